@@ -1,0 +1,27 @@
+# Common compile settings for every target of the project.
+set(STOVREL_WARNINGS -Wall -Wextra -Werror)
+if(STOVREL_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# stovrel_library(name SOURCES ... [QT] [DEPS ...])
+# One folder, one static library; include paths are rooted at the source tree.
+function(stovrel_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${STOVREL_WARNINGS})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# stovrel_test(name SOURCES ... DEPS ...)
+# A GoogleTest executable registered with CTest; runs with the shared test main.
+function(stovrel_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${STOVREL_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} test_support GTest::gmock)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()

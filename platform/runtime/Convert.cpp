@@ -1,0 +1,2 @@
+// Placeholder until the conversions land.
+#include "platform/runtime/Convert.h"

@@ -1,0 +1,34 @@
+#pragma once
+// Number conversions with the original platform's rules. Locale-aware ones read the
+// separators and currency symbol of QLocale() (the default locale, which tests fix).
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace rt {
+
+// True when the text reads as a number in the user's locale: surrounding blanks,
+// a sign before or after, thousands and decimal separators, the currency symbol,
+// an exponent, &H / &O prefixes, parentheses for a negative value.
+bool IsNumeric(const QString& text);
+
+// The value IsNumeric accepts; nullopt when it is not numeric.
+std::optional<double> ParseNumeric(const QString& text);
+
+// The leading number of the text with '.' as decimal point, whatever the locale;
+// blanks, tabs and line feeds are skipped; &H and &O prefixes; 0 when none.
+double Val(const QString& text);
+
+// Rounding conversions: halves to the even neighbour; VbError(kErrOverflow) out of range.
+int32_t CLng(double value);
+int16_t CInt(double value);
+// Text forms: ParseNumeric, then rounding; VbError(kErrTypeMismatch) when not numeric.
+int32_t CLng(const QString& text);
+int16_t CInt(const QString& text);
+double CDbl(const QString& text);
+
+// Round half to even to a whole number, no range check.
+double RoundHalfEven(double value);
+
+}  // namespace rt

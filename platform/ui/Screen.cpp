@@ -1,0 +1,46 @@
+#include "platform/ui/Screen.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace ui {
+namespace {
+
+class PrimaryScreen : public Screen {
+ public:
+  ScreenMetrics Metrics() const override {
+    ScreenMetrics m;
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+      m.widthPx = s->geometry().width();
+      m.heightPx = s->geometry().height();
+      m.logicalDpiX = s->logicalDotsPerInchX() > 0 ? s->logicalDotsPerInchX() : 96.0;
+      m.logicalDpiY = s->logicalDotsPerInchY() > 0 ? s->logicalDotsPerInchY() : 96.0;
+    }
+    return m;
+  }
+};
+
+std::unique_ptr<Screen>& Installed() {
+  static std::unique_ptr<Screen> screen;
+  return screen;
+}
+
+}  // namespace
+
+const Screen& CurrentScreen() {
+  static PrimaryScreen primary;
+  return Installed() ? *Installed() : primary;
+}
+
+void SetScreen(std::unique_ptr<Screen> screen) { Installed() = std::move(screen); }
+
+double TwipsPerPixelX() { return 1440.0 / CurrentScreen().Metrics().logicalDpiX; }
+double TwipsPerPixelY() { return 1440.0 / CurrentScreen().Metrics().logicalDpiY; }
+double PixelsToTwipsX(double px) { return px * TwipsPerPixelX(); }
+double PixelsToTwipsY(double px) { return px * TwipsPerPixelY(); }
+double TwipsToPixelsX(double twips) { return twips / TwipsPerPixelX(); }
+double TwipsToPixelsY(double twips) { return twips / TwipsPerPixelY(); }
+double ScreenWidthTwips() { return PixelsToTwipsX(CurrentScreen().Metrics().widthPx); }
+double ScreenHeightTwips() { return PixelsToTwipsY(CurrentScreen().Metrics().heightPx); }
+
+}  // namespace ui

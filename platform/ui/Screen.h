@@ -1,0 +1,47 @@
+#pragma once
+// Screen metrics and the one pixel/twips conversion of the program
+// (twips = pixels x 1440 / logical DPI). Production reads the primary screen;
+// tests install a fixed screen with SetScreen.
+
+#include <memory>
+
+namespace ui {
+
+struct ScreenMetrics {
+  int widthPx = 1024;
+  int heightPx = 768;
+  double logicalDpiX = 96.0;
+  double logicalDpiY = 96.0;
+};
+
+class Screen {
+ public:
+  virtual ~Screen() = default;
+  virtual ScreenMetrics Metrics() const = 0;
+};
+
+// The installed screen (the primary screen unless a test installed another).
+const Screen& CurrentScreen();
+// Installs a screen; nullptr restores the primary screen.
+void SetScreen(std::unique_ptr<Screen> screen);
+
+// A screen with fixed metrics, for tests.
+class FixedScreen : public Screen {
+ public:
+  explicit FixedScreen(ScreenMetrics m) : m_(m) {}
+  ScreenMetrics Metrics() const override { return m_; }
+
+ private:
+  ScreenMetrics m_;
+};
+
+double TwipsPerPixelX();
+double TwipsPerPixelY();
+double PixelsToTwipsX(double px);
+double PixelsToTwipsY(double px);
+double TwipsToPixelsX(double twips);
+double TwipsToPixelsY(double twips);
+double ScreenWidthTwips();
+double ScreenHeightTwips();
+
+}  // namespace ui

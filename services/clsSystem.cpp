@@ -1,0 +1,6 @@
+#include "services/clsSystem.h"
+
+clsSystem& gSystem() {
+  static clsSystem sys;
+  return sys;
+}

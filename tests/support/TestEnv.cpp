@@ -1,0 +1,29 @@
+#include "tests/support/TestEnv.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QUuid>
+
+namespace testenv {
+
+QDateTime FixedNow() { return QDateTime(QDate(2026, 3, 15), QTime(10, 30, 0)); }
+
+QString TempRoot() {
+  static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/stovrel-test-XXXXXX"));
+  return dir.path();
+}
+
+QString NewTempDir(const QString& prefix) {
+  const QString path = TempRoot() + QLatin1Char('/') + prefix + QLatin1Char('-') +
+                       QUuid::createUuid().toString(QUuid::WithoutBraces).left(8);
+  QDir().mkpath(path);
+  return path;
+}
+
+ScopedLocale::ScopedLocale(const QString& name) : previous_(QLocale()) {
+  QLocale::setDefault(QLocale(name));
+}
+
+ScopedLocale::~ScopedLocale() { QLocale::setDefault(previous_); }
+
+}  // namespace testenv

@@ -1,0 +1,31 @@
+#pragma once
+// The environment every test runs in: offscreen Qt, en_US locale, a fixed clock,
+// and the registry and data folders inside one temporary directory per test process.
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+namespace testenv {
+
+// 2026-03-15 10:30:00 local time, the clock every test starts with.
+QDateTime FixedNow();
+
+// The per-process temporary root (removed when the process ends).
+QString TempRoot();
+// A new empty folder below TempRoot().
+QString NewTempDir(const QString& prefix = QStringLiteral("t"));
+
+// Sets QLocale::setDefault for the lifetime of the object, then restores en_US.
+class ScopedLocale {
+ public:
+  explicit ScopedLocale(const QString& name);
+  ~ScopedLocale();
+  ScopedLocale(const ScopedLocale&) = delete;
+  ScopedLocale& operator=(const ScopedLocale&) = delete;
+
+ private:
+  QLocale previous_;
+};
+
+}  // namespace testenv

@@ -1,0 +1,29 @@
+// Shared main of every test executable: a QApplication on the offscreen platform,
+// the registry in a temporary folder, a fixed locale and a fixed clock.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLocale>
+
+#include "platform/runtime/Clock.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+class ResetEnvironment : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo&) override {
+    QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+    rt::SetClock([] { return testenv::FixedNow(); });
+  }
+};
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  qputenv("STOVREL_REGISTRY_DIR", (testenv::TempRoot() + QStringLiteral("/registry")).toUtf8());
+  ::testing::InitGoogleMock(&argc, argv);
+  QApplication app(argc, argv);
+  ::testing::UnitTest::GetInstance()->listeners().Append(new ResetEnvironment);
+  return RUN_ALL_TESTS();
+}
