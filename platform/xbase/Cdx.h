@@ -1,0 +1,112 @@
+#pragma once
+// Compact compound index files (.cdx): a tag directory and one B+tree per tag, in
+// 512-byte pages, byte-compatible with FoxPro-style engines (see docs/xbase.md).
+//
+// CdxIndex knows keys and record numbers only; computing a record's key from a key
+// expression is the table layer's business. Keys are byte strings of exactly the
+// tag's key length (character keys blank-padded, numeric keys 8 bytes, see
+// EncodeNumericKey) and are kept in ascending byte order, equal keys by record number.
+// A descending tag is stored ascending; the caller walks it from the end.
+//
+// Sharing: every operation takes the index file's lock at byte 0x7FFFFFFE (shared for
+// reading a tag, exclusive for changing one) for its own length, and re-reads pages
+// whose tag change counter has moved since they were cached, so several handles in
+// one or more processes see one consistent index. Not thread-safe.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/xbase/File.h"
+#include "platform/xbase/Status.h"
+
+namespace xb {
+
+enum class KeyType : char { kChar = 'C', kNumeric = 'N' };
+
+struct TagDef {
+  std::string name;     // at most 10 characters, stored upper case
+  std::string keyExpr;  // the key expression text, as stored in the pool
+  std::string forExpr;  // the FOR expression text; empty for none
+  KeyType type = KeyType::kChar;
+  uint16_t keyLen = 0;  // 8 for numeric keys
+  bool descending = false;
+  bool unique = false;
+};
+
+// 8-byte numeric key: the IEEE double big-endian, sign bit flipped for values >= 0,
+// all bits inverted for values < 0, so that byte order is numeric order.
+std::string EncodeNumericKey(double value);
+double DecodeNumericKey(std::string_view key);
+
+struct KeyEntry {
+  std::string key;
+  uint32_t recno = 0;
+};
+
+class CdxIndex;
+
+// A position in one tag, in stored (ascending) order. Valid until its index is
+// destroyed. After a change by this or another handle the cursor finds its place
+// again by its key and record number.
+class CdxCursor {
+ public:
+  virtual ~CdxCursor() = default;
+  // First entry whose key, cut to key.size() bytes, is >= key. False when none.
+  virtual bool SeekGE(std::string_view key) = 0;
+  // First entry whose key, cut to key.size() bytes, is > key. False when none.
+  virtual bool SeekGT(std::string_view key) = 0;
+  // The entry (key, recno) exactly, or the first one after it. False when none.
+  virtual bool SeekEntry(std::string_view key, uint32_t recno) = 0;
+  virtual bool First() = 0;
+  virtual bool Last() = 0;
+  virtual bool Next() = 0;  // false (and not valid) past the last entry
+  virtual bool Prev() = 0;  // false (and not valid) before the first entry
+  virtual bool Valid() const = 0;
+  virtual const std::string& Key() const = 0;
+  virtual uint32_t RecNo() const = 0;
+  // Why the last operation failed (a corrupt page, a lock that could not be had);
+  // ok() when it simply ran off the end.
+  virtual const Status& LastStatus() const = 0;
+};
+
+class CdxIndex {
+ public:
+  virtual ~CdxIndex() = default;
+
+  // Opens an existing index; nullptr with *status on failure (missing, corrupt).
+  static std::unique_ptr<CdxIndex> Open(const std::string& path, File::Mode mode, Status* status);
+  // Writes a new index with the given (empty) tags, replacing any file of that name.
+  static Status Create(const std::string& path, const std::vector<TagDef>& tags);
+
+  virtual size_t TagCount() const = 0;
+  virtual const TagDef& Tag(size_t i) const = 0;
+  // Index of the tag of that name, without regard to case; -1 when there is none.
+  virtual int FindTag(std::string_view name) const = 0;
+
+  virtual std::unique_ptr<CdxCursor> NewCursor(size_t tag) = 0;
+
+  // Changes of one tag. key must be exactly the tag's key length.
+  virtual Status Insert(size_t tag, std::string_view key, uint32_t recno) = 0;
+  virtual Status Remove(size_t tag, std::string_view key, uint32_t recno) = 0;
+
+  // Replaces the contents of every tag with the given entries (any order; they are
+  // sorted here), keeping the tag definitions. The new index is written to a temporary
+  // file beside the old one and renamed over it; on failure the old file stays.
+  // entries.size() must equal TagCount().
+  virtual Status RebuildAll(std::vector<std::vector<KeyEntry>> entries) = 0;
+
+  // Number of keys in a tag (a full walk; for checks and tests).
+  virtual uint64_t KeyCount(size_t tag) = 0;
+  // Walks every tag and checks order, counts and page links; ok() when sound.
+  virtual Status Check() = 0;
+
+  // Holds the index lock across several operations (an append with four tags); nests.
+  virtual Status LockExclusive() = 0;
+  virtual void UnlockExclusive() = 0;
+};
+
+}  // namespace xb
