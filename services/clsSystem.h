@@ -4,11 +4,30 @@
 // implemented across topic files (clsSystem_<topic>.cpp); this header holds them all.
 // Single-threaded: call only from the user-interface thread.
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <QPointer>
 #include <QVariant>
 #include <cstdint>
 
+class frmProgress;
+class QComboBox;
+class QFileInfo;
+class QListWidget;
+class QWidget;
+namespace ctl {
+class ColumnHeader;
+class ListItem;
+class ListViewControl;
+}  // namespace ctl
+class QCheckBox;
+namespace ui {
+class TextSurface;
+}
+namespace rt {
+class Collection;
+}
 
 
 class clsSystem {
@@ -19,14 +38,323 @@ class clsSystem {
 
   // ---- Error reports and message window -------------------------------------------
   // (section: errors)
+  // Shows the pending error (rt::Err()) as a critical box titled "Error", naming the
+  // failing procedure `sModule`; does nothing when no error is pending. The error
+  // stays pending.
+  void ShowError(const QString& sModule);
+  // Shows `sMsg` in frmMessage, modally and owned by the main window, with the icon of
+  // `MsgType` (1 information, 2 warning, 3 critical, 4 locked, else none) and the help
+  // topic `nHelpTopicID` (below 1: none). Returns when the user closed it.
+  void ShowMsg(const QString& sMsg, int32_t MsgType = 1, int32_t nHelpTopicID = 0);
+  // `nTimes` carriage return + line feed pairs / line feeds / carriage returns;
+  // the empty text for 0 or less.
+  QString CRLF(int32_t nTimes = 1) const;
+  QString LF(int32_t nTimes = 1) const;
+  QString CR(int32_t nTimes = 1) const;
 
   // ---- Screen, shell launching and system queries ----------------------------------
   // (section: screen)
+  // Screen size in pixels (through platform/ui/Screen.h).
+  int16_t ScreenWidthPix() const;
+  int16_t ScreenHeightPix() const;
+  // True when the screen is narrower than 800 pixels.
+  bool IsLowRes() const;
+  double Pix2TwipsX(int32_t nNumPix) const;
+  double Pix2TwipsY(int32_t nNumPix) const;
+  double Twips2PixX(int32_t nTwips) const;  // not rounded
+  double Twips2PixY(int32_t nTwips) const;
+  int16_t cMinResWidth() const { return 640; }
+  int16_t cMinResHeight() const { return 480; }
+  QString cDvWebsite() const;
+  // Shell "open" of a folder, a web address, a file (with parameters); each shows a
+  // warning when the shell fails.
+  void ShowFolder(const QString& sFolder);
+  void GotoWebsite(const QString& sWebSite);
+  void LaunchFile(const QString& sFilepath, const QString& sShowName = {},
+                  const QString& cmdLineParams = {});
+  // Opens a new mail to `sEmailAddress`; nothing is shown on failure.
+  void SendEmail(const QString& sEmailAddress);
+  void GotoDVWebsite();
 
   // ---- Text, number and date procedures ---------------------------------------------
   // (section: text)
+  // Small stateless helpers (except NextDocNum and the clock and locale readers).
+  // Text positions count from 1; character codes are code page 1252 codes; arrays
+  // filled by reference hold their entries at 1..n with entry 0 present and unused.
+  // Numbers and counters
+  int16_t NotBelowZeroInt(int16_t nVal) const { return nVal < 0 ? 0 : nVal; }
+  int32_t NotBelowZeroLong(int32_t nVal) const { return nVal < 0 ? 0 : nVal; }
+  int32_t NotBelowMinVal(int32_t nVal, int32_t nMinVal) const { return nVal < nMinVal ? nMinVal : nVal; }
+  int32_t NotAboveMaxVal(int32_t nVal, int32_t nMaxVal) const { return nMaxVal < nVal ? nMaxVal : nVal; }
+  int32_t Minus1ToZero(int32_t nVal) const { return nVal == -1 ? 0 : nVal; }
+  void IncL(int32_t& nVal) const { ++nVal; }
+  // 1, 2, 3, ... for the run.
+  int32_t NextDocNum() { return ++m_nextDocNum; }
+  // The leading number of a numeric text, rounded half to even and clamped to
+  // -32768..32767; 0 for a text that is not numeric.
+  int16_t Str2Int(const QString& sVal) const;
+  int16_t CompareInt(const QString& s1, const QString& s2) const;
+  int16_t CompareStrNoCase(const QString& s1, const QString& s2) const;
+  QString FormatLongWithCommas(int32_t nVal) const;  // "##,##0"
+  // "0" when not numeric or 0, else "#,###".
+  QString CommafyNoDec(const QVariant& vVal) const;
+  // The empty text when the text is not numeric or its value is exactly 0; else
+  // sPrefix and the text.
+  QString ZeroToNullStr(const QString& sVal, const QString& sPrefix = {}) const;
+  QString GetCurrencySymbol() const;
+  // Without the locale's thousands separators and currency symbol.
+  QString NumCleanStr(const QString& sVal) const;
+
+  // Text cleaning, filling and cutting
+  QString DoubleQuote() const { return QStringLiteral("\""); }
+  QString QuoteStr(const QString& sStr, bool bSingleQuote) const;
+  QString RemoveChar(const QString& sStr, const QString& sCharToRemove) const;
+  QString RemoveLastChar(const QString& sStr, const QString& sChar = {}) const;
+  QString RemoveSurroundingQuote(const QString& sStr) const;
+  QString StrGetTextTilChar(const QString& sStr, const QString& sChar) const;
+  // sStr cut or filled to nWidth with the first character of sChar, after sStr when
+  // AppendType is 2, before it otherwise; an empty sChar leaves a short sStr as it is.
+  QString PadChar(const QString& sStr, int16_t nWidth, const QString& sChar,
+                  int32_t AppendType) const;
+  QString PadZeros(const QString& sStr, int16_t nWidth, int32_t AppendType) const;
+  QString PadSpaces(const QString& sStr, int16_t nWidth, int32_t AppendType) const;
+  QString PrePad2Zeros(const QString& sStr) const;
+  // nWidth - 1 characters: padded with blanks, or cut to nWidth - 4 and ".. ".
+  QString PadOrTruncate(const QString& sStr, int32_t nWidth) const;
+  // The text, or its longest head that with ".." fits below `maxWidth` on `surface`.
+  QString TrimTextToFit(const ui::TextSurface& surface, const QString& sText,
+                        double maxWidth) const;
+  QString StrTruncate(const QString& sStr, int32_t nLen) const;
+  // Cuts sStr (the caller's variable too) at its first NUL.
+  QString StrTrimNull(QString& sStr) const;
+  QString RemoveCRLF(const QString& sStr) const;
+  int32_t CharCountInStr(const QString& sStr, const QString& sChar) const;
+  bool StrDigitsOnly(const QString& sStr) const;
+  bool StrAlphaOnly(const QString& sStr) const;
+  bool StrAlphaDigitOnly(const QString& sStr) const;
+  bool EmailAddressIsValid(const QString& sEmail) const;
+
+  // Comma-separated fields, lists and collections. A CSV line is split in three
+  // steps: StrReplaceChar(line, ",", CSVDelimiter(), false), StrParse2Array on
+  // CSVDelimiter(), CSVField_GetValue on each field.
+  QString CSVDelimiter() const { return QString(QChar(0x00FE)); }  // code 254
+  QString CSVField_GetValue(const QString& sField) const;
+  QString StrReplaceChar(const QString& sStr, const QString& sChar2Replace,
+                         const QString& sCharNew, bool bReplaceInQuoted) const;
+  void StrParse2Array(const QString& sText, QStringList& sArray, const QString& sDelim,
+                      bool bMakeUpperCase) const;
+  bool StrExistsInArray(const QString& sText, const QStringList& sArray, int32_t& nPos) const;
+  void CollectionClear(rt::Collection& colX) const;
+  void CollSetValueAtExistingKey(rt::Collection& colX, const QVariant& vValue,
+                                 const QString& sKey) const;
+
+  // Hexadecimal text of code page 1252 codes
+  QString StringToHexStr(const QString& sStr) const;
+  QString HexStrToString(const QString& sHex) const;
+
+  // Names of people and of the machine
+  QString MakeFullName(const QString& sFirstname, const QString& sLastname) const;
+  QString MakeFullNameNoComma(const QString& sFirstname, const QString& sLastname) const;
+  QString GetLocalComputerName() const;
+
+  // Dates and times (clsSystem_dates.cpp). Displayed dates use the locale's formats
+  // with four-digit years; stored dates are "YYYYMMDD", stored times "hh:mm:ss".
+  QString LongDate() const;
+  QString CurrDateLong() const;
+  QString ShortDate() const;
+  QString CurrDateShort() const;
+  QString CurrTimeAMPM() const;       // "h:mm:ss AMPM"
+  QString CurrDateTimeShort() const;  // short date " @ " CurrTimeAMPM
+  QString CurrDateTimeLong() const;   // long date " @ " "h:mm AMPM"
+  QString NeutralShortDate() const;   // "MMM-DD-YY"
+  QString CBDateFormat(const QString& sDate) const;
+  QString CBTimeFormat(const QString& sTime) const;
+  // The stored date in sDateFormat (a named format or a pattern); the empty text for
+  // an empty, malformed or impossible stored date. Reads the four-digit year.
+  QString DBDateToDislayDate(const QString& sDBDate, const QString& sDateFormat) const;
+  QString DBTimeToDislayTime(const QString& sDBTime) const;
+  // The date (and time) the text reads as; 1 January 1800 when it is none.
+  QDateTime Str2Date(const QString& sDate) const;
+  int16_t CompareDate(const QString& sDate1, const QString& sDate2) const;
+  int16_t GetNumDaysInMonth(int16_t nMonth, int16_t nYear) const;
+  bool IsLeapYear(int16_t nYear) const;
+  // Codes 1 this month, 2 this year, 11 last month, 12 last year: the first and last
+  // day as short dates, True; other codes False with both set to CurrDateTimeShort.
+  bool MakeDateRange(int32_t DtRange, QString& sDateBegin, QString& sDateEnd) const;
+
+  // Boolean flags
+  QString Bool2TorF(bool bVal) const { return bVal ? QStringLiteral("T") : QStringLiteral("F"); }
+  bool DBTF2TrueFalse(const QVariant& vVal) const;
+  bool Str2Bool(const QString& sVal) const { return sVal == QLatin1String("True"); }
+  bool CK2TrueFalse(const QCheckBox& ck) const;  // ticked only
+  int32_t TrueFalse2ZeroOne(bool bVal) const { return bVal ? 1 : 0; }
+
+  // ---- Wait cursor, progress dialog, help and version -------------------------------
+  // (section: progress)
+  // The version as "<major>.<minor>" ("6.0"); the product name, " - v" and that.
+  QString GetVersionString() const;
+  QString GetAppTitle() const;
+  // Screen pointer: hourglass / default.
+  void WaitStart();
+  void WaitEnd();
+  // Hourglass, then a new progress dialog in `frm`, titled `sTitle`, reading
+  // `sCaption`, with or without its bar and Cancel button; it is application-modal
+  // until removed. In the work loop: WaitDlgUpdate, let events run, read
+  // frm->m_bCancel; at the end (and in the error trap) WaitDlgRemove.
+  void WaitDlgShow(QPointer<frmProgress>& frm, const QString& sTitle, const QString& sCaption,
+                   bool bShowProgressBar, bool bShowCancel);
+  // Sets the bar to `nPctDone` when it is 0 to 100; anything else, or a dialog that
+  // is gone, is ignored.
+  void WaitDlgUpdate(frmProgress* frm, int32_t nPctDone);
+  // Unloads the dialog (when there is one), empties `frm`; default pointer.
+  void WaitDlgRemove(QPointer<frmProgress>& frm);
+  void WaitDlgTest();
+  // The help contents page (the help folder's index.html).
+  QString HelpFilename() const;
+  // Open the help window at its contents / at a topic page; always False.
+  bool ShowHelpContents();
+  bool ShowHelpTopic(int32_t nTopicID);
+  bool ShowHelpTopicPopup(int32_t nTopicID);
+  // Ctrl (bit 2 of `Shift`) with key code 69 (E).
+  bool KeyPressedCtrlE(int16_t KeyCode, int16_t Shift) const;
+
+  // ---- Files, folders and file dialogs ----------------------------------------------
+  // (section: files)
+  // Paths: MakePath joins with "/"; a folder already ending in "/" or "\" gets no
+  // second separator. Names are found whatever their letter case (databases made on
+  // Windows hold SVLPROD.DBF as well as svlprod.dbf): an exact match is preferred.
+  QString MakePath(const QString& sDirPath, const QString& sFile) const;
+  // The part after the last "/" or "\"; else after the last ":"; else the whole text.
+  QString FileNameOnly(const QString& sPath) const;
+  // The existing file or folder whose path equals `sPath` apart from letter case;
+  // the empty text when there is none.
+  QString ResolvePathCase(const QString& sPath) const;
+
+  // True for an existing folder (a plain file is not one); False for the empty text.
+  bool DirExists(const QString& sDir) const;
+  // Creates the one folder (its parent must exist); False when it could not (also when
+  // it exists), with the error report "cls_CreateDir" when `bShowErrors`.
+  bool CreateDir(const QString& sDirPath, bool bShowErrors = false);
+  // Deletes the folder tree `sDir` (read-only files too; links are removed, never
+  // followed). Refuses an empty, relative or root path and a link. True only when the
+  // folder is gone; stops at the first entry that cannot be deleted.
+  bool DirDelete(const QString& sDir);
+  // True when a file (not a folder) of that name exists; a name with * or ? is a
+  // pattern that counts when any file matches. False for the empty text.
+  bool FileExists(const QString& txtFilename) const;
+  // Copies, replacing `sDest` atomically (its old content stays when the copy fails);
+  // error report "clsSystem_FileCopyFn" and False on failure.
+  bool FileCopyFn(const QString& sSrc, const QString& sDest);
+  // True without copying when `sDest` exists; else FileCopyFn.
+  bool FileCopyFn_NonExist(const QString& sSrc, const QString& sDest);
+  // Renames (moves) a file; fails (error report "clsSystem_FileRename", False) when
+  // `sDest` exists already.
+  bool FileRename(const QString& sSrc, const QString& sDest);
+  // True when the file exists and its owner may not write it.
+  bool FileReadOnly(const QString& sFile) const;
+  // Open / Save As dialogs (flags 0x281804 / 0x280806) through GetFilename.
+  bool GetFilenameOpen(QString& FileName, const QString& sFilter, const QString& sDlgTitle = {},
+                       QWidget* hWnd = nullptr);
+  bool GetFilenameSaveAs(QString& FileName, const QString& sFilter,
+                         const QString& sDlgTitle = {}, QWidget* hWnd = nullptr);
+  // Creates an empty, uniquely named "<prefix><hex>.tmp" file in the temporary folder
+  // and returns its path; the empty text when none could be created.
+  QString GetTempFileName();
+  // The Open (or Save) dialog opened on `FileName` with the classic filter and flags;
+  // True and the chosen path in `FileName`, False (name unchanged) when cancelled.
+  bool GetFilename(QString& FileName, const QString& sFilter, int32_t nFlags,
+                   const QString& sDlgTitle = {}, bool bShowSave = false,
+                   QWidget* hWnd = nullptr);
+  bool GetFilename2_NOT_USED_ALTERNATE_COMDLG32OCX(QString& FileName, const QString& sFilter,
+                                                   int32_t nFlags, const QString& sDlgTitle = {},
+                                                   bool bShowSave = false,
+                                                   QWidget* hWnd = nullptr);
+  // Replaces the file's content with `sBuf` (UTF-8) through a temporary file renamed
+  // over it, so a failed write keeps the old content. A target that may not be written:
+  // the warning "Unable to write to : ..." when `bDisplayError`; a failed write: the
+  // error report "clsSystem_WriteToFile".
+  bool WriteToFile(const QString& sBuf, const QString& sFile, bool bDisplayError);
+  // A name with "*" is refused (False); a missing file gives True; else deletes it.
+  bool DeleteFile(const QString& sFile, bool bDisplayError);
+  // The Save dialog (flags 0x806); the chosen path, or the empty text.
+  QString GetSaveFileName(const QString& sTitle, const QString& sFilter,
+                          const QString& sDefaultExt, const QString& FileName);
+  // Line `nRowNum` (from 1) of a text file, trimmed of blanks; CR, LF and CR LF each
+  // end a line; UTF-8 when valid, else code page 1252. False when there is no such line.
+  bool FileReadRowNum(const QString& sFilePath, int32_t nRowNum, QString& sLine);
+  // The whole file as text (UTF-8 when valid, else code page 1252).
+  bool FileRead(QString& txtDocBuf, const QString& txtDocPath);
+  // Fills a report-layout list view (four columns, made by the caller) with the
+  // entries of `sFolder`: name in lower case, size ("<n> KB", at least "1 KB"), type
+  // name in lower case, last-write date and time. Window events run every 20 entries.
+  void LvGetFileList(ctl::ListViewControl& lv, const QString& sFolder);
+
+  // ---- List-view, combo-box, list-box and form procedures ----------------------------
+  // (section: lists)
+  // List views: items 1..Count; "first" is the lowest index.
+  // The first selected item in `SelItem` and True; False (SelItem nullptr) when none.
+  bool LvGetSelectedItem(ctl::ListItem*& SelItem, const ctl::ListViewControl& lv) const;
+  bool LvSelectFirstItem(ctl::ListViewControl& lv);
+  QString LvGetSelectedItemText(const ctl::ListViewControl& lv) const;
+  int32_t LvNumItemsSelected(const ctl::ListViewControl& lv) const;
+  QString LvGetSelectedItemKey(const ctl::ListViewControl& lv) const;
+  bool LvIsItemSelected(const ctl::ListViewControl& lv) const;
+  // Selects (and shows) the first item whose key equals `sKey` exactly.
+  bool LvSelectItem(ctl::ListViewControl& lv, const QString& sKey);
+  bool LvSelectAllItems(ctl::ListViewControl& lv);
+  bool LvInvertSelection(ctl::ListViewControl& lv);
+  // Selects (and shows) the first item whose text equals `sText` apart from case.
+  bool LvSelectItemByText(ctl::ListViewControl& lv, const QString& sText);
+  // Sorts on the clicked column, flipping the order on every click.
+  void LVSort(ctl::ListViewControl& lv, const ctl::ColumnHeader& ColumnHeader);
+
+  // Combo boxes and list boxes: each row carries its record id as item data
+  // (Qt::UserRole, an int). The selected row's id; -1 when no row is selected.
+  int32_t cboGetItemID(const QComboBox& cbo) const;
+  // Makes the first row carrying `nID` the current one (a window's Click handler,
+  // connected to currentIndexChanged, runs when the row changes); no match: unchanged.
+  void cboSelectAtID(QComboBox& cbo, int32_t nID);
+  void cboSelectAtIndex(QComboBox& cbo, int32_t nIndex);
+  void lbSelectAtID(QListWidget& lb, int32_t nID);
+  // Index of the first row carrying `nID`; 0 when none does.
+  int16_t lbGetPosForID(const QListWidget& lb, int32_t nID) const;
+  int32_t lbGetItemID(const QListWidget& lb) const;
+  // Removes from `lbDest` every row whose id stands in `lbSrc`.
+  void LB2LBRemoveItems(const QListWidget& lbSrc, QListWidget& lbDest);
+  void LBRemoveItemWithID(QListWidget& ListCtl, int32_t nID);
+  // Removes the selected row; without one, "Please select a listbox item first!".
+  void LBRemoveCurSelected(QListWidget& lb);
+  // Swaps two rows (text and id) and selects the second; out of range: nothing.
+  void LBSwapItems(QListWidget& ListCtl, int32_t nListIndex1, int32_t nListIndex2);
+
+  // Windows, found by their tag (platform/ui/WindowRegistry.h).
+  bool IsFormLoaded(const QString& TagVal) const;
+  // WindowState: 0 normal, 1 minimized, 2 maximized.
+  void BringFormToTop(const QString& sFormTag, int32_t WindowState);
+  bool GetFormWithTag(const QString& sTag, QWidget*& frm) const;
+  // Locks (light yellow, read-only or disabled) or unlocks the controls of `frm` whose
+  // tag (ui::Tag) is `TagVal`.
+  void LockControls(QWidget& frm, bool bLock, const QString& TagVal);
+  // Replaces the selection of a line or text edit with `sText`.
+  void TxtCtlInsertStr(QWidget& txt, const QString& sText);
+  // Focus to the control only when it is visible.
+  void CtlSetFocus(QWidget* ctl);
+  // Unloads every window whose tag differs from `sExceptTag` / equals `sFormTag`;
+  // a window that refuses to close stays and the walk goes on.
+  void UnloadAll(const QString& sExceptTag = {});
+  void UnloadForm(const QString& sFormTag);
+  // Input box until the answer (trimmed) is empty or, when `bNumericOnly`, a number.
+  QString PromptInputString(const QString& sTitle, const QString& sPrompt,
+                            const QString& sDefault, bool bNumericOnly = false);
 
  private:
+  // (section: private state)
+  // files
+  QString TempFolderPath() const;
+  QString AddTrailingBackslash(const QString& sPath) const;
+  void LvAddFileItem(ctl::ListViewControl& lv, const QFileInfo& entry, const QString& sFolder);
+  QString FileTimeToDisplay(const QDateTime& fileTime) const;
+  QString FileSizeKBText(qint64 nBytes) const;
   int32_t m_nextDocNum = 0;
 };
 

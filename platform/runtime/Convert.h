@@ -16,6 +16,10 @@ bool IsNumeric(const QString& text);
 // The value IsNumeric accepts; nullopt when it is not numeric.
 std::optional<double> ParseNumeric(const QString& text);
 
+// The number IsNumeric accepts as C-form text ("-1234.5", "1.5e3"), exact digits kept;
+// nullopt when it is not numeric.
+std::optional<QString> NumericCText(const QString& text);
+
 // The leading number of the text with '.' as decimal point, whatever the locale;
 // blanks, tabs and line feeds are skipped; &H and &O prefixes; 0 when none.
 double Val(const QString& text);
@@ -30,5 +34,11 @@ double CDbl(const QString& text);
 
 // Round half to even to a whole number, no range check.
 double RoundHalfEven(double value);
+
+// Text of a number as CStr shows it: up to 15 significant digits, the locale's decimal
+// separator, no grouping. Str: '.' as decimal point and a leading blank for values >= 0.
+QString CStr(double value);
+QString CStr(int64_t value);
+QString Str(double value);
 
 }  // namespace rt

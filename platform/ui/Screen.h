@@ -35,6 +35,15 @@ class FixedScreen : public Screen {
   ScreenMetrics m_;
 };
 
+// Installs a FixedScreen for the lifetime of the object, then the primary screen again.
+class ScopedScreen {
+ public:
+  explicit ScopedScreen(ScreenMetrics m) { SetScreen(std::make_unique<FixedScreen>(m)); }
+  ~ScopedScreen() { SetScreen(nullptr); }
+  ScopedScreen(const ScopedScreen&) = delete;
+  ScopedScreen& operator=(const ScopedScreen&) = delete;
+};
+
 double TwipsPerPixelX();
 double TwipsPerPixelY();
 double PixelsToTwipsX(double px);

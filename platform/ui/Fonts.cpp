@@ -1,0 +1,26 @@
+#include "platform/ui/Fonts.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+
+namespace ui {
+
+QFont MapFont(const QString& family, double pointSize) {
+  const QString key = family.trimmed().toLower();
+  QFont font;
+  if (key == QLatin1String("courier new") || key == QLatin1String("courier") ||
+      key == QLatin1String("fixedsys") || key == QLatin1String("lucida console")) {
+    font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+  } else if (key.isEmpty() || key == QLatin1String("ms sans serif") ||
+             key == QLatin1String("ms shell dlg") || key == QLatin1String("tahoma")) {
+    font = QApplication::font();
+  } else {
+    font = QFont(family);
+  }
+  if (pointSize > 0) font.setPointSizeF(pointSize);
+  return font;
+}
+
+}  // namespace ui

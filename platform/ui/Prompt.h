@@ -1,0 +1,82 @@
+#pragma once
+// Message boxes and input boxes. Every prompt of the program goes through
+// ui::MsgBox / ui::InputBox, which forward to the installed Prompts implementation:
+// production shows a modal QMessageBox / QInputDialog, tests install a scripted fake
+// (platform/ui/TestPrompts.h). The style argument and the answers use the classic
+// numeric constants below. User-interface thread only.
+
+#include <QString>
+
+namespace ui {
+
+// Buttons (style & 0x7).
+inline constexpr int vbOKOnly = 0;
+inline constexpr int vbOKCancel = 1;
+inline constexpr int vbAbortRetryIgnore = 2;
+inline constexpr int vbYesNoCancel = 3;
+inline constexpr int vbYesNo = 4;
+inline constexpr int vbRetryCancel = 5;
+// Icon (style & 0x70).
+inline constexpr int vbCritical = 16;
+inline constexpr int vbQuestion = 32;
+inline constexpr int vbExclamation = 48;
+inline constexpr int vbInformation = 64;
+// Default button (style & 0xF00); the first button when none is given.
+inline constexpr int vbDefaultButton1 = 0;
+inline constexpr int vbDefaultButton2 = 256;
+inline constexpr int vbDefaultButton3 = 512;
+
+// Answers.
+inline constexpr int vbOK = 1;
+inline constexpr int vbCancel = 2;
+inline constexpr int vbAbort = 3;
+inline constexpr int vbRetry = 4;
+inline constexpr int vbIgnore = 5;
+inline constexpr int vbYes = 6;
+inline constexpr int vbNo = 7;
+
+// The parts of a style value.
+int ButtonsOf(int style);        // vbOKOnly .. vbRetryCancel (unknown values read as vbOKOnly)
+int IconOf(int style);           // 0, vbCritical, vbQuestion, vbExclamation or vbInformation
+int DefaultButtonOf(int style);  // 1, 2 or 3, limited to the number of buttons
+// The answers of the buttons of a style, left to right ({vbYes, vbNo} for vbYesNo).
+QList<int> AnswersOf(int style);
+// The answer given when the user dismisses the box (Escape or the close button):
+// vbCancel when the box has Cancel, vbOK for vbOKOnly; 0 for boxes that cannot be
+// dismissed (vbYesNo, vbAbortRetryIgnore).
+int EscapeAnswerOf(int style);
+
+// The answer of an input box: the text typed, or cancelled (text then empty).
+struct InputAnswer {
+  QString text;
+  bool cancelled = false;
+};
+
+// A way of showing prompts. Titles arrive resolved: an empty title has already been
+// replaced by the product name.
+class Prompts {
+ public:
+  virtual ~Prompts() = default;
+  virtual int MsgBox(const QString& text, int style, const QString& title, const QString& helpFile,
+                     int helpContext) = 0;
+  virtual InputAnswer InputBox(const QString& prompt, const QString& title,
+                               const QString& defaultText) = 0;
+};
+
+// The installed implementation (production unless a test installed another).
+Prompts& CurrentPrompts();
+// Installs `prompts` (not owned; nullptr restores production) and returns the one
+// installed before, or nullptr when that was production.
+Prompts* SetPrompts(Prompts* prompts);
+
+// Shows a message box and returns the answer (vbOK, vbYes, ...). An empty title
+// becomes the product name.
+int MsgBox(const QString& text, int style = vbOKOnly, const QString& title = {},
+           const QString& helpFile = {}, int helpContext = 0);
+// Shows an input box; the empty text on Cancel. An empty title becomes the product name.
+QString InputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {});
+// The same, telling Cancel apart from an empty entry.
+InputAnswer InputBoxEx(const QString& prompt, const QString& title = {},
+                       const QString& defaultText = {});
+
+}  // namespace ui

@@ -1,0 +1,114 @@
+#include "services/frmMessage.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStyle>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include "platform/runtime/App.h"
+#include "platform/ui/Fonts.h"
+#include "platform/ui/WindowRegistry.h"
+
+namespace {
+
+QLabel* MakeImage(QWidget* parent, const char* name, const QIcon& icon) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setPixmap(icon.pixmap(32, 32));
+  label->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+  label->hide();
+  return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setAutoDefault(false);
+  return button;
+}
+
+}  // namespace
+
+frmMessage::frmMessage(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("frmMessage"));
+  setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+
+  QStyle* st = style();
+  ImageInfo = MakeImage(this, "ImageInfo", st->standardIcon(QStyle::SP_MessageBoxInformation));
+  imgWarn = MakeImage(this, "imgWarn", st->standardIcon(QStyle::SP_MessageBoxWarning));
+  imageCritical = MakeImage(this, "imageCritical", st->standardIcon(QStyle::SP_MessageBoxCritical));
+  imgLocked = MakeImage(this, "imgLocked",
+                        QIcon::fromTheme(QStringLiteral("changes-prevent"),
+                                         st->standardIcon(QStyle::SP_BrowserStop)));
+
+  txtMsg = new QTextEdit(this);
+  txtMsg->setObjectName(QStringLiteral("txtMsg"));
+  txtMsg->setReadOnly(true);
+  txtMsg->setAcceptRichText(false);
+  txtMsg->setFont(ui::MapFont(QStringLiteral("Courier New"), 10));
+  txtMsg->setLineWrapMode(QTextEdit::NoWrap);
+
+  cmdPrint = MakeButton(this, "cmdPrint", QStringLiteral("&Print"));
+  cmdSaveAs = MakeButton(this, "cmdSaveAs", QStringLiteral("Save As..."));
+  cmdEmail = MakeButton(this, "cmdEmail", QStringLiteral("&Email"));
+  cmdClose = MakeButton(this, "cmdClose", QStringLiteral("OK"));
+  cmdSaveAs->hide();
+  cmdEmail->hide();
+  cmdClose->setDefault(true);
+
+  auto* images = new QVBoxLayout;
+  for (QLabel* image : {ImageInfo, imgWarn, imageCritical, imgLocked}) images->addWidget(image);
+  images->addStretch();
+  auto* body = new QHBoxLayout;
+  body->addLayout(images);
+  body->addWidget(txtMsg, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(cmdPrint);
+  buttons->addStretch();
+  buttons->addWidget(cmdSaveAs);
+  buttons->addWidget(cmdEmail);
+  buttons->addStretch();
+  buttons->addWidget(cmdClose);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(body, 1);
+  layout->addLayout(buttons);
+  resize(600, 400);
+
+  // Escape rejects the dialog like any QDialog, which hides it just as OK does.
+  connect(cmdClose, &QPushButton::clicked, this, &frmMessage::cmdClose_Click);
+  connect(cmdPrint, &QPushButton::clicked, this, &frmMessage::cmdPrint_Click);
+
+  ui::RegisterWindow(this);
+  Form_Load();
+}
+
+void frmMessage::Form_Load() { setWindowTitle(rt::App::ProductName()); }
+
+void frmMessage::Init(const QString& sMsg, int32_t MsgType, int32_t nHelpTopicID) {
+  m_helpContextID = nHelpTopicID >= 1 ? nHelpTopicID : 0;
+  txtMsg->setPlainText(sMsg);
+  QLabel* const images[] = {ImageInfo, imgWarn, imageCritical, imgLocked};
+  for (QLabel* image : images) image->hide();
+  if (MsgType >= 1 && MsgType <= 4) images[MsgType - 1]->show();
+}
+
+void frmMessage::cmdClose_Click() { accept(); }
+
+void frmMessage::cmdPrint_Click() {
+  QPrinter printer;
+  PrintMsg(printer);
+}
+
+void frmMessage::PrintMsg(QPrinter& printer) const { txtMsg->document()->print(&printer); }
+
+void frmMessage::CopyMsgToClipboard() const {
+  QClipboard* clipboard = QApplication::clipboard();
+  clipboard->clear();
+  clipboard->setText(txtMsg->toPlainText());
+}

@@ -1,0 +1,51 @@
+#pragma once
+// frmMessage: the modal window that shows a long, multi-line message with an icon.
+// Loaded, initialised (Init), shown modally and unloaded by clsSystem::ShowMsg; nothing
+// of it survives between calls. OK (also Enter and Escape) closes it; Print prints the
+// text. Save As and Email exist but stay hidden.
+
+#include <QDialog>
+#include <QString>
+#include <cstdint>
+
+class QLabel;
+class QPrinter;
+class QPushButton;
+class QTextEdit;
+
+class frmMessage : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit frmMessage(QWidget* parent = nullptr);
+
+  // Help context = nHelpTopicID when it is 1 or more, else 0; the text shown as it is;
+  // the image of MsgType (1 ImageInfo, 2 imgWarn, 3 imageCritical, 4 imgLocked) made
+  // visible, the others hidden.
+  void Init(const QString& sMsg, int32_t MsgType, int32_t nHelpTopicID);
+  int32_t HelpContextID() const { return m_helpContextID; }
+
+  // Prints the message text on `printer`.
+  void PrintMsg(QPrinter& printer) const;
+  // Replaces the clipboard's contents with the message as plain text.
+  void CopyMsgToClipboard() const;
+
+  QTextEdit* txtMsg = nullptr;
+  QLabel* ImageInfo = nullptr;
+  QLabel* imgWarn = nullptr;
+  QLabel* imageCritical = nullptr;
+  QLabel* imgLocked = nullptr;
+  QPushButton* cmdPrint = nullptr;
+  QPushButton* cmdSaveAs = nullptr;
+  QPushButton* cmdEmail = nullptr;
+  QPushButton* cmdClose = nullptr;
+
+ public slots:
+  void cmdClose_Click();
+  void cmdPrint_Click();
+
+ private:
+  void Form_Load();
+
+  int32_t m_helpContextID = 0;
+};

@@ -1,0 +1,109 @@
+#include "platform/runtime/Convert.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/runtime/Error.h"
+#include "tests/platform/runtime/ErrorNumber.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+struct NumericCase {
+  const char* locale;
+  const char* text;
+  std::optional<double> value;
+};
+
+TEST(ConvertTest, ParseNumericFollowsTheLocale) {
+  const NumericCase cases[] = {
+      {"en_US", "  12  ", 12},         {"en_US", "1,234.5", 1234.5},
+      {"en_US", "-1,234.5", -1234.5},  {"en_US", "1234.5-", -1234.5},
+      {"en_US", "+7", 7},              {"en_US", "(12.5)", -12.5},
+      {"en_US", "$1,000", 1000},       {"en_US", "1,000$", 1000},
+      {"en_US", "-$5", -5},            {"en_US", "1.5E3", 1500},
+      {"en_US", "2d-1", 0.2},          {"en_US", "&HFF", 255},
+      {"en_US", "&O17", 15},           {"en_US", "&HFFFFFFFF", -1},
+      {"en_US", ".5", 0.5},            {"en_US", "5.", 5},
+      {"en_US", "", std::nullopt},     {"en_US", "   ", std::nullopt},
+      {"en_US", "abc", std::nullopt},  {"en_US", "1.2.3", std::nullopt},
+      {"en_US", "12abc", std::nullopt}, {"en_US", "--5", std::nullopt},
+      {"en_US", "1E", std::nullopt},   {"en_US", "&H", std::nullopt},
+      {"en_US", "&HG1", std::nullopt}, {"en_US", "$", std::nullopt},
+      {"en_US", ",5", std::nullopt},   {"en_US", "1e999", std::nullopt},
+      {"de_DE", "1.234,5", 1234.5},    {"de_DE", "1,5", 1.5},
+      {"de_DE", "1.5", 15},            {"de_DE", "-3,25 €", -3.25},
+      {"de_DE", "€3", 3},              {"de_DE", "$3", std::nullopt},
+      {"C", "1234.5", 1234.5},         {"C", "-0.25", -0.25},
+  };
+  for (const auto& c : cases) {
+    testenv::ScopedLocale loc(QString::fromLatin1(c.locale));
+    const auto got = rt::ParseNumeric(QString::fromUtf8(c.text));
+    SCOPED_TRACE(std::string(c.locale) + " '" + c.text + "'");
+    ASSERT_EQ(got.has_value(), c.value.has_value());
+    EXPECT_EQ(rt::IsNumeric(QString::fromUtf8(c.text)), c.value.has_value());
+    if (c.value) {
+      EXPECT_DOUBLE_EQ(*got, *c.value);
+    }
+  }
+}
+
+TEST(ConvertTest, NumericCTextKeepsEveryDigit) {
+  EXPECT_EQ(rt::NumericCText(QStringLiteral("922,337,203,685,477.5807")).value(),
+            QStringLiteral("922337203685477.5807"));
+  testenv::ScopedLocale de(QStringLiteral("de_DE"));
+  EXPECT_EQ(rt::NumericCText(QStringLiteral("(1.234,50)")).value(), QStringLiteral("-1234.50"));
+}
+
+TEST(ConvertTest, ValReadsTheLeadingNumberWithAPoint) {
+  const std::pair<const char*, double> cases[] = {
+      {"123abc", 123},   {"  1 2 3", 123}, {"1,234", 1},     {"-4.5x", -4.5},
+      {"\t\n7", 7},      {"abc", 0},       {"", 0},          {"1.5e2", 150},
+      {"1.5e", 1.5},     {"&HFF", 255},    {"&HFFFF", -1},   {"&H10000", 65536},
+      {"&O10", 8},       {".5", 0.5},      {"1.2.3", 1.2},   {"+3", 3},
+  };
+  for (const auto& [text, want] : cases) EXPECT_DOUBLE_EQ(rt::Val(QString::fromLatin1(text)), want) << text;
+  testenv::ScopedLocale de(QStringLiteral("de_DE"));
+  EXPECT_DOUBLE_EQ(rt::Val(QStringLiteral("1,5")), 1);
+  EXPECT_DOUBLE_EQ(rt::Val(QStringLiteral("1.5")), 1.5);
+}
+
+TEST(ConvertTest, RoundingConversionsRoundHalvesToEven) {
+  const std::pair<double, int32_t> cases[] = {
+      {0.5, 0}, {1.5, 2}, {2.5, 2}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2}, {2.4999, 2}, {2.5001, 3},
+  };
+  for (const auto& [v, want] : cases) {
+    EXPECT_EQ(rt::CLng(v), want) << v;
+    EXPECT_EQ(rt::CInt(v), want) << v;
+    EXPECT_EQ(rt::RoundHalfEven(v), want) << v;
+  }
+}
+
+TEST(ConvertTest, RangeChecksRaiseOverflow) {
+  EXPECT_EQ(rt::CInt(32767.4), 32767);
+  EXPECT_EQ(rt::CInt(-32768.5), -32768);
+  EXPECT_EQ(testrt::ErrorNumber([] { rt::CInt(32767.5); }), rt::kErrOverflow);
+  EXPECT_EQ(testrt::ErrorNumber([] { rt::CInt(-32768.6); }), rt::kErrOverflow);
+  EXPECT_EQ(rt::CLng(2147483647.4), 2147483647);
+  EXPECT_EQ(testrt::ErrorNumber([] { rt::CLng(2147483647.5); }), rt::kErrOverflow);
+  EXPECT_EQ(testrt::ErrorNumber([] { rt::CLng(std::nan("")); }), rt::kErrOverflow);
+  EXPECT_EQ(testrt::ErrorNumber([] { rt::CLng(QStringLiteral("x")); }), rt::kErrTypeMismatch);
+  EXPECT_EQ(testrt::ErrorNumber([] { rt::CDbl(QString()); }), rt::kErrTypeMismatch);
+  EXPECT_EQ(rt::CLng(QStringLiteral("1,234.5")), 1234);
+  EXPECT_EQ(rt::CInt(QStringLiteral(" 2.5 ")), 2);
+}
+
+TEST(ConvertTest, TextOfNumbers) {
+  EXPECT_EQ(rt::CStr(1.5), QStringLiteral("1.5"));
+  EXPECT_EQ(rt::CStr(0.1 + 0.2), QStringLiteral("0.3"));
+  EXPECT_EQ(rt::CStr(-12.0), QStringLiteral("-12"));
+  EXPECT_EQ(rt::CStr(1e20), QStringLiteral("1E+20"));
+  EXPECT_EQ(rt::Str(7.25), QStringLiteral(" 7.25"));
+  EXPECT_EQ(rt::Str(-7.25), QStringLiteral("-7.25"));
+  testenv::ScopedLocale de(QStringLiteral("de_DE"));
+  EXPECT_EQ(rt::CStr(1.5), QStringLiteral("1,5"));
+  EXPECT_EQ(rt::Str(1.5), QStringLiteral(" 1.5"));
+}
+
+}  // namespace

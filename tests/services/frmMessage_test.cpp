@@ -1,0 +1,141 @@
+#include "services/frmMessage.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QWidget>
+
+#include "platform/ui/TestPrompts.h"
+#include "platform/ui/WaitCursor.h"
+#include "platform/ui/WindowRegistry.h"
+#include "services/clsSystem.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// The name of the one image showing, or the empty text.
+QString VisibleImage(const QWidget& form) {
+  QString visible;
+  for (const char* name : {"ImageInfo", "imgWarn", "imageCritical", "imgLocked"}) {
+    auto* image = form.findChild<QLabel*>(QString::fromLatin1(name));
+    EXPECT_NE(image, nullptr) << name;
+    if (image != nullptr && !image->isHidden()) {
+      EXPECT_TRUE(visible.isEmpty()) << "two images shown";
+      visible = QString::fromLatin1(name);
+    }
+  }
+  return visible;
+}
+
+TEST(frmMessage, InitShowsTheImageOfTheKind) {
+  const struct {
+    int32_t kind;
+    const char* image;
+  } cases[] = {{0, ""},          {1, "ImageInfo"}, {2, "imgWarn"}, {3, "imageCritical"},
+               {4, "imgLocked"}, {5, ""},          {-1, ""}};
+  frmMessage form;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.kind);
+    form.Init(QStringLiteral("text"), c.kind, 0);
+    EXPECT_EQ(VisibleImage(form), QString::fromLatin1(c.image));
+  }
+}
+
+TEST(frmMessage, HelpContextOnlyForTopicsFromOne) {
+  const struct {
+    int32_t topic;
+    int32_t context;
+  } cases[] = {{0, 0}, {-1, 0}, {1, 1}, {2050, 2050}};
+  frmMessage form;
+  for (const auto& c : cases) {
+    form.Init(QStringLiteral("x"), 1, c.topic);
+    EXPECT_EQ(form.HelpContextID(), c.context) << c.topic;
+  }
+}
+
+TEST(frmMessage, ShowsPlainTextInAFixedPitchFontWithPrintAndOk) {
+  frmMessage form;
+  form.Init(QStringLiteral("<b>Line 1</b>\r\nLine 2"), 1, 0);
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Stovrel"));
+  EXPECT_EQ(form.txtMsg->toPlainText(), QStringLiteral("<b>Line 1</b>\nLine 2"));
+  EXPECT_TRUE(form.txtMsg->isReadOnly());
+  EXPECT_TRUE(form.txtMsg->font().fixedPitch());
+  EXPECT_EQ(form.txtMsg->font().pointSizeF(), 10.0);
+  EXPECT_EQ(form.cmdPrint->text(), QStringLiteral("&Print"));
+  EXPECT_EQ(form.cmdClose->text(), QStringLiteral("OK"));
+  EXPECT_TRUE(form.cmdClose->isDefault());
+  EXPECT_EQ(form.cmdSaveAs->text(), QStringLiteral("Save As..."));
+  EXPECT_EQ(form.cmdEmail->text(), QStringLiteral("&Email"));
+  EXPECT_FALSE(form.cmdPrint->isHidden());
+  EXPECT_FALSE(form.cmdClose->isHidden());
+  EXPECT_TRUE(form.cmdSaveAs->isHidden());
+  EXPECT_TRUE(form.cmdEmail->isHidden());
+}
+
+TEST(frmMessage, PrintsAndCopiesTheText) {
+  frmMessage form;
+  form.Init(QStringLiteral("Stock report\r\nAll fine"), 1, 0);
+  QPrinter printer;
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  const QString pdf = testenv::NewTempDir() + QStringLiteral("/msg.pdf");
+  printer.setOutputFileName(pdf);
+  form.PrintMsg(printer);
+  EXPECT_GT(QFileInfo(pdf).size(), 0);
+
+  form.CopyMsgToClipboard();
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Stock report\nAll fine"));
+}
+
+class ShowMsgTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    EXPECT_THAT(runner->Unexpected(), IsEmpty());
+    for (QWidget* w : ui::LoadedWindows()) delete w;
+  }
+  ui::test::ScopedFakeModalRunner runner;
+};
+
+TEST_F(ShowMsgTest, ShowsTheWindowModallyOwnedByTheMainWindowThenUnloadsIt) {
+  auto* mainForm = new QWidget;
+  ui::SetTag(mainForm, QStringLiteral("MAINFORM"));
+  ui::SetScreenMousePointer(ui::vbHourglass);
+  bool ran = false;
+  runner->Then(QStringLiteral("frmMessage"), [&](QDialog& dlg) {
+    ran = true;
+    EXPECT_EQ(ui::ScreenMousePointer(), ui::vbDefault);
+    EXPECT_TRUE(ui::IsLoaded(&dlg));
+    EXPECT_EQ(VisibleImage(dlg), QStringLiteral("imageCritical"));
+    EXPECT_EQ(ui::test::TextOf(dlg, QStringLiteral("txtMsg")), QStringLiteral("Disk full"));
+    EXPECT_EQ(static_cast<frmMessage&>(dlg).HelpContextID(), 0);
+    EXPECT_TRUE(ui::test::Click(dlg, QStringLiteral("cmdClose")));
+    EXPECT_FALSE(dlg.isVisible());
+  });
+  gSystem().ShowMsg(QStringLiteral("Disk full"), 3, -1);
+  EXPECT_TRUE(ran);
+  ASSERT_EQ(runner->Owners().size(), 1);
+  EXPECT_EQ(runner->Owners()[0].data(), mainForm);
+  EXPECT_THAT(ui::LoadedWindows(), ElementsAre(mainForm));
+}
+
+TEST_F(ShowMsgTest, EscapeClosesItAndNoMainWindowIsNeeded) {
+  runner->Then([](QDialog& dlg) {
+    EXPECT_EQ(VisibleImage(dlg), QString());
+    dlg.reject();
+  });
+  gSystem().ShowMsg(QStringLiteral("Nothing to show"), 0, 12);
+  ASSERT_EQ(runner->Owners().size(), 1);
+  EXPECT_EQ(runner->Owners()[0].data(), nullptr);
+  EXPECT_THAT(ui::LoadedWindows(), IsEmpty());
+}
+
+}  // namespace
