@@ -1,11 +1,13 @@
 // Stovrel: start-up.
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QMainWindow>
 #include <cstdio>
-#include <cstdlib>
 
 #include "platform/runtime/App.h"
+#include "platform/ui/WindowRegistry.h"
+#include "services/clsWndStartupPos.h"
 
 namespace {
 
@@ -13,6 +15,26 @@ bool HaveDisplay() {
   if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return true;
   return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
+
+// The main window until the full one lands: caption, tag and remembered placement.
+class MainWindow : public QMainWindow {
+ public:
+  MainWindow() {
+    setWindowTitle(QStringLiteral("%1 v%2.%3")
+                       .arg(rt::App::ProductName())
+                       .arg(rt::App::kMajor)
+                       .arg(rt::App::kMinor));
+    ui::SetTag(this, QStringLiteral("MAINFORM"));
+    resize(1024, 720);
+    clsWndStartupPos().RestorePosition(*this);
+  }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    clsWndStartupPos().SavePosition(*this);
+    event->accept();
+  }
+};
 
 }  // namespace
 
@@ -28,12 +50,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(rt::App::ProductName());
 
-  QMainWindow main;
-  main.setWindowTitle(QStringLiteral("%1 v%2.%3")
-                          .arg(rt::App::ProductName())
-                          .arg(rt::App::kMajor)
-                          .arg(rt::App::kMinor));
-  main.resize(1024, 720);
+  MainWindow main;
   main.show();
   return app.exec();
 }

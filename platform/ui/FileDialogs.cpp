@@ -1,0 +1,138 @@
+#include "platform/ui/FileDialogs.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include "platform/ui/ModalRunner.h"
+
+namespace ui {
+namespace {
+
+std::optional<QString> RunFileDialog(QFileDialog& dialog, QWidget* owner) {
+  if (RunModal(dialog, owner) != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
+  return QDir::toNativeSeparators(files.first());
+}
+
+class QtFileDialogs : public FileDialogs {
+ public:
+  std::optional<QString> GetFileName(const FileDialogRequest& r) override {
+    QFileDialog dialog(r.owner, r.title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(!r.save && (r.flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile
+                                                                : QFileDialog::AnyFile);
+    if (r.save && !(r.flags & OFN_OVERWRITEPROMPT)) {
+      dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    const QStringList filters = QtNameFilters(r.filter);
+    if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    if (!r.defaultExt.isEmpty()) dialog.setDefaultSuffix(r.defaultExt);
+    if (!r.fileName.isEmpty()) {
+      const QFileInfo proposed(r.fileName);
+      if (r.fileName.contains(QLatin1Char('/'))) dialog.setDirectory(proposed.absolutePath());
+      dialog.selectFile(proposed.fileName());
+    }
+    return RunFileDialog(dialog, r.owner);
+  }
+
+  std::optional<QString> GetFolder(const FolderRequest& r) override {
+    QFileDialog dialog(r.owner, r.title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, !r.includeFiles);
+    dialog.setLabelText(QFileDialog::LookIn, r.title);
+    dialog.setDirectory(r.startFolder.isEmpty() ? QDir::homePath() : r.startFolder);
+    return RunFileDialog(dialog, r.owner);
+  }
+};
+
+FileDialogs*& Installed() {
+  static FileDialogs* dialogs = nullptr;
+  return dialogs;
+}
+
+// "*.*" matches every file here, also one without an extension.
+QString QtPatterns(const QString& classicPatterns) {
+  QStringList out;
+  for (const QString& p : classicPatterns.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    const QString t = p.trimmed();
+    if (t.isEmpty()) continue;
+    out.append(t == QLatin1String("*.*") ? QStringLiteral("*") : t);
+  }
+  return out.join(QLatin1Char(' '));
+}
+
+}  // namespace
+
+FileDialogs& CurrentFileDialogs() {
+  static QtFileDialogs production;
+  return Installed() ? *Installed() : production;
+}
+
+FileDialogs* SetFileDialogs(FileDialogs* dialogs) {
+  FileDialogs* previous = Installed();
+  Installed() = dialogs;
+  return previous;
+}
+
+std::optional<QString> GetFileName(const FileDialogRequest& request) {
+  return CurrentFileDialogs().GetFileName(request);
+}
+
+std::optional<QString> GetFolder(const FolderRequest& request) {
+  return CurrentFileDialogs().GetFolder(request);
+}
+
+QStringList QtNameFilters(const QString& classicFilter) {
+  static const QRegularExpression trailingGroup(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
+  QStringList filters;
+  const QStringList parts = classicFilter.split(QLatin1Char('|'));
+  for (qsizetype i = 0; i < parts.size(); i += 2) {
+    QString description = parts[i].trimmed();
+    const QString patterns = QtPatterns(i + 1 < parts.size() ? parts[i + 1] : parts[i]);
+    if (description.isEmpty() && patterns.isEmpty()) continue;
+    description.remove(trailingGroup);
+    if (description.isEmpty()) description = patterns;
+    filters.append(QStringLiteral("%1 (%2)").arg(description, patterns));
+  }
+  return filters;
+}
+
+namespace test {
+
+FakeFileDialogs& FakeFileDialogs::Choose(const QString& path) {
+  answers_.emplace_back(path);
+  return *this;
+}
+
+FakeFileDialogs& FakeFileDialogs::Cancel() {
+  answers_.emplace_back(std::nullopt);
+  return *this;
+}
+
+std::optional<QString> FakeFileDialogs::Next(const QString& what) {
+  if (answers_.empty()) {
+    unexpected_.append(QStringLiteral("unscripted %1").arg(what));
+    return std::nullopt;
+  }
+  std::optional<QString> answer = answers_.front();
+  answers_.pop_front();
+  return answer;
+}
+
+std::optional<QString> FakeFileDialogs::GetFileName(const FileDialogRequest& request) {
+  fileRequests_.append(request);
+  return Next(QStringLiteral("file dialog \"%1\"").arg(request.title));
+}
+
+std::optional<QString> FakeFileDialogs::GetFolder(const FolderRequest& request) {
+  folderRequests_.append(request);
+  return Next(QStringLiteral("folder dialog \"%1\"").arg(request.title));
+}
+
+}  // namespace test
+}  // namespace ui

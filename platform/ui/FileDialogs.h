@@ -1,0 +1,107 @@
+#pragma once
+// Open/Save file dialogs and the folder picker. Callers describe the dialog with the
+// classic filter text ("CSV Files (*.csv)|*.csv|All Files (*.*)|*.*") and the classic
+// open-file flags; ui::GetFileName / ui::GetFolder forward to the installed FileDialogs:
+// production shows a QFileDialog through the modal runner, tests install the scripted
+// fake below. User-interface thread only.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+
+class QWidget;
+
+namespace ui {
+
+// Open-file flags.
+inline constexpr int OFN_OVERWRITEPROMPT = 0x2;
+inline constexpr int OFN_HIDEREADONLY = 0x4;
+inline constexpr int OFN_PATHMUSTEXIST = 0x800;
+inline constexpr int OFN_FILEMUSTEXIST = 0x1000;
+inline constexpr int OFN_EXPLORER = 0x80000;
+inline constexpr int OFN_LONGNAMES = 0x200000;
+
+struct FileDialogRequest {
+  bool save = false;   // Save dialog; else Open
+  QString title;       // empty: the dialog's own title
+  QString filter;      // classic "description|pattern|..." text
+  QString fileName;    // proposed file (path or bare name)
+  QString defaultExt;  // appended when the chosen name has no extension ("rtf")
+  int flags = 0;       // OFN_* flags
+  QWidget* owner = nullptr;
+};
+
+struct FolderRequest {
+  QString title;        // the prompt shown with the picker
+  QString startFolder;  // empty: the user's home folder
+  bool includeFiles = false;
+  QWidget* owner = nullptr;
+};
+
+class FileDialogs {
+ public:
+  virtual ~FileDialogs() = default;
+  // The chosen path; nullopt when the user cancelled.
+  virtual std::optional<QString> GetFileName(const FileDialogRequest& request) = 0;
+  virtual std::optional<QString> GetFolder(const FolderRequest& request) = 0;
+};
+
+// The installed implementation (production unless a test installed another).
+FileDialogs& CurrentFileDialogs();
+// Installs `dialogs` (not owned; nullptr restores production); returns the previous
+// one, or nullptr when that was production.
+FileDialogs* SetFileDialogs(FileDialogs* dialogs);
+
+std::optional<QString> GetFileName(const FileDialogRequest& request);
+std::optional<QString> GetFolder(const FolderRequest& request);
+
+// The classic filter text as Qt name filters: "CSV Files (*.csv)|*.csv" gives
+// "CSV Files (*.csv)"; a description without the patterns in it gets them appended
+// ("Text|*.txt;*.log" gives "Text (*.txt *.log)"); "*.*" becomes "*"; a lone pattern
+// ("*.*") is its own description. Empty input gives an empty list.
+QStringList QtNameFilters(const QString& classicFilter);
+
+namespace test {
+
+// Answers file and folder dialogs from a queue and records each request. A dialog with
+// no scripted answer counts as cancelled and is listed in Unexpected().
+class FakeFileDialogs : public FileDialogs {
+ public:
+  FakeFileDialogs& Choose(const QString& path);  // next dialog returns `path`
+  FakeFileDialogs& Cancel();                     // next dialog is cancelled
+
+  const QList<FileDialogRequest>& FileRequests() const { return fileRequests_; }
+  const QList<FolderRequest>& FolderRequests() const { return folderRequests_; }
+  const QStringList& Unexpected() const { return unexpected_; }
+  int Pending() const { return static_cast<int>(answers_.size()); }
+
+  std::optional<QString> GetFileName(const FileDialogRequest& request) override;
+  std::optional<QString> GetFolder(const FolderRequest& request) override;
+
+ private:
+  std::optional<QString> Next(const QString& what);
+
+  std::deque<std::optional<QString>> answers_;
+  QList<FileDialogRequest> fileRequests_;
+  QList<FolderRequest> folderRequests_;
+  QStringList unexpected_;
+};
+
+class ScopedFakeFileDialogs {
+ public:
+  ScopedFakeFileDialogs() : previous_(SetFileDialogs(&fake_)) {}
+  ~ScopedFakeFileDialogs() { SetFileDialogs(previous_); }
+  ScopedFakeFileDialogs(const ScopedFakeFileDialogs&) = delete;
+  ScopedFakeFileDialogs& operator=(const ScopedFakeFileDialogs&) = delete;
+  FakeFileDialogs* operator->() { return &fake_; }
+  FakeFileDialogs& operator*() { return fake_; }
+
+ private:
+  FakeFileDialogs fake_;
+  FileDialogs* previous_;
+};
+
+}  // namespace test
+}  // namespace ui

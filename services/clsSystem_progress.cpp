@@ -1,0 +1,88 @@
+// clsSystem: wait cursor, progress dialog, help and version.
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <cmath>
+
+#include "platform/runtime/App.h"
+#include "platform/runtime/Error.h"
+#include "platform/ui/HelpViewer.h"
+#include "platform/ui/WaitCursor.h"
+#include "platform/ui/WindowRegistry.h"
+#include "services/clsSystem.h"
+#include "services/frmProgress.h"
+
+QString clsSystem::GetVersionString() const {
+  return QStringLiteral("%1.%2").arg(rt::App::kMajor).arg(rt::App::kMinor);
+}
+
+QString clsSystem::GetAppTitle() const {
+  return rt::App::ProductName() + QStringLiteral(" - v") + GetVersionString();
+}
+
+void clsSystem::WaitStart() { ui::SetScreenMousePointer(ui::vbHourglass); }
+
+void clsSystem::WaitEnd() { ui::SetScreenMousePointer(ui::vbDefault); }
+
+void clsSystem::WaitDlgShow(QPointer<frmProgress>& frm, const QString& sTitle,
+                            const QString& sCaption, bool bShowProgressBar, bool bShowCancel) {
+  WaitStart();
+  frm = new frmProgress;
+  frm->pbar->setVisible(bShowProgressBar);
+  frm->cmdCancel->setVisible(bShowCancel);
+  frm->lblMsg->setText(sCaption);
+  frm->setWindowTitle(sTitle);
+  frm->Display();
+  frm->lblMsg->repaint();
+}
+
+void clsSystem::WaitDlgUpdate(frmProgress* frm, int32_t nPctDone) {
+  if (frm == nullptr || nPctDone < 0 || nPctDone > 100) return;
+  frm->pbar->setValue(nPctDone);
+}
+
+void clsSystem::WaitDlgRemove(QPointer<frmProgress>& frm) {
+  if (!frm.isNull() && !ui::Unload(frm.data())) delete frm.data();
+  frm = nullptr;
+  WaitEnd();
+}
+
+void clsSystem::WaitDlgTest() {
+  QPointer<frmProgress> frm;
+  try {
+    WaitDlgShow(frm, rt::App::ProductName(), QStringLiteral("Preparing Report. Please wait..."),
+                true, false);
+    constexpr int kSteps = 100000;
+    for (int i = 1; i <= kSteps; ++i) {
+      WaitDlgUpdate(frm, static_cast<int32_t>(std::lround(100.0 * i / kSteps)));
+      QCoreApplication::processEvents();
+    }
+    WaitDlgRemove(frm);
+  } catch (...) {
+    rt::TrapError();
+    WaitDlgRemove(frm);
+    ShowError(QStringLiteral("clsSystem"));
+  }
+}
+
+QString clsSystem::HelpFilename() const { return ui::HelpContentsPath(); }
+
+bool clsSystem::ShowHelpContents() {
+  ui::ShowHelp(0);
+  return false;
+}
+
+bool clsSystem::ShowHelpTopic(int32_t nTopicID) {
+  ui::ShowHelp(nTopicID);
+  return false;
+}
+
+bool clsSystem::ShowHelpTopicPopup(int32_t nTopicID) { return ShowHelpTopic(nTopicID); }
+
+bool clsSystem::KeyPressedCtrlE(int16_t KeyCode, int16_t Shift) const {
+  constexpr int16_t kCtrlMask = 2;
+  constexpr int16_t kKeyE = 69;
+  return (Shift & kCtrlMask) != 0 && KeyCode == kKeyE;
+}

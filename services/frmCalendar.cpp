@@ -1,0 +1,79 @@
+#include "services/frmCalendar.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/controls/MonthViewControl.h"
+#include "platform/runtime/Clock.h"
+#include "platform/runtime/DateTime.h"
+#include "platform/runtime/Format.h"
+
+frmCalendar::frmCalendar(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("frmCalendar"));
+  setWindowTitle(QStringLiteral("Calendar"));
+  setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+
+  Cal = new ctl::MonthViewControl(this);
+  Cal->setObjectName(QStringLiteral("Cal"));
+  lblCurrdate = new QLabel(this);
+  lblCurrdate->setObjectName(QStringLiteral("lblCurrdate"));
+  lblCurrdate->setAlignment(Qt::AlignCenter);
+  cmdToday = new QPushButton(QStringLiteral("Go to Today"), this);
+  cmdToday->setObjectName(QStringLiteral("cmdToday"));
+  cmdToday->setToolTip(QStringLiteral("Goto today's date"));
+  cmdToday->setAutoDefault(false);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  CancelButton->setObjectName(QStringLiteral("CancelButton"));
+  CancelButton->setAutoDefault(false);
+  OKButton = new QPushButton(QStringLiteral("&Enter Selected Date in Current Row"), this);
+  OKButton->setObjectName(QStringLiteral("OKButton"));
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(cmdToday);
+  buttons->addStretch();
+  buttons->addWidget(CancelButton);
+  buttons->addWidget(OKButton);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Cal);
+  layout->addWidget(lblCurrdate);
+  layout->addLayout(buttons);
+
+  connect(OKButton, &QPushButton::clicked, this, &frmCalendar::OKButton_Click);
+  connect(CancelButton, &QPushButton::clicked, this, &frmCalendar::CancelButton_Click);
+  connect(cmdToday, &QPushButton::clicked, this, &frmCalendar::cmdToday_Click);
+  connect(Cal, &ctl::MonthViewControl::DateClick, this, &frmCalendar::UpdateDateLabel);
+  connect(Cal, &ctl::MonthViewControl::SelChange, this, &frmCalendar::UpdateDateLabel);
+  connect(Cal, &ctl::MonthViewControl::DateDblClick, this, &frmCalendar::OKButton_Click);
+}
+
+void frmCalendar::UpdateDateLabel() {
+  lblCurrdate->setText(rt::Format(Cal->Value(), QStringLiteral("Long Date")));
+}
+
+void frmCalendar::Init(const QString& sDate, const QString& sOKText) {
+  m_bOK = false;
+  OKButton->setText(sOKText);
+  const std::optional<QDateTime> date = sDate.isEmpty() ? std::nullopt : rt::ParseDateTime(sDate);
+  Cal->SetValue(date ? date->date() : rt::Today());
+  UpdateDateLabel();
+}
+
+void frmCalendar::OKButton_Click() {
+  m_sSelShortDate = rt::Format(Cal->Value(), QStringLiteral("Short Date"));
+  m_bOK = true;
+  accept();
+}
+
+void frmCalendar::CancelButton_Click() { reject(); }
+
+void frmCalendar::cmdToday_Click() {
+  Cal->SetValue(rt::Today());
+  UpdateDateLabel();
+}
+
+void frmCalendar::reject() {
+  m_bOK = false;
+  QDialog::reject();
+}

@@ -1,0 +1,141 @@
+#include "services/frmDateRange.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "platform/runtime/Clock.h"
+#include "platform/runtime/DateTime.h"
+#include "platform/runtime/Error.h"
+#include "platform/runtime/Format.h"
+#include "platform/ui/ModalRunner.h"
+#include "platform/ui/Prompt.h"
+#include "services/clsSystem.h"
+#include "services/frmCalendar.h"
+
+namespace {
+
+QToolButton* CalendarButton(QWidget* parent, const QString& name, const QString& tip) {
+  auto* button = new QToolButton(parent);
+  button->setObjectName(name);
+  button->setText(QStringLiteral("..."));
+  button->setToolTip(tip);
+  return button;
+}
+
+QString ShortDate(const QVariant& date) { return rt::Format(date, QStringLiteral("Short Date")); }
+
+}  // namespace
+
+frmDateRange::frmDateRange(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("frmDateRange"));
+  setWindowTitle(QStringLiteral("Enter Date Range"));
+  setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+
+  txtDateBegin = new QLineEdit(this);
+  txtDateBegin->setObjectName(QStringLiteral("txtDateBegin"));
+  cmdViewCalBegin = CalendarButton(this, QStringLiteral("cmdViewCalBegin"),
+                                   QStringLiteral("Begin Date: View Calendar"));
+  txtDateEnd = new QLineEdit(this);
+  txtDateEnd->setObjectName(QStringLiteral("txtDateEnd"));
+  cmdViewCalEnd = CalendarButton(this, QStringLiteral("cmdViewCalEnd"),
+                                 QStringLiteral("End Date: View Calendar"));
+  cmdOK = new QPushButton(QStringLiteral("OK"), this);
+  cmdOK->setObjectName(QStringLiteral("cmdOK"));
+  cmdOK->setDefault(true);
+  cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+  cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+  cmdCancel->setAutoDefault(false);
+
+  auto* fields = new QGridLayout;
+  fields->addWidget(new QLabel(QStringLiteral("Begin Date:"), this), 0, 0);
+  fields->addWidget(txtDateBegin, 0, 1);
+  fields->addWidget(cmdViewCalBegin, 0, 2);
+  fields->addWidget(new QLabel(QStringLiteral("End Date:"), this), 1, 0);
+  fields->addWidget(txtDateEnd, 1, 1);
+  fields->addWidget(cmdViewCalEnd, 1, 2);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(cmdOK);
+  buttons->addWidget(cmdCancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(fields);
+  layout->addLayout(buttons);
+
+  connect(cmdOK, &QPushButton::clicked, this, &frmDateRange::cmdOK_Click);
+  connect(cmdCancel, &QPushButton::clicked, this, &frmDateRange::cmdCancel_Click);
+  connect(cmdViewCalBegin, &QToolButton::clicked, this, &frmDateRange::cmdViewCalBegin_Click);
+  connect(cmdViewCalEnd, &QToolButton::clicked, this, &frmDateRange::cmdViewCalEnd_Click);
+}
+
+void frmDateRange::Init(const QString& sBeginDate, const QString& sEndDate) {
+  m_OK = false;
+  const auto boxText = [](const QString& text) {
+    const std::optional<QDateTime> date =
+        text.trimmed().isEmpty() ? std::nullopt : rt::ParseDateTime(text);
+    return date ? ShortDate(*date) : ShortDate(rt::Today());
+  };
+  txtDateBegin->setText(boxText(sBeginDate));
+  txtDateEnd->setText(boxText(sEndDate));
+  gSystem().CtlSetFocus(txtDateBegin);
+}
+
+bool frmDateRange::GetSelDate(QString& sDate) {
+  frmCalendar calendar;
+  calendar.Init(sDate, QStringLiteral("Enter Selected Date"));
+  ui::RunModal(calendar, this);
+  if (!calendar.m_bOK) return false;
+  sDate = calendar.m_sSelShortDate;
+  return true;
+}
+
+bool frmDateRange::Validate() {
+  const auto fail = [](const QString& message, QLineEdit* box) {
+    ui::MsgBox(message, ui::vbExclamation);
+    gSystem().CtlSetFocus(box);
+    return false;
+  };
+  const std::optional<QDateTime> begin = rt::ParseDateTime(txtDateBegin->text());
+  if (!begin) return fail(QStringLiteral("Begin date is invalid!"), txtDateBegin);
+  const std::optional<QDateTime> end = rt::ParseDateTime(txtDateEnd->text());
+  if (!end) return fail(QStringLiteral("End date is invalid!"), txtDateEnd);
+  m_DateBegin = *begin;
+  m_DateEnd = *end;
+  if (m_DateBegin <= m_DateEnd) return true;
+  return fail(QStringLiteral("Begin date must be before or same as End date!"), txtDateEnd);
+}
+
+void frmDateRange::cmdOK_Click() {
+  if (!Validate()) return;
+  m_OK = true;
+  accept();
+}
+
+void frmDateRange::cmdCancel_Click() { reject(); }
+
+void frmDateRange::reject() {
+  m_OK = false;
+  QDialog::reject();
+}
+
+void frmDateRange::PickInto(QLineEdit& box, const QString& label) {
+  try {
+    QString date = box.text();
+    if (GetSelDate(date)) box.setText(date);
+    gSystem().CtlSetFocus(&box);
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(label);
+  }
+}
+
+void frmDateRange::cmdViewCalBegin_Click() {
+  PickInto(*txtDateBegin, QStringLiteral("frmDateRange_cmdViewCalBegin_Click"));
+}
+
+void frmDateRange::cmdViewCalEnd_Click() {
+  PickInto(*txtDateEnd, QStringLiteral("frmDateRange_cmdViewCalEnd_Click"));
+}

@@ -1,0 +1,64 @@
+#include "services/frmProgress.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/ui/WindowRegistry.h"
+
+frmProgress::frmProgress(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("frmProgress"));
+  setWindowTitle(QStringLiteral("Progress"));
+  setWindowModality(Qt::ApplicationModal);
+  setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+
+  lblMsg = new QLabel(this);
+  lblMsg->setObjectName(QStringLiteral("lblMsg"));
+  lblMsg->setWordWrap(true);
+  pbar = new QProgressBar(this);
+  pbar->setObjectName(QStringLiteral("pbar"));
+  pbar->setRange(0, 100);
+  pbar->setValue(0);
+  cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+  cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+  cmdCancel->setCursor(Qt::ArrowCursor);
+  cmdCancel->setAutoDefault(false);
+  cmdCancel->setVisible(false);
+  connect(cmdCancel, &QPushButton::clicked, this, &frmProgress::cmdCancel_Click);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(cmdCancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(lblMsg);
+  layout->addWidget(pbar);
+  layout->addLayout(buttons);
+  setFixedWidth(360);
+
+  ui::RegisterWindow(this);
+}
+
+void frmProgress::Display() {
+  m_bCancel = false;
+  show();
+  raise();
+  activateWindow();
+}
+
+void frmProgress::cmdCancel_Click() { m_bCancel = true; }
+
+void frmProgress::reject() {
+  if (cmdCancel->isVisible()) cmdCancel->click();
+}
+
+void frmProgress::closeEvent(QCloseEvent* event) {
+  // QDialog::closeEvent would call reject(), which never hides this window.
+  if (event->spontaneous()) {
+    event->ignore();
+  } else {
+    event->accept();
+  }
+}

@@ -1,0 +1,104 @@
+#include "platform/ui/HelpViewer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QTextBrowser>
+
+#include "platform/ui/TestPrompts.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+using ::testing::EndsWith;
+using ::testing::IsEmpty;
+
+class HelpViewerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ui::SetHelpFolder(QStringLiteral(STOVREL_RESOURCES_DIR "/help")); }
+  void TearDown() override {
+    ui::CloseHelpViewer();
+    ui::SetHelpFolder({});
+    EXPECT_THAT(prompts->Unexpected(), IsEmpty());
+  }
+  ui::test::ScopedFakePrompts prompts;
+};
+
+TEST_F(HelpViewerTest, EveryTopicTheProgramUsesHasItsOwnPage) {
+  for (const int topic : {1000, 1060, 1080, 1090, 1610, 1641, 2000, 2017}) {
+    const QString page = ui::HelpPagePath(topic);
+    EXPECT_THAT(page.toStdString(), EndsWith("/help/" + std::to_string(topic) + ".html"));
+    QFile file(page);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << topic;
+    EXPECT_TRUE(file.readAll().contains("<h1>")) << topic;
+  }
+}
+
+TEST_F(HelpViewerTest, UnknownAndMissingTopicsFallBackToTheContents) {
+  for (const int topic : {0, -1, 1, 4242}) {
+    EXPECT_THAT(ui::HelpPagePath(topic).toStdString(), EndsWith("/help/index.html")) << topic;
+  }
+  EXPECT_THAT(ui::HelpContentsPath().toStdString(), EndsWith("/help/index.html"));
+}
+
+TEST_F(HelpViewerTest, OneWindowIsReusedForEveryTopic) {
+  ui::HelpViewer* first = ui::ShowHelp(1610);
+  ASSERT_NE(first, nullptr);
+  EXPECT_THAT(first->CurrentPage().toStdString(), EndsWith("/help/1610.html"));
+  EXPECT_TRUE(first->txtHelp->toPlainText().contains(QStringLiteral("svluser.fpt")));
+  EXPECT_EQ(ui::ShowHelp(0), first);
+  EXPECT_THAT(first->CurrentPage().toStdString(), EndsWith("/help/index.html"));
+  ui::CloseHelpViewer();
+  EXPECT_EQ(ui::OpenHelpViewer(), nullptr);
+  EXPECT_NE(ui::ShowHelp(1000), nullptr);
+}
+
+TEST_F(HelpViewerTest, TheContentsLinksToEveryTopicPage) {
+  QFile index(ui::HelpContentsPath());
+  ASSERT_TRUE(index.open(QIODevice::ReadOnly));
+  const QByteArray html = index.readAll();
+  for (const char* page : {"1000.html", "1060.html", "1080.html", "1090.html", "1610.html",
+                           "1641.html", "2000.html", "2017.html"}) {
+    EXPECT_TRUE(html.contains(QByteArray("href=\"") + page + "\"")) << page;
+  }
+}
+
+TEST_F(HelpViewerTest, WithoutPagesItWarnsAndOpensNothing) {
+  const QString empty = testenv::NewTempDir(QStringLiteral("nohelp"));
+  ui::SetHelpFolder(empty);
+  prompts->Expect(QStringLiteral("Unable to launch '") + empty +
+                  QStringLiteral("/index.html'! No application may be associated with this file "
+                                 "type."));
+  EXPECT_EQ(ui::ShowHelp(1000), nullptr);
+  EXPECT_EQ(ui::OpenHelpViewer(), nullptr);
+  ASSERT_EQ(prompts->Shown().size(), 1);
+  EXPECT_EQ(prompts->Last().icon, ui::vbExclamation);
+}
+
+TEST_F(HelpViewerTest, HelpAskedForFromAModalDialogBelongsToIt) {
+  auto* dialog = new QDialog;
+  dialog->setModal(true);
+  dialog->show();
+  ASSERT_EQ(QApplication::activeModalWidget(), dialog);
+  QPointer<ui::HelpViewer> viewer = ui::ShowHelp(1090);
+  ASSERT_FALSE(viewer.isNull());
+  EXPECT_EQ(viewer->parentWidget(), dialog);
+  EXPECT_TRUE(viewer->isWindow());
+  delete dialog;
+  EXPECT_TRUE(viewer.isNull());
+  viewer = ui::ShowHelp(1090);  // a new, top-level window
+  ASSERT_FALSE(viewer.isNull());
+  EXPECT_EQ(viewer->parentWidget(), nullptr);
+}
+
+TEST_F(HelpViewerTest, TheDefaultFolderIsBesideTheProgram) {
+  ui::SetHelpFolder({});
+  EXPECT_THAT(ui::HelpFolder().toStdString(), EndsWith("/help"));
+}
+
+}  // namespace
