@@ -119,9 +119,12 @@ std::optional<QString> FakeFileDialogs::Next(const QString& what) {
     unexpected_.append(QStringLiteral("unscripted %1").arg(what));
     return std::nullopt;
   }
-  std::optional<QString> answer = answers_.front();
+  // Moved out field by field: GCC 12 warns (falsely) on copying an optional<QString>.
+  const bool chosen = answers_.front().has_value();
+  QString path = chosen ? std::move(*answers_.front()) : QString();
   answers_.pop_front();
-  return answer;
+  if (!chosen) return std::nullopt;
+  return std::optional<QString>(std::move(path));
 }
 
 std::optional<QString> FakeFileDialogs::GetFileName(const FileDialogRequest& request) {

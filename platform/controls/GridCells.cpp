@@ -1,0 +1,362 @@
+#include "platform/controls/GridCells.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+#include "platform/runtime/Convert.h"
+
+namespace ctl::grid {
+namespace {
+
+// A cell is a double unless its top 13 bits are all set (a negative quiet NaN, which
+// no stored double has: NaNs are stored as the positive quiet NaN). Then bits 48..50
+// are the tag and bits 0..47 the payload.
+constexpr uint64_t kBox = 0xFFF8'0000'0000'0000ULL;
+constexpr uint64_t kPayloadMask = 0x0000'FFFF'FFFF'FFFFULL;
+constexpr uint64_t kCanonicalNaN = 0x7FF8'0000'0000'0000ULL;
+
+enum Tag : uint64_t {
+  kEmpty = 0,
+  kInt = 1,
+  kInline1 = 2,  // kInline1 + n - 1: n units in the cell
+  kInline3 = 4,
+  kLatin1 = 5,  // payload: offset << 16 | length
+  kUtf16 = 6,
+  kLong = 7,  // payload: index into long_
+};
+
+constexpr int64_t kIntMax = (int64_t{1} << 47) - 1;
+constexpr int64_t kIntMin = -(int64_t{1} << 47);
+constexpr size_t kPooledMax = 0xFFFF;
+// The cache of recent texts grows with the column: a quarter of its rows, within limits.
+constexpr size_t kRecentMin = 1 << 10;
+constexpr size_t kRecentMax = 1 << 15;
+constexpr uint32_t kJudgeEvery = 1 << 14;  // lookups between two verdicts on sharing
+constexpr uint32_t kSampleEvery = 16;
+
+size_t RecentSlotsFor(size_t rows) { return std::clamp(std::bit_ceil(rows / 4 + 1), kRecentMin, kRecentMax); }
+constexpr size_t kCompactMin = size_t{1} << 20;
+
+constexpr uint64_t Box(uint64_t tag, uint64_t payload) { return kBox | (tag << 48) | (payload & kPayloadMask); }
+constexpr bool IsBoxed(uint64_t cell) { return (cell & kBox) == kBox; }
+constexpr uint64_t TagOf(uint64_t cell) { return (cell >> 48) & 0x7; }
+constexpr uint64_t PayloadOf(uint64_t cell) { return cell & kPayloadMask; }
+constexpr uint64_t kEmptyCell = Box(kEmpty, 0);
+
+bool IsPooled(uint64_t cell) {
+  return IsBoxed(cell) && (TagOf(cell) == kLatin1 || TagOf(cell) == kUtf16);
+}
+
+// A canonical integer text within 48 bits: optional '-', no leading zero, not "-0".
+bool CanonicalInt(QStringView text, int64_t* value) {
+  qsizetype i = 0;
+  const bool negative = !text.isEmpty() && text[0] == u'-';
+  if (negative) i = 1;
+  const qsizetype digits = text.size() - i;
+  if (digits < 1 || digits > 14) return false;
+  if (text[i] == u'0' && (digits > 1 || negative)) return false;
+  int64_t v = 0;
+  for (; i < text.size(); ++i) {
+    const char16_t ch = text[i].unicode();
+    if (ch < u'0' || ch > u'9') return false;
+    v = v * 10 + (ch - u'0');
+  }
+  *value = negative ? -v : v;
+  return true;
+}
+
+// FNV-1a over the units; `latin1` tells whether every unit is below 256.
+bool SameText(const TextRef& ref, QStringView text) {
+  if (ref.size != text.size()) return false;
+  const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
+  if (ref.latin1) {
+    for (qsizetype i = 0; i < ref.size; ++i)
+      if (static_cast<unsigned char>(ref.latin1[i]) != units[i]) return false;
+    return true;
+  }
+  return std::equal(ref.utf16, ref.utf16 + ref.size, units);
+}
+
+uint64_t Hash(QStringView text, bool* latin1) {
+  uint64_t h = 1469598103934665603ULL;
+  char16_t all = 0;
+  for (QChar ch : text) {
+    all |= ch.unicode();
+    h = (h ^ ch.unicode()) * 1099511628211ULL;
+  }
+  *latin1 = all < 256;
+  return h;
+}
+
+}  // namespace
+
+TextRef& TextRef::operator=(const TextRef& other) {
+  std::memcpy(inlineUnits, other.inlineUnits, sizeof inlineUnits);
+  latin1 = other.latin1;
+  size = other.size;
+  utf16 = other.utf16 == other.inlineUnits ? inlineUnits : other.utf16;
+  return *this;
+}
+
+QString TextRef::ToString() const {
+  if (latin1) return QString::fromLatin1(latin1, size);
+  return QString(reinterpret_cast<const QChar*>(utf16), size);
+}
+
+char16_t TextRef::Unit(qsizetype i) const {
+  return latin1 ? static_cast<unsigned char>(latin1[i]) : utf16[i];
+}
+
+namespace {
+const std::array<char16_t, 256> kLatin1Fold = [] {
+  std::array<char16_t, 256> t{};
+  for (int u = 0; u < 256; ++u) t[static_cast<size_t>(u)] = QChar(static_cast<char16_t>(u)).toCaseFolded().unicode();
+  return t;
+}();
+
+char16_t FoldCase(char16_t unit) {
+  return unit < 256 ? kLatin1Fold[unit] : QChar(unit).toCaseFolded().unicode();
+}
+}  // namespace
+
+int TextRef::CompareNoCase(const TextRef& other) const {
+  const qsizetype n = std::min(size, other.size);
+  if (latin1 && other.latin1) {
+    for (qsizetype i = 0; i < n; ++i) {
+      const unsigned char x = static_cast<unsigned char>(latin1[i]);
+      const unsigned char y = static_cast<unsigned char>(other.latin1[i]);
+      if (x == y) continue;
+      const char16_t a = kLatin1Fold[x];
+      const char16_t b = kLatin1Fold[y];
+      if (a != b) return a < b ? -1 : 1;
+    }
+    return size == other.size ? 0 : (size < other.size ? -1 : 1);
+  }
+  for (qsizetype i = 0; i < n; ++i) {
+    const char16_t a = FoldCase(Unit(i));
+    const char16_t b = FoldCase(other.Unit(i));
+    if (a != b) return a < b ? -1 : 1;
+  }
+  return size == other.size ? 0 : (size < other.size ? -1 : 1);
+}
+
+uint64_t TextRef::FoldedPrefix() const {
+  uint64_t key = 0;
+  for (qsizetype i = 0; i < 4; ++i) key = (key << 16) | (i < size ? FoldCase(Unit(i)) : 0);
+  return key;
+}
+
+void CellColumn::Resize(size_t rows) {
+  for (size_t r = rows; r < cells_.size(); ++r) Release(cells_[r]);
+  cells_.resize(rows, kEmptyCell);
+}
+
+void CellColumn::Insert(size_t row) { cells_.insert(cells_.begin() + static_cast<ptrdiff_t>(row), kEmptyCell); }
+
+void CellColumn::Erase(size_t row) {
+  Release(cells_[row]);
+  cells_.erase(cells_.begin() + static_cast<ptrdiff_t>(row));
+}
+
+void CellColumn::Clear() {
+  std::fill(cells_.begin(), cells_.end(), kEmptyCell);
+  latin1_ = {};
+  utf16_ = {};
+  long_ = {};
+  recent_ = {};
+  garbage_ = 0;
+  sharing_ = true;
+  lookups_ = hits_ = 0;
+}
+
+void CellColumn::SetText(size_t row, QStringView text) {
+  int64_t v = 0;
+  uint64_t cell;
+  if (text.isEmpty())
+    cell = kEmptyCell;
+  else if (CanonicalInt(text, &v))
+    cell = Box(kInt, static_cast<uint64_t>(v));
+  else
+    cell = EncodeText(text);
+  Release(cells_[row]);
+  cells_[row] = cell;
+  MaybeCompact();
+}
+
+void CellColumn::SetInt(size_t row, int64_t value) {
+  if (value < kIntMin || value > kIntMax) {
+    SetText(row, QString::number(value));
+    return;
+  }
+  Release(cells_[row]);
+  cells_[row] = Box(kInt, static_cast<uint64_t>(value));
+}
+
+void CellColumn::SetDouble(size_t row, double value) {
+  Release(cells_[row]);
+  cells_[row] = std::isnan(value) ? kCanonicalNaN : std::bit_cast<uint64_t>(value);
+}
+
+void CellColumn::SetEmpty(size_t row) {
+  Release(cells_[row]);
+  cells_[row] = kEmptyCell;
+}
+
+CellKind CellColumn::Kind(size_t row) const {
+  const uint64_t cell = cells_[row];
+  if (!IsBoxed(cell)) return CellKind::Double;
+  switch (TagOf(cell)) {
+    case kEmpty: return CellKind::Empty;
+    case kInt: return CellKind::Int;
+    default: return CellKind::Text;
+  }
+}
+
+int64_t CellColumn::IntValue(size_t row) const {
+  // Sign-extend the 48-bit payload.
+  return static_cast<int64_t>(PayloadOf(cells_[row]) << 16) >> 16;
+}
+
+double CellColumn::DoubleValue(size_t row) const {
+  const uint64_t cell = cells_[row];
+  if (!IsBoxed(cell)) return std::bit_cast<double>(cell);
+  return TagOf(cell) == kInt ? static_cast<double>(IntValue(row)) : 0.0;
+}
+
+TextRef CellColumn::Text(size_t row, bool* isText) const {
+  const bool text = Kind(row) == CellKind::Text;
+  if (isText) *isText = text;
+  return text ? RefOf(cells_[row]) : TextRef();
+}
+
+TextRef CellColumn::RefOf(uint64_t cell) const {
+  TextRef ref;
+  const uint64_t tag = TagOf(cell);
+  const uint64_t payload = PayloadOf(cell);
+  if (tag >= kInline1 && tag <= kInline3) {
+    ref.size = static_cast<qsizetype>(tag - kInline1 + 1);
+    for (qsizetype i = 0; i < ref.size; ++i) ref.inlineUnits[i] = static_cast<char16_t>(payload >> (16 * i));
+    ref.utf16 = ref.inlineUnits;
+  } else if (tag == kLatin1) {
+    ref.latin1 = latin1_.data() + (payload >> 16);
+    ref.size = static_cast<qsizetype>(payload & 0xFFFF);
+  } else if (tag == kUtf16) {
+    ref.utf16 = utf16_.data() + (payload >> 16);
+    ref.size = static_cast<qsizetype>(payload & 0xFFFF);
+  } else {
+    const QString& s = long_[payload];
+    ref.utf16 = reinterpret_cast<const char16_t*>(s.utf16());
+    ref.size = s.size();
+  }
+  return ref;
+}
+
+QString CellColumn::ToString(size_t row) const {
+  switch (Kind(row)) {
+    case CellKind::Empty: return {};
+    case CellKind::Int: return QString::number(IntValue(row));
+    case CellKind::Double: return rt::CStr(DoubleValue(row));
+    case CellKind::Text: return Text(row).ToString();
+  }
+  return {};
+}
+
+void CellColumn::Permute(size_t first, const BigVector<uint32_t>& order, BigVector<uint64_t>& scratch) {
+  scratch.resize(order.size());
+  for (size_t i = 0; i < order.size(); ++i) scratch[i] = cells_[order[i]];
+  std::copy(scratch.begin(), scratch.end(), cells_.begin() + static_cast<ptrdiff_t>(first));
+}
+
+uint64_t CellColumn::EncodeText(QStringView text) {
+  const size_t n = static_cast<size_t>(text.size());
+  if (n <= 3) {
+    uint64_t payload = 0;
+    for (size_t i = 0; i < n; ++i) payload |= uint64_t{text[static_cast<qsizetype>(i)].unicode()} << (16 * i);
+    return Box(kInline1 + n - 1, payload);
+  }
+  if (n > kPooledMax) {
+    long_.emplace_back(text.toString());
+    return Box(kLong, long_.size() - 1);
+  }
+  if (const size_t wanted = RecentSlotsFor(cells_.size()); recent_.size() < wanted) recent_.assign(wanted, Recent{});
+  bool latin1 = false;
+  const uint64_t hash = Hash(text, &latin1);
+  // A column whose texts hardly repeat (notes) stops looking them up, but samples one
+  // text in kSampleEvery to notice when they start repeating.
+  const bool lookUp = sharing_ || ++sampleCount_ % kSampleEvery == 0;
+  const size_t slotIndex = hash & (recent_.size() - 1);
+  if (lookUp) {
+    // Two slots per hash: a text seen lately is found in one of them.
+    bool found = false;
+    uint64_t cell = 0;
+    for (size_t i : {slotIndex, slotIndex ^ 1}) {
+      const Recent& known = recent_[i];
+      if (known.hash == hash && IsPooled(known.cell) && SameText(RefOf(known.cell), text)) {
+        found = true;
+        cell = known.cell;
+        break;
+      }
+    }
+    ++lookups_;
+    hits_ += found ? 1 : 0;
+    if (lookups_ == kJudgeEvery) {
+      sharing_ = hits_ * 10 >= lookups_;  // at least one text in ten seen lately
+      lookups_ = hits_ = 0;
+    }
+    if (found) return cell;
+  }
+  // The newest text takes the first slot; the one it displaces moves to the second.
+  if (lookUp) recent_[slotIndex ^ 1] = recent_[slotIndex];
+  uint64_t cell;
+  if (latin1) {
+    const size_t offset = latin1_.size();
+    latin1_.resize(offset + n);
+    for (size_t i = 0; i < n; ++i) latin1_[offset + i] = static_cast<char>(text[static_cast<qsizetype>(i)].unicode());
+    cell = Box(kLatin1, (uint64_t{offset} << 16) | n);
+  } else {
+    const size_t offset = utf16_.size();
+    utf16_.insert(utf16_.end(), reinterpret_cast<const char16_t*>(text.utf16()),
+                  reinterpret_cast<const char16_t*>(text.utf16()) + n);
+    cell = Box(kUtf16, (uint64_t{offset} << 16) | n);
+  }
+  if (lookUp) recent_[slotIndex] = {cell, hash};
+  return cell;
+}
+
+void CellColumn::Release(uint64_t cell) {
+  if (!IsBoxed(cell)) return;
+  if (IsPooled(cell)) {
+    garbage_ += PayloadOf(cell) & 0xFFFF;
+  } else if (TagOf(cell) == kLong) {
+    long_[PayloadOf(cell)] = QString();
+  }
+}
+
+// Rewrites the pools with the texts still referenced once the dead part is large.
+void CellColumn::MaybeCompact() {
+  const size_t pooled = latin1_.size() + utf16_.size();
+  if (garbage_ < kCompactMin || garbage_ * 2 < pooled) return;
+  BigVector<char> oldLatin1;
+  BigVector<char16_t> oldUtf16;
+  oldLatin1.swap(latin1_);
+  oldUtf16.swap(utf16_);
+  recent_.assign(RecentSlotsFor(cells_.size()), Recent{});
+  garbage_ = 0;
+  for (uint64_t& cell : cells_) {
+    if (!IsPooled(cell)) continue;
+    const uint64_t payload = PayloadOf(cell);
+    const size_t offset = payload >> 16;
+    const qsizetype n = static_cast<qsizetype>(payload & 0xFFFF);
+    if (TagOf(cell) == kLatin1)
+      cell = EncodeText(QString::fromLatin1(oldLatin1.data() + offset, n));
+    else
+      cell = EncodeText(QStringView(oldUtf16.data() + offset, n));
+  }
+  latin1_.shrink_to_fit();
+  utf16_.shrink_to_fit();
+}
+
+}  // namespace ctl::grid

@@ -1,0 +1,89 @@
+#pragma once
+// CellColumn: the cells of one grid column, eight bytes each. A cell is empty, a
+// 48-bit integer, a double, or a text; texts of up to three UTF-16 units live in the
+// cell itself, longer ones in the column's pools (Latin-1 bytes when every character
+// fits, else UTF-16); a text repeating one written lately shares its copy (columns
+// whose texts do not repeat stop looking). ToString() gives back exactly the text
+// written through SetText. Dead pool space is compacted. Not thread-safe; value type.
+
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+#include <vector>
+
+#include "platform/controls/GridMemory.h"
+
+namespace ctl::grid {
+
+enum class CellKind : uint8_t { Empty, Int, Double, Text };
+
+// A text cell's characters without a copy: Latin-1 bytes or UTF-16 units. Valid until
+// the column changes.
+struct TextRef {
+  const char* latin1 = nullptr;
+  const char16_t* utf16 = nullptr;
+  qsizetype size = 0;
+  char16_t inlineUnits[3] = {};  // characters of an in-cell text (utf16 points here)
+
+  TextRef() = default;
+  TextRef(const TextRef& other) { *this = other; }
+  TextRef& operator=(const TextRef& other);
+  QString ToString() const;
+  char16_t Unit(qsizetype i) const;
+  // Case-insensitive comparison, unit by unit after case folding.
+  int CompareNoCase(const TextRef& other) const;
+  // The first four folded units as one number: ordering by it, then by CompareNoCase,
+  // is the CompareNoCase order.
+  uint64_t FoldedPrefix() const;
+};
+
+class CellColumn {
+ public:
+  size_t Size() const { return cells_.size(); }
+  void Resize(size_t rows);
+  void Insert(size_t row);
+  void Erase(size_t row);
+  // Every cell empty; the pools are released.
+  void Clear();
+
+  // A canonical integer text ("-12", "0"; at most 15 digits) is stored as a number,
+  // which reads back as the same text; any other text is stored as written.
+  void SetText(size_t row, QStringView text);
+  void SetInt(size_t row, int64_t value);  // outside 48 bits: kept as its decimal text
+  void SetDouble(size_t row, double value);
+  void SetEmpty(size_t row);
+
+  CellKind Kind(size_t row) const;
+  // The cell's eight bytes: equal for equal numbers, and for equal texts that share
+  // one stored copy.
+  uint64_t Raw(size_t row) const { return cells_[row]; }
+  int64_t IntValue(size_t row) const;   // Int cells
+  double DoubleValue(size_t row) const;  // Int and Double cells
+  TextRef Text(size_t row, bool* isText = nullptr) const;  // Text cells
+  // The cell as text: numbers as CStr writes them, empty as "".
+  QString ToString(size_t row) const;
+
+  // Reorders the cells: new cell first + i = old cell order[i]; `scratch` is working room.
+  void Permute(size_t first, const BigVector<uint32_t>& order, BigVector<uint64_t>& scratch);
+
+ private:
+  TextRef RefOf(uint64_t cell) const;
+  uint64_t EncodeText(QStringView text);
+  void Release(uint64_t cell);
+  void MaybeCompact();
+
+  BigVector<uint64_t> cells_;
+  BigVector<char> latin1_;
+  BigVector<char16_t> utf16_;
+  std::vector<QString> long_;
+  struct Recent {
+    uint64_t cell = 0;  // not a text cell
+    uint64_t hash = 0;
+  };
+  std::vector<Recent> recent_;  // hash-indexed cells of recently stored texts
+  size_t garbage_ = 0;            // pool units no longer referenced (estimate)
+  bool sharing_ = true;           // texts are looked up in recent_ before being stored
+  uint32_t lookups_ = 0, hits_ = 0, sampleCount_ = 0;
+};
+
+}  // namespace ctl::grid

@@ -1,0 +1,254 @@
+#pragma once
+// GridControl: the grid of every view and report. Rows and columns of typed cells
+// (numbers and texts), a fixed heading row (row 0 while FixedRows is 1), fixed and
+// frozen leading columns, per-cell colours, bold and alignment, column formats and
+// id-to-text column lists, hidden rows and columns, row data and column data, in-place
+// editing, a stable sort, and the click, current-cell and edit notifications.
+//
+// Members carry the names the program's code uses. Indexes count from 0 and include
+// the fixed rows and columns; an index outside the grid raises error 381 ("Subscript
+// out of range"). Widths and heights are in twips (ui/Screen.h converts).
+//
+// Holds a million rows: cells live in compact column stores, the text shown is made
+// when a cell is painted, and the view is told about changes once per event-loop turn
+// (or when Redraw is switched back on), never per call. User-interface thread only.
+
+#include <QColor>
+#include <QString>
+#include <QVariant>
+#include <QWidget>
+#include <concepts>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/controls/GridData.h"
+
+class QTableView;
+
+namespace ctl {
+
+namespace grid {
+struct CellFonts;
+class GridModel;
+class GridView;
+}  // namespace grid
+
+// Settings of Cell().
+enum CellPropertySettings {
+  flexcpText = 0,
+  flexcpAlignment = 2,
+  flexcpBackColor = 6,  // 0x00BBGGRR
+  flexcpForeColor = 7,  // 0x00BBGGRR
+  flexcpFontBold = 13,
+  flexcpTextDisplay = 19,  // read-only: the text as shown
+};
+
+enum AlignmentSettings {
+  flexAlignLeftTop = 0,
+  flexAlignLeftCenter = 1,
+  flexAlignLeftBottom = 2,
+  flexAlignCenterTop = 3,
+  flexAlignCenterCenter = 4,
+  flexAlignCenterBottom = 5,
+  flexAlignRightTop = 6,
+  flexAlignRightCenter = 7,
+  flexAlignRightBottom = 8,
+  flexAlignGeneral = 9,  // numbers right, text left, vertically centred
+};
+
+enum SortSettings {
+  flexSortNone = 0,
+  flexSortGenericAscending = 1,   // numbers as numbers, dates as dates, text ignoring case
+  flexSortGenericDescending = 2,
+};
+
+enum DataTypeSettings { flexDTEmpty = 0, flexDTDate = grid::GridData::kDateType };
+
+enum EditableSettings { flexEDNone = 0, flexEDKbd = 1, flexEDKbdMouse = 2 };
+
+enum ClearWhereSettings { flexClearEverywhere = 0, flexClearScrollable = 1, flexClearSelection = 2 };
+enum ClearWhatSettings { flexClearEverything = 0, flexClearText = 1, flexClearFormatting = 2 };
+
+// How one cell is to be drawn; what a printer of the grid needs besides the column
+// widths and the visible rows and columns.
+struct GridCellLook {
+  QString text;
+  int alignment = flexAlignGeneral;  // resolved: never flexAlignGeneral
+  QColor backColor;                  // invalid: the grid's background
+  QColor foreColor;                  // invalid: the grid's text colour
+  bool bold = false;
+};
+
+class GridControl : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit GridControl(QWidget* parent = nullptr);
+  ~GridControl() override;
+
+  // A new grid has 1 row (the heading row), 1 column, FixedRows 1, FixedCols 0.
+  // Growing keeps every cell; shrinking drops the last rows or columns.
+  int Rows() const { return data_.Rows(); }
+  void setRows(int rows);
+  int Cols() const { return data_.Cols(); }
+  void setCols(int cols);
+  int FixedRows() const { return fixedRows_; }
+  void setFixedRows(int rows);
+  int FixedCols() const { return fixedCols_; }
+  void setFixedCols(int cols);
+  // Leading columns after the fixed ones that do not scroll sideways.
+  int FrozenCols() const { return frozenCols_; }
+  void setFrozenCols(int cols);
+
+  // The current cell (-1 when none) and the other corner of the selection.
+  int Row() const { return row_; }
+  void setRow(int row);
+  int Col() const { return col_; }
+  void setCol(int col);
+  int RowSel() const { return rowSel_; }
+  int ColSel() const { return colSel_; }
+  // The cell under the mouse at the last press or click (-1 outside the cells).
+  int MouseRow() const { return mouseRow_; }
+  int MouseCol() const { return mouseCol_; }
+
+  QString TextMatrix(int row, int col) const;
+  void setTextMatrix(int row, int col, const QString& text);
+  // A number, shown as CStr writes it.
+  void setTextMatrix(int row, int col, double value);
+  template <std::integral T>
+    requires(!std::same_as<T, bool>)
+  void setTextMatrix(int row, int col, T value) {
+    SetIntCell(row, col, static_cast<int64_t>(value));
+  }
+
+  // Reads one setting of a cell (-1: the current row or column).
+  QVariant Cell(int setting, int row = -1, int col = -1) const;
+  // Writes one setting over the cells [row1, row2] x [col1, col2].
+  void setCell(int setting, int row1, int col1, int row2, int col2, const QVariant& value);
+  void setCell(int setting, int row, int col, const QVariant& value);
+
+  QString ColFormat(int col) const;
+  void setColFormat(int col, const QString& format);
+  QString ColComboList(int col) const;
+  void setColComboList(int col, const QString& list);
+  int ColAlignment(int col) const;
+  void setColAlignment(int col, int alignment);
+  int ColDataType(int col) const;
+  void setColDataType(int col, int type);
+  QVariant ColData(int col) const;
+  void setColData(int col, const QVariant& value);
+  QVariant RowData(int row) const;
+  void setRowData(int row, const QVariant& value);
+  bool RowHidden(int row) const;
+  void setRowHidden(int row, bool hidden);
+  bool ColHidden(int col) const;
+  void setColHidden(int col, bool hidden);
+  int ColWidth(int col) const;  // twips
+  void setColWidth(int col, int twips);
+  int RowHeight(int row) const;  // twips
+  void setRowHeight(int row, int twips);
+  bool WordWrap() const { return wordWrap_; }
+  void setWordWrap(bool wrap);
+  int Editable() const { return editable_; }
+  void setEditable(int mode);
+  // False holds back every screen update; True shows the grid as it now is.
+  bool Redraw() const { return redraw_; }
+  void setRedraw(bool redraw);
+
+  // Sizes columns [col1, col2] (col2 -1: col1 only) to their widest text.
+  void AutoSize(int col1, int col2 = -1);
+  // Adds a row at `index` (-1: at the end) with tab-separated texts from column 0.
+  void AddItem(const QString& item, int index = -1);
+  void RemoveItem(int index);
+  void Clear(int where = flexClearEverywhere, int what = flexClearEverything);
+  // Makes (row, col) the current cell and (rowSel, colSel) (-1: the same) the other
+  // corner of the selection.
+  void Select(int row, int col, int rowSel = -1, int colSel = -1);
+  void ShowCell(int row, int col);
+  // Sorts the selected rows (all scrollable rows when one row is selected) by the
+  // selected columns, left to right. Equal keys keep their order.
+  void setSort(int order);
+
+  // For printing: the columns to print (not hidden, width above 0) and a cell's look.
+  std::vector<int> VisibleCols() const;
+  GridCellLook CellLook(int row, int col) const;
+
+  // The table view inside (focus, help id, tests).
+  QTableView* view() const;
+
+ signals:
+  void Click();
+  void DblClick();
+  // The current cell changed (by the user or by code).
+  void RowColChange();
+  // An edit of (row, col) is about to start; set *cancel to refuse it.
+  void BeforeEdit(int row, int col, bool* cancel);
+  void AfterEdit(int row, int col);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  friend class grid::GridModel;
+  friend class grid::GridView;
+
+  void CheckCell(int row, int col) const;
+  template <typename T>
+  T ColumnValue(int col, T grid::ColumnInfo::*field) const;
+  template <typename T>
+  void SetColumnValue(int col, T grid::ColumnInfo::*field, const T& value);
+  void CheckRow(int row) const;
+  void CheckCol(int col) const;
+  void SetIntCell(int row, int col, int64_t value);
+  int HeaderRows() const { return fixedRows_ >= 1 && data_.Rows() >= 1 ? 1 : 0; }
+  bool IsFixed(int row, int col) const { return row < fixedRows_ || col < fixedCols_; }
+  int ResolvedAlignment(int row, int col) const;
+  void SetCurrent(int row, int col, int rowSel, int colSel);
+  void ClampCurrent();
+
+  // Screen updates, batched.
+  void StructureChanged();
+  void ViewChanged();
+  void Schedule();
+  void Flush();
+  void ApplyColumns();
+  void ApplyRowHeights();
+  void ApplyCurrent();
+  void UpdateFrozen();
+  void OnViewCurrentChanged(const QModelIndex& current);
+  void OnSectionResized(int col, int newSize);
+  bool AllowEdit(const QModelIndex& index);
+  void EditorCommitted(int row, int col, const QString& text);
+  void TrackMouse(QObject* watched, const QPoint& pos);
+  int DefaultColWidthPx() const;
+  double WidestCellPx(int col, int firstRow, const grid::CellFonts& fonts) const;
+
+  grid::GridData data_;
+  int fixedRows_ = 1;
+  int fixedCols_ = 0;
+  int frozenCols_ = 0;
+  int row_ = -1;
+  int col_ = -1;
+  int rowSel_ = -1;
+  int colSel_ = -1;
+  int mouseRow_ = -1;
+  int mouseCol_ = -1;
+  bool wordWrap_ = false;
+  int editable_ = flexEDNone;
+  bool redraw_ = true;
+
+  bool structureDirty_ = false;
+  bool viewDirty_ = false;
+  bool scheduled_ = false;
+  bool syncing_ = false;
+  bool resizedDuringPress_ = false;
+  int showRow_ = -1;
+  int showCol_ = -1;
+
+  grid::GridModel* model_ = nullptr;
+  grid::GridView* view_ = nullptr;
+  grid::GridView* frozen_ = nullptr;
+};
+
+}  // namespace ctl

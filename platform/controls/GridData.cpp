@@ -1,0 +1,335 @@
+#include "platform/controls/GridData.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <numeric>
+
+#include "platform/controls/GridFormat.h"
+#include "platform/runtime/Format.h"
+
+namespace ctl::grid {
+
+void ComboList::Parse(const QString& source) {
+  source_ = source;
+  byNumber_.clear();
+  byText_.clear();
+  for (const QString& entry : source.split(u'|')) {
+    if (!entry.startsWith(u'#')) continue;
+    const qsizetype semi = entry.indexOf(u';');
+    const QString id = entry.mid(1, semi < 0 ? -1 : semi - 1);
+    QString text = semi < 0 ? id : entry.mid(semi + 1);
+    if (const qsizetype tab = text.indexOf(u'\t'); tab >= 0) text.truncate(tab);
+    bool numeric = false;
+    const qlonglong n = id.toLongLong(&numeric);
+    if (numeric)
+      byNumber_.emplace(n, text);
+    else
+      byText_.insert(id, text);
+  }
+}
+
+const QString* ComboList::Lookup(const CellColumn& cells, size_t row) const {
+  switch (cells.Kind(row)) {
+    case CellKind::Int: {
+      auto it = byNumber_.find(cells.IntValue(row));
+      return it == byNumber_.end() ? nullptr : &it->second;
+    }
+    case CellKind::Double: {
+      const double v = cells.DoubleValue(row);
+      if (v != static_cast<double>(static_cast<int64_t>(v))) return nullptr;
+      auto it = byNumber_.find(static_cast<int64_t>(v));
+      return it == byNumber_.end() ? nullptr : &it->second;
+    }
+    case CellKind::Text: {
+      auto it = byText_.constFind(cells.Text(row).ToString());
+      return it == byText_.constEnd() ? nullptr : &it.value();
+    }
+    case CellKind::Empty: break;
+  }
+  return nullptr;
+}
+
+void GridData::SetRows(int rows) {
+  const size_t n = static_cast<size_t>(rows);
+  for (size_t r = n; r < rowHidden_.size(); ++r) hiddenCount_ -= rowHidden_[r];
+  for (CellColumn& c : columns_) c.Resize(n);
+  rowData_.Resize(n);
+  rowHidden_.resize(n, 0);
+  styles_.ResizeRows(n);
+  rowHeights_.erase(rowHeights_.lower_bound(rows), rowHeights_.end());
+}
+
+void GridData::SetCols(int cols) {
+  const size_t n = static_cast<size_t>(cols);
+  const size_t rows = rowHidden_.size();
+  if (n < columns_.size()) styles_.TruncateCols(n);
+  columns_.resize(n);
+  info_.resize(n);
+  for (CellColumn& c : columns_) c.Resize(rows);
+}
+
+void GridData::InsertRow(int at) {
+  const size_t r = static_cast<size_t>(at);
+  for (CellColumn& c : columns_) c.Insert(r);
+  rowData_.Insert(r);
+  rowHidden_.insert(rowHidden_.begin() + at, 0);
+  styles_.InsertRow(r);
+  std::map<int, int> shifted;
+  for (auto [row, h] : rowHeights_) shifted.emplace(row >= at ? row + 1 : row, h);
+  rowHeights_.swap(shifted);
+}
+
+void GridData::RemoveRow(int row) {
+  const size_t r = static_cast<size_t>(row);
+  for (CellColumn& c : columns_) c.Erase(r);
+  rowData_.Erase(r);
+  hiddenCount_ -= rowHidden_[r];
+  rowHidden_.erase(rowHidden_.begin() + row);
+  styles_.EraseRow(r);
+  std::map<int, int> shifted;
+  for (auto [at, h] : rowHeights_)
+    if (at != row) shifted.emplace(at > row ? at - 1 : at, h);
+  rowHeights_.swap(shifted);
+}
+
+QString GridData::DisplayText(int row, int col) const {
+  const CellColumn& cells = Cells(col);
+  const ColumnInfo& info = Column(col);
+  const size_t r = static_cast<size_t>(row);
+  if (info.combo.Maps()) {
+    if (const QString* shown = info.combo.Lookup(cells, r)) return *shown;
+  }
+  if (!info.format.isEmpty()) {
+    switch (cells.Kind(r)) {
+      case CellKind::Int: return rt::Format(QVariant::fromValue<qlonglong>(cells.IntValue(r)), info.format);
+      case CellKind::Double: return rt::Format(cells.DoubleValue(r), info.format);
+      case CellKind::Text: return rt::Format(cells.ToString(r), info.format);
+      case CellKind::Empty: break;
+    }
+  }
+  return cells.ToString(r);
+}
+
+QVariant GridData::RowData(int row) const {
+  const size_t r = static_cast<size_t>(row);
+  switch (rowData_.Kind(r)) {
+    case CellKind::Empty: return {};
+    case CellKind::Int: return QVariant::fromValue<qlonglong>(rowData_.IntValue(r));
+    case CellKind::Double: return rowData_.DoubleValue(r);
+    case CellKind::Text: return rowData_.ToString(r);
+  }
+  return {};
+}
+
+void GridData::SetRowData(int row, const QVariant& value) {
+  const size_t r = static_cast<size_t>(row);
+  switch (value.typeId()) {
+    case QMetaType::UnknownType: rowData_.SetEmpty(r); break;
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::ULongLong: rowData_.SetInt(r, value.toLongLong()); break;
+    case QMetaType::Double:
+    case QMetaType::Float: rowData_.SetDouble(r, value.toDouble()); break;
+    default: rowData_.SetText(r, value.toString()); break;
+  }
+}
+
+void GridData::SetRowHidden(int row, bool hidden) {
+  uint8_t& flag = rowHidden_[static_cast<size_t>(row)];
+  hiddenCount_ += (hidden ? 1 : 0) - flag;
+  flag = hidden ? 1 : 0;
+}
+
+int GridData::RowHeightTwips(int row) const {
+  auto it = rowHeights_.find(row);
+  return it == rowHeights_.end() ? -1 : it->second;
+}
+
+void GridData::SetRowHeightTwips(int row, int twips) {
+  if (twips < 0)
+    rowHeights_.erase(row);
+  else
+    rowHeights_[row] = twips;
+}
+
+void GridData::Clear(int r1, int r2, int c1, int c2, bool text, bool styles, bool rowData) {
+  if (r1 > r2 || c1 > c2) return;
+  if (text) {
+    for (int c = c1; c <= c2; ++c)
+      for (int r = r1; r <= r2; ++r) Cells(c).SetEmpty(static_cast<size_t>(r));
+  }
+  if (styles) styles_.ClearRange(static_cast<size_t>(r1), static_cast<size_t>(r2), static_cast<size_t>(c1),
+                                 static_cast<size_t>(c2));
+  if (rowData) {
+    for (int r = r1; r <= r2; ++r) rowData_.SetEmpty(static_cast<size_t>(r));
+  }
+}
+
+namespace {
+
+enum KeyClass : uint8_t { kEmptyKey, kNumberKey, kTextKey };
+
+struct SortKey {
+  uint64_t bits;  // the number's double bits, or the text's folded prefix
+  uint32_t pos;   // position in the sorted range
+  uint8_t cls;
+};
+
+// Makes the sort keys of one column. Texts are read (as numbers or dates) once per
+// stored copy, through a small cache keyed by the cell's bytes.
+class KeyMaker {
+ public:
+  KeyMaker(const CellColumn& cells, bool dates) : cells_(cells), dates_(dates), cache_(kSlots) {}
+
+  SortKey Make(size_t row, uint32_t pos) {
+    switch (cells_.Kind(row)) {
+      case CellKind::Empty: return {0, pos, kEmptyKey};
+      case CellKind::Int:
+      case CellKind::Double: return Number(cells_.DoubleValue(row), pos);
+      case CellKind::Text: break;
+    }
+    const uint64_t raw = cells_.Raw(row);
+    Slot& slot = cache_[(raw * 0x9E3779B97F4A7C15ULL) >> (64 - kSlotBits)];
+    if (slot.used && slot.raw == raw) return {slot.bits, pos, slot.cls};
+    const TextRef text = cells_.Text(row);
+    std::optional<double> v = dates_ ? reader_.Day(text.ToString()) : NumberOfText(text);
+    SortKey key = v ? Number(*v, pos) : SortKey{text.FoldedPrefix(), pos, kTextKey};
+    slot = {raw, key.bits, key.cls, true};
+    return key;
+  }
+
+ private:
+  static constexpr int kSlotBits = 14;
+  static constexpr size_t kSlots = size_t{1} << kSlotBits;
+  struct Slot {
+    uint64_t raw = 0;
+    uint64_t bits = 0;
+    uint8_t cls = 0;
+    bool used = false;
+  };
+  static SortKey Number(double v, uint32_t pos) {
+    if (std::isnan(v)) v = -std::numeric_limits<double>::infinity();
+    return {std::bit_cast<uint64_t>(v), pos, kNumberKey};
+  }
+
+  const CellColumn& cells_;
+  bool dates_;
+  DateReader reader_;
+  std::vector<Slot> cache_;
+};
+
+// The keys of one column, indexed by position, with what their texts need.
+struct ColumnKeys {
+  BigVector<SortKey> keys;
+  const CellColumn* cells = nullptr;
+  size_t first = 0;
+  bool ranked = false;  // text keys hold ranks: no text needs reading
+
+  // Three-way comparison; the rows' texts break prefix ties.
+  int Compare(const SortKey& a, const SortKey& b) const {
+    if (a.cls != b.cls) return a.cls < b.cls ? -1 : 1;
+    if (a.cls == kNumberKey) {
+      const double x = std::bit_cast<double>(a.bits);
+      const double y = std::bit_cast<double>(b.bits);
+      return x < y ? -1 : (y < x ? 1 : 0);
+    }
+    if (a.cls == kTextKey) {
+      if (a.bits != b.bits) return a.bits < b.bits ? -1 : 1;
+      return ranked ? 0 : cells->Text(first + a.pos).CompareNoCase(cells->Text(first + b.pos));
+    }
+    return 0;
+  }
+
+  // When many rows share few stored texts (names, types), sorts the distinct texts
+  // once and gives every text key its rank, so the row sort compares numbers only.
+  void RankTexts() {
+    BigVector<std::pair<uint64_t, uint32_t>> texts;  // cell bytes, position
+    for (const SortKey& k : keys)
+      if (k.cls == kTextKey) texts.emplace_back(cells->Raw(first + k.pos), k.pos);
+    if (texts.size() < 64) return;
+    std::sort(texts.begin(), texts.end());
+    std::vector<size_t> runs;  // start of each run of equal cell bytes
+    for (size_t i = 0; i < texts.size(); ++i)
+      if (i == 0 || texts[i].first != texts[i - 1].first) runs.push_back(i);
+    if (runs.size() * 2 > texts.size()) return;
+    std::vector<size_t> byText = runs;
+    auto keyOf = [&](size_t run) -> const SortKey& { return keys[texts[run].second]; };
+    std::sort(byText.begin(), byText.end(), [&](size_t a, size_t b) { return Compare(keyOf(a), keyOf(b)) < 0; });
+    BigVector<uint64_t> rankOf(texts.size());
+    uint64_t rank = 0;
+    for (size_t j = 0; j < byText.size(); ++j) {
+      if (j > 0 && Compare(keyOf(byText[j - 1]), keyOf(byText[j])) != 0) ++rank;
+      rankOf[byText[j]] = rank;
+    }
+    for (size_t r = 0; r < runs.size(); ++r) {
+      const size_t end = r + 1 < runs.size() ? runs[r + 1] : texts.size();
+      for (size_t i = runs[r]; i < end; ++i) keys[texts[i].second].bits = rankOf[runs[r]];
+    }
+    ranked = true;
+  }
+};
+
+}  // namespace
+
+void GridData::Sort(int r1, int r2, int c1, int c2, bool descending) {
+  if (r1 >= r2 || c1 > c2) return;
+  const size_t first = static_cast<size_t>(r1);
+  const size_t n = static_cast<size_t>(r2 - r1 + 1);
+  std::vector<ColumnKeys> keys(static_cast<size_t>(c2 - c1 + 1));
+  for (int c = c1; c <= c2; ++c) {
+    ColumnKeys& k = keys[static_cast<size_t>(c - c1)];
+    k.cells = &Cells(c);
+    k.first = first;
+    k.keys.reserve(n);
+    KeyMaker maker(Cells(c), Column(c).dataType == kDateType);
+    for (size_t i = 0; i < n; ++i) k.keys.push_back(maker.Make(first + i, static_cast<uint32_t>(i)));
+    k.RankTexts();
+  }
+  auto ordered = [descending](int cmp, uint32_t a, uint32_t b) {
+    if (cmp != 0) return descending ? cmp > 0 : cmp < 0;
+    return a < b;  // equal keys keep their order
+  };
+  BigVector<uint32_t> order(n);
+  if (keys.size() == 1) {
+    const ColumnKeys& k = keys[0];
+    BigVector<SortKey>& sorted = keys[0].keys;
+    std::sort(sorted.begin(), sorted.end(),
+              [&](const SortKey& a, const SortKey& b) { return ordered(k.Compare(a, b), a.pos, b.pos); });
+    for (size_t i = 0; i < n; ++i) order[i] = static_cast<uint32_t>(first) + sorted[i].pos;
+  } else {
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+      for (const ColumnKeys& k : keys) {
+        const int cmp = k.Compare(k.keys[a], k.keys[b]);
+        if (cmp != 0) return ordered(cmp, a, b);
+      }
+      return a < b;
+    });
+    for (uint32_t& o : order) o += static_cast<uint32_t>(first);
+  }
+  keys = {};
+
+  BigVector<uint64_t> scratch;
+  for (CellColumn& c : columns_) c.Permute(first, order, scratch);
+  rowData_.Permute(first, order, scratch);
+  styles_.Permute(first, order);
+  std::vector<uint8_t> hidden(n);
+  for (size_t i = 0; i < n; ++i) hidden[i] = rowHidden_[order[i]];
+  std::copy(hidden.begin(), hidden.end(), rowHidden_.begin() + r1);
+  if (!rowHeights_.empty()) {
+    std::map<int, int> moved;
+    std::vector<int> newPos(n);
+    for (size_t i = 0; i < n; ++i) newPos[order[i] - first] = r1 + static_cast<int>(i);
+    for (auto [row, h] : rowHeights_) moved.emplace(row < r1 || row > r2 ? row : newPos[static_cast<size_t>(row - r1)], h);
+    rowHeights_.swap(moved);
+  }
+}
+
+}  // namespace ctl::grid

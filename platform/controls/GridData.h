@@ -1,0 +1,100 @@
+#pragma once
+// GridData: everything a grid holds, without any widget: the cells (one CellColumn per
+// column), the per-row data, hidden flags and heights, the sparse cell styles and the
+// column settings. Row and column indexes are checked by the caller (GridControl).
+// Sorting reorders rows through one permutation applied to every per-row store.
+// Not thread-safe.
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+#include <map>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/controls/GridCells.h"
+#include "platform/controls/GridStyles.h"
+
+namespace ctl::grid {
+
+// A column's drop-down list: "#id;text|#id;text" maps stored ids to shown texts;
+// "a|b|c" lists plain choices and maps nothing.
+class ComboList {
+ public:
+  void Parse(const QString& source);
+  const QString& Source() const { return source_; }
+  bool Maps() const { return !byNumber_.empty() || !byText_.isEmpty(); }
+  // The text shown for cell `row` of `cells`, or nullptr when the list has none.
+  const QString* Lookup(const CellColumn& cells, size_t row) const;
+
+ private:
+  QString source_;
+  std::unordered_map<int64_t, QString> byNumber_;
+  QHash<QString, QString> byText_;
+};
+
+struct ColumnInfo {
+  int widthTwips = -1;  // -1: the default width
+  bool hidden = false;
+  int alignment = -1;  // -1: general (numbers right, text left)
+  int dataType = 0;    // 0 generic; flexDTDate sorts as dates
+  QString format;
+  ComboList combo;
+  QVariant data;
+};
+
+class GridData {
+ public:
+  static constexpr int kDateType = 7;
+
+  int Rows() const { return static_cast<int>(rowHidden_.size()); }
+  int Cols() const { return static_cast<int>(columns_.size()); }
+  void SetRows(int rows);
+  void SetCols(int cols);
+  void InsertRow(int at);
+  void RemoveRow(int row);
+
+  CellColumn& Cells(int col) { return columns_[static_cast<size_t>(col)]; }
+  const CellColumn& Cells(int col) const { return columns_[static_cast<size_t>(col)]; }
+  QString Text(int row, int col) const { return Cells(col).ToString(static_cast<size_t>(row)); }
+  void SetText(int row, int col, QStringView text) { Cells(col).SetText(static_cast<size_t>(row), text); }
+  // The text as shown: the column list's text for a stored id, else a number in the
+  // column's format, else the text as stored.
+  QString DisplayText(int row, int col) const;
+
+  const CellStyle& Style(int row, int col) const {
+    return styles_.Style(static_cast<size_t>(row), static_cast<size_t>(col));
+  }
+  GridStyles& Styles() { return styles_; }
+
+  QVariant RowData(int row) const;
+  void SetRowData(int row, const QVariant& value);
+  bool RowHidden(int row) const { return rowHidden_[static_cast<size_t>(row)] != 0; }
+  void SetRowHidden(int row, bool hidden);
+  int HiddenRowCount() const { return hiddenCount_; }
+  int RowHeightTwips(int row) const;  // -1: default
+  void SetRowHeightTwips(int row, int twips);
+  const std::map<int, int>& RowHeights() const { return rowHeights_; }
+
+  ColumnInfo& Column(int col) { return info_[static_cast<size_t>(col)]; }
+  const ColumnInfo& Column(int col) const { return info_[static_cast<size_t>(col)]; }
+
+  // Clears cell texts and/or styles of [r1, r2] x [c1, c2]; row data of whole rows.
+  void Clear(int r1, int r2, int c1, int c2, bool text, bool styles, bool rowData);
+
+  // Stable sort of rows [r1, r2] by the key columns [c1, c2] in order: empty cells
+  // first, then numbers (cells holding numbers, texts that read as numbers, dates in
+  // date columns) by value, then other texts without regard to case.
+  void Sort(int r1, int r2, int c1, int c2, bool descending);
+
+ private:
+  std::vector<CellColumn> columns_;
+  std::vector<ColumnInfo> info_;
+  CellColumn rowData_;
+  std::vector<uint8_t> rowHidden_;
+  int hiddenCount_ = 0;
+  std::map<int, int> rowHeights_;
+  GridStyles styles_;
+};
+
+}  // namespace ctl::grid

@@ -1,0 +1,33 @@
+#pragma once
+// HugeAllocator: the allocator of the grid's large arrays (cells, text pools, sort
+// keys). Blocks of 4 MiB and more are aligned to 2 MiB and offered to the kernel for
+// transparent huge pages, so filling a million-row grid takes a few hundred page
+// faults instead of tens of thousands; smaller blocks come from operator new.
+
+#include <cstddef>
+#include <new>
+#include <vector>
+
+namespace ctl::grid {
+
+void* AllocateLarge(size_t bytes);
+void FreeLarge(void* block, size_t bytes);
+
+template <typename T>
+struct HugeAllocator {
+  using value_type = T;
+  HugeAllocator() = default;
+  template <typename U>
+  HugeAllocator(const HugeAllocator<U>&) noexcept {}  // NOLINT(google-explicit-constructor)
+  T* allocate(size_t n) { return static_cast<T*>(AllocateLarge(n * sizeof(T))); }
+  void deallocate(T* p, size_t n) noexcept { FreeLarge(p, n * sizeof(T)); }
+  template <typename U>
+  bool operator==(const HugeAllocator<U>&) const noexcept {
+    return true;
+  }
+};
+
+template <typename T>
+using BigVector = std::vector<T, HugeAllocator<T>>;
+
+}  // namespace ctl::grid

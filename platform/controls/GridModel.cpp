@@ -1,0 +1,122 @@
+#include "platform/controls/GridModel.h"
+
+#include <QPalette>
+#include <QTableView>
+#include <algorithm>
+
+#include "platform/controls/GridControl.h"
+#include "platform/controls/GridFormat.h"
+
+namespace ctl::grid {
+
+Qt::Alignment QtAlignment(int alignment) {
+  Qt::Alignment h = Qt::AlignLeft;
+  if (alignment >= flexAlignCenterTop && alignment <= flexAlignCenterBottom) h = Qt::AlignHCenter;
+  if (alignment >= flexAlignRightTop && alignment <= flexAlignRightBottom) h = Qt::AlignRight;
+  Qt::Alignment v = Qt::AlignVCenter;
+  if (alignment % 3 == 0) v = Qt::AlignTop;
+  if (alignment % 3 == 2) v = Qt::AlignBottom;
+  return h | v;
+}
+
+GridModel::GridModel(GridControl& grid) : QAbstractTableModel(&grid), grid_(grid) {}
+
+void GridModel::Rebuild() {
+  beginResetModel();
+  const GridData& data = grid_.data_;
+  offset_ = grid_.HeaderRows();
+  cols_ = data.Cols();
+  mapped_ = data.HiddenRowCount() > 0;
+  visible_.clear();
+  if (mapped_) {
+    for (int r = offset_; r < data.Rows(); ++r)
+      if (!data.RowHidden(r)) visible_.push_back(r);
+    rows_ = static_cast<int>(visible_.size());
+  } else {
+    rows_ = std::max(0, data.Rows() - offset_);
+  }
+  visible_.shrink_to_fit();
+  endResetModel();
+}
+
+void GridModel::Refresh() {
+  if (rows_ > 0 && cols_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1));
+  if (cols_ > 0) emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
+}
+
+int GridModel::GridRow(int modelRow) const {
+  if (modelRow < 0 || modelRow >= rows_) return -1;
+  const int row = mapped_ ? visible_[static_cast<size_t>(modelRow)] : modelRow + offset_;
+  return row < grid_.data_.Rows() ? row : -1;
+}
+
+int GridModel::ModelRow(int gridRow) const {
+  if (!mapped_) {
+    const int m = gridRow - offset_;
+    return m >= 0 && m < rows_ ? m : -1;
+  }
+  auto it = std::lower_bound(visible_.begin(), visible_.end(), gridRow);
+  return it != visible_.end() && *it == gridRow ? static_cast<int>(it - visible_.begin()) : -1;
+}
+
+int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+
+int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : cols_; }
+
+QVariant GridModel::CellRole(int row, int col, int role) const {
+  if (row < 0 || col >= grid_.data_.Cols()) return {};
+  switch (role) {
+    case Qt::DisplayRole: return grid_.data_.DisplayText(row, col);
+    case Qt::EditRole: return grid_.data_.Text(row, col);
+    case Qt::TextAlignmentRole: {
+      int a = static_cast<int>(QtAlignment(grid_.ResolvedAlignment(row, col)));
+      if (grid_.wordWrap_) a |= Qt::TextWordWrap;
+      return a;
+    }
+    case Qt::BackgroundRole: {
+      const uint32_t back = grid_.data_.Style(row, col).backColor;
+      if (back != kNoColor) return ColorFromBgr(back);
+      if (grid_.IsFixed(row, col)) return grid_.palette().color(QPalette::Button);
+      return {};
+    }
+    case Qt::ForegroundRole: {
+      const uint32_t fore = grid_.data_.Style(row, col).foreColor;
+      return fore == kNoColor ? QVariant() : QVariant(ColorFromBgr(fore));
+    }
+    case Qt::FontRole: {
+      if (grid_.data_.Style(row, col).bold != 1) return {};
+      QFont bold = grid_.view()->font();
+      bold.setBold(true);
+      return bold;
+    }
+    default: return {};
+  }
+}
+
+QVariant GridModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  return CellRole(GridRow(index.row()), index.column(), role);
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || offset_ == 0 || grid_.data_.Rows() == 0) return {};
+  if (role == Qt::BackgroundRole) return {};
+  return CellRole(0, section, role);
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  const int row = GridRow(index.row());
+  if (grid_.editable_ != flexEDNone && row >= 0 && !grid_.IsFixed(row, index.column())) f |= Qt::ItemIsEditable;
+  return f;
+}
+
+bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  const int row = GridRow(index.row());
+  if (role != Qt::EditRole || row < 0 || index.column() >= grid_.data_.Cols()) return false;
+  grid_.EditorCommitted(row, index.column(), value.toString());
+  return true;
+}
+
+}  // namespace ctl::grid

@@ -1,0 +1,54 @@
+#pragma once
+// GridModel: the item model through which the views show a GridControl. Model rows
+// are the grid's visible rows below the heading row (row 0 is the horizontal header);
+// model columns are the grid's columns. The model keeps the row mapping it last
+// announced, so the grid may change between two announcements (Rebuild) without the
+// views ever seeing an inconsistent count. Cells out of the grid read as empty.
+
+#include <QAbstractTableModel>
+#include <QFont>
+#include <vector>
+
+namespace ctl {
+class GridControl;
+}
+
+namespace ctl::grid {
+
+// Qt alignment flags of an alignment setting (flexAlign...; not flexAlignGeneral).
+Qt::Alignment QtAlignment(int alignment);
+
+class GridModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  explicit GridModel(GridControl& grid);
+
+  // Announces the grid's present rows and columns (a model reset).
+  void Rebuild();
+  // Announces that cell contents or looks changed.
+  void Refresh();
+
+  // Grid row of a model row (-1 when there is none) and back (-1: not shown).
+  int GridRow(int modelRow) const;
+  int ModelRow(int gridRow) const;
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+ private:
+  QVariant CellRole(int row, int col, int role) const;
+
+  GridControl& grid_;
+  int rows_ = 0;  // model rows announced
+  int cols_ = 0;
+  int offset_ = 0;             // grid row of model row 0 when no row is hidden
+  std::vector<int> visible_;  // grid rows of the model rows when some are hidden
+  bool mapped_ = false;
+};
+
+}  // namespace ctl::grid

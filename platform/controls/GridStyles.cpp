@@ -1,0 +1,104 @@
+#include "platform/controls/GridStyles.h"
+
+#include <algorithm>
+
+namespace ctl::grid {
+
+size_t GridStyles::LayoutHash::operator()(const Layout& l) const {
+  size_t h = 1469598103934665603ULL;
+  for (uint32_t id : l) h = (h ^ id) * 1099511628211ULL;
+  return h;
+}
+
+size_t GridStyles::StyleHash::operator()(const CellStyle& s) const {
+  return (size_t{s.backColor} * 31 + s.foreColor) * 31 + static_cast<size_t>((s.bold + 1) * 7 + s.alignment + 1);
+}
+
+GridStyles::GridStyles() { ClearAll(); }
+
+void GridStyles::ClearAll() {
+  styles_.assign(1, CellStyle{});
+  styleIds_.clear();
+  styleIds_.emplace(CellStyle{}, 0);
+  layouts_.assign(1, Layout{});
+  layoutIds_.clear();
+  layoutIds_.emplace(Layout{}, 0);
+  std::fill(rowLayout_.begin(), rowLayout_.end(), 0);
+}
+
+const CellStyle& GridStyles::Style(size_t row, size_t col) const {
+  const Layout& l = layouts_[rowLayout_[row]];
+  return col < l.size() ? styles_[l[col]] : styles_[0];
+}
+
+uint32_t GridStyles::InternStyle(const CellStyle& s) {
+  auto [it, added] = styleIds_.emplace(s, static_cast<uint32_t>(styles_.size()));
+  if (added) styles_.push_back(s);
+  return it->second;
+}
+
+uint32_t GridStyles::InternLayout(Layout l) {
+  while (!l.empty() && l.back() == 0) l.pop_back();
+  auto [it, added] = layoutIds_.emplace(l, static_cast<uint32_t>(layouts_.size()));
+  if (added) layouts_.push_back(std::move(l));
+  return it->second;
+}
+
+// Replaces the layout of rows [r1, r2] by edit(layout); rows sharing a layout share the
+// result, so each distinct layout is edited once.
+template <typename Edit>
+void GridStyles::Rewrite(size_t r1, size_t r2, Edit edit) {
+  std::unordered_map<uint32_t, uint32_t> done;
+  for (size_t r = r1; r <= r2; ++r) {
+    const uint32_t old = rowLayout_[r];
+    auto it = done.find(old);
+    if (it == done.end()) {
+      Layout l = layouts_[old];
+      edit(l);
+      it = done.emplace(old, InternLayout(std::move(l))).first;
+    }
+    rowLayout_[r] = it->second;
+  }
+}
+
+void GridStyles::Set(size_t r1, size_t r2, size_t c1, size_t c2, StyleField field, uint32_t value) {
+  std::unordered_map<uint32_t, uint32_t> changed;  // old style id -> new style id
+  Rewrite(r1, r2, [&](Layout& l) {
+    if (l.size() <= c2) l.resize(c2 + 1, 0);
+    for (size_t c = c1; c <= c2; ++c) {
+      auto it = changed.find(l[c]);
+      if (it == changed.end()) {
+        CellStyle s = styles_[l[c]];
+        switch (field) {
+          case StyleField::BackColor: s.backColor = value; break;
+          case StyleField::ForeColor: s.foreColor = value; break;
+          case StyleField::Bold: s.bold = value ? 1 : 0; break;
+          case StyleField::Alignment: s.alignment = static_cast<int8_t>(value); break;
+        }
+        it = changed.emplace(l[c], InternStyle(s)).first;
+      }
+      l[c] = it->second;
+    }
+  });
+}
+
+void GridStyles::ClearRange(size_t r1, size_t r2, size_t c1, size_t c2) {
+  Rewrite(r1, r2, [&](Layout& l) {
+    for (size_t c = c1; c <= c2 && c < l.size(); ++c) l[c] = 0;
+  });
+}
+
+void GridStyles::TruncateCols(size_t cols) {
+  if (rowLayout_.empty()) return;
+  Rewrite(0, rowLayout_.size() - 1, [&](Layout& l) {
+    if (l.size() > cols) l.resize(cols);
+  });
+}
+
+void GridStyles::Permute(size_t first, const BigVector<uint32_t>& order) {
+  BigVector<uint32_t> moved(order.size());
+  for (size_t i = 0; i < order.size(); ++i) moved[i] = rowLayout_[order[i]];
+  std::copy(moved.begin(), moved.end(), rowLayout_.begin() + static_cast<ptrdiff_t>(first));
+}
+
+}  // namespace ctl::grid

@@ -1,0 +1,67 @@
+#pragma once
+// GridStyles: the per-cell settings of a grid (back and fore colour, bold, alignment)
+// kept sparse. Each distinct cell style is stored once; each distinct row of cell
+// styles (a layout) is stored once; a row holds only the 4-byte id of its layout, so
+// banding a million rows costs a million ids. Not thread-safe.
+
+#include <cstddef>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/controls/GridMemory.h"
+
+namespace ctl::grid {
+
+inline constexpr uint32_t kNoColor = 0xFFFF'FFFF;
+
+struct CellStyle {
+  uint32_t backColor = kNoColor;  // 0x00BBGGRR
+  uint32_t foreColor = kNoColor;
+  int8_t bold = -1;       // -1 not set, 0 or 1
+  int8_t alignment = -1;  // -1 not set, else an alignment setting
+  bool operator==(const CellStyle&) const = default;
+};
+
+enum class StyleField { BackColor, ForeColor, Bold, Alignment };
+
+class GridStyles {
+ public:
+  GridStyles();
+
+  const CellStyle& Style(size_t row, size_t col) const;
+  // Sets one field of the cells [r1, r2] x [c1, c2].
+  void Set(size_t r1, size_t r2, size_t c1, size_t c2, StyleField field, uint32_t value);
+
+  // Row bookkeeping, kept in step with the cells.
+  void ResizeRows(size_t rows) { rowLayout_.resize(rows, 0); }
+  void InsertRow(size_t row) { rowLayout_.insert(rowLayout_.begin() + static_cast<ptrdiff_t>(row), 0); }
+  void EraseRow(size_t row) { rowLayout_.erase(rowLayout_.begin() + static_cast<ptrdiff_t>(row)); }
+  void Permute(size_t first, const BigVector<uint32_t>& order);
+  // Drops the styles of columns at or after `cols`.
+  void TruncateCols(size_t cols);
+  // Drops the styles of the cells [r1, r2] x [c1, c2].
+  void ClearRange(size_t r1, size_t r2, size_t c1, size_t c2);
+  void ClearAll();
+
+ private:
+  using Layout = std::vector<uint32_t>;  // style id per column
+  struct LayoutHash {
+    size_t operator()(const Layout& l) const;
+  };
+  struct StyleHash {
+    size_t operator()(const CellStyle& s) const;
+  };
+  uint32_t InternStyle(const CellStyle& s);
+  uint32_t InternLayout(Layout l);
+  template <typename Edit>
+  void Rewrite(size_t r1, size_t r2, Edit edit);
+
+  std::vector<CellStyle> styles_;
+  std::unordered_map<CellStyle, uint32_t, StyleHash> styleIds_;
+  std::vector<Layout> layouts_;
+  std::unordered_map<Layout, uint32_t, LayoutHash> layoutIds_;
+  std::vector<uint32_t> rowLayout_;
+};
+
+}  // namespace ctl::grid

@@ -1,0 +1,62 @@
+#include "platform/controls/GridView.h"
+
+#include <QHeaderView>
+#include <QScrollBar>
+
+#include "platform/controls/GridControl.h"
+
+namespace ctl::grid {
+
+GridView::GridView(GridControl& grid, QWidget* parent) : QTableView(parent), grid_(grid) {}
+
+int GridView::FrozenWidth() const {
+  if (!frozen_ || frozen_->isHidden()) return 0;
+  int width = 0;
+  const int count = std::min(grid_.fixedCols_ + grid_.frozenCols_, grid_.Cols());
+  for (int c = 0; c < count; ++c)
+    if (!isColumnHidden(c)) width += columnWidth(c);
+  return width;
+}
+
+void GridView::UpdateFrozenGeometry() {
+  if (!frozen_) return;
+  const int count = std::min(grid_.fixedCols_ + grid_.frozenCols_, grid_.Cols());
+  frozen_->setVisible(count > 0);
+  if (count == 0) return;
+  frozen_->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
+  frozen_->setGeometry(verticalHeader()->isVisible() ? verticalHeader()->width() + frameWidth() : frameWidth(),
+                       frameWidth(), FrozenWidth(), viewport()->height() + horizontalHeader()->height());
+}
+
+bool GridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  if (state() != EditingState && index.isValid() && (model()->flags(index) & Qt::ItemIsEditable) &&
+      (trigger & editTriggers()) && !grid_.AllowEdit(index))
+    return false;
+  return QTableView::edit(index, trigger, event);
+}
+
+void GridView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  const int count = frozen_ ? std::min(grid_.fixedCols_ + grid_.frozenCols_, grid_.Cols()) : 0;
+  if (index.column() < count) {
+    // A frozen cell is always in sight sideways: scroll up or down only.
+    const int across = horizontalScrollBar()->value();
+    QTableView::scrollTo(index, hint);
+    horizontalScrollBar()->setValue(across);
+    return;
+  }
+  QTableView::scrollTo(index, hint);
+  const int hiddenBy = FrozenWidth() - visualRect(index).left();
+  if (count > 0 && hiddenBy > 0) horizontalScrollBar()->setValue(horizontalScrollBar()->value() - hiddenBy);
+}
+
+void GridView::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  UpdateFrozenGeometry();
+}
+
+void GridView::updateGeometries() {
+  QTableView::updateGeometries();
+  UpdateFrozenGeometry();
+}
+
+}  // namespace ctl::grid

@@ -1,0 +1,39 @@
+#pragma once
+// GridView: the table view of a GridControl. The main view may carry a second view
+// over its left edge that shows the fixed and frozen columns, scrolls with it up and
+// down but not sideways, and shares its model and selection. Both views ask the grid
+// before an edit starts.
+
+#include <QTableView>
+
+namespace ctl {
+class GridControl;
+}
+
+namespace ctl::grid {
+
+class GridView : public QTableView {
+  Q_OBJECT
+
+ public:
+  GridView(GridControl& grid, QWidget* parent);
+
+  // The main view's overlay for the leading columns (hidden when there are none).
+  void SetFrozenView(GridView* frozen) { frozen_ = frozen; }
+  void UpdateFrozenGeometry();
+  // Lays out headers and scroll bars for the model now (Qt does it later by itself).
+  void SyncGeometries() { updateGeometries(); }
+  int FrozenWidth() const;
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
+ protected:
+  bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void updateGeometries() override;
+
+ private:
+  GridControl& grid_;
+  GridView* frozen_ = nullptr;
+};
+
+}  // namespace ctl::grid

@@ -1,0 +1,644 @@
+#include "platform/controls/GridControl.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTableView>
+
+#include "platform/runtime/Error.h"
+#include "platform/ui/Screen.h"
+#include "tests/support/TestEnv.h"
+
+namespace ctl {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+class GridControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ui::SetScreen(std::make_unique<ui::FixedScreen>(ui::ScreenMetrics{1024, 768, 96.0, 96.0}));
+  }
+  void TearDown() override { ui::SetScreen(nullptr); }
+
+  // Lets the grid pass its batched changes to the view.
+  static void Settle() { QApplication::processEvents(); }
+
+  std::vector<QString> Column(const GridControl& g, int col) {
+    std::vector<QString> out;
+    for (int r = 0; r < g.Rows(); ++r) out.push_back(g.TextMatrix(r, col));
+    return out;
+  }
+
+  void Fill(GridControl& g, const std::vector<std::vector<QString>>& rows) {
+    g.setRows(static_cast<int>(rows.size()));
+    for (size_t r = 0; r < rows.size(); ++r)
+      for (size_t c = 0; c < rows[r].size(); ++c) g.setTextMatrix(static_cast<int>(r), static_cast<int>(c), rows[r][c]);
+  }
+};
+
+TEST_F(GridControlTest, NewGridIsOneHeadingRowAndOneColumn) {
+  GridControl g;
+  EXPECT_EQ(g.Rows(), 1);
+  EXPECT_EQ(g.Cols(), 1);
+  EXPECT_EQ(g.FixedRows(), 1);
+  EXPECT_EQ(g.FixedCols(), 0);
+  EXPECT_EQ(g.Row(), -1);
+  EXPECT_EQ(g.view()->model()->rowCount(), 0);
+}
+
+TEST_F(GridControlTest, GrowingAndShrinkingKeepsTheRemainingCells) {
+  GridControl g;
+  g.setCols(3);
+  g.setRows(4);
+  g.setTextMatrix(1, 2, QStringLiteral("keep"));
+  g.setTextMatrix(3, 0, QStringLiteral("drop"));
+  g.setRowData(1, 17);
+  g.setCell(flexcpBackColor, 1, 2, 0x00C0FFFF);
+  g.setRows(2);
+  g.setCols(5);
+  EXPECT_EQ(g.TextMatrix(1, 2), "keep");
+  EXPECT_EQ(g.RowData(1).toInt(), 17);
+  EXPECT_EQ(g.Cell(flexcpBackColor, 1, 2).toInt(), 0x00C0FFFF);
+  g.setRows(4);
+  EXPECT_EQ(g.TextMatrix(3, 0), "") << "a dropped row comes back empty";
+  EXPECT_EQ(g.TextMatrix(1, 4), "");
+  g.setCols(2);
+  g.setCols(3);
+  EXPECT_EQ(g.TextMatrix(1, 2), "") << "a dropped column comes back empty";
+  EXPECT_NE(g.Cell(flexcpBackColor, 1, 2).toInt(), 0x00C0FFFF) << "and without its styles";
+}
+
+TEST_F(GridControlTest, TextMatrixGivesBackWhatWasWritten) {
+  const QString longText(70000, u'x');
+  const std::vector<QString> texts = {
+      "",    "a",    "abc", "abcd",   "12",   "-5",     "0",    "007",        "-0",
+      "+3",  "1.50", "1e3", "Yes",    "h\u00e9llo wide", "\u65e5\u672c\u8a9e\u30c6\u30ad\u30b9\u30c8",
+      "123456789012345678", "99999999999999", "-99999999999999", "1,234.50", "  padded  ", longText};
+  GridControl g;
+  g.setRows(static_cast<int>(texts.size()));
+  for (size_t i = 0; i < texts.size(); ++i) g.setTextMatrix(static_cast<int>(i), 0, texts[i]);
+  EXPECT_THAT(Column(g, 0), ElementsAreArray(texts));
+}
+
+TEST_F(GridControlTest, NumbersAreWrittenAsCStrShowsThem) {
+  GridControl g;
+  g.setRows(5);
+  g.setTextMatrix(0, 0, 42);
+  g.setTextMatrix(1, 0, 2.5);
+  g.setTextMatrix(2, 0, int64_t{1} << 60);
+  g.setTextMatrix(3, 0, -7LL);
+  g.setTextMatrix(4, 0, 0.1 + 0.2);
+  EXPECT_THAT(Column(g, 0), ElementsAre("42", "2.5", "1152921504606846976", "-7", "0.3"));
+}
+
+TEST_F(GridControlTest, RewritingCellsManyTimesKeepsEveryText) {
+  GridControl g;
+  g.setRows(200);
+  for (int round = 0; round < 60; ++round)
+    for (int r = 0; r < 200; ++r)
+      g.setTextMatrix(r, 0, QStringLiteral("round %1 row %2 %3").arg(round).arg(r).arg(QString(200, u'z')));
+  for (int r = 0; r < 200; ++r)
+    ASSERT_EQ(g.TextMatrix(r, 0), QStringLiteral("round 59 row %1 %2").arg(r).arg(QString(200, u'z')));
+}
+
+TEST_F(GridControlTest, HeadingRowIsTheHeaderAndDataRowsFollow) {
+  GridControl g;
+  g.setCols(2);
+  Fill(g, {{"Name", "Qty"}, {"Bolt", "5"}, {"Nut", "7"}});
+  Settle();
+  QAbstractItemModel* m = g.view()->model();
+  EXPECT_EQ(m->rowCount(), 2);
+  EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), "Qty");
+  EXPECT_EQ(m->index(0, 0).data().toString(), "Bolt");
+  g.setFixedRows(0);
+  Settle();
+  EXPECT_EQ(m->rowCount(), 3);
+  EXPECT_EQ(m->index(0, 0).data().toString(), "Name");
+}
+
+TEST_F(GridControlTest, RemoveItemMovesEverythingOfTheRowsBelow) {
+  GridControl g;
+  g.setCols(2);
+  Fill(g, {{"h", "h"}, {"a", "1"}, {"b", "2"}, {"c", "3"}});
+  for (int r = 1; r < 4; ++r) g.setRowData(r, r * 10);
+  g.setRowHidden(3, true);
+  g.setCell(flexcpFontBold, 3, 0, true);
+  g.RemoveItem(2);
+  EXPECT_EQ(g.Rows(), 3);
+  EXPECT_THAT(Column(g, 0), ElementsAre("h", "a", "c"));
+  EXPECT_EQ(g.RowData(2).toInt(), 30);
+  EXPECT_TRUE(g.RowHidden(2));
+  EXPECT_TRUE(g.Cell(flexcpFontBold, 2, 0).toBool());
+  EXPECT_FALSE(g.Cell(flexcpFontBold, 1, 0).toBool());
+}
+
+TEST_F(GridControlTest, RemovingTheCurrentLastRowMovesTheCurrentCellUp) {
+  GridControl g;
+  g.setRows(3);
+  g.Select(2, 0);
+  g.RemoveItem(2);
+  EXPECT_EQ(g.Row(), 1);
+  g.RemoveItem(1);
+  EXPECT_EQ(g.Row(), -1) << "only the heading row is left";
+}
+
+TEST_F(GridControlTest, AddItemSplitsAtTabs) {
+  GridControl g;
+  g.setCols(3);
+  g.AddItem(QStringLiteral("a\tb\tc\textra"));
+  g.AddItem(QStringLiteral("first"), 1);
+  g.AddItem(QStringLiteral("\t\tlast"));
+  EXPECT_EQ(g.Rows(), 4);
+  EXPECT_THAT(Column(g, 0), ElementsAre("", "first", "a", ""));
+  EXPECT_THAT(Column(g, 2), ElementsAre("", "", "c", "last"));
+  EXPECT_THROW(g.AddItem(QStringLiteral("x"), 9), rt::VbError);
+}
+
+TEST_F(GridControlTest, HiddenRowsAndColumnsLeaveTheView) {
+  GridControl g;
+  g.setCols(3);
+  Fill(g, {{"h", "h", "h"}, {"a", "", ""}, {"b", "", ""}, {"c", "", ""}});
+  g.setRowHidden(2, true);
+  g.setColHidden(1, true);
+  Settle();
+  QAbstractItemModel* m = g.view()->model();
+  ASSERT_EQ(m->rowCount(), 2);
+  EXPECT_EQ(m->index(1, 0).data().toString(), "c");
+  EXPECT_TRUE(g.view()->isColumnHidden(1));
+  EXPECT_TRUE(g.ColHidden(1));
+  EXPECT_EQ(g.TextMatrix(2, 0), "b") << "hidden rows keep their cells";
+  g.setRowHidden(2, false);
+  Settle();
+  EXPECT_EQ(m->rowCount(), 3);
+}
+
+TEST_F(GridControlTest, RowDataAndColDataKeepNumbersAndTexts) {
+  GridControl g;
+  g.setRows(4);
+  g.setCols(2);
+  g.setRowData(1, 1234567);
+  g.setRowData(2, QStringLiteral("svlprod.dbf_partno"));
+  g.setRowData(3, -1000);
+  g.setColData(1, 2003);
+  EXPECT_EQ(g.RowData(1).toInt(), 1234567);
+  EXPECT_EQ(g.RowData(2).toString(), "svlprod.dbf_partno");
+  EXPECT_EQ(g.RowData(3).toInt(), -1000);
+  EXPECT_FALSE(g.RowData(0).isValid()) << "no row data reads as empty";
+  EXPECT_EQ(g.ColData(1).toInt(), 2003);
+  g.setRowData(1, QVariant());
+  EXPECT_FALSE(g.RowData(1).isValid());
+}
+
+TEST_F(GridControlTest, ComboListShowsTheTextOfTheStoredKey) {
+  GridControl g;
+  g.setCols(2);
+  Fill(g, {{"h", "Location"}, {"", "2"}, {"", "0"}, {"", "9"}, {"", "W"}});
+  g.setColComboList(1, QStringLiteral("#0; |#1;Warehouse|#2;Shop floor|#W;West"));
+  EXPECT_EQ(g.ColComboList(1), "#0; |#1;Warehouse|#2;Shop floor|#W;West");
+  struct Case {
+    int row;
+    QString stored, shown;
+  };
+  for (const Case& c : {Case{1, "2", "Shop floor"}, Case{2, "0", " "}, Case{3, "9", "9"}, Case{4, "W", "West"}}) {
+    EXPECT_EQ(g.TextMatrix(c.row, 1), c.stored);
+    EXPECT_EQ(g.Cell(flexcpTextDisplay, c.row, 1).toString(), c.shown) << c.row;
+  }
+  g.setColComboList(1, QStringLiteral("a|b|c"));
+  EXPECT_EQ(g.Cell(flexcpTextDisplay, 1, 1).toString(), "2") << "a plain list maps nothing";
+}
+
+TEST_F(GridControlTest, TextDisplayFollowsTheColumnFormat) {
+  GridControl g;
+  g.setCols(2);
+  g.setRows(6);
+  g.setTextMatrix(1, 1, 1234.5);
+  g.setTextMatrix(2, 1, QStringLiteral("987654"));
+  g.setTextMatrix(3, 1, QStringLiteral("Total"));
+  g.setTextMatrix(4, 1, -0.004);
+  g.setTextMatrix(5, 1, QStringLiteral("1,234.567"));
+  g.setColFormat(1, QStringLiteral("##,##0.00"));
+  EXPECT_EQ(g.ColFormat(1), "##,##0.00");
+  EXPECT_EQ(g.Cell(flexcpTextDisplay, 1, 1).toString(), "1,234.50");
+  EXPECT_EQ(g.Cell(flexcpTextDisplay, 2, 1).toString(), "987,654.00");
+  EXPECT_EQ(g.Cell(flexcpTextDisplay, 3, 1).toString(), "Total");
+  EXPECT_EQ(g.Cell(flexcpTextDisplay, 4, 1).toString(), "0.00");
+  EXPECT_EQ(g.Cell(flexcpTextDisplay, 5, 1).toString(), "1,234.57");
+  EXPECT_EQ(g.TextMatrix(1, 1), "1234.5") << "the stored value is unchanged";
+  EXPECT_EQ(g.Cell(flexcpTextDisplay, 1, 0).toString(), "") << "no format, no value";
+}
+
+struct FormatCase {
+  const char* locale;
+  QString format;
+  double value;
+  QString shown;
+};
+
+TEST_F(GridControlTest, ColumnFormatsInTheUsersLocale) {
+  const std::vector<FormatCase> cases = {
+      {"en_US", "#,##0", 1234.5, "1,235"},
+      {"en_US", "##,##0.0000", -2.25, "-2.2500"},
+      {"en_US", "0.0%", 0.125, "12.5%"},
+      {"en_US", "$#,##0.00;($#,##0.00)", -5, "($5.00)"},
+      {"en_US", "#,##0.00;;\"nil\"", 0, "nil"},
+      {"en_US", "#.##", 0.5, ".5"},
+      {"en_US", "##,##0", 1234567890, "1,234,567,890"},
+      {"de_DE", "##,##0.00", 1234.5, "1.234,50"},
+  };
+  for (const FormatCase& c : cases) {
+    testenv::ScopedLocale locale(QString::fromLatin1(c.locale));
+    GridControl g;
+    g.setRows(2);
+    g.setTextMatrix(1, 0, c.value);
+    g.setColFormat(0, c.format);
+    EXPECT_EQ(g.Cell(flexcpTextDisplay, 1, 0).toString(), c.shown) << c.format.toStdString() << " " << c.locale;
+  }
+}
+
+TEST_F(GridControlTest, CellSettingsApplyToARangeAndReadBackPerCell) {
+  GridControl g;
+  g.setCols(4);
+  g.setRows(5);
+  g.setCell(flexcpBackColor, 1, 1, 3, 3, 0x00C0E0FF);
+  g.setCell(flexcpForeColor, 2, 0, 2, 3, 0x00FF0000);
+  g.setCell(flexcpFontBold, 0, 0, 4, 0, true);
+  g.setCell(flexcpAlignment, 0, 0, 4, 0, flexAlignCenterCenter);
+  g.setCell(flexcpText, 4, 1, 4, 3, QStringLiteral("*"));
+  EXPECT_EQ(g.Cell(flexcpBackColor, 3, 3).toInt(), 0x00C0E0FF);
+  EXPECT_EQ(g.Cell(flexcpBackColor, 4, 3).toInt(), 0x00FFFFFF) << "outside: the grid's white";
+  EXPECT_EQ(g.Cell(flexcpForeColor, 2, 3).toInt(), 0x00FF0000);
+  EXPECT_TRUE(g.Cell(flexcpFontBold, 4, 0).toBool());
+  EXPECT_FALSE(g.Cell(flexcpFontBold, 4, 1).toBool());
+  EXPECT_EQ(g.Cell(flexcpAlignment, 3, 0).toInt(), flexAlignCenterCenter);
+  EXPECT_EQ(g.TextMatrix(4, 2), "*");
+  const GridCellLook look = g.CellLook(2, 1);
+  EXPECT_EQ(look.backColor, QColor(0xFF, 0xE0, 0xC0)) << "0x00BBGGRR";
+  EXPECT_EQ(look.foreColor, QColor(0, 0, 0xFF));
+  EXPECT_THROW(g.setCell(flexcpTextDisplay, 1, 1, QStringLiteral("x")), rt::VbError);
+}
+
+TEST_F(GridControlTest, GeneralAlignmentPutsNumbersRight) {
+  GridControl g;
+  g.setCols(3);
+  g.setRows(2);
+  g.setTextMatrix(1, 0, 5);
+  g.setTextMatrix(1, 1, QStringLiteral("$1,234.50"));
+  g.setTextMatrix(1, 2, QStringLiteral("Bolt"));
+  EXPECT_EQ(g.CellLook(1, 0).alignment, flexAlignRightCenter);
+  EXPECT_EQ(g.CellLook(1, 1).alignment, flexAlignRightCenter);
+  EXPECT_EQ(g.CellLook(1, 2).alignment, flexAlignLeftCenter);
+  g.setColAlignment(0, flexAlignLeftCenter);
+  EXPECT_EQ(g.ColAlignment(0), flexAlignLeftCenter);
+  EXPECT_EQ(g.CellLook(1, 0).alignment, flexAlignLeftCenter);
+}
+
+TEST_F(GridControlTest, ClearSelectionEmptiesOnlyTheSelectedCells) {
+  GridControl g;
+  g.setCols(2);
+  Fill(g, {{"h", "h"}, {"a", "1"}, {"b", "2"}, {"c", "3"}});
+  g.setRowData(1, 5);
+  g.Select(1, 0, 2, 1);
+  g.Clear(flexClearSelection, flexClearText);
+  EXPECT_THAT(Column(g, 0), ElementsAre("h", "", "", "c"));
+  EXPECT_THAT(Column(g, 1), ElementsAre("h", "", "", "3"));
+  EXPECT_EQ(g.RowData(1).toInt(), 5);
+  g.setCell(flexcpBackColor, 3, 0, 0x000000FF);
+  g.Clear(flexClearEverywhere, flexClearFormatting);
+  EXPECT_EQ(g.TextMatrix(3, 0), "c");
+  EXPECT_NE(g.Cell(flexcpBackColor, 3, 0).toInt(), 0x000000FF);
+  g.Clear();
+  EXPECT_THAT(Column(g, 0), ElementsAre("", "", "", ""));
+  EXPECT_FALSE(g.RowData(1).isValid());
+  EXPECT_EQ(g.Rows(), 4) << "clearing keeps the rows";
+}
+
+struct SortCase {
+  const char* name;
+  int order;
+  int dataType;
+  std::vector<QString> values;  // rows 1.. of column 0; row data = position
+  std::vector<QString> expected;
+};
+
+class GridSortTest : public GridControlTest, public ::testing::WithParamInterface<SortCase> {};
+
+TEST_P(GridSortTest, SortsDataRowsByTheSelectedColumn) {
+  const SortCase& c = GetParam();
+  GridControl g;
+  g.setRows(static_cast<int>(c.values.size()) + 1);
+  g.setTextMatrix(0, 0, QStringLiteral("Heading"));
+  for (size_t i = 0; i < c.values.size(); ++i) g.setTextMatrix(static_cast<int>(i) + 1, 0, c.values[i]);
+  g.setColDataType(0, c.dataType);
+  g.Select(1, 0);
+  g.setSort(c.order);
+  std::vector<QString> expected = {QStringLiteral("Heading")};
+  expected.insert(expected.end(), c.expected.begin(), c.expected.end());
+  EXPECT_THAT(Column(g, 0), ElementsAreArray(expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Orders, GridSortTest,
+    ::testing::Values(
+        SortCase{"NumbersByValue", flexSortGenericAscending, 0, {"10", "9", "-2", "1.5", "100"}, {"-2", "1.5", "9", "10", "100"}},
+        SortCase{"FormattedNumbersByValue", flexSortGenericAscending, 0,
+                 {"$1,234.50", "2", "$99.00"}, {"2", "$99.00", "$1,234.50"}},
+        SortCase{"TextIgnoringCase", flexSortGenericAscending, 0, {"pear", "Apple", "banana", "apple2"},
+                 {"Apple", "apple2", "banana", "pear"}},
+        SortCase{"EmptyThenNumbersThenText", flexSortGenericAscending, 0, {"b", "", "3", "a", "1"}, {"", "1", "3", "a", "b"}},
+        SortCase{"Descending", flexSortGenericDescending, 0, {"b", "", "3", "a", "1"}, {"b", "a", "3", "1", ""}},
+        SortCase{"DatesAsDates", flexSortGenericAscending, flexDTDate, {"3/15/2026", "12/1/2025", "1/2/2026"},
+                 {"12/1/2025", "1/2/2026", "3/15/2026"}},
+        SortCase{"DatesInEveryForm", flexSortGenericAscending, flexDTDate,
+                 {"2026-01-01", "3/15/26", "", "not a date", "12/31/1999", "2/30/2026"},
+                 {"", "12/31/1999", "2026-01-01", "2/30/2026", "3/15/26", "not a date"}},
+        SortCase{"DatesAsTextWithoutTheDateType", flexSortGenericAscending, 0, {"3/15/2026", "12/1/2025", "1/2/2026"},
+                 {"1/2/2026", "12/1/2025", "3/15/2026"}},
+        SortCase{"LongTextsSharingAPrefix", flexSortGenericAscending, 0, {"abcdZ", "ABCDa", "abcd", "abcE"},
+                 {"abcd", "ABCDa", "abcdZ", "abcE"}}),
+    [](const ::testing::TestParamInfo<SortCase>& info) { return std::string(info.param.name); });
+
+TEST_F(GridControlTest, SortIsStableInBothDirections) {
+  GridControl g;
+  g.setCols(2);
+  Fill(g, {{"k", "id"}, {"B", "1"}, {"a", "2"}, {"b", "3"}, {"A", "4"}, {"b", "5"}});
+  g.Select(1, 0);
+  g.setSort(flexSortGenericAscending);
+  EXPECT_THAT(Column(g, 1), ElementsAre("id", "2", "4", "1", "3", "5"));
+  g.Select(1, 0);
+  g.setSort(flexSortGenericDescending);
+  EXPECT_THAT(Column(g, 1), ElementsAre("id", "1", "3", "5", "2", "4"));
+}
+
+TEST_F(GridControlTest, SortOfManyRepeatedTextsIsStableAcrossCase) {
+  const QString words[] = {"apple", "Banana", "APPLE", "cherry", "banana", "Apple"};
+  GridControl g;
+  g.setCols(2);
+  g.setRows(301);
+  for (int r = 1; r <= 300; ++r) {
+    g.setTextMatrix(r, 0, words[r % 6]);
+    g.setTextMatrix(r, 1, r);
+  }
+  g.Select(1, 0);
+  g.setSort(flexSortGenericAscending);
+  int previousId = 0;
+  QString previousWord;
+  for (int r = 1; r <= 300; ++r) {
+    const QString word = g.TextMatrix(r, 0).toLower();
+    const int id = g.TextMatrix(r, 1).toInt();
+    if (word == previousWord) {
+      EXPECT_GT(id, previousId) << "row " << r << " keeps the order of equal texts";
+    }
+    EXPECT_GE(word, previousWord) << r;
+    previousWord = word;
+    previousId = id;
+  }
+  EXPECT_EQ(g.TextMatrix(1, 0), "APPLE") << "row 2, the first of the apples";
+  EXPECT_EQ(g.TextMatrix(300, 0), "cherry");
+}
+
+TEST_F(GridControlTest, SortOfASelectedRangeLeavesTheOtherRows) {
+  GridControl g;
+  g.setCols(2);
+  Fill(g, {{"h", ""}, {"3", ""}, {"1", ""}, {"2", ""}, {"Total:", ""}});
+  g.setRowData(4, -1000);
+  g.setCell(flexcpBackColor, 1, 1, 0x00C0FFFF);
+  g.setRowHidden(1, true);
+  g.Select(1, 0, 3, 0);
+  g.setSort(flexSortGenericAscending);
+  EXPECT_THAT(Column(g, 0), ElementsAre("h", "1", "2", "3", "Total:"));
+  EXPECT_EQ(g.RowData(4).toInt(), -1000);
+  EXPECT_TRUE(g.RowHidden(3)) << "the hidden flag travels with its row";
+  EXPECT_EQ(g.Cell(flexcpBackColor, 3, 1).toInt(), 0x00C0FFFF) << "and so do the styles";
+}
+
+TEST_F(GridControlTest, SortByAComboColumnUsesTheStoredIds) {
+  GridControl g;
+  g.setCols(1);
+  Fill(g, {{"Group"}, {"2"}, {"1"}});
+  g.setColComboList(0, QStringLiteral("#1;Zinc|#2;Aluminium"));
+  g.Select(1, 0);
+  g.setSort(flexSortGenericAscending);
+  EXPECT_THAT(Column(g, 0), ElementsAre("Group", "1", "2"));
+}
+
+TEST_F(GridControlTest, ColWidthIsInTwips) {
+  GridControl g;
+  g.setCols(2);
+  g.setColWidth(0, 2300);
+  g.setColWidth(1, 1000);
+  Settle();
+  EXPECT_EQ(g.ColWidth(0), 2300);
+  EXPECT_EQ(g.ColWidth(1), 1000) << "what was set reads back, whatever the pixels";
+  EXPECT_EQ(g.view()->columnWidth(0), 153);  // 2300 twips at 15 twips a pixel
+  EXPECT_EQ(g.view()->columnWidth(1), 67);
+  g.view()->horizontalHeader()->resizeSection(1, 40);
+  EXPECT_EQ(g.ColWidth(1), 600) << "a width the user drags reads back in twips";
+}
+
+TEST_F(GridControlTest, AutoSizeFitsTheWidestText) {
+  GridControl g;
+  g.setCols(2);
+  g.setRows(1000);
+  g.setTextMatrix(0, 0, QStringLiteral("N"));
+  for (int r = 1; r < 1000; ++r) g.setTextMatrix(r, 0, QStringLiteral("item %1").arg(r));
+  g.setTextMatrix(500, 0, QStringLiteral("a much longer product name than the others"));
+  g.setTextMatrix(0, 1, QStringLiteral("A long heading text"));
+  g.AutoSize(0, 1);
+  const QFontMetrics fm(g.view()->font());
+  const int widest = fm.horizontalAdvance(QStringLiteral("a much longer product name than the others"));
+  const int col0 = static_cast<int>(ui::TwipsToPixelsX(g.ColWidth(0)));
+  EXPECT_GE(col0, widest);
+  EXPECT_LE(col0, widest + 20);
+  EXPECT_GE(static_cast<int>(ui::TwipsToPixelsX(g.ColWidth(1))),
+            fm.horizontalAdvance(QStringLiteral("A long heading text")));
+}
+
+TEST_F(GridControlTest, RedrawOffHoldsBackTheView) {
+  GridControl g;
+  g.setRedraw(false);
+  g.setRows(50);
+  Settle();
+  EXPECT_EQ(g.view()->model()->rowCount(), 0);
+  g.setRedraw(true);
+  EXPECT_EQ(g.view()->model()->rowCount(), 49);
+}
+
+TEST_F(GridControlTest, IndexesOutsideTheGridRaise381) {
+  GridControl g;
+  g.setRows(2);
+  g.setCols(2);
+  for (auto call : std::vector<std::function<void()>>{
+           [&] { g.TextMatrix(2, 0); }, [&] { g.setTextMatrix(0, 2, QString()); }, [&] { g.RowData(-1); },
+           [&] { g.Cell(flexcpText, 5, 0); }, [&] { g.RemoveItem(2); }, [&] { g.Select(0, 3); },
+           [&] { g.ColWidth(2); }}) {
+    try {
+      call();
+      ADD_FAILURE() << "no error";
+    } catch (const rt::VbError& e) {
+      EXPECT_EQ(e.number(), 381);
+    }
+  }
+}
+
+TEST_F(GridControlTest, SelectMovesTheCurrentCellAndSignalsOnce) {
+  GridControl g;
+  g.setCols(3);
+  g.setRows(10);
+  int changes = 0;
+  QObject::connect(&g, &GridControl::RowColChange, [&] { ++changes; });
+  g.Select(4, 2);
+  g.Select(4, 2);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(g.Row(), 4);
+  EXPECT_EQ(g.Col(), 2);
+  Settle();
+  EXPECT_EQ(g.view()->currentIndex().row(), 3) << "model rows start below the heading";
+  g.setRow(6);
+  EXPECT_EQ(changes, 2);
+}
+
+// Mouse input on a shown grid.
+class GridMouseTest : public GridControlTest {
+ protected:
+  void SetUp() override {
+    GridControlTest::SetUp();
+    g.setCols(3);
+    g.setRows(6);
+    g.setTextMatrix(0, 1, QStringLiteral("Qty"));
+    g.resize(500, 300);
+    g.show();
+    Settle();
+    QObject::connect(&g, &GridControl::Click, [this] { events.push_back(QStringLiteral("Click %1,%2").arg(g.MouseRow()).arg(g.MouseCol())); });
+    QObject::connect(&g, &GridControl::DblClick, [this] { events.push_back(QStringLiteral("DblClick")); });
+    QObject::connect(&g, &GridControl::RowColChange, [this] { events.push_back(QStringLiteral("RowColChange %1,%2").arg(g.Row()).arg(g.Col())); });
+  }
+
+  static void Send(QWidget* w, QEvent::Type type, QPoint at) {
+    QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), Qt::LeftButton,
+                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+  }
+  void ClickAt(QWidget* w, QPoint at) {
+    Send(w, QEvent::MouseButtonPress, at);
+    Send(w, QEvent::MouseButtonRelease, at);
+  }
+
+  GridControl g;
+  std::vector<QString> events;
+};
+
+TEST_F(GridMouseTest, ClickOnACellMakesItCurrentThenClicks) {
+  const QRect cell = g.view()->visualRect(g.view()->model()->index(2, 1));  // grid row 3
+  ClickAt(g.view()->viewport(), cell.center());
+  EXPECT_THAT(events, ElementsAre("RowColChange 3,1", "Click 3,1"));
+}
+
+TEST_F(GridMouseTest, ClickOnTheHeaderIsAClickOnRowZero) {
+  QHeaderView* header = g.view()->horizontalHeader();
+  const QPoint at(header->sectionViewportPosition(1) + header->sectionSize(1) / 2, header->height() / 2);
+  ClickAt(header->viewport(), at);
+  EXPECT_THAT(events, ElementsAre("Click 0,1"));
+}
+
+TEST_F(GridMouseTest, DoubleClickIsSignalled) {
+  const QPoint at = g.view()->visualRect(g.view()->model()->index(0, 0)).center();
+  ClickAt(g.view()->viewport(), at);
+  Send(g.view()->viewport(), QEvent::MouseButtonDblClick, at);
+  EXPECT_EQ(events.back(), "DblClick");
+}
+
+TEST_F(GridMouseTest, ClickBelowTheLastRowHasNoMouseRow) {
+  ClickAt(g.view()->viewport(), QPoint(10, g.view()->viewport()->height() - 2));
+  EXPECT_THAT(events, ElementsAre("Click -1,0"));
+}
+
+TEST_F(GridMouseTest, ShowCellScrollsTheRowIntoView) {
+  g.setRows(5000);
+  g.Select(4000, 0);
+  g.ShowCell(4000, 0);
+  const QRect cell = g.view()->visualRect(g.view()->model()->index(3999, 0));
+  EXPECT_TRUE(g.view()->viewport()->rect().intersects(cell));
+}
+
+TEST_F(GridMouseTest, FrozenColumnsStayInAnOverlay) {
+  g.setFrozenCols(1);
+  Settle();
+  QList<QTableView*> overlays = g.view()->findChildren<QTableView*>();
+  ASSERT_EQ(overlays.size(), 1);
+  QTableView* frozen = overlays[0];
+  EXPECT_TRUE(frozen->isVisible());
+  EXPECT_FALSE(frozen->isColumnHidden(0));
+  EXPECT_TRUE(frozen->isColumnHidden(1));
+  ClickAt(frozen->viewport(), frozen->visualRect(frozen->model()->index(1, 0)).center());
+  EXPECT_THAT(events, ElementsAre("RowColChange 2,0", "Click 2,0"));
+}
+
+TEST_F(GridControlTest, EditingAsksBeforeAndTellsAfter) {
+  GridControl g;
+  g.setCols(2);
+  Fill(g, {{"Internal Name", "Custom Display Name"}, {"  Part Number", ""}, {"Transactions:", ""}});
+  g.setRowData(1, QStringLiteral("svlprod.dbf_partno"));
+  g.setEditable(flexEDKbdMouse);
+  QObject::connect(&g, &GridControl::BeforeEdit, [&](int row, int col, bool* cancel) {
+    *cancel = col == 0 || !g.RowData(row).isValid();
+  });
+  std::vector<std::pair<int, int>> edited;
+  QObject::connect(&g, &GridControl::AfterEdit, [&](int row, int col) { edited.emplace_back(row, col); });
+  g.resize(400, 200);
+  g.show();
+  Settle();
+  QTableView* v = g.view();
+  QAbstractItemModel* m = v->model();
+  auto editors = [&] { return v->viewport()->findChildren<QLineEdit*>().size(); };
+  v->edit(m->index(1, 1));  // grid row 2 carries no row data
+  EXPECT_EQ(editors(), 0);
+  v->edit(m->index(0, 0));
+  EXPECT_EQ(editors(), 0);
+  v->edit(m->index(0, 1));
+  EXPECT_EQ(editors(), 1);
+  ASSERT_TRUE(m->setData(m->index(0, 1), QStringLiteral("SKU")));
+  EXPECT_EQ(g.TextMatrix(1, 1), "SKU");
+  EXPECT_THAT(edited, ElementsAre(std::make_pair(1, 1)));
+}
+
+TEST_F(GridControlTest, HundredThousandRowsFillAndSort) {
+  constexpr int kRows = 100000;
+  GridControl g;
+  g.setRedraw(false);
+  g.setCols(3);
+  g.setRows(kRows + 1);
+  for (int r = 1; r <= kRows; ++r) {
+    const int key = static_cast<int>((static_cast<int64_t>(r) * 7919) % kRows);
+    g.setTextMatrix(r, 0, key);
+    g.setTextMatrix(r, 1, QStringLiteral("name %1").arg(key % 1000));
+    g.setTextMatrix(r, 2, key * 0.5);
+    g.setRowData(r, r);
+  }
+  g.Select(1, 0);
+  g.setSort(flexSortGenericDescending);
+  g.setRedraw(true);
+  for (int r = 1; r <= kRows; ++r) {
+    const int key = kRows - r;
+    ASSERT_EQ(g.TextMatrix(r, 0), QString::number(key)) << r;
+    ASSERT_EQ(g.TextMatrix(r, 1), QStringLiteral("name %1").arg(key % 1000));
+    ASSERT_EQ(g.RowData(r).toInt() * 7919 % kRows, key);
+  }
+  g.Select(1, 1);
+  g.setSort(flexSortGenericAscending);
+  QString previous;
+  for (int r = 1; r <= kRows; ++r) {
+    const QString t = g.TextMatrix(r, 1);
+    ASSERT_LE(previous.compare(t, Qt::CaseInsensitive), 0) << r;
+    previous = t;
+  }
+  EXPECT_EQ(g.view()->model()->rowCount(), kRows);
+}
+
+}  // namespace
+}  // namespace ctl

@@ -1,0 +1,67 @@
+#include "platform/controls/GridData.h"
+
+#include <gtest/gtest.h>
+
+namespace ctl::grid {
+namespace {
+
+TEST(CellColumnTest, StoresEachTextInTheCheapestForm) {
+  struct Case {
+    QString text;
+    CellKind kind;
+  };
+  const Case cases[] = {{"", CellKind::Empty},          {"0", CellKind::Int},
+                        {"-12", CellKind::Int},         {"99999999999999", CellKind::Int},
+                        {"999999999999999", CellKind::Text},  // beyond 48 bits
+                        {"012", CellKind::Text},        {"-0", CellKind::Text},
+                        {"1.5", CellKind::Text},        {"*", CellKind::Text}};
+  CellColumn c;
+  c.Resize(std::size(cases));
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    c.SetText(i, cases[i].text);
+    EXPECT_EQ(c.Kind(i), cases[i].kind) << cases[i].text.toStdString();
+    EXPECT_EQ(c.ToString(i), cases[i].text);
+  }
+}
+
+TEST(CellColumnTest, RepeatedTextsShareOneCopy) {
+  CellColumn c;
+  c.Resize(3);
+  c.SetText(0, u"Receive stock");
+  c.SetText(1, u"Receive stock");
+  c.SetText(2, u"Receive Stock");
+  EXPECT_EQ(c.Raw(0), c.Raw(1));
+  EXPECT_NE(c.Raw(0), c.Raw(2));
+}
+
+TEST(CellColumnTest, NaNIsStoredAsANumber) {
+  CellColumn c;
+  c.Resize(1);
+  c.SetDouble(0, std::numeric_limits<double>::quiet_NaN());
+  EXPECT_EQ(c.Kind(0), CellKind::Double);
+}
+
+// Arrays of 4 MiB and more come from the huge-page allocator.
+TEST(GridDataTest, LargeGridSortsAndShrinks) {
+  constexpr int kRows = 600000;
+  GridData d;
+  d.SetCols(2);
+  d.SetRows(kRows);
+  for (int r = 0; r < kRows; ++r) {
+    d.Cells(0).SetInt(static_cast<size_t>(r), kRows - r);
+    d.SetRowData(r, r);
+  }
+  d.Styles().Set(0, kRows - 1, 1, 1, StyleField::BackColor, 0x00C0FFFF);
+  d.Sort(0, kRows - 1, 0, 0, false);
+  for (int r = 0; r < kRows; r += 997) {
+    ASSERT_EQ(d.Cells(0).IntValue(static_cast<size_t>(r)), r + 1);
+    ASSERT_EQ(d.RowData(r).toInt(), kRows - r - 1);
+  }
+  EXPECT_EQ(d.Style(kRows - 1, 1).backColor, 0x00C0FFFFu);
+  d.SetRows(10);
+  EXPECT_EQ(d.Rows(), 10);
+  EXPECT_EQ(d.Cells(0).IntValue(9), 10);
+}
+
+}  // namespace
+}  // namespace ctl::grid
