@@ -15,9 +15,11 @@ class frmProgress;
 class QComboBox;
 class QFileInfo;
 class QListWidget;
+class QTextEdit;
 class QWidget;
 namespace ctl {
 class ColumnHeader;
+class GridControl;
 class ListItem;
 class ListViewControl;
 }  // namespace ctl
@@ -346,6 +348,87 @@ class clsSystem {
   // Input box until the answer (trimmed) is empty or, when `bNumericOnly`, a number.
   QString PromptInputString(const QString& sTitle, const QString& sPrompt,
                             const QString& sDefault, bool bNumericOnly = false);
+
+  // ---- Grid CSV export, grid selection helpers and import preview ------------------
+  // (section: grid)
+  // Asks for a file and writes the cells (nStartRow, nStartCol)..(nEndRow, nEndCol) of
+  // the grid as CSV (UTF-8, CR LF after every line); then offers to open it. A field
+  // is a bare number only for a plain decimal text (sign, digits, at most one decimal
+  // separator of the locale, no leading zero, at most 15 significant digits), written
+  // with "."; any other text is quoted with its quotes doubled, "true"/"false" in any
+  // case read "Yes"/"No". Columns with a format or a column list give their shown text.
+  // Written to a temporary file renamed over the target: a failure keeps the old file.
+  void SaveGrid(ctl::GridControl& grid, int32_t nStartRow, int32_t nStartCol, int32_t nEndRow,
+                int32_t nEndCol);
+  // Selects (and shows) cell (nRow, 0) when the row exists; else nothing.
+  void GridSelectRow(ctl::GridControl& grid, int32_t nRow);
+  // GridSelectRow for the first row whose row data equals `nSelRowID`.
+  void GridSelectRowAtID(ctl::GridControl& grid, int32_t nSelRowID);
+  // Searches the rows after (or, upward, before, down to row 1) the current row, each
+  // left to right, for a cell containing (or, whole word, equal to, blanks cut) the
+  // text; selects and shows the first match. No wrap-around.
+  bool GridFind(ctl::GridControl& grid, const QString& strFind, bool bWholeWordOnly,
+                bool bMatchCase, bool bDirectionUp);
+  // Removes every hidden row but row 0.
+  void GrdRemoveHiddenRows(ctl::GridControl& grid);
+  // True when a clsImportColDef of the collection has `sColName` as its keyword exactly.
+  bool ImportIsColumnRelevant(const QString& sColName, const rt::Collection& ImportColColl) const;
+  // Fills `grid` with the preview of a CSV file: column 0 "Row" (the data line's
+  // number), one column per relevant heading of `arDataCols` (1-based), one row per
+  // non-blank data line, under a progress dialog whose Cancel stops loading (the
+  // result stays True). False only after an error (reported "clsSystem_ImportLoadPreviewGrid").
+  bool ImportLoadPreviewGrid(ctl::GridControl& grid, const QString& sFile,
+                             const rt::Collection& ImportColColl, const QStringList& arDataCols,
+                             int32_t nNumRows);
+
+  // ---- Printing grids, list views and message texts ---------------------------------
+  // (section: print)
+  // Jobs go to the current printer (platform/ui/Printers.h); lengths are twips.
+  // frmRptOption for `grid` (the title `sRptTitle`, replaced by the one remembered under
+  // `sTitleKey`; the orientation `eOrientation`, 0 = the remembered one), then the
+  // printer choice, then the print: the entire view, or only the rows marked in column
+  // 0 (`firstColIsSelectionCol`), else the current row. Cancel in either window prints
+  // nothing. Every row's hidden flag is put back afterwards, also when printing fails;
+  // printer errors pass to the caller.
+  void GridPrint(ctl::GridControl& grid, const QString& sRptTitle, const QString& sTitleKey,
+                 bool firstColIsSelectionCol, int32_t eOrientation);
+  // frmPrinterSelectionDlg. True when a printer and 1..999 copies were chosen: that
+  // printer (with the chosen orientation) becomes the current one and `nNumCopies`
+  // gets the copies. False on Cancel or failure (reported "SetPrinter"), `nNumCopies`
+  // untouched.
+  bool SetPrinter(int32_t& nNumCopies);
+  // SetPrinter, then ListViewPrint with 1000-twip margins once per copy, each copy a
+  // job of its own; "Document sent to the printer." when the last copy printed.
+  // `bPrintPageNo` is not used: page numbers are always printed.
+  void ListViewPrint_GetPrinter(const ctl::ListViewControl& lv, const QString& sHeading,
+                                const QVariant& bPrintPageNo = {});
+  // One job: on every page the heading centred, the column titles in bold, the rows and
+  // the page number at the foot; columns wider than the page shrink alike and each
+  // text is cut to its column. False without printing for a list view not in report
+  // layout or a cancelled job; False after an error (reported "ListViewPrint").
+  bool ListViewPrint(const ctl::ListViewControl& lv, int32_t LeftMarginWidth,
+                     int32_t TopMarginHeight, int32_t RightMarginWidth,
+                     int32_t BottomMarginHeight, const QString& sHeading);
+  // The report-layout list as text 80 characters wide: the column titles, a line of
+  // 80 "-", one line per row (CR LF after each); the empty text for another layout.
+  QString LVContent(const ctl::ListViewControl& lv);
+  // Message texts (frmMessage's Print, Save As and Email buttons).
+  // Not provided: an OK box reading "EmailMsg".
+  void EmailMsg(const QString& sMsg);
+  // Prints the whole text page by page inside the margins (from the paper's edges),
+  // the page number at the foot and the heading (when not empty) centred at the top
+  // of every page. Failures: the error report "RTBPrint".
+  void RTBPrint(const QTextEdit& rtb, int32_t LeftMarginWidth, double TopMarginHeight,
+                double RightMarginWidth, double BottomMarginHeight, const QString& sHeading);
+  // SetPrinter, then RTBPrint with 1000-twip margins once per copy.
+  void RTBPrint_GetPrinter(const QTextEdit& rtb, const QString& sHeading);
+  // The Save As dialog (proposing "Untitled <n>"), then SaveRTB.
+  void SaveRTB_GetFileName(const QTextEdit& rtb);
+  // Saves by the name's last three characters: "rtf" rich text, "doc" rich text beside
+  // a word-processor document converted from it, anything else plain text (UTF-8).
+  // Files are written under exactly the name chosen, through a temporary file;
+  // failures get the error report "clsSystem_SaveRTB". The empty name does nothing.
+  void SaveRTB(const QTextEdit& rtb, const QString& sFilename);
 
  private:
   // (section: private state)

@@ -14,6 +14,7 @@
 #include "platform/runtime/App.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/WindowRegistry.h"
+#include "services/clsSystem.h"
 
 namespace {
 
@@ -83,6 +84,8 @@ frmMessage::frmMessage(QWidget* parent) : QDialog(parent) {
   // Escape rejects the dialog like any QDialog, which hides it just as OK does.
   connect(cmdClose, &QPushButton::clicked, this, &frmMessage::cmdClose_Click);
   connect(cmdPrint, &QPushButton::clicked, this, &frmMessage::cmdPrint_Click);
+  connect(cmdSaveAs, &QPushButton::clicked, this, &frmMessage::cmdSaveAs_Click);
+  connect(cmdEmail, &QPushButton::clicked, this, &frmMessage::cmdEmail_Click);
 
   ui::RegisterWindow(this);
   Form_Load();
@@ -100,10 +103,14 @@ void frmMessage::Init(const QString& sMsg, int32_t MsgType, int32_t nHelpTopicID
 
 void frmMessage::cmdClose_Click() { accept(); }
 
+// The service procedures trap and report their own errors.
 void frmMessage::cmdPrint_Click() {
-  QPrinter printer;
-  PrintMsg(printer);
+  gSystem().RTBPrint_GetPrinter(*txtMsg, rt::App::ProductName());
 }
+
+void frmMessage::cmdSaveAs_Click() { gSystem().SaveRTB_GetFileName(*txtMsg); }
+
+void frmMessage::cmdEmail_Click() { gSystem().EmailMsg(txtMsg->toPlainText()); }
 
 void frmMessage::PrintMsg(QPrinter& printer) const { txtMsg->document()->print(&printer); }
 

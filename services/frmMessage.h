@@ -2,7 +2,8 @@
 // frmMessage: the modal window that shows a long, multi-line message with an icon.
 // Loaded, initialised (Init), shown modally and unloaded by clsSystem::ShowMsg; nothing
 // of it survives between calls. OK (also Enter and Escape) closes it; Print prints the
-// text. Save As and Email exist but stay hidden.
+// text on the printer the user chooses, headed by the product name. Save As (save as
+// a document) and Email exist but stay hidden.
 
 #include <QDialog>
 #include <QString>
@@ -43,6 +44,8 @@ class frmMessage : public QDialog {
  public slots:
   void cmdClose_Click();
   void cmdPrint_Click();
+  void cmdSaveAs_Click();
+  void cmdEmail_Click();
 
  private:
   void Form_Load();

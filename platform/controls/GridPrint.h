@@ -1,0 +1,37 @@
+#pragma once
+// Printing a grid: the visible columns at their widths (scaled down alike when they are
+// wider than the page), each cell's display text, alignment, colours and bold, the
+// heading rows repeated at the top of every page under the document name, rows that
+// are hidden left out, and the page number at the foot of every page.
+// User-interface thread only.
+
+#include <QString>
+
+namespace ui {
+class PrintSurface;
+}
+
+namespace ctl {
+
+class GridControl;
+
+struct GridPrintOptions {
+  QString documentName;  // the job's name, printed at the top of every page
+  int orientation = 0;   // ui::kPortrait or ui::kLandscape; 0: the current printer's
+  // Margins in twips, measured from the paper's edges.
+  double marginLeft = 360;
+  double marginTop = 360;
+  double marginRight = 360;
+  double marginBottom = 360;
+};
+
+// Lays the grid out on `surface`, from its open page on, adding pages as needed; the
+// job is not ended. Throws what the surface throws.
+void PrintGrid(const GridControl& grid, ui::PrintSurface& surface, const GridPrintOptions& options);
+
+// Prints `copies` copies (at least one), each as a print job of its own on the current
+// printer. False when the user cancelled a job (nothing more is printed). A printer
+// failure abandons the job and throws rt::VbError.
+bool PrintGridDocument(const GridControl& grid, const GridPrintOptions& options, int copies = 1);
+
+}  // namespace ctl
