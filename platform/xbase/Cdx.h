@@ -86,6 +86,11 @@ class CdxIndex {
   virtual const TagDef& Tag(size_t i) const = 0;
   // Index of the tag of that name, without regard to case; -1 when there is none.
   virtual int FindTag(std::string_view name) const = 0;
+  // The file does not record key types. Open takes a tag as numeric when its key is
+  // 8 bytes, its expression a bare field name and its root holds a key byte outside
+  // printable ASCII (an empty such tag counts as numeric); the table layer, which
+  // knows the field types, sets the type here. It decides the filler byte of keys.
+  virtual void SetKeyType(size_t tag, KeyType type) = 0;
 
   virtual std::unique_ptr<CdxCursor> NewCursor(size_t tag) = 0;
 

@@ -1,0 +1,528 @@
+#include "platform/xbase/Cdx.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "platform/xbase/CdxBuild.h"
+#include "platform/xbase/CdxTree.h"
+
+namespace xb {
+
+using namespace cdx;
+
+std::string EncodeNumericKey(double value) {
+  if (value == 0) value = 0;  // -0 sorts as 0
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  bits = (bits >> 63) ? ~bits : bits ^ (uint64_t(1) << 63);
+  std::string key(8, '\0');
+  for (int i = 0; i < 8; ++i) key[size_t(i)] = char(uint8_t(bits >> (56 - 8 * i)));
+  return key;
+}
+
+double DecodeNumericKey(std::string_view key) {
+  uint64_t bits = 0;
+  for (size_t i = 0; i < 8; ++i) bits = bits << 8 | (i < key.size() ? uint8_t(key[i]) : 0);
+  bits = (bits >> 63) ? bits ^ (uint64_t(1) << 63) : ~bits;
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+namespace {
+
+constexpr uint64_t kLockByte = 0x7FFFFFFE;
+constexpr auto kLockPatience = std::chrono::milliseconds(300);
+
+// Takes the index lock, retrying with growing pauses for a bounded time.
+Status LockIndexFile(File* file, bool exclusive) {
+  const auto start = std::chrono::steady_clock::now();
+  auto pause = std::chrono::microseconds(20);
+  for (;;) {
+    switch (file->Lock(kLockByte, 1, exclusive)) {
+      case File::LockResult::kOk:
+        return Status::Ok();
+      case File::LockResult::kError:
+        return Status(Code::kIo, "cannot lock " + file->path());
+      case File::LockResult::kBusy:
+        break;
+    }
+    if (std::chrono::steady_clock::now() - start > kLockPatience) {
+      return Status(Code::kLocked, file->path() + " is locked by another user");
+    }
+    std::this_thread::sleep_for(pause);
+    pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(5));
+  }
+}
+
+bool IsBareName(std::string_view expr) {
+  while (!expr.empty() && expr.front() == ' ') expr.remove_prefix(1);
+  while (!expr.empty() && expr.back() == ' ') expr.remove_suffix(1);
+  if (expr.empty() || std::isdigit(static_cast<unsigned char>(expr[0]))) return false;
+  return std::all_of(expr.begin(), expr.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
+}
+
+std::string PoolString(const uint8_t* header, size_t startAt, size_t lenAt, bool* ok) {
+  const size_t start = GetLE16(header + startAt), len = GetLE16(header + lenAt);
+  if (start + len > kHeaderSize - 512) {
+    *ok = false;
+    return {};
+  }
+  const char* p = reinterpret_cast<const char*>(header + 512 + start);
+  return std::string(p, strnlen(p, len));
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+class Index;
+
+class Cursor final : public CdxCursor {
+ public:
+  Cursor(Index* index, size_t tag) : index_(index), tag_(tag) {}
+  bool SeekGE(std::string_view key) override;
+  bool SeekGT(std::string_view key) override;
+  bool SeekEntry(std::string_view key, uint32_t recno) override;
+  bool First() override;
+  bool Last() override;
+  bool Next() override { return Move(true); }
+  bool Prev() override { return Move(false); }
+  bool Valid() const override { return valid_; }
+  const std::string& Key() const override { return key_; }
+  uint32_t RecNo() const override { return recno_; }
+  const Status& LastStatus() const override { return status_; }
+
+ private:
+  template <typename Op>
+  bool Run(Op op);
+  bool Seek(std::string_view key, bool after, uint32_t recno, bool pad);
+  bool Move(bool forward);
+  bool Settle(Tree& tree, const Status& s);
+
+  Index* index_;
+  size_t tag_;
+  Pos pos_;
+  uint64_t gen_ = 0;
+  bool valid_ = false;
+  std::string key_;
+  uint32_t recno_ = 0;
+  Status status_;
+};
+
+class Index final : public CdxIndex {
+ public:
+  Index(std::string path, File::Mode mode, std::unique_ptr<File> file)
+      : path_(std::move(path)), mode_(mode), file_(std::move(file)) {}
+  ~Index() override {
+    while (depth_ > 0) Release();  // a lock left held: write its counters, let go
+  }
+
+  Status Load();
+
+  size_t TagCount() const override { return defs_.size(); }
+  const TagDef& Tag(size_t i) const override { return defs_.at(i); }
+  int FindTag(std::string_view name) const override {
+    for (size_t i = 0; i < defs_.size(); ++i) {
+      if (SameName(defs_[i].name, name)) return int(i);
+    }
+    return -1;
+  }
+  void SetKeyType(size_t tag, KeyType type) override {
+    if (tag >= defs_.size()) return;
+    defs_[tag].type = type;
+    trees_[tag]->SetFiller(FillerFor(type));
+  }
+  std::unique_ptr<CdxCursor> NewCursor(size_t tag) override {
+    if (tag >= defs_.size()) return nullptr;
+    return std::make_unique<Cursor>(this, tag);
+  }
+  Status Insert(size_t tag, std::string_view key, uint32_t recno) override { return Change(tag, key, recno, true); }
+  Status Remove(size_t tag, std::string_view key, uint32_t recno) override { return Change(tag, key, recno, false); }
+  Status RebuildAll(std::vector<std::vector<KeyEntry>> entries) override;
+  uint64_t KeyCount(size_t tag) override;
+  Status Check() override;
+  Status LockExclusive() override {
+    if (!file_->writable()) return Status(Code::kReadOnly, path_ + " is open read-only");
+    return Acquire(true);
+  }
+  void UnlockExclusive() override {
+    if (depth_ > 0) Release();
+  }
+
+  // One tag operation: the lock held and the tag's cache checked against the file.
+  Status Begin(size_t tag, bool exclusive);
+  void End() { Release(); }
+  Tree& tree(size_t tag) { return *trees_[tag]; }
+  const TagDef& def(size_t tag) const { return defs_[tag]; }
+
+ private:
+  Status Acquire(bool exclusive);
+  void Release();
+  Status Change(size_t tag, std::string_view key, uint32_t recno, bool insert);
+  bool Replaced() const;
+  Status Reopen();
+  // Reads the directory and tag headers of file into dirs/defs/trees.
+  Status ReadTags(File* file, std::vector<TagDef>* defs, std::vector<std::unique_ptr<Tree>>* trees,
+                  std::unique_ptr<Tree>* dir);
+
+  std::string path_;
+  File::Mode mode_;
+  std::unique_ptr<File> file_;
+  std::vector<TagDef> defs_;
+  std::vector<std::unique_ptr<Tree>> trees_;
+  std::unique_ptr<Tree> dir_;
+  uint64_t gens_ = 0;
+  int depth_ = 0;
+  bool exclusive_ = false;
+  uint64_t epoch_ = 0;               // counts lock acquisitions
+  std::vector<uint64_t> checkedIn_;  // the epoch in which each tag was last checked
+};
+
+// ---- Index ----
+
+Status Index::Acquire(bool exclusive) {
+  if (depth_ > 0) {
+    if (exclusive && !exclusive_) return Status(Code::kInvalid, "the index is held shared");
+    ++depth_;
+    return Status::Ok();
+  }
+  if (Status s = LockIndexFile(file_.get(), exclusive); !s.ok()) return s;
+  depth_ = 1;
+  exclusive_ = exclusive;
+  ++epoch_;
+  return Status::Ok();
+}
+
+void Index::Release() {
+  if (depth_ == 0) return;
+  if (depth_ == 1 && exclusive_) {
+    // Counters of changes made under a lock held across operations.
+    for (auto& t : trees_) t->FlushHeader();
+  }
+  if (--depth_ == 0) file_->Unlock(kLockByte, 1);
+}
+
+// A rebuild renames a new file over the path; the old one, still open here, has no
+// name left.
+bool Index::Replaced() const {
+  struct stat st {};
+  return ::fstat(file_->fd(), &st) == 0 && st.st_nlink == 0;
+}
+
+Status Index::Begin(size_t tag, bool exclusive) {
+  if (tag >= trees_.size()) return Status(Code::kInvalid, "no tag " + std::to_string(tag));
+  if (exclusive && !file_->writable()) return Status(Code::kReadOnly, path_ + " is open read-only");
+  if (Status s = Acquire(exclusive); !s.ok()) return s;
+  // Under a lock held across operations nobody else can change the file.
+  if (depth_ > 1 && checkedIn_[tag] == epoch_ && trees_[tag]->loaded()) return Status::Ok();
+  bool moved = false;
+  Status s = trees_[tag]->Refresh(&moved);
+  if (s.ok() && moved && Replaced()) {
+    s = Reopen();
+    if (s.ok()) s = trees_[tag]->Refresh(&moved);
+  }
+  if (!s.ok()) {
+    Release();
+    return s;
+  }
+  checkedIn_[tag] = epoch_;
+  return Status::Ok();
+}
+
+Status Index::ReadTags(File* file, std::vector<TagDef>* defs, std::vector<std::unique_ptr<Tree>>* trees,
+                       std::unique_ptr<Tree>* dir) {
+  const uint64_t size = file->Size();
+  uint8_t h[kHeaderSize];
+  if (size < kHeaderSize + kPageSize || !file->ReadAt(0, h, sizeof h)) {
+    return Status(Code::kCorrupt, file->path() + " is too short for an index");
+  }
+  const uint16_t dirKeyLen = GetLE16(h + 12);
+  if ((h[14] & 0x20) == 0 || dirKeyLen == 0 || dirKeyLen > kMaxKeyLen) {
+    return Status(Code::kCorrupt, file->path() + " is not a compact compound index");
+  }
+  *dir = std::make_unique<Tree>(file, 0, dirKeyLen, ' ', &gens_);
+  bool moved;
+  if (Status s = (*dir)->Refresh(&moved); !s.ok()) return s;
+
+  std::vector<std::pair<uint32_t, std::string>> tags;  // header offset, name
+  Pos pos;
+  Status s = (*dir)->First(&pos);
+  for (; s.ok() && pos.valid(); s = (*dir)->Step(&pos, true)) {
+    const uint32_t off = pos.leaf->recnos[pos.index];
+    std::string name(pos.leaf->keyView(pos.index));
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
+    if (off < kHeaderSize || off % kPageSize != 0 || uint64_t(off) + kHeaderSize > size || name.empty()) {
+      return Status(Code::kCorrupt, file->path() + ": the tag directory is damaged");
+    }
+    tags.emplace_back(off, std::move(name));
+  }
+  if (!s.ok()) return s;
+  std::sort(tags.begin(), tags.end());
+  for (size_t i = 1; i < tags.size(); ++i) {
+    if (tags[i].first == tags[i - 1].first) return Status(Code::kCorrupt, file->path() + ": two tags share a header");
+  }
+
+  for (const auto& [off, name] : tags) {
+    if (!file->ReadAt(off, h, sizeof h)) return Status(Code::kCorrupt, file->path() + ": tag header cannot be read");
+    TagDef d;
+    d.name = name;
+    d.keyLen = GetLE16(h + 12);
+    bool ok = (h[14] & 0x20) != 0 && d.keyLen > 0 && d.keyLen <= kMaxKeyLen;
+    d.keyExpr = PoolString(h, 508, 510, &ok);
+    d.forExpr = PoolString(h, 504, 506, &ok);
+    if (!ok) return Status(Code::kCorrupt, file->path() + ": tag " + name + " has an impossible header");
+    d.descending = GetLE16(h + 502) != 0;
+    d.unique = (h[14] & 0x01) != 0;
+    auto tree = std::make_unique<Tree>(file, off, d.keyLen, ' ', &gens_);
+    if (Status rs = tree->Refresh(&moved); !rs.ok()) return rs;
+    d.type = KeyType::kChar;
+    if (d.keyLen == 8 && IsBareName(d.keyExpr)) {
+      // Character keys of an 8-byte field are printable text; numeric keys are not.
+      std::shared_ptr<Node> root;
+      if (Status ls = tree->Load(tree->root(), &root); !ls.ok()) return ls;
+      const bool text = root->count() > 0 && std::all_of(root->keys.begin(), root->keys.end(),
+                                                         [](uint8_t b) { return b >= 0x20 && b < 0x7F; });
+      if (!text) {
+        d.type = KeyType::kNumeric;
+        tree->SetFiller(FillerFor(d.type));
+      }
+    }
+    defs->push_back(std::move(d));
+    trees->push_back(std::move(tree));
+  }
+  return Status::Ok();
+}
+
+Status Index::Load() {
+  if (Status s = Acquire(false); !s.ok()) return s;
+  Status s = ReadTags(file_.get(), &defs_, &trees_, &dir_);
+  Release();
+  checkedIn_.assign(defs_.size(), 0);
+  return s;
+}
+
+// The file on disk was replaced (rebuilt by another handle): open the new one, keep
+// the lock held, and carry the tag definitions (and their key types) over.
+Status Index::Reopen() {
+  Status s;
+  auto file = File::Open(path_, mode_, &s);
+  if (!file) return s;
+  if (depth_ > 0) {
+    if (Status ls = LockIndexFile(file.get(), exclusive_); !ls.ok()) return ls;
+  }
+  std::vector<TagDef> defs;
+  std::vector<std::unique_ptr<Tree>> trees;
+  std::unique_ptr<Tree> dir;
+  if (Status rs = ReadTags(file.get(), &defs, &trees, &dir); !rs.ok()) return rs;
+  if (defs.size() != defs_.size()) return Status(Code::kCorrupt, path_ + " was replaced by an index of other tags");
+  for (size_t i = 0; i < defs.size(); ++i) {
+    if (!SameName(defs[i].name, defs_[i].name) || defs[i].keyLen != defs_[i].keyLen) {
+      return Status(Code::kCorrupt, path_ + " was replaced by an index of other tags");
+    }
+    trees[i]->SetFiller(FillerFor(defs_[i].type));
+  }
+  file_ = std::move(file);  // closing the old file drops the lock held on it
+  trees_ = std::move(trees);
+  dir_ = std::move(dir);
+  checkedIn_.assign(defs_.size(), 0);
+  return Status::Ok();
+}
+
+Status Index::Change(size_t tag, std::string_view key, uint32_t recno, bool insert) {
+  if (tag >= defs_.size()) return Status(Code::kInvalid, "no tag " + std::to_string(tag));
+  if (key.size() != defs_[tag].keyLen) {
+    return Status(Code::kInvalid, "key for tag " + defs_[tag].name + " must be " +
+                                      std::to_string(defs_[tag].keyLen) + " bytes");
+  }
+  if (recno == 0) return Status(Code::kInvalid, "record number 0");
+  if (Status s = Begin(tag, true); !s.ok()) return s;
+  const auto* k = reinterpret_cast<const uint8_t*>(key.data());
+  trees_[tag]->SetDeferHeader(depth_ > 1);
+  Status s = insert ? trees_[tag]->Insert(k, recno, defs_[tag].unique) : trees_[tag]->Remove(k, recno);
+  End();
+  return s;
+}
+
+uint64_t Index::KeyCount(size_t tag) {
+  if (!Begin(tag, false).ok()) return 0;
+  uint64_t n = 0;
+  const Status s = trees_[tag]->Count(&n);
+  End();
+  return s.ok() ? n : 0;
+}
+
+Status Index::Check() {
+  if (Status s = Acquire(false); !s.ok()) return s;
+  bool moved;
+  uint64_t tags = 0;
+  Status s = dir_->Refresh(&moved);
+  if (s.ok()) s = dir_->Check(&tags);
+  Release();
+  if (!s.ok()) return s;
+  if (tags != defs_.size()) return Status(Code::kCorrupt, path_ + ": the tag directory changed");
+  for (size_t t = 0; t < defs_.size(); ++t) {
+    if (Status s = Begin(t, false); !s.ok()) return s;
+    uint64_t walked = 0, checked = 0;
+    Status s = trees_[t]->Check(&checked);
+    if (s.ok()) s = trees_[t]->Count(&walked);
+    End();
+    if (!s.ok()) return s;
+    if (walked != checked) return Status(Code::kCorrupt, path_ + ": tag " + defs_[t].name + " leaf chain misses keys");
+  }
+  return Status::Ok();
+}
+
+Status Index::RebuildAll(std::vector<std::vector<KeyEntry>> entries) {
+  if (entries.size() != defs_.size()) return Status(Code::kInvalid, "RebuildAll needs entries for every tag");
+  if (!file_->writable()) return Status(Code::kReadOnly, path_ + " is open read-only");
+  std::vector<SortedTag> sorted(defs_.size());
+  std::vector<Status> results(defs_.size());
+  {
+    std::vector<std::thread> workers;
+    for (size_t t = 0; t < defs_.size(); ++t) {
+      workers.emplace_back([&, t] { results[t] = SortEntries(&entries[t], defs_[t], &sorted[t]); });
+    }
+    for (auto& w : workers) w.join();
+  }
+  for (const Status& r : results) {
+    if (!r.ok()) return r;
+  }
+  entries.clear();
+
+  if (Status s = Acquire(true); !s.ok()) return s;
+  std::vector<uint32_t> counters;
+  std::vector<const SortedTag*> tags;
+  Status s;
+  for (size_t t = 0; t < defs_.size(); ++t) {
+    // A damaged old file is no obstacle: its contents are not used.
+    bool moved;
+    counters.push_back(trees_[t]->Refresh(&moved).ok() ? trees_[t]->counter() + 1 : 1);
+    tags.push_back(&sorted[t]);
+  }
+  const std::string temp = TempNameFor(path_);
+  if (s.ok()) s = WriteIndexFile(temp, defs_, tags, counters);
+  // Handles still on the old file see its counters move, then find it replaced.
+  for (size_t t = 0; t < defs_.size() && s.ok(); ++t) {
+    uint8_t c[4];
+    PutLE32(c, counters[t]);
+    if (!file_->WriteAt(trees_[t]->headerOffset() + 8, c, sizeof c)) s = Status(Code::kIo, "cannot write " + path_);
+  }
+  if (s.ok()) {
+    s = ReplaceFile(temp, path_);
+  } else {
+    std::remove(temp.c_str());
+  }
+  if (s.ok()) s = Reopen();
+  Release();
+  return s;
+}
+
+// ---- Cursor ----
+
+template <typename Op>
+bool Cursor::Run(Op op) {
+  status_ = index_->Begin(tag_, false);
+  if (!status_.ok()) return false;  // the position stays for a later try
+  Tree& tree = index_->tree(tag_);
+  const Status s = op(tree);
+  index_->End();
+  return Settle(tree, s);
+}
+
+bool Cursor::Settle(Tree& tree, const Status& s) {
+  status_ = s;
+  valid_ = s.ok() && pos_.valid();
+  if (!valid_) {
+    pos_.reset();
+    return false;
+  }
+  key_.assign(pos_.leaf->keyView(pos_.index));
+  recno_ = pos_.leaf->recnos[pos_.index];
+  gen_ = tree.generation();
+  return true;
+}
+
+bool Cursor::Seek(std::string_view key, bool after, uint32_t recno, bool pad) {
+  return Run([&](Tree& tree) {
+    std::string k(key.substr(0, tree.keyLen()));
+    if (pad) k.resize(tree.keyLen(), char(tree.filler()));
+    return tree.Seek({reinterpret_cast<const uint8_t*>(k.data()), k.size(), recno, after}, &pos_);
+  });
+}
+
+bool Cursor::SeekGE(std::string_view key) { return Seek(key, false, 0, false); }
+bool Cursor::SeekGT(std::string_view key) { return Seek(key, true, 0, false); }
+bool Cursor::SeekEntry(std::string_view key, uint32_t recno) { return Seek(key, false, recno, true); }
+bool Cursor::First() {
+  return Run([&](Tree& tree) { return tree.First(&pos_); });
+}
+bool Cursor::Last() {
+  return Run([&](Tree& tree) { return tree.Last(&pos_); });
+}
+
+bool Cursor::Move(bool forward) {
+  if (!valid_) {
+    status_ = Status::Ok();
+    return false;
+  }
+  return Run([&](Tree& tree) {
+    if (tree.generation() == gen_) return tree.Step(&pos_, forward);
+    // The tag changed since the cursor was placed: find (key, recno) again.
+    const std::string k = key_;
+    if (Status s = tree.Seek({reinterpret_cast<const uint8_t*>(k.data()), k.size(), recno_, false}, &pos_);
+        !s.ok()) {
+      return s;
+    }
+    if (!pos_.valid()) return forward ? Status::Ok() : tree.Last(&pos_);
+    const bool same = CompareEntry(*pos_.leaf, pos_.index, reinterpret_cast<const uint8_t*>(k.data()), recno_) == 0;
+    if (forward && !same) return Status::Ok();
+    return tree.Step(&pos_, forward);
+  });
+}
+
+}  // namespace
+
+std::unique_ptr<CdxIndex> CdxIndex::Open(const std::string& path, File::Mode mode, Status* status) {
+  Status s;
+  auto file = File::Open(path, mode, &s);
+  if (file) {
+    auto index = std::make_unique<Index>(path, mode, std::move(file));
+    s = index->Load();
+    if (s.ok()) {
+      if (status) *status = s;
+      return index;
+    }
+  }
+  if (status) *status = s;
+  return nullptr;
+}
+
+Status CdxIndex::Create(const std::string& path, const std::vector<TagDef>& tags) {
+  std::vector<TagDef> defs = tags;
+  for (size_t i = 0; i < defs.size(); ++i) {
+    if (Status s = CheckTagDef(&defs[i]); !s.ok()) return s;
+    for (size_t j = 0; j < i; ++j) {
+      if (defs[j].name == defs[i].name) return Status(Code::kInvalid, "two tags named " + defs[i].name);
+    }
+  }
+  const std::string temp = TempNameFor(path);
+  Status s = WriteIndexFile(temp, defs, std::vector<const SortedTag*>(defs.size(), nullptr),
+                            std::vector<uint32_t>(defs.size(), 0));
+  if (!s.ok()) {
+    std::remove(temp.c_str());
+    return s;
+  }
+  return ReplaceFile(temp, path);
+}
+
+}  // namespace xb

@@ -1,0 +1,256 @@
+#include "platform/xbase/CdxBuild.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace xb::cdx {
+
+namespace {
+
+constexpr size_t kDirKeyLen = 10;
+constexpr size_t kPoolSize = kHeaderSize - 512;
+
+// Writes the pages of one level (links, root flag) and returns their offsets.
+std::vector<uint32_t> EmitLevel(std::vector<Node>& level, uint8_t filler, uint64_t base,
+                                std::vector<uint8_t>* out) {
+  std::vector<uint32_t> pages(level.size());
+  const uint64_t first = base + out->size();
+  for (size_t j = 0; j < level.size(); ++j) pages[j] = uint32_t(first + j * kPageSize);
+  out->resize(out->size() + level.size() * kPageSize);
+  uint8_t* dst = out->data() + (first - base);
+  for (size_t j = 0; j < level.size(); ++j, dst += kPageSize) {
+    Node& n = level[j];
+    n.left = j ? pages[j - 1] : kNone;
+    n.right = j + 1 < level.size() ? pages[j + 1] : kNone;
+    if (level.size() == 1) n.attr |= kAttrRoot;
+    EncodeNode(n, filler, dst);
+  }
+  return pages;
+}
+
+void PutHeader(uint8_t* h, uint32_t root, uint32_t counter, uint16_t keyLen, uint8_t options,
+               bool descending, const std::string& keyExpr, const std::string& forExpr) {
+  std::memset(h, 0, kHeaderSize);
+  PutLE32(h, root);
+  PutLE32(h + 4, kNone);
+  PutLE32(h + 8, counter);
+  PutLE16(h + 12, keyLen);
+  h[14] = options;
+  h[15] = 1;
+  PutLE16(h + 16, uint16_t(kHeaderSize));
+  PutLE16(h + 18, uint16_t(kPageSize));
+  PutLE16(h + 502, descending ? 1 : 0);
+  // The pool holds the key expression and the FOR expression, each with its NUL.
+  const size_t keyBytes = keyExpr.size() + 1;
+  PutLE16(h + 504, uint16_t(keyBytes));
+  PutLE16(h + 506, uint16_t(forExpr.size() + 1));
+  PutLE16(h + 508, 0);
+  PutLE16(h + 510, uint16_t(keyBytes));
+  std::memcpy(h + 512, keyExpr.data(), keyExpr.size());
+  std::memcpy(h + 512 + keyBytes, forExpr.data(), forExpr.size());
+}
+
+bool ValidName(const std::string& name) {
+  if (name.empty() || name.size() > kDirKeyLen) return false;
+  if (!std::isalpha(static_cast<unsigned char>(name[0])) && name[0] != '_') return false;
+  return std::all_of(name.begin(), name.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
+}
+
+}  // namespace
+
+uint32_t BuildTree(const SortedEntries& e, uint16_t keyLen, uint8_t filler, uint64_t base,
+                   std::vector<uint8_t>* out) {
+  std::vector<Node> level;
+  auto fresh = [&](uint16_t attr) {
+    Node n;
+    n.attr = attr;
+    n.keyLen = keyLen;
+    return n;
+  };
+  Node cur = fresh(kAttrLeaf);
+  uint32_t maxRec = 1;
+  size_t stored = 0;
+  for (size_t i = 0; i < e.count; ++i) {
+    const uint8_t* k = e.keys + i * keyLen;
+    const uint32_t r = e.recnos[i];
+    size_t s = StoredKeyBytes(cur.count() ? k - keyLen : nullptr, k, keyLen, filler);
+    uint32_t mr = std::max(maxRec, r);
+    if (cur.count() &&
+        kLeafHeader + (cur.count() + 1) * LeafEntryBytes(keyLen, mr) + stored + s > kPageSize) {
+      level.push_back(std::move(cur));
+      cur = fresh(kAttrLeaf);
+      s = StoredKeyBytes(nullptr, k, keyLen, filler);
+      mr = std::max<uint32_t>(r, 1);
+      stored = 0;
+    }
+    cur.keys.insert(cur.keys.end(), k, k + keyLen);
+    cur.recnos.push_back(r);
+    maxRec = mr;
+    stored += s;
+  }
+  level.push_back(std::move(cur));
+
+  const size_t cap = InteriorCapacity(keyLen);
+  for (;;) {
+    const std::vector<uint32_t> pages = EmitLevel(level, filler, base, out);
+    if (level.size() == 1) return pages[0];
+    std::vector<Node> up;
+    for (size_t j = 0; j < level.size(); ++j) {
+      if (j % cap == 0) up.push_back(fresh(0));
+      const Node& c = level[j];
+      up.back().Insert(up.back().count(), c.key(c.count() - 1), c.recnos.back(), pages[j]);
+    }
+    level = std::move(up);
+  }
+}
+
+Status SortEntries(std::vector<KeyEntry>* entries, const TagDef& def, SortedTag* out) {
+  const size_t kl = def.keyLen;
+  // The first 24 key bytes as big-endian words decide most comparisons without
+  // touching the strings.
+  constexpr size_t kWords = 3;
+  struct Item {
+    uint64_t head[kWords];
+    uint32_t recno;
+    uint32_t index;
+  };
+  std::vector<Item> items;
+  items.reserve(entries->size());
+  for (size_t i = 0; i < entries->size(); ++i) {
+    const KeyEntry& e = (*entries)[i];
+    if (e.key.size() != kl) return Status(Code::kInvalid, "a key for tag " + def.name + " has the wrong length");
+    if (e.recno == 0) return Status(Code::kInvalid, "record number 0 given for tag " + def.name);
+    Item it{{}, e.recno, uint32_t(i)};
+    for (size_t b = 0; b < 8 * kWords; ++b) it.head[b / 8] = it.head[b / 8] << 8 | (b < kl ? uint8_t(e.key[b]) : 0);
+    items.push_back(it);
+  }
+  const auto& ents = *entries;
+  auto keyCmp = [&](const Item& a, const Item& b) {
+    for (size_t w = 0; w < kWords; ++w) {
+      if (a.head[w] != b.head[w]) return a.head[w] < b.head[w] ? -1 : 1;
+    }
+    constexpr size_t kHead = 8 * kWords;
+    return kl > kHead ? std::memcmp(ents[a.index].key.data() + kHead, ents[b.index].key.data() + kHead, kl - kHead) : 0;
+  };
+  std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+    const int c = keyCmp(a, b);
+    return c != 0 ? c < 0 : a.recno < b.recno;
+  });
+  out->keys.clear();
+  out->recnos.clear();
+  out->keys.reserve(items.size() * kl);
+  out->recnos.reserve(items.size());
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (i > 0 && keyCmp(items[i - 1], items[i]) == 0) {
+      if (items[i - 1].recno == items[i].recno) {
+        return Status(Code::kInvalid, "an entry is given twice for tag " + def.name);
+      }
+      if (def.unique) continue;
+    }
+    const std::string& k = ents[items[i].index].key;
+    out->keys.insert(out->keys.end(), k.begin(), k.end());
+    out->recnos.push_back(items[i].recno);
+  }
+  return Status::Ok();
+}
+
+Status CheckTagDef(TagDef* def) {
+  if (!ValidName(def->name)) return Status(Code::kInvalid, "impossible tag name '" + def->name + "'");
+  for (char& c : def->name) c = char(std::toupper(static_cast<unsigned char>(c)));
+  if (def->keyLen == 0 || def->keyLen > kMaxKeyLen) {
+    return Status(Code::kInvalid, "tag " + def->name + ": key length must be 1 to 240");
+  }
+  if (def->type == KeyType::kNumeric && def->keyLen != 8) {
+    return Status(Code::kInvalid, "tag " + def->name + ": numeric keys are 8 bytes");
+  }
+  if (def->keyExpr.empty() || def->keyExpr.size() + def->forExpr.size() + 2 > kPoolSize ||
+      def->keyExpr.find('\0') != std::string::npos || def->forExpr.find('\0') != std::string::npos) {
+    return Status(Code::kInvalid, "tag " + def->name + ": impossible expression");
+  }
+  return Status::Ok();
+}
+
+Status WriteIndexFile(const std::string& path, const std::vector<TagDef>& defs,
+                      const std::vector<const SortedTag*>& tags, const std::vector<uint32_t>& counters) {
+  // The directory header, its root page (when it fits one page), then each tag's
+  // header followed by its pages.
+  std::vector<uint8_t> out(kHeaderSize + kPageSize, 0);
+  size_t estimate = out.size();
+  for (size_t i = 0; i < defs.size(); ++i) {
+    estimate += kHeaderSize + kPageSize + (tags[i] ? tags[i]->keys.size() + 5 * tags[i]->recnos.size() : 0) * 9 / 8;
+  }
+  out.reserve(estimate);
+  std::vector<uint32_t> headers;
+  for (size_t i = 0; i < defs.size(); ++i) {
+    const TagDef& d = defs[i];
+    const uint32_t header = uint32_t(out.size());
+    headers.push_back(header);
+    out.resize(out.size() + kHeaderSize);
+    const SortedTag* t = tags[i];
+    const SortedEntries e{t ? t->keys.data() : nullptr, t ? t->recnos.data() : nullptr,
+                          t ? t->recnos.size() : 0};
+    const uint32_t root = BuildTree(e, d.keyLen, FillerFor(d.type), 0, &out);
+    if (out.size() > 0xFFFFFFFFull - kPageSize) return Status(Code::kInvalid, "the index would exceed 4 GB");
+    const uint8_t options = uint8_t(0x60 | (d.forExpr.empty() ? 0 : 0x08) | (d.unique ? 0x01 : 0));
+    PutHeader(out.data() + header, root, counters[i], d.keyLen, options, d.descending, d.keyExpr, d.forExpr);
+  }
+
+  std::vector<size_t> order(defs.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return defs[a].name < defs[b].name; });
+  SortedTag dir;
+  for (size_t i : order) {
+    std::string key = defs[i].name;
+    key.resize(kDirKeyLen, ' ');
+    dir.keys.insert(dir.keys.end(), key.begin(), key.end());
+    dir.recnos.push_back(headers[i]);
+  }
+  const SortedEntries de{dir.keys.data(), dir.recnos.data(), dir.recnos.size()};
+  std::vector<uint8_t> dirPages;
+  uint32_t dirRoot = BuildTree(de, kDirKeyLen, ' ', kHeaderSize, &dirPages);
+  if (dirPages.size() == kPageSize) {
+    std::memcpy(out.data() + kHeaderSize, dirPages.data(), kPageSize);
+  } else {
+    dirPages.clear();
+    dirRoot = BuildTree(de, kDirKeyLen, ' ', out.size(), &dirPages);
+    out.insert(out.end(), dirPages.begin(), dirPages.end());
+  }
+  PutHeader(out.data(), dirRoot, 0, kDirKeyLen, 0xE0, false, "", "");
+
+  Status st;
+  auto file = File::Create(path, &st);
+  if (!file) return st;
+  if (!file->WriteAt(0, out.data(), out.size()) || !file->Sync()) {
+    return Status(Code::kIo, "cannot write " + path + ": " + std::strerror(errno));
+  }
+  return Status::Ok();
+}
+
+Status ReplaceFile(const std::string& from, const std::string& to) {
+  if (std::rename(from.c_str(), to.c_str()) != 0) {
+    const Status s(Code::kIo, "cannot rename " + from + " to " + to + ": " + std::strerror(errno));
+    std::remove(from.c_str());
+    return s;
+  }
+  const size_t slash = to.rfind('/');
+  const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : to.substr(0, slash));
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+  return Status::Ok();
+}
+
+std::string TempNameFor(const std::string& path) {
+  return path + ".tmp" + std::to_string(::getpid());
+}
+
+}  // namespace xb::cdx

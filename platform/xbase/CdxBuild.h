@@ -1,0 +1,40 @@
+#pragma once
+// Writing whole index files: tag headers, the tag directory, and trees built bottom-up
+// from sorted entries with full pages. Used by Create (empty tags) and RebuildAll.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/xbase/Cdx.h"
+#include "platform/xbase/CdxTree.h"
+
+namespace xb::cdx {
+
+inline uint8_t FillerFor(KeyType type) { return type == KeyType::kNumeric ? 0x00 : 0x20; }
+
+// A tag's entries sorted by key, then record number, in flat arrays.
+struct SortedTag {
+  std::vector<uint8_t> keys;
+  std::vector<uint32_t> recnos;
+};
+
+// Checks and sorts one tag's entries; with unique only the lowest record number of
+// each key stays. kInvalid for a key of the wrong length, record number 0 or an entry
+// given twice.
+Status SortEntries(std::vector<KeyEntry>* entries, const TagDef& def, SortedTag* out);
+
+// Checks a tag definition for Create and brings its name to upper case.
+Status CheckTagDef(TagDef* def);
+
+// Writes a complete index file at path (created or truncated) and syncs it.
+// counters[i] becomes tag i's change counter; tags[i] may be null for an empty tag.
+Status WriteIndexFile(const std::string& path, const std::vector<TagDef>& defs,
+                      const std::vector<const SortedTag*>& tags, const std::vector<uint32_t>& counters);
+
+// Renames from over to and syncs the folder; removes from when that fails.
+Status ReplaceFile(const std::string& from, const std::string& to);
+// A temporary name beside path, unique to this process.
+std::string TempNameFor(const std::string& path);
+
+}  // namespace xb::cdx

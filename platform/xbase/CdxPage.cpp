@@ -1,0 +1,237 @@
+#include "platform/xbase/CdxPage.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace xb::cdx {
+
+namespace {
+
+int BitsFor(uint32_t v) {
+  int bits = 1;
+  while (bits < 32 && (v >> bits) != 0) ++bits;
+  return bits;
+}
+
+// Field widths of a leaf: duplicate and trailing counts wide enough for the key length,
+// the record number taking the rest of the smallest entry (at least 3 bytes) that holds
+// the greatest record number of the page.
+struct LeafLayout {
+  int recBits, countBits, bytes;
+};
+
+LeafLayout LayoutFor(uint16_t keyLen, uint32_t maxRecno) {
+  const int countBits = BitsFor(keyLen);
+  const int need = BitsFor(maxRecno) + 2 * countBits;
+  const int bytes = std::max(3, (need + 7) / 8);
+  return {std::min(32, bytes * 8 - 2 * countBits), countBits, bytes};
+}
+
+size_t Trailing(const uint8_t* key, uint16_t keyLen, uint8_t filler) {
+  size_t t = 0;
+  while (t < keyLen && key[keyLen - 1 - t] == filler) ++t;
+  return t;
+}
+
+size_t Shared(const uint8_t* a, const uint8_t* b, size_t limit) {
+  size_t d = 0;
+  while (d < limit && a[d] == b[d]) ++d;
+  return d;
+}
+
+// Key bytes stored for entry i (not taken from the previous key nor cut as filler).
+size_t StoredBytes(const Node& n, size_t first, size_t i, uint8_t filler, size_t* dupOut,
+                   size_t* trailOut) {
+  const size_t trail = Trailing(n.key(i), n.keyLen, filler);
+  const size_t dup = i == first ? 0 : Shared(n.key(i - 1), n.key(i), n.keyLen - trail);
+  if (dupOut) *dupOut = dup;
+  if (trailOut) *trailOut = trail;
+  return n.keyLen - dup - trail;
+}
+
+bool Fail(std::string* why, const char* text) {
+  if (why) *why = text;
+  return false;
+}
+
+}  // namespace
+
+void Node::Insert(size_t i, const uint8_t* k, uint32_t recno, uint32_t child) {
+  keys.insert(keys.begin() + std::ptrdiff_t(i * keyLen), k, k + keyLen);
+  recnos.insert(recnos.begin() + std::ptrdiff_t(i), recno);
+  if (!leaf()) children.insert(children.begin() + std::ptrdiff_t(i), child);
+}
+
+void Node::Erase(size_t i) {
+  const auto at = keys.begin() + std::ptrdiff_t(i * keyLen);
+  keys.erase(at, at + keyLen);
+  recnos.erase(recnos.begin() + std::ptrdiff_t(i));
+  if (!leaf()) children.erase(children.begin() + std::ptrdiff_t(i));
+}
+
+void Node::SetEntry(size_t i, const uint8_t* k, uint32_t recno) {
+  std::memcpy(keys.data() + i * keyLen, k, keyLen);
+  recnos[i] = recno;
+}
+
+void Node::MoveTail(size_t from, Node* dst) {
+  dst->keys.insert(dst->keys.end(), keys.begin() + std::ptrdiff_t(from * keyLen), keys.end());
+  dst->recnos.insert(dst->recnos.end(), recnos.begin() + std::ptrdiff_t(from), recnos.end());
+  keys.resize(from * keyLen);
+  recnos.resize(from);
+  if (!leaf()) {
+    dst->children.insert(dst->children.end(), children.begin() + std::ptrdiff_t(from),
+                         children.end());
+    children.resize(from);
+  }
+}
+
+bool DecodeNode(const uint8_t* page, uint16_t keyLen, uint8_t filler, Node* out,
+                std::string* why) {
+  out->attr = GetLE16(page);
+  const size_t n = GetLE16(page + 2);
+  out->left = GetLE32(page + 4);
+  out->right = GetLE32(page + 8);
+  out->keyLen = keyLen;
+  out->keys.clear();
+  out->recnos.clear();
+  out->children.clear();
+  if (out->attr > 3) return Fail(why, "page has unknown attributes");
+
+  if (!out->leaf()) {
+    if (n == 0 || n > InteriorCapacity(keyLen)) return Fail(why, "interior page has impossible key count");
+    out->keys.resize(n * keyLen);
+    out->recnos.resize(n);
+    out->children.resize(n);
+    const uint8_t* e = page + 12;
+    for (size_t i = 0; i < n; ++i, e += keyLen + 8) {
+      std::memcpy(out->keys.data() + i * keyLen, e, keyLen);
+      out->recnos[i] = GetBE32(e + keyLen);
+      out->children[i] = GetBE32(e + keyLen + 4);
+    }
+    return true;
+  }
+
+  const uint32_t recMask = GetLE32(page + 14);
+  const uint8_t dupMask = page[18], trailMask = page[19];
+  const int recBits = page[20], dupBits = page[21], trailBits = page[22], bytes = page[23];
+  if (bytes < 1 || bytes > 8 || recBits > 32 || dupBits > 8 || trailBits > 8 ||
+      recBits + dupBits + trailBits > bytes * 8) {
+    return Fail(why, "leaf page has impossible bit widths");
+  }
+  if (n * size_t(bytes) > kPageSize - kLeafHeader) return Fail(why, "leaf page has impossible key count");
+  out->keys.resize(n * keyLen);
+  out->recnos.resize(n);
+
+  size_t pos = kPageSize;
+  const size_t floor = kLeafHeader + n * size_t(bytes);
+  const uint8_t* e = page + kLeafHeader;
+  uint8_t* dst = out->keys.data();
+  for (size_t i = 0; i < n; ++i, e += bytes, dst += keyLen) {
+    uint64_t v = 0;
+    for (int b = bytes - 1; b >= 0; --b) v = v << 8 | e[b];
+    const size_t dup = size_t(v >> recBits) & dupMask;
+    const size_t trail = size_t(v >> (recBits + dupBits)) & trailMask;
+    out->recnos[i] = uint32_t(v) & recMask;
+    if (dup + trail > keyLen || (i == 0 && dup != 0)) return Fail(why, "leaf entry has impossible counts");
+    const size_t stored = keyLen - dup - trail;
+    if (pos < floor + stored) return Fail(why, "leaf keys overlap their entries");
+    pos -= stored;
+    if (dup) std::memcpy(dst, dst - keyLen, dup);
+    std::memcpy(dst + dup, page + pos, stored);
+    std::memset(dst + dup + stored, filler, trail);
+  }
+  return true;
+}
+
+size_t LeafEntryBytes(uint16_t keyLen, uint32_t maxRecno) {
+  return size_t(LayoutFor(keyLen, std::max<uint32_t>(maxRecno, 1)).bytes);
+}
+
+size_t StoredKeyBytes(const uint8_t* prev, const uint8_t* key, uint16_t keyLen, uint8_t filler) {
+  const size_t trail = Trailing(key, keyLen, filler);
+  return keyLen - trail - (prev ? Shared(prev, key, keyLen - trail) : 0);
+}
+
+size_t LeafSplitPoint(const Node& n, uint8_t filler, bool leftHeavy) {
+  const size_t count = n.count();
+  if (count < 2) return 0;
+  uint32_t maxRec = 1;
+  for (uint32_t r : n.recnos) maxRec = std::max(maxRec, r);
+  const size_t bytes = LeafEntryBytes(n.keyLen, maxRec);
+  // prefix[i]: stored bytes of entries [0, i) packed after each other.
+  std::vector<size_t> prefix(count + 1, 0);
+  for (size_t i = 0; i < count; ++i) {
+    prefix[i + 1] = prefix[i] + StoredKeyBytes(i ? n.key(i - 1) : nullptr, n.key(i), n.keyLen, filler);
+  }
+  size_t best = 0, bestGap = SIZE_MAX;
+  for (size_t k = 1; k < count; ++k) {
+    const size_t left = kLeafHeader + k * bytes + prefix[k];
+    const size_t right = kLeafHeader + (count - k) * bytes +
+                         StoredKeyBytes(nullptr, n.key(k), n.keyLen, filler) + prefix[count] - prefix[k + 1];
+    if (left > kPageSize || right > kPageSize) continue;
+    const size_t gap = leftHeavy ? kPageSize - left : (left > right ? left - right : right - left);
+    if (gap < bestGap) {
+      bestGap = gap;
+      best = k;
+    }
+  }
+  return best;
+}
+
+size_t LeafBytes(const Node& n, size_t from, size_t to, uint8_t filler) {
+  uint32_t maxRec = 1;
+  size_t keyBytes = 0;
+  for (size_t i = from; i < to; ++i) {
+    maxRec = std::max(maxRec, n.recnos[i]);
+    keyBytes += StoredBytes(n, from, i, filler, nullptr, nullptr);
+  }
+  return kLeafHeader + (to - from) * size_t(LayoutFor(n.keyLen, maxRec).bytes) + keyBytes;
+}
+
+bool EncodeNode(const Node& n, uint8_t filler, uint8_t* page) {
+  std::memset(page, 0, kPageSize);
+  PutLE16(page, n.attr);
+  PutLE16(page + 2, uint16_t(n.count()));
+  PutLE32(page + 4, n.left);
+  PutLE32(page + 8, n.right);
+
+  if (!n.leaf()) {
+    if (n.count() > InteriorCapacity(n.keyLen)) return false;
+    uint8_t* e = page + 12;
+    for (size_t i = 0; i < n.count(); ++i, e += n.keyLen + 8) {
+      std::memcpy(e, n.key(i), n.keyLen);
+      PutBE32(e + n.keyLen, n.recnos[i]);
+      PutBE32(e + n.keyLen + 4, n.children[i]);
+    }
+    return true;
+  }
+
+  uint32_t maxRec = 1;
+  for (uint32_t r : n.recnos) maxRec = std::max(maxRec, r);
+  const LeafLayout lay = LayoutFor(n.keyLen, maxRec);
+  const size_t floor = kLeafHeader + n.count() * size_t(lay.bytes);
+  if (floor > kPageSize) return false;
+  size_t pos = kPageSize;
+  uint8_t* e = page + kLeafHeader;
+  for (size_t i = 0; i < n.count(); ++i, e += lay.bytes) {
+    size_t dup = 0, trail = 0;
+    const size_t stored = StoredBytes(n, 0, i, filler, &dup, &trail);
+    if (pos < floor + stored) return false;
+    pos -= stored;
+    std::memcpy(page + pos, n.key(i) + dup, stored);
+    const uint64_t v = uint64_t(n.recnos[i]) | uint64_t(dup) << lay.recBits |
+                       uint64_t(trail) << (lay.recBits + lay.countBits);
+    for (int b = 0; b < lay.bytes; ++b) e[b] = uint8_t(v >> (8 * b));
+  }
+  PutLE16(page + 12, uint16_t(pos - floor));
+  const uint32_t recMask = lay.recBits >= 32 ? 0xFFFFFFFFu : (1u << lay.recBits) - 1;
+  PutLE32(page + 14, recMask);
+  page[18] = page[19] = uint8_t((1u << lay.countBits) - 1);
+  page[20] = uint8_t(lay.recBits);
+  page[21] = page[22] = uint8_t(lay.countBits);
+  page[23] = uint8_t(lay.bytes);
+  return true;
+}
+
+}  // namespace xb::cdx

@@ -1,0 +1,274 @@
+#include "platform/xbase/CdxTree.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_set>
+
+namespace xb::cdx {
+
+namespace {
+
+constexpr size_t kCacheLimit = 8192;  // pages per tree; beyond it the cache starts over
+
+bool Passes(const Node& n, size_t i, const Target& t) {
+  const int c = std::memcmp(n.key(i), t.key, std::min<size_t>(t.len, n.keyLen));
+  if (c != 0) return c > 0;
+  return !t.after && n.recnos[i] >= t.recno;
+}
+
+size_t LowerBound(const Node& n, const Target& t) {
+  size_t lo = 0, hi = n.count();
+  while (lo < hi) {
+    const size_t mid = (lo + hi) / 2;
+    if (Passes(n, mid, t)) hi = mid;
+    else lo = mid + 1;
+  }
+  return lo;
+}
+
+}  // namespace
+
+Status Tree::Corrupt(const std::string& why) const {
+  return Status(Code::kCorrupt, file_->path() + ": " + why);
+}
+
+bool Tree::PageInFile(uint32_t page) const {
+  return page != kNone && page >= kPageSize && page % kPageSize == 0;
+}
+
+Status Tree::Refresh(bool* moved) {
+  uint8_t h[12];
+  if (!file_->ReadAt(header_, h, sizeof h)) return Corrupt("tag header cannot be read");
+  const uint32_t root = GetLE32(h), counter = GetLE32(h + 8);
+  *moved = !loaded_ || counter != counter_ || root != root_;
+  if (*moved) {
+    DropCache();
+    loaded_ = true;
+    counter_ = counter;
+    root_ = root;
+  } else if (cache_.size() > kCacheLimit) {
+    cache_.clear();
+  }
+  free_ = GetLE32(h + 4);
+  if (free_ == 0) free_ = kNone;
+  diskRoot_ = root_;
+  diskFree_ = free_;
+  return Status::Ok();
+}
+
+void Tree::SetFiller(uint8_t filler) {
+  if (filler == filler_) return;
+  filler_ = filler;
+  DropCache();
+}
+
+void Tree::DropCache() {
+  cache_.clear();
+  gen_ = ++*gens_;
+}
+
+Status Tree::Load(uint32_t page, std::shared_ptr<Node>* out) {
+  const auto it = cache_.find(page);
+  if (it != cache_.end()) {
+    *out = it->second;
+    return Status::Ok();
+  }
+  if (!PageInFile(page)) return Corrupt("page offset " + std::to_string(page) + " is impossible");
+  uint8_t buf[kPageSize];
+  if (!file_->ReadAt(page, buf, sizeof buf)) {
+    return Corrupt("page " + std::to_string(page) + " lies beyond the end of the file");
+  }
+  auto node = std::make_shared<Node>();
+  std::string why;
+  if (!DecodeNode(buf, keyLen_, filler_, node.get(), &why)) {
+    return Corrupt("page " + std::to_string(page) + ": " + why);
+  }
+  cache_[page] = node;
+  *out = std::move(node);
+  return Status::Ok();
+}
+
+Status Tree::Descend(const Target& t, std::vector<PathStep>* path, Pos* leaf) {
+  uint32_t page = root_;
+  for (int depth = 0;; ++depth) {
+    if (depth > kMaxDepth) return Corrupt("child pages form a loop");
+    std::shared_ptr<Node> n;
+    if (Status s = Load(page, &n); !s.ok()) return s;
+    const size_t i = LowerBound(*n, t);
+    if (n->leaf()) {
+      *leaf = Pos{std::move(n), page, i};
+      return Status::Ok();
+    }
+    const size_t c = std::min(i, n->count() - 1);
+    const uint32_t child = n->children[c];
+    if (path) {
+      for (const PathStep& p : *path) {
+        if (p.page == page) return Corrupt("child pages form a loop");
+      }
+      path->push_back({page, std::move(n), c});
+    }
+    page = child;
+  }
+}
+
+Status Tree::Seek(const Target& t, Pos* pos) {
+  if (Status s = Descend(t, nullptr, pos); !s.ok()) return s;
+  if (pos->index < pos->leaf->count()) return Status::Ok();
+  // Past the end of this leaf: the entry wanted, if any, is further along the chain
+  // (separators of pages written elsewhere may be greater than their page's keys).
+  pos->index = pos->leaf->count() ? pos->leaf->count() - 1 : 0;
+  for (;;) {
+    if (Status s = Step(pos, true); !s.ok() || !pos->valid()) return s;
+    if (Passes(*pos->leaf, pos->index, t)) return Status::Ok();
+  }
+}
+
+Status Tree::First(Pos* pos) {
+  const uint8_t none = 0;
+  if (Status s = Seek({&none, 0, 0, false}, pos); !s.ok()) return s;
+  return Status::Ok();
+}
+
+Status Tree::Last(Pos* pos) {
+  uint32_t page = root_;
+  for (int depth = 0;; ++depth) {
+    if (depth > kMaxDepth) return Corrupt("child pages form a loop");
+    std::shared_ptr<Node> n;
+    if (Status s = Load(page, &n); !s.ok()) return s;
+    if (n->leaf()) {
+      const size_t count = n->count();
+      *pos = Pos{std::move(n), page, count ? count - 1 : 0};
+      if (count) return Status::Ok();
+      return Step(pos, false);
+    }
+    page = n->children.back();
+  }
+}
+
+Status Tree::Step(Pos* pos, bool forward) {
+  if (!pos->valid()) return Status::Ok();
+  const Node& n = *pos->leaf;
+  if (forward && pos->index + 1 < n.count()) {
+    ++pos->index;
+    return Status::Ok();
+  }
+  if (!forward && pos->index > 0 && pos->index < n.count()) {
+    --pos->index;
+    return Status::Ok();
+  }
+  // Cross to the neighbouring leaf that has keys; it must continue the order.
+  const bool haveRef = pos->index < n.count();
+  std::string refKey;
+  uint32_t refRecno = 0;
+  if (haveRef) {
+    refKey.assign(n.keyView(pos->index));
+    refRecno = n.recnos[pos->index];
+  }
+  std::shared_ptr<Node> cur = pos->leaf;
+  uint32_t page = pos->page;
+  const uint64_t limit = file_->Size() / kPageSize + 1;
+  for (uint64_t hops = 0;; ++hops) {
+    const uint32_t next = forward ? cur->right : cur->left;
+    if (next == kNone) {
+      pos->reset();
+      return Status::Ok();
+    }
+    if (hops > limit) return Corrupt("leaf pages form a loop");
+    std::shared_ptr<Node> nn;
+    if (Status s = Load(next, &nn); !s.ok()) return s;
+    if (!nn->leaf()) return Corrupt("a leaf's neighbour is not a leaf");
+    if ((forward ? nn->left : nn->right) != page) return Corrupt("leaf links disagree");
+    if (nn->count() > 0) {
+      const size_t idx = forward ? 0 : nn->count() - 1;
+      if (haveRef) {
+        const int c = CompareEntry(*nn, idx, reinterpret_cast<const uint8_t*>(refKey.data()), refRecno);
+        if (forward ? c <= 0 : c >= 0) return Corrupt("leaf pages out of order");
+      }
+      *pos = Pos{std::move(nn), next, idx};
+      return Status::Ok();
+    }
+    cur = std::move(nn);
+    page = next;
+  }
+}
+
+Status Tree::Count(uint64_t* n) {
+  *n = 0;
+  Pos pos;
+  if (Status s = First(&pos); !s.ok()) return s;
+  while (pos.valid()) {
+    *n += pos.leaf->count() - pos.index;
+    pos.index = pos.leaf->count() - 1;
+    if (Status s = Step(&pos, true); !s.ok()) return s;
+  }
+  return Status::Ok();
+}
+
+struct Tree::Bound {
+  std::shared_ptr<Node> node;
+  size_t index = 0;
+};
+
+Status Tree::CheckNode(uint32_t page, int depth, CheckState* st, Bound* lo, Bound* hi) {
+  if (depth > kMaxDepth) return Corrupt("child pages form a loop");
+  if (!st->seen.insert(page).second) return Corrupt("page " + std::to_string(page) + " is used twice");
+  std::shared_ptr<Node> n;
+  if (Status s = Load(page, &n); !s.ok()) return s;
+  if (((n->attr & kAttrRoot) != 0) != (depth == 0)) return Corrupt("page " + std::to_string(page) + " has a wrong root flag");
+  if (st->levels.size() <= size_t(depth)) st->levels.resize(size_t(depth) + 1);
+  st->levels[size_t(depth)].push_back(page);
+  for (size_t i = 1; i < n->count(); ++i) {
+    if (CompareEntry(*n, i - 1, n->key(i), n->recnos[i]) >= 0) {
+      return Corrupt("keys out of order in page " + std::to_string(page));
+    }
+  }
+  *lo = *hi = Bound{};
+  if (n->leaf()) {
+    if (st->leafDepth < 0) st->leafDepth = depth;
+    if (st->leafDepth != depth) return Corrupt("leaves at different depths");
+    st->count += n->count();
+    if (n->count()) *lo = Bound{n, 0}, *hi = Bound{n, n->count() - 1};
+    return Status::Ok();
+  }
+  for (size_t i = 0; i < n->count(); ++i) {
+    Bound clo, chi;
+    if (Status s = CheckNode(n->children[i], depth + 1, st, &clo, &chi); !s.ok()) return s;
+    if (!chi.node) continue;
+    if (CompareEntry(*chi.node, chi.index, n->key(i), n->recnos[i]) > 0 ||
+        (i > 0 && CompareEntry(*clo.node, clo.index, n->key(i - 1), n->recnos[i - 1]) <= 0)) {
+      return Corrupt("separator " + std::to_string(i) + " of page " + std::to_string(page) + " disagrees with its child");
+    }
+    if (!lo->node) *lo = clo;
+    *hi = chi;
+  }
+  return Status::Ok();
+}
+
+Status Tree::Check(uint64_t* count) {
+  CheckState st;
+  Bound lo, hi;
+  if (Status s = CheckNode(root_, 0, &st, &lo, &hi); !s.ok()) return s;
+  for (const auto& level : st.levels) {
+    for (size_t j = 0; j < level.size(); ++j) {
+      std::shared_ptr<Node> n;
+      if (Status s = Load(level[j], &n); !s.ok()) return s;
+      if (n->left != (j ? level[j - 1] : kNone) || n->right != (j + 1 < level.size() ? level[j + 1] : kNone)) {
+        return Corrupt("sibling links of page " + std::to_string(level[j]) + " are wrong");
+      }
+    }
+  }
+  const uint64_t limit = file_->Size() / kPageSize;
+  uint64_t hops = 0;
+  for (uint32_t f = free_; f != kNone; ++hops) {
+    uint8_t link[4];
+    if (hops > limit || !PageInFile(f) || !st.seen.insert(f).second || !file_->ReadAt(f, link, sizeof link)) {
+      return Corrupt("the free page list is broken");
+    }
+    f = GetLE32(link);
+    if (f == 0) f = kNone;
+  }
+  *count = st.count;
+  return Status::Ok();
+}
+
+}  // namespace xb::cdx

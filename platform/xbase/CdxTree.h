@@ -1,0 +1,141 @@
+#pragma once
+// One B+tree of a compact index: a tag, or the tag directory. Reads pages through a
+// cache that is dropped when the tag header's change counter or root moves; positions,
+// seeks and steps over the leaf chain; inserts and removes with page split, release of
+// emptied pages to the tag's free list and reuse from it. The caller holds the index
+// lock (shared to read, exclusive to change) around every call.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/xbase/CdxPage.h"
+#include "platform/xbase/File.h"
+#include "platform/xbase/Status.h"
+
+namespace xb::cdx {
+
+inline constexpr int kMaxDepth = 32;  // deeper trees are loops
+
+// A leaf entry: the page, the decoded leaf and the index inside it.
+struct Pos {
+  std::shared_ptr<Node> leaf;
+  uint32_t page = kNone;
+  size_t index = 0;
+  bool valid() const { return leaf != nullptr; }
+  void reset() { leaf.reset(); page = kNone; index = 0; }
+};
+
+// What a seek looks for: the first entry whose key cut to len bytes is > key, or
+// (when !after) >= key and, for equal cut keys, with a record number >= recno.
+struct Target {
+  const uint8_t* key;
+  size_t len;
+  uint32_t recno;
+  bool after;
+};
+
+class Tree {
+ public:
+  Tree(File* file, uint32_t headerOff, uint16_t keyLen, uint8_t filler, uint64_t* generations)
+      : file_(file), header_(headerOff), keyLen_(keyLen), filler_(filler), gens_(generations) {}
+
+  uint16_t keyLen() const { return keyLen_; }
+  uint8_t filler() const { return filler_; }
+  uint32_t headerOffset() const { return header_; }
+  uint32_t counter() const { return counter_; }
+  uint32_t root() const { return root_; }
+  bool loaded() const { return loaded_; }
+  // Changes whenever cached pages or positions of this tree stop being valid.
+  uint64_t generation() const { return gen_; }
+
+  // Reads the header's root, free list and change counter; drops the cache when the
+  // counter or root moved. *moved tells whether it did.
+  Status Refresh(bool* moved);
+  void SetFiller(uint8_t filler);
+  void DropCache();
+
+  Status Seek(const Target& t, Pos* pos);  // pos not valid when there is no such entry
+  Status First(Pos* pos);
+  Status Last(Pos* pos);
+  Status Step(Pos* pos, bool forward);  // pos not valid past either end
+
+  // Exactly keyLen() bytes of key. kInvalid for an entry already there (or, with unique,
+  // a key already there); kNotFound for removing an entry that is not there.
+  Status Insert(const uint8_t* key, uint32_t recno, bool unique);
+  Status Remove(const uint8_t* key, uint32_t recno);
+
+  // While the caller holds the lock across several changes, a change that moves
+  // neither root nor free list leaves the header (counter) to FlushHeader.
+  void SetDeferHeader(bool defer) { deferHeader_ = defer; }
+  Status FlushHeader();
+
+  Status Count(uint64_t* n);
+  // Walks the whole tree: order, separators, levels, sibling links, free list.
+  Status Check(uint64_t* n);
+
+  Status Load(uint32_t page, std::shared_ptr<Node>* out);
+
+ private:
+  struct PathStep {
+    uint32_t page;
+    std::shared_ptr<Node> node;
+    size_t child;
+  };
+  struct Bound;
+  struct CheckState {
+    std::unordered_set<uint32_t> seen;
+    std::vector<std::vector<uint32_t>> levels;  // pages of each depth, in key order
+    int leafDepth = -1;
+    uint64_t count = 0;
+  };
+
+  Status Corrupt(const std::string& why) const;
+  bool PageInFile(uint32_t page) const;
+  Status Descend(const Target& t, std::vector<PathStep>* path, Pos* leaf);
+  Status Write(uint32_t page, const std::shared_ptr<Node>& n);
+  Status Allocate(uint32_t* page);
+  Status Release(uint32_t page);
+  Status Relink(uint32_t page, bool setLeft, uint32_t value);
+  Status Unlink(uint32_t page, const Node& n);
+  Status SplitAndWrite(std::vector<PathStep>& path, size_t level, uint32_t page,
+                       const std::shared_ptr<Node>& node, bool leftHeavy);
+  Status FixSeparators(std::vector<PathStep>& path, size_t level, const Node& changed);
+  Status RemoveEmpty(std::vector<PathStep>& path, size_t level, uint32_t page, const Node& n);
+  Status MergeRight(std::vector<PathStep>& path, const Pos& leaf);
+  Status CollapseRoot();
+  Status WriteHeader();
+  Status FinishChange(Status s);
+  Status CheckNode(uint32_t page, int depth, CheckState* st, Bound* lo, Bound* hi);
+
+  File* file_;
+  uint32_t header_;
+  uint16_t keyLen_;
+  uint8_t filler_;
+  uint64_t* gens_;  // the index's generation source, shared by its trees
+  uint64_t gen_ = 0;
+  bool loaded_ = false;
+  uint32_t root_ = kNone, free_ = kNone, counter_ = 0;
+  uint64_t allocEnd_ = 0;  // next page to append during one change; 0 = not known yet
+  bool changed_ = false;   // a page was written during this change
+  bool deferHeader_ = false;
+  bool headerDirty_ = false;             // the counter on disk lags behind
+  uint32_t diskRoot_ = kNone, diskFree_ = kNone;  // as the header on disk says
+  std::unordered_map<uint32_t, std::shared_ptr<Node>> cache_;
+};
+
+// Bulk build: appends the pages of a tree holding these sorted entries to out, whose
+// first byte lies at file offset base. Returns the root page.
+struct SortedEntries {
+  const uint8_t* keys;  // count * keyLen bytes
+  const uint32_t* recnos;
+  size_t count;
+};
+uint32_t BuildTree(const SortedEntries& e, uint16_t keyLen, uint8_t filler, uint64_t base,
+                   std::vector<uint8_t>* out);
+
+}  // namespace xb::cdx

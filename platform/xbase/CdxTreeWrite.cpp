@@ -1,0 +1,282 @@
+// Changes of one tree: insert with page split, remove with merge of small leaves,
+// release of emptied pages to the tag's free list and reuse from it.
+#include "platform/xbase/CdxTree.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace xb::cdx {
+
+Status Tree::Write(uint32_t page, const std::shared_ptr<Node>& n) {
+  uint8_t buf[kPageSize];
+  if (!EncodeNode(*n, filler_, buf)) return Corrupt("a page overflowed while being written");
+  changed_ = true;
+  if (!file_->WriteAt(page, buf, sizeof buf)) return Status(Code::kIo, "cannot write " + file_->path());
+  cache_[page] = n;
+  return Status::Ok();
+}
+
+Status Tree::Allocate(uint32_t* page) {
+  if (free_ != kNone) {
+    uint8_t link[4];
+    if (!PageInFile(free_) || !file_->ReadAt(free_, link, sizeof link)) return Corrupt("the free page list is broken");
+    uint32_t next = GetLE32(link);
+    if (next == 0) next = kNone;
+    if (next != kNone && (!PageInFile(next) || next == free_)) return Corrupt("the free page list is broken");
+    *page = free_;
+    free_ = next;
+    cache_.erase(*page);
+    changed_ = true;
+    return Status::Ok();
+  }
+  if (allocEnd_ == 0) {
+    const uint64_t size = file_->Size();
+    if (size < kHeaderSize) return Status(Code::kIo, "cannot read the size of " + file_->path());
+    allocEnd_ = (size + kPageSize - 1) / kPageSize * kPageSize;
+  }
+  if (allocEnd_ > 0xFFFFFFFFull - 2 * kPageSize) return Status(Code::kIo, file_->path() + " is full");
+  *page = uint32_t(allocEnd_);
+  allocEnd_ += kPageSize;
+  return Status::Ok();
+}
+
+Status Tree::Release(uint32_t page) {
+  uint8_t buf[kPageSize] = {};
+  PutLE32(buf, free_);
+  changed_ = true;
+  if (!file_->WriteAt(page, buf, sizeof buf)) return Status(Code::kIo, "cannot write " + file_->path());
+  cache_.erase(page);
+  free_ = page;
+  return Status::Ok();
+}
+
+Status Tree::Relink(uint32_t page, bool setLeft, uint32_t value) {
+  std::shared_ptr<Node> n;
+  if (Status s = Load(page, &n); !s.ok()) return s;
+  (setLeft ? n->left : n->right) = value;
+  return Write(page, n);
+}
+
+Status Tree::WriteHeader() {
+  uint8_t h[12];
+  PutLE32(h, root_);
+  PutLE32(h + 4, free_);
+  PutLE32(h + 8, counter_ + 1);
+  if (!file_->WriteAt(header_, h, sizeof h)) return Status(Code::kIo, "cannot write " + file_->path());
+  ++counter_;
+  diskRoot_ = root_;
+  diskFree_ = free_;
+  headerDirty_ = false;
+  return Status::Ok();
+}
+
+Status Tree::FlushHeader() {
+  if (!headerDirty_) return Status::Ok();
+  const Status s = WriteHeader();
+  if (!s.ok()) loaded_ = false;
+  return s;
+}
+
+Status Tree::FinishChange(Status s) {
+  allocEnd_ = 0;
+  Status h;
+  if (changed_) {
+    changed_ = false;
+    gen_ = ++*gens_;
+    if (deferHeader_ && root_ == diskRoot_ && free_ == diskFree_) {
+      headerDirty_ = true;
+    } else {
+      h = WriteHeader();
+    }
+  }
+  if (!s.ok() || !h.ok()) {
+    // Pages in memory may differ from the file now: read everything again next time.
+    DropCache();
+    loaded_ = false;
+  }
+  return s.ok() ? h : s;
+}
+
+// The node at depth level changed; make each parent's entry for it its greatest entry,
+// as far up as the greatest entry changes.
+Status Tree::FixSeparators(std::vector<PathStep>& path, size_t level, const Node& changed) {
+  const Node* c = &changed;
+  for (size_t i = level; i-- > 0;) {
+    if (c->count() == 0) break;
+    Node& p = *path[i].node;
+    const size_t ci = path[i].child, last = c->count() - 1;
+    if (SameEntry(p, ci, *c, last)) break;
+    p.SetEntry(ci, c->key(last), c->recnos[last]);
+    if (Status s = Write(path[i].page, path[i].node); !s.ok()) return s;
+    if (ci + 1 != p.count()) break;
+    c = &p;
+  }
+  return Status::Ok();
+}
+
+Status Tree::SplitAndWrite(std::vector<PathStep>& path, size_t level, uint32_t page,
+                           const std::shared_ptr<Node>& node, bool leftHeavy) {
+  Node& n = *node;
+  const size_t k = n.leaf() ? LeafSplitPoint(n, filler_, leftHeavy)
+                            : (leftHeavy ? n.count() - 1 : n.count() / 2);
+  if (k == 0 || k >= n.count()) return Corrupt("a page cannot be split");
+  auto right = std::make_shared<Node>();
+  right->attr = uint16_t(n.attr & ~kAttrRoot);
+  right->keyLen = keyLen_;
+  n.MoveTail(k, right.get());
+  uint32_t rightPage;
+  if (Status s = Allocate(&rightPage); !s.ok()) return s;
+  right->left = page;
+  right->right = n.right;
+  if (n.right != kNone) {
+    if (Status s = Relink(n.right, true, rightPage); !s.ok()) return s;
+  }
+  n.right = rightPage;
+  n.attr = uint16_t(n.attr & ~kAttrRoot);
+  if (Status s = Write(page, node); !s.ok()) return s;
+  if (Status s = Write(rightPage, right); !s.ok()) return s;
+
+  if (level == 0) {  // the root split: a new root above the two halves
+    auto root = std::make_shared<Node>();
+    root->attr = kAttrRoot;
+    root->keyLen = keyLen_;
+    root->Insert(0, n.key(n.count() - 1), n.recnos.back(), page);
+    root->Insert(1, right->key(right->count() - 1), right->recnos.back(), rightPage);
+    uint32_t rootPage;
+    if (Status s = Allocate(&rootPage); !s.ok()) return s;
+    if (Status s = Write(rootPage, root); !s.ok()) return s;
+    root_ = rootPage;
+    return Status::Ok();
+  }
+  PathStep& up = path[level - 1];
+  Node& p = *up.node;
+  p.SetEntry(up.child, n.key(n.count() - 1), n.recnos.back());
+  p.Insert(up.child + 1, right->key(right->count() - 1), right->recnos.back(), rightPage);
+  const bool atEnd = up.child + 2 == p.count();
+  if (p.count() > InteriorCapacity(keyLen_)) return SplitAndWrite(path, level - 1, up.page, up.node, atEnd);
+  if (Status s = Write(up.page, up.node); !s.ok()) return s;
+  return FixSeparators(path, level - 1, p);
+}
+
+Status Tree::Insert(const uint8_t* key, uint32_t recno, bool unique) {
+  if (unique) {
+    Pos p;
+    if (Status s = Seek({key, keyLen_, 0, false}, &p); !s.ok()) return s;
+    if (p.valid() && std::memcmp(p.leaf->key(p.index), key, keyLen_) == 0) {
+      return Status(Code::kInvalid, "the key is already in the unique tag");
+    }
+  }
+  std::vector<PathStep> path;
+  Pos leaf;
+  if (Status s = Descend({key, keyLen_, recno, false}, &path, &leaf); !s.ok()) return s;
+  Node& n = *leaf.leaf;
+  if (leaf.index < n.count() && CompareEntry(n, leaf.index, key, recno) == 0) {
+    return Status(Code::kInvalid, "the entry is already in the tag");
+  }
+  n.Insert(leaf.index, key, recno, 0);
+  const bool atEnd = leaf.index + 1 == n.count();
+  Status s;
+  if (LeafBytes(n, 0, n.count(), filler_) <= kPageSize) {
+    s = Write(leaf.page, leaf.leaf);
+    if (s.ok()) s = FixSeparators(path, path.size(), n);
+  } else {
+    s = SplitAndWrite(path, path.size(), leaf.page, leaf.leaf, atEnd);
+  }
+  return FinishChange(s);
+}
+
+Status Tree::Unlink(uint32_t page, const Node& n) {
+  if (n.left != kNone) {
+    if (Status s = Relink(n.left, false, n.right); !s.ok()) return s;
+  }
+  if (n.right != kNone) {
+    if (Status s = Relink(n.right, true, n.left); !s.ok()) return s;
+  }
+  return Release(page);
+}
+
+// The node at depth level (not the root) has no entries left: free it and drop its
+// entry from the parent, freeing parents that empty in turn.
+Status Tree::RemoveEmpty(std::vector<PathStep>& path, size_t level, uint32_t page, const Node& n) {
+  if (Status s = Unlink(page, n); !s.ok()) return s;
+  PathStep& up = path[level - 1];
+  Node& p = *up.node;
+  p.Erase(up.child);
+  if (p.count() == 0) {
+    if (level - 1 > 0) return RemoveEmpty(path, level - 1, up.page, p);
+    p.attr = kAttrRoot | kAttrLeaf;  // the tree is empty: the root is an empty leaf
+    p.children.clear();
+    return Write(up.page, up.node);
+  }
+  if (Status s = Write(up.page, up.node); !s.ok()) return s;
+  return FixSeparators(path, level - 1, p);
+}
+
+// Joins a small leaf with its right neighbour under the same parent when both fit one page.
+Status Tree::MergeRight(std::vector<PathStep>& path, const Pos& leaf) {
+  PathStep& up = path.back();
+  Node& p = *up.node;
+  if (up.child + 1 >= p.count()) return Status::Ok();
+  const uint32_t rightPage = p.children[up.child + 1];
+  std::shared_ptr<Node> right;
+  if (Status s = Load(rightPage, &right); !s.ok()) return s;
+  if (!right->leaf() || right->left != leaf.page) return Corrupt("leaf links disagree");
+  Node joined = *leaf.leaf;
+  Node tail = *right;
+  tail.MoveTail(0, &joined);
+  if (LeafBytes(joined, 0, joined.count(), filler_) > kPageSize) return Status::Ok();
+  joined.right = right->right;
+  *leaf.leaf = std::move(joined);
+  if (Status s = Unlink(rightPage, *right); !s.ok()) return s;
+  // Unlink pointed the left neighbour (this leaf) past the freed page in the cache
+  // copy; keep the merged entries and that link.
+  leaf.leaf->right = right->right;
+  p.Erase(up.child + 1);
+  const Node& n = *leaf.leaf;
+  p.SetEntry(up.child, n.key(n.count() - 1), n.recnos.back());
+  if (Status s = Write(leaf.page, leaf.leaf); !s.ok()) return s;
+  if (Status s = Write(up.page, up.node); !s.ok()) return s;
+  return FixSeparators(path, path.size() - 1, p);
+}
+
+Status Tree::CollapseRoot() {
+  for (int depth = 0;; ++depth) {
+    if (depth > kMaxDepth) return Corrupt("child pages form a loop");
+    std::shared_ptr<Node> root;
+    if (Status s = Load(root_, &root); !s.ok()) return s;
+    if (root->leaf() || root->count() != 1) return Status::Ok();
+    const uint32_t childPage = root->children[0];
+    std::shared_ptr<Node> child;
+    if (Status s = Load(childPage, &child); !s.ok()) return s;
+    child->attr |= kAttrRoot;
+    child->left = child->right = kNone;
+    if (Status s = Write(childPage, child); !s.ok()) return s;
+    if (Status s = Release(root_); !s.ok()) return s;
+    root_ = childPage;
+  }
+}
+
+Status Tree::Remove(const uint8_t* key, uint32_t recno) {
+  std::vector<PathStep> path;
+  Pos leaf;
+  if (Status s = Descend({key, keyLen_, recno, false}, &path, &leaf); !s.ok()) return s;
+  Node& n = *leaf.leaf;
+  if (leaf.index >= n.count() || CompareEntry(n, leaf.index, key, recno) != 0) {
+    return Status(Code::kNotFound, "the entry is not in the tag");
+  }
+  n.Erase(leaf.index);
+  Status s;
+  if (n.count() == 0 && !path.empty()) {
+    s = RemoveEmpty(path, path.size(), leaf.page, n);
+  } else {
+    s = Write(leaf.page, leaf.leaf);
+    if (s.ok()) s = FixSeparators(path, path.size(), n);
+    if (s.ok() && !path.empty() && LeafBytes(n, 0, n.count(), filler_) <= kPageSize / 3) {
+      s = MergeRight(path, leaf);
+    }
+  }
+  if (s.ok()) s = CollapseRoot();
+  return FinishChange(s);
+}
+
+}  // namespace xb::cdx

@@ -1,0 +1,126 @@
+#pragma once
+// The engine call surface: the names and return conventions the program's code calls
+// (d4open, d4seek, f4long, code4accessMode, ...), over the core classes Table,
+// MemoFile, CdxIndex, Expression and LockManager. See docs/xbase.md.
+//
+// Handles are opaque pointers; a null handle means failure. A CODE4 owns the tables
+// opened on it (d4initUndo closes them). FIELD4 and TAG4 handles belong to their table
+// and stay valid until it is closed. Not thread-safe: one thread per CODE4.
+//
+// Return codes: 0 success / positioned on a row with the key; r4bof, r4eof, r4after
+// and r4entry as below; r4locked (50) when another user holds a lock after the
+// configured attempts; negative e4... codes for errors, which are also recorded as the
+// engine's error code (read and cleared with code4errorCode). An error never makes a
+// later call fail by itself.
+
+#include <cstdint>
+
+struct CODE4;
+struct DATA4;
+struct FIELD4;
+struct TAG4;
+
+inline constexpr int r4success = 0;
+inline constexpr int r4bof = 2;     // moved before the first row; positioned on the first row
+inline constexpr int r4eof = 3;     // moved past the last row (or no rows); positioned at end of file
+inline constexpr int r4after = 4;   // seek: no row with the key; positioned on the next row
+inline constexpr int r4entry = 5;   // no such record (d4lock of a record number not in the table)
+inline constexpr int r4locked = 50;
+
+inline constexpr int e4parm = -10;       // a null handle or an argument that makes no sense
+inline constexpr int e4open = -60;       // a file is missing or cannot be opened
+inline constexpr int e4access = -61;     // the access mode conflicts with another handle's
+inline constexpr int e4create = -62;     // a new table's files cannot be written
+inline constexpr int e4read = -70;
+inline constexpr int e4write = -80;
+inline constexpr int e4data = -90;       // a table or memo file is corrupt
+inline constexpr int e4index = -100;     // the index is corrupt or cannot be changed
+inline constexpr int e4lock = -150;      // a change without the record lock (lock enforcement) or a lock error
+inline constexpr int e4readOnly = -160;  // a write on a handle opened read-only
+inline constexpr int e4overflow = -170;  // a number does not fit its field
+inline constexpr int e4fieldName = -210;
+inline constexpr int e4tagName = -220;
+inline constexpr int e4expr = -300;      // a key or FOR expression outside the supported subset
+
+// A field of a new table; arrays end with a null name.
+struct FIELD4INFO {
+  const char* name;
+  int type;  // 'C', 'N', 'L', 'D' or 'M'
+  int len;   // ignored for L, D and M
+  int dec;
+};
+
+// A tag of a new table; arrays end with a null name.
+struct TAG4INFO {
+  const char* name;
+  const char* expression;
+  const char* filter;  // FOR expression; null or "" for none
+  int unique;
+  int descending;
+};
+
+// Engine and settings. Each setting call returns the previous value.
+CODE4* d4init_v();
+int d4initUndo(CODE4* c);
+int code4accessMode(CODE4* c, int mode);  // 0 shared, 1 deny-write (other users may only read)
+int code4lockEnforce(CODE4* c, int on);   // 1: fields of a stored record change only under its lock
+int code4lockDelay(CODE4* c, int ms);     // pause between lock attempts, in milliseconds
+int code4lockAttempts(CODE4* c, int n);   // attempts per lock; below 1 counts as 1
+int code4readLock(CODE4* c, int on);      // kept for the caller; reads never take locks
+int code4readOnly(CODE4* c, int on);      // 1: tables open read-only
+int code4optimizeWrite(CODE4* c, int on); // kept for the caller; writes are never delayed
+int code4errorCode(CODE4* c, int code);   // sets the error code, returns the previous one
+int code4errTagName(CODE4* c, int on);    // 1: d4tag of a missing tag records e4tagName
+
+// Session lock: one byte (0x80000000) of the given file, held shared by every copy that
+// has the database open and exclusively by an upgrade or re-index. Taking it again
+// converts the lock (shared <-> exclusive); 0, r4locked or a negative error.
+int code4sessionLock(CODE4* c, const char* path, int exclusive);
+int code4sessionUnlock(CODE4* c);
+
+// Tables.
+DATA4* d4open(CODE4* c, const char* path);
+// Writes a new table (.dbf, with .fpt when it has memo fields and .cdx when it has tags)
+// and opens it; null on failure.
+DATA4* d4create(CODE4* c, const char* path, const FIELD4INFO* fields, const TAG4INFO* tags);
+int d4close(DATA4* d);
+TAG4* d4tag(DATA4* d, const char* name);
+int d4tagSelect(DATA4* d, TAG4* tag);  // null selects record order
+int d4seek(DATA4* d, const char* key);
+int d4seekDouble(DATA4* d, double key);
+int d4seekNext(DATA4* d, const char* key);
+int d4top(DATA4* d);
+int d4skip(DATA4* d, long n);
+long d4recNo(DATA4* d);      // 0 when not on a record (or appending); count + 1 at end of file
+long d4recCountDo(DATA4* d); // re-read from the header
+int d4lock(DATA4* d, long recno);
+int d4unlock(DATA4* d);
+int d4flush(DATA4* d);
+int d4appendStartVB(DATA4* d, int useMemoEntries);
+int d4blank(DATA4* d);
+int d4append(DATA4* d);
+int d4delete(DATA4* d);
+int d4deleted(DATA4* d);
+int d4reindex(DATA4* d);
+
+// Fields of the current record.
+FIELD4* d4field(DATA4* d, const char* name);
+long f4long(FIELD4* f);
+double f4double(FIELD4* f);
+int f4assignLong(FIELD4* f, long value);
+int f4assignDouble(FIELD4* f, double value);
+int f4assignNVB(FIELD4* f, const char* bytes, int len);
+int f4memoAssignN(FIELD4* f, const char* bytes, unsigned len);
+unsigned long f4memoLenVB(FIELD4* f);
+const char* f4memoPtr(FIELD4* f);  // the memo's bytes, NUL-terminated
+char* f4ptr(FIELD4* f);            // the field's bytes in the record buffer
+int f4len_v(FIELD4* f);
+const char* f4name(FIELD4* f);
+
+// Utilities.
+// Writes the YYYYMMDD date text in the picture's form (YYYY or CCYY, YY, MM, MMM, DD;
+// other characters as they stand) and a terminating NUL into result.
+int date4format(const char* date, char* result, const char* picture);
+// Copies at most size - 1 characters and a NUL; the number copied.
+int u4ncpy(char* dest, const char* src, unsigned size);
+void u4memCpy(void* dest, const void* src, unsigned len);

@@ -1,0 +1,320 @@
+// Positioning: tag selection, top, skip, seeks. A tag walk visits the stored
+// (ascending) order, or its reverse for a descending tag, and passes over records
+// marked deleted; record order visits every record.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/xbase/Bytes.h"
+#include "platform/xbase/EngineState.h"
+
+using xb::Code;
+using xb::Status;
+using namespace xb::engine;
+
+namespace {
+
+constexpr int kRanOff = 1;
+
+bool CurFirst(TAG4* t) { return t->descending ? t->cursor->Last() : t->cursor->First(); }
+bool CurLast(TAG4* t) { return t->descending ? t->cursor->First() : t->cursor->Last(); }
+bool CurNext(TAG4* t) { return t->descending ? t->cursor->Prev() : t->cursor->Next(); }
+bool CurPrev(TAG4* t) { return t->descending ? t->cursor->Next() : t->cursor->Prev(); }
+
+// kRanOff when the cursor simply ran off its end, else the index error.
+int CursorEnd(DATA4* d, TAG4* t) { return t->cursor->LastStatus().ok() ? kRanOff : d->Fail(e4index); }
+
+// From the cursor's entry, moves in walk direction to the first entry whose record is
+// live and makes that record current. 0, kRanOff, or an error.
+int Settle(DATA4* d, TAG4* t, bool forward) {
+  xb::CdxCursor& c = *t->cursor;
+  const size_t len = d->table->recordLen();
+  while (c.Valid()) {
+    const uint32_t n = c.RecNo();
+    const Status s = d->table->ReadRecord(n, d->scratch.data());
+    if (s.ok() && d->scratch[0] != '*') {
+      std::memcpy(d->rec.data(), d->scratch.data(), len);
+      std::memcpy(d->orig.data(), d->scratch.data(), len);
+      d->recno = n;
+      d->eof = false;
+      d->cursorSynced = true;
+      DropMemoCache(d);
+      return 0;
+    }
+    // A key whose record is not (yet) in the table is passed over like a deleted one.
+    if (!s.ok() && s.code() != Code::kNotFound) return d->Fail(ErrorOf(s, e4read));
+    if (!(forward ? CurNext(t) : CurPrev(t))) break;
+  }
+  return CursorEnd(d, t);
+}
+
+bool Matches(const TAG4* t, const std::string& key) {
+  const std::string& k = t->cursor->Key();
+  return k.size() >= key.size() && k.compare(0, key.size(), key) == 0;
+}
+
+// The current record's key in the tag, as if the tag had no FOR clause.
+void RawKey(DATA4* d, TAG4* t, std::string* out) {
+  if (t->type == xb::KeyType::kNumeric) {
+    *out = xb::EncodeNumericKey(t->key->EvalNumber(d->rec.data()));
+  } else {
+    out->clear();
+    t->key->EvalChar(d->rec.data(), out);
+    out->resize(t->keyLen, ' ');
+  }
+}
+
+int TopOfTag(DATA4* d, TAG4* t) {
+  if (!CurFirst(t)) {
+    const int r = CursorEnd(d, t);
+    if (r < 0) return r;
+    GoEof(d);
+    return r4eof;
+  }
+  const int r = Settle(d, t, true);
+  if (r == kRanOff) {
+    GoEof(d);
+    return r4eof;
+  }
+  return r;
+}
+
+// Moves the cursor to the entry after (or before) the current record in walk order
+// and settles there. 0, kRanOff or an error.
+int StepFromCurrent(DATA4* d, TAG4* t, bool forward) {
+  xb::CdxCursor& c = *t->cursor;
+  bool moved;
+  if (d->cursorSynced && c.Valid()) {
+    moved = forward ? CurNext(t) : CurPrev(t);
+  } else {
+    RawKey(d, t, &d->key);
+    const bool valid = c.SeekEntry(d->key, d->recno);
+    if (!valid && !c.LastStatus().ok()) return d->Fail(e4index);
+    const bool exact = valid && c.RecNo() == d->recno && c.Key() == d->key;
+    if (forward != t->descending) {  // towards greater keys
+      moved = exact ? c.Next() : valid;
+    } else {
+      moved = valid ? c.Prev() : c.Last();
+    }
+  }
+  if (!moved) return CursorEnd(d, t);
+  return Settle(d, t, forward);
+}
+
+int SeekKey(DATA4* d, TAG4* t, const std::string& key) {
+  xb::CdxCursor& c = *t->cursor;
+  bool ok;
+  if (t->descending) {
+    ok = c.SeekGT(key) ? c.Prev() : c.Last();
+  } else {
+    ok = c.SeekGE(key);
+  }
+  int r = ok ? Settle(d, t, true) : CursorEnd(d, t);
+  if (r == kRanOff) {
+    GoEof(d);
+    return r4eof;
+  }
+  if (r < 0) return r;
+  return Matches(t, key) ? 0 : r4after;
+}
+
+// A number written as text: optional blanks and sign, digits with at most one point.
+bool ParseNumericText(const char* text, double* value) {
+  const size_t len = std::strlen(text);
+  size_t i = 0, digits = 0;
+  while (i < len && text[i] == ' ') ++i;
+  const size_t start = i;
+  if (i < len && (text[i] == '-' || text[i] == '+')) ++i;
+  bool point = false;
+  for (; i < len; ++i) {
+    if (text[i] >= '0' && text[i] <= '9') {
+      ++digits;
+    } else if (text[i] == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  const size_t end = i;
+  while (i < len && text[i] == ' ') ++i;
+  if (digits == 0 || i != len) return false;
+  *value = xb::ParseNumber(text + start, end - start);
+  return true;
+}
+
+// The seek key for a text: cut to the key length for a character tag; the number or
+// date it holds for a numeric tag (false when it holds none).
+bool KeyFromText(const TAG4* t, const char* text, std::string* out) {
+  if (t->type == xb::KeyType::kChar) {
+    const size_t n = std::strlen(text);
+    out->assign(text, n < t->keyLen ? n : t->keyLen);
+    return true;
+  }
+  double v = 0;
+  if (t->key->type() == xb::Expression::Type::kDate) {
+    if (std::strlen(text) != 8 || (v = xb::DateDayNumber(text)) == 0) return false;
+  } else if (!ParseNumericText(text, &v)) {
+    return false;
+  }
+  *out = xb::EncodeNumericKey(v);
+  return true;
+}
+
+int Begin(DATA4* d) {
+  if (!d) return e4parm;
+  return FlushRecord(d);
+}
+
+}  // namespace
+
+TAG4* d4tag(DATA4* d, const char* name) {
+  if (!d) return nullptr;
+  if (name) {
+    std::string_view n(name);
+    while (!n.empty() && n.front() == ' ') n.remove_prefix(1);
+    while (!n.empty() && n.back() == ' ') n.remove_suffix(1);
+    for (auto& t : d->tags) {
+      if (xb::EqualsNoCase(t->name, n)) return t.get();
+    }
+  }
+  if (d->code->errTagName) d->Fail(e4tagName);
+  return nullptr;
+}
+
+int d4tagSelect(DATA4* d, TAG4* tag) {
+  if (!d || (tag && tag->data != d)) return e4parm;
+  d->selected = tag;
+  d->cursorSynced = false;
+  return 0;
+}
+
+int d4top(DATA4* d) {
+  int r = Begin(d);
+  if (r < 0) return r;
+  d->appending = false;
+  if (d->selected) return TopOfTag(d, d->selected);
+  if (d->table->recordCount() == 0) {
+    const Status s = d->table->RefreshCount();
+    if (!s.ok()) return d->Fail(ErrorOf(s, e4read));
+  }
+  if (d->table->recordCount() == 0) {
+    GoEof(d);
+    return r4eof;
+  }
+  return LoadRecord(d, 1);
+}
+
+int d4skip(DATA4* d, long n) {
+  int r = Begin(d);
+  if (r < 0) return r;
+  if (d->appending) return d->Fail(e4parm);
+  if (!d->eof && d->recno == 0) {
+    // Not yet on a record: the walk starts at the top.
+    r = d4top(d);
+    if (r != 0) return r;
+    if (n <= 0) return n < 0 ? r4bof : 0;
+    --n;
+  }
+  const bool forward = n >= 0;
+  long steps = n < 0 ? -n : n;
+  if (steps == 0) return d->eof ? r4eof : 0;
+  if (!d->selected) {
+    uint32_t base = d->eof ? d->table->recordCount() + 1 : d->recno;
+    if (base == 0) base = 1;
+    const long long target = static_cast<long long>(base) + n;
+    if (target < 1) {
+      r = d4top(d);
+      return r == 0 ? r4bof : r;
+    }
+    if (target > d->table->recordCount()) {
+      const Status s = d->table->RefreshCount();
+      if (!s.ok()) return d->Fail(ErrorOf(s, e4read));
+      if (target > d->table->recordCount()) {
+        GoEof(d);
+        return r4eof;
+      }
+    }
+    return LoadRecord(d, static_cast<uint32_t>(target));
+  }
+  TAG4* t = d->selected;
+  if (d->eof || d->recno == 0) {
+    if (forward) return r4eof;
+    // From the end of file, one step back is the last record in walk order.
+    if (!CurLast(t)) {
+      r = CursorEnd(d, t);
+      if (r < 0) return r;
+      GoEof(d);
+      return r4bof;
+    }
+    r = Settle(d, t, false);
+    if (r == kRanOff) {
+      GoEof(d);
+      return r4bof;
+    }
+    if (r < 0) return r;
+    --steps;
+  }
+  for (; steps > 0; --steps) {
+    r = StepFromCurrent(d, t, forward);
+    if (r == kRanOff) {
+      if (forward) {
+        GoEof(d);
+        return r4eof;
+      }
+      r = TopOfTag(d, t);
+      return r == 0 ? r4bof : r;
+    }
+    if (r < 0) return r;
+  }
+  return 0;
+}
+
+int d4seek(DATA4* d, const char* text) {
+  int r = Begin(d);
+  if (r < 0) return r;
+  if (!d->selected || !text) return d->Fail(e4parm);
+  d->appending = false;
+  std::string key;
+  if (!KeyFromText(d->selected, text, &key)) {
+    GoEof(d);
+    return r4eof;
+  }
+  return SeekKey(d, d->selected, key);
+}
+
+int d4seekDouble(DATA4* d, double value) {
+  if (!d) return e4parm;
+  if (d->selected && d->selected->type == xb::KeyType::kChar) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", value);
+    return d4seek(d, buf);
+  }
+  int r = Begin(d);
+  if (r < 0) return r;
+  if (!d->selected || !std::isfinite(value)) return d->Fail(e4parm);
+  d->appending = false;
+  return SeekKey(d, d->selected, xb::EncodeNumericKey(value));
+}
+
+int d4seekNext(DATA4* d, const char* text) {
+  int r = Begin(d);
+  if (r < 0) return r;
+  if (!d->selected || !text) return d->Fail(e4parm);
+  TAG4* t = d->selected;
+  std::string key;
+  if (!KeyFromText(t, text, &key)) {
+    GoEof(d);
+    return r4eof;
+  }
+  if (d->appending || d->eof || d->recno == 0) return SeekKey(d, t, key);
+  RawKey(d, t, &d->key);
+  if (d->key.compare(0, key.size(), key) != 0) return SeekKey(d, t, key);
+  r = StepFromCurrent(d, t, true);
+  if (r == kRanOff) {
+    GoEof(d);
+    return r4eof;
+  }
+  if (r < 0) return r;
+  return Matches(t, key) ? 0 : r4after;
+}

@@ -1,0 +1,211 @@
+// Engine start and settings, the session lock, opening, creating and closing tables.
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/xbase/Bytes.h"
+#include "platform/xbase/EngineState.h"
+#include "platform/xbase/TableFiles.h"
+
+using xb::Code;
+using xb::File;
+using xb::Status;
+
+namespace {
+
+constexpr uint64_t kSessionLock = 0x80000000ull;
+
+int Set(CODE4* c, int CODE4::*member, int value) {
+  if (!c) return e4parm;
+  const int old = c->*member;
+  c->*member = value;
+  return old;
+}
+
+// Compiles the tag definitions of the open index against the table's fields.
+int CompileTags(DATA4* d) {
+  for (size_t i = 0; i < d->index->TagCount(); ++i) {
+    const xb::TagDef& def = d->index->Tag(i);
+    auto t = std::make_unique<TAG4>();
+    t->data = d;
+    t->index = i;
+    t->name = def.name;
+    t->keyLen = def.keyLen;
+    t->descending = def.descending;
+    Status s;
+    t->key = xb::Expression::Compile(def.keyExpr, d->table->fields(), &s);
+    if (t->key && !def.forExpr.empty()) {
+      t->filter = xb::Expression::Compile(def.forExpr, d->table->fields(), &s);
+      if (t->filter && t->filter->type() != xb::Expression::Type::kLogical) t->filter.reset();
+    }
+    if (!t->key || (!def.forExpr.empty() && !t->filter)) return e4expr;
+    // The index file does not say whether keys are numbers; the field types do.
+    const bool numeric = t->key->type() == xb::Expression::Type::kNumeric ||
+                         t->key->type() == xb::Expression::Type::kDate;
+    if (def.keyLen == 0 || (numeric && def.keyLen != 8)) return e4expr;
+    t->type = numeric ? xb::KeyType::kNumeric : xb::KeyType::kChar;
+    d->index->SetKeyType(i, t->type);
+    t->cursor = d->index->NewCursor(i);
+    if (!t->cursor) return e4index;
+    d->tags.push_back(std::move(t));
+  }
+  return 0;
+}
+
+void ReleaseTable(DATA4* d) {
+  if (d->code) d->code->tables.erase(d);
+  delete d;
+}
+
+}  // namespace
+
+CODE4* d4init_v() { return new CODE4(); }
+
+int d4initUndo(CODE4* c) {
+  if (!c) return e4parm;
+  int result = 0;
+  while (!c->tables.empty()) {
+    const int r = d4close(*c->tables.begin());
+    if (r < 0 && result == 0) result = r;
+  }
+  delete c;
+  return result;
+}
+
+int code4accessMode(CODE4* c, int mode) { return Set(c, &CODE4::accessMode, mode); }
+int code4lockEnforce(CODE4* c, int on) { return Set(c, &CODE4::lockEnforce, on); }
+int code4lockDelay(CODE4* c, int ms) { return Set(c, &CODE4::lockDelay, ms); }
+int code4lockAttempts(CODE4* c, int n) { return Set(c, &CODE4::lockAttempts, n); }
+int code4readLock(CODE4* c, int on) { return Set(c, &CODE4::readLock, on); }
+int code4readOnly(CODE4* c, int on) { return Set(c, &CODE4::readOnly, on); }
+int code4optimizeWrite(CODE4* c, int on) { return Set(c, &CODE4::optimizeWrite, on); }
+int code4errorCode(CODE4* c, int code) { return Set(c, &CODE4::errorCode, code); }
+int code4errTagName(CODE4* c, int on) { return Set(c, &CODE4::errTagName, on); }
+
+int code4sessionLock(CODE4* c, const char* path, int exclusive) {
+  if (!c || !path) return c ? c->Fail(e4parm) : e4parm;
+  if (c->session && c->sessionPath != path) code4sessionUnlock(c);
+  if (!c->session) {
+    Status s;
+    c->session = File::Open(path, File::Mode::kReadWrite, &s);
+    if (!c->session && !exclusive) c->session = File::Open(path, File::Mode::kReadOnly, &s);
+    if (!c->session) return c->Fail(e4open);
+    c->sessionPath = path;
+    c->sessionExclusive = false;
+  }
+  if (exclusive && !c->session->writable()) return c->Fail(e4readOnly);
+  const bool wantExclusive = exclusive != 0;
+  const File::LockResult r = xb::LockWithRetry(*c->session, kSessionLock, 1, wantExclusive, c->policy());
+  if (r == File::LockResult::kOk) {
+    c->sessionExclusive = wantExclusive;
+    return 0;
+  }
+  if (r == File::LockResult::kBusy) return r4locked;
+  return c->Fail(e4lock);
+}
+
+int code4sessionUnlock(CODE4* c) {
+  if (!c) return e4parm;
+  if (c->session) c->session->Unlock(kSessionLock, 1);
+  c->session.reset();
+  c->sessionPath.clear();
+  c->sessionExclusive = false;
+  return 0;
+}
+
+DATA4* d4open(CODE4* c, const char* path) {
+  if (!c) return nullptr;
+  if (!path || !*path) {
+    c->Fail(e4parm);
+    return nullptr;
+  }
+  auto d = std::make_unique<DATA4>();
+  d->code = c;
+  d->readOnly = c->readOnly != 0;
+  d->denyWrite = !d->readOnly && c->accessMode != 0;
+  const File::Mode mode = d->readOnly ? File::Mode::kReadOnly : File::Mode::kReadWrite;
+  Status s;
+  d->table = xb::Table::Open(path, mode, &s);
+  if (!d->table) {
+    c->Fail(s.code() == Code::kCorrupt ? e4data : e4open);
+    return nullptr;
+  }
+  d->locks = std::make_unique<xb::LockManager>(&d->table->file());
+  if (!d->readOnly && d->locks->AcquireAccess(c->accessMode != 0) != File::LockResult::kOk) {
+    c->Fail(e4access);
+    return nullptr;
+  }
+  const xb::DbfHeader& h = d->table->header();
+  if (h.HasMemoFields()) {
+    d->memo = xb::MemoFile::Open(xb::CompanionPath(path, "fpt"), mode, &s);
+    if (!d->memo) {
+      c->Fail(s.code() == Code::kCorrupt ? e4data : e4open);
+      return nullptr;
+    }
+  }
+  if (h.HasStructuralIndex()) {
+    d->index = xb::CdxIndex::Open(xb::CompanionPath(path, "cdx"), mode, &s);
+    if (!d->index) {
+      c->Fail(s.code() == Code::kNotFound ? e4open : e4index);
+      return nullptr;
+    }
+    const int r = CompileTags(d.get());
+    if (r != 0) {
+      c->Fail(r);
+      return nullptr;
+    }
+  }
+  const size_t len = d->table->recordLen();
+  d->rec.assign(len + 1, ' ');
+  d->rec[len] = '\0';
+  d->orig = d->rec;
+  d->scratch = d->rec;
+  for (const xb::FieldDef& f : d->table->fields()) {
+    auto fh = std::make_unique<FIELD4>();
+    fh->data = d.get();
+    fh->def = &f;
+    if (f.type == 'M') d->memoFields.push_back(fh.get());
+    d->fields.push_back(std::move(fh));
+  }
+  // Not on a record until the caller positions: open reads the header only.
+  DATA4* result = d.release();
+  c->tables.insert(result);
+  return result;
+}
+
+DATA4* d4create(CODE4* c, const char* path, const FIELD4INFO* fields, const TAG4INFO* tags) {
+  if (!c) return nullptr;
+  if (!path || !fields) {
+    c->Fail(e4parm);
+    return nullptr;
+  }
+  std::vector<xb::FieldDef> defs;
+  for (const FIELD4INFO* f = fields; f->name; ++f) {
+    xb::FieldDef def;
+    def.name = f->name;
+    def.type = static_cast<char>(f->type);
+    def.len = static_cast<uint8_t>(f->len < 0 || f->len > 255 ? 0 : f->len);
+    def.dec = static_cast<uint8_t>(f->dec < 0 || f->dec > 255 ? 0 : f->dec);
+    defs.push_back(std::move(def));
+  }
+  std::vector<xb::TagSpec> specs;
+  for (const TAG4INFO* t = tags; t && t->name; ++t) {
+    specs.push_back({t->name, t->expression ? t->expression : "", t->filter ? t->filter : "",
+                     t->unique != 0, t->descending != 0});
+  }
+  const Status s = xb::CreateTableFiles(path, defs, specs);
+  if (!s.ok()) {
+    c->Fail(s.code() == Code::kInvalid ? e4parm : e4create);
+    return nullptr;
+  }
+  return d4open(c, path);
+}
+
+int d4close(DATA4* d) {
+  if (!d) return e4parm;
+  int result = xb::engine::FlushRecord(d);
+  if (d->locks) d->locks->UnlockAll();
+  ReleaseTable(d);
+  return result < 0 ? result : 0;
+}

@@ -1,0 +1,118 @@
+#pragma once
+// What the engine surface's opaque handles hold: the settings of a CODE4, the open
+// files, record buffer, position and tag cursors of a DATA4, and the per-field memo
+// cache. Internal to the surface (Engine*.cpp); callers see Engine.h only.
+//
+// Cached: the record buffer (read on every positioning, re-read by d4lock), the
+// record count (re-read when a record beyond it is asked for, on append and by
+// d4recCountDo), memo contents of the current record (dropped when the position
+// changes), and each tag's cursor position (re-found after any change).
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/xbase/Cdx.h"
+#include "platform/xbase/Engine.h"
+#include "platform/xbase/Expression.h"
+#include "platform/xbase/File.h"
+#include "platform/xbase/LockManager.h"
+#include "platform/xbase/LockPolicy.h"
+#include "platform/xbase/Memo.h"
+#include "platform/xbase/Status.h"
+#include "platform/xbase/Table.h"
+
+struct CODE4 {
+  int accessMode = 0;
+  int lockEnforce = 0;
+  int lockDelay = 100;
+  int lockAttempts = 10;
+  int readLock = 0;
+  int readOnly = 0;
+  int optimizeWrite = 0;
+  int errorCode = 0;
+  int errTagName = 1;
+  std::set<DATA4*> tables;
+  std::unique_ptr<xb::File> session;
+  std::string sessionPath;
+  bool sessionExclusive = false;
+
+  xb::LockPolicy policy() const { return {lockAttempts, lockDelay}; }
+  int Fail(int code) {
+    errorCode = code;
+    return code;
+  }
+};
+
+struct TAG4 {
+  DATA4* data = nullptr;
+  size_t index = 0;  // in the CdxIndex
+  std::string name;
+  std::unique_ptr<xb::Expression> key;
+  std::unique_ptr<xb::Expression> filter;  // null when the tag has no FOR clause
+  xb::KeyType type = xb::KeyType::kChar;
+  uint16_t keyLen = 0;
+  bool descending = false;
+  std::unique_ptr<xb::CdxCursor> cursor;
+
+  // The key of a record, exactly keyLen bytes; false when the FOR clause leaves it out.
+  bool KeyOf(const char* record, std::string* out) const;
+};
+
+struct FIELD4 {
+  DATA4* data = nullptr;
+  const xb::FieldDef* def = nullptr;
+  // Memo fields: the current record's memo, read on first use or assigned.
+  bool memoLoaded = false;
+  bool memoChanged = false;
+  std::string memo;
+};
+
+struct DATA4 {
+  CODE4* code = nullptr;
+  std::unique_ptr<xb::Table> table;
+  std::unique_ptr<xb::MemoFile> memo;
+  std::unique_ptr<xb::CdxIndex> index;
+  std::unique_ptr<xb::LockManager> locks;
+  bool readOnly = false;
+  bool denyWrite = false;  // no other handle can write: every record counts as locked
+  std::vector<std::unique_ptr<FIELD4>> fields;
+  std::vector<FIELD4*> memoFields;
+  std::vector<std::unique_ptr<TAG4>> tags;
+  TAG4* selected = nullptr;
+
+  uint32_t recno = 0;  // 0: not on a record
+  bool eof = false;
+  bool appending = false;
+  bool changed = false;
+  bool cursorSynced = false;  // the selected tag's cursor sits on the current record
+  std::vector<char> rec;      // recordLen bytes and a NUL
+  std::vector<char> orig;     // the record as stored, for the old keys
+  std::vector<char> scratch;
+  std::string key;            // scratch for keys
+
+  int Fail(int error) { return code->Fail(error); }
+};
+
+namespace xb::engine {
+
+// Maps a core Status to the surface's negative error code (0 when ok).
+int ErrorOf(const Status& s, int fallback);
+// Writes a changed record (memo, keys, record, header date); 0 or an error code.
+int FlushRecord(DATA4* d);
+// Reads record n into the buffer and makes it current; 0 or an error code.
+int LoadRecord(DATA4* d, uint32_t n);
+// Positions at end of file: blank buffer, recno = count + 1.
+void GoEof(DATA4* d);
+// Drops the memo caches of the current record.
+void DropMemoCache(DATA4* d);
+// May this handle change the current record's fields now? 0 or an error code. A
+// buffer that is no stored record (appending, end of file, before the first
+// positioning) may always change: it can only become a new record.
+int CheckWritable(DATA4* d);
+// Does this handle hold (or need no) lock on stored record n for changing it?
+bool MayChange(const DATA4* d, uint32_t n);
+
+}  // namespace xb::engine

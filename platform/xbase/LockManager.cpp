@@ -1,0 +1,50 @@
+#include "platform/xbase/LockManager.h"
+
+namespace xb {
+
+LockManager::~LockManager() { UnlockAll(); }
+
+File::LockResult LockManager::AcquireAccess(bool denyWrite) { return file_->Lock(kAccessLock, 1, denyWrite); }
+
+File::LockResult LockManager::LockRecord(uint32_t n, const LockPolicy& policy) {
+  if (n == 0 || n > kMaxLockableRecord) return File::LockResult::kError;
+  if (HoldsRecord(n)) return File::LockResult::kOk;
+  const File::LockResult r = LockWithRetry(*file_, RecordLockOffset(n), 1, true, policy);
+  if (r == File::LockResult::kOk) records_.insert(n);
+  return r;
+}
+
+File::LockResult LockManager::LockAppend(const LockPolicy& policy) {
+  if (appendLocked_ || fileLocked_) return File::LockResult::kOk;
+  const File::LockResult r = LockWithRetry(*file_, kAppendLock, 1, true, policy);
+  if (r == File::LockResult::kOk) appendLocked_ = true;
+  return r;
+}
+
+void LockManager::UnlockAppend() {
+  if (!appendLocked_) return;
+  if (!fileLocked_) file_->Unlock(kAppendLock, 1);
+  appendLocked_ = false;
+}
+
+File::LockResult LockManager::LockFile(const LockPolicy& policy) {
+  if (fileLocked_) return File::LockResult::kOk;
+  // Converts any record or append lock of this handle inside the range as well.
+  const File::LockResult r = LockWithRetry(*file_, kFileLockStart, kFileLockLen, true, policy);
+  if (r == File::LockResult::kOk) fileLocked_ = true;
+  return r;
+}
+
+void LockManager::UnlockAll() {
+  if (fileLocked_) {
+    file_->Unlock(kFileLockStart, kFileLockLen);
+  } else {
+    for (uint32_t n : records_) file_->Unlock(RecordLockOffset(n), 1);
+    if (appendLocked_) file_->Unlock(kAppendLock, 1);
+  }
+  records_.clear();
+  appendLocked_ = false;
+  fileLocked_ = false;
+}
+
+}  // namespace xb

@@ -1,0 +1,22 @@
+#pragma once
+// How hard the engine tries for a lock another handle holds: a bounded number of
+// attempts with a pause between them. The pause is in milliseconds, so the program's
+// settings (10 attempts, 100) wait about one second in all before giving up.
+
+#include <cstdint>
+
+#include "platform/xbase/File.h"
+
+namespace xb {
+
+struct LockPolicy {
+  int attempts = 10;  // values below 1 count as 1: every retry loop is bounded
+  int delayMs = 100;  // pause between attempts; values below 0 count as 0
+};
+
+// Tries the lock up to policy.attempts times. kBusy when another handle still holds a
+// conflicting lock after the last attempt.
+File::LockResult LockWithRetry(File& file, uint64_t start, uint64_t len, bool exclusive,
+                               const LockPolicy& policy);
+
+}  // namespace xb

@@ -1,0 +1,123 @@
+#include "platform/xbase/Memo.h"
+
+#include <cstring>
+#include <vector>
+
+#include "platform/xbase/Bytes.h"
+
+namespace xb {
+
+namespace {
+constexpr uint32_t kBlockHeaderLen = 8;
+}
+
+std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, File::Mode mode, Status* status) {
+  std::unique_ptr<File> f = File::Open(path, mode, status);
+  if (!f) return nullptr;
+  uint8_t h[8];
+  if (!f->ReadAt(0, h, sizeof h)) {
+    *status = Status(Code::kCorrupt, path + ": memo header is truncated");
+    return nullptr;
+  }
+  const uint16_t bs = GetBE16(h + 6);
+  if (bs == 0) {
+    *status = Status(Code::kCorrupt, path + ": memo block size is 0");
+    return nullptr;
+  }
+  *status = Status::Ok();
+  return std::unique_ptr<MemoFile>(new MemoFile(std::move(f), bs));
+}
+
+Status MemoFile::Create(const std::string& path, uint16_t blockSize) {
+  if (blockSize == 0) return {Code::kInvalid, "memo block size is 0"};
+  Status s;
+  std::unique_ptr<File> f = File::Create(path, &s);
+  if (!f) return s;
+  std::vector<uint8_t> h(kHeaderLen, 0);
+  PutBE32(h.data(), (kHeaderLen + blockSize - 1) / blockSize);
+  PutBE16(h.data() + 6, blockSize);
+  if (!f->WriteAt(0, h.data(), h.size())) return {Code::kIo, "cannot write " + path};
+  return Status::Ok();
+}
+
+Status MemoFile::Locate(uint32_t block, uint64_t* dataOff, uint32_t* len) const {
+  if (block < FirstBlock()) return {Code::kCorrupt, file_->path() + ": memo pointer into the header"};
+  const uint64_t off = static_cast<uint64_t>(block) * blockSize_;
+  const uint64_t size = file_->Size();
+  uint8_t h[kBlockHeaderLen];
+  if (off + kBlockHeaderLen > size || !file_->ReadAt(off, h, sizeof h)) {
+    return {Code::kCorrupt, file_->path() + ": memo pointer past the end of the file"};
+  }
+  const uint32_t n = GetBE32(h + 4);
+  if (n > size - off - kBlockHeaderLen) {
+    return {Code::kCorrupt, file_->path() + ": memo length runs past the end of the file"};
+  }
+  *dataOff = off + kBlockHeaderLen;
+  *len = n;
+  return Status::Ok();
+}
+
+Status MemoFile::Length(uint32_t block, uint32_t* len) const {
+  *len = 0;
+  if (block == 0) return Status::Ok();
+  uint64_t off = 0;
+  return Locate(block, &off, len);
+}
+
+Status MemoFile::Read(uint32_t block, std::string* out) const {
+  out->clear();
+  if (block == 0) return Status::Ok();
+  uint64_t off = 0;
+  uint32_t n = 0;
+  Status s = Locate(block, &off, &n);
+  if (!s.ok()) return s;
+  out->resize(n);
+  if (n > 0 && !file_->ReadAt(off, out->data(), n)) {
+    out->clear();
+    return {Code::kIo, "cannot read " + file_->path()};
+  }
+  return Status::Ok();
+}
+
+Status MemoFile::Write(std::string_view data, const LockPolicy& policy, uint32_t* block) {
+  *block = 0;
+  if (data.empty()) return Status::Ok();
+  if (!file_->writable()) return {Code::kReadOnly, file_->path() + " is open read-only"};
+  if (data.size() > 0xFFFFFFFFu - kBlockHeaderLen - blockSize_) return {Code::kInvalid, "memo is too long"};
+  const File::LockResult lr = LockWithRetry(*file_, kAllocLock, 1, true, policy);
+  if (lr != File::LockResult::kOk) {
+    return {lr == File::LockResult::kBusy ? Code::kLocked : Code::kIo,
+            "cannot lock the memo file " + file_->path()};
+  }
+  Status result;
+  uint8_t h[4];
+  if (!file_->ReadAt(0, h, sizeof h)) {
+    result = {Code::kCorrupt, file_->path() + ": memo header is truncated"};
+  } else {
+    uint32_t next = GetBE32(h);
+    if (next < FirstBlock()) next = FirstBlock();
+    const uint64_t total = kBlockHeaderLen + data.size();
+    const uint64_t blocks = (total + blockSize_ - 1) / blockSize_;
+    if (next + blocks > 0xFFFFFFFFull) {
+      result = {Code::kInvalid, file_->path() + " is full"};
+    } else {
+      std::string buf(static_cast<size_t>(blocks * blockSize_), '\0');
+      auto* b = reinterpret_cast<uint8_t*>(buf.data());
+      PutBE32(b, kTypeText);
+      PutBE32(b + 4, static_cast<uint32_t>(data.size()));
+      std::memcpy(b + kBlockHeaderLen, data.data(), data.size());
+      uint8_t nh[4];
+      PutBE32(nh, static_cast<uint32_t>(next + blocks));
+      if (!file_->WriteAt(static_cast<uint64_t>(next) * blockSize_, buf.data(), buf.size()) ||
+          !file_->WriteAt(0, nh, sizeof nh)) {
+        result = {Code::kIo, "cannot write " + file_->path()};
+      } else {
+        *block = next;
+      }
+    }
+  }
+  file_->Unlock(kAllocLock, 1);
+  return result;
+}
+
+}  // namespace xb

@@ -1,0 +1,51 @@
+#pragma once
+// An .fpt memo file: a 512-byte header (big-endian next free block and block size)
+// and memos that start on block boundaries, each an 8-byte block header (type, length)
+// and its bytes. Reads check every pointer and length against the file's size, so a
+// corrupt pointer is an error, never a read past the end. A write always goes to fresh
+// blocks at the end (under the memo allocation lock, with the next free block re-read
+// from disk), so a reader holding an old pointer still reads the old memo whole.
+// Not thread-safe; owned by one table handle.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/xbase/File.h"
+#include "platform/xbase/LockPolicy.h"
+#include "platform/xbase/Status.h"
+
+namespace xb {
+
+class MemoFile {
+ public:
+  static constexpr uint16_t kDefaultBlockSize = 64;
+  static constexpr uint32_t kHeaderLen = 512;
+  // Byte of the .fpt locked exclusively while blocks are allocated.
+  static constexpr uint64_t kAllocLock = 0x7FFFFFFE;
+  static constexpr uint32_t kTypeText = 1;
+
+  static std::unique_ptr<MemoFile> Open(const std::string& path, File::Mode mode, Status* status);
+  // Writes an empty memo file (header only).
+  static Status Create(const std::string& path, uint16_t blockSize = kDefaultBlockSize);
+
+  uint16_t blockSize() const { return blockSize_; }
+  File& file() { return *file_; }
+
+  // The memo starting at block; block 0 is "no memo" and reads as empty.
+  Status Read(uint32_t block, std::string* out) const;
+  Status Length(uint32_t block, uint32_t* len) const;
+  // Stores data in new blocks; *block is the first one, 0 for empty data.
+  Status Write(std::string_view data, const LockPolicy& policy, uint32_t* block);
+
+ private:
+  MemoFile(std::unique_ptr<File> file, uint16_t blockSize) : file_(std::move(file)), blockSize_(blockSize) {}
+  Status Locate(uint32_t block, uint64_t* dataOff, uint32_t* len) const;
+  uint32_t FirstBlock() const { return (kHeaderLen + blockSize_ - 1) / blockSize_; }
+
+  std::unique_ptr<File> file_;
+  uint16_t blockSize_;
+};
+
+}  // namespace xb

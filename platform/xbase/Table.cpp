@@ -1,0 +1,186 @@
+#include "platform/xbase/Table.h"
+
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "platform/xbase/Bytes.h"
+
+namespace xb {
+
+void TodayYmd(uint8_t ymd[3]) {
+  const std::time_t now = std::time(nullptr);
+  std::tm tm {};
+  localtime_r(&now, &tm);
+  ymd[0] = static_cast<uint8_t>(tm.tm_year);
+  ymd[1] = static_cast<uint8_t>(tm.tm_mon + 1);
+  ymd[2] = static_cast<uint8_t>(tm.tm_mday);
+}
+
+namespace {
+// Reads by pread before the file is mapped: a table opened for one seek never maps.
+constexpr uint32_t kReadsBeforeMapping = 16;
+// Room beyond the file's end, so that appends by other users seldom need a new mapping.
+constexpr uint64_t kMapSlack = 16u << 20;
+}  // namespace
+
+Table::~Table() {
+  if (map_) ::munmap(const_cast<char*>(map_), mappedLen_);
+}
+
+bool Table::Inside(uint64_t end) {
+  if (end <= knownSize_) return true;
+  knownSize_ = file_->Size();
+  return end <= knownSize_;
+}
+
+bool Table::Map(uint64_t end) {
+  if (!Inside(end)) return false;
+  if (map_ && end <= mappedLen_) return true;
+  if (map_) ::munmap(const_cast<char*>(map_), mappedLen_);
+  map_ = nullptr;
+  mappedLen_ = 0;
+  // Pages past the end become readable as the file grows; only bytes inside it are read.
+  const uint64_t len = knownSize_ + kMapSlack;
+  void* p = ::mmap(nullptr, len, PROT_READ, MAP_SHARED, file_->fd(), 0);
+  if (p == MAP_FAILED) {
+    mapFailed_ = true;
+    return false;
+  }
+  map_ = static_cast<const char*>(p);
+  mappedLen_ = len;
+  return true;
+}
+
+std::unique_ptr<Table> Table::Open(const std::string& path, File::Mode mode, Status* status) {
+  std::unique_ptr<File> f = File::Open(path, mode, status);
+  if (!f) return nullptr;
+  // One read covers the header of any usual table; a longer one is read again whole.
+  std::string bytes(4096, '\0');
+  const long long got = f->ReadSome(0, bytes.data(), bytes.size());
+  DbfHeader h;
+  *status = got < 0 ? Status(Code::kIo, "cannot read " + path)
+                    : ParseDbfPrefix(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<size_t>(got), &h);
+  if (!status->ok()) {
+    *status = Status(status->code(), path + ": " + status->message());
+    return nullptr;
+  }
+  const uint64_t size = f->Size();
+  if (h.headerLen > size) {
+    *status = Status(Code::kCorrupt, path + ": table header length is impossible");
+    return nullptr;
+  }
+  if (h.headerLen > got) {
+    bytes.resize(h.headerLen);
+    if (!f->ReadAt(0, bytes.data(), bytes.size())) {
+      *status = Status(Code::kCorrupt, path + ": table header is truncated");
+      return nullptr;
+    }
+  }
+  *status = ParseDbfHeader(reinterpret_cast<const uint8_t*>(bytes.data()), h.headerLen, size, &h);
+  if (!status->ok()) {
+    *status = Status(status->code(), path + ": " + status->message());
+    return nullptr;
+  }
+  std::unique_ptr<Table> t(new Table(std::move(f), std::move(h)));
+  t->knownSize_ = size;
+  return t;
+}
+
+Status Table::Create(const std::string& path, std::vector<FieldDef> fields, bool structuralIndex) {
+  DbfHeader h;
+  Status s = LayoutFields(&fields, &h.recordLen);
+  if (!s.ok()) return s;
+  h.fields = std::move(fields);
+  h.type = h.HasMemoFields() ? DbfHeader::kTypeMemo : DbfHeader::kTypeNoMemo;
+  h.flags = structuralIndex ? DbfHeader::kFlagStructuralIndex : 0;
+  uint8_t ymd[3];
+  TodayYmd(ymd);
+  h.year = ymd[0];
+  h.month = ymd[1];
+  h.day = ymd[2];
+  std::string bytes = BuildDbfHeader(h);
+  bytes.push_back(static_cast<char>(kEofMark));
+  std::unique_ptr<File> f = File::Create(path, &s);
+  if (!f) return s;
+  if (!f->WriteAt(0, bytes.data(), bytes.size())) return {Code::kIo, "cannot write " + path};
+  return Status::Ok();
+}
+
+Status Table::RefreshCount() {
+  uint8_t b[4];
+  if (!file_->ReadAt(4, b, sizeof b)) return {Code::kIo, "cannot read the header of " + path()};
+  const uint32_t count = GetLE32(b);
+  if (!Inside(header_.RecordOffset(count + 1))) {
+    return {Code::kCorrupt, path() + ": record count runs past the end of the file"};
+  }
+  header_.recordCount = count;
+  return Status::Ok();
+}
+
+Status Table::ReadRecord(uint32_t n, char* buf) {
+  if (n == 0) return {Code::kNotFound, "no record 0"};
+  if (n > header_.recordCount) {
+    Status s = RefreshCount();
+    if (!s.ok()) return s;
+    if (n > header_.recordCount) return {Code::kNotFound, "no record " + std::to_string(n)};
+  }
+  const uint64_t off = header_.RecordOffset(n);
+  if (!mapFailed_ && ++reads_ > kReadsBeforeMapping && Map(off + header_.recordLen)) {
+    std::memcpy(buf, map_ + off, header_.recordLen);
+    return Status::Ok();
+  }
+  if (!file_->ReadAt(off, buf, header_.recordLen)) {
+    return {Code::kCorrupt, path() + ": record " + std::to_string(n) + " is cut short"};
+  }
+  return Status::Ok();
+}
+
+Status Table::WriteRecord(uint32_t n, const char* buf) {
+  if (!file_->writable()) return {Code::kReadOnly, path() + " is open read-only"};
+  if (n == 0 || n > header_.recordCount) return {Code::kInvalid, "no record " + std::to_string(n)};
+  if (!file_->WriteAt(header_.RecordOffset(n), buf, header_.recordLen)) {
+    return {Code::kIo, "cannot write " + path()};
+  }
+  return TouchDate();
+}
+
+Status Table::TouchDate() {
+  if (dateTouched_) return Status::Ok();
+  uint8_t ymd[3];
+  TodayYmd(ymd);
+  if (!file_->WriteAt(1, ymd, sizeof ymd)) return {Code::kIo, "cannot write " + path()};
+  header_.year = ymd[0];
+  header_.month = ymd[1];
+  header_.day = ymd[2];
+  dateTouched_ = true;
+  return Status::Ok();
+}
+
+Status Table::Append(const char* buf, uint32_t* n) {
+  if (!file_->writable()) return {Code::kReadOnly, path() + " is open read-only"};
+  Status s = RefreshCount();
+  if (!s.ok()) return s;
+  const uint32_t next = header_.recordCount + 1;
+  if (next == 0) return {Code::kInvalid, path() + " is full"};
+  std::string bytes(buf, header_.recordLen);
+  bytes.push_back(static_cast<char>(kEofMark));
+  if (!file_->WriteAt(header_.RecordOffset(next), bytes.data(), bytes.size())) {
+    return {Code::kIo, "cannot write " + path()};
+  }
+  knownSize_ = std::max(knownSize_, header_.RecordOffset(next) + bytes.size());
+  uint8_t h[8];
+  TodayYmd(h + 1);
+  h[0] = header_.type;
+  PutLE32(h + 4, next);
+  if (!file_->WriteAt(0, h, sizeof h)) return {Code::kIo, "cannot write " + path()};
+  header_.recordCount = next;
+  dateTouched_ = true;
+  *n = next;
+  return Status::Ok();
+}
+
+}  // namespace xb

@@ -1,0 +1,78 @@
+#pragma once
+// A .dbf table file: its header and field list, reading and writing whole records.
+// Record reads are checked against the record count, which is re-read from the header
+// when a record beyond the cached count is asked for (another handle may have
+// appended). After the first few reads, records are read through a shared read-only
+// mapping of the file (coherent with every process's writes, no system call per
+// record); the engine never shortens a table file while it is open. The table layer
+// takes no locks itself: the caller holds the record lock
+// for WriteRecord and the append lock for Append (see LockManager).
+// Not thread-safe; owned by one table handle.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/xbase/DbfHeader.h"
+#include "platform/xbase/File.h"
+#include "platform/xbase/Status.h"
+
+namespace xb {
+
+class Table {
+ public:
+  static constexpr uint8_t kEofMark = 0x1A;
+
+  ~Table();
+  Table(const Table&) = delete;
+  Table& operator=(const Table&) = delete;
+
+  static std::unique_ptr<Table> Open(const std::string& path, File::Mode mode, Status* status);
+  // Writes a new empty table (replacing any file of that name). The fields are laid
+  // out here; the type byte says whether there is a memo file, flags say whether there
+  // is a structural index.
+  static Status Create(const std::string& path, std::vector<FieldDef> fields, bool structuralIndex);
+
+  const DbfHeader& header() const { return header_; }
+  const std::vector<FieldDef>& fields() const { return header_.fields; }
+  uint16_t recordLen() const { return header_.recordLen; }
+  uint32_t recordCount() const { return header_.recordCount; }
+  File& file() { return *file_; }
+  const std::string& path() const { return file_->path(); }
+
+  // Re-reads the record count from the header; an error when it runs past the file.
+  Status RefreshCount();
+  // Reads record n (1-based) into buf (recordLen bytes). kNotFound beyond the last record.
+  Status ReadRecord(uint32_t n, char* buf);
+  Status WriteRecord(uint32_t n, const char* buf);
+  // Writes buf as a new last record, the end-of-file mark after it and the new count
+  // and today's date in the header. The caller holds the append lock.
+  Status Append(const char* buf, uint32_t* n);
+  // Writes today's date into the header (after a change).
+  Status TouchDate();
+
+ private:
+  Table(std::unique_ptr<File> file, DbfHeader header) : file_(std::move(file)), header_(std::move(header)) {}
+
+  // Is [0, end) inside the file? Asks the system only when end lies beyond the largest
+  // size seen so far (a table file never shrinks while open).
+  bool Inside(uint64_t end);
+  // Makes [0, end) readable through the mapping (mapping the file again when it has
+  // grown past it); false when end lies beyond the file or it cannot be mapped.
+  bool Map(uint64_t end);
+
+  std::unique_ptr<File> file_;
+  DbfHeader header_;
+  bool dateTouched_ = false;
+  const char* map_ = nullptr;
+  uint64_t mappedLen_ = 0;  // length of the mapping, beyond the file's end
+  uint64_t knownSize_ = 0;  // the file's size as last seen or written
+  uint32_t reads_ = 0;
+  bool mapFailed_ = false;
+};
+
+// Today's date as the header stores it: year - 1900, month, day.
+void TodayYmd(uint8_t ymd[3]);
+
+}  // namespace xb

@@ -1,0 +1,66 @@
+#pragma once
+// Helpers of the engine tests: fixture paths, scratch folders, the fixtures' listings
+// (items.csv, items-tags.txt), field text of the current record.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/xbase/Engine.h"
+
+namespace xbtest {
+
+// The folder of the xBase fixtures (read-only: copy before opening for writing).
+std::string FixtureDir();
+// A new empty folder for one test.
+std::string NewDir();
+// Copies the files of a fixture table (name without extension) into dir; the .dbf path.
+std::string CopyFixture(const std::string& name, const std::string& dir);
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+
+// One line of items.csv.
+struct ItemRow {
+  uint32_t recno = 0;
+  bool deleted = false;
+  std::string id, code, name, qty, ddate, kind, flag;
+  size_t noteLen = 0;
+  std::string noteHead;
+};
+const std::vector<ItemRow>& Items();  // index i holds record i + 1
+
+// One tag of items-tags.txt: the record numbers of a full walk.
+struct TagListing {
+  std::string name;
+  bool hasFor = false;
+  bool descending = false;
+  size_t keys = 0;
+  std::vector<uint32_t> order;
+};
+const std::map<std::string, TagListing>& ItemTags();
+
+// The field's bytes with trailing blanks cut.
+std::string Text(FIELD4* f);
+
+// An engine with the program's settings (shared, lock enforcement, no read locks) and
+// short lock waits, closed when it goes out of scope.
+class Engine {
+ public:
+  explicit Engine(int attempts = 2, int delayMs = 1);
+  ~Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+  CODE4* get() const { return c_; }
+  operator CODE4*() const { return c_; }
+
+ private:
+  CODE4* c_;
+};
+
+// Record numbers of a walk of the selected order: d4top then d4skip(1), or from the end
+// backwards with d4skip(-1).
+std::vector<uint32_t> WalkForward(DATA4* d);
+std::vector<uint32_t> WalkBackward(DATA4* d);
+
+}  // namespace xbtest

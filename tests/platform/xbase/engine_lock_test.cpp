@@ -1,0 +1,262 @@
+// Several users of one table: two handles in this process and forked processes.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/xbase/Cdx.h"
+#include "platform/xbase/Engine.h"
+#include "tests/platform/xbase/XbaseTestUtil.h"
+
+namespace {
+
+using xbtest::Engine;
+
+// Runs fn in a child process; its exit status (0 = the child's checks held).
+pid_t Spawn(const std::function<int()>& fn) {
+  const pid_t pid = fork();
+  if (pid == 0) _exit(fn());
+  return pid;
+}
+
+int Wait(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+class Counters : public ::testing::Test {
+ protected:
+  void SetUp() override { path_ = xbtest::CopyFixture("counters", xbtest::NewDir()); }
+  DATA4* Open(CODE4* c) {
+    DATA4* d = d4open(c, path_.c_str());
+    if (d) d4tagSelect(d, d4tag(d, "TBLNAME"));
+    return d;
+  }
+  std::string path_;
+};
+
+// Two users of the counters table in this process: two engines, one handle each.
+class TwoUsers : public Counters {
+ protected:
+  void SetUp() override {
+    Counters::SetUp();
+    da_ = Open(a_);
+    db_ = Open(b_);
+    ASSERT_TRUE(da_ && db_);
+    la_ = d4field(da_, "LASTID");
+    lb_ = d4field(db_, "LASTID");
+  }
+  void TearDown() override {
+    if (da_) d4close(da_);
+    if (db_) d4close(db_);
+  }
+  Engine a_, b_;
+  DATA4* da_ = nullptr;
+  DATA4* db_ = nullptr;
+  FIELD4* la_ = nullptr;
+  FIELD4* lb_ = nullptr;
+};
+
+TEST_F(TwoUsers, AHeldRecordLockGives50ToTheOther) {
+  ASSERT_EQ(d4seek(da_, "dbversion"), 0);
+  ASSERT_EQ(d4seek(db_, "dbversion"), 0);
+  ASSERT_EQ(d4lock(da_, d4recNo(da_)), 0);
+  EXPECT_EQ(d4lock(db_, d4recNo(db_)), r4locked);
+  EXPECT_EQ(code4errorCode(b_, 0), 0) << "a lock held by another user is no error";
+  EXPECT_EQ(d4lock(db_, 1), 0) << "other records stay free";
+  EXPECT_EQ(d4unlock(da_), 0);
+  EXPECT_EQ(d4lock(db_, d4recNo(db_)), 0);
+  EXPECT_EQ(d4lock(da_, d4recNo(da_)), r4locked);
+  d4close(db_);
+  db_ = nullptr;
+  EXPECT_EQ(d4lock(da_, d4recNo(da_)), 0) << "closing releases the locks";
+}
+
+TEST_F(TwoUsers, AWritersChangeIsSeenAfterTheOthersLock) {
+  ASSERT_EQ(d4seek(da_, "items.dbf"), 0);
+  ASSERT_EQ(d4seek(db_, "items.dbf"), 0);
+  ASSERT_EQ(d4lock(da_, d4recNo(da_)), 0);
+  f4assignLong(la_, f4long(la_) + 1);
+  ASSERT_EQ(d4flush(da_), 0);
+  ASSERT_EQ(d4unlock(da_), 0);
+  EXPECT_EQ(f4long(lb_), 21001) << "the reader's buffer is as it was read";
+  ASSERT_EQ(d4lock(db_, d4recNo(db_)), 0);
+  EXPECT_EQ(f4long(lb_), 21002);
+}
+
+TEST_F(TwoUsers, AnotherUsersAppendsAndChangesAreSeen) {
+  d4tagSelect(da_, nullptr);
+  for (int i = 0; i < 10; ++i) xbtest::WalkForward(da_);  // enough reads to map the file
+  ASSERT_EQ(d4top(da_), 0);
+  ASSERT_EQ(d4skip(da_, 2), 0);
+  ASSERT_EQ(d4recNo(da_), 3);
+  d4appendStartVB(db_, 0);
+  d4blank(db_);
+  f4assignNVB(d4field(db_, "TBLNAME"), "svlcat.dbf", 10);
+  f4assignLong(lb_, 1000);
+  ASSERT_EQ(d4append(db_), 0);
+  EXPECT_EQ(d4skip(da_, 1), 0) << "walking past the end re-reads the count";
+  EXPECT_EQ(d4recNo(da_), 4);
+  EXPECT_EQ(f4long(la_), 1000);
+  EXPECT_EQ(d4recCountDo(da_), 4);
+  d4tagSelect(da_, d4tag(da_, "TBLNAME"));
+  EXPECT_EQ(d4seek(da_, "svlcat.dbf"), 0);
+  // A change by the other handle is in the next read of the record.
+  ASSERT_EQ(d4seek(db_, "orders.dbf"), 0);
+  ASSERT_EQ(d4lock(db_, d4recNo(db_)), 0);
+  f4assignLong(lb_, 4242);
+  ASSERT_EQ(d4unlock(db_), 0);
+  ASSERT_EQ(d4seek(da_, "orders.dbf"), 0);
+  EXPECT_EQ(f4long(la_), 4242);
+}
+
+TEST_F(Counters, TwoProcessesIncrementingUnderTheLockLoseNothing) {
+  constexpr int kPerProcess = 1000;
+  auto worker = [this]() {
+    Engine e(10, 1);
+    DATA4* d = Open(e);
+    if (!d || d4seek(d, "dbversion") != 0) return 2;
+    FIELD4* last = d4field(d, "LASTID");
+    for (int i = 0; i < kPerProcess; ++i) {
+      int r = r4locked;
+      for (int tries = 0; r == r4locked && tries < 10000; ++tries) r = d4lock(d, d4recNo(d));
+      if (r != 0) return 3;
+      if (f4assignLong(last, f4long(last) + 1) != 0 || d4flush(d) != 0 || d4unlock(d) != 0) return 4;
+    }
+    return d4close(d) == 0 ? 0 : 5;
+  };
+  const pid_t p1 = Spawn(worker);
+  const pid_t p2 = Spawn(worker);
+  EXPECT_EQ(Wait(p1), 0);
+  EXPECT_EQ(Wait(p2), 0);
+  Engine e;
+  DATA4* d = Open(e);
+  ASSERT_NE(d, nullptr);
+  ASSERT_EQ(d4seek(d, "dbversion"), 0);
+  EXPECT_EQ(f4long(d4field(d, "LASTID")), 6 + 2 * kPerProcess);
+  d4close(d);
+}
+
+TEST_F(Counters, DenyWriteRefusesASecondWriter) {
+  Engine a, b;
+  code4accessMode(a, 1);
+  DATA4* exclusive = d4open(a, path_.c_str());
+  ASSERT_NE(exclusive, nullptr);
+  EXPECT_EQ(d4open(b, path_.c_str()), nullptr);
+  EXPECT_EQ(code4errorCode(b, 0), e4access);
+  EXPECT_EQ(d4open(a, path_.c_str()), nullptr) << "a second deny-write handle is a writer too";
+  code4readOnly(b, 1);
+  DATA4* reader = d4open(b, path_.c_str());
+  EXPECT_NE(reader, nullptr) << "others may still read";
+  d4close(reader);
+  d4close(exclusive);
+  code4readOnly(b, 0);
+  DATA4* shared = d4open(b, path_.c_str());
+  ASSERT_NE(shared, nullptr);
+  EXPECT_EQ(d4open(a, path_.c_str()), nullptr) << "deny-write needs no other writer";
+  d4close(shared);
+}
+
+TEST_F(Counters, DenyWriteHoldsAcrossProcesses) {
+  Engine a;
+  code4accessMode(a, 1);
+  DATA4* exclusive = d4open(a, path_.c_str());
+  ASSERT_NE(exclusive, nullptr);
+  const pid_t child = Spawn([this]() {
+    Engine e;
+    DATA4* d = d4open(e, path_.c_str());
+    return d == nullptr ? 0 : 1;
+  });
+  EXPECT_EQ(Wait(child), 0);
+  d4close(exclusive);
+}
+
+TEST_F(Counters, TheSessionLockRefusesAnExclusiveUserWhileAnotherIsOpen) {
+  Engine a, b;
+  ASSERT_EQ(code4sessionLock(a, path_.c_str(), 0), 0);
+  ASSERT_EQ(code4sessionLock(b, path_.c_str(), 0), 0) << "many copies share it";
+  EXPECT_EQ(code4sessionLock(b, path_.c_str(), 1), r4locked) << "no re-index while another copy is open";
+  const pid_t child = Spawn([this]() {
+    Engine e;
+    return code4sessionLock(e, path_.c_str(), 1) == r4locked ? 0 : 1;
+  });
+  EXPECT_EQ(Wait(child), 0);
+  ASSERT_EQ(code4sessionUnlock(a), 0);
+  EXPECT_EQ(code4sessionLock(b, path_.c_str(), 1), 0) << "the upgrade converts the copy's own lock";
+  EXPECT_EQ(code4sessionLock(a, path_.c_str(), 0), r4locked) << "nobody opens during the re-index";
+  // The session byte is outside every lock a table handle takes.
+  DATA4* d = Open(b);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d4lock(d, 1), 0);
+  d4close(d);
+  EXPECT_EQ(code4sessionLock(b, path_.c_str(), 0), 0);
+  EXPECT_EQ(code4sessionLock(a, path_.c_str(), 0), 0);
+}
+
+TEST(ConcurrentAppend, TwoProcessesAppendIntoOneTable) {
+  const FIELD4INFO fields[] = {{"ROWID", 'N', 11, 0}, {"WHO", 'C', 4, 0}, {"NOTE", 'M', 10, 0}, {nullptr, 0, 0, 0}};
+  const TAG4INFO tags[] = {{"ROWID", "ROWID", nullptr, 0, 0}, {"WHO", "UPPER(WHO)", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+  const std::string path = xbtest::NewDir() + "/log.dbf";
+  {
+    Engine e;
+    DATA4* d = d4create(e, path.c_str(), fields, tags);
+    ASSERT_NE(d, nullptr);
+    d4close(d);
+  }
+  constexpr int kEach = 200;
+  auto writer = [&path](int who) {
+    return [&path, who]() {
+      Engine e(1000, 1);
+      DATA4* d = d4open(e, path.c_str());
+      if (!d) return 2;
+      FIELD4* rowid = d4field(d, "ROWID");
+      FIELD4* w = d4field(d, "WHO");
+      FIELD4* note = d4field(d, "NOTE");
+      const std::string tag = who == 1 ? "one" : "two";
+      for (int i = 0; i < kEach; ++i) {
+        d4appendStartVB(d, 0);
+        d4blank(d);
+        f4assignLong(rowid, who * 100000 + i);
+        f4assignNVB(w, tag.data(), 3);
+        const std::string text = tag + std::to_string(i);
+        f4memoAssignN(note, text.data(), static_cast<unsigned>(text.size()));
+        if (d4append(d) != 0) return 3;
+      }
+      return d4close(d) == 0 ? 0 : 4;
+    };
+  };
+  const pid_t p1 = Spawn(writer(1));
+  const pid_t p2 = Spawn(writer(2));
+  EXPECT_EQ(Wait(p1), 0);
+  EXPECT_EQ(Wait(p2), 0);
+  Engine e;
+  DATA4* d = d4open(e, path.c_str());
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d4recCountDo(d), 2 * kEach);
+  d4tagSelect(d, d4tag(d, "ROWID"));
+  FIELD4* rowid = d4field(d, "ROWID");
+  FIELD4* note = d4field(d, "NOTE");
+  std::set<long> seen;
+  long previous = -1;
+  for (int r = d4top(d); r == 0; r = d4skip(d, 1)) {
+    const long id = f4long(rowid);
+    EXPECT_GT(id, previous);
+    previous = id;
+    seen.insert(id);
+    const std::string expected = (id >= 200000 ? "two" : "one") + std::to_string(id % 100000);
+    EXPECT_EQ(std::string(f4memoPtr(note), f4memoLenVB(note)), expected);
+  }
+  EXPECT_EQ(seen.size(), 2u * kEach);
+  d4close(d);
+  xb::Status s;
+  auto index = xb::CdxIndex::Open(path.substr(0, path.size() - 3) + "cdx", xb::File::Mode::kReadOnly, &s);
+  ASSERT_TRUE(index);
+  EXPECT_TRUE(index->Check().ok());
+}
+
+}  // namespace

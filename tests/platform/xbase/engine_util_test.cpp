@@ -1,0 +1,75 @@
+// The surface's small utilities and settings.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/xbase/Engine.h"
+
+namespace {
+
+TEST(Date4Format, PicturesTakeTheirPartsOfTheDate) {
+  struct Case {
+    const char* date;
+    const char* picture;
+    const char* result;
+  } cases[] = {
+      {"20260309", "MM", "03"},           {"20260309", "DD", "09"},
+      {"20260309", "YY", "26"},           {"20260309", "YYYY", "2026"},
+      {"20260309", "CCYY", "2026"},       {"20260309", "YYYYMMDD", "20260309"},
+      {"20260309", "MM/DD/YYYY", "03/09/2026"}, {"20260309", "DD.MMM.YY", "09.Mar.26"},
+      {"", "MM/DD/YY", "  /  /  "},       {"2026xx09", "MM/DD", "  /  "},
+      {"19991231", "YYYY-MM-DD", "1999-12-31"},
+  };
+  for (const Case& c : cases) {
+    char out[32];
+    std::memset(out, 'z', sizeof out);
+    EXPECT_EQ(date4format(c.date, out, c.picture), 0);
+    EXPECT_STREQ(out, c.result) << c.date << " " << c.picture;
+  }
+}
+
+TEST(U4ncpy, CopiesAtMostSizeLessOneAndTerminates) {
+  char buf[8];
+  EXPECT_EQ(u4ncpy(buf, "abc", sizeof buf), 3);
+  EXPECT_STREQ(buf, "abc");
+  EXPECT_EQ(u4ncpy(buf, "0123456789", sizeof buf), 7);
+  EXPECT_STREQ(buf, "0123456");
+  EXPECT_EQ(u4ncpy(buf, nullptr, sizeof buf), 0);
+  EXPECT_STREQ(buf, "");
+  EXPECT_EQ(u4ncpy(buf, "abc", 0), 0);
+  char mem[4] = {'w', 'x', 'y', 'z'};
+  u4memCpy(mem, "ab", 2);
+  EXPECT_EQ(std::string(mem, 4), "abyz");
+}
+
+TEST(EngineSettings, EachSettingReturnsThePreviousValue) {
+  CODE4* c = d4init_v();
+  ASSERT_NE(c, nullptr);
+  int (*settings[])(CODE4*, int) = {code4accessMode, code4lockEnforce, code4lockDelay, code4lockAttempts,
+                                    code4readLock,   code4readOnly,    code4optimizeWrite, code4errTagName};
+  for (auto set : settings) {
+    const int first = set(c, 7);
+    EXPECT_EQ(set(c, first), 7);
+  }
+  EXPECT_EQ(code4errorCode(c, -5), 0);
+  EXPECT_EQ(code4errorCode(c, 0), -5);
+  EXPECT_EQ(d4initUndo(c), 0);
+}
+
+TEST(EngineSettings, NullHandlesFailWithoutACrash) {
+  EXPECT_EQ(d4open(nullptr, "x.dbf"), nullptr);
+  EXPECT_EQ(d4close(nullptr), e4parm);
+  EXPECT_EQ(d4top(nullptr), e4parm);
+  EXPECT_EQ(d4seek(nullptr, "a"), e4parm);
+  EXPECT_EQ(d4lock(nullptr, 1), e4parm);
+  EXPECT_EQ(d4field(nullptr, "A"), nullptr);
+  EXPECT_EQ(f4long(nullptr), 0);
+  EXPECT_EQ(f4ptr(nullptr), nullptr);
+  EXPECT_EQ(f4memoPtr(nullptr), nullptr);
+  EXPECT_EQ(f4assignNVB(nullptr, "a", 1), e4parm);
+  EXPECT_EQ(code4accessMode(nullptr, 1), e4parm);
+  EXPECT_EQ(d4initUndo(nullptr), e4parm);
+}
+
+}  // namespace

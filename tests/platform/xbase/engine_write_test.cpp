@@ -1,0 +1,470 @@
+// Writing through the call surface: creating tables, appending, changing keys,
+// deleting, re-indexing; the files keep the layout other xBase programs write.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/xbase/Cdx.h"
+#include "platform/xbase/Engine.h"
+#include "tests/platform/xbase/XbaseTestUtil.h"
+
+namespace {
+
+using xbtest::Engine;
+using xbtest::Text;
+
+const FIELD4INFO kTranFields[] = {
+    {"ROWID", 'N', 11, 0}, {"PRODID", 'N', 11, 0}, {"TRANDATE", 'D', 8, 0}, {"TRANTYPE", 'N', 4, 0},
+    {"UNITS", 'N', 20, 4}, {"CODE", 'C', 10, 0},   {"NOTES", 'M', 10, 0},   {nullptr, 0, 0, 0},
+};
+const TAG4INFO kTranTags[] = {
+    {"ROWID", "ROWID", nullptr, 0, 0},
+    {"PRODID", "PRODID", nullptr, 0, 0},
+    {"TRNDT_D", "DTOS( TRANDATE )", nullptr, 0, 1},
+    {"CODE", "UPPER(CODE)", "!DELETED()", 0, 0},
+    {"PRODDATE", "STR(PRODID,11)+DTOS(TRANDATE)", nullptr, 0, 0},
+    {nullptr, nullptr, nullptr, 0, 0},
+};
+
+struct Row {
+  long rowid = 0, prodid = 0;
+  std::string date, code;
+  bool deleted = false;
+};
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// Record numbers of the live rows in the order of key(row), equal keys by record
+// number (reversed for a descending tag).
+template <typename Key>
+std::vector<uint32_t> Expected(const std::vector<Row>& rows, Key key, bool descending = false) {
+  std::vector<std::pair<decltype(key(rows[0])), uint32_t>> v;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (!rows[i].deleted) v.emplace_back(key(rows[i]), static_cast<uint32_t>(i + 1));
+  }
+  std::sort(v.begin(), v.end());
+  if (descending) std::reverse(v.begin(), v.end());
+  std::vector<uint32_t> out;
+  for (auto& e : v) out.push_back(e.second);
+  return out;
+}
+
+class TranTable : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = xbtest::NewDir() + "/tran.dbf";
+    d_ = d4create(engine_, path_.c_str(), kTranFields, kTranTags);
+    ASSERT_NE(d_, nullptr);
+    Fields();
+  }
+  void TearDown() override {
+    if (d_) {
+      EXPECT_EQ(d4close(d_), 0);
+    }
+  }
+  void Fields() {
+    rowid_ = d4field(d_, "ROWID");
+    prodid_ = d4field(d_, "PRODID");
+    date_ = d4field(d_, "TRANDATE");
+    code_ = d4field(d_, "CODE");
+    notes_ = d4field(d_, "NOTES");
+  }
+  void Reopen() {
+    if (d_) {
+      ASSERT_EQ(d4close(d_), 0);
+    }
+    d_ = d4open(engine_, path_.c_str());
+    ASSERT_NE(d_, nullptr);
+    Fields();
+  }
+  void Assign(const Row& r) {
+    f4assignDouble(prodid_, static_cast<double>(r.prodid));
+    f4assignNVB(date_, r.date.data(), static_cast<int>(r.date.size()));
+    f4assignNVB(code_, r.code.data(), static_cast<int>(r.code.size()));
+  }
+  void Append(const Row& r) {
+    ASSERT_EQ(d4appendStartVB(d_, 0), 0);
+    ASSERT_EQ(d4blank(d_), 0);
+    f4assignLong(rowid_, r.rowid);
+    Assign(r);
+    ASSERT_EQ(d4append(d_), 0);
+    rows_.push_back(r);
+  }
+  void Fill(size_t n, unsigned seed) {
+    std::mt19937 rng(seed);
+    for (size_t i = 0; i < n; ++i) {
+      Row r;
+      r.rowid = static_cast<long>(1000 + rows_.size());
+      r.prodid = static_cast<long>(rng() % 25);
+      char date[16];
+      std::snprintf(date, sizeof date, "20%02u%02u%02u", static_cast<unsigned>(rng() % 30),
+                    static_cast<unsigned>(1 + rng() % 12), static_cast<unsigned>(1 + rng() % 28));
+      r.date = date;
+      const char* codes[] = {"abc", "ABD", "x", "Zeta", "mid", "Mid"};
+      r.code = codes[rng() % 6];
+      Append(r);
+    }
+  }
+  void Select(const char* tag) {
+    TAG4* t = d4tag(d_, tag);
+    ASSERT_NE(t, nullptr);
+    d4tagSelect(d_, t);
+  }
+  void ExpectOrders() {
+    struct Case {
+      const char* tag;
+      std::vector<uint32_t> order;
+    } cases[] = {
+        {"ROWID", Expected(rows_, [](const Row& r) { return r.rowid; })},
+        {"PRODID", Expected(rows_, [](const Row& r) { return r.prodid; })},
+        {"TRNDT_D", Expected(rows_, [](const Row& r) { return r.date; }, true)},
+        {"CODE", Expected(rows_, [](const Row& r) { return Upper(r.code); })},
+        {"PRODDATE", Expected(rows_, [](const Row& r) { return std::make_tuple(r.prodid, r.date); })},
+    };
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.tag);
+      Select(c.tag);
+      EXPECT_EQ(xbtest::WalkForward(d_), c.order);
+      EXPECT_EQ(xbtest::WalkBackward(d_), std::vector<uint32_t>(c.order.rbegin(), c.order.rend()));
+    }
+  }
+  // Closes the table and checks the index file itself: sound, and as many keys as
+  // records (live ones for the FOR !DELETED() tag).
+  void ExpectSoundIndex() {
+    ASSERT_EQ(d4close(d_), 0);
+    d_ = nullptr;
+    xb::Status s;
+    auto index = xb::CdxIndex::Open(path_.substr(0, path_.size() - 3) + "cdx", xb::File::Mode::kReadOnly, &s);
+    ASSERT_TRUE(index) << s.message();
+    EXPECT_TRUE(index->Check().ok()) << index->Check().message();
+    const size_t live = static_cast<size_t>(std::count_if(rows_.begin(), rows_.end(), [](const Row& r) { return !r.deleted; }));
+    for (size_t t = 0; t < index->TagCount(); ++t) {
+      EXPECT_EQ(index->KeyCount(t), index->Tag(t).name == "CODE" ? live : rows_.size()) << index->Tag(t).name;
+    }
+    index.reset();
+    Reopen();
+  }
+  void Change(uint32_t recno, const Row& r) {
+    d4tagSelect(d_, nullptr);
+    ASSERT_EQ(d4top(d_), 0);
+    ASSERT_EQ(d4skip(d_, static_cast<long>(recno) - 1), 0);
+    ASSERT_EQ(d4lock(d_, d4recNo(d_)), 0);
+    Assign(r);
+    ASSERT_EQ(d4flush(d_), 0);
+    ASSERT_EQ(d4unlock(d_), 0);
+    rows_[recno - 1].prodid = r.prodid;
+    rows_[recno - 1].date = r.date;
+    rows_[recno - 1].code = r.code;
+  }
+  void Delete(uint32_t recno) {
+    d4tagSelect(d_, nullptr);
+    ASSERT_EQ(d4top(d_), 0);
+    ASSERT_EQ(d4skip(d_, static_cast<long>(recno) - 1), 0);
+    ASSERT_EQ(d4lock(d_, recno), 0);
+    ASSERT_EQ(d4delete(d_), 0);
+    ASSERT_EQ(d4unlock(d_), 0);
+    rows_[recno - 1].deleted = true;
+  }
+
+  Engine engine_;
+  std::string path_;
+  DATA4* d_ = nullptr;
+  FIELD4 *rowid_ = nullptr, *prodid_ = nullptr, *date_ = nullptr, *code_ = nullptr, *notes_ = nullptr;
+  std::vector<Row> rows_;
+};
+
+TEST_F(TranTable, AppendedRecordsReadBackInEveryTag) {
+  Fill(300, 1);
+  EXPECT_EQ(d4recCountDo(d_), 300);
+  ExpectOrders();
+  ExpectSoundIndex();
+  ExpectOrders();
+}
+
+TEST_F(TranTable, ChangedKeysAndDeletesKeepEveryTagSortedAndComplete) {
+  Fill(300, 2);
+  std::mt19937 rng(7);
+  for (int i = 0; i < 60; ++i) {
+    Row r;
+    r.prodid = static_cast<long>(rng() % 25);
+    r.date = "2031" + std::to_string(10 + rng() % 3) + "1" + std::to_string(rng() % 10);
+    r.code = i % 2 ? "new" : "NEW";
+    Change(1 + rng() % 300, r);
+  }
+  for (uint32_t n = 5; n <= 300; n += 7) Delete(n);
+  ExpectOrders();
+  ExpectSoundIndex();
+  ExpectOrders();
+}
+
+TEST_F(TranTable, MovingOffAChangedRecordWritesIt) {
+  Fill(3, 3);
+  Select("ROWID");
+  ASSERT_EQ(d4seekDouble(d_, 1001), 0);
+  ASSERT_EQ(d4lock(d_, d4recNo(d_)), 0);
+  f4assignLong(prodid_, 77);
+  ASSERT_EQ(d4skip(d_, 1), 0);
+  Reopen();
+  Select("PRODID");
+  ASSERT_EQ(d4seek(d_, "77"), 0);
+  EXPECT_EQ(d4recNo(d_), 2);
+}
+
+TEST_F(TranTable, ReindexRebuildsAnIndexThatDoesNotMatchTheData) {
+  Fill(200, 4);
+  Delete(10);
+  ASSERT_EQ(d4close(d_), 0);
+  // An index with the same definitions and no keys in place of the table's own,
+  // as the maintenance does with the index template.
+  Engine other;
+  const std::string spare = xbtest::NewDir() + "/tran.dbf";
+  DATA4* empty = d4create(other, spare.c_str(), kTranFields, kTranTags);
+  ASSERT_NE(empty, nullptr);
+  d4close(empty);
+  std::filesystem::copy_file(spare.substr(0, spare.size() - 3) + "cdx", path_.substr(0, path_.size() - 3) + "cdx",
+                             std::filesystem::copy_options::overwrite_existing);
+  code4accessMode(engine_, 1);
+  d_ = d4open(engine_, path_.c_str());
+  ASSERT_NE(d_, nullptr);
+  Fields();
+  Select("ROWID");
+  EXPECT_EQ(d4top(d_), r4eof);
+  EXPECT_EQ(d4reindex(d_), 0);
+  code4accessMode(engine_, 0);
+  ExpectOrders();
+  ExpectSoundIndex();
+}
+
+TEST_F(TranTable, MemosOfAnyLengthRoundTrip) {
+  const size_t lengths[] = {0, 1, 63, 64, 40000, 1000000};
+  std::vector<std::string> memos;
+  for (size_t len : lengths) {
+    std::string m(len, 'x');
+    for (size_t i = 0; i < len; ++i) m[i] = static_cast<char>('a' + (i * 7 + len) % 26);
+    memos.push_back(m);
+    ASSERT_EQ(d4appendStartVB(d_, 0), 0);
+    d4blank(d_);
+    ASSERT_EQ(f4memoAssignN(notes_, m.data(), static_cast<unsigned>(m.size())), 0);
+    ASSERT_EQ(d4append(d_), 0);
+  }
+  Reopen();
+  size_t i = 0;
+  for (int r = d4top(d_); r == 0; r = d4skip(d_, 1), ++i) {
+    ASSERT_EQ(f4memoLenVB(notes_), memos[i].size());
+    EXPECT_EQ(std::string(f4memoPtr(notes_), f4memoLenVB(notes_)), memos[i]);
+    EXPECT_EQ(Text(notes_).empty(), memos[i].empty()) << "an empty memo has no block";
+  }
+  EXPECT_EQ(i, memos.size());
+  // Rewriting a memo, shorter and then longer, keeps the other memos.
+  ASSERT_EQ(d4top(d_), 0);
+  ASSERT_EQ(d4skip(d_, 4), 0);
+  ASSERT_EQ(d4lock(d_, 5), 0);
+  f4memoAssignN(notes_, "short", 5);
+  ASSERT_EQ(d4unlock(d_), 0);
+  ASSERT_EQ(d4skip(d_, -1), 0);
+  EXPECT_EQ(std::string(f4memoPtr(notes_), f4memoLenVB(notes_)), memos[3]);
+  ASSERT_EQ(d4skip(d_, 1), 0);
+  EXPECT_STREQ(f4memoPtr(notes_), "short");
+}
+
+TEST_F(TranTable, AppendStartCopiesMemosOnlyWhenAsked) {
+  ASSERT_EQ(d4appendStartVB(d_, 0), 0);
+  d4blank(d_);
+  f4memoAssignN(notes_, "first", 5);
+  ASSERT_EQ(d4append(d_), 0);
+  ASSERT_EQ(d4appendStartVB(d_, 1), 0);
+  ASSERT_EQ(d4append(d_), 0);
+  ASSERT_EQ(d4appendStartVB(d_, 0), 0);
+  ASSERT_EQ(d4append(d_), 0);
+  ASSERT_EQ(d4top(d_), 0);
+  const char* expected[] = {"first", "first", ""};
+  for (const char* e : expected) {
+    EXPECT_STREQ(f4memoPtr(notes_), e) << d4recNo(d_);
+    d4skip(d_, 1);
+  }
+}
+
+TEST_F(TranTable, LockEnforcementRefusesChangesWithoutTheLock) {
+  Fill(2, 5);
+  ASSERT_EQ(d4unlock(d_), 0) << "appended records stay locked until here";
+  ASSERT_EQ(d4top(d_), 0);
+  EXPECT_EQ(f4assignLong(prodid_, 5), e4lock);
+  EXPECT_EQ(d4delete(d_), e4lock);
+  EXPECT_EQ(code4errorCode(engine_, 0), e4lock);
+  EXPECT_EQ(d4skip(d_, 1), 0) << "the refused change does not stick";
+  code4lockEnforce(engine_, 0);
+  ASSERT_EQ(d4top(d_), 0);
+  EXPECT_EQ(f4assignLong(prodid_, 5), 0);
+  EXPECT_EQ(d4flush(d_), 0);
+  EXPECT_EQ(f4long(prodid_), 5);
+}
+
+TEST(AppendWithoutStart, TheBufferBecomesANewRecordInEitherAccessMode) {
+  const FIELD4INFO fields[] = {{"ROWID", 'N', 11, 0}, {"NAME", 'C', 8, 0}, {"NOTES", 'M', 10, 0}, {nullptr, 0, 0, 0}};
+  const TAG4INFO tags[] = {{"ROWID", "ROWID", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+  for (int mode : {0, 1}) {
+    SCOPED_TRACE(mode);
+    Engine engine;
+    const std::string path = xbtest::NewDir() + "/copy.dbf";
+    DATA4* d = d4create(engine, path.c_str(), fields, tags);
+    ASSERT_NE(d, nullptr);
+    d4close(d);
+    code4accessMode(engine, mode);
+    d = d4open(engine, path.c_str());
+    ASSERT_NE(d, nullptr);
+    FIELD4* rowid = d4field(d, "ROWID");
+    FIELD4* name = d4field(d, "NAME");
+    FIELD4* notes = d4field(d, "NOTES");
+    // Blank, fill and append, again and again, with no append start: the copy loop.
+    for (int i = 1; i <= 5; ++i) {
+      const std::string text = "n" + std::to_string(i);
+      ASSERT_EQ(d4blank(d), 0);
+      f4assignLong(rowid, i);
+      f4assignNVB(name, text.data(), static_cast<int>(text.size()));
+      if (i % 2) f4memoAssignN(notes, text.data(), static_cast<unsigned>(text.size()));
+      ASSERT_EQ(d4append(d), 0);
+    }
+    ASSERT_EQ(d4flush(d), 0);
+    ASSERT_EQ(d4close(d), 0);
+    code4accessMode(engine, 0);
+    d = d4open(engine, path.c_str());
+    ASSERT_NE(d, nullptr);
+    d4tagSelect(d, d4tag(d, "ROWID"));
+    rowid = d4field(d, "ROWID");
+    name = d4field(d, "NAME");
+    notes = d4field(d, "NOTES");
+    long expected = 1;
+    for (int r = d4top(d); r == 0; r = d4skip(d, 1), ++expected) {
+      const std::string text = "n" + std::to_string(expected);
+      EXPECT_EQ(d4recNo(d), expected);
+      EXPECT_EQ(f4long(rowid), expected);
+      EXPECT_EQ(Text(name), text);
+      EXPECT_EQ(std::string(f4memoPtr(notes)), expected % 2 ? text : "");
+    }
+    EXPECT_EQ(expected, 6);
+    d4close(d);
+  }
+}
+
+TEST_F(TranTable, AssignmentsStoreTheFieldForm) {
+  ASSERT_EQ(d4appendStartVB(d_, 0), 0);
+  d4blank(d_);
+  FIELD4* units = d4field(d_, "UNITS");
+  FIELD4* type = d4field(d_, "TRANTYPE");
+  struct Case {
+    FIELD4* field;
+    int (*assign)(FIELD4*);
+    int result;
+    std::string stored;
+  } cases[] = {
+      {units, [](FIELD4* f) { return f4assignDouble(f, -49.875); }, 0, "            -49.8750"},
+      {units, [](FIELD4* f) { return f4assignDouble(f, 1.23456); }, 0, "              1.2346"},
+      {type, [](FIELD4* f) { return f4assignLong(f, 5); }, 0, "   5"},
+      {type, [](FIELD4* f) { return f4assignNVB(f, " 12", 3); }, 0, "  12"},
+      {type, [](FIELD4* f) { return f4assignDouble(f, 12345); }, e4overflow, "  12"},
+      {type, [](FIELD4* f) { return f4assignNVB(f, "   ", 3); }, 0, "    "},
+      {code_, [](FIELD4* f) { return f4assignNVB(f, "abc", 3); }, 0, "abc       "},
+      {code_, [](FIELD4* f) { return f4assignNVB(f, "0123456789AB", 12); }, 0, "0123456789"},
+      {date_, [](FIELD4* f) { return f4assignNVB(f, "20260309", 8); }, 0, "20260309"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.assign(c.field), c.result) << c.stored;
+    EXPECT_EQ(std::string(f4ptr(c.field), static_cast<size_t>(f4len_v(c.field))), c.stored);
+  }
+  EXPECT_DOUBLE_EQ(f4double(units), 1.2346);
+  EXPECT_EQ(f4long(type), 0);
+  EXPECT_STREQ(f4name(units), "UNITS");
+  ASSERT_EQ(d4append(d_), 0);
+}
+
+// The bytes other xBase programs write for the same fields (the fixtures), apart from
+// the date of last update and the code page mark, which we set to 1252.
+void ExpectSameLayout(const std::string& ours, const std::string& theirs) {
+  ASSERT_EQ(ours.size(), theirs.size());
+  for (size_t i = 0; i < ours.size(); ++i) {
+    if ((i >= 1 && i <= 3) || i == 29) continue;
+    EXPECT_EQ(static_cast<unsigned char>(ours[i]), static_cast<unsigned char>(theirs[i])) << "byte " << i;
+  }
+  EXPECT_EQ(ours[29], 0x03);
+}
+
+TEST(TableLayout, ANewTableHasTheLayoutOfTheFixtures) {
+  Engine engine;
+  const std::string dir = xbtest::NewDir();
+  const FIELD4INFO emptyFields[] = {{"ROWID", 'N', 11, 0}, {"desc", 'C', 40, 0}, {"VALUE", 'M', 10, 0}, {nullptr, 0, 0, 0}};
+  const TAG4INFO emptyTags[] = {{"ROWID", "ROWID", nullptr, 0, 0}, {"DESC", "UPPER( DESC )", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+  DATA4* d = d4create(engine, (dir + "/empty.dbf").c_str(), emptyFields, emptyTags);
+  ASSERT_NE(d, nullptr);
+  d4close(d);
+  ExpectSameLayout(xbtest::ReadFile(dir + "/empty.dbf"), xbtest::ReadFile(xbtest::FixtureDir() + "/empty.dbf"));
+
+  const FIELD4INFO counterFields[] = {{"TBLNAME", 'C', 30, 0}, {"LASTID", 'N', 11, 0}, {nullptr, 0, 0, 0}};
+  const TAG4INFO counterTags[] = {{"TBLNAME", "TBLNAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+  d = d4create(engine, (dir + "/counters.dbf").c_str(), counterFields, counterTags);
+  ASSERT_NE(d, nullptr);
+  FIELD4* name = d4field(d, "TBLNAME");
+  FIELD4* last = d4field(d, "LASTID");
+  const std::pair<const char*, long> rows[] = {{"orders.dbf", 1000}, {"items.dbf", 21001}, {"dbversion", 6}};
+  for (const auto& [key, value] : rows) {
+    d4appendStartVB(d, 0);
+    d4blank(d);
+    f4assignNVB(name, key, static_cast<int>(std::string(key).size()));
+    f4assignLong(last, value);
+    ASSERT_EQ(d4append(d), 0);
+  }
+  d4close(d);
+  ExpectSameLayout(xbtest::ReadFile(dir + "/counters.dbf"), xbtest::ReadFile(xbtest::FixtureDir() + "/counters.dbf"));
+}
+
+TEST(TableLayout, BadDefinitionsAreRefused) {
+  Engine engine;
+  const std::string dir = xbtest::NewDir();
+  const FIELD4INFO good[] = {{"A", 'C', 5, 0}, {nullptr, 0, 0, 0}};
+  const FIELD4INFO badType[] = {{"A", 'X', 5, 0}, {nullptr, 0, 0, 0}};
+  const FIELD4INFO twice[] = {{"A", 'C', 5, 0}, {"a", 'C', 5, 0}, {nullptr, 0, 0, 0}};
+  const FIELD4INFO longName[] = {{"ABCDEFGHIJK", 'C', 5, 0}, {nullptr, 0, 0, 0}};
+  const TAG4INFO badExpr[] = {{"T", "UPPER(B)", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+  const TAG4INFO badFor[] = {{"T", "A", "A", 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+  struct Case {
+    const FIELD4INFO* fields;
+    const TAG4INFO* tags;
+  } cases[] = {{badType, nullptr}, {twice, nullptr}, {longName, nullptr}, {good, badExpr}, {good, badFor}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(d4create(engine, (dir + "/t.dbf").c_str(), c.fields, c.tags), nullptr);
+    EXPECT_LT(code4errorCode(engine, 0), 0);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ReadOnlyHandle, RefusesEveryWrite) {
+  Engine engine;
+  code4readOnly(engine, 1);
+  const std::string path = xbtest::CopyFixture("counters", xbtest::NewDir());
+  const std::string before = xbtest::ReadFile(path);
+  DATA4* d = d4open(engine, path.c_str());
+  ASSERT_NE(d, nullptr);
+  ASSERT_EQ(d4top(d), 0);
+  FIELD4* last = d4field(d, "LASTID");
+  EXPECT_EQ(f4assignLong(last, 5), e4readOnly);
+  EXPECT_EQ(d4delete(d), e4readOnly);
+  EXPECT_EQ(d4appendStartVB(d, 0), e4readOnly);
+  EXPECT_EQ(d4append(d), e4readOnly);
+  EXPECT_EQ(d4reindex(d), e4readOnly);
+  EXPECT_EQ(f4long(last), 1000);
+  EXPECT_EQ(d4close(d), 0);
+  EXPECT_EQ(xbtest::ReadFile(path), before);
+}
+
+}  // namespace
