@@ -18,6 +18,8 @@
 #include "platform/ui/FileDialogs.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/WaitCursor.h"
+#include "platform/runtime/Strings.h"
+#include "services/TextLineReader.h"
 #include "services/clsSystem.h"
 
 namespace {
@@ -58,66 +60,6 @@ QString JoinPath(const QString& folder, const QString& name) {
   if (folder.isEmpty()) return name;
   return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
-
-// Text of a file's bytes: UTF-8 (a byte-order mark skipped) when valid, else code page 1252.
-QString DecodeText(const QByteArray& bytes) {
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString text = utf8(bytes);
-  if (!utf8.hasError()) return text;
-  return rt::FromCp1252(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
-}
-
-QString TrimBlanks(const QString& s) {
-  qsizetype begin = 0;
-  qsizetype end = s.size();
-  while (begin < end && s[begin] == QLatin1Char(' ')) ++begin;
-  while (end > begin && s[end - 1] == QLatin1Char(' ')) --end;
-  return s.mid(begin, end - begin);
-}
-
-// Reads a file line by line; CR, LF and CR LF each end a line. The last line needs no
-// line end; a line end at the very end of the file starts no further line.
-class LineReader {
- public:
-  explicit LineReader(QFile& file) : file_(file) {}
-
-  bool Next(QByteArray& line) {
-    line.clear();
-    bool any = false;  // text of this line was read
-    for (;;) {
-      if (pos_ >= buffer_.size() && !Fill()) return any;
-      if (skipLf_) {
-        skipLf_ = false;
-        if (buffer_[pos_] == '\n') {
-          ++pos_;
-          continue;
-        }
-      }
-      const qsizetype start = pos_;
-      while (pos_ < buffer_.size() && buffer_[pos_] != '\r' && buffer_[pos_] != '\n') ++pos_;
-      line.append(buffer_.constData() + start, pos_ - start);
-      any = any || pos_ > start;
-      if (pos_ < buffer_.size()) {
-        skipLf_ = buffer_[pos_] == '\r';
-        ++pos_;
-        return true;
-      }
-    }
-  }
-
- private:
-  bool Fill() {
-    buffer_ = file_.read(kChunk);
-    pos_ = 0;
-    return !buffer_.isEmpty();
-  }
-
-  static constexpr qint64 kChunk = 64 * 1024;
-  QFile& file_;
-  QByteArray buffer_;
-  qsizetype pos_ = 0;
-  bool skipLf_ = false;
-};
 
 ui::FileDialogRequest DialogRequest(bool save, const QString& title, const QString& filter,
                                     const QString& fileName, int32_t flags, QWidget* owner) {
@@ -200,7 +142,7 @@ bool DeleteTree(const QString& dir) {
 }  // namespace
 
 bool clsSystem::DirDelete(const QString& sDir) {
-  const QString trimmed = TrimBlanks(sDir);
+  const QString trimmed = rt::Trim(sDir);
   if (trimmed.isEmpty() || QDir::isRelativePath(trimmed)) return false;
   if (QDir::cleanPath(trimmed) == QLatin1String("/")) return false;
   const QString dir = ResolvePathCase(QDir::cleanPath(trimmed));
@@ -399,12 +341,12 @@ bool clsSystem::FileReadRowNum(const QString& sFilePath, int32_t nRowNum, QStrin
   const QString path = ResolvePathCase(sFilePath);
   QFile file(path);
   if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return false;
-  LineReader reader(file);
+  TextLineReader reader(file);
   QByteArray line;
   for (int32_t row = 1; reader.Next(line); ++row) {
     if (row < nRowNum) continue;
     if (row == 1 && line.startsWith("\xEF\xBB\xBF")) line.remove(0, 3);
-    sLine = TrimBlanks(DecodeText(line));
+    sLine = rt::Trim(DecodeTextBytes(line));
     return true;
   }
   return false;
@@ -425,7 +367,7 @@ bool clsSystem::FileRead(QString& txtDocBuf, const QString& txtDocPath) {
     ShowError(QStringLiteral("clsSystem_FileRead"));
     return false;
   }
-  txtDocBuf = DecodeText(bytes);
+  txtDocBuf = DecodeTextBytes(bytes);
   return true;
 }
 

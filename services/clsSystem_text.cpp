@@ -14,15 +14,11 @@
 #include "platform/ui/TextSurface.h"
 #include "services/clsSystem.h"
 
+#include "platform/runtime/Strings.h"
+
 namespace {
 
-// The platform's Trim: blanks only, not tabs or line ends.
-QString TrimBlanks(const QString& s) {
-  qsizetype b = 0, e = s.size();
-  while (b < e && s[b] == u' ') ++b;
-  while (e > b && s[e - 1] == u' ') --e;
-  return s.mid(b, e - b);
-}
+using rt::Trim;
 
 int16_t Sign(int v) { return static_cast<int16_t>((v > 0) - (v < 0)); }
 
@@ -192,7 +188,7 @@ bool clsSystem::EmailAddressIsValid(const QString& sEmail) const {
 // ---- comma-separated fields, lists and collections -------------------------------------
 
 QString clsSystem::CSVField_GetValue(const QString& sField) const {
-  QString s = TrimBlanks(sField);
+  QString s = Trim(sField);
   if (s == QLatin1String("\"\"")) return {};
   if (s.size() > 2 && s.startsWith(u'"') && s.endsWith(u'"')) {
     s = s.mid(1, s.size() - 2);
@@ -220,7 +216,7 @@ void clsSystem::StrParse2Array(const QString& sText, QStringList& sArray, const 
   const QString entry0 = sArray.isEmpty() ? QString() : sArray.front();
   sArray = QStringList{entry0};
   auto add = [&](const QString& field) {
-    const QString f = TrimBlanks(field);
+    const QString f = Trim(field);
     sArray.append(bMakeUpperCase ? f.toUpper() : f);
   };
   if (sDelim.isEmpty()) {  // nothing to split at: the whole text is the one field

@@ -1,5 +1,7 @@
 #include "platform/controls/GridControl.h"
 
+#include "platform/controls/GridPrint.h"
+
 #include <QFontMetricsF>
 #include <QHash>
 #include <QHeaderView>
@@ -813,6 +815,12 @@ bool GridControl::eventFilter(QObject* watched, QEvent* event) {
     default: break;
   }
   return QWidget::eventFilter(watched, event);
+}
+
+bool GridControl::PrintGrid(const QString& docName, int orientation, double marginLeft,
+                            double marginTop, double marginRight, double marginBottom) const {
+  return PrintGridDocument(*this, {docName, orientation, marginLeft, marginTop, marginRight,
+                                   marginBottom});
 }
 
 }  // namespace ctl

@@ -173,6 +173,11 @@ class GridControl : public QWidget {
   // For printing: the columns to print (not hidden, width above 0) and a cell's look.
   std::vector<int> VisibleCols() const;
   GridCellLook CellLook(int row, int col) const;
+  // Prints the grid as one job on the current printer (rows not hidden, the heading row
+  // on every page); margins in twips. The caller shows any printer dialog first.
+  // False when the job was cancelled or failed.
+  bool PrintGrid(const QString& docName, int orientation, double marginLeft, double marginTop,
+                 double marginRight, double marginBottom) const;
 
   // The table view inside (focus, help id, tests).
   QTableView* view() const;

@@ -1,0 +1,68 @@
+#pragma once
+// Reading text files the way the program reads CSV and text input: line by line, where
+// CR, LF and CR LF each end a line, and each piece of text is UTF-8 when valid, else
+// code page 1252. The file is read in 64 KiB chunks, so a file of any size streams.
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QStringDecoder>
+#include <string_view>
+
+#include "platform/runtime/Codepage.h"
+
+// The lines of an open file, as bytes. The last line needs no line end; a line end at
+// the very end of the file starts no further line.
+class TextLineReader {
+ public:
+  explicit TextLineReader(QFile& file) : file_(file) {}
+
+  // The next line without its line end; False at the end of the file.
+  bool Next(QByteArray& line) {
+    line.clear();
+    bool any = false;  // text of this line was read
+    for (;;) {
+      if (pos_ >= buffer_.size() && !Fill()) return any;
+      if (skipLf_) {
+        skipLf_ = false;
+        if (buffer_[pos_] == '\n') {
+          ++pos_;
+          continue;
+        }
+      }
+      const qsizetype start = pos_;
+      while (pos_ < buffer_.size() && buffer_[pos_] != '\r' && buffer_[pos_] != '\n') ++pos_;
+      line.append(buffer_.constData() + start, pos_ - start);
+      any = any || pos_ > start;
+      if (pos_ < buffer_.size()) {
+        skipLf_ = buffer_[pos_] == '\r';
+        ++pos_;
+        return true;
+      }
+    }
+  }
+
+  // True when reading stopped at an error rather than at the end of the file.
+  bool Failed() const { return file_.error() != QFileDevice::NoError; }
+
+ private:
+  bool Fill() {
+    buffer_ = file_.read(kChunk);
+    pos_ = 0;
+    return !buffer_.isEmpty();
+  }
+
+  static constexpr qint64 kChunk = 64 * 1024;
+  QFile& file_;
+  QByteArray buffer_;
+  qsizetype pos_ = 0;
+  bool skipLf_ = false;
+};
+
+// Text of bytes: UTF-8 when valid, else code page 1252.
+inline QString DecodeTextBytes(const QByteArray& bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = utf8(bytes);
+  if (!utf8.hasError()) return text;
+  return rt::FromCp1252(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+}

@@ -1,0 +1,448 @@
+// UCGrid: the report grid with its button bar and status bar.
+
+#include "services/UCGrid.h"
+
+#include <QColor>
+#include <QLabel>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTableView>
+#include <QToolButton>
+#include <cmath>
+
+#include "platform/controls/GridControl.h"
+#include "platform/runtime/Error.h"
+#include "platform/ui/Fonts.h"
+#include "platform/ui/HelpViewer.h"
+#include "platform/ui/Screen.h"
+#include "services/clsSystem.h"
+#include "services/mdlRegistry.h"
+
+namespace {
+
+constexpr int kBarHeightTwips = 600;
+constexpr int kButtonTopTwips = 90;
+constexpr int kMinStoredWidth = 180;  // stored widths must lie strictly between these
+constexpr int kMaxStoredWidth = 14400;
+
+int PxX(double twips) { return static_cast<int>(std::lround(ui::TwipsToPixelsX(twips))); }
+int PxY(double twips) { return static_cast<int>(std::lround(ui::TwipsToPixelsY(twips))); }
+
+void Place(QWidget& w, int left, int top, int width, int height) {
+  w.setGeometry(PxX(left), PxY(top), PxX(width), PxY(height));
+}
+
+QColor FromBgr(int32_t bgr) {
+  const auto v = static_cast<uint32_t>(bgr);
+  return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
+                static_cast<int>((v >> 16) & 0xFF));
+}
+
+QFont SmallFont() { return ui::MapFont(QStringLiteral("Small Fonts"), 6.75); }
+
+// Runs a click handler; an error is reported under `label` and goes no further.
+template <class F>
+void Trapped(const char* label, F&& handler) {
+  try {
+    handler();
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(QString::fromLatin1(label));
+  }
+}
+
+// A button's action, then the focus back on the grid (skipped after an error).
+template <class F>
+void ButtonAction(UCGrid& uc, const char* label, F&& action) {
+  Trapped(label, [&] {
+    action();
+    uc.FocusOnGrid();
+  });
+}
+
+}  // namespace
+
+UCGrid::UCGrid(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("UCGrid"));
+  setFocusPolicy(Qt::StrongFocus);
+
+  tbar = new QWidget(this);
+  tbar->setObjectName(QStringLiteral("tbar"));
+
+  auto button = [this](const char* name, int left, QStyle::StandardPixmap icon,
+                       const QString& tip) {
+    auto* b = new QToolButton(tbar);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setIcon(style()->standardIcon(icon));
+    b->setToolTip(tip);
+    b->setAutoRaise(true);
+    Place(*b, left, kButtonTopTwips, 330, 360);
+    return b;
+  };
+  cmdRefresh = button("cmdRefresh", 45, QStyle::SP_BrowserReload, QStringLiteral("Refresh"));
+  cmdPrint = button("cmdPrint", 420, QStyle::SP_FileDialogDetailedView, QStringLiteral("Print"));
+  cmdExportData = button("cmdExportData", 810, QStyle::SP_DialogSaveButton,
+                         QStringLiteral("Save as MS Excel (CSV) file"));
+  cmdAutoSizeColumns = button("cmdAutoSizeColumns", 1260, QStyle::SP_ToolBarHorizontalExtensionButton,
+                              QStringLiteral("Autosize columns"));
+  cmdSelAll = button("cmdSelAll", 1725, QStyle::SP_DialogYesButton, QStringLiteral("Select All"));
+  cmdUnselAll = button("cmdUnselAll", 2100, QStyle::SP_DialogNoButton, QStringLiteral("De-select All"));
+  cmdInvertSel = button("cmdInvertSel", 2475, QStyle::SP_BrowserStop, QStringLiteral("Invert Selection"));
+
+  cmdProperties = new QPushButton(style()->standardIcon(QStyle::SP_FileDialogContentsView),
+                                  QStringLiteral("Modify Report"), tbar);
+  cmdProperties->setObjectName(QStringLiteral("cmdProperties"));
+  cmdProperties->setToolTip(QStringLiteral("Modify Report Columns and Criteria"));
+  Place(*cmdProperties, 2985, kButtonTopTwips, 1380, 360);
+
+  txtMsg = new QPlainTextEdit(tbar);
+  txtMsg->setObjectName(QStringLiteral("txtMsg"));
+  txtMsg->setReadOnly(true);
+  txtMsg->setFont(SmallFont());
+  txtMsg->setFocusPolicy(Qt::NoFocus);
+  Place(*txtMsg, 4485, 45, 2565, 450);
+
+  auto label = [this](const char* name, int top, int width, const QString& text, int32_t color) {
+    auto* l = new QLabel(text, tbar);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setFont(SmallFont());
+    l->setAutoFillBackground(true);
+    QPalette p = l->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    p.setColor(QPalette::WindowText, FromBgr(color));
+    l->setPalette(p);
+    Place(*l, 7200, top, width, 165);
+    return l;
+  };
+  lbl1 = label("lbl1", 75, 1305, QStringLiteral("Out of Stock product"), 0xC00000);
+  lbl2 = label("lbl2", 300, 1845, QStringLiteral("Time to Re-Order this product"), 0xFF);
+
+  grd = new ctl::GridControl(this);
+  grd->setObjectName(QStringLiteral("grd"));
+
+  sbar = new QStatusBar(this);
+  sbar->setObjectName(QStringLiteral("sbar"));
+  sbar->setSizeGripEnabled(false);
+  for (int i = 0; i < 4; ++i) {
+    auto* panel = new QLabel(sbar);
+    panel->setObjectName(QStringLiteral("sbarPanel%1").arg(i + 1));
+    sbar->addWidget(panel, i == 1 ? 1 : 0);
+    m_panels[static_cast<size_t>(i)] = panel;
+  }
+
+  QWidget::setTabOrder(cmdRefresh, cmdPrint);
+  QWidget::setTabOrder(cmdPrint, cmdExportData);
+  QWidget::setTabOrder(cmdExportData, cmdAutoSizeColumns);
+  QWidget::setTabOrder(cmdAutoSizeColumns, cmdSelAll);
+  QWidget::setTabOrder(cmdSelAll, cmdUnselAll);
+  QWidget::setTabOrder(cmdUnselAll, cmdInvertSel);
+  QWidget::setTabOrder(cmdInvertSel, cmdProperties);
+
+  connect(cmdRefresh, &QToolButton::clicked, this, &UCGrid::cmdRefresh_Click);
+  connect(cmdPrint, &QToolButton::clicked, this, &UCGrid::cmdPrint_Click);
+  connect(cmdExportData, &QToolButton::clicked, this, &UCGrid::cmdExportData_Click);
+  connect(cmdAutoSizeColumns, &QToolButton::clicked, this, &UCGrid::cmdAutoSizeColumns_Click);
+  connect(cmdSelAll, &QToolButton::clicked, this, &UCGrid::cmdSelAll_Click);
+  connect(cmdUnselAll, &QToolButton::clicked, this, &UCGrid::cmdUnselAll_Click);
+  connect(cmdInvertSel, &QToolButton::clicked, this, &UCGrid::cmdInvertSel_Click);
+  connect(cmdProperties, &QPushButton::clicked, this, &UCGrid::cmdProperties_Click);
+  connect(grd, &ctl::GridControl::Click, this, &UCGrid::grd_Click);
+  connect(grd, &ctl::GridControl::RowColChange, this, &UCGrid::grd_RowColChange);
+
+  auto* help = new QShortcut(QKeySequence(Qt::Key_F1), grd);
+  help->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(help, &QShortcut::activated, this, [this] {
+    if (m_nHelpContextID > 0) ui::ShowHelp(m_nHelpContextID);
+  });
+
+  // Initialisation.
+  m_bFirstColIsSelCol = false;
+  m_bInitializing = true;
+  m_bShowPropertiesBtn = true;
+  m_nLastRow = -1;
+  grd->setRows(2);
+  MultipleSelAllowed(true);
+  FormatSelColumn();
+  grd->setColWidth(0, 180);
+  grd->setRowHeight(0, 640);
+  grd->setWordWrap(true);
+  UpdateStatusBarRowCol();
+  UpdateStatusBarNumSel();
+  m_bInitializing = false;
+  Resize();
+}
+
+UCGrid::~UCGrid() = default;
+
+void UCGrid::ShowPropertiesButton(bool bShow) {
+  m_bShowPropertiesBtn = bShow;
+  SetPropertiesBtnVisible();
+}
+
+void UCGrid::MultipleSelAllowed(bool bAllowed) {
+  m_bMultipleSelAllowed = bAllowed;
+  SetMultipleSelBtns();
+}
+
+void UCGrid::SelectAll(bool bSelect) {
+  for (int32_t r = 1; r < grd->Rows(); ++r) SelectRow(r, bSelect);
+  UpdateStatusBarNumSel();
+  emit SelectionChanged();
+}
+
+void UCGrid::InvertSelection() {
+  for (int32_t r = 1; r < grd->Rows(); ++r) SelectRow(r, !IsRowSelected(r));
+  UpdateStatusBarNumSel();
+  emit SelectionChanged();
+}
+
+void UCGrid::SelectRow(int32_t nRow, bool bSelect) {
+  if (GetRowID(nRow) <= 0) return;
+  const int32_t lastCol = grd->Cols() - 1;
+  if (bSelect) {
+    grd->setTextMatrix(nRow, 0, QStringLiteral("*"));
+    if (lastCol >= 1) grd->setCell(ctl::flexcpBackColor, nRow, 1, nRow, lastCol, kMarkedBackColor);
+  } else {
+    if (lastCol >= 1) grd->setCell(ctl::flexcpBackColor, nRow, 1, nRow, lastCol, kPlainBackColor);
+    grd->setTextMatrix(nRow, 0, QString());
+  }
+}
+
+bool UCGrid::IsRowSelected(int32_t nRow) const {
+  return grd->TextMatrix(nRow, 0) == QLatin1String("*");
+}
+
+void UCGrid::SetBackgroundForRows() {
+  const int32_t lastCol = grd->Cols() - 1;
+  if (lastCol < 1) return;
+  for (int32_t r = 1; r <= grd->Rows() - 3; ++r) {
+    grd->setCell(ctl::flexcpBackColor, r, 1, r, lastCol,
+                 r % 2 == 0 ? kMarkedBackColor : kPlainBackColor);
+  }
+}
+
+void UCGrid::FormatSelColumn() {
+  const int32_t lastRow = grd->Rows() - 1;
+  grd->setCell(ctl::flexcpFontBold, 0, 0, lastRow, 0, true);
+  grd->setCell(ctl::flexcpAlignment, 0, 0, lastRow, 0, ctl::flexAlignCenterCenter);
+}
+
+void UCGrid::Label1Msg(const QString& sMsg, int32_t nForecolor) { SetLabelMsg(*lbl1, sMsg, nForecolor); }
+
+void UCGrid::Label2Msg(const QString& sMsg, int32_t nForecolor) { SetLabelMsg(*lbl2, sMsg, nForecolor); }
+
+void UCGrid::TextMsg(const QString& sMsg) {
+  if (sMsg.isEmpty()) {
+    txtMsg->setVisible(false);
+    return;
+  }
+  txtMsg->setPlainText(sMsg);
+  txtMsg->setVisible(true);
+}
+
+void UCGrid::FocusOnGrid() {
+  if (grd->isEnabled() && grd->isVisible()) grd->view()->setFocus();
+}
+
+bool UCGrid::MultipleRowSelected() const {
+  for (int32_t r = 1; r < grd->Rows(); ++r) {
+    if (IsRowSelected(r)) return true;
+  }
+  return false;
+}
+
+int32_t UCGrid::NumSelectedRows() const {
+  int32_t n = 0;
+  for (int32_t r = 1; r < grd->Rows(); ++r) {
+    if (IsRowSelected(r)) ++n;
+  }
+  return n;
+}
+
+void UCGrid::GetSelectedRowIDs(std::vector<int32_t>& arIDs, std::vector<int32_t>& arRows) const {
+  size_t k = 0;
+  for (int32_t r = 1; r < grd->Rows(); ++r) {
+    if (!IsRowSelected(r)) continue;
+    ++k;
+    arIDs.resize(k + 1);
+    arRows.resize(k + 1);
+    arIDs[k] = GetRowID(r);
+    arRows[k] = r;
+  }
+}
+
+int32_t UCGrid::GetCurrentRow() const { return grd->Row() > 0 ? grd->Row() : -1; }
+
+int32_t UCGrid::GetRowID(int32_t nRow) const {
+  if (nRow <= -1 || nRow >= grd->Rows()) return -1;
+  bool ok = false;
+  const double id = grd->RowData(nRow).toDouble(&ok);
+  return ok && std::abs(id) < 2147483648.0 ? static_cast<int32_t>(id) : 0;
+}
+
+int32_t UCGrid::GetCurrentRowID() const {
+  const int32_t row = GetCurrentRow();
+  return row == -1 ? -1 : GetRowID(row);
+}
+
+void UCGrid::UpdateStatusBarRowCol() {
+  const clsSystem& sys = gSystem();
+  SetPanel(3, QStringLiteral("row: ") + sys.FormatLongWithCommas(grd->Row()));
+  SetPanel(4, QStringLiteral("col: ") + sys.FormatLongWithCommas(grd->Col()));
+}
+
+void UCGrid::UpdateStatusBarNumSel() {
+  const clsSystem& sys = gSystem();
+  const int32_t n = NumSelectedRows();
+  if (n < 1) {
+    const int32_t rows = grd->Rows();
+    int32_t count = rows - 1;
+    if (rows > 2 && GetRowID(rows - 1) < 1) --count;
+    SetPanel(1, sys.FormatLongWithCommas(count) +
+                    (count == 1 ? QStringLiteral(" record") : QStringLiteral(" records")));
+  } else if (n == 1) {
+    SetPanel(1, sys.FormatLongWithCommas(1) + QStringLiteral(" row is currently selected"));
+  } else {
+    SetPanel(1, sys.FormatLongWithCommas(n) + QStringLiteral(" rows are currently selected"));
+  }
+}
+
+QString UCGrid::ColumnWidthKey(int32_t nGridID, int32_t nCol) const {
+  return QStringLiteral("~%1_%2").arg(nGridID).arg(grd->ColData(nCol).toLongLong());
+}
+
+void UCGrid::SaveColumnWidths(int32_t nGridID) {
+  for (int32_t c = 0; c < grd->Cols(); ++c) {
+    if (grd->ColData(c).toDouble() > 0) mdlRegistry::PrefSaveLong(ColumnWidthKey(nGridID, c), grd->ColWidth(c));
+  }
+}
+
+void UCGrid::RestoreColumnWidths(int32_t nGridID) {
+  for (int32_t c = 0; c < grd->Cols(); ++c) {
+    if (grd->ColData(c).toDouble() <= 0) continue;
+    const int32_t w = mdlRegistry::PrefGetLong(ColumnWidthKey(nGridID, c));
+    if (w > kMinStoredWidth && w < kMaxStoredWidth) grd->setColWidth(c, w);
+  }
+}
+
+void UCGrid::Panel2Msg(const QString& sMsg) { SetPanel(2, sMsg); }
+
+void UCGrid::SetMultipleSelBtns() {
+  cmdSelAll->setVisible(m_bMultipleSelAllowed);
+  cmdUnselAll->setVisible(m_bMultipleSelAllowed);
+  cmdInvertSel->setVisible(m_bMultipleSelAllowed);
+  grd->setTextMatrix(0, 0, QString());
+  if (m_bMultipleSelAllowed) grd->setTextMatrix(0, 0, QStringLiteral("Sel"));
+}
+
+void UCGrid::SetHelpContextID(int32_t nID) { m_nHelpContextID = nID; }
+
+QString UCGrid::PanelText(int nPanel) const {
+  if (nPanel < 1 || nPanel > 4) return {};
+  return m_panels[static_cast<size_t>(nPanel - 1)]->text();
+}
+
+void UCGrid::SetPanel(int nPanel, const QString& sText) {
+  m_panels[static_cast<size_t>(nPanel - 1)]->setText(sText);
+}
+
+void UCGrid::SetLabelMsg(QLabel& lbl, const QString& sMsg, int32_t nForecolor) {
+  if (sMsg.isEmpty()) {
+    lbl.setVisible(false);
+    return;
+  }
+  lbl.setText(sMsg);
+  QPalette p = lbl.palette();
+  p.setColor(QPalette::WindowText, FromBgr(nForecolor));
+  lbl.setPalette(p);
+  lbl.setVisible(true);
+}
+
+void UCGrid::SetPropertiesBtnVisible() { cmdProperties->setVisible(m_bShowPropertiesBtn); }
+
+void UCGrid::Resize() {
+  const int barHeight = PxY(kBarHeightTwips);
+  tbar->setGeometry(0, 0, width(), barHeight);
+  const int statusHeight = sbar->sizeHint().height();
+  sbar->setGeometry(0, height() - statusHeight, width(), statusHeight);
+  grd->setGeometry(0, barHeight, width(),
+                   gSystem().NotBelowZeroLong(height() - barHeight - statusHeight));
+}
+
+void UCGrid::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Resize();
+}
+
+void UCGrid::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  FocusOnGrid();
+}
+
+// ---- Handlers ----------------------------------------------------------------------
+
+void UCGrid::cmdRefresh_Click() {
+  ButtonAction(*this, "UCGrid_cmdRefresh_Click", [this] { emit RefreshClick(); });
+}
+
+void UCGrid::cmdPrint_Click() {
+  ButtonAction(*this, "UCGrid_cmdPrint_Click", [this] {
+    QString sTitle = QStringLiteral("Please enter title");
+    int32_t nOrientation = 2;
+    emit BeforePrint(sTitle, nOrientation);
+    gSystem().GridPrint(*grd, sTitle, QString(), m_bFirstColIsSelCol, nOrientation);
+    emit AfterPrint();
+  });
+}
+
+void UCGrid::cmdExportData_Click() {
+  ButtonAction(*this, "UCGrid_cmdExportData_Click",
+               [this] { gSystem().SaveGrid(*grd, 0, 0, grd->Rows() - 1, grd->Cols() - 1); });
+}
+
+void UCGrid::cmdAutoSizeColumns_Click() {
+  ButtonAction(*this, "UCGrid_cmdAutoSizeColumns_Click", [this] { grd->AutoSize(0, grd->Cols() - 1); });
+}
+
+void UCGrid::cmdSelAll_Click() {
+  ButtonAction(*this, "UCGrid_cmdSelAll_Click", [this] { SelectAll(true); });
+}
+
+void UCGrid::cmdUnselAll_Click() {
+  ButtonAction(*this, "UCGrid_cmdUnselAll_Click", [this] { SelectAll(false); });
+}
+
+void UCGrid::cmdInvertSel_Click() {
+  ButtonAction(*this, "UCGrid_cmdInvertSel_Click", [this] { InvertSelection(); });
+}
+
+void UCGrid::cmdProperties_Click() {
+  ButtonAction(*this, "UCGrid_cmdProperties_Click", [this] { emit PropertiesClick(); });
+}
+
+void UCGrid::grd_Click() {
+  if (m_bInitializing) return;
+  Trapped("UCGrid_grd_Click", [this] {
+    const int32_t mr = grd->MouseRow();
+    int32_t mc = grd->MouseCol();
+    if (mr > 0 && mc == 0) {
+      if (m_bMultipleSelAllowed) SelectRow(mr, !IsRowSelected(mr));
+      UpdateStatusBarNumSel();
+      emit SelectionChanged();
+    } else if (mr == 0 && grd->Rows() > 2) {
+      emit HeaderClick(mc);
+    }
+  });
+}
+
+void UCGrid::grd_RowColChange() {
+  Trapped("UCGrid_grd_RowColChange", [this] {
+    if (grd->Row() != m_nLastRow) emit SelectionChanged();
+    m_nLastRow = grd->Row();
+    UpdateStatusBarRowCol();
+  });
+}

@@ -1,0 +1,153 @@
+#pragma once
+// UCGrid: the grid of the report panes. One grid (`grd`) under a button bar (`tbar`:
+// refresh, print, export, autosize, select all / none / invert, modify report, a
+// message box and two labels) and over a four-panel status bar (`sbar`: record or
+// selection count, the host's text, current row, current column).
+//
+// Grid conventions the host keeps when filling `grid()`: row 0 is the header row and
+// column 0 the selection column; a data row's RowData is its record id (a row whose
+// id is not above 0 cannot be marked); a column's ColData is its report column id
+// (only columns with an id above 0 have their width remembered). A marked row holds
+// "*" in column 0 and a light-yellow background. The control never reads the
+// database: it raises its events to the host. User-interface thread only.
+
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QToolButton;
+namespace ctl {
+class GridControl;
+}
+
+class UCGrid : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Row backgrounds (0x00BBGGRR): marked rows and even bands / unmarked rows.
+  static constexpr int32_t kMarkedBackColor = 0xC0FFFF;
+  static constexpr int32_t kPlainBackColor = 0xFFFFFF;
+
+  explicit UCGrid(QWidget* parent = nullptr);
+  ~UCGrid() override;
+
+  // Write-only settings.
+  // Handed to printing, which then leaves column 0 out.
+  void FirstColumnIsSelectionColumn(bool bValue) { m_bFirstColIsSelCol = bValue; }
+  void ShowPropertiesButton(bool bShow);
+  // Marks can be toggled by clicking column 0; shows the three selection buttons.
+  void MultipleSelAllowed(bool bAllowed);
+
+  // Marks (or unmarks) rows 1 to Rows - 1, recounts, raises SelectionChanged.
+  void SelectAll(bool bSelect);
+  void InvertSelection();
+  // Marks or unmarks one row whose row data is above 0; no count, no event.
+  void SelectRow(int32_t nRow, bool bSelect);
+  bool IsRowSelected(int32_t nRow) const;
+  // Bands rows 1 to Rows - 3: even rows light yellow, odd rows white.
+  void SetBackgroundForRows();
+  // Column 0 bold and centred.
+  void FormatSelColumn();
+  // A non-empty text shows the label in that colour (0x00BBGGRR); the empty text hides
+  // it and keeps its caption and colour.
+  void Label1Msg(const QString& sMsg, int32_t nForecolor = 0);
+  void Label2Msg(const QString& sMsg, int32_t nForecolor = 0);
+  // A non-empty text shows txtMsg with it; the empty text hides txtMsg.
+  void TextMsg(const QString& sMsg);
+  void FocusOnGrid();
+  // True when any row 1..Rows - 1 is marked / when none is.
+  bool MultipleRowSelected() const;
+  bool SingleRowSelected() const { return !MultipleRowSelected(); }
+  int32_t NumSelectedRows() const;
+  // For the k-th marked row (k from 1): arIDs[k] its row data, arRows[k] its row.
+  // Entry 0 is not filled; both arrays stay as they came when no row is marked.
+  void GetSelectedRowIDs(std::vector<int32_t>& arIDs, std::vector<int32_t>& arRows) const;
+  // The current row when above 0, else -1.
+  int32_t GetCurrentRow() const;
+  // The row data of a row of the grid; -1 outside the rows.
+  int32_t GetRowID(int32_t nRow) const;
+  int32_t GetCurrentRowID() const;
+  // Panels 3 and 4: "row: n", "col: n".
+  void UpdateStatusBarRowCol();
+  // Panel 1: "n records" (a last row without an id is not counted) or "n rows are
+  // currently selected".
+  void UpdateStatusBarNumSel();
+  ctl::GridControl& grid() const { return *grd; }
+  // Column widths under the per-user preference "~<grid id>_<column id>".
+  void SaveColumnWidths(int32_t nGridID);
+  // Applies stored widths above 180 and below 14400 twips.
+  void RestoreColumnWidths(int32_t nGridID);
+  void Panel2Msg(const QString& sMsg);
+  void SetMultipleSelBtns();
+  // F1 on the grid opens this help topic (0: none).
+  void SetHelpContextID(int32_t nID);
+  int32_t HelpContextID() const { return m_nHelpContextID; }
+
+  // Lays out the bar, the grid and the status bar for the control's size.
+  void Resize();
+
+  // The text of status bar panel 1..4.
+  QString PanelText(int nPanel) const;
+
+  QWidget* tbar;
+  QToolButton* cmdRefresh;
+  QToolButton* cmdPrint;
+  QToolButton* cmdExportData;
+  QToolButton* cmdAutoSizeColumns;
+  QToolButton* cmdSelAll;
+  QToolButton* cmdUnselAll;
+  QToolButton* cmdInvertSel;
+  QPushButton* cmdProperties;
+  QPlainTextEdit* txtMsg;
+  QLabel* lbl1;
+  QLabel* lbl2;
+  ctl::GridControl* grd;
+  QStatusBar* sbar;
+
+ signals:
+  void RefreshClick();
+  void PropertiesClick();
+  // Before printing, with "Please enter title" and orientation 2 (landscape); the host
+  // may change both.
+  void BeforePrint(QString& sTitle, int32_t& nOrientation);
+  void AfterPrint();
+  void SelectionChanged();
+  // A click on the header row of a grid with more than two rows.
+  void HeaderClick(int32_t& nCol);
+
+ public slots:
+  void cmdRefresh_Click();
+  void cmdPrint_Click();
+  void cmdExportData_Click();
+  void cmdAutoSizeColumns_Click();
+  void cmdSelAll_Click();
+  void cmdUnselAll_Click();
+  void cmdInvertSel_Click();
+  void cmdProperties_Click();
+  void grd_Click();
+  void grd_RowColChange();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+
+ private:
+  void SetLabelMsg(QLabel& lbl, const QString& sMsg, int32_t nForecolor);
+  void SetPropertiesBtnVisible();
+  void SetPanel(int nPanel, const QString& sText);
+  QString ColumnWidthKey(int32_t nGridID, int32_t nCol) const;
+
+  bool m_bFirstColIsSelCol = false;
+  bool m_bShowPropertiesBtn = true;
+  bool m_bMultipleSelAllowed = true;
+  bool m_bInitializing = true;
+  int32_t m_nLastRow = -1;
+  int32_t m_nHelpContextID = 0;
+  std::array<QLabel*, 4> m_panels{};
+};
