@@ -1,0 +1,102 @@
+#pragma once
+// Small helpers shared by the clsDB topic files: the by-reference table handle, engine
+// results turned into errors, tag and field look-ups that fail loudly, and the
+// whole-value seek on a character tag. Internal to database/.
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QVariant;
+
+struct DATA4;
+struct FIELD4;
+
+namespace dbaccess {
+
+// The caller's table handle for one operation: a null handle is opened here (and
+// stored in the caller's variable) and closed again, leaving the variable null, when
+// the object goes; a non-null handle is the caller's and stays open.
+class ScopedTable {
+ public:
+  ScopedTable(DATA4*& handle, const QString& path);
+  ~ScopedTable();
+  ScopedTable(const ScopedTable&) = delete;
+  ScopedTable& operator=(const ScopedTable&) = delete;
+
+  bool ok() const { return handle_ != nullptr; }
+  DATA4* get() const { return handle_; }
+  // Closes a table this object opened (no-op otherwise).
+  void Close();
+
+ private:
+  DATA4*& handle_;
+  bool owned_ = false;
+};
+
+// A table opened for this operation only.
+class OwnTable {
+ public:
+  explicit OwnTable(const QString& path) : scoped_(handle_, path) {}
+  bool ok() const { return scoped_.ok(); }
+  DATA4* get() const { return scoped_.get(); }
+  void Close() { scoped_.Close(); }
+
+ private:
+  DATA4* handle_ = nullptr;
+  ScopedTable scoped_;
+};
+
+// Throws an error (number = the code) when an engine call returned a negative code;
+// returns the code otherwise.
+int Check(int rc, const char* call);
+// Selects the named tag; throws when the table has none of that name.
+void SelectTag(DATA4* tb, const QString& name);
+// The named field; throws when the table has none of that name.
+FIELD4* Field(DATA4* tb, const QString& name);
+// The field's value as a 32-bit whole number; throws Overflow outside that range.
+int32_t Long32(FIELD4* f);
+// Locks the current record: 0, or 50 when another user holds it (errors throw).
+int LockCurrent(DATA4* tb);
+
+// Locks the current record, runs `change`, flushes and unlocks: true. When another
+// user holds the record: the critical box `lockedMessage`, nothing changed, false.
+bool ChangeLocked(DATA4* tb, const QString& lockedMessage, const std::function<void()>& change);
+// d4flush and d4unlock; errors throw.
+void FlushUnlock(DATA4* tb);
+// Inside a catch block: makes the exception the pending error and reports it.
+void ReportTrapped(const char* label);
+
+// Upper case as the engine's UPPER() makes it (code page 1252, letter by letter), so
+// a text upper-cased here equals its key in an UPPER() tag.
+QString Upper(const QString& text);
+
+// The seek text that matches a character key only as a whole: the key trimmed (and
+// upper-cased when `upper`), padded with blanks beyond any key length, so the engine's
+// prefix match becomes a match of the whole blank-padded key. Empty for an empty key.
+std::string WholeKey(const QString& key, bool upper);
+// d4seek / d4seekNext of a whole key on the selected tag; an empty key finds nothing
+// (r4eof). Records the code; errors throw.
+int Seek(DATA4* tb, const std::string& wholeKey);
+int SeekNext(DATA4* tb, const std::string& wholeKey);
+// d4seekDouble; records the code; errors throw.
+int SeekNumber(DATA4* tb, double value);
+
+// The numeric value of a key (a number, or text that reads as one); none otherwise.
+std::optional<double> NumericKey(const QVariant& key);
+
+// Hourglass for the scope.
+class WaitCursor {
+ public:
+  WaitCursor();
+  ~WaitCursor();
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// Text form of an engine return code, for error descriptions.
+QString EngineCodeText(int rc);
+
+}  // namespace dbaccess

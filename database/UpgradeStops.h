@@ -1,0 +1,18 @@
+#pragma once
+// Test seam of the upgrade: named points inside the steps that rewrite tables. A test
+// installs a hook that answers true at a point to stop the step there as if the
+// process had died (nothing is cleaned up), then checks that the next open finishes
+// the work. Production installs nothing. Internal to database/ and its tests.
+
+#include <functional>
+
+namespace dbupgrade {
+
+using StopHook = std::function<bool(const char* point)>;
+
+// Installs the hook (an empty function removes it).
+void SetStopHook(StopHook hook);
+// True when the installed hook stops the step at `point`.
+bool StopAt(const char* point);
+
+}  // namespace dbupgrade

@@ -1,0 +1,309 @@
+#pragma once
+// clsDB: the database object. One instance for the whole run, reached through gDB();
+// it owns the engine (CBEngine) and the database folder (DBPath) while a database is
+// open. No table stays open between operations: each operation opens what it needs
+// (OpenTable), positions, reads or writes, and closes it again.
+//
+// Table handles passed by reference (DATA4*&): a non-null handle is the caller's open
+// table, used and left open; a null one makes the operation open the table itself and
+// close it before it returns, leaving the caller's variable null again.
+//
+// Writes lock the one record, write, flush and unlock; a record another user holds
+// ends the operation with a "RECORD LOCKED: " box and a failure result. Failures are
+// reported through clsSystem::ShowError with the label "clsDB_<procedure>".
+// The members are implemented across topic files (clsDB_<topic>.cpp).
+// Single-threaded: call only from the user-interface thread.
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <cstdint>
+
+#include "database/clsDBFile.h"
+#include "database/clsProductStats.h"  // (records: transactions, stock figures, products)
+#include <unordered_map>
+
+struct CODE4;
+struct DATA4;
+struct FIELD4;
+class QComboBox;
+class clsTran;
+namespace ctl {
+class ListViewControl;
+}
+
+class clsDB {
+ public:
+  clsDB() = default;
+  ~clsDB();
+  clsDB(const clsDB&) = delete;
+  clsDB& operator=(const clsDB&) = delete;
+
+  // ---- Opening, creating and closing (clsDB_open.cpp) -------------------------------
+  bool IsOpen() const { return m_bIsOpen; }
+  const QString& DBPath() const { return m_sDBPath; }
+  // The live engine; null while none is started.
+  CODE4* CBEngine() const { return m_CBEngine; }
+  // Return code of the last engine call an operation recorded; -1 after release.
+  int16_t LastEngineResult() const { return m_nLastCBResult; }
+  // The database version found by the last check.
+  int32_t DBVersionInUse() const { return m_nDBVersion; }
+
+  // Opens a table on the engine; null after the "Unable to open: " box.
+  DATA4* OpenTable(const QString& sTablePath);
+  // Starts the engine, checks the folder and remembers it as the last database.
+  bool OpenDB(const QString& sDBPath);
+  // Closes every window but the main window and releases the engine; always false.
+  bool CloseDB();
+  // Copies the templates of the program folder into a folder holding no data files,
+  // then opens it.
+  bool NewDB(const QString& sDBPath);
+  // Opens the remembered folder; false without a message when none is remembered.
+  bool OpenLastDB();
+  // True when all 16 data files exist / none of them exists; else the message.
+  bool DirContainsValidData(const QString& sDir);
+  bool DirIsClean(const QString& sDir);
+  void SetLastDBDir(const QString& sDir);
+  QString GetLastDBDir() const;
+  void ClearLastDBDir();
+  // ~/SVLData.
+  QString DBDefaultPath() const;
+  // Categories, counters, parameters, products, transactions.
+  QList<clsDBFile> DataFilePaths() const;
+  // The check run by OpenDB before a folder counts as open.
+  bool CheckFilesAndUpgrade(const QString& sDBPath);
+
+  // ---- Tables, files and field access (clsDB_tables.cpp) ----------------------------
+  // Full paths in the open folder (tables, indexes) or the program folder (index
+  // templates), computed on each call.
+  QString ProductsTable() const;
+  QString ProductsTableIndex() const;
+  QString ProductsTableIndexSource() const;
+  QString TranTable() const;
+  QString TranTableIndex() const;
+  QString TranTableIndexSource() const;
+  QString ParamTable() const;
+  QString ParamTableIndex() const;
+  QString ParamTableIndexSource() const;
+  QString LastIdTable() const;
+  QString LastIdTableIndex() const;
+  QString LastIdTableIndexSource() const;
+  QString CategoryTable() const;
+  QString CategoryTableIndex() const;
+  QString CategoryTableIndexSource() const;
+  QString UserTable() const;
+  QString RptColTable() const;
+
+  // "YYYYMMDD" of the date the text holds; "" when it holds none.
+  QString CBDateFormat(const QString& sDate) const;
+  // Assigns a text value to a field of the current record by type code: 1 text,
+  // 2 and 9 date, 3 4 5 7 number (unchanged when not numeric), 6 flag ("True" /
+  // "False"), 8 memo; any other code does nothing.
+  void AssignValue(FIELD4* fld, const QString& sVal, int32_t udDispDataType);
+  // The products field of that name (compared case-sensitively) by its type code.
+  void ProductsFields_AssignValue(const QString& sFieldName, const QString& sVal, DATA4* tb);
+
+  // ---- Counters, part numbers and database version (clsDB_counters.cpp) -----------
+  // The counter's next value, advanced when bIncrement; a missing counter is created
+  // holding startId + 1 and gives startId. 0 when the row is locked, -1 on failure;
+  // no value is handed out in either case.
+  int32_t GetNextID(const QString& sTablename, bool bIncrement, int32_t startId);
+  // The counter's next value without changing it; 0 when missing or on failure.
+  int32_t QueryNextID(const QString& sTablename);
+  void SetNextID(const QString& sTablename, int32_t nNextID);
+  // Gives a new product without a part number the next automatic part number
+  // (nothing is advanced). Works on any record with nProdId and sPartNo.
+  template <class Product>
+  void AssignPartNumber(Product& ProdInfo) {
+    AssignPartNumber(ProdInfo.nProdId, ProdInfo.sPartNo);
+  }
+  void AssignPartNumber(int32_t nProdId, QString& sPartNo);
+  int32_t IncrementNextPartNumber();
+  void SetNextPartNumber(int32_t nNextPartNo);
+  int32_t QueryNextPartNumber();
+  // The "dbversion" row of the counters table at sPath; -1 on failure.
+  int32_t DBVer(const QString& sPath);
+  bool SetDBVer(int32_t nVersion);
+
+  // ---- Category lists and record lookups (clsDB_categories.cpp) -------------------
+  void LoadLV(ctl::ListViewControl& lv, const QString& sTablePath, const QString& sIDField,
+              const QString& sTextField, int32_t nListType, bool bClearFirst);
+  // True when no row of the table refers to the id through the field (an empty
+  // table path: nothing refers).
+  bool CanDeleteItem(int32_t nID, const QString& sTablePath, const QString& sField);
+  // Deletes the row with the id under its lock; true also when it is not there.
+  bool DeleteRecord(int32_t nID, const QString& sTablePath, DATA4*& tb, const QString& sTagName);
+  bool GetBoolValueFromStr(const QString& sVal);
+  void LoadCboX(QComboBox& cbo, const QString& sTablePath, const QString& sIDField,
+                const QString& sTextField, const QString& sTypeField, int32_t nTypeValue,
+                bool bClearFirst, bool bAddBlankItem, int32_t nSelectID);
+  QString LoadGridCboStr(const QString& sTablePath, const QString& sIDField,
+                         const QString& sTextField, int32_t nTypeValue);
+  int32_t CategoryIDLookup_Original(QString& sDesc, int32_t nType, DATA4*& tb);
+  // Trims the caller's text; -1 for an empty text; the entry's id, added when missing.
+  int32_t CategoryIDLookupOrAdd(QString& sDesc, int32_t nType, DATA4*& tb);
+  // The id of the entry of that list whose whole text equals sDesc apart from case
+  // and surrounding blanks; -1 when none (tb must be open).
+  int32_t CategoryIDGet(const QString& sDesc, int32_t nType, DATA4* tb);
+  // Key kind 2: numeric key; else text key (the whole value, trimmed). The result
+  // field of the row found, -1 when none.
+  int32_t RecordExists(int32_t nKeyKind, const QVariant& vKey, const QString& sTablePath,
+                       const QString& sTagName, const QString& sResultField, DATA4*& tb);
+  bool RecordExistsNoTag(int32_t nKeyKind, const QVariant& vKey, const QString& sField,
+                         const QString& sTablePath, DATA4*& tb);
+  // The new entry's id; -1 when nothing was added (tb must be open).
+  int32_t AddCategory(const QString& sDesc, int32_t nType, DATA4*& tb);
+  int32_t GetCategoryType(int32_t nID, DATA4*& tb);
+  void RecordNonExistMsg();
+  int32_t GetRecCount(const QString& sTablePath, const QString& sTagName);
+  int32_t GetRecCountFast(const QString& sTablePath, const QString& sTagName);
+  QString GetCategoryDesc(int32_t nID, DATA4*& tb, const QString& sTagName = QStringLiteral("rowid"),
+                          const QString& sFieldName = QStringLiteral("desc"));
+  // The stored report definitions in the report chooser's list view.
+  void LvLoadReports(ctl::ListViewControl& lv, const QString& sSelRptID, bool bClear,
+                     bool bUserDefinedOnly);
+
+  // ---- Database parameters, captions and settings (clsDB_params.cpp) ---------------
+  // Names are matched whole, trimmed, without regard to case; the first row in tag
+  // order wins. The overloads without a handle open and close the table.
+  QString GetParamValue(const QString& sid, DATA4*& tbParam);
+  QString GetParamValue(const QString& sid);
+  bool SetParamValue(const QString& sid, const QString& sValue, DATA4*& tbParam);
+  bool SetParamValue(const QString& sid, const QString& sValue);
+  bool DeleteParam(const QString& sid, DATA4*& tbParam);
+  bool DeleteParam(const QString& sid);
+  QString MakeCustomFieldParamName(const QString& sTableFile, const QString& sFieldName) const;
+  QString MakeHideFieldParamName(const QString& sTableFile, const QString& sFieldName) const;
+  QString PartNoDesc();
+  QString LocationDesc();
+  QString ProdGroupDesc();
+  QString ProdCustom1Desc();
+  QString Cust1Desc();
+  QString Cust2Desc();
+  QString Cust3Desc();
+  QString Cust4Desc();
+  QString TranCatDesc();
+  QString TranAcctDesc();
+  bool HideCurrInvColumn(const QString& sFieldName);
+  int32_t DecimalsUnits();
+  int32_t DecimalsPerUnit();
+  int32_t DecimalsAmounts();
+  QString DecimalsUnitsFormat();
+  QString DecimalsPerUnitFormat();
+  QString DecimalsAmountsFormat();
+  bool ProdPartNumberFirstGet();
+  bool ProdAssignPartNumberGet();
+  bool TranCheckInventoryLevelGet();
+  bool ProdPartNumberFirstSet(bool bOn);
+  bool ProdAssignPartNumberSet(bool bOn);
+  bool TranCheckInventoryLevelSet(bool bOn);
+  QString InvLevelDesc(int32_t udLevel) const;
+  // Copies the parameter templates into a folder that has no parameter table.
+  void CheckParamTable(const QString& sDBPath);
+
+  // ---- Transactions, stock figures, products, product summary ----------------------
+  // (clsDB_transactions.cpp, clsDB_stats.cpp, clsDB_products.cpp, clsDB_summary.cpp)
+  // 1 "On Order", 2 "Receive", 3 "Shrinkage", 4 "Ship", 5 "Allocate", else "Unknown".
+  QString GetTranTypeDesc(int32_t udTranType) const;
+  // Appends the five types, Allocate before Ship, with their codes as item data.
+  void cboTranactionTypes(QComboBox& cbo);
+  // udOper 0 add (a new id from the counter, written back into nTranID only once the
+  // row was appended), 1 update of nTranID under its lock, 2 delete. False when nothing
+  // was written: a failed counter or append, a missing row, a locked row.
+  bool SaveTran(int32_t udOper, clsTran& udTran, DATA4*& tb_tran);
+  // Fills the record from row nTranID; false (record untouched) when it is missing.
+  bool GetTran(int32_t nTranID, clsTran& udTran);
+  // Appends a copy of udTran with the given type and units, dated sPrevDate when that
+  // is a date; the save's result.
+  bool CopyTran(const clsTran& udTran, int32_t udType, rt::Currency curUnits, const QString& sPrevDate);
+  // Adds the transactions of udProductStats.m_nProductID (tag prodid) onto the record
+  // and computes averages and stock values. False after the error report when the
+  // table cannot be read or a figure does not fit a currency value.
+  bool GetProductStats(clsProductStats& udProductStats, DATA4*& tb_tran);
+  // The figures of every product that has transactions, in one pass over the table in
+  // record order; the same numbers GetProductStats gives a fresh record. A product
+  // without transactions has no entry (its figures are all 0). A caller's open table is
+  // left in record order. False (map empty) after the error report.
+  bool GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, DATA4*& tb_tran);
+  bool ProductHasATranType(int32_t nProdId, int32_t udTranType, DATA4*& tb_tran);
+  bool ProductHasTransactions(int32_t nProdId);
+  // False after the record-gone message when the row does not exist.
+  bool TransactionExists(int32_t nTranID);
+
+  // "name [part]", or "part [name]" when bPartNoFirst.
+  QString MakeProductName2(const QString& sName, const QString& sPartNo, bool bPartNoFirst) const;
+  QString MakeProductName(const QString& sName, const QString& sPartNo);
+  bool GetProductName(int32_t nProdId, QString& sName, QString& sPartNo, DATA4*& tb_prod);
+  QString GetProductName2(int32_t nProdId);
+  // The visible products, by part number or name as the database orders them.
+  void cboProducts(QComboBox& cbo);
+  // Row id of the product whose whole part number matches (hidden ones too); -1.
+  int32_t LookUpByPartNo(const QString& sPartNo, DATA4*& tb_prod);
+  // True when a product other than nThisProdID has the part number (whole, any case).
+  bool ProductPNExists(const QString& sPartNo, int32_t nThisProdID, DATA4*& tb_prod);
+  // Standard cost (udAmtType 1) or price (2); 0 otherwise or when not found.
+  rt::Currency ProductStdUnitAmt(int32_t nProdId, int32_t udAmtType, DATA4*& tb_prod);
+  bool ProductExists(int32_t nProdId);
+  bool HideProduct(int32_t nProdId, DATA4*& tb_prod);
+  bool DeleteProduct(int32_t nProdId);
+  // Deletes every transaction of the product. A row another user holds: after the
+  // engine's attempts a Retry/Cancel box, at most kDeleteTranAttempts times; then
+  // (or on Cancel) false with the row left.
+  bool DeleteProductTransactions(int32_t nProdId);
+  static constexpr int kDeleteTranAttempts = 5;
+  // The visible products whose part number (nSearchType 1) or name begins with the
+  // search text (trimmed, any case), keys "N" & id; an empty text lists nothing.
+  void LookupProducts(ctl::ListViewControl& lv, int32_t nSearchType, const QString& sSearch, DATA4*& tb_prod);
+  // The "PRODUCT SUMMARY" text of the product in the message window.
+  void ShowProductSummary(int32_t nProdId);
+  // ---- end of transactions, stock figures, products, product summary ----------------
+
+  // Records an engine return code as the last engine result.
+  void SetLastEngineResult(int rc);
+
+  // ---- Check and upgrade (clsDB_upgrade*.cpp), maintenance (clsDB_maint.cpp) -------
+  // Each step works on the folder passed in (also DBPath); a step that rewrites tables
+  // holds the session lock exclusively and builds its new files beside the old ones
+  // before renaming them into place, so a failed or interrupted step leaves the old
+  // files usable and the step can run again.
+  QString UpgradeMsg(const QString& sDBPath) const;
+  QString UpgradeCompleteMsg(const QString& sDBPath) const;
+  bool Upgrade2v5(const QString& sDBPath);
+  bool Upgrade2v6(const QString& sDBPath);
+  bool TableOpenCloseTest(const QString& sTablePath);
+  void DeleteLastIdTable();
+  bool UpgCopyLastIDs_PreDB30(const QString& sDBPath);
+  bool UpgCopyProducts_PreDB30(const QString& sDBPath);
+  bool UpgCopyTran_PreDB30(const QString& sDBPath);
+  bool UpgradeSVLTran3_4(const QString& sDBPath);
+  // Rebuilds the record's index from its template into a temporary file renamed over
+  // the old index; only while no other copy has the database open. False (the old
+  // index kept) on any failure.
+  bool ReIndexFile(const clsDBFile& file);
+
+ private:
+  // (section: upgrade)
+  bool UpgradeOldestLayout(const QString& sDBPath);
+  bool HoldExclusive(const QString& sLockPath, const QString& sDBPath);
+  bool WriteBuiltInReports();
+  // (end of check and upgrade, maintenance)
+
+ private:
+  // (section: open)
+  void ReleaseEngine();
+  QString DataPath(const char* file) const;
+  QString ProgramPath(const char* file) const;
+  // (section: params)
+  QString Caption(const char* table, const char* field, const char* defaultCaption);
+  int32_t Decimals(const char* name);
+  QString NumberFormat(int32_t places) const;
+
+  bool m_bIsOpen = false;
+  QString m_sDBPath;
+  int32_t m_nDBVersion = 1;
+  CODE4* m_CBEngine = nullptr;
+  int16_t m_nLastCBResult = -1;
+};
+
+// The one database object, created on first use.
+clsDB& gDB();

@@ -1,0 +1,74 @@
+// clsDB: rebuilding one table's index. The table is opened under a second name (hard
+// links to its .dbf and .fpt, no copy of the rows) beside a fresh copy of the index
+// template, the engine rebuilds that index from the rows, and the result is renamed
+// over the table's index. The old index stays until that rename, so a failure leaves
+// it as it was.
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+#include "database/clsDB.h"
+#include "database/clsDB_upgrade_internal.h"
+#include "platform/runtime/App.h"
+#include "platform/ui/Prompt.h"
+#include "platform/xbase/Engine.h"
+#include "services/clsSystem.h"
+
+namespace {
+
+bool Link(const QString& existing, const QString& link) {
+  return ::link(QFile::encodeName(existing).constData(), QFile::encodeName(link).constData()) == 0;
+}
+
+}  // namespace
+
+bool clsDB::ReIndexFile(const clsDBFile& file) {
+  if (!m_bIsOpen || m_CBEngine == nullptr) return false;
+  clsSystem& sys = gSystem();
+  const QByteArray lockPath = QFile::encodeName(LastIdTable());
+  const int rc = code4sessionLock(m_CBEngine, lockPath.constData(), 1);
+  SetLastEngineResult(rc);
+  if (rc != 0) {
+    ui::MsgBox(QStringLiteral("The database is in use by another user. Re-indexing requires exclusive access to the "
+                              "data files: make sure no one else is using the application."),
+               ui::vbExclamation, rt::App::Title());
+    return false;
+  }
+  // A folder made on another system may spell the names in capitals.
+  auto resolved = [&](const QString& path) {
+    const QString found = sys.ResolvePathCase(path);
+    return found.isEmpty() ? path : found;
+  };
+  const QFileInfo table(resolved(file.dataFilePath));
+  const QString work = table.absolutePath() + QLatin1Char('/') + table.completeBaseName() + QStringLiteral("_reindex");
+  const QString workTable = work + QStringLiteral(".dbf");
+  const QString workMemo = work + QStringLiteral(".fpt");
+  const QString workIndex = work + QStringLiteral(".cdx");
+  const QString memo =
+      resolved(table.absolutePath() + QLatin1Char('/') + table.completeBaseName() + QStringLiteral(".fpt"));
+  const QString index = resolved(file.indexFilePath);
+  auto cleanUp = [&] {
+    for (const QString& f : {workTable, workMemo, workIndex}) QFile::remove(f);
+  };
+  bool ok = false;
+  {
+    dbupgrade::ScopedAccessMode denyWrite(*this);
+    cleanUp();
+    if (Link(table.filePath(), workTable) && (!QFile::exists(memo) || Link(memo, workMemo)) &&
+        sys.FileCopyFn(file.cleanIndexPath, workIndex)) {
+      if (DATA4* tb = d4open(m_CBEngine, QFile::encodeName(workTable).constData())) {
+        ok = d4reindex(tb) == 0;
+        SetLastEngineResult(d4close(tb));
+      } else {
+        SetLastEngineResult(code4errorCode(m_CBEngine, 0));
+      }
+    }
+    ok = ok && dbupgrade::ReplaceFile(workIndex, index);
+    cleanUp();
+  }
+  // Back to the shared hold every open copy has.
+  SetLastEngineResult(code4sessionLock(m_CBEngine, lockPath.constData(), 0));
+  return ok;
+}

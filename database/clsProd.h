@@ -1,0 +1,55 @@
+#pragma once
+// clsProd: one product (one row of svlprod) in memory, with its save, load and
+// look-up. Members are public and unchecked. A new record holds 0, "" and false (id 0
+// also counts as not stored); Init sets the ids to -1.
+//
+// Table handles: SaveProduct needs the caller's open products table; LoadProduct and
+// LookupProduct take a DATA4*& that, when null, makes them open and close the table
+// themselves (the variable is null again afterwards). Failures are reported through
+// clsSystem::ShowError as "clsProd_<procedure>". User-interface thread only.
+
+#include <QString>
+#include <cstdint>
+
+#include "platform/runtime/Currency.h"
+
+struct DATA4;
+
+class clsProd {
+ public:
+  int32_t nProdId = 0;  // row id; below 1: not stored yet
+  QString sPartNo;
+  QString sProdName;
+  int32_t nLocation = 0;  // list type 3
+  int32_t nGroup = 0;     // list type 1
+  rt::Currency curBeginningInventory;  // units received when the product is added; not stored
+  bool bHide = false;
+  rt::Currency curReOrderLevel;
+  rt::Currency curReOrderQty;
+  QString sLeadTime;
+  int32_t nManuf = 0;   // list type 4
+  int32_t nVendor = 0;  // list type 5
+  rt::Currency curStdCost;
+  rt::Currency curStdPrice;
+  QString sCustom1;
+  QString sCustom2;
+  QString sCustom3;
+  QString sCustom4;
+  QString sNotes;
+
+  void Init();
+
+  // Adds the row (nProdId below 1: a new id from the products counter, written with
+  // every field in one append, and then held in nProdId) or rewrites the row of
+  // nProdId under its lock. True when the row was written. After a written row, a
+  // beginning inventory above 0 is recorded as a Receive (unless ignoreBI) through
+  // clsDB::SaveTran with tbTran (null: SaveTran opens the table).
+  bool SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI);
+  // Fills the record from the row of nProdIDPass; false (no message) for an id below 1,
+  // false after the not-found box for a missing row.
+  bool LoadProduct(int32_t nProdIDPass, DATA4*& tbProd);
+  // The id of the one visible product whose part number (eSearchType 1) or name (any
+  // other value) equals the text as a whole, trimmed and without regard to case; -1
+  // for none, several or a blank text; 0 when the table cannot be opened.
+  int32_t LookupProduct(int32_t eSearchType, const QString& sSearchStr, DATA4*& tb);
+};

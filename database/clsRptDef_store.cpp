@@ -1,0 +1,86 @@
+// clsRptDef: storage in the parameter table ("~" & id) and the column catalogue.
+#include "database/clsRptDef.h"
+
+#include "database/DbAccess.h"
+#include "database/clsDB.h"
+#include "platform/runtime/Convert.h"
+#include "platform/runtime/Error.h"
+#include "platform/ui/Prompt.h"
+#include "services/clsSystem.h"
+
+namespace {
+
+QString StorageKey(int32_t nRptID) {
+  return QStringLiteral("~") + QString::number(nRptID);
+}
+
+}  // namespace
+
+bool clsRptDef::LoadExisting(int32_t nRptID) {
+  ResetRptDef();
+  m_nRptID = nRptID;
+  if (!ReadRptDef(nRptID, m_sRptBuf)) {
+    ui::MsgBox(QStringLiteral("Unable to read report with ID: ") + QString::number(nRptID),
+               ui::vbExclamation);
+    return false;
+  }
+  return ParseRptBuffer();
+}
+
+bool clsRptDef::ReadRptDef(int32_t nRptID, QString& sRptBuf) {
+  sRptBuf = gDB().GetParamValue(StorageKey(nRptID));
+  return !sRptBuf.isEmpty();
+}
+
+int32_t clsRptDef::WriteRptDef(int32_t nRptID, const QString& sRptBuf) {
+  try {
+    int32_t id = nRptID;
+    // A locked or failed counter (0 / -1) never becomes an id.
+    if (id < 1) id = gDB().GetNextID(QStringLiteral("rptlastid"), true, 1000);
+    if (id < 1) return -1;
+    return gDB().SetParamValue(StorageKey(id), sRptBuf) ? id : -1;
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(QStringLiteral("clsRptDef_WriteRptDef"));
+    return -1;
+  }
+}
+
+int32_t clsRptDef::SaveRptDef() {
+  m_nRptID = WriteRptDef(m_nRptID, BuildRptBuffer());
+  return m_nRptID;
+}
+
+int32_t clsRptDef::MakeCopy(QString& sNewName) {
+  int32_t result = -1;
+  const QString kept = m_sRptName;
+  m_sRptName = QStringLiteral("Copy of ") + kept;
+  const int32_t newId = WriteRptDef(-1, BuildRptBuffer());
+  if (newId > 0) {
+    result = newId;
+    sNewName = m_sRptName;
+  }
+  m_sRptName = kept;
+  return result;
+}
+
+bool clsRptDef::ReadColDefs() {
+  DATA4* hCat = nullptr;
+  try {
+    dbaccess::ScopedTable cat(hCat, gDB().RptColTable());
+    if (!cat.ok()) return false;
+    m_collColumnDefs.Clear();
+    for (const QString& col : std::as_const(m_collColumns)) {
+      const int32_t id = rt::CLng(col);
+      clsRptColDef def;
+      DATA4* tbParam = nullptr;
+      if (!def.Read(id, hCat, tbParam, QString())) def.m_sDisplayName = QStringLiteral("unknown");
+      m_collColumnDefs.Add(def, QStringLiteral("N") + QString::number(id));
+    }
+    return true;
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(QStringLiteral("clsRptDef_ReadColDefs"));
+    return false;
+  }
+}

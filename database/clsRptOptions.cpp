@@ -1,0 +1,5 @@
+#include "database/clsRptOptions.h"
+
+void clsRptOptions::Init() {
+  *this = clsRptOptions{};
+}

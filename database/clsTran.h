@@ -1,0 +1,27 @@
+#pragma once
+// clsTran: one inventory transaction (one row of svltran) in memory. A plain record:
+// every member is public and unchecked; clsDB::SaveTran / GetTran move it to and from
+// its row. Creating one runs Init.
+
+#include <QString>
+#include <cstdint>
+
+#include "platform/runtime/Currency.h"
+
+class clsTran {
+ public:
+  clsTran() { Init(); }
+
+  int32_t nTranID = -1;      // row id; -1 until stored
+  int32_t nProdId = -1;      // product row id
+  QString sDate;             // short date text
+  int32_t udTranType = -1;   // 1 On Order, 2 Receive, 3 Shrinkage, 4 Ship, 5 Allocate
+  rt::Currency curUnits;
+  rt::Currency curUnitPrice;  // cost per unit (1, 2) or price per unit (4, 5)
+  QString sNote;
+  int32_t nCatID = -1;       // transaction category (list type 2)
+  int32_t nAcctID = -1;      // transaction account (list type 7), stored in shipmethod
+
+  // Ids and type -1, today's short date, zero amounts, empty note.
+  void Init();
+};

@@ -1,0 +1,131 @@
+#include "database/frmDBMaint.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "database/clsDB.h"
+#include "platform/runtime/Error.h"
+#include "platform/ui/Fonts.h"
+#include "platform/ui/ModalRunner.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/WaitCursor.h"
+#include "services/clsSystem.h"
+
+frmDBMaint::frmDBMaint(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("frmDBMaint"));
+  setWindowTitle(QStringLiteral("Database Maintenance - Reindex Data Files"));
+  setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+  const QFont verdana = ui::MapFont(QStringLiteral("Verdana"), 8);
+
+  lstDataFiles = new QListWidget(this);
+  lstDataFiles->setObjectName(QStringLiteral("lstDataFiles"));
+  lstDataFiles->setFont(verdana);
+  IndexButton = new QPushButton(QStringLiteral("Re-&Index"), this);
+  IndexButton->setObjectName(QStringLiteral("IndexButton"));
+  CloseButton = new QPushButton(QStringLiteral("Close"), this);
+  CloseButton->setObjectName(QStringLiteral("CloseButton"));
+  lblWarn = new QLabel(this);
+  lblWarn->setObjectName(QStringLiteral("lblWarn"));
+  lblWarn->setFont(verdana);
+  lblWarn->setWordWrap(true);
+  lblProgress = new QLabel(this);
+  lblProgress->setObjectName(QStringLiteral("lblProgress"));
+  lblProgress->setFont(verdana);
+  lblProgress->setWordWrap(true);
+  connect(IndexButton, &QPushButton::clicked, this, &frmDBMaint::IndexButton_Click);
+  connect(CloseButton, &QPushButton::clicked, this, &frmDBMaint::CloseButton_Click);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(IndexButton);
+  buttons->addWidget(CloseButton);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(lblWarn);
+  layout->addWidget(lstDataFiles);
+  layout->addWidget(lblProgress);
+  layout->addLayout(buttons);
+  resize(560, 360);
+
+  const QString lf = gSystem().LF(1);
+  lblWarn->setText(QStringLiteral("WARNING: ") + lf +
+                   QStringLiteral("1. Backup your Database Files (See File menu for instructions) before performing "
+                                  "any maintenance") +
+                   lf + QStringLiteral("2. Make sure no one is using the application before performing any maintenance") +
+                   gSystem().LF(2) + QStringLiteral("Select a data file and press [Re-Index]"));
+}
+
+void frmDBMaint::Filenames(const QList<clsDBFile>& files) {
+  lstDataFiles->clear();
+  for (const clsDBFile& f : files) lstDataFiles->addItem(f.dataFilePath);
+  m_files = files;
+}
+
+void frmDBMaint::CloseButton_Click() { hide(); }
+
+void frmDBMaint::IndexButton_Click() {
+  if (lstDataFiles->currentRow() < 0) {
+    ui::MsgBox(QStringLiteral("Select a data file to re-index!"), ui::vbOKCancel | ui::vbExclamation,
+               QStringLiteral("No data file selected"));
+    return;
+  }
+  ReIndexSelected();
+}
+
+void frmDBMaint::SetBusy(bool busy, const QString& progress) {
+  CloseButton->setEnabled(!busy);
+  IndexButton->setEnabled(!busy);
+  lblProgress->setText(progress);
+  if (busy) {
+    setCursor(Qt::WaitCursor);
+    repaint();
+  } else {
+    unsetCursor();
+  }
+}
+
+void frmDBMaint::ReIndexSelected() {
+  try {
+    const QString file = lstDataFiles->currentItem()->text();
+    const QString lf2 = gSystem().LF(2);
+    if (ui::MsgBox(QStringLiteral("You are about to Re-Index the following file:") + lf2 + file + lf2 +
+                       QStringLiteral("This operation may take several minutes and requires exclusive access to data "
+                                      "files. Do you want to continue?"),
+                   ui::vbYesNoCancel | ui::vbQuestion | ui::vbDefaultButton2,
+                   QStringLiteral("Re-Index Data File")) != ui::vbYes) {
+      return;
+    }
+    SetBusy(true, QStringLiteral("Indexing ") + file + QStringLiteral(" ... Please wait..."));
+    const bool ok = ReIndexFile(file);
+    SetBusy(false, QString());
+    if (ok) {
+      ui::MsgBox(file + QStringLiteral(" has been re-indexed."), ui::vbInformation, QStringLiteral("File Indexed"));
+    } else {
+      ui::MsgBox(QStringLiteral("Unable to index file: ") + file, ui::vbExclamation,
+                 QStringLiteral("File Indexing Failed"));
+    }
+  } catch (...) {
+    SetBusy(false, QString());
+    rt::TrapError();
+    gSystem().ShowError(QStringLiteral("frmDBMaint: ") + rt::Err().Description());
+  }
+}
+
+bool frmDBMaint::ReIndexFile(const QString& file) {
+  const int row = lstDataFiles->currentRow();
+  if (row < 0 || row >= m_files.size() || m_files[row].dataFilePath != file) return false;
+  return gDB().ReIndexFile(m_files[row]);
+}
+
+void clsDBUtil::DlgDBMaintenance(QWidget* owner, const QList<clsDBFile>& files) {
+  if (!gDB().IsOpen()) {
+    ui::MsgBox(QStringLiteral("No database is currently open. See File menu."), ui::vbInformation,
+               QStringLiteral("No Database Open"));
+    return;
+  }
+  frmDBMaint dlg;
+  dlg.Filenames(files);
+  ui::RunModal(dlg, owner);
+}

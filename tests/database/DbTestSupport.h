@@ -1,0 +1,113 @@
+#pragma once
+// Shared fixture of the database tests: scripted prompts and dialogs (anything
+// unscripted fails the test), a new database in a temporary folder made from the
+// templates beside the test program, and helpers to reach tables directly.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+
+#include "database/Module1.h"
+#include "database/clsDB.h"
+#include "platform/runtime/App.h"
+#include "platform/runtime/Codepage.h"
+#include "platform/runtime/Error.h"
+#include "platform/ui/TestPrompts.h"
+#include "platform/xbase/Engine.h"
+#include "tests/support/TestEnv.h"
+
+namespace dbtest {
+
+class DbTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto fail = [](const QString& s) { ADD_FAILURE() << "unexpected: " << s.toStdString(); };
+    prompts->SetOnUnexpected(fail);
+    runner->SetOnUnexpected(fail);
+  }
+  void TearDown() override {
+    gDB().CloseDB();
+    rt::App::SetPath(QString());
+    rt::Err().Clear();
+    EXPECT_EQ(prompts->Pending(), 0) << "scripted prompts not shown";
+    EXPECT_EQ(runner->Pending(), 0) << "scripted dialogs not run";
+  }
+
+  // A new, open database in a fresh folder.
+  QString OpenNewDatabase() {
+    const QString dir = testenv::NewTempDir(QStringLiteral("db"));
+    EXPECT_TRUE(gDB().NewDB(dir));
+    return dir;
+  }
+
+  // Expects the next message window and captures its text.
+  void ExpectMsg(QString* text) {
+    runner->Then(QStringLiteral("frmMessage"), [text](QDialog& dlg) {
+      *text = ui::test::TextOf(dlg, QStringLiteral("txtMsg"));
+      dlg.accept();
+    });
+  }
+
+  // Lock attempts once, so that a refused lock answers at once.
+  static void FailLocksFast() {
+    code4lockAttempts(gDB().CBEngine(), 1);
+    code4lockDelay(gDB().CBEngine(), 0);
+  }
+
+  ui::test::ScopedFakePrompts prompts;
+  ui::test::ScopedFakeModalRunner runner;
+};
+
+// A second engine (another user) with its own table handle.
+class OtherUser {
+ public:
+  explicit OtherUser(const QString& path) : engine_(d4init_v()), table_(d4open(engine_, QFile::encodeName(path).constData())) {}
+  ~OtherUser() { d4initUndo(engine_); }
+  OtherUser(const OtherUser&) = delete;
+  OtherUser& operator=(const OtherUser&) = delete;
+  DATA4* table() const { return table_; }
+  // Positions on the row whose field holds `text` (whole, through the tag) and locks it.
+  bool LockRow(const char* tag, const QString& text) {
+    d4tagSelect(table_, d4tag(table_, tag));
+    std::string key = rt::ToCp1252(text);
+    key.resize(200, ' ');
+    return d4seek(table_, key.c_str()) == 0 && d4lock(table_, d4recNo(table_)) == 0;
+  }
+
+ private:
+  CODE4* engine_;
+  DATA4* table_;
+};
+
+// Appends one row of texts by field name to a table of the open database.
+inline void AppendRow(const QString& table, const QStringList& fieldsAndValues) {
+  DATA4* tb = gDB().OpenTable(table);
+  ASSERT_NE(tb, nullptr);
+  ASSERT_EQ(d4appendStartVB(tb, 0), 0);
+  ASSERT_EQ(d4blank(tb), 0);
+  for (qsizetype i = 0; i + 1 < fieldsAndValues.size(); i += 2) {
+    FIELD4* f = d4field(tb, fieldsAndValues[i].toLatin1().constData());
+    ASSERT_NE(f, nullptr) << fieldsAndValues[i].toStdString();
+    const std::string v = rt::ToCp1252(fieldsAndValues[i + 1]);
+    ASSERT_EQ(f4assignNVB(f, v.data(), static_cast<int>(v.size())), 0);
+  }
+  ASSERT_EQ(d4append(tb), 0);
+  d4close(tb);
+}
+
+// Live rows of a table, in record order.
+inline int LiveRows(const QString& table) {
+  DATA4* tb = gDB().OpenTable(table);
+  if (tb == nullptr) return -1;
+  int n = 0;
+  for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) n += d4deleted(tb) ? 0 : 1;
+  d4close(tb);
+  return n;
+}
+
+}  // namespace dbtest

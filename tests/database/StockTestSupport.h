@@ -1,0 +1,121 @@
+#pragma once
+// Helpers of the transaction, stock-figure and product tests: records made in one
+// line, and a row lock held by another process.
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QFile>
+
+#include "database/clsDB.h"
+#include "database/clsProd.h"
+#include "database/clsTran.h"
+#include "platform/runtime/Currency.h"
+#include "platform/xbase/Engine.h"
+
+namespace stocktest {
+
+inline rt::Currency Cur(const char* text) { return rt::Currency::FromCText(QLatin1String(text)); }
+
+// Appends a transaction through SaveTran; its new id (-1 when the save failed).
+inline int32_t AddTran(int32_t prodId, int32_t type, const char* units, const char* price,
+                       const QString& date = QStringLiteral("3/1/2026"), const QString& note = {}) {
+  clsTran t;
+  t.nProdId = prodId;
+  t.udTranType = type;
+  t.curUnits = Cur(units);
+  t.curUnitPrice = Cur(price);
+  t.sDate = date;
+  t.sNote = note;
+  DATA4* tb = nullptr;
+  return gDB().SaveTran(0, t, tb) ? t.nTranID : -1;
+}
+
+// A product with every field set, not saved yet.
+inline clsProd SampleProduct() {
+  clsProd p;
+  p.Init();
+  p.sPartNo = QStringLiteral("A-100");
+  p.sProdName = QStringLiteral("Widget");
+  p.nLocation = 1001;
+  p.nGroup = 1002;
+  p.bHide = false;
+  p.curReOrderLevel = Cur("5.5");
+  p.curReOrderQty = Cur("20");
+  p.sLeadTime = QStringLiteral("2 weeks");
+  p.nManuf = 1003;
+  p.nVendor = 1004;
+  p.curStdCost = Cur("3.5");
+  p.curStdPrice = Cur("7.25");
+  p.sCustom1 = QStringLiteral("c1");
+  p.sCustom2 = QStringLiteral("c2");
+  p.sCustom3 = QStringLiteral("c3");
+  p.sCustom4 = QStringLiteral("c4");
+  p.sNotes = QStringLiteral("line one\r\nline two");
+  return p;
+}
+
+// Adds a product through clsProd::SaveProduct; its new id (-1 when the save failed).
+inline int32_t AddProduct(const QString& partNo, const QString& name, bool hide = false) {
+  clsProd p;
+  p.Init();
+  p.sPartNo = partNo;
+  p.sProdName = name;
+  p.bHide = hide;
+  DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+  const bool ok = p.SaveProduct(tb, nullptr, true);
+  d4close(tb);
+  return ok ? p.nProdId : -1;
+}
+
+// Another process that holds the lock of one row (found by a number on a tag) until
+// Release() or the end of the object.
+class LockHolder {
+ public:
+  LockHolder(const QString& table, const char* tag, double key) {
+    int ready[2], release[2];
+    if (pipe(ready) != 0 || pipe(release) != 0) return;
+    const QByteArray path = QFile::encodeName(table);
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(ready[0]);
+      close(release[1]);
+      CODE4* c = d4init_v();
+      DATA4* d = d4open(c, path.constData());
+      char ok = d != nullptr && d4tagSelect(d, d4tag(d, tag)) == 0 && d4seekDouble(d, key) == 0 &&
+                d4lock(d, d4recNo(d)) == 0;
+      if (write(ready[1], &ok, 1) != 1) _exit(2);
+      char b = 0;
+      if (read(release[0], &b, 1) < 0) _exit(3);
+      _exit(0);
+    }
+    close(ready[1]);
+    close(release[0]);
+    release_ = release[1];
+    char ok = 0;
+    locked_ = read(ready[0], &ok, 1) == 1 && ok != 0;
+    close(ready[0]);
+  }
+  ~LockHolder() { Release(); }
+  LockHolder(const LockHolder&) = delete;
+  LockHolder& operator=(const LockHolder&) = delete;
+
+  bool locked() const { return locked_; }
+  // Ends the other process (and so its lock).
+  void Release() {
+    if (pid_ <= 0) return;
+    const char b = 1;
+    if (write(release_, &b, 1) != 1) kill(pid_, SIGKILL);
+    close(release_);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int release_ = -1;
+  bool locked_ = false;
+};
+
+}  // namespace stocktest

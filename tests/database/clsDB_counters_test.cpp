@@ -1,0 +1,166 @@
+// Counters: ids handed out once, under the row lock, across processes; part numbers;
+// the version row.
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <climits>
+#include <set>
+#include <vector>
+
+#include "tests/database/DbTestSupport.h"
+
+namespace {
+
+class CountersTest : public dbtest::DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    OpenNewDatabase();
+  }
+};
+
+TEST_F(CountersTest, AMissingCounterGivesItsStartAndKeepsTheNextValue) {
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("rptlastid")), 0);
+  EXPECT_EQ(gDB().GetNextID(QStringLiteral("rptlastid"), false, 1000), 1000);
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("rptlastid")), 1001);
+  EXPECT_EQ(gDB().GetNextID(QStringLiteral("rptlastid"), true, 1000), 1001);
+  EXPECT_EQ(gDB().GetNextID(QStringLiteral("rptlastid"), true, 1000), 1002);
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("rptlastid")), 1003);
+}
+
+TEST_F(CountersTest, AnExistingRowIsUsedWhateverTheStart) {
+  gDB().SetNextID(QStringLiteral("svltran.dbf"), 5);
+  EXPECT_EQ(gDB().GetNextID(QStringLiteral("svltran.dbf"), true, 1000), 5);
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("svltran.dbf")), 6);
+  gDB().SetNextID(QStringLiteral("svltran.dbf"), 3);  // lower values are allowed
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("svltran.dbf")), 3);
+}
+
+TEST_F(CountersTest, KeysAreMatchedWhole) {
+  gDB().SetNextID(QStringLiteral("svlprod.dbf"), 2000);
+  // "svlprod" begins "svlprod.dbf" and "svlprod_partno.dbf"; neither is its row.
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("svlprod")), 0);
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("svlprod_partno.dbf")), 0);
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("svlprod.dbf")), 2000);
+}
+
+TEST_F(CountersTest, TheLastIdCannotBeAdvancedPastTheLimit) {
+  gDB().SetNextID(QStringLiteral("svltran.dbf"), INT_MAX);
+  prompts->ExpectContaining(QStringLiteral("clsDB_GetNextID"));
+  EXPECT_EQ(gDB().GetNextID(QStringLiteral("svltran.dbf"), true, 1000), -1);
+  EXPECT_EQ(prompts->Last().title, QStringLiteral("Error"));
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("svltran.dbf")), INT_MAX);
+  // Without the increment the value is only read.
+  EXPECT_EQ(gDB().GetNextID(QStringLiteral("svltran.dbf"), false, 1000), INT_MAX);
+}
+
+TEST_F(CountersTest, ALockedRowGivesNothingOutAndIsLeftAlone) {
+  FailLocksFast();
+  dbtest::OtherUser other(gDB().LastIdTable());
+  ASSERT_TRUE(other.LockRow("TBLNAME", QStringLiteral("svlcat.dbf")));
+  prompts->Expect(QStringLiteral("RECORD LOCKED: Unable to get next id (locked)!"));
+  EXPECT_EQ(gDB().GetNextID(QStringLiteral("svlcat.dbf"), true, 1000), 0);
+  prompts->Expect(QStringLiteral("RECORD LOCKED: Unable to get next id (locked)!"));
+  gDB().SetNextID(QStringLiteral("svlcat.dbf"), 50);
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("svlcat.dbf")), 1000);
+  prompts->Expect(QStringLiteral("RECORD LOCKED: Unable to update DB Version!"));
+  d4unlock(other.table());
+  ASSERT_TRUE(other.LockRow("TBLNAME", QStringLiteral("dbversion")));
+  EXPECT_FALSE(gDB().SetDBVer(7));
+  EXPECT_EQ(gDB().DBVer(gDB().LastIdTable()), 6);
+}
+
+// Each child opens the database itself (its own engine, so its own locks) and writes
+// the ids it was given to a file.
+void TakeIds(const QString& dir, const QString& out, int n) {
+  if (!gDB().OpenDB(dir)) _exit(3);
+  code4lockDelay(gDB().CBEngine(), 2);
+  code4lockAttempts(gDB().CBEngine(), 2000);
+  QFile f(out);
+  if (!f.open(QIODevice::WriteOnly)) _exit(4);
+  const int32_t fresh = gDB().GetNextID(QStringLiteral("new.counter"), true, 500);
+  f.write(QByteArray::number(fresh) + '\n');
+  for (int i = 0; i < n; ++i) {
+    const int32_t id = gDB().GetNextID(QStringLiteral("svltran.dbf"), true, 1000);
+    f.write(QByteArray::number(id) + '\n');
+  }
+  f.close();
+  _exit(0);
+}
+
+TEST_F(CountersTest, TwoProcessesTakingIdsGetDistinctOnes) {
+  const QString dir = gDB().DBPath();
+  gDB().CloseDB();
+  const QString outs[2] = {dir + "/ids-a.txt", dir + "/ids-b.txt"};
+  pid_t pids[2];
+  for (int i = 0; i < 2; ++i) {
+    pids[i] = fork();
+    ASSERT_GE(pids[i], 0);
+    if (pids[i] == 0) TakeIds(dir, outs[i], 1000);
+  }
+  for (pid_t pid : pids) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+  }
+  std::set<int32_t> fresh, ids;
+  for (const QString& out : outs) {
+    QFile f(out);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 1002);  // the new counter, 1000 ids, the final empty line
+    fresh.insert(lines[0].toInt());
+    for (int i = 1; i <= 1000; ++i) ids.insert(lines[i].toInt());
+  }
+  EXPECT_EQ(fresh, (std::set<int32_t>{500, 501}));
+  EXPECT_EQ(ids.size(), 2000u);
+  EXPECT_EQ(*ids.begin(), 1000);
+  EXPECT_EQ(*ids.rbegin(), 2999);
+  ASSERT_TRUE(gDB().OpenDB(dir));
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("svltran.dbf")), 3000);
+}
+
+struct PartNoCase {
+  int32_t prodId;
+  const char* partNo;
+  const char* expected;
+};
+
+TEST_F(CountersTest, PartNumbersComeFromTheirCounterOrTheNextProductId) {
+  EXPECT_EQ(gDB().QueryNextPartNumber(), 1000);  // no part-number counter: next product id
+  const PartNoCase before[] = {{-1, "", "1000"}, {0, "", "1000"}, {-1, "A-7", "A-7"}, {1, "", ""}};
+  for (const PartNoCase& c : before) {
+    struct {
+      int32_t nProdId;
+      QString sPartNo;
+    } prod{c.prodId, QLatin1String(c.partNo)};
+    gDB().AssignPartNumber(prod);
+    EXPECT_EQ(prod.sPartNo, QLatin1String(c.expected)) << c.prodId << " " << c.partNo;
+  }
+  gDB().SetNextPartNumber(20000);
+  EXPECT_EQ(gDB().QueryNextPartNumber(), 20000);
+  QString partNo;
+  gDB().AssignPartNumber(-1, partNo);
+  EXPECT_EQ(partNo, QStringLiteral("20000"));
+  EXPECT_EQ(gDB().IncrementNextPartNumber(), 20000);
+  EXPECT_EQ(gDB().QueryNextPartNumber(), 20001);
+}
+
+TEST_F(CountersTest, AMissingVersionRowIsReportedAndNotCreated) {
+  DATA4* tb = gDB().OpenTable(gDB().LastIdTable());
+  ASSERT_NE(tb, nullptr);
+  d4tagSelect(tb, d4tag(tb, "TBLNAME"));
+  ASSERT_EQ(d4seek(tb, "dbversion"), 0);
+  ASSERT_EQ(d4lock(tb, d4recNo(tb)), 0);
+  ASSERT_EQ(d4delete(tb), 0);
+  d4close(tb);
+  prompts->Expect(QStringLiteral("Unable to set last id for dbversion"));
+  EXPECT_FALSE(gDB().SetDBVer(6));
+  prompts->Expect(QStringLiteral("Unable to get last id for dbversion"));
+  EXPECT_EQ(gDB().DBVer(gDB().LastIdTable()), -1);
+}
+
+}  // namespace

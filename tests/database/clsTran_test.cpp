@@ -1,0 +1,206 @@
+// Transactions: the record's defaults, saving (add, update, delete), reading, copying,
+// the existence tests and the type names.
+
+#include <QComboBox>
+
+#include "tests/database/DbTestSupport.h"
+#include "tests/database/StockTestSupport.h"
+
+namespace {
+
+using stocktest::AddTran;
+using stocktest::Cur;
+
+class TranTest : public dbtest::DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    OpenNewDatabase();
+  }
+};
+
+TEST(clsTranRecord, ANewRecordHoldsItsDefaults) {
+  clsTran t;
+  EXPECT_EQ(t.nTranID, -1);
+  EXPECT_EQ(t.nProdId, -1);
+  EXPECT_EQ(t.udTranType, -1);
+  EXPECT_EQ(t.nCatID, -1);
+  EXPECT_EQ(t.nAcctID, -1);
+  EXPECT_EQ(t.curUnits, rt::Currency());
+  EXPECT_EQ(t.curUnitPrice, rt::Currency());
+  EXPECT_TRUE(t.sNote.isEmpty());
+  EXPECT_EQ(t.sDate, QStringLiteral("3/15/2026"));  // the test clock's day
+  t.sNote = QStringLiteral("x");
+  t.nTranID = 7;
+  t.Init();
+  EXPECT_EQ(t.nTranID, -1);
+  EXPECT_TRUE(t.sNote.isEmpty());
+}
+
+TEST_F(TranTest, ANewTransactionGetsTheCounterIdAndReadsBackWhole) {
+  clsTran t;
+  t.nTranID = 55;  // ignored: a new row always takes the counter's id
+  t.nProdId = 1000;
+  t.sDate = QStringLiteral("2/28/2026");
+  t.udTranType = 2;
+  t.curUnits = Cur("12.5");
+  t.curUnitPrice = Cur("3.1234");
+  t.sNote = QStringLiteral("  first line\r\nsecond line ") + QString(40000, u'n');
+  t.nCatID = 1001;
+  t.nAcctID = 1002;
+  DATA4* tb = nullptr;
+  ASSERT_TRUE(gDB().SaveTran(0, t, tb));
+  EXPECT_EQ(tb, nullptr);
+  EXPECT_EQ(t.nTranID, 1000);
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("svltran.dbf")), 1001);
+
+  clsTran back;
+  ASSERT_TRUE(gDB().GetTran(1000, back));
+  EXPECT_EQ(back.nTranID, 1000);
+  EXPECT_EQ(back.nProdId, 1000);
+  EXPECT_EQ(back.sDate, QStringLiteral("2/28/2026"));
+  EXPECT_EQ(back.udTranType, 2);
+  EXPECT_EQ(back.curUnits, Cur("12.5"));
+  EXPECT_EQ(back.curUnitPrice, Cur("3.1234"));
+  EXPECT_EQ(back.sNote, t.sNote.trimmed());  // whole, beyond 32,767 characters
+  EXPECT_EQ(back.nCatID, 1001);
+  EXPECT_EQ(back.nAcctID, 1002);
+}
+
+TEST_F(TranTest, UpdateRewritesTheRowAndDeleteRemovesIt) {
+  const int32_t id = AddTran(1000, 1, "5", "2");
+  ASSERT_EQ(id, 1000);
+  clsTran t;
+  ASSERT_TRUE(gDB().GetTran(id, t));
+  t.udTranType = 2;
+  t.curUnits = Cur("4");
+  t.sDate = QStringLiteral("not a date");
+  DATA4* tb = gDB().OpenTable(gDB().TranTable());  // the caller's open table stays open
+  ASSERT_TRUE(gDB().SaveTran(1, t, tb));
+  ASSERT_NE(tb, nullptr);
+  d4close(tb);
+  tb = nullptr;
+  clsTran back;
+  ASSERT_TRUE(gDB().GetTran(id, back));
+  EXPECT_EQ(back.udTranType, 2);
+  EXPECT_EQ(back.curUnits, Cur("4"));
+  EXPECT_TRUE(back.sDate.isEmpty());  // a text that is no date is stored blank
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 1);
+
+  ASSERT_TRUE(gDB().SaveTran(2, t, tb));
+  EXPECT_FALSE(gDB().GetTran(id, back));
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 0);
+}
+
+TEST_F(TranTest, SavesThatCannotWriteReportFailure) {
+  clsTran t;
+  DATA4* tb = nullptr;
+  t.nTranID = -1;
+  EXPECT_FALSE(gDB().SaveTran(1, t, tb));  // update without an id
+  t.nTranID = 4242;
+  EXPECT_FALSE(gDB().SaveTran(1, t, tb));  // a row that is gone: no message
+  EXPECT_FALSE(gDB().SaveTran(7, t, tb));  // no such operation
+  clsTran missing;
+  missing.nProdId = 99;
+  EXPECT_FALSE(gDB().GetTran(4242, missing));
+  EXPECT_EQ(missing.nProdId, 99);  // untouched
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 0);
+}
+
+TEST_F(TranTest, ALockedCounterSavesNothingAndLeavesTheRecordWithoutAnId) {
+  FailLocksFast();
+  dbtest::OtherUser other(gDB().LastIdTable());
+  ASSERT_TRUE(other.LockRow("TBLNAME", QStringLiteral("svltran.dbf")));
+  prompts->Expect(QStringLiteral("RECORD LOCKED: Unable to get next id (locked)!"));
+  clsTran t;
+  t.nProdId = 1000;
+  t.udTranType = 2;
+  DATA4* tb = nullptr;
+  EXPECT_FALSE(gDB().SaveTran(0, t, tb));
+  EXPECT_EQ(t.nTranID, -1);
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 0);
+}
+
+TEST_F(TranTest, AnUpdateOfARowAnotherUserHoldsChangesNothing) {
+  const int32_t id = AddTran(1000, 2, "10", "2");
+  FailLocksFast();
+  dbtest::OtherUser other(gDB().TranTable());
+  d4tagSelect(other.table(), d4tag(other.table(), "rowid"));
+  ASSERT_EQ(d4seekDouble(other.table(), id), 0);
+  ASSERT_EQ(d4lock(other.table(), d4recNo(other.table())), 0);
+  clsTran t;
+  ASSERT_TRUE(gDB().GetTran(id, t));
+  t.curUnits = Cur("99");
+  prompts->Expect(QStringLiteral("RECORD LOCKED: Unable to update transaction!"));
+  DATA4* tb = nullptr;
+  EXPECT_FALSE(gDB().SaveTran(1, t, tb));
+  EXPECT_EQ(prompts->Last().icon, ui::vbCritical);
+  clsTran back;
+  ASSERT_TRUE(gDB().GetTran(id, back));
+  EXPECT_EQ(back.curUnits, Cur("10"));
+}
+
+TEST_F(TranTest, CopyAppendsTheRemainderDatedAsTheOutstandingRow) {
+  clsTran received;
+  received.nProdId = 1000;
+  received.udTranType = 2;
+  received.curUnits = Cur("6");
+  received.curUnitPrice = Cur("2.5");
+  received.sNote = QStringLiteral("partial");
+  received.nCatID = 1003;
+  received.nAcctID = 1004;
+  received.sDate = QStringLiteral("3/15/2026");
+  DATA4* tb = nullptr;
+  ASSERT_TRUE(gDB().SaveTran(0, received, tb));
+  const clsTran before = received;
+
+  ASSERT_TRUE(gDB().CopyTran(received, 1, Cur("4"), QStringLiteral("1/10/2026")));
+  ASSERT_TRUE(gDB().CopyTran(received, 5, Cur("1"), QStringLiteral("never")));
+  EXPECT_EQ(received.nTranID, before.nTranID);  // the original is not changed
+  clsTran copy;
+  ASSERT_TRUE(gDB().GetTran(before.nTranID + 1, copy));
+  EXPECT_EQ(copy.udTranType, 1);
+  EXPECT_EQ(copy.curUnits, Cur("4"));
+  EXPECT_EQ(copy.sDate, QStringLiteral("1/10/2026"));
+  EXPECT_EQ(copy.curUnitPrice, Cur("2.5"));
+  EXPECT_EQ(copy.sNote, QStringLiteral("partial"));
+  EXPECT_EQ(copy.nProdId, 1000);
+  EXPECT_EQ(copy.nCatID, 1003);
+  EXPECT_EQ(copy.nAcctID, 1004);
+  ASSERT_TRUE(gDB().GetTran(before.nTranID + 2, copy));
+  EXPECT_EQ(copy.udTranType, 5);
+  EXPECT_EQ(copy.sDate, QStringLiteral("3/15/2026"));  // not a date: the original's
+}
+
+TEST_F(TranTest, ExistenceTestsFollowTheProductsRows) {
+  AddTran(1000, 1, "1", "1");
+  AddTran(1000, 5, "1", "1");
+  AddTran(1001, 2, "1", "1");
+  DATA4* tb = nullptr;
+  EXPECT_TRUE(gDB().ProductHasATranType(1000, 5, tb));
+  EXPECT_TRUE(gDB().ProductHasATranType(1000, 1, tb));
+  EXPECT_FALSE(gDB().ProductHasATranType(1000, 2, tb));
+  EXPECT_FALSE(gDB().ProductHasATranType(1002, 2, tb));
+  EXPECT_EQ(tb, nullptr);
+  EXPECT_TRUE(gDB().ProductHasTransactions(1001));
+  EXPECT_FALSE(gDB().ProductHasTransactions(1002));
+  EXPECT_TRUE(gDB().TransactionExists(1000));
+  QString text;
+  ExpectMsg(&text);
+  EXPECT_FALSE(gDB().TransactionExists(5000));
+  EXPECT_EQ(text, QStringLiteral("Record no longer exists or is inaccessible! Another user may have deleted this record."));
+}
+
+TEST_F(TranTest, TypeNamesAndTheTypeListPutAllocateBeforeShip) {
+  const char* names[] = {"Unknown", "On Order", "Receive", "Shrinkage", "Ship", "Allocate", "Unknown"};
+  for (int32_t type = 0; type <= 6; ++type) EXPECT_EQ(gDB().GetTranTypeDesc(type), QLatin1String(names[type]));
+  QComboBox cbo;
+  cbo.addItem(QStringLiteral("kept"), 0);
+  gDB().cboTranactionTypes(cbo);
+  ASSERT_EQ(cbo.count(), 6);
+  const int32_t codes[] = {0, 1, 2, 3, 5, 4};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(cbo.itemData(i).toInt(), codes[i]) << i;
+  EXPECT_EQ(cbo.itemText(4), QStringLiteral("Allocate"));
+}
+
+}  // namespace
