@@ -6,6 +6,9 @@
 
 #include <stdlib.h>
 
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <cstdio>
@@ -40,6 +43,19 @@ inline void OpenSampleDatabase(const char* tempPattern) {
     if (!error.isEmpty()) Die(error);
   }
   if (!gDB().OpenDB(folder)) Die(QStringLiteral("OpenDB ") + folder);
+}
+
+// The main of a database-layer benchmark: offscreen Qt, the sample database, the runs.
+inline int RunBenchmarks(int argc, char** argv, const char* tempPattern) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  OpenSampleDatabase(tempPattern);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  gDB().CloseDB();
+  return 0;
 }
 
 }  // namespace benchdb

@@ -7,7 +7,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <unordered_map>
 
 #include "bench/BenchDatabase.h"
@@ -124,14 +123,4 @@ BENCHMARK(BM_SaveTranNewOpenTable)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchdb::OpenSampleDatabase("/tmp/database-bench-XXXXXX");
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  gDB().CloseDB();
-  return 0;
-}
+int main(int argc, char** argv) { return benchdb::RunBenchmarks(argc, argv, "/tmp/database-bench-XXXXXX"); }

@@ -6,7 +6,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 
 #include "bench/BenchDatabase.h"
 #include "database/clsDB.h"
@@ -28,14 +27,4 @@ BENCHMARK(BM_ReIndexProducts)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchdb::OpenSampleDatabase("/tmp/maint-bench-XXXXXX");
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  gDB().CloseDB();
-  return 0;
-}
+int main(int argc, char** argv) { return benchdb::RunBenchmarks(argc, argv, "/tmp/maint-bench-XXXXXX"); }
