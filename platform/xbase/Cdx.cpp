@@ -121,8 +121,8 @@ class Cursor final : public CdxCursor {
 
 class Index final : public CdxIndex {
  public:
-  Index(std::string path, File::Mode mode, std::unique_ptr<File> file)
-      : path_(std::move(path)), mode_(mode), file_(std::move(file)) {}
+  Index(std::string path, File::Mode mode, std::unique_ptr<File> file, bool detectTypes)
+      : path_(std::move(path)), mode_(mode), file_(std::move(file)), detectTypes_(detectTypes) {}
   ~Index() override {
     while (depth_ > 0) Release();  // a lock left held: write its counters, let go
   }
@@ -148,7 +148,7 @@ class Index final : public CdxIndex {
   }
   Status Insert(size_t tag, std::string_view key, uint32_t recno) override { return Change(tag, key, recno, true); }
   Status Remove(size_t tag, std::string_view key, uint32_t recno) override { return Change(tag, key, recno, false); }
-  Status RebuildAll(std::vector<std::vector<KeyEntry>> entries) override;
+  Status RebuildAll(std::vector<TagEntries> entries) override;
   uint64_t KeyCount(size_t tag) override;
   Status Check() override;
   Status LockExclusive() override {
@@ -158,6 +158,8 @@ class Index final : public CdxIndex {
   void UnlockExclusive() override {
     if (depth_ > 0) Release();
   }
+  Status LockShared() override { return Acquire(false); }
+  void UnlockShared() override { UnlockExclusive(); }
 
   // One tag operation: the lock held and the tag's cache checked against the file.
   Status Begin(size_t tag, bool exclusive);
@@ -171,13 +173,15 @@ class Index final : public CdxIndex {
   Status Change(size_t tag, std::string_view key, uint32_t recno, bool insert);
   bool Replaced() const;
   Status Reopen();
-  // Reads the directory and tag headers of file into dirs/defs/trees.
-  Status ReadTags(File* file, std::vector<TagDef>* defs, std::vector<std::unique_ptr<Tree>>* trees,
-                  std::unique_ptr<Tree>* dir);
+  // Reads the directory and tag headers of file into dirs/defs/trees; with detectTypes
+  // also the roots of tags that may be numeric.
+  Status ReadTags(File* file, bool detectTypes, std::vector<TagDef>* defs,
+                  std::vector<std::unique_ptr<Tree>>* trees, std::unique_ptr<Tree>* dir);
 
   std::string path_;
   File::Mode mode_;
   std::unique_ptr<File> file_;
+  bool detectTypes_;  // read roots at open to tell numeric tags from character ones
   std::vector<TagDef> defs_;
   std::vector<std::unique_ptr<Tree>> trees_;
   std::unique_ptr<Tree> dir_;
@@ -239,20 +243,34 @@ Status Index::Begin(size_t tag, bool exclusive) {
   return Status::Ok();
 }
 
-Status Index::ReadTags(File* file, std::vector<TagDef>* defs, std::vector<std::unique_ptr<Tree>>* trees,
-                       std::unique_ptr<Tree>* dir) {
+Status Index::ReadTags(File* file, bool detectTypes, std::vector<TagDef>* defs,
+                       std::vector<std::unique_ptr<Tree>>* trees, std::unique_ptr<Tree>* dir) {
   const uint64_t size = file->Size();
-  uint8_t h[kHeaderSize];
-  if (size < kHeaderSize + kPageSize || !file->ReadAt(0, h, sizeof h)) {
+  // The directory header, its root and the first tag headers usually lie in the
+  // file's first pages: one read serves them.
+  std::vector<uint8_t> head(std::min<uint64_t>(size, 4 * kHeaderSize));
+  if (size < kHeaderSize + kPageSize || !file->ReadAt(0, head.data(), head.size())) {
     return Status(Code::kCorrupt, file->path() + " is too short for an index");
   }
+  auto readAt = [&](uint64_t off, uint8_t* buf, size_t n) {
+    if (off + n > head.size()) return file->ReadAt(off, buf, n);
+    std::memcpy(buf, head.data() + off, n);
+    return true;
+  };
+  uint8_t h[kHeaderSize];
+  readAt(0, h, sizeof h);
   const uint16_t dirKeyLen = GetLE16(h + 12);
   if ((h[14] & 0x20) == 0 || dirKeyLen == 0 || dirKeyLen > kMaxKeyLen) {
     return Status(Code::kCorrupt, file->path() + " is not a compact compound index");
   }
   *dir = std::make_unique<Tree>(file, 0, dirKeyLen, ' ', &gens_);
   bool moved;
-  if (Status s = (*dir)->Refresh(&moved); !s.ok()) return s;
+  (*dir)->Adopt(h, &moved);
+  const uint32_t dirRoot = (*dir)->root();
+  if ((*dir)->PageInFile(dirRoot) && uint64_t(dirRoot) + kPageSize <= head.size()) {
+    std::shared_ptr<Node> root;
+    if (Status s = (*dir)->Decode(dirRoot, head.data() + dirRoot, &root); !s.ok()) return s;
+  }
 
   std::vector<std::pair<uint32_t, std::string>> tags;  // header offset, name
   Pos pos;
@@ -273,7 +291,7 @@ Status Index::ReadTags(File* file, std::vector<TagDef>* defs, std::vector<std::u
   }
 
   for (const auto& [off, name] : tags) {
-    if (!file->ReadAt(off, h, sizeof h)) return Status(Code::kCorrupt, file->path() + ": tag header cannot be read");
+    if (!readAt(off, h, sizeof h)) return Status(Code::kCorrupt, file->path() + ": tag header cannot be read");
     TagDef d;
     d.name = name;
     d.keyLen = GetLE16(h + 12);
@@ -284,17 +302,21 @@ Status Index::ReadTags(File* file, std::vector<TagDef>* defs, std::vector<std::u
     d.descending = GetLE16(h + 502) != 0;
     d.unique = (h[14] & 0x01) != 0;
     auto tree = std::make_unique<Tree>(file, off, d.keyLen, ' ', &gens_);
-    if (Status rs = tree->Refresh(&moved); !rs.ok()) return rs;
+    tree->Adopt(h, &moved);
     d.type = KeyType::kChar;
-    if (d.keyLen == 8 && IsBareName(d.keyExpr)) {
+    if (detectTypes && d.keyLen == 8 && IsBareName(d.keyExpr)) {
       // Character keys of an 8-byte field are printable text; numeric keys are not.
+      uint8_t raw[kPageSize];
       std::shared_ptr<Node> root;
-      if (Status ls = tree->Load(tree->root(), &root); !ls.ok()) return ls;
+      if (Status ls = tree->ReadPage(tree->root(), raw); !ls.ok()) return ls;
+      if (Status ls = tree->Decode(tree->root(), raw, &root); !ls.ok()) return ls;
       const bool text = root->count() > 0 && std::all_of(root->keys.begin(), root->keys.end(),
                                                          [](uint8_t b) { return b >= 0x20 && b < 0x7F; });
       if (!text) {
         d.type = KeyType::kNumeric;
         tree->SetFiller(FillerFor(d.type));
+        // The root stays cached, decoded with the numeric filler.
+        if (Status ls = tree->Decode(tree->root(), raw, &root); !ls.ok()) return ls;
       }
     }
     defs->push_back(std::move(d));
@@ -305,7 +327,7 @@ Status Index::ReadTags(File* file, std::vector<TagDef>* defs, std::vector<std::u
 
 Status Index::Load() {
   if (Status s = Acquire(false); !s.ok()) return s;
-  Status s = ReadTags(file_.get(), &defs_, &trees_, &dir_);
+  Status s = ReadTags(file_.get(), detectTypes_, &defs_, &trees_, &dir_);
   Release();
   checkedIn_.assign(defs_.size(), 0);
   return s;
@@ -323,7 +345,8 @@ Status Index::Reopen() {
   std::vector<TagDef> defs;
   std::vector<std::unique_ptr<Tree>> trees;
   std::unique_ptr<Tree> dir;
-  if (Status rs = ReadTags(file.get(), &defs, &trees, &dir); !rs.ok()) return rs;
+  // The tags keep the types they have; the new roots need not be read for them.
+  if (Status rs = ReadTags(file.get(), false, &defs, &trees, &dir); !rs.ok()) return rs;
   if (defs.size() != defs_.size()) return Status(Code::kCorrupt, path_ + " was replaced by an index of other tags");
   for (size_t i = 0; i < defs.size(); ++i) {
     if (!SameName(defs[i].name, defs_[i].name) || defs[i].keyLen != defs_[i].keyLen) {
@@ -382,7 +405,7 @@ Status Index::Check() {
   return Status::Ok();
 }
 
-Status Index::RebuildAll(std::vector<std::vector<KeyEntry>> entries) {
+Status Index::RebuildAll(std::vector<TagEntries> entries) {
   if (entries.size() != defs_.size()) return Status(Code::kInvalid, "RebuildAll needs entries for every tag");
   if (!file_->writable()) return Status(Code::kReadOnly, path_ + " is open read-only");
   std::vector<SortedTag> sorted(defs_.size());
@@ -390,7 +413,7 @@ Status Index::RebuildAll(std::vector<std::vector<KeyEntry>> entries) {
   {
     std::vector<std::thread> workers;
     for (size_t t = 0; t < defs_.size(); ++t) {
-      workers.emplace_back([&, t] { results[t] = SortEntries(&entries[t], defs_[t], &sorted[t]); });
+      workers.emplace_back([&, t] { results[t] = SortEntries(entries[t], defs_[t], &sorted[t]); });
     }
     for (auto& w : workers) w.join();
   }
@@ -492,11 +515,29 @@ bool Cursor::Move(bool forward) {
 
 }  // namespace
 
-std::unique_ptr<CdxIndex> CdxIndex::Open(const std::string& path, File::Mode mode, Status* status) {
+Status CdxIndex::RebuildAll(const std::vector<std::vector<KeyEntry>>& entries) {
+  if (entries.size() != TagCount()) return Status(Code::kInvalid, "RebuildAll needs entries for every tag");
+  std::vector<TagEntries> flat(entries.size());
+  for (size_t t = 0; t < entries.size(); ++t) {
+    const size_t keyLen = Tag(t).keyLen;
+    flat[t].keys.reserve(entries[t].size() * keyLen);
+    for (const KeyEntry& e : entries[t]) {
+      if (e.key.size() != keyLen) {
+        return Status(Code::kInvalid, "a key for tag " + Tag(t).name + " has the wrong length");
+      }
+      flat[t].keys.insert(flat[t].keys.end(), e.key.begin(), e.key.end());
+      flat[t].recnos.push_back(e.recno);
+    }
+  }
+  return RebuildAll(std::move(flat));
+}
+
+std::unique_ptr<CdxIndex> CdxIndex::Open(const std::string& path, File::Mode mode, Status* status,
+                                         bool detectTypes) {
   Status s;
   auto file = File::Open(path, mode, &s);
   if (file) {
-    auto index = std::make_unique<Index>(path, mode, std::move(file));
+    auto index = std::make_unique<Index>(path, mode, std::move(file), detectTypes);
     s = index->Load();
     if (s.ok()) {
       if (status) *status = s;

@@ -47,6 +47,13 @@ struct KeyEntry {
   uint32_t recno = 0;
 };
 
+// A tag's entries in flat arrays: recnos.size() keys of the tag's key length one after
+// the other, and their record numbers.
+struct TagEntries {
+  std::vector<uint8_t> keys;
+  std::vector<uint32_t> recnos;
+};
+
 class CdxIndex;
 
 // A position in one tag, in stored (ascending) order. Valid until its index is
@@ -78,7 +85,10 @@ class CdxIndex {
   virtual ~CdxIndex() = default;
 
   // Opens an existing index; nullptr with *status on failure (missing, corrupt).
-  static std::unique_ptr<CdxIndex> Open(const std::string& path, File::Mode mode, Status* status);
+  // A caller that sets every tag's key type itself (SetKeyType) passes
+  // detectTypes = false: the tags' root pages are then not read at open.
+  static std::unique_ptr<CdxIndex> Open(const std::string& path, File::Mode mode, Status* status,
+                                        bool detectTypes = true);
   // Writes a new index with the given (empty) tags, replacing any file of that name.
   static Status Create(const std::string& path, const std::vector<TagDef>& tags);
 
@@ -101,8 +111,11 @@ class CdxIndex {
   // Replaces the contents of every tag with the given entries (any order; they are
   // sorted here), keeping the tag definitions. The new index is written to a temporary
   // file beside the old one and renamed over it; on failure the old file stays.
-  // entries.size() must equal TagCount().
-  virtual Status RebuildAll(std::vector<std::vector<KeyEntry>> entries) = 0;
+  // entries.size() must equal TagCount(). Entries given in ascending record numbers
+  // (as a table's records give them) sort fastest.
+  virtual Status RebuildAll(std::vector<TagEntries> entries) = 0;
+  // The same from separate entries (converted to the flat form).
+  Status RebuildAll(const std::vector<std::vector<KeyEntry>>& entries);
 
   // Number of keys in a tag (a full walk; for checks and tests).
   virtual uint64_t KeyCount(size_t tag) = 0;
@@ -112,6 +125,10 @@ class CdxIndex {
   // Holds the index lock across several operations (an append with four tags); nests.
   virtual Status LockExclusive() = 0;
   virtual void UnlockExclusive() = 0;
+  // The same shared, for reads only (the steps of one seek or skip); nests, also
+  // inside an exclusive hold. A change while only this is held fails.
+  virtual Status LockShared() = 0;
+  virtual void UnlockShared() = 0;
 };
 
 }  // namespace xb

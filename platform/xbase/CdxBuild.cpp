@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace xb::cdx {
 
@@ -65,8 +66,9 @@ bool ValidName(const std::string& name) {
 
 }  // namespace
 
-uint32_t BuildTree(const SortedEntries& e, uint16_t keyLen, uint8_t filler, uint64_t base,
+uint32_t BuildTree(const SortedEntries& e, uint16_t keyLen, uint8_t filler, uint64_t base, bool room,
                    std::vector<uint8_t>* out) {
+  const size_t leafBytes = room ? kPageSize - kPageSize / 8 : kPageSize;
   std::vector<Node> level;
   auto fresh = [&](uint16_t attr) {
     Node n;
@@ -83,7 +85,7 @@ uint32_t BuildTree(const SortedEntries& e, uint16_t keyLen, uint8_t filler, uint
     size_t s = StoredKeyBytes(cur.count() ? k - keyLen : nullptr, k, keyLen, filler);
     uint32_t mr = std::max(maxRec, r);
     if (cur.count() &&
-        kLeafHeader + (cur.count() + 1) * LeafEntryBytes(keyLen, mr) + stored + s > kPageSize) {
+        kLeafHeader + (cur.count() + 1) * LeafEntryBytes(keyLen, mr) + stored + s > leafBytes) {
       level.push_back(std::move(cur));
       cur = fresh(kAttrLeaf);
       s = StoredKeyBytes(nullptr, k, keyLen, filler);
@@ -97,7 +99,7 @@ uint32_t BuildTree(const SortedEntries& e, uint16_t keyLen, uint8_t filler, uint
   }
   level.push_back(std::move(cur));
 
-  const size_t cap = InteriorCapacity(keyLen);
+  const size_t cap = room ? std::max<size_t>(2, InteriorCapacity(keyLen) * 7 / 8) : InteriorCapacity(keyLen);
   for (;;) {
     const std::vector<uint32_t> pages = EmitLevel(level, filler, base, out);
     if (level.size() == 1) return pages[0];
@@ -111,10 +113,12 @@ uint32_t BuildTree(const SortedEntries& e, uint16_t keyLen, uint8_t filler, uint
   }
 }
 
-Status SortEntries(std::vector<KeyEntry>* entries, const TagDef& def, SortedTag* out) {
-  const size_t kl = def.keyLen;
+Status SortEntries(const TagEntries& entries, const TagDef& def, SortedTag* out) {
+  const size_t kl = def.keyLen, n = entries.recnos.size();
+  if (entries.keys.size() != n * kl) return Status(Code::kInvalid, "a key for tag " + def.name + " has the wrong length");
+  const uint8_t* keys = entries.keys.data();
   // The first 24 key bytes as big-endian words decide most comparisons without
-  // touching the strings.
+  // touching the keys.
   constexpr size_t kWords = 3;
   struct Item {
     uint64_t head[kWords];
@@ -122,27 +126,43 @@ Status SortEntries(std::vector<KeyEntry>* entries, const TagDef& def, SortedTag*
     uint32_t index;
   };
   std::vector<Item> items;
-  items.reserve(entries->size());
-  for (size_t i = 0; i < entries->size(); ++i) {
-    const KeyEntry& e = (*entries)[i];
-    if (e.key.size() != kl) return Status(Code::kInvalid, "a key for tag " + def.name + " has the wrong length");
-    if (e.recno == 0) return Status(Code::kInvalid, "record number 0 given for tag " + def.name);
-    Item it{{}, e.recno, uint32_t(i)};
-    for (size_t b = 0; b < 8 * kWords; ++b) it.head[b / 8] = it.head[b / 8] << 8 | (b < kl ? uint8_t(e.key[b]) : 0);
+  items.reserve(n);
+  bool recnoOrder = true;  // the entries come in ascending record numbers (as a table gives them)
+  for (size_t i = 0; i < n; ++i) {
+    const uint32_t recno = entries.recnos[i];
+    if (recno == 0) return Status(Code::kInvalid, "record number 0 given for tag " + def.name);
+    if (i > 0 && recno <= entries.recnos[i - 1]) recnoOrder = false;
+    Item it{{}, recno, uint32_t(i)};
+    const uint8_t* k = keys + i * kl;
+    for (size_t b = 0; b < 8 * kWords; ++b) it.head[b / 8] = it.head[b / 8] << 8 | (b < kl ? k[b] : 0);
     items.push_back(it);
   }
-  const auto& ents = *entries;
   auto keyCmp = [&](const Item& a, const Item& b) {
     for (size_t w = 0; w < kWords; ++w) {
       if (a.head[w] != b.head[w]) return a.head[w] < b.head[w] ? -1 : 1;
     }
     constexpr size_t kHead = 8 * kWords;
-    return kl > kHead ? std::memcmp(ents[a.index].key.data() + kHead, ents[b.index].key.data() + kHead, kl - kHead) : 0;
+    return kl > kHead ? std::memcmp(keys + a.index * kl + kHead, keys + b.index * kl + kHead, kl - kHead) : 0;
   };
-  std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
-    const int c = keyCmp(a, b);
-    return c != 0 ? c < 0 : a.recno < b.recno;
-  });
+  if (recnoOrder && kl <= 8) {
+    // The first word is the whole key: a stable radix sort by it keeps the record
+    // order among equal keys. Bytes that every key shares take no pass.
+    std::vector<Item> tmp(items.size());
+    for (unsigned shift = 0; shift < 64 && !items.empty(); shift += 8) {
+      size_t count[256] = {};
+      for (const Item& it : items) ++count[(it.head[0] >> shift) & 0xFF];
+      if (count[(items.front().head[0] >> shift) & 0xFF] == items.size()) continue;
+      size_t at = 0;
+      for (size_t& c : count) at += std::exchange(c, at);
+      for (const Item& it : items) tmp[count[(it.head[0] >> shift) & 0xFF]++] = it;
+      items.swap(tmp);
+    }
+  } else {
+    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+      const int c = keyCmp(a, b);
+      return c != 0 ? c < 0 : a.recno < b.recno;
+    });
+  }
   out->keys.clear();
   out->recnos.clear();
   out->keys.reserve(items.size() * kl);
@@ -154,8 +174,8 @@ Status SortEntries(std::vector<KeyEntry>* entries, const TagDef& def, SortedTag*
       }
       if (def.unique) continue;
     }
-    const std::string& k = ents[items[i].index].key;
-    out->keys.insert(out->keys.end(), k.begin(), k.end());
+    const uint8_t* k = keys + size_t(items[i].index) * kl;
+    out->keys.insert(out->keys.end(), k, k + kl);
     out->recnos.push_back(items[i].recno);
   }
   return Status::Ok();
@@ -196,7 +216,7 @@ Status WriteIndexFile(const std::string& path, const std::vector<TagDef>& defs,
     const SortedTag* t = tags[i];
     const SortedEntries e{t ? t->keys.data() : nullptr, t ? t->recnos.data() : nullptr,
                           t ? t->recnos.size() : 0};
-    const uint32_t root = BuildTree(e, d.keyLen, FillerFor(d.type), 0, &out);
+    const uint32_t root = BuildTree(e, d.keyLen, FillerFor(d.type), 0, true, &out);
     if (out.size() > 0xFFFFFFFFull - kPageSize) return Status(Code::kInvalid, "the index would exceed 4 GB");
     const uint8_t options = uint8_t(0x60 | (d.forExpr.empty() ? 0 : 0x08) | (d.unique ? 0x01 : 0));
     PutHeader(out.data() + header, root, counters[i], d.keyLen, options, d.descending, d.keyExpr, d.forExpr);
@@ -214,12 +234,12 @@ Status WriteIndexFile(const std::string& path, const std::vector<TagDef>& defs,
   }
   const SortedEntries de{dir.keys.data(), dir.recnos.data(), dir.recnos.size()};
   std::vector<uint8_t> dirPages;
-  uint32_t dirRoot = BuildTree(de, kDirKeyLen, ' ', kHeaderSize, &dirPages);
+  uint32_t dirRoot = BuildTree(de, kDirKeyLen, ' ', kHeaderSize, false, &dirPages);
   if (dirPages.size() == kPageSize) {
     std::memcpy(out.data() + kHeaderSize, dirPages.data(), kPageSize);
   } else {
     dirPages.clear();
-    dirRoot = BuildTree(de, kDirKeyLen, ' ', out.size(), &dirPages);
+    dirRoot = BuildTree(de, kDirKeyLen, ' ', out.size(), false, &dirPages);
     out.insert(out.end(), dirPages.begin(), dirPages.end());
   }
   PutHeader(out.data(), dirRoot, 0, kDirKeyLen, 0xE0, false, "", "");

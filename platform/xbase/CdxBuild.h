@@ -1,6 +1,7 @@
 #pragma once
 // Writing whole index files: tag headers, the tag directory, and trees built bottom-up
-// from sorted entries with full pages. Used by Create (empty tags) and RebuildAll.
+// from sorted entries (tag pages with room for inserts). Used by Create (empty tags)
+// and RebuildAll.
 
 #include <cstdint>
 #include <string>
@@ -13,16 +14,13 @@ namespace xb::cdx {
 
 inline uint8_t FillerFor(KeyType type) { return type == KeyType::kNumeric ? 0x00 : 0x20; }
 
-// A tag's entries sorted by key, then record number, in flat arrays.
-struct SortedTag {
-  std::vector<uint8_t> keys;
-  std::vector<uint32_t> recnos;
-};
+// A tag's entries sorted by key, then record number.
+using SortedTag = TagEntries;
 
 // Checks and sorts one tag's entries; with unique only the lowest record number of
-// each key stays. kInvalid for a key of the wrong length, record number 0 or an entry
+// each key stays. kInvalid for keys of the wrong length, record number 0 or an entry
 // given twice.
-Status SortEntries(std::vector<KeyEntry>* entries, const TagDef& def, SortedTag* out);
+Status SortEntries(const TagEntries& entries, const TagDef& def, SortedTag* out);
 
 // Checks a tag definition for Create and brings its name to upper case.
 Status CheckTagDef(TagDef* def);

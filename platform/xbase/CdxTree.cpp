@@ -1,5 +1,8 @@
 #include "platform/xbase/CdxTree.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <unordered_set>
@@ -8,7 +11,10 @@ namespace xb::cdx {
 
 namespace {
 
-constexpr size_t kCacheLimit = 8192;  // pages per tree; beyond it the cache starts over
+constexpr size_t kCacheLimit = 16384;  // pages per tree (about 16 MB); beyond it the cache starts over
+// Header reads by pread before the header's page is mapped: a handle opened for one
+// seek never maps.
+constexpr uint32_t kRefreshesBeforeMapping = 3;
 
 bool Passes(const Node& n, size_t i, const Target& t) {
   const int c = std::memcmp(n.key(i), t.key, std::min<size_t>(t.len, n.keyLen));
@@ -36,9 +42,37 @@ bool Tree::PageInFile(uint32_t page) const {
   return page != kNone && page >= kPageSize && page % kPageSize == 0;
 }
 
+Tree::~Tree() {
+  if (mapBase_) ::munmap(mapBase_, mapLen_);
+}
+
 Status Tree::Refresh(bool* moved) {
   uint8_t h[12];
-  if (!file_->ReadAt(header_, h, sizeof h)) return Corrupt("tag header cannot be read");
+  if (!headerMap_ && !mapFailed_ && ++refreshes_ > kRefreshesBeforeMapping) {
+    // The header lies inside the file (checked at open) and index files are never
+    // shortened, so the mapped bytes stay backed by the file.
+    const uint64_t pageSize = uint64_t(::sysconf(_SC_PAGESIZE));
+    const uint64_t base = header_ / pageSize * pageSize;
+    const size_t len = size_t(header_ - base + sizeof h);
+    void* p = ::mmap(nullptr, len, PROT_READ, MAP_SHARED, file_->fd(), off_t(base));
+    if (p == MAP_FAILED) {
+      mapFailed_ = true;
+    } else {
+      mapBase_ = p;
+      mapLen_ = len;
+      headerMap_ = static_cast<const uint8_t*>(p) + (header_ - base);
+    }
+  }
+  if (headerMap_) {
+    std::memcpy(h, headerMap_, sizeof h);
+  } else if (!file_->ReadAt(header_, h, sizeof h)) {
+    return Corrupt("tag header cannot be read");
+  }
+  Adopt(h, moved);
+  return Status::Ok();
+}
+
+void Tree::Adopt(const uint8_t* h, bool* moved) {
   const uint32_t root = GetLE32(h), counter = GetLE32(h + 8);
   *moved = !loaded_ || counter != counter_ || root != root_;
   if (*moved) {
@@ -53,7 +87,6 @@ Status Tree::Refresh(bool* moved) {
   if (free_ == 0) free_ = kNone;
   diskRoot_ = root_;
   diskFree_ = free_;
-  return Status::Ok();
 }
 
 void Tree::SetFiller(uint8_t filler) {
@@ -73,11 +106,20 @@ Status Tree::Load(uint32_t page, std::shared_ptr<Node>* out) {
     *out = it->second;
     return Status::Ok();
   }
-  if (!PageInFile(page)) return Corrupt("page offset " + std::to_string(page) + " is impossible");
   uint8_t buf[kPageSize];
-  if (!file_->ReadAt(page, buf, sizeof buf)) {
+  if (Status s = ReadPage(page, buf); !s.ok()) return s;
+  return Decode(page, buf, out);
+}
+
+Status Tree::ReadPage(uint32_t page, uint8_t* buf) const {
+  if (!PageInFile(page)) return Corrupt("page offset " + std::to_string(page) + " is impossible");
+  if (!file_->ReadAt(page, buf, kPageSize)) {
     return Corrupt("page " + std::to_string(page) + " lies beyond the end of the file");
   }
+  return Status::Ok();
+}
+
+Status Tree::Decode(uint32_t page, const uint8_t* buf, std::shared_ptr<Node>* out) {
   auto node = std::make_shared<Node>();
   std::string why;
   if (!DecodeNode(buf, keyLen_, filler_, node.get(), &why)) {
@@ -166,13 +208,14 @@ Status Tree::Step(Pos* pos, bool forward) {
   }
   std::shared_ptr<Node> cur = pos->leaf;
   uint32_t page = pos->page;
-  const uint64_t limit = file_->Size() / kPageSize + 1;
+  uint64_t limit = 0;  // read when a step passes over empty leaves
   for (uint64_t hops = 0;; ++hops) {
     const uint32_t next = forward ? cur->right : cur->left;
     if (next == kNone) {
       pos->reset();
       return Status::Ok();
     }
+    if (hops == 1) limit = file_->Size() / kPageSize + 1;
     if (hops > limit) return Corrupt("leaf pages form a loop");
     std::shared_ptr<Node> nn;
     if (Status s = Load(next, &nn); !s.ok()) return s;

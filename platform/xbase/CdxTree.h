@@ -43,6 +43,9 @@ class Tree {
  public:
   Tree(File* file, uint32_t headerOff, uint16_t keyLen, uint8_t filler, uint64_t* generations)
       : file_(file), header_(headerOff), keyLen_(keyLen), filler_(filler), gens_(generations) {}
+  ~Tree();
+  Tree(const Tree&) = delete;
+  Tree& operator=(const Tree&) = delete;
 
   uint16_t keyLen() const { return keyLen_; }
   uint8_t filler() const { return filler_; }
@@ -54,8 +57,11 @@ class Tree {
   uint64_t generation() const { return gen_; }
 
   // Reads the header's root, free list and change counter; drops the cache when the
-  // counter or root moved. *moved tells whether it did.
+  // counter or root moved. *moved tells whether it did. After a few reads the header
+  // is read through a shared read-only mapping of its page (no system call).
   Status Refresh(bool* moved);
+  // The same from the header's first 12 bytes, already read by the caller.
+  void Adopt(const uint8_t* header, bool* moved);
   void SetFiller(uint8_t filler);
   void DropCache();
 
@@ -79,6 +85,12 @@ class Tree {
   Status Check(uint64_t* n);
 
   Status Load(uint32_t page, std::shared_ptr<Node>* out);
+  // Whether page is a possible page offset (aligned, past the first page).
+  bool PageInFile(uint32_t page) const;
+  // Load in two halves: the page's kPageSize bytes, then their decoding (with the
+  // current filler) into the cache.
+  Status ReadPage(uint32_t page, uint8_t* buf) const;
+  Status Decode(uint32_t page, const uint8_t* buf, std::shared_ptr<Node>* out);
 
  private:
   struct PathStep {
@@ -95,7 +107,6 @@ class Tree {
   };
 
   Status Corrupt(const std::string& why) const;
-  bool PageInFile(uint32_t page) const;
   Status Descend(const Target& t, std::vector<PathStep>* path, Pos* leaf);
   Status Write(uint32_t page, const std::shared_ptr<Node>& n);
   Status Allocate(uint32_t* page);
@@ -126,16 +137,22 @@ class Tree {
   bool headerDirty_ = false;             // the counter on disk lags behind
   uint32_t diskRoot_ = kNone, diskFree_ = kNone;  // as the header on disk says
   std::unordered_map<uint32_t, std::shared_ptr<Node>> cache_;
+  uint32_t refreshes_ = 0;
+  bool mapFailed_ = false;
+  void* mapBase_ = nullptr;  // the mapped page(s) holding the header's first 12 bytes
+  size_t mapLen_ = 0;
+  const uint8_t* headerMap_ = nullptr;
 };
 
 // Bulk build: appends the pages of a tree holding these sorted entries to out, whose
-// first byte lies at file offset base. Returns the root page.
+// first byte lies at file offset base. Returns the root page. With room, pages are
+// filled to 7/8 only, so that inserts after a rebuild seldom split a page.
 struct SortedEntries {
   const uint8_t* keys;  // count * keyLen bytes
   const uint32_t* recnos;
   size_t count;
 };
-uint32_t BuildTree(const SortedEntries& e, uint16_t keyLen, uint8_t filler, uint64_t base,
+uint32_t BuildTree(const SortedEntries& e, uint16_t keyLen, uint8_t filler, uint64_t base, bool room,
                    std::vector<uint8_t>* out);
 
 }  // namespace xb::cdx

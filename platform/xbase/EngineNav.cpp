@@ -166,6 +166,24 @@ int Begin(DATA4* d) {
   return FlushRecord(d);
 }
 
+// Holds the index lock shared for the cursor steps of one positioning call, so that
+// they take one lock and check the tag's counter once. When the lock cannot be had
+// each step tries on its own (and reports the failure).
+class IndexReadHold {
+ public:
+  explicit IndexReadHold(DATA4* d) : index_(d && d->selected ? d->index.get() : nullptr) {
+    if (index_ && !index_->LockShared().ok()) index_ = nullptr;
+  }
+  ~IndexReadHold() {
+    if (index_) index_->UnlockShared();
+  }
+  IndexReadHold(const IndexReadHold&) = delete;
+  IndexReadHold& operator=(const IndexReadHold&) = delete;
+
+ private:
+  xb::CdxIndex* index_;
+};
+
 }  // namespace
 
 TAG4* d4tag(DATA4* d, const char* name) {
@@ -192,6 +210,7 @@ int d4tagSelect(DATA4* d, TAG4* tag) {
 int d4top(DATA4* d) {
   int r = Begin(d);
   if (r < 0) return r;
+  const IndexReadHold hold(d);
   d->appending = false;
   if (d->selected) return TopOfTag(d, d->selected);
   if (d->table->recordCount() == 0) {
@@ -208,6 +227,7 @@ int d4top(DATA4* d) {
 int d4skip(DATA4* d, long n) {
   int r = Begin(d);
   if (r < 0) return r;
+  const IndexReadHold hold(d);
   if (d->appending) return d->Fail(e4parm);
   if (!d->eof && d->recno == 0) {
     // Not yet on a record: the walk starts at the top.
@@ -273,6 +293,7 @@ int d4skip(DATA4* d, long n) {
 int d4seek(DATA4* d, const char* text) {
   int r = Begin(d);
   if (r < 0) return r;
+  const IndexReadHold hold(d);
   if (!d->selected || !text) return d->Fail(e4parm);
   d->appending = false;
   std::string key;
@@ -292,6 +313,7 @@ int d4seekDouble(DATA4* d, double value) {
   }
   int r = Begin(d);
   if (r < 0) return r;
+  const IndexReadHold hold(d);
   if (!d->selected || !std::isfinite(value)) return d->Fail(e4parm);
   d->appending = false;
   return SeekKey(d, d->selected, xb::EncodeNumericKey(value));
@@ -300,6 +322,7 @@ int d4seekDouble(DATA4* d, double value) {
 int d4seekNext(DATA4* d, const char* text) {
   int r = Begin(d);
   if (r < 0) return r;
+  const IndexReadHold hold(d);
   if (!d->selected || !text) return d->Fail(e4parm);
   TAG4* t = d->selected;
   std::string key;

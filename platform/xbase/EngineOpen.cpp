@@ -145,7 +145,8 @@ DATA4* d4open(CODE4* c, const char* path) {
     }
   }
   if (h.HasStructuralIndex()) {
-    d->index = xb::CdxIndex::Open(xb::CompanionPath(path, "cdx"), mode, &s);
+    // The field types tell the key types (CompileTags).
+    d->index = xb::CdxIndex::Open(xb::CompanionPath(path, "cdx"), mode, &s, false);
     if (!d->index) {
       c->Fail(s.code() == Code::kNotFound ? e4open : e4index);
       return nullptr;

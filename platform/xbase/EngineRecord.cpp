@@ -310,8 +310,11 @@ int d4reindex(DATA4* d) {
   Status s = d->table->RefreshCount();
   const uint32_t count = d->table->recordCount();
   const size_t len = d->table->recordLen();
-  std::vector<std::vector<xb::KeyEntry>> entries(d->tags.size());
-  for (auto& e : entries) e.reserve(count);
+  std::vector<xb::TagEntries> entries(d->tags.size());
+  for (size_t t = 0; t < entries.size(); ++t) {
+    entries[t].keys.reserve(size_t(count) * d->tags[t]->keyLen);
+    entries[t].recnos.reserve(count);
+  }
   const uint32_t chunk = static_cast<uint32_t>(std::max<size_t>(1, (1u << 20) / len));
   std::vector<char> buf(static_cast<size_t>(chunk) * len);
   for (uint32_t first = 1; s.ok() && first <= count; first += chunk) {
@@ -323,12 +326,9 @@ int d4reindex(DATA4* d) {
     for (uint32_t i = 0; i < n; ++i) {
       const char* rec = buf.data() + static_cast<size_t>(i) * len;
       for (size_t t = 0; t < d->tags.size(); ++t) {
-        // The key goes straight into its entry: one copy per key.
-        xb::KeyEntry& e = entries[t].emplace_back();
-        if (d->tags[t]->KeyOf(rec, &e.key)) {
-          e.recno = first + i;
-        } else {
-          entries[t].pop_back();
+        if (d->tags[t]->KeyOf(rec, &d->key)) {
+          entries[t].keys.insert(entries[t].keys.end(), d->key.begin(), d->key.end());
+          entries[t].recnos.push_back(first + i);
         }
       }
     }

@@ -18,13 +18,15 @@ std::unique_ptr<File> File::Open(const std::string& path, Mode mode, Status* sta
   const int fd = ::open(path.c_str(), flags);
   if (fd < 0) {
     if (status) {
-      *status = Status(errno == ENOENT ? Code::kNotFound : Code::kIo,
-                       "cannot open " + path + ": " + std::strerror(errno));
+      *status = errno == EISDIR ? Status(Code::kInvalid, path + " is a folder")
+                                : Status(errno == ENOENT ? Code::kNotFound : Code::kIo,
+                                         "cannot open " + path + ": " + std::strerror(errno));
     }
     return nullptr;
   }
+  // A folder opens for reading only (for writing, open fails with EISDIR).
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (mode == Mode::kReadOnly && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
     if (status) *status = Status(Code::kInvalid, path + " is a folder");
     return nullptr;

@@ -21,7 +21,8 @@ void TodayYmd(uint8_t ymd[3]) {
 }
 
 namespace {
-// Reads by pread before the file is mapped: a table opened for one seek never maps.
+// Reads (records and counts) by pread before the file is mapped: a table opened for
+// one seek never maps.
 constexpr uint32_t kReadsBeforeMapping = 16;
 // Room beyond the file's end, so that appends by other users seldom need a new mapping.
 constexpr uint64_t kMapSlack = 16u << 20;
@@ -112,7 +113,11 @@ Status Table::Create(const std::string& path, std::vector<FieldDef> fields, bool
 
 Status Table::RefreshCount() {
   uint8_t b[4];
-  if (!file_->ReadAt(4, b, sizeof b)) return {Code::kIo, "cannot read the header of " + path()};
+  if (!mapFailed_ && ++reads_ > kReadsBeforeMapping && Map(sizeof b + 4)) {
+    std::memcpy(b, map_ + 4, sizeof b);
+  } else if (!file_->ReadAt(4, b, sizeof b)) {
+    return {Code::kIo, "cannot read the header of " + path()};
+  }
   const uint32_t count = GetLE32(b);
   if (!Inside(header_.RecordOffset(count + 1))) {
     return {Code::kCorrupt, path() + ": record count runs past the end of the file"};

@@ -78,6 +78,28 @@ TEST(CdxShare, CursorFollowsChangesOfAnotherHandle) {
   EXPECT_TRUE(b->Check().ok());
 }
 
+// After a few operations a handle reads the tag header through a mapping of its page;
+// each change by another handle must still be seen by the very next operation.
+TEST(CdxShare, EveryChangeOfAnotherHandleIsSeenByTheNextRead) {
+  const std::string path = NewIndex();
+  auto a = Open(path);
+  auto b = Open(path, File::Mode::kReadOnly);
+  ASSERT_TRUE(a && b);
+  auto c = b->NewCursor(0);
+  for (uint32_t r = 1; r <= 50; ++r) {
+    ASSERT_TRUE(a->Insert(0, EncodeNumericKey(r * 10), r).ok());
+    ASSERT_TRUE(c->Last());
+    ASSERT_EQ(c->RecNo(), r);
+    ASSERT_TRUE(c->SeekGE(EncodeNumericKey(r * 10 - 5)));
+    ASSERT_EQ(c->RecNo(), r);
+    ASSERT_TRUE(a->Remove(0, EncodeNumericKey(r * 10), r).ok());
+    ASSERT_FALSE(c->SeekGE(EncodeNumericKey(r * 10 - 5)));
+    ASSERT_TRUE(c->LastStatus().ok());
+    ASSERT_TRUE(a->Insert(0, EncodeNumericKey(r * 10), r).ok());
+  }
+  EXPECT_EQ(b->KeyCount(0), 50u);
+}
+
 TEST(CdxShare, LockKeepsOthersOutForABoundedTime) {
   const std::string path = NewIndex();
   auto a = Open(path);

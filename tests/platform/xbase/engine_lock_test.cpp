@@ -115,6 +115,36 @@ TEST_F(TwoUsers, AnotherUsersAppendsAndChangesAreSeen) {
   EXPECT_EQ(f4long(la_), 4242);
 }
 
+// A positioning call holds the index lock only while it runs: right after each one
+// another user can take it exclusively, and its change is seen by the next call.
+TEST_F(TwoUsers, PositioningLeavesTheIndexUnlocked) {
+  xb::Status s;
+  auto cdx = xb::File::Open(path_.substr(0, path_.size() - 3) + "cdx", xb::File::Mode::kReadWrite, &s);
+  ASSERT_TRUE(cdx) << s.message();
+  auto free = [&] {
+    if (cdx->Lock(0x7FFFFFFE, 1, true) != xb::File::LockResult::kOk) return false;
+    cdx->Unlock(0x7FFFFFFE, 1);
+    return true;
+  };
+  ASSERT_EQ(d4top(da_), 0);
+  EXPECT_TRUE(free()) << "d4top";
+  ASSERT_EQ(d4skip(da_, 2), 0);
+  EXPECT_TRUE(free()) << "d4skip";
+  ASSERT_EQ(d4seek(da_, "items.dbf"), 0);
+  EXPECT_TRUE(free()) << "d4seek";
+  EXPECT_EQ(d4seekNext(da_, "items.dbf"), r4after);
+  EXPECT_TRUE(free()) << "d4seekNext";
+  EXPECT_EQ(d4skip(da_, -1), 0);
+  EXPECT_TRUE(free()) << "d4skip back";
+  d4appendStartVB(db_, 0);
+  d4blank(db_);
+  f4assignNVB(d4field(db_, "TBLNAME"), "items.dbf", 9);
+  ASSERT_EQ(d4append(db_), 0);
+  ASSERT_EQ(d4seek(da_, "items.dbf"), 0);
+  EXPECT_EQ(d4seekNext(da_, "items.dbf"), 0) << "the other user's new key";
+  EXPECT_TRUE(free());
+}
+
 TEST_F(Counters, TwoProcessesIncrementingUnderTheLockLoseNothing) {
   constexpr int kPerProcess = 1000;
   auto worker = [this]() {
