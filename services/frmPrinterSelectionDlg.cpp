@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "platform/runtime/Convert.h"
+#include "platform/ui/ButtonRow.h"
 #include "platform/ui/Printers.h"
 #include "platform/ui/Prompt.h"
 
@@ -30,21 +31,13 @@ frmPrinterSelectionDlg::frmPrinterSelectionDlg(QWidget* parent) : QDialog(parent
     optionPageOrientation[i]->setObjectName(QStringLiteral("optionPageOrientation_%1").arg(i));
     orientationLayout->addWidget(optionPageOrientation[i]);
   }
-  OKButton = new QPushButton(QStringLiteral("OK"), this);
-  OKButton->setObjectName(QStringLiteral("OKButton"));
-  OKButton->setDefault(true);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  CancelButton->setObjectName(QStringLiteral("CancelButton"));
-  CancelButton->setAutoDefault(false);
+  QHBoxLayout* buttons = ui::OkCancelRow(this, OKButton, QStringLiteral("OKButton"), CancelButton,
+                                         QStringLiteral("CancelButton"));
 
   auto* fields = new QFormLayout;
   fields->addRow(QStringLiteral("Printer:"), cboPrinters);
   fields->addRow(QStringLiteral("Number of Copies:"), txtNumCopies);
   fields->addRow(QStringLiteral("Page Orientation:"), orientation);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(OKButton);
-  buttons->addWidget(CancelButton);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields);
   layout->addLayout(buttons);

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "platform/ui/ButtonRow.h"
 #include "services/mdlRegistry.h"
 
 namespace {
@@ -53,17 +54,9 @@ frmRptOption::frmRptOption(QWidget* parent) : QDialog(parent) {
       this, QStringLiteral("Printed Page Orientation:"), QStringLiteral("optOrientation"),
       QStringLiteral("Landscape"), QStringLiteral("Portrait"), optOrientation);
 
-  OKButton = new QPushButton(QStringLiteral("OK"), this);
-  OKButton->setObjectName(QStringLiteral("OKButton"));
-  OKButton->setDefault(true);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  CancelButton->setObjectName(QStringLiteral("CancelButton"));
-  CancelButton->setAutoDefault(false);
+  QHBoxLayout* buttons = ui::OkCancelRow(this, OKButton, QStringLiteral("OKButton"), CancelButton,
+                                         QStringLiteral("CancelButton"));
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(OKButton);
-  buttons->addWidget(CancelButton);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(what);
   layout->addWidget(titleFrame);
