@@ -83,14 +83,21 @@ void clsDB::ReleaseEngine() {
   m_nLastCBResult = -1;
 }
 
-QString clsDB::DataPath(const char* file) const { return gSystem().MakePath(m_sDBPath, QLatin1String(file)); }
+// A folder made on another system may spell the names in capitals: an existing file is
+// named as it is spelled on disk, so that every operation (the engine's too) finds it
+// and nothing writes a second file beside it.
+QString clsDB::DataPath(const char* file) const {
+  const QString path = gSystem().MakePath(m_sDBPath, QLatin1String(file));
+  const QString found = gSystem().ResolvePathCase(path);
+  return found.isEmpty() ? path : found;
+}
 
 QString clsDB::ProgramPath(const char* file) const {
   return gSystem().MakePath(rt::App::Path(), QLatin1String(file));
 }
 
 DATA4* clsDB::OpenTable(const QString& sTablePath) {
-  // A folder made on another system may spell the names in capitals.
+  // Also for tables that do not come from DataPath (those of older layouts).
   QString path = gSystem().ResolvePathCase(sTablePath);
   if (path.isEmpty()) path = sTablePath;
   DATA4* tb = m_CBEngine != nullptr ? d4open(m_CBEngine, QFile::encodeName(path).constData()) : nullptr;

@@ -223,8 +223,13 @@ class clsSystem {
   // ---- Files, folders and file dialogs ----------------------------------------------
   // (section: files)
   // Paths: MakePath joins with "/"; a folder already ending in "/" or "\" gets no
-  // second separator. Names are found whatever their letter case (databases made on
-  // Windows hold SVLPROD.DBF as well as svlprod.dbf): an exact match is preferred.
+  // second separator. Letter case: members that look up or read an existing file or
+  // folder (the exists tests, reads, the source of a copy or rename, the file list)
+  // find it whatever its case, an exact match first, because databases made on Windows
+  // hold SVLPROD.DBF as well as svlprod.dbf. Members that write, delete or name a
+  // target (WriteToFile, DeleteFile, DirDelete, the target of a copy or rename) use
+  // the name exactly as given, so a name the user chose is never taken for another
+  // file; the database layer passes its own files under their resolved names.
   QString MakePath(const QString& sDirPath, const QString& sFile) const;
   // The part after the last "/" or "\"; else after the last ":"; else the whole text.
   QString FileNameOnly(const QString& sPath) const;
@@ -244,10 +249,10 @@ class clsSystem {
   // True when a file (not a folder) of that name exists; a name with * or ? is a
   // pattern that counts when any file matches. False for the empty text.
   bool FileExists(const QString& txtFilename) const;
-  // Copies, replacing `sDest` atomically (its old content stays when the copy fails);
-  // error report "clsSystem_FileCopyFn" and False on failure.
+  // Copies, replacing `sDest` (exactly that name) atomically (its old content stays when
+  // the copy fails); error report "clsSystem_FileCopyFn" and False on failure.
   bool FileCopyFn(const QString& sSrc, const QString& sDest);
-  // True without copying when `sDest` exists; else FileCopyFn.
+  // True without copying when `sDest` exists in any letter case; else FileCopyFn.
   bool FileCopyFn_NonExist(const QString& sSrc, const QString& sDest);
   // Renames (moves) a file; fails (error report "clsSystem_FileRename", False) when
   // `sDest` exists already.

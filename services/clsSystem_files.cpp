@@ -43,11 +43,16 @@ int32_t FailureNumber(const QString& path) {
   return rt::kErrPathFileAccess;
 }
 
+// True when `path` names an entry of its folder exactly (a dangling link counts).
+bool EntryExists(const QString& path) {
+  const QFileInfo info(path);
+  return info.exists() || info.isSymLink();
+}
+
 // The name of the entry of `folder` called `name` apart from letter case (the exact
 // name first); the empty text when there is none.
 QString FindEntry(const QString& folder, const QString& name) {
-  const QFileInfo exact(QDir(folder).filePath(name));
-  if (exact.exists() || exact.isSymLink()) return name;
+  if (EntryExists(QDir(folder).filePath(name))) return name;
   const QStringList entries =
       QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
   for (const QString& entry : entries) {
@@ -90,7 +95,7 @@ QString clsSystem::FileNameOnly(const QString& sPath) const {
 
 QString clsSystem::ResolvePathCase(const QString& sPath) const {
   if (sPath.isEmpty()) return {};
-  if (QFileInfo(sPath).exists() || QFileInfo(sPath).isSymLink()) return sPath;
+  if (EntryExists(sPath)) return sPath;
   QString current = sPath.startsWith(QLatin1Char('/')) ? QStringLiteral("/") : QString();
   for (const QString& part : sPath.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
     QString name = part;
@@ -145,8 +150,7 @@ bool clsSystem::DirDelete(const QString& sDir) {
   const QString trimmed = rt::Trim(sDir);
   if (trimmed.isEmpty() || QDir::isRelativePath(trimmed)) return false;
   if (QDir::cleanPath(trimmed) == QLatin1String("/")) return false;
-  const QString dir = ResolvePathCase(QDir::cleanPath(trimmed));
-  if (dir.isEmpty()) return false;
+  const QString dir = QDir::cleanPath(trimmed);
   const QFileInfo info(dir);
   if (info.isSymLink() || !info.isDir()) return false;
   DeleteTree(dir);
@@ -177,14 +181,12 @@ bool clsSystem::FileCopyFn(const QString& sSrc, const QString& sDest) {
   };
   const QString src = ResolvePathCase(sSrc);
   if (src.isEmpty() || !QFileInfo(src).isFile()) return fail(rt::kErrFileNotFound, sSrc);
-  QString dest = ResolvePathCase(sDest);
-  if (dest.isEmpty()) dest = sDest;
   QFile in(src);
   if (!in.open(QIODevice::ReadOnly)) return fail(rt::kErrPermission, sSrc);
   // The copy goes to a temporary file renamed over the target when complete.
-  QSaveFile out(dest);
+  QSaveFile out(sDest);
   if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-    return fail(FailureNumber(dest), sDest);
+    return fail(FailureNumber(sDest), sDest);
   }
   constexpr qint64 kChunk = 1 << 20;
   bool ok = true;
@@ -196,11 +198,12 @@ bool clsSystem::FileCopyFn(const QString& sSrc, const QString& sDest) {
     out.cancelWriting();
     return fail(rt::kErrPathFileAccess, sDest);
   }
-  QFile::setPermissions(dest, QFile::permissions(src));
+  QFile::setPermissions(sDest, QFile::permissions(src));
   return true;
 }
 
 bool clsSystem::FileCopyFn_NonExist(const QString& sSrc, const QString& sDest) {
+  // Also when the name exists in another letter case: never a second file beside it.
   if (FileExists(sDest)) return true;
   return FileCopyFn(sSrc, sDest);
 }
@@ -210,7 +213,7 @@ bool clsSystem::FileRename(const QString& sSrc, const QString& sDest) {
   int32_t failure = 0;
   if (src.isEmpty()) {
     failure = rt::kErrFileNotFound;
-  } else if (!ResolvePathCase(sDest).isEmpty()) {
+  } else if (EntryExists(sDest)) {
     failure = rt::kErrFileExists;
   } else if (!QFile::rename(src, sDest)) {
     failure = FailureNumber(sDest);
@@ -293,10 +296,8 @@ bool clsSystem::GetFilename2_NOT_USED_ALTERNATE_COMDLG32OCX(QString& FileName,
 }
 
 bool clsSystem::WriteToFile(const QString& sBuf, const QString& sFile, bool bDisplayError) {
-  QString path = ResolvePathCase(sFile);
-  if (path.isEmpty()) path = sFile;
-  const QFileInfo existing(path);
-  QSaveFile file(path);
+  const QFileInfo existing(sFile);
+  QSaveFile file(sFile);
   if (sFile.isEmpty() || existing.isDir() || (existing.exists() && !existing.isWritable()) ||
       !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     if (bDisplayError) {
@@ -318,11 +319,10 @@ bool clsSystem::WriteToFile(const QString& sBuf, const QString& sFile, bool bDis
 
 bool clsSystem::DeleteFile(const QString& sFile, bool bDisplayError) {
   if (sFile.contains(QLatin1Char('*'))) return false;
-  const QString path = ResolvePathCase(sFile);
-  if (path.isEmpty()) return true;
-  if (QFile::remove(path)) return true;
+  if (!EntryExists(sFile)) return true;
+  if (QFile::remove(sFile)) return true;
   if (bDisplayError) {
-    SetFileError(QFileInfo(path).isDir() ? rt::kErrPathFileAccess : FailureNumber(path), sFile);
+    SetFileError(QFileInfo(sFile).isDir() ? rt::kErrPathFileAccess : FailureNumber(sFile), sFile);
     ShowError(QStringLiteral("clsSystem_DeleteFile"));
   }
   return false;

@@ -131,8 +131,7 @@ void clsSystem::SaveGrid(ctl::GridControl& grid, int32_t nStartRow, int32_t nSta
   QCoreApplication::processEvents();
   ui::ScopedHourglass hourglass;
 
-  QString path = ResolvePathCase(sFile);
-  if (path.isEmpty()) path = sFile;
+  const QString& path = sFile;  // the name chosen, in its letter case
   const QFileInfo target(path);
   QSaveFile file(path);
   if (target.isDir() || (target.exists() && (!target.isWritable() || FileReadOnly(path))) ||

@@ -1,11 +1,11 @@
 #include "services/mdlHelper.h"
 
 #include <QComboBox>
-#include <QFileInfo>
 
 #include "platform/runtime/Convert.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Shell.h"
+#include "services/clsSystem.h"
 
 namespace mdlHelper {
 
@@ -15,9 +15,9 @@ int ShellOpen(const QString& target, const QString& params) {
 
 void HlpShellOpen(const QString& target) { ShellOpen(target); }
 
-bool HlpFileExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
+bool HlpFileExists(const QString& path) { return gSystem().FileExists(path); }
 
-bool HlpDirExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isDir(); }
+bool HlpDirExists(const QString& path) { return gSystem().DirExists(path); }
 
 int16_t HlpNotBelowZero(int16_t value) { return value < 0 ? int16_t{0} : value; }
 

@@ -15,9 +15,9 @@ int ShellOpen(const QString& target, const QString& params = {});
 
 // Shell "open" of `target`; the result is not examined, nothing is shown.
 void HlpShellOpen(const QString& target);
-// True when `path` names an existing file (false for the empty text and for folders).
+// The service object's FileExists and DirExists: names are found whatever their letter
+// case; false for the empty text, a folder is no file and a file no folder.
 bool HlpFileExists(const QString& path);
-// True when `path` names an existing folder (false for the empty text and plain files).
 bool HlpDirExists(const QString& path);
 // `value`, or 0 when it is negative.
 int16_t HlpNotBelowZero(int16_t value);

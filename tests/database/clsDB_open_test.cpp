@@ -50,6 +50,30 @@ TEST_F(OpenTest, NewDatabaseRefusesAFolderHoldingDataFilesListingThoseInOrder) {
   EXPECT_FALSE(gDB().IsOpen());
 }
 
+// A folder made on another system holds the files under upper-case names.
+TEST_F(OpenTest, UpperCaseDataFilesAreOpenedAndNotDuplicatedByNewDB) {
+  const QString dir = OpenNewDatabase();
+  dbtest::AppendRow(gDB().ProductsTable(), {"rowid", "2001", "partno", "B-1", "prodname", "Bolt"});
+  gDB().CloseDB();
+  QDir folder(dir);
+  for (const QString& name : folder.entryList(QDir::Files)) ASSERT_TRUE(folder.rename(name, name.toUpper()));
+  const QStringList upper = folder.entryList(QDir::Files, QDir::Name);
+
+  QString text;
+  ExpectMsg(&text);
+  EXPECT_FALSE(gDB().NewDB(dir));
+  EXPECT_THAT(text.toStdString(), HasSubstr(("already exist in the directory '" + dir + "':\n\n" +
+                                             kDataFiles.join('\n') + "\n\n")
+                                                .toStdString()));
+  EXPECT_EQ(folder.entryList(QDir::Files, QDir::Name), upper);
+
+  ASSERT_TRUE(gDB().OpenDB(dir));
+  EXPECT_EQ(dbtest::LiveRows(gDB().ProductsTable()), 1);
+  EXPECT_EQ(gDB().DBVer(gDB().LastIdTable()), 6);
+  EXPECT_EQ(gDB().ProductsTable(), dir + QStringLiteral("/SVLPROD.DBF"));
+  EXPECT_EQ(folder.entryList(QDir::Files, QDir::Name), upper);  // nothing added beside them
+}
+
 TEST_F(OpenTest, AFolderMissingOneFileIsRefusedAndKeepsItsPath) {
   const QString dir = OpenNewDatabase();
   gDB().CloseDB();

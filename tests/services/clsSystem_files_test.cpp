@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <csignal>
+#include <functional>
 
+#include "platform/controls/GridControl.h"
 #include "platform/controls/ListViewControl.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/FileDialogs.h"
@@ -100,8 +102,10 @@ TEST_F(FilesTest, NamesAreFoundWhateverTheirLetterCase) {
   QString text;
   EXPECT_TRUE(sys.FileRead(text, At(QStringLiteral("svldata/svlprod.dbf"))));
   EXPECT_EQ(text, QStringLiteral("x"));
-  EXPECT_TRUE(sys.DeleteFile(At(QStringLiteral("svldata/svlprod.dbf")), true));
-  EXPECT_FALSE(QFileInfo::exists(At(QStringLiteral("SVLData/SVLPROD.DBF"))));
+  // The source of a copy is an existing file too.
+  EXPECT_TRUE(
+      sys.FileCopyFn(At(QStringLiteral("svldata/svlprod.dbf")), At(QStringLiteral("copy.dbf"))));
+  EXPECT_EQ(ReadBytes(At(QStringLiteral("copy.dbf"))), "x");
 }
 
 TEST_F(FilesTest, AnExactNameIsPreferredToOneThatDiffersInCase) {
@@ -158,21 +162,25 @@ TEST_F(FilesTest, DirDeleteRefusesDangerousPaths) {
   const QString outside = testenv::NewTempDir(QStringLiteral("target"));
   WriteBytes(outside + QStringLiteral("/keep.txt"), "keep");
   ASSERT_TRUE(QFile::link(outside, At(QStringLiteral("link"))));
+  ASSERT_TRUE(QDir(dir).mkdir(QStringLiteral("Keep")));
+  WriteBytes(At(QStringLiteral("Keep/keep.txt")), "keep");
   for (const QString& path : {QString(), QStringLiteral("   "), QStringLiteral("relative/dir"),
                               QStringLiteral("."), QStringLiteral("/"), QStringLiteral("//"),
-                              QStringLiteral("/tmp/.."), At(QStringLiteral("link"))}) {
+                              QStringLiteral("/tmp/.."), At(QStringLiteral("link")),
+                              At(QStringLiteral("keep"))}) {  // names "Keep" apart from case
     EXPECT_FALSE(sys.DirDelete(path)) << path.toStdString();
   }
   EXPECT_EQ(ReadBytes(outside + QStringLiteral("/keep.txt")), "keep");
+  EXPECT_EQ(ReadBytes(At(QStringLiteral("Keep/keep.txt"))), "keep");
   EXPECT_TRUE(QFileInfo(At(QStringLiteral("link"))).isSymLink());
 }
 
 TEST_F(FilesTest, RenameNeverReplacesAnExistingFile) {
   WriteBytes(At(QStringLiteral("src.dbf")), "new");
-  WriteBytes(At(QStringLiteral("DEST.DBF")), "old");
+  WriteBytes(At(QStringLiteral("dest.dbf")), "old");
   prompts->ExpectContaining(QStringLiteral("clsSystem_FileRename"));
   EXPECT_FALSE(sys.FileRename(At(QStringLiteral("src.dbf")), At(QStringLiteral("dest.dbf"))));
-  EXPECT_EQ(ReadBytes(At(QStringLiteral("DEST.DBF"))), "old");
+  EXPECT_EQ(ReadBytes(At(QStringLiteral("dest.dbf"))), "old");
   EXPECT_EQ(ReadBytes(At(QStringLiteral("src.dbf"))), "new");
   EXPECT_THAT(prompts->Last().text.toStdString(), HasSubstr("File already exists"));
 
@@ -186,12 +194,10 @@ TEST_F(FilesTest, RenameNeverReplacesAnExistingFile) {
 
 TEST_F(FilesTest, CopyReplacesTheTargetInPlace) {
   WriteBytes(At(QStringLiteral("svlrepcols.db_")), "template");
-  WriteBytes(At(QStringLiteral("SVLREPCOLS.DBF")), "old");
+  WriteBytes(At(QStringLiteral("svlrepcols.dbf")), "old");
   EXPECT_TRUE(
-      sys.FileCopyFn(At(QStringLiteral("svlrepcols.db_")), At(QStringLiteral("svlrepcols.dbf"))));
-  // The file that was there (in its own letter case) got the new content.
-  EXPECT_EQ(ReadBytes(At(QStringLiteral("SVLREPCOLS.DBF"))), "template");
-  EXPECT_FALSE(QFileInfo::exists(At(QStringLiteral("svlrepcols.dbf"))));
+      sys.FileCopyFn(At(QStringLiteral("SVLREPCOLS.DB_")), At(QStringLiteral("svlrepcols.dbf"))));
+  EXPECT_EQ(ReadBytes(At(QStringLiteral("svlrepcols.dbf"))), "template");
   EXPECT_EQ(QDir(dir).entryList(QDir::Files).size(), 2);  // no temporary file left
 
   WriteBytes(At(QStringLiteral("other.dbf")), "mine");
@@ -427,6 +433,58 @@ TEST_F(FileDialogTest, CancelLeavesTheNameAndShowsNothing) {
   EXPECT_EQ(dialogs->FileRequests().last().flags, 0x806);
   EXPECT_THAT(prompts->Shown(), IsEmpty());
   EXPECT_THAT(dialogs->Unexpected(), IsEmpty());
+}
+
+// A target named by the caller (a name the user chose) is used exactly: beside an
+// existing OUT.CSV, "out.csv" is another file, written, copied or renamed to as a new
+// one; deleting it deletes nothing; the Save As of a grid writes and opens it.
+TEST_F(FileDialogTest, ATargetDifferingOnlyInLetterCaseIsAnotherFile) {
+  ui::test::ScopedFakeShell shell;
+  using Run = std::function<bool(const QString& src, const QString& target)>;
+  const struct {
+    const char* what;
+    Run run;
+    const char* written;  // in the new file; nullptr: no new file
+  } cases[] = {
+      {"WriteToFile",
+       [&](const QString&, const QString& t) {
+         return sys.WriteToFile(QStringLiteral("new"), t, true);
+       },
+       "new"},
+      {"FileCopyFn", [&](const QString& src, const QString& t) { return sys.FileCopyFn(src, t); },
+       "new"},
+      {"FileRename", [&](const QString& src, const QString& t) { return sys.FileRename(src, t); },
+       "new"},
+      {"DeleteFile", [&](const QString&, const QString& t) { return sys.DeleteFile(t, true); },
+       nullptr},
+      {"SaveGrid",
+       [&](const QString&, const QString& t) {
+         ctl::GridControl g;
+         g.setTextMatrix(0, 0, QStringLiteral("new"));
+         dialogs->Choose(t);
+         prompts->Answer(ui::vbYes);  // open the file now
+         sys.SaveGrid(g, 0, 0, 0, 0);
+         return !shell->Calls().isEmpty() && shell->Calls().last().file == t;
+       },
+       "\"new\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const QString folder = At(QLatin1String(c.what));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString src = folder + QStringLiteral("/src.txt");
+    const QString old = folder + QStringLiteral("/OUT.CSV");
+    const QString target = folder + QStringLiteral("/out.csv");
+    WriteBytes(src, "new");
+    WriteBytes(old, "old");
+    EXPECT_TRUE(c.run(src, target));
+    EXPECT_EQ(ReadBytes(old), "old");
+    if (c.written != nullptr) {
+      EXPECT_THAT(ReadBytes(target).toStdString(), HasSubstr(c.written));
+    } else {
+      EXPECT_FALSE(QFileInfo::exists(target));
+    }
+  }
 }
 
 TEST_F(FileDialogTest, BrowseForFolderAsksForAFolder) {

@@ -14,8 +14,9 @@ namespace {
 TEST(mdlHelper, FileAndFolderTests) {
   const QString dir = testenv::NewTempDir();
   const QString file = dir + QStringLiteral("/svlprod.dbf");
-  {
-    QFile f(file);
+  ASSERT_TRUE(QDir(dir).mkdir(QStringLiteral("SVLData")));
+  for (const QString& path : {file, dir + QStringLiteral("/SVLData/SVLTRAN.DBF")}) {
+    QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   }
   const struct {
@@ -28,6 +29,12 @@ TEST(mdlHelper, FileAndFolderTests) {
       {dir, false, true},
       {dir + QStringLiteral("/"), false, true},
       {dir + QStringLiteral("/missing.dbf"), false, false},
+      // The service object's rules: names are found whatever their letter case.
+      {dir + QStringLiteral("/svldata/svltran.dbf"), true, false},
+      {dir + QStringLiteral("/SVLPROD.DBF"), true, false},
+      {dir + QStringLiteral("/svldata"), false, true},
+      {dir + QStringLiteral("/svldata/*.dbf"), true, false},
+      {dir + QStringLiteral("/svldata/svlprod.dbf"), false, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path.toStdString());
