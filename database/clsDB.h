@@ -284,6 +284,7 @@ class clsDB {
  private:
   // (section: upgrade)
   bool UpgradeOldestLayout(const QString& sDBPath);
+  bool StageOldestLayout(const QString& sDBPath, const QString& sStaging);
   bool HoldExclusive(const QString& sLockPath, const QString& sDBPath);
   bool WriteBuiltInReports();
   // (end of check and upgrade, maintenance)

@@ -138,6 +138,24 @@ const std::vector<const char*> kTranFields = {"rowid",   "prodid", "trandate", "
 const std::vector<const char*> kTran3Fields = {"rowid",    "prodid", "catid",   "shipmethod",
                                                "trandate", "trantype", "units", "unitprc", "notes"};
 
+// Rows reached through each tag of a table.
+std::vector<int> RowsPerTag(const QString& path, std::initializer_list<const char*> tags) {
+  CODE4* engine = d4init_v();
+  DATA4* tb = d4open(engine, QFile::encodeName(path).constData());
+  std::vector<int> counts;
+  for (const char* tag : tags) {
+    int n = -1;
+    if (tb != nullptr && d4tag(tb, tag) != nullptr) {
+      d4tagSelect(tb, d4tag(tb, tag));
+      n = 0;
+      for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) ++n;
+    }
+    counts.push_back(n);
+  }
+  d4initUndo(engine);
+  return counts;
+}
+
 // Stops an upgrade at the n-th pass of a point.
 void StopAtPass(const char* point, int n) {
   auto passes = std::make_shared<int>(0);
@@ -284,6 +302,45 @@ TEST_F(UpgradeTest, OldestLayoutInterruptedAnywhereIsConvertedWholeOnTheNextOpen
                       });
 }
 
+// Stops that leave one table with some of its files moved into the folder and the
+// others still staged: after the next open every table is whole, memos and tags
+// included.
+TEST_F(UpgradeTest, OldestLayoutWithATableHalfMovedIsConvertedWhole) {
+  ForEachInterruption(
+      {{"oldest:moving", 1}, {"oldest:moving", 2}, {"oldest:moving", 4}, {"oldest:moving", 6},
+       {"oldest:moving", 9}, {"oldest:moving", 12}, {"oldest:moving", 15}},
+      [] {
+        const QString dir = MakeOldestLayout();
+        CODE4* engine = d4init_v();
+        DATA4* tb = d4open(engine, QFile::encodeName(In(dir, "svlcat.dbf")).constData());
+        d4blank(tb);
+        f4assignLong(d4field(tb, "rowid"), 1000);
+        f4assignLong(d4field(tb, "type"), 1);
+        const std::string desc = "Hardware";
+        f4assignNVB(d4field(tb, "desc"), desc.data(), static_cast<int>(desc.size()));
+        d4append(tb);
+        d4initUndo(engine);
+        return dir;
+      },
+      [&](const QString& dir) {
+        OpenOldestWithYes(dir);
+        ExpectOldestConverted(dir);
+        EXPECT_EQ(gDB().GetParamValue(QStringLiteral("PRODUCTS.DBF_PARTNO")), "Item Code");
+        EXPECT_EQ(gDB().GetParamValue(gDB().MakeCustomFieldParamName("svlprod.dbf", "partno")), "Item Code");
+        EXPECT_EQ(gDB().GetParamValue(QStringLiteral("Decimals_PerUnit")), "2");
+        for (const auto& row : dbschema::TemplateParams()) {
+          EXPECT_EQ(gDB().GetParamValue(QLatin1String(row.sid)), QLatin1String(row.value)) << row.sid;
+        }
+        const int params = dbtest::LiveRows(gDB().ParamTable());
+        EXPECT_EQ(params, 1 + 1 + 5 + static_cast<int>(dbschema::TemplateParams().size()));
+        EXPECT_THAT(RowsPerTag(In(dir, "svlparam.dbf"), {"sid"}), ElementsAre(params));
+        EXPECT_THAT(RowsPerTag(In(dir, "svlcat.dbf"), {"rowid", "desc"}), ElementsAre(1, 1));
+        EXPECT_THAT(RowsPerTag(In(dir, "svlprod.dbf"), {"rowid", "partno", "prodname"}), ElementsAre(3, 3, 3));
+        EXPECT_THAT(RowsPerTag(In(dir, "svltran.dbf"), {"rowid", "prodid", "trantype", "trndt_d"}),
+                    ElementsAre(3, 3, 3, 3));
+      });
+}
+
 TEST_F(UpgradeTest, AFailedCopyLeavesTheOldLayoutToConvertAgain) {
   const QString dir = MakeOldestLayout();
   // A product id beyond 32 bits cannot be copied.
@@ -344,24 +401,6 @@ TEST_F(UpgradeTest, Version3InterruptedAnywhereIsFinishedOnTheNextOpen) {
                         ASSERT_TRUE(gDB().OpenDB(dir));
                         ExpectVersion3RowsRebuilt(dir);
                       });
-}
-
-// Rows reached through each tag of a table.
-std::vector<int> RowsPerTag(const QString& path, std::initializer_list<const char*> tags) {
-  CODE4* engine = d4init_v();
-  DATA4* tb = d4open(engine, QFile::encodeName(path).constData());
-  std::vector<int> counts;
-  for (const char* tag : tags) {
-    int n = -1;
-    if (tb != nullptr && d4tag(tb, tag) != nullptr) {
-      d4tagSelect(tb, d4tag(tb, tag));
-      n = 0;
-      for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) ++n;
-    }
-    counts.push_back(n);
-  }
-  d4initUndo(engine);
-  return counts;
 }
 
 // Folders an earlier attempt of the rebuild left at version 3 with the version-3 rows
