@@ -277,8 +277,9 @@ class clsDB {
   bool UpgCopyTran_PreDB30(const QString& sDBPath);
   bool UpgradeSVLTran3_4(const QString& sDBPath);
   // Rebuilds the record's index from its template into a temporary file renamed over
-  // the old index; only while no other copy has the database open. False (the old
-  // index kept) on any failure.
+  // the old index, after copying the old index aside (its name and a tick count); only
+  // while no other copy has the database open. False (the old index kept) on any
+  // failure.
   bool ReIndexFile(const clsDBFile& file);
 
  private:

@@ -234,6 +234,10 @@ bool clsDB::UpgradeSVLTran3_4(const QString& sDBPath) {
     return std::all_of(std::begin(kTranExts), std::end(kTranExts),
                        [&](const char* ext) { return sys.FileExists(file(base, ext)); });
   };
+  auto templatesMissing = [] {
+    ui::MsgBox(QStringLiteral("svltran.xxx does not exist (svltran.dbf: UpgradeSVLTran3_4())!"), ui::vbCritical);
+    return false;
+  };
   try {
     dbupgrade::ScopedAccessMode denyWrite(*this);
     const QString mark = dbupgrade::TranRebuiltMark(sDBPath);
@@ -255,10 +259,7 @@ bool clsDB::UpgradeSVLTran3_4(const QString& sDBPath) {
           return false;
         }
         for (const char* ext : kTranExts) sys.FileCopyFn_NonExist(templateOf(ext), file("svltran", ext));
-        if (!allExist("svltran")) {
-          ui::MsgBox(QStringLiteral("svltran.xxx does not exist (svltran.dbf: UpgradeSVLTran3_4())!"), ui::vbCritical);
-          return false;
-        }
+        if (!allExist("svltran")) return templatesMissing();
         // Rows of a copy that failed part-way are not replaced; the record count does
         // not depend on an index that may not belong to the table.
         const int32_t rows = GetRecCountFast(TranTable(), QStringLiteral("rowid"));
@@ -275,10 +276,7 @@ bool clsDB::UpgradeSVLTran3_4(const QString& sDBPath) {
         sys.DeleteFile(file("svltran_new", ext), false);
         sys.FileCopyFn(templateOf(ext), file("svltran_new", ext));
       }
-      if (!allExist("svltran_new")) {
-        ui::MsgBox(QStringLiteral("svltran.xxx does not exist (svltran.dbf: UpgradeSVLTran3_4())!"), ui::vbCritical);
-        return false;
-      }
+      if (!allExist("svltran_new")) return templatesMissing();
       if (!CopyRows(*this, {source, "rowid", file("svltran_new", "dbf"), kTran34Map, "Copying Transactions records...",
                             "clsDB_UpgradeSVLTran3_4"})) {
         for (const char* ext : kTranExts) sys.DeleteFile(file("svltran_new", ext), false);

@@ -158,7 +158,6 @@ TEST_F(MaintTest, ARebuildWorksWithoutHardLinksAndSetsTheOldIndexAside) {
     EXPECT_TRUE(WorkFiles(dir).isEmpty());
     if (c.rebuilt) {
       EXPECT_TRUE(Finds("prodname", "ITEM 30"));
-      EXPECT_NE(Bytes(index), oldIndex);
       EXPECT_TRUE(gDB().ReIndexFile(Products()));
       EXPECT_EQ(setAside().size(), 2);
     } else {

@@ -325,7 +325,6 @@ TEST_F(UpgradeTest, OldestLayoutWithATableHalfMovedIsConvertedWhole) {
       [&](const QString& dir) {
         OpenOldestWithYes(dir);
         ExpectOldestConverted(dir);
-        EXPECT_EQ(gDB().GetParamValue(QStringLiteral("PRODUCTS.DBF_PARTNO")), "Item Code");
         EXPECT_EQ(gDB().GetParamValue(gDB().MakeCustomFieldParamName("svlprod.dbf", "partno")), "Item Code");
         EXPECT_EQ(gDB().GetParamValue(QStringLiteral("Decimals_PerUnit")), "2");
         for (const auto& row : dbschema::TemplateParams()) {
