@@ -1,8 +1,9 @@
 #pragma once
-// Test seam of the upgrade: named points inside the steps that rewrite tables. A test
-// installs a hook that answers true at a point to stop the step there as if the
-// process had died (nothing is cleaned up), then checks that the next open finishes
-// the work. Production installs nothing. Internal to database/ and its tests.
+// Test seams of the upgrade and the re-index. Named points inside the steps that
+// rewrite tables: a test installs a hook that answers true at a point to stop the step
+// there as if the process had died (nothing is cleaned up), then checks that the next
+// open finishes the work. Production installs nothing. Internal to database/ and its
+// tests.
 
 #include <functional>
 
@@ -14,5 +15,10 @@ using StopHook = std::function<bool(const char* point)>;
 void SetStopHook(StopHook hook);
 // True when the installed hook stops the step at `point`.
 bool StopAt(const char* point);
+
+// The re-index's hard links: a hook that answers an errno makes each link fail with
+// it, as on a file system without hard links; 0 (or no hook) links normally.
+using LinkHook = std::function<int()>;
+void SetLinkHook(LinkHook hook);
 
 }  // namespace dbupgrade

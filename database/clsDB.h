@@ -277,13 +277,15 @@ class clsDB {
   bool UpgCopyTran_PreDB30(const QString& sDBPath);
   bool UpgradeSVLTran3_4(const QString& sDBPath);
   // Rebuilds the record's index from its template into a temporary file renamed over
-  // the old index; only while no other copy has the database open. False (the old
-  // index kept) on any failure.
+  // the old index, after copying the old index aside (its name and a tick count); only
+  // while no other copy has the database open. False (the old index kept) on any
+  // failure.
   bool ReIndexFile(const clsDBFile& file);
 
  private:
   // (section: upgrade)
   bool UpgradeOldestLayout(const QString& sDBPath);
+  bool StageOldestLayout(const QString& sDBPath, const QString& sStaging);
   bool HoldExclusive(const QString& sLockPath, const QString& sDBPath);
   bool WriteBuiltInReports();
   // (end of check and upgrade, maintenance)

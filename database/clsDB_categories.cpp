@@ -321,6 +321,13 @@ void clsDB::LvLoadReports(ctl::ListViewControl& lv, const QString& sSelRptID, bo
     const QString selectKey = sSelRptID.isEmpty() ? gSystem().LvGetSelectedItemKey(lv) : sSelRptID;
     if (bClear) lv.ListItems().Clear();
     dbaccess::WaitCursor wait;
+    // Sorting is switched on again on every way out, also when the table cannot be read.
+    struct SortAgain {
+      ctl::ListViewControl& lv;
+      ~SortAgain() {
+        if (!lv.Sorted()) lv.SetSorted(true);
+      }
+    } sortAgain{lv};
     lv.SetSorted(false);
     {
       OwnTable tb(ParamTable());

@@ -53,6 +53,25 @@ int LockCreation(DATA4* tb) {
   return Check(rc, "d4lock");
 }
 
+enum class Counter { kFound, kCreated, kLocked };
+
+// Positions on the counter row of `key` (kFound), or creates it holding next() under
+// the creation lock (kCreated). The key is sought again once the lock is held, as
+// another copy may have created the row meanwhile. kLocked: the lock was refused (the
+// box is shown) and nothing was written.
+template <typename Next>
+Counter FindOrCreate(DATA4* tb, FIELD4* lastid, const QString& key, Next next) {
+  if (SeekCounter(tb, key) == 0) return Counter::kFound;
+  if (LockCreation(tb) == r4locked) {
+    ui::MsgBox(kLockedText, ui::vbCritical);
+    return Counter::kLocked;
+  }
+  if (SeekCounter(tb, key) == 0) return Counter::kFound;
+  AppendCounter(tb, lastid, Field(tb, QStringLiteral("tblname")), key, next());
+  dbaccess::FlushUnlock(tb);
+  return Counter::kCreated;
+}
+
 }  // namespace
 
 int32_t clsDB::GetNextID(const QString& sTablename, bool bIncrement, int32_t startId) {
@@ -61,21 +80,13 @@ int32_t clsDB::GetNextID(const QString& sTablename, bool bIncrement, int32_t sta
     OwnTable tb(LastIdTable());
     if (!tb.ok()) return -1;
     FIELD4* lastid = Field(tb.get(), QStringLiteral("lastid"));
-    FIELD4* tblname = Field(tb.get(), QStringLiteral("tblname"));
-    int rc = SeekCounter(tb.get(), sTablename);
-    if (rc != 0) {
-      const int creation = LockCreation(tb.get());
-      if (creation == r4locked) {
-        ui::MsgBox(kLockedText, ui::vbCritical);
+    switch (FindOrCreate(tb.get(), lastid, sTablename, [&] { return Plus1(startId); })) {
+      case Counter::kLocked:
         return 0;
-      }
-      // Another copy may have created the row while we waited for the lock.
-      rc = SeekCounter(tb.get(), sTablename);
-      if (rc != 0) {
-        AppendCounter(tb.get(), lastid, tblname, sTablename, Plus1(startId));
-        dbaccess::FlushUnlock(tb.get());
+      case Counter::kCreated:
         return startId;
-      }
+      case Counter::kFound:
+        break;
     }
     int32_t value = 0;
     const bool taken = dbaccess::ChangeLocked(tb.get(), kLockedText, [&] {
@@ -107,12 +118,7 @@ void clsDB::SetNextID(const QString& sTablename, int32_t nNextID) {
     OwnTable tb(LastIdTable());
     if (!tb.ok()) return;
     FIELD4* lastid = Field(tb.get(), QStringLiteral("lastid"));
-    FIELD4* tblname = Field(tb.get(), QStringLiteral("tblname"));
-    if (SeekCounter(tb.get(), sTablename) != 0) {
-      AppendCounter(tb.get(), lastid, tblname, sTablename, nNextID);
-      Check(d4flush(tb.get()), "d4flush");
-      return;
-    }
+    if (FindOrCreate(tb.get(), lastid, sTablename, [&] { return nNextID; }) != Counter::kFound) return;
     dbaccess::ChangeLocked(tb.get(), kLockedText, [&] { Check(f4assignLong(lastid, nNextID), "f4assignLong"); });
   } catch (...) {
     dbaccess::ReportTrapped("clsDB_SetNextID");

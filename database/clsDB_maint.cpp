@@ -1,14 +1,21 @@
 // clsDB: rebuilding one table's index. The table is opened under a second name (hard
-// links to its .dbf and .fpt, no copy of the rows) beside a fresh copy of the index
-// template, the engine rebuilds that index from the rows, and the result is renamed
-// over the table's index. The old index stays until that rename, so a failure leaves
-// it as it was.
+// links to its .dbf and .fpt, no copy of the rows; a copy where the file system has no
+// hard links) beside a fresh copy of the index template, the engine rebuilds that
+// index from the rows, and the result is renamed over the table's index. The old index
+// is first copied aside under its name followed by a tick count; it stays in place
+// until that rename, so a failure leaves it as it was.
 
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstdint>
+#include <ctime>
+#include <utility>
+
 #include <unistd.h>
 
+#include "database/UpgradeStops.h"
 #include "database/clsDB.h"
 #include "database/clsDB_upgrade_internal.h"
 #include "platform/runtime/App.h"
@@ -18,11 +25,48 @@
 
 namespace {
 
-bool Link(const QString& existing, const QString& link) {
-  return ::link(QFile::encodeName(existing).constData(), QFile::encodeName(link).constData()) == 0;
+dbupgrade::LinkHook& Hook() {
+  static dbupgrade::LinkHook hook;
+  return hook;
+}
+
+// 0 or the errno of the failed link.
+int Link(const QString& existing, const QString& link) {
+  if (Hook()) {
+    if (const int err = Hook()()) return err;
+  }
+  return ::link(QFile::encodeName(existing).constData(), QFile::encodeName(link).constData()) == 0 ? 0 : errno;
+}
+
+// The file under a second name: a hard link, or a copy where the file system refuses
+// hard links (FAT, exFAT, many network shares). The folder is held exclusively and
+// opened deny-write meanwhile, so the copy cannot fall behind the table.
+bool LinkOrCopy(const QString& existing, const QString& second) {
+  const int err = Link(existing, second);
+  if (err == 0) return true;
+  const bool noHardLinks =
+      err == EPERM || err == EXDEV || err == ENOTSUP || err == EOPNOTSUPP || err == EMLINK || err == ENOSYS;
+  return noHardLinks && gSystem().FileCopyFn(existing, second);
+}
+
+// Milliseconds since the system started, in 32 bits.
+uint32_t TickCount() {
+  timespec ts{};
+  clock_gettime(CLOCK_BOOTTIME, &ts);
+  return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
+}
+
+// The old index copied to its name followed by the tick count (the next free count
+// when two rebuilds fall in the same millisecond).
+bool SetAside(const QString& index) {
+  uint32_t stamp = TickCount();
+  while (QFileInfo::exists(index + QString::number(stamp))) ++stamp;
+  return gSystem().FileCopyFn(index, index + QString::number(stamp));
 }
 
 }  // namespace
+
+void dbupgrade::SetLinkHook(LinkHook hook) { Hook() = std::move(hook); }
 
 bool clsDB::ReIndexFile(const clsDBFile& file) {
   if (!m_bIsOpen || m_CBEngine == nullptr) return false;
@@ -56,8 +100,8 @@ bool clsDB::ReIndexFile(const clsDBFile& file) {
   {
     dbupgrade::ScopedAccessMode denyWrite(*this);
     cleanUp();
-    if (Link(table.filePath(), workTable) && (!QFile::exists(memo) || Link(memo, workMemo)) &&
-        sys.FileCopyFn(file.cleanIndexPath, workIndex)) {
+    if ((!QFile::exists(index) || SetAside(index)) && LinkOrCopy(table.filePath(), workTable) &&
+        (!QFile::exists(memo) || LinkOrCopy(memo, workMemo)) && sys.FileCopyFn(file.cleanIndexPath, workIndex)) {
       if (DATA4* tb = d4open(m_CBEngine, QFile::encodeName(workTable).constData())) {
         ok = d4reindex(tb) == 0;
         SetLastEngineResult(d4close(tb));

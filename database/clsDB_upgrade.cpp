@@ -31,6 +31,8 @@ dbupgrade::StopHook& Hook() {
 
 // Staging folder of the oldest-layout conversion, inside the database folder.
 constexpr char kStaging[] = "svlupgrade.tmp";
+// Written in the staging folder once every file in it is complete.
+constexpr char kStagedMark[] = "staged.done";
 
 // The files of the current layout in the order the conversion copies them; true for
 // the tables it fills, which always start from the template.
@@ -201,9 +203,53 @@ bool clsDB::UpgradeOldestLayout(const QString& sDBPath) {
     return false;
   }
 
-  // The new files are made in the staging folder (a left-over one is begun again) and
-  // moved into the database folder only when every step has succeeded.
+  // The new files are made in the staging folder and moved into the database folder
+  // only when every step has succeeded. A staging folder without its mark is begun
+  // again; one with the mark is complete and only its moves are finished, so a table
+  // whose files were partly moved gets the rest of its own files, never a new copy
+  // made from the half-moved one.
   const QString staging = In(sDBPath, kStaging);
+  const QString staged = In(staging, kStagedMark);
+  if (!sys.FileExists(staged)) {
+    if (!StageOldestLayout(sDBPath, staging)) return false;
+    QFile mark(staged);
+    if (!mark.open(QIODevice::WriteOnly)) {
+      Critical(RetryAdvice(sDBPath) + QStringLiteral("."));
+      sys.DirDelete(staging);
+      return false;
+    }
+    mark.close();
+  }
+  if (dbupgrade::StopAt("oldest:staged")) return false;
+
+  // Into place: svlid.dbf last, since it makes the folder a current-layout one. A file
+  // no longer in the staging folder was moved by an interrupted run.
+  auto moveIn = [&](const char* file) {
+    const QString from = In(staging, file);
+    if (!sys.FileExists(from) || dbupgrade::ReplaceFile(from, In(sDBPath, file))) return true;
+    Critical(RetryAdvice(sDBPath) + QStringLiteral("."));
+    return false;
+  };
+  for (const auto& f : kConversionFiles) {
+    if (QLatin1String(f.target).startsWith(QLatin1String("svlid."))) continue;
+    if (!moveIn(f.target)) return false;
+    if (dbupgrade::StopAt("oldest:moving")) return false;
+  }
+  for (const char* f : {"svlid.cdx", "svlid.dbf"}) {
+    if (!moveIn(f)) return false;
+    if (dbupgrade::StopAt("oldest:moving")) return false;
+  }
+  for (int i = 0; i <= 23; ++i) mdlRegistry::PrefSaveString(QStringLiteral("C%1").arg(i), QString());
+  sys.FileRename(lastId, In(sDBPath, "lastid.dbf.upg"));
+  sys.DirDelete(staging);
+  m_nDBVersion = DBVer(LastIdTable());
+  sys.ShowMsg(UpgradeCompleteMsg(sDBPath), 1, -1);
+  return true;
+}
+
+bool clsDB::StageOldestLayout(const QString& sDBPath, const QString& staging) {
+  clsSystem& sys = gSystem();
+  const QString lastId = In(sDBPath, "lastid.dbf");
   if (sys.DirExists(staging)) sys.DirDelete(staging);
   sys.CreateDir(staging, true);
   auto discard = [&] { sys.DirDelete(staging); };
@@ -217,75 +263,51 @@ bool clsDB::UpgradeOldestLayout(const QString& sDBPath) {
     discard();
     return false;
   }
-  {
-    ScopedDBPath path(m_sDBPath, staging);
-    dbupgrade::ScopedAccessMode denyWrite(*this);
-    for (const QString& table : {LastIdTable(), ProductsTable(), TranTable(), ParamTable(), lastId}) {
-      if (!TableOpenCloseTest(table)) {
-        discard();
-        return false;
-      }
+  ScopedDBPath path(m_sDBPath, staging);
+  dbupgrade::ScopedAccessMode denyWrite(*this);
+  for (const QString& table : {LastIdTable(), ProductsTable(), TranTable(), ParamTable(), lastId}) {
+    if (!TableOpenCloseTest(table)) {
+      discard();
+      return false;
     }
-    if (!SetParamValue(QStringLiteral("Decimals_PerUnit"), QStringLiteral("2"))) {
+  }
+  if (!SetParamValue(QStringLiteral("Decimals_PerUnit"), QStringLiteral("2"))) {
+    DeleteLastIdTable();
+    sys.ShowMsg(QStringLiteral("Unable to write record to svlparam.dbf. ") + RetryAdvice(sDBPath) +
+                    QStringLiteral(" and all existing data files are NOT marked Read-Only."),
+                3, -1);
+    discard();
+    return false;
+  }
+  bool moved = true;
+  for (const auto& m : kCaptionMoves) {
+    const QString value = GetParamValue(QLatin1String(m[0]));
+    moved = SetParamValue(MakeCustomFieldParamName(QLatin1String(m[1]), QLatin1String(m[2])), value) && moved;
+  }
+  if (!moved) {
+    DeleteLastIdTable();
+    discard();
+    return false;
+  }
+  const std::pair<bool (clsDB::*)(const QString&), const char*> copies[] = {
+      {&clsDB::UpgCopyLastIDs_PreDB30, "svlid.dbf"},
+      {&clsDB::UpgCopyProducts_PreDB30, "svlprod.dbf"},
+      {&clsDB::UpgCopyTran_PreDB30, "svltran.dbf"}};
+  for (const auto& [copy, table] : copies) {
+    if (!(this->*copy)(sDBPath)) {
       DeleteLastIdTable();
-      sys.ShowMsg(QStringLiteral("Unable to write record to svlparam.dbf. ") + RetryAdvice(sDBPath) +
-                      QStringLiteral(" and all existing data files are NOT marked Read-Only."),
+      sys.ShowMsg(QStringLiteral("Unable to write record to ") + QLatin1String(table) + QStringLiteral(". ") +
+                      RetryAdvice(sDBPath) + QStringLiteral("."),
                   3, -1);
       discard();
       return false;
     }
-    bool moved = true;
-    for (const auto& m : kCaptionMoves) {
-      const QString value = GetParamValue(QLatin1String(m[0]));
-      moved = SetParamValue(MakeCustomFieldParamName(QLatin1String(m[1]), QLatin1String(m[2])), value) && moved;
-    }
-    if (!moved) {
-      DeleteLastIdTable();
-      discard();
-      return false;
-    }
-    const std::pair<bool (clsDB::*)(const QString&), const char*> copies[] = {
-        {&clsDB::UpgCopyLastIDs_PreDB30, "svlid.dbf"},
-        {&clsDB::UpgCopyProducts_PreDB30, "svlprod.dbf"},
-        {&clsDB::UpgCopyTran_PreDB30, "svltran.dbf"}};
-    for (const auto& [copy, table] : copies) {
-      if (!(this->*copy)(sDBPath)) {
-        DeleteLastIdTable();
-        sys.ShowMsg(QStringLiteral("Unable to write record to ") + QLatin1String(table) + QStringLiteral(". ") +
-                        RetryAdvice(sDBPath) + QStringLiteral("."),
-                    3, -1);
-        discard();
-        return false;
-      }
-    }
-    if (!WriteBuiltInReports() || !SetDBVer(5)) {
-      DeleteLastIdTable();
-      discard();
-      return false;
-    }
   }
-  if (dbupgrade::StopAt("oldest:staged")) return false;
-
-  // Into place: svlid.dbf last, since it makes the folder a current-layout one.
-  for (const auto& f : kConversionFiles) {
-    if (QLatin1String(f.target).startsWith(QLatin1String("svlid."))) continue;
-    if (!dbupgrade::ReplaceFile(In(staging, f.target), In(sDBPath, f.target))) {
-      Critical(RetryAdvice(sDBPath) + QStringLiteral("."));
-      return false;
-    }
-    if (dbupgrade::StopAt("oldest:moving")) return false;
+  if (!WriteBuiltInReports() || !SetDBVer(5)) {
+    DeleteLastIdTable();
+    discard();
+    return false;
   }
-  for (const char* f : {"svlid.cdx", "svlid.dbf"}) {
-    if (!dbupgrade::ReplaceFile(In(staging, f), In(sDBPath, f))) {
-      Critical(RetryAdvice(sDBPath) + QStringLiteral("."));
-      return false;
-    }
-  }
-  for (int i = 0; i <= 23; ++i) mdlRegistry::PrefSaveString(QStringLiteral("C%1").arg(i), QString());
-  sys.FileRename(lastId, In(sDBPath, "lastid.dbf.upg"));
-  discard();
-  m_nDBVersion = DBVer(LastIdTable());
-  sys.ShowMsg(UpgradeCompleteMsg(sDBPath), 1, -1);
   return true;
 }
 

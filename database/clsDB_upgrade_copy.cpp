@@ -7,7 +7,9 @@
 #include <QFile>
 #include <QPointer>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <span>
 #include <string>
 #include <vector>
@@ -155,7 +157,6 @@ bool CopyRows(clsDB& db, const RowCopy& c) {
   }
 }
 
-// A new table must start empty.
 // Renames over the target; a failure is shown and stops the step.
 bool MoveOver(const QString& src, const QString& dest) {
   if (dbupgrade::ReplaceFile(src, dest)) return true;
@@ -164,6 +165,7 @@ bool MoveOver(const QString& src, const QString& dest) {
   return false;
 }
 
+// A new table must start empty.
 bool NewTableEmpty(clsDB& db, const QString& path, const char* text) {
   if (db.GetRecCount(path, QStringLiteral("rowid")) <= 0) return true;
   ui::MsgBox(QLatin1String(text), ui::vbCritical, rt::App::Title());
@@ -224,25 +226,59 @@ bool clsDB::UpgradeSVLTran3_4(const QString& sDBPath) {
   auto file = [&](const char* base, const char* ext) {
     return In(sDBPath, QLatin1String(base) + QLatin1Char('.') + QLatin1String(ext));
   };
+  auto templateOf = [&](const char* ext) {
+    const std::string source = std::string("svltran.") + ext[0] + ext[1] + "_";  // svltran.db_ ...
+    return ProgramPath(source.c_str());
+  };
+  auto allExist = [&](const char* base) {
+    return std::all_of(std::begin(kTranExts), std::end(kTranExts),
+                       [&](const char* ext) { return sys.FileExists(file(base, ext)); });
+  };
+  auto templatesMissing = [] {
+    ui::MsgBox(QStringLiteral("svltran.xxx does not exist (svltran.dbf: UpgradeSVLTran3_4())!"), ui::vbCritical);
+    return false;
+  };
   try {
     dbupgrade::ScopedAccessMode denyWrite(*this);
     const QString mark = dbupgrade::TranRebuiltMark(sDBPath);
     if (!sys.FileExists(mark)) {
-      // Built from the start: the new table beside the old one, which stays as it is.
-      if (!TableOpenCloseTest(TranTable())) return false;
-      for (const char* ext : kTranExts) {
-        sys.DeleteFile(file("svltran_new", ext), false);
-        const std::string source = std::string("svltran.") + ext[0] + ext[1] + "_";  // svltran.db_ ...
-        sys.FileCopyFn(ProgramPath(source.c_str()), file("svltran_new", ext));
-      }
-      for (const char* ext : kTranExts) {
-        if (!sys.FileExists(file("svltran_new", ext))) {
-          ui::MsgBox(QStringLiteral("svltran.xxx does not exist (svltran.dbf: UpgradeSVLTran3_4())!"), ui::vbCritical);
+      // An earlier attempt may have renamed the version-3 table to svltran_3 and put
+      // empty template files under svltran: then the rows come from svltran_3, whose
+      // renames are finished first and never made over an existing file.
+      QString source = TranTable();
+      if (std::any_of(std::begin(kTranExts), std::end(kTranExts),
+                      [&](const char* ext) { return sys.FileExists(file("svltran_3", ext)); })) {
+        for (const char* ext : kTranExts) {
+          if (sys.FileExists(file("svltran_3", ext)) || !sys.FileExists(file("svltran", ext))) continue;
+          if (!sys.FileRename(file("svltran", ext), file("svltran_3", ext))) return false;
+        }
+        if (!allExist("svltran_3")) {
+          ui::MsgBox(QStringLiteral("svltran_3.xxx does not exist (svltran.dbf: UpgradeSVLTran3_4()) already contains "
+                                    "data!"),
+                     ui::vbCritical);
           return false;
         }
+        for (const char* ext : kTranExts) sys.FileCopyFn_NonExist(templateOf(ext), file("svltran", ext));
+        if (!allExist("svltran")) return templatesMissing();
+        // Rows of a copy that failed part-way are not replaced; the record count does
+        // not depend on an index that may not belong to the table.
+        const int32_t rows = GetRecCountFast(TranTable(), QStringLiteral("rowid"));
+        if (rows > 0) {
+          ui::MsgBox(QStringLiteral("New transactions table (svltran.dbf: UpgradeSVLTran3_4()) already contains data!"),
+                     ui::vbCritical);
+        }
+        if (rows != 0) return false;
+        source = file("svltran_3", "dbf");
       }
-      if (!CopyRows(*this, {TranTable(), "rowid", file("svltran_new", "dbf"), kTran34Map,
-                            "Copying Transactions records...", "clsDB_UpgradeSVLTran3_4"})) {
+      // Built from the start: the new table beside the old one, which stays as it is.
+      if (!TableOpenCloseTest(source)) return false;
+      for (const char* ext : kTranExts) {
+        sys.DeleteFile(file("svltran_new", ext), false);
+        sys.FileCopyFn(templateOf(ext), file("svltran_new", ext));
+      }
+      if (!allExist("svltran_new")) return templatesMissing();
+      if (!CopyRows(*this, {source, "rowid", file("svltran_new", "dbf"), kTran34Map, "Copying Transactions records...",
+                            "clsDB_UpgradeSVLTran3_4"})) {
         for (const char* ext : kTranExts) sys.DeleteFile(file("svltran_new", ext), false);
         return false;
       }
@@ -254,12 +290,15 @@ bool clsDB::UpgradeSVLTran3_4(const QString& sDBPath) {
       done.close();
       if (dbupgrade::StopAt("tran34:built")) return false;
     }
-    // Into place, each file once: the old one to svltran_3, the new one over svltran.
+    // Into place, each file once: the old one to svltran_3 unless that name is taken
+    // (the file under svltran is then a template left by an earlier attempt), the new
+    // one over svltran.
     for (const char* ext : kTranExts) {
       const QString built = file("svltran_new", ext);
       if (!sys.FileExists(built)) continue;
       const QString current = file("svltran", ext);
-      if (sys.FileExists(current) && !MoveOver(current, file("svltran_3", ext))) return false;
+      const QString old = file("svltran_3", ext);
+      if (sys.FileExists(current) && !sys.FileExists(old) && !MoveOver(current, old)) return false;
       if (dbupgrade::StopAt("tran34:moving")) return false;
       if (!MoveOver(built, current)) return false;
     }

@@ -47,8 +47,11 @@ int32_t clsRptDef::WriteRptDef(int32_t nRptID, const QString& sRptBuf) {
 }
 
 int32_t clsRptDef::SaveRptDef() {
-  m_nRptID = WriteRptDef(m_nRptID, BuildRptBuffer());
-  return m_nRptID;
+  const int32_t id = WriteRptDef(m_nRptID, BuildRptBuffer());
+  // A stored definition keeps its id when the write fails, so saving it again rewrites
+  // its record instead of adding a second one; an unstored one stays without an id.
+  if (id > 0 || m_nRptID < 1) m_nRptID = id;
+  return id;
 }
 
 int32_t clsRptDef::MakeCopy(QString& sNewName) {

@@ -179,3 +179,22 @@ TEST_F(CategoriesTest, ReportListShowsStoredDefinitions) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CategoriesTest, ReportListStaysSortedWhenTheParameterTableCannotBeRead) {
+  ctl::ListViewControl lv;
+  lv.ColumnHeaders().Add(0, {}, QStringLiteral("Report"));
+  lv.SetSorted(true);
+  lv.ListItems().Add(0, QStringLiteral("N7"), QStringLiteral("Beta"));
+  const QString table = gDB().ParamTable();
+  ASSERT_TRUE(QFile::rename(table, table + QStringLiteral(".away")));
+  prompts->Expect(QStringLiteral("Unable to open: ") + table);
+  gDB().LvLoadReports(lv, QString(), false, false);
+  ASSERT_TRUE(QFile::rename(table + QStringLiteral(".away"), table));
+  EXPECT_TRUE(lv.Sorted());
+  lv.ListItems().Add(0, QStringLiteral("N8"), QStringLiteral("Alpha"));
+  EXPECT_EQ(Keys(lv), (QStringList{"N8", "N7"}));
+}
+
+}  // namespace

@@ -72,6 +72,42 @@ TEST_F(CountersTest, ALockedRowGivesNothingOutAndIsLeftAlone) {
   EXPECT_EQ(gDB().DBVer(gDB().LastIdTable()), 6);
 }
 
+// Creating a missing counter takes the creation lock (the counters table's first
+// record), whether the counter is taken or set, so a copy that is creating one keeps
+// every other copy from appending a second row for the same key.
+TEST_F(CountersTest, AMissingCounterIsCreatedOnlyUnderTheCreationLock) {
+  struct Case {
+    const char* name;
+    int32_t (*create)(const QString& key);  // the value it gave out or set
+    int32_t first, second;                  // results once the lock is gone
+  };
+  const Case cases[] = {
+      {"taken", [](const QString& key) { return gDB().GetNextID(key, true, 700); }, 700, 701},
+      {"set",
+       [](const QString& key) {
+         gDB().SetNextID(key, 900);
+         return gDB().QueryNextID(key);
+       },
+       900, 900},
+  };
+  FailLocksFast();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString key = QStringLiteral("new.%1").arg(QLatin1String(c.name));
+    const int rowsBefore = dbtest::LiveRows(gDB().LastIdTable());
+    {
+      dbtest::OtherUser other(gDB().LastIdTable());
+      ASSERT_EQ(d4lock(other.table(), 1), 0);
+      prompts->Expect(QStringLiteral("RECORD LOCKED: Unable to get next id (locked)!"));
+      EXPECT_EQ(c.create(key), 0);
+      EXPECT_EQ(dbtest::LiveRows(gDB().LastIdTable()), rowsBefore);
+    }
+    EXPECT_EQ(c.create(key), c.first);
+    EXPECT_EQ(c.create(key), c.second);
+    EXPECT_EQ(dbtest::LiveRows(gDB().LastIdTable()), rowsBefore + 1);
+  }
+}
+
 // Each child opens the database itself (its own engine, so its own locks) and writes
 // the ids it was given to a file.
 void TakeIds(const QString& dir, const QString& out, int n) {

@@ -6,6 +6,9 @@
 
 #include <QFile>
 
+#include <cerrno>
+
+#include "database/UpgradeStops.h"
 #include "tests/database/DbTestSupport.h"
 
 namespace {
@@ -117,6 +120,52 @@ TEST_F(MaintTest, AFailedRebuildKeepsTheOldIndex) {
   EXPECT_EQ(Bytes(f.indexFilePath), before);
   EXPECT_TRUE(WorkFiles(dir).isEmpty());
   EXPECT_TRUE(Finds("partno", "P-7"));
+}
+
+// File systems without hard links (the link fails with these errors) get copies of the
+// table under the second name; any other failure of the link fails the rebuild. Each
+// rebuild leaves a copy of the old index beside it, under the index's name and a count.
+TEST_F(MaintTest, ARebuildWorksWithoutHardLinksAndSetsTheOldIndexAside) {
+  struct Case {
+    const char* name;
+    int linkError;
+    bool rebuilt;
+  };
+  const Case cases[] = {
+      {"hard links", 0, true}, {"EPERM", EPERM, true},     {"EXDEV", EXDEV, true},
+      {"ENOTSUP", ENOTSUP, true}, {"EACCES", EACCES, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString dir = OpenNewDatabase();
+    AddProducts();
+    const QString index = Products().indexFilePath;
+    ASSERT_TRUE(QFile::remove(index));
+    ASSERT_TRUE(QFile::copy(Products().cleanIndexPath, index));
+    const QByteArray oldIndex = Bytes(index);
+    const QByteArray rows = Bytes(Products().dataFilePath);
+    dbupgrade::SetLinkHook([err = c.linkError] { return err; });
+    auto setAside = [&] {
+      QStringList names = QDir(dir).entryList({QStringLiteral("svlprod.cdx?*")}, QDir::Files);
+      names.sort();
+      return names;
+    };
+    EXPECT_EQ(gDB().ReIndexFile(Products()), c.rebuilt);
+    ASSERT_EQ(setAside().size(), 1);
+    EXPECT_EQ(Bytes(QDir(dir).filePath(setAside()[0])), oldIndex);
+    EXPECT_EQ(Finds("partno", "P-7"), c.rebuilt);
+    EXPECT_EQ(Bytes(Products().dataFilePath), rows);
+    EXPECT_TRUE(WorkFiles(dir).isEmpty());
+    if (c.rebuilt) {
+      EXPECT_TRUE(Finds("prodname", "ITEM 30"));
+      EXPECT_TRUE(gDB().ReIndexFile(Products()));
+      EXPECT_EQ(setAside().size(), 2);
+    } else {
+      EXPECT_EQ(Bytes(index), oldIndex);
+    }
+    dbupgrade::SetLinkHook({});
+    gDB().CloseDB();
+  }
 }
 
 TEST_F(MaintTest, ARebuildOrUpgradeIsRefusedWhileAnotherProcessHasTheDatabaseOpen) {

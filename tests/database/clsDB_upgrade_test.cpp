@@ -138,6 +138,24 @@ const std::vector<const char*> kTranFields = {"rowid",   "prodid", "trandate", "
 const std::vector<const char*> kTran3Fields = {"rowid",    "prodid", "catid",   "shipmethod",
                                                "trandate", "trantype", "units", "unitprc", "notes"};
 
+// Rows reached through each tag of a table.
+std::vector<int> RowsPerTag(const QString& path, std::initializer_list<const char*> tags) {
+  CODE4* engine = d4init_v();
+  DATA4* tb = d4open(engine, QFile::encodeName(path).constData());
+  std::vector<int> counts;
+  for (const char* tag : tags) {
+    int n = -1;
+    if (tb != nullptr && d4tag(tb, tag) != nullptr) {
+      d4tagSelect(tb, d4tag(tb, tag));
+      n = 0;
+      for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) ++n;
+    }
+    counts.push_back(n);
+  }
+  d4initUndo(engine);
+  return counts;
+}
+
 // Stops an upgrade at the n-th pass of a point.
 void StopAtPass(const char* point, int n) {
   auto passes = std::make_shared<int>(0);
@@ -284,6 +302,44 @@ TEST_F(UpgradeTest, OldestLayoutInterruptedAnywhereIsConvertedWholeOnTheNextOpen
                       });
 }
 
+// Stops that leave one table with some of its files moved into the folder and the
+// others still staged: after the next open every table is whole, memos and tags
+// included.
+TEST_F(UpgradeTest, OldestLayoutWithATableHalfMovedIsConvertedWhole) {
+  ForEachInterruption(
+      {{"oldest:moving", 1}, {"oldest:moving", 2}, {"oldest:moving", 4}, {"oldest:moving", 6},
+       {"oldest:moving", 9}, {"oldest:moving", 12}, {"oldest:moving", 15}},
+      [] {
+        const QString dir = MakeOldestLayout();
+        CODE4* engine = d4init_v();
+        DATA4* tb = d4open(engine, QFile::encodeName(In(dir, "svlcat.dbf")).constData());
+        d4blank(tb);
+        f4assignLong(d4field(tb, "rowid"), 1000);
+        f4assignLong(d4field(tb, "type"), 1);
+        const std::string desc = "Hardware";
+        f4assignNVB(d4field(tb, "desc"), desc.data(), static_cast<int>(desc.size()));
+        d4append(tb);
+        d4initUndo(engine);
+        return dir;
+      },
+      [&](const QString& dir) {
+        OpenOldestWithYes(dir);
+        ExpectOldestConverted(dir);
+        EXPECT_EQ(gDB().GetParamValue(gDB().MakeCustomFieldParamName("svlprod.dbf", "partno")), "Item Code");
+        EXPECT_EQ(gDB().GetParamValue(QStringLiteral("Decimals_PerUnit")), "2");
+        for (const auto& row : dbschema::TemplateParams()) {
+          EXPECT_EQ(gDB().GetParamValue(QLatin1String(row.sid)), QLatin1String(row.value)) << row.sid;
+        }
+        const int params = dbtest::LiveRows(gDB().ParamTable());
+        EXPECT_EQ(params, 1 + 1 + 5 + static_cast<int>(dbschema::TemplateParams().size()));
+        EXPECT_THAT(RowsPerTag(In(dir, "svlparam.dbf"), {"sid"}), ElementsAre(params));
+        EXPECT_THAT(RowsPerTag(In(dir, "svlcat.dbf"), {"rowid", "desc"}), ElementsAre(1, 1));
+        EXPECT_THAT(RowsPerTag(In(dir, "svlprod.dbf"), {"rowid", "partno", "prodname"}), ElementsAre(3, 3, 3));
+        EXPECT_THAT(RowsPerTag(In(dir, "svltran.dbf"), {"rowid", "prodid", "trantype", "trndt_d"}),
+                    ElementsAre(3, 3, 3, 3));
+      });
+}
+
 TEST_F(UpgradeTest, AFailedCopyLeavesTheOldLayoutToConvertAgain) {
   const QString dir = MakeOldestLayout();
   // A product id beyond 32 bits cannot be copied.
@@ -344,6 +400,73 @@ TEST_F(UpgradeTest, Version3InterruptedAnywhereIsFinishedOnTheNextOpen) {
                         ASSERT_TRUE(gDB().OpenDB(dir));
                         ExpectVersion3RowsRebuilt(dir);
                       });
+}
+
+// Folders an earlier attempt of the rebuild left at version 3 with the version-3 rows
+// moved (or partly moved) to svltran_3.* and no mark: the rows are never lost.
+TEST_F(UpgradeTest, Version3LeftHalfRenamedKeepsItsRows) {
+  auto rename = [](const QString& dir, std::initializer_list<const char*> exts) {
+    for (const char* ext : exts) {
+      ASSERT_TRUE(QFile::rename(In(dir, "svltran.") + QLatin1String(ext), In(dir, "svltran_3.") + QLatin1String(ext)));
+    }
+  };
+  struct Case {
+    const char* name;
+    std::function<void(const QString&)> leave;
+    const char* refusal;  // nullptr: the folder is rebuilt and opens
+  };
+  const Case cases[] = {
+      {"renamed, templates beside",
+       [&](const QString& dir) {
+         rename(dir, {"dbf", "cdx", "fpt"});
+         CopyTemplates(dir, {"svltran"});
+       },
+       nullptr},
+      {"renamed, nothing beside", [&](const QString& dir) { rename(dir, {"dbf", "cdx", "fpt"}); }, nullptr},
+      {"only the table renamed", [&](const QString& dir) { rename(dir, {"dbf"}); }, nullptr},
+      {"templates beside already hold a row",
+       [&](const QString& dir) {
+         rename(dir, {"dbf", "cdx", "fpt"});
+         CopyTemplates(dir, {"svltran"});
+         CODE4* engine = d4init_v();
+         DATA4* tb = d4open(engine, QFile::encodeName(In(dir, "svltran.dbf")).constData());
+         d4blank(tb);
+         f4assignLong(d4field(tb, "rowid"), 1001);
+         d4append(tb);
+         d4initUndo(engine);
+       },
+       "New transactions table (svltran.dbf: UpgradeSVLTran3_4()) already contains data!"},
+      {"memo file lost",
+       [&](const QString& dir) {
+         rename(dir, {"dbf", "cdx"});
+         ASSERT_TRUE(QFile::remove(In(dir, "svltran.fpt")));
+       },
+       "svltran_3.xxx does not exist (svltran.dbf: UpgradeSVLTran3_4()) already contains data!"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString dir = MakeVersion3();
+    auto bytes = [](const QString& path) {
+      QFile f(path);
+      return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray rows = bytes(In(dir, "svltran.dbf"));
+    c.leave(dir);
+    prompts->ExpectContaining(kConfirm, ui::vbYes);
+    if (c.refusal != nullptr) {
+      prompts->Expect(QLatin1String(c.refusal));
+      EXPECT_FALSE(gDB().OpenDB(dir));
+      EXPECT_EQ(bytes(In(dir, "svltran_3.dbf")), rows);
+      continue;
+    }
+    ASSERT_TRUE(gDB().OpenDB(dir));
+    EXPECT_EQ(gDB().DBVer(gDB().LastIdTable()), 6);
+    ExpectVersion3RowsRebuilt(dir);
+    EXPECT_THAT(RowsPerTag(In(dir, "svltran.dbf"), {"rowid", "prodid", "trantype", "trndt_d"}),
+                ElementsAre(3, 3, 3, 3));
+    EXPECT_EQ(ReadRows(In(dir, "svltran_3.dbf"), "rowid", kTran3Fields).size(), 3u);
+    gDB().CloseDB();
+  }
 }
 
 TEST_F(UpgradeTest, Versions4And5GetOnlyTheStepsTheyLack) {

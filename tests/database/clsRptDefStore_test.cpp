@@ -88,6 +88,29 @@ TEST_F(RptDefStoreTest, ALockedCounterNeverBecomesAnId) {
   EXPECT_EQ(newName, "kept");
 }
 
+TEST_F(RptDefStoreTest, AFailedSaveOfAStoredDefinitionKeepsItsRecordAndId) {
+  clsRptDef def;
+  def.CreateNew(1);
+  def.SetRptName(QStringLiteral("Stock"));
+  ASSERT_EQ(def.SaveRptDef(), 1000);
+  FailLocksFast();
+  {
+    dbtest::OtherUser other(gDB().ParamTable());
+    ASSERT_TRUE(other.LockRow("sid", QStringLiteral("~1000")));
+    prompts->ExpectContaining(QStringLiteral("RECORD LOCKED: "));
+    def.SetRptName(QStringLiteral("Stock, renamed"));
+    EXPECT_EQ(def.SaveRptDef(), -1);
+    EXPECT_EQ(def.RptID(), 1000);
+  }
+  // Saved again once the lock is gone: the same record, no copy under a new id.
+  EXPECT_EQ(def.SaveRptDef(), 1000);
+  EXPECT_TRUE(gDB().GetParamValue(QStringLiteral("~1001")).isEmpty());
+  EXPECT_EQ(gDB().GetNextID(QStringLiteral("rptlastid"), false, 1000), 1001);
+  clsRptDef back;
+  ASSERT_TRUE(back.LoadExisting(1000));
+  EXPECT_EQ(back.RptName(), "Stock, renamed");
+}
+
 TEST_F(RptDefStoreTest, MissingRecordIsReported) {
   prompts->Expect(QStringLiteral("Unable to read report with ID: 4242"));
   clsRptDef def;
