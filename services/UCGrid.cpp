@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <QTableView>
 #include <QToolButton>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/controls/GridControl.h"
@@ -26,6 +27,14 @@ namespace {
 
 constexpr int kBarHeightTwips = 600;
 constexpr int kButtonTopTwips = 90;
+constexpr int kButtonHeightTwips = 360;
+constexpr int kBarMarginTwips = 45;  // above the first and below the last line of the bar
+// Places of the bar's text controls; each grows to its text and pushes the next one right.
+constexpr int kPropertiesLeft = 2985, kPropertiesWidth = 1380;
+constexpr int kMsgLeft = 4485, kMsgWidth = 2565, kMsgHeight = 450;
+constexpr int kLabelLeft = 7200, kLabelHeight = 165;
+constexpr int kLabel1Top = 75, kLabel1Width = 1305;
+constexpr int kLabel2Top = 300, kLabel2Width = 1845;
 constexpr int kMinStoredWidth = 180;  // stored widths must lie strictly between these
 constexpr int kMaxStoredWidth = 14400;
 
@@ -80,7 +89,7 @@ UCGrid::UCGrid(QWidget* parent) : QWidget(parent) {
     b->setIcon(style()->standardIcon(icon));
     b->setToolTip(tip);
     b->setAutoRaise(true);
-    Place(*b, left, kButtonTopTwips, 330, 360);
+    Place(*b, left, kButtonTopTwips, 330, kButtonHeightTwips);
     return b;
   };
   cmdRefresh = button("cmdRefresh", 45, QStyle::SP_BrowserReload, QStringLiteral("Refresh"));
@@ -97,16 +106,14 @@ UCGrid::UCGrid(QWidget* parent) : QWidget(parent) {
                                   QStringLiteral("Modify Report"), tbar);
   cmdProperties->setObjectName(QStringLiteral("cmdProperties"));
   cmdProperties->setToolTip(QStringLiteral("Modify Report Columns and Criteria"));
-  Place(*cmdProperties, 2985, kButtonTopTwips, 1380, 360);
 
   txtMsg = new QPlainTextEdit(tbar);
   txtMsg->setObjectName(QStringLiteral("txtMsg"));
   txtMsg->setReadOnly(true);
   txtMsg->setFont(SmallFont());
   txtMsg->setFocusPolicy(Qt::NoFocus);
-  Place(*txtMsg, 4485, 45, 2565, 450);
 
-  auto label = [this](const char* name, int top, int width, const QString& text, int32_t color) {
+  auto label = [this](const char* name, const QString& text, int32_t color) {
     auto* l = new QLabel(text, tbar);
     l->setObjectName(QString::fromLatin1(name));
     l->setFont(SmallFont());
@@ -115,11 +122,10 @@ UCGrid::UCGrid(QWidget* parent) : QWidget(parent) {
     p.setColor(QPalette::Window, Qt::white);
     p.setColor(QPalette::WindowText, FromBgr(color));
     l->setPalette(p);
-    Place(*l, 7200, top, width, 165);
     return l;
   };
-  lbl1 = label("lbl1", 75, 1305, QStringLiteral("Out of Stock product"), 0xC00000);
-  lbl2 = label("lbl2", 300, 1845, QStringLiteral("Time to Re-Order this product"), 0xFF);
+  lbl1 = label("lbl1", QStringLiteral("Out of Stock product"), 0xC00000);
+  lbl2 = label("lbl2", QStringLiteral("Time to Re-Order this product"), 0xFF);
 
   grd = new ctl::GridControl(this);
   grd->setObjectName(QStringLiteral("grd"));
@@ -130,6 +136,7 @@ UCGrid::UCGrid(QWidget* parent) : QWidget(parent) {
   for (int i = 0; i < 4; ++i) {
     auto* panel = new QLabel(sbar);
     panel->setObjectName(QStringLiteral("sbarPanel%1").arg(i + 1));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);  // the separators between panels
     sbar->addWidget(panel, i == 1 ? 1 : 0);
     m_panels[static_cast<size_t>(i)] = panel;
   }
@@ -167,7 +174,9 @@ UCGrid::UCGrid(QWidget* parent) : QWidget(parent) {
   grd->setRows(2);
   MultipleSelAllowed(true);
   FormatSelColumn();
-  grd->setColWidth(0, 180);
+  // Wide enough for the bold "Sel" heading in the grid's font.
+  grd->AutoSize(0);
+  grd->setColWidth(0, std::max(180, grd->ColWidth(0)));
   grd->setRowHeight(0, 640);
   grd->setWordWrap(true);
   UpdateStatusBarRowCol();
@@ -360,12 +369,35 @@ void UCGrid::SetLabelMsg(QLabel& lbl, const QString& sMsg, int32_t nForecolor) {
   p.setColor(QPalette::WindowText, FromBgr(nForecolor));
   lbl.setPalette(p);
   lbl.setVisible(true);
+  Resize();
 }
 
 void UCGrid::SetPropertiesBtnVisible() { cmdProperties->setVisible(m_bShowPropertiesBtn); }
 
+int UCGrid::LayOutBar() {
+  const int gap = PxX(kMsgLeft - kPropertiesLeft - kPropertiesWidth);
+  const QSize button = cmdProperties->sizeHint();
+  cmdProperties->setGeometry(PxX(kPropertiesLeft), PxY(kButtonTopTwips),
+                             std::max(PxX(kPropertiesWidth), button.width()),
+                             std::max(PxY(kButtonHeightTwips), button.height()));
+  txtMsg->setGeometry(std::max(PxX(kMsgLeft), cmdProperties->geometry().right() + 1 + gap),
+                      PxY(kBarMarginTwips), PxX(kMsgWidth), PxY(kMsgHeight));
+  const int labelLeft = std::max(PxX(kLabelLeft), txtMsg->geometry().right() + 1 +
+                                                      PxX(kLabelLeft - kMsgLeft - kMsgWidth));
+  auto place = [&](QLabel& l, int top, int widthTwips) {
+    const QSize text = l.sizeHint();
+    l.setGeometry(labelLeft, top, std::max(PxX(widthTwips), text.width()),
+                  std::max(PxY(kLabelHeight), text.height()));
+  };
+  place(*lbl1, PxY(kLabel1Top), kLabel1Width);
+  place(*lbl2, std::max(PxY(kLabel2Top), lbl1->geometry().bottom() + 1), kLabel2Width);
+  const int bottom = std::max({cmdProperties->geometry().bottom(), txtMsg->geometry().bottom(),
+                               lbl2->geometry().bottom()}) + 1;
+  return std::max(PxY(kBarHeightTwips), bottom + PxY(kBarMarginTwips));
+}
+
 void UCGrid::Resize() {
-  const int barHeight = PxY(kBarHeightTwips);
+  const int barHeight = LayOutBar();
   tbar->setGeometry(0, 0, width(), barHeight);
   const int statusHeight = sbar->sizeHint().height();
   sbar->setGeometry(0, height() - statusHeight, width(), statusHeight);

@@ -89,7 +89,8 @@ class UCGrid : public QWidget {
   void SetHelpContextID(int32_t nID);
   int32_t HelpContextID() const { return m_nHelpContextID; }
 
-  // Lays out the bar, the grid and the status bar for the control's size.
+  // Lays out the bar, the grid and the status bar for the control's size; the bar's
+  // button and labels are as wide as their texts need.
   void Resize();
 
   // The text of status bar panel 1..4.
@@ -140,6 +141,8 @@ class UCGrid : public QWidget {
  private:
   void SetLabelMsg(QLabel& lbl, const QString& sMsg, int32_t nForecolor);
   void SetPropertiesBtnVisible();
+  // Places the bar's texts at their sizes; the bar's height they need.
+  int LayOutBar();
   void SetPanel(int nPanel, const QString& sText);
   QString ColumnWidthKey(int32_t nGridID, int32_t nCol) const;
 

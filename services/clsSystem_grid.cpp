@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QSaveFile>
 #include <optional>
 #include <vector>
@@ -13,11 +12,13 @@
 #include "platform/runtime/Collection.h"
 #include "platform/runtime/Convert.h"
 #include "platform/runtime/Error.h"
+#include "platform/runtime/LocaleInfo.h"
 #include "platform/runtime/Strings.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/WaitCursor.h"
-#include "services/clsImportColDef.h"
+#include "services/ProgressSteps.h"
 #include "services/TextLineReader.h"
+#include "services/clsImportColDef.h"
 #include "services/clsSystem.h"
 #include "services/frmProgress.h"
 
@@ -27,61 +28,129 @@ constexpr int kMaxSignificantDigits = 15;
 
 bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
-// The number a plain decimal text stands for, written with "." and without a "+" sign
-// or trailing fraction zeros ("-1234.50" gives "-1234.5"); nullopt for any other text.
-// Plain: an optional sign, digits and at most one `point`. Texts that a spreadsheet
-// would change by reading them as a number stay texts: a leading zero before another
+// The number a plain decimal text (an optional sign, digits and at most one `point`)
+// stands for, written with "." and without a "+" sign or trailing fraction zeros
+// ("-1234.50" gives "-1234.5"); nullopt for any other text, and for texts that a
+// spreadsheet would change by reading them as a number: a leading zero before another
 // digit ("00042") and more than 15 significant digits.
-std::optional<QString> PlainNumber(const QString& text, QChar point) {
+std::optional<QString> PlainNumber(QStringView text, QChar point) {
+  const qsizetype n = text.size();
   qsizetype i = 0;
   bool negative = false;
-  if (!text.isEmpty() && (text[0] == QLatin1Char('-') || text[0] == QLatin1Char('+'))) {
-    negative = text[0] == QLatin1Char('-');
+  if (i < n && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
+    negative = text[i] == QLatin1Char('-');
     ++i;
   }
-  QString whole;
-  QString fraction;
-  bool seenPoint = false;
-  for (; i < text.size(); ++i) {
-    const QChar c = text[i];
-    if (IsDigit(c)) {
-      (seenPoint ? fraction : whole).append(c);
-    } else if (c == point && !seenPoint) {
-      seenPoint = true;
-    } else {
-      return std::nullopt;
-    }
+  auto digitsFrom = [&](qsizetype from) {
+    qsizetype end = from;
+    while (end < n && IsDigit(text[end])) ++end;
+    return end;
+  };
+  const qsizetype wholeStart = i;
+  const qsizetype wholeEnd = digitsFrom(wholeStart);
+  qsizetype fractionStart = wholeEnd;
+  qsizetype fractionEnd = wholeEnd;
+  if (wholeEnd < n && text[wholeEnd] == point) {
+    fractionStart = wholeEnd + 1;
+    fractionEnd = digitsFrom(fractionStart);
   }
-  if (whole.isEmpty() && fraction.isEmpty()) return std::nullopt;
+  if (fractionEnd != n) return std::nullopt;
+  const QStringView whole = text.sliced(wholeStart, wholeEnd - wholeStart);
+  if (whole.isEmpty() && fractionEnd == fractionStart) return std::nullopt;
   if (whole.size() > 1 && whole[0] == QLatin1Char('0')) return std::nullopt;
-  while (fraction.endsWith(QLatin1Char('0'))) fraction.chop(1);
-  if (whole.isEmpty()) whole = QStringLiteral("0");
+  while (fractionEnd > fractionStart && text[fractionEnd - 1] == QLatin1Char('0')) --fractionEnd;
+  const QStringView fraction = text.sliced(fractionStart, fractionEnd - fractionStart);
 
-  QString digits = whole + fraction;
-  qsizetype first = 0;
-  while (first < digits.size() && digits[first] == QLatin1Char('0')) ++first;
-  const qsizetype significant = digits.size() - first;
+  qsizetype zeros = 0;  // leading zeros of the digits, fraction included
+  while (zeros < whole.size() && whole[zeros] == QLatin1Char('0')) ++zeros;
+  if (zeros == whole.size()) {
+    qsizetype f = 0;
+    while (f < fraction.size() && fraction[f] == QLatin1Char('0')) ++f;
+    zeros += f;
+  }
+  const qsizetype significant = whole.size() + fraction.size() - zeros;
   if (significant > kMaxSignificantDigits) return std::nullopt;
 
-  QString out = negative && significant > 0 ? QStringLiteral("-") : QString();
-  out += whole;
-  if (!fraction.isEmpty()) out += QLatin1Char('.') + fraction;
+  QString out;
+  out.reserve(whole.size() + fraction.size() + 3);
+  if (negative && significant > 0) out += QLatin1Char('-');
+  if (whole.isEmpty()) {
+    out += QLatin1Char('0');
+  } else {
+    out += whole;
+  }
+  if (!fraction.isEmpty()) {
+    out += QLatin1Char('.');
+    out += fraction;
+  }
   return out;
 }
 
-// The CSV field of one cell's text.
-QString CsvField(QString text, QChar point) {
-  const QString upper = text.toUpper();
-  if (upper == QLatin1String("TRUE")) {
-    text = QStringLiteral("Yes");
-  } else if (upper == QLatin1String("FALSE")) {
-    text = QStringLiteral("No");
-  } else if (std::optional<QString> number = PlainNumber(text, point)) {
-    return *number;
+// True when every `group` separator in `text` is followed by exactly three digits, so
+// that a date such as 10.12.2026 is not read as one number where "." groups digits.
+bool GroupedByThousands(const QString& text, const QString& group) {
+  if (group.isEmpty()) return true;
+  for (qsizetype at = text.indexOf(group); at >= 0; at = text.indexOf(group, at + 1)) {
+    qsizetype end = at + group.size();
+    while (end < text.size() && IsDigit(text[end])) ++end;
+    if (end - at - group.size() != 3) return false;
   }
-  text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-  return QLatin1Char('"') + text + QLatin1Char('"');
+  return true;
 }
+
+// Number rules of the export, with the user's separators and currency symbol read once.
+struct CsvNumberRules {
+  rt::LocaleInfo locale = rt::LocaleInfo::Current();
+
+  // False as soon as the text holds a character no number written in the locale has.
+  bool MayBeNumber(const QString& text) const {
+    for (const QChar c : text) {
+      if (IsDigit(c) || QStringView(u" +-,.()").contains(c)) continue;
+      if (!locale.decimalSeparator.contains(c) && !locale.groupSeparator.contains(c) &&
+          !locale.currencySymbol.contains(c) && !locale.negativeSign.contains(c)) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // The bare number a cell's text is written as: the text without its commas (kept
+  // where the comma is the decimal separator) read as a number in the user's locale,
+  // grouping and currency symbol cleaned off, written with "."; nullopt when the text
+  // is to be written as a text. Plain texts, the most common, take the short ways; the
+  // full reading at the end gives the same for them.
+  std::optional<QString> Number(const QString& text) const {
+    const QChar point = locale.decimalSeparator.size() == 1 ? locale.decimalSeparator[0] : QChar();
+    if (!point.isNull()) {
+      if (std::optional<QString> plain = PlainNumber(text, point)) return plain;
+    }
+    if (!MayBeNumber(text)) return std::nullopt;
+    QString probe = text;
+    if (point != QLatin1Char(',') && probe.contains(QLatin1Char(','))) {
+      probe.remove(QLatin1Char(','));
+      if (!point.isNull()) {
+        if (std::optional<QString> plain = PlainNumber(probe, point)) return plain;
+      }
+    }
+    const std::optional<QString> number = rt::NumericCText(probe, locale);
+    if (!number || !GroupedByThousands(probe, locale.groupSeparator)) return std::nullopt;
+    return PlainNumber(*number, QLatin1Char('.'));
+  }
+
+  // The CSV field of one cell's text.
+  QString Field(QString text) const {
+    const QString upper = text.toUpper();
+    if (upper == QLatin1String("TRUE")) {
+      text = QStringLiteral("Yes");
+    } else if (upper == QLatin1String("FALSE")) {
+      text = QStringLiteral("No");
+    } else if (std::optional<QString> number = Number(text)) {
+      return *number;
+    }
+    text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + text + QLatin1Char('"');
+  }
+};
 
 // A cell's text as exported: the shown text where the column maps or formats it.
 QString ExportText(const ctl::GridControl& grid, int row, int col) {
@@ -145,13 +214,21 @@ void clsSystem::SaveGrid(ctl::GridControl& grid, int32_t nStartRow, int32_t nSta
 
   try {
     if (!file.open(QIODevice::WriteOnly)) RaiseWriteError(file);
-    const QString decimal = QLocale().decimalPoint();
-    const QChar point = decimal.size() == 1 ? decimal[0] : QLatin1Char('.');
+    // UTF-8 with a byte-order mark, so that spreadsheet programs read it as UTF-8.
+    if (file.write("\xEF\xBB\xBF") != 3) RaiseWriteError(file);
+    const CsvNumberRules rules;
+    ProgressSteps progress(rt::App::ProductName(),
+                           QStringLiteral("Saving ") + sFile + QStringLiteral(". Please wait..."));
+    const int64_t total = int64_t{nEndRow} - nStartRow + 1;
     QStringList fields;
     for (int32_t r = nStartRow; r <= nEndRow && r < grid.Rows(); ++r) {
+      if (!progress.Step(int64_t{r} - nStartRow, total)) {
+        file.cancelWriting();  // the old file, if any, stays as it was
+        return;
+      }
       fields.clear();
       for (int32_t c = nStartCol; c <= nEndCol && c < grid.Cols(); ++c) {
-        fields.append(CsvField(ExportText(grid, r, c), point));
+        fields.append(rules.Field(ExportText(grid, r, c)));
       }
       const QByteArray line = fields.join(QLatin1Char(',')).toUtf8() + "\r\n";
       if (file.write(line) != line.size()) RaiseWriteError(file);

@@ -30,6 +30,7 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/WaitCursor.h"
 #include "platform/ui/WindowRegistry.h"
+#include "services/ProgressSteps.h"
 #include "services/clsSystem.h"
 #include "services/frmPrinterSelectionDlg.h"
 #include "services/frmRptOption.h"
@@ -59,30 +60,34 @@ bool ChoosePrinter(int32_t& copies, int orientation) {
   return true;
 }
 
-// Keeps every data row's hidden flag and puts it back when it goes out of scope.
-class RowHiddenKeeper {
+// Keeps the hidden flags of every data row and of column 0 and puts them back when it
+// goes out of scope.
+class HiddenFlagsKeeper {
  public:
-  explicit RowHiddenKeeper(ctl::GridControl& grid) : grid_(grid) {
+  explicit HiddenFlagsKeeper(ctl::GridControl& grid)
+      : grid_(grid), col0Hidden_(grid.Cols() > 0 && grid.ColHidden(0)) {
     hidden_.reserve(static_cast<size_t>(std::max(0, grid.Rows())));
     for (int r = 0; r < grid.Rows(); ++r) hidden_.push_back(grid.RowHidden(r) ? 1 : 0);
   }
-  ~RowHiddenKeeper() {
+  ~HiddenFlagsKeeper() {
     try {
       const int rows = std::min<int>(grid_.Rows(), static_cast<int>(hidden_.size()));
       for (int r = 1; r < rows; ++r) {
         const bool was = hidden_[static_cast<size_t>(r)] != 0;
         if (grid_.RowHidden(r) != was) grid_.setRowHidden(r, was);
       }
+      if (grid_.Cols() > 0 && grid_.ColHidden(0) != col0Hidden_) grid_.setColHidden(0, col0Hidden_);
     } catch (...) {
       // The grid refused a row it reported itself: nothing more can be put back.
     }
   }
-  RowHiddenKeeper(const RowHiddenKeeper&) = delete;
-  RowHiddenKeeper& operator=(const RowHiddenKeeper&) = delete;
+  HiddenFlagsKeeper(const HiddenFlagsKeeper&) = delete;
+  HiddenFlagsKeeper& operator=(const HiddenFlagsKeeper&) = delete;
 
  private:
   ctl::GridControl& grid_;
   std::vector<char> hidden_;
+  bool col0Hidden_;
 };
 
 // Margins measured from the paper's edges, and the edges inside them in the
@@ -277,7 +282,9 @@ void clsSystem::GridPrint(ctl::GridControl& grid, const QString& sRptTitle,
   int32_t copies = 0;
   if (!ChoosePrinter(copies, options.m_nOrientation)) return;
 
-  RowHiddenKeeper keeper(grid);
+  HiddenFlagsKeeper keeper(grid);
+  // The selection column is not printed.
+  if (firstColIsSelectionCol && grid.Cols() > 0) grid.setColHidden(0, true);
   if (options.m_nRowOnly != 0) {
     for (int r = 1; r < grid.Rows(); ++r) {
       if (!firstColIsSelectionCol || grid.TextMatrix(r, 0).isEmpty()) grid.setRowHidden(r, true);
@@ -286,11 +293,14 @@ void clsSystem::GridPrint(ctl::GridControl& grid, const QString& sRptTitle,
       grid.setRowHidden(curRow, false);
     }
   }
+  ProgressSteps progress(rt::App::ProductName(),
+                         QStringLiteral("Printing ") + title + QStringLiteral(". Please wait..."));
   ctl::GridPrintOptions print;
   print.documentName = title;
   print.orientation = ui::CurrentPrinterOrientation();
   print.marginLeft = print.marginRight = kGridMargin;
   print.marginTop = print.marginBottom = kGridMargin;
+  print.progress = [&progress](int done, int total) { return progress.Step(done, total); };
   ctl::PrintGridDocument(grid, print, copies);
 }
 

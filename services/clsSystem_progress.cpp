@@ -5,12 +5,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <cmath>
+#include <cstdlib>
+#include <utility>
 
 #include "platform/runtime/App.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/WaitCursor.h"
 #include "platform/ui/WindowRegistry.h"
+#include "services/ProgressSteps.h"
 #include "services/clsSystem.h"
 #include "services/frmProgress.h"
 
@@ -65,6 +68,28 @@ void clsSystem::WaitDlgTest() {
     WaitDlgRemove(frm);
     ShowError(QStringLiteral("clsSystem"));
   }
+}
+
+ProgressSteps::ProgressSteps(QString title, QString message)
+    : title_(std::move(title)), message_(std::move(message)) {}
+
+ProgressSteps::~ProgressSteps() {
+  if (shown_) gSystem().WaitDlgRemove(dlg_);
+}
+
+bool ProgressSteps::Step(int64_t done, int64_t total) {
+  constexpr int64_t kStride = 100;
+  clsSystem& sys = gSystem();
+  if (!shown_) {
+    shown_ = true;
+    sys.WaitDlgShow(dlg_, title_, message_, true, true);
+  } else if (std::abs(done - pumpedAt_) < kStride) {
+    return dlg_.isNull() || !dlg_->m_bCancel;
+  }
+  pumpedAt_ = done;
+  if (total > 0) sys.WaitDlgUpdate(dlg_, static_cast<int32_t>(done * 100 / total));
+  QCoreApplication::processEvents();
+  return dlg_.isNull() || !dlg_->m_bCancel;
 }
 
 QString clsSystem::HelpFilename() const { return ui::HelpContentsPath(); }

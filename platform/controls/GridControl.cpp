@@ -820,7 +820,7 @@ bool GridControl::eventFilter(QObject* watched, QEvent* event) {
 bool GridControl::PrintGrid(const QString& docName, int orientation, double marginLeft,
                             double marginTop, double marginRight, double marginBottom) const {
   return PrintGridDocument(*this, {docName, orientation, marginLeft, marginTop, marginRight,
-                                   marginBottom});
+                                   marginBottom, {}});
 }
 
 }  // namespace ctl

@@ -32,7 +32,7 @@ struct Column {
 class GridPager {
  public:
   GridPager(const GridControl& grid, ui::PrintSurface& surface, const GridPrintOptions& o)
-      : grid_(grid), s_(surface), title_(o.documentName) {
+      : grid_(grid), s_(surface), title_(o.documentName), progress_(o.progress) {
     left_ = o.marginLeft - s_.PhysicalOffsetX();
     top_ = o.marginTop - s_.PhysicalOffsetY();
     right_ = std::max(left_, s_.PageWidth() - o.marginRight - s_.PhysicalOffsetX());
@@ -46,11 +46,13 @@ class GridPager {
     LayOutColumns();
   }
 
-  void Print() {
+  // False when `progress` cancelled the job.
+  bool Print() {
     const int fixed = std::min(grid_.FixedRows(), grid_.Rows());
     double y = StartPage(fixed);
     bool rowOnPage = false;
     for (int r = fixed; r < grid_.Rows(); ++r) {
+      if (progress_ && !progress_(r + 1, grid_.Rows())) return false;
       if (grid_.RowHidden(r)) continue;
       if (rowOnPage && y + rowHeight_ > bodyBottom_) {
         EndPage();
@@ -62,6 +64,7 @@ class GridPager {
       rowOnPage = true;
     }
     EndPage();
+    return true;
   }
 
  private:
@@ -128,6 +131,7 @@ class GridPager {
   const GridControl& grid_;
   ui::PrintSurface& s_;
   QString title_;
+  const std::function<bool(int, int)>& progress_;
   double left_ = 0, top_ = 0, right_ = 0, bottom_ = 0, bodyBottom_ = 0;
   double lineHeight_ = 0, rowHeight_ = 0, tableRight_ = 0;
   std::vector<Column> columns_;
@@ -146,7 +150,10 @@ bool PrintGridDocument(const GridControl& grid, const GridPrintOptions& options,
         ui::StartPrintJob({options.documentName, options.orientation});
     if (!surface) return false;
     try {
-      PrintGrid(grid, *surface, options);
+      if (!GridPager(grid, *surface, options).Print()) {
+        surface->KillDoc();
+        return false;
+      }
       surface->EndDoc();
     } catch (...) {
       surface->KillDoc();

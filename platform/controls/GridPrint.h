@@ -6,6 +6,7 @@
 // User-interface thread only.
 
 #include <QString>
+#include <functional>
 
 namespace ui {
 class PrintSurface;
@@ -23,6 +24,8 @@ struct GridPrintOptions {
   double marginTop = 360;
   double marginRight = 360;
   double marginBottom = 360;
+  // Called as rows are laid out; returning false cancels the job.
+  std::function<bool(int done, int total)> progress;
 };
 
 // Lays the grid out on `surface`, from its open page on, adding pages as needed; the
@@ -30,7 +33,8 @@ struct GridPrintOptions {
 void PrintGrid(const GridControl& grid, ui::PrintSurface& surface, const GridPrintOptions& options);
 
 // Prints `copies` copies (at least one), each as a print job of its own on the current
-// printer. False when the user cancelled a job (nothing more is printed). A printer
+// printer. False when the user cancelled a job, in the print dialog or through
+// `progress` (that job is abandoned and nothing more is printed). A printer
 // failure abandons the job and throws rt::VbError.
 bool PrintGridDocument(const GridControl& grid, const GridPrintOptions& options, int copies = 1);
 

@@ -58,6 +58,10 @@ bool StartsWithAt(QStringView s, qsizetype pos, const QString& what) {
 }  // namespace
 
 std::optional<QString> NumericCText(const QString& text) {
+  return NumericCText(text, LocaleInfo::Current());
+}
+
+std::optional<QString> NumericCText(const QString& text, const LocaleInfo& loc) {
   QStringView s(text);
   while (!s.isEmpty() && IsBlank(s.front())) s = s.mid(1);
   while (!s.isEmpty() && IsBlank(s.back())) s.chop(1);
@@ -69,7 +73,6 @@ std::optional<QString> NumericCText(const QString& text) {
     return QString::number(static_cast<int64_t>(*v));
   }
 
-  const LocaleInfo loc = LocaleInfo::Current();
   bool negative = false;
   if (s.front() == u'(' && s.back() == u')') {
     negative = true;

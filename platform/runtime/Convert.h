@@ -8,6 +8,8 @@
 
 namespace rt {
 
+struct LocaleInfo;
+
 // True when the text reads as a number in the user's locale: surrounding blanks,
 // a sign before or after, thousands and decimal separators, the currency symbol,
 // an exponent, &H / &O prefixes, parentheses for a negative value.
@@ -19,6 +21,8 @@ std::optional<double> ParseNumeric(const QString& text);
 // The number IsNumeric accepts as C-form text ("-1234.5", "1.5e3"), exact digits kept;
 // nullopt when it is not numeric.
 std::optional<QString> NumericCText(const QString& text);
+// The same under the settings `loc`, for callers that test many texts.
+std::optional<QString> NumericCText(const QString& text, const LocaleInfo& loc);
 
 // The leading number of the text with '.' as decimal point, whatever the locale;
 // blanks, tabs and line feeds are skipped; &H and &O prefixes; 0 when none.

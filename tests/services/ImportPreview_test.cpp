@@ -15,6 +15,7 @@
 #include "services/clsImportColDef.h"
 #include "services/clsSystem.h"
 #include "services/frmProgress.h"
+#include "tests/services/ProgressTestSupport.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -39,12 +40,7 @@ std::vector<QString> Row(const ctl::GridControl& g, int r) {
   return out;
 }
 
-frmProgress* OpenProgressDialog() {
-  for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (auto* dlg = qobject_cast<frmProgress*>(w); dlg != nullptr && dlg->isVisible()) return dlg;
-  }
-  return nullptr;
-}
+using progresstest::OpenProgressDialog;
 
 class ImportPreviewTest : public ::testing::Test {
  protected:

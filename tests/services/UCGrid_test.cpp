@@ -15,6 +15,7 @@
 
 #include "platform/controls/GridControl.h"
 #include "platform/ui/FileDialogs.h"
+#include "platform/ui/Screen.h"
 #include "platform/ui/TestPrompts.h"
 #include "services/UCGrid.h"
 #include "services/mdlRegistry.h"
@@ -93,7 +94,11 @@ TEST_F(UCGridTest, StartsWithItsControlsAndOneEmptyRecordRow) {
   ctl::GridControl& g = uc.grid();
   EXPECT_EQ(g.Rows(), 2);
   EXPECT_EQ(g.TextMatrix(0, 0), QStringLiteral("Sel"));
-  EXPECT_EQ(g.ColWidth(0), 180);
+  // The selection column fits its bold heading.
+  QFont bold = g.view()->font();
+  bold.setBold(true);
+  EXPECT_GT(g.ColWidth(0),
+            ui::PixelsToTwipsX(QFontMetrics(bold).horizontalAdvance(QStringLiteral("Sel"))));
   EXPECT_EQ(g.RowHeight(0), 640);
   EXPECT_TRUE(g.WordWrap());
   EXPECT_TRUE(g.Cell(ctl::flexcpFontBold, 1, 0).toBool());
@@ -296,6 +301,39 @@ TEST_F(UCGridTest, ResizePutsTheGridBetweenTheBars) {
   EXPECT_EQ(uc.grd->height(), 0);
 }
 
+TEST_F(UCGridTest, TheBarShowsEveryTextWholeAndTheStatusPanelsAreFramed) {
+  Show();
+  const QString longText = QStringLiteral("Time to Re-Order this product, and a longer note");
+  uc.Label1Msg(QStringLiteral("Out of Stock product"), 0xC00000);
+  uc.Label2Msg(longText, 0xFF);
+  const struct {
+    QWidget* w;
+    QString text;
+    int extra;  // room the control needs beside its text
+  } controls[] = {
+      {uc.cmdProperties, uc.cmdProperties->text(), uc.cmdProperties->iconSize().width()},
+      {uc.lbl1, uc.lbl1->text(), 0},
+      {uc.lbl2, longText, 0},
+  };
+  for (const auto& c : controls) {
+    SCOPED_TRACE(c.text.toStdString());
+    EXPECT_GE(c.w->width(), c.w->fontMetrics().horizontalAdvance(c.text) + c.extra);
+    EXPECT_GE(c.w->height(), c.w->fontMetrics().height());
+    EXPECT_LE(c.w->geometry().bottom(), uc.tbar->height());
+  }
+  // Side by side without overlapping, in the order of the bar.
+  EXPECT_GT(uc.txtMsg->x(), uc.cmdProperties->geometry().right());
+  EXPECT_GT(uc.lbl1->x(), uc.txtMsg->geometry().right());
+  EXPECT_GT(uc.lbl2->y(), uc.lbl1->geometry().bottom());
+  EXPECT_EQ(uc.grd->y(), uc.tbar->height());
+
+  for (int i = 1; i <= 4; ++i) {
+    const auto* panel = uc.sbar->findChild<QLabel*>(QStringLiteral("sbarPanel%1").arg(i));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_NE(panel->frameShape(), QFrame::NoFrame) << i;
+  }
+}
+
 TEST_F(UCGridTest, ExportWritesTheWholeGridWithTheSelectionColumn) {
   ui::test::ScopedFakeShell shell;
   ui::test::ScopedFakeFileDialogs dialogs;
@@ -308,7 +346,7 @@ TEST_F(UCGridTest, ExportWritesTheWholeGridWithTheSelectionColumn) {
   uc.cmdExportData->click();
   QFile f(file);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  EXPECT_EQ(f.readAll(), "\"Sel\",\"Part\",\"\"\r\n\"\",\"P1\",\"\"\r\n\"*\",\"P2\",\"\"\r\n");
+  EXPECT_EQ(f.readAll(), "\xEF\xBB\xBF\"Sel\",\"Part\",\"\"\r\n\"\",\"P1\",\"\"\r\n\"*\",\"P2\",\"\"\r\n");
 }
 
 TEST_F(UCGridTest, PrintLetsTheHostSetTitleAndOrientation) {

@@ -10,12 +10,16 @@
 #include "platform/ui/TestPrompts.h"
 #include "platform/ui/WaitCursor.h"
 #include "services/clsSystem.h"
+#include "tests/services/ProgressTestSupport.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+
+// Every export starts with the UTF-8 byte-order mark.
+const QByteArray kBom("\xEF\xBB\xBF");
 
 QByteArray ReadAll(const QString& path) {
   QFile f(path);
@@ -46,6 +50,7 @@ class SaveGridTest : public ::testing::Test {
     EXPECT_THAT(dialogs->Unexpected(), IsEmpty());
     EXPECT_EQ(prompts->Pending(), 0);
     EXPECT_EQ(ui::ScreenMousePointer(), ui::vbDefault);
+    EXPECT_EQ(progresstest::OpenProgressDialog(), nullptr);
   }
 
   // Exports the whole grid to a new file, answering No to the closing question.
@@ -62,7 +67,9 @@ class SaveGridTest : public ::testing::Test {
     g.setRows(static_cast<int>(texts.size()) + 1);
     g.setTextMatrix(0, 0, QStringLiteral("H"));
     for (int i = 0; i < texts.size(); ++i) g.setTextMatrix(i + 1, 0, texts[i]);
-    const QByteArray bytes = Export(g);
+    QByteArray bytes = Export(g);
+    EXPECT_TRUE(bytes.startsWith(kBom));
+    bytes.remove(0, kBom.size());
     EXPECT_TRUE(bytes.endsWith("\r\n"));
     QList<QByteArray> lines = bytes.split('\n');
     lines.removeLast();
@@ -105,20 +112,35 @@ TEST_F(SaveGridTest, EachCellTextGivesItsField) {
       {".5", "0.5"},
       {"0.000123", "0.000123"},
       {"123456789012345", "123456789012345"},
-      // Texts that are not plain decimals stay texts, exactly as shown.
-      {"1,234.50", "\"1,234.50\""},
-      {"12,34", "\"12,34\""},
+      // Commas, the currency symbol and blanks around are cleaned off: one column of
+      // amounts gives numbers only, below 1,000 and above.
+      {"999.99", "999.99"},
+      {"1,000.00", "1000"},
+      {"1,234.50", "1234.5"},
+      {"$1,234.50", "1234.5"},
+      {"-$7.25", "-7.25"},
+      {"12,34", "1234"},
+      {"$12", "12"},
+      {" 5 ", "5"},
+      {"1,234,567,890,123,45", "123456789012345"},
+      {"5-", "-5"},  // negative forms the locale reads
+      {"(1,234.50)", "-1234.5"},
+      // Texts that a spreadsheet would change, or that hold more than a number, stay
+      // texts exactly as shown.
       {"00042", "\"00042\""},
       {"0042.5", "\"0042.5\""},
+      {"$0042", "\"$0042\""},
       {"1234567890123456", "\"1234567890123456\""},
+      {"1,234,567,890,123,456", "\"1,234,567,890,123,456\""},
       {"0.1234567890123456", "\"0.1234567890123456\""},
-      {"$12", "\"$12\""},
       {"1e5", "\"1e5\""},
-      {" 5", "\" 5\""},
-      {"5-", "\"5-\""},
+      {"&H10", "\"&H10\""},
       {"1.2.3", "\"1.2.3\""},
+      {"12/09/2026", "\"12/09/2026\""},
       {"-", "\"-\""},
       {".", "\".\""},
+      {",", "\",\""},
+      {"$", "\"$\""},
       {"Gr\xC3\xB6\xC3\x9F" "e", "\"Gr\xC3\xB6\xC3\x9F" "e\""},
   };
   QStringList texts;
@@ -140,6 +162,7 @@ TEST_F(SaveGridTest, WritesTheWholeGridByteForByte) {
   g.setRowHidden(2, true);             // hidden rows and columns are written too
   g.setColHidden(2, true);
   EXPECT_EQ(Export(g),
+            kBom +
             "\"Sel\",\"Part No\",\"Name\",\"Units\"\r\n"
             "\"*\",\"00042\",\"Bolt, \"\"large\"\"\",12\r\n"
             "\"\",\"\",\"\",\"\"\r\n"
@@ -156,16 +179,19 @@ TEST_F(SaveGridTest, FormattedAndListColumnsGiveTheTextShown) {
   g.setTextMatrix(1, 2, int64_t{2});
   g.setColComboList(2, QStringLiteral("#1;Red|#2;Blue"));
   g.setTextMatrix(1, 3, int64_t{7});  // plain column: the stored value
-  EXPECT_EQ(Export(g), "\"Cost\",\"Qty\",\"Colour\",\"Code\"\r\n\"$1,234.50\",3,\"Blue\",7\r\n");
+  EXPECT_EQ(Export(g), kBom + "\"Cost\",\"Qty\",\"Colour\",\"Code\"\r\n1234.5,3,\"Blue\",7\r\n");
 }
 
 TEST_F(SaveGridTest, UnderAGermanLocaleNumbersAreWrittenWithAPoint) {
   testenv::ScopedLocale german(QStringLiteral("de_DE"));
   ctl::GridControl g;
-  Fill(g, {{"A", "B", "C", "D", "E"}, {"", "1.234", "1234.5", "-3", "0042"}});
+  Fill(g, {{"A", "B", "C", "D", "E", "F", "G", "H"},
+           {"", "1.234", "1.234,50", "12,5", "-3", "1234.5", "10.12.2026", "0042"}});
   g.setTextMatrix(1, 0, 1234.5);  // shown "1234,5"
   ASSERT_EQ(g.TextMatrix(1, 0), QStringLiteral("1234,5"));
-  EXPECT_EQ(Export(g), "\"A\",\"B\",\"C\",\"D\",\"E\"\r\n1234.5,\"1.234\",\"1234.5\",-3,\"0042\"\r\n");
+  EXPECT_EQ(Export(g), kBom +
+                           "\"A\",\"B\",\"C\",\"D\",\"E\",\"F\",\"G\",\"H\"\r\n"
+                           "1234.5,1234,1234.5,12.5,-3,\"1234.5\",\"10.12.2026\",\"0042\"\r\n");
 }
 
 TEST_F(SaveGridTest, WritesOnlyTheCellsOfTheRangeThatExist) {
@@ -174,7 +200,7 @@ TEST_F(SaveGridTest, WritesOnlyTheCellsOfTheRangeThatExist) {
   dialogs->Choose(file);
   prompts->Answer(ui::vbNo);
   gSystem().SaveGrid(g, 1, 1, 7, 9);
-  EXPECT_EQ(ReadAll(file), "2,3\r\n5,6\r\n");
+  EXPECT_EQ(ReadAll(file), kBom + "2,3\r\n5,6\r\n");
 }
 
 TEST_F(SaveGridTest, AsksForTheFileAndOffersToOpenIt) {
@@ -215,7 +241,21 @@ TEST_F(SaveGridTest, ReplacesAnExistingFileWhole) {
   WriteAll(file, QByteArray(1000, 'x'));
   ctl::GridControl g;
   Fill(g, {{"new"}});
-  EXPECT_EQ(Export(g), "\"new\"\r\n");
+  EXPECT_EQ(Export(g), kBom + "\"new\"\r\n");
+}
+
+TEST_F(SaveGridTest, CancellingTheProgressKeepsTheOldFile) {
+  WriteAll(file, "old");
+  ctl::GridControl g;
+  g.setRows(1000);
+  g.setCols(2);
+  dialogs->Choose(file);
+  progresstest::ScopedCancel cancel;
+  gSystem().SaveGrid(g, 0, 0, g.Rows() - 1, g.Cols() - 1);
+  EXPECT_TRUE(cancel.Pressed());
+  EXPECT_EQ(ReadAll(file), "old");
+  EXPECT_THAT(QDir(dir).entryList(QDir::Files), ElementsAre("out.csv"));  // no temporary left
+  EXPECT_THAT(prompts->Shown(), IsEmpty());                                // no closing question
 }
 
 TEST_F(SaveGridTest, AFileThatMayNotBeWrittenIsLeftAsItWas) {

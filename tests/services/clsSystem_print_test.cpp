@@ -16,6 +16,7 @@
 #include "services/clsSystem.h"
 #include "services/frmPrinterSelectionDlg.h"
 #include "services/mdlRegistry.h"
+#include "tests/services/ProgressTestSupport.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -38,6 +39,7 @@ class PrintTest : public ::testing::Test {
     EXPECT_THAT(runner->Unexpected(), IsEmpty());
     EXPECT_EQ(prompts->Pending(), 0);
     EXPECT_EQ(runner->Pending(), 0);
+    EXPECT_EQ(progresstest::OpenProgressDialog(), nullptr);
   }
   // The printer dialog confirmed with `copies` copies on the printer at `index`.
   void ChoosePrinter(int index = 1, const char* copies = "1") {
@@ -163,7 +165,7 @@ class GridPrintTest : public PrintTest {
   ctl::GridControl grid;
 };
 
-TEST_F(GridPrintTest, EntireViewRepeatsTheHeadingOnEveryPage) {
+TEST_F(GridPrintTest, EntireViewRepeatsTheHeadingWithoutTheSelectionColumn) {
   Fill(150);
   grid.setRowHidden(5, true);
   grid.Select(3, 1);
@@ -179,13 +181,15 @@ TEST_F(GridPrintTest, EntireViewRepeatsTheHeadingOnEveryPage) {
   for (int page = 1; page <= job.pages; ++page) {
     const QStringList texts = job.TextsOnPage(page);
     ASSERT_GE(texts.size(), 5);
-    EXPECT_THAT(texts.mid(0, 4), ElementsAre("Stock list", "Sel", "Part", "Name")) << page;
+    EXPECT_THAT(texts.mid(0, 3), ElementsAre("Stock list", "Part", "Name")) << page;
     EXPECT_EQ(texts.last(), QString::number(page));
   }
   QStringList expected;
   for (int r = 1; r <= 150; ++r)
     if (r != 5) expected << QStringLiteral("P%1").arg(r);
   EXPECT_EQ(PrintedParts(), expected);
+  EXPECT_THAT(job.AllTexts(), ::testing::Not(::testing::Contains("Sel")));
+  EXPECT_FALSE(grid.ColHidden(0));
   EXPECT_EQ(mdlRegistry::PrefGetLong(QStringLiteral("RptPageOrientation")), 2);
 }
 
@@ -207,6 +211,7 @@ TEST_F(GridPrintTest, SelectedRowsOnlyPrintsTheMarkedRowsAndRestoresEveryFlag) {
   ChoosePrinter();
   sys.GridPrint(grid, QStringLiteral("T"), QString(), false, 0);
   EXPECT_THAT(PrintedParts(), ElementsAre("P1"));
+  EXPECT_THAT(jobs->Last().AllTexts(), ::testing::Contains("Sel"));  // column 0 is data here
   EXPECT_EQ(Hidden(), before);
   EXPECT_EQ(mdlRegistry::PrefGetLong(QStringLiteral("RptPrintSingleRowOnly")), 1);
 }
@@ -226,8 +231,25 @@ TEST_F(GridPrintTest, RowFlagsComeBackWhenPrintingFails) {
     ChoosePrinter();
     EXPECT_THROW(sys.GridPrint(grid, QStringLiteral("T"), QString(), true, 0), rt::VbError);
     EXPECT_EQ(Hidden(), before);
+    EXPECT_FALSE(grid.ColHidden(0));
   }
   for (const auto& job : jobs->Jobs()) EXPECT_FALSE(job->ended);
+}
+
+TEST_F(GridPrintTest, CancellingTheProgressAbandonsTheJob) {
+  Fill(1000);
+  grid.setColHidden(0, true);  // hidden by the host: stays hidden
+  grid.Select(1, 1);
+  Options(false);
+  ChoosePrinter(1, "2");
+  progresstest::ScopedCancel cancel;
+  sys.GridPrint(grid, QStringLiteral("T"), QString(), true, 0);
+  EXPECT_TRUE(cancel.Pressed());
+  ASSERT_EQ(jobs->Count(), 1);  // no second copy
+  EXPECT_TRUE(jobs->Last().killed);
+  EXPECT_FALSE(jobs->Last().ended);
+  EXPECT_TRUE(grid.ColHidden(0));
+  EXPECT_THAT(Hidden(), ::testing::Each(false));
 }
 
 TEST_F(GridPrintTest, CancelInEitherWindowPrintsNothing) {
