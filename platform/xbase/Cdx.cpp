@@ -170,6 +170,12 @@ class Index final : public CdxIndex {
  private:
   Status Acquire(bool exclusive);
   void Release();
+  // Bytes 8..11 of the file count the changes of any tag (other programs bump only
+  // those): when they moved since this handle last looked, every cached page may be
+  // stale. Called with the lock just taken.
+  Status CheckFileCounter();
+  // Bumps them once for the changes made under the lock held now.
+  Status BumpFileCounter();
   Status Change(size_t tag, std::string_view key, uint32_t recno, bool insert);
   bool Replaced() const;
   Status Reopen();
@@ -188,6 +194,7 @@ class Index final : public CdxIndex {
   uint64_t gens_ = 0;
   int depth_ = 0;
   bool exclusive_ = false;
+  bool fileChanged_ = false;         // a tag changed under the lock held now
   uint64_t epoch_ = 0;               // counts lock acquisitions
   std::vector<uint64_t> checkedIn_;  // the epoch in which each tag was last checked
 };
@@ -204,7 +211,25 @@ Status Index::Acquire(bool exclusive) {
   depth_ = 1;
   exclusive_ = exclusive;
   ++epoch_;
+  if (Status s = CheckFileCounter(); !s.ok()) {
+    Release();
+    return s;
+  }
   return Status::Ok();
+}
+
+Status Index::CheckFileCounter() {
+  if (!dir_) return Status::Ok();  // still opening
+  bool moved = false;
+  if (Status s = dir_->Refresh(&moved); !s.ok() || !moved) return s;
+  for (auto& t : trees_) t->DropCache();
+  return Replaced() ? Reopen() : Status::Ok();
+}
+
+Status Index::BumpFileCounter() {
+  if (!fileChanged_) return Status::Ok();
+  fileChanged_ = false;
+  return dir_->BumpCounter();
 }
 
 void Index::Release() {
@@ -212,6 +237,7 @@ void Index::Release() {
   if (depth_ == 1 && exclusive_) {
     // Counters of changes made under a lock held across operations.
     for (auto& t : trees_) t->FlushHeader();
+    BumpFileCounter();
   }
   if (--depth_ == 0) file_->Unlock(kLockByte, 1);
 }
@@ -264,6 +290,7 @@ Status Index::ReadTags(File* file, bool detectTypes, std::vector<TagDef>* defs,
     return Status(Code::kCorrupt, file->path() + " is not a compact compound index");
   }
   *dir = std::make_unique<Tree>(file, 0, dirKeyLen, ' ', &gens_);
+  (*dir)->SetBigEndianCounter();
   bool moved;
   (*dir)->Adopt(h, &moved);
   const uint32_t dirRoot = (*dir)->root();
@@ -371,7 +398,13 @@ Status Index::Change(size_t tag, std::string_view key, uint32_t recno, bool inse
   if (Status s = Begin(tag, true); !s.ok()) return s;
   const auto* k = reinterpret_cast<const uint8_t*>(key.data());
   trees_[tag]->SetDeferHeader(depth_ > 1);
+  const uint64_t before = trees_[tag]->generation();
   Status s = insert ? trees_[tag]->Insert(k, recno, defs_[tag].unique) : trees_[tag]->Remove(k, recno);
+  if (trees_[tag]->generation() != before) fileChanged_ = true;  // pages written (or in doubt)
+  if (depth_ == 1) {
+    const Status b = BumpFileCounter();
+    if (s.ok()) s = b;
+  }
   End();
   return s;
 }
@@ -433,13 +466,14 @@ Status Index::RebuildAll(std::vector<TagEntries> entries) {
     tags.push_back(&sorted[t]);
   }
   const std::string temp = TempNameFor(path_);
-  if (s.ok()) s = WriteIndexFile(temp, defs_, tags, counters);
+  if (s.ok()) s = WriteIndexFile(temp, defs_, tags, counters, dir_->counter() + 1);
   // Handles still on the old file see its counters move, then find it replaced.
   for (size_t t = 0; t < defs_.size() && s.ok(); ++t) {
     uint8_t c[4];
     PutLE32(c, counters[t]);
     if (!file_->WriteAt(trees_[t]->headerOffset() + 8, c, sizeof c)) s = Status(Code::kIo, "cannot write " + path_);
   }
+  if (s.ok()) s = dir_->BumpCounter();
   if (s.ok()) {
     s = ReplaceFile(temp, path_);
   } else {

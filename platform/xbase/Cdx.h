@@ -10,8 +10,10 @@
 //
 // Sharing: every operation takes the index file's lock at byte 0x7FFFFFFE (shared for
 // reading a tag, exclusive for changing one) for its own length, and re-reads pages
-// whose tag change counter has moved since they were cached, so several handles in
-// one or more processes see one consistent index. Not thread-safe.
+// whose tag change counter, or the file's change counter (bytes 8..11, big-endian, the
+// one other programs bump), has moved since they were cached; every change bumps both.
+// So several handles in one or more processes, ours or other programs', see one
+// consistent index. Not thread-safe.
 
 #include <cstdint>
 #include <memory>

@@ -198,7 +198,8 @@ Status CheckTagDef(TagDef* def) {
 }
 
 Status WriteIndexFile(const std::string& path, const std::vector<TagDef>& defs,
-                      const std::vector<const SortedTag*>& tags, const std::vector<uint32_t>& counters) {
+                      const std::vector<const SortedTag*>& tags, const std::vector<uint32_t>& counters,
+                      uint32_t fileCounter) {
   // The directory header, its root page (when it fits one page), then each tag's
   // header followed by its pages.
   std::vector<uint8_t> out(kHeaderSize + kPageSize, 0);
@@ -243,6 +244,7 @@ Status WriteIndexFile(const std::string& path, const std::vector<TagDef>& defs,
     out.insert(out.end(), dirPages.begin(), dirPages.end());
   }
   PutHeader(out.data(), dirRoot, 0, kDirKeyLen, 0xE0, false, "", "");
+  PutBE32(out.data() + 8, fileCounter);
 
   Status st;
   auto file = File::Create(path, &st);

@@ -26,9 +26,11 @@ Status SortEntries(const TagEntries& entries, const TagDef& def, SortedTag* out)
 Status CheckTagDef(TagDef* def);
 
 // Writes a complete index file at path (created or truncated) and syncs it.
-// counters[i] becomes tag i's change counter; tags[i] may be null for an empty tag.
+// counters[i] becomes tag i's change counter, fileCounter the file's (bytes 8..11);
+// tags[i] may be null for an empty tag.
 Status WriteIndexFile(const std::string& path, const std::vector<TagDef>& defs,
-                      const std::vector<const SortedTag*>& tags, const std::vector<uint32_t>& counters);
+                      const std::vector<const SortedTag*>& tags, const std::vector<uint32_t>& counters,
+                      uint32_t fileCounter = 0);
 
 // Renames from over to and syncs the folder; removes from when that fails.
 Status ReplaceFile(const std::string& from, const std::string& to);

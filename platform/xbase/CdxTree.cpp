@@ -7,6 +7,8 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "platform/xbase/MappedCopy.h"
+
 namespace xb::cdx {
 
 namespace {
@@ -49,8 +51,8 @@ Tree::~Tree() {
 Status Tree::Refresh(bool* moved) {
   uint8_t h[12];
   if (!headerMap_ && !mapFailed_ && ++refreshes_ > kRefreshesBeforeMapping) {
-    // The header lies inside the file (checked at open) and index files are never
-    // shortened, so the mapped bytes stay backed by the file.
+    // The header lies inside the file (checked at open) and we never shorten an index
+    // file, so the mapped bytes stay backed by it.
     const uint64_t pageSize = uint64_t(::sysconf(_SC_PAGESIZE));
     const uint64_t base = header_ / pageSize * pageSize;
     const size_t len = size_t(header_ - base + sizeof h);
@@ -63,9 +65,15 @@ Status Tree::Refresh(bool* moved) {
       headerMap_ = static_cast<const uint8_t*>(p) + (header_ - base);
     }
   }
-  if (headerMap_) {
-    std::memcpy(h, headerMap_, sizeof h);
-  } else if (!file_->ReadAt(header_, h, sizeof h)) {
+  const bool mapped = headerMap_ && CopyFromMapping(h, headerMap_, sizeof h);
+  if (headerMap_ && !mapped) {
+    // Another program shortened the file beneath the mapping: read by pread from now on.
+    ::munmap(mapBase_, mapLen_);
+    mapBase_ = nullptr;
+    headerMap_ = nullptr;
+    mapFailed_ = true;
+  }
+  if (!mapped && !file_->ReadAt(header_, h, sizeof h)) {
     return Corrupt("tag header cannot be read");
   }
   Adopt(h, moved);
@@ -73,7 +81,7 @@ Status Tree::Refresh(bool* moved) {
 }
 
 void Tree::Adopt(const uint8_t* h, bool* moved) {
-  const uint32_t root = GetLE32(h), counter = GetLE32(h + 8);
+  const uint32_t root = GetLE32(h), counter = bigEndianCounter_ ? GetBE32(h + 8) : GetLE32(h + 8);
   *moved = !loaded_ || counter != counter_ || root != root_;
   if (*moved) {
     DropCache();

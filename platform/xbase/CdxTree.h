@@ -64,6 +64,12 @@ class Tree {
   void Adopt(const uint8_t* header, bool* moved);
   void SetFiller(uint8_t filler);
   void DropCache();
+  // The directory's counter (bytes 8..11 of the file) counts the changes of every tag
+  // and is kept big-endian, as other programs keep it; tag counters are little-endian.
+  void SetBigEndianCounter() { bigEndianCounter_ = true; }
+  // Writes counter + 1 into the header (those four bytes only). A change made by this
+  // handle itself: the cache stays valid.
+  Status BumpCounter();
 
   Status Seek(const Target& t, Pos* pos);  // pos not valid when there is no such entry
   Status First(Pos* pos);
@@ -134,6 +140,7 @@ class Tree {
   uint64_t allocEnd_ = 0;  // next page to append during one change; 0 = not known yet
   bool changed_ = false;   // a page was written during this change
   bool deferHeader_ = false;
+  bool bigEndianCounter_ = false;
   bool headerDirty_ = false;             // the counter on disk lags behind
   uint32_t diskRoot_ = kNone, diskFree_ = kNone;  // as the header on disk says
   std::unordered_map<uint32_t, std::shared_ptr<Node>> cache_;

@@ -7,6 +7,13 @@
 
 namespace xb::cdx {
 
+namespace {
+void PutCounter(uint8_t* p, uint32_t v, bool bigEndian) {
+  if (bigEndian) PutBE32(p, v);
+  else PutLE32(p, v);
+}
+}  // namespace
+
 Status Tree::Write(uint32_t page, const std::shared_ptr<Node>& n) {
   uint8_t buf[kPageSize];
   if (!EncodeNode(*n, filler_, buf)) return Corrupt("a page overflowed while being written");
@@ -61,12 +68,20 @@ Status Tree::WriteHeader() {
   uint8_t h[12];
   PutLE32(h, root_);
   PutLE32(h + 4, free_);
-  PutLE32(h + 8, counter_ + 1);
+  PutCounter(h + 8, counter_ + 1, bigEndianCounter_);
   if (!file_->WriteAt(header_, h, sizeof h)) return Status(Code::kIo, "cannot write " + file_->path());
   ++counter_;
   diskRoot_ = root_;
   diskFree_ = free_;
   headerDirty_ = false;
+  return Status::Ok();
+}
+
+Status Tree::BumpCounter() {
+  uint8_t c[4];
+  PutCounter(c, counter_ + 1, bigEndianCounter_);
+  if (!file_->WriteAt(header_ + 8, c, sizeof c)) return Status(Code::kIo, "cannot write " + file_->path());
+  ++counter_;
   return Status::Ok();
 }
 

@@ -4,7 +4,17 @@ namespace xb {
 
 LockManager::~LockManager() { UnlockAll(); }
 
-File::LockResult LockManager::AcquireAccess(bool denyWrite) { return file_->Lock(kAccessLock, 1, denyWrite); }
+File::LockResult LockManager::AcquireAccess(bool denyWrite) {
+  File::LockResult r = file_->Lock(kAccessLock, 1, denyWrite);
+  if (r != File::LockResult::kOk || !denyWrite) return r;
+  r = file_->Lock(kFileLockStart, kFileLockLen, true);
+  if (r != File::LockResult::kOk) {
+    file_->Unlock(kAccessLock, 1);
+    return r;
+  }
+  fileLocked_ = fileHeld_ = true;
+  return r;
+}
 
 File::LockResult LockManager::LockRecord(uint32_t n, const LockPolicy& policy) {
   if (n == 0 || n > kMaxLockableRecord) return File::LockResult::kError;
@@ -36,15 +46,16 @@ File::LockResult LockManager::LockFile(const LockPolicy& policy) {
 }
 
 void LockManager::UnlockAll() {
-  if (fileLocked_) {
+  // A deny-write handle keeps its file lock; its record and append locks lie inside it.
+  if (fileLocked_ && !fileHeld_) {
     file_->Unlock(kFileLockStart, kFileLockLen);
-  } else {
+  } else if (!fileLocked_) {
     for (uint32_t n : records_) file_->Unlock(RecordLockOffset(n), 1);
     if (appendLocked_) file_->Unlock(kAppendLock, 1);
   }
   records_.clear();
   appendLocked_ = false;
-  fileLocked_ = false;
+  fileLocked_ = fileHeld_;
 }
 
 }  // namespace xb

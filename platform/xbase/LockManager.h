@@ -9,6 +9,8 @@
 //                     that may write holds it shared; a deny-write handle holds it
 //                     exclusive, so it opens only when no other handle may write, and
 //                     no writer opens while it is held
+// A deny-write handle also holds the whole-file range for its life: other programs
+// know only the record and append positions, and it keeps them from both.
 // Locks are open-file-description locks and belong to this handle's open file; they
 // go when it is closed. Record locks are remembered so that Unlock releases them all.
 // Not thread-safe.
@@ -37,8 +39,10 @@ class LockManager {
   LockManager(const LockManager&) = delete;
   LockManager& operator=(const LockManager&) = delete;
 
-  // Shared for a writer that shares the table, exclusive for a deny-write handle.
-  // One attempt: a conflicting access mode is a reason not to open.
+  // Shared for a writer that shares the table, exclusive for a deny-write handle,
+  // which then also keeps the whole-file lock until it is closed (so it fails while
+  // anyone holds a record or the append lock). One attempt: a conflicting access mode
+  // is a reason not to open.
   File::LockResult AcquireAccess(bool denyWrite);
 
   File::LockResult LockRecord(uint32_t n, const LockPolicy& policy);
@@ -46,7 +50,8 @@ class LockManager {
   File::LockResult LockAppend(const LockPolicy& policy);
   void UnlockAppend();
   File::LockResult LockFile(const LockPolicy& policy);
-  // Releases every record lock, the append lock and the file lock (not the access lock).
+  // Releases every record lock, the append lock and the file lock (not the access lock,
+  // nor the file lock of a deny-write handle).
   void UnlockAll();
   bool HoldsAny() const { return fileLocked_ || appendLocked_ || !records_.empty(); }
 
@@ -55,6 +60,7 @@ class LockManager {
   std::set<uint32_t> records_;
   bool appendLocked_ = false;
   bool fileLocked_ = false;
+  bool fileHeld_ = false;  // the file lock stays until close (deny-write)
 };
 
 }  // namespace xb

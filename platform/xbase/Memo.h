@@ -22,8 +22,9 @@ class MemoFile {
  public:
   static constexpr uint16_t kDefaultBlockSize = 64;
   static constexpr uint32_t kHeaderLen = 512;
-  // Byte of the .fpt locked exclusively while blocks are allocated.
-  static constexpr uint64_t kAllocLock = 0x7FFFFFFE;
+  // Byte of the .fpt locked exclusively while blocks are allocated: the first byte of
+  // the header (the next free block), where other FoxPro-format programs lock it.
+  static constexpr uint64_t kAllocLock = 0;
   static constexpr uint32_t kTypeText = 1;
 
   static std::unique_ptr<MemoFile> Open(const std::string& path, File::Mode mode, Status* status);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/xbase/Bytes.h"
+#include "platform/xbase/MappedCopy.h"
 
 namespace xb {
 
@@ -111,15 +112,29 @@ Status Table::Create(const std::string& path, std::vector<FieldDef> fields, bool
   return Status::Ok();
 }
 
+bool Table::CopyMapped(uint64_t off, void* buf, size_t n) {
+  if (CopyFromMapping(buf, map_ + off, n)) return true;
+  // Parts of the mapping are zero pages now: map again on the next read.
+  ::munmap(const_cast<char*>(map_), mappedLen_);
+  map_ = nullptr;
+  mappedLen_ = 0;
+  knownSize_ = file_->Size();
+  return false;
+}
+
+Status Table::Shrunk() const { return {Code::kIo, path() + " was shortened by another program"}; }
+
 Status Table::RefreshCount() {
   uint8_t b[4];
   if (!mapFailed_ && ++reads_ > kReadsBeforeMapping && Map(sizeof b + 4)) {
-    std::memcpy(b, map_ + 4, sizeof b);
+    if (!CopyMapped(4, b, sizeof b)) return Shrunk();
   } else if (!file_->ReadAt(4, b, sizeof b)) {
     return {Code::kIo, "cannot read the header of " + path()};
   }
   const uint32_t count = GetLE32(b);
-  if (!Inside(header_.RecordOffset(count + 1))) {
+  // Another program may have shortened the file (a pack, a backup copied over it).
+  knownSize_ = file_->Size();
+  if (header_.RecordOffset(count + 1) > knownSize_) {
     return {Code::kCorrupt, path() + ": record count runs past the end of the file"};
   }
   header_.recordCount = count;
@@ -135,8 +150,7 @@ Status Table::ReadRecord(uint32_t n, char* buf) {
   }
   const uint64_t off = header_.RecordOffset(n);
   if (!mapFailed_ && ++reads_ > kReadsBeforeMapping && Map(off + header_.recordLen)) {
-    std::memcpy(buf, map_ + off, header_.recordLen);
-    return Status::Ok();
+    return CopyMapped(off, buf, header_.recordLen) ? Status::Ok() : Shrunk();
   }
   if (!file_->ReadAt(off, buf, header_.recordLen)) {
     return {Code::kCorrupt, path() + ": record " + std::to_string(n) + " is cut short"};

@@ -4,7 +4,8 @@
 // when a record beyond the cached count is asked for (another handle may have
 // appended). After the first few reads, records are read through a shared read-only
 // mapping of the file (coherent with every process's writes, no system call per
-// record); the engine never shortens a table file while it is open. The table layer
+// record); the engine never shortens a table file while it is open, and a file another
+// program shortened beneath the mapping gives an error (kIo), not a crash. The table layer
 // takes no locks itself: the caller holds the record lock
 // for WriteRecord and the append lock for Append (see LockManager).
 // Not thread-safe; owned by one table handle.
@@ -55,12 +56,16 @@ class Table {
  private:
   Table(std::unique_ptr<File> file, DbfHeader header) : file_(std::move(file)), header_(std::move(header)) {}
 
-  // Is [0, end) inside the file? Asks the system only when end lies beyond the largest
-  // size seen so far (a table file never shrinks while open).
+  // Is [0, end) inside the file? Asks the system only when end lies beyond the size
+  // seen last (taken anew whenever the header is re-read).
   bool Inside(uint64_t end);
   // Makes [0, end) readable through the mapping (mapping the file again when it has
   // grown past it); false when end lies beyond the file or it cannot be mapped.
   bool Map(uint64_t end);
+  // Copies n bytes at off out of the mapping; false (the mapping dropped, the size seen
+  // anew) when the file no longer reaches them.
+  bool CopyMapped(uint64_t off, void* buf, size_t n);
+  Status Shrunk() const;
 
   std::unique_ptr<File> file_;
   DbfHeader header_;

@@ -1,8 +1,6 @@
 // libFuzzer target for the index reader (and the writer on what it read): the input is
-// taken as a whole .cdx file. Build outside the normal build, e.g.
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I. \
-//     tests/fuzz/cdx_fuzz.cpp platform/xbase/Cdx*.cpp platform/xbase/File.cpp -o cdx_fuzz
-//   ./cdx_fuzz -max_len=65536 corpus/   (seed corpus: tests/fixtures/xbase/*.cdx)
+// taken as a whole .cdx file. Built with the other targets (tests/fuzz/CMakeLists.txt), then
+//   cdx_fuzz -max_len=65536 corpus/   (seed corpus: tests/fixtures/xbase/*.cdx)
 // Every failure must be a Status, never a crash, a hang or a leak.
 #include <unistd.h>
 

@@ -22,20 +22,7 @@ using xb::Code;
 using xb::EncodeNumericKey;
 using xb::File;
 
-std::string NewIndex() {
-  const std::string path = xbtest::NewDir() + "/s.cdx";
-  EXPECT_TRUE(CdxIndex::Create(path, {cdxtest::Def("N", "N", xb::KeyType::kNumeric, 8),
-                                      cdxtest::Def("C", "C", xb::KeyType::kChar, 30)})
-                  .ok());
-  return path;
-}
-
-std::unique_ptr<CdxIndex> Open(const std::string& path, File::Mode mode = File::Mode::kReadWrite) {
-  xb::Status s;
-  auto ix = CdxIndex::Open(path, mode, &s);
-  EXPECT_TRUE(ix) << s.message();
-  return ix;
-}
+using cdxtest::OpenIndex;
 
 uint32_t CounterOf(const std::string& path, uint32_t header) {
   const std::string bytes = xbtest::ReadFile(path);
@@ -45,9 +32,9 @@ uint32_t CounterOf(const std::string& path, uint32_t header) {
 }
 
 TEST(CdxShare, CursorFollowsChangesOfAnotherHandle) {
-  const std::string path = NewIndex();
-  auto a = Open(path);
-  auto b = Open(path, File::Mode::kReadOnly);
+  const std::string path = cdxtest::NewTwoTagIndex();
+  auto a = OpenIndex(path);
+  auto b = OpenIndex(path, File::Mode::kReadOnly);
   ASSERT_TRUE(a && b);
   for (uint32_t r = 2; r <= 4000; r += 2) ASSERT_TRUE(a->Insert(0, EncodeNumericKey(r), r).ok());
   auto c = b->NewCursor(0);
@@ -81,9 +68,9 @@ TEST(CdxShare, CursorFollowsChangesOfAnotherHandle) {
 // After a few operations a handle reads the tag header through a mapping of its page;
 // each change by another handle must still be seen by the very next operation.
 TEST(CdxShare, EveryChangeOfAnotherHandleIsSeenByTheNextRead) {
-  const std::string path = NewIndex();
-  auto a = Open(path);
-  auto b = Open(path, File::Mode::kReadOnly);
+  const std::string path = cdxtest::NewTwoTagIndex();
+  auto a = OpenIndex(path);
+  auto b = OpenIndex(path, File::Mode::kReadOnly);
   ASSERT_TRUE(a && b);
   auto c = b->NewCursor(0);
   for (uint32_t r = 1; r <= 50; ++r) {
@@ -101,9 +88,9 @@ TEST(CdxShare, EveryChangeOfAnotherHandleIsSeenByTheNextRead) {
 }
 
 TEST(CdxShare, LockKeepsOthersOutForABoundedTime) {
-  const std::string path = NewIndex();
-  auto a = Open(path);
-  auto b = Open(path);
+  const std::string path = cdxtest::NewTwoTagIndex();
+  auto a = OpenIndex(path);
+  auto b = OpenIndex(path);
   ASSERT_TRUE(a && b);
   ASSERT_TRUE(a->Insert(0, EncodeNumericKey(1), 1).ok());
   ASSERT_TRUE(a->LockExclusive().ok());
@@ -132,9 +119,9 @@ TEST(CdxShare, LockKeepsOthersOutForABoundedTime) {
 }
 
 TEST(CdxShare, RebuildSeenByAnotherHandle) {
-  const std::string path = NewIndex();
-  auto a = Open(path);
-  auto b = Open(path);
+  const std::string path = cdxtest::NewTwoTagIndex();
+  auto a = OpenIndex(path);
+  auto b = OpenIndex(path);
   ASSERT_TRUE(a && b);
   for (uint32_t r = 1; r <= 300; ++r) ASSERT_TRUE(a->Insert(0, EncodeNumericKey(r), r).ok());
   auto c = b->NewCursor(0);
@@ -154,7 +141,7 @@ TEST(CdxShare, RebuildSeenByAnotherHandle) {
 // One process inserts and removes while another walks; every walk must be in order
 // and every check sound, and at the end the reader sees exactly the writer's entries.
 TEST(CdxShare, ReaderInAnotherProcessNeverSeesAHalfDoneChange) {
-  const std::string path = NewIndex();
+  const std::string path = cdxtest::NewTwoTagIndex();
   constexpr int kOps = 6000;
   auto model = [] {
     std::vector<Model> m(2);
@@ -193,7 +180,7 @@ TEST(CdxShare, ReaderInAnotherProcessNeverSeesAHalfDoneChange) {
     }
     _exit(rc);
   }
-  auto reader = Open(path, File::Mode::kReadOnly);
+  auto reader = OpenIndex(path, File::Mode::kReadOnly);
   ASSERT_TRUE(reader);
   int walks = 0, status = 0;
   for (;;) {

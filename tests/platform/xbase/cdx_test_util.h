@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/xbase/Cdx.h"
+#include "tests/platform/xbase/XbaseTestUtil.h"
 
 namespace cdxtest {
 
@@ -79,6 +80,23 @@ inline std::string CharKey(std::mt19937& rng, size_t len) {
   for (size_t i = 0; i < n; ++i) k += kChars[rng() % (sizeof kChars - 1)];
   k.resize(len, ' ');
   return k;
+}
+
+// A new index in a new folder with a numeric tag N (8 bytes, header at 0x600) and a
+// character tag C (30 bytes).
+inline std::string NewTwoTagIndex() {
+  const std::string path = xbtest::NewDir() + "/s.cdx";
+  EXPECT_TRUE(xb::CdxIndex::Create(path, {Def("N", "N", xb::KeyType::kNumeric, 8), Def("C", "C", xb::KeyType::kChar, 30)})
+                  .ok());
+  return path;
+}
+
+inline std::unique_ptr<xb::CdxIndex> OpenIndex(const std::string& path,
+                                               xb::File::Mode mode = xb::File::Mode::kReadWrite) {
+  xb::Status s;
+  auto ix = xb::CdxIndex::Open(path, mode, &s);
+  EXPECT_TRUE(ix) << s.message();
+  return ix;
 }
 
 inline std::string NumKey(std::mt19937& rng) {

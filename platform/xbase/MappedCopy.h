@@ -1,0 +1,18 @@
+#pragma once
+// Copying out of a shared file mapping that another program may shorten (a table packed,
+// a backup copied over an open file). Touching a mapped page beyond the file's end raises
+// SIGBUS; while CopyFromMapping copies, such a fault inside its source is answered by
+// putting a zero page in place of the one faulted, and the copy reports it, so the caller
+// gives an error instead of the process dying. Other SIGBUS faults go to the handler
+// installed before. Thread-safe; no system call in the usual case.
+
+#include <cstddef>
+
+namespace xb {
+
+// False when the file no longer backed every source byte: dst holds zeros for those,
+// and the mapping now holds zero pages, so the caller must unmap it (it may map the
+// file again).
+bool CopyFromMapping(void* dst, const void* src, size_t n);
+
+}  // namespace xb

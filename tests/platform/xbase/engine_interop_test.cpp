@@ -1,0 +1,371 @@
+// Our engine beside another FoxPro-format program on the same files. The other program
+// is played by raw system calls on a file description of its own: the lock positions it
+// takes, the index change counter it bumps, a table file it shortens.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/xbase/Bytes.h"
+#include "platform/xbase/Cdx.h"
+#include "platform/xbase/Engine.h"
+#include "platform/xbase/Memo.h"
+#include "tests/platform/xbase/XbaseTestUtil.h"
+#include "tests/platform/xbase/cdx_test_util.h"
+
+namespace {
+
+using xb::CdxIndex;
+using xb::EncodeNumericKey;
+using xb::File;
+using xbtest::Engine;
+
+// A file as the other program has it open.
+class Raw {
+ public:
+  explicit Raw(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_CLOEXEC)) { EXPECT_GE(fd_, 0) << path; }
+  ~Raw() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Raw(const Raw&) = delete;
+  Raw& operator=(const Raw&) = delete;
+
+  // One attempt (wait = false) or a blocking wait for an exclusive lock.
+  bool Lock(off_t start, off_t len, bool wait = false) {
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = start;
+    fl.l_len = len;
+    return ::fcntl(fd_, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0;
+  }
+  void Unlock(off_t start, off_t len) {
+    struct flock fl {};
+    fl.l_type = F_UNLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = start;
+    fl.l_len = len;
+    ::fcntl(fd_, F_OFD_SETLK, &fl);
+  }
+  bool Read(off_t off, void* buf, size_t n) { return ::pread(fd_, buf, n, off) == ssize_t(n); }
+  bool Write(off_t off, const void* buf, size_t n) { return ::pwrite(fd_, buf, n, off) == ssize_t(n); }
+  uint32_t ReadBE32(off_t off) {
+    uint8_t b[4] = {};
+    Read(off, b, sizeof b);
+    return xb::GetBE32(b);
+  }
+  void WriteBE32(off_t off, uint32_t v) {
+    uint8_t b[4];
+    xb::PutBE32(b, v);
+    Write(off, b, sizeof b);
+  }
+  bool Truncate(off_t size) { return ::ftruncate(fd_, size) == 0; }
+
+ private:
+  int fd_;
+};
+
+int Wait(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+// ---- memo allocation ----
+
+// The other program's memo write: lock byte 0 of the .fpt, take the next free block
+// from the header, write the memo there, advance the header.
+uint32_t OtherProgramWritesMemo(Raw& fpt, const std::string& text) {
+  constexpr uint32_t kBlock = 64;
+  fpt.Lock(0, 1, true);
+  const uint32_t next = fpt.ReadBE32(0);
+  std::string bytes(8, '\0');
+  xb::PutBE32(reinterpret_cast<uint8_t*>(bytes.data()), 1);
+  xb::PutBE32(reinterpret_cast<uint8_t*>(bytes.data()) + 4, uint32_t(text.size()));
+  bytes += text;
+  const uint32_t blocks = uint32_t((bytes.size() + kBlock - 1) / kBlock);
+  fpt.Write(off_t(next) * kBlock, bytes.data(), bytes.size());
+  fpt.WriteBE32(0, next + blocks);
+  fpt.Unlock(0, 1);
+  return next;
+}
+
+TEST(OtherProgram, MemoAllocationIsLockedWhereItLocksIt) {
+  const std::string path = xbtest::NewDir() + "/m.fpt";
+  ASSERT_TRUE(xb::MemoFile::Create(path).ok());
+  xb::Status s;
+  auto memo = xb::MemoFile::Open(path, File::Mode::kReadWrite, &s);
+  ASSERT_TRUE(memo) << s.message();
+
+  // Its lock on byte 0 keeps our allocation out.
+  {
+    Raw other(path);
+    ASSERT_TRUE(other.Lock(0, 1));
+    uint32_t block = 0;
+    EXPECT_EQ(memo->Write("text", xb::LockPolicy{2, 1}, &block).code(), xb::Code::kLocked);
+    other.Unlock(0, 1);
+    ASSERT_TRUE(memo->Write("text", xb::LockPolicy{2, 1}, &block).ok());
+    EXPECT_TRUE(other.Lock(0, 1)) << "our allocation lets go of the byte";
+  }
+
+  // Both allocating at once: no block is handed out twice.
+  constexpr int kEach = 1000;
+  const std::string blocksFile = path + ".other";
+  int go[2];
+  ASSERT_EQ(::pipe(go), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    char c;
+    if (::read(go[0], &c, 1) != 1) _exit(2);
+    Raw fpt(path);
+    std::string list;
+    for (int i = 0; i < kEach; ++i) list += std::to_string(OtherProgramWritesMemo(fpt, "other " + std::to_string(i))) + "\n";
+    xbtest::WriteFile(blocksFile, list);
+    _exit(0);
+  }
+  std::vector<uint32_t> ours;
+  ASSERT_EQ(::write(go[1], "g", 1), 1);
+  for (int i = 0; i < kEach; ++i) {
+    uint32_t block = 0;
+    ASSERT_TRUE(memo->Write("ours " + std::to_string(i) + std::string(size_t(i % 90), '.'),
+                            xb::LockPolicy{100000, 0}, &block)
+                    .ok());
+    ours.push_back(block);
+  }
+  ASSERT_EQ(Wait(child), 0);
+  ::close(go[0]);
+  ::close(go[1]);
+
+  std::set<uint32_t> used;
+  std::string text;
+  for (int i = 0; i < kEach; ++i) {
+    EXPECT_TRUE(used.insert(ours[size_t(i)]).second) << "block " << ours[size_t(i)] << " given twice";
+    ASSERT_TRUE(memo->Read(ours[size_t(i)], &text).ok());
+    EXPECT_EQ(text, "ours " + std::to_string(i) + std::string(size_t(i % 90), '.'));
+  }
+  std::istringstream theirs(xbtest::ReadFile(blocksFile));
+  uint32_t block = 0;
+  for (int i = 0; theirs >> block; ++i) {
+    EXPECT_TRUE(used.insert(block).second) << "block " << block << " given twice";
+    ASSERT_TRUE(memo->Read(block, &text).ok());
+    EXPECT_EQ(text, "other " + std::to_string(i));
+  }
+  EXPECT_EQ(used.size(), size_t(2 * kEach));
+}
+
+// ---- index change counter ----
+
+constexpr uint32_t kTagN = 0x600;  // header of tag N
+
+using cdxtest::OpenIndex;
+
+std::vector<uint32_t> RecNos(CdxIndex& ix) {
+  std::vector<uint32_t> out;
+  for (const cdxtest::Entry& e : cdxtest::WalkAll(ix, 0)) out.push_back(e.recno);
+  return out;
+}
+
+TEST(OtherProgram, IndexChangesCountedOnlyInTheFileHeaderAreSeen) {
+  struct Case {
+    const char* what;
+    std::function<void(CdxIndex&)> change;
+    std::vector<uint32_t> after;  // tag N's record numbers
+  };
+  const Case cases[] = {
+      {"an insert", [](CdxIndex& ix) { ASSERT_TRUE(ix.Insert(0, EncodeNumericKey(25), 99).ok()); }, {10, 20, 99, 30, 40}},
+      {"a removal", [](CdxIndex& ix) { ASSERT_TRUE(ix.Remove(0, EncodeNumericKey(20), 20).ok()); }, {10, 30, 40}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = cdxtest::NewTwoTagIndex();
+    auto ours = OpenIndex(path);
+    auto other = OpenIndex(path);
+    ASSERT_TRUE(ours && other);
+    for (uint32_t r : {10u, 20u, 30u, 40u}) ASSERT_TRUE(ours->Insert(0, EncodeNumericKey(r), r).ok());
+    ASSERT_EQ(RecNos(*ours), (std::vector<uint32_t>{10, 20, 30, 40}));  // pages cached
+    auto cursor = ours->NewCursor(0);
+    ASSERT_TRUE(cursor->SeekGE(EncodeNumericKey(10)));
+
+    // The other program writes the pages and bumps bytes 8..11 only: the tag header
+    // keeps the counter it had.
+    Raw raw(path);
+    uint8_t tagCounter[4];
+    ASSERT_TRUE(raw.Read(kTagN + 8, tagCounter, sizeof tagCounter));
+    const uint32_t fileCounter = raw.ReadBE32(8);
+    c.change(*other);
+    ASSERT_TRUE(raw.Write(kTagN + 8, tagCounter, sizeof tagCounter));
+    raw.WriteBE32(8, fileCounter + 1);
+
+    EXPECT_EQ(RecNos(*ours), c.after);
+    ASSERT_TRUE(cursor->Next());
+    EXPECT_EQ(cursor->RecNo(), c.after[1]) << "the cursor finds its place in the new pages";
+    EXPECT_TRUE(ours->Check().ok());
+  }
+}
+
+TEST(OtherProgram, EveryIndexChangeOfOursBumpsTheFileCounter) {
+  struct Case {
+    const char* what;
+    std::function<void(CdxIndex&)> change;
+    uint32_t bumps;
+  };
+  const Case cases[] = {
+      {"an insert", [](CdxIndex& ix) { ASSERT_TRUE(ix.Insert(1, std::string(30, 'k'), 7).ok()); }, 1},
+      {"a removal", [](CdxIndex& ix) { ASSERT_TRUE(ix.Remove(0, EncodeNumericKey(1), 1).ok()); }, 1},
+      {"three changes under one lock",
+       [](CdxIndex& ix) {
+         ASSERT_TRUE(ix.LockExclusive().ok());
+         ASSERT_TRUE(ix.Insert(0, EncodeNumericKey(5), 5).ok());
+         ASSERT_TRUE(ix.Insert(1, std::string(30, 'x'), 5).ok());
+         ASSERT_TRUE(ix.Remove(0, EncodeNumericKey(2), 2).ok());
+         ix.UnlockExclusive();
+       },
+       1},
+      {"a removal of an entry that is not there", [](CdxIndex& ix) { ix.Remove(0, EncodeNumericKey(77), 77); }, 0},
+      {"a rebuild",
+       [](CdxIndex& ix) { ASSERT_TRUE(ix.RebuildAll(std::vector<std::vector<xb::KeyEntry>>(2)).ok()); }, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = cdxtest::NewTwoTagIndex();
+    auto ix = OpenIndex(path);
+    ASSERT_TRUE(ix);
+    ASSERT_TRUE(ix->Insert(0, EncodeNumericKey(1), 1).ok());
+    ASSERT_TRUE(ix->Insert(0, EncodeNumericKey(2), 2).ok());
+    const uint32_t before = Raw(path).ReadBE32(8);
+    EXPECT_EQ(before, 2u) << "one per change";
+    c.change(*ix);
+    EXPECT_EQ(Raw(path).ReadBE32(8), before + c.bumps);
+  }
+}
+
+// ---- deny-write ----
+
+constexpr off_t kAppendByte = 0x7FFFFFFE;
+constexpr off_t RecordByte(off_t n) { return kAppendByte - n; }
+
+struct LockAt {
+  const char* what;
+  off_t at;
+};
+const LockAt kOtherProgramsLocks[] = {{"record 1", RecordByte(1)}, {"record 3", RecordByte(3)}, {"append", kAppendByte}};
+
+TEST(OtherProgram, ADenyWriteHandleKeepsItsRecordAndAppendLocksOut) {
+  const std::string path = xbtest::CopyFixture("counters", xbtest::NewDir());
+  Engine e;
+  code4accessMode(e, 1);
+  DATA4* d = d4open(e, path.c_str());
+  ASSERT_NE(d, nullptr);
+  Raw other(path);
+  auto othersKeptOut = [&](const char* after) {
+    for (const LockAt& l : kOtherProgramsLocks) EXPECT_FALSE(other.Lock(l.at, 1)) << l.what << " after " << after;
+  };
+  othersKeptOut("open");
+  ASSERT_EQ(d4lock(d, 1), 0);
+  ASSERT_EQ(d4unlock(d), 0);
+  othersKeptOut("d4lock, d4unlock");
+  ASSERT_EQ(d4appendStartVB(d, 0), 0);
+  f4assignNVB(d4field(d, "TBLNAME"), "new", 3);
+  ASSERT_EQ(d4append(d), 0);
+  ASSERT_EQ(d4unlock(d), 0);
+  othersKeptOut("d4append, d4unlock");
+  ASSERT_EQ(d4reindex(d), 0);
+  othersKeptOut("d4reindex");
+  ASSERT_EQ(d4close(d), 0);
+  for (const LockAt& l : kOtherProgramsLocks) EXPECT_TRUE(other.Lock(l.at, 1)) << l.what << " after close";
+}
+
+TEST(OtherProgram, DenyWriteDoesNotOpenWhileItHoldsARecordOrTheAppendLock) {
+  const std::string path = xbtest::CopyFixture("counters", xbtest::NewDir());
+  for (const LockAt& l : kOtherProgramsLocks) {
+    SCOPED_TRACE(l.what);
+    Raw other(path);
+    ASSERT_TRUE(other.Lock(l.at, 1));
+    Engine deny, shared;
+    code4accessMode(deny, 1);
+    EXPECT_EQ(d4open(deny, path.c_str()), nullptr);
+    EXPECT_EQ(code4errorCode(deny, 0), e4access);
+    DATA4* s = d4open(shared, path.c_str());
+    EXPECT_NE(s, nullptr) << "sharing with it is fine";
+    d4close(s);
+    other.Unlock(l.at, 1);
+    DATA4* d = d4open(deny, path.c_str());
+    EXPECT_NE(d, nullptr);
+    d4close(d);
+  }
+}
+
+// ---- a table shortened under an open handle ----
+
+TEST(OtherProgram, ATableShortenedUnderAnOpenHandleGivesErrorsNotACrash) {
+  struct Case {
+    const char* what;
+    std::function<off_t(off_t headerLen, off_t recordLen)> size;
+  };
+  const Case sizes[] = {
+      {"emptied", [](off_t, off_t) { return off_t(0); }},
+      {"header only", [](off_t h, off_t) { return h; }},
+      {"half the records", [](off_t h, off_t r) { return h + 10000 * r; }},
+  };
+  struct Op {
+    const char* what;
+    std::function<long(DATA4*)> run;
+  };
+  const Op ops[] = {
+      {"skip in record order", [](DATA4* d) { return long(d4skip(d, 1)); }},
+      {"seek by tag", [](DATA4* d) {
+         d4tagSelect(d, d4tag(d, "ID"));
+         return long(d4seekDouble(d, 1000 + 15500));
+       }},
+      {"count", [](DATA4* d) { return d4recCountDo(d); }},
+  };
+  const std::string dir = xbtest::NewDir();
+  for (const Case& c : sizes) {
+    for (const Op& op : ops) {
+      SCOPED_TRACE(std::string(c.what) + ", " + op.what);
+      const std::string path = xbtest::CopyFixture("items", dir);
+      Engine e;
+      DATA4* d = d4open(e, path.c_str());
+      ASSERT_NE(d, nullptr);
+      ASSERT_EQ(d4top(d), 0);
+      for (int i = 0; i < 20; ++i) ASSERT_EQ(d4skip(d, 1), 0);  // past the reads before mapping
+      ASSERT_EQ(d4skip(d, 15000 - 21), 0);
+      const std::string whole = xbtest::ReadFile(path);
+      const off_t headerLen = xb::GetLE16(reinterpret_cast<const uint8_t*>(whole.data()) + 8);
+      const off_t recordLen = xb::GetLE16(reinterpret_cast<const uint8_t*>(whole.data()) + 10);
+      Raw other(path);
+      ASSERT_TRUE(other.Truncate(c.size(headerLen, recordLen)));
+      EXPECT_LT(op.run(d), 0);
+      // The file written back whole (a backup restored): the handle reads it again.
+      ASSERT_TRUE(other.Write(0, whole.data(), whole.size()));
+      d4tagSelect(d, nullptr);
+      ASSERT_EQ(d4top(d), 0);
+      ASSERT_EQ(d4skip(d, 15000 - 1), 0);
+      EXPECT_EQ(f4long(d4field(d, "ID")), 1000 + 15000);
+      d4close(d);
+    }
+  }
+}
+
+TEST(OtherProgram, AnIndexShortenedUnderAnOpenHandleGivesErrorsNotACrash) {
+  for (const off_t size : {off_t(0), off_t(1024)}) {
+    SCOPED_TRACE(size);
+    const std::string path = cdxtest::NewTwoTagIndex();
+    auto ix = OpenIndex(path);
+    ASSERT_TRUE(ix);
+    for (uint32_t r = 1; r <= 10; ++r) ASSERT_TRUE(ix->Insert(0, EncodeNumericKey(r), r).ok());  // header mapped
+    ASSERT_TRUE(Raw(path).Truncate(size));
+    auto cursor = ix->NewCursor(0);
+    EXPECT_FALSE(cursor->First());
+    EXPECT_EQ(cursor->LastStatus().code(), xb::Code::kCorrupt);
+  }
+}
+
+}  // namespace
