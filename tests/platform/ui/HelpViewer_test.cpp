@@ -7,6 +7,9 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
+#include <QTextDocument>
+#include <QAction>
 #include <QPointer>
 #include <QTextBrowser>
 
@@ -94,6 +97,43 @@ TEST_F(HelpViewerTest, HelpAskedForFromAModalDialogBelongsToIt) {
   viewer = ui::ShowHelp(1090);  // a new, top-level window
   ASSERT_FALSE(viewer.isNull());
   EXPECT_EQ(viewer->parentWidget(), nullptr);
+}
+
+TEST_F(HelpViewerTest, BackForwardHomeAndEscape) {
+  QPointer<ui::HelpViewer> viewer = ui::ShowHelp(1610);
+  ASSERT_FALSE(viewer.isNull());
+  EXPECT_FALSE(viewer->actBack->isEnabled());
+  viewer->ShowPage(ui::HelpPagePath(2000));
+  struct Step {
+    QAction* action;
+    const char* page;
+    bool back;
+    bool forward;
+  };
+  const Step steps[] = {{viewer->actBack, "/help/1610.html", false, true},
+                        {viewer->actForward, "/help/2000.html", true, false},
+                        {viewer->actHome, "/help/index.html", true, false},
+                        {viewer->actBack, "/help/2000.html", true, true}};
+  for (const Step& step : steps) {
+    step.action->trigger();
+    EXPECT_THAT(viewer->CurrentPage().toStdString(), EndsWith(step.page));
+    EXPECT_EQ(viewer->actBack->isEnabled(), step.back) << step.page;
+    EXPECT_EQ(viewer->actForward->isEnabled(), step.forward) << step.page;
+  }
+  EXPECT_GT(viewer->txtHelp->document()->documentMargin(), 4);
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(viewer->txtHelp, &escape);
+  EXPECT_TRUE(viewer.isNull() || !viewer->isVisible());
+}
+
+TEST_F(HelpViewerTest, EveryPageSaysWhatItsWindowIsForAndHowToUseIt) {
+  for (const int topic : {1000, 1060, 1080, 1090, 1610, 1641, 2000, 2017}) {
+    QFile file(ui::HelpPagePath(topic));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << topic;
+    const QString html = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(html.contains(QStringLiteral("<h2>How to"))) << topic;
+    EXPECT_TRUE(html.contains(QStringLiteral("href=\"index.html\""))) << topic;
+  }
 }
 
 TEST_F(HelpViewerTest, TheDefaultFolderIsBesideTheProgram) {

@@ -1,0 +1,164 @@
+// The production message box and input box: their height on small screens, their
+// texts shown as they are, their answers and the help key.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+
+#include "platform/ui/HelpViewer.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/TestPrompts.h"
+
+namespace {
+
+using ::testing::EndsWith;
+using ::testing::IsEmpty;
+
+QString Lines(int count) {
+  QStringList lines;
+  for (int i = 1; i <= count; ++i) lines << QStringLiteral("Line %1 of the report").arg(i);
+  return lines.join(QStringLiteral("\r\n"));
+}
+
+void Press(QWidget& target, Qt::Key key) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(&target, &press);
+}
+
+QPushButton* ButtonOf(QDialog& box, QDialogButtonBox::StandardButton which) {
+  return box.findChild<QDialogButtonBox*>()->button(which);
+}
+
+TEST(MessageBox, StaysWithinTheAvailableHeightAndScrollsTheRest) {
+  struct Case {
+    int availableHeight;
+    int lines;
+    bool scrolls;
+  };
+  const Case cases[] = {{560, 80, true}, {740, 80, true}, {560, 3, false}, {400, 1, false}};
+  for (const Case& c : cases) {
+    ui::ScopedScreen screen({1024, c.availableHeight + 40, 96.0, 96.0, 1024, c.availableHeight});
+    const std::unique_ptr<QDialog> box = ui::NewMessageBox(Lines(c.lines), ui::vbOKCancel, QStringLiteral("Stock"), 0);
+    box->show();
+    const QString where = QStringLiteral("%1 lines on %2 px").arg(c.lines).arg(c.availableHeight);
+    EXPECT_LE(box->height(), c.availableHeight) << where.toStdString();
+    auto* scroll = box->findChild<QScrollArea*>(QStringLiteral("scrText"));
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_EQ(scroll->verticalScrollBar()->maximum() > 0, c.scrolls) << where.toStdString();
+    EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), 0) << where.toStdString();
+    // The buttons stay inside the box.
+    QPushButton* ok = ButtonOf(*box, QDialogButtonBox::Ok);
+    EXPECT_LE(ok->mapTo(box.get(), QPoint(0, ok->height())).y(), box->height()) << where.toStdString();
+  }
+}
+
+TEST(MessageBox, ShowsTagLikeTextsAsTheyAre) {
+  const QString texts[] = {QStringLiteral("Delete the product Widget <b>?"), QStringLiteral("<h1>Big</h1>"),
+                           QStringLiteral("a < b & c > d\r\nsecond <i>line</i>")};
+  for (const QString& text : texts) {
+    const std::unique_ptr<QDialog> box = ui::NewMessageBox(text, ui::vbYesNo, QStringLiteral("Delete"), 0);
+    auto* label = box->findChild<QLabel*>(QStringLiteral("lblText"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->textFormat(), Qt::PlainText) << text.toStdString();
+    EXPECT_EQ(label->text(), QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+
+    const std::unique_ptr<QDialog> input = ui::NewInputBox(text, QStringLiteral("Name"), {});
+    const QList<QLabel*> labels = input->findChildren<QLabel*>();
+    ASSERT_FALSE(labels.isEmpty());
+    for (const QLabel* l : labels) EXPECT_EQ(l->textFormat(), Qt::PlainText) << text.toStdString();
+  }
+}
+
+TEST(MessageBox, ButtonsAndEscapeGiveTheAnswersOfTheStyle) {
+  struct Case {
+    int style;
+    QDialogButtonBox::StandardButton clicked;  // NoButton: Escape
+    int answer;                                // 0: the box stays open
+  };
+  const Case cases[] = {
+      {ui::vbYesNoCancel, QDialogButtonBox::No, ui::vbNo},
+      {ui::vbYesNoCancel, QDialogButtonBox::NoButton, ui::vbCancel},
+      {ui::vbOKOnly, QDialogButtonBox::NoButton, ui::vbOK},
+      {ui::vbRetryCancel, QDialogButtonBox::Retry, ui::vbRetry},
+      {ui::vbYesNo, QDialogButtonBox::NoButton, 0},
+      {ui::vbAbortRetryIgnore, QDialogButtonBox::Ignore, ui::vbIgnore},
+  };
+  for (const Case& c : cases) {
+    const std::unique_ptr<QDialog> box = ui::NewMessageBox(QStringLiteral("Go on?"), c.style, QStringLiteral("Stock"), 0);
+    box->show();
+    if (c.clicked == QDialogButtonBox::NoButton) {
+      Press(*box, Qt::Key_Escape);
+    } else {
+      ButtonOf(*box, c.clicked)->click();
+    }
+    EXPECT_EQ(box->result(), c.answer) << c.style;
+    EXPECT_EQ(box->isVisible(), c.answer == 0) << c.style;
+  }
+}
+
+TEST(MessageBox, TheDefaultButtonAnswersEnter) {
+  const std::unique_ptr<QDialog> box =
+      ui::NewMessageBox(QStringLiteral("Re-index?"), ui::vbYesNoCancel | ui::vbDefaultButton2, {}, 0);
+  box->show();
+  EXPECT_TRUE(ButtonOf(*box, QDialogButtonBox::No)->isDefault());
+  Press(*box, Qt::Key_Return);
+  EXPECT_EQ(box->result(), ui::vbNo);
+}
+
+class HelpKeyTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ui::SetHelpFolder(QStringLiteral(STOVREL_RESOURCES_DIR "/help")); }
+  void TearDown() override {
+    ui::CloseHelpViewer();
+    ui::SetHelpFolder({});
+    EXPECT_THAT(prompts->Unexpected(), IsEmpty());
+  }
+  ui::test::ScopedFakePrompts prompts;
+};
+
+TEST_F(HelpKeyTest, F1InAMessageBoxOpensItsTopic) {
+  struct Case {
+    int helpContext;
+    const char* page;  // nullptr: no help window
+  };
+  const Case cases[] = {{1090, "/help/1090.html"}, {0, nullptr}, {-3, nullptr}};
+  for (const Case& c : cases) {
+    const std::unique_ptr<QDialog> box =
+        ui::NewMessageBox(QStringLiteral("Error # 53"), ui::vbCritical, QStringLiteral("Error"), c.helpContext);
+    box->show();
+    Press(*box->findChild<QPushButton*>(), Qt::Key_F1);
+    if (c.page == nullptr) {
+      EXPECT_EQ(ui::OpenHelpViewer(), nullptr) << c.helpContext;
+    } else {
+      ASSERT_NE(ui::OpenHelpViewer(), nullptr) << c.helpContext;
+      EXPECT_THAT(ui::OpenHelpViewer()->CurrentPage().toStdString(), EndsWith(c.page));
+      EXPECT_TRUE(box->isVisible());
+    }
+    ui::CloseHelpViewer();
+  }
+}
+
+TEST_F(HelpKeyTest, AWindowsContextCanChangeAndIsWiredOnce) {
+  QDialog dialog;
+  auto* child = new QPushButton(QStringLiteral("OK"), &dialog);
+  ui::SetHelpContext(dialog, 1000);
+  ui::SetHelpContext(dialog, 2017);
+  EXPECT_EQ(ui::HelpContextOf(dialog), 2017);
+  EXPECT_EQ(dialog.findChildren<QObject*>(QStringLiteral("helpKeyFilter")).size(), 1);
+  dialog.show();
+  Press(*child, Qt::Key_F1);
+  ASSERT_NE(ui::OpenHelpViewer(), nullptr);
+  EXPECT_THAT(ui::OpenHelpViewer()->CurrentPage().toStdString(), EndsWith("/help/2017.html"));
+}
+
+}  // namespace
