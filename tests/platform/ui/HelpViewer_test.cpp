@@ -11,8 +11,10 @@
 #include <QTextDocument>
 #include <QAction>
 #include <QPointer>
+#include <QPushButton>
 #include <QTextBrowser>
 
+#include "platform/ui/Prompt.h"
 #include "platform/ui/TestPrompts.h"
 #include "tests/support/TestEnv.h"
 
@@ -20,6 +22,11 @@ namespace {
 
 using ::testing::EndsWith;
 using ::testing::IsEmpty;
+
+void Press(QWidget& target, Qt::Key key) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(&target, &press);
+}
 
 class HelpViewerTest : public ::testing::Test {
  protected:
@@ -121,8 +128,7 @@ TEST_F(HelpViewerTest, BackForwardHomeAndEscape) {
     EXPECT_EQ(viewer->actForward->isEnabled(), step.forward) << step.page;
   }
   EXPECT_GT(viewer->txtHelp->document()->documentMargin(), 4);
-  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-  QApplication::sendEvent(viewer->txtHelp, &escape);
+  Press(*viewer->txtHelp, Qt::Key_Escape);
   EXPECT_TRUE(viewer.isNull() || !viewer->isVisible());
 }
 
@@ -134,6 +140,41 @@ TEST_F(HelpViewerTest, EveryPageSaysWhatItsWindowIsForAndHowToUseIt) {
     EXPECT_TRUE(html.contains(QStringLiteral("<h2>How to"))) << topic;
     EXPECT_TRUE(html.contains(QStringLiteral("href=\"index.html\""))) << topic;
   }
+}
+
+TEST_F(HelpViewerTest, F1InAMessageBoxOpensItsTopic) {
+  struct Case {
+    int helpContext;
+    const char* page;  // nullptr: no help window
+  };
+  const Case cases[] = {{1090, "/help/1090.html"}, {0, nullptr}, {-3, nullptr}};
+  for (const Case& c : cases) {
+    const std::unique_ptr<QDialog> box =
+        ui::NewMessageBox(QStringLiteral("Error # 53"), ui::vbCritical, QStringLiteral("Error"), c.helpContext);
+    box->show();
+    Press(*box->findChild<QPushButton*>(), Qt::Key_F1);
+    if (c.page == nullptr) {
+      EXPECT_EQ(ui::OpenHelpViewer(), nullptr) << c.helpContext;
+    } else {
+      ASSERT_NE(ui::OpenHelpViewer(), nullptr) << c.helpContext;
+      EXPECT_THAT(ui::OpenHelpViewer()->CurrentPage().toStdString(), EndsWith(c.page));
+      EXPECT_TRUE(box->isVisible());
+    }
+    ui::CloseHelpViewer();
+  }
+}
+
+TEST_F(HelpViewerTest, AWindowsContextCanChangeAndIsWiredOnce) {
+  QDialog dialog;
+  auto* child = new QPushButton(QStringLiteral("OK"), &dialog);
+  ui::SetHelpContext(dialog, 1000);
+  ui::SetHelpContext(dialog, 2017);
+  EXPECT_EQ(ui::HelpContextOf(dialog), 2017);
+  EXPECT_EQ(dialog.findChildren<QObject*>(QStringLiteral("helpKeyFilter")).size(), 1);
+  dialog.show();
+  Press(*child, Qt::Key_F1);
+  ASSERT_NE(ui::OpenHelpViewer(), nullptr);
+  EXPECT_THAT(ui::OpenHelpViewer()->CurrentPage().toStdString(), EndsWith("/help/2017.html"));
 }
 
 TEST_F(HelpViewerTest, TheDefaultFolderIsBesideTheProgram) {

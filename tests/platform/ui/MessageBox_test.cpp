@@ -1,5 +1,5 @@
 // The production message box and input box: their height on small screens, their
-// texts shown as they are, their answers and the help key.
+// texts shown as they are and their answers.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -14,15 +14,11 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
-#include "platform/ui/HelpViewer.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/TestPrompts.h"
 
 namespace {
-
-using ::testing::EndsWith;
-using ::testing::IsEmpty;
 
 QString Lines(int count) {
   QStringList lines;
@@ -113,52 +109,6 @@ TEST(MessageBox, TheDefaultButtonAnswersEnter) {
   EXPECT_TRUE(ButtonOf(*box, QDialogButtonBox::No)->isDefault());
   Press(*box, Qt::Key_Return);
   EXPECT_EQ(box->result(), ui::vbNo);
-}
-
-class HelpKeyTest : public ::testing::Test {
- protected:
-  void SetUp() override { ui::SetHelpFolder(QStringLiteral(STOVREL_RESOURCES_DIR "/help")); }
-  void TearDown() override {
-    ui::CloseHelpViewer();
-    ui::SetHelpFolder({});
-    EXPECT_THAT(prompts->Unexpected(), IsEmpty());
-  }
-  ui::test::ScopedFakePrompts prompts;
-};
-
-TEST_F(HelpKeyTest, F1InAMessageBoxOpensItsTopic) {
-  struct Case {
-    int helpContext;
-    const char* page;  // nullptr: no help window
-  };
-  const Case cases[] = {{1090, "/help/1090.html"}, {0, nullptr}, {-3, nullptr}};
-  for (const Case& c : cases) {
-    const std::unique_ptr<QDialog> box =
-        ui::NewMessageBox(QStringLiteral("Error # 53"), ui::vbCritical, QStringLiteral("Error"), c.helpContext);
-    box->show();
-    Press(*box->findChild<QPushButton*>(), Qt::Key_F1);
-    if (c.page == nullptr) {
-      EXPECT_EQ(ui::OpenHelpViewer(), nullptr) << c.helpContext;
-    } else {
-      ASSERT_NE(ui::OpenHelpViewer(), nullptr) << c.helpContext;
-      EXPECT_THAT(ui::OpenHelpViewer()->CurrentPage().toStdString(), EndsWith(c.page));
-      EXPECT_TRUE(box->isVisible());
-    }
-    ui::CloseHelpViewer();
-  }
-}
-
-TEST_F(HelpKeyTest, AWindowsContextCanChangeAndIsWiredOnce) {
-  QDialog dialog;
-  auto* child = new QPushButton(QStringLiteral("OK"), &dialog);
-  ui::SetHelpContext(dialog, 1000);
-  ui::SetHelpContext(dialog, 2017);
-  EXPECT_EQ(ui::HelpContextOf(dialog), 2017);
-  EXPECT_EQ(dialog.findChildren<QObject*>(QStringLiteral("helpKeyFilter")).size(), 1);
-  dialog.show();
-  Press(*child, Qt::Key_F1);
-  ASSERT_NE(ui::OpenHelpViewer(), nullptr);
-  EXPECT_THAT(ui::OpenHelpViewer()->CurrentPage().toStdString(), EndsWith("/help/2017.html"));
 }
 
 }  // namespace
