@@ -1,14 +1,10 @@
-// Fixed-size windows, the program's pictures and the font mapping.
+// The program's pictures and the font mapping.
 
 #include "platform/ui/DialogLook.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDialog>
-#include <QFontInfo>
-#include <QLineEdit>
-#include <QVBoxLayout>
 
 #include "platform/ui/Fonts.h"
 
@@ -23,27 +19,6 @@ TEST(DialogLook, EveryButtonPictureIsShipped) {
     const QIcon icon = ui::ProgramIcon(QString::fromLatin1(name));
     EXPECT_FALSE(icon.isNull()) << name;
     EXPECT_FALSE(icon.pixmap(16, 16).isNull()) << name;
-  }
-}
-
-TEST(DialogLook, AFixedWindowCannotBeResized) {
-  struct Case {
-    QSize size;  // invalid: the layout's size
-  };
-  for (const Case& c : {Case{QSize(600, 400)}, Case{QSize()}}) {
-    QDialog dialog;
-    auto* layout = new QVBoxLayout(&dialog);
-    auto* edit = new QLineEdit(&dialog);
-    layout->addWidget(edit);
-    ui::FixWindowSize(dialog, c.size);
-    dialog.show();
-    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
-    if (c.size.isValid()) {
-      EXPECT_EQ(dialog.size(), c.size);
-    }
-    const QSize before = dialog.size();
-    dialog.resize(before * 2);
-    EXPECT_EQ(dialog.size(), before);
   }
 }
 

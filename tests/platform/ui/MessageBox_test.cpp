@@ -102,13 +102,4 @@ TEST(MessageBox, ButtonsAndEscapeGiveTheAnswersOfTheStyle) {
   }
 }
 
-TEST(MessageBox, TheDefaultButtonAnswersEnter) {
-  const std::unique_ptr<QDialog> box =
-      ui::NewMessageBox(QStringLiteral("Re-index?"), ui::vbYesNoCancel | ui::vbDefaultButton2, {}, 0);
-  box->show();
-  EXPECT_TRUE(ButtonOf(*box, QDialogButtonBox::No)->isDefault());
-  Press(*box, Qt::Key_Return);
-  EXPECT_EQ(box->result(), ui::vbNo);
-}
-
 }  // namespace
