@@ -200,7 +200,10 @@ class DesktopPrompts : public Prompts {
     const std::unique_ptr<QDialog> box =
         NewMessageBox(text, style, title, helpContext, QApplication::activeWindow());
     box->exec();
-    return box->result();
+    // A box closed some other way (its owner went away) answers as Escape would.
+    if (box->result() != 0) return box->result();
+    const int escape = EscapeAnswerOf(style);
+    return escape != 0 ? escape : AnswersOf(style).front();
   }
 
   InputAnswer InputBox(const QString& prompt, const QString& title,
