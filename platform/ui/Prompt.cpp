@@ -132,7 +132,6 @@ class MessageBoxDialog : public QDialog {
     scroll->setObjectName(QStringLiteral("scrText"));
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidgetResizable(true);
     scroll->setWidget(label);
     scroll->viewport()->setAutoFillBackground(false);
     label->setAutoFillBackground(false);
@@ -150,27 +149,36 @@ class MessageBoxDialog : public QDialog {
 
     auto* body = new QHBoxLayout;
     body->addWidget(icon);
-    body->addWidget(scroll, 1);
+    body->addWidget(scroll);
+    body->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
     layout->addWidget(buttons);
 
-    // The text wraps at a readable width; what does not fit on the screen scrolls.
+    // The text wraps at a readable width, widened for a word (a path) that cannot wrap;
+    // what does not fit on the screen scrolls.
     const QFontMetrics fm(label->font());
-    int longest = 0;
+    int longestLine = 0;
+    int longestWord = 0;
     for (const QString& line : label->text().split(QLatin1Char('\n'))) {
-      longest = std::max(longest, fm.horizontalAdvance(line));
+      longestLine = std::max(longestLine, fm.horizontalAdvance(line));
+      for (const QString& word : line.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        longestWord = std::max(longestWord, fm.horizontalAdvance(word));
+      }
     }
-    const int maxWidth = std::max(240, std::min(80 * fm.averageCharWidth(), AvailableScreenWidth() - 160));
-    const int textWidth = std::clamp(longest + 2 + kTextGap, 12 * fm.averageCharWidth(), maxWidth);
+    const int screenRoom = AvailableScreenWidth() - 160;
+    const int maxWidth = std::max({240, std::min(80 * fm.averageCharWidth(), screenRoom),
+                                   std::min(longestWord + 2 + kTextGap, screenRoom)});
+    const int textWidth = std::clamp(longestLine + 2 + kTextGap, 12 * fm.averageCharWidth(), maxWidth);
     const int textHeight = label->heightForWidth(textWidth);
+    label->setFixedSize(textWidth, textHeight);
     const int scrollBar = this->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     const int titleBar = this->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
     const QMargins m = layout->contentsMargins();
     const int chrome = m.top() + m.bottom() + layout->spacing() + buttons->sizeHint().height();
     const int maxHeight = AvailableScreenHeight() - titleBar - 8;
     const int shownHeight = std::max(fm.height(), std::min(textHeight, maxHeight - chrome));
-    scroll->setMinimumSize(textWidth + (shownHeight < textHeight ? scrollBar : 0), shownHeight);
+    scroll->setFixedSize(textWidth + (shownHeight < textHeight ? scrollBar : 0), shownHeight);
     setMaximumHeight(maxHeight);
     def->setFocus();
   }

@@ -46,6 +46,7 @@ TEST(MessageBox, StaysWithinTheAvailableHeightAndScrollsTheRest) {
     ui::ScopedScreen screen({1024, c.availableHeight + 40, 96.0, 96.0, 1024, c.availableHeight});
     const std::unique_ptr<QDialog> box = ui::NewMessageBox(Lines(c.lines), ui::vbOKCancel, QStringLiteral("Stock"), 0);
     box->show();
+    QApplication::processEvents();
     const QString where = QStringLiteral("%1 lines on %2 px").arg(c.lines).arg(c.availableHeight);
     EXPECT_LE(box->height(), c.availableHeight) << where.toStdString();
     auto* scroll = box->findChild<QScrollArea*>(QStringLiteral("scrText"));
@@ -56,6 +57,18 @@ TEST(MessageBox, StaysWithinTheAvailableHeightAndScrollsTheRest) {
     QPushButton* ok = ButtonOf(*box, QDialogButtonBox::Ok);
     EXPECT_LE(ok->mapTo(box.get(), QPoint(0, ok->height())).y(), box->height()) << where.toStdString();
   }
+}
+
+TEST(MessageBox, ALongPathIsShownWhole) {
+  const QString word = QStringLiteral("'/home/user/StovrelData/WarehouseNorth/backups/2026-03-15/copies-before-reindex/svltran.fpt'!");
+  const std::unique_ptr<QDialog> box =
+      ui::NewMessageBox(QStringLiteral("Unable to copy ") + word, ui::vbExclamation, {}, 0);
+  box->show();
+  QApplication::processEvents();
+  auto* scroll = box->findChild<QScrollArea*>(QStringLiteral("scrText"));
+  auto* label = box->findChild<QLabel*>(QStringLiteral("lblText"));
+  EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), 0);
+  EXPECT_GE(scroll->viewport()->width(), label->fontMetrics().horizontalAdvance(word));
 }
 
 TEST(MessageBox, ShowsTagLikeTextsAsTheyAre) {
