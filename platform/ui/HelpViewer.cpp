@@ -5,13 +5,13 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QPointer>
-#include <QStyle>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include "platform/runtime/App.h"
+#include "platform/ui/DialogLook.h"
 #include "platform/ui/Prompt.h"
 
 namespace ui {
@@ -82,16 +82,14 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
   auto* tools = new QToolBar(this);
   tools->setObjectName(QStringLiteral("tbHelp"));
   tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  QStyle* st = style();
-  actBack = tools->addAction(QIcon::fromTheme(QStringLiteral("go-previous"), st->standardIcon(QStyle::SP_ArrowBack)),
-                             QStringLiteral("&Back"), txtHelp, &QTextBrowser::backward);
+  actBack = tools->addAction(ProgramIcon(QStringLiteral("go-previous")), QStringLiteral("&Back"), txtHelp,
+                             &QTextBrowser::backward);
   actBack->setShortcut(QKeySequence::Back);
-  actForward = tools->addAction(
-      QIcon::fromTheme(QStringLiteral("go-next"), st->standardIcon(QStyle::SP_ArrowForward)),
-      QStringLiteral("&Forward"), txtHelp, &QTextBrowser::forward);
+  actForward = tools->addAction(ProgramIcon(QStringLiteral("go-next")), QStringLiteral("&Forward"), txtHelp,
+                                &QTextBrowser::forward);
   actForward->setShortcut(QKeySequence::Forward);
-  actHome = tools->addAction(QIcon::fromTheme(QStringLiteral("go-home"), st->standardIcon(QStyle::SP_DirHomeIcon)),
-                             QStringLiteral("&Home"), this, [this] { ShowPage(HelpContentsPath()); });
+  actHome = tools->addAction(ProgramIcon(QStringLiteral("go-home")), QStringLiteral("&Home"), this,
+                             [this] { ShowPage(HelpContentsPath()); });
   actBack->setEnabled(false);
   actForward->setEnabled(false);
   connect(txtHelp, &QTextBrowser::backwardAvailable, actBack, &QAction::setEnabled);

@@ -14,7 +14,7 @@ TEST(DialogLook, EveryButtonPictureIsShipped) {
   const char* names[] = {"x-office-calendar", "view-refresh",     "document-print",
                          "x-office-spreadsheet", "view-autosize-columns", "edit-select-all",
                          "edit-select-none",  "edit-select-invert", "document-properties",
-                         "changes-prevent"};
+                         "changes-prevent", "go-previous", "go-next", "go-home"};
   for (const char* name : names) {
     const QIcon icon = ui::ProgramIcon(QString::fromLatin1(name));
     EXPECT_FALSE(icon.isNull()) << name;
