@@ -1,6 +1,5 @@
 #include "database/frmDBMaint.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -8,6 +7,8 @@
 
 #include "database/clsDB.h"
 #include "platform/runtime/Error.h"
+#include "platform/ui/ButtonRow.h"
+#include "platform/ui/DialogLook.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/Prompt.h"
@@ -18,35 +19,34 @@ frmDBMaint::frmDBMaint(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmDBMaint"));
   setWindowTitle(QStringLiteral("Database Maintenance - Reindex Data Files"));
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-  const QFont verdana = ui::MapFont(QStringLiteral("Verdana"), 8);
+  // The dialog's own size, so the list, the labels and the buttons read alike.
+  const QFont verdana = ui::MapFont(QStringLiteral("Verdana"), 0);
 
   lstDataFiles = new QListWidget(this);
   lstDataFiles->setObjectName(QStringLiteral("lstDataFiles"));
   lstDataFiles->setFont(verdana);
   IndexButton = new QPushButton(QStringLiteral("Re-&Index"), this);
   IndexButton->setObjectName(QStringLiteral("IndexButton"));
+  IndexButton->setDefault(true);
   CloseButton = new QPushButton(QStringLiteral("Close"), this);
   CloseButton->setObjectName(QStringLiteral("CloseButton"));
-  lblWarn = new QLabel(this);
+  CloseButton->setAutoDefault(false);
+  lblWarn = ui::PlainLabel(QString(), this);
   lblWarn->setObjectName(QStringLiteral("lblWarn"));
   lblWarn->setFont(verdana);
   lblWarn->setWordWrap(true);
-  lblProgress = new QLabel(this);
+  lblProgress = ui::PlainLabel(QString(), this);
   lblProgress->setObjectName(QStringLiteral("lblProgress"));
   lblProgress->setFont(verdana);
   lblProgress->setWordWrap(true);
   connect(IndexButton, &QPushButton::clicked, this, &frmDBMaint::IndexButton_Click);
   connect(CloseButton, &QPushButton::clicked, this, &frmDBMaint::CloseButton_Click);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(IndexButton);
-  buttons->addWidget(CloseButton);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lblWarn);
   layout->addWidget(lstDataFiles);
   layout->addWidget(lblProgress);
-  layout->addLayout(buttons);
+  layout->addLayout(ui::ButtonRow({}, {IndexButton, CloseButton}));
   resize(560, 360);
 
   const QString lf = gSystem().LF(1);
@@ -63,10 +63,17 @@ void frmDBMaint::Filenames(const QList<clsDBFile>& files) {
   m_files = files;
 }
 
+// The list's current row alone is no pick: the list makes its first row current when it
+// gets the focus, with nothing selected.
+int frmDBMaint::SelectedRow() const {
+  const QList<QListWidgetItem*> selected = lstDataFiles->selectedItems();
+  return selected.isEmpty() ? -1 : lstDataFiles->row(selected.front());
+}
+
 void frmDBMaint::CloseButton_Click() { hide(); }
 
 void frmDBMaint::IndexButton_Click() {
-  if (lstDataFiles->currentRow() < 0) {
+  if (SelectedRow() < 0) {
     ui::MsgBox(QStringLiteral("Select a data file to re-index!"), ui::vbOKCancel | ui::vbExclamation,
                QStringLiteral("No data file selected"));
     return;
@@ -88,7 +95,7 @@ void frmDBMaint::SetBusy(bool busy, const QString& progress) {
 
 void frmDBMaint::ReIndexSelected() {
   try {
-    const QString file = lstDataFiles->currentItem()->text();
+    const QString file = lstDataFiles->item(SelectedRow())->text();
     const QString lf2 = gSystem().LF(2);
     if (ui::MsgBox(QStringLiteral("You are about to Re-Index the following file:") + lf2 + file + lf2 +
                        QStringLiteral("This operation may take several minutes and requires exclusive access to data "
@@ -114,7 +121,7 @@ void frmDBMaint::ReIndexSelected() {
 }
 
 bool frmDBMaint::ReIndexFile(const QString& file) {
-  const int row = lstDataFiles->currentRow();
+  const int row = SelectedRow();
   if (row < 0 || row >= m_files.size() || m_files[row].dataFilePath != file) return false;
   return gDB().ReIndexFile(m_files[row]);
 }

@@ -31,6 +31,8 @@ class frmDBMaint : public QDialog {
   void CloseButton_Click();
 
  private:
+  // The row the user picked; -1 before a pick.
+  int SelectedRow() const;
   void ReIndexSelected();
   bool ReIndexFile(const QString& file);
   void SetBusy(bool busy, const QString& progress);

@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTableView>
 #include <QToolButton>
 #include <algorithm>
@@ -17,6 +16,7 @@
 
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/Error.h"
+#include "platform/ui/DialogLook.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/Screen.h"
@@ -82,27 +82,26 @@ UCGrid::UCGrid(QWidget* parent) : QWidget(parent) {
   tbar = new QWidget(this);
   tbar->setObjectName(QStringLiteral("tbar"));
 
-  auto button = [this](const char* name, int left, QStyle::StandardPixmap icon,
-                       const QString& tip) {
+  auto button = [this](const char* name, int left, const char* icon, const QString& tip) {
     auto* b = new QToolButton(tbar);
     b->setObjectName(QString::fromLatin1(name));
-    b->setIcon(style()->standardIcon(icon));
+    b->setIcon(ui::ProgramIcon(QString::fromLatin1(icon)));
     b->setToolTip(tip);
     b->setAutoRaise(true);
     Place(*b, left, kButtonTopTwips, 330, kButtonHeightTwips);
     return b;
   };
-  cmdRefresh = button("cmdRefresh", 45, QStyle::SP_BrowserReload, QStringLiteral("Refresh"));
-  cmdPrint = button("cmdPrint", 420, QStyle::SP_FileDialogDetailedView, QStringLiteral("Print"));
-  cmdExportData = button("cmdExportData", 810, QStyle::SP_DialogSaveButton,
+  cmdRefresh = button("cmdRefresh", 45, "view-refresh", QStringLiteral("Refresh"));
+  cmdPrint = button("cmdPrint", 420, "document-print", QStringLiteral("Print"));
+  cmdExportData = button("cmdExportData", 810, "x-office-spreadsheet",
                          QStringLiteral("Save as MS Excel (CSV) file"));
-  cmdAutoSizeColumns = button("cmdAutoSizeColumns", 1260, QStyle::SP_ToolBarHorizontalExtensionButton,
+  cmdAutoSizeColumns = button("cmdAutoSizeColumns", 1260, "view-autosize-columns",
                               QStringLiteral("Autosize columns"));
-  cmdSelAll = button("cmdSelAll", 1725, QStyle::SP_DialogYesButton, QStringLiteral("Select All"));
-  cmdUnselAll = button("cmdUnselAll", 2100, QStyle::SP_DialogNoButton, QStringLiteral("De-select All"));
-  cmdInvertSel = button("cmdInvertSel", 2475, QStyle::SP_BrowserStop, QStringLiteral("Invert Selection"));
+  cmdSelAll = button("cmdSelAll", 1725, "edit-select-all", QStringLiteral("Select All"));
+  cmdUnselAll = button("cmdUnselAll", 2100, "edit-select-none", QStringLiteral("De-select All"));
+  cmdInvertSel = button("cmdInvertSel", 2475, "edit-select-invert", QStringLiteral("Invert Selection"));
 
-  cmdProperties = new QPushButton(style()->standardIcon(QStyle::SP_FileDialogContentsView),
+  cmdProperties = new QPushButton(ui::ProgramIcon(QStringLiteral("document-properties")),
                                   QStringLiteral("Modify Report"), tbar);
   cmdProperties->setObjectName(QStringLiteral("cmdProperties"));
   cmdProperties->setToolTip(QStringLiteral("Modify Report Columns and Criteria"));
@@ -356,7 +355,9 @@ QString UCGrid::PanelText(int nPanel) const {
 }
 
 void UCGrid::SetPanel(int nPanel, const QString& sText) {
-  m_panels[static_cast<size_t>(nPanel - 1)]->setText(sText);
+  QLabel* panel = m_panels[static_cast<size_t>(nPanel - 1)];
+  panel->setTextFormat(Qt::PlainText);
+  panel->setText(sText);
 }
 
 void UCGrid::SetLabelMsg(QLabel& lbl, const QString& sMsg, int32_t nForecolor) {
@@ -364,6 +365,7 @@ void UCGrid::SetLabelMsg(QLabel& lbl, const QString& sMsg, int32_t nForecolor) {
     lbl.setVisible(false);
     return;
   }
+  lbl.setTextFormat(Qt::PlainText);
   lbl.setText(sMsg);
   QPalette p = lbl.palette();
   p.setColor(QPalette::WindowText, FromBgr(nForecolor));

@@ -1,6 +1,5 @@
 #include "services/frmCalendar.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -9,6 +8,8 @@
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Format.h"
+#include "platform/ui/ButtonRow.h"
+#include "platform/ui/DialogLook.h"
 
 frmCalendar::frmCalendar(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmCalendar"));
@@ -17,7 +18,7 @@ frmCalendar::frmCalendar(QWidget* parent) : QDialog(parent) {
 
   Cal = new ctl::MonthViewControl(this);
   Cal->setObjectName(QStringLiteral("Cal"));
-  lblCurrdate = new QLabel(this);
+  lblCurrdate = ui::PlainLabel(QString(), this);
   lblCurrdate->setObjectName(QStringLiteral("lblCurrdate"));
   lblCurrdate->setAlignment(Qt::AlignCenter);
   cmdToday = new QPushButton(QStringLiteral("Go to Today"), this);
@@ -30,15 +31,11 @@ frmCalendar::frmCalendar(QWidget* parent) : QDialog(parent) {
   OKButton = new QPushButton(QStringLiteral("&Enter Selected Date in Current Row"), this);
   OKButton->setObjectName(QStringLiteral("OKButton"));
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(cmdToday);
-  buttons->addStretch();
-  buttons->addWidget(CancelButton);
-  buttons->addWidget(OKButton);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Cal);
   layout->addWidget(lblCurrdate);
-  layout->addLayout(buttons);
+  layout->addLayout(ui::ButtonRow({cmdToday}, {CancelButton, OKButton}));
+  ui::FixWindowSize(*this);
 
   connect(OKButton, &QPushButton::clicked, this, &frmCalendar::OKButton_Click);
   connect(CancelButton, &QPushButton::clicked, this, &frmCalendar::CancelButton_Click);

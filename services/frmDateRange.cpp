@@ -11,6 +11,8 @@
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Error.h"
 #include "platform/runtime/Format.h"
+#include "platform/ui/ButtonRow.h"
+#include "platform/ui/DialogLook.h"
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/Prompt.h"
 #include "services/clsSystem.h"
@@ -21,7 +23,7 @@ namespace {
 QToolButton* CalendarButton(QWidget* parent, const QString& name, const QString& tip) {
   auto* button = new QToolButton(parent);
   button->setObjectName(name);
-  button->setText(QStringLiteral("..."));
+  button->setIcon(ui::ProgramIcon(QStringLiteral("x-office-calendar")));
   button->setToolTip(tip);
   return button;
 }
@@ -43,27 +45,23 @@ frmDateRange::frmDateRange(QWidget* parent) : QDialog(parent) {
   txtDateEnd->setObjectName(QStringLiteral("txtDateEnd"));
   cmdViewCalEnd = CalendarButton(this, QStringLiteral("cmdViewCalEnd"),
                                  QStringLiteral("End Date: View Calendar"));
-  cmdOK = new QPushButton(QStringLiteral("OK"), this);
-  cmdOK->setObjectName(QStringLiteral("cmdOK"));
-  cmdOK->setDefault(true);
-  cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-  cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-  cmdCancel->setAutoDefault(false);
+  QHBoxLayout* buttons =
+      ui::OkCancelRow(this, cmdOK, QStringLiteral("cmdOK"), cmdCancel, QStringLiteral("cmdCancel"));
 
   auto* fields = new QGridLayout;
-  fields->addWidget(new QLabel(QStringLiteral("Begin Date:"), this), 0, 0);
-  fields->addWidget(txtDateBegin, 0, 1);
-  fields->addWidget(cmdViewCalBegin, 0, 2);
-  fields->addWidget(new QLabel(QStringLiteral("End Date:"), this), 1, 0);
-  fields->addWidget(txtDateEnd, 1, 1);
-  fields->addWidget(cmdViewCalEnd, 1, 2);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(cmdOK);
-  buttons->addWidget(cmdCancel);
+  const auto addRow = [&](int row, const QString& caption, QLineEdit* box, QToolButton* button) {
+    auto* label = new QLabel(caption, this);
+    label->setBuddy(box);
+    fields->addWidget(label, row, 0);
+    fields->addWidget(box, row, 1);
+    fields->addWidget(button, row, 2);
+  };
+  addRow(0, QStringLiteral("Begin Date:"), txtDateBegin, cmdViewCalBegin);
+  addRow(1, QStringLiteral("End Date:"), txtDateEnd, cmdViewCalEnd);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields);
   layout->addLayout(buttons);
+  ui::FixWindowSize(*this);
 
   connect(cmdOK, &QPushButton::clicked, this, &frmDateRange::cmdOK_Click);
   connect(cmdCancel, &QPushButton::clicked, this, &frmDateRange::cmdCancel_Click);

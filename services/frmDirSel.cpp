@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/ui/DialogLook.h"
 #include "platform/ui/Prompt.h"
 
 DirListBox::DirListBox(QWidget* parent) : QListWidget(parent) {
@@ -67,7 +68,7 @@ frmDirSel::frmDirSel(QWidget* parent) : QDialog(parent) {
   cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
   cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
   cmdCancel->setAutoDefault(false);
-  lblMsg = new QLabel(this);
+  lblMsg = ui::PlainLabel(QString(), this);
   lblMsg->setObjectName(QStringLiteral("lblMsg"));
 
   auto* layout = new QVBoxLayout(this);

@@ -12,7 +12,10 @@
 #include <QVBoxLayout>
 
 #include "platform/runtime/App.h"
+#include "platform/ui/ButtonRow.h"
+#include "platform/ui/DialogLook.h"
 #include "platform/ui/Fonts.h"
+#include "platform/ui/HelpViewer.h"
 #include "platform/ui/WindowRegistry.h"
 #include "services/clsSystem.h"
 
@@ -44,16 +47,15 @@ frmMessage::frmMessage(QWidget* parent) : QDialog(parent) {
   ImageInfo = MakeImage(this, "ImageInfo", st->standardIcon(QStyle::SP_MessageBoxInformation));
   imgWarn = MakeImage(this, "imgWarn", st->standardIcon(QStyle::SP_MessageBoxWarning));
   imageCritical = MakeImage(this, "imageCritical", st->standardIcon(QStyle::SP_MessageBoxCritical));
-  imgLocked = MakeImage(this, "imgLocked",
-                        QIcon::fromTheme(QStringLiteral("changes-prevent"),
-                                         st->standardIcon(QStyle::SP_BrowserStop)));
+  imgLocked = MakeImage(this, "imgLocked", ui::ProgramIcon(QStringLiteral("changes-prevent")));
 
   txtMsg = new QTextEdit(this);
   txtMsg->setObjectName(QStringLiteral("txtMsg"));
   txtMsg->setReadOnly(true);
   txtMsg->setAcceptRichText(false);
   txtMsg->setFont(ui::MapFont(QStringLiteral("Courier New"), 10));
-  txtMsg->setLineWrapMode(QTextEdit::NoWrap);
+  txtMsg->setLineWrapMode(QTextEdit::WidgetWidth);
+  txtMsg->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 
   cmdPrint = MakeButton(this, "cmdPrint", QStringLiteral("&Print"));
   cmdSaveAs = MakeButton(this, "cmdSaveAs", QStringLiteral("Save As..."));
@@ -69,17 +71,10 @@ frmMessage::frmMessage(QWidget* parent) : QDialog(parent) {
   auto* body = new QHBoxLayout;
   body->addLayout(images);
   body->addWidget(txtMsg, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(cmdPrint);
-  buttons->addStretch();
-  buttons->addWidget(cmdSaveAs);
-  buttons->addWidget(cmdEmail);
-  buttons->addStretch();
-  buttons->addWidget(cmdClose);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(body, 1);
-  layout->addLayout(buttons);
-  resize(600, 400);
+  layout->addLayout(ui::ButtonRow({cmdPrint}, {cmdSaveAs, cmdEmail, cmdClose}));
+  ui::FixWindowSize(*this, QSize(600, 400));
 
   // Escape rejects the dialog like any QDialog, which hides it just as OK does.
   connect(cmdClose, &QPushButton::clicked, this, &frmMessage::cmdClose_Click);
@@ -94,12 +89,14 @@ frmMessage::frmMessage(QWidget* parent) : QDialog(parent) {
 void frmMessage::Form_Load() { setWindowTitle(rt::App::ProductName()); }
 
 void frmMessage::Init(const QString& sMsg, int32_t MsgType, int32_t nHelpTopicID) {
-  m_helpContextID = nHelpTopicID >= 1 ? nHelpTopicID : 0;
+  ui::SetHelpContext(*this, nHelpTopicID >= 1 ? nHelpTopicID : 0);
   txtMsg->setPlainText(sMsg);
   QLabel* const images[] = {ImageInfo, imgWarn, imageCritical, imgLocked};
   for (QLabel* image : images) image->hide();
   if (MsgType >= 1 && MsgType <= 4) images[MsgType - 1]->show();
 }
+
+int32_t frmMessage::HelpContextID() const { return ui::HelpContextOf(*this); }
 
 void frmMessage::cmdClose_Click() { accept(); }
 

@@ -24,7 +24,7 @@ class frmMessage : public QDialog {
   // the image of MsgType (1 ImageInfo, 2 imgWarn, 3 imageCritical, 4 imgLocked) made
   // visible, the others hidden.
   void Init(const QString& sMsg, int32_t MsgType, int32_t nHelpTopicID);
-  int32_t HelpContextID() const { return m_helpContextID; }
+  int32_t HelpContextID() const;
 
   // Prints the message text on `printer`.
   void PrintMsg(QPrinter& printer) const;
@@ -49,6 +49,4 @@ class frmMessage : public QDialog {
 
  private:
   void Form_Load();
-
-  int32_t m_helpContextID = 0;
 };

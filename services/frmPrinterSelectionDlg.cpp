@@ -10,6 +10,7 @@
 
 #include "platform/runtime/Convert.h"
 #include "platform/ui/ButtonRow.h"
+#include "platform/ui/DialogLook.h"
 #include "platform/ui/Printers.h"
 #include "platform/ui/Prompt.h"
 
@@ -41,6 +42,7 @@ frmPrinterSelectionDlg::frmPrinterSelectionDlg(QWidget* parent) : QDialog(parent
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields);
   layout->addLayout(buttons);
+  ui::FixWindowSize(*this);
 
   connect(OKButton, &QPushButton::clicked, this, &frmPrinterSelectionDlg::OKButton_Click);
   connect(CancelButton, &QPushButton::clicked, this, &frmPrinterSelectionDlg::CancelButton_Click);

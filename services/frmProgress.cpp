@@ -1,13 +1,20 @@
 #include "services/frmProgress.h"
 
 #include <QCloseEvent>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/ui/ButtonRow.h"
+#include "platform/ui/DialogLook.h"
 #include "platform/ui/WindowRegistry.h"
+
+namespace {
+
+constexpr int kMessageWidth = 336;  // the message wraps at this width
+
+}  // namespace
 
 frmProgress::frmProgress(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmProgress"));
@@ -15,7 +22,7 @@ frmProgress::frmProgress(QWidget* parent) : QDialog(parent) {
   setWindowModality(Qt::ApplicationModal);
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
-  lblMsg = new QLabel(this);
+  lblMsg = ui::PlainLabel(QString(), this);
   lblMsg->setObjectName(QStringLiteral("lblMsg"));
   lblMsg->setWordWrap(true);
   pbar = new QProgressBar(this);
@@ -29,14 +36,12 @@ frmProgress::frmProgress(QWidget* parent) : QDialog(parent) {
   cmdCancel->setVisible(false);
   connect(cmdCancel, &QPushButton::clicked, this, &frmProgress::cmdCancel_Click);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(cmdCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lblMsg);
   layout->addWidget(pbar);
-  layout->addLayout(buttons);
-  setFixedWidth(360);
+  layout->addLayout(ui::ButtonRow({}, {cmdCancel}));
+  lblMsg->setFixedWidth(kMessageWidth);
+  ui::FixWindowSize(*this);
 
   ui::RegisterWindow(this);
 }

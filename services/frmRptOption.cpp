@@ -6,9 +6,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "platform/ui/ButtonRow.h"
+#include "platform/ui/DialogLook.h"
 #include "services/mdlRegistry.h"
 
 namespace {
@@ -32,6 +34,13 @@ QGroupBox* OptionFrame(QWidget* parent, const QString& title, const QString& nam
   return frame;
 }
 
+// The width of a line edit that shows `chars` average characters: the text, the frame
+// and the text margins, as QLineEdit::sizeHint counts them.
+int WidthForChars(const QLineEdit& box, int chars) {
+  return box.fontMetrics().horizontalAdvance(QString(chars, QLatin1Char('n'))) +
+         2 * box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8;
+}
+
 }  // namespace
 
 frmRptOption::frmRptOption(QWidget* parent) : QDialog(parent) {
@@ -45,6 +54,7 @@ frmRptOption::frmRptOption(QWidget* parent) : QDialog(parent) {
   auto* titleFrame = new QGroupBox(QStringLiteral("Report Title"), this);
   txtTitle = new QLineEdit(titleFrame);
   txtTitle->setObjectName(QStringLiteral("txtTitle"));
+  txtTitle->setMinimumWidth(WidthForChars(*txtTitle, kTitleChars));
   ckDT = new QCheckBox(QStringLiteral("Append Print Date/Time"), titleFrame);
   ckDT->setObjectName(QStringLiteral("ckDT"));
   auto* titleLayout = new QVBoxLayout(titleFrame);
@@ -62,6 +72,7 @@ frmRptOption::frmRptOption(QWidget* parent) : QDialog(parent) {
   layout->addWidget(titleFrame);
   layout->addWidget(orientation);
   layout->addLayout(buttons);
+  ui::FixWindowSize(*this);
 
   connect(OKButton, &QPushButton::clicked, this, &frmRptOption::OKButton_Click);
   connect(CancelButton, &QPushButton::clicked, this, &frmRptOption::CancelButton_Click);

@@ -23,6 +23,9 @@ class frmRptOption : public QDialog {
  public:
   explicit frmRptOption(QWidget* parent = nullptr);
 
+  // The title box is wide enough for a title of this many characters.
+  static constexpr int kTitleChars = 50;
+
   bool m_bOK = false;          // True only after OK
   int32_t m_nOrientation = 0;  // 1 portrait, 2 landscape
   int32_t m_nRowOnly = 0;      // 1: the selected rows only; 0: the entire view

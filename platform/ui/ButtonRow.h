@@ -1,11 +1,26 @@
 #pragma once
-// The OK / Cancel button row of the program's small dialogs.
+// The button rows of the program's dialogs: one spacing, buttons at the start and the end.
 
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QString>
+#include <initializer_list>
 
 namespace ui {
+
+// Room between two buttons of a row, in pixels.
+inline constexpr int kButtonSpacing = 8;
+
+// A new row layout: `start` left-aligned, `end` right-aligned, in the order given.
+inline QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> start,
+                              std::initializer_list<QWidget*> end) {
+  auto* row = new QHBoxLayout;
+  row->setSpacing(kButtonSpacing);
+  for (QWidget* button : start) row->addWidget(button);
+  row->addStretch();
+  for (QWidget* button : end) row->addWidget(button);
+  return row;
+}
 
 // Creates `ok` (the default button) and `cancel` on `parent`, named as given (also as
 // objectName), and returns them right-aligned in a new row layout.
@@ -17,11 +32,7 @@ inline QHBoxLayout* OkCancelRow(QWidget* parent, QPushButton*& ok, const QString
   cancel = new QPushButton(QStringLiteral("Cancel"), parent);
   cancel->setObjectName(cancelName);
   cancel->setAutoDefault(false);
-  auto* row = new QHBoxLayout;
-  row->addStretch();
-  row->addWidget(ok);
-  row->addWidget(cancel);
-  return row;
+  return ButtonRow({}, {ok, cancel});
 }
 
 }  // namespace ui

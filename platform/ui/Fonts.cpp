@@ -2,8 +2,16 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <algorithm>
 
 namespace ui {
+
+namespace {
+
+// Smaller screen fonts are hard to read.
+constexpr double kSmallestReadablePoints = 8.0;
+
+}  // namespace
 
 QFont MapFont(const QString& family, double pointSize) {
   const QString key = family.trimmed().toLower();
@@ -13,8 +21,12 @@ QFont MapFont(const QString& family, double pointSize) {
     font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
+  } else if (key == QLatin1String("small fonts")) {
+    font = QFontDatabase::systemFont(QFontDatabase::SmallestReadableFont);
+    pointSize = std::max(pointSize, kSmallestReadablePoints);
   } else if (key.isEmpty() || key == QLatin1String("ms sans serif") ||
-             key == QLatin1String("ms shell dlg") || key == QLatin1String("tahoma")) {
+             key == QLatin1String("ms shell dlg") || key == QLatin1String("tahoma") ||
+             key == QLatin1String("verdana")) {
     font = QApplication::font();
   } else {
     font = QFont(family);

@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QTextBrowser>
+#include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include "platform/runtime/App.h"
+#include "platform/ui/DialogLook.h"
 #include "platform/ui/Prompt.h"
 
 namespace ui {
@@ -26,6 +29,26 @@ QPointer<HelpViewer>& Viewer() {
 
 // A help window still open when the application ends is deleted with it.
 void DeleteViewerAtExit() { delete Viewer().data(); }
+
+constexpr char kHelpContextProperty[] = "helpContextID";
+constexpr char kHelpKeyFilterName[] = "helpKeyFilter";
+
+// F1 pressed anywhere in the window it watches (the key reaches the window when the
+// focused control leaves it alone) shows the window's help context.
+class HelpKeyFilter : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress ||
+        static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1) {
+      return false;
+    }
+    const int topic = HelpContextOf(*static_cast<QWidget*>(watched));
+    if (topic <= 0) return false;
+    ShowHelp(topic);
+    return true;
+  }
+};
 
 }  // namespace
 
@@ -54,14 +77,42 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
   txtHelp = new QTextBrowser(this);
   txtHelp->setObjectName(QStringLiteral("txtHelp"));
   txtHelp->setOpenExternalLinks(true);
+  txtHelp->document()->setDocumentMargin(12);
+
+  auto* tools = new QToolBar(this);
+  tools->setObjectName(QStringLiteral("tbHelp"));
+  tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  actBack = tools->addAction(ProgramIcon(QStringLiteral("go-previous")), QStringLiteral("&Back"), txtHelp,
+                             &QTextBrowser::backward);
+  actBack->setShortcut(QKeySequence::Back);
+  actForward = tools->addAction(ProgramIcon(QStringLiteral("go-next")), QStringLiteral("&Forward"), txtHelp,
+                                &QTextBrowser::forward);
+  actForward->setShortcut(QKeySequence::Forward);
+  actHome = tools->addAction(ProgramIcon(QStringLiteral("go-home")), QStringLiteral("&Home"), this,
+                             [this] { ShowPage(HelpContentsPath()); });
+  actBack->setEnabled(false);
+  actForward->setEnabled(false);
+  connect(txtHelp, &QTextBrowser::backwardAvailable, actBack, &QAction::setEnabled);
+  connect(txtHelp, &QTextBrowser::forwardAvailable, actForward, &QAction::setEnabled);
+
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(tools);
   layout->addWidget(txtHelp);
-  resize(640, 520);
+  resize(680, 560);
 }
 
 void HelpViewer::ShowPage(const QString& path) {
   txtHelp->setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+}
+
+void HelpViewer::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    close();
+  } else {
+    QWidget::keyPressEvent(event);
+  }
 }
 
 QString HelpViewer::CurrentPage() const {
@@ -97,6 +148,18 @@ HelpViewer* ShowHelp(int topic) {
 }
 
 HelpViewer* OpenHelpViewer() { return Viewer().data(); }
+
+void SetHelpContext(QWidget& window, int topic) {
+  window.setProperty(kHelpContextProperty, topic > 0 ? topic : 0);
+  const QString name = QString::fromLatin1(kHelpKeyFilterName);
+  if (window.findChild<QObject*>(name, Qt::FindDirectChildrenOnly) == nullptr) {
+    auto* filter = new HelpKeyFilter(&window);
+    filter->setObjectName(name);
+    window.installEventFilter(filter);
+  }
+}
+
+int HelpContextOf(const QWidget& window) { return window.property(kHelpContextProperty).toInt(); }
 
 void CloseHelpViewer() {
   if (HelpViewer* viewer = Viewer().data()) {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+class QAction;
+class QKeyEvent;
 class QTextBrowser;
 
 namespace ui {
@@ -32,6 +34,13 @@ class HelpViewer : public QWidget {
   // The file shown (absolute path), the empty text before the first page.
   QString CurrentPage() const;
   QTextBrowser* txtHelp;
+  // The tool bar's Back, Forward and Home (the contents page).
+  QAction* actBack;
+  QAction* actForward;
+  QAction* actHome;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;  // Escape closes the window
 };
 
 // Opens the help window (creating it when none is open) at the page of `topic`
@@ -44,5 +53,10 @@ HelpViewer* ShowHelp(int topic = 0);
 HelpViewer* OpenHelpViewer();
 // Closes the help window when one is open.
 void CloseHelpViewer();
+
+// The help context of a window: the topic F1 opens in it (0 = none; F1 then does nothing).
+// Setting one makes F1 anywhere in the window show that topic.
+void SetHelpContext(QWidget& window, int topic);
+int HelpContextOf(const QWidget& window);
 
 }  // namespace ui

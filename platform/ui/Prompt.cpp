@@ -1,11 +1,21 @@
 #include "platform/ui/Prompt.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QInputDialog>
-#include <QMessageBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/runtime/App.h"
+#include "platform/ui/DialogLook.h"
+#include "platform/ui/HelpViewer.h"
+#include "platform/ui/Screen.h"
 #include "platform/ui/Seam.h"
 
 namespace ui {
@@ -52,68 +62,164 @@ int EscapeAnswerOf(int style) {
 
 namespace {
 
-QMessageBox::Icon QtIcon(int icon) {
+QStyle::StandardPixmap IconPixmap(int icon) {
   switch (icon) {
     case vbCritical:
-      return QMessageBox::Critical;
+      return QStyle::SP_MessageBoxCritical;
     case vbQuestion:
-      return QMessageBox::Question;
+      return QStyle::SP_MessageBoxQuestion;
     case vbExclamation:
-      return QMessageBox::Warning;
-    case vbInformation:
-      return QMessageBox::Information;
+      return QStyle::SP_MessageBoxWarning;
     default:
-      return QMessageBox::NoIcon;
+      return QStyle::SP_MessageBoxInformation;
   }
 }
 
-QMessageBox::StandardButton QtButton(int answer) {
+QDialogButtonBox::StandardButton QtButton(int answer) {
   switch (answer) {
     case vbOK:
-      return QMessageBox::Ok;
+      return QDialogButtonBox::Ok;
     case vbCancel:
-      return QMessageBox::Cancel;
+      return QDialogButtonBox::Cancel;
     case vbAbort:
-      return QMessageBox::Abort;
+      return QDialogButtonBox::Abort;
     case vbRetry:
-      return QMessageBox::Retry;
+      return QDialogButtonBox::Retry;
     case vbIgnore:
-      return QMessageBox::Ignore;
+      return QDialogButtonBox::Ignore;
     case vbYes:
-      return QMessageBox::Yes;
+      return QDialogButtonBox::Yes;
     default:
-      return QMessageBox::No;
+      return QDialogButtonBox::No;
   }
 }
+
+// Texts break lines with CR LF or a lone CR; the label wants LF.
+QString WithLineFeeds(const QString& text) {
+  QString shown = text;
+  return shown.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+      .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
+constexpr int kTextGap = 6;
+
+// The message box: icon, the text in a scroll area, the buttons of the style. Escape
+// and the close button give the style's escape answer; boxes without one stay open.
+class MessageBoxDialog : public QDialog {
+ public:
+  MessageBoxDialog(const QString& text, int style, const QString& title, QWidget* parent)
+      : QDialog(parent), escape_(EscapeAnswerOf(style)) {
+    setObjectName(QStringLiteral("MessageBox"));
+    setWindowTitle(title);
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+
+    auto* icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("lblIcon"));
+    icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    if (IconOf(style) != 0) {
+      const int size = this->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+      icon->setPixmap(this->style()->standardIcon(IconPixmap(IconOf(style))).pixmap(size, size));
+    } else {
+      icon->hide();
+    }
+    auto* label = PlainLabel(WithLineFeeds(text), nullptr);
+    label->setObjectName(QStringLiteral("lblText"));
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setContentsMargins(0, 0, kTextGap, 0);  // keeps the text off the scroll bar
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scrText"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(label);
+    scroll->viewport()->setAutoFillBackground(false);
+    label->setAutoFillBackground(false);
+
+    auto* buttons = new QDialogButtonBox(this);
+    const QList<int> answers = AnswersOf(style);
+    QList<QPushButton*> pushButtons;
+    for (int answer : answers) {
+      QPushButton* b = buttons->addButton(QtButton(answer));
+      connect(b, &QPushButton::clicked, this, [this, answer] { done(answer); });
+      pushButtons.append(b);
+    }
+    QPushButton* def = pushButtons[DefaultButtonOf(style) - 1];
+    def->setDefault(true);
+
+    auto* body = new QHBoxLayout;
+    body->addWidget(icon);
+    body->addWidget(scroll);
+    body->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(body, 1);
+    layout->addWidget(buttons);
+
+    // The text wraps at a readable width, widened for a word (a path) that cannot wrap;
+    // what does not fit on the screen scrolls.
+    const QFontMetrics fm(label->font());
+    int longestLine = 0;
+    int longestWord = 0;
+    for (const QString& line : label->text().split(QLatin1Char('\n'))) {
+      longestLine = std::max(longestLine, fm.horizontalAdvance(line));
+      for (const QString& word : line.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        longestWord = std::max(longestWord, fm.horizontalAdvance(word));
+      }
+    }
+    const int screenRoom = AvailableScreenWidth() - 160;
+    const int maxWidth = std::max({240, std::min(80 * fm.averageCharWidth(), screenRoom),
+                                   std::min(longestWord + 2 + kTextGap, screenRoom)});
+    const int textWidth = std::clamp(longestLine + 2 + kTextGap, 12 * fm.averageCharWidth(), maxWidth);
+    const int textHeight = label->heightForWidth(textWidth);
+    label->setFixedSize(textWidth, textHeight);
+    const int scrollBar = this->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const int titleBar = this->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    const QMargins m = layout->contentsMargins();
+    const int chrome = m.top() + m.bottom() + layout->spacing() + buttons->sizeHint().height();
+    const int maxHeight = AvailableScreenHeight() - titleBar - 8;
+    const int shownHeight = std::max(fm.height(), std::min(textHeight, maxHeight - chrome));
+    scroll->setFixedSize(textWidth + (shownHeight < textHeight ? scrollBar : 0), shownHeight);
+    setMaximumHeight(maxHeight);
+    def->setFocus();
+  }
+
+  void reject() override {
+    if (escape_ != 0) done(escape_);
+  }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    if (escape_ == 0) {
+      event->ignore();
+    } else {
+      QDialog::closeEvent(event);
+    }
+  }
+
+ private:
+  int escape_;
+};
 
 // Shows the boxes modally, owned by the active window.
 class DesktopPrompts : public Prompts {
  public:
-  int MsgBox(const QString& text, int style, const QString& title, const QString&, int) override {
-    // Texts break lines with CR LF or a lone CR; the label wants LF.
-    QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"))
-        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(QtIcon(IconOf(style)), title, shown, QMessageBox::NoButton,
-                    QApplication::activeWindow());
-    const QList<int> answers = AnswersOf(style);
-    QList<QAbstractButton*> buttons;
-    for (int answer : answers) buttons.append(box.addButton(QtButton(answer)));
-    box.setDefaultButton(static_cast<QPushButton*>(buttons[DefaultButtonOf(style) - 1]));
+  int MsgBox(const QString& text, int style, const QString& title, const QString&,
+             int helpContext) override {
+    const std::unique_ptr<QDialog> box =
+        NewMessageBox(text, style, title, helpContext, QApplication::activeWindow());
+    box->exec();
+    // A box closed some other way (its owner went away) answers as Escape would.
+    if (box->result() != 0) return box->result();
     const int escape = EscapeAnswerOf(style);
-    if (escape != 0) box.setEscapeButton(buttons[answers.indexOf(escape)]);
-    box.exec();
-    const int clicked = static_cast<int>(buttons.indexOf(box.clickedButton()));
-    if (clicked >= 0) return answers[clicked];
-    return escape != 0 ? escape : answers.front();
+    return escape != 0 ? escape : AnswersOf(style).front();
   }
 
   InputAnswer InputBox(const QString& prompt, const QString& title,
                        const QString& defaultText) override {
-    bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
-                                               QLineEdit::Normal, defaultText, &ok);
-    return ok ? InputAnswer{text, false} : InputAnswer{QString(), true};
+    const std::unique_ptr<QDialog> box =
+        NewInputBox(prompt, title, defaultText, QApplication::activeWindow());
+    if (box->exec() != QDialog::Accepted) return InputAnswer{QString(), true};
+    return InputAnswer{static_cast<QInputDialog&>(*box).textValue(), false};
   }
 };
 
@@ -124,6 +230,23 @@ QString ResolveTitle(const QString& title) {
 }
 
 }  // namespace
+
+std::unique_ptr<QDialog> NewMessageBox(const QString& text, int style, const QString& title,
+                                       int helpContext, QWidget* parent) {
+  auto box = std::make_unique<MessageBoxDialog>(text, style, title, parent);
+  SetHelpContext(*box, helpContext);
+  return box;
+}
+
+std::unique_ptr<QDialog> NewInputBox(const QString& prompt, const QString& title,
+                                     const QString& defaultText, QWidget* parent) {
+  auto box = std::make_unique<QInputDialog>(parent);
+  box->setWindowTitle(title);
+  box->setLabelText(WithLineFeeds(prompt));
+  box->setTextValue(defaultText);
+  for (QLabel* label : box->findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
+  return box;
+}
 
 Prompts& CurrentPrompts() { return PromptsSeam::Current(); }
 Prompts* SetPrompts(Prompts* prompts) { return PromptsSeam::Install(prompts); }

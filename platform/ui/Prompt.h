@@ -6,6 +6,10 @@
 // numeric constants below. User-interface thread only.
 
 #include <QString>
+#include <memory>
+
+class QDialog;
+class QWidget;
 
 namespace ui {
 
@@ -68,6 +72,15 @@ Prompts& CurrentPrompts();
 // Installs `prompts` (not owned; nullptr restores production) and returns the one
 // installed before, or nullptr when that was production.
 Prompts* SetPrompts(Prompts* prompts);
+
+// The production boxes, built but not shown. The message box shows `text` as plain
+// text, scrolled inside a box no taller than the screen's available height; its result
+// is the answer of the button pressed (0 before). F1 in it shows `helpContext` (when 1 or
+// more). The input box shows `prompt` as plain text.
+std::unique_ptr<QDialog> NewMessageBox(const QString& text, int style, const QString& title,
+                                       int helpContext, QWidget* parent = nullptr);
+std::unique_ptr<QDialog> NewInputBox(const QString& prompt, const QString& title,
+                                     const QString& defaultText, QWidget* parent = nullptr);
 
 // Shows a message box and returns the answer (vbOK, vbYes, ...). An empty title
 // becomes the product name.

@@ -13,6 +13,8 @@ class PrimaryScreen : public Screen {
     if (QScreen* s = QGuiApplication::primaryScreen()) {
       m.widthPx = s->geometry().width();
       m.heightPx = s->geometry().height();
+      m.availableWidthPx = s->availableGeometry().width();
+      m.availableHeightPx = s->availableGeometry().height();
       m.logicalDpiX = s->logicalDotsPerInchX() > 0 ? s->logicalDotsPerInchX() : 96.0;
       m.logicalDpiY = s->logicalDotsPerInchY() > 0 ? s->logicalDotsPerInchY() : 96.0;
     }
@@ -33,6 +35,16 @@ const Screen& CurrentScreen() {
 }
 
 void SetScreen(std::unique_ptr<Screen> screen) { Installed() = std::move(screen); }
+
+int AvailableScreenWidth() {
+  const ScreenMetrics m = CurrentScreen().Metrics();
+  return m.availableWidthPx > 0 ? m.availableWidthPx : m.widthPx;
+}
+
+int AvailableScreenHeight() {
+  const ScreenMetrics m = CurrentScreen().Metrics();
+  return m.availableHeightPx > 0 ? m.availableHeightPx : m.heightPx;
+}
 
 double TwipsPerPixelX() { return 1440.0 / CurrentScreen().Metrics().logicalDpiX; }
 double TwipsPerPixelY() { return 1440.0 / CurrentScreen().Metrics().logicalDpiY; }

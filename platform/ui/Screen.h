@@ -12,6 +12,9 @@ struct ScreenMetrics {
   int heightPx = 768;
   double logicalDpiX = 96.0;
   double logicalDpiY = 96.0;
+  // The part not taken by panels and task bars; 0 means the whole screen.
+  int availableWidthPx = 0;
+  int availableHeightPx = 0;
 };
 
 class Screen {
@@ -43,6 +46,10 @@ class ScopedScreen {
   ScopedScreen(const ScopedScreen&) = delete;
   ScopedScreen& operator=(const ScopedScreen&) = delete;
 };
+
+// The available part of the installed screen, in pixels.
+int AvailableScreenWidth();
+int AvailableScreenHeight();
 
 double TwipsPerPixelX();
 double TwipsPerPixelY();

@@ -1,5 +1,8 @@
 // The maintenance dialog: its list, its warning, and the re-index run from it.
 
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -72,6 +75,21 @@ TEST_F(DBMaintDlgTest, ReIndexAsksFirstAndReportsTheResult) {
   EXPECT_EQ(question.title, QStringLiteral("Re-Index Data File"));
   EXPECT_EQ(question.buttons, ui::vbYesNoCancel);
   EXPECT_EQ(question.defaultButton, 2);
+}
+
+TEST_F(DBMaintDlgTest, EnterBeforeAPickShowsTheGuard) {
+  OpenNewDatabase();
+  prompts->Expect(QStringLiteral("Select a data file to re-index!"), ui::vbOK);
+  Run([](frmDBMaint& form) {
+    // Tabbing into the list makes its first row current without selecting it.
+    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(form.lstDataFiles, &focus);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(form.lstDataFiles, &enter);
+    EXPECT_TRUE(form.IndexButton->isDefault());
+  });
+  ASSERT_EQ(prompts->Shown().size(), 1);
+  EXPECT_EQ(prompts->Last().title, QStringLiteral("No data file selected"));
 }
 
 TEST_F(DBMaintDlgTest, AFailedReIndexSaysSo) {

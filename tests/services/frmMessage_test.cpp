@@ -6,12 +6,16 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QLabel>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QWidget>
 
+#include "platform/ui/HelpViewer.h"
 #include "platform/ui/TestPrompts.h"
 #include "platform/ui/WaitCursor.h"
 #include "platform/ui/WindowRegistry.h"
@@ -82,6 +86,19 @@ TEST(frmMessage, ShowsPlainTextInAFixedPitchFontWithPrintAndOk) {
   EXPECT_TRUE(form.cmdEmail->isHidden());
 }
 
+TEST(frmMessage, WrapsProseAtTheWindowWidth) {
+  const QString sentence = QStringLiteral("The transactions of this product were posted to the journal. ");
+  const QString texts[] = {sentence.repeated(12), sentence.repeated(4) + QStringLiteral("\r\n\r\n") +
+                                                      sentence.repeated(9)};
+  for (const QString& text : texts) {
+    frmMessage form;
+    form.Init(text, 1, 0);
+    form.show();
+    EXPECT_EQ(form.txtMsg->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(form.txtMsg->document()->size().height(), 3 * form.txtMsg->fontMetrics().height());
+  }
+}
+
 TEST(frmMessage, PrintsAndCopiesTheText) {
   frmMessage form;
   form.Init(QStringLiteral("Stock report\r\nAll fine"), 1, 0);
@@ -125,6 +142,25 @@ TEST_F(ShowMsgTest, ShowsTheWindowModallyOwnedByTheMainWindowThenUnloadsIt) {
   ASSERT_EQ(runner->Owners().size(), 1);
   EXPECT_EQ(runner->Owners()[0].data(), mainForm);
   EXPECT_THAT(ui::LoadedWindows(), ElementsAre(mainForm));
+}
+
+TEST_F(ShowMsgTest, F1OpensTheTopicOfTheMessage) {
+  ui::SetHelpFolder(QStringLiteral(STOVREL_RESOURCES_DIR "/help"));
+  for (const int topic : {1610, 0}) {
+    runner->Then(QStringLiteral("frmMessage"), [](QDialog& dlg) {
+      QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+      QApplication::sendEvent(static_cast<frmMessage&>(dlg).txtMsg, &f1);
+    });
+    gSystem().ShowMsg(QStringLiteral("Back up first"), 1, topic);
+    if (topic == 0) {
+      EXPECT_EQ(ui::OpenHelpViewer(), nullptr);
+    } else {
+      ASSERT_NE(ui::OpenHelpViewer(), nullptr);
+      EXPECT_TRUE(ui::OpenHelpViewer()->CurrentPage().endsWith(QStringLiteral("/help/1610.html")));
+    }
+    ui::CloseHelpViewer();
+  }
+  ui::SetHelpFolder({});
 }
 
 TEST_F(ShowMsgTest, EscapeClosesItAndNoMainWindowIsNeeded) {

@@ -1,0 +1,33 @@
+#include "platform/ui/DialogLook.h"
+
+#include <QFileInfo>
+#include <QLayout>
+#include <QWidget>
+
+namespace ui {
+
+void FixWindowSize(QWidget& window, QSize size) {
+  if (size.isValid()) {
+    window.setFixedSize(size);
+  } else if (QLayout* layout = window.layout()) {
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+  } else {
+    window.setFixedSize(window.sizeHint());
+  }
+  window.setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+}
+
+QIcon ProgramIcon(const QString& name) {
+  const QString shipped = QStringLiteral(":/icons/%1.png").arg(name);
+  if (QFileInfo::exists(shipped)) return QIcon(shipped);
+  return QIcon::fromTheme(name);
+}
+
+QLabel* PlainLabel(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setTextFormat(Qt::PlainText);
+  label->setText(text);
+  return label;
+}
+
+}  // namespace ui

@@ -1,0 +1,25 @@
+#pragma once
+// The look shared by the program's windows: fixed-size dialogs, the program's own
+// button pictures and labels that show their text as it is.
+
+#include <QIcon>
+#include <QLabel>
+#include <QSize>
+#include <QString>
+
+class QWidget;
+
+namespace ui {
+
+// Makes `window` fixed-size: at `size` when given, else at the size its layout asks
+// for (following later text changes). The user cannot resize it either way.
+void FixWindowSize(QWidget& window, QSize size = {});
+
+// A picture of the program, by its freedesktop icon name ("x-office-calendar",
+// "view-refresh", ...): the one shipped with the program, else the icon theme's.
+QIcon ProgramIcon(const QString& name);
+
+// A label showing `text` as plain text: texts that carry user data are never read as HTML.
+QLabel* PlainLabel(const QString& text, QWidget* parent);
+
+}  // namespace ui
