@@ -156,4 +156,10 @@ std::optional<double> NumericKey(const QVariant& key) {
 WaitCursor::WaitCursor() { gSystem().WaitStart(); }
 WaitCursor::~WaitCursor() { gSystem().WaitEnd(); }
 
+QString FileIn(const QString& folder, const QString& file) {
+  const QString path = gSystem().MakePath(folder, file);
+  const QString found = gSystem().ResolvePathCase(path);
+  return found.isEmpty() ? path : found;
+}
+
 }  // namespace dbaccess

@@ -99,4 +99,8 @@ class WaitCursor {
 // Text form of an engine return code, for error descriptions.
 QString EngineCodeText(int rc);
 
+// A file of the database in `folder`: as spelled on disk when it exists in any letter
+// case (a folder made on another system may hold SVLPROD.DBF), else `file` as given.
+QString FileIn(const QString& folder, const QString& file);
+
 }  // namespace dbaccess

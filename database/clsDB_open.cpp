@@ -83,14 +83,9 @@ void clsDB::ReleaseEngine() {
   m_nLastCBResult = -1;
 }
 
-// A folder made on another system may spell the names in capitals: an existing file is
-// named as it is spelled on disk, so that every operation (the engine's too) finds it
-// and nothing writes a second file beside it.
-QString clsDB::DataPath(const char* file) const {
-  const QString path = gSystem().MakePath(m_sDBPath, QLatin1String(file));
-  const QString found = gSystem().ResolvePathCase(path);
-  return found.isEmpty() ? path : found;
-}
+// An existing file is named as it is spelled on disk, so that every operation (the
+// engine's too) finds it and nothing writes a second file beside it.
+QString clsDB::DataPath(const char* file) const { return dbaccess::FileIn(m_sDBPath, QLatin1String(file)); }
 
 QString clsDB::ProgramPath(const char* file) const {
   return gSystem().MakePath(rt::App::Path(), QLatin1String(file));

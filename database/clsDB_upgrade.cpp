@@ -57,7 +57,7 @@ constexpr const char* kCaptionMoves[][3] = {{"PRODUCTS.DBF_PARTNO", "svlprod.dbf
                                             {"TRANS.DBF_NOTE", "svltran.dbf", "notes"},
                                             {"TRANS.DBF_SUPID", "svltran.dbf", "catid"}};
 
-QString In(const QString& folder, const char* file) { return gSystem().MakePath(folder, QLatin1String(file)); }
+QString In(const QString& folder, const char* file) { return dbaccess::FileIn(folder, QLatin1String(file)); }
 
 QString Quoted(const QString& folder) { return QStringLiteral("'") + folder + QStringLiteral("'"); }
 
@@ -71,7 +71,12 @@ QString RetryAdvice(const QString& folder) {
 
 bool IsOldestLayout(const QString& folder) {
   const clsSystem& sys = gSystem();
-  if (!sys.FileExists(In(folder, "lastid.dbf")) || sys.FileExists(In(folder, "svlid.dbf"))) return false;
+  if (!sys.FileExists(In(folder, "lastid.dbf"))) return false;
+  // A complete staging folder beside lastid.dbf: the conversion stopped while moving its
+  // files into place, perhaps after svlid.dbf, and is finished rather than taken for a
+  // version-5 folder.
+  if (sys.FileExists(In(In(folder, kStaging), kStagedMark))) return true;
+  if (sys.FileExists(In(folder, "svlid.dbf"))) return false;
   // New tables beside lastid.dbf without svlid.dbf are left by a conversion that was
   // interrupted while moving its files into place: its staging folder is still there.
   const bool newTables = sys.FileExists(In(folder, "svlprod.dbf")) || sys.FileExists(In(folder, "svltran.dbf"));
@@ -223,7 +228,8 @@ bool clsDB::UpgradeOldestLayout(const QString& sDBPath) {
   if (dbupgrade::StopAt("oldest:staged")) return false;
 
   // Into place: svlid.dbf last, since it makes the folder a current-layout one. A file
-  // no longer in the staging folder was moved by an interrupted run.
+  // no longer in the staging folder was moved by an interrupted run. A file already in
+  // the folder is replaced under its own spelling.
   auto moveIn = [&](const char* file) {
     const QString from = In(staging, file);
     if (!sys.FileExists(from) || dbupgrade::ReplaceFile(from, In(sDBPath, file))) return true;

@@ -28,6 +28,7 @@
 
 using dbaccess::Check;
 using dbaccess::Field;
+using dbaccess::FileIn;
 using dbaccess::OwnTable;
 
 namespace {
@@ -67,8 +68,6 @@ constexpr const char* kTranExts[] = {"dbf", "cdx", "fpt"};
 // Old counter key → new key.
 constexpr const char* kCounterMoves[][2] = {
     {"trans.dbf", "svltran.dbf"}, {"products.dbf", "svlprod.dbf"}, {"svlcat.dbf", "svlcat.dbf"}};
-
-QString In(const QString& folder, const QString& file) { return gSystem().MakePath(folder, file); }
 
 void AssignMemo(FIELD4* to, const QString& text) {
   const std::string bytes = rt::ToCp1252(text);
@@ -174,13 +173,13 @@ bool NewTableEmpty(clsDB& db, const QString& path, const char* text) {
 
 }  // namespace
 
-QString dbupgrade::TranRebuiltMark(const QString& folder) { return In(folder, QStringLiteral("svltran_4.done")); }
+QString dbupgrade::TranRebuiltMark(const QString& folder) { return FileIn(folder, QStringLiteral("svltran_4.done")); }
 
 bool clsDB::UpgCopyLastIDs_PreDB30(const QString& sDBPath) {
   clsSystem& sys = gSystem();
   sys.WaitStart();
   try {
-    OwnTable oldTb(In(sDBPath, QStringLiteral("lastid.dbf")));
+    OwnTable oldTb(FileIn(sDBPath, QStringLiteral("lastid.dbf")));
     OwnTable newTb(LastIdTable());
     if (!oldTb.ok() || !newTb.ok()) {
       sys.WaitEnd();
@@ -211,21 +210,22 @@ bool clsDB::UpgCopyLastIDs_PreDB30(const QString& sDBPath) {
 
 bool clsDB::UpgCopyProducts_PreDB30(const QString& sDBPath) {
   if (!NewTableEmpty(*this, ProductsTable(), "New products table (svlprod.dbf) already contains data!")) return false;
-  return CopyRows(*this, {In(sDBPath, QStringLiteral("products.dbf")), "prodid", ProductsTable(), kProductMap,
+  return CopyRows(*this, {FileIn(sDBPath, QStringLiteral("products.dbf")), "prodid", ProductsTable(), kProductMap,
                           "Copying Product records...", "clsDB_UpgCopyProducts"});
 }
 
 bool clsDB::UpgCopyTran_PreDB30(const QString& sDBPath) {
   if (!NewTableEmpty(*this, TranTable(), "New transactions table (svltran.dbf) already contains data!")) return false;
-  return CopyRows(*this, {In(sDBPath, QStringLiteral("trans.dbf")), "tranid", TranTable(), kTranMap,
+  return CopyRows(*this, {FileIn(sDBPath, QStringLiteral("trans.dbf")), "tranid", TranTable(), kTranMap,
                           "Copying Transactions records...", "clsDB_UpgCopyTran"});
 }
 
 bool clsDB::UpgradeSVLTran3_4(const QString& sDBPath) {
   clsSystem& sys = gSystem();
-  auto file = [&](const char* base, const char* ext) {
-    return In(sDBPath, QLatin1String(base) + QLatin1Char('.') + QLatin1String(ext));
+  auto name = [](const char* base, const char* ext) {
+    return QLatin1String(base) + QLatin1Char('.') + QLatin1String(ext);
   };
+  auto file = [&](const char* base, const char* ext) { return FileIn(sDBPath, name(base, ext)); };
   auto templateOf = [&](const char* ext) {
     const std::string source = std::string("svltran.") + ext[0] + ext[1] + "_";  // svltran.db_ ...
     return ProgramPath(source.c_str());
@@ -292,15 +292,23 @@ bool clsDB::UpgradeSVLTran3_4(const QString& sDBPath) {
     }
     // Into place, each file once: the old one to svltran_3 unless that name is taken
     // (the file under svltran is then a template left by an earlier attempt), the new
-    // one over svltran.
+    // one over svltran. The new table is named in lower case whatever the old one's
+    // spelling, so that its three files match even after an interrupted run; a
+    // template left in another case is removed first, never kept beside it.
     for (const char* ext : kTranExts) {
       const QString built = file("svltran_new", ext);
       if (!sys.FileExists(built)) continue;
       const QString current = file("svltran", ext);
-      const QString old = file("svltran_3", ext);
-      if (sys.FileExists(current) && !sys.FileExists(old) && !MoveOver(current, old)) return false;
+      const QString target = sys.MakePath(sDBPath, name("svltran", ext));
+      if (sys.FileExists(current)) {
+        if (!sys.FileExists(file("svltran_3", ext))) {
+          if (!MoveOver(current, file("svltran_3", ext))) return false;
+        } else if (current != target && !sys.DeleteFile(current, true)) {
+          return false;
+        }
+      }
       if (dbupgrade::StopAt("tran34:moving")) return false;
-      if (!MoveOver(built, current)) return false;
+      if (!MoveOver(built, target)) return false;
     }
     return true;
   } catch (...) {

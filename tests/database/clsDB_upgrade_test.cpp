@@ -3,13 +3,16 @@
 // interrupted upgrades are stopped at named points and opened again.
 
 #include <QFile>
+#include <QRegularExpression>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "database/BackupMsg.h"
 #include "database/Schema.h"
 #include "database/UpgradeStops.h"
+#include "services/clsSystem.h"
 #include "services/mdlRegistry.h"
 #include "tests/database/DbTestSupport.h"
 
@@ -21,6 +24,45 @@ namespace {
 const QString kConfirm = QStringLiteral("contains a database created by a previous version of Stovrel");
 
 QString In(const QString& dir, const char* file) { return QDir(dir).filePath(QLatin1String(file)); }
+
+// The file as spelled on disk, in any letter case; empty when there is none.
+QString OnDisk(const QString& dir, const char* file) { return gSystem().ResolvePathCase(In(dir, file)); }
+
+// Every file of the folder renamed to capitals, as a folder made on another system.
+void UpperCaseNames(const QString& dir) {
+  for (const QString& name : QDir(dir).entryList(QDir::Files)) {
+    ASSERT_TRUE(QFile::rename(QDir(dir).filePath(name), QDir(dir).filePath(name.toUpper()))) << name.toStdString();
+  }
+}
+
+// Names of the folder that another entry spells in another letter case.
+QStringList CaseTwins(const QString& dir) {
+  const QStringList names = QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+  QStringList twins;
+  for (const QString& name : names) {
+    if (names.filter(QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(name) + QLatin1Char('$'),
+                                        QRegularExpression::CaseInsensitiveOption))
+            .size() > 1) {
+      twins << name;
+    }
+  }
+  return twins;
+}
+
+// Appends one row through a private engine.
+void AppendRaw(const QString& path, std::initializer_list<std::pair<const char*, long>> numbers,
+               std::initializer_list<std::pair<const char*, const char*>> texts) {
+  CODE4* engine = d4init_v();
+  DATA4* tb = d4open(engine, QFile::encodeName(path).constData());
+  ASSERT_NE(tb, nullptr) << path.toStdString();
+  d4blank(tb);
+  for (const auto& [field, value] : numbers) EXPECT_EQ(f4assignLong(d4field(tb, field), value), 0) << field;
+  for (const auto& [field, value] : texts) {
+    EXPECT_EQ(f4assignNVB(d4field(tb, field), value, static_cast<int>(std::strlen(value))), 0) << field;
+  }
+  EXPECT_EQ(d4append(tb), 0);
+  d4initUndo(engine);
+}
 
 // Writes a table through a private engine: rows of texts in field order.
 void MakeTable(const QString& path, std::vector<FIELD4INFO> fields, std::vector<TAG4INFO> tags,
@@ -226,10 +268,10 @@ class UpgradeTest : public dbtest::DbTest {
                             QStringList{"21", "12", "20020105", "2", "2.5", "3.25", "50", "first delivery", "8"},
                             QStringList{"22", "12", "", "5", "0.125", "0", "50", "allocated", "9"}));
     EXPECT_TRUE(QFile::exists(In(dir, "lastid.dbf.upg")));
-    EXPECT_FALSE(QFile::exists(In(dir, "lastid.dbf")));
+    EXPECT_TRUE(OnDisk(dir, "lastid.dbf").isEmpty());
     EXPECT_FALSE(QDir(In(dir, "svlupgrade.tmp")).exists());
     for (const char* f : {"products.dbf", "trans.dbf", "svlrepcols.dbf", "svlrepcols.cdx"}) {
-      EXPECT_TRUE(QFile::exists(In(dir, f))) << f;
+      EXPECT_FALSE(OnDisk(dir, f).isEmpty()) << f;
     }
   }
 
@@ -292,13 +334,20 @@ TEST_F(UpgradeTest, OldestLayoutAnsweredYesBecomesVersion6WithEveryRowAndSetting
   EXPECT_EQ(mdlRegistry::PrefGetString(QStringLiteral("C7")), QString());
 }
 
+// Pass 16 follows the move of svlid.dbf: the folder looks current but lastid.dbf, the
+// staging folder and the old column settings are still there.
 TEST_F(UpgradeTest, OldestLayoutInterruptedAnywhereIsConvertedWholeOnTheNextOpen) {
-  ForEachInterruption({{"oldest:staged", 1}, {"oldest:moving", 1}, {"oldest:moving", 8}, {"oldest:moving", 13}},
-                      [] { return MakeOldestLayout(); },
+  ForEachInterruption({{"oldest:staged", 1}, {"oldest:moving", 1}, {"oldest:moving", 8}, {"oldest:moving", 13},
+                       {"oldest:moving", 16}},
+                      [] {
+                        mdlRegistry::PrefSaveString(QStringLiteral("C23"), QStringLiteral("old column"));
+                        return MakeOldestLayout();
+                      },
                       [&](const QString& dir) {
                         EXPECT_TRUE(QFile::exists(In(dir, "lastid.dbf")));
                         OpenOldestWithYes(dir);
                         ExpectOldestConverted(dir);
+                        EXPECT_EQ(mdlRegistry::PrefGetString(QStringLiteral("C23")), QString());
                       });
 }
 
@@ -311,15 +360,7 @@ TEST_F(UpgradeTest, OldestLayoutWithATableHalfMovedIsConvertedWhole) {
        {"oldest:moving", 9}, {"oldest:moving", 12}, {"oldest:moving", 15}},
       [] {
         const QString dir = MakeOldestLayout();
-        CODE4* engine = d4init_v();
-        DATA4* tb = d4open(engine, QFile::encodeName(In(dir, "svlcat.dbf")).constData());
-        d4blank(tb);
-        f4assignLong(d4field(tb, "rowid"), 1000);
-        f4assignLong(d4field(tb, "type"), 1);
-        const std::string desc = "Hardware";
-        f4assignNVB(d4field(tb, "desc"), desc.data(), static_cast<int>(desc.size()));
-        d4append(tb);
-        d4initUndo(engine);
+        AppendRaw(In(dir, "svlcat.dbf"), {{"rowid", 1000}, {"type", 1}}, {{"desc", "Hardware"}});
         return dir;
       },
       [&](const QString& dir) {
@@ -422,18 +463,23 @@ TEST_F(UpgradeTest, Version3LeftHalfRenamedKeepsItsRows) {
          CopyTemplates(dir, {"svltran"});
        },
        nullptr},
+      {"renamed, templates beside in capitals",
+       [&](const QString& dir) {
+         rename(dir, {"dbf", "cdx", "fpt"});
+         CopyTemplates(dir, {"svltran"});
+         for (const char* ext : {"dbf", "cdx", "fpt"}) {
+           const QString name = QStringLiteral("svltran.") + QLatin1String(ext);
+           ASSERT_TRUE(QFile::rename(QDir(dir).filePath(name), QDir(dir).filePath(name.toUpper())));
+         }
+       },
+       nullptr},
       {"renamed, nothing beside", [&](const QString& dir) { rename(dir, {"dbf", "cdx", "fpt"}); }, nullptr},
       {"only the table renamed", [&](const QString& dir) { rename(dir, {"dbf"}); }, nullptr},
       {"templates beside already hold a row",
        [&](const QString& dir) {
          rename(dir, {"dbf", "cdx", "fpt"});
          CopyTemplates(dir, {"svltran"});
-         CODE4* engine = d4init_v();
-         DATA4* tb = d4open(engine, QFile::encodeName(In(dir, "svltran.dbf")).constData());
-         d4blank(tb);
-         f4assignLong(d4field(tb, "rowid"), 1001);
-         d4append(tb);
-         d4initUndo(engine);
+         AppendRaw(In(dir, "svltran.dbf"), {{"rowid", 1001}}, {});
        },
        "New transactions table (svltran.dbf: UpgradeSVLTran3_4()) already contains data!"},
       {"memo file lost",
@@ -465,6 +511,64 @@ TEST_F(UpgradeTest, Version3LeftHalfRenamedKeepsItsRows) {
     EXPECT_THAT(RowsPerTag(In(dir, "svltran.dbf"), {"rowid", "prodid", "trantype", "trndt_d"}),
                 ElementsAre(3, 3, 3, 3));
     EXPECT_EQ(ReadRows(In(dir, "svltran_3.dbf"), "rowid", kTran3Fields).size(), 3u);
+    EXPECT_THAT(CaseTwins(dir), ::testing::IsEmpty());
+    gDB().CloseDB();
+  }
+}
+
+// A folder made on another system names every file in capitals: each older layout
+// upgrades in place with its rows, and no file is left twice under two spellings.
+TEST_F(UpgradeTest, OlderLayoutsNamedInCapitalsUpgradeWithoutSecondCopies) {
+  auto withProduct = [this](int32_t version, bool oldCatalogue) {
+    const QString dir = MakeCurrentLayout(version);
+    AppendRaw(In(dir, "svlprod.dbf"), {{"rowid", 1001}}, {{"prodname", "Widget"}});
+    if (oldCatalogue) {
+      for (const char* f : {"svlrepcols.dbf", "svlrepcols.cdx"}) {
+        EXPECT_TRUE(QFile::copy(QDir(rt::App::Path()).filePath(QLatin1String(f)), In(dir, f)));
+      }
+    }
+    return dir;
+  };
+  auto expectProduct = [](const QString& dir) {
+    EXPECT_THAT(ReadRows(OnDisk(dir, "svlprod.dbf"), "rowid", {"rowid", "prodname"}),
+                ElementsAre(QStringList{"1001", "Widget"}));
+  };
+  struct Case {
+    const char* name;
+    std::function<QString()> make;
+    std::function<void(const QString&)> open;
+    std::function<void(const QString&)> expect;
+  };
+  const Case cases[] = {
+      {"oldest layout", [] { return MakeOldestLayout(); }, [&](const QString& dir) { OpenOldestWithYes(dir); },
+       [&](const QString& dir) {
+         ExpectOldestConverted(dir);
+         EXPECT_EQ(gDB().GetParamValue(gDB().MakeCustomFieldParamName("svlprod.dbf", "partno")), "Item Code");
+       }},
+      {"version 3", [&] { return MakeVersion3(); },
+       [&](const QString& dir) {
+         prompts->ExpectContaining(kConfirm, ui::vbYes);
+         ASSERT_TRUE(gDB().OpenDB(dir));
+       },
+       [&](const QString& dir) {
+         ExpectVersion3RowsRebuilt(dir);
+         EXPECT_THAT(RowsPerTag(In(dir, "svltran.dbf"), {"rowid", "prodid", "trantype", "trndt_d"}),
+                     ElementsAre(3, 3, 3, 3));
+       }},
+      {"version 4", [&] { return withProduct(4, false); },
+       [](const QString& dir) { ASSERT_TRUE(gDB().OpenDB(dir)); }, expectProduct},
+      {"version 5 with an older catalogue", [&] { return withProduct(5, true); },
+       [](const QString& dir) { ASSERT_TRUE(gDB().OpenDB(dir)); }, expectProduct},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString dir = c.make();
+    UpperCaseNames(dir);
+    c.open(dir);
+    if (!gDB().IsOpen()) continue;
+    EXPECT_EQ(gDB().DBVer(gDB().LastIdTable()), 6);
+    c.expect(dir);
+    EXPECT_THAT(CaseTwins(dir), ::testing::IsEmpty());
     gDB().CloseDB();
   }
 }
