@@ -9,7 +9,8 @@
 // A descending tag is stored ascending; the caller walks it from the end.
 //
 // Sharing: every operation takes the index file's lock at byte 0x7FFFFFFE (shared for
-// reading a tag, exclusive for changing one) for its own length, and re-reads pages
+// reading a tag, exclusive for changing one; a waiting writer keeps new readers out,
+// see CdxLock.h) for its own length, and re-reads pages
 // whose tag change counter has moved since they were cached, so several handles in
 // one or more processes see one consistent index. Not thread-safe.
 
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "platform/xbase/File.h"
+#include "platform/xbase/LockPolicy.h"
 #include "platform/xbase/Status.h"
 
 namespace xb {
@@ -129,6 +131,8 @@ class CdxIndex {
   // inside an exclusive hold. A change while only this is held fails.
   virtual Status LockShared() = 0;
   virtual void UnlockShared() = 0;
+  // How long a busy index lock is waited for: attempts x delay in all (see CdxLock.h).
+  virtual void SetLockPolicy(const LockPolicy& policy) = 0;
 };
 
 }  // namespace xb
