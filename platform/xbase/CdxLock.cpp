@@ -51,6 +51,8 @@ Status Result(File* file, File::LockResult r) {
 Status LockIndexFile(File* file, bool exclusive, const LockPolicy& policy, uint32_t* sharedTaken) {
   Patience patience(policy);
   if (exclusive) {
+    const File::LockResult first = file->Lock(kIndexLockByte, 1, true);
+    if (first != File::LockResult::kBusy) return Result(file, first);
     // The intent keeps new readers away while the lock byte is awaited.
     const File::LockResult intent = Take(file, kIndexIntentByte, true, patience);
     if (intent != File::LockResult::kOk) return Result(file, intent);
