@@ -39,7 +39,9 @@ QString EngineCodeText(int rc) {
     case e4read: return QStringLiteral("Read error");
     case e4write: return QStringLiteral("Write error");
     case e4data: return QStringLiteral("Table or memo file is corrupt");
-    case e4index: return QStringLiteral("Index is corrupt or cannot be changed");
+    // The index no longer matches its table: only a rebuild repairs it.
+    case e4index:
+      return QStringLiteral("Index is corrupt or cannot be changed. Re-index the table (Database Maintenance) to repair it");
     case e4lock: return QStringLiteral("Record is not locked");
     case e4readOnly: return QStringLiteral("Table is read-only");
     case e4overflow: return QStringLiteral("Value does not fit its field");

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <thread>
 
 #include "platform/xbase/CdxBuild.h"
+#include "platform/xbase/CdxLock.h"
 #include "platform/xbase/CdxTree.h"
 
 namespace xb {
@@ -36,30 +36,6 @@ double DecodeNumericKey(std::string_view key) {
 }
 
 namespace {
-
-constexpr uint64_t kLockByte = 0x7FFFFFFE;
-constexpr auto kLockPatience = std::chrono::milliseconds(300);
-
-// Takes the index lock, retrying with growing pauses for a bounded time.
-Status LockIndexFile(File* file, bool exclusive) {
-  const auto start = std::chrono::steady_clock::now();
-  auto pause = std::chrono::microseconds(20);
-  for (;;) {
-    switch (file->Lock(kLockByte, 1, exclusive)) {
-      case File::LockResult::kOk:
-        return Status::Ok();
-      case File::LockResult::kError:
-        return Status(Code::kIo, "cannot lock " + file->path());
-      case File::LockResult::kBusy:
-        break;
-    }
-    if (std::chrono::steady_clock::now() - start > kLockPatience) {
-      return Status(Code::kLocked, file->path() + " is locked by another user");
-    }
-    std::this_thread::sleep_for(pause);
-    pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(5));
-  }
-}
 
 bool IsBareName(std::string_view expr) {
   while (!expr.empty() && expr.front() == ' ') expr.remove_prefix(1);
@@ -160,6 +136,7 @@ class Index final : public CdxIndex {
   }
   Status LockShared() override { return Acquire(false); }
   void UnlockShared() override { UnlockExclusive(); }
+  void SetLockPolicy(const LockPolicy& policy) override { policy_ = policy; }
 
   // One tag operation: the lock held and the tag's cache checked against the file.
   Status Begin(size_t tag, bool exclusive);
@@ -196,6 +173,8 @@ class Index final : public CdxIndex {
   bool exclusive_ = false;
   bool fileChanged_ = false;         // a tag changed under the lock held now
   uint64_t epoch_ = 0;               // counts lock acquisitions
+  LockPolicy policy_;
+  uint32_t sharedTaken_ = 0;         // shared locks taken, for the writer-intent probe
   std::vector<uint64_t> checkedIn_;  // the epoch in which each tag was last checked
 };
 
@@ -207,7 +186,7 @@ Status Index::Acquire(bool exclusive) {
     ++depth_;
     return Status::Ok();
   }
-  if (Status s = LockIndexFile(file_.get(), exclusive); !s.ok()) return s;
+  if (Status s = LockIndexFile(file_.get(), exclusive, policy_, &sharedTaken_); !s.ok()) return s;
   depth_ = 1;
   exclusive_ = exclusive;
   ++epoch_;
@@ -239,7 +218,7 @@ void Index::Release() {
     for (auto& t : trees_) t->FlushHeader();
     BumpFileCounter();
   }
-  if (--depth_ == 0) file_->Unlock(kLockByte, 1);
+  if (--depth_ == 0) UnlockIndexFile(file_.get());
 }
 
 // A rebuild renames a new file over the path; the old one, still open here, has no
@@ -367,7 +346,7 @@ Status Index::Reopen() {
   auto file = File::Open(path_, mode_, &s);
   if (!file) return s;
   if (depth_ > 0) {
-    if (Status ls = LockIndexFile(file.get(), exclusive_); !ls.ok()) return ls;
+    if (Status ls = LockIndexFile(file.get(), exclusive_, policy_, &sharedTaken_); !ls.ok()) return ls;
   }
   std::vector<TagDef> defs;
   std::vector<std::unique_ptr<Tree>> trees;

@@ -9,11 +9,11 @@
 // A descending tag is stored ascending; the caller walks it from the end.
 //
 // Sharing: every operation takes the index file's lock at byte 0x7FFFFFFE (shared for
-// reading a tag, exclusive for changing one) for its own length, and re-reads pages
-// whose tag change counter, or the file's change counter (bytes 8..11, big-endian, the
-// one other programs bump), has moved since they were cached; every change bumps both.
-// So several handles in one or more processes, ours or other programs', see one
-// consistent index. Not thread-safe.
+// reading a tag, exclusive for changing one; a waiting writer keeps new readers out,
+// see CdxLock.h) for its own length, and re-reads pages whose tag change counter, or the
+// file's change counter (bytes 8..11, big-endian, the one other programs bump), has
+// moved since they were cached; every change bumps both. So several handles in one or
+// more processes, ours or other programs', see one consistent index. Not thread-safe.
 
 #include <cstdint>
 #include <memory>
@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/xbase/File.h"
+#include "platform/xbase/LockPolicy.h"
 #include "platform/xbase/Status.h"
 
 namespace xb {
@@ -131,6 +132,8 @@ class CdxIndex {
   // inside an exclusive hold. A change while only this is held fails.
   virtual Status LockShared() = 0;
   virtual void UnlockShared() = 0;
+  // How long a busy index lock is waited for: attempts x delay in all (see CdxLock.h).
+  virtual void SetLockPolicy(const LockPolicy& policy) = 0;
 };
 
 }  // namespace xb

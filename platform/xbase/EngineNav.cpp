@@ -33,7 +33,9 @@ int Settle(DATA4* d, TAG4* t, bool forward) {
   while (c.Valid()) {
     const uint32_t n = c.RecNo();
     const Status s = d->table->ReadRecord(n, d->scratch.data());
-    if (s.ok() && d->scratch[0] != '*') {
+    // An entry whose record does not carry its key (left by a change cut short) is
+    // passed over like a deleted record.
+    if (s.ok() && d->scratch[0] != '*' && t->KeyOf(d->scratch.data(), &d->key) && d->key == c.Key()) {
       std::memcpy(d->rec.data(), d->scratch.data(), len);
       std::memcpy(d->orig.data(), d->scratch.data(), len);
       d->recno = n;
@@ -161,6 +163,8 @@ bool KeyFromText(const TAG4* t, const char* text, std::string* out) {
   return true;
 }
 
+// Writes a changed record before a move; the move does not happen when that fails
+// (a busy lock keeps the change for a retry).
 int Begin(DATA4* d) {
   if (!d) return e4parm;
   return FlushRecord(d);
@@ -172,7 +176,9 @@ int Begin(DATA4* d) {
 class IndexReadHold {
  public:
   explicit IndexReadHold(DATA4* d) : index_(d && d->selected ? d->index.get() : nullptr) {
-    if (index_ && !index_->LockShared().ok()) index_ = nullptr;
+    if (!index_) return;
+    index_->SetLockPolicy(d->code->policy());
+    if (!index_->LockShared().ok()) index_ = nullptr;
   }
   ~IndexReadHold() {
     if (index_) index_->UnlockShared();
@@ -209,7 +215,7 @@ int d4tagSelect(DATA4* d, TAG4* tag) {
 
 int d4top(DATA4* d) {
   int r = Begin(d);
-  if (r < 0) return r;
+  if (r != 0) return r;
   const IndexReadHold hold(d);
   d->appending = false;
   if (d->selected) return TopOfTag(d, d->selected);
@@ -226,7 +232,7 @@ int d4top(DATA4* d) {
 
 int d4skip(DATA4* d, long n) {
   int r = Begin(d);
-  if (r < 0) return r;
+  if (r != 0) return r;
   const IndexReadHold hold(d);
   if (d->appending) return d->Fail(e4parm);
   if (!d->eof && d->recno == 0) {
@@ -292,7 +298,7 @@ int d4skip(DATA4* d, long n) {
 
 int d4seek(DATA4* d, const char* text) {
   int r = Begin(d);
-  if (r < 0) return r;
+  if (r != 0) return r;
   const IndexReadHold hold(d);
   if (!d->selected || !text) return d->Fail(e4parm);
   d->appending = false;
@@ -312,7 +318,7 @@ int d4seekDouble(DATA4* d, double value) {
     return d4seek(d, buf);
   }
   int r = Begin(d);
-  if (r < 0) return r;
+  if (r != 0) return r;
   const IndexReadHold hold(d);
   if (!d->selected || !std::isfinite(value)) return d->Fail(e4parm);
   d->appending = false;
@@ -321,7 +327,7 @@ int d4seekDouble(DATA4* d, double value) {
 
 int d4seekNext(DATA4* d, const char* text) {
   int r = Begin(d);
-  if (r < 0) return r;
+  if (r != 0) return r;
   const IndexReadHold hold(d);
   if (!d->selected || !text) return d->Fail(e4parm);
   TAG4* t = d->selected;

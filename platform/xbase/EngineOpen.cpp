@@ -205,8 +205,9 @@ DATA4* d4create(CODE4* c, const char* path, const FIELD4INFO* fields, const TAG4
 
 int d4close(DATA4* d) {
   if (!d) return e4parm;
-  int result = xb::engine::FlushRecord(d);
+  // A change that could not be written (r4locked) is dropped; the result says so.
+  const int result = xb::engine::FlushRecord(d);
   if (d->locks) d->locks->UnlockAll();
   ReleaseTable(d);
-  return result < 0 ? result : 0;
+  return result;
 }

@@ -74,11 +74,14 @@ int CheckWritable(DATA4* d) {
 namespace {
 
 // Stores the changed memos in new blocks and their block numbers in the record.
+// r4locked when the memo file's lock stays busy (the memos not yet written stay
+// pending).
 int WriteMemos(DATA4* d) {
   for (FIELD4* f : d->memoFields) {
     if (!f->memoChanged) continue;
     uint32_t block = 0;
     const Status s = d->memo->Write(f->memo, d->code->policy(), &block);
+    if (s.code() == Code::kLocked) return r4locked;
     if (!s.ok()) return d->Fail(ErrorOf(s, e4write));
     char text[16];
     if (block == 0) {
@@ -92,29 +95,138 @@ int WriteMemos(DATA4* d) {
   return 0;
 }
 
-// Brings every tag from the old record's keys to the new one's.
-int UpdateKeys(DATA4* d, const char* oldRec, const char* newRec, uint32_t n) {
+// Takes the index lock for a change with the engine's lock policy: 0, r4locked or an
+// error.
+int LockIndex(DATA4* d) {
   if (!d->index) return 0;
-  Status s = d->index->LockExclusive();
-  if (!s.ok()) return d->Fail(s.code() == Code::kLocked ? e4lock : e4index);
+  d->index->SetLockPolicy(d->code->policy());
+  const Status s = d->index->LockExclusive();
+  if (s.ok()) return 0;
+  if (s.code() == Code::kLocked) return r4locked;
+  return d->Fail(s.code() == Code::kIo ? e4lock : e4index);
+}
+
+void UnlockIndex(DATA4* d) {
+  if (d->index) d->index->UnlockExclusive();
+}
+
+// One entry to remove from or insert into a tag.
+struct KeyOp {
+  size_t tag;
+  std::string key;
+};
+
+// What brings every tag from the old record's keys to the new one's.
+struct KeyChanges {
+  std::vector<KeyOp> removals, insertions;
+};
+
+KeyChanges KeyOps(DATA4* d, const char* oldRec, const char* newRec) {
+  KeyChanges c;
   std::string oldKey, newKey;
-  int result = 0;
   for (auto& t : d->tags) {
     const bool oldIn = oldRec && t->KeyOf(oldRec, &oldKey);
     const bool newIn = t->KeyOf(newRec, &newKey);
     if (oldIn == newIn && (!oldIn || oldKey == newKey)) continue;
-    if (oldIn) {
-      s = d->index->Remove(t->index, oldKey, n);
-      // A key that was never there (an index that did not match the data) is no fault.
-      if (!s.ok() && s.code() != Code::kNotFound) result = e4index;
-    }
-    if (newIn) {
-      s = d->index->Insert(t->index, newKey, n);
-      if (!s.ok()) result = e4index;
+    if (oldIn) c.removals.push_back({t->index, oldKey});
+    if (newIn) c.insertions.push_back({t->index, newKey});
+  }
+  return c;
+}
+
+// A unique tag may lack a record's key: an equal key of another record holds its place.
+bool MayLack(DATA4* d, size_t tag) { return d->index->Tag(tag).unique; }
+
+// Is every entry to remove in its tag? A missing one means the index does not match
+// the table (another program, damage): e4index, and nothing is changed.
+int CheckRemovals(DATA4* d, const std::vector<KeyOp>& removals, uint32_t n) {
+  for (const KeyOp& op : removals) {
+    if (MayLack(d, op.tag)) continue;
+    auto c = d->index->NewCursor(op.tag);
+    if (!c->SeekEntry(op.key, n) || c->RecNo() != n || c->Key() != op.key) return d->Fail(e4index);
+  }
+  return 0;
+}
+
+void RemoveInserted(DATA4* d, const std::vector<KeyOp>& inserted, uint32_t n) {
+  for (const KeyOp& op : inserted) d->index->Remove(op.tag, op.key, n);
+}
+
+// Inserts the new entries of record n: all or none. *inserted gets those that were
+// not there yet (an entry left by a change cut short may already be).
+int InsertKeys(DATA4* d, const std::vector<KeyOp>& insertions, uint32_t n, std::vector<KeyOp>* inserted) {
+  for (const KeyOp& op : insertions) {
+    const Status s = d->index->Insert(op.tag, op.key, n);
+    if (s.ok()) {
+      inserted->push_back(op);
+    } else if (s.code() != Code::kInvalid || d->index->Tag(op.tag).unique) {
+      RemoveInserted(d, *inserted, n);
+      inserted->clear();
+      return d->Fail(e4index);
     }
   }
-  d->index->UnlockExclusive();
-  return result < 0 ? d->Fail(result) : 0;
+  return 0;
+}
+
+int RemoveKeys(DATA4* d, const std::vector<KeyOp>& removals, uint32_t n) {
+  int r = 0;
+  for (const KeyOp& op : removals) {
+    const Status s = d->index->Remove(op.tag, op.key, n);
+    if (!s.ok() && !(s.code() == Code::kNotFound && MayLack(d, op.tag))) r = d->Fail(e4index);
+  }
+  return r;
+}
+
+// Removes the keys an interrupted append left for record n, the first beyond the
+// count (its record bytes tell which; entries that are not there are no fault).
+int DropLeftoverKeys(DATA4* d, uint32_t n) {
+  if (!d->table->ReadLeftover(n, d->scratch.data())) return 0;
+  std::string key;
+  for (auto& t : d->tags) {
+    if (!t->KeyOf(d->scratch.data(), &key)) continue;
+    const Status s = d->index->Remove(t->index, key, n);
+    if (!s.ok() && s.code() != Code::kNotFound) return d->Fail(e4index);
+  }
+  return 0;
+}
+
+// Writes the current record's change under the held index lock, in an order that
+// leaves every reader right wherever it is cut short: the new keys, the record, then
+// the old keys go. In between a tag holds both; readers pass over an entry whose
+// record does not carry its key.
+int StoreChange(DATA4* d) {
+  const uint32_t n = d->recno;
+  const KeyChanges c = d->index ? KeyOps(d, d->orig.data(), d->rec.data()) : KeyChanges{};
+  std::vector<KeyOp> inserted;
+  int r = CheckRemovals(d, c.removals, n);
+  if (r == 0) r = InsertKeys(d, c.insertions, n, &inserted);
+  if (r != 0) return r;
+  const Status s = d->table->WriteRecord(n, d->rec.data());
+  if (!s.ok()) {
+    RemoveInserted(d, inserted, n);
+    return d->Fail(ErrorOf(s, e4write));
+  }
+  return RemoveKeys(d, c.removals, n);
+}
+
+// Appends the buffer under the held append and index locks: the record beyond the
+// count, its keys, then the count, so that readers see the row whole or not at all.
+int StoreAppend(DATA4* d, uint32_t* n) {
+  Status s = d->table->RefreshCount();
+  if (!s.ok()) return d->Fail(ErrorOf(s, e4read));
+  *n = d->table->recordCount() + 1;
+  const KeyChanges c = d->index ? KeyOps(d, nullptr, d->rec.data()) : KeyChanges{};
+  if (d->index) {
+    if (const int r = DropLeftoverKeys(d, *n); r != 0) return r;
+  }
+  s = d->table->StageAppend(d->rec.data(), n);
+  if (!s.ok()) return d->Fail(ErrorOf(s, e4write));
+  std::vector<KeyOp> inserted;
+  if (const int r = InsertKeys(d, c.insertions, *n, &inserted); r != 0) return r;
+  s = d->table->PublishAppend(*n);
+  if (s.ok()) return 0;
+  RemoveInserted(d, inserted, *n);
+  return d->Fail(ErrorOf(s, e4write));
 }
 
 void Committed(DATA4* d, uint32_t n) {
@@ -125,6 +237,14 @@ void Committed(DATA4* d, uint32_t n) {
   d->appending = false;
   d->changed = false;
   d->cursorSynced = false;
+}
+
+// Drops the current record's changes that were not written: the stored record is
+// current again.
+void DropChanges(DATA4* d) {
+  std::memcpy(d->rec.data(), d->orig.data(), d->table->recordLen());
+  d->changed = false;
+  DropMemoCache(d);
 }
 
 }  // namespace
@@ -138,17 +258,22 @@ int FlushRecord(DATA4* d) {
   }
   if (d->readOnly || !MayChange(d, d->recno)) {
     // Changes that may not be written are dropped, so the error does not stick.
-    std::memcpy(d->rec.data(), d->orig.data(), d->table->recordLen());
-    d->changed = false;
-    DropMemoCache(d);
+    DropChanges(d);
     return d->Fail(d->readOnly ? e4readOnly : e4lock);
   }
   int r = WriteMemos(d);
-  if (r < 0) return r;
-  const Status s = d->table->WriteRecord(d->recno, d->rec.data());
-  if (!s.ok()) return d->Fail(ErrorOf(s, e4write));
-  r = UpdateKeys(d, d->orig.data(), d->rec.data(), d->recno);
-  Committed(d, d->recno);
+  if (r == 0) r = LockIndex(d);
+  if (r == 0) {
+    r = StoreChange(d);
+    UnlockIndex(d);
+  }
+  if (r == 0) {
+    Committed(d, d->recno);
+  } else if (r != r4locked) {
+    // Nothing of the change was stored; it is dropped and the error says so. A busy
+    // lock keeps it for the caller's retry.
+    DropChanges(d);
+  }
   return r;
 }
 
@@ -203,9 +328,11 @@ int d4lock(DATA4* d, long recno) {
 
 int d4unlock(DATA4* d) {
   if (!d) return e4parm;
+  // A change that could not be written (r4locked) is dropped with the locks.
   const int r = FlushRecord(d);
+  if (r != 0) DropChanges(d);
   d->locks->UnlockAll();
-  return r < 0 ? r : 0;
+  return r;
 }
 
 int d4flush(DATA4* d) {
@@ -216,7 +343,7 @@ int d4flush(DATA4* d) {
 int d4appendStartVB(DATA4* d, int useMemoEntries) {
   if (!d) return e4parm;
   int r = FlushRecord(d);
-  if (r < 0) return r;
+  if (r != 0) return r;
   if (d->readOnly) return d->Fail(e4readOnly);
   for (FIELD4* f : d->memoFields) {
     if (useMemoEntries && !d->eof) {
@@ -268,17 +395,18 @@ int d4append(DATA4* d) {
   const File::LockResult lr = d->locks->LockAppend(d->code->policy());
   if (lr == File::LockResult::kBusy) return r4locked;
   if (lr != File::LockResult::kOk) return d->Fail(e4lock);
+  // Until it is stored the new record stays pending: a failed d4append may be retried.
   int r = WriteMemos(d);
+  if (r == 0) r = LockIndex(d);
   uint32_t n = 0;
   if (r == 0) {
-    const Status s = d->table->Append(d->rec.data(), &n);
-    if (!s.ok()) r = d->Fail(ErrorOf(s, e4write));
+    r = StoreAppend(d, &n);
+    UnlockIndex(d);
   }
   if (r == 0) {
     // The new record stays locked by this handle (until d4unlock or d4close), so it
     // may still be changed under lock enforcement.
     if (!d->denyWrite) d->locks->LockRecord(n, xb::LockPolicy{1, 0});
-    r = UpdateKeys(d, nullptr, d->rec.data(), n);
     Committed(d, n);
   }
   d->locks->UnlockAppend();
@@ -301,7 +429,7 @@ int d4deleted(DATA4* d) { return d && d->rec[0] == '*' ? 1 : 0; }
 int d4reindex(DATA4* d) {
   if (!d) return e4parm;
   int r = FlushRecord(d);
-  if (r < 0) return r;
+  if (r != 0) return r;
   if (d->readOnly) return d->Fail(e4readOnly);
   if (!d->index) return 0;
   const File::LockResult lr = d->locks->LockFile(d->code->policy());

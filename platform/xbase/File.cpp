@@ -88,24 +88,33 @@ bool File::Truncate(uint64_t size) { return ::ftruncate(fd_, static_cast<off_t>(
 
 bool File::Sync() { return ::fdatasync(fd_) == 0; }
 
-File::LockResult File::Lock(uint64_t start, uint64_t len, bool exclusive) {
+namespace {
+struct flock Range(short type, uint64_t start, uint64_t len) {
   struct flock fl {};
-  fl.l_type = static_cast<short>(exclusive ? F_WRLCK : F_RDLCK);
+  fl.l_type = type;
   fl.l_whence = SEEK_SET;
   fl.l_start = static_cast<off_t>(start);
   fl.l_len = static_cast<off_t>(len);
+  return fl;
+}
+}  // namespace
+
+File::LockResult File::Lock(uint64_t start, uint64_t len, bool exclusive) {
+  struct flock fl = Range(exclusive ? F_WRLCK : F_RDLCK, start, len);
   // A shared lock needs a readable descriptor, an exclusive one a writable descriptor.
   if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0) return LockResult::kOk;
   if (errno == EAGAIN || errno == EACCES) return LockResult::kBusy;
   return LockResult::kError;
 }
 
+File::LockResult File::Probe(uint64_t start, uint64_t len, bool exclusive) const {
+  struct flock fl = Range(exclusive ? F_WRLCK : F_RDLCK, start, len);
+  if (::fcntl(fd_, F_OFD_GETLK, &fl) != 0) return LockResult::kError;
+  return fl.l_type == F_UNLCK ? LockResult::kOk : LockResult::kBusy;
+}
+
 bool File::Unlock(uint64_t start, uint64_t len) {
-  struct flock fl {};
-  fl.l_type = F_UNLCK;
-  fl.l_whence = SEEK_SET;
-  fl.l_start = static_cast<off_t>(start);
-  fl.l_len = static_cast<off_t>(len);
+  struct flock fl = Range(F_UNLCK, start, len);
   return ::fcntl(fd_, F_OFD_SETLK, &fl) == 0;
 }
 

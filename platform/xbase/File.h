@@ -39,6 +39,9 @@ class File {
   // Non-blocking lock of [start, start + len); a shared or exclusive lock.
   LockResult Lock(uint64_t start, uint64_t len, bool exclusive);
   bool Unlock(uint64_t start, uint64_t len);
+  // Could such a lock be had now? kBusy when another handle holds a conflicting one;
+  // takes nothing.
+  LockResult Probe(uint64_t start, uint64_t len, bool exclusive) const;
 
   const std::string& path() const { return path_; }
   bool writable() const { return mode_ == Mode::kReadWrite; }

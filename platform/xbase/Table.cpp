@@ -179,10 +179,8 @@ Status Table::TouchDate() {
   return Status::Ok();
 }
 
-Status Table::Append(const char* buf, uint32_t* n) {
+Status Table::StageAppend(const char* buf, uint32_t* n) {
   if (!file_->writable()) return {Code::kReadOnly, path() + " is open read-only"};
-  Status s = RefreshCount();
-  if (!s.ok()) return s;
   const uint32_t next = header_.recordCount + 1;
   if (next == 0) return {Code::kInvalid, path() + " is full"};
   std::string bytes(buf, header_.recordLen);
@@ -191,15 +189,23 @@ Status Table::Append(const char* buf, uint32_t* n) {
     return {Code::kIo, "cannot write " + path()};
   }
   knownSize_ = std::max(knownSize_, header_.RecordOffset(next) + bytes.size());
+  *n = next;
+  return Status::Ok();
+}
+
+Status Table::PublishAppend(uint32_t n) {
   uint8_t h[8];
   TodayYmd(h + 1);
   h[0] = header_.type;
-  PutLE32(h + 4, next);
+  PutLE32(h + 4, n);
   if (!file_->WriteAt(0, h, sizeof h)) return {Code::kIo, "cannot write " + path()};
-  header_.recordCount = next;
+  header_.recordCount = n;
   dateTouched_ = true;
-  *n = next;
   return Status::Ok();
+}
+
+bool Table::ReadLeftover(uint32_t n, char* buf) {
+  return n != 0 && file_->ReadAt(header_.RecordOffset(n), buf, header_.recordLen);
 }
 
 }  // namespace xb

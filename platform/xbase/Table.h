@@ -47,9 +47,17 @@ class Table {
   // Reads record n (1-based) into buf (recordLen bytes). kNotFound beyond the last record.
   Status ReadRecord(uint32_t n, char* buf);
   Status WriteRecord(uint32_t n, const char* buf);
-  // Writes buf as a new last record, the end-of-file mark after it and the new count
-  // and today's date in the header. The caller holds the append lock.
-  Status Append(const char* buf, uint32_t* n);
+  // An append in two steps, so that a record is counted only once its keys are in.
+  // StageAppend writes buf after the last counted record (the caller has re-read the
+  // count under the append lock), with the end-of-file mark after it; *n is its
+  // number. Readers do not see it yet.
+  // PublishAppend then writes n as the count and today's date into the header.
+  // The caller holds the append lock across both.
+  Status StageAppend(const char* buf, uint32_t* n);
+  Status PublishAppend(uint32_t n);
+  // What an interrupted append left at record n (the first beyond the count): true
+  // with its bytes in buf when the file holds a whole record there.
+  bool ReadLeftover(uint32_t n, char* buf);
   // Writes today's date into the header (after a change).
   Status TouchDate();
 

@@ -1,5 +1,8 @@
 #include "tests/platform/xbase/XbaseTestUtil.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -147,6 +150,18 @@ std::vector<uint32_t> WalkBackward(DATA4* d) {
   }
   for (int r = d4skip(d, -1); r == 0; r = d4skip(d, -1)) out.push_back(static_cast<uint32_t>(d4recNo(d)));
   return out;
+}
+
+pid_t Spawn(const std::function<int()>& fn) {
+  const pid_t pid = fork();
+  if (pid == 0) _exit(fn());
+  return pid;
+}
+
+int Wait(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 }  // namespace xbtest

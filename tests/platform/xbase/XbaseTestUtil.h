@@ -2,7 +2,10 @@
 // Helpers of the engine tests: fixture paths, scratch folders, the fixtures' listings
 // (items.csv, items-tags.txt), field text of the current record.
 
+#include <sys/types.h>
+
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -62,5 +65,10 @@ class Engine {
 // backwards with d4skip(-1).
 std::vector<uint32_t> WalkForward(DATA4* d);
 std::vector<uint32_t> WalkBackward(DATA4* d);
+
+// Runs fn in a child process that exits with its result.
+pid_t Spawn(const std::function<int()>& fn);
+// The child's exit status, or 128 + the signal that ended it.
+int Wait(pid_t pid);
 
 }  // namespace xbtest

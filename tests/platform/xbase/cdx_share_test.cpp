@@ -92,6 +92,7 @@ TEST(CdxShare, LockKeepsOthersOutForABoundedTime) {
   auto a = OpenIndex(path);
   auto b = OpenIndex(path);
   ASSERT_TRUE(a && b);
+  b->SetLockPolicy({3, 1});
   ASSERT_TRUE(a->Insert(0, EncodeNumericKey(1), 1).ok());
   ASSERT_TRUE(a->LockExclusive().ok());
   ASSERT_TRUE(a->LockExclusive().ok());  // nests

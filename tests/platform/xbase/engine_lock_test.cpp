@@ -15,19 +15,8 @@
 namespace {
 
 using xbtest::Engine;
-
-// Runs fn in a child process; its exit status (0 = the child's checks held).
-pid_t Spawn(const std::function<int()>& fn) {
-  const pid_t pid = fork();
-  if (pid == 0) _exit(fn());
-  return pid;
-}
-
-int Wait(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
-}
+using xbtest::Spawn;
+using xbtest::Wait;
 
 class Counters : public ::testing::Test {
  protected:

@@ -1,6 +1,8 @@
 // Writing through the call surface: creating tables, appending, changing keys,
 // deleting, re-indexing; the files keep the layout other xBase programs write.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -12,6 +14,8 @@
 
 #include "platform/xbase/Cdx.h"
 #include "platform/xbase/Engine.h"
+#include "platform/xbase/File.h"
+#include "platform/xbase/Memo.h"
 #include "tests/platform/xbase/XbaseTestUtil.h"
 
 namespace {
@@ -465,6 +469,211 @@ TEST(ReadOnlyHandle, RefusesEveryWrite) {
   EXPECT_EQ(f4long(last), 1000);
   EXPECT_EQ(d4close(d), 0);
   EXPECT_EQ(xbtest::ReadFile(path), before);
+}
+
+}  // namespace
+
+namespace {
+
+// Another user holding the memo file's allocation lock or the index lock past every
+// attempt: the write answers r4locked, stores nothing another user could see, keeps
+// the change for the retry, and the retry stores it whole.
+TEST_F(TranTable, ABusyLockStoresNothingAndTheRetryStoresTheChange) {
+  Fill(3, 8);
+  ASSERT_EQ(d4unlock(d_), 0);
+  const std::string base = path_.substr(0, path_.size() - 3);
+  struct Case {
+    const char* what;
+    std::string file;
+    uint64_t byte;
+    bool append;
+  } cases[] = {
+      {"memo lock, change", base + "fpt", xb::MemoFile::kAllocLock, false},
+      {"memo lock, append", base + "fpt", xb::MemoFile::kAllocLock, true},
+      {"index lock, change", base + "cdx", 0x7FFFFFFE, false},
+      {"index lock, append", base + "cdx", 0x7FFFFFFE, true},
+  };
+  long prodid = 500;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ++prodid;
+    Select("ROWID");
+    ASSERT_EQ(d4top(d_), 0);
+    if (c.append) {
+      ASSERT_EQ(d4appendStartVB(d_, 0), 0);
+      f4assignLong(rowid_, 9000 + prodid);
+    } else {
+      ASSERT_EQ(d4lock(d_, d4recNo(d_)), 0);
+    }
+    f4assignLong(prodid_, prodid);
+    f4memoAssignN(notes_, "kept", 4);
+    Engine other;
+    DATA4* o = d4open(other, path_.c_str());
+    ASSERT_NE(o, nullptr);
+    xb::Status s;
+    auto holder = xb::File::Open(c.file, xb::File::Mode::kReadWrite, &s);
+    ASSERT_TRUE(holder) << s.message();
+    ASSERT_EQ(holder->Lock(c.byte, 1, true), xb::File::LockResult::kOk);
+    EXPECT_EQ(c.append ? d4append(d_) : d4flush(d_), r4locked);
+    EXPECT_EQ(code4errorCode(engine_, 0), 0) << "a busy lock is no error";
+    {
+      // Record order needs no index lock.
+      FIELD4* p = d4field(o, "PRODID");
+      for (int r = d4top(o); r == 0; r = d4skip(o, 1)) EXPECT_NE(f4long(p), prodid) << "nothing of the change is stored";
+      EXPECT_EQ(d4recCountDo(o), static_cast<long>(rows_.size()));
+      d4close(o);
+    }
+    holder->Unlock(c.byte, 1);
+    EXPECT_EQ(c.append ? d4append(d_) : d4flush(d_), 0) << "the retry writes the kept change";
+    ASSERT_EQ(d4unlock(d_), 0);
+    if (c.append) rows_.push_back({9000 + prodid, prodid, rows_[0].date, rows_[0].code});
+    Select("PRODID");
+    ASSERT_EQ(d4seekDouble(d_, static_cast<double>(prodid)), 0);
+    EXPECT_STREQ(f4memoPtr(notes_), "kept");
+    if (!c.append) rows_[static_cast<size_t>(d4recNo(d_)) - 1].prodid = prodid;
+  }
+  ExpectSoundIndex();
+}
+
+// d4unlock and d4close cannot keep a change they could not write: they drop it and
+// say so.
+TEST_F(TranTable, UnlockAndCloseSayWhenTheyDropAChange) {
+  Fill(2, 9);
+  ASSERT_EQ(d4unlock(d_), 0);
+  Engine other;
+  DATA4* o = d4open(other, path_.c_str());
+  ASSERT_NE(o, nullptr);
+  xb::Status s;
+  auto holder = xb::File::Open(path_.substr(0, path_.size() - 3) + "cdx", xb::File::Mode::kReadWrite, &s);
+  ASSERT_TRUE(holder);
+  ASSERT_EQ(holder->Lock(0x7FFFFFFE, 1, true), xb::File::LockResult::kOk);
+  for (bool close : {false, true}) {
+    SCOPED_TRACE(close ? "d4close" : "d4unlock");
+    ASSERT_EQ(d4top(d_), 0);
+    ASSERT_EQ(d4lock(d_, 1), 0);
+    f4assignLong(prodid_, 77);
+    EXPECT_EQ(close ? d4close(d_) : d4unlock(d_), r4locked);
+    if (close) d_ = nullptr;
+    EXPECT_EQ(d4lock(o, 1), 0) << "the locks went";
+    EXPECT_EQ(d4unlock(o), 0);
+  }
+  d4close(o);
+  holder.reset();
+  Reopen();
+  Select("PRODID");
+  EXPECT_EQ(d4seek(d_, "77"), r4eof);
+}
+
+// An index that lacks a key it should hold (a change cut short by another program, a
+// damaged file): changing the record reports e4index and changes nothing; the
+// re-index repairs it and the change goes through.
+TEST_F(TranTable, AKeyMissingFromItsTagIsAnIndexError) {
+  Fill(20, 10);
+  ASSERT_EQ(d4unlock(d_), 0);
+  Select("ROWID");
+  ASSERT_EQ(d4seekDouble(d_, 1004), 0);
+  const uint32_t n = static_cast<uint32_t>(d4recNo(d_));
+  {
+    xb::Status s;
+    auto raw = xb::CdxIndex::Open(path_.substr(0, path_.size() - 3) + "cdx", xb::File::Mode::kReadWrite, &s);
+    ASSERT_TRUE(raw);
+    const int tag = raw->FindTag("PRODID");
+    ASSERT_TRUE(raw->Remove(size_t(tag), xb::EncodeNumericKey(static_cast<double>(rows_[n - 1].prodid)), n).ok());
+  }
+  const std::string before = xbtest::ReadFile(path_);
+  ASSERT_EQ(d4lock(d_, n), 0);
+  f4assignLong(prodid_, 99);
+  EXPECT_EQ(d4flush(d_), e4index);
+  EXPECT_EQ(xbtest::ReadFile(path_), before) << "the record is not stored";
+  Select("PRODID");
+  EXPECT_EQ(d4seek(d_, "99"), r4eof) << "no key was added";
+  ASSERT_EQ(d4unlock(d_), 0);
+  ASSERT_EQ(d4close(d_), 0);
+  code4accessMode(engine_, 1);
+  d_ = d4open(engine_, path_.c_str());
+  ASSERT_NE(d_, nullptr);
+  ASSERT_EQ(d4reindex(d_), 0);
+  code4accessMode(engine_, 0);
+  Reopen();
+  Change(n, {0, 99, rows_[n - 1].date, rows_[n - 1].code});
+  ExpectOrders();
+  ExpectSoundIndex();
+}
+
+// An append cut short leaves its record beyond the count and its keys in the tags:
+// readers pass over them, and the next append takes the record number and the
+// entries over.
+TEST_F(TranTable, AnAppendCutShortIsInvisibleAndTakenOver) {
+  Fill(5, 11);
+  ASSERT_EQ(d4unlock(d_), 0);
+  const std::string bytes = xbtest::ReadFile(path_);
+  const size_t recLen = static_cast<size_t>(static_cast<uint8_t>(bytes[10]) | static_cast<uint8_t>(bytes[11]) << 8);
+  const size_t headerLen = static_cast<size_t>(static_cast<uint8_t>(bytes[8]) | static_cast<uint8_t>(bytes[9]) << 8);
+  // Record 6 written with its keys, the count still 5: a copy of record 1 with rowid 7777.
+  std::string image = bytes.substr(headerLen, recLen);
+  image.replace(1, 11, "       7777");
+  xbtest::WriteFile(path_, bytes.substr(0, headerLen + 5 * recLen) + image + "\x1A");
+  {
+    xb::Status s;
+    auto raw = xb::CdxIndex::Open(path_.substr(0, path_.size() - 3) + "cdx", xb::File::Mode::kReadWrite, &s);
+    ASSERT_TRUE(raw);
+    ASSERT_TRUE(raw->Insert(size_t(raw->FindTag("ROWID")), xb::EncodeNumericKey(7777), 6).ok());
+    ASSERT_TRUE(raw->Insert(size_t(raw->FindTag("PRODID")), xb::EncodeNumericKey(double(rows_[0].prodid)), 6).ok());
+  }
+  Reopen();
+  Select("ROWID");
+  EXPECT_EQ(d4seekDouble(d_, 7777), r4eof) << "entries beyond the count are passed over";
+  Fill(1, 12);
+  ExpectOrders();
+  ExpectSoundIndex();
+}
+
+}  // namespace
+
+namespace {
+
+// The index lock is waited for as long as the engine's attempts and delay say: another
+// process holding it for 600 ms keeps out a writer that tries once, not one that may
+// wait two seconds.
+TEST_F(TranTable, TheIndexLockWaitsAsTheSettingsSay) {
+  Fill(2, 13);
+  ASSERT_EQ(d4unlock(d_), 0);
+  const std::string cdx = path_.substr(0, path_.size() - 3) + "cdx";
+  struct Case {
+    int attempts, delayMs, result;
+  } cases[] = {{1, 0, r4locked}, {20, 100, 0}};
+  long prodid = 600;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.attempts);
+    code4lockAttempts(engine_, c.attempts);
+    code4lockDelay(engine_, c.delayMs);
+    ASSERT_EQ(d4top(d_), 0);
+    ASSERT_EQ(d4lock(d_, 1), 0);
+    f4assignLong(prodid_, ++prodid);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      xb::Status s;
+      auto f = xb::File::Open(cdx, xb::File::Mode::kReadWrite, &s);
+      const char b = f && f->Lock(0x7FFFFFFE, 1, true) == xb::File::LockResult::kOk ? 'y' : 'n';
+      if (write(ready[1], &b, 1) != 1) _exit(2);
+      usleep(600 * 1000);
+      _exit(0);
+    }
+    char b = 0;
+    ASSERT_EQ(read(ready[0], &b, 1), 1);
+    ASSERT_EQ(b, 'y');
+    EXPECT_EQ(d4flush(d_), c.result);
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(ready[0]);
+    close(ready[1]);
+    EXPECT_EQ(d4flush(d_), 0) << "kept for the retry when it was refused";
+    ASSERT_EQ(d4unlock(d_), 0);
+    rows_[0].prodid = prodid;
+  }
+  ExpectOrders();
 }
 
 }  // namespace
