@@ -142,15 +142,18 @@ void GridControl::CheckCell(int row, int col) const {
 
 void GridControl::setRows(int rows) {
   if (rows < 0) RaiseInvalidValue();
+  const int before = data_.Rows();
   data_.SetRows(rows);
   ClampCurrent();
-  StructureChanged();
+  PlaceCurrent();
+  StructureChanged(std::min(before, rows));
 }
 
 void GridControl::setCols(int cols) {
   if (cols < 0) RaiseInvalidValue();
   data_.SetCols(cols);
   ClampCurrent();
+  PlaceCurrent();
   StructureChanged();
 }
 
@@ -209,6 +212,14 @@ void GridControl::ClampCurrent() {
   const int rowSel = row < 0 ? -1 : clamp(rowSel_, data_.Rows(), fixedRows_);
   const int colSel = col < 0 ? -1 : clamp(colSel_, data_.Cols(), fixedCols_);
   if (row != row_ || col != col_ || rowSel != rowSel_ || colSel != colSel_) SetCurrent(row, col, rowSel, colSel);
+}
+
+// Quietly: a window reading the grid on RowColChange would see a grid still filling.
+void GridControl::PlaceCurrent() {
+  if ((row_ >= 0 && col_ >= 0) || data_.Rows() <= fixedRows_ || data_.Cols() <= fixedCols_) return;
+  row_ = rowSel_ = fixedRows_;
+  col_ = colSel_ = fixedCols_;
+  Schedule();
 }
 
 void GridControl::ShowCell(int row, int col) {
@@ -415,7 +426,7 @@ void GridControl::setRowHidden(int row, bool hidden) {
   CheckRow(row);
   if (data_.RowHidden(row) == hidden) return;
   data_.SetRowHidden(row, hidden);
-  StructureChanged();
+  StructureChanged(row);
 }
 
 bool GridControl::ColHidden(int col) const { return ColumnValue(col, &grid::ColumnInfo::hidden); }
@@ -480,14 +491,26 @@ void GridControl::AddItem(const QString& item, int index) {
   const QStringList fields = item.split(u'\t');
   const int n = std::min(static_cast<int>(fields.size()), data_.Cols());
   for (int c = 0; c < n; ++c) data_.SetText(at, c, fields[c]);
-  StructureChanged();
+  PlaceCurrent();
+  StructureChanged(at);
 }
 
 void GridControl::RemoveItem(int index) {
   CheckRow(index);
   data_.RemoveRow(index);
   ClampCurrent();
-  StructureChanged();
+  StructureChanged(index);
+}
+
+void GridControl::RemoveItems(std::vector<int> rows) {
+  if (rows.empty()) return;
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  CheckRow(rows.front());
+  CheckRow(rows.back());
+  data_.RemoveRows(rows);
+  ClampCurrent();
+  StructureChanged(rows.front());
 }
 
 void GridControl::Clear(int where, int what) {
@@ -529,7 +552,7 @@ void GridControl::setSort(int order) {
   const int c1 = std::min(col_, colSel_);
   const int c2 = std::max(col_, colSel_);
   data_.Sort(r1, r2, c1, c2, order == flexSortGenericDescending);
-  StructureChanged();
+  StructureChanged(r1);
 }
 
 // ---- sizing to contents -------------------------------------------------------------
@@ -652,8 +675,9 @@ void GridControl::AutoSize(int col1, int col2) {
 
 // ---- screen updates -----------------------------------------------------------------
 
-void GridControl::StructureChanged() {
+void GridControl::StructureChanged(int fromRow) {
   structureDirty_ = true;
+  changedFrom_ = std::min(changedFrom_, fromRow);
   Schedule();
 }
 
@@ -680,7 +704,8 @@ void GridControl::Flush() {
   if (structureDirty_) {
     structureDirty_ = false;
     viewDirty_ = true;
-    model_->Rebuild();
+    model_->Rebuild(changedFrom_);
+    changedFrom_ = std::numeric_limits<int>::max();
     view_->SyncGeometries();
   }
   if (viewDirty_) {
@@ -731,19 +756,24 @@ void GridControl::ApplyRowHeights() {
 }
 
 void GridControl::ApplyCurrent() {
-  QModelIndex index;
-  if (row_ >= 0 && col_ >= 0) {
-    const int m = model_->ModelRow(row_);
-    if (m >= 0 && col_ < model_->columnCount()) index = model_->index(m, col_);
+  // The view's current cell is the corner the user moves (RowSel, ColSel); the rows
+  // Row..RowSel are selected.
+  QModelIndex cursor;
+  QItemSelection selection;
+  const int cols = model_->columnCount();
+  if (row_ >= 0 && col_ >= 0 && cols > 0) {
+    const auto [first, last] = model_->ModelRows(std::min(row_, rowSel_), std::max(row_, rowSel_));
+    if (first <= last) selection.select(model_->index(first, 0), model_->index(last, cols - 1));
+    const int m = model_->ModelRow(rowSel_);
+    const int fallback = model_->ModelRow(row_);
+    if (m >= 0 && colSel_ < cols)
+      cursor = model_->index(m, colSel_);
+    else if (fallback >= 0 && col_ < cols)
+      cursor = model_->index(fallback, col_);
   }
   QItemSelectionModel* sm = view_->selectionModel();
-  if (index.isValid()) {
-    if (sm->currentIndex() != index || !sm->isSelected(index))
-      sm->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  } else if (sm->currentIndex().isValid() || sm->hasSelection()) {
-    sm->clearSelection();
-    sm->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-  }
+  if (sm->currentIndex() != cursor) sm->setCurrentIndex(cursor, QItemSelectionModel::NoUpdate);
+  if (sm->selection() != selection) sm->select(selection, QItemSelectionModel::ClearAndSelect);
   if (showRow_ >= 0) {
     const int m = model_->ModelRow(showRow_);
     if (m >= 0 && showCol_ < model_->columnCount()) view_->scrollTo(model_->index(m, showCol_));
@@ -754,8 +784,13 @@ void GridControl::ApplyCurrent() {
 void GridControl::OnViewCurrentChanged(const QModelIndex& current) {
   if (syncing_ || !current.isValid()) return;
   const int row = model_->GridRow(current.row());
+  const bool extend = extending_ && row_ >= 0 && col_ >= 0;
+  extending_ = false;
   if (row < 0) return;
-  SetCurrent(row, current.column(), row, current.column());
+  if (extend)
+    SetCurrent(row_, col_, row, current.column());
+  else
+    SetCurrent(row, current.column(), row, current.column());
 }
 
 void GridControl::OnSectionResized(int col, int newSize) {
@@ -819,8 +854,14 @@ bool GridControl::eventFilter(QObject* watched, QEvent* event) {
 
 bool GridControl::PrintGrid(const QString& docName, int orientation, double marginLeft,
                             double marginTop, double marginRight, double marginBottom) const {
-  return PrintGridDocument(*this, {docName, orientation, marginLeft, marginTop, marginRight,
-                                   marginBottom});
+  GridPrintOptions options;
+  options.documentName = docName;
+  options.orientation = orientation;
+  options.marginLeft = marginLeft;
+  options.marginTop = marginTop;
+  options.marginRight = marginRight;
+  options.marginBottom = marginBottom;
+  return PrintGridDocument(*this, options);
 }
 
 }  // namespace ctl

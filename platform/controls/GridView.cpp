@@ -1,6 +1,7 @@
 #include "platform/controls/GridView.h"
 
 #include <QHeaderView>
+#include <QInputEvent>
 #include <QScrollBar>
 
 #include "platform/controls/GridControl.h"
@@ -33,6 +34,13 @@ bool GridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
       (trigger & editTriggers()) && !grid_.AllowEdit(index))
     return false;
   return QTableView::edit(index, trigger, event);
+}
+
+QItemSelectionModel::SelectionFlags GridView::selectionCommand(const QModelIndex& index,
+                                                                const QEvent* event) const {
+  const bool input = event && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress);
+  grid_.SetExtending(input && (static_cast<const QInputEvent*>(event)->modifiers() & Qt::ShiftModifier));
+  return QTableView::selectionCommand(index, event);
 }
 
 void GridView::scrollTo(const QModelIndex& index, ScrollHint hint) {
