@@ -100,7 +100,10 @@ GridControl::GridControl(QWidget* parent) : QWidget(parent) {
   view_->SetFrozenView(frozen_);
   frozen_->hide();
 
-  connect(frozen_->verticalScrollBar(), &QScrollBar::valueChanged, view_->verticalScrollBar(), &QScrollBar::setValue);
+  // A hidden overlay's scroll range is not kept up to date: it must not hold the view back.
+  connect(frozen_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+    if (frozen_->isVisible()) view_->verticalScrollBar()->setValue(value);
+  });
   connect(view_->verticalScrollBar(), &QScrollBar::valueChanged, frozen_->verticalScrollBar(), &QScrollBar::setValue);
   connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current, const QModelIndex&) { OnViewCurrentChanged(current); });
@@ -239,19 +242,19 @@ QString GridControl::TextMatrix(int row, int col) const {
 void GridControl::setTextMatrix(int row, int col, const QString& text) {
   CheckCell(row, col);
   data_.SetText(row, col, text);
-  ViewChanged();
+  CellsChanged(row, row);
 }
 
 void GridControl::setTextMatrix(int row, int col, double value) {
   CheckCell(row, col);
   data_.Cells(col).SetDouble(static_cast<size_t>(row), value);
-  ViewChanged();
+  CellsChanged(row, row);
 }
 
 void GridControl::SetIntCell(int row, int col, int64_t value) {
   CheckCell(row, col);
   data_.Cells(col).SetInt(static_cast<size_t>(row), value);
-  ViewChanged();
+  CellsChanged(row, row);
 }
 
 int GridControl::ResolvedAlignment(int row, int col) const {
@@ -333,7 +336,7 @@ void GridControl::setCell(int setting, int row1, int col1, int row2, int col2, c
     case flexcpFontBold: styles.Set(r1, r2, c1, c2, grid::StyleField::Bold, value.toBool() ? 1 : 0); break;
     default: RaiseInvalidValue();  // flexcpTextDisplay is read-only
   }
-  ViewChanged();
+  CellsChanged(row1, row2);
 }
 
 GridCellLook GridControl::CellLook(int row, int col) const {
@@ -686,6 +689,12 @@ void GridControl::ViewChanged() {
   Schedule();
 }
 
+void GridControl::CellsChanged(int row1, int row2) {
+  cellsFirst_ = std::min(cellsFirst_, row1);
+  cellsLast_ = std::max(cellsLast_, row2);
+  Schedule();
+}
+
 void GridControl::Schedule() {
   if (scheduled_ || !redraw_) return;
   scheduled_ = true;
@@ -703,8 +712,12 @@ void GridControl::Flush() {
   syncing_ = true;
   if (structureDirty_) {
     structureDirty_ = false;
-    viewDirty_ = true;
-    model_->Rebuild(changedFrom_);
+    if (model_->Rebuild(changedFrom_)) {
+      viewDirty_ = true;
+    } else {
+      ApplyRowHeights();  // rows added keep the heights set for them
+      cellsLast_ = std::min(cellsLast_, changedFrom_ - 1);  // rows inserted are read afresh
+    }
     changedFrom_ = std::numeric_limits<int>::max();
     view_->SyncGeometries();
   }
@@ -713,7 +726,11 @@ void GridControl::Flush() {
     ApplyColumns();
     ApplyRowHeights();
     model_->Refresh();
+  } else if (cellsFirst_ <= cellsLast_) {
+    model_->Refresh(cellsFirst_, cellsLast_);
   }
+  cellsFirst_ = std::numeric_limits<int>::max();
+  cellsLast_ = -1;
   ApplyCurrent();
   syncing_ = false;
 }
@@ -811,7 +828,7 @@ bool GridControl::AllowEdit(const QModelIndex& index) {
 
 void GridControl::EditorCommitted(int row, int col, const QString& text) {
   data_.SetText(row, col, text);
-  ViewChanged();
+  CellsChanged(row, row);
   emit AfterEdit(row, col);
 }
 

@@ -222,6 +222,8 @@ class GridControl : public QWidget {
   // rows above it are announced as kept.
   void StructureChanged(int fromRow = 0);
   void ViewChanged();
+  // Cell contents or looks of rows [row1, row2] changed.
+  void CellsChanged(int row1, int row2);
   void Schedule();
   void Flush();
   void ApplyColumns();
@@ -259,6 +261,8 @@ class GridControl : public QWidget {
   bool resizedDuringPress_ = false;
   bool extending_ = false;
   int changedFrom_ = std::numeric_limits<int>::max();
+  int cellsFirst_ = std::numeric_limits<int>::max();
+  int cellsLast_ = -1;
   int showRow_ = -1;
   int showCol_ = -1;
 

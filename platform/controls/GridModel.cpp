@@ -21,7 +21,7 @@ Qt::Alignment QtAlignment(int alignment) {
 
 GridModel::GridModel(GridControl& grid) : QAbstractTableModel(&grid), grid_(grid) {}
 
-void GridModel::Rebuild(int firstChanged) {
+bool GridModel::Rebuild(int firstChanged) {
   const GridData& data = grid_.data_;
   const int offset = grid_.HeaderRows();
   const int kept = offset == offset_ && data.Cols() == cols_ ? ModelRowsBefore(firstChanged) : 0;
@@ -31,7 +31,7 @@ void GridModel::Rebuild(int firstChanged) {
     cols_ = data.Cols();
     MapFrom(0);
     endResetModel();
-    return;
+    return true;
   }
   if (rows_ > kept) {
     beginRemoveRows({}, kept, rows_ - 1);
@@ -49,6 +49,7 @@ void GridModel::Rebuild(int firstChanged) {
   } else {
     MapFrom(kept);
   }
+  return false;
 }
 
 int GridModel::ModelRowsBefore(int gridRow) const {
@@ -80,6 +81,12 @@ void GridModel::MapFrom(int kept) {
 void GridModel::Refresh() {
   if (rows_ > 0 && cols_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1));
   if (cols_ > 0) emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
+}
+
+void GridModel::Refresh(int r1, int r2) {
+  const auto [first, last] = ModelRows(r1, r2);
+  if (first <= last && cols_ > 0) emit dataChanged(index(first, 0), index(last, cols_ - 1));
+  if (r1 < offset_ && cols_ > 0) emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
 }
 
 int GridModel::GridRow(int modelRow) const {

@@ -28,9 +28,11 @@ class GridModel : public QAbstractTableModel {
   // Announces the grid's present rows and columns. When only rows from grid row
   // `firstChanged` on changed (and the columns and heading did not), the rows above
   // are kept and the rest removed and inserted; else the model is reset.
-  void Rebuild(int firstChanged = 0);
-  // Announces that cell contents or looks changed.
+  // True when it reset the model.
+  bool Rebuild(int firstChanged = 0);
+  // Announces that cell contents or looks changed: everywhere, or in grid rows [r1, r2].
   void Refresh();
+  void Refresh(int r1, int r2);
 
   // Grid row of a model row (-1 when there is none) and back (-1: not shown).
   int GridRow(int modelRow) const;

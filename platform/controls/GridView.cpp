@@ -8,7 +8,20 @@
 
 namespace ctl::grid {
 
-GridView::GridView(GridControl& grid, QWidget* parent) : QTableView(parent), grid_(grid) {}
+GridView::GridView(GridControl& grid, QWidget* parent) : QTableView(parent), grid_(grid) {
+  QHeaderView* rows = verticalHeader();
+  disconnect(rows, SIGNAL(sectionCountChanged(int,int)), this, SLOT(rowCountChanged(int,int)));
+  connect(rows, &QHeaderView::sectionCountChanged, this, &GridView::OnRowCountChanged);
+}
+
+void GridView::OnRowCountChanged(int oldCount, int newCount) {
+  if (newCount > oldCount && oldCount > 0 && isVisible() &&
+      rowViewportPosition(oldCount) >= viewport()->height()) {
+    updateGeometries();
+    return;
+  }
+  rowCountChanged(oldCount, newCount);
+}
 
 int GridView::FrozenWidth() const {
   if (!frozen_ || frozen_->isHidden()) return 0;

@@ -35,6 +35,9 @@ class GridView : public QTableView {
   void updateGeometries() override;
 
  private:
+  // Rows added below the visible part only move the scroll bar: no relayout, no repaint.
+  void OnRowCountChanged(int oldCount, int newCount);
+
   GridControl& grid_;
   GridView* frozen_ = nullptr;
 };

@@ -328,24 +328,4 @@ TEST_F(GridHelpersTest, GrdRemoveHiddenRowsRemovesEveryHiddenRowButTheHeading) {
   EXPECT_EQ(g.TextMatrix(1, 0), QStringLiteral("A-100"));
 }
 
-TEST_F(GridHelpersTest, GrdRemoveHiddenRowsKeepsTheOrderOfTheShownRows) {
-  ctl::GridControl big;
-  big.setRows(5001);
-  for (int r = 1; r <= 5000; ++r) {
-    big.setTextMatrix(r, 0, r);
-    big.setRowData(r, r);
-    if (r % 7 == 0 || r == 5000) big.setRowHidden(r, true);
-  }
-  gSystem().GrdRemoveHiddenRows(big);
-  int expected = 0;
-  for (int r = 1; r < big.Rows(); ++r) {
-    do ++expected;
-    while (expected % 7 == 0);
-    ASSERT_FALSE(big.RowHidden(r)) << r;
-    ASSERT_EQ(big.TextMatrix(r, 0), QString::number(expected)) << r;
-    ASSERT_EQ(big.RowData(r).toInt(), expected) << r;
-  }
-  EXPECT_EQ(expected, 4999);
-}
-
 }  // namespace

@@ -522,6 +522,7 @@ TEST_F(GridControlTest, RowChangesOnAShownGridAreAnnouncedWithoutAReset) {
   const Case cases[] = {
       {"AddItem at the end", [](GridControl& g) { for (int i = 0; i < 3; ++i) g.AddItem(QStringLiteral("new %1").arg(i)); }},
       {"Rows grown", [](GridControl& g) { g.setRows(g.Rows() + 40); g.setTextMatrix(g.Rows() - 1, 0, QStringLiteral("last")); }},
+      {"Rows grown beside frozen columns", [](GridControl& g) { g.setFrozenCols(1); g.setRows(g.Rows() + 40); }},
       {"Rows shrunk", [](GridControl& g) { g.setRows(5); }},
       {"AddItem in the middle", [](GridControl& g) { g.AddItem(QStringLiteral("inserted"), 4); }},
       {"a row hidden", [](GridControl& g) { g.setRowHidden(7, true); }},
@@ -549,7 +550,28 @@ TEST_F(GridControlTest, RowChangesOnAShownGridAreAnnouncedWithoutAReset) {
     EXPECT_EQ(g.view()->verticalHeader()->count(), m->rowCount());
     for (size_t i = 0; i < shown.size(); ++i)
       EXPECT_EQ(m->data(m->index(static_cast<int>(i), 0)).toString(), g.TextMatrix(shown[i], 0)) << i;
+    // The view's layout took the new rows in: the last one can be scrolled into sight.
+    const QModelIndex last = m->index(m->rowCount() - 1, 0);
+    g.view()->scrollTo(last);
+    Settle();
+    EXPECT_TRUE(g.view()->viewport()->rect().intersects(g.view()->visualRect(last)));
   }
+}
+
+TEST_F(GridControlTest, ACellChangeAnnouncesOnlyItsRows) {
+  GridControl g;
+  g.setCols(3);
+  g.setRows(100);
+  g.resize(400, 300);
+  g.show();
+  Settle();
+  std::vector<std::pair<int, int>> changed;  // first and last model row
+  QObject::connect(g.view()->model(), &QAbstractItemModel::dataChanged,
+                   [&](const QModelIndex& a, const QModelIndex& b) { changed.emplace_back(a.row(), b.row()); });
+  g.setTextMatrix(40, 1, QStringLiteral("x"));
+  g.setCell(flexcpBackColor, 42, 0, 45, 2, 255);
+  Settle();
+  EXPECT_THAT(changed, ElementsAre(std::make_pair(39, 44)));
 }
 
 TEST_F(GridControlTest, AFilledGridStartsOnItsFirstDataCellQuietly) {
