@@ -3,6 +3,7 @@
 #include <QPalette>
 #include <QTableView>
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/controls/GridControl.h"
 #include "platform/controls/GridFormat.h"
@@ -25,7 +26,14 @@ bool GridModel::Rebuild(int firstChanged) {
   const GridData& data = grid_.data_;
   const int offset = grid_.HeaderRows();
   const int kept = offset == offset_ && data.Cols() == cols_ ? ModelRowsBefore(firstChanged) : 0;
-  if (kept == 0) {
+  // Counts the rows first: the views see the new ones only inside the insertion.
+  int added = 0;
+  if (kept > 0)
+    for (int r = firstChanged; r < data.Rows(); ++r) added += data.RowHidden(r) ? 0 : 1;
+  // The views handle a reset in one step, and removed or inserted rows one by one: a
+  // long tail (a row hidden near the top of a million) is cheaper reset.
+  constexpr int kTailBeyondKept = 16384;
+  if (kept == 0 || static_cast<int64_t>(rows_ - kept) + added > static_cast<int64_t>(kept) + kTailBeyondKept) {
     beginResetModel();
     offset_ = offset;
     cols_ = data.Cols();
@@ -39,9 +47,6 @@ bool GridModel::Rebuild(int firstChanged) {
     if (mapped_) visible_.resize(static_cast<size_t>(kept));
     endRemoveRows();
   }
-  // Counts the rows first: the views see the new ones only inside the insertion.
-  int added = 0;
-  for (int r = firstChanged; r < data.Rows(); ++r) added += data.RowHidden(r) ? 0 : 1;
   if (added > 0) {
     beginInsertRows({}, kept, kept + added - 1);
     MapFrom(kept);

@@ -27,7 +27,8 @@ class GridModel : public QAbstractTableModel {
 
   // Announces the grid's present rows and columns. When only rows from grid row
   // `firstChanged` on changed (and the columns and heading did not), the rows above
-  // are kept and the rest removed and inserted; else the model is reset.
+  // are kept and the rest removed and inserted, unless that tail is far longer than
+  // the rows kept; else the model is reset.
   // True when it reset the model.
   bool Rebuild(int firstChanged = 0);
   // Announces that cell contents or looks changed: everywhere, or in grid rows [r1, r2].
