@@ -285,14 +285,10 @@ bool clsSystem::GridFind(ctl::GridControl& grid, const QString& strFind, bool bW
 }
 
 void clsSystem::GrdRemoveHiddenRows(ctl::GridControl& grid) {
-  int32_t i = 1;
-  while (i < grid.Rows()) {
-    if (grid.RowHidden(i)) {
-      grid.RemoveItem(i);
-    } else {
-      ++i;
-    }
-  }
+  std::vector<int> hidden;
+  for (int32_t i = 1; i < grid.Rows(); ++i)
+    if (grid.RowHidden(i)) hidden.push_back(i);
+  grid.RemoveItems(std::move(hidden));
 }
 
 bool clsSystem::ImportIsColumnRelevant(const QString& sColName,

@@ -161,6 +161,12 @@ void CellColumn::Erase(size_t row) {
   cells_.erase(cells_.begin() + static_cast<ptrdiff_t>(row));
 }
 
+void CellColumn::EraseRows(const std::vector<int>& rows) {
+  for (int r : rows) Release(cells_[static_cast<size_t>(r)]);
+  EraseAt(cells_, rows);
+  MaybeCompact();
+}
+
 void CellColumn::Clear() {
   std::fill(cells_.begin(), cells_.end(), kEmptyCell);
   latin1_ = {};

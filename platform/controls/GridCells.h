@@ -43,6 +43,8 @@ class CellColumn {
   void Resize(size_t rows);
   void Insert(size_t row);
   void Erase(size_t row);
+  // Erases the cells at `rows` (ascending, distinct) in one pass.
+  void EraseRows(const std::vector<int>& rows);
   // Every cell empty; the pools are released.
   void Clear();
 

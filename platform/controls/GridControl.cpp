@@ -100,7 +100,10 @@ GridControl::GridControl(QWidget* parent) : QWidget(parent) {
   view_->SetFrozenView(frozen_);
   frozen_->hide();
 
-  connect(frozen_->verticalScrollBar(), &QScrollBar::valueChanged, view_->verticalScrollBar(), &QScrollBar::setValue);
+  // A hidden overlay's scroll range is not kept up to date: it must not hold the view back.
+  connect(frozen_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+    if (frozen_->isVisible()) view_->verticalScrollBar()->setValue(value);
+  });
   connect(view_->verticalScrollBar(), &QScrollBar::valueChanged, frozen_->verticalScrollBar(), &QScrollBar::setValue);
   connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current, const QModelIndex&) { OnViewCurrentChanged(current); });
@@ -142,15 +145,18 @@ void GridControl::CheckCell(int row, int col) const {
 
 void GridControl::setRows(int rows) {
   if (rows < 0) RaiseInvalidValue();
+  const int before = data_.Rows();
   data_.SetRows(rows);
   ClampCurrent();
-  StructureChanged();
+  PlaceCurrent();
+  StructureChanged(std::min(before, rows));
 }
 
 void GridControl::setCols(int cols) {
   if (cols < 0) RaiseInvalidValue();
   data_.SetCols(cols);
   ClampCurrent();
+  PlaceCurrent();
   StructureChanged();
 }
 
@@ -211,6 +217,14 @@ void GridControl::ClampCurrent() {
   if (row != row_ || col != col_ || rowSel != rowSel_ || colSel != colSel_) SetCurrent(row, col, rowSel, colSel);
 }
 
+// Quietly: a window reading the grid on RowColChange would see a grid still filling.
+void GridControl::PlaceCurrent() {
+  if ((row_ >= 0 && col_ >= 0) || data_.Rows() <= fixedRows_ || data_.Cols() <= fixedCols_) return;
+  row_ = rowSel_ = fixedRows_;
+  col_ = colSel_ = fixedCols_;
+  Schedule();
+}
+
 void GridControl::ShowCell(int row, int col) {
   CheckCell(row, col);
   showRow_ = row;
@@ -228,19 +242,19 @@ QString GridControl::TextMatrix(int row, int col) const {
 void GridControl::setTextMatrix(int row, int col, const QString& text) {
   CheckCell(row, col);
   data_.SetText(row, col, text);
-  ViewChanged();
+  CellsChanged(row, row);
 }
 
 void GridControl::setTextMatrix(int row, int col, double value) {
   CheckCell(row, col);
   data_.Cells(col).SetDouble(static_cast<size_t>(row), value);
-  ViewChanged();
+  CellsChanged(row, row);
 }
 
 void GridControl::SetIntCell(int row, int col, int64_t value) {
   CheckCell(row, col);
   data_.Cells(col).SetInt(static_cast<size_t>(row), value);
-  ViewChanged();
+  CellsChanged(row, row);
 }
 
 int GridControl::ResolvedAlignment(int row, int col) const {
@@ -322,7 +336,7 @@ void GridControl::setCell(int setting, int row1, int col1, int row2, int col2, c
     case flexcpFontBold: styles.Set(r1, r2, c1, c2, grid::StyleField::Bold, value.toBool() ? 1 : 0); break;
     default: RaiseInvalidValue();  // flexcpTextDisplay is read-only
   }
-  ViewChanged();
+  CellsChanged(row1, row2);
 }
 
 GridCellLook GridControl::CellLook(int row, int col) const {
@@ -415,7 +429,7 @@ void GridControl::setRowHidden(int row, bool hidden) {
   CheckRow(row);
   if (data_.RowHidden(row) == hidden) return;
   data_.SetRowHidden(row, hidden);
-  StructureChanged();
+  StructureChanged(row);
 }
 
 bool GridControl::ColHidden(int col) const { return ColumnValue(col, &grid::ColumnInfo::hidden); }
@@ -480,14 +494,26 @@ void GridControl::AddItem(const QString& item, int index) {
   const QStringList fields = item.split(u'\t');
   const int n = std::min(static_cast<int>(fields.size()), data_.Cols());
   for (int c = 0; c < n; ++c) data_.SetText(at, c, fields[c]);
-  StructureChanged();
+  PlaceCurrent();
+  StructureChanged(at);
 }
 
 void GridControl::RemoveItem(int index) {
   CheckRow(index);
   data_.RemoveRow(index);
   ClampCurrent();
-  StructureChanged();
+  StructureChanged(index);
+}
+
+void GridControl::RemoveItems(std::vector<int> rows) {
+  if (rows.empty()) return;
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  CheckRow(rows.front());
+  CheckRow(rows.back());
+  data_.RemoveRows(rows);
+  ClampCurrent();
+  StructureChanged(rows.front());
 }
 
 void GridControl::Clear(int where, int what) {
@@ -529,7 +555,7 @@ void GridControl::setSort(int order) {
   const int c1 = std::min(col_, colSel_);
   const int c2 = std::max(col_, colSel_);
   data_.Sort(r1, r2, c1, c2, order == flexSortGenericDescending);
-  StructureChanged();
+  StructureChanged(r1);
 }
 
 // ---- sizing to contents -------------------------------------------------------------
@@ -652,13 +678,20 @@ void GridControl::AutoSize(int col1, int col2) {
 
 // ---- screen updates -----------------------------------------------------------------
 
-void GridControl::StructureChanged() {
+void GridControl::StructureChanged(int fromRow) {
   structureDirty_ = true;
+  changedFrom_ = std::min(changedFrom_, fromRow);
   Schedule();
 }
 
 void GridControl::ViewChanged() {
   viewDirty_ = true;
+  Schedule();
+}
+
+void GridControl::CellsChanged(int row1, int row2) {
+  cellsFirst_ = std::min(cellsFirst_, row1);
+  cellsLast_ = std::max(cellsLast_, row2);
   Schedule();
 }
 
@@ -679,8 +712,13 @@ void GridControl::Flush() {
   syncing_ = true;
   if (structureDirty_) {
     structureDirty_ = false;
-    viewDirty_ = true;
-    model_->Rebuild();
+    if (model_->Rebuild(changedFrom_)) {
+      viewDirty_ = true;
+    } else {
+      ApplyRowHeights();  // rows added keep the heights set for them
+      cellsLast_ = std::min(cellsLast_, changedFrom_ - 1);  // rows inserted are read afresh
+    }
+    changedFrom_ = std::numeric_limits<int>::max();
     view_->SyncGeometries();
   }
   if (viewDirty_) {
@@ -688,7 +726,11 @@ void GridControl::Flush() {
     ApplyColumns();
     ApplyRowHeights();
     model_->Refresh();
+  } else if (cellsFirst_ <= cellsLast_) {
+    model_->Refresh(cellsFirst_, cellsLast_);
   }
+  cellsFirst_ = std::numeric_limits<int>::max();
+  cellsLast_ = -1;
   ApplyCurrent();
   syncing_ = false;
 }
@@ -731,19 +773,24 @@ void GridControl::ApplyRowHeights() {
 }
 
 void GridControl::ApplyCurrent() {
-  QModelIndex index;
-  if (row_ >= 0 && col_ >= 0) {
-    const int m = model_->ModelRow(row_);
-    if (m >= 0 && col_ < model_->columnCount()) index = model_->index(m, col_);
+  // The view's current cell is the corner the user moves (RowSel, ColSel); the rows
+  // Row..RowSel are selected.
+  QModelIndex cursor;
+  QItemSelection selection;
+  const int cols = model_->columnCount();
+  if (row_ >= 0 && col_ >= 0 && cols > 0) {
+    const auto [first, last] = model_->ModelRows(std::min(row_, rowSel_), std::max(row_, rowSel_));
+    if (first <= last) selection.select(model_->index(first, 0), model_->index(last, cols - 1));
+    const int m = model_->ModelRow(rowSel_);
+    const int fallback = model_->ModelRow(row_);
+    if (m >= 0 && colSel_ < cols)
+      cursor = model_->index(m, colSel_);
+    else if (fallback >= 0 && col_ < cols)
+      cursor = model_->index(fallback, col_);
   }
   QItemSelectionModel* sm = view_->selectionModel();
-  if (index.isValid()) {
-    if (sm->currentIndex() != index || !sm->isSelected(index))
-      sm->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  } else if (sm->currentIndex().isValid() || sm->hasSelection()) {
-    sm->clearSelection();
-    sm->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-  }
+  if (sm->currentIndex() != cursor) sm->setCurrentIndex(cursor, QItemSelectionModel::NoUpdate);
+  if (sm->selection() != selection) sm->select(selection, QItemSelectionModel::ClearAndSelect);
   if (showRow_ >= 0) {
     const int m = model_->ModelRow(showRow_);
     if (m >= 0 && showCol_ < model_->columnCount()) view_->scrollTo(model_->index(m, showCol_));
@@ -754,8 +801,13 @@ void GridControl::ApplyCurrent() {
 void GridControl::OnViewCurrentChanged(const QModelIndex& current) {
   if (syncing_ || !current.isValid()) return;
   const int row = model_->GridRow(current.row());
+  const bool extend = extending_ && row_ >= 0 && col_ >= 0;
+  extending_ = false;
   if (row < 0) return;
-  SetCurrent(row, current.column(), row, current.column());
+  if (extend)
+    SetCurrent(row_, col_, row, current.column());
+  else
+    SetCurrent(row, current.column(), row, current.column());
 }
 
 void GridControl::OnSectionResized(int col, int newSize) {
@@ -776,7 +828,7 @@ bool GridControl::AllowEdit(const QModelIndex& index) {
 
 void GridControl::EditorCommitted(int row, int col, const QString& text) {
   data_.SetText(row, col, text);
-  ViewChanged();
+  CellsChanged(row, row);
   emit AfterEdit(row, col);
 }
 
@@ -819,8 +871,14 @@ bool GridControl::eventFilter(QObject* watched, QEvent* event) {
 
 bool GridControl::PrintGrid(const QString& docName, int orientation, double marginLeft,
                             double marginTop, double marginRight, double marginBottom) const {
-  return PrintGridDocument(*this, {docName, orientation, marginLeft, marginTop, marginRight,
-                                   marginBottom, {}});
+  GridPrintOptions options;
+  options.documentName = docName;
+  options.orientation = orientation;
+  options.marginLeft = marginLeft;
+  options.marginTop = marginTop;
+  options.marginRight = marginRight;
+  options.marginBottom = marginBottom;
+  return PrintGridDocument(*this, options);
 }
 
 }  // namespace ctl

@@ -19,6 +19,7 @@
 #include <QWidget>
 #include <concepts>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -101,7 +102,9 @@ class GridControl : public QWidget {
   int FrozenCols() const { return frozenCols_; }
   void setFrozenCols(int cols);
 
-  // The current cell (-1 when none) and the other corner of the selection.
+  // The current cell and the other corner of the selection. A grid gains a current
+  // cell at (FixedRows, FixedCols) once it has a data row (without RowColChange); -1
+  // while it has none.
   int Row() const { return row_; }
   void setRow(int row);
   int Col() const { return col_; }
@@ -161,9 +164,11 @@ class GridControl : public QWidget {
   // Adds a row at `index` (-1: at the end) with tab-separated texts from column 0.
   void AddItem(const QString& item, int index = -1);
   void RemoveItem(int index);
+  // Removes the rows `rows` (any order; repeats count once) in one pass.
+  void RemoveItems(std::vector<int> rows);
   void Clear(int where = flexClearEverywhere, int what = flexClearEverything);
   // Makes (row, col) the current cell and (rowSel, colSel) (-1: the same) the other
-  // corner of the selection.
+  // corner of the selection; rows row..rowSel are highlighted.
   void Select(int row, int col, int rowSel = -1, int colSel = -1);
   void ShowCell(int row, int col);
   // Sorts the selected rows (all scrollable rows when one row is selected) by the
@@ -211,10 +216,14 @@ class GridControl : public QWidget {
   int ResolvedAlignment(int row, int col) const;
   void SetCurrent(int row, int col, int rowSel, int colSel);
   void ClampCurrent();
+  void PlaceCurrent();
 
-  // Screen updates, batched.
-  void StructureChanged();
+  // Screen updates, batched. Row changes name the first grid row they touch; the
+  // rows above it are announced as kept.
+  void StructureChanged(int fromRow = 0);
   void ViewChanged();
+  // Cell contents or looks of rows [row1, row2] changed.
+  void CellsChanged(int row1, int row2);
   void Schedule();
   void Flush();
   void ApplyColumns();
@@ -222,6 +231,8 @@ class GridControl : public QWidget {
   void ApplyCurrent();
   void UpdateFrozen();
   void OnViewCurrentChanged(const QModelIndex& current);
+  // The view's next move of its current cell extends the selection (shift held).
+  void SetExtending(bool extending) { extending_ = extending; }
   void OnSectionResized(int col, int newSize);
   bool AllowEdit(const QModelIndex& index);
   void EditorCommitted(int row, int col, const QString& text);
@@ -248,6 +259,10 @@ class GridControl : public QWidget {
   bool scheduled_ = false;
   bool syncing_ = false;
   bool resizedDuringPress_ = false;
+  bool extending_ = false;
+  int changedFrom_ = std::numeric_limits<int>::max();
+  int cellsFirst_ = std::numeric_limits<int>::max();
+  int cellsLast_ = -1;
   int showRow_ = -1;
   int showCol_ = -1;
 

@@ -95,6 +95,21 @@ void GridData::RemoveRow(int row) {
   rowHeights_.swap(shifted);
 }
 
+void GridData::RemoveRows(const std::vector<int>& rows) {
+  if (rows.empty()) return;
+  for (CellColumn& c : columns_) c.EraseRows(rows);
+  rowData_.EraseRows(rows);
+  for (int r : rows) hiddenCount_ -= rowHidden_[static_cast<size_t>(r)];
+  EraseAt(rowHidden_, rows);
+  styles_.EraseRows(rows);
+  std::map<int, int> shifted;
+  for (auto [at, h] : rowHeights_) {
+    const auto below = std::lower_bound(rows.begin(), rows.end(), at);
+    if (below == rows.end() || *below != at) shifted.emplace(at - static_cast<int>(below - rows.begin()), h);
+  }
+  rowHeights_.swap(shifted);
+}
+
 QString GridData::DisplayText(int row, int col) const {
   const CellColumn& cells = Cells(col);
   const ColumnInfo& info = Column(col);

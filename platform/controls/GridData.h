@@ -53,6 +53,8 @@ class GridData {
   void SetCols(int cols);
   void InsertRow(int at);
   void RemoveRow(int row);
+  // Removes the rows `rows` (ascending, distinct) in one pass over each store.
+  void RemoveRows(const std::vector<int>& rows);
 
   CellColumn& Cells(int col) { return columns_[static_cast<size_t>(col)]; }
   const CellColumn& Cells(int col) const { return columns_[static_cast<size_t>(col)]; }

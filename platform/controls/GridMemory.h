@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace ctl::grid {
@@ -29,5 +30,21 @@ struct HugeAllocator {
 
 template <typename T>
 using BigVector = std::vector<T, HugeAllocator<T>>;
+
+// Removes the elements at `positions` (ascending, distinct, in range) in one pass.
+template <typename Vector>
+void EraseAt(Vector& v, const std::vector<int>& positions) {
+  if (positions.empty()) return;
+  size_t out = static_cast<size_t>(positions.front());
+  size_t next = 0;
+  for (size_t in = out; in < v.size(); ++in) {
+    if (next < positions.size() && in == static_cast<size_t>(positions[next])) {
+      ++next;
+      continue;
+    }
+    v[out++] = std::move(v[in]);
+  }
+  v.resize(out);
+}
 
 }  // namespace ctl::grid

@@ -3,6 +3,7 @@
 #include <QPalette>
 #include <QTableView>
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/controls/GridControl.h"
 #include "platform/controls/GridFormat.h"
@@ -21,27 +22,76 @@ Qt::Alignment QtAlignment(int alignment) {
 
 GridModel::GridModel(GridControl& grid) : QAbstractTableModel(&grid), grid_(grid) {}
 
-void GridModel::Rebuild() {
-  beginResetModel();
+bool GridModel::Rebuild(int firstChanged) {
   const GridData& data = grid_.data_;
-  offset_ = grid_.HeaderRows();
-  cols_ = data.Cols();
-  mapped_ = data.HiddenRowCount() > 0;
-  visible_.clear();
-  if (mapped_) {
-    for (int r = offset_; r < data.Rows(); ++r)
+  const int offset = grid_.HeaderRows();
+  const int kept = offset == offset_ && data.Cols() == cols_ ? ModelRowsBefore(firstChanged) : 0;
+  // Counts the rows first: the views see the new ones only inside the insertion.
+  int added = 0;
+  if (kept > 0)
+    for (int r = firstChanged; r < data.Rows(); ++r) added += data.RowHidden(r) ? 0 : 1;
+  // The views handle a reset in one step, and removed or inserted rows one by one: a
+  // long tail (a row hidden near the top of a million) is cheaper reset.
+  constexpr int kTailBeyondKept = 16384;
+  if (kept == 0 || static_cast<int64_t>(rows_ - kept) + added > static_cast<int64_t>(kept) + kTailBeyondKept) {
+    beginResetModel();
+    offset_ = offset;
+    cols_ = data.Cols();
+    MapFrom(0);
+    endResetModel();
+    return true;
+  }
+  if (rows_ > kept) {
+    beginRemoveRows({}, kept, rows_ - 1);
+    rows_ = kept;
+    if (mapped_) visible_.resize(static_cast<size_t>(kept));
+    endRemoveRows();
+  }
+  if (added > 0) {
+    beginInsertRows({}, kept, kept + added - 1);
+    MapFrom(kept);
+    endInsertRows();
+  } else {
+    MapFrom(kept);
+  }
+  return false;
+}
+
+int GridModel::ModelRowsBefore(int gridRow) const {
+  if (gridRow <= offset_) return 0;
+  if (!mapped_) return std::min(rows_, gridRow - offset_);
+  return static_cast<int>(std::lower_bound(visible_.begin(), visible_.end(), gridRow) - visible_.begin());
+}
+
+void GridModel::MapFrom(int kept) {
+  const GridData& data = grid_.data_;
+  const bool mapped = data.HiddenRowCount() > 0;
+  if (!mapped) {
+    visible_ = {};
+    rows_ = std::max(0, data.Rows() - offset_);
+  } else {
+    if (!mapped_) {
+      visible_.clear();
+      for (int m = 0; m < kept; ++m) visible_.push_back(m + offset_);
+    }
+    visible_.resize(static_cast<size_t>(kept));
+    const int from = kept > 0 ? visible_.back() + 1 : offset_;
+    for (int r = from; r < data.Rows(); ++r)
       if (!data.RowHidden(r)) visible_.push_back(r);
     rows_ = static_cast<int>(visible_.size());
-  } else {
-    rows_ = std::max(0, data.Rows() - offset_);
   }
-  visible_.shrink_to_fit();
-  endResetModel();
+  mapped_ = mapped;
 }
 
 void GridModel::Refresh() {
   if (rows_ > 0 && cols_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1));
   if (cols_ > 0) emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
+}
+
+void GridModel::Refresh(int r1, int r2) {
+  const auto [first, last] = ModelRows(r1, r2);
+  if (first <= last && cols_ > 0) emit dataChanged(index(first, 0), index(last, cols_ - 1));
+  if (r1 < offset_ && cols_ > 0) emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
 }
 
 int GridModel::GridRow(int modelRow) const {
@@ -57,6 +107,10 @@ int GridModel::ModelRow(int gridRow) const {
   }
   auto it = std::lower_bound(visible_.begin(), visible_.end(), gridRow);
   return it != visible_.end() && *it == gridRow ? static_cast<int>(it - visible_.begin()) : -1;
+}
+
+std::pair<int, int> GridModel::ModelRows(int r1, int r2) const {
+  return {ModelRowsBefore(r1), ModelRowsBefore(r2 + 1) - 1};
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }

@@ -7,6 +7,7 @@
 
 #include <QAbstractTableModel>
 #include <QFont>
+#include <utility>
 #include <vector>
 
 namespace ctl {
@@ -24,14 +25,21 @@ class GridModel : public QAbstractTableModel {
  public:
   explicit GridModel(GridControl& grid);
 
-  // Announces the grid's present rows and columns (a model reset).
-  void Rebuild();
-  // Announces that cell contents or looks changed.
+  // Announces the grid's present rows and columns. When only rows from grid row
+  // `firstChanged` on changed (and the columns and heading did not), the rows above
+  // are kept and the rest removed and inserted, unless that tail is far longer than
+  // the rows kept; else the model is reset.
+  // True when it reset the model.
+  bool Rebuild(int firstChanged = 0);
+  // Announces that cell contents or looks changed: everywhere, or in grid rows [r1, r2].
   void Refresh();
+  void Refresh(int r1, int r2);
 
   // Grid row of a model row (-1 when there is none) and back (-1: not shown).
   int GridRow(int modelRow) const;
   int ModelRow(int gridRow) const;
+  // The model rows showing grid rows [r1, r2] (first > last when none does).
+  std::pair<int, int> ModelRows(int r1, int r2) const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -42,6 +50,9 @@ class GridModel : public QAbstractTableModel {
 
  private:
   QVariant CellRole(int row, int col, int role) const;
+  int ModelRowsBefore(int gridRow) const;
+  // Maps the grid's rows from model row `kept` on (the rows above are unchanged).
+  void MapFrom(int kept);
 
   GridControl& grid_;
   int rows_ = 0;  // model rows announced

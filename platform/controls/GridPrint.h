@@ -2,7 +2,8 @@
 // Printing a grid: the visible columns at their widths (scaled down alike when they are
 // wider than the page), each cell's display text, alignment, colours and bold, the
 // heading rows repeated at the top of every page under the document name, rows that
-// are hidden left out, and the page number at the foot of every page.
+// are hidden left out, and the page number at the foot of every page. Heading rows,
+// and data rows when the grid wraps words, are as tall as their wrapped texts.
 // User-interface thread only.
 
 #include <QString>
@@ -24,17 +25,18 @@ struct GridPrintOptions {
   double marginTop = 360;
   double marginRight = 360;
   double marginBottom = 360;
-  // Called as rows are laid out; returning false cancels the job.
+  // Called after each printed data row with the rows done of the visible data rows;
+  // false stops the printing (the job is abandoned).
   std::function<bool(int done, int total)> progress;
 };
 
 // Lays the grid out on `surface`, from its open page on, adding pages as needed; the
-// job is not ended. Throws what the surface throws.
-void PrintGrid(const GridControl& grid, ui::PrintSurface& surface, const GridPrintOptions& options);
+// job is not ended. False when `progress` stopped it. Throws what the surface throws.
+bool PrintGrid(const GridControl& grid, ui::PrintSurface& surface, const GridPrintOptions& options);
 
 // Prints `copies` copies (at least one), each as a print job of its own on the current
-// printer. False when the user cancelled a job, in the print dialog or through
-// `progress` (that job is abandoned and nothing more is printed). A printer
+// printer. False when the user cancelled a job or `progress` stopped one (that job is
+// abandoned; nothing more is printed). A printer
 // failure abandons the job and throws rt::VbError.
 bool PrintGridDocument(const GridControl& grid, const GridPrintOptions& options, int copies = 1);
 

@@ -37,6 +37,7 @@ class GridStyles {
   void ResizeRows(size_t rows) { rowLayout_.resize(rows, 0); }
   void InsertRow(size_t row) { rowLayout_.insert(rowLayout_.begin() + static_cast<ptrdiff_t>(row), 0); }
   void EraseRow(size_t row) { rowLayout_.erase(rowLayout_.begin() + static_cast<ptrdiff_t>(row)); }
+  void EraseRows(const std::vector<int>& rows) { EraseAt(rowLayout_, rows); }
   void Permute(size_t first, const BigVector<uint32_t>& order);
   // Drops the styles of columns at or after `cols`.
   void TruncateCols(size_t cols);

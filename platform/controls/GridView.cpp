@@ -1,13 +1,27 @@
 #include "platform/controls/GridView.h"
 
 #include <QHeaderView>
+#include <QInputEvent>
 #include <QScrollBar>
 
 #include "platform/controls/GridControl.h"
 
 namespace ctl::grid {
 
-GridView::GridView(GridControl& grid, QWidget* parent) : QTableView(parent), grid_(grid) {}
+GridView::GridView(GridControl& grid, QWidget* parent) : QTableView(parent), grid_(grid) {
+  QHeaderView* rows = verticalHeader();
+  disconnect(rows, SIGNAL(sectionCountChanged(int,int)), this, SLOT(rowCountChanged(int,int)));
+  connect(rows, &QHeaderView::sectionCountChanged, this, &GridView::OnRowCountChanged);
+}
+
+void GridView::OnRowCountChanged(int oldCount, int newCount) {
+  if (newCount > oldCount && oldCount > 0 && isVisible() &&
+      rowViewportPosition(oldCount) >= viewport()->height()) {
+    updateGeometries();
+    return;
+  }
+  rowCountChanged(oldCount, newCount);
+}
 
 int GridView::FrozenWidth() const {
   if (!frozen_ || frozen_->isHidden()) return 0;
@@ -33,6 +47,13 @@ bool GridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
       (trigger & editTriggers()) && !grid_.AllowEdit(index))
     return false;
   return QTableView::edit(index, trigger, event);
+}
+
+QItemSelectionModel::SelectionFlags GridView::selectionCommand(const QModelIndex& index,
+                                                                const QEvent* event) const {
+  const bool input = event && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress);
+  grid_.SetExtending(input && (static_cast<const QInputEvent*>(event)->modifiers() & Qt::ShiftModifier));
+  return QTableView::selectionCommand(index, event);
 }
 
 void GridView::scrollTo(const QModelIndex& index, ScrollHint hint) {

@@ -2,7 +2,7 @@
 // GridView: the table view of a GridControl. The main view may carry a second view
 // over its left edge that shows the fixed and frozen columns, scrolls with it up and
 // down but not sideways, and shares its model and selection. Both views ask the grid
-// before an edit starts.
+// before an edit starts. Shift with a click or a cursor key extends the selection.
 
 #include <QTableView>
 
@@ -28,10 +28,16 @@ class GridView : public QTableView {
 
  protected:
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+  // Tells the grid whether a move of the current cell extends the selection.
+  QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                       const QEvent* event) const override;
   void resizeEvent(QResizeEvent* event) override;
   void updateGeometries() override;
 
  private:
+  // Rows added below the visible part only move the scroll bar: no relayout, no repaint.
+  void OnRowCountChanged(int oldCount, int newCount);
+
   GridControl& grid_;
   GridView* frozen_ = nullptr;
 };

@@ -266,9 +266,10 @@ TEST_F(GridPrintTest, CancelInEitherWindowPrintsNothing) {
   EXPECT_THAT(Hidden(), ::testing::Each(false));
 }
 
-TEST_F(GridPrintTest, WithoutACurrentRowTheEntireViewIsPrinted) {
+TEST_F(GridPrintTest, WithoutACurrentDataRowTheEntireViewIsPrinted) {
   mdlRegistry::PrefSaveLong(QStringLiteral("RptPrintSingleRowOnly"), 1);
-  ASSERT_EQ(grid.Row(), -1);
+  grid.Select(0, 1);  // a filled grid starts on its first data row
+  ASSERT_EQ(grid.Row(), 0);
   runner->Then(QStringLiteral("frmRptOption"), [](QDialog& d) {
     auto* entire = d.findChild<QRadioButton*>(QStringLiteral("optWhatToPrint_0"));
     auto* selected = d.findChild<QRadioButton*>(QStringLiteral("optWhatToPrint_1"));

@@ -5,9 +5,12 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTableView>
+#include <algorithm>
+#include <functional>
 
 #include "platform/runtime/Error.h"
 #include "platform/ui/Screen.h"
@@ -503,6 +506,133 @@ TEST_F(GridControlTest, SelectMovesTheCurrentCellAndSignalsOnce) {
   EXPECT_EQ(changes, 2);
 }
 
+// The grid rows the model should show: those below the heading that are not hidden.
+std::vector<int> ShownRows(const GridControl& g) {
+  std::vector<int> rows;
+  for (int r = 1; r < g.Rows(); ++r)
+    if (!g.RowHidden(r)) rows.push_back(r);
+  return rows;
+}
+
+TEST_F(GridControlTest, RowChangesOnAShownGridAreAnnouncedWithoutAReset) {
+  struct Case {
+    const char* name;
+    std::function<void(GridControl&)> change;
+  };
+  const Case cases[] = {
+      {"AddItem at the end", [](GridControl& g) { for (int i = 0; i < 3; ++i) g.AddItem(QStringLiteral("new %1").arg(i)); }},
+      {"Rows grown", [](GridControl& g) { g.setRows(g.Rows() + 40); g.setTextMatrix(g.Rows() - 1, 0, QStringLiteral("last")); }},
+      {"Rows grown beside frozen columns", [](GridControl& g) { g.setFrozenCols(1); g.setRows(g.Rows() + 40); }},
+      {"Rows shrunk", [](GridControl& g) { g.setRows(5); }},
+      {"AddItem in the middle", [](GridControl& g) { g.AddItem(QStringLiteral("inserted"), 4); }},
+      {"a row hidden", [](GridControl& g) { g.setRowHidden(7, true); }},
+      {"hidden rows removed", [](GridControl& g) { g.RemoveItems({9, 3, 9}); }},
+      {"appended then removed", [](GridControl& g) { g.AddItem(QStringLiteral("x")); g.RemoveItem(2); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GridControl g;
+    g.setCols(2);
+    g.setRows(12);
+    for (int r = 1; r < 12; ++r) g.setTextMatrix(r, 0, QStringLiteral("row %1").arg(r));
+    g.setRowHidden(3, true);
+    g.resize(400, 300);
+    g.show();
+    Settle();
+    QAbstractItemModel* m = g.view()->model();
+    int resets = 0;
+    QObject::connect(m, &QAbstractItemModel::modelAboutToBeReset, [&] { ++resets; });
+    c.change(g);
+    Settle();
+    EXPECT_EQ(resets, 0);
+    const std::vector<int> shown = ShownRows(g);
+    ASSERT_EQ(m->rowCount(), static_cast<int>(shown.size()));
+    EXPECT_EQ(g.view()->verticalHeader()->count(), m->rowCount());
+    for (size_t i = 0; i < shown.size(); ++i)
+      EXPECT_EQ(m->data(m->index(static_cast<int>(i), 0)).toString(), g.TextMatrix(shown[i], 0)) << i;
+    // The view's layout took the new rows in: the last one can be scrolled into sight.
+    const QModelIndex last = m->index(m->rowCount() - 1, 0);
+    g.view()->scrollTo(last);
+    Settle();
+    EXPECT_TRUE(g.view()->viewport()->rect().intersects(g.view()->visualRect(last)));
+  }
+}
+
+TEST_F(GridControlTest, ACellChangeAnnouncesOnlyItsRows) {
+  GridControl g;
+  g.setCols(3);
+  g.setRows(100);
+  g.resize(400, 300);
+  g.show();
+  Settle();
+  std::vector<std::pair<int, int>> changed;  // first and last model row
+  QObject::connect(g.view()->model(), &QAbstractItemModel::dataChanged,
+                   [&](const QModelIndex& a, const QModelIndex& b) { changed.emplace_back(a.row(), b.row()); });
+  g.setTextMatrix(40, 1, QStringLiteral("x"));
+  g.setCell(flexcpBackColor, 42, 0, 45, 2, 255);
+  Settle();
+  EXPECT_THAT(changed, ElementsAre(std::make_pair(39, 44)));
+}
+
+TEST_F(GridControlTest, AFilledGridStartsOnItsFirstDataCellQuietly) {
+  struct Case {
+    const char* name;
+    std::function<void(GridControl&)> fill;
+    int row, col;
+  };
+  const Case cases[] = {
+      {"Rows set", [](GridControl& g) { g.setRows(5); }, 1, 0},
+      {"AddItem", [](GridControl& g) { g.AddItem(QStringLiteral("a\tb")); }, 1, 0},
+      {"fixed column", [](GridControl& g) { g.setFixedCols(1); g.setRows(3); }, 1, 1},
+      {"only fixed columns", [](GridControl& g) { g.setFixedCols(2); g.setRows(3); }, -1, -1},
+      {"heading only", [](GridControl& g) { g.setRows(1); }, -1, -1},
+      {"emptied and filled again", [](GridControl& g) { g.setRows(5); g.Select(3, 1); g.setRows(1); g.setRows(4); }, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GridControl g;
+    g.setCols(2);
+    int changes = 0;
+    QObject::connect(&g, &GridControl::RowColChange, [&] { ++changes; });
+    c.fill(g);
+    const int byCode = changes;
+    Settle();
+    EXPECT_EQ(g.Row(), c.row);
+    EXPECT_EQ(g.Col(), c.col);
+    EXPECT_EQ(g.RowSel(), c.row);
+    EXPECT_EQ(changes, byCode) << "placing the current cell raises no RowColChange";
+    EXPECT_EQ(g.view()->currentIndex().row(), c.row < 0 ? -1 : c.row - 1);
+  }
+}
+
+TEST_F(GridControlTest, SelectHighlightsEveryRowOfTheRange) {
+  struct Case {
+    int row, col, rowSel, colSel;
+    std::vector<int> modelRows;
+  };
+  const Case cases[] = {
+      {2, 0, 4, 1, {1, 2, 3}},
+      {5, 1, 3, 0, {2, 3, 4}},  // either corner first
+      {6, 0, 8, 0, {5, 6}},     // hidden row 7 is not shown
+      {2, 1, -1, -1, {1}},
+  };
+  GridControl g;
+  g.setCols(2);
+  g.setRows(10);
+  g.setRowHidden(7, true);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.row);
+    g.Select(c.row, c.col, c.rowSel, c.colSel);
+    Settle();
+    std::vector<int> selected;
+    for (const QModelIndex& i : g.view()->selectionModel()->selectedRows()) selected.push_back(i.row());
+    std::sort(selected.begin(), selected.end());
+    EXPECT_EQ(selected, c.modelRows);
+    EXPECT_EQ(g.Row(), c.row);
+    EXPECT_EQ(g.RowSel(), c.rowSel < 0 ? c.row : c.rowSel);
+  }
+}
+
 // Mouse input on a shown grid.
 class GridMouseTest : public GridControlTest {
  protected:
@@ -577,6 +707,38 @@ TEST_F(GridMouseTest, FrozenColumnsStayInAnOverlay) {
   EXPECT_TRUE(frozen->isColumnHidden(1));
   ClickAt(frozen->viewport(), frozen->visualRect(frozen->model()->index(1, 0)).center());
   EXPECT_THAT(events, ElementsAre("RowColChange 2,0", "Click 2,0"));
+}
+
+TEST_F(GridMouseTest, ShiftClickAndShiftArrowExtendTheSelection) {
+  auto cellAt = [&](int gridRow) { return g.view()->visualRect(g.view()->model()->index(gridRow - 1, 1)).center(); };
+  auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers) {
+    QKeyEvent e(QEvent::KeyPress, k, modifiers);
+    QApplication::sendEvent(g.view(), &e);
+    Settle();
+  };
+  auto selected = [&] {
+    std::vector<int> rows;
+    for (const QModelIndex& i : g.view()->selectionModel()->selectedRows()) rows.push_back(i.row() + 1);
+    std::sort(rows.begin(), rows.end());
+    return rows;
+  };
+  ClickAt(g.view()->viewport(), cellAt(2));
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(cellAt(4)), g.view()->viewport()->mapToGlobal(QPointF(cellAt(4))),
+                    Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
+  QApplication::sendEvent(g.view()->viewport(), &press);
+  Settle();
+  EXPECT_EQ(g.Row(), 2);
+  EXPECT_EQ(g.RowSel(), 4);
+  EXPECT_THAT(selected(), ElementsAre(2, 3, 4));
+  key(Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(g.Row(), 2);
+  EXPECT_EQ(g.RowSel(), 5);
+  EXPECT_THAT(selected(), ElementsAre(2, 3, 4, 5));
+  key(Qt::Key_Up, Qt::NoModifier);  // a plain move from the moved corner: one row again
+  EXPECT_EQ(g.Row(), 4);
+  EXPECT_EQ(g.RowSel(), 4);
+  EXPECT_THAT(selected(), ElementsAre(4));
+  EXPECT_THAT(events, ElementsAre("RowColChange 2,1", "Click 2,1", "RowColChange 4,1"));
 }
 
 TEST_F(GridControlTest, EditingAsksBeforeAndTellsAfter) {

@@ -65,3 +65,50 @@ TEST(GridDataTest, LargeGridSortsAndShrinks) {
 
 }  // namespace
 }  // namespace ctl::grid
+
+namespace ctl::grid {
+namespace {
+
+TEST(GridDataTest, RemoveRowsKeepsEveryStoreOfTheRowsLeftInStep) {
+  struct Case {
+    std::vector<int> remove;
+    std::vector<QString> left;  // column 0 of the rows left
+  };
+  const Case cases[] = {
+      {{}, {"r0", "r1", "r2", "r3", "r4", "r5"}},
+      {{1, 3, 4}, {"r0", "r2", "r5"}},
+      {{0, 5}, {"r1", "r2", "r3", "r4"}},  // the first and the last
+      {{0, 1, 2, 3, 4, 5}, {}},
+  };
+  for (const Case& c : cases) {
+    GridData d;
+    d.SetCols(2);
+    d.SetRows(6);
+    for (int r = 0; r < 6; ++r) {
+      d.SetText(r, 0, QStringLiteral("r%1").arg(r));
+      d.SetText(r, 1, QStringLiteral("a longer text of row %1").arg(r));
+      d.SetRowData(r, r * 10);
+      d.SetRowHidden(r, r % 2 == 1);
+      d.SetRowHeightTwips(r, 300 + r);
+      d.Styles().Set(static_cast<size_t>(r), static_cast<size_t>(r), 0, 0, StyleField::BackColor, static_cast<uint32_t>(r));
+    }
+    d.RemoveRows(c.remove);
+    ASSERT_EQ(d.Rows(), static_cast<int>(c.left.size()));
+    int hidden = 0;
+    for (int r = 0; r < d.Rows(); ++r) {
+      EXPECT_EQ(d.Text(r, 0), c.left[static_cast<size_t>(r)]);
+      const int was = c.left[static_cast<size_t>(r)].mid(1).toInt();
+      EXPECT_EQ(d.Text(r, 1), QStringLiteral("a longer text of row %1").arg(was));
+      EXPECT_EQ(d.RowData(r).toInt(), was * 10);
+      EXPECT_EQ(d.RowHidden(r), was % 2 == 1);
+      EXPECT_EQ(d.RowHeightTwips(r), 300 + was);
+      EXPECT_EQ(d.Style(r, 0).backColor, static_cast<uint32_t>(was));
+      hidden += was % 2;
+    }
+    EXPECT_EQ(d.HiddenRowCount(), hidden);
+    EXPECT_EQ(static_cast<int>(d.RowHeights().size()), d.Rows());
+  }
+}
+
+}  // namespace
+}  // namespace ctl::grid
