@@ -158,6 +158,7 @@ UCGrid::UCGrid(QWidget* parent) : QWidget(parent) {
   connect(cmdProperties, &QPushButton::clicked, this, &UCGrid::cmdProperties_Click);
   connect(grd, &ctl::GridControl::Click, this, &UCGrid::grd_Click);
   connect(grd, &ctl::GridControl::RowColChange, this, &UCGrid::grd_RowColChange);
+  connect(grd, &ctl::GridControl::CurrentPlaced, this, &UCGrid::UpdateStatusBarRowCol);
 
   auto* help = new QShortcut(QKeySequence(Qt::Key_F1), grd);
   help->setContext(Qt::WidgetWithChildrenShortcut);

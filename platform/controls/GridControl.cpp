@@ -223,6 +223,7 @@ void GridControl::PlaceCurrent() {
   row_ = rowSel_ = fixedRows_;
   col_ = colSel_ = fixedCols_;
   Schedule();
+  emit CurrentPlaced();
 }
 
 void GridControl::ShowCell(int row, int col) {

@@ -192,6 +192,8 @@ class GridControl : public QWidget {
   void DblClick();
   // The current cell changed (by the user or by code).
   void RowColChange();
+  // The grid gave itself its first current cell (see Row()); no RowColChange.
+  void CurrentPlaced();
   // An edit of (row, col) is about to start; set *cancel to refuse it.
   void BeforeEdit(int row, int col, bool* cancel);
   void AfterEdit(int row, int col);

@@ -192,6 +192,18 @@ TEST_F(UCGridTest, ARowChangeSignalsOnceAndUpdatesThePanels) {
   EXPECT_EQ(uc.GetRowID(3), 7);
 }
 
+TEST_F(UCGridTest, ARefilledGridShowsItsFirstRowInThePanelsQuietly) {
+  FillRows({5, 6, 7});
+  uc.grid().setRows(1);
+  EXPECT_EQ(uc.PanelText(3), QStringLiteral("row: -1"));
+  events.clear();
+  FillRows({8, 9});
+  EXPECT_EQ(uc.PanelText(3), QStringLiteral("row: 1"));
+  EXPECT_EQ(uc.PanelText(4), QStringLiteral("col: 0"));
+  EXPECT_EQ(uc.GetCurrentRowID(), 8);
+  EXPECT_THAT(events, IsEmpty());
+}
+
 TEST_F(UCGridTest, StatusPanelCountsRecordsOrMarks) {
   const struct {
     int rows;
