@@ -3,7 +3,8 @@
 #include <QFontMetrics>
 #include <QListWidget>
 #include <QPixmap>
-#include <QResizeEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -12,13 +13,82 @@ namespace ctl {
 
 namespace {
 constexpr int kKeyRole = Qt::UserRole;
-// Lines of caption under a large icon.
-constexpr int kLargeCaptionLines = 2;
-constexpr int kLargeItemPadding = 10;
+constexpr int kPadding = 4;
 }  // namespace
 
+// Large items: the icon centred over the caption; small items: the icon left of
+// the caption. Items span the list's width and captions wrap at word boundaries.
+class ListBarControl::ItemDelegate : public QStyledItemDelegate {
+ public:
+  explicit ItemDelegate(QListWidget* list) : QStyledItemDelegate(list), list_(list) {}
+  bool large = true;
+
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    const QRect rect(0, 0, std::max(1, list_->viewport()->width()), 0);
+    const Layout layout = Arrange(option, index, rect);
+    const int bottom = std::max(layout.icon.bottom(), layout.caption.bottom()) + 1;
+    return {rect.width(), bottom + kPadding};
+  }
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    opt.text.clear();
+    opt.icon = QIcon();
+    list_->style()->drawControl(QStyle::CE_ItemViewItem, &opt, painter, list_);  // hover
+    const Layout layout = Arrange(option, index, option.rect);
+    index.data(Qt::DecorationRole).value<QIcon>().paint(painter, layout.icon);
+    painter->save();
+    painter->setFont(option.font);
+    painter->setPen(option.palette.color(QPalette::Text));
+    painter->drawText(layout.caption, layout.flags, index.data(Qt::DisplayRole).toString());
+    painter->restore();
+  }
+
+ private:
+  struct Layout {
+    QRect icon;
+    QRect caption;
+    int flags;
+  };
+
+  Layout Arrange(const QStyleOptionViewItem& option, const QModelIndex& index,
+                 const QRect& rect) const {
+    const QSize iconSize = list_->iconSize();
+    const QString caption = index.data(Qt::DisplayRole).toString();
+    Layout out;
+    if (large) {
+      out.flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+      out.icon = QRect(rect.left() + (rect.width() - iconSize.width()) / 2, rect.top() + kPadding,
+                       iconSize.width(), iconSize.height());
+      out.caption = QRect(rect.left() + kPadding, out.icon.bottom() + 1 + kPadding,
+                          std::max(1, rect.width() - 2 * kPadding), 0);
+    } else {
+      out.flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
+      const int left = rect.left() + kPadding + iconSize.width() + kPadding;
+      out.caption = QRect(left, rect.top() + kPadding,
+                          std::max(1, rect.right() + 1 - kPadding - left), 0);
+    }
+    const QRect bounds = option.fontMetrics.boundingRect(
+        QRect(0, 0, out.caption.width(), 1 << 16), out.flags, caption);
+    out.caption.setHeight(std::max(bounds.height(), large ? 0 : iconSize.height()));
+    if (!large) {
+      out.icon = QRect(rect.left() + kPadding,
+                       out.caption.top() + (out.caption.height() - iconSize.height()) / 2,
+                       iconSize.width(), iconSize.height());
+    }
+    return out;
+  }
+
+  QListWidget* list_;
+};
+
 ListBarControl::ListBarControl(QWidget* parent)
-    : QWidget(parent), layout_(new QVBoxLayout(this)), items_(new QListWidget(this)) {
+    : QWidget(parent),
+      layout_(new QVBoxLayout(this)),
+      items_(new QListWidget(this)),
+      delegate_(new ItemDelegate(items_)) {
   layout_->setContentsMargins(0, 0, 0, 0);
   layout_->setSpacing(0);
   items_->setObjectName(QStringLiteral("itemList"));
@@ -31,6 +101,7 @@ ListBarControl::ListBarControl(QWidget* parent)
   items_->setWordWrap(true);
   items_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   items_->setVisible(false);
+  items_->setItemDelegate(delegate_);
   connect(items_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
     const QString key = item->data(kKeyRole).toString();
     emit ItemClick(key);
@@ -42,11 +113,6 @@ ListBarControl::ListBarControl(QWidget* parent)
 ListBarControl::~ListBarControl() { model_.Unsubscribe(cookie_); }
 
 QSize ListBarControl::sizeHint() const { return {140, 360}; }
-
-void ListBarControl::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  SyncGrid();
-}
 
 void ListBarControl::OnModelChanged(ListBarProperty property) {
   switch (property) {
@@ -131,11 +197,7 @@ void ListBarControl::SyncItems() {
   const ListBarItems& list = group.ListItems();
   const bool large = group.View() == ListBarView::LargeIcons;
   const ListBarImageList& images = large ? model_.LargeIcons() : model_.SmallIcons();
-  items_->setViewMode(large ? QListView::IconMode : QListView::ListMode);
-  items_->setFlow(QListView::TopToBottom);
-  items_->setWrapping(false);
-  items_->setMovement(QListView::Static);
-  items_->setSpacing(large ? 0 : 2);
+  delegate_->large = large;
   items_->setIconSize(QSize(images.ImageWidth(), images.ImageHeight()));
 
   // Items are updated in place when their number holds, so that a caption changed
@@ -144,8 +206,6 @@ void ListBarControl::SyncItems() {
     items_->clear();
     for (int i = 0; i < list.Count(); ++i) items_->addItem(new QListWidgetItem);
   }
-  const Qt::Alignment align = large ? Qt::AlignHCenter | Qt::AlignTop
-                                    : Qt::AlignLeft | Qt::AlignVCenter;
   for (int i = 1; i <= list.Count(); ++i) {
     const ListBarItem& item = list.Item(i);
     QListWidgetItem* row = items_->item(i - 1);
@@ -153,21 +213,8 @@ void ListBarControl::SyncItems() {
     row->setToolTip(item.Text());
     row->setData(kKeyRole, item.Key());
     row->setIcon(ItemIcon(item.Icon(), group.View()));
-    row->setTextAlignment(align);
   }
-  SyncGrid();
-}
-
-void ListBarControl::SyncGrid() {
-  const int current = model_.CurrentGroup();
-  if (current == 0 || model_.Groups().Item(current).View() != ListBarView::LargeIcons) {
-    items_->setGridSize(QSize());
-    return;
-  }
-  const int lineHeight = QFontMetrics(items_->font()).lineSpacing();
-  const int height =
-      model_.LargeIcons().ImageHeight() + kLargeCaptionLines * lineHeight + kLargeItemPadding;
-  items_->setGridSize(QSize(std::max(1, items_->viewport()->width() - 2), height));
+  items_->doItemsLayout();  // the size of every item may have changed with the view
 }
 
 }  // namespace ctl

@@ -7,7 +7,7 @@
 // from inside Qt's event handling: their handlers trap their own errors.
 // User-interface thread only.
 //
-// Parts, by objectName: the headers "groupHeader1", "groupHeader2", ... (1-based
+// Children by objectName: the headers "groupHeader1", "groupHeader2", ... (1-based
 // group position) and the item list "itemList".
 
 #include <QString>
@@ -42,14 +42,10 @@ class ListBarControl : public QWidget {
   void ItemClick(const QString& key);
   void GroupClick(const QString& key);
 
- protected:
-  void resizeEvent(QResizeEvent* event) override;
-
  private:
   void OnModelChanged(ListBarProperty property);
   void SyncHeaders();
   void SyncItems();
-  void SyncGrid();
   void HeaderClicked(QToolButton* header);
   QIcon ItemIcon(int index, ListBarView view) const;
 
@@ -58,6 +54,8 @@ class ListBarControl : public QWidget {
   QVBoxLayout* layout_;
   std::vector<QToolButton*> headers_;
   QListWidget* items_;
+  class ItemDelegate;
+  ItemDelegate* delegate_;
 };
 
 }  // namespace ctl
