@@ -12,14 +12,7 @@
 namespace ctl {
 namespace {
 
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const rt::VbError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using lvtest::ErrorOf;
 
 QImage Square(Qt::GlobalColor color, int size) {
   QImage image(size, size, QImage::Format_ARGB32);
