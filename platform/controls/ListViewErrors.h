@@ -1,6 +1,6 @@
 #pragma once
 // The run-time errors that the list-view family of controls (list view, image
-// list, month view) raise, with the numbers and texts callers expect.
+// list, month view) and the list bar raise, with the numbers and texts callers expect.
 
 #include <QString>
 #include <cstdint>

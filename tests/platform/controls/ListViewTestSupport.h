@@ -1,13 +1,26 @@
 #pragma once
-// Mouse and keyboard input sent straight to widgets, for the list-view and
-// month-view tests.
+// Mouse and keyboard input sent straight to widgets, and the error number an
+// operation raises, for the list-view, list-bar and month-view tests.
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
+#include <functional>
+
+#include "platform/runtime/Error.h"
 
 namespace lvtest {
+
+// The number of the rt::VbError that f raises, or 0 when it raises none.
+inline int ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const rt::VbError& e) {
+    return e.number();
+  }
+  return 0;
+}
 
 inline void SendMouse(QWidget* target, QEvent::Type type, QPoint pos) {
   const Qt::MouseButtons held =

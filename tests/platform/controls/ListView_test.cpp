@@ -18,14 +18,7 @@
 namespace ctl {
 namespace {
 
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const rt::VbError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using lvtest::ErrorOf;
 
 QStringList Texts(const ListViewControl& lv, int column = 0) {
   QStringList out;
