@@ -1,6 +1,7 @@
 #pragma once
 // The interfaces of the component frame, declared as abstract classes whose virtual
-// functions come in their published slot order. Every entry point returns an HRESULT
+// functions come in their published order; calls the pages never make are left out, so
+// these are source-level, not binary, interfaces. Every entry point returns an HRESULT
 // (counts excepted) and never lets an exception out. Objects are released, never
 // deleted, through an interface. Out pointers are set to null on failure.
 
