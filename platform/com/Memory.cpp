@@ -1,5 +1,7 @@
 #include "platform/com/Memory.h"
 
+#include "platform/com/PropertyPage.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -85,6 +87,15 @@ std::u16string_view View(BSTR text) {
 QString ToQString(BSTR text) {
   const auto v = View(text);
   return QString(reinterpret_cast<const QChar*>(v.data()), static_cast<qsizetype>(v.size()));
+}
+
+LPOLESTR AllocTaskString(const QString& text) {
+  const auto bytes = (static_cast<std::size_t>(text.size()) + 1) * sizeof(OLECHAR);
+  auto* out = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
+  if (!out) return nullptr;
+  std::memcpy(out, text.constData(), bytes - sizeof(OLECHAR));
+  out[text.size()] = 0;
+  return out;
 }
 
 }  // namespace com

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/com/Memory.h"
+#include "platform/com/PageSite.h"
 #include "platform/com/Types.h"
 
 namespace {
@@ -65,6 +66,32 @@ TEST(Hresult, SuccessAndFailureFollowTheSignBit) {
   EXPECT_TRUE(FAILED(E_FAIL));
   EXPECT_TRUE(FAILED(CLASS_E_CLASSNOTAVAILABLE));
   EXPECT_EQ(static_cast<std::uint32_t>(E_INVALIDARG), 0x80070057u);
+}
+
+TEST(TaskString, CopiesTheTextWithItsTerminatorIntoTaskMemory) {
+  for (const QString& text : {QString(), QStringLiteral("Groups/Lists"), QStringLiteral("\u00c4rger")}) {
+    LPOLESTR copy = com::AllocTaskString(text);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(QString::fromUtf16(copy), text);
+    EXPECT_EQ(copy[text.size()], u'\0');
+    CoTaskMemFree(copy);
+  }
+}
+
+TEST(FakePageSite, RecordsStatusAndKeysAndAnswersItsLocale) {
+  auto site = com::Create<com::FakePageSite, IPropertyPageSite>(IID_IPropertyPageSite, 0x0407);
+  LCID lcid = 0;
+  EXPECT_EQ(site->GetLocaleID(&lcid), S_OK);
+  EXPECT_EQ(lcid, 0x0407u);
+  EXPECT_EQ(site->OnStatusChange(PROPPAGESTATUS_DIRTY | PROPPAGESTATUS_VALIDATE), S_OK);
+  MSG key{nullptr, WM_KEYDOWN, VK_F1, 0};
+  EXPECT_EQ(site->TranslateAccelerator(&key), S_FALSE);
+  IUnknown* container = reinterpret_cast<IUnknown*>(1);
+  EXPECT_EQ(site->GetPageContainer(&container), E_NOTIMPL);
+  EXPECT_EQ(container, nullptr);
+  auto* fake = static_cast<com::FakePageSite*>(site.get());
+  EXPECT_EQ(fake->statusChanges, (std::vector<DWORD>{PROPPAGESTATUS_DIRTY | PROPPAGESTATUS_VALIDATE}));
+  EXPECT_EQ(fake->keys, (std::vector<WPARAM>{VK_F1}));
 }
 
 }  // namespace

@@ -19,28 +19,7 @@ namespace {
 
 constexpr char kPref[] = "Software\\Dornvale\\Stovrel\\Pref";
 
-// Sets an environment variable for one test, restoring the old state after it.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const QString& value)
-      : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-    if (value.isNull())
-      qunsetenv(name);
-    else
-      qputenv(name, value.toUtf8());
-  }
-  ~ScopedEnv() {
-    if (had_)
-      qputenv(name_, old_);
-    else
-      qunsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool had_;
-  QByteArray old_;
-};
+using testenv::ScopedEnv;
 
 // Every test works in a registry folder of its own.
 class RegistryTest : public ::testing::Test {
