@@ -188,11 +188,9 @@ HRESULT OleLoadPicture(IStream* stream, LONG size, BOOL, REFIID iid, void** out)
     const HRESULT hr = com::ReadRest(stream, bytes);
     if (FAILED(hr)) return hr;
   } else {
-    bytes.resize(size);
-    ULONG got = 0;
-    const HRESULT hr = stream->Read(bytes.data(), static_cast<ULONG>(size), &got);
+    const HRESULT hr = com::ReadAtMost(stream, size, bytes);
     if (FAILED(hr)) return hr;
-    if (got != static_cast<ULONG>(size)) return CTL_E_INVALIDPICTURE;
+    if (bytes.size() != size) return CTL_E_INVALIDPICTURE;
   }
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::ReadOnly);

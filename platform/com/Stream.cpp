@@ -96,19 +96,42 @@ void* MemoryStream::FindInterface(REFIID iid) {
   return nullptr;
 }
 
-HRESULT ReadRest(IStream* stream, QByteArray& out, qsizetype limit) {
+namespace {
+
+// Reads chunks until the end or `count` bytes; `more` tells whether bytes were left.
+HRESULT ReadChunks(IStream* stream, qsizetype count, QByteArray& out, bool& more) {
   out.clear();
+  more = false;
   if (!stream) return E_POINTER;
+  if (count < 0) return E_INVALIDARG;
   char chunk[64 * 1024];
-  for (;;) {
+  while (out.size() < count) {
+    const auto want = static_cast<ULONG>(std::min<qsizetype>(sizeof chunk, count - out.size()));
     ULONG got = 0;
-    const HRESULT hr = stream->Read(chunk, sizeof chunk, &got);
+    const HRESULT hr = stream->Read(chunk, want, &got);
     if (FAILED(hr)) return hr;
-    if (got > sizeof chunk) return E_UNEXPECTED;  // a stream that claims more than asked
-    if (out.size() > limit - static_cast<qsizetype>(got)) return E_OUTOFMEMORY;
+    if (got > want) return E_UNEXPECTED;  // a stream that claims more than asked
     out.append(chunk, got);
-    if (got < sizeof chunk) return S_OK;
+    if (got < want) return S_OK;
   }
+  char probe;
+  ULONG got = 0;
+  more = SUCCEEDED(stream->Read(&probe, 1, &got)) && got == 1;
+  if (more) stream->Seek(-1, STREAM_SEEK_CUR, nullptr);
+  return S_OK;
+}
+
+}  // namespace
+
+HRESULT ReadRest(IStream* stream, QByteArray& out, qsizetype limit) {
+  bool more = false;
+  const HRESULT hr = ReadChunks(stream, limit, out, more);
+  return SUCCEEDED(hr) && more ? E_OUTOFMEMORY : hr;
+}
+
+HRESULT ReadAtMost(IStream* stream, qsizetype count, QByteArray& out) {
+  bool more = false;
+  return ReadChunks(stream, count, out, more);
 }
 
 }  // namespace com

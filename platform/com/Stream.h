@@ -42,5 +42,8 @@ class MemoryStream final : public ComObject<IStream> {
 // Reads from the stream's position to its end (at most `limit` bytes); E_OUTOFMEMORY
 // when more is there than the limit allows.
 HRESULT ReadRest(IStream* stream, QByteArray& out, qsizetype limit = 256 * 1024 * 1024);
+// Reads up to `count` bytes from the stream's position, stopping at its end; memory
+// grows with what arrives, not with the count asked for.
+HRESULT ReadAtMost(IStream* stream, qsizetype count, QByteArray& out);
 
 }  // namespace com

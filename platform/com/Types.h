@@ -38,8 +38,12 @@ using LPCOLESTR = const OLECHAR*;
 // A length-prefixed UTF-16 string owned by the frame's allocator (see Memory.h).
 using BSTR = OLECHAR*;
 
+#ifndef TRUE
 inline constexpr BOOL TRUE = 1;
+#endif
+#ifndef FALSE
 inline constexpr BOOL FALSE = 0;
+#endif
 inline constexpr VARIANT_BOOL VARIANT_TRUE = -1;
 inline constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 

@@ -86,6 +86,10 @@ bool IsNumeric(VARTYPE vt) {
   }
 }
 
+bool IsUnsigned(VARTYPE vt) {
+  return vt == VT_UI1 || vt == VT_UI2 || vt == VT_UI4 || vt == VT_UI8 || vt == VT_UINT;
+}
+
 Number ReadNumber(const VARIANT& v) {
   Number n;
   switch (v.vt) {
@@ -356,6 +360,13 @@ HRESULT Convert(const VARIANT& in, USHORT flags, VARTYPE vt, VARIANT& out, int d
   if (vt == VT_BSTR) return ToText(src, flags, out);
   if (src.vt == VT_BSTR) return FromText(src.bstrVal, vt, out);
   if (src.vt == VT_EMPTY) return WriteNumber(Number{}, vt, out);
+  if (src.vt == VT_BOOL && IsUnsigned(vt)) {
+    // True is every bit set in any width, not an overflow.
+    out.vt = vt;
+    out.ullVal = src.boolVal ? ~0ULL : 0;
+    if (vt != VT_UI8) out.ullVal &= vt == VT_UI1 ? 0xFFu : vt == VT_UI2 ? 0xFFFFu : 0xFFFFFFFFu;
+    return S_OK;
+  }
   if (IsNumeric(src.vt)) return WriteNumber(ReadNumber(src), vt, out);
   return DISP_E_TYPEMISMATCH;
 }

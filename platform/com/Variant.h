@@ -97,7 +97,7 @@ HRESULT VariantCopy(VARIANT* dest, const VARIANT* src);
 HRESULT VariantCopyInd(VARIANT* dest, const VARIANT* src);
 // Converts src to type vt into dest (dest may be src). Numbers convert between each
 // other with banker's rounding, DISP_E_OVERFLOW when out of range; VT_BOOL is -1 or 0
-// (any non-zero number is true); texts are numbers in the C locale ("&H" for hex
+// (any non-zero number is true; true is every bit set in an unsigned type); texts are numbers in the C locale ("&H" for hex
 // integers) or "True"/"False"; VT_EMPTY gives 0, "" or false; VT_NULL converts only to
 // itself; an object gives its value property (DISPID 0) unless VARIANT_NOVALUEPROP.
 // On failure dest is left as it was.

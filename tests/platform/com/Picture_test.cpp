@@ -153,6 +153,8 @@ TEST(Picture, SavesAndLoadsThroughStreams) {
   junk->Seek(0, STREAM_SEEK_SET, nullptr);
   // A size beyond what the stream holds is refused, not read past.
   EXPECT_EQ(OleLoadPicture(junk.get(), 1000, FALSE, IID_IPicture, none.OutVoid()), CTL_E_INVALIDPICTURE);
+  junk->Seek(0, STREAM_SEEK_SET, nullptr);
+  EXPECT_EQ(OleLoadPicture(junk.get(), 0x7FFFFFFF, FALSE, IID_IPicture, none.OutVoid()), CTL_E_INVALIDPICTURE);
   EXPECT_EQ(OleLoadPicture(junk.get(), -1, FALSE, IID_IPicture, none.OutVoid()), E_INVALIDARG);
   auto empty = Make(PICTYPE_NONE, nullptr);
   EXPECT_EQ(empty->SaveAsFile(junk.get(), TRUE, nullptr), E_FAIL);

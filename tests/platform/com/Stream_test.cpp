@@ -51,6 +51,14 @@ TEST(MemoryStream, ReadWriteSeekAndClone) {
   EXPECT_EQ(s->SetSize(3), S_OK);
   s->Seek(0, STREAM_SEEK_SET, nullptr);
   EXPECT_EQ(com::ReadRest(s.get(), all, 2), E_OUTOFMEMORY);
+  s->Seek(0, STREAM_SEEK_SET, nullptr);
+  EXPECT_EQ(com::ReadRest(s.get(), all, 3), S_OK);  // exactly the limit
+  EXPECT_EQ(all, QByteArray("abc"));
+  s->Seek(1, STREAM_SEEK_SET, nullptr);
+  EXPECT_EQ(com::ReadAtMost(s.get(), 1, all), S_OK);
+  EXPECT_EQ(all, QByteArray("b"));
+  EXPECT_EQ(com::ReadAtMost(s.get(), 1LL << 40, all), S_OK);  // no allocation for the count
+  EXPECT_EQ(all, QByteArray("c"));
   EXPECT_EQ(s->Read(nullptr, 1, &n), STG_E_INVALIDPOINTER);
 }
 
