@@ -58,30 +58,30 @@ class Font final : public ComObject<IFont, IDispatch> {
     f_.name = ToQString(name);
     return S_OK;
   }
-  HRESULT get_Size(CY* size) override { return Give(size, f_.size); }
+  HRESULT get_Size(CY* size) override { return PutOut(size, f_.size); }
   HRESULT put_Size(CY size) override {
     if (size.int64 <= 0) return E_INVALIDARG;
     f_.size = size;
     return S_OK;
   }
-  HRESULT get_Bold(BOOL* bold) override { return Give(bold, f_.weight >= 600 ? TRUE : FALSE); }
+  HRESULT get_Bold(BOOL* bold) override { return PutOut(bold, f_.weight >= 600 ? TRUE : FALSE); }
   HRESULT put_Bold(BOOL bold) override {
     f_.weight = bold ? 700 : 400;
     return S_OK;
   }
-  HRESULT get_Italic(BOOL* v) override { return Give(v, f_.italic ? TRUE : FALSE); }
+  HRESULT get_Italic(BOOL* v) override { return PutOut(v, f_.italic ? TRUE : FALSE); }
   HRESULT put_Italic(BOOL v) override { return Set(f_.italic, v); }
-  HRESULT get_Underline(BOOL* v) override { return Give(v, f_.underline ? TRUE : FALSE); }
+  HRESULT get_Underline(BOOL* v) override { return PutOut(v, f_.underline ? TRUE : FALSE); }
   HRESULT put_Underline(BOOL v) override { return Set(f_.underline, v); }
-  HRESULT get_Strikethrough(BOOL* v) override { return Give(v, f_.strike ? TRUE : FALSE); }
+  HRESULT get_Strikethrough(BOOL* v) override { return PutOut(v, f_.strike ? TRUE : FALSE); }
   HRESULT put_Strikethrough(BOOL v) override { return Set(f_.strike, v); }
-  HRESULT get_Weight(SHORT* weight) override { return Give(weight, f_.weight); }
+  HRESULT get_Weight(SHORT* weight) override { return PutOut(weight, f_.weight); }
   HRESULT put_Weight(SHORT weight) override {
     if (weight < 1 || weight > 1000) return E_INVALIDARG;
     f_.weight = weight;
     return S_OK;
   }
-  HRESULT get_Charset(SHORT* charset) override { return Give(charset, f_.charset); }
+  HRESULT get_Charset(SHORT* charset) override { return PutOut(charset, f_.charset); }
   HRESULT put_Charset(SHORT charset) override {
     f_.charset = charset;
     return S_OK;
@@ -113,12 +113,6 @@ class Font final : public ComObject<IFont, IDispatch> {
   }
 
  private:
-  template <typename T, typename V>
-  static HRESULT Give(T* out, V value) {
-    if (!out) return E_POINTER;
-    *out = static_cast<T>(value);
-    return S_OK;
-  }
   static HRESULT Set(bool& field, BOOL value) {
     field = value != FALSE;
     return S_OK;

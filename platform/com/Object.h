@@ -96,6 +96,14 @@ class ComObject : public UnknownObject, public Interfaces... {
   }
 };
 
+// Stores a value through an out pointer: E_POINTER when it is null.
+template <typename T, typename V>
+HRESULT PutOut(T* out, V value) {
+  if (!out) return E_POINTER;
+  *out = static_cast<T>(value);
+  return S_OK;
+}
+
 // Allocates an object (arguments after the outer unknown go to its constructor) and
 // answers the requested interface of its private unknown. Aggregation asks for
 // IUnknown only: CLASS_E_NOAGGREGATION otherwise.

@@ -66,19 +66,19 @@ class Picture final : public ComObject<IPicture, IDispatch> {
     dispatcher_.Getter(DISPID_PICT_HEIGHT, [this] { return Variant::I4(PixelsToHimetric(image_.height())); });
   }
 
-  HRESULT get_Handle(OLE_HANDLE* handle) override { return Give(handle, handle_); }
-  HRESULT get_hPal(OLE_HANDLE* palette) override { return Give(palette, OLE_HANDLE{0}); }
-  HRESULT get_Type(SHORT* type) override { return Give(type, type_); }
+  HRESULT get_Handle(OLE_HANDLE* handle) override { return PutOut(handle, handle_); }
+  HRESULT get_hPal(OLE_HANDLE* palette) override { return PutOut(palette, OLE_HANDLE{0}); }
+  HRESULT get_Type(SHORT* type) override { return PutOut(type, type_); }
   HRESULT get_Width(OLE_XSIZE_HIMETRIC* width) override {
-    return Give(width, PixelsToHimetric(image_.width()));
+    return PutOut(width, PixelsToHimetric(image_.width()));
   }
   HRESULT get_Height(OLE_YSIZE_HIMETRIC* height) override {
-    return Give(height, PixelsToHimetric(image_.height()));
+    return PutOut(height, PixelsToHimetric(image_.height()));
   }
   HRESULT Render(QPainter* dc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIMETRIC xSrc,
                  OLE_YPOS_HIMETRIC ySrc, OLE_XSIZE_HIMETRIC cxSrc, OLE_YSIZE_HIMETRIC cySrc,
                  const QRect* bounds) override;
-  HRESULT get_KeepOriginalFormat(BOOL* keep) override { return Give(keep, keep_); }
+  HRESULT get_KeepOriginalFormat(BOOL* keep) override { return PutOut(keep, keep_); }
   HRESULT put_KeepOriginalFormat(BOOL keep) override {
     keep_ = keep ? TRUE : FALSE;
     return S_OK;
@@ -86,7 +86,7 @@ class Picture final : public ComObject<IPicture, IDispatch> {
   HRESULT PictureChanged() override { return S_OK; }
   HRESULT SaveAsFile(IStream* stream, BOOL saveMemCopy, LONG* size) override;
   HRESULT get_Attributes(DWORD* attributes) override {
-    return Give(attributes, type_ == PICTYPE_ICON ? PICTURE_TRANSPARENT : DWORD{0});
+    return PutOut(attributes, type_ == PICTYPE_ICON ? PICTURE_TRANSPARENT : DWORD{0});
   }
   HRESULT GetImage(QImage* image) override {
     if (!image) return E_POINTER;
@@ -98,17 +98,11 @@ class Picture final : public ComObject<IPicture, IDispatch> {
  protected:
   void* FindInterface(REFIID iid) override {
     if (iid == IID_IPicture) return Face<IPicture>();
-    if (iid == IID_IPictureDisp) return Face<IDispatch>();
+    if (iid == IID_IPictureDisp || iid == IID_IDispatch) return Face<IDispatch>();
     return nullptr;
   }
 
  private:
-  template <typename T, typename V>
-  static HRESULT Give(T* out, V value) {
-    if (!out) return E_POINTER;
-    *out = static_cast<T>(value);
-    return S_OK;
-  }
 
   SHORT type_;
   QImage image_;

@@ -41,6 +41,16 @@ void Put(BSTR* out, const QString& text) {
   if (out) *out = AllocBstr(text);
 }
 
+// Fills the asked-for parts of a documentation; without a help file of its own an item
+// has the library's.
+void Document(const QString& itemName, const Documentation& d, const LibData& lib, BSTR* name,
+              BSTR* doc, DWORD* helpContext, BSTR* helpFile) {
+  Put(name, itemName);
+  Put(doc, d.doc);
+  if (helpContext) *helpContext = d.helpContext;
+  Put(helpFile, d.helpFile.isEmpty() ? lib.doc.helpFile : d.helpFile);
+}
+
 const MemberText* FindMember(const TypeData& t, MEMBERID id) {
   for (std::size_t i = 0; i < t.funcs.size(); ++i)
     if (t.funcs[i].memid == id) return &t.funcText[i];
@@ -124,11 +134,7 @@ class TypeInfo final : public ComObject<ITypeInfo> {
     const MemberText own{t_.name, {}, t_.doc};
     const MemberText* m = id == MEMBERID_NIL ? &own : FindMember(t_, id);
     if (!m) return TYPE_E_ELEMENTNOTFOUND;
-    Put(name, m->name);
-    Put(doc, m->doc.doc);
-    if (helpContext) *helpContext = m->doc.helpContext;
-    // Members without a help file of their own use the library's.
-    Put(helpFile, m->doc.helpFile.isEmpty() ? lib_->doc.helpFile : m->doc.helpFile);
+    Document(m->name, m->doc, *lib_, name, doc, helpContext, helpFile);
     return S_OK;
   }
   HRESULT GetRefTypeInfo(HREFTYPE ref, ITypeInfo** out) override {
@@ -185,12 +191,10 @@ class TypeLib final : public ComObject<ITypeLib> {
   HRESULT GetDocumentation(INT index, BSTR* name, BSTR* doc, DWORD* helpContext,
                            BSTR* helpFile) override {
     if (index < -1 || index >= static_cast<INT>(lib_->types.size())) return TYPE_E_ELEMENTNOTFOUND;
-    const QString& n = index < 0 ? lib_->name : lib_->types[index].name;
-    const Documentation& d = index < 0 ? lib_->doc : lib_->types[index].doc;
-    Put(name, n);
-    Put(doc, d.doc);
-    if (helpContext) *helpContext = d.helpContext;
-    Put(helpFile, d.helpFile.isEmpty() ? lib_->doc.helpFile : d.helpFile);
+    if (index < 0)
+      Document(lib_->name, lib_->doc, *lib_, name, doc, helpContext, helpFile);
+    else
+      Document(lib_->types[index].name, lib_->types[index].doc, *lib_, name, doc, helpContext, helpFile);
     return S_OK;
   }
   void ReleaseTLibAttr(TLIBATTR*) override {}

@@ -121,28 +121,36 @@ std::optional<GUID> ParseGuid(std::string_view text);
 // The braced form in capitals, as registration writes it.
 std::string FormatGuid(REFGUID guid);
 
-// Compile-time GUID from the unbraced text form; a malformed literal does not compile.
-consteval GUID MakeGuid(const char (&t)[37]) {
-  auto hex = [&](int from, int digits) {
+// Reads the unbraced form "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX"; false when malformed.
+constexpr bool GuidFromText(std::string_view t, GUID& g) {
+  if (t.size() != 36) return false;
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+    const char c = t[i];
+    const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    if (dash ? c != '-' : !hex) return false;
+  }
+  auto hex = [&](std::size_t from, std::size_t digits) {
     std::uint32_t v = 0;
-    for (int i = from; i < from + digits; ++i) {
+    for (std::size_t i = from; i < from + digits; ++i) {
       const char c = t[i];
-      const int d = c >= '0' && c <= '9'   ? c - '0'
-                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                           : throw "bad GUID digit";
-      v = v * 16 + static_cast<std::uint32_t>(d);
+      v = v * 16 + static_cast<std::uint32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
     }
     return v;
   };
-  if (t[8] != '-' || t[13] != '-' || t[18] != '-' || t[23] != '-') throw "bad GUID layout";
-  GUID g;
   g.Data1 = hex(0, 8);
   g.Data2 = static_cast<std::uint16_t>(hex(9, 4));
   g.Data3 = static_cast<std::uint16_t>(hex(14, 4));
   g.Data4[0] = static_cast<std::uint8_t>(hex(19, 2));
   g.Data4[1] = static_cast<std::uint8_t>(hex(21, 2));
-  for (int i = 0; i < 6; ++i) g.Data4[2 + i] = static_cast<std::uint8_t>(hex(24 + 2 * i, 2));
+  for (std::size_t i = 0; i < 6; ++i) g.Data4[2 + i] = static_cast<std::uint8_t>(hex(24 + 2 * i, 2));
+  return true;
+}
+
+// Compile-time GUID from the unbraced text form; a malformed literal does not compile.
+consteval GUID MakeGuid(const char (&t)[37]) {
+  GUID g;
+  if (!GuidFromText(std::string_view(t, 36), g)) throw "malformed GUID literal";
   return g;
 }
 

@@ -451,76 +451,39 @@ Variant& Variant::operator=(Variant other) noexcept {
   return *this;
 }
 
-Variant Variant::I2(SHORT value) {
+namespace {
+
+// A variant of one plain type: the member that matches vt set.
+template <typename T>
+Variant Plain(VARTYPE vt, T VARIANT::*member, T value) {
   Variant v;
-  v.v_.vt = VT_I2;
-  v.v_.iVal = value;
+  v.Ptr()->vt = vt;
+  v.Ptr()->*member = value;
   return v;
 }
 
-Variant Variant::I4(LONG value) {
-  Variant v;
-  v.v_.vt = VT_I4;
-  v.v_.lVal = value;
-  return v;
-}
+}  // namespace
 
-Variant Variant::UI4(ULONG value) {
-  Variant v;
-  v.v_.vt = VT_UI4;
-  v.v_.ulVal = value;
-  return v;
-}
-
-Variant Variant::R8(DOUBLE value) {
-  Variant v;
-  v.v_.vt = VT_R8;
-  v.v_.dblVal = value;
-  return v;
-}
-
+Variant Variant::I2(SHORT value) { return Plain(VT_I2, &VARIANT::iVal, value); }
+Variant Variant::I4(LONG value) { return Plain(VT_I4, &VARIANT::lVal, value); }
+Variant Variant::UI4(ULONG value) { return Plain(VT_UI4, &VARIANT::ulVal, value); }
+Variant Variant::R8(DOUBLE value) { return Plain(VT_R8, &VARIANT::dblVal, value); }
 Variant Variant::Bool(bool value) {
-  Variant v;
-  v.v_.vt = VT_BOOL;
-  v.v_.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-  return v;
+  return Plain(VT_BOOL, &VARIANT::boolVal, value ? VARIANT_TRUE : VARIANT_FALSE);
 }
+Variant Variant::Error(SCODE code) { return Plain(VT_ERROR, &VARIANT::scode, code); }
 
-Variant Variant::Text(std::u16string_view text) {
-  Variant v;
-  v.v_.vt = VT_BSTR;
-  v.v_.bstrVal = AllocBstr(text);
-  return v;
-}
-
-Variant Variant::Text(const QString& text) {
-  Variant v;
-  v.v_.vt = VT_BSTR;
-  v.v_.bstrVal = AllocBstr(text);
-  return v;
-}
+Variant Variant::Text(std::u16string_view text) { return Plain(VT_BSTR, &VARIANT::bstrVal, AllocBstr(text)); }
+Variant Variant::Text(const QString& text) { return Plain(VT_BSTR, &VARIANT::bstrVal, AllocBstr(text)); }
 
 Variant Variant::Dispatch(IDispatch* object) {
-  Variant v;
-  v.v_.vt = VT_DISPATCH;
-  v.v_.pdispVal = object;
   if (object) object->AddRef();
-  return v;
+  return Plain(VT_DISPATCH, &VARIANT::pdispVal, object);
 }
 
 Variant Variant::Unknown(IUnknown* object) {
-  Variant v;
-  v.v_.vt = VT_UNKNOWN;
-  v.v_.punkVal = object;
   if (object) object->AddRef();
-  return v;
-}
-
-Variant Variant::Error(SCODE code) {
-  Variant v;
-  v.v_.vt = VT_ERROR;
-  v.v_.scode = code;
-  return v;
+  return Plain(VT_UNKNOWN, &VARIANT::punkVal, object);
 }
 
 VARIANT* Variant::Out() {

@@ -97,6 +97,11 @@ TEST(Picture, SizesHandlesAndAutomationFace) {
   EXPECT_EQ(type.Get().iVal, PICTYPE_BITMAP);
   auto back = com::QueryAs<IPicture>(disp.get(), IID_IPicture);
   EXPECT_EQ(back.get(), a.get());
+  EXPECT_EQ(com::QueryAs<IDispatch>(a.get(), IID_IDispatch).get(), disp.get());
+  // As a plain value a picture is its handle (its value property).
+  com::Variant handle = com::Variant::Dispatch(disp.get());
+  ASSERT_EQ(handle.ChangeType(VT_I4), S_OK);
+  EXPECT_EQ(static_cast<OLE_HANDLE>(handle.Get().lVal), ha);
 }
 
 TEST(Picture, RendersUprightWithTheBottomUpSourceAndFlippedOtherwise) {
