@@ -5,7 +5,8 @@
 //
 // Invoke rules: DISPATCH_PROPERTYGET (alone or with DISPATCH_METHOD) calls the get
 // handler, or the method when there is none; DISPATCH_PROPERTYPUT needs exactly one named
-// argument, DISPID_PROPERTYPUT, whose value is the new value; DISPATCH_METHOD calls the
+// argument, DISPID_PROPERTYPUT, whose value reaches the put handler as given (the handler
+// converts it); DISPATCH_METHOD calls the
 // method with its arguments in declared order, each converted to the declared plain type
 // (VT_VARIANT and object types are passed as given), omitted optional ones as
 // VT_ERROR/DISP_E_PARAMNOTFOUND. A handler's failure other than a DISP_E_ code becomes

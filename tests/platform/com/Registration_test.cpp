@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <algorithm>
@@ -199,6 +200,32 @@ TEST_F(RegistrationTest, TheToolCallsTheEntryPointsAndReportsFailures) {
     EXPECT_EQ(registered, c.registered);
   }
   EXPECT_EQ(Snapshot(), before);
+}
+
+TEST(RegistrationFailure, ARegistryThatCannotBeWrittenIsReportedNotSkipped) {
+  // A registry folder that cannot be made: a file stands in its way.
+  const QString blocker = testenv::NewTempDir(QStringLiteral("com-reg")) + QStringLiteral("/file");
+  {
+    QFile f(blocker);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  const testenv::ScopedEnv env("STOVREL_REGISTRY_DIR", blocker);
+  // The hive can be neither read nor written there.
+  const HRESULT unreadable = com::HresultFromWin32(ERROR_CANTREAD);
+  const HRESULT unwritable = com::HresultFromWin32(ERROR_CANTWRITE);
+  EXPECT_EQ(com::RegisterClass(kClass, QStringLiteral("Sample Object"), QStringLiteral("/opt/x.so"), true),
+            unreadable);
+
+  com::TypeLibBuilder b(com::MakeGuid("5C2E8B14-9A3D-4F67-B1C0-2E7D4A6F8B93"), QStringLiteral("L"), 1, 0);
+  Ref<ITypeLib> lib;
+  ASSERT_EQ(b.Build(lib.Out()), S_OK);
+  EXPECT_EQ(RegisterTypeLib(lib.get(), u"/opt/x.so", nullptr), unwritable);
+
+  QProcess tool;
+  tool.start(QStringLiteral(REGPAGES_TOOL), {QStringLiteral(COM_TEST_SERVER)});
+  ASSERT_TRUE(tool.waitForFinished(60000));
+  EXPECT_EQ(tool.exitCode(), 2);
+  EXPECT_TRUE(tool.readAllStandardError().contains("0x800703F4"));
 }
 
 }  // namespace
