@@ -165,8 +165,8 @@ HRESULT Dispatcher::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* para
   HRESULT hr = RunHandler(*handler, call);
   ClearAll(args);
   VariantClear(&scratch);
+  if (FAILED(hr) && result) VariantClear(result);
   if (FAILED(hr) && (static_cast<std::uint32_t>(hr) & 0xFFFF0000u) != 0x80020000u) {
-    if (result) VariantClear(result);
     if (excep) {
       *excep = EXCEPINFO{};
       excep->scode = hr;

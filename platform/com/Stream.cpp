@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace com {
 
@@ -33,7 +34,7 @@ HRESULT MemoryStream::Write(const void* data, ULONG size, ULONG* written) {
   if (!data && size) return STG_E_INVALIDPOINTER;
   if (position_ > kMaxSize || size > kMaxSize - position_) return STG_E_MEDIUMFULL;
   const ULONGLONG end = position_ + size;
-  if (end > static_cast<ULONGLONG>(bytes_->size())) bytes_->resize(static_cast<qsizetype>(end), '\0');
+  if (end > static_cast<ULONGLONG>(bytes_->size()) && !Resize(end)) return STG_E_MEDIUMFULL;
   if (size) std::memcpy(bytes_->data() + position_, data, size);
   position_ = end;
   if (written) *written = size;
@@ -57,9 +58,16 @@ HRESULT MemoryStream::Seek(LONGLONG move, DWORD origin, ULONGLONG* newPosition) 
 }
 
 HRESULT MemoryStream::SetSize(ULONGLONG size) {
-  if (size > kMaxSize) return STG_E_MEDIUMFULL;
-  bytes_->resize(static_cast<qsizetype>(size), '\0');
-  return S_OK;
+  return size <= kMaxSize && Resize(size) ? S_OK : STG_E_MEDIUMFULL;
+}
+
+bool MemoryStream::Resize(ULONGLONG size) {
+  try {
+    bytes_->resize(static_cast<qsizetype>(size), '\0');
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 HRESULT MemoryStream::CopyTo(IStream* target, ULONGLONG size, ULONGLONG* read,
@@ -111,7 +119,11 @@ HRESULT ReadChunks(IStream* stream, qsizetype count, QByteArray& out, bool& more
     const HRESULT hr = stream->Read(chunk, want, &got);
     if (FAILED(hr)) return hr;
     if (got > want) return E_UNEXPECTED;  // a stream that claims more than asked
-    out.append(chunk, got);
+    try {
+      out.append(chunk, got);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
     if (got < want) return S_OK;
   }
   char probe;

@@ -35,6 +35,9 @@ class MemoryStream final : public ComObject<IStream> {
   void* FindInterface(REFIID iid) override;
 
  private:
+  // False when memory runs out (the bytes stay as they were).
+  bool Resize(ULONGLONG size);
+
   std::shared_ptr<QByteArray> bytes_;
   ULONGLONG position_ = 0;
 };
