@@ -23,7 +23,11 @@ HRESULT ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
   Ref<IUnknown> face;
   if (FAILED(sink->QueryInterface(iid_, face.OutVoid())) || !face) return CONNECT_E_CANNOTCONNECT;
   if (nextCookie_ == 0) return CONNECT_E_CANNOTCONNECT;  // every cookie was handed out
-  sinks_.push_back({nextCookie_, std::move(face)});
+  const HRESULT hr = Guarded([&] {
+    sinks_.push_back({nextCookie_, std::move(face)});
+    return S_OK;
+  });
+  if (FAILED(hr)) return hr;
   *cookie = nextCookie_++;
   return S_OK;
 }
@@ -45,8 +49,12 @@ HRESULT ConnectionPoint::EnumConnections(void** out) {
 
 void ConnectionPoint::ForEachSink(const std::function<void(IUnknown* sink)>& fire) {
   std::vector<Ref<IUnknown>> snapshot;
-  for (const Sink& s : sinks_) snapshot.push_back(s.sink);
-  for (const auto& sink : snapshot) fire(sink.get());
+  Guarded([&] {
+    snapshot.reserve(sinks_.size());
+    for (const Sink& s : sinks_) snapshot.push_back(s.sink);
+    for (const auto& sink : snapshot) fire(sink.get());
+    return S_OK;
+  });
 }
 
 void* ConnectionPoint::FindInterface(REFIID iid) {
@@ -85,7 +93,8 @@ HRESULT ConnectionPoints::FindConnectionPoint(REFIID iid, IConnectionPoint** out
 
 void ConnectionPoints::NotifyChanged(DISPID id) const {
   if (ConnectionPoint* p = Find(IID_IPropertyNotifySink))
-    p->ForEachSink([id](IUnknown* sink) { static_cast<IPropertyNotifySink*>(sink)->OnChanged(id); });
+    p->ForEachSink(
+        [id](IUnknown* sink) { static_cast<IPropertyNotifySink*>(sink)->OnChanged(id); });
 }
 
 HRESULT ConnectionPoints::RequestEdit(DISPID id) const {

@@ -26,7 +26,8 @@ class ConnectionPoint final : public ComObject<IConnectionPoint> {
 
   REFIID Interface() const { return iid_; }
   std::size_t SinkCount() const { return sinks_.size(); }
-  // Calls fire with each advised sink's interface (of the point's IID).
+  // Calls fire with each advised sink's interface (of the point's IID); stops quietly
+  // when memory runs out.
   void ForEachSink(const std::function<void(IUnknown* sink)>& fire);
   // The container is gone: later container requests fail.
   void Detach() { container_ = nullptr; }

@@ -7,29 +7,12 @@ namespace com {
 
 namespace {
 
-bool IsPlain(VARTYPE vt) {
-  switch (vt) {
-    case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY: case VT_BSTR: case VT_BOOL:
-    case VT_I1: case VT_UI1: case VT_UI2: case VT_UI4: case VT_I8: case VT_UI8: case VT_INT:
-    case VT_UINT:
-      return true;
-    default:
-      return false;
-  }
-}
-
 void ClearAll(std::vector<VARIANT>& values) {
   for (VARIANT& v : values) VariantClear(&v);
 }
 
 HRESULT RunHandler(const Handler& handler, Invocation& call) {
-  try {
-    return handler(call);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  return Guarded([&] { return handler(call); });
 }
 
 }  // namespace
@@ -91,8 +74,8 @@ std::vector<ELEMDESC> Dispatcher::ParamsOf(DISPID id, INVOKEKIND kind) const {
   return out;
 }
 
-HRESULT Dispatcher::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                           VARIANT* result, EXCEPINFO* excep, UINT* argErr) const {
+HRESULT Dispatcher::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                           EXCEPINFO* excep, UINT* argErr) const {
   if (!params) return E_POINTER;
   if (params->cArgs && !params->rgvarg) return E_POINTER;
   if (params->cNamedArgs > params->cArgs || (params->cNamedArgs && !params->rgdispidNamedArgs))
@@ -120,8 +103,8 @@ HRESULT Dispatcher::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* para
   // The arguments in declared order, copied and converted.
   std::vector<VARIANT> args;
   try {
-    const std::vector<ELEMDESC> declared = kind == INVOKE_FUNC ? ParamsOf(id, kind)
-                                                               : std::vector<ELEMDESC>();
+    const std::vector<ELEMDESC> declared =
+        kind == INVOKE_FUNC ? ParamsOf(id, kind) : std::vector<ELEMDESC>();
     const UINT given = params->cArgs;
     if (kind == INVOKE_FUNC) {
       const auto count = static_cast<UINT>(declared.size());
@@ -145,8 +128,8 @@ HRESULT Dispatcher::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* para
       const VARIANT& in = params->rgvarg[at];
       const VARTYPE want = i < declared.size() ? declared[i].tdesc.vt : VARTYPE{VT_VARIANT};
       const bool omitted = in.vt == VT_ERROR && in.scode == DISP_E_PARAMNOTFOUND;
-      const HRESULT hr = IsPlain(want) && !omitted ? VariantChangeType(&args[i], &in, 0, want)
-                                                   : VariantCopyInd(&args[i], &in);
+      const HRESULT hr = IsPlainType(want) && !omitted ? VariantChangeType(&args[i], &in, 0, want)
+                                                       : VariantCopyInd(&args[i], &in);
       if (FAILED(hr)) {
         if (argErr) *argErr = at;
         ClearAll(args);
@@ -170,7 +153,8 @@ HRESULT Dispatcher::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* para
     if (excep) {
       *excep = EXCEPINFO{};
       excep->scode = hr;
-      if (info_) info_->GetDocumentation(MEMBERID_NIL, &excep->bstrSource, nullptr, nullptr, nullptr);
+      if (info_)
+        info_->GetDocumentation(MEMBERID_NIL, &excep->bstrSource, nullptr, nullptr, nullptr);
       if (!call.error.isEmpty()) excep->bstrDescription = AllocBstr(call.error);
     }
     hr = DISP_E_EXCEPTION;
@@ -210,7 +194,8 @@ HRESULT PutProperty(IDispatch* object, DISPID id, const Variant& value) {
 
 DISPID IdOfName(IDispatch* object, const QString& name) {
   if (!object) return DISPID_UNKNOWN;
-  std::u16string text(reinterpret_cast<const char16_t*>(name.utf16()), static_cast<std::size_t>(name.size()));
+  std::u16string text(reinterpret_cast<const char16_t*>(name.utf16()),
+                      static_cast<std::size_t>(name.size()));
   LPOLESTR names[] = {text.data()};
   DISPID id = DISPID_UNKNOWN;
   if (FAILED(object->GetIDsOfNames(GUID_NULL, names, 1, 0x0400, &id))) return DISPID_UNKNOWN;

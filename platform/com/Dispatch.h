@@ -49,8 +49,8 @@ class Dispatcher {
   HRESULT GetTypeInfoCount(UINT* count) const;
   HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** out) const;
   HRESULT GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) const;
-  HRESULT Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
-                 VARIANT* result, EXCEPINFO* excep, UINT* argErr) const;
+  HRESULT Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                 EXCEPINFO* excep, UINT* argErr) const;
 
  private:
   // The declared parameter types of a function member; empty when not found.
@@ -61,20 +61,18 @@ class Dispatcher {
 };
 
 // Forwards the IDispatch slots of a class to its `dispatcher_` member.
-#define STOVREL_COM_FORWARD_DISPATCH                                                        \
-  HRESULT GetTypeInfoCount(UINT* count) override {                                         \
-    return dispatcher_.GetTypeInfoCount(count);                                            \
-  }                                                                                        \
-  HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** out) override {                   \
-    return dispatcher_.GetTypeInfo(index, lcid, out);                                      \
-  }                                                                                        \
-  HRESULT GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids)   \
-      override {                                                                           \
-    return dispatcher_.GetIDsOfNames(iid, names, count, lcid, ids);                        \
-  }                                                                                        \
-  HRESULT Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,         \
-                 VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {               \
-    return dispatcher_.Invoke(id, iid, lcid, flags, params, result, excep, argErr);        \
+#define STOVREL_COM_FORWARD_DISPATCH                                                             \
+  HRESULT GetTypeInfoCount(UINT* count) override { return dispatcher_.GetTypeInfoCount(count); } \
+  HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** out) override {                         \
+    return dispatcher_.GetTypeInfo(index, lcid, out);                                            \
+  }                                                                                              \
+  HRESULT GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids)         \
+      override {                                                                                 \
+    return dispatcher_.GetIDsOfNames(iid, names, count, lcid, ids);                              \
+  }                                                                                              \
+  HRESULT Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,               \
+                 VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {                     \
+    return dispatcher_.Invoke(id, iid, lcid, flags, params, result, excep, argErr);              \
   }
 
 // Calls a member of any IDispatch: the caller-side counterpart (arguments first to last).

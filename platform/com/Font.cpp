@@ -23,14 +23,18 @@ bool Valid(const FontData& f) {
 class Font final : public ComObject<IFont, IDispatch> {
  public:
   Font(IUnknown* outer, FontData data)
-      : ComObject(outer), f_(std::move(data)),
+      : ComObject(outer),
+        f_(std::move(data)),
         dispatcher_(FindTypeInfo(StandardTypes().get(), QStringLiteral("Font"))) {
     Bind(DISPID_FONT_NAME, VT_BSTR, [this](const VARIANT& v) { return put_Name(v.bstrVal); });
     Bind(DISPID_FONT_SIZE, VT_CY, [this](const VARIANT& v) { return put_Size(v.cyVal); });
     Bind(DISPID_FONT_BOLD, VT_BOOL, [this](const VARIANT& v) { return put_Bold(v.boolVal != 0); });
-    Bind(DISPID_FONT_ITALIC, VT_BOOL, [this](const VARIANT& v) { return put_Italic(v.boolVal != 0); });
-    Bind(DISPID_FONT_UNDER, VT_BOOL, [this](const VARIANT& v) { return put_Underline(v.boolVal != 0); });
-    Bind(DISPID_FONT_STRIKE, VT_BOOL, [this](const VARIANT& v) { return put_Strikethrough(v.boolVal != 0); });
+    Bind(DISPID_FONT_ITALIC, VT_BOOL,
+         [this](const VARIANT& v) { return put_Italic(v.boolVal != 0); });
+    Bind(DISPID_FONT_UNDER, VT_BOOL,
+         [this](const VARIANT& v) { return put_Underline(v.boolVal != 0); });
+    Bind(DISPID_FONT_STRIKE, VT_BOOL,
+         [this](const VARIANT& v) { return put_Strikethrough(v.boolVal != 0); });
     Bind(DISPID_FONT_WEIGHT, VT_I2, [this](const VARIANT& v) { return put_Weight(v.iVal); });
     Bind(DISPID_FONT_CHARSET, VT_I2, [this](const VARIANT& v) { return put_Charset(v.iVal); });
     dispatcher_.Getter(DISPID_FONT_NAME, [this] { return Variant::Text(f_.name); });
@@ -55,8 +59,10 @@ class Font final : public ComObject<IFont, IDispatch> {
   }
   HRESULT put_Name(BSTR name) override {
     if (!SysStringLen(name)) return E_INVALIDARG;
-    f_.name = ToQString(name);
-    return S_OK;
+    return Guarded([&] {
+      f_.name = ToQString(name);
+      return S_OK;
+    });
   }
   HRESULT get_Size(CY* size) override { return PutOut(size, f_.size); }
   HRESULT put_Size(CY size) override {
@@ -88,13 +94,16 @@ class Font final : public ComObject<IFont, IDispatch> {
   }
   HRESULT GetFont(QFont* font) override {
     if (!font) return E_POINTER;
+    return Guarded([&] { return MakeFont(*font); });
+  }
+  HRESULT MakeFont(QFont& font) const {
     QFont f(f_.name);
     f.setPointSizeF(static_cast<double>(f_.size.int64) / 10000.0);
     f.setWeight(static_cast<QFont::Weight>(f_.weight));
     f.setItalic(f_.italic);
     f.setUnderline(f_.underline);
     f.setStrikeOut(f_.strike);
-    *font = f;
+    font = f;
     return S_OK;
   }
   HRESULT Clone(IFont** out) override {
@@ -131,23 +140,25 @@ class Font final : public ComObject<IFont, IDispatch> {
 };
 
 HRESULT Font::IsEqual(IFont* other) {
-  if (!other) return E_POINTER;
-  FontData o;
-  BSTR name = nullptr;
-  BOOL italic = FALSE, underline = FALSE, strike = FALSE;
-  if (FAILED(other->get_Name(&name)) || FAILED(other->get_Size(&o.size)) ||
-      FAILED(other->get_Weight(&o.weight)) || FAILED(other->get_Charset(&o.charset)) ||
-      FAILED(other->get_Italic(&italic)) || FAILED(other->get_Underline(&underline)) ||
-      FAILED(other->get_Strikethrough(&strike))) {
+  return Guarded([&]() -> HRESULT {
+    if (!other) return E_POINTER;
+    FontData o;
+    BSTR name = nullptr;
+    BOOL italic = FALSE, underline = FALSE, strike = FALSE;
+    if (FAILED(other->get_Name(&name)) || FAILED(other->get_Size(&o.size)) ||
+        FAILED(other->get_Weight(&o.weight)) || FAILED(other->get_Charset(&o.charset)) ||
+        FAILED(other->get_Italic(&italic)) || FAILED(other->get_Underline(&underline)) ||
+        FAILED(other->get_Strikethrough(&strike))) {
+      SysFreeString(name);
+      return E_FAIL;
+    }
+    o.name = ToQString(name);
     SysFreeString(name);
-    return E_FAIL;
-  }
-  o.name = ToQString(name);
-  SysFreeString(name);
-  o.italic = italic;
-  o.underline = underline;
-  o.strike = strike;
-  return o == f_ ? S_OK : S_FALSE;
+    o.italic = italic;
+    o.underline = underline;
+    o.strike = strike;
+    return o == f_ ? S_OK : S_FALSE;
+  });
 }
 
 }  // namespace
@@ -167,9 +178,5 @@ HRESULT OleCreateFontIndirect(const FONTDESC* desc, REFIID iid, void** out) {
   f.underline = desc->fUnderline;
   f.strike = desc->fStrikethrough;
   if (!Valid(f)) return E_INVALIDARG;
-  try {
-    return com::CreateAs<com::Font>(nullptr, iid, out, std::move(f));
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  return com::Guarded([&] { return com::CreateAs<com::Font>(nullptr, iid, out, std::move(f)); });
 }

@@ -5,6 +5,9 @@
 // (counts excepted) and never lets an exception out. Objects are released, never
 // deleted, through an interface. Out pointers are set to null on failure.
 
+#include <new>
+#include <utility>
+
 #include "platform/com/Types.h"
 #include "platform/com/Variant.h"
 
@@ -136,8 +139,7 @@ struct STATSTG {
 struct IStream : ISequentialStream {
   virtual HRESULT Seek(LONGLONG move, DWORD origin, ULONGLONG* newPosition) = 0;
   virtual HRESULT SetSize(ULONGLONG size) = 0;
-  virtual HRESULT CopyTo(IStream* target, ULONGLONG size, ULONGLONG* read,
-                         ULONGLONG* written) = 0;
+  virtual HRESULT CopyTo(IStream* target, ULONGLONG size, ULONGLONG* read, ULONGLONG* written) = 0;
   virtual HRESULT Commit(DWORD flags) = 0;
   virtual HRESULT Revert() = 0;
   virtual HRESULT LockRegion(ULONGLONG offset, ULONGLONG size, DWORD type) = 0;
@@ -150,6 +152,19 @@ struct IStream : ISequentialStream {
 };
 
 namespace com {
+
+// Runs the body of an entry point so that no exception leaves it: running out of memory
+// answers E_OUTOFMEMORY, anything else E_UNEXPECTED.
+template <typename Body>
+HRESULT Guarded(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
 
 // Releases a held interface and nulls the pointer.
 template <typename T>

@@ -1,10 +1,10 @@
 #include "platform/com/Memory.h"
 
-#include "platform/com/PropertyPage.h"
-
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+
+#include "platform/com/PropertyPage.h"
 
 namespace {
 

@@ -36,8 +36,7 @@ void* ClassFactory::FindInterface(REFIID iid) {
   return iid == IID_IClassFactory ? Face<IClassFactory>() : nullptr;
 }
 
-HRESULT GetClassFactory(ClassFactory::Creator create, const void* context, REFIID iid,
-                        void** out) {
+HRESULT GetClassFactory(ClassFactory::Creator create, const void* context, REFIID iid, void** out) {
   return CreateAs<ClassFactory>(nullptr, iid, out, create, context);
 }
 

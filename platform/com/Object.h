@@ -15,8 +15,8 @@
 //
 // Every live object and every server lock is counted in the module's object table, so
 // DllCanUnloadNow can answer. The table is the module's own when the module keeps the
-// frame's symbols local (stovrel_inproc_server does). Objects live on one thread (the pages' UI thread); the
-// counts are atomic.
+// frame's symbols local (stovrel_inproc_server does). Objects live on one thread (the pages' UI
+// thread); the counts are atomic.
 
 #include <atomic>
 #include <new>

@@ -17,12 +17,14 @@ LONG PixelsToHimetric(LONG pixels) {
 }
 
 LONG HimetricToPixels(LONG himetric) {
-  return static_cast<LONG>((static_cast<long long>(himetric) * 96 + (himetric >= 0 ? 1270 : -1270)) / 2540);
+  return static_cast<LONG>(
+      (static_cast<long long>(himetric) * 96 + (himetric >= 0 ? 1270 : -1270)) / 2540);
 }
 
 Ref<ITypeLib> StandardTypes() {
   {
-    TypeLibBuilder b(MakeGuid("7B1E4D20-5C3A-4F61-9B0E-2D6C8A4F1E93"), QStringLiteral("StdTypes"), 2, 0);
+    TypeLibBuilder b(MakeGuid("7B1E4D20-5C3A-4F61-9B0E-2D6C8A4F1E93"), QStringLiteral("StdTypes"),
+                     2, 0);
     b.AddType(TKIND_ALIAS, GUID_NULL, QStringLiteral("OLE_COLOR")).AliasOf(VT_UI4);
     b.AddType(TKIND_DISPATCH, IID_IPictureDisp, QStringLiteral("Picture"))
         .Property(DISPID_PICT_HANDLE, QStringLiteral("Handle"), VT_I4, true)
@@ -56,14 +58,19 @@ OLE_HANDLE NewHandle() {
 class Picture final : public ComObject<IPicture, IDispatch> {
  public:
   Picture(IUnknown* outer, SHORT type, QImage image)
-      : ComObject(outer), type_(type), image_(std::move(image)),
+      : ComObject(outer),
+        type_(type),
+        image_(std::move(image)),
         handle_(type > PICTYPE_NONE ? NewHandle() : 0),
         dispatcher_(FindTypeInfo(StandardTypes().get(), QStringLiteral("Picture"))) {
-    dispatcher_.Getter(DISPID_PICT_HANDLE, [this] { return Variant::I4(static_cast<LONG>(handle_)); });
+    dispatcher_.Getter(DISPID_PICT_HANDLE,
+                       [this] { return Variant::I4(static_cast<LONG>(handle_)); });
     dispatcher_.Getter(DISPID_PICT_HPAL, [] { return Variant::I4(0); });
     dispatcher_.Getter(DISPID_PICT_TYPE, [this] { return Variant::I2(type_); });
-    dispatcher_.Getter(DISPID_PICT_WIDTH, [this] { return Variant::I4(PixelsToHimetric(image_.width())); });
-    dispatcher_.Getter(DISPID_PICT_HEIGHT, [this] { return Variant::I4(PixelsToHimetric(image_.height())); });
+    dispatcher_.Getter(DISPID_PICT_WIDTH,
+                       [this] { return Variant::I4(PixelsToHimetric(image_.width())); });
+    dispatcher_.Getter(DISPID_PICT_HEIGHT,
+                       [this] { return Variant::I4(PixelsToHimetric(image_.height())); });
   }
 
   HRESULT get_Handle(OLE_HANDLE* handle) override { return PutOut(handle, handle_); }
@@ -103,7 +110,6 @@ class Picture final : public ComObject<IPicture, IDispatch> {
   }
 
  private:
-
   SHORT type_;
   QImage image_;
   OLE_HANDLE handle_;
@@ -112,8 +118,8 @@ class Picture final : public ComObject<IPicture, IDispatch> {
 };
 
 HRESULT Picture::Render(QPainter* dc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIMETRIC xSrc,
-                        OLE_YPOS_HIMETRIC ySrc, OLE_XSIZE_HIMETRIC cxSrc,
-                        OLE_YSIZE_HIMETRIC cySrc, const QRect*) {
+                        OLE_YPOS_HIMETRIC ySrc, OLE_XSIZE_HIMETRIC cxSrc, OLE_YSIZE_HIMETRIC cySrc,
+                        const QRect*) {
   if (!dc) return E_INVALIDARG;
   if (cx == 0 || cy == 0 || cxSrc == 0 || cySrc == 0) return E_INVALIDARG;
   if (image_.isNull()) return S_OK;
@@ -132,19 +138,21 @@ HRESULT Picture::Render(QPainter* dc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS
 }
 
 HRESULT Picture::SaveAsFile(IStream* stream, BOOL, LONG* size) {
-  if (size) *size = 0;
-  if (!stream) return E_POINTER;
-  if (type_ <= PICTYPE_NONE) return E_FAIL;
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, type_ == PICTYPE_ICON ? "ico" : "bmp");
-  if (!writer.write(image_)) return E_FAIL;
-  ULONG written = 0;
-  const HRESULT hr = stream->Write(bytes.constData(), static_cast<ULONG>(bytes.size()), &written);
-  if (FAILED(hr)) return hr;
-  if (size) *size = static_cast<LONG>(written);
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    if (size) *size = 0;
+    if (!stream) return E_POINTER;
+    if (type_ <= PICTYPE_NONE) return E_FAIL;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, type_ == PICTYPE_ICON ? "ico" : "bmp");
+    if (!writer.write(image_)) return E_FAIL;
+    ULONG written = 0;
+    const HRESULT hr = stream->Write(bytes.constData(), static_cast<ULONG>(bytes.size()), &written);
+    if (FAILED(hr)) return hr;
+    if (size) *size = static_cast<LONG>(written);
+    return S_OK;
+  });
 }
 
 }  // namespace
@@ -165,35 +173,34 @@ HRESULT OleCreatePictureIndirect(const PICTDESC* desc, REFIID iid, BOOL, void** 
       image = *desc->image;
     }
   }
-  try {
-    return com::CreateAs<com::Picture>(nullptr, iid, out, type, std::move(image));
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  return com::Guarded(
+      [&] { return com::CreateAs<com::Picture>(nullptr, iid, out, type, std::move(image)); });
 }
 
 HRESULT OleLoadPicture(IStream* stream, LONG size, BOOL, REFIID iid, void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (!stream) return E_POINTER;
-  if (size < 0) return E_INVALIDARG;
-  QByteArray bytes;
-  if (size == 0) {
-    const HRESULT hr = com::ReadRest(stream, bytes);
-    if (FAILED(hr)) return hr;
-  } else {
-    const HRESULT hr = com::ReadAtMost(stream, size, bytes);
-    if (FAILED(hr)) return hr;
-    if (bytes.size() != size) return CTL_E_INVALIDPICTURE;
-  }
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::ReadOnly);
-  QImageReader reader(&buffer);
-  const bool icon = reader.format() == "ico";
-  QImage image = reader.read();
-  if (image.isNull()) return CTL_E_INVALIDPICTURE;
-  PICTDESC desc;
-  desc.picType = icon ? PICTYPE_ICON : PICTYPE_BITMAP;
-  desc.image = &image;
-  return OleCreatePictureIndirect(&desc, iid, TRUE, out);
+  return com::Guarded([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!stream) return E_POINTER;
+    if (size < 0) return E_INVALIDARG;
+    QByteArray bytes;
+    if (size == 0) {
+      const HRESULT hr = com::ReadRest(stream, bytes);
+      if (FAILED(hr)) return hr;
+    } else {
+      const HRESULT hr = com::ReadAtMost(stream, size, bytes);
+      if (FAILED(hr)) return hr;
+      if (bytes.size() != size) return CTL_E_INVALIDPICTURE;
+    }
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const bool icon = reader.format() == "ico";
+    QImage image = reader.read();
+    if (image.isNull()) return CTL_E_INVALIDPICTURE;
+    PICTDESC desc;
+    desc.picType = icon ? PICTYPE_ICON : PICTYPE_BITMAP;
+    desc.image = &image;
+    return OleCreatePictureIndirect(&desc, iid, TRUE, out);
+  });
 }

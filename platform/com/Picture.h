@@ -45,8 +45,8 @@ struct IPicture : IUnknown {
   // Draws the source rectangle (HIMETRIC, y measured upward from the bottom edge, so
   // (0, height, width, -height) is the upright picture) into the destination pixels.
   virtual HRESULT Render(QPainter* dc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIMETRIC xSrc,
-                         OLE_YPOS_HIMETRIC ySrc, OLE_XSIZE_HIMETRIC cxSrc,
-                         OLE_YSIZE_HIMETRIC cySrc, const QRect* bounds) = 0;
+                         OLE_YPOS_HIMETRIC ySrc, OLE_XSIZE_HIMETRIC cxSrc, OLE_YSIZE_HIMETRIC cySrc,
+                         const QRect* bounds) = 0;
   virtual HRESULT get_KeepOriginalFormat(BOOL* keep) = 0;
   virtual HRESULT put_KeepOriginalFormat(BOOL keep) = 0;
   virtual HRESULT PictureChanged() = 0;

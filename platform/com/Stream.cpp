@@ -70,8 +70,7 @@ bool MemoryStream::Resize(ULONGLONG size) {
   }
 }
 
-HRESULT MemoryStream::CopyTo(IStream* target, ULONGLONG size, ULONGLONG* read,
-                             ULONGLONG* written) {
+HRESULT MemoryStream::CopyTo(IStream* target, ULONGLONG size, ULONGLONG* read, ULONGLONG* written) {
   if (read) *read = 0;
   if (written) *written = 0;
   if (!target) return STG_E_INVALIDPOINTER;
@@ -94,7 +93,8 @@ HRESULT MemoryStream::Stat(STATSTG* stat, DWORD) {
 
 HRESULT MemoryStream::Clone(IStream** out) {
   if (!out) return STG_E_INVALIDPOINTER;
-  const HRESULT hr = CreateAs<MemoryStream>(nullptr, IID_IStream, reinterpret_cast<void**>(out), bytes_);
+  const HRESULT hr =
+      CreateAs<MemoryStream>(nullptr, IID_IStream, reinterpret_cast<void**>(out), bytes_);
   if (SUCCEEDED(hr)) static_cast<MemoryStream*>(*out)->position_ = position_;
   return hr;
 }

@@ -90,9 +90,8 @@ class TypeInfo final : public ComObject<ITypeInfo> {
     *count = 0;
     const MemberText* m = FindMember(t_, id);
     if (!m) return TYPE_E_ELEMENTNOTFOUND;
-    std::vector<QString> all{m->name};
-    all.insert(all.end(), m->params.begin(), m->params.end());
-    for (UINT i = 0; i < max && i < all.size(); ++i) names[(*count)++] = AllocBstr(all[i]);
+    for (UINT i = 0; i < max && i <= m->params.size(); ++i)
+      names[(*count)++] = AllocBstr(i == 0 ? m->name : m->params[i - 1]);
     return S_OK;
   }
   HRESULT GetRefTypeOfImplType(UINT index, HREFTYPE* out) override {
@@ -107,6 +106,9 @@ class TypeInfo final : public ComObject<ITypeInfo> {
     return index < t_.impl.size() ? S_OK : TYPE_E_ELEMENTNOTFOUND;
   }
   HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, MEMBERID* ids) override {
+    return Guarded([&] { return IdsOfNames(names, count, ids); });
+  }
+  HRESULT IdsOfNames(LPOLESTR* names, UINT count, MEMBERID* ids) const {
     if (!names || !ids) return E_POINTER;
     if (count == 0) return E_INVALIDARG;
     const MemberText* found = nullptr;
@@ -131,8 +133,11 @@ class TypeInfo final : public ComObject<ITypeInfo> {
   }
   HRESULT GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc, DWORD* helpContext,
                            BSTR* helpFile) override {
-    const MemberText own{t_.name, {}, t_.doc};
-    const MemberText* m = id == MEMBERID_NIL ? &own : FindMember(t_, id);
+    if (id == MEMBERID_NIL) {
+      Document(t_.name, t_.doc, *lib_, name, doc, helpContext, helpFile);
+      return S_OK;
+    }
+    const MemberText* m = FindMember(t_, id);
     if (!m) return TYPE_E_ELEMENTNOTFOUND;
     Document(m->name, m->doc, *lib_, name, doc, helpContext, helpFile);
     return S_OK;
@@ -194,7 +199,8 @@ class TypeLib final : public ComObject<ITypeLib> {
     if (index < 0)
       Document(lib_->name, lib_->doc, *lib_, name, doc, helpContext, helpFile);
     else
-      Document(lib_->types[index].name, lib_->types[index].doc, *lib_, name, doc, helpContext, helpFile);
+      Document(lib_->types[index].name, lib_->types[index].doc, *lib_, name, doc, helpContext,
+               helpFile);
     return S_OK;
   }
   void ReleaseTLibAttr(TLIBATTR*) override {}
@@ -291,7 +297,7 @@ TypeBuilder& TypeLibBuilder::AddType(TYPEKIND kind, REFGUID guid, const QString&
 HRESULT TypeLibBuilder::Build(ITypeLib** out) const {
   if (!out) return E_POINTER;
   *out = nullptr;
-  try {
+  return Guarded([&]() -> HRESULT {
     auto lib = std::make_shared<LibData>();
     lib->attr.guid = libid_;
     lib->attr.syskind = SYS_WIN32;
@@ -344,7 +350,8 @@ HRESULT TypeLibBuilder::Build(ITypeLib** out) const {
           v.varkind = m.varKind;
           v.wVarFlags = m.flags;
           if (!describe(m.type, v.elemdescVar.tdesc)) return E_INVALIDARG;
-          if (m.varKind == VAR_CONST) v.lpvarValue = lib->constants.emplace_back(Variant::I4(m.constant)).Ptr();
+          if (m.varKind == VAR_CONST)
+            v.lpvarValue = lib->constants.emplace_back(Variant::I4(m.constant)).Ptr();
           t.vars.push_back(v);
           t.varText.push_back(std::move(text));
           continue;
@@ -374,9 +381,7 @@ HRESULT TypeLibBuilder::Build(ITypeLib** out) const {
       t.attr.cImplTypes = static_cast<WORD>(t.impl.size());
     }
     return CreateAs<TypeLib>(nullptr, IID_ITypeLib, reinterpret_cast<void**>(out), Lib(lib));
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 Ref<ITypeInfo> FindTypeInfo(ITypeLib* library, const QString& name) {

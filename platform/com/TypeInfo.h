@@ -33,7 +33,12 @@ enum INVOKEKIND : std::int32_t {
 };
 
 enum FUNCKIND : std::int32_t { FUNC_VIRTUAL = 0, FUNC_PUREVIRTUAL = 1, FUNC_DISPATCH = 4 };
-enum VARKIND : std::int32_t { VAR_PERINSTANCE = 0, VAR_STATIC = 1, VAR_CONST = 2, VAR_DISPATCH = 3 };
+enum VARKIND : std::int32_t {
+  VAR_PERINSTANCE = 0,
+  VAR_STATIC = 1,
+  VAR_CONST = 2,
+  VAR_DISPATCH = 3
+};
 enum CALLCONV : std::int32_t { CC_STDCALL = 4 };
 enum SYSKIND : std::int32_t { SYS_WIN32 = 1 };
 

@@ -143,7 +143,8 @@ constexpr bool GuidFromText(std::string_view t, GUID& g) {
   g.Data3 = static_cast<std::uint16_t>(hex(14, 4));
   g.Data4[0] = static_cast<std::uint8_t>(hex(19, 2));
   g.Data4[1] = static_cast<std::uint8_t>(hex(21, 2));
-  for (std::size_t i = 0; i < 6; ++i) g.Data4[2 + i] = static_cast<std::uint8_t>(hex(24 + 2 * i, 2));
+  for (std::size_t i = 0; i < 6; ++i)
+    g.Data4[2 + i] = static_cast<std::uint8_t>(hex(24 + 2 * i, 2));
   return true;
 }
 
@@ -159,8 +160,7 @@ consteval GUID MakeGuid(const char (&t)[37]) {
 inline constexpr IID IID_IUnknown = com::MakeGuid("00000000-0000-0000-C000-000000000046");
 inline constexpr IID IID_IClassFactory = com::MakeGuid("00000001-0000-0000-C000-000000000046");
 inline constexpr IID IID_IStream = com::MakeGuid("0000000C-0000-0000-C000-000000000046");
-inline constexpr IID IID_ISequentialStream =
-    com::MakeGuid("0C733A30-2A1C-11CE-ADE5-00AA0044773D");
+inline constexpr IID IID_ISequentialStream = com::MakeGuid("0C733A30-2A1C-11CE-ADE5-00AA0044773D");
 inline constexpr IID IID_IDispatch = com::MakeGuid("00020400-0000-0000-C000-000000000046");
 inline constexpr IID IID_ITypeInfo = com::MakeGuid("00020401-0000-0000-C000-000000000046");
 inline constexpr IID IID_ITypeLib = com::MakeGuid("00020402-0000-0000-C000-000000000046");
@@ -176,5 +176,4 @@ inline constexpr IID IID_IFont = com::MakeGuid("BEF6E002-A874-101A-8BBA-00AA0030
 inline constexpr IID IID_IFontDisp = com::MakeGuid("BEF6E003-A874-101A-8BBA-00AA00300CAB");
 inline constexpr IID IID_IPropertyPage = com::MakeGuid("B196B28D-BAB4-101A-B69C-00AA00341D07");
 inline constexpr IID IID_IPropertyPage2 = com::MakeGuid("01E44665-24AC-101B-84ED-08002B2EC713");
-inline constexpr IID IID_IPropertyPageSite =
-    com::MakeGuid("B196B28C-BAB4-101A-B69C-00AA00341D07");
+inline constexpr IID IID_IPropertyPageSite = com::MakeGuid("B196B28C-BAB4-101A-B69C-00AA00341D07");

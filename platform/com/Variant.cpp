@@ -1,5 +1,6 @@
 #include "platform/com/Variant.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <charconv>
 #include <cmath>
@@ -12,18 +13,20 @@
 
 namespace {
 
+constexpr VARTYPE kNumericTypes[] = {VT_I2,  VT_I4,  VT_R4,  VT_R8, VT_CY,  VT_BOOL, VT_I1,
+                                     VT_UI1, VT_UI2, VT_UI4, VT_I8, VT_UI8, VT_INT,  VT_UINT};
+
+bool IsNumeric(VARTYPE vt) {
+  return std::ranges::find(kNumericTypes, vt) != std::end(kNumericTypes);
+}
+
 bool IsSupported(VARTYPE vt) {
-  switch (vt & ~VT_BYREF) {
-    case VT_EMPTY: case VT_NULL: case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY:
-    case VT_DATE: case VT_BSTR: case VT_DISPATCH: case VT_ERROR: case VT_BOOL: case VT_UNKNOWN:
-    case VT_I1: case VT_UI1: case VT_UI2: case VT_UI4: case VT_I8: case VT_UI8: case VT_INT:
-    case VT_UINT:
-      return (vt & VT_BYREF) == 0 || (vt & ~VT_BYREF) > VT_NULL;
-    case VT_VARIANT:
-      return (vt & VT_BYREF) != 0;
-    default:
-      return false;
-  }
+  const VARTYPE base = vt & ~VT_BYREF;
+  const bool byRef = vt & VT_BYREF;
+  if (base == VT_VARIANT) return byRef;  // a variant only ever points at another
+  const bool known = IsNumeric(base) || base == VT_DATE || base == VT_BSTR || base == VT_DISPATCH ||
+                     base == VT_ERROR || base == VT_UNKNOWN || base == VT_EMPTY || base == VT_NULL;
+  return known && !(byRef && base <= VT_NULL);
 }
 
 // One level of VT_BYREF followed, as a shallow (non-owning) view.
@@ -76,16 +79,6 @@ double RoundEven(double r) {
   return v;
 }
 
-bool IsNumeric(VARTYPE vt) {
-  switch (vt) {
-    case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY: case VT_BOOL: case VT_I1:
-    case VT_UI1: case VT_UI2: case VT_UI4: case VT_I8: case VT_UI8: case VT_INT: case VT_UINT:
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool IsUnsigned(VARTYPE vt) {
   return vt == VT_UI1 || vt == VT_UI2 || vt == VT_UI4 || vt == VT_UI8 || vt == VT_UINT;
 }
@@ -111,8 +104,14 @@ Number ReadNumber(const VARIANT& v) {
         n.i = static_cast<LONGLONG>(v.ullVal);
       }
       break;
-    case VT_R4: n.isReal = true; n.r = v.fltVal; break;
-    case VT_R8: n.isReal = true; n.r = v.dblVal; break;
+    case VT_R4:
+      n.isReal = true;
+      n.r = v.fltVal;
+      break;
+    case VT_R8:
+      n.isReal = true;
+      n.r = v.dblVal;
+      break;
     case VT_CY:
       if (v.cyVal.int64 % 10000 == 0) {
         n.i = v.cyVal.int64 / 10000;
@@ -163,15 +162,29 @@ HRESULT WriteNumber(const Number& n, VARTYPE vt, VARIANT& out) {
   auto fits = [&](long double lo, long double hi) { return ToInteger(n, lo, hi, i); };
   out.vt = vt;
   switch (vt) {
-    case VT_I1: if (!fits(-128, 127)) return DISP_E_OVERFLOW; out.cVal = static_cast<CHAR>(i); break;
-    case VT_UI1: if (!fits(0, 255)) return DISP_E_OVERFLOW; out.bVal = static_cast<BYTE>(i); break;
-    case VT_I2: if (!fits(-32768, 32767)) return DISP_E_OVERFLOW; out.iVal = static_cast<SHORT>(i); break;
-    case VT_UI2: if (!fits(0, 65535)) return DISP_E_OVERFLOW; out.uiVal = static_cast<USHORT>(i); break;
-    case VT_I4: case VT_INT:
+    case VT_I1:
+      if (!fits(-128, 127)) return DISP_E_OVERFLOW;
+      out.cVal = static_cast<CHAR>(i);
+      break;
+    case VT_UI1:
+      if (!fits(0, 255)) return DISP_E_OVERFLOW;
+      out.bVal = static_cast<BYTE>(i);
+      break;
+    case VT_I2:
+      if (!fits(-32768, 32767)) return DISP_E_OVERFLOW;
+      out.iVal = static_cast<SHORT>(i);
+      break;
+    case VT_UI2:
+      if (!fits(0, 65535)) return DISP_E_OVERFLOW;
+      out.uiVal = static_cast<USHORT>(i);
+      break;
+    case VT_I4:
+    case VT_INT:
       if (!fits(-2147483648.0L, 2147483647.0L)) return DISP_E_OVERFLOW;
       out.lVal = static_cast<LONG>(i);
       break;
-    case VT_UI4: case VT_UINT:
+    case VT_UI4:
+    case VT_UINT:
       if (!fits(0, 4294967295.0L)) return DISP_E_OVERFLOW;
       out.ulVal = static_cast<ULONG>(i);
       break;
@@ -191,7 +204,9 @@ HRESULT WriteNumber(const Number& n, VARTYPE vt, VARIANT& out) {
       break;
     }
     case VT_R8: out.dblVal = ToReal(n); break;
-    case VT_BOOL: out.boolVal = (n.isReal ? n.r != 0 : n.isUnsigned || n.i != 0) ? VARIANT_TRUE : VARIANT_FALSE; break;
+    case VT_BOOL:
+      out.boolVal = (n.isReal ? n.r != 0 : n.isUnsigned || n.i != 0) ? VARIANT_TRUE : VARIANT_FALSE;
+      break;
     case VT_CY: {
       const long double scaled = n.isReal ? RoundEven(n.r * 10000.0)
                                           : static_cast<long double>(n.isUnsigned ? n.u : 0) +
@@ -321,8 +336,8 @@ HRESULT ValueOf(IDispatch* object, VARIANT& out) {
   if (!object) return DISP_E_TYPEMISMATCH;
   DISPPARAMS none;
   VariantInit(&out);
-  const HRESULT hr = object->Invoke(DISPID_VALUE, GUID_NULL, 0, DISPATCH_PROPERTYGET, &none,
-                                    &out, nullptr, nullptr);
+  const HRESULT hr = object->Invoke(DISPID_VALUE, GUID_NULL, 0, DISPATCH_PROPERTYGET, &none, &out,
+                                    nullptr, nullptr);
   return FAILED(hr) ? DISP_E_TYPEMISMATCH : S_OK;
 }
 
@@ -338,7 +353,8 @@ HRESULT ConvertObject(const VARIANT& src, USHORT flags, VARTYPE vt, VARIANT& out
                                               reinterpret_cast<void**>(&out.punkVal));
     return FAILED(hr) ? DISP_E_TYPEMISMATCH : S_OK;
   }
-  if (src.vt != VT_DISPATCH || (flags & VARIANT_NOVALUEPROP) || depth > 4) return DISP_E_TYPEMISMATCH;
+  if (src.vt != VT_DISPATCH || (flags & VARIANT_NOVALUEPROP) || depth > 4)
+    return DISP_E_TYPEMISMATCH;
   VARIANT value;
   HRESULT hr = ValueOf(src.pdispVal, value);
   if (SUCCEEDED(hr)) hr = Convert(value, flags, vt, out, depth + 1);
@@ -355,7 +371,8 @@ HRESULT Convert(const VARIANT& in, USHORT flags, VARTYPE vt, VARIANT& out, int d
   if (src.vt == VT_NULL || vt == VT_NULL || src.vt == VT_ERROR || vt == VT_ERROR ||
       src.vt == VT_DATE || vt == VT_DATE)
     return DISP_E_TYPEMISMATCH;
-  if (src.vt == VT_DISPATCH || src.vt == VT_UNKNOWN) return ConvertObject(src, flags, vt, out, depth);
+  if (src.vt == VT_DISPATCH || src.vt == VT_UNKNOWN)
+    return ConvertObject(src, flags, vt, out, depth);
   if (vt == VT_DISPATCH || vt == VT_UNKNOWN) return DISP_E_TYPEMISMATCH;
   if (vt == VT_BSTR) return ToText(src, flags, out);
   if (src.vt == VT_BSTR) return FromText(src.bstrVal, vt, out);
@@ -427,7 +444,7 @@ HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags, VARTY
   if (!IsSupported(src->vt) || !IsSupported(vt) || (vt & VT_BYREF)) return DISP_E_BADVARTYPE;
   VARIANT out;
   VariantInit(&out);
-  const HRESULT hr = Convert(*src, flags, vt, out, 0);
+  const HRESULT hr = com::Guarded([&] { return Convert(*src, flags, vt, out, 0); });
   if (FAILED(hr)) {
     VariantClear(&out);
     return hr;
@@ -438,6 +455,8 @@ HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags, VARTY
 }
 
 namespace com {
+
+bool IsPlainType(VARTYPE vt) { return vt == VT_BSTR || IsNumeric(vt); }
 
 Variant::Variant(const Variant& other) {
   VariantInit(&v_);
@@ -473,8 +492,12 @@ Variant Variant::Bool(bool value) {
 }
 Variant Variant::Error(SCODE code) { return Plain(VT_ERROR, &VARIANT::scode, code); }
 
-Variant Variant::Text(std::u16string_view text) { return Plain(VT_BSTR, &VARIANT::bstrVal, AllocBstr(text)); }
-Variant Variant::Text(const QString& text) { return Plain(VT_BSTR, &VARIANT::bstrVal, AllocBstr(text)); }
+Variant Variant::Text(std::u16string_view text) {
+  return Plain(VT_BSTR, &VARIANT::bstrVal, AllocBstr(text));
+}
+Variant Variant::Text(const QString& text) {
+  return Plain(VT_BSTR, &VARIANT::bstrVal, AllocBstr(text));
+}
 
 Variant Variant::Dispatch(IDispatch* object) {
   if (object) object->AddRef();

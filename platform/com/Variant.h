@@ -97,13 +97,16 @@ HRESULT VariantCopy(VARIANT* dest, const VARIANT* src);
 HRESULT VariantCopyInd(VARIANT* dest, const VARIANT* src);
 // Converts src to type vt into dest (dest may be src). Numbers convert between each
 // other with banker's rounding, DISP_E_OVERFLOW when out of range; VT_BOOL is -1 or 0
-// (any non-zero number is true; true is every bit set in an unsigned type); texts are numbers in the C locale ("&H" for hex
-// integers) or "True"/"False"; VT_EMPTY gives 0, "" or false; VT_NULL converts only to
-// itself; an object gives its value property (DISPID 0) unless VARIANT_NOVALUEPROP.
-// On failure dest is left as it was.
+// (any non-zero number is true; true is every bit set in an unsigned type); texts are numbers in
+// the C locale ("&H" for hex integers) or "True"/"False"; VT_EMPTY gives 0, "" or false; VT_NULL
+// converts only to itself; an object gives its value property (DISPID 0) unless
+// VARIANT_NOVALUEPROP. On failure dest is left as it was.
 HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags, VARTYPE vt);
 
 namespace com {
+
+// Numbers, booleans and texts: the types VariantChangeType converts between.
+bool IsPlainType(VARTYPE vt);
 
 // An owned VARIANT: cleared on destruction, deep-copied on copy.
 class Variant {
@@ -135,7 +138,9 @@ class Variant {
   VARIANT* Out();
   // Gives up ownership; this becomes empty.
   VARIANT Detach();
-  HRESULT ChangeType(VARTYPE vt, USHORT flags = 0) { return VariantChangeType(&v_, &v_, flags, vt); }
+  HRESULT ChangeType(VARTYPE vt, USHORT flags = 0) {
+    return VariantChangeType(&v_, &v_, flags, vt);
+  }
   // The value as text (VT_BSTR conversion); empty when it has none.
   QString ToString() const;
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/com/Interfaces.h"
 #include "platform/com/Memory.h"
 #include "platform/com/PageSite.h"
 #include "platform/com/Types.h"
@@ -69,7 +70,8 @@ TEST(Hresult, SuccessAndFailureFollowTheSignBit) {
 }
 
 TEST(TaskString, CopiesTheTextWithItsTerminatorIntoTaskMemory) {
-  for (const QString& text : {QString(), QStringLiteral("Groups/Lists"), QStringLiteral("\u00c4rger")}) {
+  for (const QString& text :
+       {QString(), QStringLiteral("Groups/Lists"), QStringLiteral("\u00c4rger")}) {
     LPOLESTR copy = com::AllocTaskString(text);
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(QString::fromUtf16(copy), text);
@@ -90,8 +92,23 @@ TEST(FakePageSite, RecordsStatusAndKeysAndAnswersItsLocale) {
   EXPECT_EQ(site->GetPageContainer(&container), E_NOTIMPL);
   EXPECT_EQ(container, nullptr);
   auto* fake = static_cast<com::FakePageSite*>(site.get());
-  EXPECT_EQ(fake->statusChanges, (std::vector<DWORD>{PROPPAGESTATUS_DIRTY | PROPPAGESTATUS_VALIDATE}));
+  EXPECT_EQ(fake->statusChanges,
+            (std::vector<DWORD>{PROPPAGESTATUS_DIRTY | PROPPAGESTATUS_VALIDATE}));
   EXPECT_EQ(fake->keys, (std::vector<WPARAM>{VK_F1}));
+}
+
+TEST(Guarded, NoExceptionLeavesAnEntryPoint) {
+  struct Case {
+    const char* what;
+    HRESULT (*body)();
+    HRESULT hr;
+  };
+  const Case cases[] = {
+      {"a result passes", [] { return S_FALSE; }, S_FALSE},
+      {"out of memory", []() -> HRESULT { throw std::bad_alloc(); }, E_OUTOFMEMORY},
+      {"anything else", []() -> HRESULT { throw 42; }, E_UNEXPECTED},
+  };
+  for (const Case& c : cases) EXPECT_EQ(com::Guarded(c.body), c.hr) << c.what;
 }
 
 }  // namespace

@@ -78,7 +78,8 @@ TEST(TypeLibBuilder, DescribesMembersTypesAndDocumentation) {
   ASSERT_EQ(f->lprgelemdescParam[2].tdesc.vt, VT_PTR);
   EXPECT_EQ(f->lprgelemdescParam[2].tdesc.lptdesc->vt, VT_USERDEFINED);
   Ref<ITypeInfo> look;
-  ASSERT_EQ(info->GetRefTypeInfo(f->lprgelemdescParam[2].tdesc.lptdesc->hreftype, look.Out()), S_OK);
+  ASSERT_EQ(info->GetRefTypeInfo(f->lprgelemdescParam[2].tdesc.lptdesc->hreftype, look.Out()),
+            S_OK);
   VARDESC* c = nullptr;
   ASSERT_EQ(look->GetVarDesc(1, &c), S_OK);
   EXPECT_EQ(c->varkind, VAR_CONST);
@@ -162,7 +163,8 @@ class Sample final : public com::ComObject<IDispatch> {
 
 TEST(Dispatcher, InvokesGetPutAndMethodsByTheRules) {
   auto lib = BuildLibrary();
-  auto object = com::Create<Sample, IDispatch>(IID_IDispatch, com::FindTypeInfo(lib.get(), QStringLiteral("_ListBar")));
+  auto object = com::Create<Sample, IDispatch>(
+      IID_IDispatch, com::FindTypeInfo(lib.get(), QStringLiteral("_ListBar")));
   auto* sample = static_cast<Sample*>(object.get());
   ASSERT_TRUE(object);
   EXPECT_EQ(com::IdOfName(object.get(), QStringLiteral("caption")), 1);
@@ -183,23 +185,56 @@ TEST(Dispatcher, InvokesGetPutAndMethodsByTheRules) {
     HRESULT hr;
   };
   const Case cases[] = {
-      {"put without the named argument", 1, DISPATCH_PROPERTYPUT, {Variant::I4(1)}, false,
+      {"put without the named argument",
+       1,
+       DISPATCH_PROPERTYPUT,
+       {Variant::I4(1)},
+       false,
        DISP_E_PARAMNOTFOUND},
-      {"get of a read-only member's put", 4, DISPATCH_PROPERTYPUT, {Variant::I4(1)}, true,
+      {"get of a read-only member's put",
+       4,
+       DISPATCH_PROPERTYPUT,
+       {Variant::I4(1)},
+       true,
        DISP_E_MEMBERNOTFOUND},
       {"unknown member", 77, DISPATCH_PROPERTYGET, {}, false, DISP_E_MEMBERNOTFOUND},
-      {"get with an argument", 4, DISPATCH_PROPERTYGET, {Variant::I4(1)}, false, DISP_E_BADPARAMCOUNT},
+      {"get with an argument",
+       4,
+       DISPATCH_PROPERTYGET,
+       {Variant::I4(1)},
+       false,
+       DISP_E_BADPARAMCOUNT},
       {"method with too few", 5, DISPATCH_METHOD, {Variant::I2(1)}, false, DISP_E_BADPARAMCOUNT},
-      {"method with too many", 5, DISPATCH_METHOD,
-       {Variant::I2(1), Variant::Text(u"k"), Variant::I4(0), Variant::I4(0)}, false, DISP_E_BADPARAMCOUNT},
-      {"argument of the wrong type", 5, DISPATCH_METHOD,
-       {Variant::Text(u"x"), Variant::Text(u"k"), Variant::I4(0)}, false, DISP_E_TYPEMISMATCH},
-      {"method with an omitted optional", 5, DISPATCH_METHOD,
-       {Variant::Missing(), Variant::Text(u"k"), Variant::I4(0)}, false, S_OK},
-      {"method with a converted index", 5, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
-       {Variant::Text(u"3"), Variant::I4(8), Variant::I4(0)}, false, S_OK},
-      {"method trailing optional left out", 5, DISPATCH_METHOD,
-       {Variant::I2(2), Variant::Text(u"k")}, false, DISP_E_BADPARAMCOUNT},
+      {"method with too many",
+       5,
+       DISPATCH_METHOD,
+       {Variant::I2(1), Variant::Text(u"k"), Variant::I4(0), Variant::I4(0)},
+       false,
+       DISP_E_BADPARAMCOUNT},
+      {"argument of the wrong type",
+       5,
+       DISPATCH_METHOD,
+       {Variant::Text(u"x"), Variant::Text(u"k"), Variant::I4(0)},
+       false,
+       DISP_E_TYPEMISMATCH},
+      {"method with an omitted optional",
+       5,
+       DISPATCH_METHOD,
+       {Variant::Missing(), Variant::Text(u"k"), Variant::I4(0)},
+       false,
+       S_OK},
+      {"method with a converted index",
+       5,
+       DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+       {Variant::Text(u"3"), Variant::I4(8), Variant::I4(0)},
+       false,
+       S_OK},
+      {"method trailing optional left out",
+       5,
+       DISPATCH_METHOD,
+       {Variant::I2(2), Variant::Text(u"k")},
+       false,
+       DISP_E_BADPARAMCOUNT},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -210,7 +245,8 @@ TEST(Dispatcher, InvokesGetPutAndMethodsByTheRules) {
                  c.named ? 1u : 0u};
     Variant result;
     UINT argErr = 99;
-    EXPECT_EQ(object->Invoke(c.id, GUID_NULL, 0, c.flags, &p, result.Out(), nullptr, &argErr), c.hr);
+    EXPECT_EQ(object->Invoke(c.id, GUID_NULL, 0, c.flags, &p, result.Out(), nullptr, &argErr),
+              c.hr);
     if (c.hr == DISP_E_TYPEMISMATCH) {
       EXPECT_EQ(argErr, 2u);  // the first argument, last in rgvarg
     }
@@ -223,7 +259,8 @@ TEST(Dispatcher, InvokesGetPutAndMethodsByTheRules) {
   // A handler's own failure arrives as an exception with its description.
   EXCEPINFO info;
   const Variant args[] = {Variant::I2(1), Variant::Text(u""), Variant::I4(0)};
-  EXPECT_EQ(com::CallMember(object.get(), 5, DISPATCH_METHOD, args, nullptr, &info), DISP_E_EXCEPTION);
+  EXPECT_EQ(com::CallMember(object.get(), 5, DISPATCH_METHOD, args, nullptr, &info),
+            DISP_E_EXCEPTION);
   EXPECT_EQ(info.scode, E_INVALIDARG);
   EXPECT_EQ(com::ToQString(info.bstrSource), QStringLiteral("_ListBar"));
   EXPECT_EQ(com::ToQString(info.bstrDescription), QStringLiteral("Key must not be empty"));

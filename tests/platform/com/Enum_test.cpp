@@ -25,15 +25,9 @@ TEST(EnumVariant, NextSkipResetAndClone) {
     std::vector<LONG> got;
   };
   const Step steps[] = {
-      {"next", 2, S_OK, {1, 2}},
-      {"skip", 1, S_OK, {}},
-      {"next", 3, S_FALSE, {4, 5}},
-      {"next", 1, S_FALSE, {}},
-      {"skip", 1, S_FALSE, {}},
-      {"reset", 0, S_OK, {}},
-      {"skip", 9, S_FALSE, {}},
-      {"reset", 0, S_OK, {}},
-      {"next", 0, S_OK, {}},
+      {"next", 2, S_OK, {1, 2}}, {"skip", 1, S_OK, {}},    {"next", 3, S_FALSE, {4, 5}},
+      {"next", 1, S_FALSE, {}},  {"skip", 1, S_FALSE, {}}, {"reset", 0, S_OK, {}},
+      {"skip", 9, S_FALSE, {}},  {"reset", 0, S_OK, {}},   {"next", 0, S_OK, {}},
       {"next", 1, S_OK, {1}},
   };
   for (const Step& s : steps) {
@@ -110,14 +104,17 @@ TEST(ForEachItem, StopsOnAnythingButOneItemWithSOkAndAtTheCap) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     auto e = com::Create<Faulty, IEnumVARIANT>(IID_IEnumVARIANT, c.answer, c.fetched);
-    EXPECT_EQ(com::ForEachItem(e.get(), [](const VARIANT&) { return true; }, 7), c.expected);
+    EXPECT_EQ(com::ForEachItem(
+                  e.get(), [](const VARIANT&) { return true; }, 7),
+              c.expected);
   }
   auto e = Numbers(4);
   std::vector<LONG> seen;
-  EXPECT_EQ(com::ForEachItem(e.get(), [&](const VARIANT& v) {
-              seen.push_back(v.lVal);
-              return v.lVal < 3;
-            }),
+  EXPECT_EQ(com::ForEachItem(e.get(),
+                             [&](const VARIANT& v) {
+                               seen.push_back(v.lVal);
+                               return v.lVal < 3;
+                             }),
             3u);
   EXPECT_EQ(seen, (std::vector<LONG>{1, 2, 3}));
   EXPECT_EQ(com::ForEachItem(nullptr, [](const VARIANT&) { return true; }), 0u);

@@ -111,8 +111,7 @@ TEST(UnknownObject, AggregationAsksForIUnknownOnly) {
   auto outer = com::Create<Outer, IConnectionPointContainer>(IID_IConnectionPointContainer);
   ASSERT_TRUE(outer);
   void* out = reinterpret_cast<void*>(1);
-  EXPECT_EQ(com::CreateAs<Part>(outer.get(), IID_IPropertyNotifySink, &out),
-            CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(com::CreateAs<Part>(outer.get(), IID_IPropertyNotifySink, &out), CLASS_E_NOAGGREGATION);
   EXPECT_EQ(out, nullptr);
   EXPECT_EQ(static_cast<Outer*>(outer.get())->created, S_OK);
 }

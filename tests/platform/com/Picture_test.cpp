@@ -93,7 +93,8 @@ TEST(Picture, SizesHandlesAndAutomationFace) {
   auto disp = com::QueryAs<IDispatch>(a.get(), IID_IPictureDisp);
   ASSERT_TRUE(disp);
   com::Variant type;
-  ASSERT_EQ(com::GetProperty(disp.get(), com::IdOfName(disp.get(), QStringLiteral("Type")), type), S_OK);
+  ASSERT_EQ(com::GetProperty(disp.get(), com::IdOfName(disp.get(), QStringLiteral("Type")), type),
+            S_OK);
   EXPECT_EQ(type.Get().iVal, PICTYPE_BITMAP);
   auto back = com::QueryAs<IPicture>(disp.get(), IID_IPicture);
   EXPECT_EQ(back.get(), a.get());
@@ -154,12 +155,15 @@ TEST(Picture, SavesAndLoadsThroughStreams) {
   }
   auto junk = com::MemoryStream::Over("not a picture");
   Ref<IPicture> none;
-  EXPECT_EQ(OleLoadPicture(junk.get(), 0, FALSE, IID_IPicture, none.OutVoid()), CTL_E_INVALIDPICTURE);
+  EXPECT_EQ(OleLoadPicture(junk.get(), 0, FALSE, IID_IPicture, none.OutVoid()),
+            CTL_E_INVALIDPICTURE);
   junk->Seek(0, STREAM_SEEK_SET, nullptr);
   // A size beyond what the stream holds is refused, not read past.
-  EXPECT_EQ(OleLoadPicture(junk.get(), 1000, FALSE, IID_IPicture, none.OutVoid()), CTL_E_INVALIDPICTURE);
+  EXPECT_EQ(OleLoadPicture(junk.get(), 1000, FALSE, IID_IPicture, none.OutVoid()),
+            CTL_E_INVALIDPICTURE);
   junk->Seek(0, STREAM_SEEK_SET, nullptr);
-  EXPECT_EQ(OleLoadPicture(junk.get(), 0x7FFFFFFF, FALSE, IID_IPicture, none.OutVoid()), CTL_E_INVALIDPICTURE);
+  EXPECT_EQ(OleLoadPicture(junk.get(), 0x7FFFFFFF, FALSE, IID_IPicture, none.OutVoid()),
+            CTL_E_INVALIDPICTURE);
   EXPECT_EQ(OleLoadPicture(junk.get(), -1, FALSE, IID_IPicture, none.OutVoid()), E_INVALIDARG);
   auto empty = Make(PICTYPE_NONE, nullptr);
   EXPECT_EQ(empty->SaveAsFile(junk.get(), TRUE, nullptr), E_FAIL);
@@ -215,7 +219,8 @@ TEST(Font, ValidatesAndMapsToQFont) {
   EXPECT_EQ(com::PutProperty(disp.get(), DISPID_FONT_NAME, com::Variant::Text(u"")),
             DISP_E_EXCEPTION);
   com::Variant bold;
-  ASSERT_EQ(com::GetProperty(disp.get(), com::IdOfName(disp.get(), QStringLiteral("Bold")), bold), S_OK);
+  ASSERT_EQ(com::GetProperty(disp.get(), com::IdOfName(disp.get(), QStringLiteral("Bold")), bold),
+            S_OK);
   EXPECT_EQ(bold.Get().boolVal, VARIANT_TRUE);
 }
 

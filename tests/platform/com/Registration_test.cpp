@@ -26,11 +26,12 @@ void Walk(HKEY key, const std::string& path, std::set<std::string>& out) {
   DWORD size = sizeof value;
   DWORD type = 0;
   std::string line = path + "=";
-  if (RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS)
+  if (RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
+      ERROR_SUCCESS)
     line += std::string(value, size);
   size = sizeof value;
-  if (RegQueryValueExA(key, "ThreadingModel", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
-      ERROR_SUCCESS)
+  if (RegQueryValueExA(key, "ThreadingModel", nullptr, &type, reinterpret_cast<BYTE*>(value),
+                       &size) == ERROR_SUCCESS)
     line += " ThreadingModel=" + std::string(value, size);
   out.insert(line);
   for (DWORD i = 0;; ++i) {
@@ -91,7 +92,9 @@ TEST_F(RegistrationTest, ClassKeysAreRewrittenOrKeptByTheirSubKeys) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     if (c.before) Write(std::string(kClassKey) + "\\" + c.before);
-    ASSERT_EQ(com::RegisterClass(kClass, QStringLiteral("Sample Object"), QStringLiteral("/opt/x.so"), true), S_OK);
+    ASSERT_EQ(com::RegisterClass(kClass, QStringLiteral("Sample Object"),
+                                 QStringLiteral("/opt/x.so"), true),
+              S_OK);
     const auto keys = Snapshot();
     EXPECT_TRUE(Has(keys, std::string("\\") + kClassKey + "=" + Value("Sample Object")));
     EXPECT_TRUE(Has(keys, std::string("\\") + kClassKey + "\\InprocServer32=" + Value("/opt/x.so") +
@@ -103,8 +106,11 @@ TEST_F(RegistrationTest, ClassKeysAreRewrittenOrKeptByTheirSubKeys) {
       EXPECT_EQ(kept, c.extraSurvivesRegister);
     }
     // Registering again without the apartment flag drops the threading model.
-    ASSERT_EQ(com::RegisterClass(kClass, QStringLiteral("Sample Object"), QStringLiteral("/opt/x.so"), false), S_OK);
-    EXPECT_TRUE(Has(Snapshot(), std::string("\\") + kClassKey + "\\InprocServer32=" + Value("/opt/x.so")));
+    ASSERT_EQ(com::RegisterClass(kClass, QStringLiteral("Sample Object"),
+                                 QStringLiteral("/opt/x.so"), false),
+              S_OK);
+    EXPECT_TRUE(
+        Has(Snapshot(), std::string("\\") + kClassKey + "\\InprocServer32=" + Value("/opt/x.so")));
 
     ASSERT_EQ(com::UnregisterClass(kClass), S_OK);
     HKEY key{};
@@ -167,8 +173,9 @@ TEST_F(RegistrationTest, AServerRegistersAndUnregistersExactlyItsOwnKeys) {
 
   ASSERT_EQ(unreg(), S_OK);
   EXPECT_EQ(Snapshot(), before);
-  EXPECT_EQ(UnRegisterTypeLib(com::MakeGuid("5C2E8B14-9A3D-4F67-B1C0-2E7D4A6F8B93"), 1, 0, 0, SYS_WIN32),
-            TYPE_E_LIBNOTREGISTERED);
+  EXPECT_EQ(
+      UnRegisterTypeLib(com::MakeGuid("5C2E8B14-9A3D-4F67-B1C0-2E7D4A6F8B93"), 1, 0, 0, SYS_WIN32),
+      TYPE_E_LIBNOTREGISTERED);
 }
 
 TEST_F(RegistrationTest, TheToolCallsTheEntryPointsAndReportsFailures) {
@@ -213,10 +220,12 @@ TEST(RegistrationFailure, ARegistryThatCannotBeWrittenIsReportedNotSkipped) {
   // The hive can be neither read nor written there.
   const HRESULT unreadable = com::HresultFromWin32(ERROR_CANTREAD);
   const HRESULT unwritable = com::HresultFromWin32(ERROR_CANTWRITE);
-  EXPECT_EQ(com::RegisterClass(kClass, QStringLiteral("Sample Object"), QStringLiteral("/opt/x.so"), true),
+  EXPECT_EQ(com::RegisterClass(kClass, QStringLiteral("Sample Object"), QStringLiteral("/opt/x.so"),
+                               true),
             unreadable);
 
-  com::TypeLibBuilder b(com::MakeGuid("5C2E8B14-9A3D-4F67-B1C0-2E7D4A6F8B93"), QStringLiteral("L"), 1, 0);
+  com::TypeLibBuilder b(com::MakeGuid("5C2E8B14-9A3D-4F67-B1C0-2E7D4A6F8B93"), QStringLiteral("L"),
+                        1, 0);
   Ref<ITypeLib> lib;
   ASSERT_EQ(b.Build(lib.Out()), S_OK);
   EXPECT_EQ(RegisterTypeLib(lib.get(), u"/opt/x.so", nullptr), unwritable);

@@ -20,9 +20,12 @@ TEST(MemoryStream, ReadWriteSeekAndClone) {
     ULONGLONG position;
   };
   const SeekCase seeks[] = {
-      {0, STREAM_SEEK_SET, S_OK, 0},       {-2, STREAM_SEEK_END, S_OK, 4},
-      {1, STREAM_SEEK_CUR, S_OK, 5},       {-6, STREAM_SEEK_CUR, STG_E_INVALIDFUNCTION, 5},
-      {10, STREAM_SEEK_SET, S_OK, 10},     {0, 7, STG_E_INVALIDFUNCTION, 10},
+      {0, STREAM_SEEK_SET, S_OK, 0},
+      {-2, STREAM_SEEK_END, S_OK, 4},
+      {1, STREAM_SEEK_CUR, S_OK, 5},
+      {-6, STREAM_SEEK_CUR, STG_E_INVALIDFUNCTION, 5},
+      {10, STREAM_SEEK_SET, S_OK, 10},
+      {0, 7, STG_E_INVALIDFUNCTION, 10},
       {1LL << 40, STREAM_SEEK_SET, STG_E_MEDIUMFULL, 10},
   };
   for (const SeekCase& c : seeks) {
@@ -36,8 +39,7 @@ TEST(MemoryStream, ReadWriteSeekAndClone) {
   STATSTG st;
   EXPECT_EQ(s->Stat(&st, 0), S_OK);
   EXPECT_EQ(st.cbSize, 11u);
-  EXPECT_EQ(static_cast<com::MemoryStream*>(s.get())->Bytes(),
-            QByteArray("abcdef\0\0\0\0Z", 11));
+  EXPECT_EQ(static_cast<com::MemoryStream*>(s.get())->Bytes(), QByteArray("abcdef\0\0\0\0Z", 11));
 
   com::Ref<IStream> clone;
   ASSERT_EQ(s->Clone(clone.Out()), S_OK);
