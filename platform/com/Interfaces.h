@@ -3,7 +3,8 @@
 // functions come in their published order; calls the pages never make are left out, so
 // these are source-level, not binary, interfaces. Every entry point returns an HRESULT
 // (counts excepted) and never lets an exception out. Objects are released, never
-// deleted, through an interface. Out pointers are set to null on failure.
+// deleted, through an interface. Out pointers are set to null on failure. The objects
+// behind them live on one thread (the pages' UI thread) unless their class says more.
 
 #include <new>
 #include <utility>

@@ -1,7 +1,8 @@
 #pragma once
 // Loading in-process servers: a shared library opened with dlopen, its exports found by
 // name, and the path of the module that holds a given address. A Module closes its
-// library when destroyed; pointers found in it must not outlive it.
+// library when destroyed; pointers found in it must not outlive it. Thread-safe as the
+// system loader is; a Module itself belongs to one thread.
 
 #include <QString>
 
