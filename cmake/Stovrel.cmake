@@ -30,3 +30,11 @@ function(stovrel_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
+
+# stovrel_inproc_server(target)
+# An in-process server library exports its four entry points and no other symbol.
+function(stovrel_inproc_server target)
+  set(map ${PROJECT_SOURCE_DIR}/platform/com/InprocServer.map)
+  target_link_options(${target} PRIVATE "LINKER:--version-script=${map}")
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${map})
+endfunction()

@@ -234,7 +234,35 @@ void Key::SetValue(std::string_view name, std::uint32_t type, std::string data) 
   values.push_back(Value{std::string(name), type, std::move(data)});
 }
 
+bool Key::DeleteValue(std::string_view name) {
+  for (auto it = values.begin(); it != values.end(); ++it) {
+    if (EqualNoCase(it->name, name)) {
+      values.erase(it);
+      return true;
+    }
+  }
+  return false;
+}
+
 Hive::Hive() { keys_.emplace(std::string(), Key{}); }
+
+std::vector<std::string> Hive::SubKeyNames(std::string_view path) const {
+  std::vector<std::string> names;
+  const std::string prefix = path.empty() ? std::string() : Fold(path) + '\\';
+  for (auto it = keys_.lower_bound(prefix); it != keys_.end(); ++it) {
+    const std::string& folded = it->first;
+    if (folded.compare(0, prefix.size(), prefix) != 0) break;
+    if (folded.size() == prefix.size() || folded.find('\\', prefix.size()) != std::string::npos)
+      continue;
+    names.push_back(it->second.path.substr(it->second.path.size() - (folded.size() - prefix.size())));
+  }
+  return names;
+}
+
+bool Hive::DeleteKey(std::string_view path) {
+  if (path.empty() || !SubKeyNames(path).empty()) return false;
+  return keys_.erase(Fold(path)) > 0;
+}
 
 const Key* Hive::FindKey(std::string_view path) const {
   const auto it = keys_.find(Fold(path));

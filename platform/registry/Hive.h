@@ -35,6 +35,8 @@ struct Key {
   const Value* FindValue(std::string_view name) const;
   // Sets a value, keeping the name's first-written case when it exists.
   void SetValue(std::string_view name, std::uint32_t type, std::string data);
+  // Removes a value; false when there is none of that name.
+  bool DeleteValue(std::string_view name);
 };
 
 // The path's components joined by single backslashes; empty components are dropped.
@@ -52,6 +54,12 @@ class Hive {
   Key* FindKey(std::string_view path);
   // The key at a normalized path, created with every missing ancestor.
   Key& CreateKey(std::string_view path);
+  // The names (as first written) of the direct sub keys of a normalized path, in
+  // case-folded order.
+  std::vector<std::string> SubKeyNames(std::string_view path) const;
+  // Removes the key at a normalized path, which must have no sub keys; false for the
+  // root, a missing key or one with sub keys.
+  bool DeleteKey(std::string_view path);
 
   std::string Serialize(std::string_view hiveName) const;
   // Reads the text form; lines that cannot be read are skipped.

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/registry/HiveStore.h"
 
@@ -175,6 +176,61 @@ LONG RegSetValueA(HKEY hkey, LPCSTR subKey, DWORD type, LPCSTR data, DWORD /*cbD
   if (!Resolve(r, hkey, base)) return ERROR_INVALID_HANDLE;
   std::string text(data, std::strlen(data) + 1);  // with its NUL, as on Windows
   return SetValue(base, SubPath(base.path, subKey), true, "", REG_SZ, std::move(text));
+}
+
+LONG RegDeleteKeyA(HKEY hkey, LPCSTR subKey) {
+  if (!subKey) return ERROR_INVALID_PARAMETER;
+  Registry& r = Reg();
+  const std::lock_guard guard(r.mutex);
+  OpenKey base;
+  if (!Resolve(r, hkey, base)) return ERROR_INVALID_HANDLE;
+  const std::string path = SubPath(base.path, subKey);
+  return base.store->Update([&](Hive& hive, bool& modified) {
+    LONG rc = ERROR_SUCCESS;
+    if (!KeyOf(hive, base, rc)) return rc;
+    if (!hive.FindKey(path)) return ERROR_FILE_NOT_FOUND;
+    if (!hive.DeleteKey(path)) return ERROR_ACCESS_DENIED;
+    modified = true;
+    return ERROR_SUCCESS;
+  });
+}
+
+LONG RegDeleteValueA(HKEY hkey, LPCSTR valueName) {
+  Registry& r = Reg();
+  const std::lock_guard guard(r.mutex);
+  OpenKey key;
+  if (!Resolve(r, hkey, key)) return ERROR_INVALID_HANDLE;
+  return key.store->Update([&](Hive& hive, bool& modified) {
+    LONG rc = ERROR_SUCCESS;
+    Key* k = KeyOf(hive, key, rc);
+    if (!k) return rc;
+    if (!k->DeleteValue(NameOf(valueName))) return ERROR_FILE_NOT_FOUND;
+    modified = true;
+    return ERROR_SUCCESS;
+  });
+}
+
+LONG RegEnumKeyExA(HKEY hkey, DWORD index, LPSTR name, DWORD* cchName, DWORD* reserved,
+                   LPSTR keyClass, DWORD* cchClass, FILETIME* lastWriteTime) {
+  if (!name || !cchName || reserved || (keyClass && !cchClass)) return ERROR_INVALID_PARAMETER;
+  Registry& r = Reg();
+  const std::lock_guard guard(r.mutex);
+  OpenKey key;
+  if (!Resolve(r, hkey, key)) return ERROR_INVALID_HANDLE;
+  const Hive* hive = key.store->Read();
+  if (!hive) return ERROR_CANTREAD;
+  LONG rc = ERROR_SUCCESS;
+  if (!KeyOf(*hive, key, rc)) return rc;
+  const std::vector<std::string> names = hive->SubKeyNames(key.path);
+  if (index >= names.size()) return ERROR_NO_MORE_ITEMS;
+  const std::string& found = names[index];
+  if (found.size() >= *cchName) return ERROR_MORE_DATA;
+  std::memcpy(name, found.c_str(), found.size() + 1);
+  *cchName = static_cast<DWORD>(found.size());
+  if (keyClass && *cchClass) *keyClass = '\0';
+  if (cchClass) *cchClass = 0;
+  if (lastWriteTime) *lastWriteTime = FILETIME{};
+  return ERROR_SUCCESS;
 }
 
 LONG RegCloseKey(HKEY hkey) {

@@ -16,6 +16,13 @@ using DWORD = std::uint32_t;
 using LONG = std::int32_t;
 using REGSAM = std::uint32_t;
 using LPCSTR = const char*;
+using LPSTR = char*;
+
+// A time stamp of a key (not kept: always zero).
+struct FILETIME {
+  DWORD dwLowDateTime = 0;
+  DWORD dwHighDateTime = 0;
+};
 
 // A key handle: one of the predefined hives or a handle returned by an open call.
 enum class HKEY : std::uint32_t {};
@@ -45,9 +52,11 @@ inline constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
 // Return codes.
 inline constexpr LONG ERROR_SUCCESS = 0;
 inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;
+inline constexpr LONG ERROR_ACCESS_DENIED = 5;
 inline constexpr LONG ERROR_INVALID_HANDLE = 6;
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
 inline constexpr LONG ERROR_MORE_DATA = 234;
+inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;
 inline constexpr LONG ERROR_BADKEY = 1010;
 inline constexpr LONG ERROR_CANTREAD = 1012;
 inline constexpr LONG ERROR_CANTWRITE = 1013;  // the hive file could not be written
@@ -75,6 +84,23 @@ LONG RegQueryValueExA(HKEY hkey, LPCSTR valueName, DWORD* reserved, DWORD* type,
 // must be REG_SZ. As on Windows the text is stored with a terminating NUL; it ends at
 // the first NUL within cbData bytes (cbData bytes when there is none).
 LONG RegSetValueA(HKEY hkey, LPCSTR subKey, DWORD type, LPCSTR data, DWORD cbData);
+
+// Deletes subKey below hkey (an empty subKey: hkey's own key), which must have no sub
+// keys: ERROR_ACCESS_DENIED when it has some or is a hive's root, ERROR_FILE_NOT_FOUND
+// when it does not exist. Handles still open on it then answer ERROR_KEY_DELETED.
+LONG RegDeleteKeyA(HKEY hkey, LPCSTR subKey);
+
+// Deletes one value (empty or null name: the default value); ERROR_FILE_NOT_FOUND when
+// the key has none of that name.
+LONG RegDeleteValueA(HKEY hkey, LPCSTR valueName);
+
+// The name of the index-th direct sub key (in case-folded order) into name, whose size
+// *cchName counts characters with the terminating NUL; on success *cchName is the
+// length without it. ERROR_MORE_DATA when the buffer is too small, ERROR_NO_MORE_ITEMS
+// past the last sub key. Key classes and times are not kept: *cchClass becomes 0 and
+// the time zero. Enumerating while deleting works from the highest index down.
+LONG RegEnumKeyExA(HKEY hkey, DWORD index, LPSTR name, DWORD* cchName, DWORD* reserved,
+                   LPSTR keyClass, DWORD* cchClass, FILETIME* lastWriteTime);
 
 // Releases a handle; closing a predefined hive is a no-op.
 LONG RegCloseKey(HKEY hkey);

@@ -20,6 +20,21 @@ QString NewTempDir(const QString& prefix) {
   return path;
 }
 
+ScopedEnv::ScopedEnv(const char* name, const QString& value)
+    : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+  if (value.isNull())
+    qunsetenv(name);
+  else
+    qputenv(name, value.toUtf8());
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (had_)
+    qputenv(name_, old_);
+  else
+    qunsetenv(name_);
+}
+
 ScopedLocale::ScopedLocale(const QString& name) : previous_(QLocale()) {
   QLocale::setDefault(QLocale(name));
 }

@@ -2,6 +2,7 @@
 // The environment every test runs in: offscreen Qt, en_US locale, a fixed clock,
 // and the registry and data folders inside one temporary directory per test process.
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
@@ -15,6 +16,21 @@ QDateTime FixedNow();
 QString TempRoot();
 // A new empty folder below TempRoot().
 QString NewTempDir(const QString& prefix = QStringLiteral("t"));
+
+// Sets an environment variable (a null value unsets it) for the lifetime of the object,
+// then restores the old state.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const QString& value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  bool had_;
+  QByteArray old_;
+};
 
 // Sets QLocale::setDefault for the lifetime of the object, then restores en_US.
 class ScopedLocale {

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <csignal>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,28 +19,7 @@ namespace {
 
 constexpr char kPref[] = "Software\\Dornvale\\Stovrel\\Pref";
 
-// Sets an environment variable for one test, restoring the old state after it.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const QString& value)
-      : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-    if (value.isNull())
-      qunsetenv(name);
-    else
-      qputenv(name, value.toUtf8());
-  }
-  ~ScopedEnv() {
-    if (had_)
-      qputenv(name_, old_);
-    else
-      qunsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool had_;
-  QByteArray old_;
-};
+using testenv::ScopedEnv;
 
 // Every test works in a registry folder of its own.
 class RegistryTest : public ::testing::Test {
@@ -306,6 +286,93 @@ TEST_F(RegistryTest, ProcessesWritingOneKeyAtOnceLoseNothing) {
   }
   EXPECT_EQ(found, kProcesses * kValuesEach);
   RegCloseKey(key);
+}
+
+// The direct sub key names of a key, in enumeration order.
+std::vector<std::string> SubKeys(HKEY key) {
+  std::vector<std::string> names;
+  for (DWORD i = 0;; ++i) {
+    char name[64];
+    DWORD size = sizeof name;
+    const LONG rc = RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_NO_MORE_ITEMS) break;
+    EXPECT_EQ(rc, ERROR_SUCCESS);
+    if (rc != ERROR_SUCCESS) break;
+    EXPECT_EQ(size, std::strlen(name));
+    names.emplace_back(name, size);
+  }
+  return names;
+}
+
+TEST_F(RegistryTest, EnumeratesDirectSubKeysOnlyWithTheirCase) {
+  const HKEY root = Create(HKEY_CLASSES_ROOT, "CLSID");
+  for (const char* path : {"CLSID\\{B}\\InprocServer32", "CLSID\\{a}", "CLSID\\{C}", "Other"})
+    RegCloseKey(Create(HKEY_CLASSES_ROOT, path));
+  EXPECT_EQ(SubKeys(root), (std::vector<std::string>{"{a}", "{B}", "{C}"}));
+
+  struct Case {
+    DWORD buffer;
+    LONG rc;
+  };
+  // "{a}" needs four characters with its NUL.
+  for (const Case c : {Case{3, ERROR_MORE_DATA}, Case{4, ERROR_SUCCESS}}) {
+    char name[8] = "xxxxxxx";
+    DWORD size = c.buffer;
+    EXPECT_EQ(RegEnumKeyExA(root, 0, name, &size, nullptr, nullptr, nullptr, nullptr), c.rc);
+    if (c.rc == ERROR_SUCCESS) {
+      EXPECT_STREQ(name, "{a}");
+    }
+  }
+  DWORD size = 8;
+  char name[8];
+  EXPECT_EQ(RegEnumKeyExA(root, 0, nullptr, &size, nullptr, nullptr, nullptr, nullptr),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegEnumKeyExA(HKEY{12345}, 0, name, &size, nullptr, nullptr, nullptr, nullptr),
+            ERROR_INVALID_HANDLE);
+  const HKEY leaf = Create(HKEY_CLASSES_ROOT, "CLSID\\{C}");
+  EXPECT_TRUE(SubKeys(leaf).empty());
+  RegCloseKey(leaf);
+  RegCloseKey(root);
+}
+
+TEST_F(RegistryTest, DeletesKeysWithoutSubKeysAndValuesAndReportsWhatItCannot) {
+  const HKEY cls = Create(HKEY_CLASSES_ROOT, "CLSID\\{X}");
+  const HKEY server = Create(cls, "InprocServer32");
+  ASSERT_EQ(SetText(server, "ThreadingModel", "Apartment"), ERROR_SUCCESS);
+  ASSERT_EQ(SetText(server, nullptr, "/lib/x.so"), ERROR_SUCCESS);
+
+  struct Case {
+    const char* what;
+    LONG rc;
+    LONG (*call)(HKEY cls, HKEY server);
+  };
+  const Case cases[] = {
+      {"a key with sub keys", ERROR_ACCESS_DENIED,
+       [](HKEY c, HKEY) { return RegDeleteKeyA(c, ""); }},
+      {"a missing key", ERROR_FILE_NOT_FOUND,
+       [](HKEY c, HKEY) { return RegDeleteKeyA(c, "Nope"); }},
+      {"a null name", ERROR_INVALID_PARAMETER,
+       [](HKEY c, HKEY) { return RegDeleteKeyA(c, nullptr); }},
+      {"a hive's root", ERROR_ACCESS_DENIED,
+       [](HKEY, HKEY) { return RegDeleteKeyA(HKEY_CLASSES_ROOT, ""); }},
+      {"a missing value", ERROR_FILE_NOT_FOUND,
+       [](HKEY, HKEY s) { return RegDeleteValueA(s, "Nope"); }},
+      {"a value", ERROR_SUCCESS, [](HKEY, HKEY s) { return RegDeleteValueA(s, "threadingmodel"); }},
+      {"the default value", ERROR_SUCCESS, [](HKEY, HKEY s) { return RegDeleteValueA(s, nullptr); }},
+      {"the default value again", ERROR_FILE_NOT_FOUND,
+       [](HKEY, HKEY s) { return RegDeleteValueA(s, ""); }},
+      {"the leaf key", ERROR_SUCCESS, [](HKEY c, HKEY) { return RegDeleteKeyA(c, "InprocServer32"); }},
+      {"a value of the deleted key", ERROR_KEY_DELETED,
+       [](HKEY, HKEY s) { return SetText(s, "x", "y"); }},
+      {"the emptied key itself", ERROR_SUCCESS, [](HKEY c, HKEY) { return RegDeleteKeyA(c, ""); }},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.call(cls, server), c.rc) << c.what;
+
+  HKEY gone{};
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{X}", 0, KEY_READ, &gone), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(HiveFile("HKEY_CLASSES_ROOT").contains("{X}"));
+  RegCloseKey(server);
+  RegCloseKey(cls);
 }
 
 }  // namespace

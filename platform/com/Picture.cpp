@@ -1,0 +1,206 @@
+#include "platform/com/Picture.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+#include <atomic>
+
+#include "platform/com/Dispatch.h"
+#include "platform/com/Font.h"
+#include "platform/com/Stream.h"
+
+namespace com {
+
+LONG PixelsToHimetric(LONG pixels) {
+  return static_cast<LONG>((static_cast<long long>(pixels) * 2540 + (pixels >= 0 ? 48 : -48)) / 96);
+}
+
+LONG HimetricToPixels(LONG himetric) {
+  return static_cast<LONG>(
+      (static_cast<long long>(himetric) * 96 + (himetric >= 0 ? 1270 : -1270)) / 2540);
+}
+
+Ref<ITypeLib> StandardTypes() {
+  {
+    TypeLibBuilder b(MakeGuid("7B1E4D20-5C3A-4F61-9B0E-2D6C8A4F1E93"), QStringLiteral("StdTypes"),
+                     2, 0);
+    b.AddType(TKIND_ALIAS, GUID_NULL, QStringLiteral("OLE_COLOR")).AliasOf(VT_UI4);
+    b.AddType(TKIND_DISPATCH, IID_IPictureDisp, QStringLiteral("Picture"))
+        .Property(DISPID_PICT_HANDLE, QStringLiteral("Handle"), VT_I4, true)
+        .Property(DISPID_PICT_HPAL, QStringLiteral("hPal"), VT_I4, true)
+        .Property(DISPID_PICT_TYPE, QStringLiteral("Type"), VT_I2, true)
+        .Property(DISPID_PICT_WIDTH, QStringLiteral("Width"), VT_I4, true)
+        .Property(DISPID_PICT_HEIGHT, QStringLiteral("Height"), VT_I4, true);
+    b.AddType(TKIND_DISPATCH, IID_IFontDisp, QStringLiteral("Font"))
+        .Property(DISPID_FONT_NAME, QStringLiteral("Name"), VT_BSTR)
+        .Property(DISPID_FONT_SIZE, QStringLiteral("Size"), VT_CY)
+        .Property(DISPID_FONT_BOLD, QStringLiteral("Bold"), VT_BOOL)
+        .Property(DISPID_FONT_ITALIC, QStringLiteral("Italic"), VT_BOOL)
+        .Property(DISPID_FONT_UNDER, QStringLiteral("Underline"), VT_BOOL)
+        .Property(DISPID_FONT_STRIKE, QStringLiteral("Strikethrough"), VT_BOOL)
+        .Property(DISPID_FONT_WEIGHT, QStringLiteral("Weight"), VT_I2)
+        .Property(DISPID_FONT_CHARSET, QStringLiteral("Charset"), VT_I2);
+    Ref<ITypeLib> lib;
+    b.Build(lib.Out());
+    return lib;
+  }
+}
+
+namespace {
+
+OLE_HANDLE NewHandle() {
+  static std::atomic<OLE_HANDLE> next{1};
+  OLE_HANDLE h = next.fetch_add(1);
+  return h ? h : next.fetch_add(1);
+}
+
+class Picture final : public ComObject<IPicture, IDispatch> {
+ public:
+  Picture(IUnknown* outer, SHORT type, QImage image)
+      : ComObject(outer),
+        type_(type),
+        image_(std::move(image)),
+        handle_(type > PICTYPE_NONE ? NewHandle() : 0),
+        dispatcher_(FindTypeInfo(StandardTypes().get(), QStringLiteral("Picture"))) {
+    dispatcher_.Getter(DISPID_PICT_HANDLE,
+                       [this] { return Variant::I4(static_cast<LONG>(handle_)); });
+    dispatcher_.Getter(DISPID_PICT_HPAL, [] { return Variant::I4(0); });
+    dispatcher_.Getter(DISPID_PICT_TYPE, [this] { return Variant::I2(type_); });
+    dispatcher_.Getter(DISPID_PICT_WIDTH,
+                       [this] { return Variant::I4(PixelsToHimetric(image_.width())); });
+    dispatcher_.Getter(DISPID_PICT_HEIGHT,
+                       [this] { return Variant::I4(PixelsToHimetric(image_.height())); });
+  }
+
+  HRESULT get_Handle(OLE_HANDLE* handle) override { return PutOut(handle, handle_); }
+  HRESULT get_hPal(OLE_HANDLE* palette) override { return PutOut(palette, OLE_HANDLE{0}); }
+  HRESULT get_Type(SHORT* type) override { return PutOut(type, type_); }
+  HRESULT get_Width(OLE_XSIZE_HIMETRIC* width) override {
+    return PutOut(width, PixelsToHimetric(image_.width()));
+  }
+  HRESULT get_Height(OLE_YSIZE_HIMETRIC* height) override {
+    return PutOut(height, PixelsToHimetric(image_.height()));
+  }
+  HRESULT Render(QPainter* dc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIMETRIC xSrc,
+                 OLE_YPOS_HIMETRIC ySrc, OLE_XSIZE_HIMETRIC cxSrc, OLE_YSIZE_HIMETRIC cySrc,
+                 const QRect* bounds) override;
+  HRESULT get_KeepOriginalFormat(BOOL* keep) override { return PutOut(keep, keep_); }
+  HRESULT put_KeepOriginalFormat(BOOL keep) override {
+    keep_ = keep ? TRUE : FALSE;
+    return S_OK;
+  }
+  HRESULT PictureChanged() override { return S_OK; }
+  HRESULT SaveAsFile(IStream* stream, BOOL saveMemCopy, LONG* size) override;
+  HRESULT get_Attributes(DWORD* attributes) override {
+    return PutOut(attributes, type_ == PICTYPE_ICON ? PICTURE_TRANSPARENT : DWORD{0});
+  }
+  HRESULT GetImage(QImage* image) override {
+    if (!image) return E_POINTER;
+    *image = image_;
+    return S_OK;
+  }
+  STOVREL_COM_FORWARD_DISPATCH
+
+ protected:
+  void* FindInterface(REFIID iid) override {
+    if (iid == IID_IPicture) return Face<IPicture>();
+    if (iid == IID_IPictureDisp || iid == IID_IDispatch) return Face<IDispatch>();
+    return nullptr;
+  }
+
+ private:
+  SHORT type_;
+  QImage image_;
+  OLE_HANDLE handle_;
+  BOOL keep_ = TRUE;
+  Dispatcher dispatcher_;
+};
+
+HRESULT Picture::Render(QPainter* dc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIMETRIC xSrc,
+                        OLE_YPOS_HIMETRIC ySrc, OLE_XSIZE_HIMETRIC cxSrc, OLE_YSIZE_HIMETRIC cySrc,
+                        const QRect*) {
+  if (!dc) return E_INVALIDARG;
+  if (cx == 0 || cy == 0 || cxSrc == 0 || cySrc == 0) return E_INVALIDARG;
+  if (image_.isNull()) return S_OK;
+  // Source edges in pixels from the image's top-left corner.
+  const double left = HimetricToPixels(xSrc);
+  const double right = HimetricToPixels(xSrc + cxSrc);
+  const double top = image_.height() - HimetricToPixels(ySrc);
+  const double bottom = image_.height() - HimetricToPixels(ySrc + cySrc);
+  const bool flipX = (right < left) != (cx < 0);
+  const bool flipY = (bottom < top) != (cy < 0);
+  const QRectF source = QRectF(QPointF(left, top), QPointF(right, bottom)).normalized();
+  const QRectF target = QRectF(QPointF(x, y), QPointF(x + cx, y + cy)).normalized();
+  const QImage part = image_.copy(source.toAlignedRect()).mirrored(flipX, flipY);
+  dc->drawImage(target, part);
+  return S_OK;
+}
+
+HRESULT Picture::SaveAsFile(IStream* stream, BOOL, LONG* size) {
+  return Guarded([&]() -> HRESULT {
+    if (size) *size = 0;
+    if (!stream) return E_POINTER;
+    if (type_ <= PICTYPE_NONE) return E_FAIL;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, type_ == PICTYPE_ICON ? "ico" : "bmp");
+    if (!writer.write(image_)) return E_FAIL;
+    ULONG written = 0;
+    const HRESULT hr = stream->Write(bytes.constData(), static_cast<ULONG>(bytes.size()), &written);
+    if (FAILED(hr)) return hr;
+    if (size) *size = static_cast<LONG>(written);
+    return S_OK;
+  });
+}
+
+}  // namespace
+
+}  // namespace com
+
+HRESULT OleCreatePictureIndirect(const PICTDESC* desc, REFIID iid, BOOL, void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  SHORT type = PICTYPE_UNINITIALIZED;
+  QImage image;
+  if (desc) {
+    if (desc->cbSizeofstruct != sizeof(PICTDESC)) return E_INVALIDARG;
+    type = desc->picType;
+    if (type != PICTYPE_NONE && type != PICTYPE_BITMAP && type != PICTYPE_ICON) return E_INVALIDARG;
+    if (type != PICTYPE_NONE) {
+      if (!desc->image || desc->image->isNull()) return E_INVALIDARG;
+      image = *desc->image;
+    }
+  }
+  return com::Guarded(
+      [&] { return com::CreateAs<com::Picture>(nullptr, iid, out, type, std::move(image)); });
+}
+
+HRESULT OleLoadPicture(IStream* stream, LONG size, BOOL, REFIID iid, void** out) {
+  return com::Guarded([&]() -> HRESULT {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!stream) return E_POINTER;
+    if (size < 0) return E_INVALIDARG;
+    QByteArray bytes;
+    if (size == 0) {
+      const HRESULT hr = com::ReadRest(stream, bytes);
+      if (FAILED(hr)) return hr;
+    } else {
+      const HRESULT hr = com::ReadAtMost(stream, size, bytes);
+      if (FAILED(hr)) return hr;
+      if (bytes.size() != size) return CTL_E_INVALIDPICTURE;
+    }
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const bool icon = reader.format() == "ico";
+    QImage image = reader.read();
+    if (image.isNull()) return CTL_E_INVALIDPICTURE;
+    PICTDESC desc;
+    desc.picType = icon ? PICTYPE_ICON : PICTYPE_BITMAP;
+    desc.image = &image;
+    return OleCreatePictureIndirect(&desc, iid, TRUE, out);
+  });
+}

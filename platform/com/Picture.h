@@ -1,0 +1,91 @@
+#pragma once
+// Pictures: IPicture and its automation face IPictureDisp, over a QImage. A picture is
+// empty (PICTYPE_NONE), a bitmap or an icon; metafiles are not supported. Sizes are in
+// HIMETRIC (0.01 mm) at 96 pixels per inch. Each non-empty picture has a handle of its
+// own (a process-unique number, never 0), so two holders can tell whether they hold the
+// same picture. The device context of Render is a QPainter. UI thread only.
+
+#include <QImage>
+
+#include "platform/com/Object.h"
+
+struct ITypeLib;
+class QPainter;
+class QRect;
+
+using OLE_HANDLE = UINT;
+using OLE_XPOS_HIMETRIC = LONG;
+using OLE_YPOS_HIMETRIC = LONG;
+using OLE_XSIZE_HIMETRIC = LONG;
+using OLE_YSIZE_HIMETRIC = LONG;
+
+inline constexpr SHORT PICTYPE_UNINITIALIZED = -1;
+inline constexpr SHORT PICTYPE_NONE = 0;
+inline constexpr SHORT PICTYPE_BITMAP = 1;
+inline constexpr SHORT PICTYPE_METAFILE = 2;
+inline constexpr SHORT PICTYPE_ICON = 3;
+inline constexpr SHORT PICTYPE_ENHMETAFILE = 4;
+
+inline constexpr DWORD PICTURE_SCALABLE = 0x1;
+inline constexpr DWORD PICTURE_TRANSPARENT = 0x2;
+
+// Automation ids of the picture's properties.
+inline constexpr DISPID DISPID_PICT_HANDLE = 0;
+inline constexpr DISPID DISPID_PICT_HPAL = 2;
+inline constexpr DISPID DISPID_PICT_TYPE = 3;
+inline constexpr DISPID DISPID_PICT_WIDTH = 4;
+inline constexpr DISPID DISPID_PICT_HEIGHT = 5;
+
+struct IPicture : IUnknown {
+  virtual HRESULT get_Handle(OLE_HANDLE* handle) = 0;
+  virtual HRESULT get_hPal(OLE_HANDLE* palette) = 0;  // always 0: pictures are true colour
+  virtual HRESULT get_Type(SHORT* type) = 0;
+  virtual HRESULT get_Width(OLE_XSIZE_HIMETRIC* width) = 0;
+  virtual HRESULT get_Height(OLE_YSIZE_HIMETRIC* height) = 0;
+  // Draws the source rectangle (HIMETRIC, y measured upward from the bottom edge, so
+  // (0, height, width, -height) is the upright picture) into the destination pixels.
+  virtual HRESULT Render(QPainter* dc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIMETRIC xSrc,
+                         OLE_YPOS_HIMETRIC ySrc, OLE_XSIZE_HIMETRIC cxSrc, OLE_YSIZE_HIMETRIC cySrc,
+                         const QRect* bounds) = 0;
+  virtual HRESULT get_KeepOriginalFormat(BOOL* keep) = 0;
+  virtual HRESULT put_KeepOriginalFormat(BOOL keep) = 0;
+  virtual HRESULT PictureChanged() = 0;
+  // Writes the picture as a BMP (bitmap) or ICO (icon) file; *size gets the byte count.
+  virtual HRESULT SaveAsFile(IStream* stream, BOOL saveMemCopy, LONG* size) = 0;
+  virtual HRESULT get_Attributes(DWORD* attributes) = 0;
+  // In place of a device handle: a copy of the picture's pixels (null for empty).
+  virtual HRESULT GetImage(QImage* image) = 0;
+
+ protected:
+  ~IPicture() = default;
+};
+
+using IPictureDisp = IDispatch;
+
+// A picture description: picType and, for a bitmap or icon, the pixels (copied).
+struct PICTDESC {
+  UINT cbSizeofstruct = sizeof(PICTDESC);
+  SHORT picType = PICTYPE_NONE;
+  const QImage* image = nullptr;
+};
+
+// A new picture; null desc gives an uninitialised one. E_INVALIDARG for a wrong
+// cbSizeofstruct, an unknown type, or a bitmap or icon without pixels. `own` has no
+// effect (the pixels are copied).
+HRESULT OleCreatePictureIndirect(const PICTDESC* desc, REFIID iid, BOOL own, void** out);
+// Reads a picture file (BMP, ICO, PNG, GIF, JPEG) of `size` bytes from the stream's
+// position (0: to its end). CTL_E_INVALIDPICTURE when the bytes are no picture,
+// E_INVALIDARG for a negative size.
+HRESULT OleLoadPicture(IStream* stream, LONG size, BOOL runMode, REFIID iid, void** out);
+
+namespace com {
+
+LONG PixelsToHimetric(LONG pixels);
+LONG HimetricToPixels(LONG himetric);
+
+// The library of the standard automation types: the alias OLE_COLOR (VT_UI4) and the
+// dispinterfaces Picture and Font. A new library per call: no object outlives its users
+// (a kept one would stop the module from unloading).
+Ref<ITypeLib> StandardTypes();
+
+}  // namespace com

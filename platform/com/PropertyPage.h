@@ -1,0 +1,100 @@
+#pragma once
+// The property-page interfaces: a host's property frame gives each page a site, the
+// objects to edit, and a parent window; the page reports its state to the site. Windows
+// are QWidgets; accelerator messages carry a key code. Page info strings are task
+// memory the caller frees with CoTaskMemFree. UI thread only.
+
+#include <cstdint>
+
+#include "platform/com/Interfaces.h"
+
+class QWidget;
+
+using HWND = QWidget*;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+
+struct RECT {
+  LONG left = 0, top = 0, right = 0, bottom = 0;
+};
+
+struct SIZE {
+  LONG cx = 0, cy = 0;
+};
+
+// A keyboard message offered to TranslateAccelerator: wParam is the virtual key code.
+struct MSG {
+  HWND hwnd = nullptr;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+};
+
+inline constexpr UINT WM_KEYDOWN = 0x0100;
+inline constexpr UINT WM_USER = 0x0400;
+inline constexpr WPARAM VK_F1 = 0x70;
+
+inline constexpr UINT SW_HIDE = 0;
+inline constexpr UINT SW_SHOWNORMAL = 1;
+inline constexpr UINT SW_SHOW = 5;
+
+// OnStatusChange flags.
+inline constexpr DWORD PROPPAGESTATUS_DIRTY = 0x1;
+inline constexpr DWORD PROPPAGESTATUS_VALIDATE = 0x2;
+inline constexpr DWORD PROPPAGESTATUS_CLEAN = 0x4;
+
+struct PROPPAGEINFO {
+  ULONG cb = sizeof(PROPPAGEINFO);
+  LPOLESTR pszTitle = nullptr;
+  SIZE size;
+  LPOLESTR pszDocString = nullptr;
+  LPOLESTR pszHelpFile = nullptr;
+  DWORD dwHelpContext = 0;
+};
+
+struct IPropertyPageSite : IUnknown {
+  // PROPPAGESTATUS_* flags: the page became dirty, wants validation, or is clean.
+  virtual HRESULT OnStatusChange(DWORD flags) = 0;
+  virtual HRESULT GetLocaleID(LCID* lcid) = 0;
+  virtual HRESULT GetPageContainer(IUnknown** out) = 0;
+  // S_OK when the frame used the key, S_FALSE when not.
+  virtual HRESULT TranslateAccelerator(MSG* msg) = 0;
+
+ protected:
+  ~IPropertyPageSite() = default;
+};
+
+struct IPropertyPage : IUnknown {
+  // A null site releases the held one (the frame does so before releasing the page).
+  virtual HRESULT SetPageSite(IPropertyPageSite* site) = 0;
+  virtual HRESULT Activate(HWND parent, const RECT* rect, BOOL modal) = 0;
+  virtual HRESULT Deactivate() = 0;
+  virtual HRESULT GetPageInfo(PROPPAGEINFO* info) = 0;
+  // Replaces the edited objects; count 0 releases them.
+  virtual HRESULT SetObjects(ULONG count, IUnknown** objects) = 0;
+  virtual HRESULT Show(UINT cmdShow) = 0;
+  virtual HRESULT Move(const RECT* rect) = 0;
+  // S_OK when dirty, S_FALSE when not.
+  virtual HRESULT IsPageDirty() = 0;
+  virtual HRESULT Apply() = 0;
+  virtual HRESULT Help(LPCOLESTR helpDir) = 0;
+  virtual HRESULT TranslateAccelerator(MSG* msg) = 0;
+
+ protected:
+  ~IPropertyPage() = default;
+};
+
+struct IPropertyPage2 : IPropertyPage {
+  // Puts the focus on the control that edits one property.
+  virtual HRESULT EditProperty(DISPID id) = 0;
+
+ protected:
+  ~IPropertyPage2() = default;
+};
+
+namespace com {
+
+// A copy of the text in task memory (for PROPPAGEINFO); null when memory runs out.
+LPOLESTR AllocTaskString(const QString& text);
+
+}  // namespace com

@@ -1,0 +1,227 @@
+#include "platform/com/Picture.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QPainter>
+
+#include "platform/com/Dispatch.h"
+#include "platform/com/Font.h"
+#include "platform/com/Stream.h"
+
+namespace {
+
+using com::Ref;
+
+// A 4x2 image: the top row red, the bottom row blue, the last column green.
+QImage Sample() {
+  QImage image(4, 2, QImage::Format_ARGB32);
+  image.fill(Qt::red);
+  for (int x = 0; x < 4; ++x) image.setPixelColor(x, 1, Qt::blue);
+  image.setPixelColor(3, 0, Qt::green);
+  image.setPixelColor(3, 1, Qt::green);
+  return image;
+}
+
+Ref<IPicture> Make(SHORT type, const QImage* image) {
+  PICTDESC desc;
+  desc.picType = type;
+  desc.image = image;
+  Ref<IPicture> p;
+  EXPECT_EQ(OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, p.OutVoid()), S_OK);
+  return p;
+}
+
+TEST(Picture, CreationChecksTheDescription) {
+  const QImage image = Sample();
+  const QImage none;
+  struct Case {
+    const char* what;
+    UINT size;
+    SHORT type;
+    const QImage* image;
+    HRESULT hr;
+  };
+  const Case cases[] = {
+      {"empty", sizeof(PICTDESC), PICTYPE_NONE, nullptr, S_OK},
+      {"bitmap", sizeof(PICTDESC), PICTYPE_BITMAP, &image, S_OK},
+      {"icon", sizeof(PICTDESC), PICTYPE_ICON, &image, S_OK},
+      {"wrong size", 20, PICTYPE_NONE, nullptr, E_INVALIDARG},
+      {"bitmap without pixels", sizeof(PICTDESC), PICTYPE_BITMAP, nullptr, E_INVALIDARG},
+      {"bitmap with a null image", sizeof(PICTDESC), PICTYPE_BITMAP, &none, E_INVALIDARG},
+      {"metafile", sizeof(PICTDESC), PICTYPE_METAFILE, &image, E_INVALIDARG},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PICTDESC desc;
+    desc.cbSizeofstruct = c.size;
+    desc.picType = c.type;
+    desc.image = c.image;
+    Ref<IPicture> p;
+    ASSERT_EQ(OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, p.OutVoid()), c.hr);
+    if (FAILED(c.hr)) continue;
+    SHORT type = -9;
+    OLE_HANDLE handle = 7;
+    EXPECT_EQ(p->get_Type(&type), S_OK);
+    EXPECT_EQ(type, c.type);
+    p->get_Handle(&handle);
+    EXPECT_EQ(handle != 0, c.type != PICTYPE_NONE);
+  }
+  Ref<IPicture> blank;
+  ASSERT_EQ(OleCreatePictureIndirect(nullptr, IID_IPicture, TRUE, blank.OutVoid()), S_OK);
+  SHORT type = 0;
+  blank->get_Type(&type);
+  EXPECT_EQ(type, PICTYPE_UNINITIALIZED);
+}
+
+TEST(Picture, SizesHandlesAndAutomationFace) {
+  const QImage image = Sample();
+  auto a = Make(PICTYPE_BITMAP, &image);
+  auto b = Make(PICTYPE_BITMAP, &image);
+  OLE_HANDLE ha = 0, hb = 0;
+  a->get_Handle(&ha);
+  b->get_Handle(&hb);
+  EXPECT_NE(ha, hb);
+  LONG w = 0, h = 0;
+  a->get_Width(&w);
+  a->get_Height(&h);
+  EXPECT_EQ(w, 106);  // 4 px at 96 dpi
+  EXPECT_EQ(h, 53);
+  EXPECT_EQ(com::HimetricToPixels(w), 4);
+  EXPECT_EQ(com::HimetricToPixels(2540), 96);
+
+  auto disp = com::QueryAs<IDispatch>(a.get(), IID_IPictureDisp);
+  ASSERT_TRUE(disp);
+  com::Variant type;
+  ASSERT_EQ(com::GetProperty(disp.get(), com::IdOfName(disp.get(), QStringLiteral("Type")), type),
+            S_OK);
+  EXPECT_EQ(type.Get().iVal, PICTYPE_BITMAP);
+  auto back = com::QueryAs<IPicture>(disp.get(), IID_IPicture);
+  EXPECT_EQ(back.get(), a.get());
+  EXPECT_EQ(com::QueryAs<IDispatch>(a.get(), IID_IDispatch).get(), disp.get());
+  // As a plain value a picture is its handle (its value property).
+  com::Variant handle = com::Variant::Dispatch(disp.get());
+  ASSERT_EQ(handle.ChangeType(VT_I4), S_OK);
+  EXPECT_EQ(static_cast<OLE_HANDLE>(handle.Get().lVal), ha);
+}
+
+TEST(Picture, RendersUprightWithTheBottomUpSourceAndFlippedOtherwise) {
+  const QImage image = Sample();
+  auto p = Make(PICTYPE_BITMAP, &image);
+  LONG w = 0, h = 0;
+  p->get_Width(&w);
+  p->get_Height(&h);
+  struct Case {
+    const char* what;
+    LONG ySrc, cySrc;
+    QColor top;
+  };
+  const Case cases[] = {
+      {"upright", h, -h, Qt::red},
+      {"upside down", 0, h, Qt::blue},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QImage target(8, 4, QImage::Format_ARGB32);
+    target.fill(Qt::white);
+    QPainter painter(&target);
+    ASSERT_EQ(p->Render(&painter, 0, 0, 8, 4, 0, c.ySrc, w, c.cySrc, nullptr), S_OK);
+    painter.end();
+    EXPECT_EQ(target.pixelColor(0, 0), c.top);
+    EXPECT_EQ(target.pixelColor(7, 0), QColor(Qt::green));
+  }
+  EXPECT_EQ(p->Render(nullptr, 0, 0, 8, 4, 0, h, w, -h, nullptr), E_INVALIDARG);
+}
+
+TEST(Picture, SavesAndLoadsThroughStreams) {
+  const QImage image = Sample();
+  for (SHORT type : {PICTYPE_BITMAP, PICTYPE_ICON}) {
+    SCOPED_TRACE(type);
+    auto p = Make(type, &image);
+    auto stream = com::MemoryStream::Over();
+    LONG size = 0;
+    ASSERT_EQ(p->SaveAsFile(stream.get(), TRUE, &size), S_OK);
+    EXPECT_GT(size, 0);
+    stream->Seek(0, STREAM_SEEK_SET, nullptr);
+    Ref<IPicture> loaded;
+    ASSERT_EQ(OleLoadPicture(stream.get(), size, FALSE, IID_IPicture, loaded.OutVoid()), S_OK);
+    SHORT loadedType = 0;
+    loaded->get_Type(&loadedType);
+    EXPECT_EQ(loadedType, type);
+    QImage pixels;
+    loaded->GetImage(&pixels);
+    EXPECT_EQ(pixels.size(), image.size());
+    EXPECT_EQ(pixels.pixelColor(0, 1), QColor(Qt::blue));
+  }
+  auto junk = com::MemoryStream::Over("not a picture");
+  Ref<IPicture> none;
+  EXPECT_EQ(OleLoadPicture(junk.get(), 0, FALSE, IID_IPicture, none.OutVoid()),
+            CTL_E_INVALIDPICTURE);
+  junk->Seek(0, STREAM_SEEK_SET, nullptr);
+  // A size beyond what the stream holds is refused, not read past.
+  EXPECT_EQ(OleLoadPicture(junk.get(), 1000, FALSE, IID_IPicture, none.OutVoid()),
+            CTL_E_INVALIDPICTURE);
+  junk->Seek(0, STREAM_SEEK_SET, nullptr);
+  EXPECT_EQ(OleLoadPicture(junk.get(), 0x7FFFFFFF, FALSE, IID_IPicture, none.OutVoid()),
+            CTL_E_INVALIDPICTURE);
+  EXPECT_EQ(OleLoadPicture(junk.get(), -1, FALSE, IID_IPicture, none.OutVoid()), E_INVALIDARG);
+  auto empty = Make(PICTYPE_NONE, nullptr);
+  EXPECT_EQ(empty->SaveAsFile(junk.get(), TRUE, nullptr), E_FAIL);
+}
+
+Ref<IFont> MakeFont(const char16_t* name, LONGLONG size) {
+  FONTDESC desc;
+  desc.lpstrName = name;
+  desc.cySize.int64 = size;
+  Ref<IFont> f;
+  OleCreateFontIndirect(&desc, IID_IFont, f.OutVoid());
+  return f;
+}
+
+TEST(Font, ValidatesAndMapsToQFont) {
+  EXPECT_FALSE(MakeFont(u"", 80000));
+  EXPECT_FALSE(MakeFont(u"Sans", 0));
+  FONTDESC wrong;
+  wrong.cbSizeofstruct = 4;
+  void* out = nullptr;
+  EXPECT_EQ(OleCreateFontIndirect(&wrong, IID_IFont, &out), E_INVALIDARG);
+
+  auto f = MakeFont(u"Sans", 97500);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->put_Bold(TRUE), S_OK);
+  EXPECT_EQ(f->put_Italic(TRUE), S_OK);
+  EXPECT_EQ(f->put_Weight(0), E_INVALIDARG);
+  CY bad{-1};
+  EXPECT_EQ(f->put_Size(bad), E_INVALIDARG);
+  SHORT weight = 0;
+  f->get_Weight(&weight);
+  EXPECT_EQ(weight, 700);
+  QFont q;
+  ASSERT_EQ(f->GetFont(&q), S_OK);
+  EXPECT_EQ(q.family(), QStringLiteral("Sans"));
+  EXPECT_DOUBLE_EQ(q.pointSizeF(), 9.75);
+  EXPECT_EQ(q.weight(), QFont::Bold);
+  EXPECT_TRUE(q.italic());
+
+  Ref<IFont> copy;
+  ASSERT_EQ(f->Clone(copy.Out()), S_OK);
+  EXPECT_EQ(f->IsEqual(copy.get()), S_OK);
+  copy->put_Underline(TRUE);
+  EXPECT_EQ(f->IsEqual(copy.get()), S_FALSE);
+
+  // The automation face converts what it is given to the property's type.
+  auto disp = com::QueryAs<IDispatch>(f.get(), IID_IFontDisp);
+  ASSERT_TRUE(disp);
+  EXPECT_EQ(com::PutProperty(disp.get(), DISPID_FONT_SIZE, com::Variant::Text(u"12")), S_OK);
+  com::Variant size;
+  ASSERT_EQ(com::GetProperty(disp.get(), DISPID_FONT_SIZE, size), S_OK);
+  EXPECT_EQ(size.Get().cyVal.int64, 120000);
+  EXPECT_EQ(com::PutProperty(disp.get(), DISPID_FONT_NAME, com::Variant::Text(u"")),
+            DISP_E_EXCEPTION);
+  com::Variant bold;
+  ASSERT_EQ(com::GetProperty(disp.get(), com::IdOfName(disp.get(), QStringLiteral("Bold")), bold),
+            S_OK);
+  EXPECT_EQ(bold.Get().boolVal, VARIANT_TRUE);
+}
+
+}  // namespace
