@@ -157,6 +157,27 @@ std::optional<double> ParseNumeric(const QString& text) {
   return plain->toDouble();
 }
 
+std::optional<QString> StrictNumericCText(const QString& text, const LocaleInfo& loc) {
+  const QString& group = loc.groupSeparator;
+  auto isDigit = [&](qsizetype i) { return i >= 0 && i < text.size() && text[i] >= u'0' && text[i] <= u'9'; };
+  if (!group.isEmpty()) {
+    bool first = true;
+    for (qsizetype at = text.indexOf(group); at >= 0; at = text.indexOf(group, at + group.size())) {
+      if (first) {
+        qsizetype before = 0;
+        while (isDigit(at - 1 - before)) ++before;
+        if (before < 1 || before > 3) return std::nullopt;
+        first = false;
+      }
+      const qsizetype from = at + group.size();
+      qsizetype after = 0;
+      while (isDigit(from + after)) ++after;
+      if (after != 3) return std::nullopt;
+    }
+  }
+  return NumericCText(text, loc);
+}
+
 bool IsNumeric(const QString& text) { return ParseNumeric(text).has_value(); }
 
 double Val(const QString& text) {
