@@ -115,9 +115,9 @@ clsImportData::RowRules clsImportData::Rules(const rt::Collection& ImportColColl
 
 bool clsImportData::CheckRow(const CsvRow& row, const RowRules& rules, QString& sErrorBuf) const {
   const int n = static_cast<int>(rules.defs.size()) - 1;
-  const QString label = FmtRowNum(row.Line());
+  const auto labelOf = [&] { return FmtRowNum(row.Line()); };
   if (row.Count() > n) {
-    sErrorBuf += label +
+    sErrorBuf += labelOf() +
                  QStringLiteral(": Missing data. Number of entries on this row do NOT equal the number "
                                 "of columns on the first row. LINE CONTENT: ") +
                  row.Text() + kCrLf2;
@@ -129,12 +129,14 @@ bool clsImportData::CheckRow(const CsvRow& row, const RowRules& rules, QString& 
     const clsImportColDef* def = rules.defs[static_cast<size_t>(i)];
     if (def == nullptr) continue;
     const QString value = row.Value(i);
-    const QString about = label + QStringLiteral(": The value [") + value +
-                          QStringLiteral("] entered for column ") + def->sKeyword;
+    auto about = [&] {
+      return labelOf() + QStringLiteral(": The value [") + value + QStringLiteral("] entered for column ") +
+             def->sKeyword;
+    };
     if (value.isEmpty()) {
       if (!def->bNullOK) {
         ok = false;
-        sErrorBuf += label + QStringLiteral(": A value must be entered for column ") + def->sKeyword +
+        sErrorBuf += labelOf() + QStringLiteral(": A value must be entered for column ") + def->sKeyword +
                      QLatin1Char('.') + kCrLf;
       }
       continue;
@@ -143,7 +145,7 @@ bool clsImportData::CheckRow(const CsvRow& row, const RowRules& rules, QString& 
       case 0:
         if (def->nMaxLen > 0 && value.size() > def->nMaxLen) {
           ok = false;
-          sErrorBuf += about + QStringLiteral(" must not be longer than ") + QString::number(def->nMaxLen) +
+          sErrorBuf += about() + QStringLiteral(" must not be longer than ") + QString::number(def->nMaxLen) +
                        QStringLiteral(" characters.") + kCrLf;
         }
         break;
@@ -152,10 +154,10 @@ bool clsImportData::CheckRow(const CsvRow& row, const RowRules& rules, QString& 
         const std::optional<rt::Currency> number = ReadCsvNumber(value, rules.locale);
         if (!number) {
           ok = false;
-          sErrorBuf += about + QStringLiteral(" must be numeric.") + kCrLf;
+          sErrorBuf += about() + QStringLiteral(" must be numeric.") + kCrLf;
         } else if (def->bValueRange && (*number < def->curLowRange || *number > def->curHighRange)) {
           ok = false;
-          sErrorBuf += about + QStringLiteral(" must be between ") + def->curLowRange.ToString() +
+          sErrorBuf += about() + QStringLiteral(" must be between ") + def->curLowRange.ToString() +
                        QStringLiteral(" and ") + def->curHighRange.ToString() + QLatin1Char('.') + kCrLf;
         }
         break;
@@ -163,13 +165,13 @@ bool clsImportData::CheckRow(const CsvRow& row, const RowRules& rules, QString& 
       case 3:
         if (value != QLatin1String("Y") && value != QLatin1String("N")) {
           ok = false;
-          sErrorBuf += about + QStringLiteral(" must be either 'Y' or 'N'.") + kCrLf;
+          sErrorBuf += about() + QStringLiteral(" must be either 'Y' or 'N'.") + kCrLf;
         }
         break;
       case 4:
         if (!rt::IsDate(value)) {
           ok = false;
-          sErrorBuf += about + QStringLiteral(" must be a valid date.") + kCrLf;
+          sErrorBuf += about() + QStringLiteral(" must be a valid date.") + kCrLf;
         }
         break;
       default:
