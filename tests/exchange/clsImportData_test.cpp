@@ -170,6 +170,13 @@ TEST_F(ImportDataTest, RowChecksAtTheirBoundaries) {
 }
 
 TEST_F(ImportDataTest, NumbersReadAsTheUsersSettingsSay) {
+  {
+    // "1,500" is one number, 1500, for the numeric test and the range alike.
+    const rt::Collection upTo1000 = Columns({{"QTY", 1, true, true, 0, 10000000}});
+    QString out;
+    EXPECT_FALSE(data.ValidateARow(2, QStringLiteral("\"1,500\""), upTo1000, {QString(), "QTY"}, out));
+    EXPECT_EQ(out, QStringLiteral("Row 2: The value [1,500] entered for column QTY must be between 0 and 1000.\r\n"));
+  }
   testenv::ScopedLocale german(QStringLiteral("de_DE"));
   const rt::Collection coll = TranColumns();
   const QStringList headings{QString(), "PARTNUMBER", "UNITS", "AMOUNTPERUNIT"};
