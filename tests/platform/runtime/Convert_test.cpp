@@ -70,6 +70,7 @@ TEST(ConvertTest, StrictNumericCTextTakesSeparatorsOnlyWhereTheyGroup) {
       {"en_US", "1,234,56", nullptr},     {"en_US", "1.5", "1.5"},
       {"de_DE", "1.500", "1500"},         {"de_DE", "1.5", nullptr},
       {"de_DE", "1,5", "1.5"},            {"de_DE", "1.234.567,25", "1234567.25"},
+      {"fr_FR", "1 500,5", "1500.5"},     {"fr_FR", "1 5", nullptr},
       {"C", "1234.5", "1234.5"},
   };
   for (const auto& c : cases) {
