@@ -29,26 +29,26 @@ QString ProductFile() {
     if (!f.open(QIODevice::WriteOnly)) std::abort();
     f.write((productcsv::HeadingRow() + QStringLiteral("\r\n")).toUtf8());
     for (int i = 0; i < kRows; ++i) {
-      const QString row =
-          QStringLiteral("Product %1 %2,PN-%3,Aisle %4 Bin %5,Group %6,%7,%8,%9,%10 days,"
-                         "\"Maker %11, Inc.\",Vendor %12,%13.25,%14.99,\"Size %15\"\"\",,Custom %16,,"
-                         "Notes for product %1 kept on one line\r\n")
-              .arg(QChar(u'A' + i % 26))
-              .arg(i)
-              .arg(100000 + i)
-              .arg(i % 40)
-              .arg(i % 97)
-              .arg(i % 30)
-              .arg(i % 500)
-              .arg(i % 50)
-              .arg(i % 200)
-              .arg(1 + i % 30)
-              .arg(i % 300)
-              .arg(i % 120)
-              .arg(i % 900)
-              .arg(i % 1900)
-              .arg(i % 48)
-              .arg(i % 7);
+      const QString row = QStringLiteral(
+                              "Product %1 %2,PN-%3,Aisle %4 Bin %5,Group %6,%7,%8,%9,%10 days,"
+                              "\"Maker %11, Inc.\",Vendor %12,%13.25,%14.99,\"Size %15\"\"\",,Custom %16,,"
+                              "Notes for product %1 kept on one line\r\n")
+                              .arg(QChar(u'A' + i % 26))
+                              .arg(i)
+                              .arg(100000 + i)
+                              .arg(i % 40)
+                              .arg(i % 97)
+                              .arg(i % 30)
+                              .arg(i % 500)
+                              .arg(i % 50)
+                              .arg(i % 200)
+                              .arg(1 + i % 30)
+                              .arg(i % 300)
+                              .arg(i % 120)
+                              .arg(i % 900)
+                              .arg(i % 1900)
+                              .arg(i % 48)
+                              .arg(i % 7);
       f.write(row.toUtf8());
     }
     return file;

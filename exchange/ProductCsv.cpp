@@ -19,12 +19,23 @@ struct Column {
 // Field widths of the products table (part number 40, name 120, lead time 20, custom
 // fields 80) and of list entries (40); notes are a memo.
 constexpr Column kColumns[] = {
-    {"PRODUCTNAME", 0, 120}, {"PARTNUMBER", 0, 40},      {"LOCATION", 0, 40},
-    {"GROUP", 0, 40},        {"BEGINNINGINVENTORY", 2, 0}, {"REORDERLEVEL", 1, 0},
-    {"REORDERQUANTITY", 1, 0}, {"LEADTIME", 0, 20},      {"MANUFACTURER", 0, 40},
-    {"VENDOR", 0, 40},       {"STDUNITCOST", 2, 0},      {"STDUNITPRICE", 2, 0},
-    {"CUSTOM1", 0, 80},      {"CUSTOM2", 0, 80},         {"CUSTOM3", 0, 80},
-    {"CUSTOM4", 0, 80},      {"NOTES", 0, 0},
+    {"PRODUCTNAME", 0, 120},
+    {"PARTNUMBER", 0, 40},
+    {"LOCATION", 0, 40},
+    {"GROUP", 0, 40},
+    {"BEGINNINGINVENTORY", 2, 0},
+    {"REORDERLEVEL", 1, 0},
+    {"REORDERQUANTITY", 1, 0},
+    {"LEADTIME", 0, 20},
+    {"MANUFACTURER", 0, 40},
+    {"VENDOR", 0, 40},
+    {"STDUNITCOST", 2, 0},
+    {"STDUNITPRICE", 2, 0},
+    {"CUSTOM1", 0, 80},
+    {"CUSTOM2", 0, 80},
+    {"CUSTOM3", 0, 80},
+    {"CUSTOM4", 0, 80},
+    {"NOTES", 0, 0},
 };
 
 constexpr int64_t kHighest = 2000000000;

@@ -118,8 +118,9 @@ bool clsImportData::CheckRow(const CsvRow& row, const RowRules& rules, QString& 
   const auto labelOf = [&] { return FmtRowNum(row.Line()); };
   if (row.Count() > n) {
     sErrorBuf += labelOf() +
-                 QStringLiteral(": Missing data. Number of entries on this row do NOT equal the number "
-                                "of columns on the first row. LINE CONTENT: ") +
+                 QStringLiteral(
+                     ": Missing data. Number of entries on this row do NOT equal the number "
+                     "of columns on the first row. LINE CONTENT: ") +
                  row.Text() + kCrLf2;
     return false;
   }
@@ -128,10 +129,13 @@ bool clsImportData::CheckRow(const CsvRow& row, const RowRules& rules, QString& 
   for (int i = 1; i <= row.Count(); ++i) {
     const clsImportColDef* def = rules.defs[static_cast<size_t>(i)];
     if (def == nullptr) continue;
-    const QString value = row.Value(i);
+    // Only a quoted cell's value differs from the cell (CsvFieldValue).
+    const QStringView cell = row.Cell(i);
+    const QString unquoted = cell.startsWith(u'"') ? CsvFieldValue(cell) : QString();
+    const QStringView value = cell.startsWith(u'"') ? QStringView(unquoted) : cell;
     auto about = [&] {
-      return labelOf() + QStringLiteral(": The value [") + value + QStringLiteral("] entered for column ") +
-             def->sKeyword;
+      return labelOf() + QStringLiteral(": The value [") + value.toString() +
+             QStringLiteral("] entered for column ") + def->sKeyword;
     };
     if (value.isEmpty()) {
       if (!def->bNullOK) {
@@ -151,7 +155,7 @@ bool clsImportData::CheckRow(const CsvRow& row, const RowRules& rules, QString& 
         break;
       case 1:
       case 2: {
-        const std::optional<rt::Currency> number = ReadCsvNumber(value, rules.locale);
+        const std::optional<rt::Currency> number = ReadCsvNumber(value.toString(), rules.locale);
         if (!number) {
           ok = false;
           sErrorBuf += about() + QStringLiteral(" must be numeric.") + kCrLf;
@@ -163,13 +167,13 @@ bool clsImportData::CheckRow(const CsvRow& row, const RowRules& rules, QString& 
         break;
       }
       case 3:
-        if (value != QLatin1String("Y") && value != QLatin1String("N")) {
+        if (value != u"Y" && value != u"N") {
           ok = false;
           sErrorBuf += about() + QStringLiteral(" must be either 'Y' or 'N'.") + kCrLf;
         }
         break;
       case 4:
-        if (!rt::IsDate(value)) {
+        if (!rt::IsDate(value.toString())) {
           ok = false;
           sErrorBuf += about() + QStringLiteral(" must be a valid date.") + kCrLf;
         }
@@ -199,8 +203,8 @@ bool clsImportData::ValidateRows(const QString& sFilename, const rt::Collection&
   nNumRows = 0;
   QPointer<frmProgress> dlg;
   try {
-    gSystem().WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Validating Data. Please wait..."),
-                          false, true);
+    gSystem().WaitDlgShow(dlg, QStringLiteral("Import Data"),
+                          QStringLiteral("Validating Data. Please wait..."), false, true);
     const CsvFile* file = Load(sFilename);
     if (file == nullptr) rt::Raise(rt::kErrFileNotFound, QStringLiteral("clsImportData"), sFilename);
     const RowRules rules = Rules(ImportColColl, arDataCols);

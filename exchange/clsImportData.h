@@ -25,8 +25,8 @@ class clsImportData {
   // True when the heading row holds every required column, no other and none twice;
   // fills `arDataCols` (1-based, trimmed, upper case); empties, then fills `sErrorBuf`:
   // missing columns first, then unrecognized ones, then repeated ones.
-  bool ValidateCols(const QString& sFilename, const rt::Collection& ImportColColl,
-                    QStringList& arDataCols, QString& sErrorBuf);
+  bool ValidateCols(const QString& sFilename, const rt::Collection& ImportColColl, QStringList& arDataCols,
+                    QString& sErrorBuf);
   // True when no data row failed and the user did not cancel. Stops after the 51st
   // failing row. `nNumRows`: the lines after the heading that were read, blank included.
   bool ValidateRows(const QString& sFilename, const rt::Collection& ImportColColl,

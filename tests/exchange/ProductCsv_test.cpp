@@ -1,3 +1,5 @@
+#include "exchange/ProductCsv.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -7,7 +9,6 @@
 
 #include "database/Schema.h"
 #include "exchange/CsvNumber.h"
-#include "exchange/ProductCsv.h"
 #include "exchange/clsImportData.h"
 #include "platform/runtime/Collection.h"
 #include "platform/ui/TestPrompts.h"
@@ -55,11 +56,16 @@ TEST(ProductCsv, TextLimitsAreTheWidthsOfTheStoredFields) {
   const struct {
     const char* keyword;
     int width;
-  } cases[] = {{"PRODUCTNAME", prod.FindField("prodname")->len}, {"PARTNUMBER", prod.FindField("partno")->len},
-               {"LEADTIME", prod.FindField("leadtime")->len},    {"CUSTOM1", prod.FindField("custom1")->len},
-               {"CUSTOM4", prod.FindField("custom4")->len},      {"LOCATION", desc},
-               {"GROUP", desc},                                  {"MANUFACTURER", desc},
-               {"VENDOR", desc},                                 {"NOTES", 0}};
+  } cases[] = {{"PRODUCTNAME", prod.FindField("prodname")->len},
+               {"PARTNUMBER", prod.FindField("partno")->len},
+               {"LEADTIME", prod.FindField("leadtime")->len},
+               {"CUSTOM1", prod.FindField("custom1")->len},
+               {"CUSTOM4", prod.FindField("custom4")->len},
+               {"LOCATION", desc},
+               {"GROUP", desc},
+               {"MANUFACTURER", desc},
+               {"VENDOR", desc},
+               {"NOTES", 0}};
   for (const auto& c : cases) EXPECT_EQ(Def(coll, c.keyword).nMaxLen, c.width) << c.keyword;
 }
 
@@ -87,9 +93,14 @@ TEST(CsvNumber, WrittenWithAPointAndOnlyTheDecimalsNeeded) {
   const struct {
     int64_t raw;
     const char* text;
-  } cases[] = {{0, "0"},         {10000, "1"},          {125000, "12.5"},
-               {1, "0.0001"},    {-35000, "-3.5"},      {-5000, "-0.5"},
-               {20000000000000, "2000000000"}, {123456789012345678, "12345678901234.5678"}};
+  } cases[] = {{0, "0"},
+               {10000, "1"},
+               {125000, "12.5"},
+               {1, "0.0001"},
+               {-35000, "-3.5"},
+               {-5000, "-0.5"},
+               {20000000000000, "2000000000"},
+               {123456789012345678, "12345678901234.5678"}};
   for (const auto& c : cases) {
     EXPECT_EQ(productcsv::NumberField(rt::Currency::FromRaw(c.raw)), QLatin1String(c.text)) << c.text;
   }
@@ -101,19 +112,34 @@ TEST(CsvNumber, ReadAsTheUsersSettingsSay) {
     const char* text;
     std::optional<int64_t> raw;
   } cases[] = {
-      {"en_US", "12.5", 125000},   {"en_US", " 7 ", 70000},      {"en_US", "1,500", 15000000},
-      {"en_US", "1,5", std::nullopt}, {"en_US", "1500,0", std::nullopt}, {"en_US", "1,500.25", 15002500},
-      {"en_US", "-2", -20000},     {"en_US", "1e3", 10000000},   {"en_US", "0.00005", 0},
-      {"en_US", "0.00015", 2},     {"en_US", "abc", std::nullopt}, {"en_US", "", std::nullopt},
-      {"en_US", ".5", 5000},       {"en_US", "5.", 50000},       {"en_US", "-", std::nullopt},
-      {"en_US", "-.5", -5000},     {"en_US", "00042", 420000},
-      {"de_DE", "1,5", 15000},     {"de_DE", "1.500", 15000000}, {"de_DE", "1.5", std::nullopt},
+      {"en_US", "12.5", 125000},
+      {"en_US", " 7 ", 70000},
+      {"en_US", "1,500", 15000000},
+      {"en_US", "1,5", std::nullopt},
+      {"en_US", "1500,0", std::nullopt},
+      {"en_US", "1,500.25", 15002500},
+      {"en_US", "-2", -20000},
+      {"en_US", "1e3", 10000000},
+      {"en_US", "0.00005", 0},
+      {"en_US", "0.00015", 2},
+      {"en_US", "abc", std::nullopt},
+      {"en_US", "", std::nullopt},
+      {"en_US", ".5", 5000},
+      {"en_US", "5.", 50000},
+      {"en_US", "-", std::nullopt},
+      {"en_US", "-.5", -5000},
+      {"en_US", "00042", 420000},
+      {"de_DE", "1,5", 15000},
+      {"de_DE", "1.500", 15000000},
+      {"de_DE", "1.5", std::nullopt},
       {"de_DE", "1.500,5", 15005000},
-      {"fr_FR", "1,5", 15000},     {"fr_FR", "1.5", 15000},      // "." means nothing else there
+      {"fr_FR", "1,5", 15000},
+      {"fr_FR", "1.5", 15000},  // "." means nothing else there
   };
   for (const auto& c : cases) {
     testenv::ScopedLocale locale(QString::fromLatin1(c.locale));
-    const std::optional<rt::Currency> value = ReadCsvNumber(QString::fromLatin1(c.text), rt::LocaleInfo::Current());
+    const std::optional<rt::Currency> value =
+        ReadCsvNumber(QString::fromLatin1(c.text), rt::LocaleInfo::Current());
     ASSERT_EQ(value.has_value(), c.raw.has_value()) << c.locale << " " << c.text;
     if (value) {
       EXPECT_EQ(value->Raw(), *c.raw) << c.locale << " " << c.text;
@@ -148,7 +174,8 @@ TEST_F(CsvWriterTest, WritesThroughATemporaryFileAndRenames) {
     ASSERT_TRUE(now.open(QIODevice::ReadOnly));
     EXPECT_EQ(now.readAll(), QByteArray("old"));  // unchanged until Commit
   }
-  EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{QStringLiteral("out.csv")});  // abandoned: no leftovers
+  EXPECT_EQ(QDir(dir).entryList(QDir::Files),
+            QStringList{QStringLiteral("out.csv")});  // abandoned: no leftovers
   CsvWriter writer(path);
   ASSERT_TRUE(writer.Open());
   ASSERT_TRUE(writer.WriteRow({QStringLiteral("M\u00FCller"), QStringLiteral("3")}));
@@ -166,7 +193,9 @@ TEST_F(CsvWriterTest, AFolderThatCannotBeWrittenFailsTheOpen) {
 }
 
 // The file names beside the program.
-QString Sample(const char* name) { return QStringLiteral(STOVREL_RESOURCES_DIR "/") + QString::fromLatin1(name); }
+QString Sample(const char* name) {
+  return QStringLiteral(STOVREL_RESOURCES_DIR "/") + QString::fromLatin1(name);
+}
 
 TEST(SampleFiles, BothValidateCleanly) {
   ui::test::ScopedFakePrompts prompts;
@@ -180,7 +209,8 @@ TEST(SampleFiles, BothValidateCleanly) {
     def->bMustExist = true;
     def->bNullOK = def->sKeyword != QLatin1String("UNITS");
     def->bValueRange = def->nDataType == 2;
-    def->curLowRange = def->sKeyword == QLatin1String("UNITS") ? rt::Currency::FromRaw(1000) : rt::Currency(0);
+    def->curLowRange =
+        def->sKeyword == QLatin1String("UNITS") ? rt::Currency::FromRaw(1000) : rt::Currency(0);
     def->curHighRange = rt::Currency(2000000000);
     trans.Add(QVariant::fromValue(def), def->sKeyword);
   }

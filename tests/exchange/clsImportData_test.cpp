@@ -1,3 +1,5 @@
+#include "exchange/clsImportData.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -6,7 +8,6 @@
 #include <QPushButton>
 #include <memory>
 
-#include "exchange/clsImportData.h"
 #include "exchange/frmImportPreview.h"
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/Collection.h"
@@ -78,7 +79,8 @@ class ImportDataTest : public ::testing::Test {
 };
 
 TEST_F(ImportDataTest, HeadingChecks) {
-  const rt::Collection coll = Columns({{"NAME", 0, true, false}, {"PART", 0, true, true}, {"NOTE", 0, false, true}});
+  const rt::Collection coll =
+      Columns({{"NAME", 0, true, false}, {"PART", 0, true, true}, {"NOTE", 0, false, true}});
   const struct {
     const char* name;
     QByteArray heading;
@@ -87,15 +89,11 @@ TEST_F(ImportDataTest, HeadingChecks) {
   } cases[] = {
       {"any order and letter case", " part , Name ,note", true, ""},
       {"optional column left out", "NAME,PART", true, ""},
-      {"missing before unrecognized",
-       "XTRA,NAME,OTHER",
-       false,
+      {"missing before unrecognized", "XTRA,NAME,OTHER", false,
        "Required column 'PART' is missing from the first row.\r\n\r\n"
        "Unrecognized column 'XTRA' found on the first row.\r\n\r\n"
        "Unrecognized column 'OTHER' found on the first row.\r\n\r\n"},
-      {"quoted heading is unrecognized and its column missing",
-       "\"NAME\",PART",
-       false,
+      {"quoted heading is unrecognized and its column missing", "\"NAME\",PART", false,
        "Required column 'NAME' is missing from the first row.\r\n\r\n"
        "Unrecognized column '\"NAME\"' found on the first row.\r\n\r\n"},
       {"trailing comma names an empty column", "NAME,PART,", false,
@@ -112,8 +110,8 @@ TEST_F(ImportDataTest, HeadingChecks) {
     EXPECT_EQ(fresh.ValidateCols(Write(bytes), coll, cols, buf), c.ok) << c.name;
     const QString expected = c.messages != nullptr
                                  ? QString::fromLatin1(c.messages)
-                                 : QStringLiteral("Unable to read column headers from row 1 of file ") + file +
-                                       QStringLiteral("\r\n\r\n");
+                                 : QStringLiteral("Unable to read column headers from row 1 of file ") +
+                                       file + QStringLiteral("\r\n\r\n");
     EXPECT_EQ(buf, expected) << c.name;
   }
 }
@@ -128,9 +126,11 @@ TEST_F(ImportDataTest, HeadingsAreUpperCasedIntoTheColumnList) {
 }
 
 TEST_F(ImportDataTest, RowChecksAtTheirBoundaries) {
-  const rt::Collection coll =
-      Columns({{"TEXT", 0, true, false, 0, 0, 5}, {"NUM", 1, true, true, 1000, 20000000000000},
-               {"FLAG", 3, true, true}, {"DAY", 4, true, true}, {"FREE", 9, true, true}});
+  const rt::Collection coll = Columns({{"TEXT", 0, true, false, 0, 0, 5},
+                                       {"NUM", 1, true, true, 1000, 20000000000000},
+                                       {"FLAG", 3, true, true},
+                                       {"DAY", 4, true, true},
+                                       {"FREE", 9, true, true}});
   const QStringList headings{QString(), "TEXT", "NUM", "FLAG", "DAY", "FREE"};
   const struct {
     const char* line;
@@ -140,7 +140,8 @@ TEST_F(ImportDataTest, RowChecksAtTheirBoundaries) {
       {"abcde,2000000000,N,2026-03-15", ""},  // fewer cells: the rest not checked
       {"a", ""},
       {"\"a,b\",\"1,500\"", ""},  // one grouped number, read as 1500
-      {"abcdef", "Row 9: The value [abcdef] entered for column TEXT must not be longer than 5 characters.\r\n"},
+      {"abcdef",
+       "Row 9: The value [abcdef] entered for column TEXT must not be longer than 5 characters.\r\n"},
       {",5", "Row 9: A value must be entered for column TEXT.\r\n"},
       {"\"\",5", "Row 9: A value must be entered for column TEXT.\r\n"},
       {"a,0.09", "Row 9: The value [0.09] entered for column NUM must be between 0.1 and 2000000000.\r\n"},
@@ -175,19 +176,22 @@ TEST_F(ImportDataTest, NumbersReadAsTheUsersSettingsSay) {
     const rt::Collection upTo1000 = Columns({{"QTY", 1, true, true, 0, 10000000}});
     QString out;
     EXPECT_FALSE(data.ValidateARow(2, QStringLiteral("\"1,500\""), upTo1000, {QString(), "QTY"}, out));
-    EXPECT_EQ(out, QStringLiteral("Row 2: The value [1,500] entered for column QTY must be between 0 and 1000.\r\n"));
+    EXPECT_EQ(out, QStringLiteral(
+                       "Row 2: The value [1,500] entered for column QTY must be between 0 and 1000.\r\n"));
   }
   testenv::ScopedLocale german(QStringLiteral("de_DE"));
   const rt::Collection coll = TranColumns();
   const QStringList headings{QString(), "PARTNUMBER", "UNITS", "AMOUNTPERUNIT"};
   QString out;
-  EXPECT_TRUE(data.ValidateARow(2, QStringLiteral("A,\"1,5\",\"1.500\""), coll, headings, out)) << out.toStdString();
+  EXPECT_TRUE(data.ValidateARow(2, QStringLiteral("A,\"1,5\",\"1.500\""), coll, headings, out))
+      << out.toStdString();
   EXPECT_FALSE(data.ValidateARow(3, QStringLiteral("A,1.5"), coll, headings, out));
   EXPECT_EQ(out, QStringLiteral("Row 3: The value [1.5] entered for column UNITS must be numeric.\r\n"));
   out.clear();
   EXPECT_FALSE(data.ValidateARow(4, QStringLiteral("A,\"0,09\""), coll, headings, out));
-  EXPECT_EQ(out, QStringLiteral(
-                     "Row 4: The value [0,09] entered for column UNITS must be between 0,1 and 2000000000.\r\n"));
+  EXPECT_EQ(out,
+            QStringLiteral(
+                "Row 4: The value [0,09] entered for column UNITS must be between 0,1 and 2000000000.\r\n"));
 }
 
 // A file of `bad` failing rows among good ones, a blank line first.
@@ -220,10 +224,11 @@ TEST_F(ImportDataTest, StopsAfterTheFiftyFirstFailingRow) {
       EXPECT_TRUE(out.contains(QStringLiteral("Row %1: ").arg(2 * c.bad + 3))) << c.bad;
       EXPECT_EQ(rows, 2 * c.bad + 2);
     } else {
-      EXPECT_TRUE(out.endsWith(QStringLiteral("Row %1: The value [0] entered for column UNITS must be between "
-                                              "0.1 and 2000000000.\r\n")
-                                   .arg(c.abortLine) +
-                               abort))
+      EXPECT_TRUE(
+          out.endsWith(QStringLiteral("Row %1: The value [0] entered for column UNITS must be between "
+                                      "0.1 and 2000000000.\r\n")
+                           .arg(c.abortLine) +
+                       abort))
           << c.bad;
       EXPECT_FALSE(out.contains(QStringLiteral("Row %1: ").arg(c.abortLine + 1))) << c.bad;
       EXPECT_EQ(rows, c.abortLine - 1);
@@ -259,7 +264,8 @@ TEST_F(ImportDataTest, TheFileIsReadOnce) {
 TEST_F(ImportDataTest, PreviewShowsTheRowsAndReportsTheChoice) {
   ui::test::ScopedFakeModalRunner runner;
   const rt::Collection coll = TranColumns();
-  ASSERT_TRUE(data.ValidateCols(Write("units,PARTNUMBER,AMOUNTPERUNIT\r\n2,\"A,1\",\r\n\r\n3,B\r\n"), coll, cols, buf));
+  ASSERT_TRUE(data.ValidateCols(Write("units,PARTNUMBER,AMOUNTPERUNIT\r\n2,\"A,1\",\r\n\r\n3,B\r\n"), coll,
+                                cols, buf));
   int32_t rows = 0;
   ASSERT_TRUE(data.ValidateRows(file, coll, cols, buf, rows));
   runner->Then(QStringLiteral("frmImportPreview"), [](QDialog& d) {
@@ -281,9 +287,8 @@ TEST_F(ImportDataTest, PreviewShowsTheRowsAndReportsTheChoice) {
     EXPECT_GT(g.ColWidth(2), 0);
     dlg.cmdContinue->click();
   });
-  runner->Then(QStringLiteral("frmImportPreview"), [](QDialog& d) {
-    static_cast<frmImportPreview&>(d).cmdCancel->click();
-  });
+  runner->Then(QStringLiteral("frmImportPreview"),
+               [](QDialog& d) { static_cast<frmImportPreview&>(d).cmdCancel->click(); });
   runner->Then(QStringLiteral("frmImportPreview"), [](QDialog&) {});  // closed as Escape does
   const bool expected[] = {true, false, false};
   for (const bool choice : expected) {

@@ -1,10 +1,11 @@
+#include "services/CsvFile.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <vector>
 
-#include "services/CsvFile.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -46,7 +47,12 @@ TEST(CsvFile, ReadsLinesCellsAndValues) {
       {"byte-order mark skipped", "\xEF\xBB\xBFH,I\r\nx,y", "H,I", 1, {{2, {"x", "y"}}}},
       {"UTF-8", "H\r\nGr\xC3\xBC\xC3\x9F", "H", 1, {{2, {QStringLiteral("Gr\u00FC\u00DF")}}}},
       {"code page 1252", "H\r\nM\xFCller \x80", "H", 1, {{2, {QStringLiteral("M\u00FCller \u20AC")}}}},
-      {"byte 0xFE is data", "H\r\nA\xFE" "1,2", "H", 1, {{2, {QStringLiteral("A\u00FE1"), "2"}}}},
+      {"byte 0xFE is data",
+       "H\r\nA\xFE"
+       "1,2",
+       "H",
+       1,
+       {{2, {QStringLiteral("A\u00FE1"), "2"}}}},
       {"quoted comma", "H\r\n\"Smith, Jo\",2", "H", 1, {{2, {"Smith, Jo", "2"}}}},
       {"doubled quotes", "H\r\n\"14\"\" wrench\",\"\"", "H", 1, {{2, {"14\" wrench", ""}}}},
       {"blanks trimmed, kept inside quotes", "H\r\n  a ,\" b \" , c", "H", 1, {{2, {"a", " b ", "c"}}}},
