@@ -61,6 +61,9 @@ class TextLineReader {
 
 // Text of bytes: UTF-8 when valid, else code page 1252.
 inline QString DecodeTextBytes(const QByteArray& bytes) {
+  bool ascii = true;
+  for (const char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) return QString::fromLatin1(bytes);
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = utf8(bytes);
   if (!utf8.hasError()) return text;

@@ -21,6 +21,7 @@ class clsImportColDef {
   bool bValueRange = false;  // numbers are checked against curLowRange..curHighRange
   rt::Currency curLowRange;
   rt::Currency curHighRange;
+  int32_t nMaxLen = 0;       // longest text value the column's field holds; 0: no limit
   rt::Collection collValidValue;
 };
 

@@ -10,7 +10,9 @@
 #include <QPointer>
 #include <QVariant>
 #include <cstdint>
+#include <vector>
 
+class CsvFile;
 class frmProgress;
 class QComboBox;
 class QFileInfo;
@@ -385,6 +387,10 @@ class clsSystem {
   bool ImportLoadPreviewGrid(ctl::GridControl& grid, const QString& sFile,
                              const rt::Collection& ImportColColl, const QStringList& arDataCols,
                              int32_t nNumRows);
+  // The same for a file already read. Events run at the first line and then by time.
+  bool ImportLoadPreviewGrid(ctl::GridControl& grid, const CsvFile& file,
+                             const rt::Collection& ImportColColl, const QStringList& arDataCols,
+                             int32_t nNumRows);
 
   // ---- Printing grids, list views and message texts ---------------------------------
   // (section: print)
@@ -444,6 +450,11 @@ class clsSystem {
   QString FileTimeToDisplay(const QDateTime& fileTime) const;
   QString FileSizeKBText(qint64 nBytes) const;
   int32_t m_nextDocNum = 0;
+  // grids
+  // Resets `grid` to the preview's heading row; the grid column of each heading
+  // position (0: not shown).
+  std::vector<int> PreviewGridHeading(ctl::GridControl& grid, const rt::Collection& ImportColColl,
+                                      const QStringList& arDataCols) const;
 };
 
 // The one service object, created on first use.

@@ -17,7 +17,8 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/WaitCursor.h"
 #include "services/ProgressSteps.h"
-#include "services/TextLineReader.h"
+#include "services/CsvFile.h"
+#include "services/EventPump.h"
 #include "services/clsImportColDef.h"
 #include "services/clsSystem.h"
 #include "services/frmProgress.h"
@@ -86,18 +87,6 @@ std::optional<QString> PlainNumber(QStringView text, QChar point) {
   return out;
 }
 
-// True when every `group` separator in `text` is followed by exactly three digits, so
-// that a date such as 10.12.2026 is not read as one number where "." groups digits.
-bool GroupedByThousands(const QString& text, const QString& group) {
-  if (group.isEmpty()) return true;
-  for (qsizetype at = text.indexOf(group); at >= 0; at = text.indexOf(group, at + 1)) {
-    qsizetype end = at + group.size();
-    while (end < text.size() && IsDigit(text[end])) ++end;
-    if (end - at - group.size() != 3) return false;
-  }
-  return true;
-}
-
 // Number rules of the export, with the user's separators and currency symbol read once.
 struct CsvNumberRules {
   rt::LocaleInfo locale = rt::LocaleInfo::Current();
@@ -132,8 +121,8 @@ struct CsvNumberRules {
         if (std::optional<QString> plain = PlainNumber(probe, point)) return plain;
       }
     }
-    const std::optional<QString> number = rt::NumericCText(probe, locale);
-    if (!number || !GroupedByThousands(probe, locale.groupSeparator)) return std::nullopt;
+    const std::optional<QString> number = rt::StrictNumericCText(probe, locale);
+    if (!number) return std::nullopt;
     return PlainNumber(*number, QLatin1Char('.'));
   }
 
@@ -167,25 +156,6 @@ QString ExportText(const ctl::GridControl& grid, int row, int col) {
 [[noreturn]] void RaiseWriteError(const QSaveFile& file) {
   RaiseFileError(rt::kErrPathFileAccess,
                  file.fileName() + QStringLiteral(" (") + file.errorString() + QLatin1Char(')'));
-}
-
-// The fields of a CSV line, 1-based (entry 0 unused), each trimmed of blanks: split at
-// every comma outside double-quoted stretches, a double quote toggling the state. The
-// same fields as the three-step split, except that no other character splits.
-QStringList SplitCsvLine(const QString& line) {
-  QStringList fields{QString()};
-  bool inQuotes = false;
-  qsizetype start = 0;
-  for (qsizetype i = 0; i < line.size(); ++i) {
-    if (line[i] == QLatin1Char('"')) {
-      inQuotes = !inQuotes;
-    } else if (line[i] == QLatin1Char(',') && !inQuotes) {
-      fields.append(rt::Trim(line.mid(start, i - start)));
-      start = i + 1;
-    }
-  }
-  fields.append(rt::Trim(line.mid(start)));
-  return fields;
 }
 
 }  // namespace
@@ -303,61 +273,70 @@ bool clsSystem::ImportIsColumnRelevant(const QString& sColName,
 bool clsSystem::ImportLoadPreviewGrid(ctl::GridControl& grid, const QString& sFile,
                                       const rt::Collection& ImportColColl,
                                       const QStringList& arDataCols, int32_t nNumRows) {
+  CsvFile file;
+  QString path = ResolvePathCase(sFile);
+  if (path.isEmpty()) path = sFile;
+  if (file.Read(path)) return ImportLoadPreviewGrid(grid, file, ImportColColl, arDataCols, nNumRows);
+  try {
+    PreviewGridHeading(grid, ImportColColl, arDataCols);
+    RaiseFileError(rt::kErrFileNotFound, sFile + QStringLiteral(" (") + file.ErrorText() + QLatin1Char(')'));
+  } catch (...) {
+    rt::TrapError();
+    ShowError(QStringLiteral("clsSystem_ImportLoadPreviewGrid"));
+    return false;
+  }
+}
+
+std::vector<int> clsSystem::PreviewGridHeading(ctl::GridControl& grid,
+                                               const rt::Collection& ImportColColl,
+                                               const QStringList& arDataCols) const {
+  grid.setRows(1);
+  grid.setFixedRows(1);
+  grid.setCols(1);
+  grid.setFixedCols(1);
+  grid.setTextMatrix(0, 0, QStringLiteral("Row"));
+  std::vector<int> columnOf(static_cast<size_t>(std::max<qsizetype>(arDataCols.size(), 1)), 0);
+  for (qsizetype i = 1; i < arDataCols.size(); ++i) {
+    if (!ImportIsColumnRelevant(arDataCols[i], ImportColColl)) continue;
+    grid.setCols(grid.Cols() + 1);
+    grid.setTextMatrix(0, grid.Cols() - 1, arDataCols[i]);
+    columnOf[static_cast<size_t>(i)] = grid.Cols() - 1;
+  }
+  return columnOf;
+}
+
+bool clsSystem::ImportLoadPreviewGrid(ctl::GridControl& grid, const CsvFile& file,
+                                      const rt::Collection& ImportColColl,
+                                      const QStringList& arDataCols, int32_t nNumRows) {
   QPointer<frmProgress> dlg;
   try {
     WaitDlgShow(dlg, QStringLiteral("Import Data Preview"),
                 QStringLiteral("Preparing preview of data. If you don't care to see a preview of "
                                "the entire file, you may press cancel to continue"),
                 true, true);
-    grid.setRows(1);
-    grid.setFixedRows(1);
-    grid.setCols(1);
-    grid.setFixedCols(1);
-    grid.setTextMatrix(0, 0, QStringLiteral("Row"));
+    const std::vector<int> columnOf = PreviewGridHeading(grid, ImportColColl, arDataCols);
+    const int nHeadings = static_cast<int>(columnOf.size()) - 1;
 
-    std::vector<bool> relevant(static_cast<size_t>(arDataCols.size()), false);
-    for (qsizetype i = 1; i < arDataCols.size(); ++i) {
-      if (!ImportIsColumnRelevant(arDataCols[i], ImportColColl)) continue;
-      relevant[static_cast<size_t>(i)] = true;
-      grid.setCols(grid.Cols() + 1);
-      grid.setTextMatrix(0, grid.Cols() - 1, arDataCols[i]);
-    }
-    const qsizetype nHeadings = arDataCols.isEmpty() ? 0 : arDataCols.size() - 1;
-
-    QString path = ResolvePathCase(sFile);
-    if (path.isEmpty()) path = sFile;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-      RaiseFileError(rt::kErrFileNotFound, sFile);
-    }
-    TextLineReader reader(file);
-    QByteArray bytes;
-    for (int32_t n = 1; reader.Next(bytes);) {
-      if (n == 1 && bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
-      const QString data = rt::Trim(DecodeTextBytes(bytes));
-      if (n != 1 && !data.isEmpty()) {
-        const int32_t row = grid.Rows();
-        grid.setRows(row + 1);
-        grid.setTextMatrix(row, 0, n - 1);
-        const QStringList fields = SplitCsvLine(data);
-        const qsizetype nFields = fields.size() - 1;
-        if (nFields <= nHeadings) {
-          int32_t col = 1;
-          for (qsizetype i = 1; i <= nFields; ++i) {
-            if (!relevant[static_cast<size_t>(i)]) continue;
-            if (col < grid.Cols()) grid.setTextMatrix(row, col, CSVField_GetValue(fields[i]));
-            ++col;
-          }
+    EventPump pump;
+    int lastPct = -1;
+    for (const CsvRow& line : file.Rows()) {
+      const int32_t row = grid.Rows();
+      grid.setRows(row + 1);
+      grid.setTextMatrix(row, 0, line.Line() - 1);
+      if (line.Count() <= nHeadings) {
+        for (int i = 1; i <= line.Count(); ++i) {
+          const int col = columnOf[static_cast<size_t>(i)];
+          if (col > 0) grid.setTextMatrix(row, col, line.Value(i));
         }
       }
-      const double pct = rt::RoundHalfEven(n / (nNumRows + 1.0) * 100.0);
-      if (pct >= 0.0 && pct <= 100.0) WaitDlgUpdate(dlg, static_cast<int32_t>(pct));
-      ++n;
-      if (n % 100 == 0) QCoreApplication::processEvents();
+      const double pct = rt::RoundHalfEven(line.Line() / (nNumRows + 1.0) * 100.0);
+      if (pct >= 0.0 && pct <= 100.0 && static_cast<int>(pct) != lastPct) {
+        lastPct = static_cast<int>(pct);
+        WaitDlgUpdate(dlg, lastPct);
+      }
+      if (pump.Due()) QCoreApplication::processEvents();
       if (!dlg.isNull() && dlg->m_bCancel) break;
     }
-    if (reader.Failed()) RaiseFileError(rt::kErrPathFileAccess, sFile);
-    file.close();
 
     grid.setCell(ctl::flexcpAlignment, 0, 0, grid.Rows() - 1, 0, ctl::flexAlignLeftCenter);
     grid.AutoSize(0, grid.Cols() - 1);

@@ -12,6 +12,7 @@
 #include "platform/runtime/Format.h"
 #include "platform/runtime/LocaleInfo.h"
 #include "platform/ui/TextSurface.h"
+#include "services/CsvFile.h"
 #include "services/clsSystem.h"
 
 #include "platform/runtime/Strings.h"
@@ -187,15 +188,7 @@ bool clsSystem::EmailAddressIsValid(const QString& sEmail) const {
 
 // ---- comma-separated fields, lists and collections -------------------------------------
 
-QString clsSystem::CSVField_GetValue(const QString& sField) const {
-  QString s = Trim(sField);
-  if (s == QLatin1String("\"\"")) return {};
-  if (s.size() > 2 && s.startsWith(u'"') && s.endsWith(u'"')) {
-    s = s.mid(1, s.size() - 2);
-    s.replace(QStringLiteral("\"\""), QStringLiteral("\""));
-  }
-  return s;
-}
+QString clsSystem::CSVField_GetValue(const QString& sField) const { return CsvFieldValue(sField); }
 
 QString clsSystem::StrReplaceChar(const QString& sStr, const QString& sChar2Replace,
                                   const QString& sCharNew, bool bReplaceInQuoted) const {

@@ -157,6 +157,35 @@ std::optional<double> ParseNumeric(const QString& text) {
   return plain->toDouble();
 }
 
+std::optional<QString> StrictNumericCText(const QString& text, const LocaleInfo& loc) {
+  const QString& group = loc.groupSeparator;
+  // Where the locale groups with a no-break space, a plain blank between digits groups too.
+  const bool groupIsSpace = group == QString(QChar(0x00A0)) || group == QString(QChar(0x202F));
+  auto isDigit = [&](qsizetype i) { return i >= 0 && i < text.size() && text[i] >= u'0' && text[i] <= u'9'; };
+  bool first = true;
+  for (qsizetype at = 0; at < text.size(); ++at) {
+    qsizetype size = 0;
+    if (!group.isEmpty() && StartsWithAt(text, at, group)) {
+      size = group.size();
+    } else if (groupIsSpace && text[at] == u' ' && isDigit(at - 1) && isDigit(at + 1)) {
+      size = 1;
+    } else {
+      continue;
+    }
+    if (first) {
+      qsizetype before = 0;
+      while (isDigit(at - 1 - before)) ++before;
+      if (before < 1 || before > 3) return std::nullopt;
+      first = false;
+    }
+    qsizetype after = 0;
+    while (isDigit(at + size + after)) ++after;
+    if (after != 3) return std::nullopt;
+    at += size - 1;
+  }
+  return NumericCText(text, loc);
+}
+
 bool IsNumeric(const QString& text) { return ParseNumeric(text).has_value(); }
 
 double Val(const QString& text) {

@@ -24,6 +24,11 @@ std::optional<QString> NumericCText(const QString& text);
 // The same under the settings `loc`, for callers that test many texts.
 std::optional<QString> NumericCText(const QString& text, const LocaleInfo& loc);
 
+// NumericCText, with thousands separators accepted only where they group digits: one
+// to three digits before the first, exactly three after each ("1,500" and "12,345,678"
+// in en_US, not "1,5", "15,00" or "1234,567"; "1.5" is no number in de_DE).
+std::optional<QString> StrictNumericCText(const QString& text, const LocaleInfo& loc);
+
 // The leading number of the text with '.' as decimal point, whatever the locale;
 // blanks, tabs and line feeds are skipped; &H and &O prefixes; 0 when none.
 double Val(const QString& text);

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/runtime/Error.h"
+#include "platform/runtime/LocaleInfo.h"
 #include "tests/platform/runtime/ErrorNumber.h"
 #include "tests/support/TestEnv.h"
 
@@ -54,6 +55,33 @@ TEST(ConvertTest, NumericCTextKeepsEveryDigit) {
             QStringLiteral("922337203685477.5807"));
   testenv::ScopedLocale de(QStringLiteral("de_DE"));
   EXPECT_EQ(rt::NumericCText(QStringLiteral("(1.234,50)")).value(), QStringLiteral("-1234.50"));
+}
+
+TEST(ConvertTest, StrictNumericCTextTakesSeparatorsOnlyWhereTheyGroup) {
+  const struct {
+    const char* locale;
+    const char* text;
+    const char* ctext;  // nullptr: no number
+  } cases[] = {
+      {"en_US", "1,500", "1500"},         {"en_US", "12,345,678.5", "12345678.5"},
+      {"en_US", "$1,000", "1000"},        {"en_US", "-1,000", "-1000"},
+      {"en_US", "1500", "1500"},          {"en_US", "1,5", nullptr},
+      {"en_US", "1,5000", nullptr},       {"en_US", "1234,567", nullptr},
+      {"en_US", "1,234,56", nullptr},     {"en_US", "1.5", "1.5"},
+      {"de_DE", "1.500", "1500"},         {"de_DE", "1.5", nullptr},
+      {"de_DE", "1,5", "1.5"},            {"de_DE", "1.234.567,25", "1234567.25"},
+      {"fr_FR", "1 500,5", "1500.5"},     {"fr_FR", "1 5", nullptr},
+      {"C", "1234.5", "1234.5"},
+  };
+  for (const auto& c : cases) {
+    testenv::ScopedLocale loc(QString::fromLatin1(c.locale));
+    const auto got = rt::StrictNumericCText(QString::fromLatin1(c.text), rt::LocaleInfo::Current());
+    SCOPED_TRACE(std::string(c.locale) + " '" + c.text + "'");
+    ASSERT_EQ(got.has_value(), c.ctext != nullptr);
+    if (got) {
+      EXPECT_EQ(*got, QLatin1String(c.ctext));
+    }
+  }
 }
 
 TEST(ConvertTest, ValReadsTheLeadingNumberWithAPoint) {

@@ -1,0 +1,133 @@
+// CSV import benchmarks: a product file of 100,000 rows (17 columns, quoted commas,
+// inch marks, empty cells) checked and previewed as an import does it: heading check,
+// row checks, and the "Preview Data" dialog filled and closed with Continue.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QPushButton>
+#include <cstdio>
+
+#include "exchange/ProductCsv.h"
+#include "exchange/clsImportData.h"
+#include "exchange/frmImportPreview.h"
+#include "platform/runtime/Collection.h"
+#include "platform/ui/TestPrompts.h"
+
+namespace {
+
+constexpr int kRows = 100'000;
+
+QString ProductFile() {
+  static const QString path = [] {
+    const QString file = QDir::tempPath() + QStringLiteral("/exchange_bench_products.csv");
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly)) std::abort();
+    f.write((productcsv::HeadingRow() + QStringLiteral("\r\n")).toUtf8());
+    for (int i = 0; i < kRows; ++i) {
+      const QString row = QStringLiteral(
+                              "Product %1 %2,PN-%3,Aisle %4 Bin %5,Group %6,%7,%8,%9,%10 days,"
+                              "\"Maker %11, Inc.\",Vendor %12,%13.25,%14.99,\"Size %15\"\"\",,Custom %16,,"
+                              "Notes for product %1 kept on one line\r\n")
+                              .arg(QChar(u'A' + i % 26))
+                              .arg(i)
+                              .arg(100000 + i)
+                              .arg(i % 40)
+                              .arg(i % 97)
+                              .arg(i % 30)
+                              .arg(i % 500)
+                              .arg(i % 50)
+                              .arg(i % 200)
+                              .arg(1 + i % 30)
+                              .arg(i % 300)
+                              .arg(i % 120)
+                              .arg(i % 900)
+                              .arg(i % 1900)
+                              .arg(i % 48)
+                              .arg(i % 7);
+      f.write(row.toUtf8());
+    }
+    return file;
+  }();
+  return path;
+}
+
+void BM_ValidateAndPreview(benchmark::State& state) {
+  const QString file = ProductFile();
+  rt::Collection coll;
+  productcsv::SetupColumns(coll);
+  ui::test::ScopedFakeModalRunner runner;
+  for (auto _ : state) {
+    runner->Then([](QDialog& d) { static_cast<frmImportPreview&>(d).cmdContinue->click(); });
+    clsImportData data;
+    QStringList cols;
+    QString buf;
+    int32_t rows = 0;
+    bool go = false;
+    if (!data.ValidateCols(file, coll, cols, buf) || !data.ValidateRows(file, coll, cols, buf, rows)) {
+      state.SkipWithError(buf.left(200).toStdString().c_str());
+      break;
+    }
+    data.PreviewData(file, coll, cols, rows, go);
+    if (!go || data.File().Rows().size() != kRows) state.SkipWithError("preview");
+  }
+}
+BENCHMARK(BM_ValidateAndPreview)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The parts of it: reading the file, checking its rows, filling the preview grid.
+void BM_Read(benchmark::State& state) {
+  const QString file = ProductFile();
+  for (auto _ : state) {
+    CsvFile csv;
+    if (!csv.Read(file)) state.SkipWithError("read");
+  }
+}
+BENCHMARK(BM_Read)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The product file with its heading row checked.
+struct HeadingChecked {
+  QString file = ProductFile();
+  rt::Collection coll;
+  clsImportData data;
+  QStringList cols;
+  QString buf;
+  HeadingChecked() {
+    productcsv::SetupColumns(coll);
+    data.ValidateCols(file, coll, cols, buf);
+  }
+};
+
+void BM_ValidateRows(benchmark::State& state) {
+  HeadingChecked f;
+  int32_t rows = 0;
+  for (auto _ : state) {
+    if (!f.data.ValidateRows(f.file, f.coll, f.cols, f.buf, rows)) state.SkipWithError("rows");
+  }
+}
+BENCHMARK(BM_ValidateRows)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_PreviewGrid(benchmark::State& state) {
+  HeadingChecked f;
+  for (auto _ : state) {
+    frmImportPreview dlg;
+    dlg.Init(f.data.File(), f.coll, f.cols, kRows);
+  }
+}
+BENCHMARK(BM_PreviewGrid)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  QFile::remove(ProductFile());
+  return 0;
+}

@@ -1,0 +1,55 @@
+#include "exchange/CsvNumber.h"
+
+#include <cmath>
+#include <limits>
+
+#include "platform/runtime/Convert.h"
+#include "platform/runtime/DecimalDigits.h"
+
+namespace {
+
+// Below the largest currency value by a margin that the four-decimal rounding cannot cross.
+constexpr double kCurrencyLimit = 9.2e14;
+
+// The C-form text of a plain number (an optional "-", digits, at most one `point`
+// followed by digits), which every reading takes alike; nullopt for any other text.
+std::optional<QString> PlainCText(const QString& text, QChar point) {
+  const qsizetype n = text.size();
+  qsizetype i = n > 0 && text[0] == u'-' ? 1 : 0;
+  const qsizetype start = i;
+  qsizetype pointAt = -1;
+  for (; i < n; ++i) {
+    if (text[i] >= u'0' && text[i] <= u'9') continue;
+    if (text[i] != point || pointAt >= 0) return std::nullopt;
+    pointAt = i;
+  }
+  if (start == n || pointAt == start || pointAt == n - 1) return std::nullopt;
+  if (pointAt < 0 || point == u'.') return text;
+  QString c = text;
+  c[pointAt] = u'.';
+  return c;
+}
+
+}  // namespace
+
+std::optional<rt::Currency> ReadCsvNumber(const QString& text, const rt::LocaleInfo& loc) {
+  const QChar point = loc.decimalSeparator.size() == 1 ? loc.decimalSeparator[0] : QChar(u'.');
+  std::optional<QString> number = PlainCText(text, point);
+  if (!number) number = rt::StrictNumericCText(text, loc);
+  if (!number && loc.decimalSeparator != QLatin1String(".") && loc.groupSeparator != QLatin1String(".")) {
+    rt::LocaleInfo point = loc;
+    point.decimalSeparator = QStringLiteral(".");
+    number = rt::StrictNumericCText(text, point);
+  }
+  if (!number) return std::nullopt;
+  const double approx = number->toDouble();
+  if (!std::isfinite(approx) || std::fabs(approx) >= kCurrencyLimit) {
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    return rt::Currency::FromRaw(approx < 0 ? -kMax : kMax);
+  }
+  return rt::Currency::FromCText(*number);
+}
+
+QString WriteCsvNumber(rt::Currency value) {
+  return rt::DecimalDigits::FromScaled(value.Raw(), 4).GeneralText(QStringLiteral("."), 19);
+}

@@ -1,0 +1,95 @@
+#include "services/CsvFile.h"
+
+#include <QFile>
+
+#include "platform/runtime/Strings.h"
+#include "services/TextLineReader.h"
+
+namespace {
+
+// [begin, end) of `text` without leading and trailing blanks.
+void TrimSpan(QStringView text, qsizetype& begin, qsizetype& end) {
+  while (begin < end && text[begin] == u' ') ++begin;
+  while (end > begin && text[end - 1] == u' ') --end;
+}
+
+}  // namespace
+
+QString CsvFieldValue(QStringView cell) {
+  qsizetype begin = 0;
+  qsizetype end = cell.size();
+  TrimSpan(cell, begin, end);
+  const QStringView s = cell.sliced(begin, end - begin);
+  if (s.size() == 2 && s == u"\"\"") return {};
+  if (s.size() > 2 && s.front() == u'"' && s.back() == u'"') {
+    QString inner = s.sliced(1, s.size() - 2).toString();
+    inner.replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    return inner;
+  }
+  return s.toString();
+}
+
+QStringList CsvHeadings(const QString& line) {
+  QStringList headings{QString()};
+  for (const QString& cell : line.split(u',')) headings.append(rt::Trim(cell).toUpper());
+  return headings;
+}
+
+CsvRow::CsvRow(int32_t line, QString text) : line_(line), text_(std::move(text)) {
+  const QStringView s(text_);
+  bool inQuotes = false;
+  qsizetype start = 0;
+  auto add = [&](qsizetype end) {
+    qsizetype begin = start;
+    TrimSpan(s, begin, end);
+    spans_.push_back({static_cast<int32_t>(begin), static_cast<int32_t>(end - begin)});
+  };
+  for (qsizetype i = 0; i < s.size(); ++i) {
+    if (s[i] == u'"') {
+      inQuotes = !inQuotes;
+    } else if (s[i] == u',' && !inQuotes) {
+      add(i);
+      start = i + 1;
+    }
+  }
+  add(s.size());
+}
+
+QStringView CsvRow::Cell(int i) const {
+  if (i < 1 || i > Count()) return {};
+  const Span& span = spans_[static_cast<size_t>(i - 1)];
+  return QStringView(text_).sliced(span.start, span.size);
+}
+
+QString CsvRow::Value(int i) const { return CsvFieldValue(Cell(i)); }
+
+bool CsvFile::Read(const QString& path) {
+  *this = CsvFile();
+  path_ = path;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    error_ = file.errorString();
+    return false;
+  }
+  TextLineReader reader(file);
+  QByteArray bytes;
+  for (int32_t n = 1; reader.Next(bytes); ++n) {
+    if (n == 1) {
+      if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
+      heading_ = rt::Trim(DecodeTextBytes(bytes));
+      hasHeading_ = true;
+      continue;
+    }
+    ++linesAfterHeading_;
+    QString text = rt::Trim(DecodeTextBytes(bytes));
+    if (!text.isEmpty()) rows_.emplace_back(n, std::move(text));
+  }
+  if (reader.Failed()) {
+    const QString error = file.errorString();
+    *this = CsvFile();
+    path_ = path;
+    error_ = error;
+    return false;
+  }
+  return true;
+}
