@@ -156,7 +156,9 @@ QImage ToIndexedImage(const QImage& image, int bitsPerPixel, const Palette* pale
     Palette table = palette ? *palette : DefaultPalette(bitsPerPixel);
     if (table.isEmpty()) table = DefaultPalette(bitsPerPixel);
     if (table.size() > colours) table.resize(colours);
-    out = image.convertToFormat(QImage::Format_Indexed8, table, Qt::ThresholdDither | Qt::AvoidDither);
+    // Qt returns an image already indexed as it is, so go through truecolour.
+    out = image.convertToFormat(QImage::Format_RGB32)
+              .convertToFormat(QImage::Format_Indexed8, table, Qt::ThresholdDither | Qt::AvoidDither);
   }
   if (out.isNull()) return {};
   Palette table = out.colorTable();
@@ -208,9 +210,10 @@ PackedDib BitmapToPackedDib(const QImage& image, const Palette* palette, int bit
       }
     } else {
       const int perByte = 8 / bits;
+      const int mask = (1 << bits) - 1;
       for (int32_t x = 0; x < w; ++x) {
         const int shift = 8 - bits * (x % perByte + 1);
-        row[x / perByte] = static_cast<uint8_t>(row[x / perByte] | (line[x] << shift));
+        row[x / perByte] = static_cast<uint8_t>(row[x / perByte] | ((line[x] & mask) << shift));
       }
     }
   }
