@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -18,19 +19,30 @@ namespace {
 constexpr int kMaxPngKeys = 4096;
 constexpr int kChunkCacheMax = 2 * kMaxPngKeys + 16;
 constexpr png_alloc_size_t kChunkMallocMax = 8u << 20;
+// Nothing libpng itself needs (rows, chunk and inflate buffers) comes near this; a
+// chunk length from a corrupt file may ask for much more.
+constexpr png_alloc_size_t kMaxPngAllocation = 32u << 20;
 constexpr qint64 kMaxPngFileBytes = int64_t{1} << 28;
 
 char kKeyword[] = "KEY";
 
 struct ErrorState {
-  bool droppedChunks = false;
+  bool damagedText = false;
 };
 
 [[noreturn]] void OnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+// libpng names the chunk first in its warnings. A text chunk it warns about is dropped
+// (no room, no memory, bad keyword), which would shift the keys against the images.
 void OnWarning(png_structp png, png_const_charp message) {
-  if (message && std::strstr(message, "chunk cache"))
-    static_cast<ErrorState*>(png_get_error_ptr(png))->droppedChunks = true;
+  if (!message) return;
+  for (const char* text : {"tEXt", "zTXt", "iTXt"})
+    if (std::strncmp(message, text, 4) == 0) static_cast<ErrorState*>(png_get_error_ptr(png))->damagedText = true;
 }
+
+png_voidp Allocate(png_structp, png_alloc_size_t size) {
+  return size > kMaxPngAllocation ? nullptr : std::malloc(size);
+}
+void Free(png_structp, png_voidp p) { std::free(p); }
 
 // --- writing ---
 
@@ -113,7 +125,7 @@ bool DecodeCore(png_structp png, png_infop info, DecodeState* st) {
   int interlace = 0;
   png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, &interlace, nullptr, nullptr);
   if (interlace != PNG_INTERLACE_NONE) return false;
-  if (static_cast<ErrorState*>(png_get_error_ptr(png))->droppedChunks) return false;
+  if (static_cast<ErrorState*>(png_get_error_ptr(png))->damagedText) return false;
 
   png_textp texts = nullptr;
   const int textCount = png_get_text(png, info, &texts, nullptr);
@@ -237,7 +249,8 @@ bool SaveDibAsPng(const QString& path, const std::vector<CPageString>& keys, con
 std::optional<PngStrip> DecodePngStrip(const uint8_t* data, size_t size) {
   if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) return std::nullopt;
   ErrorState errors;
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &errors, OnError, OnWarning);
+  png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &errors, OnError, OnWarning, nullptr,
+                                             Allocate, Free);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   bool ok = false;
   DecodeState state;

@@ -219,6 +219,12 @@ TEST(PngStrip, ReaderRefusesBadInput) {
   wide.width = kMaxPngWidth + 1;
   wide.height = 1;
   const std::string good = MakePng(PngSpec{});
+  PngSpec keyed;
+  keyed.textsBefore = {"a", "b"};
+  PngSpec tooManyKeys;
+  tooManyKeys.height = 5000;
+  tooManyKeys.width = 1;
+  tooManyKeys.textsBefore = std::vector<std::string>(4097, "k");
   std::string badCrc = good;
   badCrc[good.size() - 20] = static_cast<char>(badCrc[good.size() - 20] ^ 0x40);
   const std::vector<Case> cases = {
@@ -230,6 +236,10 @@ TEST(PngStrip, ReaderRefusesBadInput) {
       {"corrupt image data", badCrc},
       {"interlaced", MakePng(interlaced)},
       {"wider than the limit", MakePng(wide)},
+      // libpng drops a text chunk it cannot read, which would shift the keys.
+      {"text chunk of an unknown compression", pngtest::InsertChunk(MakePng(keyed), "zTXt", std::string("KEY\0\x05xx", 7))},
+      {"text chunk without keyword", pngtest::InsertChunk(MakePng(keyed), "zTXt", std::string("\0\0x", 3))},
+      {"more keys than the limit", MakePng(tooManyKeys)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -3,6 +3,7 @@
 // chunk list of a PNG file, and pixel comparison.
 
 #include <png.h>
+#include <zlib.h>
 
 #include <QByteArray>
 #include <QFile>
@@ -119,6 +120,19 @@ inline std::vector<Chunk> Chunks(const std::string& png) {
     at += 12 + len;
   }
   return out;
+}
+
+// The PNG with one more chunk (correct CRC) right after IHDR.
+inline std::string InsertChunk(const std::string& png, const std::string& type, const std::string& data) {
+  const std::string typeAndData = type + data;
+  const uint32_t crc = static_cast<uint32_t>(
+      crc32(0, reinterpret_cast<const Bytef*>(typeAndData.data()), static_cast<uInt>(typeAndData.size())));
+  std::string chunk;
+  for (uint32_t v : {static_cast<uint32_t>(data.size())})
+    for (int i = 3; i >= 0; --i) chunk += static_cast<char>(v >> (8 * i));
+  chunk += typeAndData;
+  for (int i = 3; i >= 0; --i) chunk += static_cast<char>(crc >> (8 * i));
+  return png.substr(0, 33) + chunk + png.substr(33);
 }
 
 inline std::string ReadFile(const QString& path) {
