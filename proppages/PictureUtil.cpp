@@ -245,6 +245,7 @@ bool DrawPictureEx(QPainter& painter, const QImage& picture, const DrawPictureAr
   const bool masked = a.transparent && !a.cachedRegion;
   const QImage mask = masked ? MakeKeyMask(scaled, a.key) : QImage();
   QImage cell = scaled.convertToFormat(QImage::Format_ARGB32);
+  static const QImage halftone = MakeHalftoneBitmap();
   for (int y = 0; y < cell.height(); ++y) {
     auto* px = reinterpret_cast<QRgb*>(cell.scanLine(y));
     for (int x = 0; x < cell.width(); ++x) {
@@ -254,7 +255,8 @@ bool DrawPictureEx(QPainter& painter, const QImage& picture, const DrawPictureAr
         continue;
       }
       if (masked && a.style == 2) px[x] = qRgb(255 - qRed(px[x]), 255 - qGreen(px[x]), 255 - qBlue(px[x]));
-      if (a.style == 1 && (x + y) % 2 == 1) px[x] = qRgb(255, 255, 255);
+      // The halftone's black pixels turn the picture white.
+      if (a.style == 1 && halftone.pixelIndex(x % 8, y % 8) == 1) px[x] = qRgb(255, 255, 255);
     }
   }
   painter.drawImage(target, cell);
