@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace qvp {
 
@@ -260,7 +261,11 @@ std::optional<PngStrip> DecodePngStrip(const uint8_t* data, size_t size) {
     png_set_chunk_cache_max(png, kChunkCacheMax);
     png_set_chunk_malloc_max(png, kChunkMallocMax);
     png_set_read_fn(png, &source, ReadFromBuffer);
-    ok = DecodeCore(png, info, &state);
+    try {
+      ok = DecodeCore(png, info, &state);
+    } catch (const std::bad_alloc&) {
+      ok = false;  // no room for the rows: refused like any other failure
+    }
   }
   png_destroy_read_struct(png ? &png : nullptr, info ? &info : nullptr, nullptr);
   if (!ok) return std::nullopt;
