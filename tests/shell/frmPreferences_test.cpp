@@ -66,6 +66,7 @@ TEST_F(PreferencesTest, ANewDatabaseShowsTheFieldRowsEmptyAndTheBuiltInCaptions)
   EXPECT_TRUE(dlg.Updated);
   EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Preferences"));
   EXPECT_EQ(ui::HelpContextOf(dlg), 1090);
+  EXPECT_FALSE(dlg.windowIcon().isNull());
   ASSERT_EQ(dlg.grdCustom->Rows(), 14);
   ASSERT_EQ(dlg.grdCustom->Cols(), 2);
   EXPECT_EQ(dlg.grdCustom->TextMatrix(0, 0), QStringLiteral("Internal Name"));
