@@ -52,7 +52,7 @@ NumericEdit::NumericEdit(NumericKind kind, QWidget* parent) : QAbstractSpinBox(p
   setButtonSymbols(QAbstractSpinBox::NoButtons);
   setAccelerated(true);
   lineEdit()->setText(Format(value_));
-  connect(lineEdit(), &QLineEdit::textEdited, this, &NumericEdit::OnTextEdited);
+  connect(lineEdit(), &QLineEdit::textChanged, this, &NumericEdit::OnTextChanged);
   connect(this, &QAbstractSpinBox::editingFinished, this, [this] { Commit(value_); });
 }
 
@@ -229,7 +229,7 @@ void NumericEdit::Commit(rt::Currency value) {
   if (changed) emit Change();
 }
 
-void NumericEdit::OnTextEdited(const QString& text) {
+void NumericEdit::OnTextChanged(const QString& text) {
   int64_t raw = 0;
   const bool number = ParseTyped(text, raw) == Parse::Number;
   const rt::Currency next = Clamp(Round(rt::Currency::FromRaw(number ? raw : 0)));

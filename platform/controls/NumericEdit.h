@@ -89,7 +89,7 @@ class NumericEdit : public QAbstractSpinBox {
   QString Format(rt::Currency value) const;
   // Takes the value (rounded and clamped) and shows it.
   void Commit(rt::Currency value);
-  void OnTextEdited(const QString& text);
+  void OnTextChanged(const QString& text);
 
   NumericKind kind_;
   rt::Currency value_;

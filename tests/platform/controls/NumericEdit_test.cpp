@@ -148,6 +148,9 @@ TEST(NumericEditTest, TheValueFollowsTypingAndSignalsEachChange) {
   EXPECT_EQ(changes, 2);
   edit.setText(QStringLiteral("42"));  // the same value: no change
   EXPECT_EQ(changes, 2);
+  Line(edit).setText(QStringLiteral("7"));  // text put in by code counts too
+  EXPECT_EQ(edit.LongValue(), 7);
+  EXPECT_EQ(changes, 3);
 }
 
 TEST(NumericEditTest, CurrencyValuesRoundTripThroughTheText) {
