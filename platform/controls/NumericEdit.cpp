@@ -1,0 +1,241 @@
+#include "platform/controls/NumericEdit.h"
+
+#include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+#include "platform/runtime/Convert.h"
+#include "platform/runtime/LocaleInfo.h"
+
+namespace ctl {
+
+namespace {
+
+constexpr int kMaxDecimals = 4;
+// The widest range of the decimal kinds: fifteen digits before the decimal places fit
+// a currency value.
+constexpr int64_t kWidestUnits = 900'000'000'000'000;
+constexpr int kMaxIntegerDigits = 15;
+
+constexpr int64_t Pow10(int n) {
+  int64_t p = 1;
+  while (n-- > 0) p *= 10;
+  return p;
+}
+
+// Rounds a raw currency value (1/10000 units) to `decimals` places, half away from
+// zero, saturating at the 64-bit range.
+int64_t RoundRaw(__int128 raw, int decimals) {
+  const int64_t unit = Pow10(kMaxDecimals - decimals);
+  __int128 q = raw / unit;
+  const __int128 rem = raw % unit;
+  if ((rem < 0 ? -rem : rem) * 2 >= unit) q += raw < 0 ? -1 : 1;
+  const __int128 rounded = q * unit;
+  return static_cast<int64_t>(std::clamp<__int128>(rounded, std::numeric_limits<int64_t>::min(),
+                                                   std::numeric_limits<int64_t>::max()));
+}
+
+}  // namespace
+
+NumericEdit::NumericEdit(NumericKind kind, QWidget* parent) : QAbstractSpinBox(parent), kind_(kind) {
+  if (kind == NumericKind::LongInteger) {
+    decimals_ = 0;
+    min_ = rt::Currency(std::numeric_limits<int32_t>::min());
+    max_ = rt::Currency(std::numeric_limits<int32_t>::max());
+  } else {
+    min_ = rt::Currency(-kWidestUnits);
+    max_ = rt::Currency(kWidestUnits);
+  }
+  setButtonSymbols(QAbstractSpinBox::NoButtons);
+  setAccelerated(true);
+  lineEdit()->setText(Format(value_));
+  connect(lineEdit(), &QLineEdit::textChanged, this, &NumericEdit::OnTextChanged);
+  connect(this, &QAbstractSpinBox::editingFinished, this, [this] { Commit(value_); });
+}
+
+rt::Currency NumericEdit::Value() const { return value_; }
+
+void NumericEdit::setValue(rt::Currency value) { Commit(value); }
+
+int64_t NumericEdit::LongValue() const { return RoundRaw(value_.Raw(), 0) / rt::Currency::kScale; }
+
+void NumericEdit::setLongValue(int64_t value) {
+  const int64_t units = std::clamp(value, -kWidestUnits, kWidestUnits);
+  Commit(rt::Currency(units));
+}
+
+QString NumericEdit::Text() const { return Format(value_); }
+
+void NumericEdit::setText(const QString& text) {
+  rt::Currency value;
+  if (const std::optional<QString> c = rt::NumericCText(text)) {
+    try {
+      value = rt::Currency::FromCText(*c);
+    } catch (...) {
+      // Beyond the currency range: the nearer end of the field's range.
+      value = c->startsWith(QLatin1Char('-')) ? min_ : max_;
+    }
+  }
+  Commit(value);
+}
+
+void NumericEdit::setDecimalPlaces(int places) {
+  if (kind_ == NumericKind::LongInteger) return;
+  decimals_ = std::clamp(places, 0, kMaxDecimals);
+  Commit(value_);
+}
+
+void NumericEdit::setFixedPoint(bool on) {
+  fixedPoint_ = on;
+  Commit(value_);
+}
+
+void NumericEdit::setRange(rt::Currency min, rt::Currency max) {
+  if (max < min) std::swap(min, max);
+  min_ = min;
+  max_ = max;
+  Commit(value_);
+}
+
+void NumericEdit::setSpin(bool on) {
+  spin_ = on;
+  setButtonSymbols(on ? QAbstractSpinBox::UpDownArrows : QAbstractSpinBox::NoButtons);
+  updateGeometry();
+}
+
+void NumericEdit::stepBy(int steps) {
+  if (!spin_) return;
+  const __int128 raw = static_cast<__int128>(value_.Raw()) +
+                       static_cast<__int128>(increment_.Raw()) * steps;
+  const __int128 clamped = std::clamp<__int128>(raw, min_.Raw(), max_.Raw());
+  Commit(rt::Currency::FromRaw(static_cast<int64_t>(clamped)));
+  lineEdit()->selectAll();
+}
+
+QAbstractSpinBox::StepEnabled NumericEdit::stepEnabled() const {
+  if (!spin_ || isReadOnly()) return StepNone;
+  StepEnabled enabled = StepNone;
+  if (value_ < max_) enabled |= StepUpEnabled;
+  if (min_ < value_) enabled |= StepDownEnabled;
+  return enabled;
+}
+
+QValidator::State NumericEdit::validate(QString& input, int&) const {
+  int64_t raw = 0;
+  switch (ParseTyped(input, raw)) {
+    case Parse::Invalid:
+      return QValidator::Invalid;
+    case Parse::Partial:
+      return QValidator::Intermediate;
+    case Parse::Number:
+      break;
+  }
+  if (raw >= min_.Raw() && raw <= max_.Raw()) return QValidator::Acceptable;
+  // More typing only moves a number further from zero: past the end on its own side
+  // of zero it can never come back.
+  if ((raw > max_.Raw() && raw > 0) || (raw < min_.Raw() && raw < 0)) return QValidator::Invalid;
+  return QValidator::Intermediate;
+}
+
+void NumericEdit::fixup(QString& input) const {
+  int64_t raw = 0;
+  const bool number = ParseTyped(input, raw) == Parse::Number;
+  input = Format(Clamp(rt::Currency::FromRaw(number ? raw : 0)));
+}
+
+QSize NumericEdit::sizeHint() const {
+  ensurePolished();
+  const QFontMetrics fm(font());
+  const int text = std::max(fm.horizontalAdvance(Format(min_)), fm.horizontalAdvance(Format(max_)));
+  const int width = std::min(text, fm.horizontalAdvance(QString(kMaxIntegerDigits, QLatin1Char('9')))) +
+                    fm.horizontalAdvance(QLatin1Char(' ')) * 2;
+  QStyleOptionSpinBox opt;
+  initStyleOption(&opt);
+  const int height = lineEdit()->sizeHint().height();
+  return style()->sizeFromContents(QStyle::CT_SpinBox, &opt, QSize(width, height), this);
+}
+
+NumericEdit::Parse NumericEdit::ParseTyped(const QString& text, int64_t& raw) const {
+  const rt::LocaleInfo loc = rt::LocaleInfo::Current();
+  QStringView s = QStringView(text).trimmed();
+  bool negative = false;
+  if (s.startsWith(u'-') || (!loc.negativeSign.isEmpty() && s.startsWith(loc.negativeSign))) {
+    if (min_.Raw() >= 0) return Parse::Invalid;
+    negative = true;
+    s = s.mid(s.startsWith(u'-') ? 1 : loc.negativeSign.size());
+  }
+  __int128 units = 0;
+  __int128 fraction = 0;
+  int integerDigits = 0;
+  int fractionDigits = 0;
+  bool afterSeparator = false;
+  for (qsizetype i = 0; i < s.size(); ++i) {
+    const QChar ch = s[i];
+    if (ch.isDigit() && ch.unicode() < 128) {
+      const int digit = ch.unicode() - '0';
+      if (afterSeparator) {
+        if (++fractionDigits > decimals_) return Parse::Invalid;
+        fraction = fraction * 10 + digit;
+      } else {
+        if (++integerDigits > kMaxIntegerDigits) return Parse::Invalid;
+        units = units * 10 + digit;
+      }
+    } else if (!afterSeparator && !loc.decimalSeparator.isEmpty() &&
+               s.mid(i).startsWith(loc.decimalSeparator)) {
+      if (decimals_ == 0) return Parse::Invalid;
+      afterSeparator = true;
+      i += loc.decimalSeparator.size() - 1;
+    } else {
+      return Parse::Invalid;
+    }
+  }
+  if (integerDigits + fractionDigits == 0) return Parse::Partial;
+  const __int128 value = units * rt::Currency::kScale + fraction * Pow10(kMaxDecimals - fractionDigits);
+  raw = static_cast<int64_t>(negative ? -value : value);
+  return Parse::Number;
+}
+
+rt::Currency NumericEdit::Clamp(rt::Currency value) const { return std::clamp(value, min_, max_); }
+
+rt::Currency NumericEdit::Round(rt::Currency value) const {
+  return rt::Currency::FromRaw(RoundRaw(value.Raw(), decimals_));
+}
+
+QString NumericEdit::Format(rt::Currency value) const {
+  const rt::LocaleInfo loc = rt::LocaleInfo::Current();
+  const int64_t raw = value.Raw();
+  const uint64_t magnitude = raw < 0 ? 0 - static_cast<uint64_t>(raw) : static_cast<uint64_t>(raw);
+  QString text = QString::number(magnitude / rt::Currency::kScale);
+  QString fraction = QStringLiteral("%1").arg(magnitude % rt::Currency::kScale, kMaxDecimals, 10,
+                                              QLatin1Char('0'));
+  fraction.truncate(decimals_);
+  if (!fixedPoint_) {
+    while (fraction.endsWith(QLatin1Char('0'))) fraction.chop(1);
+  }
+  if (!fraction.isEmpty()) text += loc.decimalSeparator + fraction;
+  if (raw < 0) text.prepend(loc.negativeSign.isEmpty() ? QStringLiteral("-") : loc.negativeSign);
+  return text;
+}
+
+void NumericEdit::Commit(rt::Currency value) {
+  const rt::Currency next = Clamp(Round(value));
+  const bool changed = next != value_;
+  value_ = next;
+  const QString text = Format(value_);
+  if (lineEdit()->text() != text) lineEdit()->setText(text);
+  if (changed) emit Change();
+}
+
+void NumericEdit::OnTextChanged(const QString& text) {
+  int64_t raw = 0;
+  const bool number = ParseTyped(text, raw) == Parse::Number;
+  const rt::Currency next = Clamp(Round(rt::Currency::FromRaw(number ? raw : 0)));
+  if (next == value_) return;
+  value_ = next;
+  emit Change();
+}
+
+}  // namespace ctl

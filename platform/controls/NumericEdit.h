@@ -1,0 +1,104 @@
+#pragma once
+// NumericEdit: the entry field of every number the user types: whole numbers (counts,
+// decimal places, part numbers), quantities and money amounts. One widget for all of
+// them; its kind only sets the defaults (decimal places, range).
+//
+// The value is an rt::Currency held at the field's decimal places (what is shown is
+// what is read back) and always inside [MinValue, MaxValue]. Typing accepts digits, the
+// locale's decimal separator (only while decimal places are allowed) and a leading
+// minus sign (only when the range has negative values); a keystroke that would leave
+// the range for good is refused, and a text left outside the range or empty is put
+// back into it when the field loses the focus or Enter is pressed. With Spin on, the
+// arrow buttons, the Up and Down keys and the mouse wheel step by Increment; with Spin
+// off the field has no buttons and does not step. User-interface thread only.
+
+#include <QAbstractSpinBox>
+#include <QString>
+#include <cstdint>
+
+#include "platform/runtime/Currency.h"
+
+namespace ctl {
+
+enum class NumericKind {
+  Double,       // decimal places 2, the widest range
+  Currency,     // decimal places 2, the widest range
+  LongInteger,  // no decimal places, the 32-bit range
+};
+
+class NumericEdit : public QAbstractSpinBox {
+  Q_OBJECT
+
+ public:
+  explicit NumericEdit(NumericKind kind, QWidget* parent = nullptr);
+
+  NumericKind Kind() const { return kind_; }
+
+  // The value; a text being typed counts as the value it will be put back to.
+  rt::Currency Value() const;
+  void setValue(rt::Currency value);
+  // The value rounded to a whole number (half away from zero).
+  int64_t LongValue() const;
+  void setLongValue(int64_t value);
+
+  // The value as text: CStr style (the locale's decimal separator, no grouping), with
+  // every decimal place while FixedPoint is on. setText reads any numeric text of the
+  // locale (grouping, currency symbol, sign before or after); text that is not a
+  // number gives 0, and a value outside the range goes to the nearer end.
+  QString Text() const;
+  void setText(const QString& text);
+
+  int DecimalPlaces() const { return decimals_; }
+  // 0 to 4 (a LongInteger edit stays at 0); the value is rounded to the new places.
+  void setDecimalPlaces(int places);
+  // Trailing zeros of the decimal places shown (true) or dropped (false, the default).
+  bool FixedPoint() const { return fixedPoint_; }
+  void setFixedPoint(bool on);
+
+  rt::Currency MinValue() const { return min_; }
+  rt::Currency MaxValue() const { return max_; }
+  // Sets the range (the ends swapped when given the wrong way round) and moves the
+  // value into it.
+  void setRange(rt::Currency min, rt::Currency max);
+  void setRange(int64_t min, int64_t max) { setRange(rt::Currency(min), rt::Currency(max)); }
+
+  bool Spin() const { return spin_; }
+  void setSpin(bool on);
+  rt::Currency Increment() const { return increment_; }
+  void setIncrement(rt::Currency step) { increment_ = step; }
+
+  // QAbstractSpinBox
+  void stepBy(int steps) override;
+  QValidator::State validate(QString& input, int& pos) const override;
+  void fixup(QString& input) const override;
+  QSize sizeHint() const override;
+
+ signals:
+  // The value changed, by typing, stepping or code.
+  void Change();
+
+ protected:
+  StepEnabled stepEnabled() const override;
+
+ private:
+  enum class Parse { Invalid, Partial, Number };
+  // Reads typed text (sign, digits, decimal separator) into a raw currency value.
+  Parse ParseTyped(const QString& text, int64_t& raw) const;
+  rt::Currency Clamp(rt::Currency value) const;
+  rt::Currency Round(rt::Currency value) const;
+  QString Format(rt::Currency value) const;
+  // Takes the value (rounded and clamped) and shows it.
+  void Commit(rt::Currency value);
+  void OnTextChanged(const QString& text);
+
+  NumericKind kind_;
+  rt::Currency value_;
+  rt::Currency min_;
+  rt::Currency max_;
+  rt::Currency increment_ = rt::Currency(1);
+  int decimals_ = 2;
+  bool fixedPoint_ = false;
+  bool spin_ = false;
+};
+
+}  // namespace ctl

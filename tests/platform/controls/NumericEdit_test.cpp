@@ -1,0 +1,214 @@
+#include "platform/controls/NumericEdit.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include "platform/runtime/Currency.h"
+#include "tests/support/TestEnv.h"
+
+namespace ctl {
+namespace {
+
+rt::Currency Cur(const char* text) { return rt::Currency::FromCText(QString::fromLatin1(text)); }
+
+QLineEdit& Line(NumericEdit& edit) { return *edit.findChild<QLineEdit*>(); }
+
+void Key(QWidget& target, int key, const QString& text = {}) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QApplication::sendEvent(&target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+  QApplication::sendEvent(&target, &release);
+}
+
+// Types `keys` into the field as a user would, after selecting what it shows.
+void Type(NumericEdit& edit, const QString& keys) {
+  Line(edit).selectAll();
+  for (const QChar ch : keys) {
+    if (ch == QLatin1Char('\b')) {
+      Key(Line(edit), Qt::Key_Backspace);
+    } else {
+      Key(Line(edit), ch.toUpper().unicode(), QString(ch));
+    }
+  }
+}
+
+TEST(NumericEditTest, KindsStartWithTheirDefaults) {
+  NumericEdit whole(NumericKind::LongInteger);
+  EXPECT_EQ(whole.DecimalPlaces(), 0);
+  EXPECT_EQ(whole.MinValue(), rt::Currency(-2147483648LL));
+  EXPECT_EQ(whole.MaxValue(), rt::Currency(2147483647));
+  whole.setDecimalPlaces(2);  // a whole-number field keeps none
+  EXPECT_EQ(whole.DecimalPlaces(), 0);
+  NumericEdit money(NumericKind::Currency);
+  EXPECT_EQ(money.DecimalPlaces(), 2);
+  EXPECT_EQ(money.Text(), QStringLiteral("0"));
+  EXPECT_FALSE(money.Spin());
+}
+
+TEST(NumericEditTest, ValuesAreClampedToTheRange) {
+  const struct {
+    int64_t min, max;
+    const char* set;  // through setText
+    const char* shown;
+  } cases[] = {
+      {0, 4, "3", "3"},        {0, 4, "9", "4"},
+      {0, 4, "-2", "0"},       {0, 4, "abc", "0"},
+      {5, 10, "", "5"},        {5, 10, "not a number", "5"},
+      {-10, -5, "0", "-5"},    {0, 2000000000, "2000000001", "2000000000"},
+      {0, 2000000000, "1,234", "1234"},  // the locale's grouping is read
+      {-9000000000, 9000000000, "1e30", "9000000000"},
+      {-9000000000, 9000000000, "-1e30", "-9000000000"},
+      {10, 0, "20", "10"},     // ends given the wrong way round
+  };
+  for (const auto& c : cases) {
+    NumericEdit edit(NumericKind::Double);
+    edit.setDecimalPlaces(0);
+    edit.setRange(c.min, c.max);
+    edit.setText(QString::fromLatin1(c.set));
+    EXPECT_EQ(edit.Text(), QString::fromLatin1(c.shown)) << c.min << ".." << c.max << " " << c.set;
+    EXPECT_GE(edit.Value(), edit.MinValue());
+    EXPECT_LE(edit.Value(), edit.MaxValue());
+  }
+  NumericEdit edit(NumericKind::LongInteger);
+  edit.setValue(rt::Currency(3));
+  edit.setRange(5, 8);  // a new range moves the value into it
+  EXPECT_EQ(edit.LongValue(), 5);
+}
+
+TEST(NumericEditTest, DecimalPlacesRoundAndFixedPointPads) {
+  const struct {
+    const char* value;
+    int places;
+    bool fixed;
+    const char* shown;
+  } cases[] = {
+      {"1.5", 0, false, "2"},         {"2.5", 0, false, "3"},  // half away from zero
+      {"-2.5", 0, false, "-3"},       {"1.005", 2, false, "1.01"},
+      {"1.2", 2, false, "1.2"},       {"1.2", 2, true, "1.20"},
+      {"7", 4, true, "7.0000"},       {"0.00004", 4, false, "0"},
+      {"-0.123", 2, true, "-0.12"},   {"1234567.891", 3, false, "1234567.891"},
+  };
+  for (const auto& c : cases) {
+    NumericEdit edit(NumericKind::Currency);
+    edit.setDecimalPlaces(c.places);
+    edit.setFixedPoint(c.fixed);
+    edit.setText(QString::fromLatin1(c.value));
+    EXPECT_EQ(edit.Text(), QString::fromLatin1(c.shown)) << c.value << " @" << c.places;
+    // What is shown is what is read.
+    EXPECT_EQ(edit.Value(), rt::CCur(edit.Text())) << c.value;
+  }
+  NumericEdit edit(NumericKind::Double);
+  edit.setValue(Cur("3.14159"));
+  edit.setDecimalPlaces(1);  // fewer places round the value held
+  EXPECT_EQ(edit.Value(), Cur("3.1"));
+}
+
+TEST(NumericEditTest, TypingAcceptsOnlyWhatCanBecomeAValueInRange) {
+  const struct {
+    int64_t min, max;
+    int places;
+    const char* keys;
+    const char* typed;  // the text while typing
+    const char* after;  // after Enter
+  } cases[] = {
+      {0, 4, 0, "3", "3", "3"},
+      {0, 4, 0, "34", "3", "3"},         // 34 is past the end for good
+      {0, 4, 0, "-1", "1", "1"},         // no sign without negative values
+      {0, 4, 0, "2.", "2", "2"},         // no separator without decimal places
+      {0, 100, 2, "1.234", "1.23", "1.23"},
+      {0, 100, 2, "x7y", "7", "7"},
+      {-50, 50, 0, "-51", "-5", "-5"},
+      {-50, 50, 0, "-", "-", "0"},
+      {5, 10, 0, "1", "1", "5"},         // below the start of the range: put back on Enter
+      {0, 2000000000, 0, "1500", "1500", "1500"},
+      {0, 4, 0, "3\b", "", "0"},         // emptied
+  };
+  for (const auto& c : cases) {
+    NumericEdit edit(NumericKind::Double);
+    edit.setDecimalPlaces(c.places);
+    edit.setRange(c.min, c.max);
+    Type(edit, QString::fromLatin1(c.keys));
+    EXPECT_EQ(Line(edit).text(), QString::fromLatin1(c.typed)) << c.keys;
+    Key(edit, Qt::Key_Return);
+    EXPECT_EQ(Line(edit).text(), QString::fromLatin1(c.after)) << c.keys;
+    EXPECT_EQ(edit.Text(), QString::fromLatin1(c.after)) << c.keys;
+  }
+}
+
+TEST(NumericEditTest, TheValueFollowsTypingAndSignalsEachChange) {
+  NumericEdit edit(NumericKind::LongInteger);
+  edit.setRange(0, 2000000000);
+  int changes = 0;
+  QObject::connect(&edit, &NumericEdit::Change, [&changes] { ++changes; });
+  Type(edit, QStringLiteral("42"));
+  EXPECT_EQ(edit.LongValue(), 42);  // read before the field lost the focus
+  EXPECT_EQ(changes, 2);
+  edit.setText(QStringLiteral("42"));  // the same value: no change
+  EXPECT_EQ(changes, 2);
+  Line(edit).setText(QStringLiteral("7"));  // text put in by code counts too
+  EXPECT_EQ(edit.LongValue(), 7);
+  EXPECT_EQ(changes, 3);
+}
+
+TEST(NumericEditTest, CurrencyValuesRoundTripThroughTheText) {
+  const char* values[] = {"0", "1", "-1", "0.5", "1234.5678", "-98765.4321", "9000000000",
+                          "-9000000000", "0.0001"};
+  for (const char* locale : {"en_US", "de_DE"}) {
+    testenv::ScopedLocale scoped(QString::fromLatin1(locale));
+    for (const char* v : values) {
+      for (const bool fixed : {false, true}) {
+        NumericEdit edit(NumericKind::Currency);
+        edit.setRange(-9000000000, 9000000000);
+        edit.setDecimalPlaces(4);
+        edit.setFixedPoint(fixed);
+        edit.setValue(Cur(v));
+        EXPECT_EQ(edit.Value(), Cur(v)) << locale << " " << v;
+        EXPECT_EQ(rt::CCur(edit.Text()), Cur(v)) << locale << " " << v << " " << edit.Text().toStdString();
+        NumericEdit copy(NumericKind::Currency);
+        copy.setRange(-9000000000, 9000000000);
+        copy.setDecimalPlaces(4);
+        copy.setText(edit.Text());
+        EXPECT_EQ(copy.Value(), Cur(v)) << locale << " " << v;
+      }
+    }
+  }
+  testenv::ScopedLocale german(QStringLiteral("de_DE"));
+  NumericEdit edit(NumericKind::Currency);
+  Type(edit, QStringLiteral("12,5"));  // the locale's decimal separator
+  EXPECT_EQ(edit.Value(), Cur("12.5"));
+  EXPECT_EQ(edit.Text(), QStringLiteral("12,5"));
+}
+
+TEST(NumericEditTest, SpinStepsWithinTheRangeOnlyWhenOn) {
+  const struct {
+    bool spin;
+    int64_t start;
+    int key;
+    int times;
+    int64_t expected;
+  } cases[] = {
+      {true, 2, Qt::Key_Up, 1, 3},   {true, 2, Qt::Key_Down, 1, 1},
+      {true, 4, Qt::Key_Up, 3, 4},   {true, 0, Qt::Key_Down, 2, 0},
+      {false, 2, Qt::Key_Up, 1, 2},  {false, 2, Qt::Key_Down, 1, 2},
+  };
+  for (const auto& c : cases) {
+    NumericEdit edit(NumericKind::LongInteger);
+    edit.setRange(0, 4);
+    edit.setSpin(c.spin);
+    edit.setLongValue(c.start);
+    for (int i = 0; i < c.times; ++i) Key(edit, c.key);
+    EXPECT_EQ(edit.LongValue(), c.expected) << c.spin << " " << c.start << " " << c.key;
+  }
+  NumericEdit edit(NumericKind::LongInteger);
+  edit.setRange(0, 2000000000);
+  edit.setSpin(true);
+  edit.setLongValue(1999999999);
+  edit.stepBy(1000);  // a large step stops at the end
+  EXPECT_EQ(edit.LongValue(), 2000000000);
+}
+
+}  // namespace
+}  // namespace ctl
