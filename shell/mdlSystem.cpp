@@ -50,18 +50,14 @@ bool SingleInstance::OtherAnswers() const {
 
 bool SingleInstance::Listen() {
   if (server_ != nullptr) return true;
+  // Asked first: a server started with access options replaces a socket of the same name.
+  if (OtherAnswers()) return false;
+  QLocalServer::removeServer(name_);  // left by a copy that ended without closing it
   auto* server = new QLocalServer(this);
   server->setSocketOptions(QLocalServer::UserAccessOption);
   if (!server->listen(name_)) {
-    if (OtherAnswers()) {
-      delete server;
-      return false;
-    }
-    QLocalServer::removeServer(name_);  // left by a copy that ended without closing it
-    if (!server->listen(name_)) {
-      delete server;
-      return !OtherAnswers();
-    }
+    delete server;
+    return false;
   }
   server_ = server;
   connect(server_, &QLocalServer::newConnection, this, [this] {

@@ -7,6 +7,8 @@
 
 #include <QDialog>
 #include <QDir>
+#include <QEventLoop>
+#include <QTimer>
 #include <memory>
 
 #include "database/clsDB.h"
@@ -19,6 +21,22 @@
 #include "tests/support/TestEnv.h"
 
 namespace shelltest {
+
+// Runs the event loop until `sender` emits `signal` (true) or, failing that, for at
+// most `limitMs` (false): a bound against hanging, not a measurement.
+template <class Sender, class Signal>
+bool WaitFor(Sender* sender, Signal signal, int limitMs = 10000) {
+  QEventLoop loop;
+  bool emitted = false;
+  const QMetaObject::Connection c = QObject::connect(sender, signal, &loop, [&] {
+    emitted = true;
+    loop.quit();
+  });
+  QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
+  loop.exec();
+  QObject::disconnect(c);
+  return emitted;
+}
 
 class ShellTest : public ::testing::Test {
  protected:
