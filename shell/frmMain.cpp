@@ -105,8 +105,8 @@ const std::vector<ListBarGroupDef>& ListBarGroups() {
         {"Product Locations", "PRODUCTLOCATIONS", "go-home"},
         {"Product Manufacturers", "PRODUCTMANUFACTURERS", "applications-engineering"},
         {"Product Vendors", "PRODUCTVENDORS", "system-users"},
-        {"Transaction Categories", "TRANSACTIONCATEGORIES", "view-refresh"},
-        {"Transaction Accounts", "TRANSACTIONACCOUNTS", "changes-prevent"},
+        {"Transaction Categories", "TRANSACTIONCATEGORIES", "list-tag"},
+        {"Transaction Accounts", "TRANSACTIONACCOUNTS", "list-account"},
         {"Preferences", "CUSTOMIZATIONS", "preferences-system"}}},
   };
   return kGroups;

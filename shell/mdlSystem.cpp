@@ -106,7 +106,7 @@ std::unique_ptr<frmMain> Main(SingleInstance& instance, int splashMs) {
   Guarded([&] {
     splash = std::make_unique<frmSplash>(nullptr, splashMs);
     splash->m_bSplashMode = true;
-    splash->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    splash->setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     splash->show();
     splash->repaint();
   });
@@ -115,6 +115,7 @@ std::unique_ptr<frmMain> Main(SingleInstance& instance, int splashMs) {
   main->show();
   main->setEnabled(false);
   main->raise();
+  if (splash != nullptr) splash->raise();  // also where no window manager keeps it on top
   QObject::connect(&instance, &SingleInstance::ComeForwardRequested, main.get(),
                    [w = main.get()] { ComeForward(*w); });
 

@@ -81,16 +81,21 @@ TEST_F(StartupTest, SplashWaitsForItsTimerWithTheMainWindowDisabled) {
     int interval = 0;
     bool mainDisabled = false;
   } seen;
-  QTimer::singleShot(0, [&] {
+  // Looks at every turn of the event loop until both windows are up.
+  QTimer look;
+  look.setInterval(0);
+  QObject::connect(&look, &QTimer::timeout, [&] {
     const QList<frmSplash*> s = Splashes();
-    if (s.size() != 1) return;
+    auto* main = qobject_cast<frmMain*>(ui::FindByTag(QStringLiteral("MAINFORM")));
+    if (s.size() != 1 || main == nullptr || !main->isVisible()) return;
+    look.stop();
     seen.splashShown = s[0]->isVisible();
     seen.topmost = s[0]->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
     seen.splashMode = s[0]->m_bSplashMode;
     seen.interval = s[0]->Timer1->interval();
-    auto* main = qobject_cast<frmMain*>(ui::FindByTag(QStringLiteral("MAINFORM")));
-    seen.mainDisabled = main != nullptr && main->isVisible() && !main->isEnabled();
+    seen.mainDisabled = !main->isEnabled();
   });
+  look.start();
   main_ = mdlSystem::Main(instance, 20);
   ASSERT_NE(main_, nullptr);
   EXPECT_TRUE(seen.splashShown);
