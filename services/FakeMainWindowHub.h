@@ -6,6 +6,7 @@
 
 #include <QStringList>
 
+#include "platform/ui/TestPrompts.h"
 #include "services/MainWindowHub.h"
 
 class FakeMainWindowHub : public MainWindowHubInterface {
@@ -73,16 +74,5 @@ class FakeMainWindowHub : public MainWindowHubInterface {
   void Record(const char* name, const QStringList& args = {});
 };
 
-class ScopedFakeMainWindowHub {
- public:
-  ScopedFakeMainWindowHub() : previous_(SetMainWindowHub(&fake_)) {}
-  ~ScopedFakeMainWindowHub() { SetMainWindowHub(previous_); }
-  ScopedFakeMainWindowHub(const ScopedFakeMainWindowHub&) = delete;
-  ScopedFakeMainWindowHub& operator=(const ScopedFakeMainWindowHub&) = delete;
-  FakeMainWindowHub* operator->() { return &fake_; }
-  FakeMainWindowHub& operator*() { return fake_; }
-
- private:
-  FakeMainWindowHub fake_;
-  MainWindowHubInterface* previous_;
-};
+using ScopedFakeMainWindowHub =
+    ui::test::ScopedFake<FakeMainWindowHub, MainWindowHubInterface, &SetMainWindowHub>;

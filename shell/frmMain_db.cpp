@@ -7,6 +7,15 @@
 #include "services/mdlFolderSelection.h"
 #include "shell/frmMain.h"
 
+namespace {
+
+// The folder picker of the database commands, starting at the default folder.
+QString PickFolder(QWidget* owner, const QString& prompt) {
+  return mdlFolderSelection::BrowseForFolder(owner, gDB().DBDefaultPath(), prompt, false, true);
+}
+
+}  // namespace
+
 QString frmMain::BackupMsg(const QString& sDBPath) {
   static constexpr const char* kFiles[] = {
       "svlcat.dbf",  "svlcat.cdx",  "svlid.dbf",   "svlid.cdx",   "svlparam.dbf", "svlparam.cdx",
@@ -66,11 +75,9 @@ void frmMain::mnuFileNew_Click() {
                          "when they choose File, Open Database... from their machines."),
       1, -1);
   sys.CreateDir(gDB().DBDefaultPath());
-  const QString folder = mdlFolderSelection::BrowseForFolder(
-      this, gDB().DBDefaultPath(),
-      QStringLiteral("NEW DATABASE: Please select the Directory where you want to store the new Stovrel "
-                     "database:"),
-      false, true);
+  const QString folder = PickFolder(
+      this, QStringLiteral("NEW DATABASE: Please select the Directory where you want to store the new "
+                           "Stovrel database:"));
   if (folder.isEmpty()) return;
   if (gDB().NewDB(folder)) {
     sys.ShowMsg(QStringLiteral("New Stovrel Database has been created! Please carefully read the message "
@@ -84,11 +91,9 @@ void frmMain::mnuFileNew_Click() {
 }
 
 void frmMain::mnuFileOpen_Click() {
-  const QString folder = mdlFolderSelection::BrowseForFolder(
-      this, gDB().DBDefaultPath(),
-      QStringLiteral("EXISTING DATABASE: Please select the Directory that contains an existing Stovrel "
-                     "database:"),
-      false, true);
+  const QString folder = PickFolder(
+      this, QStringLiteral("EXISTING DATABASE: Please select the Directory that contains an existing "
+                           "Stovrel database:"));
   if (folder.isEmpty()) return;
   if (gDB().OpenDB(folder)) SetCustomMenuLabels();
   SetUI();
