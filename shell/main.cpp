@@ -1,13 +1,11 @@
-// Stovrel: start-up.
+// Stovrel: the program.
 
 #include <QApplication>
-#include <QCloseEvent>
-#include <QMainWindow>
 #include <cstdio>
 
 #include "platform/runtime/App.h"
-#include "platform/ui/WindowRegistry.h"
-#include "services/clsWndStartupPos.h"
+#include "shell/frmMain.h"
+#include "shell/mdlSystem.h"
 
 namespace {
 
@@ -15,26 +13,6 @@ bool HaveDisplay() {
   if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return true;
   return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
-
-// The main window until the full one lands: caption, tag and remembered placement.
-class MainWindow : public QMainWindow {
- public:
-  MainWindow() {
-    setWindowTitle(QStringLiteral("%1 v%2.%3")
-                       .arg(rt::App::ProductName())
-                       .arg(rt::App::kMajor)
-                       .arg(rt::App::kMinor));
-    ui::SetTag(this, QStringLiteral("MAINFORM"));
-    resize(1024, 720);
-    clsWndStartupPos().RestorePosition(*this);
-  }
-
- protected:
-  void closeEvent(QCloseEvent* event) override {
-    clsWndStartupPos().SavePosition(*this);
-    event->accept();
-  }
-};
 
 }  // namespace
 
@@ -50,7 +28,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(rt::App::ProductName());
 
-  MainWindow main;
-  main.show();
+  mdlSystem::SingleInstance instance;
+  std::unique_ptr<frmMain> main = mdlSystem::Main(instance);
+  if (main == nullptr) return 0;
   return app.exec();
 }

@@ -1,0 +1,56 @@
+#pragma once
+// Start-up of the program: one copy per user, the splash in front while the main window
+// loads behind it, then the database that was open last time.
+// User-interface thread only.
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "shell/frmSplash.h"
+
+class QLocalServer;
+class QWidget;
+class frmMain;
+
+namespace mdlSystem {
+
+// Claims the program for this user through a local server. The first copy listens;
+// a later copy finds it and may ask it to come forward.
+class SingleInstance : public QObject {
+  Q_OBJECT
+ public:
+  // The server name of this user's copy.
+  static QString DefaultServerName();
+  explicit SingleInstance(QString serverName = DefaultServerName(), QObject* parent = nullptr);
+  ~SingleInstance() override;
+
+  // Starts listening; false when another copy already listens under the name (a server
+  // left behind by a copy that died is replaced).
+  bool Listen();
+  // Asks the listening copy to come forward; true when the request was delivered.
+  bool AskOtherToComeForward();
+
+ signals:
+  // A later copy asked this one to bring its main window forward.
+  void ComeForwardRequested();
+
+ private:
+  bool OtherAnswers() const;
+  QString name_;
+  QLocalServer* server_ = nullptr;
+};
+
+// Brings `window` back from the minimised state and to the front.
+void ComeForward(QWidget& window);
+
+// Creates the main window; maximised on a screen narrower than 800 pixels.
+std::unique_ptr<frmMain> LoadMainWindow();
+
+// The start-up. In a second copy: "Stovrel is already running!", the first copy is asked
+// to come forward, and the result is null. Otherwise the splash is shown topmost for
+// `splashMs` while the main window loads, disabled, behind it; then the last database is
+// opened and the main window (enabled, in front) is returned.
+std::unique_ptr<frmMain> Main(SingleInstance& instance, int splashMs = frmSplash::kStartupMs);
+
+}  // namespace mdlSystem

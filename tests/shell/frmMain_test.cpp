@@ -1,0 +1,372 @@
+#include "shell/frmMain.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTabWidget>
+
+#include "platform/controls/ListBarControl.h"
+#include "platform/ui/WindowRegistry.h"
+#include "tests/shell/ShellTestSupport.h"
+
+namespace {
+
+using shelltest::ShellTest;
+
+// The main window with the hub procedures that menus and list bar reach recorded.
+class RecordingMain : public frmMain {
+ public:
+  QStringList calls;
+  void Customizations(int32_t nTab) override { calls << QStringLiteral("Customizations(%1)").arg(nTab); }
+  bool HelpCenter() override {
+    calls << QStringLiteral("HelpCenter()");
+    return false;
+  }
+  void ListMgmt(const QString& sTag, const QString& sWinCaption, const QString& lvCaption,
+                const QString& sTablename, const QString& sTablePath, const QString& sRowIDCol,
+                const QString& sStrCol, int32_t nType, const QString& sCrossCheckTablePath1,
+                const QString& sCrossCheckCol1, const QString& sCrossCheckTablePath2,
+                const QString& sCrossCheckCol2, bool bUnload) override {
+    calls << QStringList{sTag, sWinCaption, lvCaption, sTablename, sTablePath, sRowIDCol, sStrCol,
+                         QString::number(nType), sCrossCheckTablePath1, sCrossCheckCol1,
+                         sCrossCheckTablePath2, sCrossCheckCol2, bUnload ? "true" : "false"}
+                 .join(QLatin1Char('|'));
+  }
+  void ShowProdList() override { calls << QStringLiteral("ShowProdList()"); }
+  void LookupProduct() override { calls << QStringLiteral("LookupProduct()"); }
+  void NewProductFromMenu() override { calls << QStringLiteral("NewProductFromMenu()"); }
+  void NewTransaction(int32_t n) override { calls << QStringLiteral("NewTransaction(%1)").arg(n); }
+  void ScanNewTransaction() override { calls << QStringLiteral("ScanNewTransaction()"); }
+  void BatchNewTransaction() override { calls << QStringLiteral("BatchNewTransaction()"); }
+  void ShowAllReports() override { calls << QStringLiteral("ShowAllReports()"); }
+  void ShowInventory() override { calls << QStringLiteral("ShowInventory()"); }
+  void ShowQuickInventory() override { calls << QStringLiteral("ShowQuickInventory()"); }
+  void ShowTransactions() override { calls << QStringLiteral("ShowTransactions()"); }
+};
+
+class frmMainTest : public ShellTest {};
+
+bool Shown(const frmMain& m, const char* name) { return m.MenuItem(QLatin1String(name))->isVisible(); }
+bool Enabled(const frmMain& m, const char* name) { return m.MenuItem(QLatin1String(name))->isEnabled(); }
+
+TEST_F(frmMainTest, LoadGivesCaptionTagAndHub) {
+  frmMain& m = Main();
+  EXPECT_EQ(m.windowTitle(), QStringLiteral("Stovrel v6.0"));
+  EXPECT_EQ(ui::FindByTag(QStringLiteral("MAINFORM")), &m);
+  EXPECT_EQ(MainWindowHub(), &m);
+  main_.reset();
+  EXPECT_EQ(MainWindowHub(), nullptr);
+}
+
+TEST_F(frmMainTest, SetUIFollowsWhetherADatabaseIsOpen) {
+  struct Case {
+    bool open;
+  };
+  for (const Case c : {Case{false}, Case{true}, Case{false}}) {
+    SCOPED_TRACE(c.open);
+    QString dir;
+    if (c.open) dir = OpenNewDatabase(); else gDB().CloseDB();
+    frmMain& m = Main();
+    m.SetUI();
+    for (const char* top : {"mnuLookup", "mnuTransactions", "mnuProducts", "mnuReports", "mnuConfigure", "mnuWindow"}) {
+      EXPECT_EQ(Shown(m, top), c.open) << top;
+    }
+    EXPECT_TRUE(Shown(m, "mnuFile"));
+    EXPECT_TRUE(Shown(m, "mnuHelp"));
+    EXPECT_FALSE(Shown(m, "mnuContext"));
+    EXPECT_EQ(Enabled(m, "mnuFileNew"), !c.open);
+    EXPECT_EQ(Enabled(m, "mnuFileOpen"), !c.open);
+    EXPECT_EQ(Enabled(m, "mnuFileClose"), c.open);
+    EXPECT_TRUE(Enabled(m, "mnuHelpBackup"));
+    EXPECT_TRUE(Enabled(m, "mnuHelpDBMaintenance"));
+    EXPECT_EQ(!m.SBContainer->isHidden(), c.open);
+    EXPECT_EQ(m.StatusBar1->text(),
+              c.open ? QStringLiteral("My Current Data Directory: ") + dir
+                     : QStringLiteral("Choose File menu to open an existing database or to create a new database"));
+    // The export's window is not built yet: disabled in both states.
+    EXPECT_FALSE(Enabled(m, "mnuReportsExportCurrentProductInventory"));
+    EXPECT_TRUE(Enabled(m, "mnuConfigurePreferences"));
+  }
+}
+
+TEST_F(frmMainTest, MenuTreeHasCaptionsAndShortcuts) {
+  struct Item {
+    const char* name;
+    const char* caption;
+    QKeySequence shortcut;
+  };
+  const Item items[] = {
+      {"mnuFileNew", "&New Database...", QKeySequence(Qt::CTRL | Qt::Key_N)},
+      {"mnuFileOpen", "&Open Database...", QKeySequence(Qt::CTRL | Qt::Key_O)},
+      {"mnuFileClose", "Close Database", {}},
+      {"mnuHelpBackup", "How to backup your data", {}},
+      {"mnuFileExit", "E&xit", QKeySequence(Qt::CTRL | Qt::Key_X)},
+      {"mnuLookupProducts", "&Products...", QKeySequence(Qt::CTRL | Qt::Key_F)},
+      {"mnuTransactionsEnterNewTransaction", "Single &Transaction...", QKeySequence(Qt::Key_F3)},
+      {"mnuTransactionsScanNewTransaction", "&Scan Transaction...", QKeySequence(Qt::Key_F8)},
+      {"mnuTransactionBatchNewTransaction", "&Batch Transaction...", QKeySequence(Qt::Key_F7)},
+      {"mnuTransactionsReceiveOrdered", "Receive previously &ordered...", {}},
+      {"mnuTransactionsShipAllocated", "Ship previously &Allocated...", {}},
+      {"mnuTransactionsImportTransactions", "Import Transactions...", {}},
+      {"mnuProductsNewProduct", "New Product...", QKeySequence(Qt::Key_F2)},
+      {"mnuProductsProductList", "Product List", QKeySequence(Qt::CTRL | Qt::Key_L)},
+      {"mnuProductsImportProducts", "Import Products...", {}},
+      {"mnuReportsQuickInventory", "&Quick Inventory", QKeySequence(Qt::Key_F9)},
+      {"mnuReportsInventory", "&Inventory Detail", QKeySequence(Qt::Key_F4)},
+      {"mnuReportTransactions", "&Transactions", QKeySequence(Qt::Key_F6)},
+      {"mnuReportsAllReports", "All Reports", QKeySequence(Qt::CTRL | Qt::Key_R)},
+      {"mnuReportsExportCurrentProductInventory", "Export Current Product Inventory...", {}},
+      {"mnuConfigurePreferences", "Preferences...", {}},
+      {"mnuWindowTH", "Tile &Horizontally", {}},
+      {"mnuWindowTV", "Tile &Vertically", {}},
+      {"mnuWindowCascade", "&Cascade", {}},
+      {"mnuWindowArrangeIcons", "&Arrange Icons", {}},
+      {"mnuWindowCloseAll", "&Close All", {}},
+      {"mnuHelpUserManual", "&Help Topics", QKeySequence(Qt::Key_F1)},
+      {"mnuHelpDBMaintenance", "Database Maintenance", {}},
+      {"mnuHelpAbout", "&About", {}},
+      {"mnuSVLOnline", "&Online version!", {}},
+      {"mnuDelete", "Delete", {}},
+  };
+  frmMain& m = Main();
+  for (const Item& i : items) {
+    QAction* a = m.MenuItem(QLatin1String(i.name));
+    ASSERT_NE(a, nullptr) << i.name;
+    EXPECT_EQ(a->text(), QLatin1String(i.caption)) << i.name;
+    EXPECT_EQ(a->shortcut(), i.shortcut) << i.name;
+  }
+  EXPECT_TRUE(m.MenuItem(QStringLiteral("mnuOnlineHelp"))->text().startsWith(QStringLiteral("More Help @")));
+}
+
+// Every key the click handler knows, with what it runs; commands whose window is not
+// built yet run nothing and their items are greyed.
+TEST_F(frmMainTest, ListBarDispatchesEveryKey) {
+  OpenNewDatabase();
+  struct Case {
+    const char* key;
+    const char* call;  // "" = nothing runs
+  };
+  const Case cases[] = {
+      {"PRODUCTLIST", ""},         {"LOOKUPPRODUCT", ""},       {"NEWPRODUCT", ""},
+      {"NEWTRANSACTION", ""},      {"SCANNEWTRANSACTION", ""},  {"BATCHNEWTRANSACTION", ""},
+      {"CUSTOMIZATIONS", "Customizations(0)"},                  {"MAIN_HELP", "HelpCenter()"},
+      {"PRODUCTCATEGORIES", ""},   {"PRODUCTLOCATIONS", ""},    {"PRODUCTMANUFACTURERS", ""},
+      {"PRODUCTVENDORS", ""},      {"TRANSACTIONCATEGORIES", ""}, {"TRANSACTIONACCOUNTS", ""},
+      {"REPORTS", ""},             {"INVENTORY", ""},           {"QUICKINVENTORY", ""},
+      {"TRANSACTIONS", ""},        {"customizations", ""},      {"NOSUCHKEY", ""},
+      {"", ""},
+  };
+  RecordingMain m;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    m.calls.clear();
+    m.SB_ItemClick(QLatin1String(c.key));
+    const QString expected = QLatin1String(c.call);
+    EXPECT_EQ(m.calls, expected.isEmpty() ? QStringList() : QStringList{expected});
+    EXPECT_EQ(frmMain::ListBarKeyIsBuilt(QLatin1String(c.key)), !expected.isEmpty());
+  }
+}
+
+TEST_F(frmMainTest, ListBarHasItsGroupsAndGreysItemsNotBuilt) {
+  struct Group {
+    const char* caption;
+    QStringList keys;
+  };
+  const Group groups[] = {
+      {"Main", {"LOOKUPPRODUCT", "NEWPRODUCT", "NEWTRANSACTION", "SCANNEWTRANSACTION", "BATCHNEWTRANSACTION",
+                "QUICKINVENTORY", "INVENTORY", "TRANSACTIONS", "REPORTS", "PRODUCTLIST"}},
+      {"Configure", {"PRODUCTCATEGORIES", "PRODUCTLOCATIONS", "PRODUCTMANUFACTURERS", "PRODUCTVENDORS",
+                     "TRANSACTIONCATEGORIES", "TRANSACTIONACCOUNTS", "CUSTOMIZATIONS"}},
+  };
+  frmMain& m = Main();
+  ctl::ListBarModel& model = m.SB->Model();
+  ASSERT_EQ(model.Groups().Count(), 2);
+  auto* list = m.SB->findChild<QListWidget*>(QStringLiteral("itemList"));
+  ASSERT_NE(list, nullptr);
+  for (int g = 1; g <= 2; ++g) {
+    const Group& want = groups[g - 1];
+    EXPECT_EQ(model.Groups().Item(g).Caption(), QLatin1String(want.caption));
+    QStringList keys;
+    const ctl::ListBarItems& items = model.Groups().Item(g).ListItems();
+    for (int i = 1; i <= items.Count(); ++i) keys << items.Item(i).Key();
+    EXPECT_EQ(keys, want.keys);
+    model.SetCurrentGroup(g);
+    ASSERT_EQ(list->count(), items.Count());
+    for (int i = 0; i < list->count(); ++i) {
+      EXPECT_EQ(list->item(i)->flags().testFlag(Qt::ItemIsEnabled),
+                frmMain::ListBarKeyIsBuilt(items.Item(i + 1).Key()))
+          << items.Item(i + 1).Key().toStdString();
+    }
+  }
+}
+
+TEST_F(frmMainTest, CustomListNamesRelabelMenusAndListBar) {
+  OpenNewDatabase();
+  struct Case {
+    const char* table;
+    const char* field;
+    QString name;
+    const char* menu;
+    const char* key;
+    QString caption;
+  };
+  const QString twenty = QStringLiteral("ABCDEFGHIJKLMNOPQRST");
+  const Case cases[] = {
+      // "Transaction " plus the first 13 of 20 characters: 25 in all.
+      {"svltran.dbf", "catid", twenty, "mnuConfigureTransactionCategories", "TRANSACTIONCATEGORIES",
+       QStringLiteral("Transaction ABCDEFGHIJKLM")},
+      {"svltran.dbf", "shipmethod", QStringLiteral("Carriers"), "mnuConfigureTransactionAccounts",
+       "TRANSACTIONACCOUNTS", QStringLiteral("Transaction Carriers")},
+      {"svlprod.dbf", "groupid", twenty, "mnuConfigureProductGroups", "PRODUCTCATEGORIES",
+       QStringLiteral("Product ABCDEFGHIJKLMNOPQ")},
+      {"svlprod.dbf", "location", QStringLiteral("Bins"), "mnuConfigureProductLocations",
+       "PRODUCTLOCATIONS", QStringLiteral("Product Bins")},
+  };
+  frmMain& m = Main();
+  for (const Case& c : cases) {
+    gDB().SetParamValue(gDB().MakeCustomFieldParamName(QLatin1String(c.table), QLatin1String(c.field)), c.name);
+  }
+  m.SetCustomMenuLabels();
+  for (const Case& c : cases) {
+    EXPECT_EQ(m.MenuItem(QLatin1String(c.menu))->text(), c.caption) << c.menu;
+    EXPECT_EQ(m.SB->Model().FindItem(QLatin1String(c.key))->Caption(), c.caption) << c.key;
+  }
+  EXPECT_EQ(m.MenuItem(QStringLiteral("mnuProductManufacturers"))->text(), QStringLiteral("Product Manufacturers"));
+
+  // Empty names bring the built-in captions back.
+  for (const Case& c : cases) {
+    gDB().SetParamValue(gDB().MakeCustomFieldParamName(QLatin1String(c.table), QLatin1String(c.field)), {});
+  }
+  m.SetCustomMenuLabels();
+  const char* defaults[] = {"Transaction Categories", "Transaction Accounts", "Product Groups", "Product Locations"};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(m.MenuItem(QLatin1String(cases[i].menu))->text(), QLatin1String(defaults[i]));
+    EXPECT_EQ(m.SB->Model().FindItem(QLatin1String(cases[i].key))->Caption(), QLatin1String(defaults[i]));
+  }
+}
+
+TEST_F(frmMainTest, ListCommandsCaptionTheEditorAfterTheirMenuEntry) {
+  OpenNewDatabase();
+  gDB().SetParamValue(gDB().MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("catid")),
+                      QStringLiteral("Reasons"));
+  RecordingMain m;
+  m.SetCustomMenuLabels();
+  const QString cat = gDB().CategoryTable();
+  const QString prod = gDB().ProductsTable();
+  const QString tran = gDB().TranTable();
+  struct Case {
+    std::function<void()> run;
+    QString args;
+  };
+  const QString tail = QStringLiteral("|svlcat.dbf|") + cat + QStringLiteral("|rowid|desc|");
+  const Case cases[] = {
+      {[&] { m.EditProductCategories(true); },
+       "PRODUCTCATEGORIES|Edit Product Groups|Product Groups" + tail + "1|" + prod + "|groupid|||true"},
+      {[&] { m.EditProductLocations(false); },
+       "PRODUCTLOCATIONS|Edit Product Locations|Product Locations" + tail + "3|" + prod + "|location|||false"},
+      {[&] { m.EditProductManufacturers(true); },
+       "PRODUCTMANUFACTURERS|Edit Product Manufacturers|Product Manufacturers" + tail + "4|" + prod + "|manuf|||true"},
+      {[&] { m.EditProductVendors(true); },
+       "PRODUCTVENDORS|Edit Product Vendors|Product Vendors" + tail + "5|" + prod + "|vendor|||true"},
+      {[&] { m.EditTransactionCategories(true); },
+       "TRANSACTIONCATEGORIES|Edit Transaction Reasons|Transaction Reasons" + tail + "2|" + tran + "|catid|||true"},
+      {[&] { m.EditTransactionAccounts(false); },
+       "TRANSACTIONACCOUNTS|Edit Transaction Accounts|Transaction Accounts" + tail + "7|" + tran + "|shipmethod|||false"},
+  };
+  for (const Case& c : cases) {
+    m.calls.clear();
+    c.run();
+    EXPECT_EQ(m.calls, QStringList{c.args});
+  }
+}
+
+TEST_F(frmMainTest, CustomFieldLabelIsCutTo15AndEndsInAColon) {
+  OpenNewDatabase();
+  struct Case {
+    QString stored;
+    QString label;
+  };
+  const Case cases[] = {
+      {QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWX"), QStringLiteral("ABCDEFGHIJKLMNO:")},  // 24 characters
+      {QStringLiteral("Reason:"), QStringLiteral("Reason:")},                            // no second colon
+      {QStringLiteral("Carrier"), QStringLiteral("Carrier:")},
+      {QStringLiteral("ABCDEFGHIJKLMN:xyz"), QStringLiteral("ABCDEFGHIJKLMN:")},        // colon at 15
+      {QString(), QStringLiteral("own caption")},                                      // left alone
+  };
+  frmMain& m = Main();
+  for (const Case& c : cases) {
+    gDB().SetParamValue(QStringLiteral("TESTLABEL"), c.stored);
+    QLabel lbl(QStringLiteral("own caption"));
+    m.SetCustomFieldLabel(lbl, QStringLiteral("TESTLABEL"));
+    EXPECT_EQ(lbl.text(), c.label) << c.stored.toStdString();
+  }
+}
+
+TEST_F(frmMainTest, PreferencesCloseEveryOtherWindowFirstAndRelabel) {
+  OpenNewDatabase();
+  frmMain& m = Main();
+  QPointer<QDialog> hidden = new QDialog;
+  ui::SetTag(hidden, QStringLiteral("HIDDEN"));
+  gDB().SetParamValue(gDB().MakeCustomFieldParamName(QStringLiteral("svlprod.dbf"), QStringLiteral("location")),
+                      QStringLiteral("Shelves"));
+  int tab = -1;
+  bool hiddenGoneBefore = false;
+  runner->Then(QStringLiteral("frmPreferences"), [&](QDialog& dlg) {
+    hiddenGoneBefore = hidden.isNull();
+    tab = dlg.findChild<QTabWidget*>(QStringLiteral("TabCtl"))->currentIndex();
+    dlg.reject();
+  });
+  m.SB_ItemClick(QStringLiteral("CUSTOMIZATIONS"));
+  EXPECT_TRUE(hiddenGoneBefore);
+  EXPECT_EQ(tab, 0);
+  // Relabelled even after Cancel: the dialog sets its flag when it loads.
+  EXPECT_EQ(m.MenuItem(QStringLiteral("mnuConfigureProductLocations"))->text(), QStringLiteral("Product Shelves"));
+  for (QWidget* w : ui::LoadedWindows()) EXPECT_EQ(w, &m) << w->metaObject()->className();
+}
+
+TEST_F(frmMainTest, CalendarGivesTheChosenDayOrNothing) {
+  frmMain& m = Main();
+  struct Case {
+    bool ok;
+    QString result;
+  };
+  for (const Case& c : {Case{true, QStringLiteral("3/15/2026")}, Case{false, QString()}}) {
+    runner->Then(QStringLiteral("frmCalendar"), [&](QDialog& dlg) {
+      ui::test::Click(dlg, c.ok ? QStringLiteral("OKButton") : QStringLiteral("CancelButton"));
+    });
+    EXPECT_EQ(m.GetShortDateFromPopupCalendar(QStringLiteral("3/15/2026")), c.result);
+  }
+  EXPECT_EQ(runner->Owners().back(), &m);
+}
+
+TEST_F(frmMainTest, CloseAllAndWindowArrangementKeepChildrenInside) {
+  OpenNewDatabase();
+  frmMain& m = Main();
+  m.resize(900, 700);
+  m.show();
+  QList<QPointer<QMdiSubWindow>> subs;
+  for (int i = 0; i < 3; ++i) {
+    auto* w = new QWidget;
+    ui::SetTag(w, QStringLiteral("CHILD"));
+    subs << m.mdi->addSubWindow(w);
+    subs.back()->show();
+  }
+  const QRect room = m.mdi->viewport()->rect();
+  for (const char* arrange : {"mnuWindowTH", "mnuWindowTV", "mnuWindowCascade"}) {
+    m.MenuItem(QLatin1String(arrange))->trigger();
+    for (auto& s : subs) EXPECT_TRUE(room.contains(s->geometry().topLeft())) << arrange;
+  }
+  m.MenuItem(QStringLiteral("mnuWindowTH"))->trigger();
+  EXPECT_EQ(subs[0]->width(), room.width());
+  m.MenuItem(QStringLiteral("mnuWindowTV"))->trigger();
+  EXPECT_EQ(subs[0]->height(), room.height());
+  m.MenuItem(QStringLiteral("mnuWindowCloseAll"))->trigger();
+  for (auto& s : subs) EXPECT_TRUE(s.isNull());
+  EXPECT_EQ(ui::FindByTag(QStringLiteral("MAINFORM")), &m);
+}
+
+}  // namespace

@@ -1,0 +1,179 @@
+#include "shell/mdlSystem.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDockWidget>
+#include <QFile>
+#include <QTimer>
+
+#include "platform/ui/WindowRegistry.h"
+#include "services/mdlRegistry.h"
+#include "tests/shell/ShellTestSupport.h"
+
+namespace {
+
+using shelltest::ShellTest;
+
+class StartupTest : public ShellTest {
+ protected:
+  static QString UniqueServerName() {
+    static int n = 0;
+    return QStringLiteral("stovrel-test-%1-%2").arg(QCoreApplication::applicationPid()).arg(++n);
+  }
+  // The splash windows that exist.
+  static QList<frmSplash*> Splashes() {
+    QList<frmSplash*> found;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* s = qobject_cast<frmSplash*>(w)) found << s;
+    }
+    return found;
+  }
+};
+
+TEST_F(StartupTest, SecondCopyIsRefusedAndRaisesTheFirst) {
+  const QString name = UniqueServerName();
+  mdlSystem::SingleInstance first(name);
+  ASSERT_TRUE(first.Listen());
+  frmMain& m = Main();
+  m.showMinimized();
+  QObject::connect(&first, &mdlSystem::SingleInstance::ComeForwardRequested, &m,
+                   [&m] { mdlSystem::ComeForward(m); });
+  int raised = 0;
+  QObject::connect(&first, &mdlSystem::SingleInstance::ComeForwardRequested, [&raised] { ++raised; });
+
+  mdlSystem::SingleInstance second(name);
+  prompts->Expect(QStringLiteral("Stovrel is already running!"));
+  EXPECT_EQ(mdlSystem::Main(second, 1), nullptr);
+  EXPECT_EQ(prompts->Last().icon, ui::vbExclamation);
+  EXPECT_EQ(prompts->Last().buttons, ui::vbOKOnly);
+  EXPECT_EQ(prompts->Last().title, QStringLiteral("Stovrel"));
+  EXPECT_TRUE(Splashes().isEmpty());
+
+  EXPECT_EQ(raised, 0);  // the message comes first
+  ASSERT_TRUE(shelltest::WaitFor(&first, &mdlSystem::SingleInstance::ComeForwardRequested));
+  EXPECT_EQ(raised, 1);
+  EXPECT_FALSE(m.isMinimized());
+  EXPECT_TRUE(m.isVisible());
+}
+
+TEST_F(StartupTest, ServerLeftByADeadCopyIsReplaced) {
+  const QString name = UniqueServerName();
+  // What a copy that was killed leaves: the socket's name taken, nobody listening.
+  QFile stale(QDir::tempPath() + QLatin1Char('/') + name);
+  ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+  stale.close();
+  mdlSystem::SingleInstance copy(name);
+  EXPECT_TRUE(copy.Listen());
+  mdlSystem::SingleInstance later(name);
+  EXPECT_FALSE(later.Listen());
+  EXPECT_TRUE(later.AskOtherToComeForward());
+}
+
+// The splash stays up, topmost, with the main window disabled behind it, until its
+// timer has ticked in splash mode; then it is gone and the main window is enabled.
+TEST_F(StartupTest, SplashWaitsForItsTimerWithTheMainWindowDisabled) {
+  mdlSystem::SingleInstance instance(UniqueServerName());
+  struct Seen {
+    bool splashShown = false;
+    bool topmost = false;
+    bool splashMode = false;
+    int interval = 0;
+    bool mainDisabled = false;
+  } seen;
+  // Looks at every turn of the event loop until both windows are up.
+  QTimer look;
+  look.setInterval(0);
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    const QList<frmSplash*> s = Splashes();
+    auto* main = qobject_cast<frmMain*>(ui::FindByTag(QStringLiteral("MAINFORM")));
+    if (s.size() != 1 || main == nullptr || !main->isVisible()) return;
+    look.stop();
+    seen.splashShown = s[0]->isVisible();
+    seen.topmost = s[0]->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    seen.splashMode = s[0]->m_bSplashMode;
+    seen.interval = s[0]->Timer1->interval();
+    seen.mainDisabled = !main->isEnabled();
+  });
+  look.start();
+  main_ = mdlSystem::Main(instance, 20);
+  ASSERT_NE(main_, nullptr);
+  EXPECT_TRUE(seen.splashShown);
+  EXPECT_TRUE(seen.topmost);
+  EXPECT_TRUE(seen.splashMode);
+  EXPECT_EQ(seen.interval, 20);
+  EXPECT_TRUE(seen.mainDisabled);
+  EXPECT_TRUE(Splashes().isEmpty());
+  EXPECT_TRUE(main_->isEnabled());
+  EXPECT_TRUE(main_->isVisible());
+  EXPECT_FALSE(gDB().IsOpen());
+  EXPECT_TRUE(main_->SBContainer->isHidden());
+  EXPECT_EQ(frmSplash().Timer1->interval(), 3000);
+}
+
+TEST_F(StartupTest, TheLastDatabaseIsOpenedAfterTheSplash) {
+  const QString dir = OpenNewDatabase();
+  gDB().SetParamValue(gDB().MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("catid")),
+                      QStringLiteral("Reasons"));
+  gDB().CloseDB();
+  struct Case {
+    bool deleteFolder;
+    bool open;
+  };
+  for (const Case c : {Case{false, true}, Case{true, false}}) {
+    SCOPED_TRACE(c.deleteFolder);
+    main_.reset();
+    gDB().CloseDB();
+    if (c.deleteFolder) {
+      ASSERT_TRUE(QDir(dir).removeRecursively());
+      QString text;
+      ExpectMsg(&text);
+      mdlSystem::SingleInstance instance(UniqueServerName());
+      main_ = mdlSystem::Main(instance, 1);
+      EXPECT_TRUE(text.startsWith(QStringLiteral("OPEN FAILED!")));
+    } else {
+      mdlSystem::SingleInstance instance(UniqueServerName());
+      main_ = mdlSystem::Main(instance, 1);
+    }
+    EXPECT_EQ(gDB().IsOpen(), c.open);
+    EXPECT_EQ(main_->SBContainer->isHidden(), !c.open);
+    EXPECT_EQ(main_->MenuItem(QStringLiteral("mnuConfigureTransactionCategories"))->text(),
+              c.open ? QStringLiteral("Transaction Reasons") : QStringLiteral("Transaction Categories"));
+  }
+}
+
+TEST_F(StartupTest, RememberedPositionAndTheNarrowScreenRule) {
+  struct Case {
+    int screenWidth;
+    bool remembered;
+    bool maximized;
+  };
+  const Case cases[] = {
+      {799, true, true},    // narrow: maximised whatever is remembered
+      {800, true, false},   // the remembered placement
+      {1024, false, true},  // the first run: nothing remembered
+      {1024, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.screenWidth << " remembered " << c.remembered);
+    ui::SetScreen(std::make_unique<ui::FixedScreen>(ui::ScreenMetrics{c.screenWidth, 600, 96.0, 96.0}));
+    // 15 twips a pixel: 50, 40, 600 x 450 pixels.
+    for (const char* v : {"left", "top", "width", "height", "windowstate"}) {
+      mdlRegistry::PrefSaveLong(QLatin1String(v), 0);
+    }
+    if (c.remembered) {
+      mdlRegistry::PrefSaveLong(QStringLiteral("left"), 750);
+      mdlRegistry::PrefSaveLong(QStringLiteral("top"), 600);
+      mdlRegistry::PrefSaveLong(QStringLiteral("width"), 9000);
+      mdlRegistry::PrefSaveLong(QStringLiteral("height"), 6750);
+    }
+    std::unique_ptr<frmMain> m = mdlSystem::LoadMainWindow();
+    EXPECT_EQ(m->isMaximized(), c.maximized);
+    if (!c.maximized) {
+      EXPECT_EQ(m->pos(), QPoint(50, 40));
+      EXPECT_EQ(m->size(), QSize(600, 450));
+    }
+  }
+}
+
+}  // namespace
