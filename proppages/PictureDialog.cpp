@@ -53,7 +53,6 @@ class Preview final : public QFrame {
  public:
   Preview(const CPictureRef& picture, QWidget* parent) : QFrame(parent), picture_(picture) {
     setObjectName(QStringLiteral("1011"));
-    setFrameShape(QFrame::Box);
     setMinimumSize(164, 140);
   }
 
