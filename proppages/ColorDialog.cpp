@@ -65,13 +65,6 @@ class SwatchDelegate final : public QStyledItemDelegate {
   }
 };
 
-QPushButton* NamedButton(const QString& text, const QString& name, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
-
 }  // namespace
 
 const std::array<ColorSet, 2>& ColorSets() {
@@ -139,7 +132,7 @@ class CColorDialog::Window final : public QDialog {
     setLabel->setBuddy(sets_);
     auto* listLabel = new QLabel(QStringLiteral("&Color Palette:"), this);
     listLabel->setBuddy(list_);
-    auto* custom = NamedButton(QStringLiteral("&Edit Custom Color..."), QStringLiteral("1003"), this);
+    auto* custom = ui::NamedButton(QStringLiteral("&Edit Custom Color..."), QStringLiteral("1003"), this);
     QPushButton* ok = nullptr;
     QPushButton* cancel = nullptr;
     QHBoxLayout* buttons = ui::OkCancelRow(this, ok, QStringLiteral("1"), cancel, QStringLiteral("2"));

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <qdrawutil.h>
 
+#include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/FileDialogs.h"
 #include "platform/ui/ModalRunner.h"
@@ -78,13 +79,6 @@ class Preview final : public QFrame {
   const CPictureRef& picture_;
 };
 
-QPushButton* NamedButton(const QString& text, const QString& name, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
-
 }  // namespace
 
 class CPictureDialog::Window final : public QDialog {
@@ -93,11 +87,11 @@ class CPictureDialog::Window final : public QDialog {
     setObjectName(QStringLiteral("112"));
     setWindowTitle(QStringLiteral("Load Picture"));
     preview_ = new Preview(picture_, this);
-    auto* ok = NamedButton(QStringLiteral("OK"), QStringLiteral("1"), this);
+    auto* ok = ui::NamedButton(QStringLiteral("OK"), QStringLiteral("1"), this);
     ok->setDefault(true);
-    auto* cancel = NamedButton(QStringLiteral("Cancel"), QStringLiteral("2"), this);
-    clear_ = NamedButton(QStringLiteral("&Clear"), QStringLiteral("1013"), this);
-    browse_ = NamedButton(QStringLiteral("&Browse..."), QStringLiteral("1012"), this);
+    auto* cancel = ui::NamedButton(QStringLiteral("Cancel"), QStringLiteral("2"), this);
+    clear_ = ui::NamedButton(QStringLiteral("&Clear"), QStringLiteral("1013"), this);
+    browse_ = ui::NamedButton(QStringLiteral("&Browse..."), QStringLiteral("1012"), this);
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(ok);
