@@ -220,6 +220,22 @@ PackedDib BitmapToPackedDib(const QImage& image, const Palette* palette, int bit
   return dib;
 }
 
+PackedDib BitmapToPaletteDib(const QImage& image, const Palette* palette) {
+  Palette table = palette && !palette->isEmpty() ? *palette : DefaultPalette(8);
+  if (table.size() > 256) table.resize(256);
+  const int bits = table.size() <= 16 ? 4 : 8;
+  PackedDib dib = BitmapToPackedDib(image, &table, bits);
+  if (dib.empty()) return {};
+  // The table was padded to 2^bits entries: keep the palette's own.
+  auto header = ReadDibHeader(dib.data(), dib.size());
+  if (!header) return {};
+  const auto tableBegin = dib.begin() + kDibHeaderSize;
+  dib.erase(tableBegin + 4 * table.size(), tableBegin + 4 * (qsizetype{1} << bits));
+  header->clrUsed = static_cast<uint32_t>(table.size());
+  WriteDibHeader(*header, dib.data());
+  return dib;
+}
+
 QImage PackedDibToImage(const PackedDib& dib) {
   const auto h = ReadDibHeader(dib.data(), dib.size());
   if (!h || h->size != kDibHeaderSize || h->compression != kBiRgb) return {};

@@ -88,6 +88,12 @@ QImage ToIndexedImage(const QImage& image, int bitsPerPixel, const Palette* pale
 // unsupported depth or a bitmap above the size limits.
 PackedDib BitmapToPackedDib(const QImage& image, const Palette* palette, int bitsPerPixel);
 
+// The image as a packed DIB of indexes into the palette (DefaultPalette(8) when none
+// is given; at most 256 entries): 4 bits for up to 16 entries, else 8, each pixel the
+// index of the nearest palette colour; the table is the palette, its size the used
+// colour count. Empty for a null image or one above the size limits.
+PackedDib BitmapToPaletteDib(const QImage& image, const Palette* palette);
+
 // The pixels of an uncompressed packed DIB with a 40-byte header and 1, 4, 8, 16, 24
 // or 32 bits per pixel. Null when the block does not hold what its header declares.
 QImage PackedDibToImage(const PackedDib& dib);

@@ -22,6 +22,14 @@ inline QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> start,
   return row;
 }
 
+// A button named `name` (objectName) that is not a default button.
+inline QPushButton* NamedButton(const QString& text, const QString& name, QWidget* parent) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  button->setAutoDefault(false);
+  return button;
+}
+
 // Creates `ok` (the default button) and `cancel` on `parent`, named as given (also as
 // objectName), and returns them right-aligned in a new row layout.
 inline QHBoxLayout* OkCancelRow(QWidget* parent, QPushButton*& ok, const QString& okName,
@@ -29,9 +37,7 @@ inline QHBoxLayout* OkCancelRow(QWidget* parent, QPushButton*& ok, const QString
   ok = new QPushButton(QStringLiteral("OK"), parent);
   ok->setObjectName(okName);
   ok->setDefault(true);
-  cancel = new QPushButton(QStringLiteral("Cancel"), parent);
-  cancel->setObjectName(cancelName);
-  cancel->setAutoDefault(false);
+  cancel = NamedButton(QStringLiteral("Cancel"), cancelName, parent);
   return ButtonRow({}, {ok, cancel});
 }
 
