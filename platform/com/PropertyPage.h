@@ -92,6 +92,33 @@ struct IPropertyPage2 : IPropertyPage {
   ~IPropertyPage2() = default;
 };
 
+// An embedded object, as far as a property frame drives it: its verbs. The other
+// calls of the published interface are left out.
+struct IOleObject : IUnknown {
+  // verb: the object's own verb number; site, index, parent and rect as the caller has them.
+  virtual HRESULT DoVerb(LONG verb, MSG* msg, IUnknown* site, LONG index, HWND parent,
+                         const RECT* rect) = 0;
+
+ protected:
+  ~IOleObject() = default;
+};
+
+struct IPersist : IUnknown {
+  virtual HRESULT GetClassID(CLSID* clsid) = 0;
+
+ protected:
+  ~IPersist() = default;
+};
+
+// Persistence of an object's state; only whether it changed is offered here.
+struct IPersistStreamInit : IPersist {
+  // S_OK when changed since last saved, S_FALSE when not.
+  virtual HRESULT IsDirty() = 0;
+
+ protected:
+  ~IPersistStreamInit() = default;
+};
+
 namespace com {
 
 // A copy of the text in task memory (for PROPPAGEINFO); null when memory runs out.

@@ -11,6 +11,7 @@
 
 #include "platform/com/Loader.h"
 #include "platform/com/PageSite.h"
+#include "tests/platform/com/RegistrySnapshot.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -20,36 +21,7 @@ using com::Ref;
 constexpr CLSID kClass = com::MakeGuid("3A1D9C52-7E4B-4C1F-8D2A-6B5E0F9C3D71");
 const char kClassKey[] = "CLSID\\{3A1D9C52-7E4B-4C1F-8D2A-6B5E0F9C3D71}";
 
-// Every key below HKEY_CLASSES_ROOT with its default value, as "path=value" lines.
-void Walk(HKEY key, const std::string& path, std::set<std::string>& out) {
-  char value[512];
-  DWORD size = sizeof value;
-  DWORD type = 0;
-  std::string line = path + "=";
-  if (RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
-      ERROR_SUCCESS)
-    line += std::string(value, size);
-  size = sizeof value;
-  if (RegQueryValueExA(key, "ThreadingModel", nullptr, &type, reinterpret_cast<BYTE*>(value),
-                       &size) == ERROR_SUCCESS)
-    line += " ThreadingModel=" + std::string(value, size);
-  out.insert(line);
-  for (DWORD i = 0;; ++i) {
-    char name[256];
-    DWORD n = sizeof name;
-    if (RegEnumKeyExA(key, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    HKEY child{};
-    ASSERT_EQ(RegOpenKeyExA(key, name, 0, KEY_READ, &child), ERROR_SUCCESS);
-    Walk(child, path + "\\" + name, out);
-    RegCloseKey(child);
-  }
-}
-
-std::set<std::string> Snapshot() {
-  std::set<std::string> out;
-  Walk(HKEY_CLASSES_ROOT, "", out);
-  return out;
-}
+using comtest::Snapshot;
 
 bool Has(const std::set<std::string>& keys, const std::string& line) { return keys.contains(line); }
 
