@@ -127,6 +127,19 @@ HRESULT ResultObject(Invocation& call, const Ref<IDispatch>& object) {
   return SetResult(call, Variant::Dispatch(object.get()));
 }
 
+// An enumerator over count members, made by position (1 .. count).
+HRESULT ResultEnum(Invocation& call, int count, const std::function<Ref<IDispatch>(int)>& member) {
+  std::vector<Variant> members;
+  for (int i = 1; i <= count; ++i) {
+    Ref<IDispatch> m = member(i);
+    if (!m) return E_OUTOFMEMORY;
+    members.push_back(Variant::Dispatch(m.get()));
+  }
+  Ref<IEnumVARIANT> items = com::EnumVariant::Over(std::move(members));
+  if (!items) return E_OUTOFMEMORY;
+  return SetResult(call, Variant::Unknown(items.get()));
+}
+
 HRESULT ToLong(const VARIANT& value, LONG& out) {
   Variant v;
   const HRESULT hr = VariantChangeType(v.Ptr(), &value, 0, VT_I4);
@@ -272,15 +285,7 @@ class CollectionObject final : public FaceObject<> {
       return ResultObject(call, list.At(call.args[0]));
     });
     BindList(DISPID_NEWENUM, INVOKE_PROPERTYGET, [](const Entries& list, Invocation& call) {
-      std::vector<Variant> members;
-      for (int i = 1; i <= list.Count(); ++i) {
-        Ref<IDispatch> member = list.Member(i);
-        if (!member) return E_OUTOFMEMORY;
-        members.push_back(Variant::Dispatch(member.get()));
-      }
-      Ref<IEnumVARIANT> items = com::EnumVariant::Over(std::move(members));
-      if (!items) return E_OUTOFMEMORY;
-      return SetResult(call, Variant::Unknown(items.get()));
+      return ResultEnum(call, list.Count(), [&](int i) { return list.Member(i); });
     });
     BindList(kDispidInternalAdd, INVOKE_FUNC, [](const Entries& list, Invocation& call) {
       LONG at = 0;
@@ -307,38 +312,25 @@ class CollectionObject final : public FaceObject<> {
     ListBarModel& model;
     ListBarGroup* group;
 
+    // Calls f with the collection itself.
+    template <typename F>
+    decltype(auto) On(F f) const {
+      switch (kind) {
+        case EntryKind::Group:
+          return f(model.Groups());
+        case EntryKind::Tab:
+          return f(model.Tabs());
+        case EntryKind::Item:
+          break;
+      }
+      return f(group->ListItems());
+    }
     int Count() const {
-      switch (kind) {
-        case EntryKind::Group:
-          return model.Groups().Count();
-        case EntryKind::Tab:
-          return model.Tabs().Count();
-        case EntryKind::Item:
-          return group->ListItems().Count();
-      }
-      return 0;
+      return On([](const auto& list) { return list.Count(); });
     }
-    const ListBarEntry& Entry(int index) const {
-      switch (kind) {
-        case EntryKind::Group:
-          return model.Groups().Item(index);
-        case EntryKind::Tab:
-          return model.Tabs().Item(index);
-        case EntryKind::Item:
-          break;
-      }
-      return group->ListItems().Item(index);
-    }
-    const ListBarEntry& Entry(const QString& key) const {
-      switch (kind) {
-        case EntryKind::Group:
-          return model.Groups().Item(key);
-        case EntryKind::Tab:
-          return model.Tabs().Item(key);
-        case EntryKind::Item:
-          break;
-      }
-      return group->ListItems().Item(key);
+    template <typename Which>
+    const ListBarEntry& Entry(const Which& which) const {
+      return On([&](const auto& list) -> const ListBarEntry& { return list.Item(which); });
     }
     Ref<IDispatch> Member(int index) const { return NewEntry(link, kind, Entry(index)); }
     // By 1-based position, or by key when given text.
@@ -349,26 +341,10 @@ class CollectionObject final : public FaceObject<> {
       return Member(index);
     }
     Ref<IDispatch> Add(int at) const {
-      switch (kind) {
-        case EntryKind::Group:
-          return NewEntry(link, kind, model.Groups().Add(at));
-        case EntryKind::Tab:
-          return NewEntry(link, kind, model.Tabs().Add(at));
-        case EntryKind::Item:
-          break;
-      }
-      return NewEntry(link, kind, group->ListItems().Add(at));
+      return On([&](auto& list) { return NewEntry(link, kind, list.Add(at)); });
     }
     void Remove(int index) const {
-      switch (kind) {
-        case EntryKind::Group:
-          return model.Groups().Remove(index);
-        case EntryKind::Tab:
-          return model.Tabs().Remove(index);
-        case EntryKind::Item:
-          break;
-      }
-      group->ListItems().Remove(index);
+      On([&](auto& list) { list.Remove(index); });
     }
   };
 
@@ -463,15 +439,7 @@ class ImagesObject final : public FaceObject<IListBarImageBatch> {
       return ResultObject(call, NewImage(link_, id, index));
     });
     bind(DISPID_NEWENUM, [this](ListBarImageList& images, DISPID id, Invocation& call) {
-      std::vector<Variant> members;
-      for (int i = 1; i <= images.Count(); ++i) {
-        Ref<IDispatch> member = NewImage(link_, id, i);
-        if (!member) return E_OUTOFMEMORY;
-        members.push_back(Variant::Dispatch(member.get()));
-      }
-      Ref<IEnumVARIANT> items = com::EnumVariant::Over(std::move(members));
-      if (!items) return E_OUTOFMEMORY;
-      return SetResult(call, Variant::Unknown(items.get()));
+      return ResultEnum(call, images.Count(), [&](int i) { return NewImage(link_, id, i); });
     });
     bind(kDispidClear, [](ListBarImageList& images, DISPID, Invocation&) {
       images.Clear();

@@ -9,6 +9,7 @@
 #include "platform/com/Picture.h"
 #include "platform/controls/ListBarControl.h"
 #include "platform/controls/ListBarModel.h"
+#include "tests/platform/com/RecordingSink.h"
 
 namespace ctl {
 namespace {
@@ -16,21 +17,7 @@ namespace {
 using com::Ref;
 using com::Variant;
 
-class RecordingSink final : public com::ComObject<IPropertyNotifySink> {
- public:
-  explicit RecordingSink(IUnknown* outer) : ComObject(outer) {}
-  HRESULT OnChanged(DISPID id) override {
-    changed.push_back(id);
-    return S_OK;
-  }
-  HRESULT OnRequestEdit(DISPID) override { return S_OK; }
-  std::vector<DISPID> changed;
-
- protected:
-  void* FindInterface(REFIID iid) override {
-    return iid == IID_IPropertyNotifySink ? Face<IPropertyNotifySink>() : nullptr;
-  }
-};
+using comtest::RecordingSink;
 
 Ref<IDispatch> Member(IDispatch* object, const QString& name) {
   Variant v;
