@@ -4,6 +4,8 @@
 #include <string>
 
 #include "platform/registry/Registry.h"
+#include "platform/runtime/Codepage.h"
+#include "platform/ui/Prompt.h"
 #include "proppages/PageMessages.h"
 
 namespace qvp {
@@ -61,6 +63,12 @@ bool LoadPageMessage(UINT id, CPageString& text, std::initializer_list<const cha
   const bool found = LoadPageMessage(id, text);
   SubstituteMessageArgs(text, args);
   return found;
+}
+
+void ShowLoadErrorBox(const CPageString& text) {
+  const char* shown = text.Text() ? text.Text() : "";
+  ui::MsgBox(rt::FromCp1252(shown), ui::vbOKOnly | ui::vbCritical,
+             QString::fromLatin1(PageStringText(kStrErrorLoadingFile)));
 }
 
 HRESULT ReadVersionKeyString(const char* valueName, CPageString& out, CPageString* error) {

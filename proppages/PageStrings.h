@@ -22,6 +22,10 @@ bool LoadPageMessage(UINT id, CPageString& text);
 // Loads a message and fills in its "|1".."|9" placeholders.
 bool LoadPageMessage(UINT id, CPageString& text, std::initializer_list<const char*> args);
 
+// An error box for a file that cannot be loaded: the text under the caption
+// "Error Loading File", with the error icon.
+void ShowLoadErrorBox(const CPageString& text);
+
 // The default value of the sub key `valueName` of the pages' version key
 // (Quorvane.PropertyPages\Version1 under HKEY_CLASSES_ROOT), at most 260 bytes. E_FAIL
 // when a key or the value is missing; then `error`, when given, gets message 42504

@@ -9,6 +9,7 @@
 #include "platform/com/Memory.h"
 #include "platform/com/PageSite.h"
 #include "platform/registry/Registry.h"
+#include "platform/ui/TestPrompts.h"
 #include "proppages/PageStrings.h"
 #include "proppages/Pages.h"
 #include "tests/support/TestEnv.h"
@@ -255,6 +256,16 @@ TEST(PageMessages, LoadedMessagesAreFilledInOnce) {
     EXPECT_EQ(LoadPageMessage(c.id, text, c.args), c.found);
     EXPECT_STREQ(text.Text(), c.expected);
   }
+}
+
+TEST(PageMessages, LoadErrorsShowTheirTextUnderTheLoadingCaption) {
+  ui::test::ScopedFakePrompts prompts;
+  prompts->Expect(QStringLiteral("Cannot read \u00e9t\u00e9.png"));
+  ShowLoadErrorBox(CPageString("Cannot read \xe9t\xe9.png"));
+  ASSERT_EQ(prompts->Shown().size(), 1);
+  EXPECT_EQ(prompts->Last().title, QStringLiteral("Error Loading File"));
+  EXPECT_EQ(prompts->Last().icon, ui::vbCritical);
+  EXPECT_TRUE(prompts->Unexpected().isEmpty());
 }
 
 TEST(PageMessages, VersionKeyStringsAreReadOrReported) {

@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QWidget>
 #include <set>
 #include <string>
 
 #include "platform/com/Loader.h"
 #include "platform/com/PageSite.h"
+#include "platform/com/Registration.h"
 #include "platform/controls/ListBarAutomation.h"
 #include "platform/controls/ListBarModel.h"
 #include "proppages/PageTable.h"
@@ -137,6 +139,21 @@ TEST_F(ServerTest, ClassObjectRequestsAreChecked) {
     }
   }
   EXPECT_EQ(canUnload(), S_OK);
+}
+
+TEST(ServerFailure, RegistryFailuresAreReportedByBothEntryPoints) {
+  // A registry folder that cannot be made: a file stands in its way.
+  const QString blocker = testenv::NewTempDir(QStringLiteral("qvp-reg")) + QStringLiteral("/file");
+  {
+    QFile f(blocker);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  const testenv::ScopedEnv env("STOVREL_REGISTRY_DIR", blocker);
+  com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
+  ASSERT_TRUE(module.IsLoaded());
+  const HRESULT unreadable = com::HresultFromWin32(ERROR_CANTREAD);
+  EXPECT_EQ(module.Function<com::DllRegisterServerFn>("DllRegisterServer")(), unreadable);
+  EXPECT_EQ(module.Function<com::DllUnregisterServerFn>("DllUnregisterServer")(), unreadable);
 }
 
 }  // namespace
