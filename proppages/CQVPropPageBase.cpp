@@ -1,5 +1,7 @@
 #include "proppages/CQVPropPageBase.h"
 
+#include <QApplication>
+
 #include "platform/com/Memory.h"
 #include "proppages/PageStrings.h"
 
@@ -13,6 +15,9 @@ bool ValidRect(const RECT& r) { return r.right >= r.left && r.bottom >= r.top; }
 QRect ToQRect(const RECT& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
 QString StringOf(UINT id) { return QString::fromLatin1(PageStringText(id)); }
+
+// The window that was active when a page's modal dialog started; one for all pages.
+QPointer<QWidget> g_activeBeforeDialog;
 
 }  // namespace
 
@@ -146,6 +151,39 @@ void CQVPropPageBase::MakeDirty() {
 EXCEPINFO* CQVPropPageBase::FreshExceptionInfo() {
   ClearExceptionInfo();
   return &excepInfo_;
+}
+
+void CQVPropPageBase::GetInPlaceFrame() {
+  auto object = com::QueryAs<IOleObject>(firstObject_.get(), IID_IOleObject);
+  if (!object) return;
+  com::Ref<IOleClientSite> site;
+  if (FAILED(object->GetClientSite(site.Out())) || !site) return;
+  auto windowless = com::QueryAs<IOleInPlaceSiteWindowless>(site.get(),
+                                                             IID_IOleInPlaceSiteWindowless);
+  if (!windowless) return;
+  com::Ref<IOleInPlaceFrame> frame;
+  com::Ref<IOleInPlaceUIWindow> document;
+  RECT position;
+  RECT clip;
+  OLEINPLACEFRAMEINFO info;
+  if (FAILED(windowless->GetWindowContext(frame.Out(), document.Out(), &position, &clip, &info)) ||
+      !frame)
+    return;
+  inPlaceFrame_ = std::move(frame);
+}
+
+void CQVPropPageBase::EnableModeless(bool dialogStarting) {
+  if (!inPlaceFrame_) return;
+  if (dialogStarting) {
+    g_activeBeforeDialog = QApplication::activeWindow();
+    inPlaceFrame_->EnableModeless(FALSE);
+    return;
+  }
+  inPlaceFrame_->EnableModeless(TRUE);
+  if (QWidget* window = g_activeBeforeDialog.data()) {
+    window->activateWindow();
+    window->raise();
+  }
 }
 
 void CQVPropPageBase::ReleaseObjects() {

@@ -79,6 +79,15 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
   // The record for an Invoke's error details, its strings freed and zeroed.
   EXCEPINFO* FreshExceptionInfo();
 
+  // Keeps the host frame of the first object (its client site's window context); a
+  // failing step leaves the kept frame as it was.
+  void GetInPlaceFrame();
+  // Around a modal dialog of the page: true before it (the frame becomes modeless and
+  // the active window is remembered), false after it (the frame back, the remembered
+  // window active again). Nothing without a kept frame.
+  void EnableModeless(bool dialogStarting);
+  IOleInPlaceFrame* InPlaceFrame() const { return inPlaceFrame_.get(); }
+
   // The edited object the page last built its content for.
   com::Ref<IUnknown> firstObject_;
   bool loaded_ = false;
@@ -97,6 +106,7 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
   com::Ref<IPropertyPageSite> site_;
   std::vector<IUnknown*> objects_;  // each held with a reference
   QPointer<QWidget> dialog_;
+  com::Ref<IOleInPlaceFrame> inPlaceFrame_;
   bool dirty_ = false;
   EXCEPINFO excepInfo_;
 };

@@ -625,6 +625,11 @@ class ControlObject final
   }
 
   // IOleObject
+  // The control is not embedded in a container here: it has no site.
+  HRESULT GetClientSite(IOleClientSite** site) override {
+    if (site) *site = nullptr;
+    return E_NOTIMPL;
+  }
   HRESULT DoVerb(LONG verb, MSG*, IUnknown*, LONG, HWND, const RECT*) override {
     return WithModel([&](ListBarModel&) {
       if (verb != kVerbConfigureToolBars || !link_->configure) return E_NOTIMPL;

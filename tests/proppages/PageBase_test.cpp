@@ -237,6 +237,121 @@ TEST(PageBase, F1ShowsThePagesHelpAndOtherKeysPassOn) {
   }
 }
 
+// The host side of an edited object: a frame that records EnableModeless, reached
+// through the object's client site.
+class Frame final : public com::ComObject<IOleInPlaceFrame> {
+ public:
+  explicit Frame(IUnknown* outer) : ComObject(outer) {}
+  HRESULT EnableModeless(BOOL enable) override {
+    calls.push_back(enable);
+    return S_OK;
+  }
+  std::vector<BOOL> calls;
+
+ protected:
+  void* FindInterface(REFIID iid) override {
+    return iid == IID_IOleInPlaceFrame || iid == IID_IOleInPlaceUIWindow ? Face<IOleInPlaceFrame>()
+                                                                        : nullptr;
+  }
+};
+
+class Site final : public com::ComObject<IOleClientSite, IOleInPlaceSiteWindowless> {
+ public:
+  Site(IUnknown* outer, IOleInPlaceFrame* frame, bool windowless)
+      : ComObject(outer), frame_(frame), windowless_(windowless) {}
+  HRESULT GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, RECT*, RECT*,
+                           OLEINPLACEFRAMEINFO*) override {
+    *document = frame_.get();  // a document window the caller must release
+    if (*document) (*document)->AddRef();
+    *frame = frame_.get();
+    if (*frame) (*frame)->AddRef();
+    return frame_ ? S_OK : E_FAIL;
+  }
+
+ protected:
+  void* FindInterface(REFIID iid) override {
+    if (iid == IID_IOleClientSite) return Face<IOleClientSite>();
+    if (windowless_ && iid == IID_IOleInPlaceSiteWindowless)
+      return Face<IOleInPlaceSiteWindowless>();
+    return nullptr;
+  }
+
+ private:
+  com::Ref<IOleInPlaceFrame> frame_;
+  bool windowless_;
+};
+
+class Embedded final : public com::ComObject<IOleObject> {
+ public:
+  Embedded(IUnknown* outer, IOleClientSite* site) : ComObject(outer), site_(site) {}
+  HRESULT GetClientSite(IOleClientSite** site) override {
+    *site = site_.get();
+    if (*site) (*site)->AddRef();
+    return site_ ? S_OK : E_FAIL;
+  }
+  HRESULT DoVerb(LONG, MSG*, IUnknown*, LONG, HWND, const RECT*) override { return E_NOTIMPL; }
+
+ protected:
+  void* FindInterface(REFIID iid) override {
+    return iid == IID_IOleObject ? Face<IOleObject>() : nullptr;
+  }
+
+ private:
+  com::Ref<IOleClientSite> site_;
+};
+
+// A page whose frame handling a test drives.
+class ModalPage final : public CQVPropPageBase {
+ public:
+  explicit ModalPage(IUnknown* outer) : CQVPropPageBase(outer, 3) {}
+  void Edit(IUnknown* object) {
+    firstObject_ = Ref<IUnknown>(object);
+    GetInPlaceFrame();
+  }
+  using CQVPropPageBase::EnableModeless;
+  using CQVPropPageBase::InPlaceFrame;
+};
+
+TEST(PageBase, TheHostFrameIsKeptAndMadeModelessAroundDialogs) {
+  {
+    auto frame = com::Create<Frame, IOleInPlaceFrame>(IID_IOleInPlaceFrame);
+    auto other = com::Create<Frame, IOleInPlaceFrame>(IID_IOleInPlaceFrame);
+    auto object = [](IOleInPlaceFrame* f, bool windowless) {
+      auto site = com::Create<Site, IOleClientSite>(IID_IOleClientSite, f, windowless);
+      return com::Create<Embedded, IUnknown>(IID_IUnknown, site.get());
+    };
+    auto page = com::Create<ModalPage, IPropertyPage2>(IID_IPropertyPage2);
+    auto* modal = static_cast<ModalPage*>(page.get());
+    modal->EnableModeless(true);  // no frame yet: nothing happens
+
+    modal->Edit(object(frame.get(), true).get());
+    EXPECT_EQ(modal->InPlaceFrame(), frame.get());
+    // Every failing step keeps the frame held.
+    const struct {
+      const char* name;
+      Ref<IUnknown> object;
+    } failing[] = {
+        {"no embedded object", com::Create<Frame, IUnknown>(IID_IUnknown)},
+        {"a site that is not windowless", object(other.get(), false)},
+        {"no window context", object(nullptr, true)},
+    };
+    for (const auto& f : failing) {
+      SCOPED_TRACE(f.name);
+      modal->Edit(f.object.get());
+      EXPECT_EQ(modal->InPlaceFrame(), frame.get());
+    }
+    QWidget window;
+    window.show();
+    window.activateWindow();
+    modal->EnableModeless(true);
+    modal->EnableModeless(false);
+    EXPECT_EQ(static_cast<Frame*>(frame.get())->calls, (std::vector<BOOL>{FALSE, TRUE}));
+    EXPECT_TRUE(static_cast<Frame*>(other.get())->calls.empty());
+  }
+  // Every intermediate interface was released, and the page released the frame.
+  EXPECT_EQ(com::ObjectTable::Objects(), 0);
+}
+
 TEST(PageMessages, LoadedMessagesAreFilledInOnce) {
   struct Case {
     UINT id;
