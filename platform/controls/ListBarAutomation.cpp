@@ -496,7 +496,8 @@ class ControlObject final
         return ResultObject(call, make(link_));
       });
     };
-    object(kDispidGroups, [](const LinkPtr& l) { return NewCollection(l, EntryKind::Group, nullptr); });
+    object(kDispidGroups,
+           [](const LinkPtr& l) { return NewCollection(l, EntryKind::Group, nullptr); });
     object(kDispidTabs, [](const LinkPtr& l) { return NewCollection(l, EntryKind::Tab, nullptr); });
     for (DISPID id : {kDispidLargeIcons, kDispidSmallIcons})
       object(id, [id](const LinkPtr& l) {
@@ -564,11 +565,15 @@ class ControlObject final
   // IListBarCustomEnum
   HRESULT GetEnumCount(DISPID id, LONG* count) override {
     if (!count) return E_POINTER;
-    return WithGroups(id, [&](ListBarModel& model) { return com::PutOut(count, model.Groups().Count()); });
+    return WithGroups(id, [&](ListBarModel& model) {
+      return com::PutOut(count, model.Groups().Count());
+    });
   }
   HRESULT GetEnumValue(DISPID id, LONG* value) override {
     if (!value) return E_POINTER;
-    return WithGroups(id, [&](ListBarModel& model) { return com::PutOut(value, model.CurrentGroup()); });
+    return WithGroups(id, [&](ListBarModel& model) {
+      return com::PutOut(value, model.CurrentGroup());
+    });
   }
   HRESULT SetEnumValue(DISPID id, LONG value) override {
     return WithGroups(id, [&](ListBarModel& model) {

@@ -133,8 +133,9 @@ TEST(PageBase, QueryInterfaceIsSymmetricUnderAggregation) {
   EXPECT_EQ(outer.refs, 1u);
   outer.inner->Release();
   EXPECT_EQ(com::ObjectTable::Objects(), 0);
-  EXPECT_EQ(CQVTabsPropPage::Create(&outer, IID_IPropertyPage, reinterpret_cast<void**>(&outer.inner)),
-            CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(
+      CQVTabsPropPage::Create(&outer, IID_IPropertyPage, reinterpret_cast<void**>(&outer.inner)),
+      CLASS_E_NOAGGREGATION);
 }
 
 TEST(PageBase, LifecycleReachesThePageOperations) {
@@ -361,7 +362,10 @@ TEST(PageMessages, LoadedMessagesAreFilledInOnce) {
   };
   const Case cases[] = {
       {kStrErrorLoadingFile, {}, "Error Loading File", true},
-      {kMsgVersionValueMissing, {"1", "Base", "|1"}, "Version 1 of Base has no value \"|1\".", true},
+      {kMsgVersionValueMissing,
+       {"1", "Base", "|1"},
+       "Version 1 of Base has no value \"|1\".",
+       true},
       {kMsgVersionValueMissing, {"1"}, "Version 1 of |2 has no value \"|3\".", true},
       {9999, {"x"}, "", false},
   };

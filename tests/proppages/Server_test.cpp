@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QWidget>
 #include <set>
 #include <string>
@@ -142,13 +141,7 @@ TEST_F(ServerTest, ClassObjectRequestsAreChecked) {
 }
 
 TEST(ServerFailure, RegistryFailuresAreReportedByBothEntryPoints) {
-  // A registry folder that cannot be made: a file stands in its way.
-  const QString blocker = testenv::NewTempDir(QStringLiteral("qvp-reg")) + QStringLiteral("/file");
-  {
-    QFile f(blocker);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  }
-  const testenv::ScopedEnv env("STOVREL_REGISTRY_DIR", blocker);
+  const testenv::ScopedEnv env("STOVREL_REGISTRY_DIR", comtest::UnusableRegistryDir());
   com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
   ASSERT_TRUE(module.IsLoaded());
   const HRESULT unreadable = com::HresultFromWin32(ERROR_CANTREAD);

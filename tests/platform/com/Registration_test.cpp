@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <algorithm>
@@ -182,13 +181,7 @@ TEST_F(RegistrationTest, TheToolCallsTheEntryPointsAndReportsFailures) {
 }
 
 TEST(RegistrationFailure, ARegistryThatCannotBeWrittenIsReportedNotSkipped) {
-  // A registry folder that cannot be made: a file stands in its way.
-  const QString blocker = testenv::NewTempDir(QStringLiteral("com-reg")) + QStringLiteral("/file");
-  {
-    QFile f(blocker);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  }
-  const testenv::ScopedEnv env("STOVREL_REGISTRY_DIR", blocker);
+  const testenv::ScopedEnv env("STOVREL_REGISTRY_DIR", comtest::UnusableRegistryDir());
   // The hive can be neither read nor written there.
   const HRESULT unreadable = com::HresultFromWin32(ERROR_CANTREAD);
   const HRESULT unwritable = com::HresultFromWin32(ERROR_CANTWRITE);

@@ -1,13 +1,17 @@
 #pragma once
-// A registry snapshot for registration tests: every key below HKEY_CLASSES_ROOT with
-// its default value (and ThreadingModel), as "path=value" lines.
+// Registry helpers for registration tests: a snapshot of every key below
+// HKEY_CLASSES_ROOT with its default value (and ThreadingModel), as "path=value"
+// lines, and a registry folder that cannot be used.
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QString>
 #include <set>
 #include <string>
 
 #include "platform/registry/Registry.h"
+#include "tests/support/TestEnv.h"
 
 namespace comtest {
 
@@ -40,6 +44,15 @@ inline std::set<std::string> Snapshot() {
   std::set<std::string> out;
   Walk(HKEY_CLASSES_ROOT, "", out);
   return out;
+}
+
+// A registry folder that cannot be made, since a file stands in its way: the hive can
+// be neither read nor written there.
+inline QString UnusableRegistryDir() {
+  const QString blocker = testenv::NewTempDir(QStringLiteral("reg")) + QStringLiteral("/file");
+  QFile f(blocker);
+  EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+  return blocker;
 }
 
 }  // namespace comtest
