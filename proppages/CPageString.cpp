@@ -8,6 +8,7 @@
 #include <limits>
 #include <new>
 
+#include "platform/com/Memory.h"
 #include "platform/runtime/Codepage.h"
 
 namespace qvp {
@@ -117,14 +118,14 @@ void CPageString::Empty() {
   wideStale_ = true;
 }
 
-std::u16string CPageString::AllocSysString() const {
+BSTR CPageString::AllocSysString() const {
   if (wideStale_) {
     const QString wide = rt::FromCp1252(text_);
     wide_.assign(reinterpret_cast<const char16_t*>(wide.utf16()),
                  static_cast<size_t>(wide.size()));
     wideStale_ = false;
   }
-  return wide_;
+  return SysAllocStringLen(wide_.data(), static_cast<UINT>(wide_.size()));
 }
 
 CPageString CPageString::Left(int n) const {

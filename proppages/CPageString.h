@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/com/Types.h"
+
 namespace qvp {
 
 class CPageString {
@@ -46,8 +48,10 @@ class CPageString {
   // Back to a string without text.
   void Empty();
 
-  // The text as a new wide string, empty (never absent) for an empty text.
-  std::u16string AllocSysString() const;
+  // The text as a new BSTR for the caller to free (SysFreeString); an empty (never
+  // null) one for an empty text. Null only when memory runs out. A BSTR argument
+  // converts through the wide-text constructor.
+  BSTR AllocSysString() const;
 
   // The first, or last, min(n, Length()) bytes; n is taken as unsigned, so a
   // negative n gives the whole string.

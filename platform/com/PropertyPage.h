@@ -92,6 +92,73 @@ struct IPropertyPage2 : IPropertyPage {
   ~IPropertyPage2() = default;
 };
 
+// The container side of an embedded object; no call of it is made here.
+struct IOleClientSite : IUnknown {
+ protected:
+  ~IOleClientSite() = default;
+};
+
+struct IOleInPlaceUIWindow : IUnknown {
+ protected:
+  ~IOleInPlaceUIWindow() = default;
+};
+
+// The host's frame window around in-place objects.
+struct IOleInPlaceFrame : IOleInPlaceUIWindow {
+  // FALSE while a modal dialog of an object runs, TRUE after it.
+  virtual HRESULT EnableModeless(BOOL enable) = 0;
+
+ protected:
+  ~IOleInPlaceFrame() = default;
+};
+
+struct OLEINPLACEFRAMEINFO {
+  UINT cb = sizeof(OLEINPLACEFRAMEINFO);
+  BOOL fMDIApp = FALSE;
+  HWND hwndFrame = nullptr;
+  void* haccel = nullptr;
+  UINT cAccelEntries = 0;
+};
+
+// The site of an in-place object, as far as the pages ask it for the host's windows.
+struct IOleInPlaceSiteWindowless : IUnknown {
+  // The frame and document window (each with a reference), the object's position and
+  // clipping rectangles, and the frame's facts.
+  virtual HRESULT GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+                                   RECT* position, RECT* clip, OLEINPLACEFRAMEINFO* info) = 0;
+
+ protected:
+  ~IOleInPlaceSiteWindowless() = default;
+};
+
+// An embedded object, as far as a property frame drives it: its site and its verbs.
+// The other calls of the published interface are left out.
+struct IOleObject : IUnknown {
+  virtual HRESULT GetClientSite(IOleClientSite** site) = 0;
+  // verb: the object's own verb number; site, index, parent and rect as the caller has them.
+  virtual HRESULT DoVerb(LONG verb, MSG* msg, IUnknown* site, LONG index, HWND parent,
+                         const RECT* rect) = 0;
+
+ protected:
+  ~IOleObject() = default;
+};
+
+struct IPersist : IUnknown {
+  virtual HRESULT GetClassID(CLSID* clsid) = 0;
+
+ protected:
+  ~IPersist() = default;
+};
+
+// Persistence of an object's state; only whether it changed is offered here.
+struct IPersistStreamInit : IPersist {
+  // S_OK when changed since last saved, S_FALSE when not.
+  virtual HRESULT IsDirty() = 0;
+
+ protected:
+  ~IPersistStreamInit() = default;
+};
+
 namespace com {
 
 // A copy of the text in task memory (for PROPPAGEINFO); null when memory runs out.

@@ -177,3 +177,12 @@ inline constexpr IID IID_IFontDisp = com::MakeGuid("BEF6E003-A874-101A-8BBA-00AA
 inline constexpr IID IID_IPropertyPage = com::MakeGuid("B196B28D-BAB4-101A-B69C-00AA00341D07");
 inline constexpr IID IID_IPropertyPage2 = com::MakeGuid("01E44665-24AC-101B-84ED-08002B2EC713");
 inline constexpr IID IID_IPropertyPageSite = com::MakeGuid("B196B28C-BAB4-101A-B69C-00AA00341D07");
+inline constexpr IID IID_IOleObject = com::MakeGuid("00000112-0000-0000-C000-000000000046");
+inline constexpr IID IID_IOleClientSite = com::MakeGuid("00000118-0000-0000-C000-000000000046");
+inline constexpr IID IID_IOleInPlaceUIWindow =
+    com::MakeGuid("00000115-0000-0000-C000-000000000046");
+inline constexpr IID IID_IOleInPlaceFrame = com::MakeGuid("00000116-0000-0000-C000-000000000046");
+inline constexpr IID IID_IOleInPlaceSiteWindowless =
+    com::MakeGuid("922EADA0-3424-11CF-B670-00AA004CD6D8");
+inline constexpr IID IID_IPersist = com::MakeGuid("0000010C-0000-0000-C000-000000000046");
+inline constexpr IID IID_IPersistStreamInit = com::MakeGuid("7FD52380-4E07-101B-AE2D-08002B2EC713");

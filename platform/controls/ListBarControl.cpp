@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "platform/controls/ListBarAutomation.h"
+
 namespace ctl {
 
 namespace {
@@ -111,6 +113,11 @@ ListBarControl::ListBarControl(QWidget* parent)
 }
 
 ListBarControl::~ListBarControl() { model_.Unsubscribe(cookie_); }
+
+IDispatch* ListBarControl::AutomationObject() {
+  if (!automation_) automation_ = std::make_unique<ListBarAutomationHost>(model_);
+  return automation_->Object();
+}
 
 QSize ListBarControl::sizeHint() const { return {140, 360}; }
 

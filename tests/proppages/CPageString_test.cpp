@@ -5,10 +5,20 @@
 #include <optional>
 #include <string>
 
+#include "platform/com/Memory.h"
 #include "proppages/CPageString.h"
 
 namespace qvp {
 namespace {
+
+// A BSTR copy of the text, taken and freed: what a caller of AllocSysString sees.
+std::u16string Wide(const CPageString& s) {
+  BSTR copy = s.AllocSysString();
+  EXPECT_NE(copy, nullptr);
+  std::u16string out(com::View(copy));
+  SysFreeString(copy);
+  return out;
+}
 
 // The text as a comparable value: nullopt for a string without text.
 std::optional<std::string> TextOf(const CPageString& s) {
@@ -190,7 +200,7 @@ TEST(CPageString, FormatNeverCutsTheOutput) {
     CPageString s("previous");
     ASSERT_TRUE(c.format(s));
     EXPECT_EQ(TextOf(s), c.expected);
-    EXPECT_EQ(s.AllocSysString().size(), c.expected.size());
+    EXPECT_EQ(Wide(s).size(), c.expected.size());
   }
   CPageString kept("previous");
   const char* noFormat = nullptr;
@@ -212,21 +222,21 @@ TEST(CPageString, WideCopyFollowsTheText) {
       {"appended after use",
        [](CPageString& s) {
          s = u"Tabs";
-         (void)s.AllocSysString();
+         (void)Wide(s);
          s += "(2)";
        },
        u"Tabs(2)"},
       {"formatted after use",
        [](CPageString& s) {
          s = "a";
-         (void)s.AllocSysString();
+         (void)Wide(s);
          s.Format("%d", 12);
        },
        u"12"},
       {"emptied after use",
        [](CPageString& s) {
          s = "a";
-         (void)s.AllocSysString();
+         (void)Wide(s);
          s.Empty();
        },
        u""},
@@ -235,8 +245,8 @@ TEST(CPageString, WideCopyFollowsTheText) {
     SCOPED_TRACE(c.name);
     CPageString s;
     c.change(s);
-    EXPECT_EQ(s.AllocSysString(), c.expected);
-    EXPECT_EQ(s.AllocSysString(), c.expected);  // a second copy alike
+    EXPECT_EQ(Wide(s), c.expected);
+    EXPECT_EQ(Wide(s), c.expected);  // a second copy alike
   }
 }
 

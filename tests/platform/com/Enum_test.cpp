@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/com/ConnectionPoint.h"
+#include "tests/platform/com/RecordingSink.h"
 
 namespace {
 
@@ -120,25 +121,7 @@ TEST(ForEachItem, StopsOnAnythingButOneItemWithSOkAndAtTheCap) {
   EXPECT_EQ(com::ForEachItem(nullptr, [](const VARIANT&) { return true; }), 0u);
 }
 
-// A property-change sink that records what it is told.
-class Sink final : public com::ComObject<IPropertyNotifySink> {
- public:
-  Sink(IUnknown* outer, HRESULT editAnswer) : ComObject(outer), edit_(editAnswer) {}
-  HRESULT OnChanged(DISPID id) override {
-    changed.push_back(id);
-    return S_OK;
-  }
-  HRESULT OnRequestEdit(DISPID) override { return edit_; }
-  std::vector<DISPID> changed;
-
- protected:
-  void* FindInterface(REFIID iid) override {
-    return iid == IID_IPropertyNotifySink ? Face<IPropertyNotifySink>() : nullptr;
-  }
-
- private:
-  HRESULT edit_;
-};
+using Sink = comtest::RecordingSink;
 
 // A container with one property-change point.
 class Control final : public com::ComObject<IConnectionPointContainer> {

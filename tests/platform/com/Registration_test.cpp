@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <algorithm>
@@ -11,6 +10,7 @@
 
 #include "platform/com/Loader.h"
 #include "platform/com/PageSite.h"
+#include "tests/platform/com/RegistrySnapshot.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -20,36 +20,7 @@ using com::Ref;
 constexpr CLSID kClass = com::MakeGuid("3A1D9C52-7E4B-4C1F-8D2A-6B5E0F9C3D71");
 const char kClassKey[] = "CLSID\\{3A1D9C52-7E4B-4C1F-8D2A-6B5E0F9C3D71}";
 
-// Every key below HKEY_CLASSES_ROOT with its default value, as "path=value" lines.
-void Walk(HKEY key, const std::string& path, std::set<std::string>& out) {
-  char value[512];
-  DWORD size = sizeof value;
-  DWORD type = 0;
-  std::string line = path + "=";
-  if (RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
-      ERROR_SUCCESS)
-    line += std::string(value, size);
-  size = sizeof value;
-  if (RegQueryValueExA(key, "ThreadingModel", nullptr, &type, reinterpret_cast<BYTE*>(value),
-                       &size) == ERROR_SUCCESS)
-    line += " ThreadingModel=" + std::string(value, size);
-  out.insert(line);
-  for (DWORD i = 0;; ++i) {
-    char name[256];
-    DWORD n = sizeof name;
-    if (RegEnumKeyExA(key, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    HKEY child{};
-    ASSERT_EQ(RegOpenKeyExA(key, name, 0, KEY_READ, &child), ERROR_SUCCESS);
-    Walk(child, path + "\\" + name, out);
-    RegCloseKey(child);
-  }
-}
-
-std::set<std::string> Snapshot() {
-  std::set<std::string> out;
-  Walk(HKEY_CLASSES_ROOT, "", out);
-  return out;
-}
+using comtest::Snapshot;
 
 bool Has(const std::set<std::string>& keys, const std::string& line) { return keys.contains(line); }
 
@@ -210,13 +181,7 @@ TEST_F(RegistrationTest, TheToolCallsTheEntryPointsAndReportsFailures) {
 }
 
 TEST(RegistrationFailure, ARegistryThatCannotBeWrittenIsReportedNotSkipped) {
-  // A registry folder that cannot be made: a file stands in its way.
-  const QString blocker = testenv::NewTempDir(QStringLiteral("com-reg")) + QStringLiteral("/file");
-  {
-    QFile f(blocker);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  }
-  const testenv::ScopedEnv env("STOVREL_REGISTRY_DIR", blocker);
+  const testenv::ScopedEnv env("STOVREL_REGISTRY_DIR", comtest::UnusableRegistryDir());
   // The hive can be neither read nor written there.
   const HRESULT unreadable = com::HresultFromWin32(ERROR_CANTREAD);
   const HRESULT unwritable = com::HresultFromWin32(ERROR_CANTWRITE);

@@ -1,0 +1,202 @@
+#include "proppages/CQVPropPageBase.h"
+
+#include <QApplication>
+
+#include "platform/com/Memory.h"
+#include "proppages/PageStrings.h"
+
+namespace qvp {
+
+namespace {
+
+// A rectangle from a caller: a negative width or height is refused.
+bool ValidRect(const RECT& r) { return r.right >= r.left && r.bottom >= r.top; }
+
+QRect ToQRect(const RECT& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
+
+QString StringOf(UINT id) { return QString::fromLatin1(PageStringText(id)); }
+
+// The window that was active when a page's modal dialog started; one for all pages.
+QPointer<QWidget> g_activeBeforeDialog;
+
+}  // namespace
+
+CQVPropPageBase::CQVPropPageBase(IUnknown* outer, int index) : ComObject(outer), index_(index) {}
+
+CQVPropPageBase::~CQVPropPageBase() {
+  delete dialog_.data();
+  ReleaseObjects();
+  ClearExceptionInfo();
+}
+
+void* CQVPropPageBase::FindInterface(REFIID iid) {
+  if (iid == IID_IPropertyPage || iid == IID_IPropertyPage2) return Face<IPropertyPage2>();
+  if (iid == IID_IPropertyNotifySink) return Face<IPropertyNotifySink>();
+  return nullptr;
+}
+
+HRESULT CQVPropPageBase::SetPageSite(IPropertyPageSite* site) {
+  site_ = com::Ref<IPropertyPageSite>(site);
+  return S_OK;
+}
+
+HRESULT CQVPropPageBase::Activate(HWND parent, const RECT* rect, BOOL) {
+  return com::Guarded([&]() -> HRESULT {
+    if (!rect) return E_POINTER;
+    if (!ValidRect(*rect)) return E_INVALIDARG;
+    if (dialog_) return E_UNEXPECTED;
+    auto* dialog = new QWidget(parent);
+    dialog->setWindowTitle(StringOf(Entry().title));
+    dialog->setGeometry(ToQRect(*rect));
+    dialog_ = dialog;
+    BuildDialog(dialog);
+    return OnNewObjects();
+  });
+}
+
+HRESULT CQVPropPageBase::Deactivate() {
+  if (!dialog_) return S_OK;
+  DialogProc(kMsgFreeObjects, 0, 0);
+  delete dialog_.data();
+  loaded_ = false;
+  return S_OK;
+}
+
+HRESULT CQVPropPageBase::GetPageInfo(PROPPAGEINFO* info) {
+  if (!info) return E_POINTER;
+  const PageEntry& e = Entry();
+  PROPPAGEINFO filled;
+  filled.pszTitle = com::AllocTaskString(StringOf(e.title));
+  filled.pszDocString = com::AllocTaskString(StringOf(e.docString));
+  filled.pszHelpFile = com::AllocTaskString(QString::fromLatin1(e.helpFile));
+  if (!filled.pszTitle || !filled.pszDocString || !filled.pszHelpFile) {
+    CoTaskMemFree(filled.pszTitle);
+    CoTaskMemFree(filled.pszDocString);
+    CoTaskMemFree(filled.pszHelpFile);
+    return E_OUTOFMEMORY;
+  }
+  filled.size = kDefaultPageSize;
+  filled.dwHelpContext = e.helpContext;
+  *info = filled;
+  return S_OK;
+}
+
+HRESULT CQVPropPageBase::SetObjects(ULONG count, IUnknown** objects) {
+  if (count > kMaxObjects) return E_INVALIDARG;
+  if (count && !objects) return E_POINTER;
+  for (ULONG i = 0; i < count; ++i)
+    if (!objects[i]) return E_POINTER;
+  return com::Guarded([&]() -> HRESULT {
+    std::vector<IUnknown*> held(objects, objects + count);
+    ReleaseObjects();
+    for (IUnknown* o : held) o->AddRef();
+    objects_ = std::move(held);
+    return dialog_ ? OnNewObjects() : S_OK;
+  });
+}
+
+HRESULT CQVPropPageBase::Show(UINT cmdShow) {
+  if (!dialog_) return E_UNEXPECTED;
+  dialog_->setVisible(cmdShow != SW_HIDE);
+  return S_OK;
+}
+
+HRESULT CQVPropPageBase::Move(const RECT* rect) {
+  if (!rect) return E_POINTER;
+  if (!ValidRect(*rect)) return E_INVALIDARG;
+  if (!dialog_) return E_UNEXPECTED;
+  dialog_->setGeometry(ToQRect(*rect));
+  return S_OK;
+}
+
+HRESULT CQVPropPageBase::IsPageDirty() { return dirty_ ? S_OK : S_FALSE; }
+
+HRESULT CQVPropPageBase::Apply() {
+  const HRESULT hr = com::Guarded([&] { return OnApply(); });
+  if (SUCCEEDED(hr)) dirty_ = false;
+  return hr;
+}
+
+HRESULT CQVPropPageBase::Help(LPCOLESTR) { return S_OK; }
+
+HRESULT CQVPropPageBase::TranslateAccelerator(MSG* msg) {
+  if (!msg) return E_POINTER;
+  if (msg->message == WM_KEYDOWN && OnKey(msg->wParam, msg->lParam)) return S_OK;
+  return S_FALSE;
+}
+
+HRESULT CQVPropPageBase::EditProperty(DISPID id) {
+  return DialogProc(kMsgEditProperty, static_cast<WPARAM>(id), 0) ? S_OK : E_NOTIMPL;
+}
+
+HRESULT CQVPropPageBase::OnChanged(DISPID) { return S_OK; }
+
+HRESULT CQVPropPageBase::OnRequestEdit(DISPID) { return S_OK; }
+
+bool CQVPropPageBase::DialogProc(UINT, WPARAM, LPARAM) { return false; }
+
+bool CQVPropPageBase::OnKey(WPARAM key, LPARAM) {
+  if (key != VK_F1) return false;
+  Help(nullptr);
+  return true;
+}
+
+void CQVPropPageBase::BuildDialog(QWidget*) {}
+
+void CQVPropPageBase::MakeDirty() {
+  dirty_ = true;
+  if (site_) site_->OnStatusChange(PROPPAGESTATUS_DIRTY | PROPPAGESTATUS_VALIDATE);
+}
+
+EXCEPINFO* CQVPropPageBase::FreshExceptionInfo() {
+  ClearExceptionInfo();
+  return &excepInfo_;
+}
+
+void CQVPropPageBase::GetInPlaceFrame() {
+  auto object = com::QueryAs<IOleObject>(firstObject_.get(), IID_IOleObject);
+  if (!object) return;
+  com::Ref<IOleClientSite> site;
+  if (FAILED(object->GetClientSite(site.Out())) || !site) return;
+  auto windowless = com::QueryAs<IOleInPlaceSiteWindowless>(site.get(),
+                                                             IID_IOleInPlaceSiteWindowless);
+  if (!windowless) return;
+  com::Ref<IOleInPlaceFrame> frame;
+  com::Ref<IOleInPlaceUIWindow> document;
+  RECT position;
+  RECT clip;
+  OLEINPLACEFRAMEINFO info;
+  if (FAILED(windowless->GetWindowContext(frame.Out(), document.Out(), &position, &clip, &info)) ||
+      !frame)
+    return;
+  inPlaceFrame_ = std::move(frame);
+}
+
+void CQVPropPageBase::EnableModeless(bool dialogStarting) {
+  if (!inPlaceFrame_) return;
+  if (dialogStarting) {
+    g_activeBeforeDialog = QApplication::activeWindow();
+    inPlaceFrame_->EnableModeless(FALSE);
+    return;
+  }
+  inPlaceFrame_->EnableModeless(TRUE);
+  if (QWidget* window = g_activeBeforeDialog.data()) {
+    window->activateWindow();
+    window->raise();
+  }
+}
+
+void CQVPropPageBase::ReleaseObjects() {
+  std::vector<IUnknown*> old;
+  old.swap(objects_);
+  for (IUnknown* o : old) o->Release();
+}
+
+void CQVPropPageBase::ClearExceptionInfo() {
+  SysFreeString(excepInfo_.bstrSource);
+  SysFreeString(excepInfo_.bstrDescription);
+  SysFreeString(excepInfo_.bstrHelpFile);
+  excepInfo_ = EXCEPINFO{};
+}
+
+}  // namespace qvp

@@ -1,0 +1,114 @@
+#pragma once
+// CQVPropPageBase: the common base of the nine property pages. It answers
+// IPropertyPage2 and IPropertyNotifySink on a QWidget dialog that it creates on
+// Activate and destroys on Deactivate, and looks up its strings in the page table by
+// its index.
+//
+// The page messages reach the virtual operations: kMsgNewObjects (after Activate and
+// after SetObjects while the dialog exists) calls OnNewObjects, kMsgApply (Apply) calls
+// OnApply, kMsgEditProperty (EditProperty) and kMsgFreeObjects (before the dialog goes)
+// go to DialogProc. F1 answers with the page's Help. UI thread only.
+
+#include <QPointer>
+#include <QWidget>
+#include <span>
+#include <vector>
+
+#include "platform/com/Object.h"
+#include "platform/com/PropertyPage.h"
+#include "proppages/PageTable.h"
+
+namespace qvp {
+
+inline constexpr UINT kMsgNewObjects = WM_USER + 100;
+inline constexpr UINT kMsgApply = WM_USER + 101;
+inline constexpr UINT kMsgEditProperty = WM_USER + 102;
+inline constexpr UINT kMsgFreeObjects = WM_USER + 103;
+
+// The most edited objects one SetObjects takes.
+inline constexpr ULONG kMaxObjects = 0x10000;
+
+// The size GetPageInfo gives before a page has contents of its own.
+inline constexpr SIZE kDefaultPageSize{320, 240};
+
+class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySink> {
+ public:
+  // IPropertyPage2
+  HRESULT SetPageSite(IPropertyPageSite* site) override;
+  HRESULT Activate(HWND parent, const RECT* rect, BOOL modal) override;
+  HRESULT Deactivate() override;
+  HRESULT GetPageInfo(PROPPAGEINFO* info) override;
+  HRESULT SetObjects(ULONG count, IUnknown** objects) override;
+  HRESULT Show(UINT cmdShow) override;
+  HRESULT Move(const RECT* rect) override;
+  HRESULT IsPageDirty() override;
+  HRESULT Apply() override;
+  HRESULT Help(LPCOLESTR helpDir) override;
+  HRESULT TranslateAccelerator(MSG* msg) override;
+  HRESULT EditProperty(DISPID id) override;
+  // IPropertyNotifySink
+  HRESULT OnChanged(DISPID id) override;
+  HRESULT OnRequestEdit(DISPID id) override;
+
+  int PageIndex() const { return index_; }
+  const PageEntry& Entry() const { return PageObjectTable[index_]; }
+  // The page's dialog while active, else null.
+  QWidget* Dialog() const { return dialog_; }
+  bool IsDirty() const { return dirty_; }
+
+ protected:
+  CQVPropPageBase(IUnknown* outer, int index);
+  ~CQVPropPageBase() override;
+  void* FindInterface(REFIID iid) override;
+
+  // Page messages other than kMsgNewObjects and kMsgApply; true when handled.
+  virtual bool DialogProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // A key pressed in the page; true when consumed. F1 shows the page's help.
+  virtual bool OnKey(WPARAM key, LPARAM data);
+  // The held objects changed or the dialog was created.
+  virtual HRESULT OnNewObjects() { return S_OK; }
+  // Writes the page's changes to the objects.
+  virtual HRESULT OnApply() { return S_OK; }
+  // Fills the new dialog; the base leaves it empty.
+  virtual void BuildDialog(QWidget* dialog);
+
+  // Marks the page dirty and tells the site.
+  void MakeDirty();
+  IPropertyPageSite* Site() const { return site_.get(); }
+  std::span<IUnknown* const> Objects() const { return objects_; }
+  // The record for an Invoke's error details, its strings freed and zeroed.
+  EXCEPINFO* FreshExceptionInfo();
+
+  // Keeps the host frame of the first object (its client site's window context); a
+  // failing step leaves the kept frame as it was.
+  void GetInPlaceFrame();
+  // Around a modal dialog of the page: true before it (the frame becomes modeless and
+  // the active window is remembered), false after it (the frame back, the remembered
+  // window active again). Nothing without a kept frame.
+  void EnableModeless(bool dialogStarting);
+  IOleInPlaceFrame* InPlaceFrame() const { return inPlaceFrame_.get(); }
+
+  // The edited object the page last built its content for.
+  com::Ref<IUnknown> firstObject_;
+  bool loaded_ = false;
+
+  // Creator of a page class, for the page table.
+  template <typename Page>
+  static HRESULT CreatePage(IUnknown* outer, REFIID iid, void** out) {
+    return com::CreateAs<Page>(outer, iid, out);
+  }
+
+ private:
+  void ReleaseObjects();
+  void ClearExceptionInfo();
+
+  int index_;
+  com::Ref<IPropertyPageSite> site_;
+  std::vector<IUnknown*> objects_;  // each held with a reference
+  QPointer<QWidget> dialog_;
+  com::Ref<IOleInPlaceFrame> inPlaceFrame_;
+  bool dirty_ = false;
+  EXCEPINFO excepInfo_;
+};
+
+}  // namespace qvp

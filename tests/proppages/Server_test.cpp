@@ -1,0 +1,152 @@
+// The library as a host uses it: loaded with dlopen, registered, its nine pages
+// created, sited, given a list bar, activated offscreen and released, then unloaded
+// and unregistered.
+
+#include <gtest/gtest.h>
+
+#include <QWidget>
+#include <set>
+#include <string>
+
+#include "platform/com/Loader.h"
+#include "platform/com/PageSite.h"
+#include "platform/com/Registration.h"
+#include "platform/controls/ListBarAutomation.h"
+#include "platform/controls/ListBarModel.h"
+#include "proppages/PageTable.h"
+#include "tests/platform/com/RegistrySnapshot.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+using com::Ref;
+
+std::string Braced(REFGUID guid) { return com::FormatGuid(guid); }
+
+std::string Value(const std::string& text) { return text + '\0'; }
+
+class ServerTest : public ::testing::Test {
+ protected:
+  // A registry that already holds other classes and libraries.
+  void SetUp() override {
+    for (const char* path : {"CLSID\\{00000000-1111-2222-3333-444444444444}",
+                             "TypeLib\\{00000000-1111-2222-3333-444444444444}\\1.0"}) {
+      HKEY key{};
+      ASSERT_EQ(RegCreateKeyA(HKEY_CLASSES_ROOT, path, &key), ERROR_SUCCESS);
+      RegCloseKey(key);
+    }
+  }
+  testenv::ScopedEnv env_{"STOVREL_REGISTRY_DIR", testenv::NewTempDir(QStringLiteral("qvp-reg"))};
+};
+
+TEST_F(ServerTest, HostRegistersCreatesActivatesAndUnregistersEveryPage) {
+  com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
+  ASSERT_TRUE(module.IsLoaded()) << module.Error().toStdString();
+  auto reg = module.Function<com::DllRegisterServerFn>("DllRegisterServer");
+  auto unreg = module.Function<com::DllUnregisterServerFn>("DllUnregisterServer");
+  auto canUnload = module.Function<com::DllCanUnloadNowFn>("DllCanUnloadNow");
+  auto getClass = module.Function<com::DllGetClassObjectFn>("DllGetClassObject");
+  ASSERT_TRUE(reg && unreg && canUnload && getClass);
+
+  const auto before = comtest::Snapshot();
+  ASSERT_EQ(reg(), S_OK);
+  const auto keys = comtest::Snapshot();
+  const std::string path = com::ModulePathOf(reinterpret_cast<const void*>(reg)).toStdString();
+  for (const qvp::PageEntry& e : qvp::Pages()) {
+    const std::string key = "\\CLSID\\" + Braced(e.clsid);
+    EXPECT_TRUE(keys.contains(key + "=" + Value(std::string(e.objectName) + " Object"))) << key;
+    EXPECT_TRUE(keys.contains(key + "\\InprocServer32=" + Value(path) +
+                              " ThreadingModel=" + Value("Apartment")))
+        << key;
+  }
+  const std::string lib = "\\TypeLib\\" + Braced(qvp::kLibidQVProp);
+  EXPECT_TRUE(keys.contains(lib + "\\1.0=" + Value("QVProp")));
+  EXPECT_TRUE(keys.contains(lib + "\\1.0\\0\\win32=" + Value(path)));
+
+  ctl::ListBarModel model;
+  model.Groups().Add(0, QStringLiteral("g"), QStringLiteral("Group"));
+  {
+    ctl::ListBarAutomationHost control(model);
+    for (const qvp::PageEntry& e : qvp::Pages()) {
+      SCOPED_TRACE(e.objectName);
+      Ref<IClassFactory> factory;
+      ASSERT_EQ(getClass(e.clsid, IID_IClassFactory, factory.OutVoid()), S_OK);
+      Ref<IPropertyPage> page;
+      ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage, page.OutVoid()), S_OK);
+      factory = {};
+      auto site = com::Create<com::FakePageSite, IPropertyPageSite>(IID_IPropertyPageSite);
+      ASSERT_EQ(page->SetPageSite(site.get()), S_OK);
+      IUnknown* objects[] = {control.Object()};
+      ASSERT_EQ(page->SetObjects(1, objects), S_OK);
+      QWidget frame;
+      const RECT rect{0, 0, 200, 120};
+      ASSERT_EQ(page->Activate(&frame, &rect, FALSE), S_OK);
+      EXPECT_EQ(frame.findChildren<QWidget*>().size(), 1);
+      EXPECT_EQ(page->Show(SW_SHOW), S_OK);
+      EXPECT_EQ(page->IsPageDirty(), S_FALSE);
+      EXPECT_EQ(page->Apply(), S_OK);
+      EXPECT_EQ(page->Deactivate(), S_OK);
+      EXPECT_TRUE(frame.findChildren<QWidget*>().isEmpty());
+      EXPECT_EQ(page->SetObjects(0, nullptr), S_OK);
+      EXPECT_EQ(page->SetPageSite(nullptr), S_OK);
+    }
+  }
+  EXPECT_EQ(canUnload(), S_OK);
+  ASSERT_EQ(unreg(), S_OK);
+  EXPECT_EQ(comtest::Snapshot(), before);
+  // Unregistering what is not there is no failure.
+  EXPECT_EQ(unreg(), S_OK);
+}
+
+TEST_F(ServerTest, ClassObjectRequestsAreChecked) {
+  com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
+  ASSERT_TRUE(module.IsLoaded());
+  auto getClass = module.Function<com::DllGetClassObjectFn>("DllGetClassObject");
+  auto canUnload = module.Function<com::DllCanUnloadNowFn>("DllCanUnloadNow");
+  const CLSID tabs = qvp::PageObjectTable[7].clsid;
+  struct Case {
+    const char* name;
+    CLSID clsid;
+    IID iid;
+    bool nullOut;
+    HRESULT expected;
+  };
+  const Case cases[] = {
+      {"unknown class", com::MakeGuid("11111111-2222-3333-4444-555555555555"), IID_IClassFactory,
+       false, CLASS_E_CLASSNOTAVAILABLE},
+      {"null out pointer", tabs, IID_IClassFactory, true, E_INVALIDARG},
+      {"interface the factory lacks", tabs, IID_IDispatch, false, E_NOINTERFACE},
+      {"factory", tabs, IID_IClassFactory, false, S_OK},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(getClass(c.clsid, c.iid, c.nullOut ? nullptr : &out), c.expected);
+    if (c.expected == S_OK) {
+      ASSERT_NE(out, nullptr);
+      auto* factory = static_cast<IClassFactory*>(out);
+      // A locked server cannot unload; the lock and the factory both count.
+      EXPECT_EQ(canUnload(), S_FALSE);
+      factory->LockServer(TRUE);
+      factory->Release();
+      EXPECT_EQ(canUnload(), S_FALSE);
+      ASSERT_EQ(getClass(c.clsid, IID_IClassFactory, &out), S_OK);
+      static_cast<IClassFactory*>(out)->LockServer(FALSE);
+      static_cast<IClassFactory*>(out)->Release();
+    } else if (!c.nullOut) {
+      EXPECT_EQ(out, nullptr);
+    }
+  }
+  EXPECT_EQ(canUnload(), S_OK);
+}
+
+TEST(ServerFailure, RegistryFailuresAreReportedByBothEntryPoints) {
+  const testenv::ScopedEnv env("STOVREL_REGISTRY_DIR", comtest::UnusableRegistryDir());
+  com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
+  ASSERT_TRUE(module.IsLoaded());
+  const HRESULT unreadable = com::HresultFromWin32(ERROR_CANTREAD);
+  EXPECT_EQ(module.Function<com::DllRegisterServerFn>("DllRegisterServer")(), unreadable);
+  EXPECT_EQ(module.Function<com::DllUnregisterServerFn>("DllUnregisterServer")(), unreadable);
+}
+
+}  // namespace
