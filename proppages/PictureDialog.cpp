@@ -12,7 +12,8 @@
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/FileDialogs.h"
 #include "platform/ui/ModalRunner.h"
-#include "platform/ui/Prompt.h"
+#include "platform/runtime/Codepage.h"
+#include "proppages/PageStrings.h"
 
 namespace qvp {
 
@@ -142,7 +143,7 @@ class CPictureDialog::Window final : public QDialog {
     if (SUCCEEDED(LoadPictureFile(*path, loaded))) {
       Replace(loaded);
     } else if (!IsPngFileName(*path)) {
-      ui::MsgBox(*path, ui::vbCritical, QStringLiteral("Error Loading File"));
+      ShowLoadErrorBox(CPageString(rt::ToCp1252(*path).c_str()));
     }
   }
 
