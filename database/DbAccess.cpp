@@ -30,35 +30,7 @@ void ScopedTable::Close() {
   owned_ = false;
 }
 
-QString EngineCodeText(int rc) {
-  switch (rc) {
-    case e4parm: return QStringLiteral("Invalid engine call");
-    case e4open: return QStringLiteral("File cannot be opened");
-    case e4access: return QStringLiteral("File is in use");
-    case e4create: return QStringLiteral("File cannot be created");
-    case e4read: return QStringLiteral("Read error");
-    case e4write: return QStringLiteral("Write error");
-    case e4data: return QStringLiteral("Table or memo file is corrupt");
-    // The index no longer matches its table: only a rebuild repairs it.
-    case e4index:
-      return QStringLiteral("Index is corrupt or cannot be changed. Re-index the table (Database Maintenance) to repair it");
-    case e4lock: return QStringLiteral("Record is not locked");
-    case e4readOnly: return QStringLiteral("Table is read-only");
-    case e4overflow: return QStringLiteral("Value does not fit its field");
-    case e4fieldName: return QStringLiteral("Unknown field name");
-    case e4tagName: return QStringLiteral("Unknown tag name");
-    case e4expr: return QStringLiteral("Unsupported index expression");
-    default: return QStringLiteral("Engine error");
-  }
-}
-
-int Check(int rc, const char* call) {
-  gDB().SetLastEngineResult(rc);
-  if (rc < 0) {
-    throw rt::VbError(rc, QLatin1String(call), EngineCodeText(rc) + QStringLiteral(" (%1)").arg(rc));
-  }
-  return rc;
-}
+int Check(int rc, const char* call) { return store::Check(gDB().EngineState(), rc, call); }
 
 void SelectTag(DATA4* tb, const QString& name) {
   TAG4* tag = d4tag(tb, rt::ToCp1252(name).c_str());
@@ -85,12 +57,7 @@ int32_t Long32(FIELD4* f) {
   return static_cast<int32_t>(v);
 }
 
-int LockCurrent(DATA4* tb) {
-  const int rc = d4lock(tb, d4recNo(tb));
-  gDB().SetLastEngineResult(rc);
-  if (rc == r4locked) return rc;
-  return Check(rc, "d4lock");
-}
+int LockCurrent(DATA4* tb) { return store::LockCurrent(gDB().Session(), tb); }
 
 bool ChangeLocked(DATA4* tb, const QString& lockedMessage, const std::function<void()>& change) {
   if (LockCurrent(tb) == r4locked) {
@@ -98,14 +65,14 @@ bool ChangeLocked(DATA4* tb, const QString& lockedMessage, const std::function<v
     return false;
   }
   change();
-  FlushUnlock(tb);
+  if (FlushUnlock(tb) == r4locked) {
+    ui::MsgBox(lockedMessage, ui::vbCritical);
+    return false;
+  }
   return true;
 }
 
-void FlushUnlock(DATA4* tb) {
-  Check(d4flush(tb), "d4flush");
-  Check(d4unlock(tb), "d4unlock");
-}
+int FlushUnlock(DATA4* tb) { return store::FlushUnlock(gDB().Session(), tb); }
 
 void ReportTrapped(const char* label) {
   rt::TrapError();

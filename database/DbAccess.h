@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "database/store/Session.h"
+
 class QVariant;
 
 struct DATA4;
@@ -62,10 +64,11 @@ int32_t Long32(FIELD4* f);
 int LockCurrent(DATA4* tb);
 
 // Locks the current record, runs `change`, flushes and unlocks: true. When another
-// user holds the record: the critical box `lockedMessage`, nothing changed, false.
+// user holds the record, or the change could not be written for a lock and was
+// dropped: the critical box `lockedMessage`, nothing changed, false.
 bool ChangeLocked(DATA4* tb, const QString& lockedMessage, const std::function<void()>& change);
-// d4flush and d4unlock; errors throw.
-void FlushUnlock(DATA4* tb);
+// d4flush and d4unlock: 0, or 50 when the change was dropped for a lock; errors throw.
+int FlushUnlock(DATA4* tb);
 // Inside a catch block: makes the exception the pending error and reports it.
 void ReportTrapped(const char* label);
 
@@ -96,8 +99,7 @@ class WaitCursor {
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-// Text form of an engine return code, for error descriptions.
-QString EngineCodeText(int rc);
+using store::EngineCodeText;
 
 // A file of the database in `folder`: as spelled on disk when it exists in any letter
 // case (a folder made on another system may hold SVLPROD.DBF), else `file` as given.

@@ -21,6 +21,7 @@
 
 #include "database/clsDBFile.h"
 #include "database/clsProductStats.h"  // (records: transactions, stock figures, products)
+#include "database/store/Session.h"
 #include <unordered_map>
 
 struct CODE4;
@@ -43,9 +44,13 @@ class clsDB {
   bool IsOpen() const { return m_bIsOpen; }
   const QString& DBPath() const { return m_sDBPath; }
   // The live engine; null while none is started.
-  CODE4* CBEngine() const { return m_CBEngine; }
+  CODE4* CBEngine() const { return m_engine.code; }
   // Return code of the last engine call an operation recorded; -1 after release.
-  int16_t LastEngineResult() const { return m_nLastCBResult; }
+  int16_t LastEngineResult() const { return m_engine.lastResult; }
+  // The engine and its last result, as the stores record them.
+  store::Engine& EngineState() const { return m_engine; }
+  // A store session on the database folder (names resolved as on disk).
+  store::Session Session() const;
   // The database version found by the last check.
   int32_t DBVersionInUse() const { return m_nDBVersion; }
 
@@ -303,8 +308,7 @@ class clsDB {
   bool m_bIsOpen = false;
   QString m_sDBPath;
   int32_t m_nDBVersion = 1;
-  CODE4* m_CBEngine = nullptr;
-  int16_t m_nLastCBResult = -1;
+  mutable store::Engine m_engine;
 };
 
 // The one database object, created on first use.

@@ -126,9 +126,9 @@ bool clsDB::CanDeleteItem(int32_t nID, const QString& sTablePath, const QString&
     DATA4* handle = nullptr;
     ScopedTable tb(handle, sTablePath);
     if (!tb.ok()) return false;
-    const int errTagName = code4errTagName(m_CBEngine, 0);
+    const int errTagName = code4errTagName(m_engine.code, 0);
     TAG4* tag = d4tag(tb.get(), rt::ToCp1252(sField).c_str());
-    code4errTagName(m_CBEngine, errTagName);
+    code4errTagName(m_engine.code, errTagName);
     if (tag == nullptr) return !RecordExistsNoTag(2, nID, sField, sTablePath, handle);
     Check(d4tagSelect(tb.get(), tag), "d4tagSelect");
     return dbaccess::SeekNumber(tb.get(), nID) != 0;

@@ -139,7 +139,7 @@ QString clsDB::UpgradeCompleteMsg(const QString& sDBPath) const {
 }
 
 bool clsDB::HoldExclusive(const QString& sLockPath, const QString& sDBPath) {
-  const int rc = code4sessionLock(m_CBEngine, QFile::encodeName(sLockPath).constData(), 1);
+  const int rc = code4sessionLock(m_engine.code, QFile::encodeName(sLockPath).constData(), 1);
   SetLastEngineResult(rc);
   if (rc == 0) return true;
   Critical(Quoted(sDBPath) +
