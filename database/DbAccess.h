@@ -71,6 +71,11 @@ bool ChangeLocked(DATA4* tb, const QString& lockedMessage, const std::function<v
 int FlushUnlock(DATA4* tb);
 // Inside a catch block: makes the exception the pending error and reports it.
 void ReportTrapped(const char* label);
+// A store's failure as the user reads it: a table that did not open gives the
+// "Unable to open: " box, an error the report `label` (the error made pending), a
+// locked record the critical box `lockedMessage` when one is given; a missing row or
+// a refused append shows nothing.
+void Report(const store::Status& status, const char* label, const QString& lockedMessage = {});
 
 // Upper case as the engine's UPPER() makes it (code page 1252, letter by letter), so
 // a text upper-cased here equals its key in an UPPER() tag.

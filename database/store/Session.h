@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "database/store/Result.h"
+#include "platform/xbase/Engine.h"
 
 struct CODE4;
 struct DATA4;
@@ -86,5 +87,15 @@ int LockCurrent(const Session& s, DATA4* tb);
 // Flushes the change and unlocks: 0, or 50 when the change could not be written and
 // was dropped with the lock (the record counts as locked, nothing was saved).
 int FlushUnlock(const Session& s, DATA4* tb);
+
+// Locks the current record, runs `change`, flushes and unlocks. kLocked when another
+// user holds the record or the change was dropped for a lock.
+template <typename Change>
+Status ChangeLocked(const Session& s, DATA4* tb, Change change) {
+  if (LockCurrent(s, tb) == r4locked) return Status::Of(Failure::kLocked);
+  change();
+  if (FlushUnlock(s, tb) == r4locked) return Status::Of(Failure::kLocked);
+  return Status::Ok();
+}
 
 }  // namespace store
