@@ -1,5 +1,6 @@
-// The store layer on its own: sessions, field sets, counters and parameters against a
-// temporary folder, with results that say why nothing was done.
+// The store layer on its own: sessions, field sets, counters, parameters,
+// transactions and stock figures against a temporary folder, with results that say
+// why nothing was done.
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,8 @@
 #include "database/store/Counters.h"
 #include "database/store/Fields.h"
 #include "database/store/Params.h"
+#include "database/store/Stock.h"
+#include "database/store/Transactions.h"
 #include "platform/runtime/Error.h"
 #include "tests/database/StoreTestSupport.h"
 
@@ -156,6 +159,124 @@ TEST_F(ParamStoreTest, ARowAnotherUserHoldsIsLeftAsItWas) {
   EXPECT_EQ(params.Set(QStringLiteral("size"), QStringLiteral("2")).failure, Failure::kLocked);
   EXPECT_EQ(params.Delete(QStringLiteral("size")).failure, Failure::kLocked);
   EXPECT_EQ(params.Get(QStringLiteral("size")).value, QStringLiteral("1"));
+}
+
+}  // namespace
+
+namespace {
+
+class TranStoreTest : public storetest::StoreTest {
+ protected:
+  store::TranRow Row(int32_t prodId, store::TranType type, int units, int price) {
+    store::TranRow r;
+    r.prodId = prodId;
+    r.date = QStringLiteral("20260315");
+    r.type = type;
+    r.units = rt::Currency(units);
+    r.unitPrice = rt::Currency(price);
+    r.note = QStringLiteral("Lieferung für Müller");
+    r.catId = 1001;
+    r.acctId = 1002;
+    return r;
+  }
+  store::TranRow Added(store::TranRow r) {
+    const int32_t id = store::Counters(session_).Next(QStringLiteral("svltran.dbf"), true, 1000).value;
+    EXPECT_TRUE(transactions.Append(r, id).ok());
+    return r;
+  }
+  store::Transactions transactions{session_};
+  store::Stock stock{session_};
+};
+
+TEST_F(TranStoreTest, ARowReadsBackAsWritten) {
+  const store::TranRow a = Added(Row(7, store::TranType::kShip, 3, 12));
+  ASSERT_EQ(a.id, 1000);
+  store::TranRow changed = a;
+  changed.units = rt::Currency::FromDouble(2.5);
+  changed.note = QStringLiteral("  trimmed  ");
+  ASSERT_TRUE(transactions.Update(changed).ok());
+  struct Case {
+    int32_t id;
+    Failure failure;
+  } cases[] = {{a.id, Failure::kNone}, {a.id + 1, Failure::kNotFound}, {-1, Failure::kNotFound}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    const store::Result<store::TranRow> r = transactions.Get(c.id);
+    EXPECT_EQ(r.status.failure, c.failure);
+    if (!r.ok()) continue;
+    EXPECT_EQ(r.value.prodId, 7);
+    EXPECT_EQ(r.value.date, QStringLiteral("20260315"));
+    EXPECT_EQ(r.value.type, store::TranType::kShip);
+    EXPECT_EQ(r.value.units, rt::Currency::FromDouble(2.5));
+    EXPECT_EQ(r.value.unitPrice, rt::Currency(12));
+    EXPECT_EQ(r.value.note, QStringLiteral("trimmed"));
+    EXPECT_EQ(r.value.catId, 1001);
+    EXPECT_EQ(r.value.acctId, 1002);
+  }
+  store::TranRow missing = a;
+  missing.id = 4711;
+  EXPECT_EQ(transactions.Update(missing).failure, Failure::kNotFound);
+  EXPECT_TRUE(transactions.ProductHasTransactions(7).value);
+  EXPECT_FALSE(transactions.ProductHasTransactions(8).value);
+}
+
+TEST_F(TranStoreTest, ARowAnotherUserHoldsKeepsItsFields) {
+  const store::TranRow a = Added(Row(7, store::TranType::kReceive, 3, 12));
+  DATA4* tb = d4open(engine_.code, QFile::encodeName(PathOf("svltran.dbf")).constData());
+  ASSERT_NE(tb, nullptr);
+  {
+    d4tagSelect(tb, d4tag(tb, "rowid"));
+    // The other user's lock of the row, through its own engine.
+    CODE4* c = d4init_v();
+    DATA4* theirs = d4open(c, QFile::encodeName(PathOf("svltran.dbf")).constData());
+    d4tagSelect(theirs, d4tag(theirs, "rowid"));
+    ASSERT_EQ(d4seekDouble(theirs, a.id), 0);
+    ASSERT_EQ(d4lock(theirs, d4recNo(theirs)), 0);
+    store::TranRow changed = a;
+    changed.units = rt::Currency(99);
+    EXPECT_EQ(transactions.Update(changed, tb).failure, Failure::kLocked);
+    d4initUndo(c);
+  }
+  d4close(tb);
+  EXPECT_EQ(transactions.Get(a.id).value.units, rt::Currency(3));
+}
+
+TEST_F(TranStoreTest, TheWalkOfOneProductAndThePassOverAllGiveTheSameFigures) {
+  using store::TranType;
+  Added(Row(7, TranType::kReceive, 10, 4));
+  Added(Row(7, TranType::kReceive, 10, 6));
+  Added(Row(7, TranType::kShip, 4, 9));
+  Added(Row(7, TranType::kAllocate, 2, 0));
+  Added(Row(7, TranType::kOnOrder, 5, 3));
+  Added(Row(7, TranType::kShrinkage, 1, 0));
+  Added(Row(8, TranType::kReceive, 1, 1));
+  std::unordered_map<int32_t, clsProductStats> all;
+  ASSERT_TRUE(stock.AllProductStats(all).ok());
+  ASSERT_EQ(all.size(), 2u);
+  clsProductStats one;
+  one.Init(7);
+  ASSERT_TRUE(stock.ProductStats(one).ok());
+  const clsProductStats& same = all.at(7);
+  struct Case {
+    const char* figure;
+    rt::Currency walked, passed, expected;
+  } cases[] = {
+      {"physical", one.m_curNumUnitsInStock_Physical, same.m_curNumUnitsInStock_Physical, rt::Currency(15)},
+      {"allocated", one.m_curNumUnitsAllocated, same.m_curNumUnitsAllocated, rt::Currency(2)},
+      {"available", one.m_curNumUnitsInStock_Available, same.m_curNumUnitsInStock_Available, rt::Currency(13)},
+      {"on order", one.m_curNumUnitsOnOrder, same.m_curNumUnitsOnOrder, rt::Currency(5)},
+      {"on order cost", one.m_curOnOrderCostActual, same.m_curOnOrderCostActual, rt::Currency(15)},
+      // 100 received at cost, 1 shrunk: 100 / 19.
+      {"average cost", one.m_curAvgCostPerUnit, same.m_curAvgCostPerUnit, rt::Currency::FromDouble(100.0 / 19)},
+      {"average price", one.m_curAvgPricePerUnit, same.m_curAvgPricePerUnit, rt::Currency(9)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.figure);
+    EXPECT_EQ(c.walked, c.expected);
+    EXPECT_EQ(c.passed, c.expected);
+  }
+  EXPECT_TRUE(stock.ProductHasTranType(7, store::Code(TranType::kShrinkage)).value);
+  EXPECT_FALSE(stock.ProductHasTranType(8, store::Code(TranType::kShip)).value);
 }
 
 }  // namespace
