@@ -17,6 +17,7 @@
 #include "database/clsDB_upgrade_internal.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/Error.h"
+#include "platform/runtime/ScopeGuard.h"
 #include "platform/ui/Prompt.h"
 #include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
@@ -258,7 +259,8 @@ bool clsDB::StageOldestLayout(const QString& sDBPath, const QString& staging) {
   const QString lastId = In(sDBPath, "lastid.dbf");
   if (sys.DirExists(staging)) sys.DirDelete(staging);
   sys.CreateDir(staging, true);
-  auto discard = [&] { sys.DirDelete(staging); };
+  // A failed step leaves nothing of the staging folder.
+  rt::ScopeGuard discard([&] { sys.DirDelete(staging); });
   for (const auto& f : kConversionFiles) {
     const QString existing = In(sDBPath, f.target);
     const QString source = !f.fresh && sys.FileExists(existing) ? existing : ProgramPath(f.source);
@@ -266,23 +268,20 @@ bool clsDB::StageOldestLayout(const QString& sDBPath, const QString& staging) {
   }
   if (!DirContainsValidData(staging)) {
     Critical(RetryAdvice(sDBPath) + QStringLiteral(" and all existing data files are NOT marked Read-Only."));
-    discard();
     return false;
   }
   ScopedDBPath path(m_sDBPath, staging);
   dbupgrade::ScopedAccessMode denyWrite(*this);
   for (const QString& table : {LastIdTable(), ProductsTable(), TranTable(), ParamTable(), lastId}) {
-    if (!TableOpenCloseTest(table)) {
-      discard();
-      return false;
-    }
+    if (!TableOpenCloseTest(table)) return false;
   }
+  // Once the steps write, a failure also deletes the staged counters table; declared
+  // after the path, so it runs while DBPath is still the staging folder.
+  rt::ScopeGuard forgetCounters([this] { DeleteLastIdTable(); });
   if (!SetParamValue(QStringLiteral("Decimals_PerUnit"), QStringLiteral("2"))) {
-    DeleteLastIdTable();
     sys.ShowMsg(QStringLiteral("Unable to write record to svlparam.dbf. ") + RetryAdvice(sDBPath) +
                     QStringLiteral(" and all existing data files are NOT marked Read-Only."),
                 3, -1);
-    discard();
     return false;
   }
   bool moved = true;
@@ -290,30 +289,22 @@ bool clsDB::StageOldestLayout(const QString& sDBPath, const QString& staging) {
     const QString value = GetParamValue(QLatin1String(m[0]));
     moved = SetParamValue(MakeCustomFieldParamName(QLatin1String(m[1]), QLatin1String(m[2])), value) && moved;
   }
-  if (!moved) {
-    DeleteLastIdTable();
-    discard();
-    return false;
-  }
+  if (!moved) return false;
   const std::pair<bool (clsDB::*)(const QString&), const char*> copies[] = {
       {&clsDB::UpgCopyLastIDs_PreDB30, "svlid.dbf"},
       {&clsDB::UpgCopyProducts_PreDB30, "svlprod.dbf"},
       {&clsDB::UpgCopyTran_PreDB30, "svltran.dbf"}};
   for (const auto& [copy, table] : copies) {
     if (!(this->*copy)(sDBPath)) {
-      DeleteLastIdTable();
       sys.ShowMsg(QStringLiteral("Unable to write record to ") + QLatin1String(table) + QStringLiteral(". ") +
                       RetryAdvice(sDBPath) + QStringLiteral("."),
                   3, -1);
-      discard();
       return false;
     }
   }
-  if (!WriteBuiltInReports() || !SetDBVer(5)) {
-    DeleteLastIdTable();
-    discard();
-    return false;
-  }
+  if (!WriteBuiltInReports() || !SetDBVer(5)) return false;
+  forgetCounters.Dismiss();
+  discard.Dismiss();
   return true;
 }
 
