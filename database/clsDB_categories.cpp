@@ -4,11 +4,13 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <optional>
+#include <vector>
 
 #include "database/DbAccess.h"
 #include "database/Module1.h"
 #include "database/clsDB.h"
 #include "database/clsRptDef.h"
+#include "database/store/Lists.h"
 #include "platform/controls/ImageList.h"
 #include "platform/controls/ListViewControl.h"
 #include "platform/runtime/Codepage.h"
@@ -43,81 +45,75 @@ class FrozenView {
 
 }  // namespace
 
+// The fillers below show rows a store reads; the rows read before a failure are shown
+// too, then the failure is reported.
+
 void clsDB::LoadLV(ctl::ListViewControl& lv, const QString& sTablePath, const QString& sIDField,
                    const QString& sTextField, int32_t nListType, bool bClearFirst) {
-  try {
-    const QString selectedKey = gSystem().LvGetSelectedItemKey(lv);
-    FrozenView frozen(lv);
-    if (!m_bIsOpen) return;
-    OwnTable tb(sTablePath);
-    if (!tb.ok()) return;
-    FIELD4* id = Field(tb.get(), sIDField);
-    FIELD4* text = Field(tb.get(), sTextField);
-    FIELD4* type = nListType >= 1 ? Field(tb.get(), kType) : nullptr;
-    dbaccess::SelectTag(tb.get(), sTextField);
-    int rc = Check(d4top(tb.get()), "d4top");
-    if (bClearFirst) lv.ListItems().Clear();
-    while (rc == 0) {
-      if (type == nullptr || dbaccess::Long32(type) == nListType) {
-        lv.ListItems().Add(0, QStringLiteral("N%1").arg(dbaccess::Long32(id)), Module1::FieldText(text).trimmed());
+  // Reported once the list redraws again and the hourglass is gone.
+  const store::Status status = [&]() -> store::Status {
+    try {
+      const QString selectedKey = gSystem().LvGetSelectedItemKey(lv);
+      FrozenView frozen(lv);
+      if (!m_bIsOpen) return {};
+      OwnTable tb(sTablePath);
+      if (!tb.ok()) return {};
+      std::vector<store::ListRow> rows;
+      const store::Status read = store::ReadList(Session(), tb.get(), sTablePath, sIDField, sTextField,
+                                                 nListType >= 1 ? kType : QString(), nListType, rows);
+      if (bClearFirst && (read.ok() || !rows.empty())) lv.ListItems().Clear();
+      for (const store::ListRow& row : rows) {
+        lv.ListItems().Add(0, QStringLiteral("N%1").arg(row.id), row.text);
+        QCoreApplication::processEvents();
       }
-      QCoreApplication::processEvents();
-      rc = Check(d4skip(tb.get(), 1), "d4skip");
+      if (!read.ok()) return read;
+      tb.Close();
+      if (!selectedKey.isEmpty()) gSystem().LvSelectItem(lv, selectedKey);
+      ctl::ListItem* item = nullptr;
+      if (gSystem().LvGetSelectedItem(item, lv) && item != nullptr) item->EnsureVisible();
+      return {};
+    } catch (...) {
+      return store::Status::FromException();
     }
-    tb.Close();
-    if (!selectedKey.isEmpty()) gSystem().LvSelectItem(lv, selectedKey);
-    ctl::ListItem* item = nullptr;
-    if (gSystem().LvGetSelectedItem(item, lv) && item != nullptr) item->EnsureVisible();
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_LoadLV");
-  }
+  }();
+  dbaccess::Report(status, "clsDB_LoadLV");
 }
 
 void clsDB::LoadCboX(QComboBox& cbo, const QString& sTablePath, const QString& sIDField,
                      const QString& sTextField, const QString& sTypeField, int32_t nTypeValue,
                      bool bClearFirst, bool bAddBlankItem, int32_t nSelectID) {
-  try {
+  store::Status status;
+  {
     OwnTable tb(sTablePath);
     if (!tb.ok()) return;
     dbaccess::WaitCursor wait;
     if (bClearFirst) cbo.clear();
     if (bAddBlankItem) cbo.addItem(QString(), 0);
-    FIELD4* id = Field(tb.get(), sIDField);
-    FIELD4* text = Field(tb.get(), sTextField);
-    FIELD4* type = Field(tb.get(), sTypeField);
-    dbaccess::SelectTag(tb.get(), sTextField);
-    for (int rc = Check(d4top(tb.get()), "d4top"); rc == 0; rc = Check(d4skip(tb.get(), 1), "d4skip")) {
-      if (dbaccess::Long32(type) == nTypeValue) cbo.addItem(Module1::FieldText(text).trimmed(), dbaccess::Long32(id));
-    }
-    if (nSelectID > 0) gSystem().cboSelectAtID(cbo, nSelectID);
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_LoadCbo");
+    std::vector<store::ListRow> rows;
+    status = store::ReadList(Session(), tb.get(), sTablePath, sIDField, sTextField, sTypeField, nTypeValue, rows);
+    for (const store::ListRow& row : rows) cbo.addItem(row.text, row.id);
+    if (status.ok() && nSelectID > 0) gSystem().cboSelectAtID(cbo, nSelectID);
   }
+  dbaccess::Report(status, "clsDB_LoadCbo");
 }
 
 QString clsDB::LoadGridCboStr(const QString& sTablePath, const QString& sIDField, const QString& sTextField,
                               int32_t nTypeValue) {
-  try {
-    if (!m_bIsOpen) return {};
-    OwnTable tb(sTablePath);
-    if (!tb.ok()) return {};
-    QString list = QStringLiteral("#0; |");
-    FIELD4* id = Field(tb.get(), sIDField);
-    FIELD4* text = Field(tb.get(), sTextField);
-    FIELD4* type = Field(tb.get(), kType);
-    dbaccess::SelectTag(tb.get(), sTextField);
-    for (int rc = Check(d4top(tb.get()), "d4top"); rc == 0; rc = Check(d4skip(tb.get(), 1), "d4skip")) {
-      if (dbaccess::Long32(type) == nTypeValue) {
-        list += QStringLiteral("#%1;").arg(dbaccess::Long32(id)) + Module1::FieldText(text).trimmed() +
-                QStringLiteral("|");
-      }
-    }
-    list.chop(1);
-    return list;
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_LoadGridCboStr");
+  if (!m_bIsOpen) return {};
+  OwnTable tb(sTablePath);
+  if (!tb.ok()) return {};
+  std::vector<store::ListRow> rows;
+  const store::Status status =
+      store::ReadList(Session(), tb.get(), sTablePath, sIDField, sTextField, kType, nTypeValue, rows);
+  if (!status.ok()) {
+    tb.Close();
+    dbaccess::Report(status, "clsDB_LoadGridCboStr");
     return {};
   }
+  QString list = QStringLiteral("#0; |");
+  for (const store::ListRow& row : rows) list += QStringLiteral("#%1;").arg(row.id) + row.text + QStringLiteral("|");
+  list.chop(1);
+  return list;
 }
 
 bool clsDB::CanDeleteItem(int32_t nID, const QString& sTablePath, const QString& sField) {
@@ -317,61 +313,59 @@ int32_t clsDB::GetRecCountFast(const QString& sTablePath, const QString& sTagNam
 
 void clsDB::LvLoadReports(ctl::ListViewControl& lv, const QString& sSelRptID, bool bClear,
                           bool bUserDefinedOnly) {
-  try {
-    const QString selectKey = sSelRptID.isEmpty() ? gSystem().LvGetSelectedItemKey(lv) : sSelRptID;
-    if (bClear) lv.ListItems().Clear();
-    dbaccess::WaitCursor wait;
-    // Sorting is switched on again on every way out, also when the table cannot be read.
-    struct SortAgain {
-      ctl::ListViewControl& lv;
-      ~SortAgain() {
-        if (!lv.Sorted()) lv.SetSorted(true);
+  // Reported once the hourglass is gone.
+  const store::Status status = [&]() -> store::Status {
+    try {
+      const QString selectKey = sSelRptID.isEmpty() ? gSystem().LvGetSelectedItemKey(lv) : sSelRptID;
+      if (bClear) lv.ListItems().Clear();
+      dbaccess::WaitCursor wait;
+      // Sorting is switched on again on every way out, also when the table cannot be read.
+      struct SortAgain {
+        ctl::ListViewControl& lv;
+        ~SortAgain() {
+          if (!lv.Sorted()) lv.SetSorted(true);
+        }
+      } sortAgain{lv};
+      lv.SetSorted(false);
+      std::vector<store::ReportDefRow> rows;
+      store::Status read;
+      {
+        OwnTable tb(ParamTable());
+        if (!tb.ok()) return {};
+        read = store::ReadReportDefs(Session(), tb.get(), bUserDefinedOnly, rows);
       }
-    } sortAgain{lv};
-    lv.SetSorted(false);
-    {
-      OwnTable tb(ParamTable());
-      if (!tb.ok()) return;
-      FIELD4* sid = Field(tb.get(), QStringLiteral("sid"));
-      FIELD4* value = Field(tb.get(), QStringLiteral("value"));
       // The main window's image list: 1 inventory reports, 2 transaction reports.
       QWidget* main = nullptr;
       ctl::ImageList* images = nullptr;
-      if (gSystem().GetFormWithTag(QStringLiteral("MAINFORM"), main) && main != nullptr) {
+      if (!rows.empty() && gSystem().GetFormWithTag(QStringLiteral("MAINFORM"), main) && main != nullptr) {
         images = main->findChild<ctl::ImageList*>(QStringLiteral("ImgLst"));
       }
       clsRptDef rpt;
-      dbaccess::SelectTag(tb.get(), QStringLiteral("sid"));
-      // From the first name beginning with "~" to the end of the tag.
-      for (int rc = Check(d4seek(tb.get(), "~"), "d4seek"); rc == 0 || rc == r4after;
-           rc = Check(d4skip(tb.get(), 1), "d4skip")) {
-        const QString name = Module1::FieldText(sid).trimmed();
-        const QString digits = name.mid(1);
-        if (!name.startsWith(QLatin1Char('~')) || digits.isEmpty() || !gSystem().StrDigitsOnly(digits)) continue;
-        bool inRange = false;
-        const int32_t id = digits.toInt(&inRange);
-        if (!inRange || (bUserDefinedOnly && id < 100)) continue;
+      for (const store::ReportDefRow& row : rows) {
         if (images != nullptr) {
           lv.SetIcons(images);
           lv.SetSmallIcons(images);
         }
-        if (!rpt.InitFromBuf(Module1::MemoText(value).trimmed(), id)) continue;
+        if (!rpt.InitFromBuf(row.buffer, row.id)) continue;
         QString title = rpt.RptName();
-        if (id == 101) title += QStringLiteral(" [default transactions report]");
-        if (id == 102) title += QStringLiteral(" [default inventory detail report]");
-        if (id == 106) title += QStringLiteral(" [default quick inventory report]");
+        if (row.id == 101) title += QStringLiteral(" [default transactions report]");
+        if (row.id == 102) title += QStringLiteral(" [default inventory detail report]");
+        if (row.id == 106) title += QStringLiteral(" [default quick inventory report]");
         ctl::ListItem& item = lv.ListItems().Add(0, QStringLiteral("N%1").arg(rpt.RptID()), title);
         item.SetSubItems(1, rpt.RptTypeDesc());
-        item.SetSmallIcon(rpt.RptType() == 1 ? 1 : 2);
+        item.SetSmallIcon(rpt.RptType() == store::Code(store::ReportType::kInventory) ? 1 : 2);
       }
+      if (!read.ok()) return read;
+      lv.SetSorted(true);
+      if (!selectKey.isEmpty()) {
+        gSystem().LvSelectItem(lv, selectKey);
+      } else {
+        gSystem().LvSelectFirstItem(lv);
+      }
+      return {};
+    } catch (...) {
+      return store::Status::FromException();
     }
-    lv.SetSorted(true);
-    if (!selectKey.isEmpty()) {
-      gSystem().LvSelectItem(lv, selectKey);
-    } else {
-      gSystem().LvSelectFirstItem(lv);
-    }
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_LvLoadReports");
-  }
+  }();
+  dbaccess::Report(status, "clsDB_LvLoadReports");
 }

@@ -4,11 +4,13 @@
 
 #include <QComboBox>
 #include <string>
+#include <vector>
 
 #include "database/DbAccess.h"
 #include "database/Module1.h"
 #include "database/ProductRow.h"
 #include "database/clsDB.h"
+#include "database/store/Lists.h"
 #include "platform/controls/ListViewControl.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/Error.h"
@@ -63,19 +65,17 @@ QString clsDB::GetProductName2(int32_t nProdId) {
 }
 
 void clsDB::cboProducts(QComboBox& cbo) {
-  try {
-    const bool partNoFirst = ProdPartNumberFirstGet();
+  const bool partNoFirst = ProdPartNumberFirstGet();
+  std::vector<store::ProductListRow> rows;
+  store::Status status;
+  {
     OwnTable tb(ProductsTable());
     if (!tb.ok()) return;
-    dbaccess::SelectTag(tb.get(), partNoFirst ? kPartNo : QStringLiteral("prodname"));
-    for (int rc = Check(d4top(tb.get()), "d4top"); rc == 0; rc = Check(d4skip(tb.get(), 1), "d4skip")) {
-      if (prodrow::IsHidden(tb.get())) continue;
-      cbo.addItem(MakeProductName2(prodrow::Text(tb.get(), "prodname"), prodrow::Text(tb.get(), "partno"), partNoFirst),
-                  prodrow::Long(tb.get(), "rowid"));
-    }
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_cboProducts");
+    using store::SearchType;
+    status = store::ReadProducts(Session(), tb.get(), partNoFirst ? SearchType::kPartNo : SearchType::kName, rows);
   }
+  for (const store::ProductListRow& row : rows) cbo.addItem(MakeProductName2(row.name, row.partNo, partNoFirst), row.id);
+  dbaccess::Report(status, "clsDB_cboProducts");
 }
 
 int32_t clsDB::LookUpByPartNo(const QString& sPartNo, DATA4*& tb_prod) {
@@ -116,7 +116,10 @@ rt::Currency clsDB::ProductStdUnitAmt(int32_t nProdId, int32_t udAmtType, DATA4*
   try {
     ScopedTable table(tb_prod, ProductsTable());
     if (!table.ok() || !SeekProduct(table.get(), nProdId)) return {};
-    const char* field = udAmtType == 1 ? "stdcost" : udAmtType == 2 ? "stdprice" : nullptr;
+    using store::AmountType;
+    const char* field = udAmtType == store::Code(AmountType::kStdCost)    ? "stdcost"
+                        : udAmtType == store::Code(AmountType::kStdPrice) ? "stdprice"
+                                                                          : nullptr;
     if (field == nullptr) return {};
     return rt::Currency::FromDouble(f4double(Field(table.get(), QLatin1String(field))));
   } catch (...) {
@@ -196,28 +199,21 @@ bool clsDB::DeleteProductTransactions(int32_t nProdId) {
 
 void clsDB::LookupProducts(ctl::ListViewControl& lv, int32_t nSearchType, const QString& sSearch,
                            DATA4*& tb_prod) {
-  try {
+  using store::SearchType;
+  store::Status status;
+  {
     dbaccess::WaitCursor wait;
     ScopedTable table(tb_prod, ProductsTable());
     if (!table.ok()) return;
-    DATA4* tb = table.get();
-    const bool byPartNo = nSearchType == 1;
-    dbaccess::SelectTag(tb, byPartNo ? kPartNo : QStringLiteral("prodname"));
+    const auto by = static_cast<SearchType>(nSearchType) == SearchType::kPartNo ? SearchType::kPartNo : SearchType::kName;
     lv.ListItems().Clear();
-    // A search, not a look-up: every key that begins with the text (upper case, as the
-    // tags are) is listed. An empty text lists nothing.
-    const std::string prefix = rt::ToCp1252(dbaccess::Upper(sSearch.trimmed()));
-    if (prefix.empty()) return;
-    for (int rc = Check(d4seek(tb, prefix.c_str()), "d4seek"); rc == 0;
-         rc = Check(d4seekNext(tb, prefix.c_str()), "d4seekNext")) {
-      if (prodrow::IsHidden(tb)) continue;
-      const QString name = prodrow::Text(tb, "prodname");
-      const QString partNo = prodrow::Text(tb, "partno");
-      ctl::ListItem& item =
-          lv.ListItems().Add(0, QStringLiteral("N%1").arg(prodrow::Long(tb, "rowid")), byPartNo ? partNo : name);
-      item.SetSubItems(1, byPartNo ? name : partNo);
+    std::vector<store::ProductListRow> rows;
+    status = store::SearchProducts(Session(), table.get(), by, sSearch, rows);
+    for (const store::ProductListRow& row : rows) {
+      const bool byPartNo = by == SearchType::kPartNo;
+      ctl::ListItem& item = lv.ListItems().Add(0, QStringLiteral("N%1").arg(row.id), byPartNo ? row.partNo : row.name);
+      item.SetSubItems(1, byPartNo ? row.name : row.partNo);
     }
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_LookupProducts");
   }
+  dbaccess::Report(status, "clsDB_LookupProducts");
 }

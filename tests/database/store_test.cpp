@@ -4,10 +4,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <map>
 
 #include "database/Schema.h"
 #include "database/store/Counters.h"
 #include "database/store/Fields.h"
+#include "database/store/Lists.h"
 #include "database/store/Params.h"
 #include "database/store/Stock.h"
 #include "database/store/Transactions.h"
@@ -277,6 +279,126 @@ TEST_F(TranStoreTest, TheWalkOfOneProductAndThePassOverAllGiveTheSameFigures) {
   }
   EXPECT_TRUE(stock.ProductHasTranType(7, store::Code(TranType::kShrinkage)).value);
   EXPECT_FALSE(stock.ProductHasTranType(8, store::Code(TranType::kShip)).value);
+}
+
+}  // namespace
+
+namespace {
+
+class ListStoreTest : public storetest::StoreTest {
+ protected:
+  void Append(const char* file, std::initializer_list<std::pair<const char*, QString>> fields) {
+    DATA4* tb = d4open(engine_.code, QFile::encodeName(PathOf(file)).constData());
+    ASSERT_NE(tb, nullptr);
+    ASSERT_EQ(d4appendStartVB(tb, 0), 0);
+    ASSERT_EQ(d4blank(tb), 0);
+    for (const auto& [name, value] : fields) {
+      FIELD4* f = d4field(tb, name);
+      ASSERT_NE(f, nullptr) << name;
+      ASSERT_EQ(store::AssignText(f, value), 0);
+    }
+    ASSERT_EQ(d4append(tb), 0);
+    d4close(tb);
+  }
+  void Category(int id, const char* desc, store::ListType type) {
+    Append("svlcat.dbf", {{"rowid", QString::number(id)}, {"desc", QLatin1String(desc)},
+                          {"type", QString::number(store::Code(type))}});
+  }
+  void Product(int id, const char* partNo, const char* name, bool hidden) {
+    Append("svlprod.dbf", {{"rowid", QString::number(id)}, {"partno", QLatin1String(partNo)},
+                           {"prodname", QLatin1String(name)}, {"hide", hidden ? QStringLiteral("T") : QStringLiteral("F")}});
+  }
+  static std::vector<int32_t> Ids(const std::vector<store::ListRow>& rows) {
+    std::vector<int32_t> ids;
+    for (const auto& r : rows) ids.push_back(r.id);
+    return ids;
+  }
+  static std::vector<int32_t> Ids(const std::vector<store::ProductListRow>& rows) {
+    std::vector<int32_t> ids;
+    for (const auto& r : rows) ids.push_back(r.id);
+    return ids;
+  }
+};
+
+TEST_F(ListStoreTest, ListRowsComeInTextOrderFilteredByType) {
+  using store::ListType;
+  Category(1001, "Zinc", ListType::kVendor);
+  Category(1002, "alpha", ListType::kVendor);
+  Category(1003, "Beta", ListType::kLocation);
+  struct Case {
+    const char* name;
+    QString typeField;
+    ListType type;
+    std::vector<int32_t> ids;
+  } cases[] = {
+      {"vendors", QStringLiteral("type"), ListType::kVendor, {1002, 1001}},
+      {"locations", QStringLiteral("type"), ListType::kLocation, {1003}},
+      {"groups", QStringLiteral("type"), ListType::kProductGroup, {}},
+      {"every list", QString(), ListType::kVendor, {1002, 1003, 1001}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<store::ListRow> rows;
+    ASSERT_TRUE(store::ReadList(session_, nullptr, PathOf("svlcat.dbf"), QStringLiteral("rowid"), QStringLiteral("desc"),
+                                c.typeField, store::Code(c.type), rows)
+                    .ok());
+    EXPECT_EQ(Ids(rows), c.ids);
+  }
+  std::vector<store::ListRow> rows;
+  const store::Status bad = store::ReadList(session_, nullptr, PathOf("svlcat.dbf"), QStringLiteral("rowid"),
+                                            QStringLiteral("nosuch"), QString(), 0, rows);
+  EXPECT_EQ(bad.failure, Failure::kError);
+}
+
+TEST_F(ListStoreTest, ProductListsLeaveHiddenProductsOut) {
+  Product(1001, "B-2", "apple", false);
+  Product(1002, "A-1", "cherry", false);
+  Product(1003, "A-3", "banana", true);
+  Product(1004, "AB-4", "avocado", false);
+  using store::SearchType;
+  struct Case {
+    const char* name;
+    SearchType by;
+    const char* prefix;  // null: the whole list
+    std::vector<int32_t> ids;
+  } cases[] = {
+      {"by part number", SearchType::kPartNo, nullptr, {1002, 1004, 1001}},
+      {"by name", SearchType::kName, nullptr, {1001, 1004, 1002}},
+      {"part numbers beginning a", SearchType::kPartNo, " a", {1002, 1004}},
+      {"names beginning A", SearchType::kName, "A", {1001, 1004}},
+      {"empty search", SearchType::kName, "  ", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<store::ProductListRow> rows;
+    const store::Status st = c.prefix == nullptr
+                                 ? store::ReadProducts(session_, nullptr, c.by, rows)
+                                 : store::SearchProducts(session_, nullptr, c.by, QLatin1String(c.prefix), rows);
+    ASSERT_TRUE(st.ok());
+    EXPECT_EQ(Ids(rows), c.ids);
+  }
+}
+
+TEST_F(ListStoreTest, ReportDefinitionsAreTheNumberedParameters) {
+  store::Params params(session_);
+  ASSERT_TRUE(params.Set(QStringLiteral("~7"), QStringLiteral("1^Seven")).ok());
+  ASSERT_TRUE(params.Set(QStringLiteral("~150"), QStringLiteral(" 2^Mine ")).ok());
+  ASSERT_TRUE(params.Set(QStringLiteral("~x1"), QStringLiteral("1^Not one")).ok());
+  ASSERT_TRUE(params.Set(QStringLiteral("~"), QStringLiteral("1^Not one either")).ok());
+  for (const bool userOnly : {false, true}) {
+    SCOPED_TRACE(userOnly);
+    std::vector<store::ReportDefRow> rows;
+    ASSERT_TRUE(store::ReadReportDefs(session_, nullptr, userOnly, rows).ok());
+    // The new database's own definitions (~1, ~2, ~101 .. ~105) come with them.
+    std::map<int32_t, QString> byId;
+    for (const auto& r : rows) byId[r.id] = r.buffer;
+    EXPECT_EQ(byId.count(7), userOnly ? 0u : 1u);
+    EXPECT_EQ(byId.count(1), userOnly ? 0u : 1u);
+    EXPECT_EQ(byId.count(101), 1u);
+    EXPECT_EQ(byId[150], QStringLiteral("2^Mine"));
+    EXPECT_EQ(rows.size(), userOnly ? 6u : 9u);
+    EXPECT_EQ(rows.front().id, userOnly ? 101 : 1);  // name order: "~1", "~101", ..., "~150", "~2"
+  }
 }
 
 }  // namespace
