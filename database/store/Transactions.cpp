@@ -46,35 +46,34 @@ Status UnlockedOnError(DATA4* tb, Write write) {
 
 }  // namespace
 
-Status Transactions::Append(TranRow& row, int32_t id, DATA4* open) const {
+Status Transactions::Write(DATA4* open, const std::function<Status(DATA4*, const TranFields&)>& write) const {
   return Guarded<Status>([&]() -> Status {
     Table tb(session_, open, Path());
     if (!tb.ok()) return tb.failure();
     return UnlockedOnError(tb.get(), [&]() -> Status {
       SelectTag(session_, tb.get(), "rowid");
-      const TranFields f(tb.get());
-      session_.Check(d4appendStartVB(tb.get(), 0), "d4appendStartVB");
-      session_.Check(d4blank(tb.get()), "d4blank");
-      session_.Check(f4assignDouble(f.rowid, id), "f4assignDouble");
-      WriteFields(session_, f, row);
-      if (session_.Check(d4append(tb.get()), "d4append") != 0) return Status::Of(Failure::kNotStored);
-      row.id = id;
-      // The engine keeps a new record locked until then.
-      return FlushUnlock(session_, tb.get()) == r4locked ? Status::Of(Failure::kLocked) : Status::Ok();
+      return write(tb.get(), TranFields(tb.get()));
     });
   });
 }
 
+Status Transactions::Append(TranRow& row, int32_t id, DATA4* open) const {
+  return Write(open, [&](DATA4* tb, const TranFields& f) -> Status {
+    session_.Check(d4appendStartVB(tb, 0), "d4appendStartVB");
+    session_.Check(d4blank(tb), "d4blank");
+    session_.Check(f4assignDouble(f.rowid, id), "f4assignDouble");
+    WriteFields(session_, f, row);
+    if (session_.Check(d4append(tb), "d4append") != 0) return Status::Of(Failure::kNotStored);
+    row.id = id;
+    // The engine keeps a new record locked until then.
+    return FlushUnlock(session_, tb) == r4locked ? Status::Of(Failure::kLocked) : Status::Ok();
+  });
+}
+
 Status Transactions::Update(const TranRow& row, DATA4* open) const {
-  return Guarded<Status>([&]() -> Status {
-    Table tb(session_, open, Path());
-    if (!tb.ok()) return tb.failure();
-    return UnlockedOnError(tb.get(), [&]() -> Status {
-      SelectTag(session_, tb.get(), "rowid");
-      const TranFields f(tb.get());
-      if (SeekNumber(session_, tb.get(), row.id) != 0) return Status::Of(Failure::kNotFound);
-      return ChangeLocked(session_, tb.get(), [&] { WriteFields(session_, f, row); });
-    });
+  return Write(open, [&](DATA4* tb, const TranFields& f) -> Status {
+    if (SeekNumber(session_, tb, row.id) != 0) return Status::Of(Failure::kNotFound);
+    return ChangeLocked(session_, tb, [&] { WriteFields(session_, f, row); });
   });
 }
 

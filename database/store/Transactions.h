@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 #include "database/store/Codes.h"
 #include "database/store/Result.h"
@@ -19,6 +20,8 @@
 struct DATA4;
 
 namespace store {
+
+struct TranFields;
 
 struct TranRow {
   int32_t id = -1;
@@ -49,6 +52,9 @@ class Transactions {
 
  private:
   QString Path() const { return session_.PathOf(QLatin1String(kFile)); }
+  // Runs a write on the table (tag rowid selected, its fields resolved); a write that
+  // throws gives up the record lock first.
+  Status Write(DATA4* open, const std::function<Status(DATA4*, const TranFields&)>& write) const;
   const Session& session_;
 };
 

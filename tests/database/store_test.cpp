@@ -14,6 +14,7 @@
 #include "database/store/Stock.h"
 #include "database/store/Transactions.h"
 #include "platform/runtime/Error.h"
+#include "tests/database/DbTestSupport.h"
 #include "tests/database/StoreTestSupport.h"
 
 namespace {
@@ -101,8 +102,8 @@ TEST_F(CounterStoreTest, ResultsSayWhyNothingWasHandedOut) {
 }
 
 TEST_F(CounterStoreTest, ARowAnotherUserHoldsIsLockedAndKeepsItsValue) {
-  storetest::OtherUser other(PathOf("svlid.dbf"));
-  ASSERT_TRUE(other.LockRow("TBLNAME", QStringLiteral("svltran.dbf"), false));
+  dbtest::OtherUser other(PathOf("svlid.dbf"));
+  ASSERT_TRUE(other.LockRow("TBLNAME", QStringLiteral("svltran.dbf")));
   EXPECT_EQ(counters.Next(QStringLiteral("svltran.dbf"), true, 1).status.failure, Failure::kLocked);
   EXPECT_EQ(counters.Set(QStringLiteral("svltran.dbf"), 1).failure, Failure::kLocked);
   EXPECT_EQ(counters.Query(QStringLiteral("svltran.dbf")).value, 1000);
@@ -156,8 +157,8 @@ TEST_F(ParamStoreTest, SetUpdatesTheOneRowAndDeleteRemovesIt) {
 
 TEST_F(ParamStoreTest, ARowAnotherUserHoldsIsLeftAsItWas) {
   ASSERT_TRUE(params.Set(QStringLiteral("size"), QStringLiteral("1")).ok());
-  storetest::OtherUser other(PathOf("svlparam.dbf"));
-  ASSERT_TRUE(other.LockRow("sid", QStringLiteral("size"), true));
+  dbtest::OtherUser other(PathOf("svlparam.dbf"));
+  ASSERT_TRUE(other.LockRow("sid", QStringLiteral("SIZE")));
   EXPECT_EQ(params.Set(QStringLiteral("size"), QStringLiteral("2")).failure, Failure::kLocked);
   EXPECT_EQ(params.Delete(QStringLiteral("size")).failure, Failure::kLocked);
   EXPECT_EQ(params.Get(QStringLiteral("size")).value, QStringLiteral("1"));
