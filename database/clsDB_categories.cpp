@@ -10,6 +10,7 @@
 #include "database/Module1.h"
 #include "database/clsDB.h"
 #include "database/clsRptDef.h"
+#include "database/store/Categories.h"
 #include "database/store/Lists.h"
 #include "platform/controls/ImageList.h"
 #include "platform/controls/ListViewControl.h"
@@ -158,19 +159,16 @@ bool clsDB::GetBoolValueFromStr(const QString& sVal) {
 
 int32_t clsDB::CategoryIDGet(const QString& sDesc, int32_t nType, DATA4* tb) {
   try {
-    FIELD4* type = Field(tb, kType);
-    FIELD4* rowid = Field(tb, kRowId);
-    dbaccess::SelectTag(tb, QStringLiteral("desc"));
-    const std::string key = dbaccess::WholeKey(sDesc, true);
-    // The same text may stand once in every list: walk its rows to the wanted list.
-    for (int rc = dbaccess::Seek(tb, key); rc == 0; rc = dbaccess::SeekNext(tb, key)) {
-      if (dbaccess::Long32(type) == nType) return dbaccess::Long32(rowid);
-    }
-    return -1;
+    // The handle must be open: a missing one fails as a field look-up on it does.
+    if (tb == nullptr) Field(tb, kType);
   } catch (...) {
     dbaccess::ReportTrapped("clsDB_CategoryIDGet");
     return -1;
   }
+  const store::Session session = Session();
+  const store::Result<int32_t> id = store::Categories(session).FindId(sDesc, static_cast<store::ListType>(nType), tb);
+  dbaccess::Report(id.status, "clsDB_CategoryIDGet");
+  return id.ok() ? id.value : -1;
 }
 
 int32_t clsDB::CategoryIDLookupOrAdd(QString& sDesc, int32_t nType, DATA4*& tb) {
@@ -232,49 +230,32 @@ bool clsDB::RecordExistsNoTag(int32_t nKeyKind, const QVariant& vKey, const QStr
 }
 
 int32_t clsDB::AddCategory(const QString& sDesc, int32_t nType, DATA4*& tb) {
-  try {
-    if (sDesc.isEmpty() || tb == nullptr) return -1;
-    const int32_t id = GetNextID(QStringLiteral("svlcat.dbf"), true, 1000);
-    if (id <= 0) return -1;
-    Check(d4appendStartVB(tb, 0), "d4appendStartVB");
-    Check(d4blank(tb), "d4blank");
-    Check(f4assignDouble(Field(tb, kRowId), id), "f4assignDouble");
-    Check(f4assignDouble(Field(tb, kType), nType), "f4assignDouble");
-    Check(Module1::FieldAssignText(Field(tb, QStringLiteral("desc")), sDesc), "f4assignNVB");
-    // An append that did not happen adds nothing, whatever the counter gave.
-    if (Check(d4append(tb), "d4append") != 0) return -1;
-    dbaccess::FlushUnlock(tb);
-    return id;
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_AddCategory");
-    return -1;
-  }
+  if (sDesc.isEmpty() || tb == nullptr) return -1;
+  const int32_t id = GetNextID(QLatin1String(store::Categories::kCounter), true, store::Categories::kFirstId);
+  if (id <= 0) return -1;
+  const store::Session session = Session();
+  const store::Status status = store::Categories(session).Add(sDesc, static_cast<store::ListType>(nType), id, tb);
+  // An append that did not happen adds nothing, whatever the counter gave.
+  dbaccess::Report(status, "clsDB_AddCategory");
+  return status.ok() ? id : -1;
 }
 
 int32_t clsDB::GetCategoryType(int32_t nID, DATA4*& tb) {
-  try {
-    ScopedTable table(tb, CategoryTable());
-    if (!table.ok()) return -1;
-    dbaccess::SelectTag(table.get(), kRowId);
-    if (dbaccess::SeekNumber(table.get(), nID) != 0) return -1;
-    return dbaccess::Long32(Field(table.get(), kType));
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_GetCategoryType");
-    return -1;
-  }
+  ScopedTable table(tb, CategoryTable());
+  if (!table.ok()) return -1;
+  const store::Session session = Session();
+  const store::Result<store::ListType> type = store::Categories(session).TypeOf(nID, table.get());
+  dbaccess::Report(type.status, "clsDB_GetCategoryType");
+  return type.ok() ? store::Code(type.value) : -1;
 }
 
 QString clsDB::GetCategoryDesc(int32_t nID, DATA4*& tb, const QString& sTagName, const QString& sFieldName) {
-  try {
-    ScopedTable table(tb, CategoryTable());
-    if (!table.ok()) return {};
-    dbaccess::SelectTag(table.get(), sTagName);
-    if (dbaccess::SeekNumber(table.get(), nID) != 0) return {};
-    return Module1::FieldText(Field(table.get(), sFieldName)).trimmed();
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_GetCategoryDesc");
-    return {};
-  }
+  ScopedTable table(tb, CategoryTable());
+  if (!table.ok()) return {};
+  const store::Session session = Session();
+  const store::Result<QString> text = store::Categories(session).Text(nID, table.get(), sTagName, sFieldName);
+  dbaccess::Report(text.status, "clsDB_GetCategoryDesc");
+  return text.value;
 }
 
 void clsDB::RecordNonExistMsg() {

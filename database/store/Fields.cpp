@@ -60,6 +60,9 @@ CounterFields::CounterFields(DATA4* tb) : tblname(FieldOf(tb, "tblname")), lasti
 
 ParamFields::ParamFields(DATA4* tb) : sid(FieldOf(tb, "sid")), value(FieldOf(tb, "value")) {}
 
+CategoryFields::CategoryFields(DATA4* tb)
+    : rowid(FieldOf(tb, "rowid")), desc(FieldOf(tb, "desc")), type(FieldOf(tb, "type")) {}
+
 TranFields::TranFields(DATA4* tb)
     : rowid(FieldOf(tb, "rowid")),
       prodid(FieldOf(tb, "prodid")),

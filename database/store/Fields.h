@@ -50,6 +50,16 @@ struct ParamFields {
   FIELD4* value;
 };
 
+// svlcat: the entries of the lists.
+struct CategoryFields {
+  static constexpr char kTable[] = "svlcat";
+  static constexpr std::array<const char*, 3> kNames = {"rowid", "desc", "type"};
+  explicit CategoryFields(DATA4* tb);
+  FIELD4* rowid;
+  FIELD4* desc;
+  FIELD4* type;
+};
+
 // svltran: the transactions (whseid is not used).
 struct TranFields {
   static constexpr char kTable[] = "svltran";

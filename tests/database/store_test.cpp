@@ -7,6 +7,7 @@
 #include <map>
 
 #include "database/Schema.h"
+#include "database/store/Categories.h"
 #include "database/store/Counters.h"
 #include "database/store/Fields.h"
 #include "database/store/Lists.h"
@@ -35,6 +36,8 @@ TEST_F(StoreSessionTest, FieldSetsNameTheSchemasFieldsAndResolveOnOpen) {
        [](DATA4* tb) { (void)store::ParamFields(tb); }},
       {store::TranFields::kTable, {store::TranFields::kNames.begin(), store::TranFields::kNames.end()},
        [](DATA4* tb) { (void)store::TranFields(tb); }},
+      {store::CategoryFields::kTable, {store::CategoryFields::kNames.begin(), store::CategoryFields::kNames.end()},
+       [](DATA4* tb) { (void)store::CategoryFields(tb); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.table);
@@ -400,6 +403,49 @@ TEST_F(ListStoreTest, ReportDefinitionsAreTheNumberedParameters) {
     EXPECT_EQ(rows.size(), userOnly ? 6u : 9u);
     EXPECT_EQ(rows.front().id, userOnly ? 101 : 1);  // name order: "~1", "~101", ..., "~150", "~2"
   }
+}
+
+}  // namespace
+
+namespace {
+
+class CategoryStoreTest : public storetest::StoreTest {
+ protected:
+  int32_t Add(const QString& desc, store::ListType type) {
+    const int32_t id = store::Counters(session_).Next(QLatin1String(store::Categories::kCounter), true, 1000).value;
+    EXPECT_TRUE(categories.Add(desc, type, id).ok());
+    return id;
+  }
+  store::Categories categories{session_};
+};
+
+TEST_F(CategoryStoreTest, AnEntryIsFoundByItsWholeTextInItsOwnList) {
+  using store::ListType;
+  const int32_t tools = Add(QStringLiteral("Tools"), ListType::kProductGroup);
+  const int32_t toolsVendor = Add(QStringLiteral("Tools"), ListType::kVendor);
+  const int32_t eclair = Add(QStringLiteral("éclair"), ListType::kManufacturer);
+  struct Case {
+    QString desc;
+    ListType type;
+    int32_t id;  // -1: not found
+  } cases[] = {
+      {QStringLiteral("Tools"), ListType::kProductGroup, tools},
+      {QStringLiteral(" TOOLS "), ListType::kVendor, toolsVendor},
+      {QStringLiteral("Tool"), ListType::kProductGroup, -1},
+      {QStringLiteral("Tools"), ListType::kLocation, -1},
+      {QStringLiteral("ÉCLAIR"), ListType::kManufacturer, eclair},
+      {QString(), ListType::kProductGroup, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.desc.toStdString());
+    const store::Result<int32_t> r = categories.FindId(c.desc, c.type);
+    EXPECT_EQ(r.ok() ? r.value : -1, c.id);
+    EXPECT_EQ(r.status.failure, c.id < 0 ? Failure::kNotFound : Failure::kNone);
+  }
+  EXPECT_EQ(categories.TypeOf(toolsVendor).value, ListType::kVendor);
+  EXPECT_EQ(categories.Text(eclair).value, QStringLiteral("éclair"));
+  EXPECT_EQ(categories.TypeOf(4711).status.failure, Failure::kNotFound);
+  EXPECT_EQ(categories.Text(4711).status.failure, Failure::kNotFound);
 }
 
 }  // namespace
