@@ -292,7 +292,16 @@ class clsDB {
   bool UpgradeOldestLayout(const QString& sDBPath);
   bool StageOldestLayout(const QString& sDBPath, const QString& sStaging);
   bool HoldExclusive(const QString& sLockPath, const QString& sDBPath);
-  bool WriteBuiltInReports();
+  // The steps on the folder of a session: the database's own (the members above) or
+  // the upgrade's staging folder, with the same messages and error reports.
+  bool WriteBuiltInReports(const store::Session& at);
+  QString GetParamValueIn(const store::Session& at, const QString& sid, DATA4*& tbParam);
+  bool SetParamValueIn(const store::Session& at, const QString& sid, const QString& sValue, DATA4*& tbParam);
+  bool SetDBVerIn(const store::Session& at, int32_t nVersion);
+  void DeleteLastIdTableIn(const store::Session& at);
+  bool UpgCopyLastIDsIn(const store::Session& at, const QString& sDBPath);
+  bool UpgCopyProductsIn(const store::Session& at, const QString& sDBPath);
+  bool UpgCopyTranIn(const store::Session& at, const QString& sDBPath);
   // (end of check and upgrade, maintenance)
 
  private:

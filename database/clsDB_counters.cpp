@@ -65,9 +65,10 @@ int32_t clsDB::DBVer(const QString& sPath) {
   return -1;
 }
 
-bool clsDB::SetDBVer(int32_t nVersion) {
-  const store::Session session = Session();
-  const store::Status status = store::Counters(session).SetVersion(nVersion);
+bool clsDB::SetDBVer(int32_t nVersion) { return SetDBVerIn(Session(), nVersion); }
+
+bool clsDB::SetDBVerIn(const store::Session& at, int32_t nVersion) {
+  const store::Status status = store::Counters(at).SetVersion(nVersion);
   if (status.is(Failure::kNotFound)) {
     ui::MsgBox(QStringLiteral("Unable to set last id for dbversion"), ui::vbCritical);
   }

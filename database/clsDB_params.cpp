@@ -17,11 +17,12 @@ const QString kProducts = QStringLiteral("svlprod.dbf");
 }  // namespace
 
 // The facade opens the table (its open-failure box) and hands it to the store.
-QString clsDB::GetParamValue(const QString& sid, DATA4*& tbParam) {
-  ScopedTable tb(tbParam, ParamTable());
+QString clsDB::GetParamValue(const QString& sid, DATA4*& tbParam) { return GetParamValueIn(Session(), sid, tbParam); }
+
+QString clsDB::GetParamValueIn(const store::Session& at, const QString& sid, DATA4*& tbParam) {
+  ScopedTable tb(tbParam, at.PathOf(QLatin1String(store::Params::kFile)));
   if (!tb.ok()) return {};
-  const store::Session session = Session();
-  const store::Result<QString> value = store::Params(session).Get(sid, tb.get());
+  const store::Result<QString> value = store::Params(at).Get(sid, tb.get());
   dbaccess::Report(value.status, "clsDB_GetParamValue");
   return value.value;
 }
@@ -32,13 +33,16 @@ QString clsDB::GetParamValue(const QString& sid) {
 }
 
 bool clsDB::SetParamValue(const QString& sid, const QString& sValue, DATA4*& tbParam) {
-  const store::Session session = Session();
-  const store::Params params(session);
+  return SetParamValueIn(Session(), sid, sValue, tbParam);
+}
+
+bool clsDB::SetParamValueIn(const store::Session& at, const QString& sid, const QString& sValue, DATA4*& tbParam) {
+  const store::Params params(at);
   if (sid.trimmed().isEmpty()) {  // refused before any table is opened
     dbaccess::Report(params.Set(sid, sValue), "clsDB_SetParamValue");
     return false;
   }
-  ScopedTable tb(tbParam, ParamTable());
+  ScopedTable tb(tbParam, at.PathOf(QLatin1String(store::Params::kFile)));
   if (!tb.ok()) return false;
   const store::Status status = params.Set(sid, sValue, tb.get());
   dbaccess::Report(status, "clsDB_SetParamValue", QStringLiteral("RECORD LOCKED: Unable to update parameter table!"));
