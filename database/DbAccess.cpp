@@ -14,9 +14,9 @@
 
 namespace dbaccess {
 
-ScopedTable::ScopedTable(DATA4*& handle, const QString& path) : handle_(handle) {
+ScopedTable::ScopedTable(DATA4*& handle, const QString& path, clsDB& db) : handle_(handle), db_(db) {
   if (handle_ == nullptr) {
-    handle_ = gDB().OpenTable(path);
+    handle_ = db_.OpenTable(path);
     owned_ = handle_ != nullptr;
   }
 }
@@ -25,7 +25,7 @@ ScopedTable::~ScopedTable() { Close(); }
 
 void ScopedTable::Close() {
   if (!owned_) return;
-  gDB().SetLastEngineResult(d4close(handle_));
+  db_.SetLastEngineResult(d4close(handle_));
   handle_ = nullptr;
   owned_ = false;
 }

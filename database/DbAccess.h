@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "database/clsDB.h"
 #include "database/store/Session.h"
 
 class QVariant;
@@ -23,7 +24,8 @@ namespace dbaccess {
 // the object goes; a non-null handle is the caller's and stays open.
 class ScopedTable {
  public:
-  ScopedTable(DATA4*& handle, const QString& path);
+  // Opens through `db` (its "Unable to open: " box on failure).
+  ScopedTable(DATA4*& handle, const QString& path, clsDB& db = gDB());
   ~ScopedTable();
   ScopedTable(const ScopedTable&) = delete;
   ScopedTable& operator=(const ScopedTable&) = delete;
@@ -35,13 +37,14 @@ class ScopedTable {
 
  private:
   DATA4*& handle_;
+  clsDB& db_;
   bool owned_ = false;
 };
 
 // A table opened for this operation only.
 class OwnTable {
  public:
-  explicit OwnTable(const QString& path) : scoped_(handle_, path) {}
+  explicit OwnTable(const QString& path, clsDB& db = gDB()) : scoped_(handle_, path, db) {}
   bool ok() const { return scoped_.ok(); }
   DATA4* get() const { return scoped_.get(); }
   void Close() { scoped_.Close(); }

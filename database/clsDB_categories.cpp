@@ -57,7 +57,7 @@ void clsDB::LoadLV(ctl::ListViewControl& lv, const QString& sTablePath, const QS
       const QString selectedKey = gSystem().LvGetSelectedItemKey(lv);
       FrozenView frozen(lv);
       if (!m_bIsOpen) return {};
-      OwnTable tb(sTablePath);
+      OwnTable tb(sTablePath, *this);
       if (!tb.ok()) return {};
       std::vector<store::ListRow> rows;
       const store::Status read = store::ReadList(Session(), tb.get(), sTablePath, sIDField, sTextField,
@@ -85,7 +85,7 @@ void clsDB::LoadCboX(QComboBox& cbo, const QString& sTablePath, const QString& s
                      bool bClearFirst, bool bAddBlankItem, int32_t nSelectID) {
   store::Status status;
   {
-    OwnTable tb(sTablePath);
+    OwnTable tb(sTablePath, *this);
     if (!tb.ok()) return;
     dbaccess::WaitCursor wait;
     if (bClearFirst) cbo.clear();
@@ -101,7 +101,7 @@ void clsDB::LoadCboX(QComboBox& cbo, const QString& sTablePath, const QString& s
 QString clsDB::LoadGridCboStr(const QString& sTablePath, const QString& sIDField, const QString& sTextField,
                               int32_t nTypeValue) {
   if (!m_bIsOpen) return {};
-  OwnTable tb(sTablePath);
+  OwnTable tb(sTablePath, *this);
   if (!tb.ok()) return {};
   std::vector<store::ListRow> rows;
   const store::Status status =
@@ -121,7 +121,7 @@ bool clsDB::CanDeleteItem(int32_t nID, const QString& sTablePath, const QString&
   if (sTablePath.isEmpty()) return true;
   try {
     DATA4* handle = nullptr;
-    ScopedTable tb(handle, sTablePath);
+    ScopedTable tb(handle, sTablePath, *this);
     if (!tb.ok()) return false;
     const int errTagName = code4errTagName(m_engine.code, 0);
     TAG4* tag = d4tag(tb.get(), rt::ToCp1252(sField).c_str());
@@ -137,7 +137,7 @@ bool clsDB::CanDeleteItem(int32_t nID, const QString& sTablePath, const QString&
 
 bool clsDB::DeleteRecord(int32_t nID, const QString& sTablePath, DATA4*& tb, const QString& sTagName) {
   try {
-    ScopedTable table(tb, sTablePath);
+    ScopedTable table(tb, sTablePath, *this);
     if (!table.ok()) return false;
     dbaccess::SelectTag(table.get(), sTagName);
     if (dbaccess::SeekNumber(table.get(), nID) != 0) return true;  // nothing to delete
@@ -174,7 +174,7 @@ int32_t clsDB::CategoryIDGet(const QString& sDesc, int32_t nType, DATA4* tb) {
 int32_t clsDB::CategoryIDLookupOrAdd(QString& sDesc, int32_t nType, DATA4*& tb) {
   sDesc = sDesc.trimmed();
   if (sDesc.isEmpty()) return -1;
-  ScopedTable table(tb, CategoryTable());
+  ScopedTable table(tb, CategoryTable(), *this);
   if (!table.ok()) return -1;
   const int32_t id = CategoryIDGet(sDesc, nType, tb);
   return id >= 1 ? id : AddCategory(sDesc, nType, tb);
@@ -191,7 +191,7 @@ int32_t clsDB::CategoryIDLookup_Original(QString& sDesc, int32_t nType, DATA4*& 
 int32_t clsDB::RecordExists(int32_t nKeyKind, const QVariant& vKey, const QString& sTablePath,
                             const QString& sTagName, const QString& sResultField, DATA4*& tb) {
   try {
-    ScopedTable table(tb, sTablePath);
+    ScopedTable table(tb, sTablePath, *this);
     if (!table.ok()) return -1;
     dbaccess::SelectTag(table.get(), sTagName);
     int rc = 0;
@@ -210,7 +210,7 @@ int32_t clsDB::RecordExists(int32_t nKeyKind, const QVariant& vKey, const QStrin
 bool clsDB::RecordExistsNoTag(int32_t nKeyKind, const QVariant& vKey, const QString& sField,
                               const QString& sTablePath, DATA4*& tb) {
   try {
-    ScopedTable table(tb, sTablePath);
+    ScopedTable table(tb, sTablePath, *this);
     if (!table.ok()) return false;
     FIELD4* field = Field(table.get(), sField);
     const std::optional<double> number = nKeyKind == 2 ? dbaccess::NumericKey(vKey) : std::nullopt;
@@ -241,7 +241,7 @@ int32_t clsDB::AddCategory(const QString& sDesc, int32_t nType, DATA4*& tb) {
 }
 
 int32_t clsDB::GetCategoryType(int32_t nID, DATA4*& tb) {
-  ScopedTable table(tb, CategoryTable());
+  ScopedTable table(tb, CategoryTable(), *this);
   if (!table.ok()) return -1;
   const store::Session session = Session();
   const store::Result<store::ListType> type = store::Categories(session).TypeOf(nID, table.get());
@@ -250,7 +250,7 @@ int32_t clsDB::GetCategoryType(int32_t nID, DATA4*& tb) {
 }
 
 QString clsDB::GetCategoryDesc(int32_t nID, DATA4*& tb, const QString& sTagName, const QString& sFieldName) {
-  ScopedTable table(tb, CategoryTable());
+  ScopedTable table(tb, CategoryTable(), *this);
   if (!table.ok()) return {};
   const store::Session session = Session();
   const store::Result<QString> text = store::Categories(session).Text(nID, table.get(), sTagName, sFieldName);
@@ -266,7 +266,7 @@ void clsDB::RecordNonExistMsg() {
 
 int32_t clsDB::GetRecCount(const QString& sTablePath, const QString& sTagName) {
   try {
-    OwnTable tb(sTablePath);
+    OwnTable tb(sTablePath, *this);
     if (!tb.ok()) return -1;
     dbaccess::SelectTag(tb.get(), sTagName);
     int32_t n = 0;
@@ -282,7 +282,7 @@ int32_t clsDB::GetRecCount(const QString& sTablePath, const QString& sTagName) {
 
 int32_t clsDB::GetRecCountFast(const QString& sTablePath, const QString& sTagName) {
   try {
-    OwnTable tb(sTablePath);
+    OwnTable tb(sTablePath, *this);
     if (!tb.ok()) return -1;
     dbaccess::SelectTag(tb.get(), sTagName);
     return static_cast<int32_t>(Check(static_cast<int>(d4recCountDo(tb.get())), "d4recCountDo"));
@@ -311,7 +311,7 @@ void clsDB::LvLoadReports(ctl::ListViewControl& lv, const QString& sSelRptID, bo
       std::vector<store::ReportDefRow> rows;
       store::Status read;
       {
-        OwnTable tb(ParamTable());
+        OwnTable tb(ParamTable(), *this);
         if (!tb.ok()) return {};
         read = store::ReadReportDefs(Session(), tb.get(), bUserDefinedOnly, rows);
       }

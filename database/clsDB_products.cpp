@@ -47,7 +47,7 @@ QString clsDB::MakeProductName(const QString& sName, const QString& sPartNo) {
 
 bool clsDB::GetProductName(int32_t nProdId, QString& sName, QString& sPartNo, DATA4*& tb_prod) {
   try {
-    ScopedTable table(tb_prod, ProductsTable());
+    ScopedTable table(tb_prod, ProductsTable(), *this);
     if (!table.ok() || !SeekProduct(table.get(), nProdId)) return false;
     sName = prodrow::Text(table.get(), "prodname");
     sPartNo = prodrow::Text(table.get(), "partno");
@@ -69,7 +69,7 @@ void clsDB::cboProducts(QComboBox& cbo) {
   std::vector<store::ProductListRow> rows;
   store::Status status;
   {
-    OwnTable tb(ProductsTable());
+    OwnTable tb(ProductsTable(), *this);
     if (!tb.ok()) return;
     using store::SearchType;
     status = store::ReadProducts(Session(), tb.get(), partNoFirst ? SearchType::kPartNo : SearchType::kName, rows);
@@ -80,7 +80,7 @@ void clsDB::cboProducts(QComboBox& cbo) {
 
 int32_t clsDB::LookUpByPartNo(const QString& sPartNo, DATA4*& tb_prod) {
   try {
-    ScopedTable table(tb_prod, ProductsTable());
+    ScopedTable table(tb_prod, ProductsTable(), *this);
     if (!table.ok()) return -1;
     dbaccess::SelectTag(table.get(), kPartNo);
     // The tag is upper case: one whole-value seek finds the text in any case.
@@ -94,7 +94,7 @@ int32_t clsDB::LookUpByPartNo(const QString& sPartNo, DATA4*& tb_prod) {
 
 bool clsDB::ProductPNExists(const QString& sPartNo, int32_t nThisProdID, DATA4*& tb_prod) {
   try {
-    ScopedTable table(tb_prod, ProductsTable());
+    ScopedTable table(tb_prod, ProductsTable(), *this);
     if (!table.ok()) return false;
     DATA4* tb = table.get();
     dbaccess::SelectTag(tb, kPartNo);
@@ -114,7 +114,7 @@ bool clsDB::ProductPNExists(const QString& sPartNo, int32_t nThisProdID, DATA4*&
 rt::Currency clsDB::ProductStdUnitAmt(int32_t nProdId, int32_t udAmtType, DATA4*& tb_prod) {
   if (nProdId < 1) return {};
   try {
-    ScopedTable table(tb_prod, ProductsTable());
+    ScopedTable table(tb_prod, ProductsTable(), *this);
     if (!table.ok() || !SeekProduct(table.get(), nProdId)) return {};
     using store::AmountType;
     const char* field = udAmtType == store::Code(AmountType::kStdCost)    ? "stdcost"
@@ -145,7 +145,7 @@ bool clsDB::ProductExists(int32_t nProdId) {
 
 bool clsDB::HideProduct(int32_t nProdId, DATA4*& tb_prod) {
   try {
-    ScopedTable table(tb_prod, ProductsTable());
+    ScopedTable table(tb_prod, ProductsTable(), *this);
     if (!table.ok()) return false;
     DATA4* tb = table.get();
     if (!SeekProduct(tb, nProdId)) {
@@ -170,7 +170,7 @@ bool clsDB::DeleteProduct(int32_t nProdId) {
 
 bool clsDB::DeleteProductTransactions(int32_t nProdId) {
   try {
-    OwnTable tb(TranTable());
+    OwnTable tb(TranTable(), *this);
     if (!tb.ok()) return false;
     dbaccess::SelectTag(tb.get(), QStringLiteral("prodid"));
     const QString locked = QStringLiteral("RECORD LOCKED: Unable to Delete from ") + TranTable() +
@@ -203,7 +203,7 @@ void clsDB::LookupProducts(ctl::ListViewControl& lv, int32_t nSearchType, const 
   store::Status status;
   {
     dbaccess::WaitCursor wait;
-    ScopedTable table(tb_prod, ProductsTable());
+    ScopedTable table(tb_prod, ProductsTable(), *this);
     if (!table.ok()) return;
     const auto by = static_cast<SearchType>(nSearchType) == SearchType::kPartNo ? SearchType::kPartNo : SearchType::kName;
     lv.ListItems().Clear();

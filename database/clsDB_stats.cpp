@@ -9,7 +9,7 @@
 using dbaccess::ScopedTable;
 
 bool clsDB::GetProductStats(clsProductStats& udProductStats, DATA4*& tb_tran) {
-  ScopedTable table(tb_tran, TranTable());
+  ScopedTable table(tb_tran, TranTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
   const store::Status status = store::Stock(session).ProductStats(udProductStats, table.get());
@@ -19,7 +19,7 @@ bool clsDB::GetProductStats(clsProductStats& udProductStats, DATA4*& tb_tran) {
 
 bool clsDB::GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, DATA4*& tb_tran) {
   stats.clear();
-  ScopedTable table(tb_tran, TranTable());
+  ScopedTable table(tb_tran, TranTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
   const store::Status status = store::Stock(session).AllProductStats(stats, table.get());
@@ -28,7 +28,7 @@ bool clsDB::GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& sta
 }
 
 bool clsDB::ProductHasATranType(int32_t nProdId, int32_t udTranType, DATA4*& tb_tran) {
-  ScopedTable table(tb_tran, TranTable());
+  ScopedTable table(tb_tran, TranTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
   const store::Result<bool> has = store::Stock(session).ProductHasTranType(nProdId, udTranType, table.get());

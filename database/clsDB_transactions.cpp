@@ -70,7 +70,7 @@ bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4*& tb_tran) {
   using store::SaveOper;
   const auto oper = static_cast<SaveOper>(udOper);
   if (oper == SaveOper::kUpdate && udTran.nTranID < 1) return false;
-  ScopedTable table(tb_tran, TranTable());
+  ScopedTable table(tb_tran, TranTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
   const store::Transactions transactions(session);
@@ -99,7 +99,7 @@ bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4*& tb_tran) {
 }
 
 bool clsDB::GetTran(int32_t nTranID, clsTran& udTran) {
-  dbaccess::OwnTable tb(TranTable());
+  dbaccess::OwnTable tb(TranTable(), *this);
   if (!tb.ok()) return false;
   const store::Session session = Session();
   const store::Result<store::TranRow> row = store::Transactions(session).Get(nTranID, tb.get());
@@ -126,7 +126,7 @@ bool clsDB::CopyTran(const clsTran& udTran, int32_t udType, rt::Currency curUnit
 }
 
 bool clsDB::ProductHasTransactions(int32_t nProdId) {
-  dbaccess::OwnTable tb(TranTable());
+  dbaccess::OwnTable tb(TranTable(), *this);
   if (!tb.ok()) return false;
   const store::Session session = Session();
   const store::Result<bool> has = store::Transactions(session).ProductHasTransactions(nProdId, tb.get());

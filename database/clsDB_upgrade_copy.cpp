@@ -121,8 +121,8 @@ bool CopyRows(clsDB& db, const RowCopy& c) {
     sys.WaitDlgShow(frm, QStringLiteral("Upgrading Database"), QLatin1String(c.caption), true, false);
     sys.WaitDlgUpdate(frm, 0);
     const int32_t total = db.GetRecCount(c.oldPath, QLatin1String(c.oldTag));
-    OwnTable oldTb(c.oldPath);
-    OwnTable newTb(c.newPath);
+    OwnTable oldTb(c.oldPath, db);
+    OwnTable newTb(c.newPath, db);
     if (total < 0 || !oldTb.ok() || !newTb.ok()) {
       sys.WaitDlgRemove(frm);
       return false;
@@ -183,8 +183,8 @@ bool clsDB::UpgCopyLastIDsIn(const store::Session& at, const QString& sDBPath) {
   clsSystem& sys = gSystem();
   sys.WaitStart();
   try {
-    OwnTable oldTb(FileIn(sDBPath, QStringLiteral("lastid.dbf")));
-    OwnTable newTb(at.PathOf(QLatin1String(store::Counters::kFile)));
+    OwnTable oldTb(FileIn(sDBPath, QStringLiteral("lastid.dbf")), *this);
+    OwnTable newTb(at.PathOf(QLatin1String(store::Counters::kFile)), *this);
     if (!oldTb.ok() || !newTb.ok()) {
       sys.WaitEnd();
       return false;

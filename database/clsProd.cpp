@@ -135,7 +135,7 @@ bool clsProd::SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db
 bool clsProd::LoadProduct(int32_t nProdIDPass, DATA4*& tbProd, clsDB& db) {
   if (nProdIDPass < 1) return false;
   try {
-    dbaccess::ScopedTable tb(tbProd, db.ProductsTable());
+    dbaccess::ScopedTable tb(tbProd, db.ProductsTable(), db);
     if (!tb.ok()) return false;
     dbaccess::SelectTag(tb.get(), kRowId);
     if (dbaccess::SeekNumber(tb.get(), nProdIDPass) != 0) {
@@ -158,7 +158,7 @@ bool clsProd::LoadProduct(int32_t nProdIDPass, DATA4*& tbProd, clsDB& db) {
 int32_t clsProd::LookupProduct(int32_t eSearchType, const QString& sSearchStr, DATA4*& tb, clsDB& db) {
   if (sSearchStr.trimmed().isEmpty()) return -1;
   try {
-    dbaccess::ScopedTable table(tb, db.ProductsTable());
+    dbaccess::ScopedTable table(tb, db.ProductsTable(), db);
     if (!table.ok()) return 0;
     const char* key = eSearchType == store::Code(store::SearchType::kPartNo) ? "partno" : "prodname";
     dbaccess::SelectTag(table.get(), QLatin1String(key));
