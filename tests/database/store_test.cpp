@@ -12,6 +12,7 @@
 #include "database/store/Fields.h"
 #include "database/store/Lists.h"
 #include "database/store/Params.h"
+#include "database/store/Products.h"
 #include "database/store/Stock.h"
 #include "database/store/Transactions.h"
 #include "platform/runtime/Error.h"
@@ -446,6 +447,57 @@ TEST_F(CategoryStoreTest, AnEntryIsFoundByItsWholeTextInItsOwnList) {
   EXPECT_EQ(categories.Text(eclair).value, QStringLiteral("éclair"));
   EXPECT_EQ(categories.TypeOf(4711).status.failure, Failure::kNotFound);
   EXPECT_EQ(categories.Text(4711).status.failure, Failure::kNotFound);
+}
+
+}  // namespace
+
+namespace {
+
+class ProductStoreTest : public ListStoreTest {
+ protected:
+  store::Products products{session_};
+};
+
+TEST_F(ProductStoreTest, RowsAreFoundByIdAndByTheWholePartNumberInAnyCase) {
+  Product(1001, "ab-1", "Widget", false);
+  Product(1002, "AB-10", "Gadget", true);
+  struct Case {
+    const char* partNo;
+    int32_t except;
+    int32_t id;   // IdByPartNo; -1: none
+    bool taken;   // PartNoTaken
+  } cases[] = {
+      {"AB-1", 0, 1001, true},     {" ab-10 ", 0, 1002, true},  // hidden products count
+      {"AB", 0, -1, false},        {"AB-1", 1001, 1001, false},  // its own part number
+      {"", 0, -1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.partNo);
+    const store::Result<int32_t> id = products.IdByPartNo(QLatin1String(c.partNo));
+    EXPECT_EQ(id.ok() ? id.value : -1, c.id);
+    EXPECT_EQ(products.PartNoTaken(QLatin1String(c.partNo), c.except).value, c.taken);
+  }
+  EXPECT_EQ(products.Name(1002).value.name, QStringLiteral("Gadget"));
+  EXPECT_EQ(products.Name(1002).value.partNo, QStringLiteral("AB-10"));
+  EXPECT_EQ(products.Name(4711).status.failure, Failure::kNotFound);
+}
+
+TEST_F(ProductStoreTest, HidingSetsTheFlagUnderTheRowsLock) {
+  Product(1001, "A-1", "Widget", false);
+  EXPECT_EQ(products.Hide(4711).failure, Failure::kNotFound);
+  {
+    dbtest::OtherUser other(PathOf("svlprod.dbf"));
+    ASSERT_TRUE(other.LockRow("partno", QStringLiteral("A-1")));
+    EXPECT_EQ(products.Hide(1001).failure, Failure::kLocked);
+  }
+  std::vector<store::ProductListRow> rows;
+  ASSERT_TRUE(store::ReadProducts(session_, nullptr, store::SearchType::kName, rows).ok());
+  EXPECT_EQ(rows.size(), 1u);
+  ASSERT_TRUE(products.Hide(1001).ok());
+  rows.clear();
+  ASSERT_TRUE(store::ReadProducts(session_, nullptr, store::SearchType::kName, rows).ok());
+  EXPECT_TRUE(rows.empty());
+  EXPECT_EQ(products.StdAmount(1001, store::AmountType::kStdCost).value, rt::Currency());
 }
 
 }  // namespace
