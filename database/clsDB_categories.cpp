@@ -126,7 +126,7 @@ bool clsDB::CanDeleteItem(int32_t nID, const QString& sTablePath, const QString&
     const int errTagName = code4errTagName(m_engine.code, 0);
     TAG4* tag = d4tag(tb.get(), rt::ToCp1252(sField).c_str());
     code4errTagName(m_engine.code, errTagName);
-    if (tag == nullptr) return !RecordExistsNoTag(2, nID, sField, sTablePath, handle);
+    if (tag == nullptr) return !RecordExistsNoTag(store::Code(store::KeyKind::kNumber), nID, sField, sTablePath, handle);
     Check(d4tagSelect(tb.get(), tag), "d4tagSelect");
     return dbaccess::SeekNumber(tb.get(), nID) != 0;
   } catch (...) {
@@ -195,7 +195,7 @@ int32_t clsDB::RecordExists(int32_t nKeyKind, const QVariant& vKey, const QStrin
     if (!table.ok()) return -1;
     dbaccess::SelectTag(table.get(), sTagName);
     int rc = 0;
-    if (nKeyKind == 2) {
+    if (nKeyKind == store::Code(store::KeyKind::kNumber)) {
       rc = dbaccess::SeekNumber(table.get(), dbaccess::NumericKey(vKey).value_or(-1));
     } else {
       rc = dbaccess::Seek(table.get(), dbaccess::WholeKey(vKey.toString(), false));
@@ -213,13 +213,14 @@ bool clsDB::RecordExistsNoTag(int32_t nKeyKind, const QVariant& vKey, const QStr
     ScopedTable table(tb, sTablePath, *this);
     if (!table.ok()) return false;
     FIELD4* field = Field(table.get(), sField);
-    const std::optional<double> number = nKeyKind == 2 ? dbaccess::NumericKey(vKey) : std::nullopt;
+    const bool byNumber = nKeyKind == store::Code(store::KeyKind::kNumber);
+    const std::optional<double> number = byNumber ? dbaccess::NumericKey(vKey) : std::nullopt;
     const QString text = vKey.toString().trimmed();
-    if (nKeyKind == 2 ? !number.has_value() : text.isEmpty()) return false;
+    if (byNumber ? !number.has_value() : text.isEmpty()) return false;
     Check(d4tagSelect(table.get(), nullptr), "d4tagSelect");
     for (int rc = Check(d4top(table.get()), "d4top"); rc == 0; rc = Check(d4skip(table.get(), 1), "d4skip")) {
       if (d4deleted(table.get())) continue;
-      const bool equal = nKeyKind == 2 ? f4double(field) == *number : Module1::FieldText(field).trimmed() == text;
+      const bool equal = byNumber ? f4double(field) == *number : Module1::FieldText(field).trimmed() == text;
       if (equal) return true;
     }
     return false;

@@ -4,6 +4,7 @@
 
 #include "database/DbAccess.h"
 #include "database/clsDB.h"
+#include "database/store/Codes.h"
 #include "database/store/Params.h"
 #include "platform/runtime/Convert.h"
 #include "services/clsSystem.h"
@@ -139,13 +140,14 @@ bool clsDB::TranCheckInventoryLevelSet(bool bOn) {
 }
 
 QString clsDB::InvLevelDesc(int32_t udLevel) const {
-  switch (udLevel) {
-    case 0: return QStringLiteral("All");
-    case 1: return QStringLiteral("All EXCEPT products with zero available units");
-    case 2: return QStringLiteral("Out of Stock Products only (zero available units)");
-    case 3: return QStringLiteral("Re-Order Products only (at or below re-order level)");
-    default: return {};
+  using store::InvLevel;
+  switch (static_cast<InvLevel>(udLevel)) {
+    case InvLevel::kAll: return QStringLiteral("All");
+    case InvLevel::kAvailable: return QStringLiteral("All EXCEPT products with zero available units");
+    case InvLevel::kOutOfStock: return QStringLiteral("Out of Stock Products only (zero available units)");
+    case InvLevel::kReorder: return QStringLiteral("Re-Order Products only (at or below re-order level)");
   }
+  return {};
 }
 
 void clsDB::CheckParamTable(const QString& sDBPath) {

@@ -112,7 +112,7 @@ rt::Currency clsDB::ProductStdUnitAmt(int32_t nProdId, int32_t udAmtType, DATA4*
 
 bool clsDB::ProductExists(int32_t nProdId) {
   DATA4* tb = nullptr;
-  if (RecordExists(2, nProdId, ProductsTable(), kRowId, kRowId, tb) < 1) {
+  if (RecordExists(store::Code(store::KeyKind::kNumber), nProdId, ProductsTable(), kRowId, kRowId, tb) < 1) {
     RecordNonExistMsg();
     return false;
   }
