@@ -11,7 +11,9 @@
 // Writes lock the one record, write, flush and unlock; a record another user holds
 // ends the operation with a "RECORD LOCKED: " box and a failure result. Failures are
 // reported through clsSystem::ShowError with the label "clsDB_<procedure>".
-// The members are implemented across topic files (clsDB_<topic>.cpp).
+// The members are implemented across topic files (clsDB_<topic>.cpp); most call a
+// store of database/store/ (Session() gives one on the open folder) and turn its
+// result into the messages and error reports above.
 // Single-threaded: call only from the user-interface thread.
 
 #include <QList>
