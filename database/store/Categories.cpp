@@ -11,7 +11,7 @@ namespace store {
 
 Result<int32_t> Categories::FindId(const QString& desc, ListType type, DATA4* open) const {
   return Guarded<Result<int32_t>>([&]() -> Result<int32_t> {
-    Table tb(session_, open, Path());
+    Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     const CategoryFields f(tb.get());
     SelectTag(session_, tb.get(), "desc");
@@ -26,7 +26,7 @@ Result<int32_t> Categories::FindId(const QString& desc, ListType type, DATA4* op
 
 Status Categories::Add(const QString& desc, ListType type, int32_t id, DATA4* open) const {
   return Guarded<Status>([&]() -> Status {
-    Table tb(session_, open, Path());
+    Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     const CategoryFields f(tb.get());
     session_.Check(d4appendStartVB(tb.get(), 0), "d4appendStartVB");
@@ -41,7 +41,7 @@ Status Categories::Add(const QString& desc, ListType type, int32_t id, DATA4* op
 
 Result<ListType> Categories::TypeOf(int32_t id, DATA4* open) const {
   return Guarded<Result<ListType>>([&]() -> Result<ListType> {
-    Table tb(session_, open, Path());
+    Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     SelectTag(session_, tb.get(), "rowid");
     if (SeekNumber(session_, tb.get(), id) != 0) return Status::Of(Failure::kNotFound);
@@ -51,7 +51,7 @@ Result<ListType> Categories::TypeOf(int32_t id, DATA4* open) const {
 
 Result<QString> Categories::Text(int32_t id, DATA4* open, const QString& tag, const QString& field) const {
   return Guarded<Result<QString>>([&]() -> Result<QString> {
-    Table tb(session_, open, Path());
+    Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     SelectTag(session_, tb.get(), rt::ToCp1252(tag).c_str());
     if (SeekNumber(session_, tb.get(), id) != 0) return Status::Of(Failure::kNotFound);

@@ -38,7 +38,6 @@ class Categories {
   static constexpr int32_t kFirstId = 1000;
 
  private:
-  QString Path() const { return session_.PathOf(QLatin1String(kFile)); }
   const Session& session_;
 };
 

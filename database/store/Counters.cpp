@@ -59,7 +59,7 @@ Found FindOrCreate(const Session& s, DATA4* tb, const CounterFields& f, const QS
 Result<int32_t> Counters::Next(const QString& key, bool increment, int32_t start) const {
   return Guarded<Result<int32_t>>([&]() -> Result<int32_t> {
     CheckKey(key);
-    Table tb(session_, nullptr, Path());
+    Table tb(session_, nullptr, kFile);
     if (!tb.ok()) return tb.failure();
     const CounterFields f(tb.get());
     switch (FindOrCreate(session_, tb.get(), f, key, [&] { return Plus1(start); })) {
@@ -79,7 +79,7 @@ Result<int32_t> Counters::Next(const QString& key, bool increment, int32_t start
 
 Result<int32_t> Counters::Query(const QString& key) const {
   return Guarded<Result<int32_t>>([&]() -> Result<int32_t> {
-    Table tb(session_, nullptr, Path());
+    Table tb(session_, nullptr, kFile);
     if (!tb.ok()) return tb.failure();
     if (SeekCounter(session_, tb.get(), key) != 0) return Status::Of(Failure::kNotFound);
     return Long32(CounterFields(tb.get()).lastid);
@@ -89,7 +89,7 @@ Result<int32_t> Counters::Query(const QString& key) const {
 Status Counters::Set(const QString& key, int32_t next) const {
   return Guarded<Status>([&]() -> Status {
     CheckKey(key);
-    Table tb(session_, nullptr, Path());
+    Table tb(session_, nullptr, kFile);
     if (!tb.ok()) return tb.failure();
     const CounterFields f(tb.get());
     switch (FindOrCreate(session_, tb.get(), f, key, [&] { return next; })) {
@@ -112,7 +112,7 @@ Result<int32_t> Counters::Version(const QString& tablePath) const {
 
 Status Counters::SetVersion(int32_t version) const {
   return Guarded<Status>([&]() -> Status {
-    Table tb(session_, nullptr, Path());
+    Table tb(session_, nullptr, kFile);
     if (!tb.ok()) return tb.failure();
     const CounterFields f(tb.get());
     if (SeekCounter(session_, tb.get(), kVersionKey) != 0) return Status::Of(Failure::kNotFound);

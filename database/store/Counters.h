@@ -35,7 +35,6 @@ class Counters {
   static constexpr char kFile[] = "svlid.dbf";
 
  private:
-  QString Path() const { return session_.PathOf(QLatin1String(kFile)); }
   const Session& session_;
 };
 

@@ -28,8 +28,6 @@ struct ProductListFields {
 
 const char* OrderTag(SearchType t) { return t == SearchType::kPartNo ? "partno" : "prodname"; }
 
-QString ProductsPath(const Session& s) { return s.PathOf(QStringLiteral("svlprod.dbf")); }
-
 bool AllDigits(const QString& text) {
   for (const QChar c : text) {
     if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
@@ -57,7 +55,7 @@ Status ReadList(const Session& s, DATA4* open, const QString& tablePath, const Q
 
 Status ReadProducts(const Session& s, DATA4* open, SearchType order, std::vector<ProductListRow>& rows) {
   return Guarded<Status>([&]() -> Status {
-    Table tb(s, open, ProductsPath(s));
+    Table tb(s, open, "svlprod.dbf");
     if (!tb.ok()) return tb.failure();
     SelectTag(s, tb.get(), OrderTag(order));
     const ProductListFields f(tb.get());
@@ -71,7 +69,7 @@ Status ReadProducts(const Session& s, DATA4* open, SearchType order, std::vector
 Status SearchProducts(const Session& s, DATA4* open, SearchType by, const QString& prefix,
                       std::vector<ProductListRow>& rows) {
   return Guarded<Status>([&]() -> Status {
-    Table tb(s, open, ProductsPath(s));
+    Table tb(s, open, "svlprod.dbf");
     if (!tb.ok()) return tb.failure();
     SelectTag(s, tb.get(), OrderTag(by));
     // A search, not a look-up: every key that begins with the text (upper case, as the
@@ -89,7 +87,7 @@ Status SearchProducts(const Session& s, DATA4* open, SearchType by, const QStrin
 
 Status ReadReportDefs(const Session& s, DATA4* open, bool userDefinedOnly, std::vector<ReportDefRow>& rows) {
   return Guarded<Status>([&]() -> Status {
-    Table tb(s, open, s.PathOf(QLatin1String(Params::kFile)));
+    Table tb(s, open, Params::kFile);
     if (!tb.ok()) return tb.failure();
     const ParamFields f(tb.get());
     SelectTag(s, tb.get(), "sid");

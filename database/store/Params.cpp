@@ -18,7 +18,7 @@ int FindParam(const Session& s, DATA4* tb, const QString& sid) {
 
 Result<QString> Params::Get(const QString& sid, DATA4* open) const {
   return Guarded<Result<QString>>([&]() -> Result<QString> {
-    Table tb(session_, open, Path());
+    Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     if (FindParam(session_, tb.get(), sid) != 0) return Status::Of(Failure::kNotFound);
     return Memo(ParamFields(tb.get()).value).trimmed();
@@ -28,7 +28,7 @@ Result<QString> Params::Get(const QString& sid, DATA4* open) const {
 Status Params::Set(const QString& sid, const QString& value, DATA4* open) const {
   return Guarded<Status>([&]() -> Status {
     if (sid.trimmed().isEmpty()) rt::Raise(rt::kErrInvalidCall);
-    Table tb(session_, open, Path());
+    Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     const ParamFields f(tb.get());
     if (FindParam(session_, tb.get(), sid) == 0) {
@@ -46,7 +46,7 @@ Status Params::Set(const QString& sid, const QString& value, DATA4* open) const 
 
 Status Params::Delete(const QString& sid, DATA4* open) const {
   return Guarded<Status>([&]() -> Status {
-    Table tb(session_, open, Path());
+    Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     if (FindParam(session_, tb.get(), sid) != 0) return Status::Of(Failure::kNotFound);
     return ChangeLocked(session_, tb.get(), [&] { session_.Check(d4delete(tb.get()), "d4delete"); });

@@ -29,7 +29,6 @@ class Params {
   static constexpr char kFile[] = "svlparam.dbf";
 
  private:
-  QString Path() const { return session_.PathOf(QLatin1String(kFile)); }
   const Session& session_;
 };
 

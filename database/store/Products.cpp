@@ -19,7 +19,7 @@ bool SeekProduct(const Session& s, DATA4* tb, int32_t id) {
 
 Result<ProductName> Products::Name(int32_t id, DATA4* open) const {
   return Guarded<Result<ProductName>>([&]() -> Result<ProductName> {
-    Table tb(session_, open, Path());
+    Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     if (!SeekProduct(session_, tb.get(), id)) return Status::Of(Failure::kNotFound);
     return ProductName{Text(FieldOf(tb.get(), "prodname")).trimmed(), Text(FieldOf(tb.get(), "partno")).trimmed()};
@@ -28,7 +28,7 @@ Result<ProductName> Products::Name(int32_t id, DATA4* open) const {
 
 Result<int32_t> Products::IdByPartNo(const QString& partNo, DATA4* open) const {
   return Guarded<Result<int32_t>>([&]() -> Result<int32_t> {
-    Table tb(session_, open, Path());
+    Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     SelectTag(session_, tb.get(), "partno");
     // The tag is upper case: one whole-value seek finds the text in any case.
@@ -39,7 +39,7 @@ Result<int32_t> Products::IdByPartNo(const QString& partNo, DATA4* open) const {
 
 Result<bool> Products::PartNoTaken(const QString& partNo, int32_t exceptId, DATA4* open) const {
   return Guarded<Result<bool>>([&]() -> Result<bool> {
-    Table tb(session_, open, Path());
+    Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     FIELD4* rowid = FieldOf(tb.get(), "rowid");
     FIELD4* partno = FieldOf(tb.get(), "partno");
@@ -56,7 +56,7 @@ Result<bool> Products::PartNoTaken(const QString& partNo, int32_t exceptId, DATA
 
 Result<rt::Currency> Products::StdAmount(int32_t id, AmountType type, DATA4* open) const {
   return Guarded<Result<rt::Currency>>([&]() -> Result<rt::Currency> {
-    Table tb(session_, open, Path());
+    Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     if (!SeekProduct(session_, tb.get(), id)) return Status::Of(Failure::kNotFound);
     switch (type) {
@@ -69,7 +69,7 @@ Result<rt::Currency> Products::StdAmount(int32_t id, AmountType type, DATA4* ope
 
 Status Products::Hide(int32_t id, DATA4* open) const {
   return Guarded<Status>([&]() -> Status {
-    Table tb(session_, open, Path());
+    Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     if (!SeekProduct(session_, tb.get(), id)) return Status::Of(Failure::kNotFound);
     FIELD4* hide = FieldOf(tb.get(), "hide");

@@ -41,7 +41,6 @@ class Products {
   static constexpr char kFile[] = "svlprod.dbf";
 
  private:
-  QString Path() const { return session_.PathOf(QLatin1String(kFile)); }
   const Session& session_;
 };
 

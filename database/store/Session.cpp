@@ -48,7 +48,14 @@ int Check(Engine& engine, int rc, const char* call) {
 }
 
 Table::Table(const Session& session, DATA4* open, const QString& path) : session_(session), tb_(open) {
-  if (tb_ != nullptr) return;
+  if (tb_ == nullptr) Open(path);
+}
+
+Table::Table(const Session& session, DATA4* open, const char* file) : session_(session), tb_(open) {
+  if (tb_ == nullptr) Open(session_.PathOf(QLatin1String(file)));
+}
+
+void Table::Open(const QString& path) {
   CODE4* c = session_.code();
   tb_ = c != nullptr ? d4open(c, QFile::encodeName(path).constData()) : nullptr;
   owned_ = tb_ != nullptr;

@@ -63,6 +63,8 @@ class Session {
 class Table {
  public:
   Table(const Session& session, DATA4* open, const QString& path);
+  // The same for a file of the session's folder, its path resolved only when opened.
+  Table(const Session& session, DATA4* open, const char* file);
   ~Table();
   Table(const Table&) = delete;
   Table& operator=(const Table&) = delete;
@@ -73,6 +75,7 @@ class Table {
   const Status& failure() const { return failure_; }
 
  private:
+  void Open(const QString& path);
   const Session& session_;
   DATA4* tb_;
   bool owned_ = false;

@@ -115,11 +115,9 @@ void ForEachProductRow(const Session& s, DATA4* tb, int32_t prodId, Row row) {
 
 }  // namespace
 
-QString Stock::Path() const { return session_.PathOf(QLatin1String(Transactions::kFile)); }
-
 Status Stock::ProductStats(clsProductStats& stats, DATA4* open) const {
   return Guarded<Status>([&]() -> Status {
-    Table tb(session_, open, Path());
+    Table tb(session_, open, Transactions::kFile);
     if (!tb.ok()) return tb.failure();
     const TranFields fields(tb.get());
     StockWalk walk;
@@ -135,7 +133,7 @@ Status Stock::ProductStats(clsProductStats& stats, DATA4* open) const {
 Status Stock::AllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, DATA4* open) const {
   stats.clear();
   return Guarded<Status>([&]() -> Status {
-    Table table(session_, open, Path());
+    Table table(session_, open, Transactions::kFile);
     if (!table.ok()) return table.failure();
     DATA4* tb = table.get();
     const TranFields fields(tb);
@@ -163,7 +161,7 @@ Status Stock::AllProductStats(std::unordered_map<int32_t, clsProductStats>& stat
 
 Result<bool> Stock::ProductHasTranType(int32_t prodId, int32_t type, DATA4* open) const {
   return Guarded<Result<bool>>([&]() -> Result<bool> {
-    Table tb(session_, open, Path());
+    Table tb(session_, open, Transactions::kFile);
     if (!tb.ok()) return tb.failure();
     FIELD4* trantype = TranFields(tb.get()).trantype;
     bool found = false;

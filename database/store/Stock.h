@@ -37,7 +37,6 @@ class Stock {
   Result<bool> ProductHasTranType(int32_t prodId, int32_t type, DATA4* open = nullptr) const;
 
  private:
-  QString Path() const;
   const Session& session_;
 };
 

@@ -48,7 +48,7 @@ Status UnlockedOnError(DATA4* tb, Write write) {
 
 Status Transactions::Write(DATA4* open, const std::function<Status(DATA4*, const TranFields&)>& write) const {
   return Guarded<Status>([&]() -> Status {
-    Table tb(session_, open, Path());
+    Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     return UnlockedOnError(tb.get(), [&]() -> Status {
       SelectTag(session_, tb.get(), "rowid");
@@ -79,7 +79,7 @@ Status Transactions::Update(const TranRow& row, DATA4* open) const {
 
 Result<TranRow> Transactions::Get(int32_t id, DATA4* open) const {
   return Guarded<Result<TranRow>>([&]() -> Result<TranRow> {
-    Table tb(session_, open, Path());
+    Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     SelectTag(session_, tb.get(), "rowid");
     if (SeekNumber(session_, tb.get(), id) != 0) return Status::Of(Failure::kNotFound);
@@ -89,7 +89,7 @@ Result<TranRow> Transactions::Get(int32_t id, DATA4* open) const {
 
 Result<bool> Transactions::ProductHasTransactions(int32_t prodId, DATA4* open) const {
   return Guarded<Result<bool>>([&]() -> Result<bool> {
-    Table tb(session_, open, Path());
+    Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     SelectTag(session_, tb.get(), "prodid");
     return SeekNumber(session_, tb.get(), prodId) == 0;

@@ -51,7 +51,6 @@ class Transactions {
   static constexpr int32_t kFirstId = 1000;
 
  private:
-  QString Path() const { return session_.PathOf(QLatin1String(kFile)); }
   // Runs a write on the table (tag rowid selected, its fields resolved); a write that
   // throws gives up the record lock first.
   Status Write(DATA4* open, const std::function<Status(DATA4*, const TranFields&)>& write) const;
