@@ -1,22 +1,22 @@
 #include "database/DbAccess.h"
 
 #include <QVariant>
-#include <limits>
 
 #include "database/clsDB.h"
+#include "database/store/Fields.h"
+#include "database/store/Seek.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/Convert.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"
-#include "platform/xbase/Bytes.h"
 #include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
 
 namespace dbaccess {
 
-ScopedTable::ScopedTable(DATA4*& handle, const QString& path) : handle_(handle) {
+ScopedTable::ScopedTable(DATA4*& handle, const QString& path, clsDB& db) : handle_(handle), db_(db) {
   if (handle_ == nullptr) {
-    handle_ = gDB().OpenTable(path);
+    handle_ = db_.OpenTable(path);
     owned_ = handle_ != nullptr;
   }
 }
@@ -25,72 +25,22 @@ ScopedTable::~ScopedTable() { Close(); }
 
 void ScopedTable::Close() {
   if (!owned_) return;
-  gDB().SetLastEngineResult(d4close(handle_));
+  db_.SetLastEngineResult(d4close(handle_));
   handle_ = nullptr;
   owned_ = false;
 }
 
-QString EngineCodeText(int rc) {
-  switch (rc) {
-    case e4parm: return QStringLiteral("Invalid engine call");
-    case e4open: return QStringLiteral("File cannot be opened");
-    case e4access: return QStringLiteral("File is in use");
-    case e4create: return QStringLiteral("File cannot be created");
-    case e4read: return QStringLiteral("Read error");
-    case e4write: return QStringLiteral("Write error");
-    case e4data: return QStringLiteral("Table or memo file is corrupt");
-    // The index no longer matches its table: only a rebuild repairs it.
-    case e4index:
-      return QStringLiteral("Index is corrupt or cannot be changed. Re-index the table (Database Maintenance) to repair it");
-    case e4lock: return QStringLiteral("Record is not locked");
-    case e4readOnly: return QStringLiteral("Table is read-only");
-    case e4overflow: return QStringLiteral("Value does not fit its field");
-    case e4fieldName: return QStringLiteral("Unknown field name");
-    case e4tagName: return QStringLiteral("Unknown tag name");
-    case e4expr: return QStringLiteral("Unsupported index expression");
-    default: return QStringLiteral("Engine error");
-  }
-}
-
-int Check(int rc, const char* call) {
-  gDB().SetLastEngineResult(rc);
-  if (rc < 0) {
-    throw rt::VbError(rc, QLatin1String(call), EngineCodeText(rc) + QStringLiteral(" (%1)").arg(rc));
-  }
-  return rc;
-}
+int Check(int rc, const char* call) { return store::Check(gDB().EngineState(), rc, call); }
 
 void SelectTag(DATA4* tb, const QString& name) {
-  TAG4* tag = d4tag(tb, rt::ToCp1252(name).c_str());
-  if (tag == nullptr) {
-    throw rt::VbError(e4tagName, QStringLiteral("d4tag"), EngineCodeText(e4tagName) + QStringLiteral(": ") + name);
-  }
-  Check(d4tagSelect(tb, tag), "d4tagSelect");
+  store::SelectTag(gDB().Session(), tb, rt::ToCp1252(name).c_str());
 }
 
-FIELD4* Field(DATA4* tb, const QString& name) {
-  FIELD4* f = d4field(tb, rt::ToCp1252(name).c_str());
-  if (f == nullptr) {
-    throw rt::VbError(e4fieldName, QStringLiteral("d4field"),
-                      EngineCodeText(e4fieldName) + QStringLiteral(": ") + name);
-  }
-  return f;
-}
+FIELD4* Field(DATA4* tb, const QString& name) { return store::FieldOf(tb, rt::ToCp1252(name).c_str()); }
 
-int32_t Long32(FIELD4* f) {
-  const long v = f4long(f);
-  if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max()) {
-    rt::Raise(rt::kErrOverflow);
-  }
-  return static_cast<int32_t>(v);
-}
+int32_t Long32(FIELD4* f) { return store::Long32(f); }
 
-int LockCurrent(DATA4* tb) {
-  const int rc = d4lock(tb, d4recNo(tb));
-  gDB().SetLastEngineResult(rc);
-  if (rc == r4locked) return rc;
-  return Check(rc, "d4lock");
-}
+int LockCurrent(DATA4* tb) { return store::LockCurrent(gDB().Session(), tb); }
 
 bool ChangeLocked(DATA4* tb, const QString& lockedMessage, const std::function<void()>& change) {
   if (LockCurrent(tb) == r4locked) {
@@ -98,47 +48,48 @@ bool ChangeLocked(DATA4* tb, const QString& lockedMessage, const std::function<v
     return false;
   }
   change();
-  FlushUnlock(tb);
+  if (FlushUnlock(tb) == r4locked) {
+    ui::MsgBox(lockedMessage, ui::vbCritical);
+    return false;
+  }
   return true;
 }
 
-void FlushUnlock(DATA4* tb) {
-  Check(d4flush(tb), "d4flush");
-  Check(d4unlock(tb), "d4unlock");
-}
+int FlushUnlock(DATA4* tb) { return store::FlushUnlock(gDB().Session(), tb); }
 
 void ReportTrapped(const char* label) {
   rt::TrapError();
   gSystem().ShowError(QLatin1String(label));
 }
 
-QString Upper(const QString& text) {
-  std::string bytes = rt::ToCp1252(text);
-  for (char& c : bytes) c = xb::Upper1252(c);
-  return rt::FromCp1252(bytes);
+void Report(const store::Status& status, const char* label, const QString& lockedMessage) {
+  switch (status.failure) {
+    case store::Failure::kNotOpened:
+      ui::MsgBox(QStringLiteral("Unable to open: ") + status.description, ui::vbCritical);
+      break;
+    case store::Failure::kLocked:
+      if (!lockedMessage.isEmpty()) ui::MsgBox(lockedMessage, ui::vbCritical);
+      break;
+    case store::Failure::kError:
+      rt::Err().Set(status.code, status.source, status.description);
+      gSystem().ShowError(QLatin1String(label));
+      break;
+    case store::Failure::kNone:
+    case store::Failure::kNotFound:
+    case store::Failure::kNotStored:
+      break;
+  }
 }
 
-std::string WholeKey(const QString& key, bool upper) {
-  const QString k = key.trimmed();
-  if (k.isEmpty()) return {};
-  std::string bytes = rt::ToCp1252(upper ? Upper(k) : k);
-  // Keys are at most 240 bytes; the engine cuts a longer seek text to the key length.
-  constexpr size_t kBeyondAnyKey = 256;
-  if (bytes.size() < kBeyondAnyKey) bytes.resize(kBeyondAnyKey, ' ');
-  return bytes;
-}
+QString Upper(const QString& text) { return store::Upper(text); }
 
-int Seek(DATA4* tb, const std::string& wholeKey) {
-  if (wholeKey.empty()) return r4eof;
-  return Check(d4seek(tb, wholeKey.c_str()), "d4seek");
-}
+std::string WholeKey(const QString& key, bool upper) { return store::WholeKey(key, upper); }
 
-int SeekNext(DATA4* tb, const std::string& wholeKey) {
-  if (wholeKey.empty()) return r4eof;
-  return Check(d4seekNext(tb, wholeKey.c_str()), "d4seekNext");
-}
+int Seek(DATA4* tb, const std::string& wholeKey) { return store::SeekWhole(gDB().Session(), tb, wholeKey); }
 
-int SeekNumber(DATA4* tb, double value) { return Check(d4seekDouble(tb, value), "d4seekDouble"); }
+int SeekNext(DATA4* tb, const std::string& wholeKey) { return store::SeekNextWhole(gDB().Session(), tb, wholeKey); }
+
+int SeekNumber(DATA4* tb, double value) { return store::SeekNumber(gDB().Session(), tb, value); }
 
 std::optional<double> NumericKey(const QVariant& key) {
   switch (key.typeId()) {

@@ -9,6 +9,9 @@
 #include <optional>
 #include <string>
 
+#include "database/clsDB.h"
+#include "database/store/Session.h"
+
 class QVariant;
 
 struct DATA4;
@@ -21,7 +24,8 @@ namespace dbaccess {
 // the object goes; a non-null handle is the caller's and stays open.
 class ScopedTable {
  public:
-  ScopedTable(DATA4*& handle, const QString& path);
+  // Opens through `db` (its "Unable to open: " box on failure).
+  ScopedTable(DATA4*& handle, const QString& path, clsDB& db = gDB());
   ~ScopedTable();
   ScopedTable(const ScopedTable&) = delete;
   ScopedTable& operator=(const ScopedTable&) = delete;
@@ -33,13 +37,14 @@ class ScopedTable {
 
  private:
   DATA4*& handle_;
+  clsDB& db_;
   bool owned_ = false;
 };
 
 // A table opened for this operation only.
 class OwnTable {
  public:
-  explicit OwnTable(const QString& path) : scoped_(handle_, path) {}
+  explicit OwnTable(const QString& path, clsDB& db = gDB()) : scoped_(handle_, path, db) {}
   bool ok() const { return scoped_.ok(); }
   DATA4* get() const { return scoped_.get(); }
   void Close() { scoped_.Close(); }
@@ -62,12 +67,18 @@ int32_t Long32(FIELD4* f);
 int LockCurrent(DATA4* tb);
 
 // Locks the current record, runs `change`, flushes and unlocks: true. When another
-// user holds the record: the critical box `lockedMessage`, nothing changed, false.
+// user holds the record, or the change could not be written for a lock and was
+// dropped: the critical box `lockedMessage`, nothing changed, false.
 bool ChangeLocked(DATA4* tb, const QString& lockedMessage, const std::function<void()>& change);
-// d4flush and d4unlock; errors throw.
-void FlushUnlock(DATA4* tb);
+// d4flush and d4unlock: 0, or 50 when the change was dropped for a lock; errors throw.
+int FlushUnlock(DATA4* tb);
 // Inside a catch block: makes the exception the pending error and reports it.
 void ReportTrapped(const char* label);
+// A store's failure as the user reads it: a table that did not open gives the
+// "Unable to open: " box, an error the report `label` (the error made pending), a
+// locked record the critical box `lockedMessage` when one is given; a missing row or
+// a refused append shows nothing.
+void Report(const store::Status& status, const char* label, const QString& lockedMessage = {});
 
 // Upper case as the engine's UPPER() makes it (code page 1252, letter by letter), so
 // a text upper-cased here equals its key in an UPPER() tag.
@@ -96,8 +107,7 @@ class WaitCursor {
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-// Text form of an engine return code, for error descriptions.
-QString EngineCodeText(int rc);
+using store::EngineCodeText;
 
 // A file of the database in `folder`: as spelled on disk when it exists in any letter
 // case (a folder made on another system may hold SVLPROD.DBF), else `file` as given.

@@ -2,30 +2,17 @@
 
 #include <string>
 
+#include "database/store/Fields.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/xbase/Engine.h"
 
 namespace Module1 {
 
-QString FieldText(FIELD4* field) {
-  const char* p = f4ptr(field);
-  const int n = f4len_v(field);
-  if (p == nullptr || n <= 0) return {};
-  return rt::FromCp1252(std::string_view(p, static_cast<size_t>(n)));
-}
+QString FieldText(FIELD4* field) { return store::Text(field); }
 
-QString MemoText(FIELD4* field) {
-  const unsigned long n = f4memoLenVB(field);
-  const char* p = f4memoPtr(field);
-  if (p == nullptr || n == 0) return {};
-  return rt::FromCp1252(std::string_view(p, n));
-}
+QString MemoText(FIELD4* field) { return store::Memo(field); }
 
-int FieldAssignText(FIELD4* field, const QString& text) {
-  const std::string bytes = rt::ToCp1252(text);
-  if (bytes.size() > 0x7FFFFFFFu) return e4overflow;
-  return f4assignNVB(field, bytes.data(), static_cast<int>(bytes.size()));
-}
+int FieldAssignText(FIELD4* field, const QString& text) { return store::AssignText(field, text); }
 
 QString FieldNameText(FIELD4* field) { return TextFromAddress(f4name(field)); }
 

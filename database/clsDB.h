@@ -11,7 +11,9 @@
 // Writes lock the one record, write, flush and unlock; a record another user holds
 // ends the operation with a "RECORD LOCKED: " box and a failure result. Failures are
 // reported through clsSystem::ShowError with the label "clsDB_<procedure>".
-// The members are implemented across topic files (clsDB_<topic>.cpp).
+// The members are implemented across topic files (clsDB_<topic>.cpp); most call a
+// store of database/store/ (Session() gives one on the open folder) and turn its
+// result into the messages and error reports above.
 // Single-threaded: call only from the user-interface thread.
 
 #include <QList>
@@ -21,6 +23,7 @@
 
 #include "database/clsDBFile.h"
 #include "database/clsProductStats.h"  // (records: transactions, stock figures, products)
+#include "database/store/Session.h"
 #include <unordered_map>
 
 struct CODE4;
@@ -43,9 +46,13 @@ class clsDB {
   bool IsOpen() const { return m_bIsOpen; }
   const QString& DBPath() const { return m_sDBPath; }
   // The live engine; null while none is started.
-  CODE4* CBEngine() const { return m_CBEngine; }
+  CODE4* CBEngine() const { return m_engine.code; }
   // Return code of the last engine call an operation recorded; -1 after release.
-  int16_t LastEngineResult() const { return m_nLastCBResult; }
+  int16_t LastEngineResult() const { return m_engine.lastResult; }
+  // The engine and its last result, as the stores record them.
+  store::Engine& EngineState() const { return m_engine; }
+  // A store session on the database folder (names resolved as on disk).
+  store::Session Session() const;
   // The database version found by the last check.
   int32_t DBVersionInUse() const { return m_nDBVersion; }
 
@@ -287,7 +294,16 @@ class clsDB {
   bool UpgradeOldestLayout(const QString& sDBPath);
   bool StageOldestLayout(const QString& sDBPath, const QString& sStaging);
   bool HoldExclusive(const QString& sLockPath, const QString& sDBPath);
-  bool WriteBuiltInReports();
+  // The steps on the folder of a session: the database's own (the members above) or
+  // the upgrade's staging folder, with the same messages and error reports.
+  bool WriteBuiltInReports(const store::Session& at);
+  QString GetParamValueIn(const store::Session& at, const QString& sid, DATA4*& tbParam);
+  bool SetParamValueIn(const store::Session& at, const QString& sid, const QString& sValue, DATA4*& tbParam);
+  bool SetDBVerIn(const store::Session& at, int32_t nVersion);
+  void DeleteLastIdTableIn(const store::Session& at);
+  bool UpgCopyLastIDsIn(const store::Session& at, const QString& sDBPath);
+  bool UpgCopyProductsIn(const store::Session& at, const QString& sDBPath);
+  bool UpgCopyTranIn(const store::Session& at, const QString& sDBPath);
   // (end of check and upgrade, maintenance)
 
  private:
@@ -303,8 +319,7 @@ class clsDB {
   bool m_bIsOpen = false;
   QString m_sDBPath;
   int32_t m_nDBVersion = 1;
-  CODE4* m_CBEngine = nullptr;
-  int16_t m_nLastCBResult = -1;
+  mutable store::Engine m_engine;
 };
 
 // The one database object, created on first use.

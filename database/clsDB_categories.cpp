@@ -4,11 +4,14 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <optional>
+#include <vector>
 
 #include "database/DbAccess.h"
 #include "database/Module1.h"
 #include "database/clsDB.h"
 #include "database/clsRptDef.h"
+#include "database/store/Categories.h"
+#include "database/store/Lists.h"
 #include "platform/controls/ImageList.h"
 #include "platform/controls/ListViewControl.h"
 #include "platform/runtime/Codepage.h"
@@ -43,93 +46,87 @@ class FrozenView {
 
 }  // namespace
 
+// The fillers below show rows a store reads; the rows read before a failure are shown
+// too, then the failure is reported.
+
 void clsDB::LoadLV(ctl::ListViewControl& lv, const QString& sTablePath, const QString& sIDField,
                    const QString& sTextField, int32_t nListType, bool bClearFirst) {
-  try {
-    const QString selectedKey = gSystem().LvGetSelectedItemKey(lv);
-    FrozenView frozen(lv);
-    if (!m_bIsOpen) return;
-    OwnTable tb(sTablePath);
-    if (!tb.ok()) return;
-    FIELD4* id = Field(tb.get(), sIDField);
-    FIELD4* text = Field(tb.get(), sTextField);
-    FIELD4* type = nListType >= 1 ? Field(tb.get(), kType) : nullptr;
-    dbaccess::SelectTag(tb.get(), sTextField);
-    int rc = Check(d4top(tb.get()), "d4top");
-    if (bClearFirst) lv.ListItems().Clear();
-    while (rc == 0) {
-      if (type == nullptr || dbaccess::Long32(type) == nListType) {
-        lv.ListItems().Add(0, QStringLiteral("N%1").arg(dbaccess::Long32(id)), Module1::FieldText(text).trimmed());
+  // Reported once the list redraws again and the hourglass is gone.
+  const store::Status status = [&]() -> store::Status {
+    try {
+      const QString selectedKey = gSystem().LvGetSelectedItemKey(lv);
+      FrozenView frozen(lv);
+      if (!m_bIsOpen) return {};
+      OwnTable tb(sTablePath, *this);
+      if (!tb.ok()) return {};
+      std::vector<store::ListRow> rows;
+      const store::Status read = store::ReadList(Session(), tb.get(), sTablePath, sIDField, sTextField,
+                                                 nListType >= 1 ? kType : QString(), nListType, rows);
+      if (bClearFirst && (read.ok() || !rows.empty())) lv.ListItems().Clear();
+      for (const store::ListRow& row : rows) {
+        lv.ListItems().Add(0, QStringLiteral("N%1").arg(row.id), row.text);
+        QCoreApplication::processEvents();
       }
-      QCoreApplication::processEvents();
-      rc = Check(d4skip(tb.get(), 1), "d4skip");
+      if (!read.ok()) return read;
+      tb.Close();
+      if (!selectedKey.isEmpty()) gSystem().LvSelectItem(lv, selectedKey);
+      ctl::ListItem* item = nullptr;
+      if (gSystem().LvGetSelectedItem(item, lv) && item != nullptr) item->EnsureVisible();
+      return {};
+    } catch (...) {
+      return store::Status::FromException();
     }
-    tb.Close();
-    if (!selectedKey.isEmpty()) gSystem().LvSelectItem(lv, selectedKey);
-    ctl::ListItem* item = nullptr;
-    if (gSystem().LvGetSelectedItem(item, lv) && item != nullptr) item->EnsureVisible();
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_LoadLV");
-  }
+  }();
+  dbaccess::Report(status, "clsDB_LoadLV");
 }
 
 void clsDB::LoadCboX(QComboBox& cbo, const QString& sTablePath, const QString& sIDField,
                      const QString& sTextField, const QString& sTypeField, int32_t nTypeValue,
                      bool bClearFirst, bool bAddBlankItem, int32_t nSelectID) {
-  try {
-    OwnTable tb(sTablePath);
+  store::Status status;
+  {
+    OwnTable tb(sTablePath, *this);
     if (!tb.ok()) return;
     dbaccess::WaitCursor wait;
     if (bClearFirst) cbo.clear();
     if (bAddBlankItem) cbo.addItem(QString(), 0);
-    FIELD4* id = Field(tb.get(), sIDField);
-    FIELD4* text = Field(tb.get(), sTextField);
-    FIELD4* type = Field(tb.get(), sTypeField);
-    dbaccess::SelectTag(tb.get(), sTextField);
-    for (int rc = Check(d4top(tb.get()), "d4top"); rc == 0; rc = Check(d4skip(tb.get(), 1), "d4skip")) {
-      if (dbaccess::Long32(type) == nTypeValue) cbo.addItem(Module1::FieldText(text).trimmed(), dbaccess::Long32(id));
-    }
-    if (nSelectID > 0) gSystem().cboSelectAtID(cbo, nSelectID);
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_LoadCbo");
+    std::vector<store::ListRow> rows;
+    status = store::ReadList(Session(), tb.get(), sTablePath, sIDField, sTextField, sTypeField, nTypeValue, rows);
+    for (const store::ListRow& row : rows) cbo.addItem(row.text, row.id);
+    if (status.ok() && nSelectID > 0) gSystem().cboSelectAtID(cbo, nSelectID);
   }
+  dbaccess::Report(status, "clsDB_LoadCbo");
 }
 
 QString clsDB::LoadGridCboStr(const QString& sTablePath, const QString& sIDField, const QString& sTextField,
                               int32_t nTypeValue) {
-  try {
-    if (!m_bIsOpen) return {};
-    OwnTable tb(sTablePath);
-    if (!tb.ok()) return {};
-    QString list = QStringLiteral("#0; |");
-    FIELD4* id = Field(tb.get(), sIDField);
-    FIELD4* text = Field(tb.get(), sTextField);
-    FIELD4* type = Field(tb.get(), kType);
-    dbaccess::SelectTag(tb.get(), sTextField);
-    for (int rc = Check(d4top(tb.get()), "d4top"); rc == 0; rc = Check(d4skip(tb.get(), 1), "d4skip")) {
-      if (dbaccess::Long32(type) == nTypeValue) {
-        list += QStringLiteral("#%1;").arg(dbaccess::Long32(id)) + Module1::FieldText(text).trimmed() +
-                QStringLiteral("|");
-      }
-    }
-    list.chop(1);
-    return list;
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_LoadGridCboStr");
+  if (!m_bIsOpen) return {};
+  OwnTable tb(sTablePath, *this);
+  if (!tb.ok()) return {};
+  std::vector<store::ListRow> rows;
+  const store::Status status =
+      store::ReadList(Session(), tb.get(), sTablePath, sIDField, sTextField, kType, nTypeValue, rows);
+  if (!status.ok()) {
+    tb.Close();
+    dbaccess::Report(status, "clsDB_LoadGridCboStr");
     return {};
   }
+  QString list = QStringLiteral("#0; |");
+  for (const store::ListRow& row : rows) list += QStringLiteral("#%1;").arg(row.id) + row.text + QStringLiteral("|");
+  list.chop(1);
+  return list;
 }
 
 bool clsDB::CanDeleteItem(int32_t nID, const QString& sTablePath, const QString& sField) {
   if (sTablePath.isEmpty()) return true;
   try {
     DATA4* handle = nullptr;
-    ScopedTable tb(handle, sTablePath);
+    ScopedTable tb(handle, sTablePath, *this);
     if (!tb.ok()) return false;
-    const int errTagName = code4errTagName(m_CBEngine, 0);
+    const int errTagName = code4errTagName(m_engine.code, 0);
     TAG4* tag = d4tag(tb.get(), rt::ToCp1252(sField).c_str());
-    code4errTagName(m_CBEngine, errTagName);
-    if (tag == nullptr) return !RecordExistsNoTag(2, nID, sField, sTablePath, handle);
+    code4errTagName(m_engine.code, errTagName);
+    if (tag == nullptr) return !RecordExistsNoTag(store::Code(store::KeyKind::kNumber), nID, sField, sTablePath, handle);
     Check(d4tagSelect(tb.get(), tag), "d4tagSelect");
     return dbaccess::SeekNumber(tb.get(), nID) != 0;
   } catch (...) {
@@ -140,7 +137,7 @@ bool clsDB::CanDeleteItem(int32_t nID, const QString& sTablePath, const QString&
 
 bool clsDB::DeleteRecord(int32_t nID, const QString& sTablePath, DATA4*& tb, const QString& sTagName) {
   try {
-    ScopedTable table(tb, sTablePath);
+    ScopedTable table(tb, sTablePath, *this);
     if (!table.ok()) return false;
     dbaccess::SelectTag(table.get(), sTagName);
     if (dbaccess::SeekNumber(table.get(), nID) != 0) return true;  // nothing to delete
@@ -162,25 +159,22 @@ bool clsDB::GetBoolValueFromStr(const QString& sVal) {
 
 int32_t clsDB::CategoryIDGet(const QString& sDesc, int32_t nType, DATA4* tb) {
   try {
-    FIELD4* type = Field(tb, kType);
-    FIELD4* rowid = Field(tb, kRowId);
-    dbaccess::SelectTag(tb, QStringLiteral("desc"));
-    const std::string key = dbaccess::WholeKey(sDesc, true);
-    // The same text may stand once in every list: walk its rows to the wanted list.
-    for (int rc = dbaccess::Seek(tb, key); rc == 0; rc = dbaccess::SeekNext(tb, key)) {
-      if (dbaccess::Long32(type) == nType) return dbaccess::Long32(rowid);
-    }
-    return -1;
+    // The handle must be open: a missing one fails as a field look-up on it does.
+    if (tb == nullptr) Field(tb, kType);
   } catch (...) {
     dbaccess::ReportTrapped("clsDB_CategoryIDGet");
     return -1;
   }
+  const store::Session session = Session();
+  const store::Result<int32_t> id = store::Categories(session).FindId(sDesc, static_cast<store::ListType>(nType), tb);
+  dbaccess::Report(id.status, "clsDB_CategoryIDGet");
+  return id.ok() ? id.value : -1;
 }
 
 int32_t clsDB::CategoryIDLookupOrAdd(QString& sDesc, int32_t nType, DATA4*& tb) {
   sDesc = sDesc.trimmed();
   if (sDesc.isEmpty()) return -1;
-  ScopedTable table(tb, CategoryTable());
+  ScopedTable table(tb, CategoryTable(), *this);
   if (!table.ok()) return -1;
   const int32_t id = CategoryIDGet(sDesc, nType, tb);
   return id >= 1 ? id : AddCategory(sDesc, nType, tb);
@@ -197,11 +191,11 @@ int32_t clsDB::CategoryIDLookup_Original(QString& sDesc, int32_t nType, DATA4*& 
 int32_t clsDB::RecordExists(int32_t nKeyKind, const QVariant& vKey, const QString& sTablePath,
                             const QString& sTagName, const QString& sResultField, DATA4*& tb) {
   try {
-    ScopedTable table(tb, sTablePath);
+    ScopedTable table(tb, sTablePath, *this);
     if (!table.ok()) return -1;
     dbaccess::SelectTag(table.get(), sTagName);
     int rc = 0;
-    if (nKeyKind == 2) {
+    if (nKeyKind == store::Code(store::KeyKind::kNumber)) {
       rc = dbaccess::SeekNumber(table.get(), dbaccess::NumericKey(vKey).value_or(-1));
     } else {
       rc = dbaccess::Seek(table.get(), dbaccess::WholeKey(vKey.toString(), false));
@@ -216,16 +210,17 @@ int32_t clsDB::RecordExists(int32_t nKeyKind, const QVariant& vKey, const QStrin
 bool clsDB::RecordExistsNoTag(int32_t nKeyKind, const QVariant& vKey, const QString& sField,
                               const QString& sTablePath, DATA4*& tb) {
   try {
-    ScopedTable table(tb, sTablePath);
+    ScopedTable table(tb, sTablePath, *this);
     if (!table.ok()) return false;
     FIELD4* field = Field(table.get(), sField);
-    const std::optional<double> number = nKeyKind == 2 ? dbaccess::NumericKey(vKey) : std::nullopt;
+    const bool byNumber = nKeyKind == store::Code(store::KeyKind::kNumber);
+    const std::optional<double> number = byNumber ? dbaccess::NumericKey(vKey) : std::nullopt;
     const QString text = vKey.toString().trimmed();
-    if (nKeyKind == 2 ? !number.has_value() : text.isEmpty()) return false;
+    if (byNumber ? !number.has_value() : text.isEmpty()) return false;
     Check(d4tagSelect(table.get(), nullptr), "d4tagSelect");
     for (int rc = Check(d4top(table.get()), "d4top"); rc == 0; rc = Check(d4skip(table.get(), 1), "d4skip")) {
       if (d4deleted(table.get())) continue;
-      const bool equal = nKeyKind == 2 ? f4double(field) == *number : Module1::FieldText(field).trimmed() == text;
+      const bool equal = byNumber ? f4double(field) == *number : Module1::FieldText(field).trimmed() == text;
       if (equal) return true;
     }
     return false;
@@ -236,49 +231,32 @@ bool clsDB::RecordExistsNoTag(int32_t nKeyKind, const QVariant& vKey, const QStr
 }
 
 int32_t clsDB::AddCategory(const QString& sDesc, int32_t nType, DATA4*& tb) {
-  try {
-    if (sDesc.isEmpty() || tb == nullptr) return -1;
-    const int32_t id = GetNextID(QStringLiteral("svlcat.dbf"), true, 1000);
-    if (id <= 0) return -1;
-    Check(d4appendStartVB(tb, 0), "d4appendStartVB");
-    Check(d4blank(tb), "d4blank");
-    Check(f4assignDouble(Field(tb, kRowId), id), "f4assignDouble");
-    Check(f4assignDouble(Field(tb, kType), nType), "f4assignDouble");
-    Check(Module1::FieldAssignText(Field(tb, QStringLiteral("desc")), sDesc), "f4assignNVB");
-    // An append that did not happen adds nothing, whatever the counter gave.
-    if (Check(d4append(tb), "d4append") != 0) return -1;
-    dbaccess::FlushUnlock(tb);
-    return id;
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_AddCategory");
-    return -1;
-  }
+  if (sDesc.isEmpty() || tb == nullptr) return -1;
+  const int32_t id = GetNextID(QLatin1String(store::Categories::kCounter), true, store::Categories::kFirstId);
+  if (id <= 0) return -1;
+  const store::Session session = Session();
+  const store::Status status = store::Categories(session).Add(sDesc, static_cast<store::ListType>(nType), id, tb);
+  // An append that did not happen adds nothing, whatever the counter gave.
+  dbaccess::Report(status, "clsDB_AddCategory");
+  return status.ok() ? id : -1;
 }
 
 int32_t clsDB::GetCategoryType(int32_t nID, DATA4*& tb) {
-  try {
-    ScopedTable table(tb, CategoryTable());
-    if (!table.ok()) return -1;
-    dbaccess::SelectTag(table.get(), kRowId);
-    if (dbaccess::SeekNumber(table.get(), nID) != 0) return -1;
-    return dbaccess::Long32(Field(table.get(), kType));
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_GetCategoryType");
-    return -1;
-  }
+  ScopedTable table(tb, CategoryTable(), *this);
+  if (!table.ok()) return -1;
+  const store::Session session = Session();
+  const store::Result<store::ListType> type = store::Categories(session).TypeOf(nID, table.get());
+  dbaccess::Report(type.status, "clsDB_GetCategoryType");
+  return type.ok() ? store::Code(type.value) : -1;
 }
 
 QString clsDB::GetCategoryDesc(int32_t nID, DATA4*& tb, const QString& sTagName, const QString& sFieldName) {
-  try {
-    ScopedTable table(tb, CategoryTable());
-    if (!table.ok()) return {};
-    dbaccess::SelectTag(table.get(), sTagName);
-    if (dbaccess::SeekNumber(table.get(), nID) != 0) return {};
-    return Module1::FieldText(Field(table.get(), sFieldName)).trimmed();
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_GetCategoryDesc");
-    return {};
-  }
+  ScopedTable table(tb, CategoryTable(), *this);
+  if (!table.ok()) return {};
+  const store::Session session = Session();
+  const store::Result<QString> text = store::Categories(session).Text(nID, table.get(), sTagName, sFieldName);
+  dbaccess::Report(text.status, "clsDB_GetCategoryDesc");
+  return text.value;
 }
 
 void clsDB::RecordNonExistMsg() {
@@ -289,7 +267,7 @@ void clsDB::RecordNonExistMsg() {
 
 int32_t clsDB::GetRecCount(const QString& sTablePath, const QString& sTagName) {
   try {
-    OwnTable tb(sTablePath);
+    OwnTable tb(sTablePath, *this);
     if (!tb.ok()) return -1;
     dbaccess::SelectTag(tb.get(), sTagName);
     int32_t n = 0;
@@ -305,7 +283,7 @@ int32_t clsDB::GetRecCount(const QString& sTablePath, const QString& sTagName) {
 
 int32_t clsDB::GetRecCountFast(const QString& sTablePath, const QString& sTagName) {
   try {
-    OwnTable tb(sTablePath);
+    OwnTable tb(sTablePath, *this);
     if (!tb.ok()) return -1;
     dbaccess::SelectTag(tb.get(), sTagName);
     return static_cast<int32_t>(Check(static_cast<int>(d4recCountDo(tb.get())), "d4recCountDo"));
@@ -317,61 +295,59 @@ int32_t clsDB::GetRecCountFast(const QString& sTablePath, const QString& sTagNam
 
 void clsDB::LvLoadReports(ctl::ListViewControl& lv, const QString& sSelRptID, bool bClear,
                           bool bUserDefinedOnly) {
-  try {
-    const QString selectKey = sSelRptID.isEmpty() ? gSystem().LvGetSelectedItemKey(lv) : sSelRptID;
-    if (bClear) lv.ListItems().Clear();
-    dbaccess::WaitCursor wait;
-    // Sorting is switched on again on every way out, also when the table cannot be read.
-    struct SortAgain {
-      ctl::ListViewControl& lv;
-      ~SortAgain() {
-        if (!lv.Sorted()) lv.SetSorted(true);
+  // Reported once the hourglass is gone.
+  const store::Status status = [&]() -> store::Status {
+    try {
+      const QString selectKey = sSelRptID.isEmpty() ? gSystem().LvGetSelectedItemKey(lv) : sSelRptID;
+      if (bClear) lv.ListItems().Clear();
+      dbaccess::WaitCursor wait;
+      // Sorting is switched on again on every way out, also when the table cannot be read.
+      struct SortAgain {
+        ctl::ListViewControl& lv;
+        ~SortAgain() {
+          if (!lv.Sorted()) lv.SetSorted(true);
+        }
+      } sortAgain{lv};
+      lv.SetSorted(false);
+      std::vector<store::ReportDefRow> rows;
+      store::Status read;
+      {
+        OwnTable tb(ParamTable(), *this);
+        if (!tb.ok()) return {};
+        read = store::ReadReportDefs(Session(), tb.get(), bUserDefinedOnly, rows);
       }
-    } sortAgain{lv};
-    lv.SetSorted(false);
-    {
-      OwnTable tb(ParamTable());
-      if (!tb.ok()) return;
-      FIELD4* sid = Field(tb.get(), QStringLiteral("sid"));
-      FIELD4* value = Field(tb.get(), QStringLiteral("value"));
       // The main window's image list: 1 inventory reports, 2 transaction reports.
       QWidget* main = nullptr;
       ctl::ImageList* images = nullptr;
-      if (gSystem().GetFormWithTag(QStringLiteral("MAINFORM"), main) && main != nullptr) {
+      if (!rows.empty() && gSystem().GetFormWithTag(QStringLiteral("MAINFORM"), main) && main != nullptr) {
         images = main->findChild<ctl::ImageList*>(QStringLiteral("ImgLst"));
       }
       clsRptDef rpt;
-      dbaccess::SelectTag(tb.get(), QStringLiteral("sid"));
-      // From the first name beginning with "~" to the end of the tag.
-      for (int rc = Check(d4seek(tb.get(), "~"), "d4seek"); rc == 0 || rc == r4after;
-           rc = Check(d4skip(tb.get(), 1), "d4skip")) {
-        const QString name = Module1::FieldText(sid).trimmed();
-        const QString digits = name.mid(1);
-        if (!name.startsWith(QLatin1Char('~')) || digits.isEmpty() || !gSystem().StrDigitsOnly(digits)) continue;
-        bool inRange = false;
-        const int32_t id = digits.toInt(&inRange);
-        if (!inRange || (bUserDefinedOnly && id < 100)) continue;
+      for (const store::ReportDefRow& row : rows) {
         if (images != nullptr) {
           lv.SetIcons(images);
           lv.SetSmallIcons(images);
         }
-        if (!rpt.InitFromBuf(Module1::MemoText(value).trimmed(), id)) continue;
+        if (!rpt.InitFromBuf(row.buffer, row.id)) continue;
         QString title = rpt.RptName();
-        if (id == 101) title += QStringLiteral(" [default transactions report]");
-        if (id == 102) title += QStringLiteral(" [default inventory detail report]");
-        if (id == 106) title += QStringLiteral(" [default quick inventory report]");
+        if (row.id == 101) title += QStringLiteral(" [default transactions report]");
+        if (row.id == 102) title += QStringLiteral(" [default inventory detail report]");
+        if (row.id == 106) title += QStringLiteral(" [default quick inventory report]");
         ctl::ListItem& item = lv.ListItems().Add(0, QStringLiteral("N%1").arg(rpt.RptID()), title);
         item.SetSubItems(1, rpt.RptTypeDesc());
-        item.SetSmallIcon(rpt.RptType() == 1 ? 1 : 2);
+        item.SetSmallIcon(rpt.RptType() == store::Code(store::ReportType::kInventory) ? 1 : 2);
       }
+      if (!read.ok()) return read;
+      lv.SetSorted(true);
+      if (!selectKey.isEmpty()) {
+        gSystem().LvSelectItem(lv, selectKey);
+      } else {
+        gSystem().LvSelectFirstItem(lv);
+      }
+      return {};
+    } catch (...) {
+      return store::Status::FromException();
     }
-    lv.SetSorted(true);
-    if (!selectKey.isEmpty()) {
-      gSystem().LvSelectItem(lv, selectKey);
-    } else {
-      gSystem().LvSelectFirstItem(lv);
-    }
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_LvLoadReports");
-  }
+  }();
+  dbaccess::Report(status, "clsDB_LvLoadReports");
 }

@@ -15,6 +15,7 @@
 
 #include <unistd.h>
 
+#include "database/DbAccess.h"
 #include "database/UpgradeStops.h"
 #include "database/clsDB.h"
 #include "database/clsDB_upgrade_internal.h"
@@ -69,10 +70,10 @@ bool SetAside(const QString& index) {
 void dbupgrade::SetLinkHook(LinkHook hook) { Hook() = std::move(hook); }
 
 bool clsDB::ReIndexFile(const clsDBFile& file) {
-  if (!m_bIsOpen || m_CBEngine == nullptr) return false;
+  if (!m_bIsOpen || m_engine.code == nullptr) return false;
   clsSystem& sys = gSystem();
   const QByteArray lockPath = QFile::encodeName(LastIdTable());
-  const int rc = code4sessionLock(m_CBEngine, lockPath.constData(), 1);
+  const int rc = code4sessionLock(m_engine.code, lockPath.constData(), 1);
   SetLastEngineResult(rc);
   if (rc != 0) {
     ui::MsgBox(QStringLiteral("The database is in use by another user. Re-indexing requires exclusive access to the "
@@ -81,9 +82,9 @@ bool clsDB::ReIndexFile(const clsDBFile& file) {
     return false;
   }
   // A folder made on another system may spell the names in capitals.
-  auto resolved = [&](const QString& path) {
-    const QString found = sys.ResolvePathCase(path);
-    return found.isEmpty() ? path : found;
+  auto resolved = [](const QString& path) {
+    const QFileInfo given(path);
+    return dbaccess::FileIn(given.path(), given.fileName());
   };
   const QFileInfo table(resolved(file.dataFilePath));
   const QString work = table.absolutePath() + QLatin1Char('/') + table.completeBaseName() + QStringLiteral("_reindex");
@@ -102,17 +103,17 @@ bool clsDB::ReIndexFile(const clsDBFile& file) {
     cleanUp();
     if ((!QFile::exists(index) || SetAside(index)) && LinkOrCopy(table.filePath(), workTable) &&
         (!QFile::exists(memo) || LinkOrCopy(memo, workMemo)) && sys.FileCopyFn(file.cleanIndexPath, workIndex)) {
-      if (DATA4* tb = d4open(m_CBEngine, QFile::encodeName(workTable).constData())) {
+      if (DATA4* tb = d4open(m_engine.code, QFile::encodeName(workTable).constData())) {
         ok = d4reindex(tb) == 0;
         SetLastEngineResult(d4close(tb));
       } else {
-        SetLastEngineResult(code4errorCode(m_CBEngine, 0));
+        SetLastEngineResult(code4errorCode(m_engine.code, 0));
       }
     }
     ok = ok && dbupgrade::ReplaceFile(workIndex, index);
     cleanUp();
   }
   // Back to the shared hold every open copy has.
-  SetLastEngineResult(code4sessionLock(m_CBEngine, lockPath.constData(), 0));
+  SetLastEngineResult(code4sessionLock(m_engine.code, lockPath.constData(), 0));
   return ok;
 }

@@ -72,15 +72,15 @@ clsDB& gDB() {
 
 clsDB::~clsDB() { ReleaseEngine(); }
 
-void clsDB::SetLastEngineResult(int rc) {
-  m_nLastCBResult = static_cast<int16_t>(rc < -32768 ? -32768 : rc > 32767 ? 32767 : rc);
-}
+void clsDB::SetLastEngineResult(int rc) { m_engine.Record(rc); }
+
+store::Session clsDB::Session() const { return store::Session(m_engine, m_sDBPath, &dbaccess::FileIn); }
 
 void clsDB::ReleaseEngine() {
-  if (m_CBEngine != nullptr) d4initUndo(m_CBEngine);
+  if (m_engine.code != nullptr) d4initUndo(m_engine.code);
   // Forget the released engine: a table opened on it later would use freed memory.
-  m_CBEngine = nullptr;
-  m_nLastCBResult = -1;
+  m_engine.code = nullptr;
+  m_engine.lastResult = -1;
 }
 
 // An existing file is named as it is spelled on disk, so that every operation (the
@@ -95,10 +95,10 @@ DATA4* clsDB::OpenTable(const QString& sTablePath) {
   // Also for tables that do not come from DataPath (those of older layouts).
   QString path = gSystem().ResolvePathCase(sTablePath);
   if (path.isEmpty()) path = sTablePath;
-  DATA4* tb = m_CBEngine != nullptr ? d4open(m_CBEngine, QFile::encodeName(path).constData()) : nullptr;
+  DATA4* tb = m_engine.code != nullptr ? d4open(m_engine.code, QFile::encodeName(path).constData()) : nullptr;
   if (tb == nullptr) {
     ui::MsgBox(QStringLiteral("Unable to open: ") + sTablePath, ui::vbCritical);
-    SetLastEngineResult(code4errorCode(m_CBEngine, 0));
+    SetLastEngineResult(code4errorCode(m_engine.code, 0));
   }
   return tb;
 }
@@ -107,28 +107,28 @@ bool clsDB::OpenDB(const QString& sDBPath) {
   gSystem().UnloadAll(QStringLiteral("MAINFORM"));
   m_sDBPath = sDBPath;
   // An engine still running (a database opened twice) is released first, tables and all.
-  if (m_CBEngine != nullptr) {
+  if (m_engine.code != nullptr) {
     ReleaseEngine();
     m_bIsOpen = false;
   }
-  m_CBEngine = d4init_v();
-  if (m_CBEngine == nullptr) {
+  m_engine.code = d4init_v();
+  if (m_engine.code == nullptr) {
     ui::MsgBox(QStringLiteral("CODE4 could NOT be initialized!"), ui::vbCritical);
     return false;
   }
-  SetLastEngineResult(code4accessMode(m_CBEngine, 0));
-  SetLastEngineResult(code4readOnly(m_CBEngine, 0));
-  SetLastEngineResult(code4readLock(m_CBEngine, 0));
-  SetLastEngineResult(code4lockEnforce(m_CBEngine, 1));
-  SetLastEngineResult(code4lockDelay(m_CBEngine, 100));
-  SetLastEngineResult(code4lockAttempts(m_CBEngine, 10));
-  SetLastEngineResult(code4optimizeWrite(m_CBEngine, 0));
+  SetLastEngineResult(code4accessMode(m_engine.code, 0));
+  SetLastEngineResult(code4readOnly(m_engine.code, 0));
+  SetLastEngineResult(code4readLock(m_engine.code, 0));
+  SetLastEngineResult(code4lockEnforce(m_engine.code, 1));
+  SetLastEngineResult(code4lockDelay(m_engine.code, 100));
+  SetLastEngineResult(code4lockAttempts(m_engine.code, 10));
+  SetLastEngineResult(code4optimizeWrite(m_engine.code, 0));
 
   bool ok = CheckFilesAndUpgrade(sDBPath);
   if (ok) {
     // Every copy holds the session lock shared; an upgrade or re-index holds it
     // exclusively, so no copy opens the folder meanwhile.
-    const int rc = code4sessionLock(m_CBEngine, QFile::encodeName(LastIdTable()).constData(), 0);
+    const int rc = code4sessionLock(m_engine.code, QFile::encodeName(LastIdTable()).constData(), 0);
     SetLastEngineResult(rc);
     if (rc != 0) {
       ui::MsgBox(QStringLiteral("Unable to open: ") + sDBPath, ui::vbCritical);

@@ -2,49 +2,30 @@
 // built on them. Names are stored in upper case and found whole, without regard to
 // case; when several rows carry a name, the first in tag order is the one used.
 
-#include <string>
-
 #include "database/DbAccess.h"
-#include "database/Module1.h"
 #include "database/clsDB.h"
-#include "platform/runtime/Codepage.h"
+#include "database/store/Codes.h"
+#include "database/store/Params.h"
 #include "platform/runtime/Convert.h"
-#include "platform/runtime/Error.h"
-#include "platform/ui/Prompt.h"
-#include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
 
-using dbaccess::Check;
-using dbaccess::Field;
 using dbaccess::ScopedTable;
 
 namespace {
 
 const QString kProducts = QStringLiteral("svlprod.dbf");
 
-// Positions the parameter table on the row of `sid`: 0 when found.
-int FindParam(DATA4* tb, const QString& sid) {
-  dbaccess::SelectTag(tb, QStringLiteral("sid"));
-  return dbaccess::Seek(tb, dbaccess::WholeKey(sid, true));
-}
-
-void AssignMemo(FIELD4* f, const QString& text) {
-  const std::string bytes = rt::ToCp1252(text);
-  Check(f4memoAssignN(f, bytes.data(), static_cast<unsigned>(bytes.size())), "f4memoAssignN");
-}
-
-
 }  // namespace
 
-QString clsDB::GetParamValue(const QString& sid, DATA4*& tbParam) {
-  try {
-    ScopedTable tb(tbParam, ParamTable());
-    if (!tb.ok() || FindParam(tb.get(), sid) != 0) return {};
-    return Module1::MemoText(Field(tb.get(), QStringLiteral("value"))).trimmed();
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_GetParamValue");
-    return {};
-  }
+// The facade opens the table (its open-failure box) and hands it to the store.
+QString clsDB::GetParamValue(const QString& sid, DATA4*& tbParam) { return GetParamValueIn(Session(), sid, tbParam); }
+
+QString clsDB::GetParamValueIn(const store::Session& at, const QString& sid, DATA4*& tbParam) {
+  ScopedTable tb(tbParam, at.PathOf(QLatin1String(store::Params::kFile)), *this);
+  if (!tb.ok()) return {};
+  const store::Result<QString> value = store::Params(at).Get(sid, tb.get());
+  dbaccess::Report(value.status, "clsDB_GetParamValue");
+  return value.value;
 }
 
 QString clsDB::GetParamValue(const QString& sid) {
@@ -53,26 +34,20 @@ QString clsDB::GetParamValue(const QString& sid) {
 }
 
 bool clsDB::SetParamValue(const QString& sid, const QString& sValue, DATA4*& tbParam) {
-  try {
-    if (sid.trimmed().isEmpty()) rt::Raise(rt::kErrInvalidCall);
-    ScopedTable tb(tbParam, ParamTable());
-    if (!tb.ok()) return false;
-    FIELD4* value = Field(tb.get(), QStringLiteral("value"));
-    if (FindParam(tb.get(), sid) == 0) {
-      return dbaccess::ChangeLocked(tb.get(), QStringLiteral("RECORD LOCKED: Unable to update parameter table!"),
-                                    [&] { AssignMemo(value, sValue); });
-    }
-    Check(d4appendStartVB(tb.get(), 0), "d4appendStartVB");
-    Check(d4blank(tb.get()), "d4blank");
-    Check(Module1::FieldAssignText(Field(tb.get(), QStringLiteral("sid")), dbaccess::Upper(sid.trimmed())), "f4assignNVB");
-    AssignMemo(value, sValue);
-    if (Check(d4append(tb.get()), "d4append") != 0) return false;
-    dbaccess::FlushUnlock(tb.get());
-    return true;
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_SetParamValue");
+  return SetParamValueIn(Session(), sid, sValue, tbParam);
+}
+
+bool clsDB::SetParamValueIn(const store::Session& at, const QString& sid, const QString& sValue, DATA4*& tbParam) {
+  const store::Params params(at);
+  if (sid.trimmed().isEmpty()) {  // refused before any table is opened
+    dbaccess::Report(params.Set(sid, sValue), "clsDB_SetParamValue");
     return false;
   }
+  ScopedTable tb(tbParam, at.PathOf(QLatin1String(store::Params::kFile)), *this);
+  if (!tb.ok()) return false;
+  const store::Status status = params.Set(sid, sValue, tb.get());
+  dbaccess::Report(status, "clsDB_SetParamValue", QStringLiteral("RECORD LOCKED: Unable to update parameter table!"));
+  return status.ok();
 }
 
 bool clsDB::SetParamValue(const QString& sid, const QString& sValue) {
@@ -81,15 +56,12 @@ bool clsDB::SetParamValue(const QString& sid, const QString& sValue) {
 }
 
 bool clsDB::DeleteParam(const QString& sid, DATA4*& tbParam) {
-  try {
-    ScopedTable tb(tbParam, ParamTable());
-    if (!tb.ok() || FindParam(tb.get(), sid) != 0) return false;
-    return dbaccess::ChangeLocked(tb.get(), QStringLiteral("RECORD LOCKED: Unable to delete record!"),
-                                  [&] { Check(d4delete(tb.get()), "d4delete"); });
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_DeleteParam");
-    return false;
-  }
+  ScopedTable tb(tbParam, ParamTable(), *this);
+  if (!tb.ok()) return false;
+  const store::Session session = Session();
+  const store::Status status = store::Params(session).Delete(sid, tb.get());
+  dbaccess::Report(status, "clsDB_DeleteParam", QStringLiteral("RECORD LOCKED: Unable to delete record!"));
+  return status.ok();
 }
 
 bool clsDB::DeleteParam(const QString& sid) {
@@ -168,13 +140,14 @@ bool clsDB::TranCheckInventoryLevelSet(bool bOn) {
 }
 
 QString clsDB::InvLevelDesc(int32_t udLevel) const {
-  switch (udLevel) {
-    case 0: return QStringLiteral("All");
-    case 1: return QStringLiteral("All EXCEPT products with zero available units");
-    case 2: return QStringLiteral("Out of Stock Products only (zero available units)");
-    case 3: return QStringLiteral("Re-Order Products only (at or below re-order level)");
-    default: return {};
+  using store::InvLevel;
+  switch (static_cast<InvLevel>(udLevel)) {
+    case InvLevel::kAll: return QStringLiteral("All");
+    case InvLevel::kAvailable: return QStringLiteral("All EXCEPT products with zero available units");
+    case InvLevel::kOutOfStock: return QStringLiteral("Out of Stock Products only (zero available units)");
+    case InvLevel::kReorder: return QStringLiteral("Re-Order Products only (at or below re-order level)");
   }
+  return {};
 }
 
 void clsDB::CheckParamTable(const QString& sDBPath) {

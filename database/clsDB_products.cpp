@@ -4,11 +4,14 @@
 
 #include <QComboBox>
 #include <string>
+#include <vector>
 
 #include "database/DbAccess.h"
 #include "database/Module1.h"
 #include "database/ProductRow.h"
 #include "database/clsDB.h"
+#include "database/store/Lists.h"
+#include "database/store/Products.h"
 #include "platform/controls/ListViewControl.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/Error.h"
@@ -24,13 +27,6 @@ using dbaccess::ScopedTable;
 namespace {
 
 const QString kRowId = QStringLiteral("rowid");
-const QString kPartNo = QStringLiteral("partno");
-
-// The products table positioned on the row of the id (true) or not.
-bool SeekProduct(DATA4* tb, int32_t nProdId) {
-  dbaccess::SelectTag(tb, kRowId);
-  return dbaccess::SeekNumber(tb, nProdId) == 0;
-}
 
 }  // namespace
 
@@ -44,16 +40,15 @@ QString clsDB::MakeProductName(const QString& sName, const QString& sPartNo) {
 }
 
 bool clsDB::GetProductName(int32_t nProdId, QString& sName, QString& sPartNo, DATA4*& tb_prod) {
-  try {
-    ScopedTable table(tb_prod, ProductsTable());
-    if (!table.ok() || !SeekProduct(table.get(), nProdId)) return false;
-    sName = prodrow::Text(table.get(), "prodname");
-    sPartNo = prodrow::Text(table.get(), "partno");
-    return true;
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_GetProductName");
-    return false;
-  }
+  ScopedTable table(tb_prod, ProductsTable(), *this);
+  if (!table.ok()) return false;
+  const store::Session session = Session();
+  const store::Result<store::ProductName> name = store::Products(session).Name(nProdId, table.get());
+  dbaccess::Report(name.status, "clsDB_GetProductName");
+  if (!name.ok()) return false;
+  sName = name.value.name;
+  sPartNo = name.value.partNo;
+  return true;
 }
 
 QString clsDB::GetProductName2(int32_t nProdId) {
@@ -63,77 +58,61 @@ QString clsDB::GetProductName2(int32_t nProdId) {
 }
 
 void clsDB::cboProducts(QComboBox& cbo) {
-  try {
-    const bool partNoFirst = ProdPartNumberFirstGet();
-    OwnTable tb(ProductsTable());
+  const bool partNoFirst = ProdPartNumberFirstGet();
+  std::vector<store::ProductListRow> rows;
+  store::Status status;
+  {
+    OwnTable tb(ProductsTable(), *this);
     if (!tb.ok()) return;
-    dbaccess::SelectTag(tb.get(), partNoFirst ? kPartNo : QStringLiteral("prodname"));
-    for (int rc = Check(d4top(tb.get()), "d4top"); rc == 0; rc = Check(d4skip(tb.get(), 1), "d4skip")) {
-      if (prodrow::IsHidden(tb.get())) continue;
-      cbo.addItem(MakeProductName2(prodrow::Text(tb.get(), "prodname"), prodrow::Text(tb.get(), "partno"), partNoFirst),
-                  prodrow::Long(tb.get(), "rowid"));
-    }
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_cboProducts");
+    using store::SearchType;
+    status = store::ReadProducts(Session(), tb.get(), partNoFirst ? SearchType::kPartNo : SearchType::kName, rows);
   }
+  for (const store::ProductListRow& row : rows) cbo.addItem(MakeProductName2(row.name, row.partNo, partNoFirst), row.id);
+  dbaccess::Report(status, "clsDB_cboProducts");
 }
 
 int32_t clsDB::LookUpByPartNo(const QString& sPartNo, DATA4*& tb_prod) {
-  try {
-    ScopedTable table(tb_prod, ProductsTable());
-    if (!table.ok()) return -1;
-    dbaccess::SelectTag(table.get(), kPartNo);
-    // The tag is upper case: one whole-value seek finds the text in any case.
-    if (dbaccess::Seek(table.get(), dbaccess::WholeKey(sPartNo, true)) != 0) return -1;
-    return prodrow::Long(table.get(), "rowid");
-  } catch (...) {
-    dbaccess::ReportTrapped("cls_DB_LookUpByPartNo");
-    return -1;
-  }
+  ScopedTable table(tb_prod, ProductsTable(), *this);
+  if (!table.ok()) return -1;
+  const store::Session session = Session();
+  const store::Result<int32_t> id = store::Products(session).IdByPartNo(sPartNo, table.get());
+  dbaccess::Report(id.status, "cls_DB_LookUpByPartNo");
+  return id.ok() ? id.value : -1;
 }
 
 bool clsDB::ProductPNExists(const QString& sPartNo, int32_t nThisProdID, DATA4*& tb_prod) {
-  try {
-    ScopedTable table(tb_prod, ProductsTable());
-    if (!table.ok()) return false;
-    DATA4* tb = table.get();
-    dbaccess::SelectTag(tb, kPartNo);
-    const std::string key = dbaccess::WholeKey(sPartNo, true);
-    const QString wanted = dbaccess::Upper(sPartNo.trimmed());
-    for (int rc = dbaccess::Seek(tb, key); rc == 0; rc = dbaccess::SeekNext(tb, key)) {
-      if (nThisProdID > 0 && prodrow::Long(tb, "rowid") == nThisProdID) continue;
-      if (dbaccess::Upper(prodrow::Text(tb, "partno")) == wanted) return true;
-    }
-    return false;
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_ProductPNExists");
-    return false;
-  }
+  ScopedTable table(tb_prod, ProductsTable(), *this);
+  if (!table.ok()) return false;
+  const store::Session session = Session();
+  const store::Result<bool> taken = store::Products(session).PartNoTaken(sPartNo, nThisProdID, table.get());
+  dbaccess::Report(taken.status, "clsDB_ProductPNExists");
+  return taken.ok() && taken.value;
 }
 
 rt::Currency clsDB::ProductStdUnitAmt(int32_t nProdId, int32_t udAmtType, DATA4*& tb_prod) {
   if (nProdId < 1) return {};
-  try {
-    ScopedTable table(tb_prod, ProductsTable());
-    if (!table.ok() || !SeekProduct(table.get(), nProdId)) return {};
-    const char* field = udAmtType == 1 ? "stdcost" : udAmtType == 2 ? "stdprice" : nullptr;
-    if (field == nullptr) return {};
-    return rt::Currency::FromDouble(f4double(Field(table.get(), QLatin1String(field))));
-  } catch (...) {
-    // The plain error box: no procedure line.
-    rt::TrapError();
-    const rt::ErrObject& err = rt::Err();
-    const QString number = (err.Number() < 0 ? QString() : QStringLiteral(" ")) + QString::number(err.Number());
-    ui::MsgBox(QStringLiteral("Error # ") + number + QStringLiteral(" was generated by ") + err.Source() +
-                   gSystem().CR() + err.Description(),
-               ui::vbCritical, QStringLiteral("Error"));
-    return {};
+  store::Result<rt::Currency> amount;
+  {
+    ScopedTable table(tb_prod, ProductsTable(), *this);
+    if (!table.ok()) return {};
+    const store::Session session = Session();
+    amount = store::Products(session).StdAmount(nProdId, static_cast<store::AmountType>(udAmtType), table.get());
   }
+  if (amount.status.is(store::Failure::kError)) {
+    // The plain error box: no procedure line.
+    const store::Status& err = amount.status;
+    rt::Err().Set(err.code, err.source, err.description);
+    const QString number = (err.code < 0 ? QString() : QStringLiteral(" ")) + QString::number(err.code);
+    ui::MsgBox(QStringLiteral("Error # ") + number + QStringLiteral(" was generated by ") + err.source +
+                   gSystem().CR() + err.description,
+               ui::vbCritical, QStringLiteral("Error"));
+  }
+  return amount.value;
 }
 
 bool clsDB::ProductExists(int32_t nProdId) {
   DATA4* tb = nullptr;
-  if (RecordExists(2, nProdId, ProductsTable(), kRowId, kRowId, tb) < 1) {
+  if (RecordExists(store::Code(store::KeyKind::kNumber), nProdId, ProductsTable(), kRowId, kRowId, tb) < 1) {
     RecordNonExistMsg();
     return false;
   }
@@ -141,23 +120,18 @@ bool clsDB::ProductExists(int32_t nProdId) {
 }
 
 bool clsDB::HideProduct(int32_t nProdId, DATA4*& tb_prod) {
-  try {
-    ScopedTable table(tb_prod, ProductsTable());
+  store::Status status;
+  {
+    ScopedTable table(tb_prod, ProductsTable(), *this);
     if (!table.ok()) return false;
-    DATA4* tb = table.get();
-    if (!SeekProduct(tb, nProdId)) {
-      table.Close();
-      ui::MsgBox(QStringLiteral("Product ID not found. Unable to update product record!"), ui::vbCritical);
-      return false;
-    }
-    return dbaccess::ChangeLocked(tb, QStringLiteral("RECORD LOCKED: Unable to update product record!"), [&] {
-      Check(Module1::FieldAssignText(Field(tb, QStringLiteral("hide")), gSystem().Bool2TorF(true)), "f4assignNVB");
-    });
-  } catch (...) {
-    if (tb_prod != nullptr) d4unlock(tb_prod);
-    dbaccess::ReportTrapped("clsDB_HideProduct");
-    return false;
+    const store::Session session = Session();
+    status = store::Products(session).Hide(nProdId, table.get());
   }
+  if (status.is(store::Failure::kNotFound)) {
+    ui::MsgBox(QStringLiteral("Product ID not found. Unable to update product record!"), ui::vbCritical);
+  }
+  dbaccess::Report(status, "clsDB_HideProduct", QStringLiteral("RECORD LOCKED: Unable to update product record!"));
+  return status.ok();
 }
 
 bool clsDB::DeleteProduct(int32_t nProdId) {
@@ -167,7 +141,7 @@ bool clsDB::DeleteProduct(int32_t nProdId) {
 
 bool clsDB::DeleteProductTransactions(int32_t nProdId) {
   try {
-    OwnTable tb(TranTable());
+    OwnTable tb(TranTable(), *this);
     if (!tb.ok()) return false;
     dbaccess::SelectTag(tb.get(), QStringLiteral("prodid"));
     const QString locked = QStringLiteral("RECORD LOCKED: Unable to Delete from ") + TranTable() +
@@ -177,16 +151,18 @@ bool clsDB::DeleteProductTransactions(int32_t nProdId) {
       Check(d4top(tb.get()), "d4top");
       // Deleted rows leave the tag, so the next seek finds the next row of the product.
       if (dbaccess::SeekNumber(tb.get(), nProdId) != 0) return true;
-      if (dbaccess::LockCurrent(tb.get()) == r4locked) {
+      // A deletion the engine could not store for a lock was dropped: the row is held.
+      const auto deleted = [&] {
+        Check(d4delete(tb.get()), "d4delete");
+        return dbaccess::FlushUnlock(tb.get()) != r4locked;
+      };
+      if (dbaccess::LockCurrent(tb.get()) == r4locked || !deleted()) {
         // Another user holds the row after the engine's attempts: Retry a bounded
         // number of times; the last refusal only tells.
         const bool last = ++refusals >= kDeleteTranAttempts;
         const int answer = ui::MsgBox(locked, ui::vbCritical | (last ? ui::vbOKOnly : ui::vbRetryCancel));
         if (last || answer != ui::vbRetry) return false;
-        continue;
       }
-      Check(d4delete(tb.get()), "d4delete");
-      dbaccess::FlushUnlock(tb.get());
     }
   } catch (...) {
     dbaccess::ReportTrapped("DeleteProductTransactions");
@@ -196,28 +172,21 @@ bool clsDB::DeleteProductTransactions(int32_t nProdId) {
 
 void clsDB::LookupProducts(ctl::ListViewControl& lv, int32_t nSearchType, const QString& sSearch,
                            DATA4*& tb_prod) {
-  try {
+  using store::SearchType;
+  store::Status status;
+  {
     dbaccess::WaitCursor wait;
-    ScopedTable table(tb_prod, ProductsTable());
+    ScopedTable table(tb_prod, ProductsTable(), *this);
     if (!table.ok()) return;
-    DATA4* tb = table.get();
-    const bool byPartNo = nSearchType == 1;
-    dbaccess::SelectTag(tb, byPartNo ? kPartNo : QStringLiteral("prodname"));
+    const auto by = static_cast<SearchType>(nSearchType) == SearchType::kPartNo ? SearchType::kPartNo : SearchType::kName;
     lv.ListItems().Clear();
-    // A search, not a look-up: every key that begins with the text (upper case, as the
-    // tags are) is listed. An empty text lists nothing.
-    const std::string prefix = rt::ToCp1252(dbaccess::Upper(sSearch.trimmed()));
-    if (prefix.empty()) return;
-    for (int rc = Check(d4seek(tb, prefix.c_str()), "d4seek"); rc == 0;
-         rc = Check(d4seekNext(tb, prefix.c_str()), "d4seekNext")) {
-      if (prodrow::IsHidden(tb)) continue;
-      const QString name = prodrow::Text(tb, "prodname");
-      const QString partNo = prodrow::Text(tb, "partno");
-      ctl::ListItem& item =
-          lv.ListItems().Add(0, QStringLiteral("N%1").arg(prodrow::Long(tb, "rowid")), byPartNo ? partNo : name);
-      item.SetSubItems(1, byPartNo ? name : partNo);
+    std::vector<store::ProductListRow> rows;
+    status = store::SearchProducts(Session(), table.get(), by, sSearch, rows);
+    for (const store::ProductListRow& row : rows) {
+      const bool byPartNo = by == SearchType::kPartNo;
+      ctl::ListItem& item = lv.ListItems().Add(0, QStringLiteral("N%1").arg(row.id), byPartNo ? row.partNo : row.name);
+      item.SetSubItems(1, byPartNo ? row.name : row.partNo);
     }
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_LookupProducts");
   }
+  dbaccess::Report(status, "clsDB_LookupProducts");
 }

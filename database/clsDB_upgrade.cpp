@@ -17,6 +17,7 @@
 #include "database/clsDB_upgrade_internal.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/Error.h"
+#include "platform/runtime/ScopeGuard.h"
 #include "platform/ui/Prompt.h"
 #include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
@@ -83,20 +84,6 @@ bool IsOldestLayout(const QString& folder) {
   return !newTables || sys.DirExists(In(folder, kStaging));
 }
 
-// DBPath points at another folder for the scope (the staging folder), so that every
-// table path and parameter operation works there.
-class ScopedDBPath {
- public:
-  ScopedDBPath(QString& path, const QString& other) : path_(path), saved_(std::exchange(path, other)) {}
-  ~ScopedDBPath() { path_ = saved_; }
-  ScopedDBPath(const ScopedDBPath&) = delete;
-  ScopedDBPath& operator=(const ScopedDBPath&) = delete;
-
- private:
-  QString& path_;
-  QString saved_;
-};
-
 }  // namespace
 
 namespace dbupgrade {
@@ -139,7 +126,7 @@ QString clsDB::UpgradeCompleteMsg(const QString& sDBPath) const {
 }
 
 bool clsDB::HoldExclusive(const QString& sLockPath, const QString& sDBPath) {
-  const int rc = code4sessionLock(m_CBEngine, QFile::encodeName(sLockPath).constData(), 1);
+  const int rc = code4sessionLock(m_engine.code, QFile::encodeName(sLockPath).constData(), 1);
   SetLastEngineResult(rc);
   if (rc == 0) return true;
   Critical(Quoted(sDBPath) +
@@ -258,7 +245,8 @@ bool clsDB::StageOldestLayout(const QString& sDBPath, const QString& staging) {
   const QString lastId = In(sDBPath, "lastid.dbf");
   if (sys.DirExists(staging)) sys.DirDelete(staging);
   sys.CreateDir(staging, true);
-  auto discard = [&] { sys.DirDelete(staging); };
+  // A failed step leaves nothing of the staging folder.
+  rt::ScopeGuard discard([&] { sys.DirDelete(staging); });
   for (const auto& f : kConversionFiles) {
     const QString existing = In(sDBPath, f.target);
     const QString source = !f.fresh && sys.FileExists(existing) ? existing : ProgramPath(f.source);
@@ -266,54 +254,46 @@ bool clsDB::StageOldestLayout(const QString& sDBPath, const QString& staging) {
   }
   if (!DirContainsValidData(staging)) {
     Critical(RetryAdvice(sDBPath) + QStringLiteral(" and all existing data files are NOT marked Read-Only."));
-    discard();
     return false;
   }
-  ScopedDBPath path(m_sDBPath, staging);
+  // Every step works on a second session for the staging folder; DBPath stays.
+  const store::Session at = Session().At(staging);
   dbupgrade::ScopedAccessMode denyWrite(*this);
-  for (const QString& table : {LastIdTable(), ProductsTable(), TranTable(), ParamTable(), lastId}) {
-    if (!TableOpenCloseTest(table)) {
-      discard();
-      return false;
-    }
+  for (const char* file : {"svlid.dbf", "svlprod.dbf", "svltran.dbf", "svlparam.dbf"}) {
+    if (!TableOpenCloseTest(at.PathOf(QLatin1String(file)))) return false;
   }
-  if (!SetParamValue(QStringLiteral("Decimals_PerUnit"), QStringLiteral("2"))) {
-    DeleteLastIdTable();
+  if (!TableOpenCloseTest(lastId)) return false;
+  // Once the steps write, a failure also deletes the staged counters table.
+  rt::ScopeGuard forgetCounters([&] { DeleteLastIdTableIn(at); });
+  DATA4* params = nullptr;  // each step opens and closes the parameter table
+  if (!SetParamValueIn(at, QStringLiteral("Decimals_PerUnit"), QStringLiteral("2"), params)) {
     sys.ShowMsg(QStringLiteral("Unable to write record to svlparam.dbf. ") + RetryAdvice(sDBPath) +
                     QStringLiteral(" and all existing data files are NOT marked Read-Only."),
                 3, -1);
-    discard();
     return false;
   }
   bool moved = true;
   for (const auto& m : kCaptionMoves) {
-    const QString value = GetParamValue(QLatin1String(m[0]));
-    moved = SetParamValue(MakeCustomFieldParamName(QLatin1String(m[1]), QLatin1String(m[2])), value) && moved;
+    const QString value = GetParamValueIn(at, QLatin1String(m[0]), params);
+    moved = SetParamValueIn(at, MakeCustomFieldParamName(QLatin1String(m[1]), QLatin1String(m[2])), value, params) &&
+            moved;
   }
-  if (!moved) {
-    DeleteLastIdTable();
-    discard();
-    return false;
-  }
-  const std::pair<bool (clsDB::*)(const QString&), const char*> copies[] = {
-      {&clsDB::UpgCopyLastIDs_PreDB30, "svlid.dbf"},
-      {&clsDB::UpgCopyProducts_PreDB30, "svlprod.dbf"},
-      {&clsDB::UpgCopyTran_PreDB30, "svltran.dbf"}};
+  if (!moved) return false;
+  const std::pair<bool (clsDB::*)(const store::Session&, const QString&), const char*> copies[] = {
+      {&clsDB::UpgCopyLastIDsIn, "svlid.dbf"},
+      {&clsDB::UpgCopyProductsIn, "svlprod.dbf"},
+      {&clsDB::UpgCopyTranIn, "svltran.dbf"}};
   for (const auto& [copy, table] : copies) {
-    if (!(this->*copy)(sDBPath)) {
-      DeleteLastIdTable();
+    if (!(this->*copy)(at, sDBPath)) {
       sys.ShowMsg(QStringLiteral("Unable to write record to ") + QLatin1String(table) + QStringLiteral(". ") +
                       RetryAdvice(sDBPath) + QStringLiteral("."),
                   3, -1);
-      discard();
       return false;
     }
   }
-  if (!WriteBuiltInReports() || !SetDBVer(5)) {
-    DeleteLastIdTable();
-    discard();
-    return false;
-  }
+  if (!WriteBuiltInReports(at) || !SetDBVerIn(at, 5)) return false;
+  forgetCounters.Dismiss();
+  discard.Dismiss();
   return true;
 }
 
@@ -327,15 +307,18 @@ bool clsDB::TableOpenCloseTest(const QString& sTablePath) {
   return true;
 }
 
-void clsDB::DeleteLastIdTable() {
-  gSystem().DeleteFile(LastIdTable(), false);
-  gSystem().DeleteFile(LastIdTableIndex(), false);
+void clsDB::DeleteLastIdTable() { DeleteLastIdTableIn(Session()); }
+
+void clsDB::DeleteLastIdTableIn(const store::Session& at) {
+  gSystem().DeleteFile(at.PathOf(QStringLiteral("svlid.dbf")), false);
+  gSystem().DeleteFile(at.PathOf(QStringLiteral("svlid.cdx")), false);
 }
 
-bool clsDB::WriteBuiltInReports() {
+bool clsDB::WriteBuiltInReports(const store::Session& at) {
   bool ok = true;
   for (const auto& row : dbschema::TemplateParams()) {
-    ok = SetParamValue(QString::fromLatin1(row.sid), QString::fromLatin1(row.value)) && ok;
+    DATA4* tb = nullptr;
+    ok = SetParamValueIn(at, QString::fromLatin1(row.sid), QString::fromLatin1(row.value), tb) && ok;
   }
   return ok;
 }
@@ -344,7 +327,7 @@ bool clsDB::Upgrade2v5(const QString&) {
   try {
     m_nDBVersion = DBVer(LastIdTable());
     if (m_nDBVersion >= 5) return true;
-    if (!WriteBuiltInReports() || !SetDBVer(5)) return false;
+    if (!WriteBuiltInReports(Session()) || !SetDBVer(5)) return false;
     m_nDBVersion = DBVer(LastIdTable());
     return true;
   } catch (...) {

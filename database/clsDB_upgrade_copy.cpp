@@ -19,6 +19,8 @@
 #include "database/UpgradeStops.h"
 #include "database/clsDB.h"
 #include "database/clsDB_upgrade_internal.h"
+#include "database/store/Counters.h"
+#include "database/store/Transactions.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/ui/Prompt.h"
@@ -119,8 +121,8 @@ bool CopyRows(clsDB& db, const RowCopy& c) {
     sys.WaitDlgShow(frm, QStringLiteral("Upgrading Database"), QLatin1String(c.caption), true, false);
     sys.WaitDlgUpdate(frm, 0);
     const int32_t total = db.GetRecCount(c.oldPath, QLatin1String(c.oldTag));
-    OwnTable oldTb(c.oldPath);
-    OwnTable newTb(c.newPath);
+    OwnTable oldTb(c.oldPath, db);
+    OwnTable newTb(c.newPath, db);
     if (total < 0 || !oldTb.ok() || !newTb.ok()) {
       sys.WaitDlgRemove(frm);
       return false;
@@ -175,12 +177,14 @@ bool NewTableEmpty(clsDB& db, const QString& path, const char* text) {
 
 QString dbupgrade::TranRebuiltMark(const QString& folder) { return FileIn(folder, QStringLiteral("svltran_4.done")); }
 
-bool clsDB::UpgCopyLastIDs_PreDB30(const QString& sDBPath) {
+bool clsDB::UpgCopyLastIDs_PreDB30(const QString& sDBPath) { return UpgCopyLastIDsIn(Session(), sDBPath); }
+
+bool clsDB::UpgCopyLastIDsIn(const store::Session& at, const QString& sDBPath) {
   clsSystem& sys = gSystem();
   sys.WaitStart();
   try {
-    OwnTable oldTb(FileIn(sDBPath, QStringLiteral("lastid.dbf")));
-    OwnTable newTb(LastIdTable());
+    OwnTable oldTb(FileIn(sDBPath, QStringLiteral("lastid.dbf")), *this);
+    OwnTable newTb(at.PathOf(QLatin1String(store::Counters::kFile)), *this);
     if (!oldTb.ok() || !newTb.ok()) {
       sys.WaitEnd();
       return false;
@@ -208,15 +212,21 @@ bool clsDB::UpgCopyLastIDs_PreDB30(const QString& sDBPath) {
   }
 }
 
-bool clsDB::UpgCopyProducts_PreDB30(const QString& sDBPath) {
-  if (!NewTableEmpty(*this, ProductsTable(), "New products table (svlprod.dbf) already contains data!")) return false;
-  return CopyRows(*this, {FileIn(sDBPath, QStringLiteral("products.dbf")), "prodid", ProductsTable(), kProductMap,
+bool clsDB::UpgCopyProducts_PreDB30(const QString& sDBPath) { return UpgCopyProductsIn(Session(), sDBPath); }
+
+bool clsDB::UpgCopyProductsIn(const store::Session& at, const QString& sDBPath) {
+  const QString products = at.PathOf(QStringLiteral("svlprod.dbf"));
+  if (!NewTableEmpty(*this, products, "New products table (svlprod.dbf) already contains data!")) return false;
+  return CopyRows(*this, {FileIn(sDBPath, QStringLiteral("products.dbf")), "prodid", products, kProductMap,
                           "Copying Product records...", "clsDB_UpgCopyProducts"});
 }
 
-bool clsDB::UpgCopyTran_PreDB30(const QString& sDBPath) {
-  if (!NewTableEmpty(*this, TranTable(), "New transactions table (svltran.dbf) already contains data!")) return false;
-  return CopyRows(*this, {FileIn(sDBPath, QStringLiteral("trans.dbf")), "tranid", TranTable(), kTranMap,
+bool clsDB::UpgCopyTran_PreDB30(const QString& sDBPath) { return UpgCopyTranIn(Session(), sDBPath); }
+
+bool clsDB::UpgCopyTranIn(const store::Session& at, const QString& sDBPath) {
+  const QString transactions = at.PathOf(QLatin1String(store::Transactions::kFile));
+  if (!NewTableEmpty(*this, transactions, "New transactions table (svltran.dbf) already contains data!")) return false;
+  return CopyRows(*this, {FileIn(sDBPath, QStringLiteral("trans.dbf")), "tranid", transactions, kTranMap,
                           "Copying Transactions records...", "clsDB_UpgCopyTran"});
 }
 

@@ -6,6 +6,7 @@
 #include "platform/runtime/Codepage.h"
 #include "database/clsDB.h"
 #include "database/clsTran.h"
+#include "database/store/Codes.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"
 #include "platform/xbase/Engine.h"
@@ -72,16 +73,16 @@ void ReadFields(clsProd& p, DATA4* tb) {
   p.sNotes = Module1::MemoText(Field(tb, QStringLiteral("notes"))).trimmed();
 }
 
-void RecordBeginningInventory(const clsProd& p, DATA4* tbTran) {
+void RecordBeginningInventory(const clsProd& p, DATA4* tbTran, clsDB& db) {
   clsTran tran;
   tran.nTranID = -1;
   tran.nProdId = p.nProdId;
   tran.nCatID = 0;
   tran.curUnitPrice = p.curStdCost;
   tran.curUnits = p.curBeginningInventory;
-  tran.udTranType = 2;
+  tran.udTranType = store::Code(store::TranType::kReceive);
   tran.sNote = QStringLiteral("Do not delete! Beginning Inventory recorded when the product was added.");
-  gDB().SaveTran(0, tran, tbTran);
+  db.SaveTran(store::Code(store::SaveOper::kAdd), tran, tbTran);
 }
 
 }  // namespace
@@ -95,13 +96,13 @@ void clsProd::Init() {
   nVendor = -1;
 }
 
-bool clsProd::SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI) {
+bool clsProd::SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db) {
   bool written = false;
   try {
     if (tbProd == nullptr) rt::Raise(rt::kErrInvalidCall);
     if (nProdId < 1) {
       // A counter that failed has shown its message; nothing is appended.
-      const int32_t id = gDB().GetNextID(QStringLiteral("svlprod.dbf"), true, 1000);
+      const int32_t id = db.GetNextID(QStringLiteral("svlprod.dbf"), true, 1000);
       if (id < 1) return false;
       Check(d4appendStartVB(tbProd, 0), "d4appendStartVB");
       Check(d4blank(tbProd), "d4blank");
@@ -126,15 +127,15 @@ bool clsProd::SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI) {
     return false;
   }
   if (written && !ignoreBI && curBeginningInventory > rt::Currency() && nProdId > 0) {
-    RecordBeginningInventory(*this, tbTran);
+    RecordBeginningInventory(*this, tbTran, db);
   }
   return written;
 }
 
-bool clsProd::LoadProduct(int32_t nProdIDPass, DATA4*& tbProd) {
+bool clsProd::LoadProduct(int32_t nProdIDPass, DATA4*& tbProd, clsDB& db) {
   if (nProdIDPass < 1) return false;
   try {
-    dbaccess::ScopedTable tb(tbProd, gDB().ProductsTable());
+    dbaccess::ScopedTable tb(tbProd, db.ProductsTable(), db);
     if (!tb.ok()) return false;
     dbaccess::SelectTag(tb.get(), kRowId);
     if (dbaccess::SeekNumber(tb.get(), nProdIDPass) != 0) {
@@ -154,12 +155,12 @@ bool clsProd::LoadProduct(int32_t nProdIDPass, DATA4*& tbProd) {
   }
 }
 
-int32_t clsProd::LookupProduct(int32_t eSearchType, const QString& sSearchStr, DATA4*& tb) {
+int32_t clsProd::LookupProduct(int32_t eSearchType, const QString& sSearchStr, DATA4*& tb, clsDB& db) {
   if (sSearchStr.trimmed().isEmpty()) return -1;
   try {
-    dbaccess::ScopedTable table(tb, gDB().ProductsTable());
+    dbaccess::ScopedTable table(tb, db.ProductsTable(), db);
     if (!table.ok()) return 0;
-    const char* key = eSearchType == 1 ? "partno" : "prodname";
+    const char* key = eSearchType == store::Code(store::SearchType::kPartNo) ? "partno" : "prodname";
     dbaccess::SelectTag(table.get(), QLatin1String(key));
     const std::string whole = dbaccess::WholeKey(sSearchStr, true);
     const QString wanted = dbaccess::Upper(sSearchStr.trimmed());

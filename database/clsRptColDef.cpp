@@ -28,10 +28,10 @@ void clsRptColDef::Init() {
 }
 
 bool clsRptColDef::Read(int32_t nColID, DATA4*& hRptColTable, DATA4*& tbParam,
-                        const QString& sPrependDispName) {
+                        const QString& sPrependDispName, clsDB& db) {
   Init();
   try {
-    dbaccess::ScopedTable cat(hRptColTable, gDB().RptColTable());
+    dbaccess::ScopedTable cat(hRptColTable, db.RptColTable(), db);
     if (!cat.ok()) return false;
     DATA4* tb = cat.get();
     dbaccess::SelectTag(tb, QStringLiteral("rowid"));
@@ -51,7 +51,7 @@ bool clsRptColDef::Read(int32_t nColID, DATA4*& hRptColTable, DATA4*& tbParam,
     m_sAlignment = TextField(tb, "alignment");
     m_nOrder = LongField(tb, "order");
 
-    if (!m_sCustomNameKey.isEmpty()) m_sCustomName = gDB().GetParamValue(m_sCustomNameKey, tbParam);
+    if (!m_sCustomNameKey.isEmpty()) m_sCustomName = db.GetParamValue(m_sCustomNameKey, tbParam);
     m_sDisplayName = (m_sCustomName.isEmpty() ? m_sName : m_sCustomName) + sPrependDispName;
     return true;
   } catch (...) {

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "database/clsDB.h"
+
 struct DATA4;
 
 class clsRptColDef {
@@ -32,9 +34,10 @@ class clsRptColDef {
   // (the call then opens and closes the catalogue itself); `tbParam` likewise for the
   // parameter table (custom headings). `sPrependDispName` is appended to the display
   // name. True when the row was found; False (members at their Init values) when not;
-  // errors are reported as "clsRptColDef_Read" and give False.
+  // errors are reported as "clsRptColDef_Read" and give False. `db`: the database
+  // object it reads through.
   bool Read(int32_t nColID, DATA4*& hRptColTable, DATA4*& tbParam,
-            const QString& sPrependDispName);
+            const QString& sPrependDispName, clsDB& db = gDB());
   void Init();
 };
 

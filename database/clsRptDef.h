@@ -5,8 +5,10 @@
 //   type ^ title ^ column ids ^ criteria ^ options
 // e.g. "1^Quick Inventory^1002~1001~1014^-1~0~0~~0~-1^True~1~True~2~0". Reading also
 // accepts records delimited by the characters 254 and 253; writing never uses them.
-// Owns its members for its whole life. Single-threaded.
+// Owns its members for its whole life. Single-threaded. The members that read or
+// write the database take the database object they work on (by default the run's).
 
+#include "database/clsDB.h"
 #include "database/clsInvSelCriteria.h"
 #include "database/clsRptColDef.h"
 #include "database/clsRptOptions.h"
@@ -28,7 +30,7 @@ class clsRptDef {
 
   // Reset, then read and parse the record stored under "~" & nRptID. No record:
   // "Unable to read report with ID: " & id (exclamation box) and False.
-  bool LoadExisting(int32_t nRptID);
+  bool LoadExisting(int32_t nRptID, clsDB& db = gDB());
   // Chooses the delimiters for a record text ("^" and "~", or 254 and 253).
   void InitDelim(const QString& sRptBuf);
   // Reset, then set the report type (1 inventory, 2 transactions).
@@ -41,7 +43,7 @@ class clsRptDef {
   // Reads one catalogue row per selected column into m_collColumnDefs (a column not in
   // the catalogue is kept with the display name "unknown"). False when the catalogue
   // cannot be opened or on an error ("clsRptDef_ReadColDefs").
-  bool ReadColDefs();
+  bool ReadColDefs(clsDB& db = gDB());
 
   QString RptName() const { return m_sRptName; }
   void SetRptName(const QString& sName) { m_sRptName = sName; }
@@ -52,10 +54,10 @@ class clsRptDef {
 
   // Stores a copy titled "Copy of " & title under a new id; the new id and its title
   // in sNewName, or -1 (sNewName unchanged). This definition is not changed.
-  int32_t MakeCopy(QString& sNewName);
+  int32_t MakeCopy(QString& sNewName, clsDB& db = gDB());
   // Stores the definition (a new id from the counter "rptlastid" when it has none);
   // the id, or -1 on failure (the definition then has id -1).
-  int32_t SaveRptDef();
+  int32_t SaveRptDef(clsDB& db = gDB());
 
   bool AllowEditRptDef() const { return m_bAllowEditRptDef; }
   void SetAllowEditRptDef(bool bAllow) { m_bAllowEditRptDef = bAllow; }
@@ -68,8 +70,8 @@ class clsRptDef {
 
   bool ParseRptBuffer();
   QString BuildRptBuffer();
-  bool ReadRptDef(int32_t nRptID, QString& sRptBuf);
-  int32_t WriteRptDef(int32_t nRptID, const QString& sRptBuf);
+  bool ReadRptDef(int32_t nRptID, QString& sRptBuf, clsDB& db);
+  int32_t WriteRptDef(int32_t nRptID, const QString& sRptBuf, clsDB& db);
   void ResetRptDef();
   QString BuildCriteria() const;
   QString BuildOptions() const;

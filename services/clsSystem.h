@@ -274,10 +274,6 @@ class clsSystem {
   bool GetFilename(QString& FileName, const QString& sFilter, int32_t nFlags,
                    const QString& sDlgTitle = {}, bool bShowSave = false,
                    QWidget* hWnd = nullptr);
-  bool GetFilename2_NOT_USED_ALTERNATE_COMDLG32OCX(QString& FileName, const QString& sFilter,
-                                                   int32_t nFlags, const QString& sDlgTitle = {},
-                                                   bool bShowSave = false,
-                                                   QWidget* hWnd = nullptr);
   // Replaces the file's content with `sBuf` (UTF-8) through a temporary file renamed
   // over it, so a failed write keeps the old content. A target that may not be written:
   // the warning "Unable to write to : ..." when `bDisplayError`; a failed write: the

@@ -283,18 +283,6 @@ bool clsSystem::GetFilename(QString& FileName, const QString& sFilter, int32_t n
   }
 }
 
-bool clsSystem::GetFilename2_NOT_USED_ALTERNATE_COMDLG32OCX(QString& FileName,
-                                                            const QString& sFilter, int32_t nFlags,
-                                                            const QString& sDlgTitle,
-                                                            bool /*bShowSave*/, QWidget* hWnd) {
-  (void)FileName;  // the chosen path is not passed back
-  const std::optional<QString> chosen =
-      ui::GetFileName(DialogRequest(false, sDlgTitle, sFilter, QString(), nFlags, hWnd));
-  if (!chosen) return false;
-  ui::MsgBox(QStringLiteral("The user Chose ") + chosen->trimmed());
-  return true;
-}
-
 bool clsSystem::WriteToFile(const QString& sBuf, const QString& sFile, bool bDisplayError) {
   const QFileInfo existing(sFile);
   QSaveFile file(sFile);

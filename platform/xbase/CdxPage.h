@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/xbase/Bytes.h"
+
 namespace xb::cdx {
 
 inline constexpr uint32_t kPageSize = 512;
@@ -20,24 +22,6 @@ inline constexpr size_t kLeafHeader = 24;  // bytes before a leaf's packed entri
 
 inline constexpr uint16_t kAttrRoot = 1;
 inline constexpr uint16_t kAttrLeaf = 2;
-
-inline uint32_t GetLE32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-inline uint16_t GetLE16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-inline uint32_t GetBE32(const uint8_t* p) {
-  return uint32_t(p[3]) | uint32_t(p[2]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[0]) << 24;
-}
-inline void PutLE32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
-}
-inline void PutLE16(uint8_t* p, uint16_t v) {
-  p[0] = uint8_t(v);
-  p[1] = uint8_t(v >> 8);
-}
-inline void PutBE32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[3 - i] = uint8_t(v >> (8 * i));
-}
 
 struct Node {
   uint16_t attr = 0;

@@ -1,9 +1,17 @@
 // Engine results turned into messages: an index that no longer matches its table
-// sends the user to the re-index, other errors do not.
+// sends the user to the re-index, other errors do not; a change the engine could not
+// store for a lock is reported as the record being locked.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "database/DbAccess.h"
+#include "database/clsTran.h"
 #include "platform/xbase/Engine.h"
+#include "tests/database/DbTestSupport.h"
 
 namespace {
 
@@ -16,6 +24,96 @@ TEST(EngineCodeText, OnlyAnIndexFaultAdvisesTheReindex) {
     const QString text = dbaccess::EngineCodeText(c.rc);
     EXPECT_FALSE(text.isEmpty()) << c.rc;
     EXPECT_EQ(text.contains(QStringLiteral("Re-index")), c.advises) << c.rc << ": " << text.toStdString();
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Holds the block allocation lock of a memo file as another user's writer would, so
+// that a record change with a memo cannot be stored until it is released.
+class HeldMemoLock {
+ public:
+  explicit HeldMemoLock(const QString& fpt) : fd_(::open(QFile::encodeName(fpt).constData(), O_RDWR)) {
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = 0;
+    fl.l_len = 1;
+    held_ = fd_ >= 0 && ::fcntl(fd_, F_OFD_SETLK, &fl) == 0;
+  }
+  ~HeldMemoLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  HeldMemoLock(const HeldMemoLock&) = delete;
+  HeldMemoLock& operator=(const HeldMemoLock&) = delete;
+  bool held() const { return held_; }
+
+ private:
+  int fd_;
+  bool held_ = false;
+};
+
+class DroppedChangeTest : public dbtest::DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    OpenNewDatabase();
+  }
+};
+
+// A change the engine kept for a retry (flush answering 50) and then dropped with the
+// lock (unlock answering 50) is a locked record, never a saved one.
+TEST_F(DroppedChangeTest, AChangeDroppedForALockIsReportedLocked) {
+  clsTran tran;
+  tran.nProdId = 1000;
+  tran.udTranType = 2;
+  tran.curUnits = rt::Currency(5);
+  tran.sNote = QStringLiteral("first delivery");
+  DATA4* none = nullptr;
+  ASSERT_TRUE(gDB().SaveTran(0, tran, none));
+  ASSERT_TRUE(gDB().SetParamValue(QStringLiteral("colour"), QStringLiteral("red")));
+
+  auto memoOf = [](QString table) { return table.replace(QStringLiteral(".dbf"), QStringLiteral(".fpt")); };
+  // The writes work on the caller's open table: opening one reads its index.
+  DATA4* tb = nullptr;
+  struct Case {
+    const char* name;
+    QString table;
+    QString lockedText;
+    std::function<bool()> write;
+    std::function<bool()> unchanged;
+  } cases[] = {
+      {"parameter", gDB().ParamTable(), QStringLiteral("RECORD LOCKED: Unable to update parameter table!"),
+       [&tb] { return gDB().SetParamValue(QStringLiteral("colour"), QStringLiteral("blue"), tb); },
+       [] { return gDB().GetParamValue(QStringLiteral("colour")) == QLatin1String("red"); }},
+      {"transaction", gDB().TranTable(), QStringLiteral("RECORD LOCKED: Unable to update transaction!"),
+       [&tb, &tran] {
+         clsTran changed = tran;
+         changed.curUnits = rt::Currency(9);
+         return gDB().SaveTran(1, changed, tb);
+       },
+       [&tran] {
+         clsTran read;
+         return gDB().GetTran(tran.nTranID, read) && read.curUnits == rt::Currency(5);
+       }},
+  };
+  FailLocksFast();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    tb = gDB().OpenTable(c.table);
+    ASSERT_NE(tb, nullptr);
+    {
+      HeldMemoLock other(memoOf(c.table));
+      ASSERT_TRUE(other.held());
+      prompts->Expect(c.lockedText, ui::vbOK);
+      EXPECT_FALSE(c.write());
+      EXPECT_EQ(prompts->Last().style & ui::vbCritical, ui::vbCritical);
+    }
+    d4close(tb);
+    tb = nullptr;
+    EXPECT_TRUE(c.unchanged());
   }
 }
 

@@ -192,3 +192,37 @@ TEST_F(MaintTest, ARebuildOrUpgradeIsRefusedWhileAnotherProcessHasTheDatabaseOpe
 }
 
 }  // namespace
+
+namespace {
+
+// A folder made on another system spells its files in capitals; the record given to
+// the rebuild may name them in lower case. The rebuild works on the files on disk and
+// writes no second, lower-case set beside them.
+TEST_F(MaintTest, ARebuildFindsFilesNamedInCapitals) {
+  const QString dir = OpenNewDatabase();
+  AddProducts();
+  gDB().CloseDB();
+  for (const QString& name : QDir(dir).entryList(QDir::Files)) {
+    ASSERT_TRUE(QFile::rename(dir + QLatin1Char('/') + name, dir + QLatin1Char('/') + name.toUpper()));
+  }
+  ASSERT_TRUE(gDB().OpenDB(dir));
+  struct Case {
+    const char* table;
+    const char* index;
+  } cases[] = {{"svlprod.dbf", "svlprod.cdx"}, {"SVLPROD.DBF", "svlprod.cdx"}, {"svlprod.dbf", "SVLPROD.CDX"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.table);
+    clsDBFile file = Products();
+    file.dataFilePath = dir + QLatin1Char('/') + QLatin1String(c.table);
+    file.indexFilePath = dir + QLatin1Char('/') + QLatin1String(c.index);
+    QFile::remove(dir + QStringLiteral("/SVLPROD.CDX"));
+    ASSERT_TRUE(QFile::copy(file.cleanIndexPath, dir + QStringLiteral("/SVLPROD.CDX")));
+    EXPECT_TRUE(gDB().ReIndexFile(file));
+    EXPECT_TRUE(Finds("partno", "P-7"));
+    const QStringList lower = QDir(dir).entryList({QStringLiteral("svl*")}, QDir::Files | QDir::CaseSensitive);
+    EXPECT_TRUE(lower.isEmpty()) << lower.join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(WorkFiles(dir).isEmpty());
+  }
+}
+
+}  // namespace

@@ -632,3 +632,26 @@ TEST_F(UpgradeTest, TheBackupAdviceNamesTheFolderAndTheSixteenFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+// The staging steps run on a second session for the staging folder: the database
+// object keeps naming the database folder all the while, so nothing that asks it for
+// a path meanwhile (a window, a progress handler) is sent into the staging folder.
+TEST_F(UpgradeTest, TheDatabaseFolderStaysTheDatabasesWhileTheStagingStepsRun) {
+  const QString dir = MakeOldestLayout();
+  QStringList seen;
+  dbupgrade::SetStopHook([&seen](const char* at) {
+    if (std::string(at) == "copy:row") seen << gDB().DBPath() << gDB().ProductsTable();
+    return false;
+  });
+  OpenOldestWithYes(dir);
+  ASSERT_FALSE(seen.isEmpty());
+  for (const QString& path : seen) {
+    EXPECT_FALSE(path.contains(QStringLiteral("svlupgrade.tmp"))) << path.toStdString();
+    EXPECT_TRUE(path.startsWith(dir)) << path.toStdString();
+  }
+  ExpectOldestConverted(dir);
+}
+
+}  // namespace

@@ -1,0 +1,41 @@
+#pragma once
+// The counters table (svlid): named counters that hold the NEXT value they give out
+// (record ids, automatic part numbers) and the database version row. A row changes
+// only under its lock; a missing counter is created under the lock of the first
+// record, so two copies cannot both create and hand out the same counter.
+//
+// Keys are matched whole ("svlprod" is not "svlprod.dbf"). Failures: kLocked (the
+// row, or the creation lock, is held by another user; nothing was handed out or
+// written), kNotFound, kNotOpened, kError (an empty key is error 5).
+
+#include <QString>
+#include <cstdint>
+
+#include "database/store/Result.h"
+#include "database/store/Session.h"
+
+namespace store {
+
+class Counters {
+ public:
+  explicit Counters(const Session& session) : session_(session) {}
+
+  // The counter's next value, advanced when `increment`; a missing counter is created
+  // holding start + 1 and gives `start`.
+  Result<int32_t> Next(const QString& key, bool increment, int32_t start) const;
+  // The next value without changing it; kNotFound when there is no such counter.
+  Result<int32_t> Query(const QString& key) const;
+  // Sets the next value (lower values too); a missing counter is created with it.
+  Status Set(const QString& key, int32_t next) const;
+  // The "dbversion" row of the counters table at `tablePath` (another folder's or an
+  // older layout's table too); kNotFound without the row.
+  Result<int32_t> Version(const QString& tablePath) const;
+  Status SetVersion(int32_t version) const;
+
+  static constexpr char kFile[] = "svlid.dbf";
+
+ private:
+  const Session& session_;
+};
+
+}  // namespace store

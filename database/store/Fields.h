@@ -1,0 +1,80 @@
+#pragma once
+// Typed field sets: the fields of a table looked up once, when the table is open, by
+// the names the schema (database/Schema.cpp) gives them; records are then read and
+// written through the handles. This is also the code page edge of the store layer:
+// the engine holds code page 1252 bytes, the stores give and take QString, and the
+// conversion happens here only.
+//
+// A field set is valid while its table stays open. A missing field throws
+// (e4fieldName), as does a whole number outside 32 bits (Overflow).
+
+#include <QString>
+#include <array>
+#include <cstdint>
+
+#include "platform/runtime/Currency.h"
+
+struct DATA4;
+struct FIELD4;
+
+namespace store {
+
+// The field of that name; throws e4fieldName when the table has none.
+FIELD4* FieldOf(DATA4* tb, const char* name);
+
+// Contents of the current record. Text is padded to the field width (not trimmed).
+QString Text(FIELD4* f);
+QString Memo(FIELD4* f);
+int32_t Long32(FIELD4* f);
+rt::Currency Amount(FIELD4* f);
+
+// Writes; each returns the engine's code (a text beyond 2 GiB: e4overflow).
+int AssignText(FIELD4* f, const QString& text);
+int AssignMemo(FIELD4* f, const QString& text);
+
+// svlid: one counter per row.
+struct CounterFields {
+  static constexpr char kTable[] = "svlid";
+  static constexpr std::array<const char*, 2> kNames = {"tblname", "lastid"};
+  explicit CounterFields(DATA4* tb);
+  FIELD4* tblname;
+  FIELD4* lastid;
+};
+
+// svlparam: named text values.
+struct ParamFields {
+  static constexpr char kTable[] = "svlparam";
+  static constexpr std::array<const char*, 2> kNames = {"sid", "value"};
+  explicit ParamFields(DATA4* tb);
+  FIELD4* sid;
+  FIELD4* value;
+};
+
+// svlcat: the entries of the lists.
+struct CategoryFields {
+  static constexpr char kTable[] = "svlcat";
+  static constexpr std::array<const char*, 3> kNames = {"rowid", "desc", "type"};
+  explicit CategoryFields(DATA4* tb);
+  FIELD4* rowid;
+  FIELD4* desc;
+  FIELD4* type;
+};
+
+// svltran: the transactions (whseid is not used).
+struct TranFields {
+  static constexpr char kTable[] = "svltran";
+  static constexpr std::array<const char*, 9> kNames = {"rowid",   "prodid", "trandate", "trantype",  "units",
+                                                        "unitprc", "notes",  "catid",    "shipmethod"};
+  explicit TranFields(DATA4* tb);
+  FIELD4* rowid;
+  FIELD4* prodid;
+  FIELD4* trandate;
+  FIELD4* trantype;
+  FIELD4* units;
+  FIELD4* unitprc;
+  FIELD4* notes;
+  FIELD4* catid;
+  FIELD4* shipmethod;
+};
+
+}  // namespace store

@@ -1,0 +1,109 @@
+#include "database/store/Lists.h"
+
+#include <string>
+
+#include "database/store/Fields.h"
+#include "database/store/Params.h"
+#include "database/store/Seek.h"
+#include "platform/runtime/Codepage.h"
+#include "platform/xbase/Engine.h"
+
+namespace store {
+namespace {
+
+FIELD4* FieldNamed(DATA4* tb, const QString& name) { return FieldOf(tb, rt::ToCp1252(name).c_str()); }
+
+// The product fields a list shows.
+struct ProductListFields {
+  explicit ProductListFields(DATA4* tb)
+      : rowid(FieldOf(tb, "rowid")), partno(FieldOf(tb, "partno")), prodname(FieldOf(tb, "prodname")), hide(FieldOf(tb, "hide")) {}
+  // A product is hidden when its flag reads "T" (trimmed, any case).
+  bool Hidden() const { return Text(hide).trimmed().toUpper() == QLatin1String("T"); }
+  ProductListRow Row() const { return {Long32(rowid), Text(partno).trimmed(), Text(prodname).trimmed()}; }
+  FIELD4* rowid;
+  FIELD4* partno;
+  FIELD4* prodname;
+  FIELD4* hide;
+};
+
+const char* OrderTag(SearchType t) { return t == SearchType::kPartNo ? "partno" : "prodname"; }
+
+bool AllDigits(const QString& text) {
+  for (const QChar c : text) {
+    if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
+  }
+  return !text.isEmpty();
+}
+
+}  // namespace
+
+Status ReadList(const Session& s, DATA4* open, const QString& tablePath, const QString& idField,
+                const QString& textField, const QString& typeField, int32_t type, std::vector<ListRow>& rows) {
+  return Guarded<Status>([&]() -> Status {
+    Table tb(s, open, tablePath);
+    if (!tb.ok()) return tb.failure();
+    FIELD4* id = FieldNamed(tb.get(), idField);
+    FIELD4* text = FieldNamed(tb.get(), textField);
+    FIELD4* kind = typeField.isEmpty() ? nullptr : FieldNamed(tb.get(), typeField);
+    SelectTag(s, tb.get(), rt::ToCp1252(textField).c_str());
+    for (int rc = s.Check(d4top(tb.get()), "d4top"); rc == 0; rc = s.Check(d4skip(tb.get(), 1), "d4skip")) {
+      if (kind == nullptr || Long32(kind) == type) rows.push_back({Long32(id), Text(text).trimmed()});
+    }
+    return Status::Ok();
+  });
+}
+
+Status ReadProducts(const Session& s, DATA4* open, SearchType order, std::vector<ProductListRow>& rows) {
+  return Guarded<Status>([&]() -> Status {
+    Table tb(s, open, "svlprod.dbf");
+    if (!tb.ok()) return tb.failure();
+    SelectTag(s, tb.get(), OrderTag(order));
+    const ProductListFields f(tb.get());
+    for (int rc = s.Check(d4top(tb.get()), "d4top"); rc == 0; rc = s.Check(d4skip(tb.get(), 1), "d4skip")) {
+      if (!f.Hidden()) rows.push_back(f.Row());
+    }
+    return Status::Ok();
+  });
+}
+
+Status SearchProducts(const Session& s, DATA4* open, SearchType by, const QString& prefix,
+                      std::vector<ProductListRow>& rows) {
+  return Guarded<Status>([&]() -> Status {
+    Table tb(s, open, "svlprod.dbf");
+    if (!tb.ok()) return tb.failure();
+    SelectTag(s, tb.get(), OrderTag(by));
+    // A search, not a look-up: every key that begins with the text (upper case, as the
+    // tags are).
+    const std::string key = rt::ToCp1252(Upper(prefix.trimmed()));
+    if (key.empty()) return Status::Ok();
+    const ProductListFields f(tb.get());
+    for (int rc = s.Check(d4seek(tb.get(), key.c_str()), "d4seek"); rc == 0;
+         rc = s.Check(d4seekNext(tb.get(), key.c_str()), "d4seekNext")) {
+      if (!f.Hidden()) rows.push_back(f.Row());
+    }
+    return Status::Ok();
+  });
+}
+
+Status ReadReportDefs(const Session& s, DATA4* open, bool userDefinedOnly, std::vector<ReportDefRow>& rows) {
+  return Guarded<Status>([&]() -> Status {
+    Table tb(s, open, Params::kFile);
+    if (!tb.ok()) return tb.failure();
+    const ParamFields f(tb.get());
+    SelectTag(s, tb.get(), "sid");
+    // From the first name beginning with "~" to the end of the tag.
+    for (int rc = s.Check(d4seek(tb.get(), "~"), "d4seek"); rc == 0 || rc == r4after;
+         rc = s.Check(d4skip(tb.get(), 1), "d4skip")) {
+      const QString name = Text(f.sid).trimmed();
+      const QString digits = name.mid(1);
+      if (!name.startsWith(QLatin1Char('~')) || !AllDigits(digits)) continue;
+      bool inRange = false;
+      const int32_t id = digits.toInt(&inRange);
+      if (!inRange || (userDefinedOnly && id < 100)) continue;
+      rows.push_back({id, Memo(f.value).trimmed()});
+    }
+    return Status::Ok();
+  });
+}
+
+}  // namespace store

@@ -1,0 +1,60 @@
+#pragma once
+// Results of the stores: a Status that says why an operation did nothing (the record
+// another user holds, no such row, a table that does not open, an engine or run-time
+// error with its number, source and description), and Result<T> for a value. Stores
+// never show anything: the caller decides what the user reads.
+
+#include <QString>
+#include <cstdint>
+#include <utility>
+
+namespace store {
+
+enum class Failure {
+  kNone,
+  kLocked,     // another user holds the record (engine code 50); nothing was written
+  kNotFound,   // no row with the key
+  kNotOpened,  // the table did not open; description = the path, code = the engine's
+  kNotStored,  // the engine refused the new row without an error (d4append above 0)
+  kError,      // an engine error or a run-time error: code, source, description
+};
+
+struct Status {
+  Failure failure = Failure::kNone;
+  int32_t code = 0;
+  QString source;
+  QString description;
+
+  bool ok() const { return failure == Failure::kNone; }
+  bool is(Failure f) const { return failure == f; }
+
+  static Status Ok() { return {}; }
+  static Status Of(Failure f) { return {f, 0, {}, {}}; }
+  // Inside a catch block: the exception being handled as a kError status.
+  static Status FromException();
+};
+
+template <class T>
+struct Result {
+  Status status;
+  T value{};
+
+  Result() = default;
+  Result(T v) : value(std::move(v)) {}  // NOLINT: a value is a success
+  Result(Status s) : status(std::move(s)) {}  // NOLINT: a status is a failure
+
+  bool ok() const { return status.ok(); }
+};
+
+// Runs `body` (returning a Status or a Result) and turns anything it throws into a
+// kError status.
+template <class R, class Body>
+R Guarded(Body&& body) {
+  try {
+    return body();
+  } catch (...) {
+    return R(Status::FromException());
+  }
+}
+
+}  // namespace store

@@ -1,0 +1,88 @@
+#include "database/store/Session.h"
+
+#include <QFile>
+
+#include "platform/runtime/Error.h"
+#include "platform/xbase/Engine.h"
+
+namespace store {
+
+QString EngineCodeText(int rc) {
+  switch (rc) {
+    case e4parm: return QStringLiteral("Invalid engine call");
+    case e4open: return QStringLiteral("File cannot be opened");
+    case e4access: return QStringLiteral("File is in use");
+    case e4create: return QStringLiteral("File cannot be created");
+    case e4read: return QStringLiteral("Read error");
+    case e4write: return QStringLiteral("Write error");
+    case e4data: return QStringLiteral("Table or memo file is corrupt");
+    // The index no longer matches its table: only a rebuild repairs it.
+    case e4index:
+      return QStringLiteral("Index is corrupt or cannot be changed. Re-index the table (Database Maintenance) to repair it");
+    case e4lock: return QStringLiteral("Record is not locked");
+    case e4readOnly: return QStringLiteral("Table is read-only");
+    case e4overflow: return QStringLiteral("Value does not fit its field");
+    case e4fieldName: return QStringLiteral("Unknown field name");
+    case e4tagName: return QStringLiteral("Unknown tag name");
+    case e4expr: return QStringLiteral("Unsupported index expression");
+    default: return QStringLiteral("Engine error");
+  }
+}
+
+void Engine::Record(int rc) { lastResult = static_cast<int16_t>(rc < -32768 ? -32768 : rc > 32767 ? 32767 : rc); }
+
+QString Session::PathOf(const QString& file) const {
+  if (resolve_ != nullptr) return resolve_(folder_, file);
+  if (folder_.isEmpty() || folder_.endsWith(QLatin1Char('/'))) return folder_ + file;
+  return folder_ + QLatin1Char('/') + file;
+}
+
+int Session::Check(int rc, const char* call) const { return store::Check(*engine_, rc, call); }
+
+int Check(Engine& engine, int rc, const char* call) {
+  engine.Record(rc);
+  if (rc < 0) {
+    throw rt::VbError(rc, QLatin1String(call), EngineCodeText(rc) + QStringLiteral(" (%1)").arg(rc));
+  }
+  return rc;
+}
+
+Table::Table(const Session& session, DATA4* open, const QString& path) : session_(session), tb_(open) {
+  if (tb_ == nullptr) Open(path);
+}
+
+Table::Table(const Session& session, DATA4* open, const char* file) : session_(session), tb_(open) {
+  if (tb_ == nullptr) Open(session_.PathOf(QLatin1String(file)));
+}
+
+void Table::Open(const QString& path) {
+  CODE4* c = session_.code();
+  tb_ = c != nullptr ? d4open(c, QFile::encodeName(path).constData()) : nullptr;
+  owned_ = tb_ != nullptr;
+  if (tb_ == nullptr) {
+    const int code = c != nullptr ? code4errorCode(c, 0) : e4parm;
+    session_.engine().Record(code);
+    failure_ = {Failure::kNotOpened, code, QStringLiteral("d4open"), path};
+  }
+}
+
+Table::~Table() {
+  if (owned_) session_.engine().Record(d4close(tb_));
+}
+
+int LockCurrent(const Session& s, DATA4* tb) {
+  const int rc = d4lock(tb, d4recNo(tb));
+  s.engine().Record(rc);
+  if (rc == r4locked) return rc;
+  return s.Check(rc, "d4lock");
+}
+
+int FlushUnlock(const Session& s, DATA4* tb) {
+  // A flush refused for a lock keeps the change for a retry; the unlock tries once
+  // more and drops it when that fails too.
+  const int flushed = s.Check(d4flush(tb), "d4flush");
+  const int unlocked = s.Check(d4unlock(tb), "d4unlock");
+  return flushed == r4locked && unlocked == r4locked ? r4locked : 0;
+}
+
+}  // namespace store

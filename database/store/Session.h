@@ -1,0 +1,104 @@
+#pragma once
+// A session of the store layer: the engine handle and the database folder the stores
+// work on, with no global state. A second session on the same engine for another
+// folder (At) lets an upgrade work in its staging folder while the first one keeps
+// the database folder. Sessions are small values; the Engine they point at must
+// outlive them.
+//
+// Engine calls made through a session record their code as the engine's last result;
+// Check turns a negative code into an error (rt::VbError, number = the code), which a
+// store's Guarded turns into a kError status. 50 (locked) is a result, never an error.
+
+#include <QString>
+#include <cstdint>
+#include <utility>
+
+#include "database/store/Result.h"
+#include "platform/xbase/Engine.h"
+
+struct CODE4;
+struct DATA4;
+
+namespace store {
+
+// The running engine and the code of its last recorded call (-1: none yet).
+struct Engine {
+  CODE4* code = nullptr;
+  int16_t lastResult = -1;
+  // Records a code, saturated to 16 bits.
+  void Record(int rc);
+};
+
+// Records the code on the engine; throws for a negative one.
+int Check(Engine& engine, int rc, const char* call);
+
+// Resolves the name of a database file in a folder (for instance to its spelling on
+// disk); null joins folder and name.
+using PathResolver = QString (*)(const QString& folder, const QString& file);
+
+class Session {
+ public:
+  Session(Engine& engine, QString folder, PathResolver resolve = nullptr)
+      : engine_(&engine), folder_(std::move(folder)), resolve_(resolve) {}
+
+  Engine& engine() const { return *engine_; }
+  CODE4* code() const { return engine_->code; }
+  const QString& folder() const { return folder_; }
+  // The path of a database file of the folder, through the resolver.
+  QString PathOf(const QString& file) const;
+  // The same engine on another folder.
+  Session At(const QString& folder) const { return Session(*engine_, folder, resolve_); }
+
+  // Records the code; throws for a negative one.
+  int Check(int rc, const char* call) const;
+
+ private:
+  Engine* engine_;
+  QString folder_;
+  PathResolver resolve_;
+};
+
+// A table for one store operation: the caller's open handle (used and left open) or a
+// table opened here on the session and closed with this object.
+class Table {
+ public:
+  Table(const Session& session, DATA4* open, const QString& path);
+  // The same for a file of the session's folder, its path resolved only when opened.
+  Table(const Session& session, DATA4* open, const char* file);
+  ~Table();
+  Table(const Table&) = delete;
+  Table& operator=(const Table&) = delete;
+
+  bool ok() const { return tb_ != nullptr; }
+  DATA4* get() const { return tb_; }
+  // Why the table is not open: kNotOpened, the path and the engine's code.
+  const Status& failure() const { return failure_; }
+
+ private:
+  void Open(const QString& path);
+  const Session& session_;
+  DATA4* tb_;
+  bool owned_ = false;
+  Status failure_;
+};
+
+// Text form of an engine return code, for error descriptions.
+QString EngineCodeText(int rc);
+
+// Locks the current record: 0, or 50 when another user holds it (errors throw).
+int LockCurrent(const Session& s, DATA4* tb);
+// Flushes the change and unlocks: 0, or 50 when the change could not be written and
+// was dropped with the lock (the record counts as locked, nothing was saved).
+int FlushUnlock(const Session& s, DATA4* tb);
+
+// Locks the current record, runs `change`, flushes and unlocks. kLocked when another
+// user holds the record or the change was dropped for a lock.
+template <typename Change>
+Status ChangeLocked(const Session& s, DATA4* tb, Change change) {
+  if (LockCurrent(s, tb) == r4locked) return Status::Of(Failure::kLocked);
+  change();
+  if (FlushUnlock(s, tb) == r4locked) return Status::Of(Failure::kLocked);
+  return Status::Ok();
+}
+
+}  // namespace store

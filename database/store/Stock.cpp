@@ -1,0 +1,176 @@
+#include "database/store/Stock.h"
+
+#include <limits>
+#include <string>
+
+#include "database/store/Fields.h"
+#include "database/store/Seek.h"
+#include "database/store/Transactions.h"
+#include "platform/runtime/Error.h"
+#include "platform/xbase/Engine.h"
+
+namespace store {
+namespace {
+
+using Wide = __int128;
+
+Wide Add(Wide a, Wide b) {
+  Wide sum = 0;
+  if (__builtin_add_overflow(a, b, &sum)) rt::Raise(rt::kErrOverflow);
+  return sum;
+}
+
+// u x p in currency units, rounded half to even (|u.raw x p.raw| < 2^126).
+Wide Product(rt::Currency u, rt::Currency p) {
+  const Wide num = static_cast<Wide>(u.Raw()) * p.Raw();
+  constexpr Wide den = rt::Currency::kScale;
+  Wide q = num / den;
+  const Wide r = num % den;
+  const Wide twice = (r < 0 ? -r : r) * 2;
+  if (twice > den || (twice == den && q % 2 != 0)) q += num < 0 ? -1 : 1;
+  return q;
+}
+
+rt::Currency ToCurrency(Wide v) {
+  if (v < std::numeric_limits<int64_t>::min() || v > std::numeric_limits<int64_t>::max()) {
+    rt::Raise(rt::kErrOverflow);
+  }
+  return rt::Currency::FromRaw(static_cast<int64_t>(v));
+}
+
+double ToDouble(Wide v) { return static_cast<double>(v) / rt::Currency::kScale; }
+
+// Running sums of one product's rows.
+class StockWalk {
+ public:
+  void Apply(const TranFields& f) {
+    const long type = f4long(f.trantype);
+    if (type < 1 || type > 5) return;
+    const rt::Currency u = Amount(f.units);
+    const Wide units = u.Raw();
+    switch (static_cast<TranType>(type)) {
+      case TranType::kOnOrder:
+        onOrder_ = Add(onOrder_, units);
+        onOrderCost_ = Add(onOrderCost_, Product(u, Price(f)));
+        break;
+      case TranType::kReceive:
+        physical_ = Add(physical_, units);
+        receivedUnits_ = Add(receivedUnits_, units);
+        receivedCost_ = Add(receivedCost_, Product(u, Price(f)));
+        break;
+      case TranType::kShrinkage:
+        physical_ = Add(physical_, -units);
+        receivedUnits_ = Add(receivedUnits_, -units);
+        break;
+      case TranType::kShip:
+        physical_ = Add(physical_, -units);
+        shippedUnits_ = Add(shippedUnits_, units);
+        shippedValue_ = Add(shippedValue_, Product(u, Price(f)));
+        break;
+      case TranType::kAllocate:
+        allocated_ = Add(allocated_, units);
+        break;
+    }
+  }
+
+  // Adds the sums onto the record's figures and derives the others. The record is
+  // changed only when every figure fits.
+  void Finish(clsProductStats& stats) const {
+    clsProductStats s = stats;
+    s.m_curNumUnitsInStock_Physical = ToCurrency(Add(s.m_curNumUnitsInStock_Physical.Raw(), physical_));
+    s.m_curNumUnitsAllocated = ToCurrency(Add(s.m_curNumUnitsAllocated.Raw(), allocated_));
+    s.m_curNumUnitsOnOrder = ToCurrency(Add(s.m_curNumUnitsOnOrder.Raw(), onOrder_));
+    s.m_curOnOrderCostActual = ToCurrency(onOrderCost_);
+    // Averages are divided in double precision and rounded to four decimals; a divisor
+    // of 0 or below leaves the average as it came in.
+    if (receivedUnits_ > 0) {
+      s.m_curAvgCostPerUnit = rt::Currency::FromDouble(ToDouble(receivedCost_) / ToDouble(receivedUnits_));
+    }
+    if (shippedUnits_ > 0) {
+      s.m_curAvgPricePerUnit = rt::Currency::FromDouble(ToDouble(shippedValue_) / ToDouble(shippedUnits_));
+    }
+    s.m_curNumUnitsInStock_Available = s.m_curNumUnitsInStock_Physical - s.m_curNumUnitsAllocated;
+    s.m_curStkCostAvg = s.m_curNumUnitsInStock_Physical * s.m_curAvgCostPerUnit;
+    s.m_curStkPriceAvg = s.m_curNumUnitsInStock_Physical * s.m_curAvgPricePerUnit;
+    stats = s;
+  }
+
+ private:
+  static rt::Currency Price(const TranFields& f) { return Amount(f.unitprc); }
+
+  Wide physical_ = 0, allocated_ = 0, onOrder_ = 0, onOrderCost_ = 0;
+  Wide receivedUnits_ = 0, receivedCost_ = 0, shippedUnits_ = 0, shippedValue_ = 0;
+};
+
+// Calls `row` for each row of the product on tag prodid until it returns false.
+template <class Row>
+void ForEachProductRow(const Session& s, DATA4* tb, int32_t prodId, Row row) {
+  SelectTag(s, tb, "prodid");
+  s.Check(d4top(tb), "d4top");
+  const std::string key = std::to_string(prodId);
+  for (int rc = s.Check(d4seek(tb, key.c_str()), "d4seek"); rc == 0; rc = s.Check(d4seekNext(tb, key.c_str()), "d4seekNext")) {
+    if (!row()) return;
+  }
+}
+
+}  // namespace
+
+Status Stock::ProductStats(clsProductStats& stats, DATA4* open) const {
+  return Guarded<Status>([&]() -> Status {
+    Table tb(session_, open, Transactions::kFile);
+    if (!tb.ok()) return tb.failure();
+    const TranFields fields(tb.get());
+    StockWalk walk;
+    ForEachProductRow(session_, tb.get(), stats.m_nProductID, [&] {
+      walk.Apply(fields);
+      return true;
+    });
+    walk.Finish(stats);
+    return Status::Ok();
+  });
+}
+
+Status Stock::AllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, DATA4* open) const {
+  stats.clear();
+  return Guarded<Status>([&]() -> Status {
+    Table table(session_, open, Transactions::kFile);
+    if (!table.ok()) return table.failure();
+    DATA4* tb = table.get();
+    const TranFields fields(tb);
+    std::unordered_map<int32_t, StockWalk> walks;
+    session_.Check(d4tagSelect(tb, nullptr), "d4tagSelect");
+    for (int rc = session_.Check(d4top(tb), "d4top"); rc == 0; rc = session_.Check(d4skip(tb, 1), "d4skip")) {
+      // The tags leave deleted rows out; so does this pass.
+      if (d4deleted(tb)) continue;
+      const long id = f4long(fields.prodid);
+      if (id < std::numeric_limits<int32_t>::min() || id > std::numeric_limits<int32_t>::max()) continue;
+      walks[static_cast<int32_t>(id)].Apply(fields);
+    }
+    std::unordered_map<int32_t, clsProductStats> result;
+    result.reserve(walks.size());
+    for (const auto& [id, walk] : walks) {
+      clsProductStats s;
+      s.Init(id);
+      walk.Finish(s);
+      result.emplace(id, s);
+    }
+    stats.swap(result);
+    return Status::Ok();
+  });
+}
+
+Result<bool> Stock::ProductHasTranType(int32_t prodId, int32_t type, DATA4* open) const {
+  return Guarded<Result<bool>>([&]() -> Result<bool> {
+    Table tb(session_, open, Transactions::kFile);
+    if (!tb.ok()) return tb.failure();
+    FIELD4* trantype = TranFields(tb.get()).trantype;
+    bool found = false;
+    ForEachProductRow(session_, tb.get(), prodId, [&] {
+      found = f4long(trantype) == type;
+      return !found;
+    });
+    return found;
+  });
+}
+
+}  // namespace store

@@ -1,0 +1,99 @@
+#include "database/store/Transactions.h"
+
+#include "database/store/Fields.h"
+#include "database/store/Seek.h"
+#include "platform/xbase/Engine.h"
+
+namespace store {
+namespace {
+
+// Every field but rowid, from the row.
+void WriteFields(const Session& s, const TranFields& f, const TranRow& r) {
+  s.Check(f4assignDouble(f.prodid, r.prodId), "f4assignDouble");
+  s.Check(AssignText(f.trandate, r.date), "f4assignNVB");
+  s.Check(f4assignDouble(f.trantype, Code(r.type)), "f4assignDouble");
+  s.Check(f4assignDouble(f.units, r.units.ToDouble()), "f4assignDouble");
+  s.Check(f4assignDouble(f.unitprc, r.unitPrice.ToDouble()), "f4assignDouble");
+  s.Check(AssignMemo(f.notes, r.note), "f4memoAssignN");
+  s.Check(f4assignDouble(f.catid, r.catId), "f4assignDouble");
+  s.Check(f4assignDouble(f.shipmethod, r.acctId), "f4assignDouble");
+}
+
+TranRow ReadFields(const TranFields& f) {
+  TranRow r;
+  r.id = Long32(f.rowid);
+  r.prodId = Long32(f.prodid);
+  r.date = Text(f.trandate);
+  r.type = static_cast<TranType>(Long32(f.trantype));
+  r.units = Amount(f.units);
+  r.unitPrice = Amount(f.unitprc);
+  r.note = Memo(f.notes).trimmed();
+  r.catId = Long32(f.catid);
+  r.acctId = Long32(f.shipmethod);
+  return r;
+}
+
+// Runs a write; when it throws, the record lock it may hold is given up first.
+template <class Write>
+Status UnlockedOnError(DATA4* tb, Write write) {
+  try {
+    return write();
+  } catch (...) {
+    d4unlock(tb);
+    throw;
+  }
+}
+
+}  // namespace
+
+Status Transactions::Write(DATA4* open, const std::function<Status(DATA4*, const TranFields&)>& write) const {
+  return Guarded<Status>([&]() -> Status {
+    Table tb(session_, open, kFile);
+    if (!tb.ok()) return tb.failure();
+    return UnlockedOnError(tb.get(), [&]() -> Status {
+      SelectTag(session_, tb.get(), "rowid");
+      return write(tb.get(), TranFields(tb.get()));
+    });
+  });
+}
+
+Status Transactions::Append(TranRow& row, int32_t id, DATA4* open) const {
+  return Write(open, [&](DATA4* tb, const TranFields& f) -> Status {
+    session_.Check(d4appendStartVB(tb, 0), "d4appendStartVB");
+    session_.Check(d4blank(tb), "d4blank");
+    session_.Check(f4assignDouble(f.rowid, id), "f4assignDouble");
+    WriteFields(session_, f, row);
+    if (session_.Check(d4append(tb), "d4append") != 0) return Status::Of(Failure::kNotStored);
+    row.id = id;
+    // The engine keeps a new record locked until then.
+    return FlushUnlock(session_, tb) == r4locked ? Status::Of(Failure::kLocked) : Status::Ok();
+  });
+}
+
+Status Transactions::Update(const TranRow& row, DATA4* open) const {
+  return Write(open, [&](DATA4* tb, const TranFields& f) -> Status {
+    if (SeekNumber(session_, tb, row.id) != 0) return Status::Of(Failure::kNotFound);
+    return ChangeLocked(session_, tb, [&] { WriteFields(session_, f, row); });
+  });
+}
+
+Result<TranRow> Transactions::Get(int32_t id, DATA4* open) const {
+  return Guarded<Result<TranRow>>([&]() -> Result<TranRow> {
+    Table tb(session_, open, kFile);
+    if (!tb.ok()) return tb.failure();
+    SelectTag(session_, tb.get(), "rowid");
+    if (SeekNumber(session_, tb.get(), id) != 0) return Status::Of(Failure::kNotFound);
+    return ReadFields(TranFields(tb.get()));
+  });
+}
+
+Result<bool> Transactions::ProductHasTransactions(int32_t prodId, DATA4* open) const {
+  return Guarded<Result<bool>>([&]() -> Result<bool> {
+    Table tb(session_, open, kFile);
+    if (!tb.ok()) return tb.failure();
+    SelectTag(session_, tb.get(), "prodid");
+    return SeekNumber(session_, tb.get(), prodId) == 0;
+  });
+}
+
+}  // namespace store

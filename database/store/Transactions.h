@@ -1,0 +1,60 @@
+#pragma once
+// The transactions table (svltran): one row per stock movement of a product. Rows are
+// found by row id (tag rowid) or by product (tag prodid). A row changes only under
+// its lock; a new row gets the id its caller took from the svltran.dbf counter
+// (Counters) and is unlocked again once written.
+//
+// Each call works on the caller's open table when `open` is given (left open, with no
+// lock of the call left on it, also after a failure), else opens and closes the table
+// itself. Failures: kNotFound, kLocked, kNotStored, kNotOpened, kError.
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+#include "database/store/Codes.h"
+#include "database/store/Result.h"
+#include "database/store/Session.h"
+#include "platform/runtime/Currency.h"
+
+struct DATA4;
+
+namespace store {
+
+struct TranFields;
+
+struct TranRow {
+  int32_t id = -1;
+  int32_t prodId = -1;
+  QString date;  // the stored "YYYYMMDD" text ("" or blanks: no date)
+  TranType type = TranType::kReceive;
+  rt::Currency units;
+  rt::Currency unitPrice;
+  QString note;        // trimmed when read
+  int32_t catId = -1;  // list type kTranCategory
+  int32_t acctId = -1; // list type kTranAccount, stored in shipmethod
+};
+
+class Transactions {
+ public:
+  explicit Transactions(const Session& session) : session_(session) {}
+
+  // Appends the row under `id`; row.id becomes `id` only once the row is written.
+  Status Append(TranRow& row, int32_t id, DATA4* open = nullptr) const;
+  // Rewrites every field but the id of the row row.id.
+  Status Update(const TranRow& row, DATA4* open = nullptr) const;
+  Result<TranRow> Get(int32_t id, DATA4* open = nullptr) const;
+  Result<bool> ProductHasTransactions(int32_t prodId, DATA4* open = nullptr) const;
+
+  static constexpr char kFile[] = "svltran.dbf";
+  static constexpr char kCounter[] = "svltran.dbf";
+  static constexpr int32_t kFirstId = 1000;
+
+ private:
+  // Runs a write on the table (tag rowid selected, its fields resolved); a write that
+  // throws gives up the record lock first.
+  Status Write(DATA4* open, const std::function<Status(DATA4*, const TranFields&)>& write) const;
+  const Session& session_;
+};
+
+}  // namespace store

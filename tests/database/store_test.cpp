@@ -1,0 +1,503 @@
+// The store layer on its own: sessions, field sets, counters, parameters,
+// transactions and stock figures against a temporary folder, with results that say
+// why nothing was done.
+
+#include <QDir>
+#include <QFile>
+#include <map>
+
+#include "database/Schema.h"
+#include "database/store/Categories.h"
+#include "database/store/Counters.h"
+#include "database/store/Fields.h"
+#include "database/store/Lists.h"
+#include "database/store/Params.h"
+#include "database/store/Products.h"
+#include "database/store/Stock.h"
+#include "database/store/Transactions.h"
+#include "platform/runtime/Error.h"
+#include "tests/database/DbTestSupport.h"
+#include "tests/database/StoreTestSupport.h"
+
+namespace {
+
+using store::Failure;
+
+class StoreSessionTest : public storetest::StoreTest {};
+
+TEST_F(StoreSessionTest, FieldSetsNameTheSchemasFieldsAndResolveOnOpen) {
+  struct Case {
+    const char* table;
+    std::vector<const char*> names;
+    void (*resolve)(DATA4*);
+  } cases[] = {
+      {store::CounterFields::kTable, {store::CounterFields::kNames.begin(), store::CounterFields::kNames.end()},
+       [](DATA4* tb) { (void)store::CounterFields(tb); }},
+      {store::ParamFields::kTable, {store::ParamFields::kNames.begin(), store::ParamFields::kNames.end()},
+       [](DATA4* tb) { (void)store::ParamFields(tb); }},
+      {store::TranFields::kTable, {store::TranFields::kNames.begin(), store::TranFields::kNames.end()},
+       [](DATA4* tb) { (void)store::TranFields(tb); }},
+      {store::CategoryFields::kTable, {store::CategoryFields::kNames.begin(), store::CategoryFields::kNames.end()},
+       [](DATA4* tb) { (void)store::CategoryFields(tb); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.table);
+    const dbschema::Table* schema = dbschema::FindTable(c.table);
+    ASSERT_NE(schema, nullptr);
+    for (const char* name : c.names) EXPECT_NE(schema->FindField(name), nullptr) << name;
+    store::Table tb(session_, nullptr, PathOf(c.table) + QStringLiteral(".dbf"));
+    ASSERT_TRUE(tb.ok());
+    EXPECT_NO_THROW(c.resolve(tb.get()));
+  }
+}
+
+TEST_F(StoreSessionTest, ATableThatDoesNotOpenSaysWhichAndWhy) {
+  const QString missing = PathOf("nosuch.dbf");
+  store::Table tb(session_, nullptr, missing);
+  EXPECT_FALSE(tb.ok());
+  EXPECT_EQ(tb.failure().failure, Failure::kNotOpened);
+  EXPECT_EQ(tb.failure().description, missing);
+  EXPECT_LT(tb.failure().code, 0);
+  EXPECT_EQ(engine_.lastResult, tb.failure().code);
+}
+
+TEST_F(StoreSessionTest, ASecondSessionWorksOnItsOwnFolderWithTheSameEngine) {
+  const QString staging = storetest::NewFolder();
+  const store::Session second = session_.At(staging);
+  ASSERT_TRUE(store::Counters(second).Set(QStringLiteral("svlprod.dbf"), 4242).ok());
+  EXPECT_EQ(store::Counters(second).Query(QStringLiteral("svlprod.dbf")).value, 4242);
+  EXPECT_EQ(store::Counters(session_).Query(QStringLiteral("svlprod.dbf")).value, 1000);
+  EXPECT_EQ(second.code(), session_.code());
+}
+
+class CounterStoreTest : public storetest::StoreTest {
+ protected:
+  store::Counters counters{session_};
+};
+
+TEST_F(CounterStoreTest, ResultsSayWhyNothingWasHandedOut) {
+  struct Case {
+    const char* name;
+    QString key;
+    bool increment;
+    int32_t start;
+    Failure failure;
+    int32_t value;   // the value given, when it succeeds
+    int32_t after;   // Query afterwards; 0 when there is no row
+  } cases[] = {
+      {"missing row is created", QStringLiteral("rptlastid"), false, 500, Failure::kNone, 500, 501},
+      {"read without increment", QStringLiteral("rptlastid"), false, 500, Failure::kNone, 501, 501},
+      {"increment", QStringLiteral("rptlastid"), true, 500, Failure::kNone, 501, 502},
+      {"keys match whole", QStringLiteral("svlprod"), false, 7, Failure::kNone, 7, 8},
+      {"empty key", QStringLiteral("  "), true, 1, Failure::kError, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const store::Result<int32_t> r = counters.Next(c.key, c.increment, c.start);
+    EXPECT_EQ(r.status.failure, c.failure);
+    if (r.ok()) {
+      EXPECT_EQ(r.value, c.value);
+    }
+    const store::Result<int32_t> q = counters.Query(c.key);
+    EXPECT_EQ(q.ok() ? q.value : 0, c.after);
+  }
+  EXPECT_EQ(counters.Next(QString(), true, 1).status.code, rt::kErrInvalidCall);
+  EXPECT_EQ(counters.Query(QStringLiteral("svlprod.dbf")).value, 1000);  // untouched by "svlprod"
+}
+
+TEST_F(CounterStoreTest, ARowAnotherUserHoldsIsLockedAndKeepsItsValue) {
+  dbtest::OtherUser other(PathOf("svlid.dbf"));
+  ASSERT_TRUE(other.LockRow("TBLNAME", QStringLiteral("svltran.dbf")));
+  EXPECT_EQ(counters.Next(QStringLiteral("svltran.dbf"), true, 1).status.failure, Failure::kLocked);
+  EXPECT_EQ(counters.Set(QStringLiteral("svltran.dbf"), 1).failure, Failure::kLocked);
+  EXPECT_EQ(counters.Query(QStringLiteral("svltran.dbf")).value, 1000);
+}
+
+TEST_F(CounterStoreTest, TheVersionRow) {
+  EXPECT_EQ(counters.Version(PathOf("svlid.dbf")).value, dbschema::kDbVersion);
+  ASSERT_TRUE(counters.SetVersion(7).ok());
+  EXPECT_EQ(counters.Version(PathOf("svlid.dbf")).value, 7);
+  const QString noVersion = storetest::NewFolder();
+  const store::Session there = session_.At(noVersion);
+  ASSERT_TRUE(store::Counters(there).Set(QStringLiteral("dbversion"), 0).ok());
+  EXPECT_EQ(store::Counters(there).Version(there.PathOf(QStringLiteral("svlid.dbf"))).value, 0);
+  EXPECT_EQ(counters.Version(PathOf("nosuch.dbf")).status.failure, Failure::kNotOpened);
+}
+
+class ParamStoreTest : public storetest::StoreTest {
+ protected:
+  store::Params params{session_};
+};
+
+TEST_F(ParamStoreTest, NamesAreFoundWholeWithoutRegardToCaseAndValuesKeepTheirText) {
+  ASSERT_TRUE(params.Set(QStringLiteral("Colour"), QStringLiteral("  Café 5 € ")).ok());
+  struct Case {
+    QString sid;
+    Failure failure;
+    QString value;
+  } cases[] = {
+      {QStringLiteral("colour"), Failure::kNone, QStringLiteral("Café 5 €")},
+      {QStringLiteral(" COLOUR "), Failure::kNone, QStringLiteral("Café 5 €")},
+      {QStringLiteral("colou"), Failure::kNotFound, QString()},
+      {QString(), Failure::kNotFound, QString()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sid.toStdString());
+    const store::Result<QString> r = params.Get(c.sid);
+    EXPECT_EQ(r.status.failure, c.failure);
+    EXPECT_EQ(r.value, c.value);
+  }
+}
+
+TEST_F(ParamStoreTest, SetUpdatesTheOneRowAndDeleteRemovesIt) {
+  ASSERT_TRUE(params.Set(QStringLiteral("size"), QStringLiteral("1")).ok());
+  ASSERT_TRUE(params.Set(QStringLiteral("SIZE"), QStringLiteral("2")).ok());
+  EXPECT_EQ(params.Get(QStringLiteral("size")).value, QStringLiteral("2"));
+  EXPECT_TRUE(params.Delete(QStringLiteral("size")).ok());
+  EXPECT_EQ(params.Get(QStringLiteral("size")).status.failure, Failure::kNotFound);
+  EXPECT_EQ(params.Delete(QStringLiteral("size")).failure, Failure::kNotFound);
+  EXPECT_EQ(params.Set(QStringLiteral(" "), QStringLiteral("x")).code, rt::kErrInvalidCall);
+}
+
+TEST_F(ParamStoreTest, ARowAnotherUserHoldsIsLeftAsItWas) {
+  ASSERT_TRUE(params.Set(QStringLiteral("size"), QStringLiteral("1")).ok());
+  dbtest::OtherUser other(PathOf("svlparam.dbf"));
+  ASSERT_TRUE(other.LockRow("sid", QStringLiteral("SIZE")));
+  EXPECT_EQ(params.Set(QStringLiteral("size"), QStringLiteral("2")).failure, Failure::kLocked);
+  EXPECT_EQ(params.Delete(QStringLiteral("size")).failure, Failure::kLocked);
+  EXPECT_EQ(params.Get(QStringLiteral("size")).value, QStringLiteral("1"));
+}
+
+}  // namespace
+
+namespace {
+
+class TranStoreTest : public storetest::StoreTest {
+ protected:
+  store::TranRow Row(int32_t prodId, store::TranType type, int units, int price) {
+    store::TranRow r;
+    r.prodId = prodId;
+    r.date = QStringLiteral("20260315");
+    r.type = type;
+    r.units = rt::Currency(units);
+    r.unitPrice = rt::Currency(price);
+    r.note = QStringLiteral("Lieferung für Müller");
+    r.catId = 1001;
+    r.acctId = 1002;
+    return r;
+  }
+  store::TranRow Added(store::TranRow r) {
+    const int32_t id = store::Counters(session_).Next(QStringLiteral("svltran.dbf"), true, 1000).value;
+    EXPECT_TRUE(transactions.Append(r, id).ok());
+    return r;
+  }
+  store::Transactions transactions{session_};
+  store::Stock stock{session_};
+};
+
+TEST_F(TranStoreTest, ARowReadsBackAsWritten) {
+  const store::TranRow a = Added(Row(7, store::TranType::kShip, 3, 12));
+  ASSERT_EQ(a.id, 1000);
+  store::TranRow changed = a;
+  changed.units = rt::Currency::FromDouble(2.5);
+  changed.note = QStringLiteral("  trimmed  ");
+  ASSERT_TRUE(transactions.Update(changed).ok());
+  struct Case {
+    int32_t id;
+    Failure failure;
+  } cases[] = {{a.id, Failure::kNone}, {a.id + 1, Failure::kNotFound}, {-1, Failure::kNotFound}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    const store::Result<store::TranRow> r = transactions.Get(c.id);
+    EXPECT_EQ(r.status.failure, c.failure);
+    if (!r.ok()) continue;
+    EXPECT_EQ(r.value.prodId, 7);
+    EXPECT_EQ(r.value.date, QStringLiteral("20260315"));
+    EXPECT_EQ(r.value.type, store::TranType::kShip);
+    EXPECT_EQ(r.value.units, rt::Currency::FromDouble(2.5));
+    EXPECT_EQ(r.value.unitPrice, rt::Currency(12));
+    EXPECT_EQ(r.value.note, QStringLiteral("trimmed"));
+    EXPECT_EQ(r.value.catId, 1001);
+    EXPECT_EQ(r.value.acctId, 1002);
+  }
+  store::TranRow missing = a;
+  missing.id = 4711;
+  EXPECT_EQ(transactions.Update(missing).failure, Failure::kNotFound);
+  EXPECT_TRUE(transactions.ProductHasTransactions(7).value);
+  EXPECT_FALSE(transactions.ProductHasTransactions(8).value);
+}
+
+TEST_F(TranStoreTest, ARowAnotherUserHoldsKeepsItsFields) {
+  const store::TranRow a = Added(Row(7, store::TranType::kReceive, 3, 12));
+  DATA4* tb = d4open(engine_.code, QFile::encodeName(PathOf("svltran.dbf")).constData());
+  ASSERT_NE(tb, nullptr);
+  {
+    d4tagSelect(tb, d4tag(tb, "rowid"));
+    // The other user's lock of the row, through its own engine.
+    CODE4* c = d4init_v();
+    DATA4* theirs = d4open(c, QFile::encodeName(PathOf("svltran.dbf")).constData());
+    d4tagSelect(theirs, d4tag(theirs, "rowid"));
+    ASSERT_EQ(d4seekDouble(theirs, a.id), 0);
+    ASSERT_EQ(d4lock(theirs, d4recNo(theirs)), 0);
+    store::TranRow changed = a;
+    changed.units = rt::Currency(99);
+    EXPECT_EQ(transactions.Update(changed, tb).failure, Failure::kLocked);
+    d4initUndo(c);
+  }
+  d4close(tb);
+  EXPECT_EQ(transactions.Get(a.id).value.units, rt::Currency(3));
+}
+
+TEST_F(TranStoreTest, TheWalkOfOneProductAndThePassOverAllGiveTheSameFigures) {
+  using store::TranType;
+  Added(Row(7, TranType::kReceive, 10, 4));
+  Added(Row(7, TranType::kReceive, 10, 6));
+  Added(Row(7, TranType::kShip, 4, 9));
+  Added(Row(7, TranType::kAllocate, 2, 0));
+  Added(Row(7, TranType::kOnOrder, 5, 3));
+  Added(Row(7, TranType::kShrinkage, 1, 0));
+  Added(Row(8, TranType::kReceive, 1, 1));
+  std::unordered_map<int32_t, clsProductStats> all;
+  ASSERT_TRUE(stock.AllProductStats(all).ok());
+  ASSERT_EQ(all.size(), 2u);
+  clsProductStats one;
+  one.Init(7);
+  ASSERT_TRUE(stock.ProductStats(one).ok());
+  const clsProductStats& same = all.at(7);
+  struct Case {
+    const char* figure;
+    rt::Currency walked, passed, expected;
+  } cases[] = {
+      {"physical", one.m_curNumUnitsInStock_Physical, same.m_curNumUnitsInStock_Physical, rt::Currency(15)},
+      {"allocated", one.m_curNumUnitsAllocated, same.m_curNumUnitsAllocated, rt::Currency(2)},
+      {"available", one.m_curNumUnitsInStock_Available, same.m_curNumUnitsInStock_Available, rt::Currency(13)},
+      {"on order", one.m_curNumUnitsOnOrder, same.m_curNumUnitsOnOrder, rt::Currency(5)},
+      {"on order cost", one.m_curOnOrderCostActual, same.m_curOnOrderCostActual, rt::Currency(15)},
+      // 100 received at cost, 1 shrunk: 100 / 19.
+      {"average cost", one.m_curAvgCostPerUnit, same.m_curAvgCostPerUnit, rt::Currency::FromDouble(100.0 / 19)},
+      {"average price", one.m_curAvgPricePerUnit, same.m_curAvgPricePerUnit, rt::Currency(9)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.figure);
+    EXPECT_EQ(c.walked, c.expected);
+    EXPECT_EQ(c.passed, c.expected);
+  }
+  EXPECT_TRUE(stock.ProductHasTranType(7, store::Code(TranType::kShrinkage)).value);
+  EXPECT_FALSE(stock.ProductHasTranType(8, store::Code(TranType::kShip)).value);
+}
+
+}  // namespace
+
+namespace {
+
+class ListStoreTest : public storetest::StoreTest {
+ protected:
+  void Append(const char* file, std::initializer_list<std::pair<const char*, QString>> fields) {
+    DATA4* tb = d4open(engine_.code, QFile::encodeName(PathOf(file)).constData());
+    ASSERT_NE(tb, nullptr);
+    ASSERT_EQ(d4appendStartVB(tb, 0), 0);
+    ASSERT_EQ(d4blank(tb), 0);
+    for (const auto& [name, value] : fields) {
+      FIELD4* f = d4field(tb, name);
+      ASSERT_NE(f, nullptr) << name;
+      ASSERT_EQ(store::AssignText(f, value), 0);
+    }
+    ASSERT_EQ(d4append(tb), 0);
+    d4close(tb);
+  }
+  void Category(int id, const char* desc, store::ListType type) {
+    Append("svlcat.dbf", {{"rowid", QString::number(id)}, {"desc", QLatin1String(desc)},
+                          {"type", QString::number(store::Code(type))}});
+  }
+  void Product(int id, const char* partNo, const char* name, bool hidden) {
+    Append("svlprod.dbf", {{"rowid", QString::number(id)}, {"partno", QLatin1String(partNo)},
+                           {"prodname", QLatin1String(name)}, {"hide", hidden ? QStringLiteral("T") : QStringLiteral("F")}});
+  }
+  static std::vector<int32_t> Ids(const std::vector<store::ListRow>& rows) {
+    std::vector<int32_t> ids;
+    for (const auto& r : rows) ids.push_back(r.id);
+    return ids;
+  }
+  static std::vector<int32_t> Ids(const std::vector<store::ProductListRow>& rows) {
+    std::vector<int32_t> ids;
+    for (const auto& r : rows) ids.push_back(r.id);
+    return ids;
+  }
+};
+
+TEST_F(ListStoreTest, ListRowsComeInTextOrderFilteredByType) {
+  using store::ListType;
+  Category(1001, "Zinc", ListType::kVendor);
+  Category(1002, "alpha", ListType::kVendor);
+  Category(1003, "Beta", ListType::kLocation);
+  struct Case {
+    const char* name;
+    QString typeField;
+    ListType type;
+    std::vector<int32_t> ids;
+  } cases[] = {
+      {"vendors", QStringLiteral("type"), ListType::kVendor, {1002, 1001}},
+      {"locations", QStringLiteral("type"), ListType::kLocation, {1003}},
+      {"groups", QStringLiteral("type"), ListType::kProductGroup, {}},
+      {"every list", QString(), ListType::kVendor, {1002, 1003, 1001}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<store::ListRow> rows;
+    ASSERT_TRUE(store::ReadList(session_, nullptr, PathOf("svlcat.dbf"), QStringLiteral("rowid"), QStringLiteral("desc"),
+                                c.typeField, store::Code(c.type), rows)
+                    .ok());
+    EXPECT_EQ(Ids(rows), c.ids);
+  }
+  std::vector<store::ListRow> rows;
+  const store::Status bad = store::ReadList(session_, nullptr, PathOf("svlcat.dbf"), QStringLiteral("rowid"),
+                                            QStringLiteral("nosuch"), QString(), 0, rows);
+  EXPECT_EQ(bad.failure, Failure::kError);
+}
+
+TEST_F(ListStoreTest, ProductListsLeaveHiddenProductsOut) {
+  Product(1001, "B-2", "apple", false);
+  Product(1002, "A-1", "cherry", false);
+  Product(1003, "A-3", "banana", true);
+  Product(1004, "AB-4", "avocado", false);
+  using store::SearchType;
+  struct Case {
+    const char* name;
+    SearchType by;
+    const char* prefix;  // null: the whole list
+    std::vector<int32_t> ids;
+  } cases[] = {
+      {"by part number", SearchType::kPartNo, nullptr, {1002, 1004, 1001}},
+      {"by name", SearchType::kName, nullptr, {1001, 1004, 1002}},
+      {"part numbers beginning a", SearchType::kPartNo, " a", {1002, 1004}},
+      {"names beginning A", SearchType::kName, "A", {1001, 1004}},
+      {"empty search", SearchType::kName, "  ", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<store::ProductListRow> rows;
+    const store::Status st = c.prefix == nullptr
+                                 ? store::ReadProducts(session_, nullptr, c.by, rows)
+                                 : store::SearchProducts(session_, nullptr, c.by, QLatin1String(c.prefix), rows);
+    ASSERT_TRUE(st.ok());
+    EXPECT_EQ(Ids(rows), c.ids);
+  }
+}
+
+TEST_F(ListStoreTest, ReportDefinitionsAreTheNumberedParameters) {
+  store::Params params(session_);
+  ASSERT_TRUE(params.Set(QStringLiteral("~7"), QStringLiteral("1^Seven")).ok());
+  ASSERT_TRUE(params.Set(QStringLiteral("~150"), QStringLiteral(" 2^Mine ")).ok());
+  ASSERT_TRUE(params.Set(QStringLiteral("~x1"), QStringLiteral("1^Not one")).ok());
+  ASSERT_TRUE(params.Set(QStringLiteral("~"), QStringLiteral("1^Not one either")).ok());
+  for (const bool userOnly : {false, true}) {
+    SCOPED_TRACE(userOnly);
+    std::vector<store::ReportDefRow> rows;
+    ASSERT_TRUE(store::ReadReportDefs(session_, nullptr, userOnly, rows).ok());
+    // The new database's own definitions (~1, ~2, ~101 .. ~105) come with them.
+    std::map<int32_t, QString> byId;
+    for (const auto& r : rows) byId[r.id] = r.buffer;
+    EXPECT_EQ(byId.count(7), userOnly ? 0u : 1u);
+    EXPECT_EQ(byId.count(1), userOnly ? 0u : 1u);
+    EXPECT_EQ(byId.count(101), 1u);
+    EXPECT_EQ(byId[150], QStringLiteral("2^Mine"));
+    EXPECT_EQ(rows.size(), userOnly ? 6u : 9u);
+    EXPECT_EQ(rows.front().id, userOnly ? 101 : 1);  // name order: "~1", "~101", ..., "~150", "~2"
+  }
+}
+
+}  // namespace
+
+namespace {
+
+class CategoryStoreTest : public storetest::StoreTest {
+ protected:
+  int32_t Add(const QString& desc, store::ListType type) {
+    const int32_t id = store::Counters(session_).Next(QLatin1String(store::Categories::kCounter), true, 1000).value;
+    EXPECT_TRUE(categories.Add(desc, type, id).ok());
+    return id;
+  }
+  store::Categories categories{session_};
+};
+
+TEST_F(CategoryStoreTest, AnEntryIsFoundByItsWholeTextInItsOwnList) {
+  using store::ListType;
+  const int32_t tools = Add(QStringLiteral("Tools"), ListType::kProductGroup);
+  const int32_t toolsVendor = Add(QStringLiteral("Tools"), ListType::kVendor);
+  const int32_t eclair = Add(QStringLiteral("éclair"), ListType::kManufacturer);
+  struct Case {
+    QString desc;
+    ListType type;
+    int32_t id;  // -1: not found
+  } cases[] = {
+      {QStringLiteral("Tools"), ListType::kProductGroup, tools},
+      {QStringLiteral(" TOOLS "), ListType::kVendor, toolsVendor},
+      {QStringLiteral("Tool"), ListType::kProductGroup, -1},
+      {QStringLiteral("Tools"), ListType::kLocation, -1},
+      {QStringLiteral("ÉCLAIR"), ListType::kManufacturer, eclair},
+      {QString(), ListType::kProductGroup, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.desc.toStdString());
+    const store::Result<int32_t> r = categories.FindId(c.desc, c.type);
+    EXPECT_EQ(r.ok() ? r.value : -1, c.id);
+    EXPECT_EQ(r.status.failure, c.id < 0 ? Failure::kNotFound : Failure::kNone);
+  }
+  EXPECT_EQ(categories.TypeOf(toolsVendor).value, ListType::kVendor);
+  EXPECT_EQ(categories.Text(eclair).value, QStringLiteral("éclair"));
+  EXPECT_EQ(categories.TypeOf(4711).status.failure, Failure::kNotFound);
+  EXPECT_EQ(categories.Text(4711).status.failure, Failure::kNotFound);
+}
+
+}  // namespace
+
+namespace {
+
+class ProductStoreTest : public ListStoreTest {
+ protected:
+  store::Products products{session_};
+};
+
+TEST_F(ProductStoreTest, RowsAreFoundByIdAndByTheWholePartNumberInAnyCase) {
+  Product(1001, "ab-1", "Widget", false);
+  Product(1002, "AB-10", "Gadget", true);
+  struct Case {
+    const char* partNo;
+    int32_t except;
+    int32_t id;   // IdByPartNo; -1: none
+    bool taken;   // PartNoTaken
+  } cases[] = {
+      {"AB-1", 0, 1001, true},     {" ab-10 ", 0, 1002, true},  // hidden products count
+      {"AB", 0, -1, false},        {"AB-1", 1001, 1001, false},  // its own part number
+      {"", 0, -1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.partNo);
+    const store::Result<int32_t> id = products.IdByPartNo(QLatin1String(c.partNo));
+    EXPECT_EQ(id.ok() ? id.value : -1, c.id);
+    EXPECT_EQ(products.PartNoTaken(QLatin1String(c.partNo), c.except).value, c.taken);
+  }
+  EXPECT_EQ(products.Name(1002).value.name, QStringLiteral("Gadget"));
+  EXPECT_EQ(products.Name(1002).value.partNo, QStringLiteral("AB-10"));
+  EXPECT_EQ(products.Name(4711).status.failure, Failure::kNotFound);
+}
+
+TEST_F(ProductStoreTest, HidingSetsTheFlagUnderTheRowsLock) {
+  Product(1001, "A-1", "Widget", false);
+  EXPECT_EQ(products.Hide(4711).failure, Failure::kNotFound);
+  {
+    dbtest::OtherUser other(PathOf("svlprod.dbf"));
+    ASSERT_TRUE(other.LockRow("partno", QStringLiteral("A-1")));
+    EXPECT_EQ(products.Hide(1001).failure, Failure::kLocked);
+  }
+  std::vector<store::ProductListRow> rows;
+  ASSERT_TRUE(store::ReadProducts(session_, nullptr, store::SearchType::kName, rows).ok());
+  EXPECT_EQ(rows.size(), 1u);
+  ASSERT_TRUE(products.Hide(1001).ok());
+  rows.clear();
+  ASSERT_TRUE(store::ReadProducts(session_, nullptr, store::SearchType::kName, rows).ok());
+  EXPECT_TRUE(rows.empty());
+  EXPECT_EQ(products.StdAmount(1001, store::AmountType::kStdCost).value, rt::Currency());
+}
+
+}  // namespace
