@@ -16,18 +16,35 @@ constexpr OLE_COLOR kButtonFace = 0x8000000F;
 
 }  // namespace
 
-bool CPictureRef::Create(SHORT type, const QImage* image) {
+bool CPictureRef::Create(const PICTDESC& desc) {
   Release();
-  if (image && image->isNull()) return false;
-  PICTDESC desc;
-  desc.picType = type;
-  desc.image = image;
   return SUCCEEDED(OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, picture_.OutVoid()));
 }
 
-bool CPictureRef::CreateFromBitmap(const QImage& bitmap) { return Create(PICTYPE_BITMAP, &bitmap); }
-bool CPictureRef::CreateFromIcon(const QImage& icon) { return Create(PICTYPE_ICON, &icon); }
-bool CPictureRef::CreateEmpty() { return Create(PICTYPE_NONE, nullptr); }
+namespace {
+
+PICTDESC ImageDesc(SHORT type, const QImage* image) {
+  PICTDESC desc;
+  desc.picType = type;
+  desc.image = image;
+  return desc;
+}
+
+}  // namespace
+
+bool CPictureRef::CreateFromBitmap(const QImage& bitmap) { return Create(ImageDesc(PICTYPE_BITMAP, &bitmap)); }
+bool CPictureRef::CreateFromIcon(const QImage& icon) { return Create(ImageDesc(PICTYPE_ICON, &icon)); }
+bool CPictureRef::CreateEmpty() { return Create(ImageDesc(PICTYPE_NONE, nullptr)); }
+
+bool CPictureRef::CreateFromMetafile(const HMETAFILE& metafile, LONG xExt, LONG yExt, bool own) {
+  PICTDESC desc;
+  desc.picType = PICTYPE_METAFILE;
+  desc.metafile = metafile;
+  desc.xExt = xExt;
+  desc.yExt = yExt;
+  Release();
+  return SUCCEEDED(OleCreatePictureIndirect(&desc, IID_IPicture, own, picture_.OutVoid()));
+}
 
 bool CPictureRef::Attach(IUnknown* object) {
   picture_ = com::QueryAs<IPicture>(object, IID_IPicture);
@@ -125,6 +142,7 @@ QImage PictureToBitmap(IPicture* picture, OLE_COLOR background) {
   QPainter painter(&bitmap);
   DrawPictureArgs args;
   args.item = QRect(QPoint(0, 0), *size);
+  args.dest = args.item;  // where an enhanced metafile is played
   args.clip = true;
   DrawPictureEx(painter, picture, args);
   return bitmap;
@@ -146,15 +164,25 @@ bool DrawPictureEx(QPainter& painter, IPicture* picture, const DrawPictureArgs& 
   const SHORT type = PictureType(picture);
   if (type <= PICTYPE_NONE) return false;
   if (type == PICTYPE_BITMAP) return DrawPictureEx(painter, PictureImage(picture), args);
-  if (type != PICTYPE_ICON) return true;
+  const bool recorded = type == PICTYPE_METAFILE || type == PICTYPE_ENHMETAFILE;
+  if (type != PICTYPE_ICON && !recorded) return true;
+  HMETAFILE metafile;
+  if (recorded && (FAILED(picture->GetMetafile(&metafile)) || !metafile)) return false;
   const QImage icon = PictureImage(picture);
+  // The position of the item (or destination) plus the inset; the destination's size
+  // with useDest, else the picture's own. An enhanced metafile fills the destination.
   const QRect& place = args.useDest ? args.dest : args.item;
-  const QRect target(place.topLeft() + args.inset, args.useDest ? args.dest.size() : icon.size());
+  const QSize ownSize = recorded ? GetPictureSizePixels(picture).value_or(QSize()) : icon.size();
+  const QRect target = type == PICTYPE_ENHMETAFILE
+                           ? args.dest
+                           : QRect(place.topLeft() + args.inset, args.useDest ? args.dest.size() : ownSize);
   painter.save();
   if (args.clip) painter.setClipRect(target, Qt::IntersectClip);
-  painter.drawImage(target, icon);
+  bool drawn = true;
+  if (recorded) drawn = com::PlayMetafile(painter, *metafile, target);
+  else painter.drawImage(target, icon);
   painter.restore();
-  return true;
+  return drawn;
 }
 
 QRegion CreateRegionFromBitmap(IPicture* picture, OLE_COLOR key, std::optional<QSize> size, int frameIndex,

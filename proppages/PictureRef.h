@@ -20,7 +20,8 @@ namespace qvp {
 // Holds one IPicture reference, or none. Copies share the picture (each holds its own
 // reference), so the picture is freed once, by the last holder. Every create or attach
 // first lets go of the held picture. The pixels given to a create are copied: the
-// picture owns its own.
+// picture owns its own. A recording given to a create is shared: it stays valid for the
+// caller, and the last holder frees it.
 class CPictureRef {
  public:
   CPictureRef() = default;
@@ -29,6 +30,10 @@ class CPictureRef {
   void Release() { picture_ = {}; }
   // A bitmap picture of the image; false (holding nothing) for a null image.
   bool CreateFromBitmap(const QImage& bitmap);
+  // A metafile picture of the recording with the extent (HIMETRIC) as its size; false
+  // (holding nothing) without a recording or for a negative extent. `own` has no effect:
+  // the recording is shared either way.
+  bool CreateFromMetafile(const HMETAFILE& metafile, LONG xExt, LONG yExt, bool own);
   // An icon picture of the image; false (holding nothing) for a null image.
   bool CreateFromIcon(const QImage& icon);
   // An empty picture (type none).
@@ -44,7 +49,7 @@ class CPictureRef {
   SHORT GetType() const;
 
  private:
-  bool Create(SHORT type, const QImage* image);
+  bool Create(const PICTDESC& desc);
 
   com::Ref<IPicture> picture_;
 };
@@ -80,9 +85,11 @@ QImage PictureToBitmap(IPicture* picture, OLE_COLOR background);
 // into `out`; false for other pictures and for bitmaps without a palette.
 bool RenderPictureToBitmap(IPicture* picture, CPictureRef& out);
 
-// DrawPictureEx for picture objects: bitmaps as frames of their strip, icons at the
-// position and size (their own size without useDest), other non-empty types count as
-// drawn. False without a picture or for an empty one.
+// DrawPictureEx for picture objects: bitmaps as frames of their strip; icons and
+// metafiles at the position and size (their own pixel size without useDest), a metafile
+// scaled to fill it; enhanced metafiles into the destination rectangle. The painter's
+// state is restored. Other non-empty types count as drawn. False without a picture, for
+// an empty one, or when a metafile has nothing to fill.
 bool DrawPictureEx(QPainter& painter, IPicture* picture, const DrawPictureArgs& args);
 
 // CreateRegionFromBitmap of a picture object: a bitmap's own pixels, other pictures

@@ -21,6 +21,23 @@ LONG HimetricToPixels(LONG himetric) {
       (static_cast<long long>(himetric) * 96 + (himetric >= 0 ? 1270 : -1270)) / 2540);
 }
 
+HMETAFILE MakeMetafile(const QPicture& commands, QRect window) {
+  return std::make_shared<const Metafile>(
+      Metafile{commands, window.isEmpty() ? commands.boundingRect() : window});
+}
+
+bool PlayMetafile(QPainter& painter, const Metafile& metafile, const QRectF& target) {
+  const QRect& window = metafile.window;
+  if (window.isEmpty() || target.width() == 0 || target.height() == 0) return false;
+  painter.save();
+  painter.translate(target.topLeft());
+  painter.scale(target.width() / window.width(), target.height() / window.height());
+  painter.translate(-window.topLeft());
+  painter.drawPicture(0, 0, metafile.commands);
+  painter.restore();
+  return true;
+}
+
 Ref<ITypeLib> StandardTypes() {
   {
     TypeLibBuilder b(MakeGuid("7B1E4D20-5C3A-4F61-9B0E-2D6C8A4F1E93"), QStringLiteral("StdTypes"),
@@ -57,31 +74,29 @@ OLE_HANDLE NewHandle() {
 
 class Picture final : public ComObject<IPicture, IDispatch> {
  public:
-  Picture(IUnknown* outer, SHORT type, QImage image)
+  // Width and height in HIMETRIC.
+  Picture(IUnknown* outer, SHORT type, QImage image, HMETAFILE metafile, LONG width, LONG height)
       : ComObject(outer),
         type_(type),
         image_(std::move(image)),
+        metafile_(std::move(metafile)),
+        width_(width),
+        height_(height),
         handle_(type > PICTYPE_NONE ? NewHandle() : 0),
         dispatcher_(FindTypeInfo(StandardTypes().get(), QStringLiteral("Picture"))) {
     dispatcher_.Getter(DISPID_PICT_HANDLE,
                        [this] { return Variant::I4(static_cast<LONG>(handle_)); });
     dispatcher_.Getter(DISPID_PICT_HPAL, [] { return Variant::I4(0); });
     dispatcher_.Getter(DISPID_PICT_TYPE, [this] { return Variant::I2(type_); });
-    dispatcher_.Getter(DISPID_PICT_WIDTH,
-                       [this] { return Variant::I4(PixelsToHimetric(image_.width())); });
-    dispatcher_.Getter(DISPID_PICT_HEIGHT,
-                       [this] { return Variant::I4(PixelsToHimetric(image_.height())); });
+    dispatcher_.Getter(DISPID_PICT_WIDTH, [this] { return Variant::I4(width_); });
+    dispatcher_.Getter(DISPID_PICT_HEIGHT, [this] { return Variant::I4(height_); });
   }
 
   HRESULT get_Handle(OLE_HANDLE* handle) override { return PutOut(handle, handle_); }
   HRESULT get_hPal(OLE_HANDLE* palette) override { return PutOut(palette, OLE_HANDLE{0}); }
   HRESULT get_Type(SHORT* type) override { return PutOut(type, type_); }
-  HRESULT get_Width(OLE_XSIZE_HIMETRIC* width) override {
-    return PutOut(width, PixelsToHimetric(image_.width()));
-  }
-  HRESULT get_Height(OLE_YSIZE_HIMETRIC* height) override {
-    return PutOut(height, PixelsToHimetric(image_.height()));
-  }
+  HRESULT get_Width(OLE_XSIZE_HIMETRIC* width) override { return PutOut(width, width_); }
+  HRESULT get_Height(OLE_YSIZE_HIMETRIC* height) override { return PutOut(height, height_); }
   HRESULT Render(QPainter* dc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIMETRIC xSrc,
                  OLE_YPOS_HIMETRIC ySrc, OLE_XSIZE_HIMETRIC cxSrc, OLE_YSIZE_HIMETRIC cySrc,
                  const QRect* bounds) override;
@@ -93,11 +108,17 @@ class Picture final : public ComObject<IPicture, IDispatch> {
   HRESULT PictureChanged() override { return S_OK; }
   HRESULT SaveAsFile(IStream* stream, BOOL saveMemCopy, LONG* size) override;
   HRESULT get_Attributes(DWORD* attributes) override {
+    if (metafile_) return PutOut(attributes, PICTURE_SCALABLE | PICTURE_TRANSPARENT);
     return PutOut(attributes, type_ == PICTYPE_ICON ? PICTURE_TRANSPARENT : DWORD{0});
   }
   HRESULT GetImage(QImage* image) override {
     if (!image) return E_POINTER;
     *image = image_;
+    return S_OK;
+  }
+  HRESULT GetMetafile(HMETAFILE* metafile) override {
+    if (!metafile) return E_POINTER;
+    *metafile = metafile_;
     return S_OK;
   }
   STOVREL_COM_FORWARD_DISPATCH
@@ -112,6 +133,9 @@ class Picture final : public ComObject<IPicture, IDispatch> {
  private:
   SHORT type_;
   QImage image_;
+  HMETAFILE metafile_;
+  LONG width_;
+  LONG height_;
   OLE_HANDLE handle_;
   BOOL keep_ = TRUE;
   Dispatcher dispatcher_;
@@ -122,6 +146,18 @@ HRESULT Picture::Render(QPainter* dc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS
                         const QRect*) {
   if (!dc) return E_INVALIDARG;
   if (cx == 0 || cy == 0 || cxSrc == 0 || cySrc == 0) return E_INVALIDARG;
+  if (metafile_) {
+    // The whole picture spans HIMETRIC (0, 0)-(width, height), y upward; its corners
+    // land where the source-to-destination mapping puts them.
+    const auto toX = [&](double h) { return x + (h - xSrc) * cx / cxSrc; };
+    const auto toY = [&](double h) { return y + (h - ySrc) * cy / cySrc; };
+    const QRectF whole(QPointF(toX(0), toY(height_)), QPointF(toX(width_), toY(0)));
+    dc->save();
+    dc->setClipRect(QRectF(QPointF(x, y), QPointF(x + cx, y + cy)).normalized(), Qt::IntersectClip);
+    PlayMetafile(*dc, *metafile_, whole);
+    dc->restore();
+    return S_OK;
+  }
   if (image_.isNull()) return S_OK;
   // Source edges in pixels from the image's top-left corner.
   const double left = HimetricToPixels(xSrc);
@@ -141,7 +177,7 @@ HRESULT Picture::SaveAsFile(IStream* stream, BOOL, LONG* size) {
   return Guarded([&]() -> HRESULT {
     if (size) *size = 0;
     if (!stream) return E_POINTER;
-    if (type_ <= PICTYPE_NONE) return E_FAIL;
+    if (type_ <= PICTYPE_NONE || metafile_) return E_FAIL;
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -164,17 +200,42 @@ HRESULT OleCreatePictureIndirect(const PICTDESC* desc, REFIID iid, BOOL, void** 
   *out = nullptr;
   SHORT type = PICTYPE_UNINITIALIZED;
   QImage image;
+  HMETAFILE metafile;
+  LONG width = 0;
+  LONG height = 0;
   if (desc) {
     if (desc->cbSizeofstruct != sizeof(PICTDESC)) return E_INVALIDARG;
     type = desc->picType;
-    if (type != PICTYPE_NONE && type != PICTYPE_BITMAP && type != PICTYPE_ICON) return E_INVALIDARG;
-    if (type != PICTYPE_NONE) {
-      if (!desc->image || desc->image->isNull()) return E_INVALIDARG;
-      image = *desc->image;
+    switch (type) {
+      case PICTYPE_NONE:
+        break;
+      case PICTYPE_BITMAP:
+      case PICTYPE_ICON:
+        if (!desc->image || desc->image->isNull()) return E_INVALIDARG;
+        image = *desc->image;
+        width = com::PixelsToHimetric(image.width());
+        height = com::PixelsToHimetric(image.height());
+        break;
+      case PICTYPE_METAFILE:
+        if (!desc->metafile || desc->xExt < 0 || desc->yExt < 0) return E_INVALIDARG;
+        metafile = desc->metafile;
+        width = desc->xExt;
+        height = desc->yExt;
+        break;
+      case PICTYPE_ENHMETAFILE:
+        if (!desc->metafile) return E_INVALIDARG;
+        metafile = desc->metafile;
+        width = com::PixelsToHimetric(metafile->window.width());
+        height = com::PixelsToHimetric(metafile->window.height());
+        break;
+      default:
+        return E_INVALIDARG;
     }
   }
-  return com::Guarded(
-      [&] { return com::CreateAs<com::Picture>(nullptr, iid, out, type, std::move(image)); });
+  return com::Guarded([&] {
+    return com::CreateAs<com::Picture>(nullptr, iid, out, type, std::move(image), std::move(metafile),
+                                       width, height);
+  });
 }
 
 HRESULT OleLoadPicture(IStream* stream, LONG size, BOOL, REFIID iid, void** out) {

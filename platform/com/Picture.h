@@ -1,17 +1,29 @@
 #pragma once
-// Pictures: IPicture and its automation face IPictureDisp, over a QImage. A picture is
-// empty (PICTYPE_NONE), a bitmap or an icon; metafiles are not supported. Sizes are in
-// HIMETRIC (0.01 mm) at 96 pixels per inch. Each non-empty picture has a handle of its
-// own (a process-unique number, never 0), so two holders can tell whether they hold the
-// same picture. The device context of Render is a QPainter. UI thread only.
+// Pictures: IPicture and its automation face IPictureDisp. A picture is empty
+// (PICTYPE_NONE), a bitmap or an icon over a QImage, or a metafile or enhanced metafile
+// over a recording (Metafile). Sizes are in HIMETRIC (0.01 mm) at 96 pixels per inch.
+// Each non-empty picture has a handle of its own (a process-unique number, never 0), so
+// two holders can tell whether they hold the same picture. The device context of Render
+// is a QPainter, whose state Render leaves as it was. UI thread only.
 
 #include <QImage>
+#include <QPicture>
+#include <QRect>
+#include <memory>
 
 #include "platform/com/Object.h"
 
 struct ITypeLib;
 class QPainter;
-class QRect;
+
+// A metafile: recorded painter commands and the window (logical rectangle) they were
+// recorded to fill. Playing maps the window onto the target. Shared: every holder keeps
+// the recording alive, the last one frees it.
+struct Metafile {
+  QPicture commands;
+  QRect window;
+};
+using HMETAFILE = std::shared_ptr<const Metafile>;
 
 using OLE_HANDLE = UINT;
 using OLE_XPOS_HIMETRIC = LONG;
@@ -51,10 +63,14 @@ struct IPicture : IUnknown {
   virtual HRESULT put_KeepOriginalFormat(BOOL keep) = 0;
   virtual HRESULT PictureChanged() = 0;
   // Writes the picture as a BMP (bitmap) or ICO (icon) file; *size gets the byte count.
+  // E_FAIL for empty and metafile pictures (there is no metafile encoder).
   virtual HRESULT SaveAsFile(IStream* stream, BOOL saveMemCopy, LONG* size) = 0;
   virtual HRESULT get_Attributes(DWORD* attributes) = 0;
-  // In place of a device handle: a copy of the picture's pixels (null for empty).
+  // In place of a device handle: a copy of the picture's pixels (null for empty and
+  // metafile pictures).
   virtual HRESULT GetImage(QImage* image) = 0;
+  // The recording of a metafile or enhanced-metafile picture; null for other types.
+  virtual HRESULT GetMetafile(HMETAFILE* metafile) = 0;
 
  protected:
   ~IPicture() = default;
@@ -62,16 +78,22 @@ struct IPicture : IUnknown {
 
 using IPictureDisp = IDispatch;
 
-// A picture description: picType and, for a bitmap or icon, the pixels (copied).
+// A picture description: picType and, for a bitmap or icon, the pixels (copied); for a
+// metafile the recording and its extent (HIMETRIC, the picture's size); for an enhanced
+// metafile the recording alone (its window, in pixels, gives the size).
 struct PICTDESC {
   UINT cbSizeofstruct = sizeof(PICTDESC);
   SHORT picType = PICTYPE_NONE;
   const QImage* image = nullptr;
+  HMETAFILE metafile;
+  LONG xExt = 0;
+  LONG yExt = 0;
 };
 
 // A new picture; null desc gives an uninitialised one. E_INVALIDARG for a wrong
-// cbSizeofstruct, an unknown type, or a bitmap or icon without pixels. `own` has no
-// effect (the pixels are copied).
+// cbSizeofstruct, an unknown type, a bitmap or icon without pixels, or a metafile
+// without a recording or with a negative extent. `own` has no effect: pixels are copied
+// and recordings shared.
 HRESULT OleCreatePictureIndirect(const PICTDESC* desc, REFIID iid, BOOL own, void** out);
 // Reads a picture file (BMP, ICO, PNG, GIF, JPEG) of `size` bytes from the stream's
 // position (0: to its end). CTL_E_INVALIDPICTURE when the bytes are no picture,
@@ -82,6 +104,13 @@ namespace com {
 
 LONG PixelsToHimetric(LONG pixels);
 LONG HimetricToPixels(LONG himetric);
+
+// A recording with its window; an empty window is taken from the commands' bounds.
+HMETAFILE MakeMetafile(const QPicture& commands, QRect window = {});
+// Plays the recording with its window mapped onto `target` (device units; a negative
+// width or height mirrors), the painter's state saved and restored. False, drawing
+// nothing, for a recording without a window or a target without an area.
+bool PlayMetafile(QPainter& painter, const Metafile& metafile, const QRectF& target);
 
 // The library of the standard automation types: the alias OLE_COLOR (VT_UI4) and the
 // dispinterfaces Picture and Font. A new library per call: no object outlives its users

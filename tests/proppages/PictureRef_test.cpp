@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QPicture>
 #include <QUrl>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -274,6 +276,136 @@ TEST(PictureRef, DrawingPictureObjects) {
   EXPECT_EQ(CreateRegionFromBitmap(onePixel.Get(), 0xFF00FF, std::nullopt, 0, 1, false, false),
             QRegion(1, 2, 1, 1));
   EXPECT_TRUE(CreateRegionFromBitmap(empty.Get(), 0xFF00FF, std::nullopt, 0, 1, false, false).isEmpty());
+}
+
+// A 10 × 10 recording: blue, with its top-left quadrant red; it sets a pen of its own.
+HMETAFILE Quadrants() {
+  QPicture commands;
+  QPainter painter(&commands);
+  painter.setPen(QPen(QColor(0, 255, 0), 5));
+  painter.fillRect(0, 0, 10, 10, QColor(0, 0, 255));
+  painter.fillRect(0, 0, 5, 5, QColor(255, 0, 0));
+  painter.end();
+  return com::MakeMetafile(commands, QRect(0, 0, 10, 10));
+}
+
+// The rectangle of the pixels that are not white.
+QRect Painted(const QImage& image) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixel(x, y) != qRgb(255, 255, 255)) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+TEST(PictureRef, MetafilesLandScaledAtThePosition) {
+  // 529 × 265 HIMETRIC at 96 dpi is 20 × 10 pixels.
+  CPictureRef metafile, enhanced;
+  ASSERT_TRUE(metafile.CreateFromMetafile(Quadrants(), 529, 265, true));
+  ASSERT_EQ(GetPictureSizePixels(metafile.Get()), QSize(20, 10));
+  PICTDESC desc;
+  desc.picType = PICTYPE_ENHMETAFILE;
+  desc.metafile = Quadrants();
+  com::Ref<IPicture> emf;
+  ASSERT_EQ(OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, emf.OutVoid()), S_OK);
+  ASSERT_TRUE(enhanced.Attach(emf.get()));
+  struct Case {
+    const char* what;
+    IPicture* picture;
+    bool useDest;
+    QRect painted;  // where the recording lands; its top-left quarter is red
+  };
+  const Case cases[] = {
+      {"own pixel size at item + inset", metafile.Get(), false, QRect(4, 5, 20, 10)},
+      {"stretched to the destination", metafile.Get(), true, QRect(11, 13, 30, 20)},
+      {"enhanced without useDest: the destination", enhanced.Get(), false, QRect(10, 12, 30, 20)},
+      {"enhanced with useDest: the destination", enhanced.Get(), true, QRect(10, 12, 30, 20)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QImage target = Filled(48, 48, qRgb(255, 255, 255));
+    QPainter painter(&target);
+    const QPen pen(QColor(1, 2, 3), 3);
+    painter.setPen(pen);
+    painter.setClipRect(0, 0, 47, 47);
+    DrawPictureArgs args;
+    args.item = QRect(3, 4, 40, 40);
+    args.dest = QRect(10, 12, 30, 20);
+    args.inset = QPoint(1, 1);
+    args.useDest = c.useDest;
+    EXPECT_TRUE(DrawPictureEx(painter, c.picture, args));
+    // The painter comes back as it was given.
+    EXPECT_TRUE(painter.transform().isIdentity());
+    EXPECT_EQ(painter.pen(), pen);
+    EXPECT_EQ(painter.clipBoundingRect(), QRectF(0, 0, 47, 47));
+    painter.end();
+    EXPECT_EQ(Painted(target), c.painted);
+    const QRect& r = c.painted;
+    EXPECT_EQ(target.pixel(r.left(), r.top()), qRgb(255, 0, 0));
+    EXPECT_EQ(target.pixel(r.left() + r.width() / 2 - 1, r.top() + r.height() / 2 - 1), qRgb(255, 0, 0));
+    EXPECT_EQ(target.pixel(r.left() + r.width() / 2, r.top()), qRgb(0, 0, 255));
+    EXPECT_EQ(target.pixel(r.right(), r.bottom()), qRgb(0, 0, 255));
+  }
+  // Nothing to fill: a zero extent, or an enhanced metafile without a destination.
+  CPictureRef flat;
+  ASSERT_TRUE(flat.CreateFromMetafile(Quadrants(), 0, 265, true));
+  QImage target = Filled(8, 8, qRgb(255, 255, 255));
+  QPainter painter(&target);
+  DrawPictureArgs args;
+  args.item = QRect(0, 0, 8, 8);
+  EXPECT_FALSE(DrawPictureEx(painter, flat.Get(), args));
+  EXPECT_FALSE(DrawPictureEx(painter, enhanced.Get(), args));
+  painter.end();
+  EXPECT_TRUE(Painted(target).isEmpty());
+  // Bitmaps of metafile pictures: the recording played at the picture's size.
+  const QImage bitmap = PictureToBitmap(metafile.Get(), 0xFFFFFF);
+  ASSERT_EQ(bitmap.size(), QSize(20, 10));
+  EXPECT_EQ(bitmap.pixel(9, 4), qRgb(255, 0, 0));
+  EXPECT_EQ(bitmap.pixel(10, 4), qRgb(0, 0, 255));
+  EXPECT_EQ(CreateRegionFromBitmap(metafile.Get(), 0xFF0000, std::nullopt, 0, 1, false, false),
+            QRegion(0, 0, 10, 5));
+}
+
+TEST(PictureRef, MetafileRecordingsAreSharedNotLeaked) {
+  const long before = com::ObjectTable::Objects();
+  struct Case {
+    const char* what;
+    bool own;
+    bool callerKeeps;  // the caller holds on to its handle after the create
+  };
+  const Case cases[] = {
+      {"owned, handle dropped", true, false},
+      {"owned, handle kept", true, true},
+      {"not owned, handle kept", false, true},
+      {"not owned, handle dropped", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HMETAFILE handle = Quadrants();
+    const std::weak_ptr<const Metafile> watch = handle;
+    CPictureRef picture;
+    ASSERT_TRUE(picture.CreateFromMetafile(handle, 529, 265, c.own));
+    if (!c.callerKeeps) handle.reset();
+    // A second holder made from the same recording, as frames are.
+    HMETAFILE same;
+    ASSERT_EQ(picture.Get()->GetMetafile(&same), S_OK);
+    EXPECT_EQ(same.get(), watch.lock().get());
+    CPictureRef frame;
+    ASSERT_TRUE(frame.CreateFromMetafile(same, 529, 265, false));
+    same.reset();
+    picture.Release();
+    EXPECT_FALSE(watch.expired());  // the frame still plays it
+    EXPECT_EQ(PictureToBitmap(frame.Get(), 0xFFFFFF).pixel(0, 0), qRgb(255, 0, 0));
+    frame.Release();
+    EXPECT_EQ(watch.expired(), !c.callerKeeps);
+    handle.reset();
+    EXPECT_TRUE(watch.expired());
+  }
+  CPictureRef none;
+  EXPECT_FALSE(none.CreateFromMetafile(nullptr, 529, 265, true));
+  EXPECT_FALSE(none.CreateFromMetafile(Quadrants(), -1, 265, true));
+  EXPECT_FALSE(none);
+  EXPECT_EQ(com::ObjectTable::Objects(), before);
 }
 
 TEST(PictureRef, ImageSinkCollectsTheStrip) {

@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QPainter>
+#include <QPicture>
 
 #include "platform/com/Dispatch.h"
 #include "platform/com/Font.h"
@@ -32,6 +33,27 @@ Ref<IPicture> Make(SHORT type, const QImage* image) {
   return p;
 }
 
+// A recording of a 10 × 10 window at (5, 5): blue, its top-left quadrant red.
+HMETAFILE Quadrants() {
+  QPicture commands;
+  QPainter painter(&commands);
+  painter.fillRect(5, 5, 10, 10, QColor(Qt::blue));
+  painter.fillRect(5, 5, 5, 5, QColor(Qt::red));
+  painter.end();
+  return com::MakeMetafile(commands);
+}
+
+Ref<IPicture> MakeRecorded(SHORT type, HMETAFILE metafile, LONG xExt = 0, LONG yExt = 0) {
+  PICTDESC desc;
+  desc.picType = type;
+  desc.metafile = std::move(metafile);
+  desc.xExt = xExt;
+  desc.yExt = yExt;
+  Ref<IPicture> p;
+  EXPECT_EQ(OleCreatePictureIndirect(&desc, IID_IPicture, FALSE, p.OutVoid()), S_OK);
+  return p;
+}
+
 TEST(Picture, CreationChecksTheDescription) {
   const QImage image = Sample();
   const QImage none;
@@ -41,7 +63,10 @@ TEST(Picture, CreationChecksTheDescription) {
     SHORT type;
     const QImage* image;
     HRESULT hr;
+    HMETAFILE metafile{};
+    LONG xExt = 0, yExt = 0;
   };
+  const HMETAFILE recording = Quadrants();
   const Case cases[] = {
       {"empty", sizeof(PICTDESC), PICTYPE_NONE, nullptr, S_OK},
       {"bitmap", sizeof(PICTDESC), PICTYPE_BITMAP, &image, S_OK},
@@ -49,7 +74,12 @@ TEST(Picture, CreationChecksTheDescription) {
       {"wrong size", 20, PICTYPE_NONE, nullptr, E_INVALIDARG},
       {"bitmap without pixels", sizeof(PICTDESC), PICTYPE_BITMAP, nullptr, E_INVALIDARG},
       {"bitmap with a null image", sizeof(PICTDESC), PICTYPE_BITMAP, &none, E_INVALIDARG},
-      {"metafile", sizeof(PICTDESC), PICTYPE_METAFILE, &image, E_INVALIDARG},
+      {"metafile", sizeof(PICTDESC), PICTYPE_METAFILE, nullptr, S_OK, recording, 1000, 500},
+      {"metafile of zero extent", sizeof(PICTDESC), PICTYPE_METAFILE, nullptr, S_OK, recording},
+      {"enhanced metafile", sizeof(PICTDESC), PICTYPE_ENHMETAFILE, nullptr, S_OK, recording},
+      {"metafile without a recording", sizeof(PICTDESC), PICTYPE_METAFILE, &image, E_INVALIDARG},
+      {"enhanced without a recording", sizeof(PICTDESC), PICTYPE_ENHMETAFILE, nullptr, E_INVALIDARG},
+      {"metafile of negative extent", sizeof(PICTDESC), PICTYPE_METAFILE, nullptr, E_INVALIDARG, recording, 1000, -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -57,6 +87,9 @@ TEST(Picture, CreationChecksTheDescription) {
     desc.cbSizeofstruct = c.size;
     desc.picType = c.type;
     desc.image = c.image;
+    desc.metafile = c.metafile;
+    desc.xExt = c.xExt;
+    desc.yExt = c.yExt;
     Ref<IPicture> p;
     ASSERT_EQ(OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, p.OutVoid()), c.hr);
     if (FAILED(c.hr)) continue;
@@ -167,6 +200,87 @@ TEST(Picture, SavesAndLoadsThroughStreams) {
   EXPECT_EQ(OleLoadPicture(junk.get(), -1, FALSE, IID_IPicture, none.OutVoid()), E_INVALIDARG);
   auto empty = Make(PICTYPE_NONE, nullptr);
   EXPECT_EQ(empty->SaveAsFile(junk.get(), TRUE, nullptr), E_FAIL);
+}
+
+TEST(Picture, MetafilePicturesOverRecordings) {
+  const HMETAFILE recording = Quadrants();
+  ASSERT_EQ(recording->window, QRect(5, 5, 10, 10));  // from the commands' bounds
+  struct Case {
+    const char* what;
+    SHORT type;
+    LONG xExt, yExt;
+    LONG width, height;  // HIMETRIC
+  };
+  const Case cases[] = {
+      {"metafile: the extent is its size", PICTYPE_METAFILE, 1000, 500, 1000, 500},
+      {"enhanced: its window is its size", PICTYPE_ENHMETAFILE, 1, 1, 265, 265},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto p = MakeRecorded(c.type, recording, c.xExt, c.yExt);
+    ASSERT_TRUE(p);
+    LONG w = -1, h = -1;
+    DWORD attributes = 0;
+    p->get_Width(&w);
+    p->get_Height(&h);
+    p->get_Attributes(&attributes);
+    EXPECT_EQ(w, c.width);
+    EXPECT_EQ(h, c.height);
+    EXPECT_EQ(attributes, PICTURE_SCALABLE | PICTURE_TRANSPARENT);
+    HMETAFILE back;
+    ASSERT_EQ(p->GetMetafile(&back), S_OK);
+    EXPECT_EQ(back, recording);
+    QImage pixels(1, 1, QImage::Format_RGB32);
+    p->GetImage(&pixels);
+    EXPECT_TRUE(pixels.isNull());
+    auto stream = com::MemoryStream::Over();
+    EXPECT_EQ(p->SaveAsFile(stream.get(), TRUE, nullptr), E_FAIL);  // no metafile encoder
+  }
+}
+
+TEST(Picture, MetafileRendersItsWindowIntoTheDestination) {
+  auto p = MakeRecorded(PICTYPE_METAFILE, Quadrants(), 2000, 1000);
+  ASSERT_TRUE(p);
+  struct Case {
+    const char* what;
+    LONG x, y, cx, cy;
+    LONG xSrc, ySrc, cxSrc, cySrc;
+    QPoint red, blue;  // a pixel of each colour afterwards
+    QPoint white;      // a pixel left alone
+  };
+  const Case cases[] = {
+      {"upright, scaled", 2, 4, 20, 10, 0, 1000, 2000, -1000, {11, 8}, {12, 8}, {1, 1}},
+      {"upside down", 2, 4, 20, 10, 0, 0, 2000, 1000, {11, 9}, {11, 8}, {22, 4}},
+      {"left half only, clipped to the destination", 0, 0, 10, 10, 0, 1000, 1000, -1000, {9, 4}, {9, 5},
+       {10, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QImage target(24, 16, QImage::Format_RGB32);
+    target.fill(Qt::white);
+    QPainter painter(&target);
+    ASSERT_EQ(p->Render(&painter, c.x, c.y, c.cx, c.cy, c.xSrc, c.ySrc, c.cxSrc, c.cySrc, nullptr), S_OK);
+    EXPECT_TRUE(painter.transform().isIdentity());
+    EXPECT_FALSE(painter.hasClipping());
+    painter.end();
+    EXPECT_EQ(target.pixelColor(c.red), QColor(Qt::red));
+    EXPECT_EQ(target.pixelColor(c.blue), QColor(Qt::blue));
+    EXPECT_EQ(target.pixelColor(c.white), QColor(Qt::white));
+  }
+}
+
+TEST(Picture, MetafileFilesAreNotDecoded) {
+  // The first bytes of a placeable metafile and of an enhanced metafile header.
+  const QByteArray placeable("\xD7\xCD\xC6\x9A\x00\x00\x00\x00\x00\x00\x10\x00\x10\x00\x60\x00", 16);
+  QByteArray enhanced(88, '\0');
+  enhanced[0] = 1;
+  enhanced.replace(40, 4, QByteArray(" EMF", 4));
+  for (const QByteArray& bytes : {placeable, enhanced}) {
+    auto stream = com::MemoryStream::Over(bytes);
+    Ref<IPicture> p;
+    EXPECT_EQ(OleLoadPicture(stream.get(), 0, FALSE, IID_IPicture, p.OutVoid()), CTL_E_INVALIDPICTURE);
+    EXPECT_FALSE(p);
+  }
 }
 
 Ref<IFont> MakeFont(const char16_t* name, LONGLONG size) {
