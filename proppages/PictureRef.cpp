@@ -5,6 +5,7 @@
 #include <QUrl>
 #include <new>
 
+#include "platform/com/PropertyPage.h"
 #include "platform/com/Stream.h"
 #include "proppages/PngStrip.h"
 
@@ -49,6 +50,20 @@ bool CPictureRef::CreateFromMetafile(const HMETAFILE& metafile, LONG xExt, LONG 
 bool CPictureRef::Attach(IUnknown* object) {
   picture_ = com::QueryAs<IPicture>(object, IID_IPicture);
   return static_cast<bool>(picture_);
+}
+
+HRESULT GetExtendedControl(IUnknown* control, IDispatch** extender) {
+  if (!extender) return E_POINTER;
+  *extender = nullptr;
+  if (!control) return E_POINTER;
+  com::Ref<IOleObject> object;
+  if (const HRESULT hr = control->QueryInterface(IID_IOleObject, object.OutVoid()); FAILED(hr)) return hr;
+  com::Ref<IOleClientSite> site;
+  if (const HRESULT hr = object->GetClientSite(site.Out()); FAILED(hr)) return hr;
+  if (!site) return E_FAIL;
+  com::Ref<IOleControlSite> controlSite;
+  if (const HRESULT hr = site->QueryInterface(IID_IOleControlSite, controlSite.OutVoid()); FAILED(hr)) return hr;
+  return controlSite->GetExtendedControl(extender);
 }
 
 com::Ref<IPictureDisp> CPictureRef::GetPictureDisp() const {

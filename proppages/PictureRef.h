@@ -67,6 +67,11 @@ std::optional<QSize> GetPictureSizePixels(IPicture* picture);
 // The out stream stays null on failure.
 HRESULT LoadFileToStream(const QString& path, IStream** out);
 
+// The extender a container wraps around `control`: the control's IOleObject, its
+// client site, the site's IOleControlSite and its GetExtendedControl. Every interface
+// obtained on the way is released; the first failure is returned.
+HRESULT GetExtendedControl(IUnknown* control, IDispatch** extender);
+
 // A picture from a file: a PNG file name through the strip reader, anything else
 // through a stream and OleLoadPicture. The failing code, or E_FAIL for an unreadable
 // PNG file; `out` is left alone on failure.

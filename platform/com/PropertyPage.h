@@ -98,6 +98,15 @@ struct IOleClientSite : IUnknown {
   ~IOleClientSite() = default;
 };
 
+// The site of an embedded control, as far as the pages ask it for the control's extender
+// (the object the container wraps around it); the other calls are left out.
+struct IOleControlSite : IUnknown {
+  virtual HRESULT GetExtendedControl(IDispatch** extender) = 0;
+
+ protected:
+  ~IOleControlSite() = default;
+};
+
 struct IOleInPlaceUIWindow : IUnknown {
  protected:
   ~IOleInPlaceUIWindow() = default;

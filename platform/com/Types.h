@@ -179,6 +179,7 @@ inline constexpr IID IID_IPropertyPage2 = com::MakeGuid("01E44665-24AC-101B-84ED
 inline constexpr IID IID_IPropertyPageSite = com::MakeGuid("B196B28C-BAB4-101A-B69C-00AA00341D07");
 inline constexpr IID IID_IOleObject = com::MakeGuid("00000112-0000-0000-C000-000000000046");
 inline constexpr IID IID_IOleClientSite = com::MakeGuid("00000118-0000-0000-C000-000000000046");
+inline constexpr IID IID_IOleControlSite = com::MakeGuid("B196B289-BAB4-101A-B69C-00AA00341D07");
 inline constexpr IID IID_IOleInPlaceUIWindow =
     com::MakeGuid("00000115-0000-0000-C000-000000000046");
 inline constexpr IID IID_IOleInPlaceFrame = com::MakeGuid("00000116-0000-0000-C000-000000000046");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/com/PropertyPage.h"
 #include "platform/com/Stream.h"
 #include "proppages/PngStrip.h"
 #include "tests/proppages/PngTestUtil.h"
@@ -457,6 +458,96 @@ TEST(PictureRef, ImageSinkCollectsTheStrip) {
     EXPECT_FALSE(LoadPngIntoImageList(path, nullptr));
   }
   EXPECT_EQ(com::ObjectTable::Objects(), before);
+}
+
+namespace extender {
+
+// A container's site: answers IOleControlSite when told to, and its extender.
+class Site final : public com::ComObject<IOleClientSite, IOleControlSite> {
+ public:
+  Site(IUnknown* outer, bool controlSite, HRESULT answer, IDispatch* extender)
+      : ComObject(outer), controlSite_(controlSite), answer_(answer), extender_(extender) {}
+  HRESULT GetExtendedControl(IDispatch** out) override {
+    if (FAILED(answer_)) return answer_;
+    extender_->AddRef();
+    *out = extender_;
+    return S_OK;
+  }
+
+ protected:
+  void* FindInterface(REFIID iid) override {
+    if (iid == IID_IOleClientSite) return Face<IOleClientSite>();
+    if (iid == IID_IOleControlSite && controlSite_) return Face<IOleControlSite>();
+    return nullptr;
+  }
+
+ private:
+  bool controlSite_;
+  HRESULT answer_;
+  IDispatch* extender_;
+};
+
+// An embedded control with (or without) a client site.
+class Control final : public com::ComObject<IOleObject> {
+ public:
+  Control(IUnknown* outer, bool oleObject, IOleClientSite* site)
+      : ComObject(outer), oleObject_(oleObject), site_(site) {}
+  HRESULT GetClientSite(IOleClientSite** out) override {
+    *out = site_.get();
+    if (*out) (*out)->AddRef();
+    return S_OK;
+  }
+  HRESULT DoVerb(LONG, MSG*, IUnknown*, LONG, HWND, const RECT*) override { return E_NOTIMPL; }
+
+ protected:
+  void* FindInterface(REFIID iid) override { return iid == IID_IOleObject && oleObject_ ? Face<IOleObject>() : nullptr; }
+
+ private:
+  bool oleObject_;
+  com::Ref<IOleClientSite> site_;
+};
+
+}  // namespace extender
+
+TEST(PictureRef, GetExtendedControlWalksObjectSiteAndControlSite) {
+  struct Case {
+    const char* name;
+    bool oleObject, hasSite, controlSite;
+    HRESULT siteAnswer, expected;
+  };
+  const Case cases[] = {
+      {"the extender", true, true, true, S_OK, S_OK},
+      {"no embedded object", false, true, true, S_OK, E_NOINTERFACE},
+      {"no client site", true, false, true, S_OK, E_FAIL},
+      {"a site that is no control site", true, true, false, S_OK, E_NOINTERFACE},
+      {"the site's own failure", true, true, true, E_NOTIMPL, E_NOTIMPL},
+  };
+  const long before = com::ObjectTable::Objects();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    {
+      CPictureRef wrapped;
+      ASSERT_TRUE(wrapped.CreateFromBitmap(QImage(2, 2, QImage::Format_RGB32)));
+      com::Ref<IPictureDisp> disp = wrapped.GetPictureDisp();
+      com::Ref<IOleClientSite> site;
+      if (c.hasSite) {
+        site = com::Create<extender::Site, IOleClientSite>(IID_IOleClientSite, c.controlSite, c.siteAnswer,
+                                                           static_cast<IDispatch*>(disp.get()));
+      }
+      com::Ref<IUnknown> control =
+          com::Create<extender::Control, IUnknown>(IID_IUnknown, c.oleObject, site.get());
+      IDispatch* got = reinterpret_cast<IDispatch*>(1);
+      EXPECT_EQ(GetExtendedControl(control.get(), &got), c.expected);
+      if (c.expected == S_OK) {
+        EXPECT_EQ(got, static_cast<IDispatch*>(disp.get()));
+        got->Release();
+      } else {
+        EXPECT_EQ(got, nullptr);
+      }
+    }
+    EXPECT_EQ(com::ObjectTable::Objects(), before);
+  }
+  EXPECT_EQ(GetExtendedControl(nullptr, nullptr), E_POINTER);
 }
 
 }  // namespace
