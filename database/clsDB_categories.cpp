@@ -12,6 +12,7 @@
 #include "database/clsRptDef.h"
 #include "database/store/Categories.h"
 #include "database/store/Lists.h"
+#include "database/store/Records.h"
 #include "platform/controls/ImageList.h"
 #include "platform/controls/ListViewControl.h"
 #include "platform/runtime/Codepage.h"
@@ -119,35 +120,24 @@ QString clsDB::LoadGridCboStr(const QString& sTablePath, const QString& sIDField
 
 bool clsDB::CanDeleteItem(int32_t nID, const QString& sTablePath, const QString& sField) {
   if (sTablePath.isEmpty()) return true;
-  try {
-    DATA4* handle = nullptr;
-    ScopedTable tb(handle, sTablePath, *this);
-    if (!tb.ok()) return false;
-    const int errTagName = code4errTagName(m_engine.code, 0);
-    TAG4* tag = d4tag(tb.get(), rt::ToCp1252(sField).c_str());
-    code4errTagName(m_engine.code, errTagName);
-    if (tag == nullptr) return !RecordExistsNoTag(store::Code(store::KeyKind::kNumber), nID, sField, sTablePath, handle);
-    Check(d4tagSelect(tb.get(), tag), "d4tagSelect");
-    return dbaccess::SeekNumber(tb.get(), nID) != 0;
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_CanDeleteItem");
-    return false;
-  }
+  DATA4* handle = nullptr;
+  ScopedTable tb(handle, sTablePath, *this);
+  if (!tb.ok()) return false;
+  const store::Session session = Session();
+  // A reference that cannot be read keeps the item.
+  const store::Result<bool> refers = store::Records(session).Refers(tb.get(), rt::ToCp1252(sField).c_str(), nID);
+  dbaccess::Report(refers.status, "clsDB_CanDeleteItem");
+  return refers.ok() && !refers.value;
 }
 
 bool clsDB::DeleteRecord(int32_t nID, const QString& sTablePath, DATA4*& tb, const QString& sTagName) {
-  try {
-    ScopedTable table(tb, sTablePath, *this);
-    if (!table.ok()) return false;
-    dbaccess::SelectTag(table.get(), sTagName);
-    if (dbaccess::SeekNumber(table.get(), nID) != 0) return true;  // nothing to delete
-    return dbaccess::ChangeLocked(
-        table.get(), QStringLiteral("RECORD LOCKED: Unable to Delete from ") + sTablePath + QStringLiteral("(id=%1) !").arg(nID),
-        [&] { Check(d4delete(table.get()), "d4delete"); });
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_DeleteItem");
-    return false;
-  }
+  ScopedTable table(tb, sTablePath, *this);
+  if (!table.ok()) return false;
+  const store::Session session = Session();
+  const store::Status status = store::Records(session).Delete(table.get(), rt::ToCp1252(sTagName).c_str(), nID);
+  dbaccess::Report(status, "clsDB_DeleteItem",
+                   QStringLiteral("RECORD LOCKED: Unable to Delete from ") + sTablePath + QStringLiteral("(id=%1) !").arg(nID));
+  return status.ok();
 }
 
 bool clsDB::GetBoolValueFromStr(const QString& sVal) {
@@ -190,44 +180,32 @@ int32_t clsDB::CategoryIDLookup_Original(QString& sDesc, int32_t nType, DATA4*& 
 
 int32_t clsDB::RecordExists(int32_t nKeyKind, const QVariant& vKey, const QString& sTablePath,
                             const QString& sTagName, const QString& sResultField, DATA4*& tb) {
-  try {
-    ScopedTable table(tb, sTablePath, *this);
-    if (!table.ok()) return -1;
-    dbaccess::SelectTag(table.get(), sTagName);
-    int rc = 0;
-    if (nKeyKind == store::Code(store::KeyKind::kNumber)) {
-      rc = dbaccess::SeekNumber(table.get(), dbaccess::NumericKey(vKey).value_or(-1));
-    } else {
-      rc = dbaccess::Seek(table.get(), dbaccess::WholeKey(vKey.toString(), false));
-    }
-    return rc == 0 ? dbaccess::Long32(Field(table.get(), sResultField)) : -1;
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_RecordExists");
-    return -1;
-  }
+  ScopedTable table(tb, sTablePath, *this);
+  if (!table.ok()) return -1;
+  const store::Session session = Session();
+  const store::Records records(session);
+  const std::string tag = rt::ToCp1252(sTagName);
+  const std::string field = rt::ToCp1252(sResultField);
+  const store::Result<int32_t> found =
+      nKeyKind == store::Code(store::KeyKind::kNumber)
+          ? records.Find(table.get(), tag.c_str(), dbaccess::NumericKey(vKey).value_or(-1), field.c_str())
+          : records.Find(table.get(), tag.c_str(), vKey.toString(), field.c_str());
+  dbaccess::Report(found.status, "clsDB_RecordExists");
+  return found.ok() ? found.value : -1;
 }
 
 bool clsDB::RecordExistsNoTag(int32_t nKeyKind, const QVariant& vKey, const QString& sField,
                               const QString& sTablePath, DATA4*& tb) {
-  try {
-    ScopedTable table(tb, sTablePath, *this);
-    if (!table.ok()) return false;
-    FIELD4* field = Field(table.get(), sField);
-    const bool byNumber = nKeyKind == store::Code(store::KeyKind::kNumber);
-    const std::optional<double> number = byNumber ? dbaccess::NumericKey(vKey) : std::nullopt;
-    const QString text = vKey.toString().trimmed();
-    if (byNumber ? !number.has_value() : text.isEmpty()) return false;
-    Check(d4tagSelect(table.get(), nullptr), "d4tagSelect");
-    for (int rc = Check(d4top(table.get()), "d4top"); rc == 0; rc = Check(d4skip(table.get(), 1), "d4skip")) {
-      if (d4deleted(table.get())) continue;
-      const bool equal = byNumber ? f4double(field) == *number : Module1::FieldText(field).trimmed() == text;
-      if (equal) return true;
-    }
-    return false;
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_RecordExistsNoTag");
-    return false;
-  }
+  ScopedTable table(tb, sTablePath, *this);
+  if (!table.ok()) return false;
+  const store::Session session = Session();
+  const store::Records records(session);
+  const std::string field = rt::ToCp1252(sField);
+  const store::Result<bool> held = nKeyKind == store::Code(store::KeyKind::kNumber)
+                                       ? records.Holds(table.get(), field.c_str(), dbaccess::NumericKey(vKey))
+                                       : records.Holds(table.get(), field.c_str(), vKey.toString());
+  dbaccess::Report(held.status, "clsDB_RecordExistsNoTag");
+  return held.ok() && held.value;
 }
 
 int32_t clsDB::AddCategory(const QString& sDesc, int32_t nType, DATA4*& tb) {
@@ -266,31 +244,22 @@ void clsDB::RecordNonExistMsg() {
 }
 
 int32_t clsDB::GetRecCount(const QString& sTablePath, const QString& sTagName) {
-  try {
-    OwnTable tb(sTablePath, *this);
-    if (!tb.ok()) return -1;
-    dbaccess::SelectTag(tb.get(), sTagName);
-    int32_t n = 0;
-    for (int rc = Check(d4top(tb.get()), "d4top"); rc == 0; rc = Check(d4skip(tb.get(), 1), "d4skip")) {
-      if (++n % 10000 == 0) QCoreApplication::processEvents();
-    }
-    return n;
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_GetRecCount");
-    return -1;
-  }
+  OwnTable tb(sTablePath, *this);
+  if (!tb.ok()) return -1;
+  const store::Session session = Session();
+  const store::Result<int32_t> n = store::Records(session).Count(tb.get(), rt::ToCp1252(sTagName).c_str(),
+                                                                 [] { QCoreApplication::processEvents(); });
+  dbaccess::Report(n.status, "clsDB_GetRecCount");
+  return n.ok() ? n.value : -1;
 }
 
 int32_t clsDB::GetRecCountFast(const QString& sTablePath, const QString& sTagName) {
-  try {
-    OwnTable tb(sTablePath, *this);
-    if (!tb.ok()) return -1;
-    dbaccess::SelectTag(tb.get(), sTagName);
-    return static_cast<int32_t>(Check(static_cast<int>(d4recCountDo(tb.get())), "d4recCountDo"));
-  } catch (...) {
-    dbaccess::ReportTrapped("clsDB_GetRecCountFast");
-    return -1;
-  }
+  OwnTable tb(sTablePath, *this);
+  if (!tb.ok()) return -1;
+  const store::Session session = Session();
+  const store::Result<int32_t> n = store::Records(session).CountFast(tb.get(), rt::ToCp1252(sTagName).c_str());
+  dbaccess::Report(n.status, "clsDB_GetRecCountFast");
+  return n.ok() ? n.value : -1;
 }
 
 void clsDB::LvLoadReports(ctl::ListViewControl& lv, const QString& sSelRptID, bool bClear,

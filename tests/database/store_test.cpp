@@ -13,6 +13,7 @@
 #include "database/store/Lists.h"
 #include "database/store/Params.h"
 #include "database/store/Products.h"
+#include "database/store/Records.h"
 #include "database/store/Stock.h"
 #include "database/store/Transactions.h"
 #include "platform/runtime/Error.h"
@@ -498,6 +499,105 @@ TEST_F(ProductStoreTest, HidingSetsTheFlagUnderTheRowsLock) {
   ASSERT_TRUE(store::ReadProducts(session_, nullptr, store::SearchType::kName, rows).ok());
   EXPECT_TRUE(rows.empty());
   EXPECT_EQ(products.StdAmount(1001, store::AmountType::kStdCost).value, rt::Currency());
+}
+
+}  // namespace
+
+namespace {
+
+class RecordStoreTest : public ListStoreTest {
+ protected:
+  void SetUp() override {
+    Product(1001, "AB-1", "Widget", false);
+    Product(1002, "AB-10", "Gadget", false);
+    Append("svlprod.dbf", {{"rowid", QStringLiteral("1003")}, {"groupid", QStringLiteral("7")}});
+    tb = d4open(engine_.code, QFile::encodeName(PathOf("svlprod.dbf")).constData());
+    ASSERT_NE(tb, nullptr);
+  }
+  void TearDown() override { d4close(tb); }
+  DATA4* tb = nullptr;
+  store::Records records{session_};
+};
+
+TEST_F(RecordStoreTest, LookUpsFindTheWholeKeyAndSayWhyNot) {
+  struct Case {
+    const char* what;
+    store::Result<int32_t> (*find)(const store::Records&, DATA4*);
+    int32_t value;
+    Failure failure;
+  } cases[] = {
+      {"number", [](const store::Records& r, DATA4* t) { return r.Find(t, "rowid", 1002, "rowid"); }, 1002, Failure::kNone},
+      {"other field", [](const store::Records& r, DATA4* t) { return r.Find(t, "rowid", 1003, "groupid"); }, 7,
+       Failure::kNone},
+      {"no number", [](const store::Records& r, DATA4* t) { return r.Find(t, "rowid", 4711, "rowid"); }, 0,
+       Failure::kNotFound},
+      {"whole text",
+       [](const store::Records& r, DATA4* t) { return r.Find(t, "partno", QStringLiteral(" AB-1 "), "rowid"); }, 1001,
+       Failure::kNone},
+      {"prefix", [](const store::Records& r, DATA4* t) { return r.Find(t, "partno", QStringLiteral("AB"), "rowid"); },
+       0, Failure::kNotFound},
+      {"empty", [](const store::Records& r, DATA4* t) { return r.Find(t, "partno", QString(), "rowid"); }, 0,
+       Failure::kNotFound},
+      {"unknown tag", [](const store::Records& r, DATA4* t) { return r.Find(t, "nosuch", 1001, "rowid"); }, 0,
+       Failure::kError},
+      {"unknown field", [](const store::Records& r, DATA4* t) { return r.Find(t, "rowid", 1001, "nosuch"); }, 0,
+       Failure::kError},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const store::Result<int32_t> r = c.find(records, tb);
+    EXPECT_EQ(r.status.failure, c.failure);
+    if (r.ok()) {
+      EXPECT_EQ(r.value, c.value);
+    }
+  }
+}
+
+TEST_F(RecordStoreTest, ReferencesAreFoundByTagOrByReadingEveryRow) {
+  struct Case {
+    const char* what;
+    store::Result<bool> (*ask)(const store::Records&, DATA4*);
+    bool value;
+    Failure failure;
+  } cases[] = {
+      {"tag", [](const store::Records& r, DATA4* t) { return r.Refers(t, "rowid", 1001); }, true, Failure::kNone},
+      {"tag, none", [](const store::Records& r, DATA4* t) { return r.Refers(t, "rowid", 4711); }, false, Failure::kNone},
+      {"no tag", [](const store::Records& r, DATA4* t) { return r.Refers(t, "groupid", 7); }, true, Failure::kNone},
+      {"no tag, none", [](const store::Records& r, DATA4* t) { return r.Refers(t, "groupid", 8); }, false,
+       Failure::kNone},
+      // A reference that cannot be read is an error, never "no reference".
+      {"no such field", [](const store::Records& r, DATA4* t) { return r.Refers(t, "nosuch", 7); }, false,
+       Failure::kError},
+      {"text", [](const store::Records& r, DATA4* t) { return r.Holds(t, "prodname", QStringLiteral(" Gadget")); },
+       true, Failure::kNone},
+      {"part of a text", [](const store::Records& r, DATA4* t) { return r.Holds(t, "prodname", QStringLiteral("Gad")); },
+       false, Failure::kNone},
+      {"no number", [](const store::Records& r, DATA4* t) { return r.Holds(t, "groupid", std::nullopt); }, false,
+       Failure::kNone},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const store::Result<bool> r = c.ask(records, tb);
+    EXPECT_EQ(r.status.failure, c.failure);
+    EXPECT_EQ(r.ok() && r.value, c.value);
+  }
+}
+
+TEST_F(RecordStoreTest, ADeleteLeavesARowAnotherUserHoldsAndCountsShowWhatWasDeleted) {
+  EXPECT_EQ(records.Count(tb, "rowid").value, 3);
+  EXPECT_TRUE(records.Delete(tb, "rowid", 4711).ok());  // none: nothing to do
+  {
+    dbtest::OtherUser other(PathOf("svlprod.dbf"));
+    ASSERT_TRUE(other.LockRow("partno", QStringLiteral("AB-1")));
+    EXPECT_EQ(records.Delete(tb, "rowid", 1001).failure, Failure::kLocked);
+  }
+  EXPECT_EQ(records.Count(tb, "rowid").value, 3);
+  ASSERT_TRUE(records.Delete(tb, "rowid", 1001).ok());
+  int pulses = 0;
+  EXPECT_EQ(records.Count(tb, "rowid", [&] { ++pulses; }).value, 3 - 1);
+  EXPECT_EQ(pulses, 0);
+  EXPECT_EQ(records.CountFast(tb, "rowid").value, 3);  // deleted rows included
+  EXPECT_EQ(records.Refers(tb, "rowid", 1001).value, false);
 }
 
 }  // namespace
