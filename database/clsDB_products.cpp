@@ -12,6 +12,7 @@
 #include "database/clsDB.h"
 #include "database/store/Lists.h"
 #include "database/store/Products.h"
+#include "database/store/Transactions.h"
 #include "platform/controls/ListViewControl.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/Error.h"
@@ -140,33 +141,23 @@ bool clsDB::DeleteProduct(int32_t nProdId) {
 }
 
 bool clsDB::DeleteProductTransactions(int32_t nProdId) {
-  try {
-    OwnTable tb(TranTable(), *this);
-    if (!tb.ok()) return false;
-    dbaccess::SelectTag(tb.get(), QStringLiteral("prodid"));
-    const QString locked = QStringLiteral("RECORD LOCKED: Unable to Delete from ") + TranTable() +
-                           QStringLiteral("(prodid=%1) !").arg(nProdId);
-    int refusals = 0;
-    while (true) {
-      Check(d4top(tb.get()), "d4top");
-      // Deleted rows leave the tag, so the next seek finds the next row of the product.
-      if (dbaccess::SeekNumber(tb.get(), nProdId) != 0) return true;
-      // A deletion the engine could not store for a lock was dropped: the row is held.
-      const auto deleted = [&] {
-        Check(d4delete(tb.get()), "d4delete");
-        return dbaccess::FlushUnlock(tb.get()) != r4locked;
-      };
-      if (dbaccess::LockCurrent(tb.get()) == r4locked || !deleted()) {
-        // Another user holds the row after the engine's attempts: Retry a bounded
-        // number of times; the last refusal only tells.
-        const bool last = ++refusals >= kDeleteTranAttempts;
-        const int answer = ui::MsgBox(locked, ui::vbCritical | (last ? ui::vbOKOnly : ui::vbRetryCancel));
-        if (last || answer != ui::vbRetry) return false;
-      }
+  OwnTable tb(TranTable(), *this);
+  if (!tb.ok()) return false;
+  const store::Session session = Session();
+  const store::Transactions transactions(session);
+  const QString locked = QStringLiteral("RECORD LOCKED: Unable to Delete from ") + TranTable() +
+                         QStringLiteral("(prodid=%1) !").arg(nProdId);
+  for (int refusals = 1;; ++refusals) {
+    const store::Status status = transactions.DeleteOfProduct(nProdId, tb.get());
+    if (!status.is(store::Failure::kLocked)) {
+      dbaccess::Report(status, "DeleteProductTransactions");
+      return status.ok();
     }
-  } catch (...) {
-    dbaccess::ReportTrapped("DeleteProductTransactions");
-    return false;
+    // Another user holds a row after the engine's attempts: Retry a bounded number of
+    // times; the last refusal only tells.
+    const bool last = refusals >= kDeleteTranAttempts;
+    const int answer = ui::MsgBox(locked, ui::vbCritical | (last ? ui::vbOKOnly : ui::vbRetryCancel));
+    if (last || answer != ui::vbRetry) return false;
   }
 }
 

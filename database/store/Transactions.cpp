@@ -87,6 +87,21 @@ Result<TranRow> Transactions::Get(int32_t id, DATA4* open) const {
   });
 }
 
+Status Transactions::DeleteOfProduct(int32_t prodId, DATA4* open) const {
+  return Guarded<Status>([&]() -> Status {
+    Table tb(session_, open, kFile);
+    if (!tb.ok()) return tb.failure();
+    SelectTag(session_, tb.get(), "prodid");
+    while (true) {
+      session_.Check(d4top(tb.get()), "d4top");
+      // Deleted rows leave the tag, so the next seek finds the next row of the product.
+      if (SeekNumber(session_, tb.get(), prodId) != 0) return Status::Ok();
+      const Status deleted = ChangeLocked(session_, tb.get(), [&] { session_.Check(d4delete(tb.get()), "d4delete"); });
+      if (!deleted.ok()) return deleted;
+    }
+  });
+}
+
 Result<bool> Transactions::ProductHasTransactions(int32_t prodId, DATA4* open) const {
   return Guarded<Result<bool>>([&]() -> Result<bool> {
     Table tb(session_, open, kFile);

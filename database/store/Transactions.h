@@ -44,6 +44,9 @@ class Transactions {
   // Rewrites every field but the id of the row row.id.
   Status Update(const TranRow& row, DATA4* open = nullptr) const;
   Result<TranRow> Get(int32_t id, DATA4* open = nullptr) const;
+  // Deletes every row of the product, each under its lock. kLocked: another user holds
+  // a row (the rows before it are deleted); a later call goes on from there.
+  Status DeleteOfProduct(int32_t prodId, DATA4* open = nullptr) const;
   Result<bool> ProductHasTransactions(int32_t prodId, DATA4* open = nullptr) const;
 
   static constexpr char kFile[] = "svltran.dbf";

@@ -249,6 +249,26 @@ TEST_F(TranStoreTest, ARowAnotherUserHoldsKeepsItsFields) {
   EXPECT_EQ(transactions.Get(a.id).value.units, rt::Currency(3));
 }
 
+TEST_F(TranStoreTest, AProductsRowsAreDeletedUpToOneAnotherUserHolds) {
+  const store::TranRow a = Added(Row(7, store::TranType::kReceive, 1, 1));
+  const store::TranRow b = Added(Row(7, store::TranType::kShip, 1, 1));
+  const store::TranRow other = Added(Row(8, store::TranType::kReceive, 1, 1));
+  {
+    dbtest::OtherUser user(PathOf("svltran.dbf"));
+    DATA4* theirs = user.table();
+    d4tagSelect(theirs, d4tag(theirs, "rowid"));
+    ASSERT_EQ(d4seekDouble(theirs, b.id), 0);
+    ASSERT_EQ(d4lock(theirs, d4recNo(theirs)), 0);
+    EXPECT_EQ(transactions.DeleteOfProduct(7).failure, Failure::kLocked);
+  }
+  EXPECT_EQ(transactions.Get(a.id).status.failure, Failure::kNotFound);
+  EXPECT_TRUE(transactions.Get(b.id).ok());
+  ASSERT_TRUE(transactions.DeleteOfProduct(7).ok());
+  EXPECT_FALSE(transactions.ProductHasTransactions(7).value);
+  EXPECT_TRUE(transactions.Get(other.id).ok());
+  EXPECT_TRUE(transactions.DeleteOfProduct(7).ok());  // none left
+}
+
 TEST_F(TranStoreTest, TheWalkOfOneProductAndThePassOverAllGiveTheSameFigures) {
   using store::TranType;
   Added(Row(7, TranType::kReceive, 10, 4));
