@@ -7,6 +7,7 @@
 #include "database/clsDB.h"
 #include "database/clsTran.h"
 #include "database/store/Codes.h"
+#include "database/store/Products.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"
 #include "platform/xbase/Engine.h"
@@ -17,60 +18,46 @@ using dbaccess::Field;
 
 namespace {
 
-const QString kRowId = QStringLiteral("rowid");
-
-void Text(DATA4* tb, const char* name, const QString& value) {
-  Check(Module1::FieldAssignText(Field(tb, QLatin1String(name)), value), "f4assignNVB");
+store::ProductRecord RecordOf(const clsProd& p) {
+  store::ProductRecord r;
+  r.partNo = p.sPartNo;
+  r.name = p.sProdName;
+  r.location = p.nLocation;
+  r.group = p.nGroup;
+  r.hidden = p.bHide;
+  r.reorderLevel = p.curReOrderLevel;
+  r.reorderQty = p.curReOrderQty;
+  r.leadTime = p.sLeadTime;
+  r.manuf = p.nManuf;
+  r.vendor = p.nVendor;
+  r.stdCost = p.curStdCost;
+  r.stdPrice = p.curStdPrice;
+  r.custom1 = p.sCustom1;
+  r.custom2 = p.sCustom2;
+  r.custom3 = p.sCustom3;
+  r.custom4 = p.sCustom4;
+  r.notes = p.sNotes;
+  return r;
 }
 
-void Number(DATA4* tb, const char* name, double value) {
-  Check(f4assignDouble(Field(tb, QLatin1String(name)), value), "f4assignDouble");
-}
-
-rt::Currency Amount(DATA4* tb, const char* name) {
-  return rt::Currency::FromDouble(f4double(Field(tb, QLatin1String(name))));
-}
-
-void WriteFields(const clsProd& p, DATA4* tb) {
-  Text(tb, "partno", p.sPartNo);
-  Text(tb, "prodname", p.sProdName);
-  Number(tb, "location", p.nLocation);
-  Number(tb, "groupid", p.nGroup);
-  Text(tb, "hide", gSystem().Bool2TorF(p.bHide));
-  Number(tb, "reordlev", p.curReOrderLevel.ToDouble());
-  Number(tb, "reordqty", p.curReOrderQty.ToDouble());
-  Text(tb, "leadtime", p.sLeadTime);
-  Number(tb, "manuf", p.nManuf);
-  Number(tb, "vendor", p.nVendor);
-  Number(tb, "stdcost", p.curStdCost.ToDouble());
-  Number(tb, "stdprice", p.curStdPrice.ToDouble());
-  Text(tb, "custom1", p.sCustom1);
-  Text(tb, "custom2", p.sCustom2);
-  Text(tb, "custom3", p.sCustom3);
-  Text(tb, "custom4", p.sCustom4);
-  const std::string notes = rt::ToCp1252(p.sNotes);
-  Check(f4memoAssignN(Field(tb, QStringLiteral("notes")), notes.data(), static_cast<unsigned>(notes.size())),
-        "f4memoAssignN");
-}
-
-void ReadFields(clsProd& p, DATA4* tb) {
-  p.sPartNo = prodrow::Text(tb, "partno");
-  p.sProdName = prodrow::Text(tb, "prodname");
-  p.nLocation = prodrow::Long(tb, "location");
-  p.nGroup = prodrow::Long(tb, "groupid");
-  p.bHide = prodrow::IsHidden(tb);
-  p.curReOrderLevel = Amount(tb, "reordlev");
-  p.curReOrderQty = Amount(tb, "reordqty");
-  p.sLeadTime = prodrow::Text(tb, "leadtime");
-  p.nManuf = prodrow::Long(tb, "manuf");
-  p.nVendor = prodrow::Long(tb, "vendor");
-  p.curStdCost = Amount(tb, "stdcost");
-  p.curStdPrice = Amount(tb, "stdprice");
-  p.sCustom1 = prodrow::Text(tb, "custom1");
-  p.sCustom2 = prodrow::Text(tb, "custom2");
-  p.sCustom3 = prodrow::Text(tb, "custom3");
-  p.sCustom4 = prodrow::Text(tb, "custom4");
-  p.sNotes = Module1::MemoText(Field(tb, QStringLiteral("notes"))).trimmed();
+void TakeRecord(clsProd& p, const store::ProductRecord& r) {
+  p.sPartNo = r.partNo;
+  p.sProdName = r.name;
+  p.nLocation = r.location;
+  p.nGroup = r.group;
+  p.bHide = r.hidden;
+  p.curReOrderLevel = r.reorderLevel;
+  p.curReOrderQty = r.reorderQty;
+  p.sLeadTime = r.leadTime;
+  p.nManuf = r.manuf;
+  p.nVendor = r.vendor;
+  p.curStdCost = r.stdCost;
+  p.curStdPrice = r.stdPrice;
+  p.sCustom1 = r.custom1;
+  p.sCustom2 = r.custom2;
+  p.sCustom3 = r.custom3;
+  p.sCustom4 = r.custom4;
+  p.sNotes = r.notes;
 }
 
 void RecordBeginningInventory(const clsProd& p, DATA4* tbTran, clsDB& db) {
@@ -97,62 +84,54 @@ void clsProd::Init() {
 }
 
 bool clsProd::SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db) {
-  bool written = false;
-  try {
-    if (tbProd == nullptr) rt::Raise(rt::kErrInvalidCall);
-    if (nProdId < 1) {
-      // A counter that failed has shown its message; nothing is appended.
-      const int32_t id = db.GetNextID(QStringLiteral("svlprod.dbf"), true, 1000);
-      if (id < 1) return false;
-      Check(d4appendStartVB(tbProd, 0), "d4appendStartVB");
-      Check(d4blank(tbProd), "d4blank");
-      Number(tbProd, "rowid", id);
-      WriteFields(*this, tbProd);
-      if (Check(d4append(tbProd), "d4append") != 0) return false;
-      nProdId = id;
-      dbaccess::FlushUnlock(tbProd);  // the engine keeps a new record locked until then
-      written = true;
-    } else {
-      dbaccess::SelectTag(tbProd, kRowId);
-      if (dbaccess::SeekNumber(tbProd, nProdId) != 0) {
-        ui::MsgBox(QStringLiteral("Product ID not found. Unable to update product record!"), ui::vbCritical);
-        return false;
-      }
-      written = dbaccess::ChangeLocked(tbProd, QStringLiteral("RECORD LOCKED: Unable to update product record!"),
-                                       [&] { WriteFields(*this, tbProd); });
+  if (tbProd == nullptr) {
+    try {
+      rt::Raise(rt::kErrInvalidCall);
+    } catch (...) {
+      dbaccess::ReportTrapped("clsProd_SaveProduct");
+      return false;
     }
-  } catch (...) {
-    if (tbProd != nullptr) d4unlock(tbProd);
-    dbaccess::ReportTrapped("clsProd_SaveProduct");
-    return false;
   }
-  if (written && !ignoreBI && curBeginningInventory > rt::Currency() && nProdId > 0) {
-    RecordBeginningInventory(*this, tbTran, db);
+  const store::Session session = db.Session();
+  const store::Products products(session);
+  const QString locked = QStringLiteral("RECORD LOCKED: Unable to update product record!");
+  store::Status status;
+  if (nProdId < 1) {
+    // A counter that failed has shown its message; nothing is appended.
+    const int32_t id = db.GetNextID(QStringLiteral("svlprod.dbf"), true, 1000);
+    if (id < 1) return false;
+    status = products.Append(RecordOf(*this), id, tbProd);
+    if (status.ok()) nProdId = id;
+  } else {
+    status = products.Update(nProdId, RecordOf(*this), tbProd);
+    if (status.is(store::Failure::kNotFound)) {
+      ui::MsgBox(QStringLiteral("Product ID not found. Unable to update product record!"), ui::vbCritical);
+    }
   }
-  return written;
+  dbaccess::Report(status, "clsProd_SaveProduct", locked);
+  if (!status.ok()) return false;
+  if (!ignoreBI && curBeginningInventory > rt::Currency() && nProdId > 0) RecordBeginningInventory(*this, tbTran, db);
+  return true;
 }
 
 bool clsProd::LoadProduct(int32_t nProdIDPass, DATA4*& tbProd, clsDB& db) {
   if (nProdIDPass < 1) return false;
-  try {
+  store::Result<store::ProductRecord> row;
+  {
     dbaccess::ScopedTable tb(tbProd, db.ProductsTable(), db);
     if (!tb.ok()) return false;
-    dbaccess::SelectTag(tb.get(), kRowId);
-    if (dbaccess::SeekNumber(tb.get(), nProdIDPass) != 0) {
-      tb.Close();
-      ui::MsgBox(QStringLiteral("Product ID not found. Unable to read product record!"), ui::vbCritical);
-      return false;
-    }
-    clsProd loaded;
-    loaded.Init();
-    loaded.nProdId = nProdIDPass;
-    ReadFields(loaded, tb.get());
-    *this = loaded;
-    return true;
-  } catch (...) {
-    dbaccess::ReportTrapped("clsProd_LoadProduct");
-    return false;
+    const store::Session session = db.Session();
+    row = store::Products(session).Get(nProdIDPass, tb.get());
   }
+  if (row.status.is(store::Failure::kNotFound)) {
+    ui::MsgBox(QStringLiteral("Product ID not found. Unable to read product record!"), ui::vbCritical);
+  }
+  dbaccess::Report(row.status, "clsProd_LoadProduct");
+  if (!row.ok()) return false;
+  Init();
+  nProdId = nProdIDPass;
+  TakeRecord(*this, row.value);
+  return true;
 }
 
 int32_t clsProd::LookupProduct(int32_t eSearchType, const QString& sSearchStr, DATA4*& tb, clsDB& db) {

@@ -15,7 +15,104 @@ bool SeekProduct(const Session& s, DATA4* tb, int32_t id) {
   return SeekNumber(s, tb, id) == 0;
 }
 
+void Assign(const Session& s, DATA4* tb, const char* name, const QString& value) {
+  s.Check(AssignText(FieldOf(tb, name), value), "f4assignNVB");
+}
+
+void Assign(const Session& s, DATA4* tb, const char* name, double value) {
+  s.Check(f4assignDouble(FieldOf(tb, name), value), "f4assignDouble");
+}
+
+void WriteFields(const Session& s, DATA4* tb, const ProductRecord& r) {
+  Assign(s, tb, "partno", r.partNo);
+  Assign(s, tb, "prodname", r.name);
+  Assign(s, tb, "location", r.location);
+  Assign(s, tb, "groupid", r.group);
+  Assign(s, tb, "hide", r.hidden ? QStringLiteral("T") : QStringLiteral("F"));
+  Assign(s, tb, "reordlev", r.reorderLevel.ToDouble());
+  Assign(s, tb, "reordqty", r.reorderQty.ToDouble());
+  Assign(s, tb, "leadtime", r.leadTime);
+  Assign(s, tb, "manuf", r.manuf);
+  Assign(s, tb, "vendor", r.vendor);
+  Assign(s, tb, "stdcost", r.stdCost.ToDouble());
+  Assign(s, tb, "stdprice", r.stdPrice.ToDouble());
+  Assign(s, tb, "custom1", r.custom1);
+  Assign(s, tb, "custom2", r.custom2);
+  Assign(s, tb, "custom3", r.custom3);
+  Assign(s, tb, "custom4", r.custom4);
+  s.Check(AssignMemo(FieldOf(tb, "notes"), r.notes), "f4memoAssignN");
+}
+
+QString Trimmed(DATA4* tb, const char* name) { return Text(FieldOf(tb, name)).trimmed(); }
+
+ProductRecord ReadFields(DATA4* tb) {
+  ProductRecord r;
+  r.partNo = Trimmed(tb, "partno");
+  r.name = Trimmed(tb, "prodname");
+  r.location = Long32(FieldOf(tb, "location"));
+  r.group = Long32(FieldOf(tb, "groupid"));
+  r.hidden = Trimmed(tb, "hide").toUpper() == QLatin1String("T");
+  r.reorderLevel = Amount(FieldOf(tb, "reordlev"));
+  r.reorderQty = Amount(FieldOf(tb, "reordqty"));
+  r.leadTime = Trimmed(tb, "leadtime");
+  r.manuf = Long32(FieldOf(tb, "manuf"));
+  r.vendor = Long32(FieldOf(tb, "vendor"));
+  r.stdCost = Amount(FieldOf(tb, "stdcost"));
+  r.stdPrice = Amount(FieldOf(tb, "stdprice"));
+  r.custom1 = Trimmed(tb, "custom1");
+  r.custom2 = Trimmed(tb, "custom2");
+  r.custom3 = Trimmed(tb, "custom3");
+  r.custom4 = Trimmed(tb, "custom4");
+  r.notes = Memo(FieldOf(tb, "notes")).trimmed();
+  return r;
+}
+
+// Runs a write; one that throws gives up the record lock first.
+template <class Write>
+Status UnlockedOnError(DATA4* tb, Write write) {
+  try {
+    return write();
+  } catch (...) {
+    d4unlock(tb);
+    throw;
+  }
+}
+
 }  // namespace
+
+Result<ProductRecord> Products::Get(int32_t id, DATA4* open) const {
+  return Guarded<Result<ProductRecord>>([&]() -> Result<ProductRecord> {
+    Table tb(session_, open, kFile);
+    if (!tb.ok()) return tb.failure();
+    if (!SeekProduct(session_, tb.get(), id)) return Status::Of(Failure::kNotFound);
+    return ReadFields(tb.get());
+  });
+}
+
+Status Products::Append(const ProductRecord& row, int32_t id, DATA4* open) const {
+  return Guarded<Status>([&]() -> Status {
+    Table tb(session_, open, kFile);
+    if (!tb.ok()) return tb.failure();
+    return UnlockedOnError(tb.get(), [&]() -> Status {
+      session_.Check(d4appendStartVB(tb.get(), 0), "d4appendStartVB");
+      session_.Check(d4blank(tb.get()), "d4blank");
+      Assign(session_, tb.get(), "rowid", id);
+      WriteFields(session_, tb.get(), row);
+      if (session_.Check(d4append(tb.get()), "d4append") != 0) return Status::Of(Failure::kNotStored);
+      // The engine keeps a new record locked until then.
+      return FlushUnlock(session_, tb.get()) == r4locked ? Status::Of(Failure::kLocked) : Status::Ok();
+    });
+  });
+}
+
+Status Products::Update(int32_t id, const ProductRecord& row, DATA4* open) const {
+  return Guarded<Status>([&]() -> Status {
+    Table tb(session_, open, kFile);
+    if (!tb.ok()) return tb.failure();
+    if (!SeekProduct(session_, tb.get(), id)) return Status::Of(Failure::kNotFound);
+    return UnlockedOnError(tb.get(), [&] { return ChangeLocked(session_, tb.get(), [&] { WriteFields(session_, tb.get(), row); }); });
+  });
+}
 
 Result<ProductName> Products::Name(int32_t id, DATA4* open) const {
   return Guarded<Result<ProductName>>([&]() -> Result<ProductName> {

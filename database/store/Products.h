@@ -24,6 +24,14 @@ struct ProductName {
   QString partNo;  // trimmed
 };
 
+// Every stored field of a product row but its id; texts trimmed when read.
+struct ProductRecord {
+  QString partNo, name, leadTime, custom1, custom2, custom3, custom4, notes;
+  int32_t location = -1, group = -1, manuf = -1, vendor = -1;
+  bool hidden = false;
+  rt::Currency reorderLevel, reorderQty, stdCost, stdPrice;
+};
+
 class Products {
  public:
   explicit Products(const Session& session) : session_(session) {}
@@ -37,6 +45,12 @@ class Products {
   Result<rt::Currency> StdAmount(int32_t id, AmountType type, DATA4* open = nullptr) const;
   // Sets the hidden flag under the row's lock.
   Status Hide(int32_t id, DATA4* open = nullptr) const;
+
+  Result<ProductRecord> Get(int32_t id, DATA4* open = nullptr) const;
+  // Appends the row under `id` (taken from the svlprod.dbf counter beforehand).
+  Status Append(const ProductRecord& row, int32_t id, DATA4* open = nullptr) const;
+  // Rewrites the row of the id under its lock.
+  Status Update(int32_t id, const ProductRecord& row, DATA4* open = nullptr) const;
 
   static constexpr char kFile[] = "svlprod.dbf";
 

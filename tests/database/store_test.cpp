@@ -503,6 +503,57 @@ TEST_F(ProductStoreTest, RowsAreFoundByIdAndByTheWholePartNumberInAnyCase) {
   EXPECT_EQ(products.Name(4711).status.failure, Failure::kNotFound);
 }
 
+TEST_F(ProductStoreTest, ARecordReadsBackAsWrittenAndALockedRowKeepsIt) {
+  store::ProductRecord r;
+  r.partNo = QStringLiteral("Ä-1");
+  r.name = QStringLiteral("Grüne Schraube");
+  r.location = 1001;
+  r.group = 1002;
+  r.manuf = 1003;
+  r.vendor = 1004;
+  r.hidden = true;
+  r.reorderLevel = rt::Currency(5);
+  r.reorderQty = rt::Currency::FromDouble(2.5);
+  r.stdCost = rt::Currency::FromDouble(1.25);
+  r.stdPrice = rt::Currency(3);
+  r.leadTime = QStringLiteral("2 weeks");
+  r.custom1 = QStringLiteral("c1");
+  r.custom4 = QStringLiteral("c4");
+  r.notes = QString(300, QLatin1Char('n'));  // longer than any text field
+  ASSERT_TRUE(products.Append(r, 1001).ok());
+  const store::Result<store::ProductRecord> read = products.Get(1001);
+  ASSERT_TRUE(read.ok());
+  const store::ProductRecord& g = read.value;
+  EXPECT_EQ(g.partNo, QStringLiteral("Ä-1"));
+  EXPECT_EQ(g.name, r.name);
+  EXPECT_EQ(std::vector<int32_t>({g.location, g.group, g.manuf, g.vendor}), std::vector<int32_t>({1001, 1002, 1003, 1004}));
+  EXPECT_TRUE(g.hidden);
+  EXPECT_EQ(g.reorderLevel, r.reorderLevel);
+  EXPECT_EQ(g.reorderQty, r.reorderQty);
+  EXPECT_EQ(g.stdCost, r.stdCost);
+  EXPECT_EQ(g.stdPrice, r.stdPrice);
+  EXPECT_EQ(g.leadTime, r.leadTime);
+  EXPECT_EQ(g.custom1, r.custom1);
+  EXPECT_EQ(g.custom2, QString());
+  EXPECT_EQ(g.custom4, r.custom4);
+  EXPECT_EQ(g.notes, r.notes);
+  EXPECT_EQ(products.Get(4711).status.failure, Failure::kNotFound);
+  EXPECT_EQ(products.Update(4711, r).failure, Failure::kNotFound);
+
+  store::ProductRecord changed = g;
+  changed.name = QStringLiteral("Changed");
+  changed.hidden = false;
+  {
+    dbtest::OtherUser other(PathOf("svlprod.dbf"));
+    ASSERT_TRUE(other.LockRow("partno", QStringLiteral("Ä-1")));
+    EXPECT_EQ(products.Update(1001, changed).failure, Failure::kLocked);
+  }
+  EXPECT_EQ(products.Get(1001).value.name, r.name);
+  ASSERT_TRUE(products.Update(1001, changed).ok());
+  EXPECT_EQ(products.Get(1001).value.name, QStringLiteral("Changed"));
+  EXPECT_FALSE(products.Get(1001).value.hidden);
+}
+
 TEST_F(ProductStoreTest, HidingSetsTheFlagUnderTheRowsLock) {
   Product(1001, "A-1", "Widget", false);
   EXPECT_EQ(products.Hide(4711).failure, Failure::kNotFound);
