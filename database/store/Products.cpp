@@ -67,17 +67,6 @@ ProductRecord ReadFields(DATA4* tb) {
   return r;
 }
 
-// Runs a write; one that throws gives up the record lock first.
-template <class Write>
-Status UnlockedOnError(DATA4* tb, Write write) {
-  try {
-    return write();
-  } catch (...) {
-    d4unlock(tb);
-    throw;
-  }
-}
-
 }  // namespace
 
 Result<ProductRecord> Products::Get(int32_t id, DATA4* open) const {

@@ -91,6 +91,17 @@ int LockCurrent(const Session& s, DATA4* tb);
 // was dropped with the lock (the record counts as locked, nothing was saved).
 int FlushUnlock(const Session& s, DATA4* tb);
 
+// Runs a write; when it throws, the record lock it may hold is given up first.
+template <class Write>
+Status UnlockedOnError(DATA4* tb, Write write) {
+  try {
+    return write();
+  } catch (...) {
+    d4unlock(tb);
+    throw;
+  }
+}
+
 // Locks the current record, runs `change`, flushes and unlocks. kLocked when another
 // user holds the record or the change was dropped for a lock.
 template <typename Change>

@@ -33,17 +33,6 @@ TranRow ReadFields(const TranFields& f) {
   return r;
 }
 
-// Runs a write; when it throws, the record lock it may hold is given up first.
-template <class Write>
-Status UnlockedOnError(DATA4* tb, Write write) {
-  try {
-    return write();
-  } catch (...) {
-    d4unlock(tb);
-    throw;
-  }
-}
-
 }  // namespace
 
 Status Transactions::Write(DATA4* open, const std::function<Status(DATA4*, const TranFields&)>& write) const {
