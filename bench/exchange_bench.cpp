@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <cstdio>
 
+#include "bench/QtBench.h"
 #include "exchange/ProductCsv.h"
 #include "exchange/clsImportData.h"
 #include "exchange/frmImportPreview.h"
@@ -122,12 +123,7 @@ BENCHMARK(BM_PreviewGrid)->Unit(benchmark::kMillisecond)->Iterations(3);
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  QLocale::setDefault(QLocale(QStringLiteral("en_US")));
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  RunQtBenchmarks(argc, argv);
   QFile::remove(ProductFile());
   return 0;
 }

@@ -17,6 +17,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/QtBench.h"
 #include "platform/controls/GridControl.h"
 
 namespace {
@@ -196,12 +197,7 @@ BENCHMARK(BM_AutoSizeAll)->Unit(benchmark::kMillisecond)->Iterations(3);
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  QLocale::setDefault(QLocale(QStringLiteral("en_US")));
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  RunQtBenchmarks(argc, argv);
   std::printf("peak memory (VmHWM): %.1f MiB\n", StatusMiB("VmHWM:"));
   return 0;
 }
