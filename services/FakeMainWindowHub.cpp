@@ -1,5 +1,7 @@
 #include "services/FakeMainWindowHub.h"
 
+#include <QWidget>
+
 namespace {
 QString B(bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); }
 QString N(int32_t n) { return QString::number(n); }
@@ -36,6 +38,11 @@ int32_t FakeMainWindowHub::ClientAreaWidth() {
 int32_t FakeMainWindowHub::ClientAreaHeight() {
   Record("ClientAreaHeight");
   return clientHeight;
+}
+void FakeMainWindowHub::ShowChild(QWidget& child) {
+  Record("ShowChild", {child.objectName()});
+  child.setAttribute(Qt::WA_DeleteOnClose);
+  child.show();
 }
 void FakeMainWindowHub::ListMgmt(const QString& sTag, const QString& sWinCaption,
                                  const QString& lvCaption, const QString& sTablename,

@@ -45,6 +45,9 @@ class MainWindowHubInterface {
   // The room for child windows, twips: the inner width less the list bar's, the height.
   virtual int32_t ClientAreaWidth() = 0;
   virtual int32_t ClientAreaHeight() = 0;
+  // Shows `child` (a window with a tag) as a child window of the MDI area, or as a
+  // top-level window where there is none; the hub takes ownership.
+  virtual void ShowChild(QWidget& child) = 0;
 
   // ---- Lists --------------------------------------------------------------------------
   // The list editors; bUnload closes every other window first.

@@ -535,6 +535,13 @@ int32_t frmMain::ClientAreaHeight() {
   return static_cast<int32_t>(std::lround(ui::PixelsToTwipsY(mdi->height())));
 }
 
+void frmMain::ShowChild(QWidget& child) {
+  QMdiSubWindow* sub = mdi->addSubWindow(&child);
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  sub->show();
+  mdi->setActiveSubWindow(sub);
+}
+
 // ---- List editors ----------------------------------------------------------------------
 
 void frmMain::EditList(const QString& menuName, const char* tag, int32_t nType,

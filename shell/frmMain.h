@@ -68,6 +68,7 @@ class frmMain : public QMainWindow, public MainWindowHubInterface {
   QString GetShortDateFromPopupCalendar(const QString& sInitDate) override;
   int32_t ClientAreaWidth() override;
   int32_t ClientAreaHeight() override;
+  void ShowChild(QWidget& child) override;
   void ListMgmt(const QString& sTag, const QString& sWinCaption, const QString& lvCaption,
                 const QString& sTablename, const QString& sTablePath, const QString& sRowIDCol,
                 const QString& sStrCol, int32_t nType, const QString& sCrossCheckTablePath1,

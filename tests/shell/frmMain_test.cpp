@@ -352,8 +352,8 @@ TEST_F(frmMainTest, CloseAllAndWindowArrangementKeepChildrenInside) {
   for (int i = 0; i < 3; ++i) {
     auto* w = new QWidget;
     ui::SetTag(w, QStringLiteral("CHILD"));
-    subs << m.mdi->addSubWindow(w);
-    subs.back()->show();
+    m.ShowChild(*w);
+    subs << m.mdi->subWindowList().back();
   }
   const QRect room = m.mdi->viewport()->rect();
   for (const char* arrange : {"mnuWindowTH", "mnuWindowTV", "mnuWindowCascade"}) {
