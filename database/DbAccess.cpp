@@ -30,32 +30,15 @@ void ScopedTable::Close() {
   owned_ = false;
 }
 
-int Check(int rc, const char* call) { return store::Check(gDB().EngineState(), rc, call); }
+int Check(clsDB& db, int rc, const char* call) { return store::Check(db.EngineState(), rc, call); }
 
-void SelectTag(DATA4* tb, const QString& name) {
-  store::SelectTag(gDB().Session(), tb, rt::ToCp1252(name).c_str());
+void SelectTag(clsDB& db, DATA4* tb, const QString& name) {
+  store::SelectTag(db.Session(), tb, rt::ToCp1252(name).c_str());
 }
 
 FIELD4* Field(DATA4* tb, const QString& name) { return store::FieldOf(tb, rt::ToCp1252(name).c_str()); }
 
 int32_t Long32(FIELD4* f) { return store::Long32(f); }
-
-int LockCurrent(DATA4* tb) { return store::LockCurrent(gDB().Session(), tb); }
-
-bool ChangeLocked(DATA4* tb, const QString& lockedMessage, const std::function<void()>& change) {
-  if (LockCurrent(tb) == r4locked) {
-    ui::MsgBox(lockedMessage, ui::vbCritical);
-    return false;
-  }
-  change();
-  if (FlushUnlock(tb) == r4locked) {
-    ui::MsgBox(lockedMessage, ui::vbCritical);
-    return false;
-  }
-  return true;
-}
-
-int FlushUnlock(DATA4* tb) { return store::FlushUnlock(gDB().Session(), tb); }
 
 void ReportTrapped(const char* label) {
   rt::TrapError();
@@ -81,15 +64,19 @@ void Report(const store::Status& status, const char* label, const QString& locke
   }
 }
 
+QString NextIdLockedText() { return QStringLiteral("RECORD LOCKED: Unable to get next id (locked)!"); }
+
+QString ParamLockedText() { return QStringLiteral("RECORD LOCKED: Unable to update parameter table!"); }
+
 QString Upper(const QString& text) { return store::Upper(text); }
 
 std::string WholeKey(const QString& key, bool upper) { return store::WholeKey(key, upper); }
 
-int Seek(DATA4* tb, const std::string& wholeKey) { return store::SeekWhole(gDB().Session(), tb, wholeKey); }
+int Seek(clsDB& db, DATA4* tb, const std::string& wholeKey) { return store::SeekWhole(db.Session(), tb, wholeKey); }
 
-int SeekNext(DATA4* tb, const std::string& wholeKey) { return store::SeekNextWhole(gDB().Session(), tb, wholeKey); }
-
-int SeekNumber(DATA4* tb, double value) { return store::SeekNumber(gDB().Session(), tb, value); }
+int SeekNext(clsDB& db, DATA4* tb, const std::string& wholeKey) {
+  return store::SeekNextWhole(db.Session(), tb, wholeKey);
+}
 
 std::optional<double> NumericKey(const QVariant& key) {
   switch (key.typeId()) {

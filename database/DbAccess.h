@@ -1,7 +1,8 @@
 #pragma once
 // Small helpers shared by the clsDB topic files: the by-reference table handle, engine
 // results turned into errors, tag and field look-ups that fail loudly, and the
-// whole-value seek on a character tag. Internal to database/.
+// whole-value seek on a character tag. The helpers that call the engine take the clsDB
+// they work for and record its result there. Internal to database/.
 
 #include <QString>
 #include <cstdint>
@@ -25,7 +26,7 @@ namespace dbaccess {
 class ScopedTable {
  public:
   // Opens through `db` (its "Unable to open: " box on failure).
-  ScopedTable(DATA4*& handle, const QString& path, clsDB& db = gDB());
+  ScopedTable(DATA4*& handle, const QString& path, clsDB& db);
   ~ScopedTable();
   ScopedTable(const ScopedTable&) = delete;
   ScopedTable& operator=(const ScopedTable&) = delete;
@@ -44,7 +45,7 @@ class ScopedTable {
 // A table opened for this operation only.
 class OwnTable {
  public:
-  explicit OwnTable(const QString& path, clsDB& db = gDB()) : scoped_(handle_, path, db) {}
+  OwnTable(const QString& path, clsDB& db) : scoped_(handle_, path, db) {}
   bool ok() const { return scoped_.ok(); }
   DATA4* get() const { return scoped_.get(); }
   void Close() { scoped_.Close(); }
@@ -54,24 +55,16 @@ class OwnTable {
   ScopedTable scoped_;
 };
 
-// Throws an error (number = the code) when an engine call returned a negative code;
-// returns the code otherwise.
-int Check(int rc, const char* call);
+// Records the code on `db`; throws an error (number = the code) when it is negative,
+// returns it otherwise.
+int Check(clsDB& db, int rc, const char* call);
 // Selects the named tag; throws when the table has none of that name.
-void SelectTag(DATA4* tb, const QString& name);
+void SelectTag(clsDB& db, DATA4* tb, const QString& name);
 // The named field; throws when the table has none of that name.
 FIELD4* Field(DATA4* tb, const QString& name);
 // The field's value as a 32-bit whole number; throws Overflow outside that range.
 int32_t Long32(FIELD4* f);
-// Locks the current record: 0, or 50 when another user holds it (errors throw).
-int LockCurrent(DATA4* tb);
 
-// Locks the current record, runs `change`, flushes and unlocks: true. When another
-// user holds the record, or the change could not be written for a lock and was
-// dropped: the critical box `lockedMessage`, nothing changed, false.
-bool ChangeLocked(DATA4* tb, const QString& lockedMessage, const std::function<void()>& change);
-// d4flush and d4unlock: 0, or 50 when the change was dropped for a lock; errors throw.
-int FlushUnlock(DATA4* tb);
 // Inside a catch block: makes the exception the pending error and reports it.
 void ReportTrapped(const char* label);
 // A store's failure as the user reads it: a table that did not open gives the
@@ -79,6 +72,10 @@ void ReportTrapped(const char* label);
 // locked record the critical box `lockedMessage` when one is given; a missing row or
 // a refused append shows nothing.
 void Report(const store::Status& status, const char* label, const QString& lockedMessage = {});
+
+// The locked-record texts of the counters and of the parameter table.
+QString NextIdLockedText();
+QString ParamLockedText();
 
 // Upper case as the engine's UPPER() makes it (code page 1252, letter by letter), so
 // a text upper-cased here equals its key in an UPPER() tag.
@@ -89,11 +86,9 @@ QString Upper(const QString& text);
 // prefix match becomes a match of the whole blank-padded key. Empty for an empty key.
 std::string WholeKey(const QString& key, bool upper);
 // d4seek / d4seekNext of a whole key on the selected tag; an empty key finds nothing
-// (r4eof). Records the code; errors throw.
-int Seek(DATA4* tb, const std::string& wholeKey);
-int SeekNext(DATA4* tb, const std::string& wholeKey);
-// d4seekDouble; records the code; errors throw.
-int SeekNumber(DATA4* tb, double value);
+// (r4eof). Records the code on `db`; errors throw.
+int Seek(clsDB& db, DATA4* tb, const std::string& wholeKey);
+int SeekNext(clsDB& db, DATA4* tb, const std::string& wholeKey);
 
 // The numeric value of a key (a number, or text that reads as one); none otherwise.
 std::optional<double> NumericKey(const QVariant& key);

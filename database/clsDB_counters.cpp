@@ -12,7 +12,6 @@ namespace {
 
 const QString kPartNoKey = QStringLiteral("svlprod_partno.dbf");
 const QString kProductsKey = QStringLiteral("svlprod.dbf");
-const QString kLockedText = QStringLiteral("RECORD LOCKED: Unable to get next id (locked)!");
 
 }  // namespace
 
@@ -20,7 +19,7 @@ int32_t clsDB::GetNextID(const QString& sTablename, bool bIncrement, int32_t sta
   const store::Session session = Session();
   const store::Result<int32_t> next = store::Counters(session).Next(sTablename, bIncrement, startId);
   if (next.ok()) return next.value;
-  dbaccess::Report(next.status, "clsDB_GetNextID", kLockedText);
+  dbaccess::Report(next.status, "clsDB_GetNextID", dbaccess::NextIdLockedText());
   return next.status.is(Failure::kLocked) ? 0 : -1;
 }
 
@@ -33,7 +32,7 @@ int32_t clsDB::QueryNextID(const QString& sTablename) {
 
 void clsDB::SetNextID(const QString& sTablename, int32_t nNextID) {
   const store::Session session = Session();
-  dbaccess::Report(store::Counters(session).Set(sTablename, nNextID), "clsDB_SetNextID", kLockedText);
+  dbaccess::Report(store::Counters(session).Set(sTablename, nNextID), "clsDB_SetNextID", dbaccess::NextIdLockedText());
 }
 
 void clsDB::AssignPartNumber(int32_t nProdId, QString& sPartNo) {

@@ -19,9 +19,9 @@
 #include "database/UpgradeStops.h"
 #include "database/clsDB.h"
 #include "database/clsDB_upgrade_internal.h"
+#include "database/store/Maintenance.h"
 #include "platform/runtime/App.h"
 #include "platform/ui/Prompt.h"
-#include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
 
 namespace {
@@ -72,10 +72,9 @@ void dbupgrade::SetLinkHook(LinkHook hook) { Hook() = std::move(hook); }
 bool clsDB::ReIndexFile(const clsDBFile& file) {
   if (!m_bIsOpen || m_engine.code == nullptr) return false;
   clsSystem& sys = gSystem();
-  const QByteArray lockPath = QFile::encodeName(LastIdTable());
-  const int rc = code4sessionLock(m_engine.code, lockPath.constData(), 1);
-  SetLastEngineResult(rc);
-  if (rc != 0) {
+  const store::Session session = Session();
+  const QString lockPath = LastIdTable();
+  if (!store::HoldSession(session, lockPath, true).ok()) {
     ui::MsgBox(QStringLiteral("The database is in use by another user. Re-indexing requires exclusive access to the "
                               "data files: make sure no one else is using the application."),
                ui::vbExclamation, rt::App::Title());
@@ -99,21 +98,16 @@ bool clsDB::ReIndexFile(const clsDBFile& file) {
   };
   bool ok = false;
   {
-    dbupgrade::ScopedAccessMode denyWrite(*this);
+    const store::DenyWrite denyWrite(session);
     cleanUp();
     if ((!QFile::exists(index) || SetAside(index)) && LinkOrCopy(table.filePath(), workTable) &&
         (!QFile::exists(memo) || LinkOrCopy(memo, workMemo)) && sys.FileCopyFn(file.cleanIndexPath, workIndex)) {
-      if (DATA4* tb = d4open(m_engine.code, QFile::encodeName(workTable).constData())) {
-        ok = d4reindex(tb) == 0;
-        SetLastEngineResult(d4close(tb));
-      } else {
-        SetLastEngineResult(code4errorCode(m_engine.code, 0));
-      }
+      ok = store::Reindex(session, workTable).ok();
     }
     ok = ok && dbupgrade::ReplaceFile(workIndex, index);
     cleanUp();
   }
   // Back to the shared hold every open copy has.
-  SetLastEngineResult(code4sessionLock(m_engine.code, lockPath.constData(), 0));
+  store::HoldSession(session, lockPath, false);
   return ok;
 }

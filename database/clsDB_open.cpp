@@ -6,6 +6,7 @@
 
 #include "database/DbAccess.h"
 #include "database/clsDB.h"
+#include "database/store/Maintenance.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/Error.h"
@@ -128,9 +129,7 @@ bool clsDB::OpenDB(const QString& sDBPath) {
   if (ok) {
     // Every copy holds the session lock shared; an upgrade or re-index holds it
     // exclusively, so no copy opens the folder meanwhile.
-    const int rc = code4sessionLock(m_engine.code, QFile::encodeName(LastIdTable()).constData(), 0);
-    SetLastEngineResult(rc);
-    if (rc != 0) {
+    if (!store::HoldSession(Session(), LastIdTable(), false).ok()) {
       ui::MsgBox(QStringLiteral("Unable to open: ") + sDBPath, ui::vbCritical);
       ok = false;
     }

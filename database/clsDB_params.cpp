@@ -46,7 +46,7 @@ bool clsDB::SetParamValueIn(const store::Session& at, const QString& sid, const 
   ScopedTable tb(tbParam, at.PathOf(QLatin1String(store::Params::kFile)), *this);
   if (!tb.ok()) return false;
   const store::Status status = params.Set(sid, sValue, tb.get());
-  dbaccess::Report(status, "clsDB_SetParamValue", QStringLiteral("RECORD LOCKED: Unable to update parameter table!"));
+  dbaccess::Report(status, "clsDB_SetParamValue", dbaccess::ParamLockedText());
   return status.ok();
 }
 

@@ -20,8 +20,6 @@
 #include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
 
-using dbaccess::Check;
-using dbaccess::Field;
 using dbaccess::OwnTable;
 using dbaccess::ScopedTable;
 

@@ -36,25 +36,25 @@ void clsDB::AssignValue(FIELD4* fld, const QString& sVal, int32_t udDispDataType
   try {
     switch (udDispDataType) {
       case 1:
-        dbaccess::Check(Module1::FieldAssignText(fld, sVal), "f4assignNVB");
+        dbaccess::Check(*this, Module1::FieldAssignText(fld, sVal), "f4assignNVB");
         break;
       case 2:
       case 9:
-        dbaccess::Check(Module1::FieldAssignText(fld, CBDateFormat(sVal)), "f4assignNVB");
+        dbaccess::Check(*this, Module1::FieldAssignText(fld, CBDateFormat(sVal)), "f4assignNVB");
         break;
       case 3:
       case 4:
       case 5:
       case 7:
-        if (const auto value = rt::ParseNumeric(sVal)) dbaccess::Check(f4assignDouble(fld, *value), "f4assignDouble");
+        if (const auto value = rt::ParseNumeric(sVal)) dbaccess::Check(*this, f4assignDouble(fld, *value), "f4assignDouble");
         break;
       case 6:
-        dbaccess::Check(Module1::FieldAssignText(fld, gSystem().Bool2TorF(GetBoolValueFromStr(sVal))), "f4assignNVB");
+        dbaccess::Check(*this, Module1::FieldAssignText(fld, gSystem().Bool2TorF(GetBoolValueFromStr(sVal))), "f4assignNVB");
         break;
       case 8: {
         // Memos are written whole, whatever their length.
         const std::string bytes = rt::ToCp1252(sVal);
-        dbaccess::Check(f4memoAssignN(fld, bytes.data(), static_cast<unsigned>(bytes.size())), "f4memoAssignN");
+        dbaccess::Check(*this, f4memoAssignN(fld, bytes.data(), static_cast<unsigned>(bytes.size())), "f4memoAssignN");
         break;
       }
       default:

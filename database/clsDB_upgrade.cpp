@@ -15,11 +15,11 @@
 #include "database/UpgradeStops.h"
 #include "database/clsDB.h"
 #include "database/clsDB_upgrade_internal.h"
+#include "database/store/Maintenance.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/Error.h"
 #include "platform/runtime/ScopeGuard.h"
 #include "platform/ui/Prompt.h"
-#include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
 #include "services/mdlRegistry.h"
 
@@ -92,14 +92,6 @@ void SetStopHook(StopHook hook) { Hook() = std::move(hook); }
 
 bool StopAt(const char* point) { return Hook() && Hook()(point); }
 
-ScopedAccessMode::ScopedAccessMode(clsDB& db) : db_(db) {
-  db_.SetLastEngineResult(code4accessMode(db_.CBEngine(), 1));
-}
-
-ScopedAccessMode::~ScopedAccessMode() {
-  if (db_.CBEngine() != nullptr) db_.SetLastEngineResult(code4accessMode(db_.CBEngine(), 0));
-}
-
 bool ReplaceFile(const QString& src, const QString& dest) {
   return std::rename(QFile::encodeName(src).constData(), QFile::encodeName(dest).constData()) == 0;
 }
@@ -126,9 +118,7 @@ QString clsDB::UpgradeCompleteMsg(const QString& sDBPath) const {
 }
 
 bool clsDB::HoldExclusive(const QString& sLockPath, const QString& sDBPath) {
-  const int rc = code4sessionLock(m_engine.code, QFile::encodeName(sLockPath).constData(), 1);
-  SetLastEngineResult(rc);
-  if (rc == 0) return true;
+  if (store::HoldSession(Session(), sLockPath, true).ok()) return true;
   Critical(Quoted(sDBPath) +
            QStringLiteral(" is in use by another user. The database can be upgraded only while no one else is "
                           "accessing it."));
@@ -258,7 +248,7 @@ bool clsDB::StageOldestLayout(const QString& sDBPath, const QString& staging) {
   }
   // Every step works on a second session for the staging folder; DBPath stays.
   const store::Session at = Session().At(staging);
-  dbupgrade::ScopedAccessMode denyWrite(*this);
+  const store::DenyWrite denyWrite(at);
   for (const char* file : {"svlid.dbf", "svlprod.dbf", "svltran.dbf", "svlparam.dbf"}) {
     if (!TableOpenCloseTest(at.PathOf(QLatin1String(file)))) return false;
   }
@@ -298,13 +288,10 @@ bool clsDB::StageOldestLayout(const QString& sDBPath, const QString& staging) {
 }
 
 bool clsDB::TableOpenCloseTest(const QString& sTablePath) {
-  DATA4* tb = OpenTable(sTablePath);
-  if (tb == nullptr) {
-    gSystem().ShowMsg(QStringLiteral("Unable to open ") + sTablePath, 3, -1);
-    return false;
-  }
-  SetLastEngineResult(d4close(tb));
-  return true;
+  const dbaccess::OwnTable tb(sTablePath, *this);
+  if (tb.ok()) return true;
+  gSystem().ShowMsg(QStringLiteral("Unable to open ") + sTablePath, 3, -1);
+  return false;
 }
 
 void clsDB::DeleteLastIdTable() { DeleteLastIdTableIn(Session()); }

@@ -10,147 +10,62 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-#include <span>
 #include <string>
-#include <vector>
 
 #include "database/DbAccess.h"
-#include "database/Module1.h"
 #include "database/UpgradeStops.h"
 #include "database/clsDB.h"
 #include "database/clsDB_upgrade_internal.h"
 #include "database/store/Counters.h"
+#include "database/store/Maintenance.h"
 #include "database/store/Transactions.h"
+#include "database/store/Upgrade.h"
 #include "platform/runtime/App.h"
-#include "platform/runtime/Codepage.h"
 #include "platform/ui/Prompt.h"
-#include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
 #include "services/frmProgress.h"
 
-using dbaccess::Check;
-using dbaccess::Field;
 using dbaccess::FileIn;
 using dbaccess::OwnTable;
 
 namespace {
 
-// How a new field is filled from the old row. Ids, codes and transaction types are
-// whole numbers; amounts (units, prices, levels) are read as decimals so no fraction
-// is lost.
-enum class From { kNumber, kDecimal, kText, kMemo, kTextToMemo, kWarehouse };
-
-struct FieldMap {
-  const char* to;
-  const char* from;
-  From kind;
-};
-
-constexpr FieldMap kProductMap[] = {{"rowid", "prodid", From::kNumber},     {"groupid", "catid", From::kNumber},
-                                    {"prodname", "prodname", From::kText},  {"partno", "partno", From::kText},
-                                    {"reordlev", "reordlev", From::kDecimal}, {"location", "leadtime", From::kNumber}};
-
-constexpr FieldMap kTranMap[] = {{"rowid", "tranid", From::kNumber},    {"prodid", "prodid", From::kNumber},
-                                 {"trandate", "trandate", From::kText}, {"trantype", "trantype", From::kNumber},
-                                 {"units", "units", From::kDecimal},    {"unitprc", "unitprc", From::kDecimal},
-                                 {"whseid", nullptr, From::kWarehouse}, {"notes", "note", From::kTextToMemo},
-                                 {"catid", "supid", From::kNumber}};
-
-constexpr FieldMap kTran34Map[] = {{"rowid", "rowid", From::kNumber},       {"prodid", "prodid", From::kNumber},
-                                   {"catid", "catid", From::kNumber},       {"shipmethod", "shipmethod", From::kNumber},
-                                   {"trandate", "trandate", From::kText},   {"trantype", "trantype", From::kNumber},
-                                   {"units", "units", From::kDecimal},      {"unitprc", "unitprc", From::kDecimal},
-                                   {"notes", "notes", From::kMemo}};
-
-// The warehouse every transaction of the oldest layout is given.
-constexpr long kOldestWarehouse = 50;
-
 constexpr const char* kTranExts[] = {"dbf", "cdx", "fpt"};
-
-// Old counter key → new key.
-constexpr const char* kCounterMoves[][2] = {
-    {"trans.dbf", "svltran.dbf"}, {"products.dbf", "svlprod.dbf"}, {"svlcat.dbf", "svlcat.dbf"}};
-
-void AssignMemo(FIELD4* to, const QString& text) {
-  const std::string bytes = rt::ToCp1252(text);
-  Check(f4memoAssignN(to, bytes.data(), static_cast<unsigned>(bytes.size())), "f4memoAssignN");
-}
-
-// Fills one new field; errors throw (a value that does not fit stops the copy).
-void Assign(FIELD4* to, FIELD4* from, From kind) {
-  switch (kind) {
-    case From::kNumber:
-      Check(f4assignLong(to, dbaccess::Long32(from)), "f4assignLong");
-      break;
-    case From::kDecimal:
-      Check(f4assignDouble(to, f4double(from)), "f4assignDouble");
-      break;
-    case From::kText:
-      Check(Module1::FieldAssignText(to, Module1::FieldText(from)), "f4assignNVB");
-      break;
-    case From::kMemo:
-      AssignMemo(to, Module1::MemoText(from));
-      break;
-    case From::kTextToMemo: {
-      // A text field is padded to its width; the memo keeps the text without the padding.
-      QString text = Module1::FieldText(from);
-      while (text.endsWith(QLatin1Char(' '))) text.chop(1);
-      AssignMemo(to, text);
-      break;
-    }
-    case From::kWarehouse:
-      Check(f4assignLong(to, kOldestWarehouse), "f4assignLong");
-      break;
-  }
-}
 
 struct RowCopy {
   QString oldPath;
-  const char* oldTag;
   QString newPath;
-  std::span<const FieldMap> map;
+  const store::RowLayout& layout;
   const char* caption;
   const char* errorLabel;
 };
 
-// Appends one new row per old row, in the old tag's order, under the progress window.
+// The store's row copy under the progress window.
 bool CopyRows(clsDB& db, const RowCopy& c) {
   clsSystem& sys = gSystem();
   QPointer<frmProgress> frm;
   try {
     sys.WaitDlgShow(frm, QStringLiteral("Upgrading Database"), QLatin1String(c.caption), true, false);
     sys.WaitDlgUpdate(frm, 0);
-    const int32_t total = db.GetRecCount(c.oldPath, QLatin1String(c.oldTag));
+    const int32_t total = db.GetRecCount(c.oldPath, QLatin1String(c.layout.sourceTag));
     OwnTable oldTb(c.oldPath, db);
     OwnTable newTb(c.newPath, db);
     if (total < 0 || !oldTb.ok() || !newTb.ok()) {
       sys.WaitDlgRemove(frm);
       return false;
     }
-    dbaccess::SelectTag(oldTb.get(), QLatin1String(c.oldTag));
-    std::vector<std::pair<FIELD4*, FIELD4*>> fields;
-    for (const FieldMap& m : c.map) {
-      fields.emplace_back(Field(newTb.get(), QLatin1String(m.to)),
-                          m.from != nullptr ? Field(oldTb.get(), QLatin1String(m.from)) : nullptr);
-    }
-    int32_t copied = 0;
-    for (int rc = Check(d4top(oldTb.get()), "d4top"); rc == 0; rc = Check(d4skip(oldTb.get(), 1), "d4skip")) {
-      Check(d4blank(newTb.get()), "d4blank");
-      for (size_t i = 0; i < fields.size(); ++i) Assign(fields[i].first, fields[i].second, c.map[i].kind);
-      Check(d4append(newTb.get()), "d4append");
-      sys.IncL(copied);
-      if (copied % 2 == 0 && total > 0) {
-        sys.WaitDlgUpdate(frm, static_cast<int32_t>(std::lround(100.0 * copied / total)));
-      }
-      if (copied % 512 == 0) QCoreApplication::processEvents();
-      if (dbupgrade::StopAt("copy:row")) {
-        sys.WaitDlgRemove(frm);
-        return false;
-      }
-    }
-    Check(d4flush(newTb.get()), "d4flush");
+    const store::Session session = db.Session();
+    const store::Result<bool> copied =
+        store::CopyRows(session, c.layout, oldTb.get(), newTb.get(), [&](int32_t rows) {
+          if (rows % 2 == 0 && total > 0) {
+            sys.WaitDlgUpdate(frm, static_cast<int32_t>(std::lround(100.0 * rows / total)));
+          }
+          if (rows % 512 == 0) QCoreApplication::processEvents();
+          return !dbupgrade::StopAt("copy:row");
+        });
     sys.WaitDlgRemove(frm);
-    return true;
+    dbaccess::Report(copied.status, c.errorLabel);
+    return copied.ok() && copied.value;
   } catch (...) {
     sys.WaitDlgRemove(frm);
     dbaccess::ReportTrapped(c.errorLabel);
@@ -189,22 +104,10 @@ bool clsDB::UpgCopyLastIDsIn(const store::Session& at, const QString& sDBPath) {
       sys.WaitEnd();
       return false;
     }
-    FIELD4* oldId = Field(oldTb.get(), QStringLiteral("lastid"));
-    FIELD4* newId = Field(newTb.get(), QStringLiteral("lastid"));
-    dbaccess::SelectTag(oldTb.get(), QStringLiteral("tblname"));
-    dbaccess::SelectTag(newTb.get(), QStringLiteral("tblname"));
-    bool ok = true;
-    for (const auto& move : kCounterMoves) {
-      if (dbaccess::Seek(oldTb.get(), dbaccess::WholeKey(QLatin1String(move[0]), false)) != 0) continue;
-      if (dbaccess::Seek(newTb.get(), dbaccess::WholeKey(QLatin1String(move[1]), false)) != 0) {
-        ok = false;
-        break;
-      }
-      Check(f4assignLong(newId, dbaccess::Long32(oldId)), "f4assignLong");
-    }
-    Check(d4flush(newTb.get()), "d4flush");
+    const store::Status copied = store::CopyOldestCounters(at, oldTb.get(), newTb.get());
     sys.WaitEnd();
-    return ok;
+    dbaccess::Report(copied, "clsDB_UpgCopyLastIDs");
+    return copied.ok();
   } catch (...) {
     sys.WaitEnd();
     dbaccess::ReportTrapped("clsDB_UpgCopyLastIDs");
@@ -217,7 +120,7 @@ bool clsDB::UpgCopyProducts_PreDB30(const QString& sDBPath) { return UpgCopyProd
 bool clsDB::UpgCopyProductsIn(const store::Session& at, const QString& sDBPath) {
   const QString products = at.PathOf(QStringLiteral("svlprod.dbf"));
   if (!NewTableEmpty(*this, products, "New products table (svlprod.dbf) already contains data!")) return false;
-  return CopyRows(*this, {FileIn(sDBPath, QStringLiteral("products.dbf")), "prodid", products, kProductMap,
+  return CopyRows(*this, {FileIn(sDBPath, QStringLiteral("products.dbf")), products, store::kOldestProducts,
                           "Copying Product records...", "clsDB_UpgCopyProducts"});
 }
 
@@ -226,7 +129,7 @@ bool clsDB::UpgCopyTran_PreDB30(const QString& sDBPath) { return UpgCopyTranIn(S
 bool clsDB::UpgCopyTranIn(const store::Session& at, const QString& sDBPath) {
   const QString transactions = at.PathOf(QLatin1String(store::Transactions::kFile));
   if (!NewTableEmpty(*this, transactions, "New transactions table (svltran.dbf) already contains data!")) return false;
-  return CopyRows(*this, {FileIn(sDBPath, QStringLiteral("trans.dbf")), "tranid", transactions, kTranMap,
+  return CopyRows(*this, {FileIn(sDBPath, QStringLiteral("trans.dbf")), transactions, store::kOldestTransactions,
                           "Copying Transactions records...", "clsDB_UpgCopyTran"});
 }
 
@@ -249,7 +152,7 @@ bool clsDB::UpgradeSVLTran3_4(const QString& sDBPath) {
     return false;
   };
   try {
-    dbupgrade::ScopedAccessMode denyWrite(*this);
+    const store::DenyWrite denyWrite{Session()};
     const QString mark = dbupgrade::TranRebuiltMark(sDBPath);
     if (!sys.FileExists(mark)) {
       // An earlier attempt may have renamed the version-3 table to svltran_3 and put
@@ -287,8 +190,8 @@ bool clsDB::UpgradeSVLTran3_4(const QString& sDBPath) {
         sys.FileCopyFn(templateOf(ext), file("svltran_new", ext));
       }
       if (!allExist("svltran_new")) return templatesMissing();
-      if (!CopyRows(*this, {source, "rowid", file("svltran_new", "dbf"), kTran34Map, "Copying Transactions records...",
-                            "clsDB_UpgradeSVLTran3_4"})) {
+      if (!CopyRows(*this, {source, file("svltran_new", "dbf"), store::kTransactions3To4,
+                            "Copying Transactions records...", "clsDB_UpgradeSVLTran3_4"})) {
         for (const char* ext : kTranExts) sys.DeleteFile(file("svltran_new", ext), false);
         return false;
       }

@@ -4,21 +4,7 @@
 
 #include <QString>
 
-class clsDB;
-
 namespace dbupgrade {
-
-// Deny-write access mode (1) for the scope; shared (0) again on every way out.
-class ScopedAccessMode {
- public:
-  explicit ScopedAccessMode(clsDB& db);
-  ~ScopedAccessMode();
-  ScopedAccessMode(const ScopedAccessMode&) = delete;
-  ScopedAccessMode& operator=(const ScopedAccessMode&) = delete;
-
- private:
-  clsDB& db_;
-};
 
 // Renames `src` over `dest` in one step (an existing `dest` is replaced).
 bool ReplaceFile(const QString& src, const QString& dest);

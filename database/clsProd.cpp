@@ -13,8 +13,6 @@
 #include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
 
-using dbaccess::Check;
-using dbaccess::Field;
 
 namespace {
 
@@ -140,12 +138,12 @@ int32_t clsProd::LookupProduct(int32_t eSearchType, const QString& sSearchStr, D
     dbaccess::ScopedTable table(tb, db.ProductsTable(), db);
     if (!table.ok()) return 0;
     const char* key = eSearchType == store::Code(store::SearchType::kPartNo) ? "partno" : "prodname";
-    dbaccess::SelectTag(table.get(), QLatin1String(key));
+    dbaccess::SelectTag(db, table.get(), QLatin1String(key));
     const std::string whole = dbaccess::WholeKey(sSearchStr, true);
     const QString wanted = dbaccess::Upper(sSearchStr.trimmed());
     int32_t found = -1;
     int count = 0;
-    for (int rc = dbaccess::Seek(table.get(), whole); rc == 0; rc = dbaccess::SeekNext(table.get(), whole)) {
+    for (int rc = dbaccess::Seek(db, table.get(), whole); rc == 0; rc = dbaccess::SeekNext(db, table.get(), whole)) {
       if (prodrow::IsHidden(table.get())) continue;
       if (dbaccess::Upper(prodrow::Text(table.get(), key)) != wanted) continue;
       found = prodrow::Long(table.get(), "rowid");

@@ -1,27 +1,9 @@
 #include "database/clsRptColDef.h"
 
 #include "database/DbAccess.h"
-#include "database/Module1.h"
 #include "database/clsDB.h"
+#include "database/store/Reports.h"
 #include "platform/runtime/Error.h"
-#include "platform/xbase/Engine.h"
-#include "services/clsSystem.h"
-
-namespace {
-
-QString TextField(DATA4* tb, const char* name) {
-  return Module1::FieldText(dbaccess::Field(tb, QLatin1String(name))).trimmed();
-}
-
-int32_t LongField(DATA4* tb, const char* name) {
-  return dbaccess::Long32(dbaccess::Field(tb, QLatin1String(name)));
-}
-
-bool FlagField(DATA4* tb, const char* name) {
-  return gSystem().DBTF2TrueFalse(TextField(tb, name));
-}
-
-}  // namespace
 
 void clsRptColDef::Init() {
   *this = clsRptColDef{};
@@ -30,35 +12,27 @@ void clsRptColDef::Init() {
 bool clsRptColDef::Read(int32_t nColID, DATA4*& hRptColTable, DATA4*& tbParam,
                         const QString& sPrependDispName, clsDB& db) {
   Init();
-  try {
-    dbaccess::ScopedTable cat(hRptColTable, db.RptColTable(), db);
-    if (!cat.ok()) return false;
-    DATA4* tb = cat.get();
-    dbaccess::SelectTag(tb, QStringLiteral("rowid"));
-    dbaccess::Check(d4top(tb), "d4top");
-    if (dbaccess::SeekNumber(tb, nColID) != r4success) return false;
+  const store::Session session = db.Session();
+  const store::Result<store::ReportColumn> row = store::Reports(session).Column(nColID, hRptColTable);
+  dbaccess::Report(row.status, "clsRptColDef_Read");
+  if (!row.ok()) return false;
+  const store::ReportColumn& c = row.value;
+  m_nRowID = c.id;
+  m_nRptType = c.reportType;
+  m_sName = c.name;
+  m_sCustomNameKey = c.customNameKey;
+  m_sFldName = c.field;
+  m_sTableName = c.table;
+  m_sDataType = c.dataType;
+  m_bCanBeTotal = c.canBeTotal;
+  m_bRequiresProdStats = c.requiresStats;
+  m_nCatTypeID = c.listType;
+  m_sAlignment = c.alignment;
+  m_nOrder = c.order;
 
-    m_nRowID = nColID;
-    m_nRptType = LongField(tb, "rpttype");
-    m_sName = TextField(tb, "name");
-    m_sCustomNameKey = TextField(tb, "cusnamekey");
-    m_sFldName = TextField(tb, "fldname");
-    m_sTableName = TextField(tb, "tblname");
-    m_sDataType = TextField(tb, "datatype");
-    m_bCanBeTotal = FlagField(tb, "canbetotal");
-    m_bRequiresProdStats = FlagField(tb, "reqprdstat");
-    m_nCatTypeID = LongField(tb, "cattypeid");
-    m_sAlignment = TextField(tb, "alignment");
-    m_nOrder = LongField(tb, "order");
-
-    if (!m_sCustomNameKey.isEmpty()) m_sCustomName = db.GetParamValue(m_sCustomNameKey, tbParam);
-    m_sDisplayName = (m_sCustomName.isEmpty() ? m_sName : m_sCustomName) + sPrependDispName;
-    return true;
-  } catch (...) {
-    rt::TrapError();
-    gSystem().ShowError(QStringLiteral("clsRptColDef_Read"));
-    return false;
-  }
+  if (!m_sCustomNameKey.isEmpty()) m_sCustomName = db.GetParamValue(m_sCustomNameKey, tbParam);
+  m_sDisplayName = (m_sCustomName.isEmpty() ? m_sName : m_sCustomName) + sPrependDispName;
+  return true;
 }
 
 void clsRptColDefs::Add(const clsRptColDef& def, const QString& key) {

@@ -2,6 +2,7 @@
 // Storage in the parameter table and the column catalogue: clsRptDef_store.cpp.
 #include "database/clsRptDef.h"
 
+#include "database/store/Reports.h"
 #include "platform/runtime/Convert.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"
@@ -75,9 +76,7 @@ QString clsRptDef::DecodeSpecialChars(const QString& s) const {
   return r;
 }
 
-QString clsRptDef::RptDBID() const {
-  return QStringLiteral("~") + QString::number(m_nRptID);
-}
+QString clsRptDef::RptDBID() const { return store::Reports::Key(m_nRptID); }
 
 QString clsRptDef::RptTypeDesc() const {
   switch (m_nRptType) {

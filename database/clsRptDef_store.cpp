@@ -3,18 +3,11 @@
 
 #include "database/DbAccess.h"
 #include "database/clsDB.h"
+#include "database/store/Reports.h"
 #include "platform/runtime/Convert.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"
 #include "services/clsSystem.h"
-
-namespace {
-
-QString StorageKey(int32_t nRptID) {
-  return QStringLiteral("~") + QString::number(nRptID);
-}
-
-}  // namespace
 
 bool clsRptDef::LoadExisting(int32_t nRptID, clsDB& db) {
   ResetRptDef();
@@ -27,18 +20,31 @@ bool clsRptDef::LoadExisting(int32_t nRptID, clsDB& db) {
   return ParseRptBuffer();
 }
 
+// Failures read as those of the parameter and counter members of clsDB, which stored
+// the definitions before they had a store of their own.
 bool clsRptDef::ReadRptDef(int32_t nRptID, QString& sRptBuf, clsDB& db) {
-  sRptBuf = db.GetParamValue(StorageKey(nRptID));
-  return !sRptBuf.isEmpty();
+  const store::Session session = db.Session();
+  const store::Result<QString> text = store::Reports(session).Read(nRptID);
+  dbaccess::Report(text.status, "clsDB_GetParamValue");
+  sRptBuf = text.value;
+  return text.ok();
 }
 
 int32_t clsRptDef::WriteRptDef(int32_t nRptID, const QString& sRptBuf, clsDB& db) {
   try {
+    const store::Session session = db.Session();
+    const store::Reports reports(session);
     int32_t id = nRptID;
-    // A locked or failed counter (0 / -1) never becomes an id.
-    if (id < 1) id = db.GetNextID(QStringLiteral("rptlastid"), true, 1000);
-    if (id < 1) return -1;
-    return db.SetParamValue(StorageKey(id), sRptBuf) ? id : -1;
+    if (id < 1) {
+      const store::Result<int32_t> next = reports.NewId();
+      dbaccess::Report(next.status, "clsDB_GetNextID", dbaccess::NextIdLockedText());
+      // A locked or failed counter never becomes an id.
+      if (!next.ok() || next.value < 1) return -1;
+      id = next.value;
+    }
+    const store::Status stored = reports.Write(id, sRptBuf);
+    dbaccess::Report(stored, "clsDB_SetParamValue", dbaccess::ParamLockedText());
+    return stored.ok() ? id : -1;
   } catch (...) {
     rt::TrapError();
     gSystem().ShowError(QStringLiteral("clsRptDef_WriteRptDef"));

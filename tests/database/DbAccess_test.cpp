@@ -1,6 +1,7 @@
 // Engine results turned into messages: an index that no longer matches its table
 // sends the user to the re-index, other errors do not; a change the engine could not
-// store for a lock is reported as the record being locked.
+// store for a lock is reported as the record being locked. Engine results are recorded
+// on the database object the work is done for.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -9,7 +10,11 @@
 #include <functional>
 
 #include "database/DbAccess.h"
+#include "database/clsProd.h"
+#include "database/clsRptColDef.h"
+#include "database/clsRptDef.h"
 #include "database/clsTran.h"
+#include "database/store/Codes.h"
 #include "platform/xbase/Engine.h"
 #include "tests/database/DbTestSupport.h"
 
@@ -114,6 +119,54 @@ TEST_F(DroppedChangeTest, AChangeDroppedForALockIsReportedLocked) {
     d4close(tb);
     tb = nullptr;
     EXPECT_TRUE(c.unchanged());
+  }
+}
+
+}  // namespace
+
+namespace {
+
+class SecondDatabaseTest : public dbtest::DbTest {};
+
+// A record or a facade member working on another database object than the run's
+// records the engine's results there, never on gDB().
+TEST_F(SecondDatabaseTest, EngineResultsAreRecordedOnTheDatabaseWorkedFor) {
+  OpenNewDatabase();
+  clsDB other;
+  ASSERT_TRUE(other.NewDB(testenv::NewTempDir(QStringLiteral("other"))));
+  static constexpr int16_t kUntouched = -77;
+  struct Case {
+    const char* name;
+    std::function<void()> work;
+  } cases[] = {
+      {"product look-up",
+       [&other] {
+         DATA4* tb = nullptr;
+         clsProd().LookupProduct(store::Code(store::SearchType::kPartNo), QStringLiteral("none"), tb, other);
+       }},
+      {"column definition",
+       [&other] {
+         DATA4* cat = nullptr;
+         DATA4* par = nullptr;
+         clsRptColDef().Read(1002, cat, par, QString(), other);
+       }},
+      {"report definition", [&other] { clsRptDef().LoadExisting(1, other); }},
+      {"field assignment",
+       [&other] {
+         DATA4* tb = other.OpenTable(other.ProductsTable());
+         ASSERT_NE(tb, nullptr);
+         ASSERT_EQ(d4appendStartVB(tb, 0), 0);
+         other.SetLastEngineResult(kUntouched);
+         other.AssignValue(d4field(tb, "partno"), QStringLiteral("P-1"), 1);
+         EXPECT_NE(other.LastEngineResult(), kUntouched);
+         d4close(tb);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    gDB().SetLastEngineResult(kUntouched);
+    c.work();
+    EXPECT_EQ(gDB().LastEngineResult(), kUntouched);
   }
 }
 
