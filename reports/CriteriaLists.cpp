@@ -29,8 +29,6 @@ QLabel* Caption(QWidget* parent, const QString& text, const QString& name) {
   return label;
 }
 
-void AddItem(QComboBox& cbo, const QString& text, int32_t nID) {
-  cbo.addItem(text, QVariant(nID));
-}
+void AddItem(QComboBox& cbo, const QString& text, int32_t nID) { cbo.addItem(text, QVariant(nID)); }
 
 }  // namespace reports

@@ -69,12 +69,14 @@ UCInvSel::UCInvSel(QWidget* parent) : QWidget(parent) {
   grid->addWidget(cboLocation, 1, 1, 1, 2);
   grid->addWidget(Caption(this, QStringLiteral("Inventory Level:"), QStringLiteral("Label3")), 2, 0);
   grid->addWidget(cboInvSelCriteria, 2, 1, 1, 2);
-  grid->addWidget(Caption(this, QStringLiteral("Enter the text to search for:"), QStringLiteral("Label2")), 3, 0);
+  grid->addWidget(Caption(this, QStringLiteral("Enter the text to search for:"), QStringLiteral("Label2")), 3,
+                  0);
   grid->addWidget(txtSearchStr, 3, 1);
   grid->addWidget(cmdClear, 3, 2);
   grid->addWidget(lstSearchType, 4, 1, 1, 2);
-  grid->addWidget(Caption(this, QStringLiteral("Tip: Leave blank for all products"), QStringLiteral("Label4")),
-                  5, 1, 1, 2);
+  grid->addWidget(
+      Caption(this, QStringLiteral("Tip: Leave blank for all products"), QStringLiteral("Label4")), 5, 1, 1,
+      2);
   grid->setColumnStretch(1, 1);
 
   auto* bottom = new QHBoxLayout;
@@ -83,7 +85,8 @@ UCInvSel::UCInvSel(QWidget* parent) : QWidget(parent) {
   bottom->addWidget(cmdReset, 0, Qt::AlignBottom);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Caption(this, QStringLiteral("Show only products as follows:"), QStringLiteral("Label1")));
+  layout->addWidget(
+      Caption(this, QStringLiteral("Show only products as follows:"), QStringLiteral("Label1")));
   layout->addLayout(grid);
   layout->addLayout(bottom);
   layout->addStretch();
@@ -103,7 +106,8 @@ void UCInvSel::Init() {
   LoadCategoryList(*cboLocation, db.LocationDesc(), store::ListType::kLocation);
 
   cboInvSelCriteria->clear();
-  for (int32_t level = 0; level <= 3; ++level) reports::AddItem(*cboInvSelCriteria, db.InvLevelDesc(level), level);
+  for (int32_t level = 0; level <= 3; ++level)
+    reports::AddItem(*cboInvSelCriteria, db.InvLevelDesc(level), level);
   gSystem().cboSelectAtID(*cboInvSelCriteria, 0);
 
   lstSearchType->clear();

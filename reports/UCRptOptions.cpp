@@ -64,10 +64,9 @@ UCRptOptions::UCRptOptions(QWidget* parent) : QWidget(parent) {
                                 QStringLiteral("Printed Page Orientation:"), optOrientation,
                                 QStringLiteral("optOrientation"), QStringLiteral("Landscape"),
                                 QStringLiteral("Potrait")));
-  frames->addWidget(OptionFrame(this, QStringLiteral("Frame2"), QStringLiteral("Label3"),
-                                QStringLiteral("Initial Column Sort Order:"), optSort,
-                                QStringLiteral("optSort"), QStringLiteral("Ascending"),
-                                QStringLiteral("Descending")));
+  frames->addWidget(OptionFrame(
+      this, QStringLiteral("Frame2"), QStringLiteral("Label3"), QStringLiteral("Initial Column Sort Order:"),
+      optSort, QStringLiteral("optSort"), QStringLiteral("Ascending"), QStringLiteral("Descending")));
   frames->addStretch();
 
   auto* layout = new QVBoxLayout(this);
@@ -82,9 +81,7 @@ UCRptOptions::UCRptOptions(QWidget* parent) : QWidget(parent) {
 
 void UCRptOptions::SetValues(const clsRptOptions& o) {
   try {
-    const clsSystem& sys = gSystem();
-    ckAllowDataEdit->setCheckState(sys.TrueFalse2ZeroOne(o.m_bAllowDataEdit) == 1 ? Qt::Checked
-                                                                                   : Qt::Unchecked);
+    ckAllowDataEdit->setChecked(o.m_bAllowDataEdit);
     fpCols2Freeze->setText(QString::number(o.m_nNumOfColumns2Freeze));
     optOrientation[o.m_udPageOrientation == kLandscape ? 0 : 1]->setChecked(true);
     optSort[o.m_udRptColSortOrder == kDescending ? 1 : 0]->setChecked(true);

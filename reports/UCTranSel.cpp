@@ -38,7 +38,8 @@ std::optional<QDate> ReadRangeDate(const QString& text) {
   if (!m.hasMatch()) return std::nullopt;
   const int a = m.captured(1).toInt(), b = m.captured(2).toInt(), c = m.captured(3).toInt();
   const bool yearFirst = m.captured(1).size() == 4;
-  const QDate candidates[] = {yearFirst ? QDate(a, b, c) : QDate(c, b, a), yearFirst ? QDate() : QDate(c, a, b)};
+  const QDate candidates[] = {yearFirst ? QDate(a, b, c) : QDate(c, b, a),
+                              yearFirst ? QDate() : QDate(c, a, b)};
   for (const QDate& d : candidates)
     if (d.isValid() && d.year() >= 100) return d;
   return std::nullopt;
@@ -108,13 +109,15 @@ UCTranSel::UCTranSel(QWidget* parent) : QWidget(parent) {
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
-  QLabel* tip1 = Caption(this,
-                         QStringLiteral("TIP: Choose appropriate values from the drop-down boxes above to view "
-                                        "desired transactions"),
-                         QStringLiteral("Label6"));
+  QLabel* tip1 =
+      Caption(this,
+              QStringLiteral("TIP: Choose appropriate values from the drop-down boxes above to view "
+                             "desired transactions"),
+              QStringLiteral("Label6"));
   tip1->setWordWrap(true);
   layout->addWidget(tip1);
-  layout->addWidget(Caption(this, QStringLiteral("TIP: Choose a type to view Total row"), QStringLiteral("Label4")));
+  layout->addWidget(
+      Caption(this, QStringLiteral("TIP: Choose a type to view Total row"), QStringLiteral("Label4")));
   layout->addStretch();
 
   connect(cboTrans, &QComboBox::currentIndexChanged, this, &UCTranSel::cboTrans_Click);
@@ -132,8 +135,8 @@ void UCTranSel::FillCategoryList(QComboBox& cbo, const QString& sField, const QS
   cbo.clear();
   const QString name = db.GetParamValue(db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), sField));
   reports::AddItem(cbo, name.trimmed().isEmpty() ? sDefault : QStringLiteral("All ") + name.left(10), -1);
-  db.LoadCboX(cbo, db.CategoryTable(), QStringLiteral("rowid"), QStringLiteral("desc"), QStringLiteral("type"),
-              nListType, false, false, -1);
+  db.LoadCboX(cbo, db.CategoryTable(), QStringLiteral("rowid"), QStringLiteral("desc"),
+              QStringLiteral("type"), nListType, false, false, -1);
 }
 
 void UCTranSel::Init() {
@@ -141,10 +144,10 @@ void UCTranSel::Init() {
   try {
     clsDB& db = gDB();
     if (MainWindowHubInterface* hub = MainWindowHub()) {
-      hub->SetCustomFieldLabel(*lblTranCat,
-                               db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("catid")));
       hub->SetCustomFieldLabel(
-          *lblTranAcct, db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("shipmethod")));
+          *lblTranCat, db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("catid")));
+      hub->SetCustomFieldLabel(*lblTranAcct, db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"),
+                                                                         QStringLiteral("shipmethod")));
     }
     cboTrans->clear();
     reports::AddItem(*cboTrans, QStringLiteral("All Types"), 0);
@@ -255,7 +258,8 @@ void UCTranSel::cmdLookupProduct_Click() {
 
 void UCTranSel::cmdReset_Click() {
   m_bLoading = true;
-  for (QComboBox* cbo : {cboTrans, cboProducts, cboDateRange, cboCategory, cboAccount}) cbo->setCurrentIndex(0);
+  for (QComboBox* cbo : {cboTrans, cboProducts, cboDateRange, cboCategory, cboAccount})
+    cbo->setCurrentIndex(0);
   SetCboBkgnd();
   m_bLoading = false;
   emit Changed();

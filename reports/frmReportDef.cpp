@@ -185,7 +185,8 @@ void frmReportDef::SetTagVariant() {
 
 void frmReportDef::SetWindowCaption() {
   QString s;
-  if (!txtRptTitle->text().trimmed().isEmpty()) s = txtRptTitle->text().left(kTitleShown) + QStringLiteral("...");
+  if (!txtRptTitle->text().trimmed().isEmpty())
+    s = txtRptTitle->text().left(kTitleShown) + QStringLiteral("...");
   if (s.isEmpty()) s = QStringLiteral("New");
   setWindowTitle(kCaption + QStringLiteral(": ") + s);
 }

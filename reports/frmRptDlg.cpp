@@ -66,7 +66,8 @@ frmRptDlg::frmRptDlg(QWidget* parent) : QWidget(parent) {
   lv->SetView(ctl::lvwReport);
   BtnBar = new QWidget(this);
   BtnBar->setObjectName(QStringLiteral("BtnBar"));
-  cmdView = BarButton(BtnBar, QStringLiteral("&Run Report"), QStringLiteral("cmdView"), QStringLiteral("View report"));
+  cmdView = BarButton(BtnBar, QStringLiteral("&Run Report"), QStringLiteral("cmdView"),
+                      QStringLiteral("View report"));
   cmdEdit = BarButton(BtnBar, QStringLiteral("&Edit Report"), QStringLiteral("cmdEdit"),
                       QStringLiteral("Edit report properties"));
   cmdCopy = BarButton(BtnBar, QStringLiteral("&Copy Report"), QStringLiteral("cmdCopy"),
@@ -104,10 +105,9 @@ frmRptDlg::frmRptDlg(QWidget* parent) : QWidget(parent) {
   connect(cmdNewTranRpt, &QPushButton::clicked, this, &frmRptDlg::cmdNewTranRpt_Click);
   connect(cmdRefresh, &QPushButton::clicked, this, &frmRptDlg::cmdRefresh_Click);
   connect(CancelButton, &QPushButton::clicked, this, &frmRptDlg::CancelButton_Click);
-  connect(lv, &ctl::ListViewControl::ColumnClick, this,
-          [this](ctl::ColumnHeader* column) {
-            if (column != nullptr) gSystem().LVSort(*lv, *column);
-          });
+  connect(lv, &ctl::ListViewControl::ColumnClick, this, [this](ctl::ColumnHeader* column) {
+    if (column != nullptr) gSystem().LVSort(*lv, *column);
+  });
 }
 
 void frmRptDlg::Form_Load() {
@@ -128,6 +128,8 @@ QString frmRptDlg::MakeItemKey(int32_t nRptID) {
 void frmRptDlg::LoadData(int32_t nSelRptID) {
   try {
     gDB().LvLoadReports(*lv, MakeItemKey(nSelRptID), true, true);
+    // The report to select may be gone (deleted meanwhile): the first one then.
+    if (!gSystem().LvIsItemSelected(*lv)) gSystem().LvSelectFirstItem(*lv);
   } catch (...) {
     rt::TrapError();
     gSystem().ShowError(QStringLiteral("frmRptDlg_LoadData"));

@@ -37,7 +37,9 @@ inline QList<int> Ids(const QListWidget& list) {
 }
 
 // Whether a criteria list is drawn in the narrowed colour.
-inline bool IsRed(const QComboBox& cbo) { return cbo.palette().color(QPalette::ButtonText) == QColor(255, 0, 0); }
+inline bool IsRed(const QComboBox& cbo) {
+  return cbo.palette().color(QPalette::ButtonText) == QColor(255, 0, 0);
+}
 
 // Adds an entry to a category list; its id.
 inline int32_t AddCategory(const QString& desc, store::ListType type) {

@@ -49,9 +49,9 @@ TEST_F(UCInvSelTest, CriteriaShowAndReadBack) {
   };
   const int32_t g = group, l = location;
   const Case cases[] = {
-      {g, l, 2, 1, "ab", 2, false, g, 2},        // level 2: Indicate unavailable
-      {-1, -1, 0, 0, "  ", 1, true, -1, 1},      // blanks kept as typed
-      {9999, -1, 3, 0, "", 0, false, -1, 0},     // a group that is gone: "All"
+      {g, l, 2, 1, "ab", 2, false, g, 2},     // level 2: Indicate unavailable
+      {-1, -1, 0, 0, "  ", 1, true, -1, 1},   // blanks kept as typed
+      {9999, -1, 3, 0, "", 0, false, -1, 0},  // a group that is gone: "All"
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.level);

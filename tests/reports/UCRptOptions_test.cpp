@@ -21,9 +21,9 @@ TEST_F(UCRptOptionsTest, OptionsShowAndReadBack) {
     int32_t orientationBack, sortBack;
   };
   const Case cases[] = {
-      {true, 1, 2, 0, "Landscape", "Ascending", 2, 0},   // a new definition's options
+      {true, 1, 2, 0, "Landscape", "Ascending", 2, 0},  // a new definition's options
       {false, 3, 1, 1, "Potrait", "Descending", 1, 1},
-      {true, 0, 7, 5, "Potrait", "Ascending", 1, 0},     // unknown codes
+      {true, 0, 7, 5, "Potrait", "Ascending", 1, 0},  // unknown codes
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.freeze);
@@ -37,7 +37,8 @@ TEST_F(UCRptOptionsTest, OptionsShowAndReadBack) {
     ctl.SetValues(o);
     EXPECT_EQ(ctl.ckAllowDataEdit->isChecked(), c.allowEdit);
     EXPECT_EQ(ctl.fpCols2Freeze->Text(), QString::number(c.freeze));
-    const QRadioButton* orientation = ctl.optOrientation[0]->isChecked() ? ctl.optOrientation[0] : ctl.optOrientation[1];
+    const QRadioButton* orientation =
+        ctl.optOrientation[0]->isChecked() ? ctl.optOrientation[0] : ctl.optOrientation[1];
     EXPECT_EQ(orientation->text(), QLatin1String(c.orientationShown));
     const QRadioButton* sort = ctl.optSort[0]->isChecked() ? ctl.optSort[0] : ctl.optSort[1];
     EXPECT_EQ(sort->text(), QLatin1String(c.sortShown));

@@ -3,6 +3,7 @@
 #include "reports/frmReportDef.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,6 +52,9 @@ TEST_F(frmReportDefTest, ANewReportHasTheDefaultTitleInItsCaptionNoTagAndNoDelet
     EXPECT_EQ(!dlg.ctlInvSel->isHidden(), type == 1);
     EXPECT_EQ(!dlg.ctlTranSel->isHidden(), type == 2);
     EXPECT_EQ(!dlg.picInv->isHidden(), type == 1);
+    // Only the criteria control of the type is filled.
+    EXPECT_EQ(dlg.ctlTranSel->cboTrans->count() > 0, type == 2);
+    EXPECT_EQ(dlg.ctlInvSel->cboInvSelCriteria->count() > 0, type == 1);
   }
 }
 
@@ -150,8 +154,10 @@ TEST_F(frmReportDefTest, DeleteAsksQuotingTheCaptionAndRemovesOnlyOnYes) {
     SCOPED_TRACE(answer);
     frmReportDef dlg;
     ASSERT_TRUE(dlg.InitExisting(id));
-    prompts->Expect(QStringLiteral("Are you sure you want to *DELETE*  'Report Columns and Selection Criteria: Stock...'?"),
-                    answer);
+    prompts->Expect(
+        QStringLiteral(
+            "Are you sure you want to *DELETE*  'Report Columns and Selection Criteria: Stock...'?"),
+        answer);
     dlg.cmdDelete->click();
     EXPECT_EQ(prompts->Last().title, "DELETE Confirmation");
     EXPECT_EQ(prompts->Last().defaultButton, 2);

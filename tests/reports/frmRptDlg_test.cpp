@@ -7,9 +7,9 @@
 #include "database/SampleDatabase.h"
 #include "platform/controls/ListViewControl.h"
 #include "platform/ui/WindowRegistry.h"
+#include "reports/UCRptCols.h"
 #include "reports/frmMain_chooser.h"
 #include "reports/frmReportDef.h"
-#include "reports/UCRptCols.h"
 #include "tests/reports/ReportsTestSupport.h"
 
 namespace {
@@ -27,7 +27,9 @@ class frmRptDlgTest : public rpttest::ReportsTest {
   }
   static QString SelectedKey(const ctl::ListViewControl& lv) { return gSystem().LvGetSelectedItemKey(lv); }
   // The text of the item with that key.
-  static QString TextOf(const ctl::ListViewControl& lv, const QString& key) { return lv.ListItems().Item(key).Text(); }
+  static QString TextOf(const ctl::ListViewControl& lv, const QString& key) {
+    return lv.ListItems().Item(key).Text();
+  }
 };
 
 const char kQuickInventory[] = "1^Quick Inventory^1002~1001~1014~1015~1016~1017^-1~0~0~~0~-1^True~1~True~2~0";
@@ -102,7 +104,8 @@ TEST_F(frmRptDlgTest, NewReportsAreListedWhenStoredAndACancelChangesNothing) {
   dlg.Form_Load();
   ASSERT_TRUE(gSystem().LvSelectItem(*dlg.lv, QStringLiteral("N103")));
   const QStringList before = Keys(*dlg.lv);
-  runner->Then(QStringLiteral("frmReportDef"), [](QDialog& d) { ui::test::Click(d, QStringLiteral("CancelButton")); });
+  runner->Then(QStringLiteral("frmReportDef"),
+               [](QDialog& d) { ui::test::Click(d, QStringLiteral("CancelButton")); });
   dlg.cmdNewInvRpt->click();
   EXPECT_EQ(Keys(*dlg.lv), before);
   EXPECT_EQ(SelectedKey(*dlg.lv), "N103");
@@ -131,6 +134,18 @@ TEST_F(frmRptDlgTest, EditShowsTheNewTitleAndKeepsTheReportSelected) {
   dlg.cmdEdit->click();
   EXPECT_EQ(SelectedKey(*dlg.lv), "N104");
   EXPECT_EQ(TextOf(*dlg.lv, QStringLiteral("N104")), "Re-order list");
+}
+
+TEST_F(frmRptDlgTest, RefreshKeepsTheSelectionOrFallsBackToTheFirstItem) {
+  frmRptDlg dlg;
+  dlg.Form_Load();
+  ASSERT_TRUE(gSystem().LvSelectItem(*dlg.lv, QStringLiteral("N104")));
+  dlg.cmdRefresh->click();
+  EXPECT_EQ(SelectedKey(*dlg.lv), "N104");
+  ASSERT_TRUE(gDB().DeleteParam(QStringLiteral("~104")));  // another user deletes it
+  dlg.cmdRefresh->click();
+  EXPECT_FALSE(Keys(*dlg.lv).contains(QStringLiteral("N104")));
+  EXPECT_EQ(SelectedKey(*dlg.lv), dlg.lv->ListItems().Item(1).Key());
 }
 
 TEST_F(frmRptDlgTest, ShowAllReportsOpensOneWindowAndFrontsItAfterwards) {
