@@ -2,6 +2,8 @@
 // Storage in the parameter table and the column catalogue: clsRptDef_store.cpp.
 #include "database/clsRptDef.h"
 
+#include <QSet>
+
 #include "database/store/Reports.h"
 #include "platform/runtime/Convert.h"
 #include "platform/runtime/Error.h"
@@ -128,9 +130,15 @@ bool clsRptDef::ParseRptBuffer() {
     m_sRptName = DecodeSpecialChars(m_arFields[2]);
     m_nRptType = rt::CLng(m_arFields[1]);
 
+    // A column listed twice is kept once, at its first place: the grids and the
+    // column chooser hold every column at most once.
     const QStringList cols = SplitList(m_arFields[3]);
+    QSet<int32_t> seen;
     for (qsizetype i = 1; i < cols.size(); ++i)
-      if (rt::IsNumeric(cols[i])) m_collColumns.append(cols[i]);
+      if (rt::IsNumeric(cols[i]) && !seen.contains(rt::CLng(cols[i]))) {
+        seen.insert(rt::CLng(cols[i]));
+        m_collColumns.append(cols[i]);
+      }
 
     ParseCriteria(m_arFields[4]);
     ParseOptions(m_arFields[5]);

@@ -19,6 +19,7 @@ class FakeMainWindowHub : public MainWindowHubInterface {
   int32_t productId = 0;            // AddEditNewProduct
   bool transactionSaved = false;    // AddNewTransaction
   bool productDeleted = false;      // DeleteProduct
+  int32_t partNoProductId = -1;     // LookupByPartNo
   int32_t clientWidth = 0;
   int32_t clientHeight = 0;
 
@@ -52,6 +53,7 @@ class FakeMainWindowHub : public MainWindowHubInterface {
   int32_t AddEditNewProduct(clsProd& ProdInfo) override;
   bool DeleteProduct(int32_t nProductID, const QString& sProductName) override;
   void LookupProduct() override;
+  int32_t LookupByPartNo() override;
   void NewTransaction(int32_t nProdId) override;
   bool AddNewTransaction(clsTran& udTran, bool scanMode) override;
   void AddBatchTransaction() override;

@@ -52,7 +52,7 @@ const std::map<QString, Target>& Targets() {
       {"ShowQuickInventory", {}},
       {"ShowInventory", {}},
       {"ShowTransactions", {}},
-      {"ShowAllReports", {}},
+      {"ShowAllReports", {[](frmMain& m) { m.ShowAllReports(); }}},
       {"ExportCurrentInventory", {}},
       {"EditProductCategories", {}},
       {"EditProductLocations", {}},

@@ -183,12 +183,11 @@ TEST_F(RptColDefTest, ReadColDefsFollowsTheColumnList) {
   clsRptDef def;
   ASSERT_TRUE(def.InitFromBuf(QStringLiteral("1^R^1001~9999~1014~1001^^"), 3));
   ASSERT_TRUE(def.ReadColDefs());
-  ASSERT_EQ(def.m_collColumnDefs.Count(), 4);  // a column listed twice keeps both places
+  ASSERT_EQ(def.m_collColumnDefs.Count(), 3);  // the second 1001 is dropped on reading
   EXPECT_EQ(def.m_collColumnDefs.Item(1).m_sDisplayName, "Product Name");
   EXPECT_EQ(def.m_collColumnDefs.Item(2).m_sDisplayName, "unknown");
   EXPECT_EQ(def.m_collColumnDefs.Item(QStringLiteral("n9999")).m_sDisplayName, "unknown");
   EXPECT_EQ(def.m_collColumnDefs.Item(QStringLiteral("N1014")).m_nRowID, 1014);
-  EXPECT_EQ(def.m_collColumnDefs.Item(4).m_nRowID, 1001);
   EXPECT_TRUE(def.RequiresProdStats());
   EXPECT_TRUE(def.RequiresToBeTotaled());
 

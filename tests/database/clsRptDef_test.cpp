@@ -243,6 +243,9 @@ TEST_F(RptDefTest, ColumnListKeepsOnlyNumericPieces) {
   clsRptDef def;
   ASSERT_TRUE(def.InitFromBuf(QStringLiteral("1^C^1001~x~~1002~ 1003 ^^"), 1));
   EXPECT_EQ(def.m_collColumns, QStringList({"1001", "1002", "1003"}));
+  // A column listed twice is kept once, at its first place.
+  ASSERT_TRUE(def.InitFromBuf(QStringLiteral("1^C^1014~1001~1014~1002~1001^^"), 1));
+  EXPECT_EQ(def.m_collColumns, QStringList({"1014", "1001", "1002"}));
 }
 
 TEST_F(RptDefTest, OnlyExactTrueIsTrue) {

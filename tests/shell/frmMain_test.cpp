@@ -156,7 +156,7 @@ TEST_F(frmMainTest, ListBarDispatchesEveryKey) {
       {"CUSTOMIZATIONS", "Customizations(0)"},                  {"MAIN_HELP", "HelpCenter()"},
       {"PRODUCTCATEGORIES", ""},   {"PRODUCTLOCATIONS", ""},    {"PRODUCTMANUFACTURERS", ""},
       {"PRODUCTVENDORS", ""},      {"TRANSACTIONCATEGORIES", ""}, {"TRANSACTIONACCOUNTS", ""},
-      {"REPORTS", ""},             {"INVENTORY", ""},           {"QUICKINVENTORY", ""},
+      {"REPORTS", "ShowAllReports()"}, {"INVENTORY", ""},           {"QUICKINVENTORY", ""},
       {"TRANSACTIONS", ""},        {"customizations", ""},      {"NOSUCHKEY", ""},
       {"", ""},
   };

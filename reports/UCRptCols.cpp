@@ -1,0 +1,211 @@
+#include "reports/UCRptCols.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "database/clsDB.h"
+#include "database/store/Fields.h"
+#include "platform/runtime/Convert.h"
+#include "platform/runtime/Error.h"
+#include "platform/ui/ButtonRow.h"
+#include "platform/ui/Prompt.h"
+#include "platform/xbase/Engine.h"
+#include "services/clsSystem.h"
+
+namespace {
+
+QPushButton* ArrowButton(QWidget* parent, const QString& text, const QString& name, const QString& tip) {
+  QPushButton* button = ui::NamedButton(text, name, parent);
+  button->setToolTip(tip);
+  return button;
+}
+
+QListWidget* ColumnList(QWidget* parent, const QString& name) {
+  auto* list = new QListWidget(parent);
+  list->setObjectName(name);
+  list->setMinimumWidth(200);
+  return list;
+}
+
+// The catalogue opened for one walk, closed on every way out.
+class CatalogueTable {
+ public:
+  CatalogueTable() : tb_(gDB().OpenTable(gDB().RptColTable())) {}
+  ~CatalogueTable() {
+    if (tb_ != nullptr) d4close(tb_);
+  }
+  CatalogueTable(const CatalogueTable&) = delete;
+  CatalogueTable& operator=(const CatalogueTable&) = delete;
+  DATA4* get() const { return tb_; }
+
+ private:
+  DATA4* tb_;
+};
+
+}  // namespace
+
+UCRptCols::UCRptCols(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("UCRptCols"));
+  lblAvailable = new QLabel(QStringLiteral("Available Columns:"), this);
+  lblAvailable->setObjectName(QStringLiteral("lblAvailable"));
+  lstAvailableColumns = ColumnList(this, QStringLiteral("lstAvailableColumns"));
+  lblSelected = new QLabel(QStringLiteral("Selected Columns:"), this);
+  lblSelected->setObjectName(QStringLiteral("lblSelected"));
+  lstSelectedColumns = ColumnList(this, QStringLiteral("lstSelectedColumns"));
+  cmdAddDisplayCols = ArrowButton(this, QStringLiteral(">>"), QStringLiteral("cmdAddDisplayCols"),
+                                  QStringLiteral("Select for Display"));
+  cmdAddDisplayAllCols = ArrowButton(this, QStringLiteral(">>>>"), QStringLiteral("cmdAddDisplayAllCols"),
+                                     QStringLiteral("Select All for Display"));
+  cmdDelDispCol = ArrowButton(this, QStringLiteral("<<"), QStringLiteral("cmdDelDispCol"),
+                              QStringLiteral("Remove from Display"));
+  cmdAllDelDispCol = ArrowButton(this, QStringLiteral("<<<<"), QStringLiteral("cmdAllDelDispCol"),
+                                 QStringLiteral("Remove All from Display"));
+  cmdDispColUp = ArrowButton(this, QStringLiteral("Up"), QStringLiteral("cmdDispColUp"),
+                             QStringLiteral("Move Up Display Order"));
+  cmdDispColDown = ArrowButton(this, QStringLiteral("Down"), QStringLiteral("cmdDispColDown"),
+                               QStringLiteral("Move Down in Display Order"));
+  auto* tip = new QLabel(
+      QStringLiteral("TIP: Display is sorted by the first column in 'Selected Columns' list box"), this);
+  tip->setObjectName(QStringLiteral("Label1"));
+  tip->setWordWrap(true);
+
+  auto* middle = new QVBoxLayout;
+  middle->addStretch();
+  for (QPushButton* b : {cmdAddDisplayCols, cmdAddDisplayAllCols, cmdDelDispCol, cmdAllDelDispCol})
+    middle->addWidget(b);
+  middle->addStretch();
+  auto* right = new QVBoxLayout;
+  right->addStretch();
+  right->addWidget(cmdDispColUp);
+  right->addWidget(cmdDispColDown);
+  right->addStretch();
+
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(lblAvailable, 0, 0);
+  grid->addWidget(lblSelected, 0, 2);
+  grid->addWidget(lstAvailableColumns, 1, 0);
+  grid->addLayout(middle, 1, 1);
+  grid->addWidget(lstSelectedColumns, 1, 2);
+  grid->addLayout(right, 1, 3);
+  grid->addWidget(tip, 2, 0, 1, 4);
+
+  connect(cmdAddDisplayCols, &QPushButton::clicked, this, &UCRptCols::cmdAddDisplayCols_Click);
+  connect(cmdAddDisplayAllCols, &QPushButton::clicked, this, &UCRptCols::cmdAddDisplayAllCols_Click);
+  connect(cmdDelDispCol, &QPushButton::clicked, this, &UCRptCols::cmdDelDispCol_Click);
+  connect(cmdAllDelDispCol, &QPushButton::clicked, this, &UCRptCols::cmdAllDelDispCol_Click);
+  connect(cmdDispColUp, &QPushButton::clicked, this, &UCRptCols::cmdDispColUp_Click);
+  connect(cmdDispColDown, &QPushButton::clicked, this, &UCRptCols::cmdDispColDown_Click);
+  connect(lstAvailableColumns, &QListWidget::itemDoubleClicked, this, &UCRptCols::cmdAddDisplayCols_Click);
+  connect(lstSelectedColumns, &QListWidget::itemDoubleClicked, this, &UCRptCols::cmdDelDispCol_Click);
+}
+
+void UCRptCols::Init(int32_t nRptType) {
+  m_nRptType = nRptType;
+  LoadAvailableColumns(*lstAvailableColumns);
+}
+
+void UCRptCols::LoadAvailableColumns(QListWidget& list) {
+  try {
+    CatalogueTable cat;
+    DATA4* tb = cat.get();
+    if (tb == nullptr) return;
+    FIELD4* fRowID = store::FieldOf(tb, "rowid");
+    FIELD4* fType = store::FieldOf(tb, "rpttype");
+    FIELD4* fName = store::FieldOf(tb, "name");
+    FIELD4* fKey = store::FieldOf(tb, "cusnamekey");
+    d4tagSelect(tb, d4tag(tb, "order"));
+    list.clear();
+    for (int rc = d4top(tb); rc == r4success; rc = d4skip(tb, 1)) {
+      if (store::Long32(fType) != m_nRptType) continue;
+      QString caption = store::Text(fName).trimmed();
+      const QString key = store::Text(fKey).trimmed();
+      if (!key.isEmpty()) {
+        const QString custom = gDB().GetParamValue(key);
+        if (!custom.isEmpty()) caption = custom;
+      }
+      auto* item = new QListWidgetItem(caption, &list);
+      item->setData(Qt::UserRole, store::Long32(fRowID));
+    }
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(QStringLiteral("UCRptCols_LoadAvailableColumns"));
+  }
+}
+
+void UCRptCols::AddToSelected(int32_t nColID) {
+  clsSystem& sys = gSystem();
+  // lbGetPosForID answers 0 also when no row carries the id: a column that is not
+  // available is skipped rather than copied from the first row.
+  const int pos = sys.lbGetPosForID(*lstAvailableColumns, nColID);
+  QListWidgetItem* from = lstAvailableColumns->item(pos);
+  if (from == nullptr || from->data(Qt::UserRole).toInt() != nColID) return;
+  auto* item = new QListWidgetItem(from->text(), lstSelectedColumns);
+  item->setData(Qt::UserRole, nColID);
+  sys.LBRemoveItemWithID(*lstAvailableColumns, nColID);
+  sys.lbSelectAtID(*lstSelectedColumns, nColID);
+}
+
+void UCRptCols::RemoveSelectedFromAvailable() {
+  for (int i = 0; i < lstSelectedColumns->count(); ++i)
+    gSystem().LBRemoveItemWithID(*lstAvailableColumns,
+                                 lstSelectedColumns->item(i)->data(Qt::UserRole).toInt());
+}
+
+void UCRptCols::cmdAddDisplayCols_Click() {
+  if (lstAvailableColumns->currentRow() < 0) {
+    ui::MsgBox(QStringLiteral("Select an 'Available Column' first!"), ui::vbExclamation);
+    return;
+  }
+  AddToSelected(gSystem().lbGetItemID(*lstAvailableColumns));
+}
+
+void UCRptCols::cmdDelDispCol_Click() {
+  if (lstSelectedColumns->currentRow() < 0) {
+    ui::MsgBox(QStringLiteral("Select a 'Selected Column' first!"), ui::vbExclamation);
+    return;
+  }
+  clsSystem& sys = gSystem();
+  const int32_t id = sys.lbGetItemID(*lstSelectedColumns);
+  sys.LBRemoveCurSelected(*lstSelectedColumns);
+  LoadAvailableColumns(*lstAvailableColumns);
+  RemoveSelectedFromAvailable();
+  sys.lbSelectAtID(*lstAvailableColumns, id);
+}
+
+void UCRptCols::cmdAddDisplayAllCols_Click() {
+  lstAvailableColumns->clear();
+  LoadAvailableColumns(*lstSelectedColumns);
+}
+
+void UCRptCols::cmdAllDelDispCol_Click() {
+  lstSelectedColumns->clear();
+  LoadAvailableColumns(*lstAvailableColumns);
+}
+
+void UCRptCols::MoveSelected(int32_t nStep) {
+  const int32_t row = lstSelectedColumns->currentRow();
+  if (row >= 0) gSystem().LBSwapItems(*lstSelectedColumns, row, row + nStep);
+  gSystem().CtlSetFocus(lstSelectedColumns);
+}
+
+void UCRptCols::cmdDispColUp_Click() { MoveSelected(-1); }
+void UCRptCols::cmdDispColDown_Click() { MoveSelected(1); }
+
+bool UCRptCols::Validate() {
+  if (lstSelectedColumns->count() > 0) return true;
+  ui::MsgBox(QStringLiteral("At least one column must be selected for display!"), ui::vbExclamation);
+  return false;
+}
+
+void UCRptCols::SetValues(const QStringList& collColumns) {
+  for (const QString& id : collColumns) AddToSelected(rt::CLng(id));
+}
+
+void UCRptCols::GetValues(QStringList& collColumns) const {
+  collColumns.clear();
+  for (int i = 0; i < lstSelectedColumns->count(); ++i)
+    collColumns.append(QString::number(lstSelectedColumns->item(i)->data(Qt::UserRole).toInt()));
+}

@@ -1,0 +1,202 @@
+#include "reports/frmRptDlg.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QVBoxLayout>
+
+#include "database/clsDB.h"
+#include "database/clsRptDef.h"
+#include "database/store/Codes.h"
+#include "platform/controls/ListViewControl.h"
+#include "platform/runtime/Convert.h"
+#include "platform/runtime/Error.h"
+#include "platform/ui/ButtonRow.h"
+#include "platform/ui/ModalRunner.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/WindowRegistry.h"
+#include "reports/frmMain_chooser.h"
+#include "reports/frmReportDef.h"
+#include "services/MainWindowHub.h"
+#include "services/clsSystem.h"
+
+namespace {
+
+const QString kTag = QStringLiteral("REPORTS");
+
+QPushButton* BarButton(QWidget* bar, const QString& text, const QString& name, const QString& tip = {}) {
+  QPushButton* button = ui::NamedButton(text, name, bar);
+  if (!tip.isEmpty()) button->setToolTip(tip);
+  return button;
+}
+
+QWidget* MainWindow() {
+  MainWindowHubInterface* hub = MainWindowHub();
+  return hub != nullptr ? hub->Window() : nullptr;
+}
+
+}  // namespace
+
+namespace reports {
+
+void ShowAllReports() {
+  clsSystem& sys = gSystem();
+  if (sys.IsFormLoaded(kTag)) {
+    sys.BringFormToTop(kTag, 0);
+    return;
+  }
+  MainWindowHubInterface* hub = MainWindowHub();
+  if (hub == nullptr) return;
+  auto* dlg = new frmRptDlg;
+  dlg->Form_Load();
+  hub->ShowChild(*dlg);
+}
+
+}  // namespace reports
+
+frmRptDlg::frmRptDlg(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("frmRptDlg"));
+  setWindowTitle(QStringLiteral("Reports"));
+  ui::SetTag(this, kTag);
+
+  lv = new ctl::ListViewControl(this);
+  lv->setObjectName(QStringLiteral("lv"));
+  lv->SetView(ctl::lvwReport);
+  BtnBar = new QWidget(this);
+  BtnBar->setObjectName(QStringLiteral("BtnBar"));
+  cmdView = BarButton(BtnBar, QStringLiteral("&Run Report"), QStringLiteral("cmdView"),
+                      QStringLiteral("View report"));
+  cmdEdit = BarButton(BtnBar, QStringLiteral("&Edit Report"), QStringLiteral("cmdEdit"),
+                      QStringLiteral("Edit report properties"));
+  cmdCopy = BarButton(BtnBar, QStringLiteral("&Copy Report"), QStringLiteral("cmdCopy"),
+                      QStringLiteral("Make a copy of report "));
+  Label1 = new QLabel(QStringLiteral("New:"), BtnBar);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  cmdNewInvRpt = BarButton(BtnBar, QStringLiteral("&Inventory Report"), QStringLiteral("cmdNewInvRpt"),
+                           QStringLiteral("Create new report"));
+  cmdNewTranRpt = BarButton(BtnBar, QStringLiteral("&Transaction Report"), QStringLiteral("cmdNewTranRpt"),
+                            QStringLiteral("Create new report"));
+  cmdRefresh = BarButton(BtnBar, QStringLiteral("R&efresh"), QStringLiteral("cmdRefresh"));
+  CancelButton = BarButton(BtnBar, QStringLiteral("Close"), QStringLiteral("CancelButton"));
+
+  auto* bar = new QHBoxLayout(BtnBar);
+  bar->setSpacing(ui::kButtonSpacing);
+  for (QWidget* w : std::initializer_list<QWidget*>{cmdView, cmdEdit, cmdCopy}) bar->addWidget(w);
+  bar->addSpacing(16);
+  for (QWidget* w : std::initializer_list<QWidget*>{Label1, cmdNewInvRpt, cmdNewTranRpt}) bar->addWidget(w);
+  bar->addStretch();
+  bar->addWidget(cmdRefresh);
+  bar->addWidget(CancelButton);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(lv, 1);
+  layout->addWidget(BtnBar);
+  resize(760, 420);
+
+  connect(cmdView, &QPushButton::clicked, this, &frmRptDlg::cmdView_Click);
+  connect(lv, &ctl::ListViewControl::DblClick, this, &frmRptDlg::cmdView_Click);
+  connect(cmdEdit, &QPushButton::clicked, this, &frmRptDlg::cmdEdit_Click);
+  connect(cmdCopy, &QPushButton::clicked, this, &frmRptDlg::cmdCopy_Click);
+  connect(cmdNewInvRpt, &QPushButton::clicked, this, &frmRptDlg::cmdNewInvRpt_Click);
+  connect(cmdNewTranRpt, &QPushButton::clicked, this, &frmRptDlg::cmdNewTranRpt_Click);
+  connect(cmdRefresh, &QPushButton::clicked, this, &frmRptDlg::cmdRefresh_Click);
+  connect(CancelButton, &QPushButton::clicked, this, &frmRptDlg::CancelButton_Click);
+  connect(lv, &ctl::ListViewControl::ColumnClick, this, [this](ctl::ColumnHeader* column) {
+    if (column != nullptr) gSystem().LVSort(*lv, *column);
+  });
+}
+
+void frmRptDlg::Form_Load() {
+  InitCtrls();
+  LoadData(-1);
+}
+
+void frmRptDlg::InitCtrls() {
+  lv->ColumnHeaders().Clear();
+  lv->ColumnHeaders().Add(0, {}, QStringLiteral("Title"));
+  lv->ColumnHeaders().Add(0, {}, QStringLiteral("Type"));
+}
+
+QString frmRptDlg::MakeItemKey(int32_t nRptID) {
+  return nRptID > 0 ? QStringLiteral("N") + QString::number(nRptID) : QString();
+}
+
+void frmRptDlg::LoadData(int32_t nSelRptID) {
+  try {
+    gDB().LvLoadReports(*lv, MakeItemKey(nSelRptID), true, true);
+    // The report to select may be gone (deleted meanwhile): the first one then.
+    if (!gSystem().LvIsItemSelected(*lv)) gSystem().LvSelectFirstItem(*lv);
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(QStringLiteral("frmRptDlg_LoadData"));
+  }
+}
+
+bool frmRptDlg::SelectedID(int32_t& nRptID) const {
+  const clsSystem& sys = gSystem();
+  if (!sys.LvIsItemSelected(*lv)) {
+    ui::MsgBox(QStringLiteral("Please select a report!"), ui::vbExclamation);
+    return false;
+  }
+  nRptID = rt::CLng(sys.LvGetSelectedItemKey(*lv).mid(1));
+  return true;
+}
+
+void frmRptDlg::cmdView_Click() {
+  int32_t id = 0;
+  if (!SelectedID(id)) return;
+  if (MainWindowHubInterface* hub = MainWindowHub()) hub->ShowCustomReport(id);
+}
+
+void frmRptDlg::cmdEdit_Click() {
+  int32_t id = 0;
+  if (!SelectedID(id)) return;
+  {
+    frmReportDef dlg;
+    if (dlg.InitExisting(id)) ui::RunModal(dlg, MainWindow());
+  }
+  LoadData(id);
+}
+
+void frmRptDlg::NewReport(int32_t eRptType) {
+  int32_t id = -1;
+  {
+    frmReportDef dlg;
+    dlg.InitNew(eRptType);
+    ui::RunModal(dlg, MainWindow());
+    id = dlg.m_udRptDef.RptID();
+  }
+  if (id >= 1) LoadData(id);
+}
+
+void frmRptDlg::cmdNewInvRpt_Click() { NewReport(store::Code(store::ReportType::kInventory)); }
+void frmRptDlg::cmdNewTranRpt_Click() { NewReport(store::Code(store::ReportType::kTransactions)); }
+
+void frmRptDlg::cmdCopy_Click() {
+  int32_t id = 0;
+  if (!SelectedID(id)) return;
+  clsRptDef def;
+  if (!def.LoadExisting(id)) {
+    ui::MsgBox(QStringLiteral("Unable to make copy of the report!"), ui::vbExclamation);
+    return;
+  }
+  QString newName;
+  LoadData(def.MakeCopy(newName));
+}
+
+void frmRptDlg::cmdRefresh_Click() { LoadData(-1); }
+
+void frmRptDlg::CancelButton_Click() { ui::UnloadLater(this); }
+
+void frmRptDlg::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (lv->ColumnHeaders().Count() < 2) return;
+  const clsSystem& sys = gSystem();
+  const double width = ui::PixelsToTwipsX(lv->width());
+  lv->ColumnHeaders().Item(1).SetWidth(width * 0.8);
+  lv->ColumnHeaders().Item(2).SetWidth(sys.NotBelowZeroLong(static_cast<int32_t>(width * 0.2 - 100)));
+}
