@@ -114,7 +114,7 @@ QString clsDB::UpgradeCompleteMsg(const QString& sDBPath) const {
   return QStringLiteral("Database in ") + Quoted(sDBPath) +
          QStringLiteral(" has been successfully upgraded! PLEASE NOTE: The list of data files you need to backup has "
                         "changed (see below).") +
-         gSystem().CRLF(2) + BackupMsg(sDBPath);
+         gSystem().CRLF(2) + BackupMsg(sDBPath, true);
 }
 
 bool clsDB::HoldExclusive(const QString& sLockPath, const QString& sDBPath) {

@@ -301,7 +301,7 @@ class UpgradeTest : public dbtest::DbTest {
     ExpectMsg(&done);
     ASSERT_TRUE(gDB().OpenDB(dir));
     EXPECT_THAT(done.toStdString(), HasSubstr("has been successfully upgraded!"));
-    EXPECT_TRUE(done.endsWith(BackupMsg(dir).remove(QLatin1Char('\r')))) << done.toStdString();
+    EXPECT_TRUE(done.endsWith(BackupMsg(dir, true).remove(QLatin1Char('\r')))) << done.toStdString();
   }
 };
 
@@ -622,13 +622,13 @@ TEST_F(UpgradeTest, AFolderWithTheOldTablesButNoCountersIsMissingFiles) {
 }
 
 TEST_F(UpgradeTest, TheBackupAdviceNamesTheFolderAndTheSixteenFiles) {
-  const QString text = BackupMsg(QStringLiteral("/data/shop"));
+  const QString text = BackupMsg(QStringLiteral("/data/shop"), true);
   EXPECT_TRUE(text.startsWith(QStringLiteral("BACKING UP, COPYING OR MOVING YOUR DATABASE")));
   EXPECT_THAT(text.toStdString(), HasSubstr("/data/shop"));
   EXPECT_EQ(text.count(QStringLiteral(".dbf\r\n")) + text.count(QStringLiteral(".cdx\r\n")) +
                 text.count(QStringLiteral(".fpt\r\n")),
             16);
-  EXPECT_THAT(BackupMsg(QString()).toStdString(), HasSubstr("(no database folder is open)"));
+  EXPECT_THAT(BackupMsg(QString(), false).toStdString(), HasSubstr("[SVL data directory will be specified"));
 }
 
 }  // namespace
