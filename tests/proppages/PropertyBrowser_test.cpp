@@ -1,0 +1,470 @@
+// The property browser as a host drives it: pages created from the page table, sited,
+// given one or two list bars, activated offscreen, edited through the list and applied.
+
+#include "proppages/PropertyBrowserPage.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <memory>
+
+#include "platform/com/PageSite.h"
+#include "platform/controls/ListBarModel.h"
+#include "platform/ui/TestPrompts.h"
+#include "proppages/PageTable.h"
+
+namespace qvp {
+namespace {
+
+using com::Ref;
+using com::Variant;
+
+// One list bar with two groups (the first with two items) and its automation face.
+struct Bar {
+  explicit Bar(const QString& tag = {}) {
+    ctl::ListBarGroup& g = model.Groups().Add(0, QStringLiteral("g1"), QStringLiteral("Files"));
+    g.ListItems().Add(0, QStringLiteral("i1"), QStringLiteral("Open"));
+    g.ListItems().Add(0, QStringLiteral("i2"), QStringLiteral("Save"));
+    model.Groups().Add(0, QStringLiteral("g2"), QStringLiteral("Tools"));
+    model.SetCurrentGroup(1);
+    model.LargeIcons().Add(QStringLiteral("k"), QImage(16, 16, QImage::Format_RGB32));
+    if (!tag.isEmpty()) Put(ctl::kDispidTag, Variant::Text(tag));
+  }
+  IDispatch* Object() const { return face.Object(); }
+  Variant Get(DISPID id) const {
+    Variant v;
+    EXPECT_EQ(com::GetProperty(Object(), id, v), S_OK);
+    return v;
+  }
+  void Put(DISPID id, const Variant& v) const { ASSERT_EQ(com::PutProperty(Object(), id, v), S_OK); }
+
+  ctl::ListBarModel model;
+  ctl::ListBarAutomationHost face{model};
+};
+
+// A host frame with one browser page.
+class Host {
+ public:
+  explicit Host(int pageIndex) {
+    EXPECT_EQ(PageObjectTable[pageIndex].create(nullptr, IID_IPropertyPage, page_.OutVoid()), S_OK);
+    site_ = com::Create<com::FakePageSite, IPropertyPageSite>(IID_IPropertyPageSite);
+    page_->SetPageSite(site_.get());
+  }
+  ~Host() {
+    if (active_) page_->Deactivate();
+    page_->SetObjects(0, nullptr);
+    page_->SetPageSite(nullptr);
+  }
+  HRESULT Show(std::vector<IUnknown*> objects) {
+    const HRESULT hr = page_->SetObjects(static_cast<ULONG>(objects.size()), objects.data());
+    if (FAILED(hr) || active_) return hr;
+    const RECT rect{0, 0, 360, 300};
+    active_ = true;
+    return page_->Activate(&frame_, &rect, FALSE);
+  }
+  IPropertyPage* Page() const { return page_.get(); }
+  PropertyListView* List() { return frame_.findChild<PropertyListView*>(QStringLiteral("id1000")); }
+
+  // Names as listed, in order.
+  QStringList Names() {
+    QStringList names;
+    for (int i = 0; i < List()->Model().rowCount(); ++i) names << List()->Model().Row(i)->name;
+    return names;
+  }
+  int IndexOf(const QString& name) {
+    const int at = static_cast<int>(Names().indexOf(name));
+    EXPECT_GE(at, 0) << name.toStdString();
+    return at;
+  }
+  CListBoxItem* Row(const QString& name) { return List()->Model().Row(IndexOf(name)); }
+  // The row's default action, as a double click on it runs it.
+  void DoubleClick(const QString& name) {
+    const QRect r = List()->visualRect(List()->Model().index(IndexOf(name), 0));
+    QMouseEvent press(QEvent::MouseButtonDblClick, r.center(), List()->viewport()->mapToGlobal(r.center()),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(List()->viewport(), &press);
+  }
+  void Expand(const QString& name) {
+    List()->setCurrentIndex(List()->Model().index(IndexOf(name), 1));
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(List(), &right);
+  }
+  // Types a text into the in-place editor and commits it with Enter.
+  void Type(const QString& name, const QString& text) {
+    const QModelIndex at = List()->Model().index(IndexOf(name), 1);
+    List()->setCurrentIndex(at);
+    List()->edit(at);
+    auto* editor = List()->findChild<QLineEdit*>(QStringLiteral("id125"));
+    ASSERT_NE(editor, nullptr) << name.toStdString();
+    editor->setText(text);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(editor, &enter);
+    Settle();
+  }
+  // Picks an entry of the drop-down list.
+  void Pick(const QString& name, const QString& entry) {
+    const QModelIndex at = List()->Model().index(IndexOf(name), 1);
+    List()->setCurrentIndex(at);
+    List()->edit(at);
+    auto* combo = List()->findChild<QComboBox*>(QStringLiteral("id127"));
+    ASSERT_NE(combo, nullptr) << name.toStdString();
+    const int i = combo->findText(entry);
+    ASSERT_GE(i, 0) << entry.toStdString();
+    combo->setCurrentIndex(i);
+    emit combo->activated(i);
+    List()->setFocus();
+    List()->closePersistentEditor(at);
+    Settle();
+  }
+
+  // Closed editors are deleted, so the next edit finds its own.
+  static void Settle() {
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+ private:
+  Ref<IPropertyPage> page_;
+  Ref<IPropertyPageSite> site_;
+  QWidget frame_;
+  bool active_ = false;
+};
+
+TEST(PropertyBrowser, OneControlListsEachReadablePropertyInItsRowKind) {
+  Bar bar;
+  Host host(0);
+  ASSERT_EQ(host.Show({bar.Object()}), S_OK);
+  EXPECT_EQ(host.Names(), (QStringList{"Appearance", "BackColor", "CurrentGroup", "Enabled",
+                                       "Groups", "LargeIcons", "SmallIcons", "Tabs", "Tag"}));
+  struct Case {
+    const char* name;
+    const char* kind;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"Appearance", "CEnumProperty", "1 - lb3D"},   {"BackColor", "CColorProperty", "&H80000005&"},
+      {"CurrentGroup", "CProperty", "1"},            {"Enabled", "CBoolProperty", "True"},
+      {"Groups", "CCollectionProperty", ""},         {"Tag", "CProperty", ""},
+      {"LargeIcons", "CCollectionProperty", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CListBoxItem* row = host.Row(QString::fromLatin1(c.name));
+    ASSERT_NE(row, nullptr);
+    EXPECT_STREQ(row->ClassName(), c.kind);
+    EXPECT_EQ(row->valueText, QString::fromLatin1(c.value));
+  }
+  // Reading the properties called no method: the image list still holds its picture.
+  EXPECT_EQ(bar.model.LargeIcons().Count(), 1);
+  EXPECT_EQ(host.Page()->IsPageDirty(), S_FALSE);
+}
+
+TEST(PropertyBrowser, EditsMarkTheRowsAndApplyWritesThem) {
+  Bar bar;
+  Host host(0);
+  ASSERT_EQ(host.Show({bar.Object()}), S_OK);
+  host.Type(QStringLiteral("Tag"), QStringLiteral("toolbox"));
+  host.Type(QStringLiteral("BackColor"), QStringLiteral("255"));
+  host.Pick(QStringLiteral("Appearance"), QStringLiteral("0 - lbFlat"));
+  host.DoubleClick(QStringLiteral("Enabled"));
+  struct Case {
+    const char* name;
+    const char* shown;
+    DISPID id;
+    Variant written;
+  };
+  const Case cases[] = {
+      {"Tag", "toolbox", ctl::kDispidTag, Variant::Text(QStringLiteral("toolbox"))},
+      {"BackColor", "&H000000FF&", ctl::kDispidBackColor, Variant::UI4(0xFF)},
+      {"Appearance", "0 - lbFlat", ctl::kDispidAppearance, Variant::I4(ctl::kAppearanceFlat)},
+      {"Enabled", "False", ctl::kDispidEnabled, Variant::Bool(false)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_TRUE(host.Row(QString::fromLatin1(c.name))->modified);
+    EXPECT_EQ(host.Row(QString::fromLatin1(c.name))->valueText, QString::fromLatin1(c.shown));
+    EXPECT_EQ(host.List()->Model().data(host.List()->Model().index(host.IndexOf(c.name), 0),
+                                        Qt::DisplayRole),
+              QString::fromLatin1(c.name) + " *");
+  }
+  EXPECT_EQ(host.Page()->IsPageDirty(), S_OK);
+  EXPECT_EQ(host.Page()->Apply(), S_OK);
+  EXPECT_EQ(host.Page()->IsPageDirty(), S_FALSE);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(bar.Get(c.id).ToString(), c.written.ToString());
+    EXPECT_FALSE(host.Row(QString::fromLatin1(c.name))->modified);
+  }
+  EXPECT_TRUE(bar.model.IsDirty());
+}
+
+TEST(PropertyBrowser, CommittingTheShownValueLeavesThePageClean) {
+  Bar bar;
+  Host host(0);
+  ASSERT_EQ(host.Show({bar.Object()}), S_OK);
+  host.Type(QStringLiteral("BackColor"), QStringLiteral("2147483653"));  // &H80000005&
+  host.Type(QStringLiteral("CurrentGroup"), QStringLiteral("1"));
+  host.Type(QStringLiteral("Tag"), QString());
+  host.Pick(QStringLiteral("Appearance"), QStringLiteral("1 - lb3D"));
+  host.Pick(QStringLiteral("Enabled"), QStringLiteral("True"));
+  for (const char* name : {"BackColor", "CurrentGroup", "Tag", "Appearance", "Enabled"})
+    EXPECT_FALSE(host.Row(QString::fromLatin1(name))->modified) << name;
+  EXPECT_EQ(host.Page()->IsPageDirty(), S_FALSE);
+}
+
+TEST(PropertyBrowser, ChangeNotificationsUpdateTheRows) {
+  Bar bar;
+  Host host(0);
+  ASSERT_EQ(host.Show({bar.Object()}), S_OK);
+  bar.Put(ctl::kDispidTag, Variant::Text(QStringLiteral("outside")));
+  EXPECT_EQ(host.Row(QStringLiteral("Tag"))->valueText, "outside");
+  // A collection change rebuilds the collection's rows; the open rows stay open and
+  // the current row is found again.
+  host.Expand(QStringLiteral("Groups"));
+  host.Expand(QStringLiteral("Groups(1)"));
+  host.List()->setCurrentIndex(host.List()->Model().index(host.IndexOf("Caption"), 1));
+  bar.model.Groups().Item(1).SetCaption(QStringLiteral("Documents"));
+  QApplication::processEvents();
+  EXPECT_EQ(host.Row(QStringLiteral("Caption"))->valueText, "Documents");
+  EXPECT_EQ(host.List()->CurrentRow()->name, "Caption");
+  EXPECT_EQ(host.Page()->IsPageDirty(), S_FALSE);
+}
+
+TEST(PropertyBrowser, CollectionsExpandIntoMembersAndTheirProperties) {
+  Bar bar;
+  Host host(0);
+  ASSERT_EQ(host.Show({bar.Object()}), S_OK);
+  const int rows = static_cast<int>(host.Names().size());
+  host.Expand(QStringLiteral("Groups"));
+  EXPECT_EQ(host.Names().mid(host.IndexOf("Groups") + 1, 2), (QStringList{"Groups(1)", "Groups(2)"}));
+  host.Expand(QStringLiteral("Groups(1)"));
+  const int member = host.IndexOf("Groups(1)");
+  EXPECT_EQ(host.Names().mid(member + 1, 3), (QStringList{"Index", "Caption", "ListItems"}));
+  host.Expand(QStringLiteral("ListItems"));
+  EXPECT_EQ(host.Names().mid(host.IndexOf("ListItems") + 1, 2),
+            (QStringList{"ListItems(1)", "ListItems(2)"}));
+  host.Expand(QStringLiteral("ListItems(2)"));
+  EXPECT_EQ(host.Row(QStringLiteral("Text"))->level, 4);
+  auto* groups = dynamic_cast<CCollectionProperty*>(host.Row(QStringLiteral("Groups")));
+  ASSERT_NE(groups, nullptr);
+  // Groups(1), its 3 rows, ListItems(1), ListItems(2) and its 3 rows, Groups(2).
+  EXPECT_EQ(groups->CountVisibleRows(), 10);
+  // Collapsing and expanding again shows what was open before, counted afresh.
+  host.List()->setCurrentIndex(host.List()->Model().index(host.IndexOf("Groups"), 1));
+  QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
+  QApplication::sendEvent(host.List(), &left);
+  EXPECT_EQ(host.Names().size(), rows);
+  host.Expand(QStringLiteral("Groups"));
+  EXPECT_EQ(host.Names().size(), rows + 10);
+}
+
+TEST(PropertyBrowser, TwoControlsShareRowsAndEachGetsTheWrites) {
+  Bar first(QStringLiteral("one"));
+  Bar second(QStringLiteral("two"));
+  Host host(0);
+  ASSERT_EQ(host.Show({first.Object(), second.Object()}), S_OK);
+  auto* tag = dynamic_cast<CProperty*>(host.Row(QStringLiteral("Tag")));
+  ASSERT_NE(tag, nullptr);
+  EXPECT_TRUE(tag->mixed);
+  EXPECT_EQ(host.List()->Model().data(host.List()->Model().index(host.IndexOf("Tag"), 1),
+                                      Qt::DisplayRole),
+            QString());
+  // An empty editor on a mixed row changes nothing.
+  host.Type(QStringLiteral("Tag"), QString());
+  EXPECT_FALSE(tag->modified);
+  host.Type(QStringLiteral("Tag"), QStringLiteral("both"));
+  // A member row writes the member's property of the same member of each control.
+  host.Expand(QStringLiteral("Groups"));
+  host.Expand(QStringLiteral("Groups(2)"));
+  host.Type(QStringLiteral("Caption"), QStringLiteral("Extras"));
+  EXPECT_EQ(host.Page()->Apply(), S_OK);
+  for (const Bar* bar : {&first, &second}) {
+    EXPECT_EQ(bar->Get(ctl::kDispidTag).ToString(), "both");
+    EXPECT_EQ(bar->model.Groups().Item(2).Caption(), "Extras");
+    EXPECT_EQ(bar->model.Groups().Item(1).Caption(), "Files");
+    EXPECT_EQ(bar->model.CurrentGroup(), 1);
+  }
+}
+
+TEST(PropertyBrowser, OtherObjectsOfTheSameCountAreReadAgain) {
+  Bar first(QStringLiteral("one"));
+  Bar second(QStringLiteral("two"));
+  Host host(0);
+  ASSERT_EQ(host.Show({first.Object()}), S_OK);
+  EXPECT_EQ(host.Row(QStringLiteral("Tag"))->valueText, "one");
+  IUnknown* other[] = {second.Object()};
+  EXPECT_EQ(host.Page()->SetObjects(1, other), S_OK);
+  EXPECT_EQ(host.Row(QStringLiteral("Tag"))->valueText, "two");
+  host.Type(QStringLiteral("Tag"), QStringLiteral("changed"));
+  EXPECT_EQ(host.Page()->Apply(), S_OK);
+  EXPECT_EQ(first.Get(ctl::kDispidTag).ToString(), "one");
+  EXPECT_EQ(second.Get(ctl::kDispidTag).ToString(), "changed");
+}
+
+TEST(PropertyBrowser, AFailedWriteIsReportedAndTheRowReverts) {
+  ui::test::ScopedFakePrompts prompts;
+  Bar bar;
+  Host host(0);
+  ASSERT_EQ(host.Show({bar.Object()}), S_OK);
+  host.Type(QStringLiteral("CurrentGroup"), QStringLiteral("9"));
+  prompts->ExpectContaining(QStringLiteral("CurrentGroup : "));
+  EXPECT_EQ(host.Page()->Apply(), E_FAIL);
+  EXPECT_EQ(prompts->Last().title, "Error Setting Property");
+  EXPECT_EQ(host.Row(QStringLiteral("CurrentGroup"))->valueText, "1");
+  EXPECT_EQ(bar.model.CurrentGroup(), 1);
+}
+
+TEST(PropertyBrowser, ObjectsWithoutTheListBarInterfaceAreRefused) {
+  auto site = com::Create<com::FakePageSite, IUnknown>(IID_IUnknown);
+  Host host(0);
+  EXPECT_EQ(host.Show({site.get()}), E_ACCESSDENIED);
+  EXPECT_TRUE(host.Names().isEmpty());
+}
+
+TEST(PropertyBrowser, CategorizedViewListsRowsUnderHeaders) {
+  Bar bar;
+  Host host(1);
+  ASSERT_EQ(host.Show({bar.Object()}), S_OK);
+  EXPECT_EQ(host.Names(), QStringList{"Misc"});
+  host.Expand(QStringLiteral("Misc"));
+  EXPECT_EQ(host.Names().size(), 10);
+  EXPECT_EQ(host.Names()[1], "Appearance");
+  EXPECT_EQ(host.List()->LeftMargin(), host.List()->IndentStep() + 1);
+  host.Pick(QStringLiteral("Appearance"), QStringLiteral("0 - lbFlat"));
+  EXPECT_EQ(host.Page()->Apply(), S_OK);
+  EXPECT_EQ(bar.Get(ctl::kDispidAppearance).ToString(), "0");
+  // The header stays open across the change notification's refresh.
+  EXPECT_EQ(host.Names().size(), 10);
+}
+
+// --- rows on their own ---
+
+TEST(PropertyRows, EnumerationsFindTheirEntryByValue) {
+  CEnumProperty row(1, 0, nullptr, false,
+                    {{0, QStringLiteral("0 - None")}, {4, QStringLiteral("4 - Some")},
+                     {8, QStringLiteral("8 - All")}});
+  row.vt = VT_I2;
+  struct Step {
+    const char* action;
+    LONG input;
+    const char* text;
+    LONG written;
+  };
+  const Step steps[] = {{"set", 8, "8 - All", 8}, {"step", 0, "0 - None", 0},
+                        {"step", 0, "4 - Some", 4}, {"set", 3, "4 - Some", 4}};
+  struct NoHost final : RowHost {
+    void ExpansionChanged(CListBoxItem&) override {}
+    void MarkDirty() override {}
+    void EnableModeless(bool) override {}
+    QWidget* DialogOwner() override { return nullptr; }
+  } host;
+  for (const Step& s : steps) {
+    SCOPED_TRACE(std::string(s.action) + " " + std::to_string(s.input));
+    if (std::string(s.action) == "set")
+      row.SetValue(Variant::I4(s.input).Get());
+    else
+      row.DoDefault(host);
+    EXPECT_EQ(row.valueText, QString::fromLatin1(s.text));
+    Variant out;
+    ASSERT_EQ(row.GetValue(out), S_OK);
+    EXPECT_EQ(out.Type(), VT_I2);
+    EXPECT_EQ(out.Get().iVal, s.written);
+  }
+}
+
+TEST(PropertyRows, TypedColoursAndIndexTexts) {
+  struct ColorCase {
+    const char* typed;
+    bool taken;
+    const char* shown;
+  };
+  const ColorCase colors[] = {{"255", true, "&H000000FF&"},      {"&HFF&", true, "&H000000FF&"},
+                              {"16711680", true, "&H00FF0000&"}, {"&hFF&", false, "&H00000000&"},
+                              {"blue", false, "&H00000000&"},    {"", false, "&H00000000&"}};
+  for (const ColorCase& c : colors) {
+    SCOPED_TRACE(c.typed);
+    CColorProperty row(1, 0, nullptr, false);
+    row.vt = VT_I4;
+    row.SetValue(Variant::I4(0).Get());
+    EXPECT_EQ(row.SetText(QString::fromLatin1(c.typed)), c.taken);
+    EXPECT_EQ(row.valueText, QString::fromLatin1(c.shown));
+  }
+  // A system colour goes back to a signed property with its bits.
+  CColorProperty system(1, 0, nullptr, false);
+  system.vt = VT_I4;
+  system.SetValue(Variant::UI4(0x8000000F).Get());
+  Variant out;
+  ASSERT_EQ(system.GetValue(out), S_OK);
+  EXPECT_EQ(static_cast<ULONG>(out.Get().lVal), 0x8000000Fu);
+
+  struct IndexCase {
+    const char* text;
+    SHORT written;
+  };
+  const IndexCase indexes[] = {{"", -1}, {"   ", -1}, {"-1", -2}, {"3", 3}};
+  for (const IndexCase& c : indexes) {
+    SCOPED_TRACE(c.text);
+    CProperty row(11, 0, nullptr, false);
+    row.SetName(QStringLiteral("Index"));
+    row.vt = VT_I2;
+    row.valueText = QString::fromLatin1(c.text);
+    Variant v;
+    ASSERT_EQ(row.GetValue(v), S_OK);
+    EXPECT_EQ(v.Get().iVal, c.written);
+  }
+}
+
+TEST(PropertyRows, TextsAreCutWithoutSplittingACharacter) {
+  const QString clef = QString::fromUtf16(u"\U0001D11E");  // two UTF-16 units
+  struct Case {
+    QString text;
+    int max;
+    int length;
+  };
+  const Case cases[] = {{QString(600, u'a'), kEditorTextMax, 512},
+                        {QString(127, u'a') + clef, kDropDownTextMax, 127},
+                        {QString(126, u'a') + clef, kDropDownTextMax, 128},
+                        {QStringLiteral("short"), kComboTextMax, 5}};
+  for (const Case& c : cases) EXPECT_EQ(CutText(c.text, c.max).size(), c.length) << c.max;
+}
+
+TEST(PropertyRows, FontValuesLeaveAsCopies) {
+  FONTDESC desc;
+  desc.lpstrName = u"Arial";
+  desc.cySize.int64 = 12 * 10000;
+  Ref<IDispatch> font;
+  ASSERT_EQ(OleCreateFontIndirect(&desc, IID_IFontDisp, font.OutVoid()), S_OK);
+  CFontProperty row(1, 0, nullptr, false);
+  row.SetValue(Variant::Dispatch(font.get()).Get());
+  EXPECT_EQ(row.valueText, "Arial, 12");
+  Variant a;
+  Variant b;
+  ASSERT_EQ(row.GetValue(a), S_OK);
+  ASSERT_EQ(row.GetValue(b), S_OK);
+  EXPECT_NE(a.Get().pdispVal, font.get());
+  EXPECT_NE(a.Get().pdispVal, b.Get().pdispVal);
+}
+
+TEST(PropertyRows, CategoryTableKeepsEmptySlotsLastAndDropsOverflow) {
+  CategoryTable table;
+  for (int i = 0; i < 20; ++i)
+    EXPECT_TRUE(table.Add(100 + i, QStringLiteral("Custom%1").arg(19 - i, 2, 10, QLatin1Char('0'))));
+  EXPECT_FALSE(table.Add(200, QStringLiteral("Late")));
+  EXPECT_FALSE(table.Contains(200));
+  const auto& e = table.Entries();
+  for (size_t i = 1; i < e.size(); ++i)
+    EXPECT_LE(QString::compare(e[i - 1].name, e[i].name, Qt::CaseInsensitive), 0) << i;
+  EXPECT_EQ(e[0].name, "Appearance");
+
+  CategoryTable sparse;
+  ASSERT_TRUE(sparse.Add(100, QStringLiteral("Aardvark")));
+  EXPECT_EQ(sparse.Entries()[0].name, "Aardvark ");
+  EXPECT_EQ(sparse.Entries()[12].id, 0);
+}
+
+}  // namespace
+}  // namespace qvp
