@@ -180,19 +180,25 @@ bool PropertyListView::SelectRow(const CListBoxItem* row) {
   return true;
 }
 
-QRect PropertyListView::ButtonRect(int row) const {
-  const QRect r = visualRect(model_->index(row, PropertyListModel::kValue));
+QRect PropertyListView::ButtonIn(const QRect& r) {
   return QRect(r.right() - r.height() + 1, r.top(), r.height(), r.height());
+}
+
+QRect PropertyListView::ExpanderIn(const QRect& r, const CListBoxItem& item) const {
+  const int step = IndentStep();
+  const int x = IsHeader(item) ? r.left() + step / 4
+                               : r.left() + item.level * step + leftMargin_ + step / 4 - 1;
+  return QRect(x, r.top() + (r.height() - kBoxSize) / 2, kBoxSize, kBoxSize);
+}
+
+QRect PropertyListView::ButtonRect(int row) const {
+  return ButtonIn(visualRect(model_->index(row, PropertyListModel::kValue)));
 }
 
 QRect PropertyListView::ExpanderRect(int row) const {
   const CListBoxItem* item = model_->Row(row);
-  const QRect r = visualRect(model_->index(row, PropertyListModel::kName));
   if (!item) return {};
-  const int step = IndentStep();
-  const int x = IsHeader(*item) ? r.left() + step / 4
-                                : r.left() + item->level * step + leftMargin_ + step / 4 - 1;
-  return QRect(x, r.top() + (r.height() - kBoxSize) / 2, kBoxSize, kBoxSize);
+  return ExpanderIn(visualRect(model_->index(row, PropertyListModel::kName)), *item);
 }
 
 void PropertyListView::RunDefault(CListBoxItem& row) {
@@ -334,7 +340,7 @@ void PropertyRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
   if (index.column() == PropertyListModel::kName)
     PaintName(*painter, option, *row);
   else
-    PaintValue(*painter, option, *row, index.row());
+    PaintValue(*painter, option, *row);
   painter->setPen(kGridColor);
   const QRect& r = option.rect;
   painter->drawLine(r.left(), r.bottom(), r.right(), r.bottom());
@@ -363,8 +369,7 @@ void PropertyRowDelegate::PaintName(QPainter& p, const QStyleOptionViewItem& opt
   p.drawText(nameRect.adjusted(1, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
              option.fontMetrics.elidedText(text, Qt::ElideRight, nameRect.width() - 1));
   if (row.expandable) {
-    const int at = view_.Model().Find(&row);
-    const QRect box = view_.ExpanderRect(at).translated(0, r.top() - view_.visualRect(option.index).top());
+    const QRect box = view_.ExpanderIn(r, row);
     p.setPen(Qt::black);
     p.setBrush(option.palette.color(QPalette::Base));
     p.drawRect(box.adjusted(0, 0, -1, -1));
@@ -376,7 +381,7 @@ void PropertyRowDelegate::PaintName(QPainter& p, const QStyleOptionViewItem& opt
 }
 
 void PropertyRowDelegate::PaintValue(QPainter& p, const QStyleOptionViewItem& option,
-                                     const CListBoxItem& row, int index) const {
+                                     const CListBoxItem& row) const {
   const QRect& r = option.rect;
   const int step = view_.IndentStep();
   int x = r.left() + 2;
@@ -403,7 +408,7 @@ void PropertyRowDelegate::PaintValue(QPainter& p, const QStyleOptionViewItem& op
   }
   if (row.hasButton) {
     QStyleOptionButton button;
-    button.rect = view_.ButtonRect(index).translated(0, r.top() - view_.visualRect(option.index).top());
+    button.rect = PropertyListView::ButtonIn(r);
     button.state = QStyle::State_Enabled | QStyle::State_Raised;
     button.palette = option.palette;
     QStyle* style = view_.style();

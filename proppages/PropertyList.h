@@ -72,6 +72,9 @@ class PropertyListView final : public QTableView {
   // The button square and the expander box of a listed row, in viewport coordinates.
   QRect ButtonRect(int row) const;
   QRect ExpanderRect(int row) const;
+  // The same from the row's value or name cell.
+  static QRect ButtonIn(const QRect& valueCell);
+  QRect ExpanderIn(const QRect& nameCell, const CListBoxItem& row) const;
 
   // The row's default action; the page hears of a changed value.
   void RunDefault(CListBoxItem& row);
@@ -112,8 +115,7 @@ class PropertyRowDelegate final : public QStyledItemDelegate {
 
  private:
   void PaintName(QPainter& p, const QStyleOptionViewItem& option, const CListBoxItem& row) const;
-  void PaintValue(QPainter& p, const QStyleOptionViewItem& option, const CListBoxItem& row,
-                  int index) const;
+  void PaintValue(QPainter& p, const QStyleOptionViewItem& option, const CListBoxItem& row) const;
   PropertyListView& view_;
 };
 

@@ -74,7 +74,7 @@ TEST_F(ListBarAutomationTest, TypeInformationListsThePropertiesAndNamesTheHelpFi
   TYPEATTR* attr = nullptr;
   ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
   EXPECT_EQ(attr->guid, IID_DListBar);
-  EXPECT_EQ(attr->cVars, 5);
+  EXPECT_EQ(attr->cVars, 9);
   BSTR help = nullptr;
   ASSERT_EQ(info->GetDocumentation(MEMBERID_NIL, nullptr, nullptr, nullptr, &help), S_OK);
   EXPECT_EQ(com::ToQString(help), QString::fromUtf16(kListBarHelpFile));
@@ -228,6 +228,50 @@ TEST_F(ListBarAutomationTest, ImageListsAddClearAndEnumerate) {
   EXPECT_EQ(model_.SmallIcons().Count(), 0);
   Variant key;
   EXPECT_EQ(com::GetProperty(first.Get().pdispVal, kDispidKey, key), DISP_E_EXCEPTION);
+}
+
+TEST_F(ListBarAutomationTest, FaceOwnPropertiesAreCheckedStoredAndReported) {
+  auto points = com::QueryAs<IConnectionPointContainer>(Control(), IID_IConnectionPointContainer);
+  Ref<IConnectionPoint> point;
+  ASSERT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink, point.Out()), S_OK);
+  auto sink = com::Create<RecordingSink, IPropertyNotifySink>(IID_IPropertyNotifySink);
+  DWORD cookie = 0;
+  ASSERT_EQ(point->Advise(sink.get(), &cookie), S_OK);
+  auto& changed = static_cast<RecordingSink*>(sink.get())->changed;
+  struct Case {
+    const char* name;
+    DISPID id;
+    Variant initial;
+    Variant put;
+    HRESULT result;
+    Variant after;
+  };
+  const Case cases[] = {
+      {"colour", kDispidBackColor, Variant::UI4(0x80000005), Variant::I4(255), S_OK,
+       Variant::UI4(255)},
+      {"flag", kDispidEnabled, Variant::Bool(true), Variant::Text(QStringLiteral("False")), S_OK,
+       Variant::Bool(false)},
+      {"enumeration", kDispidAppearance, Variant::I4(kAppearance3D), Variant::I4(kAppearanceFlat),
+       S_OK, Variant::I4(kAppearanceFlat)},
+      {"enumeration out of range", kDispidAppearance, Variant::I4(kAppearanceFlat),
+       Variant::I4(7), DISP_E_EXCEPTION, Variant::I4(kAppearanceFlat)},
+      {"text", kDispidTag, Variant::Text(QString()), Variant::Text(QStringLiteral("t")), S_OK,
+       Variant::Text(QStringLiteral("t"))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Variant value;
+    ASSERT_EQ(com::GetProperty(Control(), c.id, value), S_OK);
+    EXPECT_EQ(value.ToString(), c.initial.ToString());
+    changed.clear();
+    model_.SetDirty(false);
+    EXPECT_EQ(com::PutProperty(Control(), c.id, c.put), c.result);
+    ASSERT_EQ(com::GetProperty(Control(), c.id, value), S_OK);
+    EXPECT_EQ(value.ToString(), c.after.ToString());
+    EXPECT_EQ(changed, SUCCEEDED(c.result) ? std::vector<DISPID>{c.id} : std::vector<DISPID>{});
+    EXPECT_EQ(model_.IsDirty(), SUCCEEDED(c.result));
+  }
+  point->Unadvise(cookie);
 }
 
 TEST_F(ListBarAutomationTest, ChangesReachAnAdvisedSinkByDispid) {
