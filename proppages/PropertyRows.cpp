@@ -69,7 +69,9 @@ bool CProperty::TextOf(const VARIANT& value, QString& text) {
   return true;
 }
 
-void CProperty::Revert() {
+void CProperty::Revert() { ShowRemembered(); }
+
+void CProperty::ShowRemembered() {
   QString text;
   if (TextOf(remembered_.Get(), text)) valueText = text;
   LONG number = 0;
@@ -80,7 +82,7 @@ void CProperty::Revert() {
 void CProperty::SetValue(const VARIANT& value) {
   Copy(remembered_, value);
   mixed = false;
-  Revert();
+  ShowRemembered();
 }
 
 bool CProperty::SetText(const QString& text) {

@@ -157,6 +157,8 @@ class CProperty : public CListBoxItem {
   // Base text conversion of a value; false when the value has no text.
   static bool TextOf(const VARIANT& value, QString& text);
   bool IsIndexRow() const { return name == QLatin1String("Index"); }
+  // The text of the remembered value, not modified.
+  void ShowRemembered();
 
   DISPID dispid_;
   IDispatch* object_;  // not owned: the page holds the objects

@@ -343,6 +343,36 @@ TEST(PropertyBrowser, CategorizedViewListsRowsUnderHeaders) {
 
 // --- rows on their own ---
 
+struct NoHost final : RowHost {
+  void ExpansionChanged(CListBoxItem&) override {}
+  void MarkDirty() override { ++dirty; }
+  void EnableModeless(bool) override {}
+  QWidget* DialogOwner() override { return nullptr; }
+  int dirty = 0;
+};
+
+TEST(PropertyRows, RemovingAMemberRenumbersTheLaterOnes) {
+  Bar bar;
+  for (int i = 1; i <= 4; ++i) bar.model.Tabs().Add(0, {}, QStringLiteral("Tab %1").arg(i));
+  Host host(0);
+  ASSERT_EQ(host.Show({bar.Object()}), S_OK);
+  auto* tabs = dynamic_cast<CCollectionProperty*>(host.Row(QStringLiteral("Tabs")));
+  ASSERT_NE(tabs, nullptr);
+  NoHost rows;
+  EXPECT_FALSE(tabs->RemoveItem(rows, 5));
+  ASSERT_TRUE(tabs->RemoveItem(rows, 2));
+  EXPECT_EQ(rows.dirty, 1);
+  EXPECT_EQ(bar.model.Tabs().Count(), 3);
+  ASSERT_EQ(tabs->MemberCount(), 3);
+  for (int m = 0; m < 3; ++m) {
+    const CExpandableCollectionItem& member = tabs->Member(m);
+    EXPECT_EQ(member.name, QStringLiteral("Tabs(%1)").arg(m + 1));
+    EXPECT_EQ(member.rows[0]->name, "Index");
+    EXPECT_EQ(member.rows[0]->valueText, QString::number(m + 1));
+    EXPECT_EQ(member.rows[1]->valueText, QStringLiteral("Tab %1").arg(m == 0 ? 1 : m + 2));
+  }
+}
+
 TEST(PropertyRows, EnumerationsFindTheirEntryByValue) {
   CEnumProperty row(1, 0, nullptr, false,
                     {{0, QStringLiteral("0 - None")}, {4, QStringLiteral("4 - Some")},
@@ -356,12 +386,7 @@ TEST(PropertyRows, EnumerationsFindTheirEntryByValue) {
   };
   const Step steps[] = {{"set", 8, "8 - All", 8}, {"step", 0, "0 - None", 0},
                         {"step", 0, "4 - Some", 4}, {"set", 3, "4 - Some", 4}};
-  struct NoHost final : RowHost {
-    void ExpansionChanged(CListBoxItem&) override {}
-    void MarkDirty() override {}
-    void EnableModeless(bool) override {}
-    QWidget* DialogOwner() override { return nullptr; }
-  } host;
+  NoHost host;
   for (const Step& s : steps) {
     SCOPED_TRACE(std::string(s.action) + " " + std::to_string(s.input));
     if (std::string(s.action) == "set")

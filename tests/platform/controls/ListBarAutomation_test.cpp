@@ -64,6 +64,22 @@ class ListBarAutomationTest : public ::testing::Test {
   }
   IDispatch* Control() { return host_.Object(); }
 
+  // A recording sink advised on the control's notification point (cookie 0 on failure).
+  struct Advised {
+    Ref<IConnectionPoint> point;
+    Ref<IPropertyNotifySink> sink;
+    DWORD cookie = 0;
+    std::vector<DISPID>& Changed() { return static_cast<RecordingSink*>(sink.get())->changed; }
+  };
+  Advised Advise() {
+    Advised a;
+    auto points = com::QueryAs<IConnectionPointContainer>(Control(), IID_IConnectionPointContainer);
+    if (points) points->FindConnectionPoint(IID_IPropertyNotifySink, a.point.Out());
+    a.sink = com::Create<RecordingSink, IPropertyNotifySink>(IID_IPropertyNotifySink);
+    if (a.point && FAILED(a.point->Advise(a.sink.get(), &a.cookie))) a.cookie = 0;
+    return a;
+  }
+
   ListBarModel model_;
   ListBarAutomationHost host_{model_};
 };
@@ -231,13 +247,11 @@ TEST_F(ListBarAutomationTest, ImageListsAddClearAndEnumerate) {
 }
 
 TEST_F(ListBarAutomationTest, FaceOwnPropertiesAreCheckedStoredAndReported) {
-  auto points = com::QueryAs<IConnectionPointContainer>(Control(), IID_IConnectionPointContainer);
-  Ref<IConnectionPoint> point;
-  ASSERT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink, point.Out()), S_OK);
-  auto sink = com::Create<RecordingSink, IPropertyNotifySink>(IID_IPropertyNotifySink);
-  DWORD cookie = 0;
-  ASSERT_EQ(point->Advise(sink.get(), &cookie), S_OK);
-  auto& changed = static_cast<RecordingSink*>(sink.get())->changed;
+  Advised advised = Advise();
+  ASSERT_NE(advised.cookie, 0u);
+  Ref<IConnectionPoint>& point = advised.point;
+  const DWORD cookie = advised.cookie;
+  auto& changed = advised.Changed();
   struct Case {
     const char* name;
     DISPID id;
@@ -275,14 +289,11 @@ TEST_F(ListBarAutomationTest, FaceOwnPropertiesAreCheckedStoredAndReported) {
 }
 
 TEST_F(ListBarAutomationTest, ChangesReachAnAdvisedSinkByDispid) {
-  auto points = com::QueryAs<IConnectionPointContainer>(Control(), IID_IConnectionPointContainer);
-  ASSERT_TRUE(points);
-  Ref<IConnectionPoint> point;
-  ASSERT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink, point.Out()), S_OK);
-  auto sink = com::Create<RecordingSink, IPropertyNotifySink>(IID_IPropertyNotifySink);
-  DWORD cookie = 0;
-  ASSERT_EQ(point->Advise(sink.get(), &cookie), S_OK);
-  auto& changed = static_cast<RecordingSink*>(sink.get())->changed;
+  Advised advised = Advise();
+  ASSERT_NE(advised.cookie, 0u);
+  Ref<IConnectionPoint>& point = advised.point;
+  const DWORD cookie = advised.cookie;
+  auto& changed = advised.Changed();
   Ref<IDispatch> large = Member(Control(), QStringLiteral("LargeIcons"));
   auto batch = com::QueryAs<IListBarImageBatch>(large.get(), IID_IListBarImageBatch);
   ASSERT_TRUE(batch);
