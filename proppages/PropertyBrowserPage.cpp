@@ -388,8 +388,8 @@ void CQVPropertyPage::AddMember(ITypeInfo* type, MEMBERID id, const TYPEDESC& de
       row = AddObjectRow(object, id, value, level, path, depth);
     else if (vt == VT_BOOL)
       make(new CBoolProperty(id, level, object, false));
-    else if (vt == VT_VARIANT)
-      row = AddCustomEnumRow(object, id, level);
+    else if (vt == VT_VARIANT && !(row = AddCustomEnumRow(object, id, level)))
+      row = AddComboRow(object, id, level);
     if (!row && vt != VT_DISPATCH) {
       if (writable)
         make(new CProperty(id, level, object, false));
@@ -421,6 +421,14 @@ RowPtr CQVPropertyPage::AddCustomEnumRow(IDispatch* object, DISPID id, int level
                                                    base);
   if (!row->RefreshValues()) return {};
   return row;
+}
+
+RowPtr CQVPropertyPage::AddComboRow(IDispatch* object, DISPID id, int level) {
+  IUnknown* first = controls_.empty() ? object : controls_.front()->Object();
+  auto strings = com::QueryAs<ctl::IListBarPropertyStrings>(first, ctl::IID_IListBarPropertyStrings);
+  QStringList suggestions;
+  if (!PredefinedStrings(strings.get(), id, suggestions)) return {};
+  return std::make_unique<CComboProperty>(id, level, object, false, std::move(suggestions));
 }
 
 RowPtr CQVPropertyPage::AddObjectRow(IDispatch* object, DISPID id, const com::Variant& value,

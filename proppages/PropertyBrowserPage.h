@@ -6,6 +6,7 @@
 // several controls only the properties all of them have are listed, and a member row
 // of a collection writes to the same member of each control. UI thread only.
 
+#include <QPointer>
 #include <array>
 #include <memory>
 #include <set>
@@ -68,6 +69,7 @@ class CQVPropertyPage : public CQVPropPageBase, public PropertyListHost {
   // PropertyListHost
   void RowChanged(CListBoxItem& row) override;
   void ShowHelp() override { Help(nullptr); }
+  void ListActivated() override { Activated(); }
   void ExpansionChanged(CListBoxItem& row) override;
   void MarkDirty() override { MakeDirty(); }
   void EnableModeless(bool dialogStarting) override {
@@ -99,6 +101,7 @@ class CQVPropertyPage : public CQVPropPageBase, public PropertyListHost {
   RowPtr AddObjectRow(IDispatch* object, DISPID id, const com::Variant& value, int level,
                       const MemberPath& path, int depth);
   RowPtr AddCustomEnumRow(IDispatch* object, DISPID id, int level);
+  RowPtr AddComboRow(IDispatch* object, DISPID id, int level);
   void AddExtenderProperties(IDispatch* extender, RowList& out);
   // Name, help context and (categorized) category of a member; false without a name.
   bool ReadMemberInfo(ITypeInfo* type, MEMBERID id, IDispatch* object, CProperty& row);
@@ -119,7 +122,7 @@ class CQVPropertyPage : public CQVPropPageBase, public PropertyListHost {
   RowList rows_;
   RowList headers_;  // categorized view
   CategoryTable categories_;
-  PropertyListView* list_ = nullptr;
+  QPointer<PropertyListView> list_;  // gone with the dialog, whoever deletes it
   com::Ref<Sink> sink_;
   bool applying_ = false;
   std::set<DISPID> changedDuringApply_;

@@ -321,6 +321,16 @@ void PropertyListView::currentChanged(const QModelIndex& current, const QModelIn
     setCurrentIndex(current.siblingAtColumn(PropertyListModel::kValue));
 }
 
+void PropertyListView::showEvent(QShowEvent* event) {
+  QTableView::showEvent(event);
+  host_.ListActivated();
+}
+
+void PropertyListView::focusInEvent(QFocusEvent* event) {
+  QTableView::focusInEvent(event);
+  host_.ListActivated();
+}
+
 // --- delegate ---
 
 PropertyRowDelegate::PropertyRowDelegate(PropertyListView& view)

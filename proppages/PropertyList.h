@@ -25,6 +25,8 @@ class PropertyListHost : public RowHost {
   // A row's value changed in the list.
   virtual void RowChanged(CListBoxItem& row) = 0;
   virtual void ShowHelp() = 0;
+  // The list was shown or got the focus.
+  virtual void ListActivated() = 0;
 };
 
 class PropertyListModel final : public QAbstractTableModel {
@@ -87,6 +89,8 @@ class PropertyListView final : public QTableView {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  void showEvent(QShowEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
 
  private:
   bool TypeAhead(CListBoxItem& row, const QString& text);

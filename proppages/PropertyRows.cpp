@@ -307,18 +307,27 @@ CCustomEnumProperty::CCustomEnumProperty(DISPID id, int rowLevel, IDispatch* obj
       enumeration_(std::move(enumeration)),
       base_(base) {}
 
-bool CCustomEnumProperty::RefreshValues() {
+bool PredefinedStrings(ctl::IListBarPropertyStrings* strings, DISPID id, QStringList& out) {
   ULONG count = 0;
   LPOLESTR* texts = nullptr;
-  if (!strings_ || FAILED(strings_->GetPredefinedStrings(dispid_, &count, &texts))) return false;
-  std::vector<Entry> entries;
+  if (!strings || FAILED(strings->GetPredefinedStrings(id, &count, &texts))) return false;
+  out.clear();
   for (ULONG i = 0; i < count; ++i) {
-    const LONG value = base_ + static_cast<LONG>(i);
-    entries.push_back({value, QStringLiteral("%1 - %2").arg(value).arg(
-                                  texts[i] ? QString::fromUtf16(texts[i]) : QString())});
+    out << (texts[i] ? QString::fromUtf16(texts[i]) : QString());
     CoTaskMemFree(texts[i]);
   }
   CoTaskMemFree(texts);
+  return true;
+}
+
+bool CCustomEnumProperty::RefreshValues() {
+  QStringList texts;
+  if (!PredefinedStrings(strings_.get(), dispid_, texts)) return false;
+  std::vector<Entry> entries;
+  for (int i = 0; i < texts.size(); ++i) {
+    const LONG value = base_ + i;
+    entries.push_back({value, QStringLiteral("%1 - %2").arg(value).arg(texts[i])});
+  }
   entries_ = std::move(entries);
   current_ = -1;
   valueText.clear();

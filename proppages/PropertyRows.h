@@ -398,6 +398,10 @@ class CCollectionProperty final : public CProperty {
   std::vector<std::unique_ptr<CExpandableCollectionItem>> members_;
 };
 
+// The texts the control offers for a property (the task memory freed); false when it
+// offers none.
+bool PredefinedStrings(ctl::IListBarPropertyStrings* strings, DISPID id, QStringList& out);
+
 // Calls a one-parameter method of a collection found by name, checked against its type
 // information; false when the lookup, the check or the call fails.
 bool CallCollectionMethod(IDispatch* collection, const QString& name, SHORT argument);

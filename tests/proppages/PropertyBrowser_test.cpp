@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <memory>
 
+#include "platform/com/Enum.h"
 #include "platform/com/PageSite.h"
 #include "platform/controls/ListBarModel.h"
 #include "platform/ui/TestPrompts.h"
@@ -44,6 +45,14 @@ struct Bar {
 
   ctl::ListBarModel model;
   ctl::ListBarAutomationHost face{model};
+};
+
+struct NoHost final : RowHost {
+  void ExpansionChanged(CListBoxItem&) override {}
+  void MarkDirty() override { ++dirty; }
+  void EnableModeless(bool) override {}
+  QWidget* DialogOwner() override { return nullptr; }
+  int dirty = 0;
 };
 
 // A host frame with one browser page.
@@ -341,15 +350,148 @@ TEST(PropertyBrowser, CategorizedViewListsRowsUnderHeaders) {
   EXPECT_EQ(host.Names().size(), 10);
 }
 
+TEST(PropertyBrowser, KeysOnTheList) {
+  struct Case {
+    const char* row;
+    Qt::Key key;
+    const char* text;
+    Qt::KeyboardModifiers modifiers;
+    const char* editorText;  // null: no editor opens
+    const char* value;
+  };
+  const Case cases[] = {
+      {"Tag", Qt::Key_X, "x", Qt::NoModifier, "x", ""},
+      {"Tag", Qt::Key_A, "a", Qt::AltModifier, nullptr, ""},
+      {"Enabled", Qt::Key_F, "f", Qt::NoModifier, nullptr, "False"},
+      {"Enabled", Qt::Key_Z, "z", Qt::NoModifier, nullptr, "True"},
+      {"Appearance", Qt::Key_0, "0", Qt::NoModifier, nullptr, "0 - lbFlat"},
+      {"BackColor", Qt::Key_Delete, "", Qt::NoModifier, nullptr, "&H80000005&"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.row) + " " + c.text);
+    Bar bar;
+    Host host(0);
+    ASSERT_EQ(host.Show({bar.Object()}), S_OK);
+    host.List()->setCurrentIndex(host.List()->Model().index(host.IndexOf(c.row), 1));
+    QKeyEvent key(QEvent::KeyPress, c.key, c.modifiers, QString::fromLatin1(c.text));
+    QApplication::sendEvent(host.List(), &key);
+    auto* editor = host.List()->findChild<QLineEdit*>(QStringLiteral("id125"));
+    if (c.editorText) {
+      ASSERT_NE(editor, nullptr);
+      EXPECT_EQ(editor->text(), QString::fromLatin1(c.editorText));
+    } else {
+      EXPECT_EQ(editor, nullptr);
+    }
+    EXPECT_EQ(host.Row(QString::fromLatin1(c.row))->valueText, QString::fromLatin1(c.value));
+  }
+}
+
+TEST(PropertyBrowser, ReactivationReadsAgainAndListensAgain) {
+  Bar bar;
+  Host host(0);
+  ASSERT_EQ(host.Show({bar.Object()}), S_OK);
+  ASSERT_EQ(host.Page()->Deactivate(), S_OK);
+  bar.Put(ctl::kDispidTag, Variant::Text(QStringLiteral("meanwhile")));
+  QWidget frame;
+  const RECT rect{0, 0, 300, 200};
+  ASSERT_EQ(host.Page()->Activate(&frame, &rect, FALSE), S_OK);
+  auto* list = frame.findChild<PropertyListView*>(QStringLiteral("id1000"));
+  ASSERT_NE(list, nullptr);
+  auto tag = [&] {
+    for (int i = 0; i < list->Model().rowCount(); ++i)
+      if (list->Model().Row(i)->name == "Tag") return list->Model().Row(i)->valueText;
+    return QStringLiteral("(none)");
+  };
+  EXPECT_EQ(tag(), "meanwhile");
+  bar.Put(ctl::kDispidTag, Variant::Text(QStringLiteral("heard")));
+  EXPECT_EQ(tag(), "heard");
+}
+
+// An automation object whose "Children" hold one fresh object of the same kind, so the
+// nesting never ends by itself.
+class Node final : public com::ComObject<IDispatch> {
+ public:
+  STOVREL_COM_FORWARD_DISPATCH
+  Node(IUnknown* outer, Ref<ITypeLib> types, bool collection)
+      : ComObject(outer), types_(std::move(types)), collection_(collection) {
+    dispatcher_.SetTypeInfo(com::FindTypeInfo(types_.get(), collection ? "Nodes" : "Node"));
+    if (collection)
+      dispatcher_.Getter(DISPID_NEWENUM, [this] {
+        auto child = com::Create<Node, IDispatch>(IID_IDispatch, types_, false);
+        return Variant::Unknown(com::EnumVariant::Over({Variant::Dispatch(child.get())}).get());
+      });
+    else
+      dispatcher_.Getter(1, [this] {
+        return Variant::Dispatch(com::Create<Node, IDispatch>(IID_IDispatch, types_, true).get());
+      });
+  }
+  static Ref<ITypeLib> Types() {
+    com::TypeLibBuilder b(com::MakeGuid("5A0C5B7A-61D2-4F8E-9A4B-7C2D1E6F0A35"), "Nodes", 1, 0);
+    b.AddType(TKIND_DISPATCH, ctl::IID_DListBar, "Node")
+        .Property(1, "Children", com::TypeRef::User("Nodes"), true);
+    b.AddType(TKIND_DISPATCH, com::MakeGuid("5A0C5B7B-61D2-4F8E-9A4B-7C2D1E6F0A35"), "Nodes")
+        .Function(DISPID_NEWENUM, "_NewEnum", INVOKE_PROPERTYGET, VT_UNKNOWN, {}, FUNCFLAG_FHIDDEN);
+    Ref<ITypeLib> types;
+    b.Build(types.Out());
+    return types;
+  }
+
+ protected:
+  void* FindInterface(REFIID iid) override {
+    if (iid == IID_IDispatch || (!collection_ && iid == ctl::IID_DListBar)) return Face<IDispatch>();
+    return nullptr;
+  }
+
+ private:
+  Ref<ITypeLib> types_;
+  bool collection_;
+  com::Dispatcher dispatcher_;
+};
+
+TEST(PropertyBrowser, NestedCollectionsAreReadToABoundedDepth) {
+  auto root = com::Create<Node, IDispatch>(IID_IDispatch, Node::Types(), false);
+  Host host(0);
+  ASSERT_EQ(host.Show({root.get()}), S_OK);
+  int depth = 0;
+  auto* children = dynamic_cast<CCollectionProperty*>(host.Row(QStringLiteral("Children")));
+  while (children && children->MemberCount() > 0) {
+    ++depth;
+    const RowList& rows = children->Member(0).rows;
+    children = rows.empty() ? nullptr : dynamic_cast<CCollectionProperty*>(rows[0].get());
+  }
+  EXPECT_EQ(depth, kMaxCollectionDepth);
+}
+
 // --- rows on their own ---
 
-struct NoHost final : RowHost {
-  void ExpansionChanged(CListBoxItem&) override {}
-  void MarkDirty() override { ++dirty; }
-  void EnableModeless(bool) override {}
-  QWidget* DialogOwner() override { return nullptr; }
-  int dirty = 0;
-};
+TEST(PropertyRows, CustomEnumerationReadsAndWritesThroughTheControl) {
+  Bar bar;
+  auto strings = com::QueryAs<ctl::IListBarPropertyStrings>(bar.Object(),
+                                                           ctl::IID_IListBarPropertyStrings);
+  auto enumeration = com::QueryAs<ctl::IListBarCustomEnum>(bar.Object(), ctl::IID_IListBarCustomEnum);
+  CCustomEnumProperty row(ctl::kDispidCurrentGroup, 0, bar.Object(), false, strings, enumeration, 1);
+  ASSERT_TRUE(row.RefreshValues());
+  EXPECT_EQ(row.Entries(), (QStringList{"1 - Files", "2 - Tools"}));
+  EXPECT_EQ(row.valueText, "1 - Files");
+  EXPECT_TRUE(row.SetText(QStringLiteral("2 - Tools")));
+  EXPECT_EQ(row.Apply(bar.Object()), S_OK);
+  EXPECT_EQ(bar.model.CurrentGroup(), 2);
+  EXPECT_FALSE(row.MergeWith(row));
+}
+
+TEST(PropertyRows, ComboRowsStepThroughTheirSuggestions) {
+  CComboProperty row(1, 0, nullptr, false, {QStringLiteral("Red"), QStringLiteral("Green")});
+  row.vt = VT_BSTR;
+  row.SetValue(Variant::Text(QString()).Get());
+  NoHost host;
+  const char* expected[] = {"Red", "Green", "Red"};
+  for (const char* text : expected) {
+    row.DoDefault(host);
+    EXPECT_EQ(row.valueText, QString::fromLatin1(text));
+  }
+  EXPECT_TRUE(row.SetText(QStringLiteral("Blue")));  // free text is allowed
+  EXPECT_FALSE(row.MergeWith(row));
+}
 
 TEST(PropertyRows, RemovingAMemberRenumbersTheLaterOnes) {
   Bar bar;
