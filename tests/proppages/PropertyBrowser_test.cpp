@@ -7,8 +7,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <memory>
 
@@ -325,6 +327,49 @@ TEST(PropertyBrowser, AFailedWriteIsReportedAndTheRowReverts) {
   EXPECT_EQ(prompts->Last().title, "Error Setting Property");
   EXPECT_EQ(host.Row(QStringLiteral("CurrentGroup"))->valueText, "1");
   EXPECT_EQ(bar.model.CurrentGroup(), 1);
+}
+
+TEST(PropertyBrowser, AFailureWithSeveralControlsAsksWhetherToGoOn) {
+  struct Case {
+    const char* name;
+    int answer;
+    int prompts;
+  };
+  const Case cases[] = {{"stop after the first", ui::vbNo, 1}, {"go on", ui::vbYes, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ui::test::ScopedFakePrompts prompts;
+    Bar first;
+    Bar second;
+    Host host(0);
+    ASSERT_EQ(host.Show({first.Object(), second.Object()}), S_OK);
+    host.Type(QStringLiteral("CurrentGroup"), QStringLiteral("9"));
+    prompts->Answer(c.answer).Answer(c.answer);
+    EXPECT_EQ(host.Page()->Apply(), E_FAIL);
+    ASSERT_EQ(prompts->Shown().size(), c.prompts);
+    EXPECT_TRUE(prompts->Last().text.endsWith(
+        "\n\nDo you wish to continue attempting to set this property for other controls?"));
+    EXPECT_EQ(prompts->Last().buttons, ui::vbYesNo);
+  }
+}
+
+TEST(PropertyBrowser, TheButtonOfAColourRowOpensTheColourDialog) {
+  ui::test::ScopedFakeModalRunner runner;
+  Bar bar;
+  Host host(0);
+  ASSERT_EQ(host.Show({bar.Object()}), S_OK);
+  runner->Then(QStringLiteral("107"), [](QDialog& d) {
+    auto* list = d.findChild<QListWidget*>(QStringLiteral("1002"));
+    const auto red = list->findItems(QStringLiteral("Red"), Qt::MatchExactly);
+    ASSERT_EQ(red.size(), 1);
+    emit list->itemDoubleClicked(red[0]);
+  });
+  host.List()->RunButton(host.IndexOf("BackColor"));
+  EXPECT_EQ(runner->Ran(), QStringList{"107"});
+  EXPECT_EQ(host.Row(QStringLiteral("BackColor"))->valueText, "&H000000FF&");
+  EXPECT_EQ(host.Page()->IsPageDirty(), S_OK);
+  ASSERT_EQ(host.Page()->Apply(), S_OK);
+  EXPECT_EQ(bar.Get(ctl::kDispidBackColor).ToString(), "255");
 }
 
 TEST(PropertyBrowser, ObjectsWithoutTheListBarInterfaceAreRefused) {
