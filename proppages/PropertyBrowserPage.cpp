@@ -565,6 +565,24 @@ void CQVPropertyPage::FillList() {
 void CQVPropertyPage::ExpansionChanged(CListBoxItem& row) {
   if (!list_) return;
   list_->SetRows(VisibleRows(), &row);
+  if (!row.IsExpanded()) return;
+  // Show as much of what opened as fits, and the opened row itself.
+  const PropertyListModel& model = list_->Model();
+  const int at = model.Find(&row);
+  int below = 0;
+  if (dynamic_cast<CExpandableItem*>(&row)) {
+    while (at + below + 1 < model.rowCount() &&
+           !dynamic_cast<CExpandableItem*>(model.Row(at + below + 1)))
+      ++below;
+  } else {
+    std::vector<CListBoxItem*> shown;
+    row.AppendVisible(shown);
+    below = static_cast<int>(shown.size());
+  }
+  list_->scrollTo(model.index(std::min(at + below, model.rowCount() - 1), 0));
+  const QRect opened = list_->visualRect(model.index(at, 0));
+  if (!list_->viewport()->rect().contains(opened))
+    list_->scrollTo(model.index(at, 0), QAbstractItemView::PositionAtTop);
 }
 
 void CQVPropertyPage::RowChanged(CListBoxItem& row) {

@@ -273,6 +273,18 @@ TEST(PropertyBrowser, CollectionsExpandIntoMembersAndTheirProperties) {
   EXPECT_EQ(host.Names().size(), rows + 10);
 }
 
+TEST(PropertyBrowser, AnOpenedRowMovesUpWhenItsRowsDoNotFit) {
+  Bar bar;
+  for (int i = 0; i < 40; ++i) bar.model.Groups().Add(0, {}, QStringLiteral("G%1").arg(i));
+  Host host(0);
+  ASSERT_EQ(host.Show({bar.Object()}), S_OK);
+  host.List()->resize(300, 200);
+  EXPECT_EQ(host.List()->rowAt(0), 0);
+  host.Expand(QStringLiteral("Groups"));
+  EXPECT_EQ(host.List()->rowAt(0), host.IndexOf("Groups"));
+  EXPECT_EQ(host.List()->CurrentRow()->name, "Groups");
+}
+
 TEST(PropertyBrowser, TwoControlsShareRowsAndEachGetsTheWrites) {
   Bar first(QStringLiteral("one"));
   Bar second(QStringLiteral("two"));
@@ -505,6 +517,135 @@ TEST(PropertyBrowser, NestedCollectionsAreReadToABoundedDepth) {
     children = rows.empty() ? nullptr : dynamic_cast<CCollectionProperty*>(rows[0].get());
   }
   EXPECT_EQ(depth, kMaxCollectionDepth);
+}
+
+// The container's wrapper around a control: a few extender properties kept here.
+class Extender final : public com::ComObject<IDispatch> {
+ public:
+  STOVREL_COM_FORWARD_DISPATCH
+  Extender(IUnknown* outer, Ref<ITypeLib> types) : ComObject(outer), types_(std::move(types)) {
+    dispatcher_.SetTypeInfo(com::FindTypeInfo(types_.get(), "Extender"));
+    Bind(1, name);
+    Bind(2, visible);
+    Bind(3, top);
+    Bind(4, align);
+    Bind(5, index);
+  }
+  static Ref<ITypeLib> Types() {
+    com::TypeLibBuilder b(com::MakeGuid("5A0C5B7C-61D2-4F8E-9A4B-7C2D1E6F0A35"), "Ext", 1, 0);
+    b.AddType(TKIND_DISPATCH, com::MakeGuid("5A0C5B7D-61D2-4F8E-9A4B-7C2D1E6F0A35"), "Extender")
+        .Property(1, "Name", VT_BSTR)
+        .Property(2, "Visible", VT_BOOL)
+        .Property(3, "Top", VT_I4)
+        .Property(4, "Align", VT_I2)
+        .Property(5, "Index", VT_I2);
+    Ref<ITypeLib> types;
+    b.Build(types.Out());
+    return types;
+  }
+  Variant name = Variant::Text(QStringLiteral("ListBar1"));
+  Variant visible = Variant::Bool(true);
+  Variant top = Variant::I4(120);
+  Variant align = Variant::I2(1);
+  Variant index = Variant::I2(-1);
+
+ protected:
+  void* FindInterface(REFIID iid) override {
+    if (iid == IID_IDispatch || iid == com::MakeGuid("40A050A0-3C31-101B-A82E-08002B2B2337"))
+      return Face<IDispatch>();
+    return nullptr;
+  }
+
+ private:
+  void Bind(DISPID id, Variant& slot) {
+    dispatcher_.Getter(id, [&slot] { return slot; });
+    dispatcher_.Putter(id, [&slot](const VARIANT& v) { return VariantCopy(slot.Out(), &v); });
+  }
+  Ref<ITypeLib> types_;
+  com::Dispatcher dispatcher_;
+};
+
+// A site that hands out the extender.
+class ExtenderSite final : public com::ComObject<IOleClientSite, IOleControlSite> {
+ public:
+  ExtenderSite(IUnknown* outer, IDispatch* extender) : ComObject(outer), extender_(extender) {}
+  HRESULT GetExtendedControl(IDispatch** out) override {
+    *out = com::Ref<IDispatch>(extender_.get()).Detach();
+    return S_OK;
+  }
+
+ protected:
+  void* FindInterface(REFIID iid) override {
+    if (iid == IID_IOleClientSite) return Face<IOleClientSite>();
+    if (iid == IID_IOleControlSite) return Face<IOleControlSite>();
+    return nullptr;
+  }
+
+ private:
+  Ref<IDispatch> extender_;
+};
+
+// A list bar placed in a container: its own IOleObject gives the container's site; every
+// other interface is the list bar's.
+class Placed final : public com::ComObject<IOleObject> {
+ public:
+  Placed(IUnknown* outer, IDispatch* control, IOleClientSite* site)
+      : ComObject(outer), control_(control), site_(site) {}
+  HRESULT QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IOleObject || iid == IID_IUnknown) return ComObject::QueryInterface(iid, out);
+    return control_->QueryInterface(iid, out);
+  }
+  HRESULT GetClientSite(IOleClientSite** out) override {
+    *out = com::Ref<IOleClientSite>(site_.get()).Detach();
+    return S_OK;
+  }
+  HRESULT DoVerb(LONG, MSG*, IUnknown*, LONG, HWND, const RECT*) override { return E_NOTIMPL; }
+
+ protected:
+  void* FindInterface(REFIID iid) override { return iid == IID_IOleObject ? Face<IOleObject>() : nullptr; }
+
+ private:
+  Ref<IDispatch> control_;
+  Ref<IOleClientSite> site_;
+};
+
+TEST(PropertyBrowser, ExtenderPropertiesAreListedAndWrittenToTheExtender) {
+  Bar bar;
+  auto extender = com::Create<Extender, IDispatch>(IID_IDispatch, Extender::Types());
+  auto site = com::Create<ExtenderSite, IOleClientSite>(IID_IOleClientSite, extender.get());
+  auto placed = com::Create<Placed, IOleObject>(IID_IOleObject, bar.Object(), site.get());
+  auto* ext = static_cast<Extender*>(extender.get());
+  struct Case {
+    const char* name;
+    const char* kind;
+    const char* value;
+    LONG category;
+  };
+  const Case cases[] = {{"(Name)", "CProperty", "ListBar1", PROPCAT_Misc},
+                        {"Visible", "CBoolProperty", "True", PROPCAT_Behavior},
+                        {"Top", "CProperty", "120", PROPCAT_Position},
+                        {"Align", "CEnumProperty", "1 - AlignTop", PROPCAT_Position},
+                        {"Index", "CProperty", "", PROPCAT_Misc}};
+  Host host(0);
+  ASSERT_EQ(host.Show({placed.get()}), S_OK);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto* row = dynamic_cast<CProperty*>(host.Row(QString::fromLatin1(c.name)));
+    ASSERT_NE(row, nullptr);
+    EXPECT_STREQ(row->ClassName(), c.kind);
+    EXPECT_EQ(row->valueText, QString::fromLatin1(c.value));
+    EXPECT_EQ(row->GetCategory(), c.category);
+    EXPECT_TRUE(row->Refreshes());
+  }
+  // "(Name)" sorts by its shown text.
+  EXPECT_EQ(host.Names().first(), "(Name)");
+  host.Type(QStringLiteral("(Name)"), QStringLiteral("Bar2"));
+  host.Pick(QStringLiteral("Align"), QStringLiteral("3 - AlignLeft"));
+  ASSERT_EQ(host.Page()->Apply(), S_OK);
+  EXPECT_EQ(ext->name.ToString(), "Bar2");
+  EXPECT_EQ(ext->align.ToString(), "3");
+  EXPECT_EQ(ext->align.Type(), VT_I2);
+  EXPECT_EQ(bar.Get(ctl::kDispidTag).ToString(), "");
 }
 
 // --- rows on their own ---
