@@ -481,11 +481,26 @@ class Node final : public com::ComObject<IDispatch> {
       dispatcher_.Getter(1, [this] {
         return Variant::Dispatch(com::Create<Node, IDispatch>(IID_IDispatch, types_, true).get());
       });
+    for (DISPID id : {2, 3, 4, 6, 7})
+      dispatcher_.Getter(id, [] { return Variant::Text(QStringLiteral("v")); });
+    dispatcher_.Putter(6, [](const VARIANT&) { return S_OK; });
+    dispatcher_.On(5, INVOKE_FUNC, [this](com::Invocation&) {
+      ++calls;
+      return S_OK;
+    });
   }
+  int calls = 0;
   static Ref<ITypeLib> Types() {
     com::TypeLibBuilder b(com::MakeGuid("5A0C5B7A-61D2-4F8E-9A4B-7C2D1E6F0A35"), "Nodes", 1, 0);
     b.AddType(TKIND_DISPATCH, ctl::IID_DListBar, "Node")
-        .Property(1, "Children", com::TypeRef::User("Nodes"), true);
+        .Property(1, "Children", com::TypeRef::User("Nodes"), true)
+        .Property(2, "_Secret", VT_BSTR)
+        .Property(3, "Hidden", VT_BSTR, false, VARFLAG_FHIDDEN)
+        .Function(4, "Indexed", INVOKE_PROPERTYGET, VT_BSTR, {com::Param{"i", VT_I4}})
+        .Function(5, "Reset", INVOKE_FUNC, VT_VOID)
+        .Function(6, "Shown", INVOKE_PROPERTYGET, VT_BSTR)
+        .Function(6, "Shown", INVOKE_PROPERTYPUT, VT_VOID, {com::Param{"v", VT_BSTR}})
+        .Function(7, "Fixed", INVOKE_PROPERTYGET, VT_BSTR);
     b.AddType(TKIND_DISPATCH, com::MakeGuid("5A0C5B7B-61D2-4F8E-9A4B-7C2D1E6F0A35"), "Nodes")
         .Function(DISPID_NEWENUM, "_NewEnum", INVOKE_PROPERTYGET, VT_UNKNOWN, {}, FUNCFLAG_FHIDDEN);
     Ref<ITypeLib> types;
@@ -504,6 +519,18 @@ class Node final : public com::ComObject<IDispatch> {
   bool collection_;
   com::Dispatcher dispatcher_;
 };
+
+TEST(PropertyBrowser, TheTypeWalkListsReadablePropertiesOnly) {
+  auto root = com::Create<Node, IDispatch>(IID_IDispatch, Node::Types(), false);
+  Host host(0);
+  ASSERT_EQ(host.Show({root.get()}), S_OK);
+  // No row for a name with "_", a hidden property, an indexed property or a method.
+  EXPECT_EQ(host.Names(), (QStringList{"Children", "Fixed", "Shown"}));
+  EXPECT_STREQ(host.Row(QStringLiteral("Fixed"))->ClassName(), "CPropertyRO");
+  EXPECT_STREQ(host.Row(QStringLiteral("Shown"))->ClassName(), "CProperty");
+  // Reading the properties called no method.
+  EXPECT_EQ(static_cast<Node*>(root.get())->calls, 0);
+}
 
 TEST(PropertyBrowser, NestedCollectionsAreReadToABoundedDepth) {
   auto root = com::Create<Node, IDispatch>(IID_IDispatch, Node::Types(), false);
