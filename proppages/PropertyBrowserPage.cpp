@@ -1,6 +1,5 @@
 #include "proppages/PropertyBrowserPage.h"
 
-#include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -39,10 +38,6 @@ QString TypeName(ITypeInfo* type) {
   BSTR name = nullptr;
   if (FAILED(type->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr))) return {};
   return Bstr(name);
-}
-
-bool ReadValue(IDispatch* object, DISPID id, com::Variant& value) {
-  return object && com::GetProperty(object, id, value) == S_OK;
 }
 
 int CompareNames(const RowPtr& a, const RowPtr& b) {
@@ -333,7 +328,7 @@ void CQVPropertyPage::AddMember(ITypeInfo* type, MEMBERID id, const TYPEDESC& de
     return;
   }
   com::Variant value;
-  const bool read = ReadValue(object, id, value);
+  const bool read = ReadProperty(object, id, value);
   const TYPEDESC* t = &declared;
   for (int hops = 0; t->vt == VT_PTR && t->lptdesc && hops < 8; ++hops) t = t->lptdesc;
   RowPtr row;
@@ -472,7 +467,7 @@ void CQVPropertyPage::AddExtenderProperties(IDispatch* extender, RowList& out) {
       continue;
     const DISPID id = com::IdOfName(extender, name);
     com::Variant value;
-    if (id == DISPID_UNKNOWN || !ReadValue(extender, id, value)) continue;
+    if (id == DISPID_UNKNOWN || !ReadProperty(extender, id, value)) continue;
     std::unique_ptr<CProperty> row;
     LONG category = PROPCAT_Misc;
     if (value.Type() == VT_BOOL) {
@@ -715,7 +710,7 @@ void CQVPropertyPage::RebuildCollection(DISPID id) {
   for (RowPtr& row : rows_) {
     auto* old = dynamic_cast<CCollectionProperty*>(row.get());
     com::Variant value;
-    if (!old || old->GetDispid() != id || !ReadValue(control, id, value)) continue;
+    if (!old || old->GetDispid() != id || !ReadProperty(control, id, value)) continue;
     RowPtr fresh = AddObjectRow(control, id, value, old->level, old->path, 0);
     auto* c = dynamic_cast<CCollectionProperty*>(fresh.get());
     if (!c) return;
@@ -769,7 +764,7 @@ HRESULT CQVPropertyPage::OnChanged(DISPID id) {
     for (const auto& control : controls_) {
       com::Variant value;
       IDispatch* source = p->Refreshes() ? control->Extender() : control->Dispatch();
-      if (!ReadValue(source, p->GetDispid(), value)) break;
+      if (!ReadProperty(source, p->GetDispid(), value)) break;
       p->SetValue(value.Get());
       if (!read) {
         first = value;

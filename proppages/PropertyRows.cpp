@@ -33,12 +33,12 @@ bool ToLong(const VARIANT& value, LONG& out) {
   return true;
 }
 
-// The value of a property read from its object.
-bool ReadProperty(IDispatch* object, DISPID id, com::Variant& value) {
-  return object && SUCCEEDED(com::GetProperty(object, id, value));
-}
 
 }  // namespace
+
+bool ReadProperty(IDispatch* object, DISPID id, com::Variant& value) {
+  return object && com::GetProperty(object, id, value) == S_OK;
+}
 
 QString CutText(const QString& text, int max) {
   if (text.size() <= max) return text;

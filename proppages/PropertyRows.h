@@ -36,6 +36,9 @@ inline constexpr int kRowNameMax = 127;
 // The first `max` UTF-16 units of a text, one fewer when the cut would split a pair.
 QString CutText(const QString& text, int max);
 
+// A property read with DISPATCH_PROPERTYGET; true only for an answer of exactly S_OK.
+bool ReadProperty(IDispatch* object, DISPID id, com::Variant& value);
+
 // Property categories of the standard set.
 inline constexpr LONG PROPCAT_Nil = -1;
 inline constexpr LONG PROPCAT_Misc = -2;
