@@ -3,6 +3,7 @@
 // page base; its contents come with the page's own work.
 
 #include "proppages/CQVPropPageBase.h"
+#include "proppages/PropertyBrowserPage.h"
 
 namespace qvp {
 
@@ -15,8 +16,6 @@ namespace qvp {
     }                                                                    \
   }
 
-QVP_PAGE_CLASS(CQVPropertyPageAlphabetic, 0);
-QVP_PAGE_CLASS(CQVPropertyPageCategoric, 1);
 QVP_PAGE_CLASS(CQVCustPictPropPage, 2);
 QVP_PAGE_CLASS(CQVGroupsAndListsPropPage, 3);
 QVP_PAGE_CLASS(CQVImageListPropPage, 4);

@@ -21,6 +21,11 @@ struct ListBarLink {
   int cookie = 0;  // the model subscription
   int batch = 0;
   std::set<DISPID> pending;
+  // The face's own properties.
+  OLE_COLOR backColor = 0x80000005;  // window background
+  bool enabled = true;
+  LONG appearance = kAppearance3D;
+  QString tag;
 
   void Report(DISPID id) {
     if (batch > 0)
@@ -44,6 +49,7 @@ constexpr GUID kItemIid = com::MakeGuid("3E0C5B7D-61D2-4F8E-9A4B-7C2D1E6F0A35");
 constexpr GUID kTabIid = com::MakeGuid("3E0C5B7E-61D2-4F8E-9A4B-7C2D1E6F0A35");
 constexpr GUID kImagesIid = com::MakeGuid("3E0C5B7F-61D2-4F8E-9A4B-7C2D1E6F0A35");
 constexpr GUID kImageIid = com::MakeGuid("3E0C5B80-61D2-4F8E-9A4B-7C2D1E6F0A35");
+constexpr GUID kAppearanceIid = com::MakeGuid("3E0C5B81-61D2-4F8E-9A4B-7C2D1E6F0A35");
 
 const QString kControlType = QStringLiteral("_ListBar");
 const QString kCollectionType = QStringLiteral("ListBarCollection");
@@ -52,6 +58,8 @@ const QString kItemType = QStringLiteral("ListBarItem");
 const QString kTabType = QStringLiteral("ListBarTab");
 const QString kImagesType = QStringLiteral("ListBarImages");
 const QString kImageType = QStringLiteral("ListBarImage");
+const QString kColorType = QStringLiteral("OLE_COLOR");
+const QString kAppearanceType = QStringLiteral("ListBarAppearance");
 
 constexpr WORD kHiddenMember = FUNCFLAG_FRESTRICTED | FUNCFLAG_FHIDDEN;
 
@@ -66,7 +74,16 @@ Ref<ITypeLib> BuildTypes() {
       .Property(kDispidTabs, QStringLiteral("Tabs"), VT_DISPATCH, true)
       .Property(kDispidLargeIcons, QStringLiteral("LargeIcons"), VT_DISPATCH, true)
       .Property(kDispidSmallIcons, QStringLiteral("SmallIcons"), VT_DISPATCH, true)
-      .Property(kDispidCurrentGroup, QStringLiteral("CurrentGroup"), VT_I2);
+      .Property(kDispidCurrentGroup, QStringLiteral("CurrentGroup"), VT_I2)
+      .Property(kDispidBackColor, QStringLiteral("BackColor"), com::TypeRef::User(kColorType))
+      .Property(kDispidEnabled, QStringLiteral("Enabled"), VT_BOOL)
+      .Property(kDispidAppearance, QStringLiteral("Appearance"),
+                com::TypeRef::User(kAppearanceType))
+      .Property(kDispidTag, QStringLiteral("Tag"), VT_BSTR);
+  b.AddType(TKIND_ALIAS, GUID_NULL, kColorType).AliasOf(VT_UI4);
+  b.AddType(TKIND_ENUM, kAppearanceIid, kAppearanceType)
+      .Constant(QStringLiteral("lbFlat"), kAppearanceFlat)
+      .Constant(QStringLiteral("lb3D"), kAppearance3D);
   const Param index{QStringLiteral("Index"), VT_VARIANT};
   b.AddType(TKIND_DISPATCH, kCollectionIid, kCollectionType)
       .Property(kDispidCount, QStringLiteral("Count"), VT_I4, true)
@@ -512,6 +529,31 @@ class ControlObject final
       if (SUCCEEDED(hr)) model.SetCurrentGroup(index);
       return hr;
     });
+    BindOwn(kDispidBackColor, [](ListBarLink& l) { return Variant::UI4(l.backColor); },
+            [](ListBarLink& l, const VARIANT& v) {
+              LONG color = 0;
+              const HRESULT hr = ToLong(v, color);
+              if (SUCCEEDED(hr)) l.backColor = static_cast<OLE_COLOR>(color);
+              return hr;
+            });
+    BindOwn(kDispidEnabled, [](ListBarLink& l) { return Variant::Bool(l.enabled); },
+            [](ListBarLink& l, const VARIANT& v) {
+              Variant b;
+              const HRESULT hr = VariantChangeType(b.Ptr(), &v, 0, VT_BOOL);
+              if (SUCCEEDED(hr)) l.enabled = b.Get().boolVal != VARIANT_FALSE;
+              return hr;
+            });
+    BindOwn(kDispidAppearance, [](ListBarLink& l) { return Variant::I4(l.appearance); },
+            [](ListBarLink& l, const VARIANT& v) {
+              LONG value = 0;
+              const HRESULT hr = ToLong(v, value);
+              if (FAILED(hr)) return hr;
+              if (value != kAppearanceFlat && value != kAppearance3D) return E_INVALIDARG;
+              l.appearance = value;
+              return S_OK;
+            });
+    BindOwn(kDispidTag, [](ListBarLink& l) { return Variant::Text(l.tag); },
+            [](ListBarLink& l, const VARIANT& v) { return ToText(v, l.tag); });
   }
   ~ControlObject() override { link_->notify = nullptr; }
 
@@ -687,6 +729,24 @@ class ControlObject final
     if (!IsImageList(id)) return E_INVALIDARG;
     return WithModel([&](ListBarModel& model) {
       return com::PutOut(out, get(ImagesOf(model, id)));
+    });
+  }
+
+  // A property the face keeps itself; a change marks the bar dirty and is reported.
+  template <typename Get, typename Put>
+  void BindOwn(DISPID id, Get get, Put put) {
+    Bind(id, INVOKE_PROPERTYGET, [this, get](ListBarModel&, Invocation& call) {
+      return SetResult(call, get(*link_));
+    });
+    Bind(id, INVOKE_PROPERTYPUT, [this, id, put](ListBarModel& model, Invocation& call) {
+      const HRESULT hr = put(*link_, call.args[0]);
+      if (FAILED(hr)) {
+        call.error = QStringLiteral("Invalid property value");
+        return hr;
+      }
+      model.SetDirty(true);
+      link_->Report(id);
+      return S_OK;
     });
   }
 

@@ -3,7 +3,9 @@
 // control, over the same ListBarModel the widget shows.
 //
 // The control object answers the list-bar dispinterface (IID_DListBar) with the
-// properties "Groups", "Tabs", "LargeIcons", "SmallIcons" and "CurrentGroup"; an
+// properties "Groups", "Tabs", "LargeIcons", "SmallIcons", "CurrentGroup" and the
+// face's own "BackColor" (OLE_COLOR), "Enabled", "Appearance" (ListBarAppearance) and
+// "Tag", which the face keeps beside the model; an
 // IPropertyNotifySink connection point that reports each change by DISPID (a change of
 // the current tab as kDispidCurrentTabChanged); the private interfaces below; verb
 // kVerbConfigureToolBars of IOleObject::DoVerb; and IPersistStreamInit::IsDirty.
@@ -41,6 +43,13 @@ inline constexpr DISPID kDispidTabs = 2;
 inline constexpr DISPID kDispidLargeIcons = 3;
 inline constexpr DISPID kDispidSmallIcons = 4;
 inline constexpr DISPID kDispidCurrentGroup = 5;
+inline constexpr DISPID kDispidTag = 6;
+inline constexpr DISPID kDispidBackColor = -501;
+inline constexpr DISPID kDispidEnabled = -514;
+inline constexpr DISPID kDispidAppearance = -520;
+// Values of "Appearance".
+inline constexpr LONG kAppearanceFlat = 0;
+inline constexpr LONG kAppearance3D = 1;
 // Reported through OnChanged when the current tab changes.
 inline constexpr DISPID kDispidCurrentTabChanged = 1126;
 // Member ids of collections, members and image lists.

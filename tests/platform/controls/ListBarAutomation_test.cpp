@@ -64,6 +64,22 @@ class ListBarAutomationTest : public ::testing::Test {
   }
   IDispatch* Control() { return host_.Object(); }
 
+  // A recording sink advised on the control's notification point (cookie 0 on failure).
+  struct Advised {
+    Ref<IConnectionPoint> point;
+    Ref<IPropertyNotifySink> sink;
+    DWORD cookie = 0;
+    std::vector<DISPID>& Changed() { return static_cast<RecordingSink*>(sink.get())->changed; }
+  };
+  Advised Advise() {
+    Advised a;
+    auto points = com::QueryAs<IConnectionPointContainer>(Control(), IID_IConnectionPointContainer);
+    if (points) points->FindConnectionPoint(IID_IPropertyNotifySink, a.point.Out());
+    a.sink = com::Create<RecordingSink, IPropertyNotifySink>(IID_IPropertyNotifySink);
+    if (a.point && FAILED(a.point->Advise(a.sink.get(), &a.cookie))) a.cookie = 0;
+    return a;
+  }
+
   ListBarModel model_;
   ListBarAutomationHost host_{model_};
 };
@@ -74,7 +90,7 @@ TEST_F(ListBarAutomationTest, TypeInformationListsThePropertiesAndNamesTheHelpFi
   TYPEATTR* attr = nullptr;
   ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
   EXPECT_EQ(attr->guid, IID_DListBar);
-  EXPECT_EQ(attr->cVars, 5);
+  EXPECT_EQ(attr->cVars, 9);
   BSTR help = nullptr;
   ASSERT_EQ(info->GetDocumentation(MEMBERID_NIL, nullptr, nullptr, nullptr, &help), S_OK);
   EXPECT_EQ(com::ToQString(help), QString::fromUtf16(kListBarHelpFile));
@@ -230,15 +246,54 @@ TEST_F(ListBarAutomationTest, ImageListsAddClearAndEnumerate) {
   EXPECT_EQ(com::GetProperty(first.Get().pdispVal, kDispidKey, key), DISP_E_EXCEPTION);
 }
 
+TEST_F(ListBarAutomationTest, FaceOwnPropertiesAreCheckedStoredAndReported) {
+  Advised advised = Advise();
+  ASSERT_NE(advised.cookie, 0u);
+  Ref<IConnectionPoint>& point = advised.point;
+  const DWORD cookie = advised.cookie;
+  auto& changed = advised.Changed();
+  struct Case {
+    const char* name;
+    DISPID id;
+    Variant initial;
+    Variant put;
+    HRESULT result;
+    Variant after;
+  };
+  const Case cases[] = {
+      {"colour", kDispidBackColor, Variant::UI4(0x80000005), Variant::I4(255), S_OK,
+       Variant::UI4(255)},
+      {"flag", kDispidEnabled, Variant::Bool(true), Variant::Text(QStringLiteral("False")), S_OK,
+       Variant::Bool(false)},
+      {"enumeration", kDispidAppearance, Variant::I4(kAppearance3D), Variant::I4(kAppearanceFlat),
+       S_OK, Variant::I4(kAppearanceFlat)},
+      {"enumeration out of range", kDispidAppearance, Variant::I4(kAppearanceFlat),
+       Variant::I4(7), DISP_E_EXCEPTION, Variant::I4(kAppearanceFlat)},
+      {"text", kDispidTag, Variant::Text(QString()), Variant::Text(QStringLiteral("t")), S_OK,
+       Variant::Text(QStringLiteral("t"))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Variant value;
+    ASSERT_EQ(com::GetProperty(Control(), c.id, value), S_OK);
+    EXPECT_EQ(value.ToString(), c.initial.ToString());
+    changed.clear();
+    model_.SetDirty(false);
+    EXPECT_EQ(com::PutProperty(Control(), c.id, c.put), c.result);
+    ASSERT_EQ(com::GetProperty(Control(), c.id, value), S_OK);
+    EXPECT_EQ(value.ToString(), c.after.ToString());
+    EXPECT_EQ(changed, SUCCEEDED(c.result) ? std::vector<DISPID>{c.id} : std::vector<DISPID>{});
+    EXPECT_EQ(model_.IsDirty(), SUCCEEDED(c.result));
+  }
+  point->Unadvise(cookie);
+}
+
 TEST_F(ListBarAutomationTest, ChangesReachAnAdvisedSinkByDispid) {
-  auto points = com::QueryAs<IConnectionPointContainer>(Control(), IID_IConnectionPointContainer);
-  ASSERT_TRUE(points);
-  Ref<IConnectionPoint> point;
-  ASSERT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink, point.Out()), S_OK);
-  auto sink = com::Create<RecordingSink, IPropertyNotifySink>(IID_IPropertyNotifySink);
-  DWORD cookie = 0;
-  ASSERT_EQ(point->Advise(sink.get(), &cookie), S_OK);
-  auto& changed = static_cast<RecordingSink*>(sink.get())->changed;
+  Advised advised = Advise();
+  ASSERT_NE(advised.cookie, 0u);
+  Ref<IConnectionPoint>& point = advised.point;
+  const DWORD cookie = advised.cookie;
+  auto& changed = advised.Changed();
   Ref<IDispatch> large = Member(Control(), QStringLiteral("LargeIcons"));
   auto batch = com::QueryAs<IListBarImageBatch>(large.get(), IID_IListBarImageBatch);
   ASSERT_TRUE(batch);

@@ -1,0 +1,150 @@
+#pragma once
+// The property browser: every readable property of the edited list-bar controls as a
+// name|value row, alphabetically or under collapsible category headers. Changes stay
+// pending in the rows until Apply writes each changed value to every edited control
+// (DISPATCH_PROPERTYPUT); the controls' change notifications update the rows. With
+// several controls only the properties all of them have are listed, and a member row
+// of a collection writes to the same member of each control. UI thread only.
+
+#include <QPointer>
+#include <array>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "proppages/CQVPropPageBase.h"
+#include "proppages/PropertyList.h"
+#include "proppages/PropertyRows.h"
+
+namespace qvp {
+
+inline constexpr IID IID_ICategorizeProperties =
+    com::MakeGuid("4D07FC10-F931-11CE-B001-00AA006884E5");
+
+struct ICategorizeProperties : IUnknown {
+  virtual HRESULT MapPropertyToCategory(DISPID id, LONG* category) = 0;
+  virtual HRESULT GetCategoryName(LONG category, LCID lcid, BSTR* name) = 0;
+
+ protected:
+  ~ICategorizeProperties() = default;
+};
+
+// The categories of the categorized view: the eleven standard ones, then up to twenty
+// that objects name, kept sorted by name with the unused slots last.
+class CategoryTable {
+ public:
+  static constexpr int kSize = 31;
+  struct Entry {
+    LONG id = 0;
+    QString name;
+  };
+  CategoryTable();
+  bool Contains(LONG id) const;
+  // Adds a category unless known or the table is full; false when it was dropped.
+  bool Add(LONG id, const QString& name);
+  const std::array<Entry, kSize>& Entries() const { return entries_; }
+
+ private:
+  std::array<Entry, kSize> entries_;
+  int used_ = 0;
+};
+
+// The deepest nesting of collections read into rows.
+inline constexpr int kMaxCollectionDepth = 4;
+
+class CQVPropertyPage : public CQVPropPageBase, public PropertyListHost {
+ public:
+  // IPropertyPage2
+  HRESULT Help(LPCOLESTR helpDir) override;
+  // IPropertyNotifySink
+  HRESULT OnChanged(DISPID id) override;
+  HRESULT OnRequestEdit(DISPID id) override;
+
+  // The list while the page is shown, else null.
+  PropertyListView* List() const { return list_; }
+  // The top-level rows, sorted by name.
+  const RowList& Rows() const { return rows_; }
+  bool Categorized() const { return categorized_; }
+
+  // PropertyListHost
+  void RowChanged(CListBoxItem& row) override;
+  void ShowHelp() override { Help(nullptr); }
+  void ListActivated() override { Activated(); }
+  void ExpansionChanged(CListBoxItem& row) override;
+  void MarkDirty() override { MakeDirty(); }
+  void EnableModeless(bool dialogStarting) override {
+    CQVPropPageBase::EnableModeless(dialogStarting);
+  }
+  QWidget* DialogOwner() override { return Dialog(); }
+
+ protected:
+  CQVPropertyPage(IUnknown* outer, int index, bool categorized);
+  ~CQVPropertyPage() override;
+
+  void BuildDialog(QWidget* dialog) override;
+  bool DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  HRESULT OnNewObjects() override;
+  HRESULT OnApply() override;
+
+ private:
+  class Control;
+  class Sink;
+
+  void Reset();
+  // Reads one object's properties into `out`.
+  void AddObjectProperties(IDispatch* object, RowList& out, int level, const MemberPath& path,
+                           int depth);
+  void WalkType(ITypeInfo* type, IDispatch* object, RowList& out, int level,
+                const MemberPath& path, int depth, int baseDepth);
+  void AddMember(ITypeInfo* type, MEMBERID id, const TYPEDESC& declared, bool writable,
+                 IDispatch* object, RowList& out, int level, const MemberPath& path, int depth);
+  RowPtr AddObjectRow(IDispatch* object, DISPID id, const com::Variant& value, int level,
+                      const MemberPath& path, int depth);
+  RowPtr AddCustomEnumRow(IDispatch* object, DISPID id, int level);
+  RowPtr AddComboRow(IDispatch* object, DISPID id, int level);
+  void AddExtenderProperties(IDispatch* extender, RowList& out);
+  // Name, help context and (categorized) category of a member; false without a name.
+  bool ReadMemberInfo(ITypeInfo* type, MEMBERID id, IDispatch* object, CProperty& row);
+  void SortRows();
+  // The object that a row writes to for one control.
+  com::Ref<IDispatch> TargetOf(const CProperty& row, const Control& control) const;
+  HRESULT ApplyRow(CProperty& row);
+  void ReportWriteFailure(const CProperty& row, const Control& control, bool& stop);
+  void RebuildCollection(DISPID id);
+  // Lists the rows as the view shows them, keeping the current row.
+  void FillList();
+  std::vector<CListBoxItem*> VisibleRows() const;
+  void Activated();
+
+  bool categorized_;
+  std::vector<std::unique_ptr<Control>> controls_;
+  std::vector<IUnknown*> builtFor_;  // the objects the rows were built for (not held)
+  RowList rows_;
+  RowList headers_;  // categorized view
+  CategoryTable categories_;
+  QPointer<PropertyListView> list_;  // gone with the dialog, whoever deletes it
+  com::Ref<Sink> sink_;
+  bool applying_ = false;
+  std::set<DISPID> changedDuringApply_;
+  bool refreshPending_ = false;
+  bool helpFileKnown_ = false;
+  QString helpFile_;
+};
+
+class CQVPropertyPageAlphabetic final : public CQVPropertyPage {
+ public:
+  explicit CQVPropertyPageAlphabetic(IUnknown* outer) : CQVPropertyPage(outer, 0, false) {}
+  static HRESULT Create(IUnknown* outer, REFIID iid, void** out) {
+    return CreatePage<CQVPropertyPageAlphabetic>(outer, iid, out);
+  }
+};
+
+class CQVPropertyPageCategoric final : public CQVPropertyPage {
+ public:
+  explicit CQVPropertyPageCategoric(IUnknown* outer) : CQVPropertyPage(outer, 1, true) {}
+  static HRESULT Create(IUnknown* outer, REFIID iid, void** out) {
+    return CreatePage<CQVPropertyPageCategoric>(outer, iid, out);
+  }
+};
+
+}  // namespace qvp
