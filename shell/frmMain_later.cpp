@@ -22,12 +22,7 @@ void frmMain::NewProductFromMenu() {}
 int32_t frmMain::AddEditNewProduct(clsProd& /*ProdInfo*/) { return 0; }
 bool frmMain::DeleteProduct(int32_t /*nProductID*/, const QString& /*sProductName*/) { return false; }
 void frmMain::LookupProduct() {}
-void frmMain::NewTransaction(int32_t /*nProdId*/) {}
-bool frmMain::AddNewTransaction(clsTran& /*udTran*/, bool /*scanMode*/) { return false; }
-void frmMain::AddBatchTransaction() {}
-void frmMain::BatchNewTransaction() {}
-void frmMain::ScanNewTransaction() {}
-void frmMain::ShowOnOrderAllocatedTransactionsDlg(int32_t /*udTranType*/) {}
+int32_t frmMain::LookupProductByPartNo() { return 0; }
 void frmMain::ShowAllReports() {}
 void frmMain::ShowInventory() {}
 void frmMain::ShowQuickInventory() {}
