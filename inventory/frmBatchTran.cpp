@@ -108,11 +108,11 @@ frmBatchTran::frmBatchTran(QWidget* parent) : QDialog(parent) {
     cboProducts[i]->setObjectName(QStringLiteral("cboProducts_") + n);
     cboProducts[i]->setMinimumContentsLength(30);
     cboProducts[i]->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cmdLookupProduct[i] = RowButton(QStringLiteral("cmdLookupProduct_") + n, QStringLiteral("edit-find"),
+    cmdLookupProduct[i] = RowButton(QStringLiteral("cmdLookupProduct_") + n, QStringLiteral("system-search"),
                                     QStringLiteral("Lookup Product"), this);
     fpUnits[i] = RowNumber(QStringLiteral("fpUnits_") + n, ctl::NumericKind::Double, this);
     fpCost[i] = RowNumber(QStringLiteral("fpCost_") + n, ctl::NumericKind::Currency, this);
-    cmdClear[i] = RowButton(QStringLiteral("cmdClear_") + n, QStringLiteral("edit-clear"),
+    cmdClear[i] = RowButton(QStringLiteral("cmdClear_") + n, QStringLiteral("edit-select-none"),
                             QStringLiteral("Clear Selection"), this);
     rows->addWidget(Label4[i], i + 1, 0);
     rows->addWidget(cboProducts[i], i + 1, 1);

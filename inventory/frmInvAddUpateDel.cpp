@@ -80,7 +80,7 @@ frmInvAddUpateDel::frmInvAddUpateDel(QWidget* parent) : QDialog(parent) {
   txtNote = new QPlainTextEdit(this);
   txtNote->setObjectName(QStringLiteral("txtNote"));
   txtNote->setTabChangesFocus(true);
-  txtNote->setMinimumHeight(70);
+  txtNote->setFixedHeight(80);
   lblDate = inventory::NewLabel(QStringLiteral("lblDate"), QStringLiteral("Date:"), txtDate, this);
   Label1 = inventory::NewLabel(QStringLiteral("Label1"), QStringLiteral("Transaction Type:"), cboType, this);
   Label2 = inventory::NewLabel(QStringLiteral("Label2"), QStringLiteral("Product:"), txtProduct, this);
@@ -189,8 +189,10 @@ void frmInvAddUpateDel::ConvertFrom(int32_t udOutstandingType) {
 }
 
 void frmInvAddUpateDel::FocusOnQty() {
-  // The units field first, the date after the other fields.
-  setTabOrder(fpUnits, cboType);
+  // The units field first in the tab order, so it has the focus when the dialog shows;
+  // the date after the note.
+  setTabOrder(fpUnits, fpCost);
+  setTabOrder(txtNote, txtDate);
   fpUnits->setFocus();
 }
 

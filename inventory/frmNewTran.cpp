@@ -30,7 +30,7 @@ frmNewTran::frmNewTran(QWidget* parent) : QDialog(parent) {
   cboProducts->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   cmdLookup = new QToolButton(this);
   cmdLookup->setObjectName(QStringLiteral("cmdLookup"));
-  cmdLookup->setIcon(ui::ProgramIcon(QStringLiteral("edit-find")));
+  cmdLookup->setIcon(ui::ProgramIcon(QStringLiteral("system-search")));
   cboType = new QComboBox(this);
   cboType->setObjectName(QStringLiteral("cboType"));
   Label2 = inventory::NewLabel(QStringLiteral("Label2"), QStringLiteral("Product:"), cboProducts, this);

@@ -1,6 +1,7 @@
 #include "inventory/frmSelTransaction.h"
 
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -33,9 +34,9 @@ struct ColumnSpec {
 };
 
 constexpr ColumnSpec kColumns[kCols] = {
-    {"", 360, ctl::flexAlignLeftCenter},         {"Date", 900, ctl::flexAlignLeftCenter},
+    {"", 360, ctl::flexAlignLeftCenter},         {"Date", 1100, ctl::flexAlignLeftCenter},
     {"Type", 1000, ctl::flexAlignLeftCenter},    {"Product", 2000, ctl::flexAlignLeftCenter},
-    {"Units", 800, ctl::flexAlignRightCenter},   {"Cost", 1000, ctl::flexAlignRightCenter},
+    {"Units", 1000, ctl::flexAlignRightCenter},   {"Cost", 1000, ctl::flexAlignRightCenter},
     {"Notes", 1500, ctl::flexAlignLeftCenter},   {"Category", 1500, ctl::flexAlignLeftCenter},
 };
 
@@ -140,7 +141,16 @@ void frmSelTransaction::Load(bool allProducts) {
     const double key = allProducts ? m_udTranType : m_nProductID;
     FIELD4* keyField = allProducts ? f.trantype : f.prodid;
     store::SelectTag(session, tb, allProducts ? "trantype" : "prodid");
-    std::unordered_map<int32_t, QString> names;  // display name by product id
+    // Texts already made, by what they were made from: rows repeat products, dates and
+    // amounts, and making each text anew would cost most of the load.
+    std::unordered_map<int32_t, QString> names;
+    QHash<QString, QString> dates;
+    QHash<int64_t, QString> units, costs;
+    const auto text = [](auto& made, const auto& key, const auto& make) -> const QString& {
+      auto it = made.find(key);
+      if (it == made.end()) it = made.insert(key, make());
+      return *it;
+    };
     grd->setRedraw(false);
     for (int rc = store::SeekNumber(session, tb, key); rc == 0 && store::Long32(keyField) == key;
          rc = session.Check(d4skip(tb, 1), "d4skip")) {
@@ -155,13 +165,19 @@ void frmSelTransaction::Load(bool allProducts) {
       const int row = grd->Rows();
       grd->setRows(row + 1);
       grd->setTextMatrix(row, kProduct, name->second);
-      grd->setTextMatrix(row, kDate,
-                         gSystem().DBDateToDislayDate(store::Text(f.trandate).trimmed(), QStringLiteral("Short Date")));
+      const QString date = store::Text(f.trandate).trimmed();
+      grd->setTextMatrix(row, kDate, text(dates, date, [&] {
+        return gSystem().DBDateToDislayDate(date, QStringLiteral("Short Date"));
+      }));
       grd->setTextMatrix(row, kType, db.GetTranTypeDesc(store::Long32(f.trantype)));
-      grd->setTextMatrix(row, kUnits, rt::Format(QVariant::fromValue(store::Amount(f.units)), m_sUnitsFormat));
-      grd->setTextMatrix(row, kCost,
-                         gSystem().ZeroToNullStr(
-                             rt::Format(QVariant::fromValue(store::Amount(f.unitprc)), m_sPerUnitFormat), {}));
+      const rt::Currency amount = store::Amount(f.units);
+      grd->setTextMatrix(row, kUnits, text(units, amount.Raw(), [&] {
+        return rt::Format(QVariant::fromValue(amount), m_sUnitsFormat);
+      }));
+      const rt::Currency cost = store::Amount(f.unitprc);
+      grd->setTextMatrix(row, kCost, text(costs, cost.Raw(), [&] {
+        return gSystem().ZeroToNullStr(rt::Format(QVariant::fromValue(cost), m_sPerUnitFormat), {});
+      }));
       grd->setTextMatrix(row, kNotes, gSystem().StrTruncate(store::Memo(f.notes).trimmed(), 80));
       grd->setTextMatrix(row, kCategory, gSystem().Minus1ToZero(store::Long32(f.catid)));
       grd->setRowData(row, store::Long32(f.rowid));

@@ -1,5 +1,6 @@
 #include "inventory/frmInvAddUpateDel.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 
@@ -58,6 +59,19 @@ TEST_F(frmInvAddUpateDelTest, ValidateChecksItsRulesInOrder) {
   EXPECT_EQ(dlg.m_udTran.curUnits, Cur("5"));
   EXPECT_EQ(dlg.m_udTran.udTranType, 2);
   EXPECT_EQ(dlg.m_udTran.nCatID, 0);  // the blank item
+}
+
+TEST_F(frmInvAddUpateDelTest, TheScanRoadStartsOnTheUnits) {
+  for (const bool scan : {false, true}) {
+    frmInvAddUpateDel dlg;
+    dlg.Init(0, NewTran(widget, 2, "1"), -1);
+    if (scan) dlg.FocusOnQty();
+    dlg.show();
+    QApplication::processEvents();
+    QWidget* focus = dlg.focusWidget();
+    QWidget* expected = scan ? static_cast<QWidget*>(dlg.fpUnits) : dlg.txtDate;
+    EXPECT_TRUE(focus == expected || expected->isAncestorOf(focus)) << scan;
+  }
 }
 
 TEST_F(frmInvAddUpateDelTest, TypeSetsTheCostCaptionAndShrinkageHidesTheCost) {
