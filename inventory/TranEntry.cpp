@@ -99,6 +99,52 @@ QLabel* NewLabel(const QString& name, const QString& text, QWidget* buddy, QWidg
   return label;
 }
 
+QLabel* NewHeading(const QString& text, QWidget* parent) {
+  QLabel* label = NewLabel(QStringLiteral("lblHeading"), text, nullptr, parent);
+  QFont font = label->font();
+  font.setBold(true);
+  font.setPointSizeF(font.pointSizeF() * 1.3);
+  label->setFont(font);
+  return label;
+}
+
+QLineEdit* NewLine(const QString& name, QWidget* parent) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(name);
+  return edit;
+}
+
+QComboBox* NewList(const QString& name, int chars, QWidget* parent) {
+  auto* cbo = new QComboBox(parent);
+  cbo->setObjectName(name);
+  if (chars > 0) {
+    cbo->setMinimumContentsLength(chars);
+    cbo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  }
+  return cbo;
+}
+
+QPlainTextEdit* NewNote(int height, QWidget* parent) {
+  auto* note = new QPlainTextEdit(parent);
+  note->setObjectName(QStringLiteral("txtNote"));
+  note->setTabChangesFocus(true);
+  note->setFixedHeight(height);
+  return note;
+}
+
+void ConnectTranButtons(QWidget& owner, QToolButton& cmdCalendar, QLineEdit& txtDate, QToolButton& cmdCat,
+                        QComboBox& cboCategory, QToolButton& cmdAcct, QComboBox& cboAccount) {
+  QObject::connect(&cmdCalendar, &QToolButton::clicked, &owner, [&txtDate] { PickDateInto(txtDate); });
+  QObject::connect(&cmdCat, &QToolButton::clicked, &owner, [&cboCategory] {
+    if (MainWindowHub()) MainWindowHub()->EditTransactionCategories(false);
+    ReloadTranList(cboCategory, store::Code(store::ListType::kTranCategory));
+  });
+  QObject::connect(&cmdAcct, &QToolButton::clicked, &owner, [&cboAccount] {
+    if (MainWindowHub()) MainWindowHub()->EditTransactionAccounts(false);
+    ReloadTranList(cboAccount, store::Code(store::ListType::kTranAccount));
+  });
+}
+
 NoteKeepsEnter::NoteKeepsEnter(QPlainTextEdit& note, QPushButton& ok) : QObject(&note), ok_(ok) {
   note.installEventFilter(this);
 }

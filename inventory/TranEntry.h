@@ -50,6 +50,18 @@ QToolButton* NewCalendarButton(QWidget* parent);
 QToolButton* NewListButton(const QString& name, QWidget* parent);
 // A label showing `text` bound to `buddy`, named `name`.
 QLabel* NewLabel(const QString& name, const QString& text, QWidget* buddy, QWidget* parent);
+// The bold heading label lblHeading.
+QLabel* NewHeading(const QString& text, QWidget* parent);
+// A named text box; a named drop-down list at least `chars` characters wide (0: as wide
+// as its entries).
+QLineEdit* NewLine(const QString& name, QWidget* parent);
+QComboBox* NewList(const QString& name, int chars, QWidget* parent);
+// A multi-line note box where Tab moves on.
+QPlainTextEdit* NewNote(int height, QWidget* parent);
+// The calendar button fills the date box; the list buttons open the list editors of
+// transaction categories and accounts and reload their lists afterwards.
+void ConnectTranButtons(QWidget& owner, QToolButton& cmdCalendar, QLineEdit& txtDate, QToolButton& cmdCat,
+                        QComboBox& cboCategory, QToolButton& cmdAcct, QComboBox& cboAccount);
 
 // While the note has the focus, Enter goes into it: `ok` stops being the default button
 // and is the default again when the note loses the focus.

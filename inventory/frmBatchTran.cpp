@@ -51,28 +51,15 @@ frmBatchTran::frmBatchTran(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmBatchTran"));
   setWindowTitle(QStringLiteral("Batch Inventory Transaction"));
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-  lblHeading = inventory::NewLabel(QStringLiteral("lblHeading"), {}, nullptr, this);
-  QFont heading = lblHeading->font();
-  heading.setBold(true);
-  heading.setPointSizeF(heading.pointSizeF() * 1.3);
-  lblHeading->setFont(heading);
-  txtDate = new QLineEdit(this);
-  txtDate->setObjectName(QStringLiteral("txtDate"));
+  lblHeading = inventory::NewHeading({}, this);
+  txtDate = inventory::NewLine(QStringLiteral("txtDate"), this);
   cmdCalendar = inventory::NewCalendarButton(this);
-  cboType = new QComboBox(this);
-  cboType->setObjectName(QStringLiteral("cboType"));
-  cboCategory = new QComboBox(this);
-  cboCategory->setObjectName(QStringLiteral("cboCategory"));
-  cboCategory->setMinimumContentsLength(20);
+  cboType = inventory::NewList(QStringLiteral("cboType"), 0, this);
+  cboCategory = inventory::NewList(QStringLiteral("cboCategory"), 20, this);
   cmdCatTransaction = inventory::NewListButton(QStringLiteral("cmdCatTransaction"), this);
-  cboAccount = new QComboBox(this);
-  cboAccount->setObjectName(QStringLiteral("cboAccount"));
-  cboAccount->setMinimumContentsLength(20);
+  cboAccount = inventory::NewList(QStringLiteral("cboAccount"), 20, this);
   cmdAcctTransaction = inventory::NewListButton(QStringLiteral("cmdAcctTransaction"), this);
-  txtNote = new QPlainTextEdit(this);
-  txtNote->setObjectName(QStringLiteral("txtNote"));
-  txtNote->setTabChangesFocus(true);
-  txtNote->setFixedHeight(56);
+  txtNote = inventory::NewNote(56, this);
   lblDate = inventory::NewLabel(QStringLiteral("lblDate"), QStringLiteral("Date:"), txtDate, this);
   Label1 = inventory::NewLabel(QStringLiteral("Label1"), QStringLiteral("Transaction Type:"), cboType, this);
   lblCat = inventory::NewLabel(QStringLiteral("lblCat"), QStringLiteral("Category:"), cboCategory, this);
@@ -104,10 +91,7 @@ frmBatchTran::frmBatchTran(QWidget* parent) : QDialog(parent) {
   for (int i = 0; i < kRows; ++i) {
     const QString n = QString::number(i);
     Label4[i] = inventory::NewLabel(QStringLiteral("Label4_") + n, QString::number(i + 1), nullptr, this);
-    cboProducts[i] = new QComboBox(this);
-    cboProducts[i]->setObjectName(QStringLiteral("cboProducts_") + n);
-    cboProducts[i]->setMinimumContentsLength(30);
-    cboProducts[i]->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cboProducts[i] = inventory::NewList(QStringLiteral("cboProducts_") + n, 30, this);
     cmdLookupProduct[i] = RowButton(QStringLiteral("cmdLookupProduct_") + n, QStringLiteral("system-search"),
                                     QStringLiteral("Lookup Product"), this);
     fpUnits[i] = RowNumber(QStringLiteral("fpUnits_") + n, ctl::NumericKind::Double, this);
@@ -139,15 +123,8 @@ frmBatchTran::frmBatchTran(QWidget* parent) : QDialog(parent) {
   connect(cmdOK, &QPushButton::clicked, this, &frmBatchTran::cmdOK_Click);
   connect(cmdCancel, &QPushButton::clicked, this, &frmBatchTran::cmdCancel_Click);
   connect(cboType, &QComboBox::currentIndexChanged, this, &frmBatchTran::cboType_Click);
-  connect(cmdCalendar, &QToolButton::clicked, this, [this] { inventory::PickDateInto(*txtDate); });
-  connect(cmdCatTransaction, &QToolButton::clicked, this, [this] {
-    if (MainWindowHub()) MainWindowHub()->EditTransactionCategories(false);
-    inventory::ReloadTranList(*cboCategory, store::Code(store::ListType::kTranCategory));
-  });
-  connect(cmdAcctTransaction, &QToolButton::clicked, this, [this] {
-    if (MainWindowHub()) MainWindowHub()->EditTransactionAccounts(false);
-    inventory::ReloadTranList(*cboAccount, store::Code(store::ListType::kTranAccount));
-  });
+  inventory::ConnectTranButtons(*this, *cmdCalendar, *txtDate, *cmdCatTransaction, *cboCategory, *cmdAcctTransaction,
+                                *cboAccount);
 
   m_bOK = false;
   lblHeading->setText(QStringLiteral("New Batch Transaction"));

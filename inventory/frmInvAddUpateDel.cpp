@@ -31,20 +31,6 @@ constexpr int32_t kNew = 0;
 constexpr int32_t kEdit = 1;
 constexpr int32_t kDelete = 2;
 
-QLineEdit* NamedLine(const QString& name, QWidget* parent) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(name);
-  return edit;
-}
-
-QComboBox* NamedList(const QString& name, QWidget* parent) {
-  auto* cbo = new QComboBox(parent);
-  cbo->setObjectName(name);
-  cbo->setMinimumContentsLength(24);
-  cbo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  return cbo;
-}
-
 ctl::NumericEdit* NamedNumber(const QString& name, ctl::NumericKind kind, int32_t places, QWidget* parent) {
   auto* edit = new ctl::NumericEdit(kind, parent);
   edit->setObjectName(name);
@@ -60,27 +46,20 @@ frmInvAddUpateDel::frmInvAddUpateDel(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Inventory Transaction"));
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
-  lblHeading = inventory::NewLabel(QStringLiteral("lblHeading"), {}, nullptr, this);
-  QFont heading = lblHeading->font();
-  heading.setBold(true);
-  heading.setPointSizeF(heading.pointSizeF() * 1.3);
-  lblHeading->setFont(heading);
-  txtDate = NamedLine(QStringLiteral("txtDate"), this);
+  lblHeading = inventory::NewHeading({}, this);
+  txtDate = inventory::NewLine(QStringLiteral("txtDate"), this);
   cmdCalendar = inventory::NewCalendarButton(this);
-  cboType = NamedList(QStringLiteral("cboType"), this);
-  txtProduct = NamedLine(QStringLiteral("txtProduct"), this);
+  cboType = inventory::NewList(QStringLiteral("cboType"), 24, this);
+  txtProduct = inventory::NewLine(QStringLiteral("txtProduct"), this);
   txtProduct->setReadOnly(true);
   cmdSummary = ui::NamedButton(QStringLiteral("Product Summary"), QStringLiteral("cmdSummary"), this);
   fpUnits = NamedNumber(QStringLiteral("fpUnits"), ctl::NumericKind::Double, gDB().DecimalsUnits(), this);
   fpCost = NamedNumber(QStringLiteral("fpCost"), ctl::NumericKind::Currency, gDB().DecimalsPerUnit(), this);
-  cboCategory = NamedList(QStringLiteral("cboCategory"), this);
+  cboCategory = inventory::NewList(QStringLiteral("cboCategory"), 24, this);
   cmdCatTransaction = inventory::NewListButton(QStringLiteral("cmdCatTransaction"), this);
-  cboAccount = NamedList(QStringLiteral("cboAccount"), this);
+  cboAccount = inventory::NewList(QStringLiteral("cboAccount"), 24, this);
   cmdAcctTransaction = inventory::NewListButton(QStringLiteral("cmdAcctTransaction"), this);
-  txtNote = new QPlainTextEdit(this);
-  txtNote->setObjectName(QStringLiteral("txtNote"));
-  txtNote->setTabChangesFocus(true);
-  txtNote->setFixedHeight(80);
+  txtNote = inventory::NewNote(80, this);
   lblDate = inventory::NewLabel(QStringLiteral("lblDate"), QStringLiteral("Date:"), txtDate, this);
   Label1 = inventory::NewLabel(QStringLiteral("Label1"), QStringLiteral("Transaction Type:"), cboType, this);
   Label2 = inventory::NewLabel(QStringLiteral("Label2"), QStringLiteral("Product:"), txtProduct, this);
@@ -120,16 +99,9 @@ frmInvAddUpateDel::frmInvAddUpateDel(QWidget* parent) : QDialog(parent) {
   connect(cmdOK, &QPushButton::clicked, this, &frmInvAddUpateDel::cmdOK_Click);
   connect(cmdCancel, &QPushButton::clicked, this, &frmInvAddUpateDel::cmdCancel_Click);
   connect(cboType, &QComboBox::currentIndexChanged, this, &frmInvAddUpateDel::cboType_Click);
-  connect(cmdCalendar, &QToolButton::clicked, this, [this] { inventory::PickDateInto(*txtDate); });
   connect(cmdSummary, &QPushButton::clicked, this, [this] { gDB().ShowProductSummary(ProductId()); });
-  connect(cmdCatTransaction, &QToolButton::clicked, this, [this] {
-    if (MainWindowHub()) MainWindowHub()->EditTransactionCategories(false);
-    inventory::ReloadTranList(*cboCategory, store::Code(store::ListType::kTranCategory));
-  });
-  connect(cmdAcctTransaction, &QToolButton::clicked, this, [this] {
-    if (MainWindowHub()) MainWindowHub()->EditTransactionAccounts(false);
-    inventory::ReloadTranList(*cboAccount, store::Code(store::ListType::kTranAccount));
-  });
+  inventory::ConnectTranButtons(*this, *cmdCalendar, *txtDate, *cmdCatTransaction, *cboCategory, *cmdAcctTransaction,
+                                *cboAccount);
   SetupLists();
 }
 

@@ -19,20 +19,12 @@ frmNewTran::frmNewTran(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmNewTran"));
   setWindowTitle(QStringLiteral("New Inventory Transaction"));
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-  lblHeading = inventory::NewLabel(QStringLiteral("lblHeading"), QStringLiteral("New Transaction"), nullptr, this);
-  QFont heading = lblHeading->font();
-  heading.setBold(true);
-  heading.setPointSizeF(heading.pointSizeF() * 1.3);
-  lblHeading->setFont(heading);
-  cboProducts = new QComboBox(this);
-  cboProducts->setObjectName(QStringLiteral("cboProducts"));
-  cboProducts->setMinimumContentsLength(32);
-  cboProducts->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  lblHeading = inventory::NewHeading(QStringLiteral("New Transaction"), this);
+  cboProducts = inventory::NewList(QStringLiteral("cboProducts"), 32, this);
   cmdLookup = new QToolButton(this);
   cmdLookup->setObjectName(QStringLiteral("cmdLookup"));
   cmdLookup->setIcon(ui::ProgramIcon(QStringLiteral("system-search")));
-  cboType = new QComboBox(this);
-  cboType->setObjectName(QStringLiteral("cboType"));
+  cboType = inventory::NewList(QStringLiteral("cboType"), 0, this);
   Label2 = inventory::NewLabel(QStringLiteral("Label2"), QStringLiteral("Product:"), cboProducts, this);
   Label1 = inventory::NewLabel(QStringLiteral("Label1"), QStringLiteral("Transaction Type:"), cboType, this);
   QHBoxLayout* buttons =

@@ -28,37 +28,23 @@ frmScanNewTran::frmScanNewTran(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmScanNewTran"));
   setWindowTitle(QStringLiteral("Scan New Inventory Transaction"));
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-  lblHeading = inventory::NewLabel(QStringLiteral("lblHeading"), QStringLiteral("Scan New Transaction"), nullptr, this);
-  QFont heading = lblHeading->font();
-  heading.setBold(true);
-  heading.setPointSizeF(heading.pointSizeF() * 1.3);
-  lblHeading->setFont(heading);
+  lblHeading = inventory::NewHeading(QStringLiteral("Scan New Transaction"), this);
   Picture1 = new QLabel(this);
   Picture1->setObjectName(QStringLiteral("Picture1"));
   Picture1->setPixmap(ui::ProgramIcon(QStringLiteral("scanner")).pixmap(48, 48));
-  txtPartNo = new QLineEdit(this);
-  txtPartNo->setObjectName(QStringLiteral("txtPartNo"));
-  cboType = new QComboBox(this);
-  cboType->setObjectName(QStringLiteral("cboType"));
+  txtPartNo = inventory::NewLine(QStringLiteral("txtPartNo"), this);
+  cboType = inventory::NewList(QStringLiteral("cboType"), 0, this);
   lblPartNo = inventory::NewLabel(QStringLiteral("lblPartNo"), QStringLiteral("Part Number:"), txtPartNo, this);
   Label1 = inventory::NewLabel(QStringLiteral("Label1"), QStringLiteral("Transaction Type:"), cboType, this);
 
   Frame1 = new QGroupBox(QStringLiteral("Transaction Defaults (Optional)"), this);
   Frame1->setObjectName(QStringLiteral("Frame1"));
-  txtDate = new QLineEdit(Frame1);
-  txtDate->setObjectName(QStringLiteral("txtDate"));
+  txtDate = inventory::NewLine(QStringLiteral("txtDate"), Frame1);
   cmdCalendar = inventory::NewCalendarButton(Frame1);
-  txtNote = new QPlainTextEdit(Frame1);
-  txtNote->setObjectName(QStringLiteral("txtNote"));
-  txtNote->setTabChangesFocus(true);
-  txtNote->setFixedHeight(60);
-  cboCategory = new QComboBox(Frame1);
-  cboCategory->setObjectName(QStringLiteral("cboCategory"));
-  cboCategory->setMinimumContentsLength(24);
+  txtNote = inventory::NewNote(60, Frame1);
+  cboCategory = inventory::NewList(QStringLiteral("cboCategory"), 24, Frame1);
   cmdCatTransaction = inventory::NewListButton(QStringLiteral("cmdCatTransaction"), Frame1);
-  cboAccount = new QComboBox(Frame1);
-  cboAccount->setObjectName(QStringLiteral("cboAccount"));
-  cboAccount->setMinimumContentsLength(24);
+  cboAccount = inventory::NewList(QStringLiteral("cboAccount"), 24, Frame1);
   cmdAcctTransaction = inventory::NewListButton(QStringLiteral("cmdAcctTransaction"), Frame1);
   lblDate = inventory::NewLabel(QStringLiteral("lblDate"), QStringLiteral("Date:"), txtDate, Frame1);
   lblNote = inventory::NewLabel(QStringLiteral("lblNote"), QStringLiteral("Notes:"), txtNote, Frame1);
@@ -96,15 +82,8 @@ frmScanNewTran::frmScanNewTran(QWidget* parent) : QDialog(parent) {
   new inventory::NoteKeepsEnter(*txtNote, *cmdOK);
   connect(cmdOK, &QPushButton::clicked, this, &frmScanNewTran::cmdOK_Click);
   connect(cmdCancel, &QPushButton::clicked, this, &frmScanNewTran::cmdCancel_Click);
-  connect(cmdCalendar, &QToolButton::clicked, this, [this] { inventory::PickDateInto(*txtDate); });
-  connect(cmdCatTransaction, &QToolButton::clicked, this, [this] {
-    if (MainWindowHub()) MainWindowHub()->EditTransactionCategories(false);
-    inventory::ReloadTranList(*cboCategory, store::Code(store::ListType::kTranCategory));
-  });
-  connect(cmdAcctTransaction, &QToolButton::clicked, this, [this] {
-    if (MainWindowHub()) MainWindowHub()->EditTransactionAccounts(false);
-    inventory::ReloadTranList(*cboAccount, store::Code(store::ListType::kTranAccount));
-  });
+  inventory::ConnectTranButtons(*this, *cmdCalendar, *txtDate, *cmdCatTransaction, *cboCategory, *cmdAcctTransaction,
+                                *cboAccount);
 
   if (MainWindowHub()) {
     MainWindowHub()->SetCustomFieldLabel(
