@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 
 #include "database/clsProd.h"
 #include "services/clsSystem.h"
@@ -61,6 +62,24 @@ TEST_F(frmScanNewTranTest, UnknownPartNumberOpensTheProductEditor) {
   ASSERT_TRUE(Click(scan, QStringLiteral("cmdOK")));
   EXPECT_EQ(editor->partNos, QStringList{QStringLiteral("NEW-9")});
   EXPECT_FALSE(editor->calls.contains(QStringLiteral("AddNewTransaction(true)")));
+}
+
+// After a recorded transaction the part number is selected for the next scan; after a
+// cancelled one everything stays as it was. Cancel closes the window.
+TEST_F(frmScanNewTranTest, ARecordedScanSelectsThePartNumber) {
+  for (const bool saved : {true, false}) {
+    frmScanNewTran scan;
+    ASSERT_TRUE(SetText(scan, QStringLiteral("txtPartNo"), QStringLiteral("W-1")));
+    ASSERT_TRUE(SetText(scan, QStringLiteral("txtNote"), QStringLiteral("pallet 4")));
+    scan.txtPartNo->deselect();
+    hub->transactionSaved = saved;
+    ASSERT_TRUE(Click(scan, QStringLiteral("cmdOK")));
+    EXPECT_EQ(scan.txtPartNo->selectedText(), saved ? QStringLiteral("W-1") : QString()) << saved;
+    EXPECT_EQ(scan.txtPartNo->text(), QStringLiteral("W-1"));
+    EXPECT_EQ(scan.txtNote->toPlainText(), QStringLiteral("pallet 4"));
+    ASSERT_TRUE(Click(scan, QStringLiteral("cmdCancel")));
+    EXPECT_EQ(scan.result(), QDialog::Rejected);
+  }
 }
 
 TEST_F(frmScanNewTranTest, TheLastRecordedTypeIsPreselected) {
