@@ -218,6 +218,12 @@ class clsDB {
   // row was appended), 1 update of nTranID under its lock, 2 delete. False when nothing
   // was written: a failed counter or append, a missing row, a locked row.
   bool SaveTran(int32_t udOper, clsTran& udTran, DATA4*& tb_tran);
+  // SaveTran's update of an outstanding row (udFromType On Order or Allocate) into the
+  // record, done only while the row still has that type under its lock: a row another
+  // user converted or deleted meanwhile gives the message below and false.
+  bool ConvertTran(clsTran& udTran, int32_t udFromType);
+  static constexpr char kConvertGoneMsg[] =
+      "Unable to update transaction! Another user has already changed or deleted it.";
   // Fills the record from row nTranID; false (record untouched) when it is missing.
   bool GetTran(int32_t nTranID, clsTran& udTran);
   // Appends a copy of udTran with the given type and units, dated sPrevDate when that

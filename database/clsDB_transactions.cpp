@@ -7,6 +7,7 @@
 #include "database/clsDB.h"
 #include "database/clsTran.h"
 #include "database/store/Transactions.h"
+#include "platform/ui/Prompt.h"
 #include "services/clsSystem.h"
 
 using dbaccess::ScopedTable;
@@ -94,6 +95,18 @@ bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4*& tb_tran) {
     default:
       return false;
   }
+  dbaccess::Report(status, "clsDB_SaveTran", kUpdateLocked);
+  return status.ok();
+}
+
+bool clsDB::ConvertTran(clsTran& udTran, int32_t udFromType) {
+  if (udTran.nTranID < 1) return false;
+  dbaccess::OwnTable tb(TranTable(), *this);
+  if (!tb.ok()) return false;
+  const store::Session session = Session();
+  const store::Status status =
+      store::Transactions(session).Convert(RowOf(udTran), static_cast<store::TranType>(udFromType), tb.get());
+  if (status.is(store::Failure::kNotFound)) ui::MsgBox(QLatin1String(kConvertGoneMsg), ui::vbExclamation);
   dbaccess::Report(status, "clsDB_SaveTran", kUpdateLocked);
   return status.ok();
 }

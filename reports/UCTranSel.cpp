@@ -252,7 +252,7 @@ void UCTranSel::cboDateRange_Click() {
 void UCTranSel::cmdLookupProduct_Click() {
   MainWindowHubInterface* hub = MainWindowHub();
   if (hub == nullptr) return;
-  const int32_t id = hub->LookupByPartNo();
+  const int32_t id = hub->LookupProductByPartNo();
   if (id > 0) gSystem().cboSelectAtID(*cboProducts, id);
 }
 

@@ -78,9 +78,9 @@ bool FakeMainWindowHub::DeleteProduct(int32_t nProductID, const QString& sProduc
   return productDeleted;
 }
 void FakeMainWindowHub::LookupProduct() { Record("LookupProduct"); }
-int32_t FakeMainWindowHub::LookupByPartNo() {
-  Record("LookupByPartNo");
-  return partNoProductId;
+int32_t FakeMainWindowHub::LookupProductByPartNo() {
+  Record("LookupProductByPartNo");
+  return lookedUpProductId;
 }
 void FakeMainWindowHub::NewTransaction(int32_t nProdId) { Record("NewTransaction", {N(nProdId)}); }
 bool FakeMainWindowHub::AddNewTransaction(clsTran&, bool scanMode) {

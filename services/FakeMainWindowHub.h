@@ -17,9 +17,9 @@ class FakeMainWindowHub : public MainWindowHubInterface {
   QWidget* window = nullptr;
   QString shortDate;                // GetShortDateFromPopupCalendar
   int32_t productId = 0;            // AddEditNewProduct
+  int32_t lookedUpProductId = 0;    // LookupProductByPartNo
   bool transactionSaved = false;    // AddNewTransaction
   bool productDeleted = false;      // DeleteProduct
-  int32_t partNoProductId = -1;     // LookupByPartNo
   int32_t clientWidth = 0;
   int32_t clientHeight = 0;
 
@@ -53,7 +53,7 @@ class FakeMainWindowHub : public MainWindowHubInterface {
   int32_t AddEditNewProduct(clsProd& ProdInfo) override;
   bool DeleteProduct(int32_t nProductID, const QString& sProductName) override;
   void LookupProduct() override;
-  int32_t LookupByPartNo() override;
+  int32_t LookupProductByPartNo() override;
   void NewTransaction(int32_t nProdId) override;
   bool AddNewTransaction(clsTran& udTran, bool scanMode) override;
   void AddBatchTransaction() override;

@@ -72,8 +72,8 @@ class MainWindowHubInterface {
   // Asks, then deletes the product (and its transactions); true when deleted.
   virtual bool DeleteProduct(int32_t nProductID, const QString& sProductName) = 0;
   virtual void LookupProduct() = 0;
-  // The part-number look-up dialog; the id of the product found, -1 when cancelled.
-  virtual int32_t LookupByPartNo() = 0;
+  // The look-up by part number as a dialog: the chosen product's id, 0 or below when none.
+  virtual int32_t LookupProductByPartNo() = 0;
   // nProdId above 0 preselects that product; -1 lets the user choose.
   virtual void NewTransaction(int32_t nProdId) = 0;
   // True when the transaction dialog ended with a save.

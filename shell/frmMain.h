@@ -85,7 +85,7 @@ class frmMain : public QMainWindow, public MainWindowHubInterface {
   int32_t AddEditNewProduct(clsProd& ProdInfo) override;
   bool DeleteProduct(int32_t nProductID, const QString& sProductName) override;
   void LookupProduct() override;
-  int32_t LookupByPartNo() override;
+  int32_t LookupProductByPartNo() override;
   void NewTransaction(int32_t nProdId) override;
   bool AddNewTransaction(clsTran& udTran, bool scanMode) override;
   void AddBatchTransaction() override;

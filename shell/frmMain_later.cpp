@@ -22,13 +22,7 @@ void frmMain::NewProductFromMenu() {}
 int32_t frmMain::AddEditNewProduct(clsProd& /*ProdInfo*/) { return 0; }
 bool frmMain::DeleteProduct(int32_t /*nProductID*/, const QString& /*sProductName*/) { return false; }
 void frmMain::LookupProduct() {}
-int32_t frmMain::LookupByPartNo() { return -1; }
-void frmMain::NewTransaction(int32_t /*nProdId*/) {}
-bool frmMain::AddNewTransaction(clsTran& /*udTran*/, bool /*scanMode*/) { return false; }
-void frmMain::AddBatchTransaction() {}
-void frmMain::BatchNewTransaction() {}
-void frmMain::ScanNewTransaction() {}
-void frmMain::ShowOnOrderAllocatedTransactionsDlg(int32_t /*udTranType*/) {}
+int32_t frmMain::LookupProductByPartNo() { return 0; }
 void frmMain::ShowInventory() {}
 void frmMain::ShowQuickInventory() {}
 void frmMain::ShowTransactions() {}

@@ -66,6 +66,20 @@ Status Transactions::Update(const TranRow& row, DATA4* open) const {
   });
 }
 
+Status Transactions::Convert(const TranRow& row, TranType from, DATA4* open) const {
+  return Write(open, [&](DATA4* tb, const TranFields& f) -> Status {
+    if (SeekNumber(session_, tb, row.id) != 0) return Status::Of(Failure::kNotFound);
+    // Locking reads the record again: its type is the one stored now.
+    if (LockCurrent(session_, tb) == r4locked) return Status::Of(Failure::kLocked);
+    if (d4deleted(tb) != 0 || Long32(f.trantype) != Code(from)) {
+      session_.Check(d4unlock(tb), "d4unlock");
+      return Status::Of(Failure::kNotFound);
+    }
+    WriteFields(session_, f, row);
+    return FlushUnlock(session_, tb) == r4locked ? Status::Of(Failure::kLocked) : Status::Ok();
+  });
+}
+
 Result<TranRow> Transactions::Get(int32_t id, DATA4* open) const {
   return Guarded<Result<TranRow>>([&]() -> Result<TranRow> {
     Table tb(session_, open, kFile);

@@ -43,6 +43,9 @@ class Transactions {
   Status Append(TranRow& row, int32_t id, DATA4* open = nullptr) const;
   // Rewrites every field but the id of the row row.id.
   Status Update(const TranRow& row, DATA4* open = nullptr) const;
+  // Update of an outstanding row that still has type `from` once it is locked (another
+  // user may have converted or deleted it meanwhile): kNotFound when it no longer has.
+  Status Convert(const TranRow& row, TranType from, DATA4* open = nullptr) const;
   Result<TranRow> Get(int32_t id, DATA4* open = nullptr) const;
   // Deletes every row of the product, each under its lock. kLocked: another user holds
   // a row (the rows before it are deleted); a later call goes on from there.

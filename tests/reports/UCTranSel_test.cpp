@@ -175,11 +175,11 @@ TEST_F(UCTranSelTest, CustomAsksForTheDatesAndACancelKeepsThePreviousOnes) {
 }
 
 TEST_F(UCTranSelTest, LookupSelectsTheProductFoundAndResetGoesBackToAll) {
-  hub->partNoProductId = product;
+  hub->lookedUpProductId = product;
   ctl.cmdLookupProduct->click();
   EXPECT_EQ(gSystem().cboGetItemID(*ctl.cboProducts), product);
   EXPECT_TRUE(IsRed(*ctl.cboProducts));
-  hub->partNoProductId = -1;
+  hub->lookedUpProductId = -1;
   ctl.cmdLookupProduct->click();
   EXPECT_EQ(gSystem().cboGetItemID(*ctl.cboProducts), product);
 

@@ -42,6 +42,9 @@ class RecordingMain : public frmMain {
   void NewTransaction(int32_t n) override { calls << QStringLiteral("NewTransaction(%1)").arg(n); }
   void ScanNewTransaction() override { calls << QStringLiteral("ScanNewTransaction()"); }
   void BatchNewTransaction() override { calls << QStringLiteral("BatchNewTransaction()"); }
+  void ShowOnOrderAllocatedTransactionsDlg(int32_t n) override {
+    calls << QStringLiteral("ShowOnOrderAllocatedTransactionsDlg(%1)").arg(n);
+  }
   void ShowAllReports() override { calls << QStringLiteral("ShowAllReports()"); }
   void ShowInventory() override { calls << QStringLiteral("ShowInventory()"); }
   void ShowQuickInventory() override { calls << QStringLiteral("ShowQuickInventory()"); }
@@ -152,7 +155,8 @@ TEST_F(frmMainTest, ListBarDispatchesEveryKey) {
   };
   const Case cases[] = {
       {"PRODUCTLIST", ""},         {"LOOKUPPRODUCT", ""},       {"NEWPRODUCT", ""},
-      {"NEWTRANSACTION", ""},      {"SCANNEWTRANSACTION", ""},  {"BATCHNEWTRANSACTION", ""},
+      {"NEWTRANSACTION", "NewTransaction(-1)"}, {"SCANNEWTRANSACTION", "ScanNewTransaction()"},
+      {"BATCHNEWTRANSACTION", "BatchNewTransaction()"},
       {"CUSTOMIZATIONS", "Customizations(0)"},                  {"MAIN_HELP", "HelpCenter()"},
       {"PRODUCTCATEGORIES", ""},   {"PRODUCTLOCATIONS", ""},    {"PRODUCTMANUFACTURERS", ""},
       {"PRODUCTVENDORS", ""},      {"TRANSACTIONCATEGORIES", ""}, {"TRANSACTIONACCOUNTS", ""},
@@ -168,6 +172,27 @@ TEST_F(frmMainTest, ListBarDispatchesEveryKey) {
     const QString expected = QLatin1String(c.call);
     EXPECT_EQ(m.calls, expected.isEmpty() ? QStringList() : QStringList{expected});
     EXPECT_EQ(frmMain::ListBarKeyIsBuilt(QLatin1String(c.key)), !expected.isEmpty());
+  }
+}
+
+TEST_F(frmMainTest, TransactionMenusRunTheirCommands) {
+  OpenNewDatabase();
+  const struct {
+    const char* menu;
+    const char* call;
+  } cases[] = {{"mnuTransactionsEnterNewTransaction", "NewTransaction(-1)"},
+               {"mnuTransactionsScanNewTransaction", "ScanNewTransaction()"},
+               {"mnuTransactionBatchNewTransaction", "BatchNewTransaction()"},
+               {"mnuTransactionsReceiveOrdered", "ShowOnOrderAllocatedTransactionsDlg(1)"},
+               {"mnuTransactionsShipAllocated", "ShowOnOrderAllocatedTransactionsDlg(5)"}};
+  RecordingMain m;
+  m.SetUI();
+  for (const auto& c : cases) {
+    m.calls.clear();
+    QAction* item = m.MenuItem(QLatin1String(c.menu));
+    EXPECT_TRUE(item->isEnabled()) << c.menu;
+    item->trigger();
+    EXPECT_EQ(m.calls, QStringList{QLatin1String(c.call)}) << c.menu;
   }
 }
 

@@ -1,0 +1,158 @@
+#include "inventory/TranEntry.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "database/clsDB.h"
+#include "database/store/Codes.h"
+#include "database/store/Transactions.h"
+#include "platform/ui/DialogLook.h"
+#include "services/MainWindowHub.h"
+#include "services/clsSystem.h"
+
+namespace inventory {
+
+using store::TranType;
+
+QString TranNoteForStore(const QString& sNote) {
+  if (sNote.size() <= kTranNoteMaxChars) return sNote;
+  qsizetype n = kTranNoteMaxChars;
+  if (sNote.at(n - 1).isHighSurrogate()) --n;
+  return sNote.left(n);
+}
+
+QWidget* HubWindow() { return MainWindowHub() ? MainWindowHub()->Window() : nullptr; }
+
+QString UnitAmountCaption(int32_t udTranType) {
+  const bool price = udTranType == store::Code(TranType::kShip) || udTranType == store::Code(TranType::kAllocate);
+  return price ? QStringLiteral("Price Per Unit") : QStringLiteral("Cost Per Unit");
+}
+
+rt::Currency DefaultUnitAmount(int32_t nProdId, int32_t udTranType, rt::Currency current) {
+  DATA4* tb = nullptr;
+  switch (static_cast<TranType>(udTranType)) {
+    case TranType::kOnOrder:
+    case TranType::kReceive:
+      return gDB().ProductStdUnitAmt(nProdId, store::Code(store::AmountType::kStdCost), tb);
+    case TranType::kShip:
+    case TranType::kAllocate:
+      return gDB().ProductStdUnitAmt(nProdId, store::Code(store::AmountType::kStdPrice), tb);
+    default:
+      return current;
+  }
+}
+
+void LoadTranList(QComboBox& cbo, int32_t nListType, int32_t nSelectID) {
+  clsDB& db = gDB();
+  db.LoadCboX(cbo, db.CategoryTable(), QStringLiteral("rowid"), QStringLiteral("desc"), QStringLiteral("type"),
+              nListType, true, true, -1);
+  gSystem().cboSelectAtID(cbo, nSelectID);
+}
+
+void ReloadTranList(QComboBox& cbo, int32_t nListType) {
+  const int32_t id = gSystem().cboGetItemID(cbo);
+  LoadTranList(cbo, nListType, id);
+  gSystem().CtlSetFocus(&cbo);
+}
+
+void RelabelTranFields(QLabel& lblNote, QLabel& lblCat, QLabel& lblAcct) {
+  MainWindowHubInterface* hub = MainWindowHub();
+  if (!hub) return;
+  const QString table = QLatin1String(store::Transactions::kFile);
+  clsDB& db = gDB();
+  hub->SetCustomFieldLabel(lblNote, db.MakeCustomFieldParamName(table, QStringLiteral("notes")));
+  hub->SetCustomFieldLabel(lblCat, db.MakeCustomFieldParamName(table, QStringLiteral("catid")));
+  hub->SetCustomFieldLabel(lblAcct, db.MakeCustomFieldParamName(table, QStringLiteral("shipmethod")));
+}
+
+void PickDateInto(QLineEdit& txtDate) {
+  if (!MainWindowHub()) return;
+  const QString date = MainWindowHub()->GetShortDateFromPopupCalendar(txtDate.text());
+  if (!date.isEmpty()) txtDate.setText(date);
+}
+
+QToolButton* NewCalendarButton(QWidget* parent) {
+  auto* button = new QToolButton(parent);
+  button->setObjectName(QStringLiteral("cmdCalendar"));
+  button->setIcon(ui::ProgramIcon(QStringLiteral("x-office-calendar")));
+  button->setToolTip(QStringLiteral("View calendar"));
+  return button;
+}
+
+QToolButton* NewListButton(const QString& name, QWidget* parent) {
+  auto* button = new QToolButton(parent);
+  button->setObjectName(name);
+  button->setText(QStringLiteral("..."));
+  button->setToolTip(QStringLiteral("Modify list"));
+  return button;
+}
+
+QLabel* NewLabel(const QString& name, const QString& text, QWidget* buddy, QWidget* parent) {
+  QLabel* label = ui::PlainLabel(text, parent);
+  label->setObjectName(name);
+  if (buddy) label->setBuddy(buddy);
+  return label;
+}
+
+QLabel* NewHeading(const QString& text, QWidget* parent) {
+  QLabel* label = NewLabel(QStringLiteral("lblHeading"), text, nullptr, parent);
+  QFont font = label->font();
+  font.setBold(true);
+  font.setPointSizeF(font.pointSizeF() * 1.3);
+  label->setFont(font);
+  return label;
+}
+
+QLineEdit* NewLine(const QString& name, QWidget* parent) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(name);
+  return edit;
+}
+
+QComboBox* NewList(const QString& name, int chars, QWidget* parent) {
+  auto* cbo = new QComboBox(parent);
+  cbo->setObjectName(name);
+  if (chars > 0) {
+    cbo->setMinimumContentsLength(chars);
+    cbo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  }
+  return cbo;
+}
+
+QPlainTextEdit* NewNote(int height, QWidget* parent) {
+  auto* note = new QPlainTextEdit(parent);
+  note->setObjectName(QStringLiteral("txtNote"));
+  note->setTabChangesFocus(true);
+  note->setFixedHeight(height);
+  return note;
+}
+
+void ConnectTranButtons(QWidget& owner, QToolButton& cmdCalendar, QLineEdit& txtDate, QToolButton& cmdCat,
+                        QComboBox& cboCategory, QToolButton& cmdAcct, QComboBox& cboAccount) {
+  QObject::connect(&cmdCalendar, &QToolButton::clicked, &owner, [&txtDate] { PickDateInto(txtDate); });
+  QObject::connect(&cmdCat, &QToolButton::clicked, &owner, [&cboCategory] {
+    if (MainWindowHub()) MainWindowHub()->EditTransactionCategories(false);
+    ReloadTranList(cboCategory, store::Code(store::ListType::kTranCategory));
+  });
+  QObject::connect(&cmdAcct, &QToolButton::clicked, &owner, [&cboAccount] {
+    if (MainWindowHub()) MainWindowHub()->EditTransactionAccounts(false);
+    ReloadTranList(cboAccount, store::Code(store::ListType::kTranAccount));
+  });
+}
+
+NoteKeepsEnter::NoteKeepsEnter(QPlainTextEdit& note, QPushButton& ok) : QObject(&note), ok_(ok) {
+  note.installEventFilter(this);
+}
+
+bool NoteKeepsEnter::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn) ok_.setDefault(false);
+  if (event->type() == QEvent::FocusOut) ok_.setDefault(true);
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace inventory

@@ -1,0 +1,304 @@
+#include "inventory/frmInvAddUpateDel.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "database/clsDB.h"
+#include "database/clsProductStats.h"
+#include "database/store/Codes.h"
+#include "inventory/TranEntry.h"
+#include "platform/controls/NumericEdit.h"
+#include "platform/runtime/DateTime.h"
+#include "platform/runtime/Error.h"
+#include "platform/ui/ButtonRow.h"
+#include "platform/ui/DialogLook.h"
+#include "platform/ui/Prompt.h"
+#include "services/MainWindowHub.h"
+#include "services/clsSystem.h"
+
+using store::TranType;
+
+namespace {
+
+constexpr int32_t kNew = 0;
+constexpr int32_t kEdit = 1;
+constexpr int32_t kDelete = 2;
+
+ctl::NumericEdit* NamedNumber(const QString& name, ctl::NumericKind kind, int32_t places, QWidget* parent) {
+  auto* edit = new ctl::NumericEdit(kind, parent);
+  edit->setObjectName(name);
+  edit->setFixedPoint(true);
+  edit->setDecimalPlaces(places);
+  return edit;
+}
+
+}  // namespace
+
+frmInvAddUpateDel::frmInvAddUpateDel(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("frmInvAddUpateDel"));
+  setWindowTitle(QStringLiteral("Inventory Transaction"));
+  setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+
+  lblHeading = inventory::NewHeading({}, this);
+  txtDate = inventory::NewLine(QStringLiteral("txtDate"), this);
+  cmdCalendar = inventory::NewCalendarButton(this);
+  cboType = inventory::NewList(QStringLiteral("cboType"), 24, this);
+  txtProduct = inventory::NewLine(QStringLiteral("txtProduct"), this);
+  txtProduct->setReadOnly(true);
+  cmdSummary = ui::NamedButton(QStringLiteral("Product Summary"), QStringLiteral("cmdSummary"), this);
+  fpUnits = NamedNumber(QStringLiteral("fpUnits"), ctl::NumericKind::Double, gDB().DecimalsUnits(), this);
+  fpCost = NamedNumber(QStringLiteral("fpCost"), ctl::NumericKind::Currency, gDB().DecimalsPerUnit(), this);
+  cboCategory = inventory::NewList(QStringLiteral("cboCategory"), 24, this);
+  cmdCatTransaction = inventory::NewListButton(QStringLiteral("cmdCatTransaction"), this);
+  cboAccount = inventory::NewList(QStringLiteral("cboAccount"), 24, this);
+  cmdAcctTransaction = inventory::NewListButton(QStringLiteral("cmdAcctTransaction"), this);
+  txtNote = inventory::NewNote(80, this);
+  lblDate = inventory::NewLabel(QStringLiteral("lblDate"), QStringLiteral("Date:"), txtDate, this);
+  Label1 = inventory::NewLabel(QStringLiteral("Label1"), QStringLiteral("Transaction Type:"), cboType, this);
+  Label2 = inventory::NewLabel(QStringLiteral("Label2"), QStringLiteral("Product:"), txtProduct, this);
+  Label3 = inventory::NewLabel(QStringLiteral("Label3"), QStringLiteral("Number of Units:"), fpUnits, this);
+  lblCost = inventory::NewLabel(QStringLiteral("lblCost"), QStringLiteral("Cost/Price Per Unit:"), fpCost, this);
+  lblCat = inventory::NewLabel(QStringLiteral("lblCat"), QStringLiteral("Category:"), cboCategory, this);
+  lblAcct = inventory::NewLabel(QStringLiteral("lblAcct"), QStringLiteral("Account:"), cboAccount, this);
+  lblNote = inventory::NewLabel(QStringLiteral("lblNote"), QStringLiteral("Notes:"), txtNote, this);
+  QHBoxLayout* buttons =
+      ui::OkCancelRow(this, cmdOK, QStringLiteral("cmdOK"), cmdCancel, QStringLiteral("cmdCancel"));
+
+  auto* grid = new QGridLayout;
+  int row = 0;
+  const auto add = [&](QLabel* label, QWidget* field, QWidget* extra = nullptr) {
+    grid->addWidget(label, row, 0);
+    grid->addWidget(field, row, 1);
+    if (extra) grid->addWidget(extra, row, 2, Qt::AlignLeft);
+    ++row;
+  };
+  add(lblDate, txtDate, cmdCalendar);
+  add(Label1, cboType);
+  add(Label2, txtProduct, cmdSummary);
+  add(Label3, fpUnits);
+  add(lblCost, fpCost);
+  add(lblCat, cboCategory, cmdCatTransaction);
+  add(lblAcct, cboAccount, cmdAcctTransaction);
+  grid->addWidget(lblNote, row, 0, Qt::AlignTop);
+  grid->addWidget(txtNote, row, 1, 1, 2);
+  grid->setColumnStretch(1, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(lblHeading);
+  layout->addLayout(grid);
+  layout->addLayout(buttons);
+  ui::FixWindowSize(*this);
+
+  new inventory::NoteKeepsEnter(*txtNote, *cmdOK);
+  connect(cmdOK, &QPushButton::clicked, this, &frmInvAddUpateDel::cmdOK_Click);
+  connect(cmdCancel, &QPushButton::clicked, this, &frmInvAddUpateDel::cmdCancel_Click);
+  connect(cboType, &QComboBox::currentIndexChanged, this, &frmInvAddUpateDel::cboType_Click);
+  connect(cmdSummary, &QPushButton::clicked, this, [this] { gDB().ShowProductSummary(ProductId()); });
+  inventory::ConnectTranButtons(*this, *cmdCalendar, *txtDate, *cmdCatTransaction, *cboCategory, *cmdAcctTransaction,
+                                *cboAccount);
+  SetupLists();
+}
+
+void frmInvAddUpateDel::SetupLists() {
+  gDB().cboTranactionTypes(*cboType);
+  cboType->setCurrentIndex(-1);
+  inventory::RelabelTranFields(*lblNote, *lblCat, *lblAcct);
+}
+
+void frmInvAddUpateDel::Init(int32_t udOper, const clsTran& udTran, int32_t nMaxUnits) {
+  m_bOK = false;
+  m_nMaxUnits = nMaxUnits;
+  m_udOper = udOper;
+  m_nTranID = udTran.nTranID;
+  switch (udOper) {
+    case kNew:
+    case kEdit:
+      lblHeading->setText(udOper == kNew ? QStringLiteral("New Transaction") : QStringLiteral("Edit Transaction"));
+      cmdOK->setText(QStringLiteral("OK"));
+      cmdOK->setDefault(true);
+      break;
+    case kDelete:
+      lblHeading->setText(QStringLiteral("Delete Transaction"));
+      cmdOK->setText(QStringLiteral("DELETE"));
+      cmdOK->setDefault(false);
+      cmdCancel->setDefault(true);
+      cmdCalendar->setEnabled(false);
+      for (QWidget* w : std::initializer_list<QWidget*>{txtDate, cboType, txtProduct, fpUnits, fpCost, cboCategory,
+                                                        cboAccount, txtNote}) {
+        w->setEnabled(false);
+      }
+      break;
+    default:
+      break;
+  }
+  if (!udTran.sDate.isEmpty()) txtDate->setText(udTran.sDate);
+  gSystem().cboSelectAtID(*cboType, udTran.udTranType);
+  cboType_Click();
+  QString name, partNo;
+  DATA4* tb = nullptr;
+  gDB().GetProductName(udTran.nProdId, name, partNo, tb);
+  txtProduct->setText(gDB().MakeProductName(name, partNo));
+  txtProduct->setProperty("Tag", QString::number(udTran.nProdId));
+  fpUnits->setValue(udTran.curUnits);
+  fpCost->setValue(udTran.curUnitPrice);
+  txtNote->setPlainText(udTran.sNote.trimmed());
+  inventory::LoadTranList(*cboCategory, store::Code(store::ListType::kTranCategory), udTran.nCatID);
+  inventory::LoadTranList(*cboAccount, store::Code(store::ListType::kTranAccount), udTran.nAcctID);
+}
+
+void frmInvAddUpateDel::ConvertFrom(int32_t udOutstandingType) {
+  m_nConvertFrom = udOutstandingType;
+  const TranType to = udOutstandingType == store::Code(TranType::kAllocate) ? TranType::kShip : TranType::kReceive;
+  gSystem().cboSelectAtID(*cboType, store::Code(to));
+  cboType->setEnabled(false);
+  txtDate->setText(gSystem().CurrDateShort());
+}
+
+void frmInvAddUpateDel::FocusOnQty() {
+  // The units field first in the tab order, so it has the focus when the dialog shows;
+  // the date after the note.
+  setTabOrder(fpUnits, fpCost);
+  setTabOrder(txtNote, txtDate);
+  fpUnits->setFocus();
+}
+
+int32_t frmInvAddUpateDel::ProductId() const { return txtProduct->property("Tag").toString().toInt(); }
+
+void frmInvAddUpateDel::cboType_Click() {
+  const int32_t type = gSystem().cboGetItemID(*cboType);
+  const bool shrinkage = type == store::Code(TranType::kShrinkage);
+  if (shrinkage || m_udOper != kDelete) {
+    fpCost->setVisible(!shrinkage);
+    lblCost->setVisible(!shrinkage);
+  }
+  lblCost->setText(inventory::UnitAmountCaption(type) + QLatin1Char(':'));
+}
+
+bool frmInvAddUpateDel::Fail(const QString& message, QWidget* focus) {
+  ui::MsgBox(message, ui::vbExclamation | ui::vbOKOnly);
+  if (focus) gSystem().CtlSetFocus(focus);
+  return false;
+}
+
+bool frmInvAddUpateDel::Validate() {
+  try {
+    if (!rt::IsDate(txtDate->text())) return Fail(QStringLiteral("Please enter a valid transaction date!"), txtDate);
+    if (ProductId() < 1) {
+      return Fail(QStringLiteral("No product is selected. If the Product does not appear in Product field, it may "
+                                 "be hidden. See View, Product List Maintenance menu to check whether a product is "
+                                 "hidden."),
+                  nullptr);
+    }
+    if (cboType->currentIndex() < 0) return Fail(QStringLiteral("Please select transaction type!"), nullptr);
+    const rt::Currency units = fpUnits->Value();
+    if (units <= rt::Currency(0)) return Fail(QStringLiteral("Please enter number of units!"), fpUnits);
+    if (m_nMaxUnits > 0 && units > rt::Currency(m_nMaxUnits)) {
+      return Fail(QStringLiteral("Number of units may not exceed ") + QString::number(m_nMaxUnits) +
+                      QStringLiteral(" for this transaction!"),
+                  fpUnits);
+    }
+    m_udTran.nProdId = ProductId();
+    m_udTran.nTranID = m_nTranID;
+    m_udTran.curUnitPrice = fpCost->Value();
+    m_udTran.curUnits = units;
+    m_udTran.sDate = txtDate->text();
+    m_udTran.sNote = inventory::TranNoteForStore(txtNote->toPlainText());
+    m_udTran.udTranType = gSystem().cboGetItemID(*cboType);
+    m_udTran.nCatID = gSystem().cboGetItemID(*cboCategory);
+    m_udTran.nAcctID = gSystem().cboGetItemID(*cboAccount);
+    return CheckInventoryLevel(m_udTran);
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(QStringLiteral("frmInvAddUpdateDel_Validate()"));
+    return false;
+  }
+}
+
+bool frmInvAddUpateDel::CheckInventoryLevel(const clsTran& tran) {
+  if (tran.nTranID >= 0 || tran.udTranType != store::Code(TranType::kShip) || !gDB().TranCheckInventoryLevelGet()) {
+    return true;
+  }
+  clsProductStats stats;
+  stats.Init(tran.nProdId);
+  DATA4* tb = nullptr;
+  if (!gDB().GetProductStats(stats, tb)) return true;
+  if (tran.curUnits <= stats.m_curNumUnitsInStock_Physical) return true;
+  const QString text = QStringLiteral("There are ") + stats.m_curNumUnitsInStock_Physical.ToString() +
+                       QStringLiteral(" units in physical stock. Recording this transaction will result in "
+                                      "negative physical stock.") +
+                       QStringLiteral("\n\nDo you still want to record this transaction?");
+  return ui::MsgBox(text, ui::vbYesNoCancel | ui::vbDefaultButton2) == ui::vbYes;
+}
+
+bool frmInvAddUpateDel::SaveNew() {
+  if (!Validate()) return false;
+  clsDB& db = gDB();
+  DATA4* tb = nullptr;
+  bool saved;
+  if (m_nTranID > 0) {
+    // An earlier OK stored the row but could not read it back: that row is the one to
+    // write again, never a second one.
+    m_udTran.nTranID = m_nTranID;
+    saved = db.SaveTran(store::Code(store::SaveOper::kUpdate), m_udTran, tb);
+  } else {
+    saved = db.SaveTran(store::Code(store::SaveOper::kAdd), m_udTran, tb);
+    if (saved) m_nTranID = m_udTran.nTranID;
+  }
+  const int32_t found = m_nTranID < 1 ? -1
+                                      : db.RecordExists(store::Code(store::KeyKind::kNumber), m_nTranID, db.TranTable(),
+                                                        QStringLiteral("rowid"), QStringLiteral("rowid"), tb);
+  if (!saved || found != m_nTranID) {
+    ui::MsgBox(QStringLiteral("Unable to save transaction. Press OK on the Transaction Dialog Box to retry."),
+               ui::vbOKOnly, QStringLiteral("Transaction Failed"));
+    return false;
+  }
+  return true;
+}
+
+bool frmInvAddUpateDel::SaveEdit() {
+  if (!Validate()) return false;
+  if (!gDB().TransactionExists(m_udTran.nTranID)) return false;
+  if (m_nConvertFrom > 0) return gDB().ConvertTran(m_udTran, m_nConvertFrom);
+  DATA4* tb = nullptr;
+  return gDB().SaveTran(store::Code(store::SaveOper::kUpdate), m_udTran, tb);
+}
+
+bool frmInvAddUpateDel::Delete() {
+  m_udTran.nTranID = m_nTranID;
+  if (!gDB().TransactionExists(m_udTran.nTranID)) return false;
+  if (ui::MsgBox(QStringLiteral("Are you sure you want to delete this transaction?"),
+                 ui::vbYesNoCancel | ui::vbQuestion | ui::vbDefaultButton2) != ui::vbYes) {
+    reject();
+    return false;
+  }
+  DATA4* tb = nullptr;
+  return gDB().SaveTran(store::Code(store::SaveOper::kDelete), m_udTran, tb);
+}
+
+void frmInvAddUpateDel::cmdOK_Click() {
+  try {
+    switch (m_udOper) {
+      case kNew: m_bOK = SaveNew(); break;
+      case kEdit: m_bOK = SaveEdit(); break;
+      case kDelete: m_bOK = Delete(); break;
+      default: m_bOK = false; break;
+    }
+    if (m_bOK) accept();
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(QStringLiteral("frmInvAddUpdateDel_cmdOK_Click()"));
+  }
+}
+
+void frmInvAddUpateDel::cmdCancel_Click() { reject(); }
+
+void frmInvAddUpateDel::reject() {
+  m_bOK = false;
+  QDialog::reject();
+}

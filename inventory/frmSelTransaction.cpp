@@ -1,0 +1,232 @@
+#include "inventory/frmSelTransaction.h"
+
+#include <QHBoxLayout>
+#include <QHash>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <unordered_map>
+
+#include "database/clsDB.h"
+#include "database/store/Codes.h"
+#include "database/store/Fields.h"
+#include "database/store/Seek.h"
+#include "platform/controls/GridControl.h"
+#include "platform/runtime/Error.h"
+#include "platform/runtime/Format.h"
+#include "platform/ui/ButtonRow.h"
+#include "platform/ui/DialogLook.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/WaitCursor.h"
+#include "platform/xbase/Engine.h"
+#include "services/clsSystem.h"
+
+using store::TranType;
+
+namespace {
+
+enum Col { kNum, kDate, kType, kProduct, kUnits, kCost, kNotes, kCategory, kCols };
+
+struct ColumnSpec {
+  const char* header;
+  int width;  // twips
+  int alignment;
+};
+
+constexpr ColumnSpec kColumns[kCols] = {
+    {"", 360, ctl::flexAlignLeftCenter},         {"Date", 1100, ctl::flexAlignLeftCenter},
+    {"Type", 1000, ctl::flexAlignLeftCenter},    {"Product", 2000, ctl::flexAlignLeftCenter},
+    {"Units", 1000, ctl::flexAlignRightCenter},   {"Cost", 1000, ctl::flexAlignRightCenter},
+    {"Notes", 1500, ctl::flexAlignLeftCenter},   {"Category", 1500, ctl::flexAlignLeftCenter},
+};
+
+// A table opened for the load and closed with the object.
+class LoadTable {
+ public:
+  explicit LoadTable(const QString& path) : tb_(gDB().OpenTable(path)) {}
+  ~LoadTable() {
+    if (tb_) d4close(tb_);
+  }
+  LoadTable(const LoadTable&) = delete;
+  LoadTable& operator=(const LoadTable&) = delete;
+  DATA4*& get() { return tb_; }
+
+ private:
+  DATA4* tb_;
+};
+
+}  // namespace
+
+frmSelTransaction::frmSelTransaction(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("frmSelTransaction"));
+  setWindowTitle(QStringLiteral("Edit Selected Transaction or Record New Transaction"));
+  setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+  lblMsg = ui::PlainLabel(QString(), this);
+  lblMsg->setObjectName(QStringLiteral("lblMsg"));
+  lblMsg->setWordWrap(true);
+  grd = new ctl::GridControl(this);
+  grd->setObjectName(QStringLiteral("grd"));
+  grd->setMinimumSize(640, 260);
+  cmdEditSelTran = ui::NamedButton(QStringLiteral("&Selected Transaction"), QStringLiteral("cmdEditSelTran"), this);
+  cmdNewTransaction = ui::NamedButton(QStringLiteral("New &Transaction"), QStringLiteral("cmdNewTransaction"), this);
+  cmdCancel = ui::NamedButton(QStringLiteral("&Cancel"), QStringLiteral("cmdCancel"), this);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(lblMsg);
+  layout->addWidget(grd, 1);
+  layout->addLayout(ui::ButtonRow({cmdEditSelTran, cmdNewTransaction}, {cmdCancel}));
+  connect(grd, &ctl::GridControl::Click, this, &frmSelTransaction::grd_Click);
+  connect(cmdEditSelTran, &QPushButton::clicked, this, &frmSelTransaction::cmdEditSelTran_Click);
+  connect(cmdNewTransaction, &QPushButton::clicked, this, &frmSelTransaction::cmdNewTransaction_Click);
+  connect(cmdCancel, &QPushButton::clicked, this, &frmSelTransaction::cmdCancel_Click);
+  m_bOK = false;
+  SetupGrid();
+  m_sUnitsFormat = gDB().DecimalsUnitsFormat();
+  m_sPerUnitFormat = gDB().DecimalsPerUnitFormat();
+}
+
+void frmSelTransaction::SetupGrid() {
+  grd->setCols(kCols);
+  grd->setRows(1);
+  grd->setFixedRows(1);
+  grd->setFixedCols(1);
+  for (int c = 0; c < kCols; ++c) {
+    grd->setTextMatrix(0, c, QLatin1String(kColumns[c].header));
+    grd->setColWidth(c, kColumns[c].width);
+    grd->setColAlignment(c, kColumns[c].alignment);
+  }
+  grd->setCell(ctl::flexcpFontBold, 0, 0, 0, kCols - 1, true);
+  if (gDB().IsOpen()) {
+    grd->setColComboList(kCategory, gDB().LoadGridCboStr(gDB().CategoryTable(), QStringLiteral("rowid"),
+                                                         QStringLiteral("desc"),
+                                                         store::Code(store::ListType::kTranCategory)));
+  }
+}
+
+void frmSelTransaction::Init(int32_t nProductID, int32_t udTranType, const QString& sPrompt) {
+  m_nProductID = nProductID;
+  m_udTranType = udTranType;
+  if (udTranType == store::Code(TranType::kOnOrder)) {
+    cmdEditSelTran->setText(QStringLiteral("&Selected 'On Order' Transaction"));
+  } else if (udTranType == store::Code(TranType::kAllocate)) {
+    cmdEditSelTran->setText(QStringLiteral("&Selected 'Allocate' Transaction"));
+  }
+  lblMsg->setText(sPrompt);
+  LoadData();
+}
+
+void frmSelTransaction::LoadData() {
+  if (m_nProductID < 1) {
+    LoadDataForALLProducts();
+  } else {
+    LoadDataForAProduct();
+  }
+}
+
+void frmSelTransaction::LoadDataForAProduct() { Load(false); }
+void frmSelTransaction::LoadDataForALLProducts() { Load(true); }
+
+void frmSelTransaction::Load(bool allProducts) {
+  const ui::ScopedHourglass hourglass;
+  grd->setRows(1);
+  clsDB& db = gDB();
+  if (!db.IsOpen()) return;
+  LoadTable products(db.ProductsTable());
+  if (!products.get()) return;
+  LoadTable trans(db.TranTable());
+  if (!trans.get()) return;
+  try {
+    const store::Session session = db.Session();
+    DATA4* tb = trans.get();
+    const store::TranFields f(tb);
+    const double key = allProducts ? m_udTranType : m_nProductID;
+    FIELD4* keyField = allProducts ? f.trantype : f.prodid;
+    store::SelectTag(session, tb, allProducts ? "trantype" : "prodid");
+    // Texts already made, by what they were made from: rows repeat products, dates and
+    // amounts, and making each text anew would cost most of the load.
+    std::unordered_map<int32_t, QString> names;
+    QHash<QString, QString> dates;
+    QHash<int64_t, QString> units, costs;
+    const auto text = [](auto& made, const auto& key, const auto& make) -> const QString& {
+      auto it = made.find(key);
+      if (it == made.end()) it = made.insert(key, make());
+      return *it;
+    };
+    grd->setRedraw(false);
+    for (int rc = store::SeekNumber(session, tb, key); rc == 0 && store::Long32(keyField) == key;
+         rc = session.Check(d4skip(tb, 1), "d4skip")) {
+      if (store::Long32(f.trantype) != m_udTranType) continue;
+      const int32_t prodId = store::Long32(f.prodid);
+      auto name = names.find(prodId);
+      if (name == names.end()) {
+        QString sName, sPartNo;
+        db.GetProductName(prodId, sName, sPartNo, products.get());
+        name = names.emplace(prodId, db.MakeProductName(sName, sPartNo)).first;
+      }
+      const int row = grd->Rows();
+      grd->setRows(row + 1);
+      grd->setTextMatrix(row, kProduct, name->second);
+      const QString date = store::Text(f.trandate).trimmed();
+      grd->setTextMatrix(row, kDate, text(dates, date, [&] {
+        return gSystem().DBDateToDislayDate(date, QStringLiteral("Short Date"));
+      }));
+      grd->setTextMatrix(row, kType, db.GetTranTypeDesc(store::Long32(f.trantype)));
+      const rt::Currency amount = store::Amount(f.units);
+      grd->setTextMatrix(row, kUnits, text(units, amount.Raw(), [&] {
+        return rt::Format(QVariant::fromValue(amount), m_sUnitsFormat);
+      }));
+      const rt::Currency cost = store::Amount(f.unitprc);
+      grd->setTextMatrix(row, kCost, text(costs, cost.Raw(), [&] {
+        return gSystem().ZeroToNullStr(rt::Format(QVariant::fromValue(cost), m_sPerUnitFormat), {});
+      }));
+      grd->setTextMatrix(row, kNotes, gSystem().StrTruncate(store::Memo(f.notes).trimmed(), 80));
+      grd->setTextMatrix(row, kCategory, gSystem().Minus1ToZero(store::Long32(f.catid)));
+      grd->setRowData(row, store::Long32(f.rowid));
+    }
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(QStringLiteral("frmSelTransaction_LoadData"));
+  }
+  grd->setRedraw(true);
+  ShowRowNums();
+}
+
+void frmSelTransaction::ShowRowNums() {
+  for (int r = 1; r < grd->Rows(); ++r) grd->setTextMatrix(r, kNum, QString::number(r));
+}
+
+void frmSelTransaction::grd_Click() {
+  if (grd->Rows() < 2 || grd->MouseRow() != 0) return;
+  const int col = grd->MouseCol();
+  if (col < 0 || col >= kCols) return;
+  grd->Select(1, col);
+  if (col == kDate) {
+    LoadData();
+    return;
+  }
+  grd->Select(1, col, grd->Rows() - 1, col);
+  grd->setSort(ctl::flexSortGenericAscending);
+}
+
+void frmSelTransaction::cmdEditSelTran_Click() {
+  if (grd->Rows() < 2 || grd->Row() < 1) {
+    ui::MsgBox(QStringLiteral("Please select a transaction first!"), ui::vbExclamation);
+    return;
+  }
+  m_SelectedOperation = 1;
+  m_bOK = true;
+  m_nSelectedTranID = grd->RowData(std::min(grd->Row(), grd->RowSel())).toInt();
+  accept();
+}
+
+void frmSelTransaction::cmdNewTransaction_Click() {
+  m_SelectedOperation = 0;
+  m_bOK = true;
+  accept();
+}
+
+void frmSelTransaction::cmdCancel_Click() { reject(); }
+
+void frmSelTransaction::reject() {
+  m_bOK = false;
+  QDialog::reject();
+}

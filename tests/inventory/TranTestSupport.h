@@ -1,0 +1,100 @@
+#pragma once
+// Shared fixture of the transaction window tests: a new database with two products,
+// the recording hub, and helpers that work the windows like a user.
+
+#include <QComboBox>
+#include <QRegularExpression>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "database/clsDB.h"
+#include "database/clsTran.h"
+#include "platform/controls/GridControl.h"
+#include "platform/controls/NumericEdit.h"
+#include "services/FakeMainWindowHub.h"
+#include "services/clsSystem.h"
+#include "tests/database/DbTestSupport.h"
+#include "tests/database/StockTestSupport.h"
+
+namespace trantest {
+
+using stocktest::Cur;
+
+class TranTest : public dbtest::DbTest {
+ protected:
+  void SetUp() override {
+    dbtest::DbTest::SetUp();
+    OpenNewDatabase();
+    ASSERT_TRUE(gDB().SetParamValue(QStringLiteral("Decimals_Units"), QStringLiteral("2")));
+    ASSERT_TRUE(gDB().SetParamValue(QStringLiteral("Decimals_PerUnit"), QStringLiteral("2")));
+    widget = AddProductWithAmounts(QStringLiteral("W-1"), QStringLiteral("Widget"), "2", "5");
+    gadget = AddProductWithAmounts(QStringLiteral("G-2"), QStringLiteral("Gadget"), "3", "7");
+  }
+
+  static int32_t AddProductWithAmounts(const QString& partNo, const QString& name, const char* cost,
+                                       const char* price) {
+    clsProd p;
+    p.Init();
+    p.sPartNo = partNo;
+    p.sProdName = name;
+    p.curStdCost = Cur(cost);
+    p.curStdPrice = Cur(price);
+    DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+    const bool ok = p.SaveProduct(tb, nullptr, true);
+    d4close(tb);
+    return ok ? p.nProdId : -1;
+  }
+
+  static clsTran Stored(int32_t id) {
+    clsTran t;
+    EXPECT_TRUE(gDB().GetTran(id, t)) << id;
+    return t;
+  }
+
+  static clsProductStats Stats(int32_t prodId) {
+    clsProductStats s;
+    s.Init(prodId);
+    DATA4* tb = nullptr;
+    EXPECT_TRUE(gDB().GetProductStats(s, tb));
+    return s;
+  }
+
+  // The hub calls whose name starts with `prefix`.
+  QStringList HubCalls(const QString& prefix) { return hub->calls.filter(QRegularExpression(QLatin1Char('^') + prefix)); }
+
+  int32_t widget = -1;
+  int32_t gadget = -1;
+  ScopedFakeMainWindowHub hub;
+};
+
+template <class T = QWidget>
+T* Child(QWidget& root, const QString& name) {
+  T* w = root.findChild<T*>(name);
+  EXPECT_NE(w, nullptr) << name.toStdString();
+  return w;
+}
+
+inline void SetNumber(QWidget& root, const QString& name, const char* value) {
+  if (auto* edit = Child<ctl::NumericEdit>(root, name)) edit->setValue(Cur(value));
+}
+
+inline void SelectId(QWidget& root, const QString& name, int32_t id) {
+  auto* cbo = Child<QComboBox>(root, name);
+  if (!cbo) return;
+  const int row = cbo->findData(id);
+  EXPECT_GE(row, 0) << name.toStdString() << " has no " << id;
+  cbo->setCurrentIndex(row);
+}
+
+// Selects the picker row showing transaction `tranId` and presses the "Selected" button.
+inline void PickRow(QDialog& dlg, int32_t tranId) {
+  auto* grd = Child<ctl::GridControl>(dlg, QStringLiteral("grd"));
+  for (int r = 1; grd && r < grd->Rows(); ++r) {
+    if (grd->RowData(r).toInt() == tranId) grd->Select(r, 1);
+  }
+  EXPECT_TRUE(ui::test::Click(dlg, QStringLiteral("cmdEditSelTran")));
+}
+
+}  // namespace trantest

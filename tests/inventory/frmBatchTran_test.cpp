@@ -1,0 +1,129 @@
+#include "inventory/frmBatchTran.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "platform/controls/NumericEdit.h"
+#include "tests/inventory/TranTestSupport.h"
+
+namespace {
+
+using trantest::Cur;
+using ui::test::Click;
+
+class frmBatchTranTest : public trantest::TranTest {
+ protected:
+  static void Row(frmBatchTran& dlg, int i, int32_t product, const char* units) {
+    if (product > 0) trantest::SelectId(dlg, QStringLiteral("cboProducts_%1").arg(i), product);
+    trantest::SetNumber(dlg, QStringLiteral("fpUnits_%1").arg(i), units);
+  }
+};
+
+TEST_F(frmBatchTranTest, RowProblemsAreListedInOneMessage) {
+  frmBatchTran dlg;
+  trantest::SelectId(dlg, QStringLiteral("cboType"), 2);
+  prompts->Expect(QStringLiteral("No product quantity has been entered!"));
+  ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  Row(dlg, 1, widget, "0");
+  Row(dlg, 4, -1, "2.5");
+  prompts->Expect(QStringLiteral("Row 2: Number of units must specified for Widget [W-1]\n"
+                                 "Row 5: Number of units (2.50) are specified but no product is selected.\n"));
+  ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  EXPECT_EQ(prompts->Last().title, QStringLiteral("Validation error"));
+  EXPECT_EQ(prompts->Last().icon, 0);
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 0);
+  EXPECT_EQ(dlg.cboProducts[1]->currentIndex() >= 0, true);  // entries kept
+}
+
+// A product chosen before the date or the type: the choice is cleared (once) and the
+// message shown; with both, the row takes the default amount.
+TEST_F(frmBatchTranTest, ChoosingAProductNeedsDateAndType) {
+  frmBatchTran dlg;
+  dlg.txtDate->setText(QStringLiteral("no date"));
+  prompts->Expect(QStringLiteral("Please enter a valid transaction date!"));
+  trantest::SelectId(dlg, QStringLiteral("cboProducts_0"), widget);
+  EXPECT_EQ(dlg.cboProducts[0]->currentIndex(), -1);
+  dlg.txtDate->setText(QStringLiteral("3/3/2026"));
+  prompts->Expect(QStringLiteral("Please select transaction type!"));
+  trantest::SelectId(dlg, QStringLiteral("cboProducts_0"), widget);
+  EXPECT_EQ(dlg.cboProducts[0]->currentIndex(), -1);
+  EXPECT_EQ(prompts->Shown().size(), 2);
+  const struct {
+    int32_t type;
+    const char* amount;
+    const char* caption;
+  } cases[] = {{1, "2", "Cost Per Unit"}, {4, "5", "Price Per Unit"}, {5, "5", "Price Per Unit"}, {3, "5", "Cost Per Unit"}};
+  for (const auto& c : cases) {
+    trantest::SelectId(dlg, QStringLiteral("cboType"), c.type);
+    dlg.cboProducts[0]->setCurrentIndex(-1);
+    trantest::SelectId(dlg, QStringLiteral("cboProducts_0"), widget);
+    EXPECT_EQ(dlg.fpCost[0]->Value(), Cur(c.amount)) << c.type;
+    EXPECT_EQ(dlg.lblCost->text(), QLatin1String(c.caption));
+    EXPECT_EQ(dlg.fpCost[7]->isHidden(), c.type == 3);
+  }
+}
+
+// The counter runs out after the first row: that row is stored and cleared, the second
+// stays in the dialog, which stays open, and the message names it.
+TEST_F(frmBatchTranTest, RowsWhoseSaveFailedStayAndAreNamed) {
+  gDB().SetNextID(QStringLiteral("svltran.dbf"), 2147483646);
+  frmBatchTran dlg;
+  trantest::SelectId(dlg, QStringLiteral("cboType"), 2);
+  Row(dlg, 0, widget, "3");
+  Row(dlg, 2, gadget, "4");
+  prompts->ExpectContaining(QStringLiteral("clsDB_GetNextID"));
+  prompts->Expect(QStringLiteral("These transactions could not be saved and are still listed:\nRow 3: Gadget [G-2]\n"));
+  ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  EXPECT_FALSE(dlg.m_bOK);
+  EXPECT_NE(dlg.result(), QDialog::Accepted);
+  EXPECT_EQ(dlg.cboProducts[0]->currentIndex(), -1);
+  EXPECT_EQ(gSystem().cboGetItemID(*dlg.cboProducts[2]), gadget);
+  EXPECT_EQ(dlg.fpUnits[2]->Value(), Cur("4"));
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 1);
+  EXPECT_EQ(Stats(widget).m_curNumUnitsInStock_Physical, Cur("3"));
+}
+
+// Each Ship row against the physical stock on its own units, compared as amounts.
+TEST_F(frmBatchTranTest, ShipRowsAreCheckedAgainstPhysicalStock) {
+  ASSERT_TRUE(gDB().TranCheckInventoryLevelSet(true));
+  int n = 0;
+  const struct {
+    const char* first;
+    const char* second;  // "" no second row
+    int answer;          // 0: no question
+    int saved;
+  } cases[] = {{"5", "5", 0, 2}, {"5.4", "", ui::vbYes, 1}, {"6", "", ui::vbNo, 0}, {"6", "", ui::vbCancel, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.first);
+    const int32_t product = AddProductWithAmounts(QStringLiteral("S-%1").arg(++n), QStringLiteral("Stock"), "1", "1");
+    ASSERT_GT(stocktest::AddTran(product, 2, "5", "2"), 0);
+    const int rowsBefore = dbtest::LiveRows(gDB().TranTable());
+    frmBatchTran dlg;
+    trantest::SelectId(dlg, QStringLiteral("cboType"), 4);
+    Row(dlg, 0, product, c.first);
+    if (*c.second) Row(dlg, 1, product, c.second);
+    if (c.answer) {
+      prompts->Expect(QStringLiteral("There are 5 units in physical stock for Stock [S-") + QString::number(n) + QStringLiteral("]. Recording this transaction "
+                                     "will result in negative physical stock.\n\n\nDo you still want to record this "
+                                     "transaction?"),
+                      c.answer);
+    }
+    ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+    EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), rowsBefore + c.saved);
+    EXPECT_EQ(dlg.m_bOK, c.saved > 0);
+  }
+}
+
+TEST_F(frmBatchTranTest, CancelStoresNothing) {
+  frmBatchTran dlg;
+  EXPECT_EQ(dlg.lblHeading->text(), QStringLiteral("New Batch Transaction"));
+  EXPECT_EQ(dlg.txtDate->text(), gSystem().CurrDateShort());
+  trantest::SelectId(dlg, QStringLiteral("cboType"), 2);
+  Row(dlg, 0, widget, "3");
+  ASSERT_TRUE(Click(dlg, QStringLiteral("cmdCancel")));
+  EXPECT_FALSE(dlg.m_bOK);
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 0);
+}
+
+}  // namespace

@@ -1,0 +1,249 @@
+#include "inventory/frmInvAddUpateDel.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+#include "inventory/TranEntry.h"
+#include "services/clsSystem.h"
+#include "tests/inventory/TranTestSupport.h"
+
+namespace {
+
+using trantest::Cur;
+using ui::test::Click;
+using ui::test::SetText;
+
+class frmInvAddUpateDelTest : public trantest::TranTest {
+ protected:
+  // A new transaction of the product and type, as the entry commands open it.
+  static clsTran NewTran(int32_t prodId, int32_t type, const char* units = "0") {
+    clsTran t;
+    t.nProdId = prodId;
+    t.udTranType = type;
+    t.curUnits = Cur(units);
+    return t;
+  }
+};
+
+TEST_F(frmInvAddUpateDelTest, ValidateChecksItsRulesInOrder) {
+  frmInvAddUpateDel dlg;
+  dlg.Init(0, NewTran(-1, -1), 5);
+  dlg.txtDate->setText(QStringLiteral("not a date"));
+  struct Step {
+    std::function<void()> fix;  // corrects the field of the rule before
+    const char* message;        // nullptr: Validate passes
+  };
+  const Step steps[] = {
+      {[] {}, "Please enter a valid transaction date!"},
+      {[&] { dlg.txtDate->setText(QStringLiteral("3/2/2026")); },
+       "No product is selected. If the Product does not appear in Product field, it may be hidden. See View, "
+       "Product List Maintenance menu to check whether a product is hidden."},
+      {[&] { dlg.txtProduct->setProperty("Tag", QString::number(widget)); }, "Please select transaction type!"},
+      {[&] { trantest::SelectId(dlg, QStringLiteral("cboType"), 2); }, "Please enter number of units!"},
+      {[&] { trantest::SetNumber(dlg, QStringLiteral("fpUnits"), "6"); },
+       "Number of units may not exceed 5 for this transaction!"},
+      {[&] { trantest::SetNumber(dlg, QStringLiteral("fpUnits"), "5"); }, nullptr},
+  };
+  for (const Step& s : steps) {
+    s.fix();
+    if (s.message) {
+      prompts->Expect(QLatin1String(s.message));
+      EXPECT_FALSE(dlg.Validate()) << s.message;
+      EXPECT_EQ(prompts->Last().icon, ui::vbExclamation);
+    } else {
+      EXPECT_TRUE(dlg.Validate());
+    }
+  }
+  EXPECT_EQ(dlg.m_udTran.nProdId, widget);
+  EXPECT_EQ(dlg.m_udTran.curUnits, Cur("5"));
+  EXPECT_EQ(dlg.m_udTran.udTranType, 2);
+  EXPECT_EQ(dlg.m_udTran.nCatID, 0);  // the blank item
+}
+
+TEST_F(frmInvAddUpateDelTest, TheScanRoadStartsOnTheUnits) {
+  for (const bool scan : {false, true}) {
+    frmInvAddUpateDel dlg;
+    dlg.Init(0, NewTran(widget, 2, "1"), -1);
+    if (scan) dlg.FocusOnQty();
+    dlg.show();
+    QApplication::processEvents();
+    QWidget* focus = dlg.focusWidget();
+    QWidget* expected = scan ? static_cast<QWidget*>(dlg.fpUnits) : dlg.txtDate;
+    EXPECT_TRUE(focus == expected || expected->isAncestorOf(focus)) << scan;
+  }
+}
+
+TEST_F(frmInvAddUpateDelTest, TypeSetsTheCostCaptionAndShrinkageHidesTheCost) {
+  frmInvAddUpateDel dlg;
+  dlg.Init(0, NewTran(widget, 1), -1);
+  const struct {
+    int32_t type;
+    bool costShown;
+    const char* caption;
+  } cases[] = {{3, false, "Cost Per Unit:"}, {2, true, "Cost Per Unit:"}, {4, true, "Price Per Unit:"},
+               {5, true, "Price Per Unit:"}, {1, true, "Cost Per Unit:"}};
+  for (const auto& c : cases) {
+    trantest::SelectId(dlg, QStringLiteral("cboType"), c.type);
+    EXPECT_EQ(!dlg.fpCost->isHidden(), c.costShown) << c.type;
+    EXPECT_EQ(!dlg.lblCost->isHidden(), c.costShown) << c.type;
+    EXPECT_EQ(dlg.lblCost->text(), QLatin1String(c.caption)) << c.type;
+  }
+}
+
+// Units to ship against 5 received: the question only above the physical stock, Yes
+// records, No and Cancel keep the dialog open with nothing stored.
+TEST_F(frmInvAddUpateDelTest, NewShipBeyondPhysicalStockAsks) {
+  ASSERT_TRUE(gDB().TranCheckInventoryLevelSet(true));
+  const QString question5 =
+      QStringLiteral("There are 5 units in physical stock. Recording this transaction will result in negative "
+                     "physical stock.\n\nDo you still want to record this transaction?");
+  const struct {
+    int32_t product;
+    const char* units;
+    int answer;  // 0: no question
+    bool saved;
+  } cases[] = {{widget, "5", 0, true},          {widget, "5.01", ui::vbYes, true}, {widget, "6", ui::vbNo, false},
+               {widget, "6", ui::vbCancel, false}, {gadget, "1", ui::vbNo, false}};
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.units);
+    // A product of its own each time: 5 units received, or none for the gadget case.
+    const int32_t product = AddProductWithAmounts(QStringLiteral("S-%1").arg(++n), QStringLiteral("Stock"), "1", "1");
+    if (c.product == widget) {
+      ASSERT_GT(stocktest::AddTran(product, 2, "5", "2"), 0);
+    }
+    const int rowsBefore = dbtest::LiveRows(gDB().TranTable());
+    frmInvAddUpateDel dlg;
+    dlg.Init(0, NewTran(product, 4, c.units), -1);
+    if (c.answer != 0) {
+      prompts->Expect(c.product == widget ? question5 : QString(question5).replace(QLatin1String("are 5"), QLatin1String("are 0")),
+                      c.answer);
+    }
+    ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+    if (c.answer != 0) {
+      EXPECT_EQ(prompts->Last().buttons, ui::vbYesNoCancel);
+      EXPECT_EQ(prompts->Last().icon, 0);
+      EXPECT_EQ(prompts->Last().defaultButton, 2);
+    }
+    EXPECT_EQ(dlg.m_bOK, c.saved);
+    EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), rowsBefore + (c.saved ? 1 : 0));
+  }
+}
+
+TEST_F(frmInvAddUpateDelTest, EditingAShipAsksNoStockQuestion) {
+  ASSERT_TRUE(gDB().TranCheckInventoryLevelSet(true));
+  const int32_t id = stocktest::AddTran(widget, 4, "3", "5");
+  frmInvAddUpateDel dlg;
+  dlg.Init(1, Stored(id), -1);
+  trantest::SetNumber(dlg, QStringLiteral("fpUnits"), "100");
+  ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  EXPECT_TRUE(dlg.m_bOK);
+  EXPECT_EQ(Stored(id).curUnits, Cur("100"));
+  EXPECT_EQ(prompts->Shown().size(), 0);
+}
+
+// The counter row held by another user: the first OK stores nothing, the retry stores
+// the one row.
+TEST_F(frmInvAddUpateDelTest, RetryAfterAFailedSaveLeavesExactlyOneRow) {
+  ASSERT_GT(stocktest::AddTran(gadget, 2, "1", "1"), 0);  // the counter row exists
+  const int rowsBefore = dbtest::LiveRows(gDB().TranTable());
+  frmInvAddUpateDel dlg;
+  dlg.Init(0, NewTran(widget, 2, "4"), -1);
+  {
+    dbtest::OtherUser other(gDB().LastIdTable());
+    ASSERT_TRUE(other.LockRow("TBLNAME", QStringLiteral("svltran.dbf")));
+    FailLocksFast();
+    prompts->Expect(QStringLiteral("RECORD LOCKED: Unable to get next id (locked)!"));
+    prompts->Expect(QStringLiteral("Unable to save transaction. Press OK on the Transaction Dialog Box to retry."));
+    ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+    EXPECT_EQ(prompts->Last().title, QStringLiteral("Transaction Failed"));
+    EXPECT_EQ(prompts->Last().icon, 0);
+    EXPECT_FALSE(dlg.m_bOK);
+    EXPECT_EQ(dlg.m_udTran.nTranID, -1);
+  }
+  ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  EXPECT_TRUE(dlg.m_bOK);
+  EXPECT_GT(dlg.m_udTran.nTranID, 0);
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), rowsBefore + 1);
+  EXPECT_EQ(Stored(dlg.m_udTran.nTranID).curUnits, Cur("4"));
+}
+
+TEST_F(frmInvAddUpateDelTest, NotesUpToTheLimitRoundTripWhole) {
+  const QString emoji = QString::fromUtf8("\xF0\x9F\x93\xA6");  // two UTF-16 units
+  const struct {
+    QString typed;
+    QString stored;
+  } cases[] = {
+      {QString(inventory::kTranNoteMaxChars, QLatin1Char('n')), QString(inventory::kTranNoteMaxChars, QLatin1Char('n'))},
+      {QString(inventory::kTranNoteMaxChars + 9, QLatin1Char('x')), QString(inventory::kTranNoteMaxChars, QLatin1Char('x'))},
+      // A character the limit would cut in half is left out whole.
+      {QString(inventory::kTranNoteMaxChars - 1, QLatin1Char('e')) + emoji,
+       QString(inventory::kTranNoteMaxChars - 1, QLatin1Char('e'))},
+      {QStringLiteral("line one\nline two"), QStringLiteral("line one\nline two")},
+  };
+  for (const auto& c : cases) {
+    frmInvAddUpateDel dlg;
+    dlg.Init(0, NewTran(widget, 2, "1"), -1);
+    ASSERT_TRUE(SetText(dlg, QStringLiteral("txtNote"), c.typed));
+    ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+    ASSERT_TRUE(dlg.m_bOK);
+    EXPECT_EQ(Stored(dlg.m_udTran.nTranID).sNote, c.stored) << c.stored.size();
+  }
+}
+
+// How each way of leaving the dialog ends: its result and what is stored.
+TEST_F(frmInvAddUpateDelTest, CancelAndDeleteAnswers) {
+  const struct {
+    int32_t mode;
+    const char* button;
+    int answer;  // to the delete question; 0 none
+    bool ok;
+    int rowsChange;
+  } cases[] = {{0, "cmdCancel", 0, false, 0},
+               {1, "cmdCancel", 0, false, 0},
+               {2, "cmdCancel", 0, false, 0},
+               {2, "cmdOK", ui::vbNo, false, 0},
+               {2, "cmdOK", ui::vbCancel, false, 0},
+               {2, "cmdOK", ui::vbYes, true, -1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.mode << c.button << c.answer);
+    const int32_t id = stocktest::AddTran(widget, 2, "3", "2");
+    const int rowsBefore = dbtest::LiveRows(gDB().TranTable());
+    frmInvAddUpateDel dlg;
+    dlg.Init(c.mode, c.mode == 0 ? NewTran(widget, 2, "1") : Stored(id), -1);
+    if (c.answer) prompts->Expect(QStringLiteral("Are you sure you want to delete this transaction?"), c.answer);
+    ASSERT_TRUE(Click(dlg, QLatin1String(c.button)));
+    EXPECT_EQ(dlg.m_bOK, c.ok);
+    EXPECT_EQ(dlg.result(), c.ok ? QDialog::Accepted : QDialog::Rejected);
+    EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), rowsBefore + c.rowsChange);
+    if (c.mode == 2) {
+      EXPECT_FALSE(dlg.txtNote->isEnabled());
+      EXPECT_EQ(dlg.cmdOK->text(), QStringLiteral("DELETE"));
+    }
+  }
+}
+
+// Another user received the order while this dialog had it open: the second receipt
+// is refused and the first one stays.
+TEST_F(frmInvAddUpateDelTest, ConversionOfAnOrderAnotherUserConvertedIsRefused) {
+  const int32_t id = stocktest::AddTran(widget, 1, "10", "2");
+  frmInvAddUpateDel dlg;
+  dlg.Init(1, Stored(id), -1);
+  dlg.ConvertFrom(1);
+  EXPECT_FALSE(dlg.cboType->isEnabled());
+  EXPECT_EQ(gSystem().cboGetItemID(*dlg.cboType), 2);
+  EXPECT_EQ(dlg.txtDate->text(), gSystem().CurrDateShort());
+  clsTran other = Stored(id);
+  other.udTranType = 2;
+  other.curUnits = Cur("7");
+  DATA4* tb = nullptr;
+  ASSERT_TRUE(gDB().SaveTran(1, other, tb));
+  trantest::SetNumber(dlg, QStringLiteral("fpUnits"), "10");
+  prompts->Expect(QLatin1String(clsDB::kConvertGoneMsg));
+  ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  EXPECT_FALSE(dlg.m_bOK);
+  EXPECT_EQ(Stored(id).curUnits, Cur("7"));
+}
+
+}  // namespace

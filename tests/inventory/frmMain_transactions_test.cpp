@@ -1,0 +1,298 @@
+#include "inventory/frmMain_transactions.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "inventory/frmInvAddUpateDel.h"
+#include "inventory/frmScanNewTran.h"
+#include "services/clsSystem.h"
+#include "tests/inventory/TranTestSupport.h"
+
+namespace {
+
+using trantest::Cur;
+using ui::test::Click;
+
+class frmMainTransactionsTest : public trantest::TranTest {
+ protected:
+  // The transaction dialog: units set, then OK.
+  void SaveDialog(const char* units) {
+    runner->Then(QStringLiteral("frmInvAddUpateDel"), [units](QDialog& dlg) {
+      trantest::SetNumber(dlg, QStringLiteral("fpUnits"), units);
+      EXPECT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+    });
+  }
+  void Pick(int32_t tranId) {
+    runner->Then(QStringLiteral("frmSelTransaction"), [tranId](QDialog& dlg) { trantest::PickRow(dlg, tranId); });
+  }
+  static clsTran Of(int32_t prodId, int32_t type) {
+    clsTran t;
+    t.nProdId = prodId;
+    t.udTranType = type;
+    return t;
+  }
+  // The rows of the product: (type, units) in record order.
+  static std::vector<std::pair<int32_t, rt::Currency>> Rows(int32_t prodId) {
+    std::vector<std::pair<int32_t, rt::Currency>> rows;
+    DATA4* tb = gDB().OpenTable(gDB().TranTable());
+    for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
+      if (d4deleted(tb) || f4long(d4field(tb, "prodid")) != prodId) continue;
+      rows.emplace_back(f4long(d4field(tb, "trantype")), rt::Currency::FromDouble(f4double(d4field(tb, "units"))));
+    }
+    d4close(tb);
+    return rows;
+  }
+};
+
+// Receiving part of an order: the question, and what each answer leaves stored.
+TEST_F(frmMainTransactionsTest, ReceivingLessThanOrderedOffersTheRemainder) {
+  const struct {
+    const char* received;
+    int answer;  // 0: no question
+    std::vector<std::pair<int32_t, rt::Currency>> rows;
+  } cases[] = {
+      {"6", ui::vbYes, {{2, Cur("6")}, {1, Cur("4")}}},
+      {"6", ui::vbNo, {{2, Cur("6")}}},
+      {"12", 0, {{2, Cur("12")}}},
+      {"10", 0, {{2, Cur("10")}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.received << " " << c.answer);
+    const int32_t prod = AddProductWithAmounts(QStringLiteral("R-") + QLatin1String(c.received) +
+                                                   QString::number(c.answer),
+                                               QStringLiteral("Bolt"), "2", "5");
+    const int32_t order = stocktest::AddTran(prod, 1, "10", "2", QStringLiteral("2/1/2026"));
+    Pick(order);
+    SaveDialog(c.received);
+    if (c.answer) {
+      prompts->Expect(QStringLiteral("The number of units you RECEIVED (") + QLatin1String(c.received) +
+                          QStringLiteral(".00) are less than the number of units ON ORDER (10.00). Do you wish to "
+                                         "keep the remaining number of units ON ORDER (4.00)?"),
+                      c.answer);
+    }
+    clsTran tran = Of(prod, 2);
+    EXPECT_TRUE(inventory::AddNewTransaction(tran));
+    EXPECT_EQ(Rows(prod), c.rows);
+    const clsTran received = Stored(order);  // the order's own row
+    EXPECT_EQ(received.udTranType, 2);
+    EXPECT_EQ(received.sDate, gSystem().CurrDateShort());
+    EXPECT_EQ(tran.nTranID, order);
+    if (c.rows.size() == 2) {
+      DATA4* tb = gDB().OpenTable(gDB().TranTable());
+      QString keptDate;
+      for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
+        if (f4long(d4field(tb, "prodid")) == prod && f4long(d4field(tb, "trantype")) == 1) {
+          keptDate = Module1::FieldText(d4field(tb, "trandate"));
+        }
+      }
+      d4close(tb);
+      EXPECT_EQ(keptDate, QStringLiteral("20260201"));  // dated as the order was
+    }
+  }
+}
+
+TEST_F(frmMainTransactionsTest, PickerAndChooserRoads) {
+  const int32_t order = stocktest::AddTran(widget, 1, "10", "2");
+  // "New Transaction": a new Receive at the standard cost; the order stays.
+  runner->Then(QStringLiteral("frmSelTransaction"),
+               [](QDialog& dlg) { EXPECT_TRUE(Click(dlg, QStringLiteral("cmdNewTransaction"))); });
+  runner->Then(QStringLiteral("frmInvAddUpateDel"), [](QDialog& dlg) {
+    auto& d = static_cast<frmInvAddUpateDel&>(dlg);
+    EXPECT_EQ(d.fpCost->Value(), Cur("2"));
+    EXPECT_FALSE(d.cboType->isEnabled());
+    EXPECT_EQ(d.lblHeading->text(), QStringLiteral("New Transaction"));
+    trantest::SetNumber(dlg, QStringLiteral("fpUnits"), "3");
+    EXPECT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  });
+  clsTran receive = Of(widget, 2);
+  EXPECT_TRUE(inventory::AddNewTransaction(receive));
+  EXPECT_EQ(Stored(order).udTranType, 1);
+  // Cancelling the picker stores nothing.
+  runner->Then(QStringLiteral("frmSelTransaction"), [](QDialog& dlg) { EXPECT_TRUE(Click(dlg, QStringLiteral("cmdCancel"))); });
+  clsTran again = Of(widget, 2);
+  EXPECT_FALSE(inventory::AddNewTransaction(again));
+  // No product: the chooser first, which reports the product before the type.
+  runner->Then(QStringLiteral("frmNewTran"), [this](QDialog& dlg) {
+    prompts->Expect(QStringLiteral("Please select a product!"));
+    EXPECT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+    trantest::SelectId(dlg, QStringLiteral("cboProducts"), gadget);
+    prompts->Expect(QStringLiteral("Please select transaction type!"));
+    EXPECT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+    trantest::SelectId(dlg, QStringLiteral("cboType"), 3);
+    EXPECT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  });
+  runner->Then(QStringLiteral("frmInvAddUpateDel"), [](QDialog& dlg) {
+    EXPECT_EQ(static_cast<frmInvAddUpateDel&>(dlg).fpCost->Value(), Cur("0"));  // a Shrinkage keeps its amount
+    EXPECT_TRUE(Click(dlg, QStringLiteral("cmdCancel")));
+  });
+  clsTran none;
+  EXPECT_FALSE(inventory::AddNewTransaction(none));
+  EXPECT_EQ(none.nProdId, gadget);
+  EXPECT_EQ(none.udTranType, 3);
+  runner->Then(QStringLiteral("frmNewTran"), [](QDialog& dlg) { EXPECT_TRUE(Click(dlg, QStringLiteral("cmdCancel"))); });
+  clsTran cancelled;
+  EXPECT_FALSE(inventory::AddNewTransaction(cancelled));
+}
+
+// The order chosen in the picker is deleted before it is read: the message, and the
+// caller's record is a fresh one again.
+TEST_F(frmMainTransactionsTest, AnOrderGoneBeforeItIsReadLeavesAFreshRecord) {
+  const int32_t order = stocktest::AddTran(widget, 1, "10", "2");
+  runner->Then(QStringLiteral("frmSelTransaction"), [order](QDialog& dlg) {
+    clsTran gone;
+    gone.nTranID = order;
+    DATA4* tb = nullptr;
+    ASSERT_TRUE(gDB().SaveTran(2, gone, tb));
+    trantest::PickRow(dlg, order);
+  });
+  prompts->Expect(QStringLiteral("Unable to get transaction with id: ") + QString::number(order) +
+                  QStringLiteral(". Another user may have deleted this transaction."));
+  clsTran tran = Of(widget, 2);
+  tran.sNote = QStringLiteral("kept?");
+  EXPECT_FALSE(inventory::AddNewTransaction(tran));
+  EXPECT_EQ(tran.nProdId, -1);
+  EXPECT_EQ(tran.udTranType, -1);
+  EXPECT_TRUE(tran.sNote.isEmpty());
+}
+
+TEST_F(frmMainTransactionsTest, MenuReceiptConvertsTheWholeOrderWithoutAQuestion) {
+  const int32_t order = stocktest::AddTran(gadget, 1, "10", "3");
+  const int32_t allocation = stocktest::AddTran(widget, 5, "4", "5");
+  runner->Then(QStringLiteral("frmSelTransaction"), [order](QDialog& dlg) {
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Receive Products On Order"));
+    EXPECT_TRUE(dlg.findChild<QWidget*>(QStringLiteral("cmdNewTransaction"))->isHidden());
+    trantest::PickRow(dlg, order);
+  });
+  SaveDialog("6");
+  inventory::ShowOnOrderAllocatedTransactionsDlg(1);
+  EXPECT_EQ(Rows(gadget), (std::vector<std::pair<int32_t, rt::Currency>>{{2, Cur("6")}}));
+  runner->Then(QStringLiteral("frmSelTransaction"), [allocation](QDialog& dlg) {
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Ship Allocated Products"));
+    trantest::PickRow(dlg, allocation);
+  });
+  SaveDialog("4");
+  inventory::ShowOnOrderAllocatedTransactionsDlg(5);
+  EXPECT_EQ(Stored(allocation).udTranType, 4);
+  prompts->Expect(QStringLiteral("Unsupported Transaction Type"));
+  inventory::ShowOnOrderAllocatedTransactionsDlg(2);
+  EXPECT_EQ(prompts->Last().icon, 0);
+}
+
+// Each child opens the database itself (its own engine and locks) and receives the
+// order with its own number of units once the parent lets both go.
+[[noreturn]] void ReceiveOrder(const QString& dir, int32_t order, const char* units, int go) {
+  char b = 0;
+  if (read(go, &b, 1) != 1) _exit(5);
+  if (!gDB().OpenDB(dir)) _exit(3);
+  code4lockDelay(gDB().CBEngine(), 1);
+  code4lockAttempts(gDB().CBEngine(), 5000);
+  clsTran t;
+  if (!gDB().GetTran(order, t)) _exit(4);
+  t.udTranType = 2;
+  t.curUnits = Cur(units);
+  _exit(gDB().ConvertTran(t, 1) ? 0 : 1);
+}
+
+TEST_F(frmMainTransactionsTest, TwoProcessesConvertingOneOrderStoreOneConversion) {
+  const int32_t order = stocktest::AddTran(widget, 1, "10", "2");
+  const int rowsBefore = dbtest::LiveRows(gDB().TranTable());
+  const QString dir = gDB().DBPath();
+  gDB().CloseDB();
+  prompts->Answer(ui::vbOK);  // the loser's message, shown in the child
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+  const char* units[2] = {"6", "7"};
+  pid_t pids[2];
+  for (int i = 0; i < 2; ++i) {
+    pids[i] = fork();
+    ASSERT_GE(pids[i], 0);
+    if (pids[i] == 0) ReceiveOrder(dir, order, units[i], go[0]);
+  }
+  ASSERT_EQ(write(go[1], "gg", 2), 2);
+  int won = 0, winner = -1;
+  for (int i = 0; i < 2; ++i) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pids[i], &status, 0), pids[i]);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_LE(WEXITSTATUS(status), 1);
+    if (WEXITSTATUS(status) == 0) {
+      ++won;
+      winner = i;
+    }
+  }
+  close(go[0]);
+  close(go[1]);
+  prompts->Clear();
+  EXPECT_EQ(won, 1);
+  ASSERT_TRUE(gDB().OpenDB(dir));
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), rowsBefore);
+  ASSERT_GE(winner, 0);
+  EXPECT_EQ(Stored(order).udTranType, 2);
+  EXPECT_EQ(Stored(order).curUnits, Cur(units[winner]));
+}
+
+// A hub whose transaction entry is the real one, for the scan window.
+class EnteringHub : public FakeMainWindowHub {
+ public:
+  bool AddNewTransaction(clsTran& udTran, bool scanMode) override {
+    FakeMainWindowHub::AddNewTransaction(udTran, scanMode);
+    return inventory::AddNewTransaction(udTran, scanMode);
+  }
+};
+
+// Order 10, receive 6 (keeping 4 on order), ship 4, allocate 2, scan one more receipt:
+// the stock figures follow from the stored rows.
+TEST_F(frmMainTransactionsTest, EntriesFromOrderToScanGiveTheStockFigures) {
+  ui::test::ScopedFake<EnteringHub, MainWindowHubInterface, &SetMainWindowHub> entering;
+  SaveDialog("10");
+  clsTran order = Of(widget, 1);
+  ASSERT_TRUE(inventory::AddNewTransaction(order));
+  const std::vector<std::pair<int32_t, rt::Currency>> ordered{{1, Cur("10")}};
+  ASSERT_EQ(Rows(widget), ordered);
+  DATA4* tb = gDB().OpenTable(gDB().TranTable());
+  d4top(tb);
+  const int32_t orderId = f4long(d4field(tb, "rowid"));
+  d4close(tb);
+
+  Pick(orderId);
+  SaveDialog("6");
+  prompts->ExpectContaining(QStringLiteral("RECEIVED (6.00)"), ui::vbYes);
+  clsTran receive = Of(widget, 2);
+  ASSERT_TRUE(inventory::AddNewTransaction(receive));
+  SaveDialog("4");
+  clsTran ship = Of(widget, 4);
+  ASSERT_TRUE(inventory::AddNewTransaction(ship));
+  SaveDialog("2");
+  clsTran allocate = Of(widget, 5);
+  ASSERT_TRUE(inventory::AddNewTransaction(allocate));
+
+  frmScanNewTran scan;
+  ASSERT_TRUE(ui::test::SetText(scan, QStringLiteral("txtPartNo"), QStringLiteral(" w-1 ")));
+  trantest::SelectId(scan, QStringLiteral("cboType"), 2);
+  runner->Then(QStringLiteral("frmSelTransaction"),
+               [](QDialog& dlg) { EXPECT_TRUE(Click(dlg, QStringLiteral("cmdNewTransaction"))); });
+  runner->Then(QStringLiteral("frmInvAddUpateDel"), [](QDialog& dlg) {
+    auto& d = static_cast<frmInvAddUpateDel&>(dlg);
+    EXPECT_EQ(d.fpUnits->Value(), Cur("1"));
+    EXPECT_EQ(d.fpCost->Value(), Cur("2"));
+    EXPECT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  });
+  ASSERT_TRUE(Click(scan, QStringLiteral("cmdOK")));
+  EXPECT_EQ(entering->calls.filter(QStringLiteral("AddNewTransaction")), QStringList{QStringLiteral("AddNewTransaction(true)")});
+
+  const std::vector<std::pair<int32_t, rt::Currency>> rows{
+      {2, Cur("6")}, {1, Cur("4")}, {4, Cur("4")}, {5, Cur("2")}, {2, Cur("1")}};
+  EXPECT_EQ(Rows(widget), rows);
+  const clsProductStats s = Stats(widget);
+  EXPECT_EQ(s.m_curNumUnitsInStock_Physical, Cur("3"));    // 6 + 1 received - 4 shipped
+  EXPECT_EQ(s.m_curNumUnitsAllocated, Cur("2"));
+  EXPECT_EQ(s.m_curNumUnitsInStock_Available, Cur("1"));   // 3 - 2
+  EXPECT_EQ(s.m_curNumUnitsOnOrder, Cur("4"));
+  EXPECT_EQ(s.m_curOnOrderCostActual, Cur("8"));           // 4 x 2
+  EXPECT_EQ(s.m_curAvgCostPerUnit, Cur("2"));              // (6 x 2 + 1 x 2) / 7
+  EXPECT_EQ(s.m_curAvgPricePerUnit, Cur("5"));             // 4 x 5 / 4
+  EXPECT_EQ(s.m_curStkCostAvg, Cur("6"));
+  EXPECT_EQ(s.m_curStkPriceAvg, Cur("15"));
+}
+
+}  // namespace
