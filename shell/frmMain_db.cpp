@@ -2,6 +2,7 @@
 
 #include "database/clsDB.h"
 #include "database/frmDBMaint.h"
+#include "exchange/ExchangeSupport.h"
 #include "platform/runtime/App.h"
 #include "services/clsSystem.h"
 #include "services/mdlFolderSelection.h"
@@ -100,6 +101,7 @@ void frmMain::mnuFileOpen_Click() {
 }
 
 void frmMain::mnuFileClose_Click() {
+  if (exchange::Busy()) return;  // an import or export still uses the database
   gDB().CloseDB();
   SetUI();
 }
