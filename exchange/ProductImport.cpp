@@ -4,11 +4,13 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPointer>
+#include <unordered_map>
 #include <vector>
 
 #include "database/clsDB.h"
 #include "database/clsProd.h"
 #include "database/store/Codes.h"
+#include "database/store/Seek.h"
 #include "exchange/CsvNumber.h"
 #include "exchange/ExchangeSupport.h"
 #include "exchange/ProductCsv.h"
@@ -37,12 +39,34 @@ enum Col {
 
 QWidget* MainWindow() { return MainWindowHub() != nullptr ? MainWindowHub()->Window() : nullptr; }
 
-// The list entry of the text, added when missing; False when a text could not be
-// recorded (the failure has been reported).
-bool ListId(QString text, store::ListType type, DATA4*& tbCat, int32_t& id) {
-  id = gDB().CategoryIDLookupOrAdd(text, store::Code(type), tbCat);
-  return id > 0 || text.isEmpty();
-}
+// The list entries of one import, found or added: a text is looked up once per list.
+class ListIds {
+ public:
+  explicit ListIds(DATA4*& tbCat) : tbCat_(tbCat) {}
+
+  // The entry of the text, added when missing (-1 for an empty text); False when a
+  // text could not be recorded (the failure has been reported).
+  bool Get(const QString& value, store::ListType type, int32_t& id) {
+    QString text = value.trimmed();
+    if (text.isEmpty()) {
+      id = -1;
+      return true;
+    }
+    const QString key = QString::number(store::Code(type)) + QLatin1Char('|') + store::Upper(text);
+    if (const auto it = known_.find(key); it != known_.end()) {
+      id = it->second;
+      return true;
+    }
+    id = gDB().CategoryIDLookupOrAdd(text, store::Code(type), tbCat_);
+    if (id < 1) return false;
+    known_.emplace(key, id);
+    return true;
+  }
+
+ private:
+  DATA4*& tbCat_;
+  std::unordered_map<QString, int32_t> known_;
+};
 
 rt::Currency Number(const QString& value, const rt::LocaleInfo& loc) {
   return ReadCsvNumber(value, loc).value_or(rt::Currency());
@@ -50,7 +74,7 @@ rt::Currency Number(const QString& value, const rt::LocaleInfo& loc) {
 
 // Fills the reset record from the row; cells missing at the end of a short row leave
 // their fields empty. False when a list entry could not be recorded.
-bool ReadRow(const CsvRow& row, const std::vector<Col>& cols, const rt::LocaleInfo& loc, DATA4*& tbCat,
+bool ReadRow(const CsvRow& row, const std::vector<Col>& cols, const rt::LocaleInfo& loc, ListIds& lists,
              clsProd& p) {
   using store::ListType;
   const int n = std::min(row.Count(), static_cast<int>(cols.size()) - 1);
@@ -66,10 +90,10 @@ bool ReadRow(const CsvRow& row, const std::vector<Col>& cols, const rt::LocaleIn
       case kCustom3: p.sCustom3 = v; break;
       case kCustom4: p.sCustom4 = v; break;
       case kNotes: p.sNotes = v; break;
-      case kLocation: if (!ListId(v, ListType::kLocation, tbCat, p.nLocation)) return false; break;
-      case kGroup: if (!ListId(v, ListType::kProductGroup, tbCat, p.nGroup)) return false; break;
-      case kManuf: if (!ListId(v, ListType::kManufacturer, tbCat, p.nManuf)) return false; break;
-      case kVendor: if (!ListId(v, ListType::kVendor, tbCat, p.nVendor)) return false; break;
+      case kLocation: if (!lists.Get(v, ListType::kLocation, p.nLocation)) return false; break;
+      case kGroup: if (!lists.Get(v, ListType::kProductGroup, p.nGroup)) return false; break;
+      case kManuf: if (!lists.Get(v, ListType::kManufacturer, p.nManuf)) return false; break;
+      case kVendor: if (!lists.Get(v, ListType::kVendor, p.nVendor)) return false; break;
       case kBeginning: p.curBeginningInventory = Number(v, loc); break;
       case kReorderLevel: p.curReOrderLevel = Number(v, loc); break;
       case kReorderQty: p.curReOrderQty = Number(v, loc); break;
@@ -115,6 +139,7 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
       if (at >= 0) cols[static_cast<size_t>(i)] = static_cast<Col>(at);
     }
     const rt::LocaleInfo loc = rt::LocaleInfo::Current();
+    ListIds lists(cat.get());
     EventPump pump;
     clsProd p;
     for (const CsvRow& row : file.Rows()) {
@@ -123,7 +148,7 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
         QCoreApplication::processEvents();
       }
       p.Init();
-      bool saved = ReadRow(row, cols, loc, cat.get(), p);
+      bool saved = ReadRow(row, cols, loc, lists, p);
       if (saved) {
         p.nProdId = MatchingProduct(p, prod.get());
         // An existing product keeps its stock: no beginning inventory for it.
