@@ -10,7 +10,7 @@ frmImportProducts::frmImportProducts(QWidget* parent)
                         QStringLiteral(" - Product import.csv")},
                        parent) {
   setObjectName(QStringLiteral("frmImportProducts"));
-  resize(520, 200);
+  resize(520, sizeHint().height());
 }
 
 void frmImportProducts::cmdHelp_Click() {

@@ -1,7 +1,6 @@
 #include "exchange/frmImportTran.h"
 
 #include <QComboBox>
-#include <QDateTime>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,6 +13,7 @@
 #include "database/clsTran.h"
 #include "database/store/Codes.h"
 #include "platform/runtime/App.h"
+#include "platform/runtime/Clock.h"
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Format.h"
 #include "platform/ui/ButtonRow.h"
@@ -99,7 +99,7 @@ frmImportTran::frmImportTran(QWidget* parent)
                       cmdCalendar, cmdCatTransaction, cmdAcctTransaction, cmdOK,      cmdCancel,
                       txtImportFile, cmdChooseFile,   cmdHelp,            cmdSampleFile};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
-  resize(560, 420);
+  resize(560, sizeHint().height());
 
   connect(cmdCalendar, &QToolButton::clicked, this, &frmImportTran::cmdCalendar_Click);
   connect(cmdCatTransaction, &QPushButton::clicked, this, &frmImportTran::cmdCatTransaction_Click);
@@ -107,7 +107,7 @@ frmImportTran::frmImportTran(QWidget* parent)
 
   SetupLists();
   txtDate->setText(gSystem().CurrDateShort());
-  txtNote->setPlainText(rt::Format(QDateTime::currentDateTime(), QStringLiteral("yyyy-mm-dd hh:mm:ss AM/PM")));
+  txtNote->setPlainText(rt::Format(rt::Now(), QStringLiteral("yyyy-mm-dd hh:mm:ss AM/PM")));
 }
 
 void frmImportTran::LoadList(QComboBox& cbo, int32_t type, int32_t id) {
