@@ -12,7 +12,9 @@
 #include "platform/runtime/App.h"
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/FileDialogs.h"
+#include "platform/ui/ModalRunner.h"
 #include "platform/ui/Prompt.h"
+#include "services/MainWindowHub.h"
 #include "services/clsSystem.h"
 
 ImportFileDialog::ImportFileDialog(const ImportFileTexts& texts, QWidget* parent)
@@ -81,6 +83,10 @@ void ImportFileDialog::cmdOK_Click() {
 }
 
 void ImportFileDialog::cmdCancel_Click() { reject(); }
+
+void ImportFileDialog::RunOverMainWindow() {
+  ui::RunModal(*this, MainWindowHub() != nullptr ? MainWindowHub()->Window() : nullptr);
+}
 
 void ImportFileDialog::cmdChooseFile_Click() {
   QString name;

@@ -9,6 +9,7 @@
 // modal. A subclass puts its own rows into Fields() and implements cmdHelp_Click.
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
 class QCloseEvent;
@@ -49,6 +50,8 @@ class ImportFileDialog : public QDialog {
   QString ValidateFile();
   // True once the window frame closed the dialog.
   bool UnloadRequested() const { return unloadRequested_; }
+  // Shows the dialog modally over the main window (when there is one).
+  void RunOverMainWindow();
 
  public slots:
   void cmdOK_Click();
@@ -70,3 +73,15 @@ class ImportFileDialog : public QDialog {
   QGridLayout* fields_ = nullptr;
   bool unloadRequested_ = false;
 };
+
+// Runs the dialog kept in `kept` (made when there is none) after `prepare(dialog)`;
+// True after OK. A dialog closed from the window frame is unloaded.
+template <class Dialog, class Prepare>
+bool RunKept(QPointer<Dialog>& kept, Prepare prepare) {
+  if (kept.isNull()) kept = new Dialog;
+  prepare(*kept);
+  kept->RunOverMainWindow();
+  if (kept->m_bOK) return true;
+  if (kept->UnloadRequested()) delete kept.data();
+  return false;
+}

@@ -20,11 +20,9 @@
 #include "platform/runtime/App.h"
 #include "platform/runtime/Collection.h"
 #include "platform/runtime/Error.h"
-#include "platform/ui/ModalRunner.h"
 #include "platform/ui/Prompt.h"
 #include "services/CsvFile.h"
 #include "services/EventPump.h"
-#include "services/MainWindowHub.h"
 #include "services/clsSystem.h"
 #include "services/frmProgress.h"
 
@@ -36,8 +34,6 @@ enum Col {
   kName, kPartNo, kLocation, kGroup, kBeginning, kReorderLevel, kReorderQty, kLeadTime, kManuf,
   kVendor, kStdCost, kStdPrice, kCustom1, kCustom2, kCustom3, kCustom4, kNotes, kNone
 };
-
-QWidget* MainWindow() { return MainWindowHub() != nullptr ? MainWindowHub()->Window() : nullptr; }
 
 // The list entries of one import, found or added: a text is looked up once per list.
 class ListIds {
@@ -183,12 +179,7 @@ void ImportProductsHelper() {
   // Kept after Cancel, so the next import shows the same file name.
   static QPointer<frmImportProducts> kept;
   try {
-    if (kept.isNull()) kept = new frmImportProducts;
-    ui::RunModal(*kept, MainWindow());
-    if (!kept->m_bOK) {
-      if (kept->UnloadRequested()) delete kept.data();
-      return;
-    }
+    if (!RunKept(kept, [](frmImportProducts&) {})) return;
     const QString path = kept->txtImportFile->text();
     delete kept.data();
 

@@ -14,11 +14,9 @@
 #include "exchange/frmMain_exchange.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/Error.h"
-#include "platform/ui/ModalRunner.h"
 #include "platform/ui/Prompt.h"
 #include "services/CsvFile.h"
 #include "services/EventPump.h"
-#include "services/MainWindowHub.h"
 #include "services/clsImportColDef.h"
 #include "services/clsSystem.h"
 #include "services/frmProgress.h"
@@ -226,15 +224,10 @@ void ImportTransactions() {
   // Kept after Cancel, so the next import shows the same entries.
   static QPointer<frmImportTran> kept;
   try {
-    if (kept.isNull()) kept = new frmImportTran;
     clsTran tran;
-    kept->Init(tran);
-    ui::RunModal(*kept, MainWindowHub() != nullptr ? MainWindowHub()->Window() : nullptr);
-    kept->m_Tran = nullptr;
-    if (!kept->m_bOK) {
-      if (kept->UnloadRequested()) delete kept.data();
-      return;
-    }
+    const bool ok = RunKept(kept, [&](frmImportTran& dlg) { dlg.Init(tran); });
+    if (!kept.isNull()) kept->m_Tran = nullptr;
+    if (!ok) return;
     clsImportTransactions importer;
     importer.Init(kept->txtImportFile->text(), tran);
     delete kept.data();
