@@ -3,6 +3,7 @@
 
 #include "database/store/Codes.h"
 #include "exchange/frmImportProducts.h"
+#include "exchange/ExchangeSupport.h"
 #include "exchange/frmMain_exchange.h"
 #include "tests/exchange/ExchangeTestSupport.h"
 
@@ -227,6 +228,42 @@ TEST_F(ProductImportTest, TheDialogChecksTheFileName) {
       EXPECT_EQ(prompts->Last().title, QStringLiteral("Validation error"));
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A row whose product cannot be saved ends the command with a partial count, not with
+// the message of a complete import.
+TEST_F(ProductImportTest, ThePartialImportIsReportedAsPartial) {
+  const int32_t held = AddProduct(QStringLiteral("HELD"), QStringLiteral("Held"));
+  const QString file = Write(QStringLiteral("in.csv"),
+                             "PRODUCTNAME,PARTNUMBER,LOCATION,GROUP,BEGINNINGINVENTORY,REORDERLEVEL,REORDERQUANTITY,"
+                             "LEADTIME,MANUFACTURER,VENDOR,STDUNITCOST,STDUNITPRICE,CUSTOM1,CUSTOM2,CUSTOM3,CUSTOM4,"
+                             "NOTES\nOne,P-1,,,,,,,,,,,,,,,\nHeld,HELD,,,,,,,,,,,,,,,\nThree,P-3,,,,,,,,,,,,,,,\n");
+  FailLocksFast();
+  stocktest::LockHolder lock(gDB().ProductsTable(), "rowid", held);
+  ASSERT_TRUE(lock.locked());
+  ChooseInDialog(QStringLiteral("frmImportProducts"), file);
+  Preview(true);
+  prompts->Expect(QStringLiteral("RECORD LOCKED: Unable to update product record!"));
+  prompts->Expect(QStringLiteral("Imported 1 of 3 Products! Row 3 could not be saved, so the import stopped there: "
+                                 "that row and the rows after it were not imported."));
+  exchange::ImportProducts();
+}
+
+// While an import or the export runs, none of the three commands starts (no dialog).
+TEST_F(ProductImportTest, NoCommandStartsWhileAnotherRuns) {
+  const exchange::BusyGuard running;
+  ASSERT_TRUE(running.Acquired());
+  EXPECT_FALSE(exchange::BusyGuard().Acquired());
+  exchange::ImportProducts();
+  exchange::ImportTransactions();
+  exchange::ExportCurrentInventory();
+  EXPECT_TRUE(runner->Ran().isEmpty());
+  EXPECT_TRUE(files->FileRequests().isEmpty());
+  EXPECT_TRUE(exchange::Busy());
 }
 
 }  // namespace
