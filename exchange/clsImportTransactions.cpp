@@ -174,11 +174,12 @@ bool clsImportTransactions::DoImport() {
       t.curUnitPrice = ReadCsvNumber(CellOf(row, kAmount), loc).value_or(rt::Currency());
       // A product changed by another user since the check: the row is left out.
       t.nProdId = ProductOf(partNo, prod.get());
-      if (t.nProdId < 1 || !p.LoadProduct(t.nProdId, prod.get())) {
+      const bool standard = t.curUnitPrice <= rt::Currency();
+      if (t.nProdId < 1 || (standard && !p.LoadProduct(t.nProdId, prod.get()))) {
         m_ErrorBuf += Unknown(row.Line(), partNo);
         continue;
       }
-      if (t.curUnitPrice <= rt::Currency()) {
+      if (standard) {
         using store::TranType;
         switch (static_cast<TranType>(t.udTranType)) {
           case TranType::kOnOrder:
