@@ -226,7 +226,10 @@ void ImportTransactions() {
   static QPointer<frmImportTran> kept;
   try {
     clsTran tran;
-    const bool ok = RunKept(kept, [&](frmImportTran& dlg) { dlg.Init(tran); });
+    const bool ok = RunKept(kept, [&](frmImportTran& dlg) {
+      dlg.Init(tran);
+      dlg.RefreshLists();
+    });
     if (!kept.isNull()) kept->m_Tran = nullptr;
     if (!ok) return;
     clsImportTransactions importer;

@@ -127,6 +127,12 @@ void frmImportTran::SetupLists() {
     hub->SetCustomFieldLabel(*lblCat, db.MakeCustomFieldParamName(table, QStringLiteral("catid")));
     hub->SetCustomFieldLabel(*lblAcct, db.MakeCustomFieldParamName(table, QStringLiteral("shipmethod")));
   }
+  RefreshLists();
+}
+
+void frmImportTran::RefreshLists() {
+  if (!listsOf_.isNull() && listsOf_ == gDB().DBPath()) return;
+  listsOf_ = gDB().DBPath();
   LoadList(*cboCategory, store::Code(store::ListType::kTranCategory), -1);
   LoadList(*cboAccount, store::Code(store::ListType::kTranAccount), -1);
 }

@@ -25,6 +25,9 @@ class frmImportTran : public ImportFileDialog {
   clsTran* m_Tran = nullptr;
 
   void Init(clsTran& tran) { m_Tran = &tran; }
+  // Before each showing: category and account lists read from another database than
+  // the open one are read again, with nothing selected.
+  void RefreshLists();
   // The five types, the captions of the category, account and note fields, and the
   // category and account lists.
   void SetupLists();
@@ -63,4 +66,6 @@ class frmImportTran : public ImportFileDialog {
   void LoadList(QComboBox& cbo, int32_t type, int32_t id);
   // After the list editor: the list reloaded, its selection kept where it still exists.
   void ReloadList(QComboBox& cbo, int32_t type);
+
+  QString listsOf_;  // the database folder the lists were read from
 };

@@ -272,3 +272,28 @@ TEST_F(TranDialogTest, EditingTheListKeepsTheSelection) {
 }
 
 }  // namespace
+
+namespace {
+
+// A dialog kept after Cancel shows the lists of the database open now, not of the one
+// it was first shown for.
+TEST_F(TranDialogTest, AKeptDialogReadsTheListsOfAnotherDatabase) {
+  const auto categories = [&] {
+    QStringList texts;
+    runner->Then(QStringLiteral("frmImportTran"), [&](QDialog& d) {
+      auto* cbo = d.findChild<QComboBox*>(QStringLiteral("cboCategory"));
+      for (int i = 0; i < cbo->count(); ++i) texts << cbo->itemText(i);
+      ui::test::Click(d, QStringLiteral("cmdCancel"));
+    });
+    exchange::ImportTransactions();
+    return texts;
+  };
+  EXPECT_EQ(categories(), QStringList{QString()});
+  OpenNewDatabase();
+  DATA4* cat = nullptr;
+  QString text = QStringLiteral("Returned");
+  gDB().CategoryIDLookupOrAdd(text, store::Code(store::ListType::kTranCategory), cat);
+  EXPECT_EQ(categories(), (QStringList{QString(), QStringLiteral("Returned")}));
+}
+
+}  // namespace
