@@ -29,7 +29,8 @@ const QString kAmount = QStringLiteral("AMOUNTPERUNIT");
 
 constexpr int64_t kHighest = 2000000000;
 
-// The part numbers a row names as the look-up takes them.
+// The id of the one visible product with the part number (trimmed, any case); below 1
+// for none.
 int32_t ProductOf(const QString& partNo, DATA4*& tbProd) {
   clsProd p;
   p.Init();
