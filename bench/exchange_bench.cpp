@@ -1,6 +1,8 @@
-// CSV import benchmarks: a product file of 100,000 rows (17 columns, quoted commas,
-// inch marks, empty cells) checked and previewed as an import does it: heading check,
-// row checks, and the "Preview Data" dialog filled and closed with Continue.
+// CSV import and export benchmarks: a product file of 100,000 rows (17 columns, quoted
+// commas, inch marks, empty cells) checked and previewed as an import does it (heading
+// check, row checks, the "Preview Data" dialog filled and closed with Continue), then
+// imported into a new, empty database; 100,000 transactions of those products checked
+// and imported; the 100,000 products exported.
 
 #include <benchmark/benchmark.h>
 
@@ -10,11 +12,16 @@
 #include <QFile>
 #include <QLocale>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <cstdio>
 
 #include "bench/QtBench.h"
+#include "database/clsDB.h"
 #include "exchange/ProductCsv.h"
+#include "exchange/clsExportProducts.h"
 #include "exchange/clsImportData.h"
+#include "exchange/clsImportTransactions.h"
+#include "exchange/frmMain_exchange.h"
 #include "exchange/frmImportPreview.h"
 #include "platform/runtime/Collection.h"
 #include "platform/ui/TestPrompts.h"
@@ -120,10 +127,81 @@ void BM_PreviewGrid(benchmark::State& state) {
 }
 BENCHMARK(BM_PreviewGrid)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// A new, empty database for the runs below (kept open between them).
+QTemporaryDir& DatabaseDir() {
+  static QTemporaryDir dir;
+  return dir;
+}
+
+void BM_ImportNewProducts(benchmark::State& state) {
+  ui::test::ScopedFakePrompts prompts;
+  for (auto _ : state) {
+    state.PauseTiming();
+    if (!gDB().NewDB(DatabaseDir().path())) {
+      state.SkipWithError("new database");
+      break;
+    }
+    HeadingChecked f;
+    int32_t rows = 0;
+    f.data.ValidateRows(f.file, f.coll, f.cols, f.buf, rows);
+    int32_t stopped = 0;
+    state.ResumeTiming();
+    if (!exchange::ImportProductsFromFile(f.data.File(), f.cols, rows, stopped) || rows != kRows) {
+      state.SkipWithError("import");
+    }
+  }
+}
+BENCHMARK(BM_ImportNewProducts)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+QString TranFile() {
+  const QString file = QDir::tempPath() + QStringLiteral("/exchange_bench_transactions.csv");
+  QFile f(file);
+  if (!f.open(QIODevice::WriteOnly)) std::abort();
+  f.write("PARTNUMBER,UNITS,AMOUNTPERUNIT\r\n");
+  for (int i = 0; i < kRows; ++i) {
+    const QString amount = i % 3 == 0 ? QString() : QStringLiteral("%1.5").arg(i % 70);
+    f.write(QStringLiteral("pn-%1,%2,%3\r\n").arg(100000 + (i * 7) % kRows).arg(1 + i % 9).arg(amount).toUtf8());
+  }
+  return file;
+}
+
+// The transactions of the products imported above: the checks (part numbers looked up)
+// and the import.
+void BM_ImportTransactions(benchmark::State& state) {
+  ui::test::ScopedFakePrompts prompts;
+  const QString file = TranFile();
+  for (auto _ : state) {
+    clsTran tran;
+    tran.udTranType = 2;
+    clsImportTransactions importer;
+    importer.Init(file, tran);
+    if (!importer.ValidateData()) {
+      state.SkipWithError(importer.m_ErrorBuf.left(200).toStdString().c_str());
+      break;
+    }
+    if (!importer.DoImport() || importer.Imported() != kRows) state.SkipWithError("import");
+  }
+  QFile::remove(file);
+}
+BENCHMARK(BM_ImportTransactions)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_ExportProducts(benchmark::State& state) {
+  ui::test::ScopedFakePrompts prompts;
+  const QString file = QDir::tempPath() + QStringLiteral("/exchange_bench_export.csv");
+  for (auto _ : state) {
+    clsExportProducts exporter;
+    exporter.Init(file);
+    if (!exporter.Export()) state.SkipWithError("export");
+  }
+  QFile::remove(file);
+}
+BENCHMARK(BM_ExportProducts)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 }  // namespace
 
 int main(int argc, char** argv) {
   RunQtBenchmarks(argc, argv);
+  gDB().CloseDB();
   QFile::remove(ProductFile());
   return 0;
 }

@@ -50,6 +50,8 @@ std::optional<rt::Currency> ReadCsvNumber(const QString& text, const rt::LocaleI
   return rt::Currency::FromCText(*number);
 }
 
-QString WriteCsvNumber(rt::Currency value) {
-  return rt::DecimalDigits::FromScaled(value.Raw(), 4).GeneralText(QStringLiteral("."), 19);
+QString WriteCsvNumber(rt::Currency value, const rt::LocaleInfo& loc) {
+  const bool pointGroups = loc.groupSeparator == QLatin1String(".") && !loc.decimalSeparator.isEmpty();
+  const QString point = pointGroups ? loc.decimalSeparator : QStringLiteral(".");
+  return rt::DecimalDigits::FromScaled(value.Raw(), 4).GeneralText(point, 19);
 }

@@ -16,6 +16,8 @@
 // text is no number.
 std::optional<rt::Currency> ReadCsvNumber(const QString& text, const rt::LocaleInfo& loc);
 
-// The number as an export writes it: "." as decimal point, no grouping, only as many
-// decimals as the value needs ("12.5", "-3", "0.0001").
-QString WriteCsvNumber(rt::Currency value);
+// The number as an export writes it, so that ReadCsvNumber reads it back under the same
+// settings: no grouping, only as many decimals as the value needs, the decimal point
+// "." ("12.5", "-3", "0.0001") unless the settings group digits with "."; then their
+// own decimal separator ("12,5" in de_DE).
+QString WriteCsvNumber(rt::Currency value, const rt::LocaleInfo& loc);

@@ -1,5 +1,6 @@
 #include "exchange/ProductCsv.h"
 
+#include <QFileInfo>
 #include <memory>
 
 #include "exchange/CsvNumber.h"
@@ -76,11 +77,19 @@ QString TextField(const QString& text) {
 
 QString NotesField(const QString& notes) { return TextField(gSystem().RemoveCRLF(notes)); }
 
-QString NumberField(rt::Currency value) { return WriteCsvNumber(value); }
+QString NumberField(rt::Currency value, const rt::LocaleInfo& loc) { return TextField(WriteCsvNumber(value, loc)); }
 
 }  // namespace productcsv
 
 bool CsvWriter::Open() {
+  const QString path = file_.fileName();
+  const QFileInfo target(path);
+  if (target.isDir() || (target.exists() && (!target.isWritable() || gSystem().FileReadOnly(path))) ||
+      !QFileInfo(target.absolutePath()).isWritable()) {
+    refused_ = QStringLiteral("Unable to write to : ") + path;
+    failed_ = true;
+    return false;
+  }
   failed_ = !file_.open(QIODevice::WriteOnly) || file_.write("\xEF\xBB\xBF") != 3;
   return !failed_;
 }

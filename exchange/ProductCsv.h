@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "platform/runtime/Currency.h"
+#include "platform/runtime/LocaleInfo.h"
 
 namespace rt {
 class Collection;
@@ -31,13 +32,16 @@ QString HeadingRow();
 QString TextField(const QString& text);
 // The notes: every CR and every LF made two blanks, then as TextField.
 QString NotesField(const QString& notes);
-// A number value (WriteCsvNumber): never quoted.
-QString NumberField(rt::Currency value);
+// A number value (WriteCsvNumber), quoted only where the settings' decimal separator
+// is a comma.
+QString NumberField(rt::Currency value, const rt::LocaleInfo& loc);
 
 }  // namespace productcsv
 
 // CsvWriter: a CSV file written to a temporary file beside the target and renamed over
-// it by Commit, so a failed or abandoned export leaves the old file as it was. UTF-8
+// it by Commit, so a failed or abandoned export leaves the old file as it was. A target
+// that may not be written (a folder, a read-only file, a folder that refuses new files)
+// is refused by Open. UTF-8
 // with a byte-order mark (spreadsheet programs then read it as UTF-8); every row ends
 // with CR LF.
 class CsvWriter {
@@ -50,9 +54,10 @@ class CsvWriter {
   bool WriteLine(const QString& line);
   // Renames the written file over the target; False (and no change) on failure.
   bool Commit();
-  QString ErrorText() const { return file_.errorString(); }
+  QString ErrorText() const { return refused_.isEmpty() ? file_.errorString() : refused_; }
 
  private:
   QSaveFile file_;
+  QString refused_;
   bool failed_ = false;
 };

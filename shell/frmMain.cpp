@@ -16,6 +16,7 @@
 #include <map>
 
 #include "database/clsDB.h"
+#include "exchange/ExchangeSupport.h"
 #include "platform/controls/ListBarControl.h"
 #include "platform/runtime/App.h"
 #include "platform/ui/DialogLook.h"
@@ -46,14 +47,14 @@ const std::map<QString, Target>& Targets() {
       {"BatchNewTransaction", {[](frmMain& m) { m.BatchNewTransaction(); }}},
       {"ReceiveOrdered", {[](frmMain& m) { m.ShowOnOrderAllocatedTransactionsDlg(1); }}},
       {"ShipAllocated", {[](frmMain& m) { m.ShowOnOrderAllocatedTransactionsDlg(5); }}},
-      {"ImportTransactions", {}},
-      {"ImportProducts", {}},
+      {"ImportTransactions", {[](frmMain& m) { m.ImportTransactions(); }}},
+      {"ImportProducts", {[](frmMain& m) { m.ImportProducts(); }}},
       {"ShowProdList", {}},
       {"ShowQuickInventory", {}},
       {"ShowInventory", {}},
       {"ShowTransactions", {}},
       {"ShowAllReports", {[](frmMain& m) { m.ShowAllReports(); }}},
-      {"ExportCurrentInventory", {}},
+      {"ExportCurrentInventory", {[](frmMain& m) { m.ExportCurrentInventory(); }}},
       {"EditProductCategories", {}},
       {"EditProductLocations", {}},
       {"EditProductManufacturers", {}},
@@ -586,6 +587,10 @@ void frmMain::mnuHelpAbout_Click() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+  if (exchange::Busy()) {  // an import or export still uses the database
+    event->ignore();
+    return;
+  }
   gDB().CloseDB();
   clsWndStartupPos().SavePosition(*this);
   event->accept();

@@ -3,6 +3,7 @@
 #include "database/BackupMsg.h"
 #include "database/clsDB.h"
 #include "database/frmDBMaint.h"
+#include "exchange/ExchangeSupport.h"
 #include "platform/runtime/App.h"
 #include "services/clsSystem.h"
 #include "services/mdlFolderSelection.h"
@@ -67,6 +68,7 @@ void frmMain::mnuFileOpen_Click() {
 }
 
 void frmMain::mnuFileClose_Click() {
+  if (exchange::Busy()) return;  // an import or export still uses the database
   gDB().CloseDB();
   SetUI();
 }

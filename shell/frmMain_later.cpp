@@ -33,6 +33,3 @@ void frmMain::ShowFoundProductsRpt(int32_t /*eSearchType*/, const QString& /*sSe
 void frmMain::ShowTransactionsForProdRpt(int32_t /*nProductID*/) {}
 void frmMain::ShowRptContainer(const QString& /*sFormID*/, clsRptDef& /*RptDef*/,
                                bool /*bCloseOnPropChange*/) {}
-void frmMain::ImportProducts() {}
-void frmMain::ImportTransactions() {}
-void frmMain::ExportCurrentInventory() {}

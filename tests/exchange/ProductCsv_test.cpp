@@ -88,21 +88,33 @@ TEST(ProductCsv, FieldsAreWrittenAsTheyReadBack) {
             QStringLiteral("\"one    two  three, four\""));
 }
 
-TEST(CsvNumber, WrittenWithAPointAndOnlyTheDecimalsNeeded) {
-  testenv::ScopedLocale german(QStringLiteral("de_DE"));  // written alike under every setting
+// Written with only the decimals needed and read back alike under the same settings:
+// with "." unless the settings group digits with "." (then their decimal comma, quoted).
+TEST(CsvNumber, WrittenSoTheSameSettingsReadItBack) {
   const struct {
+    const char* locale;
     int64_t raw;
     const char* text;
-  } cases[] = {{0, "0"},
-               {10000, "1"},
-               {125000, "12.5"},
-               {1, "0.0001"},
-               {-35000, "-3.5"},
-               {-5000, "-0.5"},
-               {20000000000000, "2000000000"},
-               {123456789012345678, "12345678901234.5678"}};
+  } cases[] = {{"en_US", 0, "0"},
+               {"en_US", 10000, "1"},
+               {"en_US", 125000, "12.5"},
+               {"en_US", 1, "0.0001"},
+               {"en_US", -35000, "-3.5"},
+               {"en_US", -5000, "-0.5"},
+               {"en_US", 20000000000000, "2000000000"},
+               {"en_US", 123456789012345678, "12345678901234.5678"},
+               {"fr_FR", 125000, "12.5"},
+               {"de_DE", 125000, "\"12,5\""},
+               {"de_DE", 11230, "\"1,123\""},
+               {"de_DE", 15000000, "1500"},
+               {"de_DE", -5000, "\"-0,5\""}};
   for (const auto& c : cases) {
-    EXPECT_EQ(productcsv::NumberField(rt::Currency::FromRaw(c.raw)), QLatin1String(c.text)) << c.text;
+    SCOPED_TRACE(std::string(c.locale) + " " + c.text);
+    testenv::ScopedLocale settings(QLatin1String(c.locale));
+    const rt::LocaleInfo loc = rt::LocaleInfo::Current();
+    const QString field = productcsv::NumberField(rt::Currency::FromRaw(c.raw), loc);
+    EXPECT_EQ(field, QLatin1String(c.text));
+    EXPECT_EQ(ReadCsvNumber(CsvFieldValue(field), loc)->Raw(), c.raw);
   }
 }
 
@@ -169,7 +181,7 @@ TEST_F(CsvWriterTest, WritesThroughATemporaryFileAndRenames) {
     CsvWriter writer(path);
     ASSERT_TRUE(writer.Open());
     ASSERT_TRUE(writer.WriteLine(productcsv::HeadingRow()));
-    ASSERT_TRUE(writer.WriteRow({QStringLiteral("M\u00FCller"), productcsv::NumberField(rt::Currency(3))}));
+    ASSERT_TRUE(writer.WriteRow({QStringLiteral("M\u00FCller"), productcsv::NumberField(rt::Currency(3), rt::LocaleInfo::Current())}));
     QFile now(path);
     ASSERT_TRUE(now.open(QIODevice::ReadOnly));
     EXPECT_EQ(now.readAll(), QByteArray("old"));  // unchanged until Commit

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QTabWidget>
 
+#include "exchange/ExchangeSupport.h"
 #include "platform/controls/ListBarControl.h"
 #include "platform/ui/WindowRegistry.h"
 #include "tests/shell/ShellTestSupport.h"
@@ -49,6 +50,9 @@ class RecordingMain : public frmMain {
   void ShowInventory() override { calls << QStringLiteral("ShowInventory()"); }
   void ShowQuickInventory() override { calls << QStringLiteral("ShowQuickInventory()"); }
   void ShowTransactions() override { calls << QStringLiteral("ShowTransactions()"); }
+  void ImportProducts() override { calls << QStringLiteral("ImportProducts()"); }
+  void ImportTransactions() override { calls << QStringLiteral("ImportTransactions()"); }
+  void ExportCurrentInventory() override { calls << QStringLiteral("ExportCurrentInventory()"); }
 };
 
 class frmMainTest : public ShellTest {};
@@ -90,10 +94,39 @@ TEST_F(frmMainTest, SetUIFollowsWhetherADatabaseIsOpen) {
     EXPECT_EQ(m.StatusBar1->text(),
               c.open ? QStringLiteral("My Current Data Directory: ") + dir
                      : QStringLiteral("Choose File menu to open an existing database or to create a new database"));
-    // The export's window is not built yet: disabled in both states.
-    EXPECT_FALSE(Enabled(m, "mnuReportsExportCurrentProductInventory"));
+    EXPECT_EQ(Enabled(m, "mnuReportsExportCurrentProductInventory"), c.open);
+    EXPECT_TRUE(Enabled(m, "mnuProductsImportProducts"));
+    EXPECT_TRUE(Enabled(m, "mnuTransactionsImportTransactions"));
     EXPECT_TRUE(Enabled(m, "mnuConfigurePreferences"));
   }
+}
+
+TEST_F(frmMainTest, ImportAndExportMenusRunTheirCommands) {
+  OpenNewDatabase();
+  RecordingMain m;
+  m.SetUI();
+  for (const char* item : {"mnuProductsImportProducts", "mnuTransactionsImportTransactions",
+                           "mnuReportsExportCurrentProductInventory"}) {
+    m.MenuItem(QLatin1String(item))->trigger();
+  }
+  EXPECT_EQ(m.calls, (QStringList{QStringLiteral("ImportProducts()"), QStringLiteral("ImportTransactions()"),
+                                  QStringLiteral("ExportCurrentInventory()")}));
+}
+
+// While an import or the export runs, neither Close Database nor closing the main
+// window takes the database away.
+TEST_F(frmMainTest, TheDatabaseStaysOpenWhileAnImportRuns) {
+  OpenNewDatabase();
+  frmMain& m = Main();
+  {
+    const exchange::BusyGuard busy;
+    m.mnuFileClose_Click();
+    EXPECT_TRUE(gDB().IsOpen());
+    EXPECT_FALSE(m.close());
+    EXPECT_TRUE(gDB().IsOpen());
+  }
+  m.mnuFileClose_Click();
+  EXPECT_FALSE(gDB().IsOpen());
 }
 
 TEST_F(frmMainTest, MenuTreeHasCaptionsAndShortcuts) {

@@ -1,0 +1,227 @@
+// Import Products: the dialog, the checks and preview of clsImportData, and the rows
+// added or matched and updated as products.
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <unordered_map>
+#include <vector>
+
+#include "database/clsDB.h"
+#include "database/clsProd.h"
+#include "database/store/Codes.h"
+#include "database/store/Seek.h"
+#include "exchange/CsvNumber.h"
+#include "exchange/ExchangeSupport.h"
+#include "exchange/ProductCsv.h"
+#include "exchange/clsImportData.h"
+#include "exchange/frmImportProducts.h"
+#include "exchange/frmMain_exchange.h"
+#include "platform/runtime/App.h"
+#include "platform/runtime/Collection.h"
+#include "platform/runtime/Error.h"
+#include "platform/ui/Prompt.h"
+#include "services/CsvFile.h"
+#include "services/EventPump.h"
+#include "services/clsSystem.h"
+#include "services/frmProgress.h"
+
+namespace exchange {
+namespace {
+
+// The columns in the order of productcsv::Keywords().
+enum Col {
+  kName, kPartNo, kLocation, kGroup, kBeginning, kReorderLevel, kReorderQty, kLeadTime, kManuf,
+  kVendor, kStdCost, kStdPrice, kCustom1, kCustom2, kCustom3, kCustom4, kNotes, kNone
+};
+
+// The list entries of one import, found or added: a text is looked up once per list.
+class ListIds {
+ public:
+  explicit ListIds(DATA4*& tbCat) : tbCat_(tbCat) {}
+
+  // The entry of the text, added when missing (-1 for an empty text); False when a
+  // text could not be recorded (the failure has been reported).
+  bool Get(const QString& value, store::ListType type, int32_t& id) {
+    QString text = value.trimmed();
+    if (text.isEmpty()) {
+      id = -1;
+      return true;
+    }
+    const QString key = QString::number(store::Code(type)) + QLatin1Char('|') + store::Upper(text);
+    if (const auto it = known_.find(key); it != known_.end()) {
+      id = it->second;
+      return true;
+    }
+    id = gDB().CategoryIDLookupOrAdd(text, store::Code(type), tbCat_);
+    if (id < 1) return false;
+    known_.emplace(key, id);
+    return true;
+  }
+
+ private:
+  DATA4*& tbCat_;
+  std::unordered_map<QString, int32_t> known_;
+};
+
+rt::Currency Number(const QString& value, const rt::LocaleInfo& loc) {
+  return ReadCsvNumber(value, loc).value_or(rt::Currency());
+}
+
+// Fills the reset record from the row; cells missing at the end of a short row leave
+// their fields empty. False when a list entry could not be recorded.
+bool ReadRow(const CsvRow& row, const std::vector<Col>& cols, const rt::LocaleInfo& loc, ListIds& lists,
+             clsProd& p) {
+  using store::ListType;
+  const int n = std::min(row.Count(), static_cast<int>(cols.size()) - 1);
+  for (int i = 1; i <= n; ++i) {
+    if (cols[static_cast<size_t>(i)] == kNone) continue;
+    const QString v = row.Value(i);
+    switch (cols[static_cast<size_t>(i)]) {
+      case kName: p.sProdName = v; break;
+      case kPartNo: p.sPartNo = v; break;
+      case kLeadTime: p.sLeadTime = v; break;
+      case kCustom1: p.sCustom1 = v; break;
+      case kCustom2: p.sCustom2 = v; break;
+      case kCustom3: p.sCustom3 = v; break;
+      case kCustom4: p.sCustom4 = v; break;
+      case kNotes: p.sNotes = v; break;
+      case kLocation: if (!lists.Get(v, ListType::kLocation, p.nLocation)) return false; break;
+      case kGroup: if (!lists.Get(v, ListType::kProductGroup, p.nGroup)) return false; break;
+      case kManuf: if (!lists.Get(v, ListType::kManufacturer, p.nManuf)) return false; break;
+      case kVendor: if (!lists.Get(v, ListType::kVendor, p.nVendor)) return false; break;
+      case kBeginning: p.curBeginningInventory = Number(v, loc); break;
+      case kReorderLevel: p.curReOrderLevel = Number(v, loc); break;
+      case kReorderQty: p.curReOrderQty = Number(v, loc); break;
+      case kStdCost: p.curStdCost = Number(v, loc); break;
+      case kStdPrice: p.curStdPrice = Number(v, loc); break;
+      case kNone: break;
+    }
+  }
+  return true;
+}
+
+// The product the row updates: the one visible product with the row's part number, or,
+// for a row without one, with the row's name; -1 (a new product) otherwise.
+int32_t MatchingProduct(clsProd& p, DATA4*& tbProd) {
+  int32_t id = p.LookupProduct(store::Code(store::SearchType::kPartNo), p.sPartNo.toUpper(), tbProd);
+  if (p.sPartNo.trimmed().isEmpty() && id < 1) {
+    id = p.LookupProduct(store::Code(store::SearchType::kName), p.sProdName.toUpper(), tbProd);
+  }
+  return id > 0 ? id : -1;
+}
+
+}  // namespace
+
+bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, int32_t& count,
+                            int32_t& stoppedRow) {
+  const int32_t lines = count;
+  count = 0;
+  stoppedRow = 0;
+  clsSystem& sys = gSystem();
+  clsDB& db = gDB();
+  QPointer<frmProgress> dlg;
+  sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Integrating data. Please wait..."), true, false);
+  try {
+    HeldTable tran(db.TranTable(), QStringLiteral("Unable to open Transaction table!"));
+    if (!tran.ok()) return sys.WaitDlgRemove(dlg), false;
+    HeldTable prod(db.ProductsTable(), QStringLiteral("Unable to open Products table!"));
+    if (!prod.ok()) return sys.WaitDlgRemove(dlg), false;
+    HeldTable cat(db.CategoryTable(), QStringLiteral("Unable to open Category table!"));
+    if (!cat.ok()) return sys.WaitDlgRemove(dlg), false;
+    std::vector<Col> cols(static_cast<size_t>(std::max<qsizetype>(headings.size(), 1)), kNone);
+    for (qsizetype i = 1; i < headings.size(); ++i) {
+      const qsizetype at = productcsv::Keywords().indexOf(headings[i]);
+      if (at >= 0) cols[static_cast<size_t>(i)] = static_cast<Col>(at);
+    }
+    const rt::LocaleInfo loc = rt::LocaleInfo::Current();
+    ListIds lists(cat.get());
+    EventPump pump;
+    clsProd p;
+    for (const CsvRow& row : file.Rows()) {
+      if (pump.Due()) {
+        sys.WaitDlgUpdate(dlg, ProgressPercent(row.Line(), lines));
+        QCoreApplication::processEvents();
+      }
+      p.Init();
+      bool saved = ReadRow(row, cols, loc, lists, p);
+      if (saved) {
+        p.nProdId = MatchingProduct(p, prod.get());
+        // An existing product keeps its stock: no beginning inventory for it.
+        saved = p.SaveProduct(prod.get(), tran.get(), p.nProdId > 0);
+      }
+      if (!saved) {
+        stoppedRow = row.Line();
+        break;
+      }
+      ++count;
+    }
+  } catch (...) {
+    rt::TrapError();
+    sys.WaitDlgRemove(dlg);
+    sys.ShowError(QStringLiteral("frmMain_ImportProductsFromFile"));
+    return false;
+  }
+  sys.WaitDlgRemove(dlg);
+  return true;
+}
+
+void ImportProducts() {
+  if (Busy()) return;
+  gSystem().UnloadAll(QStringLiteral("MAINFORM"));
+  ImportProductsHelper();
+}
+
+void ImportProductsHelper() {
+  const BusyGuard busy;
+  if (!busy.Acquired() || !gDB().IsOpen()) return;
+  clsSystem& sys = gSystem();
+  // Kept after Cancel, so the next import shows the same file name.
+  static QPointer<frmImportProducts> kept;
+  try {
+    if (!RunKept(kept, [](frmImportProducts&) {})) return;
+    const QString path = kept->txtImportFile->text();
+    delete kept.data();
+
+    rt::Collection columns;
+    productcsv::SetupColumns(columns);
+    QCoreApplication::processEvents();
+    bool bContinue = true;
+    QStringList headings;
+    QString errors;
+    int32_t count = 0;
+    int32_t stoppedRow = 0;
+    clsImportData data;
+    bool ok = data.ValidateCols(path, columns, headings, errors);
+    if (ok) {
+      ok = data.ValidateRows(path, columns, headings, errors, count);
+      QCoreApplication::processEvents();
+      if (ok) {
+        data.PreviewData(path, columns, headings, count, bContinue);
+        if (bContinue) ok = ImportProductsFromFile(data.File(), headings, count, stoppedRow);
+      }
+    }
+    const QString n = QString::number(count);
+    if (!bContinue) {
+      Inform(QStringLiteral("Import cancelled by the user!"));
+    } else if (ok && stoppedRow == 0) {
+      Inform(QStringLiteral("Imported ") + n +
+             QStringLiteral(" Products! These products will now appear on the 'Current Inventory' screen."));
+    } else if (ok) {
+      ui::MsgBox(QStringLiteral("Imported ") + n + QStringLiteral(" of ") +
+                     QString::number(data.File().Rows().size()) + QStringLiteral(" Products! Row ") +
+                     QString::number(stoppedRow) +
+                     QStringLiteral(" could not be saved, so the import stopped there: that row and the rows "
+                                    "after it were not imported."),
+                 ui::vbExclamation, rt::App::ProductName());
+    } else {
+      sys.ShowMsg(QStringLiteral("IMPORT FAILED FROM FILE ") + path + QStringLiteral("!") + sys.CRLF(2) + errors, 3, -1);
+    }
+  } catch (...) {
+    rt::TrapError();
+    delete kept.data();
+    sys.ShowError(QStringLiteral("ImportProductsHelper()"));
+  }
+}
+
+}  // namespace exchange

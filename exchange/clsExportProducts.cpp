@@ -1,0 +1,135 @@
+#include "exchange/clsExportProducts.h"
+
+#include <QStringList>
+#include <unordered_map>
+#include <vector>
+
+#include "database/clsDB.h"
+#include "database/store/Codes.h"
+#include "database/store/Lists.h"
+#include "database/store/Products.h"
+#include "exchange/ExchangeSupport.h"
+#include "exchange/ProductCsv.h"
+#include "exchange/frmMain_exchange.h"
+#include "platform/runtime/App.h"
+#include "platform/runtime/Error.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/WaitCursor.h"
+#include "services/MainWindowHub.h"
+#include "services/clsSystem.h"
+
+namespace {
+
+// The part number a product without one is written with: "G" and its id, padded with
+// zeros to four digits; longer ids keep every digit.
+QString GeneratedPartNo(int32_t id) { return QStringLiteral("G%1").arg(id, 4, 10, QLatin1Char('0')); }
+
+// Throws the store's failure as the pending error.
+void Check(const store::Status& status) {
+  if (!status.ok()) rt::Raise(status.code != 0 ? status.code : rt::kErrInvalidCall, status.source, status.description);
+}
+
+}  // namespace
+
+QString clsExportProducts::HeadingRow() { return productcsv::HeadingRow(); }
+
+bool clsExportProducts::Export() {
+  clsDB& db = gDB();
+  ui::ScopedHourglass hourglass;
+  try {
+    exchange::HeldTable tran(db.TranTable(), QStringLiteral("Unable to open Transaction table!"));
+    if (!tran.ok()) return false;
+    exchange::HeldTable prod(db.ProductsTable(), QStringLiteral("Unable to open Products table!"));
+    if (!prod.ok()) return false;
+    exchange::HeldTable cat(db.CategoryTable(), QStringLiteral("Unable to open Category table!"));
+    if (!cat.ok()) return false;
+
+    CsvWriter out(path_);
+    if (!out.Open()) {
+      ui::MsgBox(QStringLiteral("Unable to write to : ") + path_ +
+                     QStringLiteral(". This file may already be open by another application."),
+                 ui::vbExclamation);
+      return false;
+    }
+    const store::Session session = db.Session();
+    // The list entries and the stock figures of all products, each read in one pass.
+    std::vector<store::ListRow> entries;
+    Check(store::ReadList(session, cat.get(), db.CategoryTable(), QStringLiteral("rowid"), QStringLiteral("desc"), {}, 0,
+                          entries));
+    std::unordered_map<int32_t, QString> entryText;
+    for (const store::ListRow& e : entries) entryText.emplace(e.id, e.text);
+    const auto textOf = [&](int32_t id) {
+      const auto it = entryText.find(id);
+      return it == entryText.end() ? QString() : it->second;
+    };
+    std::unordered_map<int32_t, clsProductStats> stats;
+    if (!db.GetAllProductStats(stats, tran.get())) return false;
+
+    std::vector<store::ProductListRow> products;
+    const auto order = db.ProdPartNumberFirstGet() ? store::SearchType::kPartNo : store::SearchType::kName;
+    Check(store::ReadProducts(session, prod.get(), order, products));
+
+    using productcsv::NumberField;
+    using productcsv::TextField;
+    const rt::LocaleInfo loc = rt::LocaleInfo::Current();
+    const store::Products rows(session);
+    bool written = out.WriteLine(HeadingRow());
+    QStringList cells;
+    for (const store::ProductListRow& listed : products) {
+      if (!written) break;
+      const store::Result<store::ProductRecord> got = rows.Get(listed.id, prod.get());
+      Check(got.status);
+      const store::ProductRecord& r = got.value;
+      const auto it = stats.find(listed.id);
+      rt::Currency stock = it == stats.end() ? rt::Currency() : it->second.m_curNumUnitsInStock_Physical;
+      // The import takes 0 to 2000000000: a stock below zero is written as none.
+      if (stock < rt::Currency()) stock = rt::Currency();
+      cells = {TextField(r.name),
+               TextField(r.partNo.isEmpty() ? GeneratedPartNo(listed.id) : r.partNo),
+               TextField(textOf(r.location)),
+               TextField(textOf(r.group)),
+               NumberField(stock, loc),
+               NumberField(r.reorderLevel, loc),
+               NumberField(r.reorderQty, loc),
+               TextField(r.leadTime),
+               TextField(textOf(r.manuf)),
+               TextField(textOf(r.vendor)),
+               NumberField(r.stdCost, loc),
+               NumberField(r.stdPrice, loc),
+               TextField(r.custom1),
+               TextField(r.custom2),
+               TextField(r.custom3),
+               TextField(r.custom4),
+               productcsv::NotesField(r.notes)};
+      written = out.WriteRow(cells);
+    }
+    if (!written || !out.Commit()) rt::Raise(rt::kErrPathFileAccess, QStringLiteral("clsExportProducts"), out.ErrorText());
+    return true;
+  } catch (...) {
+    rt::TrapError();
+    ui::SetScreenMousePointer(ui::vbDefault);
+    gSystem().ShowError(QStringLiteral("clsExportProducts_Export"));
+    return false;
+  }
+}
+
+namespace exchange {
+
+void ExportCurrentInventory() {
+  const BusyGuard busy;
+  if (!busy.Acquired() || !gDB().IsOpen()) return;
+  clsSystem& sys = gSystem();
+  QString path = QStringLiteral("All Products");
+  if (!sys.GetFilenameSaveAs(path, QStringLiteral("Comma Separated Value File (*.csv)|*.csv"), QStringLiteral("Save As"),
+                             MainWindowHub() != nullptr ? MainWindowHub()->Window() : nullptr)) {
+    return;
+  }
+  clsExportProducts exporter;
+  exporter.Init(path);
+  if (!exporter.Export()) return;
+  const int answer = ui::MsgBox(path + QStringLiteral(" has been saved. Would you like to open this file now?"),
+                                ui::vbYesNoCancel | ui::vbQuestion | ui::vbDefaultButton3, rt::App::ProductName());
+  if (answer == ui::vbYes) sys.LaunchFile(path);
+}
+
+}  // namespace exchange

@@ -1,0 +1,255 @@
+#include "exchange/clsImportTransactions.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <memory>
+
+#include "database/clsDB.h"
+#include "database/clsProd.h"
+#include "database/store/Codes.h"
+#include "exchange/CsvNumber.h"
+#include "exchange/ExchangeSupport.h"
+#include "exchange/frmImportTran.h"
+#include "exchange/frmMain_exchange.h"
+#include "platform/runtime/App.h"
+#include "platform/runtime/Error.h"
+#include "platform/ui/Prompt.h"
+#include "services/CsvFile.h"
+#include "services/EventPump.h"
+#include "services/clsImportColDef.h"
+#include "services/clsSystem.h"
+#include "services/frmProgress.h"
+
+namespace {
+
+const QString kPartNumber = QStringLiteral("PARTNUMBER");
+const QString kUnits = QStringLiteral("UNITS");
+const QString kAmount = QStringLiteral("AMOUNTPERUNIT");
+
+constexpr int64_t kHighest = 2000000000;
+
+// The id of the one visible product with the part number (trimmed, any case); below 1
+// for none.
+int32_t ProductOf(const QString& partNo, DATA4*& tbProd) {
+  clsProd p;
+  p.Init();
+  return p.LookupProduct(store::Code(store::SearchType::kPartNo), partNo.toUpper(), tbProd);
+}
+
+QString Unknown(int32_t line, const QString& partNo) {
+  return clsImportData::FmtRowNum(line) + QStringLiteral(": Product with part number '") + partNo +
+         QStringLiteral("' does not exist.") + gSystem().CRLF(1);
+}
+
+}  // namespace
+
+void clsImportTransactions::InitColumns() {
+  struct Def {
+    const QString& keyword;
+    bool nullOK;
+    int64_t lowRaw;
+  };
+  const Def defs[] = {{kPartNumber, false, 0}, {kUnits, false, 1000}, {kAmount, true, 0}};
+  for (const Def& d : defs) {
+    auto def = std::make_shared<clsImportColDef>();
+    def->sKeyword = d.keyword;
+    def->nDataType = &d.keyword == &kPartNumber ? 0 : 2;
+    def->bMustExist = true;
+    def->bNullOK = d.nullOK;
+    def->bValueRange = def->nDataType != 0;
+    if (def->bValueRange) {
+      def->curLowRange = rt::Currency::FromRaw(d.lowRaw);
+      def->curHighRange = rt::Currency(kHighest);
+    }
+    // The width of the products table's part number.
+    if (def->nDataType == 0) def->nMaxLen = 40;
+    columns_.Add(QVariant::fromValue(def), def->sKeyword);
+  }
+}
+
+void clsImportTransactions::Init(const QString& sFilename, const clsTran& tran) {
+  sFilename_ = sFilename;
+  tran_ = tran;
+}
+
+QString clsImportTransactions::FailureText() const {
+  const clsSystem& sys = gSystem();
+  return QStringLiteral("Errors encountered while importing file: '") + sFilename_ + QStringLiteral("'") +
+         sys.CRLF(2) + QStringLiteral("No transactions were imported.") + sys.CRLF(2);
+}
+
+QString clsImportTransactions::CellOf(const CsvRow& row, const QString& heading) const {
+  const qsizetype at = arDataCols_.indexOf(heading, 1);
+  return at > 0 ? row.Value(static_cast<int>(at)) : QString();
+}
+
+bool clsImportTransactions::ValidateData() {
+  m_ErrorBuf.clear();
+  try {
+    if (!data_.ValidateCols(sFilename_, columns_, arDataCols_, m_ErrorBuf)) return false;
+    QCoreApplication::processEvents();
+    if (!data_.ValidateRows(sFilename_, columns_, arDataCols_, m_ErrorBuf, nNumRows_)) return false;
+    QCoreApplication::processEvents();
+    return ValidatePartNumbers();
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(QStringLiteral("clsImportTransactions_ValidateDataFormat"));
+    return false;
+  }
+}
+
+bool clsImportTransactions::ValidatePartNumbers() {
+  m_ErrorBuf.clear();
+  clsSystem& sys = gSystem();
+  QPointer<frmProgress> dlg;
+  sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Validating Part Numbers. Please wait..."), true,
+                  false);
+  try {
+    exchange::HeldTable prod(gDB().ProductsTable(), QStringLiteral("Unable to open Products table!"));
+    if (!prod.ok()) return sys.WaitDlgRemove(dlg), false;
+    bool ok = true;
+    EventPump pump;
+    const int32_t lines = nNumRows_;
+    for (const CsvRow& row : data_.File().Rows()) {
+      if (pump.Due()) {
+        sys.WaitDlgUpdate(dlg, exchange::ProgressPercent(row.Line(), lines));
+        QCoreApplication::processEvents();
+      }
+      const QString partNo = CellOf(row, kPartNumber);
+      if (ProductOf(partNo, prod.get()) < 1) {
+        ok = false;
+        m_ErrorBuf += Unknown(row.Line(), partNo);
+      }
+    }
+    nNumRows_ = static_cast<int32_t>(data_.File().Rows().size());
+    sys.WaitDlgRemove(dlg);
+    return ok;
+  } catch (...) {
+    rt::TrapError();
+    sys.WaitDlgRemove(dlg);
+    sys.ShowError(QStringLiteral("clsImportTransactions_ValidatePartNumbers"));
+    return false;
+  }
+}
+
+bool clsImportTransactions::PreviewData() {
+  bool bContinue = false;
+  data_.PreviewData(sFilename_, columns_, arDataCols_, nNumRows_, bContinue);
+  return bContinue;
+}
+
+bool clsImportTransactions::DoImport() {
+  m_ErrorBuf.clear();
+  imported_ = 0;
+  clsSystem& sys = gSystem();
+  clsDB& db = gDB();
+  QPointer<frmProgress> dlg;
+  sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Importing transactions. Please wait..."), true,
+                  false);
+  try {
+    exchange::HeldTable prod(db.ProductsTable(), QStringLiteral("Unable to open Products table!"));
+    if (!prod.ok()) return sys.WaitDlgRemove(dlg), false;
+    exchange::HeldTable tran(db.TranTable(), QStringLiteral("Unable to open Transactions table!"));
+    if (!tran.ok()) return sys.WaitDlgRemove(dlg), false;
+    const rt::LocaleInfo loc = rt::LocaleInfo::Current();
+    EventPump pump;
+    clsProd p;
+    for (const CsvRow& row : data_.File().Rows()) {
+      if (pump.Due()) {
+        sys.WaitDlgUpdate(dlg, exchange::ProgressPercent(row.Line(), nNumRows_));
+        QCoreApplication::processEvents();
+      }
+      // Every row starts from the dialog's record: a short row never takes the values
+      // of the row before it.
+      clsTran t = tran_;
+      t.nTranID = -1;
+      const QString partNo = CellOf(row, kPartNumber);
+      const std::optional<rt::Currency> units = ReadCsvNumber(CellOf(row, kUnits), loc);
+      if (!units) {
+        m_ErrorBuf += clsImportData::FmtRowNum(row.Line()) +
+                      QStringLiteral(": A value must be entered for column UNITS.") + sys.CRLF(1);
+        continue;
+      }
+      t.curUnits = *units;
+      t.curUnitPrice = ReadCsvNumber(CellOf(row, kAmount), loc).value_or(rt::Currency());
+      // A product changed by another user since the check: the row is left out.
+      t.nProdId = ProductOf(partNo, prod.get());
+      const bool standard = t.curUnitPrice <= rt::Currency();
+      if (t.nProdId < 1 || (standard && !p.LoadProduct(t.nProdId, prod.get()))) {
+        m_ErrorBuf += Unknown(row.Line(), partNo);
+        continue;
+      }
+      if (standard) {
+        using store::TranType;
+        switch (static_cast<TranType>(t.udTranType)) {
+          case TranType::kOnOrder:
+          case TranType::kReceive:
+          case TranType::kShrinkage: t.curUnitPrice = p.curStdCost; break;
+          case TranType::kShip:
+          case TranType::kAllocate: t.curUnitPrice = p.curStdPrice; break;
+        }
+      }
+      if (!db.SaveTran(store::Code(store::SaveOper::kAdd), t, tran.get())) {
+        m_ErrorBuf += clsImportData::FmtRowNum(row.Line()) +
+                      QStringLiteral(": The transaction could not be saved; the import stopped here, so "
+                                     "neither this row nor the rows after it were imported.") +
+                      sys.CRLF(1);
+        break;
+      }
+      ++imported_;
+    }
+  } catch (...) {
+    rt::TrapError();
+    sys.WaitDlgRemove(dlg);
+    sys.ShowError(QStringLiteral("clsImportTransactions_DoImport"));
+    return false;
+  }
+  sys.WaitDlgRemove(dlg);
+  const QString done = QStringLiteral("Imported ") + QString::number(imported_);
+  const QString where = QStringLiteral(" Transactions! These transactions can be viewed from Reports | Transactions menu.");
+  if (m_ErrorBuf.isEmpty()) {
+    exchange::Inform(done + where);
+  } else {
+    sys.ShowMsg(done + QStringLiteral(" of ") + QString::number(nNumRows_) + where + sys.CRLF(2) +
+                    QStringLiteral("These rows were not imported:") + sys.CRLF(2) + m_ErrorBuf,
+                2, -1);
+  }
+  return true;
+}
+
+namespace exchange {
+
+void ImportTransactions() {
+  const BusyGuard busy;
+  if (!busy.Acquired() || !gDB().IsOpen()) return;
+  // Kept after Cancel, so the next import shows the same entries.
+  static QPointer<frmImportTran> kept;
+  try {
+    clsTran tran;
+    const bool ok = RunKept(kept, [&](frmImportTran& dlg) {
+      dlg.Init(tran);
+      dlg.RefreshLists();
+    });
+    if (!kept.isNull()) kept->m_Tran = nullptr;
+    if (!ok) return;
+    clsImportTransactions importer;
+    importer.Init(kept->txtImportFile->text(), tran);
+    delete kept.data();
+    if (!importer.ValidateData()) {
+      gSystem().ShowMsg(importer.FailureText() + importer.m_ErrorBuf, 3, -1);
+      return;
+    }
+    if (!importer.PreviewData()) {
+      Inform(QStringLiteral("Import cancelled by the user!"));
+      return;
+    }
+    importer.DoImport();
+  } catch (...) {
+    rt::TrapError();
+    delete kept.data();
+    gSystem().ShowError(QStringLiteral("ImportTransactions()"));
+  }
+}
+
+}  // namespace exchange

@@ -1,0 +1,34 @@
+#pragma once
+// The main window's import and export commands (reached through the hub's
+// ImportProducts, ImportTransactions and ExportCurrentInventory). Each runs only while
+// no other import or export runs (ExchangeSupport.h, Busy) and needs an open database.
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+class CsvFile;
+
+namespace exchange {
+
+// Closes every window but the main window, then ImportProductsHelper.
+void ImportProducts();
+// The "Import Products" dialog, the checks and the preview of the file, the import and
+// its closing message.
+void ImportProductsHelper();
+// Adds or updates one product per data row of `file` (already checked), the columns
+// named by `headings` (1-based, upper case). `count`: on entry the lines after the
+// heading (for the progress bar), on return the products saved. A row whose product
+// or list entry could not be saved stops the import: `stoppedRow` is then its line,
+// else 0. False when a table did not open or an error was trapped.
+bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, int32_t& count,
+                            int32_t& stoppedRow);
+
+// The "Import Inventory Transactions" dialog, the checks, the preview and the import.
+void ImportTransactions();
+
+// Writes every visible product to a CSV file the user names, in the product import
+// layout, and offers to open it.
+void ExportCurrentInventory();
+
+}  // namespace exchange

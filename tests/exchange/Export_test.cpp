@@ -1,0 +1,222 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "database/store/Codes.h"
+#include "exchange/CsvNumber.h"
+#include "exchange/ProductCsv.h"
+#include "exchange/clsExportProducts.h"
+#include "exchange/clsImportData.h"
+#include "exchange/frmMain_exchange.h"
+#include "platform/runtime/Collection.h"
+#include "tests/exchange/ExchangeTestSupport.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+using exchangetest::Cur;
+using exchangetest::ExchangeTest;
+using stocktest::AddTran;
+
+class ExportTest : public ExchangeTest {
+ protected:
+  int32_t Add(const QString& partNo, const QString& name, const char* cost = "0", const QString& location = {},
+              const QString& notes = {}, bool hide = false) {
+    clsProd p;
+    p.Init();
+    p.sPartNo = partNo;
+    p.sProdName = name;
+    p.curStdCost = Cur(cost);
+    p.sNotes = notes;
+    p.bHide = hide;
+    DATA4* cat = nullptr;
+    QString text = location;
+    p.nLocation = gDB().CategoryIDLookupOrAdd(text, store::Code(store::ListType::kLocation), cat);
+    DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+    EXPECT_TRUE(p.SaveProduct(tb, nullptr, true));
+    d4close(tb);
+    return p.nProdId;
+  }
+
+  QStringList Export() {
+    const QString path = dir + QStringLiteral("/out.csv");
+    clsExportProducts exporter;
+    exporter.Init(path);
+    EXPECT_TRUE(exporter.Export());
+    return Lines(path);
+  }
+
+  static QStringList Lines(const QString& path) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    QByteArray bytes = f.readAll();
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lines.takeLast(), QString());  // every line ends with CR LF
+    return lines;
+  }
+
+  // Checks and imports the file as the product import does; the products saved.
+  int32_t Reimport(const QString& path) {
+    rt::Collection columns;
+    productcsv::SetupColumns(columns);
+    clsImportData data;
+    QStringList headings;
+    QString errors;
+    int32_t count = 0;
+    EXPECT_TRUE(data.ValidateCols(path, columns, headings, errors)) << errors.toStdString();
+    EXPECT_TRUE(data.ValidateRows(path, columns, headings, errors, count)) << errors.toStdString();
+    int32_t stopped = 0;
+    EXPECT_TRUE(exchange::ImportProductsFromFile(data.File(), headings, count, stopped));
+    EXPECT_EQ(stopped, 0);
+    return count;
+  }
+};
+
+// Ids of five digits keep them all in generated part numbers; numbers are written so
+// that the same settings read them back; texts are quoted where they must be; hidden
+// products stay out; a stock below zero is written as 0 (the import's lowest).
+TEST_F(ExportTest, WritesTheImportLayoutAndReadsBackUnderTheSameSettings) {
+  for (const char* locale : {"en_US", "de_DE"}) {
+    SCOPED_TRACE(locale);
+    dir = OpenNewDatabase();
+    const testenv::ScopedLocale settings{QString::fromLatin1(locale)};
+    const bool comma = QLatin1String(locale) == QLatin1String("de_DE");
+    gDB().SetNextID(QStringLiteral("svlprod.dbf"), 9999);
+    const int32_t nine = Add(QString(), QStringLiteral("Nine"));
+    Add(QString(), QStringLiteral("Ten, Inc."), "1.123");
+    const int32_t pipe = Add(QStringLiteral("P-1"), QStringLiteral("Pipe 14\""), "2.5", QStringLiteral("Bin, A"),
+                             QStringLiteral("line one\r\nline two"));
+    Add(QStringLiteral("H-1"), QStringLiteral("Hidden"), "1", {}, {}, true);
+    const int32_t neg = Add(QStringLiteral("NEG"), QStringLiteral("Negative"));
+    ASSERT_EQ(nine, 9999);
+    ASSERT_GT(AddTran(pipe, store::Code(store::TranType::kReceive), "12.5", "1"), 0);
+    ASSERT_GT(AddTran(neg, store::Code(store::TranType::kShip), "5", "1"), 0);
+
+    EXPECT_EQ(Export(), (QStringList{
+                            productcsv::HeadingRow(),
+                            "Negative,NEG,,,0,0,0,,,,0,0,,,,,",
+                            "Nine,G9999,,,0,0,0,,,,0,0,,,,,",
+                            QStringLiteral("\"Pipe 14\"\"\",P-1,\"Bin, A\",,") + (comma ? "\"12,5\"" : "12.5") +
+                                ",0,0,,,," + (comma ? "\"2,5\"" : "2.5") + ",0,,,,,line one    line two",
+                            QStringLiteral("\"Ten, Inc.\",G10000,,,0,0,0,,,,") + (comma ? "\"1,123\"" : "1.123") +
+                                ",0,,,,,",
+                        }));
+
+    // Read back: the products with part numbers are updated (their stock untouched),
+    // the two without come back as new products under the generated numbers.
+    const size_t transactions = Transactions().size();
+    EXPECT_EQ(Reimport(dir + QStringLiteral("/out.csv")), 4);
+    EXPECT_EQ(Transactions().size(), transactions);
+    QStringList products;
+    for (const clsProd& p : Products()) {
+      products << p.sProdName + QLatin1Char('|') + p.sPartNo + QLatin1Char('|') + QString::number(p.curStdCost.Raw());
+    }
+    EXPECT_THAT(products, ::testing::UnorderedElementsAre("Negative|NEG|0", "Nine||0", "Nine|G9999|0",
+                                                          "Pipe 14\"|P-1|25000", "Ten, Inc.||11230",
+                                                          "Ten, Inc.|G10000|11230"));
+    EXPECT_EQ(Product(pipe).sNotes, QStringLiteral("line one    line two"));
+  }
+}
+
+TEST_F(ExportTest, FollowsThePartNumberOrderWhenPartNumbersComeFirst) {
+  Add(QStringLiteral("Z-1"), QStringLiteral("Alpha"));
+  Add(QStringLiteral("A-1"), QStringLiteral("Zulu"));
+  const struct {
+    bool partNoFirst;
+    QStringList names;
+  } cases[] = {{false, {"Alpha", "Zulu"}}, {true, {"Zulu", "Alpha"}}};
+  for (const auto& c : cases) {
+    gDB().ProdPartNumberFirstSet(c.partNoFirst);
+    QStringList names;
+    for (const QString& line : Export().mid(1)) names << line.section(QLatin1Char(','), 0, 0);
+    EXPECT_EQ(names, c.names);
+  }
+}
+
+TEST_F(ExportTest, ATargetThatMayNotBeWrittenIsRefusedAndKept) {
+  Add(QStringLiteral("A"), QStringLiteral("A"));
+  const QString path = Write(QStringLiteral("locked.csv"), "old");
+  QFile::setPermissions(path, QFileDevice::ReadOwner);
+  prompts->Expect(QStringLiteral("Unable to write to : ") + path +
+                  QStringLiteral(". This file may already be open by another application."));
+  clsExportProducts exporter;
+  exporter.Init(path);
+  EXPECT_FALSE(exporter.Export());
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), QByteArray("old"));
+}
+
+// The command: the Save As dialog proposes "All Products"; Yes opens the file.
+TEST_F(ExportTest, TheCommandOffersToOpenTheFile) {
+  const QString path = dir + QStringLiteral("/All Products.csv");
+  const struct {
+    int answer;
+    int launches;
+  } cases[] = {{ui::vbYes, 1}, {ui::vbNo, 0}, {ui::vbCancel, 0}};
+  for (const auto& c : cases) {
+    files->Choose(path);
+    prompts->Expect(path + QStringLiteral(" has been saved. Would you like to open this file now?"), c.answer);
+    const int before = static_cast<int>(shell->Calls().size());
+    exchange::ExportCurrentInventory();
+    EXPECT_EQ(static_cast<int>(shell->Calls().size()) - before, c.launches);
+    EXPECT_EQ(prompts->Last().defaultButton, 3);
+    EXPECT_EQ(Lines(path), QStringList{productcsv::HeadingRow()});
+  }
+  ASSERT_FALSE(files->FileRequests().isEmpty());
+  const ui::FileDialogRequest& asked = files->FileRequests().front();
+  EXPECT_TRUE(asked.save);
+  EXPECT_EQ(asked.title, QStringLiteral("Save As"));
+  EXPECT_TRUE(asked.fileName.endsWith(QStringLiteral("All Products")));
+  EXPECT_EQ(shell->Calls().front().file, path);
+  files->Cancel();
+  exchange::ExportCurrentInventory();  // cancelled: nothing asked
+}
+
+QString Sample(const char* name) { return QStringLiteral(STOVREL_RESOURCES_DIR "/") + QString::fromLatin1(name); }
+
+// The shipped samples import into a new database, and the products export back to the
+// same rows (empty number cells come back as 0).
+TEST_F(ExportTest, TheSamplesImportIntoANewDatabaseAndExportBack) {
+  ChooseInDialog(QStringLiteral("frmImportProducts"), Sample("Sample Product Import.csv"));
+  Preview(true);
+  prompts->Expect(
+      QStringLiteral("Imported 5 Products! These products will now appear on the 'Current Inventory' screen."));
+  exchange::ImportProducts();
+  EXPECT_EQ(Transactions().size(), 4u);  // the four rows with a beginning inventory
+
+  CsvFile sample;
+  ASSERT_TRUE(sample.Read(Sample("Sample Product Import.csv")));
+  CsvFile exported;
+  Export();
+  ASSERT_TRUE(exported.Read(dir + QStringLiteral("/out.csv")));
+  EXPECT_EQ(CsvHeadings(exported.HeadingLine()), CsvHeadings(sample.HeadingLine()));
+  const rt::LocaleInfo loc = rt::LocaleInfo::Current();
+  const auto rowsOf = [&](const CsvFile& f) {
+    QStringList rows;
+    for (const CsvRow& row : f.Rows()) {
+      QStringList values;
+      for (int i = 1; i <= 17; ++i) {
+        const QString v = row.Value(i);
+        const bool number = i == 5 || i == 6 || i == 7 || i == 11 || i == 12;
+        values << (number ? ReadCsvNumber(v, loc).value_or(rt::Currency()).ToString() : v);
+      }
+      rows << values.join(QLatin1Char('|'));
+    }
+    return rows;
+  };
+  EXPECT_THAT(rowsOf(exported), ::testing::UnorderedElementsAreArray(rowsOf(sample)));
+
+  runner->Then(QStringLiteral("frmImportTran"), [](QDialog& d) {
+    ui::test::SetText(d, QStringLiteral("cboType"), QStringLiteral("Receive"));
+    ui::test::SetText(d, QStringLiteral("txtImportFile"), Sample("Sample Transactions Import.csv"));
+    ui::test::Click(d, QStringLiteral("cmdOK"));
+  });
+  Preview(true);
+  prompts->Expect(QStringLiteral("Imported 5 Transactions! These transactions can be viewed from Reports | "
+                                 "Transactions menu."));
+  exchange::ImportTransactions();
+  EXPECT_EQ(Transactions().size(), 9u);
+}
+
+}  // namespace

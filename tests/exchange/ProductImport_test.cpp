@@ -1,0 +1,269 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "database/store/Codes.h"
+#include "exchange/frmImportProducts.h"
+#include "exchange/ExchangeSupport.h"
+#include "exchange/frmMain_exchange.h"
+#include "tests/exchange/ExchangeTestSupport.h"
+
+namespace {
+
+using exchangetest::Cur;
+using exchangetest::ExchangeTest;
+using stocktest::AddProduct;
+
+class ProductImportTest : public ExchangeTest {
+ protected:
+  // Imports the rows (already checked) as the import proper does; the count saved.
+  int32_t Import(const QByteArray& lines, int32_t* stoppedRow = nullptr) {
+    CsvFile file;
+    EXPECT_TRUE(file.Read(Write(QStringLiteral("products.csv"), lines)));
+    int32_t count = file.LinesAfterHeading();
+    int32_t stopped = 0;
+    EXPECT_TRUE(exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped));
+    if (stoppedRow != nullptr) *stoppedRow = stopped;
+    return count;
+  }
+};
+
+// Which product a row updates: part number first, the name only for a row without one,
+// visible products only, exactly one match; anything else adds a product.
+TEST_F(ProductImportTest, RowsMatchByPartNumberElseByName) {
+  const int32_t ab1 = AddProduct(QStringLiteral("AB-1"), QStringLiteral("Alpha"));
+  const int32_t beta = AddProduct(QStringLiteral("B-7"), QStringLiteral("Beta"));
+  AddProduct(QStringLiteral("HID-1"), QStringLiteral("Hidden"), true);
+  AddProduct(QStringLiteral("DUP"), QStringLiteral("Twin one"));
+  AddProduct(QStringLiteral("DUP"), QStringLiteral("Twin two"));
+  const int32_t gamma = AddProduct(QString(), QStringLiteral("Gamma"));
+  EXPECT_EQ(Import("PRODUCTNAME,PARTNUMBER\n"
+                   "Alpha renamed, ab-1 \n"    // part number in another case: updates Alpha
+                   "BETA,\n"                   // no part number, name in another case: updates Beta
+                   "Gamma,NEW-9\n"             // a new part number: a new product beside Gamma
+                   "Hidden again,HID-1\n"      // only a hidden product has it: new
+                   "Twin three,DUP\n"          // two products have it: new
+                   "Fresh,F-1\n"               // new
+                   "Fresh updated,F-1\n"),     // the product the row before added
+            7);
+  EXPECT_EQ(Product(ab1).sProdName, QStringLiteral("Alpha renamed"));
+  EXPECT_EQ(Product(ab1).sPartNo, QStringLiteral("ab-1"));
+  EXPECT_EQ(Product(beta).sProdName, QStringLiteral("BETA"));
+  EXPECT_EQ(Product(beta).sPartNo, QString());  // the row's empty part number is written
+  EXPECT_EQ(Product(gamma).sPartNo, QString());
+  QStringList names;
+  for (const clsProd& p : Products()) names << p.sProdName + QLatin1Char('|') + p.sPartNo;
+  EXPECT_THAT(names, ::testing::UnorderedElementsAre("Alpha renamed|ab-1", "BETA|", "Gamma|", "Gamma|NEW-9",
+                                                     "Hidden again|HID-1", "Twin one|DUP", "Twin two|DUP",
+                                                     "Twin three|DUP", "Fresh updated|F-1"));
+}
+
+TEST_F(ProductImportTest, EveryFieldIsWrittenAndAnEmptyCellClearsIt) {
+  EXPECT_EQ(Import("PRODUCTNAME,PARTNUMBER,LOCATION,GROUP,REORDERLEVEL,REORDERQUANTITY,LEADTIME,MANUFACTURER,"
+                   "VENDOR,STDUNITCOST,STDUNITPRICE,CUSTOM1,CUSTOM2,CUSTOM3,CUSTOM4,NOTES\n"
+                   "\"Wrench 14\"\"\",W-14,Bin 1,Tools,4,10,2 weeks,Corvane,\"Harwick, Inc.\",18.5,32.99,a,b,c,d,n\n"),
+            1);
+  std::vector<clsProd> all = Products();
+  ASSERT_EQ(all.size(), 1u);
+  clsProd p = all[0];
+  EXPECT_EQ(p.sProdName, QStringLiteral("Wrench 14\""));
+  DATA4* cat = nullptr;
+  EXPECT_EQ(gDB().GetCategoryDesc(p.nLocation, cat), QStringLiteral("Bin 1"));
+  EXPECT_EQ(gDB().GetCategoryDesc(p.nVendor, cat), QStringLiteral("Harwick, Inc."));
+  EXPECT_EQ(gDB().GetCategoryType(p.nGroup, cat), store::Code(store::ListType::kProductGroup));
+  EXPECT_EQ(gDB().GetCategoryType(p.nManuf, cat), store::Code(store::ListType::kManufacturer));
+  EXPECT_EQ(p.curReOrderLevel, Cur("4"));
+  EXPECT_EQ(p.curStdCost, Cur("18.5"));
+  EXPECT_EQ(p.curStdPrice, Cur("32.99"));
+  EXPECT_EQ(p.sCustom4, QStringLiteral("d"));
+  const int32_t bin = p.nLocation;
+
+  // The same product again with empty cells: every one of them clears its field. A
+  // text of another list is an entry of the column's own list.
+  EXPECT_EQ(Import("PRODUCTNAME,PARTNUMBER,LOCATION,GROUP,REORDERLEVEL,STDUNITCOST,CUSTOM1,NOTES\n"
+                   "Wrench,W-14,,bin 1,,,,\n"),
+            1);
+  p = Product(p.nProdId);
+  EXPECT_EQ(p.nLocation, -1);
+  EXPECT_NE(p.nGroup, bin);
+  EXPECT_EQ(gDB().GetCategoryType(p.nGroup, cat), store::Code(store::ListType::kProductGroup));
+  EXPECT_EQ(p.curReOrderLevel, rt::Currency());
+  EXPECT_EQ(p.curStdCost, rt::Currency());
+  EXPECT_EQ(p.sCustom1, QString());
+  EXPECT_EQ(p.sNotes, QString());
+  // A known text in another case is found, not added twice.
+  EXPECT_EQ(Import("PRODUCTNAME,PARTNUMBER,LOCATION\nWrench,W-14, BIN 1\n"), 1);
+  EXPECT_EQ(Product(p.nProdId).nLocation, bin);
+}
+
+TEST_F(ProductImportTest, AShortRowLeavesItsMissingCellsEmpty) {
+  EXPECT_EQ(Import("PRODUCTNAME,PARTNUMBER,LEADTIME,STDUNITCOST\n"
+                   "First,P-1,3 days,12.5\n"
+                   "Second,P-2\n"),
+            2);
+  const std::vector<clsProd> all = Products();
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_EQ(all[1].sProdName, QStringLiteral("Second"));
+  EXPECT_EQ(all[1].sLeadTime, QString());
+  EXPECT_EQ(all[1].curStdCost, rt::Currency());
+}
+
+// Beginning inventory: one Receive at the standard cost for a new product with stock,
+// none for an empty or 0 cell, and none for a product the row updates.
+TEST_F(ProductImportTest, BeginningInventoryBecomesOneReceiveForNewProductsOnly) {
+  const int32_t old = AddProduct(QStringLiteral("OLD"), QStringLiteral("Old"));
+  EXPECT_EQ(Import("PRODUCTNAME,PARTNUMBER,BEGINNINGINVENTORY,STDUNITCOST\n"
+                   "Twelve,N-12,12,2.5\n"
+                   "Empty,N-0,,2\n"
+                   "Zero,N-00,0,2\n"
+                   "Old,OLD,40,1\n"),
+            4);
+  const std::vector<clsTran> trans = Transactions();
+  ASSERT_EQ(trans.size(), 1u);
+  EXPECT_EQ(trans[0].udTranType, store::Code(store::TranType::kReceive));
+  EXPECT_EQ(trans[0].curUnits, Cur("12"));
+  EXPECT_EQ(trans[0].curUnitPrice, Cur("2.5"));
+  EXPECT_NE(trans[0].nProdId, old);
+  EXPECT_EQ(trans[0].sNote, QStringLiteral("Do not delete! Beginning Inventory recorded when the product was added."));
+}
+
+// A product that cannot be saved stops the import at its row: the rows before it stay
+// imported, the count says how many.
+TEST_F(ProductImportTest, ARowThatCannotBeSavedStopsTheImport) {
+  const int32_t held = AddProduct(QStringLiteral("HELD"), QStringLiteral("Held"));
+  FailLocksFast();
+  stocktest::LockHolder lock(gDB().ProductsTable(), "rowid", held);
+  ASSERT_TRUE(lock.locked());
+  prompts->Expect(QStringLiteral("RECORD LOCKED: Unable to update product record!"));
+  int32_t stopped = 0;
+  EXPECT_EQ(Import("PRODUCTNAME,PARTNUMBER\n"
+                   "One,P-1\n"
+                   "\n"
+                   "Held,HELD\n"
+                   "Three,P-3\n",
+                   &stopped),
+            1);
+  EXPECT_EQ(stopped, 4);
+  EXPECT_EQ(Products().size(), 2u);
+}
+
+// The command as the user runs it: the dialog, the checks, the preview and the message.
+TEST_F(ProductImportTest, TheCommandReportsEachOutcome) {
+  const QByteArray good = "PRODUCTNAME,PARTNUMBER,LOCATION,GROUP,BEGINNINGINVENTORY,REORDERLEVEL,REORDERQUANTITY,"
+                          "LEADTIME,MANUFACTURER,VENDOR,STDUNITCOST,STDUNITPRICE,CUSTOM1,CUSTOM2,CUSTOM3,CUSTOM4,"
+                          "NOTES\nOne,P-1,,,,,,,,,,,,,,,\nTwo,P-2,,,,,,,,,,,,,,,\n";
+  const QString file = Write(QStringLiteral("in.csv"), good);
+  const QString bad = Write(QStringLiteral("bad.csv"), "PRODUCTNAME\nOne\n");
+  struct Case {
+    QString path;
+    bool previewContinues;
+    bool previewShown;
+    QString message;  // a box; empty: the failure window
+    size_t products;
+  };
+  const Case cases[] = {
+      {file, false, true, QStringLiteral("Import cancelled by the user!"), 0},
+      {bad, true, false, QString(), 0},
+      {file, true, true,
+       QStringLiteral("Imported 2 Products! These products will now appear on the 'Current Inventory' screen."), 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path.toStdString());
+    ChooseInDialog(QStringLiteral("frmImportProducts"), c.path);
+    if (c.previewShown) Preview(c.previewContinues);
+    QString failure;
+    if (c.message.isEmpty()) {
+      ExpectMsg(&failure);
+    } else {
+      prompts->Expect(c.message);
+    }
+    exchange::ImportProducts();
+    if (c.message.isEmpty()) {
+      EXPECT_TRUE(failure.startsWith(QStringLiteral("IMPORT FAILED FROM FILE ") + c.path + QStringLiteral("!")));
+      EXPECT_TRUE(failure.contains(QStringLiteral("Required column 'PARTNUMBER' is missing")));
+    }
+    EXPECT_EQ(Products().size(), c.products);
+  }
+}
+
+// Cancel keeps the dialog with its entries for the next import; the window frame
+// unloads it.
+TEST_F(ProductImportTest, CancelKeepsTheFileNameTheFrameDoesNot) {
+  const struct {
+    bool byFrame;
+    QString shownNext;
+  } cases[] = {{false, QStringLiteral("/some/file.csv")}, {true, QString()}};
+  for (const auto& c : cases) {
+    runner->Then(QStringLiteral("frmImportProducts"), [&](QDialog& d) {
+      ui::test::SetText(d, QStringLiteral("txtImportFile"), QStringLiteral("/some/file.csv"));
+      if (c.byFrame) d.close(); else ui::test::Click(d, QStringLiteral("cmdCancel"));
+    });
+    exchange::ImportProducts();
+    QString shown;
+    runner->Then(QStringLiteral("frmImportProducts"), [&](QDialog& d) {
+      shown = ui::test::TextOf(d, QStringLiteral("txtImportFile"));
+      ui::test::SetText(d, QStringLiteral("txtImportFile"), QString());
+      ui::test::Click(d, QStringLiteral("cmdCancel"));
+    });
+    exchange::ImportProducts();
+    EXPECT_EQ(shown, c.shownNext);
+  }
+}
+
+TEST_F(ProductImportTest, TheDialogChecksTheFileName) {
+  frmImportProducts dlg;
+  const QString existing = Write(QStringLiteral("x.csv"), "PRODUCTNAME\n");
+  const struct {
+    QString text;
+    QString message;
+  } cases[] = {{QStringLiteral("   "), QStringLiteral("Please choose a file to import!")},
+               {dir + QStringLiteral("/none.csv "), QStringLiteral("File: '") + dir + QStringLiteral("/none.csv ' does not exist!")},
+               {existing, QString()}};
+  for (const auto& c : cases) {
+    dlg.txtImportFile->setText(c.text);
+    EXPECT_EQ(dlg.ValidateData(), c.message);
+    if (!c.message.isEmpty()) prompts->Expect(c.message);
+    dlg.cmdOK_Click();
+    EXPECT_EQ(dlg.m_bOK, c.message.isEmpty());
+    if (!c.message.isEmpty()) {
+      EXPECT_EQ(prompts->Last().title, QStringLiteral("Validation error"));
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A row whose product cannot be saved ends the command with a partial count, not with
+// the message of a complete import.
+TEST_F(ProductImportTest, ThePartialImportIsReportedAsPartial) {
+  const int32_t held = AddProduct(QStringLiteral("HELD"), QStringLiteral("Held"));
+  const QString file = Write(QStringLiteral("in.csv"),
+                             "PRODUCTNAME,PARTNUMBER,LOCATION,GROUP,BEGINNINGINVENTORY,REORDERLEVEL,REORDERQUANTITY,"
+                             "LEADTIME,MANUFACTURER,VENDOR,STDUNITCOST,STDUNITPRICE,CUSTOM1,CUSTOM2,CUSTOM3,CUSTOM4,"
+                             "NOTES\nOne,P-1,,,,,,,,,,,,,,,\nHeld,HELD,,,,,,,,,,,,,,,\nThree,P-3,,,,,,,,,,,,,,,\n");
+  FailLocksFast();
+  stocktest::LockHolder lock(gDB().ProductsTable(), "rowid", held);
+  ASSERT_TRUE(lock.locked());
+  ChooseInDialog(QStringLiteral("frmImportProducts"), file);
+  Preview(true);
+  prompts->Expect(QStringLiteral("RECORD LOCKED: Unable to update product record!"));
+  prompts->Expect(QStringLiteral("Imported 1 of 3 Products! Row 3 could not be saved, so the import stopped there: "
+                                 "that row and the rows after it were not imported."));
+  exchange::ImportProducts();
+}
+
+// While an import or the export runs, none of the three commands starts (no dialog).
+TEST_F(ProductImportTest, NoCommandStartsWhileAnotherRuns) {
+  const exchange::BusyGuard running;
+  ASSERT_TRUE(running.Acquired());
+  EXPECT_FALSE(exchange::BusyGuard().Acquired());
+  exchange::ImportProducts();
+  exchange::ImportTransactions();
+  exchange::ExportCurrentInventory();
+  EXPECT_TRUE(runner->Ran().isEmpty());
+  EXPECT_TRUE(files->FileRequests().isEmpty());
+  EXPECT_TRUE(exchange::Busy());
+}
+
+}  // namespace
