@@ -1,5 +1,6 @@
 #include "inventory/frmEditCategories.h"
 
+#include <QLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -78,6 +79,7 @@ void frmEditCategories::Init(const QString& sWinCaption, const QString& lvCaptio
   m_sCrossCheckTablePath[1] = sCrossCheckTablePath2;
   m_sCrossCheckCol[1] = sCrossCheckCol2;
   if (nHelpContextID > 0) ui::SetHelpContext(*this, nHelpContextID);
+  layout()->activate();  // the list's width as laid out
   ctl::ColumnHeader& column = lv->ColumnHeaders().Item(1);
   column.SetText(lvCaption);
   column.SetWidth(std::max(0.0, ui::PixelsToTwipsX(lv->width()) - 400));

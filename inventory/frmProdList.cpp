@@ -146,15 +146,7 @@ void frmProdList::LoadData() {
     grd->setRows(1);
     grd->setRows(static_cast<int>(products.size()) + 1);
     int r = 1;
-    for (const store::ProductGridRow& p : products) {
-      grd->setRowData(r, p.id);
-      grd->setTextMatrix(r, m_nNameCol, p.name);
-      grd->setTextMatrix(r, m_nPartNoCol, p.partNo);
-      grd->setTextMatrix(r, kColLocation, sys.Minus1ToZero(p.location));
-      grd->setTextMatrix(r, kColGroup, sys.Minus1ToZero(p.group));
-      grd->setTextMatrix(r, kColHide, p.hidden ? QStringLiteral("Yes") : QString());
-      ++r;
-    }
+    for (const store::ProductGridRow& p : products) WriteRow(r++, p);
     SetBackgroundForRows();
     grd->setRedraw(true);
     if (m_nSelProdID > 0) {
@@ -183,13 +175,17 @@ void frmProdList::LoadQVComboList() {
 
 void frmProdList::UpdateRowData(const clsProd& prod, int32_t row) {
   if (row <= 0 || row >= grd->Rows()) return;
-  clsSystem& sys = gSystem();
-  grd->setRowData(row, prod.nProdId);
-  grd->setTextMatrix(row, m_nNameCol, prod.sProdName);
-  grd->setTextMatrix(row, m_nPartNoCol, prod.sPartNo);
-  grd->setTextMatrix(row, kColLocation, sys.Minus1ToZero(prod.nLocation));
-  grd->setTextMatrix(row, kColGroup, sys.Minus1ToZero(prod.nGroup));
-  grd->setTextMatrix(row, kColHide, prod.bHide ? QStringLiteral("Yes") : QString());
+  WriteRow(row, {prod.nProdId, prod.sPartNo, prod.sProdName, prod.nLocation, prod.nGroup, prod.bHide});
+}
+
+void frmProdList::WriteRow(int32_t row, const store::ProductGridRow& p) {
+  const clsSystem& sys = gSystem();
+  grd->setRowData(row, p.id);
+  grd->setTextMatrix(row, m_nNameCol, p.name);
+  grd->setTextMatrix(row, m_nPartNoCol, p.partNo);
+  grd->setTextMatrix(row, kColLocation, sys.Minus1ToZero(p.location));
+  grd->setTextMatrix(row, kColGroup, sys.Minus1ToZero(p.group));
+  grd->setTextMatrix(row, kColHide, p.hidden ? QStringLiteral("Yes") : QString());
 }
 
 void frmProdList::SetBackgroundForRows() {
@@ -260,9 +256,12 @@ void frmProdList::DeleteProduct() {
 }
 
 void frmProdList::grd_Click() {
+  if (grd->MouseRow() == 0) SortByColumn(grd->MouseCol());
+}
+
+void frmProdList::SortByColumn(int32_t col) {
   try {
-    const int col = grd->MouseCol();
-    if (grd->MouseRow() != 0 || col < 0 || col > grd->Cols() - 1 || grd->Rows() < 2) return;
+    if (col < 0 || col > grd->Cols() - 1 || grd->Rows() < 2) return;
     grd->Select(1, col);
     grd->setSort(ctl::flexSortGenericAscending);
     SetBackgroundForRows();

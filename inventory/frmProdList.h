@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "database/store/Lists.h"
+
 class QLabel;
 class QPushButton;
 class clsProd;
@@ -41,6 +43,9 @@ class frmProdList : public QWidget {
   void DeleteProduct();
   // The column widths from the grid's width (never below 0).
   void Form_Resize();
+  // The heading click: the product rows in ascending order of the column (numbers as
+  // numbers), banded again.
+  void SortByColumn(int32_t col);
 
   int32_t NameCol() const { return m_nNameCol; }
   int32_t PartNoCol() const { return m_nPartNoCol; }
@@ -72,6 +77,8 @@ class frmProdList : public QWidget {
   void grd_Click();
   void grd_DblClick();
   bool CurrentRowIsProduct() const;
+  // Location and group -1 are written as 0 (no entry).
+  void WriteRow(int32_t row, const store::ProductGridRow& p);
 
   int32_t m_nNameCol = 0;
   int32_t m_nPartNoCol = 1;

@@ -91,10 +91,10 @@ TEST_F(frmProdListTest, RefreshKeepsTheCurrentProductAndSortingUsesStoredIds) {
   EXPECT_EQ(w.grd->Rows(), 5);
 
   // A click on the location heading sorts by the stored ids.
-  w.grd->Select(1, frmProdList::kColLocation);
-  w.grd->setSort(ctl::flexSortGenericAscending);
+  w.SortByColumn(frmProdList::kColLocation);
   EXPECT_EQ(Column(w, frmProdList::kColLocation).mid(2),
             (QStringList{QStringLiteral("Aaa"), QStringLiteral("Zzz")}));
+  EXPECT_EQ(w.grd->Cell(ctl::flexcpBackColor, 4, 0).toInt(), frmProdList::kBandColor);
 }
 
 TEST_F(frmProdListTest, ColumnWidthsNeverGoBelowZero) {
