@@ -390,4 +390,16 @@ TEST_F(frmMainTest, CloseAllAndWindowArrangementKeepChildrenInside) {
   EXPECT_EQ(ui::FindByTag(QStringLiteral("MAINFORM")), &m);
 }
 
+// The product list is one child window, brought forward when asked for again.
+TEST_F(frmMainTest, ProductListOpensOnceInTheMdiArea) {
+  OpenNewDatabase();
+  frmMain& m = Main();
+  m.ShowProdList();
+  m.ShowProdList();
+  ASSERT_EQ(m.mdi->subWindowList().size(), 1);
+  QWidget* list = m.mdi->subWindowList().front()->widget();
+  EXPECT_EQ(list->objectName(), QStringLiteral("frmProdList"));
+  EXPECT_EQ(ui::FindByTag(QStringLiteral("PRODUCTLIST")), list);
+}
+
 }  // namespace
