@@ -1,6 +1,8 @@
 #include "inventory/frmMain_products.h"
 
 #include <QListWidget>
+#include <QRect>
+#include <algorithm>
 #include <QLineEdit>
 
 #include "database/clsDB.h"
@@ -93,6 +95,12 @@ void ShowProdList() {
   if (hub == nullptr) return;
   auto* list = new frmProdList(nullptr);
   hub->ShowChild(*list);
+  // Inside the room of the main window: as tall as it, no wider.
+  QWidget* frame = list->parentWidget();
+  if (frame != nullptr && frame->parentWidget() != nullptr) {
+    const QRect room = frame->parentWidget()->rect();
+    frame->setGeometry(room.x(), room.y(), std::min(frame->width(), room.width()), room.height());
+  }
   list->Form_Load();
 }
 

@@ -24,9 +24,11 @@
 
 namespace {
 
+// As wide as its caption, so the strip and its labels fit a narrow main window.
 QPushButton* StripButton(const QString& text, const QString& name, const QString& tip, QWidget* parent) {
   QPushButton* b = ui::NamedButton(text, name, parent);
   if (!tip.isEmpty()) b->setToolTip(tip);
+  b->setFixedWidth(b->fontMetrics().horizontalAdvance(QString(text).remove(QLatin1Char('&'))) + 16);
   return b;
 }
 
@@ -57,6 +59,7 @@ frmProdList::frmProdList(QWidget* parent) : QWidget(parent) {
   lblNumProds->setFont(small);
   QLabel* tip = ui::PlainLabel(QStringLiteral("TIP: Click on column header to sort"), picTB);
   tip->setFont(small);
+  for (QLabel* l : {lblNumProds, tip}) l->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
   auto* info = new QVBoxLayout;
   info->setSpacing(0);
   info->addWidget(lblNumProds);

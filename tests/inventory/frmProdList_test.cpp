@@ -2,6 +2,7 @@
 
 #include "inventory/frmProdList.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QPointer>
 
@@ -89,6 +90,14 @@ TEST_F(frmProdListTest, RefreshKeepsTheCurrentProductAndSortingUsesStoredIds) {
   w.cmdRefresh_Click();
   EXPECT_EQ(w.grd->RowData(w.grd->Row()).toInt(), two);
   EXPECT_EQ(w.grd->Rows(), 5);
+
+  // A products table that does not open keeps the rows shown.
+  const QString products = gDB().ProductsTable();
+  ASSERT_TRUE(QFile::rename(products, products + QStringLiteral(".away")));
+  prompts->Expect(QStringLiteral("Unable to open: ") + products);
+  w.cmdRefresh_Click();
+  EXPECT_EQ(w.grd->Rows(), 5);
+  ASSERT_TRUE(QFile::rename(products + QStringLiteral(".away"), products));
 
   // A click on the location heading sorts by the stored ids.
   w.SortByColumn(frmProdList::kColLocation);

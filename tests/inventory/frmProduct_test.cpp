@@ -166,6 +166,39 @@ TEST_F(frmProductTest, AProductThatCannotBeReadIsNotOpened) {
   EXPECT_TRUE(runner->Ran().isEmpty());
 }
 
+// A table that does not open: the editor names it, opens no stored product and stores
+// nothing, and an OK is no confirmed save.
+TEST_F(frmProductTest, ATableThatDoesNotOpenIsNamedAndNothingCountsAsSaved) {
+  const int32_t id = AddProduct(QStringLiteral("Rivet"), QStringLiteral("R-1"));
+  const QString cat = gDB().CategoryTable();
+  ASSERT_TRUE(QFile::rename(cat, cat + QStringLiteral(".away")));
+  const QString named = QStringLiteral("Unable to open the following table(s):\r\n\r\nCategories\r\n");
+
+  // Each of the four combos reports the table at load, then the editor's own opening.
+  auto unableToOpen = [&](int times) {
+    for (int i = 0; i < times; ++i) prompts->Expect(QStringLiteral("Unable to open: ") + cat);
+  };
+  unableToOpen(5);
+  prompts->Expect(named);
+  clsProd stored;
+  stored.nProdId = id;
+  EXPECT_EQ(inventory::AddEditNewProduct(stored), -1);
+  EXPECT_TRUE(runner->Ran().isEmpty());
+
+  clsProd fresh;
+  fresh.Init();
+  unableToOpen(4);
+  frmProduct dlg;
+  ASSERT_TRUE(dlg.Init(fresh));
+  dlg.txtName->setText(QStringLiteral("Staple"));
+  unableToOpen(1);
+  prompts->Expect(named);
+  dlg.OKButton_Click();
+  EXPECT_FALSE(dlg.m_bOK);
+  EXPECT_LT(fresh.nProdId, 1);
+  ASSERT_TRUE(QFile::rename(cat + QStringLiteral(".away"), cat));
+}
+
 TEST_F(frmProductTest, HeadingShowsTheFirst40CharactersOfTheName) {
   const QString forty(40, QLatin1Char('n'));
   struct Case {
