@@ -29,8 +29,9 @@ inline constexpr int32_t kFirstProduct = 1000;
   std::exit(1);
 }
 
-// `tempPattern` is a mkdtemp pattern such as "/tmp/database-bench-XXXXXX".
-inline void OpenSampleDatabase(const char* tempPattern) {
+// `tempPattern` is a mkdtemp pattern such as "/tmp/database-bench-XXXXXX"; a benchmark
+// that needs only the products may ask for fewer transactions.
+inline void OpenSampleDatabase(const char* tempPattern, int32_t transactions = kTransactions) {
   QString folder = qEnvironmentVariable("STOVREL_BENCH_DB");
   if (folder.isEmpty()) {
     QByteArray tmpl(tempPattern);
@@ -39,19 +40,19 @@ inline void OpenSampleDatabase(const char* tempPattern) {
   }
   if (!QFile::exists(QDir(folder).filePath(QStringLiteral("svltran.dbf")))) {
     std::fprintf(stderr, "writing the sample database into %s ...\n", folder.toLocal8Bit().constData());
-    const QString error = dbsample::WriteSampleDatabase(folder, rt::App::Path(), {kProducts, kTransactions, 1});
+    const QString error = dbsample::WriteSampleDatabase(folder, rt::App::Path(), {kProducts, transactions, 1});
     if (!error.isEmpty()) Die(error);
   }
   if (!gDB().OpenDB(folder)) Die(QStringLiteral("OpenDB ") + folder);
 }
 
 // The main of a database-layer benchmark: offscreen Qt, the sample database, the runs.
-inline int RunBenchmarks(int argc, char** argv, const char* tempPattern) {
+inline int RunBenchmarks(int argc, char** argv, const char* tempPattern, int32_t transactions = kTransactions) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  OpenSampleDatabase(tempPattern);
+  OpenSampleDatabase(tempPattern, transactions);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   gDB().CloseDB();

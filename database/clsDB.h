@@ -25,6 +25,11 @@
 #include "database/clsProductStats.h"  // (records: transactions, stock figures, products)
 #include "database/store/Session.h"
 #include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "database/store/Lists.h"
 
 struct CODE4;
 struct DATA4;
@@ -146,6 +151,13 @@ class clsDB {
                 bool bClearFirst, bool bAddBlankItem, int32_t nSelectID);
   QString LoadGridCboStr(const QString& sTablePath, const QString& sIDField,
                          const QString& sTextField, int32_t nTypeValue);
+  // The same list as id/text pairs (id 0 a blank first), for GridControl::setColComboMap:
+  // descriptions holding '|', ';' or '#' stay whole. Empty after the failure message.
+  std::vector<std::pair<int64_t, QString>> LoadGridCboMap(const QString& sTablePath, const QString& sIDField,
+                                                          const QString& sTextField, int32_t nTypeValue);
+  // The ids the rows of the table hold in sField, read in one pass; false (set empty)
+  // when the table cannot be read. An empty table path: true and no ids.
+  bool IdsInUse(const QString& sTablePath, const QString& sField, std::unordered_set<int32_t>& ids);
   int32_t CategoryIDLookup_Original(QString& sDesc, int32_t nType, DATA4*& tb);
   // Trims the caller's text; -1 for an empty text; the entry's id, added when missing.
   int32_t CategoryIDLookupOrAdd(QString& sDesc, int32_t nType, DATA4*& tb);
@@ -161,6 +173,11 @@ class clsDB {
   // The new entry's id; -1 when nothing was added (tb must be open).
   int32_t AddCategory(const QString& sDesc, int32_t nType, DATA4*& tb);
   int32_t GetCategoryType(int32_t nID, DATA4*& tb);
+  // Rewrites the entry's text under its lock (tb must be open). False after "Unable to
+  // update this item in table <sTableName>! ..." for a row that is gone, or "RECORD
+  // LOCKED: Unable to update <sTableName>!" for a row another user holds.
+  bool SetCategoryDesc(int32_t nID, const QString& sDesc, DATA4* tb, const QString& sTableName,
+                       const QString& sIDField = QStringLiteral("rowid"), const QString& sTextField = QStringLiteral("desc"));
   void RecordNonExistMsg();
   int32_t GetRecCount(const QString& sTablePath, const QString& sTagName);
   int32_t GetRecCountFast(const QString& sTablePath, const QString& sTagName);
@@ -267,6 +284,10 @@ class clsDB {
   // The visible products whose part number (nSearchType 1) or name begins with the
   // search text (trimmed, any case), keys "N" & id; an empty text lists nothing.
   void LookupProducts(ctl::ListViewControl& lv, int32_t nSearchType, const QString& sSearch, DATA4*& tb_prod);
+  // Every product, hidden ones included, in part-number order when part numbers come
+  // first, else in name order. False after the "Unable to open: " box or the error
+  // report (rows read before an error kept).
+  bool LoadProductGrid(std::vector<store::ProductGridRow>& rows);
   // The "PRODUCT SUMMARY" text of the product in the message window.
   void ShowProductSummary(int32_t nProdId);
   // ---- end of transactions, stock figures, products, product summary ----------------

@@ -100,6 +100,16 @@ void clsDB::LoadCboX(QComboBox& cbo, const QString& sTablePath, const QString& s
 
 QString clsDB::LoadGridCboStr(const QString& sTablePath, const QString& sIDField, const QString& sTextField,
                               int32_t nTypeValue) {
+  QString list;
+  for (const auto& [id, text] : LoadGridCboMap(sTablePath, sIDField, sTextField, nTypeValue)) {
+    list += QStringLiteral("#%1;").arg(id) + text + QStringLiteral("|");
+  }
+  list.chop(1);
+  return list;
+}
+
+std::vector<std::pair<int64_t, QString>> clsDB::LoadGridCboMap(const QString& sTablePath, const QString& sIDField,
+                                                               const QString& sTextField, int32_t nTypeValue) {
   if (!m_bIsOpen) return {};
   OwnTable tb(sTablePath, *this);
   if (!tb.ok()) return {};
@@ -111,10 +121,25 @@ QString clsDB::LoadGridCboStr(const QString& sTablePath, const QString& sIDField
     dbaccess::Report(status, "clsDB_LoadGridCboStr");
     return {};
   }
-  QString list = QStringLiteral("#0; |");
-  for (const store::ListRow& row : rows) list += QStringLiteral("#%1;").arg(row.id) + row.text + QStringLiteral("|");
-  list.chop(1);
+  std::vector<std::pair<int64_t, QString>> list;
+  list.reserve(rows.size() + 1);
+  list.emplace_back(0, QStringLiteral(" "));
+  for (store::ListRow& row : rows) list.emplace_back(row.id, std::move(row.text));
   return list;
+}
+
+bool clsDB::IdsInUse(const QString& sTablePath, const QString& sField, std::unordered_set<int32_t>& ids) {
+  ids.clear();
+  if (sTablePath.isEmpty()) return true;
+  OwnTable tb(sTablePath, *this);
+  if (!tb.ok()) return false;
+  const store::Session session = Session();
+  store::Result<std::unordered_set<int32_t>> values =
+      store::Records(session).Values(tb.get(), rt::ToCp1252(sField).c_str());
+  dbaccess::Report(values.status, "clsDB_CanDeleteItem");
+  if (!values.ok()) return false;
+  ids = std::move(values.value);
+  return true;
 }
 
 bool clsDB::CanDeleteItem(int32_t nID, const QString& sTablePath, const QString& sField) {
@@ -216,6 +241,22 @@ int32_t clsDB::AddCategory(const QString& sDesc, int32_t nType, DATA4*& tb) {
   // An append that did not happen adds nothing, whatever the counter gave.
   dbaccess::Report(status, "clsDB_AddCategory");
   return status.ok() ? id : -1;
+}
+
+bool clsDB::SetCategoryDesc(int32_t nID, const QString& sDesc, DATA4* tb, const QString& sTableName,
+                            const QString& sIDField, const QString& sTextField) {
+  if (tb == nullptr) return false;
+  const store::Session session = Session();
+  const store::Status status = store::Categories(session).SetText(nID, sDesc, tb, sIDField, sTextField);
+  if (status.is(store::Failure::kNotFound)) {
+    ui::MsgBox(QStringLiteral("Unable to update this item in table ") + sTableName +
+                   QStringLiteral("! It may have been deleted by another user. Press Refresh to get the latest list."),
+               ui::vbCritical);
+    return false;
+  }
+  dbaccess::Report(status, "frmEditCategories_AddUpdateItem",
+                   QStringLiteral("RECORD LOCKED: Unable to update ") + sTableName + QStringLiteral("!"));
+  return status.ok();
 }
 
 int32_t clsDB::GetCategoryType(int32_t nID, DATA4*& tb) {

@@ -70,6 +70,19 @@ void clsDB::cboProducts(QComboBox& cbo) {
   dbaccess::Report(status, "clsDB_cboProducts");
 }
 
+bool clsDB::LoadProductGrid(std::vector<store::ProductGridRow>& rows) {
+  const bool partNoFirst = ProdPartNumberFirstGet();
+  store::Status status;
+  {
+    OwnTable tb(ProductsTable(), *this);
+    if (!tb.ok()) return false;
+    using store::SearchType;
+    status = store::ReadProductGrid(Session(), tb.get(), partNoFirst ? SearchType::kPartNo : SearchType::kName, rows);
+  }
+  dbaccess::Report(status, "frmProdList_LoadData");
+  return status.ok();
+}
+
 int32_t clsDB::LookUpByPartNo(const QString& sPartNo, DATA4*& tb_prod) {
   ScopedTable table(tb_prod, ProductsTable(), *this);
   if (!table.ok()) return -1;

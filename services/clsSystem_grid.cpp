@@ -143,7 +143,7 @@ struct CsvNumberRules {
 
 // A cell's text as exported: the shown text where the column maps or formats it.
 QString ExportText(const ctl::GridControl& grid, int row, int col) {
-  if (!grid.ColFormat(col).isEmpty() || !grid.ColComboList(col).isEmpty()) {
+  if (!grid.ColFormat(col).isEmpty() || grid.ColHasComboList(col)) {
     return grid.Cell(ctl::flexcpTextDisplay, row, col).toString();
   }
   return grid.TextMatrix(row, col);

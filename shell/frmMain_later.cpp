@@ -4,25 +4,8 @@
 // are disabled (frmMain.cpp, Targets()). Wiring one is its body here and its run entry
 // in that table.
 
-#include "services/clsSystem.h"
 #include "shell/frmMain.h"
 
-void frmMain::ListMgmt(const QString& /*sTag*/, const QString& /*sWinCaption*/,
-                       const QString& /*lvCaption*/, const QString& /*sTablename*/,
-                       const QString& /*sTablePath*/, const QString& /*sRowIDCol*/,
-                       const QString& /*sStrCol*/, int32_t /*nType*/,
-                       const QString& /*sCrossCheckTablePath1*/, const QString& /*sCrossCheckCol1*/,
-                       const QString& /*sCrossCheckTablePath2*/, const QString& /*sCrossCheckCol2*/,
-                       bool bUnload) {
-  if (bUnload) gSystem().UnloadAll(QStringLiteral("MAINFORM"));
-}
-
-void frmMain::ShowProdList() {}
-void frmMain::NewProductFromMenu() {}
-int32_t frmMain::AddEditNewProduct(clsProd& /*ProdInfo*/) { return 0; }
-bool frmMain::DeleteProduct(int32_t /*nProductID*/, const QString& /*sProductName*/) { return false; }
-void frmMain::LookupProduct() {}
-int32_t frmMain::LookupProductByPartNo() { return 0; }
 void frmMain::ShowInventory() {}
 void frmMain::ShowQuickInventory() {}
 void frmMain::ShowTransactions() {}

@@ -59,4 +59,16 @@ Result<QString> Categories::Text(int32_t id, DATA4* open, const QString& tag, co
   });
 }
 
+Status Categories::SetText(int32_t id, const QString& desc, DATA4* open, const QString& tag,
+                           const QString& field) const {
+  return Guarded<Status>([&]() -> Status {
+    Table tb(session_, open, kFile);
+    if (!tb.ok()) return tb.failure();
+    FIELD4* f = FieldOf(tb.get(), rt::ToCp1252(field).c_str());
+    SelectTag(session_, tb.get(), rt::ToCp1252(tag).c_str());
+    if (SeekNumber(session_, tb.get(), id) != 0) return Status::Of(Failure::kNotFound);
+    return ChangeLocked(session_, tb.get(), [&] { session_.Check(AssignText(f, desc), "f4assignNVB"); });
+  });
+}
+
 }  // namespace store

@@ -33,6 +33,10 @@ class Categories {
   Result<QString> Text(int32_t id, DATA4* open = nullptr, const QString& tag = QStringLiteral("rowid"),
                        const QString& field = QStringLiteral("desc")) const;
 
+  // Rewrites the text of the entry the numeric tag finds for the id, under its lock.
+  Status SetText(int32_t id, const QString& desc, DATA4* open = nullptr, const QString& tag = QStringLiteral("rowid"),
+                 const QString& field = QStringLiteral("desc")) const;
+
   static constexpr char kFile[] = "svlcat.dbf";
   static constexpr char kCounter[] = "svlcat.dbf";
   static constexpr int32_t kFirstId = 1000;

@@ -66,6 +66,22 @@ Status ReadProducts(const Session& s, DATA4* open, SearchType order, std::vector
   });
 }
 
+Status ReadProductGrid(const Session& s, DATA4* open, SearchType order, std::vector<ProductGridRow>& rows) {
+  return Guarded<Status>([&]() -> Status {
+    Table tb(s, open, "svlprod.dbf");
+    if (!tb.ok()) return tb.failure();
+    SelectTag(s, tb.get(), OrderTag(order));
+    const ProductListFields f(tb.get());
+    FIELD4* location = FieldOf(tb.get(), "location");
+    FIELD4* group = FieldOf(tb.get(), "groupid");
+    for (int rc = s.Check(d4top(tb.get()), "d4top"); rc == 0; rc = s.Check(d4skip(tb.get(), 1), "d4skip")) {
+      const ProductListRow row = f.Row();
+      rows.push_back({row.id, row.partNo, row.name, Long32(location), Long32(group), f.Hidden()});
+    }
+    return Status::Ok();
+  });
+}
+
 Status SearchProducts(const Session& s, DATA4* open, SearchType by, const QString& prefix,
                       std::vector<ProductListRow>& rows) {
   return Guarded<Status>([&]() -> Status {

@@ -43,6 +43,19 @@ Status ReadProducts(const Session& s, DATA4* open, SearchType order, std::vector
 Status SearchProducts(const Session& s, DATA4* open, SearchType by, const QString& prefix,
                       std::vector<ProductListRow>& rows);
 
+// A product as the product list shows it, hidden ones included.
+struct ProductGridRow {
+  int32_t id = 0;
+  QString partNo;  // trimmed
+  QString name;    // trimmed
+  int32_t location = 0;
+  int32_t group = 0;
+  bool hidden = false;
+};
+
+// Every product in part-number or name order (SearchType), hidden ones included.
+Status ReadProductGrid(const Session& s, DATA4* open, SearchType order, std::vector<ProductGridRow>& rows);
+
 struct ReportDefRow {
   int32_t id = 0;
   QString buffer;  // the stored definition, trimmed

@@ -1,5 +1,8 @@
 #include "database/store/Records.h"
 
+#include <cmath>
+#include <limits>
+
 #include "database/store/Fields.h"
 #include "database/store/Seek.h"
 #include "platform/xbase/Engine.h"
@@ -61,6 +64,22 @@ Result<bool> Records::Refers(DATA4* tb, const char* field, int32_t id) const {
     if (tag == nullptr) return Holds(tb, field, static_cast<double>(id));
     session_.Check(d4tagSelect(tb, tag), "d4tagSelect");
     return SeekNumber(session_, tb, id) == 0;
+  });
+}
+
+Result<std::unordered_set<int32_t>> Records::Values(DATA4* tb, const char* field) const {
+  return Guarded<Result<std::unordered_set<int32_t>>>([&]() -> Result<std::unordered_set<int32_t>> {
+    FIELD4* f = FieldOf(tb, field);
+    std::unordered_set<int32_t> values;
+    AnyRow(session_, tb, [&] {
+      const double v = f4double(f);
+      if (v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max() &&
+          std::trunc(v) == v) {
+        values.insert(static_cast<int32_t>(v));
+      }
+      return false;
+    });
+    return values;
   });
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <unordered_set>
 
 #include "database/store/Result.h"
 #include "database/store/Session.h"
@@ -30,6 +31,8 @@ class Records {
   // Whether a row refers to the id through `field`: by the tag of that name where the
   // table has one, else by reading every row.
   Result<bool> Refers(DATA4* tb, const char* field, int32_t id) const;
+  // Every whole number the undeleted rows hold in `field`, in one pass in record order.
+  Result<std::unordered_set<int32_t>> Values(DATA4* tb, const char* field) const;
   // The rows the tag holds, counted by walking it; `pulse` runs every 10000 rows.
   Result<int32_t> Count(DATA4* tb, const char* tag, const std::function<void()>& pulse = {}) const;
   // The table's record count (deleted rows included) without walking it.

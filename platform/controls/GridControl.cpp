@@ -391,6 +391,18 @@ void GridControl::setColComboList(int col, const QString& list) {
   ViewChanged();
 }
 
+void GridControl::setColComboMap(int col, const std::vector<std::pair<int64_t, QString>>& entries) {
+  CheckCol(col);
+  data_.Column(col).combo.Assign(entries);
+  ViewChanged();
+}
+
+bool GridControl::ColHasComboList(int col) const {
+  CheckCol(col);
+  const grid::ComboList& combo = data_.Column(col).combo;
+  return combo.Maps() || !combo.Source().isEmpty();
+}
+
 int GridControl::ColAlignment(int col) const {
   CheckCol(col);
   const int a = data_.Column(col).alignment;

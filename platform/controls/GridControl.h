@@ -135,6 +135,10 @@ class GridControl : public QWidget {
   void setColFormat(int col, const QString& format);
   QString ColComboList(int col) const;
   void setColComboList(int col, const QString& list);
+  // An id-to-text list given as pairs, so that no text needs the list syntax.
+  void setColComboMap(int col, const std::vector<std::pair<int64_t, QString>>& entries);
+  // True when the column shows texts of a list (either form) in place of its cells.
+  bool ColHasComboList(int col) const;
   int ColAlignment(int col) const;
   void setColAlignment(int col, int alignment);
   int ColDataType(int col) const;

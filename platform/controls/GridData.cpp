@@ -31,6 +31,13 @@ void ComboList::Parse(const QString& source) {
   }
 }
 
+void ComboList::Assign(const std::vector<std::pair<int64_t, QString>>& entries) {
+  source_.clear();
+  byNumber_.clear();
+  byText_.clear();
+  for (const auto& [id, text] : entries) byNumber_.insert_or_assign(id, text);
+}
+
 const QString* ComboList::Lookup(const CellColumn& cells, size_t row) const {
   switch (cells.Kind(row)) {
     case CellKind::Int: {

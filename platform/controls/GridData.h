@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <map>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/controls/GridCells.h"
@@ -22,6 +23,8 @@ namespace ctl::grid {
 class ComboList {
  public:
   void Parse(const QString& source);
+  // Maps the ids to the texts as given (texts may hold '|', ';' or '#'); no source.
+  void Assign(const std::vector<std::pair<int64_t, QString>>& entries);
   const QString& Source() const { return source_; }
   bool Maps() const { return !byNumber_.empty() || !byText_.isEmpty(); }
   // The text shown for cell `row` of `cells`, or nullptr when the list has none.

@@ -171,7 +171,7 @@ TEST_F(SaveGridTest, WritesTheWholeGridByteForByte) {
 
 TEST_F(SaveGridTest, FormattedAndListColumnsGiveTheTextShown) {
   ctl::GridControl g;
-  Fill(g, {{"Cost", "Qty", "Colour", "Code"}, {"", "", "", ""}});
+  Fill(g, {{"Cost", "Qty", "Colour", "Code", "Bin"}, {"", "", "", "", ""}});
   g.setTextMatrix(1, 0, 1234.5);
   g.setColFormat(0, QStringLiteral("$#,##0.00"));
   g.setTextMatrix(1, 1, 3.0);
@@ -179,7 +179,9 @@ TEST_F(SaveGridTest, FormattedAndListColumnsGiveTheTextShown) {
   g.setTextMatrix(1, 2, int64_t{2});
   g.setColComboList(2, QStringLiteral("#1;Red|#2;Blue"));
   g.setTextMatrix(1, 3, int64_t{7});  // plain column: the stored value
-  EXPECT_EQ(Export(g), kBom + "\"Cost\",\"Qty\",\"Colour\",\"Code\"\r\n1234.5,3,\"Blue\",7\r\n");
+  g.setTextMatrix(1, 4, int64_t{9});  // a map given as pairs: its text, whatever it holds
+  g.setColComboMap(4, {{0, QStringLiteral(" ")}, {9, QStringLiteral("A|B; #3")}});
+  EXPECT_EQ(Export(g), kBom + "\"Cost\",\"Qty\",\"Colour\",\"Code\",\"Bin\"\r\n1234.5,3,\"Blue\",7,\"A|B; #3\"\r\n");
 }
 
 TEST_F(SaveGridTest, UnderAGermanLocaleNumbersAreWrittenWithAPoint) {

@@ -179,22 +179,43 @@ TEST_F(frmMainTest, MenuTreeHasCaptionsAndShortcuts) {
 }
 
 // Every key the click handler knows, with what it runs; commands whose window is not
-// built yet run nothing and their items are greyed.
+// built yet run nothing and their items are greyed. The list commands close the other
+// windows first.
 TEST_F(frmMainTest, ListBarDispatchesEveryKey) {
   OpenNewDatabase();
+  const QString cat = QStringLiteral("|svlcat.dbf|") + gDB().CategoryTable() + QStringLiteral("|rowid|desc|");
+  const QString prod = gDB().ProductsTable();
+  const QString tran = gDB().TranTable();
   struct Case {
     const char* key;
-    const char* call;  // "" = nothing runs
+    QString call;  // "" = nothing runs
   };
   const Case cases[] = {
-      {"PRODUCTLIST", ""},         {"LOOKUPPRODUCT", ""},       {"NEWPRODUCT", ""},
-      {"NEWTRANSACTION", "NewTransaction(-1)"}, {"SCANNEWTRANSACTION", "ScanNewTransaction()"},
+      {"PRODUCTLIST", "ShowProdList()"},
+      {"LOOKUPPRODUCT", "LookupProduct()"},
+      {"NEWPRODUCT", "NewProductFromMenu()"},
+      {"NEWTRANSACTION", "NewTransaction(-1)"},
+      {"SCANNEWTRANSACTION", "ScanNewTransaction()"},
       {"BATCHNEWTRANSACTION", "BatchNewTransaction()"},
-      {"CUSTOMIZATIONS", "Customizations(0)"},                  {"MAIN_HELP", "HelpCenter()"},
-      {"PRODUCTCATEGORIES", ""},   {"PRODUCTLOCATIONS", ""},    {"PRODUCTMANUFACTURERS", ""},
-      {"PRODUCTVENDORS", ""},      {"TRANSACTIONCATEGORIES", ""}, {"TRANSACTIONACCOUNTS", ""},
-      {"REPORTS", "ShowAllReports()"}, {"INVENTORY", ""},           {"QUICKINVENTORY", ""},
-      {"TRANSACTIONS", ""},        {"customizations", ""},      {"NOSUCHKEY", ""},
+      {"CUSTOMIZATIONS", "Customizations(0)"},
+      {"MAIN_HELP", "HelpCenter()"},
+      {"PRODUCTCATEGORIES",
+       "PRODUCTCATEGORIES|Edit Product Groups|Product Groups" + cat + "1|" + prod + "|groupid|||true"},
+      {"PRODUCTLOCATIONS",
+       "PRODUCTLOCATIONS|Edit Product Locations|Product Locations" + cat + "3|" + prod + "|location|||true"},
+      {"PRODUCTMANUFACTURERS", "PRODUCTMANUFACTURERS|Edit Product Manufacturers|Product Manufacturers" + cat + "4|" +
+                                   prod + "|manuf|||true"},
+      {"PRODUCTVENDORS", "PRODUCTVENDORS|Edit Product Vendors|Product Vendors" + cat + "5|" + prod + "|vendor|||true"},
+      {"TRANSACTIONCATEGORIES", "TRANSACTIONCATEGORIES|Edit Transaction Categories|Transaction Categories" + cat +
+                                    "2|" + tran + "|catid|||true"},
+      {"TRANSACTIONACCOUNTS", "TRANSACTIONACCOUNTS|Edit Transaction Accounts|Transaction Accounts" + cat + "7|" +
+                                  tran + "|shipmethod|||true"},
+      {"REPORTS", "ShowAllReports()"},
+      {"INVENTORY", ""},
+      {"QUICKINVENTORY", ""},
+      {"TRANSACTIONS", ""},
+      {"customizations", ""},
+      {"NOSUCHKEY", ""},
       {"", ""},
   };
   RecordingMain m;
@@ -202,9 +223,8 @@ TEST_F(frmMainTest, ListBarDispatchesEveryKey) {
     SCOPED_TRACE(c.key);
     m.calls.clear();
     m.SB_ItemClick(QLatin1String(c.key));
-    const QString expected = QLatin1String(c.call);
-    EXPECT_EQ(m.calls, expected.isEmpty() ? QStringList() : QStringList{expected});
-    EXPECT_EQ(frmMain::ListBarKeyIsBuilt(QLatin1String(c.key)), !expected.isEmpty());
+    EXPECT_EQ(m.calls, c.call.isEmpty() ? QStringList() : QStringList{c.call});
+    EXPECT_EQ(frmMain::ListBarKeyIsBuilt(QLatin1String(c.key)), !c.call.isEmpty());
   }
 }
 
@@ -425,6 +445,18 @@ TEST_F(frmMainTest, CloseAllAndWindowArrangementKeepChildrenInside) {
   m.MenuItem(QStringLiteral("mnuWindowCloseAll"))->trigger();
   for (auto& s : subs) EXPECT_TRUE(s.isNull());
   EXPECT_EQ(ui::FindByTag(QStringLiteral("MAINFORM")), &m);
+}
+
+// The product list is one child window, brought forward when asked for again.
+TEST_F(frmMainTest, ProductListOpensOnceInTheMdiArea) {
+  OpenNewDatabase();
+  frmMain& m = Main();
+  m.ShowProdList();
+  m.ShowProdList();
+  ASSERT_EQ(m.mdi->subWindowList().size(), 1);
+  QWidget* list = m.mdi->subWindowList().front()->widget();
+  EXPECT_EQ(list->objectName(), QStringLiteral("frmProdList"));
+  EXPECT_EQ(ui::FindByTag(QStringLiteral("PRODUCTLIST")), list);
 }
 
 }  // namespace

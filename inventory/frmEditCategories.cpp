@@ -1,0 +1,257 @@
+#include "inventory/frmEditCategories.h"
+
+#include <QLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "database/clsDB.h"
+#include "inventory/frmMain_products.h"
+#include "platform/controls/ListViewControl.h"
+#include "platform/runtime/Error.h"
+#include "platform/ui/ButtonRow.h"
+#include "platform/ui/HelpViewer.h"
+#include "platform/ui/ModalRunner.h"
+#include "platform/ui/Prompt.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/WindowRegistry.h"
+#include "platform/xbase/Engine.h"
+#include "services/clsSystem.h"
+
+namespace {
+
+// New entries of the whole run are numbered on: "Untitled 1", "Untitled 2", ...
+int32_t g_untitled = 0;
+
+int32_t IdOf(const ctl::ListItem& item) { return item.Key().mid(1).toInt(); }
+
+}  // namespace
+
+frmEditCategories::frmEditCategories(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("frmEditCategories"));
+  setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+  setWindowTitle(QStringLiteral("Lookup List"));
+  lv = new ctl::ListViewControl(this);
+  lv->setObjectName(QStringLiteral("lv"));
+  lv->SetView(ctl::lvwReport);
+  lv->SetLabelEdit(ctl::lvwAutomatic);
+  lv->ColumnHeaders().Add(0, {}, QStringLiteral("Categories"));
+  cmdNew = ui::NamedButton(QStringLiteral("&New"), QStringLiteral("cmdNew"), this);
+  cmdDelete = ui::NamedButton(QStringLiteral("&Delete SELECTED"), QStringLiteral("cmdDelete"), this);
+  cmdDeleteAll = ui::NamedButton(QStringLiteral("Delete ALL"), QStringLiteral("cmdDeleteAll"), this);
+  cmdPrint = ui::NamedButton(QStringLiteral("&Print"), QStringLiteral("cmdPrint"), this);
+  cmdRefresh = ui::NamedButton(QStringLiteral("R&efresh"), QStringLiteral("cmdRefresh"), this);
+  cmdClose = ui::NamedButton(QStringLiteral("Close"), QStringLiteral("cmdClose"), this);
+
+  auto* buttons = new QVBoxLayout;
+  buttons->setSpacing(ui::kButtonSpacing);
+  for (QPushButton* b : {cmdNew, cmdDelete, cmdDeleteAll, cmdPrint, cmdRefresh}) buttons->addWidget(b);
+  buttons->addStretch();
+  buttons->addWidget(cmdClose);
+  auto* layout = new QHBoxLayout(this);
+  layout->addWidget(lv, 1);
+  layout->addLayout(buttons);
+  resize(460, 360);
+
+  connect(cmdNew, &QPushButton::clicked, this, &frmEditCategories::cmdNew_Click);
+  connect(cmdDelete, &QPushButton::clicked, this, &frmEditCategories::cmdDelete_Click);
+  connect(cmdDeleteAll, &QPushButton::clicked, this, &frmEditCategories::cmdDeleteAll_Click);
+  connect(cmdPrint, &QPushButton::clicked, this, &frmEditCategories::cmdPrint_Click);
+  connect(cmdRefresh, &QPushButton::clicked, this, &frmEditCategories::cmdRefresh_Click);
+  connect(cmdClose, &QPushButton::clicked, this, &frmEditCategories::cmdClose_Click);
+  connect(lv, &ctl::ListViewControl::Click, this, &frmEditCategories::SetUI);
+  connect(lv, &ctl::ListViewControl::AfterLabelEdit, this, &frmEditCategories::lv_AfterLabelEdit);
+}
+
+void frmEditCategories::Init(const QString& sWinCaption, const QString& lvCaption, const QString& sTableName,
+                             const QString& sTablePath, const QString& sRowIDCol, const QString& sStrCol,
+                             int32_t nType, const QString& sCrossCheckTablePath1, const QString& sCrossCheckCol1,
+                             const QString& sCrossCheckTablePath2, const QString& sCrossCheckCol2,
+                             int32_t nHelpContextID) {
+  m_sWinCaption = sWinCaption;
+  m_sTableName = sTableName;
+  m_sTablePath = sTablePath;
+  m_sRowIDCol = sRowIDCol;
+  m_sStrCol = sStrCol;
+  m_nType = nType;
+  m_sCrossCheckTablePath[0] = sCrossCheckTablePath1;
+  m_sCrossCheckCol[0] = sCrossCheckCol1;
+  m_sCrossCheckTablePath[1] = sCrossCheckTablePath2;
+  m_sCrossCheckCol[1] = sCrossCheckCol2;
+  if (nHelpContextID > 0) ui::SetHelpContext(*this, nHelpContextID);
+  layout()->activate();  // the list's width as laid out
+  ctl::ColumnHeader& column = lv->ColumnHeaders().Item(1);
+  column.SetText(lvCaption);
+  column.SetWidth(std::max(0.0, ui::PixelsToTwipsX(lv->width()) - 400));
+  LoadData();
+  SetUI();
+}
+
+void frmEditCategories::LoadData() {
+  gDB().LoadLV(*lv, m_sTablePath, m_sRowIDCol, m_sStrCol, m_nType, true);
+  setWindowTitle(m_sWinCaption + QStringLiteral(" - ") + gSystem().CurrDateTimeShort());
+}
+
+bool frmEditCategories::IsItemSelected() const {
+  ctl::ListItem* item = nullptr;
+  return gSystem().LvGetSelectedItem(item, *lv);
+}
+
+void frmEditCategories::SetUI() { cmdDelete->setEnabled(IsItemSelected()); }
+
+int32_t frmEditCategories::AddUpdateItem(int32_t& nID, QString& sDesc) {
+  if (sDesc.isEmpty()) return -1;
+  clsDB& db = gDB();
+  DATA4* tb = db.OpenTable(m_sTablePath);
+  if (tb == nullptr) return -1;
+  int32_t result = -1;
+  try {
+    if (nID < 1) {
+      result = db.AddCategory(sDesc, m_nType, tb);
+    } else if (db.SetCategoryDesc(nID, sDesc, tb, m_sTableName, m_sRowIDCol, m_sStrCol)) {
+      result = nID;
+    }
+  } catch (...) {
+    rt::TrapError();
+    d4unlock(tb);
+    result = -1;
+    gSystem().ShowError(QStringLiteral("frmEditCategories_AddUpdateItem"));
+  }
+  d4close(tb);
+  return result;
+}
+
+void frmEditCategories::UpdateDesc(int32_t& nID, QString& sDesc) { AddUpdateItem(nID, sDesc); }
+
+bool frmEditCategories::InUse(int32_t nID) const {
+  clsDB& db = gDB();
+  return !db.CanDeleteItem(nID, m_sCrossCheckTablePath[0], m_sCrossCheckCol[0]) ||
+         !db.CanDeleteItem(nID, m_sCrossCheckTablePath[1], m_sCrossCheckCol[1]);
+}
+
+bool frmEditCategories::IdsInUse(std::unordered_set<int32_t>& ids) const {
+  ids.clear();
+  for (int i = 0; i < 2; ++i) {
+    std::unordered_set<int32_t> some;
+    if (!gDB().IdsInUse(m_sCrossCheckTablePath[i], m_sCrossCheckCol[i], some)) return false;
+    ids.merge(some);
+  }
+  return true;
+}
+
+bool frmEditCategories::DeleteRow(int32_t nID) const {
+  DATA4* tb = nullptr;
+  return gDB().DeleteRecord(nID, m_sTablePath, tb, QStringLiteral("rowid"));
+}
+
+bool frmEditCategories::DeleteItem(int32_t nID, const QString& sDesc) {
+  try {
+    if (InUse(nID)) {
+      ui::MsgBox(QStringLiteral("'") + sDesc + QStringLiteral("' is under use and cannot be deleted!"),
+                 ui::vbExclamation);
+      return false;
+    }
+    if (ui::MsgBox(QStringLiteral("Are you sure you want to delete '") + sDesc + QStringLiteral("'?"),
+                   ui::vbYesNoCancel | ui::vbQuestion | ui::vbDefaultButton2,
+                   QStringLiteral("Delete Confirmation")) != ui::vbYes) {
+      return false;
+    }
+    return DeleteRow(nID);
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(QStringLiteral("frmEditCategories_DeleteItem"));
+    return false;
+  }
+}
+
+void frmEditCategories::cmdNew_Click() {
+  ++g_untitled;
+  QString desc = (QStringLiteral("Untitled ") + QString::number(g_untitled)).left(kMaxDesc);
+  int32_t id = -1;
+  id = AddUpdateItem(id, desc);
+  if (id < 1) return;
+  ctl::ListItem& item = lv->ListItems().Add(0, QStringLiteral("N%1").arg(id), desc);
+  for (int i = 1; i <= lv->ListItems().Count(); ++i) lv->ListItems().Item(i).SetSelected(false);
+  item.SetSelected(true);
+  item.EnsureVisible();
+  SetUI();
+  if (lv->isVisible()) {
+    lv->setFocus();
+    lv->StartLabelEdit();
+  }
+}
+
+void frmEditCategories::lv_AfterLabelEdit(bool& cancel, QString& newString) {
+  QString text = newString.trimmed();
+  ctl::ListItem* item = lv->SelectedItem();
+  if (text.isEmpty() || item == nullptr) {
+    cancel = true;
+    return;
+  }
+  text = text.left(kMaxDesc);
+  int32_t id = IdOf(*item);
+  UpdateDesc(id, text);
+  newString = text;
+}
+
+void frmEditCategories::cmdDelete_Click() {
+  ctl::ListItem* item = nullptr;
+  if (!gSystem().LvGetSelectedItem(item, *lv)) return;
+  if (DeleteItem(IdOf(*item), item->Text())) {
+    lv->ListItems().Remove(item->Index());
+    SetUI();
+  }
+}
+
+void frmEditCategories::cmdDeleteAll_Click() {
+  if (ui::MsgBox(QStringLiteral("Are you sure you want to delete ALL items in this list?"),
+                 ui::vbYesNoCancel | ui::vbQuestion | ui::vbDefaultButton2,
+                 QStringLiteral("Delete ALL Confirmation")) != ui::vbYes) {
+    return;
+  }
+  clsSystem& sys = gSystem();
+  sys.WaitStart();
+  try {
+    // The referring tables are read once, not once per entry.
+    std::unordered_set<int32_t> inUse;
+    if (IdsInUse(inUse)) {
+      const int count = lv->ListItems().Count();
+      for (int i = 1; i <= count; ++i) {
+        const int32_t id = IdOf(lv->ListItems().Item(i));
+        if (!inUse.contains(id)) DeleteRow(id);
+      }
+    }
+  } catch (...) {
+    rt::TrapError();
+    sys.ShowError(QStringLiteral("frmEditCategories_DeleteSingleItem"));
+  }
+  LoadData();
+  SetUI();
+  sys.WaitEnd();
+}
+
+void frmEditCategories::cmdPrint_Click() { gSystem().ListViewPrint_GetPrinter(*lv, windowTitle()); }
+
+void frmEditCategories::cmdRefresh_Click() {
+  LoadData();
+  SetUI();
+}
+
+void frmEditCategories::cmdClose_Click() { reject(); }
+
+namespace inventory {
+
+void ListMgmt(const QString& sTag, const QString& sWinCaption, const QString& lvCaption,
+              const QString& sTablename, const QString& sTablePath, const QString& sRowIDCol,
+              const QString& sStrCol, int32_t nType, const QString& sCrossCheckTablePath1,
+              const QString& sCrossCheckCol1, const QString& sCrossCheckTablePath2,
+              const QString& sCrossCheckCol2, bool bUnload) {
+  if (bUnload) gSystem().UnloadAll(QStringLiteral("MAINFORM"));
+  frmEditCategories dlg(HubWindow());
+  dlg.Init(sWinCaption, lvCaption, sTablename, sTablePath, sRowIDCol, sStrCol, nType, sCrossCheckTablePath1,
+           sCrossCheckCol1, sCrossCheckTablePath2, sCrossCheckCol2, 1060);
+  ui::SetTag(&dlg, sTag);
+  ui::RunModal(dlg, HubWindow());
+}
+
+}  // namespace inventory

@@ -1,0 +1,93 @@
+#pragma once
+// Shared fixture of the product window tests: scripted prompts, dialogs and shell
+// (anything unscripted fails the test), the recording main window, a registry of the
+// test's own and a new database; helpers that store categories, products and
+// transactions the way the program does.
+
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QString>
+
+#include "database/clsDB.h"
+#include "database/clsProd.h"
+#include "database/clsTran.h"
+#include "platform/runtime/Error.h"
+#include "platform/ui/TestPrompts.h"
+#include "platform/xbase/Engine.h"
+#include "services/FakeMainWindowHub.h"
+#include "services/clsSystem.h"
+#include "tests/support/TestEnv.h"
+
+namespace prodtest {
+
+class ProdTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto fail = [](const QString& s) { ADD_FAILURE() << "unexpected: " << s.toStdString(); };
+    prompts->SetOnUnexpected(fail);
+    runner->SetOnUnexpected(fail);
+    dir = testenv::NewTempDir(QStringLiteral("db"));
+    ASSERT_TRUE(gDB().NewDB(dir));
+  }
+  void TearDown() override {
+    gSystem().UnloadAll();
+    gDB().CloseDB();
+    rt::Err().Clear();
+    EXPECT_EQ(prompts->Pending(), 0) << "scripted prompts not shown";
+    EXPECT_EQ(runner->Pending(), 0) << "scripted dialogs not run";
+  }
+
+  // A category entry of the list; its id.
+  static int32_t AddCategory(const QString& desc, int32_t type) {
+    DATA4* tb = gDB().OpenTable(gDB().CategoryTable());
+    const int32_t id = gDB().AddCategory(desc, type, tb);
+    d4close(tb);
+    return id;
+  }
+  // A stored product; its id.
+  static int32_t AddProduct(const QString& name, const QString& partNo, bool hidden = false, int32_t location = -1,
+                            int32_t group = -1) {
+    clsProd p;
+    p.Init();
+    p.sProdName = name;
+    p.sPartNo = partNo;
+    p.bHide = hidden;
+    p.nLocation = location;
+    p.nGroup = group;
+    DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+    EXPECT_TRUE(p.SaveProduct(tb, nullptr, true));
+    d4close(tb);
+    return p.nProdId;
+  }
+  // A Receive of `units` for the product, with the category `catId`.
+  static void AddReceive(int32_t prodId, int units, int32_t catId = 0) {
+    clsTran t;
+    t.nProdId = prodId;
+    t.udTranType = 2;
+    t.curUnits = rt::Currency(units);
+    t.nCatID = catId;
+    DATA4* tb = nullptr;
+    EXPECT_TRUE(gDB().SaveTran(0, t, tb));
+  }
+  // Whether the products table has the row (no message either way).
+  static bool Stored(int32_t id) {
+    DATA4* tb = nullptr;
+    return gDB().RecordExists(2, id, gDB().ProductsTable(), QStringLiteral("rowid"), QStringLiteral("rowid"), tb) > 0;
+  }
+  static clsProd Load(int32_t id) {
+    clsProd p;
+    DATA4* tb = nullptr;
+    EXPECT_TRUE(p.LoadProduct(id, tb));
+    return p;
+  }
+
+  QString dir;
+  testenv::ScopedEnv registry{"STOVREL_REGISTRY_DIR", testenv::NewTempDir(QStringLiteral("reg"))};
+  ui::test::ScopedFakePrompts prompts;
+  ui::test::ScopedFakeModalRunner runner;
+  ui::test::ScopedFakeShell shell;
+  ScopedFakeMainWindowHub hub;
+};
+
+}  // namespace prodtest

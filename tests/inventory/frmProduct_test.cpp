@@ -1,0 +1,330 @@
+// The product editor and the commands that open it.
+
+#include "inventory/frmProduct.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "inventory/frmMain_products.h"
+#include "platform/controls/NumericEdit.h"
+#include "tests/inventory/ProdTestSupport.h"
+
+namespace {
+
+using prodtest::ProdTest;
+using ui::test::Click;
+using ui::test::SetText;
+using ui::test::TextOf;
+
+class frmProductTest : public ProdTest {};
+
+// Another user holding the product's record lock.
+class LockedProduct {
+ public:
+  explicit LockedProduct(int32_t id) : engine_(d4init_v()) {
+    table_ = d4open(engine_, QFile::encodeName(gDB().ProductsTable()).constData());
+    d4tagSelect(table_, d4tag(table_, "rowid"));
+    locked_ = d4seekDouble(table_, id) == 0 && d4lock(table_, d4recNo(table_)) == 0;
+    code4lockAttempts(gDB().CBEngine(), 1);
+    code4lockDelay(gDB().CBEngine(), 0);
+  }
+  ~LockedProduct() { d4initUndo(engine_); }
+  LockedProduct(const LockedProduct&) = delete;
+  LockedProduct& operator=(const LockedProduct&) = delete;
+  bool locked() const { return locked_; }
+
+ private:
+  CODE4* engine_;
+  DATA4* table_ = nullptr;
+  bool locked_ = false;
+};
+
+TEST_F(frmProductTest, ValidateAppliesItsRulesInOrder) {
+  const int32_t other = AddProduct(QStringLiteral("Widget"), QStringLiteral("AB-1"));
+  const QString dup = QStringLiteral(
+      "DUPLICATE Part Number: A product with this Part Number already exists. Do you still wish to save this "
+      "information?");
+  struct Case {
+    const char* name;
+    const char* partNo;
+    bool editOther;  // the dialog edits the product that has AB-1
+    const char* message;
+    int answer;
+    bool valid;
+  };
+  const Case cases[] = {
+      {"   ", "AB-1", false, "Product Name is required!", ui::vbOK, false},  // the part number is not checked then
+      {"Gadget", "", false, nullptr, 0, true},
+      {"Gadget", "   ", false, nullptr, 0, true},
+      {"Gadget", " ab-1 ", false, "dup", ui::vbNo, false},
+      {"Gadget", "ab-1", false, "dup", ui::vbCancel, false},
+      {"Gadget", "AB-1", false, "dup", ui::vbYes, true},
+      {"Gadget", "AB-1", true, nullptr, 0, true},  // its own part number
+      {"Gadget", "AB-10", false, nullptr, 0, true},
+      {"Gadget", "AB-", false, nullptr, 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + "/" + c.partNo);
+    clsProd p;
+    p.Init();
+    if (c.editOther) p.nProdId = other;
+    frmProduct dlg;
+    ASSERT_TRUE(dlg.Init(p));
+    dlg.txtName->setText(QLatin1String(c.name));
+    dlg.txtPN->setText(QLatin1String(c.partNo));
+    prompts->Clear();
+    if (c.message != nullptr) prompts->Expect(c.message == std::string("dup") ? dup : QLatin1String(c.message), c.answer);
+    EXPECT_EQ(dlg.Validate(), c.valid);
+    ASSERT_EQ(prompts->Shown().size(), c.message != nullptr ? 1 : 0);
+    if (c.message != nullptr) {
+      const ui::test::ShownPrompt& shown = prompts->Last();
+      const bool question = c.message == std::string("dup");
+      EXPECT_EQ(shown.buttons, question ? ui::vbYesNoCancel : ui::vbOKOnly);
+      EXPECT_EQ(shown.icon, question ? ui::vbQuestion : ui::vbExclamation);
+      EXPECT_EQ(shown.defaultButton, question ? 2 : 1);
+    }
+  }
+}
+
+// With automatic part numbers the proposal is shown, and the counter moves on only when
+// the stored product kept it.
+TEST_F(frmProductTest, PartNumberCounterAdvancesOnlyWhenTheProposalWasKept) {
+  struct Case {
+    const char* typed;  // nullptr: keep the proposal
+    bool cancel;
+    int32_t nextAfter;
+    const char* stored;
+  };
+  const Case cases[] = {
+      {nullptr, false, 10006, "10005"},
+      {"A-7", false, 10005, "A-7"},
+      {nullptr, true, 10005, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed == nullptr ? "kept" : c.typed);
+    ASSERT_TRUE(gDB().ProdAssignPartNumberSet(true));
+    gDB().SetNextPartNumber(10005);
+    runner->Then(QStringLiteral("frmProduct"), [&](QDialog& d) {
+      EXPECT_EQ(TextOf(d, QStringLiteral("txtPN")), QStringLiteral("10005"));
+      SetText(d, QStringLiteral("txtName"), QStringLiteral("Bolt"));
+      if (c.typed != nullptr) SetText(d, QStringLiteral("txtPN"), QLatin1String(c.typed));
+      Click(d, c.cancel ? QStringLiteral("CancelButton") : QStringLiteral("OKButton"));
+    });
+    clsProd p;
+    p.Init();
+    const int32_t id = inventory::AddEditNewProduct(p);
+    EXPECT_EQ(gDB().QueryNextPartNumber(), c.nextAfter);
+    if (c.stored == nullptr) {
+      EXPECT_EQ(id, -1);
+      continue;
+    }
+    ASSERT_GT(id, 0);
+    EXPECT_EQ(Load(id).sPartNo, QLatin1String(c.stored));
+    // Editing it again keeps its part number and the counter.
+    runner->Then(QStringLiteral("frmProduct"), [&](QDialog& d) {
+      EXPECT_EQ(TextOf(d, QStringLiteral("txtPN")), QLatin1String(c.stored));
+      Click(d, QStringLiteral("OKButton"));
+    });
+    clsProd again;
+    again.nProdId = id;
+    EXPECT_EQ(inventory::AddEditNewProduct(again), id);
+    EXPECT_EQ(Load(id).sPartNo, QLatin1String(c.stored));
+  }
+}
+
+// A save that failed is no confirmed edit: the dialog stays open with the entries and
+// the command reports nothing stored.
+TEST_F(frmProductTest, AFailedSaveKeepsTheEditorOpenAndCountsAsNotSaved) {
+  const int32_t id = AddProduct(QStringLiteral("Washer"), QStringLiteral("W-1"));
+  LockedProduct other(id);
+  ASSERT_TRUE(other.locked());
+  prompts->Expect(QStringLiteral("RECORD LOCKED: Unable to update product record!"));
+  bool openAfterOk = false;
+  runner->Then(QStringLiteral("frmProduct"), [&](QDialog& d) {
+    SetText(d, QStringLiteral("txtName"), QStringLiteral("Washer, steel"));
+    Click(d, QStringLiteral("OKButton"));
+    openAfterOk = d.isVisible() && TextOf(d, QStringLiteral("txtName")) == QStringLiteral("Washer, steel");
+    Click(d, QStringLiteral("CancelButton"));
+  });
+  clsProd p;
+  p.nProdId = id;
+  EXPECT_EQ(inventory::AddEditNewProduct(p), -1);
+  EXPECT_TRUE(openAfterOk);
+}
+
+// An existing product that cannot be read is not shown as a blank form.
+TEST_F(frmProductTest, AProductThatCannotBeReadIsNotOpened) {
+  prompts->Expect(QStringLiteral("Product ID not found. Unable to read product record!"));
+  clsProd p;
+  p.nProdId = 4242;
+  EXPECT_EQ(inventory::AddEditNewProduct(p), -1);
+  EXPECT_TRUE(runner->Ran().isEmpty());
+}
+
+// A table that does not open: the editor names it, opens no stored product and stores
+// nothing, and an OK is no confirmed save.
+TEST_F(frmProductTest, ATableThatDoesNotOpenIsNamedAndNothingCountsAsSaved) {
+  const int32_t id = AddProduct(QStringLiteral("Rivet"), QStringLiteral("R-1"));
+  const QString cat = gDB().CategoryTable();
+  ASSERT_TRUE(QFile::rename(cat, cat + QStringLiteral(".away")));
+  const QString named = QStringLiteral("Unable to open the following table(s):\r\n\r\nCategories\r\n");
+
+  // Each of the four combos reports the table at load, then the editor's own opening.
+  auto unableToOpen = [&](int times) {
+    for (int i = 0; i < times; ++i) prompts->Expect(QStringLiteral("Unable to open: ") + cat);
+  };
+  unableToOpen(5);
+  prompts->Expect(named);
+  clsProd stored;
+  stored.nProdId = id;
+  EXPECT_EQ(inventory::AddEditNewProduct(stored), -1);
+  EXPECT_TRUE(runner->Ran().isEmpty());
+
+  clsProd fresh;
+  fresh.Init();
+  unableToOpen(4);
+  frmProduct dlg;
+  ASSERT_TRUE(dlg.Init(fresh));
+  dlg.txtName->setText(QStringLiteral("Staple"));
+  unableToOpen(1);
+  prompts->Expect(named);
+  dlg.OKButton_Click();
+  EXPECT_FALSE(dlg.m_bOK);
+  EXPECT_LT(fresh.nProdId, 1);
+  ASSERT_TRUE(QFile::rename(cat + QStringLiteral(".away"), cat));
+}
+
+TEST_F(frmProductTest, HeadingShowsTheFirst40CharactersOfTheName) {
+  const QString forty(40, QLatin1Char('n'));
+  struct Case {
+    QString name;
+    bool stored;
+    QString heading;
+  };
+  const Case cases[] = {
+      {forty, true, QStringLiteral("Edit '") + forty + QStringLiteral("'")},
+      {forty + QStringLiteral("X"), true, QStringLiteral("Edit '") + forty + QStringLiteral("...'")},
+      {QStringLiteral("Nut"), false, QStringLiteral("New Product")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name.toStdString());
+    clsProd p;
+    p.Init();
+    p.sProdName = c.name;
+    if (c.stored) p.nProdId = AddProduct(c.name, QString());
+    frmProduct dlg;
+    ASSERT_TRUE(dlg.Init(p));
+    EXPECT_EQ(dlg.lblHeading->text(), c.heading);
+    EXPECT_EQ(dlg.windowTitle(), c.heading);
+    EXPECT_EQ(dlg.fpBI->isHidden(), c.stored);
+    EXPECT_EQ(dlg.cmdPrint->isHidden(), !c.stored);
+  }
+}
+
+TEST_F(frmProductTest, HideNoticeAsksOnlyWhenTheUserChecksTheBox) {
+  const int32_t id = AddProduct(QStringLiteral("Old"), QStringLiteral("O-1"), true);
+  clsProd p;
+  p.nProdId = id;
+  frmProduct dlg;
+  ASSERT_TRUE(dlg.Init(p));
+  EXPECT_TRUE(dlg.ckHide->isChecked());
+  EXPECT_TRUE(dlg.lblMsg->text().startsWith(QStringLiteral("Since Hide Product is checked")));
+  EXPECT_TRUE(prompts->Shown().isEmpty());
+  dlg.ckHide->setChecked(false);
+  EXPECT_TRUE(dlg.lblMsg->text().isEmpty());
+  prompts->ExpectContaining(QStringLiteral("Product List Maintenance Window"));
+  dlg.ckHide->setChecked(true);
+  EXPECT_EQ(prompts->Last().title, QStringLiteral("Product is now hidden"));
+  EXPECT_EQ(prompts->Last().icon, ui::vbInformation);
+}
+
+// Notes of any length are stored whole; Go hands the whole text to the shell as one
+// target, never as a program with arguments.
+TEST_F(frmProductTest, NotesAreStoredWholeAndGoOpensTheTextAsOneTarget) {
+  QString notes;
+  for (int i = 0; i < 2000; ++i) notes += QStringLiteral("line %1 of the notes\n").arg(i, 4, 10, QLatin1Char('0'));
+  ASSERT_GT(notes.size(), 40000);
+  clsProd p;
+  p.Init();
+  frmProduct dlg;
+  ASSERT_TRUE(dlg.Init(p));
+  dlg.txtName->setText(QStringLiteral("Manual"));
+  dlg.txtNotes->setPlainText(notes);
+  dlg.txtCustom[2]->setText(QStringLiteral("https://example.com/a b?x=1"));
+  dlg.txtCustom[3]->setText(QStringLiteral(" /usr/bin/env rm -rf x "));
+  dlg.OKButton_Click();
+  ASSERT_TRUE(dlg.m_bOK);
+  EXPECT_EQ(Load(p.nProdId).sNotes, notes.trimmed());
+
+  dlg.cmdCustom3->click();
+  dlg.cmdCustom4->click();
+  ASSERT_EQ(shell->Calls().size(), 2);
+  EXPECT_EQ(shell->Calls()[0].file, QStringLiteral("https://example.com/a b?x=1"));
+  EXPECT_EQ(shell->Calls()[1].file, QStringLiteral("/usr/bin/env rm -rf x"));
+  for (const ui::test::ShellCall& call : shell->Calls()) EXPECT_TRUE(call.params.isEmpty());
+
+  dlg.txtCustom[2]->clear();
+  prompts->ExpectContaining(QStringLiteral("Do you want to browse for a file now?"), ui::vbNo);
+  dlg.cmdCustom3->click();
+  EXPECT_EQ(shell->Calls().size(), 2);
+}
+
+// A list button opens the list editor through the main window (keeping the other
+// windows), then refills its combo with the selection it had.
+TEST_F(frmProductTest, ListButtonsRefillTheirComboKeepingTheSelection) {
+  const int32_t bins = AddCategory(QStringLiteral("Bins"), 3);
+  clsProd p;
+  p.Init();
+  p.nLocation = bins;
+  frmProduct dlg;
+  ASSERT_TRUE(dlg.Init(p));
+  EXPECT_EQ(dlg.cboLocation->count(), 2);
+  AddCategory(QStringLiteral("Attic"), 3);
+  dlg.cmdCatProdLocation->click();
+  EXPECT_EQ(hub->calls.last(), QStringLiteral("EditProductLocations(false)"));
+  EXPECT_EQ(dlg.cboLocation->count(), 3);
+  EXPECT_EQ(gSystem().cboGetItemID(*dlg.cboLocation), bins);
+
+  // The empty entry stores 0, no selection -1.
+  dlg.txtName->setText(QStringLiteral("Shelf"));
+  dlg.cboLocation->setCurrentIndex(0);
+  dlg.cboGroup->setCurrentIndex(-1);
+  dlg.OKButton_Click();
+  ASSERT_TRUE(dlg.m_bOK);
+  const clsProd stored = Load(p.nProdId);
+  EXPECT_EQ(stored.nLocation, 0);
+  EXPECT_EQ(stored.nGroup, -1);
+}
+
+TEST_F(frmProductTest, BeginningInventoryIsRecordedOnceForANewProduct) {
+  clsProd p;
+  p.Init();
+  frmProduct dlg;
+  ASSERT_TRUE(dlg.Init(p));
+  dlg.txtName->setText(QStringLiteral("Screw"));
+  dlg.fpBI->setValue(rt::Currency(12));
+  dlg.fpStdCost->setValue(rt::Currency::FromDouble(3.5));
+  dlg.OKButton_Click();
+  ASSERT_TRUE(dlg.m_bOK);
+  EXPECT_TRUE(gDB().ProductHasTransactions(p.nProdId));
+
+  // Saving it again from the editor records nothing more.
+  clsProd again;
+  again.nProdId = p.nProdId;
+  frmProduct edit;
+  ASSERT_TRUE(edit.Init(again));
+  edit.OKButton_Click();
+  ASSERT_TRUE(edit.m_bOK);
+  clsProductStats stats;
+  stats.Init(p.nProdId);
+  DATA4* tb = nullptr;
+  ASSERT_TRUE(gDB().GetProductStats(stats, tb));
+  EXPECT_EQ(stats.m_curNumUnitsInStock_Physical, rt::Currency(12));
+}
+
+}  // namespace
