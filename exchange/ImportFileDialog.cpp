@@ -85,7 +85,7 @@ void ImportFileDialog::cmdOK_Click() {
 void ImportFileDialog::cmdCancel_Click() { reject(); }
 
 void ImportFileDialog::RunOverMainWindow() {
-  ui::RunModal(*this, MainWindowHub() != nullptr ? MainWindowHub()->Window() : nullptr);
+  ui::RunModal(*this, HubWindow());
 }
 
 void ImportFileDialog::cmdChooseFile_Click() {

@@ -121,7 +121,7 @@ void ExportCurrentInventory() {
   clsSystem& sys = gSystem();
   QString path = QStringLiteral("All Products");
   if (!sys.GetFilenameSaveAs(path, QStringLiteral("Comma Separated Value File (*.csv)|*.csv"), QStringLiteral("Save As"),
-                             MainWindowHub() != nullptr ? MainWindowHub()->Window() : nullptr)) {
+                             HubWindow())) {
     return;
   }
   clsExportProducts exporter;

@@ -26,8 +26,6 @@ QString TranNoteForStore(const QString& sNote) {
   return sNote.left(n);
 }
 
-QWidget* HubWindow() { return MainWindowHub() ? MainWindowHub()->Window() : nullptr; }
-
 QString UnitAmountCaption(int32_t udTranType) {
   const bool price = udTranType == store::Code(TranType::kShip) || udTranType == store::Code(TranType::kAllocate);
   return price ? QStringLiteral("Price Per Unit") : QStringLiteral("Cost Per Unit");

@@ -25,9 +25,6 @@ inline constexpr int kTranNoteMaxChars = 35535;
 // The note as stored: its first kTranNoteMaxChars characters, never half a character.
 QString TranNoteForStore(const QString& sNote);
 
-// The main window as owner of the dialogs; null without a hub.
-QWidget* HubWindow();
-
 // "Price Per Unit" for Ship and Allocate, else "Cost Per Unit".
 QString UnitAmountCaption(int32_t udTranType);
 // The unit amount a new transaction of the product starts with: the standard cost

@@ -7,6 +7,7 @@
 
 #include "database/clsDB.h"
 #include "inventory/frmMain_products.h"
+#include "services/MainWindowHub.h"
 #include "platform/controls/ListViewControl.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/ButtonRow.h"

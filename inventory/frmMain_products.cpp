@@ -19,11 +19,6 @@
 
 namespace inventory {
 
-QWidget* HubWindow() {
-  MainWindowHubInterface* hub = MainWindowHub();
-  return hub == nullptr ? nullptr : hub->Window();
-}
-
 void NewProductFromMenu() {
   clsProd prod;
   prod.Init();

@@ -12,9 +12,6 @@ class clsProd;
 
 namespace inventory {
 
-// The hub's window, owner of the modal dialogs; null without a hub.
-QWidget* HubWindow();
-
 // The editor on a new record (Init'ed, nothing stored).
 void NewProductFromMenu();
 // The editor on `ProdInfo`: a new record (id below 1, perhaps with members preset) or

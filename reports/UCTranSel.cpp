@@ -218,8 +218,7 @@ bool UCTranSel::PromptCustomDateRange() {
   try {
     frmDateRange dlg;
     dlg.Init(m_sDateBegin, m_sDateEnd);
-    MainWindowHubInterface* hub = MainWindowHub();
-    ui::RunModal(dlg, hub != nullptr ? hub->Window() : nullptr);
+    ui::RunModal(dlg, HubWindow());
     if (dlg.m_OK) {
       m_sDateBegin = rt::Format(dlg.m_DateBegin, QStringLiteral("Short Date"));
       m_sDateEnd = rt::Format(dlg.m_DateEnd, QStringLiteral("Short Date"));

@@ -32,11 +32,6 @@ QPushButton* BarButton(QWidget* bar, const QString& text, const QString& name, c
   return button;
 }
 
-QWidget* MainWindow() {
-  MainWindowHubInterface* hub = MainWindowHub();
-  return hub != nullptr ? hub->Window() : nullptr;
-}
-
 }  // namespace
 
 namespace reports {
@@ -157,7 +152,7 @@ void frmRptDlg::cmdEdit_Click() {
   if (!SelectedID(id)) return;
   {
     frmReportDef dlg;
-    if (dlg.InitExisting(id)) ui::RunModal(dlg, MainWindow());
+    if (dlg.InitExisting(id)) ui::RunModal(dlg, HubWindow());
   }
   LoadData(id);
 }
@@ -167,7 +162,7 @@ void frmRptDlg::NewReport(int32_t eRptType) {
   {
     frmReportDef dlg;
     dlg.InitNew(eRptType);
-    ui::RunModal(dlg, MainWindow());
+    ui::RunModal(dlg, HubWindow());
     id = dlg.m_udRptDef.RptID();
   }
   if (id >= 1) LoadData(id);

@@ -107,3 +107,5 @@ class MainWindowHubInterface {
 MainWindowHubInterface* MainWindowHub();
 // Installs `hub` (nullptr removes it) and returns the one installed before.
 MainWindowHubInterface* SetMainWindowHub(MainWindowHubInterface* hub);
+// The installed hub's window, owner of modal dialogs; null without a hub.
+QWidget* HubWindow();
