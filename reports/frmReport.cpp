@@ -132,7 +132,6 @@ void frmReport::LoadData() {
   m_bLoading = true;
   Trapped("frmReport_LoadData", [this] {
     const int32_t selectID = grd->Row() >= 1 ? static_cast<int32_t>(grd->RowData(grd->Row()).toDouble()) : -1;
-    m_sPerUnitFormat = gDB().DecimalsPerUnitFormat();
     m_sUnitsFormat = gDB().DecimalsUnitsFormat();
     ui::SetTag(this, QStringLiteral("RPT%1").arg(m_nKind));
     setWindowTitle(Caption());
@@ -308,10 +307,11 @@ void frmReport::RemoveRowsOutsideKind() {
   if (m_nKind != kOutOfStock && m_nKind != kReorder) return;
   for (int32_t r = 1; r < grd->Rows(); ++r) {
     const double available = CellValue(r, kColAvailable);
-    const double level = CellValue(r, kColReorderLevel);
+    // Out of stock: less than one unit available, whatever the re-order level.
     const bool hide = m_nKind == kOutOfStock
-                          ? level >= 0 && available >= 1
-                          : rt::IsNumeric(gSystem().NumCleanStr(grd->TextMatrix(r, kColReorderLevel))) && available > level;
+                          ? available >= 1
+                          : rt::IsNumeric(gSystem().NumCleanStr(grd->TextMatrix(r, kColReorderLevel))) &&
+                                available > CellValue(r, kColReorderLevel);
     grd->setRowHidden(r, hide);
   }
   gSystem().GrdRemoveHiddenRows(*grd);
@@ -319,6 +319,7 @@ void frmReport::RemoveRowsOutsideKind() {
 
 void frmReport::SetBackgroundForRows() {
   const int32_t lastCol = grd->Cols() - 1;
+  if (grd->Rows() > 1) grd->setCell(ctl::flexcpFontBold, 1, kColRowNum, grd->Rows() - 1, kColRowNum, true);
   for (int32_t r = 1; r < grd->Rows(); ++r) {
     grd->setTextMatrix(r, kColRowNum, r);
     if (lastCol >= 1) grd->setCell(ctl::flexcpBackColor, r, 1, r, lastCol, r % 2 == 0 ? kEvenRowColor : kOddRowColor);

@@ -75,7 +75,6 @@ class frmReport : public QWidget {
   // Marks the group list while a single group is chosen.
   void SetCboBkgnd();
 
-  int32_t Kind() const { return m_nKind; }
   int32_t ProdNameCol() const { return m_nColProdName; }
   int32_t PartNoCol() const { return m_nColPartNo; }
 
@@ -113,7 +112,6 @@ class frmReport : public QWidget {
 
   int32_t m_nKind = kCurrentInventory;
   QString m_sUnitsFormat;
-  QString m_sPerUnitFormat;
   int32_t m_nColProdName = 1;
   int32_t m_nColPartNo = 2;
   bool m_bLoading = false;

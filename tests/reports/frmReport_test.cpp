@@ -94,6 +94,9 @@ TEST_F(frmReportTest, EachKindListsItsProducts) {
   AddTran(bulk, Code(TranType::kReceive), "1500", "1");
   const int32_t bulkLow = AddProduct("P10", "Bulk low", "2000");
   AddTran(bulkLow, Code(TranType::kReceive), "1500", "1");
+  // A negative re-order level does not make a stocked product out of stock.
+  const int32_t noLevel = AddProduct("P11", "No level", "-1");
+  AddTran(noLevel, Code(TranType::kReceive), "8", "1");
   AddProduct("P7", "Hidden", "9", -1, true);
   const int32_t hiddenStocked = AddProduct("P8", "Hidden stocked", "0", -1, true);
   AddTran(hiddenStocked, Code(TranType::kReceive), "4", "1");
@@ -107,7 +110,7 @@ TEST_F(frmReportTest, EachKindListsItsProducts) {
       {frmReport::kOutOfStock, "Out of Stock Products (zero available units) Report",
        {"Allocated", "Empty", "Ordered only"}},
       {frmReport::kCurrentInventory, "Current Inventory Report",
-       {"Above level", "Allocated", "At level", "Bulk", "Bulk low", "Empty", "Ordered only", "Plenty"}},
+       {"Above level", "Allocated", "At level", "Bulk", "Bulk low", "Empty", "No level", "Ordered only", "Plenty"}},
       {frmReport::kReorder, "Re-Order Products (at or below re-order level) Report",
        {"Allocated", "At level", "Bulk low", "Empty", "Ordered only"}},
   };
@@ -261,6 +264,44 @@ TEST_F(frmReportTest, PartNumbersFirstSwapsColumnsAndOrder) {
   EXPECT_EQ(form->ProdNameCol(), 2);
   EXPECT_EQ(form->grd->TextMatrix(0, 2), QStringLiteral("Product Name"));
   EXPECT_EQ(Column(*form, 1), (QStringList{"A-9", "Z-1"}));
+}
+
+TEST_F(frmReportTest, TableThatCannotBeOpenedLoadsNoRows) {
+  const int32_t id = AddProduct("A", "Anvil", "0");
+  AddTran(id, Code(TranType::kReceive), "1", "1");
+  for (const QString& table : {gDB().TranTable(), gDB().ProductsTable()}) {
+    SCOPED_TRACE(table.toStdString());
+    const QString aside = table + QStringLiteral(".aside");
+    ASSERT_TRUE(QFile::rename(table, aside));
+    prompts->Expect(QStringLiteral("Unable to open: ") + table, ui::vbOK);
+    EXPECT_EQ(Open(frmReport::kCurrentInventory)->grd->Rows(), 1);
+    ASSERT_TRUE(QFile::rename(aside, table));
+  }
+}
+
+// Print presets the caption, replaced by the title remembered for kinds 2 and 3.
+TEST_F(frmReportTest, PrintOffersTheRememberedTitleOfItsKind) {
+  mdlRegistry::PrefSaveString(QStringLiteral("TitleOutOfStockRpt"), QStringLiteral("Empty shelves"));
+  mdlRegistry::PrefSaveString(QStringLiteral("TitleCurrInvRpt"), QStringLiteral("Stock list"));
+  struct Case {
+    int32_t kind;
+    QString title;
+  };
+  const Case cases[] = {
+      {frmReport::kOutOfStock, "Empty shelves"},
+      {frmReport::kCurrentInventory, "Stock list"},
+      {frmReport::kReorder, "Re-Order Products (at or below re-order level) Report"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    QString shown;
+    runner->Then(QStringLiteral("frmRptOption"), [&shown](QDialog& dlg) {
+      shown = ui::test::TextOf(dlg, QStringLiteral("txtTitle"));
+      dlg.reject();
+    });
+    ASSERT_TRUE(ui::test::Click(*Open(c.kind), QStringLiteral("cmdPrint")));
+    EXPECT_EQ(shown, c.title);
+  }
 }
 
 class frmReportShownTest : public frmReportTest {
