@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTableView>
+#include <functional>
 
 #include "database/clsProd.h"
 #include "database/store/Codes.h"
@@ -42,9 +43,10 @@ class frmReportTest : public dbtest::DbTest {
     return gDB().CategoryIDLookupOrAdd(desc, Code(type), tb);
   }
 
-  // A product with a re-order level and, when given, a group; its id.
+  // A product with a re-order level and, when given, a group; its id. `fill` sets
+  // further fields.
   static int32_t AddProduct(const QString& partNo, const QString& name, const char* reorder, int32_t group = -1,
-                            bool hide = false) {
+                            bool hide = false, const std::function<void(clsProd&)>& fill = {}) {
     clsProd p;
     p.Init();
     p.sPartNo = partNo;
@@ -52,6 +54,7 @@ class frmReportTest : public dbtest::DbTest {
     p.curReOrderLevel = Cur(reorder);
     p.nGroup = group;
     p.bHide = hide;
+    if (fill) fill(p);
     DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
     const bool ok = p.SaveProduct(tb, nullptr, true);
     d4close(tb);
@@ -185,29 +188,22 @@ TEST_F(frmReportTest, RowShowsProductListsAndFigures) {
   const int32_t grp = AddCategory("Parts", store::ListType::kProductGroup);
   const int32_t man = AddCategory("Maker", store::ListType::kManufacturer);
   const int32_t ven = AddCategory("Seller", store::ListType::kVendor);
-  clsProd p;
-  p.Init();
-  p.sPartNo = QStringLiteral("B-7");
-  p.sProdName = QStringLiteral("Bolt");
-  p.nLocation = loc;
-  p.nGroup = grp;
-  p.nManuf = man;
-  p.nVendor = ven;
-  p.curReOrderLevel = Cur("12.5");
-  DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
-  ASSERT_TRUE(p.SaveProduct(tb, nullptr, true));
-  d4close(tb);
+  const int32_t bolt = AddProduct("B-7", "Bolt", "12.5", grp, false, [&](clsProd& p) {
+    p.nLocation = loc;
+    p.nManuf = man;
+    p.nVendor = ven;
+  });
   const int32_t bare = AddProduct("C-1", "Cog", "0");
-  AddTran(p.nProdId, Code(TranType::kReceive), "20", "2");
-  AddTran(p.nProdId, Code(TranType::kShrinkage), "1.5", "0");
-  AddTran(p.nProdId, Code(TranType::kShip), "3", "4");
-  AddTran(p.nProdId, Code(TranType::kAllocate), "4", "4");
-  AddTran(p.nProdId, Code(TranType::kOnOrder), "7", "2");
+  AddTran(bolt, Code(TranType::kReceive), "20", "2");
+  AddTran(bolt, Code(TranType::kShrinkage), "1.5", "0");
+  AddTran(bolt, Code(TranType::kShip), "3", "4");
+  AddTran(bolt, Code(TranType::kAllocate), "4", "4");
+  AddTran(bolt, Code(TranType::kOnOrder), "7", "2");
 
   auto form = Open(frmReport::kCurrentInventory);
   ctl::GridControl& g = *form->grd;
   ASSERT_EQ(g.Rows(), 3);
-  EXPECT_EQ(form->GetProdRowNum(p.nProdId), 1);
+  EXPECT_EQ(form->GetProdRowNum(bolt), 1);
   EXPECT_EQ(form->GetProdRowNum(bare), 2);
   EXPECT_EQ(form->GetProdRowNum(99999), -1);
   QStringList row;
