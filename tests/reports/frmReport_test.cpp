@@ -304,8 +304,8 @@ class frmReportShownTest : public frmReportTest {
  protected:
   void SetUp() override {
     frmReportTest::SetUp();
-    for (const char* spec : {"C:Cherry:5", "A:Apple:30", "B:Banana:0.5", "D:Date:12"}) {
-      const QStringList parts = QString::fromLatin1(spec).split(u':');
+    for (const char* row : {"C:Cherry:5", "A:Apple:30", "B:Banana:0.5", "D:Date:12"}) {
+      const QStringList parts = QString::fromLatin1(row).split(u':');
       const int32_t id = AddProduct(parts[0], parts[1], "1");
       AddTran(id, Code(TranType::kReceive), parts[2].toLatin1().constData(), "1");
     }
