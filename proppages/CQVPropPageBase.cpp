@@ -148,6 +148,12 @@ void CQVPropPageBase::MakeDirty() {
   if (site_) site_->OnStatusChange(PROPPAGESTATUS_DIRTY | PROPPAGESTATUS_VALIDATE);
 }
 
+void CQVPropPageBase::ClearDirty() {
+  if (!dirty_) return;
+  dirty_ = false;
+  if (site_) site_->OnStatusChange(PROPPAGESTATUS_DIRTY);
+}
+
 EXCEPINFO* CQVPropPageBase::FreshExceptionInfo() {
   ClearExceptionInfo();
   return &excepInfo_;

@@ -74,6 +74,8 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
 
   // Marks the page dirty and tells the site.
   void MakeDirty();
+  // A dirty page becomes clean; the site is told to look again (status 1).
+  void ClearDirty();
   IPropertyPageSite* Site() const { return site_.get(); }
   std::span<IUnknown* const> Objects() const { return objects_; }
   // The record for an Invoke's error details, its strings freed and zeroed.

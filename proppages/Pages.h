@@ -3,6 +3,8 @@
 // page base; its contents come with the page's own work.
 
 #include "proppages/CQVPropPageBase.h"
+#include "proppages/ConfigToolBarsPage.h"
+#include "proppages/PngGeneratorPage.h"
 
 namespace qvp {
 
@@ -20,8 +22,6 @@ QVP_PAGE_CLASS(CQVPropertyPageCategoric, 1);
 QVP_PAGE_CLASS(CQVCustPictPropPage, 2);
 QVP_PAGE_CLASS(CQVGroupsAndListsPropPage, 3);
 QVP_PAGE_CLASS(CQVImageListPropPage, 4);
-QVP_PAGE_CLASS(CQVPNGGeneratorPropPage, 5);
-QVP_PAGE_CLASS(CQVConfigToolBarsPropPage, 6);
 QVP_PAGE_CLASS(CQVTabsPropPage, 7);
 QVP_PAGE_CLASS(CQVImageListPropPage2, 8);
 

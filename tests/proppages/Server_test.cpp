@@ -81,7 +81,7 @@ TEST_F(ServerTest, HostRegistersCreatesActivatesAndUnregistersEveryPage) {
       QWidget frame;
       const RECT rect{0, 0, 200, 120};
       ASSERT_EQ(page->Activate(&frame, &rect, FALSE), S_OK);
-      EXPECT_EQ(frame.findChildren<QWidget*>().size(), 1);
+      EXPECT_EQ(frame.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(), 1);
       EXPECT_EQ(page->Show(SW_SHOW), S_OK);
       EXPECT_EQ(page->IsPageDirty(), S_FALSE);
       EXPECT_EQ(page->Apply(), S_OK);
