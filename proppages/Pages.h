@@ -4,6 +4,7 @@
 
 #include "proppages/CQVPropPageBase.h"
 #include "proppages/ConfigToolBarsPage.h"
+#include "proppages/ImageListPage.h"
 #include "proppages/PngGeneratorPage.h"
 
 namespace qvp {
@@ -21,9 +22,7 @@ QVP_PAGE_CLASS(CQVPropertyPageAlphabetic, 0);
 QVP_PAGE_CLASS(CQVPropertyPageCategoric, 1);
 QVP_PAGE_CLASS(CQVCustPictPropPage, 2);
 QVP_PAGE_CLASS(CQVGroupsAndListsPropPage, 3);
-QVP_PAGE_CLASS(CQVImageListPropPage, 4);
 QVP_PAGE_CLASS(CQVTabsPropPage, 7);
-QVP_PAGE_CLASS(CQVImageListPropPage2, 8);
 
 #undef QVP_PAGE_CLASS
 

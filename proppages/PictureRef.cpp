@@ -130,20 +130,21 @@ HRESULT LoadPictureFile(const QString& path, CPictureRef& out) {
   return S_OK;
 }
 
+std::optional<QString> LocalPathOfAddress(const QString& address) {
+  const QUrl url(address);
+  if (url.isLocalFile()) return url.toLocalFile();
+  // A network address: nothing here downloads.
+  if (url.scheme().size() > 1 || address.contains(QLatin1String("://"))) return std::nullopt;
+  return address;
+}
+
 HRESULT DownloadUrlToCacheFile(const QString& address, QString* localFile) {
   if (!localFile) return E_POINTER;
   localFile->clear();
-  QString path;
-  const QUrl url(address);
-  if (url.isLocalFile()) {
-    path = url.toLocalFile();
-  } else if (url.scheme().size() > 1 || address.contains(QLatin1String("://"))) {
-    return E_UNEXPECTED;  // a network address: nothing here downloads
-  } else {
-    path = address;
-  }
-  if (path.isEmpty() || !QFileInfo(path).isFile()) return E_FAIL;
-  *localFile = path;
+  const auto path = LocalPathOfAddress(address);
+  if (!path) return E_UNEXPECTED;
+  if (path->isEmpty() || !QFileInfo(*path).isFile()) return E_FAIL;
+  *localFile = *path;
   return S_OK;
 }
 

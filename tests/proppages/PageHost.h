@@ -21,7 +21,7 @@ struct PageHost {
     EXPECT_EQ(PageObjectTable[index].create(nullptr, IID_IPropertyPage2, page.OutVoid()), S_OK);
     site = com::Create<com::FakePageSite, IPropertyPageSite>(IID_IPropertyPageSite);
     page->SetPageSite(site.get());
-    frame.resize(640, 360);
+    frame.resize(450, 250);  // about 300 x 151 dialog units
   }
   ~PageHost() {
     page->Deactivate();
@@ -36,7 +36,7 @@ struct PageHost {
     IUnknown* objects[] = {object ? object : control->Object()};
     const HRESULT set = page->SetObjects(1, objects);
     if (FAILED(set)) return set;
-    const RECT rect{0, 0, 640, 360};
+    const RECT rect{0, 0, frame.width(), frame.height()};
     return page->Activate(&frame, &rect, FALSE);
   }
   template <typename T = QWidget>
