@@ -2,6 +2,7 @@
 // The nine property pages. Each is, for now, its title and an empty dialog on the
 // page base; its contents come with the page's own work.
 
+#include "proppages/AnimationBuilderPage.h"
 #include "proppages/CQVPropPageBase.h"
 #include "proppages/ConfigToolBarsPage.h"
 #include "proppages/ImageListPage.h"
@@ -20,7 +21,6 @@ namespace qvp {
 
 QVP_PAGE_CLASS(CQVPropertyPageAlphabetic, 0);
 QVP_PAGE_CLASS(CQVPropertyPageCategoric, 1);
-QVP_PAGE_CLASS(CQVCustPictPropPage, 2);
 QVP_PAGE_CLASS(CQVGroupsAndListsPropPage, 3);
 QVP_PAGE_CLASS(CQVTabsPropPage, 7);
 

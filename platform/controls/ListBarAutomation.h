@@ -3,7 +3,8 @@
 // control, over the same ListBarModel the widget shows.
 //
 // The control object answers the list-bar dispinterface (IID_DListBar) with the
-// properties "Groups", "Tabs", "LargeIcons", "SmallIcons" and "CurrentGroup"; an
+// properties "Groups", "Tabs", "LargeIcons", "SmallIcons", "CurrentGroup", and the
+// animated "Picture" (a bitmap picture) with its frame count "PictureFrames"; an
 // IPropertyNotifySink connection point that reports each change by DISPID (a change of
 // the current tab as kDispidCurrentTabChanged); the private interfaces below; verb
 // kVerbConfigureToolBars of IOleObject::DoVerb; and IPersistStreamInit::IsDirty.
@@ -41,6 +42,8 @@ inline constexpr DISPID kDispidTabs = 2;
 inline constexpr DISPID kDispidLargeIcons = 3;
 inline constexpr DISPID kDispidSmallIcons = 4;
 inline constexpr DISPID kDispidCurrentGroup = 5;
+inline constexpr DISPID kDispidAnimatedPicture = 6;
+inline constexpr DISPID kDispidAnimatedPictureFrames = 7;
 // Reported through OnChanged when the current tab changes.
 inline constexpr DISPID kDispidCurrentTabChanged = 1126;
 // Member ids of collections, members and image lists.
