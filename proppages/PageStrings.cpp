@@ -55,6 +55,8 @@ constexpr StringEntry kStrings[] = {
     {2098, "Image: %d x %d x 16 Million"},
     {2099, "Image: %d x %d x %d"},
     {2100, "%s : Illegal value."},
+    {2101, "&ListItems for Group (%s):"},
+    {2102, "Count: %d"},
     {2105, "Image Size: %dx%d  (Note: all inserted images will be scaled to %dx%d)"},
     {2106, "Keys must be unique."},
     {2107, "Duplicate Key"},
@@ -65,6 +67,7 @@ constexpr StringEntry kStrings[] = {
     {2113, "Number of frames must be greater than zero."},
     {2200, "Tabs"},
     {2201, "Tabs properties"},
+    {2202, "Note: A tab can be re-positioned by changing its 'Index' property."},
     {42504, "The registration key of the property pages cannot be opened."},
     {42506, "Version |1 of |2 has no value \"|3\"."},
 };

@@ -7,6 +7,7 @@
 #include "proppages/ConfigToolBarsPage.h"
 #include "proppages/ImageListPage.h"
 #include "proppages/PngGeneratorPage.h"
+#include "proppages/TabsPage.h"
 
 namespace qvp {
 
@@ -22,7 +23,6 @@ namespace qvp {
 QVP_PAGE_CLASS(CQVPropertyPageAlphabetic, 0);
 QVP_PAGE_CLASS(CQVPropertyPageCategoric, 1);
 QVP_PAGE_CLASS(CQVGroupsAndListsPropPage, 3);
-QVP_PAGE_CLASS(CQVTabsPropPage, 7);
 
 #undef QVP_PAGE_CLASS
 
