@@ -1,5 +1,8 @@
 #include "proppages/PageSupport.h"
 
+#include <QEvent>
+#include <QWidget>
+
 #include "platform/com/TypeInfo.h"
 #include "platform/controls/ListBarAutomation.h"
 #include "platform/ui/HelpViewer.h"
@@ -7,6 +10,26 @@
 #include "proppages/PageStrings.h"
 
 namespace qvp {
+
+namespace {
+
+class PaintWatcher final : public QObject {
+ public:
+  PaintWatcher(QObject* parent, std::function<void()> onPaint) : QObject(parent), onPaint_(std::move(onPaint)) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint || event->type() == QEvent::Show) onPaint_();
+    return false;
+  }
+
+ private:
+  std::function<void()> onPaint_;
+};
+
+}  // namespace
+
+void WatchPaint(QWidget* widget, std::function<void()> onPaint) {
+  widget->installEventFilter(new PaintWatcher(widget, std::move(onPaint)));
+}
 
 QString PageText(UINT id) {
   const char* text = PageStringText(id);

@@ -4,6 +4,7 @@
 // property-change connection to the control.
 
 #include <QString>
+#include <functional>
 
 #include "platform/com/Dispatch.h"
 #include "platform/com/PropertyPage.h"
@@ -38,6 +39,10 @@ std::optional<QString> AskPageFile(bool save, UINT title, UINT filter, const cha
 
 // A file that could not be written: the path under "Error Saving File", error icon.
 void ShowSaveErrorBox(const QString& path);
+
+// Calls `onPaint` whenever the widget is shown or painted (the work a page does at its
+// next paint), for the widget's life.
+void WatchPaint(QWidget* widget, std::function<void()> onPaint);
 
 // One IPropertyNotifySink advise on a control's connection point.
 class SinkConnection {

@@ -1,10 +1,11 @@
 #pragma once
-// The nine property pages. Each is, for now, its title and an empty dialog on the
-// page base; its contents come with the page's own work.
+// The nine property pages, each in its own header. The two browser pages are, for
+// now, their title and an empty dialog on the page base.
 
 #include "proppages/AnimationBuilderPage.h"
 #include "proppages/CQVPropPageBase.h"
 #include "proppages/ConfigToolBarsPage.h"
+#include "proppages/GroupsListsPage.h"
 #include "proppages/ImageListPage.h"
 #include "proppages/PngGeneratorPage.h"
 #include "proppages/TabsPage.h"
@@ -22,7 +23,6 @@ namespace qvp {
 
 QVP_PAGE_CLASS(CQVPropertyPageAlphabetic, 0);
 QVP_PAGE_CLASS(CQVPropertyPageCategoric, 1);
-QVP_PAGE_CLASS(CQVGroupsAndListsPropPage, 3);
 
 #undef QVP_PAGE_CLASS
 

@@ -1,7 +1,6 @@
 #include "proppages/TabsPage.h"
 
 #include <QComboBox>
-#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,19 +19,6 @@ constexpr int kBothEnabled = 0;
 constexpr int kLeftDisabled = 1;
 constexpr int kRightDisabled = 2;
 constexpr int kBothDisabled = 3;
-
-// Runs a page's paint-time work when its dialog is shown or painted.
-class PaintWatcher final : public QObject {
- public:
-  PaintWatcher(QObject* parent, std::function<void()> onPaint) : QObject(parent), onPaint_(std::move(onPaint)) {}
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint || event->type() == QEvent::Show) onPaint_();
-    return false;
-  }
-
- private:
-  std::function<void()> onPaint_;
-};
 
 }  // namespace
 
@@ -74,7 +60,7 @@ void CQVTabsPropPage::BuildDialog(QWidget* dialog) {
   layout->addWidget(list_, 1);
   layout->addWidget(note);
 
-  dialog->installEventFilter(new PaintWatcher(dialog, [this] { OnPaint(); }));
+  WatchPaint(dialog, [this] { OnPaint(); });
   QObject::connect(combo_, &QComboBox::activated, dialog, [this](int) {
     ApplyPending();
     ShowSelected();
