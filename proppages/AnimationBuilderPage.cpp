@@ -172,7 +172,7 @@ void CQVCustPictPropPage::BuildDialog(QWidget* dialog) {
   layout->addWidget(size_);
 
   QObject::connect(combo_, &QComboBox::activated, dialog, [this](int) {
-    CQVPropPageBase::Apply();
+    ApplyPending();
     SelectProperty();
   });
   QObject::connect(insert_, &QPushButton::clicked, dialog, [this] { InsertFrames(); });
@@ -186,13 +186,10 @@ void CQVCustPictPropPage::BuildDialog(QWidget* dialog) {
   viewer_->onDelete = [this] { Remove(); };
 }
 
-bool CQVCustPictPropPage::DialogProc(UINT message, WPARAM, LPARAM) {
-  if (message != kMsgFreeObjects) return false;
+void CQVCustPictPropPage::DialogGone() {
   rows_.clear();
   selected_ = -1;
-  sink_.Unadvise();
   combo_ = nullptr;
-  return true;
 }
 
 void CQVCustPictPropPage::SetControlsEnabled(bool enabled) {
@@ -202,53 +199,21 @@ void CQVCustPictPropPage::SetControlsEnabled(bool enabled) {
     w->setEnabled(enabled);
 }
 
-void CQVCustPictPropPage::ResetObject() {
-  SetControlsEnabled(true);
-  ClearDirty();
+void CQVCustPictPropPage::ForgetObject() {
   if (combo_) {
     combo_->clear();
     viewer_->Clear();
   }
   rows_.clear();
   selected_ = -1;
-  sink_.Unadvise();
-  control_ = {};
 }
 
-HRESULT CQVCustPictPropPage::OnNewObjects() {
-  if (Objects().empty()) return E_FAIL;
-  if (Objects().size() > 1) {
-    SetControlsEnabled(false);
-    return S_FALSE;
-  }
-  auto identity = com::QueryAs<IUnknown>(Objects()[0], IID_IUnknown);
-  if (identity.get() != firstObject_.get()) {
-    ResetObject();
-    firstObject_ = identity;
-    loaded_ = false;
-  }
-  HRESULT hr = S_OK;
-  if (rows_.empty()) {
-    control_ = ControlDispatch(firstObject_.get());
-    if (!control_) hr = E_ACCESSDENIED;
-    if (SUCCEEDED(hr)) {
-      GetInPlaceFrame();
-      FindRows();
-      combo_->clear();
-      for (const Row& r : rows_) combo_->addItem(r.name);
-      combo_->model()->sort(0);
-      SelectProperty();
-    }
-  }
-  if (SUCCEEDED(hr) && !sink_.Connected() &&
-      FAILED(sink_.Advise(firstObject_.get(), static_cast<IPropertyNotifySink*>(this))))
-    hr = E_FAIL;
-  if (SUCCEEDED(hr)) {
-    hr = loaded_ ? E_FAIL : S_OK;
-    loaded_ = true;
-  }
-  if (rows_.empty()) SetControlsEnabled(false);
-  return hr;
+void CQVCustPictPropPage::LoadObject() {
+  FindRows();
+  combo_->clear();
+  for (const Row& r : rows_) combo_->addItem(r.name);
+  combo_->model()->sort(0);
+  SelectProperty();
 }
 
 void CQVCustPictPropPage::FindRows() {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/com/Dispatch.h"
-#include "proppages/CQVPropPageBase.h"
+#include "proppages/ControlPage.h"
 #include "proppages/PageSupport.h"
 #include "proppages/PictureRef.h"
 
@@ -26,9 +26,9 @@ namespace qvp {
 
 class PictureViewer;
 
-class CQVCustPictPropPage final : public CQVPropPageBase {
+class CQVCustPictPropPage final : public CQVControlPage {
  public:
-  explicit CQVCustPictPropPage(IUnknown* outer) : CQVPropPageBase(outer, 2) {}
+  explicit CQVCustPictPropPage(IUnknown* outer) : CQVControlPage(outer, 2) {}
   static HRESULT Create(IUnknown* outer, REFIID iid, void** out) {
     return CreatePage<CQVCustPictPropPage>(outer, iid, out);
   }
@@ -54,13 +54,14 @@ class CQVCustPictPropPage final : public CQVPropPageBase {
 
  protected:
   void BuildDialog(QWidget* dialog) override;
-  HRESULT OnNewObjects() override;
   HRESULT OnApply() override;
-  bool DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void SetControlsEnabled(bool enabled) override;
+  void ForgetObject() override;
+  bool NothingLoaded() const override { return rows_.empty(); }
+  void LoadObject() override;
+  void DialogGone() override;
 
  private:
-  void ResetObject();
-  void SetControlsEnabled(bool enabled);
   void FindRows();
   void FindRowsIn(ITypeInfo* type, int depth);
   void ConsiderMember(ITypeInfo* type, MEMBERID id, const TYPEDESC& desc);
@@ -81,12 +82,9 @@ class CQVCustPictPropPage final : public CQVPropPageBase {
   void OnNumberEdited();
   std::optional<QString> AskFile(bool save, UINT title, UINT filter);
 
-  com::Ref<IDispatch> control_;
-  SinkConnection sink_;
   std::vector<Row> rows_;
   int selected_ = -1;
   CPageString helpFile_;
-  bool applying_ = false;
 
   QComboBox* combo_ = nullptr;
   PictureViewer* viewer_ = nullptr;

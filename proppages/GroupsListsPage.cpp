@@ -76,17 +76,13 @@ void CQVGroupsAndListsPropPage::BuildDialog(QWidget* dialog) {
   groupCombo_->setFocus();
 }
 
-bool CQVGroupsAndListsPropPage::DialogProc(UINT message, WPARAM, LPARAM) {
-  if (message != kMsgFreeObjects) return false;
-  sink_.Unadvise();
+void CQVGroupsAndListsPropPage::DialogGone() {
   groupRows_.clear();
   itemRows_.clear();
+  groups_ = {};
   groupCombo_ = nullptr;
   groupList_ = itemList_ = nullptr;
-  return true;
 }
-
-bool CQVGroupsAndListsPropPage::IsActive() const { return Dialog() && !Dialog()->isHidden(); }
 
 void CQVGroupsAndListsPropPage::SetControlsEnabled(bool enabled) {
   if (!groupCombo_) return;
@@ -95,7 +91,7 @@ void CQVGroupsAndListsPropPage::SetControlsEnabled(bool enabled) {
     w->setEnabled(enabled);
 }
 
-void CQVGroupsAndListsPropPage::ResetObject() {
+void CQVGroupsAndListsPropPage::ForgetObject() {
   if (groupList_) {
     groupList_->Show(nullptr);
     itemList_->Show(nullptr);
@@ -105,47 +101,6 @@ void CQVGroupsAndListsPropPage::ResetObject() {
   groupMembers_.clear();
   itemMembers_.clear();
   groups_ = {};
-  loaded_ = false;
-  sink_.Unadvise();
-  control_ = {};
-}
-
-HRESULT CQVGroupsAndListsPropPage::OnNewObjects() {
-  if (Objects().empty()) return E_FAIL;
-  if (Objects().size() > 1) {
-    SetControlsEnabled(false);
-    return S_FALSE;
-  }
-  auto identity = com::QueryAs<IUnknown>(Objects()[0], IID_IUnknown);
-  if (identity.get() != firstObject_.get()) {
-    ResetObject();
-    firstObject_ = identity;
-  }
-  if (groupRows_.empty()) {
-    control_ = ControlDispatch(firstObject_.get());
-    if (!control_) {
-      SetControlsEnabled(false);
-      return E_ACCESSDENIED;
-    }
-    GetInPlaceFrame();
-    SetControlsEnabled(true);
-    LoadGroups();
-  }
-  HRESULT hr = S_OK;
-  if (!sink_.Connected() && FAILED(sink_.Advise(firstObject_.get(), static_cast<IPropertyNotifySink*>(this))))
-    hr = E_FAIL;
-  if (SUCCEEDED(hr)) {
-    hr = loaded_ ? E_FAIL : S_OK;
-    loaded_ = true;
-  }
-  if (groupRows_.empty()) SetControlsEnabled(false);
-  return hr;
-}
-
-void CQVGroupsAndListsPropPage::ApplyPending() {
-  applying_ = true;
-  CQVPropPageBase::Apply();
-  applying_ = false;
 }
 
 void CQVGroupsAndListsPropPage::LoadGroups() {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/com/Dispatch.h"
-#include "proppages/CQVPropPageBase.h"
+#include "proppages/ControlPage.h"
 #include "proppages/MemberRows.h"
 #include "proppages/PageSupport.h"
 
@@ -17,9 +17,9 @@ class QPushButton;
 
 namespace qvp {
 
-class CQVGroupsAndListsPropPage final : public CQVPropPageBase {
+class CQVGroupsAndListsPropPage final : public CQVControlPage {
  public:
-  explicit CQVGroupsAndListsPropPage(IUnknown* outer) : CQVPropPageBase(outer, 3) {}
+  explicit CQVGroupsAndListsPropPage(IUnknown* outer) : CQVControlPage(outer, 3) {}
   static HRESULT Create(IUnknown* outer, REFIID iid, void** out) {
     return CreatePage<CQVGroupsAndListsPropPage>(outer, iid, out);
   }
@@ -32,15 +32,14 @@ class CQVGroupsAndListsPropPage final : public CQVPropPageBase {
 
  protected:
   void BuildDialog(QWidget* dialog) override;
-  HRESULT OnNewObjects() override;
   HRESULT OnApply() override;
-  bool DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void SetControlsEnabled(bool enabled) override;
+  void ForgetObject() override;
+  bool NothingLoaded() const override { return !groups_; }
+  void LoadObject() override { LoadGroups(); }
+  void DialogGone() override;
 
  private:
-  void ResetObject();
-  void SetControlsEnabled(bool enabled);
-  bool IsActive() const;
-  void ApplyPending();
   void LoadGroups();
   void FillGroupCombo();
   void ShowGroup();
@@ -55,8 +54,6 @@ class CQVGroupsAndListsPropPage final : public CQVPropPageBase {
   void OnReload(bool own);
   void OnPaint();
 
-  com::Ref<IDispatch> control_;
-  SinkConnection sink_;
   com::Ref<IDispatch> groups_;
   std::vector<com::Ref<IDispatch>> groupMembers_;
   MemberRows groupRows_;  // the selected group's, with its "ListItems" row
@@ -65,7 +62,6 @@ class CQVGroupsAndListsPropPage final : public CQVPropPageBase {
   bool refreshPosted_ = false;
   bool refreshPending_ = false;
   bool ownChange_ = false;
-  bool applying_ = false;
 
   QComboBox* groupCombo_ = nullptr;
   QComboBox* itemCombo_ = nullptr;

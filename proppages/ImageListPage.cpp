@@ -175,14 +175,11 @@ void CQVImageListPropPage::BuildDialog(QWidget* dialog) {
   viewer_->onDelete = [this] { Remove(); };
 }
 
-bool CQVImageListPropPage::DialogProc(UINT message, WPARAM, LPARAM) {
-  if (message != kMsgFreeObjects) return false;
+void CQVImageListPropPage::DialogGone() {
   entries_.clear();
   records_.clear();
   selected_ = -1;
-  sink_.Unadvise();
   combo_ = nullptr;
-  return true;
 }
 
 void CQVImageListPropPage::SetControlsEnabled(bool enabled) {
@@ -192,8 +189,17 @@ void CQVImageListPropPage::SetControlsEnabled(bool enabled) {
     if (w) w->setEnabled(enabled);
 }
 
-void CQVImageListPropPage::ResetObject() {
-  ClearDirty();
+void CQVImageListPropPage::ShowNoObject() {
+  urlLabel_->hide();
+  combo_->clear();
+  entries_.clear();
+  viewer_->Clear();
+  SetKeyText({});
+  number_->setText(QStringLiteral("0"));
+  count_->setText(QStringLiteral("0"));
+}
+
+void CQVImageListPropPage::ForgetObject() {
   if (combo_) {
     combo_->clear();
     viewer_->Clear();
@@ -201,51 +207,14 @@ void CQVImageListPropPage::ResetObject() {
   entries_.clear();
   records_.clear();
   selected_ = -1;
-  sink_.Unadvise();
   info_ = {};
-  control_ = {};
   imageList_ = {};
 }
 
-HRESULT CQVImageListPropPage::OnNewObjects() {
-  if (Objects().empty()) return E_FAIL;
-  if (Objects().size() > 1) {
-    SetControlsEnabled(false);
-    urlLabel_->hide();
-    combo_->clear();
-    entries_.clear();
-    viewer_->Clear();
-    SetKeyText({});
-    number_->setText(QStringLiteral("0"));
-    count_->setText(QStringLiteral("0"));
-    return S_FALSE;
-  }
-  auto identity = com::QueryAs<IUnknown>(Objects()[0], IID_IUnknown);
-  if (identity.get() != firstObject_.get()) {
-    ResetObject();
-    firstObject_ = identity;
-    loaded_ = false;
-  }
-  HRESULT hr = S_OK;
-  if (combo_->count() == 0) {
-    control_ = ControlDispatch(firstObject_.get());
-    if (!control_) hr = E_ACCESSDENIED;
-    if (SUCCEEDED(hr)) {
-      GetInPlaceFrame();
-      BuildRecords();
-      for (const Record& r : records_) combo_->addItem(r.name);
-      SelectProperty();
-    }
-  }
-  if (SUCCEEDED(hr) && !sink_.Connected() &&
-      FAILED(sink_.Advise(firstObject_.get(), static_cast<IPropertyNotifySink*>(this))))
-    hr = E_FAIL;
-  if (SUCCEEDED(hr)) {
-    hr = loaded_ ? E_FAIL : S_OK;
-    loaded_ = true;
-  }
-  if (combo_->count() == 0) SetControlsEnabled(false);
-  return hr;
+void CQVImageListPropPage::LoadObject() {
+  BuildRecords();
+  for (const Record& r : records_) combo_->addItem(r.name);
+  SelectProperty();
 }
 
 void CQVImageListPropPage::BuildRecords() {

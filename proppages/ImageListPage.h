@@ -8,16 +8,16 @@
 //
 // Two variants share all of it; the second has no shift buttons.
 
+#include <QComboBox>
 #include <QString>
 #include <vector>
 
 #include "platform/com/Dispatch.h"
 #include "platform/controls/ListBarAutomation.h"
-#include "proppages/CQVPropPageBase.h"
+#include "proppages/ControlPage.h"
 #include "proppages/PageSupport.h"
 #include "proppages/PictureRef.h"
 
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -30,7 +30,7 @@ class PictureViewer;
 // which ignore property changes meanwhile.
 bool ImageListAdding();
 
-class CQVImageListPropPage : public CQVPropPageBase {
+class CQVImageListPropPage : public CQVControlPage {
  public:
   explicit CQVImageListPropPage(IUnknown* outer) : CQVImageListPropPage(outer, 4, true) {}
   static HRESULT Create(IUnknown* outer, REFIID iid, void** out) {
@@ -57,18 +57,20 @@ class CQVImageListPropPage : public CQVPropPageBase {
 
  protected:
   CQVImageListPropPage(IUnknown* outer, int index, bool shiftButtons)
-      : CQVPropPageBase(outer, index), shiftButtons_(shiftButtons) {}
+      : CQVControlPage(outer, index), shiftButtons_(shiftButtons) {}
 
   void BuildDialog(QWidget* dialog) override;
-  HRESULT OnNewObjects() override;
   HRESULT OnApply() override;
-  bool DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void SetControlsEnabled(bool enabled) override;
+  void ShowNoObject() override;
+  void ForgetObject() override;
+  bool NothingLoaded() const override { return combo_ && combo_->count() == 0; }
+  void LoadObject() override;
+  void DialogGone() override;
 
  private:
   enum class KeyCheck { kEnter, kKillFocus, kApply };
 
-  void ResetObject();
-  void SetControlsEnabled(bool enabled);
   void BuildRecords();
   void SelectProperty();
   void LoadImages();
@@ -93,9 +95,7 @@ class CQVImageListPropPage : public CQVPropPageBase {
   std::optional<QString> AskFile(bool save, UINT title, UINT filter, const char* ext);
 
   const bool shiftButtons_;
-  com::Ref<IDispatch> control_;
   com::Ref<ctl::IListBarImageLists> info_;
-  SinkConnection sink_;
   std::vector<Record> records_;
   int selected_ = -1;
   com::Ref<IDispatch> imageList_;
@@ -105,7 +105,6 @@ class CQVImageListPropPage : public CQVPropPageBase {
   bool urlRemote_ = false;
   QString saveFile_;  // the remembered save file; empty for none
   CPageString helpFile_;
-  bool applying_ = false;
   bool validating_ = false;
 
   QComboBox* combo_ = nullptr;

@@ -75,17 +75,13 @@ void CQVTabsPropPage::BuildDialog(QWidget* dialog) {
   combo_->setFocus();
 }
 
-bool CQVTabsPropPage::DialogProc(UINT message, WPARAM, LPARAM) {
-  if (message != kMsgFreeObjects) return false;
-  sink_.Unadvise();
+void CQVTabsPropPage::DialogGone() {
   rows_.clear();
   members_.clear();
+  tabs_ = {};
   combo_ = nullptr;
   list_ = nullptr;
-  return true;
 }
-
-bool CQVTabsPropPage::IsActive() const { return Dialog() && !Dialog()->isHidden(); }
 
 void CQVTabsPropPage::SetControlsEnabled(bool enabled) {
   if (!combo_) return;
@@ -97,54 +93,18 @@ void CQVTabsPropPage::SetControlsEnabled(bool enabled) {
   }
 }
 
-void CQVTabsPropPage::ResetObject() {
+void CQVTabsPropPage::ForgetObject() {
   if (list_) list_->Show(nullptr);
   rows_.clear();
   members_.clear();
   tabs_ = {};
   currentTab_ = {};
-  loaded_ = false;
-  sink_.Unadvise();
-  control_ = {};
 }
 
-HRESULT CQVTabsPropPage::OnNewObjects() {
-  if (Objects().empty()) return E_FAIL;
-  if (Objects().size() > 1) {
-    SetControlsEnabled(false);
-    currentTab_ = {};
-    return S_FALSE;
-  }
-  auto identity = com::QueryAs<IUnknown>(Objects()[0], IID_IUnknown);
-  if (identity.get() != firstObject_.get()) {
-    ResetObject();
-    firstObject_ = identity;
-    currentTab_ = com::QueryAs<ctl::IListBarCurrentTab>(identity.get(), ctl::IID_IListBarCurrentTab);
-  }
-  if (!control_) {
-    control_ = ControlDispatch(firstObject_.get());
-    if (!control_) {
-      SetControlsEnabled(false);
-      return E_ACCESSDENIED;
-    }
-    GetInPlaceFrame();
-    SetControlsEnabled(true);
-  }
-  if (combo_->count() == 0) {
-    Rebuild();
-    UpdateArrows();
-  }
-  if (!sink_.Connected() && FAILED(sink_.Advise(firstObject_.get(), static_cast<IPropertyNotifySink*>(this))))
-    return E_FAIL;
-  if (loaded_) return E_FAIL;
-  loaded_ = true;
-  return S_OK;
-}
-
-void CQVTabsPropPage::ApplyPending() {
-  applying_ = true;
-  CQVPropPageBase::Apply();
-  applying_ = false;
+void CQVTabsPropPage::LoadObject() {
+  currentTab_ = com::QueryAs<ctl::IListBarCurrentTab>(firstObject_.get(), ctl::IID_IListBarCurrentTab);
+  Rebuild();
+  UpdateArrows();
 }
 
 void CQVTabsPropPage::FillCombo() {

@@ -9,7 +9,7 @@
 
 #include "platform/com/Dispatch.h"
 #include "platform/controls/ListBarAutomation.h"
-#include "proppages/CQVPropPageBase.h"
+#include "proppages/ControlPage.h"
 #include "proppages/MemberRows.h"
 #include "proppages/PageSupport.h"
 
@@ -20,9 +20,9 @@ class QToolButton;
 
 namespace qvp {
 
-class CQVTabsPropPage final : public CQVPropPageBase {
+class CQVTabsPropPage final : public CQVControlPage {
  public:
-  explicit CQVTabsPropPage(IUnknown* outer) : CQVPropPageBase(outer, 7) {}
+  explicit CQVTabsPropPage(IUnknown* outer) : CQVControlPage(outer, 7) {}
   static HRESULT Create(IUnknown* outer, REFIID iid, void** out) {
     return CreatePage<CQVTabsPropPage>(outer, iid, out);
   }
@@ -37,15 +37,15 @@ class CQVTabsPropPage final : public CQVPropPageBase {
 
  protected:
   void BuildDialog(QWidget* dialog) override;
-  HRESULT OnNewObjects() override;
   HRESULT OnApply() override;
-  bool DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void SetControlsEnabled(bool enabled) override;
+  void ShowNoObject() override { currentTab_ = {}; }
+  void ForgetObject() override;
+  bool NothingLoaded() const override { return !tabs_; }
+  void LoadObject() override;
+  void DialogGone() override;
 
  private:
-  void ResetObject();
-  void SetControlsEnabled(bool enabled);
-  bool IsActive() const;
-  void ApplyPending();
   void Rebuild();
   void FillCombo();
   void ShowSelected();
@@ -58,9 +58,7 @@ class CQVTabsPropPage final : public CQVPropPageBase {
   void OnRebuild(bool own);
   void OnPaint();
 
-  com::Ref<IDispatch> control_;
   com::Ref<ctl::IListBarCurrentTab> currentTab_;
-  SinkConnection sink_;
   com::Ref<IDispatch> tabs_;
   std::vector<com::Ref<IDispatch>> members_;
   MemberRows rows_;  // the selected tab's
@@ -68,7 +66,6 @@ class CQVTabsPropPage final : public CQVPropPageBase {
   bool refreshPending_ = false;
   bool editingCollection_ = false;
   bool ownTabChange_ = false;
-  bool applying_ = false;
   int arrows_ = -1;
 
   QComboBox* combo_ = nullptr;
