@@ -23,7 +23,6 @@ namespace qvp {
 
 namespace {
 
-constexpr OLE_COLOR kButtonFace = 0x8000000F;
 constexpr DISPID kDispidHidden = -515;
 // Deepest chain of implemented interfaces walked.
 constexpr int kMaxTypeDepth = 16;
@@ -64,7 +63,7 @@ IDispatch* DispatchOf(const VARIANT& v) { return v.vt == VT_DISPATCH ? v.pdispVa
 // The picture's pixels at its own size; non-bitmaps drawn on the button face.
 QImage FrameImage(const CPictureRef& frame) {
   if (frame.GetType() == PICTYPE_BITMAP) return PictureImage(frame.Get());
-  return PictureToBitmap(frame.Get(), kButtonFace);
+  return PictureToBitmap(frame.Get(), kOleButtonFace);
 }
 
 void ShowError(UINT text, UINT caption) {
@@ -353,7 +352,7 @@ void CQVCustPictPropPage::RebuildComposite() {
   }
   std::vector<QImage> frames;
   for (int i = 0; i < viewer_->Count(); ++i) frames.push_back(FrameImage(viewer_->Item(i)));
-  const QImage composite = JoinFrames(frames, ColorRefToRgb(TranslateOleColor(kButtonFace)));
+  const QImage composite = JoinFrames(frames, ColorRefToRgb(TranslateOleColor(kOleButtonFace)));
   CPictureRef picture;
   if (composite.isNull() || !picture.CreateFromBitmap(composite)) return;
   row->picture = picture;

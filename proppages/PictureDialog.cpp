@@ -21,7 +21,6 @@ const char* const kPictureFileFilter = PageStringText(2012);
 
 namespace {
 
-constexpr OLE_COLOR kMenuColor = 0x80000004;
 constexpr int kEdgeWidth = 2;
 
 }  // namespace
@@ -55,7 +54,7 @@ PicturePreview::PicturePreview(const CPictureRef& picture, QWidget* parent)
 void PicturePreview::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   QRect r = rect();
-  painter.fillRect(r, QColor(ColorRefToRgb(TranslateOleColor(kMenuColor))));
+  painter.fillRect(r, QColor(ColorRefToRgb(TranslateOleColor(kOleMenuColor))));
   qDrawShadePanel(&painter, r, palette(), true, kEdgeWidth);
   r.adjust(kEdgeWidth, kEdgeWidth, -kEdgeWidth, -kEdgeWidth);
   IPicture* picture = picture_.Get();

@@ -11,12 +11,6 @@
 
 namespace qvp {
 
-namespace {
-
-constexpr OLE_COLOR kButtonFace = 0x8000000F;
-
-}  // namespace
-
 bool CPictureRef::Create(const PICTDESC& desc) {
   Release();
   return SUCCEEDED(OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, picture_.OutVoid()));
@@ -204,7 +198,7 @@ bool DrawPictureEx(QPainter& painter, IPicture* picture, const DrawPictureArgs& 
 QRegion CreateRegionFromBitmap(IPicture* picture, OLE_COLOR key, std::optional<QSize> size, int frameIndex,
                                int frameCount, bool vertical, bool cornerKey) {
   const QImage bitmap =
-      PictureType(picture) == PICTYPE_BITMAP ? PictureImage(picture) : PictureToBitmap(picture, kButtonFace);
+      PictureType(picture) == PICTYPE_BITMAP ? PictureImage(picture) : PictureToBitmap(picture, kOleButtonFace);
   return CreateRegionFromBitmap(bitmap, ColorRefToRgb(TranslateOleColor(key)), size, frameIndex, frameCount,
                                 vertical, cornerKey);
 }

@@ -13,15 +13,13 @@
 namespace qvp {
 
 namespace {
-constexpr OLE_COLOR kMenuColor = 0x80000004;
-constexpr OLE_COLOR kButtonFace = 0x8000000F;
 constexpr int kPictureInset = 8;
 constexpr int kFocusInset = 4;
 constexpr int kEdge = 2;
 }  // namespace
 
 PictureViewer::PictureViewer(QWidget* parent)
-    : QAbstractScrollArea(parent), iconBackground_(ColorRefToRgb(TranslateOleColor(kButtonFace))) {
+    : QAbstractScrollArea(parent), iconBackground_(ColorRefToRgb(TranslateOleColor(kOleButtonFace))) {
   setObjectName(QStringLiteral("1009"));
   setFocusPolicy(Qt::StrongFocus);
   setFrameShape(QFrame::StyledPanel);
@@ -105,7 +103,7 @@ void PictureViewer::UpdateScrollBar() {
 
 void PictureViewer::paintEvent(QPaintEvent*) {
   QPainter painter(viewport());
-  const QColor menu(ColorRefToRgb(TranslateOleColor(kMenuColor)));
+  const QColor menu(ColorRefToRgb(TranslateOleColor(kOleMenuColor)));
   painter.fillRect(viewport()->rect(), menu);
   for (int i = horizontalScrollBar()->value(); i < Count(); ++i) {
     QRect cell = CellRect(i);

@@ -16,7 +16,6 @@ namespace qvp {
 namespace {
 
 constexpr DWORD kHelpContext = 600;
-constexpr OLE_COLOR kMenuColor = 0x80000004;
 constexpr int64_t kManyColors = 65536;
 
 // 2 to the power of the bitmap's depth; a 4-bit bitmap is held as an 8-bit one with a
@@ -51,7 +50,7 @@ QString PictureStatusLine(IPicture* picture) {
 
 QImage PictureForPng(IPicture* picture) {
   if (PictureType(picture) == PICTYPE_BITMAP) return PictureImage(picture);
-  return PictureToBitmap(picture, kMenuColor);
+  return PictureToBitmap(picture, kOleMenuColor);
 }
 
 HRESULT CQVPNGGeneratorPropPage::Help(LPCOLESTR) { return ShowPageHelp(kHelpContext); }
