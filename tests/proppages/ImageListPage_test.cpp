@@ -7,7 +7,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QUrl>
 
+#include "platform/com/ConnectionPoint.h"
+#include "platform/com/TypeInfo.h"
 #include "platform/ui/FileDialogs.h"
 #include "platform/ui/TestPrompts.h"
 #include "proppages/Pages.h"
@@ -234,6 +237,143 @@ TEST_F(ImageListPage2Test, TheSecondVariantHasNoShiftButtons) {
   EXPECT_EQ(Entries().size(), 1u);
   EXPECT_EQ(host_.page->Apply(), S_OK);
   EXPECT_EQ(host_.model.LargeIcons().Count(), 1);
+}
+
+}  // namespace
+}  // namespace qvp
+
+namespace qvp {
+namespace {
+
+// A control whose one image-list property is the address of a PNG strip.
+class UrlControl final
+    : public com::ComObject<IDispatch, IConnectionPointContainer, ctl::IListBarImageLists> {
+ public:
+  static constexpr DISPID kUrl = 1;
+
+  UrlControl(IUnknown* outer, QString url) : ComObject(outer), url_(std::move(url)) {
+    com::TypeLibBuilder b(com::MakeGuid("5A1D0C3E-0000-4000-8000-000000000002"), QStringLiteral("Urls"), 1, 0);
+    b.AddType(TKIND_DISPATCH, ctl::IID_DListBar, QStringLiteral("Urls"))
+        .Property(kUrl, QStringLiteral("ImagesURL"), VT_BSTR);
+    com::Ref<ITypeLib> lib;
+    b.Build(lib.Out());
+    dispatcher_.SetTypeInfo(com::FindTypeInfo(lib.get(), QStringLiteral("Urls")));
+    dispatcher_.Getter(kUrl, [this] { return com::Variant::Text(url_); });
+    points_.Add(IID_IPropertyNotifySink);
+  }
+  STOVREL_COM_FORWARD_DISPATCH
+  HRESULT EnumConnectionPoints(void** out) override {
+    if (out) *out = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** out) override {
+    return points_.FindConnectionPoint(iid, out);
+  }
+  HRESULT GetImageListCount(ULONG* count) override { return com::PutOut(count, 1); }
+  HRESULT GetImageListIds(ULONG capacity, DISPID* ids, ULONG* written) override {
+    if (capacity) ids[0] = kUrl;
+    return com::PutOut(written, capacity ? 1 : 0);
+  }
+  HRESULT GetFixedSize(DISPID, VARIANT_BOOL* fixed) override { return com::PutOut(fixed, VARIANT_FALSE); }
+  HRESULT GetImageWidth(DISPID, LONG* width) override { return com::PutOut(width, -1); }
+  HRESULT GetImageHeight(DISPID, LONG* height) override { return com::PutOut(height, -1); }
+  HRESULT GetBackColor(DISPID, OLE_COLOR* color) override { return com::PutOut(color, 0xFFFFFFu); }
+
+ protected:
+  void* FindInterface(REFIID iid) override {
+    if (iid == IID_IConnectionPointContainer) return Face<IConnectionPointContainer>();
+    if (iid == ctl::IID_IListBarImageLists) return Face<ctl::IListBarImageLists>();
+    if (iid == IID_IDispatch || iid == ctl::IID_DListBar) return Face<IDispatch>();
+    return nullptr;
+  }
+
+ private:
+  QString url_;
+  com::Dispatcher dispatcher_;
+  com::ConnectionPoints points_{this};
+};
+
+class UrlPropertyTest : public ImageListPageTest {
+ protected:
+  void ActivateWith(const QString& url) {
+    control_ = com::Create<UrlControl, IDispatch>(IID_IDispatch, url);
+    ASSERT_EQ(host_.Activate(control_.get()), S_OK);
+    viewer_ = host_.Find<PictureViewer>("1009");
+    key_ = host_.Find<QLineEdit>("1037");
+  }
+  // A strip file of `count` 8 x 8 images keyed k1, k2, ...
+  QString StripFile(const char* name, int count) {
+    std::vector<CPageString> keys;
+    for (int i = 1; i <= count; ++i) keys.emplace_back(QStringLiteral("k%1").arg(i).toLatin1().constData());
+    const QString path = Path(name);
+    EXPECT_TRUE(SaveDibAsPng(path, keys, Solid(8, 8 * count, qRgb(0, 0, 200)), nullptr, 24));
+    return path;
+  }
+  static size_t ImagesIn(const QString& path) {
+    std::vector<ImageEntry> read;
+    return LoadPngIntoImageList(path, CImageAddSink::Make(&read).get()) ? read.size() : 0;
+  }
+  com::Ref<IDispatch> control_;
+};
+
+TEST_F(UrlPropertyTest, ALocalStripIsShownAndSavedBackToItsPath) {
+  struct Case {
+    const char* name;
+    bool fileUrl;
+  };
+  for (const Case& c : {Case{"plain path", false}, Case{"file address", true}}) {
+    SCOPED_TRACE(c.name);
+    const QString strip = StripFile("local.png", 3);
+    PageHost host(4);
+    const QString url = c.fileUrl ? QUrl::fromLocalFile(strip).toString() : strip;
+    auto control = com::Create<UrlControl, IDispatch>(IID_IDispatch, url);
+    ASSERT_EQ(host.Activate(control.get()), S_OK);
+    EXPECT_FALSE(host.Find<QLabel>("1040")->isHidden());
+    EXPECT_EQ(host.Find<QLineEdit>("1042")->text(), url);
+    EXPECT_EQ(host.Find<QLabel>("1022")->text(), "3");
+    EXPECT_EQ(host.Find<QLabel>("1023")->text(),
+              "Image Size: 8x8  (Note: all inserted images will be scaled to 8x8)");
+    host.Find<QPushButton>("1007")->click();
+    EXPECT_EQ(host.page->Apply(), S_OK);
+    EXPECT_EQ(ImagesIn(strip), 2u);
+    EXPECT_TRUE(files_->FileRequests().isEmpty());
+  }
+}
+
+TEST_F(UrlPropertyTest, ARemoteStripCannotBeLoadedAndSavingAsksForAFileOnce) {
+  const QString url = QStringLiteral("http://example.invalid/icons.png");
+  prompts_->Expect(url);
+  ActivateWith(url);
+  EXPECT_EQ(prompts_->Last().title, "Error Loading File");
+  EXPECT_EQ(TextOf("1022"), "0");
+  // Importing from an address goes through the download, which has no network here.
+  const QString remoteImport = QStringLiteral("http://example.invalid/more.png");
+  prompts_->Expect(remoteImport);
+  files_->Choose(remoteImport);
+  Button("1014")->click();
+  EXPECT_TRUE(Entries().empty());
+
+  InsertColour("a.bmp", qRgb(1, 2, 3));
+  const QString saved = Path("saved.png");
+  files_->Choose(saved);
+  EXPECT_EQ(host_.page->Apply(), S_OK);
+  EXPECT_EQ(ImagesIn(saved), 1u);
+  InsertColour("b.bmp", qRgb(4, 5, 6));
+  const int asked = static_cast<int>(files_->FileRequests().size());
+  EXPECT_EQ(host_.page->Apply(), S_OK);
+  EXPECT_EQ(files_->FileRequests().size(), asked);
+  EXPECT_EQ(ImagesIn(saved), 2u);
+}
+
+TEST_F(UrlPropertyTest, AStripThatCannotBeWrittenIsReportedAndThePageStaysDirty) {
+  // The strip is not there yet: the load error at the start.
+  prompts_->Expect(Path("missing-folder/strip.png"));
+  ActivateWith(Path("missing-folder/strip.png"));
+  InsertColour("a.bmp", qRgb(1, 2, 3));
+  prompts_->Expect(Path("missing-folder/strip.png"));
+  EXPECT_EQ(host_.page->Apply(), E_FAIL);
+  EXPECT_EQ(prompts_->Last().title, "Error Saving File");
+  EXPECT_TRUE(host_.Dirty());
 }
 
 }  // namespace
