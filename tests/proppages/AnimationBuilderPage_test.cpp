@@ -249,7 +249,9 @@ TEST_F(AnimationPageTest, RemovingAndShiftingRebuildTheComposite) {
 // name begins with "Picture" and whose frames property can be read is offered.
 class PictureControl final : public com::ComObject<IDispatch, IConnectionPointContainer> {
  public:
-  explicit PictureControl(IUnknown* outer) : ComObject(outer) {
+  // `walk`: the picture of "PictureWalk" (none when null) and its frame count.
+  PictureControl(IUnknown* outer, QImage walk = {}, SHORT walkFrames = 0)
+      : ComObject(outer), walk_(std::move(walk)) {
     com::TypeLibBuilder b(com::MakeGuid("5A1D0C3E-0000-4000-8000-000000000001"), QStringLiteral("Pics"), 1, 0);
     b.AddType(TKIND_DISPATCH, IID_IPictureDisp, QStringLiteral("Picture"));
     const auto picture = com::TypeRef::User(QStringLiteral("Picture"));
@@ -267,14 +269,16 @@ class PictureControl final : public com::ComObject<IDispatch, IConnectionPointCo
     b.Build(lib.Out());
     dispatcher_.SetTypeInfo(com::FindTypeInfo(lib.get(), QStringLiteral("Pics")));
     for (DISPID id : {1, 3, 5, 8})
-      dispatcher_.Getter(id, [] {
+      dispatcher_.Getter(id, [this, id] {
         PICTDESC desc;
-        desc.picType = PICTYPE_NONE;
+        desc.picType = id == 1 && !walk_.isNull() ? PICTYPE_BITMAP : PICTYPE_NONE;
+        desc.image = &walk_;
         com::Ref<IDispatch> p;
         OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, p.OutVoid());
         return com::Variant::Dispatch(p.get());
       });
-    for (DISPID id : {2, 4, 6, 7, 9}) dispatcher_.Getter(id, [] { return com::Variant::I2(0); });
+    dispatcher_.Getter(2, [walkFrames] { return com::Variant::I2(walkFrames); });
+    for (DISPID id : {4, 6, 7, 9}) dispatcher_.Getter(id, [] { return com::Variant::I2(0); });
     points_.Add(IID_IPropertyNotifySink);
   }
   STOVREL_COM_FORWARD_DISPATCH
@@ -294,9 +298,20 @@ class PictureControl final : public com::ComObject<IDispatch, IConnectionPointCo
   }
 
  private:
+  QImage walk_;
   com::Dispatcher dispatcher_;
   com::ConnectionPoints points_{this};
 };
+
+TEST(AnimationPageProperties, ANegativeFrameCountShowsNoFrames) {
+  auto control = com::Create<PictureControl, IDispatch>(IID_IDispatch, Solid(20, 8, qRgb(5, 5, 5)), SHORT{-3});
+  PageHost host(kAnimationPage);
+  ASSERT_EQ(host.Activate(control.get()), S_OK);
+  EXPECT_EQ(host.Find<PictureViewer>("1009")->Count(), 0);
+  EXPECT_EQ(host.Find<QLabel>("1022")->text(), "0");
+  EXPECT_TRUE(host.Dirty());
+  EXPECT_EQ(host.Find<QLabel>("1023")->text(), "Frame Size: 0x0  (Note: frame size is based on size of frame #1)");
+}
 
 TEST(AnimationPageProperties, OnlyFramedPicturePropertiesAreListed) {
   auto control = com::Create<PictureControl, IDispatch>(IID_IDispatch);

@@ -99,10 +99,10 @@ TEST(ConfigToolBarsPage, WithoutAnObjectTheButtonDoesNothing) {
   EXPECT_FALSE(host.Dirty());
 }
 
-// F1 on either utility page opens its topic; its help file is the control's.
-TEST(UtilityPages, HelpOpensThePagesTopicAndKeepsTheControlsHelpFile) {
+// F1 on a page opens its topic; the utility pages keep the control's help file.
+TEST(PageHelp, F1OpensEachPagesTopic) {
   const QString folder = testenv::NewTempDir(QStringLiteral("qvp-help"));
-  for (const char* page : {"600.html", "700.html", "index.html"}) {
+  for (const char* page : {"401.html", "500.html", "600.html", "700.html", "800.html", "index.html"}) {
     QFile f(folder + QLatin1Char('/') + QLatin1String(page));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("<p>topic</p>");
@@ -112,8 +112,14 @@ TEST(UtilityPages, HelpOpensThePagesTopicAndKeepsTheControlsHelpFile) {
     int page;
     const char* topic;
   };
-  for (const Case& c : {Case{kConfigPage, "700.html"}, Case{kPngPage, "600.html"}}) {
-    SCOPED_TRACE(c.topic);
+  const Case cases[] = {
+      {kConfigPage, "700.html"}, {kPngPage, "600.html"}, {4, "500.html"}, {8, "500.html"},
+      // Without a current row: the page's own topic; the animation page gives the
+      // selected property's (0: the contents).
+      {7, "800.html"},           {3, "401.html"},        {2, "index.html"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.page);
     PageHost host(c.page);
     ASSERT_EQ(host.Activate(), S_OK);
     MSG f1;
@@ -124,10 +130,11 @@ TEST(UtilityPages, HelpOpensThePagesTopicAndKeepsTheControlsHelpFile) {
     EXPECT_TRUE(ui::OpenHelpViewer()->CurrentPage().endsWith(QLatin1String(c.topic)));
     ui::CloseHelpViewer();
     auto* base = static_cast<CQVPropPageBase*>(host.page.get());
-    const CPageString& file = c.page == kConfigPage
-                                  ? static_cast<CQVConfigToolBarsPropPage*>(base)->HelpFile()
-                                  : static_cast<CQVPNGGeneratorPropPage*>(base)->HelpFile();
-    EXPECT_STREQ(file.Text(), "svl_v6_help.chm");
+    if (c.page == kConfigPage) {
+      EXPECT_STREQ(static_cast<CQVConfigToolBarsPropPage*>(base)->HelpFile().Text(), "svl_v6_help.chm");
+    } else if (c.page == kPngPage) {
+      EXPECT_STREQ(static_cast<CQVPNGGeneratorPropPage*>(base)->HelpFile().Text(), "svl_v6_help.chm");
+    }
   }
   ui::SetHelpFolder({});
 }
