@@ -8,6 +8,7 @@
 
 #include "platform/com/Dispatch.h"
 #include "platform/com/PropertyPage.h"
+#include "platform/runtime/Codepage.h"
 #include "platform/ui/FileDialogs.h"
 #include "proppages/CPageString.h"
 
@@ -15,12 +16,12 @@ namespace qvp {
 
 // The text of a string id, or the empty text for an id the table lacks.
 QString PageText(UINT id);
-// A string of the table with printf-style arguments.
+// A string of the table with printf-style arguments; texts given in code page 1252.
 template <typename... Args>
 QString PageTextFormat(UINT id, Args... args) {
   CPageString text;
   if (!text.Format(PageText(id).toLatin1().constData(), args...)) return {};
-  return QString::fromLatin1(text.Text() ? text.Text() : "");
+  return rt::FromCp1252(text.Text() ? text.Text() : "");
 }
 
 // The list-bar dispinterface of an edited object; null when it has none.
