@@ -75,7 +75,7 @@ HRESULT CQVPropPageBase::GetPageInfo(PROPPAGEINFO* info) {
     CoTaskMemFree(filled.pszHelpFile);
     return E_OUTOFMEMORY;
   }
-  filled.size = kDefaultPageSize;
+  filled.size = PageSize();
   filled.dwHelpContext = e.helpContext;
   *info = filled;
   return S_OK;

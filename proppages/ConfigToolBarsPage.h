@@ -20,6 +20,7 @@ class CQVConfigToolBarsPropPage final : public CQVPropPageBase {
 
  protected:
   void BuildDialog(QWidget* dialog) override;
+  SIZE PageSize() const override { return kChildPageSize; }
   HRESULT OnNewObjects() override;
 
  private:

@@ -19,6 +19,7 @@ class CQVControlPage : public CQVPropPageBase {
   // connection is advised (E_FAIL when refused). S_OK the first time for an object,
   // E_FAIL on a repeat. A page with nothing loaded stays disabled.
   HRESULT OnNewObjects() final;
+  SIZE PageSize() const override { return kChildPageSize; }
   // The dialog goes: the connection ends and the page lets go of its widgets.
   bool DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 

@@ -27,6 +27,7 @@ class CQVPNGGeneratorPropPage final : public CQVPropPageBase {
 
  protected:
   void BuildDialog(QWidget* dialog) override;
+  SIZE PageSize() const override { return kChildPageSize; }
   HRESULT OnNewObjects() override;
 
  private:

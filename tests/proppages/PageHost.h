@@ -11,6 +11,7 @@
 #include "platform/com/PageSite.h"
 #include "platform/controls/ListBarAutomation.h"
 #include "platform/controls/ListBarModel.h"
+#include "proppages/CQVPropPageBase.h"
 #include "proppages/PageTable.h"
 
 namespace qvp::test {
@@ -21,7 +22,7 @@ struct PageHost {
     EXPECT_EQ(PageObjectTable[index].create(nullptr, IID_IPropertyPage2, page.OutVoid()), S_OK);
     site = com::Create<com::FakePageSite, IPropertyPageSite>(IID_IPropertyPageSite);
     page->SetPageSite(site.get());
-    frame.resize(450, 250);  // about 300 x 151 dialog units
+    frame.resize(kChildPageSize.cx, kChildPageSize.cy);
   }
   ~PageHost() {
     page->Deactivate();

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <functional>
 
+#include "platform/com/Memory.h"
 #include "platform/com/Object.h"
 #include "platform/ui/FileDialogs.h"
 #include "platform/ui/HelpViewer.h"
@@ -137,6 +138,22 @@ TEST(PageHelp, F1OpensEachPagesTopic) {
     }
   }
   ui::SetHelpFolder({});
+}
+
+TEST(PageInfo, PagesWithContentsGiveTheChildPageSize) {
+  for (int i = 0; i < kPageCount; ++i) {
+    SCOPED_TRACE(i);
+    com::Ref<IPropertyPage> page;
+    ASSERT_EQ(PageObjectTable[i].create(nullptr, IID_IPropertyPage, page.OutVoid()), S_OK);
+    PROPPAGEINFO info;
+    ASSERT_EQ(page->GetPageInfo(&info), S_OK);
+    const SIZE expected = i < 2 ? kDefaultPageSize : kChildPageSize;  // the browser pages come later
+    EXPECT_EQ(info.size.cx, expected.cx);
+    EXPECT_EQ(info.size.cy, expected.cy);
+    CoTaskMemFree(info.pszTitle);
+    CoTaskMemFree(info.pszDocString);
+    CoTaskMemFree(info.pszHelpFile);
+  }
 }
 
 com::Ref<IPicture> MakePicture(SHORT type, const QImage& image) {
