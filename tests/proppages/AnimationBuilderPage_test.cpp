@@ -247,27 +247,30 @@ TEST_F(AnimationPageTest, RemovingAndShiftingRebuildTheComposite) {
 
 // A control with several picture-typed and other properties: only a picture whose
 // name begins with "Picture" and whose frames property can be read is offered.
-class PictureControl final : public com::ComObject<IDispatch, IConnectionPointContainer> {
+com::TypeLibBuilder PictureTypes() {
+  com::TypeLibBuilder b(com::MakeGuid("5A1D0C3E-0000-4000-8000-000000000001"), QStringLiteral("Pics"), 1, 0);
+  b.AddType(TKIND_DISPATCH, IID_IPictureDisp, QStringLiteral("Picture"));
+  const auto picture = com::TypeRef::User(QStringLiteral("Picture"));
+  b.AddType(TKIND_DISPATCH, ctl::IID_DListBar, QStringLiteral("Pics"))
+      .Property(1, QStringLiteral("PictureWalk"), picture)
+      .Property(2, QStringLiteral("PictureWalkFrames"), VT_I2)
+      .Property(3, QStringLiteral("PictureStill"), picture)
+      .Property(4, QStringLiteral("LogoFrames"), VT_I2)
+      .Property(5, QStringLiteral("Logo"), picture)
+      .Property(6, QStringLiteral("PictureCount"), VT_I4)
+      .Property(7, QStringLiteral("PictureCountFrames"), VT_I2)
+      .Property(8, QStringLiteral("PictureHidden"), picture, false, VARFLAG_FHIDDEN)
+      .Property(9, QStringLiteral("PictureHiddenFrames"), VT_I2);
+  return b;
+}
+
+// A control with several picture-typed and other properties: only a picture whose
+// name begins with "Picture" and whose frames property can be read is offered.
+class PictureControl final : public test::TestControl<> {
  public:
   // `walk`: the picture of "PictureWalk" (none when null) and its frame count.
   PictureControl(IUnknown* outer, QImage walk = {}, SHORT walkFrames = 0)
-      : ComObject(outer), walk_(std::move(walk)) {
-    com::TypeLibBuilder b(com::MakeGuid("5A1D0C3E-0000-4000-8000-000000000001"), QStringLiteral("Pics"), 1, 0);
-    b.AddType(TKIND_DISPATCH, IID_IPictureDisp, QStringLiteral("Picture"));
-    const auto picture = com::TypeRef::User(QStringLiteral("Picture"));
-    b.AddType(TKIND_DISPATCH, ctl::IID_DListBar, QStringLiteral("Pics"))
-        .Property(1, QStringLiteral("PictureWalk"), picture)
-        .Property(2, QStringLiteral("PictureWalkFrames"), VT_I2)
-        .Property(3, QStringLiteral("PictureStill"), picture)
-        .Property(4, QStringLiteral("LogoFrames"), VT_I2)
-        .Property(5, QStringLiteral("Logo"), picture)
-        .Property(6, QStringLiteral("PictureCount"), VT_I4)
-        .Property(7, QStringLiteral("PictureCountFrames"), VT_I2)
-        .Property(8, QStringLiteral("PictureHidden"), picture, false, VARFLAG_FHIDDEN)
-        .Property(9, QStringLiteral("PictureHiddenFrames"), VT_I2);
-    com::Ref<ITypeLib> lib;
-    b.Build(lib.Out());
-    dispatcher_.SetTypeInfo(com::FindTypeInfo(lib.get(), QStringLiteral("Pics")));
+      : TestControl(outer, PictureTypes(), QStringLiteral("Pics")), walk_(std::move(walk)) {
     for (DISPID id : {1, 3, 5, 8})
       dispatcher_.Getter(id, [this, id] {
         PICTDESC desc;
@@ -279,28 +282,10 @@ class PictureControl final : public com::ComObject<IDispatch, IConnectionPointCo
       });
     dispatcher_.Getter(2, [walkFrames] { return com::Variant::I2(walkFrames); });
     for (DISPID id : {4, 6, 7, 9}) dispatcher_.Getter(id, [] { return com::Variant::I2(0); });
-    points_.Add(IID_IPropertyNotifySink);
-  }
-  STOVREL_COM_FORWARD_DISPATCH
-  HRESULT EnumConnectionPoints(void** out) override {
-    if (out) *out = nullptr;
-    return E_NOTIMPL;
-  }
-  HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** out) override {
-    return points_.FindConnectionPoint(iid, out);
-  }
-
- protected:
-  void* FindInterface(REFIID iid) override {
-    if (iid == IID_IConnectionPointContainer) return Face<IConnectionPointContainer>();
-    if (iid == IID_IDispatch || iid == ctl::IID_DListBar) return Face<IDispatch>();
-    return nullptr;
   }
 
  private:
   QImage walk_;
-  com::Dispatcher dispatcher_;
-  com::ConnectionPoints points_{this};
 };
 
 TEST(AnimationPageProperties, ANegativeFrameCountShowsNoFrames) {

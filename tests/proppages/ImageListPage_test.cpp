@@ -245,29 +245,19 @@ TEST_F(ImageListPage2Test, TheSecondVariantHasNoShiftButtons) {
 namespace qvp {
 namespace {
 
+com::TypeLibBuilder UrlTypes() {
+  com::TypeLibBuilder b(com::MakeGuid("5A1D0C3E-0000-4000-8000-000000000002"), QStringLiteral("Urls"), 1, 0);
+  b.AddType(TKIND_DISPATCH, ctl::IID_DListBar, QStringLiteral("Urls")).Property(1, QStringLiteral("ImagesURL"), VT_BSTR);
+  return b;
+}
+
 // A control whose one image-list property is the address of a PNG strip.
-class UrlControl final
-    : public com::ComObject<IDispatch, IConnectionPointContainer, ctl::IListBarImageLists> {
+class UrlControl final : public test::TestControl<ctl::IListBarImageLists> {
  public:
   static constexpr DISPID kUrl = 1;
 
-  UrlControl(IUnknown* outer, QString url) : ComObject(outer), url_(std::move(url)) {
-    com::TypeLibBuilder b(com::MakeGuid("5A1D0C3E-0000-4000-8000-000000000002"), QStringLiteral("Urls"), 1, 0);
-    b.AddType(TKIND_DISPATCH, ctl::IID_DListBar, QStringLiteral("Urls"))
-        .Property(kUrl, QStringLiteral("ImagesURL"), VT_BSTR);
-    com::Ref<ITypeLib> lib;
-    b.Build(lib.Out());
-    dispatcher_.SetTypeInfo(com::FindTypeInfo(lib.get(), QStringLiteral("Urls")));
+  UrlControl(IUnknown* outer, QString url) : TestControl(outer, UrlTypes(), QStringLiteral("Urls")), url_(std::move(url)) {
     dispatcher_.Getter(kUrl, [this] { return com::Variant::Text(url_); });
-    points_.Add(IID_IPropertyNotifySink);
-  }
-  STOVREL_COM_FORWARD_DISPATCH
-  HRESULT EnumConnectionPoints(void** out) override {
-    if (out) *out = nullptr;
-    return E_NOTIMPL;
-  }
-  HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** out) override {
-    return points_.FindConnectionPoint(iid, out);
   }
   HRESULT GetImageListCount(ULONG* count) override { return com::PutOut(count, 1); }
   HRESULT GetImageListIds(ULONG capacity, DISPID* ids, ULONG* written) override {
@@ -281,16 +271,12 @@ class UrlControl final
 
  protected:
   void* FindInterface(REFIID iid) override {
-    if (iid == IID_IConnectionPointContainer) return Face<IConnectionPointContainer>();
     if (iid == ctl::IID_IListBarImageLists) return Face<ctl::IListBarImageLists>();
-    if (iid == IID_IDispatch || iid == ctl::IID_DListBar) return Face<IDispatch>();
-    return nullptr;
+    return TestControl::FindInterface(iid);
   }
 
  private:
   QString url_;
-  com::Dispatcher dispatcher_;
-  com::ConnectionPoints points_{this};
 };
 
 class UrlPropertyTest : public ImageListPageTest {

@@ -8,7 +8,11 @@
 #include <QKeyEvent>
 #include <QString>
 
+#include "platform/com/ConnectionPoint.h"
+#include "platform/com/Dispatch.h"
 #include "platform/com/Picture.h"
+#include "platform/com/TypeInfo.h"
+#include "platform/controls/ListBarAutomation.h"
 #include "proppages/Dib.h"
 
 namespace qvp::test {
@@ -25,6 +29,39 @@ inline QString BitmapFile(const QString& path, const QImage& image) {
   EXPECT_EQ(WriteDibFile(BitmapToPackedDib(image, nullptr, 24), path), DibWriteResult::kWritten);
   return path;
 }
+
+// A control of the tests' own: the list-bar dispinterface over a type of its library
+// (the type named `typeName`) with the getters the test binds, and a property-change
+// connection point. `Extra` interfaces are the test's to implement and answer.
+template <typename... Extra>
+class TestControl : public com::ComObject<IDispatch, IConnectionPointContainer, Extra...> {
+ public:
+  STOVREL_COM_FORWARD_DISPATCH
+  HRESULT EnumConnectionPoints(void** out) override {
+    if (out) *out = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** out) override {
+    return points_.FindConnectionPoint(iid, out);
+  }
+
+ protected:
+  TestControl(IUnknown* outer, const com::TypeLibBuilder& types, const QString& typeName)
+      : com::ComObject<IDispatch, IConnectionPointContainer, Extra...>(outer) {
+    com::Ref<ITypeLib> lib;
+    types.Build(lib.Out());
+    dispatcher_.SetTypeInfo(com::FindTypeInfo(lib.get(), typeName));
+    points_.Add(IID_IPropertyNotifySink);
+  }
+  void* FindInterface(REFIID iid) override {
+    if (iid == IID_IConnectionPointContainer) return this->template Face<IConnectionPointContainer>();
+    if (iid == IID_IDispatch || iid == ctl::IID_DListBar) return this->template Face<IDispatch>();
+    return nullptr;
+  }
+
+  com::Dispatcher dispatcher_;
+  com::ConnectionPoints points_{this};
+};
 
 // A key pressed in a widget, as the keyboard would deliver it.
 inline void PressKey(QWidget* widget, int key, const QString& text = {}) {
