@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -153,6 +154,34 @@ TEST(PageInfo, PagesWithContentsGiveTheChildPageSize) {
     CoTaskMemFree(info.pszTitle);
     CoTaskMemFree(info.pszDocString);
     CoTaskMemFree(info.pszHelpFile);
+  }
+}
+
+// The pages that edit a list bar load it again after a new activation, and answer a
+// repeated hand-over of the same object with E_FAIL.
+TEST(ControlPages, ReactivationReloadsAndARepeatIsRefused) {
+  struct Case {
+    int page;
+    const char* combo;
+  };
+  for (const Case& c : {Case{2, "1003"}, Case{3, "1002"}, Case{4, "1026"}, Case{7, "2200"}, Case{8, "1026"}}) {
+    SCOPED_TRACE(c.page);
+    PageHost host(c.page);
+    host.model.Groups().Add(0, {}, QStringLiteral("G"));
+    host.model.Tabs().Add(0, {}, QStringLiteral("T"));
+    for (int round = 0; round < 2; ++round) {
+      ASSERT_EQ(host.Activate(), S_OK);
+      auto* combo = host.frame.findChild<QComboBox*>(QLatin1String(c.combo));
+      ASSERT_TRUE(combo);
+      EXPECT_GT(combo->count(), 0);
+      EXPECT_TRUE(combo->isEnabled());
+      IUnknown* same[] = {host.control->Object()};
+      EXPECT_EQ(host.page->SetObjects(1, same), E_FAIL);
+      EXPECT_EQ(host.page->Deactivate(), S_OK);
+    }
+    // Changes after the page went are not its business any more.
+    host.model.Groups().Add(0, {}, QStringLiteral("H"));
+    host.model.Tabs().Add(0, {}, QStringLiteral("U"));
   }
 }
 
