@@ -75,7 +75,7 @@ HRESULT CQVPropPageBase::GetPageInfo(PROPPAGEINFO* info) {
     CoTaskMemFree(filled.pszHelpFile);
     return E_OUTOFMEMORY;
   }
-  filled.size = kDefaultPageSize;
+  filled.size = PageSize();
   filled.dwHelpContext = e.helpContext;
   *info = filled;
   return S_OK;
@@ -146,6 +146,12 @@ void CQVPropPageBase::BuildDialog(QWidget*) {}
 void CQVPropPageBase::MakeDirty() {
   dirty_ = true;
   if (site_) site_->OnStatusChange(PROPPAGESTATUS_DIRTY | PROPPAGESTATUS_VALIDATE);
+}
+
+void CQVPropPageBase::ClearDirty() {
+  if (!dirty_) return;
+  dirty_ = false;
+  if (site_) site_->OnStatusChange(PROPPAGESTATUS_DIRTY);
 }
 
 EXCEPINFO* CQVPropPageBase::FreshExceptionInfo() {

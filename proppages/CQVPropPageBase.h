@@ -30,6 +30,8 @@ inline constexpr ULONG kMaxObjects = 0x10000;
 
 // The size GetPageInfo gives before a page has contents of its own.
 inline constexpr SIZE kDefaultPageSize{320, 240};
+// The size of a child page of 300 x 151 dialog units in the pages' 8-point font.
+inline constexpr SIZE kChildPageSize{450, 246};
 
 class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySink> {
  public:
@@ -71,9 +73,13 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
   virtual HRESULT OnApply() { return S_OK; }
   // Fills the new dialog; the base leaves it empty.
   virtual void BuildDialog(QWidget* dialog);
+  // The size GetPageInfo gives.
+  virtual SIZE PageSize() const { return kDefaultPageSize; }
 
   // Marks the page dirty and tells the site.
   void MakeDirty();
+  // A dirty page becomes clean; the site is told to look again (status 1).
+  void ClearDirty();
   IPropertyPageSite* Site() const { return site_.get(); }
   std::span<IUnknown* const> Objects() const { return objects_; }
   // The record for an Invoke's error details, its strings freed and zeroed.

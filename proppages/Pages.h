@@ -1,29 +1,10 @@
 #pragma once
-// The nine property pages. Each is, for now, its title and an empty dialog on the
-// page base; its contents come with the page's own work.
+// The nine property pages, each in its own header.
 
-#include "proppages/CQVPropPageBase.h"
+#include "proppages/AnimationBuilderPage.h"
+#include "proppages/ConfigToolBarsPage.h"
+#include "proppages/GroupsListsPage.h"
+#include "proppages/ImageListPage.h"
+#include "proppages/PngGeneratorPage.h"
 #include "proppages/PropertyBrowserPage.h"
-
-namespace qvp {
-
-#define QVP_PAGE_CLASS(Name, Index)                                      \
-  class Name final : public CQVPropPageBase {                            \
-   public:                                                               \
-    Name(IUnknown* outer) : CQVPropPageBase(outer, Index) {}             \
-    static HRESULT Create(IUnknown* outer, REFIID iid, void** out) {     \
-      return CreatePage<Name>(outer, iid, out);                          \
-    }                                                                    \
-  }
-
-QVP_PAGE_CLASS(CQVCustPictPropPage, 2);
-QVP_PAGE_CLASS(CQVGroupsAndListsPropPage, 3);
-QVP_PAGE_CLASS(CQVImageListPropPage, 4);
-QVP_PAGE_CLASS(CQVPNGGeneratorPropPage, 5);
-QVP_PAGE_CLASS(CQVConfigToolBarsPropPage, 6);
-QVP_PAGE_CLASS(CQVTabsPropPage, 7);
-QVP_PAGE_CLASS(CQVImageListPropPage2, 8);
-
-#undef QVP_PAGE_CLASS
-
-}  // namespace qvp
+#include "proppages/TabsPage.h"

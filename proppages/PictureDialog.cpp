@@ -17,13 +17,10 @@
 
 namespace qvp {
 
-const char* const kPictureFileFilter =
-    "All Picture Files|*.bmp;*.png;*.gif;*.jpg;*.ico|Bitmaps(*.bmp)|*.bmp|PNG Images(*.png)|*.png|"
-    "GIF Images(*.gif)|*.gif|JPEG Images(*.jpg)|*.jpg|Icons(*.ico)|*.ico|All Files (*.*)|*.*|";
+const char* const kPictureFileFilter = PageStringText(2012);
 
 namespace {
 
-constexpr OLE_COLOR kMenuColor = 0x80000004;
 constexpr int kEdgeWidth = 2;
 
 }  // namespace
@@ -48,46 +45,35 @@ QRect FitPictureRect(const QRect& rect, long width, long height) {
                static_cast<int>(bottom - top));
 }
 
-namespace {
+PicturePreview::PicturePreview(const CPictureRef& picture, QWidget* parent)
+    : QFrame(parent), picture_(picture) {
+  setObjectName(QStringLiteral("1011"));
+  setMinimumSize(164, 140);
+}
 
-// The preview: a sunken frame on the menu colour with the picture fitted inside.
-class Preview final : public QFrame {
- public:
-  Preview(const CPictureRef& picture, QWidget* parent) : QFrame(parent), picture_(picture) {
-    setObjectName(QStringLiteral("1011"));
-    setMinimumSize(164, 140);
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    QRect r = rect();
-    painter.fillRect(r, QColor(ColorRefToRgb(TranslateOleColor(kMenuColor))));
-    qDrawShadePanel(&painter, r, palette(), true, kEdgeWidth);
-    r.adjust(kEdgeWidth, kEdgeWidth, -kEdgeWidth, -kEdgeWidth);
-    IPicture* picture = picture_.Get();
-    OLE_XSIZE_HIMETRIC width = 0;
-    OLE_YSIZE_HIMETRIC height = 0;
-    if (PictureType(picture) <= PICTYPE_NONE || FAILED(picture->get_Width(&width)) ||
-        FAILED(picture->get_Height(&height)) || width <= 0 || height <= 0)
-      return;
-    const QRect fit = FitPictureRect(r, width, height);
-    if (fit.isEmpty()) return;
-    picture->Render(&painter, fit.left(), fit.top(), fit.width(), fit.height(), 0, height, width, -height, nullptr);
-  }
-
- private:
-  const CPictureRef& picture_;
-};
-
-}  // namespace
+void PicturePreview::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  QRect r = rect();
+  painter.fillRect(r, QColor(ColorRefToRgb(TranslateOleColor(kOleMenuColor))));
+  qDrawShadePanel(&painter, r, palette(), true, kEdgeWidth);
+  r.adjust(kEdgeWidth, kEdgeWidth, -kEdgeWidth, -kEdgeWidth);
+  IPicture* picture = picture_.Get();
+  OLE_XSIZE_HIMETRIC width = 0;
+  OLE_YSIZE_HIMETRIC height = 0;
+  if (PictureType(picture) <= PICTYPE_NONE || FAILED(picture->get_Width(&width)) ||
+      FAILED(picture->get_Height(&height)) || width <= 0 || height <= 0)
+    return;
+  const QRect fit = FitPictureRect(r, width, height);
+  if (fit.isEmpty()) return;
+  picture->Render(&painter, fit.left(), fit.top(), fit.width(), fit.height(), 0, height, width, -height, nullptr);
+}
 
 class CPictureDialog::Window final : public QDialog {
  public:
   Window(CPictureRef& picture, QWidget* parent) : QDialog(parent), picture_(picture) {
     setObjectName(QStringLiteral("112"));
     setWindowTitle(QStringLiteral("Load Picture"));
-    preview_ = new Preview(picture_, this);
+    preview_ = new PicturePreview(picture_, this);
     auto* ok = ui::NamedButton(QStringLiteral("OK"), QStringLiteral("1"), this);
     ok->setDefault(true);
     auto* cancel = ui::NamedButton(QStringLiteral("Cancel"), QStringLiteral("2"), this);
@@ -148,7 +134,7 @@ class CPictureDialog::Window final : public QDialog {
   }
 
   CPictureRef& picture_;
-  Preview* preview_ = nullptr;
+  PicturePreview* preview_ = nullptr;
   QPushButton* clear_ = nullptr;
   QPushButton* browse_ = nullptr;
 };

@@ -4,6 +4,7 @@
 // "&Browse..." (1012) for a picture file. Controls carry their ids as objectName; the
 // dialog is "112".
 
+#include <QFrame>
 #include <QRect>
 
 #include "proppages/PictureRef.h"
@@ -19,6 +20,19 @@ extern const char* const kPictureFileFilter;
 // sides of one axis to the picture's aspect ratio (width × 1000 / height). The whole
 // rectangle for a picture or rectangle without a size.
 QRect FitPictureRect(const QRect& rect, long width, long height);
+
+// A preview of a held picture: a sunken frame on the menu colour with the picture
+// fitted inside (FitPictureRect). Named "1011"; it repaints when told to.
+class PicturePreview final : public QFrame {
+ public:
+  PicturePreview(const CPictureRef& picture, QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  const CPictureRef& picture_;
+};
 
 class CPictureDialog {
  public:

@@ -11,12 +11,6 @@
 
 namespace qvp {
 
-namespace {
-
-constexpr OLE_COLOR kButtonFace = 0x8000000F;
-
-}  // namespace
-
 bool CPictureRef::Create(const PICTDESC& desc) {
   Release();
   return SUCCEEDED(OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, picture_.OutVoid()));
@@ -130,20 +124,21 @@ HRESULT LoadPictureFile(const QString& path, CPictureRef& out) {
   return S_OK;
 }
 
+std::optional<QString> LocalPathOfAddress(const QString& address) {
+  const QUrl url(address);
+  if (url.isLocalFile()) return url.toLocalFile();
+  // A network address: nothing here downloads.
+  if (url.scheme().size() > 1 || address.contains(QLatin1String("://"))) return std::nullopt;
+  return address;
+}
+
 HRESULT DownloadUrlToCacheFile(const QString& address, QString* localFile) {
   if (!localFile) return E_POINTER;
   localFile->clear();
-  QString path;
-  const QUrl url(address);
-  if (url.isLocalFile()) {
-    path = url.toLocalFile();
-  } else if (url.scheme().size() > 1 || address.contains(QLatin1String("://"))) {
-    return E_UNEXPECTED;  // a network address: nothing here downloads
-  } else {
-    path = address;
-  }
-  if (path.isEmpty() || !QFileInfo(path).isFile()) return E_FAIL;
-  *localFile = path;
+  const auto path = LocalPathOfAddress(address);
+  if (!path) return E_UNEXPECTED;
+  if (path->isEmpty() || !QFileInfo(*path).isFile()) return E_FAIL;
+  *localFile = *path;
   return S_OK;
 }
 
@@ -203,7 +198,7 @@ bool DrawPictureEx(QPainter& painter, IPicture* picture, const DrawPictureArgs& 
 QRegion CreateRegionFromBitmap(IPicture* picture, OLE_COLOR key, std::optional<QSize> size, int frameIndex,
                                int frameCount, bool vertical, bool cornerKey) {
   const QImage bitmap =
-      PictureType(picture) == PICTYPE_BITMAP ? PictureImage(picture) : PictureToBitmap(picture, kButtonFace);
+      PictureType(picture) == PICTYPE_BITMAP ? PictureImage(picture) : PictureToBitmap(picture, kOleButtonFace);
   return CreateRegionFromBitmap(bitmap, ColorRefToRgb(TranslateOleColor(key)), size, frameIndex, frameCount,
                                 vertical, cornerKey);
 }

@@ -81,6 +81,9 @@ HRESULT LoadPictureFile(const QString& path, CPictureRef& out);
 // There is no download here, so any other address fails with E_UNEXPECTED, as when the
 // download library is missing; a local file that does not exist gives E_FAIL.
 HRESULT DownloadUrlToCacheFile(const QString& address, QString* localFile);
+// The local path an address names: a file:// address's path or a plain path; nothing
+// for a network address.
+std::optional<QString> LocalPathOfAddress(const QString& address);
 
 // The picture drawn on a bitmap of its pixel size filled with the background colour;
 // null for no picture, an empty one, or one without a size.

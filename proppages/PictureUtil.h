@@ -24,6 +24,10 @@ inline ColorRef RgbToColorRef(QRgb c) {
   return static_cast<ColorRef>(qRed(c) | (qGreen(c) << 8) | (qBlue(c) << 16));
 }
 
+// The system colours the pages fill with, as OLE colours.
+inline constexpr uint32_t kOleMenuColor = 0x80000004;
+inline constexpr uint32_t kOleButtonFace = 0x8000000F;
+
 // The colour of a system colour index, nothing for an index the system does not know.
 using SysColorLookup = std::function<std::optional<ColorRef>(uint32_t index)>;
 // System colours from the application's palette (indexes 0 to 30 except 25).

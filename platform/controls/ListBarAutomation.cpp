@@ -68,6 +68,7 @@ Ref<ITypeLib> BuildTypes() {
   com::TypeLibBuilder b(kLibid, QStringLiteral("ListBar"), 1, 0);
   const QString help = QString::fromUtf16(kListBarHelpFile);
   b.Doc({QStringLiteral("List bar control"), 0, help});
+  b.AddType(TKIND_DISPATCH, IID_IPictureDisp, QStringLiteral("Picture"));
   b.AddType(TKIND_DISPATCH, IID_DListBar, kControlType)
       .Doc({QStringLiteral("List bar control"), 0, help})
       .Property(kDispidGroups, QStringLiteral("Groups"), VT_DISPATCH, true)
@@ -79,7 +80,10 @@ Ref<ITypeLib> BuildTypes() {
       .Property(kDispidEnabled, QStringLiteral("Enabled"), VT_BOOL)
       .Property(kDispidAppearance, QStringLiteral("Appearance"),
                 com::TypeRef::User(kAppearanceType))
-      .Property(kDispidTag, QStringLiteral("Tag"), VT_BSTR);
+      .Property(kDispidTag, QStringLiteral("Tag"), VT_BSTR)
+      .Property(kDispidAnimatedPicture, QStringLiteral("Picture"),
+                com::TypeRef::User(QStringLiteral("Picture")))
+      .Property(kDispidAnimatedPictureFrames, QStringLiteral("PictureFrames"), VT_I2);
   b.AddType(TKIND_ALIAS, GUID_NULL, kColorType).AliasOf(VT_UI4);
   b.AddType(TKIND_ENUM, kAppearanceIid, kAppearanceType)
       .Constant(QStringLiteral("lbFlat"), kAppearanceFlat)
@@ -554,6 +558,30 @@ class ControlObject final
             });
     BindOwn(kDispidTag, [](ListBarLink& l) { return Variant::Text(l.tag); },
             [](ListBarLink& l, const VARIANT& v) { return ToText(v, l.tag); });
+    Bind(kDispidAnimatedPicture, INVOKE_PROPERTYGET, [](ListBarModel& model, Invocation& call) {
+      PICTDESC desc;
+      desc.picType = model.Picture().isNull() ? PICTYPE_NONE : PICTYPE_BITMAP;
+      desc.image = &model.Picture();
+      Ref<IDispatch> picture;
+      const HRESULT hr = OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, picture.OutVoid());
+      if (FAILED(hr)) return hr;
+      return SetResult(call, Variant::Dispatch(picture.get()));
+    });
+    Bind(kDispidAnimatedPicture, INVOKE_PROPERTYPUT, [](ListBarModel& model, Invocation& call) {
+      QImage image;
+      if (!PictureImage(call.args[0], image)) return DISP_E_TYPEMISMATCH;
+      model.SetPicture(image);
+      return S_OK;
+    });
+    Bind(kDispidAnimatedPictureFrames, INVOKE_PROPERTYGET, [](ListBarModel& model, Invocation& call) {
+      return SetResult(call, Variant::I2(static_cast<SHORT>(model.PictureFrames())));
+    });
+    Bind(kDispidAnimatedPictureFrames, INVOKE_PROPERTYPUT, [](ListBarModel& model, Invocation& call) {
+      LONG frames = 0;
+      const HRESULT hr = ToLong(call.args[0], frames);
+      if (SUCCEEDED(hr)) model.SetPictureFrames(frames);
+      return hr;
+    });
   }
   ~ControlObject() override { link_->notify = nullptr; }
 
@@ -768,6 +796,10 @@ DISPID DispidOf(ListBarProperty property) {
       return kDispidCurrentGroup;
     case ListBarProperty::CurrentTab:
       return kDispidCurrentTabChanged;
+    case ListBarProperty::Picture:
+      return kDispidAnimatedPicture;
+    case ListBarProperty::PictureFrames:
+      return kDispidAnimatedPictureFrames;
   }
   return DISPID_UNKNOWN;
 }

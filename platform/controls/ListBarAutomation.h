@@ -5,7 +5,8 @@
 // The control object answers the list-bar dispinterface (IID_DListBar) with the
 // properties "Groups", "Tabs", "LargeIcons", "SmallIcons", "CurrentGroup" and the
 // face's own "BackColor" (OLE_COLOR), "Enabled", "Appearance" (ListBarAppearance) and
-// "Tag", which the face keeps beside the model; an
+// "Tag", which the face keeps beside the model, and the animated "Picture" (a bitmap
+// picture) with its frame count "PictureFrames"; an
 // IPropertyNotifySink connection point that reports each change by DISPID (a change of
 // the current tab as kDispidCurrentTabChanged); the private interfaces below; verb
 // kVerbConfigureToolBars of IOleObject::DoVerb; and IPersistStreamInit::IsDirty.
@@ -50,6 +51,8 @@ inline constexpr DISPID kDispidAppearance = -520;
 // Values of "Appearance".
 inline constexpr LONG kAppearanceFlat = 0;
 inline constexpr LONG kAppearance3D = 1;
+inline constexpr DISPID kDispidAnimatedPicture = 7;
+inline constexpr DISPID kDispidAnimatedPictureFrames = 8;
 // Reported through OnChanged when the current tab changes.
 inline constexpr DISPID kDispidCurrentTabChanged = 1126;
 // Member ids of collections, members and image lists.

@@ -135,6 +135,8 @@ void ListBarControl::OnModelChanged(ListBarProperty property) {
       break;
     case ListBarProperty::Tabs:
     case ListBarProperty::CurrentTab:
+    case ListBarProperty::Picture:
+    case ListBarProperty::PictureFrames:
       break;
   }
 }

@@ -226,6 +226,18 @@ void ListBarModel::SetCurrentGroup(int index) {
   Changed(ListBarProperty::CurrentGroup);
 }
 
+void ListBarModel::SetPicture(const QImage& picture) {
+  picture_ = picture;
+  Changed(ListBarProperty::Picture);
+}
+
+void ListBarModel::SetPictureFrames(int frames) {
+  if (frames < 0) RaiseInvalidPropertyValue(kSource);
+  if (pictureFrames_ == frames) return;
+  pictureFrames_ = frames;
+  Changed(ListBarProperty::PictureFrames);
+}
+
 void ListBarModel::SetCurrentTab(int index) {
   if (index < 1 || index > tabs_.Count()) RaiseInvalidPropertyValue(kSource);
   if (currentTab_ == index) return;

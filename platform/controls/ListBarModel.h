@@ -31,6 +31,8 @@ enum class ListBarProperty {
   SmallIcons,
   CurrentGroup,
   CurrentTab,
+  Picture,        // the animated picture
+  PictureFrames,  // its number of frames
 };
 
 enum class ListBarView { LargeIcons, SmallIcons };
@@ -220,6 +222,13 @@ class ListBarModel {
   int CurrentTab() const { return currentTab_; }
   void SetCurrentTab(int index);
 
+  // The animated picture: `PictureFrames()` equal frames side by side (0: none given).
+  const QImage& Picture() const { return picture_; }
+  void SetPicture(const QImage& picture);
+  int PictureFrames() const { return pictureFrames_; }
+  // 0 or more (error 380 otherwise).
+  void SetPictureFrames(int frames);
+
   bool IsDirty() const { return dirty_; }
   void SetDirty(bool dirty) { dirty_ = dirty; }
 
@@ -249,6 +258,8 @@ class ListBarModel {
   ListBarImageList smallIcons_;
   int currentGroup_ = 0;
   int currentTab_ = 0;
+  QImage picture_;
+  int pictureFrames_ = 0;
   bool dirty_ = false;
   struct Subscriber {
     int cookie;

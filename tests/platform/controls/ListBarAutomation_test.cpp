@@ -90,13 +90,46 @@ TEST_F(ListBarAutomationTest, TypeInformationListsThePropertiesAndNamesTheHelpFi
   TYPEATTR* attr = nullptr;
   ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
   EXPECT_EQ(attr->guid, IID_DListBar);
-  EXPECT_EQ(attr->cVars, 9);
+  EXPECT_EQ(attr->cVars, 11);
   BSTR help = nullptr;
   ASSERT_EQ(info->GetDocumentation(MEMBERID_NIL, nullptr, nullptr, nullptr, &help), S_OK);
   EXPECT_EQ(com::ToQString(help), QString::fromUtf16(kListBarHelpFile));
   SysFreeString(help);
   Ref<IUnknown> face;
   EXPECT_EQ(Control()->QueryInterface(IID_DListBar, face.OutVoid()), S_OK);
+}
+
+TEST_F(ListBarAutomationTest, TheAnimatedPictureAndItsFramesReachTheModel) {
+  Variant empty;
+  ASSERT_EQ(com::GetProperty(Control(), kDispidAnimatedPicture, empty), S_OK);
+  auto none = com::QueryAs<IPicture>(empty.Get().pdispVal, IID_IPicture);
+  SHORT type = -1;
+  ASSERT_TRUE(none);
+  none->get_Type(&type);
+  EXPECT_EQ(type, PICTYPE_NONE);
+
+  QImage strip(30, 10, QImage::Format_RGB32);
+  strip.fill(qRgb(10, 20, 30));
+  PICTDESC desc;
+  desc.picType = PICTYPE_BITMAP;
+  desc.image = &strip;
+  Ref<IDispatch> picture;
+  ASSERT_EQ(OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, picture.OutVoid()), S_OK);
+  EXPECT_EQ(com::PutProperty(Control(), kDispidAnimatedPicture, Variant::Dispatch(picture.get())), S_OK);
+  EXPECT_EQ(model_.Picture().size(), QSize(30, 10));
+  struct Case {
+    Variant value;
+    bool taken;
+    int frames;
+  };
+  const Case cases[] = {{Variant::I2(3), true, 3}, {Variant::I2(0), true, 0}, {Variant::I2(-1), false, 0},
+                        {Variant::Text(QStringLiteral("x")), false, 0}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(SUCCEEDED(com::PutProperty(Control(), kDispidAnimatedPictureFrames, c.value)), c.taken);
+    EXPECT_EQ(model_.PictureFrames(), c.frames);
+  }
+  EXPECT_EQ(com::PutProperty(Control(), kDispidAnimatedPicture, Variant::I4(5)), DISP_E_TYPEMISMATCH);
+  EXPECT_TRUE(model_.IsDirty());
 }
 
 TEST_F(ListBarAutomationTest, PropertiesReadAndWriteTheModel) {

@@ -1,0 +1,41 @@
+#include "proppages/ConfigToolBarsPage.h"
+
+#include <QGridLayout>
+#include <QPushButton>
+
+#include "platform/controls/ListBarAutomation.h"
+#include "platform/ui/ButtonRow.h"
+#include "proppages/PageSupport.h"
+
+namespace qvp {
+
+namespace {
+constexpr DWORD kHelpContext = 700;
+}
+
+HRESULT CQVConfigToolBarsPropPage::Help(LPCOLESTR) { return ShowPageHelp(kHelpContext); }
+
+void CQVConfigToolBarsPropPage::BuildDialog(QWidget* dialog) {
+  auto* configure = ui::NamedButton(QStringLiteral("&Configure..."), QStringLiteral("1043"), dialog);
+  configure->setMinimumSize(105, 32);
+  auto* layout = new QGridLayout(dialog);
+  layout->addWidget(configure, 0, 0, Qt::AlignCenter);
+  QObject::connect(configure, &QPushButton::clicked, dialog, [this] { Configure(); });
+}
+
+HRESULT CQVConfigToolBarsPropPage::OnNewObjects() {
+  if (!Objects().empty()) ReadControlHelpFile(Objects()[0], helpFile_);
+  return S_OK;
+}
+
+void CQVConfigToolBarsPropPage::Configure() {
+  if (Objects().empty()) return;
+  IUnknown* control = Objects()[0];
+  auto object = com::QueryAs<IOleObject>(control, IID_IOleObject);
+  if (!object) return;
+  object->DoVerb(ctl::kVerbConfigureToolBars, nullptr, nullptr, 0, nullptr, nullptr);
+  auto persist = com::QueryAs<IPersistStreamInit>(control, IID_IPersistStreamInit);
+  if (persist && persist->IsDirty() == S_OK) MakeDirty();
+}
+
+}  // namespace qvp

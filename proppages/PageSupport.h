@@ -1,0 +1,66 @@
+#pragma once
+// What the utility and picture pages share: page texts, the help file the edited
+// control's type information names, help topics, file dialogs of the pages, and the
+// property-change connection to the control.
+
+#include <QString>
+#include <functional>
+
+#include "platform/com/Dispatch.h"
+#include "platform/com/PropertyPage.h"
+#include "platform/runtime/Codepage.h"
+#include "platform/ui/FileDialogs.h"
+#include "proppages/CPageString.h"
+
+namespace qvp {
+
+// The text of a string id, or the empty text for an id the table lacks.
+QString PageText(UINT id);
+// A string of the table with printf-style arguments; texts given in code page 1252.
+template <typename... Args>
+QString PageTextFormat(UINT id, Args... args) {
+  CPageString text;
+  if (!text.Format(PageText(id).toLatin1().constData(), args...)) return {};
+  return rt::FromCp1252(text.Text() ? text.Text() : "");
+}
+
+// The list-bar dispinterface of an edited object; null when it has none.
+com::Ref<IDispatch> ControlDispatch(IUnknown* object);
+
+// The help file that the object's list-bar type information names (empty when it names
+// none); false, with `helpFile` unchanged, when the object has no such information.
+bool ReadControlHelpFile(IUnknown* object, CPageString& helpFile);
+
+// Opens help topic `context`: S_OK when shown, E_FAIL otherwise.
+HRESULT ShowPageHelp(DWORD context);
+
+// An open-file (or save-file) dialog of a page: title and filter are string ids.
+std::optional<QString> AskPageFile(bool save, UINT title, UINT filter, const char* defaultExt,
+                                   QWidget* owner);
+
+// A file that could not be written: the path under "Error Saving File", error icon.
+void ShowSaveErrorBox(const QString& path);
+
+// Calls `onPaint` whenever the widget is shown or painted (the work a page does at its
+// next paint), for the widget's life.
+void WatchPaint(QWidget* widget, std::function<void()> onPaint);
+
+// One IPropertyNotifySink advise on a control's connection point.
+class SinkConnection {
+ public:
+  SinkConnection() = default;
+  SinkConnection(const SinkConnection&) = delete;
+  SinkConnection& operator=(const SinkConnection&) = delete;
+  ~SinkConnection() { Unadvise(); }
+
+  // E_FAIL when the control has no such point or refuses the sink.
+  HRESULT Advise(IUnknown* control, IUnknown* sink);
+  void Unadvise();
+  bool Connected() const { return static_cast<bool>(point_); }
+
+ private:
+  com::Ref<IConnectionPoint> point_;
+  DWORD cookie_ = 0;
+};
+
+}  // namespace qvp

@@ -1,0 +1,79 @@
+#pragma once
+// The Tabs page: edits the tabs of one list bar, its "Tabs" collection. The user picks a
+// tab in the combo box (or steps through the tabs with the arrows), edits its
+// properties as name|value rows, and adds or removes tabs. The page follows the
+// control's current tab and rebuilds when the collection changes.
+
+#include <QPointer>
+#include <vector>
+
+#include "platform/com/Dispatch.h"
+#include "platform/controls/ListBarAutomation.h"
+#include "proppages/ControlPage.h"
+#include "proppages/MemberRows.h"
+#include "proppages/PageSupport.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QToolButton;
+
+namespace qvp {
+
+class CQVTabsPropPage final : public CQVControlPage {
+ public:
+  explicit CQVTabsPropPage(IUnknown* outer) : CQVControlPage(outer, 7) {}
+  static HRESULT Create(IUnknown* outer, REFIID iid, void** out) {
+    return CreatePage<CQVTabsPropPage>(outer, iid, out);
+  }
+
+  HRESULT Help(LPCOLESTR helpDir) override;
+  HRESULT OnChanged(DISPID id) override;
+
+  // The arrows' state as last set: 0 both enabled, 1 left disabled, 2 right disabled,
+  // 3 both disabled; -1 before the first.
+  int ArrowsState() const { return arrows_; }
+  const MemberRows& Rows() const { return rows_; }
+
+ protected:
+  void BuildDialog(QWidget* dialog) override;
+  HRESULT OnApply() override;
+  void SetControlsEnabled(bool enabled) override;
+  void ShowNoObject() override { currentTab_ = {}; }
+  void ForgetObject() override;
+  bool NothingLoaded() const override { return !tabs_; }
+  void LoadObject() override;
+  void DialogGone() override;
+
+ private:
+  void Rebuild();
+  void FillCombo();
+  void ShowSelected();
+  void SetControlTab();
+  void UpdateArrows();
+  void Step(int by);
+  void AddTab();
+  void RemoveTab();
+  void PostRebuild(bool own);
+  void OnRebuild(bool own);
+  void OnPaint();
+
+  com::Ref<ctl::IListBarCurrentTab> currentTab_;
+  com::Ref<IDispatch> tabs_;
+  std::vector<com::Ref<IDispatch>> members_;
+  MemberRows rows_;  // the selected tab's
+  bool changePending_ = false;
+  bool refreshPending_ = false;
+  bool editingCollection_ = false;
+  bool ownTabChange_ = false;
+  int arrows_ = -1;
+
+  QComboBox* combo_ = nullptr;
+  QPushButton* add_ = nullptr;
+  QPushButton* remove_ = nullptr;
+  RowList* list_ = nullptr;
+  QToolButton* left_ = nullptr;
+  QToolButton* right_ = nullptr;
+};
+
+}  // namespace qvp

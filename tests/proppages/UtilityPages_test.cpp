@@ -1,0 +1,331 @@
+// The Configure ToolBars and PNG Generator pages through the test host.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <functional>
+
+#include "platform/com/Memory.h"
+#include "platform/com/Object.h"
+#include "platform/ui/FileDialogs.h"
+#include "platform/ui/HelpViewer.h"
+#include "platform/ui/TestPrompts.h"
+#include "proppages/Dib.h"
+#include "proppages/Pages.h"
+#include "proppages/PngStrip.h"
+#include "tests/proppages/PageHost.h"
+#include "tests/support/TestEnv.h"
+
+namespace qvp {
+namespace {
+
+using test::PageHost;
+using ui::test::ScopedFakeFileDialogs;
+using ui::test::ScopedFakePrompts;
+
+constexpr int kConfigPage = 6;
+constexpr int kPngPage = 5;
+
+// A control that answers IOleObject but keeps no dirty state of its own.
+class VerbOnlyControl final : public com::ComObject<IOleObject> {
+ public:
+  explicit VerbOnlyControl(IUnknown* outer) : ComObject(outer) {}
+  HRESULT GetClientSite(IOleClientSite** site) override {
+    if (site) *site = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT DoVerb(LONG verb, MSG*, IUnknown*, LONG, HWND, const RECT*) override {
+    verbs.push_back(verb);
+    return S_OK;
+  }
+  std::vector<LONG> verbs;
+
+ protected:
+  void* FindInterface(REFIID iid) override {
+    return iid == IID_IOleObject ? Face<IOleObject>() : nullptr;
+  }
+};
+
+TEST(ConfigToolBarsPage, ConfigureRunsVerbTenAndTakesTheControlsDirtyFlag) {
+  struct Case {
+    const char* name;
+    bool controlChanges;
+    bool verbOnly;  // the edited object answers no IPersistStreamInit
+    bool dirty;
+  };
+  const Case cases[] = {
+      {"configuration changed the control", true, false, true},
+      {"configuration changed nothing", false, false, false},
+      {"control without a dirty flag", true, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PageHost host(kConfigPage);
+    int configured = 0;
+    host.control->SetToolBarConfigurator([&] {
+      ++configured;
+      if (c.controlChanges) host.model.Tabs().Add(0, {}, QStringLiteral("Configured"));
+    });
+    host.model.SetDirty(false);
+    auto verbOnly = com::Create<VerbOnlyControl, IOleObject>(IID_IOleObject);
+    ASSERT_EQ(host.Activate(c.verbOnly ? verbOnly.get() : nullptr), S_OK);
+    auto* button = host.Find<QPushButton>("1043");
+    ASSERT_TRUE(button);
+    EXPECT_EQ(button->text(), "&Configure...");
+    button->click();
+    if (c.verbOnly)
+      EXPECT_EQ(static_cast<VerbOnlyControl*>(verbOnly.get())->verbs, std::vector<LONG>{10});
+    else
+      EXPECT_EQ(configured, 1);
+    EXPECT_EQ(host.Dirty(), c.dirty);
+    EXPECT_EQ(host.page->Apply(), S_OK);
+    if (c.controlChanges && !c.verbOnly) {
+      ASSERT_EQ(host.model.Tabs().Count(), 1);
+      EXPECT_EQ(host.model.Tabs().Item(1).Caption(), "Configured");
+    }
+  }
+}
+
+TEST(ConfigToolBarsPage, WithoutAnObjectTheButtonDoesNothing) {
+  PageHost host(kConfigPage);
+  int configured = 0;
+  host.control->SetToolBarConfigurator([&] { ++configured; });
+  const RECT rect{0, 0, 300, 200};
+  ASSERT_EQ(host.page->Activate(&host.frame, &rect, FALSE), S_OK);
+  host.Find<QPushButton>("1043")->click();
+  EXPECT_EQ(configured, 0);
+  EXPECT_FALSE(host.Dirty());
+}
+
+// F1 on a page opens its topic; the utility pages keep the control's help file.
+TEST(PageHelp, F1OpensEachPagesTopic) {
+  const QString folder = testenv::NewTempDir(QStringLiteral("qvp-help"));
+  for (const char* page : {"401.html", "500.html", "600.html", "700.html", "800.html", "index.html"}) {
+    QFile f(folder + QLatin1Char('/') + QLatin1String(page));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<p>topic</p>");
+  }
+  ui::SetHelpFolder(folder);
+  struct Case {
+    int page;
+    const char* topic;
+  };
+  const Case cases[] = {
+      {kConfigPage, "700.html"}, {kPngPage, "600.html"}, {4, "500.html"}, {8, "500.html"},
+      // Without a current row: the page's own topic; the animation page gives the
+      // selected property's (0: the contents).
+      {7, "800.html"},           {3, "401.html"},        {2, "index.html"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.page);
+    PageHost host(c.page);
+    ASSERT_EQ(host.Activate(), S_OK);
+    MSG f1;
+    f1.message = WM_KEYDOWN;
+    f1.wParam = VK_F1;
+    EXPECT_EQ(host.page->TranslateAccelerator(&f1), S_OK);
+    ASSERT_TRUE(ui::OpenHelpViewer());
+    EXPECT_TRUE(ui::OpenHelpViewer()->CurrentPage().endsWith(QLatin1String(c.topic)));
+    ui::CloseHelpViewer();
+    auto* base = static_cast<CQVPropPageBase*>(host.page.get());
+    if (c.page == kConfigPage) {
+      EXPECT_STREQ(static_cast<CQVConfigToolBarsPropPage*>(base)->HelpFile().Text(), "svl_v6_help.chm");
+    } else if (c.page == kPngPage) {
+      EXPECT_STREQ(static_cast<CQVPNGGeneratorPropPage*>(base)->HelpFile().Text(), "svl_v6_help.chm");
+    }
+  }
+  ui::SetHelpFolder({});
+}
+
+TEST(PageInfo, PagesWithContentsGiveTheChildPageSize) {
+  for (int i = 0; i < kPageCount; ++i) {
+    SCOPED_TRACE(i);
+    com::Ref<IPropertyPage> page;
+    ASSERT_EQ(PageObjectTable[i].create(nullptr, IID_IPropertyPage, page.OutVoid()), S_OK);
+    PROPPAGEINFO info;
+    ASSERT_EQ(page->GetPageInfo(&info), S_OK);
+    const SIZE expected = i < 2 ? kDefaultPageSize : kChildPageSize;  // the browser pages come later
+    EXPECT_EQ(info.size.cx, expected.cx);
+    EXPECT_EQ(info.size.cy, expected.cy);
+    CoTaskMemFree(info.pszTitle);
+    CoTaskMemFree(info.pszDocString);
+    CoTaskMemFree(info.pszHelpFile);
+  }
+}
+
+// The pages that edit a list bar load it again after a new activation, and answer a
+// repeated hand-over of the same object with E_FAIL.
+TEST(ControlPages, ReactivationReloadsAndARepeatIsRefused) {
+  struct Case {
+    int page;
+    const char* combo;
+  };
+  for (const Case& c : {Case{2, "1003"}, Case{3, "1002"}, Case{4, "1026"}, Case{7, "2200"}, Case{8, "1026"}}) {
+    SCOPED_TRACE(c.page);
+    PageHost host(c.page);
+    host.model.Groups().Add(0, {}, QStringLiteral("G"));
+    host.model.Tabs().Add(0, {}, QStringLiteral("T"));
+    for (int round = 0; round < 2; ++round) {
+      ASSERT_EQ(host.Activate(), S_OK);
+      auto* combo = host.frame.findChild<QComboBox*>(QLatin1String(c.combo));
+      ASSERT_TRUE(combo);
+      EXPECT_GT(combo->count(), 0);
+      EXPECT_TRUE(combo->isEnabled());
+      IUnknown* same[] = {host.control->Object()};
+      EXPECT_EQ(host.page->SetObjects(1, same), E_FAIL);
+      EXPECT_EQ(host.page->Deactivate(), S_OK);
+    }
+    // Changes after the page went are not its business any more.
+    host.model.Groups().Add(0, {}, QStringLiteral("H"));
+    host.model.Tabs().Add(0, {}, QStringLiteral("U"));
+  }
+}
+
+com::Ref<IPicture> MakePicture(SHORT type, const QImage& image) {
+  PICTDESC desc;
+  desc.picType = type;
+  desc.image = &image;
+  com::Ref<IPicture> picture;
+  EXPECT_EQ(OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, picture.OutVoid()), S_OK);
+  return picture;
+}
+
+QImage Filled(int w, int h, QImage::Format format, QRgb colour) {
+  QImage image(w, h, format);
+  if (format == QImage::Format_Indexed8 || format == QImage::Format_Mono) {
+    const int n = format == QImage::Format_Mono ? 2 : 256;
+    QList<QRgb> table(n, qRgb(0, 0, 0));
+    table[1] = colour;
+    image.setColorTable(table);
+    image.fill(1);
+  } else {
+    image.fill(colour);
+  }
+  return image;
+}
+
+TEST(PngGeneratorPage, StatusLineGivesSizeAndColourCount) {
+  struct Case {
+    const char* name;
+    SHORT type;
+    QImage::Format format;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"24-bit bitmap", PICTYPE_BITMAP, QImage::Format_RGB888, "Image: 40 x 20 x 16 Million"},
+      {"32-bit bitmap", PICTYPE_BITMAP, QImage::Format_RGB32, "Image: 40 x 20 x 16 Million"},
+      {"8-bit bitmap", PICTYPE_BITMAP, QImage::Format_Indexed8, "Image: 40 x 20 x 256"},
+      {"1-bit bitmap", PICTYPE_BITMAP, QImage::Format_Mono, "Image: 40 x 20 x 2"},
+      {"icon", PICTYPE_ICON, QImage::Format_ARGB32, "Image: 40 x 20 x 16"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(PictureStatusLine(MakePicture(c.type, Filled(40, 20, c.format, qRgb(9, 9, 9))).get()),
+              c.line);
+  }
+  EXPECT_EQ(PictureStatusLine(nullptr), "Image: 0 x 0 x 16 Million");
+}
+
+class PngGeneratorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = testenv::NewTempDir(QStringLiteral("qvp-png"));
+    ASSERT_EQ(host_.Activate(), S_OK);
+    save_ = host_.Find<QPushButton>("1039");
+    ASSERT_TRUE(save_);
+  }
+  QString Path(const char* name) const { return dir_ + QLatin1Char('/') + QLatin1String(name); }
+  // A 24-bit .bmp file of a red picture twice as wide as high.
+  QString WideBitmap() {
+    const QString path = Path("wide.bmp");
+    EXPECT_EQ(WriteDibFile(BitmapToPackedDib(Filled(60, 30, QImage::Format_RGB32, qRgb(255, 0, 0)),
+                                             nullptr, 24),
+                           path),
+              DibWriteResult::kWritten);
+    return path;
+  }
+  void Browse(const QString& path) {
+    files_->Choose(path);
+    host_.Find<QPushButton>("1012")->click();
+  }
+  QString Status() { return host_.Find<QLabel>("1023")->text(); }
+
+  QString dir_;
+  PageHost host_{kPngPage};
+  ScopedFakeFileDialogs files_;
+  ScopedFakePrompts prompts_;
+  QPushButton* save_ = nullptr;
+};
+
+TEST_F(PngGeneratorTest, LoadPreviewAndSaveAsPng) {
+  EXPECT_FALSE(save_->isEnabled());
+  Browse(WideBitmap());
+  EXPECT_TRUE(save_->isEnabled());
+  EXPECT_EQ(Status(), "Image: 60 x 30 x 16 Million");
+  EXPECT_EQ(files_->FileRequests().back().title, "Select Picture");
+
+  // Drawn full width and centred vertically in a square preview.
+  QWidget* preview = host_.Find("1011");
+  ASSERT_TRUE(preview);
+  preview->setFixedSize(104, 104);
+  const QImage shot = preview->grab().toImage();
+  const int mid = shot.width() / 2;
+  EXPECT_EQ(shot.pixel(mid, shot.height() / 2), qRgb(255, 0, 0));
+  EXPECT_EQ(shot.pixel(4, shot.height() / 2), qRgb(255, 0, 0));
+  EXPECT_NE(shot.pixel(mid, 10), qRgb(255, 0, 0));
+  EXPECT_NE(shot.pixel(mid, shot.height() - 10), qRgb(255, 0, 0));
+
+  const QString out = Path("out.png");
+  files_->Choose(out);
+  save_->click();
+  EXPECT_EQ(files_->FileRequests().back().title, "Save Images As");
+  EXPECT_TRUE(files_->FileRequests().back().save);
+  const auto picture = LoadPngPicture(out);
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->image.size(), QSize(60, 30));
+  EXPECT_EQ(picture->image.pixel(5, 5), qRgb(255, 0, 0));
+  EXPECT_TRUE(prompts_->Shown().isEmpty());
+  EXPECT_EQ(host_.page->Apply(), S_OK);
+  EXPECT_FALSE(host_.Dirty());
+}
+
+TEST_F(PngGeneratorTest, CancelledOrUnreadableFilesKeepThePicture) {
+  Browse(WideBitmap());
+  const std::string before = Status().toStdString();
+  files_->Cancel();
+  host_.Find<QPushButton>("1012")->click();
+  EXPECT_EQ(Status().toStdString(), before);
+  EXPECT_TRUE(prompts_->Shown().isEmpty());
+
+  const QString junk = Path("junk.gif");
+  QFile f(junk);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("not a picture");
+  f.close();
+  prompts_->Expect(junk);
+  Browse(junk);
+  EXPECT_EQ(prompts_->Last().title, "Error Loading File");
+  EXPECT_EQ(Status().toStdString(), before);
+  // A file that cannot be read at all shows nothing.
+  Browse(Path("missing.bmp"));
+  EXPECT_EQ(prompts_->Shown().size(), 1);
+  EXPECT_TRUE(save_->isEnabled());
+}
+
+TEST_F(PngGeneratorTest, AFailedSaveIsReportedAndKeepsTheOldFile) {
+  Browse(WideBitmap());
+  const QString blocked = Path("no-such-folder/out.png");
+  prompts_->Expect(blocked);
+  files_->Choose(blocked);
+  save_->click();
+  ASSERT_EQ(prompts_->Shown().size(), 1);
+  EXPECT_EQ(prompts_->Last().title, "Error Saving File");
+  EXPECT_FALSE(QFile::exists(blocked));
+}
+
+}  // namespace
+}  // namespace qvp
