@@ -29,16 +29,6 @@ void frmMain::BatchNewTransaction() {}
 void frmMain::ScanNewTransaction() {}
 void frmMain::ShowOnOrderAllocatedTransactionsDlg(int32_t /*udTranType*/) {}
 void frmMain::ShowAllReports() {}
-void frmMain::ShowInventory() {}
-void frmMain::ShowQuickInventory() {}
-void frmMain::ShowTransactions() {}
-void frmMain::CheckCreateReport(int32_t /*nRptID*/) {}
-void frmMain::ShowCustomReport(int32_t /*nRptID*/) {}
-void frmMain::ShowFoundProductsRpt(int32_t /*eSearchType*/, const QString& /*sSearchStr*/,
-                                   const QString& /*sSearchCaption*/) {}
-void frmMain::ShowTransactionsForProdRpt(int32_t /*nProductID*/) {}
-void frmMain::ShowRptContainer(const QString& /*sFormID*/, clsRptDef& /*RptDef*/,
-                               bool /*bCloseOnPropChange*/) {}
 void frmMain::ImportProducts() {}
 void frmMain::ImportTransactions() {}
 void frmMain::ExportCurrentInventory() {}

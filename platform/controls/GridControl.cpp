@@ -240,6 +240,19 @@ QString GridControl::TextMatrix(int row, int col) const {
   return data_.Text(row, col);
 }
 
+QVariant GridControl::CellValue(int row, int col) const {
+  CheckCell(row, col);
+  const grid::CellColumn& cells = data_.Cells(col);
+  const size_t r = static_cast<size_t>(row);
+  switch (cells.Kind(r)) {
+    case grid::CellKind::Int: return QVariant::fromValue<qlonglong>(cells.IntValue(r));
+    case grid::CellKind::Double: return cells.DoubleValue(r);
+    case grid::CellKind::Text: return cells.ToString(r);
+    case grid::CellKind::Empty: break;
+  }
+  return {};
+}
+
 void GridControl::setTextMatrix(int row, int col, const QString& text) {
   CheckCell(row, col);
   data_.SetText(row, col, text);

@@ -116,6 +116,8 @@ class GridControl : public QWidget {
   int MouseCol() const { return mouseCol_; }
 
   QString TextMatrix(int row, int col) const;
+  // The cell as stored: a number (qlonglong or double), a text, or null when empty.
+  QVariant CellValue(int row, int col) const;
   void setTextMatrix(int row, int col, const QString& text);
   // A number, shown as CStr writes it.
   void setTextMatrix(int row, int col, double value);

@@ -156,8 +156,9 @@ TEST_F(frmMainTest, ListBarDispatchesEveryKey) {
       {"CUSTOMIZATIONS", "Customizations(0)"},                  {"MAIN_HELP", "HelpCenter()"},
       {"PRODUCTCATEGORIES", ""},   {"PRODUCTLOCATIONS", ""},    {"PRODUCTMANUFACTURERS", ""},
       {"PRODUCTVENDORS", ""},      {"TRANSACTIONCATEGORIES", ""}, {"TRANSACTIONACCOUNTS", ""},
-      {"REPORTS", ""},             {"INVENTORY", ""},           {"QUICKINVENTORY", ""},
-      {"TRANSACTIONS", ""},        {"customizations", ""},      {"NOSUCHKEY", ""},
+      {"REPORTS", ""},             {"INVENTORY", "ShowInventory()"},
+      {"QUICKINVENTORY", "ShowQuickInventory()"},               {"TRANSACTIONS", "ShowTransactions()"},
+      {"customizations", ""},      {"NOSUCHKEY", ""},
       {"", ""},
   };
   RecordingMain m;

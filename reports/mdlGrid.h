@@ -1,0 +1,114 @@
+#pragma once
+// mdlGrid: the columns, formats, sorting and totals of a report grid, shared by the
+// inventory and transaction grid fillers and the report panes.
+//
+// Grid conventions: column 0 is the selection column and grid column k shows the k-th
+// column of the definition (its ColData is the report column id); row 0 holds the
+// headings; a data row's RowData is its record id (above 0); the totals row, when
+// there is one, is the last row, with RowData -1000 and "Total:" in column 0.
+//
+// Cells hold typed values: numbers of unit and money columns as numbers (shown through
+// the column's format, so sorting and totals never read display text back), ids as
+// integers (shown through the column's list), dates as their short-date text in a date
+// column. An exact zero of a unit or money column is an empty cell.
+// User-interface thread only.
+
+#include <QHash>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+#include <cstdint>
+
+#include "database/clsDB.h"
+#include "services/EventPump.h"
+
+class clsRptColDef;
+class clsRptDef;
+class frmProgress;
+namespace ctl {
+class GridControl;
+}
+
+namespace reports {
+
+inline constexpr int32_t kTotalsRowData = -1000;
+// Text colour of indicated rows, 0x00BBGGRR (blue).
+inline constexpr int32_t kIndicateForeColor = 0xFF0000;
+inline constexpr int32_t kTotalsBackColor = 0xC0C0C0;
+
+// The database's three display formats and the user's currency symbol, read once.
+struct GridFormats {
+  QString units, perUnit, amounts, currency;
+  static GridFormats Read(clsDB& db = gDB());
+  // The grid column format of a data type: "U" units, "C" money per unit and "A"
+  // amounts (both with the currency symbol in front); "" for the other types.
+  QString ColumnFormat(const QString& sDataType) const;
+};
+
+// Headings, column ids, formats and lists of the definition's columns; nothing when
+// it has none. Errors are reported as "LoadGridColumns".
+void LoadGridColumns(ctl::GridControl& grd, const clsRptDef& RptDef);
+// The id-to-description lists of the category columns.
+void LoadGridComboLists(ctl::GridControl& grd, const clsRptDef& RptDef);
+// Totals row, frozen columns, alignment and date columns. Errors: "FormatGrid".
+void FormatGrid(ctl::GridControl& grd, const clsRptDef& RptDef);
+// Stable sort of the data rows (the totals row stays last) by column nCol; nOrder 1
+// descending, else ascending. Nothing for a column outside the grid or fewer than two
+// data rows.
+void SortGridByColumn(ctl::GridControl& grd, int32_t nCol, int32_t nOrder);
+// The display text of one value by the column's data type ("S" unchanged, "I" integer
+// with -1 as 0, "U"/"C"/"A" formatted and "" for an exact zero, "D" stored date as a
+// short date); the same text a grid cell of that column shows.
+void FormatGridValue(const clsRptColDef& ColDef, QVariant& vValue, const QString& sUnitsFmt,
+                     const QString& sPerUnitFmt, const QString& sAmountsFmt);
+// Text colour (nForeColor) and background (nBackColor) of columns 1 to last of the row;
+// -1 leaves that colour unchanged.
+void StyleGridRow(ctl::GridControl& grd, int32_t nRow, int32_t nForeColor, int32_t nBackColor);
+// Removes the totals row, then adds it again with fresh sums when the definition has a
+// column that can be totalled and there are at least two data rows. Column 0 is made
+// bold and centred in every row.
+void ShowGridTotals(ctl::GridControl& grd, const clsRptDef& RptDef);
+bool GridHasTotalsRow(const ctl::GridControl& grd);
+
+// Writes the values of report cells as typed cells. Made once per load or reloaded row.
+class GridCellWriter {
+ public:
+  explicit GridCellWriter(ctl::GridControl& grd) : grd_(grd) {}
+  // Cell (nRow, nCol) from the raw value of a column of that definition: numbers for
+  // "U", "C", "A" (empty for an exact zero), integers for "I" (-1 as 0), short-date text
+  // for "D" (stored "YYYYMMDD"), text otherwise.
+  void Set(int nRow, int nCol, const clsRptColDef& ColDef, const QVariant& vRaw);
+  // The short-date text of a stored date (cached).
+  const QString& DateText(const QString& sStored);
+
+ private:
+  ctl::GridControl& grd_;
+  QHash<QString, QString> dates_;
+};
+
+// One grid load: the "Loading Data" progress dialog with Cancel, shown for the load's
+// lifetime, and a guard against a second load starting while events are pumped. The
+// grid is held through a guarded pointer.
+class GridLoad {
+ public:
+  explicit GridLoad(ctl::GridControl& grd);
+  ~GridLoad();
+  GridLoad(const GridLoad&) = delete;
+  GridLoad& operator=(const GridLoad&) = delete;
+
+  // False when another load is running (this one must do nothing).
+  bool Started() const { return started_; }
+  // Lets pending events run about every 50 ms; false once the user pressed Cancel or
+  // the grid is gone.
+  bool Continue();
+  bool Cancelled() const;
+  ctl::GridControl* grid() const { return grid_.data(); }
+
+ private:
+  QPointer<ctl::GridControl> grid_;
+  QPointer<frmProgress> dlg_;
+  EventPump pump_;
+  bool started_ = false;
+};
+
+}  // namespace reports
