@@ -51,6 +51,15 @@ void GridReportPane::LoadData(int32_t nSelID) {
   }
   ctlGrid->UpdateStatusBarNumSel();
   ctlGrid->RestoreColumnWidths(m_RptDef->RptID());
+  ctlGrid->Panel2Msg({});
+  ctlGrid->Label1Msg({});
+  ctlGrid->Label2Msg({});
+  // The meaning of the blue rows.
+  const clsInvSelCriteria& inv = m_RptDef->m_udInvSelCriteria;
+  if (m_RptDef->RptType() != 2 && inv.m_udInvLevel == 0) {
+    if (inv.m_udIndicate == 2) ctlGrid->Label1Msg(QStringLiteral("Out of Stock Products"), kIndicateForeColor);
+    if (inv.m_udIndicate == 1) ctlGrid->Label1Msg(QStringLiteral("Products to Re-Order"), kIndicateForeColor);
+  }
   grd.setRedraw(true);
 }
 

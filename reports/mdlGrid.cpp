@@ -7,6 +7,7 @@
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/Error.h"
 #include "platform/runtime/Format.h"
+#include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
 #include "services/frmProgress.h"
 
@@ -14,7 +15,7 @@ namespace reports {
 namespace {
 
 bool IsAmountType(const QString& t) {
-  return t == QLatin1String("U") || t == QLatin1String("C") || t == QLatin1String("A");
+  return t.size() == 1 && (t[0] == u'U' || t[0] == u'C' || t[0] == u'A');
 }
 
 // Every character of `s` as a literal of a number format.
@@ -159,9 +160,8 @@ void StyleGridRow(ctl::GridControl& grd, int32_t nRow, int32_t nForeColor, int32
 void ShowGridTotals(ctl::GridControl& grd, const clsRptDef& RptDef) {
   if (GridHasTotalsRow(grd)) grd.setRows(grd.Rows() - 1);
   if (RptDef.RequiresToBeTotaled() && grd.Rows() > 2) {
-    const int dataRows = grd.Rows();
-    grd.setRows(dataRows + 1);
-    const int totals = dataRows;
+    const int totals = grd.Rows();
+    grd.setRows(totals + 1);
     grd.setTextMatrix(totals, 0, QStringLiteral("Total:"));
     grd.setRowData(totals, kTotalsRowData);
     GridCellWriter writer(grd);
@@ -197,6 +197,26 @@ void GridCellWriter::Set(int nRow, int nCol, const clsRptColDef& ColDef, const Q
   }
 }
 
+GridCellWriter::GridCellWriter(ctl::GridControl& grd) : grd_(grd), alive_(&grd) {}
+
+void GridCellWriter::Copy(int nFromRow, int nRow, int nCol) { grd_.CopyCell(nFromRow, nRow, nCol); }
+
+int GridCellWriter::AppendRow() {
+  if (used_ < 0) used_ = grd_.Rows();
+  if (used_ >= grd_.Rows()) grd_.setRows(used_ + std::clamp(used_ / 4, 1, 16384));
+  return used_++;
+}
+
+void GridCellWriter::Reserve(int nRows) {
+  if (used_ < 0) used_ = grd_.Rows();
+  if (nRows > 0 && used_ + nRows > grd_.Rows()) grd_.setRows(used_ + nRows);
+}
+
+void GridCellWriter::Finish() {
+  if (used_ >= 0 && !alive_.isNull() && used_ < grd_.Rows()) grd_.setRows(used_);
+  used_ = -1;
+}
+
 const QString& GridCellWriter::DateText(const QString& sStored) {
   auto it = dates_.constFind(sStored);
   if (it == dates_.constEnd())
@@ -219,6 +239,40 @@ GridLoad::~GridLoad() {
 bool GridLoad::Continue() {
   if (pump_.Due()) QCoreApplication::processEvents();
   return !Cancelled();
+}
+
+void LoadReportGrid(ctl::GridControl& grd, const clsRptDef& RptDef, int32_t nSelID,
+                    const std::function<void(GridLoad&)>& loadRows, const QString& sErrorLabel) {
+  GridLoad load(grd);
+  if (!load.Started()) return;
+  try {
+    grd.setRows(1);
+    grd.setCols(1);
+    grd.setFrozenCols(0);
+    LoadGridColumns(grd, RptDef);
+    if (load.Cancelled()) return;
+    loadRows(load);
+    if (load.grid() == nullptr) return;
+    FormatGrid(grd, RptDef);
+    SortGridByColumn(grd, 1, RptDef.m_udRptOptions.m_udRptColSortOrder);
+    clsSystem& sys = gSystem();
+    sys.GridSelectRow(grd, 1);
+    if (nSelID > 0) sys.GridSelectRowAtID(grd, nSelID);
+    grd.AutoSize(0, grd.Cols() - 1);
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(sErrorLabel);
+  }
+}
+
+void WithReportTables(const std::function<void(DATA4* prod, DATA4* tran)>& work) {
+  clsDB& db = gDB();
+  DATA4* prod = db.OpenTable(db.ProductsTable());
+  if (prod == nullptr) return;
+  DATA4* tran = db.OpenTable(db.TranTable());
+  if (tran != nullptr) work(prod, tran);
+  if (tran != nullptr) d4close(tran);
+  d4close(prod);
 }
 
 bool GridLoad::Cancelled() const { return grid_.isNull() || (!dlg_.isNull() && dlg_->m_bCancel); }

@@ -18,6 +18,7 @@
 #include <QString>
 #include <QVariant>
 #include <cstdint>
+#include <functional>
 
 #include "database/clsDB.h"
 #include "services/EventPump.h"
@@ -25,6 +26,7 @@
 class clsRptColDef;
 class clsRptDef;
 class frmProgress;
+struct DATA4;
 namespace ctl {
 class GridControl;
 }
@@ -70,20 +72,48 @@ void StyleGridRow(ctl::GridControl& grd, int32_t nRow, int32_t nForeColor, int32
 void ShowGridTotals(ctl::GridControl& grd, const clsRptDef& RptDef);
 bool GridHasTotalsRow(const ctl::GridControl& grd);
 
-// Writes the values of report cells as typed cells. Made once per load or reloaded row.
+// Writes the values of report cells as typed cells, and appends rows in blocks (the
+// grid has exactly the rows written once Finish has run, or the writer has ended).
+// Made once per load or reloaded row.
 class GridCellWriter {
  public:
-  explicit GridCellWriter(ctl::GridControl& grd) : grd_(grd) {}
+  explicit GridCellWriter(ctl::GridControl& grd);
+  ~GridCellWriter() { Finish(); }
+  GridCellWriter(const GridCellWriter&) = delete;
+  GridCellWriter& operator=(const GridCellWriter&) = delete;
+
   // Cell (nRow, nCol) from the raw value of a column of that definition: numbers for
   // "U", "C", "A" (empty for an exact zero), integers for "I" (-1 as 0), short-date text
-  // for "D" (stored "YYYYMMDD"), text otherwise.
+  // for "D" (stored "YYYYMMDD"), text otherwise; an empty text stays empty.
   void Set(int nRow, int nCol, const clsRptColDef& ColDef, const QVariant& vRaw);
+  // As Set for a value that repeats (a product's name, a date): the first cell written
+  // for it is remembered in `firstRow` and later ones share its stored copy; `raw` gives
+  // the value when it is needed.
+  template <class Raw>
+  void SetShared(int nRow, int nCol, const clsRptColDef& ColDef, int& firstRow, Raw&& raw) {
+    if (firstRow > 0) {
+      Copy(firstRow, nRow, nCol);
+    } else {
+      Set(nRow, nCol, ColDef, raw());
+      firstRow = nRow;
+    }
+  }
   // The short-date text of a stored date (cached).
   const QString& DateText(const QString& sStored);
+  // The index of a new last row.
+  int AppendRow();
+  // Makes room for `nRows` more rows at once (when about that many will be appended).
+  void Reserve(int nRows);
+  // Drops the rows reserved but not appended.
+  void Finish();
 
  private:
+  void Copy(int nFromRow, int nRow, int nCol);
+
   ctl::GridControl& grd_;
+  QPointer<ctl::GridControl> alive_;  // the grid may go while events run
   QHash<QString, QString> dates_;
+  int used_ = -1;  // rows in use while appending; -1 before the first append
 };
 
 // One grid load: the "Loading Data" progress dialog with Cancel, shown for the load's
@@ -110,5 +140,16 @@ class GridLoad {
   EventPump pump_;
   bool started_ = false;
 };
+
+// A full load: the grid cut to its heading and rebuilt with the definition's columns,
+// `loadRows` appending the data rows (unless Cancel came first), then totals, formats,
+// the sort by column 1 in the definition's order, row 1 or the row of nSelID (1 or more)
+// selected and every column sized to its contents. Errors are reported as `sErrorLabel`.
+// Nothing happens while another load runs.
+void LoadReportGrid(ctl::GridControl& grd, const clsRptDef& RptDef, int32_t nSelID,
+                    const std::function<void(GridLoad&)>& loadRows, const QString& sErrorLabel);
+// Opens the products table and then the transactions table, runs `work` when both are
+// open and closes them again (the open failure has been reported by then).
+void WithReportTables(const std::function<void(DATA4* prod, DATA4* tran)>& work);
 
 }  // namespace reports

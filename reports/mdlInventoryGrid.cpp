@@ -169,10 +169,7 @@ bool DisplayInventoryRecord(ctl::GridControl& grd, int& row, const ProductRow& p
     if (!stats.Get(p.id, s)) s.Init(p.id);
   }
 
-  if (row < 1) {
-    row = grd.Rows();
-    grd.setRows(row + 1);
-  }
+  if (row < 1) row = w.AppendRow();
   grd.setRowData(row, p.id);
   SetInventoryCells(w, row, p, def, s);
   // A reloaded row loses the colour of an earlier indication before it is judged again.
@@ -228,16 +225,6 @@ void LoadInventoryGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, Gr
   }
 }
 
-void LoadInventoryGridRows(ctl::GridControl& grd, const clsRptDef& def, GridLoad& load, StatsPath path) {
-  clsDB& db = gDB();
-  DATA4* prod = db.OpenTable(db.ProductsTable());
-  if (prod == nullptr) return;
-  DATA4* tran = db.OpenTable(db.TranTable());
-  if (tran != nullptr) LoadInventoryGridRowsHelper(grd, def, load, prod, tran, path);
-  if (tran != nullptr) d4close(tran);
-  d4close(prod);
-}
-
 }  // namespace
 
 bool ProductMatchesSearchText(int32_t udSearchBy, const QString& sSearch, const QString& sName,
@@ -253,50 +240,31 @@ void LoadInventoryGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelID)
 }
 
 void LoadInventoryGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelID, StatsPath path) {
-  GridLoad load(grd);
-  if (!load.Started()) return;
-  try {
-    grd.setRows(1);
-    grd.setCols(1);
-    grd.setFrozenCols(0);
-    LoadGridColumns(grd, RptDef);
-    if (load.Cancelled()) return;
-    const int32_t selId = nSelID >= 1 ? nSelID : -1;
-    LoadInventoryGridRows(grd, RptDef, load, path);
-    if (load.grid() == nullptr) return;
-    FormatGrid(grd, RptDef);
-    SortGridByColumn(grd, 1, RptDef.m_udRptOptions.m_udRptColSortOrder);
-    gSystem().GridSelectRow(grd, 1);
-    if (selId > 0) gSystem().GridSelectRowAtID(grd, selId);
-    grd.AutoSize(0, grd.Cols() - 1);
-  } catch (...) {
-    rt::TrapError();
-    gSystem().ShowError(QStringLiteral("LoadInventoryGrid"));
-  }
+  LoadReportGrid(
+      grd, RptDef, nSelID,
+      [&](GridLoad& load) {
+        WithReportTables([&](DATA4* prod, DATA4* tran) { LoadInventoryGridRowsHelper(grd, RptDef, load, prod, tran, path); });
+      },
+      QStringLiteral("LoadInventoryGrid"));
 }
 
 bool ReloadInvRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_t nProductID) {
-  clsDB& db = gDB();
-  DATA4* prod = db.OpenTable(db.ProductsTable());
-  if (prod == nullptr) return false;
-  DATA4* tran = db.OpenTable(db.TranTable());
   bool written = false;
-  try {
-    d4tagSelect(prod, d4tag(prod, "rowid"));
-    if (tran != nullptr && d4seekDouble(prod, nProductID) == 0) {
+  WithReportTables([&](DATA4* prod, DATA4* tran) {
+    try {
+      d4tagSelect(prod, d4tag(prod, "rowid"));
+      if (d4seekDouble(prod, nProductID) != 0) return;
       const ProductFields f(prod);
       StatsSource stats(tran);
       GridCellWriter w(grd);
       int row = nRow;
       written = DisplayInventoryRecord(grd, row, ReadProduct(f, HasColumn(RptDef, kNotesColumn)), RptDef, stats,
                                        RptDef.RequiresProdStats(), w, true);
+    } catch (...) {
+      rt::TrapError();
+      gSystem().ShowError(QStringLiteral("ReloadInvRow"));
     }
-  } catch (...) {
-    rt::TrapError();
-    gSystem().ShowError(QStringLiteral("ReloadInvRow"));
-  }
-  if (tran != nullptr) d4close(tran);
-  d4close(prod);
+  });
   return written;
 }
 

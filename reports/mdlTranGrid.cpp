@@ -1,6 +1,8 @@
 #include "reports/mdlTranGrid.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -37,6 +39,7 @@ struct ProductInfo {
   QString name, partNo;
   int32_t location = 0, group = 0, manuf = 0, vendor = 0;
   std::array<QString, 4> custom;
+  std::vector<int> firstRow;  // per grid column: the row that first showed the product
 };
 
 QString Trimmed(FIELD4* f) { return Module1::FieldText(f).trimmed(); }
@@ -45,7 +48,7 @@ QString Trimmed(FIELD4* f) { return Module1::FieldText(f).trimmed(); }
 class ProductCache {
  public:
   explicit ProductCache(DATA4* prod) : prod_(prod) { d4tagSelect(prod_, d4tag(prod_, "rowid")); }
-  const ProductInfo* Find(int32_t id) {
+  ProductInfo* Find(int32_t id) {
     auto it = cache_.find(id);
     if (it == cache_.end()) it = cache_.emplace(id, Read(id)).first;
     return it->second ? &*it->second : nullptr;
@@ -93,21 +96,38 @@ class TranPlacer {
     const int32_t tranId = static_cast<int32_t>(f4long(f_.rowid));
     const int32_t prodId = static_cast<int32_t>(f4long(f_.prodid));
     const int32_t type = static_cast<int32_t>(f4long(f_.trantype));
-    const QString date = QString::fromLatin1(f4ptr(f_.trandate), f4len_v(f_.trandate)).trimmed();
+    DateInfo& dateInfo = DateOf(DateKey());
+    const QString& date = dateInfo.text;
     if (!ignoreCriteria && !Passes(prodId, type, date)) return;
-    const ProductInfo* p = products_.Find(prodId);
+    ProductInfo* p = products_.Find(prodId);
     if (p == nullptr) {
       missing_.push_back({tranId, prodId});
       return;
     }
-    if (row < 1) {
-      row = grd_.Rows();
-      grd_.setRows(row + 1);
-    }
+    if (row < 1) row = writer_.AppendRow();
     grd_.setRowData(row, tranId);
+    const size_t cols = static_cast<size_t>(def_.m_collColumnDefs.Count()) + 1;
+    if (p->firstRow.size() < cols) p->firstRow.assign(cols, 0);
     int k = 0;
-    for (const clsRptColDef& c : def_.m_collColumnDefs) writer_.Set(row, ++k, c, Value(c.m_nRowID, *p, type, date));
+    for (const clsRptColDef& c : def_.m_collColumnDefs) {
+      ++k;
+      auto value = [&] { return Value(c.m_nRowID, *p, type, date); };
+      const int32_t id = c.m_nRowID;
+      // Values that repeat are stored once: by date, type or product.
+      if (id == 2001)
+        writer_.SetShared(row, k, c, dateInfo.firstRow, value);
+      else if (id == 2002 && type >= 0 && type <= 5)
+        writer_.SetShared(row, k, c, typeRow_[static_cast<size_t>(type)], value);
+      else if (id == 2003 || id == 2004 || (id >= 2011 && id <= 2018))
+        writer_.SetShared(row, k, c, p->firstRow[static_cast<size_t>(k)], value);
+      else
+        writer_.Set(row, k, c, value());
+    }
   }
+
+  // The grid keeps exactly the rows placed.
+  void Finish() { writer_.Finish(); }
+  void Reserve(int nRows) { writer_.Reserve(nRows); }
 
   // One message for every transaction left out for its missing product.
   void ReportMissing() const {
@@ -128,6 +148,34 @@ class TranPlacer {
   }
 
  private:
+  // False when the memo field refers to no memo block (blank or zero): nothing to read.
+  bool HasMemo() const {
+    const char* ref = f4ptr(f_.notes);
+    for (int i = 0, n = f4len_v(f_.notes); i < n; ++i)
+      if (ref[i] != ' ' && ref[i] != '\0' && ref[i] != '0') return true;
+    return false;
+  }
+
+  // The stored date's bytes (8 in a date field) as one number, and its trimmed text.
+  uint64_t DateKey() const {
+    uint64_t key = 0;
+    std::memcpy(&key, f4ptr(f_.trandate), std::min<size_t>(sizeof key, static_cast<size_t>(f4len_v(f_.trandate))));
+    return key;
+  }
+  struct DateInfo {
+    QString text;      // trimmed
+    int firstRow = 0;  // the row that first showed it
+  };
+  DateInfo& DateOf(uint64_t key) {
+    auto it = dates_.find(key);
+    if (it == dates_.end()) {
+      const char* bytes = reinterpret_cast<const char*>(&key);
+      const QString text = QString::fromLatin1(bytes, static_cast<qsizetype>(qstrnlen(bytes, sizeof key))).trimmed();
+      it = dates_.emplace(key, DateInfo{text, 0}).first;
+    }
+    return it->second;
+  }
+
   bool Passes(int32_t prodId, int32_t type, const QString& date) const {
     const clsTranSelCriteria& crit = def_.m_udTranSelCriteria;
     if (crit.m_nProductID > 0 && crit.m_nProductID != prodId) return false;
@@ -148,7 +196,8 @@ class TranPlacer {
       case 2006: return f4double(f_.unitprc);
       case 2007: return f4double(f_.unitprc) * f4double(f_.units);
       case kNotesColumn:
-        return withNotes_ ? gSystem().StrTruncate(Module1::MemoText(f_.notes).trimmed(), kNotesMaxLen) : QString();
+        return withNotes_ && HasMemo() ? gSystem().StrTruncate(Module1::MemoText(f_.notes).trimmed(), kNotesMaxLen)
+                                       : QString();
       case 2009: return static_cast<int32_t>(f4long(f_.catid));
       case 2010: return static_cast<int32_t>(f4long(f_.shipmethod));
       case 2011: return p.location;
@@ -172,6 +221,8 @@ class TranPlacer {
   bool withNotes_ = false;
   QString dateBegin_, dateEnd_;
   std::vector<MissingProduct> missing_;
+  std::unordered_map<uint64_t, DateInfo> dates_;
+  std::array<int, 6> typeRow_{};  // per type: the row that first showed its text
 };
 
 void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoad& load, DATA4* prod,
@@ -179,13 +230,20 @@ void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoa
   try {
     const clsTranSelCriteria& crit = def.m_udTranSelCriteria;
     const std::string tag = TranGridTag(crit.m_nProductID, crit.m_udTranType);
-    d4tagSelect(tran, d4tag(tran, tag.c_str()));
+    // Every transaction is read in record order (the grid is sorted afterwards, and the
+    // index would add a lock per row); a product's or a type's through its tag.
+    const bool all = tag == "trndt_d";
+    d4tagSelect(tran, all ? nullptr : d4tag(tran, tag.c_str()));
     TranPlacer placer(grd, def, prod, tran);
     std::string key;
     if (tag == "prodid") key = std::to_string(crit.m_nProductID);
     if (tag == "trantype") key = std::to_string(crit.m_udTranType);
-    auto next = [&] { return key.empty() ? d4skip(tran, 1) : d4seekNext(tran, key.c_str()); };
-    for (int rc = key.empty() ? d4top(tran) : d4seek(tran, key.c_str()); rc == 0; rc = next()) {
+    auto next = [&] { return all ? d4skip(tran, 1) : d4seekNext(tran, key.c_str()); };
+    // Without a filter every row is shown: room for them all at once.
+    if (all && crit.m_nTranCatID <= 0 && crit.m_nTranAcctID <= 0 && crit.m_DtRange <= 0)
+      placer.Reserve(static_cast<int>(d4recCountDo(tran)));
+    for (int rc = all ? d4top(tran) : d4seek(tran, key.c_str()); rc == 0; rc = next()) {
+      if (all && d4deleted(tran)) continue;
       try {
         int row = -1;
         placer.Display(row, false);
@@ -195,24 +253,13 @@ void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoa
       }
       if (!load.Continue()) break;
     }
+    if (load.grid() == nullptr) return;
+    placer.Finish();
     placer.ReportMissing();
   } catch (...) {
     rt::TrapError();
     gSystem().ShowError(QStringLiteral("LoadTranGridRowsHelper"));
   }
-}
-
-// Opens the products and then the transactions table, runs `work` when both are open,
-// closes them again.
-template <class Work>
-void WithTables(Work work) {
-  clsDB& db = gDB();
-  DATA4* prod = db.OpenTable(db.ProductsTable());
-  if (prod == nullptr) return;
-  DATA4* tran = db.OpenTable(db.TranTable());
-  if (tran != nullptr) work(prod, tran);
-  if (tran != nullptr) d4close(tran);
-  d4close(prod);
 }
 
 }  // namespace
@@ -224,30 +271,16 @@ const char* TranGridTag(int32_t nProductID, int32_t udTranType) {
 }
 
 void LoadTranGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelRowID) {
-  GridLoad load(grd);
-  if (!load.Started()) return;
-  try {
-    grd.setRows(1);
-    grd.setCols(1);
-    grd.setFrozenCols(0);
-    LoadGridColumns(grd, RptDef);
-    if (load.Cancelled()) return;
-    const int32_t selId = nSelRowID > 0 ? nSelRowID : -1;
-    WithTables([&](DATA4* prod, DATA4* tran) { LoadTranGridRowsHelper(grd, RptDef, load, prod, tran); });
-    if (load.grid() == nullptr) return;
-    FormatGrid(grd, RptDef);
-    SortGridByColumn(grd, 1, RptDef.m_udRptOptions.m_udRptColSortOrder);
-    gSystem().GridSelectRow(grd, 1);
-    if (selId > 0) gSystem().GridSelectRowAtID(grd, selId);
-    grd.AutoSize(0, grd.Cols() - 1);
-  } catch (...) {
-    rt::TrapError();
-    gSystem().ShowError(QStringLiteral("LoadTranGrid"));
-  }
+  LoadReportGrid(
+      grd, RptDef, nSelRowID,
+      [&](GridLoad& load) {
+        WithReportTables([&](DATA4* prod, DATA4* tran) { LoadTranGridRowsHelper(grd, RptDef, load, prod, tran); });
+      },
+      QStringLiteral("LoadTranGrid"));
 }
 
 void ReloadTranRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_t nTranID) {
-  WithTables([&](DATA4* prod, DATA4* tran) {
+  WithReportTables([&](DATA4* prod, DATA4* tran) {
     try {
       d4tagSelect(tran, d4tag(tran, "rowid"));
       if (d4seekDouble(tran, nTranID) != 0) return;

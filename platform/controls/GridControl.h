@@ -127,6 +127,10 @@ class GridControl : public QWidget {
     SetIntCell(row, col, static_cast<int64_t>(value));
   }
 
+  // Cell (row, col) takes the contents of cell (fromRow, col), sharing its stored copy:
+  // for a filler that writes the same text many times.
+  void CopyCell(int fromRow, int row, int col);
+
   // Reads one setting of a cell (-1: the current row or column).
   QVariant Cell(int setting, int row = -1, int col = -1) const;
   // Writes one setting over the cells [row1, row2] x [col1, col2].

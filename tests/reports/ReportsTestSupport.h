@@ -10,6 +10,9 @@
 #include "database/clsProd.h"
 #include "database/clsRptDef.h"
 #include "platform/controls/GridControl.h"
+#include "platform/ui/WindowRegistry.h"
+#include "reports/frmRptContainer.h"
+#include "services/FakeMainWindowHub.h"
 #include "services/clsSystem.h"
 #include "tests/database/DbTestSupport.h"
 #include "tests/database/StockTestSupport.h"
@@ -58,5 +61,26 @@ inline std::vector<int32_t> RowIds(const ctl::GridControl& grd) {
     if (grd.RowData(r).toLongLong() > 0) ids.push_back(static_cast<int32_t>(grd.RowData(r).toLongLong()));
   return ids;
 }
+
+// A new database and a recording main window with a roomy client area; every window
+// is closed at the end.
+class ReportWindowTest : public dbtest::DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    OpenNewDatabase();
+    hub->clientWidth = 30000;
+    hub->clientHeight = 20000;
+  }
+  void TearDown() override {
+    gSystem().UnloadAll();
+    DbTest::TearDown();
+  }
+  // The report window with that tag, if open.
+  static reports::frmRptContainer* Window(const char* tag) {
+    return qobject_cast<reports::frmRptContainer*>(ui::FindByTag(QLatin1String(tag)));
+  }
+  ScopedFakeMainWindowHub hub;
+};
 
 }  // namespace rpttest

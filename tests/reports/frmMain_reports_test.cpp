@@ -7,28 +7,17 @@
 
 namespace {
 
-class frmMainReportsTest : public dbtest::DbTest {
+class frmMainReportsTest : public rpttest::ReportWindowTest {
  protected:
-  void SetUp() override {
-    DbTest::SetUp();
-    OpenNewDatabase();
-    hub->clientWidth = 30000;
-    hub->clientHeight = 20000;
-  }
-  void TearDown() override {
-    gSystem().UnloadAll();
-    DbTest::TearDown();
-  }
   static int Windows(const QString& tag) {
     int n = 0;
     for (QWidget* w : ui::LoadedWindows()) n += ui::Tag(w) == tag ? 1 : 0;
     return n;
   }
   static const clsRptDef* Shown(const char* tag) {
-    auto* w = qobject_cast<reports::frmRptContainer*>(ui::FindByTag(QLatin1String(tag)));
+    const reports::frmRptContainer* w = Window(tag);
     return w ? w->RptDef() : nullptr;
   }
-  ScopedFakeMainWindowHub hub;
 };
 
 TEST_F(frmMainReportsTest, CheckCreateReportWritesOnlyMissingBuiltIns) {

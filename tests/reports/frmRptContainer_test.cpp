@@ -36,23 +36,9 @@ TEST(ClampPlaceTest, ClientAreaThenMinimum) {
   }
 }
 
-class frmRptContainerTest : public dbtest::DbTest {
+class frmRptContainerTest : public rpttest::ReportWindowTest {
  protected:
-  void SetUp() override {
-    DbTest::SetUp();
-    OpenNewDatabase();
-    hub->clientWidth = 30000;
-    hub->clientHeight = 20000;
-  }
-  void TearDown() override {
-    gSystem().UnloadAll();
-    DbTest::TearDown();
-  }
-  reports::frmRptContainer* Window(const char* tag) {
-    return qobject_cast<reports::frmRptContainer*>(ui::FindByTag(QLatin1String(tag)));
-  }
   static int32_t Pref(const QString& name) { return mdlRegistry::PrefGetLong(name); }
-  ScopedFakeMainWindowHub hub;
 };
 
 TEST_F(frmRptContainerTest, PlaceIsSavedPerReportAndRestored) {

@@ -1,8 +1,12 @@
 #include "reports/mdlInventoryGrid.h"
 
+#include <QPointer>
+#include <QTimer>
+
 #include "database/SampleDatabase.h"
 #include "platform/runtime/App.h"
 #include "reports/mdlGrid.h"
+#include "reports/mdlTranGrid.h"
 #include "tests/reports/ReportsTestSupport.h"
 
 namespace {
@@ -174,6 +178,36 @@ TEST_F(mdlInventoryGridTest, BulkAndPerProductFiguresAgreeOnAGeneratedDatabase) 
       EXPECT_EQ(bulk.Cell(ctl::flexcpForeColor, r, 1), single.Cell(ctl::flexcpForeColor, r, 1)) << r;
       for (int c = 1; c < bulk.Cols(); ++c) EXPECT_EQ(bulk.CellValue(r, c), single.CellValue(r, c)) << r << "," << c;
     }
+  }
+}
+
+// While a load lets events run, a second load does nothing, and a grid that goes away
+// ends the first one without its being touched again.
+TEST_F(mdlInventoryGridTest, LoadsDoNotNestAndSurviveTheirGrid) {
+  for (int i = 0; i < 3; ++i) AddTran(AddProd(QStringLiteral("P%1").arg(i), QStringLiteral("N%1").arg(i)), 2, "1", "1");
+  clsRptDef inv = Def(InvRecord(0, 2, QStringLiteral("1001~1014")));
+  clsRptDef tran = Def(QStringLiteral("2^T^2001~2005^0~-1~-1~-1~0~~^True~1~True~2~0"));
+  for (bool inventory : {true, false}) {
+    SCOPED_TRACE(inventory);
+    QPointer<ctl::GridControl> grd = new ctl::GridControl;
+    ctl::GridControl other;
+    other.setCols(3);
+    bool nested = false;
+    QTimer::singleShot(0, [&] {
+      if (inventory)
+        reports::LoadInventoryGrid(other, inv, -1);
+      else
+        reports::LoadTranGrid(other, tran, -1);
+      nested = true;
+      delete grd.data();
+    });
+    if (inventory)
+      reports::LoadInventoryGrid(*grd, inv, -1);
+    else
+      reports::LoadTranGrid(*grd, tran, -1);
+    EXPECT_TRUE(nested);
+    EXPECT_TRUE(grd.isNull());
+    EXPECT_EQ(other.Cols(), 3) << "the nested load did nothing";
   }
 }
 
