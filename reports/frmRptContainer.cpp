@@ -74,7 +74,8 @@ void frmRptContainer::Init(const QString& sFormID, const clsRptDef& RptDef) {
   m_bCloseOnPropertiesChange = false;
   m_RptDef = std::make_unique<clsRptDef>(RptDef);
   SetWindowCaption();
-  RestorePosition();
+  // The saved place is applied when the window is first shown, to its frame then.
+  m_bPlaced = false;
   switch (m_RptDef->RptType()) {
     case 1:
       ctlCurrentInv->Init(*m_RptDef);
@@ -166,8 +167,10 @@ void frmRptContainer::resizeEvent(QResizeEvent* event) {
 void frmRptContainer::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   // The frame (an MDI sub-window) exists only once the window is shown.
-  if (!m_bPlaced && &Frame() != this) RestorePosition();
-  m_bPlaced = true;
+  if (!m_bPlaced) {
+    m_bPlaced = true;
+    RestorePosition();
+  }
 }
 
 void frmRptContainer::closeEvent(QCloseEvent* event) {

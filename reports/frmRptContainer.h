@@ -37,9 +37,9 @@ class frmRptContainer : public QWidget {
   explicit frmRptContainer(QWidget* parent = nullptr);
   ~frmRptContainer() override;
 
-  // Sets the tag, keeps a copy of the definition, titles the window, reads its saved
-  // place and shows the definition in the pane of its type ("Unspecified report type!"
-  // for any other type).
+  // Sets the tag, keeps a copy of the definition, titles the window and shows the
+  // definition in the pane of its type ("Unspecified report type!" for any other type).
+  // The saved place is applied when the window is first shown.
   void Init(const QString& sFormID, const clsRptDef& RptDef);
   void SetWindowCaption();
   void ResizeControl();

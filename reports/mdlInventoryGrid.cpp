@@ -55,7 +55,7 @@ ProductRow ReadProduct(const ProductFields& f, bool withNotes) {
   p.partNo = Trimmed(f.partno);
   p.leadTime = Trimmed(f.leadtime);
   for (size_t i = 0; i < 4; ++i) p.custom[i] = Trimmed(f.custom[i]);
-  if (withNotes) p.notes = gSystem().StrTruncate(Module1::MemoText(f.notes).trimmed(), kNotesMaxLen);
+  if (withNotes && HasMemo(f.notes)) p.notes = gSystem().StrTruncate(Module1::MemoText(f.notes).trimmed(), kNotesMaxLen);
   p.location = static_cast<int32_t>(f4long(f.location));
   p.group = static_cast<int32_t>(f4long(f.groupid));
   p.manuf = static_cast<int32_t>(f4long(f.manuf));

@@ -148,14 +148,6 @@ class TranPlacer {
   }
 
  private:
-  // False when the memo field refers to no memo block (blank or zero): nothing to read.
-  bool HasMemo() const {
-    const char* ref = f4ptr(f_.notes);
-    for (int i = 0, n = f4len_v(f_.notes); i < n; ++i)
-      if (ref[i] != ' ' && ref[i] != '\0' && ref[i] != '0') return true;
-    return false;
-  }
-
   // The stored date's bytes (8 in a date field) as one number, and its trimmed text.
   uint64_t DateKey() const {
     uint64_t key = 0;
@@ -196,7 +188,7 @@ class TranPlacer {
       case 2006: return f4double(f_.unitprc);
       case 2007: return f4double(f_.unitprc) * f4double(f_.units);
       case kNotesColumn:
-        return withNotes_ && HasMemo() ? gSystem().StrTruncate(Module1::MemoText(f_.notes).trimmed(), kNotesMaxLen)
+        return withNotes_ && HasMemo(f_.notes) ? gSystem().StrTruncate(Module1::MemoText(f_.notes).trimmed(), kNotesMaxLen)
                                        : QString();
       case 2009: return static_cast<int32_t>(f4long(f_.catid));
       case 2010: return static_cast<int32_t>(f4long(f_.shipmethod));

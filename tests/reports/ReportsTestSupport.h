@@ -24,7 +24,7 @@ using stocktest::Cur;
 
 // Saves a product; its id (-1 on failure).
 inline int32_t AddProd(const QString& name, const QString& partNo, const char* reorderLevel = "0",
-                       int32_t group = 0, bool hide = false) {
+                       int32_t group = 0, bool hide = false, const QString& notes = {}) {
   clsProd p;
   p.Init();
   p.sProdName = name;
@@ -32,6 +32,7 @@ inline int32_t AddProd(const QString& name, const QString& partNo, const char* r
   p.curReOrderLevel = Cur(reorderLevel);
   p.nGroup = group;
   p.bHide = hide;
+  p.sNotes = notes;
   DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
   const bool ok = p.SaveProduct(tb, nullptr, true);
   d4close(tb);

@@ -158,6 +158,14 @@ TEST_F(mdlInventoryGridTest, ColumnsOfStockFiguresAndValues) {
   EXPECT_EQ(grd.TextMatrix(1, 8), QString()) << "an unknown column id gives an empty cell";
 }
 
+TEST_F(mdlInventoryGridTest, LongNotesAreCutAndMissingOnesEmpty) {
+  AddProd(QStringLiteral("A"), QStringLiteral("PA"), "0", 0, false, QString(300, u'n'));
+  AddProd(QStringLiteral("B"), QStringLiteral("PB"));
+  EXPECT_EQ(Load(InvRecord(0, 0, QStringLiteral("1001~1027"))), (QStringList{"A", "B"}));
+  EXPECT_EQ(grd.TextMatrix(1, 2), QString(255, u'n') + QStringLiteral("..."));
+  EXPECT_EQ(grd.TextMatrix(2, 2), QString());
+}
+
 // The one-pass figures and the per-product walks fill the same grid.
 TEST_F(mdlInventoryGridTest, BulkAndPerProductFiguresAgreeOnAGeneratedDatabase) {
   gDB().CloseDB();

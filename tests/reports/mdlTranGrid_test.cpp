@@ -92,11 +92,16 @@ TEST_F(mdlTranGridTest, CellsAndDateRangeBounds) {
 
 TEST_F(mdlTranGridTest, LongNoteIsCutAndOtherColumnsAreEmpty) {
   const int32_t p = AddProd(QStringLiteral("N"), QStringLiteral("N1"));
-  AddTran(p, 2, "1", "1", QStringLiteral("3/1/2026"), QString(300, u'n'));
+  const int32_t noted = AddTran(p, 2, "1", "1", QStringLiteral("3/1/2026"), QString(300, u'n'));
+  const int32_t plain = AddTran(p, 2, "1", "1", QStringLiteral("3/2/2026"));
   Load(TranRecord(0, -1, 0, {}, {}, QStringLiteral("2008~1003")));
-  ASSERT_EQ(grd.Rows(), 2);
-  EXPECT_EQ(grd.TextMatrix(1, 1), QString(255, u'n') + QStringLiteral("..."));
-  EXPECT_EQ(grd.TextMatrix(1, 2), QString());
+  ASSERT_EQ(grd.Rows(), 3);
+  for (int r = 1; r <= 2; ++r) {
+    const bool isNoted = grd.RowData(r).toInt() == noted;
+    EXPECT_TRUE(isNoted || grd.RowData(r).toInt() == plain);
+    EXPECT_EQ(grd.TextMatrix(r, 1), isNoted ? QString(255, u'n') + QStringLiteral("...") : QString());
+    EXPECT_EQ(grd.TextMatrix(r, 2), QString());
+  }
 }
 
 TEST_F(mdlTranGridTest, TransactionsOfMissingProductsGiveOneMessage) {
