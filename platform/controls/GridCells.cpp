@@ -206,6 +206,18 @@ void CellColumn::SetDouble(size_t row, double value) {
   cells_[row] = std::isnan(value) ? kCanonicalNaN : std::bit_cast<uint64_t>(value);
 }
 
+void CellColumn::CopyCell(size_t from, size_t row) {
+  if (from == row) return;
+  const uint64_t cell = cells_[from];
+  if (IsBoxed(cell) && TagOf(cell) == kLong) {
+    const QString text = long_[PayloadOf(cell)];
+    SetText(row, text);
+    return;
+  }
+  Release(cells_[row]);
+  cells_[row] = cell;
+}
+
 void CellColumn::SetEmpty(size_t row) {
   Release(cells_[row]);
   cells_[row] = kEmptyCell;

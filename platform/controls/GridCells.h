@@ -54,6 +54,9 @@ class CellColumn {
   void SetInt(size_t row, int64_t value);  // outside 48 bits: kept as its decimal text
   void SetDouble(size_t row, double value);
   void SetEmpty(size_t row);
+  // Cell `row` takes the contents of cell `from`, sharing its stored text (a text too
+  // long for the pools is copied).
+  void CopyCell(size_t from, size_t row);
 
   CellKind Kind(size_t row) const;
   // The cell's eight bytes: equal for equal numbers, and for equal texts that share

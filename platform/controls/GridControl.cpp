@@ -240,6 +240,26 @@ QString GridControl::TextMatrix(int row, int col) const {
   return data_.Text(row, col);
 }
 
+QVariant GridControl::CellValue(int row, int col) const {
+  CheckCell(row, col);
+  const grid::CellColumn& cells = data_.Cells(col);
+  const size_t r = static_cast<size_t>(row);
+  switch (cells.Kind(r)) {
+    case grid::CellKind::Int: return QVariant::fromValue<qlonglong>(cells.IntValue(r));
+    case grid::CellKind::Double: return cells.DoubleValue(r);
+    case grid::CellKind::Text: return cells.ToString(r);
+    case grid::CellKind::Empty: break;
+  }
+  return {};
+}
+
+void GridControl::CopyCell(int fromRow, int row, int col) {
+  CheckCell(fromRow, col);
+  CheckCell(row, col);
+  data_.Cells(col).CopyCell(static_cast<size_t>(fromRow), static_cast<size_t>(row));
+  CellsChanged(row, row);
+}
+
 void GridControl::setTextMatrix(int row, int col, const QString& text) {
   CheckCell(row, col);
   data_.SetText(row, col, text);
@@ -605,6 +625,26 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
     const int row = first + static_cast<int>(i);
     return plainColumn ? cells.ToString(static_cast<size_t>(row)) : data_.DisplayText(row, col);
   };
+  // In a column of formatted numbers (no list) the longest texts are those of the
+  // largest and the smallest number, the digits taken as equally wide: only those two
+  // numbers are formatted and measured, whatever the rows.
+  const bool formattedNumbers = !info.combo.Maps() && !info.format.isEmpty();
+  size_t minAt = n, maxAt = n;
+  if (formattedNumbers) {
+    double lo = 0, hi = 0;
+    for (size_t i = 0; i < n; ++i) {
+      const size_t row = static_cast<size_t>(first) + i;
+      const grid::CellKind kind = cells.Kind(row);
+      if (kind != grid::CellKind::Int && kind != grid::CellKind::Double) continue;
+      const double v = cells.DoubleValue(row);
+      if (minAt == n || v < lo) lo = v, minAt = i;
+      if (maxAt == n || v > hi) hi = v, maxAt = i;
+    }
+  }
+  auto skipped = [&](size_t i, grid::CellKind kind) {
+    return formattedNumbers && (kind == grid::CellKind::Int || kind == grid::CellKind::Double) && i != minAt &&
+           i != maxAt;
+  };
 
   // An upper estimate for every row, cheaply; then exact widths from the widest
   // estimate down, until no estimate left can beat the widest text measured.
@@ -612,6 +652,11 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
   const char16_t decimalPoint = separator.isEmpty() ? u'.' : separator[0].unicode();
   std::vector<float> estimate(n);
   float widestEstimate = 0;
+  struct Estimated {
+    uint64_t raw = 0;
+    float width = -1;
+  };
+  std::vector<Estimated> estimated(size_t{2} << 12);  // by stored text and boldness
   for (size_t i = 0; i < n; ++i) {
     const size_t row = static_cast<size_t>(first) + i;
     const bool bold = isBold(i);
@@ -619,9 +664,19 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
     const QFontMetricsF& fm = fonts.Metrics(bold);
     float w = 0;
     const grid::CellKind kind = cells.Kind(row);
-    if (plainColumn && kind == grid::CellKind::Text) {
-      const grid::TextRef ref = cells.Text(row);
-      w = EstimateWidth(ref.size, [&](qsizetype k) { return ref.Unit(k); }, table, fm);
+    if (skipped(i, kind)) {
+      // bounded by the extremes
+    } else if (plainColumn && kind == grid::CellKind::Text) {
+      // Cells sharing one stored text (names, dates of a report) are estimated once.
+      const uint64_t raw = cells.Raw(row);
+      Estimated& known = estimated[((raw * 0x9E3779B97F4A7C15ULL) >> 52) * 2 + (bold ? 1 : 0)];
+      if (known.width >= 0 && known.raw == raw) {
+        w = known.width;
+      } else {
+        const grid::TextRef ref = cells.Text(row);
+        w = EstimateWidth(ref.size, [&](qsizetype k) { return ref.Unit(k); }, table, fm);
+        known = {raw, w};
+      }
     } else if (plainColumn && kind != grid::CellKind::Empty) {
       // A number: the characters CStr writes, '.' standing for the decimal separator.
       char buf[32];

@@ -116,6 +116,8 @@ class GridControl : public QWidget {
   int MouseCol() const { return mouseCol_; }
 
   QString TextMatrix(int row, int col) const;
+  // The cell as stored: a number (qlonglong or double), a text, or null when empty.
+  QVariant CellValue(int row, int col) const;
   void setTextMatrix(int row, int col, const QString& text);
   // A number, shown as CStr writes it.
   void setTextMatrix(int row, int col, double value);
@@ -124,6 +126,10 @@ class GridControl : public QWidget {
   void setTextMatrix(int row, int col, T value) {
     SetIntCell(row, col, static_cast<int64_t>(value));
   }
+
+  // Cell (row, col) takes the contents of cell (fromRow, col), sharing its stored copy:
+  // for a filler that writes the same text many times.
+  void CopyCell(int fromRow, int row, int col);
 
   // Reads one setting of a cell (-1: the current row or column).
   QVariant Cell(int setting, int row = -1, int col = -1) const;

@@ -220,10 +220,18 @@ class KeyMaker {
     const uint64_t raw = cells_.Raw(row);
     Slot& slot = cache_[(raw * 0x9E3779B97F4A7C15ULL) >> (64 - kSlotBits)];
     if (slot.used && slot.raw == raw) return {slot.bits, pos, slot.cls};
+    // Dates are slow to read: every stored copy is read once, up to kDatesKept of them.
+    if (dates_) {
+      if (auto it = seen_.find(raw); it != seen_.end()) {
+        slot = {raw, it->second.first, it->second.second, true};
+        return {slot.bits, pos, slot.cls};
+      }
+    }
     const TextRef text = cells_.Text(row);
     std::optional<double> v = dates_ ? reader_.Day(text.ToString()) : NumberOfText(text);
     SortKey key = v ? Number(*v, pos) : SortKey{text.FoldedPrefix(), pos, kTextKey};
     slot = {raw, key.bits, key.cls, true};
+    if (dates_ && seen_.size() < kDatesKept) seen_.emplace(raw, std::pair{key.bits, key.cls});
     return key;
   }
 
@@ -241,10 +249,13 @@ class KeyMaker {
     return {std::bit_cast<uint64_t>(v), pos, kNumberKey};
   }
 
+  static constexpr size_t kDatesKept = size_t{1} << 16;
+
   const CellColumn& cells_;
   bool dates_;
   DateReader reader_;
   std::vector<Slot> cache_;
+  std::unordered_map<uint64_t, std::pair<uint64_t, uint8_t>> seen_;  // date cells read
 };
 
 // The keys of one column, indexed by position, with what their texts need.

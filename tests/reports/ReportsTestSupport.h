@@ -1,17 +1,94 @@
 #pragma once
-// Shared fixture of the report window tests: the database fixture (scripted prompts and
-// dialogs, a new database) with a recording main window installed.
+// Shared fixtures and helpers of the report tests: a new database with a recording main
+// window, products and transactions made in one line, definitions from record texts, the
+// rows of a filled grid and the texts of list boxes.
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QListWidget>
 #include <QPalette>
+#include <QStringList>
+#include <vector>
 
+#include "database/clsProd.h"
+#include "database/clsRptDef.h"
 #include "database/store/Codes.h"
+#include "platform/controls/GridControl.h"
+#include "platform/ui/WindowRegistry.h"
+#include "reports/frmRptContainer.h"
 #include "services/FakeMainWindowHub.h"
 #include "services/clsSystem.h"
 #include "tests/database/DbTestSupport.h"
+#include "tests/database/StockTestSupport.h"
 
 namespace rpttest {
+
+using stocktest::AddTran;
+using stocktest::Cur;
+
+// Saves a product; its id (-1 on failure).
+inline int32_t AddProd(const QString& name, const QString& partNo, const char* reorderLevel = "0",
+                       int32_t group = 0, bool hide = false, const QString& notes = {}) {
+  clsProd p;
+  p.Init();
+  p.sProdName = name;
+  p.sPartNo = partNo;
+  p.curReOrderLevel = Cur(reorderLevel);
+  p.nGroup = group;
+  p.bHide = hide;
+  p.sNotes = notes;
+  DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+  const bool ok = p.SaveProduct(tb, nullptr, true);
+  d4close(tb);
+  return ok ? p.nProdId : -1;
+}
+
+// A definition parsed from its record, with its column definitions read.
+inline clsRptDef Def(const QString& record, int32_t id = 1000) {
+  clsRptDef def;
+  EXPECT_TRUE(def.InitFromBuf(record, id)) << record.toStdString();
+  EXPECT_TRUE(def.ReadColDefs());
+  return def;
+}
+
+// The texts shown in column `col` of the data rows (the totals row left out).
+inline QStringList Column(const ctl::GridControl& grd, int col) {
+  QStringList out;
+  for (int r = 1; r < grd.Rows(); ++r)
+    if (grd.RowData(r).toLongLong() > 0) out << grd.Cell(ctl::flexcpTextDisplay, r, col).toString();
+  return out;
+}
+
+// The row data of the data rows, in grid order.
+inline std::vector<int32_t> RowIds(const ctl::GridControl& grd) {
+  std::vector<int32_t> ids;
+  for (int r = 1; r < grd.Rows(); ++r)
+    if (grd.RowData(r).toLongLong() > 0) ids.push_back(static_cast<int32_t>(grd.RowData(r).toLongLong()));
+  return ids;
+}
+
+// A new database and a recording main window with a roomy client area; every window
+// is closed at the end.
+class ReportWindowTest : public dbtest::DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    OpenNewDatabase();
+    hub->clientWidth = 30000;
+    hub->clientHeight = 20000;
+  }
+  void TearDown() override {
+    gSystem().UnloadAll();
+    DbTest::TearDown();
+  }
+  // The report window with that tag, if open.
+  static reports::frmRptContainer* Window(const char* tag) {
+    return qobject_cast<reports::frmRptContainer*>(ui::FindByTag(QLatin1String(tag)));
+  }
+  ScopedFakeMainWindowHub hub;
+};
+
 
 class ReportsTest : public dbtest::DbTest {
  protected:

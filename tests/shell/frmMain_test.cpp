@@ -211,9 +211,9 @@ TEST_F(frmMainTest, ListBarDispatchesEveryKey) {
       {"TRANSACTIONACCOUNTS", "TRANSACTIONACCOUNTS|Edit Transaction Accounts|Transaction Accounts" + cat + "7|" +
                                   tran + "|shipmethod|||true"},
       {"REPORTS", "ShowAllReports()"},
-      {"INVENTORY", ""},
-      {"QUICKINVENTORY", ""},
-      {"TRANSACTIONS", ""},
+      {"INVENTORY", "ShowInventory()"},
+      {"QUICKINVENTORY", "ShowQuickInventory()"},
+      {"TRANSACTIONS", "ShowTransactions()"},
       {"customizations", ""},
       {"NOSUCHKEY", ""},
       {"", ""},
@@ -460,3 +460,28 @@ TEST_F(frmMainTest, ProductListOpensOnceInTheMdiArea) {
 }
 
 }  // namespace
+
+// A report opened from the menu is a child window of the MDI area; its frame's place
+// is kept per report and restored when it opens again.
+TEST_F(frmMainTest, ReportWindowIsAChildThatKeepsItsPlace) {
+  OpenNewDatabase();
+  frmMain& m = Main();
+  m.resize(1000, 700);
+  m.show();
+  m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
+  QWidget* w = ui::FindByTag(QStringLiteral("~102"));
+  ASSERT_NE(w, nullptr);
+  auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(sub->windowTitle(), QStringLiteral("Inventory of All Products"));
+  sub->setGeometry(20, 10, 500, 400);
+  ASSERT_TRUE(ui::Unload(w));
+  m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
+  w = ui::FindByTag(QStringLiteral("~102"));
+  ASSERT_NE(w, nullptr);
+  sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(sub->geometry(), QRect(20, 10, 500, 400));
+  m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
+  EXPECT_EQ(m.mdi->subWindowList().size(), 1) << "a second request brings the same window forward";
+}

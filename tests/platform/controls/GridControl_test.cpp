@@ -804,3 +804,55 @@ TEST_F(GridControlTest, HundredThousandRowsFillAndSort) {
 
 }  // namespace
 }  // namespace ctl
+
+namespace {
+
+TEST(GridControlTypedTest, CellValueGivesTheStoredKind) {
+  ctl::GridControl g;
+  g.setRows(2);
+  g.setCols(5);
+  g.setTextMatrix(1, 0, 2.5);
+  g.setTextMatrix(1, 1, int64_t{-7});
+  g.setTextMatrix(1, 2, QStringLiteral("text"));
+  g.setTextMatrix(1, 3, QStringLiteral("12"));  // a canonical integer text is a number
+  EXPECT_EQ(g.CellValue(1, 0), QVariant(2.5));
+  EXPECT_EQ(g.CellValue(1, 1), QVariant::fromValue<qlonglong>(-7));
+  EXPECT_EQ(g.CellValue(1, 2), QVariant(QStringLiteral("text")));
+  EXPECT_EQ(g.CellValue(1, 3), QVariant::fromValue<qlonglong>(12));
+  EXPECT_FALSE(g.CellValue(1, 4).isValid());
+}
+
+TEST(GridControlTypedTest, CopiedCellsKeepTheirTextWhenTheSourceChanges) {
+  const QString texts[] = {QStringLiteral("ab"), QStringLiteral("a longer text"), QString(70000, u'x'),
+                           QStringLiteral("Grüße"), QString()};
+  for (const QString& t : texts) {
+    ctl::GridControl g;
+    g.setRows(4);
+    g.setTextMatrix(1, 0, t);
+    g.CopyCell(1, 2, 0);
+    g.CopyCell(1, 3, 0);
+    g.setTextMatrix(1, 0, QStringLiteral("other"));
+    for (int i = 0; i < 200; ++i) g.setTextMatrix(1, 0, QStringLiteral("churn %1").arg(i));  // compaction
+    EXPECT_EQ(g.TextMatrix(2, 0), t) << t.size();
+    EXPECT_EQ(g.TextMatrix(3, 0), t) << t.size();
+  }
+}
+
+// Sizing a column of formatted numbers measures only its extremes; the width is that
+// of the same texts written plainly.
+TEST(GridControlTypedTest, FormattedNumbersSizeLikeTheirTexts) {
+  ctl::GridControl g;
+  const double values[] = {1, 12345.5, -3, 0.25, 999.99, -4321};
+  g.setRows(static_cast<int>(std::size(values)) + 1);
+  g.setCols(2);
+  g.setColFormat(0, QStringLiteral("$##,##0.00"));
+  for (int r = 1; r < g.Rows(); ++r) {
+    g.setTextMatrix(r, 0, values[r - 1]);
+    g.setTextMatrix(r, 1, g.Cell(ctl::flexcpTextDisplay, r, 0).toString());
+  }
+  g.AutoSize(0, 1);
+  EXPECT_EQ(g.ColWidth(0), g.ColWidth(1));
+  EXPECT_GT(g.ColWidth(0), 0);
+}
+
+}  // namespace

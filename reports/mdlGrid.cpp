@@ -1,0 +1,287 @@
+#include "reports/mdlGrid.h"
+
+#include <QCoreApplication>
+
+#include "database/clsRptColDef.h"
+#include "database/clsRptDef.h"
+#include "platform/controls/GridControl.h"
+#include "platform/runtime/Error.h"
+#include "platform/runtime/Format.h"
+#include "platform/xbase/Engine.h"
+#include "services/clsSystem.h"
+#include "services/frmProgress.h"
+
+namespace reports {
+namespace {
+
+bool IsAmountType(const QString& t) {
+  return t.size() == 1 && (t[0] == u'U' || t[0] == u'C' || t[0] == u'A');
+}
+
+// Every character of `s` as a literal of a number format.
+QString Literal(const QString& s) {
+  QString out;
+  for (QChar c : s) {
+    out += u'\\';
+    out += c;
+  }
+  return out;
+}
+
+// The typed cell value of a raw value: a number, an integer, a text or null (empty).
+QVariant TypedValue(const clsRptColDef& def, const QVariant& raw, GridCellWriter* writer) {
+  const QString& t = def.m_sDataType;
+  // No value (a column the filler does not know) is an empty cell of any type.
+  if (raw.typeId() == QMetaType::QString && raw.toString().isEmpty()) return QString();
+  if (IsAmountType(t)) {
+    const double v = raw.toDouble();
+    return v == 0 ? QVariant() : QVariant(v);
+  }
+  if (t == QLatin1String("I")) return QVariant::fromValue<qlonglong>(gSystem().Minus1ToZero(raw.toInt()));
+  if (t == QLatin1String("D")) {
+    const QString stored = raw.toString();
+    return writer ? writer->DateText(stored)
+                  : gSystem().DBDateToDislayDate(stored, QStringLiteral("Short Date"));
+  }
+  return raw.toString();
+}
+
+// The number held by a cell; text cells (written by hand) hold none.
+bool CellNumber(const ctl::GridControl& grd, int row, int col, long double& value) {
+  const QVariant v = grd.CellValue(row, col);
+  switch (v.typeId()) {
+    case QMetaType::LongLong: value = static_cast<long double>(v.toLongLong()); return true;
+    case QMetaType::Double: value = v.toDouble(); return true;
+    default: return false;
+  }
+}
+
+int LastDataRow(const ctl::GridControl& grd) {
+  const int last = grd.Rows() - 1;
+  return grd.RowData(last).toLongLong() > 0 ? last : last - 1;
+}
+
+bool g_loading = false;
+
+}  // namespace
+
+GridFormats GridFormats::Read(clsDB& db) {
+  return {db.DecimalsUnitsFormat(), db.DecimalsPerUnitFormat(), db.DecimalsAmountsFormat(),
+          gSystem().GetCurrencySymbol()};
+}
+
+QString GridFormats::ColumnFormat(const QString& t) const {
+  if (t == QLatin1String("U")) return units;
+  if (t != QLatin1String("C") && t != QLatin1String("A")) return {};
+  // The symbol stands before the sign, as "$-5.00".
+  const QString& fmt = t == QLatin1String("C") ? perUnit : amounts;
+  const QString sym = Literal(currency);
+  return sym + fmt + u';' + sym + QStringLiteral("\\-") + fmt;
+}
+
+void LoadGridColumns(ctl::GridControl& grd, const clsRptDef& RptDef) {
+  try {
+    const int32_t n = RptDef.m_collColumnDefs.Count();
+    if (n == 0) return;
+    grd.setCols(n + 1);
+    const GridFormats formats = GridFormats::Read();
+    for (int32_t k = 1; k <= n; ++k) {
+      const clsRptColDef& def = RptDef.m_collColumnDefs.Item(k);
+      grd.setTextMatrix(0, k, def.m_sDisplayName);
+      grd.setColData(k, def.m_nRowID);
+      grd.setColFormat(k, formats.ColumnFormat(def.m_sDataType));
+    }
+    LoadGridComboLists(grd, RptDef);
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(QStringLiteral("LoadGridColumns"));
+  }
+}
+
+void LoadGridComboLists(ctl::GridControl& grd, const clsRptDef& RptDef) {
+  clsDB& db = gDB();
+  const int32_t n = std::min(RptDef.m_collColumnDefs.Count(), grd.Cols() - 1);
+  for (int32_t k = 1; k <= n; ++k) {
+    const clsRptColDef& def = RptDef.m_collColumnDefs.Item(k);
+    if (def.m_nCatTypeID > 0) {
+      grd.setColComboList(k, db.LoadGridCboStr(db.CategoryTable(), QStringLiteral("rowid"),
+                                               QStringLiteral("desc"), def.m_nCatTypeID));
+    }
+  }
+}
+
+void FormatGrid(ctl::GridControl& grd, const clsRptDef& RptDef) {
+  try {
+    ShowGridTotals(grd, RptDef);
+    const int32_t freeze = RptDef.m_udRptOptions.m_nNumOfColumns2Freeze;
+    if (freeze > 0 && freeze < grd.Cols()) grd.setFrozenCols(freeze);
+    const int32_t n = std::min(RptDef.m_collColumnDefs.Count(), grd.Cols() - 1);
+    for (int32_t k = 1; k <= n; ++k) {
+      const clsRptColDef& def = RptDef.m_collColumnDefs.Item(k);
+      int align = ctl::flexAlignLeftCenter;
+      if (def.m_sAlignment == QLatin1String("C")) align = ctl::flexAlignCenterCenter;
+      if (def.m_sAlignment == QLatin1String("R")) align = ctl::flexAlignRightCenter;
+      grd.setColAlignment(k, align);
+      if (def.m_sDataType == QLatin1String("D")) grd.setColDataType(k, ctl::flexDTDate);
+    }
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(QStringLiteral("FormatGrid"));
+  }
+}
+
+void SortGridByColumn(ctl::GridControl& grd, int32_t nCol, int32_t nOrder) {
+  if (nCol < 0 || nCol >= grd.Cols() || grd.Cols() <= 1 || grd.Rows() <= 2) return;
+  const int last = LastDataRow(grd);
+  if (last <= 1) return;
+  grd.Select(1, nCol, last, nCol);
+  grd.setSort(nOrder == 1 ? ctl::flexSortGenericDescending : ctl::flexSortGenericAscending);
+  grd.Select(1, nCol);
+}
+
+void FormatGridValue(const clsRptColDef& ColDef, QVariant& vValue, const QString& sUnitsFmt,
+                     const QString& sPerUnitFmt, const QString& sAmountsFmt) {
+  const QVariant typed = TypedValue(ColDef, vValue, nullptr);
+  if (!IsAmountType(ColDef.m_sDataType)) {
+    vValue = typed.toString();
+    return;
+  }
+  const GridFormats formats{sUnitsFmt, sPerUnitFmt, sAmountsFmt, gSystem().GetCurrencySymbol()};
+  vValue = typed.isNull() ? QString() : rt::Format(typed, formats.ColumnFormat(ColDef.m_sDataType));
+}
+
+void StyleGridRow(ctl::GridControl& grd, int32_t nRow, int32_t nForeColor, int32_t nBackColor) {
+  const int last = grd.Cols() - 1;
+  if (last < 1) return;
+  if (nForeColor >= 0) grd.setCell(ctl::flexcpForeColor, nRow, 1, nRow, last, nForeColor);
+  if (nBackColor >= 0) grd.setCell(ctl::flexcpBackColor, nRow, 1, nRow, last, nBackColor);
+}
+
+void ShowGridTotals(ctl::GridControl& grd, const clsRptDef& RptDef) {
+  if (GridHasTotalsRow(grd)) grd.setRows(grd.Rows() - 1);
+  if (RptDef.RequiresToBeTotaled() && grd.Rows() > 2) {
+    const int totals = grd.Rows();
+    grd.setRows(totals + 1);
+    grd.setTextMatrix(totals, 0, QStringLiteral("Total:"));
+    grd.setRowData(totals, kTotalsRowData);
+    GridCellWriter writer(grd);
+    const int32_t n = std::min(RptDef.m_collColumnDefs.Count(), grd.Cols() - 1);
+    for (int32_t k = 1; k <= n; ++k) {
+      const clsRptColDef& def = RptDef.m_collColumnDefs.Item(k);
+      if (!def.m_bCanBeTotal) continue;
+      long double sum = 0;
+      for (int r = 1; r < totals; ++r) {
+        long double v = 0;
+        if (grd.RowData(r).toLongLong() > 0 && CellNumber(grd, r, k, v)) sum += v;
+      }
+      writer.Set(totals, k, def, static_cast<double>(sum));
+    }
+    if (grd.Cols() > 1) grd.setCell(ctl::flexcpBackColor, totals, 1, totals, grd.Cols() - 1, kTotalsBackColor);
+  }
+  if (grd.Rows() > 0 && grd.Cols() > 0) {
+    grd.setCell(ctl::flexcpFontBold, 0, 0, grd.Rows() - 1, 0, true);
+    grd.setCell(ctl::flexcpAlignment, 0, 0, grd.Rows() - 1, 0, ctl::flexAlignCenterCenter);
+  }
+}
+
+bool GridHasTotalsRow(const ctl::GridControl& grd) {
+  return grd.Rows() >= 2 && grd.RowData(grd.Rows() - 1).toLongLong() == kTotalsRowData;
+}
+
+void GridCellWriter::Set(int nRow, int nCol, const clsRptColDef& ColDef, const QVariant& vRaw) {
+  const QVariant v = TypedValue(ColDef, vRaw, this);
+  switch (v.typeId()) {
+    case QMetaType::Double: grd_.setTextMatrix(nRow, nCol, v.toDouble()); break;
+    case QMetaType::LongLong: grd_.setTextMatrix(nRow, nCol, v.toLongLong()); break;
+    default: grd_.setTextMatrix(nRow, nCol, v.toString()); break;
+  }
+}
+
+GridCellWriter::GridCellWriter(ctl::GridControl& grd) : grd_(grd), alive_(&grd) {}
+
+void GridCellWriter::Copy(int nFromRow, int nRow, int nCol) { grd_.CopyCell(nFromRow, nRow, nCol); }
+
+int GridCellWriter::AppendRow() {
+  if (used_ < 0) used_ = grd_.Rows();
+  if (used_ >= grd_.Rows()) grd_.setRows(used_ + std::clamp(used_ / 4, 1, 16384));
+  return used_++;
+}
+
+void GridCellWriter::Reserve(int nRows) {
+  if (used_ < 0) used_ = grd_.Rows();
+  if (nRows > 0 && used_ + nRows > grd_.Rows()) grd_.setRows(used_ + nRows);
+}
+
+void GridCellWriter::Finish() {
+  if (used_ >= 0 && !alive_.isNull() && used_ < grd_.Rows()) grd_.setRows(used_);
+  used_ = -1;
+}
+
+const QString& GridCellWriter::DateText(const QString& sStored) {
+  auto it = dates_.constFind(sStored);
+  if (it == dates_.constEnd())
+    it = dates_.insert(sStored, gSystem().DBDateToDislayDate(sStored, QStringLiteral("Short Date")));
+  return it.value();
+}
+
+GridLoad::GridLoad(ctl::GridControl& grd) : grid_(&grd) {
+  if (g_loading) return;
+  g_loading = started_ = true;
+  gSystem().WaitDlgShow(dlg_, QStringLiteral("Loading Data"), QStringLiteral("Please wait..."), false, true);
+}
+
+GridLoad::~GridLoad() {
+  if (!started_) return;
+  gSystem().WaitDlgRemove(dlg_);
+  g_loading = false;
+}
+
+bool GridLoad::Continue() {
+  if (pump_.Due()) QCoreApplication::processEvents();
+  return !Cancelled();
+}
+
+void LoadReportGrid(ctl::GridControl& grd, const clsRptDef& RptDef, int32_t nSelID,
+                    const std::function<void(GridLoad&)>& loadRows, const QString& sErrorLabel) {
+  GridLoad load(grd);
+  if (!load.Started()) return;
+  try {
+    grd.setRows(1);
+    grd.setCols(1);
+    grd.setFrozenCols(0);
+    LoadGridColumns(grd, RptDef);
+    if (load.Cancelled()) return;
+    loadRows(load);
+    if (load.grid() == nullptr) return;
+    FormatGrid(grd, RptDef);
+    SortGridByColumn(grd, 1, RptDef.m_udRptOptions.m_udRptColSortOrder);
+    clsSystem& sys = gSystem();
+    sys.GridSelectRow(grd, 1);
+    if (nSelID > 0) sys.GridSelectRowAtID(grd, nSelID);
+    grd.AutoSize(0, grd.Cols() - 1);
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(sErrorLabel);
+  }
+}
+
+bool HasMemo(FIELD4* memo) {
+  const char* ref = f4ptr(memo);
+  for (int i = 0, n = f4len_v(memo); i < n; ++i)
+    if (ref[i] != ' ' && ref[i] != '\0' && ref[i] != '0') return true;
+  return false;
+}
+
+void WithReportTables(const std::function<void(DATA4* prod, DATA4* tran)>& work) {
+  clsDB& db = gDB();
+  DATA4* prod = db.OpenTable(db.ProductsTable());
+  if (prod == nullptr) return;
+  DATA4* tran = db.OpenTable(db.TranTable());
+  if (tran != nullptr) work(prod, tran);
+  if (tran != nullptr) d4close(tran);
+  d4close(prod);
+}
+
+bool GridLoad::Cancelled() const { return grid_.isNull() || (!dlg_.isNull() && dlg_->m_bCancel); }
+
+}  // namespace reports

@@ -1,0 +1,271 @@
+#include "reports/mdlInventoryGrid.h"
+
+#include <array>
+#include <unordered_map>
+#include <vector>
+
+#include "database/Module1.h"
+#include "database/clsDB.h"
+#include "database/clsProductStats.h"
+#include "database/clsRptDef.h"
+#include "platform/controls/GridControl.h"
+#include "platform/runtime/Error.h"
+#include "platform/xbase/Engine.h"
+#include "reports/mdlGrid.h"
+#include "services/clsSystem.h"
+
+namespace reports {
+namespace {
+
+constexpr int32_t kNotesColumn = 1027;
+constexpr int32_t kNotesMaxLen = 255;
+
+// The products table's fields, looked up once per opening.
+struct ProductFields {
+  explicit ProductFields(DATA4* tb)
+      : rowid(d4field(tb, "rowid")), prodname(d4field(tb, "prodname")), partno(d4field(tb, "partno")),
+        location(d4field(tb, "location")), groupid(d4field(tb, "groupid")), reordlev(d4field(tb, "reordlev")),
+        reordqty(d4field(tb, "reordqty")), leadtime(d4field(tb, "leadtime")), manuf(d4field(tb, "manuf")),
+        vendor(d4field(tb, "vendor")), stdcost(d4field(tb, "stdcost")), stdprice(d4field(tb, "stdprice")),
+        custom{d4field(tb, "custom1"), d4field(tb, "custom2"), d4field(tb, "custom3"), d4field(tb, "custom4")},
+        notes(d4field(tb, "notes")), hide(d4field(tb, "hide")) {}
+  FIELD4 *rowid, *prodname, *partno, *location, *groupid, *reordlev, *reordqty, *leadtime, *manuf, *vendor,
+      *stdcost, *stdprice;
+  std::array<FIELD4*, 4> custom;
+  FIELD4 *notes, *hide;
+};
+
+// One product as the filler uses it.
+struct ProductRow {
+  int32_t id = 0;
+  QString name, partNo, leadTime, notes;
+  std::array<QString, 4> custom;
+  int32_t location = 0, group = 0, manuf = 0, vendor = 0;
+  double reorderLevel = 0, reorderQty = 0, stdCost = 0, stdPrice = 0;
+};
+
+QString Trimmed(FIELD4* f) { return Module1::FieldText(f).trimmed(); }
+
+bool IsHidden(const ProductFields& f) { return Trimmed(f.hide).toUpper() == QLatin1String("T"); }
+
+ProductRow ReadProduct(const ProductFields& f, bool withNotes) {
+  ProductRow p;
+  p.id = static_cast<int32_t>(f4long(f.rowid));
+  p.name = Trimmed(f.prodname);
+  p.partNo = Trimmed(f.partno);
+  p.leadTime = Trimmed(f.leadtime);
+  for (size_t i = 0; i < 4; ++i) p.custom[i] = Trimmed(f.custom[i]);
+  if (withNotes && HasMemo(f.notes)) p.notes = gSystem().StrTruncate(Module1::MemoText(f.notes).trimmed(), kNotesMaxLen);
+  p.location = static_cast<int32_t>(f4long(f.location));
+  p.group = static_cast<int32_t>(f4long(f.groupid));
+  p.manuf = static_cast<int32_t>(f4long(f.manuf));
+  p.vendor = static_cast<int32_t>(f4long(f.vendor));
+  p.reorderLevel = f4double(f.reordlev);
+  p.reorderQty = f4double(f.reordqty);
+  p.stdCost = f4double(f.stdcost);
+  p.stdPrice = f4double(f.stdprice);
+  return p;
+}
+
+bool HasColumn(const clsRptDef& def, int32_t id) {
+  for (const clsRptColDef& c : def.m_collColumnDefs)
+    if (c.m_nRowID == id) return true;
+  return false;
+}
+
+// Stock figures of single products: from one pass over every transaction, or by a
+// walk of the product's own transactions.
+class StatsSource {
+ public:
+  explicit StatsSource(DATA4* tran) : tran_(tran) {}
+  void LoadAll() {
+    bulk_ = true;
+    bulkOk_ = gDB().GetAllProductStats(all_, tran_);
+  }
+  // False when the figures could not be computed (the record is then all 0).
+  bool Get(int32_t id, clsProductStats& s) {
+    s.Init(id);
+    if (!bulk_) return gDB().GetProductStats(s, tran_);
+    if (!bulkOk_) return false;
+    if (auto it = all_.find(id); it != all_.end()) s = it->second;
+    return true;
+  }
+
+ private:
+  DATA4* tran_;
+  bool bulk_ = false;
+  bool bulkOk_ = false;
+  std::unordered_map<int32_t, clsProductStats> all_;
+};
+
+double D(const rt::Currency& c) { return c.ToDouble(); }
+
+QVariant CellValue(int32_t colId, const ProductRow& p, const clsProductStats& s) {
+  switch (colId) {
+    case 1001: return p.name;
+    case 1002: return p.partNo;
+    case 1003: return p.location;
+    case 1004: return p.group;
+    case 1005: return p.manuf;
+    case 1006: return p.vendor;
+    case 1007:
+    case 1008:
+    case 1009:
+    case 1010: return p.custom[static_cast<size_t>(colId - 1007)];
+    case 1011: return p.reorderLevel;
+    case 1012: return p.reorderQty;
+    case 1013: return p.leadTime;
+    case 1014: return D(s.m_curNumUnitsInStock_Physical);
+    case 1015: return D(s.m_curNumUnitsAllocated);
+    case 1016: return D(s.m_curNumUnitsInStock_Available);
+    case 1017: return D(s.m_curNumUnitsOnOrder);
+    case 1018: return p.stdCost;
+    case 1019: return p.stdPrice;
+    case 1020: return D(s.m_curOnOrderCostActual);
+    case 1021: return D(s.m_curNumUnitsInStock_Physical) * p.stdCost;
+    case 1022: return D(s.m_curNumUnitsInStock_Physical) * p.stdPrice;
+    case 1023: return D(s.m_curAvgCostPerUnit);
+    case 1024: return D(s.m_curAvgPricePerUnit);
+    case 1025: return D(s.m_curStkCostAvg);
+    case 1026: return D(s.m_curStkPriceAvg);
+    case kNotesColumn: return p.notes;
+    case 1028: return D(s.m_curNumUnitsOnOrder) * p.stdCost;
+    case 1029: return D(s.m_curNumUnitsOnOrder * s.m_curAvgCostPerUnit);
+    default: return QString();
+  }
+}
+
+void SetInventoryCells(GridCellWriter& w, int row, const ProductRow& p, const clsRptDef& def,
+                       const clsProductStats& s) {
+  int k = 0;
+  for (const clsRptColDef& c : def.m_collColumnDefs) w.Set(row, ++k, c, CellValue(c.m_nRowID, p, s));
+}
+
+// Filters, stock figures, the row and its indication; true when the row was written.
+// `force` writes the row whatever the group, location and level say.
+bool DisplayInventoryRecord(ctl::GridControl& grd, int& row, const ProductRow& p, const clsRptDef& def,
+                            StatsSource& stats, bool requiresStats, GridCellWriter& w, bool force) {
+  const clsInvSelCriteria& crit = def.m_udInvSelCriteria;
+  bool include = true;
+  if (crit.m_nProductGroup > 0) include = crit.m_nProductGroup == p.group;
+  if (crit.m_nProductLocation > 0 && include) include = crit.m_nProductLocation == p.location;
+  if (!include && !force) return false;
+
+  clsProductStats s;
+  s.Init(p.id);
+  bool computed = false;
+  if (crit.m_udIndicate != 0 || crit.m_udInvLevel != 0) computed = stats.Get(p.id, s);
+  const bool zeroPhysical = !computed || s.m_curNumUnitsInStock_Physical == rt::Currency();
+  const bool outOfStock = computed && s.m_curNumUnitsInStock_Available < rt::Currency(1);
+  const bool reorder = computed && s.m_curNumUnitsInStock_Available.ToDouble() <= p.reorderLevel;
+  switch (crit.m_udInvLevel) {
+    case 1: include = computed && !zeroPhysical; break;
+    case 2: include = outOfStock; break;
+    case 3: include = reorder; break;
+    default: break;
+  }
+  if (!include && !force) return false;
+  if (requiresStats && !computed && crit.m_udIndicate == 0 && crit.m_udInvLevel == 0) {
+    if (!stats.Get(p.id, s)) s.Init(p.id);
+  }
+
+  if (row < 1) row = w.AppendRow();
+  grd.setRowData(row, p.id);
+  SetInventoryCells(w, row, p, def, s);
+  // A reloaded row loses the colour of an earlier indication before it is judged again.
+  const int last = grd.Cols() - 1;
+  if (last >= 1) grd.setCell(ctl::flexcpForeColor, row, 1, row, last, QVariant::fromValue<qlonglong>(-1));
+  if (crit.m_udInvLevel == 0 &&
+      ((crit.m_udIndicate == 2 && outOfStock) || (crit.m_udIndicate == 1 && reorder))) {
+    StyleGridRow(grd, row, kIndicateForeColor, -1);
+  }
+  return true;
+}
+
+// The walk: the products in name (or part number) order that are not hidden and match
+// the search, then their rows. The figures come in one pass when many rows need them.
+void LoadInventoryGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoad& load, DATA4* prod,
+                                 DATA4* tran, StatsPath path) {
+  try {
+    const bool requiresStats = def.RequiresProdStats();
+    const clsInvSelCriteria& crit = def.m_udInvSelCriteria;
+    const QString search = crit.m_NameSearchStr.toUpper();
+    const bool searching = !search.isEmpty();
+    const bool byPartNo = searching ? crit.m_udProdSearchByName == 1 : gDB().ProdPartNumberFirstGet();
+    d4tagSelect(prod, d4tag(prod, byPartNo ? "partno" : "prodname"));
+    const ProductFields f(prod);
+    const bool withNotes = HasColumn(def, kNotesColumn);
+
+    std::vector<ProductRow> products;
+    for (int rc = d4top(prod); rc == 0; rc = d4skip(prod, 1)) {
+      if (IsHidden(f)) continue;
+      const QString name = Trimmed(f.prodname);
+      const QString partNo = Trimmed(f.partno);
+      if (!searching || ProductMatchesSearchText(crit.m_udProdSearchByName, search, name, partNo)) {
+        products.push_back(ReadProduct(f, withNotes));
+      }
+      if (!load.Continue()) break;
+    }
+    if (load.Cancelled()) return;
+
+    StatsSource stats(tran);
+    const bool needsStats = requiresStats || crit.m_udIndicate != 0 || crit.m_udInvLevel != 0;
+    const bool bulk = path == StatsPath::Bulk ||
+                      (path == StatsPath::Auto && products.size() > static_cast<size_t>(kBulkStatsMinProducts));
+    if (needsStats && bulk) stats.LoadAll();
+    GridCellWriter w(grd);
+    for (const ProductRow& p : products) {
+      int row = -1;
+      DisplayInventoryRecord(grd, row, p, def, stats, requiresStats, w, false);
+      if (!load.Continue()) break;
+    }
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(QStringLiteral("LoadInventoryGridRowsHelper"));
+  }
+}
+
+}  // namespace
+
+bool ProductMatchesSearchText(int32_t udSearchBy, const QString& sSearch, const QString& sName,
+                              const QString& sPartNo) {
+  if (sSearch.trimmed().isEmpty()) return true;
+  if (udSearchBy != 0 && udSearchBy != 1) return true;
+  const QString& field = udSearchBy == 1 ? sPartNo : sName;
+  return field.toUpper().contains(sSearch.toUpper());
+}
+
+void LoadInventoryGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelID) {
+  LoadInventoryGrid(grd, RptDef, nSelID, StatsPath::Auto);
+}
+
+void LoadInventoryGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelID, StatsPath path) {
+  LoadReportGrid(
+      grd, RptDef, nSelID,
+      [&](GridLoad& load) {
+        WithReportTables([&](DATA4* prod, DATA4* tran) { LoadInventoryGridRowsHelper(grd, RptDef, load, prod, tran, path); });
+      },
+      QStringLiteral("LoadInventoryGrid"));
+}
+
+bool ReloadInvRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_t nProductID) {
+  bool written = false;
+  WithReportTables([&](DATA4* prod, DATA4* tran) {
+    try {
+      d4tagSelect(prod, d4tag(prod, "rowid"));
+      if (d4seekDouble(prod, nProductID) != 0) return;
+      const ProductFields f(prod);
+      StatsSource stats(tran);
+      GridCellWriter w(grd);
+      int row = nRow;
+      written = DisplayInventoryRecord(grd, row, ReadProduct(f, HasColumn(RptDef, kNotesColumn)), RptDef, stats,
+                                       RptDef.RequiresProdStats(), w, true);
+    } catch (...) {
+      rt::TrapError();
+      gSystem().ShowError(QStringLiteral("ReloadInvRow"));
+    }
+  });
+  return written;
+}
+
+}  // namespace reports

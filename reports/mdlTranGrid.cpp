@@ -1,0 +1,290 @@
+#include "reports/mdlTranGrid.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "database/Module1.h"
+#include "database/clsDB.h"
+#include "database/clsRptDef.h"
+#include "platform/controls/GridControl.h"
+#include "platform/runtime/Error.h"
+#include "platform/ui/Prompt.h"
+#include "platform/xbase/Engine.h"
+#include "reports/mdlGrid.h"
+#include "services/clsSystem.h"
+
+namespace reports {
+namespace {
+
+constexpr int32_t kNotesColumn = 2008;
+constexpr int32_t kNotesMaxLen = 255;
+// Missing products named one per line in the summary message, at most.
+constexpr size_t kMissingListed = 20;
+
+struct TranFields {
+  explicit TranFields(DATA4* tb)
+      : rowid(d4field(tb, "rowid")), trandate(d4field(tb, "trandate")), trantype(d4field(tb, "trantype")),
+        prodid(d4field(tb, "prodid")), units(d4field(tb, "units")), unitprc(d4field(tb, "unitprc")),
+        notes(d4field(tb, "notes")), catid(d4field(tb, "catid")), shipmethod(d4field(tb, "shipmethod")) {}
+  FIELD4 *rowid, *trandate, *trantype, *prodid, *units, *unitprc, *notes, *catid, *shipmethod;
+};
+
+// What a transaction row shows of its product.
+struct ProductInfo {
+  QString name, partNo;
+  int32_t location = 0, group = 0, manuf = 0, vendor = 0;
+  std::array<QString, 4> custom;
+  std::vector<int> firstRow;  // per grid column: the row that first showed the product
+};
+
+QString Trimmed(FIELD4* f) { return Module1::FieldText(f).trimmed(); }
+
+// The products of one load, each read once by its row id (a missing one too).
+class ProductCache {
+ public:
+  explicit ProductCache(DATA4* prod) : prod_(prod) { d4tagSelect(prod_, d4tag(prod_, "rowid")); }
+  ProductInfo* Find(int32_t id) {
+    auto it = cache_.find(id);
+    if (it == cache_.end()) it = cache_.emplace(id, Read(id)).first;
+    return it->second ? &*it->second : nullptr;
+  }
+
+ private:
+  std::optional<ProductInfo> Read(int32_t id) {
+    if (d4seekDouble(prod_, id) != 0) return std::nullopt;
+    ProductInfo p;
+    p.name = Trimmed(d4field(prod_, "prodname"));
+    p.partNo = Trimmed(d4field(prod_, "partno"));
+    p.location = static_cast<int32_t>(f4long(d4field(prod_, "location")));
+    p.group = static_cast<int32_t>(f4long(d4field(prod_, "groupid")));
+    p.manuf = static_cast<int32_t>(f4long(d4field(prod_, "manuf")));
+    p.vendor = static_cast<int32_t>(f4long(d4field(prod_, "vendor")));
+    const char* custom[] = {"custom1", "custom2", "custom3", "custom4"};
+    for (size_t i = 0; i < 4; ++i) p.custom[i] = Trimmed(d4field(prod_, custom[i]));
+    return p;
+  }
+
+  DATA4* prod_;
+  std::unordered_map<int32_t, std::optional<ProductInfo>> cache_;
+};
+
+struct MissingProduct {
+  int32_t tranId, prodId;
+};
+
+// One load or reload: the tables, their fields, the cell writer and what was skipped.
+class TranPlacer {
+ public:
+  TranPlacer(ctl::GridControl& grd, const clsRptDef& def, DATA4* prod, DATA4* tran)
+      : grd_(grd), def_(def), f_(tran), products_(prod), writer_(grd) {
+    for (int32_t t = 0; t <= 5; ++t) typeDesc_[static_cast<size_t>(t)] = gDB().GetTranTypeDesc(t);
+    for (const clsRptColDef& c : def.m_collColumnDefs) withNotes_ = withNotes_ || c.m_nRowID == kNotesColumn;
+    const clsTranSelCriteria& crit = def.m_udTranSelCriteria;
+    if (crit.m_DtRange > 0) {
+      dateBegin_ = crit.dbDateBegin();
+      dateEnd_ = crit.dbDateEnd();
+    }
+  }
+
+  // Tests and places the current record; `row` below 1 appends one.
+  void Display(int& row, bool ignoreCriteria) {
+    const int32_t tranId = static_cast<int32_t>(f4long(f_.rowid));
+    const int32_t prodId = static_cast<int32_t>(f4long(f_.prodid));
+    const int32_t type = static_cast<int32_t>(f4long(f_.trantype));
+    DateInfo& dateInfo = DateOf(DateKey());
+    const QString& date = dateInfo.text;
+    if (!ignoreCriteria && !Passes(prodId, type, date)) return;
+    ProductInfo* p = products_.Find(prodId);
+    if (p == nullptr) {
+      missing_.push_back({tranId, prodId});
+      return;
+    }
+    if (row < 1) row = writer_.AppendRow();
+    grd_.setRowData(row, tranId);
+    const size_t cols = static_cast<size_t>(def_.m_collColumnDefs.Count()) + 1;
+    if (p->firstRow.size() < cols) p->firstRow.assign(cols, 0);
+    int k = 0;
+    for (const clsRptColDef& c : def_.m_collColumnDefs) {
+      ++k;
+      auto value = [&] { return Value(c.m_nRowID, *p, type, date); };
+      const int32_t id = c.m_nRowID;
+      // Values that repeat are stored once: by date, type or product.
+      if (id == 2001)
+        writer_.SetShared(row, k, c, dateInfo.firstRow, value);
+      else if (id == 2002 && type >= 0 && type <= 5)
+        writer_.SetShared(row, k, c, typeRow_[static_cast<size_t>(type)], value);
+      else if (id == 2003 || id == 2004 || (id >= 2011 && id <= 2018))
+        writer_.SetShared(row, k, c, p->firstRow[static_cast<size_t>(k)], value);
+      else
+        writer_.Set(row, k, c, value());
+    }
+  }
+
+  // The grid keeps exactly the rows placed.
+  void Finish() { writer_.Finish(); }
+  void Reserve(int nRows) { writer_.Reserve(nRows); }
+
+  // One message for every transaction left out for its missing product.
+  void ReportMissing() const {
+    if (missing_.empty()) return;
+    auto line = [](const MissingProduct& m) {
+      return QStringLiteral("Transaction Id: %1 has an invalid Product Id: %2").arg(m.tranId).arg(m.prodId);
+    };
+    QString text;
+    if (missing_.size() == 1) {
+      text = line(missing_.front()) + QStringLiteral(" . Omitting this transaction from display.");
+    } else {
+      text = QStringLiteral("%1 transactions have an invalid Product Id. Omitting these transactions from display.")
+                 .arg(missing_.size());
+      for (size_t i = 0; i < missing_.size() && i < kMissingListed; ++i) text += gSystem().CRLF() + line(missing_[i]);
+      if (missing_.size() > kMissingListed) text += gSystem().CRLF() + QStringLiteral("...");
+    }
+    ui::MsgBox(text, ui::vbOKOnly);
+  }
+
+ private:
+  // The stored date's bytes (8 in a date field) as one number, and its trimmed text.
+  uint64_t DateKey() const {
+    uint64_t key = 0;
+    std::memcpy(&key, f4ptr(f_.trandate), std::min<size_t>(sizeof key, static_cast<size_t>(f4len_v(f_.trandate))));
+    return key;
+  }
+  struct DateInfo {
+    QString text;      // trimmed
+    int firstRow = 0;  // the row that first showed it
+  };
+  DateInfo& DateOf(uint64_t key) {
+    auto it = dates_.find(key);
+    if (it == dates_.end()) {
+      const char* bytes = reinterpret_cast<const char*>(&key);
+      const QString text = QString::fromLatin1(bytes, static_cast<qsizetype>(qstrnlen(bytes, sizeof key))).trimmed();
+      it = dates_.emplace(key, DateInfo{text, 0}).first;
+    }
+    return it->second;
+  }
+
+  bool Passes(int32_t prodId, int32_t type, const QString& date) const {
+    const clsTranSelCriteria& crit = def_.m_udTranSelCriteria;
+    if (crit.m_nProductID > 0 && crit.m_nProductID != prodId) return false;
+    if (crit.m_udTranType > 0 && crit.m_udTranType != type) return false;
+    if (crit.m_nTranCatID > 0 && crit.m_nTranCatID != f4long(f_.catid)) return false;
+    if (crit.m_nTranAcctID > 0 && crit.m_nTranAcctID != f4long(f_.shipmethod)) return false;
+    if (crit.m_DtRange > 0 && (date < dateBegin_ || date > dateEnd_)) return false;
+    return true;
+  }
+
+  QVariant Value(int32_t colId, const ProductInfo& p, int32_t type, const QString& date) const {
+    switch (colId) {
+      case 2001: return date;
+      case 2002: return type >= 1 && type <= 5 ? typeDesc_[static_cast<size_t>(type)] : typeDesc_[0];
+      case 2003: return p.name;
+      case 2004: return p.partNo;
+      case 2005: return f4double(f_.units);
+      case 2006: return f4double(f_.unitprc);
+      case 2007: return f4double(f_.unitprc) * f4double(f_.units);
+      case kNotesColumn:
+        return withNotes_ && HasMemo(f_.notes) ? gSystem().StrTruncate(Module1::MemoText(f_.notes).trimmed(), kNotesMaxLen)
+                                       : QString();
+      case 2009: return static_cast<int32_t>(f4long(f_.catid));
+      case 2010: return static_cast<int32_t>(f4long(f_.shipmethod));
+      case 2011: return p.location;
+      case 2012: return p.group;
+      case 2013: return p.manuf;
+      case 2014: return p.vendor;
+      case 2015:
+      case 2016:
+      case 2017:
+      case 2018: return p.custom[static_cast<size_t>(colId - 2015)];
+      default: return QString();
+    }
+  }
+
+  ctl::GridControl& grd_;
+  const clsRptDef& def_;
+  TranFields f_;
+  ProductCache products_;
+  GridCellWriter writer_;
+  std::array<QString, 6> typeDesc_;  // [0]: "Unknown"
+  bool withNotes_ = false;
+  QString dateBegin_, dateEnd_;
+  std::vector<MissingProduct> missing_;
+  std::unordered_map<uint64_t, DateInfo> dates_;
+  std::array<int, 6> typeRow_{};  // per type: the row that first showed its text
+};
+
+void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoad& load, DATA4* prod,
+                            DATA4* tran) {
+  try {
+    const clsTranSelCriteria& crit = def.m_udTranSelCriteria;
+    const std::string tag = TranGridTag(crit.m_nProductID, crit.m_udTranType);
+    // Every transaction is read in record order (the grid is sorted afterwards, and the
+    // index would add a lock per row); a product's or a type's through its tag.
+    const bool all = tag == "trndt_d";
+    d4tagSelect(tran, all ? nullptr : d4tag(tran, tag.c_str()));
+    TranPlacer placer(grd, def, prod, tran);
+    std::string key;
+    if (tag == "prodid") key = std::to_string(crit.m_nProductID);
+    if (tag == "trantype") key = std::to_string(crit.m_udTranType);
+    auto next = [&] { return all ? d4skip(tran, 1) : d4seekNext(tran, key.c_str()); };
+    // Without a filter every row is shown: room for them all at once.
+    if (all && crit.m_nTranCatID <= 0 && crit.m_nTranAcctID <= 0 && crit.m_DtRange <= 0)
+      placer.Reserve(static_cast<int>(d4recCountDo(tran)));
+    for (int rc = all ? d4top(tran) : d4seek(tran, key.c_str()); rc == 0; rc = next()) {
+      if (all && d4deleted(tran)) continue;
+      try {
+        int row = -1;
+        placer.Display(row, false);
+      } catch (...) {
+        rt::TrapError();
+        gSystem().ShowError(QStringLiteral("DisplayTranRecord"));
+      }
+      if (!load.Continue()) break;
+    }
+    if (load.grid() == nullptr) return;
+    placer.Finish();
+    placer.ReportMissing();
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(QStringLiteral("LoadTranGridRowsHelper"));
+  }
+}
+
+}  // namespace
+
+const char* TranGridTag(int32_t nProductID, int32_t udTranType) {
+  if (nProductID > 0) return "prodid";
+  if (udTranType > 0) return "trantype";
+  return "trndt_d";
+}
+
+void LoadTranGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelRowID) {
+  LoadReportGrid(
+      grd, RptDef, nSelRowID,
+      [&](GridLoad& load) {
+        WithReportTables([&](DATA4* prod, DATA4* tran) { LoadTranGridRowsHelper(grd, RptDef, load, prod, tran); });
+      },
+      QStringLiteral("LoadTranGrid"));
+}
+
+void ReloadTranRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_t nTranID) {
+  WithReportTables([&](DATA4* prod, DATA4* tran) {
+    try {
+      d4tagSelect(tran, d4tag(tran, "rowid"));
+      if (d4seekDouble(tran, nTranID) != 0) return;
+      TranPlacer placer(grd, RptDef, prod, tran);
+      int row = nRow;
+      placer.Display(row, true);
+      placer.ReportMissing();
+    } catch (...) {
+      rt::TrapError();
+      gSystem().ShowError(QStringLiteral("ReloadTranRow"));
+    }
+  });
+}
+
+}  // namespace reports

@@ -1,0 +1,30 @@
+#pragma once
+// mdlTranGrid: fills the grid of a transactions report (type 2) with one row per
+// transaction that passes the definition's criteria, read through the most selective
+// tag (prodid when a product is chosen, else trantype when a type is, else trndt_d),
+// and reloads single rows after the pane edited a transaction. The definition's
+// ReadColDefs must have run. No state between calls.
+
+#include <QString>
+#include <cstdint>
+
+class clsRptDef;
+namespace ctl {
+class GridControl;
+}
+
+namespace reports {
+
+// Clears and refills the grid; selects the transaction nSelRowID afterwards when it is
+// shown (else row 1). Transactions whose product is missing get no row; one message
+// lists them after the walk.
+void LoadTranGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelRowID);
+// Rewrites row nRow from transaction nTranID, whatever the criteria say; nothing when
+// the transaction (or its product) is not found.
+void ReloadTranRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_t nTranID);
+
+// The tag a load walks for the criteria: "prodid", "trantype" or "trndt_d". A type of
+// 0 or below means every type.
+const char* TranGridTag(int32_t nProductID, int32_t udTranType);
+
+}  // namespace reports

@@ -1,0 +1,112 @@
+#include "reports/frmRptContainer.h"
+
+#include <QPointer>
+
+#include "platform/ui/Screen.h"
+#include "platform/ui/WindowRegistry.h"
+#include "reports/ReportPane.h"
+#include "reports/frmMain_reports.h"
+#include "services/FakeMainWindowHub.h"
+#include "services/UCGrid.h"
+#include "services/mdlRegistry.h"
+#include "tests/reports/ReportsTestSupport.h"
+
+namespace {
+
+using reports::ClampPlace;
+using reports::SavedPlace;
+
+TEST(ClampPlaceTest, ClientAreaThenMinimum) {
+  struct Case {
+    SavedPlace saved;
+    int32_t clientW, clientH;
+    SavedPlace want;
+  };
+  const Case cases[] = {
+      {{100, 200, 100000, 100000}, 9000, 7000, {100, 200, 9000, 7000}},
+      {{0, 0, 1000, 1000}, 9000, 7000, {0, 0, 4320, 4320}},
+      {{-50, -1, 5000, 6000}, 9000, 7000, {0, 0, 5000, 6000}},
+      {{10, 10, 8000, 8000}, 3000, 2000, {10, 10, 4320, 4320}},  // the minimum wins
+  };
+  for (const Case& c : cases) {
+    const SavedPlace p = ClampPlace(c.saved, c.clientW, c.clientH);
+    EXPECT_EQ((std::array{p.left, p.top, p.width, p.height}),
+              (std::array{c.want.left, c.want.top, c.want.width, c.want.height}))
+        << c.saved.width << " in " << c.clientW;
+  }
+}
+
+class frmRptContainerTest : public rpttest::ReportWindowTest {
+ protected:
+  static int32_t Pref(const QString& name) { return mdlRegistry::PrefGetLong(name); }
+};
+
+TEST_F(frmRptContainerTest, PlaceIsSavedPerReportAndRestored) {
+  const int px = static_cast<int>(ui::TwipsToPixelsX(6000));
+  reports::ShowCustomReport(102);
+  reports::frmRptContainer* w = Window("~102");
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->windowTitle(), QStringLiteral("Inventory of All Products"));
+  EXPECT_TRUE(w->ctlCurrentInv->isVisibleTo(w));
+  EXPECT_FALSE(w->ctlTrans->isVisibleTo(w));
+  w->move(40, 30);
+  w->resize(px, px);
+  ASSERT_TRUE(ui::Unload(w));
+  EXPECT_EQ(Pref(QStringLiteral("^102_clientarea")), 1);
+  EXPECT_EQ(Pref(QStringLiteral("^102_width")), 6000);
+  EXPECT_EQ(Pref(QStringLiteral("^101_clientarea")), 0) << "another report keeps its own place";
+
+  reports::ShowCustomReport(102);
+  w = Window("~102");
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->pos(), QPoint(40, 30));
+  EXPECT_EQ(w->size(), QSize(px, px));
+  ASSERT_TRUE(ui::Unload(w));
+
+  // A saved size beyond the client area is cut to it; a negative place moves to 0.
+  mdlRegistry::PrefSaveLong(QStringLiteral("^102_width"), 100000);
+  mdlRegistry::PrefSaveLong(QStringLiteral("^102_left"), -300);
+  hub->clientWidth = 9000;
+  reports::ShowCustomReport(102);
+  w = Window("~102");
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->width(), static_cast<int>(std::lround(ui::TwipsToPixelsX(9000))));
+  EXPECT_EQ(w->x(), 0);
+}
+
+TEST_F(frmRptContainerTest, TransactionsReportUsesItsPaneAndGrid) {
+  reports::ShowTransactions();
+  reports::frmRptContainer* w = Window("~101");
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->ctlTrans->isVisibleTo(w));
+  auto* grid = w->ctlTrans->findChild<UCGrid*>(QStringLiteral("ctlGrid"));
+  ASSERT_NE(grid, nullptr);
+  EXPECT_EQ(grid->grid().Cols(), 11);
+  EXPECT_EQ(grid->grid().TextMatrix(0, 1), QStringLiteral("Date"));
+}
+
+TEST_F(frmRptContainerTest, UnknownTypeGivesAnEmptyWindow) {
+  clsRptDef def;
+  ASSERT_TRUE(def.InitFromBuf(QStringLiteral("3^Odd^^^True~1~True~2~0"), 77));
+  prompts->Expect(QStringLiteral("Unspecified report type!"));
+  reports::frmRptContainer w;
+  w.Init(QStringLiteral("~77"), def);
+  EXPECT_EQ(prompts->Last().icon, ui::vbCritical);
+  EXPECT_FALSE(w.ctlCurrentInv->isVisibleTo(&w));
+  EXPECT_FALSE(w.ctlTrans->isVisibleTo(&w));
+}
+
+TEST_F(frmRptContainerTest, ChangedDefinitionRetitlesAndMayClose) {
+  reports::ShowQuickInventory();
+  QPointer<reports::frmRptContainer> w = Window("~106");
+  ASSERT_NE(w, nullptr);
+  const_cast<clsRptDef*>(w->RptDef())->SetRptName(QStringLiteral("Renamed"));
+  emit w->ctlCurrentInv->ReportDefChanged();
+  EXPECT_EQ(w->windowTitle(), QStringLiteral("Renamed"));
+  w->m_bCloseOnPropertiesChange = true;
+  emit w->ctlCurrentInv->ReportDefChanged();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(w.isNull());
+}
+
+}  // namespace

@@ -1,0 +1,222 @@
+#include "reports/mdlInventoryGrid.h"
+
+#include <QPointer>
+#include <QTimer>
+
+#include "database/SampleDatabase.h"
+#include "platform/runtime/App.h"
+#include "reports/mdlGrid.h"
+#include "reports/mdlTranGrid.h"
+#include "tests/reports/ReportsTestSupport.h"
+
+namespace {
+
+using rpttest::AddProd;
+using rpttest::AddTran;
+using rpttest::Def;
+
+QString InvRecord(int level, int indicate, const QString& cols = QStringLiteral("1001"), int group = -1,
+                  const QString& search = {}, int searchBy = 0) {
+  return QStringLiteral("1^T^%1^%2~%3~%4~%5~%6~-1^True~1~True~2~0")
+      .arg(cols)
+      .arg(group)
+      .arg(level)
+      .arg(searchBy)
+      .arg(search)
+      .arg(indicate);
+}
+
+class mdlInventoryGridTest : public dbtest::DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    OpenNewDatabase();
+  }
+  // Loads the report; the names shown, in grid order, and those in blue.
+  QStringList Load(const QString& record, QStringList* blue = nullptr) {
+    clsRptDef def = Def(record);
+    reports::LoadInventoryGrid(grd, def, -1);
+    if (blue != nullptr) {
+      blue->clear();
+      for (int r = 1; r < grd.Rows(); ++r)
+        if (grd.Cell(ctl::flexcpForeColor, r, 1).toInt() == reports::kIndicateForeColor) *blue << grd.TextMatrix(r, 1);
+    }
+    return rpttest::Column(grd, 1);
+  }
+  ctl::GridControl grd;
+};
+
+// A: available 0.5; B: 5 physical, 5 allocated; C: only on order; D: available equal to
+// its re-order level 10; E: well stocked; H: hidden.
+void AddStockProducts() {
+  const int32_t a = AddProd(QStringLiteral("A"), QStringLiteral("PA"));
+  AddTran(a, 2, "0.5", "1");
+  const int32_t b = AddProd(QStringLiteral("B"), QStringLiteral("PB"));
+  AddTran(b, 2, "5", "1");
+  AddTran(b, 5, "5", "1");
+  const int32_t c = AddProd(QStringLiteral("C"), QStringLiteral("PC"));
+  AddTran(c, 1, "3", "1");
+  const int32_t d = AddProd(QStringLiteral("D"), QStringLiteral("PD"), "10");
+  AddTran(d, 2, "10", "1");
+  const int32_t e = AddProd(QStringLiteral("E"), QStringLiteral("PE"), "5");
+  AddTran(e, 2, "20", "1");
+  AddProd(QStringLiteral("H"), QStringLiteral("PH"), "0", 0, true);
+}
+
+TEST_F(mdlInventoryGridTest, LevelsAndIndicationAtTheirBoundaries) {
+  AddStockProducts();
+  struct Case {
+    int level, indicate;
+    QStringList shown, blue;
+  };
+  const Case cases[] = {
+      {0, 0, {"A", "B", "C", "D", "E"}, {}},
+      {1, 0, {"A", "B", "D", "E"}, {}},         // physical not zero (all allocated stays)
+      {2, 0, {"A", "B", "C"}, {}},              // available below 1, so 0.5 is out of stock
+      {3, 0, {"B", "C", "D"}, {}},              // available at or below the re-order level
+      {0, 2, {"A", "B", "C", "D", "E"}, {"A", "B", "C"}},
+      {0, 1, {"A", "B", "C", "D", "E"}, {"B", "C", "D"}},
+      {2, 2, {"A", "B", "C"}, {}},              // indication only at level 0
+  };
+  for (const Case& c : cases) {
+    QStringList blue;
+    EXPECT_EQ(Load(InvRecord(c.level, c.indicate), &blue), c.shown) << c.level << "/" << c.indicate;
+    EXPECT_EQ(blue, c.blue) << c.level << "/" << c.indicate;
+  }
+}
+
+TEST_F(mdlInventoryGridTest, ReloadedRowLosesAStaleIndication) {
+  const int32_t a = AddProd(QStringLiteral("A"), QStringLiteral("PA"));
+  AddProd(QStringLiteral("B"), QStringLiteral("PB"));
+  QStringList blue;
+  clsRptDef def = Def(InvRecord(0, 2));
+  Load(InvRecord(0, 2), &blue);
+  EXPECT_EQ(blue, (QStringList{"A", "B"}));
+  AddTran(a, 2, "10", "1");
+  ASSERT_TRUE(reports::ReloadInvRow(grd, def, 1, a));
+  EXPECT_NE(grd.Cell(ctl::flexcpForeColor, 1, 1).toInt(), reports::kIndicateForeColor);
+  EXPECT_EQ(grd.Cell(ctl::flexcpForeColor, 2, 1).toInt(), reports::kIndicateForeColor);
+  EXPECT_FALSE(reports::ReloadInvRow(grd, def, 1, 99999)) << "a product that is gone leaves the row";
+  EXPECT_EQ(grd.TextMatrix(1, 1), QStringLiteral("A"));
+}
+
+TEST_F(mdlInventoryGridTest, GroupAndSearchSelectProducts) {
+  AddProd(QStringLiteral("Crab Shell"), QStringLiteral("X-1"), "0", 7);
+  AddProd(QStringLiteral("ABC"), QStringLiteral("Y-2"));
+  AddProd(QStringLiteral("Other"), QStringLiteral("ab-3"), "0", 7);
+  struct Case {
+    int group;
+    QString search;
+    int by;
+    QStringList shown;
+  };
+  const Case cases[] = {
+      {-1, QStringLiteral("ab"), 0, {"ABC", "Crab Shell"}},
+      {-1, QStringLiteral("ab"), 1, {"Other"}},
+      {-1, QStringLiteral("  "), 0, {"ABC", "Crab Shell", "Other"}},
+      {7, {}, 0, {"Crab Shell", "Other"}},
+      {7, QStringLiteral("ab"), 0, {"Crab Shell"}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(Load(InvRecord(0, 0, QStringLiteral("1001"), c.group, c.search, c.by)), c.shown)
+        << c.group << " '" << c.search.toStdString() << "' " << c.by;
+}
+
+TEST(ProductMatchesSearchTextTest, CaseInsensitiveSubstringOfTheChosenField) {
+  struct Case {
+    int by;
+    const char* search;
+    const char* name;
+    const char* part;
+    bool want;
+  };
+  const Case cases[] = {
+      {0, "ab", "Crab Shell", "Z", true}, {0, "AB", "abc", "Z", true},  {0, "ab", "Cr a b", "ab", false},
+      {1, "ab", "ab", "X-1", false},      {1, "x-", "ab", "X-1", true}, {2, "zz", "ab", "X", true},
+      {0, "   ", "q", "q", true},         {0, " b", "a b", "", true},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(reports::ProductMatchesSearchText(c.by, QLatin1String(c.search), QLatin1String(c.name),
+                                                QLatin1String(c.part)),
+              c.want)
+        << c.by << " " << c.search << " " << c.name;
+}
+
+TEST_F(mdlInventoryGridTest, ColumnsOfStockFiguresAndValues) {
+  const int32_t p = AddProd(QStringLiteral("P"), QStringLiteral("PP"), "4");
+  AddTran(p, 1, "3", "2");    // on order 3 at 2
+  AddTran(p, 2, "4", "2.5");  // received 4 at 2.5: average cost 2.5
+  clsRptDef def = Def(InvRecord(0, 0, QStringLiteral("1001~1014~1017~1020~1029~1023~1011~9999")));
+  reports::LoadInventoryGrid(grd, def, -1);
+  ASSERT_EQ(grd.Rows(), 2);
+  EXPECT_EQ(grd.CellValue(1, 2).toDouble(), 4.0);
+  EXPECT_EQ(grd.CellValue(1, 3).toDouble(), 3.0);
+  EXPECT_EQ(grd.CellValue(1, 4).toDouble(), 6.0);
+  EXPECT_EQ(grd.CellValue(1, 5).toDouble(), 7.5);
+  EXPECT_EQ(grd.CellValue(1, 6).toDouble(), 2.5);
+  EXPECT_EQ(grd.CellValue(1, 7).toDouble(), 4.0);
+  EXPECT_EQ(grd.TextMatrix(1, 8), QString()) << "an unknown column id gives an empty cell";
+}
+
+TEST_F(mdlInventoryGridTest, LongNotesAreCutAndMissingOnesEmpty) {
+  AddProd(QStringLiteral("A"), QStringLiteral("PA"), "0", 0, false, QString(300, u'n'));
+  AddProd(QStringLiteral("B"), QStringLiteral("PB"));
+  EXPECT_EQ(Load(InvRecord(0, 0, QStringLiteral("1001~1027"))), (QStringList{"A", "B"}));
+  EXPECT_EQ(grd.TextMatrix(1, 2), QString(255, u'n') + QStringLiteral("..."));
+  EXPECT_EQ(grd.TextMatrix(2, 2), QString());
+}
+
+// The one-pass figures and the per-product walks fill the same grid.
+TEST_F(mdlInventoryGridTest, BulkAndPerProductFiguresAgreeOnAGeneratedDatabase) {
+  gDB().CloseDB();
+  const QString folder = testenv::NewTempDir(QStringLiteral("sample"));
+  ASSERT_EQ(dbsample::WriteSampleDatabase(folder, rt::App::Path(), {60, 3000, 7}), QString());
+  ASSERT_TRUE(gDB().OpenDB(folder));
+  QString cols;
+  for (int id = 1001; id <= 1029; ++id) cols += (cols.isEmpty() ? "" : "~") + QString::number(id);
+  for (int level = 0; level <= 3; ++level) {
+    clsRptDef def = Def(InvRecord(level, level == 0 ? 1 : 0, cols));
+    ctl::GridControl bulk, single;
+    reports::LoadInventoryGrid(bulk, def, -1, reports::StatsPath::Bulk);
+    reports::LoadInventoryGrid(single, def, -1, reports::StatsPath::PerProduct);
+    ASSERT_EQ(bulk.Rows(), single.Rows()) << level;
+    ASSERT_GT(bulk.Rows(), 1);
+    for (int r = 0; r < bulk.Rows(); ++r) {
+      EXPECT_EQ(bulk.RowData(r), single.RowData(r)) << r;
+      EXPECT_EQ(bulk.Cell(ctl::flexcpForeColor, r, 1), single.Cell(ctl::flexcpForeColor, r, 1)) << r;
+      for (int c = 1; c < bulk.Cols(); ++c) EXPECT_EQ(bulk.CellValue(r, c), single.CellValue(r, c)) << r << "," << c;
+    }
+  }
+}
+
+// While a load lets events run, a second load does nothing, and a grid that goes away
+// ends the first one without its being touched again.
+TEST_F(mdlInventoryGridTest, LoadsDoNotNestAndSurviveTheirGrid) {
+  for (int i = 0; i < 3; ++i) AddTran(AddProd(QStringLiteral("P%1").arg(i), QStringLiteral("N%1").arg(i)), 2, "1", "1");
+  clsRptDef inv = Def(InvRecord(0, 2, QStringLiteral("1001~1014")));
+  clsRptDef tran = Def(QStringLiteral("2^T^2001~2005^0~-1~-1~-1~0~~^True~1~True~2~0"));
+  for (bool inventory : {true, false}) {
+    SCOPED_TRACE(inventory);
+    QPointer<ctl::GridControl> grd = new ctl::GridControl;
+    ctl::GridControl other;
+    other.setCols(3);
+    bool nested = false;
+    QTimer::singleShot(0, [&] {
+      if (inventory)
+        reports::LoadInventoryGrid(other, inv, -1);
+      else
+        reports::LoadTranGrid(other, tran, -1);
+      nested = true;
+      delete grd.data();
+    });
+    if (inventory)
+      reports::LoadInventoryGrid(*grd, inv, -1);
+    else
+      reports::LoadTranGrid(*grd, tran, -1);
+    EXPECT_TRUE(nested);
+    EXPECT_TRUE(grd.isNull());
+    EXPECT_EQ(other.Cols(), 3) << "the nested load did nothing";
+  }
+}
+
+}  // namespace

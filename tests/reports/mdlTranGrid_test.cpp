@@ -1,0 +1,143 @@
+#include "reports/mdlTranGrid.h"
+
+#include "reports/mdlGrid.h"
+#include "tests/reports/ReportsTestSupport.h"
+
+namespace {
+
+using rpttest::AddProd;
+using rpttest::AddTran;
+using rpttest::Def;
+
+QString TranRecord(int type, int prod, int range = 0, const QString& begin = QStringLiteral("3/15/2026"),
+                   const QString& end = QStringLiteral("3/15/2026"),
+                   const QString& cols = QStringLiteral("2001~2002~2003~2005~2007")) {
+  return QStringLiteral("2^T^%1^%2~%3~-1~-1~%4~%5~%6^True~1~True~2~0")
+      .arg(cols)
+      .arg(type)
+      .arg(prod)
+      .arg(range)
+      .arg(begin, end);
+}
+
+class mdlTranGridTest : public dbtest::DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    OpenNewDatabase();
+  }
+  std::vector<int32_t> Load(const QString& record) {
+    clsRptDef def = Def(record);
+    reports::LoadTranGrid(grd, def, -1);
+    std::vector<int32_t> ids = rpttest::RowIds(grd);
+    std::sort(ids.begin(), ids.end());
+    return ids;
+  }
+  ctl::GridControl grd;
+};
+
+TEST(TranGridTagTest, MostSelectiveTagAndEveryTypeBelowOne) {
+  struct Case {
+    int32_t prod, type;
+    const char* tag;
+  };
+  const Case cases[] = {{5, 0, "prodid"}, {5, 3, "prodid"},    {0, 3, "trantype"}, {-1, 5, "trantype"},
+                        {0, 0, "trndt_d"}, {-1, -1, "trndt_d"}, {0, -2, "trndt_d"}};
+  for (const Case& c : cases) EXPECT_STREQ(reports::TranGridTag(c.prod, c.type), c.tag) << c.prod << "/" << c.type;
+}
+
+TEST_F(mdlTranGridTest, EachTagPathFindsItsTransactions) {
+  const int32_t p1 = AddProd(QStringLiteral("One"), QStringLiteral("P1"));
+  const int32_t p2 = AddProd(QStringLiteral("Two"), QStringLiteral("P2"));
+  const int32_t p3 = AddProd(QStringLiteral("None"), QStringLiteral("P3"));
+  const int32_t t1 = AddTran(p1, 2, "5", "1");
+  const int32_t t2 = AddTran(p1, 4, "2", "3");
+  const int32_t t3 = AddTran(p2, 2, "7", "1");
+  const int32_t t4 = AddTran(p2, 5, "1", "3");
+  struct Case {
+    int type, prod;
+    std::vector<int32_t> ids;
+  };
+  const std::vector<Case> cases = {
+      {0, p1, {t1, t2}}, {4, p1, {t2}},           {0, -1, {t1, t2, t3, t4}}, {-1, -1, {t1, t2, t3, t4}},
+      {2, -1, {t1, t3}}, {5, -1, {t4}},           {3, -1, {}},               {0, p3, {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Load(TranRecord(c.type, c.prod)), c.ids) << c.type << "/" << c.prod;
+}
+
+TEST_F(mdlTranGridTest, CellsAndDateRangeBounds) {
+  const int32_t p = AddProd(QStringLiteral("Widget"), QStringLiteral("W1"));
+  const int32_t before = AddTran(p, 2, "1", "1", QStringLiteral("3/9/2026"));
+  const int32_t first = AddTran(p, 2, "2", "1.5", QStringLiteral("3/10/2026"));
+  const int32_t last = AddTran(p, 4, "3", "2", QStringLiteral("3/20/2026"));
+  const int32_t after = AddTran(p, 4, "4", "2", QStringLiteral("3/21/2026"));
+  EXPECT_EQ(Load(TranRecord(0, -1, 100, QStringLiteral("3/10/2026"), QStringLiteral("3/20/2026"))),
+            (std::vector<int32_t>{first, last}));
+  EXPECT_EQ(Load(TranRecord(0, -1, 0, QStringLiteral("3/10/2026"), QStringLiteral("3/10/2026"))),
+            (std::vector<int32_t>{before, first, last, after}))
+      << "date range 0 shows every date";
+  // Sorted descending on the date: the latest first, then the totals row.
+  clsRptDef def = Def(QStringLiteral("2^T^2001~2002~2003~2005~2007^0~-1~-1~-1~0~x~x^True~1~True~2~1"));
+  reports::LoadTranGrid(grd, def, first);
+  ASSERT_EQ(grd.Rows(), 6);
+  EXPECT_EQ(rpttest::Column(grd, 1),
+            (QStringList{"3/21/2026", "3/20/2026", "3/10/2026", "3/9/2026"}));
+  EXPECT_EQ(grd.TextMatrix(1, 2), QStringLiteral("Ship"));
+  EXPECT_EQ(grd.TextMatrix(1, 3), QStringLiteral("Widget"));
+  EXPECT_EQ(grd.CellValue(3, 5).toDouble(), 3.0);
+  EXPECT_TRUE(reports::GridHasTotalsRow(grd));
+  EXPECT_EQ(grd.CellValue(5, 4).toDouble(), 10.0) << "units of every type add up as shown";
+  EXPECT_EQ(grd.Row(), 3) << "the transaction asked for is selected";
+}
+
+TEST_F(mdlTranGridTest, LongNoteIsCutAndOtherColumnsAreEmpty) {
+  const int32_t p = AddProd(QStringLiteral("N"), QStringLiteral("N1"));
+  const int32_t noted = AddTran(p, 2, "1", "1", QStringLiteral("3/1/2026"), QString(300, u'n'));
+  const int32_t plain = AddTran(p, 2, "1", "1", QStringLiteral("3/2/2026"));
+  Load(TranRecord(0, -1, 0, {}, {}, QStringLiteral("2008~1003")));
+  ASSERT_EQ(grd.Rows(), 3);
+  for (int r = 1; r <= 2; ++r) {
+    const bool isNoted = grd.RowData(r).toInt() == noted;
+    EXPECT_TRUE(isNoted || grd.RowData(r).toInt() == plain);
+    EXPECT_EQ(grd.TextMatrix(r, 1), isNoted ? QString(255, u'n') + QStringLiteral("...") : QString());
+    EXPECT_EQ(grd.TextMatrix(r, 2), QString());
+  }
+}
+
+TEST_F(mdlTranGridTest, TransactionsOfMissingProductsGiveOneMessage) {
+  const int32_t p = AddProd(QStringLiteral("Here"), QStringLiteral("H1"));
+  const int32_t kept = AddTran(p, 2, "1", "1");
+  const int32_t lost1 = AddTran(9001, 2, "1", "1");
+  const int32_t lost2 = AddTran(9002, 4, "1", "1");
+  prompts->ExpectContaining(QStringLiteral("2 transactions have an invalid Product Id"));
+  EXPECT_EQ(Load(TranRecord(0, -1)), (std::vector<int32_t>{kept}));
+  ASSERT_EQ(prompts->Shown().size(), 1);
+  EXPECT_TRUE(prompts->Last().text.contains(QStringLiteral("Transaction Id: %1 has an invalid Product Id: 9001").arg(lost1)));
+  EXPECT_TRUE(prompts->Last().text.contains(QStringLiteral("Transaction Id: %1 has an invalid Product Id: 9002").arg(lost2)));
+
+  prompts->Clear();
+  prompts->Expect(QStringLiteral("Transaction Id: %1 has an invalid Product Id: 9002 . Omitting this transaction from display.")
+                      .arg(lost2));
+  Load(TranRecord(4, -1));
+}
+
+TEST_F(mdlTranGridTest, ReloadedRowIgnoresTheCriteria) {
+  const int32_t p = AddProd(QStringLiteral("R"), QStringLiteral("R1"));
+  const int32_t t = AddTran(p, 2, "1", "1");
+  clsRptDef def = Def(TranRecord(2, -1));
+  reports::LoadTranGrid(grd, def, -1);
+  ASSERT_EQ(grd.Rows(), 2);
+  clsTran tran;
+  ASSERT_TRUE(gDB().GetTran(t, tran));
+  tran.udTranType = 4;
+  tran.curUnits = rpttest::Cur("9");
+  DATA4* tb = nullptr;
+  ASSERT_TRUE(gDB().SaveTran(1, tran, tb));
+  reports::ReloadTranRow(grd, def, 1, t);
+  EXPECT_EQ(grd.TextMatrix(1, 2), QStringLiteral("Ship"));
+  EXPECT_EQ(grd.CellValue(1, 4).toDouble(), 9.0);
+  reports::ReloadTranRow(grd, def, 1, 424242);
+  EXPECT_EQ(grd.TextMatrix(1, 2), QStringLiteral("Ship")) << "a missing transaction changes nothing";
+}
+
+}  // namespace
