@@ -6,7 +6,6 @@
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QLabel>
-#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -32,8 +31,7 @@
 
 namespace {
 
-// The commands that menus and list-bar items reach, by target procedure. A command
-// whose window is not built yet has no `run`: its items are disabled.
+// The commands that menus and list-bar items reach, by target procedure.
 struct Target {
   std::function<void(frmMain&)> run;
 };
@@ -70,11 +68,6 @@ const std::map<QString, Target>& Targets() {
 const Target* FindTarget(const QString& name) {
   const auto it = Targets().find(name);
   return it == Targets().end() ? nullptr : &it->second;
-}
-
-bool IsBuilt(const QString& target) {
-  const Target* t = FindTarget(target);
-  return t != nullptr && t->run != nullptr;
 }
 
 struct ListBarEntry {
@@ -143,7 +136,6 @@ QString ListBarTarget(const QString& key) {
   return it == ListBarTargets().end() ? QString() : it->second;
 }
 
-const char kBuiltProperty[] = "stovrelBuilt";
 const char kTopMenusWhenOpen[][16] = {"mnuLookup", "mnuTransactions", "mnuProducts", "mnuReports",
                                       "mnuConfigure", "mnuWindow"};
 
@@ -236,12 +228,9 @@ QAction* frmMain::AddItem(QMenu* menu, const QString& name, const QString& capti
 QAction* frmMain::AddTarget(QMenu* menu, const QString& name, const QString& caption,
                             const QKeySequence& shortcut, const char* target) {
   const QString targetName = QLatin1String(target);
-  QAction* action = AddItem(menu, name, caption, shortcut, [this, targetName] {
+  return AddItem(menu, name, caption, shortcut, [this, targetName] {
     if (const Target* t = FindTarget(targetName); t != nullptr && t->run) t->run(*this);
   });
-  action->setProperty(kBuiltProperty, IsBuilt(targetName));
-  action->setEnabled(IsBuilt(targetName));
-  return action;
 }
 
 void frmMain::BuildMenus() {
@@ -364,8 +353,7 @@ QAction* frmMain::MenuItem(const QString& name) const {
 void frmMain::SetEnabled(const QString& name, bool enabled) {
   QAction* action = MenuItem(name);
   if (action == nullptr) return;
-  const QVariant built = action->property(kBuiltProperty);
-  action->setEnabled(enabled && (!built.isValid() || built.toBool()));
+  action->setEnabled(enabled);
 }
 
 void frmMain::SetVisible(const QString& name, bool visible) {
@@ -425,26 +413,7 @@ void frmMain::BuildListBar() {
     }
   }
   model.SetCurrentGroup(1);
-  // Items of commands not built yet are greyed after every rebuild of the item list.
-  auto grey = [this](ctl::ListBarProperty) {
-    auto* list = SB->findChild<QListWidget*>(QStringLiteral("itemList"));
-    const ctl::ListBarModel& m = SB->Model();
-    if (list == nullptr || m.CurrentGroup() == 0) return;
-    const ctl::ListBarItems& items = m.Groups().Item(m.CurrentGroup()).ListItems();
-    for (int i = 0; i < list->count() && i < items.Count(); ++i) {
-      QListWidgetItem* row = list->item(i);
-      const bool built = ListBarKeyIsBuilt(items.Item(i + 1).Key());
-      row->setFlags(built ? row->flags() | Qt::ItemIsEnabled : row->flags() & ~Qt::ItemIsEnabled);
-    }
-  };
-  model.Subscribe(grey);
-  grey(ctl::ListBarProperty::ListItems);
   connect(SB, &ctl::ListBarControl::ItemClick, this, &frmMain::SB_ItemClick);
-}
-
-bool frmMain::ListBarKeyIsBuilt(const QString& key) {
-  const QString target = ListBarTarget(key);
-  return !target.isEmpty() && IsBuilt(target);
 }
 
 void frmMain::SB_ItemClick(const QString& key) {

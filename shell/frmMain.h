@@ -4,8 +4,8 @@
 // database, report windows and the product list open as child windows in its MDI area.
 // Its tag is "MAINFORM". While it lives it is the installed MainWindowHub().
 //
-// Commands whose window is not built yet are listed in one table (frmMain.cpp,
-// kTargets); their menu and list-bar items stay disabled and their clicks do nothing.
+// Menu and list-bar items reach their commands through one table (frmMain.cpp,
+// Targets()).
 // User-interface thread only.
 
 #include <QMainWindow>
@@ -44,8 +44,6 @@ class frmMain : public QMainWindow, public MainWindowHubInterface {
   // Runs the command of a list-bar item's key; a key of no command, or of a command not
   // built yet, does nothing.
   void SB_ItemClick(const QString& key);
-  // Whether the command the list-bar key reaches is built (false for unknown keys).
-  static bool ListBarKeyIsBuilt(const QString& key);
 
   // Database commands of the File and Help menus.
   void mnuFileNew_Click();
@@ -116,7 +114,7 @@ class frmMain : public QMainWindow, public MainWindowHubInterface {
   QMenu* AddMenu(const QString& name, const QString& caption);
   QAction* AddItem(QMenu* menu, const QString& name, const QString& caption,
                    const QKeySequence& shortcut, std::function<void()> run);
-  // An item running a command of the table (disabled for good while it is not built).
+  // An item running a command of the table.
   QAction* AddTarget(QMenu* menu, const QString& name, const QString& caption,
                      const QKeySequence& shortcut, const char* target);
   void SetEnabled(const QString& name, bool enabled);
