@@ -23,7 +23,7 @@ void SelectClamped(QComboBox* combo, int index) {
 }  // namespace
 
 HRESULT CQVGroupsAndListsPropPage::Help(LPCOLESTR) {
-  RowList* list = itemList_ && itemList_->hasFocus() ? itemList_ : groupList_;
+  MemberList* list = itemList_ && itemList_->hasFocus() ? itemList_ : groupList_;
   const MemberRow* row = list ? list->CurrentRow() : nullptr;
   return ShowPageHelp(row ? row->helpContext : kDefaultHelp);
 }
@@ -31,7 +31,7 @@ HRESULT CQVGroupsAndListsPropPage::Help(LPCOLESTR) {
 void CQVGroupsAndListsPropPage::BuildDialog(QWidget* dialog) {
   groupCombo_ = new QComboBox(dialog);
   groupCombo_->setObjectName(QStringLiteral("1002"));
-  groupList_ = new RowList("1029", dialog);
+  groupList_ = new MemberList("1029", dialog);
   addGroup_ = ui::NamedButton(QStringLiteral("A&dd Group"), QStringLiteral("1031"), dialog);
   removeGroup_ = ui::NamedButton(QStringLiteral("&Remove Group"), QStringLiteral("1032"), dialog);
   itemsCaption_ = new QLabel(QStringLiteral("&ListItems for Group 'Mail':"), dialog);
@@ -39,7 +39,7 @@ void CQVGroupsAndListsPropPage::BuildDialog(QWidget* dialog) {
   itemCombo_ = new QComboBox(dialog);
   itemCombo_->setObjectName(QStringLiteral("1028"));
   itemsCaption_->setBuddy(itemCombo_);
-  itemList_ = new RowList("1030", dialog);
+  itemList_ = new MemberList("1030", dialog);
   addItem_ = ui::NamedButton(QStringLiteral("Add &Item"), QStringLiteral("1033"), dialog);
   removeItem_ = ui::NamedButton(QStringLiteral("R&emove Item"), QStringLiteral("1034"), dialog);
   auto* groupLabel = new QLabel(QStringLiteral("&Group:"), dialog);

@@ -65,8 +65,8 @@ class CQVGroupsAndListsPropPage final : public CQVControlPage {
 
   QComboBox* groupCombo_ = nullptr;
   QComboBox* itemCombo_ = nullptr;
-  RowList* groupList_ = nullptr;
-  RowList* itemList_ = nullptr;
+  MemberList* groupList_ = nullptr;
+  MemberList* itemList_ = nullptr;
   QPushButton* addGroup_ = nullptr;
   QPushButton* removeGroup_ = nullptr;
   QPushButton* addItem_ = nullptr;

@@ -134,7 +134,7 @@ HRESULT WriteRow(MemberRow& row, EXCEPINFO* excep) {
   return S_OK;
 }
 
-RowList::RowList(const char* id, QWidget* parent) : QTableWidget(0, 2, parent) {
+MemberList::MemberList(const char* id, QWidget* parent) : QTableWidget(0, 2, parent) {
   setObjectName(QLatin1String(id));
   horizontalHeader()->hide();
   verticalHeader()->hide();
@@ -154,7 +154,7 @@ RowList::RowList(const char* id, QWidget* parent) : QTableWidget(0, 2, parent) {
   });
 }
 
-void RowList::Show(MemberRows* rows, const std::function<bool(const MemberRow&)>& keep) {
+void MemberList::Show(MemberRows* rows, const std::function<bool(const MemberRow&)>& keep) {
   const int previous = currentRow();
   filling_ = true;
   setUpdatesEnabled(false);
@@ -179,16 +179,16 @@ void RowList::Show(MemberRows* rows, const std::function<bool(const MemberRow&)>
   filling_ = false;
 }
 
-MemberRow* RowList::RowAt(int line) const {
+MemberRow* MemberList::RowAt(int line) const {
   return line >= 0 && line < static_cast<int>(shown_.size()) ? shown_[static_cast<size_t>(line)] : nullptr;
 }
 
-void RowList::SelectRow(const MemberRow* row) {
+void MemberList::SelectRow(const MemberRow* row) {
   for (size_t i = 0; i < shown_.size(); ++i)
     if (shown_[i] == row) setCurrentCell(static_cast<int>(i), 1);
 }
 
-void RowList::resizeEvent(QResizeEvent* event) {
+void MemberList::resizeEvent(QResizeEvent* event) {
   QTableWidget::resizeEvent(event);
   const int half = viewport()->width() / 2;
   setColumnWidth(0, half);

@@ -52,9 +52,9 @@ HRESULT WriteRow(MemberRow& row, EXCEPINFO* excep);
 
 // The name|value list of a member's rows: the divider at half the width, writable
 // values edited in place. Rows are held by the caller and must outlive their showing.
-class RowList final : public QTableWidget {
+class MemberList final : public QTableWidget {
  public:
-  RowList(const char* id, QWidget* parent);
+  MemberList(const char* id, QWidget* parent);
   // Shows the rows (those `keep` accepts; all without it).
   void Show(MemberRows* rows, const std::function<bool(const MemberRow&)>& keep = {});
   // The row shown on a line, or null.

@@ -45,7 +45,7 @@ void CQVTabsPropPage::BuildDialog(QWidget* dialog) {
   arrowRow->addWidget(right_);
   add_ = ui::NamedButton(QStringLiteral("A&dd Tab"), QStringLiteral("2202"), dialog);
   remove_ = ui::NamedButton(QStringLiteral("&Remove Tab"), QStringLiteral("2203"), dialog);
-  list_ = new RowList("2201", dialog);
+  list_ = new MemberList("2201", dialog);
   auto* note = new QLabel(PageText(2202), dialog);
   note->setObjectName(QStringLiteral("1045"));
   note->setWordWrap(true);

@@ -71,7 +71,7 @@ class CQVTabsPropPage final : public CQVControlPage {
   QComboBox* combo_ = nullptr;
   QPushButton* add_ = nullptr;
   QPushButton* remove_ = nullptr;
-  RowList* list_ = nullptr;
+  MemberList* list_ = nullptr;
   QToolButton* left_ = nullptr;
   QToolButton* right_ = nullptr;
 };

@@ -40,7 +40,7 @@ class GroupsPageTest : public ::testing::Test {
     emit combo->activated(index);
   }
   QPushButton* Button(const char* id) { return host_.Find<QPushButton>(id); }
-  static void Edit(RowList* list, const char* name, const QString& value) {
+  static void Edit(MemberList* list, const char* name, const QString& value) {
     for (int line = 0; line < list->rowCount(); ++line)
       if (list->item(line, 0)->text() == QLatin1String(name)) {
         list->item(line, 1)->setText(value);
@@ -48,7 +48,7 @@ class GroupsPageTest : public ::testing::Test {
       }
     ADD_FAILURE() << "no row " << name;
   }
-  static QStringList Names(RowList* list) {
+  static QStringList Names(MemberList* list) {
     QStringList names;
     for (int line = 0; line < list->rowCount(); ++line) names << list->item(line, 0)->text();
     return names;
@@ -68,8 +68,8 @@ TEST_F(GroupsPageTest, AddAGroupAndAnItemEditThemAndApply) {
   EXPECT_EQ(Entries(items_), QStringList({"1 - Incoming"}));
   EXPECT_FALSE(Button("1032")->isEnabled());
   // The group's list items are not one of its rows.
-  auto* groupList = host_.Find<RowList>("1029");
-  auto* itemList = host_.Find<RowList>("1030");
+  auto* groupList = host_.Find<MemberList>("1029");
+  auto* itemList = host_.Find<MemberList>("1030");
   EXPECT_EQ(Names(groupList), QStringList({"Caption", "Index"}));
   EXPECT_EQ(FindRow(Page().GroupRows(), QStringLiteral("ListItems"))->text, "Count: 1");
 
@@ -176,7 +176,7 @@ TEST_F(GroupsPageTest, WritesTheControlCannotTakeAreReported) {
   }
   EXPECT_EQ(host_.model.Groups().Item(1).Caption(), "Fine");
   // Read-only values cannot be edited in the list.
-  auto* list = host_.Find<RowList>("1029");
+  auto* list = host_.Find<MemberList>("1029");
   EXPECT_FALSE(list->item(Names(list).indexOf(QStringLiteral("Index")), 1)->flags() & Qt::ItemIsEditable);
 }
 

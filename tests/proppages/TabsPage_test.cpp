@@ -24,7 +24,7 @@ class TabsPageTest : public ::testing::Test {
     for (const char* c : captions) host_.model.Tabs().Add(0, {}, QString::fromLatin1(c));
     ASSERT_EQ(host_.Activate(), S_OK);
     combo_ = host_.Find<QComboBox>("2200");
-    list_ = host_.Find<RowList>("2201");
+    list_ = host_.Find<MemberList>("2201");
     ASSERT_TRUE(combo_ && list_);
   }
   CQVTabsPropPage& Page() {
@@ -54,7 +54,7 @@ class TabsPageTest : public ::testing::Test {
   PageHost host_{kTabsPage};
   ui::test::ScopedFakePrompts prompts_;
   QComboBox* combo_ = nullptr;
-  RowList* list_ = nullptr;
+  MemberList* list_ = nullptr;
 };
 
 TEST_F(TabsPageTest, AddATabGiveItACaptionAndApply) {
