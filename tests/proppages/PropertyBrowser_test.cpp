@@ -331,16 +331,25 @@ TEST(PropertyBrowser, OtherObjectsOfTheSameCountAreReadAgain) {
 }
 
 TEST(PropertyBrowser, AFailedWriteIsReportedAndTheRowReverts) {
-  ui::test::ScopedFakePrompts prompts;
-  Bar bar;
-  Host host(0);
-  ASSERT_EQ(host.Show({bar.Object()}), S_OK);
-  host.Type(QStringLiteral("CurrentGroup"), QStringLiteral("9"));
-  prompts->ExpectContaining(QStringLiteral("CurrentGroup : "));
-  EXPECT_EQ(host.Page()->Apply(), E_FAIL);
-  EXPECT_EQ(prompts->Last().title, "Error Setting Property");
-  EXPECT_EQ(host.Row(QStringLiteral("CurrentGroup"))->valueText, "1");
-  EXPECT_EQ(bar.model.CurrentGroup(), 1);
+  struct Case {
+    const char* typed;
+    const char* message;  // the start of it
+  };
+  // Refused by the control; not a number at all.
+  const Case cases[] = {{"9", "CurrentGroup : "}, {"big", "CurrentGroup : Invalid value."}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    ui::test::ScopedFakePrompts prompts;
+    Bar bar;
+    Host host(0);
+    ASSERT_EQ(host.Show({bar.Object()}), S_OK);
+    host.Type(QStringLiteral("CurrentGroup"), QString::fromLatin1(c.typed));
+    prompts->ExpectContaining(QString::fromLatin1(c.message));
+    EXPECT_EQ(host.Page()->Apply(), E_FAIL);
+    EXPECT_EQ(prompts->Last().title, "Error Setting Property");
+    EXPECT_EQ(host.Row(QStringLiteral("CurrentGroup"))->valueText, "1");
+    EXPECT_EQ(bar.model.CurrentGroup(), 1);
+  }
 }
 
 TEST(PropertyBrowser, AFailureWithSeveralControlsAsksWhetherToGoOn) {
