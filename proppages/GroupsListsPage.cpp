@@ -36,17 +36,9 @@ HRESULT CQVGroupsAndListsPropPage::Help(LPCOLESTR) {
   return ShowPageHelp(row ? row->GetHelpContext() : kDefaultHelp);
 }
 
-const RowList& CQVGroupsAndListsPropPage::GroupRows() const {
-  static const RowList none;
-  const CExpandableCollectionItem* group = SelectedGroup();
-  return group ? group->rows : none;
-}
+const RowList& CQVGroupsAndListsPropPage::GroupRows() const { return RowsOf(SelectedGroup()); }
 
-const RowList& CQVGroupsAndListsPropPage::ItemRows() const {
-  static const RowList none;
-  const CExpandableCollectionItem* item = SelectedItem();
-  return item ? item->rows : none;
-}
+const RowList& CQVGroupsAndListsPropPage::ItemRows() const { return RowsOf(SelectedItem()); }
 
 CExpandableCollectionItem* CQVGroupsAndListsPropPage::SelectedGroup() const {
   return MemberAt(groups_.get(), groupCombo_);

@@ -65,6 +65,11 @@ std::vector<com::Ref<IDispatch>> Elements(IDispatch* collection) {
 
 }  // namespace
 
+const RowList& RowsOf(const CExpandableCollectionItem* member) {
+  static const RowList none;
+  return member ? member->rows : none;
+}
+
 CListBoxItem* FindRow(const RowList& rows, const QString& name) {
   for (const RowPtr& row : rows)
     if (row->name == name) return row.get();

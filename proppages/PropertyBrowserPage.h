@@ -53,6 +53,8 @@ class CategoryTable {
 // The deepest nesting of collections read into rows.
 inline constexpr int kMaxCollectionDepth = 4;
 
+// A member's rows; none without a member.
+const RowList& RowsOf(const CExpandableCollectionItem* member);
 // The first row of that name, or null.
 CListBoxItem* FindRow(const RowList& rows, const QString& name);
 // The combo entry of a collection member: its "Index" text, " - ", then the text of the

@@ -27,11 +27,7 @@ HRESULT CQVTabsPropPage::Help(LPCOLESTR) {
   return ShowPageHelp(row ? row->GetHelpContext() : kDefaultHelp);
 }
 
-const RowList& CQVTabsPropPage::TabRows() const {
-  static const RowList none;
-  const CExpandableCollectionItem* tab = Selected();
-  return tab ? tab->rows : none;
-}
+const RowList& CQVTabsPropPage::TabRows() const { return RowsOf(Selected()); }
 
 CExpandableCollectionItem* CQVTabsPropPage::Selected() const {
   const int at = combo_ ? combo_->currentIndex() : -1;
