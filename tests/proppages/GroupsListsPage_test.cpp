@@ -40,12 +40,8 @@ class GroupsPageTest : public ::testing::Test {
     emit combo->activated(index);
   }
   QPushButton* Button(const char* id) { return host_.Find<QPushButton>(id); }
-  // Commits a value in the list as its in-place editor does.
   static void Edit(PropertyListView* list, const char* name, const QString& value) {
-    PropertyListModel& model = list->Model();
-    const int line = static_cast<int>(Names(list).indexOf(QLatin1String(name)));
-    ASSERT_GE(line, 0) << "no row " << name;
-    model.setData(model.index(line, PropertyListModel::kValue), value, Qt::EditRole);
+    test::EditRow(list, name, value);
   }
   static QStringList Names(PropertyListView* list) {
     QStringList names;

@@ -39,16 +39,8 @@ class TabsPageTest : public ::testing::Test {
     combo_->setCurrentIndex(index);
     emit combo_->activated(index);
   }
-  // Commits a value in the list as its in-place editor does.
-  void Edit(const char* name, const QString& value) {
-    PropertyListModel& model = list_->Model();
-    for (int line = 0; line < model.rowCount(); ++line)
-      if (model.Row(line)->name == QLatin1String(name)) {
-        model.setData(model.index(line, PropertyListModel::kValue), value, Qt::EditRole);
-        return;
-      }
-    ADD_FAILURE() << "no row " << name;
-  }
+  // Types a value into the list's in-place editor and commits it with Enter.
+  void Edit(const char* name, const QString& value) { test::EditRow(list_, name, value); }
   QToolButton* Arrow(const char* name) { return host_.frame.findChild<QToolButton*>(QLatin1String(name)); }
   static void Settle() { QApplication::processEvents(); }
 
