@@ -20,18 +20,54 @@ void SelectClamped(QComboBox* combo, int index) {
   if (combo->count()) combo->setCurrentIndex(std::clamp(index, 0, combo->count() - 1));
 }
 
+// The member at the combo's selection.
+CExpandableCollectionItem* MemberAt(const CCollectionProperty* collection, const QComboBox* combo) {
+  const int at = combo ? combo->currentIndex() : -1;
+  return collection && at >= 0 && at < collection->MemberCount() ? &collection->Member(at) : nullptr;
+}
+
+bool NotListItems(const CListBoxItem& row) { return row.name != kListItems; }
+
 }  // namespace
 
 HRESULT CQVGroupsAndListsPropPage::Help(LPCOLESTR) {
-  RowList* list = itemList_ && itemList_->hasFocus() ? itemList_ : groupList_;
-  const MemberRow* row = list ? list->CurrentRow() : nullptr;
-  return ShowPageHelp(row ? row->helpContext : kDefaultHelp);
+  PropertyListView* list = itemList_ && itemList_->hasFocus() ? itemList_ : groupList_;
+  const CListBoxItem* row = list ? list->CurrentRow() : nullptr;
+  return ShowPageHelp(row ? row->GetHelpContext() : kDefaultHelp);
+}
+
+const RowList& CQVGroupsAndListsPropPage::GroupRows() const { return RowsOf(SelectedGroup()); }
+
+const RowList& CQVGroupsAndListsPropPage::ItemRows() const { return RowsOf(SelectedItem()); }
+
+CExpandableCollectionItem* CQVGroupsAndListsPropPage::SelectedGroup() const {
+  return MemberAt(groups_.get(), groupCombo_);
+}
+
+CExpandableCollectionItem* CQVGroupsAndListsPropPage::SelectedItem() const {
+  return MemberAt(ListItemsRow(), itemCombo_);
+}
+
+CCollectionProperty* CQVGroupsAndListsPropPage::ListItemsRow() const {
+  const CExpandableCollectionItem* group = SelectedGroup();
+  return group ? dynamic_cast<CCollectionProperty*>(FindRow(group->rows, kListItems)) : nullptr;
+}
+
+PropertyListView* CQVGroupsAndListsPropPage::ListOf(const CListBoxItem& row) const {
+  // By the row itself: a group's and an item's rows of one property are the same kind.
+  const auto lists = [&](const PropertyListView* list) {
+    for (int line = 0; list && line < list->Model().rowCount(); ++line)
+      if (list->Model().Row(line) == &row) return true;
+    return false;
+  };
+  return lists(itemList_) ? itemList_ : groupList_;
 }
 
 void CQVGroupsAndListsPropPage::BuildDialog(QWidget* dialog) {
   groupCombo_ = new QComboBox(dialog);
   groupCombo_->setObjectName(QStringLiteral("1002"));
-  groupList_ = new RowList("1029", dialog);
+  groupList_ = new PropertyListView(*this, dialog, true);
+  groupList_->setObjectName(QStringLiteral("1029"));
   addGroup_ = ui::NamedButton(QStringLiteral("A&dd Group"), QStringLiteral("1031"), dialog);
   removeGroup_ = ui::NamedButton(QStringLiteral("&Remove Group"), QStringLiteral("1032"), dialog);
   itemsCaption_ = new QLabel(QStringLiteral("&ListItems for Group 'Mail':"), dialog);
@@ -39,7 +75,8 @@ void CQVGroupsAndListsPropPage::BuildDialog(QWidget* dialog) {
   itemCombo_ = new QComboBox(dialog);
   itemCombo_->setObjectName(QStringLiteral("1028"));
   itemsCaption_->setBuddy(itemCombo_);
-  itemList_ = new RowList("1030", dialog);
+  itemList_ = new PropertyListView(*this, dialog, true);
+  itemList_->setObjectName(QStringLiteral("1030"));
   addItem_ = ui::NamedButton(QStringLiteral("Add &Item"), QStringLiteral("1033"), dialog);
   removeItem_ = ui::NamedButton(QStringLiteral("R&emove Item"), QStringLiteral("1034"), dialog);
   auto* groupLabel = new QLabel(QStringLiteral("&Group:"), dialog);
@@ -71,15 +108,11 @@ void CQVGroupsAndListsPropPage::BuildDialog(QWidget* dialog) {
   QObject::connect(removeGroup_, &QPushButton::clicked, dialog, [this] { RemoveGroup(); });
   QObject::connect(addItem_, &QPushButton::clicked, dialog, [this] { AddItem(); });
   QObject::connect(removeItem_, &QPushButton::clicked, dialog, [this] { RemoveItem(); });
-  groupList_->onEdited = [this](MemberRow&) { MakeDirty(); };
-  itemList_->onEdited = [this](MemberRow&) { MakeDirty(); };
   groupCombo_->setFocus();
 }
 
 void CQVGroupsAndListsPropPage::DialogGone() {
-  groupRows_.clear();
-  itemRows_.clear();
-  groups_ = {};
+  ForgetObject();
   groupCombo_ = nullptr;
   groupList_ = itemList_ = nullptr;
 }
@@ -93,24 +126,16 @@ void CQVGroupsAndListsPropPage::SetControlsEnabled(bool enabled) {
 
 void CQVGroupsAndListsPropPage::ForgetObject() {
   if (groupList_) {
-    groupList_->Show(nullptr);
-    itemList_->Show(nullptr);
+    groupList_->SetRows({}, nullptr);
+    itemList_->SetRows({}, nullptr);
   }
-  groupRows_.clear();
-  itemRows_.clear();
-  groupMembers_.clear();
-  itemMembers_.clear();
-  groups_ = {};
+  groups_.reset();
 }
 
 void CQVGroupsAndListsPropPage::LoadGroups() {
-  groups_ = {};
-  com::Variant groups;
-  const DISPID id = com::IdOfName(control_.get(), QStringLiteral("Groups"));
-  if (id != DISPID_UNKNOWN && SUCCEEDED(com::GetProperty(control_.get(), id, groups)) &&
-      groups.Get().vt == VT_DISPATCH)
-    groups_ = com::Ref<IDispatch>(groups.Get().pdispVal);
-  groupMembers_ = CollectionMembers(groups_.get());
+  // The listed rows go only after both lists have been refilled.
+  const std::unique_ptr<CCollectionProperty> shown = std::move(groups_);
+  groups_ = ReadCollection(control_.get(), QStringLiteral("Groups"));
   FillGroupCombo();
   ShowGroup();
 }
@@ -118,64 +143,47 @@ void CQVGroupsAndListsPropPage::LoadGroups() {
 void CQVGroupsAndListsPropPage::FillGroupCombo() {
   const int remembered = groupCombo_->currentIndex();
   groupCombo_->clear();
-  for (const auto& member : groupMembers_)
-    if (auto entry = ComboEntry(ReadMemberRows(member.get()), "Caption", "(No Caption)"))
-      groupCombo_->addItem(*entry);
-  const bool any = !groupMembers_.empty();
-  itemCombo_->setEnabled(any);
-  removeItem_->setEnabled(any);
+  const int count = groups_ ? groups_->MemberCount() : 0;
+  for (int m = 0; m < count; ++m)
+    if (auto entry = MemberEntry(groups_->Member(m).rows, "Caption", "(No Caption)")) groupCombo_->addItem(*entry);
+  itemCombo_->setEnabled(count > 0);
+  removeItem_->setEnabled(count > 0);
   SelectClamped(groupCombo_, remembered);
   // The last group is never removed.
-  removeGroup_->setEnabled(groupMembers_.size() >= 2);
-}
-
-MemberRow* CQVGroupsAndListsPropPage::ListItemsRow() {
-  for (MemberRow& r : groupRows_)
-    if (r.name == kListItems && r.collection) return &r;
-  return nullptr;
+  removeGroup_->setEnabled(count >= 2);
 }
 
 void CQVGroupsAndListsPropPage::ShowGroup() {
   const int at = groupCombo_->currentIndex();
   itemsCaption_->setText(PageTextFormat(2101, QByteArray::number(at + 1).constData()));
-  groupRows_ = at >= 0 && at < static_cast<int>(groupMembers_.size())
-                   ? ReadMemberRows(groupMembers_[static_cast<size_t>(at)].get())
-                   : MemberRows();
-  groupList_->Show(&groupRows_, [](const MemberRow& r) { return r.name != kListItems; });
+  // Reading the group again makes new list items: the item list lets go of the old.
+  itemList_->SetRows({}, nullptr);
+  ShowMemberRows(*groupList_, SelectedGroup(), NotListItems);
   FillItemCombo();
 }
 
 void CQVGroupsAndListsPropPage::FillItemCombo() {
   const int remembered = itemCombo_->currentIndex();
   itemCombo_->clear();
-  MemberRow* items = ListItemsRow();
-  itemMembers_ = items ? CollectionMembers(items->collection.get()) : std::vector<com::Ref<IDispatch>>();
-  for (const auto& member : itemMembers_)
-    if (auto entry = ComboEntry(ReadMemberRows(member.get()), "Text", "(No Text)")) itemCombo_->addItem(*entry);
+  const CCollectionProperty* items = ListItemsRow();
+  const int count = items ? items->MemberCount() : 0;
+  for (int m = 0; m < count; ++m)
+    if (auto entry = MemberEntry(items->Member(m).rows, "Text", "(No Text)")) itemCombo_->addItem(*entry);
   SelectClamped(itemCombo_, remembered);
-  const bool any = !itemMembers_.empty();
-  itemCombo_->setEnabled(any);
-  removeItem_->setEnabled(any);
+  itemCombo_->setEnabled(count > 0);
+  removeItem_->setEnabled(count > 0);
   ShowItem();
 }
 
-void CQVGroupsAndListsPropPage::ShowItem() {
-  const int at = itemCombo_->currentIndex();
-  itemRows_ = at >= 0 && at < static_cast<int>(itemMembers_.size())
-                  ? ReadMemberRows(itemMembers_[static_cast<size_t>(at)].get())
-                  : MemberRows();
-  itemList_->Show(&itemRows_);
-}
+void CQVGroupsAndListsPropPage::ShowItem() { ShowMemberRows(*itemList_, SelectedItem()); }
 
 void CQVGroupsAndListsPropPage::AddGroup() {
   ApplyPending();
   ownChange_ = true;
-  if (groups_ && SUCCEEDED(CollectionAdd(groups_.get(), FreshExceptionInfo()))) {
-    groupMembers_ = CollectionMembers(groups_.get());
+  if (groups_ && groups_->AddItem(*this) && AppendLastMember(*groups_)) {
     FillGroupCombo();
     groupCombo_->setCurrentIndex(groupCombo_->count() - 1);
     ShowGroup();
-    MakeDirty();
   }
   ownChange_ = false;
 }
@@ -183,48 +191,52 @@ void CQVGroupsAndListsPropPage::AddGroup() {
 void CQVGroupsAndListsPropPage::RemoveGroup() {
   ApplyPending();
   const int at = groupCombo_->currentIndex();
-  if (groupMembers_.size() < 2 || at < 0) return;
+  if (!groups_ || groups_->MemberCount() < 2 || at < 0) return;
   ownChange_ = true;
-  if (SUCCEEDED(CollectionRemove(groups_.get(), at + 1, FreshExceptionInfo()))) {
-    groupMembers_ = CollectionMembers(groups_.get());
+  // The group's rows go with it: both lists let go of them first.
+  itemList_->SetRows({}, nullptr);
+  groupList_->SetRows({}, nullptr);
+  if (groups_->RemoveItem(*this, at + 1)) {
     FillGroupCombo();
     SelectClamped(groupCombo_, at);
     ShowGroup();
-    if (groupMembers_.size() == 1) groupList_->setFocus();
-    MakeDirty();
+    if (groups_->MemberCount() == 1) groupList_->setFocus();
+  } else {
+    ShowGroup();
   }
   ownChange_ = false;
 }
 
 void CQVGroupsAndListsPropPage::AddItem() {
   ApplyPending();
-  MemberRow* items = ListItemsRow();
+  CCollectionProperty* items = ListItemsRow();
   if (!items) return;
   ownChange_ = true;
-  if (SUCCEEDED(CollectionAdd(items->collection.get(), FreshExceptionInfo()))) {
+  if (items->AddItem(*this) && AppendLastMember(*items)) {
     FillItemCombo();
     itemCombo_->setCurrentIndex(itemCombo_->count() - 1);
     ShowItem();
-    MakeDirty();
   }
   ownChange_ = false;
 }
 
 void CQVGroupsAndListsPropPage::RemoveItem() {
   ApplyPending();
-  MemberRow* items = ListItemsRow();
+  CCollectionProperty* items = ListItemsRow();
   const int at = itemCombo_->currentIndex();
   if (!items || at < 0) return;
   ownChange_ = true;
-  if (SUCCEEDED(CollectionRemove(items->collection.get(), at + 1, FreshExceptionInfo()))) {
+  itemList_->SetRows({}, nullptr);
+  if (items->RemoveItem(*this, at + 1)) {
     FillItemCombo();
-    if (itemMembers_.empty()) {
+    if (items->MemberCount() == 0) {
       groupList_->setFocus();
     } else {
       SelectClamped(itemCombo_, at);
       ShowItem();
     }
-    MakeDirty();
+  } else {
+    ShowItem();
   }
   ownChange_ = false;
 }
@@ -233,15 +245,9 @@ HRESULT CQVGroupsAndListsPropPage::OnApply() {
   const bool wasApplying = applying_;
   applying_ = true;
   HRESULT hr = S_OK;
-  for (auto [rows, list] : {std::pair{&groupRows_, groupList_}, std::pair{&itemRows_, itemList_}}) {
-    for (MemberRow& row : *rows) {
-      if (!row.modified || SUCCEEDED(WriteRow(row, FreshExceptionInfo()))) continue;
-      if (list) list->SelectRow(&row);
-      hr = E_FAIL;
-      break;
-    }
-    if (FAILED(hr)) break;
-  }
+  // A group's rows hold its list items' rows.
+  for (int m = 0; groups_ && m < groups_->MemberCount(); ++m)
+    if (const HRESULT r = ApplyRows(groups_->Member(m).rows); FAILED(r)) hr = r;
   applying_ = wasApplying;
   if (Dialog()) Dialog()->update();
   return hr;

@@ -1,15 +1,15 @@
 #pragma once
 // The Groups/Lists page: edits the two levels of a list bar, its "Groups" collection
 // and each group's "ListItems". The user picks a group and sees its properties as
-// name|value rows, picks one of its list items and sees that item's rows, and adds or
-// removes groups and list items. Changes of the groups made elsewhere are picked up.
+// rows of the property browser, picks one of its list items and sees that item's rows
+// in a second list, and adds or removes groups and list items. Changes of the groups
+// made elsewhere are picked up.
 
-#include <vector>
+#include <memory>
 
 #include "platform/com/Dispatch.h"
 #include "proppages/ControlPage.h"
-#include "proppages/MemberRows.h"
-#include "proppages/PageSupport.h"
+#include "proppages/PropertyBrowserPage.h"
 
 class QComboBox;
 class QLabel;
@@ -17,9 +17,9 @@ class QPushButton;
 
 namespace qvp {
 
-class CQVGroupsAndListsPropPage final : public CQVControlPage {
+class CQVGroupsAndListsPropPage final : public SingleControlPage<CQVPropertyPage> {
  public:
-  explicit CQVGroupsAndListsPropPage(IUnknown* outer) : CQVControlPage(outer, 3) {}
+  explicit CQVGroupsAndListsPropPage(IUnknown* outer) : SingleControlPage(outer, 3, false) {}
   static HRESULT Create(IUnknown* outer, REFIID iid, void** out) {
     return CreatePage<CQVGroupsAndListsPropPage>(outer, iid, out);
   }
@@ -27,8 +27,10 @@ class CQVGroupsAndListsPropPage final : public CQVControlPage {
   HRESULT Help(LPCOLESTR helpDir) override;
   HRESULT OnChanged(DISPID id) override;
 
-  const MemberRows& GroupRows() const { return groupRows_; }
-  const MemberRows& ItemRows() const { return itemRows_; }
+  // The selected group's rows (its "ListItems" among them) and the selected item's;
+  // empty without a selection.
+  const RowList& GroupRows() const;
+  const RowList& ItemRows() const;
 
  protected:
   void BuildDialog(QWidget* dialog) override;
@@ -37,6 +39,7 @@ class CQVGroupsAndListsPropPage final : public CQVControlPage {
   void ForgetObject() override;
   bool NothingLoaded() const override { return !groups_; }
   void LoadObject() override { LoadGroups(); }
+  PropertyListView* ListOf(const CListBoxItem& row) const override;
   void DialogGone() override;
 
  private:
@@ -45,7 +48,9 @@ class CQVGroupsAndListsPropPage final : public CQVControlPage {
   void ShowGroup();
   void FillItemCombo();
   void ShowItem();
-  MemberRow* ListItemsRow();
+  CExpandableCollectionItem* SelectedGroup() const;
+  CExpandableCollectionItem* SelectedItem() const;
+  CCollectionProperty* ListItemsRow() const;
   void AddGroup();
   void RemoveGroup();
   void AddItem();
@@ -54,19 +59,15 @@ class CQVGroupsAndListsPropPage final : public CQVControlPage {
   void OnReload(bool own);
   void OnPaint();
 
-  com::Ref<IDispatch> groups_;
-  std::vector<com::Ref<IDispatch>> groupMembers_;
-  MemberRows groupRows_;  // the selected group's, with its "ListItems" row
-  std::vector<com::Ref<IDispatch>> itemMembers_;
-  MemberRows itemRows_;  // the selected list item's
+  std::unique_ptr<CCollectionProperty> groups_;  // one member per group, with its rows
   bool refreshPosted_ = false;
   bool refreshPending_ = false;
   bool ownChange_ = false;
 
   QComboBox* groupCombo_ = nullptr;
   QComboBox* itemCombo_ = nullptr;
-  RowList* groupList_ = nullptr;
-  RowList* itemList_ = nullptr;
+  PropertyListView* groupList_ = nullptr;
+  PropertyListView* itemList_ = nullptr;
   QPushButton* addGroup_ = nullptr;
   QPushButton* removeGroup_ = nullptr;
   QPushButton* addItem_ = nullptr;

@@ -9,6 +9,7 @@
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/Prompt.h"
 #include "proppages/PageStrings.h"
+#include "proppages/PageSupport.h"
 #include "proppages/PictureRef.h"
 
 namespace qvp {
@@ -43,6 +44,47 @@ QString TypeName(ITypeInfo* type) {
 int CompareNames(const RowPtr& a, const RowPtr& b) {
   return QString::compare(a->name, b->name, Qt::CaseInsensitive);
 }
+
+// The elements of a collection in enumeration order; none when its "_NewEnum" gives no
+// enumerator.
+std::vector<com::Ref<IDispatch>> Elements(IDispatch* collection) {
+  std::vector<com::Ref<IDispatch>> elements;
+  com::Variant items;
+  if (!collection || FAILED(com::GetProperty(collection, DISPID_NEWENUM, items))) return elements;
+  auto enumerator = com::QueryAs<IEnumVARIANT>(
+      items.Type() == VT_UNKNOWN || items.Type() == VT_DISPATCH ? items.Get().punkVal : nullptr,
+      IID_IEnumVARIANT);
+  if (!enumerator) return elements;
+  com::ForEachItem(enumerator.get(), [&](const VARIANT& item) {
+    IUnknown* o = item.vt == VT_DISPATCH || item.vt == VT_UNKNOWN ? item.punkVal : nullptr;
+    if (auto element = com::QueryAs<IDispatch>(o, IID_IDispatch)) elements.push_back(std::move(element));
+    return true;
+  });
+  return elements;
+}
+
+}  // namespace
+
+const RowList& RowsOf(const CExpandableCollectionItem* member) {
+  static const RowList none;
+  return member ? member->rows : none;
+}
+
+CListBoxItem* FindRow(const RowList& rows, const QString& name) {
+  for (const RowPtr& row : rows)
+    if (row->name == name) return row.get();
+  return nullptr;
+}
+
+std::optional<QString> MemberEntry(const RowList& rows, const char* textRow, const char* empty) {
+  const CListBoxItem* index = FindRow(rows, QStringLiteral("Index"));
+  if (!index) return std::nullopt;
+  const CListBoxItem* text = FindRow(rows, QLatin1String(textRow));
+  const QString shown = text && !text->valueText.isEmpty() ? text->valueText : QLatin1String(empty);
+  return index->valueText + QStringLiteral(" - ") + shown;
+}
+
+namespace {
 
 }  // namespace
 
@@ -406,7 +448,7 @@ void CQVPropertyPage::AddMember(ITypeInfo* type, MEMBERID id, const TYPEDESC& de
 }
 
 RowPtr CQVPropertyPage::AddCustomEnumRow(IDispatch* object, DISPID id, int level) {
-  IUnknown* first = controls_.empty() ? object : controls_.front()->Object();
+  IUnknown* first = firstObject_ ? firstObject_.get() : object;
   auto strings = com::QueryAs<ctl::IListBarPropertyStrings>(first, ctl::IID_IListBarPropertyStrings);
   auto enumeration = com::QueryAs<ctl::IListBarCustomEnum>(object, ctl::IID_IListBarCustomEnum);
   if (!strings || !enumeration) return {};
@@ -419,7 +461,7 @@ RowPtr CQVPropertyPage::AddCustomEnumRow(IDispatch* object, DISPID id, int level
 }
 
 RowPtr CQVPropertyPage::AddComboRow(IDispatch* object, DISPID id, int level) {
-  IUnknown* first = controls_.empty() ? object : controls_.front()->Object();
+  IUnknown* first = firstObject_ ? firstObject_.get() : object;
   auto strings = com::QueryAs<ctl::IListBarPropertyStrings>(first, ctl::IID_IListBarPropertyStrings);
   QStringList suggestions;
   if (!PredefinedStrings(strings.get(), id, suggestions)) return {};
@@ -434,24 +476,63 @@ RowPtr CQVPropertyPage::AddObjectRow(IDispatch* object, DISPID id, const com::Va
   auto row = std::make_unique<CCollectionProperty>(com::Ref<IDispatch>(collection), id, level,
                                                    object, false);
   if (depth >= kMaxCollectionDepth) return row;
-  com::Variant items;
-  if (FAILED(com::GetProperty(collection, DISPID_NEWENUM, items))) return row;
-  auto enumerator = com::QueryAs<IEnumVARIANT>(
-      items.Type() == VT_UNKNOWN || items.Type() == VT_DISPATCH ? items.Get().punkVal : nullptr,
-      IID_IEnumVARIANT);
-  if (!enumerator) return row;
-  com::ForEachItem(enumerator.get(), [&](const VARIANT& item) {
-    IUnknown* o = item.vt == VT_DISPATCH || item.vt == VT_UNKNOWN ? item.punkVal : nullptr;
-    auto element = com::QueryAs<IDispatch>(o, IID_IDispatch);
-    if (!element) return true;
+  for (com::Ref<IDispatch>& element : Elements(collection)) {
     CExpandableCollectionItem& member = row->AddMember();
-    member.object = element;
+    member.object = std::move(element);
     MemberPath inner = path;
     inner.push_back({id, member.GetMemberIndex()});
-    AddObjectProperties(element.get(), member.rows, level + 2, inner, depth + 1);
-    return true;
-  });
+    AddObjectProperties(member.object.get(), member.rows, level + 2, inner, depth + 1);
+  }
   return row;
+}
+
+std::unique_ptr<CCollectionProperty> CQVPropertyPage::ReadCollection(IDispatch* control,
+                                                                      const QString& name) {
+  const DISPID id = com::IdOfName(control, name);
+  com::Variant value;
+  if (id == DISPID_UNKNOWN || !ReadProperty(control, id, value)) return {};
+  RowPtr row = AddObjectRow(control, id, value, 0, {}, 0);
+  auto* collection = dynamic_cast<CCollectionProperty*>(row.get());
+  if (!collection) return {};
+  row.release();
+  std::unique_ptr<CCollectionProperty> owned(collection);
+  owned->SetName(name);
+  owned->NameMembers();
+  for (int m = 0; m < owned->MemberCount(); ++m) ReadMemberRows(owned->Member(m));
+  return owned;
+}
+
+void CQVPropertyPage::ReadMemberRows(CExpandableCollectionItem& member) {
+  member.rows.clear();
+  AddObjectProperties(member.object.get(), member.rows, 0, {}, 1);
+  std::stable_sort(member.rows.begin(), member.rows.end(),
+                   [](const RowPtr& a, const RowPtr& b) { return CompareNames(a, b) < 0; });
+  for (const RowPtr& row : member.rows)
+    if (auto* c = dynamic_cast<CCollectionProperty*>(row.get()))
+      c->valueText = PageTextFormat(2102, c->MemberCount());
+}
+
+bool CQVPropertyPage::AppendLastMember(CCollectionProperty& collection) {
+  std::vector<com::Ref<IDispatch>> elements = Elements(collection.Collection());
+  if (static_cast<int>(elements.size()) <= collection.MemberCount()) return false;
+  CExpandableCollectionItem& member = collection.AddMember();
+  member.object = std::move(elements.back());
+  ReadMemberRows(member);
+  return true;
+}
+
+void CQVPropertyPage::ShowMemberRows(PropertyListView& list, CExpandableCollectionItem* member,
+                                     bool (*keep)(const CListBoxItem&)) {
+  // The rows shown so far stay until the list has let go of them.
+  RowList shown;
+  std::vector<CListBoxItem*> rows;
+  if (member) {
+    shown.swap(member->rows);
+    ReadMemberRows(*member);
+    for (const RowPtr& row : member->rows)
+      if (!keep || keep(*row)) rows.push_back(row.get());
+  }
+  list.SetRows(std::move(rows), list.CurrentRow());
 }
 
 void CQVPropertyPage::AddExtenderProperties(IDispatch* extender, RowList& out) {
@@ -612,17 +693,17 @@ com::Ref<IDispatch> CQVPropertyPage::TargetOf(const CProperty& row, const Contro
   return target;
 }
 
-void CQVPropertyPage::ReportWriteFailure(const CProperty& row, const Control& control, bool& stop) {
+void CQVPropertyPage::ReportWriteFailure(const CProperty& row, const Control* control, bool& stop) {
   EXCEPINFO* info = FreshExceptionInfo();
   const QString description = com::ToQString(info->bstrDescription);
   QString text = description.isEmpty() ? QString::fromLatin1(kIllegalValue).arg(row.name)
                                        : QStringLiteral("%1 : %2.").arg(row.name, description);
   QString title = QString::fromLatin1(PageStringText(kStrErrorSettingProperty));
-  if (controls_.size() == 1) {
+  if (!control || controls_.size() == 1) {
     ui::MsgBox(text, ui::vbOKOnly | ui::vbCritical, title);
     return;
   }
-  if (IDispatch* extender = control.Extender()) {
+  if (IDispatch* extender = control->Extender()) {
     com::Variant name;
     com::Variant index;
     if (SUCCEEDED(com::GetProperty(extender, com::IdOfName(extender, QStringLiteral("Name")), name))) {
@@ -640,19 +721,31 @@ void CQVPropertyPage::ReportWriteFailure(const CProperty& row, const Control& co
 
 HRESULT CQVPropertyPage::ApplyRow(CProperty& row) {
   const QString title = QString::fromLatin1(PageStringText(kStrErrorSettingProperty));
+  PropertyListView* list = ListOf(row);
   com::Variant value;
   if (FAILED(row.GetValue(value))) {
     ui::MsgBox(QStringLiteral("%1 : %2.").arg(row.name, QLatin1String(kInvalidValue)),
                ui::vbOKOnly | ui::vbCritical, title);
     row.Revert();
-    if (list_) {
-      list_->SelectRow(&row);
-      list_->RowUpdated(&row);
+    if (list) {
+      list->SelectRow(&row);
+      list->RowUpdated(&row);
     }
     return E_FAIL;
   }
+  // One write per edited control; a page without controls of its own writes once to
+  // the row's object.
+  struct Write {
+    IUnknown* control;
+    com::Ref<IDispatch> target;
+    const Control* owner;
+  };
+  std::vector<Write> writes;
+  if (controls_.empty()) writes.push_back({firstObject_.get(), com::Ref<IDispatch>(row.GetObject()), nullptr});
+  for (const auto& control : controls_)
+    writes.push_back({control->Object(), TargetOf(row, *control), control.get()});
   HRESULT result = S_OK;
-  for (const auto& control : controls_) {
+  for (const Write& w : writes) {
     // Every write gets its own copy of the value.
     com::Variant arg = value;
     DISPID named = DISPID_PROPERTYPUT;
@@ -664,38 +757,42 @@ HRESULT CQVPropertyPage::ApplyRow(CProperty& row) {
     EXCEPINFO* info = FreshExceptionInfo();
     HRESULT hr = E_FAIL;
     if (auto* custom = dynamic_cast<CCustomEnumProperty*>(&row)) {
-      hr = custom->Apply(control->Object());
-    } else if (com::Ref<IDispatch> target = TargetOf(row, *control)) {
-      hr = target->Invoke(row.GetDispid(), GUID_NULL, kLocale, DISPATCH_PROPERTYPUT, &params,
-                          nullptr, info, nullptr);
+      if (w.control) hr = custom->Apply(w.control);
+    } else if (w.target) {
+      hr = w.target->Invoke(row.GetDispid(), GUID_NULL, kLocale, DISPATCH_PROPERTYPUT, &params,
+                            nullptr, info, nullptr);
     }
     if (FAILED(hr)) {
       result = E_FAIL;
       bool stop = false;
-      ReportWriteFailure(row, *control, stop);
-      if (controls_.size() == 1) {
+      ReportWriteFailure(row, w.owner, stop);
+      if (writes.size() == 1) {
         row.Revert();
-        if (list_) list_->RowUpdated(&row);
+        if (list) list->RowUpdated(&row);
       }
       if (stop) break;
     }
   }
   row.SetModified(false);
-  if (FAILED(result) && list_) list_->SelectRow(&row);
+  if (FAILED(result) && list) list->SelectRow(&row);
+  return result;
+}
+
+HRESULT CQVPropertyPage::ApplyRows(const RowList& rows) {
+  std::vector<CProperty*> pending;
+  for (const RowPtr& row : rows)
+    if (auto* p = dynamic_cast<CProperty*>(row.get())) p->CollectPending(pending);
+  std::stable_sort(pending.begin(), pending.end(),
+                   [](const CProperty* a, const CProperty* b) { return a->GetDispid() < b->GetDispid(); });
+  HRESULT result = S_OK;
+  for (CProperty* row : pending)
+    if (const HRESULT hr = ApplyRow(*row); FAILED(hr)) result = hr;
   return result;
 }
 
 HRESULT CQVPropertyPage::OnApply() {
-  std::vector<CProperty*> pending;
-  for (const RowPtr& row : rows_)
-    if (auto* p = dynamic_cast<CProperty*>(row.get())) p->CollectPending(pending);
-  if (pending.empty()) return S_OK;
-  std::stable_sort(pending.begin(), pending.end(),
-                   [](const CProperty* a, const CProperty* b) { return a->GetDispid() < b->GetDispid(); });
   applying_ = true;
-  HRESULT result = S_OK;
-  for (CProperty* row : pending)
-    if (const HRESULT hr = ApplyRow(*row); FAILED(hr)) result = hr;
+  const HRESULT result = ApplyRows(rows_);
   applying_ = false;
   std::set<DISPID> changed;
   changed.swap(changedDuringApply_);

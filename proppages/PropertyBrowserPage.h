@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <array>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -52,6 +53,14 @@ class CategoryTable {
 // The deepest nesting of collections read into rows.
 inline constexpr int kMaxCollectionDepth = 4;
 
+// A member's rows; none without a member.
+const RowList& RowsOf(const CExpandableCollectionItem* member);
+// The first row of that name, or null.
+CListBoxItem* FindRow(const RowList& rows, const QString& name);
+// The combo entry of a collection member: its "Index" text, " - ", then the text of the
+// row named `textRow`, or `empty` when that text is empty. Nothing without an "Index" row.
+std::optional<QString> MemberEntry(const RowList& rows, const char* textRow, const char* empty);
+
 class CQVPropertyPage : public CQVPropPageBase, public PropertyListHost {
  public:
   // IPropertyPage2
@@ -86,6 +95,24 @@ class CQVPropertyPage : public CQVPropPageBase, public PropertyListHost {
   HRESULT OnNewObjects() override;
   HRESULT OnApply() override;
 
+  // For the pages that edit the members of one control's collections; their rows write
+  // to the member they were read from.
+  // The control's collection property `name` with every member's rows; null when the
+  // control has none.
+  std::unique_ptr<CCollectionProperty> ReadCollection(IDispatch* control, const QString& name);
+  // Reads a member's rows again from its element, sorted by name; a collection row shows
+  // "Count: n".
+  void ReadMemberRows(CExpandableCollectionItem& member);
+  // After an add: a member for the collection's new last element; false without one.
+  bool AppendLastMember(CCollectionProperty& collection);
+  // Lists a member's rows (those `keep` accepts), read again; nothing without a member.
+  void ShowMemberRows(PropertyListView& list, CExpandableCollectionItem* member,
+                      bool (*keep)(const CListBoxItem&) = nullptr);
+  // Writes the pending rows among `rows` and their members'; S_OK or the last failure.
+  HRESULT ApplyRows(const RowList& rows);
+  // The list that shows a row, where a failed write selects it.
+  virtual PropertyListView* ListOf(const CListBoxItem&) const { return list_; }
+
  private:
   class Control;
   class Sink;
@@ -109,7 +136,8 @@ class CQVPropertyPage : public CQVPropPageBase, public PropertyListHost {
   // The object that a row writes to for one control.
   com::Ref<IDispatch> TargetOf(const CProperty& row, const Control& control) const;
   HRESULT ApplyRow(CProperty& row);
-  void ReportWriteFailure(const CProperty& row, const Control& control, bool& stop);
+  // `control` null: the one object's form.
+  void ReportWriteFailure(const CProperty& row, const Control* control, bool& stop);
   void RebuildCollection(DISPID id);
   // Lists the rows as the view shows them, keeping the current row.
   void FillList();

@@ -23,8 +23,15 @@ constexpr int kBothDisabled = 3;
 }  // namespace
 
 HRESULT CQVTabsPropPage::Help(LPCOLESTR) {
-  const MemberRow* row = list_ ? list_->CurrentRow() : nullptr;
-  return ShowPageHelp(row ? row->helpContext : kDefaultHelp);
+  const CListBoxItem* row = list_ ? list_->CurrentRow() : nullptr;
+  return ShowPageHelp(row ? row->GetHelpContext() : kDefaultHelp);
+}
+
+const RowList& CQVTabsPropPage::TabRows() const { return RowsOf(Selected()); }
+
+CExpandableCollectionItem* CQVTabsPropPage::Selected() const {
+  const int at = combo_ ? combo_->currentIndex() : -1;
+  return tabs_ && at >= 0 && at < tabs_->MemberCount() ? &tabs_->Member(at) : nullptr;
 }
 
 void CQVTabsPropPage::BuildDialog(QWidget* dialog) {
@@ -45,7 +52,8 @@ void CQVTabsPropPage::BuildDialog(QWidget* dialog) {
   arrowRow->addWidget(right_);
   add_ = ui::NamedButton(QStringLiteral("A&dd Tab"), QStringLiteral("2202"), dialog);
   remove_ = ui::NamedButton(QStringLiteral("&Remove Tab"), QStringLiteral("2203"), dialog);
-  list_ = new RowList("2201", dialog);
+  list_ = new PropertyListView(*this, dialog, true);
+  list_->setObjectName(QStringLiteral("2201"));
   auto* note = new QLabel(PageText(2202), dialog);
   note->setObjectName(QStringLiteral("1045"));
   note->setWordWrap(true);
@@ -71,14 +79,12 @@ void CQVTabsPropPage::BuildDialog(QWidget* dialog) {
   QObject::connect(right_, &QToolButton::clicked, dialog, [this] { Step(1); });
   QObject::connect(add_, &QPushButton::clicked, dialog, [this] { AddTab(); });
   QObject::connect(remove_, &QPushButton::clicked, dialog, [this] { RemoveTab(); });
-  list_->onEdited = [this](MemberRow&) { MakeDirty(); };
   combo_->setFocus();
 }
 
 void CQVTabsPropPage::DialogGone() {
-  rows_.clear();
-  members_.clear();
-  tabs_ = {};
+  if (list_) list_->SetRows({}, nullptr);
+  tabs_.reset();
   combo_ = nullptr;
   list_ = nullptr;
 }
@@ -94,10 +100,8 @@ void CQVTabsPropPage::SetControlsEnabled(bool enabled) {
 }
 
 void CQVTabsPropPage::ForgetObject() {
-  if (list_) list_->Show(nullptr);
-  rows_.clear();
-  members_.clear();
-  tabs_ = {};
+  if (list_) list_->SetRows({}, nullptr);
+  tabs_.reset();
   currentTab_ = {};
 }
 
@@ -110,18 +114,15 @@ void CQVTabsPropPage::LoadObject() {
 void CQVTabsPropPage::FillCombo() {
   const int previous = combo_->currentIndex();
   combo_->clear();
-  for (const auto& member : members_)
-    if (auto entry = ComboEntry(ReadMemberRows(member.get()), "Caption", "(No Caption)")) combo_->addItem(*entry);
+  for (int m = 0; tabs_ && m < tabs_->MemberCount(); ++m)
+    if (auto entry = MemberEntry(tabs_->Member(m).rows, "Caption", "(No Caption)")) combo_->addItem(*entry);
   if (combo_->count()) combo_->setCurrentIndex(std::clamp(previous, 0, combo_->count() - 1));
 }
 
 void CQVTabsPropPage::Rebuild() {
-  com::Variant tabs;
-  const DISPID id = com::IdOfName(control_.get(), QStringLiteral("Tabs"));
-  tabs_ = {};
-  if (id != DISPID_UNKNOWN && SUCCEEDED(com::GetProperty(control_.get(), id, tabs)) && tabs.Get().vt == VT_DISPATCH)
-    tabs_ = com::Ref<IDispatch>(tabs.Get().pdispVal);
-  members_ = CollectionMembers(tabs_.get());
+  // The listed rows go only after the list has been refilled.
+  const std::unique_ptr<CCollectionProperty> shown = std::move(tabs_);
+  tabs_ = ReadCollection(control_.get(), QStringLiteral("Tabs"));
   FillCombo();
   SHORT current = 0;
   if (currentTab_ && SUCCEEDED(currentTab_->GetCurrentTab(&current)) && current >= 1 && current <= combo_->count())
@@ -130,12 +131,7 @@ void CQVTabsPropPage::Rebuild() {
   ShowSelected();
 }
 
-void CQVTabsPropPage::ShowSelected() {
-  const int at = combo_->currentIndex();
-  rows_ = at >= 0 && at < static_cast<int>(members_.size()) ? ReadMemberRows(members_[static_cast<size_t>(at)].get())
-                                                            : MemberRows();
-  list_->Show(&rows_);
-}
+void CQVTabsPropPage::ShowSelected() { ShowMemberRows(*list_, Selected()); }
 
 void CQVTabsPropPage::SetControlTab() {
   if (!currentTab_ || combo_->currentIndex() < 0) return;
@@ -175,14 +171,12 @@ void CQVTabsPropPage::AddTab() {
   ApplyPending();
   applying_ = true;
   editingCollection_ = true;
-  if (tabs_ && SUCCEEDED(CollectionAdd(tabs_.get(), FreshExceptionInfo()))) {
-    members_ = CollectionMembers(tabs_.get());
+  if (tabs_ && tabs_->AddItem(*this) && AppendLastMember(*tabs_)) {
     FillCombo();
     combo_->setCurrentIndex(combo_->count() - 1);
     ShowSelected();
     SetControlTab();
     UpdateArrows();
-    MakeDirty();
   }
   editingCollection_ = false;
   applying_ = false;
@@ -193,14 +187,15 @@ void CQVTabsPropPage::RemoveTab() {
   applying_ = true;
   editingCollection_ = true;
   const int at = combo_->currentIndex();
-  if (tabs_ && at >= 0 && SUCCEEDED(CollectionRemove(tabs_.get(), at + 1, FreshExceptionInfo()))) {
-    members_ = CollectionMembers(tabs_.get());
+  // The tab's rows go with it: the list lets go of them first.
+  list_->SetRows({}, nullptr);
+  if (tabs_ && at >= 0 && tabs_->RemoveItem(*this, at + 1)) {
     FillCombo();
     if (combo_->count()) combo_->setCurrentIndex(std::min(at, combo_->count() - 1));
     ShowSelected();
     SetControlTab();
-    MakeDirty();
   } else {
+    ShowSelected();
     remove_->setFocus();
   }
   UpdateArrows();
@@ -212,14 +207,8 @@ HRESULT CQVTabsPropPage::OnApply() {
   const bool wasApplying = applying_;
   applying_ = true;
   HRESULT hr = S_OK;
-  for (MemberRow& row : rows_) {
-    if (!row.modified) continue;
-    if (FAILED(WriteRow(row, FreshExceptionInfo()))) {
-      if (list_) list_->SelectRow(&row);
-      hr = E_FAIL;
-      break;
-    }
-  }
+  for (int m = 0; tabs_ && m < tabs_->MemberCount(); ++m)
+    if (const HRESULT r = ApplyRows(tabs_->Member(m).rows); FAILED(r)) hr = r;
   applying_ = wasApplying;
   if (Dialog()) Dialog()->update();
   if (changePending_) PostRebuild(true);

@@ -1,17 +1,15 @@
 #pragma once
 // The Tabs page: edits the tabs of one list bar, its "Tabs" collection. The user picks a
 // tab in the combo box (or steps through the tabs with the arrows), edits its
-// properties as name|value rows, and adds or removes tabs. The page follows the
-// control's current tab and rebuilds when the collection changes.
+// properties as the browser's rows in its list, and adds or removes tabs. The page
+// follows the control's current tab and rebuilds when the collection changes.
 
-#include <QPointer>
-#include <vector>
+#include <memory>
 
 #include "platform/com/Dispatch.h"
 #include "platform/controls/ListBarAutomation.h"
 #include "proppages/ControlPage.h"
-#include "proppages/MemberRows.h"
-#include "proppages/PageSupport.h"
+#include "proppages/PropertyBrowserPage.h"
 
 class QComboBox;
 class QLabel;
@@ -20,9 +18,9 @@ class QToolButton;
 
 namespace qvp {
 
-class CQVTabsPropPage final : public CQVControlPage {
+class CQVTabsPropPage final : public SingleControlPage<CQVPropertyPage> {
  public:
-  explicit CQVTabsPropPage(IUnknown* outer) : CQVControlPage(outer, 7) {}
+  explicit CQVTabsPropPage(IUnknown* outer) : SingleControlPage(outer, 7, false) {}
   static HRESULT Create(IUnknown* outer, REFIID iid, void** out) {
     return CreatePage<CQVTabsPropPage>(outer, iid, out);
   }
@@ -33,7 +31,8 @@ class CQVTabsPropPage final : public CQVControlPage {
   // The arrows' state as last set: 0 both enabled, 1 left disabled, 2 right disabled,
   // 3 both disabled; -1 before the first.
   int ArrowsState() const { return arrows_; }
-  const MemberRows& Rows() const { return rows_; }
+  // The selected tab's rows; empty without one.
+  const RowList& TabRows() const;
 
  protected:
   void BuildDialog(QWidget* dialog) override;
@@ -42,6 +41,7 @@ class CQVTabsPropPage final : public CQVControlPage {
   void ShowNoObject() override { currentTab_ = {}; }
   void ForgetObject() override;
   bool NothingLoaded() const override { return !tabs_; }
+  PropertyListView* ListOf(const CListBoxItem&) const override { return list_; }
   void LoadObject() override;
   void DialogGone() override;
 
@@ -57,11 +57,10 @@ class CQVTabsPropPage final : public CQVControlPage {
   void PostRebuild(bool own);
   void OnRebuild(bool own);
   void OnPaint();
+  CExpandableCollectionItem* Selected() const;
 
   com::Ref<ctl::IListBarCurrentTab> currentTab_;
-  com::Ref<IDispatch> tabs_;
-  std::vector<com::Ref<IDispatch>> members_;
-  MemberRows rows_;  // the selected tab's
+  std::unique_ptr<CCollectionProperty> tabs_;  // one member per tab, with its rows
   bool changePending_ = false;
   bool refreshPending_ = false;
   bool editingCollection_ = false;
@@ -71,7 +70,7 @@ class CQVTabsPropPage final : public CQVControlPage {
   QComboBox* combo_ = nullptr;
   QPushButton* add_ = nullptr;
   QPushButton* remove_ = nullptr;
-  RowList* list_ = nullptr;
+  PropertyListView* list_ = nullptr;
   QToolButton* left_ = nullptr;
   QToolButton* right_ = nullptr;
 };

@@ -40,17 +40,12 @@ class GroupsPageTest : public ::testing::Test {
     emit combo->activated(index);
   }
   QPushButton* Button(const char* id) { return host_.Find<QPushButton>(id); }
-  static void Edit(RowList* list, const char* name, const QString& value) {
-    for (int line = 0; line < list->rowCount(); ++line)
-      if (list->item(line, 0)->text() == QLatin1String(name)) {
-        list->item(line, 1)->setText(value);
-        return;
-      }
-    ADD_FAILURE() << "no row " << name;
+  static void Edit(PropertyListView* list, const char* name, const QString& value) {
+    test::EditRow(list, name, value);
   }
-  static QStringList Names(RowList* list) {
+  static QStringList Names(PropertyListView* list) {
     QStringList names;
-    for (int line = 0; line < list->rowCount(); ++line) names << list->item(line, 0)->text();
+    for (int line = 0; line < list->Model().rowCount(); ++line) names << list->Model().Row(line)->name;
     return names;
   }
 
@@ -68,10 +63,12 @@ TEST_F(GroupsPageTest, AddAGroupAndAnItemEditThemAndApply) {
   EXPECT_EQ(Entries(items_), QStringList({"1 - Incoming"}));
   EXPECT_FALSE(Button("1032")->isEnabled());
   // The group's list items are not one of its rows.
-  auto* groupList = host_.Find<RowList>("1029");
-  auto* itemList = host_.Find<RowList>("1030");
+  auto* groupList = host_.Find<PropertyListView>("1029");
+  auto* itemList = host_.Find<PropertyListView>("1030");
   EXPECT_EQ(Names(groupList), QStringList({"Caption", "Index"}));
-  EXPECT_EQ(FindRow(Page().GroupRows(), QStringLiteral("ListItems"))->text, "Count: 1");
+  EXPECT_EQ(FindRow(Page().GroupRows(), QStringLiteral("ListItems"))->valueText, "Count: 1");
+  EXPECT_STREQ(FindRow(Page().GroupRows(), QStringLiteral("ListItems"))->ClassName(), "CCollectionProperty");
+  EXPECT_STREQ(FindRow(Page().ItemRows(), QStringLiteral("Text"))->ClassName(), "CProperty");
 
   Button("1031")->click();
   EXPECT_EQ(host_.model.Groups().Count(), 2);
@@ -138,46 +135,66 @@ TEST_F(GroupsPageTest, ChangesMadeWhileHiddenAreShownAtTheNextPaint) {
 }
 
 TEST_F(GroupsPageTest, WritesTheControlCannotTakeAreReported) {
-  host_.model.Groups().Add(0, {}, QStringLiteral("A"));
-  Activate();
-  const MemberRow* caption = FindRow(Page().GroupRows(), QStringLiteral("Caption"));
-  ASSERT_TRUE(caption);
+  // A member removed behind the page's back refuses the write of its row.
   struct Case {
-    const char* name;
-    VARTYPE vt;
-    DISPID id;
-    const char* text;
+    const char* what;
+    const char* list;
+    const char* row;
+    bool removeItem;
+    bool removeGroup;
     const char* message;
   };
   const Case cases[] = {
-      {"Caption", VT_BSTR, caption->id, "Fine", nullptr},
-      {"Size", VT_I2, caption->id, "big", "Size : Invalid value."},
-      {"Index", VT_I2, FindRow(Page().GroupRows(), QStringLiteral("Index"))->id, "3",
-       "Index : Illegal value."},
+      {"a group's caption", "1029", "Caption", false, false, nullptr},
+      {"a gone group's caption", "1029", "Caption", false, true, "Caption : Illegal value."},
+      {"a gone item's text", "1030", "Text", true, false, "Text : Illegal value."},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    MemberRow row = *caption;
-    row.name = QLatin1String(c.name);
-    row.vt = c.vt;
-    row.id = c.id;
-    row.text = QLatin1String(c.text);
-    row.modified = true;
+    SCOPED_TRACE(c.what);
+    const qsizetype shown = prompts_->Shown().size();
+    PageHost host(kGroupsPage);
+    auto& a = host.model.Groups().Add(0, {}, QStringLiteral("A"));
+    a.ListItems().Add(0, {}, QStringLiteral("x"));
+    host.model.Groups().Add(0, {}, QStringLiteral("B"));
+    ASSERT_EQ(host.Activate(), S_OK);
+    auto* list = host.Find<PropertyListView>(c.list);
+    Edit(list, c.row, QStringLiteral("Fine"));
+    auto& page = *static_cast<CQVGroupsAndListsPropPage*>(static_cast<CQVPropPageBase*>(host.page.get()));
+    const bool groupList = c.list == QLatin1String("1029");
+    ASSERT_TRUE(list->SelectRow(FindRow(groupList ? page.GroupRows() : page.ItemRows(), QStringLiteral("Index"))));
+    if (c.removeItem) a.ListItems().Remove(1);
+    if (c.removeGroup) host.model.Groups().Remove(1);
     if (c.message) prompts_->Expect(QLatin1String(c.message));
-    EXCEPINFO excep{};
-    EXPECT_EQ(SUCCEEDED(WriteRow(row, &excep)), c.message == nullptr);
-    EXPECT_EQ(row.modified, c.message != nullptr);
+    EXPECT_EQ(host.page->Apply(), c.message ? E_FAIL : S_OK);
     if (c.message) {
+      ASSERT_EQ(prompts_->Shown().size(), shown + 1);
       EXPECT_EQ(prompts_->Last().title, "Error Setting Property");
+      // The refused row is selected in its own list, showing its value again.
+      ASSERT_NE(list->CurrentRow(), nullptr);
+      EXPECT_EQ(list->CurrentRow()->name, QLatin1String(c.row));
+      EXPECT_NE(list->CurrentRow()->valueText, "Fine");
+    } else {
+      EXPECT_EQ(host.model.Groups().Item(1).Caption(), "Fine");
+      EXPECT_EQ(prompts_->Shown().size(), shown);
     }
-    SysFreeString(excep.bstrSource);
-    SysFreeString(excep.bstrDescription);
-    SysFreeString(excep.bstrHelpFile);
   }
-  EXPECT_EQ(host_.model.Groups().Item(1).Caption(), "Fine");
-  // Read-only values cannot be edited in the list.
-  auto* list = host_.Find<RowList>("1029");
-  EXPECT_FALSE(list->item(Names(list).indexOf(QStringLiteral("Index")), 1)->flags() & Qt::ItemIsEditable);
+}
+
+TEST_F(GroupsPageTest, ReadOnlyValuesCannotBeEdited) {
+  host_.model.Groups().Add(0, {}, QStringLiteral("A"));
+  Activate();
+  auto* list = host_.Find<PropertyListView>("1029");
+  PropertyListModel& model = list->Model();
+  const struct {
+    const char* name;
+    bool editable;
+  } cases[] = {{"Index", false}, {"Caption", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int line = static_cast<int>(Names(list).indexOf(QLatin1String(c.name)));
+    ASSERT_GE(line, 0);
+    EXPECT_EQ(bool(model.flags(model.index(line, PropertyListModel::kValue)) & Qt::ItemIsEditable), c.editable);
+  }
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QWidget>
 #include <memory>
 
@@ -12,6 +15,7 @@
 #include "platform/controls/ListBarAutomation.h"
 #include "platform/controls/ListBarModel.h"
 #include "proppages/CQVPropPageBase.h"
+#include "proppages/PropertyList.h"
 #include "proppages/PageTable.h"
 
 namespace qvp::test {
@@ -53,5 +57,23 @@ struct PageHost {
   com::Ref<IPropertyPageSite> site;
   QWidget frame;
 };
+
+// Types a value into a property list's in-place editor and commits it with Enter.
+inline void EditRow(PropertyListView* list, const char* name, const QString& value) {
+  PropertyListModel& model = list->Model();
+  int line = 0;
+  while (line < model.rowCount() && model.Row(line)->name != QLatin1String(name)) ++line;
+  ASSERT_LT(line, model.rowCount()) << "no row " << name;
+  const QModelIndex at = model.index(line, PropertyListModel::kValue);
+  list->setCurrentIndex(at);
+  list->edit(at);
+  auto* editor = list->findChild<QLineEdit*>(QStringLiteral("id125"));
+  ASSERT_NE(editor, nullptr) << name;
+  editor->setText(value);
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(editor, &enter);
+  QApplication::processEvents();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 }  // namespace qvp::test

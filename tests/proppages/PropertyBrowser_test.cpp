@@ -150,7 +150,8 @@ TEST(PropertyBrowser, OneControlListsEachReadablePropertyInItsRowKind) {
   Host host(0);
   ASSERT_EQ(host.Show({bar.Object()}), S_OK);
   EXPECT_EQ(host.Names(), (QStringList{"Appearance", "BackColor", "CurrentGroup", "Enabled",
-                                       "Groups", "LargeIcons", "SmallIcons", "Tabs", "Tag"}));
+                                       "Groups", "LargeIcons", "Picture", "PictureFrames",
+                                       "SmallIcons", "Tabs", "Tag"}));
   struct Case {
     const char* name;
     const char* kind;
@@ -160,7 +161,8 @@ TEST(PropertyBrowser, OneControlListsEachReadablePropertyInItsRowKind) {
       {"Appearance", "CEnumProperty", "1 - lb3D"},   {"BackColor", "CColorProperty", "&H80000005&"},
       {"CurrentGroup", "CProperty", "1"},            {"Enabled", "CBoolProperty", "True"},
       {"Groups", "CCollectionProperty", ""},         {"Tag", "CProperty", ""},
-      {"LargeIcons", "CCollectionProperty", ""},
+      {"LargeIcons", "CCollectionProperty", ""},     {"Picture", "CPictureProperty", "(None)"},
+      {"PictureFrames", "CProperty", "0"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -329,16 +331,25 @@ TEST(PropertyBrowser, OtherObjectsOfTheSameCountAreReadAgain) {
 }
 
 TEST(PropertyBrowser, AFailedWriteIsReportedAndTheRowReverts) {
-  ui::test::ScopedFakePrompts prompts;
-  Bar bar;
-  Host host(0);
-  ASSERT_EQ(host.Show({bar.Object()}), S_OK);
-  host.Type(QStringLiteral("CurrentGroup"), QStringLiteral("9"));
-  prompts->ExpectContaining(QStringLiteral("CurrentGroup : "));
-  EXPECT_EQ(host.Page()->Apply(), E_FAIL);
-  EXPECT_EQ(prompts->Last().title, "Error Setting Property");
-  EXPECT_EQ(host.Row(QStringLiteral("CurrentGroup"))->valueText, "1");
-  EXPECT_EQ(bar.model.CurrentGroup(), 1);
+  struct Case {
+    const char* typed;
+    const char* message;  // the start of it
+  };
+  // Refused by the control; not a number at all.
+  const Case cases[] = {{"9", "CurrentGroup : "}, {"big", "CurrentGroup : Invalid value."}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    ui::test::ScopedFakePrompts prompts;
+    Bar bar;
+    Host host(0);
+    ASSERT_EQ(host.Show({bar.Object()}), S_OK);
+    host.Type(QStringLiteral("CurrentGroup"), QString::fromLatin1(c.typed));
+    prompts->ExpectContaining(QString::fromLatin1(c.message));
+    EXPECT_EQ(host.Page()->Apply(), E_FAIL);
+    EXPECT_EQ(prompts->Last().title, "Error Setting Property");
+    EXPECT_EQ(host.Row(QStringLiteral("CurrentGroup"))->valueText, "1");
+    EXPECT_EQ(bar.model.CurrentGroup(), 1);
+  }
 }
 
 TEST(PropertyBrowser, AFailureWithSeveralControlsAsksWhetherToGoOn) {
@@ -397,14 +408,14 @@ TEST(PropertyBrowser, CategorizedViewListsRowsUnderHeaders) {
   ASSERT_EQ(host.Show({bar.Object()}), S_OK);
   EXPECT_EQ(host.Names(), QStringList{"Misc"});
   host.Expand(QStringLiteral("Misc"));
-  EXPECT_EQ(host.Names().size(), 10);
+  EXPECT_EQ(host.Names().size(), 12);
   EXPECT_EQ(host.Names()[1], "Appearance");
   EXPECT_EQ(host.List()->LeftMargin(), host.List()->IndentStep() + 1);
   host.Pick(QStringLiteral("Appearance"), QStringLiteral("0 - lbFlat"));
   EXPECT_EQ(host.Page()->Apply(), S_OK);
   EXPECT_EQ(bar.Get(ctl::kDispidAppearance).ToString(), "0");
   // The header stays open across the change notification's refresh.
-  EXPECT_EQ(host.Names().size(), 10);
+  EXPECT_EQ(host.Names().size(), 12);
 }
 
 TEST(PropertyBrowser, KeysOnTheList) {

@@ -24,7 +24,7 @@ class TabsPageTest : public ::testing::Test {
     for (const char* c : captions) host_.model.Tabs().Add(0, {}, QString::fromLatin1(c));
     ASSERT_EQ(host_.Activate(), S_OK);
     combo_ = host_.Find<QComboBox>("2200");
-    list_ = host_.Find<RowList>("2201");
+    list_ = host_.Find<PropertyListView>("2201");
     ASSERT_TRUE(combo_ && list_);
   }
   CQVTabsPropPage& Page() {
@@ -39,22 +39,15 @@ class TabsPageTest : public ::testing::Test {
     combo_->setCurrentIndex(index);
     emit combo_->activated(index);
   }
-  // Edits a value in the list as a user would.
-  void Edit(const char* name, const QString& value) {
-    for (int line = 0; line < list_->rowCount(); ++line)
-      if (list_->item(line, 0)->text() == QLatin1String(name)) {
-        list_->item(line, 1)->setText(value);
-        return;
-      }
-    ADD_FAILURE() << "no row " << name;
-  }
+  // Types a value into the list's in-place editor and commits it with Enter.
+  void Edit(const char* name, const QString& value) { test::EditRow(list_, name, value); }
   QToolButton* Arrow(const char* name) { return host_.frame.findChild<QToolButton*>(QLatin1String(name)); }
   static void Settle() { QApplication::processEvents(); }
 
   PageHost host_{kTabsPage};
   ui::test::ScopedFakePrompts prompts_;
   QComboBox* combo_ = nullptr;
-  RowList* list_ = nullptr;
+  PropertyListView* list_ = nullptr;
 };
 
 TEST_F(TabsPageTest, AddATabGiveItACaptionAndApply) {
@@ -65,7 +58,11 @@ TEST_F(TabsPageTest, AddATabGiveItACaptionAndApply) {
   EXPECT_EQ(combo_->currentIndex(), 2);
   EXPECT_EQ(host_.model.CurrentTab(), 3);
   EXPECT_EQ(combo_->currentText(), "3 - (No Caption)");
-  ASSERT_TRUE(FindRow(Page().Rows(), QStringLiteral("Caption")));
+  // The tab's properties are the browser's typed rows, listed by name.
+  ASSERT_TRUE(FindRow(Page().TabRows(), QStringLiteral("Caption")));
+  EXPECT_STREQ(FindRow(Page().TabRows(), QStringLiteral("Caption"))->ClassName(), "CProperty");
+  EXPECT_STREQ(FindRow(Page().TabRows(), QStringLiteral("Index"))->ClassName(), "CPropertyRO");
+  EXPECT_EQ(list_->Model().Row(0)->name, "Caption");
   Edit("Caption", QStringLiteral("Three"));
   EXPECT_TRUE(host_.Dirty());
   EXPECT_EQ(host_.page->Apply(), S_OK);
@@ -119,7 +116,7 @@ TEST_F(TabsPageTest, StepsRemoveAndTheControlsCurrentTab) {
   // The control's own change of the current tab is followed.
   host_.model.SetCurrentTab(1);
   EXPECT_EQ(combo_->currentIndex(), 0);
-  EXPECT_STREQ(FindRow(Page().Rows(), QStringLiteral("Caption"))->text.toLatin1().constData(), "A");
+  EXPECT_EQ(FindRow(Page().TabRows(), QStringLiteral("Caption"))->valueText, "A");
 }
 
 TEST_F(TabsPageTest, ChangesMadeElsewhereAreRebuilt) {
