@@ -4,6 +4,7 @@
 
 #include "database/clsRptDef.h"
 #include "platform/controls/GridControl.h"
+#include "reports/UCCurrInv.h"
 #include "reports/mdlGrid.h"
 #include "reports/mdlInventoryGrid.h"
 #include "reports/mdlTranGrid.h"
@@ -78,6 +79,11 @@ void GridReportPane::resizeEvent(QResizeEvent* event) {
   ctlGrid->setGeometry(0, 0, width(), height());
 }
 
-ReportPane* NewReportPane(int32_t /*nRptType*/, QWidget* parent) { return new GridReportPane(parent); }
+ReportPane* NewReportPane(int32_t nRptType, QWidget* parent) {
+  switch (nRptType) {
+    case 1: return new UCCurrInv(parent);
+    default: return new GridReportPane(parent);
+  }
+}
 
 }  // namespace reports
