@@ -5,6 +5,7 @@
 #include "database/clsRptDef.h"
 #include "platform/controls/GridControl.h"
 #include "reports/UCCurrInv.h"
+#include "reports/UCTrans.h"
 #include "reports/mdlGrid.h"
 #include "reports/mdlInventoryGrid.h"
 #include "reports/mdlTranGrid.h"
@@ -82,6 +83,7 @@ void GridReportPane::resizeEvent(QResizeEvent* event) {
 ReportPane* NewReportPane(int32_t nRptType, QWidget* parent) {
   switch (nRptType) {
     case 1: return new UCCurrInv(parent);
+    case 2: return new UCTrans(parent);
     default: return new GridReportPane(parent);
   }
 }
