@@ -311,18 +311,6 @@ TEST_F(UCCurrInvTest, EditChecksTheProductAndReloadsItsRow) {
   EXPECT_EQ(hub->productIds.size(), 1u);
 }
 
-TEST_F(UCCurrInvTest, SummaryAndTransactionsOfTheCurrentProduct) {
-  clsRptDef def = Def(InvRecord());
-  auto pane = Pane(def);
-  gSystem().GridSelectRow(Grid(*pane), 3);
-  pane->ctlInvButtons->cmdProdTran->click();
-  EXPECT_EQ(hub->calls, QStringList{QStringLiteral("ShowTransactionsForProdRpt(%1)").arg(c)});
-  QString text;
-  ExpectMsg(&text);
-  pane->ctlInvButtons->cmdProdSummary->click();
-  EXPECT_TRUE(text.contains(QStringLiteral("PRODUCT SUMMARY"))) << text.toStdString();
-}
-
 TEST_F(UCCurrInvTest, CommandsDoNotNest) {
   clsRptDef def = Def(InvRecord());
   auto pane = Pane(def);
@@ -391,25 +379,6 @@ TEST_F(UCCurrInvTest, ColumnWidthsAreKeptPerReport) {
   Grid(*pane).setColWidth(1, 2500);
   pane->ctlGrid->cmdRefresh->click();
   EXPECT_EQ(Grid(*pane).ColWidth(1), 2500);
-}
-
-TEST_F(UCCurrInvTest, RefreshIndicationAndPrintTitle) {
-  clsRptDef def = Def(InvRecord());
-  auto pane = Pane(def);
-  pane->Indicate2Refresh();
-  EXPECT_EQ(pane->ctlGrid->PanelText(2), QStringLiteral("Data modified. Press REFRESH button!"));
-  EXPECT_EQ(pane->ctlGrid->lbl2->text(), QStringLiteral("Data modified. Press REFRESH button!"));
-  AddProd(QStringLiteral("D"), QStringLiteral("PD"));
-  prompts->Expect(QStringLiteral("Reload?"), ui::vbYes);
-  pane->AskRefresh(QStringLiteral("Reload?"), b);
-  EXPECT_EQ(Grid(*pane).Rows(), 6) << "reloaded with D";
-  EXPECT_EQ(Grid(*pane).Row(), 2);
-  EXPECT_TRUE(pane->ctlGrid->PanelText(2).isEmpty());
-  QString title = QStringLiteral("Please enter title");
-  int32_t orientation = 0;
-  emit pane->ctlGrid->BeforePrint(title, orientation);
-  EXPECT_EQ(title, def.RptName());
-  EXPECT_EQ(orientation, 2);
 }
 
 }  // namespace

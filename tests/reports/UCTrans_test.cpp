@@ -157,16 +157,6 @@ TEST_F(UCTransTest, SortBandsAgainAndKeepsTotalsLast) {
   EXPECT_EQ(Bands(grd), (std::vector<int>{kOdd, kEven, kOdd, kTotals}));
 }
 
-TEST_F(UCTransTest, BarOnlyWhenDataMayBeEdited) {
-  for (bool edit : {true, false}) {
-    clsRptDef def = Def(TranRecord(edit));
-    auto pane = Pane(def);
-    pane->show();
-    EXPECT_EQ(pane->ctlTranButtons->isVisible(), edit);
-    EXPECT_EQ(pane->ctlGrid->width(), edit ? pane->width() - pane->ctlTranButtons->width() : pane->width());
-  }
-}
-
 TEST_F(UCTransTest, PropertiesEditsTheStoredDefinitionAndTellsTheHost) {
   clsRptDef def;
   ASSERT_TRUE(def.LoadExisting(101));
