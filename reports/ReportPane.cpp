@@ -3,6 +3,7 @@
 #include <QResizeEvent>
 
 #include "database/clsRptDef.h"
+#include "database/store/Codes.h"
 #include "platform/controls/GridControl.h"
 #include "reports/UCCurrInv.h"
 #include "reports/UCTrans.h"
@@ -82,8 +83,8 @@ void GridReportPane::resizeEvent(QResizeEvent* event) {
 
 ReportPane* NewReportPane(int32_t nRptType, QWidget* parent) {
   switch (nRptType) {
-    case 1: return new UCCurrInv(parent);
-    case 2: return new UCTrans(parent);
+    case store::Code(store::ReportType::kInventory): return new UCCurrInv(parent);
+    case store::Code(store::ReportType::kTransactions): return new UCTrans(parent);
     default: return new GridReportPane(parent);
   }
 }
