@@ -3,7 +3,10 @@
 #include <QResizeEvent>
 
 #include "database/clsRptDef.h"
+#include "database/store/Codes.h"
 #include "platform/controls/GridControl.h"
+#include "reports/UCCurrInv.h"
+#include "reports/UCTrans.h"
 #include "reports/mdlGrid.h"
 #include "reports/mdlInventoryGrid.h"
 #include "reports/mdlTranGrid.h"
@@ -78,6 +81,12 @@ void GridReportPane::resizeEvent(QResizeEvent* event) {
   ctlGrid->setGeometry(0, 0, width(), height());
 }
 
-ReportPane* NewReportPane(int32_t /*nRptType*/, QWidget* parent) { return new GridReportPane(parent); }
+ReportPane* NewReportPane(int32_t nRptType, QWidget* parent) {
+  switch (nRptType) {
+    case store::Code(store::ReportType::kInventory): return new UCCurrInv(parent);
+    case store::Code(store::ReportType::kTransactions): return new UCTrans(parent);
+    default: return new GridReportPane(parent);
+  }
+}
 
 }  // namespace reports

@@ -1,0 +1,127 @@
+#include "reports/DataPane.h"
+
+#include <QPushButton>
+#include <QResizeEvent>
+
+#include "database/clsRptDef.h"
+#include "platform/controls/GridControl.h"
+#include "platform/runtime/Error.h"
+#include "platform/ui/ModalRunner.h"
+#include "platform/ui/Screen.h"
+#include "reports/PaneButtons.h"
+#include "reports/frmReportDef.h"
+#include "reports/mdlGrid.h"
+#include "services/MainWindowHub.h"
+#include "services/UCGrid.h"
+#include "services/clsSystem.h"
+
+namespace reports {
+
+DataPane::DataPane(PaneButtons* bar, QWidget* parent) : ReportPane(parent), ctlGrid(new UCGrid(this)), m_bar(bar) {
+  ctlGrid->setObjectName(QStringLiteral("ctlGrid"));
+  m_bar->setParent(this);
+  m_bar->setVisible(false);
+  setFocusProxy(ctlGrid);
+  connect(m_bar, &PaneButtons::ButtonPressed, ctlGrid, &UCGrid::FocusOnGrid);
+  connect(ctlGrid, &UCGrid::RefreshClick, this, [this] { Guarded([this] { RefreshGrid(); }); });
+  connect(ctlGrid, &UCGrid::PropertiesClick, this, [this] { Guarded([this] { EditDefinition(); }); });
+  connect(ctlGrid, &UCGrid::BeforePrint, this, [this](QString& sTitle, int32_t& nOrientation) {
+    if (m_RptDef == nullptr) return;
+    sTitle = m_RptDef->RptName();
+    nOrientation = m_RptDef->m_udRptOptions.m_udPageOrientation;
+  });
+  connect(ctlGrid, &UCGrid::HeaderClick, this, [this](int32_t& nCol) {
+    if (m_RptDef == nullptr) return;
+    const int32_t col = nCol;
+    Guarded([this, col] {
+      SortGridByColumn(ctlGrid->grid(), col, 0);
+      AfterSort();
+    });
+  });
+}
+
+DataPane::~DataPane() { SaveColumnWidths(); }
+
+void DataPane::Init(clsRptDef& RptDef) {
+  m_RptDef = &RptDef;
+  ctlGrid->setVisible(true);
+  ctlGrid->ShowPropertiesButton(RptDef.AllowEditRptDef());
+  SetUpGrid();
+  LoadData(-1);
+}
+
+void DataPane::SetHelpContextID(int32_t nID) { ctlGrid->SetHelpContextID(nID); }
+
+void DataPane::ResizeControl() {
+  if (m_RptDef == nullptr) return;
+  if (m_RptDef->m_udRptOptions.m_bAllowDataEdit) {
+    const int left = gSystem().NotBelowZeroLong(width() - m_bar->width());
+    ctlGrid->setGeometry(0, 0, left, height());
+    m_bar->setGeometry(left, 0, m_bar->width(), height());
+  } else {
+    ctlGrid->setGeometry(0, 0, width(), height());
+  }
+}
+
+void DataPane::SaveColumnWidths() {
+  if (m_RptDef != nullptr) ctlGrid->SaveColumnWidths(m_RptDef->RptID());
+}
+
+void DataPane::RestoreColumnWidths() {
+  if (m_RptDef != nullptr) ctlGrid->RestoreColumnWidths(m_RptDef->RptID());
+}
+
+void DataPane::LoadData(int32_t nSelRowID) {
+  Guarded([this, nSelRowID] { Load(nSelRowID); });
+}
+
+void DataPane::Load(int32_t nSelRowID) {
+  if (m_RptDef == nullptr) return;
+  ctl::GridControl& grd = ctlGrid->grid();
+  grd.setRedraw(false);
+  try {
+    m_bar->setVisible(m_RptDef->m_udRptOptions.m_bAllowDataEdit);
+    m_RptDef->ReadColDefs();
+    FillGrid(nSelRowID);
+    ctlGrid->UpdateStatusBarNumSel();
+    RestoreColumnWidths();
+    ctlGrid->Panel2Msg({});
+    ctlGrid->Label1Msg({});
+    ctlGrid->Label2Msg({});
+    ShowCriteria();
+    ResizeControl();
+  } catch (...) {
+    rt::TrapError();
+  }
+  grd.setRedraw(true);
+}
+
+void DataPane::RefreshGrid() {
+  const int32_t id = ctlGrid->GetCurrentRowID();
+  SaveColumnWidths();
+  Load(id);
+}
+
+void DataPane::EditDefinition() {
+  if (m_RptDef == nullptr) return;
+  const int32_t id = m_RptDef->RptID();
+  bool ok = false;
+  {
+    frmReportDef dlg(HubWindow());
+    dlg.cmdDelete->setVisible(false);
+    if (!dlg.InitExisting(id)) return;
+    ui::RunModal(dlg, HubWindow());
+    ok = dlg.m_OK;
+  }
+  if (!ok) return;
+  m_RptDef->LoadExisting(id);
+  RefreshGrid();
+  emit ReportDefChanged();
+}
+
+void DataPane::resizeEvent(QResizeEvent* event) {
+  ReportPane::resizeEvent(event);
+  ResizeControl();
+}
+
+}  // namespace reports

@@ -1,0 +1,384 @@
+#include "reports/UCCurrInv.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <functional>
+#include <map>
+
+#include "database/clsTran.h"
+#include "platform/runtime/App.h"
+#include "reports/PaneButtons.h"
+#include "reports/mdlGrid.h"
+#include "services/UCGrid.h"
+#include "tests/reports/ReportsTestSupport.h"
+
+namespace {
+
+using rpttest::AddProd;
+using rpttest::AddTran;
+using rpttest::Def;
+
+const QString kContinue =
+    QStringLiteral("Do you wish to continue to record transactions for the rest of the selected products?");
+
+// Name and units in stock; `group` filters the products, `edit` allows the button bar.
+QString InvRecord(const QString& cols = QStringLiteral("1001~1014"), int group = -1, int level = 0, int indicate = 0,
+                  bool edit = true) {
+  return QStringLiteral("1^T^%1^%2~%3~0~~%4~-1^%5~1~True~2~0")
+      .arg(cols)
+      .arg(group)
+      .arg(level)
+      .arg(indicate)
+      .arg(edit ? QStringLiteral("True") : QStringLiteral("False"));
+}
+
+// The recording hub with scripted transaction and product entries.
+class PaneHub : public FakeMainWindowHub {
+ public:
+  std::function<bool(clsTran&)> onTran;       // default: cancelled
+  std::function<int32_t(clsProd&)> onProduct;  // default: cancelled
+  std::vector<clsTran> trans;                  // each record as the pane passed it
+  std::vector<int32_t> productIds;
+
+  bool AddNewTransaction(clsTran& t, bool scanMode) override {
+    FakeMainWindowHub::AddNewTransaction(t, scanMode);
+    trans.push_back(t);
+    return onTran ? onTran(t) : false;
+  }
+  int32_t AddEditNewProduct(clsProd& p) override {
+    FakeMainWindowHub::AddEditNewProduct(p);
+    productIds.push_back(p.nProdId);
+    return onProduct ? onProduct(p) : -1;
+  }
+};
+using ScopedPaneHub = ui::test::ScopedFake<PaneHub, MainWindowHubInterface, &SetMainWindowHub>;
+
+class UCCurrInvTest : public dbtest::DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    OpenNewDatabase();
+    a = AddProd(QStringLiteral("A"), QStringLiteral("PA"));
+    b = AddProd(QStringLiteral("B"), QStringLiteral("PB"));
+    c = AddProd(QStringLiteral("C"), QStringLiteral("PC"));
+    AddTran(a, 2, "1", "1");
+    AddTran(b, 2, "2", "1");
+    AddTran(c, 2, "3", "1");
+  }
+  // A new pane on `def`, loaded.
+  std::unique_ptr<reports::UCCurrInv> Pane(clsRptDef& def) {
+    auto pane = std::make_unique<reports::UCCurrInv>();
+    pane->resize(900, 500);
+    pane->Init(def);
+    return pane;
+  }
+  ctl::GridControl& Grid(reports::UCCurrInv& pane) { return pane.ctlGrid->grid(); }
+  static double Units(const ctl::GridControl& grd, int row) { return grd.CellValue(row, 2).toDouble(); }
+  static void Mark(reports::UCCurrInv& pane, std::initializer_list<int> rows) {
+    for (int r : rows) pane.ctlGrid->SelectRow(r, true);
+    emit pane.ctlGrid->SelectionChanged();
+  }
+  static std::vector<bool> Enabled(std::initializer_list<QPushButton*> buttons) {
+    std::vector<bool> out;
+    for (QPushButton* b : buttons) out.push_back(b->isEnabled());
+    return out;
+  }
+  int32_t a = 0, b = 0, c = 0;
+  ScopedPaneHub hub;
+};
+
+TEST_F(UCCurrInvTest, MarkedRowsEntryByEntryWithTheContinueQuestion) {
+  struct Case {
+    const char* what;
+    std::vector<bool> saves;  // the answer of each entry
+    std::vector<int> answers;  // the continue question's answers, in order
+    size_t entries;
+    bool reloaded;
+  };
+  const Case cases[] = {
+      {"save, cancel, No", {true, false, true}, {ui::vbNo}, 2, true},
+      {"nothing saved", {false, false, false}, {ui::vbYes, ui::vbYes}, 3, false},
+      {"only the last cancelled", {true, true, false}, {}, 3, true},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    clsRptDef def = Def(InvRecord());
+    auto pane = Pane(def);
+    ctl::GridControl& grd = Grid(*pane);
+    ASSERT_EQ(rpttest::RowIds(grd), (std::vector<int32_t>{a, b, c}));
+    const std::vector<double> before{Units(grd, 1), Units(grd, 2), Units(grd, 3)};
+    // Changes behind the pane's back show on every reloaded row.
+    for (int32_t id : {a, b, c}) AddTran(id, 2, "1", "1");
+    hub->trans.clear();
+    size_t call = 0;
+    hub->onTran = [&](clsTran& t) {
+      const bool save = k.saves[call++];
+      if (save) AddTran(t.nProdId, 2, "10", "1");
+      return save;
+    };
+    for (int answer : k.answers) prompts->Expect(kContinue, answer);
+    Mark(*pane, {1, 2, 3});
+    pane->ctlInvButtons->cmdTranReceive->click();
+
+    ASSERT_EQ(hub->trans.size(), k.entries);
+    for (size_t i = 0; i < k.entries; ++i) {
+      EXPECT_EQ(hub->trans[i].nProdId, (std::array{a, b, c})[i]) << "grid order";
+      EXPECT_EQ(hub->trans[i].udTranType, 2);
+    }
+    for (int r = 1; r <= 3; ++r) {
+      const double saved = r - 1 < static_cast<int>(k.entries) && k.saves[r - 1] ? 10 : 0;
+      EXPECT_EQ(Units(grd, r), k.reloaded ? before[r - 1] + 1 + saved : before[r - 1]) << "row " << r;
+    }
+    if (!k.answers.empty()) {
+      EXPECT_EQ(prompts->Last().title, rt::App::Title());
+    }
+    EXPECT_EQ(grd.CellValue(4, 2).toDouble(), Units(grd, 1) + Units(grd, 2) + Units(grd, 3)) << "totals";
+    prompts->Clear();
+  }
+}
+
+TEST_F(UCCurrInvTest, OneRecordCarriesDateNoteCategoryAccountButNotProductAmountsOrId) {
+  clsRptDef def = Def(InvRecord());
+  auto pane = Pane(def);
+  // The first entry converts an outstanding transaction: the record comes back with its
+  // row id and every member filled.
+  hub->onTran = [&](clsTran& t) {
+    if (hub->trans.size() == 1) {
+      t.nTranID = 555;
+      t.sDate = QStringLiteral("1/2/2026");
+      t.curUnits = rpttest::Cur("5");
+      t.curUnitPrice = rpttest::Cur("7");
+      t.sNote = QStringLiteral("carried");
+      t.nCatID = 3;
+      t.nAcctID = 4;
+    }
+    return false;
+  };
+  prompts->Expect(kContinue, ui::vbYes);
+  Mark(*pane, {1, 3});
+  pane->ctlInvButtons->cmdTranShip->click();
+  ASSERT_EQ(hub->trans.size(), 2u);
+  EXPECT_EQ(hub->trans[0].nTranID, -1);
+  const clsTran& second = hub->trans[1];
+  EXPECT_EQ(second.nTranID, -1) << "a new row, checked as new";
+  EXPECT_EQ(second.nProdId, c);
+  EXPECT_EQ(second.udTranType, 4);
+  EXPECT_EQ(second.curUnits, rt::Currency());
+  EXPECT_EQ(second.curUnitPrice, rt::Currency());
+  EXPECT_EQ(second.sDate, QStringLiteral("1/2/2026"));
+  EXPECT_EQ(second.sNote, QStringLiteral("carried"));
+  EXPECT_EQ(second.nCatID, 3);
+  EXPECT_EQ(second.nAcctID, 4);
+}
+
+TEST_F(UCCurrInvTest, EachTransactionButtonActsOnTheCurrentRowWhenNoneIsMarked) {
+  clsRptDef def = Def(InvRecord());
+  auto pane = Pane(def);
+  ctl::GridControl& grd = Grid(*pane);
+  reports::UCInvButtons& bar = *pane->ctlInvButtons;
+  const std::pair<QPushButton*, int32_t> buttons[] = {{bar.cmdTranOnOrder, 1},  {bar.cmdTranReceive, 2},
+                                                       {bar.cmdTranShrinkage, 3}, {bar.cmdTranShip, 4},
+                                                       {bar.cmdTranAllocate, 5}};
+  gSystem().GridSelectRow(grd, 2);
+  for (const auto& [button, type] : buttons) {
+    hub->trans.clear();
+    button->click();
+    ASSERT_EQ(hub->trans.size(), 1u) << type;
+    EXPECT_EQ(hub->trans[0].nProdId, b);
+    EXPECT_EQ(hub->trans[0].udTranType, type);
+  }
+  // A saved entry reloads that row.
+  hub->onTran = [](clsTran& t) { return AddTran(t.nProdId, 2, "4", "1") > 0; };
+  bar.cmdTranReceive->click();
+  EXPECT_EQ(Units(grd, 2), 6.0);
+  // The totals row as current row: nothing.
+  hub->trans.clear();
+  gSystem().GridSelectRow(grd, 4);
+  bar.cmdTranReceive->click();
+  EXPECT_TRUE(hub->trans.empty());
+}
+
+TEST_F(UCCurrInvTest, ProductButtonsFollowTheMarks) {
+  clsRptDef def = Def(InvRecord());
+  auto pane = Pane(def);
+  reports::UCInvButtons& bar = *pane->ctlInvButtons;
+  auto prod = [&] {
+    return Enabled({bar.cmdProdNew, bar.cmdProdEdit, bar.cmdProdDelete, bar.cmdProdSummary, bar.cmdProdTran});
+  };
+  auto tran = [&] {
+    return Enabled({bar.cmdTranOnOrder, bar.cmdTranReceive, bar.cmdTranShrinkage, bar.cmdTranAllocate, bar.cmdTranShip});
+  };
+  const std::vector<bool> on(5, true), off(5, false);
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    std::vector<bool> prod;
+  };
+  const Step steps[] = {
+      {"loaded", [] {}, on},
+      {"one row marked", [&] { Mark(*pane, {2}); }, off},
+      {"all unmarked", [&] { pane->ctlGrid->cmdUnselAll_Click(); }, on},
+      {"all marked", [&] { pane->ctlGrid->cmdSelAll_Click(); }, off},
+      {"refresh drops the marks", [&] { pane->ctlGrid->cmdRefresh->click(); }, on},
+  };
+  for (const Step& s : steps) {
+    s.act();
+    EXPECT_EQ(prod(), s.prod) << s.what;
+    EXPECT_EQ(tran(), on) << s.what;
+  }
+  EXPECT_FALSE(pane->ctlGrid->MultipleRowSelected());
+}
+
+TEST_F(UCCurrInvTest, NewProductRowGoesAboveTheTotalsEvenOutsideTheFilter) {
+  const int32_t g1 = AddProd(QStringLiteral("G1"), QStringLiteral("G1"), "0", 7);
+  const int32_t g2 = AddProd(QStringLiteral("G2"), QStringLiteral("G2"), "0", 7);
+  AddTran(g1, 2, "1", "1");
+  AddTran(g2, 2, "2", "1");
+  clsRptDef def = Def(InvRecord(QStringLiteral("1001~1014"), 7));
+  auto pane = Pane(def);
+  ctl::GridControl& grd = Grid(*pane);
+  ASSERT_EQ(rpttest::RowIds(grd), (std::vector<int32_t>{g1, g2}));
+  int32_t added = 0;
+  hub->onProduct = [&](clsProd&) {
+    added = AddProd(QStringLiteral("AAA outside"), QStringLiteral("Z1"));
+    AddTran(added, 2, "4", "1");
+    return added;
+  };
+  pane->ctlInvButtons->cmdProdNew->click();
+  ASSERT_EQ(hub->productIds.size(), 1u);
+  EXPECT_LT(hub->productIds[0], 1) << "a new record";
+  ASSERT_EQ(rpttest::RowIds(grd), (std::vector<int32_t>{g1, g2, added}));
+  EXPECT_EQ(grd.TextMatrix(3, 1), QStringLiteral("AAA outside"));
+  EXPECT_TRUE(reports::GridHasTotalsRow(grd));
+  EXPECT_EQ(grd.CellValue(4, 2).toDouble(), 7.0);
+  EXPECT_EQ(grd.Row(), 3) << "selected";
+
+  // Cancelled: nothing changes.
+  hub->onProduct = nullptr;
+  pane->ctlInvButtons->cmdProdNew->click();
+  EXPECT_EQ(grd.Rows(), 5);
+}
+
+TEST_F(UCCurrInvTest, DeleteNamesTheProductAndRemovesItsRow) {
+  // The part number is the first column; the question must still name the product.
+  clsRptDef def = Def(InvRecord(QStringLiteral("1002~1014")));
+  auto pane = Pane(def);
+  ctl::GridControl& grd = Grid(*pane);
+  hub->productDeleted = true;
+  struct Case {
+    int row;
+    bool deletes;
+  };
+  for (const Case& k : {Case{4, false}, Case{2, true}}) {  // the totals row, then B
+    hub->calls.clear();
+    gSystem().GridSelectRow(grd, k.row);
+    pane->ctlInvButtons->cmdProdDelete->click();
+    if (!k.deletes) {
+      EXPECT_TRUE(hub->calls.isEmpty());
+      continue;
+    }
+    EXPECT_EQ(hub->calls, QStringList{QStringLiteral("DeleteProduct(%1, %2)").arg(b).arg(gDB().GetProductName2(b))});
+    EXPECT_NE(gDB().GetProductName2(b), QStringLiteral("PB"));
+  }
+  ASSERT_EQ(rpttest::RowIds(grd), (std::vector<int32_t>{a, c}));
+  ASSERT_TRUE(reports::GridHasTotalsRow(grd));
+  EXPECT_EQ(grd.CellValue(3, 2).toDouble(), 4.0) << "totals of A and C";
+}
+
+TEST_F(UCCurrInvTest, EditChecksTheProductAndReloadsItsRow) {
+  clsRptDef def = Def(InvRecord());
+  auto pane = Pane(def);
+  ctl::GridControl& grd = Grid(*pane);
+  gSystem().GridSelectRow(grd, 2);
+  hub->onProduct = [&](clsProd& p) {
+    AddTran(p.nProdId, 2, "5", "1");
+    return p.nProdId;
+  };
+  pane->ctlInvButtons->cmdProdEdit->click();
+  EXPECT_EQ(hub->productIds, (std::vector<int32_t>{b}));
+  EXPECT_EQ(Units(grd, 2), 7.0);
+  EXPECT_EQ(Units(grd, 1), 1.0);
+
+  // Gone behind the pane's back: the message, no editor.
+  gSystem().GridSelectRow(grd, 3);
+  DATA4* tb = nullptr;
+  ASSERT_TRUE(gDB().DeleteRecord(c, gDB().ProductsTable(), tb, QStringLiteral("rowid")));
+  prompts->Expect(QStringLiteral("Record cannot be accessed or it no longer exists!"));
+  pane->ctlInvButtons->cmdProdEdit->click();
+  EXPECT_EQ(prompts->Last().icon, ui::vbExclamation);
+  EXPECT_EQ(hub->productIds.size(), 1u);
+}
+
+TEST_F(UCCurrInvTest, CommandsDoNotNest) {
+  clsRptDef def = Def(InvRecord());
+  auto pane = Pane(def);
+  gSystem().GridSelectRow(Grid(*pane), 1);
+  // While the entry is open the user presses Receive, Refresh and New again.
+  hub->onTran = [&](clsTran&) {
+    pane->ctlInvButtons->cmdTranReceive->click();
+    pane->ctlInvButtons->cmdProdNew->click();
+    pane->ctlGrid->cmdRefresh->click();
+    pane->LoadData(-1);
+    return false;
+  };
+  pane->ctlInvButtons->cmdTranReceive->click();
+  EXPECT_EQ(hub->trans.size(), 1u);
+  EXPECT_TRUE(hub->productIds.empty());
+  EXPECT_EQ(Grid(*pane).Row(), 1) << "no reload in between";
+  // Afterwards the commands run again.
+  pane->ctlInvButtons->cmdTranReceive->click();
+  EXPECT_EQ(hub->trans.size(), 2u);
+}
+
+TEST_F(UCCurrInvTest, BarLabelsAndCriteriaText) {
+  struct Case {
+    int level, indicate;
+    bool edit;
+    QString label1;
+  };
+  const Case cases[] = {
+      {0, 1, true, QStringLiteral("Products to Re-Order")},
+      {0, 2, false, QStringLiteral("Out of Stock Products")},
+      {2, 1, true, QString()},
+      {0, 0, true, QString()},
+  };
+  for (const Case& k : cases) {
+    clsRptDef def = Def(InvRecord(QStringLiteral("1001~1014"), -1, k.level, k.indicate, k.edit));
+    auto pane = Pane(def);
+    pane->show();
+    UCGrid& g = *pane->ctlGrid;
+    EXPECT_EQ(pane->ctlInvButtons->isVisible(), k.edit) << k.level << "/" << k.indicate;
+    const int barLeft = k.edit ? pane->width() - pane->ctlInvButtons->width() : pane->width();
+    EXPECT_EQ(g.geometry(), QRect(0, 0, barLeft, pane->height()));
+    if (k.edit) {
+      EXPECT_EQ(pane->ctlInvButtons->x(), barLeft);
+    }
+    EXPECT_EQ(g.lbl1->isVisible(), !k.label1.isEmpty());
+    if (!k.label1.isEmpty()) {
+      EXPECT_EQ(g.lbl1->text(), k.label1);
+    }
+    EXPECT_FALSE(g.lbl2->isVisible());
+    EXPECT_EQ(g.txtMsg->toPlainText(), def.m_udInvSelCriteria.Desc().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  }
+}
+
+TEST_F(UCCurrInvTest, ColumnWidthsAreKeptPerReport) {
+  clsRptDef first = Def(InvRecord(), 1000);
+  clsRptDef other = Def(InvRecord(), 1001);
+  {
+    auto pane = Pane(first);
+    Grid(*pane).setColWidth(1, 3000);
+  }  // the pane saves the widths when it ends
+  auto again = Pane(first);
+  EXPECT_EQ(Grid(*again).ColWidth(1), 3000);
+  auto pane = Pane(other);
+  EXPECT_NE(Grid(*pane).ColWidth(1), 3000);
+  // Refresh keeps the user's width.
+  Grid(*pane).setColWidth(1, 2500);
+  pane->ctlGrid->cmdRefresh->click();
+  EXPECT_EQ(Grid(*pane).ColWidth(1), 2500);
+}
+
+}  // namespace
