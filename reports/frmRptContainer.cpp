@@ -11,7 +11,8 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/WindowRegistry.h"
-#include "reports/ReportPane.h"
+#include "reports/UCCurrInv.h"
+#include "reports/UCTrans.h"
 #include "services/MainWindowHub.h"
 #include "services/clsSystem.h"
 #include "services/mdlRegistry.h"
@@ -42,8 +43,8 @@ SavedPlace ClampPlace(const SavedPlace& saved, int32_t clientWidth, int32_t clie
 
 frmRptContainer::frmRptContainer(QWidget* parent)
     : QWidget(parent),
-      ctlCurrentInv(NewReportPane(1, this)),
-      ctlTrans(NewReportPane(2, this)),
+      ctlCurrentInv(new UCCurrInv(this)),
+      ctlTrans(new UCTrans(this)),
       cmdCancel(new QPushButton(QStringLiteral("Cancel"), this)) {
   setObjectName(QStringLiteral("frmRptContainer"));
   ctlCurrentInv->setObjectName(QStringLiteral("ctlCurrentInv"));
