@@ -140,12 +140,18 @@ const char kTopMenusWhenOpen[][16] = {"mnuLookup", "mnuTransactions", "mnuProduc
                                       "mnuConfigure", "mnuWindow"};
 
 
-// Horizontally: one full-width row per window, stacked; vertically: side-by-side columns.
-void TileChildren(QMdiArea& area, bool horizontally) {
+// The children that are shown and not minimised, in the order they were opened.
+QList<QMdiSubWindow*> ArrangedChildren(QMdiArea& area) {
   QList<QMdiSubWindow*> children;
   for (QMdiSubWindow* child : area.subWindowList()) {
     if (child->isVisible() && !child->isMinimized()) children << child;
   }
+  return children;
+}
+
+// Horizontally: one full-width row per window, stacked; vertically: side-by-side columns.
+void TileChildren(QMdiArea& area, bool horizontally) {
+  const QList<QMdiSubWindow*> children = ArrangedChildren(area);
   if (children.isEmpty()) return;
   const QRect room = area.viewport()->rect();
   const int n = static_cast<int>(children.size());
@@ -158,6 +164,21 @@ void TileChildren(QMdiArea& area, bool horizontally) {
       const int w = room.width() / n;
       children[i]->setGeometry(i * w, 0, w, room.height());
     }
+  }
+}
+
+// Each window one title bar below and right of the one before, the last on top, at its
+// own size cut to the room left. (The frames' own cascade resizes each to its size hint,
+// which is none for the report windows.)
+void CascadeChildren(QMdiArea& area) {
+  const QRect room = area.viewport()->rect();
+  int offset = 0;
+  for (QMdiSubWindow* child : ArrangedChildren(area)) {
+    if (offset > room.height() / 2) offset = 0;
+    child->showNormal();
+    child->setGeometry(QRect(QPoint(offset, offset), child->size().boundedTo(room.size() - QSize(offset, offset))));
+    child->raise();
+    offset += child->contentsMargins().top();
   }
 }
 
@@ -315,7 +336,7 @@ void frmMain::BuildMenus() {
   AddItem(windowMenu_, QStringLiteral("mnuWindowTV"), QStringLiteral("Tile &Vertically"), {},
           [this] { TileChildren(*mdi, false); });
   AddItem(windowMenu_, QStringLiteral("mnuWindowCascade"), QStringLiteral("&Cascade"), {},
-          [this] { mdi->cascadeSubWindows(); });
+          [this] { CascadeChildren(*mdi); });
   AddItem(windowMenu_, QStringLiteral("mnuWindowArrangeIcons"), QStringLiteral("&Arrange Icons"), {},
           [this] { ArrangeIcons(*mdi); });
   AddItem(windowMenu_, QStringLiteral("mnuWindowCloseAll"), QStringLiteral("&Close All"), {},
@@ -506,8 +527,13 @@ int32_t frmMain::ClientAreaHeight() {
 }
 
 void frmMain::ShowChild(QWidget& child) {
+  // The frame would shrink the child to its size hint (a bare title bar for the report
+  // windows, which place their panes by hand): it keeps the size the child gave itself.
+  // A place the child restores when shown still wins.
+  const QSize own = child.testAttribute(Qt::WA_Resized) ? child.size() : QSize();
   QMdiSubWindow* sub = mdi->addSubWindow(&child);
   sub->setAttribute(Qt::WA_DeleteOnClose);
+  if (own.isValid()) sub->resize(own.grownBy(sub->contentsMargins()));
   sub->show();
   mdi->setActiveSubWindow(sub);
 }

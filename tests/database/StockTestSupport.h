@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <gtest/gtest.h>
 
 #include "database/clsDB.h"
 #include "database/clsProd.h"
+#include "database/clsProductStats.h"
 #include "database/clsTran.h"
 #include "platform/runtime/Currency.h"
 #include "platform/xbase/Engine.h"
@@ -16,6 +18,31 @@
 namespace stocktest {
 
 inline rt::Currency Cur(const char* text) { return rt::Currency::FromCText(QLatin1String(text)); }
+
+// A product's stock figures, as decimal texts.
+struct Figures {
+  const char* physical;
+  const char* allocated;
+  const char* available;
+  const char* onOrder;
+  const char* avgCost;
+  const char* avgPrice;
+  const char* onOrderCost;
+  const char* stkCost;
+  const char* stkPrice;
+};
+
+inline void ExpectFigures(const clsProductStats& s, const Figures& e) {
+  EXPECT_EQ(s.m_curNumUnitsInStock_Physical, Cur(e.physical));
+  EXPECT_EQ(s.m_curNumUnitsAllocated, Cur(e.allocated));
+  EXPECT_EQ(s.m_curNumUnitsInStock_Available, Cur(e.available));
+  EXPECT_EQ(s.m_curNumUnitsOnOrder, Cur(e.onOrder));
+  EXPECT_EQ(s.m_curAvgCostPerUnit, Cur(e.avgCost));
+  EXPECT_EQ(s.m_curAvgPricePerUnit, Cur(e.avgPrice));
+  EXPECT_EQ(s.m_curOnOrderCostActual, Cur(e.onOrderCost));
+  EXPECT_EQ(s.m_curStkCostAvg, Cur(e.stkCost));
+  EXPECT_EQ(s.m_curStkPriceAvg, Cur(e.stkPrice));
+}
 
 // Appends a transaction through SaveTran; its new id (-1 when the save failed).
 inline int32_t AddTran(int32_t prodId, int32_t type, const char* units, const char* price,

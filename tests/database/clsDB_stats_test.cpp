@@ -12,23 +12,12 @@ namespace {
 
 using stocktest::AddTran;
 using stocktest::Cur;
+using stocktest::Figures;
 
 struct Row {
   int32_t type;
   const char* units;
   const char* price;
-};
-
-struct Figures {
-  const char* physical;
-  const char* allocated;
-  const char* available;
-  const char* onOrder;
-  const char* avgCost;
-  const char* avgPrice;
-  const char* onOrderCost;
-  const char* stkCost;
-  const char* stkPrice;
 };
 
 struct StatsCase {
@@ -83,15 +72,7 @@ TEST_F(StatsTest, FiguresFollowTheRulesOfEachType) {
     const clsProductStats s = Stats(prodId);
     const Figures& e = c.expected;
     EXPECT_EQ(s.m_nProductID, prodId);
-    EXPECT_EQ(s.m_curNumUnitsInStock_Physical, Cur(e.physical));
-    EXPECT_EQ(s.m_curNumUnitsAllocated, Cur(e.allocated));
-    EXPECT_EQ(s.m_curNumUnitsInStock_Available, Cur(e.available));
-    EXPECT_EQ(s.m_curNumUnitsOnOrder, Cur(e.onOrder));
-    EXPECT_EQ(s.m_curAvgCostPerUnit, Cur(e.avgCost));
-    EXPECT_EQ(s.m_curAvgPricePerUnit, Cur(e.avgPrice));
-    EXPECT_EQ(s.m_curOnOrderCostActual, Cur(e.onOrderCost));
-    EXPECT_EQ(s.m_curStkCostAvg, Cur(e.stkCost));
-    EXPECT_EQ(s.m_curStkPriceAvg, Cur(e.stkPrice));
+    stocktest::ExpectFigures(s, e);
   }
 }
 

@@ -10,8 +10,11 @@
 #include <QTabWidget>
 
 #include "exchange/ExchangeSupport.h"
+#include "inventory/frmProdList.h"
 #include "platform/controls/ListBarControl.h"
 #include "platform/ui/WindowRegistry.h"
+#include "reports/frmRptContainer.h"
+#include "reports/frmRptDlg.h"
 #include "tests/shell/ShellTestSupport.h"
 
 namespace {
@@ -455,6 +458,66 @@ TEST_F(frmMainTest, ProductListOpensOnceInTheMdiArea) {
 }
 
 }  // namespace
+
+// A child window opened from the menus keeps the size it gives itself instead of
+// shrinking to its size hint (for a report window, a bare title bar).
+TEST_F(frmMainTest, ChildWindowsOpenAtTheirOwnSize) {
+  OpenNewDatabase();
+  frmMain& m = Main();
+  m.resize(1000, 700);
+  m.show();
+  // The size a new window of the kind gives itself, grown to what its layout needs.
+  const auto own = [](const QWidget& w) { return w.size().expandedTo(w.minimumSizeHint()); };
+  const struct {
+    const char* menu;
+    const char* tag;
+    QSize own;
+    bool ownHeight;  // the product list is made as tall as the MDI area
+  } cases[] = {
+      {"mnuProductsProductList", "PRODUCTLIST", own(frmProdList()), false},
+      {"mnuReportsQuickInventory", "~106", own(reports::frmRptContainer()), true},
+      {"mnuReportsAllReports", "REPORTS", own(frmRptDlg()), true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.menu);
+    m.MenuItem(QLatin1String(c.menu))->trigger();
+    QWidget* w = ui::FindByTag(QLatin1String(c.tag));
+    ASSERT_NE(w, nullptr);
+    ASSERT_NE(qobject_cast<QMdiSubWindow*>(w->parentWidget()), nullptr);
+    EXPECT_EQ(w->width(), c.own.width());
+    if (c.ownHeight) {
+      EXPECT_EQ(w->height(), c.own.height());
+    }
+  }
+}
+
+// Cascade staggers the windows by a title bar each and keeps their sizes (a report
+// window has no size hint to fall back on).
+TEST_F(frmMainTest, CascadeStaggersTheWindowsAtTheirOwnSize) {
+  OpenNewDatabase();
+  frmMain& m = Main();
+  m.resize(1000, 700);
+  m.show();
+  m.MenuItem(QStringLiteral("mnuReportsQuickInventory"))->trigger();
+  m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
+  auto* plain = new QWidget;
+  plain->resize(300, 200);
+  m.ShowChild(*plain);
+  const QList<QMdiSubWindow*> subs = m.mdi->subWindowList();
+  ASSERT_EQ(subs.size(), 3);
+  QList<QSize> sizes;
+  for (QMdiSubWindow* sub : subs) {
+    sub->move(200, 150);
+    sizes << sub->size();
+  }
+  m.MenuItem(QStringLiteral("mnuWindowCascade"))->trigger();
+  for (int i = 0; i < subs.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(subs[i]->size(), sizes[i]);
+    const int step = i * subs[0]->contentsMargins().top();
+    EXPECT_EQ(subs[i]->pos(), QPoint(step, step));
+  }
+}
 
 // A report opened from the menu is a child window of the MDI area; its frame's place
 // is kept per report and restored when it opens again.
