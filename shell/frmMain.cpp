@@ -534,6 +534,11 @@ void frmMain::ShowChild(QWidget& child) {
   QMdiSubWindow* sub = mdi->addSubWindow(&child);
   sub->setAttribute(Qt::WA_DeleteOnClose);
   if (own.isValid()) sub->resize(own.grownBy(sub->contentsMargins()));
+  // A new child goes one title bar below and right of the one before, inside the room.
+  const QRect room = mdi->viewport()->rect();
+  const int step = sub->contentsMargins().top() * (static_cast<int>(mdi->subWindowList().size()) - 1);
+  const int offset = step > room.height() / 2 ? 0 : step;
+  sub->setGeometry(QRect(QPoint(offset, offset), sub->size().boundedTo(room.size() - QSize(offset, offset))));
   sub->show();
   mdi->setActiveSubWindow(sub);
 }

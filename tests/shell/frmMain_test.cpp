@@ -488,6 +488,11 @@ TEST_F(frmMainTest, ChildWindowsOpenAtTheirOwnSize) {
     if (c.ownHeight) {
       EXPECT_EQ(w->height(), c.own.height());
     }
+    // Each new window opens inside the room, a title bar below and right of the last.
+    const QWidget* frame = w->parentWidget();
+    EXPECT_TRUE(m.mdi->viewport()->rect().contains(frame->geometry()));
+    const int n = static_cast<int>(m.mdi->subWindowList().size()) - 1;
+    EXPECT_EQ(frame->pos(), QPoint(n, n) * frame->contentsMargins().top());
   }
 }
 
