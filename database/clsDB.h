@@ -1,8 +1,9 @@
 #pragma once
 // clsDB: the database object. One instance for the whole run, reached through gDB();
 // it owns the engine (CBEngine) and the database folder (DBPath) while a database is
-// open. No table stays open between operations: each operation opens what it needs
-// (OpenTable), positions, reads or writes, and closes it again.
+// open. No table stays open between operations (but the counters table during a
+// Batch): each operation opens what it needs (OpenTable), positions, reads or writes,
+// and closes it again.
 //
 // Table handles passed by reference (DATA4*&): a non-null handle is the caller's open
 // table, used and left open; a null one makes the operation open the table itself and
@@ -20,6 +21,7 @@
 #include <QString>
 #include <QVariant>
 #include <cstdint>
+#include <string>
 
 #include "database/clsDBFile.h"
 #include "database/clsProductStats.h"  // (records: transactions, stock figures, products)
@@ -87,7 +89,7 @@ class clsDB {
 
   // ---- Tables, files and field access (clsDB_tables.cpp) ----------------------------
   // Full paths in the open folder (tables, indexes) or the program folder (index
-  // templates), computed on each call.
+  // templates), computed on each call (those of the folder once per Batch).
   QString ProductsTable() const;
   QString ProductsTableIndex() const;
   QString ProductsTableIndexSource() const;
@@ -114,6 +116,25 @@ class clsDB {
   void AssignValue(FIELD4* fld, const QString& sVal, int32_t udDispDataType);
   // The products field of that name (compared case-sensitively) by its type code.
   void ProductsFields_AssignValue(const QString& sFieldName, const QString& sVal, DATA4* tb);
+
+  // ---- Batches of writes (clsDB_batch.cpp) -----------------------------------------
+  // A long run of writes (an import) holds a Batch for its scope: the counters table
+  // stays open on this object and the data file paths are looked up once. Each id is
+  // still taken under its counter row's lock (the row read again once locked) and each
+  // row written, flushed and unlocked on its own, so other copies see what they saw
+  // without one. Batches nest; the outermost closes the table, as does CloseDB. Where
+  // the table does not open the calls open it themselves, as without a batch.
+  class Batch {
+   public:
+    explicit Batch(clsDB& db);
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    clsDB& db_;
+  };
+  bool InBatch() const { return m_batch.depth > 0; }
 
   // ---- Counters, part numbers and database version (clsDB_counters.cpp) -----------
   // The counter's next value, advanced when bIncrement; a missing counter is created
@@ -342,6 +363,21 @@ class clsDB {
   QString Caption(const char* table, const char* field, const char* defaultCaption);
   int32_t Decimals(const char* name);
   QString NumberFormat(int32_t places) const;
+
+  // (section: batch)
+  void EndBatch();
+  // The batch's handle of the counters table; null outside a batch.
+  DATA4* BatchCounters();
+  // The stored form of a transaction date, the last one remembered during a batch.
+  QString StoredTranDate(const QString& sDate) const;
+  struct BatchState {
+    int depth = 0;
+    bool countersOpened = false;
+    DATA4* counters = nullptr;  // null: did not open
+    std::unordered_map<std::string, QString> paths;
+    QString lastDate, lastStoredDate;
+  };
+  mutable BatchState m_batch;
 
   bool m_bIsOpen = false;
   QString m_sDBPath;

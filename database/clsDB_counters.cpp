@@ -17,7 +17,7 @@ const QString kProductsKey = QStringLiteral("svlprod.dbf");
 
 int32_t clsDB::GetNextID(const QString& sTablename, bool bIncrement, int32_t startId) {
   const store::Session session = Session();
-  const store::Result<int32_t> next = store::Counters(session).Next(sTablename, bIncrement, startId);
+  const store::Result<int32_t> next = store::Counters(session).Next(sTablename, bIncrement, startId, BatchCounters());
   if (next.ok()) return next.value;
   dbaccess::Report(next.status, "clsDB_GetNextID", dbaccess::NextIdLockedText());
   return next.status.is(Failure::kLocked) ? 0 : -1;

@@ -78,6 +78,7 @@ void clsDB::SetLastEngineResult(int rc) { m_engine.Record(rc); }
 store::Session clsDB::Session() const { return store::Session(m_engine, m_sDBPath, &dbaccess::FileIn); }
 
 void clsDB::ReleaseEngine() {
+  EndBatch();
   if (m_engine.code != nullptr) d4initUndo(m_engine.code);
   // Forget the released engine: a table opened on it later would use freed memory.
   m_engine.code = nullptr;
@@ -86,7 +87,12 @@ void clsDB::ReleaseEngine() {
 
 // An existing file is named as it is spelled on disk, so that every operation (the
 // engine's too) finds it and nothing writes a second file beside it.
-QString clsDB::DataPath(const char* file) const { return dbaccess::FileIn(m_sDBPath, QLatin1String(file)); }
+QString clsDB::DataPath(const char* file) const {
+  if (!InBatch()) return dbaccess::FileIn(m_sDBPath, QLatin1String(file));
+  auto [at, added] = m_batch.paths.try_emplace(file);
+  if (added) at->second = dbaccess::FileIn(m_sDBPath, QLatin1String(file));
+  return at->second;
+}
 
 QString clsDB::ProgramPath(const char* file) const {
   return gSystem().MakePath(rt::App::Path(), QLatin1String(file));

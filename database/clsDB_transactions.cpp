@@ -17,12 +17,12 @@ namespace {
 const QString kRowId = QStringLiteral("rowid");
 const QString kUpdateLocked = QStringLiteral("RECORD LOCKED: Unable to update transaction!");
 
-// The record as the store's row: the date in its stored form.
-store::TranRow RowOf(const clsTran& t) {
+// The record as the store's row, its date in the stored form given.
+store::TranRow RowOf(const clsTran& t, const QString& storedDate) {
   store::TranRow r;
   r.id = t.nTranID;
   r.prodId = t.nProdId;
-  r.date = gSystem().CBDateFormat(t.sDate);
+  r.date = storedDate;
   r.type = static_cast<store::TranType>(t.udTranType);
   r.units = t.curUnits;
   r.unitPrice = t.curUnitPrice;
@@ -75,6 +75,7 @@ bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4*& tb_tran) {
   if (!table.ok()) return false;
   const store::Session session = Session();
   const store::Transactions transactions(session);
+  store::TranRow row = RowOf(udTran, StoredTranDate(udTran.sDate));
   store::Status status;
   switch (oper) {
     case SaveOper::kAdd: {
@@ -82,13 +83,12 @@ bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4*& tb_tran) {
       // failed counter or append saves nothing.
       const int32_t id = GetNextID(QLatin1String(store::Transactions::kCounter), true, store::Transactions::kFirstId);
       if (id < 1) return false;
-      store::TranRow row = RowOf(udTran);
       status = transactions.Append(row, id, table.get());
       if (status.ok()) udTran.nTranID = row.id;
       break;
     }
     case SaveOper::kUpdate:
-      status = transactions.Update(RowOf(udTran), table.get());
+      status = transactions.Update(row, table.get());
       break;
     case SaveOper::kDelete:
       return DeleteRecord(udTran.nTranID, TranTable(), tb_tran, kRowId);
@@ -105,7 +105,7 @@ bool clsDB::ConvertTran(clsTran& udTran, int32_t udFromType) {
   if (!tb.ok()) return false;
   const store::Session session = Session();
   const store::Status status =
-      store::Transactions(session).Convert(RowOf(udTran), static_cast<store::TranType>(udFromType), tb.get());
+      store::Transactions(session).Convert(RowOf(udTran, StoredTranDate(udTran.sDate)), static_cast<store::TranType>(udFromType), tb.get());
   if (status.is(store::Failure::kNotFound)) ui::MsgBox(QLatin1String(kConvertGoneMsg), ui::vbExclamation);
   dbaccess::Report(status, "clsDB_SaveTran", kUpdateLocked);
   return status.ok();

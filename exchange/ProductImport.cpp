@@ -123,6 +123,7 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
   QPointer<frmProgress> dlg;
   sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Integrating data. Please wait..."), true, false);
   try {
+    const clsDB::Batch batch(db);
     HeldTable tran(db.TranTable(), QStringLiteral("Unable to open Transaction table!"));
     if (!tran.ok()) return sys.WaitDlgRemove(dlg), false;
     HeldTable prod(db.ProductsTable(), QStringLiteral("Unable to open Products table!"));

@@ -4,10 +4,12 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <memory>
+#include <optional>
 
 #include "database/clsDB.h"
 #include "database/clsProd.h"
 #include "database/store/Codes.h"
+#include "database/store/Products.h"
 #include "exchange/CsvNumber.h"
 #include "exchange/ExchangeSupport.h"
 #include "exchange/frmImportTran.h"
@@ -35,6 +37,30 @@ int32_t ProductOf(const QString& partNo, DATA4*& tbProd) {
   clsProd p;
   p.Init();
   return p.LookupProduct(store::Code(store::SearchType::kPartNo), partNo.toUpper(), tbProd);
+}
+
+// The standard cost or price a row of the type takes from its product (the amount as
+// it stands for another type); nullopt when the product is gone, or could not be read
+// (the error has been shown).
+std::optional<rt::Currency> StdAmountOf(const clsTran& t, DATA4* tbProd) {
+  using store::TranType;
+  store::AmountType type = store::AmountType::kStdCost;
+  switch (static_cast<TranType>(t.udTranType)) {
+    case TranType::kOnOrder:
+    case TranType::kReceive:
+    case TranType::kShrinkage: break;
+    case TranType::kShip:
+    case TranType::kAllocate: type = store::AmountType::kStdPrice; break;
+    default: return t.curUnitPrice;
+  }
+  const store::Session session = gDB().Session();
+  const store::Result<rt::Currency> amount = store::Products(session).StdAmount(t.nProdId, type, tbProd);
+  if (amount.ok()) return amount.value;
+  if (amount.status.is(store::Failure::kError)) {
+    rt::Err().Set(amount.status.code, amount.status.source, amount.status.description);
+    gSystem().ShowError(QStringLiteral("clsImportTransactions_DoImport"));
+  }
+  return std::nullopt;
 }
 
 QString Unknown(int32_t line, const QString& partNo) {
@@ -106,6 +132,7 @@ bool clsImportTransactions::ValidatePartNumbers() {
   sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Validating Part Numbers. Please wait..."), true,
                   false);
   try {
+    const clsDB::Batch batch(gDB());
     exchange::HeldTable prod(gDB().ProductsTable(), QStringLiteral("Unable to open Products table!"));
     if (!prod.ok()) return sys.WaitDlgRemove(dlg), false;
     bool ok = true;
@@ -148,13 +175,13 @@ bool clsImportTransactions::DoImport() {
   sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Importing transactions. Please wait..."), true,
                   false);
   try {
+    const clsDB::Batch batch(db);
     exchange::HeldTable prod(db.ProductsTable(), QStringLiteral("Unable to open Products table!"));
     if (!prod.ok()) return sys.WaitDlgRemove(dlg), false;
     exchange::HeldTable tran(db.TranTable(), QStringLiteral("Unable to open Transactions table!"));
     if (!tran.ok()) return sys.WaitDlgRemove(dlg), false;
     const rt::LocaleInfo loc = rt::LocaleInfo::Current();
     EventPump pump;
-    clsProd p;
     for (const CsvRow& row : data_.File().Rows()) {
       if (pump.Due()) {
         sys.WaitDlgUpdate(dlg, exchange::ProgressPercent(row.Line(), nNumRows_));
@@ -175,21 +202,14 @@ bool clsImportTransactions::DoImport() {
       t.curUnitPrice = ReadCsvNumber(CellOf(row, kAmount), loc).value_or(rt::Currency());
       // A product changed by another user since the check: the row is left out.
       t.nProdId = ProductOf(partNo, prod.get());
-      const bool standard = t.curUnitPrice <= rt::Currency();
-      if (t.nProdId < 1 || (standard && !p.LoadProduct(t.nProdId, prod.get()))) {
+      // No amount, or none above 0: the product's standard cost or price.
+      const std::optional<rt::Currency> amount =
+          t.nProdId < 1 ? std::nullopt : t.curUnitPrice <= rt::Currency() ? StdAmountOf(t, prod.get()) : t.curUnitPrice;
+      if (!amount) {
         m_ErrorBuf += Unknown(row.Line(), partNo);
         continue;
       }
-      if (standard) {
-        using store::TranType;
-        switch (static_cast<TranType>(t.udTranType)) {
-          case TranType::kOnOrder:
-          case TranType::kReceive:
-          case TranType::kShrinkage: t.curUnitPrice = p.curStdCost; break;
-          case TranType::kShip:
-          case TranType::kAllocate: t.curUnitPrice = p.curStdPrice; break;
-        }
-      }
+      t.curUnitPrice = *amount;
       if (!db.SaveTran(store::Code(store::SaveOper::kAdd), t, tran.get())) {
         m_ErrorBuf += clsImportData::FmtRowNum(row.Line()) +
                       QStringLiteral(": The transaction could not be saved; the import stopped here, so "

@@ -36,6 +36,12 @@ int LockCreation(const Session& s, DATA4* tb) {
   return s.Check(rc, "d4lock");
 }
 
+// The handle is still on the undeleted row of `key`: an open table asked for the same
+// counter again.
+bool OnCounter(DATA4* tb, const CounterFields& f, const QString& key) {
+  return d4recNo(tb) > 0 && d4deleted(tb) == 0 && Text(f.tblname).trimmed() == key.trimmed();
+}
+
 enum class Found { kFound, kCreated, kLocked };
 
 // Positions on the row of `key` (kFound) or creates it holding next() under the
@@ -56,24 +62,35 @@ Found FindOrCreate(const Session& s, DATA4* tb, const CounterFields& f, const QS
 
 }  // namespace
 
-Result<int32_t> Counters::Next(const QString& key, bool increment, int32_t start) const {
+Result<int32_t> Counters::Next(const QString& key, bool increment, int32_t start, DATA4* open) const {
   return Guarded<Result<int32_t>>([&]() -> Result<int32_t> {
     CheckKey(key);
-    Table tb(session_, nullptr, kFile);
+    Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
-    const CounterFields f(tb.get());
-    switch (FindOrCreate(session_, tb.get(), f, key, [&] { return Plus1(start); })) {
-      case Found::kLocked: return Status::Of(Failure::kLocked);
-      case Found::kCreated: return start;
-      case Found::kFound: break;
-    }
-    int32_t value = 0;
-    const Status st = ChangeLocked(session_, tb.get(), [&] {
-      value = Long32(f.lastid);
-      if (increment) session_.Check(f4assignLong(f.lastid, Plus1(value)), "f4assignLong");
+    return UnlockedOnError(tb.get(), [&]() -> Result<int32_t> {
+      const CounterFields f(tb.get());
+      // Still on the row, the seek is skipped; the row read again under the lock must
+      // then still be the counter's, else it is sought after all.
+      for (bool seek = !OnCounter(tb.get(), f, key);; seek = true) {
+        if (seek) {
+          switch (FindOrCreate(session_, tb.get(), f, key, [&] { return Plus1(start); })) {
+            case Found::kLocked: return Status::Of(Failure::kLocked);
+            case Found::kCreated: return start;
+            case Found::kFound: break;
+          }
+        }
+        int32_t value = 0;
+        bool moved = false;
+        const Status st = ChangeLocked(session_, tb.get(), [&] {
+          moved = !seek && !OnCounter(tb.get(), f, key);
+          if (moved) return;
+          value = Long32(f.lastid);
+          if (increment) session_.Check(f4assignLong(f.lastid, Plus1(value)), "f4assignLong");
+        });
+        if (!st.ok()) return st;
+        if (!moved) return value;
+      }
     });
-    if (!st.ok()) return st;
-    return value;
   });
 }
 

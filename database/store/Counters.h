@@ -4,6 +4,11 @@
 // only under its lock; a missing counter is created under the lock of the first
 // record, so two copies cannot both create and hand out the same counter.
 //
+// Next works on the caller's open table when `open` is given (left open, with no lock
+// of the call left on it, also after a failure), else opens and closes the table; an
+// open table is as safe for other copies as a fresh one, as the row is read again
+// once locked.
+//
 // Keys are matched whole ("svlprod" is not "svlprod.dbf"). Failures: kLocked (the
 // row, or the creation lock, is held by another user; nothing was handed out or
 // written), kNotFound, kNotOpened, kError (an empty key is error 5).
@@ -22,7 +27,7 @@ class Counters {
 
   // The counter's next value, advanced when `increment`; a missing counter is created
   // holding start + 1 and gives `start`.
-  Result<int32_t> Next(const QString& key, bool increment, int32_t start) const;
+  Result<int32_t> Next(const QString& key, bool increment, int32_t start, DATA4* open = nullptr) const;
   // The next value without changing it; kNotFound when there is no such counter.
   Result<int32_t> Query(const QString& key) const;
   // Sets the next value (lower values too); a missing counter is created with it.

@@ -93,7 +93,7 @@ int FlushUnlock(const Session& s, DATA4* tb);
 
 // Runs a write; when it throws, the record lock it may hold is given up first.
 template <class Write>
-Status UnlockedOnError(DATA4* tb, Write write) {
+auto UnlockedOnError(DATA4* tb, Write write) -> decltype(write()) {
   try {
     return write();
   } catch (...) {

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <climits>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -109,13 +110,15 @@ TEST_F(CountersTest, AMissingCounterIsCreatedOnlyUnderTheCreationLock) {
 }
 
 // Each child opens the database itself (its own engine, so its own locks) and writes
-// the ids it was given to a file.
-void TakeIds(const QString& dir, const QString& out, int n) {
+// the ids it was given to a file, inside a batch when asked.
+void TakeIds(const QString& dir, const QString& out, int n, bool batch) {
   if (!gDB().OpenDB(dir)) _exit(3);
   code4lockDelay(gDB().CBEngine(), 2);
   code4lockAttempts(gDB().CBEngine(), 2000);
   QFile f(out);
   if (!f.open(QIODevice::WriteOnly)) _exit(4);
+  std::optional<clsDB::Batch> held;
+  if (batch) held.emplace(gDB());
   const int32_t fresh = gDB().GetNextID(QStringLiteral("new.counter"), true, 500);
   f.write(QByteArray::number(fresh) + '\n');
   for (int i = 0; i < n; ++i) {
@@ -129,34 +132,92 @@ void TakeIds(const QString& dir, const QString& out, int n) {
 TEST_F(CountersTest, TwoProcessesTakingIdsGetDistinctOnes) {
   const QString dir = gDB().DBPath();
   gDB().CloseDB();
-  const QString outs[2] = {dir + "/ids-a.txt", dir + "/ids-b.txt"};
-  pid_t pids[2];
-  for (int i = 0; i < 2; ++i) {
-    pids[i] = fork();
-    ASSERT_GE(pids[i], 0);
-    if (pids[i] == 0) TakeIds(dir, outs[i], 1000);
+  const struct {
+    const char* name;
+    bool batch[2];
+  } cases[] = {{"no batch", {false, false}}, {"one batch", {true, false}}, {"two batches", {true, true}}};
+  int32_t first = 1000;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString outs[2] = {dir + "/ids-a.txt", dir + "/ids-b.txt"};
+    pid_t pids[2];
+    for (int i = 0; i < 2; ++i) {
+      pids[i] = fork();
+      ASSERT_GE(pids[i], 0);
+      if (pids[i] == 0) TakeIds(dir, outs[i], 1000, c.batch[i]);
+    }
+    for (pid_t pid : pids) {
+      int status = 0;
+      ASSERT_EQ(waitpid(pid, &status, 0), pid);
+      ASSERT_TRUE(WIFEXITED(status));
+      ASSERT_EQ(WEXITSTATUS(status), 0);
+    }
+    std::set<int32_t> fresh, ids;
+    for (const QString& out : outs) {
+      QFile f(out);
+      ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+      const QList<QByteArray> lines = f.readAll().split('\n');
+      ASSERT_EQ(lines.size(), 1002);  // the new counter, 1000 ids, the final empty line
+      fresh.insert(lines[0].toInt());
+      for (int i = 1; i <= 1000; ++i) ids.insert(lines[i].toInt());
+    }
+    // The new counter is made once: the second process finds the first one's row.
+    EXPECT_EQ(fresh.size(), 2u);
+    EXPECT_EQ(ids.size(), 2000u);
+    EXPECT_EQ(*ids.begin(), first);
+    EXPECT_EQ(*ids.rbegin(), first + 1999);
+    first += 2000;
   }
-  for (pid_t pid : pids) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0);
-  }
-  std::set<int32_t> fresh, ids;
-  for (const QString& out : outs) {
-    QFile f(out);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = f.readAll().split('\n');
-    ASSERT_EQ(lines.size(), 1002);  // the new counter, 1000 ids, the final empty line
-    fresh.insert(lines[0].toInt());
-    for (int i = 1; i <= 1000; ++i) ids.insert(lines[i].toInt());
-  }
-  EXPECT_EQ(fresh, (std::set<int32_t>{500, 501}));
-  EXPECT_EQ(ids.size(), 2000u);
-  EXPECT_EQ(*ids.begin(), 1000);
-  EXPECT_EQ(*ids.rbegin(), 2999);
+  EXPECT_EQ(first, 7000);
   ASSERT_TRUE(gDB().OpenDB(dir));
-  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("svltran.dbf")), 3000);
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("svltran.dbf")), 7000);
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("new.counter")), 506);
+}
+
+// Inside a batch every id is written at once, so a reader and a writer without one see
+// it; a row another user holds gives nothing out, as without a batch; closing the
+// database ends the batch.
+TEST_F(CountersTest, ABatchTakesIdsAsWithoutOne) {
+  const QString tran = QStringLiteral("svltran.dbf");
+  const QString prod = QStringLiteral("svlprod.dbf");
+  {
+    const clsDB::Batch batch(gDB());
+    EXPECT_TRUE(gDB().InBatch());
+    EXPECT_EQ(gDB().GetNextID(tran, true, 1000), 1000);
+    EXPECT_EQ(gDB().GetNextID(prod, true, 1000), 1000);
+    EXPECT_EQ(gDB().GetNextID(tran, true, 1000), 1001);
+    {
+      const clsDB::Batch nested(gDB());
+      EXPECT_EQ(gDB().GetNextID(tran, true, 1000), 1002);
+    }
+    EXPECT_TRUE(gDB().InBatch());
+    EXPECT_EQ(gDB().QueryNextID(tran), 1003);
+    gDB().SetNextID(tran, 5000);  // another handle, as another copy would
+    EXPECT_EQ(gDB().GetNextID(tran, true, 1000), 5000);
+    EXPECT_EQ(gDB().GetNextID(QStringLiteral("batch.counter"), true, 70), 70);
+    EXPECT_EQ(gDB().GetNextID(QStringLiteral("batch.counter"), true, 70), 71);
+
+    FailLocksFast();
+    dbtest::OtherUser other(gDB().LastIdTable());
+    ASSERT_TRUE(other.LockRow("TBLNAME", tran));
+    prompts->Expect(QStringLiteral("RECORD LOCKED: Unable to get next id (locked)!"));
+    EXPECT_EQ(gDB().GetNextID(tran, true, 1000), 0);
+    ASSERT_EQ(d4unlock(other.table()), 0);
+    EXPECT_EQ(gDB().GetNextID(tran, true, 1000), 5001);
+  }
+  EXPECT_FALSE(gDB().InBatch());
+  EXPECT_EQ(gDB().QueryNextID(tran), 5002);
+  EXPECT_EQ(gDB().QueryNextID(prod), 1001);
+
+  const QString dir = gDB().DBPath();
+  {
+    const clsDB::Batch batch(gDB());
+    EXPECT_EQ(gDB().GetNextID(tran, true, 1000), 5002);
+    gDB().CloseDB();
+    EXPECT_FALSE(gDB().InBatch());
+  }
+  ASSERT_TRUE(gDB().OpenDB(dir));
+  EXPECT_EQ(gDB().QueryNextID(tran), 5003);
 }
 
 struct PartNoCase {

@@ -114,6 +114,50 @@ TEST_F(CounterStoreTest, ARowAnotherUserHoldsIsLockedAndKeepsItsValue) {
   EXPECT_EQ(counters.Query(QStringLiteral("svltran.dbf")).value, 1000);
 }
 
+// A counters table the caller keeps open stays on the row it used; what other users did
+// to that row meanwhile counts, as it does for a fresh handle.
+TEST_F(CounterStoreTest, AnOpenTableSeesWhatOthersDidToItsRow) {
+  const QString key = QStringLiteral("svltran.dbf");
+  struct Case {
+    const char* name;
+    void (*other)(const store::Counters& fresh, const QString& key, const QString& table);
+    int32_t expected;  // the next value the open table gives
+  } cases[] = {
+      {"nothing", [](const store::Counters&, const QString&, const QString&) {}, 1002},
+      {"value set by another user", [](const store::Counters& fresh, const QString& k, const QString&) { ASSERT_TRUE(fresh.Set(k, 7000).ok()); }, 7000},
+      {"ids taken by another user",
+       [](const store::Counters& fresh, const QString& k, const QString&) {
+         for (int i = 0; i < 3; ++i) ASSERT_TRUE(fresh.Next(k, true, 1).ok());
+       },
+       7004},
+      {"row deleted and made anew elsewhere",
+       [](const store::Counters& fresh, const QString& k, const QString& table) {
+         dbtest::OtherUser other(table);
+         ASSERT_TRUE(other.LockRow("TBLNAME", k));
+         ASSERT_EQ(d4delete(other.table()), 0);
+         ASSERT_EQ(d4unlock(other.table()), 0);
+         ASSERT_TRUE(fresh.Set(k, 9000).ok());
+       },
+       9000},
+  };
+  store::Table open(session_, nullptr, PathOf("svlid.dbf"));
+  ASSERT_TRUE(open.ok());
+  ASSERT_EQ(counters.Next(key, true, 1, open.get()).value, 1000);
+  ASSERT_EQ(counters.Next(key, true, 1, open.get()).value, 1001);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.other(counters, key, PathOf("svlid.dbf"));
+    const store::Result<int32_t> next = counters.Next(key, true, 1, open.get());
+    ASSERT_TRUE(next.ok());
+    EXPECT_EQ(next.value, c.expected);
+    EXPECT_EQ(counters.Query(key).value, c.expected + 1);
+  }
+  // No lock is left on the open table: another user can take the row.
+  dbtest::OtherUser other(PathOf("svlid.dbf"));
+  EXPECT_TRUE(other.LockRow("TBLNAME", key));
+  EXPECT_EQ(counters.Next(key, true, 1, open.get()).status.failure, Failure::kLocked);
+}
+
 TEST_F(CounterStoreTest, TheVersionRow) {
   EXPECT_EQ(counters.Version(PathOf("svlid.dbf")).value, dbschema::kDbVersion);
   ASSERT_TRUE(counters.SetVersion(7).ok());

@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "database/store/Codes.h"
 #include "exchange/frmImportProducts.h"
 #include "exchange/ExchangeSupport.h"
@@ -126,6 +128,35 @@ TEST_F(ProductImportTest, BeginningInventoryBecomesOneReceiveForNewProductsOnly)
   EXPECT_EQ(trans[0].sNote, QStringLiteral("Do not delete! Beginning Inventory recorded when the product was added."));
 }
 
+// The ids come from the shared counters as they stand when each row is written (another
+// copy may have moved them), and the counters hold the next free ids afterwards.
+TEST_F(ProductImportTest, IdsComeFromTheSharedCounters) {
+  gDB().SetNextID(QStringLiteral("svlprod.dbf"), 5000);
+  gDB().SetNextID(QStringLiteral("svltran.dbf"), 7000);
+  EXPECT_EQ(Import("PRODUCTNAME,PARTNUMBER,BEGINNINGINVENTORY\n"
+                   "One,P-1,3\n"
+                   "Two,P-2,\n"
+                   "Three,P-3,4\n"),
+            3);
+  EXPECT_FALSE(gDB().InBatch());
+  std::map<QString, int32_t> ids;
+  for (const clsProd& p : Products()) ids[p.sPartNo] = p.nProdId;
+  EXPECT_EQ(ids, (std::map<QString, int32_t>{{"P-1", 5000}, {"P-2", 5001}, {"P-3", 5002}}));
+  const struct {
+    int32_t id;
+    int32_t prodId;
+    const char* units;
+  } trans[] = {{7000, 5000, "3"}, {7001, 5002, "4"}};
+  for (const auto& want : trans) {
+    clsTran t;
+    ASSERT_TRUE(gDB().GetTran(want.id, t)) << want.id;
+    EXPECT_EQ(t.nProdId, want.prodId);
+    EXPECT_EQ(t.curUnits, Cur(want.units));
+  }
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("svlprod.dbf")), 5003);
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("svltran.dbf")), 7002);
+}
+
 // A product that cannot be saved stops the import at its row: the rows before it stay
 // imported, the count says how many.
 TEST_F(ProductImportTest, ARowThatCannotBeSavedStopsTheImport) {
@@ -144,6 +175,7 @@ TEST_F(ProductImportTest, ARowThatCannotBeSavedStopsTheImport) {
             1);
   EXPECT_EQ(stopped, 4);
   EXPECT_EQ(Products().size(), 2u);
+  EXPECT_FALSE(gDB().InBatch());
 }
 
 // The command as the user runs it: the dialog, the checks, the preview and the message.
