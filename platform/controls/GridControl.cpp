@@ -128,18 +128,7 @@ QTableView* GridControl::view() const { return view_; }
 
 // ---- checks -------------------------------------------------------------------------
 
-void GridControl::CheckRow(int row) const {
-  if (row < 0 || row >= data_.Rows()) RaiseOutOfRange();
-}
-
-void GridControl::CheckCol(int col) const {
-  if (col < 0 || col >= data_.Cols()) RaiseOutOfRange();
-}
-
-void GridControl::CheckCell(int row, int col) const {
-  CheckRow(row);
-  CheckCol(col);
-}
+void GridControl::OutOfRange() { RaiseOutOfRange(); }
 
 // ---- size and layout ----------------------------------------------------------------
 
@@ -257,6 +246,21 @@ void GridControl::CopyCell(int fromRow, int row, int col) {
   CheckCell(fromRow, col);
   CheckCell(row, col);
   data_.Cells(col).CopyCell(static_cast<size_t>(fromRow), static_cast<size_t>(row));
+  CellsChanged(row, row);
+}
+
+SharedCell GridControl::ShareCell(int row, int col) const {
+  CheckCell(row, col);
+  const grid::CellColumn& cells = data_.Cells(col);
+  return {cells.Raw(static_cast<size_t>(row)), row, cells.Generation()};
+}
+
+void GridControl::setSharedCell(int row, int col, const SharedCell& shared) {
+  CheckCell(row, col);
+  if (!data_.Cells(col).SetRaw(static_cast<size_t>(row), shared.raw, shared.generation)) {
+    CheckRow(shared.row);
+    data_.Cells(col).CopyCell(static_cast<size_t>(shared.row), static_cast<size_t>(row));
+  }
   CellsChanged(row, row);
 }
 
@@ -615,10 +619,11 @@ struct CellFonts {
 
 }  // namespace grid
 
-double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& fonts) const {
+double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& fonts, std::vector<float>& estimate) const {
   const grid::CellColumn& cells = data_.Cells(col);
   const grid::ColumnInfo& info = data_.Column(col);
   const bool plainColumn = !info.combo.Maps() && info.format.isEmpty();
+  const bool listColumn = info.combo.Maps() && info.format.isEmpty();
   const size_t n = static_cast<size_t>(std::max(0, data_.Rows() - first));
   auto isBold = [&](size_t i) { return data_.Style(first + static_cast<int>(i), col).bold == 1; };
   auto textOf = [&](size_t i) {
@@ -650,7 +655,7 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
   // estimate down, until no estimate left can beat the widest text measured.
   const QString separator = QLocale().decimalPoint();
   const char16_t decimalPoint = separator.isEmpty() ? u'.' : separator[0].unicode();
-  std::vector<float> estimate(n);
+  estimate.resize(n);
   float widestEstimate = 0;
   struct Estimated {
     uint64_t raw = 0;
@@ -666,15 +671,20 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
     const grid::CellKind kind = cells.Kind(row);
     if (skipped(i, kind)) {
       // bounded by the extremes
-    } else if (plainColumn && kind == grid::CellKind::Text) {
-      // Cells sharing one stored text (names, dates of a report) are estimated once.
+    } else if ((plainColumn && kind == grid::CellKind::Text) || (listColumn && kind != grid::CellKind::Empty)) {
+      // Cells sharing one stored text (names, dates of a report) or one listed id are
+      // estimated once.
       const uint64_t raw = cells.Raw(row);
       Estimated& known = estimated[((raw * 0x9E3779B97F4A7C15ULL) >> 52) * 2 + (bold ? 1 : 0)];
       if (known.width >= 0 && known.raw == raw) {
         w = known.width;
-      } else {
+      } else if (plainColumn) {
         const grid::TextRef ref = cells.Text(row);
         w = EstimateWidth(ref.size, [&](qsizetype k) { return ref.Unit(k); }, table, fm);
+        known = {raw, w};
+      } else {
+        const QString s = textOf(i);
+        w = s.isEmpty() ? 0 : EstimateWidth(s.size(), [&](qsizetype k) { return s[k].unicode(); }, table, fm);
         known = {raw, w};
       }
     } else if (plainColumn && kind != grid::CellKind::Empty) {
@@ -731,8 +741,9 @@ void GridControl::AutoSize(int col1, int col2) {
   const double cellMargin = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1) + 2;
   const double headerMargin = 2 * style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view_->horizontalHeader()) + 4;
   const int first = HeaderRows();
+  std::vector<float> estimate;
   for (int c = col1; c <= col2; ++c) {
-    const double widest = WidestCellPx(c, first, fonts);
+    const double widest = WidestCellPx(c, first, fonts, estimate);
     double px = widest > 0 ? widest + cellMargin : 0;
     if (first > 0) {
       const QString heading = data_.DisplayText(0, c);
@@ -754,12 +765,6 @@ void GridControl::StructureChanged(int fromRow) {
 
 void GridControl::ViewChanged() {
   viewDirty_ = true;
-  Schedule();
-}
-
-void GridControl::CellsChanged(int row1, int row2) {
-  cellsFirst_ = std::min(cellsFirst_, row1);
-  cellsLast_ = std::max(cellsLast_, row2);
   Schedule();
 }
 
