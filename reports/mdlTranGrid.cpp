@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -65,12 +66,12 @@ class FlatMap {
     bool used = false;
     Value value{};
   };
-  size_t Slot(Key key) const {
-    return static_cast<size_t>((static_cast<uint64_t>(key) * 0x9E3779B97F4A7C15ULL) >> 20) & (slots_.size() - 1);
-  }
+  // The top bits of the key times the golden ratio: every bit of the key counts.
+  size_t Slot(Key key) const { return static_cast<size_t>((static_cast<uint64_t>(key) * 0x9E3779B97F4A7C15ULL) >> shift_); }
   void Grow() {
     std::vector<Entry> old(std::max<size_t>(64, slots_.size() * 2));
     old.swap(slots_);
+    shift_ = 64 - std::countr_zero(slots_.size());
     for (Entry& e : old) {
       if (!e.used) continue;
       size_t i = Slot(e.key);
@@ -79,6 +80,7 @@ class FlatMap {
     }
   }
   std::vector<Entry> slots_;
+  int shift_ = 64;
   size_t count_ = 0;
 };
 

@@ -660,8 +660,14 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
   struct Estimated {
     uint64_t raw = 0;
     float width = -1;
+    double exact = -1;  // measured
   };
   std::vector<Estimated> estimated(size_t{2} << 12);  // by stored text and boldness
+  // The cache entry of a cell whose text follows from its stored bytes, else null.
+  auto sharedOf = [&](size_t row, grid::CellKind kind, bool bold) -> Estimated* {
+    if (!((plainColumn && kind == grid::CellKind::Text) || (listColumn && kind != grid::CellKind::Empty))) return nullptr;
+    return &estimated[((cells.Raw(row) * 0x9E3779B97F4A7C15ULL) >> 52) * 2 + (bold ? 1 : 0)];
+  };
   for (size_t i = 0; i < n; ++i) {
     const size_t row = static_cast<size_t>(first) + i;
     const bool bold = isBold(i);
@@ -671,11 +677,11 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
     const grid::CellKind kind = cells.Kind(row);
     if (skipped(i, kind)) {
       // bounded by the extremes
-    } else if ((plainColumn && kind == grid::CellKind::Text) || (listColumn && kind != grid::CellKind::Empty)) {
+    } else if (Estimated* shared = sharedOf(row, kind, bold)) {
       // Cells sharing one stored text (names, dates of a report) or one listed id are
       // estimated once.
       const uint64_t raw = cells.Raw(row);
-      Estimated& known = estimated[((raw * 0x9E3779B97F4A7C15ULL) >> 52) * 2 + (bold ? 1 : 0)];
+      Estimated& known = *shared;
       if (known.width >= 0 && known.raw == raw) {
         w = known.width;
       } else if (plainColumn) {
@@ -717,10 +723,19 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
     for (uint32_t i : candidates) {
       if (estimate[i] <= widest + kSlack) break;
       const bool bold = isBold(i);
+      const size_t row = static_cast<size_t>(first) + i;
+      // A stored text or id measured before is not made into a text again.
+      Estimated* shared = sharedOf(row, cells.Kind(row), bold);
+      if (shared && (shared->raw != cells.Raw(row) || shared->width < 0)) shared = nullptr;
+      if (shared && shared->exact >= 0) {
+        widest = std::max(widest, shared->exact);
+        continue;
+      }
       const QString text = textOf(i);
       auto& known = bold ? measuredBold : measured;
       auto it = known.constFind(text);
       if (it == known.constEnd()) it = known.insert(text, fonts.Metrics(bold).horizontalAdvance(text));
+      if (shared) shared->exact = it.value();
       widest = std::max(widest, it.value());
     }
     if (widest + kSlack >= lower || lower <= 0) break;
