@@ -218,6 +218,15 @@ void GridCellWriter::SetNumber(int nRow, int nCol, const clsRptColDef& ColDef, d
   }
 }
 
+void GridCellWriter::SetInteger(int nRow, int nCol, const clsRptColDef& ColDef, int32_t nRaw) {
+  if (ColDef.m_sDataType == QLatin1String("I"))
+    grd_.setTextMatrix(nRow, nCol, static_cast<int64_t>(gSystem().Minus1ToZero(nRaw)));
+  else if (IsAmountType(ColDef.m_sDataType))
+    SetNumber(nRow, nCol, ColDef, nRaw);
+  else
+    Set(nRow, nCol, ColDef, nRaw);
+}
+
 GridCellWriter::GridCellWriter(ctl::GridControl& grd) : grd_(grd), alive_(&grd) {}
 
 void GridCellWriter::Copy(int nFromRow, int nRow, int nCol) { grd_.CopyCell(nFromRow, nRow, nCol); }
@@ -234,7 +243,9 @@ int GridCellWriter::AppendRow() {
 
 void GridCellWriter::Reserve(int nRows) {
   if (used_ < 0) used_ = grd_.Rows();
-  if (nRows > 0 && used_ + nRows > grd_.Rows()) grd_.setRows(used_ + nRows);
+  // One row more, dropped by Finish: the totals row added after the load then fits in
+  // the room made, instead of every column growing again.
+  if (nRows > 0 && used_ + nRows + 1 > grd_.Rows()) grd_.setRows(used_ + nRows + 1);
 }
 
 void GridCellWriter::Finish() {

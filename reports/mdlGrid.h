@@ -107,8 +107,9 @@ class GridCellWriter {
       shared = Shared(nRow, nCol);
     }
   }
-  // As Set for a raw number, without the QVariant.
+  // As Set for a raw number or whole number, without the QVariant.
   void SetNumber(int nRow, int nCol, const clsRptColDef& ColDef, double vRaw);
+  void SetInteger(int nRow, int nCol, const clsRptColDef& ColDef, int32_t nRaw);
   // The short-date text of a stored date (cached).
   const QString& DateText(const QString& sStored);
   // The index of a new last row.

@@ -198,6 +198,8 @@ class TranPlacer {
         case 2005: writer_.SetNumber(row, k, c, units_); break;
         case 2006: writer_.SetNumber(row, k, c, price_); break;
         case 2007: writer_.SetNumber(row, k, c, price_ * units_); break;
+        case 2009: writer_.SetInteger(row, k, c, static_cast<int32_t>(f4long(f_.catid))); break;
+        case 2010: writer_.SetInteger(row, k, c, static_cast<int32_t>(f4long(f_.shipmethod))); break;
         default:
           if (IsProductColumn(id))
             writer_.SetShared(row, k, c, products_.Cell(p, k), value);

@@ -619,7 +619,19 @@ struct CellFonts {
 
 }  // namespace grid
 
-double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& fonts, std::vector<float>& estimate) const {
+namespace grid {
+
+// The working room of sizing columns: an estimate per row, the rows to measure.
+struct SizingRoom {
+  std::vector<float> estimate;
+  std::vector<uint32_t> candidates;
+};
+
+}  // namespace grid
+
+double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& fonts, grid::SizingRoom& room) const {
+  std::vector<float>& estimate = room.estimate;
+  std::vector<uint32_t>& candidates = room.candidates;
   const grid::CellColumn& cells = data_.Cells(col);
   const grid::ColumnInfo& info = data_.Column(col);
   const bool plainColumn = !info.combo.Maps() && info.format.isEmpty();
@@ -635,11 +647,13 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
   // numbers are formatted and measured, whatever the rows.
   const bool formattedNumbers = !info.combo.Maps() && !info.format.isEmpty();
   size_t minAt = n, maxAt = n;
+  bool texts = false;  // in a column of formatted numbers
   if (formattedNumbers) {
     double lo = 0, hi = 0;
     for (size_t i = 0; i < n; ++i) {
       const size_t row = static_cast<size_t>(first) + i;
       const grid::CellKind kind = cells.Kind(row);
+      texts = texts || kind == grid::CellKind::Text;
       if (kind != grid::CellKind::Int && kind != grid::CellKind::Double) continue;
       const double v = cells.DoubleValue(row);
       if (minAt == n || v < lo) lo = v, minAt = i;
@@ -660,7 +674,8 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
   struct Estimated {
     uint64_t raw = 0;
     float width = -1;
-    double exact = -1;  // measured
+    double exact = -1;   // measured
+    uint32_t listed = 0;  // the round that made one of its rows a candidate
   };
   std::vector<Estimated> estimated(size_t{2} << 12);  // by stored text and boldness
   // The cache entry of a cell whose text follows from its stored bytes, else null.
@@ -668,7 +683,7 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
     if (!((plainColumn && kind == grid::CellKind::Text) || (listColumn && kind != grid::CellKind::Empty))) return nullptr;
     return &estimated[((cells.Raw(row) * 0x9E3779B97F4A7C15ULL) >> 52) * 2 + (bold ? 1 : 0)];
   };
-  for (size_t i = 0; i < n; ++i) {
+  auto estimateOf = [&](size_t i) {
     const size_t row = static_cast<size_t>(first) + i;
     const bool bold = isBold(i);
     const AdvanceTable& table = fonts.Table(bold);
@@ -706,6 +721,14 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
     }
     estimate[i] = w;
     widestEstimate = std::max(widestEstimate, w);
+  };
+  if (formattedNumbers && !texts) {
+    // Numbers and empty cells: only the extremes have a width to estimate.
+    std::fill(estimate.begin(), estimate.end(), 0.0f);
+    for (size_t i : {minAt, maxAt})
+      if (i < n) estimateOf(i);
+  } else {
+    for (size_t i = 0; i < n; ++i) estimateOf(i);
   }
   double widest = 0;
   float upper = std::numeric_limits<float>::infinity();
@@ -714,11 +737,21 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
   // widest so far is not measured.
   constexpr double kSlack = 1.5;
   QHash<QString, double> measured, measuredBold;
-  std::vector<uint32_t> candidates;
+  uint32_t round = 0;
   while (widestEstimate > 0) {
     candidates.clear();
-    for (size_t i = 0; i < n; ++i)
-      if (estimate[i] > 0 && estimate[i] >= lower && estimate[i] < upper) candidates.push_back(static_cast<uint32_t>(i));
+    ++round;
+    for (size_t i = 0; i < n; ++i) {
+      if (!(estimate[i] > 0 && estimate[i] >= lower && estimate[i] < upper)) continue;
+      // Of the rows sharing a stored text or id, one stands for them all.
+      const size_t row = static_cast<size_t>(first) + i;
+      Estimated* shared = sharedOf(row, cells.Kind(row), isBold(i));
+      if (shared && shared->raw == cells.Raw(row) && shared->width >= 0) {
+        if (shared->listed == round) continue;
+        shared->listed = round;
+      }
+      candidates.push_back(static_cast<uint32_t>(i));
+    }
     std::sort(candidates.begin(), candidates.end(), [&](uint32_t a, uint32_t b) { return estimate[a] > estimate[b]; });
     for (uint32_t i : candidates) {
       if (estimate[i] <= widest + kSlack) break;
@@ -756,9 +789,9 @@ void GridControl::AutoSize(int col1, int col2) {
   const double cellMargin = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1) + 2;
   const double headerMargin = 2 * style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view_->horizontalHeader()) + 4;
   const int first = HeaderRows();
-  std::vector<float> estimate;
+  grid::SizingRoom room;
   for (int c = col1; c <= col2; ++c) {
-    const double widest = WidestCellPx(c, first, fonts, estimate);
+    const double widest = WidestCellPx(c, first, fonts, room);
     double px = widest > 0 ? widest + cellMargin : 0;
     if (first > 0) {
       const QString heading = data_.DisplayText(0, c);

@@ -32,6 +32,7 @@ namespace ctl {
 
 namespace grid {
 struct CellFonts;
+struct SizingRoom;
 class GridModel;
 class GridView;
 }  // namespace grid
@@ -280,8 +281,8 @@ class GridControl : public QWidget {
   void EditorCommitted(int row, int col, const QString& text);
   void TrackMouse(QObject* watched, const QPoint& pos);
   int DefaultColWidthPx() const;
-  // `estimate` is working room, kept between the columns of one AutoSize.
-  double WidestCellPx(int col, int firstRow, const grid::CellFonts& fonts, std::vector<float>& estimate) const;
+  // `room` is kept between the columns of one AutoSize.
+  double WidestCellPx(int col, int firstRow, const grid::CellFonts& fonts, grid::SizingRoom& room) const;
 
   grid::GridData data_;
   int fixedRows_ = 1;
