@@ -1,6 +1,9 @@
 #include "reports/mdlGrid.h"
 
 #include <QCoreApplication>
+#include <vector>
+#include <QElapsedTimer>
+#include <cstdio>
 
 #include "database/clsRptColDef.h"
 #include "database/clsRptDef.h"
@@ -166,16 +169,24 @@ void ShowGridTotals(ctl::GridControl& grd, const clsRptDef& RptDef) {
     grd.setRowData(totals, kTotalsRowData);
     GridCellWriter writer(grd);
     const int32_t n = std::min(RptDef.m_collColumnDefs.Count(), grd.Cols() - 1);
-    for (int32_t k = 1; k <= n; ++k) {
-      const clsRptColDef& def = RptDef.m_collColumnDefs.Item(k);
-      if (!def.m_bCanBeTotal) continue;
-      long double sum = 0;
+    struct Total {
+      int32_t col;
+      long double sum;
+    };
+    std::vector<Total> sums;
+    for (int32_t k = 1; k <= n; ++k)
+      if (RptDef.m_collColumnDefs.Item(k).m_bCanBeTotal) sums.push_back({k, 0});
+    // One pass over the data rows for every totalled column.
+    if (!sums.empty()) {
       for (int r = 1; r < totals; ++r) {
-        long double v = 0;
-        if (grd.RowData(r).toLongLong() > 0 && CellNumber(grd, r, k, v)) sum += v;
+        if (grd.RowData(r).toLongLong() <= 0) continue;
+        for (Total& t : sums) {
+          long double v = 0;
+          if (CellNumber(grd, r, t.col, v)) t.sum += v;
+        }
       }
-      writer.Set(totals, k, def, static_cast<double>(sum));
     }
+    for (const Total& t : sums) writer.Set(totals, t.col, RptDef.m_collColumnDefs.Item(t.col), static_cast<double>(t.sum));
     if (grd.Cols() > 1) grd.setCell(ctl::flexcpBackColor, totals, 1, totals, grd.Cols() - 1, kTotalsBackColor);
   }
   if (grd.Rows() > 0 && grd.Cols() > 0) {
@@ -197,9 +208,32 @@ void GridCellWriter::Set(int nRow, int nCol, const clsRptColDef& ColDef, const Q
   }
 }
 
+void GridCellWriter::SetNumber(int nRow, int nCol, const clsRptColDef& ColDef, double vRaw) {
+  if (!IsAmountType(ColDef.m_sDataType)) {
+    Set(nRow, nCol, ColDef, vRaw);
+  } else if (vRaw == 0) {
+    grd_.setTextMatrix(nRow, nCol, QString());
+  } else {
+    grd_.setTextMatrix(nRow, nCol, vRaw);
+  }
+}
+
+void GridCellWriter::SetInteger(int nRow, int nCol, const clsRptColDef& ColDef, int32_t nRaw) {
+  if (ColDef.m_sDataType == QLatin1String("I"))
+    grd_.setTextMatrix(nRow, nCol, static_cast<int64_t>(gSystem().Minus1ToZero(nRaw)));
+  else if (IsAmountType(ColDef.m_sDataType))
+    SetNumber(nRow, nCol, ColDef, nRaw);
+  else
+    Set(nRow, nCol, ColDef, nRaw);
+}
+
 GridCellWriter::GridCellWriter(ctl::GridControl& grd) : grd_(grd), alive_(&grd) {}
 
 void GridCellWriter::Copy(int nFromRow, int nRow, int nCol) { grd_.CopyCell(nFromRow, nRow, nCol); }
+
+void GridCellWriter::Share(const ctl::SharedCell& shared, int nRow, int nCol) { grd_.setSharedCell(nRow, nCol, shared); }
+
+ctl::SharedCell GridCellWriter::Shared(int nRow, int nCol) const { return grd_.ShareCell(nRow, nCol); }
 
 int GridCellWriter::AppendRow() {
   if (used_ < 0) used_ = grd_.Rows();
@@ -209,7 +243,9 @@ int GridCellWriter::AppendRow() {
 
 void GridCellWriter::Reserve(int nRows) {
   if (used_ < 0) used_ = grd_.Rows();
-  if (nRows > 0 && used_ + nRows > grd_.Rows()) grd_.setRows(used_ + nRows);
+  // One row more, dropped by Finish: the totals row added after the load then fits in
+  // the room made, instead of every column growing again.
+  if (nRows > 0 && used_ + nRows + 1 > grd_.Rows()) grd_.setRows(used_ + nRows + 1);
 }
 
 void GridCellWriter::Finish() {
@@ -237,7 +273,8 @@ GridLoad::~GridLoad() {
 }
 
 bool GridLoad::Continue() {
-  if (pump_.Due()) QCoreApplication::processEvents();
+  // The clock is read once every few rows.
+  if ((calls_++ & 31) == 0 && pump_.Due()) QCoreApplication::processEvents();
   return !Cancelled();
 }
 

@@ -21,6 +21,7 @@
 #include <functional>
 
 #include "database/clsDB.h"
+#include "platform/controls/GridControl.h"
 #include "services/EventPump.h"
 
 class clsRptColDef;
@@ -28,10 +29,6 @@ class clsRptDef;
 class frmProgress;
 struct DATA4;
 struct FIELD4;
-namespace ctl {
-class GridControl;
-}
-
 namespace reports {
 
 inline constexpr int32_t kTotalsRowData = -1000;
@@ -99,6 +96,20 @@ class GridCellWriter {
       firstRow = nRow;
     }
   }
+  // The same, remembering the first cell as its stored contents, so that later cells
+  // take them without reading that cell again.
+  template <class Raw>
+  void SetShared(int nRow, int nCol, const clsRptColDef& ColDef, ctl::SharedCell& shared, Raw&& raw) {
+    if (shared.row > 0) {
+      Share(shared, nRow, nCol);
+    } else {
+      Set(nRow, nCol, ColDef, raw());
+      shared = Shared(nRow, nCol);
+    }
+  }
+  // As Set for a raw number or whole number, without the QVariant.
+  void SetNumber(int nRow, int nCol, const clsRptColDef& ColDef, double vRaw);
+  void SetInteger(int nRow, int nCol, const clsRptColDef& ColDef, int32_t nRaw);
   // The short-date text of a stored date (cached).
   const QString& DateText(const QString& sStored);
   // The index of a new last row.
@@ -110,6 +121,8 @@ class GridCellWriter {
 
  private:
   void Copy(int nFromRow, int nRow, int nCol);
+  void Share(const ctl::SharedCell& shared, int nRow, int nCol);
+  ctl::SharedCell Shared(int nRow, int nCol) const;
 
   ctl::GridControl& grd_;
   QPointer<ctl::GridControl> alive_;  // the grid may go while events run
@@ -139,6 +152,7 @@ class GridLoad {
   QPointer<ctl::GridControl> grid_;
   QPointer<frmProgress> dlg_;
   EventPump pump_;
+  uint32_t calls_ = 0;
   bool started_ = false;
 };
 

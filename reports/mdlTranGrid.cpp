@@ -2,15 +2,16 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "database/Module1.h"
 #include "database/clsDB.h"
 #include "database/clsRptDef.h"
+#include "database/store/Fields.h"
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"
@@ -26,32 +27,94 @@ constexpr int32_t kNotesMaxLen = 255;
 // Missing products named one per line in the summary message, at most.
 constexpr size_t kMissingListed = 20;
 
-struct TranFields {
-  explicit TranFields(DATA4* tb)
-      : rowid(d4field(tb, "rowid")), trandate(d4field(tb, "trandate")), trantype(d4field(tb, "trantype")),
-        prodid(d4field(tb, "prodid")), units(d4field(tb, "units")), unitprc(d4field(tb, "unitprc")),
-        notes(d4field(tb, "notes")), catid(d4field(tb, "catid")), shipmethod(d4field(tb, "shipmethod")) {}
-  FIELD4 *rowid, *trandate, *trantype, *prodid, *units, *unitprc, *notes, *catid, *shipmethod;
-};
-
 // What a transaction row shows of its product.
 struct ProductInfo {
   QString name, partNo;
   int32_t location = 0, group = 0, manuf = 0, vendor = 0;
   std::array<QString, 4> custom;
-  std::vector<int> firstRow;  // per grid column: the row that first showed the product
 };
 
 QString Trimmed(FIELD4* f) { return Module1::FieldText(f).trimmed(); }
 
-// The products of one load, each read once by its row id (a missing one too).
+// The values of the keys met during one load, kept in the table itself (open
+// addressing), so that a look-up touches one place. Values move when it grows.
+template <class Key, class Value>
+class FlatMap {
+ public:
+  // The value of `key`; `added` tells whether it was just made (value-initialised).
+  Value& Find(Key key, bool* added) {
+    if ((count_ + 1) * 2 > slots_.size()) Grow();
+    for (size_t i = Slot(key);; i = (i + 1) & (slots_.size() - 1)) {
+      Entry& e = slots_[i];
+      if (!e.used) {
+        e.used = true;
+        e.key = key;
+        ++count_;
+        *added = true;
+        return e.value;
+      }
+      if (e.key == key) {
+        *added = false;
+        return e.value;
+      }
+    }
+  }
+
+ private:
+  struct Entry {
+    Key key{};
+    bool used = false;
+    Value value{};
+  };
+  // The top bits of the key times the golden ratio: every bit of the key counts.
+  size_t Slot(Key key) const { return static_cast<size_t>((static_cast<uint64_t>(key) * 0x9E3779B97F4A7C15ULL) >> shift_); }
+  void Grow() {
+    std::vector<Entry> old(std::max<size_t>(64, slots_.size() * 2));
+    old.swap(slots_);
+    shift_ = 64 - std::countr_zero(slots_.size());
+    for (Entry& e : old) {
+      if (!e.used) continue;
+      size_t i = Slot(e.key);
+      while (slots_[i].used) i = (i + 1) & (slots_.size() - 1);
+      slots_[i] = std::move(e);
+    }
+  }
+  std::vector<Entry> slots_;
+  int shift_ = 64;
+  size_t count_ = 0;
+};
+
+bool IsProductColumn(int32_t id) { return id == 2003 || id == 2004 || (id >= 2011 && id <= 2018); }
+
+// The products of one load, each read once by its row id (a missing one too), with
+// the shared cells of the columns that show them.
 class ProductCache {
  public:
-  explicit ProductCache(DATA4* prod) : prod_(prod) { d4tagSelect(prod_, d4tag(prod_, "rowid")); }
-  ProductInfo* Find(int32_t id) {
-    auto it = cache_.find(id);
-    if (it == cache_.end()) it = cache_.emplace(id, Read(id)).first;
-    return it->second ? &*it->second : nullptr;
+  ProductCache(DATA4* prod, const clsRptDef& def) : prod_(prod) {
+    d4tagSelect(prod_, d4tag(prod_, "rowid"));
+    slotOf_.assign(static_cast<size_t>(def.m_collColumnDefs.Count()) + 1, -1);
+    int k = 0;
+    for (const clsRptColDef& c : def.m_collColumnDefs) {
+      ++k;
+      if (IsProductColumn(c.m_nRowID)) slotOf_[static_cast<size_t>(k)] = stride_++;
+    }
+  }
+  // The product's index, or -1 when it is missing.
+  int Find(int32_t id) {
+    bool added = false;
+    int& index = index_.Find(id, &added);
+    if (added) {
+      std::optional<ProductInfo> p = Read(id);
+      index = p ? static_cast<int>(products_.size()) : -1;
+      if (p) products_.push_back(std::move(*p));
+      cells_.resize(products_.size() * static_cast<size_t>(stride_));
+    }
+    return index;
+  }
+  const ProductInfo& Info(int i) const { return products_[static_cast<size_t>(i)]; }
+  // The shared cell of product i in grid column k, a product column.
+  ctl::SharedCell& Cell(int i, int k) {
+    return cells_[static_cast<size_t>(i) * static_cast<size_t>(stride_) + static_cast<size_t>(slotOf_[static_cast<size_t>(k)])];
   }
 
  private:
@@ -70,7 +133,11 @@ class ProductCache {
   }
 
   DATA4* prod_;
-  std::unordered_map<int32_t, std::optional<ProductInfo>> cache_;
+  std::vector<int> slotOf_;  // per grid column: its place among the product columns
+  int stride_ = 0;           // product columns
+  FlatMap<int32_t, int> index_;
+  std::vector<ProductInfo> products_;
+  std::vector<ctl::SharedCell> cells_;  // per product, per product column
 };
 
 struct MissingProduct {
@@ -81,9 +148,13 @@ struct MissingProduct {
 class TranPlacer {
  public:
   TranPlacer(ctl::GridControl& grd, const clsRptDef& def, DATA4* prod, DATA4* tran)
-      : grd_(grd), def_(def), f_(tran), products_(prod), writer_(grd) {
+      : grd_(grd), def_(def), f_(tran), products_(prod, def),
+        writer_(grd) {
     for (int32_t t = 0; t <= 5; ++t) typeDesc_[static_cast<size_t>(t)] = gDB().GetTranTypeDesc(t);
-    for (const clsRptColDef& c : def.m_collColumnDefs) withNotes_ = withNotes_ || c.m_nRowID == kNotesColumn;
+    for (const clsRptColDef& c : def.m_collColumnDefs) {
+      withNotes_ = withNotes_ || c.m_nRowID == kNotesColumn;
+      withNumbers_ = withNumbers_ || (c.m_nRowID >= 2005 && c.m_nRowID <= 2007);
+    }
     const clsTranSelCriteria& crit = def.m_udTranSelCriteria;
     if (crit.m_DtRange > 0) {
       dateBegin_ = crit.dbDateBegin();
@@ -99,29 +170,42 @@ class TranPlacer {
     DateInfo& dateInfo = DateOf(DateKey());
     const QString& date = dateInfo.text;
     if (!ignoreCriteria && !Passes(prodId, type, date)) return;
-    ProductInfo* p = products_.Find(prodId);
-    if (p == nullptr) {
+    const int p = products_.Find(prodId);
+    if (p < 0) {
       missing_.push_back({tranId, prodId});
       return;
     }
     if (row < 1) row = writer_.AppendRow();
     grd_.setRowData(row, tranId);
-    const size_t cols = static_cast<size_t>(def_.m_collColumnDefs.Count()) + 1;
-    if (p->firstRow.size() < cols) p->firstRow.assign(cols, 0);
+    if (withNumbers_) {
+      units_ = f4double(f_.units);
+      price_ = f4double(f_.unitprc);
+    }
+    const ProductInfo& info = products_.Info(p);
     int k = 0;
     for (const clsRptColDef& c : def_.m_collColumnDefs) {
       ++k;
-      auto value = [&] { return Value(c.m_nRowID, *p, type, date); };
-      const int32_t id = c.m_nRowID;
+      auto value = [&] { return Value(c.m_nRowID, info, type, date); };
       // Values that repeat are stored once: by date, type or product.
-      if (id == 2001)
-        writer_.SetShared(row, k, c, dateInfo.firstRow, value);
-      else if (id == 2002 && type >= 0 && type <= 5)
-        writer_.SetShared(row, k, c, typeRow_[static_cast<size_t>(type)], value);
-      else if (id == 2003 || id == 2004 || (id >= 2011 && id <= 2018))
-        writer_.SetShared(row, k, c, p->firstRow[static_cast<size_t>(k)], value);
-      else
-        writer_.Set(row, k, c, value());
+      switch (const int32_t id = c.m_nRowID) {
+        case 2001: writer_.SetShared(row, k, c, dateInfo.cell, value); break;
+        case 2002:
+          if (type >= 0 && type <= 5)
+            writer_.SetShared(row, k, c, typeCell_[static_cast<size_t>(type)], value);
+          else
+            writer_.Set(row, k, c, value());
+          break;
+        case 2005: writer_.SetNumber(row, k, c, units_); break;
+        case 2006: writer_.SetNumber(row, k, c, price_); break;
+        case 2007: writer_.SetNumber(row, k, c, price_ * units_); break;
+        case 2009: writer_.SetInteger(row, k, c, static_cast<int32_t>(f4long(f_.catid))); break;
+        case 2010: writer_.SetInteger(row, k, c, static_cast<int32_t>(f4long(f_.shipmethod))); break;
+        default:
+          if (IsProductColumn(id))
+            writer_.SetShared(row, k, c, products_.Cell(p, k), value);
+          else
+            writer_.Set(row, k, c, value());
+      }
     }
   }
 
@@ -155,17 +239,17 @@ class TranPlacer {
     return key;
   }
   struct DateInfo {
-    QString text;      // trimmed
-    int firstRow = 0;  // the row that first showed it
+    QString text;          // trimmed
+    ctl::SharedCell cell;  // the cell that first showed it
   };
   DateInfo& DateOf(uint64_t key) {
-    auto it = dates_.find(key);
-    if (it == dates_.end()) {
+    bool added = false;
+    DateInfo& info = dates_.Find(key, &added);
+    if (added) {
       const char* bytes = reinterpret_cast<const char*>(&key);
-      const QString text = QString::fromLatin1(bytes, static_cast<qsizetype>(qstrnlen(bytes, sizeof key))).trimmed();
-      it = dates_.emplace(key, DateInfo{text, 0}).first;
+      info.text = QString::fromLatin1(bytes, static_cast<qsizetype>(qstrnlen(bytes, sizeof key))).trimmed();
     }
-    return it->second;
+    return info;
   }
 
   bool Passes(int32_t prodId, int32_t type, const QString& date) const {
@@ -184,9 +268,9 @@ class TranPlacer {
       case 2002: return type >= 1 && type <= 5 ? typeDesc_[static_cast<size_t>(type)] : typeDesc_[0];
       case 2003: return p.name;
       case 2004: return p.partNo;
-      case 2005: return f4double(f_.units);
-      case 2006: return f4double(f_.unitprc);
-      case 2007: return f4double(f_.unitprc) * f4double(f_.units);
+      case 2005: return units_;
+      case 2006: return price_;
+      case 2007: return price_ * units_;
       case kNotesColumn:
         return withNotes_ && HasMemo(f_.notes) ? gSystem().StrTruncate(Module1::MemoText(f_.notes).trimmed(), kNotesMaxLen)
                                        : QString();
@@ -206,15 +290,17 @@ class TranPlacer {
 
   ctl::GridControl& grd_;
   const clsRptDef& def_;
-  TranFields f_;
+  store::TranFields f_;
   ProductCache products_;
   GridCellWriter writer_;
   std::array<QString, 6> typeDesc_;  // [0]: "Unknown"
   bool withNotes_ = false;
+  bool withNumbers_ = false;  // units and price are read for each row
+  double units_ = 0, price_ = 0;
   QString dateBegin_, dateEnd_;
   std::vector<MissingProduct> missing_;
-  std::unordered_map<uint64_t, DateInfo> dates_;
-  std::array<int, 6> typeRow_{};  // per type: the row that first showed its text
+  FlatMap<uint64_t, DateInfo> dates_;
+  std::array<ctl::SharedCell, 6> typeCell_{};  // per type: the cell that first showed its text
 };
 
 void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoad& load, DATA4* prod,

@@ -1,6 +1,8 @@
 #include "database/store/Fields.h"
 
+#include <algorithm>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,7 +44,47 @@ int32_t Long32(FIELD4* f) {
   return static_cast<int32_t>(v);
 }
 
-rt::Currency Amount(FIELD4* f) { return rt::Currency::FromDouble(f4double(f)); }
+namespace {
+
+// The value in ten-thousandths of a number field's plain decimal text ("  -12.3400"):
+// at most four decimals and fifteen digits, which the double it reads as gives back
+// exactly. Nothing for any other text.
+std::optional<int64_t> PlainScaled(const char* p, int n) {
+  int i = 0;
+  while (i < n && p[i] == ' ') ++i;
+  const bool negative = i < n && p[i] == '-';
+  if (negative) ++i;
+  int64_t v = 0;
+  int digits = 0, decimals = -1;  // significant digits; -1: no point
+  bool any = false;
+  for (; i < n && p[i] != ' '; ++i) {
+    if (p[i] == '.') {
+      if (decimals >= 0) return std::nullopt;
+      decimals = 0;
+      continue;
+    }
+    if (p[i] < '0' || p[i] > '9') return std::nullopt;
+    if (decimals >= 0 && ++decimals > 4) return std::nullopt;
+    any = true;
+    if ((v != 0 || p[i] != '0') && ++digits > 15) return std::nullopt;
+    v = v * 10 + (p[i] - '0');
+  }
+  for (; i < n; ++i)
+    if (p[i] != ' ') return std::nullopt;
+  const int scaleUp = 4 - std::max(decimals, 0);
+  if (!any || digits + scaleUp > 18) return std::nullopt;
+  for (int d = 0; d < scaleUp; ++d) v *= 10;
+  return negative ? -v : v;
+}
+
+}  // namespace
+
+rt::Currency Amount(FIELD4* f) {
+  if (const char* p = f4ptr(f)) {
+    if (const std::optional<int64_t> raw = PlainScaled(p, f4len_v(f))) return rt::Currency::FromRaw(*raw);
+  }
+  return rt::Currency::FromDouble(f4double(f));
+}
 
 int AssignText(FIELD4* f, const QString& text) {
   const std::string bytes = rt::ToCp1252(text);

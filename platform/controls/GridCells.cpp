@@ -174,6 +174,7 @@ void CellColumn::Clear() {
   long_ = {};
   recent_ = {};
   garbage_ = 0;
+  ++generation_;
   sharing_ = true;
   lookups_ = hits_ = 0;
 }
@@ -216,6 +217,13 @@ void CellColumn::CopyCell(size_t from, size_t row) {
   }
   Release(cells_[row]);
   cells_[row] = cell;
+}
+
+bool CellColumn::SetRaw(size_t row, uint64_t raw, uint32_t generation) {
+  if (generation != generation_ || (IsBoxed(raw) && TagOf(raw) == kLong)) return false;
+  Release(cells_[row]);
+  cells_[row] = raw;
+  return true;
 }
 
 void CellColumn::SetEmpty(size_t row) {
@@ -363,6 +371,7 @@ void CellColumn::MaybeCompact() {
   oldUtf16.swap(utf16_);
   recent_.assign(RecentSlotsFor(cells_.size()), Recent{});
   garbage_ = 0;
+  ++generation_;
   for (uint64_t& cell : cells_) {
     if (!IsPooled(cell)) continue;
     const uint64_t payload = PayloadOf(cell);

@@ -57,6 +57,12 @@ class CellColumn {
   // Cell `row` takes the contents of cell `from`, sharing its stored text (a text too
   // long for the pools is copied).
   void CopyCell(size_t from, size_t row);
+  // Cell `row` takes `raw`, the Raw() of a cell read while Generation() was `generation`;
+  // false, changing nothing, when stored texts have moved since or `raw` holds a text
+  // too long to share (then CopyCell from that cell does it).
+  bool SetRaw(size_t row, uint64_t raw, uint32_t generation);
+  // Changes whenever stored texts move (compaction, Clear).
+  uint32_t Generation() const { return generation_; }
 
   CellKind Kind(size_t row) const;
   // The cell's eight bytes: equal for equal numbers, and for equal texts that share
@@ -89,6 +95,7 @@ class CellColumn {
   size_t garbage_ = 0;            // pool units no longer referenced (estimate)
   bool sharing_ = true;           // texts are looked up in recent_ before being stored
   uint32_t lookups_ = 0, hits_ = 0, sampleCount_ = 0;
+  uint32_t generation_ = 0;
 };
 
 }  // namespace ctl::grid

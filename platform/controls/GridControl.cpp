@@ -128,18 +128,7 @@ QTableView* GridControl::view() const { return view_; }
 
 // ---- checks -------------------------------------------------------------------------
 
-void GridControl::CheckRow(int row) const {
-  if (row < 0 || row >= data_.Rows()) RaiseOutOfRange();
-}
-
-void GridControl::CheckCol(int col) const {
-  if (col < 0 || col >= data_.Cols()) RaiseOutOfRange();
-}
-
-void GridControl::CheckCell(int row, int col) const {
-  CheckRow(row);
-  CheckCol(col);
-}
+void GridControl::OutOfRange() { RaiseOutOfRange(); }
 
 // ---- size and layout ----------------------------------------------------------------
 
@@ -257,6 +246,21 @@ void GridControl::CopyCell(int fromRow, int row, int col) {
   CheckCell(fromRow, col);
   CheckCell(row, col);
   data_.Cells(col).CopyCell(static_cast<size_t>(fromRow), static_cast<size_t>(row));
+  CellsChanged(row, row);
+}
+
+SharedCell GridControl::ShareCell(int row, int col) const {
+  CheckCell(row, col);
+  const grid::CellColumn& cells = data_.Cells(col);
+  return {cells.Raw(static_cast<size_t>(row)), row, cells.Generation()};
+}
+
+void GridControl::setSharedCell(int row, int col, const SharedCell& shared) {
+  CheckCell(row, col);
+  if (!data_.Cells(col).SetRaw(static_cast<size_t>(row), shared.raw, shared.generation)) {
+    CheckRow(shared.row);
+    data_.Cells(col).CopyCell(static_cast<size_t>(shared.row), static_cast<size_t>(row));
+  }
   CellsChanged(row, row);
 }
 
@@ -615,10 +619,23 @@ struct CellFonts {
 
 }  // namespace grid
 
-double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& fonts) const {
+namespace grid {
+
+// The working room of sizing columns: an estimate per row, the rows to measure.
+struct SizingRoom {
+  std::vector<float> estimate;
+  std::vector<uint32_t> candidates;
+};
+
+}  // namespace grid
+
+double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& fonts, grid::SizingRoom& room) const {
+  std::vector<float>& estimate = room.estimate;
+  std::vector<uint32_t>& candidates = room.candidates;
   const grid::CellColumn& cells = data_.Cells(col);
   const grid::ColumnInfo& info = data_.Column(col);
   const bool plainColumn = !info.combo.Maps() && info.format.isEmpty();
+  const bool listColumn = info.combo.Maps() && info.format.isEmpty();
   const size_t n = static_cast<size_t>(std::max(0, data_.Rows() - first));
   auto isBold = [&](size_t i) { return data_.Style(first + static_cast<int>(i), col).bold == 1; };
   auto textOf = [&](size_t i) {
@@ -630,11 +647,13 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
   // numbers are formatted and measured, whatever the rows.
   const bool formattedNumbers = !info.combo.Maps() && !info.format.isEmpty();
   size_t minAt = n, maxAt = n;
+  bool texts = false;  // in a column of formatted numbers
   if (formattedNumbers) {
     double lo = 0, hi = 0;
     for (size_t i = 0; i < n; ++i) {
       const size_t row = static_cast<size_t>(first) + i;
       const grid::CellKind kind = cells.Kind(row);
+      texts = texts || kind == grid::CellKind::Text;
       if (kind != grid::CellKind::Int && kind != grid::CellKind::Double) continue;
       const double v = cells.DoubleValue(row);
       if (minAt == n || v < lo) lo = v, minAt = i;
@@ -650,14 +669,21 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
   // estimate down, until no estimate left can beat the widest text measured.
   const QString separator = QLocale().decimalPoint();
   const char16_t decimalPoint = separator.isEmpty() ? u'.' : separator[0].unicode();
-  std::vector<float> estimate(n);
+  estimate.resize(n);
   float widestEstimate = 0;
   struct Estimated {
     uint64_t raw = 0;
     float width = -1;
+    double exact = -1;   // measured
+    uint32_t listed = 0;  // the round that made one of its rows a candidate
   };
   std::vector<Estimated> estimated(size_t{2} << 12);  // by stored text and boldness
-  for (size_t i = 0; i < n; ++i) {
+  // The cache entry of a cell whose text follows from its stored bytes, else null.
+  auto sharedOf = [&](size_t row, grid::CellKind kind, bool bold) -> Estimated* {
+    if (!((plainColumn && kind == grid::CellKind::Text) || (listColumn && kind != grid::CellKind::Empty))) return nullptr;
+    return &estimated[((cells.Raw(row) * 0x9E3779B97F4A7C15ULL) >> 52) * 2 + (bold ? 1 : 0)];
+  };
+  auto estimateOf = [&](size_t i) {
     const size_t row = static_cast<size_t>(first) + i;
     const bool bold = isBold(i);
     const AdvanceTable& table = fonts.Table(bold);
@@ -666,15 +692,20 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
     const grid::CellKind kind = cells.Kind(row);
     if (skipped(i, kind)) {
       // bounded by the extremes
-    } else if (plainColumn && kind == grid::CellKind::Text) {
-      // Cells sharing one stored text (names, dates of a report) are estimated once.
+    } else if (Estimated* shared = sharedOf(row, kind, bold)) {
+      // Cells sharing one stored text (names, dates of a report) or one listed id are
+      // estimated once.
       const uint64_t raw = cells.Raw(row);
-      Estimated& known = estimated[((raw * 0x9E3779B97F4A7C15ULL) >> 52) * 2 + (bold ? 1 : 0)];
+      Estimated& known = *shared;
       if (known.width >= 0 && known.raw == raw) {
         w = known.width;
-      } else {
+      } else if (plainColumn) {
         const grid::TextRef ref = cells.Text(row);
         w = EstimateWidth(ref.size, [&](qsizetype k) { return ref.Unit(k); }, table, fm);
+        known = {raw, w};
+      } else {
+        const QString s = textOf(i);
+        w = s.isEmpty() ? 0 : EstimateWidth(s.size(), [&](qsizetype k) { return s[k].unicode(); }, table, fm);
         known = {raw, w};
       }
     } else if (plainColumn && kind != grid::CellKind::Empty) {
@@ -690,6 +721,14 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
     }
     estimate[i] = w;
     widestEstimate = std::max(widestEstimate, w);
+  };
+  if (formattedNumbers && !texts) {
+    // Numbers and empty cells: only the extremes have a width to estimate.
+    std::fill(estimate.begin(), estimate.end(), 0.0f);
+    for (size_t i : {minAt, maxAt})
+      if (i < n) estimateOf(i);
+  } else {
+    for (size_t i = 0; i < n; ++i) estimateOf(i);
   }
   double widest = 0;
   float upper = std::numeric_limits<float>::infinity();
@@ -698,19 +737,38 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
   // widest so far is not measured.
   constexpr double kSlack = 1.5;
   QHash<QString, double> measured, measuredBold;
-  std::vector<uint32_t> candidates;
+  uint32_t round = 0;
   while (widestEstimate > 0) {
     candidates.clear();
-    for (size_t i = 0; i < n; ++i)
-      if (estimate[i] > 0 && estimate[i] >= lower && estimate[i] < upper) candidates.push_back(static_cast<uint32_t>(i));
+    ++round;
+    for (size_t i = 0; i < n; ++i) {
+      if (!(estimate[i] > 0 && estimate[i] >= lower && estimate[i] < upper)) continue;
+      // Of the rows sharing a stored text or id, one stands for them all.
+      const size_t row = static_cast<size_t>(first) + i;
+      Estimated* shared = sharedOf(row, cells.Kind(row), isBold(i));
+      if (shared && shared->raw == cells.Raw(row) && shared->width >= 0) {
+        if (shared->listed == round) continue;
+        shared->listed = round;
+      }
+      candidates.push_back(static_cast<uint32_t>(i));
+    }
     std::sort(candidates.begin(), candidates.end(), [&](uint32_t a, uint32_t b) { return estimate[a] > estimate[b]; });
     for (uint32_t i : candidates) {
       if (estimate[i] <= widest + kSlack) break;
       const bool bold = isBold(i);
+      const size_t row = static_cast<size_t>(first) + i;
+      // A stored text or id measured before is not made into a text again.
+      Estimated* shared = sharedOf(row, cells.Kind(row), bold);
+      if (shared && (shared->raw != cells.Raw(row) || shared->width < 0)) shared = nullptr;
+      if (shared && shared->exact >= 0) {
+        widest = std::max(widest, shared->exact);
+        continue;
+      }
       const QString text = textOf(i);
       auto& known = bold ? measuredBold : measured;
       auto it = known.constFind(text);
       if (it == known.constEnd()) it = known.insert(text, fonts.Metrics(bold).horizontalAdvance(text));
+      if (shared) shared->exact = it.value();
       widest = std::max(widest, it.value());
     }
     if (widest + kSlack >= lower || lower <= 0) break;
@@ -731,8 +789,9 @@ void GridControl::AutoSize(int col1, int col2) {
   const double cellMargin = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1) + 2;
   const double headerMargin = 2 * style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view_->horizontalHeader()) + 4;
   const int first = HeaderRows();
+  grid::SizingRoom room;
   for (int c = col1; c <= col2; ++c) {
-    const double widest = WidestCellPx(c, first, fonts);
+    const double widest = WidestCellPx(c, first, fonts, room);
     double px = widest > 0 ? widest + cellMargin : 0;
     if (first > 0) {
       const QString heading = data_.DisplayText(0, c);
@@ -754,12 +813,6 @@ void GridControl::StructureChanged(int fromRow) {
 
 void GridControl::ViewChanged() {
   viewDirty_ = true;
-  Schedule();
-}
-
-void GridControl::CellsChanged(int row1, int row2) {
-  cellsFirst_ = std::min(cellsFirst_, row1);
-  cellsLast_ = std::max(cellsLast_, row2);
   Schedule();
 }
 

@@ -17,6 +17,7 @@
 #include <QString>
 #include <QVariant>
 #include <QWidget>
+#include <algorithm>
 #include <concepts>
 #include <cstdint>
 #include <limits>
@@ -31,6 +32,7 @@ namespace ctl {
 
 namespace grid {
 struct CellFonts;
+struct SizingRoom;
 class GridModel;
 class GridView;
 }  // namespace grid
@@ -79,6 +81,13 @@ struct GridCellLook {
   QColor backColor;                  // invalid: the grid's background
   QColor foreColor;                  // invalid: the grid's text colour
   bool bold = false;
+};
+
+// A cell's stored contents as ShareCell read them, for other cells of its column.
+struct SharedCell {
+  uint64_t raw = 0;
+  int row = -1;  // -1: nothing read yet
+  uint32_t generation = 0;
 };
 
 class GridControl : public QWidget {
@@ -130,6 +139,10 @@ class GridControl : public QWidget {
   // Cell (row, col) takes the contents of cell (fromRow, col), sharing its stored copy:
   // for a filler that writes the same text many times.
   void CopyCell(int fromRow, int row, int col);
+  // The same without reading cell (fromRow, col) again: `shared` comes from
+  // ShareCell(fromRow, col), and that cell must be unchanged since.
+  SharedCell ShareCell(int row, int col) const;
+  void setSharedCell(int row, int col, const SharedCell& shared);
 
   // Reads one setting of a cell (-1: the current row or column).
   QVariant Cell(int setting, int row = -1, int col = -1) const;
@@ -153,6 +166,12 @@ class GridControl : public QWidget {
   void setColData(int col, const QVariant& value);
   QVariant RowData(int row) const;
   void setRowData(int row, const QVariant& value);
+  template <std::integral T>
+    requires(!std::same_as<T, bool>)
+  void setRowData(int row, T value) {
+    CheckRow(row);
+    data_.SetRowData(row, static_cast<int64_t>(value));
+  }
   bool RowHidden(int row) const;
   void setRowHidden(int row, bool hidden);
   bool ColHidden(int col) const;
@@ -215,13 +234,21 @@ class GridControl : public QWidget {
   friend class grid::GridModel;
   friend class grid::GridView;
 
-  void CheckCell(int row, int col) const;
+  void CheckCell(int row, int col) const {
+    CheckRow(row);
+    CheckCol(col);
+  }
   template <typename T>
   T ColumnValue(int col, T grid::ColumnInfo::*field) const;
   template <typename T>
   void SetColumnValue(int col, T grid::ColumnInfo::*field, const T& value);
-  void CheckRow(int row) const;
-  void CheckCol(int col) const;
+  void CheckRow(int row) const {
+    if (row < 0 || row >= data_.Rows()) OutOfRange();
+  }
+  void CheckCol(int col) const {
+    if (col < 0 || col >= data_.Cols()) OutOfRange();
+  }
+  [[noreturn]] static void OutOfRange();
   void SetIntCell(int row, int col, int64_t value);
   int HeaderRows() const { return fixedRows_ >= 1 && data_.Rows() >= 1 ? 1 : 0; }
   bool IsFixed(int row, int col) const { return row < fixedRows_ || col < fixedCols_; }
@@ -235,7 +262,11 @@ class GridControl : public QWidget {
   void StructureChanged(int fromRow = 0);
   void ViewChanged();
   // Cell contents or looks of rows [row1, row2] changed.
-  void CellsChanged(int row1, int row2);
+  void CellsChanged(int row1, int row2) {
+    cellsFirst_ = std::min(cellsFirst_, row1);
+    cellsLast_ = std::max(cellsLast_, row2);
+    if (!scheduled_ && redraw_) Schedule();
+  }
   void Schedule();
   void Flush();
   void ApplyColumns();
@@ -250,7 +281,8 @@ class GridControl : public QWidget {
   void EditorCommitted(int row, int col, const QString& text);
   void TrackMouse(QObject* watched, const QPoint& pos);
   int DefaultColWidthPx() const;
-  double WidestCellPx(int col, int firstRow, const grid::CellFonts& fonts) const;
+  // `room` is kept between the columns of one AutoSize.
+  double WidestCellPx(int col, int firstRow, const grid::CellFonts& fonts, grid::SizingRoom& room) const;
 
   grid::GridData data_;
   int fixedRows_ = 1;

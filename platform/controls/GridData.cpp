@@ -309,6 +309,74 @@ struct ColumnKeys {
   }
 };
 
+// True when the keys alone order the rows: no two texts need their characters read.
+bool RadixSortable(const ColumnKeys& k) {
+  if (k.ranked) return true;
+  return std::none_of(k.keys.begin(), k.keys.end(), [](const SortKey& key) { return key.cls == kTextKey; });
+}
+
+// A number's key as an unsigned number of the same order (-0 and 0 alike).
+uint64_t OrderedBits(uint64_t doubleBits) {
+  if (doubleBits == uint64_t{1} << 63) doubleBits = 0;
+  return doubleBits >> 63 ? ~doubleBits : doubleBits | uint64_t{1} << 63;
+}
+
+// The positions of `keys` in their stable order (classes, then keys; equal keys by
+// position), by a least-significant-digit radix sort; `keys` is used up.
+void RadixOrder(BigVector<SortKey>& keys, bool descending, BigVector<uint32_t>& order) {
+  const size_t n = keys.size();
+  BigVector<SortKey> other(n);
+  // The classes first, each in position order: empty, numbers, texts (reversed when
+  // descending); `bits` becomes the unsigned key.
+  size_t count[3] = {};
+  for (const SortKey& k : keys) ++count[k.cls];
+  size_t start[3];
+  for (size_t c = 0, at = 0; c < 3; ++c) {
+    const size_t cls = descending ? 2 - c : c;
+    start[cls] = at;
+    at += count[cls];
+  }
+  for (const SortKey& k : keys) {
+    uint64_t key = k.cls == kNumberKey ? OrderedBits(k.bits) : k.bits;
+    if (descending) key = ~key;
+    other[start[k.cls]++] = {key, k.pos, k.cls};
+  }
+  BigVector<SortKey>* from = &other;
+  BigVector<SortKey>* to = &keys;
+  // Then by key within each class: one stable pass per byte that is not the same in
+  // every key of the class.
+  for (int shift = 0; shift < 64; shift += 8) {
+    size_t histogram[3][257] = {};
+    bool trivial[3] = {};
+    bool any = false;
+    for (size_t c = 0, begin = 0; c < 3; ++c) {
+      const size_t end = begin + count[descending ? 2 - c : c];
+      for (size_t i = begin; i < end; ++i) ++histogram[c][(((*from)[i].bits >> shift) & 0xFF) + 1];
+      for (size_t d = 1; d <= 256; ++d) trivial[c] = trivial[c] || histogram[c][d] == end - begin;
+      any = any || !trivial[c];
+      begin = end;
+    }
+    if (!any) continue;
+    for (size_t c = 0, begin = 0; c < 3; ++c) {
+      const size_t end = begin + count[descending ? 2 - c : c];
+      if (trivial[c]) {
+        std::copy(from->begin() + static_cast<ptrdiff_t>(begin), from->begin() + static_cast<ptrdiff_t>(end),
+                  to->begin() + static_cast<ptrdiff_t>(begin));
+      } else {
+        size_t* slot = histogram[c];
+        for (size_t d = 1; d <= 256; ++d) slot[d] += slot[d - 1];
+        for (size_t i = begin; i < end; ++i) {
+          const SortKey& k = (*from)[i];
+          (*to)[begin + slot[(k.bits >> shift) & 0xFF]++] = k;
+        }
+      }
+      begin = end;
+    }
+    std::swap(from, to);
+  }
+  for (size_t i = 0; i < n; ++i) order[i] = (*from)[i].pos;
+}
+
 }  // namespace
 
 void GridData::Sort(int r1, int r2, int c1, int c2, bool descending) {
@@ -330,7 +398,10 @@ void GridData::Sort(int r1, int r2, int c1, int c2, bool descending) {
     return a < b;  // equal keys keep their order
   };
   BigVector<uint32_t> order(n);
-  if (keys.size() == 1) {
+  if (keys.size() == 1 && RadixSortable(keys[0])) {
+    RadixOrder(keys[0].keys, descending, order);
+    for (uint32_t& o : order) o += static_cast<uint32_t>(first);
+  } else if (keys.size() == 1) {
     const ColumnKeys& k = keys[0];
     BigVector<SortKey>& sorted = keys[0].keys;
     std::sort(sorted.begin(), sorted.end(),

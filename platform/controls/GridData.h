@@ -74,6 +74,7 @@ class GridData {
 
   QVariant RowData(int row) const;
   void SetRowData(int row, const QVariant& value);
+  void SetRowData(int row, int64_t value) { rowData_.SetInt(static_cast<size_t>(row), value); }
   bool RowHidden(int row) const { return rowHidden_[static_cast<size_t>(row)] != 0; }
   void SetRowHidden(int row, bool hidden);
   int HiddenRowCount() const { return hiddenCount_; }

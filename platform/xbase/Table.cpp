@@ -1,6 +1,7 @@
 #include "platform/xbase/Table.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -27,6 +28,8 @@ namespace {
 constexpr uint32_t kReadsBeforeMapping = 16;
 // Room beyond the file's end, so that appends by other users seldom need a new mapping.
 constexpr uint64_t kMapSlack = 16u << 20;
+// Of a run of records read in order, at least this much behind the last one stays mapped.
+constexpr uint64_t kKeptBehind = 8u << 20;
 }  // namespace
 
 Table::~Table() {
@@ -122,6 +125,21 @@ bool Table::CopyMapped(uint64_t off, void* buf, size_t n) {
   return false;
 }
 
+void Table::ReleaseBehind(uint32_t n, uint64_t off) {
+  const bool inOrder = n == lastRead_ + 1 && off >= keptFrom_;
+  lastRead_ = n;
+  if (!inOrder) {
+    keptFrom_ = off;
+    return;
+  }
+  if (off - keptFrom_ < 2 * kKeptBehind) return;
+  static const uint64_t page = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+  const uint64_t begin = (keptFrom_ + page - 1) / page * page;
+  const uint64_t end = (off - kKeptBehind) / page * page;
+  if (end > begin) ::madvise(const_cast<char*>(map_) + begin, end - begin, MADV_DONTNEED);
+  keptFrom_ = end;
+}
+
 Status Table::Shrunk() const { return {Code::kIo, path() + " was shortened by another program"}; }
 
 Status Table::RefreshCount() {
@@ -150,7 +168,9 @@ Status Table::ReadRecord(uint32_t n, char* buf) {
   }
   const uint64_t off = header_.RecordOffset(n);
   if (!mapFailed_ && ++reads_ > kReadsBeforeMapping && Map(off + header_.recordLen)) {
-    return CopyMapped(off, buf, header_.recordLen) ? Status::Ok() : Shrunk();
+    if (!CopyMapped(off, buf, header_.recordLen)) return Shrunk();
+    ReleaseBehind(n, off);
+    return Status::Ok();
   }
   if (!file_->ReadAt(off, buf, header_.recordLen)) {
     return {Code::kCorrupt, path() + ": record " + std::to_string(n) + " is cut short"};

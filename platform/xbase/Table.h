@@ -74,6 +74,10 @@ class Table {
   // anew) when the file no longer reaches them.
   bool CopyMapped(uint64_t off, void* buf, size_t n);
   Status Shrunk() const;
+  // After record n at off was read through the mapping: while records are read one
+  // after another, the pages left well behind are given back (they stay in the page
+  // cache), so that a walk over a large table does not keep all of it resident.
+  void ReleaseBehind(uint32_t n, uint64_t off);
 
   std::unique_ptr<File> file_;
   DbfHeader header_;
@@ -83,6 +87,8 @@ class Table {
   uint64_t knownSize_ = 0;  // the file's size as last seen or written
   uint32_t reads_ = 0;
   bool mapFailed_ = false;
+  uint32_t lastRead_ = 0;    // the record read last through the mapping
+  uint64_t keptFrom_ = 0;    // the start of the pages kept of the run of records read in order
 };
 
 // Today's date as the header stores it: year - 1900, month, day.

@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <cstring>
+#include <string>
 #include <map>
 
 #include "database/Schema.h"
@@ -49,6 +51,36 @@ TEST_F(StoreSessionTest, FieldSetsNameTheSchemasFieldsAndResolveOnOpen) {
     store::Table tb(session_, nullptr, PathOf(c.table) + QStringLiteral(".dbf"));
     ASSERT_TRUE(tb.ok());
     EXPECT_NO_THROW(c.resolve(tb.get()));
+  }
+}
+
+// An amount field reads as the currency its number converts to, whatever its text:
+// plain decimals, blanks, signs, more decimals than four, long and odd texts.
+TEST_F(StoreSessionTest, AmountsReadAsTheCurrencyOfTheirNumber) {
+  store::Table tb(session_, nullptr, PathOf("svltran.dbf"));
+  ASSERT_TRUE(tb.ok());
+  FIELD4* units = store::TranFields(tb.get()).units;
+  const int len = f4len_v(units);
+  const char* texts[] = {"12.3400", "-0.0001", "0", "-0.0000", "", "-", ".", "  .5", "1234567890.1234",
+                         "99999999999999", "999999999999999", "123456789012.3456", "1.23456", "0.00005",
+                         "-12.5", "7.", "1.2.3", "1e5", "+5", "12 3", "*****", "00000000000000012.5"};
+  for (const char* text : texts) {
+    std::string bytes(text);
+    ASSERT_LE(bytes.size(), static_cast<size_t>(len));
+    bytes.insert(0, static_cast<size_t>(len) - bytes.size(), ' ');
+    std::memcpy(f4ptr(units), bytes.data(), bytes.size());
+    rt::Currency expected;
+    bool raised = false;
+    try {
+      expected = rt::Currency::FromDouble(f4double(units));
+    } catch (...) {
+      raised = true;
+    }
+    if (raised) {
+      EXPECT_ANY_THROW(store::Amount(units)) << text;
+    } else {
+      EXPECT_EQ(store::Amount(units).Raw(), expected.Raw()) << text;
+    }
   }
 }
 

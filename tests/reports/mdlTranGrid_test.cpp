@@ -1,5 +1,11 @@
 #include "reports/mdlTranGrid.h"
 
+#include <QDate>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "reports/mdlGrid.h"
 #include "tests/reports/ReportsTestSupport.h"
 
@@ -88,6 +94,47 @@ TEST_F(mdlTranGridTest, CellsAndDateRangeBounds) {
   EXPECT_TRUE(reports::GridHasTotalsRow(grd));
   EXPECT_EQ(grd.CellValue(5, 4).toDouble(), 10.0) << "units of every type add up as shown";
   EXPECT_EQ(grd.Row(), 3) << "the transaction asked for is selected";
+}
+
+// Many products and dates, each shown on several rows: every row shows its own
+// transaction's values and its own product's texts.
+TEST_F(mdlTranGridTest, EveryRowShowsItsOwnTransactionAndProduct) {
+  struct Expected {
+    QString date, type, name, partNo;
+    double units, price;
+  };
+  std::vector<std::pair<QString, QString>> products;
+  std::vector<int32_t> prodIds;
+  for (int i = 0; i < 40; ++i) {
+    products.emplace_back(QStringLiteral("Product %1").arg(i), QStringLiteral("PN-%1").arg(i * 7));
+    prodIds.push_back(AddProd(products.back().first, products.back().second));
+  }
+  std::map<int32_t, Expected> byTran;
+  for (int i = 0; i < 120; ++i) {
+    const size_t p = static_cast<size_t>(i * 13 % 40);
+    const int type = i % 5 + 1;
+    const QDate day = QDate(2026, 1, 1).addDays(i * 7 % 60);
+    const QString date = QStringLiteral("%1/%2/%3").arg(day.month()).arg(day.day()).arg(day.year());
+    const std::string units = std::to_string(i % 7 + 1), price = std::to_string(i % 5) + ".5";
+    const int32_t id = AddTran(prodIds[p], type, units.c_str(), price.c_str(), date);
+    ASSERT_GT(id, 0);
+    byTran[id] = {date, gDB().GetTranTypeDesc(type), products[p].first, products[p].second,
+                  static_cast<double>(i % 7 + 1), i % 5 + 0.5};
+  }
+  Load(TranRecord(0, -1, 0, {}, {}, QStringLiteral("2001~2002~2003~2004~2005~2006~2007")));
+  ASSERT_EQ(grd.Rows(), 122);
+  for (int r = 1; r <= 120; ++r) {
+    const auto it = byTran.find(grd.RowData(r).toInt());
+    ASSERT_NE(it, byTran.end()) << r;
+    const Expected& e = it->second;
+    EXPECT_EQ(grd.TextMatrix(r, 1), e.date) << r;
+    EXPECT_EQ(grd.TextMatrix(r, 2), e.type) << r;
+    EXPECT_EQ(grd.TextMatrix(r, 3), e.name) << r;
+    EXPECT_EQ(grd.TextMatrix(r, 4), e.partNo) << r;
+    EXPECT_EQ(grd.CellValue(r, 5).toDouble(), e.units) << r;
+    EXPECT_EQ(grd.CellValue(r, 6).toDouble(), e.price) << r;
+    EXPECT_EQ(grd.CellValue(r, 7).toDouble(), e.units * e.price) << r;
+  }
 }
 
 TEST_F(mdlTranGridTest, LongNoteIsCutAndOtherColumnsAreEmpty) {

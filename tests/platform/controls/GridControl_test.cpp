@@ -405,6 +405,53 @@ TEST_F(GridControlTest, SortOfManyRepeatedTextsIsStableAcrossCase) {
   EXPECT_EQ(g.TextMatrix(300, 0), "cherry");
 }
 
+// Many rows of empty cells, numbers (both zeros, negatives, repeats) and a few texts
+// that repeat, in both orders: the order the sort rule gives, equal keys by row.
+TEST_F(GridControlTest, SortOfManyTypedCellsFollowsTheRuleAndIsStable) {
+  struct Value {
+    int kind;  // 0 empty, 1 number, 2 text
+    double number;
+    QString text;
+  };
+  const QString words[] = {QStringLiteral("pear"), QStringLiteral("Apple"), QStringLiteral("apple")};
+  std::vector<Value> values;
+  for (int i = 0; i < 400; ++i) {
+    const uint32_t x = static_cast<uint32_t>(i) * 2654435761u >> 7;
+    switch (x % 5) {
+      case 0: values.push_back({0, 0, {}}); break;
+      case 1: values.push_back({2, 0, words[x % 3]}); break;
+      case 2: values.push_back({1, x % 2 ? 0.0 : -0.0, {}}); break;
+      default: values.push_back({1, static_cast<double>(static_cast<int>(x % 41) - 20) / 4, {}}); break;
+    }
+  }
+  auto before = [](const Value& a, const Value& b) {
+    if (a.kind != b.kind) return a.kind < b.kind;
+    if (a.kind == 1) return a.number < b.number;
+    return a.kind == 2 && a.text.compare(b.text, Qt::CaseInsensitive) < 0;
+  };
+  for (const bool descending : {false, true}) {
+    GridControl g;
+    g.setCols(2);
+    g.setRows(static_cast<int>(values.size()) + 1);
+    for (size_t i = 0; i < values.size(); ++i) {
+      const int r = static_cast<int>(i) + 1;
+      if (values[i].kind == 1) g.setTextMatrix(r, 0, values[i].number);
+      if (values[i].kind == 2) g.setTextMatrix(r, 0, values[i].text);
+      g.setTextMatrix(r, 1, r);
+    }
+    std::vector<size_t> expected(values.size());
+    for (size_t i = 0; i < expected.size(); ++i) expected[i] = i;
+    std::stable_sort(expected.begin(), expected.end(), [&](size_t a, size_t b) {
+      return descending ? before(values[b], values[a]) : before(values[a], values[b]);
+    });
+    g.Select(1, 0);
+    g.setSort(descending ? flexSortGenericDescending : flexSortGenericAscending);
+    for (size_t i = 0; i < expected.size(); ++i)
+      ASSERT_EQ(g.TextMatrix(static_cast<int>(i) + 1, 1).toInt(), static_cast<int>(expected[i]) + 1)
+          << (descending ? "descending, " : "ascending, ") << "row " << i + 1;
+  }
+}
+
 TEST_F(GridControlTest, SortOfASelectedRangeLeavesTheOtherRows) {
   GridControl g;
   g.setCols(2);
@@ -836,6 +883,44 @@ TEST(GridControlTypedTest, CopiedCellsKeepTheirTextWhenTheSourceChanges) {
     EXPECT_EQ(g.TextMatrix(2, 0), t) << t.size();
     EXPECT_EQ(g.TextMatrix(3, 0), t) << t.size();
   }
+}
+
+// A cell taking a shared cell shows the text of the cell it was read from, also when
+// the column's stored texts have moved in between.
+TEST(GridControlTypedTest, SharedCellsKeepTheirTextWhenStoredTextsMove) {
+  const QString texts[] = {QStringLiteral("ab"), QStringLiteral("a longer text"), QString(70000, u'x'),
+                           QStringLiteral("Grüße"), QString()};
+  for (const bool churn : {false, true}) {
+    for (const QString& t : texts) {
+      ctl::GridControl g;
+      g.setRows(5);
+      g.setTextMatrix(1, 0, t);
+      const ctl::SharedCell shared = g.ShareCell(1, 0);
+      g.setSharedCell(2, 0, shared);
+      if (churn) {
+        for (int i = 0; i < 300; ++i) g.setTextMatrix(4, 0, QString(5000, QChar(u'a' + i % 26)));  // compaction
+      }
+      g.setSharedCell(3, 0, shared);
+      g.setTextMatrix(1, 0, QStringLiteral("other"));
+      EXPECT_EQ(g.TextMatrix(2, 0), t) << t.size() << (churn ? " after compaction" : "");
+      EXPECT_EQ(g.TextMatrix(3, 0), t) << t.size() << (churn ? " after compaction" : "");
+    }
+  }
+}
+
+// A column of listed ids is as wide as the same texts written plainly.
+TEST(GridControlTypedTest, ListedIdsSizeLikeTheirTexts) {
+  ctl::GridControl g;
+  g.setRows(41);
+  g.setCols(2);
+  g.setColComboList(0, QStringLiteral("#1;Zinc|#2;Aluminium oxide|#3;Tin"));
+  for (int r = 1; r < g.Rows(); ++r) {
+    g.setTextMatrix(r, 0, r % 4);  // 0 has no text in the list
+    g.setTextMatrix(r, 1, g.Cell(ctl::flexcpTextDisplay, r, 0).toString());
+  }
+  g.AutoSize(0, 1);
+  EXPECT_EQ(g.ColWidth(0), g.ColWidth(1));
+  EXPECT_GT(g.ColWidth(0), 0);
 }
 
 // Sizing a column of formatted numbers measures only its extremes; the width is that
