@@ -161,32 +161,68 @@ void BM_SeekCharacter(benchmark::State& state) {
 }
 BENCHMARK(BM_SeekCharacter)->Unit(benchmark::kMicrosecond);
 
+// Fills a new transaction record of the append benchmarks.
+class NewTran {
+ public:
+  explicit NewTran(DATA4* d)
+      : d_(d), rowid_(d4field(d, "ROWID")), prodid_(d4field(d, "PRODID")), date_(d4field(d, "TRANDATE")),
+        type_(d4field(d, "TRANTYPE")), units_(d4field(d, "UNITS")) {}
+  void Fill(long rowid, std::mt19937& rng, const char* date) {
+    d4appendStartVB(d_, 0);
+    d4blank(d_);
+    f4assignDouble(rowid_, static_cast<double>(rowid));
+    f4assignDouble(prodid_, static_cast<double>(1 + rng() % kProducts));
+    f4assignNVB(date_, date, 8);
+    f4assignDouble(type_, static_cast<double>(1 + rng() % 5));
+    f4assignDouble(units_, 12.5);
+  }
+
+ private:
+  DATA4* d_;
+  FIELD4 *rowid_, *prodid_, *date_, *type_, *units_;
+};
+
 void BM_AppendFourTags(benchmark::State& state) {
   CODE4* c = Engine();
   DATA4* d = d4open(c, Db().tranCopy.c_str());
   if (!d) Die("open copy");
-  FIELD4* rowid = d4field(d, "ROWID");
-  FIELD4* prodid = d4field(d, "PRODID");
-  FIELD4* date = d4field(d, "TRANDATE");
-  FIELD4* type = d4field(d, "TRANTYPE");
-  FIELD4* units = d4field(d, "UNITS");
+  NewTran tran(d);
   std::mt19937 rng(4);
   long next = kTransactions + 1;
   for (auto _ : state) {
-    d4appendStartVB(d, 0);
-    d4blank(d);
-    f4assignDouble(rowid, static_cast<double>(next++));
-    f4assignDouble(prodid, static_cast<double>(1 + rng() % kProducts));
-    const std::string& dt = Db().dates[rng() % Db().dates.size()];
-    f4assignNVB(date, dt.data(), 8);
-    f4assignDouble(type, static_cast<double>(1 + rng() % 5));
-    f4assignDouble(units, 12.5);
+    tran.Fill(next++, rng, Db().dates[rng() % Db().dates.size()].c_str());
     if (d4append(d) != 0) state.SkipWithError("append failed");
     d4flush(d);
   }
   d4initUndo(c);
 }
 BENCHMARK(BM_AppendFourTags)->Unit(benchmark::kMicrosecond);
+
+// The way an import writes: a new, empty table, each row appended, flushed and unlocked
+// on its own.
+void BM_AppendUnlockNewTable(benchmark::State& state) {
+  char tmpl[] = "/tmp/xbase-bench-new-XXXXXX";
+  if (!mkdtemp(tmpl)) Die("mkdtemp");
+  const std::string dir = tmpl;
+  CODE4* c = Engine();
+  DATA4* d = d4create(c, (dir + "/newtran.dbf").c_str(), kTranFields, kTranTags);
+  if (!d) Die("create new");
+  NewTran tran(d);
+  std::mt19937 rng(5);
+  long next = 1;
+  for (auto _ : state) {
+    char dt[16];
+    std::snprintf(dt, sizeof dt, "%04u%02u%02u", 2015 + static_cast<unsigned>(rng() % 10),
+                  1 + static_cast<unsigned>(rng() % 12), 1 + static_cast<unsigned>(rng() % 28));
+    tran.Fill(next++, rng, dt);
+    if (d4append(d) != 0) state.SkipWithError("append failed");
+    d4flush(d);
+    d4unlock(d);
+  }
+  d4initUndo(c);
+  std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_AppendUnlockNewTable)->Unit(benchmark::kMicrosecond)->Iterations(100000);
 
 void BM_RebuildFourTags(benchmark::State& state) {
   CODE4* c = Engine();

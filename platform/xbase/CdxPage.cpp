@@ -1,7 +1,9 @@
 #include "platform/xbase/CdxPage.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace xb::cdx {
 
@@ -27,14 +29,36 @@ LeafLayout LayoutFor(uint16_t keyLen, uint32_t maxRecno) {
   return {std::min(32, bytes * 8 - 2 * countBits), countBits, bytes};
 }
 
+uint64_t Word(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+constexpr bool kLittle = std::endian::native == std::endian::little;
+
+// Equal bytes at the start / the end of the 8 bytes that gave x = word ^ other.
+size_t LeadingEqual(uint64_t x) { return size_t(kLittle ? std::countr_zero(x) : std::countl_zero(x)) / 8; }
+size_t TrailingEqual(uint64_t x) { return size_t(kLittle ? std::countl_zero(x) : std::countr_zero(x)) / 8; }
+
+// Both compare eight bytes at a time, then byte by byte.
 size_t Trailing(const uint8_t* key, uint16_t keyLen, uint8_t filler) {
+  const uint64_t fill = 0x0101010101010101ull * filler;
   size_t t = 0;
+  for (; t + 8 <= keyLen; t += 8) {
+    const uint64_t x = Word(key + keyLen - t - 8) ^ fill;
+    if (x != 0) return t + TrailingEqual(x);
+  }
   while (t < keyLen && key[keyLen - 1 - t] == filler) ++t;
   return t;
 }
 
 size_t Shared(const uint8_t* a, const uint8_t* b, size_t limit) {
   size_t d = 0;
+  for (; d + 8 <= limit; d += 8) {
+    const uint64_t x = Word(a + d) ^ Word(b + d);
+    if (x != 0) return d + LeadingEqual(x);
+  }
   while (d < limit && a[d] == b[d]) ++d;
   return d;
 }
@@ -57,12 +81,14 @@ bool Fail(std::string* why, const char* text) {
 }  // namespace
 
 void Node::Insert(size_t i, const uint8_t* k, uint32_t recno, uint32_t child) {
+  image.clear();
   keys.insert(keys.begin() + std::ptrdiff_t(i * keyLen), k, k + keyLen);
   recnos.insert(recnos.begin() + std::ptrdiff_t(i), recno);
   if (!leaf()) children.insert(children.begin() + std::ptrdiff_t(i), child);
 }
 
 void Node::Erase(size_t i) {
+  image.clear();
   const auto at = keys.begin() + std::ptrdiff_t(i * keyLen);
   keys.erase(at, at + keyLen);
   recnos.erase(recnos.begin() + std::ptrdiff_t(i));
@@ -70,11 +96,14 @@ void Node::Erase(size_t i) {
 }
 
 void Node::SetEntry(size_t i, const uint8_t* k, uint32_t recno) {
+  image.clear();
   std::memcpy(keys.data() + i * keyLen, k, keyLen);
   recnos[i] = recno;
 }
 
 void Node::MoveTail(size_t from, Node* dst) {
+  image.clear();
+  dst->image.clear();
   dst->keys.insert(dst->keys.end(), keys.begin() + std::ptrdiff_t(from * keyLen), keys.end());
   dst->recnos.insert(dst->recnos.end(), recnos.begin() + std::ptrdiff_t(from), recnos.end());
   keys.resize(from * keyLen);
@@ -96,6 +125,7 @@ bool DecodeNode(const uint8_t* page, uint16_t keyLen, uint8_t filler, Node* out,
   out->keys.clear();
   out->recnos.clear();
   out->children.clear();
+  out->image.clear();
   if (out->attr > 3) return Fail(why, "page has unknown attributes");
 
   if (!out->leaf()) {
@@ -141,6 +171,86 @@ bool DecodeNode(const uint8_t* page, uint16_t keyLen, uint8_t filler, Node* out,
     std::memcpy(dst + dup, page + pos, stored);
     std::memset(dst + dup + stored, filler, trail);
   }
+  return true;
+}
+
+namespace {
+
+uint64_t GetEntry(const uint8_t* e, int bytes) {
+  uint64_t v = 0;
+  for (int b = bytes - 1; b >= 0; --b) v = v << 8 | e[b];
+  return v;
+}
+
+void PutEntry(uint8_t* e, int bytes, uint64_t v) {
+  for (int b = 0; b < bytes; ++b) e[b] = uint8_t(v >> (8 * b));
+}
+
+}  // namespace
+
+bool EncodeLeafInsert(const Node& n, size_t i, const uint8_t* before, uint8_t filler, uint8_t* page) {
+  const size_t count = n.count(), kl = n.keyLen;
+  if (!n.leaf() || count < 2 || i >= count || GetLE16(before + 2) != count - 1) return false;
+  const LeafLayout lay = LayoutFor(n.keyLen, std::max<uint32_t>(n.recnos[i], 1));
+  const int bytes = before[23], countBits = before[21];
+  if (countBits != lay.countBits || bytes < lay.bytes || before[20] != std::min(32, bytes * 8 - 2 * countBits)) {
+    return false;
+  }
+  const int recBits = before[20];
+  const size_t oldCount = count - 1, oldFloor = kLeafHeader + oldCount * size_t(bytes);
+  const size_t oldPos = oldFloor + GetLE16(before + 12);
+  if (oldFloor > kPageSize || oldPos > kPageSize) return false;
+  // Stored key bytes of one old entry, from its counts.
+  const uint8_t dupMask = before[18], trailMask = before[19];
+  auto oldStored = [&](size_t j) {
+    const uint64_t v = GetEntry(before + kLeafHeader + j * size_t(bytes), bytes);
+    return kl - std::min(kl, (size_t(v >> recBits) & dupMask) + (size_t(v >> (recBits + countBits)) & trailMask));
+  };
+  // top: key bytes of the entries before i, packed from the page's end; moved: the old
+  // key bytes of the entries after the one that follows the new entry.
+  size_t top = 0;
+  if (i <= oldCount / 2) {
+    for (size_t j = 0; j < i; ++j) top += oldStored(j);
+  } else {
+    size_t below = 0;
+    for (size_t j = i; j < oldCount; ++j) below += oldStored(j);
+    if (below > kPageSize - oldPos) return false;
+    top = kPageSize - oldPos - below;
+  }
+  const size_t nextOld = i < oldCount ? oldStored(i) : 0;
+  if (top + nextOld > kPageSize - oldPos) return false;
+  const size_t moved = kPageSize - oldPos - top - nextOld;
+
+  size_t dup[2] = {}, trail[2] = {}, stored[2] = {};
+  const size_t changed = i + 1 < count ? 2 : 1;
+  for (size_t c = 0; c < changed; ++c) stored[c] = StoredBytes(n, 0, i + c, filler, &dup[c], &trail[c]);
+  const size_t floor = kLeafHeader + count * size_t(bytes);
+  if (floor + top + stored[0] + stored[1] + moved > kPageSize) return false;
+
+  std::memset(page, 0, kPageSize);
+  PutLE16(page, n.attr);
+  PutLE16(page + 2, uint16_t(count));
+  PutLE32(page + 4, n.left);
+  PutLE32(page + 8, n.right);
+  std::memcpy(page + 14, before + 14, kLeafHeader - 14);  // masks and widths
+  std::memcpy(page + kLeafHeader, before + kLeafHeader, i * size_t(bytes));
+  for (size_t c = 0; c < changed; ++c) {
+    PutEntry(page + kLeafHeader + (i + c) * size_t(bytes), bytes,
+             uint64_t(n.recnos[i + c]) | uint64_t(dup[c]) << recBits | uint64_t(trail[c]) << (recBits + countBits));
+  }
+  if (changed == 2) {
+    std::memcpy(page + kLeafHeader + (i + 2) * size_t(bytes), before + kLeafHeader + (i + 1) * size_t(bytes),
+                (oldCount - i - 1) * size_t(bytes));
+  }
+  size_t pos = kPageSize - top;
+  std::memcpy(page + pos, before + pos, top);
+  for (size_t c = 0; c < changed; ++c) {
+    pos -= stored[c];
+    std::memcpy(page + pos, n.key(i + c) + dup[c], stored[c]);
+  }
+  pos -= moved;
+  std::memcpy(page + pos, before + oldPos, moved);
+  PutLE16(page + 12, uint16_t(pos - floor));
   return true;
 }
 

@@ -31,6 +31,9 @@ struct Node {
   std::vector<uint8_t> keys;        // count() * keyLen bytes, full keys
   std::vector<uint32_t> recnos;     // one per key
   std::vector<uint32_t> children;   // interior nodes only, one per key
+  // A leaf's page as this handle last wrote it; empty when not known. Every change of
+  // the entries below empties it.
+  std::vector<uint8_t> image;
 
   bool leaf() const { return (attr & kAttrLeaf) != 0; }
   size_t count() const { return recnos.size(); }
@@ -68,6 +71,12 @@ inline size_t InteriorCapacity(uint16_t keyLen) { return (kPageSize - 12) / (key
 
 // Writes n as a page; false when the entries do not fit in one page.
 bool EncodeNode(const Node& n, uint8_t filler, uint8_t* page);
+
+// The page EncodeNode writes for leaf n, built from before, the page EncodeNode wrote
+// for n without its entry i: the entries around i are packed anew, the others copied.
+// False when they do not fit or the record number needs wider entries (EncodeNode then
+// tells which).
+bool EncodeLeafInsert(const Node& n, size_t i, const uint8_t* before, uint8_t filler, uint8_t* page);
 
 // Bytes of one packed leaf entry when the page's greatest record number is maxRecno.
 size_t LeafEntryBytes(uint16_t keyLen, uint32_t maxRecno);

@@ -115,6 +115,8 @@ class Tree {
   Status Corrupt(const std::string& why) const;
   Status Descend(const Target& t, std::vector<PathStep>* path, Pos* leaf);
   Status Write(uint32_t page, const std::shared_ptr<Node>& n);
+  // Writes n's page, already encoded into buf (kPageSize bytes).
+  Status WriteEncoded(uint32_t page, const std::shared_ptr<Node>& n, const uint8_t* buf);
   Status Allocate(uint32_t* page);
   Status Release(uint32_t page);
   Status Relink(uint32_t page, bool setLeft, uint32_t value);

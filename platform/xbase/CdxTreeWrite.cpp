@@ -17,8 +17,14 @@ void PutCounter(uint8_t* p, uint32_t v, bool bigEndian) {
 Status Tree::Write(uint32_t page, const std::shared_ptr<Node>& n) {
   uint8_t buf[kPageSize];
   if (!EncodeNode(*n, filler_, buf)) return Corrupt("a page overflowed while being written");
+  return WriteEncoded(page, n, buf);
+}
+
+Status Tree::WriteEncoded(uint32_t page, const std::shared_ptr<Node>& n, const uint8_t* buf) {
   changed_ = true;
-  if (!file_->WriteAt(page, buf, sizeof buf)) return Status(Code::kIo, "cannot write " + file_->path());
+  n->image.clear();
+  if (!file_->WriteAt(page, buf, kPageSize)) return Status(Code::kIo, "cannot write " + file_->path());
+  if (n->leaf()) n->image.assign(buf, buf + kPageSize);
   cache_[page] = n;
   return Status::Ok();
 }
@@ -188,11 +194,20 @@ Status Tree::Insert(const uint8_t* key, uint32_t recno, bool unique) {
   if (leaf.index < n.count() && CompareEntry(n, leaf.index, key, recno) == 0) {
     return Status(Code::kInvalid, "the entry is already in the tag");
   }
+  // The page as last written, if known, gives the bytes of the entries that stay as they were.
+  std::vector<uint8_t> before;
+  before.swap(n.image);
   n.Insert(leaf.index, key, recno, 0);
   const bool atEnd = leaf.index + 1 == n.count();
   Status s;
-  if (LeafBytes(n, 0, n.count(), filler_) <= kPageSize) {
-    s = Write(leaf.page, leaf.leaf);
+  // Encoding fails exactly when the entries do not fit one page.
+  uint8_t buf[kPageSize];
+  const bool fits = (before.size() == kPageSize && EncodeLeafInsert(n, leaf.index, before.data(), filler_, buf)) ||
+                    EncodeNode(n, filler_, buf);
+  n.image.swap(before);  // its storage, for the page written next
+  n.image.clear();
+  if (fits) {
+    s = WriteEncoded(leaf.page, leaf.leaf, buf);
     if (s.ok()) s = FixSeparators(path, path.size(), n);
   } else {
     s = SplitAndWrite(path, path.size(), leaf.page, leaf.leaf, atEnd);

@@ -7,6 +7,8 @@
 #include <random>
 
 #include "platform/xbase/Cdx.h"
+#include "platform/xbase/CdxBuild.h"
+#include "platform/xbase/CdxTree.h"
 #include "tests/platform/xbase/XbaseTestUtil.h"
 #include "tests/platform/xbase/cdx_test_util.h"
 
@@ -55,6 +57,42 @@ void ExpectMatches(CdxIndex& ix, const std::vector<M>& models, Walk walk = Walk:
   ASSERT_TRUE(s.ok()) << s.message();
 }
 
+// Every leaf of the file holds exactly the bytes a full encoding of its entries gives,
+// however the page was last written.
+void ExpectLeavesAsEncoded(const std::string& path, const std::vector<TagDef>& defs) {
+  xb::Status st;
+  auto file = File::Open(path, File::Mode::kReadOnly, &st);
+  ASSERT_TRUE(file) << st.message();
+  uint64_t gens = 0;
+  bool moved = false;
+  xb::cdx::Tree dir(file.get(), 0, 10, ' ', &gens);
+  dir.SetBigEndianCounter();
+  ASSERT_TRUE(dir.Refresh(&moved).ok());
+  std::vector<uint32_t> headers;  // in the order of the tags
+  xb::cdx::Pos pos;
+  for (xb::Status s = dir.First(&pos); pos.valid(); s = dir.Step(&pos, true)) {
+    ASSERT_TRUE(s.ok()) << s.message();
+    headers.push_back(pos.leaf->recnos[pos.index]);
+  }
+  std::sort(headers.begin(), headers.end());
+  ASSERT_EQ(headers.size(), defs.size());
+  for (size_t t = 0; t < defs.size(); ++t) {
+    const uint8_t filler = xb::cdx::FillerFor(defs[t].type);
+    xb::cdx::Tree tree(file.get(), headers[t], defs[t].keyLen, filler, &gens);
+    ASSERT_TRUE(tree.Refresh(&moved).ok());
+    size_t leaves = 0;
+    for (xb::Status s = tree.First(&pos); pos.valid(); s = tree.Step(&pos, true), ++leaves) {
+      ASSERT_TRUE(s.ok()) << s.message();
+      uint8_t disk[xb::cdx::kPageSize], encoded[xb::cdx::kPageSize];
+      ASSERT_TRUE(tree.ReadPage(pos.page, disk).ok());
+      ASSERT_TRUE(xb::cdx::EncodeNode(*pos.leaf, filler, encoded));
+      ASSERT_TRUE(std::equal(disk, disk + sizeof disk, encoded)) << "tag " << t << ", page " << pos.page;
+      pos.index = pos.leaf->count() - 1;
+    }
+    EXPECT_GT(leaves, 1u) << "tag " << t;
+  }
+}
+
 TEST(CdxWrite, RandomChangesFollowTheModel) {
   const std::string path = xbtest::NewDir() + "/t.cdx";
   ASSERT_TRUE(CdxIndex::Create(path, ThreeTags()).ok());
@@ -80,6 +118,7 @@ TEST(CdxWrite, RandomChangesFollowTheModel) {
       ASSERT_TRUE(s.ok()) << s.message();
     }
     ExpectMatches(*ix, models);
+    ExpectLeavesAsEncoded(path, ThreeTags());
   }
   // The same index read by a new handle.
   ix.reset();
