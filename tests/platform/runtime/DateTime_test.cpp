@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/runtime/Clock.h"
 #include "platform/runtime/Error.h"
 #include "tests/platform/runtime/ErrorNumber.h"
 #include "tests/support/TestEnv.h"
@@ -100,3 +101,16 @@ TEST(DateTimeTest, FromSerialCountsFromTheZeroDate) {
 }
 
 }  // namespace
+
+// The system clock: local time in whole seconds, between the moments read around it.
+TEST(ClockTest, SystemClockGivesLocalTimeInWholeSeconds) {
+  rt::SetClock({});
+  const qint64 before = QDateTime::currentSecsSinceEpoch();
+  const QDateTime now = rt::Now();
+  const qint64 after = QDateTime::currentSecsSinceEpoch();
+  rt::SetClock([] { return testenv::FixedNow(); });
+  EXPECT_EQ(now.timeSpec(), Qt::LocalTime);
+  EXPECT_EQ(now.time().msec(), 0);
+  EXPECT_GE(now.toSecsSinceEpoch(), before);
+  EXPECT_LE(now.toSecsSinceEpoch(), after);
+}
