@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPalette>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 #include "database/clsProd.h"
@@ -27,21 +28,28 @@ namespace rpttest {
 using stocktest::AddTran;
 using stocktest::Cur;
 
-// Saves a product; its id (-1 on failure).
-inline int32_t AddProd(const QString& name, const QString& partNo, const char* reorderLevel = "0",
-                       int32_t group = 0, bool hide = false, const QString& notes = {}) {
+// Saves a new product that `fill` describes; its id (-1 on failure).
+inline int32_t SaveNewProduct(const std::function<void(clsProd&)>& fill) {
   clsProd p;
   p.Init();
-  p.sProdName = name;
-  p.sPartNo = partNo;
-  p.curReOrderLevel = Cur(reorderLevel);
-  p.nGroup = group;
-  p.bHide = hide;
-  p.sNotes = notes;
+  fill(p);
   DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
   const bool ok = p.SaveProduct(tb, nullptr, true);
   d4close(tb);
   return ok ? p.nProdId : -1;
+}
+
+// Saves a product; its id (-1 on failure).
+inline int32_t AddProd(const QString& name, const QString& partNo, const char* reorderLevel = "0",
+                       int32_t group = 0, bool hide = false, const QString& notes = {}) {
+  return SaveNewProduct([&](clsProd& p) {
+    p.sProdName = name;
+    p.sPartNo = partNo;
+    p.curReOrderLevel = Cur(reorderLevel);
+    p.nGroup = group;
+    p.bHide = hide;
+    p.sNotes = notes;
+  });
 }
 
 // A definition parsed from its record, with its column definitions read.

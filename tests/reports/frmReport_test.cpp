@@ -21,6 +21,7 @@
 #include "services/mdlRegistry.h"
 #include "tests/database/DbTestSupport.h"
 #include "tests/database/StockTestSupport.h"
+#include "tests/reports/ReportsTestSupport.h"
 
 namespace {
 
@@ -47,19 +48,16 @@ class frmReportTest : public dbtest::DbTest {
   // further fields.
   static int32_t AddProduct(const QString& partNo, const QString& name, const char* reorder, int32_t group = -1,
                             bool hide = false, const std::function<void(clsProd&)>& fill = {}) {
-    clsProd p;
-    p.Init();
-    p.sPartNo = partNo;
-    p.sProdName = name;
-    p.curReOrderLevel = Cur(reorder);
-    p.nGroup = group;
-    p.bHide = hide;
-    if (fill) fill(p);
-    DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
-    const bool ok = p.SaveProduct(tb, nullptr, true);
-    d4close(tb);
-    EXPECT_TRUE(ok);
-    return p.nProdId;
+    const int32_t id = rpttest::SaveNewProduct([&](clsProd& p) {
+      p.sPartNo = partNo;
+      p.sProdName = name;
+      p.curReOrderLevel = Cur(reorder);
+      p.nGroup = group;
+      p.bHide = hide;
+      if (fill) fill(p);
+    });
+    EXPECT_GT(id, 0);
+    return id;
   }
 
   // Registered, so closing the database at the end of the test unloads it.
