@@ -25,6 +25,7 @@
 
 #include "database/clsDBFile.h"
 #include "database/clsProductStats.h"  // (records: transactions, stock figures, products)
+#include "database/store/Counters.h"
 #include "database/store/Session.h"
 #include <unordered_map>
 #include <unordered_set>
@@ -374,6 +375,7 @@ class clsDB {
     int depth = 0;
     bool countersOpened = false;
     DATA4* counters = nullptr;  // null: did not open
+    store::CounterRows counterRows;  // rows found on counters
     std::unordered_map<std::string, QString> paths;
     QString lastDate, lastStoredDate;
   };

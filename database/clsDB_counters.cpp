@@ -17,7 +17,9 @@ const QString kProductsKey = QStringLiteral("svlprod.dbf");
 
 int32_t clsDB::GetNextID(const QString& sTablename, bool bIncrement, int32_t startId) {
   const store::Session session = Session();
-  const store::Result<int32_t> next = store::Counters(session).Next(sTablename, bIncrement, startId, BatchCounters());
+  DATA4* counters = BatchCounters();
+  const store::Result<int32_t> next = store::Counters(session).Next(
+      sTablename, bIncrement, startId, counters, counters != nullptr ? &m_batch.counterRows : nullptr);
   if (next.ok()) return next.value;
   dbaccess::Report(next.status, "clsDB_GetNextID", dbaccess::NextIdLockedText());
   return next.status.is(Failure::kLocked) ? 0 : -1;

@@ -34,8 +34,8 @@ Status Categories::Add(const QString& desc, ListType type, int32_t id, DATA4* op
     session_.Check(f4assignDouble(f.rowid, id), "f4assignDouble");
     session_.Check(f4assignDouble(f.type, Code(type)), "f4assignDouble");
     session_.Check(AssignText(f.desc, desc), "f4assignNVB");
-    if (session_.Check(d4append(tb.get()), "d4append") != 0) return Status::Of(Failure::kNotStored);
-    return FlushUnlock(session_, tb.get()) == r4locked ? Status::Of(Failure::kLocked) : Status::Ok();
+    if (session_.Check(d4appendUnlock(tb.get()), "d4append") != 0) return Status::Of(Failure::kNotStored);
+    return Status::Ok();
   });
 }
 

@@ -42,6 +42,13 @@ bool OnCounter(DATA4* tb, const CounterFields& f, const QString& key) {
   return d4recNo(tb) > 0 && d4deleted(tb) == 0 && Text(f.tblname).trimmed() == key.trimmed();
 }
 
+// On the row `rows` holds for `key`, when it still is the counter's.
+bool AtKnownRow(DATA4* tb, const CounterFields& f, const QString& key, const CounterRows* rows) {
+  if (rows == nullptr) return false;
+  const auto it = rows->find(key);
+  return it != rows->end() && d4go(tb, it->second) == 0 && OnCounter(tb, f, key);
+}
+
 enum class Found { kFound, kCreated, kLocked };
 
 // Positions on the row of `key` (kFound) or creates it holding next() under the
@@ -62,7 +69,8 @@ Found FindOrCreate(const Session& s, DATA4* tb, const CounterFields& f, const QS
 
 }  // namespace
 
-Result<int32_t> Counters::Next(const QString& key, bool increment, int32_t start, DATA4* open) const {
+Result<int32_t> Counters::Next(const QString& key, bool increment, int32_t start, DATA4* open,
+                               CounterRows* rows) const {
   return Guarded<Result<int32_t>>([&]() -> Result<int32_t> {
     CheckKey(key);
     Table tb(session_, open, kFile);
@@ -71,13 +79,14 @@ Result<int32_t> Counters::Next(const QString& key, bool increment, int32_t start
       const CounterFields f(tb.get());
       // Still on the row, the seek is skipped; the row read again under the lock must
       // then still be the counter's, else it is sought after all.
-      for (bool seek = !OnCounter(tb.get(), f, key);; seek = true) {
+      for (bool seek = !OnCounter(tb.get(), f, key) && !AtKnownRow(tb.get(), f, key, rows);; seek = true) {
         if (seek) {
           switch (FindOrCreate(session_, tb.get(), f, key, [&] { return Plus1(start); })) {
             case Found::kLocked: return Status::Of(Failure::kLocked);
             case Found::kCreated: return start;
             case Found::kFound: break;
           }
+          if (rows != nullptr) (*rows)[key] = d4recNo(tb.get());
         }
         int32_t value = 0;
         bool moved = false;

@@ -7,7 +7,9 @@
 // Next works on the caller's open table when `open` is given (left open, with no lock
 // of the call left on it, also after a failure), else opens and closes the table; an
 // open table is as safe for other copies as a fresh one, as the row is read again
-// once locked.
+// once locked. With `rows` it also keeps the record number of each counter it found
+// on that table and goes there before seeking (a row that no longer holds the
+// counter is sought after all).
 //
 // Keys are matched whole ("svlprod" is not "svlprod.dbf"). Failures: kLocked (the
 // row, or the creation lock, is held by another user; nothing was handed out or
@@ -15,11 +17,15 @@
 
 #include <QString>
 #include <cstdint>
+#include <unordered_map>
 
 #include "database/store/Result.h"
 #include "database/store/Session.h"
 
 namespace store {
+
+// Record numbers of counters on one open counters table, by key.
+using CounterRows = std::unordered_map<QString, long>;
 
 class Counters {
  public:
@@ -27,7 +33,8 @@ class Counters {
 
   // The counter's next value, advanced when `increment`; a missing counter is created
   // holding start + 1 and gives `start`.
-  Result<int32_t> Next(const QString& key, bool increment, int32_t start, DATA4* open = nullptr) const;
+  Result<int32_t> Next(const QString& key, bool increment, int32_t start, DATA4* open = nullptr,
+                       CounterRows* rows = nullptr) const;
   // The next value without changing it; kNotFound when there is no such counter.
   Result<int32_t> Query(const QString& key) const;
   // Sets the next value (lower values too); a missing counter is created with it.

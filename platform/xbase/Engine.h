@@ -90,6 +90,7 @@ int d4seek(DATA4* d, const char* key);
 int d4seekDouble(DATA4* d, double key);
 int d4seekNext(DATA4* d, const char* key);
 int d4top(DATA4* d);
+int d4go(DATA4* d, long recno);  // 0, or r4entry when there is no such record
 int d4skip(DATA4* d, long n);
 long d4recNo(DATA4* d);      // 0 when not on a record (or appending); count + 1 at end of file
 long d4recCountDo(DATA4* d); // re-read from the header
@@ -99,6 +100,8 @@ int d4flush(DATA4* d);
 int d4appendStartVB(DATA4* d, int useMemoEntries);
 int d4blank(DATA4* d);
 int d4append(DATA4* d);
+// d4append then d4unlock, the new record never locked between them.
+int d4appendUnlock(DATA4* d);
 int d4delete(DATA4* d);
 int d4deleted(DATA4* d);
 int d4reindex(DATA4* d);

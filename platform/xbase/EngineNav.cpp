@@ -230,6 +230,15 @@ int d4top(DATA4* d) {
   return LoadRecord(d, 1);
 }
 
+int d4go(DATA4* d, long recno) {
+  const int r = Begin(d);
+  if (r != 0) return r;
+  d->appending = false;
+  if (recno < 1 || recno > static_cast<long>(UINT32_MAX)) return r4entry;
+  const int loaded = LoadRecord(d, static_cast<uint32_t>(recno));
+  return loaded == r4eof ? r4entry : loaded;
+}
+
 int d4skip(DATA4* d, long n) {
   int r = Begin(d);
   if (r != 0) return r;

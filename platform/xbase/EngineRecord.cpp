@@ -119,6 +119,7 @@ struct KeyOp {
 // What brings every tag from the old record's keys to the new one's.
 struct KeyChanges {
   std::vector<KeyOp> removals, insertions;
+  bool empty() const { return removals.empty() && insertions.empty(); }
 };
 
 KeyChanges KeyOps(DATA4* d, const char* oldRec, const char* newRec) {
@@ -190,13 +191,12 @@ int DropLeftoverKeys(DATA4* d, uint32_t n) {
   return 0;
 }
 
-// Writes the current record's change under the held index lock, in an order that
-// leaves every reader right wherever it is cut short: the new keys, the record, then
-// the old keys go. In between a tag holds both; readers pass over an entry whose
-// record does not carry its key.
-int StoreChange(DATA4* d) {
+// Writes the current record's change c (under the held index lock when it moves a
+// key), in an order that leaves every reader right wherever it is cut short: the new
+// keys, the record, then the old keys go. In between a tag holds both; readers pass
+// over an entry whose record does not carry its key.
+int StoreChange(DATA4* d, const KeyChanges& c) {
   const uint32_t n = d->recno;
-  const KeyChanges c = d->index ? KeyOps(d, d->orig.data(), d->rec.data()) : KeyChanges{};
   std::vector<KeyOp> inserted;
   int r = CheckRemovals(d, c.removals, n);
   if (r == 0) r = InsertKeys(d, c.insertions, n, &inserted);
@@ -262,10 +262,12 @@ int FlushRecord(DATA4* d) {
     return d->Fail(d->readOnly ? e4readOnly : e4lock);
   }
   int r = WriteMemos(d);
-  if (r == 0) r = LockIndex(d);
+  // A change that moves no key leaves the index alone, unlocked.
+  const KeyChanges c = d->index ? KeyOps(d, d->orig.data(), d->rec.data()) : KeyChanges{};
+  if (r == 0 && !c.empty()) r = LockIndex(d);
   if (r == 0) {
-    r = StoreChange(d);
-    UnlockIndex(d);
+    r = StoreChange(d, c);
+    if (!c.empty()) UnlockIndex(d);
   }
   if (r == 0) {
     Committed(d, d->recno);
@@ -377,7 +379,10 @@ int d4blank(DATA4* d) {
   return 0;
 }
 
-int d4append(DATA4* d) {
+namespace {
+
+// d4append; keepLocked: the new record stays locked by this handle.
+int Append(DATA4* d, bool keepLocked) {
   if (!d) return e4parm;
   if (d->readOnly) return d->Fail(e4readOnly);
   if (!d->appending) {
@@ -404,12 +409,22 @@ int d4append(DATA4* d) {
     UnlockIndex(d);
   }
   if (r == 0) {
-    // The new record stays locked by this handle (until d4unlock or d4close), so it
-    // may still be changed under lock enforcement.
-    if (!d->denyWrite) d->locks->LockRecord(n, xb::LockPolicy{1, 0});
+    // Kept locked until d4unlock or d4close, it may still be changed under lock
+    // enforcement.
+    if (keepLocked && !d->denyWrite) d->locks->LockRecord(n, xb::LockPolicy{1, 0});
     Committed(d, n);
   }
   d->locks->UnlockAppend();
+  return r;
+}
+
+}  // namespace
+
+int d4append(DATA4* d) { return Append(d, true); }
+
+int d4appendUnlock(DATA4* d) {
+  const int r = Append(d, false);
+  if (r == 0) d->locks->UnlockAll();
   return r;
 }
 

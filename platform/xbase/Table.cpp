@@ -225,7 +225,8 @@ Status Table::PublishAppend(uint32_t n) {
 }
 
 bool Table::ReadLeftover(uint32_t n, char* buf) {
-  return n != 0 && file_->ReadAt(header_.RecordOffset(n), buf, header_.recordLen);
+  const uint64_t off = header_.RecordOffset(n);
+  return n != 0 && off + header_.recordLen <= knownSize_ && file_->ReadAt(off, buf, header_.recordLen);
 }
 
 }  // namespace xb

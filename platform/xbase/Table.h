@@ -56,7 +56,8 @@ class Table {
   Status StageAppend(const char* buf, uint32_t* n);
   Status PublishAppend(uint32_t n);
   // What an interrupted append left at record n (the first beyond the count): true
-  // with its bytes in buf when the file holds a whole record there.
+  // with its bytes in buf when the file holds a whole record there. Called under the
+  // append lock after RefreshCount, whose size it trusts: a file too short is not read.
   bool ReadLeftover(uint32_t n, char* buf);
   // Writes today's date into the header (after a change).
   Status TouchDate();

@@ -196,6 +196,16 @@ TEST_F(CountersTest, ABatchTakesIdsAsWithoutOne) {
     EXPECT_EQ(gDB().GetNextID(tran, true, 1000), 5000);
     EXPECT_EQ(gDB().GetNextID(QStringLiteral("batch.counter"), true, 70), 70);
     EXPECT_EQ(gDB().GetNextID(QStringLiteral("batch.counter"), true, 70), 71);
+    {
+      // The row the batch found the counter in now holds another: it is sought again.
+      dbtest::OtherUser other(gDB().LastIdTable());
+      ASSERT_TRUE(other.LockRow("TBLNAME", prod));
+      f4assignNVB(d4field(other.table(), "TBLNAME"), "moved.dbf", 9);
+      ASSERT_EQ(d4unlock(other.table()), 0);
+    }
+    gDB().SetNextID(prod, 9000);
+    EXPECT_EQ(gDB().GetNextID(prod, true, 1000), 9000);
+    EXPECT_EQ(gDB().QueryNextID(QStringLiteral("moved.dbf")), 1001);
 
     FailLocksFast();
     dbtest::OtherUser other(gDB().LastIdTable());
@@ -207,7 +217,7 @@ TEST_F(CountersTest, ABatchTakesIdsAsWithoutOne) {
   }
   EXPECT_FALSE(gDB().InBatch());
   EXPECT_EQ(gDB().QueryNextID(tran), 5002);
-  EXPECT_EQ(gDB().QueryNextID(prod), 1001);
+  EXPECT_EQ(gDB().QueryNextID(prod), 9001);
 
   const QString dir = gDB().DBPath();
   {

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <functional>
 #include <set>
 #include <string>
@@ -132,6 +133,58 @@ TEST_F(TwoUsers, PositioningLeavesTheIndexUnlocked) {
   ASSERT_EQ(d4seek(da_, "items.dbf"), 0);
   EXPECT_EQ(d4seekNext(da_, "items.dbf"), 0) << "the other user's new key";
   EXPECT_TRUE(free());
+}
+
+// While another user holds the index, a change that moves no key is still written; one
+// that moves a key is refused (50) and dropped with the lock.
+TEST_F(TwoUsers, OnlyAChangeThatMovesAKeyNeedsTheIndex) {
+  xb::Status s;
+  auto cdx = xb::File::Open(path_.substr(0, path_.size() - 3) + "cdx", xb::File::Mode::kReadWrite, &s);
+  ASSERT_TRUE(cdx) << s.message();
+  struct Case {
+    const char* field;
+    const char* text;
+    int flushed;
+  } cases[] = {{"LASTID", nullptr, 0}, {"TBLNAME", "renamed.dbf", r4locked}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    ASSERT_EQ(d4seek(da_, "items.dbf"), 0);
+    ASSERT_EQ(d4lock(da_, d4recNo(da_)), 0);
+    ASSERT_EQ(cdx->Lock(0x7FFFFFFE, 1, true), xb::File::LockResult::kOk);
+    if (c.text) {
+      f4assignNVB(d4field(da_, c.field), c.text, static_cast<int>(std::strlen(c.text)));
+    } else {
+      f4assignLong(la_, 777);
+    }
+    EXPECT_EQ(d4flush(da_), c.flushed);
+    d4unlock(da_);
+    cdx->Unlock(0x7FFFFFFE, 1);
+  }
+  ASSERT_EQ(d4seek(db_, "items.dbf"), 0);
+  EXPECT_EQ(f4long(lb_), 777);
+  EXPECT_NE(d4seek(db_, "renamed.dbf"), 0);
+}
+
+// d4go reaches a record by number in any order; d4appendUnlock leaves the new record
+// (and every other lock of the handle) free for the other user.
+TEST_F(TwoUsers, GoByNumberAndAppendUnlocked) {
+  ASSERT_EQ(d4seek(da_, "items.dbf"), 0);
+  const long items = d4recNo(da_);
+  ASSERT_EQ(d4top(da_), 0);
+  EXPECT_EQ(d4go(da_, items), 0);
+  EXPECT_EQ(f4long(la_), 21001);
+  EXPECT_EQ(d4go(da_, d4recCountDo(da_) + 1), r4entry);
+  EXPECT_EQ(d4go(da_, 0), r4entry);
+  ASSERT_EQ(d4lock(da_, items), 0);
+  d4appendStartVB(da_, 0);
+  d4blank(da_);
+  f4assignNVB(d4field(da_, "TBLNAME"), "new.dbf", 7);
+  ASSERT_EQ(d4appendUnlock(da_), 0);
+  const long added = d4recNo(da_);
+  EXPECT_EQ(d4lock(db_, added), 0) << "the new record";
+  EXPECT_EQ(d4lock(db_, items), 0) << "the record locked before";
+  EXPECT_EQ(d4seek(db_, "new.dbf"), 0);
+  EXPECT_EQ(d4recNo(db_), added);
 }
 
 TEST_F(Counters, TwoProcessesIncrementingUnderTheLockLoseNothing) {
