@@ -9,6 +9,8 @@ namespace xb {
 
 namespace {
 constexpr uint32_t kBlockHeaderLen = 8;
+// The first read of a memo: its block header and the text of most memos.
+constexpr size_t kFirstRead = 512;
 }
 
 std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, File::Mode mode, Status* status) {
@@ -67,12 +69,30 @@ Status MemoFile::Length(uint32_t block, uint32_t* len) const {
 Status MemoFile::Read(uint32_t block, std::string* out) const {
   out->clear();
   if (block == 0) return Status::Ok();
-  uint64_t off = 0;
-  uint32_t n = 0;
-  Status s = Locate(block, &off, &n);
-  if (!s.ok()) return s;
+  if (block < FirstBlock()) return {Code::kCorrupt, file_->path() + ": memo pointer into the header"};
+  // One read serves the block header and a short memo; only a longer one is checked
+  // against the file's size and read on.
+  const uint64_t off = static_cast<uint64_t>(block) * blockSize_;
+  uint8_t first[kFirstRead];
+  const long long got = file_->ReadSome(off, first, sizeof first);
+  if (got < 0) return {Code::kIo, "cannot read " + file_->path()};
+  if (got < static_cast<long long>(kBlockHeaderLen)) {
+    return {Code::kCorrupt, file_->path() + ": memo pointer past the end of the file"};
+  }
+  const uint32_t n = GetBE32(first + 4);
+  const size_t have = static_cast<size_t>(got) - kBlockHeaderLen;
+  const char* data = reinterpret_cast<const char*>(first + kBlockHeaderLen);
+  if (n <= have) {
+    out->assign(data, n);
+    return Status::Ok();
+  }
+  const uint64_t size = got < static_cast<long long>(sizeof first) ? off + static_cast<uint64_t>(got) : file_->Size();
+  if (size < off + kBlockHeaderLen || n > size - off - kBlockHeaderLen) {
+    return {Code::kCorrupt, file_->path() + ": memo length runs past the end of the file"};
+  }
   out->resize(n);
-  if (n > 0 && !file_->ReadAt(off, out->data(), n)) {
+  std::memcpy(out->data(), data, have);
+  if (!file_->ReadAt(off + static_cast<uint64_t>(got), out->data() + have, n - have)) {
     out->clear();
     return {Code::kIo, "cannot read " + file_->path()};
   }
