@@ -58,7 +58,7 @@ void TakeRecord(clsProd& p, const store::ProductRecord& r) {
   p.sNotes = r.notes;
 }
 
-void RecordBeginningInventory(const clsProd& p, DATA4* tbTran, clsDB& db) {
+bool RecordBeginningInventory(const clsProd& p, DATA4* tbTran, clsDB& db) {
   clsTran tran;
   tran.nTranID = -1;
   tran.nProdId = p.nProdId;
@@ -67,7 +67,7 @@ void RecordBeginningInventory(const clsProd& p, DATA4* tbTran, clsDB& db) {
   tran.curUnits = p.curBeginningInventory;
   tran.udTranType = store::Code(store::TranType::kReceive);
   tran.sNote = QStringLiteral("Do not delete! Beginning Inventory recorded when the product was added.");
-  db.SaveTran(store::Code(store::SaveOper::kAdd), tran, tbTran);
+  return db.SaveTran(store::Code(store::SaveOper::kAdd), tran, tbTran);
 }
 
 }  // namespace
@@ -108,7 +108,9 @@ bool clsProd::SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db
   }
   dbaccess::Report(status, "clsProd_SaveProduct", locked);
   if (!status.ok()) return false;
-  if (!ignoreBI && curBeginningInventory > rt::Currency() && nProdId > 0) RecordBeginningInventory(*this, tbTran, db);
+  // A stored product whose Receive failed (reported by SaveTran) is no save: the
+  // caller stops or retries, and a retry updates the product and records it again.
+  if (!ignoreBI && curBeginningInventory > rt::Currency() && nProdId > 0) return RecordBeginningInventory(*this, tbTran, db);
   return true;
 }
 

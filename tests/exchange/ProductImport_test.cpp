@@ -1,7 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <memory>
 
 #include "database/store/Codes.h"
 #include "exchange/frmImportProducts.h"
@@ -266,23 +268,49 @@ TEST_F(ProductImportTest, TheDialogChecksTheFileName) {
 
 namespace {
 
-// A row whose product cannot be saved ends the command with a partial count, not with
-// the message of a complete import.
+// A row that cannot be saved ends the command with a partial count, not with the
+// message of a complete import: its product row held by another user, or the Receive
+// of its beginning inventory refused (the row is not counted, its product is stored).
 TEST_F(ProductImportTest, ThePartialImportIsReportedAsPartial) {
   const int32_t held = AddProduct(QStringLiteral("HELD"), QStringLiteral("Held"));
-  const QString file = Write(QStringLiteral("in.csv"),
-                             "PRODUCTNAME,PARTNUMBER,LOCATION,GROUP,BEGINNINGINVENTORY,REORDERLEVEL,REORDERQUANTITY,"
-                             "LEADTIME,MANUFACTURER,VENDOR,STDUNITCOST,STDUNITPRICE,CUSTOM1,CUSTOM2,CUSTOM3,CUSTOM4,"
-                             "NOTES\nOne,P-1,,,,,,,,,,,,,,,\nHeld,HELD,,,,,,,,,,,,,,,\nThree,P-3,,,,,,,,,,,,,,,\n");
+  gDB().GetNextID(QStringLiteral("svltran.dbf"), true, 1000);  // the counter row exists
   FailLocksFast();
-  stocktest::LockHolder lock(gDB().ProductsTable(), "rowid", held);
-  ASSERT_TRUE(lock.locked());
-  ChooseInDialog(QStringLiteral("frmImportProducts"), file);
-  Preview(true);
-  prompts->Expect(QStringLiteral("RECORD LOCKED: Unable to update product record!"));
-  prompts->Expect(QStringLiteral("Imported 1 of 3 Products! Row 3 could not be saved, so the import stopped there: "
-                                 "that row and the rows after it were not imported."));
-  exchange::ImportProducts();
+  const struct {
+    const char* second;  // the second data row
+    std::function<bool(std::shared_ptr<void>&)> hold;
+    QString refusal;
+  } cases[] = {
+      {"Held,HELD,,,,,,,,,,,,,,,",
+       [&](std::shared_ptr<void>& lock) {
+         auto l = std::make_shared<stocktest::LockHolder>(gDB().ProductsTable(), "rowid", held);
+         lock = l;
+         return l->locked();
+       },
+       QStringLiteral("RECORD LOCKED: Unable to update product record!")},
+      {"Two,P-2,,,5,,,,,,,,,,,,",
+       [](std::shared_ptr<void>& lock) {
+         auto other = std::make_shared<dbtest::OtherUser>(gDB().LastIdTable());
+         lock = other;
+         return other->LockRow("TBLNAME", QStringLiteral("svltran.dbf"));
+       },
+       QStringLiteral("RECORD LOCKED: Unable to get next id (locked)!")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.second);
+    const QString file = Write(QStringLiteral("in.csv"),
+                               QByteArray("PRODUCTNAME,PARTNUMBER,LOCATION,GROUP,BEGINNINGINVENTORY,REORDERLEVEL,"
+                                          "REORDERQUANTITY,LEADTIME,MANUFACTURER,VENDOR,STDUNITCOST,STDUNITPRICE,"
+                                          "CUSTOM1,CUSTOM2,CUSTOM3,CUSTOM4,NOTES\nOne,P-1,,,,,,,,,,,,,,,\n") +
+                                   c.second + "\nThree,P-3,,,,,,,,,,,,,,,\n");
+    std::shared_ptr<void> lock;
+    ASSERT_TRUE(c.hold(lock));
+    ChooseInDialog(QStringLiteral("frmImportProducts"), file);
+    Preview(true);
+    prompts->Expect(c.refusal);
+    prompts->Expect(QStringLiteral("Imported 1 of 3 Products! Row 3 could not be saved, so the import stopped "
+                                   "there: that row and the rows after it were not imported."));
+    exchange::ImportProducts();
+  }
 }
 
 // While an import or the export runs, none of the three commands starts (no dialog).
