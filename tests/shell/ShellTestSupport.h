@@ -67,6 +67,15 @@ class ShellTest : public ::testing::Test {
     return *main_;
   }
 
+  // The main window over a new, open database, shown at `size`.
+  frmMain& ShownMainOnNewDatabase(QSize size = {1000, 700}) {
+    OpenNewDatabase();
+    frmMain& m = Main();
+    m.resize(size);
+    m.show();
+    return m;
+  }
+
   // A new, open database in a fresh folder.
   static QString OpenNewDatabase() {
     const QString dir = testenv::NewTempDir(QStringLiteral("db"));

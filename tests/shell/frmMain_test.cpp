@@ -420,10 +420,7 @@ TEST_F(frmMainTest, CalendarGivesTheChosenDayOrNothing) {
 }
 
 TEST_F(frmMainTest, CloseAllAndWindowArrangementKeepChildrenInside) {
-  OpenNewDatabase();
-  frmMain& m = Main();
-  m.resize(900, 700);
-  m.show();
+  frmMain& m = ShownMainOnNewDatabase({900, 700});
   QList<QPointer<QMdiSubWindow>> subs;
   for (int i = 0; i < 3; ++i) {
     auto* w = new QWidget;
@@ -462,10 +459,7 @@ TEST_F(frmMainTest, ProductListOpensOnceInTheMdiArea) {
 // A child window opened from the menus keeps the size it gives itself instead of
 // shrinking to its size hint (for a report window, a bare title bar).
 TEST_F(frmMainTest, ChildWindowsOpenAtTheirOwnSize) {
-  OpenNewDatabase();
-  frmMain& m = Main();
-  m.resize(1000, 700);
-  m.show();
+  frmMain& m = ShownMainOnNewDatabase();
   // The size a new window of the kind gives itself, grown to what its layout needs.
   const auto own = [](const QWidget& w) { return w.size().expandedTo(w.minimumSizeHint()); };
   const struct {
@@ -499,10 +493,7 @@ TEST_F(frmMainTest, ChildWindowsOpenAtTheirOwnSize) {
 // Cascade staggers the windows by a title bar each and keeps their sizes (a report
 // window has no size hint to fall back on).
 TEST_F(frmMainTest, CascadeStaggersTheWindowsAtTheirOwnSize) {
-  OpenNewDatabase();
-  frmMain& m = Main();
-  m.resize(1000, 700);
-  m.show();
+  frmMain& m = ShownMainOnNewDatabase();
   m.MenuItem(QStringLiteral("mnuReportsQuickInventory"))->trigger();
   m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
   auto* plain = new QWidget;
@@ -527,10 +518,7 @@ TEST_F(frmMainTest, CascadeStaggersTheWindowsAtTheirOwnSize) {
 // A report opened from the menu is a child window of the MDI area; its frame's place
 // is kept per report and restored when it opens again.
 TEST_F(frmMainTest, ReportWindowIsAChildThatKeepsItsPlace) {
-  OpenNewDatabase();
-  frmMain& m = Main();
-  m.resize(1000, 700);
-  m.show();
+  frmMain& m = ShownMainOnNewDatabase();
   m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
   QWidget* w = ui::FindByTag(QStringLiteral("~102"));
   ASSERT_NE(w, nullptr);
