@@ -44,6 +44,20 @@ std::string ToCp1252(const QString& text) {
   return out;
 }
 
+QString FirstNonCp1252(const QString& text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    char32_t ch = text[i].unicode();
+    qsizetype len = 1;
+    if (QChar::isHighSurrogate(ch) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      ch = QChar::surrogateToUcs4(text[i], text[i + 1]);
+      len = 2;
+    }
+    if (Cp1252Code(ch) < 0) return text.mid(i, len);
+    i += len - 1;
+  }
+  return {};
+}
+
 QString FromCp1252(std::string_view bytes) {
   QString out;
   out.reserve(static_cast<qsizetype>(bytes.size()));

@@ -16,6 +16,10 @@ namespace rt {
 std::string ToCp1252(const QString& text);
 QString FromCp1252(std::string_view bytes);
 
+// The first character of the text that the code page cannot hold (a surrogate pair
+// counts as one), or an empty string when every character fits.
+QString FirstNonCp1252(const QString& text);
+
 // The code of one character in the code page, or -1 when it has none.
 int Cp1252Code(char32_t ch);
 // The character of one byte.

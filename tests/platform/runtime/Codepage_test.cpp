@@ -34,4 +34,11 @@ TEST(CodepageTest, UnmappableCharactersBecomeQuestionMarks) {
   EXPECT_EQ(rt::ToCp1252(QString()), "");
 }
 
+TEST(CodepageTest, FirstCharacterOutsideTheCodePage) {
+  EXPECT_EQ(rt::FirstNonCp1252(QString::fromUtf8("été €")), QString());
+  EXPECT_EQ(rt::FirstNonCp1252(QString::fromUtf8("Łódź")), QString::fromUtf8("Ł"));
+  EXPECT_EQ(rt::FirstNonCp1252(QString::fromUtf8("ok 😀!")), QString::fromUtf8("😀"));
+  EXPECT_EQ(rt::FirstNonCp1252(QString()), QString());
+}
+
 }  // namespace
