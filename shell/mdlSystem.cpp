@@ -96,8 +96,9 @@ std::unique_ptr<frmMain> LoadMainWindow() {
 
 std::unique_ptr<frmMain> Main(SingleInstance& instance, int splashMs) {
   if (!instance.Listen()) {
-    ui::MsgBox(rt::App::ProductName() + QStringLiteral(" is already running!"), ui::vbExclamation,
-               rt::App::Title());
+    // In front even of the first copy's splash and main window, which may hold the top.
+    ui::MsgBox(rt::App::ProductName() + QStringLiteral(" is already running!"),
+               ui::vbExclamation | ui::vbSystemModal, rt::App::Title());
     instance.AskOtherToComeForward();
     return nullptr;
   }

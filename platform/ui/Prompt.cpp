@@ -235,6 +235,7 @@ std::unique_ptr<QDialog> NewMessageBox(const QString& text, int style, const QSt
                                        int helpContext, QWidget* parent) {
   auto box = std::make_unique<MessageBoxDialog>(text, style, title, parent);
   SetHelpContext(*box, helpContext);
+  if ((style & vbSystemModal) != 0) box->setWindowFlag(Qt::WindowStaysOnTopHint);
   return box;
 }
 

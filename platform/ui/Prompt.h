@@ -29,6 +29,9 @@ inline constexpr int vbInformation = 64;
 inline constexpr int vbDefaultButton1 = 0;
 inline constexpr int vbDefaultButton2 = 256;
 inline constexpr int vbDefaultButton3 = 512;
+// The box stays in front of every other window, also those of other programs
+// (style & 0x1000).
+inline constexpr int vbSystemModal = 4096;
 
 // Answers.
 inline constexpr int vbOK = 1;
@@ -76,7 +79,7 @@ Prompts* SetPrompts(Prompts* prompts);
 // The production boxes, built but not shown. The message box shows `text` as plain
 // text, scrolled inside a box no taller than the screen's available height; its result
 // is the answer of the button pressed (0 before). F1 in it shows `helpContext` (when 1 or
-// more). The input box shows `prompt` as plain text.
+// more). A vbSystemModal box stays on top. The input box shows `prompt` as plain text.
 std::unique_ptr<QDialog> NewMessageBox(const QString& text, int style, const QString& title,
                                        int helpContext, QWidget* parent = nullptr);
 std::unique_ptr<QDialog> NewInputBox(const QString& prompt, const QString& title,

@@ -48,6 +48,7 @@ TEST_F(StartupTest, SecondCopyIsRefusedAndRaisesTheFirst) {
   EXPECT_EQ(prompts->Last().icon, ui::vbExclamation);
   EXPECT_EQ(prompts->Last().buttons, ui::vbOKOnly);
   EXPECT_EQ(prompts->Last().title, QStringLiteral("Stovrel"));
+  EXPECT_NE(prompts->Last().style & ui::vbSystemModal, 0) << "in front of the first copy's windows";
   EXPECT_TRUE(Splashes().isEmpty());
 
   EXPECT_EQ(raised, 0);  // the message comes first

@@ -101,6 +101,7 @@ TEST(MessageBox, ButtonsAndEscapeGiveTheAnswersOfTheStyle) {
       {ui::vbRetryCancel, QDialogButtonBox::Retry, ui::vbRetry},
       {ui::vbYesNo, QDialogButtonBox::NoButton, 0},
       {ui::vbAbortRetryIgnore, QDialogButtonBox::Ignore, ui::vbIgnore},
+      {ui::vbOKOnly | ui::vbSystemModal, QDialogButtonBox::Ok, ui::vbOK},
   };
   for (const Case& c : cases) {
     const std::unique_ptr<QDialog> box = ui::NewMessageBox(QStringLiteral("Go on?"), c.style, QStringLiteral("Stock"), 0);
@@ -112,6 +113,7 @@ TEST(MessageBox, ButtonsAndEscapeGiveTheAnswersOfTheStyle) {
     }
     EXPECT_EQ(box->result(), c.answer) << c.style;
     EXPECT_EQ(box->isVisible(), c.answer == 0) << c.style;
+    EXPECT_EQ(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint), (c.style & ui::vbSystemModal) != 0);
   }
 }
 
