@@ -49,6 +49,10 @@ bool GridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
   return QTableView::edit(index, trigger, event);
 }
 
+void GridView::keyboardSearch(const QString& search) {
+  if (grid_.Editable() == flexEDNone) QTableView::keyboardSearch(search);
+}
+
 QItemSelectionModel::SelectionFlags GridView::selectionCommand(const QModelIndex& index,
                                                                 const QEvent* event) const {
   const bool input = event && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress);

@@ -25,6 +25,9 @@ class GridView : public QTableView {
   void SyncGeometries() { updateGeometries(); }
   int FrozenWidth() const;
   void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+  // Type-to-search, in grids the user cannot edit only: in an editable grid a search
+  // would move to another row and the next key would edit a row the user did not pick.
+  void keyboardSearch(const QString& search) override;
 
  protected:
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;

@@ -1,11 +1,15 @@
 #include "shell/frmPreferences.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <functional>
+#include <utility>
 
 #include "platform/controls/GridControl.h"
 #include "platform/controls/NumericEdit.h"
@@ -116,14 +120,42 @@ TEST_F(PreferencesTest, StoredSettingsAreShown) {
   EXPECT_TRUE(dlg.ckCheckInventoryLevel->isChecked());
 }
 
+// Only the custom names of the field rows can be edited, and typing on any other cell
+// changes nothing: no search moves to another row to edit it.
 TEST_F(PreferencesTest, OnlyTheCustomNamesOfFieldRowsCanBeEdited) {
+  StoreSettings();
+  gDB().SetParamValue(QStringLiteral("svlprod.dbf_location"), QStringLiteral("Bin"));
   frmPreferences dlg;
-  for (int row = 0; row < 14; ++row) {
+  dlg.show();
+  ctl::GridControl& grd = *dlg.grdCustom;
+  QTableView& view = *grd.view();
+  QStringList before;
+  for (int row = 0; row < grd.Rows(); ++row) before << grd.TextMatrix(row, 0) + u'|' + grd.TextMatrix(row, 1);
+  for (int row = 1; row < grd.Rows(); ++row) {
     for (int col = 0; col < 2; ++col) {
+      SCOPED_TRACE(testing::Message() << row << "," << col);
       bool cancel = false;
-      emit dlg.grdCustom->BeforeEdit(row, col, &cancel);
+      emit grd.BeforeEdit(row, col, &cancel);
       const bool fieldRow = row >= 2 && row != 9 && row != 10;
-      EXPECT_EQ(cancel, !(fieldRow && col == 1)) << row << "," << col;
+      EXPECT_EQ(cancel, !(fieldRow && col == 1));
+
+      view.keyboardSearch(QString());  // each cell's typing starts afresh, as after a pause
+      grd.Select(row, col);
+      QCoreApplication::sendPostedEvents(&grd);  // the view follows
+      const auto editor = [&] { return view.indexWidget(view.currentIndex()); };
+      for (const auto& [key, text] : {std::pair{Qt::Key_B, "B"}, std::pair{Qt::Key_X, "x"}}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QLatin1String(text));
+        QApplication::sendEvent(editor() != nullptr ? editor() : static_cast<QWidget*>(&view), &press);
+      }
+      EXPECT_EQ(editor() != nullptr, !cancel);
+      EXPECT_EQ(grd.Row(), row);
+      if (editor() != nullptr) {  // leave it unsaved
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(editor(), &escape);
+      }
+      QStringList after;
+      for (int r = 0; r < grd.Rows(); ++r) after << grd.TextMatrix(r, 0) + u'|' + grd.TextMatrix(r, 1);
+      EXPECT_EQ(after, before);
     }
   }
 }
