@@ -16,7 +16,7 @@ frmLookupByPartNo::frmLookupByPartNo(QWidget* parent) : QDialog(parent) {
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
   const QString partNoDesc = gDB().PartNoDesc();
   setWindowTitle(QStringLiteral("Lookup ") + partNoDesc);
-  lblPartNo = ui::PlainLabel(partNoDesc + QStringLiteral(":"), this);
+  lblPartNo = ui::PlainLabel(ui::LiteralMnemonicText(partNoDesc) + QStringLiteral(":"), this);
   lblPartNo->setObjectName(QStringLiteral("lblPartNo"));
   txtPartNo = new QLineEdit(this);
   txtPartNo->setObjectName(QStringLiteral("txtPartNo"));

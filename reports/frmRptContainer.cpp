@@ -8,6 +8,7 @@
 
 #include "database/clsRptDef.h"
 #include "platform/runtime/App.h"
+#include "platform/ui/HelpViewer.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/WindowRegistry.h"
@@ -56,6 +57,7 @@ frmRptContainer::frmRptContainer(QWidget* parent)
   esc->setContext(Qt::WidgetWithChildrenShortcut);
   connect(esc, &QShortcut::activated, this, &frmRptContainer::cmdCancel_Click);
   connect(cmdCancel, &QPushButton::clicked, this, &frmRptContainer::cmdCancel_Click);
+  ui::SetHelpContext(*this, kHelpContext);
   for (ReportPane* pane : {ctlCurrentInv, ctlTrans}) {
     pane->setVisible(false);
     pane->SetHelpContextID(kHelpContext);

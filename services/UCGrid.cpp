@@ -7,7 +7,6 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolButton>
@@ -159,12 +158,6 @@ UCGrid::UCGrid(QWidget* parent) : QWidget(parent) {
   connect(grd, &ctl::GridControl::Click, this, &UCGrid::grd_Click);
   connect(grd, &ctl::GridControl::RowColChange, this, &UCGrid::grd_RowColChange);
   connect(grd, &ctl::GridControl::CurrentPlaced, this, &UCGrid::UpdateStatusBarRowCol);
-
-  auto* help = new QShortcut(QKeySequence(Qt::Key_F1), grd);
-  help->setContext(Qt::WidgetWithChildrenShortcut);
-  connect(help, &QShortcut::activated, this, [this] {
-    if (m_nHelpContextID > 0) ui::ShowHelp(m_nHelpContextID);
-  });
 
   // Initialisation.
   m_bFirstColIsSelCol = false;
@@ -348,7 +341,9 @@ void UCGrid::SetMultipleSelBtns() {
   if (m_bMultipleSelAllowed) grd->setTextMatrix(0, 0, QStringLiteral("Sel"));
 }
 
-void UCGrid::SetHelpContextID(int32_t nID) { m_nHelpContextID = nID; }
+void UCGrid::SetHelpContextID(int32_t nID) { ui::SetHelpContext(*this, nID); }
+
+int32_t UCGrid::HelpContextID() const { return ui::HelpContextOf(*this); }
 
 QString UCGrid::PanelText(int nPanel) const {
   if (nPanel < 1 || nPanel > 4) return {};

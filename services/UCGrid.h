@@ -87,7 +87,7 @@ class UCGrid : public QWidget {
   void SetMultipleSelBtns();
   // F1 on the grid opens this help topic (0: none).
   void SetHelpContextID(int32_t nID);
-  int32_t HelpContextID() const { return m_nHelpContextID; }
+  int32_t HelpContextID() const;
 
   // Lays out the bar, the grid and the status bar for the control's size; the bar's
   // button and labels are as wide as their texts need.
@@ -151,6 +151,5 @@ class UCGrid : public QWidget {
   bool m_bMultipleSelAllowed = true;
   bool m_bInitializing = true;
   int32_t m_nLastRow = -1;
-  int32_t m_nHelpContextID = 0;
   std::array<QLabel*, 4> m_panels{};
 };

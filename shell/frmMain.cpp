@@ -3,6 +3,7 @@
 #include "shell/frmMain.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QLabel>
@@ -383,7 +384,7 @@ void frmMain::SetVisible(const QString& name, bool visible) {
 
 QString frmMain::MenuCaption(const QString& name) const {
   QAction* action = MenuItem(name);
-  return action == nullptr ? QString() : action->text().remove(QLatin1Char('&'));
+  return action == nullptr ? QString() : ui::ShownMnemonicText(action->text());
 }
 
 void frmMain::RebuildWindowList() {
@@ -397,7 +398,8 @@ void frmMain::RebuildWindowList() {
   windowListActions_ << windowMenu_->addSeparator();
   int n = 0;
   for (QMdiSubWindow* child : children) {
-    QAction* action = windowMenu_->addAction(QStringLiteral("&%1 %2").arg(++n).arg(child->windowTitle()));
+    QAction* action = windowMenu_->addAction(
+        QStringLiteral("&%1 %2").arg(++n).arg(ui::LiteralMnemonicText(child->windowTitle())));
     action->setCheckable(true);
     action->setChecked(child == mdi->activeSubWindow());
     connect(action, &QAction::triggered, this, [this, child] { mdi->setActiveSubWindow(child); });
@@ -484,7 +486,7 @@ void frmMain::SetCustomMenuLabels() {
   for (const Label& l : labels) {
     const QString caption =
         l.name.isEmpty() ? QLatin1String(l.fallback) : (QLatin1String(l.prefix) + l.name).left(25);
-    if (QAction* item = MenuItem(QLatin1String(l.menu))) item->setText(caption);
+    if (QAction* item = MenuItem(QLatin1String(l.menu))) item->setText(ui::LiteralMnemonicText(caption));
     if (ctl::ListBarItem* bar = SB->Model().FindItem(QLatin1String(l.key))) bar->SetCaption(caption);
   }
 }
@@ -494,7 +496,7 @@ void frmMain::SetCustomFieldLabel(QLabel& lbl, const QString& sParam) {
   if (name.isEmpty()) return;
   name = name.left(15);
   if (!name.endsWith(QLatin1Char(':'))) name += QLatin1Char(':');
-  lbl.setText(name);
+  lbl.setText(lbl.buddy() != nullptr ? ui::LiteralMnemonicText(name) : name);
 }
 
 void frmMain::Customizations(int32_t nTab) {
@@ -594,4 +596,10 @@ void frmMain::closeEvent(QCloseEvent* event) {
   gDB().CloseDB();
   clsWndStartupPos().SavePosition(*this);
   event->accept();
+  // The program ends with its main window: no other top-level window (the help window, a
+  // modeless dialog) keeps it running.
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window != this && window->isVisible()) window->close();
+  }
+  QCoreApplication::quit();
 }

@@ -210,7 +210,7 @@ frmPreferences::frmPreferences(QWidget* parent) : QDialog(parent) {
 
 void frmPreferences::InitControls() {
   clsSystem& sys = gSystem();
-  const QString partNo = gDB().PartNoDesc();
+  const QString partNo = ui::LiteralMnemonicText(gDB().PartNoDesc());
   optProductDisplay[0]->setText(QStringLiteral("Display Product Name first and then ") + partNo);
   optProductDisplay[1]->setText(QStringLiteral("Display ") + partNo + QStringLiteral(" first and then Product Name"));
   optProductDisplay[gDB().ProdPartNumberFirstGet() ? 1 : 0]->setChecked(true);

@@ -19,6 +19,7 @@
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/WindowRegistry.h"
+#include "services/MainWindowHub.h"
 #include "services/clsSystem.h"
 #include "services/mdlRegistry.h"
 
@@ -176,9 +177,7 @@ void frmWelcome::closeEvent(QCloseEvent* event) {
 
 void frmWelcome::lblBackup_Click() {
   // The main window owns the backup advice; without one there is nothing to advise on.
-  if (QWidget* main = ui::FindByTag(QStringLiteral("MAINFORM"))) {
-    QMetaObject::invokeMethod(main, "mnuHelpBackup_Click");
-  }
+  if (MainWindowHubInterface* main = MainWindowHub()) main->mnuHelpBackup_Click();
 }
 
 void frmWelcome::lblOverview_Click() { gSystem().ShowHelpTopic(kOverviewTopic); }

@@ -8,7 +8,7 @@ namespace rt::App {
 
 inline constexpr int kMajor = 6;
 inline constexpr int kMinor = 0;
-inline constexpr int kRevision = 0;
+inline constexpr int kRevision = 2;
 
 QString ProductName();  // "Stovrel"
 QString Title();        // the program's title, the product name

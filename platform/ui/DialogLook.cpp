@@ -30,4 +30,19 @@ QLabel* PlainLabel(const QString& text, QWidget* parent) {
   return label;
 }
 
+QString LiteralMnemonicText(const QString& text) {
+  QString caption = text;
+  return caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+QString ShownMnemonicText(const QString& caption) {
+  QString shown;
+  shown.reserve(caption.size());
+  for (qsizetype i = 0; i < caption.size(); ++i) {
+    if (caption[i] == QLatin1Char('&') && ++i == caption.size()) break;
+    shown += caption[i];
+  }
+  return shown;
+}
+
 }  // namespace ui

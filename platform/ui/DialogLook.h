@@ -22,4 +22,11 @@ QIcon ProgramIcon(const QString& name);
 // A label showing `text` as plain text: texts that carry user data are never read as HTML.
 QLabel* PlainLabel(const QString& text, QWidget* parent);
 
+// A text of the user's (a list name, a field name) made into a caption where "&" marks
+// a mnemonic (menu items, buttons, labels with a buddy, window captions in the Window
+// menu): every "&" doubled, so that it shows as typed.
+QString LiteralMnemonicText(const QString& text);
+// The text a mnemonic caption shows: the "&" marks removed, "&&" read as "&".
+QString ShownMnemonicText(const QString& caption);
+
 }  // namespace ui

@@ -34,18 +34,23 @@ constexpr char kHelpContextProperty[] = "helpContextID";
 constexpr char kHelpKeyFilterName[] = "helpKeyFilter";
 
 // F1 pressed anywhere in the window it watches (the key reaches the window when the
-// focused control leaves it alone) shows the window's help context.
+// focused control leaves it alone) shows the window's help context. The window claims
+// F1 before any shortcut: an F1 of the window around it (the main window's Help menu
+// around a child window) neither runs nor makes the key ambiguous.
 class HelpKeyFilter : public QObject {
  public:
   using QObject::QObject;
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress ||
-        static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1) {
+    const bool override = event->type() == QEvent::ShortcutOverride;
+    if ((!override && event->type() != QEvent::KeyPress) ||
+        static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1 ||
+        static_cast<QKeyEvent*>(event)->modifiers() != Qt::NoModifier) {
       return false;
     }
     const int topic = HelpContextOf(*static_cast<QWidget*>(watched));
     if (topic <= 0) return false;
-    ShowHelp(topic);
+    event->accept();
+    if (!override) ShowHelp(topic);
     return true;
   }
 };

@@ -55,7 +55,8 @@ HelpViewer* OpenHelpViewer();
 void CloseHelpViewer();
 
 // The help context of a window: the topic F1 opens in it (0 = none; F1 then does nothing).
-// Setting one makes F1 anywhere in the window show that topic.
+// Setting one makes F1 anywhere in the window (or widget) show that topic, also inside
+// a window that has an F1 shortcut of its own.
 void SetHelpContext(QWidget& window, int topic);
 int HelpContextOf(const QWidget& window);
 

@@ -1,6 +1,7 @@
 // The database commands of the main window.
 
 #include <QAction>
+#include <QApplication>
 #include <QDockWidget>
 #include <QLabel>
 #include <QMdiArea>
@@ -9,6 +10,7 @@
 #include <QTabWidget>
 
 #include "platform/controls/ListBarControl.h"
+#include "platform/ui/HelpViewer.h"
 #include "platform/ui/WindowRegistry.h"
 #include "services/clsSystem.h"
 #include "tests/shell/ShellTestSupport.h"
@@ -185,16 +187,27 @@ TEST_F(DatabaseCommandsTest, MaintenanceWithoutADatabaseOnlySaysSo) {
   EXPECT_EQ(prompts->Last().title, QStringLiteral("No Database Open"));
 }
 
+// File > Exit ends the program: the database closes and no top-level window is left
+// (the help window included) to keep it running.
 TEST_F(DatabaseCommandsTest, ClosingTheMainWindowClosesTheDatabaseAndOtherWindows) {
   OpenNewDatabase();
   frmMain& m = Main();
   m.show();
   QPointer<QDialog> hidden = new QDialog;
   ui::SetTag(hidden, QStringLiteral("X"));
+  ui::SetHelpFolder(QStringLiteral(STOVREL_RESOURCES_DIR "/help"));
+  QPointer<ui::HelpViewer> help = ui::ShowHelp(1000);
+  ASSERT_FALSE(help.isNull());
   m.MenuItem(QStringLiteral("mnuFileExit"))->trigger();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ui::SetHelpFolder({});
   EXPECT_FALSE(m.isVisible());
   EXPECT_FALSE(gDB().IsOpen());
   EXPECT_TRUE(hidden.isNull());
+  EXPECT_TRUE(help.isNull());
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
+  }
 }
 
 }  // namespace

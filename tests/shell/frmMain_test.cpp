@@ -1,17 +1,24 @@
 #include "shell/frmMain.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTest>
 #include <QDockWidget>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QTabWidget>
+#include <QTableView>
 
 #include "exchange/ExchangeSupport.h"
 #include "inventory/frmProdList.h"
+#include "platform/controls/GridControl.h"
 #include "platform/controls/ListBarControl.h"
+#include "platform/ui/HelpViewer.h"
+#include "platform/ui/DialogLook.h"
 #include "platform/ui/WindowRegistry.h"
 #include "reports/frmRptContainer.h"
 #include "reports/frmRptDlg.h"
@@ -295,8 +302,9 @@ TEST_F(frmMainTest, CustomListNamesRelabelMenusAndListBar) {
       // "Transaction " plus the first 13 of 20 characters: 25 in all.
       {"svltran.dbf", "catid", twenty, "mnuConfigureTransactionCategories", "TRANSACTIONCATEGORIES",
        QStringLiteral("Transaction ABCDEFGHIJKLM")},
-      {"svltran.dbf", "shipmethod", QStringLiteral("Carriers"), "mnuConfigureTransactionAccounts",
-       "TRANSACTIONACCOUNTS", QStringLiteral("Transaction Carriers")},
+      // "&" is part of the name, no mnemonic.
+      {"svltran.dbf", "shipmethod", QStringLiteral("Tools & Parts"), "mnuConfigureTransactionAccounts",
+       "TRANSACTIONACCOUNTS", QStringLiteral("Transaction Tools & Parts")},
       {"svlprod.dbf", "groupid", twenty, "mnuConfigureProductGroups", "PRODUCTCATEGORIES",
        QStringLiteral("Product ABCDEFGHIJKLMNOPQ")},
       {"svlprod.dbf", "location", QStringLiteral("Bins"), "mnuConfigureProductLocations",
@@ -308,7 +316,7 @@ TEST_F(frmMainTest, CustomListNamesRelabelMenusAndListBar) {
   }
   m.SetCustomMenuLabels();
   for (const Case& c : cases) {
-    EXPECT_EQ(m.MenuItem(QLatin1String(c.menu))->text(), c.caption) << c.menu;
+    EXPECT_EQ(ui::ShownMnemonicText(m.MenuItem(QLatin1String(c.menu))->text()), c.caption) << c.menu;
     EXPECT_EQ(m.SB->Model().FindItem(QLatin1String(c.key))->Caption(), c.caption) << c.key;
   }
   EXPECT_EQ(m.MenuItem(QStringLiteral("mnuProductManufacturers"))->text(), QStringLiteral("Product Manufacturers"));
@@ -328,7 +336,7 @@ TEST_F(frmMainTest, CustomListNamesRelabelMenusAndListBar) {
 TEST_F(frmMainTest, ListCommandsCaptionTheEditorAfterTheirMenuEntry) {
   OpenNewDatabase();
   gDB().SetParamValue(gDB().MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("catid")),
-                      QStringLiteral("Reasons"));
+                      QStringLiteral("Tools & Parts"));
   RecordingMain m;
   m.SetCustomMenuLabels();
   const QString cat = gDB().CategoryTable();
@@ -349,7 +357,7 @@ TEST_F(frmMainTest, ListCommandsCaptionTheEditorAfterTheirMenuEntry) {
       {[&] { m.EditProductVendors(true); },
        "PRODUCTVENDORS|Edit Product Vendors|Product Vendors" + tail + "5|" + prod + "|vendor|||true"},
       {[&] { m.EditTransactionCategories(true); },
-       "TRANSACTIONCATEGORIES|Edit Transaction Reasons|Transaction Reasons" + tail + "2|" + tran + "|catid|||true"},
+       "TRANSACTIONCATEGORIES|Edit Transaction Tools & Parts|Transaction Tools & Parts" + tail + "2|" + tran + "|catid|||true"},
       {[&] { m.EditTransactionAccounts(false); },
        "TRANSACTIONACCOUNTS|Edit Transaction Accounts|Transaction Accounts" + tail + "7|" + tran + "|shipmethod|||false"},
   };
@@ -380,6 +388,13 @@ TEST_F(frmMainTest, CustomFieldLabelIsCutTo15AndEndsInAColon) {
     m.SetCustomFieldLabel(lbl, QStringLiteral("TESTLABEL"));
     EXPECT_EQ(lbl.text(), c.label) << c.stored.toStdString();
   }
+  // A label with a buddy reads "&" as a mnemonic: the name's "&" shows as typed.
+  gDB().SetParamValue(QStringLiteral("TESTLABEL"), QStringLiteral("R&D"));
+  QLabel lbl;
+  QLineEdit box;
+  lbl.setBuddy(&box);
+  m.SetCustomFieldLabel(lbl, QStringLiteral("TESTLABEL"));
+  EXPECT_EQ(lbl.text(), QStringLiteral("R&&D:"));
 }
 
 TEST_F(frmMainTest, PreferencesCloseEveryOtherWindowFirstAndRelabel) {
@@ -535,4 +550,43 @@ TEST_F(frmMainTest, ReportWindowIsAChildThatKeepsItsPlace) {
   EXPECT_EQ(sub->geometry(), QRect(20, 10, 500, 400));
   m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
   EXPECT_EQ(m.mdi->subWindowList().size(), 1) << "a second request brings the same window forward";
+}
+
+// F1, pressed as a user does (through the shortcuts), opens the topic of the window it
+// is pressed in; where the window has none, the Help menu's F1 opens the contents.
+TEST_F(frmMainTest, F1OpensTheTopicOfTheWindowItIsPressedIn) {
+  frmMain& m = ShownMainOnNewDatabase();
+  ui::SetHelpFolder(QStringLiteral(STOVREL_RESOURCES_DIR "/help"));
+  QApplication::setActiveWindow(&m);
+  const auto quickInventory = [&] {
+    m.MenuItem(QStringLiteral("mnuReportsQuickInventory"))->trigger();
+    return ui::FindByTag(QStringLiteral("~106"));
+  };
+  struct Case {
+    const char* what;
+    std::function<QWidget*()> open;  // the widget with the focus
+    const char* page;
+  };
+  const Case cases[] = {
+      {"main window", [&]() -> QWidget* { return m.mdi; }, "/help/index.html"},
+      {"report grid",
+       [&]() -> QWidget* {
+         QWidget* report = quickInventory();
+         return report == nullptr ? nullptr : report->findChild<ctl::GridControl*>()->view();
+       },
+       "/help/2000.html"},
+      {"report window", quickInventory, "/help/2000.html"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QWidget* focus = c.open();
+    ASSERT_NE(focus, nullptr);
+    focus->setFocus();
+    QTest::keyClick(focus, Qt::Key_F1);
+    ui::HelpViewer* help = ui::OpenHelpViewer();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->CurrentPage().endsWith(QLatin1String(c.page))) << help->CurrentPage().toStdString();
+    ui::CloseHelpViewer();
+  }
+  ui::SetHelpFolder({});
 }

@@ -33,7 +33,7 @@ TEST_F(frmSplashTest, ShowsProductVersionPlatformAndTheOpenDatabase) {
   {
     frmSplash s;
     EXPECT_EQ(s.lblProductName->text(), QStringLiteral("Stovrel"));
-    EXPECT_EQ(s.lblVersion->text(), QStringLiteral("Version 6.0  Rev. 0"));
+    EXPECT_EQ(s.lblVersion->text(), QStringLiteral("Version 6.0  Rev. 2"));
     EXPECT_EQ(s.lblPlatform->text(), QStringLiteral("Linux"));
     EXPECT_TRUE(s.lblDataDir->isHidden());
     EXPECT_TRUE(s.txtDataDir->isHidden());
