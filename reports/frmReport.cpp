@@ -21,6 +21,7 @@
 #include "platform/runtime/Convert.h"
 #include "platform/runtime/Format.h"
 #include "platform/ui/ButtonRow.h"
+#include "platform/ui/DialogLook.h"
 #include "platform/ui/WindowRegistry.h"
 #include "services/clsSystem.h"
 #include "services/mdlRegistry.h"
@@ -214,7 +215,7 @@ void frmReport::FillGroupList() {
   for (const store::ListRow& row : m_groupRows) cboGroup->addItem(row.text, row.id);
   cboGroup->setCurrentIndex(0);
   gSystem().cboSelectAtID(*cboGroup, mdlRegistry::PrefGetLong(kGroupPref));
-  lblGroup->setText(gDB().ProdGroupDesc() + QStringLiteral(":"));
+  lblGroup->setText(ui::LiteralMnemonicText(gDB().ProdGroupDesc()) + QStringLiteral(":"));
   SetCboBkgnd();
 }
 

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTableView>
@@ -178,6 +179,11 @@ TEST_F(frmReportTest, GroupFilterLimitsRowsAndIsRemembered) {
   auto again = Open(frmReport::kCurrentInventory);
   EXPECT_EQ(again->cboGroup->currentData().toInt(), tools);
   EXPECT_EQ(Names(*again), (QStringList{"Hammer", "Saw"}));
+
+  // The label names the group field as the user named it; its "&" is no mnemonic.
+  ASSERT_TRUE(gDB().SetParamValue(QStringLiteral("svlprod.dbf_groupid"), QStringLiteral("Bins & Racks")));
+  auto named = Open(frmReport::kCurrentInventory);
+  EXPECT_EQ(named->lblGroup->text(), QStringLiteral("Bins && Racks:"));
 }
 
 TEST_F(frmReportTest, RowShowsProductListsAndFigures) {
