@@ -23,6 +23,8 @@ QIcon ProgramIcon(const QString& name) {
   return QIcon::fromTheme(name);
 }
 
+QIcon ApplicationIcon() { return QIcon(QStringLiteral(":/icons/stovrel.png")); }
+
 QLabel* PlainLabel(const QString& text, QWidget* parent) {
   auto* label = new QLabel(parent);
   label->setTextFormat(Qt::PlainText);

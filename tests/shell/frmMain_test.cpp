@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDockWidget>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
@@ -12,6 +13,7 @@
 #include "exchange/ExchangeSupport.h"
 #include "inventory/frmProdList.h"
 #include "platform/controls/ListBarControl.h"
+#include "platform/ui/DialogLook.h"
 #include "platform/ui/WindowRegistry.h"
 #include "reports/frmRptContainer.h"
 #include "reports/frmRptDlg.h"
@@ -428,6 +430,10 @@ TEST_F(frmMainTest, CloseAllAndWindowArrangementKeepChildrenInside) {
     m.ShowChild(*w);
     subs << m.mdi->subWindowList().back();
   }
+  // The children show the program's icon.
+  const QImage icon = ui::ApplicationIcon().pixmap(16).toImage();
+  ASSERT_FALSE(icon.isNull());
+  for (auto& s : subs) EXPECT_EQ(s->windowIcon().pixmap(16).toImage(), icon);
   const QRect room = m.mdi->viewport()->rect();
   for (const char* arrange : {"mnuWindowTH", "mnuWindowTV", "mnuWindowCascade"}) {
     m.MenuItem(QLatin1String(arrange))->trigger();
@@ -491,7 +497,8 @@ TEST_F(frmMainTest, ChildWindowsOpenAtTheirOwnSize) {
 }
 
 // Cascade staggers the windows by a title bar each and keeps their sizes (a report
-// window has no size hint to fall back on).
+// window has no size hint to fall back on); after a tile it gives back the sizes the
+// windows had before.
 TEST_F(frmMainTest, CascadeStaggersTheWindowsAtTheirOwnSize) {
   frmMain& m = ShownMainOnNewDatabase();
   m.MenuItem(QStringLiteral("mnuReportsQuickInventory"))->trigger();
@@ -506,6 +513,7 @@ TEST_F(frmMainTest, CascadeStaggersTheWindowsAtTheirOwnSize) {
     sub->move(200, 150);
     sizes << sub->size();
   }
+  m.MenuItem(QStringLiteral("mnuWindowTV"))->trigger();
   m.MenuItem(QStringLiteral("mnuWindowCascade"))->trigger();
   for (int i = 0; i < subs.size(); ++i) {
     SCOPED_TRACE(i);
