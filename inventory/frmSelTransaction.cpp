@@ -189,12 +189,12 @@ void frmSelTransaction::Load(bool allProducts) {
     rt::TrapError();
     gSystem().ShowError(QStringLiteral("frmSelTransaction_LoadData"));
   }
+  ShowRowNums();
   FitColumns();
   grd->setRedraw(true);
-  ShowRowNums();
 }
 
-// The short columns fit their widest text, the product column too up to half the
+// The row numbers and the short columns fit their widest text, the product column too up to half the
 // screen; no column gets narrower than its own width. The grid is as wide as its columns
 // as far as the screen has room, and scrolls sideways beyond.
 void frmSelTransaction::FitColumns() {
@@ -202,7 +202,7 @@ void frmSelTransaction::FitColumns() {
     grd->AutoSize(col);
     grd->setColWidth(col, std::clamp(grd->ColWidth(col), kColumns[col].width, std::max(maxTwips, kColumns[col].width)));
   };
-  for (const int col : {kDate, kType, kUnits, kCost}) fit(col, std::numeric_limits<int>::max());
+  for (const int col : {kNum, kDate, kType, kUnits, kCost}) fit(col, std::numeric_limits<int>::max());
   // The dialog's frame, margins and the grid's scroll bar.
   constexpr int kChromePx = 80;
   const int roomPx = ui::AvailableScreenWidth() - kChromePx;

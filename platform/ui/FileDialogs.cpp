@@ -65,7 +65,9 @@ FolderPicker::FolderPicker(const FolderRequest& r) : QDialog(r.owner) {
   files_ = new QFileDialog(this);
   files_->setObjectName(QStringLiteral("files"));
   files_->setWindowFlags(Qt::Widget);
+  files_->setSizeGripEnabled(false);
   files_->setOption(QFileDialog::DontUseNativeDialog);
+  files_->setViewMode(QFileDialog::List);  // folder names only, nothing cut
   files_->setFileMode(QFileDialog::Directory);
   files_->setOption(QFileDialog::ShowDirsOnly, !r.includeFiles);
   files_->setDirectory(r.startFolder.isEmpty() ? QDir::homePath() : r.startFolder);
