@@ -93,12 +93,8 @@ frmInvAddUpateDel::frmInvAddUpateDel(QWidget* parent) : QDialog(parent) {
   layout->addWidget(lblHeading);
   layout->addLayout(grid);
   layout->addLayout(buttons);
-  // Shrinkage hides the cost: its place stays, so that the dialog keeps its size.
-  for (QWidget* w : std::initializer_list<QWidget*>{lblCost, fpCost}) {
-    QSizePolicy policy = w->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    w->setSizePolicy(policy);
-  }
+  ui::KeepPlaceWhenHidden(*lblCost);  // Shrinkage hides the cost
+  ui::KeepPlaceWhenHidden(*fpCost);
   ui::FixWindowSize(*this);
 
   new inventory::NoteKeepsEnter(*txtNote, *cmdOK);

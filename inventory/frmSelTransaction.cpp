@@ -194,17 +194,17 @@ void frmSelTransaction::Load(bool allProducts) {
   grd->setRedraw(true);
 }
 
-// The row numbers and the short columns fit their widest text, the product column too up to half the
-// screen; no column gets narrower than its own width. The grid is as wide as its columns
-// as far as the screen has room, and scrolls sideways beyond.
+// The row numbers and the short columns fit their widest text, the product column too
+// up to half the screen; no column gets narrower than its own width. The grid is as wide
+// as its columns as far as the screen has room, and scrolls sideways beyond.
 void frmSelTransaction::FitColumns() {
   const auto fit = [this](int col, int maxTwips) {
     grd->AutoSize(col);
-    grd->setColWidth(col, std::clamp(grd->ColWidth(col), kColumns[col].width, std::max(maxTwips, kColumns[col].width)));
+    const int own = kColumns[col].width;
+    grd->setColWidth(col, std::clamp(grd->ColWidth(col), own, std::max(maxTwips, own)));
   };
   for (const int col : {kNum, kDate, kType, kUnits, kCost}) fit(col, std::numeric_limits<int>::max());
-  // The dialog's frame, margins and the grid's scroll bar.
-  constexpr int kChromePx = 80;
+  constexpr int kChromePx = 80;  // the dialog's frame and margins, the grid's scroll bar
   const int roomPx = ui::AvailableScreenWidth() - kChromePx;
   fit(kProduct, static_cast<int>(ui::PixelsToTwipsX(roomPx / 2)));
   int total = 0;

@@ -17,6 +17,12 @@ void FixWindowSize(QWidget& window, QSize size) {
   window.setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
 }
 
+void KeepPlaceWhenHidden(QWidget& widget) {
+  QSizePolicy policy = widget.sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  widget.setSizePolicy(policy);
+}
+
 QIcon ProgramIcon(const QString& name) {
   const QString shipped = QStringLiteral(":/icons/%1.png").arg(name);
   if (QFileInfo::exists(shipped)) return QIcon(shipped);
