@@ -61,6 +61,7 @@ frmEditCategories::frmEditCategories(QWidget* parent) : QDialog(parent) {
   connect(cmdRefresh, &QPushButton::clicked, this, &frmEditCategories::cmdRefresh_Click);
   connect(cmdClose, &QPushButton::clicked, this, &frmEditCategories::cmdClose_Click);
   connect(lv, &ctl::ListViewControl::Click, this, &frmEditCategories::SetUI);
+  connect(lv, &ctl::ListViewControl::SelectionChanged, this, &frmEditCategories::SetUI);
   connect(lv, &ctl::ListViewControl::AfterLabelEdit, this, &frmEditCategories::lv_AfterLabelEdit);
 }
 

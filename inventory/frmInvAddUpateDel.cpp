@@ -93,6 +93,8 @@ frmInvAddUpateDel::frmInvAddUpateDel(QWidget* parent) : QDialog(parent) {
   layout->addWidget(lblHeading);
   layout->addLayout(grid);
   layout->addLayout(buttons);
+  ui::KeepPlaceWhenHidden(*lblCost);  // Shrinkage hides the cost
+  ui::KeepPlaceWhenHidden(*fpCost);
   ui::FixWindowSize(*this);
 
   new inventory::NoteKeepsEnter(*txtNote, *cmdOK);
@@ -144,6 +146,7 @@ void frmInvAddUpateDel::Init(int32_t udOper, const clsTran& udTran, int32_t nMax
   DATA4* tb = nullptr;
   gDB().GetProductName(udTran.nProdId, name, partNo, tb);
   txtProduct->setText(gDB().MakeProductName(name, partNo));
+  txtProduct->setCursorPosition(0);  // a long name shows its start
   txtProduct->setProperty("Tag", QString::number(udTran.nProdId));
   fpUnits->setValue(udTran.curUnits);
   fpCost->setValue(udTran.curUnitPrice);

@@ -76,6 +76,7 @@ frmLookupProduct::frmLookupProduct(QWidget* parent) : QDialog(parent) {
   txtProd->setText(mdlRegistry::PrefGetString(kPrefSearch));
   txtProd->setSelection(0, static_cast<int>(txtProd->text().size()));
   sys.lbSelectAtID(*lstSearchType, mdlRegistry::PrefGetLong(kPrefSearchType));
+  txtProd->setFocus();
 }
 
 void frmLookupProduct::OKButton_Click() {

@@ -222,6 +222,7 @@ frmProduct::frmProduct(QWidget* parent) : QDialog(parent) {
   connect(CmdSetCustom4, &QPushButton::clicked, this, [this] { BrowseCustomField(*txtCustom[3]); });
 
   Form_Load();
+  txtPN->setFocus();
 }
 
 void frmProduct::FillCombo(QComboBox& cbo, int32_t nListType, int32_t nSelectID) {

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
 #include <unordered_map>
 
 #include "database/clsDB.h"
@@ -17,6 +19,7 @@
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Prompt.h"
+#include "platform/ui/Screen.h"
 #include "platform/ui/WaitCursor.h"
 #include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
@@ -66,7 +69,7 @@ frmSelTransaction::frmSelTransaction(QWidget* parent) : QDialog(parent) {
   lblMsg->setWordWrap(true);
   grd = new ctl::GridControl(this);
   grd->setObjectName(QStringLiteral("grd"));
-  grd->setMinimumSize(640, 260);
+  grd->setMinimumHeight(260);
   cmdEditSelTran = ui::NamedButton(QStringLiteral("&Selected Transaction"), QStringLiteral("cmdEditSelTran"), this);
   cmdNewTransaction = ui::NamedButton(QStringLiteral("New &Transaction"), QStringLiteral("cmdNewTransaction"), this);
   cmdCancel = ui::NamedButton(QStringLiteral("&Cancel"), QStringLiteral("cmdCancel"), this);
@@ -186,8 +189,27 @@ void frmSelTransaction::Load(bool allProducts) {
     rt::TrapError();
     gSystem().ShowError(QStringLiteral("frmSelTransaction_LoadData"));
   }
-  grd->setRedraw(true);
   ShowRowNums();
+  FitColumns();
+  grd->setRedraw(true);
+}
+
+// The row numbers and the short columns fit their widest text, the product column too
+// up to half the screen; no column gets narrower than its own width. The grid is as wide
+// as its columns as far as the screen has room, and scrolls sideways beyond.
+void frmSelTransaction::FitColumns() {
+  const auto fit = [this](int col, int maxTwips) {
+    grd->AutoSize(col);
+    const int own = kColumns[col].width;
+    grd->setColWidth(col, std::clamp(grd->ColWidth(col), own, std::max(maxTwips, own)));
+  };
+  for (const int col : {kNum, kDate, kType, kUnits, kCost}) fit(col, std::numeric_limits<int>::max());
+  constexpr int kChromePx = 80;  // the dialog's frame and margins, the grid's scroll bar
+  const int roomPx = ui::AvailableScreenWidth() - kChromePx;
+  fit(kProduct, static_cast<int>(ui::PixelsToTwipsX(roomPx / 2)));
+  int total = 0;
+  for (int col = 0; col < kCols; ++col) total += grd->ColWidth(col);
+  grd->setMinimumWidth(std::min(static_cast<int>(ui::TwipsToPixelsX(total)) + 24, roomPx));
 }
 
 void frmSelTransaction::ShowRowNums() {
@@ -203,7 +225,7 @@ void frmSelTransaction::grd_Click() {
     LoadData();
     return;
   }
-  grd->Select(1, col, grd->Rows() - 1, col);
+  // One row selected: the sort takes every row, and only the first is highlighted after.
   grd->setSort(ctl::flexSortGenericAscending);
 }
 

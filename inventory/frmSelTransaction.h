@@ -49,6 +49,7 @@ class frmSelTransaction : public QDialog {
   // Fills the grid with the rows of the index walk: by product (tag prodid, rows of
   // other types skipped) or by type (tag trantype).
   void Load(bool allProducts);
+  void FitColumns();
 
   int32_t m_nProductID = -1;
   int32_t m_udTranType = 0;

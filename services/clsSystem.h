@@ -342,7 +342,7 @@ class clsSystem {
   void LockControls(QWidget& frm, bool bLock, const QString& TagVal);
   // Replaces the selection of a line or text edit with `sText`.
   void TxtCtlInsertStr(QWidget& txt, const QString& sText);
-  // Focus to the control only when it is visible.
+  // Focus to the control only when it is visible; a text field's text is selected.
   void CtlSetFocus(QWidget* ctl);
   // Unloads every window whose tag differs from `sExceptTag` / equals `sFormTag`;
   // a window that refuses to close stays and the walk goes on.

@@ -319,7 +319,16 @@ void clsSystem::TxtCtlInsertStr(QWidget& txt, const QString& sText) {
 }
 
 void clsSystem::CtlSetFocus(QWidget* ctl) {
-  if (ctl != nullptr && ctl->isVisible()) ctl->setFocus();
+  if (ctl == nullptr || !ctl->isVisible()) return;
+  ctl->setFocus();
+  // A text field is entered selected, so that what the user types replaces it.
+  if (auto* line = qobject_cast<QLineEdit*>(ctl)) {
+    line->selectAll();
+  } else if (auto* spin = qobject_cast<QAbstractSpinBox*>(ctl)) {
+    spin->selectAll();
+  } else if (auto* combo = qobject_cast<QComboBox*>(ctl); combo != nullptr && combo->lineEdit() != nullptr) {
+    combo->lineEdit()->selectAll();
+  }
 }
 
 void clsSystem::UnloadAll(const QString& sExceptTag) {

@@ -30,6 +30,7 @@ frmCalendar::frmCalendar(QWidget* parent) : QDialog(parent) {
   CancelButton->setAutoDefault(false);
   OKButton = new QPushButton(QStringLiteral("&Enter Selected Date in Current Row"), this);
   OKButton->setObjectName(QStringLiteral("OKButton"));
+  OKButton->setDefault(true);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Cal);

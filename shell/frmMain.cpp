@@ -150,6 +150,9 @@ QList<QMdiSubWindow*> ArrangedChildren(QMdiArea& area) {
   return children;
 }
 
+// The size a window had before it was tiled, given back by Cascade.
+constexpr char kUntiledSize[] = "untiledSize";
+
 // Horizontally: one full-width row per window, stacked; vertically: side-by-side columns.
 void TileChildren(QMdiArea& area, bool horizontally) {
   const QList<QMdiSubWindow*> children = ArrangedChildren(area);
@@ -158,6 +161,7 @@ void TileChildren(QMdiArea& area, bool horizontally) {
   const int n = static_cast<int>(children.size());
   for (int i = 0; i < n; ++i) {
     children[i]->showNormal();
+    if (!children[i]->property(kUntiledSize).isValid()) children[i]->setProperty(kUntiledSize, children[i]->size());
     if (horizontally) {
       const int h = room.height() / n;
       children[i]->setGeometry(0, i * h, room.width(), h);
@@ -169,15 +173,19 @@ void TileChildren(QMdiArea& area, bool horizontally) {
 }
 
 // Each window one title bar below and right of the one before, the last on top, at its
-// own size cut to the room left. (The frames' own cascade resizes each to its size hint,
-// which is none for the report windows.)
+// own size (the one it had before a tile, never below what its layout needs) cut to the
+// room left. (The frames' own cascade resizes each to its size hint, which is none for
+// the report windows.)
 void CascadeChildren(QMdiArea& area) {
   const QRect room = area.viewport()->rect();
   int offset = 0;
   for (QMdiSubWindow* child : ArrangedChildren(area)) {
     if (offset > room.height() / 2) offset = 0;
     child->showNormal();
-    child->setGeometry(QRect(QPoint(offset, offset), child->size().boundedTo(room.size() - QSize(offset, offset))));
+    const QVariant untiled = child->property(kUntiledSize);
+    child->setProperty(kUntiledSize, QVariant());
+    const QSize own = (untiled.isValid() ? untiled.toSize() : child->size()).expandedTo(child->minimumSizeHint());
+    child->setGeometry(QRect(QPoint(offset, offset), own.boundedTo(room.size() - QSize(offset, offset))));
     child->raise();
     offset += child->contentsMargins().top();
   }
@@ -204,6 +212,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
                      .arg(rt::App::ProductName())
                      .arg(rt::App::kMajor)
                      .arg(rt::App::kMinor));
+  setWindowIcon(ui::ApplicationIcon());  // its child windows show it too
 
   mdi = new QMdiArea(this);
   mdi->setObjectName(QStringLiteral("mdi"));

@@ -35,7 +35,7 @@ frmSplash::frmSplash(QWidget* parent, int intervalMs)
     return l;
   };
   imgLogo = label("imgLogo", Frame1);
-  imgLogo->setPixmap(ui::ProgramIcon(QStringLiteral("x-office-spreadsheet")).pixmap(64, 64));
+  imgLogo->setPixmap(ui::ApplicationIcon().pixmap(64, 64));
   lblProductName = label("lblProductName", Frame1);
   lblCompany = label("lblCompany", Frame1);
   lblCopyright = label("lblCopyright", Frame1);

@@ -1,5 +1,6 @@
 #include "shell/mdlSystem.h"
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -9,6 +10,7 @@
 
 #include "database/clsDB.h"
 #include "platform/runtime/App.h"
+#include "platform/ui/DialogLook.h"
 #include "platform/ui/Prompt.h"
 #include "services/mdlHelper.h"
 #include "shell/frmMain.h"
@@ -95,6 +97,7 @@ std::unique_ptr<frmMain> LoadMainWindow() {
 }
 
 std::unique_ptr<frmMain> Main(SingleInstance& instance, int splashMs) {
+  QApplication::setWindowIcon(ui::ApplicationIcon());
   if (!instance.Listen()) {
     // In front even of the first copy's splash and main window, which may hold the top.
     ui::MsgBox(rt::App::ProductName() + QStringLiteral(" is already running!"),

@@ -571,6 +571,7 @@ void ListViewControl::OnViewSelectionChanged(const QItemSelection& selected,
             selection_->isSelected(model_->index(row, 0));
     }
   }
+  emit SelectionChanged();
 }
 
 void ListViewControl::ColumnsChanged() {

@@ -227,6 +227,8 @@ class ListViewControl : public QWidget {
   void ItemClick(ctl::ListItem* item);
   void Click();
   void DblClick();
+  // The user changed the selection (mouse or keyboard).
+  void SelectionChanged();
   void ColumnClick(ctl::ColumnHeader* column);
   // The user finished editing an item's text. Setting cancel keeps the old text;
   // otherwise the item takes newString (which the handler may change).

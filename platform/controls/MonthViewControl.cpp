@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 #include "platform/controls/ListViewErrors.h"
@@ -31,9 +32,11 @@ MonthViewControl::MonthViewControl(QWidget* parent) : QWidget(parent) {
   });
   connect(qApp, &QApplication::focusChanged, this, &MonthViewControl::OnFocusChanged);
 
-  // The day grid is the calendar's item view; its double clicks are watched.
-  for (QAbstractItemView* view : calendar_->findChildren<QAbstractItemView*>())
+  // The day grid is the calendar's item view; its double clicks and its Enter are watched.
+  for (QAbstractItemView* view : calendar_->findChildren<QAbstractItemView*>()) {
     view->viewport()->installEventFilter(this);
+    view->installEventFilter(this);
+  }
 }
 
 QDate MonthViewControl::Value() const { return calendar_->selectedDate(); }
@@ -55,6 +58,14 @@ bool MonthViewControl::eventFilter(QObject* watched, QEvent* event) {
     QCoreApplication::sendEvent(watched, event);
     inDoubleClick_ = false;
     return true;
+  }
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      // Enter is the window's (its default button), not the grid's.
+      event->ignore();
+      return true;
+    }
   }
   return QWidget::eventFilter(watched, event);
 }

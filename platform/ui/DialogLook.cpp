@@ -17,11 +17,19 @@ void FixWindowSize(QWidget& window, QSize size) {
   window.setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
 }
 
+void KeepPlaceWhenHidden(QWidget& widget) {
+  QSizePolicy policy = widget.sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  widget.setSizePolicy(policy);
+}
+
 QIcon ProgramIcon(const QString& name) {
   const QString shipped = QStringLiteral(":/icons/%1.png").arg(name);
   if (QFileInfo::exists(shipped)) return QIcon(shipped);
   return QIcon::fromTheme(name);
 }
+
+QIcon ApplicationIcon() { return QIcon(QStringLiteral(":/icons/stovrel.png")); }
 
 QLabel* PlainLabel(const QString& text, QWidget* parent) {
   auto* label = new QLabel(parent);

@@ -15,9 +15,15 @@ namespace ui {
 // for (following later text changes). The user cannot resize it either way.
 void FixWindowSize(QWidget& window, QSize size = {});
 
+// `widget` keeps its place in its layout while hidden: hiding it neither moves the other
+// controls nor resizes a fixed-size window.
+void KeepPlaceWhenHidden(QWidget& widget);
+
 // A picture of the program, by its freedesktop icon name ("x-office-calendar",
 // "view-refresh", ...): the one shipped with the program, else the icon theme's.
 QIcon ProgramIcon(const QString& name);
+// The program's own icon: its windows, the task bar and the menu bar corner show it.
+QIcon ApplicationIcon();
 
 // A label showing `text` as plain text: texts that carry user data are never read as HTML.
 QLabel* PlainLabel(const QString& text, QWidget* parent);

@@ -3,9 +3,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QRegularExpression>
+#include <QVBoxLayout>
 
+#include "platform/ui/DialogLook.h"
 #include "platform/ui/ModalRunner.h"
+#include "platform/ui/Screen.h"
 
 namespace ui {
 namespace {
@@ -40,15 +44,49 @@ class QtFileDialogs : public FileDialogs {
   }
 
   std::optional<QString> GetFolder(const FolderRequest& r) override {
-    QFileDialog dialog(r.owner, r.title);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly, !r.includeFiles);
-    dialog.setLabelText(QFileDialog::LookIn, r.title);
-    dialog.setDirectory(r.startFolder.isEmpty() ? QDir::homePath() : r.startFolder);
-    return RunFileDialog(dialog, r.owner);
+    FolderPicker picker(r);
+    if (RunModal(picker, r.owner) != QDialog::Accepted || picker.Folder().isEmpty()) return std::nullopt;
+    return picker.Folder();
   }
 };
+
+// Room kept free around a dialog for its frame and the screen's edge.
+constexpr int kScreenEdgePx = 40;
+
+}  // namespace
+
+FolderPicker::FolderPicker(const FolderRequest& r) : QDialog(r.owner) {
+  setObjectName(QStringLiteral("FolderPicker"));
+  setWindowTitle(QStringLiteral("Select Folder"));
+  setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+  QLabel* prompt = PlainLabel(r.title, this);
+  prompt->setObjectName(QStringLiteral("lblPrompt"));
+  prompt->setWordWrap(true);
+  files_ = new QFileDialog(this);
+  files_->setObjectName(QStringLiteral("files"));
+  files_->setWindowFlags(Qt::Widget);
+  files_->setSizeGripEnabled(false);
+  files_->setOption(QFileDialog::DontUseNativeDialog);
+  files_->setViewMode(QFileDialog::List);  // folder names only, nothing cut
+  files_->setFileMode(QFileDialog::Directory);
+  files_->setOption(QFileDialog::ShowDirsOnly, !r.includeFiles);
+  files_->setDirectory(r.startFolder.isEmpty() ? QDir::homePath() : r.startFolder);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(prompt);
+  layout->addWidget(files_, 1);
+  // The file view's own OK and Cancel end the picker.
+  connect(files_, &QDialog::finished, this, &QDialog::done);
+  const QSize room(AvailableScreenWidth() - kScreenEdgePx, AvailableScreenHeight() - kScreenEdgePx);
+  resize(QSize(640, 440).boundedTo(room));
+}
+
+QString FolderPicker::Folder() const {
+  if (result() != QDialog::Accepted) return {};
+  const QStringList chosen = files_->selectedFiles();
+  return chosen.isEmpty() ? QString() : QDir::toNativeSeparators(chosen.first());
+}
+
+namespace {
 
 FileDialogs*& Installed() {
   static FileDialogs* dialogs = nullptr;

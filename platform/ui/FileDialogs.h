@@ -5,12 +5,14 @@
 // production shows a QFileDialog through the modal runner, tests install the scripted
 // fake below. User-interface thread only.
 
+#include <QDialog>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <deque>
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 namespace ui {
@@ -38,6 +40,19 @@ struct FolderRequest {
   QString startFolder;  // empty: the user's home folder
   bool includeFiles = false;
   QWidget* owner = nullptr;
+};
+
+// The folder picker production shows: the request's title as a prompt above the
+// folders (the dialog's own file view), at a size that fits the screen. Run it with
+// the modal runner, then read Folder().
+class FolderPicker : public QDialog {
+ public:
+  explicit FolderPicker(const FolderRequest& request);
+  // The chosen folder (native separators); empty when none was chosen.
+  QString Folder() const;
+
+ private:
+  QFileDialog* files_;
 };
 
 class FileDialogs {

@@ -2,6 +2,8 @@
 
 #include "inventory/frmEditCategories.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QPushButton>
 
 #include "platform/controls/ListViewControl.h"
@@ -50,7 +52,14 @@ TEST_F(frmEditCategoriesTest, LoadsItsListWithTheTimeInTheCaption) {
   EXPECT_EQ(dlg.lv->ColumnHeaders().Item(1).Text(), QStringLiteral("Product Groups"));
   EXPECT_FALSE(dlg.cmdDelete->isEnabled());
   for (QPushButton* b : {dlg.cmdNew, dlg.cmdDeleteAll, dlg.cmdPrint, dlg.cmdRefresh}) EXPECT_TRUE(b->isEnabled());
-  Select(dlg, QStringLiteral("Tools"));
+  // Choosing an entry with the keyboard enables it.
+  dlg.show();
+  dlg.lv->setFocus();
+  QApplication::processEvents();
+  ASSERT_NE(dlg.focusWidget(), nullptr);
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+  QApplication::sendEvent(dlg.focusWidget(), &down);
+  EXPECT_NE(dlg.lv->SelectedItem(), nullptr);
   EXPECT_TRUE(dlg.cmdDelete->isEnabled());
 }
 

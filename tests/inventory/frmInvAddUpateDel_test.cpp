@@ -1,6 +1,7 @@
 #include "inventory/frmInvAddUpateDel.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 
@@ -74,6 +75,25 @@ TEST_F(frmInvAddUpateDelTest, TheScanRoadStartsOnTheUnits) {
   }
 }
 
+// The field a validation message sends the user to is selected: typing replaces it.
+TEST_F(frmInvAddUpateDelTest, TheFieldAMessageFocusesIsSelected) {
+  frmInvAddUpateDel dlg;
+  dlg.Init(0, NewTran(widget, 2, "0"), -1);
+  dlg.show();
+  dlg.cmdOK->setFocus();
+  QApplication::processEvents();
+  prompts->Expect(QStringLiteral("Please enter number of units!"));
+  Click(dlg, QStringLiteral("cmdOK"));
+  ASSERT_TRUE(dlg.isVisible());
+  auto* text = dlg.fpUnits->findChild<QLineEdit*>();
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(dlg.focusWidget(), dlg.fpUnits);
+  EXPECT_EQ(text->selectedText(), text->text());
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"));
+  QApplication::sendEvent(dlg.fpUnits, &press);
+  EXPECT_EQ(dlg.fpUnits->Value(), Cur("7"));
+}
+
 TEST_F(frmInvAddUpateDelTest, TypeSetsTheCostCaptionAndShrinkageHidesTheCost) {
   frmInvAddUpateDel dlg;
   dlg.Init(0, NewTran(widget, 1), -1);
@@ -83,8 +103,14 @@ TEST_F(frmInvAddUpateDelTest, TypeSetsTheCostCaptionAndShrinkageHidesTheCost) {
     const char* caption;
   } cases[] = {{3, false, "Cost Per Unit:"}, {2, true, "Cost Per Unit:"}, {4, true, "Price Per Unit:"},
                {5, true, "Price Per Unit:"}, {1, true, "Cost Per Unit:"}};
+  EXPECT_EQ(dlg.txtProduct->cursorPosition(), 0);  // a long name shows its start
+  dlg.show();
+  QApplication::processEvents();
+  const QSize size = dlg.size();
   for (const auto& c : cases) {
     trantest::SelectId(dlg, QStringLiteral("cboType"), c.type);
+    QApplication::processEvents();
+    EXPECT_EQ(dlg.size(), size) << c.type;  // the dialog does not jump
     EXPECT_EQ(!dlg.fpCost->isHidden(), c.costShown) << c.type;
     EXPECT_EQ(!dlg.lblCost->isHidden(), c.costShown) << c.type;
     EXPECT_EQ(dlg.lblCost->text(), QLatin1String(c.caption)) << c.type;

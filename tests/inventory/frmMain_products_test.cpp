@@ -2,6 +2,7 @@
 
 #include "inventory/frmMain_products.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -118,7 +119,11 @@ TEST_F(ProductCommandsTest, LookupProductRemembersTheLastSearch) {
   EXPECT_EQ(hub->calls.last(), QStringLiteral("ShowFoundProductsRpt(1, ABC, Part Number 'abc')"));
 
   {
+    // Opened again: the text box has the focus, the remembered text selected.
     frmLookupProduct dlg;
+    dlg.show();
+    QApplication::processEvents();
+    EXPECT_EQ(dlg.focusWidget(), dlg.txtProd);
     EXPECT_EQ(dlg.txtProd->text(), QStringLiteral("abc"));
     EXPECT_EQ(dlg.txtProd->selectedText(), QStringLiteral("abc"));
     EXPECT_EQ(gSystem().lbGetItemID(*dlg.lstSearchType), frmLookupProduct::kByPartNo);

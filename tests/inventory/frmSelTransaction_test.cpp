@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QTableView>
 
+#include "platform/ui/Screen.h"
 #include "tests/inventory/TranTestSupport.h"
 
 namespace {
@@ -78,20 +79,29 @@ TEST_F(frmSelTransactionTest, ListsTheOutstandingRowsOfOneOrEveryProduct) {
 }
 
 TEST_F(frmSelTransactionTest, UnitsHeaderSortsByValueAndDateHeaderReloads) {
-  const int32_t nine = stocktest::AddTran(widget, 1, "9", "1");
-  const int32_t hundred = stocktest::AddTran(widget, 1, "100", "1");
-  const int32_t ten = stocktest::AddTran(widget, 1, "10", "1");
+  const int32_t screw =
+      AddProductWithAmounts(QStringLiteral("SC-8"), QStringLiteral("Stainless steel hex socket cap screw M8 x 40"), "1", "1");
+  const int32_t nine = stocktest::AddTran(screw, 1, "9", "1");
+  const int32_t hundred = stocktest::AddTran(screw, 1, "100", "1");
+  const int32_t ten = stocktest::AddTran(screw, 1, "10", "1");
   frmSelTransaction dlg;
-  dlg.Init(widget, 1, {});
+  dlg.Init(screw, 1, {});
   dlg.show();
   QApplication::processEvents();
+  // The columns show their texts whole.
+  for (const int col : {1, 3}) {
+    const QString text = dlg.grd->TextMatrix(1, col);
+    EXPECT_GE(ui::TwipsToPixelsX(dlg.grd->ColWidth(col)), dlg.grd->view()->fontMetrics().horizontalAdvance(text))
+        << text.toStdString();
+  }
   const auto order = [&] {
     QList<int32_t> ids;
     for (int r = 1; r < dlg.grd->Rows(); ++r) ids << dlg.grd->RowData(r).toInt();
     return ids;
   };
   ClickHeader(*dlg.grd, 4);
-  EXPECT_EQ(order(), (QList<int32_t>{nine, ten, hundred}));  // as text "10" would come before "9"
+  EXPECT_EQ(order(), (QList<int32_t>{nine, ten, hundred}));  // as text "10" would come before "9
+  EXPECT_EQ(dlg.grd->RowSel(), dlg.grd->Row());  // one row highlighted, not all"
   EXPECT_EQ(Column(*dlg.grd, 0), (QStringList{"1", "3", "2"}));  // row numbers travel with their rows
   ClickHeader(*dlg.grd, 1);
   EXPECT_EQ(order(), (QList<int32_t>{nine, hundred, ten}));

@@ -38,6 +38,8 @@ TEST_F(ProductEndToEndTest, CreateEditHideFindDelete) {
   const int32_t tools = AddCategory(QStringLiteral("Tools"), 1);
 
   runner->Then(QStringLiteral("frmProduct"), [&](QDialog& d) {
+    ASSERT_NE(d.focusWidget(), nullptr);
+    EXPECT_EQ(d.focusWidget()->objectName(), QStringLiteral("txtPN"));  // typing starts in the first field
     SetText(d, QStringLiteral("txtName"), QStringLiteral("Claw hammer"));
     SetText(d, QStringLiteral("txtPN"), QStringLiteral("CH-1"));
     gSystem().cboSelectAtID(*Child<QComboBox>(d, "cboLocation"), shelf);

@@ -344,6 +344,7 @@ TEST_F(ListsTest, TextInsertionAndFocus) {
   EXPECT_NE(form.focusWidget(), hidden);
   sys.CtlSetFocus(txt);
   EXPECT_EQ(form.focusWidget(), txt);
+  EXPECT_EQ(txt->selectedText(), txt->text());  // typing replaces the text
   sys.CtlSetFocus(nullptr);
 }
 

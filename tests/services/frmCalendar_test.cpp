@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -41,13 +43,27 @@ TEST_F(CalendarTest, InitStartsOnTheDateOrToday) {
   }
 }
 
-TEST_F(CalendarTest, OkChoosesTheSelectedDay) {
-  cal.Init(QStringLiteral("7/4/2026"), QStringLiteral("OK"));
-  runner->Then(QStringLiteral("frmCalendar"),
-               [](QDialog& d) { ASSERT_TRUE(ui::test::Click(d, QStringLiteral("OKButton"))); });
-  EXPECT_EQ(ui::RunModal(cal), QDialog::Accepted);
-  EXPECT_TRUE(cal.m_bOK);
-  EXPECT_EQ(cal.m_sSelShortDate, QStringLiteral("7/4/2026"));
+// OK, or Enter on a day chosen with the keyboard.
+TEST_F(CalendarTest, OkAndEnterChooseTheSelectedDay) {
+  for (const bool enter : {false, true}) {
+    cal.Init(QStringLiteral("7/4/2026"), QStringLiteral("OK"));
+    runner->Then(QStringLiteral("frmCalendar"), [enter](QDialog& d) {
+      if (!enter) {
+        ASSERT_TRUE(ui::test::Click(d, QStringLiteral("OKButton")));
+        return;
+      }
+      static_cast<frmCalendar&>(d).Cal->setFocus();
+      QApplication::processEvents();
+      ASSERT_NE(d.focusWidget(), nullptr);
+      for (const int key : {int(Qt::Key_Right), int(Qt::Key_Return)}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(d.focusWidget(), &press);
+      }
+    });
+    EXPECT_EQ(ui::RunModal(cal), QDialog::Accepted) << enter;
+    EXPECT_TRUE(cal.m_bOK);
+    EXPECT_EQ(cal.m_sSelShortDate, enter ? QStringLiteral("7/5/2026") : QStringLiteral("7/4/2026"));
+  }
 }
 
 TEST_F(CalendarTest, CancelAndEscapeChooseNothing) {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QTest>
 #include <QDockWidget>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -443,6 +444,10 @@ TEST_F(frmMainTest, CloseAllAndWindowArrangementKeepChildrenInside) {
     m.ShowChild(*w);
     subs << m.mdi->subWindowList().back();
   }
+  // The children show the program's icon.
+  const QImage icon = ui::ApplicationIcon().pixmap(16).toImage();
+  ASSERT_FALSE(icon.isNull());
+  for (auto& s : subs) EXPECT_EQ(s->windowIcon().pixmap(16).toImage(), icon);
   const QRect room = m.mdi->viewport()->rect();
   for (const char* arrange : {"mnuWindowTH", "mnuWindowTV", "mnuWindowCascade"}) {
     m.MenuItem(QLatin1String(arrange))->trigger();
@@ -506,7 +511,8 @@ TEST_F(frmMainTest, ChildWindowsOpenAtTheirOwnSize) {
 }
 
 // Cascade staggers the windows by a title bar each and keeps their sizes (a report
-// window has no size hint to fall back on).
+// window has no size hint to fall back on); after a tile it gives back the sizes the
+// windows had before.
 TEST_F(frmMainTest, CascadeStaggersTheWindowsAtTheirOwnSize) {
   frmMain& m = ShownMainOnNewDatabase();
   m.MenuItem(QStringLiteral("mnuReportsQuickInventory"))->trigger();
@@ -521,6 +527,7 @@ TEST_F(frmMainTest, CascadeStaggersTheWindowsAtTheirOwnSize) {
     sub->move(200, 150);
     sizes << sub->size();
   }
+  m.MenuItem(QStringLiteral("mnuWindowTV"))->trigger();
   m.MenuItem(QStringLiteral("mnuWindowCascade"))->trigger();
   for (int i = 0; i < subs.size(); ++i) {
     SCOPED_TRACE(i);

@@ -108,6 +108,7 @@ TEST_F(StartupTest, SplashWaitsForItsTimerWithTheMainWindowDisabled) {
   EXPECT_TRUE(Splashes().isEmpty());
   EXPECT_TRUE(main_->isEnabled());
   EXPECT_TRUE(main_->isVisible());
+  EXPECT_FALSE(QApplication::windowIcon().isNull());  // the program's, not the toolkit's
   EXPECT_FALSE(gDB().IsOpen());
   EXPECT_TRUE(main_->SBContainer->isHidden());
   EXPECT_EQ(frmSplash().Timer1->interval(), 3000);

@@ -5,7 +5,9 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 
+#include "platform/ui/Screen.h"
 #include "platform/ui/TestPrompts.h"
 #include "tests/support/TestEnv.h"
 
@@ -82,19 +84,35 @@ TEST_F(QtFileDialogsTest, OpenDialogWantsAnExistingFileOnlyWhenTheFlagSaysSo) {
   EXPECT_EQ(ui::GetFileName({}), std::nullopt);
 }
 
+// The picker starts at the given folder with its prompt above the folders, fits a small
+// screen, and hands back what its file view chose.
 TEST_F(QtFileDialogsTest, FolderPickerStartsAtTheGivenFolder) {
-  runner->Then([&](QDialog& d) {
-    auto& fd = static_cast<QFileDialog&>(d);
-    EXPECT_EQ(fd.fileMode(), QFileDialog::Directory);
-    EXPECT_TRUE(fd.testOption(QFileDialog::ShowDirsOnly));
-    EXPECT_EQ(fd.directory().absolutePath(), dir);
-    fd.selectFile(dir);
-    d.accept();  // QFileDialog::accept, through the public base
-  });
-  ui::FolderRequest request;
-  request.startFolder = dir;
-  request.title = QStringLiteral("EXISTING DATABASE: Please select the Directory");
-  EXPECT_EQ(ui::GetFolder(request), std::optional<QString>(dir));
+  const ui::ScopedScreen screen({.widthPx = 800, .heightPx = 600});
+  const QString prompt = QStringLiteral(
+      "EXISTING DATABASE: Please select the Directory where your existing database files are located, then press OK");
+  for (const bool choose : {true, false}) {
+    runner->Then([&](QDialog& d) {
+      auto* fd = d.findChild<QFileDialog*>();
+      ASSERT_NE(fd, nullptr);
+      EXPECT_EQ(fd->fileMode(), QFileDialog::Directory);
+      EXPECT_TRUE(fd->testOption(QFileDialog::ShowDirsOnly));
+      EXPECT_EQ(fd->directory().absolutePath(), dir);
+      EXPECT_NE(fd->labelText(QFileDialog::LookIn), prompt);
+      auto* label = d.findChild<QLabel*>(QStringLiteral("lblPrompt"));
+      ASSERT_NE(label, nullptr);
+      EXPECT_EQ(label->text(), prompt);
+      EXPECT_LE(label->geometry().bottom(), fd->geometry().top());
+      EXPECT_LE(d.frameGeometry().width(), 800);
+      EXPECT_LE(d.frameGeometry().height(), 600);
+      if (!choose) return;
+      fd->selectFile(dir);
+      QMetaObject::invokeMethod(fd, "accept");  // its own OK
+    });
+    ui::FolderRequest request;
+    request.startFolder = dir;
+    request.title = prompt;
+    EXPECT_EQ(ui::GetFolder(request), choose ? std::optional<QString>(dir) : std::nullopt) << choose;
+  }
 }
 
 TEST(FakeFileDialogsTest, AnswersFromItsQueueAndReportsUnscriptedDialogs) {
