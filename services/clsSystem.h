@@ -358,7 +358,9 @@ class clsSystem {
   QString UnstorableText(std::initializer_list<QWidget*> fields);
   // The same, the message shown; true when every character fits.
   bool StoredTextFits(std::initializer_list<QWidget*> fields);
-  // The same rule for one text and the name of its field, the message shown.
+  // The same rule for one text and the name of its field: the message, or empty.
+  QString UnstorableText(const QString& sText, const QString& sFieldName) const;
+  // The same, the message shown.
   bool StoredTextFits(const QString& sText, const QString& sFieldName);
   // Unloads every window whose tag differs from `sExceptTag` / equals `sFormTag`;
   // a window that refuses to close stays and the walk goes on.

