@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QSignalBlocker>
 #include <optional>
 #include <vector>
 
@@ -89,10 +90,17 @@ void clsDB::LoadCboX(QComboBox& cbo, const QString& sTablePath, const QString& s
     if (!tb.ok()) return;
     dbaccess::WaitCursor wait;
     if (bClearFirst) cbo.clear();
-    if (bAddBlankItem) cbo.addItem(QString(), 0);
-    std::vector<store::ListRow> rows;
-    status = store::ReadList(Session(), tb.get(), sTablePath, sIDField, sTextField, sTypeField, nTypeValue, rows);
-    for (const store::ListRow& row : rows) cbo.addItem(row.text, row.id);
+    {
+      // Adding rows selects nothing (an empty combo box would select its first row by
+      // itself, and a blank first row would read as id 0 instead of -1 for none).
+      const QSignalBlocker quiet(cbo);
+      const int selected = cbo.currentIndex();
+      if (bAddBlankItem) cbo.addItem(QString(), 0);
+      std::vector<store::ListRow> rows;
+      status = store::ReadList(Session(), tb.get(), sTablePath, sIDField, sTextField, sTypeField, nTypeValue, rows);
+      for (const store::ListRow& row : rows) cbo.addItem(row.text, row.id);
+      cbo.setCurrentIndex(selected);
+    }
     if (status.ok() && nSelectID > 0) gSystem().cboSelectAtID(cbo, nSelectID);
   }
   dbaccess::Report(status, "clsDB_LoadCbo");

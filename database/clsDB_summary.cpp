@@ -37,10 +37,7 @@ QString Formatted(rt::Currency value, const QString& format) {
   return rt::Format(QVariant::fromValue(value), format);
 }
 
-// Empty when the formatted figure reads as zero.
-QString BlankWhenZero(rt::Currency value, const QString& format) {
-  return gSystem().ZeroToNullStr(Formatted(value, format), QString());
-}
+QString BlankWhenZero(rt::Currency value, const QString& format) { return gSystem().FormatNonZero(value, format); }
 
 }  // namespace
 

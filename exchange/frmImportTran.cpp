@@ -72,6 +72,7 @@ frmImportTran::frmImportTran(QWidget* parent)
   named(lblNote, "lblNote");
   txtNote = new QPlainTextEdit(this);
   named(txtNote, "txtNote");
+  lblNote->setBuddy(txtNote);
   txtNote->setTabChangesFocus(true);
   txtNote->setFixedHeight(72);
   for (QPushButton* b : {cmdCatTransaction, cmdAcctTransaction}) b->setFixedWidth(32);
@@ -147,6 +148,7 @@ QString frmImportTran::ValidateData() {
     sys.CtlSetFocus(cboType);
     return QStringLiteral("Please select transaction type!");
   }
+  if (QString problem = sys.UnstorableText({txtNote}); !problem.isEmpty()) return problem;
   return ValidateFile();
 }
 

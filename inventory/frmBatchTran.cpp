@@ -305,6 +305,7 @@ void frmBatchTran::cmdOK_Click() {
     m_bOK = false;
     QString problem = ValidateDateAndTranType();
     if (problem.isEmpty()) problem = ValidateQuantity();
+    if (problem.isEmpty()) problem = gSystem().UnstorableText({txtNote});
     if (!problem.isEmpty()) {
       ui::MsgBox(problem, ui::vbOKOnly, QStringLiteral("Validation error"));
       return;

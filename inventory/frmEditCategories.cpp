@@ -191,6 +191,10 @@ void frmEditCategories::lv_AfterLabelEdit(bool& cancel, QString& newString) {
     return;
   }
   text = text.left(kMaxDesc);
+  if (!gSystem().StoredTextFits(text, lv->ColumnHeaders().Item(1).Text())) {
+    cancel = true;
+    return;
+  }
   int32_t id = IdOf(*item);
   UpdateDesc(id, text);
   newString = text;

@@ -206,6 +206,7 @@ bool frmInvAddUpateDel::Validate() {
                       QStringLiteral(" for this transaction!"),
                   fpUnits);
     }
+    if (!gSystem().StoredTextFits({txtNote})) return false;
     m_udTran.nProdId = ProductId();
     m_udTran.nTranID = m_nTranID;
     m_udTran.curUnitPrice = fpCost->Value();

@@ -73,6 +73,7 @@ QLabel* Caption(const QString& text, QWidget* parent, const QString& name = {}) 
 // A row of the grid: caption, field, optional button.
 void AddRow(QGridLayout& g, QLabel* caption, QWidget* field, QWidget* button = nullptr) {
   const int r = g.rowCount();
+  caption->setBuddy(field);
   g.addWidget(caption, r, 0);
   g.addWidget(field, r, 1);
   if (button != nullptr) g.addWidget(button, r, 2);
@@ -107,12 +108,14 @@ frmProduct::frmProduct(QWidget* parent) : QDialog(parent) {
   auto* nameCaption = new QWidget(main);
   auto* nameRow = new QHBoxLayout(nameCaption);
   nameRow->setContentsMargins(0, 0, 0, 0);
-  nameRow->addWidget(Caption(QStringLiteral("Name:"), nameCaption));
+  QLabel* nameLabel = Caption(QStringLiteral("Name:"), nameCaption);
+  nameRow->addWidget(nameLabel);
   QLabel* required = Caption(QStringLiteral("(required)"), nameCaption);
   required->setFont(ui::MapFont(QStringLiteral("Small Fonts"), 7));
   nameRow->addWidget(required);
   nameRow->addStretch();
   txtName = NewText(QStringLiteral("txtName"), 120, main);
+  nameLabel->setBuddy(txtName);
   g->addWidget(nameCaption, g->rowCount(), 0);
   g->addWidget(txtName, g->rowCount() - 1, 1, 1, 2);
   lblLocation = Caption(QStringLiteral("Location:"), main, QStringLiteral("lblLocation"));
@@ -175,6 +178,7 @@ frmProduct::frmProduct(QWidget* parent) : QDialog(parent) {
     row->addWidget(i == 2 ? cmdCustom3 : cmdCustom4);
     row->addWidget(i == 2 ? cmdSetCustom3 : CmdSetCustom4);
     AddRow(*g, lblCust[i], box);
+    lblCust[i]->setBuddy(txtCustom[i]);
   }
   QLabel* tip = Caption(QStringLiteral("TIP: Names of these fields can be customized. See View, Preferences menu."),
                         additional);
@@ -187,6 +191,7 @@ frmProduct::frmProduct(QWidget* parent) : QDialog(parent) {
   // No limit of its own: the memo stores the whole text, whatever its length.
   txtNotes = new QPlainTextEdit(notes);
   txtNotes->setObjectName(QStringLiteral("txtNotes"));
+  txtNotes->setAccessibleName(QStringLiteral("Notes"));
   txtNotes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   notesLayout->addWidget(txtNotes);
   tabProduct->addTab(notes, QStringLiteral("Notes"));
@@ -311,6 +316,10 @@ bool frmProduct::Validate() {
   try {
     if (txtName->text().trimmed().isEmpty()) {
       ui::MsgBox(QStringLiteral("Product Name is required!"), ui::vbExclamation);
+      return false;
+    }
+    if (!gSystem().StoredTextFits({txtPN, txtName, txtLeadTime, txtCustom[0], txtCustom[1], txtCustom[2],
+                                   txtCustom[3], txtNotes})) {
       return false;
     }
     const QString partNo = txtPN->text().trimmed();

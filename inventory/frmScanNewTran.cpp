@@ -113,6 +113,7 @@ bool frmScanNewTran::Validate() {
     gSystem().CtlSetFocus(cboType);
     return false;
   }
+  if (!gSystem().StoredTextFits({txtNote})) return false;
   DATA4* tb = nullptr;
   m_nProductID = gDB().LookUpByPartNo(partNo, tb);
   if (m_nProductID >= 1) return true;

@@ -179,7 +179,7 @@ void frmSelTransaction::Load(bool allProducts) {
       }));
       const rt::Currency cost = store::Amount(f.unitprc);
       grd->setTextMatrix(row, kCost, text(costs, cost.Raw(), [&] {
-        return gSystem().ZeroToNullStr(rt::Format(QVariant::fromValue(cost), m_sPerUnitFormat), {});
+        return gSystem().FormatNonZero(cost, m_sPerUnitFormat);
       }));
       grd->setTextMatrix(row, kNotes, gSystem().StrTruncate(store::Memo(f.notes).trimmed(), 80));
       grd->setTextMatrix(row, kCategory, gSystem().Minus1ToZero(store::Long32(f.catid)));

@@ -32,7 +32,7 @@ std::optional<QDate> ReadRangeDate(const QString& text) {
     const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
     return d.isValid() ? std::optional<QDate>(d) : std::nullopt;
   }
-  if (const std::optional<QDateTime> dt = rt::ParseDateTime(t)) return dt->date();
+  if (const std::optional<QDate> d = rt::ParseDate(t)) return d;
   static const QRegularExpression numeric(QStringLiteral("^(\\d{1,4})[/.\\- ](\\d{1,2})[/.\\- ](\\d{1,4})$"));
   const QRegularExpressionMatch m = numeric.match(t);
   if (!m.hasMatch()) return std::nullopt;

@@ -285,7 +285,7 @@ void frmReport::SetProductStats(const clsProductStats& stats) {
 
 void frmReport::ShowStats(int32_t nRow, const clsProductStats& stats) {
   const auto units = [this](rt::Currency value) {
-    return gSystem().ZeroToNullStr(Formatted(value, m_sUnitsFormat));
+    return gSystem().FormatNonZero(value, m_sUnitsFormat);
   };
   grd->setTextMatrix(nRow, kColOnOrder, units(stats.m_curNumUnitsOnOrder));
   grd->setTextMatrix(nRow, kColPhysical, units(stats.m_curNumUnitsInStock_Physical));

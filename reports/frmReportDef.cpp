@@ -202,6 +202,10 @@ bool frmReportDef::IsValidReportTitle() {
     m_sValidationMsg += QStringLiteral("  - REPORT TITLE cannot contain ^ or ~ characters.") + gap;
     return false;
   }
+  if (const QString unstorable = gSystem().UnstorableText(title, QStringLiteral("REPORT TITLE")); !unstorable.isEmpty()) {
+    m_sValidationMsg += QStringLiteral("  - ") + unstorable + gap;
+    return false;
+  }
   return true;
 }
 

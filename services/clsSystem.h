@@ -10,7 +10,10 @@
 #include <QPointer>
 #include <QVariant>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
+
+#include "platform/runtime/Currency.h"
 
 class CsvFile;
 class frmProgress;
@@ -105,6 +108,9 @@ class clsSystem {
   // The empty text when the text is not numeric or its value is exactly 0; else
   // sPrefix and the text.
   QString ZeroToNullStr(const QString& sVal, const QString& sPrefix = {}) const;
+  // The value in the format; the empty text only when the value is exactly 0 (0.25
+  // shown without decimal places reads "0", not blank).
+  QString FormatNonZero(rt::Currency value, const QString& sFormat) const;
   QString GetCurrencySymbol() const;
   // Without the locale's thousands separators and currency symbol.
   QString NumCleanStr(const QString& sVal) const;
@@ -344,6 +350,18 @@ class clsSystem {
   void TxtCtlInsertStr(QWidget& txt, const QString& sText);
   // Focus to the control only when it is visible; a text field's text is selected.
   void CtlSetFocus(QWidget* ctl);
+  // The rule for text the user typed into fields that are stored: the tables hold code
+  // page 1252 only. The first field (line, plain or rich text edit, editable combo)
+  // holding a character outside it is brought forward (its tab) and gets the focus, and
+  // the message naming the character and the field (its label's caption, else its
+  // accessible name) is returned; empty when every character fits.
+  QString UnstorableText(std::initializer_list<QWidget*> fields);
+  // The same, the message shown; true when every character fits.
+  bool StoredTextFits(std::initializer_list<QWidget*> fields);
+  // The same rule for one text and the name of its field: the message, or empty.
+  QString UnstorableText(const QString& sText, const QString& sFieldName) const;
+  // The same, the message shown.
+  bool StoredTextFits(const QString& sText, const QString& sFieldName);
   // Unloads every window whose tag differs from `sExceptTag` / equals `sFormTag`;
   // a window that refuses to close stays and the walk goes on.
   void UnloadAll(const QString& sExceptTag = {});

@@ -38,8 +38,8 @@ QString clsSystem::CurrDateTimeLong() const {
 QString clsSystem::NeutralShortDate() const { return FormatNow(QStringLiteral("MMM-DD-YY")); }
 
 QString clsSystem::CBDateFormat(const QString& sDate) const {
-  const auto dt = rt::ParseDateTime(sDate);
-  return dt ? rt::Format(*dt, QStringLiteral("YYYYMMDD")) : QString();
+  const auto d = rt::ParseDate(sDate);
+  return d ? rt::Format(*d, QStringLiteral("YYYYMMDD")) : QString();
 }
 
 QString clsSystem::CBTimeFormat(const QString& sTime) const {

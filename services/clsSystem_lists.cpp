@@ -3,6 +3,7 @@
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
@@ -10,11 +11,14 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QRegularExpression>
+#include <QTabWidget>
 #include <QTextEdit>
 #include <algorithm>
 
 #include "platform/controls/GridFormat.h"
 #include "platform/controls/ListViewControl.h"
+#include "platform/runtime/Codepage.h"
 #include "platform/runtime/Convert.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/WindowRegistry.h"
@@ -329,6 +333,77 @@ void clsSystem::CtlSetFocus(QWidget* ctl) {
   } else if (auto* combo = qobject_cast<QComboBox*>(ctl); combo != nullptr && combo->lineEdit() != nullptr) {
     combo->lineEdit()->selectAll();
   }
+}
+
+namespace {
+
+QString TypedText(const QWidget& field) {
+  if (const auto* line = qobject_cast<const QLineEdit*>(&field)) return line->text();
+  if (const auto* plain = qobject_cast<const QPlainTextEdit*>(&field)) return plain->toPlainText();
+  if (const auto* rich = qobject_cast<const QTextEdit*>(&field)) return rich->toPlainText();
+  if (const auto* combo = qobject_cast<const QComboBox*>(&field); combo && combo->isEditable()) {
+    return combo->currentText();
+  }
+  return {};
+}
+
+// The caption of the label that names the field, without its accelerator and colon;
+// else the field's accessible name.
+QString FieldCaption(const QWidget& field) {
+  const QWidget* window = field.window();
+  for (const QLabel* label : window->findChildren<QLabel*>()) {
+    if (label->buddy() != &field) continue;
+    QString caption = label->text();
+    caption.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    caption = caption.trimmed();
+    if (caption.endsWith(u':')) caption.chop(1);
+    return caption;
+  }
+  return field.accessibleName();
+}
+
+// Makes every tab page that holds the field the current one.
+void BringForward(QWidget& field) {
+  for (QWidget* w = field.parentWidget(); w != nullptr; w = w->parentWidget()) {
+    auto* tabs = qobject_cast<QTabWidget*>(w);
+    if (tabs == nullptr) continue;
+    for (int i = 0; i < tabs->count(); ++i) {
+      if (tabs->widget(i)->isAncestorOf(&field)) tabs->setCurrentIndex(i);
+    }
+  }
+}
+
+bool Shown(const QString& message) {
+  if (message.isEmpty()) return true;
+  ui::MsgBox(message, ui::vbExclamation);
+  return false;
+}
+
+}  // namespace
+
+QString clsSystem::UnstorableText(std::initializer_list<QWidget*> fields) {
+  for (QWidget* field : fields) {
+    if (field == nullptr) continue;
+    QString message = UnstorableText(TypedText(*field), FieldCaption(*field));
+    if (message.isEmpty()) continue;
+    BringForward(*field);
+    CtlSetFocus(field);
+    return message;
+  }
+  return {};
+}
+
+bool clsSystem::StoredTextFits(std::initializer_list<QWidget*> fields) { return Shown(UnstorableText(fields)); }
+
+QString clsSystem::UnstorableText(const QString& sText, const QString& sFieldName) const {
+  const QString ch = rt::FirstNonCp1252(sText);
+  if (ch.isEmpty()) return {};
+  return QStringLiteral("The character \"") + ch + QStringLiteral("\" in ") + sFieldName +
+         QStringLiteral(" cannot be stored. Please remove or replace it.");
+}
+
+bool clsSystem::StoredTextFits(const QString& sText, const QString& sFieldName) {
+  return Shown(UnstorableText(sText, sFieldName));
 }
 
 void clsSystem::UnloadAll(const QString& sExceptTag) {

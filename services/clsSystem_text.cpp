@@ -72,6 +72,11 @@ QString clsSystem::ZeroToNullStr(const QString& sVal, const QString& sPrefix) co
   return sPrefix + sVal;
 }
 
+QString clsSystem::FormatNonZero(rt::Currency value, const QString& sFormat) const {
+  if (value == rt::Currency()) return {};
+  return rt::Format(QVariant::fromValue(value), sFormat);
+}
+
 QString clsSystem::GetCurrencySymbol() const { return rt::LocaleInfo::Current().currencySymbol; }
 
 QString clsSystem::NumCleanStr(const QString& sVal) const {

@@ -53,8 +53,8 @@ void frmCalendar::UpdateDateLabel() {
 void frmCalendar::Init(const QString& sDate, const QString& sOKText) {
   m_bOK = false;
   OKButton->setText(sOKText);
-  const std::optional<QDateTime> date = sDate.isEmpty() ? std::nullopt : rt::ParseDateTime(sDate);
-  Cal->SetValue(date ? date->date() : rt::Today());
+  const std::optional<QDate> date = rt::ParseDate(sDate);
+  Cal->SetValue(date ? *date : rt::Today());
   UpdateDateLabel();
 }
 

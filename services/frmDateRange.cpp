@@ -72,9 +72,8 @@ frmDateRange::frmDateRange(QWidget* parent) : QDialog(parent) {
 void frmDateRange::Init(const QString& sBeginDate, const QString& sEndDate) {
   m_OK = false;
   const auto boxText = [](const QString& text) {
-    const std::optional<QDateTime> date =
-        text.trimmed().isEmpty() ? std::nullopt : rt::ParseDateTime(text);
-    return date ? ShortDate(*date) : ShortDate(rt::Today());
+    const std::optional<QDate> date = rt::ParseDate(text);
+    return ShortDate(date ? *date : rt::Today());
   };
   txtDateBegin->setText(boxText(sBeginDate));
   txtDateEnd->setText(boxText(sEndDate));
@@ -96,12 +95,12 @@ bool frmDateRange::Validate() {
     gSystem().CtlSetFocus(box);
     return false;
   };
-  const std::optional<QDateTime> begin = rt::ParseDateTime(txtDateBegin->text());
+  const std::optional<QDate> begin = rt::ParseDate(txtDateBegin->text());
   if (!begin) return fail(QStringLiteral("Begin date is invalid!"), txtDateBegin);
-  const std::optional<QDateTime> end = rt::ParseDateTime(txtDateEnd->text());
+  const std::optional<QDate> end = rt::ParseDate(txtDateEnd->text());
   if (!end) return fail(QStringLiteral("End date is invalid!"), txtDateEnd);
-  m_DateBegin = *begin;
-  m_DateEnd = *end;
+  m_DateBegin = QDateTime(*begin, QTime(0, 0));
+  m_DateEnd = QDateTime(*end, QTime(0, 0));
   if (m_DateBegin <= m_DateEnd) return true;
   return fail(QStringLiteral("Begin date must be before or same as End date!"), txtDateEnd);
 }

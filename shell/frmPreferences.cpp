@@ -297,13 +297,28 @@ void frmPreferences::EnableNextPartNumber() {
   LabelNextPartNumber->setEnabled(on);
 }
 
+bool frmPreferences::CustomNamesFit() {
+  clsSystem& sys = gSystem();
+  for (int32_t r = 0; r < grdCustom->Rows(); ++r) {
+    if (!HasKey(r)) continue;
+    if (!sys.StoredTextFits(grdCustom->TextMatrix(r, 1),
+                            QStringLiteral("the Custom Display Name of ") + grdCustom->TextMatrix(r, 0))) {
+      sys.GridSelectRow(*grdCustom, r);
+      return false;
+    }
+  }
+  return true;
+}
+
 void frmPreferences::OKButton_Click() {
+  if (!CustomNamesFit()) return;
   SaveData();
   Updated = true;
   accept();
 }
 
 void frmPreferences::cmdApply_Click() {
+  if (!CustomNamesFit()) return;
   Updated = true;
   SaveData();
 }

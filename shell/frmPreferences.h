@@ -77,6 +77,9 @@ class frmPreferences : public QDialog {
   void EnableNextPartNumber();
   void grdCustom_BeforeEdit(int row, int col, bool* cancel);
   bool HasKey(int row) const;
+  // False (the message shown, the cell selected) when a custom name holds a character
+  // the tables cannot store.
+  bool CustomNamesFit();
 
   // The next part number as loaded or last stored: what "unchanged" is measured against.
   int32_t m_nNextPartNumberShown = 0;

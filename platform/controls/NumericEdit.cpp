@@ -15,10 +15,12 @@ namespace ctl {
 namespace {
 
 constexpr int kMaxDecimals = 4;
-// The widest range of the decimal kinds: fifteen digits before the decimal places fit
-// a currency value.
-constexpr int64_t kWidestUnits = 900'000'000'000'000;
-constexpr int kMaxIntegerDigits = 15;
+// The widest range of the decimal kinds: what an amount field of the tables (N(20,4))
+// holds with its sign, fourteen digits before the four decimal places.
+constexpr int64_t kWidestUnits = 99'999'999'999'999;
+constexpr int kMaxIntegerDigits = 14;
+// Digits read before a typed number is past every range (leading zeros not counted).
+constexpr int kMaxTypedDigits = 18;
 
 constexpr int64_t Pow10(int n) {
   int64_t p = 1;
@@ -124,7 +126,7 @@ QAbstractSpinBox::StepEnabled NumericEdit::stepEnabled() const {
 }
 
 QValidator::State NumericEdit::validate(QString& input, int&) const {
-  int64_t raw = 0;
+  __int128 raw = 0;
   switch (ParseTyped(input, raw)) {
     case Parse::Invalid:
       return QValidator::Invalid;
@@ -141,9 +143,9 @@ QValidator::State NumericEdit::validate(QString& input, int&) const {
 }
 
 void NumericEdit::fixup(QString& input) const {
-  int64_t raw = 0;
+  __int128 raw = 0;
   const bool number = ParseTyped(input, raw) == Parse::Number;
-  input = Format(Clamp(rt::Currency::FromRaw(number ? raw : 0)));
+  input = Format(Typed(number ? raw : 0));
 }
 
 QSize NumericEdit::sizeHint() const {
@@ -158,7 +160,7 @@ QSize NumericEdit::sizeHint() const {
   return style()->sizeFromContents(QStyle::CT_SpinBox, &opt, QSize(width, height), this);
 }
 
-NumericEdit::Parse NumericEdit::ParseTyped(const QString& text, int64_t& raw) const {
+NumericEdit::Parse NumericEdit::ParseTyped(const QString& text, __int128& raw) const {
   const rt::LocaleInfo loc = rt::LocaleInfo::Current();
   QStringView s = QStringView(text).trimmed();
   bool negative = false;
@@ -171,34 +173,41 @@ NumericEdit::Parse NumericEdit::ParseTyped(const QString& text, int64_t& raw) co
   __int128 fraction = 0;
   int integerDigits = 0;
   int fractionDigits = 0;
+  bool anyDigit = false;
   bool afterSeparator = false;
   for (qsizetype i = 0; i < s.size(); ++i) {
     const QChar ch = s[i];
     if (ch.isDigit() && ch.unicode() < 128) {
       const int digit = ch.unicode() - '0';
       if (afterSeparator) {
-        if (++fractionDigits > decimals_) return Parse::Invalid;
+        // A value holds four decimal places; fewer are rounded to as the field is left.
+        if (++fractionDigits > kMaxDecimals) return Parse::Invalid;
         fraction = fraction * 10 + digit;
       } else {
-        if (++integerDigits > kMaxIntegerDigits) return Parse::Invalid;
+        if ((units != 0 || digit != 0) && ++integerDigits > kMaxTypedDigits) return Parse::Invalid;
         units = units * 10 + digit;
+        anyDigit = true;
       }
     } else if (!afterSeparator && !loc.decimalSeparator.isEmpty() &&
                s.mid(i).startsWith(loc.decimalSeparator)) {
-      if (decimals_ == 0) return Parse::Invalid;
       afterSeparator = true;
       i += loc.decimalSeparator.size() - 1;
     } else {
       return Parse::Invalid;
     }
   }
-  if (integerDigits + fractionDigits == 0) return Parse::Partial;
+  if (!anyDigit && fractionDigits == 0) return Parse::Partial;
   const __int128 value = units * rt::Currency::kScale + fraction * Pow10(kMaxDecimals - fractionDigits);
-  raw = static_cast<int64_t>(negative ? -value : value);
+  raw = negative ? -value : value;
   return Parse::Number;
 }
 
 rt::Currency NumericEdit::Clamp(rt::Currency value) const { return std::clamp(value, min_, max_); }
+
+rt::Currency NumericEdit::Typed(__int128 raw) const {
+  const __int128 inRange = std::clamp<__int128>(raw, min_.Raw(), max_.Raw());
+  return Clamp(Round(rt::Currency::FromRaw(static_cast<int64_t>(inRange))));
+}
 
 rt::Currency NumericEdit::Round(rt::Currency value) const {
   return rt::Currency::FromRaw(RoundRaw(value.Raw(), decimals_));
@@ -230,9 +239,9 @@ void NumericEdit::Commit(rt::Currency value) {
 }
 
 void NumericEdit::OnTextChanged(const QString& text) {
-  int64_t raw = 0;
+  __int128 raw = 0;
   const bool number = ParseTyped(text, raw) == Parse::Number;
-  const rt::Currency next = Clamp(Round(rt::Currency::FromRaw(number ? raw : 0)));
+  const rt::Currency next = Typed(number ? raw : 0);
   if (next == value_) return;
   value_ = next;
   emit Change();

@@ -4,11 +4,14 @@
 // them; its kind only sets the defaults (decimal places, range).
 //
 // The value is an rt::Currency held at the field's decimal places (what is shown is
-// what is read back) and always inside [MinValue, MaxValue]. Typing accepts digits, the
-// locale's decimal separator (only while decimal places are allowed) and a leading
-// minus sign (only when the range has negative values); a keystroke that would leave
-// the range for good is refused, and a text left outside the range or empty is put
-// back into it when the field loses the focus or Enter is pressed. With Spin on, the
+// what is read back) and always inside [MinValue, MaxValue]; the widest range fits an
+// amount field of the tables. Typing and pasting accept digits, the locale's decimal
+// separator with up to four decimals and a leading minus sign (only when the range has
+// negative values); a keystroke or paste that would leave the range for good is
+// refused. While typing, the value is the text rounded to the field's decimal places;
+// when the field loses the focus or Enter is pressed the text is put back to that value
+// (2.5 in a field without decimal places shows 3), and a text left outside the range
+// or empty is put back into it. With Spin on, the
 // arrow buttons, the Up and Down keys and the mouse wheel step by Increment; with Spin
 // off the field has no buttons and does not step. User-interface thread only.
 
@@ -83,8 +86,10 @@ class NumericEdit : public QAbstractSpinBox {
  private:
   enum class Parse { Invalid, Partial, Number };
   // Reads typed text (sign, digits, decimal separator) into a raw currency value.
-  Parse ParseTyped(const QString& text, int64_t& raw) const;
+  Parse ParseTyped(const QString& text, __int128& raw) const;
   rt::Currency Clamp(rt::Currency value) const;
+  // The value a typed raw number stands for: in the range, at the decimal places.
+  rt::Currency Typed(__int128 raw) const;
   rt::Currency Round(rt::Currency value) const;
   QString Format(rt::Currency value) const;
   // Takes the value (rounded and clamped) and shows it.

@@ -188,7 +188,15 @@ std::optional<QDateTime> ParseDateTime(const QString& text) {
   return QDateTime(*d, *time);
 }
 
-bool IsDate(const QString& text) { return ParseDateTime(text).has_value(); }
+std::optional<QDate> ParseDate(const QString& text) {
+  QString rest = text.trimmed();
+  if (rest.isEmpty()) return std::nullopt;
+  if (auto d = ParseDatePart(rest)) return d;
+  if (!SplitTime(rest) || rest.isEmpty()) return std::nullopt;
+  return ParseDatePart(rest);
+}
+
+bool IsDate(const QString& text) { return ParseDate(text).has_value(); }
 
 QDateTime CDate(const QString& text) {
   const auto v = ParseDateTime(text);

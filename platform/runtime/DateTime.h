@@ -28,6 +28,10 @@ QString DateSeparator();
 // by a time; or a time alone (h:mm, h:mm:ss, with or without AM/PM; or h AM).
 // Blanks around are ignored. nullopt when it is not a date.
 std::optional<QDateTime> ParseDateTime(const QString& text);
+// The date the text names: as ParseDateTime, but a day, month and year must be written
+// (a time alone, "10:30", or a partial date is not a date; an optional time is ignored).
+std::optional<QDate> ParseDate(const QString& text);
+// True when ParseDate reads a date.
 bool IsDate(const QString& text);
 // ParseDateTime or VbError(kErrTypeMismatch).
 QDateTime CDate(const QString& text);

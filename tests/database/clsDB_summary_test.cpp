@@ -98,6 +98,16 @@ TEST_F(SummaryTest, NegativeStockKeepsItsSign) {
   EXPECT_TRUE(text.contains(Shown(L("Stock Value (Std Cost):", "-10.50", 2)))) << text.toStdString();
 }
 
+// Only an exact 0 is blank: a figure whose text rounds to 0 still shows.
+TEST_F(SummaryTest, FiguresThatRoundToZeroAreShown) {
+  ASSERT_TRUE(gDB().SetParamValue("Decimals_Units", "0"));
+  AddTran(id, 2, "0.25", "0.0004");
+  const QString text = Summary();
+  EXPECT_TRUE(text.contains(Shown(L("Physical Units:", "0", 2)))) << text.toStdString();
+  EXPECT_TRUE(text.contains(Shown(L("Stock Value (Avg Cost):", "0.00")))) << text.toStdString();
+  EXPECT_TRUE(text.contains(Shown(L("Units On Order:", "")))) << text.toStdString();
+}
+
 TEST_F(SummaryTest, WithoutTheTransactionsTableTheStockBlockIsOneErrorLine) {
   const QString path = gDB().TranTable();
   ASSERT_TRUE(QFile::rename(path, path + ".away"));

@@ -99,6 +99,8 @@ TEST_F(frmEditCategoriesTest, RenameStoresTheTrimmedTextCutTo40) {
       {QStringLiteral("  Hand tools "), false, QStringLiteral("Hand tools")},
       {fortyFive, false, fortyFive.left(40)},
       {QStringLiteral("Parts"), false, QStringLiteral("Parts")},  // two entries may share a text
+      // A character the table cannot hold: refused, the entry keeps its text.
+      {QStringLiteral("\u0141\u00f3d\u017a"), true, QStringLiteral("Parts")},
   };
   frmEditCategories dlg;
   InitGroups(dlg);
@@ -110,6 +112,10 @@ TEST_F(frmEditCategoriesTest, RenameStoresTheTrimmedTextCutTo40) {
     }
     bool cancel = false;
     QString text = c.typed;
+    if (text.startsWith(u'\u0141')) {
+      prompts->Expect(QStringLiteral("The character \"\u0141\" in Product Groups cannot be stored. Please remove or "
+                                     "replace it."));
+    }
     dlg.lv_AfterLabelEdit(cancel, text);
     EXPECT_EQ(cancel, c.cancelled);
     if (!cancel) {

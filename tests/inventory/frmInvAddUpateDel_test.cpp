@@ -30,7 +30,7 @@ class frmInvAddUpateDelTest : public trantest::TranTest {
 TEST_F(frmInvAddUpateDelTest, ValidateChecksItsRulesInOrder) {
   frmInvAddUpateDel dlg;
   dlg.Init(0, NewTran(-1, -1), 5);
-  dlg.txtDate->setText(QStringLiteral("not a date"));
+  dlg.txtDate->setText(QStringLiteral("10:30"));  // a time alone is not a date
   struct Step {
     std::function<void()> fix;  // corrects the field of the rule before
     const char* message;        // nullptr: Validate passes
@@ -44,12 +44,17 @@ TEST_F(frmInvAddUpateDelTest, ValidateChecksItsRulesInOrder) {
       {[&] { trantest::SelectId(dlg, QStringLiteral("cboType"), 2); }, "Please enter number of units!"},
       {[&] { trantest::SetNumber(dlg, QStringLiteral("fpUnits"), "6"); },
        "Number of units may not exceed 5 for this transaction!"},
-      {[&] { trantest::SetNumber(dlg, QStringLiteral("fpUnits"), "5"); }, nullptr},
+      {[&] {
+         trantest::SetNumber(dlg, QStringLiteral("fpUnits"), "5");
+         dlg.txtNote->setPlainText(QStringLiteral("from \u0141\u00f3d\u017a"));
+       },
+       "The character \"\u0141\" in Notes cannot be stored. Please remove or replace it."},
+      {[&] { dlg.txtNote->setPlainText(QStringLiteral("from Lodz, caf\u00e9")); }, nullptr},
   };
   for (const Step& s : steps) {
     s.fix();
     if (s.message) {
-      prompts->Expect(QLatin1String(s.message));
+      prompts->Expect(QString::fromUtf8(s.message));
       EXPECT_FALSE(dlg.Validate()) << s.message;
       EXPECT_EQ(prompts->Last().icon, ui::vbExclamation);
     } else {
@@ -59,7 +64,29 @@ TEST_F(frmInvAddUpateDelTest, ValidateChecksItsRulesInOrder) {
   EXPECT_EQ(dlg.m_udTran.nProdId, widget);
   EXPECT_EQ(dlg.m_udTran.curUnits, Cur("5"));
   EXPECT_EQ(dlg.m_udTran.udTranType, 2);
-  EXPECT_EQ(dlg.m_udTran.nCatID, 0);  // the blank item
+  EXPECT_EQ(dlg.m_udTran.nCatID, -1);  // nothing chosen
+  EXPECT_EQ(dlg.m_udTran.nAcctID, -1);
+}
+
+// The lists start with no row selected: a transaction saved with nothing chosen stores
+// -1 ("none"), one whose blank row was chosen stores that row's 0.
+TEST_F(frmInvAddUpateDelTest, NothingChosenIsStoredAsMinusOne) {
+  DATA4* cat = gDB().OpenTable(gDB().CategoryTable());
+  ASSERT_GT(gDB().AddCategory(QStringLiteral("Repairs"), 2, cat), 0);
+  ASSERT_GT(gDB().AddCategory(QStringLiteral("Main"), 7, cat), 0);
+  d4close(cat);
+  for (const bool chooseBlank : {false, true}) {
+    frmInvAddUpateDel dlg;
+    dlg.Init(0, NewTran(widget, 2, "4"), -1);
+    EXPECT_EQ(dlg.cboCategory->currentIndex(), -1);
+    EXPECT_EQ(dlg.cboAccount->currentIndex(), -1);
+    if (chooseBlank) dlg.cboCategory->setCurrentIndex(0);
+    ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+    ASSERT_TRUE(dlg.m_bOK);
+    const clsTran stored = Stored(dlg.m_udTran.nTranID);
+    EXPECT_EQ(stored.nCatID, chooseBlank ? 0 : -1);
+    EXPECT_EQ(stored.nAcctID, -1);
+  }
 }
 
 TEST_F(frmInvAddUpateDelTest, TheScanRoadStartsOnTheUnits) {
@@ -199,22 +226,27 @@ TEST_F(frmInvAddUpateDelTest, NotesUpToTheLimitRoundTripWhole) {
   const QString emoji = QString::fromUtf8("\xF0\x9F\x93\xA6");  // two UTF-16 units
   const struct {
     QString typed;
-    QString stored;
+    QString stored;  // null: refused
   } cases[] = {
       {QString(inventory::kTranNoteMaxChars, QLatin1Char('n')), QString(inventory::kTranNoteMaxChars, QLatin1Char('n'))},
       {QString(inventory::kTranNoteMaxChars + 9, QLatin1Char('x')), QString(inventory::kTranNoteMaxChars, QLatin1Char('x'))},
-      // A character the limit would cut in half is left out whole.
-      {QString(inventory::kTranNoteMaxChars - 1, QLatin1Char('e')) + emoji,
-       QString(inventory::kTranNoteMaxChars - 1, QLatin1Char('e'))},
       {QStringLiteral("line one\nline two"), QStringLiteral("line one\nline two")},
+      // The tables cannot hold the character: refused, not cut or stored as "?".
+      {QString(inventory::kTranNoteMaxChars - 1, QLatin1Char('e')) + emoji, QString()},
   };
   for (const auto& c : cases) {
     frmInvAddUpateDel dlg;
     dlg.Init(0, NewTran(widget, 2, "1"), -1);
     ASSERT_TRUE(SetText(dlg, QStringLiteral("txtNote"), c.typed));
+    if (c.stored.isNull()) {
+      prompts->Expect(QStringLiteral("The character \"") + emoji +
+                      QStringLiteral("\" in Notes cannot be stored. Please remove or replace it."));
+    }
     ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
-    ASSERT_TRUE(dlg.m_bOK);
-    EXPECT_EQ(Stored(dlg.m_udTran.nTranID).sNote, c.stored) << c.stored.size();
+    ASSERT_EQ(dlg.m_bOK, !c.stored.isNull());
+    if (dlg.m_bOK) {
+      EXPECT_EQ(Stored(dlg.m_udTran.nTranID).sNote, c.stored) << c.stored.size();
+    }
   }
 }
 

@@ -290,7 +290,7 @@ TEST_F(frmProductTest, ListButtonsRefillTheirComboKeepingTheSelection) {
   EXPECT_EQ(dlg.cboLocation->count(), 3);
   EXPECT_EQ(gSystem().cboGetItemID(*dlg.cboLocation), bins);
 
-  // The empty entry stores 0, no selection -1.
+  // The empty entry stores 0, no selection -1; a new product starts with none.
   dlg.txtName->setText(QStringLiteral("Shelf"));
   dlg.cboLocation->setCurrentIndex(0);
   dlg.cboGroup->setCurrentIndex(-1);
@@ -299,6 +299,62 @@ TEST_F(frmProductTest, ListButtonsRefillTheirComboKeepingTheSelection) {
   const clsProd stored = Load(p.nProdId);
   EXPECT_EQ(stored.nLocation, 0);
   EXPECT_EQ(stored.nGroup, -1);
+}
+
+TEST_F(frmProductTest, ANewProductSavedWithNothingChosenStoresMinusOne) {
+  for (int32_t type : {3, 1, 4, 5}) AddCategory(QStringLiteral("Entry %1").arg(type), type);
+  clsProd p;
+  p.Init();
+  frmProduct dlg;
+  ASSERT_TRUE(dlg.Init(p));
+  for (QComboBox* cbo : {dlg.cboLocation, dlg.cboGroup, dlg.cboManuf, dlg.cboVendor}) {
+    EXPECT_EQ(cbo->count(), 2) << cbo->objectName().toStdString();
+    EXPECT_EQ(cbo->currentIndex(), -1) << cbo->objectName().toStdString();
+  }
+  dlg.txtName->setText(QStringLiteral("Shelf"));
+  dlg.OKButton_Click();
+  ASSERT_TRUE(dlg.m_bOK);
+  const clsProd stored = Load(p.nProdId);
+  EXPECT_EQ(stored.nLocation, -1);
+  EXPECT_EQ(stored.nGroup, -1);
+  EXPECT_EQ(stored.nManuf, -1);
+  EXPECT_EQ(stored.nVendor, -1);
+}
+
+// A character the tables cannot hold (code page 1252) is refused in every stored text
+// field, naming the field by its caption and bringing its page forward; what the code
+// page holds passes.
+TEST_F(frmProductTest, TypedCharactersTheTablesCannotHoldAreRefused) {
+  const struct {
+    const char* field;
+    const char* text;
+    const char* message;  // nullptr: saved
+    int page;
+  } cases[] = {
+      {"txtName", "\u0141\u00f3d\u017a", "The character \"\u0141\" in Name cannot be stored.", 0},
+      {"txtPN", "AB-\u20ac\U0001F600", "The character \"\U0001F600\" in Part Number cannot be stored.", 0},
+      {"txtCustom1", "\u7ea2", "The character \"\u7ea2\" in Colour cannot be stored.", 2},
+      {"txtNotes", "line\n\u0410", "The character \"\u0410\" in Notes cannot be stored.", 3},
+      {"txtNotes", "caf\u00e9 \u20ac5 \u2014 na\u00efve", nullptr, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.field);
+    clsProd p;
+    p.Init();
+    frmProduct dlg;
+    ASSERT_TRUE(dlg.Init(p));
+    dlg.lblCust[1]->setText(QStringLiteral("Colour:"));  // a caption the user gave the field
+    dlg.txtName->setText(QStringLiteral("Screw"));
+    SetText(dlg, QLatin1String(c.field), QString::fromUtf8(c.text));
+    if (c.message != nullptr) {
+      prompts->Expect(QString::fromUtf8(c.message) + QStringLiteral(" Please remove or replace it."));
+    }
+    dlg.OKButton_Click();
+    EXPECT_EQ(dlg.m_bOK, c.message == nullptr);
+    if (c.message != nullptr) {
+      EXPECT_EQ(dlg.tabProduct->currentIndex(), c.page);
+    }
+  }
 }
 
 TEST_F(frmProductTest, BeginningInventoryIsRecordedOnceForANewProduct) {

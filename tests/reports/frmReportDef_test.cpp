@@ -84,6 +84,8 @@ TEST_F(frmReportDefTest, TitlesThatCannotBeStoredAreRefused) {
       {"   ", "  - REPORT TITLE must be entered."},
       {"A^B", "  - REPORT TITLE cannot contain ^ or ~ characters."},
       {"A~B", "  - REPORT TITLE cannot contain ^ or ~ characters."},
+      {"Stock \u0141\u00f3d\u017a",
+       "  - The character \"\u0141\" in REPORT TITLE cannot be stored. Please remove or replace it."},
       {"  Stock  ", ""},
   };
   for (const Case& c : cases) {
@@ -91,13 +93,13 @@ TEST_F(frmReportDefTest, TitlesThatCannotBeStoredAreRefused) {
     frmReportDef dlg;
     dlg.InitNew(1);
     dlg.ctlCols->SetValues({QStringLiteral("1001")});
-    dlg.txtRptTitle->setText(QLatin1String(c.title));
+    dlg.txtRptTitle->setText(QString::fromUtf8(c.title));
     QString shown;
     if (*c.line != '\0') ExpectMsg(&shown);
     dlg.OKButton->click();
     if (*c.line != '\0') {
       EXPECT_EQ(shown.toStdString(), (QStringLiteral("Please correct the following data entry fields:\n\n") +
-                                      QLatin1String(c.line) + QStringLiteral("\n\n"))
+                                      QString::fromUtf8(c.line) + QStringLiteral("\n\n"))
                                          .toStdString());
       EXPECT_FALSE(dlg.m_OK);
       EXPECT_EQ(dlg.m_udRptDef.RptID(), -1);

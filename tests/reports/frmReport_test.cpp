@@ -246,7 +246,7 @@ TEST_F(frmReportTest, FiguresMatchEachProductsOwnStats) {
     const int32_t r = form->GetProdRowNum(id);
     ASSERT_GE(r, 1);
     const auto shown = [&](rt::Currency v) {
-      return gSystem().ZeroToNullStr(rt::Format(QVariant::fromValue(v), fmt));
+      return v == rt::Currency() ? QString() : rt::Format(QVariant::fromValue(v), fmt);
     };
     EXPECT_EQ(form->grd->TextMatrix(r, frmReport::kColPhysical), shown(own.m_curNumUnitsInStock_Physical));
     EXPECT_EQ(form->grd->TextMatrix(r, frmReport::kColAllocated), shown(own.m_curNumUnitsAllocated));

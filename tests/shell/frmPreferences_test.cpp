@@ -193,6 +193,19 @@ TEST_F(PreferencesTest, OkAndApplyStoreEverythingAndCancelStoresNothingMore) {
     bool stored;
   } cases[] = {
       {"OK", [](frmPreferences& d) { Click(d, QStringLiteral("OKButton")); }, QDialog::Accepted, true},
+      {"a name the tables cannot hold",
+       [this](frmPreferences& d) {
+         d.grdCustom->setTextMatrix(3, 1, QStringLiteral("Lieu \u2116"));
+         prompts->Expect(QStringLiteral("The character \"\u2116\" in the Custom Display Name of ") +
+                         d.grdCustom->TextMatrix(3, 0) + QStringLiteral(" cannot be stored. Please remove or replace it."));
+         Click(d, QStringLiteral("OKButton"));
+         prompts->Expect(QStringLiteral("The character \"\u2116\" in the Custom Display Name of ") +
+                         d.grdCustom->TextMatrix(3, 0) + QStringLiteral(" cannot be stored. Please remove or replace it."));
+         Click(d, QStringLiteral("cmdApply"));
+         EXPECT_TRUE(d.isVisible());
+         Click(d, QStringLiteral("CancelButton"));
+       },
+       QDialog::Rejected, false},
       {"Cancel", [](frmPreferences& d) { Click(d, QStringLiteral("CancelButton")); }, QDialog::Rejected, false},
       {"Escape", [](frmPreferences&) {}, QDialog::Rejected, false},
       {"Apply then Cancel",

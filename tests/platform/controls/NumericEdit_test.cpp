@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
+#include <limits>
 #include <QLineEdit>
 
 #include "platform/runtime/Currency.h"
@@ -117,8 +119,9 @@ TEST(NumericEditTest, TypingAcceptsOnlyWhatCanBecomeAValueInRange) {
       {0, 4, 0, "3", "3", "3"},
       {0, 4, 0, "34", "3", "3"},         // 34 is past the end for good
       {0, 4, 0, "-1", "1", "1"},         // no sign without negative values
-      {0, 4, 0, "2.", "2", "2"},         // no separator without decimal places
-      {0, 100, 2, "1.234", "1.23", "1.23"},
+      {0, 4, 0, "2.", "2.", "2"},        // the separator is taken, the value rounded
+      {0, 100, 2, "1.234", "1.234", "1.23"},
+      {0, 100, 2, "1.23456", "1.2345", "1.23"},  // a value holds four decimals
       {0, 100, 2, "x7y", "7", "7"},
       {-50, 50, 0, "-51", "-5", "-5"},
       {-50, 50, 0, "-", "-", "0"},
@@ -136,6 +139,79 @@ TEST(NumericEditTest, TypingAcceptsOnlyWhatCanBecomeAValueInRange) {
     EXPECT_EQ(Line(edit).text(), QString::fromLatin1(c.after)) << c.keys;
     EXPECT_EQ(edit.Text(), QString::fromLatin1(c.after)) << c.keys;
   }
+}
+
+enum class Entry { Typed, Pasted, Set };
+
+// However a number comes in, the field ends up holding the number rounded to its places
+// and inside its range; a text that could never come back into the range is refused
+// and the field keeps what it held. The default range fits an amount field of the
+// tables, N(20,4).
+TEST(NumericEditTest, EveryEntryIsRoundedToThePlacesAndKeptInTheRange) {
+  constexpr int64_t kNoRange = 0;
+  const struct {
+    Entry entry;
+    NumericKind kind;
+    int places;
+    int64_t limit;  // range -limit..limit; kNoRange: the kind's own
+    const char* input;
+    const char* shown;  // after the field is left
+  } cases[] = {
+      {Entry::Typed, NumericKind::Double, 0, kNoRange, "2.5", "3"},
+      {Entry::Typed, NumericKind::Double, 0, kNoRange, "-2.5", "-3"},
+      {Entry::Typed, NumericKind::Currency, 2, kNoRange, "2.505", "2.51"},
+      {Entry::Typed, NumericKind::Currency, 4, kNoRange, "1.23456", "1.2345"},
+      {Entry::Typed, NumericKind::LongInteger, 0, kNoRange, "4.5", "5"},
+      {Entry::Pasted, NumericKind::Double, 0, kNoRange, "2.5", "3"},
+      {Entry::Pasted, NumericKind::Currency, 2, kNoRange, "0.125", "0.13"},
+      // The widest range: fourteen digits, either sign.
+      {Entry::Typed, NumericKind::Double, 0, kNoRange, "99999999999999", "99999999999999"},
+      {Entry::Typed, NumericKind::Double, 0, kNoRange, "999999999999999", "99999999999999"},
+      {Entry::Typed, NumericKind::Double, 0, kNoRange, "-999999999999999", "-99999999999999"},
+      {Entry::Typed, NumericKind::Currency, 4, kNoRange, "99999999999999.5", "99999999999999"},
+      {Entry::Pasted, NumericKind::Double, 0, kNoRange, "-99999999999999", "-99999999999999"},
+      {Entry::Pasted, NumericKind::Double, 0, kNoRange, "999999999999999", "7"},
+      {Entry::Pasted, NumericKind::Currency, 2, kNoRange, "-999999999999999", "7"},
+      {Entry::Pasted, NumericKind::Currency, 2, kNoRange, "92233720368547758.07", "7"},
+      {Entry::Set, NumericKind::Currency, 2, kNoRange, "999999999999999", "99999999999999"},
+      {Entry::Set, NumericKind::Currency, 2, kNoRange, "-999999999999999", "-99999999999999"},
+      {Entry::Set, NumericKind::Currency, 2, kNoRange, "1e30", "99999999999999"},
+      // A window's own range.
+      {Entry::Typed, NumericKind::Double, 2, 9000000000, "9000000000", "9000000000"},
+      {Entry::Typed, NumericKind::Double, 2, 9000000000, "90000000000", "9000000000"},
+      {Entry::Typed, NumericKind::Double, 2, 9000000000, "9000000000.01", "9000000000"},
+      {Entry::Pasted, NumericKind::Double, 2, 9000000000, "-9000000000.01", "7"},
+      {Entry::Set, NumericKind::Double, 2, 9000000000, "-9000000000.01", "-9000000000"},
+      {Entry::Typed, NumericKind::LongInteger, 0, kNoRange, "2147483648", "214748364"},
+      {Entry::Set, NumericKind::LongInteger, 0, kNoRange, "-2147483649", "-2147483648"},
+  };
+  for (const auto& c : cases) {
+    NumericEdit edit(c.kind);
+    edit.setDecimalPlaces(c.places);
+    if (c.limit != kNoRange) edit.setRange(-c.limit, c.limit);
+    edit.setValue(rt::Currency(7));
+    const QString input = QString::fromLatin1(c.input);
+    switch (c.entry) {
+      case Entry::Typed:
+        Type(edit, input);
+        break;
+      case Entry::Pasted:
+        QGuiApplication::clipboard()->setText(input);
+        Line(edit).selectAll();
+        Line(edit).paste();
+        break;
+      case Entry::Set:
+        edit.setText(input);
+        break;
+    }
+    Key(edit, Qt::Key_Return);
+    EXPECT_EQ(edit.Text(), QString::fromLatin1(c.shown)) << c.input << " @" << c.places;
+    EXPECT_EQ(Line(edit).text(), edit.Text()) << c.input;
+    EXPECT_EQ(edit.Value(), Cur(c.shown)) << c.input;
+  }
+  NumericEdit edit(NumericKind::Currency);
+  edit.setValue(rt::Currency::FromRaw(std::numeric_limits<int64_t>::min()));
+  EXPECT_EQ(edit.Text(), QStringLiteral("-99999999999999"));
 }
 
 TEST(NumericEditTest, TheValueFollowsTypingAndSignalsEachChange) {

@@ -24,7 +24,7 @@ TEST(DateTimeTest, NamedPatternsHaveFourDigitYears) {
 struct ParseCase {
   const char* locale;
   const char* text;
-  QDateTime want;  // invalid: not a date
+  QDateTime want;  // invalid: not a date or time; on ZeroDate(): a time alone
 };
 
 TEST(DateTimeTest, ParsesTheUsersFormats) {
@@ -44,11 +44,16 @@ TEST(DateTimeTest, ParsesTheUsersFormats) {
       {"en_US", "10:30:15", QDateTime(rt::ZeroDate(), QTime(10, 30, 15))},
       {"en_US", "7 pm", QDateTime(rt::ZeroDate(), QTime(19, 0))},
       {"en_US", "12:30 PM", QDateTime(rt::ZeroDate(), QTime(12, 30))},
+      {"en_US", "10:30", QDateTime(rt::ZeroDate(), QTime(10, 30))},
       {"en_US", "1/1/2030", QDateTime(QDate(2030, 1, 1), QTime(0, 0))},
       {"en_US", "3/15/26", {}},      // two-digit years are refused
       {"en_US", "15/3/2026", {}},
       {"en_US", "2/30/2026", {}},
       {"en_US", "3/15", {}},
+      {"en_US", "2/31/2026", {}},
+      {"en_US", "March 2026", {}},
+      {"en_US", "3/15/2026 10", {}},
+      {"en_US", "15 10:30", {}},
       {"en_US", "", {}},
       {"en_US", "hello", {}},
       {"en_US", "25:00", {}},
@@ -62,6 +67,8 @@ TEST(DateTimeTest, ParsesTheUsersFormats) {
       {"de_DE", "15.03.2026 14:05", QDateTime(d, QTime(14, 5))},
       {"de_DE", "3/15/2026", {}},
       {"de_DE", "15.03.26", {}},
+      {"de_DE", "31.02.2026", {}},
+      {"de_DE", "10:30", QDateTime(rt::ZeroDate(), QTime(10, 30))},
       {"C", "2026-03-15", midnight},
   };
   for (const auto& c : cases) {
@@ -69,7 +76,10 @@ TEST(DateTimeTest, ParsesTheUsersFormats) {
     const QString text = QString::fromUtf8(c.text);
     const auto got = rt::ParseDateTime(text);
     SCOPED_TRACE(std::string(c.locale) + " '" + c.text + "'");
-    EXPECT_EQ(rt::IsDate(text), c.want.isValid());
+    // A date check wants a day, month and year: a time alone is not a date.
+    const bool isDate = c.want.isValid() && c.want.date() != rt::ZeroDate();
+    EXPECT_EQ(rt::IsDate(text), isDate);
+    EXPECT_EQ(rt::ParseDate(text), isDate ? std::optional<QDate>(c.want.date()) : std::nullopt);
     ASSERT_EQ(got.has_value(), c.want.isValid());
     if (got) {
       EXPECT_EQ(*got, c.want);
