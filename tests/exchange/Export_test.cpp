@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "database/store/Codes.h"
 #include "exchange/CsvNumber.h"
 #include "exchange/ProductCsv.h"
@@ -133,16 +135,27 @@ TEST_F(ExportTest, FollowsThePartNumberOrderWhenPartNumbersComeFirst) {
   }
 }
 
-TEST_F(ExportTest, ATargetThatMayNotBeWrittenIsRefusedAndKept) {
+// A target that may not be written is refused with the reason, and an old file kept.
+TEST_F(ExportTest, ATargetThatMayNotBeWrittenIsRefusedWithItsReason) {
   Add(QStringLiteral("A"), QStringLiteral("A"));
-  const QString path = Write(QStringLiteral("locked.csv"), "old");
-  QFile::setPermissions(path, QFileDevice::ReadOwner);
-  prompts->Expect(QStringLiteral("Unable to write to : ") + path +
-                  QStringLiteral(". This file may already be open by another application."));
-  clsExportProducts exporter;
-  exporter.Init(path);
-  EXPECT_FALSE(exporter.Export());
-  QFile f(path);
+  const QString locked = Write(QStringLiteral("locked.csv"), "old");
+  QFile::setPermissions(locked, QFileDevice::ReadOwner);
+  ASSERT_TRUE(QDir(dir).mkdir(QStringLiteral("folder.csv")));
+  const struct {
+    QString path;
+    QString reason;
+  } cases[] = {
+      {locked, QStringLiteral("The file is read-only.")},
+      {dir + QStringLiteral("/folder.csv"), QStringLiteral("It is a folder, not a file.")},
+      {dir + QStringLiteral("/gone/out.csv"), QStringLiteral("The folder ") + dir + QStringLiteral("/gone does not exist.")},
+  };
+  for (const auto& c : cases) {
+    prompts->Expect(QStringLiteral("Unable to write to : ") + c.path + QStringLiteral(". ") + c.reason);
+    clsExportProducts exporter;
+    exporter.Init(c.path);
+    EXPECT_FALSE(exporter.Export());
+  }
+  QFile f(locked);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll(), QByteArray("old"));
 }
