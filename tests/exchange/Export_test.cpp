@@ -189,7 +189,8 @@ TEST_F(ExportTest, TheCommandOffersToOpenTheFile) {
 QString Sample(const char* name) { return QStringLiteral(STOVREL_RESOURCES_DIR "/") + QString::fromLatin1(name); }
 
 // The shipped samples import into a new database, and the products export back to the
-// same rows (empty number cells come back as 0).
+// same rows (empty number cells come back as 0); that export imports into another new
+// database as the same products.
 TEST_F(ExportTest, TheSamplesImportIntoANewDatabaseAndExportBack) {
   ChooseInDialog(QStringLiteral("frmImportProducts"), Sample("Sample Product Import.csv"));
   Preview(true);
@@ -230,6 +231,14 @@ TEST_F(ExportTest, TheSamplesImportIntoANewDatabaseAndExportBack) {
                                  "Transactions menu."));
   exchange::ImportTransactions();
   EXPECT_EQ(Transactions().size(), 9u);
+
+  // The export imported into another new database: the same products, stock included.
+  const QStringList before = Export();
+  const QString file = dir + QStringLiteral("/all.csv");
+  ASSERT_TRUE(QFile::rename(dir + QStringLiteral("/out.csv"), file));
+  OpenNewDatabase();
+  EXPECT_EQ(Reimport(file), 5);
+  EXPECT_EQ(Export(), before);
 }
 
 }  // namespace
