@@ -94,7 +94,8 @@ bool clsProd::SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db
   const store::Products products(session);
   const QString locked = QStringLiteral("RECORD LOCKED: Unable to update product record!");
   store::Status status;
-  if (nProdId < 1) {
+  const bool added = nProdId < 1;
+  if (added) {
     // A counter that failed has shown its message; nothing is appended.
     const int32_t id = db.GetNextID(QStringLiteral("svlprod.dbf"), true, 1000);
     if (id < 1) return false;
@@ -108,10 +109,13 @@ bool clsProd::SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db
   }
   dbaccess::Report(status, "clsProd_SaveProduct", locked);
   if (!status.ok()) return false;
-  // A stored product whose Receive failed (reported by SaveTran) is no save: the
-  // caller stops or retries, and a retry updates the product and records it again.
-  if (!ignoreBI && curBeginningInventory > rt::Currency() && nProdId > 0) return RecordBeginningInventory(*this, tbTran, db);
-  return true;
+  if (ignoreBI || curBeginningInventory <= rt::Currency() || nProdId < 1) return true;
+  if (RecordBeginningInventory(*this, tbTran, db)) return true;
+  // The Receive failed (reported by SaveTran). A product added now is taken back, so no
+  // copy ever keeps it without its beginning inventory; a retry adds both again.
+  DATA4* tb = tbProd;
+  if (added && db.DeleteRecord(nProdId, db.ProductsTable(), tb, QStringLiteral("rowid"))) nProdId = -1;
+  return false;
 }
 
 bool clsProd::LoadProduct(int32_t nProdIDPass, DATA4*& tbProd, clsDB& db) {

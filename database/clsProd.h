@@ -48,7 +48,8 @@ class clsProd {
   // nProdId under its lock. True when the row was written. After a written row, a
   // beginning inventory above 0 is recorded as a Receive (unless ignoreBI) through
   // clsDB::SaveTran with tbTran (null: SaveTran opens the table); false when that
-  // Receive was not saved (the product row stays, nProdId set).
+  // Receive was not saved: a row added by this call is then deleted again (nProdId -1),
+  // a rewritten row stays.
   bool SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db = gDB());
   // Fills the record from the row of nProdIDPass; false (no message) for an id below 1,
   // false after the not-found box for a missing row.

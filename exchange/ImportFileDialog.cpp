@@ -12,6 +12,7 @@
 #include "platform/runtime/App.h"
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/FileDialogs.h"
+#include "platform/ui/Fonts.h"
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/Prompt.h"
 #include "services/MainWindowHub.h"
@@ -25,9 +26,7 @@ ImportFileDialog::ImportFileDialog(const ImportFileTexts& texts, QWidget* parent
 
   lblHeading = new QLabel(texts.caption, this);
   lblHeading->setObjectName(QStringLiteral("lblHeading"));
-  QFont heading(QStringLiteral("Arial Black"));
-  heading.setPointSize(12);
-  lblHeading->setFont(heading);
+  lblHeading->setFont(ui::MapFont(QStringLiteral("Arial Black"), 12));
 
   Frame1 = new QGroupBox(texts.frame, this);
   Frame1->setObjectName(QStringLiteral("Frame1"));

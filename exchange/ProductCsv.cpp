@@ -1,6 +1,5 @@
 #include "exchange/ProductCsv.h"
 
-#include <QFileInfo>
 #include <memory>
 
 #include "exchange/CsvNumber.h"
@@ -83,14 +82,9 @@ QString NumberField(rt::Currency value, const rt::LocaleInfo& loc) { return Text
 
 bool CsvWriter::Open() {
   const QString path = file_.fileName();
-  const QFileInfo target(path);
-  if (target.isDir() || (target.exists() && (!target.isWritable() || gSystem().FileReadOnly(path))) ||
-      !QFileInfo(target.absolutePath()).isWritable()) {
-    refused_ = QStringLiteral("Unable to write to : ") + path;
-    failed_ = true;
-    return false;
-  }
-  failed_ = !file_.open(QIODevice::WriteOnly) || file_.write("\xEF\xBB\xBF") != 3;
+  refused_ = gSystem().WriteRefusal(path);
+  if (refused_.isEmpty() && !file_.open(QIODevice::WriteOnly)) refused_ = gSystem().WriteRefusal(path, file_.errorString());
+  failed_ = !refused_.isEmpty() || file_.write("\xEF\xBB\xBF") != 3;
   return !failed_;
 }
 

@@ -41,9 +41,8 @@ QString NumberField(rt::Currency value, const rt::LocaleInfo& loc);
 // CsvWriter: a CSV file written to a temporary file beside the target and renamed over
 // it by Commit, so a failed or abandoned export leaves the old file as it was. A target
 // that may not be written (a folder, a read-only file, a folder that refuses new files)
-// is refused by Open. UTF-8
-// with a byte-order mark (spreadsheet programs then read it as UTF-8); every row ends
-// with CR LF.
+// is refused by Open, and ErrorText says why. UTF-8 with a byte-order mark (spreadsheet
+// programs then read it as UTF-8); every row ends with CR LF.
 class CsvWriter {
  public:
   explicit CsvWriter(const QString& path) : file_(path) {}

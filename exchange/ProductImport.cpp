@@ -68,8 +68,8 @@ rt::Currency Number(const QString& value, const rt::LocaleInfo& loc) {
   return ReadCsvNumber(value, loc).value_or(rt::Currency());
 }
 
-// Fills the reset record from the row; cells missing at the end of a short row leave
-// their fields empty. False when a list entry could not be recorded.
+// Fills the record from the row's cells; cells missing at the end of a short row leave
+// their fields as they are. False when a list entry could not be recorded.
 bool ReadRow(const CsvRow& row, const std::vector<Col>& cols, const rt::LocaleInfo& loc, ListIds& lists,
              clsProd& p) {
   using store::ListType;
@@ -135,6 +135,7 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
       const qsizetype at = productcsv::Keywords().indexOf(headings[i]);
       if (at >= 0) cols[static_cast<size_t>(i)] = static_cast<Col>(at);
     }
+    const int columns = static_cast<int>(cols.size()) - 1;
     const rt::LocaleInfo loc = rt::LocaleInfo::Current();
     ListIds lists(cat.get());
     EventPump pump;
@@ -147,9 +148,13 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
       p.Init();
       bool saved = ReadRow(row, cols, loc, lists, p);
       if (saved) {
-        p.nProdId = MatchingProduct(p, prod.get());
+        const int32_t id = MatchingProduct(p, prod.get());
+        // A short row changes only the fields it has cells for: the missing ones keep
+        // what the product holds.
+        if (id > 0 && row.Count() < columns) saved = p.LoadProduct(id, prod.get()) && ReadRow(row, cols, loc, lists, p);
+        p.nProdId = id;
         // An existing product keeps its stock: no beginning inventory for it.
-        saved = p.SaveProduct(prod.get(), tran.get(), p.nProdId > 0);
+        if (saved) saved = p.SaveProduct(prod.get(), tran.get(), p.nProdId > 0);
       }
       if (!saved) {
         stoppedRow = row.Line();

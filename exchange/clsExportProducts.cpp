@@ -46,9 +46,7 @@ bool clsExportProducts::Export() {
 
     CsvWriter out(path_);
     if (!out.Open()) {
-      ui::MsgBox(QStringLiteral("Unable to write to : ") + path_ +
-                     QStringLiteral(". This file may already be open by another application."),
-                 ui::vbExclamation);
+      ui::MsgBox(out.ErrorText(), ui::vbExclamation);
       return false;
     }
     const store::Session session = db.Session();

@@ -3,9 +3,11 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <QSet>
+#include <algorithm>
 
 #include "exchange/CsvNumber.h"
 #include "exchange/frmImportPreview.h"
+#include "platform/runtime/Codepage.h"
 #include "platform/runtime/Collection.h"
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Error.h"
@@ -125,8 +127,9 @@ bool clsImportData::CheckRow(const CsvRow& row, const RowRules& rules, QString& 
     return false;
   }
   bool ok = true;
-  // Cells missing at the end of a short row are not checked; the import reads them empty.
-  for (int i = 1; i <= row.Count(); ++i) {
+  // A cell missing at the end of a short row is an empty value: a required column
+  // without it fails like an empty cell.
+  for (int i = 1; i <= n; ++i) {
     const clsImportColDef* def = rules.defs[static_cast<size_t>(i)];
     if (def == nullptr) continue;
     // Only a quoted cell's value differs from the cell (CsvFieldValue).
@@ -143,6 +146,14 @@ bool clsImportData::CheckRow(const CsvRow& row, const RowRules& rules, QString& 
         sErrorBuf += labelOf() + QStringLiteral(": A value must be entered for column ") + def->sKeyword +
                      QLatin1Char('.') + kCrLf;
       }
+      continue;
+    }
+    // The tables hold code page 1252: any other character would be stored as "?".
+    const bool ascii = std::all_of(value.begin(), value.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (const QString bad = ascii ? QString() : rt::FirstNonCp1252(value.toString()); !bad.isEmpty()) {
+      ok = false;
+      sErrorBuf += about() + QStringLiteral(" holds the character \"") + bad +
+                   QStringLiteral("\", which cannot be stored.") + kCrLf;
       continue;
     }
     switch (def->nDataType) {

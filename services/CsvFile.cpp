@@ -13,6 +13,34 @@ void TrimSpan(QStringView text, qsizetype& begin, qsizetype& end) {
   while (end > begin && text[end - 1] == u' ') --end;
 }
 
+// Follows a data line's bytes to tell whether a line break after them lies inside a
+// quoted value: a value whose first character (after blanks) is a double quote, not yet
+// closed. Quotes toggle as in the split; a quote inside an unquoted value (5" bolt)
+// starts no quoted value, so its line still ends at the line break.
+class QuotedBreak {
+ public:
+  void Feed(const QByteArray& bytes) {
+    for (const char c : bytes) {
+      if (c == '"') {
+        if (!inQuotes_ && cellStart_) quotedCell_ = true;
+        inQuotes_ = !inQuotes_;
+        cellStart_ = false;
+      } else if (c == ',' && !inQuotes_) {
+        cellStart_ = true;
+        quotedCell_ = false;
+      } else if (c != ' ' && !inQuotes_) {
+        cellStart_ = false;
+      }
+    }
+  }
+  bool Inside() const { return inQuotes_ && quotedCell_; }
+
+ private:
+  bool inQuotes_ = false;
+  bool cellStart_ = true;
+  bool quotedCell_ = false;
+};
+
 }  // namespace
 
 QString CsvFieldValue(QStringView cell) {
@@ -73,16 +101,39 @@ bool CsvFile::Read(const QString& path) {
   }
   TextLineReader reader(file);
   QByteArray bytes;
-  for (int32_t n = 1; reader.Next(bytes); ++n) {
-    if (n == 1) {
-      if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
-      heading_ = rt::Trim(DecodeTextBytes(bytes));
-      hasHeading_ = true;
+  const auto addRow = [&](int32_t n, const QByteArray& row) {
+    QString text = rt::Trim(DecodeTextBytes(row));
+    if (!text.isEmpty()) rows_.emplace_back(n, std::move(text));
+  };
+  if (reader.Next(bytes)) {
+    if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
+    heading_ = rt::Trim(DecodeTextBytes(bytes));
+    hasHeading_ = true;
+  }
+  for (int32_t n = 2; reader.Next(bytes); ++n) {
+    ++linesAfterHeading_;
+    QuotedBreak quoted;
+    quoted.Feed(bytes);
+    if (!quoted.Inside()) {
+      addRow(n, bytes);
       continue;
     }
-    ++linesAfterHeading_;
-    QString text = rt::Trim(DecodeTextBytes(bytes));
-    if (!text.isEmpty()) rows_.emplace_back(n, std::move(text));
+    // A quoted value goes on over the line break: its row is the lines up to the one
+    // that closes it, numbered by its first line.
+    std::vector<QByteArray> lines{bytes};
+    QByteArray next;
+    while (quoted.Inside() && reader.Continue(bytes, next)) {
+      quoted.Feed(next);
+      lines.push_back(next);
+    }
+    linesAfterHeading_ += static_cast<int32_t>(lines.size()) - 1;
+    if (!quoted.Inside()) {
+      addRow(n, bytes);
+    } else {
+      // Never closed: no value spans the lines, each is a row of its own.
+      for (size_t k = 0; k < lines.size(); ++k) addRow(n + static_cast<int32_t>(k), lines[k]);
+    }
+    n += static_cast<int32_t>(lines.size()) - 1;
   }
   if (reader.Failed()) {
     const QString error = file.errorString();

@@ -1,8 +1,10 @@
 #pragma once
 // CsvFile: a CSV file read once for every step of an import (heading check, row checks,
 // preview, import). Lines end at CR, LF or CR LF; a UTF-8 byte-order mark is skipped;
-// each line is UTF-8 when valid, else code page 1252. Every line is trimmed of blanks;
-// a value never spans lines.
+// each line is UTF-8 when valid, else code page 1252. Every line is trimmed of blanks.
+// A line break inside a quoted value (one that begins with a double quote) is part of
+// the value: the row goes on over the next line, as spreadsheets write a cell of
+// several lines; a quoted value never closed spans nothing.
 //
 // Line 1 is the heading row, split at every comma (quotes mean nothing there). Every
 // later non-empty line is one data row, split at every comma outside double-quoted
@@ -31,7 +33,7 @@ class CsvRow {
   CsvRow() = default;
   CsvRow(int32_t line, QString text);
 
-  int32_t Line() const { return line_; }  // physical line number; the heading is line 1
+  int32_t Line() const { return line_; }  // physical line number of its first line; the heading is line 1
   const QString& Text() const { return text_; }
   int Count() const { return static_cast<int>(spans_.size()); }
   // Cell i (1 to Count()), trimmed, quotes as written.

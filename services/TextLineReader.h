@@ -20,6 +20,7 @@ class TextLineReader {
   // The next line without its line end; False at the end of the file.
   bool Next(QByteArray& line) {
     line.clear();
+    lastEnd_ = 0;
     bool any = false;  // text of this line was read
     for (;;) {
       if (pos_ >= buffer_.size() && !Fill()) return any;
@@ -35,11 +36,29 @@ class TextLineReader {
       line.append(buffer_.constData() + start, pos_ - start);
       any = any || pos_ > start;
       if (pos_ < buffer_.size()) {
-        skipLf_ = buffer_[pos_] == '\r';
+        lastEnd_ = buffer_[pos_];
+        skipLf_ = lastEnd_ == '\r';
         ++pos_;
         return true;
       }
     }
+  }
+
+  // Reads the next line into `next` and appends it to `line` after the line end that
+  // ended the line read last, as the file has it (CR LF, LF or CR): for a line end that
+  // belongs to the text (a line break inside a quoted CSV value). False, and `line`
+  // unchanged, when no line follows.
+  bool Continue(QByteArray& line, QByteArray& next) {
+    if (lastEnd_ == 0) return false;
+    QByteArray end(1, lastEnd_);
+    if (skipLf_ && (pos_ < buffer_.size() || Fill()) && buffer_[pos_] == '\n') {
+      skipLf_ = false;
+      ++pos_;
+      end += '\n';
+    }
+    if (!Next(next)) return false;
+    line += end + next;
+    return true;
   }
 
   // True when reading stopped at an error rather than at the end of the file.
@@ -57,6 +76,7 @@ class TextLineReader {
   QByteArray buffer_;
   qsizetype pos_ = 0;
   bool skipLf_ = false;
+  char lastEnd_ = 0;  // the CR or LF that ended the last line; 0 at the end of the file
 };
 
 // Text of bytes: UTF-8 when valid, else code page 1252.

@@ -267,6 +267,11 @@ class clsSystem {
   bool FileRename(const QString& sSrc, const QString& sDest);
   // True when the file exists and its owner may not write it.
   bool FileReadOnly(const QString& sFile) const;
+  // Why the file cannot be written: "Unable to write to : " and the path, then the
+  // reason (a folder, a read-only file, a missing folder or one that takes no new
+  // files; `failure`, the error of a failed open, when none of these); the empty text
+  // when nothing stands in the way and `failure` is empty.
+  QString WriteRefusal(const QString& sFile, const QString& failure = {}) const;
   // Open / Save As dialogs (flags 0x281804 / 0x280806) through GetFilename.
   bool GetFilenameOpen(QString& FileName, const QString& sFilter, const QString& sDlgTitle = {},
                        QWidget* hWnd = nullptr);
@@ -282,7 +287,7 @@ class clsSystem {
                    QWidget* hWnd = nullptr);
   // Replaces the file's content with `sBuf` (UTF-8) through a temporary file renamed
   // over it, so a failed write keeps the old content. A target that may not be written:
-  // the warning "Unable to write to : ..." when `bDisplayError`; a failed write: the
+  // the warning of WriteRefusal when `bDisplayError`; a failed write: the
   // error report "clsSystem_WriteToFile".
   bool WriteToFile(const QString& sBuf, const QString& sFile, bool bDisplayError);
   // A name with "*" is refused (False); a missing file gives True; else deletes it.

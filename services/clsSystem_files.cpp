@@ -283,16 +283,34 @@ bool clsSystem::GetFilename(QString& FileName, const QString& sFilter, int32_t n
   }
 }
 
+QString clsSystem::WriteRefusal(const QString& sFile, const QString& failure) const {
+  const QFileInfo target(sFile);
+  const QFileInfo folder(target.absolutePath());
+  QString reason = failure;
+  if (sFile.isEmpty()) {
+    reason = QStringLiteral("No file name was given.");
+  } else if (target.isDir()) {
+    reason = QStringLiteral("It is a folder, not a file.");
+  } else if (target.exists() && (!target.isWritable() || FileReadOnly(sFile))) {
+    reason = QStringLiteral("The file is read-only.");
+  } else if (!folder.isDir()) {
+    reason = QStringLiteral("The folder ") + folder.filePath() + QStringLiteral(" does not exist.");
+  } else if (!folder.isWritable()) {
+    reason = QStringLiteral("The folder ") + folder.filePath() + QStringLiteral(" does not allow new files.");
+  }
+  if (reason.isEmpty()) return {};
+  if (!reason.endsWith(u'.')) reason += u'.';
+  return QStringLiteral("Unable to write to : ") + sFile + QStringLiteral(". ") + reason;
+}
+
 bool clsSystem::WriteToFile(const QString& sBuf, const QString& sFile, bool bDisplayError) {
-  const QFileInfo existing(sFile);
   QSaveFile file(sFile);
-  if (sFile.isEmpty() || existing.isDir() || (existing.exists() && !existing.isWritable()) ||
-      !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-    if (bDisplayError) {
-      ui::MsgBox(QStringLiteral("Unable to write to : ") + sFile +
-                     QStringLiteral(". This file may already be open by another application."),
-                 ui::vbExclamation);
-    }
+  QString refusal = WriteRefusal(sFile);
+  if (refusal.isEmpty() && !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    refusal = WriteRefusal(sFile, file.errorString());
+  }
+  if (!refusal.isEmpty()) {
+    if (bDisplayError) ui::MsgBox(refusal, ui::vbExclamation);
     return false;
   }
   const QByteArray bytes = sBuf.toUtf8();

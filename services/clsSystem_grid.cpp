@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 #include <optional>
 #include <vector>
@@ -171,14 +170,10 @@ void clsSystem::SaveGrid(ctl::GridControl& grid, int32_t nStartRow, int32_t nSta
   ui::ScopedHourglass hourglass;
 
   const QString& path = sFile;  // the name chosen, in its letter case
-  const QFileInfo target(path);
   QSaveFile file(path);
-  if (target.isDir() || (target.exists() && (!target.isWritable() || FileReadOnly(path))) ||
-      !QFileInfo(target.absolutePath()).isWritable()) {
+  if (const QString refusal = WriteRefusal(path); !refusal.isEmpty()) {
     ui::SetScreenMousePointer(ui::vbDefault);
-    ui::MsgBox(QStringLiteral("Unable to write to : ") + sFile +
-                   QStringLiteral(". This file may already be open by another application."),
-               ui::vbExclamation | ui::vbOKOnly);
+    ui::MsgBox(refusal, ui::vbExclamation | ui::vbOKOnly);
     return;
   }
 

@@ -28,6 +28,10 @@ QFont MapFont(const QString& family, double pointSize) {
              key == QLatin1String("ms shell dlg") || key == QLatin1String("tahoma") ||
              key == QLatin1String("verdana")) {
     font = QApplication::font();
+  } else if (key == QLatin1String("arial black")) {
+    // A heavy display face, seldom installed: the application's face at its heaviest.
+    font = QApplication::font();
+    font.setWeight(QFont::Black);
   } else {
     font = QFont(family);
   }

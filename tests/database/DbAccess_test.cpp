@@ -2,8 +2,6 @@
 // sends the user to the re-index, other errors do not; a change the engine could not
 // store for a lock is reported as the record being locked. Engine results are recorded
 // on the database object the work is done for.
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -35,30 +33,6 @@ TEST(EngineCodeText, OnlyAnIndexFaultAdvisesTheReindex) {
 }  // namespace
 
 namespace {
-
-// Holds the block allocation lock of a memo file as another user's writer would, so
-// that a record change with a memo cannot be stored until it is released.
-class HeldMemoLock {
- public:
-  explicit HeldMemoLock(const QString& fpt) : fd_(::open(QFile::encodeName(fpt).constData(), O_RDWR)) {
-    struct flock fl {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = 0;
-    fl.l_len = 1;
-    held_ = fd_ >= 0 && ::fcntl(fd_, F_OFD_SETLK, &fl) == 0;
-  }
-  ~HeldMemoLock() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  HeldMemoLock(const HeldMemoLock&) = delete;
-  HeldMemoLock& operator=(const HeldMemoLock&) = delete;
-  bool held() const { return held_; }
-
- private:
-  int fd_;
-  bool held_ = false;
-};
 
 class DroppedChangeTest : public dbtest::DbTest {
  protected:
@@ -110,7 +84,8 @@ TEST_F(DroppedChangeTest, AChangeDroppedForALockIsReportedLocked) {
     tb = gDB().OpenTable(c.table);
     ASSERT_NE(tb, nullptr);
     {
-      HeldMemoLock other(memoOf(c.table));
+      // The memo file's block allocation lock, as another user's writer holds it.
+      dbtest::HeldByteLock other(memoOf(c.table), 0);
       ASSERT_TRUE(other.held());
       prompts->Expect(c.lockedText, ui::vbOK);
       EXPECT_FALSE(c.write());

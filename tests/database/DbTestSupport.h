@@ -3,7 +3,9 @@
 // unscripted fails the test), a new database in a temporary folder made from the
 // templates beside the test program, and helpers to reach tables directly.
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <QDialog>
@@ -11,6 +13,7 @@
 #include <QFile>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 
 #include "database/Module1.h"
 #include "database/clsDB.h"
@@ -82,6 +85,30 @@ class OtherUser {
  private:
   CODE4* engine_;
   DATA4* table_;
+};
+
+// Another user's lock on one byte of a file (a table's append lock, a memo file's block
+// allocation lock), held until the object ends.
+class HeldByteLock {
+ public:
+  HeldByteLock(const QString& path, uint64_t offset) : fd_(::open(QFile::encodeName(path).constData(), O_RDWR)) {
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = static_cast<off_t>(offset);
+    fl.l_len = 1;
+    held_ = fd_ >= 0 && ::fcntl(fd_, F_OFD_SETLK, &fl) == 0;
+  }
+  ~HeldByteLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  HeldByteLock(const HeldByteLock&) = delete;
+  HeldByteLock& operator=(const HeldByteLock&) = delete;
+  bool held() const { return held_; }
+
+ private:
+  int fd_;
+  bool held_ = false;
 };
 
 // Appends one row of texts by field name to a table of the open database.

@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "database/store/Codes.h"
 #include "exchange/CsvNumber.h"
 #include "exchange/ProductCsv.h"
@@ -133,16 +135,27 @@ TEST_F(ExportTest, FollowsThePartNumberOrderWhenPartNumbersComeFirst) {
   }
 }
 
-TEST_F(ExportTest, ATargetThatMayNotBeWrittenIsRefusedAndKept) {
+// A target that may not be written is refused with the reason, and an old file kept.
+TEST_F(ExportTest, ATargetThatMayNotBeWrittenIsRefusedWithItsReason) {
   Add(QStringLiteral("A"), QStringLiteral("A"));
-  const QString path = Write(QStringLiteral("locked.csv"), "old");
-  QFile::setPermissions(path, QFileDevice::ReadOwner);
-  prompts->Expect(QStringLiteral("Unable to write to : ") + path +
-                  QStringLiteral(". This file may already be open by another application."));
-  clsExportProducts exporter;
-  exporter.Init(path);
-  EXPECT_FALSE(exporter.Export());
-  QFile f(path);
+  const QString locked = Write(QStringLiteral("locked.csv"), "old");
+  QFile::setPermissions(locked, QFileDevice::ReadOwner);
+  ASSERT_TRUE(QDir(dir).mkdir(QStringLiteral("folder.csv")));
+  const struct {
+    QString path;
+    QString reason;
+  } cases[] = {
+      {locked, QStringLiteral("The file is read-only.")},
+      {dir + QStringLiteral("/folder.csv"), QStringLiteral("It is a folder, not a file.")},
+      {dir + QStringLiteral("/gone/out.csv"), QStringLiteral("The folder ") + dir + QStringLiteral("/gone does not exist.")},
+  };
+  for (const auto& c : cases) {
+    prompts->Expect(QStringLiteral("Unable to write to : ") + c.path + QStringLiteral(". ") + c.reason);
+    clsExportProducts exporter;
+    exporter.Init(c.path);
+    EXPECT_FALSE(exporter.Export());
+  }
+  QFile f(locked);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll(), QByteArray("old"));
 }
@@ -176,7 +189,8 @@ TEST_F(ExportTest, TheCommandOffersToOpenTheFile) {
 QString Sample(const char* name) { return QStringLiteral(STOVREL_RESOURCES_DIR "/") + QString::fromLatin1(name); }
 
 // The shipped samples import into a new database, and the products export back to the
-// same rows (empty number cells come back as 0).
+// same rows (empty number cells come back as 0); that export imports into another new
+// database as the same products.
 TEST_F(ExportTest, TheSamplesImportIntoANewDatabaseAndExportBack) {
   ChooseInDialog(QStringLiteral("frmImportProducts"), Sample("Sample Product Import.csv"));
   Preview(true);
@@ -217,6 +231,14 @@ TEST_F(ExportTest, TheSamplesImportIntoANewDatabaseAndExportBack) {
                                  "Transactions menu."));
   exchange::ImportTransactions();
   EXPECT_EQ(Transactions().size(), 9u);
+
+  // The export imported into another new database: the same products, stock included.
+  const QStringList before = Export();
+  const QString file = dir + QStringLiteral("/all.csv");
+  ASSERT_TRUE(QFile::rename(dir + QStringLiteral("/out.csv"), file));
+  OpenNewDatabase();
+  EXPECT_EQ(Reimport(file), 5);
+  EXPECT_EQ(Export(), before);
 }
 
 }  // namespace

@@ -241,6 +241,9 @@ TEST_F(ProductImportTest, CancelKeepsTheFileNameTheFrameDoesNot) {
     exchange::ImportProducts();
     EXPECT_EQ(shown, c.shownNext);
   }
+  // The frame unloads the kept dialog, so none outlives the test.
+  runner->Then(QStringLiteral("frmImportProducts"), [](QDialog& d) { d.close(); });
+  exchange::ImportProducts();
 }
 
 TEST_F(ProductImportTest, TheDialogChecksTheFileName) {
@@ -270,7 +273,7 @@ namespace {
 
 // A row that cannot be saved ends the command with a partial count, not with the
 // message of a complete import: its product row held by another user, or the Receive
-// of its beginning inventory refused (the row is not counted, its product is stored).
+// of its beginning inventory refused (the row is not counted, its product taken back).
 TEST_F(ProductImportTest, ThePartialImportIsReportedAsPartial) {
   const int32_t held = AddProduct(QStringLiteral("HELD"), QStringLiteral("Held"));
   gDB().GetNextID(QStringLiteral("svltran.dbf"), true, 1000);  // the counter row exists

@@ -59,7 +59,12 @@ TEST(CsvFile, ReadsLinesCellsAndValues) {
       {"trailing comma adds an empty cell", "H\r\na,b,", "H", 1, {{2, {"a", "b", ""}}}},
       {"lone quote keeps its quote", "H\r\n\",x", "H", 1, {{2, {"\",x"}}}},
       {"value only beginning with a quote", "H\r\n\"ab,c", "H", 1, {{2, {"\"ab,c"}}}},
-      {"a quote never spans lines", "H\r\n\"a\r\nb\"", "H", 2, {{2, {"\"a"}}, {3, {"b\""}}}},
+      {"a quoted value spans lines, CR LF (a blank one too)", "H\r\n\"a,\r\n\r\nb\",c\r\nd", "H", 4,
+       {{2, {"a,\r\n\r\nb", "c"}}, {5, {"d"}}}},
+      {"a quoted value spans lines, LF", "H\nx,\"a\nb\"\"\"\nd\n", "H", 3, {{2, {"x", "a\nb\""}}, {4, {"d"}}}},
+      {"a quoted value spans lines, CR", "H\r\"a\rb\"\rd", "H", 3, {{2, {"a\rb"}}, {4, {"d"}}}},
+      {"a quote inside a value ends no value", "H\r\n5\" bolt,x\r\nd", "H", 2, {{2, {"5\" bolt,x"}}, {3, {"d"}}}},
+      {"a quote never closed spans nothing", "H\r\n\"a\r\nb", "H", 2, {{2, {"\"a"}}, {3, {"b"}}}},
       {"empty file", "", "", 0, {}},
       {"heading only", "H\r\n", "H", 0, {}},
   };

@@ -242,8 +242,7 @@ TEST_F(FilesTest, WriteToFileReplacesTheWholeContent) {
 TEST_F(FilesTest, WriteToFileThatCannotBeWrittenWarnsOnlyWhenAsked) {
   ASSERT_TRUE(QDir(dir).mkdir(QStringLiteral("folder")));
   const QString target = At(QStringLiteral("folder"));
-  prompts->Expect(QStringLiteral("Unable to write to : ") + target +
-                  QStringLiteral(". This file may already be open by another application."));
+  prompts->Expect(QStringLiteral("Unable to write to : ") + target + QStringLiteral(". It is a folder, not a file."));
   EXPECT_FALSE(sys.WriteToFile(QStringLiteral("x"), target, true));
   EXPECT_EQ(prompts->Last().icon, ui::vbExclamation);
   EXPECT_FALSE(sys.WriteToFile(QStringLiteral("x"), At(QStringLiteral("no/such/file.txt")), false));

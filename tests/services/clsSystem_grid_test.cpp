@@ -265,8 +265,7 @@ TEST_F(SaveGridTest, AFileThatMayNotBeWrittenIsLeftAsItWas) {
   QFile::setPermissions(file, QFile::ReadOwner);
   ctl::GridControl g;
   dialogs->Choose(file);
-  prompts->Expect(QStringLiteral("Unable to write to : ") + file +
-                  QStringLiteral(". This file may already be open by another application."));
+  prompts->Expect(QStringLiteral("Unable to write to : ") + file + QStringLiteral(". The file is read-only."));
   gSystem().SaveGrid(g, 0, 0, 0, 0);
   EXPECT_EQ(prompts->Last().icon, ui::vbExclamation);
   EXPECT_EQ(prompts->Shown().size(), 1);  // no closing question

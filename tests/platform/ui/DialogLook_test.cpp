@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontInfo>
 
 #include "platform/ui/Fonts.h"
 
@@ -44,6 +45,13 @@ TEST(Fonts, SmallFontsAreReadableAndDialogFacesUseTheApplicationFont) {
   // A size asked for above the floor is kept.
   EXPECT_EQ(ui::MapFont(QStringLiteral("Small Fonts"), 10.0).pointSizeF(), 10.0);
   EXPECT_EQ(ui::MapFont(QStringLiteral("Verdana"), 0).pointSizeF(), QApplication::font().pointSizeF());
+}
+
+// The heavy heading face resolves to an installed face drawn heavy, not a regular one.
+TEST(Fonts, TheHeavyHeadingFaceIsDrawnHeavy) {
+  const QFont font = ui::MapFont(QStringLiteral("Arial Black"), 12);
+  EXPECT_EQ(font.pointSizeF(), 12.0);
+  EXPECT_GE(QFontInfo(font).weight(), QFont::Bold);
 }
 
 }  // namespace

@@ -1,0 +1,153 @@
+// Both imports run as the user runs them, over small files whose rows are short, span
+// lines or hold characters the tables cannot store, and with another copy holding the
+// transactions table: what is refused at the check, what is written, what stays.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+#include "exchange/ProductCsv.h"
+#include "exchange/frmMain_exchange.h"
+#include "platform/xbase/LockManager.h"
+#include "tests/exchange/ExchangeTestSupport.h"
+
+namespace {
+
+using exchangetest::Cur;
+using exchangetest::ExchangeTest;
+
+class ImportRowsTest : public ExchangeTest {
+ protected:
+  // The product every case starts from.
+  static void Seed() {
+    clsProd p;
+    p.Init();
+    p.sPartNo = QStringLiteral("HB-0840");
+    p.sProdName = QStringLiteral("Hex bolt");
+    p.sLeadTime = QStringLiteral("2 weeks");
+    p.sCustom1 = QStringLiteral("zinc");
+    p.curStdCost = Cur("3.5");
+    DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+    EXPECT_TRUE(p.SaveProduct(tb, nullptr, true));
+    d4close(tb);
+  }
+
+  // The products ("part|name|lead time|custom 1|notes") and then the transactions
+  // ("part: units").
+  static QStringList State() {
+    QStringList out;
+    std::map<int32_t, QString> parts;
+    for (const clsProd& p : Products()) {
+      parts[p.nProdId] = p.sPartNo;
+      out << QStringList{p.sPartNo, p.sProdName, p.sLeadTime, p.sCustom1, p.sNotes}.join(u'|');
+    }
+    for (const clsTran& t : Transactions()) out << parts[t.nProdId] + QStringLiteral(": ") + t.curUnits.ToString();
+    return out;
+  }
+};
+
+// The product heading row with PRODUCTNAME moved to the end.
+QByteArray NameLastHeading() {
+  QStringList keywords = productcsv::Keywords();
+  keywords.move(0, keywords.size() - 1);
+  return keywords.join(u',').toLatin1();
+}
+
+TEST_F(ImportRowsTest, RowsAreCheckedWholeAndWrittenWholeOrNotAtAll) {
+  const QByteArray all = productcsv::HeadingRow().toLatin1();
+  const QString seed = QStringLiteral("HB-0840|Hex bolt|2 weeks|zinc|");
+  enum Kind { kProducts, kTransactions };
+  const struct Case {
+    const char* name;
+    Kind kind;
+    QByteArray file;  // as written, line ends included
+    QStringList failures;  // in the failure window; none: the import runs
+    QStringList boxes;     // the message boxes, in order
+    QStringList state;
+    bool holdTransactions = false;  // another copy holds the transactions' append lock
+  } cases[] = {
+      {"short rows without the required name", kProducts,
+       NameLastHeading() + "\r\nNONAME-1,Aisle 9\r\nHB-0840\r\n",
+       {"Row 2: A value must be entered for column PRODUCTNAME.", "Row 3: A value must be entered for column PRODUCTNAME."},
+       {},
+       {seed}},
+      {"a short row keeps what the product holds", kProducts, all + "\r\nHex bolt M8,HB-0840\r\nWasher,WA-1\r\n",
+       {},
+       {"Imported 2 Products! These products will now appear on the 'Current Inventory' screen."},
+       {"HB-0840|Hex bolt M8|2 weeks|zinc|", "WA-1|Washer|||"}},
+      {"a transaction row without units", kTransactions,
+       "PARTNUMBER,UNITS,AMOUNTPERUNIT\r\nHB-0840,5,\r\nHB-0840,2,1\r\nHB-0840\r\n",
+       {"Row 4: A value must be entered for column UNITS."},
+       {},
+       {seed}},
+      {"a Receive refused by another copy", kProducts, all + "\r\nNut,NU-1,,,12,,,,,,,,,,,,\r\n",
+       {},
+       {"Imported 0 of 1 Products! Row 2 could not be saved, so the import stopped there: that row and the rows "
+        "after it were not imported."},
+       {seed},
+       true},
+      {"a cell of two lines, CR LF", kProducts,
+       all + "\r\nNut,NU-1,,,,,,,,,,,,,,,\"Please note,\r\nthen order \"\"by the box\"\"\"\r\nWasher,WA-1\r\n",
+       {},
+       {"Imported 2 Products! These products will now appear on the 'Current Inventory' screen."},
+       {seed, "NU-1|Nut|||Please note,\r\nthen order \"by the box\"", "WA-1|Washer|||"}},
+      {"a cell of two lines, LF", kProducts,
+       all + "\nNut,NU-1,,,,,,,,,,,,,,,\"Please note,\nthen order\"\nWasher,WA-1\n",
+       {},
+       {"Imported 2 Products! These products will now appear on the 'Current Inventory' screen."},
+       {seed, "NU-1|Nut|||Please note,\nthen order", "WA-1|Washer|||"}},
+      {"characters the tables cannot hold", kProducts,
+       all + "\r\nBolt,B-1,\xC5\x81\xC3\xB3\x64\xC5\xBA\r\nBolt \xF0\x9F\x98\x80,B-2\r\nCaf\xC3\xA9,B-3\r\n",
+       {"Row 2: The value [\xC5\x81\xC3\xB3\x64\xC5\xBA] entered for column LOCATION holds the character \"\xC5\x81\", "
+        "which cannot be stored.",
+        "Row 3: The value [Bolt \xF0\x9F\x98\x80] entered for column PRODUCTNAME holds the character "
+        "\"\xF0\x9F\x98\x80\", which cannot be stored."},
+       {},
+       {seed}},
+  };
+  FailLocksFast();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    OpenNewDatabase();
+    Seed();
+    const QString path = Write(QStringLiteral("in.csv"), QByteArray());
+    {
+      QFile f(path);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write(c.file);
+    }
+    std::unique_ptr<dbtest::HeldByteLock> lock;
+    if (c.holdTransactions) {
+      lock = std::make_unique<dbtest::HeldByteLock>(gDB().TranTable(), xb::LockManager::kAppendLock);
+      ASSERT_TRUE(lock->held());
+    }
+    if (c.kind == kProducts) {
+      ChooseInDialog(QStringLiteral("frmImportProducts"), path);
+    } else {
+      runner->Then(QStringLiteral("frmImportTran"), [path](QDialog& d) {
+        ui::test::SetText(d, QStringLiteral("cboType"), QStringLiteral("Receive"));
+        ui::test::SetText(d, QStringLiteral("txtImportFile"), path);
+        ui::test::Click(d, QStringLiteral("cmdOK"));
+      });
+    }
+    QString failure;
+    if (c.failures.isEmpty()) {
+      Preview(true);
+    } else {
+      ExpectMsg(&failure);
+    }
+    for (const QString& box : c.boxes) prompts->Expect(box);
+    if (c.kind == kProducts) {
+      exchange::ImportProducts();
+    } else {
+      exchange::ImportTransactions();
+    }
+    for (const QString& message : c.failures) EXPECT_THAT(failure.toStdString(), ::testing::HasSubstr(message.toStdString()));
+    lock.reset();
+    EXPECT_EQ(State(), c.state);
+  }
+}
+
+}  // namespace
