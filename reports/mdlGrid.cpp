@@ -81,7 +81,8 @@ bool ShownScaled(const ctl::GridControl& grd, int row, int col, int decimals, in
     return true;
   }
   if (v.typeId() != QMetaType::Double) return false;
-  const double x = v.toDouble() * std::pow(10.0, decimals);
+  static constexpr double kPow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+  const double x = v.toDouble() * (decimals < 9 ? kPow10[decimals] : std::pow(10.0, decimals));
   // Away from a half the binary product rounds as the decimal value does.
   if (const double frac = std::abs(x - std::trunc(x)); std::abs(frac - 0.5) > 1e-6 && std::abs(x) < 1e15) {
     scaled = static_cast<int64_t>(std::round(x));
