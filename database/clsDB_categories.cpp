@@ -14,7 +14,6 @@
 #include "database/store/Categories.h"
 #include "database/store/Lists.h"
 #include "database/store/Records.h"
-#include "platform/controls/ImageList.h"
 #include "platform/controls/ListViewControl.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/Error.h"
@@ -333,18 +332,8 @@ void clsDB::LvLoadReports(ctl::ListViewControl& lv, const QString& sSelRptID, bo
         if (!tb.ok()) return {};
         read = store::ReadReportDefs(Session(), tb.get(), bUserDefinedOnly, rows);
       }
-      // The main window's image list: 1 inventory reports, 2 transaction reports.
-      QWidget* main = nullptr;
-      ctl::ImageList* images = nullptr;
-      if (!rows.empty() && gSystem().GetFormWithTag(QStringLiteral("MAINFORM"), main) && main != nullptr) {
-        images = main->findChild<ctl::ImageList*>(QStringLiteral("ImgLst"));
-      }
       clsRptDef rpt;
       for (const store::ReportDefRow& row : rows) {
-        if (images != nullptr) {
-          lv.SetIcons(images);
-          lv.SetSmallIcons(images);
-        }
         if (!rpt.InitFromBuf(row.buffer, row.id)) continue;
         QString title = rpt.RptName();
         if (row.id == 101) title += QStringLiteral(" [default transactions report]");

@@ -38,6 +38,17 @@ QString clsTranSelCriteria::dbDateEnd() const {
   return gSystem().CBDateFormat(m_sDateEnd);
 }
 
+namespace {
+
+// A held date in the user's short date format; a text that is no date as it is.
+QString ShownDate(const QString& sDate) {
+  const clsSystem& sys = gSystem();
+  const QString shown = sys.DBDateToDislayDate(sys.CBDateFormat(sDate), QStringLiteral("Short Date"));
+  return shown.isEmpty() ? sDate : shown;
+}
+
+}  // namespace
+
 QString clsTranSelCriteria::Desc() {
   clsDB& db = gDB();
   const QString eol = gSystem().CRLF();
@@ -47,7 +58,7 @@ QString clsTranSelCriteria::Desc() {
     s += QStringLiteral("Transaction Type=") + db.GetTranTypeDesc(m_udTranType) + eol;
   if (m_DtRange != 0) {
     if (IsRelativeRange(m_DtRange)) gSystem().MakeDateRange(m_DtRange, m_sDateBegin, m_sDateEnd);
-    s += QStringLiteral("Date Range =") + m_sDateBegin + QStringLiteral(" to ") + m_sDateEnd + eol;
+    s += QStringLiteral("Date Range =") + ShownDate(m_sDateBegin) + QStringLiteral(" to ") + ShownDate(m_sDateEnd) + eol;
   }
   DATA4* tbCat = nullptr;
   if (m_nTranCatID > 0)

@@ -8,6 +8,7 @@
 #include "platform/runtime/Error.h"
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WindowRegistry.h"
 #include "reports/PaneButtons.h"
 #include "reports/frmReportDef.h"
 #include "reports/mdlGrid.h"
@@ -22,7 +23,10 @@ DataPane::DataPane(PaneButtons* bar, QWidget* parent) : ReportPane(parent), ctlG
   m_bar->setParent(this);
   m_bar->setVisible(false);
   setFocusProxy(ctlGrid);
-  connect(m_bar, &PaneButtons::ButtonPressed, ctlGrid, &UCGrid::FocusOnGrid);
+  // The grid takes the focus back, unless the button opened a window now in front.
+  connect(m_bar, &PaneButtons::ButtonPressed, ctlGrid, [this] {
+    if (ui::IsInFront(*this)) ctlGrid->FocusOnGrid();
+  });
   connect(ctlGrid, &UCGrid::RefreshClick, this, [this] { Guarded([this] { RefreshGrid(); }); });
   connect(ctlGrid, &UCGrid::PropertiesClick, this, [this] { Guarded([this] { EditDefinition(); }); });
   connect(ctlGrid, &UCGrid::BeforePrint, this, [this](QString& sTitle, int32_t& nOrientation) {

@@ -138,8 +138,39 @@ void frmRptContainer::RestorePosition() {
   const int32_t clientW = hub ? hub->ClientAreaWidth() : Twips(frame.screen()->availableSize().width(), true);
   const int32_t clientH = hub ? hub->ClientAreaHeight() : Twips(frame.screen()->availableSize().height(), false);
   const SavedPlace p = ClampPlace(saved, clientW, clientH);
-  frame.move(Px(p.left, true), Px(p.top, false));
-  frame.resize(Px(p.width, true), Px(p.height, false));
+  const QRect place(Px(p.left, true), Px(p.top, false), Px(p.width, true), Px(p.height, false));
+  // A window shown maximized (another child is) or minimized takes its place once it
+  // is shown normal.
+  if (frame.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)) {
+    m_pendingPlace = place;
+    m_normalPlace = place;
+    return;
+  }
+  frame.move(place.topLeft());
+  frame.resize(place.size());
+}
+
+bool frmRptContainer::eventFilter(QObject* watched, QEvent* event) {
+  QWidget& frame = Frame();
+  if (watched == &frame) {
+    const bool normal = !(frame.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized));
+    switch (event->type()) {
+      case QEvent::Move:
+      case QEvent::Resize:
+        if (normal && !m_pendingPlace) m_normalPlace = QRect(frame.pos(), frame.size());
+        break;
+      case QEvent::WindowStateChange:
+        if (normal && m_pendingPlace) {
+          const QRect place = *m_pendingPlace;
+          m_pendingPlace.reset();
+          frame.move(place.topLeft());
+          frame.resize(place.size());
+        }
+        break;
+      default: break;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void frmRptContainer::SavePosition() {
@@ -147,11 +178,13 @@ void frmRptContainer::SavePosition() {
   const QString prefix = PrefPrefix();
   QWidget& frame = Frame();
   const int32_t state = frame.isMaximized() ? 2 : (frame.isMinimized() ? 1 : 0);
+  // The place of the window shown normal, however it is shown now.
+  const QRect place = state == 0 || m_normalPlace.isNull() ? QRect(frame.pos(), frame.size()) : m_normalPlace;
   mdlRegistry::PrefSaveLong(prefix + QStringLiteral("_maximized"), state);
-  mdlRegistry::PrefSaveLong(prefix + QStringLiteral("_left"), Twips(frame.x(), true));
-  mdlRegistry::PrefSaveLong(prefix + QStringLiteral("_top"), Twips(frame.y(), false));
-  mdlRegistry::PrefSaveLong(prefix + QStringLiteral("_width"), Twips(frame.width(), true));
-  mdlRegistry::PrefSaveLong(prefix + QStringLiteral("_height"), Twips(frame.height(), false));
+  mdlRegistry::PrefSaveLong(prefix + QStringLiteral("_left"), Twips(place.x(), true));
+  mdlRegistry::PrefSaveLong(prefix + QStringLiteral("_top"), Twips(place.y(), false));
+  mdlRegistry::PrefSaveLong(prefix + QStringLiteral("_width"), Twips(place.width(), true));
+  mdlRegistry::PrefSaveLong(prefix + QStringLiteral("_height"), Twips(place.height(), false));
   mdlRegistry::PrefSaveLong(prefix + QStringLiteral("_clientarea"), 1);
 }
 
@@ -172,6 +205,8 @@ void frmRptContainer::showEvent(QShowEvent* event) {
   // The frame (an MDI sub-window) exists only once the window is shown.
   if (!m_bPlaced) {
     m_bPlaced = true;
+    if (QWidget& frame = Frame(); &frame != this) frame.installEventFilter(this);
+    m_normalPlace = QRect(Frame().pos(), Frame().size());
     RestorePosition();
   }
 }

@@ -61,6 +61,7 @@ class frmRptContainer : public QWidget {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -72,6 +73,10 @@ class frmRptContainer : public QWidget {
 
   std::unique_ptr<clsRptDef> m_RptDef;
   bool m_bPlaced = false;
+  // The frame's place while shown normal (what is saved also when it closes minimized
+  // or maximized), and a saved place waiting for the frame to be shown normal.
+  QRect m_normalPlace;
+  std::optional<QRect> m_pendingPlace;
 };
 
 }  // namespace reports

@@ -9,10 +9,12 @@
 #include "database/clsDB.h"
 #include "database/clsRptDef.h"
 #include "database/store/Codes.h"
+#include "platform/controls/ImageList.h"
 #include "platform/controls/ListViewControl.h"
 #include "platform/runtime/Convert.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/ButtonRow.h"
+#include "platform/ui/DialogLook.h"
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/Screen.h"
@@ -59,6 +61,13 @@ frmRptDlg::frmRptDlg(QWidget* parent) : QWidget(parent) {
   lv = new ctl::ListViewControl(this);
   lv->setObjectName(QStringLiteral("lv"));
   lv->SetView(ctl::lvwReport);
+  // The type icons of the list: 1 inventory, 2 transactions reports.
+  auto* images = new ctl::ImageList(this);
+  images->setObjectName(QStringLiteral("ImgLst"));
+  images->Add(QStringLiteral("INVENTORY"), ui::ProgramIcon(QStringLiteral("x-office-spreadsheet")));
+  images->Add(QStringLiteral("TRANSACTIONS"), ui::ProgramIcon(QStringLiteral("x-office-calendar")));
+  lv->SetIcons(images);
+  lv->SetSmallIcons(images);
   BtnBar = new QWidget(this);
   BtnBar->setObjectName(QStringLiteral("BtnBar"));
   cmdView = BarButton(BtnBar, QStringLiteral("&Run Report"), QStringLiteral("cmdView"),

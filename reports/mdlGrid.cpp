@@ -1,6 +1,8 @@
 #include "reports/mdlGrid.h"
 
 #include <QCoreApplication>
+#include <cmath>
+#include <optional>
 #include <vector>
 #include <QElapsedTimer>
 #include <cstdio>
@@ -8,6 +10,7 @@
 #include "database/clsRptColDef.h"
 #include "database/clsRptDef.h"
 #include "platform/controls/GridControl.h"
+#include "platform/runtime/DecimalDigits.h"
 #include "platform/runtime/Error.h"
 #include "platform/runtime/Format.h"
 #include "platform/xbase/Engine.h"
@@ -49,14 +52,46 @@ QVariant TypedValue(const clsRptColDef& def, const QVariant& raw, GridCellWriter
   return raw.toString();
 }
 
-// The number held by a cell; text cells (written by hand) hold none.
-bool CellNumber(const ctl::GridControl& grd, int row, int col, long double& value) {
-  const QVariant v = grd.CellValue(row, col);
-  switch (v.typeId()) {
-    case QMetaType::LongLong: value = static_cast<long double>(v.toLongLong()); return true;
-    case QMetaType::Double: value = v.toDouble(); return true;
-    default: return false;
+// Decimals shown by a column format such as "\$##,##0.00;\$\-##,##0.00": the digit
+// places after the first decimal point that is not a literal. A column without a
+// format shows what it holds: the database's most, 4.
+int FormatDecimals(const QString& fmt) {
+  if (fmt.isEmpty()) return 4;
+  int decimals = 0;
+  bool after = false;
+  for (qsizetype i = 0; i < fmt.size() && fmt[i] != u';'; ++i) {
+    if (fmt[i] == u'\\') {
+      ++i;
+    } else if (fmt[i] == u'.') {
+      after = true;
+    } else if (after && (fmt[i] == u'0' || fmt[i] == u'#')) {
+      ++decimals;
+    }
   }
+  return decimals;
+}
+
+// The number a cell shows, times 10^decimals: its value rounded as its format rounds
+// it (half away from zero on the decimal value). Text cells (written by hand) show none.
+bool ShownScaled(const ctl::GridControl& grd, int row, int col, int decimals, int64_t& scaled) {
+  const QVariant v = grd.CellValue(row, col);
+  if (v.typeId() == QMetaType::LongLong) {
+    scaled = v.toLongLong();
+    for (int d = 0; d < decimals; ++d) scaled *= 10;
+    return true;
+  }
+  if (v.typeId() != QMetaType::Double) return false;
+  static constexpr double kPow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+  const double x = v.toDouble() * (decimals < 9 ? kPow10[decimals] : std::pow(10.0, decimals));
+  // Away from a half the binary product rounds as the decimal value does.
+  if (const double frac = std::abs(x - std::trunc(x)); std::abs(frac - 0.5) > 1e-6 && std::abs(x) < 1e15) {
+    scaled = static_cast<int64_t>(std::round(x));
+    return true;
+  }
+  const std::optional<int64_t> exact =
+      rt::DecimalDigits::FromDouble(v.toDouble()).ToScaled(decimals, rt::Rounding::HalfAwayFromZero);
+  scaled = exact.value_or(0);
+  return exact.has_value();
 }
 
 int LastDataRow(const ctl::GridControl& grd) {
@@ -169,24 +204,31 @@ void ShowGridTotals(ctl::GridControl& grd, const clsRptDef& RptDef) {
     grd.setRowData(totals, kTotalsRowData);
     GridCellWriter writer(grd);
     const int32_t n = std::min(RptDef.m_collColumnDefs.Count(), grd.Cols() - 1);
+    // The cells are added as shown: each rounded to its column's decimals.
     struct Total {
       int32_t col;
-      long double sum;
+      int decimals;
+      int64_t sum;
     };
     std::vector<Total> sums;
-    for (int32_t k = 1; k <= n; ++k)
-      if (RptDef.m_collColumnDefs.Item(k).m_bCanBeTotal) sums.push_back({k, 0});
+    for (int32_t k = 1; k <= n; ++k) {
+      const clsRptColDef& def = RptDef.m_collColumnDefs.Item(k);
+      if (!def.m_bCanBeTotal) continue;
+      sums.push_back({k, FormatDecimals(grd.ColFormat(k)), 0});
+    }
     // One pass over the data rows for every totalled column.
     if (!sums.empty()) {
       for (int r = 1; r < totals; ++r) {
         if (grd.RowData(r).toLongLong() <= 0) continue;
         for (Total& t : sums) {
-          long double v = 0;
-          if (CellNumber(grd, r, t.col, v)) t.sum += v;
+          int64_t v = 0;
+          if (ShownScaled(grd, r, t.col, t.decimals, v)) t.sum += v;
         }
       }
     }
-    for (const Total& t : sums) writer.Set(totals, t.col, RptDef.m_collColumnDefs.Item(t.col), static_cast<double>(t.sum));
+    for (const Total& t : sums)
+      writer.Set(totals, t.col, RptDef.m_collColumnDefs.Item(t.col),
+                 rt::DecimalDigits::FromScaled(t.sum, t.decimals).ToDouble());
     if (grd.Cols() > 1) grd.setCell(ctl::flexcpBackColor, totals, 1, totals, grd.Cols() - 1, kTotalsBackColor);
   }
   if (grd.Rows() > 0 && grd.Cols() > 0) {

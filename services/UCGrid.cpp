@@ -3,9 +3,11 @@
 #include "services/UCGrid.h"
 
 #include <QColor>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
@@ -110,9 +112,13 @@ UCGrid::UCGrid(QWidget* parent) : QWidget(parent) {
   txtMsg->setReadOnly(true);
   txtMsg->setFont(SmallFont());
   txtMsg->setFocusPolicy(Qt::NoFocus);
+  txtMsg->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  txtMsg->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  txtMsg->setLineWrapMode(QPlainTextEdit::NoWrap);
 
+  labels = new QWidget(tbar);
   auto label = [this](const char* name, const QString& text, int32_t color) {
-    auto* l = new QLabel(text, tbar);
+    auto* l = new QLabel(text, labels);
     l->setObjectName(QString::fromLatin1(name));
     l->setFont(SmallFont());
     l->setAutoFillBackground(true);
@@ -240,10 +246,12 @@ void UCGrid::Label2Msg(const QString& sMsg, int32_t nForecolor) { SetLabelMsg(*l
 void UCGrid::TextMsg(const QString& sMsg) {
   if (sMsg.isEmpty()) {
     txtMsg->setVisible(false);
+    Resize();
     return;
   }
   txtMsg->setPlainText(sMsg);
   txtMsg->setVisible(true);
+  Resize();
 }
 
 void UCGrid::FocusOnGrid() {
@@ -326,8 +334,11 @@ void UCGrid::SaveColumnWidths(int32_t nGridID) {
 void UCGrid::RestoreColumnWidths(int32_t nGridID) {
   for (int32_t c = 0; c < grd->Cols(); ++c) {
     if (grd->ColData(c).toDouble() <= 0) continue;
-    const int32_t w = mdlRegistry::PrefGetLong(ColumnWidthKey(nGridID, c));
-    if (w > kMinStoredWidth && w < kMaxStoredWidth) grd->setColWidth(c, w);
+    int32_t w = mdlRegistry::PrefGetLong(ColumnWidthKey(nGridID, c));
+    if (w <= kMinStoredWidth || w >= kMaxStoredWidth) continue;
+    // A column of formatted numbers is never narrower than its widest value.
+    if (!grd->ColFormat(c).isEmpty()) w = std::max(w, grd->ValuesWidth(c));
+    grd->setColWidth(c, w);
   }
 }
 
@@ -359,6 +370,7 @@ void UCGrid::SetPanel(int nPanel, const QString& sText) {
 void UCGrid::SetLabelMsg(QLabel& lbl, const QString& sMsg, int32_t nForecolor) {
   if (sMsg.isEmpty()) {
     lbl.setVisible(false);
+    Resize();
     return;
   }
   lbl.setTextFormat(Qt::PlainText);
@@ -372,26 +384,53 @@ void UCGrid::SetLabelMsg(QLabel& lbl, const QString& sMsg, int32_t nForecolor) {
 
 void UCGrid::SetPropertiesBtnVisible() { cmdProperties->setVisible(m_bShowPropertiesBtn); }
 
+// The criteria box as large as its lines (never below its default size).
+QSize UCGrid::MsgSize() const {
+  const QFontMetrics fm(txtMsg->font());
+  int widest = 0;
+  const QStringList lines = txtMsg->toPlainText().split(u'\n');
+  for (const QString& line : lines) widest = std::max(widest, fm.horizontalAdvance(line));
+  const QMargins frame = txtMsg->contentsMargins();
+  const int margin = 2 * static_cast<int>(std::ceil(txtMsg->document()->documentMargin()));
+  const int width = widest + margin + frame.left() + frame.right() + 2;
+  const int height = static_cast<int>(lines.size()) * fm.lineSpacing() + margin + frame.top() + frame.bottom();
+  return {std::max(PxX(kMsgWidth), width), std::max(PxY(kMsgHeight), height)};
+}
+
 int UCGrid::LayOutBar() {
+  // After the tool buttons: the Properties button, the criteria box and the two labels,
+  // each right of the one before; what would pass the right edge starts a line below.
   const int gap = PxX(kMsgLeft - kPropertiesLeft - kPropertiesWidth);
-  const QSize button = cmdProperties->sizeHint();
-  cmdProperties->setGeometry(PxX(kPropertiesLeft), PxY(kButtonTopTwips),
-                             std::max(PxX(kPropertiesWidth), button.width()),
-                             std::max(PxY(kButtonHeightTwips), button.height()));
-  txtMsg->setGeometry(std::max(PxX(kMsgLeft), cmdProperties->geometry().right() + 1 + gap),
-                      PxY(kBarMarginTwips), PxX(kMsgWidth), PxY(kMsgHeight));
-  const int labelLeft = std::max(PxX(kLabelLeft), txtMsg->geometry().right() + 1 +
-                                                      PxX(kLabelLeft - kMsgLeft - kMsgWidth));
-  auto place = [&](QLabel& l, int top, int widthTwips) {
-    const QSize text = l.sizeHint();
-    l.setGeometry(labelLeft, top, std::max(PxX(widthTwips), text.width()),
-                  std::max(PxY(kLabelHeight), text.height()));
+  int lineTop = 0, lineBottom = PxY(kButtonTopTwips + kButtonHeightTwips), x = 0;
+  bool first = true;  // the first line keeps the places of the design
+  auto place = [&](QWidget& w, int left, int top, QSize size) {
+    if (w.isHidden()) return;
+    left = first ? std::max(left, x) : x;
+    if (left + size.width() > width() && left > PxX(kPropertiesLeft)) {
+      first = false;
+      lineTop = lineBottom;
+      left = PxX(kBarMarginTwips);
+    }
+    w.setGeometry(left, lineTop + top, size.width(), size.height());
+    x = left + size.width() + gap;
+    lineBottom = std::max(lineBottom, w.geometry().bottom() + 1);
   };
-  place(*lbl1, PxY(kLabel1Top), kLabel1Width);
-  place(*lbl2, std::max(PxY(kLabel2Top), lbl1->geometry().bottom() + 1), kLabel2Width);
-  const int bottom = std::max({cmdProperties->geometry().bottom(), txtMsg->geometry().bottom(),
-                               lbl2->geometry().bottom()}) + 1;
-  return std::max(PxY(kBarHeightTwips), bottom + PxY(kBarMarginTwips));
+  const QSize button = cmdProperties->sizeHint();
+  place(*cmdProperties, PxX(kPropertiesLeft), PxY(kButtonTopTwips),
+        {std::max(PxX(kPropertiesWidth), button.width()), std::max(PxY(kButtonHeightTwips), button.height())});
+  place(*txtMsg, PxX(kMsgLeft), PxY(kBarMarginTwips), MsgSize());
+  // The labels one above the other, as one block.
+  auto labelSize = [](const QLabel& l, int widthTwips) {
+    const QSize text = l.sizeHint();
+    return QSize(std::max(PxX(widthTwips), text.width()), std::max(PxY(kLabelHeight), text.height()));
+  };
+  const QSize size1 = labelSize(*lbl1, kLabel1Width), size2 = labelSize(*lbl2, kLabel2Width);
+  const int top2 = std::max(PxY(kLabel2Top), PxY(kLabel1Top) + size1.height());
+  labels->setHidden(lbl1->isHidden() && lbl2->isHidden());
+  place(*labels, PxX(kLabelLeft), PxY(kLabel1Top), {std::max(size1.width(), size2.width()), top2 + size2.height() - PxY(kLabel1Top)});
+  lbl1->setGeometry(0, 0, size1.width(), size1.height());
+  lbl2->setGeometry(0, top2 - PxY(kLabel1Top), size2.width(), size2.height());
+  return std::max(PxY(kBarHeightTwips), lineBottom + PxY(kBarMarginTwips));
 }
 
 void UCGrid::Resize() {

@@ -81,7 +81,8 @@ class UCGrid : public QWidget {
   ctl::GridControl& grid() const { return *grd; }
   // Column widths under the per-user preference "~<grid id>_<column id>".
   void SaveColumnWidths(int32_t nGridID);
-  // Applies stored widths above 180 and below 14400 twips.
+  // Applies stored widths above 180 and below 14400 twips; a column of formatted
+  // numbers stays as wide as its widest value.
   void RestoreColumnWidths(int32_t nGridID);
   void Panel2Msg(const QString& sMsg);
   void SetMultipleSelBtns();
@@ -106,6 +107,7 @@ class UCGrid : public QWidget {
   QToolButton* cmdInvertSel;
   QPushButton* cmdProperties;
   QPlainTextEdit* txtMsg;
+  QWidget* labels;  // holds lbl1 above lbl2
   QLabel* lbl1;
   QLabel* lbl2;
   ctl::GridControl* grd;
@@ -142,6 +144,7 @@ class UCGrid : public QWidget {
   void SetLabelMsg(QLabel& lbl, const QString& sMsg, int32_t nForecolor);
   void SetPropertiesBtnVisible();
   // Places the bar's texts at their sizes; the bar's height they need.
+  QSize MsgSize() const;
   int LayOutBar();
   void SetPanel(int nPanel, const QString& sText);
   QString ColumnWidthKey(int32_t nGridID, int32_t nCol) const;

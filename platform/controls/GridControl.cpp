@@ -779,6 +779,17 @@ double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& font
   return widest;
 }
 
+double GridControl::CellMarginPx() const {
+  return 2 * (view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1) + 2;
+}
+
+int GridControl::ValuesWidth(int col) const {
+  CheckCol(col);
+  grid::SizingRoom room;
+  const double widest = WidestCellPx(col, HeaderRows(), grid::CellFonts(view_->font()), room);
+  return widest > 0 ? PxToTwips(std::ceil(widest + CellMarginPx())) : 0;
+}
+
 void GridControl::AutoSize(int col1, int col2) {
   if (col2 < 0) col2 = col1;
   if (col1 > col2) std::swap(col1, col2);
@@ -786,7 +797,7 @@ void GridControl::AutoSize(int col1, int col2) {
   CheckCol(col2);
   const grid::CellFonts fonts(view_->font());
   QStyle* style = view_->style();
-  const double cellMargin = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1) + 2;
+  const double cellMargin = CellMarginPx();
   const double headerMargin = 2 * style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view_->horizontalHeader()) + 4;
   const int first = HeaderRows();
   grid::SizingRoom room;

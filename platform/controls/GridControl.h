@@ -190,6 +190,9 @@ class GridControl : public QWidget {
 
   // Sizes columns [col1, col2] (col2 -1: col1 only) to their widest text.
   void AutoSize(int col1, int col2 = -1);
+  // The width in twips the widest cell of column `col` below the heading row needs, as
+  // AutoSize measures it; 0 when those cells are all empty.
+  int ValuesWidth(int col) const;
   // Adds a row at `index` (-1: at the end) with tab-separated texts from column 0.
   void AddItem(const QString& item, int index = -1);
   void RemoveItem(int index);
@@ -282,6 +285,7 @@ class GridControl : public QWidget {
   void TrackMouse(QObject* watched, const QPoint& pos);
   int DefaultColWidthPx() const;
   // `room` is kept between the columns of one AutoSize.
+  double CellMarginPx() const;  // around a cell's text, both sides
   double WidestCellPx(int col, int firstRow, const grid::CellFonts& fonts, grid::SizingRoom& room) const;
 
   grid::GridData data_;

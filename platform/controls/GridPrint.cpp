@@ -68,7 +68,18 @@ struct RowLayout {
   double height = 0;
 };
 
+// A text that is never split across lines: one without blanks (a number, a date, a code).
+bool Unbreakable(const QString& text) {
+  for (QChar c : text)
+    if (c.isSpace()) return false;
+  return !text.isEmpty();
+}
+
 // One page after another: document name, heading rows, then data rows while they fit.
+// Columns wider than the page are shrunk together with their text down to a readable
+// size; past it they are spread over further pages, each repeating the frozen columns,
+// all rows of one set of columns before the next. A column is never narrower than its
+// widest text without blanks, so that no number is split.
 class GridPager {
  public:
   GridPager(const GridControl& grid, ui::PrintSurface& surface, const GridPrintOptions& o)
@@ -79,53 +90,129 @@ class GridPager {
     bottom_ = std::max(top_, s_.PageHeight() - o.marginBottom - s_.PhysicalOffsetY());
     s_.SetFont(grid_.view()->font());
     s_.SetFontBold(false);
-    lineHeight_ = std::max(0.0, s_.TextHeight(QStringLiteral("Wg")));
-    rowHeight_ = lineHeight_ + kRowPadding;
+    baseSize_ = s_.FontSize();
+    baseLineHeight_ = std::max(0.0, s_.TextHeight(QStringLiteral("Wg")));
     // The foot line holds the page number.
-    bodyBottom_ = std::max(top_, bottom_ - lineHeight_ - kRowPadding);
+    bodyBottom_ = std::max(top_, bottom_ - baseLineHeight_ - kRowPadding);
     LayOutColumns();
   }
 
   // False when the progress callback stopped the printing.
   bool Print() {
     const int fixed = std::min(grid_.FixedRows(), grid_.Rows());
-    for (int r = 0; r < fixed; ++r)
-      if (!grid_.RowHidden(r)) headings_.push_back(LayOutRow(r, true));
-    int total = 0;
-    for (int r = fixed; r < grid_.Rows(); ++r) total += grid_.RowHidden(r) ? 0 : 1;
-    double y = StartPage();
-    bool rowOnPage = false;
+    int rows = 0;
+    for (int r = fixed; r < grid_.Rows(); ++r) rows += grid_.RowHidden(r) ? 0 : 1;
+    const int total = rows * static_cast<int>(std::max<size_t>(1, bands_.size()));
     int done = 0;
-    for (int r = fixed; r < grid_.Rows(); ++r) {
-      if (grid_.RowHidden(r)) continue;
-      const RowLayout row = LayOutRow(r, grid_.WordWrap());
-      if (rowOnPage && y + row.height > bodyBottom_) {
-        EndPage();
-        s_.NewPage();
-        y = StartPage();
-        rowOnPage = false;
+    for (size_t band = 0; band < std::max<size_t>(1, bands_.size()); ++band) {
+      columns_ = band < bands_.size() ? bands_[band] : std::vector<Column>{};
+      tableRight_ = columns_.empty() ? left_ : columns_.back().x + columns_.back().width;
+      headings_.clear();
+      for (int r = 0; r < fixed; ++r)
+        if (!grid_.RowHidden(r)) headings_.push_back(LayOutRow(r, true));
+      if (band > 0) s_.NewPage();
+      double y = StartPage();
+      bool rowOnPage = false;
+      for (int r = fixed; r < grid_.Rows(); ++r) {
+        if (grid_.RowHidden(r)) continue;
+        const RowLayout row = LayOutRow(r, grid_.WordWrap());
+        if (rowOnPage && y + row.height > bodyBottom_) {
+          EndPage();
+          s_.NewPage();
+          y = StartPage();
+          rowOnPage = false;
+        }
+        y = PrintRow(row, y, false);
+        rowOnPage = true;
+        if (progress_ && !progress_(++done, total)) return false;
       }
-      y = PrintRow(row, y, false);
-      rowOnPage = true;
-      if (progress_ && !progress_(++done, total)) return false;
+      EndPage();
     }
-    EndPage();
     return true;
   }
 
  private:
-  void LayOutColumns() {
-    double total = 0;
-    for (int c : grid_.VisibleCols()) total += std::max(0, grid_.ColWidth(c));
-    const double available = right_ - left_;
-    const double scale = total > available && total > 0 ? available / total : 1.0;
-    double x = left_;
-    for (int c : grid_.VisibleCols()) {
-      const double w = std::max(0, grid_.ColWidth(c)) * scale;
-      columns_.push_back({c, x, w});
-      x += w;
+  static constexpr double kMinPoints = 6;  // the smallest printed text
+
+  // The grid's own font size for the title and page number, while it lives.
+  struct BaseFont {
+    explicit BaseFont(GridPager& p) : s(p.s_), rows(p.s_.FontSize()) {
+      if (p.baseSize_ > 0) s.SetFontSize(p.baseSize_);
     }
-    tableRight_ = x;
+    ~BaseFont() {
+      if (rows > 0) s.SetFontSize(rows);
+    }
+    ui::PrintSurface& s;
+    double rows;
+  };
+
+  // Each column's width at the current font: its screen width times `scale`, but at
+  // least its widest unbreakable text.
+  std::vector<double> Widths(const std::vector<int>& cols, double scale) {
+    std::vector<double> widths;
+    const int first = std::min(grid_.FixedRows(), grid_.Rows());
+    for (int c : cols) {
+      double w = std::max(0, grid_.ColWidth(c)) * scale;
+      if (w > 0) {
+        double widest = 0;
+        for (int r = first; r < grid_.Rows(); ++r) {
+          if (grid_.RowHidden(r)) continue;
+          const GridCellLook look = grid_.CellLook(r, c);
+          if (!Unbreakable(look.text)) continue;
+          s_.SetFontBold(look.bold);
+          widest = std::max(widest, s_.TextWidth(look.text));
+        }
+        s_.SetFontBold(false);
+        if (widest > 0) w = std::max(w, widest + 2 * kCellPadding);
+      }
+      widths.push_back(w);
+    }
+    return widths;
+  }
+
+  void LayOutColumns() {
+    const std::vector<int> cols = grid_.VisibleCols();
+    const double available = right_ - left_;
+    auto sum = [](const std::vector<double>& v) {
+      double t = 0;
+      for (double w : v) t += w;
+      return t;
+    };
+    // Shrink the columns and their text alike, to the page or to the smallest size.
+    std::vector<double> widths = Widths(cols, 1.0);
+    double scale = 1.0;
+    if (const double total = sum(widths); total > available && total > 0 && baseSize_ > 0) {
+      scale = std::max(available / total, std::min(1.0, kMinPoints / baseSize_));
+      s_.SetFontSize(baseSize_ * scale);
+      widths = Widths(cols, scale);
+    }
+    lineHeight_ = std::max(0.0, s_.TextHeight(QStringLiteral("Wg")));
+    rowHeight_ = lineHeight_ + kRowPadding;
+
+    // The leading frozen columns are repeated when they leave room for another column.
+    const int repeatBelow = grid_.FixedCols() + grid_.FrozenCols();
+    size_t repeated = 0;
+    double repeatedWidth = 0;
+    while (repeated < cols.size() && cols[repeated] < repeatBelow) repeatedWidth += widths[repeated++];
+    double widestOther = 0;
+    for (size_t i = repeated; i < cols.size(); ++i) widestOther = std::max(widestOther, widths[i]);
+    if (repeatedWidth + widestOther > available) repeated = 0, repeatedWidth = 0;
+
+    size_t next = repeated;
+    do {
+      std::vector<Column> band;
+      double x = left_;
+      auto add = [&](size_t i, double room) {
+        const double w = std::min(widths[i], std::max(0.0, room));
+        band.push_back({cols[i], x, w});
+        x += w;
+      };
+      for (size_t i = 0; i < repeated; ++i) add(i, widths[i]);
+      // At least one column on every page, cut to the page when it is wider.
+      if (next < cols.size()) add(next++, right_ - x);
+      for (; next < cols.size() && x + widths[next] <= right_ + 0.5; ++next) add(next, widths[next]);
+      bands_.push_back(std::move(band));
+    } while (next < cols.size());
   }
 
   static double Padding(const Column& c) { return std::min(kCellPadding, c.width / 2); }
@@ -151,11 +238,12 @@ class GridPager {
   double StartPage() {
     double y = top_;
     if (!title_.isEmpty()) {
+      BaseFont base(*this);
       s_.SetFontBold(true);
       const double x = left_ + std::max(0.0, (right_ - left_ - s_.TextWidth(title_)) / 2);
       s_.DrawText(x, y, title_);
       s_.SetFontBold(false);
-      y += lineHeight_ + rowHeight_ / 2;
+      y += baseLineHeight_ + (baseLineHeight_ + kRowPadding) / 2;
     }
     for (const RowLayout& heading : headings_) y = PrintRow(heading, y, true);
     return y;
@@ -205,9 +293,10 @@ class GridPager {
   }
 
   void EndPage() {
+    BaseFont base(*this);
     const QString number = QString::number(s_.Page());
     const double x = left_ + std::max(0.0, (right_ - left_ - s_.TextWidth(number)) / 2);
-    s_.DrawText(x, bottom_ - lineHeight_, number);
+    s_.DrawText(x, bottom_ - baseLineHeight_, number);
   }
 
   const GridControl& grid_;
@@ -215,8 +304,10 @@ class GridPager {
   QString title_;
   const std::function<bool(int, int)>& progress_;
   double left_ = 0, top_ = 0, right_ = 0, bottom_ = 0, bodyBottom_ = 0;
-  double lineHeight_ = 0, rowHeight_ = 0, tableRight_ = 0;
-  std::vector<Column> columns_;
+  double baseSize_ = 0, baseLineHeight_ = 0;  // the grid's font
+  double lineHeight_ = 0, rowHeight_ = 0, tableRight_ = 0;  // the printed rows' font
+  std::vector<std::vector<Column>> bands_;  // the columns of each set of pages
+  std::vector<Column> columns_;             // the set being printed
   std::vector<RowLayout> headings_;
 };
 

@@ -1,9 +1,12 @@
 #pragma once
-// Printing a grid: the visible columns at their widths (scaled down alike when they are
-// wider than the page), each cell's display text, alignment, colours and bold, the
-// heading rows repeated at the top of every page under the document name, rows that
-// are hidden left out, and the page number at the foot of every page. Heading rows,
-// and data rows when the grid wraps words, are as tall as their wrapped texts.
+// Printing a grid: the visible columns at their widths, each cell's display text,
+// alignment, colours and bold, the heading rows repeated at the top of every page under
+// the document name, rows that are hidden left out, and the page number at the foot of
+// every page. Heading rows, and data rows when the grid wraps words, are as tall as
+// their wrapped texts; a text without blanks (a number) is never split: its column is
+// at least as wide. Columns wider than the page shrink with their text down to 6
+// points; past that they are spread over further pages (all rows of one set of
+// columns, then the next), each set led by the fixed and frozen columns.
 // User-interface thread only.
 
 #include <QString>

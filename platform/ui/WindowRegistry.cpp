@@ -1,5 +1,7 @@
 #include "platform/ui/WindowRegistry.h"
 
+#include <QApplication>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QVariant>
@@ -78,6 +80,17 @@ QWidget* FindByTag(const QString& tag) {
     if (Tag(w) == tag) return w;
   }
   return nullptr;
+}
+
+bool IsInFront(const QWidget& widget) {
+  for (const QWidget* w = &widget; w != nullptr; w = w->parentWidget()) {
+    const auto* sub = qobject_cast<const QMdiSubWindow*>(w);
+    if (sub != nullptr && sub->mdiArea() != nullptr && sub->mdiArea()->activeSubWindow() != nullptr &&
+        sub->mdiArea()->activeSubWindow() != sub)
+      return false;
+  }
+  const QWidget* active = QApplication::activeWindow();
+  return active == nullptr || active == widget.window();
 }
 
 bool Unload(QWidget* window) {

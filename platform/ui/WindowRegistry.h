@@ -27,6 +27,11 @@ bool IsLoaded(const QWidget* window);
 // is empty).
 QWidget* FindByTag(const QString& tag);
 
+// True unless another window is in front of the one holding `widget`: another MDI
+// child active in its MDI area, or another top-level window active. A command that
+// opened a window checks it before taking the focus back.
+bool IsInFront(const QWidget& widget);
+
 // Closes `window` (its closeEvent may refuse) and, when it closed, removes it from the
 // list and deletes it (an MDI child together with its sub-window frame). Returns false
 // when the window refused to close; it then stays listed and alive. Do not call it for

@@ -137,6 +137,16 @@ TEST_F(SelCriteriaDescTest, TransactionCriteriaOneLineEach) {
             "Category=Sales\r\n"
             "Carrier=Post\r\n");
 
+  // A custom range held as ISO dates (as the criteria editor hands them back) is
+  // described in the user's format.
+  for (const auto& [locale, want] : {std::pair{"en_US", "Date Range =11/27/2026 to 12/2/2026\r\n"},
+                                     std::pair{"de_DE", "Date Range =27.11.2026 to 02.12.2026\r\n"}}) {
+    testenv::ScopedLocale loc{QLatin1String(locale)};
+    c.Init();
+    c.SetDate(100, QStringLiteral("2026-11-27"), QStringLiteral("2026-12-02"));
+    EXPECT_EQ(c.Desc(), want) << locale;
+  }
+
   // A relative range shows the period of the day it is described, not the one it was set on.
   c.Init();
   c.SetDate(1, QString(), QString());

@@ -77,8 +77,9 @@ inline std::vector<int32_t> RowIds(const ctl::GridControl& grd) {
 }
 
 // A new database and a recording main window with a roomy client area; every window
-// is closed at the end.
-class ReportWindowTest : public dbtest::DbTest {
+// is closed at the end. `Hub` installs the main window.
+template <class Hub = ScopedFakeMainWindowHub>
+class ReportWindowTestOf : public dbtest::DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
@@ -94,8 +95,9 @@ class ReportWindowTest : public dbtest::DbTest {
   static reports::frmRptContainer* Window(const char* tag) {
     return qobject_cast<reports::frmRptContainer*>(ui::FindByTag(QLatin1String(tag)));
   }
-  ScopedFakeMainWindowHub hub;
+  Hub hub;
 };
+using ReportWindowTest = ReportWindowTestOf<>;
 
 
 class ReportsTest : public dbtest::DbTest {

@@ -1,10 +1,17 @@
 #include "reports/frmRptContainer.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPointer>
+#include <QPushButton>
+#include <QTableView>
+#include <QApplication>
 
 #include "platform/ui/Screen.h"
 #include "platform/ui/WindowRegistry.h"
+#include "reports/PaneButtons.h"
 #include "reports/ReportPane.h"
+#include "reports/UCCurrInv.h"
 #include "reports/frmMain_reports.h"
 #include "services/FakeMainWindowHub.h"
 #include "services/UCGrid.h"
@@ -107,6 +114,106 @@ TEST_F(frmRptContainerTest, ChangedDefinitionRetitlesAndMayClose) {
   emit w->ctlCurrentInv->ReportDefChanged();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(w.isNull());
+}
+
+// Report windows as children of an MDI area, shown the way the main window shows them.
+class MdiHub : public FakeMainWindowHub {
+ public:
+  QMdiArea mdi;
+  void ShowChild(QWidget& child) override {
+    QMdiSubWindow* sub = mdi.addSubWindow(&child);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->show();
+    // The main window is active again once the loading dialog has gone.
+    QApplication::setActiveWindow(&mdi);
+    mdi.setActiveSubWindow(sub);
+  }
+  void ShowTransactionsForProdRpt(int32_t nProductID) override { reports::ShowTransactionsForProdRpt(nProductID); }
+};
+using ScopedMdiHub = ui::test::ScopedFake<MdiHub, MainWindowHubInterface, &SetMainWindowHub>;
+
+class ReportMdiTest : public rpttest::ReportWindowTestOf<ScopedMdiHub> {
+ protected:
+  void SetUp() override {
+    ReportWindowTestOf::SetUp();
+    hub->mdi.resize(1000, 700);
+    hub->mdi.show();
+    QApplication::setActiveWindow(&hub->mdi);
+    ASSERT_EQ(QApplication::activeWindow(), &hub->mdi);
+  }
+  static QMdiSubWindow* Frame(QWidget* w) { return qobject_cast<QMdiSubWindow*>(w->parentWidget()); }
+  static void SavePlace(int id, int left, int top, int width, int height, int state) {
+    const QString p = QStringLiteral("^%1").arg(id);
+    mdlRegistry::PrefSaveLong(p + QStringLiteral("_maximized"), state);
+    mdlRegistry::PrefSaveLong(p + QStringLiteral("_left"), left);
+    mdlRegistry::PrefSaveLong(p + QStringLiteral("_top"), top);
+    mdlRegistry::PrefSaveLong(p + QStringLiteral("_width"), width);
+    mdlRegistry::PrefSaveLong(p + QStringLiteral("_height"), height);
+    mdlRegistry::PrefSaveLong(p + QStringLiteral("_clientarea"), 1);
+  }
+};
+
+TEST_F(ReportMdiTest, ASecondReportOpenedOverAMaximizedOneIsMaximizedWhole) {
+  reports::ShowCustomReport(102);
+  QMdiSubWindow* first = Frame(Window("~102"));
+  ASSERT_NE(first, nullptr);
+  first->showMaximized();
+  SavePlace(101, 600, 450, 6000, 5000, 0);
+  reports::ShowCustomReport(101);
+  QMdiSubWindow* second = Frame(Window("~101"));
+  ASSERT_NE(second, nullptr);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(hub->mdi.activeSubWindow(), second);
+  EXPECT_TRUE(second->isMaximized());
+  EXPECT_EQ(second->geometry(), hub->mdi.viewport()->rect()) << "drawn over the whole area";
+  // Shown normal again, it takes its saved place.
+  second->showNormal();
+  EXPECT_EQ(second->size(), QSize(static_cast<int>(std::lround(ui::TwipsToPixelsX(6000))),
+                                  static_cast<int>(std::lround(ui::TwipsToPixelsY(5000)))));
+}
+
+TEST_F(ReportMdiTest, AReportClosedMinimizedOrMaximizedKeepsItsNormalPlace) {
+  const int px = static_cast<int>(std::lround(ui::TwipsToPixelsX(6000)));
+  for (const Qt::WindowState state : {Qt::WindowMinimized, Qt::WindowMaximized}) {
+    SCOPED_TRACE(state);
+    reports::ShowCustomReport(102);
+    QMdiSubWindow* sub = Frame(Window("~102"));
+    ASSERT_NE(sub, nullptr);
+    sub->setGeometry(30, 20, px, px);
+    sub->setWindowState(state);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(ui::Unload(Window("~102")));
+    EXPECT_EQ(mdlRegistry::PrefGetLong(QStringLiteral("^102_width")), 6000);
+    EXPECT_EQ(mdlRegistry::PrefGetLong(QStringLiteral("^102_left")),
+              static_cast<int32_t>(std::lround(ui::PixelsToTwipsX(30))));
+    mdlRegistry::PrefSaveLong(QStringLiteral("^102_maximized"), 0);
+    reports::ShowCustomReport(102);
+    sub = Frame(Window("~102"));
+    EXPECT_EQ(sub->geometry(), QRect(30, 20, px, px)) << "reopens at its normal place";
+    ASSERT_TRUE(ui::Unload(Window("~102")));
+  }
+}
+
+TEST_F(ReportMdiTest, TheTransactionsButtonLeavesItsWindowInFront) {
+  const int32_t id = rpttest::AddProd(QStringLiteral("Widget"), QStringLiteral("W-1"));
+  rpttest::AddTran(id, 2, "5", "1");
+  reports::ShowCustomReport(102);
+  reports::frmRptContainer* inventory = Window("~102");
+  ASSERT_NE(inventory, nullptr);
+  auto* pane = qobject_cast<reports::UCCurrInv*>(inventory->ctlCurrentInv);
+  ASSERT_NE(pane, nullptr);
+  pane->ctlGrid->grid().setRow(1);
+  pane->ctlInvButtons->cmdProdTran->click();
+  QCoreApplication::processEvents();
+  ASSERT_NE(hub->mdi.activeSubWindow(), nullptr);
+  auto* front = qobject_cast<reports::frmRptContainer*>(hub->mdi.activeSubWindow()->widget());
+  ASSERT_NE(front, nullptr);
+  EXPECT_EQ(front->windowTitle(), QStringLiteral("Transactions for a Product"));
+  // A button that opens no window gives the focus back to the grid.
+  hub->mdi.setActiveSubWindow(Frame(inventory));
+  pane->ctlInvButtons->cmdProdEdit->setFocus();
+  pane->ctlInvButtons->cmdProdEdit->click();
+  EXPECT_TRUE(pane->ctlGrid->grid().view()->hasFocus());
 }
 
 }  // namespace

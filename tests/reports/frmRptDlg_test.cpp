@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "database/SampleDatabase.h"
+#include "platform/controls/ImageList.h"
 #include "platform/controls/ListViewControl.h"
 #include "platform/ui/WindowRegistry.h"
 #include "reports/UCRptCols.h"
@@ -50,6 +51,15 @@ TEST_F(frmRptDlgTest, ListsTheStoredReportsFromId100WithTheirDefaultMarks) {
   EXPECT_EQ(lv.ListItems().Item(QStringLiteral("N106")).SubItems(1), "Inventory");
   EXPECT_EQ(TextOf(lv, QStringLiteral("N101")), "Transaction History [default transactions report]");
   EXPECT_FALSE(SelectedKey(lv).isEmpty());
+  // Each type has its own icon.
+  ASSERT_NE(lv.SmallIcons(), nullptr);
+  auto icon = [&](const char* key) {
+    return lv.SmallIcons()->ImageOrNone(lv.ListItems().Item(QLatin1String(key)).SmallIcon());
+  };
+  ASSERT_FALSE(icon("N106").isNull());
+  ASSERT_FALSE(icon("N101").isNull());
+  EXPECT_EQ(icon("N106").cacheKey(), icon("N102").cacheKey());
+  EXPECT_NE(icon("N106").cacheKey(), icon("N101").cacheKey());
 }
 
 TEST_F(frmRptDlgTest, EachBuiltInReportRunsFromTheChooserOnAGeneratedDatabase) {

@@ -112,6 +112,32 @@ TEST_F(mdlGridTest, TotalsInGermanSumTheValuesNotTheirText) {
   EXPECT_EQ(Shown(4, 2), QStringLiteral("1.237"));
 }
 
+TEST_F(mdlGridTest, TotalsAddTheCellsAsShown) {
+  struct Case {
+    const char* locale;
+    const char* decimals;
+    std::vector<double> units;
+    QString total;  // units column
+  };
+  const Case cases[] = {
+      {"en_US", "0", {0.6, 0.6, 2.5}, QStringLiteral("5")},  // 1 + 1 + 3, not 3.7
+      {"en_US", "2", {1.006, 1.006, -0.004}, QStringLiteral("2.02")},
+      {"de_DE", "2", {1.006, 1.006, 1000}, QStringLiteral("1.002,02")},  // decimals kept
+      {"de_DE", "1", {-0.05, -0.05}, QStringLiteral("-0,2")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.locale + std::string(" ") + c.decimals);
+    testenv::ScopedLocale loc(QLatin1String(c.locale));
+    gDB().SetParamValue(QStringLiteral("Decimals_Units"), QLatin1String(c.decimals));
+    grd.setRows(1);
+    reports::LoadGridColumns(grd, def);
+    for (double u : c.units) AddRows({{"x", u, 0}});
+    reports::ShowGridTotals(grd, def);
+    ASSERT_TRUE(reports::GridHasTotalsRow(grd));
+    EXPECT_EQ(Shown(grd.Rows() - 1, 2), c.total);
+  }
+}
+
 TEST_F(mdlGridTest, ZeroTotalIsShownEmpty) {
   AddRows({{"a", 0, 0}, {"b", 0, 0}});
   reports::ShowGridTotals(grd, def);

@@ -333,11 +333,28 @@ TEST_F(UCGridTest, TheBarShowsEveryTextWholeAndTheStatusPanelsAreFramed) {
     EXPECT_GE(c.w->height(), c.w->fontMetrics().height());
     EXPECT_LE(c.w->geometry().bottom(), uc.tbar->height());
   }
-  // Side by side without overlapping, in the order of the bar.
-  EXPECT_GT(uc.txtMsg->x(), uc.cmdProperties->geometry().right());
-  EXPECT_GT(uc.lbl1->x(), uc.txtMsg->geometry().right());
-  EXPECT_GT(uc.lbl2->y(), uc.lbl1->geometry().bottom());
-  EXPECT_EQ(uc.grd->y(), uc.tbar->height());
+  // Side by side without overlapping, in the order of the bar; on a narrow bar what
+  // does not fit goes on a line below, still whole. The criteria box shows every line.
+  uc.TextMsg(QStringLiteral("Product=Hex bolts M8 zinc plated (HB-8)\r\nTransaction Type=Receive\r\n"
+                            "Date Range =11/27/2026 to 12/2/2026\r\nCategory=Sales"));
+  for (const int width : {1200, 800, 420}) {
+    SCOPED_TRACE(width);
+    uc.resize(width, 400);
+    QApplication::processEvents();
+    auto in = [&](QWidget* w) { return QRect(w->mapTo(uc.tbar, QPoint(0, 0)), w->size()); };
+    const QRect bar(0, 0, uc.width(), uc.tbar->height());
+    const QRect msg = in(uc.txtMsg), props = in(uc.cmdProperties), one = in(uc.lbl1), two = in(uc.lbl2);
+    for (const QRect& r : {msg, props, one, two}) EXPECT_TRUE(bar.contains(r)) << r.x() << "," << r.y();
+    EXPECT_FALSE(msg.intersects(props));
+    EXPECT_FALSE(msg.intersects(one) || msg.intersects(two));
+    EXPECT_TRUE(msg.x() > props.right() || msg.y() > props.bottom());
+    EXPECT_TRUE(one.x() > msg.right() || one.y() > msg.bottom());
+    EXPECT_GT(two.y(), one.bottom());
+    const QFontMetrics fm(uc.txtMsg->font());
+    EXPECT_GE(uc.txtMsg->viewport()->height(), 4 * fm.lineSpacing());
+    EXPECT_GE(uc.txtMsg->viewport()->width(), fm.horizontalAdvance(QStringLiteral("Product=Hex bolts M8 zinc plated (HB-8)")));
+    EXPECT_EQ(uc.grd->y(), uc.tbar->height());
+  }
 
   for (int i = 1; i <= 4; ++i) {
     const auto* panel = uc.sbar->findChild<QLabel*>(QStringLiteral("sbarPanel%1").arg(i));

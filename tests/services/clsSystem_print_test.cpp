@@ -310,14 +310,18 @@ TEST_F(GridPrintTest, WideColumnsShrinkToThePageAndEmptyGridsPrintTheHeading) {
   options.documentName = QStringLiteral("W");
   ASSERT_TRUE(ctl::PrintGridDocument(grid, options));
   const auto& texts = jobs->Last().texts;
-  // Two columns of 10000 over 12240 - 720 twips: 5760 each.
+  // Two columns of 10000 over 12240 - 720 twips would print below 6 points at 5760
+  // each: they shrink to 6 points and take a page each, both at the left margin.
   const auto part = std::find_if(texts.begin(), texts.end(),
                                  [](const auto& t) { return t.text == QLatin1String("Part"); });
   const auto name = std::find_if(texts.begin(), texts.end(),
                                  [](const auto& t) { return t.text == QLatin1String("Name"); });
   ASSERT_NE(part, texts.end());
   ASSERT_NE(name, texts.end());
-  EXPECT_NEAR(name->rect.left() - part->rect.left(), 5760, 0.01);
+  EXPECT_EQ(part->page, 1);
+  EXPECT_EQ(name->page, 2);
+  EXPECT_NEAR(name->rect.left(), part->rect.left(), 0.01);
+  EXPECT_NEAR(part->fontSize, 6, 0.01);
   EXPECT_THAT(jobs->Last().AllTexts(), ::testing::Not(::testing::Contains("Sel")));
 
   ctl::GridControl empty;

@@ -3,13 +3,22 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QLocale>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTextDocumentFragment>
+
 #include <algorithm>
+#include <map>
+#include <set>
 #include <utility>
 #include <vector>
 
 #include "platform/controls/GridControl.h"
 #include "platform/ui/Printers.h"
 #include "platform/ui/TestPrinting.h"
+#include "tests/support/TestEnv.h"
 
 namespace ctl {
 namespace {
@@ -114,6 +123,97 @@ TEST_F(GridPrintingTest, ProgressCountsPrintedRowsAndStopsTheJob) {
     EXPECT_EQ(jobs->Last().killed, !c.printed);
   }
   EXPECT_THAT(jobs->Last().AllTexts(), ElementsAre("R1", "R3")) << "nothing after the stop";
+}
+
+// A word of a PDF as pdftotext reads it back: its page (from 1), text and box (points).
+struct PdfWord {
+  int page;
+  QString text;
+  double height;
+};
+
+std::vector<PdfWord> PdfWords(const QString& pdf) {
+  QProcess p;
+  p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+  EXPECT_TRUE(p.waitForFinished(60000)) << "pdftotext (poppler-utils) runs";
+  const QString out = QString::fromUtf8(p.readAllStandardOutput());
+  static const QRegularExpression tag(QStringLiteral(
+      R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+  std::vector<PdfWord> words;
+  int page = 0;
+  for (auto it = tag.globalMatch(out); it.hasNext();) {
+    const QRegularExpressionMatch m = it.next();
+    if (m.captured(0).startsWith(QLatin1String("<page"))) {
+      ++page;
+      continue;
+    }
+    words.push_back({page, QTextDocumentFragment::fromHtml(m.captured(5)).toPlainText(),
+                     m.captured(4).toDouble() - m.captured(2).toDouble()});
+  }
+  return words;
+}
+
+TEST(GridPrintPdfTest, WideGridsKeepEveryNumberWholeAndReadable) {
+  // A part-number column, frozen, then money columns as narrow as a user left them.
+  struct Case {
+    int columns;
+    bool oneSetOfPages;
+  };
+  const QString dir = testenv::NewTempDir(QStringLiteral("gridpdf"));
+  const QLocale en(QLocale::English, QLocale::UnitedStates);
+  for (const Case& c : {Case{12, true}, Case{29, false}}) {
+    SCOPED_TRACE(c.columns);
+    GridControl g;
+    g.setCols(c.columns);
+    g.setRows(41);
+    g.setFrozenCols(1);
+    g.setWordWrap(true);
+    g.setTextMatrix(0, 0, QStringLiteral("Part Number"));
+    g.setColWidth(0, 1100);
+    std::map<QString, int> cells;  // each value and the times it must be printed
+    for (int col = 1; col < c.columns; ++col) {
+      g.setTextMatrix(0, col, QStringLiteral("Stock Value %1").arg(col));
+      g.setColWidth(col, 700);
+      g.setColAlignment(col, flexAlignRightCenter);
+    }
+    for (int r = 1; r < g.Rows(); ++r) {
+      g.setTextMatrix(r, 0, QStringLiteral("P-%1").arg(r, 4, 10, QLatin1Char('0')));
+      for (int col = 1; col < c.columns; ++col) {
+        const QString value = u'$' + en.toString(1000.0 * r + col + 0.25, 'f', 2);
+        g.setTextMatrix(r, col, value);
+        cells[value] = 1;
+      }
+    }
+    const QString file = dir + QStringLiteral("/grid%1.pdf").arg(c.columns);
+    {
+      auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+      printer->setOutputFormat(QPrinter::PdfFormat);
+      printer->setOutputFileName(file);
+      printer->setPageSize(QPageSize(QPageSize::Letter));
+      printer->setPageOrientation(QPageLayout::Landscape);
+      std::unique_ptr<ui::PrintSurface> surface = ui::MakePrinterSurface(std::move(printer));
+      GridPrintOptions options;
+      options.documentName = QStringLiteral("Inventory Detail");
+      ASSERT_TRUE(PrintGrid(g, *surface, options));
+      surface->EndDoc();
+    }
+    const std::vector<PdfWord> words = PdfWords(file);
+    ASSERT_FALSE(words.empty());
+    std::set<int> pagesWithFirstPart;
+    for (const PdfWord& w : words) {
+      if (w.text == QLatin1String("P-0001")) pagesWithFirstPart.insert(w.page);
+      auto it = cells.find(w.text);
+      if (it == cells.end()) continue;
+      --it->second;
+      EXPECT_GE(w.height, 5.0) << w.text.toStdString() << " is printed readably";
+    }
+    for (const auto& [value, missing] : cells) EXPECT_EQ(missing, 0) << value.toStdString() << " printed whole, once";
+    if (c.oneSetOfPages) {
+      EXPECT_EQ(pagesWithFirstPart.size(), 1u);
+    } else {
+      EXPECT_GT(pagesWithFirstPart.size(), 1u) << "the frozen column heads every set of pages";
+    }
+  }
 }
 
 }  // namespace
