@@ -538,10 +538,7 @@ HRESULT CQVCustPictPropPage::OnApply() {
       hr = com::CallMember(control_.get(), row.framesId, DISPATCH_PROPERTYPUT, {&frames, 1}, nullptr, excep);
     }
     if (FAILED(hr)) {
-      const QString text = excep->bstrDescription && *excep->bstrDescription
-                               ? QStringLiteral("%1 : %2.").arg(row.name, com::ToQString(excep->bstrDescription))
-                               : PageTextFormat(2100, rt::ToCp1252(row.name).c_str());
-      ui::MsgBox(text, ui::vbOKOnly | ui::vbCritical, PageText(kStrErrorSettingProperty));
+      ui::MsgBox(WriteFailureText(row.name), ui::vbOKOnly | ui::vbCritical, PageText(kStrErrorSettingProperty));
       ReadPicture(row);
       failed = true;
       continue;

@@ -50,7 +50,9 @@ HRESULT CQVPropPageBase::Activate(HWND parent, const RECT* rect, BOOL) {
     dialog->setGeometry(ToQRect(*rect));
     dialog_ = dialog;
     BuildDialog(dialog);
-    return OnNewObjects();
+    // The page's answer about its objects matters to SetObjects, not to Activate.
+    const HRESULT hr = OnNewObjects();
+    return FAILED(hr) ? hr : S_OK;
   });
 }
 
@@ -113,7 +115,10 @@ HRESULT CQVPropPageBase::IsPageDirty() { return dirty_ ? S_OK : S_FALSE; }
 
 HRESULT CQVPropPageBase::Apply() {
   const HRESULT hr = com::Guarded([&] { return OnApply(); });
-  if (SUCCEEDED(hr)) dirty_ = false;
+  if (SUCCEEDED(hr))
+    dirty_ = false;
+  else if (!ChangesLeftAfterFailedApply())
+    ClearDirty();
   return hr;
 }
 
@@ -157,6 +162,12 @@ void CQVPropPageBase::ClearDirty() {
 EXCEPINFO* CQVPropPageBase::FreshExceptionInfo() {
   ClearExceptionInfo();
   return &excepInfo_;
+}
+
+QString CQVPropPageBase::WriteFailureText(const QString& name) const {
+  const QString description = com::ToQString(excepInfo_.bstrDescription);
+  if (!description.isEmpty()) return QStringLiteral("%1 : %2.").arg(name, description);
+  return QString::fromLatin1(PageStringText(2100)).replace(QLatin1String("%s"), name);
 }
 
 void CQVPropPageBase::GetInPlaceFrame() {

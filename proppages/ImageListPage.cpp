@@ -570,11 +570,7 @@ HRESULT CQVImageListPropPage::AddImagesToControl() {
                                  com::Variant::Dispatch(e.picture.GetPictureDisp().get())};
     EXCEPINFO* excep = FreshExceptionInfo();
     if (FAILED(com::CallMember(imageList_.get(), add, DISPATCH_METHOD, args, nullptr, excep))) {
-      const QString name = r.name;
-      const QString text = excep->bstrDescription && *excep->bstrDescription
-                               ? QStringLiteral("%1 : %2.").arg(name, com::ToQString(excep->bstrDescription))
-                               : PageTextFormat(2100, rt::ToCp1252(name).c_str());
-      ui::MsgBox(text, ui::vbOKOnly | ui::vbCritical, PageText(kStrErrorSettingProperty));
+      ui::MsgBox(WriteFailureText(r.name), ui::vbOKOnly | ui::vbCritical, PageText(kStrErrorSettingProperty));
     }
   }
   // Also when there was no image to add.

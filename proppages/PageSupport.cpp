@@ -5,7 +5,6 @@
 
 #include "platform/com/TypeInfo.h"
 #include "platform/controls/ListBarAutomation.h"
-#include "platform/ui/HelpViewer.h"
 #include "platform/ui/Prompt.h"
 #include "proppages/PageStrings.h"
 
@@ -53,10 +52,6 @@ bool ReadControlHelpFile(IUnknown* object, CPageString& helpFile) {
                   : std::u16string_view();
   SysFreeString(file);
   return true;
-}
-
-HRESULT ShowPageHelp(DWORD context) {
-  return ui::ShowHelp(static_cast<int>(context)) ? S_OK : E_FAIL;
 }
 
 std::optional<QString> AskPageFile(bool save, UINT title, UINT filter, const char* defaultExt,

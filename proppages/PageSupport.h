@@ -11,6 +11,7 @@
 #include "platform/runtime/Codepage.h"
 #include "platform/ui/FileDialogs.h"
 #include "proppages/CPageString.h"
+#include "proppages/PageHelp.h"
 
 namespace qvp {
 
@@ -30,9 +31,6 @@ com::Ref<IDispatch> ControlDispatch(IUnknown* object);
 // The help file that the object's list-bar type information names (empty when it names
 // none); false, with `helpFile` unchanged, when the object has no such information.
 bool ReadControlHelpFile(IUnknown* object, CPageString& helpFile);
-
-// Opens help topic `context`: S_OK when shown, E_FAIL otherwise.
-HRESULT ShowPageHelp(DWORD context);
 
 // An open-file (or save-file) dialog of a page: title and filter are string ids.
 std::optional<QString> AskPageFile(bool save, UINT title, UINT filter, const char* defaultExt,

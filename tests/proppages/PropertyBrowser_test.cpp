@@ -322,7 +322,10 @@ TEST(PropertyBrowser, OtherObjectsOfTheSameCountAreReadAgain) {
   ASSERT_EQ(host.Show({first.Object()}), S_OK);
   EXPECT_EQ(host.Row(QStringLiteral("Tag"))->valueText, "one");
   IUnknown* other[] = {second.Object()};
-  EXPECT_EQ(host.Page()->SetObjects(1, other), S_OK);
+  // Read again: S_FALSE; the same object once more: E_FAIL, the rows kept.
+  EXPECT_EQ(host.Page()->SetObjects(1, other), S_FALSE);
+  EXPECT_EQ(host.Row(QStringLiteral("Tag"))->valueText, "two");
+  EXPECT_EQ(host.Page()->SetObjects(1, other), E_FAIL);
   EXPECT_EQ(host.Row(QStringLiteral("Tag"))->valueText, "two");
   host.Type(QStringLiteral("Tag"), QStringLiteral("changed"));
   EXPECT_EQ(host.Page()->Apply(), S_OK);
@@ -335,8 +338,9 @@ TEST(PropertyBrowser, AFailedWriteIsReportedAndTheRowReverts) {
     const char* typed;
     const char* message;  // the start of it
   };
-  // Refused by the control; not a number at all.
-  const Case cases[] = {{"9", "CurrentGroup : "}, {"big", "CurrentGroup : Invalid value."}};
+  // Refused by the control, in its own words; not a number at all.
+  const Case cases[] = {{"9", "CurrentGroup : Invalid property value."},
+                        {"big", "CurrentGroup : Invalid value."}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
     ui::test::ScopedFakePrompts prompts;
@@ -349,6 +353,8 @@ TEST(PropertyBrowser, AFailedWriteIsReportedAndTheRowReverts) {
     EXPECT_EQ(prompts->Last().title, "Error Setting Property");
     EXPECT_EQ(host.Row(QStringLiteral("CurrentGroup"))->valueText, "1");
     EXPECT_EQ(bar.model.CurrentGroup(), 1);
+    // Nothing is left to apply.
+    EXPECT_EQ(host.Page()->IsPageDirty(), S_FALSE);
   }
 }
 

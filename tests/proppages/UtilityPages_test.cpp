@@ -109,7 +109,7 @@ TEST(PageHelp, F1OpensEachPagesTopic) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("<p>topic</p>");
   }
-  ui::SetHelpFolder(folder);
+  SetLibraryHelpFolder(folder);
   struct Case {
     int page;
     const char* topic;
@@ -128,9 +128,11 @@ TEST(PageHelp, F1OpensEachPagesTopic) {
     f1.message = WM_KEYDOWN;
     f1.wParam = VK_F1;
     EXPECT_EQ(host.page->TranslateAccelerator(&f1), S_OK);
-    ASSERT_TRUE(ui::OpenHelpViewer());
-    EXPECT_TRUE(ui::OpenHelpViewer()->CurrentPage().endsWith(QLatin1String(c.topic)));
-    ui::CloseHelpViewer();
+    auto* viewer = qobject_cast<ui::HelpViewer*>(LibraryHelpWindow());
+    ASSERT_TRUE(viewer);
+    EXPECT_TRUE(viewer->CurrentPage().endsWith(QLatin1String(c.topic)));
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("QVProp Help"));
+    CloseLibraryHelp();
     auto* base = static_cast<CQVPropPageBase*>(host.page.get());
     if (c.page == kConfigPage) {
       EXPECT_STREQ(static_cast<CQVConfigToolBarsPropPage*>(base)->HelpFile().Text(), "svl_v6_help.chm");
@@ -138,7 +140,7 @@ TEST(PageHelp, F1OpensEachPagesTopic) {
       EXPECT_STREQ(static_cast<CQVPNGGeneratorPropPage*>(base)->HelpFile().Text(), "svl_v6_help.chm");
     }
   }
-  ui::SetHelpFolder({});
+  SetLibraryHelpFolder({});
 }
 
 TEST(PageInfo, PagesWithContentsGiveTheChildPageSize) {
