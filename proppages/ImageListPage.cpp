@@ -421,15 +421,20 @@ std::optional<QString> CQVImageListPropPage::AskFile(bool save, UINT title, UINT
 
 void CQVImageListPropPage::InsertFiles() {
   if (!Selected()) return;
-  const auto path = AskFile(false, 2014, 2012, "bmp");
-  if (!path) return;
-  CPictureRef picture;
-  if (FAILED(LoadPictureFile(*path, picture))) {
-    ShowLoadErrorBox(Ansi(*path));
-    return;
+  EnableModeless(true);
+  const auto paths = AskPageFiles(2014, 2012, "bmp", Dialog());
+  EnableModeless(false);
+  if (!paths) return;
+  // Each file in turn; one that cannot be read is reported and the rest still go in.
+  for (const QString& path : *paths) {
+    CPictureRef picture;
+    if (FAILED(LoadPictureFile(path, picture))) {
+      ShowLoadErrorBox(Ansi(path));
+      continue;
+    }
+    InsertImage(picture, CPageString());
+    MakeDirty();
   }
-  InsertImage(picture, CPageString());
-  MakeDirty();
 }
 
 void CQVImageListPropPage::Import() {

@@ -36,6 +36,10 @@ bool ReadControlHelpFile(IUnknown* object, CPageString& helpFile);
 std::optional<QString> AskPageFile(bool save, UINT title, UINT filter, const char* defaultExt,
                                    QWidget* owner);
 
+// An open-file dialog of a page in which several files can be chosen.
+std::optional<QStringList> AskPageFiles(UINT title, UINT filter, const char* defaultExt,
+                                        QWidget* owner);
+
 // A file that could not be written: the path under "Error Saving File", error icon.
 void ShowSaveErrorBox(const QString& path);
 
