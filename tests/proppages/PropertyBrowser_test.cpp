@@ -773,6 +773,33 @@ TEST(PropertyRows, EnumerationsFindTheirEntryByValue) {
   }
 }
 
+// A refused write reverts a row to what its kind shows for the remembered value.
+TEST(PropertyRows, RevertShowsTheRememberedValueInTheRowsOwnKind) {
+  CEnumProperty month(1, 0, nullptr, false,
+                      {{2, QStringLiteral("2 - monFebruary")}, {3, QStringLiteral("3 - monMarch")}});
+  CColorProperty colour(2, 0, nullptr, false);
+  CBoolProperty flag(3, 0, nullptr, false);
+  struct Case {
+    CProperty* row;
+    Variant value;
+    const char* typed;
+    const char* shown;
+  };
+  const Case cases[] = {{&month, Variant::I4(3), "2 - monFebruary", "3 - monMarch"},
+                        {&colour, Variant::I4(33023), "&H000000FF&", "&H000080FF&"},
+                        {&flag, Variant::Bool(true), "False", "True"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown);
+    c.row->SetValue(c.value.Get());
+    ASSERT_TRUE(c.row->SetText(QString::fromLatin1(c.typed)));
+    c.row->Revert();
+    EXPECT_EQ(c.row->valueText, QString::fromLatin1(c.shown));
+    EXPECT_FALSE(c.row->modified);
+  }
+  EXPECT_EQ(month.Current(), 1);
+  EXPECT_EQ(colour.Color(), 33023u);
+}
+
 TEST(PropertyRows, TypedColoursAndIndexTexts) {
   struct ColorCase {
     const char* typed;
