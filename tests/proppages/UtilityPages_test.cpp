@@ -295,6 +295,33 @@ TEST_F(PngGeneratorTest, LoadPreviewAndSaveAsPng) {
   EXPECT_FALSE(host_.Dirty());
 }
 
+// A palette bitmap is written at its own depth with as many palette entries.
+TEST_F(PngGeneratorTest, PaletteBitmapsKeepTheirDepth) {
+  for (const int bits : {1, 4, 8}) {
+    SCOPED_TRACE(bits);
+    const QString in = Path("palette.bmp");
+    ASSERT_EQ(WriteDibFile(BitmapToPackedDib(Filled(16, 8, QImage::Format_RGB32, qRgb(0, 0, 0)),
+                                             nullptr, bits),
+                           in),
+              DibWriteResult::kWritten);
+    Browse(in);
+    const QString out = Path("palette.png");
+    files_->Choose(out);
+    save_->click();
+    QFile png(out);
+    ASSERT_TRUE(png.open(QIODevice::ReadOnly));
+    const QByteArray bytes = png.readAll();
+    ASSERT_GT(bytes.size(), 33);
+    EXPECT_EQ(bytes[24], bits);  // IHDR bit depth
+    EXPECT_EQ(bytes[25], 3);     // palette colour type
+    const qsizetype plte = bytes.indexOf("PLTE");
+    ASSERT_GT(plte, 4);
+    const int entries = ((uchar(bytes[plte - 2]) << 8) | uchar(bytes[plte - 1])) / 3;
+    EXPECT_EQ(entries, 1 << bits);
+  }
+  EXPECT_TRUE(prompts_->Shown().isEmpty());
+}
+
 TEST_F(PngGeneratorTest, CancelledOrUnreadableFilesKeepThePicture) {
   Browse(WideBitmap());
   const std::string before = Status().toStdString();
@@ -303,18 +330,25 @@ TEST_F(PngGeneratorTest, CancelledOrUnreadableFilesKeepThePicture) {
   EXPECT_EQ(Status().toStdString(), before);
   EXPECT_TRUE(prompts_->Shown().isEmpty());
 
-  const QString junk = Path("junk.gif");
-  QFile f(junk);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write("not a picture");
-  f.close();
-  prompts_->Expect(junk);
-  Browse(junk);
-  EXPECT_EQ(prompts_->Last().title, "Error Loading File");
-  EXPECT_EQ(Status().toStdString(), before);
+  // No picture, and the first 100 bytes of a bitmap file: the load error.
+  QFile whole(WideBitmap());
+  ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+  const QByteArray cut = whole.read(100);
+  for (const auto& [name, bytes] : {std::pair{"junk.gif", QByteArray("not a picture")},
+                                    std::pair{"cut.bmp", cut}}) {
+    const QString bad = Path(name);
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+    prompts_->Expect(bad);
+    Browse(bad);
+    EXPECT_EQ(prompts_->Last().title, "Error Loading File");
+    EXPECT_EQ(Status().toStdString(), before);
+  }
   // A file that cannot be read at all shows nothing.
   Browse(Path("missing.bmp"));
-  EXPECT_EQ(prompts_->Shown().size(), 1);
+  EXPECT_EQ(prompts_->Shown().size(), 2);
   EXPECT_TRUE(save_->isEnabled());
 }
 
