@@ -77,7 +77,6 @@ class CQVPropertyPage : public CQVPropPageBase, public PropertyListHost {
 
   // PropertyListHost
   void RowChanged(CListBoxItem& row) override;
-  void ShowHelp() override { Help(nullptr); }
   void ListActivated() override { Activated(); }
   void ExpansionChanged(CListBoxItem& row) override;
   void MarkDirty() override { MakeDirty(); }

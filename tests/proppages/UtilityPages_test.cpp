@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <functional>
@@ -124,15 +126,26 @@ TEST(PageHelp, F1OpensEachPagesTopic) {
     SCOPED_TRACE(c.page);
     PageHost host(c.page);
     ASSERT_EQ(host.Activate(), S_OK);
+    // Forwarded by the host, or pressed on one of the page's own controls.
     MSG f1;
     f1.message = WM_KEYDOWN;
     f1.wParam = VK_F1;
     EXPECT_EQ(host.page->TranslateAccelerator(&f1), S_OK);
-    auto* viewer = qobject_cast<ui::HelpViewer*>(LibraryHelpWindow());
-    ASSERT_TRUE(viewer);
-    EXPECT_TRUE(viewer->CurrentPage().endsWith(QLatin1String(c.topic)));
-    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("QVProp Help"));
-    CloseLibraryHelp();
+    QWidget* control = host.frame.findChild<QComboBox*>();
+    if (!control) control = host.frame.findChild<QPushButton*>();
+    ASSERT_TRUE(control);
+    for (const bool forwarded : {true, false}) {
+      if (!forwarded) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+        QApplication::sendEvent(control, &press);
+        EXPECT_TRUE(press.isAccepted());
+      }
+      auto* viewer = qobject_cast<ui::HelpViewer*>(LibraryHelpWindow());
+      ASSERT_TRUE(viewer) << control->objectName().toStdString();
+      EXPECT_TRUE(viewer->CurrentPage().endsWith(QLatin1String(c.topic)));
+      EXPECT_EQ(viewer->windowTitle(), QStringLiteral("QVProp Help"));
+      CloseLibraryHelp();
+    }
     auto* base = static_cast<CQVPropPageBase*>(host.page.get());
     if (c.page == kConfigPage) {
       EXPECT_STREQ(static_cast<CQVConfigToolBarsPropPage*>(base)->HelpFile().Text(), "svl_v6_help.chm");
