@@ -3,12 +3,15 @@
 // given a list bar and activated in a window of the host.
 //
 //   qvpages_host show <library> <page index>   shows one page in a window until closed
-//   qvpages_host unload <library> [ignore]     opens a page's help, releases the page,
+//   qvpages_host unload <library> [ignore]     opens a page's help (the library's window,
+//       showing the contents page beside the library), releases the page,
 //       unloads the library once DllCanUnloadNow allows it (closing the help window
 //       first), or at once with "ignore"; then quits, running the toolkit's shutdown.
 //       Exit 0, or 2 when an entry point answered wrongly.
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
@@ -103,6 +106,16 @@ int Unload(const QString& library, bool ignoreAnswer) {
     page->SetObjects(0, nullptr);
   }
   QApplication::processEvents();
+  // The library's own help window, on the contents page beside the library.
+  QWidget* help = nullptr;
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window->objectName() == QLatin1String("HelpViewer") && window->isVisible()) help = window;
+  if (!help) return Fail("no help window");
+  if (help->windowTitle() != QLatin1String("QVProp Help")) return Fail("help window not the library's");
+  auto* text = help->findChild<QTextBrowser*>(QStringLiteral("txtHelp"));
+  const QString beside = QFileInfo(library).absolutePath() + QStringLiteral("/help/index.html");
+  if (!text || QFileInfo(text->source().toLocalFile()).absoluteFilePath() != beside)
+    return Fail("help not found beside the library");
   if (!ignoreAnswer) {
     if (canUnload() != S_FALSE) return Fail("unloadable while its help window is open");
     for (QWidget* window : QApplication::topLevelWidgets())
