@@ -278,7 +278,7 @@ TEST(Picture, TruncatedFilesAreRefused) {
   const struct {
     const char* format;
     QImage image;
-  } kinds[] = {{"bmp", wide}, {"bmp", indexed}, {"ico", Sample()}, {"jpeg", wide}, {"png", wide}};
+  } kinds[] = {{"bmp", wide}, {"bmp", indexed}, {"ico", Sample()}, {"png", wide}};
   for (const auto& kind : kinds) {
     SCOPED_TRACE(kind.format);
     QByteArray file;
