@@ -54,6 +54,8 @@ com::Ref<IPropertyPage> CreatePage(const com::Module& module, int index) {
 void FillModel(ctl::ListBarModel& model) {
   model.Groups().Add(0, QStringLiteral("products"), QStringLiteral("Products"));
   model.Groups().Add(1, QStringLiteral("reports"), QStringLiteral("Reports"));
+  model.Tabs().Add(0, QStringLiteral("stock"), QStringLiteral("Stock"));
+  model.Tabs().Add(0, QStringLiteral("orders"), QStringLiteral("Orders"));
 }
 
 int Show(const QString& library, int index) {
