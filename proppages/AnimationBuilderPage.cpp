@@ -67,7 +67,7 @@ QImage FrameImage(const CPictureRef& frame) {
 }
 
 void ShowError(UINT text, UINT caption) {
-  ui::MsgBox(PageText(text), ui::vbOKOnly | ui::vbCritical, caption ? PageText(caption) : QString());
+  ui::MsgBox(PageText(text), ui::vbOKOnly | ui::vbCritical, caption ? PageText(caption) : LibraryTitle());
 }
 
 }  // namespace
@@ -411,19 +411,27 @@ void CQVCustPictPropPage::InsertFrame(const CPictureRef& frame, int at) {
 
 void CQVCustPictPropPage::InsertFrames() {
   if (!Selected()) return;
-  const auto path = AskFile(false, 2014, 2012);
-  if (!path) return;
-  com::Ref<IStream> stream;
-  com::Ref<IPicture> loaded;
-  if (FAILED(LoadFileToStream(*path, stream.Out())) ||
-      FAILED(OleLoadPicture(stream.get(), 0, FALSE, IID_IPicture, loaded.OutVoid())) || !loaded) {
-    ShowLoadErrorBox(Ansi(*path));
-    return;
+  EnableModeless(true);
+  const auto paths = AskPageFiles(2014, 2012, "bmp", Dialog());
+  EnableModeless(false);
+  if (!paths) return;
+  bool inserted = false;
+  // Each file in turn; one that cannot be read is reported and the rest still go in.
+  for (const QString& path : *paths) {
+    com::Ref<IStream> stream;
+    com::Ref<IPicture> loaded;
+    if (FAILED(LoadFileToStream(path, stream.Out())) ||
+        FAILED(OleLoadPicture(stream.get(), 0, FALSE, IID_IPicture, loaded.OutVoid())) || !loaded) {
+      ShowLoadErrorBox(Ansi(path));
+      continue;
+    }
+    const int at = viewer_->Current() + 1;
+    InsertFrame(CPictureRef(loaded.get()), at);
+    viewer_->SetCurrent(at);
+    FrameCountChanged();
+    inserted = true;
   }
-  const int at = viewer_->Current() + 1;
-  InsertFrame(CPictureRef(loaded.get()), at);
-  viewer_->SetCurrent(at);
-  FrameCountChanged();
+  if (!inserted) return;
   RebuildComposite();
   ShowFrameSize();
 }
@@ -538,10 +546,7 @@ HRESULT CQVCustPictPropPage::OnApply() {
       hr = com::CallMember(control_.get(), row.framesId, DISPATCH_PROPERTYPUT, {&frames, 1}, nullptr, excep);
     }
     if (FAILED(hr)) {
-      const QString text = excep->bstrDescription && *excep->bstrDescription
-                               ? QStringLiteral("%1 : %2.").arg(row.name, com::ToQString(excep->bstrDescription))
-                               : PageTextFormat(2100, rt::ToCp1252(row.name).c_str());
-      ui::MsgBox(text, ui::vbOKOnly | ui::vbCritical, PageText(kStrErrorSettingProperty));
+      ui::MsgBox(WriteFailureText(row.name), ui::vbOKOnly | ui::vbCritical, PageText(kStrErrorSettingProperty));
       ReadPicture(row);
       failed = true;
       continue;

@@ -1,6 +1,8 @@
 #include "proppages/CQVPropPageBase.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <functional>
 
 #include "platform/com/Memory.h"
 #include "proppages/PageStrings.h"
@@ -18,6 +20,28 @@ QString StringOf(UINT id) { return QString::fromLatin1(PageStringText(id)); }
 
 // The window that was active when a page's modal dialog started; one for all pages.
 QPointer<QWidget> g_activeBeforeDialog;
+
+// F1 pressed on any widget of a page's dialog, or of a window the dialog owns, goes to
+// the page, whether or not the host forwards its keys. Lives as a child of the dialog.
+class HelpKeyWatcher final : public QObject {
+ public:
+  HelpKeyWatcher(QWidget* dialog, std::function<bool()> onF1)
+      : QObject(dialog), dialog_(dialog), onF1_(std::move(onF1)) {
+    qApp->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1 ||
+        !watched->isWidgetType())
+      return false;
+    for (QObject* o = watched; o; o = o->parent())
+      if (o == dialog_) return onF1_();
+    return false;
+  }
+
+ private:
+  QWidget* dialog_;
+  std::function<bool()> onF1_;
+};
 
 }  // namespace
 
@@ -49,8 +73,11 @@ HRESULT CQVPropPageBase::Activate(HWND parent, const RECT* rect, BOOL) {
     dialog->setWindowTitle(StringOf(Entry().title));
     dialog->setGeometry(ToQRect(*rect));
     dialog_ = dialog;
+    new HelpKeyWatcher(dialog, [this] { return OnKey(VK_F1, 0); });
     BuildDialog(dialog);
-    return OnNewObjects();
+    // The page's answer about its objects matters to SetObjects, not to Activate.
+    const HRESULT hr = OnNewObjects();
+    return FAILED(hr) ? hr : S_OK;
   });
 }
 
@@ -113,7 +140,10 @@ HRESULT CQVPropPageBase::IsPageDirty() { return dirty_ ? S_OK : S_FALSE; }
 
 HRESULT CQVPropPageBase::Apply() {
   const HRESULT hr = com::Guarded([&] { return OnApply(); });
-  if (SUCCEEDED(hr)) dirty_ = false;
+  if (SUCCEEDED(hr))
+    dirty_ = false;
+  else if (!ChangesLeftAfterFailedApply())
+    ClearDirty();
   return hr;
 }
 
@@ -157,6 +187,12 @@ void CQVPropPageBase::ClearDirty() {
 EXCEPINFO* CQVPropPageBase::FreshExceptionInfo() {
   ClearExceptionInfo();
   return &excepInfo_;
+}
+
+QString CQVPropPageBase::WriteFailureText(const QString& name) const {
+  const QString description = com::ToQString(excepInfo_.bstrDescription);
+  if (!description.isEmpty()) return QStringLiteral("%1 : %2.").arg(name, description);
+  return QString::fromLatin1(PageStringText(2100)).replace(QLatin1String("%s"), name);
 }
 
 void CQVPropPageBase::GetInPlaceFrame() {

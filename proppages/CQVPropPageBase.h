@@ -71,6 +71,8 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
   virtual HRESULT OnNewObjects() { return S_OK; }
   // Writes the page's changes to the objects.
   virtual HRESULT OnApply() { return S_OK; }
+  // Whether changes are still waiting after OnApply failed (the page stays dirty).
+  virtual bool ChangesLeftAfterFailedApply() const { return true; }
   // Fills the new dialog; the base leaves it empty.
   virtual void BuildDialog(QWidget* dialog);
   // The size GetPageInfo gives.
@@ -84,6 +86,9 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
   std::span<IUnknown* const> Objects() const { return objects_; }
   // The record for an Invoke's error details, its strings freed and zeroed.
   EXCEPINFO* FreshExceptionInfo();
+  // The message of a refused write of property `name`: "<name> : <description>." with
+  // the description the object gave in the record, else "<name> : Illegal value.".
+  QString WriteFailureText(const QString& name) const;
 
   // Keeps the host frame of the first object (its client site's window context); a
   // failing step leaves the kept frame as it was.

@@ -37,6 +37,13 @@ int64_t DibRowBytes(int64_t width, int bitCount) {
   return (width * bitCount + 31) / 32 * 4;
 }
 
+int64_t DibImageBytes(int64_t width, int bitCount, int64_t height) {
+  const int64_t row = DibRowBytes(width, bitCount);
+  const int64_t rows = height < 0 ? -height : height;
+  if (row != 0 && rows > INT64_MAX / row) return INT64_MAX;
+  return row * rows;
+}
+
 uint32_t DibNumColors(const DibHeader& header) {
   if (header.size != kDibCoreHeaderSize && header.clrUsed != 0) return header.clrUsed;
   switch (header.bitCount) {
@@ -78,7 +85,7 @@ std::optional<DibHeader> ReadDibHeader(const uint8_t* data, size_t size) {
   h.clrImportant = Get32(data + 36);
   if (h.size == kDibHeaderSize) {
     if (h.sizeImage == 0) {
-      const int64_t bytes = DibRowBytes(h.width, h.bitCount) * std::abs(int64_t{h.height});
+      const int64_t bytes = DibImageBytes(h.width, h.bitCount, h.height);
       h.sizeImage = static_cast<uint32_t>(std::min<int64_t>(bytes, UINT32_MAX));
     }
     if (h.clrUsed == 0) h.clrUsed = DibNumColors(h);
@@ -313,8 +320,7 @@ std::optional<std::vector<uint8_t>> DibFileBytes(const PackedDib& dib, DibWriteR
   // The stored image size, or the row rule's, which then becomes the stored one.
   uint64_t imageBytes = Get32(dib.data() + 20);
   if (header.compression != kBiRle8 && header.compression != kBiRle4)
-    imageBytes = static_cast<uint64_t>(DibRowBytes(header.width, header.bitCount) *
-                                       std::abs(int64_t{header.height}));
+    imageBytes = static_cast<uint64_t>(DibImageBytes(header.width, header.bitCount, header.height));
   const uint64_t dibBytes = kDibHeaderSize + tableBytes + imageBytes;
   if (dibBytes > dib.size() || kFileHeaderSize + dibBytes > UINT32_MAX)
     return fail(DibWriteResult::kBadHeader);
@@ -353,7 +359,7 @@ PackedDib ReadDibFile(const uint8_t* data, size_t size) {
   const uint64_t tableBytes = DibColorTableSize(*h);
   if (tableStart + tableBytes > size || offBits < tableStart + tableBytes) return {};
   const int64_t rows = std::abs(int64_t{h->height});
-  const int64_t imageBytes = DibRowBytes(h->width, h->bitCount) * rows;
+  const int64_t imageBytes = DibImageBytes(h->width, h->bitCount, rows);
   if (h->width <= 0 || rows == 0 || h->width > kMaxDibDimension || rows > kMaxDibDimension ||
       imageBytes > kMaxDibImageBytes || offBits + static_cast<uint64_t>(imageBytes) > size)
     return {};

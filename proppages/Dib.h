@@ -48,6 +48,8 @@ struct DibHeader {
 
 // Bytes of one row: ((width × bits + 31) / 32) × 4; 0 for a negative width or depth.
 int64_t DibRowBytes(int64_t width, int bitCount);
+// Bytes of |height| such rows, INT64_MAX when a header declares more than that.
+int64_t DibImageBytes(int64_t width, int bitCount, int64_t height);
 
 // Colour-table entries: a core header has 2, 16 or 256 for 1, 4 or 8 bits; a 40-byte
 // header its used-colour count when non-zero, else the same, and 0 for other depths.

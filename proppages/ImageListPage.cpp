@@ -421,15 +421,20 @@ std::optional<QString> CQVImageListPropPage::AskFile(bool save, UINT title, UINT
 
 void CQVImageListPropPage::InsertFiles() {
   if (!Selected()) return;
-  const auto path = AskFile(false, 2014, 2012, "bmp");
-  if (!path) return;
-  CPictureRef picture;
-  if (FAILED(LoadPictureFile(*path, picture))) {
-    ShowLoadErrorBox(Ansi(*path));
-    return;
+  EnableModeless(true);
+  const auto paths = AskPageFiles(2014, 2012, "bmp", Dialog());
+  EnableModeless(false);
+  if (!paths) return;
+  // Each file in turn; one that cannot be read is reported and the rest still go in.
+  for (const QString& path : *paths) {
+    CPictureRef picture;
+    if (FAILED(LoadPictureFile(path, picture))) {
+      ShowLoadErrorBox(Ansi(path));
+      continue;
+    }
+    InsertImage(picture, CPageString());
+    MakeDirty();
   }
-  InsertImage(picture, CPageString());
-  MakeDirty();
 }
 
 void CQVImageListPropPage::Import() {
@@ -570,11 +575,7 @@ HRESULT CQVImageListPropPage::AddImagesToControl() {
                                  com::Variant::Dispatch(e.picture.GetPictureDisp().get())};
     EXCEPINFO* excep = FreshExceptionInfo();
     if (FAILED(com::CallMember(imageList_.get(), add, DISPATCH_METHOD, args, nullptr, excep))) {
-      const QString name = r.name;
-      const QString text = excep->bstrDescription && *excep->bstrDescription
-                               ? QStringLiteral("%1 : %2.").arg(name, com::ToQString(excep->bstrDescription))
-                               : PageTextFormat(2100, rt::ToCp1252(name).c_str());
-      ui::MsgBox(text, ui::vbOKOnly | ui::vbCritical, PageText(kStrErrorSettingProperty));
+      ui::MsgBox(WriteFailureText(r.name), ui::vbOKOnly | ui::vbCritical, PageText(kStrErrorSettingProperty));
     }
   }
   // Also when there was no image to add.

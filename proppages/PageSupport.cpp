@@ -5,7 +5,6 @@
 
 #include "platform/com/TypeInfo.h"
 #include "platform/controls/ListBarAutomation.h"
-#include "platform/ui/HelpViewer.h"
 #include "platform/ui/Prompt.h"
 #include "proppages/PageStrings.h"
 
@@ -55,12 +54,10 @@ bool ReadControlHelpFile(IUnknown* object, CPageString& helpFile) {
   return true;
 }
 
-HRESULT ShowPageHelp(DWORD context) {
-  return ui::ShowHelp(static_cast<int>(context)) ? S_OK : E_FAIL;
-}
+namespace {
 
-std::optional<QString> AskPageFile(bool save, UINT title, UINT filter, const char* defaultExt,
-                                   QWidget* owner) {
+ui::FileDialogRequest PageFileRequest(bool save, UINT title, UINT filter, const char* defaultExt,
+                                      QWidget* owner) {
   ui::FileDialogRequest request;
   request.save = save;
   request.title = PageText(title);
@@ -69,9 +66,24 @@ std::optional<QString> AskPageFile(bool save, UINT title, UINT filter, const cha
   request.flags = ui::OFN_HIDEREADONLY | ui::OFN_LONGNAMES | ui::OFN_EXPLORER |
                   (save ? ui::OFN_OVERWRITEPROMPT : ui::OFN_PATHMUSTEXIST | ui::OFN_FILEMUSTEXIST);
   request.owner = owner;
-  auto path = ui::GetFileName(request);
+  return request;
+}
+
+}  // namespace
+
+std::optional<QString> AskPageFile(bool save, UINT title, UINT filter, const char* defaultExt,
+                                   QWidget* owner) {
+  auto path = ui::GetFileName(PageFileRequest(save, title, filter, defaultExt, owner));
   if (path && path->isEmpty()) return std::nullopt;
   return path;
+}
+
+std::optional<QStringList> AskPageFiles(UINT title, UINT filter, const char* defaultExt,
+                                        QWidget* owner) {
+  auto paths = ui::GetFileNames(PageFileRequest(false, title, filter, defaultExt, owner));
+  if (paths) paths->removeAll(QString());
+  if (!paths || paths->isEmpty()) return std::nullopt;
+  return paths;
 }
 
 void ShowSaveErrorBox(const QString& path) {

@@ -11,6 +11,7 @@
 #include "platform/runtime/Codepage.h"
 #include "platform/ui/FileDialogs.h"
 #include "proppages/CPageString.h"
+#include "proppages/PageHelp.h"
 
 namespace qvp {
 
@@ -31,12 +32,13 @@ com::Ref<IDispatch> ControlDispatch(IUnknown* object);
 // none); false, with `helpFile` unchanged, when the object has no such information.
 bool ReadControlHelpFile(IUnknown* object, CPageString& helpFile);
 
-// Opens help topic `context`: S_OK when shown, E_FAIL otherwise.
-HRESULT ShowPageHelp(DWORD context);
-
 // An open-file (or save-file) dialog of a page: title and filter are string ids.
 std::optional<QString> AskPageFile(bool save, UINT title, UINT filter, const char* defaultExt,
                                    QWidget* owner);
+
+// An open-file dialog of a page in which several files can be chosen.
+std::optional<QStringList> AskPageFiles(UINT title, UINT filter, const char* defaultExt,
+                                        QWidget* owner);
 
 // A file that could not be written: the path under "Error Saving File", error icon.
 void ShowSaveErrorBox(const QString& path);

@@ -18,12 +18,17 @@ namespace {
 constexpr DWORD kHelpContext = 600;
 constexpr int64_t kManyColors = 65536;
 
-// 2 to the power of the bitmap's depth; a 4-bit bitmap is held as an 8-bit one with a
+// The depth the bitmap was stored with: a 4-bit bitmap is held as an 8-bit one with a
 // table of at most 16 colours.
+int StoredBits(const QImage& image) {
+  if (image.format() == QImage::Format_Indexed8 && image.colorCount() <= 16) return 4;
+  return image.depth();
+}
+
+// 2 to the power of the bitmap's depth.
 int64_t BitmapColors(const QImage& image) {
   if (image.isNull()) return 0;
-  int bits = image.depth();
-  if (image.format() == QImage::Format_Indexed8 && image.colorCount() <= 16) bits = 4;
+  const int bits = StoredBits(image);
   return bits >= 32 ? int64_t{1} << 32 : int64_t{1} << bits;
 }
 
@@ -102,7 +107,9 @@ void CQVPNGGeneratorPropPage::Save() {
   const auto path = AskPageFile(true, 2021, 2019, "png", Dialog());
   if (!path) return;
   const QImage bitmap = PictureForPng(picture_.Get());
-  if (bitmap.isNull() || !SaveDibAsPng(*path, {CPageString("")}, bitmap, nullptr, 0))
+  // Palette bitmaps keep their depth (a 4-bit one writes 16 palette entries).
+  const int bits = bitmap.depth() <= 8 ? StoredBits(bitmap) : 0;
+  if (bitmap.isNull() || !SaveDibAsPng(*path, {CPageString("")}, bitmap, nullptr, bits))
     ShowSaveErrorBox(*path);
 }
 

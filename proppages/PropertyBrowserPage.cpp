@@ -6,7 +6,6 @@
 
 #include "platform/com/ConnectionPoint.h"
 #include "platform/com/Enum.h"
-#include "platform/ui/HelpViewer.h"
 #include "platform/ui/Prompt.h"
 #include "proppages/PageStrings.h"
 #include "proppages/PageSupport.h"
@@ -21,7 +20,6 @@ constexpr IID IID_IExtenderDispatch = com::MakeGuid("40A050A0-3C31-101B-A82E-080
 constexpr DISPID DISPID_HWND = -515;
 
 const char kInvalidValue[] = "Invalid value";
-const char kIllegalValue[] = "%1 : Illegal value.";
 const char kContinueQuestion[] =
     "Do you wish to continue attempting to set this property for other controls?";
 
@@ -226,7 +224,9 @@ HRESULT CQVPropertyPage::OnNewObjects() {
     Reset();
     return E_FAIL;
   }
-  if (objects == builtFor_ && loaded_) return S_OK;
+  // The same objects again: one object's rows are already built (E_FAIL); several are
+  // left as they are (S_FALSE).
+  if (objects == builtFor_ && loaded_) return objects.size() == 1 ? E_FAIL : S_FALSE;
   // Other objects, whatever their count: the rows are read again.
   Reset();
   for (IUnknown* o : objects)
@@ -260,7 +260,7 @@ HRESULT CQVPropertyPage::OnNewObjects() {
   loaded_ = true;
   g_activePage = this;
   FillList();
-  return S_OK;
+  return S_FALSE;
 }
 
 void CQVPropertyPage::SortRows() {
@@ -669,7 +669,7 @@ void CQVPropertyPage::RowChanged(CListBoxItem& row) {
 HRESULT CQVPropertyPage::Help(LPCOLESTR) {
   CListBoxItem* row = list_ ? list_->CurrentRow() : nullptr;
   if (!row) return S_OK;
-  return ui::ShowHelp(static_cast<int>(row->GetHelpContext())) ? S_OK : E_FAIL;
+  return ShowPageHelp(row->GetHelpContext());
 }
 
 com::Ref<IDispatch> CQVPropertyPage::TargetOf(const CProperty& row, const Control& control) const {
@@ -694,10 +694,7 @@ com::Ref<IDispatch> CQVPropertyPage::TargetOf(const CProperty& row, const Contro
 }
 
 void CQVPropertyPage::ReportWriteFailure(const CProperty& row, const Control* control, bool& stop) {
-  EXCEPINFO* info = FreshExceptionInfo();
-  const QString description = com::ToQString(info->bstrDescription);
-  QString text = description.isEmpty() ? QString::fromLatin1(kIllegalValue).arg(row.name)
-                                       : QStringLiteral("%1 : %2.").arg(row.name, description);
+  QString text = WriteFailureText(row.name);
   QString title = QString::fromLatin1(PageStringText(kStrErrorSettingProperty));
   if (!control || controls_.size() == 1) {
     ui::MsgBox(text, ui::vbOKOnly | ui::vbCritical, title);

@@ -77,7 +77,6 @@ class CQVPropertyPage : public CQVPropPageBase, public PropertyListHost {
 
   // PropertyListHost
   void RowChanged(CListBoxItem& row) override;
-  void ShowHelp() override { Help(nullptr); }
   void ListActivated() override { Activated(); }
   void ExpansionChanged(CListBoxItem& row) override;
   void MarkDirty() override { MakeDirty(); }
@@ -94,6 +93,8 @@ class CQVPropertyPage : public CQVPropPageBase, public PropertyListHost {
   bool DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   HRESULT OnNewObjects() override;
   HRESULT OnApply() override;
+  // Apply writes or reverts every pending row, failed or not.
+  bool ChangesLeftAfterFailedApply() const override { return false; }
 
   // For the pages that edit the members of one control's collections; their rows write
   // to the member they were read from.

@@ -244,10 +244,6 @@ void PropertyListView::keyPressEvent(QKeyEvent* event) {
   CListBoxItem* row = CurrentRow();
   const int key = event->key();
   const bool alt = event->modifiers() & Qt::AltModifier;
-  if (key == Qt::Key_F1) {
-    host_.ShowHelp();
-    return;
-  }
   if (!row || state() == QAbstractItemView::EditingState) return QTableView::keyPressEvent(event);
   switch (key) {
     case Qt::Key_Return:

@@ -24,7 +24,6 @@ class PropertyListHost : public RowHost {
  public:
   // A row's value changed in the list.
   virtual void RowChanged(CListBoxItem& row) = 0;
-  virtual void ShowHelp() = 0;
   // The list was shown or got the focus.
   virtual void ListActivated() = 0;
 };

@@ -69,7 +69,11 @@ bool CProperty::TextOf(const VARIANT& value, QString& text) {
   return true;
 }
 
-void CProperty::Revert() { ShowRemembered(); }
+void CProperty::Revert() {
+  // Through the row's own kind: the text (and colour or entry) a read value shows.
+  const com::Variant value = remembered_;
+  SetValue(value.Get());
+}
 
 void CProperty::ShowRemembered() {
   QString text;

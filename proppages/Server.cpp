@@ -5,6 +5,7 @@
 
 #include "platform/com/Loader.h"
 #include "platform/com/Registration.h"
+#include "proppages/PageHelp.h"
 #include "proppages/PageTable.h"
 
 namespace qvp {
@@ -36,14 +37,21 @@ QString DisplayName(const PageEntry& e) {
 
 using qvp::PageEntry;
 
-extern "C" HRESULT DllCanUnloadNow() { return com::ObjectTable::CanUnloadNow(); }
+// Nothing of the library may live on: no object, no lock, no help window.
+extern "C" HRESULT DllCanUnloadNow() {
+  if (qvp::LibraryHelpWindow()) return S_FALSE;
+  return com::ObjectTable::CanUnloadNow();
+}
 
-extern "C" HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+// Takes the ids by address, as a host passes them, so that null ones can be refused.
+extern "C" HRESULT DllGetClassObject(const CLSID* clsid, const IID* iid, void** out) {
   if (!out) return E_INVALIDARG;
   *out = nullptr;
-  const std::optional<int> index = qvp::FindPage(clsid);
+  if (!clsid) return E_INVALIDARG;
+  if (!iid) return E_POINTER;
+  const std::optional<int> index = qvp::FindPage(*clsid);
   if (!index) return CLASS_E_CLASSNOTAVAILABLE;
-  return com::GetClassFactory(qvp::CreateFromEntry, &qvp::PageObjectTable[*index], iid, out);
+  return com::GetClassFactory(qvp::CreateFromEntry, &qvp::PageObjectTable[*index], *iid, out);
 }
 
 // Writes every class and the type library; the first failure ends it and is returned.

@@ -191,6 +191,72 @@ HRESULT Picture::SaveAsFile(IStream* stream, BOOL, LONG* size) {
   });
 }
 
+uint32_t LittleEndian(const QByteArray& bytes, qsizetype at, int width) {
+  uint32_t value = 0;
+  for (int i = width - 1; i >= 0; --i)
+    value = (value << 8) | static_cast<uint8_t>(bytes[at + i]);
+  return value;
+}
+
+// Whether the bytes hold all the data their headers declare. The image reader fills
+// what a short file lacks with whatever memory holds, so a truncated file is refused
+// here before it is decoded.
+bool HoldsWholeImage(const QByteArray& bytes, const QByteArray& format) {
+  const auto size = static_cast<uint64_t>(bytes.size());
+  if (format == "bmp") {
+    if (size < 26) return false;
+    const uint32_t headerSize = LittleEndian(bytes, 14, 4);
+    const uint64_t offBits = LittleEndian(bytes, 10, 4);
+    if (headerSize < 12 || 14 + uint64_t{headerSize} > size || offBits > size) return false;
+    int64_t width = 0;
+    int64_t height = 0;
+    uint32_t bits = 0;
+    uint32_t compression = 0;
+    uint64_t sizeImage = 0;
+    if (headerSize == 12) {
+      width = LittleEndian(bytes, 18, 2);
+      height = LittleEndian(bytes, 20, 2);
+      bits = LittleEndian(bytes, 24, 2);
+    } else {
+      if (headerSize < 40) return false;
+      width = static_cast<int32_t>(LittleEndian(bytes, 18, 4));
+      height = static_cast<int32_t>(LittleEndian(bytes, 22, 4));
+      bits = LittleEndian(bytes, 28, 2);
+      compression = LittleEndian(bytes, 30, 4);
+      sizeImage = LittleEndian(bytes, 34, 4);
+    }
+    if (width <= 0 || height == 0 || bits == 0) return false;
+    const uint64_t rows = static_cast<uint64_t>(height < 0 ? -height : height);
+    // Run-length and embedded data: the declared size of the bits; else whole rows.
+    const uint64_t need = compression == 0 || compression == 3 || compression == 6
+                              ? (static_cast<uint64_t>(width) * bits + 31) / 32 * 4 * rows
+                              : sizeImage;
+    return need > 0 && need <= size - offBits;
+  }
+  if (format == "ico" || format == "cur") {
+    if (size < 6) return false;
+    const uint32_t count = LittleEndian(bytes, 4, 2);
+    if (count == 0 || 6 + uint64_t{count} * 16 > size) return false;
+    for (uint32_t i = 0; i < count; ++i) {
+      const qsizetype entry = 6 + static_cast<qsizetype>(i) * 16;
+      const uint64_t length = LittleEndian(bytes, entry + 8, 4);
+      const uint64_t offset = LittleEndian(bytes, entry + 12, 4);
+      if (length == 0 || offset > size || length > size - offset) return false;
+    }
+    return true;
+  }
+  if (format == "png") {
+    // The closing chunk: its type, then its CRC.
+    const qsizetype end = bytes.lastIndexOf(QByteArrayView("IEND", 4));
+    return end >= 12 && static_cast<uint64_t>(end) + 8 <= size;
+  }
+  if (format == "jpeg" || format == "jpg") {
+    // The end-of-image marker closes every whole file.
+    return bytes.lastIndexOf(QByteArrayView("\xFF\xD9", 2)) > 2;
+  }
+  return true;
+}
+
 }  // namespace
 
 }  // namespace com
@@ -256,7 +322,9 @@ HRESULT OleLoadPicture(IStream* stream, LONG size, BOOL, REFIID iid, void** out)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    const bool icon = reader.format() == "ico";
+    const QByteArray format = reader.format();
+    if (!com::HoldsWholeImage(bytes, format)) return CTL_E_INVALIDPICTURE;
+    const bool icon = format == "ico";
     QImage image = reader.read();
     if (image.isNull()) return CTL_E_INVALIDPICTURE;
     PICTDESC desc;

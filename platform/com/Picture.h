@@ -96,8 +96,8 @@ struct PICTDESC {
 // and recordings shared.
 HRESULT OleCreatePictureIndirect(const PICTDESC* desc, REFIID iid, BOOL own, void** out);
 // Reads a picture file (BMP, ICO, PNG, GIF, JPEG) of `size` bytes from the stream's
-// position (0: to its end). CTL_E_INVALIDPICTURE when the bytes are no picture,
-// E_INVALIDARG for a negative size.
+// position (0: to its end). CTL_E_INVALIDPICTURE when the bytes are no picture or
+// fewer than their headers declare (a truncated file), E_INVALIDARG for a negative size.
 HRESULT OleLoadPicture(IStream* stream, LONG size, BOOL runMode, REFIID iid, void** out);
 
 namespace com {

@@ -100,7 +100,7 @@ Ref<ITypeLib> BuildTypes() {
                 {Param{QStringLiteral("Index"), VT_I2}});
   auto entry = [&](REFGUID iid, const QString& name) -> com::TypeBuilder& {
     return b.AddType(TKIND_DISPATCH, iid, name)
-        .Property(kDispidIndex, QStringLiteral("Index"), VT_I2, true)
+        .Property(kDispidIndex, QStringLiteral("Index"), VT_I2, iid != kTabIid)
         .Property(kDispidCaption, QStringLiteral("Caption"), VT_BSTR);
   };
   entry(kGroupIid, kGroupType)
@@ -242,6 +242,15 @@ class EntryObject final : public FaceObject<> {
     BindEntry(kDispidIndex, INVOKE_PROPERTYGET, [](ListBarEntry& e, Invocation& call) {
       return SetResult(call, Variant::I2(static_cast<SHORT>(e.Index())));
     });
+    if (kind == EntryKind::Tab) {
+      // A new index moves the tab among the tabs.
+      BindEntry(kDispidIndex, INVOKE_PROPERTYPUT, [this](ListBarEntry& e, Invocation& call) {
+        LONG to = 0;
+        const HRESULT hr = ToLong(call.args[0], to);
+        if (SUCCEEDED(hr)) link_->model->Tabs().Move(e.Index(), static_cast<int>(to));
+        return hr;
+      });
+    }
     BindEntry(kDispidCaption, INVOKE_PROPERTYGET, [](ListBarEntry& e, Invocation& call) {
       return SetResult(call, Variant::Text(e.Caption()));
     });

@@ -112,6 +112,20 @@ void ListBarCollection<T>::Remove(const QString& key) {
 }
 
 template <class T>
+void ListBarCollection<T>::Move(int from, int to) {
+  if (from < 1 || from > Count() || to < 1 || to > Count()) RaiseIndexOutOfBounds(kSource);
+  if (from == to) return;
+  const auto a = entries_.begin() + (from - 1);
+  const auto b = entries_.begin() + (to - 1);
+  if (from < to)
+    std::rotate(a, a + 1, b + 1);
+  else
+    std::rotate(b, a, a + 1);
+  Renumber(static_cast<size_t>(std::min(from, to) - 1));
+  model_.Moved(property_, from, to);
+}
+
+template <class T>
 void ListBarCollection<T>::Clear() {
   std::vector<std::unique_ptr<T>> removed;
   removed.swap(entries_);
@@ -299,6 +313,20 @@ void ListBarModel::Removed(ListBarProperty property, int index) {
   if (current) {
     if (index < *current) --*current;
     *current = std::min(*current, CountOf(property));
+  }
+  Reported(property, before);
+}
+
+void ListBarModel::Moved(ListBarProperty property, int from, int to) {
+  int* current = CurrentOf(property);
+  const int before = current ? *current : 0;
+  if (current && *current != 0) {
+    if (*current == from)
+      *current = to;
+    else if (from < *current && *current <= to)
+      --*current;
+    else if (to <= *current && *current < from)
+      ++*current;
   }
   Reported(property, before);
 }

@@ -97,6 +97,9 @@ class ListBarCollection {
   void Remove(int index);
   void Remove(const QString& key);
   void Clear();
+  // Moves the entry at 1-based position `from` to position `to` (error 35600 when
+  // either is outside 1 .. Count()); the current entry stays the same entry.
+  void Move(int from, int to);
 
  protected:
   ListBarCollection(ListBarModel& model, ListBarProperty property)
@@ -246,6 +249,7 @@ class ListBarModel {
   bool KeyTaken(ListBarProperty property, const QString& key) const;
   void Inserted(ListBarProperty property, int index);
   void Removed(ListBarProperty property, int index);
+  void Moved(ListBarProperty property, int from, int to);
   void Cleared(ListBarProperty property);
   // Reports a collection change, then the current number when it moved.
   void Reported(ListBarProperty property, int currentBefore);

@@ -43,6 +43,21 @@ class QtFileDialogs : public FileDialogs {
     return RunFileDialog(dialog, r.owner);
   }
 
+  std::optional<QStringList> GetFileNames(const FileDialogRequest& r) override {
+    QFileDialog dialog(r.owner, r.title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    const QStringList filters = QtNameFilters(r.filter);
+    if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    if (!r.defaultExt.isEmpty()) dialog.setDefaultSuffix(r.defaultExt);
+    if (RunModal(dialog, r.owner) != QDialog::Accepted) return std::nullopt;
+    QStringList files;
+    for (const QString& file : dialog.selectedFiles())
+      if (!file.isEmpty()) files.append(QDir::toNativeSeparators(file));
+    if (files.isEmpty()) return std::nullopt;
+    return files;
+  }
+
   std::optional<QString> GetFolder(const FolderRequest& r) override {
     FolderPicker picker(r);
     if (RunModal(picker, r.owner) != QDialog::Accepted || picker.Folder().isEmpty()) return std::nullopt;
@@ -125,6 +140,19 @@ std::optional<QString> GetFolder(const FolderRequest& request) {
   return CurrentFileDialogs().GetFolder(request);
 }
 
+std::optional<QStringList> FileDialogs::GetFileNames(const FileDialogRequest& request) {
+  const std::optional<QString> file = GetFileName(request);
+  if (!file) return std::nullopt;
+  return QStringList{*file};
+}
+
+std::optional<QStringList> GetFileNames(const FileDialogRequest& request) {
+  FileDialogRequest open = request;
+  open.save = false;
+  open.flags |= OFN_ALLOWMULTISELECT;
+  return CurrentFileDialogs().GetFileNames(open);
+}
+
 QStringList QtNameFilters(const QString& classicFilter) {
   static const QRegularExpression trailingGroup(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
   QStringList filters;
@@ -168,6 +196,17 @@ std::optional<QString> FakeFileDialogs::Next(const QString& what) {
 std::optional<QString> FakeFileDialogs::GetFileName(const FileDialogRequest& request) {
   fileRequests_.append(request);
   return Next(QStringLiteral("file dialog \"%1\"").arg(request.title));
+}
+
+FakeFileDialogs& FakeFileDialogs::ChooseFiles(const QStringList& paths) {
+  return Choose(paths.join(QLatin1Char('\n')));
+}
+
+std::optional<QStringList> FakeFileDialogs::GetFileNames(const FileDialogRequest& request) {
+  fileRequests_.append(request);
+  const std::optional<QString> answer = Next(QStringLiteral("file dialog \"%1\"").arg(request.title));
+  if (!answer) return std::nullopt;
+  return answer->split(QLatin1Char('\n'));
 }
 
 std::optional<QString> FakeFileDialogs::GetFolder(const FolderRequest& request) {

@@ -19,6 +19,7 @@ namespace ui {
 
 // Open-file flags.
 inline constexpr int OFN_OVERWRITEPROMPT = 0x2;
+inline constexpr int OFN_ALLOWMULTISELECT = 0x200;
 inline constexpr int OFN_HIDEREADONLY = 0x4;
 inline constexpr int OFN_PATHMUSTEXIST = 0x800;
 inline constexpr int OFN_FILEMUSTEXIST = 0x1000;
@@ -61,6 +62,9 @@ class FileDialogs {
   // The chosen path; nullopt when the user cancelled.
   virtual std::optional<QString> GetFileName(const FileDialogRequest& request) = 0;
   virtual std::optional<QString> GetFolder(const FolderRequest& request) = 0;
+  // Several existing files of an open dialog; nullopt when cancelled. By default the
+  // one file GetFileName gives.
+  virtual std::optional<QStringList> GetFileNames(const FileDialogRequest& request);
 };
 
 // The installed implementation (production unless a test installed another).
@@ -71,6 +75,8 @@ FileDialogs* SetFileDialogs(FileDialogs* dialogs);
 
 std::optional<QString> GetFileName(const FileDialogRequest& request);
 std::optional<QString> GetFolder(const FolderRequest& request);
+// An open dialog in which several files can be chosen at once.
+std::optional<QStringList> GetFileNames(const FileDialogRequest& request);
 
 // The classic filter text as Qt name filters: "CSV Files (*.csv)|*.csv" gives
 // "CSV Files (*.csv)"; a description without the patterns in it gets them appended
@@ -86,6 +92,7 @@ class FakeFileDialogs : public FileDialogs {
  public:
   FakeFileDialogs& Choose(const QString& path);  // next dialog returns `path`
   FakeFileDialogs& Cancel();                     // next dialog is cancelled
+  FakeFileDialogs& ChooseFiles(const QStringList& paths);  // next dialog returns them all
 
   const QList<FileDialogRequest>& FileRequests() const { return fileRequests_; }
   const QList<FolderRequest>& FolderRequests() const { return folderRequests_; }
@@ -94,6 +101,7 @@ class FakeFileDialogs : public FileDialogs {
 
   std::optional<QString> GetFileName(const FileDialogRequest& request) override;
   std::optional<QString> GetFolder(const FolderRequest& request) override;
+  std::optional<QStringList> GetFileNames(const FileDialogRequest& request) override;
 
  private:
   std::optional<QString> Next(const QString& what);

@@ -141,15 +141,18 @@ HelpViewer* ShowHelp(int topic) {
     (void)cleanupRegistered;
     Viewer() = new HelpViewer;
   }
-  HelpViewer* viewer = Viewer().data();
+  PresentHelp(*Viewer().data(), page);
+  return Viewer().data();
+}
+
+void PresentHelp(HelpViewer& viewer, const QString& page) {
   // A modal dialog blocks every window but its own: help asked for from it belongs to it.
   QWidget* modal = QApplication::activeModalWidget();
-  if (viewer->parentWidget() != modal) viewer->setParent(modal, Qt::Window);
-  viewer->ShowPage(page);
-  viewer->show();
-  viewer->raise();
-  viewer->activateWindow();
-  return viewer;
+  if (viewer.parentWidget() != modal) viewer.setParent(modal, Qt::Window);
+  viewer.ShowPage(page);
+  viewer.show();
+  viewer.raise();
+  viewer.activateWindow();
 }
 
 HelpViewer* OpenHelpViewer() { return Viewer().data(); }

@@ -49,6 +49,9 @@ class HelpViewer : public QWidget {
 // show, warns "Unable to launch '<contents page>'! No application may be associated
 // with this file type." (exclamation, product name as title) and returns nullptr.
 HelpViewer* ShowHelp(int topic = 0);
+// Shows `page` in a help window and brings it to the front; while a modal dialog is shown
+// the window becomes that dialog's.
+void PresentHelp(HelpViewer& viewer, const QString& page);
 // The open help window; nullptr when none is open.
 HelpViewer* OpenHelpViewer();
 // Closes the help window when one is open.

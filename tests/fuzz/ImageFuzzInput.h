@@ -3,15 +3,21 @@
 // replays saved inputs in the normal suite. Header-only so both builds use it as is.
 //
 // A "png" input is a PNG file whose chunk CRCs are first made right (so mutations
-// reach the chunk readers): decoded, split into its images, and each image packed again. A "bmp" input is a .bmp file, read and written back, and also taken as a
-// packed DIB as it stands.
+// reach the chunk readers): decoded, split into its images, and each image packed
+// again. A "bmp" input is a .bmp file, read and written back, taken as a packed DIB as
+// it stands, and loaded as a picture file (.bmp, .ico and the other kinds the pages
+// open). Whatever a reader accepts is written out whole and cut short again: no cut may
+// be accepted. Each Run function answers false when one was.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include <zlib.h>
 
+#include "platform/com/Picture.h"
+#include "platform/com/Stream.h"
 #include "proppages/Dib.h"
 #include "proppages/PngStrip.h"
 
@@ -22,6 +28,15 @@ inline void Touch(const QImage& image) {
   if (image.isNull()) return;
   volatile QRgb sink = image.pixel(0, 0) ^ image.pixel(image.width() - 1, image.height() - 1);
   (void)sink;
+}
+
+// Where a whole file is cut: its last byte gone, its second half gone, and only its
+// first 100 bytes.
+inline std::vector<size_t> Cuts(size_t size) {
+  std::vector<size_t> cuts;
+  for (size_t cut : {size - 1, size / 2, size_t{100}})
+    if (cut > 0 && cut < size) cuts.push_back(cut);
+  return cuts;
 }
 
 // Rewrites the CRC of every complete chunk after the signature.
@@ -38,30 +53,78 @@ inline std::vector<uint8_t> WithGoodCrcs(const uint8_t* data, size_t size) {
   return out;
 }
 
-inline void RunPngInput(const uint8_t* data, size_t size) {
-  const std::vector<uint8_t> png = WithGoodCrcs(data, size);
-  const auto strip = qvp::DecodePngStrip(png.data(), png.size());
-  if (!strip) return;
-  const auto images = qvp::SplitPngStrip(*strip);
-  if (!images) return;
-  for (const qvp::PngImage& image : *images) {
-    Touch(image.image);
-    const qvp::PackedDib dib = qvp::BitmapToPackedDib(image.image, &image.palette, 0);
-    qvp::DibWriteResult result;
-    qvp::DibFileBytes(dib, &result);
+// The bytes up to the end of the first IEND chunk, where the reader stops, walking the
+// chunks by their lengths; empty when no such chunk ends inside the bytes.
+inline std::vector<uint8_t> UpToIend(const std::vector<uint8_t>& png) {
+  size_t at = 8;
+  while (at + 12 <= png.size()) {
+    const size_t len = (size_t{png[at]} << 24) | (png[at + 1] << 16) | (png[at + 2] << 8) | png[at + 3];
+    if (len > png.size() - at - 12) break;
+    const auto end = static_cast<std::ptrdiff_t>(at + 12 + len);
+    if (std::equal(png.begin() + static_cast<std::ptrdiff_t>(at) + 4,
+                   png.begin() + static_cast<std::ptrdiff_t>(at) + 8, "IEND"))
+      return {png.begin(), png.begin() + end};
+    at += 12 + len;
   }
+  return {};
 }
 
-inline void RunBmpInput(const uint8_t* data, size_t size) {
+inline bool RunPngInput(const uint8_t* data, size_t size) {
+  const std::vector<uint8_t> png = WithGoodCrcs(data, size);
+  const auto strip = qvp::DecodePngStrip(png.data(), png.size());
+  if (!strip) return true;
+  if (const auto images = qvp::SplitPngStrip(*strip)) {
+    for (const qvp::PngImage& image : *images) {
+      Touch(image.image);
+      const qvp::PackedDib dib = qvp::BitmapToPackedDib(image.image, &image.palette, 0);
+      qvp::DibWriteResult result;
+      qvp::DibFileBytes(dib, &result);
+    }
+  }
+  // The file as far as its end chunk, cut short.
+  const std::vector<uint8_t> whole = UpToIend(png);
+  for (size_t cut : Cuts(whole.size()))
+    if (qvp::DecodePngStrip(whole.data(), cut)) return false;
+  return true;
+}
+
+// A picture file as the pages load one; its saved form cut short must not load.
+inline bool RunPictureInput(const uint8_t* data, size_t size) {
+  auto stream = com::MemoryStream::Over(QByteArray(reinterpret_cast<const char*>(data),
+                                                   static_cast<qsizetype>(size)));
+  com::Ref<IPicture> picture;
+  if (FAILED(OleLoadPicture(stream.get(), 0, FALSE, IID_IPicture, picture.OutVoid()))) return true;
+  QImage image;
+  picture->GetImage(&image);
+  Touch(image);
+  auto saved = com::MemoryStream::Over();
+  LONG length = 0;
+  if (FAILED(picture->SaveAsFile(saved.get(), TRUE, &length))) return true;
+  QByteArray whole;
+  saved->Seek(0, STREAM_SEEK_SET, nullptr);
+  if (FAILED(com::ReadRest(saved.get(), whole))) return true;
+  for (size_t cut : Cuts(static_cast<size_t>(whole.size()))) {
+    auto part = com::MemoryStream::Over(whole.left(static_cast<qsizetype>(cut)));
+    com::Ref<IPicture> loaded;
+    if (SUCCEEDED(OleLoadPicture(part.get(), 0, FALSE, IID_IPicture, loaded.OutVoid()))) return false;
+  }
+  return true;
+}
+
+inline bool RunBmpInput(const uint8_t* data, size_t size) {
   const qvp::PackedDib dib = qvp::ReadDibFile(data, size);
   Touch(qvp::PackedDibToImage(dib));
   qvp::CreateDibPalette(dib);
   qvp::DibWriteResult result;
-  qvp::DibFileBytes(dib, &result);
+  if (const auto file = qvp::DibFileBytes(dib, &result); file && !dib.empty()) {
+    for (size_t cut : Cuts(file->size()))
+      if (!qvp::ReadDibFile(file->data(), cut).empty()) return false;
+  }
   const qvp::PackedDib raw(data, data + size);
   Touch(qvp::PackedDibToImage(raw));
   qvp::CreateDibPalette(raw);
   qvp::DibFileBytes(raw, &result);
+  return RunPictureInput(data, size);
 }
 
 }  // namespace imgfuzz

@@ -180,7 +180,15 @@ TEST_F(ImageListPageTest, ImportGivesAKeyAlreadyUsedAnEmptyKeyAndRemovingTheLast
   EXPECT_EQ(prompts_->Last().title, "Error Loading File");
   EXPECT_EQ(Entries().size(), 3u);
 
-  for (int i = 0; i < 3; ++i) Button("1007")->click();
+  // Several picture files at once, inserted in order after the selected image.
+  files_->ChooseFiles({BitmapFile(Path("c.bmp"), Solid(32, 32, qRgb(1, 2, 3))),
+                       BitmapFile(Path("d.bmp"), Solid(32, 32, qRgb(4, 5, 6)))});
+  Button("1006")->click();
+  ASSERT_EQ(Entries().size(), 5u);
+  EXPECT_EQ(PictureImage(Entries()[3].picture.Get()).pixel(0, 0), qRgb(1, 2, 3));
+  EXPECT_EQ(PictureImage(Entries()[4].picture.Get()).pixel(0, 0), qRgb(4, 5, 6));
+
+  for (int i = 0; i < 5; ++i) Button("1007")->click();
   EXPECT_TRUE(Entries().empty());
   EXPECT_EQ(TextOf("1022"), "0");
   EXPECT_EQ(host_.Find<QLineEdit>("1004")->text(), "0");

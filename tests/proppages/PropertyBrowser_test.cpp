@@ -322,7 +322,10 @@ TEST(PropertyBrowser, OtherObjectsOfTheSameCountAreReadAgain) {
   ASSERT_EQ(host.Show({first.Object()}), S_OK);
   EXPECT_EQ(host.Row(QStringLiteral("Tag"))->valueText, "one");
   IUnknown* other[] = {second.Object()};
-  EXPECT_EQ(host.Page()->SetObjects(1, other), S_OK);
+  // Read again: S_FALSE; the same object once more: E_FAIL, the rows kept.
+  EXPECT_EQ(host.Page()->SetObjects(1, other), S_FALSE);
+  EXPECT_EQ(host.Row(QStringLiteral("Tag"))->valueText, "two");
+  EXPECT_EQ(host.Page()->SetObjects(1, other), E_FAIL);
   EXPECT_EQ(host.Row(QStringLiteral("Tag"))->valueText, "two");
   host.Type(QStringLiteral("Tag"), QStringLiteral("changed"));
   EXPECT_EQ(host.Page()->Apply(), S_OK);
@@ -335,8 +338,9 @@ TEST(PropertyBrowser, AFailedWriteIsReportedAndTheRowReverts) {
     const char* typed;
     const char* message;  // the start of it
   };
-  // Refused by the control; not a number at all.
-  const Case cases[] = {{"9", "CurrentGroup : "}, {"big", "CurrentGroup : Invalid value."}};
+  // Refused by the control, in its own words; not a number at all.
+  const Case cases[] = {{"9", "CurrentGroup : Invalid property value."},
+                        {"big", "CurrentGroup : Invalid value."}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
     ui::test::ScopedFakePrompts prompts;
@@ -349,6 +353,8 @@ TEST(PropertyBrowser, AFailedWriteIsReportedAndTheRowReverts) {
     EXPECT_EQ(prompts->Last().title, "Error Setting Property");
     EXPECT_EQ(host.Row(QStringLiteral("CurrentGroup"))->valueText, "1");
     EXPECT_EQ(bar.model.CurrentGroup(), 1);
+    // Nothing is left to apply.
+    EXPECT_EQ(host.Page()->IsPageDirty(), S_FALSE);
   }
 }
 
@@ -765,6 +771,33 @@ TEST(PropertyRows, EnumerationsFindTheirEntryByValue) {
     EXPECT_EQ(out.Type(), VT_I2);
     EXPECT_EQ(out.Get().iVal, s.written);
   }
+}
+
+// A refused write reverts a row to what its kind shows for the remembered value.
+TEST(PropertyRows, RevertShowsTheRememberedValueInTheRowsOwnKind) {
+  CEnumProperty month(1, 0, nullptr, false,
+                      {{2, QStringLiteral("2 - monFebruary")}, {3, QStringLiteral("3 - monMarch")}});
+  CColorProperty colour(2, 0, nullptr, false);
+  CBoolProperty flag(3, 0, nullptr, false);
+  struct Case {
+    CProperty* row;
+    Variant value;
+    const char* typed;
+    const char* shown;
+  };
+  const Case cases[] = {{&month, Variant::I4(3), "2 - monFebruary", "3 - monMarch"},
+                        {&colour, Variant::I4(33023), "&H000000FF&", "&H000080FF&"},
+                        {&flag, Variant::Bool(true), "False", "True"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown);
+    c.row->SetValue(c.value.Get());
+    ASSERT_TRUE(c.row->SetText(QString::fromLatin1(c.typed)));
+    c.row->Revert();
+    EXPECT_EQ(c.row->valueText, QString::fromLatin1(c.shown));
+    EXPECT_FALSE(c.row->modified);
+  }
+  EXPECT_EQ(month.Current(), 1);
+  EXPECT_EQ(colour.Color(), 33023u);
 }
 
 TEST(PropertyRows, TypedColoursAndIndexTexts) {

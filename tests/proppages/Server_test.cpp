@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <QWidget>
 #include <set>
 #include <string>
@@ -138,6 +139,36 @@ TEST_F(ServerTest, ClassObjectRequestsAreChecked) {
     }
   }
   EXPECT_EQ(canUnload(), S_OK);
+}
+
+// The host unloads the library after the help window of a released page was opened,
+// then quits: nothing of the library may be left to run.
+TEST(ServerUnload, NothingOfTheLibraryOutlivesIt) {
+  for (const QStringList& args : {QStringList{QStringLiteral("unload"), QStringLiteral(QVPAGES_LIBRARY)},
+                                  QStringList{QStringLiteral("unload"), QStringLiteral(QVPAGES_LIBRARY),
+                                              QStringLiteral("ignore")}}) {
+    SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+    QProcess host;
+    host.setProcessChannelMode(QProcess::ForwardedChannels);
+    host.start(QStringLiteral(QVPAGES_HOST), args);
+    ASSERT_TRUE(host.waitForFinished(120000));
+    EXPECT_EQ(host.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(host.exitCode(), 0);
+  }
+}
+
+// Null class or interface ids are refused, not read.
+TEST(ServerFailure, NullIdsAreRefused) {
+  com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
+  ASSERT_TRUE(module.IsLoaded());
+  using ByAddress = HRESULT (*)(const CLSID*, const IID*, void**);
+  auto getClass = module.Function<ByAddress>("DllGetClassObject");
+  const CLSID tabs = qvp::PageObjectTable[7].clsid;
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(getClass(nullptr, &IID_IClassFactory, &out), E_INVALIDARG);
+  EXPECT_EQ(out, nullptr);
+  EXPECT_EQ(getClass(&tabs, nullptr, &out), E_POINTER);
+  EXPECT_EQ(getClass(nullptr, nullptr, nullptr), E_INVALIDARG);
 }
 
 TEST(ServerFailure, RegistryFailuresAreReportedByBothEntryPoints) {

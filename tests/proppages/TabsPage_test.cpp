@@ -61,7 +61,7 @@ TEST_F(TabsPageTest, AddATabGiveItACaptionAndApply) {
   // The tab's properties are the browser's typed rows, listed by name.
   ASSERT_TRUE(FindRow(Page().TabRows(), QStringLiteral("Caption")));
   EXPECT_STREQ(FindRow(Page().TabRows(), QStringLiteral("Caption"))->ClassName(), "CProperty");
-  EXPECT_STREQ(FindRow(Page().TabRows(), QStringLiteral("Index"))->ClassName(), "CPropertyRO");
+  EXPECT_STREQ(FindRow(Page().TabRows(), QStringLiteral("Index"))->ClassName(), "CProperty");
   EXPECT_EQ(list_->Model().Row(0)->name, "Caption");
   Edit("Caption", QStringLiteral("Three"));
   EXPECT_TRUE(host_.Dirty());
@@ -71,6 +71,25 @@ TEST_F(TabsPageTest, AddATabGiveItACaptionAndApply) {
   EXPECT_EQ(Entries(), QStringList({"1 - One", "2 - (No Caption)", "3 - Three"}));
   EXPECT_EQ(combo_->currentIndex(), 2);
   EXPECT_TRUE(prompts_->Shown().isEmpty());
+}
+
+// As the page's note says: a new Index moves the tab, and the page follows it.
+TEST_F(TabsPageTest, ChangingTheIndexMovesTheTab) {
+  Activate({"One", "Two", "Three"});
+  Choose(0);
+  Edit("Index", QStringLiteral("3"));
+  EXPECT_EQ(host_.page->Apply(), S_OK);
+  EXPECT_EQ(host_.model.Tabs().Item(1).Caption(), "Two");
+  EXPECT_EQ(host_.model.Tabs().Item(3).Caption(), "One");
+  Settle();
+  EXPECT_EQ(Entries(), QStringList({"1 - Two", "2 - Three", "3 - One"}));
+  // An index outside the tabs is refused in the control's words; nothing moves.
+  Choose(0);
+  Edit("Index", QStringLiteral("9"));
+  prompts_->ExpectContaining(QStringLiteral("Index : "));
+  EXPECT_EQ(host_.page->Apply(), E_FAIL);
+  EXPECT_EQ(host_.model.Tabs().Item(1).Caption(), "Two");
+  EXPECT_FALSE(host_.Dirty());
 }
 
 TEST_F(TabsPageTest, ArrowsFollowTheSelection) {

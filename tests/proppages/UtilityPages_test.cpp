@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <functional>
@@ -109,7 +111,7 @@ TEST(PageHelp, F1OpensEachPagesTopic) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("<p>topic</p>");
   }
-  ui::SetHelpFolder(folder);
+  SetLibraryHelpFolder(folder);
   struct Case {
     int page;
     const char* topic;
@@ -124,13 +126,26 @@ TEST(PageHelp, F1OpensEachPagesTopic) {
     SCOPED_TRACE(c.page);
     PageHost host(c.page);
     ASSERT_EQ(host.Activate(), S_OK);
+    // Forwarded by the host, or pressed on one of the page's own controls.
     MSG f1;
     f1.message = WM_KEYDOWN;
     f1.wParam = VK_F1;
     EXPECT_EQ(host.page->TranslateAccelerator(&f1), S_OK);
-    ASSERT_TRUE(ui::OpenHelpViewer());
-    EXPECT_TRUE(ui::OpenHelpViewer()->CurrentPage().endsWith(QLatin1String(c.topic)));
-    ui::CloseHelpViewer();
+    QWidget* control = host.frame.findChild<QComboBox*>();
+    if (!control) control = host.frame.findChild<QPushButton*>();
+    ASSERT_TRUE(control);
+    for (const bool forwarded : {true, false}) {
+      if (!forwarded) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+        QApplication::sendEvent(control, &press);
+        EXPECT_TRUE(press.isAccepted());
+      }
+      auto* viewer = qobject_cast<ui::HelpViewer*>(LibraryHelpWindow());
+      ASSERT_TRUE(viewer) << control->objectName().toStdString();
+      EXPECT_TRUE(viewer->CurrentPage().endsWith(QLatin1String(c.topic)));
+      EXPECT_EQ(viewer->windowTitle(), QStringLiteral("QVProp Help"));
+      CloseLibraryHelp();
+    }
     auto* base = static_cast<CQVPropPageBase*>(host.page.get());
     if (c.page == kConfigPage) {
       EXPECT_STREQ(static_cast<CQVConfigToolBarsPropPage*>(base)->HelpFile().Text(), "svl_v6_help.chm");
@@ -138,7 +153,7 @@ TEST(PageHelp, F1OpensEachPagesTopic) {
       EXPECT_STREQ(static_cast<CQVPNGGeneratorPropPage*>(base)->HelpFile().Text(), "svl_v6_help.chm");
     }
   }
-  ui::SetHelpFolder({});
+  SetLibraryHelpFolder({});
 }
 
 TEST(PageInfo, PagesWithContentsGiveTheChildPageSize) {
@@ -293,6 +308,33 @@ TEST_F(PngGeneratorTest, LoadPreviewAndSaveAsPng) {
   EXPECT_FALSE(host_.Dirty());
 }
 
+// A palette bitmap is written at its own depth with as many palette entries.
+TEST_F(PngGeneratorTest, PaletteBitmapsKeepTheirDepth) {
+  for (const int bits : {1, 4, 8}) {
+    SCOPED_TRACE(bits);
+    const QString in = Path("palette.bmp");
+    ASSERT_EQ(WriteDibFile(BitmapToPackedDib(Filled(16, 8, QImage::Format_RGB32, qRgb(0, 0, 0)),
+                                             nullptr, bits),
+                           in),
+              DibWriteResult::kWritten);
+    Browse(in);
+    const QString out = Path("palette.png");
+    files_->Choose(out);
+    save_->click();
+    QFile png(out);
+    ASSERT_TRUE(png.open(QIODevice::ReadOnly));
+    const QByteArray bytes = png.readAll();
+    ASSERT_GT(bytes.size(), 33);
+    EXPECT_EQ(bytes[24], bits);  // IHDR bit depth
+    EXPECT_EQ(bytes[25], 3);     // palette colour type
+    const qsizetype plte = bytes.indexOf("PLTE");
+    ASSERT_GT(plte, 4);
+    const int entries = ((uchar(bytes[plte - 2]) << 8) | uchar(bytes[plte - 1])) / 3;
+    EXPECT_EQ(entries, 1 << bits);
+  }
+  EXPECT_TRUE(prompts_->Shown().isEmpty());
+}
+
 TEST_F(PngGeneratorTest, CancelledOrUnreadableFilesKeepThePicture) {
   Browse(WideBitmap());
   const std::string before = Status().toStdString();
@@ -301,18 +343,25 @@ TEST_F(PngGeneratorTest, CancelledOrUnreadableFilesKeepThePicture) {
   EXPECT_EQ(Status().toStdString(), before);
   EXPECT_TRUE(prompts_->Shown().isEmpty());
 
-  const QString junk = Path("junk.gif");
-  QFile f(junk);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write("not a picture");
-  f.close();
-  prompts_->Expect(junk);
-  Browse(junk);
-  EXPECT_EQ(prompts_->Last().title, "Error Loading File");
-  EXPECT_EQ(Status().toStdString(), before);
+  // No picture, and the first 100 bytes of a bitmap file: the load error.
+  QFile whole(WideBitmap());
+  ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+  const QByteArray cut = whole.read(100);
+  for (const auto& [name, bytes] : {std::pair{"junk.gif", QByteArray("not a picture")},
+                                    std::pair{"cut.bmp", cut}}) {
+    const QString bad = Path(name);
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+    prompts_->Expect(bad);
+    Browse(bad);
+    EXPECT_EQ(prompts_->Last().title, "Error Loading File");
+    EXPECT_EQ(Status().toStdString(), before);
+  }
   // A file that cannot be read at all shows nothing.
   Browse(Path("missing.bmp"));
-  EXPECT_EQ(prompts_->Shown().size(), 1);
+  EXPECT_EQ(prompts_->Shown().size(), 2);
   EXPECT_TRUE(save_->isEnabled());
 }
 

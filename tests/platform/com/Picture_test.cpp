@@ -269,6 +269,38 @@ TEST(Picture, MetafileRendersItsWindowIntoTheDestination) {
   }
 }
 
+// Every cut of a whole picture file is refused; the whole file loads.
+TEST(Picture, TruncatedFilesAreRefused) {
+  QImage wide(64, 32, QImage::Format_RGB32);
+  wide.fill(Qt::darkCyan);
+  QImage indexed = Sample().convertToFormat(QImage::Format_Indexed8);
+  indexed.setColorCount(16);
+  const struct {
+    const char* format;
+    QImage image;
+  } kinds[] = {{"bmp", wide}, {"bmp", indexed}, {"ico", Sample()}, {"png", wide}};
+  for (const auto& kind : kinds) {
+    SCOPED_TRACE(kind.format);
+    QByteArray file;
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(kind.image.save(&buffer, kind.format));
+    std::vector<qsizetype> cuts;
+    for (qsizetype cut = 1; cut < file.size(); cut += cut < 200 ? 1 : 97) cuts.push_back(cut);
+    cuts.push_back(file.size() - 1);
+    cuts.push_back(file.size());
+    for (const qsizetype cut : cuts) {
+      const bool whole = cut == file.size();
+      auto stream = com::MemoryStream::Over(file.left(cut));
+      Ref<IPicture> p;
+      EXPECT_EQ(OleLoadPicture(stream.get(), 0, FALSE, IID_IPicture, p.OutVoid()),
+                whole ? S_OK : CTL_E_INVALIDPICTURE)
+          << cut << " of " << file.size();
+      EXPECT_EQ(static_cast<bool>(p), whole);
+    }
+  }
+}
+
 TEST(Picture, MetafileFilesAreNotDecoded) {
   // The first bytes of a placeable metafile and of an enhanced metafile header.
   const QByteArray placeable("\xD7\xCD\xC6\x9A\x00\x00\x00\x00\x00\x00\x10\x00\x10\x00\x60\x00", 16);

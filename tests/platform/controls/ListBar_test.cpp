@@ -169,6 +169,13 @@ TEST(ListBarModel, CurrentGroupAndTabStayOnTheirEntry) {
        },
        1},
       {"clear", [](auto& c, ListBarModel&) { c.Clear(); }, 0},
+      {"move it", [](auto& c, ListBarModel&) { c.Move(2, 3); }, 3},
+      {"move one from before to after it", [](auto& c, ListBarModel&) { c.Move(1, 3); }, 1},
+      {"move one from after to before it", [](auto& c, ListBarModel&) { c.Move(3, 1); }, 3},
+      {"move past the end: refused", [](auto& c, ListBarModel&) {
+         EXPECT_THROW(c.Move(1, 4), rt::VbError);
+         EXPECT_EQ(c.Item(1).Key(), "a");
+       }, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -1,0 +1,33 @@
+#pragma once
+// The library's own help window and message-box title. Help pages are the HTML files
+// of the help folder beside the library (<library folder>/help: <topic>.html and the
+// contents page index.html). The window is the library's: while it lives the library
+// cannot be unloaded, and the routine that deletes it at the toolkit's shutdown is
+// registered only for its life, so nothing of the library is left behind once it closes.
+
+#include <QString>
+
+#include "platform/com/Types.h"
+
+class QWidget;
+
+namespace qvp {
+
+// The title of the library's message boxes and help window: "QVProp".
+QString LibraryTitle();
+// <folder of the library>/help, or the folder set with SetLibraryHelpFolder.
+QString LibraryHelpFolder();
+// Moves the help folder (tests); empty restores the default.
+void SetLibraryHelpFolder(const QString& folder);
+
+// Opens help topic `context` (the contents page for 0 or a topic without a page) in the
+// library's help window: S_OK when shown; E_FAIL, after the "Unable to launch" warning,
+// when the help folder has no page to show.
+HRESULT ShowPageHelp(DWORD context);
+
+// The library's help window while it exists.
+QWidget* LibraryHelpWindow();
+// Deletes the help window now when one exists.
+void CloseLibraryHelp();
+
+}  // namespace qvp
