@@ -12,6 +12,7 @@
 
 #include "database/clsDB.h"
 #include "database/clsProd.h"
+#include "database/clsTran.h"
 #include "database/store/Codes.h"
 #include "inventory/ProductTables.h"
 #include "platform/controls/NumericEdit.h"
@@ -310,6 +311,13 @@ bool frmProduct::Validate() {
   try {
     if (txtName->text().trimmed().isEmpty()) {
       ui::MsgBox(QStringLiteral("Product Name is required!"), ui::vbExclamation);
+      return false;
+    }
+    // The beginning inventory is recorded as a Receive at the standard cost.
+    if (!TranValueFits(fpBI->Value(), fpStdCost->Value())) {
+      ui::MsgBox(TranValueTooLargeText(QStringLiteral("Beginning Inventory"), QStringLiteral("Std Unit Cost")),
+                 ui::vbExclamation);
+      gSystem().CtlSetFocus(fpBI);
       return false;
     }
     const QString partNo = txtPN->text().trimmed();

@@ -19,6 +19,22 @@ class TranTest : public dbtest::DbTest {
   }
 };
 
+// Units × amount must be a currency value, either sign, up to its last digit.
+TEST(clsTranRecord, AValueBeyondTheCurrencyRangeDoesNotFit) {
+  const struct {
+    const char* units;
+    const char* amount;
+    bool fits;
+  } cases[] = {
+      {"922337203685477.5807", "1", true},       {"922337203685477.5807", "1.0001", false},
+      {"-922337203685477.5807", "1", true},      {"461168601842738.79", "2", true},
+      {"461168601842738.7904", "2", false},      {"1000000", "99999999999", false},
+      {"2000000000", "500000", false},           {"2000000000", "400000", true},
+      {"-1000000", "99999999999", false},        {"0", "922337203685477", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TranValueFits(Cur(c.units), Cur(c.amount)), c.fits) << c.units << " x " << c.amount;
+}
+
 TEST(clsTranRecord, ANewRecordHoldsItsDefaults) {
   clsTran t;
   EXPECT_EQ(t.nTranID, -1);
