@@ -155,7 +155,8 @@ class clsDB {
   int32_t IncrementNextPartNumber();
   void SetNextPartNumber(int32_t nNextPartNo);
   int32_t QueryNextPartNumber();
-  // The "dbversion" row of the counters table at sPath; -1 on failure.
+  // The "dbversion" row of the counters table at sPath; 0 when it has none, -1 when
+  // the table cannot be read (each after its message).
   int32_t DBVer(const QString& sPath);
   bool SetDBVer(int32_t nVersion);
 
@@ -340,8 +341,8 @@ class clsDB {
   // Rebuilds the record's index from its template into a temporary file renamed over
   // the old index, after copying the old index aside (its name and a tick count); only
   // while no other copy has the database open. False (the old index kept) on any
-  // failure.
-  bool ReIndexFile(const clsDBFile& file);
+  // failure; `refused` tells that another copy holds the database (the message said so).
+  bool ReIndexFile(const clsDBFile& file, bool* refused = nullptr);
 
  private:
   // (section: upgrade)

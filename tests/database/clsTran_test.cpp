@@ -1,8 +1,15 @@
 // Transactions: the record's defaults, saving (add, update, delete), reading, copying,
 // the existence tests and the type names.
 
-#include <QComboBox>
+#include <signal.h>
+#include <sys/resource.h>
 
+#include <QComboBox>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/xbase/EngineState.h"
 #include "tests/database/DbTestSupport.h"
 #include "tests/database/StockTestSupport.h"
 
@@ -121,6 +128,52 @@ TEST_F(TranTest, SavesThatCannotWriteReportFailure) {
   EXPECT_FALSE(gDB().GetTran(4242, missing));
   EXPECT_EQ(missing.nProdId, 99);  // untouched
   EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 0);
+}
+
+// The rows each tag of the transactions table walks; -1 when the index is not sound.
+std::vector<int> TagRows() {
+  DATA4* tb = gDB().OpenTable(gDB().TranTable());
+  if (tb == nullptr) return {-1};
+  std::vector<int> rows;
+  if (!tb->index->Check().ok()) rows.push_back(-1);
+  for (const auto& tag : tb->tags) {
+    d4tagSelect(tb, tag.get());
+    int n = 0;
+    for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) ++n;
+    rows.push_back(n);
+  }
+  d4close(tb);
+  return rows;
+}
+
+// A write the system refuses (here beyond the process's file size limit; a full disk
+// fails the same way) is reported with the system's reason, and leaves the table and
+// every tag as they were; the next save works.
+TEST_F(TranTest, AWriteTheSystemRefusesIsReportedWithItsReasonAndChangesNothing) {
+  for (int i = 0; i < 200; ++i) ASSERT_GT(AddTran(1000 + i % 7, 2, "1", "1"), 0);
+  const qint64 size = QFileInfo(gDB().TranTable()).size();
+  for (const char* other : {"svltran.cdx", "svltran.fpt", "svlid.dbf", "svlid.cdx"}) {
+    ASSERT_LT(QFileInfo(gDB().DBPath() + QLatin1Char('/') + QLatin1String(other)).size(), size) << other;
+  }
+  const std::vector<int> before = TagRows();
+  ASSERT_EQ(before, std::vector<int>(before.size(), 200));
+
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit limited = old;
+  limited.rlim_cur = static_cast<rlim_t>(size);
+  const sighandler_t oldHandler = signal(SIGXFSZ, SIG_IGN);
+  prompts->ExpectContaining(QStringLiteral("Write error (-80): ") + QString::fromLocal8Bit(std::strerror(EFBIG)));
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const int32_t refused = AddTran(2000, 2, "5", "1");
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(refused, -1);
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 200);
+  EXPECT_EQ(TagRows(), before);
+
+  ASSERT_GT(AddTran(2000, 2, "5", "1"), 0);
+  EXPECT_EQ(TagRows(), std::vector<int>(before.size(), 201));
 }
 
 TEST_F(TranTest, ALockedCounterSavesNothingAndLeavesTheRecordWithoutAnId) {
