@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <unordered_map>
+#include <unordered_set>
 
 #include "bench/BenchDatabase.h"
 #include "database/clsDB.h"
@@ -65,8 +66,9 @@ void BM_GetAllProductStats(benchmark::State& state) {
   size_t products = 0;
   for (auto _ : state) {
     std::unordered_map<int32_t, clsProductStats> all;
+    std::unordered_set<int32_t> failed;
     DATA4* tb = nullptr;
-    if (!gDB().GetAllProductStats(all, tb)) state.SkipWithError("GetAllProductStats failed");
+    if (!gDB().GetAllProductStats(all, failed, tb)) state.SkipWithError("GetAllProductStats failed");
     products = all.size();
     benchmark::DoNotOptimize(all);
   }

@@ -155,7 +155,8 @@ class clsDB {
   int32_t IncrementNextPartNumber();
   void SetNextPartNumber(int32_t nNextPartNo);
   int32_t QueryNextPartNumber();
-  // The "dbversion" row of the counters table at sPath; -1 on failure.
+  // The "dbversion" row of the counters table at sPath; 0 when it has none, -1 when
+  // the table cannot be read (each after its message).
   int32_t DBVer(const QString& sPath);
   bool SetDBVer(int32_t nVersion);
 
@@ -274,9 +275,14 @@ class clsDB {
   bool GetProductStats(clsProductStats& udProductStats, DATA4*& tb_tran);
   // The figures of every product that has transactions, in one pass over the table in
   // record order; the same numbers GetProductStats gives a fresh record. A product
-  // without transactions has no entry (its figures are all 0). A caller's open table is
-  // left in record order. False (map empty) after the error report.
-  bool GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, DATA4*& tb_tran);
+  // without transactions has no entry (its figures are all 0). A product whose figures
+  // do not fit a currency value has no entry either: it is in `failed` (one error report
+  // for all of them), the others are exact. `unitsOnly`: only the unit counts (on order,
+  // physical, allocated, available) are worked out, the amounts stay 0. A caller's open
+  // table is left in record order. False (both empty) after the error report when the
+  // table cannot be read.
+  bool GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, std::unordered_set<int32_t>& failed,
+                          DATA4*& tb_tran, bool unitsOnly = false);
   bool ProductHasATranType(int32_t nProdId, int32_t udTranType, DATA4*& tb_tran);
   bool ProductHasTransactions(int32_t nProdId);
   // False after the record-gone message when the row does not exist.
@@ -335,8 +341,8 @@ class clsDB {
   // Rebuilds the record's index from its template into a temporary file renamed over
   // the old index, after copying the old index aside (its name and a tick count); only
   // while no other copy has the database open. False (the old index kept) on any
-  // failure.
-  bool ReIndexFile(const clsDBFile& file);
+  // failure; `refused` tells that another copy holds the database (the message said so).
+  bool ReIndexFile(const clsDBFile& file, bool* refused = nullptr);
 
  private:
   // (section: upgrade)

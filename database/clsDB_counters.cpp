@@ -61,6 +61,7 @@ int32_t clsDB::DBVer(const QString& sPath) {
   if (version.ok()) return version.value;
   if (version.status.is(Failure::kNotFound)) {
     ui::MsgBox(QStringLiteral("Unable to get last id for dbversion"), ui::vbCritical);
+    return 0;
   }
   dbaccess::Report(version.status, "clsDB_DBVer");
   return -1;

@@ -69,7 +69,8 @@ bool SetAside(const QString& index) {
 
 void dbupgrade::SetLinkHook(LinkHook hook) { Hook() = std::move(hook); }
 
-bool clsDB::ReIndexFile(const clsDBFile& file) {
+bool clsDB::ReIndexFile(const clsDBFile& file, bool* refused) {
+  if (refused != nullptr) *refused = false;
   if (!m_bIsOpen || m_engine.code == nullptr) return false;
   clsSystem& sys = gSystem();
   const store::Session session = Session();
@@ -78,6 +79,7 @@ bool clsDB::ReIndexFile(const clsDBFile& file) {
     ui::MsgBox(QStringLiteral("The database is in use by another user. Re-indexing requires exclusive access to the "
                               "data files: make sure no one else is using the application."),
                ui::vbExclamation, rt::App::Title());
+    if (refused != nullptr) *refused = true;
     return false;
   }
   // A folder made on another system may spell the names in capitals.

@@ -104,7 +104,7 @@ DATA4* clsDB::OpenTable(const QString& sTablePath) {
   if (path.isEmpty()) path = sTablePath;
   DATA4* tb = m_engine.code != nullptr ? d4open(m_engine.code, QFile::encodeName(path).constData()) : nullptr;
   if (tb == nullptr) {
-    ui::MsgBox(QStringLiteral("Unable to open: ") + sTablePath, ui::vbCritical);
+    ui::MsgBox(QStringLiteral("Unable to open: ") + store::NotOpenedText(sTablePath, m_engine.code), ui::vbCritical);
     SetLastEngineResult(code4errorCode(m_engine.code, 0));
   }
   return tb;
@@ -135,8 +135,15 @@ bool clsDB::OpenDB(const QString& sDBPath) {
   if (ok) {
     // Every copy holds the session lock shared; an upgrade or re-index holds it
     // exclusively, so no copy opens the folder meanwhile.
-    if (!store::HoldSession(Session(), LastIdTable(), false).ok()) {
-      ui::MsgBox(QStringLiteral("Unable to open: ") + sDBPath, ui::vbCritical);
+    const store::Status held = store::HoldSession(Session(), LastIdTable(), false);
+    if (held.is(store::Failure::kLocked)) {
+      ui::MsgBox(QStringLiteral("Unable to open: ") + sDBPath +
+                     QStringLiteral("\n\nThe database is in use for maintenance (re-indexing or upgrading) by "
+                                    "another user. Please try again when it is finished."),
+                 ui::vbCritical);
+      ok = false;
+    } else if (!held.ok()) {
+      dbaccess::Report(held, "clsDB_OpenDB");
       ok = false;
     }
   }

@@ -5,6 +5,7 @@
 #include "database/DbAccess.h"
 #include "database/clsDB.h"
 #include "database/store/Stock.h"
+#include "platform/runtime/Error.h"
 
 using dbaccess::ScopedTable;
 
@@ -17,13 +18,23 @@ bool clsDB::GetProductStats(clsProductStats& udProductStats, DATA4*& tb_tran) {
   return status.ok();
 }
 
-bool clsDB::GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, DATA4*& tb_tran) {
+bool clsDB::GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, std::unordered_set<int32_t>& failed,
+                               DATA4*& tb_tran, bool unitsOnly) {
   stats.clear();
+  failed.clear();
   ScopedTable table(tb_tran, TranTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
-  const store::Status status = store::Stock(session).AllProductStats(stats, table.get());
+  using Figures = store::Stock::Figures;
+  const store::Status status =
+      store::Stock(session).AllProductStats(stats, failed, table.get(), unitsOnly ? Figures::kUnits : Figures::kAll);
   dbaccess::Report(status, "clsDB_GetAllProductStats");
+  // Products whose figures fail: reported once, as a product's own walk reports it.
+  if (!failed.empty()) {
+    dbaccess::Report({store::Failure::kError, rt::kErrOverflow, QStringLiteral("Stovrel"),
+                      rt::ErrorDescription(rt::kErrOverflow)},
+                     "clsDB_GetAllProductStats");
+  }
   return status.ok();
 }
 

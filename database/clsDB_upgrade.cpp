@@ -140,6 +140,8 @@ bool clsDB::CheckFilesAndUpgrade(const QString& sDBPath) {
       return false;
     }
     const int32_t version = DBVer(LastIdTable());
+    // Unreadable (a read-only folder, a damaged file): DBVer has said why.
+    if (version < 0) return false;
     if (version < 1) {
       // No version row (DBVer has said so): nothing tells which steps the folder needs.
       Critical(Quoted(sDBPath) +

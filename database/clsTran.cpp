@@ -1,5 +1,6 @@
 #include "database/clsTran.h"
 
+#include "platform/runtime/Error.h"
 #include "services/clsSystem.h"
 
 void clsTran::Init() {
@@ -12,4 +13,19 @@ void clsTran::Init() {
   sNote.clear();
   nCatID = -1;
   nAcctID = -1;
+}
+
+bool TranValueFits(rt::Currency curUnits, rt::Currency curUnitPrice) {
+  try {
+    (void)(curUnits * curUnitPrice);
+    return true;
+  } catch (const rt::VbError&) {
+    return false;
+  }
+}
+
+QString TranValueTooLargeText(const QString& sUnitsField, const QString& sAmountField) {
+  return sUnitsField + QStringLiteral(" \u00D7 ") + sAmountField +
+         QStringLiteral(" is more than the largest value that can be recorded (922,337,203,685,477). Please enter "
+                        "fewer units or a smaller amount per unit.");
 }

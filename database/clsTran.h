@@ -25,3 +25,11 @@ class clsTran {
   // Ids and type -1, today's short date, zero amounts, empty note.
   void Init();
 };
+
+// True when units × amount per unit is a currency value (at most 922,337,203,685,477
+// either way). Every figure made from a row (its value, its product's stock values)
+// starts from that product, so an entry whose value does not fit is refused where it
+// is entered or imported.
+bool TranValueFits(rt::Currency curUnits, rt::Currency curUnitPrice);
+// The refusal of such an entry, naming its two fields as the user knows them.
+QString TranValueTooLargeText(const QString& sUnitsField, const QString& sAmountField);

@@ -105,11 +105,12 @@ void frmDBMaint::ReIndexSelected() {
       return;
     }
     SetBusy(true, QStringLiteral("Indexing ") + file + QStringLiteral(" ... Please wait..."));
-    const bool ok = ReIndexFile(file);
+    bool refused = false;
+    const bool ok = ReIndexFile(file, &refused);
     SetBusy(false, QString());
     if (ok) {
       ui::MsgBox(file + QStringLiteral(" has been re-indexed."), ui::vbInformation, QStringLiteral("File Indexed"));
-    } else {
+    } else if (!refused) {  // a refusal has said why
       ui::MsgBox(QStringLiteral("Unable to index file: ") + file, ui::vbExclamation,
                  QStringLiteral("File Indexing Failed"));
     }
@@ -120,10 +121,10 @@ void frmDBMaint::ReIndexSelected() {
   }
 }
 
-bool frmDBMaint::ReIndexFile(const QString& file) {
+bool frmDBMaint::ReIndexFile(const QString& file, bool* refused) {
   const int row = SelectedRow();
   if (row < 0 || row >= m_files.size() || m_files[row].dataFilePath != file) return false;
-  return gDB().ReIndexFile(m_files[row]);
+  return gDB().ReIndexFile(m_files[row], refused);
 }
 
 void clsDBUtil::DlgDBMaintenance(QWidget* owner, const QList<clsDBFile>& files) {

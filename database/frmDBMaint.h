@@ -34,7 +34,7 @@ class frmDBMaint : public QDialog {
   // The row the user picked; -1 before a pick.
   int SelectedRow() const;
   void ReIndexSelected();
-  bool ReIndexFile(const QString& file);
+  bool ReIndexFile(const QString& file, bool* refused = nullptr);
   void SetBusy(bool busy, const QString& progress);
 
   QList<clsDBFile> m_files;

@@ -61,6 +61,8 @@ void SetupColumns(rt::Collection& columns) {
     def->bValueRange = c.dataType != 0;
     if (def->bValueRange) def->curHighRange = rt::Currency(kHighest);
     def->nMaxLen = c.maxLen;
+    // The beginning inventory is recorded as a Receive at the standard cost.
+    if (def->sKeyword == QLatin1String("BEGINNINGINVENTORY")) def->sTimesKeyword = QStringLiteral("STDUNITCOST");
     columns.Add(QVariant::fromValue(def), def->sKeyword);
   }
 }

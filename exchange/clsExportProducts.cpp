@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "database/clsDB.h"
@@ -60,8 +61,11 @@ bool clsExportProducts::Export() {
       const auto it = entryText.find(id);
       return it == entryText.end() ? QString() : it->second;
     };
+    // Only the units are written: no amount can keep a product's row out of the file. A
+    // product whose units do not fit has been reported and is written with none.
     std::unordered_map<int32_t, clsProductStats> stats;
-    if (!db.GetAllProductStats(stats, tran.get())) return false;
+    std::unordered_set<int32_t> failed;
+    if (!db.GetAllProductStats(stats, failed, tran.get(), true)) return false;
 
     std::vector<store::ProductListRow> products;
     const auto order = db.ProdPartNumberFirstGet() ? store::SearchType::kPartNo : store::SearchType::kName;

@@ -5,6 +5,7 @@
 #include <QSet>
 #include <algorithm>
 
+#include "database/clsTran.h"
 #include "exchange/CsvNumber.h"
 #include "exchange/frmImportPreview.h"
 #include "platform/runtime/Codepage.h"
@@ -110,7 +111,10 @@ clsImportData::RowRules clsImportData::Rules(const rt::Collection& ImportColColl
   rules.locale = rt::LocaleInfo::Current();
   rules.defs.assign(static_cast<size_t>(std::max<qsizetype>(arDataCols.size(), 1)), nullptr);
   for (qsizetype i = 1; i < arDataCols.size(); ++i) {
-    rules.defs[static_cast<size_t>(i)] = DefinitionOf(arDataCols[i], ImportColColl);
+    const clsImportColDef* def = DefinitionOf(arDataCols[i], ImportColColl);
+    rules.defs[static_cast<size_t>(i)] = def;
+    const qsizetype times = def == nullptr || def->sTimesKeyword.isEmpty() ? -1 : arDataCols.indexOf(def->sTimesKeyword, 1);
+    if (times > 0) rules.products.emplace_back(static_cast<int>(i), static_cast<int>(times));
   }
   return rules;
 }
@@ -191,6 +195,17 @@ bool clsImportData::CheckRow(const CsvRow& row, const RowRules& rules, QString& 
         break;
       default:
         break;
+    }
+  }
+  // Numbers that are each in range but whose product no figure can hold.
+  for (const auto& [a, b] : rules.products) {
+    if (!ok || a > row.Count() || b > row.Count()) break;
+    const std::optional<rt::Currency> x = ReadCsvNumber(row.Value(a), rules.locale);
+    const std::optional<rt::Currency> y = ReadCsvNumber(row.Value(b), rules.locale);
+    if (x && y && !TranValueFits(*x, *y)) {
+      ok = false;
+      sErrorBuf += labelOf() + QStringLiteral(": ") + TranValueTooLargeText(rules.defs[static_cast<size_t>(a)]->sKeyword,
+                                                                   rules.defs[static_cast<size_t>(a)]->sTimesKeyword) + kCrLf;
     }
   }
   return ok;

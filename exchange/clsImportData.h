@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "platform/runtime/LocaleInfo.h"
@@ -51,6 +52,7 @@ class clsImportData {
   // settings the checks read once.
   struct RowRules {
     std::vector<const clsImportColDef*> defs;  // index = heading position; 0 unused
+    std::vector<std::pair<int, int>> products;  // positions whose numbers multiply (sTimesKeyword)
     rt::LocaleInfo locale;
   };
   RowRules Rules(const rt::Collection& ImportColColl, const QStringList& arDataCols) const;

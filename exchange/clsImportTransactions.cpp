@@ -90,6 +90,7 @@ void clsImportTransactions::InitColumns() {
     }
     // The width of the products table's part number.
     if (def->nDataType == 0) def->nMaxLen = 40;
+    if (&d.keyword == &kUnits) def->sTimesKeyword = kAmount;
     columns_.Add(QVariant::fromValue(def), def->sKeyword);
   }
 }
@@ -137,6 +138,7 @@ bool clsImportTransactions::ValidatePartNumbers() {
     if (!prod.ok()) return sys.WaitDlgRemove(dlg), false;
     bool ok = true;
     EventPump pump;
+    const rt::LocaleInfo loc = rt::LocaleInfo::Current();
     const int32_t lines = nNumRows_;
     for (const CsvRow& row : data_.File().Rows()) {
       if (pump.Due()) {
@@ -144,9 +146,21 @@ bool clsImportTransactions::ValidatePartNumbers() {
         QCoreApplication::processEvents();
       }
       const QString partNo = CellOf(row, kPartNumber);
-      if (ProductOf(partNo, prod.get()) < 1) {
+      clsTran t = tran_;
+      t.nProdId = ProductOf(partNo, prod.get());
+      if (t.nProdId < 1) {
         ok = false;
         m_ErrorBuf += Unknown(row.Line(), partNo);
+        continue;
+      }
+      // A row without an amount takes its product's: units times that must fit too.
+      const rt::Currency units = ReadCsvNumber(CellOf(row, kUnits), loc).value_or(rt::Currency());
+      if (ReadCsvNumber(CellOf(row, kAmount), loc).value_or(rt::Currency()) > rt::Currency()) continue;
+      const std::optional<rt::Currency> amount = StdAmountOf(t, prod.get());
+      if (amount && !TranValueFits(units, *amount)) {
+        ok = false;
+        m_ErrorBuf += clsImportData::FmtRowNum(row.Line()) + QStringLiteral(": ") +
+                      TranValueTooLargeText(kUnits, QStringLiteral("the product's standard amount")) + sys.CRLF(1);
       }
     }
     nNumRows_ = static_cast<int32_t>(data_.File().Rows().size());

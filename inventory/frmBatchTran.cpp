@@ -216,6 +216,8 @@ QString frmBatchTran::ValidateDateAndTranType() {
 QString frmBatchTran::ValidateQuantity() {
   QString text;
   bool anyProduct = false;
+  const int32_t type = gSystem().cboGetItemID(*cboType);
+  const bool priced = type != store::Code(TranType::kShrinkage);
   for (int i = 0; i < kRows; ++i) {
     const QString n = QString::number(i + 1);
     const bool product = cboProducts[i]->currentIndex() >= 0;
@@ -227,6 +229,9 @@ QString frmBatchTran::ValidateQuantity() {
     } else if (units && !product) {
       text += QStringLiteral("Row ") + n + QStringLiteral(": Number of units (") + fpUnits[i]->Text() +
               QStringLiteral(") are specified but no product is selected.") + QLatin1Char('\n');
+    } else if (product && priced && !TranValueFits(fpUnits[i]->Value(), fpCost[i]->Value())) {
+      text += QStringLiteral("Row ") + n + QStringLiteral(": ") +
+              TranValueTooLargeText(QStringLiteral("Num Units"), inventory::UnitAmountCaption(type)) + QLatin1Char('\n');
     }
   }
   if (text.isEmpty() && !anyProduct) return QStringLiteral("No product quantity has been entered!");

@@ -206,6 +206,10 @@ bool frmInvAddUpateDel::Validate() {
                       QStringLiteral(" for this transaction!"),
                   fpUnits);
     }
+    const int32_t type = gSystem().cboGetItemID(*cboType);
+    if (type != store::Code(TranType::kShrinkage) && !TranValueFits(units, fpCost->Value())) {
+      return Fail(TranValueTooLargeText(QStringLiteral("Number of Units"), inventory::UnitAmountCaption(type)), fpUnits);
+    }
     if (!gSystem().StoredTextFits({txtNote})) return false;
     m_udTran.nProdId = ProductId();
     m_udTran.nTranID = m_nTranID;

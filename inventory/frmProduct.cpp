@@ -12,6 +12,7 @@
 
 #include "database/clsDB.h"
 #include "database/clsProd.h"
+#include "database/clsTran.h"
 #include "database/store/Codes.h"
 #include "inventory/ProductTables.h"
 #include "platform/controls/NumericEdit.h"
@@ -320,6 +321,13 @@ bool frmProduct::Validate() {
     }
     if (!gSystem().StoredTextFits({txtPN, txtName, txtLeadTime, txtCustom[0], txtCustom[1], txtCustom[2],
                                    txtCustom[3], txtNotes})) {
+      return false;
+    }
+    // The beginning inventory is recorded as a Receive at the standard cost.
+    if (!TranValueFits(fpBI->Value(), fpStdCost->Value())) {
+      ui::MsgBox(TranValueTooLargeText(QStringLiteral("Beginning Inventory"), QStringLiteral("Std Unit Cost")),
+                 ui::vbExclamation);
+      gSystem().CtlSetFocus(fpBI);
       return false;
     }
     const QString partNo = txtPN->text().trimmed();

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "database/DbAccess.h"
@@ -247,8 +249,10 @@ void frmReport::LoadRows() {
   }
 
   std::unordered_map<int32_t, clsProductStats> stats;
+  std::unordered_set<int32_t> failed;
   // Without the figures the kinds cannot be told apart: no rows rather than wrong ones.
-  if (!gDB().GetAllProductStats(stats, tranHandle)) return;
+  // A product whose figures fail is listed without them.
+  if (!gDB().GetAllProductStats(stats, failed, tranHandle, true)) return;
 
   grd->setRows(1 + static_cast<int>(products.size()));
   for (size_t i = 0; i < products.size(); ++i) {

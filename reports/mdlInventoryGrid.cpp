@@ -2,6 +2,7 @@
 
 #include <array>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "database/Module1.h"
@@ -80,13 +81,13 @@ class StatsSource {
   explicit StatsSource(DATA4* tran) : tran_(tran) {}
   void LoadAll() {
     bulk_ = true;
-    bulkOk_ = gDB().GetAllProductStats(all_, tran_);
+    bulkOk_ = gDB().GetAllProductStats(all_, failed_, tran_);
   }
   // False when the figures could not be computed (the record is then all 0).
   bool Get(int32_t id, clsProductStats& s) {
     s.Init(id);
     if (!bulk_) return gDB().GetProductStats(s, tran_);
-    if (!bulkOk_) return false;
+    if (!bulkOk_ || failed_.count(id) != 0) return false;
     if (auto it = all_.find(id); it != all_.end()) s = it->second;
     return true;
   }
@@ -96,6 +97,7 @@ class StatsSource {
   bool bulk_ = false;
   bool bulkOk_ = false;
   std::unordered_map<int32_t, clsProductStats> all_;
+  std::unordered_set<int32_t> failed_;
 };
 
 double D(const rt::Currency& c) { return c.ToDouble(); }

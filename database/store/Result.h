@@ -14,7 +14,7 @@ enum class Failure {
   kNone,
   kLocked,     // another user holds the record (engine code 50); nothing was written
   kNotFound,   // no row with the key
-  kNotOpened,  // the table did not open; description = the path, code = the engine's
+  kNotOpened,  // the table did not open; description = NotOpenedText (the path), code = the engine's
   kNotStored,  // the engine refused the new row without an error (d4append above 0)
   kError,      // an engine error or a run-time error: code, source, description
 };

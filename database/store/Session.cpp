@@ -1,6 +1,8 @@
 #include "database/store/Session.h"
 
 #include <QFile>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/runtime/Error.h"
 #include "platform/xbase/Engine.h"
@@ -39,10 +41,25 @@ QString Session::PathOf(const QString& file) const {
 
 int Session::Check(int rc, const char* call) const { return store::Check(*engine_, rc, call); }
 
+QString SystemReason(CODE4* code) {
+  const int error = code != nullptr ? code4errorSystem(code) : 0;
+  return error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : QString();
+}
+
+QString NotOpenedText(const QString& path, CODE4* code) {
+  // A missing file needs no more words than its path.
+  const int error = code != nullptr ? code4errorSystem(code) : 0;
+  if (error == 0 || error == ENOENT) return path;
+  return path + QStringLiteral("\n\n") + SystemReason(code);
+}
+
 int Check(Engine& engine, int rc, const char* call) {
   engine.Record(rc);
   if (rc < 0) {
-    throw rt::VbError(rc, QLatin1String(call), EngineCodeText(rc) + QStringLiteral(" (%1)").arg(rc));
+    const QString reason = SystemReason(engine.code);
+    throw rt::VbError(rc, QLatin1String(call),
+                      EngineCodeText(rc) + QStringLiteral(" (%1)").arg(rc) +
+                          (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
   }
   return rc;
 }
@@ -62,7 +79,7 @@ void Table::Open(const QString& path) {
   if (tb_ == nullptr) {
     const int code = c != nullptr ? code4errorCode(c, 0) : e4parm;
     session_.engine().Record(code);
-    failure_ = {Failure::kNotOpened, code, QStringLiteral("d4open"), path};
+    failure_ = {Failure::kNotOpened, code, QStringLiteral("d4open"), NotOpenedText(path, c)};
   }
 }
 

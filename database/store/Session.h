@@ -84,6 +84,12 @@ class Table {
 
 // Text form of an engine return code, for error descriptions.
 QString EngineCodeText(int rc);
+// The operating system's reason for the engine's last error ("No space left on
+// device"); empty when the system gave none.
+QString SystemReason(CODE4* code);
+// A table that did not open, as "Unable to open: " names it: the path, and the
+// system's reason on a paragraph of its own unless the file is simply missing.
+QString NotOpenedText(const QString& path, CODE4* code);
 
 // Locks the current record: 0, or 50 when another user holds it (errors throw).
 int LockCurrent(const Session& s, DATA4* tb);

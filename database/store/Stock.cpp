@@ -40,9 +40,11 @@ rt::Currency ToCurrency(Wide v) {
 
 double ToDouble(Wide v) { return static_cast<double>(v) / rt::Currency::kScale; }
 
-// Running sums of one product's rows.
+// Running sums of one product's rows; with `unitsOnly` the unit counts alone.
 class StockWalk {
  public:
+  explicit StockWalk(bool unitsOnly = false) : unitsOnly_(unitsOnly) {}
+
   void Apply(const TranFields& f) {
     const long type = f4long(f.trantype);
     if (type < 1 || type > 5) return;
@@ -51,12 +53,12 @@ class StockWalk {
     switch (static_cast<TranType>(type)) {
       case TranType::kOnOrder:
         onOrder_ = Add(onOrder_, units);
-        onOrderCost_ = Add(onOrderCost_, Product(u, Price(f)));
+        if (!unitsOnly_) onOrderCost_ = Add(onOrderCost_, Product(u, Price(f)));
         break;
       case TranType::kReceive:
         physical_ = Add(physical_, units);
         receivedUnits_ = Add(receivedUnits_, units);
-        receivedCost_ = Add(receivedCost_, Product(u, Price(f)));
+        if (!unitsOnly_) receivedCost_ = Add(receivedCost_, Product(u, Price(f)));
         break;
       case TranType::kShrinkage:
         physical_ = Add(physical_, -units);
@@ -65,7 +67,7 @@ class StockWalk {
       case TranType::kShip:
         physical_ = Add(physical_, -units);
         shippedUnits_ = Add(shippedUnits_, units);
-        shippedValue_ = Add(shippedValue_, Product(u, Price(f)));
+        if (!unitsOnly_) shippedValue_ = Add(shippedValue_, Product(u, Price(f)));
         break;
       case TranType::kAllocate:
         allocated_ = Add(allocated_, units);
@@ -80,6 +82,11 @@ class StockWalk {
     s.m_curNumUnitsInStock_Physical = ToCurrency(Add(s.m_curNumUnitsInStock_Physical.Raw(), physical_));
     s.m_curNumUnitsAllocated = ToCurrency(Add(s.m_curNumUnitsAllocated.Raw(), allocated_));
     s.m_curNumUnitsOnOrder = ToCurrency(Add(s.m_curNumUnitsOnOrder.Raw(), onOrder_));
+    s.m_curNumUnitsInStock_Available = s.m_curNumUnitsInStock_Physical - s.m_curNumUnitsAllocated;
+    if (unitsOnly_) {
+      stats = s;
+      return;
+    }
     s.m_curOnOrderCostActual = ToCurrency(onOrderCost_);
     // Averages are divided in double precision and rounded to four decimals; a divisor
     // of 0 or below leaves the average as it came in.
@@ -89,7 +96,6 @@ class StockWalk {
     if (shippedUnits_ > 0) {
       s.m_curAvgPricePerUnit = rt::Currency::FromDouble(ToDouble(shippedValue_) / ToDouble(shippedUnits_));
     }
-    s.m_curNumUnitsInStock_Available = s.m_curNumUnitsInStock_Physical - s.m_curNumUnitsAllocated;
     s.m_curStkCostAvg = s.m_curNumUnitsInStock_Physical * s.m_curAvgCostPerUnit;
     s.m_curStkPriceAvg = s.m_curNumUnitsInStock_Physical * s.m_curAvgPricePerUnit;
     stats = s;
@@ -98,6 +104,7 @@ class StockWalk {
  private:
   static rt::Currency Price(const TranFields& f) { return Amount(f.unitprc); }
 
+  bool unitsOnly_;
   Wide physical_ = 0, allocated_ = 0, onOrder_ = 0, onOrderCost_ = 0;
   Wide receivedUnits_ = 0, receivedCost_ = 0, shippedUnits_ = 0, shippedValue_ = 0;
 };
@@ -130,31 +137,50 @@ Status Stock::ProductStats(clsProductStats& stats, DATA4* open) const {
   });
 }
 
-Status Stock::AllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, DATA4* open) const {
+Status Stock::AllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, std::unordered_set<int32_t>& failed,
+                              DATA4* open, Figures which) const {
   stats.clear();
+  failed.clear();
   return Guarded<Status>([&]() -> Status {
     Table table(session_, open, Transactions::kFile);
     if (!table.ok()) return table.failure();
     DATA4* tb = table.get();
     const TranFields fields(tb);
+    const bool unitsOnly = which == Figures::kUnits;
     std::unordered_map<int32_t, StockWalk> walks;
+    std::unordered_set<int32_t> overflowed;
+    // Runs one product's step; an Overflow fails that product alone.
+    const auto guarded = [&](int32_t id, auto step) {
+      try {
+        step();
+      } catch (const rt::VbError& e) {
+        if (e.number() != rt::kErrOverflow) throw;
+        overflowed.insert(id);
+      }
+    };
     session_.Check(d4tagSelect(tb, nullptr), "d4tagSelect");
     for (int rc = session_.Check(d4top(tb), "d4top"); rc == 0; rc = session_.Check(d4skip(tb, 1), "d4skip")) {
       // The tags leave deleted rows out; so does this pass.
       if (d4deleted(tb)) continue;
       const long id = f4long(fields.prodid);
       if (id < std::numeric_limits<int32_t>::min() || id > std::numeric_limits<int32_t>::max()) continue;
-      walks[static_cast<int32_t>(id)].Apply(fields);
+      const auto key = static_cast<int32_t>(id);
+      StockWalk& walk = walks.try_emplace(key, unitsOnly).first->second;
+      guarded(key, [&] { walk.Apply(fields); });
     }
     std::unordered_map<int32_t, clsProductStats> result;
     result.reserve(walks.size());
     for (const auto& [id, walk] : walks) {
+      if (overflowed.count(id) != 0) continue;
       clsProductStats s;
       s.Init(id);
-      walk.Finish(s);
-      result.emplace(id, s);
+      guarded(id, [&] {
+        walk.Finish(s);
+        result.emplace(id, s);
+      });
     }
     stats.swap(result);
+    failed.swap(overflowed);
     return Status::Ok();
   });
 }

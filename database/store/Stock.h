@@ -8,10 +8,12 @@
 // is rounded half to even at the fourth decimal, as a currency product is; averages
 // are divided in double and rounded to currency. A figure that does not fit a
 // currency value is an Overflow error (kError, number 6), never a wrap; the record is
-// then left as it was.
+// then left as it was. In the one pass such a product alone fails: the others' figures
+// are exact.
 
 #include <cstdint>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "database/clsProductStats.h"
 #include "database/store/Codes.h"
@@ -29,10 +31,15 @@ class Stock {
   // Adds the transactions of stats.m_nProductID onto the record and derives the
   // averages and stock values.
   Status ProductStats(clsProductStats& stats, DATA4* open = nullptr) const;
+  // Which figures the one pass works out: every one, or the unit counts alone (on
+  // order, physical, allocated, available; the amounts stay 0), which need no price.
+  enum class Figures { kAll, kUnits };
   // The figures of every product that has transactions (a product without any has no
-  // entry: its figures are all 0); empty after a failure. A caller's open table is
-  // left in record order.
-  Status AllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, DATA4* open = nullptr) const;
+  // entry: its figures are all 0). A product whose figures do not fit has no entry and
+  // is in `failed`. Both are empty after a failure of the pass. A caller's open table
+  // is left in record order.
+  Status AllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, std::unordered_set<int32_t>& failed,
+                         DATA4* open = nullptr, Figures which = Figures::kAll) const;
   // True when the product has a transaction of the type.
   Result<bool> ProductHasTranType(int32_t prodId, int32_t type, DATA4* open = nullptr) const;
 

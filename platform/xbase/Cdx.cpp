@@ -450,7 +450,7 @@ Status Index::RebuildAll(std::vector<TagEntries> entries) {
   for (size_t t = 0; t < defs_.size() && s.ok(); ++t) {
     uint8_t c[4];
     PutLE32(c, counters[t]);
-    if (!file_->WriteAt(trees_[t]->headerOffset() + 8, c, sizeof c)) s = Status(Code::kIo, "cannot write " + path_);
+    if (!file_->WriteAt(trees_[t]->headerOffset() + 8, c, sizeof c)) s = Status::System(Code::kIo, "cannot write " + path_);
   }
   if (s.ok()) s = dir_->BumpCounter();
   if (s.ok()) {

@@ -250,14 +250,14 @@ Status WriteIndexFile(const std::string& path, const std::vector<TagDef>& defs,
   auto file = File::Create(path, &st);
   if (!file) return st;
   if (!file->WriteAt(0, out.data(), out.size()) || !file->Sync()) {
-    return Status(Code::kIo, "cannot write " + path + ": " + std::strerror(errno));
+    return Status::System(Code::kIo, "cannot write " + path);
   }
   return Status::Ok();
 }
 
 Status ReplaceFile(const std::string& from, const std::string& to) {
   if (std::rename(from.c_str(), to.c_str()) != 0) {
-    const Status s(Code::kIo, "cannot rename " + from + " to " + to + ": " + std::strerror(errno));
+    const Status s = Status::System(Code::kIo, "cannot rename " + from + " to " + to);
     std::remove(from.c_str());
     return s;
   }

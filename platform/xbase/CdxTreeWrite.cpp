@@ -23,7 +23,7 @@ Status Tree::Write(uint32_t page, const std::shared_ptr<Node>& n) {
 Status Tree::WriteEncoded(uint32_t page, const std::shared_ptr<Node>& n, const uint8_t* buf) {
   changed_ = true;
   n->image.clear();
-  if (!file_->WriteAt(page, buf, kPageSize)) return Status(Code::kIo, "cannot write " + file_->path());
+  if (!file_->WriteAt(page, buf, kPageSize)) return Status::System(Code::kIo, "cannot write " + file_->path());
   if (n->leaf()) n->image.assign(buf, buf + kPageSize);
   cache_[page] = n;
   return Status::Ok();
@@ -57,7 +57,7 @@ Status Tree::Release(uint32_t page) {
   uint8_t buf[kPageSize] = {};
   PutLE32(buf, free_);
   changed_ = true;
-  if (!file_->WriteAt(page, buf, sizeof buf)) return Status(Code::kIo, "cannot write " + file_->path());
+  if (!file_->WriteAt(page, buf, sizeof buf)) return Status::System(Code::kIo, "cannot write " + file_->path());
   cache_.erase(page);
   free_ = page;
   return Status::Ok();
@@ -75,7 +75,7 @@ Status Tree::WriteHeader() {
   PutLE32(h, root_);
   PutLE32(h + 4, free_);
   PutCounter(h + 8, counter_ + 1, bigEndianCounter_);
-  if (!file_->WriteAt(header_, h, sizeof h)) return Status(Code::kIo, "cannot write " + file_->path());
+  if (!file_->WriteAt(header_, h, sizeof h)) return Status::System(Code::kIo, "cannot write " + file_->path());
   ++counter_;
   diskRoot_ = root_;
   diskFree_ = free_;
@@ -86,7 +86,7 @@ Status Tree::WriteHeader() {
 Status Tree::BumpCounter() {
   uint8_t c[4];
   PutCounter(c, counter_ + 1, bigEndianCounter_);
-  if (!file_->WriteAt(header_ + 8, c, sizeof c)) return Status(Code::kIo, "cannot write " + file_->path());
+  if (!file_->WriteAt(header_ + 8, c, sizeof c)) return Status::System(Code::kIo, "cannot write " + file_->path());
   ++counter_;
   return Status::Ok();
 }

@@ -70,6 +70,7 @@ int code4readLock(CODE4* c, int on);      // kept for the caller; reads never ta
 int code4readOnly(CODE4* c, int on);      // 1: tables open read-only
 int code4optimizeWrite(CODE4* c, int on); // kept for the caller; writes are never delayed
 int code4errorCode(CODE4* c, int code);   // sets the error code, returns the previous one
+int code4errorSystem(CODE4* c);           // the system's error number (errno) behind the last error; 0: none
 int code4errTagName(CODE4* c, int on);    // 1: d4tag of a missing tag records e4tagName
 
 // Session lock: one byte (0x80000000) of the given file, held shared by every copy that

@@ -54,7 +54,7 @@ void EnsureMemo(FIELD4* f) {
   const xb::Status s = d->memo->Read(block, &f->memo);
   if (!s.ok()) {
     f->memo.clear();
-    d->Fail(ErrorOf(s, e4read));
+    d->Fail(s, ErrorOf(s, e4read));
   }
 }
 

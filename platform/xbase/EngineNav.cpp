@@ -45,7 +45,7 @@ int Settle(DATA4* d, TAG4* t, bool forward) {
       return 0;
     }
     // A key whose record is not (yet) in the table is passed over like a deleted one.
-    if (!s.ok() && s.code() != Code::kNotFound) return d->Fail(ErrorOf(s, e4read));
+    if (!s.ok() && s.code() != Code::kNotFound) return d->Fail(s, ErrorOf(s, e4read));
     if (!(forward ? CurNext(t) : CurPrev(t))) break;
   }
   return CursorEnd(d, t);
@@ -221,7 +221,7 @@ int d4top(DATA4* d) {
   if (d->selected) return TopOfTag(d, d->selected);
   if (d->table->recordCount() == 0) {
     const Status s = d->table->RefreshCount();
-    if (!s.ok()) return d->Fail(ErrorOf(s, e4read));
+    if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
   }
   if (d->table->recordCount() == 0) {
     GoEof(d);
@@ -264,7 +264,7 @@ int d4skip(DATA4* d, long n) {
     }
     if (target > d->table->recordCount()) {
       const Status s = d->table->RefreshCount();
-      if (!s.ok()) return d->Fail(ErrorOf(s, e4read));
+      if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
       if (target > d->table->recordCount()) {
         GoEof(d);
         return r4eof;

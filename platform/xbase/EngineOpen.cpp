@@ -81,6 +81,7 @@ int code4readLock(CODE4* c, int on) { return Set(c, &CODE4::readLock, on); }
 int code4readOnly(CODE4* c, int on) { return Set(c, &CODE4::readOnly, on); }
 int code4optimizeWrite(CODE4* c, int on) { return Set(c, &CODE4::optimizeWrite, on); }
 int code4errorCode(CODE4* c, int code) { return Set(c, &CODE4::errorCode, code); }
+int code4errorSystem(CODE4* c) { return c ? c->systemError : 0; }
 int code4errTagName(CODE4* c, int on) { return Set(c, &CODE4::errTagName, on); }
 
 int code4sessionLock(CODE4* c, const char* path, int exclusive) {
@@ -90,7 +91,7 @@ int code4sessionLock(CODE4* c, const char* path, int exclusive) {
     Status s;
     c->session = File::Open(path, File::Mode::kReadWrite, &s);
     if (!c->session && !exclusive) c->session = File::Open(path, File::Mode::kReadOnly, &s);
-    if (!c->session) return c->Fail(e4open);
+    if (!c->session) return c->Fail(s, e4open);
     c->sessionPath = path;
     c->sessionExclusive = false;
   }
@@ -128,7 +129,7 @@ DATA4* d4open(CODE4* c, const char* path) {
   Status s;
   d->table = xb::Table::Open(path, mode, &s);
   if (!d->table) {
-    c->Fail(s.code() == Code::kCorrupt ? e4data : e4open);
+    c->Fail(s, s.code() == Code::kCorrupt ? e4data : e4open);
     return nullptr;
   }
   d->locks = std::make_unique<xb::LockManager>(&d->table->file());
@@ -140,7 +141,7 @@ DATA4* d4open(CODE4* c, const char* path) {
   if (h.HasMemoFields()) {
     d->memo = xb::MemoFile::Open(xb::CompanionPath(path, "fpt"), mode, &s);
     if (!d->memo) {
-      c->Fail(s.code() == Code::kCorrupt ? e4data : e4open);
+      c->Fail(s, s.code() == Code::kCorrupt ? e4data : e4open);
       return nullptr;
     }
   }
@@ -148,7 +149,7 @@ DATA4* d4open(CODE4* c, const char* path) {
     // The field types tell the key types (CompileTags).
     d->index = xb::CdxIndex::Open(xb::CompanionPath(path, "cdx"), mode, &s, false);
     if (!d->index) {
-      c->Fail(s.code() == Code::kNotFound ? e4open : e4index);
+      c->Fail(s, s.code() == Code::kNotFound ? e4open : e4index);
       return nullptr;
     }
     const int r = CompileTags(d.get());
@@ -197,7 +198,7 @@ DATA4* d4create(CODE4* c, const char* path, const FIELD4INFO* fields, const TAG4
   }
   const Status s = xb::CreateTableFiles(path, defs, specs);
   if (!s.ok()) {
-    c->Fail(s.code() == Code::kInvalid ? e4parm : e4create);
+    c->Fail(s, s.code() == Code::kInvalid ? e4parm : e4create);
     return nullptr;
   }
   return d4open(c, path);

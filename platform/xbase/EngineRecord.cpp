@@ -49,7 +49,7 @@ int LoadRecord(DATA4* d, uint32_t n) {
   const Status s = d->table->ReadRecord(n, d->rec.data());
   if (!s.ok()) {
     GoEof(d);
-    return s.code() == Code::kNotFound ? r4eof : d->Fail(ErrorOf(s, e4read));
+    return s.code() == Code::kNotFound ? r4eof : d->Fail(s, ErrorOf(s, e4read));
   }
   std::memcpy(d->orig.data(), d->rec.data(), d->table->recordLen());
   d->recno = n;
@@ -82,7 +82,7 @@ int WriteMemos(DATA4* d) {
     uint32_t block = 0;
     const Status s = d->memo->Write(f->memo, d->code->policy(), &block);
     if (s.code() == Code::kLocked) return r4locked;
-    if (!s.ok()) return d->Fail(ErrorOf(s, e4write));
+    if (!s.ok()) return d->Fail(s, ErrorOf(s, e4write));
     char text[16];
     if (block == 0) {
       std::memset(text, ' ', 10);
@@ -163,7 +163,8 @@ int InsertKeys(DATA4* d, const std::vector<KeyOp>& insertions, uint32_t n, std::
     } else if (s.code() != Code::kInvalid || d->index->Tag(op.tag).unique) {
       RemoveInserted(d, *inserted, n);
       inserted->clear();
-      return d->Fail(e4index);
+      // A page the system would not write (a full disk) leaves the index sound.
+      return s.code() == Code::kIo ? d->Fail(s, e4write) : d->Fail(e4index);
     }
   }
   return 0;
@@ -204,7 +205,7 @@ int StoreChange(DATA4* d, const KeyChanges& c) {
   const Status s = d->table->WriteRecord(n, d->rec.data());
   if (!s.ok()) {
     RemoveInserted(d, inserted, n);
-    return d->Fail(ErrorOf(s, e4write));
+    return d->Fail(s, ErrorOf(s, e4write));
   }
   return RemoveKeys(d, c.removals, n);
 }
@@ -213,20 +214,20 @@ int StoreChange(DATA4* d, const KeyChanges& c) {
 // count, its keys, then the count, so that readers see the row whole or not at all.
 int StoreAppend(DATA4* d, uint32_t* n) {
   Status s = d->table->RefreshCount();
-  if (!s.ok()) return d->Fail(ErrorOf(s, e4read));
+  if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
   *n = d->table->recordCount() + 1;
   const KeyChanges c = d->index ? KeyOps(d, nullptr, d->rec.data()) : KeyChanges{};
   if (d->index) {
     if (const int r = DropLeftoverKeys(d, *n); r != 0) return r;
   }
   s = d->table->StageAppend(d->rec.data(), n);
-  if (!s.ok()) return d->Fail(ErrorOf(s, e4write));
+  if (!s.ok()) return d->Fail(s, ErrorOf(s, e4write));
   std::vector<KeyOp> inserted;
   if (const int r = InsertKeys(d, c.insertions, *n, &inserted); r != 0) return r;
   s = d->table->PublishAppend(*n);
   if (s.ok()) return 0;
   RemoveInserted(d, inserted, *n);
-  return d->Fail(ErrorOf(s, e4write));
+  return d->Fail(s, ErrorOf(s, e4write));
 }
 
 void Committed(DATA4* d, uint32_t n) {
@@ -305,7 +306,7 @@ long d4recNo(DATA4* d) {
 long d4recCountDo(DATA4* d) {
   if (!d) return e4parm;
   const Status s = d->table->RefreshCount();
-  if (!s.ok()) return d->Fail(ErrorOf(s, e4read));
+  if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
   return d->table->recordCount();
 }
 
@@ -315,7 +316,7 @@ int d4lock(DATA4* d, long recno) {
   const auto n = static_cast<uint32_t>(recno);
   if (n > d->table->recordCount()) {
     const Status s = d->table->RefreshCount();
-    if (!s.ok()) return d->Fail(ErrorOf(s, e4read));
+    if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
     if (n > d->table->recordCount()) return r4entry;
   }
   if (!d->denyWrite) {
@@ -484,7 +485,7 @@ int d4reindex(DATA4* d) {
       r = s.code() == Code::kLocked ? r4locked : d->Fail(e4index);
     }
   } else {
-    r = d->Fail(ErrorOf(s, e4read));
+    r = d->Fail(s, ErrorOf(s, e4read));
   }
   d->locks->UnlockAll();
   if (r != 0) return r;

@@ -33,6 +33,7 @@ struct CODE4 {
   int readOnly = 0;
   int optimizeWrite = 0;
   int errorCode = 0;
+  int systemError = 0;  // errno behind errorCode; 0 when none
   int errTagName = 1;
   std::set<DATA4*> tables;
   std::unique_ptr<xb::File> session;
@@ -42,6 +43,13 @@ struct CODE4 {
   xb::LockPolicy policy() const { return {lockAttempts, lockDelay}; }
   int Fail(int code) {
     errorCode = code;
+    systemError = 0;
+    return code;
+  }
+  // Records the failure `s` as `code`, with the system's error number behind it.
+  int Fail(const xb::Status& s, int code) {
+    Fail(code);
+    systemError = s.systemError();
     return code;
   }
 };
@@ -94,6 +102,7 @@ struct DATA4 {
   std::string key;            // scratch for keys
 
   int Fail(int error) { return code->Fail(error); }
+  int Fail(const xb::Status& s, int error) { return code->Fail(s, error); }
 };
 
 namespace xb::engine {

@@ -19,8 +19,7 @@ std::unique_ptr<File> File::Open(const std::string& path, Mode mode, Status* sta
   if (fd < 0) {
     if (status) {
       *status = errno == EISDIR ? Status(Code::kInvalid, path + " is a folder")
-                                : Status(errno == ENOENT ? Code::kNotFound : Code::kIo,
-                                         "cannot open " + path + ": " + std::strerror(errno));
+                                : Status::System(errno == ENOENT ? Code::kNotFound : Code::kIo, "cannot open " + path);
     }
     return nullptr;
   }
@@ -38,7 +37,7 @@ std::unique_ptr<File> File::Open(const std::string& path, Mode mode, Status* sta
 std::unique_ptr<File> File::Create(const std::string& path, Status* status) {
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) {
-    if (status) *status = Status(Code::kIo, "cannot create " + path + ": " + std::strerror(errno));
+    if (status) *status = Status::System(Code::kIo, "cannot create " + path);
     return nullptr;
   }
   if (status) *status = Status::Ok();

@@ -38,7 +38,7 @@ Status MemoFile::Create(const std::string& path, uint16_t blockSize) {
   std::vector<uint8_t> h(kHeaderLen, 0);
   PutBE32(h.data(), (kHeaderLen + blockSize - 1) / blockSize);
   PutBE16(h.data() + 6, blockSize);
-  if (!f->WriteAt(0, h.data(), h.size())) return {Code::kIo, "cannot write " + path};
+  if (!f->WriteAt(0, h.data(), h.size())) return Status::System(Code::kIo, "cannot write " + path);
   return Status::Ok();
 }
 
@@ -75,7 +75,7 @@ Status MemoFile::Read(uint32_t block, std::string* out) const {
   const uint64_t off = static_cast<uint64_t>(block) * blockSize_;
   uint8_t first[kFirstRead];
   const long long got = file_->ReadSome(off, first, sizeof first);
-  if (got < 0) return {Code::kIo, "cannot read " + file_->path()};
+  if (got < 0) return Status::System(Code::kIo, "cannot read " + file_->path());
   if (got < static_cast<long long>(kBlockHeaderLen)) {
     return {Code::kCorrupt, file_->path() + ": memo pointer past the end of the file"};
   }
@@ -130,7 +130,7 @@ Status MemoFile::Write(std::string_view data, const LockPolicy& policy, uint32_t
       PutBE32(nh, static_cast<uint32_t>(next + blocks));
       if (!file_->WriteAt(static_cast<uint64_t>(next) * blockSize_, buf.data(), buf.size()) ||
           !file_->WriteAt(0, nh, sizeof nh)) {
-        result = {Code::kIo, "cannot write " + file_->path()};
+        result = Status::System(Code::kIo, "cannot write " + file_->path());
       } else {
         *block = next;
       }

@@ -1,6 +1,9 @@
 #pragma once
-// Result of an engine operation: a code and, on failure, a message saying why.
+// Result of an engine operation: a code and, on failure, a message saying why; a
+// failure the operating system reported also keeps its error number (errno).
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -22,13 +25,24 @@ class Status {
   Status(Code code, std::string message) : code_(code), message_(std::move(message)) {}
   static Status Ok() { return {}; }
 
+  // A failure of the system call just made: `what` and the system's reason; errno is
+  // read here, so nothing may run between the call and this.
+  static Status System(Code code, const std::string& what, int error = errno) {
+    Status s(code, what + ": " + std::strerror(error));
+    s.systemError_ = error;
+    return s;
+  }
+
   bool ok() const { return code_ == Code::kOk; }
   Code code() const { return code_; }
   const std::string& message() const { return message_; }
+  // The operating system's error number behind the failure; 0 when none.
+  int systemError() const { return systemError_; }
 
  private:
   Code code_ = Code::kOk;
   std::string message_;
+  int systemError_ = 0;
 };
 
 }  // namespace xb

@@ -67,7 +67,7 @@ std::unique_ptr<Table> Table::Open(const std::string& path, File::Mode mode, Sta
   std::string bytes(4096, '\0');
   const long long got = f->ReadSome(0, bytes.data(), bytes.size());
   DbfHeader h;
-  *status = got < 0 ? Status(Code::kIo, "cannot read " + path)
+  *status = got < 0 ? Status::System(Code::kIo, "cannot read " + path)
                     : ParseDbfPrefix(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<size_t>(got), &h);
   if (!status->ok()) {
     *status = Status(status->code(), path + ": " + status->message());
@@ -111,7 +111,7 @@ Status Table::Create(const std::string& path, std::vector<FieldDef> fields, bool
   bytes.push_back(static_cast<char>(kEofMark));
   std::unique_ptr<File> f = File::Create(path, &s);
   if (!f) return s;
-  if (!f->WriteAt(0, bytes.data(), bytes.size())) return {Code::kIo, "cannot write " + path};
+  if (!f->WriteAt(0, bytes.data(), bytes.size())) return Status::System(Code::kIo, "cannot write " + path);
   return Status::Ok();
 }
 
@@ -182,7 +182,7 @@ Status Table::WriteRecord(uint32_t n, const char* buf) {
   if (!file_->writable()) return {Code::kReadOnly, path() + " is open read-only"};
   if (n == 0 || n > header_.recordCount) return {Code::kInvalid, "no record " + std::to_string(n)};
   if (!file_->WriteAt(header_.RecordOffset(n), buf, header_.recordLen)) {
-    return {Code::kIo, "cannot write " + path()};
+    return Status::System(Code::kIo, "cannot write " + path());
   }
   return TouchDate();
 }
@@ -191,7 +191,7 @@ Status Table::TouchDate() {
   if (dateTouched_) return Status::Ok();
   uint8_t ymd[3];
   TodayYmd(ymd);
-  if (!file_->WriteAt(1, ymd, sizeof ymd)) return {Code::kIo, "cannot write " + path()};
+  if (!file_->WriteAt(1, ymd, sizeof ymd)) return Status::System(Code::kIo, "cannot write " + path());
   header_.year = ymd[0];
   header_.month = ymd[1];
   header_.day = ymd[2];
@@ -206,7 +206,7 @@ Status Table::StageAppend(const char* buf, uint32_t* n) {
   std::string bytes(buf, header_.recordLen);
   bytes.push_back(static_cast<char>(kEofMark));
   if (!file_->WriteAt(header_.RecordOffset(next), bytes.data(), bytes.size())) {
-    return {Code::kIo, "cannot write " + path()};
+    return Status::System(Code::kIo, "cannot write " + path());
   }
   knownSize_ = std::max(knownSize_, header_.RecordOffset(next) + bytes.size());
   *n = next;
@@ -218,7 +218,7 @@ Status Table::PublishAppend(uint32_t n) {
   TodayYmd(h + 1);
   h[0] = header_.type;
   PutLE32(h + 4, n);
-  if (!file_->WriteAt(0, h, sizeof h)) return {Code::kIo, "cannot write " + path()};
+  if (!file_->WriteAt(0, h, sizeof h)) return Status::System(Code::kIo, "cannot write " + path());
   header_.recordCount = n;
   dateTouched_ = true;
   return Status::Ok();

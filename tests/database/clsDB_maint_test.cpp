@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QListWidget>
 
 #include <cerrno>
 
 #include "database/UpgradeStops.h"
+#include "database/frmDBMaint.h"
 #include "tests/database/DbTestSupport.h"
 
 namespace {
@@ -19,16 +21,16 @@ QByteArray Bytes(const QString& path) {
 }
 
 // Another copy of the program with the database open, in a child process: it holds
-// the session lock shared until Release().
+// the session lock shared (or, re-indexing, exclusively) until Release().
 class OtherProcess {
  public:
-  explicit OtherProcess(const QString& lockPath) {
+  explicit OtherProcess(const QString& lockPath, bool exclusive = false) {
     if (pipe(ready_) != 0 || pipe(release_) != 0) return;
     const QByteArray path = QFile::encodeName(lockPath);
     pid_ = fork();
     if (pid_ == 0) {
       CODE4* engine = d4init_v();
-      const char ok = code4sessionLock(engine, path.constData(), 0) == 0 ? 'y' : 'n';
+      const char ok = code4sessionLock(engine, path.constData(), exclusive ? 1 : 0) == 0 ? 'y' : 'n';
       (void)!write(ready_[1], &ok, 1);
       char c;
       (void)!read(release_[0], &c, 1);
@@ -189,6 +191,37 @@ TEST_F(MaintTest, ARebuildOrUpgradeIsRefusedWhileAnotherProcessHasTheDatabaseOpe
   ASSERT_TRUE(gDB().OpenDB(dir));
   EXPECT_EQ(gDB().DBVer(gDB().LastIdTable()), 6);
   EXPECT_TRUE(gDB().ReIndexFile(Products()));
+}
+
+// Each refusal is one box that says why: a re-index another copy's use refuses, and
+// an open while another copy re-indexes.
+TEST_F(MaintTest, ARefusalForAnotherCopyIsOneBoxSayingWhy) {
+  const QString dir = OpenNewDatabase();
+  FailLocksFast();
+  {
+    OtherProcess other(gDB().LastIdTable());
+    ASSERT_TRUE(other.holding());
+    QList<clsDBFile> files = gDB().DataFilePaths();
+    prompts->Answer(ui::vbYes);
+    prompts->ExpectContaining(QStringLiteral("The database is in use by another user. Re-indexing requires"));
+    runner->Then(QStringLiteral("frmDBMaint"), [](QDialog& dlg) {
+      static_cast<frmDBMaint&>(dlg).lstDataFiles->setCurrentRow(0);
+      ui::test::Click(dlg, QStringLiteral("IndexButton"));
+      dlg.reject();
+    });
+    clsDBUtil::DlgDBMaintenance(nullptr, files);
+    EXPECT_EQ(prompts->Shown().size(), 2u);  // the question and the refusal
+  }
+  const QString lockPath = gDB().LastIdTable();
+  gDB().CloseDB();
+  OtherProcess reindexing(lockPath, true);
+  ASSERT_TRUE(reindexing.holding());
+  prompts->Expect(QStringLiteral("Unable to open: ") + dir +
+                  QStringLiteral("\n\nThe database is in use for maintenance (re-indexing or upgrading) by another "
+                                 "user. Please try again when it is finished."));
+  EXPECT_FALSE(gDB().OpenDB(dir));
+  reindexing.Release();
+  EXPECT_TRUE(gDB().OpenDB(dir));
 }
 
 }  // namespace

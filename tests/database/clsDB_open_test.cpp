@@ -1,7 +1,14 @@
 // Creating, opening and closing a database folder; the folder checks; the remembered
 // last folder.
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDir>
 #include <QFile>
+#include <cerrno>
+#include <cstring>
 
 #include "tests/database/DbTestSupport.h"
 
@@ -134,6 +141,44 @@ TEST_F(OpenTest, OpenTableOfAMissingFileShowsOneBoxAndTheNextOpenWorks) {
   DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
   ASSERT_NE(tb, nullptr);
   d4close(tb);
+}
+
+// A folder the user may only read: one box names the file and the system's reason,
+// and no second one claims the folder holds no version. Root may write anyway, so
+// the open runs as an ordinary user in a child process.
+TEST_F(OpenTest, AReadOnlyFolderIsNamedInOneBoxWithTheSystemsReason) {
+  const QString dir = OpenNewDatabase();
+  const QString version = gDB().LastIdTable();
+  gDB().CloseDB();
+  for (const QString& name : QDir(dir).entryList(QDir::Files)) {
+    ASSERT_EQ(chmod(QFile::encodeName(dir + QLatin1Char('/') + name).constData(), 0444), 0);
+  }
+  for (const QString& folder : {testenv::TempRoot(), dir}) {
+    ASSERT_EQ(chmod(QFile::encodeName(folder).constData(), 0555), 0);
+  }
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+    prompts->ExpectContaining(QStringLiteral("Unable to open: "));
+    const bool opened = gDB().OpenDB(dir);
+    const QByteArray shown = prompts->Texts().join(QStringLiteral("|")).toUtf8();
+    if (write(out[1], shown.constData(), static_cast<size_t>(shown.size())) != shown.size()) _exit(3);
+    _exit(opened ? 4 : 0);
+  }
+  close(out[1]);
+  QByteArray shown;
+  char buf[4096];
+  for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) shown.append(buf, static_cast<qsizetype>(n));
+  close(out[0]);
+  int status = -1;
+  waitpid(child, &status, 0);
+  for (const QString& folder : {testenv::TempRoot(), dir}) chmod(QFile::encodeName(folder).constData(), 0755);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(QString::fromUtf8(shown), QStringLiteral("Unable to open: ") + version + QStringLiteral("\n\n") +
+                                           QString::fromLocal8Bit(std::strerror(EACCES)));
 }
 
 TEST_F(OpenTest, NewDatabaseWithATemplateMissingShowsTheErrorAndKeepsTheCopies) {

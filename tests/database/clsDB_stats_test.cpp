@@ -3,6 +3,7 @@
 // for every product, which must give the same numbers.
 
 #include <QCoreApplication>
+#include <unordered_set>
 
 #include "database/SampleDatabase.h"
 #include "tests/database/DbTestSupport.h"
@@ -98,7 +99,7 @@ TEST_F(StatsTest, DeletedRowsAndOtherProductsDoNotCount) {
 TEST_F(StatsTest, FiguresBeyondTheCurrencyRangeAreAFailureNotAWrap) {
   AddTran(1000, 2, "900000000000000", "1");
   AddTran(1000, 2, "900000000000000", "1");
-  AddTran(1001, 1, "900000000000000", "900000000000000");  // the product alone is far out of range
+  AddTran(1001, 1, "900000000000000", "900000000000000");  // its value alone is far out of range
   for (int32_t id : {1000, 1001}) {
     prompts->ExpectContaining(QStringLiteral("clsDB_GetProductStats"));
     clsProductStats s;
@@ -112,11 +113,27 @@ TEST_F(StatsTest, FiguresBeyondTheCurrencyRangeAreAFailureNotAWrap) {
     }());
     rt::Err().Clear();
   }
-  prompts->ExpectContaining(QStringLiteral("clsDB_GetAllProductStats"));
-  std::unordered_map<int32_t, clsProductStats> all;
-  DATA4* tb = nullptr;
-  EXPECT_FALSE(gDB().GetAllProductStats(all, tb));
-  EXPECT_TRUE(all.empty());
+  // The one pass fails these products alone, with one report; counting units only,
+  // 1001 fits (its units on order do, their cost does not).
+  AddTran(1002, 2, "3", "2");
+  for (const bool unitsOnly : {false, true}) {
+    SCOPED_TRACE(unitsOnly);
+    prompts->ExpectContaining(QStringLiteral("clsDB_GetAllProductStats"));
+    std::unordered_map<int32_t, clsProductStats> all;
+    std::unordered_set<int32_t> failed;
+    DATA4* tb = nullptr;
+    EXPECT_TRUE(gDB().GetAllProductStats(all, failed, tb, unitsOnly));
+    const std::unordered_set<int32_t> expected = unitsOnly ? std::unordered_set<int32_t>{1000} : std::unordered_set<int32_t>{1000, 1001};
+    EXPECT_EQ(failed, expected);
+    EXPECT_EQ(all.count(1000), 0u);
+    EXPECT_EQ(all.count(1001), unitsOnly ? 1u : 0u);
+    if (unitsOnly) {
+      EXPECT_EQ(all[1001].m_curNumUnitsOnOrder, Cur("900000000000000"));
+    }
+    EXPECT_EQ(all[1002].m_curNumUnitsInStock_Physical, Cur("3"));
+    EXPECT_EQ(all[1002].m_curStkCostAvg, unitsOnly ? Cur("0") : Cur("6"));
+    rt::Err().Clear();
+  }
 }
 
 TEST_F(StatsTest, OnePassForEveryProductGivesTheFiguresOfEachWalk) {
@@ -139,8 +156,10 @@ TEST_F(StatsTest, OnePassForEveryProductGivesTheFiguresOfEachWalk) {
   ASSERT_TRUE(gDB().DeleteProductTransactions(1039));
 
   std::unordered_map<int32_t, clsProductStats> all;
+  std::unordered_set<int32_t> failed{424242};
   all[424242].Init(424242);  // entries of an earlier call do not stay
-  ASSERT_TRUE(gDB().GetAllProductStats(all, tb));
+  ASSERT_TRUE(gDB().GetAllProductStats(all, failed, tb));
+  EXPECT_TRUE(failed.empty());
   EXPECT_EQ(tb, nullptr);
   EXPECT_EQ(all.count(424242), 0u);
   EXPECT_EQ(all.count(1039), 0u);

@@ -1,8 +1,15 @@
 // Transactions: the record's defaults, saving (add, update, delete), reading, copying,
 // the existence tests and the type names.
 
-#include <QComboBox>
+#include <signal.h>
+#include <sys/resource.h>
 
+#include <QComboBox>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/xbase/EngineState.h"
 #include "tests/database/DbTestSupport.h"
 #include "tests/database/StockTestSupport.h"
 
@@ -18,6 +25,22 @@ class TranTest : public dbtest::DbTest {
     OpenNewDatabase();
   }
 };
+
+// Units × amount must be a currency value, either sign, up to its last digit.
+TEST(clsTranRecord, AValueBeyondTheCurrencyRangeDoesNotFit) {
+  const struct {
+    const char* units;
+    const char* amount;
+    bool fits;
+  } cases[] = {
+      {"922337203685477.5807", "1", true},       {"922337203685477.5807", "1.0001", false},
+      {"-922337203685477.5807", "1", true},      {"461168601842738.79", "2", true},
+      {"461168601842738.7904", "2", false},      {"1000000", "99999999999", false},
+      {"2000000000", "500000", false},           {"2000000000", "400000", true},
+      {"-1000000", "99999999999", false},        {"0", "922337203685477", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TranValueFits(Cur(c.units), Cur(c.amount)), c.fits) << c.units << " x " << c.amount;
+}
 
 TEST(clsTranRecord, ANewRecordHoldsItsDefaults) {
   clsTran t;
@@ -105,6 +128,52 @@ TEST_F(TranTest, SavesThatCannotWriteReportFailure) {
   EXPECT_FALSE(gDB().GetTran(4242, missing));
   EXPECT_EQ(missing.nProdId, 99);  // untouched
   EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 0);
+}
+
+// The rows each tag of the transactions table walks; -1 when the index is not sound.
+std::vector<int> TagRows() {
+  DATA4* tb = gDB().OpenTable(gDB().TranTable());
+  if (tb == nullptr) return {-1};
+  std::vector<int> rows;
+  if (!tb->index->Check().ok()) rows.push_back(-1);
+  for (const auto& tag : tb->tags) {
+    d4tagSelect(tb, tag.get());
+    int n = 0;
+    for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) ++n;
+    rows.push_back(n);
+  }
+  d4close(tb);
+  return rows;
+}
+
+// A write the system refuses (here beyond the process's file size limit; a full disk
+// fails the same way) is reported with the system's reason, and leaves the table and
+// every tag as they were; the next save works.
+TEST_F(TranTest, AWriteTheSystemRefusesIsReportedWithItsReasonAndChangesNothing) {
+  for (int i = 0; i < 200; ++i) ASSERT_GT(AddTran(1000 + i % 7, 2, "1", "1"), 0);
+  const qint64 size = QFileInfo(gDB().TranTable()).size();
+  for (const char* other : {"svltran.cdx", "svltran.fpt", "svlid.dbf", "svlid.cdx"}) {
+    ASSERT_LT(QFileInfo(gDB().DBPath() + QLatin1Char('/') + QLatin1String(other)).size(), size) << other;
+  }
+  const std::vector<int> before = TagRows();
+  ASSERT_EQ(before, std::vector<int>(before.size(), 200));
+
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit limited = old;
+  limited.rlim_cur = static_cast<rlim_t>(size);
+  const sighandler_t oldHandler = signal(SIGXFSZ, SIG_IGN);
+  prompts->ExpectContaining(QStringLiteral("Write error (-80): ") + QString::fromLocal8Bit(std::strerror(EFBIG)));
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const int32_t refused = AddTran(2000, 2, "5", "1");
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(refused, -1);
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 200);
+  EXPECT_EQ(TagRows(), before);
+
+  ASSERT_GT(AddTran(2000, 2, "5", "1"), 0);
+  EXPECT_EQ(TagRows(), std::vector<int>(before.size(), 201));
 }
 
 TEST_F(TranTest, ALockedCounterSavesNothingAndLeavesTheRecordWithoutAnId) {

@@ -355,7 +355,8 @@ TEST_F(TranStoreTest, TheWalkOfOneProductAndThePassOverAllGiveTheSameFigures) {
   Added(Row(7, TranType::kShrinkage, 1, 0));
   Added(Row(8, TranType::kReceive, 1, 1));
   std::unordered_map<int32_t, clsProductStats> all;
-  ASSERT_TRUE(stock.AllProductStats(all).ok());
+  std::unordered_set<int32_t> failed;
+  ASSERT_TRUE(stock.AllProductStats(all, failed).ok());
   ASSERT_EQ(all.size(), 2u);
   clsProductStats one;
   one.Init(7);

@@ -90,12 +90,16 @@ TEST_F(ExportTest, WritesTheImportLayoutAndReadsBackUnderTheSameSettings) {
                              QStringLiteral("line one\r\nline two"));
     Add(QStringLiteral("H-1"), QStringLiteral("Hidden"), "1", {}, {}, true);
     const int32_t neg = Add(QStringLiteral("NEG"), QStringLiteral("Negative"));
+    // Its stock value is beyond the currency range; its units are written all the same.
+    const int32_t huge = Add(QStringLiteral("HUGE"), QStringLiteral("Huge"));
     ASSERT_EQ(nine, 9999);
     ASSERT_GT(AddTran(pipe, store::Code(store::TranType::kReceive), "12.5", "1"), 0);
     ASSERT_GT(AddTran(neg, store::Code(store::TranType::kShip), "5", "1"), 0);
+    ASSERT_GT(AddTran(huge, store::Code(store::TranType::kReceive), "1000000", "99999999999"), 0);
 
     EXPECT_EQ(Export(), (QStringList{
                             productcsv::HeadingRow(),
+                            "Huge,HUGE,,,1000000,0,0,,,,0,0,,,,,",
                             "Negative,NEG,,,0,0,0,,,,0,0,,,,,",
                             "Nine,G9999,,,0,0,0,,,,0,0,,,,,",
                             QStringLiteral("\"Pipe 14\"\"\",P-1,\"Bin, A\",,") + (comma ? "\"12,5\"" : "12.5") +
@@ -107,13 +111,13 @@ TEST_F(ExportTest, WritesTheImportLayoutAndReadsBackUnderTheSameSettings) {
     // Read back: the products with part numbers are updated (their stock untouched),
     // the two without come back as new products under the generated numbers.
     const size_t transactions = Transactions().size();
-    EXPECT_EQ(Reimport(dir + QStringLiteral("/out.csv")), 4);
+    EXPECT_EQ(Reimport(dir + QStringLiteral("/out.csv")), 5);
     EXPECT_EQ(Transactions().size(), transactions);
     QStringList products;
     for (const clsProd& p : Products()) {
       products << p.sProdName + QLatin1Char('|') + p.sPartNo + QLatin1Char('|') + QString::number(p.curStdCost.Raw());
     }
-    EXPECT_THAT(products, ::testing::UnorderedElementsAre("Negative|NEG|0", "Nine||0", "Nine|G9999|0",
+    EXPECT_THAT(products, ::testing::UnorderedElementsAre("Huge|HUGE|0", "Negative|NEG|0", "Nine||0", "Nine|G9999|0",
                                                           "Pipe 14\"|P-1|25000", "Ten, Inc.||11230",
                                                           "Ten, Inc.|G10000|11230"));
     EXPECT_EQ(Product(pipe).sNotes, QStringLiteral("line one    line two"));

@@ -5,7 +5,11 @@
 #include <map>
 #include <memory>
 
+#include "platform/runtime/Collection.h"
+
 #include "database/store/Codes.h"
+#include "exchange/ProductCsv.h"
+#include "exchange/clsImportData.h"
 #include "exchange/frmImportProducts.h"
 #include "exchange/ExchangeSupport.h"
 #include "exchange/frmMain_exchange.h"
@@ -132,6 +136,22 @@ TEST_F(ProductImportTest, BeginningInventoryBecomesOneReceiveForNewProductsOnly)
 
 // The ids come from the shared counters as they stand when each row is written (another
 // copy may have moved them), and the counters hold the next free ids afterwards.
+// The row check refuses a beginning inventory whose Receive no figure can hold.
+TEST_F(ProductImportTest, ABeginningInventoryBeyondTheCurrencyRangeIsRefused) {
+  rt::Collection columns;
+  productcsv::SetupColumns(columns);
+  const QStringList headings{QString(), QStringLiteral("PRODUCTNAME"), QStringLiteral("BEGINNINGINVENTORY"),
+                             QStringLiteral("STDUNITCOST")};
+  clsImportData data;
+  QString errors;
+  EXPECT_FALSE(data.ValidateARow(2, QStringLiteral("Big,2000000000,500000"), columns, headings, errors));
+  EXPECT_TRUE(data.ValidateARow(3, QStringLiteral("Fine,2000000000,400000"), columns, headings, errors));
+  EXPECT_TRUE(data.ValidateARow(4, QStringLiteral("No cost,2000000000,"), columns, headings, errors));
+  EXPECT_EQ(errors, QStringLiteral("Row 2: BEGINNINGINVENTORY \u00D7 STDUNITCOST is more than the largest value that "
+                                   "can be recorded (922,337,203,685,477). Please enter fewer units or a smaller "
+                                   "amount per unit.\r\n"));
+}
+
 TEST_F(ProductImportTest, IdsComeFromTheSharedCounters) {
   gDB().SetNextID(QStringLiteral("svlprod.dbf"), 5000);
   gDB().SetNextID(QStringLiteral("svltran.dbf"), 7000);

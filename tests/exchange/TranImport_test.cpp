@@ -86,13 +86,30 @@ TEST_F(TranImportTest, UnitsAndAmountsAreCheckedAtTheirBounds) {
     bool ok;
   } cases[] = {{"0.1", "", true},        {"0.09", "", false},       {"0", "1", false},
                {"2000000000", "0", true}, {"2000000000.0001", "", false}, {"", "1", false},
-               {"1", "2000000000", true}, {"1", "-1", false},     {"1,5", "", false}};
+               {"1", "2000000000", true}, {"1", "-1", false},     {"1,5", "", false},
+               // each in range, their product beyond what any figure holds
+               {"2000000000", "500000", false}, {"2000000000", "400000", true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.units) + " / " + c.amount);
     clsImportTransactions imp;
     Start(imp, QByteArray("PARTNUMBER,UNITS,AMOUNTPERUNIT\nP,\"") + c.units + "\"," + c.amount + "\n");
     EXPECT_EQ(imp.ValidateData(), c.ok) << imp.m_ErrorBuf.toStdString();
   }
+  // Without an amount the product's standard cost is the one that must fit.
+  clsProd big;
+  big.Init();
+  big.sPartNo = QStringLiteral("BIG");
+  big.sProdName = QStringLiteral("Big");
+  big.curStdCost = Cur("500000");
+  DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+  ASSERT_TRUE(big.SaveProduct(tb, nullptr, true));
+  d4close(tb);
+  clsImportTransactions imp;
+  Start(imp, QByteArray("PARTNUMBER,UNITS,AMOUNTPERUNIT\nP,2000000000,\nBIG,2000000000,\nBIG,1,\n"));
+  EXPECT_FALSE(imp.ValidateData());
+  EXPECT_EQ(imp.m_ErrorBuf, QStringLiteral("Row 3: UNITS \u00D7 the product's standard amount is more than the largest "
+                                           "value that can be recorded (922,337,203,685,477). Please enter fewer "
+                                           "units or a smaller amount per unit.\r\n"));
 }
 
 // Every row's part number is checked and every unknown one listed, with its physical

@@ -26,8 +26,12 @@ TEST_F(frmBatchTranTest, RowProblemsAreListedInOneMessage) {
   prompts->Expect(QStringLiteral("No product quantity has been entered!"));
   ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
   Row(dlg, 1, widget, "0");
+  Row(dlg, 2, widget, "1000000");
+  trantest::SetNumber(dlg, QStringLiteral("fpCost_2"), "99999999999");
   Row(dlg, 4, -1, "2.5");
   prompts->Expect(QStringLiteral("Row 2: Number of units must specified for Widget [W-1]\n"
+                                 "Row 3: Num Units \u00D7 Cost Per Unit is more than the largest value that can be "
+                                 "recorded (922,337,203,685,477). Please enter fewer units or a smaller amount per unit.\n"
                                  "Row 5: Number of units (2.50) are specified but no product is selected.\n"));
   ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
   EXPECT_EQ(prompts->Last().title, QStringLiteral("Validation error"));

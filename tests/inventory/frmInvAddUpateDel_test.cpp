@@ -89,6 +89,34 @@ TEST_F(frmInvAddUpateDelTest, NothingChosenIsStoredAsMinusOne) {
   }
 }
 
+// A value no figure can hold is refused, naming the fields (the scan's entries come
+// through this dialog too); Shrinkage has no amount to check.
+TEST_F(frmInvAddUpateDelTest, AValueBeyondTheCurrencyRangeIsRefused) {
+  const struct {
+    int32_t type;
+    const char* units;
+    const char* amount;
+    const char* message;
+  } cases[] = {
+      {2, "1000000", "99999999999", "Number of Units \u00D7 Cost Per Unit"},
+      {4, "1000000", "99999999999", "Number of Units \u00D7 Price Per Unit"},
+      {3, "1000000", "99999999999", nullptr},
+      {2, "1000000", "922337203", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.type);
+    frmInvAddUpateDel dlg;
+    dlg.Init(0, NewTran(widget, c.type), -1);
+    trantest::SetNumber(dlg, QStringLiteral("fpUnits"), c.units);
+    trantest::SetNumber(dlg, QStringLiteral("fpCost"), c.amount);
+    if (c.message) {
+      prompts->ExpectContaining(QString::fromUtf8(c.message) +
+                                QStringLiteral(" is more than the largest value that can be recorded"));
+    }
+    EXPECT_EQ(dlg.Validate(), c.message == nullptr);
+  }
+}
+
 TEST_F(frmInvAddUpateDelTest, TheScanRoadStartsOnTheUnits) {
   for (const bool scan : {false, true}) {
     frmInvAddUpateDel dlg;

@@ -12,6 +12,7 @@
 
 #include "inventory/frmMain_products.h"
 #include "platform/controls/NumericEdit.h"
+#include "database/clsTran.h"
 #include "tests/inventory/ProdTestSupport.h"
 
 namespace {
@@ -67,6 +68,7 @@ TEST_F(frmProductTest, ValidateAppliesItsRulesInOrder) {
       {"Gadget", "AB-1", true, nullptr, 0, true},  // its own part number
       {"Gadget", "AB-10", false, nullptr, 0, true},
       {"Gadget", "AB-", false, nullptr, 0, true},
+      {"Huge", "", false, "huge", ui::vbOK, false},  // beginning inventory 2000000000 at 500000
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.name) + "/" + c.partNo);
@@ -77,8 +79,17 @@ TEST_F(frmProductTest, ValidateAppliesItsRulesInOrder) {
     ASSERT_TRUE(dlg.Init(p));
     dlg.txtName->setText(QLatin1String(c.name));
     dlg.txtPN->setText(QLatin1String(c.partNo));
+    const bool huge = c.message != nullptr && std::string(c.message) == "huge";
+    if (huge) {
+      dlg.fpBI->setValue(rt::Currency(2000000000));
+      dlg.fpStdCost->setValue(rt::Currency(500000));
+    }
     prompts->Clear();
-    if (c.message != nullptr) prompts->Expect(c.message == std::string("dup") ? dup : QLatin1String(c.message), c.answer);
+    if (huge) {
+      prompts->Expect(TranValueTooLargeText(QStringLiteral("Beginning Inventory"), QStringLiteral("Std Unit Cost")));
+    } else if (c.message != nullptr) {
+      prompts->Expect(c.message == std::string("dup") ? dup : QLatin1String(c.message), c.answer);
+    }
     EXPECT_EQ(dlg.Validate(), c.valid);
     ASSERT_EQ(prompts->Shown().size(), c.message != nullptr ? 1 : 0);
     if (c.message != nullptr) {

@@ -633,15 +633,15 @@ TEST_F(TranTable, AnAppendCutShortIsInvisibleAndTakenOver) {
 namespace {
 
 // The index lock is waited for as long as the engine's attempts and delay say: another
-// process holding it for 600 ms keeps out a writer that tries once, not one that may
-// wait two seconds.
+// process holding it keeps out a writer that tries once; one that may wait a minute
+// gets it once the holder lets go a moment later.
 TEST_F(TranTable, TheIndexLockWaitsAsTheSettingsSay) {
   Fill(2, 13);
   ASSERT_EQ(d4unlock(d_), 0);
   const std::string cdx = path_.substr(0, path_.size() - 3) + "cdx";
   struct Case {
     int attempts, delayMs, result;
-  } cases[] = {{1, 0, r4locked}, {20, 100, 0}};
+  } cases[] = {{1, 0, r4locked}, {600, 100, 0}};
   long prodid = 600;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.attempts);
@@ -650,25 +650,34 @@ TEST_F(TranTable, TheIndexLockWaitsAsTheSettingsSay) {
     ASSERT_EQ(d4top(d_), 0);
     ASSERT_EQ(d4lock(d_, 1), 0);
     f4assignLong(prodid_, ++prodid);
-    int ready[2];
+    int ready[2], release[2];
     ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const bool waits = c.result == 0;
     const pid_t child = fork();
     if (child == 0) {
       xb::Status s;
       auto f = xb::File::Open(cdx, xb::File::Mode::kReadWrite, &s);
       const char b = f && f->Lock(0x7FFFFFFE, 1, true) == xb::File::LockResult::kOk ? 'y' : 'n';
       if (write(ready[1], &b, 1) != 1) _exit(2);
-      usleep(600 * 1000);
+      // Held until the parent has been refused, or a moment into its wait.
+      char go = 0;
+      if (waits) {
+        usleep(300 * 1000);
+      } else if (read(release[0], &go, 1) != 1) {
+        _exit(3);
+      }
       _exit(0);
     }
     char b = 0;
     ASSERT_EQ(read(ready[0], &b, 1), 1);
     ASSERT_EQ(b, 'y');
     EXPECT_EQ(d4flush(d_), c.result);
+    ASSERT_EQ(write(release[1], "x", 1), 1);
     int status = 0;
     waitpid(child, &status, 0);
-    close(ready[0]);
-    close(ready[1]);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    for (int fd : {ready[0], ready[1], release[0], release[1]}) close(fd);
     EXPECT_EQ(d4flush(d_), 0) << "kept for the retry when it was refused";
     ASSERT_EQ(d4unlock(d_), 0);
     rows_[0].prodid = prodid;
