@@ -30,10 +30,44 @@ std::optional<QString> PlainCText(const QString& text, QChar point) {
   return c;
 }
 
+// The value of a plain number (as PlainCText) short enough to need neither rounding nor
+// the range check: at most 14 digits before `point` and 4 after it. nullopt for any
+// other text.
+std::optional<rt::Currency> ShortPlainNumber(const QString& text, QChar point) {
+  const qsizetype n = text.size();
+  qsizetype i = n > 0 && text[0] == u'-' ? 1 : 0;
+  const bool negative = i == 1;
+  int64_t whole = 0;
+  int64_t fraction = 0;
+  int wholeDigits = 0;
+  int decimals = -1;  // none before the point is seen
+  for (; i < n; ++i) {
+    const char16_t c = text[i].unicode();
+    if (c >= u'0' && c <= u'9') {
+      if (decimals < 0) {
+        if (++wholeDigits > 14) return std::nullopt;
+        whole = whole * 10 + (c - u'0');
+      } else {
+        if (++decimals > 4) return std::nullopt;
+        fraction = fraction * 10 + (c - u'0');
+      }
+    } else if (c == point.unicode() && decimals < 0 && wholeDigits > 0) {
+      decimals = 0;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (wholeDigits == 0 || decimals == 0) return std::nullopt;
+  for (int d = std::max(decimals, 0); d < 4; ++d) fraction *= 10;
+  const int64_t raw = whole * 10000 + fraction;
+  return rt::Currency::FromRaw(negative ? -raw : raw);
+}
+
 }  // namespace
 
 std::optional<rt::Currency> ReadCsvNumber(const QString& text, const rt::LocaleInfo& loc) {
   const QChar point = loc.decimalSeparator.size() == 1 ? loc.decimalSeparator[0] : QChar(u'.');
+  if (const std::optional<rt::Currency> value = ShortPlainNumber(text, point)) return value;
   std::optional<QString> number = PlainCText(text, point);
   if (!number) number = rt::StrictNumericCText(text, loc);
   if (!number && loc.decimalSeparator != QLatin1String(".") && loc.groupSeparator != QLatin1String(".")) {

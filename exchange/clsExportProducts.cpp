@@ -67,27 +67,19 @@ bool clsExportProducts::Export() {
     std::unordered_set<int32_t> failed;
     if (!db.GetAllProductStats(stats, failed, tran.get(), true)) return false;
 
-    std::vector<store::ProductListRow> products;
-    const auto order = db.ProdPartNumberFirstGet() ? store::SearchType::kPartNo : store::SearchType::kName;
-    Check(store::ReadProducts(session, prod.get(), order, products));
-
     using productcsv::NumberField;
     using productcsv::TextField;
     const rt::LocaleInfo loc = rt::LocaleInfo::Current();
-    const store::Products rows(session);
+    const auto order = db.ProdPartNumberFirstGet() ? store::SearchType::kPartNo : store::SearchType::kName;
     bool written = out.WriteLine(HeadingRow());
     QStringList cells;
-    for (const store::ProductListRow& listed : products) {
-      if (!written) break;
-      const store::Result<store::ProductRecord> got = rows.Get(listed.id, prod.get());
-      Check(got.status);
-      const store::ProductRecord& r = got.value;
-      const auto it = stats.find(listed.id);
+    Check(store::Products(session).ForEachVisible(order, [&](int32_t id, const store::ProductRecord& r) {
+      const auto it = stats.find(id);
       rt::Currency stock = it == stats.end() ? rt::Currency() : it->second.m_curNumUnitsInStock_Physical;
       // The import takes 0 to 2000000000: a stock below zero is written as none.
       if (stock < rt::Currency()) stock = rt::Currency();
       cells = {TextField(r.name),
-               TextField(r.partNo.isEmpty() ? GeneratedPartNo(listed.id) : r.partNo),
+               TextField(r.partNo.isEmpty() ? GeneratedPartNo(id) : r.partNo),
                TextField(textOf(r.location)),
                TextField(textOf(r.group)),
                NumberField(stock, loc),
@@ -103,8 +95,9 @@ bool clsExportProducts::Export() {
                TextField(r.custom3),
                TextField(r.custom4),
                productcsv::NotesField(r.notes)};
-      written = out.WriteRow(cells);
-    }
+      written = written && out.WriteRow(cells);
+      return written;
+    }, prod.get()));
     if (!written || !out.Commit()) rt::Raise(rt::kErrPathFileAccess, QStringLiteral("clsExportProducts"), out.ErrorText());
     return true;
   } catch (...) {

@@ -43,29 +43,40 @@ void WriteFields(const Session& s, DATA4* tb, const ProductRecord& r) {
   s.Check(AssignMemo(FieldOf(tb, "notes"), r.notes), "f4memoAssignN");
 }
 
-QString Trimmed(DATA4* tb, const char* name) { return Text(FieldOf(tb, name)).trimmed(); }
-
-ProductRecord ReadFields(DATA4* tb) {
-  ProductRecord r;
-  r.partNo = Trimmed(tb, "partno");
-  r.name = Trimmed(tb, "prodname");
-  r.location = Long32(FieldOf(tb, "location"));
-  r.group = Long32(FieldOf(tb, "groupid"));
-  r.hidden = Trimmed(tb, "hide").toUpper() == QLatin1String("T");
-  r.reorderLevel = Amount(FieldOf(tb, "reordlev"));
-  r.reorderQty = Amount(FieldOf(tb, "reordqty"));
-  r.leadTime = Trimmed(tb, "leadtime");
-  r.manuf = Long32(FieldOf(tb, "manuf"));
-  r.vendor = Long32(FieldOf(tb, "vendor"));
-  r.stdCost = Amount(FieldOf(tb, "stdcost"));
-  r.stdPrice = Amount(FieldOf(tb, "stdprice"));
-  r.custom1 = Trimmed(tb, "custom1");
-  r.custom2 = Trimmed(tb, "custom2");
-  r.custom3 = Trimmed(tb, "custom3");
-  r.custom4 = Trimmed(tb, "custom4");
-  r.notes = Memo(FieldOf(tb, "notes")).trimmed();
-  return r;
-}
+// The fields a record is read from, found once per table.
+struct RecordFields {
+  explicit RecordFields(DATA4* tb)
+      : partno(FieldOf(tb, "partno")), prodname(FieldOf(tb, "prodname")), location(FieldOf(tb, "location")),
+        groupid(FieldOf(tb, "groupid")), hide(FieldOf(tb, "hide")), reordlev(FieldOf(tb, "reordlev")),
+        reordqty(FieldOf(tb, "reordqty")), leadtime(FieldOf(tb, "leadtime")), manuf(FieldOf(tb, "manuf")),
+        vendor(FieldOf(tb, "vendor")), stdcost(FieldOf(tb, "stdcost")), stdprice(FieldOf(tb, "stdprice")),
+        custom1(FieldOf(tb, "custom1")), custom2(FieldOf(tb, "custom2")), custom3(FieldOf(tb, "custom3")),
+        custom4(FieldOf(tb, "custom4")), notes(FieldOf(tb, "notes")) {}
+  bool Hidden() const { return Text(hide).trimmed().toUpper() == QLatin1String("T"); }
+  ProductRecord Read() const {
+    ProductRecord r;
+    r.partNo = Text(partno).trimmed();
+    r.name = Text(prodname).trimmed();
+    r.location = Long32(location);
+    r.group = Long32(groupid);
+    r.hidden = Hidden();
+    r.reorderLevel = Amount(reordlev);
+    r.reorderQty = Amount(reordqty);
+    r.leadTime = Text(leadtime).trimmed();
+    r.manuf = Long32(manuf);
+    r.vendor = Long32(vendor);
+    r.stdCost = Amount(stdcost);
+    r.stdPrice = Amount(stdprice);
+    r.custom1 = Text(custom1).trimmed();
+    r.custom2 = Text(custom2).trimmed();
+    r.custom3 = Text(custom3).trimmed();
+    r.custom4 = Text(custom4).trimmed();
+    r.notes = Memo(notes).trimmed();
+    return r;
+  }
+  FIELD4 *partno, *prodname, *location, *groupid, *hide, *reordlev, *reordqty, *leadtime, *manuf, *vendor, *stdcost,
+      *stdprice, *custom1, *custom2, *custom3, *custom4, *notes;
+};
 
 }  // namespace
 
@@ -74,7 +85,22 @@ Result<ProductRecord> Products::Get(int32_t id, DATA4* open) const {
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     if (!SeekProduct(session_, tb.get(), id)) return Status::Of(Failure::kNotFound);
-    return ReadFields(tb.get());
+    return RecordFields(tb.get()).Read();
+  });
+}
+
+Status Products::ForEachVisible(SearchType order, const std::function<bool(int32_t, const ProductRecord&)>& take,
+                                DATA4* open) const {
+  return Guarded<Status>([&]() -> Status {
+    Table tb(session_, open, kFile);
+    if (!tb.ok()) return tb.failure();
+    SelectTag(session_, tb.get(), order == SearchType::kPartNo ? "partno" : "prodname");
+    const RecordFields f(tb.get());
+    FIELD4* rowid = FieldOf(tb.get(), "rowid");
+    for (int rc = session_.Check(d4top(tb.get()), "d4top"); rc == 0; rc = session_.Check(d4skip(tb.get(), 1), "d4skip")) {
+      if (!f.Hidden() && !take(Long32(rowid), f.Read())) break;
+    }
+    return Status::Ok();
   });
 }
 

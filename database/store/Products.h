@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 #include "database/store/Codes.h"
 #include "database/store/Result.h"
@@ -47,6 +48,10 @@ class Products {
   Status Hide(int32_t id, DATA4* open = nullptr) const;
 
   Result<ProductRecord> Get(int32_t id, DATA4* open = nullptr) const;
+  // Hands every visible product with its id to `take`, in part-number or name order
+  // (SearchType), in one pass over the table; `take` returns False to stop.
+  Status ForEachVisible(SearchType order, const std::function<bool(int32_t, const ProductRecord&)>& take,
+                        DATA4* open = nullptr) const;
   // Appends the row under `id` (taken from the svlprod.dbf counter beforehand).
   Status Append(const ProductRecord& row, int32_t id, DATA4* open = nullptr) const;
   // Rewrites the row of the id under its lock.

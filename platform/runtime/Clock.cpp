@@ -10,9 +10,16 @@ std::function<QDateTime()>& ClockFn() {
 
 QDateTime Now() {
   if (ClockFn()) return ClockFn()();
-  // Whole seconds straight from the epoch: one local-time conversion (taking the current
-  // time and then dropping its milliseconds costs three, and imports ask once a row).
-  return QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch());
+  // Whole seconds straight from the epoch, and one local-time conversion per second:
+  // imports ask once a row.
+  thread_local qint64 seconds = -1;
+  thread_local QDateTime now;
+  const qint64 current = QDateTime::currentSecsSinceEpoch();
+  if (current != seconds) {
+    now = QDateTime::fromSecsSinceEpoch(current);
+    seconds = current;
+  }
+  return now;
 }
 
 QDate Today() { return Now().date(); }

@@ -59,9 +59,9 @@ QString FirstNonCp1252(const QString& text) {
 }
 
 QString FromCp1252(std::string_view bytes) {
-  QString out;
-  out.reserve(static_cast<qsizetype>(bytes.size()));
-  for (char b : bytes) out += QChar(Cp1252Char(static_cast<unsigned char>(b)));
+  QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  auto* to = reinterpret_cast<char16_t*>(out.data());
+  for (const char b : bytes) *to++ = Cp1252Char(static_cast<unsigned char>(b));
   return out;
 }
 

@@ -1,5 +1,7 @@
 // Field access on the current record, and the small text utilities.
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -25,11 +27,29 @@ int StoreRight(FIELD4* f, const char* text, size_t n) {
   return 0;
 }
 
+// The "%.*f" text of a whole number of at most 15 digits (ids, counts and codes are most
+// numbers stored), written without the printf machinery; 0 for any other value.
+int WholeNumberText(double value, int dec, char* buf, size_t size) {
+  // Minus zero ("-0") is left to printf.
+  const bool whole = value == std::trunc(value) && std::fabs(value) < 1e15 && !(value == 0 && std::signbit(value));
+  if (!whole || dec > 64) return 0;
+  const auto [end, ec] = std::to_chars(buf, buf + size, static_cast<int64_t>(value));
+  if (ec != std::errc()) return 0;
+  char* p = end;
+  if (dec > 0) {
+    *p++ = '.';
+    std::memset(p, '0', static_cast<size_t>(dec));
+    p += dec;
+  }
+  return static_cast<int>(p - buf);
+}
+
 int StoreNumber(FIELD4* f, double value) {
   if (!std::isfinite(value)) return f->data->Fail(e4parm);
   char buf[400];
   const int dec = f->def->type == 'N' || f->def->type == 'F' ? f->def->dec : 0;
-  const int n = std::snprintf(buf, sizeof buf, "%.*f", dec, value);
+  int n = WholeNumberText(value, dec, buf, sizeof buf);
+  if (n == 0) n = std::snprintf(buf, sizeof buf, "%.*f", dec, value);
   if (n < 0) return f->data->Fail(e4overflow);
   return StoreRight(f, buf, static_cast<size_t>(n));
 }

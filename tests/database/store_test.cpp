@@ -479,6 +479,19 @@ TEST_F(ListStoreTest, ProductListsLeaveHiddenProductsOut) {
                                  : store::SearchProducts(session_, nullptr, c.by, QLatin1String(c.prefix), rows);
     ASSERT_TRUE(st.ok());
     EXPECT_EQ(Ids(rows), c.ids);
+    if (c.prefix != nullptr) continue;
+    // The pass over whole records gives the same products, and stops when told to.
+    for (const size_t wanted : {c.ids.size(), size_t{1}}) {
+      std::vector<int32_t> walked;
+      ASSERT_TRUE(store::Products(session_)
+                      .ForEachVisible(c.by, [&](int32_t id, const store::ProductRecord& r) {
+                        EXPECT_FALSE(r.hidden);
+                        walked.push_back(id);
+                        return walked.size() < wanted;
+                      })
+                      .ok());
+      EXPECT_EQ(walked, std::vector<int32_t>(c.ids.begin(), c.ids.begin() + static_cast<ptrdiff_t>(wanted)));
+    }
   }
 }
 

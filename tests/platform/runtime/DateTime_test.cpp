@@ -117,10 +117,14 @@ TEST(ClockTest, SystemClockGivesLocalTimeInWholeSeconds) {
   rt::SetClock({});
   const qint64 before = QDateTime::currentSecsSinceEpoch();
   const QDateTime now = rt::Now();
+  const QDateTime again = rt::Now();  // mostly within the same second: the kept conversion
   const qint64 after = QDateTime::currentSecsSinceEpoch();
   rt::SetClock([] { return testenv::FixedNow(); });
   EXPECT_EQ(now.timeSpec(), Qt::LocalTime);
   EXPECT_EQ(now.time().msec(), 0);
   EXPECT_GE(now.toSecsSinceEpoch(), before);
-  EXPECT_LE(now.toSecsSinceEpoch(), after);
+  EXPECT_LE(again.toSecsSinceEpoch(), after);
+  EXPECT_GE(again, now);
+  EXPECT_EQ(again.timeSpec(), Qt::LocalTime);
+  EXPECT_EQ(rt::Now(), testenv::FixedNow());
 }

@@ -370,8 +370,15 @@ TEST_F(TranTable, AssignmentsStoreTheFieldForm) {
     int result;
     std::string stored;
   } cases[] = {
+      {units, [](FIELD4* f) { return f4assignDouble(f, 7); }, 0, "              7.0000"},
+      {units, [](FIELD4* f) { return f4assignDouble(f, -3); }, 0, "             -3.0000"},
+      {units, [](FIELD4* f) { return f4assignDouble(f, 0.0); }, 0, "              0.0000"},
+      {units, [](FIELD4* f) { return f4assignDouble(f, -0.0); }, 0, "             -0.0000"},
+      {units, [](FIELD4* f) { return f4assignDouble(f, 999999999999999); }, 0, "999999999999999.0000"},
+      {units, [](FIELD4* f) { return f4assignDouble(f, 1e15); }, e4overflow, "999999999999999.0000"},
       {units, [](FIELD4* f) { return f4assignDouble(f, -49.875); }, 0, "            -49.8750"},
       {units, [](FIELD4* f) { return f4assignDouble(f, 1.23456); }, 0, "              1.2346"},
+      {type, [](FIELD4* f) { return f4assignLong(f, -12); }, 0, " -12"},
       {type, [](FIELD4* f) { return f4assignLong(f, 5); }, 0, "   5"},
       {type, [](FIELD4* f) { return f4assignNVB(f, " 12", 3); }, 0, "  12"},
       {type, [](FIELD4* f) { return f4assignDouble(f, 12345); }, e4overflow, "  12"},
