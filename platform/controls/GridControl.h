@@ -284,6 +284,7 @@ class GridControl : public QWidget {
   // `room` is kept between the columns of one AutoSize.
   double WidestCellPx(int col, int firstRow, const grid::CellFonts& fonts, grid::SizingRoom& room) const;
 
+  grid::ReturnFreedHeap returnHeap_;  // before the data: runs once the data is freed
   grid::GridData data_;
   int fixedRows_ = 1;
   int fixedCols_ = 0;

@@ -1,6 +1,6 @@
 #pragma once
 // HugeAllocator: the allocator of the grid's large arrays (cells, text pools, sort
-// keys). Blocks of 4 MiB and more are aligned to 2 MiB and offered to the kernel for
+// keys). Blocks of 4 MiB and more are mapped on their own, aligned to 2 MiB and offered to the kernel for
 // transparent huge pages, so filling a million-row grid takes a few hundred page
 // faults instead of tens of thousands; smaller blocks come from operator new.
 
@@ -26,6 +26,15 @@ struct HugeAllocator {
   bool operator==(const HugeAllocator<U>&) const noexcept {
     return true;
   }
+};
+
+// Gives the heap's free pages back to the system when it goes: a member declared before
+// a grid's data, so that a closed grid returns what its load took from the heap.
+struct ReturnFreedHeap {
+  ReturnFreedHeap() = default;
+  ReturnFreedHeap(const ReturnFreedHeap&) = delete;
+  ReturnFreedHeap& operator=(const ReturnFreedHeap&) = delete;
+  ~ReturnFreedHeap();
 };
 
 template <typename T>

@@ -3,9 +3,32 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QFile>
 
 namespace ctl::grid {
 namespace {
+
+// Resident memory of the process in MiB.
+double ResidentMiB() {
+  QFile f(QStringLiteral("/proc/self/status"));
+  if (!f.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : f.readAll().split('\n'))
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ')[0].toDouble() / 1024;
+  return 0;
+}
+
+// A reloaded or closed million-row grid must not keep the memory of its old arrays.
+TEST(GridMemoryTest, LargeArraysGoBackToTheSystemWhenFreed) {
+  for (int round = 0; round < 3; ++round) {
+    const double before = ResidentMiB();
+    {
+      BigVector<uint64_t> cells(size_t{6} << 20, 1);  // 48 MiB, touched
+      EXPECT_EQ(reinterpret_cast<uintptr_t>(cells.data()) % (size_t{2} << 20), 0u);
+      EXPECT_GT(ResidentMiB(), before + 40) << "round " << round;
+    }
+    EXPECT_LT(ResidentMiB(), before + 8) << "round " << round;
+  }
+}
 
 TEST(CellColumnTest, StoresEachTextInTheCheapestForm) {
   struct Case {
