@@ -166,3 +166,38 @@ TEST(GridDataTest, ManySharedDatesSortAsDates) {
 
 }  // namespace
 }  // namespace ctl::grid
+
+namespace ctl::grid {
+namespace {
+
+// Rows styled one at a time (banding), then over ranges, cleared and styled again.
+TEST(GridStylesTest, RowByRowAndRangeEditsCombine) {
+  constexpr size_t kRows = 40;
+  GridStyles s;
+  s.ResizeRows(kRows);
+  for (size_t r = 0; r < kRows; ++r) s.Set(r, r, 0, 3, StyleField::BackColor, r % 2 ? 0x111111u : 0x222222u);
+  s.Set(0, kRows - 1, 1, 1, StyleField::Bold, 1);
+  s.Set(5, 9, 2, 2, StyleField::BackColor, 0x333333);
+  s.ClearRange(20, 29, 0, 1);
+  for (size_t r = 0; r < kRows; ++r) s.Set(r, r, 3, 3, StyleField::ForeColor, static_cast<uint32_t>(r));  // more than remembered
+  for (size_t r = 0; r < kRows; ++r) {
+    const uint32_t band = r % 2 ? 0x111111u : 0x222222u;
+    const bool cleared = r >= 20 && r <= 29;
+    EXPECT_EQ(s.Style(r, 0).backColor, cleared ? kNoColor : band) << r;
+    EXPECT_EQ(s.Style(r, 1).bold, cleared ? -1 : 1) << r;
+    EXPECT_EQ(s.Style(r, 2).backColor, r >= 5 && r <= 9 ? 0x333333u : band) << r;
+    EXPECT_EQ(s.Style(r, 3).bold, -1) << r;
+    EXPECT_EQ(s.Style(r, 3).foreColor, r) << r;
+    EXPECT_EQ(s.Style(r, 4).backColor, kNoColor) << r;
+  }
+  s.ClearAll();
+  s.Set(0, 0, 0, 0, StyleField::ForeColor, 7);
+  s.Set(1, 1, 0, 3, StyleField::BackColor, 0x222222u);
+  EXPECT_EQ(s.Style(0, 0).foreColor, 7u);
+  EXPECT_EQ(s.Style(0, 0).backColor, kNoColor);
+  EXPECT_EQ(s.Style(1, 3).backColor, 0x222222u);
+  EXPECT_EQ(s.Style(1, 0).foreColor, kNoColor);
+}
+
+}  // namespace
+}  // namespace ctl::grid
