@@ -151,7 +151,8 @@ uint64_t TextRef::FoldedPrefix() const {
 
 void CellColumn::Resize(size_t rows) {
   for (size_t r = rows; r < cells_.size(); ++r) Release(cells_[r]);
-  cells_.resize(rows, kEmptyCell);
+  ResizeReleasing(cells_, rows, kEmptyCell);
+  MaybeCompact();
 }
 
 void CellColumn::Insert(size_t row) { cells_.insert(cells_.begin() + static_cast<ptrdiff_t>(row), kEmptyCell); }

@@ -40,6 +40,14 @@ struct ReturnFreedHeap {
 template <typename T>
 using BigVector = std::vector<T, HugeAllocator<T>>;
 
+// Resizes `v` to `n` elements (new ones `value`); cut to under a quarter of its room, it
+// gives the room back, so that a grid emptied before a reload does not hold both loads.
+template <typename Vector, typename T>
+void ResizeReleasing(Vector& v, size_t n, const T& value) {
+  v.resize(n, value);
+  if (n < v.capacity() / 4) v.shrink_to_fit();
+}
+
 // Removes the elements at `positions` (ascending, distinct, in range) in one pass.
 template <typename Vector>
 void EraseAt(Vector& v, const std::vector<int>& positions) {

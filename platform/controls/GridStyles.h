@@ -35,7 +35,7 @@ class GridStyles {
   void Set(size_t r1, size_t r2, size_t c1, size_t c2, StyleField field, uint32_t value);
 
   // Row bookkeeping, kept in step with the cells.
-  void ResizeRows(size_t rows) { rowLayout_.resize(rows, 0); }
+  void ResizeRows(size_t rows) { ResizeReleasing(rowLayout_, rows, uint32_t{0}); }
   void InsertRow(size_t row) { rowLayout_.insert(rowLayout_.begin() + static_cast<ptrdiff_t>(row), 0); }
   void EraseRow(size_t row) { rowLayout_.erase(rowLayout_.begin() + static_cast<ptrdiff_t>(row)); }
   void EraseRows(const std::vector<int>& rows) { EraseAt(rowLayout_, rows); }

@@ -83,9 +83,16 @@ TEST(GridDataTest, LargeGridSortsAndShrinks) {
     ASSERT_EQ(d.RowData(r).toInt(), kRows - r - 1);
   }
   EXPECT_EQ(d.Style(kRows - 1, 1).backColor, 0x00C0FFFFu);
+  // Cut before a reload, the grid gives back the room of its rows.
+  const double full = ResidentMiB();
   d.SetRows(10);
+  EXPECT_LT(ResidentMiB(), full - 10);
   EXPECT_EQ(d.Rows(), 10);
   EXPECT_EQ(d.Cells(0).IntValue(9), 10);
+  d.SetRows(12);
+  EXPECT_EQ(d.Cells(0).Kind(11), CellKind::Empty);
+  EXPECT_EQ(d.Style(11, 1).backColor, kNoColor);
+  EXPECT_EQ(d.Style(9, 1).backColor, 0x00C0FFFFu);
 }
 
 }  // namespace
