@@ -332,16 +332,16 @@ std::pair<uint8_t, uint64_t> OrderedKey(const SortKey& k, bool descending) {
 // False, with `keys` and `order` untouched, when there are too many.
 bool CountingOrder(BigVector<SortKey>& keys, bool descending, BigVector<uint32_t>& order) {
   constexpr size_t kMaxDistinct = size_t{1} << 15;
-  constexpr size_t kSlots = kMaxDistinct * 2;  // a power of two
+  const size_t tableSize = std::bit_ceil(std::min(keys.size(), kMaxDistinct) * 2 + 2);  // at least twice the keys
   struct Slot {
     std::pair<uint8_t, uint64_t> key;
     uint32_t index = 0;  // into distinct, plus one; 0: free
   };
-  std::vector<Slot> table(kSlots);
+  std::vector<Slot> table(tableSize);
   std::vector<std::pair<std::pair<uint8_t, uint64_t>, uint32_t>> distinct;  // key, its place in table
   auto find = [&](const std::pair<uint8_t, uint64_t>& key) -> Slot& {
-    size_t i = ((key.second + key.first) * 0x9E3779B97F4A7C15ULL) >> (64 - std::countr_zero(kSlots));
-    while (table[i].index != 0 && table[i].key != key) i = (i + 1) & (kSlots - 1);
+    size_t i = ((key.second + key.first) * 0x9E3779B97F4A7C15ULL) >> (64 - std::countr_zero(tableSize));
+    while (table[i].index != 0 && table[i].key != key) i = (i + 1) & (tableSize - 1);
     return table[i];
   };
   for (const SortKey& k : keys) {
