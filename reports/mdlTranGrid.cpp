@@ -198,6 +198,13 @@ class TranPlacer {
         case 2005: writer_.SetNumber(row, k, c, units_); break;
         case 2006: writer_.SetNumber(row, k, c, price_); break;
         case 2007: writer_.SetNumber(row, k, c, price_ * units_); break;
+        case kNotesColumn:
+          // Most transactions have no note: an empty cell, without building a value.
+          if (HasMemo(f_.notes))
+            writer_.Set(row, k, c, value());
+          else
+            grd_.setTextMatrix(row, k, QString());
+          break;
         case 2009: writer_.SetInteger(row, k, c, static_cast<int32_t>(f4long(f_.catid))); break;
         case 2010: writer_.SetInteger(row, k, c, static_cast<int32_t>(f4long(f_.shipmethod))); break;
         default:

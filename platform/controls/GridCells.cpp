@@ -151,7 +151,8 @@ uint64_t TextRef::FoldedPrefix() const {
 
 void CellColumn::Resize(size_t rows) {
   for (size_t r = rows; r < cells_.size(); ++r) Release(cells_[r]);
-  cells_.resize(rows, kEmptyCell);
+  ResizeReleasing(cells_, rows, kEmptyCell);
+  MaybeCompact();
 }
 
 void CellColumn::Insert(size_t row) { cells_.insert(cells_.begin() + static_cast<ptrdiff_t>(row), kEmptyCell); }
@@ -291,9 +292,13 @@ QString CellColumn::ToString(size_t row) const {
 }
 
 void CellColumn::Permute(size_t first, const BigVector<uint32_t>& order, BigVector<uint64_t>& scratch) {
-  scratch.resize(order.size());
-  for (size_t i = 0; i < order.size(); ++i) scratch[i] = cells_[order[i]];
-  std::copy(scratch.begin(), scratch.end(), cells_.begin() + static_cast<ptrdiff_t>(first));
+  // Gathered into `scratch`, which becomes the cells; the old cells are the next scratch.
+  const auto end = static_cast<ptrdiff_t>(first + order.size());
+  scratch.resize(cells_.size());
+  std::copy(cells_.begin(), cells_.begin() + static_cast<ptrdiff_t>(first), scratch.begin());
+  for (size_t i = 0; i < order.size(); ++i) scratch[first + i] = cells_[order[i]];
+  std::copy(cells_.begin() + end, cells_.end(), scratch.begin() + end);
+  cells_.swap(scratch);
 }
 
 uint64_t CellColumn::EncodeText(QStringView text) {

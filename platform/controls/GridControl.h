@@ -288,6 +288,7 @@ class GridControl : public QWidget {
   double CellMarginPx() const;  // around a cell's text, both sides
   double WidestCellPx(int col, int firstRow, const grid::CellFonts& fonts, grid::SizingRoom& room) const;
 
+  grid::ReturnFreedHeap returnHeap_;  // before the data: runs once the data is freed
   grid::GridData data_;
   int fixedRows_ = 1;
   int fixedCols_ = 0;

@@ -64,7 +64,7 @@ void GridData::SetRows(int rows) {
   for (size_t r = n; r < rowHidden_.size(); ++r) hiddenCount_ -= rowHidden_[r];
   for (CellColumn& c : columns_) c.Resize(n);
   rowData_.Resize(n);
-  rowHidden_.resize(n, 0);
+  ResizeReleasing(rowHidden_, n, uint8_t{0});
   styles_.ResizeRows(n);
   rowHeights_.erase(rowHeights_.lower_bound(rows), rowHeights_.end());
 }
@@ -321,9 +321,54 @@ uint64_t OrderedBits(uint64_t doubleBits) {
   return doubleBits >> 63 ? ~doubleBits : doubleBits | uint64_t{1} << 63;
 }
 
+// The key of `k` as one unsigned number of the sort's order, with its class's place.
+std::pair<uint8_t, uint64_t> OrderedKey(const SortKey& k, bool descending) {
+  const uint64_t key = k.cls == kNumberKey ? OrderedBits(k.bits) : k.bits;
+  return descending ? std::pair{static_cast<uint8_t>(2 - k.cls), ~key} : std::pair{k.cls, key};
+}
+
+// As RadixOrder when the keys take few distinct values (dates, types, ranked names): a
+// counting sort by each key's rank among them, without a second copy of the keys.
+// False, with `keys` and `order` untouched, when there are too many.
+bool CountingOrder(BigVector<SortKey>& keys, bool descending, BigVector<uint32_t>& order) {
+  constexpr size_t kMaxDistinct = size_t{1} << 15;
+  const size_t tableSize = std::bit_ceil(std::min(keys.size(), kMaxDistinct) * 2 + 2);  // at least twice the keys
+  struct Slot {
+    std::pair<uint8_t, uint64_t> key;
+    uint32_t index = 0;  // into distinct, plus one; 0: free
+  };
+  std::vector<Slot> table(tableSize);
+  std::vector<std::pair<std::pair<uint8_t, uint64_t>, uint32_t>> distinct;  // key, its place in table
+  auto find = [&](const std::pair<uint8_t, uint64_t>& key) -> Slot& {
+    size_t i = ((key.second + key.first) * 0x9E3779B97F4A7C15ULL) >> (64 - std::countr_zero(tableSize));
+    while (table[i].index != 0 && table[i].key != key) i = (i + 1) & (tableSize - 1);
+    return table[i];
+  };
+  for (const SortKey& k : keys) {
+    const auto key = OrderedKey(k, descending);
+    Slot& slot = find(key);
+    if (slot.index != 0) continue;
+    if (distinct.size() == kMaxDistinct) return false;
+    distinct.emplace_back(key, static_cast<uint32_t>(&slot - table.data()));
+    slot = {key, static_cast<uint32_t>(distinct.size())};
+  }
+  std::sort(distinct.begin(), distinct.end());
+  // Each distinct key's slot now holds its rank plus one; start[rank] its first place.
+  std::vector<size_t> start(distinct.size() + 1, 0);
+  for (size_t r = 0; r < distinct.size(); ++r) table[distinct[r].second].index = static_cast<uint32_t>(r + 1);
+  for (SortKey& k : keys) {
+    k.bits = find(OrderedKey(k, descending)).index - 1;
+    ++start[k.bits + 1];
+  }
+  for (size_t r = 1; r < start.size(); ++r) start[r] += start[r - 1];
+  for (const SortKey& k : keys) order[start[k.bits]++] = k.pos;
+  return true;
+}
+
 // The positions of `keys` in their stable order (classes, then keys; equal keys by
 // position), by a least-significant-digit radix sort; `keys` is used up.
 void RadixOrder(BigVector<SortKey>& keys, bool descending, BigVector<uint32_t>& order) {
+  if (CountingOrder(keys, descending, order)) return;
   const size_t n = keys.size();
   BigVector<SortKey> other(n);
   // The classes first, each in position order: empty, numbers, texts (reversed when

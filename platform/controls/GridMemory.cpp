@@ -1,21 +1,34 @@
 #include "platform/controls/GridMemory.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 
-#include <cstdlib>
+#include <cstdint>
 
 namespace ctl::grid {
 namespace {
 constexpr size_t kLarge = size_t{4} << 20;
 constexpr size_t kHugePage = size_t{2} << 20;
+
+size_t Rounded(size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
 }  // namespace
 
+// Large blocks are mapped and unmapped directly: freed, they go back to the system at
+// once. From the heap they would raise its mapping threshold, later blocks would come
+// from the heap's own pages, and a reloaded or closed grid would keep their memory.
 void* AllocateLarge(size_t bytes) {
   if (bytes < kLarge) return ::operator new(bytes);
-  const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-  void* block = std::aligned_alloc(kHugePage, rounded);
-  if (!block) throw std::bad_alloc();
-  madvise(block, rounded, MADV_HUGEPAGE);
+  const size_t size = Rounded(bytes);
+  // One huge page more, so that the block can start on a huge-page boundary.
+  void* raw = mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) throw std::bad_alloc();
+  const auto first = reinterpret_cast<uintptr_t>(raw);
+  const uintptr_t start = (first + kHugePage - 1) & ~(uintptr_t{kHugePage} - 1);
+  if (start > first) munmap(raw, start - first);
+  const uintptr_t end = first + size + kHugePage;
+  if (end > start + size) munmap(reinterpret_cast<void*>(start + size), end - (start + size));
+  auto* block = reinterpret_cast<void*>(start);
+  madvise(block, size, MADV_HUGEPAGE);
   return block;
 }
 
@@ -23,7 +36,9 @@ void FreeLarge(void* block, size_t bytes) {
   if (bytes < kLarge)
     ::operator delete(block);
   else
-    std::free(block);
+    munmap(block, Rounded(bytes));
 }
+
+ReturnFreedHeap::~ReturnFreedHeap() { malloc_trim(0); }
 
 }  // namespace ctl::grid

@@ -1,6 +1,6 @@
 #pragma once
 // HugeAllocator: the allocator of the grid's large arrays (cells, text pools, sort
-// keys). Blocks of 4 MiB and more are aligned to 2 MiB and offered to the kernel for
+// keys). Blocks of 4 MiB and more are mapped on their own, aligned to 2 MiB and offered to the kernel for
 // transparent huge pages, so filling a million-row grid takes a few hundred page
 // faults instead of tens of thousands; smaller blocks come from operator new.
 
@@ -28,8 +28,25 @@ struct HugeAllocator {
   }
 };
 
+// Gives the heap's free pages back to the system when it goes: a member declared before
+// a grid's data, so that a closed grid returns what its load took from the heap.
+struct ReturnFreedHeap {
+  ReturnFreedHeap() = default;
+  ReturnFreedHeap(const ReturnFreedHeap&) = delete;
+  ReturnFreedHeap& operator=(const ReturnFreedHeap&) = delete;
+  ~ReturnFreedHeap();
+};
+
 template <typename T>
 using BigVector = std::vector<T, HugeAllocator<T>>;
+
+// Resizes `v` to `n` elements (new ones `value`); cut to under a quarter of its room, it
+// gives the room back, so that a grid emptied before a reload does not hold both loads.
+template <typename Vector, typename T>
+void ResizeReleasing(Vector& v, size_t n, const T& value) {
+  v.resize(n, value);
+  if (n < v.capacity() / 4) v.shrink_to_fit();
+}
 
 // Removes the elements at `positions` (ascending, distinct, in range) in one pass.
 template <typename Vector>

@@ -24,6 +24,8 @@ void GridStyles::ClearAll() {
   layoutIds_.clear();
   layoutIds_.emplace(Layout{}, 0);
   std::fill(rowLayout_.begin(), rowLayout_.end(), 0);
+  memo_ = {};
+  memoNext_ = 0;
 }
 
 const CellStyle& GridStyles::Style(size_t row, size_t col) const {
@@ -48,38 +50,42 @@ uint32_t GridStyles::InternLayout(Layout l) {
 // result, so each distinct layout is edited once.
 template <typename Edit>
 void GridStyles::Rewrite(size_t r1, size_t r2, Edit edit) {
-  std::unordered_map<uint32_t, uint32_t> done;
+  constexpr uint32_t kNotDone = 0xFFFF'FFFF;
+  std::vector<uint32_t> done(layouts_.size(), kNotDone);  // per layout met: its result
   for (size_t r = r1; r <= r2; ++r) {
-    const uint32_t old = rowLayout_[r];
-    auto it = done.find(old);
-    if (it == done.end()) {
-      Layout l = layouts_[old];
+    uint32_t& result = done[rowLayout_[r]];
+    if (result == kNotDone) {
+      Layout l = layouts_[rowLayout_[r]];
       edit(l);
-      it = done.emplace(old, InternLayout(std::move(l))).first;
+      result = InternLayout(std::move(l));
     }
-    rowLayout_[r] = it->second;
+    rowLayout_[r] = result;
   }
 }
 
-void GridStyles::Set(size_t r1, size_t r2, size_t c1, size_t c2, StyleField field, uint32_t value) {
-  std::unordered_map<uint32_t, uint32_t> changed;  // old style id -> new style id
-  Rewrite(r1, r2, [&](Layout& l) {
-    if (l.size() <= c2) l.resize(c2 + 1, 0);
-    for (size_t c = c1; c <= c2; ++c) {
-      auto it = changed.find(l[c]);
-      if (it == changed.end()) {
-        CellStyle s = styles_[l[c]];
-        switch (field) {
-          case StyleField::BackColor: s.backColor = value; break;
-          case StyleField::ForeColor: s.foreColor = value; break;
-          case StyleField::Bold: s.bold = value ? 1 : 0; break;
-          case StyleField::Alignment: s.alignment = static_cast<int8_t>(value); break;
-        }
-        it = changed.emplace(l[c], InternStyle(s)).first;
-      }
-      l[c] = it->second;
+uint32_t GridStyles::Edited(uint32_t layout, size_t c1, size_t c2, StyleField field, uint32_t value) {
+  for (const EditMemo& m : memo_)
+    if (m.used && m.layout == layout && m.value == value && m.c1 == c1 && m.c2 == c2 && m.field == field)
+      return m.result;
+  Layout l = layouts_[layout];
+  if (l.size() <= c2) l.resize(c2 + 1, 0);
+  for (size_t c = c1; c <= c2; ++c) {
+    CellStyle s = styles_[l[c]];
+    switch (field) {
+      case StyleField::BackColor: s.backColor = value; break;
+      case StyleField::ForeColor: s.foreColor = value; break;
+      case StyleField::Bold: s.bold = value ? 1 : 0; break;
+      case StyleField::Alignment: s.alignment = static_cast<int8_t>(value); break;
     }
-  });
+    l[c] = InternStyle(s);
+  }
+  EditMemo& m = memo_[memoNext_++ % memo_.size()];
+  m = {layout, value, c1, c2, field, InternLayout(std::move(l)), true};
+  return m.result;
+}
+
+void GridStyles::Set(size_t r1, size_t r2, size_t c1, size_t c2, StyleField field, uint32_t value) {
+  for (size_t r = r1; r <= r2; ++r) rowLayout_[r] = Edited(rowLayout_[r], c1, c2, field, value);
 }
 
 void GridStyles::ClearRange(size_t r1, size_t r2, size_t c1, size_t c2) {

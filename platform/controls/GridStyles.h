@@ -4,6 +4,7 @@
 // styles (a layout) is stored once; a row holds only the 4-byte id of its layout, so
 // banding a million rows costs a million ids. Not thread-safe.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <unordered_map>
@@ -34,7 +35,7 @@ class GridStyles {
   void Set(size_t r1, size_t r2, size_t c1, size_t c2, StyleField field, uint32_t value);
 
   // Row bookkeeping, kept in step with the cells.
-  void ResizeRows(size_t rows) { rowLayout_.resize(rows, 0); }
+  void ResizeRows(size_t rows) { ResizeReleasing(rowLayout_, rows, uint32_t{0}); }
   void InsertRow(size_t row) { rowLayout_.insert(rowLayout_.begin() + static_cast<ptrdiff_t>(row), 0); }
   void EraseRow(size_t row) { rowLayout_.erase(rowLayout_.begin() + static_cast<ptrdiff_t>(row)); }
   void EraseRows(const std::vector<int>& rows) { EraseAt(rowLayout_, rows); }
@@ -55,6 +56,8 @@ class GridStyles {
   };
   uint32_t InternStyle(const CellStyle& s);
   uint32_t InternLayout(Layout l);
+  // The layout `layout` becomes when `field` of its columns [c1, c2] is set to `value`.
+  uint32_t Edited(uint32_t layout, size_t c1, size_t c2, StyleField field, uint32_t value);
   template <typename Edit>
   void Rewrite(size_t r1, size_t r2, Edit edit);
 
@@ -63,6 +66,17 @@ class GridStyles {
   std::vector<Layout> layouts_;
   std::unordered_map<Layout, uint32_t, LayoutHash> layoutIds_;
   std::vector<uint32_t> rowLayout_;
+  // Recent edits and their results (layouts never change once stored), so that setting
+  // rows one by one, as banding does, computes each distinct edit once.
+  struct EditMemo {
+    uint32_t layout = 0, value = 0;
+    size_t c1 = 0, c2 = 0;
+    StyleField field = StyleField::BackColor;
+    uint32_t result = 0;
+    bool used = false;
+  };
+  std::array<EditMemo, 8> memo_{};
+  size_t memoNext_ = 0;  // the entry replaced next
 };
 
 }  // namespace ctl::grid

@@ -29,7 +29,7 @@ constexpr uint32_t kReadsBeforeMapping = 16;
 // Room beyond the file's end, so that appends by other users seldom need a new mapping.
 constexpr uint64_t kMapSlack = 16u << 20;
 // Of a run of records read in order, at least this much behind the last one stays mapped.
-constexpr uint64_t kKeptBehind = 8u << 20;
+constexpr uint64_t kKeptBehind = 1u << 20;
 }  // namespace
 
 Table::~Table() {

@@ -406,7 +406,8 @@ TEST_F(GridControlTest, SortOfManyRepeatedTextsIsStableAcrossCase) {
 }
 
 // Many rows of empty cells, numbers (both zeros, negatives, repeats) and a few texts
-// that repeat, in both orders: the order the sort rule gives, equal keys by row.
+// that repeat, in both orders: the order the sort rule gives, equal keys by row. Numbers
+// from a few values, and from more distinct values than a counting sort takes.
 TEST_F(GridControlTest, SortOfManyTypedCellsFollowsTheRuleAndIsStable) {
   struct Value {
     int kind;  // 0 empty, 1 number, 2 text
@@ -414,41 +415,47 @@ TEST_F(GridControlTest, SortOfManyTypedCellsFollowsTheRuleAndIsStable) {
     QString text;
   };
   const QString words[] = {QStringLiteral("pear"), QStringLiteral("Apple"), QStringLiteral("apple")};
-  std::vector<Value> values;
-  for (int i = 0; i < 400; ++i) {
-    const uint32_t x = static_cast<uint32_t>(i) * 2654435761u >> 7;
-    switch (x % 5) {
-      case 0: values.push_back({0, 0, {}}); break;
-      case 1: values.push_back({2, 0, words[x % 3]}); break;
-      case 2: values.push_back({1, x % 2 ? 0.0 : -0.0, {}}); break;
-      default: values.push_back({1, static_cast<double>(static_cast<int>(x % 41) - 20) / 4, {}}); break;
+  for (const int count : {400, 90000}) {
+    std::vector<Value> values;
+    for (int i = 0; i < count; ++i) {
+      const uint32_t x = static_cast<uint32_t>(i) * 2654435761u >> 7;
+      switch (x % 5) {
+        case 0: values.push_back({0, 0, {}}); break;
+        case 1: values.push_back({2, 0, words[x % 3]}); break;
+        case 2: values.push_back({1, x % 2 ? 0.0 : -0.0, {}}); break;
+        default: {
+          const int v = count < 1000 ? static_cast<int>(x % 41) - 20 : i - count / 2;  // few or all distinct
+          values.push_back({1, static_cast<double>(v) / 4, {}});
+          break;
+        }
+      }
     }
-  }
-  auto before = [](const Value& a, const Value& b) {
-    if (a.kind != b.kind) return a.kind < b.kind;
-    if (a.kind == 1) return a.number < b.number;
-    return a.kind == 2 && a.text.compare(b.text, Qt::CaseInsensitive) < 0;
-  };
-  for (const bool descending : {false, true}) {
-    GridControl g;
-    g.setCols(2);
-    g.setRows(static_cast<int>(values.size()) + 1);
-    for (size_t i = 0; i < values.size(); ++i) {
-      const int r = static_cast<int>(i) + 1;
-      if (values[i].kind == 1) g.setTextMatrix(r, 0, values[i].number);
-      if (values[i].kind == 2) g.setTextMatrix(r, 0, values[i].text);
-      g.setTextMatrix(r, 1, r);
+    auto before = [](const Value& a, const Value& b) {
+      if (a.kind != b.kind) return a.kind < b.kind;
+      if (a.kind == 1) return a.number < b.number;
+      return a.kind == 2 && a.text.compare(b.text, Qt::CaseInsensitive) < 0;
+    };
+    for (const bool descending : {false, true}) {
+      GridControl g;
+      g.setCols(2);
+      g.setRows(static_cast<int>(values.size()) + 1);
+      for (size_t i = 0; i < values.size(); ++i) {
+        const int r = static_cast<int>(i) + 1;
+        if (values[i].kind == 1) g.setTextMatrix(r, 0, values[i].number);
+        if (values[i].kind == 2) g.setTextMatrix(r, 0, values[i].text);
+        g.setTextMatrix(r, 1, r);
+      }
+      std::vector<size_t> expected(values.size());
+      for (size_t i = 0; i < expected.size(); ++i) expected[i] = i;
+      std::stable_sort(expected.begin(), expected.end(), [&](size_t a, size_t b) {
+        return descending ? before(values[b], values[a]) : before(values[a], values[b]);
+      });
+      g.Select(1, 0);
+      g.setSort(descending ? flexSortGenericDescending : flexSortGenericAscending);
+      for (size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(g.TextMatrix(static_cast<int>(i) + 1, 1).toInt(), static_cast<int>(expected[i]) + 1)
+            << count << (descending ? " descending, " : " ascending, ") << "row " << i + 1;
     }
-    std::vector<size_t> expected(values.size());
-    for (size_t i = 0; i < expected.size(); ++i) expected[i] = i;
-    std::stable_sort(expected.begin(), expected.end(), [&](size_t a, size_t b) {
-      return descending ? before(values[b], values[a]) : before(values[a], values[b]);
-    });
-    g.Select(1, 0);
-    g.setSort(descending ? flexSortGenericDescending : flexSortGenericAscending);
-    for (size_t i = 0; i < expected.size(); ++i)
-      ASSERT_EQ(g.TextMatrix(static_cast<int>(i) + 1, 1).toInt(), static_cast<int>(expected[i]) + 1)
-          << (descending ? "descending, " : "ascending, ") << "row " << i + 1;
   }
 }
 

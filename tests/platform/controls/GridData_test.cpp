@@ -3,9 +3,32 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QFile>
 
 namespace ctl::grid {
 namespace {
+
+// Resident memory of the process in MiB.
+double ResidentMiB() {
+  QFile f(QStringLiteral("/proc/self/status"));
+  if (!f.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : f.readAll().split('\n'))
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ')[0].toDouble() / 1024;
+  return 0;
+}
+
+// A reloaded or closed million-row grid must not keep the memory of its old arrays.
+TEST(GridMemoryTest, LargeArraysGoBackToTheSystemWhenFreed) {
+  for (int round = 0; round < 3; ++round) {
+    const double before = ResidentMiB();
+    {
+      BigVector<uint64_t> cells(size_t{6} << 20, 1);  // 48 MiB, touched
+      EXPECT_EQ(reinterpret_cast<uintptr_t>(cells.data()) % (size_t{2} << 20), 0u);
+      EXPECT_GT(ResidentMiB(), before + 40) << "round " << round;
+    }
+    EXPECT_LT(ResidentMiB(), before + 8) << "round " << round;
+  }
+}
 
 TEST(CellColumnTest, StoresEachTextInTheCheapestForm) {
   struct Case {
@@ -60,9 +83,16 @@ TEST(GridDataTest, LargeGridSortsAndShrinks) {
     ASSERT_EQ(d.RowData(r).toInt(), kRows - r - 1);
   }
   EXPECT_EQ(d.Style(kRows - 1, 1).backColor, 0x00C0FFFFu);
+  // Cut before a reload, the grid gives back the room of its rows.
+  const double full = ResidentMiB();
   d.SetRows(10);
+  EXPECT_LT(ResidentMiB(), full - 10);
   EXPECT_EQ(d.Rows(), 10);
   EXPECT_EQ(d.Cells(0).IntValue(9), 10);
+  d.SetRows(12);
+  EXPECT_EQ(d.Cells(0).Kind(11), CellKind::Empty);
+  EXPECT_EQ(d.Style(11, 1).backColor, kNoColor);
+  EXPECT_EQ(d.Style(9, 1).backColor, 0x00C0FFFFu);
 }
 
 }  // namespace
@@ -139,6 +169,41 @@ TEST(GridDataTest, ManySharedDatesSortAsDates) {
   }
   d.Sort(1, d.Rows() - 1, 0, 0, false);
   for (int r = 1; r < d.Rows(); ++r) ASSERT_EQ(d.Cells(1).IntValue(static_cast<size_t>(r)), (r - 1) / kCopies) << r;
+}
+
+}  // namespace
+}  // namespace ctl::grid
+
+namespace ctl::grid {
+namespace {
+
+// Rows styled one at a time (banding), then over ranges, cleared and styled again.
+TEST(GridStylesTest, RowByRowAndRangeEditsCombine) {
+  constexpr size_t kRows = 40;
+  GridStyles s;
+  s.ResizeRows(kRows);
+  for (size_t r = 0; r < kRows; ++r) s.Set(r, r, 0, 3, StyleField::BackColor, r % 2 ? 0x111111u : 0x222222u);
+  s.Set(0, kRows - 1, 1, 1, StyleField::Bold, 1);
+  s.Set(5, 9, 2, 2, StyleField::BackColor, 0x333333);
+  s.ClearRange(20, 29, 0, 1);
+  for (size_t r = 0; r < kRows; ++r) s.Set(r, r, 3, 3, StyleField::ForeColor, static_cast<uint32_t>(r));  // more than remembered
+  for (size_t r = 0; r < kRows; ++r) {
+    const uint32_t band = r % 2 ? 0x111111u : 0x222222u;
+    const bool cleared = r >= 20 && r <= 29;
+    EXPECT_EQ(s.Style(r, 0).backColor, cleared ? kNoColor : band) << r;
+    EXPECT_EQ(s.Style(r, 1).bold, cleared ? -1 : 1) << r;
+    EXPECT_EQ(s.Style(r, 2).backColor, r >= 5 && r <= 9 ? 0x333333u : band) << r;
+    EXPECT_EQ(s.Style(r, 3).bold, -1) << r;
+    EXPECT_EQ(s.Style(r, 3).foreColor, r) << r;
+    EXPECT_EQ(s.Style(r, 4).backColor, kNoColor) << r;
+  }
+  s.ClearAll();
+  s.Set(0, 0, 0, 0, StyleField::ForeColor, 7);
+  s.Set(1, 1, 0, 3, StyleField::BackColor, 0x222222u);
+  EXPECT_EQ(s.Style(0, 0).foreColor, 7u);
+  EXPECT_EQ(s.Style(0, 0).backColor, kNoColor);
+  EXPECT_EQ(s.Style(1, 3).backColor, 0x222222u);
+  EXPECT_EQ(s.Style(1, 0).foreColor, kNoColor);
 }
 
 }  // namespace
