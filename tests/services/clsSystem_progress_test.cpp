@@ -107,13 +107,6 @@ TEST_F(ProgressDialogTest, TwoOperationsHoldTheirOwnDialogs) {
   EXPECT_FALSE(frm.isNull());
 }
 
-TEST(WaitCursorTest, StartAndEndSetThePointer) {
-  gSystem().WaitStart();
-  EXPECT_EQ(ui::ScreenMousePointer(), ui::vbHourglass);
-  gSystem().WaitEnd();
-  EXPECT_EQ(ui::ScreenMousePointer(), ui::vbDefault);
-}
-
 TEST(VersionTest, VersionAndTitleTexts) {
   EXPECT_EQ(gSystem().GetVersionString(), QStringLiteral("6.0"));
   EXPECT_EQ(gSystem().GetAppTitle(), QStringLiteral("Stovrel - v6.0"));
