@@ -25,7 +25,7 @@
 #include "exchange/frmMain_exchange.h"
 #include "exchange/frmImportPreview.h"
 #include "platform/runtime/Collection.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 
 namespace {
 

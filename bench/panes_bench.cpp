@@ -13,7 +13,7 @@
 #include "platform/controls/GridControl.h"
 #include "reports/PaneButtons.h"
 #include "reports/UCCurrInv.h"
-#include "services/FakeMainWindowHub.h"
+#include "services/testing/FakeMainWindowHub.h"
 #include "services/UCGrid.h"
 
 namespace {

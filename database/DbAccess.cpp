@@ -93,9 +93,6 @@ std::optional<double> NumericKey(const QVariant& key) {
   return rt::ParseNumeric(key.toString());
 }
 
-WaitCursor::WaitCursor() { gSystem().WaitStart(); }
-WaitCursor::~WaitCursor() { gSystem().WaitEnd(); }
-
 QString FileIn(const QString& folder, const QString& file) {
   const QString path = gSystem().MakePath(folder, file);
   const QString found = gSystem().ResolvePathCase(path);

@@ -93,15 +93,6 @@ int SeekNext(clsDB& db, DATA4* tb, const std::string& wholeKey);
 // The numeric value of a key (a number, or text that reads as one); none otherwise.
 std::optional<double> NumericKey(const QVariant& key);
 
-// Hourglass for the scope.
-class WaitCursor {
- public:
-  WaitCursor();
-  ~WaitCursor();
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 using store::EngineCodeText;
 
 // A file of the database in `folder`: as spelled on disk when it exists in any letter

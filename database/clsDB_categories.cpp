@@ -18,6 +18,7 @@
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"
+#include "platform/ui/WaitCursor.h"
 #include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
 
@@ -41,7 +42,7 @@ class FrozenView {
  private:
   QWidget& w_;
   bool wasEnabled_;
-  dbaccess::WaitCursor wait_;
+  ui::ScopedHourglass wait_;
 };
 
 }  // namespace
@@ -87,7 +88,7 @@ void clsDB::LoadCboX(QComboBox& cbo, const QString& sTablePath, const QString& s
   {
     OwnTable tb(sTablePath, *this);
     if (!tb.ok()) return;
-    dbaccess::WaitCursor wait;
+    ui::ScopedHourglass wait;
     if (bClearFirst) cbo.clear();
     {
       // Adding rows selects nothing (an empty combo box would select its first row by
@@ -316,7 +317,7 @@ void clsDB::LvLoadReports(ctl::ListViewControl& lv, const QString& sSelRptID, bo
     try {
       const QString selectKey = sSelRptID.isEmpty() ? gSystem().LvGetSelectedItemKey(lv) : sSelRptID;
       if (bClear) lv.ListItems().Clear();
-      dbaccess::WaitCursor wait;
+      ui::ScopedHourglass wait;
       // Sorting is switched on again on every way out, also when the table cannot be read.
       struct SortAgain {
         ctl::ListViewControl& lv;

@@ -17,6 +17,7 @@
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"
+#include "platform/ui/WaitCursor.h"
 #include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
 
@@ -177,7 +178,7 @@ void clsDB::LookupProducts(ctl::ListViewControl& lv, int32_t nSearchType, const 
   using store::SearchType;
   store::Status status;
   {
-    dbaccess::WaitCursor wait;
+    ui::ScopedHourglass wait;
     ScopedTable table(tb_prod, ProductsTable(), *this);
     if (!table.ok()) return;
     const auto by = static_cast<SearchType>(nSearchType) == SearchType::kPartNo ? SearchType::kPartNo : SearchType::kName;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "database/DbAccess.h"
@@ -22,6 +23,7 @@
 #include "database/store/Upgrade.h"
 #include "platform/runtime/App.h"
 #include "platform/ui/Prompt.h"
+#include "platform/ui/WaitCursor.h"
 #include "services/clsSystem.h"
 #include "services/frmProgress.h"
 
@@ -95,21 +97,18 @@ QString dbupgrade::TranRebuiltMark(const QString& folder) { return FileIn(folder
 bool clsDB::UpgCopyLastIDs_PreDB30(const QString& sDBPath) { return UpgCopyLastIDsIn(Session(), sDBPath); }
 
 bool clsDB::UpgCopyLastIDsIn(const store::Session& at, const QString& sDBPath) {
-  clsSystem& sys = gSystem();
-  sys.WaitStart();
   try {
+    std::optional<ui::ScopedHourglass> hourglass(std::in_place);
     OwnTable oldTb(FileIn(sDBPath, QStringLiteral("lastid.dbf")), *this);
     OwnTable newTb(at.PathOf(QLatin1String(store::Counters::kFile)), *this);
     if (!oldTb.ok() || !newTb.ok()) {
-      sys.WaitEnd();
       return false;
     }
     const store::Status copied = store::CopyOldestCounters(at, oldTb.get(), newTb.get());
-    sys.WaitEnd();
+    hourglass.reset();
     dbaccess::Report(copied, "clsDB_UpgCopyLastIDs");
     return copied.ok();
   } catch (...) {
-    sys.WaitEnd();
     dbaccess::ReportTrapped("clsDB_UpgCopyLastIDs");
     return false;
   }

@@ -85,12 +85,8 @@ void frmDBMaint::SetBusy(bool busy, const QString& progress) {
   CloseButton->setEnabled(!busy);
   IndexButton->setEnabled(!busy);
   lblProgress->setText(progress);
-  if (busy) {
-    setCursor(Qt::WaitCursor);
-    repaint();
-  } else {
-    unsetCursor();
-  }
+  ui::SetScreenMousePointer(busy ? ui::vbHourglass : ui::vbDefault);
+  if (busy) repaint();
 }
 
 void frmDBMaint::ReIndexSelected() {

@@ -14,6 +14,7 @@
 #include "platform/runtime/Error.h"
 #include "platform/runtime/Strings.h"
 #include "platform/ui/ModalRunner.h"
+#include "platform/ui/WaitCursor.h"
 #include "platform/ui/WindowRegistry.h"
 #include "services/EventPump.h"
 #include "services/clsImportColDef.h"
@@ -57,14 +58,13 @@ const CsvFile* clsImportData::Load(const QString& sFilename) {
 
 bool clsImportData::ValidateCols(const QString& sFilename, const rt::Collection& ImportColColl,
                                  QStringList& arDataCols, QString& sErrorBuf) {
-  gSystem().WaitStart();
+  const ui::ScopedHourglass hourglass;
   sErrorBuf.clear();
   bool ok = true;
   try {
     const CsvFile* file = Load(sFilename);
     if (file == nullptr || !file->HasHeading()) {
       sErrorBuf += QStringLiteral("Unable to read column headers from row 1 of file ") + sFilename + kCrLf2;
-      gSystem().WaitEnd();
       return false;
     }
     arDataCols = CsvHeadings(file->HeadingLine());
@@ -101,7 +101,6 @@ bool clsImportData::ValidateCols(const QString& sFilename, const rt::Collection&
     gSystem().ShowError(QStringLiteral("clsImportData_ValidateCols"));
     ok = false;
   }
-  gSystem().WaitEnd();
   return ok;
 }
 

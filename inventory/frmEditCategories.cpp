@@ -7,6 +7,7 @@
 
 #include "database/clsDB.h"
 #include "inventory/frmMain_products.h"
+#include "platform/ui/WaitCursor.h"
 #include "services/MainWindowHub.h"
 #include "platform/controls/ListViewControl.h"
 #include "platform/runtime/Error.h"
@@ -216,7 +217,7 @@ void frmEditCategories::cmdDeleteAll_Click() {
     return;
   }
   clsSystem& sys = gSystem();
-  sys.WaitStart();
+  const ui::ScopedHourglass hourglass;
   try {
     // The referring tables are read once, not once per entry.
     std::unordered_set<int32_t> inUse;
@@ -233,7 +234,6 @@ void frmEditCategories::cmdDeleteAll_Click() {
   }
   LoadData();
   SetUI();
-  sys.WaitEnd();
 }
 
 void frmEditCategories::cmdPrint_Click() { gSystem().ListViewPrint_GetPrinter(*lv, windowTitle()); }

@@ -18,6 +18,7 @@
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WaitCursor.h"
 #include "platform/ui/WindowRegistry.h"
 #include "services/MainWindowHub.h"
 #include "services/clsSystem.h"
@@ -133,15 +134,14 @@ void frmProdList::Form_Resize() {
 
 void frmProdList::LoadData() {
   clsSystem& sys = gSystem();
-  sys.WaitStart();
   try {
+    ui::ScopedHourglass hourglass;
     m_nSelProdID = -1000;
     const int32_t row = grd->Row();
     if (row >= 1 && row <= grd->Rows() - 1) m_nSelProdID = grd->RowData(row).toInt();
     std::vector<store::ProductGridRow> products;
     // A table that cannot be opened keeps the rows shown.
     if (!gDB().LoadProductGrid(products) && products.empty()) {
-      sys.WaitEnd();
       return;
     }
     LoadQVComboList();
@@ -158,11 +158,9 @@ void frmProdList::LoadData() {
       sys.GridSelectRow(*grd, 1);
     }
     FocusOnGrid();
-    sys.WaitEnd();
   } catch (...) {
     rt::TrapError();
     grd->setRedraw(true);
-    sys.WaitEnd();
     sys.ShowError(QStringLiteral("frmProdList_LoadData"));
   }
 }

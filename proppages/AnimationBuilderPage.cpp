@@ -14,6 +14,7 @@
 #include "platform/com/TypeInfo.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/ui/ButtonRow.h"
+#include "platform/ui/Colors.h"
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/Prompt.h"
 #include "proppages/PageStrings.h"
@@ -352,7 +353,7 @@ void CQVCustPictPropPage::RebuildComposite() {
   }
   std::vector<QImage> frames;
   for (int i = 0; i < viewer_->Count(); ++i) frames.push_back(FrameImage(viewer_->Item(i)));
-  const QImage composite = JoinFrames(frames, ColorRefToRgb(TranslateOleColor(kOleButtonFace)));
+  const QImage composite = JoinFrames(frames, ui::ColorFromBgr(TranslateOleColor(kOleButtonFace)).rgb());
   CPictureRef picture;
   if (composite.isNull() || !picture.CreateFromBitmap(composite)) return;
   row->picture = picture;

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "platform/ui/ButtonRow.h"
+#include "platform/ui/Colors.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/ModalRunner.h"
 
@@ -44,7 +45,7 @@ class SwatchDelegate final : public QStyledItemDelegate {
     const QRect r = option.rect;
     const QRect swatch(r.left(), r.top() + (r.height() - CColorDialog::kSwatchHeight) / 2,
                        CColorDialog::kSwatchWidth, CColorDialog::kSwatchHeight);
-    const QRgb color = ColorRefToRgb(TranslateOleColor(index.data(kColorRole).toUInt()));
+    const QRgb color = ui::ColorFromBgr(TranslateOleColor(index.data(kColorRole).toUInt())).rgb();
     painter->fillRect(swatch, QColor(color));
     painter->setPen(Qt::black);
     painter->drawRect(swatch.adjusted(0, 0, -1, -1));
@@ -209,13 +210,13 @@ class CColorDialog::Window final : public QDialog {
     }
     QColorDialog chooser(this);
     chooser.setOption(QColorDialog::DontUseNativeDialog);
-    for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, QColor(ColorRefToRgb(table[static_cast<size_t>(i)])));
-    chooser.setCurrentColor(QColor(ColorRefToRgb(TranslateOleColor(start))));
+    for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, ui::ColorFromBgr(table[static_cast<size_t>(i)]));
+    chooser.setCurrentColor(ui::ColorFromBgr(TranslateOleColor(start)));
     const int result = ui::RunModal(chooser, this);
-    for (int i = 0; i < 16; ++i) table[static_cast<size_t>(i)] = RgbToColorRef(QColorDialog::customColor(i).rgb());
+    for (int i = 0; i < 16; ++i) table[static_cast<size_t>(i)] = ui::BgrFromColor(QColorDialog::customColor(i));
     if (result != QDialog::Accepted) return;
     list_->setCurrentRow(0);
-    customItem->setData(kColorRole, static_cast<uint>(RgbToColorRef(chooser.currentColor().rgb())));
+    customItem->setData(kColorRole, static_cast<uint>(ui::BgrFromColor(chooser.currentColor())));
   }
 
   CColorDialog& model_;

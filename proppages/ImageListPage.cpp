@@ -16,6 +16,7 @@
 #include "platform/com/Memory.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/ui/ButtonRow.h"
+#include "platform/ui/Colors.h"
 #include "platform/ui/Prompt.h"
 #include "proppages/PageStrings.h"
 #include "proppages/PictureViewer.h"
@@ -279,7 +280,7 @@ void CQVImageListPropPage::SelectProperty() {
   SetKeyText({});
   entries_.clear();
   viewer_->Clear();
-  viewer_->SetIconBackground(ColorRefToRgb(TranslateOleColor(r.backColor)));
+  viewer_->SetIconBackground(ui::ColorFromBgr(TranslateOleColor(r.backColor)).rgb());
   LoadImages();
   const bool any = !entries_.empty();
   if (any) viewer_->SetCurrent(0);
@@ -535,7 +536,7 @@ bool CQVImageListPropPage::WriteStrip(const QString& path) {
   const int count = static_cast<int>(entries_.size());
   QImage strip(static_cast<int>(width_), static_cast<int>(height_) * count, QImage::Format_RGB32);
   if (strip.isNull()) return false;
-  strip.fill(ColorRefToRgb(TranslateOleColor(r->backColor)));
+  strip.fill(ui::ColorFromBgr(TranslateOleColor(r->backColor)).rgb());
   std::vector<CPageString> keys;
   {
     QPainter painter(&strip);

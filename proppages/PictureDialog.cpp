@@ -9,6 +9,7 @@
 #include <qdrawutil.h>
 
 #include "platform/ui/ButtonRow.h"
+#include "platform/ui/Colors.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/FileDialogs.h"
 #include "platform/ui/ModalRunner.h"
@@ -54,7 +55,7 @@ PicturePreview::PicturePreview(const CPictureRef& picture, QWidget* parent)
 void PicturePreview::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   QRect r = rect();
-  painter.fillRect(r, QColor(ColorRefToRgb(TranslateOleColor(kOleMenuColor))));
+  painter.fillRect(r, ui::ColorFromBgr(TranslateOleColor(kOleMenuColor)));
   qDrawShadePanel(&painter, r, palette(), true, kEdgeWidth);
   r.adjust(kEdgeWidth, kEdgeWidth, -kEdgeWidth, -kEdgeWidth);
   IPicture* picture = picture_.Get();

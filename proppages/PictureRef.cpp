@@ -7,6 +7,7 @@
 
 #include "platform/com/PropertyPage.h"
 #include "platform/com/Stream.h"
+#include "platform/ui/Colors.h"
 #include "proppages/PngStrip.h"
 
 namespace qvp {
@@ -148,7 +149,7 @@ QImage PictureToBitmap(IPicture* picture, OLE_COLOR background) {
   if (!size || size->isEmpty()) return {};
   QImage bitmap(*size, QImage::Format_RGB32);
   if (bitmap.isNull()) return {};
-  bitmap.fill(ColorRefToRgb(TranslateOleColor(background)));
+  bitmap.fill(ui::ColorFromBgr(TranslateOleColor(background)).rgb());
   QPainter painter(&bitmap);
   DrawPictureArgs args;
   args.item = QRect(QPoint(0, 0), *size);
@@ -199,7 +200,7 @@ QRegion CreateRegionFromBitmap(IPicture* picture, OLE_COLOR key, std::optional<Q
                                int frameCount, bool vertical, bool cornerKey) {
   const QImage bitmap =
       PictureType(picture) == PICTYPE_BITMAP ? PictureImage(picture) : PictureToBitmap(picture, kOleButtonFace);
-  return CreateRegionFromBitmap(bitmap, ColorRefToRgb(TranslateOleColor(key)), size, frameIndex, frameCount,
+  return CreateRegionFromBitmap(bitmap, ui::ColorFromBgr(TranslateOleColor(key)).rgb(), size, frameIndex, frameCount,
                                 vertical, cornerKey);
 }
 

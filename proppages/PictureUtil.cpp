@@ -5,6 +5,8 @@
 #include <QScreen>
 #include <array>
 
+#include "platform/ui/Colors.h"
+
 namespace qvp {
 
 namespace {
@@ -92,7 +94,7 @@ std::optional<ColorRef> SystemColor(uint32_t index) {
     c = palette.color(QPalette::Disabled, QPalette::WindowText);
   else
     c = palette.color(QPalette::Active, static_cast<QPalette::ColorRole>(role));
-  return RgbToColorRef(c.rgb());
+  return ui::BgrFromColor(c);
 }
 
 ColorRef TranslateOleColor(uint32_t oleColor, const SysColorLookup& lookup) {

@@ -19,10 +19,6 @@ namespace qvp {
 
 // A colour as 0x00BBGGRR.
 using ColorRef = uint32_t;
-inline QRgb ColorRefToRgb(ColorRef c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
-inline ColorRef RgbToColorRef(QRgb c) {
-  return static_cast<ColorRef>(qRed(c) | (qGreen(c) << 8) | (qBlue(c) << 16));
-}
 
 // The system colours the pages fill with, as OLE colours.
 inline constexpr uint32_t kOleMenuColor = 0x80000004;

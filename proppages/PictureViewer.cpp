@@ -8,6 +8,7 @@
 #include <QStyleOptionFocusRect>
 #include <qdrawutil.h>
 
+#include "platform/ui/Colors.h"
 #include "proppages/PictureDialog.h"
 
 namespace qvp {
@@ -19,7 +20,7 @@ constexpr int kEdge = 2;
 }  // namespace
 
 PictureViewer::PictureViewer(QWidget* parent)
-    : QAbstractScrollArea(parent), iconBackground_(ColorRefToRgb(TranslateOleColor(kOleButtonFace))) {
+    : QAbstractScrollArea(parent), iconBackground_(ui::ColorFromBgr(TranslateOleColor(kOleButtonFace)).rgb()) {
   setObjectName(QStringLiteral("1009"));
   setFocusPolicy(Qt::StrongFocus);
   setFrameShape(QFrame::StyledPanel);
@@ -103,7 +104,7 @@ void PictureViewer::UpdateScrollBar() {
 
 void PictureViewer::paintEvent(QPaintEvent*) {
   QPainter painter(viewport());
-  const QColor menu(ColorRefToRgb(TranslateOleColor(kOleMenuColor)));
+  const QColor menu = ui::ColorFromBgr(TranslateOleColor(kOleMenuColor));
   painter.fillRect(viewport()->rect(), menu);
   for (int i = horizontalScrollBar()->value(); i < Count(); ++i) {
     QRect cell = CellRect(i);

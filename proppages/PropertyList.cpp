@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QStyleOptionButton>
 
+#include "platform/ui/Colors.h"
 #include "proppages/PictureUtil.h"
 
 namespace qvp {
@@ -395,7 +396,7 @@ void PropertyRowDelegate::PaintValue(QPainter& p, const QStyleOptionViewItem& op
   if (row.hasButton) right -= r.height();
   if (const auto* color = dynamic_cast<const CColorProperty*>(&row); color && !IsMixed(row)) {
     const QRect swatch(r.left() + 2, r.top() + 2, step - 2, r.height() - 5);
-    p.fillRect(swatch, QColor(ColorRefToRgb(TranslateOleColor(color->Color()))));
+    p.fillRect(swatch, ui::ColorFromBgr(TranslateOleColor(color->Color())));
     p.setPen(Qt::black);
     p.drawRect(swatch);
     x = r.left() + step + 2;

@@ -19,10 +19,10 @@
 #include "database/store/Codes.h"
 #include "database/store/Lists.h"
 #include "platform/controls/GridControl.h"
-#include "platform/controls/GridFormat.h"
 #include "platform/runtime/Convert.h"
 #include "platform/runtime/Format.h"
 #include "platform/ui/ButtonRow.h"
+#include "platform/ui/Colors.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/WindowRegistry.h"
 #include "services/clsSystem.h"
@@ -334,8 +334,8 @@ void frmReport::SetBackgroundForRows() {
 void frmReport::SetCboBkgnd() {
   const bool filtered = gSystem().cboGetItemID(*cboGroup) > kAllGroups;
   QPalette pal = cboGroup->palette();
-  pal.setColor(QPalette::Text, filtered ? ctl::grid::ColorFromBgr(kFilterColor) : palette().color(QPalette::Text));
-  pal.setColor(QPalette::ButtonText, filtered ? ctl::grid::ColorFromBgr(kFilterColor) : palette().color(QPalette::ButtonText));
+  pal.setColor(QPalette::Text, filtered ? ui::ColorFromBgr(kFilterColor) : palette().color(QPalette::Text));
+  pal.setColor(QPalette::ButtonText, filtered ? ui::ColorFromBgr(kFilterColor) : palette().color(QPalette::ButtonText));
   cboGroup->setPalette(pal);
 }
 

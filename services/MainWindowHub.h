@@ -3,7 +3,7 @@
 // command of the shell (open the product editor, a report, a list editor, the calendar)
 // calls it through this interface, so that windows of earlier folders need not know
 // the shell. The shell's frmMain implements it and installs itself while it lives;
-// tests install FakeMainWindowHub (services/FakeMainWindowHub.h).
+// tests install FakeMainWindowHub (services/testing/FakeMainWindowHub.h).
 // User-interface thread only.
 
 #include <QString>

@@ -17,6 +17,7 @@
 
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/Error.h"
+#include "platform/ui/Colors.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/HelpViewer.h"
@@ -44,12 +45,6 @@ int PxY(double twips) { return static_cast<int>(std::lround(ui::TwipsToPixelsY(t
 
 void Place(QWidget& w, int left, int top, int width, int height) {
   w.setGeometry(PxX(left), PxY(top), PxX(width), PxY(height));
-}
-
-QColor FromBgr(int32_t bgr) {
-  const auto v = static_cast<uint32_t>(bgr);
-  return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
-                static_cast<int>((v >> 16) & 0xFF));
 }
 
 QFont SmallFont() { return ui::MapFont(QStringLiteral("Small Fonts"), 6.75); }
@@ -124,7 +119,7 @@ UCGrid::UCGrid(QWidget* parent) : QWidget(parent) {
     l->setAutoFillBackground(true);
     QPalette p = l->palette();
     p.setColor(QPalette::Window, Qt::white);
-    p.setColor(QPalette::WindowText, FromBgr(color));
+    p.setColor(QPalette::WindowText, ui::ColorFromBgr(color));
     l->setPalette(p);
     return l;
   };
@@ -376,7 +371,7 @@ void UCGrid::SetLabelMsg(QLabel& lbl, const QString& sMsg, int32_t nForecolor) {
   lbl.setTextFormat(Qt::PlainText);
   lbl.setText(sMsg);
   QPalette p = lbl.palette();
-  p.setColor(QPalette::WindowText, FromBgr(nForecolor));
+  p.setColor(QPalette::WindowText, ui::ColorFromBgr(nForecolor));
   lbl.setPalette(p);
   lbl.setVisible(true);
   Resize();

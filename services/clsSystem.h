@@ -204,9 +204,6 @@ class clsSystem {
   // The version as "<major>.<minor>" ("6.0"); the product name, " - v" and that.
   QString GetVersionString() const;
   QString GetAppTitle() const;
-  // Screen pointer: hourglass / default.
-  void WaitStart();
-  void WaitEnd();
   // Hourglass, then a new progress dialog in `frm`, titled `sTitle`, reading
   // `sCaption`, with or without its bar and Cancel button; it is application-modal
   // until removed. In the work loop: WaitDlgUpdate, let events run, read

@@ -16,10 +16,10 @@
 #include <QTextEdit>
 #include <algorithm>
 
-#include "platform/controls/GridFormat.h"
 #include "platform/controls/ListViewControl.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/Convert.h"
+#include "platform/ui/Colors.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/WindowRegistry.h"
 #include "services/clsSystem.h"
@@ -101,7 +101,7 @@ void SetBackColor(QWidget& control, bool locked) {
   constexpr uint32_t kLocked = 0xC0FFFF;    // light yellow
   constexpr uint32_t kUnlocked = 0xFFFFFF;  // white
   QPalette palette = control.palette();
-  palette.setColor(QPalette::Base, ctl::grid::ColorFromBgr(locked ? kLocked : kUnlocked));
+  palette.setColor(QPalette::Base, ui::ColorFromBgr(locked ? kLocked : kUnlocked));
   control.setPalette(palette);
 }
 

@@ -108,23 +108,18 @@ bool RunPrintJob(clsSystem& sys, const QString& documentName, const QString& lab
                  const Margins& m, Draw&& draw) {
   std::unique_ptr<ui::PrintSurface> p;
   try {
-    sys.WaitStart();
+    ui::ScopedHourglass hourglass;
     p = ui::StartPrintJob({documentName, 0});
-    if (!p) {
-      sys.WaitEnd();
-      return false;
-    }
+    if (!p) return false;
     const double offX = p->PhysicalOffsetX();
     const double offY = p->PhysicalOffsetY();
     draw(*p, Frame{m.left - offX, m.top - offY, p->PageWidth() - m.right - offX,
                    p->PageHeight() - m.bottom - offY});
     p->EndDoc();
-    sys.WaitEnd();
     return true;
   } catch (...) {
     rt::TrapError();
     if (p) p->KillDoc();
-    sys.WaitEnd();
     sys.ShowError(label);
     return false;
   }
@@ -478,7 +473,7 @@ void clsSystem::SaveRTB_GetFileName(const QTextEdit& rtb) {
     if (!path.isEmpty()) SaveRTB(rtb, path);
   } catch (...) {
     rt::TrapError();
-    WaitEnd();
+    ui::SetScreenMousePointer(ui::vbDefault);
     ShowError(QStringLiteral("clsSystem_SaveRTB_GetFileName"));
   }
 }
@@ -504,7 +499,7 @@ void clsSystem::SaveRTB(const QTextEdit& rtb, const QString& sFilename) {
     }
   } catch (...) {
     rt::TrapError();
-    WaitEnd();
+    ui::SetScreenMousePointer(ui::vbDefault);
     ShowError(QStringLiteral("clsSystem_SaveRTB"));
   }
 }

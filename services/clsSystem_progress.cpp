@@ -25,13 +25,9 @@ QString clsSystem::GetAppTitle() const {
   return rt::App::ProductName() + QStringLiteral(" - v") + GetVersionString();
 }
 
-void clsSystem::WaitStart() { ui::SetScreenMousePointer(ui::vbHourglass); }
-
-void clsSystem::WaitEnd() { ui::SetScreenMousePointer(ui::vbDefault); }
-
 void clsSystem::WaitDlgShow(QPointer<frmProgress>& frm, const QString& sTitle,
                             const QString& sCaption, bool bShowProgressBar, bool bShowCancel) {
-  WaitStart();
+  ui::SetScreenMousePointer(ui::vbHourglass);
   frm = new frmProgress;
   frm->pbar->setVisible(bShowProgressBar);
   frm->cmdCancel->setVisible(bShowCancel);
@@ -49,7 +45,7 @@ void clsSystem::WaitDlgUpdate(frmProgress* frm, int32_t nPctDone) {
 void clsSystem::WaitDlgRemove(QPointer<frmProgress>& frm) {
   if (!frm.isNull() && !ui::Unload(frm.data())) delete frm.data();
   frm = nullptr;
-  WaitEnd();
+  ui::SetScreenMousePointer(ui::vbDefault);
 }
 
 void clsSystem::WaitDlgTest() {

@@ -21,6 +21,7 @@
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WaitCursor.h"
 #include "services/clsSystem.h"
 
 namespace {
@@ -233,7 +234,7 @@ void frmPreferences::InitControls() {
 void frmPreferences::LoadData() {
   clsSystem& sys = gSystem();
   try {
-    sys.WaitStart();
+    ui::ScopedHourglass hourglass;
     InitControls();
     int32_t row = 0;
     grdCustom->setRows(kGridRows);
@@ -255,10 +256,8 @@ void frmPreferences::LoadData() {
     fpPerUnitDec->setLongValue(StoredNumber(kDecimalsPerUnit));
     fpAmtDec->setLongValue(StoredNumber(kDecimalsAmounts));
     EnableNextPartNumber();
-    sys.WaitEnd();
   } catch (...) {
     rt::TrapError();
-    sys.WaitEnd();
     sys.ShowError(QStringLiteral("frmPreferences_LoadData"));
   }
 }
@@ -266,7 +265,7 @@ void frmPreferences::LoadData() {
 void frmPreferences::SaveData() {
   clsSystem& sys = gSystem();
   try {
-    sys.WaitStart();
+    ui::ScopedHourglass hourglass;
     for (int32_t r = 0; r < grdCustom->Rows(); ++r) {
       if (HasKey(r)) gDB().SetParamValue(grdCustom->RowData(r).toString(), grdCustom->TextMatrix(r, 1));
     }
@@ -283,10 +282,8 @@ void frmPreferences::SaveData() {
       m_nNextPartNumberShown = next;
     }
     gDB().TranCheckInventoryLevelSet(sys.CK2TrueFalse(*ckCheckInventoryLevel));
-    sys.WaitEnd();
   } catch (...) {
     rt::TrapError();
-    sys.WaitEnd();
     sys.ShowError(QStringLiteral("frmPreferences_SaveData"));
   }
 }
@@ -326,23 +323,19 @@ void frmPreferences::cmdApply_Click() {
 void frmPreferences::CancelButton_Click() { reject(); }
 
 void frmPreferences::cmdResetDataFormat_Click() {
-  clsSystem& sys = gSystem();
-  sys.WaitStart();
+  const ui::ScopedHourglass hourglass;
   fpUnitDec->setLongValue(0);
   fpPerUnitDec->setLongValue(2);
   fpAmtDec->setLongValue(0);
   optProductDisplay[0]->setChecked(true);
   ckAutoAssignPN->setChecked(false);
-  sys.WaitEnd();
 }
 
 void frmPreferences::cmdResetNames_Click() {
-  clsSystem& sys = gSystem();
-  sys.WaitStart();
+  const ui::ScopedHourglass hourglass;
   for (int32_t r = 0; r < grdCustom->Rows(); ++r) {
     if (HasKey(r)) grdCustom->setTextMatrix(r, 1, QString());
   }
-  sys.WaitEnd();
 }
 
 void frmPreferences::grdCustom_BeforeEdit(int row, int col, bool* cancel) {

@@ -12,9 +12,9 @@
 #include <QVBoxLayout>
 
 #include "database/clsDB.h"
-#include "platform/controls/GridFormat.h"
 #include "platform/runtime/App.h"
 #include "platform/ui/ButtonRow.h"
+#include "platform/ui/Colors.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Screen.h"
@@ -53,7 +53,7 @@ frmWelcome::frmWelcome(QWidget* parent) : QDialog(parent) {
   lblWelcome->setFont(banner);
   lblWelcome->setAutoFillBackground(true);
   QPalette band = lblWelcome->palette();
-  band.setColor(QPalette::Window, ctl::grid::ColorFromBgr(kLinkColour));
+  band.setColor(QPalette::Window, ui::ColorFromBgr(kLinkColour));
   band.setColor(QPalette::WindowText, Qt::white);
   lblWelcome->setPalette(band);
   lblWelcome->setContentsMargins(10, 6, 10, 6);
@@ -141,7 +141,7 @@ QLabel* frmWelcome::Link(const QString& name, const QString& caption, void (frmW
   QLabel* label = ui::PlainLabel(caption, this);
   label->setObjectName(name);
   QPalette blue = label->palette();
-  blue.setColor(QPalette::WindowText, ctl::grid::ColorFromBgr(kLinkColour));
+  blue.setColor(QPalette::WindowText, ui::ColorFromBgr(kLinkColour));
   label->setPalette(blue);
   QFont underlined = label->font();
   underlined.setUnderline(true);

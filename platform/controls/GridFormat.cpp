@@ -5,6 +5,7 @@
 
 #include "platform/runtime/Convert.h"
 #include "platform/runtime/DateTime.h"
+#include "platform/ui/Colors.h"
 
 namespace ctl::grid {
 
@@ -70,11 +71,8 @@ std::optional<double> DateReader::Day(const QString& text) const {
   return static_cast<double>(dt->date().toJulianDay()) + dt->time().msecsSinceStartOfDay() / 86400000.0;
 }
 
-QColor ColorFromBgr(uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+QColor ColorFromBgr(uint32_t bgr) { return ui::ColorFromBgr(bgr); }
 
-uint32_t BgrFromColor(const QColor& color) {
-  return static_cast<uint32_t>(color.red()) | (static_cast<uint32_t>(color.green()) << 8) |
-         (static_cast<uint32_t>(color.blue()) << 16);
-}
+uint32_t BgrFromColor(const QColor& color) { return ui::BgrFromColor(color); }
 
 }  // namespace ctl::grid

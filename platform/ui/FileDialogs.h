@@ -3,13 +3,12 @@
 // classic filter text ("CSV Files (*.csv)|*.csv|All Files (*.*)|*.*") and the classic
 // open-file flags; ui::GetFileName / ui::GetFolder forward to the installed FileDialogs:
 // production shows a QFileDialog through the modal runner, tests install the scripted
-// fake below. User-interface thread only.
+// fake (platform/ui/testing/FakeFileDialogs.h). User-interface thread only.
 
 #include <QDialog>
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <deque>
 #include <optional>
 
 class QFileDialog;
@@ -84,47 +83,4 @@ std::optional<QStringList> GetFileNames(const FileDialogRequest& request);
 // ("*.*") is its own description. Empty input gives an empty list.
 QStringList QtNameFilters(const QString& classicFilter);
 
-namespace test {
-
-// Answers file and folder dialogs from a queue and records each request. A dialog with
-// no scripted answer counts as cancelled and is listed in Unexpected().
-class FakeFileDialogs : public FileDialogs {
- public:
-  FakeFileDialogs& Choose(const QString& path);  // next dialog returns `path`
-  FakeFileDialogs& Cancel();                     // next dialog is cancelled
-  FakeFileDialogs& ChooseFiles(const QStringList& paths);  // next dialog returns them all
-
-  const QList<FileDialogRequest>& FileRequests() const { return fileRequests_; }
-  const QList<FolderRequest>& FolderRequests() const { return folderRequests_; }
-  const QStringList& Unexpected() const { return unexpected_; }
-  int Pending() const { return static_cast<int>(answers_.size()); }
-
-  std::optional<QString> GetFileName(const FileDialogRequest& request) override;
-  std::optional<QString> GetFolder(const FolderRequest& request) override;
-  std::optional<QStringList> GetFileNames(const FileDialogRequest& request) override;
-
- private:
-  std::optional<QString> Next(const QString& what);
-
-  std::deque<std::optional<QString>> answers_;
-  QList<FileDialogRequest> fileRequests_;
-  QList<FolderRequest> folderRequests_;
-  QStringList unexpected_;
-};
-
-class ScopedFakeFileDialogs {
- public:
-  ScopedFakeFileDialogs() : previous_(SetFileDialogs(&fake_)) {}
-  ~ScopedFakeFileDialogs() { SetFileDialogs(previous_); }
-  ScopedFakeFileDialogs(const ScopedFakeFileDialogs&) = delete;
-  ScopedFakeFileDialogs& operator=(const ScopedFakeFileDialogs&) = delete;
-  FakeFileDialogs* operator->() { return &fake_; }
-  FakeFileDialogs& operator*() { return fake_; }
-
- private:
-  FakeFileDialogs fake_;
-  FileDialogs* previous_;
-};
-
-}  // namespace test
 }  // namespace ui

@@ -1,7 +1,7 @@
 #pragma once
 // Running a dialog modally. Every modal dialog of the program is shown with
 // ui::RunModal, which forwards to the installed ModalRunner: production calls
-// QDialog::exec(); tests install a scripted fake (platform/ui/TestPrompts.h) that
+// QDialog::exec(); tests install a scripted fake (platform/ui/testing/TestPrompts.h) that
 // hands the dialog to a script which fills and clicks its named controls.
 // User-interface thread only.
 

@@ -7,7 +7,7 @@
 // temporary file beside the target, renamed over it when the job ends.
 //
 // Jobs start through the installed PrintJobStarter and the system printers come from
-// the installed PrinterSource; tests install fakes (platform/ui/TestPrinting.h).
+// the installed PrinterSource; tests install fakes (platform/ui/testing/TestPrinting.h).
 // User-interface thread only.
 
 #include <QString>

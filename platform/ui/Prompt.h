@@ -2,7 +2,7 @@
 // Message boxes and input boxes. Every prompt of the program goes through
 // ui::MsgBox / ui::InputBox, which forward to the installed Prompts implementation:
 // production shows a modal QMessageBox / QInputDialog, tests install a scripted fake
-// (platform/ui/TestPrompts.h). The style argument and the answers use the classic
+// (platform/ui/testing/TestPrompts.h). The style argument and the answers use the classic
 // numeric constants below. User-interface thread only.
 
 #include <QString>

@@ -2,7 +2,7 @@
 // Handing a file, folder, web address or e-mail address to the desktop so that the
 // program associated with it opens it. ui::ShellExecute forwards to the installed
 // Shell: production opens through QDesktopServices (executables start detached);
-// tests install a fake that records the calls (platform/ui/TestPrompts.h).
+// tests install a fake that records the calls (platform/ui/testing/TestPrompts.h).
 // Results follow the classic convention: a value of 32 or below is a failure.
 
 #include <QString>

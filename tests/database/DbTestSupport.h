@@ -20,7 +20,7 @@
 #include "platform/runtime/App.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/Error.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "platform/xbase/Engine.h"
 #include "tests/support/TestEnv.h"
 

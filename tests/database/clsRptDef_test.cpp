@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "database/clsRptDef.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 
 struct clsRptDefTestAccess {
   static QString Build(clsRptDef& def) { return def.BuildRptBuffer(); }

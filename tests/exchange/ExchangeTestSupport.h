@@ -14,9 +14,10 @@
 #include "database/clsTran.h"
 #include "database/store/Lists.h"
 #include "platform/ui/FileDialogs.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/FakeFileDialogs.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "services/CsvFile.h"
-#include "services/FakeMainWindowHub.h"
+#include "services/testing/FakeMainWindowHub.h"
 #include "tests/database/DbTestSupport.h"
 #include "tests/database/StockTestSupport.h"
 

@@ -11,7 +11,7 @@
 #include "exchange/CsvNumber.h"
 #include "exchange/clsImportData.h"
 #include "platform/runtime/Collection.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "services/clsImportColDef.h"
 #include "tests/support/TestEnv.h"
 

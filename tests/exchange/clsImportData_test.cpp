@@ -11,7 +11,7 @@
 #include "exchange/frmImportPreview.h"
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/Collection.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "platform/ui/WaitCursor.h"
 #include "services/clsImportColDef.h"
 #include "tests/services/ProgressTestSupport.h"

@@ -13,9 +13,9 @@
 #include "database/clsProd.h"
 #include "database/clsTran.h"
 #include "platform/runtime/Error.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "platform/xbase/Engine.h"
-#include "services/FakeMainWindowHub.h"
+#include "services/testing/FakeMainWindowHub.h"
 #include "services/clsSystem.h"
 #include "tests/support/TestEnv.h"
 

@@ -13,7 +13,7 @@
 #include "database/clsTran.h"
 #include "platform/controls/GridControl.h"
 #include "platform/controls/NumericEdit.h"
-#include "services/FakeMainWindowHub.h"
+#include "services/testing/FakeMainWindowHub.h"
 #include "services/clsSystem.h"
 #include "tests/database/DbTestSupport.h"
 #include "tests/database/StockTestSupport.h"

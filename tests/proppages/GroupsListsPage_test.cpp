@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 #include "platform/com/Memory.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "proppages/Pages.h"
 #include "tests/proppages/PageHost.h"
 

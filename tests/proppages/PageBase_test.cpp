@@ -9,7 +9,7 @@
 #include "platform/com/Memory.h"
 #include "platform/com/PageSite.h"
 #include "platform/registry/Registry.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "proppages/PageStrings.h"
 #include "proppages/Pages.h"
 #include "tests/support/TestEnv.h"

@@ -8,6 +8,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/ui/Colors.h"
 #include "tests/proppages/PngTestUtil.h"
 #include "tests/support/TestEnv.h"
 
@@ -53,8 +54,7 @@ TEST(PictureUtil, TranslateOleColor) {
   for (const Case& c : cases) EXPECT_EQ(TranslateOleColor(c.ole, *c.lookup), c.expected) << std::hex << c.ole;
 
   const QColor window = QGuiApplication::palette().color(QPalette::Active, QPalette::Base);
-  EXPECT_EQ(TranslateOleColor(0x80000005), RgbToColorRef(window.rgb()));
-  EXPECT_EQ(ColorRefToRgb(0x0000FF), qRgb(255, 0, 0));
+  EXPECT_EQ(TranslateOleColor(0x80000005), ui::BgrFromColor(window));
   EXPECT_FALSE(SystemColor(25));
   EXPECT_FALSE(SystemColor(31));
 }

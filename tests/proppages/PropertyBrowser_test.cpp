@@ -17,7 +17,7 @@
 #include "platform/com/Enum.h"
 #include "platform/com/PageSite.h"
 #include "platform/controls/ListBarModel.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "proppages/PageTable.h"
 
 namespace qvp {

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "platform/ui/FileDialogs.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/FakeFileDialogs.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "proppages/ColorDialog.h"
 #include "proppages/FontDialog.h"
 #include "proppages/PictureDialog.h"

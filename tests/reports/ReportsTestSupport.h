@@ -18,7 +18,7 @@
 #include "platform/controls/GridControl.h"
 #include "platform/ui/WindowRegistry.h"
 #include "reports/frmRptContainer.h"
-#include "services/FakeMainWindowHub.h"
+#include "services/testing/FakeMainWindowHub.h"
 #include "services/clsSystem.h"
 #include "tests/database/DbTestSupport.h"
 #include "tests/database/StockTestSupport.h"

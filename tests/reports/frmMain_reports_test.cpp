@@ -2,7 +2,7 @@
 
 #include "platform/ui/WindowRegistry.h"
 #include "reports/frmRptContainer.h"
-#include "services/FakeMainWindowHub.h"
+#include "services/testing/FakeMainWindowHub.h"
 #include "tests/reports/ReportsTestSupport.h"
 
 namespace {

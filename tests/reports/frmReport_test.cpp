@@ -16,6 +16,7 @@
 #include "database/store/Codes.h"
 #include "platform/controls/GridControl.h"
 #include "platform/ui/FileDialogs.h"
+#include "platform/ui/testing/FakeFileDialogs.h"
 #include "platform/ui/WindowRegistry.h"
 #include "platform/runtime/Format.h"
 #include "services/clsSystem.h"

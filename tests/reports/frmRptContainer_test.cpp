@@ -13,7 +13,7 @@
 #include "reports/ReportPane.h"
 #include "reports/UCCurrInv.h"
 #include "reports/frmMain_reports.h"
-#include "services/FakeMainWindowHub.h"
+#include "services/testing/FakeMainWindowHub.h"
 #include "services/UCGrid.h"
 #include "services/mdlRegistry.h"
 #include "tests/reports/ReportsTestSupport.h"

@@ -10,7 +10,7 @@
 
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/Collection.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "platform/ui/WaitCursor.h"
 #include "services/clsImportColDef.h"
 #include "services/clsSystem.h"

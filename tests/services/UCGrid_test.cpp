@@ -15,8 +15,9 @@
 
 #include "platform/controls/GridControl.h"
 #include "platform/ui/FileDialogs.h"
+#include "platform/ui/testing/FakeFileDialogs.h"
 #include "platform/ui/Screen.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "services/UCGrid.h"
 #include "services/mdlRegistry.h"
 #include "tests/support/TestEnv.h"

@@ -7,7 +7,8 @@
 
 #include "platform/controls/GridControl.h"
 #include "platform/ui/FileDialogs.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/FakeFileDialogs.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "platform/ui/WaitCursor.h"
 #include "services/clsSystem.h"
 #include "tests/services/ProgressTestSupport.h"

@@ -13,7 +13,7 @@
 #include <QTextEdit>
 
 #include "platform/controls/ListViewControl.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "platform/ui/WindowRegistry.h"
 #include "services/clsSystem.h"
 

@@ -14,7 +14,8 @@
 
 #include "platform/controls/ListViewControl.h"
 #include "platform/ui/FileDialogs.h"
-#include "platform/ui/TestPrinting.h"
+#include "platform/ui/testing/FakeFileDialogs.h"
+#include "platform/ui/testing/TestPrinting.h"
 #include "platform/ui/WaitCursor.h"
 #include "services/clsSystem.h"
 #include "services/frmMessage.h"

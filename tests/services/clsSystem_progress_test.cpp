@@ -9,7 +9,7 @@
 #include <QTextBrowser>
 
 #include "platform/ui/HelpViewer.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "platform/ui/WaitCursor.h"
 #include "platform/ui/WindowRegistry.h"
 #include "services/clsSystem.h"
@@ -105,13 +105,6 @@ TEST_F(ProgressDialogTest, TwoOperationsHoldTheirOwnDialogs) {
   EXPECT_FALSE(frm->m_bCancel);
   gSystem().WaitDlgRemove(other);
   EXPECT_FALSE(frm.isNull());
-}
-
-TEST(WaitCursorTest, StartAndEndSetThePointer) {
-  gSystem().WaitStart();
-  EXPECT_EQ(ui::ScreenMousePointer(), ui::vbHourglass);
-  gSystem().WaitEnd();
-  EXPECT_EQ(ui::ScreenMousePointer(), ui::vbDefault);
 }
 
 TEST(VersionTest, VersionAndTitleTexts) {

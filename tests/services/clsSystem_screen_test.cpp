@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ui/Screen.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "services/clsSystem.h"
 #include "services/mdlHelper.h"
 

@@ -10,7 +10,7 @@
 
 #include "platform/controls/MonthViewControl.h"
 #include "platform/ui/ModalRunner.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 
 namespace {
 

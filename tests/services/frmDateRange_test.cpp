@@ -9,7 +9,7 @@
 
 #include "platform/controls/MonthViewControl.h"
 #include "platform/ui/ModalRunner.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "services/frmCalendar.h"
 #include "tests/support/TestEnv.h"
 

@@ -7,7 +7,7 @@
 #include <QDir>
 
 #include "platform/ui/ModalRunner.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "tests/support/TestEnv.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include <QWidget>
 
 #include "platform/ui/HelpViewer.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "platform/ui/WaitCursor.h"
 #include "platform/ui/WindowRegistry.h"
 #include "services/clsSystem.h"

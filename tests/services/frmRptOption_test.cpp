@@ -9,7 +9,7 @@
 #include <QRadioButton>
 
 #include "platform/ui/ModalRunner.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "services/mdlRegistry.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <QLabel>
 
 #include "database/clsProd.h"
-#include "services/FakeMainWindowHub.h"
+#include "services/testing/FakeMainWindowHub.h"
 #include "tests/shell/ShellTestSupport.h"
 
 namespace {

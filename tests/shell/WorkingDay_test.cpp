@@ -15,7 +15,7 @@
 #include "platform/controls/ListViewControl.h"
 #include "platform/controls/NumericEdit.h"
 #include "platform/runtime/Currency.h"
-#include "platform/ui/TestPrinting.h"
+#include "platform/ui/testing/TestPrinting.h"
 #include "platform/ui/WindowRegistry.h"
 #include "services/UCGrid.h"
 #include "services/clsSystem.h"

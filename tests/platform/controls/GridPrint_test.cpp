@@ -17,7 +17,7 @@
 
 #include "platform/controls/GridControl.h"
 #include "platform/ui/Printers.h"
-#include "platform/ui/TestPrinting.h"
+#include "platform/ui/testing/TestPrinting.h"
 #include "tests/support/TestEnv.h"
 
 namespace ctl {

@@ -1,4 +1,5 @@
 #include "platform/ui/FileDialogs.h"
+#include "platform/ui/testing/FakeFileDialogs.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,7 +9,7 @@
 #include <QLabel>
 
 #include "platform/ui/Screen.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "tests/support/TestEnv.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <QTextBrowser>
 
 #include "platform/ui/Prompt.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "tests/support/TestEnv.h"
 
 namespace {

@@ -16,7 +16,7 @@
 
 #include "platform/ui/Prompt.h"
 #include "platform/ui/Screen.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 
 namespace {
 

@@ -10,8 +10,9 @@
 
 #include "platform/runtime/Error.h"
 #include "platform/ui/FileDialogs.h"
+#include "platform/ui/testing/FakeFileDialogs.h"
 #include "platform/ui/Printers.h"
-#include "platform/ui/TestPrinting.h"
+#include "platform/ui/testing/TestPrinting.h"
 #include "tests/support/TestEnv.h"
 
 namespace {

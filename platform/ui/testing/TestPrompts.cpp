@@ -1,4 +1,4 @@
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

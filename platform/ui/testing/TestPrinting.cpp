@@ -1,4 +1,4 @@
-#include "platform/ui/TestPrinting.h"
+#include "platform/ui/testing/TestPrinting.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/ui/Printers.h"
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 
 namespace ui::test {
 

@@ -1,4 +1,4 @@
-#include "services/FakeMainWindowHub.h"
+#include "services/testing/FakeMainWindowHub.h"
 
 #include <QWidget>
 

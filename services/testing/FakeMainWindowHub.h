@@ -6,7 +6,7 @@
 
 #include <QStringList>
 
-#include "platform/ui/TestPrompts.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "services/MainWindowHub.h"
 
 class FakeMainWindowHub : public MainWindowHubInterface {
