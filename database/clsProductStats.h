@@ -1,30 +1,7 @@
 #pragma once
-// clsProductStats: the stock figures of one product, derived from its transactions by
-// clsDB::GetProductStats (one product) or clsDB::GetAllProductStats (every product in
-// one pass). A plain record; a new one holds 0 everywhere.
+// clsProductStats: the stock figures of one product as clsDB::GetProductStats and
+// clsDB::GetAllProductStats hand them out; the record itself is the store's.
 
-#include <cstdint>
+#include "database/store/StockFigures.h"
 
-#include "platform/runtime/Currency.h"
-
-class clsProductStats {
- public:
-  rt::Currency m_curNumUnitsInStock_Physical;   // received - shrinkage - shipped
-  rt::Currency m_curNumUnitsAllocated;
-  rt::Currency m_curNumUnitsInStock_Available;  // physical - allocated
-  rt::Currency m_curNumUnitsOnOrder;
-  rt::Currency m_curAvgCostPerUnit;
-  rt::Currency m_curAvgPricePerUnit;
-  rt::Currency m_curOnOrderCostActual;
-  rt::Currency m_curStkCostAvg;                 // physical x average cost
-  rt::Currency m_curStkPriceAvg;                // physical x average price
-  int32_t m_nProductID = 0;
-
-  // Sets the product id and zeroes the nine figures.
-  void Init(int32_t nProductID) {
-    *this = clsProductStats{};
-    m_nProductID = nProductID;
-  }
-
-  friend bool operator==(const clsProductStats&, const clsProductStats&) = default;
-};
+using clsProductStats = store::StockFigures;

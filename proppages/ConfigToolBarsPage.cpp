@@ -3,7 +3,7 @@
 #include <QGridLayout>
 #include <QPushButton>
 
-#include "platform/controls/ListBarAutomation.h"
+#include "platform/com/ListBarInterfaces.h"
 #include "platform/ui/ButtonRow.h"
 #include "proppages/PageSupport.h"
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/com/Dispatch.h"
-#include "platform/controls/ListBarAutomation.h"
+#include "platform/com/ListBarInterfaces.h"
 #include "proppages/ControlPage.h"
 #include "proppages/PageSupport.h"
 #include "proppages/PictureRef.h"

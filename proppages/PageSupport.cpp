@@ -3,8 +3,8 @@
 #include <QEvent>
 #include <QWidget>
 
+#include "platform/com/ListBarInterfaces.h"
 #include "platform/com/TypeInfo.h"
-#include "platform/controls/ListBarAutomation.h"
 #include "platform/ui/Prompt.h"
 #include "proppages/PageStrings.h"
 

@@ -15,8 +15,8 @@
 
 #include "platform/com/Dispatch.h"
 #include "platform/com/Font.h"
+#include "platform/com/ListBarInterfaces.h"
 #include "platform/com/Picture.h"
-#include "platform/controls/ListBarAutomation.h"
 
 class QWidget;
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "platform/com/Dispatch.h"
-#include "platform/controls/ListBarAutomation.h"
+#include "platform/com/ListBarInterfaces.h"
 #include "proppages/ControlPage.h"
 #include "proppages/PropertyBrowserPage.h"
 

@@ -14,13 +14,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "database/clsProductStats.h"
 #include "database/store/Lists.h"
 
 class QComboBox;
 class QLabel;
 class QPushButton;
 class clsProd;
-class clsProductStats;
 namespace ctl {
 class GridControl;
 }

@@ -77,8 +77,8 @@ class StockWalk {
 
   // Adds the sums onto the record's figures and derives the others. The record is
   // changed only when every figure fits.
-  void Finish(clsProductStats& stats) const {
-    clsProductStats s = stats;
+  void Finish(StockFigures& stats) const {
+    StockFigures s = stats;
     s.m_curNumUnitsInStock_Physical = ToCurrency(Add(s.m_curNumUnitsInStock_Physical.Raw(), physical_));
     s.m_curNumUnitsAllocated = ToCurrency(Add(s.m_curNumUnitsAllocated.Raw(), allocated_));
     s.m_curNumUnitsOnOrder = ToCurrency(Add(s.m_curNumUnitsOnOrder.Raw(), onOrder_));
@@ -122,7 +122,7 @@ void ForEachProductRow(const Session& s, DATA4* tb, int32_t prodId, Row row) {
 
 }  // namespace
 
-Status Stock::ProductStats(clsProductStats& stats, DATA4* open) const {
+Status Stock::ProductStats(StockFigures& stats, DATA4* open) const {
   return Guarded<Status>([&]() -> Status {
     Table tb(session_, open, Transactions::kFile);
     if (!tb.ok()) return tb.failure();
@@ -137,7 +137,7 @@ Status Stock::ProductStats(clsProductStats& stats, DATA4* open) const {
   });
 }
 
-Status Stock::AllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, std::unordered_set<int32_t>& failed,
+Status Stock::AllProductStats(std::unordered_map<int32_t, StockFigures>& stats, std::unordered_set<int32_t>& failed,
                               DATA4* open, Figures which) const {
   stats.clear();
   failed.clear();
@@ -168,11 +168,11 @@ Status Stock::AllProductStats(std::unordered_map<int32_t, clsProductStats>& stat
       StockWalk& walk = walks.try_emplace(key, unitsOnly).first->second;
       guarded(key, [&] { walk.Apply(fields); });
     }
-    std::unordered_map<int32_t, clsProductStats> result;
+    std::unordered_map<int32_t, StockFigures> result;
     result.reserve(walks.size());
     for (const auto& [id, walk] : walks) {
       if (overflowed.count(id) != 0) continue;
-      clsProductStats s;
+      StockFigures s;
       s.Init(id);
       guarded(id, [&] {
         walk.Finish(s);

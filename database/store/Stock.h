@@ -15,10 +15,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "database/clsProductStats.h"
 #include "database/store/Codes.h"
 #include "database/store/Result.h"
 #include "database/store/Session.h"
+#include "database/store/StockFigures.h"
 
 struct DATA4;
 
@@ -30,7 +30,7 @@ class Stock {
 
   // Adds the transactions of stats.m_nProductID onto the record and derives the
   // averages and stock values.
-  Status ProductStats(clsProductStats& stats, DATA4* open = nullptr) const;
+  Status ProductStats(StockFigures& stats, DATA4* open = nullptr) const;
   // Which figures the one pass works out: every one, or the unit counts alone (on
   // order, physical, allocated, available; the amounts stay 0), which need no price.
   enum class Figures { kAll, kUnits };
@@ -38,7 +38,7 @@ class Stock {
   // entry: its figures are all 0). A product whose figures do not fit has no entry and
   // is in `failed`. Both are empty after a failure of the pass. A caller's open table
   // is left in record order.
-  Status AllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, std::unordered_set<int32_t>& failed,
+  Status AllProductStats(std::unordered_map<int32_t, StockFigures>& stats, std::unordered_set<int32_t>& failed,
                          DATA4* open = nullptr, Figures which = Figures::kAll) const;
   // True when the product has a transaction of the type.
   Result<bool> ProductHasTranType(int32_t prodId, int32_t type, DATA4* open = nullptr) const;

@@ -9,8 +9,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "platform/controls/ListBarAutomation.h"
-
 namespace ctl {
 
 namespace {
@@ -113,11 +111,6 @@ ListBarControl::ListBarControl(QWidget* parent)
 }
 
 ListBarControl::~ListBarControl() { model_.Unsubscribe(cookie_); }
-
-IDispatch* ListBarControl::AutomationObject() {
-  if (!automation_) automation_ = std::make_unique<ListBarAutomationHost>(model_);
-  return automation_->Object();
-}
 
 QSize ListBarControl::sizeHint() const { return {140, 360}; }
 

@@ -12,20 +12,15 @@
 
 #include <QString>
 #include <QWidget>
-#include <memory>
 #include <vector>
 
 #include "platform/controls/ListBarModel.h"
-
-struct IDispatch;
 
 class QListWidget;
 class QToolButton;
 class QVBoxLayout;
 
 namespace ctl {
-
-class ListBarAutomationHost;
 
 class ListBarControl : public QWidget {
   Q_OBJECT
@@ -43,10 +38,6 @@ class ListBarControl : public QWidget {
 
   QSize sizeHint() const override;
 
-  // The control's automation object (ListBarAutomation.h), made on first use; it is cut
-  // off the model when the control goes.
-  IDispatch* AutomationObject();
-
  signals:
   void ItemClick(const QString& key);
   void GroupClick(const QString& key);
@@ -59,7 +50,6 @@ class ListBarControl : public QWidget {
   QIcon ItemIcon(int index, ListBarView view) const;
 
   ListBarModel model_;
-  std::unique_ptr<ListBarAutomationHost> automation_;
   int cookie_ = 0;
   QVBoxLayout* layout_;
   std::vector<QToolButton*> headers_;

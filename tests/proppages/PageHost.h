@@ -11,8 +11,8 @@
 #include <QWidget>
 #include <memory>
 
+#include "platform/automation/ListBarAutomation.h"
 #include "platform/com/PageSite.h"
-#include "platform/controls/ListBarAutomation.h"
 #include "platform/controls/ListBarModel.h"
 #include "proppages/CQVPropPageBase.h"
 #include "proppages/PropertyList.h"

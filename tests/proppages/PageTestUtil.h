@@ -8,11 +8,11 @@
 #include <QKeyEvent>
 #include <QString>
 
+#include "platform/automation/ListBarAutomation.h"
 #include "platform/com/ConnectionPoint.h"
 #include "platform/com/Dispatch.h"
 #include "platform/com/Picture.h"
 #include "platform/com/TypeInfo.h"
-#include "platform/controls/ListBarAutomation.h"
 #include "proppages/Dib.h"
 
 namespace qvp::test {

@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <memory>
 
+#include "platform/automation/ListBarAutomation.h"
 #include "platform/com/Enum.h"
 #include "platform/com/PageSite.h"
 #include "platform/controls/ListBarModel.h"

@@ -9,10 +9,10 @@
 #include <set>
 #include <string>
 
+#include "platform/automation/ListBarAutomation.h"
 #include "platform/com/Loader.h"
 #include "platform/com/PageSite.h"
 #include "platform/com/Registration.h"
-#include "platform/controls/ListBarAutomation.h"
 #include "platform/controls/ListBarModel.h"
 #include "proppages/PageTable.h"
 #include "tests/platform/com/RegistrySnapshot.h"

@@ -18,9 +18,9 @@
 #include <iterator>
 #include <string>
 
+#include "platform/automation/ListBarAutomation.h"
 #include "platform/com/Loader.h"
 #include "platform/com/PageSite.h"
-#include "platform/controls/ListBarAutomation.h"
 #include "platform/controls/ListBarModel.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/controls/ListBarAutomation.h"
+#include "platform/automation/ListBarAutomation.h"
 
 #include <iterator>
 #include <set>

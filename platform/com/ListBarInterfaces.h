@@ -1,6 +1,7 @@
 #pragma once
-// The automation face of a list bar: what a property frame and its pages call on the
-// control, over the same ListBarModel the widget shows.
+// The list bar's automation interfaces: what a property frame and its pages call on the
+// control. The objects answering them are made by ListBarAutomationHost
+// (platform/automation/ListBarAutomation.h) over a ListBarModel.
 //
 // The control object answers the list-bar dispinterface (IID_DListBar) with the
 // properties "Groups", "Tabs", "LargeIcons", "SmallIcons", "CurrentGroup" and the
@@ -14,21 +15,11 @@
 // "_NewEnum", "InternalAdd" and "Remove"; their members "Index", "Caption" and, for
 // list items, "Text". Image lists answer "Count", "Item", "_NewEnum", "Clear" and "Add";
 // their members "Index", "Key" and "Picture".
-//
-// Every object of the face reaches the model through the host: once the host is gone
-// (or Detach is called) every call answers E_UNEXPECTED, so objects a frame still
-// holds never touch a destroyed model. A member object stands for one group, item or
-// tab; once that entry is removed its calls answer E_UNEXPECTED too. UI thread only.
-
-#include <functional>
-#include <memory>
 
 #include "platform/com/Dispatch.h"
 #include "platform/com/PropertyPage.h"
 
 namespace ctl {
-
-class ListBarModel;
 
 inline constexpr IID IID_DListBar = com::MakeGuid("85268BE6-F11A-41FF-A979-DF23B8475751");
 inline constexpr IID IID_IListBarPropertyStrings =
@@ -129,28 +120,6 @@ struct IListBarImageBatch : IUnknown {
 
  protected:
   ~IListBarImageBatch() = default;
-};
-
-struct ListBarLink;
-
-// Owns the automation face of one model; lives beside the model and no longer than it.
-class ListBarAutomationHost {
- public:
-  explicit ListBarAutomationHost(ListBarModel& model);
-  ~ListBarAutomationHost();
-  ListBarAutomationHost(const ListBarAutomationHost&) = delete;
-  ListBarAutomationHost& operator=(const ListBarAutomationHost&) = delete;
-
-  // The control object (IDispatch of the list-bar dispinterface); null when memory ran out.
-  IDispatch* Object() const { return object_.get(); }
-  // Called for DoVerb(kVerbConfigureToolBars); without one the verb answers E_NOTIMPL.
-  void SetToolBarConfigurator(std::function<void()> configure);
-  // Cuts every object of the face off the model.
-  void Detach();
-
- private:
-  std::shared_ptr<ListBarLink> link_;
-  com::Ref<IDispatch> object_;
 };
 
 }  // namespace ctl
