@@ -6,9 +6,9 @@ cmake_minimum_required(VERSION 3.25)
 
 # The folders, lowest first; the longest prefix names a file's folder.
 set(folders
-  platform/runtime platform/xbase platform/registry platform/ui platform/controls
-  platform/com platform/automation proppages services database/store database
-  inventory reports exchange shell)
+  platform/runtime platform/xbase platform/registry platform/ui platform/ui/testing
+  platform/controls platform/com platform/automation proppages services services/testing
+  database/store database inventory reports exchange shell)
 
 # What each folder may include besides itself. The program's folders (services up)
 # use no part of the component frame nor QvPages: the program does not link them.
@@ -22,6 +22,9 @@ set(uses_platform/com ${uses_platform/controls} platform/controls)
 set(uses_platform/automation ${uses_platform/com} platform/com)
 set(uses_proppages ${uses_platform/automation} platform/automation)
 set(uses_services ${program_platform})
+# The test fakes: only the tests and benchmarks include them, never the program.
+set(uses_platform/ui/testing ${uses_platform/ui} platform/ui)
+set(uses_services/testing ${uses_services} services platform/ui/testing)
 # The store has no user interface: the engine and the runtime only.
 set(uses_database/store platform/runtime platform/xbase)
 set(uses_database ${program_platform} services database/store)
