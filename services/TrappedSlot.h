@@ -13,6 +13,16 @@
 // Makes the exception being handled the pending error and shows it, labelled `label`.
 void ReportTrapped(const QString& label);
 
+// Runs `handler`; what it throws is reported under `label` and goes no further.
+template <class Handler>
+void Trapped(const QString& label, Handler&& handler) {
+  try {
+    handler();
+  } catch (...) {
+    ReportTrapped(label);
+  }
+}
+
 // Has ui::Application report what escapes an event handler through ShowError.
 void InstallEventLoopReporter();
 
@@ -23,11 +33,7 @@ QMetaObject::Connection ConnectTrapped(const Sender* sender, Signal signal, Rece
                                        void (Class::*slot)(Args...), QString label) {
   return QObject::connect(sender, signal, receiver,
                           [receiver, slot, label = std::move(label)](Args... args) {
-                            try {
-                              (receiver->*slot)(std::forward<Args>(args)...);
-                            } catch (...) {
-                              ReportTrapped(label);
-                            }
+                            Trapped(label, [&] { (receiver->*slot)(std::forward<Args>(args)...); });
                           });
 }
 
