@@ -37,14 +37,21 @@ QMetaObject::Connection ConnectTrapped(const Sender* sender, Signal signal, Rece
                           });
 }
 
-// Connects each button's clicked signal to its member slot, trapped under
-// "<receiver's objectName>_<button's objectName>_Click".
+// Connects `signal` of each sender to its member slot, trapped under
+// "<receiver's objectName>_<sender's objectName>_Click" (the slots' own names).
+template <class Receiver, class Sender, class... SignalArgs>
+void ConnectClicks(Receiver* receiver, void (Sender::*signal)(SignalArgs...),
+                   std::initializer_list<std::pair<Sender*, void (Receiver::*)()>> clicks) {
+  for (const auto& [sender, slot] : clicks) {
+    ConnectTrapped(sender, signal, receiver, slot,
+                   receiver->objectName() + QLatin1Char('_') + sender->objectName() +
+                       QStringLiteral("_Click"));
+  }
+}
+
+// The same for buttons' clicked signal.
 template <class Receiver>
 void ConnectClicks(Receiver* receiver,
                    std::initializer_list<std::pair<QAbstractButton*, void (Receiver::*)()>> clicks) {
-  for (const auto& [button, slot] : clicks) {
-    ConnectTrapped(button, &QAbstractButton::clicked, receiver, slot,
-                   receiver->objectName() + QLatin1Char('_') + button->objectName() +
-                       QStringLiteral("_Click"));
-  }
+  ConnectClicks(receiver, &QAbstractButton::clicked, clicks);
 }
