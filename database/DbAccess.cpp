@@ -10,6 +10,7 @@
 #include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"
 #include "platform/xbase/Engine.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 namespace dbaccess {
@@ -40,10 +41,7 @@ FIELD4* Field(DATA4* tb, const QString& name) { return store::FieldOf(tb, rt::To
 
 int32_t Long32(FIELD4* f) { return store::Long32(f); }
 
-void ReportTrapped(const char* label) {
-  rt::TrapError();
-  gSystem().ShowError(QLatin1String(label));
-}
+void ReportTrapped(const char* label) { ::ReportTrapped(QLatin1String(label)); }
 
 void Report(const store::Status& status, const char* label, const QString& lockedMessage) {
   switch (status.failure) {

@@ -47,29 +47,27 @@ bool CopyRows(clsDB& db, const RowCopy& c) {
   clsSystem& sys = gSystem();
   QPointer<frmProgress> frm;
   try {
-    sys.WaitDlgShow(frm, QStringLiteral("Upgrading Database"), QLatin1String(c.caption), true, false);
-    sys.WaitDlgUpdate(frm, 0);
-    const int32_t total = db.GetRecCount(c.oldPath, QLatin1String(c.layout.sourceTag));
-    OwnTable oldTb(c.oldPath, db);
-    OwnTable newTb(c.newPath, db);
-    if (total < 0 || !oldTb.ok() || !newTb.ok()) {
-      sys.WaitDlgRemove(frm);
-      return false;
+    store::Result<bool> copied;
+    {
+      const auto removeDlg = sys.WaitDlgRemoveOnExit(frm);
+      sys.WaitDlgShow(frm, QStringLiteral("Upgrading Database"), QLatin1String(c.caption), true, false);
+      sys.WaitDlgUpdate(frm, 0);
+      const int32_t total = db.GetRecCount(c.oldPath, QLatin1String(c.layout.sourceTag));
+      OwnTable oldTb(c.oldPath, db);
+      OwnTable newTb(c.newPath, db);
+      if (total < 0 || !oldTb.ok() || !newTb.ok()) return false;
+      const store::Session session = db.Session();
+      copied = store::CopyRows(session, c.layout, oldTb.get(), newTb.get(), [&](int32_t rows) {
+        if (rows % 2 == 0 && total > 0) {
+          sys.WaitDlgUpdate(frm, static_cast<int32_t>(std::lround(100.0 * rows / total)));
+        }
+        if (rows % 512 == 0) QCoreApplication::processEvents();
+        return !dbupgrade::StopAt("copy:row");
+      });
     }
-    const store::Session session = db.Session();
-    const store::Result<bool> copied =
-        store::CopyRows(session, c.layout, oldTb.get(), newTb.get(), [&](int32_t rows) {
-          if (rows % 2 == 0 && total > 0) {
-            sys.WaitDlgUpdate(frm, static_cast<int32_t>(std::lround(100.0 * rows / total)));
-          }
-          if (rows % 512 == 0) QCoreApplication::processEvents();
-          return !dbupgrade::StopAt("copy:row");
-        });
-    sys.WaitDlgRemove(frm);
     dbaccess::Report(copied.status, c.errorLabel);
     return copied.ok() && copied.value;
   } catch (...) {
-    sys.WaitDlgRemove(frm);
     dbaccess::ReportTrapped(c.errorLabel);
     return false;
   }

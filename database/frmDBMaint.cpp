@@ -13,6 +13,7 @@
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/WaitCursor.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 frmDBMaint::frmDBMaint(QWidget* parent) : QDialog(parent) {
@@ -39,8 +40,8 @@ frmDBMaint::frmDBMaint(QWidget* parent) : QDialog(parent) {
   lblProgress->setObjectName(QStringLiteral("lblProgress"));
   lblProgress->setFont(verdana);
   lblProgress->setWordWrap(true);
-  connect(IndexButton, &QPushButton::clicked, this, &frmDBMaint::IndexButton_Click);
-  connect(CloseButton, &QPushButton::clicked, this, &frmDBMaint::CloseButton_Click);
+  ConnectClicks(this, {{IndexButton, &frmDBMaint::IndexButton_Click},
+                       {CloseButton, &frmDBMaint::CloseButton_Click}});
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lblWarn);

@@ -16,6 +16,7 @@
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/Prompt.h"
 #include "services/MainWindowHub.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 ImportFileDialog::ImportFileDialog(const ImportFileTexts& texts, QWidget* parent)
@@ -52,11 +53,16 @@ ImportFileDialog::ImportFileDialog(const ImportFileTexts& texts, QWidget* parent
   layout->addStretch();
   layout->addLayout(ui::ButtonRow({cmdHelp, cmdSampleFile}, {cmdOK, cmdCancel}));
 
-  connect(cmdOK, &QPushButton::clicked, this, &ImportFileDialog::cmdOK_Click);
-  connect(cmdCancel, &QPushButton::clicked, this, &ImportFileDialog::cmdCancel_Click);
-  connect(cmdChooseFile, &QPushButton::clicked, this, &ImportFileDialog::cmdChooseFile_Click);
-  connect(cmdSampleFile, &QPushButton::clicked, this, &ImportFileDialog::cmdSampleFile_Click);
-  connect(cmdHelp, &QPushButton::clicked, this, &ImportFileDialog::cmdHelp_Click);
+  ConnectTrapped(cmdOK, &QPushButton::clicked, this, &ImportFileDialog::cmdOK_Click,
+                 QStringLiteral("ImportFileDialog_cmdOK_Click"));
+  ConnectTrapped(cmdCancel, &QPushButton::clicked, this, &ImportFileDialog::cmdCancel_Click,
+                 QStringLiteral("ImportFileDialog_cmdCancel_Click"));
+  ConnectTrapped(cmdChooseFile, &QPushButton::clicked, this, &ImportFileDialog::cmdChooseFile_Click,
+                 QStringLiteral("ImportFileDialog_cmdChooseFile_Click"));
+  ConnectTrapped(cmdSampleFile, &QPushButton::clicked, this, &ImportFileDialog::cmdSampleFile_Click,
+                 QStringLiteral("ImportFileDialog_cmdSampleFile_Click"));
+  ConnectTrapped(cmdHelp, &QPushButton::clicked, this, &ImportFileDialog::cmdHelp_Click,
+                 QStringLiteral("ImportFileDialog_cmdHelp_Click"));
 }
 
 QString ImportFileDialog::ValidateFile() {

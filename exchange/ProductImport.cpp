@@ -121,15 +121,16 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
   clsSystem& sys = gSystem();
   clsDB& db = gDB();
   QPointer<frmProgress> dlg;
-  sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Integrating data. Please wait..."), true, false);
   try {
+    const auto removeDlg = sys.WaitDlgRemoveOnExit(dlg);
+    sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Integrating data. Please wait..."), true, false);
     const clsDB::Batch batch(db);
     HeldTable tran(db.TranTable(), QStringLiteral("Unable to open Transaction table!"));
-    if (!tran.ok()) return sys.WaitDlgRemove(dlg), false;
+    if (!tran.ok()) return false;
     HeldTable prod(db.ProductsTable(), QStringLiteral("Unable to open Products table!"));
-    if (!prod.ok()) return sys.WaitDlgRemove(dlg), false;
+    if (!prod.ok()) return false;
     HeldTable cat(db.CategoryTable(), QStringLiteral("Unable to open Category table!"));
-    if (!cat.ok()) return sys.WaitDlgRemove(dlg), false;
+    if (!cat.ok()) return false;
     std::vector<Col> cols(static_cast<size_t>(std::max<qsizetype>(headings.size(), 1)), kNone);
     for (qsizetype i = 1; i < headings.size(); ++i) {
       const qsizetype at = productcsv::Keywords().indexOf(headings[i]);
@@ -164,11 +165,9 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
     }
   } catch (...) {
     rt::TrapError();
-    sys.WaitDlgRemove(dlg);
     sys.ShowError(QStringLiteral("frmMain_ImportProductsFromFile"));
     return false;
   }
-  sys.WaitDlgRemove(dlg);
   return true;
 }
 

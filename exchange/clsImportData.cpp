@@ -228,6 +228,7 @@ bool clsImportData::ValidateRows(const QString& sFilename, const rt::Collection&
   nNumRows = 0;
   QPointer<frmProgress> dlg;
   try {
+    const auto removeDlg = gSystem().WaitDlgRemoveOnExit(dlg);
     gSystem().WaitDlgShow(dlg, QStringLiteral("Import Data"),
                           QStringLiteral("Validating Data. Please wait..."), false, true);
     const CsvFile* file = Load(sFilename);
@@ -251,11 +252,9 @@ bool clsImportData::ValidateRows(const QString& sFilename, const rt::Collection&
         break;
       }
     }
-    gSystem().WaitDlgRemove(dlg);
     return failed == 0 && !cancelled;
   } catch (...) {
     rt::TrapError();
-    gSystem().WaitDlgRemove(dlg);
     gSystem().ShowError(QStringLiteral("clsImportData_ValidateRows"));
     return false;
   }

@@ -130,12 +130,13 @@ bool clsImportTransactions::ValidatePartNumbers() {
   m_ErrorBuf.clear();
   clsSystem& sys = gSystem();
   QPointer<frmProgress> dlg;
-  sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Validating Part Numbers. Please wait..."), true,
-                  false);
   try {
+    const auto removeDlg = sys.WaitDlgRemoveOnExit(dlg);
+    sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Validating Part Numbers. Please wait..."),
+                    true, false);
     const clsDB::Batch batch(gDB());
     exchange::HeldTable prod(gDB().ProductsTable(), QStringLiteral("Unable to open Products table!"));
-    if (!prod.ok()) return sys.WaitDlgRemove(dlg), false;
+    if (!prod.ok()) return false;
     bool ok = true;
     EventPump pump;
     const rt::LocaleInfo loc = rt::LocaleInfo::Current();
@@ -164,11 +165,9 @@ bool clsImportTransactions::ValidatePartNumbers() {
       }
     }
     nNumRows_ = static_cast<int32_t>(data_.File().Rows().size());
-    sys.WaitDlgRemove(dlg);
     return ok;
   } catch (...) {
     rt::TrapError();
-    sys.WaitDlgRemove(dlg);
     sys.ShowError(QStringLiteral("clsImportTransactions_ValidatePartNumbers"));
     return false;
   }
@@ -186,14 +185,15 @@ bool clsImportTransactions::DoImport() {
   clsSystem& sys = gSystem();
   clsDB& db = gDB();
   QPointer<frmProgress> dlg;
-  sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Importing transactions. Please wait..."), true,
-                  false);
   try {
+    const auto removeDlg = sys.WaitDlgRemoveOnExit(dlg);
+    sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Importing transactions. Please wait..."),
+                    true, false);
     const clsDB::Batch batch(db);
     exchange::HeldTable prod(db.ProductsTable(), QStringLiteral("Unable to open Products table!"));
-    if (!prod.ok()) return sys.WaitDlgRemove(dlg), false;
+    if (!prod.ok()) return false;
     exchange::HeldTable tran(db.TranTable(), QStringLiteral("Unable to open Transactions table!"));
-    if (!tran.ok()) return sys.WaitDlgRemove(dlg), false;
+    if (!tran.ok()) return false;
     const rt::LocaleInfo loc = rt::LocaleInfo::Current();
     EventPump pump;
     for (const CsvRow& row : data_.File().Rows()) {
@@ -235,11 +235,9 @@ bool clsImportTransactions::DoImport() {
     }
   } catch (...) {
     rt::TrapError();
-    sys.WaitDlgRemove(dlg);
     sys.ShowError(QStringLiteral("clsImportTransactions_DoImport"));
     return false;
   }
-  sys.WaitDlgRemove(dlg);
   const QString done = QStringLiteral("Imported ") + QString::number(imported_);
   const QString where = QStringLiteral(" Transactions! These transactions can be viewed from Reports | Transactions menu.");
   if (m_ErrorBuf.isEmpty()) {

@@ -6,6 +6,7 @@
 
 #include "platform/controls/GridControl.h"
 #include "platform/ui/ButtonRow.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 frmImportPreview::frmImportPreview(QWidget* parent) : QDialog(parent) {
@@ -34,8 +35,8 @@ frmImportPreview::frmImportPreview(QWidget* parent) : QDialog(parent) {
   layout->addLayout(ui::ButtonRow({}, {cmdContinue, cmdCancel}));
   resize(760, 460);
 
-  connect(cmdContinue, &QPushButton::clicked, this, &frmImportPreview::cmdContinue_Click);
-  connect(cmdCancel, &QPushButton::clicked, this, &frmImportPreview::cmdCancel_Click);
+  ConnectClicks(this, {{cmdContinue, &frmImportPreview::cmdContinue_Click},
+                       {cmdCancel, &frmImportPreview::cmdCancel_Click}});
 }
 
 bool frmImportPreview::Init(const CsvFile& file, const rt::Collection& ImportColColl,

@@ -19,6 +19,7 @@
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
 #include "services/MainWindowHub.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 namespace {
@@ -102,9 +103,10 @@ frmImportTran::frmImportTran(QWidget* parent)
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
   resize(560, sizeHint().height());
 
-  connect(cmdCalendar, &QToolButton::clicked, this, &frmImportTran::cmdCalendar_Click);
-  connect(cmdCatTransaction, &QPushButton::clicked, this, &frmImportTran::cmdCatTransaction_Click);
-  connect(cmdAcctTransaction, &QPushButton::clicked, this, &frmImportTran::cmdAcctTransaction_Click);
+  ConnectTrapped(cmdCalendar, &QToolButton::clicked, this, &frmImportTran::cmdCalendar_Click,
+                 QStringLiteral("frmImportTran_cmdCalendar_Click"));
+  ConnectClicks(this, {{cmdCatTransaction, &frmImportTran::cmdCatTransaction_Click},
+                       {cmdAcctTransaction, &frmImportTran::cmdAcctTransaction_Click}});
 
   SetupLists();
   txtDate->setText(gSystem().CurrDateShort());

@@ -24,6 +24,7 @@
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Prompt.h"
 #include "services/MainWindowHub.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 using store::TranType;
@@ -120,9 +121,9 @@ frmBatchTran::frmBatchTran(QWidget* parent) : QDialog(parent) {
   ui::FixWindowSize(*this);
 
   new inventory::NoteKeepsEnter(*txtNote, *cmdOK);
-  connect(cmdOK, &QPushButton::clicked, this, &frmBatchTran::cmdOK_Click);
-  connect(cmdCancel, &QPushButton::clicked, this, &frmBatchTran::cmdCancel_Click);
-  connect(cboType, &QComboBox::currentIndexChanged, this, &frmBatchTran::cboType_Click);
+  ConnectClicks(this, {{cmdOK, &frmBatchTran::cmdOK_Click},
+                       {cmdCancel, &frmBatchTran::cmdCancel_Click}});
+  ConnectClicks(this, &QComboBox::currentIndexChanged, {{cboType, &frmBatchTran::cboType_Click}});
   inventory::ConnectTranButtons(*this, *cmdCalendar, *txtDate, *cmdCatTransaction, *cboCategory, *cmdAcctTransaction,
                                 *cboAccount);
 

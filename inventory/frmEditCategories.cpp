@@ -18,6 +18,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/WindowRegistry.h"
 #include "platform/xbase/Engine.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 namespace {
@@ -55,15 +56,18 @@ frmEditCategories::frmEditCategories(QWidget* parent) : QDialog(parent) {
   layout->addLayout(buttons);
   resize(460, 360);
 
-  connect(cmdNew, &QPushButton::clicked, this, &frmEditCategories::cmdNew_Click);
-  connect(cmdDelete, &QPushButton::clicked, this, &frmEditCategories::cmdDelete_Click);
-  connect(cmdDeleteAll, &QPushButton::clicked, this, &frmEditCategories::cmdDeleteAll_Click);
-  connect(cmdPrint, &QPushButton::clicked, this, &frmEditCategories::cmdPrint_Click);
-  connect(cmdRefresh, &QPushButton::clicked, this, &frmEditCategories::cmdRefresh_Click);
-  connect(cmdClose, &QPushButton::clicked, this, &frmEditCategories::cmdClose_Click);
-  connect(lv, &ctl::ListViewControl::Click, this, &frmEditCategories::SetUI);
-  connect(lv, &ctl::ListViewControl::SelectionChanged, this, &frmEditCategories::SetUI);
-  connect(lv, &ctl::ListViewControl::AfterLabelEdit, this, &frmEditCategories::lv_AfterLabelEdit);
+  ConnectClicks(this, {{cmdNew, &frmEditCategories::cmdNew_Click},
+                       {cmdDelete, &frmEditCategories::cmdDelete_Click},
+                       {cmdDeleteAll, &frmEditCategories::cmdDeleteAll_Click},
+                       {cmdPrint, &frmEditCategories::cmdPrint_Click},
+                       {cmdRefresh, &frmEditCategories::cmdRefresh_Click},
+                       {cmdClose, &frmEditCategories::cmdClose_Click}});
+  ConnectTrapped(lv, &ctl::ListViewControl::Click, this, &frmEditCategories::SetUI,
+                 QStringLiteral("frmEditCategories_SetUI"));
+  ConnectTrapped(lv, &ctl::ListViewControl::SelectionChanged, this, &frmEditCategories::SetUI,
+                 QStringLiteral("frmEditCategories_SetUI"));
+  ConnectTrapped(lv, &ctl::ListViewControl::AfterLabelEdit, this, &frmEditCategories::lv_AfterLabelEdit,
+                 QStringLiteral("frmEditCategories_lv_AfterLabelEdit"));
 }
 
 void frmEditCategories::Init(const QString& sWinCaption, const QString& lvCaption, const QString& sTableName,

@@ -21,6 +21,7 @@
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Prompt.h"
 #include "services/MainWindowHub.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 using store::TranType;
@@ -98,9 +99,9 @@ frmInvAddUpateDel::frmInvAddUpateDel(QWidget* parent) : QDialog(parent) {
   ui::FixWindowSize(*this);
 
   new inventory::NoteKeepsEnter(*txtNote, *cmdOK);
-  connect(cmdOK, &QPushButton::clicked, this, &frmInvAddUpateDel::cmdOK_Click);
-  connect(cmdCancel, &QPushButton::clicked, this, &frmInvAddUpateDel::cmdCancel_Click);
-  connect(cboType, &QComboBox::currentIndexChanged, this, &frmInvAddUpateDel::cboType_Click);
+  ConnectClicks(this, {{cmdOK, &frmInvAddUpateDel::cmdOK_Click},
+                       {cmdCancel, &frmInvAddUpateDel::cmdCancel_Click}});
+  ConnectClicks(this, &QComboBox::currentIndexChanged, {{cboType, &frmInvAddUpateDel::cboType_Click}});
   connect(cmdSummary, &QPushButton::clicked, this, [this] { gDB().ShowProductSummary(ProductId()); });
   inventory::ConnectTranButtons(*this, *cmdCalendar, *txtDate, *cmdCatTransaction, *cboCategory, *cmdAcctTransaction,
                                 *cboAccount);

@@ -10,6 +10,7 @@
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Prompt.h"
+#include "services/TrappedSlot.h"
 
 frmLookupByPartNo::frmLookupByPartNo(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmLookupByPartNo"));
@@ -31,8 +32,8 @@ frmLookupByPartNo::frmLookupByPartNo(QWidget* parent) : QDialog(parent) {
   layout->addLayout(row);
   layout->addLayout(buttons);
   resize(360, sizeHint().height());
-  connect(OKButton, &QPushButton::clicked, this, &frmLookupByPartNo::OKButton_Click);
-  connect(CancelButton, &QPushButton::clicked, this, &frmLookupByPartNo::CancelButton_Click);
+  ConnectClicks(this, {{OKButton, &frmLookupByPartNo::OKButton_Click},
+                       {CancelButton, &frmLookupByPartNo::CancelButton_Click}});
 }
 
 void frmLookupByPartNo::OKButton_Click() {

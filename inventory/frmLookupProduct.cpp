@@ -12,6 +12,7 @@
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/Prompt.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 #include "services/mdlRegistry.h"
 
@@ -61,8 +62,8 @@ frmLookupProduct::frmLookupProduct(QWidget* parent) : QDialog(parent) {
   resize(380, sizeHint().height());
 
   connect(cmdClear, &QPushButton::clicked, txtProd, &QLineEdit::clear);
-  connect(OKButton, &QPushButton::clicked, this, &frmLookupProduct::OKButton_Click);
-  connect(CancelButton, &QPushButton::clicked, this, &frmLookupProduct::CancelButton_Click);
+  ConnectClicks(this, {{OKButton, &frmLookupProduct::OKButton_Click},
+                       {CancelButton, &frmLookupProduct::CancelButton_Click}});
 
   clsSystem& sys = gSystem();
   lstSearchType->clear();

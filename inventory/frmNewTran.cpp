@@ -13,6 +13,7 @@
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Prompt.h"
 #include "services/MainWindowHub.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 frmNewTran::frmNewTran(QWidget* parent) : QDialog(parent) {
@@ -40,9 +41,9 @@ frmNewTran::frmNewTran(QWidget* parent) : QDialog(parent) {
   layout->addLayout(grid);
   layout->addLayout(buttons);
   ui::FixWindowSize(*this);
-  connect(cmdLookup, &QToolButton::clicked, this, &frmNewTran::cmdLookup_Click);
-  connect(cmdOK, &QPushButton::clicked, this, &frmNewTran::cmdOK_Click);
-  connect(cmdCancel, &QPushButton::clicked, this, &frmNewTran::cmdCancel_Click);
+  ConnectClicks(this, {{cmdLookup, &frmNewTran::cmdLookup_Click},
+                       {cmdOK, &frmNewTran::cmdOK_Click},
+                       {cmdCancel, &frmNewTran::cmdCancel_Click}});
   SetupLists();
   Init();
 }

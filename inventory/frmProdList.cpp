@@ -21,6 +21,7 @@
 #include "platform/ui/WaitCursor.h"
 #include "platform/ui/WindowRegistry.h"
 #include "services/MainWindowHub.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 namespace {
@@ -76,15 +77,17 @@ frmProdList::frmProdList(QWidget* parent) : QWidget(parent) {
   layout->addWidget(picTB);
   resize(760, 420);
 
-  connect(cmdNewProduct, &QPushButton::clicked, this, &frmProdList::cmdNewProduct_Click);
-  connect(cmdEdit, &QPushButton::clicked, this, &frmProdList::cmdEdit_Click);
-  connect(cmdDel, &QPushButton::clicked, this, &frmProdList::cmdDel_Click);
-  connect(cmdPrint, &QPushButton::clicked, this, &frmProdList::cmdPrint_Click);
-  connect(cmdExport, &QPushButton::clicked, this, &frmProdList::cmdExport_Click);
-  connect(cmdRefresh, &QPushButton::clicked, this, &frmProdList::cmdRefresh_Click);
-  connect(cmdClose, &QPushButton::clicked, this, &frmProdList::cmdClose_Click);
-  connect(grd, &ctl::GridControl::Click, this, &frmProdList::grd_Click);
-  connect(grd, &ctl::GridControl::DblClick, this, &frmProdList::grd_DblClick);
+  ConnectClicks(this, {{cmdNewProduct, &frmProdList::cmdNewProduct_Click},
+                       {cmdEdit, &frmProdList::cmdEdit_Click},
+                       {cmdDel, &frmProdList::cmdDel_Click},
+                       {cmdPrint, &frmProdList::cmdPrint_Click},
+                       {cmdExport, &frmProdList::cmdExport_Click},
+                       {cmdRefresh, &frmProdList::cmdRefresh_Click},
+                       {cmdClose, &frmProdList::cmdClose_Click}});
+  ConnectTrapped(grd, &ctl::GridControl::Click, this, &frmProdList::grd_Click,
+                 QStringLiteral("frmProdList_grd_Click"));
+  ConnectTrapped(grd, &ctl::GridControl::DblClick, this, &frmProdList::grd_DblClick,
+                 QStringLiteral("frmProdList_grd_DblClick"));
 }
 
 void frmProdList::Form_Load() {

@@ -23,6 +23,7 @@
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Prompt.h"
 #include "services/MainWindowHub.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 namespace {
@@ -208,11 +209,13 @@ frmProduct::frmProduct(QWidget* parent) : QDialog(parent) {
   layout->addLayout(okRow);
   resize(560, 420);
 
-  connect(OKButton, &QPushButton::clicked, this, &frmProduct::OKButton_Click);
-  connect(CancelButton, &QPushButton::clicked, this, &frmProduct::CancelButton_Click);
-  connect(ckHide, &QCheckBox::toggled, this, &frmProduct::ckHide_Click);
-  connect(cmdPrint, &QPushButton::clicked, this, &frmProduct::cmdPrint_Click);
-  connect(tabProduct, &QTabWidget::currentChanged, this, &frmProduct::Tab_Click);
+  ConnectClicks(this, {{OKButton, &frmProduct::OKButton_Click},
+                       {CancelButton, &frmProduct::CancelButton_Click},
+                       {cmdPrint, &frmProduct::cmdPrint_Click}});
+  ConnectTrapped(ckHide, &QCheckBox::toggled, this, &frmProduct::ckHide_Click,
+                 QStringLiteral("frmProduct_ckHide_Click"));
+  ConnectTrapped(tabProduct, &QTabWidget::currentChanged, this, &frmProduct::Tab_Click,
+                 QStringLiteral("frmProduct_Tab_Click"));
   connect(cmdCatProdGroup, &QPushButton::clicked, this,
           [this] { EditList(&MainWindowHubInterface::EditProductCategories, *cboGroup, Code(ListType::kProductGroup)); });
   connect(cmdCatProdLocation, &QPushButton::clicked, this,

@@ -22,6 +22,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/WaitCursor.h"
 #include "platform/xbase/Engine.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 using store::TranType;
@@ -77,10 +78,11 @@ frmSelTransaction::frmSelTransaction(QWidget* parent) : QDialog(parent) {
   layout->addWidget(lblMsg);
   layout->addWidget(grd, 1);
   layout->addLayout(ui::ButtonRow({cmdEditSelTran, cmdNewTransaction}, {cmdCancel}));
-  connect(grd, &ctl::GridControl::Click, this, &frmSelTransaction::grd_Click);
-  connect(cmdEditSelTran, &QPushButton::clicked, this, &frmSelTransaction::cmdEditSelTran_Click);
-  connect(cmdNewTransaction, &QPushButton::clicked, this, &frmSelTransaction::cmdNewTransaction_Click);
-  connect(cmdCancel, &QPushButton::clicked, this, &frmSelTransaction::cmdCancel_Click);
+  ConnectTrapped(grd, &ctl::GridControl::Click, this, &frmSelTransaction::grd_Click,
+                 QStringLiteral("frmSelTransaction_grd_Click"));
+  ConnectClicks(this, {{cmdEditSelTran, &frmSelTransaction::cmdEditSelTran_Click},
+                       {cmdNewTransaction, &frmSelTransaction::cmdNewTransaction_Click},
+                       {cmdCancel, &frmSelTransaction::cmdCancel_Click}});
   m_bOK = false;
   SetupGrid();
   m_sUnitsFormat = gDB().DecimalsUnitsFormat();

@@ -16,6 +16,7 @@
 #include "database/store/Codes.h"
 #include "platform/ui/ButtonRow.h"
 #include "reports/CriteriaLists.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 namespace {
@@ -91,11 +92,11 @@ UCInvSel::UCInvSel(QWidget* parent) : QWidget(parent) {
   layout->addLayout(bottom);
   layout->addStretch();
 
-  connect(cboInvSelCriteria, &QComboBox::currentIndexChanged, this, &UCInvSel::cboInvSelCriteria_Click);
-  connect(cboProdGroup, &QComboBox::currentIndexChanged, this, &UCInvSel::cboProdGroup_Click);
-  connect(cboLocation, &QComboBox::currentIndexChanged, this, &UCInvSel::cboLocation_Click);
-  connect(cmdClear, &QPushButton::clicked, this, &UCInvSel::cmdClear_Click);
-  connect(cmdReset, &QPushButton::clicked, this, &UCInvSel::cmdReset_Click);
+  ConnectClicks(this, &QComboBox::currentIndexChanged, {{cboInvSelCriteria, &UCInvSel::cboInvSelCriteria_Click},
+                                                        {cboProdGroup, &UCInvSel::cboProdGroup_Click},
+                                                        {cboLocation, &UCInvSel::cboLocation_Click}});
+  ConnectClicks(this, {{cmdClear, &UCInvSel::cmdClear_Click},
+                       {cmdReset, &UCInvSel::cmdReset_Click}});
 }
 
 void UCInvSel::Init() {

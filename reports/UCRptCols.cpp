@@ -13,6 +13,7 @@
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/Prompt.h"
 #include "platform/xbase/Engine.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 namespace {
@@ -92,14 +93,16 @@ UCRptCols::UCRptCols(QWidget* parent) : QWidget(parent) {
   grid->addLayout(right, 1, 3);
   grid->addWidget(tip, 2, 0, 1, 4);
 
-  connect(cmdAddDisplayCols, &QPushButton::clicked, this, &UCRptCols::cmdAddDisplayCols_Click);
-  connect(cmdAddDisplayAllCols, &QPushButton::clicked, this, &UCRptCols::cmdAddDisplayAllCols_Click);
-  connect(cmdDelDispCol, &QPushButton::clicked, this, &UCRptCols::cmdDelDispCol_Click);
-  connect(cmdAllDelDispCol, &QPushButton::clicked, this, &UCRptCols::cmdAllDelDispCol_Click);
-  connect(cmdDispColUp, &QPushButton::clicked, this, &UCRptCols::cmdDispColUp_Click);
-  connect(cmdDispColDown, &QPushButton::clicked, this, &UCRptCols::cmdDispColDown_Click);
-  connect(lstAvailableColumns, &QListWidget::itemDoubleClicked, this, &UCRptCols::cmdAddDisplayCols_Click);
-  connect(lstSelectedColumns, &QListWidget::itemDoubleClicked, this, &UCRptCols::cmdDelDispCol_Click);
+  ConnectClicks(this, {{cmdAddDisplayCols, &UCRptCols::cmdAddDisplayCols_Click},
+                       {cmdAddDisplayAllCols, &UCRptCols::cmdAddDisplayAllCols_Click},
+                       {cmdDelDispCol, &UCRptCols::cmdDelDispCol_Click},
+                       {cmdAllDelDispCol, &UCRptCols::cmdAllDelDispCol_Click},
+                       {cmdDispColUp, &UCRptCols::cmdDispColUp_Click},
+                       {cmdDispColDown, &UCRptCols::cmdDispColDown_Click}});
+  ConnectTrapped(lstAvailableColumns, &QListWidget::itemDoubleClicked, this, &UCRptCols::cmdAddDisplayCols_Click,
+                 QStringLiteral("UCRptCols_cmdAddDisplayCols_Click"));
+  ConnectTrapped(lstSelectedColumns, &QListWidget::itemDoubleClicked, this, &UCRptCols::cmdDelDispCol_Click,
+                 QStringLiteral("UCRptCols_cmdDelDispCol_Click"));
 }
 
 void UCRptCols::Init(int32_t nRptType) {

@@ -19,6 +19,7 @@
 #include "platform/ui/ModalRunner.h"
 #include "reports/CriteriaLists.h"
 #include "services/MainWindowHub.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 #include "services/frmDateRange.h"
 
@@ -120,13 +121,13 @@ UCTranSel::UCTranSel(QWidget* parent) : QWidget(parent) {
       Caption(this, QStringLiteral("TIP: Choose a type to view Total row"), QStringLiteral("Label4")));
   layout->addStretch();
 
-  connect(cboTrans, &QComboBox::currentIndexChanged, this, &UCTranSel::cboTrans_Click);
-  connect(cboProducts, &QComboBox::currentIndexChanged, this, &UCTranSel::cboProducts_Click);
-  connect(cboCategory, &QComboBox::currentIndexChanged, this, &UCTranSel::cboCategory_Click);
-  connect(cboAccount, &QComboBox::currentIndexChanged, this, &UCTranSel::cboAccount_Click);
-  connect(cboDateRange, &QComboBox::currentIndexChanged, this, &UCTranSel::cboDateRange_Click);
-  connect(cmdLookupProduct, &QToolButton::clicked, this, &UCTranSel::cmdLookupProduct_Click);
-  connect(cmdReset, &QPushButton::clicked, this, &UCTranSel::cmdReset_Click);
+  ConnectClicks(this, &QComboBox::currentIndexChanged, {{cboTrans, &UCTranSel::cboTrans_Click},
+                                                        {cboProducts, &UCTranSel::cboProducts_Click},
+                                                        {cboCategory, &UCTranSel::cboCategory_Click},
+                                                        {cboAccount, &UCTranSel::cboAccount_Click},
+                                                        {cboDateRange, &UCTranSel::cboDateRange_Click}});
+  ConnectClicks(this, {{cmdLookupProduct, &UCTranSel::cmdLookupProduct_Click},
+                       {cmdReset, &UCTranSel::cmdReset_Click}});
 }
 
 void UCTranSel::FillCategoryList(QComboBox& cbo, const QString& sField, const QString& sDefault,

@@ -25,6 +25,7 @@
 #include "platform/ui/Colors.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/WindowRegistry.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 #include "services/mdlRegistry.h"
 
@@ -45,16 +46,6 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& text) {
   b->setObjectName(QLatin1String(name));
   b->setAutoDefault(false);
   return b;
-}
-
-// Runs a handler; an error is reported under `label`.
-template <class F>
-void Trapped(const char* label, F&& handler) {
-  try {
-    handler();
-  } catch (...) {
-    dbaccess::ReportTrapped(label);
-  }
 }
 
 }  // namespace

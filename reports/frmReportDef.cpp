@@ -23,6 +23,7 @@
 #include "reports/UCRptCols.h"
 #include "reports/UCRptOptions.h"
 #include "reports/UCTranSel.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 namespace {
@@ -108,9 +109,9 @@ frmReportDef::frmReportDef(QWidget* parent) : QDialog(parent) {
   layout->addLayout(buttons);
   resize(640, 520);
 
-  connect(OKButton, &QPushButton::clicked, this, &frmReportDef::OKButton_Click);
-  connect(CancelButton, &QPushButton::clicked, this, &frmReportDef::CancelButton_Click);
-  connect(cmdDelete, &QPushButton::clicked, this, &frmReportDef::cmdDelete_Click);
+  ConnectClicks(this, {{OKButton, &frmReportDef::OKButton_Click},
+                       {CancelButton, &frmReportDef::CancelButton_Click},
+                       {cmdDelete, &frmReportDef::cmdDelete_Click}});
 }
 
 bool frmReportDef::InitExisting(int32_t nRptID) {

@@ -15,6 +15,7 @@
 #include "reports/UCCurrInv.h"
 #include "reports/UCTrans.h"
 #include "services/MainWindowHub.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 #include "services/mdlRegistry.h"
 
@@ -55,13 +56,15 @@ frmRptContainer::frmRptContainer(QWidget* parent)
   cmdCancel->setVisible(false);
   auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   esc->setContext(Qt::WidgetWithChildrenShortcut);
-  connect(esc, &QShortcut::activated, this, &frmRptContainer::cmdCancel_Click);
-  connect(cmdCancel, &QPushButton::clicked, this, &frmRptContainer::cmdCancel_Click);
+  ConnectTrapped(esc, &QShortcut::activated, this, &frmRptContainer::cmdCancel_Click,
+                 QStringLiteral("frmRptContainer_cmdCancel_Click"));
+  ConnectClicks(this, {{cmdCancel, &frmRptContainer::cmdCancel_Click}});
   ui::SetHelpContext(*this, kHelpContext);
   for (ReportPane* pane : {ctlCurrentInv, ctlTrans}) {
     pane->setVisible(false);
     pane->SetHelpContextID(kHelpContext);
-    connect(pane, &ReportPane::ReportDefChanged, this, &frmRptContainer::OnReportDefChanged);
+    ConnectTrapped(pane, &ReportPane::ReportDefChanged, this, &frmRptContainer::OnReportDefChanged,
+                   QStringLiteral("frmRptContainer_OnReportDefChanged"));
   }
   resize(Px(9000, true), Px(6000, false));
 }

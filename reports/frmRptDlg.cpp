@@ -22,6 +22,7 @@
 #include "reports/frmMain_chooser.h"
 #include "reports/frmReportDef.h"
 #include "services/MainWindowHub.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 namespace {
@@ -101,14 +102,15 @@ frmRptDlg::frmRptDlg(QWidget* parent) : QWidget(parent) {
   layout->addWidget(BtnBar);
   resize(760, 420);
 
-  connect(cmdView, &QPushButton::clicked, this, &frmRptDlg::cmdView_Click);
-  connect(lv, &ctl::ListViewControl::DblClick, this, &frmRptDlg::cmdView_Click);
-  connect(cmdEdit, &QPushButton::clicked, this, &frmRptDlg::cmdEdit_Click);
-  connect(cmdCopy, &QPushButton::clicked, this, &frmRptDlg::cmdCopy_Click);
-  connect(cmdNewInvRpt, &QPushButton::clicked, this, &frmRptDlg::cmdNewInvRpt_Click);
-  connect(cmdNewTranRpt, &QPushButton::clicked, this, &frmRptDlg::cmdNewTranRpt_Click);
-  connect(cmdRefresh, &QPushButton::clicked, this, &frmRptDlg::cmdRefresh_Click);
-  connect(CancelButton, &QPushButton::clicked, this, &frmRptDlg::CancelButton_Click);
+  ConnectTrapped(lv, &ctl::ListViewControl::DblClick, this, &frmRptDlg::cmdView_Click,
+                 QStringLiteral("frmRptDlg_cmdView_Click"));
+  ConnectClicks(this, {{cmdView, &frmRptDlg::cmdView_Click},
+                       {cmdEdit, &frmRptDlg::cmdEdit_Click},
+                       {cmdCopy, &frmRptDlg::cmdCopy_Click},
+                       {cmdNewInvRpt, &frmRptDlg::cmdNewInvRpt_Click},
+                       {cmdNewTranRpt, &frmRptDlg::cmdNewTranRpt_Click},
+                       {cmdRefresh, &frmRptDlg::cmdRefresh_Click},
+                       {CancelButton, &frmRptDlg::CancelButton_Click}});
   connect(lv, &ctl::ListViewControl::ColumnClick, this, [this](ctl::ColumnHeader* column) {
     if (column != nullptr) gSystem().LVSort(*lv, *column);
   });

@@ -22,6 +22,7 @@
 #include "platform/ui/Fonts.h"
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/Screen.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 #include "services/mdlRegistry.h"
 
@@ -48,17 +49,6 @@ void Place(QWidget& w, int left, int top, int width, int height) {
 }
 
 QFont SmallFont() { return ui::MapFont(QStringLiteral("Small Fonts"), 6.75); }
-
-// Runs a click handler; an error is reported under `label` and goes no further.
-template <class F>
-void Trapped(const char* label, F&& handler) {
-  try {
-    handler();
-  } catch (...) {
-    rt::TrapError();
-    gSystem().ShowError(QString::fromLatin1(label));
-  }
-}
 
 // A button's action, then the focus back on the grid (skipped after an error).
 template <class F>

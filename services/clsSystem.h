@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/runtime/Currency.h"
+#include "platform/runtime/ScopeGuard.h"
 
 class CsvFile;
 class frmProgress;
@@ -207,7 +208,7 @@ class clsSystem {
   // Hourglass, then a new progress dialog in `frm`, titled `sTitle`, reading
   // `sCaption`, with or without its bar and Cancel button; it is application-modal
   // until removed. In the work loop: WaitDlgUpdate, let events run, read
-  // frm->m_bCancel; at the end (and in the error trap) WaitDlgRemove.
+  // frm->m_bCancel; WaitDlgRemoveOnExit removes it when the work's scope is left.
   void WaitDlgShow(QPointer<frmProgress>& frm, const QString& sTitle, const QString& sCaption,
                    bool bShowProgressBar, bool bShowCancel);
   // Sets the bar to `nPctDone` when it is 0 to 100; anything else, or a dialog that
@@ -215,6 +216,11 @@ class clsSystem {
   void WaitDlgUpdate(frmProgress* frm, int32_t nPctDone);
   // Unloads the dialog (when there is one), empties `frm`; default pointer.
   void WaitDlgRemove(QPointer<frmProgress>& frm);
+  // A guard that calls WaitDlgRemove(frm) when its scope is left, however it is left.
+  // Declared inside a trap's try block, it removes the dialog before the error report.
+  [[nodiscard]] auto WaitDlgRemoveOnExit(QPointer<frmProgress>& frm) {
+    return rt::ScopeGuard([this, &frm] { WaitDlgRemove(frm); });
+  }
   void WaitDlgTest();
   // The help contents page (the help folder's index.html).
   QString HelpFilename() const;

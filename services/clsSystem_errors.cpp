@@ -3,10 +3,12 @@
 #include <memory>
 
 #include "platform/runtime/Error.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/WaitCursor.h"
 #include "platform/ui/WindowRegistry.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 #include "services/frmMessage.h"
 
@@ -31,6 +33,15 @@ void clsSystem::ShowError(const QString& sModule) {
                        err.Description() + CR(1) + sModule;
   ui::MsgBox(text, ui::vbCritical | ui::vbOKOnly, QStringLiteral("Error"), err.HelpFile(),
              err.HelpContext());
+}
+
+void ReportTrapped(const QString& label) {
+  rt::TrapError();
+  gSystem().ShowError(label);
+}
+
+void InstallEventLoopReporter() {
+  ui::Application::SetErrorReporter([](const QString& label) { gSystem().ShowError(label); });
 }
 
 void clsSystem::ShowMsg(const QString& sMsg, int32_t MsgType, int32_t nHelpTopicID) {

@@ -305,6 +305,7 @@ bool clsSystem::ImportLoadPreviewGrid(ctl::GridControl& grid, const CsvFile& fil
                                       const QStringList& arDataCols, int32_t nNumRows) {
   QPointer<frmProgress> dlg;
   try {
+    const auto removeDlg = WaitDlgRemoveOnExit(dlg);
     WaitDlgShow(dlg, QStringLiteral("Import Data Preview"),
                 QStringLiteral("Preparing preview of data. If you don't care to see a preview of "
                                "the entire file, you may press cancel to continue"),
@@ -335,11 +336,9 @@ bool clsSystem::ImportLoadPreviewGrid(ctl::GridControl& grid, const CsvFile& fil
 
     grid.setCell(ctl::flexcpAlignment, 0, 0, grid.Rows() - 1, 0, ctl::flexAlignLeftCenter);
     grid.AutoSize(0, grid.Cols() - 1);
-    WaitDlgRemove(dlg);
     return true;
   } catch (...) {
     rt::TrapError();
-    WaitDlgRemove(dlg);
     ShowError(QStringLiteral("clsSystem_ImportLoadPreviewGrid"));
     return false;
   }

@@ -51,6 +51,7 @@ void clsSystem::WaitDlgRemove(QPointer<frmProgress>& frm) {
 void clsSystem::WaitDlgTest() {
   QPointer<frmProgress> frm;
   try {
+    const auto removeDlg = WaitDlgRemoveOnExit(frm);
     WaitDlgShow(frm, rt::App::ProductName(), QStringLiteral("Preparing Report. Please wait..."),
                 true, false);
     constexpr int kSteps = 100000;
@@ -58,10 +59,8 @@ void clsSystem::WaitDlgTest() {
       WaitDlgUpdate(frm, static_cast<int32_t>(std::lround(100.0 * i / kSteps)));
       QCoreApplication::processEvents();
     }
-    WaitDlgRemove(frm);
   } catch (...) {
     rt::TrapError();
-    WaitDlgRemove(frm);
     ShowError(QStringLiteral("clsSystem"));
   }
 }

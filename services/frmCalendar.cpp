@@ -10,6 +10,7 @@
 #include "platform/runtime/Format.h"
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
+#include "services/TrappedSlot.h"
 
 frmCalendar::frmCalendar(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmCalendar"));
@@ -38,12 +39,15 @@ frmCalendar::frmCalendar(QWidget* parent) : QDialog(parent) {
   layout->addLayout(ui::ButtonRow({cmdToday}, {CancelButton, OKButton}));
   ui::FixWindowSize(*this);
 
-  connect(OKButton, &QPushButton::clicked, this, &frmCalendar::OKButton_Click);
-  connect(CancelButton, &QPushButton::clicked, this, &frmCalendar::CancelButton_Click);
-  connect(cmdToday, &QPushButton::clicked, this, &frmCalendar::cmdToday_Click);
-  connect(Cal, &ctl::MonthViewControl::DateClick, this, &frmCalendar::UpdateDateLabel);
-  connect(Cal, &ctl::MonthViewControl::SelChange, this, &frmCalendar::UpdateDateLabel);
-  connect(Cal, &ctl::MonthViewControl::DateDblClick, this, &frmCalendar::OKButton_Click);
+  ConnectClicks(this, {{OKButton, &frmCalendar::OKButton_Click},
+                       {CancelButton, &frmCalendar::CancelButton_Click},
+                       {cmdToday, &frmCalendar::cmdToday_Click}});
+  ConnectTrapped(Cal, &ctl::MonthViewControl::DateClick, this, &frmCalendar::UpdateDateLabel,
+                 QStringLiteral("frmCalendar_UpdateDateLabel"));
+  ConnectTrapped(Cal, &ctl::MonthViewControl::SelChange, this, &frmCalendar::UpdateDateLabel,
+                 QStringLiteral("frmCalendar_UpdateDateLabel"));
+  ConnectTrapped(Cal, &ctl::MonthViewControl::DateDblClick, this, &frmCalendar::OKButton_Click,
+                 QStringLiteral("frmCalendar_OKButton_Click"));
 }
 
 void frmCalendar::UpdateDateLabel() {

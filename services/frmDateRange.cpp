@@ -15,6 +15,7 @@
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/Prompt.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 #include "services/frmCalendar.h"
 
@@ -63,10 +64,10 @@ frmDateRange::frmDateRange(QWidget* parent) : QDialog(parent) {
   layout->addLayout(buttons);
   ui::FixWindowSize(*this);
 
-  connect(cmdOK, &QPushButton::clicked, this, &frmDateRange::cmdOK_Click);
-  connect(cmdCancel, &QPushButton::clicked, this, &frmDateRange::cmdCancel_Click);
-  connect(cmdViewCalBegin, &QToolButton::clicked, this, &frmDateRange::cmdViewCalBegin_Click);
-  connect(cmdViewCalEnd, &QToolButton::clicked, this, &frmDateRange::cmdViewCalEnd_Click);
+  ConnectClicks(this, {{cmdOK, &frmDateRange::cmdOK_Click},
+                       {cmdCancel, &frmDateRange::cmdCancel_Click},
+                       {cmdViewCalBegin, &frmDateRange::cmdViewCalBegin_Click},
+                       {cmdViewCalEnd, &frmDateRange::cmdViewCalEnd_Click}});
 }
 
 void frmDateRange::Init(const QString& sBeginDate, const QString& sEndDate) {

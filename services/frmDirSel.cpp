@@ -11,6 +11,7 @@
 
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Prompt.h"
+#include "services/TrappedSlot.h"
 
 DirListBox::DirListBox(QWidget* parent) : QListWidget(parent) {
   connect(this, &QListWidget::itemDoubleClicked, this,
@@ -87,9 +88,10 @@ frmDirSel::frmDirSel(QWidget* parent) : QDialog(parent) {
   buttons->addWidget(cmdCancel);
   layout->addLayout(buttons);
 
-  connect(DriveLB, &QComboBox::currentIndexChanged, this, &frmDirSel::DriveLB_Change);
-  connect(cmdOK, &QPushButton::clicked, this, &frmDirSel::cmdOK_Click);
-  connect(cmdCancel, &QPushButton::clicked, this, &frmDirSel::cmdCancel_Click);
+  ConnectTrapped(DriveLB, &QComboBox::currentIndexChanged, this, &frmDirSel::DriveLB_Change,
+                 QStringLiteral("frmDirSel_DriveLB_Change"));
+  ConnectClicks(this, {{cmdOK, &frmDirSel::cmdOK_Click},
+                       {cmdCancel, &frmDirSel::cmdCancel_Click}});
   DriveLB_Change();
 }
 

@@ -17,6 +17,7 @@
 #include "platform/ui/Fonts.h"
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/WindowRegistry.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 namespace {
@@ -77,10 +78,14 @@ frmMessage::frmMessage(QWidget* parent) : QDialog(parent) {
   ui::FixWindowSize(*this, QSize(600, 400));
 
   // Escape rejects the dialog like any QDialog, which hides it just as OK does.
-  connect(cmdClose, &QPushButton::clicked, this, &frmMessage::cmdClose_Click);
-  connect(cmdPrint, &QPushButton::clicked, this, &frmMessage::cmdPrint_Click);
-  connect(cmdSaveAs, &QPushButton::clicked, this, &frmMessage::cmdSaveAs_Click);
-  connect(cmdEmail, &QPushButton::clicked, this, &frmMessage::cmdEmail_Click);
+  ConnectTrapped(cmdClose, &QPushButton::clicked, this, &frmMessage::cmdClose_Click,
+                 QStringLiteral("frmMessage_cmdClose_Click"));
+  ConnectTrapped(cmdPrint, &QPushButton::clicked, this, &frmMessage::cmdPrint_Click,
+                 QStringLiteral("frmMessage_cmdPrint_Click"));
+  ConnectTrapped(cmdSaveAs, &QPushButton::clicked, this, &frmMessage::cmdSaveAs_Click,
+                 QStringLiteral("frmMessage_cmdSaveAs_Click"));
+  ConnectTrapped(cmdEmail, &QPushButton::clicked, this, &frmMessage::cmdEmail_Click,
+                 QStringLiteral("frmMessage_cmdEmail_Click"));
 
   ui::RegisterWindow(this);
   Form_Load();

@@ -13,6 +13,7 @@
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Printers.h"
 #include "platform/ui/Prompt.h"
+#include "services/TrappedSlot.h"
 
 frmPrinterSelectionDlg::frmPrinterSelectionDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmPrinterSelectionDlg"));
@@ -44,8 +45,8 @@ frmPrinterSelectionDlg::frmPrinterSelectionDlg(QWidget* parent) : QDialog(parent
   layout->addLayout(buttons);
   ui::FixWindowSize(*this);
 
-  connect(OKButton, &QPushButton::clicked, this, &frmPrinterSelectionDlg::OKButton_Click);
-  connect(CancelButton, &QPushButton::clicked, this, &frmPrinterSelectionDlg::CancelButton_Click);
+  ConnectClicks(this, {{OKButton, &frmPrinterSelectionDlg::OKButton_Click},
+                       {CancelButton, &frmPrinterSelectionDlg::CancelButton_Click}});
   Form_Load();
 }
 

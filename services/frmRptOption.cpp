@@ -11,6 +11,7 @@
 
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
+#include "services/TrappedSlot.h"
 #include "services/mdlRegistry.h"
 
 namespace {
@@ -74,8 +75,8 @@ frmRptOption::frmRptOption(QWidget* parent) : QDialog(parent) {
   layout->addLayout(buttons);
   ui::FixWindowSize(*this);
 
-  connect(OKButton, &QPushButton::clicked, this, &frmRptOption::OKButton_Click);
-  connect(CancelButton, &QPushButton::clicked, this, &frmRptOption::CancelButton_Click);
+  ConnectClicks(this, {{OKButton, &frmRptOption::OKButton_Click},
+                       {CancelButton, &frmRptOption::CancelButton_Click}});
   Form_Load();
 }
 

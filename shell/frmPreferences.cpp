@@ -22,6 +22,7 @@
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/WaitCursor.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
 namespace {
@@ -189,13 +190,15 @@ frmPreferences::frmPreferences(QWidget* parent) : QDialog(parent) {
   layout->addWidget(TabCtl);
   layout->addLayout(buttons);
 
-  connect(OKButton, &QPushButton::clicked, this, &frmPreferences::OKButton_Click);
-  connect(cmdApply, &QPushButton::clicked, this, &frmPreferences::cmdApply_Click);
-  connect(CancelButton, &QPushButton::clicked, this, &frmPreferences::CancelButton_Click);
-  connect(cmdResetDataFormat, &QPushButton::clicked, this, &frmPreferences::cmdResetDataFormat_Click);
-  connect(cmdResetNames, &QPushButton::clicked, this, &frmPreferences::cmdResetNames_Click);
-  connect(ckAutoAssignPN, &QCheckBox::toggled, this, &frmPreferences::EnableNextPartNumber);
-  connect(grdCustom, &ctl::GridControl::BeforeEdit, this, &frmPreferences::grdCustom_BeforeEdit);
+  ConnectClicks(this, {{OKButton, &frmPreferences::OKButton_Click},
+                       {cmdApply, &frmPreferences::cmdApply_Click},
+                       {CancelButton, &frmPreferences::CancelButton_Click},
+                       {cmdResetDataFormat, &frmPreferences::cmdResetDataFormat_Click},
+                       {cmdResetNames, &frmPreferences::cmdResetNames_Click}});
+  ConnectTrapped(ckAutoAssignPN, &QCheckBox::toggled, this, &frmPreferences::EnableNextPartNumber,
+                 QStringLiteral("frmPreferences_EnableNextPartNumber"));
+  ConnectTrapped(grdCustom, &ctl::GridControl::BeforeEdit, this, &frmPreferences::grdCustom_BeforeEdit,
+                 QStringLiteral("frmPreferences_grdCustom_BeforeEdit"));
 
   ui::SetHelpContext(*this, kHelpContext);
   Updated = true;

@@ -1,9 +1,10 @@
 // Stovrel: the program.
 
-#include <QApplication>
 #include <cstdio>
 
 #include "platform/runtime/App.h"
+#include "platform/ui/Application.h"
+#include "services/TrappedSlot.h"
 #include "shell/frmMain.h"
 #include "shell/mdlSystem.h"
 
@@ -25,8 +26,9 @@ int main(int argc, char** argv) {
                  "  xvfb-run -a scripts/run\n");
     return 2;
   }
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(rt::App::ProductName());
+  ui::Application app(argc, argv);
+  ui::Application::setApplicationName(rt::App::ProductName());
+  InstallEventLoopReporter();
 
   mdlSystem::SingleInstance instance;
   std::unique_ptr<frmMain> main = mdlSystem::Main(instance);

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <stdexcept>
 
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/testing/TestPrompts.h"
@@ -95,6 +96,27 @@ TEST_F(ProgressDialogTest, RemoveUnloadsTheDialogAndLaterUpdatesDoNothing) {
   gSystem().WaitDlgUpdate(copy, 50);
   gSystem().WaitDlgRemove(copy);  // a second removal is harmless
   EXPECT_EQ(ui::ScreenMousePointer(), ui::vbDefault);
+}
+
+TEST_F(ProgressDialogTest, TheGuardRemovesTheDialogBeforeTheTrapReports) {
+  QPointer<frmProgress> shown;
+  for (const bool fail : {false, true}) {
+    SCOPED_TRACE(fail);
+    bool trapped = false;
+    try {
+      const auto removeDlg = gSystem().WaitDlgRemoveOnExit(frm);
+      gSystem().WaitDlgShow(frm, QStringLiteral("t"), QStringLiteral("m"), true, false);
+      shown = frm;
+      if (fail) throw std::runtime_error("work failed");
+    } catch (const std::runtime_error&) {
+      trapped = true;
+      EXPECT_TRUE(shown.isNull());
+      EXPECT_EQ(ui::ScreenMousePointer(), ui::vbDefault);
+    }
+    EXPECT_EQ(trapped, fail);
+    EXPECT_TRUE(frm.isNull());
+    EXPECT_TRUE(shown.isNull());
+  }
 }
 
 TEST_F(ProgressDialogTest, TwoOperationsHoldTheirOwnDialogs) {

@@ -1,0 +1,26 @@
+#pragma once
+// The program's application object: a QApplication whose event delivery is the last
+// trap. An exception that escapes an event handler or a slot is made the pending error
+// (rt::Err()) and handed to the installed reporter with a label naming the receiver;
+// the event loop goes on. Without a reporter the error is written to the log.
+
+#include <QApplication>
+#include <QString>
+#include <functional>
+
+namespace ui {
+
+class Application : public QApplication {
+ public:
+  // Called with the pending error set; `label` names the receiver ("<name>_Event").
+  using ErrorReporter = std::function<void(const QString& label)>;
+
+  Application(int& argc, char** argv);
+
+  // Installs the reporter (empty: the log); returns the previous one.
+  static ErrorReporter SetErrorReporter(ErrorReporter reporter);
+
+  bool notify(QObject* receiver, QEvent* event) override;
+};
+
+}  // namespace ui
