@@ -85,8 +85,9 @@ int main(int argc, char** argv) {
   const double open = t.nsecsElapsed() / 1e9;
   QMdiSubWindow* sub = mdi->activeSubWindow();
   if (sub == nullptr) benchdb::Die(QStringLiteral("no window opened"));
-  std::printf("%s: open %.3f s, RSS %.0f MiB (%.0f before), peak %.0f MiB\n", argv[1], open,
-              StatusMiB("VmRSS:"), before, StatusMiB("VmHWM:"));
+  std::printf("%s: open %.3f s, RSS %.0f MiB (%.0f before; %.0f anonymous, %.0f mapped files), peak %.0f MiB\n",
+              argv[1], open, StatusMiB("VmRSS:"), before, StatusMiB("RssAnon:"), StatusMiB("RssFile:"),
+              StatusMiB("VmHWM:"));
 
   // The shown pane's Refresh (the window holds a hidden pane of the other kind).
   QToolButton* refresh = nullptr;
