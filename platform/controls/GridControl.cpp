@@ -20,6 +20,7 @@
 #include "platform/controls/GridModel.h"
 #include "platform/controls/GridView.h"
 #include "platform/runtime/Error.h"
+#include "platform/ui/Colors.h"
 #include "platform/ui/Screen.h"
 
 namespace ctl {
@@ -314,10 +315,10 @@ QVariant GridControl::Cell(int setting, int row, int col) const {
     }
     case flexcpBackColor:
       return static_cast<int>(s.backColor != grid::kNoColor ? s.backColor
-                                                            : grid::BgrFromColor(view_->palette().color(QPalette::Base)));
+                                                            : ui::BgrFromColor(view_->palette().color(QPalette::Base)));
     case flexcpForeColor:
       return static_cast<int>(s.foreColor != grid::kNoColor ? s.foreColor
-                                                            : grid::BgrFromColor(view_->palette().color(QPalette::Text)));
+                                                            : ui::BgrFromColor(view_->palette().color(QPalette::Text)));
     case flexcpFontBold: return s.bold == 1;
     default: RaiseInvalidValue();
   }
@@ -370,8 +371,8 @@ GridCellLook GridControl::CellLook(int row, int col) const {
   GridCellLook look;
   look.text = data_.DisplayText(row, col);
   look.alignment = ResolvedAlignment(row, col);
-  if (s.backColor != grid::kNoColor) look.backColor = grid::ColorFromBgr(s.backColor);
-  if (s.foreColor != grid::kNoColor) look.foreColor = grid::ColorFromBgr(s.foreColor);
+  if (s.backColor != grid::kNoColor) look.backColor = ui::ColorFromBgr(s.backColor);
+  if (s.foreColor != grid::kNoColor) look.foreColor = ui::ColorFromBgr(s.foreColor);
   look.bold = s.bold == 1;
   return look;
 }

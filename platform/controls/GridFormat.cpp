@@ -5,7 +5,6 @@
 
 #include "platform/runtime/Convert.h"
 #include "platform/runtime/DateTime.h"
-#include "platform/ui/Colors.h"
 
 namespace ctl::grid {
 
@@ -70,9 +69,5 @@ std::optional<double> DateReader::Day(const QString& text) const {
   if (!dt) return std::nullopt;
   return static_cast<double>(dt->date().toJulianDay()) + dt->time().msecsSinceStartOfDay() / 86400000.0;
 }
-
-QColor ColorFromBgr(uint32_t bgr) { return ui::ColorFromBgr(bgr); }
-
-uint32_t BgrFromColor(const QColor& color) { return ui::BgrFromColor(color); }
 
 }  // namespace ctl::grid

@@ -2,7 +2,6 @@
 // Value conversions of the grid: the numeric and date readings of texts that the
 // generic sort uses, and colours written as 0x00BBGGRR.
 
-#include <QColor>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -28,8 +27,5 @@ class DateReader {
 
   int monthField_ = 0, dayField_ = 1, yearField_ = 2;  // order of the short form's fields
 };
-
-QColor ColorFromBgr(uint32_t bgr);
-uint32_t BgrFromColor(const QColor& color);
 
 }  // namespace ctl::grid

@@ -7,6 +7,7 @@
 
 #include "platform/controls/GridControl.h"
 #include "platform/controls/GridFormat.h"
+#include "platform/ui/Colors.h"
 
 namespace ctl::grid {
 
@@ -129,13 +130,13 @@ QVariant GridModel::CellRole(int row, int col, int role) const {
     }
     case Qt::BackgroundRole: {
       const uint32_t back = grid_.data_.Style(row, col).backColor;
-      if (back != kNoColor) return ColorFromBgr(back);
+      if (back != kNoColor) return ui::ColorFromBgr(back);
       if (grid_.IsFixed(row, col)) return grid_.palette().color(QPalette::Button);
       return {};
     }
     case Qt::ForegroundRole: {
       const uint32_t fore = grid_.data_.Style(row, col).foreColor;
-      return fore == kNoColor ? QVariant() : QVariant(ColorFromBgr(fore));
+      return fore == kNoColor ? QVariant() : QVariant(ui::ColorFromBgr(fore));
     }
     case Qt::FontRole: {
       if (grid_.data_.Style(row, col).bold != 1) return {};
