@@ -246,7 +246,7 @@ bool clsImportData::ValidateRows(const QString& sFilename, const rt::Collection&
         break;
       }
       if (pump.Due()) QCoreApplication::processEvents();
-      if (!dlg.isNull() && dlg->m_bCancel) {
+      if (!dlg.isNull() && dlg->Cancelled()) {
         cancelled = true;
         nNumRows = row.Line() - 1;
         break;

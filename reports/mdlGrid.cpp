@@ -361,6 +361,6 @@ void WithReportTables(const std::function<void(DATA4* prod, DATA4* tran)>& work)
   d4close(prod);
 }
 
-bool GridLoad::Cancelled() const { return grid_.isNull() || (!dlg_.isNull() && dlg_->m_bCancel); }
+bool GridLoad::Cancelled() const { return grid_.isNull() || (!dlg_.isNull() && dlg_->Cancelled()); }
 
 }  // namespace reports

@@ -208,7 +208,7 @@ class clsSystem {
   // Hourglass, then a new progress dialog in `frm`, titled `sTitle`, reading
   // `sCaption`, with or without its bar and Cancel button; it is application-modal
   // until removed. In the work loop: WaitDlgUpdate, let events run, read
-  // frm->m_bCancel; WaitDlgRemoveOnExit removes it when the work's scope is left.
+  // frm->Cancelled(); WaitDlgRemoveOnExit removes it when the work's scope is left.
   void WaitDlgShow(QPointer<frmProgress>& frm, const QString& sTitle, const QString& sCaption,
                    bool bShowProgressBar, bool bShowCancel);
   // Sets the bar to `nPctDone` when it is 0 to 100; anything else, or a dialog that

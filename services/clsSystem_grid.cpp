@@ -331,7 +331,7 @@ bool clsSystem::ImportLoadPreviewGrid(ctl::GridControl& grid, const CsvFile& fil
         WaitDlgUpdate(dlg, lastPct);
       }
       if (pump.Due()) QCoreApplication::processEvents();
-      if (!dlg.isNull() && dlg->m_bCancel) break;
+      if (!dlg.isNull() && dlg->Cancelled()) break;
     }
 
     grid.setCell(ctl::flexcpAlignment, 0, 0, grid.Rows() - 1, 0, ctl::flexAlignLeftCenter);

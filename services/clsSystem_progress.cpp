@@ -1,9 +1,6 @@
 // clsSystem: wait cursor, progress dialog, help and version.
 
 #include <QCoreApplication>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
 #include <cmath>
 #include <cstdlib>
 #include <utility>
@@ -29,17 +26,13 @@ void clsSystem::WaitDlgShow(QPointer<frmProgress>& frm, const QString& sTitle,
                             const QString& sCaption, bool bShowProgressBar, bool bShowCancel) {
   ui::SetScreenMousePointer(ui::vbHourglass);
   frm = new frmProgress;
-  frm->pbar->setVisible(bShowProgressBar);
-  frm->cmdCancel->setVisible(bShowCancel);
-  frm->lblMsg->setText(sCaption);
   frm->setWindowTitle(sTitle);
-  frm->Display();
-  frm->lblMsg->repaint();
+  frm->Display(sCaption, bShowProgressBar, bShowCancel);
 }
 
 void clsSystem::WaitDlgUpdate(frmProgress* frm, int32_t nPctDone) {
   if (frm == nullptr || nPctDone < 0 || nPctDone > 100) return;
-  frm->pbar->setValue(nPctDone);
+  frm->SetProgress(nPctDone);
 }
 
 void clsSystem::WaitDlgRemove(QPointer<frmProgress>& frm) {
@@ -79,12 +72,12 @@ bool ProgressSteps::Step(int64_t done, int64_t total) {
     shown_ = true;
     sys.WaitDlgShow(dlg_, title_, message_, true, true);
   } else if (std::abs(done - pumpedAt_) < kStride) {
-    return dlg_.isNull() || !dlg_->m_bCancel;
+    return dlg_.isNull() || !dlg_->Cancelled();
   }
   pumpedAt_ = done;
   if (total > 0) sys.WaitDlgUpdate(dlg_, static_cast<int32_t>(done * 100 / total));
   QCoreApplication::processEvents();
-  return dlg_.isNull() || !dlg_->m_bCancel;
+  return dlg_.isNull() || !dlg_->Cancelled();
 }
 
 QString clsSystem::HelpFilename() const { return ui::HelpContentsPath(); }

@@ -46,12 +46,18 @@ frmProgress::frmProgress(QWidget* parent) : QDialog(parent) {
   ui::RegisterWindow(this);
 }
 
-void frmProgress::Display() {
+void frmProgress::Display(const QString& message, bool showBar, bool showCancel) {
+  pbar->setVisible(showBar);
+  cmdCancel->setVisible(showCancel);
+  lblMsg->setText(message);
   m_bCancel = false;
   show();
   raise();
   activateWindow();
+  lblMsg->repaint();
 }
+
+void frmProgress::SetProgress(int pct) { pbar->setValue(pct); }
 
 void frmProgress::cmdCancel_Click() { m_bCancel = true; }
 

@@ -40,6 +40,7 @@ std::vector<QString> Row(const ctl::GridControl& g, int r) {
   return out;
 }
 
+using progresstest::CancelButton;
 using progresstest::OpenProgressDialog;
 
 class ImportPreviewTest : public ::testing::Test {
@@ -126,11 +127,11 @@ TEST_F(ImportPreviewTest, CancelStopsLoadingWhenEventsNextRun) {
     frmProgress* dlg = OpenProgressDialog();
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Import Data Preview"));
-    EXPECT_EQ(dlg->lblMsg->text(),
+    EXPECT_EQ(ui::test::TextOf(*dlg, QStringLiteral("lblMsg")),
               QStringLiteral("Preparing preview of data. If you don't care to see a preview of "
                              "the entire file, you may press cancel to continue"));
-    EXPECT_TRUE(dlg->cmdCancel->isVisible());
-    dlg->cmdCancel->click();
+    EXPECT_TRUE(CancelButton(*dlg).isVisible());
+    CancelButton(*dlg).click();
   });
   EXPECT_TRUE(Load(bytes, {"PARTNUMBER"}, 301));
   // Events first run after the first data line, where the click is seen.

@@ -2,6 +2,7 @@
 // The progress dialog as the tests see it.
 
 #include <QApplication>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 
@@ -17,6 +18,10 @@ inline frmProgress* OpenProgressDialog() {
   return nullptr;
 }
 
+// Its bar and Cancel button, found by name.
+inline QProgressBar& Bar(frmProgress& dlg) { return *dlg.findChild<QProgressBar*>(QStringLiteral("pbar")); }
+inline QPushButton& CancelButton(frmProgress& dlg) { return *dlg.findChild<QPushButton*>(QStringLiteral("cmdCancel")); }
+
 // While it lives, presses Cancel of the first progress dialog that the running job
 // shows, as soon as the job lets events run.
 class ScopedCancel {
@@ -25,8 +30,8 @@ class ScopedCancel {
     timer_.setInterval(0);
     QObject::connect(&timer_, &QTimer::timeout, [this] {
       frmProgress* dlg = OpenProgressDialog();
-      if (dlg == nullptr || !dlg->cmdCancel->isVisible()) return;
-      dlg->cmdCancel->click();
+      if (dlg == nullptr || !CancelButton(*dlg).isVisible()) return;
+      CancelButton(*dlg).click();
       pressed_ = true;
       timer_.stop();
     });

@@ -3,9 +3,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QTextBrowser>
 #include <stdexcept>
 
@@ -15,11 +12,14 @@
 #include "platform/ui/WindowRegistry.h"
 #include "services/clsSystem.h"
 #include "services/frmProgress.h"
+#include "tests/services/ProgressTestSupport.h"
 
 namespace {
 
 using ::testing::EndsWith;
 using ::testing::IsEmpty;
+using progresstest::Bar;
+using progresstest::CancelButton;
 
 class ProgressDialogTest : public ::testing::Test {
  protected:
@@ -40,10 +40,10 @@ TEST_F(ProgressDialogTest, ShowsAnApplicationModalDialogWithTheHourglass) {
   EXPECT_EQ(frm->windowModality(), Qt::ApplicationModal);
   EXPECT_EQ(QApplication::activeModalWidget(), frm.data());
   EXPECT_EQ(frm->windowTitle(), QStringLiteral("Import Data"));
-  EXPECT_EQ(frm->lblMsg->text(), QStringLiteral("Validating Data. Please wait..."));
-  EXPECT_FALSE(frm->pbar->isVisible());
-  EXPECT_TRUE(frm->cmdCancel->isVisible());
-  EXPECT_FALSE(frm->m_bCancel);
+  EXPECT_EQ(ui::test::TextOf(*frm, QStringLiteral("lblMsg")), QStringLiteral("Validating Data. Please wait..."));
+  EXPECT_FALSE(Bar(*frm).isVisible());
+  EXPECT_TRUE(CancelButton(*frm).isVisible());
+  EXPECT_FALSE(frm->Cancelled());
   EXPECT_TRUE(ui::IsLoaded(frm));
 }
 
@@ -57,19 +57,19 @@ TEST_F(ProgressDialogTest, UpdateTakesOnlyPercentagesFrom0To100) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.pct);
     gSystem().WaitDlgUpdate(frm, c.pct);
-    EXPECT_EQ(frm->pbar->value(), c.expected);
+    EXPECT_EQ(Bar(*frm).value(), c.expected);
   }
 }
 
 TEST_F(ProgressDialogTest, CancelSetsTheStopRequestAndKeepsTheDialogOpen) {
   gSystem().WaitDlgShow(frm, QStringLiteral("Loading Data"), QStringLiteral("Please wait..."),
                         false, true);
-  frm->cmdCancel->click();
-  EXPECT_TRUE(frm->m_bCancel);
+  CancelButton(*frm).click();
+  EXPECT_TRUE(frm->Cancelled());
   EXPECT_TRUE(frm->isVisible());
-  frm->cmdCancel->click();  // pressing again changes nothing
+  CancelButton(*frm).click();  // pressing again changes nothing
   gSystem().WaitDlgUpdate(frm, 50);
-  EXPECT_TRUE(frm->m_bCancel);
+  EXPECT_TRUE(frm->Cancelled());
   EXPECT_TRUE(frm->isVisible());
 }
 
@@ -79,7 +79,7 @@ TEST_F(ProgressDialogTest, EscapePressesCancelOnlyWhenItIsShown) {
     gSystem().WaitDlgShow(frm, QStringLiteral("t"), QStringLiteral("m"), true, showCancel);
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(frm, &escape);
-    EXPECT_EQ(frm->m_bCancel, showCancel);
+    EXPECT_EQ(frm->Cancelled(), showCancel);
     EXPECT_TRUE(frm->isVisible());
     gSystem().WaitDlgRemove(frm);
   }
@@ -123,8 +123,8 @@ TEST_F(ProgressDialogTest, TwoOperationsHoldTheirOwnDialogs) {
   QPointer<frmProgress> other;
   gSystem().WaitDlgShow(frm, QStringLiteral("a"), QStringLiteral("a"), true, true);
   gSystem().WaitDlgShow(other, QStringLiteral("b"), QStringLiteral("b"), true, true);
-  other->cmdCancel->click();
-  EXPECT_FALSE(frm->m_bCancel);
+  CancelButton(*other).click();
+  EXPECT_FALSE(frm->Cancelled());
   gSystem().WaitDlgRemove(other);
   EXPECT_FALSE(frm.isNull());
 }
