@@ -2,22 +2,18 @@
 
 #include "platform/controls/GridPrint.h"
 
-#include <QFontMetricsF>
-#include <QHash>
 #include <QHeaderView>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <array>
-#include <charconv>
 #include <limits>
 #include <cmath>
 
 #include "platform/controls/GridFormat.h"
 #include "platform/controls/GridModel.h"
+#include "platform/controls/GridSizing.h"
 #include "platform/controls/GridView.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/Colors.h"
@@ -53,25 +49,6 @@ void SetUpView(QTableView* v) {
   v->verticalHeader()->setMinimumSectionSize(1);
   v->verticalHeader()->setDefaultSectionSize(v->fontMetrics().height() + 6);
   v->horizontalHeader()->setHighlightSections(false);
-}
-
-using AdvanceTable = std::array<float, 256>;
-
-AdvanceTable Advances(const QFontMetricsF& fm) {
-  AdvanceTable t{};
-  for (int u = 0; u < 256; ++u) t[static_cast<size_t>(u)] = static_cast<float>(fm.horizontalAdvance(QChar(u)));
-  return t;
-}
-
-// An upper estimate of a text's width: the sum of its characters' advances.
-template <typename Units>
-float EstimateWidth(qsizetype size, Units unit, const AdvanceTable& table, const QFontMetricsF& fm) {
-  float w = 1;  // room for rounding and kerning
-  for (qsizetype i = 0; i < size; ++i) {
-    const char16_t u = unit(i);
-    w += u < 256 ? table[u] : static_cast<float>(fm.horizontalAdvance(QChar(u)));
-  }
-  return w;
 }
 
 }  // namespace
@@ -598,188 +575,6 @@ void GridControl::setSort(int order) {
 
 // ---- sizing to contents -------------------------------------------------------------
 
-namespace grid {
-
-// The fonts of the cells and the advances that bound a text's width from above.
-struct CellFonts {
-  explicit CellFonts(const QFont& font) : plain(font), bold(Bold(font)), plainTable(Advances(plain)),
-                                          boldTable(Advances(bold)) {
-  }
-  static QFont Bold(QFont f) {
-    f.setBold(true);
-    return f;
-  }
-  const QFontMetricsF& Metrics(bool isBold) const { return isBold ? bold : plain; }
-  const AdvanceTable& Table(bool isBold) const { return isBold ? boldTable : plainTable; }
-
-  QFontMetricsF plain;
-  QFontMetricsF bold;
-  AdvanceTable plainTable;
-  AdvanceTable boldTable;
-};
-
-}  // namespace grid
-
-namespace grid {
-
-// The working room of sizing columns: an estimate per row, the rows to measure.
-struct SizingRoom {
-  std::vector<float> estimate;
-  std::vector<uint32_t> candidates;
-};
-
-}  // namespace grid
-
-double GridControl::WidestCellPx(int col, int first, const grid::CellFonts& fonts, grid::SizingRoom& room) const {
-  std::vector<float>& estimate = room.estimate;
-  std::vector<uint32_t>& candidates = room.candidates;
-  const grid::CellColumn& cells = data_.Cells(col);
-  const grid::ColumnInfo& info = data_.Column(col);
-  const bool plainColumn = !info.combo.Maps() && info.format.isEmpty();
-  const bool listColumn = info.combo.Maps() && info.format.isEmpty();
-  const size_t n = static_cast<size_t>(std::max(0, data_.Rows() - first));
-  auto isBold = [&](size_t i) { return data_.Style(first + static_cast<int>(i), col).bold == 1; };
-  auto textOf = [&](size_t i) {
-    const int row = first + static_cast<int>(i);
-    return plainColumn ? cells.ToString(static_cast<size_t>(row)) : data_.DisplayText(row, col);
-  };
-  // In a column of formatted numbers (no list) the longest texts are those of the
-  // largest and the smallest number, the digits taken as equally wide: only those two
-  // numbers are formatted and measured, whatever the rows.
-  const bool formattedNumbers = !info.combo.Maps() && !info.format.isEmpty();
-  size_t minAt = n, maxAt = n;
-  bool texts = false;  // in a column of formatted numbers
-  if (formattedNumbers) {
-    double lo = 0, hi = 0;
-    for (size_t i = 0; i < n; ++i) {
-      const size_t row = static_cast<size_t>(first) + i;
-      const grid::CellKind kind = cells.Kind(row);
-      texts = texts || kind == grid::CellKind::Text;
-      if (kind != grid::CellKind::Int && kind != grid::CellKind::Double) continue;
-      const double v = cells.DoubleValue(row);
-      if (minAt == n || v < lo) lo = v, minAt = i;
-      if (maxAt == n || v > hi) hi = v, maxAt = i;
-    }
-  }
-  auto skipped = [&](size_t i, grid::CellKind kind) {
-    return formattedNumbers && (kind == grid::CellKind::Int || kind == grid::CellKind::Double) && i != minAt &&
-           i != maxAt;
-  };
-
-  // An upper estimate for every row, cheaply; then exact widths from the widest
-  // estimate down, until no estimate left can beat the widest text measured.
-  const QString separator = QLocale().decimalPoint();
-  const char16_t decimalPoint = separator.isEmpty() ? u'.' : separator[0].unicode();
-  estimate.resize(n);
-  float widestEstimate = 0;
-  struct Estimated {
-    uint64_t raw = 0;
-    float width = -1;
-    double exact = -1;   // measured
-    uint32_t listed = 0;  // the round that made one of its rows a candidate
-  };
-  std::vector<Estimated> estimated(size_t{2} << 12);  // by stored text and boldness
-  // The cache entry of a cell whose text follows from its stored bytes, else null.
-  auto sharedOf = [&](size_t row, grid::CellKind kind, bool bold) -> Estimated* {
-    if (!((plainColumn && kind == grid::CellKind::Text) || (listColumn && kind != grid::CellKind::Empty))) return nullptr;
-    return &estimated[((cells.Raw(row) * 0x9E3779B97F4A7C15ULL) >> 52) * 2 + (bold ? 1 : 0)];
-  };
-  auto estimateOf = [&](size_t i) {
-    const size_t row = static_cast<size_t>(first) + i;
-    const bool bold = isBold(i);
-    const AdvanceTable& table = fonts.Table(bold);
-    const QFontMetricsF& fm = fonts.Metrics(bold);
-    float w = 0;
-    const grid::CellKind kind = cells.Kind(row);
-    if (skipped(i, kind)) {
-      // bounded by the extremes
-    } else if (Estimated* shared = sharedOf(row, kind, bold)) {
-      // Cells sharing one stored text (names, dates of a report) or one listed id are
-      // estimated once.
-      const uint64_t raw = cells.Raw(row);
-      Estimated& known = *shared;
-      if (known.width >= 0 && known.raw == raw) {
-        w = known.width;
-      } else if (plainColumn) {
-        const grid::TextRef ref = cells.Text(row);
-        w = EstimateWidth(ref.size, [&](qsizetype k) { return ref.Unit(k); }, table, fm);
-        known = {raw, w};
-      } else {
-        const QString s = textOf(i);
-        w = s.isEmpty() ? 0 : EstimateWidth(s.size(), [&](qsizetype k) { return s[k].unicode(); }, table, fm);
-        known = {raw, w};
-      }
-    } else if (plainColumn && kind != grid::CellKind::Empty) {
-      // A number: the characters CStr writes, '.' standing for the decimal separator.
-      char buf[32];
-      const auto end = kind == grid::CellKind::Int
-                           ? std::to_chars(buf, buf + sizeof buf, cells.IntValue(row)).ptr
-                           : std::to_chars(buf, buf + sizeof buf, cells.DoubleValue(row), std::chars_format::general, 15).ptr;
-      w = EstimateWidth(end - buf, [&](qsizetype k) { return buf[k] == '.' ? decimalPoint : char16_t(buf[k]); }, table, fm);
-    } else if (kind != grid::CellKind::Empty || !plainColumn) {
-      const QString s = textOf(i);
-      if (!s.isEmpty()) w = EstimateWidth(s.size(), [&](qsizetype k) { return s[k].unicode(); }, table, fm);
-    }
-    estimate[i] = w;
-    widestEstimate = std::max(widestEstimate, w);
-  };
-  if (formattedNumbers && !texts) {
-    // Numbers and empty cells: only the extremes have a width to estimate.
-    std::fill(estimate.begin(), estimate.end(), 0.0f);
-    for (size_t i : {minAt, maxAt})
-      if (i < n) estimateOf(i);
-  } else {
-    for (size_t i = 0; i < n; ++i) estimateOf(i);
-  }
-  double widest = 0;
-  float upper = std::numeric_limits<float>::infinity();
-  float lower = widestEstimate * 0.97f;
-  // Estimates run at most a pixel or so over the exact width; a row within that of the
-  // widest so far is not measured.
-  constexpr double kSlack = 1.5;
-  QHash<QString, double> measured, measuredBold;
-  uint32_t round = 0;
-  while (widestEstimate > 0) {
-    candidates.clear();
-    ++round;
-    for (size_t i = 0; i < n; ++i) {
-      if (!(estimate[i] > 0 && estimate[i] >= lower && estimate[i] < upper)) continue;
-      // Of the rows sharing a stored text or id, one stands for them all.
-      const size_t row = static_cast<size_t>(first) + i;
-      Estimated* shared = sharedOf(row, cells.Kind(row), isBold(i));
-      if (shared && shared->raw == cells.Raw(row) && shared->width >= 0) {
-        if (shared->listed == round) continue;
-        shared->listed = round;
-      }
-      candidates.push_back(static_cast<uint32_t>(i));
-    }
-    std::sort(candidates.begin(), candidates.end(), [&](uint32_t a, uint32_t b) { return estimate[a] > estimate[b]; });
-    for (uint32_t i : candidates) {
-      if (estimate[i] <= widest + kSlack) break;
-      const bool bold = isBold(i);
-      const size_t row = static_cast<size_t>(first) + i;
-      // A stored text or id measured before is not made into a text again.
-      Estimated* shared = sharedOf(row, cells.Kind(row), bold);
-      if (shared && (shared->raw != cells.Raw(row) || shared->width < 0)) shared = nullptr;
-      if (shared && shared->exact >= 0) {
-        widest = std::max(widest, shared->exact);
-        continue;
-      }
-      const QString text = textOf(i);
-      auto& known = bold ? measuredBold : measured;
-      auto it = known.constFind(text);
-      if (it == known.constEnd()) it = known.insert(text, fonts.Metrics(bold).horizontalAdvance(text));
-      if (shared) shared->exact = it.value();
-      widest = std::max(widest, it.value());
-    }
-    if (widest + kSlack >= lower || lower <= 0) break;
-    upper = lower;
-    lower = std::max(static_cast<float>(widest), lower * 0.8f);
-    if (lower < 1) lower = 0;
-  }
-  return widest;
-}
-
 double GridControl::CellMarginPx() const {
   return 2 * (view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1) + 2;
 }
@@ -787,7 +582,7 @@ double GridControl::CellMarginPx() const {
 int GridControl::ValuesWidth(int col) const {
   CheckCol(col);
   grid::SizingRoom room;
-  const double widest = WidestCellPx(col, HeaderRows(), grid::CellFonts(view_->font()), room);
+  const double widest = grid::WidestCellPx(data_, col, HeaderRows(), grid::CellFonts(view_->font()), room);
   return widest > 0 ? PxToTwips(std::ceil(widest + CellMarginPx())) : 0;
 }
 
@@ -803,7 +598,7 @@ void GridControl::AutoSize(int col1, int col2) {
   const int first = HeaderRows();
   grid::SizingRoom room;
   for (int c = col1; c <= col2; ++c) {
-    const double widest = WidestCellPx(c, first, fonts, room);
+    const double widest = grid::WidestCellPx(data_, c, first, fonts, room);
     double px = widest > 0 ? widest + cellMargin : 0;
     if (first > 0) {
       const QString heading = data_.DisplayText(0, c);

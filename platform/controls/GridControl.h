@@ -31,8 +31,6 @@ class QTableView;
 namespace ctl {
 
 namespace grid {
-struct CellFonts;
-struct SizingRoom;
 class GridModel;
 class GridView;
 }  // namespace grid
@@ -284,9 +282,7 @@ class GridControl : public QWidget {
   void EditorCommitted(int row, int col, const QString& text);
   void TrackMouse(QObject* watched, const QPoint& pos);
   int DefaultColWidthPx() const;
-  // `room` is kept between the columns of one AutoSize.
   double CellMarginPx() const;  // around a cell's text, both sides
-  double WidestCellPx(int col, int firstRow, const grid::CellFonts& fonts, grid::SizingRoom& room) const;
 
   grid::ReturnFreedHeap returnHeap_;  // before the data: runs once the data is freed
   grid::GridData data_;

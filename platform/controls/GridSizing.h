@@ -1,0 +1,40 @@
+#pragma once
+// Sizing a column to its contents: the width of a column's widest cell text.
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace ctl::grid {
+
+class GridData;
+
+// The advances of the first 256 characters.
+using AdvanceTable = std::array<float, 256>;
+
+// The fonts of the cells and the advances that bound a text's width from above.
+struct CellFonts {
+  explicit CellFonts(const QFont& font);
+  const QFontMetricsF& Metrics(bool isBold) const { return isBold ? bold : plain; }
+  const AdvanceTable& Table(bool isBold) const { return isBold ? boldTable : plainTable; }
+
+  QFontMetricsF plain;
+  QFontMetricsF bold;
+  AdvanceTable plainTable;
+  AdvanceTable boldTable;
+};
+
+// The working room of sizing columns: an estimate per row, the rows to measure. Kept
+// between the columns of one sizing.
+struct SizingRoom {
+  std::vector<float> estimate;
+  std::vector<uint32_t> candidates;
+};
+
+// The widest display text of column `col` from row `firstRow` down, in pixels; 0 when
+// every cell is empty.
+double WidestCellPx(const GridData& data, int col, int firstRow, const CellFonts& fonts, SizingRoom& room);
+
+}  // namespace ctl::grid
