@@ -8,10 +8,11 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <iterator>
 #include <optional>
-#include <string>
+#include <utility>
 
 #include "database/DbAccess.h"
 #include "database/UpgradeStops.h"
@@ -31,8 +32,6 @@ using dbaccess::FileIn;
 using dbaccess::OwnTable;
 
 namespace {
-
-constexpr const char* kTranExts[] = {"dbf", "cdx", "fpt"};
 
 struct RowCopy {
   QString oldPath;
@@ -88,6 +87,126 @@ bool NewTableEmpty(clsDB& db, const QString& path, const char* text) {
   return false;
 }
 
+// The version 3 to 4 rebuild of the transactions table in one folder. The new table
+// is staged under svltran_new from the program's templates and filled beside the old
+// one, marked built, then swapped in: the old files renamed to svltran_3, the new ones
+// to svltran. A run meets what an interrupted one left and finishes it.
+class TranRebuild {
+ public:
+  static constexpr const char* kExts[] = {"dbf", "cdx", "fpt"};
+  using Templates = std::array<QString, std::size(kExts)>;  // in the order of kExts
+
+  TranRebuild(clsDB& db, const QString& folder, Templates templates)
+      : db_(db), sys_(gSystem()), folder_(folder), templates_(std::move(templates)),
+        mark_(dbupgrade::TranRebuiltMark(folder)) {}
+
+  // The new table is complete (only the swap may be left).
+  bool Built() const { return sys_.FileExists(mark_); }
+  // An earlier attempt renamed the version-3 table to svltran_3 (some of its files).
+  bool Interrupted() const {
+    return std::any_of(std::begin(kExts), std::end(kExts), [&](const char* ext) { return Exists("svltran_3", ext); });
+  }
+  // After an interruption: svltran_3's renames are finished, never made over an
+  // existing file; the files under svltran must be empty templates. Then the rows come
+  // from svltran_3 (`source`).
+  bool Resume(QString& source) {
+    for (const char* ext : kExts) {
+      if (Exists("svltran_3", ext) || !Exists("svltran", ext)) continue;
+      if (!sys_.FileRename(File("svltran", ext), File("svltran_3", ext))) return false;
+    }
+    if (!AllExist("svltran_3")) {
+      ui::MsgBox(QStringLiteral("svltran_3.xxx does not exist (svltran.dbf: UpgradeSVLTran3_4()) already contains "
+                                "data!"),
+                 ui::vbCritical);
+      return false;
+    }
+    for (size_t e = 0; e < std::size(kExts); ++e) sys_.FileCopyFn_NonExist(templates_[e], File("svltran", kExts[e]));
+    if (!AllExist("svltran")) return TemplatesMissing();
+    // Rows of a copy that failed part-way are not replaced; the record count does not
+    // depend on an index that may not belong to the table.
+    const int32_t rows = db_.GetRecCountFast(db_.TranTable(), QStringLiteral("rowid"));
+    if (rows > 0) {
+      ui::MsgBox(QStringLiteral("New transactions table (svltran.dbf: UpgradeSVLTran3_4()) already contains data!"),
+                 ui::vbCritical);
+    }
+    if (rows != 0) return false;
+    source = File("svltran_3", "dbf");
+    return true;
+  }
+  // Fresh template files under svltran_new.
+  bool Stage() {
+    for (size_t e = 0; e < std::size(kExts); ++e) {
+      sys_.DeleteFile(File("svltran_new", kExts[e]), false);
+      sys_.FileCopyFn(templates_[e], File("svltran_new", kExts[e]));
+    }
+    return AllExist("svltran_new") || TemplatesMissing();
+  }
+  // The rows of `source` into svltran_new; a failed copy is rolled back.
+  bool Copy(const QString& source) {
+    if (CopyRows(db_, {source, File("svltran_new", "dbf"), store::kTransactions3To4, "Copying Transactions records...",
+                       "clsDB_UpgradeSVLTran3_4"})) {
+      return true;
+    }
+    RollBack();
+    return false;
+  }
+  bool MarkBuilt() {
+    QFile done(mark_);
+    if (!done.open(QIODevice::WriteOnly)) {
+      ui::MsgBox(QStringLiteral("Unable to write to : ") + mark_, ui::vbCritical);
+      return false;
+    }
+    done.close();
+    return true;
+  }
+  // Into place, each file once: the old one to svltran_3 unless that name is taken
+  // (the file under svltran is then a template left by an earlier attempt), the new
+  // one over svltran. The new table is named in lower case whatever the old one's
+  // spelling, so that its three files match even after an interrupted run; a template
+  // left in another case is removed first, never kept beside it.
+  bool Swap() {
+    for (const char* ext : kExts) {
+      const QString built = File("svltran_new", ext);
+      if (!sys_.FileExists(built)) continue;
+      const QString current = File("svltran", ext);
+      const QString target = sys_.MakePath(folder_, Name("svltran", ext));
+      if (sys_.FileExists(current)) {
+        if (!Exists("svltran_3", ext)) {
+          if (!MoveOver(current, File("svltran_3", ext))) return false;
+        } else if (current != target && !sys_.DeleteFile(current, true)) {
+          return false;
+        }
+      }
+      if (dbupgrade::StopAt("tran34:moving")) return false;
+      if (!MoveOver(built, target)) return false;
+    }
+    return true;
+  }
+
+ private:
+  static QString Name(const char* base, const char* ext) {
+    return QLatin1String(base) + QLatin1Char('.') + QLatin1String(ext);
+  }
+  QString File(const char* base, const char* ext) const { return FileIn(folder_, Name(base, ext)); }
+  bool Exists(const char* base, const char* ext) const { return sys_.FileExists(File(base, ext)); }
+  bool AllExist(const char* base) const {
+    return std::all_of(std::begin(kExts), std::end(kExts), [&](const char* ext) { return Exists(base, ext); });
+  }
+  static bool TemplatesMissing() {
+    ui::MsgBox(QStringLiteral("svltran.xxx does not exist (svltran.dbf: UpgradeSVLTran3_4())!"), ui::vbCritical);
+    return false;
+  }
+  void RollBack() {
+    for (const char* ext : kExts) sys_.DeleteFile(File("svltran_new", ext), false);
+  }
+
+  clsDB& db_;
+  clsSystem& sys_;
+  const QString folder_;
+  const Templates templates_;
+  const QString mark_;  // left once the new table is complete
+};
+
 }  // namespace
 
 QString dbupgrade::TranRebuiltMark(const QString& folder) { return FileIn(folder, QStringLiteral("svltran_4.done")); }
@@ -131,96 +250,20 @@ bool clsDB::UpgCopyTranIn(const store::Session& at, const QString& sDBPath) {
 }
 
 bool clsDB::UpgradeSVLTran3_4(const QString& sDBPath) {
-  clsSystem& sys = gSystem();
-  auto name = [](const char* base, const char* ext) {
-    return QLatin1String(base) + QLatin1Char('.') + QLatin1String(ext);
-  };
-  auto file = [&](const char* base, const char* ext) { return FileIn(sDBPath, name(base, ext)); };
-  auto templateOf = [&](const char* ext) {
-    const std::string source = std::string("svltran.") + ext[0] + ext[1] + "_";  // svltran.db_ ...
-    return ProgramPath(source.c_str());
-  };
-  auto allExist = [&](const char* base) {
-    return std::all_of(std::begin(kTranExts), std::end(kTranExts),
-                       [&](const char* ext) { return sys.FileExists(file(base, ext)); });
-  };
-  auto templatesMissing = [] {
-    ui::MsgBox(QStringLiteral("svltran.xxx does not exist (svltran.dbf: UpgradeSVLTran3_4())!"), ui::vbCritical);
-    return false;
-  };
   try {
     const store::DenyWrite denyWrite{Session()};
-    const QString mark = dbupgrade::TranRebuiltMark(sDBPath);
-    if (!sys.FileExists(mark)) {
-      // An earlier attempt may have renamed the version-3 table to svltran_3 and put
-      // empty template files under svltran: then the rows come from svltran_3, whose
-      // renames are finished first and never made over an existing file.
-      QString source = TranTable();
-      if (std::any_of(std::begin(kTranExts), std::end(kTranExts),
-                      [&](const char* ext) { return sys.FileExists(file("svltran_3", ext)); })) {
-        for (const char* ext : kTranExts) {
-          if (sys.FileExists(file("svltran_3", ext)) || !sys.FileExists(file("svltran", ext))) continue;
-          if (!sys.FileRename(file("svltran", ext), file("svltran_3", ext))) return false;
-        }
-        if (!allExist("svltran_3")) {
-          ui::MsgBox(QStringLiteral("svltran_3.xxx does not exist (svltran.dbf: UpgradeSVLTran3_4()) already contains "
-                                    "data!"),
-                     ui::vbCritical);
-          return false;
-        }
-        for (const char* ext : kTranExts) sys.FileCopyFn_NonExist(templateOf(ext), file("svltran", ext));
-        if (!allExist("svltran")) return templatesMissing();
-        // Rows of a copy that failed part-way are not replaced; the record count does
-        // not depend on an index that may not belong to the table.
-        const int32_t rows = GetRecCountFast(TranTable(), QStringLiteral("rowid"));
-        if (rows > 0) {
-          ui::MsgBox(QStringLiteral("New transactions table (svltran.dbf: UpgradeSVLTran3_4()) already contains data!"),
-                     ui::vbCritical);
-        }
-        if (rows != 0) return false;
-        source = file("svltran_3", "dbf");
-      }
+    TranRebuild rebuild(*this, sDBPath,
+                        {ProgramPath("svltran.db_"), ProgramPath("svltran.cd_"), ProgramPath("svltran.fp_")});
+    if (!rebuild.Built()) {
       // Built from the start: the new table beside the old one, which stays as it is.
-      if (!TableOpenCloseTest(source)) return false;
-      for (const char* ext : kTranExts) {
-        sys.DeleteFile(file("svltran_new", ext), false);
-        sys.FileCopyFn(templateOf(ext), file("svltran_new", ext));
-      }
-      if (!allExist("svltran_new")) return templatesMissing();
-      if (!CopyRows(*this, {source, file("svltran_new", "dbf"), store::kTransactions3To4,
-                            "Copying Transactions records...", "clsDB_UpgradeSVLTran3_4"})) {
-        for (const char* ext : kTranExts) sys.DeleteFile(file("svltran_new", ext), false);
+      QString source = TranTable();
+      if (rebuild.Interrupted() && !rebuild.Resume(source)) return false;
+      if (!TableOpenCloseTest(source) || !rebuild.Stage() || !rebuild.Copy(source) || !rebuild.MarkBuilt()) {
         return false;
       }
-      QFile done(mark);
-      if (!done.open(QIODevice::WriteOnly)) {
-        ui::MsgBox(QStringLiteral("Unable to write to : ") + mark, ui::vbCritical);
-        return false;
-      }
-      done.close();
       if (dbupgrade::StopAt("tran34:built")) return false;
     }
-    // Into place, each file once: the old one to svltran_3 unless that name is taken
-    // (the file under svltran is then a template left by an earlier attempt), the new
-    // one over svltran. The new table is named in lower case whatever the old one's
-    // spelling, so that its three files match even after an interrupted run; a
-    // template left in another case is removed first, never kept beside it.
-    for (const char* ext : kTranExts) {
-      const QString built = file("svltran_new", ext);
-      if (!sys.FileExists(built)) continue;
-      const QString current = file("svltran", ext);
-      const QString target = sys.MakePath(sDBPath, name("svltran", ext));
-      if (sys.FileExists(current)) {
-        if (!sys.FileExists(file("svltran_3", ext))) {
-          if (!MoveOver(current, file("svltran_3", ext))) return false;
-        } else if (current != target && !sys.DeleteFile(current, true)) {
-          return false;
-        }
-      }
-      if (dbupgrade::StopAt("tran34:moving")) return false;
-      if (!MoveOver(built, target)) return false;
-    }
-    return true;
+    return rebuild.Swap();
   } catch (...) {
     dbaccess::ReportTrapped("clsDB_UpgradeSVLTran3_4");
     return false;
