@@ -37,7 +37,7 @@ bool IsNumber(CellKind kind) { return kind == CellKind::Int || kind == CellKind:
 
 // The widest cell of one column: an upper estimate for every row, cheaply; then exact
 // widths from the widest estimate down, round by round, until no estimate left can
-// beat the widest text measured. Rows are counted from the first row sized (i).
+// beat the widest text measured. A row's number i counts from the first row sized.
 class WidestCell {
  public:
   WidestCell(const GridData& data, int col, int first, const CellFonts& fonts, SizingRoom& room)
@@ -45,12 +45,13 @@ class WidestCell {
         col_(col),
         first_(first),
         cells_(data.Cells(col)),
+        info_(data.Column(col)),
         fonts_(fonts),
         estimate_(room.estimate),
         candidates_(room.candidates),
-        plainColumn_(!data.Column(col).combo.Maps() && data.Column(col).format.isEmpty()),
-        listColumn_(data.Column(col).combo.Maps() && data.Column(col).format.isEmpty()),
-        formattedNumbers_(!data.Column(col).combo.Maps() && !data.Column(col).format.isEmpty()),
+        plainColumn_(!info_.combo.Maps() && info_.format.isEmpty()),
+        listColumn_(info_.combo.Maps() && info_.format.isEmpty()),
+        formattedNumbers_(!info_.combo.Maps() && !info_.format.isEmpty()),
         n_(static_cast<size_t>(std::max(0, data.Rows() - first))),
         minAt_(n_),
         maxAt_(n_),
@@ -66,6 +67,7 @@ class WidestCell {
     float upper = std::numeric_limits<float>::infinity();
     float lower = widestEstimate_ * 0.97f;
     uint32_t round = 0;
+    // Each round measures the rows estimated in [lower, upper), then lowers the band.
     while (widestEstimate_ > 0) {
       ListCandidates(lower, upper, ++round);
       for (uint32_t i : candidates_) {
@@ -221,6 +223,7 @@ class WidestCell {
   const int col_;
   const int first_;
   const CellColumn& cells_;
+  const ColumnInfo& info_;
   const CellFonts& fonts_;
   std::vector<float>& estimate_;
   std::vector<uint32_t>& candidates_;
