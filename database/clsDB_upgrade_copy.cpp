@@ -33,6 +33,8 @@ using dbaccess::OwnTable;
 
 namespace {
 
+constexpr const char* kTranExts[] = {"dbf", "cdx", "fpt"};
+
 struct RowCopy {
   QString oldPath;
   QString newPath;
@@ -93,8 +95,7 @@ bool NewTableEmpty(clsDB& db, const QString& path, const char* text) {
 // to svltran. A run meets what an interrupted one left and finishes it.
 class TranRebuild {
  public:
-  static constexpr const char* kExts[] = {"dbf", "cdx", "fpt"};
-  using Templates = std::array<QString, std::size(kExts)>;  // in the order of kExts
+  using Templates = std::array<QString, std::size(kTranExts)>;  // in the order of kTranExts
 
   TranRebuild(clsDB& db, const QString& folder, Templates templates)
       : db_(db), sys_(gSystem()), folder_(folder), templates_(std::move(templates)),
@@ -104,13 +105,13 @@ class TranRebuild {
   bool Built() const { return sys_.FileExists(mark_); }
   // An earlier attempt renamed the version-3 table to svltran_3 (some of its files).
   bool Interrupted() const {
-    return std::any_of(std::begin(kExts), std::end(kExts), [&](const char* ext) { return Exists("svltran_3", ext); });
+    return std::any_of(std::begin(kTranExts), std::end(kTranExts), [&](const char* ext) { return Exists("svltran_3", ext); });
   }
   // After an interruption: svltran_3's renames are finished, never made over an
   // existing file; the files under svltran must be empty templates. Then the rows come
   // from svltran_3 (`source`).
   bool Resume(QString& source) {
-    for (const char* ext : kExts) {
+    for (const char* ext : kTranExts) {
       if (Exists("svltran_3", ext) || !Exists("svltran", ext)) continue;
       if (!sys_.FileRename(File("svltran", ext), File("svltran_3", ext))) return false;
     }
@@ -120,7 +121,7 @@ class TranRebuild {
                  ui::vbCritical);
       return false;
     }
-    for (size_t e = 0; e < std::size(kExts); ++e) sys_.FileCopyFn_NonExist(templates_[e], File("svltran", kExts[e]));
+    for (size_t e = 0; e < std::size(kTranExts); ++e) sys_.FileCopyFn_NonExist(templates_[e], File("svltran", kTranExts[e]));
     if (!AllExist("svltran")) return TemplatesMissing();
     // Rows of a copy that failed part-way are not replaced; the record count does not
     // depend on an index that may not belong to the table.
@@ -135,9 +136,9 @@ class TranRebuild {
   }
   // Fresh template files under svltran_new.
   bool Stage() {
-    for (size_t e = 0; e < std::size(kExts); ++e) {
-      sys_.DeleteFile(File("svltran_new", kExts[e]), false);
-      sys_.FileCopyFn(templates_[e], File("svltran_new", kExts[e]));
+    for (size_t e = 0; e < std::size(kTranExts); ++e) {
+      sys_.DeleteFile(File("svltran_new", kTranExts[e]), false);
+      sys_.FileCopyFn(templates_[e], File("svltran_new", kTranExts[e]));
     }
     return AllExist("svltran_new") || TemplatesMissing();
   }
@@ -165,7 +166,7 @@ class TranRebuild {
   // spelling, so that its three files match even after an interrupted run; a template
   // left in another case is removed first, never kept beside it.
   bool Swap() {
-    for (const char* ext : kExts) {
+    for (const char* ext : kTranExts) {
       const QString built = File("svltran_new", ext);
       if (!sys_.FileExists(built)) continue;
       const QString current = File("svltran", ext);
@@ -190,14 +191,14 @@ class TranRebuild {
   QString File(const char* base, const char* ext) const { return FileIn(folder_, Name(base, ext)); }
   bool Exists(const char* base, const char* ext) const { return sys_.FileExists(File(base, ext)); }
   bool AllExist(const char* base) const {
-    return std::all_of(std::begin(kExts), std::end(kExts), [&](const char* ext) { return Exists(base, ext); });
+    return std::all_of(std::begin(kTranExts), std::end(kTranExts), [&](const char* ext) { return Exists(base, ext); });
   }
   static bool TemplatesMissing() {
     ui::MsgBox(QStringLiteral("svltran.xxx does not exist (svltran.dbf: UpgradeSVLTran3_4())!"), ui::vbCritical);
     return false;
   }
   void RollBack() {
-    for (const char* ext : kExts) sys_.DeleteFile(File("svltran_new", ext), false);
+    for (const char* ext : kTranExts) sys_.DeleteFile(File("svltran_new", ext), false);
   }
 
   clsDB& db_;
