@@ -12,6 +12,7 @@
 #include "database/clsDB.h"
 #include "database/clsTran.h"
 #include "database/store/Codes.h"
+#include "inventory/ListMgmt.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/DateTime.h"
@@ -180,12 +181,12 @@ void frmImportTran::ReloadList(QComboBox& cbo, int32_t type) {
 }
 
 void frmImportTran::cmdCatTransaction_Click() {
-  if (MainWindowHubInterface* hub = MainWindowHub()) hub->EditTransactionCategories(false);
+  inventory::ListMgmt(inventory::kTransactionCategories, false);
   ReloadList(*cboCategory, store::Code(store::ListType::kTranCategory));
 }
 
 void frmImportTran::cmdAcctTransaction_Click() {
-  if (MainWindowHubInterface* hub = MainWindowHub()) hub->EditTransactionAccounts(false);
+  inventory::ListMgmt(inventory::kTransactionAccounts, false);
   ReloadList(*cboAccount, store::Code(store::ListType::kTranAccount));
 }
 

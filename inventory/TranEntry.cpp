@@ -11,6 +11,7 @@
 #include "database/clsDB.h"
 #include "database/store/Codes.h"
 #include "database/store/Transactions.h"
+#include "inventory/ListMgmt.h"
 #include "platform/ui/DialogLook.h"
 #include "services/MainWindowHub.h"
 #include "services/clsSystem.h"
@@ -134,11 +135,11 @@ void ConnectTranButtons(QWidget& owner, QToolButton& cmdCalendar, QLineEdit& txt
                         QComboBox& cboCategory, QToolButton& cmdAcct, QComboBox& cboAccount) {
   QObject::connect(&cmdCalendar, &QToolButton::clicked, &owner, [&txtDate] { PickDateInto(txtDate); });
   QObject::connect(&cmdCat, &QToolButton::clicked, &owner, [&cboCategory] {
-    if (MainWindowHub()) MainWindowHub()->EditTransactionCategories(false);
+    inventory::ListMgmt(inventory::kTransactionCategories, false);
     ReloadTranList(cboCategory, store::Code(store::ListType::kTranCategory));
   });
   QObject::connect(&cmdAcct, &QToolButton::clicked, &owner, [&cboAccount] {
-    if (MainWindowHub()) MainWindowHub()->EditTransactionAccounts(false);
+    inventory::ListMgmt(inventory::kTransactionAccounts, false);
     ReloadTranList(cboAccount, store::Code(store::ListType::kTranAccount));
   });
 }

@@ -14,6 +14,7 @@
 #include "database/clsProd.h"
 #include "database/clsTran.h"
 #include "database/store/Codes.h"
+#include "inventory/ListMgmt.h"
 #include "inventory/ProductTables.h"
 #include "platform/controls/NumericEdit.h"
 #include "platform/runtime/Error.h"
@@ -216,15 +217,11 @@ frmProduct::frmProduct(QWidget* parent) : QDialog(parent) {
                  QStringLiteral("frmProduct_ckHide_Click"));
   ConnectTrapped(tabProduct, &QTabWidget::currentChanged, this, &frmProduct::Tab_Click,
                  QStringLiteral("frmProduct_Tab_Click"));
-  connect(cmdCatProdGroup, &QPushButton::clicked, this,
-          [this] { EditList(&MainWindowHubInterface::EditProductCategories, *cboGroup, Code(ListType::kProductGroup)); });
+  connect(cmdCatProdGroup, &QPushButton::clicked, this, [this] { EditList(inventory::kProductGroups, *cboGroup); });
   connect(cmdCatProdLocation, &QPushButton::clicked, this,
-          [this] { EditList(&MainWindowHubInterface::EditProductLocations, *cboLocation, Code(ListType::kLocation)); });
-  connect(cmdCatManuf, &QPushButton::clicked, this, [this] {
-    EditList(&MainWindowHubInterface::EditProductManufacturers, *cboManuf, Code(ListType::kManufacturer));
-  });
-  connect(cmdCatVendor, &QPushButton::clicked, this,
-          [this] { EditList(&MainWindowHubInterface::EditProductVendors, *cboVendor, Code(ListType::kVendor)); });
+          [this] { EditList(inventory::kProductLocations, *cboLocation); });
+  connect(cmdCatManuf, &QPushButton::clicked, this, [this] { EditList(inventory::kProductManufacturers, *cboManuf); });
+  connect(cmdCatVendor, &QPushButton::clicked, this, [this] { EditList(inventory::kProductVendors, *cboVendor); });
   connect(cmdCustom3, &QPushButton::clicked, this, [this] { LaunchCustomField(*txtCustom[2]); });
   connect(cmdCustom4, &QPushButton::clicked, this, [this] { LaunchCustomField(*txtCustom[3]); });
   connect(cmdSetCustom3, &QPushButton::clicked, this, [this] { BrowseCustomField(*txtCustom[2]); });
@@ -411,11 +408,9 @@ void frmProduct::ckHide_Click() {
              ui::vbInformation, QStringLiteral("Product is now hidden"));
 }
 
-void frmProduct::EditList(void (MainWindowHubInterface::*edit)(bool), QComboBox& cbo, int32_t nListType) {
-  MainWindowHubInterface* hub = MainWindowHub();
-  if (hub == nullptr) return;
-  (hub->*edit)(false);
-  FillCombo(cbo, nListType, gSystem().cboGetItemID(cbo));
+void frmProduct::EditList(const inventory::ListDef& list, QComboBox& cbo) {
+  inventory::ListMgmt(list, false);
+  FillCombo(cbo, Code(list.type), gSystem().cboGetItemID(cbo));
   gSystem().CtlSetFocus(&cbo);
 }
 

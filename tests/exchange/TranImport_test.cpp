@@ -280,10 +280,12 @@ TEST_F(TranDialogTest, EditingTheListKeepsTheSelection) {
   dlg.cboAccount->setCurrentIndex(dlg.cboAccount->findData(a));
   text = QStringLiteral("Carrier B");
   gDB().CategoryIDLookupOrAdd(text, store::Code(store::ListType::kTranAccount), cat);
+  QString tag;
+  runner->Then(QStringLiteral("frmEditCategories"), [&](QDialog& d) { tag = ui::Tag(&d); });
   dlg.cmdAcctTransaction_Click();
   EXPECT_EQ(dlg.cboAccount->count(), 3);
   EXPECT_EQ(gSystem().cboGetItemID(*dlg.cboAccount), a);
-  EXPECT_THAT(hub->calls, ::testing::Contains(QStringLiteral("EditTransactionAccounts(false)")));
+  EXPECT_EQ(tag, QStringLiteral("TRANSACTIONACCOUNTS"));
 }
 
 }  // namespace

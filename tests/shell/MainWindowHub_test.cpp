@@ -25,14 +25,12 @@ TEST_F(MainWindowHubTest, FakeRecordsCallsAndRestoresTheMainWindow) {
     MainWindowHubInterface& hub = *MainWindowHub();
     QLabel lbl;
     clsProd prod;
-    hub.NewTransaction(12);
-    hub.EditTransactionCategories(false);
+    hub.AddBatchTransaction();
     hub.SetCustomFieldLabel(lbl, QStringLiteral("svltran.dbf_catid"));
     EXPECT_EQ(hub.GetShortDateFromPopupCalendar(QStringLiteral("1/2/2026")), QStringLiteral("3/15/2026"));
     EXPECT_EQ(hub.AddEditNewProduct(prod), 1004);
     hub.ShowFoundProductsRpt(1, QStringLiteral("AB"), QStringLiteral("Part Number"));
-    EXPECT_EQ(fake->calls, (QStringList{QStringLiteral("NewTransaction(12)"),
-                                        QStringLiteral("EditTransactionCategories(false)"),
+    EXPECT_EQ(fake->calls, (QStringList{QStringLiteral("AddBatchTransaction()"),
                                         QStringLiteral("SetCustomFieldLabel(svltran.dbf_catid)"),
                                         QStringLiteral("GetShortDateFromPopupCalendar(1/2/2026)"),
                                         QStringLiteral("AddEditNewProduct()"),
