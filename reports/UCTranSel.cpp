@@ -17,6 +17,7 @@
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/ModalRunner.h"
+#include "inventory/frmMain_products.h"
 #include "reports/CriteriaLists.h"
 #include "services/MainWindowHub.h"
 #include "services/TrappedSlot.h"
@@ -250,9 +251,7 @@ void UCTranSel::cboDateRange_Click() {
 }
 
 void UCTranSel::cmdLookupProduct_Click() {
-  MainWindowHubInterface* hub = MainWindowHub();
-  if (hub == nullptr) return;
-  const int32_t id = hub->LookupProductByPartNo();
+  const int32_t id = inventory::LookupProductByPartNo();
   if (id > 0) gSystem().cboSelectAtID(*cboProducts, id);
 }
 

@@ -11,8 +11,6 @@
 
 class QLabel;
 class QWidget;
-class clsProd;
-class clsTran;
 
 class MainWindowHubInterface {
  public:
@@ -34,22 +32,10 @@ class MainWindowHubInterface {
   // The calendar started on sInitDate; the chosen day as short-date text, "" on Cancel.
   virtual QString GetShortDateFromPopupCalendar(const QString& sInitDate) = 0;
 
-  // ---- Products and transactions ------------------------------------------------------
-  // The product editor on a new or stored record; the product's id after a save.
-  virtual int32_t AddEditNewProduct(clsProd& ProdInfo) = 0;
-  // Asks, then deletes the product (and its transactions); true when deleted.
-  virtual bool DeleteProduct(int32_t nProductID, const QString& sProductName) = 0;
-  // The look-up by part number as a dialog: the chosen product's id, 0 or below when none.
-  virtual int32_t LookupProductByPartNo() = 0;
-  // True when the transaction dialog ended with a save.
-  virtual bool AddNewTransaction(clsTran& udTran, bool scanMode) = 0;
-  virtual void AddBatchTransaction() = 0;
-
-  // ---- Reports ------------------------------------------------------------------------
-  virtual void ShowCustomReport(int32_t nRptID) = 0;
+  // ---- A command of reports/ that inventory/ starts -----------------------------------
+  // The found-products report of a look-up.
   virtual void ShowFoundProductsRpt(int32_t eSearchType, const QString& sSearchStr,
                                     const QString& sSearchCaption) = 0;
-  virtual void ShowTransactionsForProdRpt(int32_t nProductID) = 0;
 };
 
 // The installed hub (not owned); null while none is installed.

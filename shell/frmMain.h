@@ -76,15 +76,8 @@ class frmMain : public QMainWindow, public MainWindowHubInterface {
   int32_t ClientAreaWidth() override;
   int32_t ClientAreaHeight() override;
   void ShowChild(QWidget& child) override;
-  int32_t AddEditNewProduct(clsProd& ProdInfo) override;
-  bool DeleteProduct(int32_t nProductID, const QString& sProductName) override;
-  int32_t LookupProductByPartNo() override;
-  bool AddNewTransaction(clsTran& udTran, bool scanMode) override;
-  void AddBatchTransaction() override;
-  void ShowCustomReport(int32_t nRptID) override;
   void ShowFoundProductsRpt(int32_t eSearchType, const QString& sSearchStr,
                             const QString& sSearchCaption) override;
-  void ShowTransactionsForProdRpt(int32_t nProductID) override;
 
  protected:
   // The unload: closes the database (every other window with it), saves the placement.

@@ -3,7 +3,6 @@
 #include <QWidget>
 
 namespace {
-QString B(bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); }
 QString N(int32_t n) { return QString::number(n); }
 }  // namespace
 
@@ -31,28 +30,7 @@ QString FakeMainWindowHub::GetShortDateFromPopupCalendar(const QString& sInitDat
   Record("GetShortDateFromPopupCalendar", {sInitDate});
   return shortDate;
 }
-int32_t FakeMainWindowHub::AddEditNewProduct(clsProd&) {
-  Record("AddEditNewProduct");
-  return productId;
-}
-bool FakeMainWindowHub::DeleteProduct(int32_t nProductID, const QString& sProductName) {
-  Record("DeleteProduct", {N(nProductID), sProductName});
-  return productDeleted;
-}
-int32_t FakeMainWindowHub::LookupProductByPartNo() {
-  Record("LookupProductByPartNo");
-  return lookedUpProductId;
-}
-bool FakeMainWindowHub::AddNewTransaction(clsTran&, bool scanMode) {
-  Record("AddNewTransaction", {B(scanMode)});
-  return transactionSaved;
-}
-void FakeMainWindowHub::AddBatchTransaction() { Record("AddBatchTransaction"); }
-void FakeMainWindowHub::ShowCustomReport(int32_t nRptID) { Record("ShowCustomReport", {N(nRptID)}); }
 void FakeMainWindowHub::ShowFoundProductsRpt(int32_t eSearchType, const QString& sSearchStr,
                                              const QString& sSearchCaption) {
   Record("ShowFoundProductsRpt", {N(eSearchType), sSearchStr, sSearchCaption});
-}
-void FakeMainWindowHub::ShowTransactionsForProdRpt(int32_t nProductID) {
-  Record("ShowTransactionsForProdRpt", {N(nProductID)});
 }

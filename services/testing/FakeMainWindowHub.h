@@ -1,6 +1,6 @@
 #pragma once
 // A main window for tests of other windows: records every hub call as text
-// ("ShowCustomReport(106)", "AddBatchTransaction()") and answers from fields
+// ("ShowChild(frmProdList)", "ShowFoundProductsRpt(1, AB, Part Number)") and answers from fields
 // the test sets. ScopedFakeMainWindowHub installs one for a scope and puts the previous
 // hub back.
 
@@ -16,10 +16,6 @@ class FakeMainWindowHub : public MainWindowHubInterface {
   // Answers.
   QWidget* window = nullptr;
   QString shortDate;                // GetShortDateFromPopupCalendar
-  int32_t productId = 0;            // AddEditNewProduct
-  int32_t lookedUpProductId = 0;    // LookupProductByPartNo
-  bool transactionSaved = false;    // AddNewTransaction
-  bool productDeleted = false;      // DeleteProduct
   int32_t clientWidth = 0;
   int32_t clientHeight = 0;
 
@@ -30,15 +26,8 @@ class FakeMainWindowHub : public MainWindowHubInterface {
   void ShowChild(QWidget& child) override;
   void SetCustomFieldLabel(QLabel& lbl, const QString& sParam) override;
   QString GetShortDateFromPopupCalendar(const QString& sInitDate) override;
-  int32_t AddEditNewProduct(clsProd& ProdInfo) override;
-  bool DeleteProduct(int32_t nProductID, const QString& sProductName) override;
-  int32_t LookupProductByPartNo() override;
-  bool AddNewTransaction(clsTran& udTran, bool scanMode) override;
-  void AddBatchTransaction() override;
-  void ShowCustomReport(int32_t nRptID) override;
   void ShowFoundProductsRpt(int32_t eSearchType, const QString& sSearchStr,
                             const QString& sSearchCaption) override;
-  void ShowTransactionsForProdRpt(int32_t nProductID) override;
 
  private:
   void Record(const char* name, const QStringList& args = {});

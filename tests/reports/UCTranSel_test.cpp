@@ -9,6 +9,7 @@
 
 #include "database/clsProd.h"
 #include "database/clsTranSelCriteria.h"
+#include "inventory/frmLookupByPartNo.h"
 #include "platform/runtime/Clock.h"
 #include "services/frmDateRange.h"
 #include "tests/reports/ReportsTestSupport.h"
@@ -175,11 +176,15 @@ TEST_F(UCTranSelTest, CustomAsksForTheDatesAndACancelKeepsThePreviousOnes) {
 }
 
 TEST_F(UCTranSelTest, LookupSelectsTheProductFoundAndResetGoesBackToAll) {
-  hub->lookedUpProductId = product;
+  runner->Then(QStringLiteral("frmLookupByPartNo"), [&](QDialog& d) {
+    auto& lookup = static_cast<frmLookupByPartNo&>(d);
+    lookup.m_OK = true;
+    lookup.m_ProductID = product;
+  });
   ctl.cmdLookupProduct->click();
   EXPECT_EQ(gSystem().cboGetItemID(*ctl.cboProducts), product);
   EXPECT_TRUE(IsRed(*ctl.cboProducts));
-  hub->lookedUpProductId = -1;
+  runner->Then(QStringLiteral("frmLookupByPartNo"), {});  // cancelled
   ctl.cmdLookupProduct->click();
   EXPECT_EQ(gSystem().cboGetItemID(*ctl.cboProducts), product);
 
