@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "database/CustomFieldLabel.h"
 #include "database/clsDB.h"
 #include "database/store/Codes.h"
 #include "database/store/Transactions.h"
@@ -15,6 +16,7 @@
 #include "platform/ui/DialogLook.h"
 #include "services/MainWindowHub.h"
 #include "services/clsSystem.h"
+#include "services/frmCalendar.h"
 
 namespace inventory {
 
@@ -60,18 +62,15 @@ void ReloadTranList(QComboBox& cbo, int32_t nListType) {
 }
 
 void RelabelTranFields(QLabel& lblNote, QLabel& lblCat, QLabel& lblAcct) {
-  MainWindowHubInterface* hub = MainWindowHub();
-  if (!hub) return;
   const QString table = QLatin1String(store::Transactions::kFile);
   clsDB& db = gDB();
-  hub->SetCustomFieldLabel(lblNote, db.MakeCustomFieldParamName(table, QStringLiteral("notes")));
-  hub->SetCustomFieldLabel(lblCat, db.MakeCustomFieldParamName(table, QStringLiteral("catid")));
-  hub->SetCustomFieldLabel(lblAcct, db.MakeCustomFieldParamName(table, QStringLiteral("shipmethod")));
+  SetCustomFieldLabel(lblNote, db.MakeCustomFieldParamName(table, QStringLiteral("notes")));
+  SetCustomFieldLabel(lblCat, db.MakeCustomFieldParamName(table, QStringLiteral("catid")));
+  SetCustomFieldLabel(lblAcct, db.MakeCustomFieldParamName(table, QStringLiteral("shipmethod")));
 }
 
 void PickDateInto(QLineEdit& txtDate) {
-  if (!MainWindowHub()) return;
-  const QString date = MainWindowHub()->GetShortDateFromPopupCalendar(txtDate.text());
+  const QString date = GetShortDateFromPopupCalendar(HubWindow(), txtDate.text());
   if (!date.isEmpty()) txtDate.setText(date);
 }
 

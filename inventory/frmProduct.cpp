@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "database/CustomFieldLabel.h"
 #include "database/clsDB.h"
 #include "database/clsProd.h"
 #include "database/clsTran.h"
@@ -23,7 +24,6 @@
 #include "platform/ui/FileDialogs.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Prompt.h"
-#include "services/MainWindowHub.h"
 #include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
@@ -242,14 +242,12 @@ void frmProduct::Form_Load() {
   FillCombo(*cboGroup, Code(ListType::kProductGroup), -1);
   FillCombo(*cboManuf, Code(ListType::kManufacturer), -1);
   FillCombo(*cboVendor, Code(ListType::kVendor), -1);
-  if (MainWindowHubInterface* hub = MainWindowHub()) {
-    const QString table = QStringLiteral("svlprod.dbf");
-    const std::pair<QLabel*, const char*> labels[] = {
-        {lblPartNumber, "partno"}, {lblLocation, "location"}, {lblGroup, "groupid"}, {lblCust[0], "custom1"},
-        {lblCust[1], "custom2"},   {lblCust[2], "custom3"},   {lblCust[3], "custom4"}};
-    for (const auto& [label, field] : labels) {
-      hub->SetCustomFieldLabel(*label, gDB().MakeCustomFieldParamName(table, QLatin1String(field)));
-    }
+  const QString table = QStringLiteral("svlprod.dbf");
+  const std::pair<QLabel*, const char*> labels[] = {
+      {lblPartNumber, "partno"}, {lblLocation, "location"}, {lblGroup, "groupid"}, {lblCust[0], "custom1"},
+      {lblCust[1], "custom2"},   {lblCust[2], "custom3"},   {lblCust[3], "custom4"}};
+  for (const auto& [label, field] : labels) {
+    SetCustomFieldLabel(*label, gDB().MakeCustomFieldParamName(table, QLatin1String(field)));
   }
   for (ctl::NumericEdit* n : {fpBI, fpReorder, fpReorderQty, fpStdCost, fpStdPrice}) n->setFixedPoint(true);
   fpBI->setDecimalPlaces(gDB().DecimalsUnits());

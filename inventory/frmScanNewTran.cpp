@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "database/CustomFieldLabel.h"
 #include "database/clsDB.h"
 #include "database/clsProd.h"
 #include "database/clsTran.h"
@@ -22,7 +23,6 @@
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Prompt.h"
-#include "services/MainWindowHub.h"
 #include "services/clsSystem.h"
 #include "services/mdlRegistry.h"
 
@@ -87,10 +87,8 @@ frmScanNewTran::frmScanNewTran(QWidget* parent) : QDialog(parent) {
   inventory::ConnectTranButtons(*this, *cmdCalendar, *txtDate, *cmdCatTransaction, *cboCategory, *cmdAcctTransaction,
                                 *cboAccount);
 
-  if (MainWindowHub()) {
-    MainWindowHub()->SetCustomFieldLabel(
-        *lblPartNo, gDB().MakeCustomFieldParamName(QLatin1String(store::Products::kFile), QStringLiteral("partno")));
-  }
+  SetCustomFieldLabel(*lblPartNo,
+                      gDB().MakeCustomFieldParamName(QLatin1String(store::Products::kFile), QStringLiteral("partno")));
   SetupLists();
 }
 

@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "database/CustomFieldLabel.h"
 #include "database/clsDB.h"
 #include "database/clsTranSelCriteria.h"
 #include "database/store/Codes.h"
@@ -145,12 +146,10 @@ void UCTranSel::Init() {
   m_bLoading = false;
   try {
     clsDB& db = gDB();
-    if (MainWindowHubInterface* hub = MainWindowHub()) {
-      hub->SetCustomFieldLabel(
-          *lblTranCat, db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("catid")));
-      hub->SetCustomFieldLabel(*lblTranAcct, db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"),
-                                                                         QStringLiteral("shipmethod")));
-    }
+    SetCustomFieldLabel(*lblTranCat,
+                        db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("catid")));
+    SetCustomFieldLabel(*lblTranAcct,
+                        db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("shipmethod")));
     cboTrans->clear();
     reports::AddItem(*cboTrans, QStringLiteral("All Types"), 0);
     db.cboTranactionTypes(*cboTrans);

@@ -1,22 +1,21 @@
 #pragma once
-// The main window is the hub of the user interface: every window that must reach a
-// command of the shell (open the product editor, a report, a list editor, the calendar)
-// calls it through this interface, so that windows of earlier folders need not know
-// the shell. The shell's frmMain implements it and installs itself while it lives;
-// tests install FakeMainWindowHub (services/testing/FakeMainWindowHub.h).
+// The main window as the windows of earlier folders see it: what only the main window
+// can do (own modal dialogs, place child windows in its MDI area and give its room) and
+// the one command of a later folder that an earlier one starts (the found-products
+// report of inventory's look-up). Every other command is called directly in its folder.
+// The shell's frmMain implements it and installs itself while it lives; tests install
+// FakeMainWindowHub (services/testing/FakeMainWindowHub.h).
 // User-interface thread only.
 
 #include <QString>
 #include <cstdint>
 
-class QLabel;
 class QWidget;
 
 class MainWindowHubInterface {
  public:
   virtual ~MainWindowHubInterface() = default;
 
-  // ---- The main window's own -----------------------------------------------------------
   // The main window itself: the owner of modal dialogs and the parent of child windows
   // (null in tests without one).
   virtual QWidget* Window() = 0;
@@ -26,14 +25,8 @@ class MainWindowHubInterface {
   // Shows `child` (a window with a tag) as a child window of the MDI area, or as a
   // top-level window where there is none; the hub takes ownership.
   virtual void ShowChild(QWidget& child) = 0;
-  // The stored name of the parameter `sParam`, cut to 15 characters and ending in ":",
-  // becomes the label's text; an empty name leaves the label as it is.
-  virtual void SetCustomFieldLabel(QLabel& lbl, const QString& sParam) = 0;
-  // The calendar started on sInitDate; the chosen day as short-date text, "" on Cancel.
-  virtual QString GetShortDateFromPopupCalendar(const QString& sInitDate) = 0;
 
-  // ---- A command of reports/ that inventory/ starts -----------------------------------
-  // The found-products report of a look-up.
+  // The found-products report of a look-up (reports/, started from inventory/).
   virtual void ShowFoundProductsRpt(int32_t eSearchType, const QString& sSearchStr,
                                     const QString& sSearchCaption) = 0;
 };

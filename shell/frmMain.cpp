@@ -32,7 +32,6 @@
 #include "services/DeletingWindow.h"
 #include "services/clsSystem.h"
 #include "services/clsWndStartupPos.h"
-#include "services/frmCalendar.h"
 #include "services/mdlHelper.h"
 #include "shell/frmPreferences.h"
 #include "shell/frmSplash.h"
@@ -470,14 +469,6 @@ void frmMain::SetCustomMenuLabels() {
   }
 }
 
-void frmMain::SetCustomFieldLabel(QLabel& lbl, const QString& sParam) {
-  QString name = gDB().GetParamValue(sParam);
-  if (name.isEmpty()) return;
-  name = name.left(15);
-  if (!name.endsWith(QLatin1Char(':'))) name += QLatin1Char(':');
-  lbl.setText(lbl.buddy() != nullptr ? ui::LiteralMnemonicText(name) : name);
-}
-
 void frmMain::Customizations(int32_t nTab) {
   gSystem().UnloadAll(QStringLiteral("MAINFORM"));
   auto* dlg = new frmPreferences(this);
@@ -489,15 +480,6 @@ void frmMain::Customizations(int32_t nTab) {
 }
 
 bool frmMain::HelpCenter() { return false; }
-
-QString frmMain::GetShortDateFromPopupCalendar(const QString& sInitDate) {
-  QString result;
-  frmCalendar cal(this);
-  cal.Init(sInitDate, QStringLiteral("OK"));
-  ui::RunModal(cal, this);
-  if (cal.m_bOK) result = cal.m_sSelShortDate;
-  return result;
-}
 
 int32_t frmMain::ClientAreaWidth() {
   return static_cast<int32_t>(std::lround(ui::PixelsToTwipsX(mdi->width())));

@@ -65,11 +65,6 @@ class frmMain : public QMainWindow, public MainWindowHubInterface {
   void SetStatusBarUI();
   // The lists' captions in the menus and the list bar (inventory/ListMgmt.h).
   void SetCustomMenuLabels();
-  // The stored name of the parameter `sParam`, cut to 15 characters and ending in ":",
-  // becomes the label's text; an empty name leaves the label as it is.
-  void SetCustomFieldLabel(QLabel& lbl, const QString& sParam) override;
-  // The calendar started on sInitDate; the chosen day as short-date text, "" on Cancel.
-  QString GetShortDateFromPopupCalendar(const QString& sInitDate) override;
 
   // ---- MainWindowHubInterface --------------------------------------------------------
   QWidget* Window() override { return this; }

@@ -23,13 +23,6 @@ void FakeMainWindowHub::ShowChild(QWidget& child) {
   child.setAttribute(Qt::WA_DeleteOnClose);
   child.show();
 }
-void FakeMainWindowHub::SetCustomFieldLabel(QLabel&, const QString& sParam) {
-  Record("SetCustomFieldLabel", {sParam});
-}
-QString FakeMainWindowHub::GetShortDateFromPopupCalendar(const QString& sInitDate) {
-  Record("GetShortDateFromPopupCalendar", {sInitDate});
-  return shortDate;
-}
 void FakeMainWindowHub::ShowFoundProductsRpt(int32_t eSearchType, const QString& sSearchStr,
                                              const QString& sSearchCaption) {
   Record("ShowFoundProductsRpt", {N(eSearchType), sSearchStr, sSearchCaption});

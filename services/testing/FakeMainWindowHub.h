@@ -15,7 +15,6 @@ class FakeMainWindowHub : public MainWindowHubInterface {
   QStringList calls;
   // Answers.
   QWidget* window = nullptr;
-  QString shortDate;                // GetShortDateFromPopupCalendar
   int32_t clientWidth = 0;
   int32_t clientHeight = 0;
 
@@ -24,8 +23,6 @@ class FakeMainWindowHub : public MainWindowHubInterface {
   int32_t ClientAreaHeight() override;
   // Records "ShowChild(<objectName>)" and shows the window top-level; deleted on close.
   void ShowChild(QWidget& child) override;
-  void SetCustomFieldLabel(QLabel& lbl, const QString& sParam) override;
-  QString GetShortDateFromPopupCalendar(const QString& sInitDate) override;
   void ShowFoundProductsRpt(int32_t eSearchType, const QString& sSearchStr,
                             const QString& sSearchCaption) override;
 

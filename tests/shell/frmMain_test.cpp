@@ -301,35 +301,6 @@ TEST_F(frmMainTest, CustomListNamesRelabelMenusAndListBar) {
   }
 }
 
-TEST_F(frmMainTest, CustomFieldLabelIsCutTo15AndEndsInAColon) {
-  OpenNewDatabase();
-  struct Case {
-    QString stored;
-    QString label;
-  };
-  const Case cases[] = {
-      {QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWX"), QStringLiteral("ABCDEFGHIJKLMNO:")},  // 24 characters
-      {QStringLiteral("Reason:"), QStringLiteral("Reason:")},                            // no second colon
-      {QStringLiteral("Carrier"), QStringLiteral("Carrier:")},
-      {QStringLiteral("ABCDEFGHIJKLMN:xyz"), QStringLiteral("ABCDEFGHIJKLMN:")},        // colon at 15
-      {QString(), QStringLiteral("own caption")},                                      // left alone
-  };
-  frmMain& m = Main();
-  for (const Case& c : cases) {
-    gDB().SetParamValue(QStringLiteral("TESTLABEL"), c.stored);
-    QLabel lbl(QStringLiteral("own caption"));
-    m.SetCustomFieldLabel(lbl, QStringLiteral("TESTLABEL"));
-    EXPECT_EQ(lbl.text(), c.label) << c.stored.toStdString();
-  }
-  // A label with a buddy reads "&" as a mnemonic: the name's "&" shows as typed.
-  gDB().SetParamValue(QStringLiteral("TESTLABEL"), QStringLiteral("R&D"));
-  QLabel lbl;
-  QLineEdit box;
-  lbl.setBuddy(&box);
-  m.SetCustomFieldLabel(lbl, QStringLiteral("TESTLABEL"));
-  EXPECT_EQ(lbl.text(), QStringLiteral("R&&D:"));
-}
-
 TEST_F(frmMainTest, PreferencesCloseEveryOtherWindowFirstAndRelabel) {
   OpenNewDatabase();
   frmMain& m = Main();
@@ -350,21 +321,6 @@ TEST_F(frmMainTest, PreferencesCloseEveryOtherWindowFirstAndRelabel) {
   // Relabelled even after Cancel: the dialog sets its flag when it loads.
   EXPECT_EQ(m.MenuItem(QStringLiteral("mnuConfigureProductLocations"))->text(), QStringLiteral("Product Shelves"));
   for (QWidget* w : ui::LoadedWindows()) EXPECT_EQ(w, &m) << w->metaObject()->className();
-}
-
-TEST_F(frmMainTest, CalendarGivesTheChosenDayOrNothing) {
-  frmMain& m = Main();
-  struct Case {
-    bool ok;
-    QString result;
-  };
-  for (const Case& c : {Case{true, QStringLiteral("3/15/2026")}, Case{false, QString()}}) {
-    runner->Then(QStringLiteral("frmCalendar"), [&](QDialog& dlg) {
-      ui::test::Click(dlg, c.ok ? QStringLiteral("OKButton") : QStringLiteral("CancelButton"));
-    });
-    EXPECT_EQ(m.GetShortDateFromPopupCalendar(QStringLiteral("3/15/2026")), c.result);
-  }
-  EXPECT_EQ(runner->Owners().back(), &m);
 }
 
 TEST_F(frmMainTest, CloseAllAndWindowArrangementKeepChildrenInside) {
