@@ -79,7 +79,7 @@ struct MenuDef {
   std::vector<MenuEntry> entries;
 };
 
-constexpr MenuEntry kSeparator{nullptr, nullptr, nullptr, Command::kExit};
+constexpr MenuEntry kSeparator{nullptr, nullptr, nullptr, Command::kExit};  // command unused
 
 // The menu bar. "mnuContext" is never popped up; its entry asks the active child window
 // to delete.
@@ -258,10 +258,6 @@ void ActiveChildDelete(QMdiArea& area) {
 }
 
 void Run(frmMain& m, Command c) {
-  if (const inventory::ListDef* list = ListOf(c)) {
-    inventory::ListMgmt(*list, true);
-    return;
-  }
   switch (c) {
     case Command::kFileNew: m.mnuFileNew_Click(); break;
     case Command::kFileOpen: m.mnuFileOpen_Click(); break;
@@ -288,7 +284,7 @@ void Run(frmMain& m, Command c) {
     case Command::kProductManufacturers:
     case Command::kProductVendors:
     case Command::kTransactionCategories:
-    case Command::kTransactionAccounts: break;  // ListOf above
+    case Command::kTransactionAccounts: inventory::ListMgmt(*ListOf(c), true); break;
     case Command::kPreferences: m.Customizations(0); break;
     case Command::kTileHorizontally: TileChildren(*m.mdi, true); break;
     case Command::kTileVertically: TileChildren(*m.mdi, false); break;
