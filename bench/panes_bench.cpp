@@ -1,6 +1,6 @@
 // The inventory pane on the generated database (bench/BenchDatabase.h: 10,000 products,
 // 1,000,000 transactions), report 102 with its stock figures: one Receive of one unit
-// for each of 100 marked products, saved as the transaction dialog saves it, and the
+// for each of 100 marked products, entered through the transaction dialog, and the
 // reload of those 100 rows and the totals.
 
 #include <benchmark/benchmark.h>
@@ -9,28 +9,35 @@
 
 #include "bench/BenchDatabase.h"
 #include "database/clsRptDef.h"
-#include "database/clsTran.h"
+#include "inventory/frmInvAddUpateDel.h"
+#include "inventory/frmSelTransaction.h"
 #include "platform/controls/GridControl.h"
+#include "platform/controls/NumericEdit.h"
+#include "platform/ui/ModalRunner.h"
 #include "reports/PaneButtons.h"
 #include "reports/UCCurrInv.h"
-#include "services/testing/FakeMainWindowHub.h"
 #include "services/UCGrid.h"
 
 namespace {
 
-// Saves every entry with one unit, as a confirmed dialog would.
-class SavingHub : public FakeMainWindowHub {
+// The user of the transaction entry: a new transaction rather than an outstanding one,
+// saved with one unit.
+class SavingRunner : public ui::ModalRunner {
  public:
-  bool AddNewTransaction(clsTran& t, bool) override {
-    t.curUnits = rt::Currency(1);
-    DATA4* tb = nullptr;
-    return gDB().SaveTran(0, t, tb);
+  int Run(QDialog& dialog) override {
+    if (auto* picker = qobject_cast<frmSelTransaction*>(&dialog)) {
+      picker->cmdNewTransaction_Click();
+    } else if (auto* entry = qobject_cast<frmInvAddUpateDel*>(&dialog)) {
+      entry->fpUnits->setValue(rt::Currency(1));
+      entry->cmdOK_Click();
+    }
+    return dialog.result();
   }
 };
 
 void BM_ReceiveHundredMarkedRows(benchmark::State& state) {
-  SavingHub hub;
-  SetMainWindowHub(&hub);
+  SavingRunner runner;
+  ui::SetModalRunner(&runner);
   clsRptDef def;
   if (!def.LoadExisting(102)) benchdb::Die(QStringLiteral("report 102"));
   reports::UCCurrInv pane;
@@ -48,7 +55,7 @@ void BM_ReceiveHundredMarkedRows(benchmark::State& state) {
     pane.ctlInvButtons->cmdTranReceive->click();
   }
   state.counters["rows"] = rows;
-  SetMainWindowHub(nullptr);
+  ui::SetModalRunner(nullptr);
 }
 BENCHMARK(BM_ReceiveHundredMarkedRows)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -12,6 +12,8 @@
 #include "database/clsDB.h"
 #include "database/clsTran.h"
 #include "database/store/Codes.h"
+#include "inventory/ListMgmt.h"
+#include "inventory/TranEntry.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/DateTime.h"
@@ -21,12 +23,7 @@
 #include "services/MainWindowHub.h"
 #include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
-
-namespace {
-
-constexpr const char* kTranTable = "svltran.dbf";
-
-}  // namespace
+#include "services/frmCalendar.h"
 
 frmImportTran::frmImportTran(QWidget* parent)
     : ImportFileDialog({QStringLiteral("Import Inventory Transactions"),
@@ -124,12 +121,7 @@ void frmImportTran::SetupLists() {
   clsDB& db = gDB();
   db.cboTranactionTypes(*cboType);
   cboType->setCurrentIndex(-1);
-  if (MainWindowHubInterface* hub = MainWindowHub()) {
-    const QString table = QLatin1String(kTranTable);
-    hub->SetCustomFieldLabel(*lblNote, db.MakeCustomFieldParamName(table, QStringLiteral("notes")));
-    hub->SetCustomFieldLabel(*lblCat, db.MakeCustomFieldParamName(table, QStringLiteral("catid")));
-    hub->SetCustomFieldLabel(*lblAcct, db.MakeCustomFieldParamName(table, QStringLiteral("shipmethod")));
-  }
+  inventory::RelabelTranFields(*lblNote, *lblCat, *lblAcct);
   RefreshLists();
 }
 
@@ -168,9 +160,7 @@ void frmImportTran::GetTranValues() {
 }
 
 void frmImportTran::cmdCalendar_Click() {
-  MainWindowHubInterface* hub = MainWindowHub();
-  if (hub == nullptr) return;
-  const QString date = hub->GetShortDateFromPopupCalendar(txtDate->text());
+  const QString date = GetShortDateFromPopupCalendar(HubWindow(), txtDate->text());
   if (!date.isEmpty()) txtDate->setText(date);
 }
 
@@ -180,12 +170,12 @@ void frmImportTran::ReloadList(QComboBox& cbo, int32_t type) {
 }
 
 void frmImportTran::cmdCatTransaction_Click() {
-  if (MainWindowHubInterface* hub = MainWindowHub()) hub->EditTransactionCategories(false);
+  inventory::ListMgmt(inventory::kTransactionCategories, false);
   ReloadList(*cboCategory, store::Code(store::ListType::kTranCategory));
 }
 
 void frmImportTran::cmdAcctTransaction_Click() {
-  if (MainWindowHubInterface* hub = MainWindowHub()) hub->EditTransactionAccounts(false);
+  inventory::ListMgmt(inventory::kTransactionAccounts, false);
   ReloadList(*cboAccount, store::Code(store::ListType::kTranAccount));
 }
 

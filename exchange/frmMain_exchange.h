@@ -1,7 +1,6 @@
 #pragma once
-// The main window's import and export commands (reached through the hub's
-// ImportProducts, ImportTransactions and ExportCurrentInventory). Each runs only while
-// no other import or export runs (ExchangeSupport.h, Busy) and needs an open database.
+// The main window's import and export commands. Each runs only while no other import
+// or export runs (ExchangeSupport.h, Busy) and needs an open database.
 
 #include <QString>
 #include <QStringList>

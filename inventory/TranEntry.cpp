@@ -8,12 +8,15 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "database/CustomFieldLabel.h"
 #include "database/clsDB.h"
 #include "database/store/Codes.h"
 #include "database/store/Transactions.h"
+#include "inventory/ListMgmt.h"
 #include "platform/ui/DialogLook.h"
 #include "services/MainWindowHub.h"
 #include "services/clsSystem.h"
+#include "services/frmCalendar.h"
 
 namespace inventory {
 
@@ -59,18 +62,15 @@ void ReloadTranList(QComboBox& cbo, int32_t nListType) {
 }
 
 void RelabelTranFields(QLabel& lblNote, QLabel& lblCat, QLabel& lblAcct) {
-  MainWindowHubInterface* hub = MainWindowHub();
-  if (!hub) return;
   const QString table = QLatin1String(store::Transactions::kFile);
   clsDB& db = gDB();
-  hub->SetCustomFieldLabel(lblNote, db.MakeCustomFieldParamName(table, QStringLiteral("notes")));
-  hub->SetCustomFieldLabel(lblCat, db.MakeCustomFieldParamName(table, QStringLiteral("catid")));
-  hub->SetCustomFieldLabel(lblAcct, db.MakeCustomFieldParamName(table, QStringLiteral("shipmethod")));
+  SetCustomFieldLabel(lblNote, db.MakeCustomFieldParamName(table, QStringLiteral("notes")));
+  SetCustomFieldLabel(lblCat, db.MakeCustomFieldParamName(table, QStringLiteral("catid")));
+  SetCustomFieldLabel(lblAcct, db.MakeCustomFieldParamName(table, QStringLiteral("shipmethod")));
 }
 
 void PickDateInto(QLineEdit& txtDate) {
-  if (!MainWindowHub()) return;
-  const QString date = MainWindowHub()->GetShortDateFromPopupCalendar(txtDate.text());
+  const QString date = GetShortDateFromPopupCalendar(HubWindow(), txtDate.text());
   if (!date.isEmpty()) txtDate.setText(date);
 }
 
@@ -134,11 +134,11 @@ void ConnectTranButtons(QWidget& owner, QToolButton& cmdCalendar, QLineEdit& txt
                         QComboBox& cboCategory, QToolButton& cmdAcct, QComboBox& cboAccount) {
   QObject::connect(&cmdCalendar, &QToolButton::clicked, &owner, [&txtDate] { PickDateInto(txtDate); });
   QObject::connect(&cmdCat, &QToolButton::clicked, &owner, [&cboCategory] {
-    if (MainWindowHub()) MainWindowHub()->EditTransactionCategories(false);
+    inventory::ListMgmt(inventory::kTransactionCategories, false);
     ReloadTranList(cboCategory, store::Code(store::ListType::kTranCategory));
   });
   QObject::connect(&cmdAcct, &QToolButton::clicked, &owner, [&cboAccount] {
-    if (MainWindowHub()) MainWindowHub()->EditTransactionAccounts(false);
+    inventory::ListMgmt(inventory::kTransactionAccounts, false);
     ReloadTranList(cboAccount, store::Code(store::ListType::kTranAccount));
   });
 }

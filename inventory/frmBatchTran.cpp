@@ -23,7 +23,7 @@
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Prompt.h"
-#include "services/MainWindowHub.h"
+#include "inventory/frmMain_products.h"
 #include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
@@ -197,8 +197,7 @@ void frmBatchTran::cmdClear_Click(int i) {
 }
 
 void frmBatchTran::cmdLookupProduct_Click(int i) {
-  if (!MainWindowHub()) return;
-  const int32_t id = MainWindowHub()->LookupProductByPartNo();
+  const int32_t id = inventory::LookupProductByPartNo();
   if (id > 0) gSystem().cboSelectAtID(*cboProducts[i], id);
 }
 

@@ -8,15 +8,12 @@
 #include "database/clsDB.h"
 #include "inventory/frmMain_products.h"
 #include "platform/ui/WaitCursor.h"
-#include "services/MainWindowHub.h"
 #include "platform/controls/ListViewControl.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/HelpViewer.h"
-#include "platform/ui/ModalRunner.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/Screen.h"
-#include "platform/ui/WindowRegistry.h"
 #include "platform/xbase/Engine.h"
 #include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
@@ -248,20 +245,3 @@ void frmEditCategories::cmdRefresh_Click() {
 }
 
 void frmEditCategories::cmdClose_Click() { reject(); }
-
-namespace inventory {
-
-void ListMgmt(const QString& sTag, const QString& sWinCaption, const QString& lvCaption,
-              const QString& sTablename, const QString& sTablePath, const QString& sRowIDCol,
-              const QString& sStrCol, int32_t nType, const QString& sCrossCheckTablePath1,
-              const QString& sCrossCheckCol1, const QString& sCrossCheckTablePath2,
-              const QString& sCrossCheckCol2, bool bUnload) {
-  if (bUnload) gSystem().UnloadAll(QStringLiteral("MAINFORM"));
-  frmEditCategories dlg(HubWindow());
-  dlg.Init(sWinCaption, lvCaption, sTablename, sTablePath, sRowIDCol, sStrCol, nType, sCrossCheckTablePath1,
-           sCrossCheckCol1, sCrossCheckTablePath2, sCrossCheckCol2, 1060);
-  ui::SetTag(&dlg, sTag);
-  ui::RunModal(dlg, HubWindow());
-}
-
-}  // namespace inventory

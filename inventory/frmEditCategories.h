@@ -75,13 +75,3 @@ class frmEditCategories : public QDialog {
   QString m_sCrossCheckTablePath[2];
   QString m_sCrossCheckCol[2];
 };
-
-namespace inventory {
-// Opens the list editor modally on the hub's window; bUnload closes every other
-// window first. The dialog carries `sTag` as its tag.
-void ListMgmt(const QString& sTag, const QString& sWinCaption, const QString& lvCaption,
-              const QString& sTablename, const QString& sTablePath, const QString& sRowIDCol,
-              const QString& sStrCol, int32_t nType, const QString& sCrossCheckTablePath1,
-              const QString& sCrossCheckCol1, const QString& sCrossCheckTablePath2,
-              const QString& sCrossCheckCol2, bool bUnload);
-}  // namespace inventory

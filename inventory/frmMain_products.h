@@ -1,7 +1,7 @@
 #pragma once
 // The main window's product commands: new, edit, delete, look-up and the product list.
-// The shell's frmMain runs them for its menus and list bar; windows reach them through
-// the hub (services/MainWindowHub.h). Modal dialogs are owned by the hub's window.
+// The shell's menus and list bar and the windows call them directly. Modal dialogs are
+// owned by the hub's window.
 // User-interface thread only.
 
 #include <QString>

@@ -176,12 +176,6 @@ void AddBatchTransaction() {
   ui::RunModal(batch, HubWindow());
 }
 
-void BatchNewTransaction() {
-  if (MainWindowHub()) {
-    MainWindowHub()->AddBatchTransaction();
-  } else {
-    AddBatchTransaction();
-  }
-}
+void BatchNewTransaction() { AddBatchTransaction(); }
 
 }  // namespace inventory

@@ -2,8 +2,8 @@
 // The main window's transaction entry commands: one transaction (with the chooser of
 // product and type when either is missing, and the outstanding On Order or Allocate
 // transactions a Receive or Ship may convert), the receipt or shipment of an
-// outstanding transaction, the scan window and the batch window. The shell's frmMain
-// forwards its procedures of these names here.
+// outstanding transaction, the scan window and the batch window, called by the shell's
+// menus and by the windows.
 
 #include <cstdint>
 

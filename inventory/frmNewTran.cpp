@@ -12,7 +12,7 @@
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Prompt.h"
-#include "services/MainWindowHub.h"
+#include "inventory/frmMain_products.h"
 #include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
@@ -59,8 +59,7 @@ void frmNewTran::SetupLists() {
 }
 
 void frmNewTran::cmdLookup_Click() {
-  if (!MainWindowHub()) return;
-  const int32_t id = MainWindowHub()->LookupProductByPartNo();
+  const int32_t id = inventory::LookupProductByPartNo();
   if (id > 0) gSystem().cboSelectAtID(*cboProducts, id);
 }
 

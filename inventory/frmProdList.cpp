@@ -20,7 +20,6 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/WaitCursor.h"
 #include "platform/ui/WindowRegistry.h"
-#include "services/MainWindowHub.h"
 #include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
@@ -207,17 +206,14 @@ void frmProdList::FocusOnGrid() { gSystem().CtlSetFocus(grd); }
 bool frmProdList::CurrentRowIsProduct() const { return grd->Row() >= 1 && grd->Row() <= grd->Rows() - 1; }
 
 void frmProdList::cmdNewProduct_Click() {
-  MainWindowHubInterface* hub = MainWindowHub();
-  if (hub != nullptr) {
-    clsProd prod;
-    prod.Init();
-    if (hub->AddEditNewProduct(prod) > 0) {
-      const int row = grd->Rows();
-      grd->setRows(row + 1);
-      UpdateRowData(prod, row);
-      gSystem().GridSelectRow(*grd, row);
-      LoadQVComboList();
-    }
+  clsProd prod;
+  prod.Init();
+  if (inventory::AddEditNewProduct(prod) > 0) {
+    const int row = grd->Rows();
+    grd->setRows(row + 1);
+    UpdateRowData(prod, row);
+    gSystem().GridSelectRow(*grd, row);
+    LoadQVComboList();
   }
   SetBackgroundForRows();
   FocusOnGrid();
@@ -233,10 +229,10 @@ void frmProdList::cmdEdit_Click() {
     } else if (gDB().RecordExists(store::Code(store::KeyKind::kNumber), id, gDB().ProductsTable(),
                                   QStringLiteral("rowid"), QStringLiteral("rowid"), tb) < 1) {
       ui::MsgBox(QStringLiteral("Record cannot be accessed or it no longer exists!"), ui::vbExclamation);
-    } else if (MainWindowHubInterface* hub = MainWindowHub()) {
+    } else {
       clsProd prod;
       prod.nProdId = id;
-      if (hub->AddEditNewProduct(prod) > 0) {
+      if (inventory::AddEditNewProduct(prod) > 0) {
         UpdateRowData(prod, row);
         gSystem().GridSelectRow(*grd, row);
         LoadQVComboList();

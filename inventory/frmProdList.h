@@ -1,7 +1,7 @@
 #pragma once
 // frmProdList: the product list maintenance window, a child of the main window tagged
 // "PRODUCTLIST". Lists every product, hidden ones included, in part-number or name
-// order; adds, edits (through the hub's product editor) and deletes products, prints
+// order; adds, edits (through the product editor) and deletes products, prints
 // the list and saves it as CSV. Location and group columns hold ids and show the
 // descriptions through id-to-text maps. Refreshed only by its own commands.
 // User-interface thread only.

@@ -10,10 +10,12 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "database/CustomFieldLabel.h"
 #include "database/clsDB.h"
 #include "database/clsProd.h"
 #include "database/clsTran.h"
 #include "database/store/Codes.h"
+#include "inventory/ListMgmt.h"
 #include "inventory/ProductTables.h"
 #include "platform/controls/NumericEdit.h"
 #include "platform/runtime/Error.h"
@@ -22,7 +24,6 @@
 #include "platform/ui/FileDialogs.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Prompt.h"
-#include "services/MainWindowHub.h"
 #include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
@@ -216,15 +217,11 @@ frmProduct::frmProduct(QWidget* parent) : QDialog(parent) {
                  QStringLiteral("frmProduct_ckHide_Click"));
   ConnectTrapped(tabProduct, &QTabWidget::currentChanged, this, &frmProduct::Tab_Click,
                  QStringLiteral("frmProduct_Tab_Click"));
-  connect(cmdCatProdGroup, &QPushButton::clicked, this,
-          [this] { EditList(&MainWindowHubInterface::EditProductCategories, *cboGroup, Code(ListType::kProductGroup)); });
+  connect(cmdCatProdGroup, &QPushButton::clicked, this, [this] { EditList(inventory::kProductGroups, *cboGroup); });
   connect(cmdCatProdLocation, &QPushButton::clicked, this,
-          [this] { EditList(&MainWindowHubInterface::EditProductLocations, *cboLocation, Code(ListType::kLocation)); });
-  connect(cmdCatManuf, &QPushButton::clicked, this, [this] {
-    EditList(&MainWindowHubInterface::EditProductManufacturers, *cboManuf, Code(ListType::kManufacturer));
-  });
-  connect(cmdCatVendor, &QPushButton::clicked, this,
-          [this] { EditList(&MainWindowHubInterface::EditProductVendors, *cboVendor, Code(ListType::kVendor)); });
+          [this] { EditList(inventory::kProductLocations, *cboLocation); });
+  connect(cmdCatManuf, &QPushButton::clicked, this, [this] { EditList(inventory::kProductManufacturers, *cboManuf); });
+  connect(cmdCatVendor, &QPushButton::clicked, this, [this] { EditList(inventory::kProductVendors, *cboVendor); });
   connect(cmdCustom3, &QPushButton::clicked, this, [this] { LaunchCustomField(*txtCustom[2]); });
   connect(cmdCustom4, &QPushButton::clicked, this, [this] { LaunchCustomField(*txtCustom[3]); });
   connect(cmdSetCustom3, &QPushButton::clicked, this, [this] { BrowseCustomField(*txtCustom[2]); });
@@ -245,14 +242,12 @@ void frmProduct::Form_Load() {
   FillCombo(*cboGroup, Code(ListType::kProductGroup), -1);
   FillCombo(*cboManuf, Code(ListType::kManufacturer), -1);
   FillCombo(*cboVendor, Code(ListType::kVendor), -1);
-  if (MainWindowHubInterface* hub = MainWindowHub()) {
-    const QString table = QStringLiteral("svlprod.dbf");
-    const std::pair<QLabel*, const char*> labels[] = {
-        {lblPartNumber, "partno"}, {lblLocation, "location"}, {lblGroup, "groupid"}, {lblCust[0], "custom1"},
-        {lblCust[1], "custom2"},   {lblCust[2], "custom3"},   {lblCust[3], "custom4"}};
-    for (const auto& [label, field] : labels) {
-      hub->SetCustomFieldLabel(*label, gDB().MakeCustomFieldParamName(table, QLatin1String(field)));
-    }
+  const QString table = QStringLiteral("svlprod.dbf");
+  const std::pair<QLabel*, const char*> labels[] = {
+      {lblPartNumber, "partno"}, {lblLocation, "location"}, {lblGroup, "groupid"}, {lblCust[0], "custom1"},
+      {lblCust[1], "custom2"},   {lblCust[2], "custom3"},   {lblCust[3], "custom4"}};
+  for (const auto& [label, field] : labels) {
+    SetCustomFieldLabel(*label, gDB().MakeCustomFieldParamName(table, QLatin1String(field)));
   }
   for (ctl::NumericEdit* n : {fpBI, fpReorder, fpReorderQty, fpStdCost, fpStdPrice}) n->setFixedPoint(true);
   fpBI->setDecimalPlaces(gDB().DecimalsUnits());
@@ -411,11 +406,9 @@ void frmProduct::ckHide_Click() {
              ui::vbInformation, QStringLiteral("Product is now hidden"));
 }
 
-void frmProduct::EditList(void (MainWindowHubInterface::*edit)(bool), QComboBox& cbo, int32_t nListType) {
-  MainWindowHubInterface* hub = MainWindowHub();
-  if (hub == nullptr) return;
-  (hub->*edit)(false);
-  FillCombo(cbo, nListType, gSystem().cboGetItemID(cbo));
+void frmProduct::EditList(const inventory::ListDef& list, QComboBox& cbo) {
+  inventory::ListMgmt(list, false);
+  FillCombo(cbo, Code(list.type), gSystem().cboGetItemID(cbo));
   gSystem().CtlSetFocus(&cbo);
 }
 

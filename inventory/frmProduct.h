@@ -17,8 +17,10 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
-class MainWindowHubInterface;
 class clsProd;
+namespace inventory {
+struct ListDef;
+}
 namespace ctl {
 class NumericEdit;
 }
@@ -86,7 +88,7 @@ class frmProduct : public QDialog {
   void BrowseCustomField(QLineEdit& txt);
   // Opens the list editor through the main window, then refills the combo keeping
   // its selection.
-  void EditList(void (MainWindowHubInterface::*edit)(bool), QComboBox& cbo, int32_t nListType);
+  void EditList(const inventory::ListDef& list, QComboBox& cbo);
   void FillCombo(QComboBox& cbo, int32_t nListType, int32_t nSelectID);
   void Tab_Click(int index);
 

@@ -10,17 +10,19 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "database/CustomFieldLabel.h"
 #include "database/clsDB.h"
 #include "database/clsProd.h"
 #include "database/clsTran.h"
 #include "database/store/Codes.h"
 #include "database/store/Products.h"
 #include "inventory/TranEntry.h"
+#include "inventory/frmMain_products.h"
+#include "inventory/frmMain_transactions.h"
 #include "platform/runtime/DateTime.h"
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Prompt.h"
-#include "services/MainWindowHub.h"
 #include "services/clsSystem.h"
 #include "services/mdlRegistry.h"
 
@@ -85,10 +87,8 @@ frmScanNewTran::frmScanNewTran(QWidget* parent) : QDialog(parent) {
   inventory::ConnectTranButtons(*this, *cmdCalendar, *txtDate, *cmdCatTransaction, *cboCategory, *cmdAcctTransaction,
                                 *cboAccount);
 
-  if (MainWindowHub()) {
-    MainWindowHub()->SetCustomFieldLabel(
-        *lblPartNo, gDB().MakeCustomFieldParamName(QLatin1String(store::Products::kFile), QStringLiteral("partno")));
-  }
+  SetCustomFieldLabel(*lblPartNo,
+                      gDB().MakeCustomFieldParamName(QLatin1String(store::Products::kFile), QStringLiteral("partno")));
   SetupLists();
 }
 
@@ -119,12 +119,11 @@ bool frmScanNewTran::Validate() {
   if (m_nProductID >= 1) return true;
   if (ui::MsgBox(QStringLiteral("'") + txtPartNo->text() +
                      QStringLiteral("' not found! Would you like to add this product?"),
-                 ui::vbYesNoCancel | ui::vbQuestion) == ui::vbYes &&
-      MainWindowHub()) {
+                 ui::vbYesNoCancel | ui::vbQuestion) == ui::vbYes) {
     clsProd prod;
     prod.Init();
     prod.sPartNo = partNo;
-    MainWindowHub()->AddEditNewProduct(prod);
+    inventory::AddEditNewProduct(prod);
   }
   return false;
 }
@@ -144,7 +143,7 @@ void frmScanNewTran::cmdOK_Click() {
   tran.sNote = inventory::TranNoteForStore(txtNote->toPlainText());
   if (rt::IsDate(txtDate->text())) tran.sDate = txtDate->text();
   tran.curUnits = rt::Currency(1);
-  if (MainWindowHub() && MainWindowHub()->AddNewTransaction(tran, true)) SelectFocusPartNo();
+  if (inventory::AddNewTransaction(tran, true)) SelectFocusPartNo();
 }
 
 void frmScanNewTran::SelectFocusPartNo() {

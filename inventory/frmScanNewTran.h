@@ -2,7 +2,7 @@
 // frmScanNewTran: records transactions one scanned or typed part number at a time.
 // Each OK looks the part number up (the whole number, as the index keys compare it),
 // builds a transaction of one unit with the chosen type and the optional defaults and
-// enters it through the hub's AddNewTransaction with the focus on the units. Stays open
+// enters it through inventory::AddNewTransaction with the focus on the units. Stays open
 // until Cancel.
 
 #include <QDialog>

@@ -5,13 +5,15 @@
 #include "database/clsRptDef.h"
 #include "database/clsTran.h"
 #include "database/store/Codes.h"
+#include "inventory/frmMain_products.h"
+#include "inventory/frmMain_transactions.h"
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/App.h"
 #include "platform/ui/Prompt.h"
 #include "reports/PaneButtons.h"
+#include "reports/frmMain_reports.h"
 #include "reports/mdlGrid.h"
 #include "reports/mdlInventoryGrid.h"
-#include "services/MainWindowHub.h"
 #include "services/UCGrid.h"
 #include "services/clsSystem.h"
 
@@ -82,8 +84,7 @@ void UCCurrInv::Indicate2Refresh() {
 }
 
 bool UCCurrInv::DeleteProduct(int32_t nProductID, const QString& sProductName) {
-  MainWindowHubInterface* hub = MainWindowHub();
-  return hub != nullptr && hub->DeleteProduct(nProductID, sProductName);
+  return inventory::DeleteProduct(nProductID, sProductName);
 }
 
 void UCCurrInv::ReloadRows(const std::vector<int32_t>& arIDs, const std::vector<int32_t>& arRows) {
@@ -97,8 +98,7 @@ void UCCurrInv::ReloadRows(const std::vector<int32_t>& arIDs, const std::vector<
 }
 
 void UCCurrInv::RecordTransactions(int32_t udTranType) {
-  MainWindowHubInterface* hub = MainWindowHub();
-  if (m_RptDef == nullptr || hub == nullptr) return;
+  if (m_RptDef == nullptr) return;
   std::vector<int32_t> ids;
   std::vector<int32_t> rows;
   if (ctlGrid->MultipleRowSelected()) {
@@ -119,7 +119,7 @@ void UCCurrInv::RecordTransactions(int32_t udTranType) {
     tran.udTranType = udTranType;
     tran.curUnits = rt::Currency();
     tran.curUnitPrice = rt::Currency();
-    if (hub->AddNewTransaction(tran, false)) {
+    if (inventory::AddNewTransaction(tran, false)) {
       changed = true;
     } else if (i + 1 < ids.size() &&
                ui::MsgBox(QStringLiteral("Do you wish to continue to record transactions for the rest of the "
@@ -132,11 +132,10 @@ void UCCurrInv::RecordTransactions(int32_t udTranType) {
 }
 
 void UCCurrInv::ProdNew() {
-  MainWindowHubInterface* hub = MainWindowHub();
-  if (m_RptDef == nullptr || hub == nullptr) return;
+  if (m_RptDef == nullptr) return;
   clsProd prod;
   prod.Init();
-  const int32_t id = hub->AddEditNewProduct(prod);
+  const int32_t id = inventory::AddEditNewProduct(prod);
   if (id <= 0) return;
   ctl::GridControl& grd = ctlGrid->grid();
   const int32_t row = GridHasTotalsRow(grd) ? grd.Rows() - 1 : grd.Rows();
@@ -148,10 +147,9 @@ void UCCurrInv::ProdNew() {
 }
 
 void UCCurrInv::ProdEdit() {
-  MainWindowHubInterface* hub = MainWindowHub();
   const int32_t row = ctlGrid->GetCurrentRow();
   const int32_t id = ctlGrid->GetCurrentRowID();
-  if (m_RptDef == nullptr || hub == nullptr || id <= 0) return;
+  if (m_RptDef == nullptr || id <= 0) return;
   clsDB& db = gDB();
   DATA4* tb = nullptr;
   if (db.RecordExists(store::Code(store::KeyKind::kNumber), id, db.ProductsTable(), QStringLiteral("rowid"),
@@ -163,7 +161,7 @@ void UCCurrInv::ProdEdit() {
   clsProd prod;
   prod.Init();
   prod.nProdId = id;
-  if (hub->AddEditNewProduct(prod) > 0) ReloadRows({0, id}, {0, row});
+  if (inventory::AddEditNewProduct(prod) > 0) ReloadRows({0, id}, {0, row});
 }
 
 void UCCurrInv::ProdDelete() {
@@ -186,7 +184,7 @@ void UCCurrInv::ProdSummary() {
 
 void UCCurrInv::ProdTran() {
   const int32_t id = ctlGrid->GetCurrentRowID();
-  if (MainWindowHubInterface* hub = MainWindowHub(); hub != nullptr && id > 0) hub->ShowTransactionsForProdRpt(id);
+  if (id > 0) ShowTransactionsForProdRpt(id);
 }
 
 }  // namespace reports

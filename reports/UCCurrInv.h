@@ -25,7 +25,7 @@ class UCCurrInv : public DataPane {
   void AskRefresh(const QString& sMsg, int32_t nSelRowID);
   // Tells the user in the status bar and in red that the grid is out of date.
   void Indicate2Refresh();
-  // The hub's delete (it asks first); true when the product was deleted.
+  // inventory::DeleteProduct (it asks first); true when the product was deleted.
   bool DeleteProduct(int32_t nProductID, const QString& sProductName);
 
   UCInvButtons* ctlInvButtons;

@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "database/CustomFieldLabel.h"
 #include "database/clsDB.h"
 #include "database/clsTranSelCriteria.h"
 #include "database/store/Codes.h"
@@ -17,6 +18,7 @@
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/ModalRunner.h"
+#include "inventory/frmMain_products.h"
 #include "reports/CriteriaLists.h"
 #include "services/MainWindowHub.h"
 #include "services/TrappedSlot.h"
@@ -144,12 +146,10 @@ void UCTranSel::Init() {
   m_bLoading = false;
   try {
     clsDB& db = gDB();
-    if (MainWindowHubInterface* hub = MainWindowHub()) {
-      hub->SetCustomFieldLabel(
-          *lblTranCat, db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("catid")));
-      hub->SetCustomFieldLabel(*lblTranAcct, db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"),
-                                                                         QStringLiteral("shipmethod")));
-    }
+    SetCustomFieldLabel(*lblTranCat,
+                        db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("catid")));
+    SetCustomFieldLabel(*lblTranAcct,
+                        db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("shipmethod")));
     cboTrans->clear();
     reports::AddItem(*cboTrans, QStringLiteral("All Types"), 0);
     db.cboTranactionTypes(*cboTrans);
@@ -250,9 +250,7 @@ void UCTranSel::cboDateRange_Click() {
 }
 
 void UCTranSel::cmdLookupProduct_Click() {
-  MainWindowHubInterface* hub = MainWindowHub();
-  if (hub == nullptr) return;
-  const int32_t id = hub->LookupProductByPartNo();
+  const int32_t id = inventory::LookupProductByPartNo();
   if (id > 0) gSystem().cboSelectAtID(*cboProducts, id);
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 // The main window's report commands: the three fixed views, a stored report by id, the
 // product search result and the transactions of one product, each shown in its own
-// report window (tag "~" & report id), which a second request brings to the front. The
-// shell's frmMain forwards its procedures of the same names here.
+// report window (tag "~" & report id), which a second request brings to the front.
 
 #include <QString>
 #include <cstdint>

@@ -20,6 +20,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/WindowRegistry.h"
 #include "reports/frmMain_chooser.h"
+#include "reports/frmMain_reports.h"
 #include "reports/frmReportDef.h"
 #include "services/MainWindowHub.h"
 #include "services/TrappedSlot.h"
@@ -155,7 +156,7 @@ bool frmRptDlg::SelectedID(int32_t& nRptID) const {
 void frmRptDlg::cmdView_Click() {
   int32_t id = 0;
   if (!SelectedID(id)) return;
-  if (MainWindowHubInterface* hub = MainWindowHub()) hub->ShowCustomReport(id);
+  reports::ShowCustomReport(id);
 }
 
 void frmRptDlg::cmdEdit_Click() {

@@ -1,19 +1,16 @@
 #pragma once
-// The main window is the hub of the user interface: every window that must reach a
-// command of the shell (open the product editor, a report, a list editor, the calendar)
-// calls it through this interface, so that windows of earlier folders need not know
-// the shell. The shell's frmMain implements it and installs itself while it lives;
-// tests install FakeMainWindowHub (services/testing/FakeMainWindowHub.h).
+// The main window as the windows of earlier folders see it: what only the main window
+// can do (own modal dialogs, place child windows in its MDI area and give its room) and
+// the one command of a later folder that an earlier one starts (the found-products
+// report of inventory's look-up). Every other command is called directly in its folder.
+// The shell's frmMain implements it and installs itself while it lives; tests install
+// FakeMainWindowHub (services/testing/FakeMainWindowHub.h).
 // User-interface thread only.
 
 #include <QString>
 #include <cstdint>
 
-class QLabel;
 class QWidget;
-class clsProd;
-class clsRptDef;
-class clsTran;
 
 class MainWindowHubInterface {
  public:
@@ -22,26 +19,6 @@ class MainWindowHubInterface {
   // The main window itself: the owner of modal dialogs and the parent of child windows
   // (null in tests without one).
   virtual QWidget* Window() = 0;
-
-  // ---- Shell: state, captions, database commands -----------------------------------
-  // Menus, list bar and status bar follow whether a database is open.
-  virtual void SetUI() = 0;
-  virtual void SetStatusBarUI() = 0;
-  // The four user-named lists of the open database into the menu and list-bar captions.
-  virtual void SetCustomMenuLabels() = 0;
-  // The stored name of the parameter `sParam`, cut to 15 characters and ending in ":",
-  // becomes the label's text; an empty name leaves the label as it is.
-  virtual void SetCustomFieldLabel(QLabel& lbl, const QString& sParam) = 0;
-  // The backup advice naming the folder (a placeholder line when it is empty).
-  virtual QString BackupMsg(const QString& sDBPath) = 0;
-  // Shows the backup advice for the open database.
-  virtual void mnuHelpBackup_Click() = 0;
-  // The preferences dialog on tab nTab (0 field names, 1 products).
-  virtual void Customizations(int32_t nTab) = 0;
-  // Does nothing; false.
-  virtual bool HelpCenter() = 0;
-  // The calendar started on sInitDate; the chosen day as short-date text, "" on Cancel.
-  virtual QString GetShortDateFromPopupCalendar(const QString& sInitDate) = 0;
   // The room for child windows, twips: the inner width less the list bar's, the height.
   virtual int32_t ClientAreaWidth() = 0;
   virtual int32_t ClientAreaHeight() = 0;
@@ -49,58 +26,9 @@ class MainWindowHubInterface {
   // top-level window where there is none; the hub takes ownership.
   virtual void ShowChild(QWidget& child) = 0;
 
-  // ---- Lists --------------------------------------------------------------------------
-  // The list editors; bUnload closes every other window first.
-  virtual void ListMgmt(const QString& sTag, const QString& sWinCaption, const QString& lvCaption,
-                        const QString& sTablename, const QString& sTablePath,
-                        const QString& sRowIDCol, const QString& sStrCol, int32_t nType,
-                        const QString& sCrossCheckTablePath1, const QString& sCrossCheckCol1,
-                        const QString& sCrossCheckTablePath2, const QString& sCrossCheckCol2,
-                        bool bUnload) = 0;
-  virtual void EditProductCategories(bool bUnload) = 0;
-  virtual void EditProductLocations(bool bUnload) = 0;
-  virtual void EditProductManufacturers(bool bUnload) = 0;
-  virtual void EditProductVendors(bool bUnload) = 0;
-  virtual void EditTransactionCategories(bool bUnload) = 0;
-  virtual void EditTransactionAccounts(bool bUnload) = 0;
-
-  // ---- Products and transactions ------------------------------------------------------
-  virtual void ShowProdList() = 0;
-  virtual void NewProductFromMenu() = 0;
-  // The product editor on a new or stored record; the product's id after a save.
-  virtual int32_t AddEditNewProduct(clsProd& ProdInfo) = 0;
-  // Asks, then deletes the product (and its transactions); true when deleted.
-  virtual bool DeleteProduct(int32_t nProductID, const QString& sProductName) = 0;
-  virtual void LookupProduct() = 0;
-  // The look-up by part number as a dialog: the chosen product's id, 0 or below when none.
-  virtual int32_t LookupProductByPartNo() = 0;
-  // nProdId above 0 preselects that product; -1 lets the user choose.
-  virtual void NewTransaction(int32_t nProdId) = 0;
-  // True when the transaction dialog ended with a save.
-  virtual bool AddNewTransaction(clsTran& udTran, bool scanMode) = 0;
-  virtual void AddBatchTransaction() = 0;
-  virtual void BatchNewTransaction() = 0;
-  virtual void ScanNewTransaction() = 0;
-  // 1 receive an outstanding On Order transaction, 5 ship an outstanding Allocate one.
-  virtual void ShowOnOrderAllocatedTransactionsDlg(int32_t udTranType) = 0;
-
-  // ---- Reports ------------------------------------------------------------------------
-  virtual void ShowAllReports() = 0;
-  virtual void ShowInventory() = 0;
-  virtual void ShowQuickInventory() = 0;
-  virtual void ShowTransactions() = 0;
-  virtual void CheckCreateReport(int32_t nRptID) = 0;
-  virtual void ShowCustomReport(int32_t nRptID) = 0;
+  // The found-products report of a look-up (reports/, started from inventory/).
   virtual void ShowFoundProductsRpt(int32_t eSearchType, const QString& sSearchStr,
                                     const QString& sSearchCaption) = 0;
-  virtual void ShowTransactionsForProdRpt(int32_t nProductID) = 0;
-  virtual void ShowRptContainer(const QString& sFormID, clsRptDef& RptDef,
-                                bool bCloseOnPropChange) = 0;
-
-  // ---- Import and export --------------------------------------------------------------
-  virtual void ImportProducts() = 0;
-  virtual void ImportTransactions() = 0;
-  virtual void ExportCurrentInventory() = 0;
 };
 
 // The installed hub (not owned); null while none is installed.

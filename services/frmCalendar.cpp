@@ -10,6 +10,7 @@
 #include "platform/runtime/Format.h"
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
+#include "platform/ui/ModalRunner.h"
 #include "services/TrappedSlot.h"
 
 frmCalendar::frmCalendar(QWidget* parent) : QDialog(parent) {
@@ -78,4 +79,11 @@ void frmCalendar::cmdToday_Click() {
 void frmCalendar::reject() {
   m_bOK = false;
   QDialog::reject();
+}
+
+QString GetShortDateFromPopupCalendar(QWidget* owner, const QString& sInitDate) {
+  frmCalendar cal(owner);
+  cal.Init(sInitDate, QStringLiteral("OK"));
+  ui::RunModal(cal, owner);
+  return cal.m_bOK ? cal.m_sSelShortDate : QString();
 }

@@ -37,3 +37,7 @@ class frmCalendar : public QDialog {
   void cmdToday_Click();
   void reject() override;  // Escape and the window frame cancel
 };
+
+// The calendar started on sInitDate, run modally on `owner`: the chosen day as
+// short-date text, "" on Cancel.
+QString GetShortDateFromPopupCalendar(QWidget* owner, const QString& sInitDate);

@@ -13,68 +13,144 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <cmath>
-#include <map>
+#include <vector>
 
 #include "database/clsDB.h"
 #include "exchange/ExchangeSupport.h"
+#include "exchange/frmMain_exchange.h"
+#include "inventory/ListMgmt.h"
+#include "inventory/frmMain_products.h"
+#include "inventory/frmMain_transactions.h"
 #include "platform/controls/ListBarControl.h"
 #include "platform/runtime/App.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/WindowRegistry.h"
+#include "reports/frmMain_chooser.h"
+#include "reports/frmMain_reports.h"
+#include "services/DeletingWindow.h"
 #include "services/clsSystem.h"
 #include "services/clsWndStartupPos.h"
-#include "services/frmCalendar.h"
 #include "services/mdlHelper.h"
 #include "shell/frmPreferences.h"
 #include "shell/frmSplash.h"
 
 namespace {
 
-// The commands that menus and list-bar items reach, by target procedure.
-struct Target {
-  std::function<void(frmMain&)> run;
+// Every command of the menus and the list bar.
+enum class Command {
+  kFileNew, kFileOpen, kFileClose, kBackupAdvice, kExit,
+  kLookupProduct,
+  kNewTransaction, kScanNewTransaction, kBatchNewTransaction, kReceiveOrdered, kShipAllocated,
+  kImportTransactions,
+  kNewProduct, kProductList, kImportProducts,
+  kQuickInventory, kInventory, kTransactions, kAllReports, kExportInventory,
+  kProductGroups, kProductLocations, kProductManufacturers, kProductVendors,
+  kTransactionCategories, kTransactionAccounts, kPreferences,
+  kTileHorizontally, kTileVertically, kCascade, kArrangeIcons, kCloseAll,
+  kHelpTopics, kOnlineHelp, kDBMaintenance, kAbout, kOnlineVersion,
+  kDelete,
 };
 
-const std::map<QString, Target>& Targets() {
-  static const std::map<QString, Target> kTargets = {
-      {"LookupProduct", {[](frmMain& m) { m.LookupProduct(); }}},
-      {"NewProductFromMenu", {[](frmMain& m) { m.NewProductFromMenu(); }}},
-      {"NewTransaction", {[](frmMain& m) { m.NewTransaction(-1); }}},
-      {"ScanNewTransaction", {[](frmMain& m) { m.ScanNewTransaction(); }}},
-      {"BatchNewTransaction", {[](frmMain& m) { m.BatchNewTransaction(); }}},
-      {"ReceiveOrdered", {[](frmMain& m) { m.ShowOnOrderAllocatedTransactionsDlg(1); }}},
-      {"ShipAllocated", {[](frmMain& m) { m.ShowOnOrderAllocatedTransactionsDlg(5); }}},
-      {"ImportTransactions", {[](frmMain& m) { m.ImportTransactions(); }}},
-      {"ImportProducts", {[](frmMain& m) { m.ImportProducts(); }}},
-      {"ShowProdList", {[](frmMain& m) { m.ShowProdList(); }}},
-      {"ShowQuickInventory", {[](frmMain& m) { m.ShowQuickInventory(); }}},
-      {"ShowInventory", {[](frmMain& m) { m.ShowInventory(); }}},
-      {"ShowTransactions", {[](frmMain& m) { m.ShowTransactions(); }}},
-      {"ShowAllReports", {[](frmMain& m) { m.ShowAllReports(); }}},
-      {"ExportCurrentInventory", {[](frmMain& m) { m.ExportCurrentInventory(); }}},
-      {"EditProductCategories", {[](frmMain& m) { m.EditProductCategories(true); }}},
-      {"EditProductLocations", {[](frmMain& m) { m.EditProductLocations(true); }}},
-      {"EditProductManufacturers", {[](frmMain& m) { m.EditProductManufacturers(true); }}},
-      {"EditProductVendors", {[](frmMain& m) { m.EditProductVendors(true); }}},
-      {"EditTransactionCategories", {[](frmMain& m) { m.EditTransactionCategories(true); }}},
-      {"EditTransactionAccounts", {[](frmMain& m) { m.EditTransactionAccounts(true); }}},
-      {"Customizations", {[](frmMain& m) { m.Customizations(0); }}},
-      {"HelpCenter", {[](frmMain& m) { m.HelpCenter(); }}},
-  };
-  return kTargets;
+// The list a list command edits; null for other commands.
+const inventory::ListDef* ListOf(Command c) {
+  switch (c) {
+    case Command::kProductGroups: return &inventory::kProductGroups;
+    case Command::kProductLocations: return &inventory::kProductLocations;
+    case Command::kProductManufacturers: return &inventory::kProductManufacturers;
+    case Command::kProductVendors: return &inventory::kProductVendors;
+    case Command::kTransactionCategories: return &inventory::kTransactionCategories;
+    case Command::kTransactionAccounts: return &inventory::kTransactionAccounts;
+    default: return nullptr;
+  }
 }
 
-const Target* FindTarget(const QString& name) {
-  const auto it = Targets().find(name);
-  return it == Targets().end() ? nullptr : &it->second;
+struct MenuEntry {
+  const char* name;  // objectName; null for a separator
+  const char* caption;
+  const char* shortcut;  // QKeySequence text, "" for none
+  Command command;
+};
+
+struct MenuDef {
+  const char* name;
+  const char* caption;
+  std::vector<MenuEntry> entries;
+};
+
+constexpr MenuEntry kSeparator{nullptr, nullptr, nullptr, Command::kExit};  // command unused
+
+// The menu bar. "mnuContext" is never popped up; its entry asks the active child window
+// to delete.
+const std::vector<MenuDef>& Menus() {
+  static const std::vector<MenuDef> kMenus = {
+      {"mnuFile", "&File",
+       {{"mnuFileNew", "&New Database...", "Ctrl+N", Command::kFileNew},
+        {"mnuFileOpen", "&Open Database...", "Ctrl+O", Command::kFileOpen},
+        {"mnuFileClose", "Close Database", "", Command::kFileClose},
+        kSeparator,
+        {"mnuHelpBackup", "How to backup your data", "", Command::kBackupAdvice},
+        kSeparator,
+        {"mnuFileExit", "E&xit", "Ctrl+X", Command::kExit}}},
+      {"mnuLookup", "&Lookup", {{"mnuLookupProducts", "&Products...", "Ctrl+F", Command::kLookupProduct}}},
+      {"mnuTransactions", "&Transactions",
+       {{"mnuTransactionsEnterNewTransaction", "Single &Transaction...", "F3", Command::kNewTransaction},
+        {"mnuTransactionsScanNewTransaction", "&Scan Transaction...", "F8", Command::kScanNewTransaction},
+        {"mnuTransactionBatchNewTransaction", "&Batch Transaction...", "F7", Command::kBatchNewTransaction},
+        kSeparator,
+        {"mnuTransactionsReceiveOrdered", "Receive previously &ordered...", "", Command::kReceiveOrdered},
+        {"mnuTransactionsShipAllocated", "Ship previously &Allocated...", "", Command::kShipAllocated},
+        kSeparator,
+        {"mnuTransactionsImportTransactions", "Import Transactions...", "", Command::kImportTransactions}}},
+      {"mnuProducts", "&Products",
+       {{"mnuProductsNewProduct", "New Product...", "F2", Command::kNewProduct},
+        {"mnuProductsProductList", "Product List", "Ctrl+L", Command::kProductList},
+        kSeparator,
+        {"mnuProductsImportProducts", "Import Products...", "", Command::kImportProducts}}},
+      {"mnuReports", "&Reports",
+       {{"mnuReportsQuickInventory", "&Quick Inventory", "F9", Command::kQuickInventory},
+        {"mnuReportsInventory", "&Inventory Detail", "F4", Command::kInventory},
+        {"mnuReportTransactions", "&Transactions", "F6", Command::kTransactions},
+        kSeparator,
+        {"mnuReportsAllReports", "All Reports", "Ctrl+R", Command::kAllReports},
+        kSeparator,
+        {"mnuReportsExportCurrentProductInventory", "Export Current Product Inventory...", "",
+         Command::kExportInventory}}},
+      {"mnuConfigure", "&Configure",
+       {{"mnuConfigureProductGroups", "Product Groups", "", Command::kProductGroups},
+        {"mnuConfigureProductLocations", "Product Locations", "", Command::kProductLocations},
+        {"mnuProductManufacturers", "Product Manufacturers", "", Command::kProductManufacturers},
+        {"mnuConfigureProductVendors", "Product Vendors", "", Command::kProductVendors},
+        kSeparator,
+        {"mnuConfigureTransactionCategories", "Transaction Categories", "", Command::kTransactionCategories},
+        {"mnuConfigureTransactionAccounts", "Transaction Accounts", "", Command::kTransactionAccounts},
+        kSeparator,
+        {"mnuConfigurePreferences", "Preferences...", "", Command::kPreferences}}},
+      {"mnuWindow", "&Window",
+       {{"mnuWindowTH", "Tile &Horizontally", "", Command::kTileHorizontally},
+        {"mnuWindowTV", "Tile &Vertically", "", Command::kTileVertically},
+        {"mnuWindowCascade", "&Cascade", "", Command::kCascade},
+        {"mnuWindowArrangeIcons", "&Arrange Icons", "", Command::kArrangeIcons},
+        {"mnuWindowCloseAll", "&Close All", "", Command::kCloseAll}}},
+      {"mnuHelp", "&Help",
+       {{"mnuHelpUserManual", "&Help Topics", "F1", Command::kHelpTopics},
+        {"mnuOnlineHelp", "More Help @ dornvale.com", "", Command::kOnlineHelp},
+        kSeparator,
+        {"mnuHelpDBMaintenance", "Database Maintenance", "", Command::kDBMaintenance},
+        kSeparator,
+        {"mnuHelpAbout", "&About", "", Command::kAbout},
+        {"mnuSVLOnline", "&Online version!", "", Command::kOnlineVersion}}},
+      {"mnuContext", "Context Menu", {{"mnuDelete", "Delete", "", Command::kDelete}}},
+  };
+  return kMenus;
 }
 
 struct ListBarEntry {
   const char* caption;
   const char* key;
   const char* icon;  // freedesktop icon name
+  Command command;
 };
 
 struct ListBarGroupDef {
@@ -85,56 +161,27 @@ struct ListBarGroupDef {
 const std::vector<ListBarGroupDef>& ListBarGroups() {
   static const std::vector<ListBarGroupDef> kGroups = {
       {"Main",
-       {{"Product", "LOOKUPPRODUCT", "system-search"},
-        {"New Product", "NEWPRODUCT", "document-new"},
-        {"Single Transaction", "NEWTRANSACTION", "list-add"},
-        {"Scan Transaction", "SCANNEWTRANSACTION", "scanner"},
-        {"Batch Transaction", "BATCHNEWTRANSACTION", "view-list"},
-        {"Quick Inventory", "QUICKINVENTORY", "x-office-spreadsheet"},
-        {"Inventory Detail", "INVENTORY", "document-properties"},
-        {"Transactions", "TRANSACTIONS", "x-office-calendar"},
-        {"All Reports", "REPORTS", "document-print"},
-        {"Product List", "PRODUCTLIST", "edit-select-all"}}},
+       {{"Product", "LOOKUPPRODUCT", "system-search", Command::kLookupProduct},
+        {"New Product", "NEWPRODUCT", "document-new", Command::kNewProduct},
+        {"Single Transaction", "NEWTRANSACTION", "list-add", Command::kNewTransaction},
+        {"Scan Transaction", "SCANNEWTRANSACTION", "scanner", Command::kScanNewTransaction},
+        {"Batch Transaction", "BATCHNEWTRANSACTION", "view-list", Command::kBatchNewTransaction},
+        {"Quick Inventory", "QUICKINVENTORY", "x-office-spreadsheet", Command::kQuickInventory},
+        {"Inventory Detail", "INVENTORY", "document-properties", Command::kInventory},
+        {"Transactions", "TRANSACTIONS", "x-office-calendar", Command::kTransactions},
+        {"All Reports", "REPORTS", "document-print", Command::kAllReports},
+        {"Product List", "PRODUCTLIST", "edit-select-all", Command::kProductList}}},
       {"Configure",
-       {{"Product Groups", "PRODUCTCATEGORIES", "folder"},
-        {"Product Locations", "PRODUCTLOCATIONS", "go-home"},
-        {"Product Manufacturers", "PRODUCTMANUFACTURERS", "applications-engineering"},
-        {"Product Vendors", "PRODUCTVENDORS", "system-users"},
-        {"Transaction Categories", "TRANSACTIONCATEGORIES", "list-tag"},
-        {"Transaction Accounts", "TRANSACTIONACCOUNTS", "list-account"},
-        {"Preferences", "CUSTOMIZATIONS", "preferences-system"}}},
+       {{"Product Groups", "PRODUCTCATEGORIES", "folder", Command::kProductGroups},
+        {"Product Locations", "PRODUCTLOCATIONS", "go-home", Command::kProductLocations},
+        {"Product Manufacturers", "PRODUCTMANUFACTURERS", "applications-engineering",
+         Command::kProductManufacturers},
+        {"Product Vendors", "PRODUCTVENDORS", "system-users", Command::kProductVendors},
+        {"Transaction Categories", "TRANSACTIONCATEGORIES", "list-tag", Command::kTransactionCategories},
+        {"Transaction Accounts", "TRANSACTIONACCOUNTS", "list-account", Command::kTransactionAccounts},
+        {"Preferences", "CUSTOMIZATIONS", "preferences-system", Command::kPreferences}}},
   };
   return kGroups;
-}
-
-// List-bar keys and the procedures they run ("MAIN_HELP" is carried by no item).
-const std::map<QString, QString>& ListBarTargets() {
-  static const std::map<QString, QString> kKeys = {
-      {"PRODUCTLIST", "ShowProdList"},
-      {"LOOKUPPRODUCT", "LookupProduct"},
-      {"NEWPRODUCT", "NewProductFromMenu"},
-      {"NEWTRANSACTION", "NewTransaction"},
-      {"SCANNEWTRANSACTION", "ScanNewTransaction"},
-      {"BATCHNEWTRANSACTION", "BatchNewTransaction"},
-      {"CUSTOMIZATIONS", "Customizations"},
-      {"MAIN_HELP", "HelpCenter"},
-      {"PRODUCTCATEGORIES", "EditProductCategories"},
-      {"PRODUCTLOCATIONS", "EditProductLocations"},
-      {"PRODUCTMANUFACTURERS", "EditProductManufacturers"},
-      {"PRODUCTVENDORS", "EditProductVendors"},
-      {"TRANSACTIONCATEGORIES", "EditTransactionCategories"},
-      {"TRANSACTIONACCOUNTS", "EditTransactionAccounts"},
-      {"REPORTS", "ShowAllReports"},
-      {"INVENTORY", "ShowInventory"},
-      {"QUICKINVENTORY", "ShowQuickInventory"},
-      {"TRANSACTIONS", "ShowTransactions"},
-  };
-  return kKeys;
-}
-
-QString ListBarTarget(const QString& key) {
-  const auto it = ListBarTargets().find(key);
-  return it == ListBarTargets().end() ? QString() : it->second;
 }
 
 const char kTopMenusWhenOpen[][16] = {"mnuLookup", "mnuTransactions", "mnuProducts", "mnuReports",
@@ -203,6 +250,60 @@ void ArrangeIcons(QMdiArea& area) {
   }
 }
 
+// Asks the active child window to delete, where it can.
+void ActiveChildDelete(QMdiArea& area) {
+  if (QMdiSubWindow* child = area.activeSubWindow(); child != nullptr) {
+    if (auto* deleting = dynamic_cast<DeletingWindow*>(child->widget())) deleting->Delete();
+  }
+}
+
+void Run(frmMain& m, Command c) {
+  switch (c) {
+    case Command::kFileNew: m.mnuFileNew_Click(); break;
+    case Command::kFileOpen: m.mnuFileOpen_Click(); break;
+    case Command::kFileClose: m.mnuFileClose_Click(); break;
+    case Command::kBackupAdvice: m.mnuHelpBackup_Click(); break;
+    case Command::kExit: m.close(); break;
+    case Command::kLookupProduct: inventory::LookupProduct(); break;
+    case Command::kNewTransaction: inventory::NewTransaction(-1); break;
+    case Command::kScanNewTransaction: inventory::ScanNewTransaction(); break;
+    case Command::kBatchNewTransaction: inventory::BatchNewTransaction(); break;
+    case Command::kReceiveOrdered: inventory::ShowOnOrderAllocatedTransactionsDlg(1); break;
+    case Command::kShipAllocated: inventory::ShowOnOrderAllocatedTransactionsDlg(5); break;
+    case Command::kImportTransactions: exchange::ImportTransactions(); break;
+    case Command::kNewProduct: inventory::NewProductFromMenu(); break;
+    case Command::kProductList: inventory::ShowProdList(); break;
+    case Command::kImportProducts: exchange::ImportProducts(); break;
+    case Command::kQuickInventory: reports::ShowQuickInventory(); break;
+    case Command::kInventory: reports::ShowInventory(); break;
+    case Command::kTransactions: reports::ShowTransactions(); break;
+    case Command::kAllReports: reports::ShowAllReports(); break;
+    case Command::kExportInventory: exchange::ExportCurrentInventory(); break;
+    case Command::kProductGroups:
+    case Command::kProductLocations:
+    case Command::kProductManufacturers:
+    case Command::kProductVendors:
+    case Command::kTransactionCategories:
+    case Command::kTransactionAccounts: inventory::ListMgmt(*ListOf(c), true); break;
+    case Command::kPreferences: m.Customizations(0); break;
+    case Command::kTileHorizontally: TileChildren(*m.mdi, true); break;
+    case Command::kTileVertically: TileChildren(*m.mdi, false); break;
+    case Command::kCascade: CascadeChildren(*m.mdi); break;
+    case Command::kArrangeIcons: ArrangeIcons(*m.mdi); break;
+    case Command::kCloseAll: gSystem().UnloadAll(QStringLiteral("MAINFORM")); break;
+    case Command::kHelpTopics: gSystem().ShowHelpContents(); break;
+    case Command::kOnlineHelp:
+      mdlHelper::HlpShellOpen(gSystem().cDvWebsite() + QStringLiteral("stovrel/tutorials/"));
+      break;
+    case Command::kDBMaintenance: m.mnuHelpDBMaintenance_Click(); break;
+    case Command::kAbout: m.mnuHelpAbout_Click(); break;
+    case Command::kOnlineVersion:
+      mdlHelper::HlpShellOpen(gSystem().cDvWebsite() + QStringLiteral("stovrel/online/"));
+      break;
+    case Command::kDelete: ActiveChildDelete(*m.mdi); break;
+  }
+}
+
 }  // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
@@ -240,138 +341,25 @@ frmMain::~frmMain() {
 
 // ---- Menus -----------------------------------------------------------------------------
 
-QMenu* frmMain::AddMenu(const QString& name, const QString& caption) {
-  QMenu* menu = menuBar()->addMenu(caption);
-  menu->setObjectName(name);
-  menu->menuAction()->setObjectName(name);
-  return menu;
-}
-
-QAction* frmMain::AddItem(QMenu* menu, const QString& name, const QString& caption,
-                          const QKeySequence& shortcut, std::function<void()> run) {
-  QAction* action = menu->addAction(caption);
-  action->setObjectName(name);
-  action->setShortcut(shortcut);
-  if (run) connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
-  return action;
-}
-
-QAction* frmMain::AddTarget(QMenu* menu, const QString& name, const QString& caption,
-                            const QKeySequence& shortcut, const char* target) {
-  const QString targetName = QLatin1String(target);
-  return AddItem(menu, name, caption, shortcut, [this, targetName] {
-    if (const Target* t = FindTarget(targetName); t != nullptr && t->run) t->run(*this);
-  });
-}
-
 void frmMain::BuildMenus() {
-  QMenu* file = AddMenu(QStringLiteral("mnuFile"), QStringLiteral("&File"));
-  AddItem(file, QStringLiteral("mnuFileNew"), QStringLiteral("&New Database..."),
-          QKeySequence(Qt::CTRL | Qt::Key_N), [this] { mnuFileNew_Click(); });
-  AddItem(file, QStringLiteral("mnuFileOpen"), QStringLiteral("&Open Database..."),
-          QKeySequence(Qt::CTRL | Qt::Key_O), [this] { mnuFileOpen_Click(); });
-  AddItem(file, QStringLiteral("mnuFileClose"), QStringLiteral("Close Database"), {},
-          [this] { mnuFileClose_Click(); });
-  file->addSeparator();
-  AddItem(file, QStringLiteral("mnuHelpBackup"), QStringLiteral("How to backup your data"), {},
-          [this] { mnuHelpBackup_Click(); });
-  file->addSeparator();
-  AddItem(file, QStringLiteral("mnuFileExit"), QStringLiteral("E&xit"),
-          QKeySequence(Qt::CTRL | Qt::Key_X), [this] { close(); });
-
-  QMenu* lookup = AddMenu(QStringLiteral("mnuLookup"), QStringLiteral("&Lookup"));
-  AddTarget(lookup, QStringLiteral("mnuLookupProducts"), QStringLiteral("&Products..."),
-            QKeySequence(Qt::CTRL | Qt::Key_F), "LookupProduct");
-
-  QMenu* tran = AddMenu(QStringLiteral("mnuTransactions"), QStringLiteral("&Transactions"));
-  AddTarget(tran, QStringLiteral("mnuTransactionsEnterNewTransaction"),
-            QStringLiteral("Single &Transaction..."), QKeySequence(Qt::Key_F3), "NewTransaction");
-  AddTarget(tran, QStringLiteral("mnuTransactionsScanNewTransaction"),
-            QStringLiteral("&Scan Transaction..."), QKeySequence(Qt::Key_F8), "ScanNewTransaction");
-  AddTarget(tran, QStringLiteral("mnuTransactionBatchNewTransaction"),
-            QStringLiteral("&Batch Transaction..."), QKeySequence(Qt::Key_F7), "BatchNewTransaction");
-  tran->addSeparator();
-  AddTarget(tran, QStringLiteral("mnuTransactionsReceiveOrdered"),
-            QStringLiteral("Receive previously &ordered..."), {}, "ReceiveOrdered");
-  AddTarget(tran, QStringLiteral("mnuTransactionsShipAllocated"),
-            QStringLiteral("Ship previously &Allocated..."), {}, "ShipAllocated");
-  tran->addSeparator();
-  AddTarget(tran, QStringLiteral("mnuTransactionsImportTransactions"),
-            QStringLiteral("Import Transactions..."), {}, "ImportTransactions");
-
-  QMenu* prod = AddMenu(QStringLiteral("mnuProducts"), QStringLiteral("&Products"));
-  AddTarget(prod, QStringLiteral("mnuProductsNewProduct"), QStringLiteral("New Product..."),
-            QKeySequence(Qt::Key_F2), "NewProductFromMenu");
-  AddTarget(prod, QStringLiteral("mnuProductsProductList"), QStringLiteral("Product List"),
-            QKeySequence(Qt::CTRL | Qt::Key_L), "ShowProdList");
-  prod->addSeparator();
-  AddTarget(prod, QStringLiteral("mnuProductsImportProducts"), QStringLiteral("Import Products..."),
-            {}, "ImportProducts");
-
-  QMenu* rep = AddMenu(QStringLiteral("mnuReports"), QStringLiteral("&Reports"));
-  AddTarget(rep, QStringLiteral("mnuReportsQuickInventory"), QStringLiteral("&Quick Inventory"),
-            QKeySequence(Qt::Key_F9), "ShowQuickInventory");
-  AddTarget(rep, QStringLiteral("mnuReportsInventory"), QStringLiteral("&Inventory Detail"),
-            QKeySequence(Qt::Key_F4), "ShowInventory");
-  AddTarget(rep, QStringLiteral("mnuReportTransactions"), QStringLiteral("&Transactions"),
-            QKeySequence(Qt::Key_F6), "ShowTransactions");
-  rep->addSeparator();
-  AddTarget(rep, QStringLiteral("mnuReportsAllReports"), QStringLiteral("All Reports"),
-            QKeySequence(Qt::CTRL | Qt::Key_R), "ShowAllReports");
-  rep->addSeparator();
-  AddTarget(rep, QStringLiteral("mnuReportsExportCurrentProductInventory"),
-            QStringLiteral("Export Current Product Inventory..."), {}, "ExportCurrentInventory");
-
-  QMenu* conf = AddMenu(QStringLiteral("mnuConfigure"), QStringLiteral("&Configure"));
-  AddTarget(conf, QStringLiteral("mnuConfigureProductGroups"), QStringLiteral("Product Groups"), {},
-            "EditProductCategories");
-  AddTarget(conf, QStringLiteral("mnuConfigureProductLocations"), QStringLiteral("Product Locations"),
-            {}, "EditProductLocations");
-  AddTarget(conf, QStringLiteral("mnuProductManufacturers"), QStringLiteral("Product Manufacturers"),
-            {}, "EditProductManufacturers");
-  AddTarget(conf, QStringLiteral("mnuConfigureProductVendors"), QStringLiteral("Product Vendors"), {},
-            "EditProductVendors");
-  conf->addSeparator();
-  AddTarget(conf, QStringLiteral("mnuConfigureTransactionCategories"),
-            QStringLiteral("Transaction Categories"), {}, "EditTransactionCategories");
-  AddTarget(conf, QStringLiteral("mnuConfigureTransactionAccounts"),
-            QStringLiteral("Transaction Accounts"), {}, "EditTransactionAccounts");
-  conf->addSeparator();
-  AddTarget(conf, QStringLiteral("mnuConfigurePreferences"), QStringLiteral("Preferences..."), {},
-            "Customizations");
-
-  windowMenu_ = AddMenu(QStringLiteral("mnuWindow"), QStringLiteral("&Window"));
-  AddItem(windowMenu_, QStringLiteral("mnuWindowTH"), QStringLiteral("Tile &Horizontally"), {},
-          [this] { TileChildren(*mdi, true); });
-  AddItem(windowMenu_, QStringLiteral("mnuWindowTV"), QStringLiteral("Tile &Vertically"), {},
-          [this] { TileChildren(*mdi, false); });
-  AddItem(windowMenu_, QStringLiteral("mnuWindowCascade"), QStringLiteral("&Cascade"), {},
-          [this] { CascadeChildren(*mdi); });
-  AddItem(windowMenu_, QStringLiteral("mnuWindowArrangeIcons"), QStringLiteral("&Arrange Icons"), {},
-          [this] { ArrangeIcons(*mdi); });
-  AddItem(windowMenu_, QStringLiteral("mnuWindowCloseAll"), QStringLiteral("&Close All"), {},
-          [] { gSystem().UnloadAll(QStringLiteral("MAINFORM")); });
+  for (const MenuDef& def : Menus()) {
+    QMenu* menu = menuBar()->addMenu(QLatin1String(def.caption));
+    menu->setObjectName(QLatin1String(def.name));
+    menu->menuAction()->setObjectName(QLatin1String(def.name));
+    for (const MenuEntry& e : def.entries) {
+      if (e.name == nullptr) {
+        menu->addSeparator();
+        continue;
+      }
+      QAction* action = menu->addAction(QLatin1String(e.caption));
+      action->setObjectName(QLatin1String(e.name));
+      action->setShortcut(QKeySequence(QLatin1String(e.shortcut)));
+      connect(action, &QAction::triggered, this, [this, c = e.command] { Run(*this, c); });
+    }
+  }
+  windowMenu_ = findChild<QMenu*>(QStringLiteral("mnuWindow"));
   connect(windowMenu_, &QMenu::aboutToShow, this, &frmMain::RebuildWindowList);
-
-  QMenu* help = AddMenu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"));
-  AddItem(help, QStringLiteral("mnuHelpUserManual"), QStringLiteral("&Help Topics"),
-          QKeySequence(Qt::Key_F1), [] { gSystem().ShowHelpContents(); });
-  AddItem(help, QStringLiteral("mnuOnlineHelp"), QStringLiteral("More Help @ dornvale.com"), {},
-          [] { mdlHelper::HlpShellOpen(gSystem().cDvWebsite() + QStringLiteral("stovrel/tutorials/")); });
-  help->addSeparator();
-  AddItem(help, QStringLiteral("mnuHelpDBMaintenance"), QStringLiteral("Database Maintenance"), {},
-          [this] { mnuHelpDBMaintenance_Click(); });
-  help->addSeparator();
-  AddItem(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("&About"), {},
-          [this] { mnuHelpAbout_Click(); });
-  AddItem(help, QStringLiteral("mnuSVLOnline"), QStringLiteral("&Online version!"), {},
-          [] { mdlHelper::HlpShellOpen(gSystem().cDvWebsite() + QStringLiteral("stovrel/online/")); });
-
-  // Never popped up; its entry asks the active child window to delete.
-  QMenu* context = AddMenu(QStringLiteral("mnuContext"), QStringLiteral("Context Menu"));
-  AddItem(context, QStringLiteral("mnuDelete"), QStringLiteral("Delete"), {},
-          [this] { ActiveChildDelete(); });
-  context->menuAction()->setVisible(false);
+  MenuItem(QStringLiteral("mnuContext"))->setVisible(false);
 }
 
 QAction* frmMain::MenuItem(const QString& name) const {
@@ -391,11 +379,6 @@ void frmMain::SetVisible(const QString& name, bool visible) {
   if (QAction* action = MenuItem(name)) action->setVisible(visible);
 }
 
-QString frmMain::MenuCaption(const QString& name) const {
-  QAction* action = MenuItem(name);
-  return action == nullptr ? QString() : ui::ShownMnemonicText(action->text());
-}
-
 void frmMain::RebuildWindowList() {
   for (QAction* action : windowListActions_) {
     windowMenu_->removeAction(action);
@@ -413,12 +396,6 @@ void frmMain::RebuildWindowList() {
     action->setChecked(child == mdi->activeSubWindow());
     connect(action, &QAction::triggered, this, [this, child] { mdi->setActiveSubWindow(child); });
     windowListActions_ << action;
-  }
-}
-
-void frmMain::ActiveChildDelete() {
-  if (QMdiSubWindow* child = mdi->activeSubWindow(); child != nullptr && child->widget() != nullptr) {
-    QMetaObject::invokeMethod(child->widget(), "Delete");
   }
 }
 
@@ -449,9 +426,12 @@ void frmMain::BuildListBar() {
 }
 
 void frmMain::SB_ItemClick(const QString& key) {
-  if (const Target* t = FindTarget(ListBarTarget(key)); t != nullptr && t->run) t->run(*this);
+  for (const ListBarGroupDef& g : ListBarGroups()) {
+    for (const ListBarEntry& e : g.items) {
+      if (key == QLatin1String(e.key)) Run(*this, e.command);
+    }
+  }
 }
-
 
 // ---- State and captions -------------------------------------------------------------------
 
@@ -474,38 +454,15 @@ void frmMain::SetStatusBarUI() {
 }
 
 void frmMain::SetCustomMenuLabels() {
-  clsDB& db = gDB();
-  const QString location = db.GetParamValue(db.MakeCustomFieldParamName(QStringLiteral("svlprod.dbf"), QStringLiteral("location")));
-  const QString group = db.GetParamValue(db.MakeCustomFieldParamName(QStringLiteral("svlprod.dbf"), QStringLiteral("groupid")));
-  const QString category = db.GetParamValue(db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("catid")));
-  const QString account = db.GetParamValue(db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("shipmethod")));
-  struct Label {
-    const QString& name;
-    const char* prefix;
-    const char* fallback;
-    const char* menu;
-    const char* key;
-  };
-  const Label labels[] = {
-      {category, "Transaction ", "Transaction Categories", "mnuConfigureTransactionCategories", "TRANSACTIONCATEGORIES"},
-      {account, "Transaction ", "Transaction Accounts", "mnuConfigureTransactionAccounts", "TRANSACTIONACCOUNTS"},
-      {group, "Product ", "Product Groups", "mnuConfigureProductGroups", "PRODUCTCATEGORIES"},
-      {location, "Product ", "Product Locations", "mnuConfigureProductLocations", "PRODUCTLOCATIONS"},
-  };
-  for (const Label& l : labels) {
-    const QString caption =
-        l.name.isEmpty() ? QLatin1String(l.fallback) : (QLatin1String(l.prefix) + l.name).left(25);
-    if (QAction* item = MenuItem(QLatin1String(l.menu))) item->setText(ui::LiteralMnemonicText(caption));
-    if (ctl::ListBarItem* bar = SB->Model().FindItem(QLatin1String(l.key))) bar->SetCaption(caption);
+  for (const MenuDef& def : Menus()) {
+    for (const MenuEntry& e : def.entries) {
+      if (const inventory::ListDef* list = ListOf(e.command); list != nullptr && e.name != nullptr) {
+        const QString caption = inventory::ListCaption(*list);
+        MenuItem(QLatin1String(e.name))->setText(ui::LiteralMnemonicText(caption));
+        SB->Model().FindItem(QLatin1String(list->tag))->SetCaption(caption);
+      }
+    }
   }
-}
-
-void frmMain::SetCustomFieldLabel(QLabel& lbl, const QString& sParam) {
-  QString name = gDB().GetParamValue(sParam);
-  if (name.isEmpty()) return;
-  name = name.left(15);
-  if (!name.endsWith(QLatin1Char(':'))) name += QLatin1Char(':');
-  lbl.setText(lbl.buddy() != nullptr ? ui::LiteralMnemonicText(name) : name);
 }
 
 void frmMain::Customizations(int32_t nTab) {
@@ -519,15 +476,6 @@ void frmMain::Customizations(int32_t nTab) {
 }
 
 bool frmMain::HelpCenter() { return false; }
-
-QString frmMain::GetShortDateFromPopupCalendar(const QString& sInitDate) {
-  QString result;
-  frmCalendar cal(this);
-  cal.Init(sInitDate, QStringLiteral("OK"));
-  ui::RunModal(cal, this);
-  if (cal.m_bOK) result = cal.m_sSelShortDate;
-  return result;
-}
 
 int32_t frmMain::ClientAreaWidth() {
   return static_cast<int32_t>(std::lround(ui::PixelsToTwipsX(mdi->width())));
@@ -552,42 +500,6 @@ void frmMain::ShowChild(QWidget& child) {
   sub->setGeometry(QRect(QPoint(offset, offset), sub->size().boundedTo(room.size() - QSize(offset, offset))));
   sub->show();
   mdi->setActiveSubWindow(sub);
-}
-
-// ---- List editors ----------------------------------------------------------------------
-
-void frmMain::EditList(const QString& menuName, const char* tag, int32_t nType,
-                       const QString& sCrossCheckTablePath1, const char* sCrossCheckCol1,
-                       bool bUnload) {
-  const QString caption = MenuCaption(menuName);
-  ListMgmt(QLatin1String(tag), QStringLiteral("Edit ") + caption, caption, QStringLiteral("svlcat.dbf"),
-           gDB().CategoryTable(), QStringLiteral("rowid"), QStringLiteral("desc"), nType,
-           sCrossCheckTablePath1, QLatin1String(sCrossCheckCol1), {}, {}, bUnload);
-}
-
-void frmMain::EditProductCategories(bool bUnload) {
-  EditList(QStringLiteral("mnuConfigureProductGroups"), "PRODUCTCATEGORIES", 1, gDB().ProductsTable(),
-           "groupid", bUnload);
-}
-void frmMain::EditProductLocations(bool bUnload) {
-  EditList(QStringLiteral("mnuConfigureProductLocations"), "PRODUCTLOCATIONS", 3, gDB().ProductsTable(),
-           "location", bUnload);
-}
-void frmMain::EditProductManufacturers(bool bUnload) {
-  EditList(QStringLiteral("mnuProductManufacturers"), "PRODUCTMANUFACTURERS", 4, gDB().ProductsTable(),
-           "manuf", bUnload);
-}
-void frmMain::EditProductVendors(bool bUnload) {
-  EditList(QStringLiteral("mnuConfigureProductVendors"), "PRODUCTVENDORS", 5, gDB().ProductsTable(),
-           "vendor", bUnload);
-}
-void frmMain::EditTransactionCategories(bool bUnload) {
-  EditList(QStringLiteral("mnuConfigureTransactionCategories"), "TRANSACTIONCATEGORIES", 2,
-           gDB().TranTable(), "catid", bUnload);
-}
-void frmMain::EditTransactionAccounts(bool bUnload) {
-  EditList(QStringLiteral("mnuConfigureTransactionAccounts"), "TRANSACTIONACCOUNTS", 7,
-           gDB().TranTable(), "shipmethod", bUnload);
 }
 
 // ---- About and unload ------------------------------------------------------------------

@@ -4,13 +4,12 @@
 // database, report windows and the product list open as child windows in its MDI area.
 // Its tag is "MAINFORM". While it lives it is the installed MainWindowHub().
 //
-// Menu and list-bar items reach their commands through one table (frmMain.cpp,
-// Targets()).
+// Menus and list bar are built from tables (frmMain.cpp) whose entries name their
+// command; the commands of other folders are called directly.
 // User-interface thread only.
 
 #include <QMainWindow>
 #include <QString>
-#include <functional>
 
 #include "services/MainWindowHub.h"
 
@@ -18,7 +17,6 @@ class QAction;
 class QDockWidget;
 class QLabel;
 class QMdiArea;
-class QMenu;
 namespace ctl {
 class ListBarControl;
 }
@@ -53,56 +51,28 @@ class frmMain : public QMainWindow, public MainWindowHubInterface {
   // Help > About: the splash window in About mode, modally.
   void mnuHelpAbout_Click();
 
+  // The preferences dialog on tab nTab (0 field names, 1 products), after every other
+  // window was closed; the list captions follow what it stored.
+  void Customizations(int32_t nTab);
+  // Does nothing; false.
+  bool HelpCenter();
+  // The backup advice naming the folder (a placeholder line when it is empty), and the
+  // advice for the open database shown.
+  QString BackupMsg(const QString& sDBPath);
+  void mnuHelpBackup_Click();
+  // Menus, list bar and status bar follow whether a database is open.
+  void SetUI();
+  void SetStatusBarUI();
+  // The lists' captions in the menus and the list bar (inventory/ListMgmt.h).
+  void SetCustomMenuLabels();
+
   // ---- MainWindowHubInterface --------------------------------------------------------
   QWidget* Window() override { return this; }
-  void SetUI() override;
-  void SetStatusBarUI() override;
-  void SetCustomMenuLabels() override;
-  void SetCustomFieldLabel(QLabel& lbl, const QString& sParam) override;
-  QString BackupMsg(const QString& sDBPath) override;
-  void mnuHelpBackup_Click() override;
-  void Customizations(int32_t nTab) override;
-  bool HelpCenter() override;
-  QString GetShortDateFromPopupCalendar(const QString& sInitDate) override;
   int32_t ClientAreaWidth() override;
   int32_t ClientAreaHeight() override;
   void ShowChild(QWidget& child) override;
-  void ListMgmt(const QString& sTag, const QString& sWinCaption, const QString& lvCaption,
-                const QString& sTablename, const QString& sTablePath, const QString& sRowIDCol,
-                const QString& sStrCol, int32_t nType, const QString& sCrossCheckTablePath1,
-                const QString& sCrossCheckCol1, const QString& sCrossCheckTablePath2,
-                const QString& sCrossCheckCol2, bool bUnload) override;
-  void EditProductCategories(bool bUnload) override;
-  void EditProductLocations(bool bUnload) override;
-  void EditProductManufacturers(bool bUnload) override;
-  void EditProductVendors(bool bUnload) override;
-  void EditTransactionCategories(bool bUnload) override;
-  void EditTransactionAccounts(bool bUnload) override;
-  void ShowProdList() override;
-  void NewProductFromMenu() override;
-  int32_t AddEditNewProduct(clsProd& ProdInfo) override;
-  bool DeleteProduct(int32_t nProductID, const QString& sProductName) override;
-  void LookupProduct() override;
-  int32_t LookupProductByPartNo() override;
-  void NewTransaction(int32_t nProdId) override;
-  bool AddNewTransaction(clsTran& udTran, bool scanMode) override;
-  void AddBatchTransaction() override;
-  void BatchNewTransaction() override;
-  void ScanNewTransaction() override;
-  void ShowOnOrderAllocatedTransactionsDlg(int32_t udTranType) override;
-  void ShowAllReports() override;
-  void ShowInventory() override;
-  void ShowQuickInventory() override;
-  void ShowTransactions() override;
-  void CheckCreateReport(int32_t nRptID) override;
-  void ShowCustomReport(int32_t nRptID) override;
   void ShowFoundProductsRpt(int32_t eSearchType, const QString& sSearchStr,
                             const QString& sSearchCaption) override;
-  void ShowTransactionsForProdRpt(int32_t nProductID) override;
-  void ShowRptContainer(const QString& sFormID, clsRptDef& RptDef, bool bCloseOnPropChange) override;
-  void ImportProducts() override;
-  void ImportTransactions() override;
-  void ExportCurrentInventory() override;
 
  protected:
   // The unload: closes the database (every other window with it), saves the placement.
@@ -111,20 +81,9 @@ class frmMain : public QMainWindow, public MainWindowHubInterface {
  private:
   void BuildMenus();
   void BuildListBar();
-  QMenu* AddMenu(const QString& name, const QString& caption);
-  QAction* AddItem(QMenu* menu, const QString& name, const QString& caption,
-                   const QKeySequence& shortcut, std::function<void()> run);
-  // An item running a command of the table.
-  QAction* AddTarget(QMenu* menu, const QString& name, const QString& caption,
-                     const QKeySequence& shortcut, const char* target);
   void SetEnabled(const QString& name, bool enabled);
   void SetVisible(const QString& name, bool visible);
-  // The caption of a menu entry without its "&" marks.
-  QString MenuCaption(const QString& name) const;
-  void EditList(const QString& menuName, const char* tag, int32_t nType,
-                const QString& sCrossCheckTablePath1, const char* sCrossCheckCol1, bool bUnload);
   void RebuildWindowList();
-  void ActiveChildDelete();
 
   MainWindowHubInterface* previousHub_ = nullptr;
   QMenu* windowMenu_ = nullptr;

@@ -22,6 +22,7 @@
 #include "services/MainWindowHub.h"
 #include "services/clsSystem.h"
 #include "services/mdlRegistry.h"
+#include "shell/frmMain.h"
 
 namespace {
 
@@ -177,7 +178,7 @@ void frmWelcome::closeEvent(QCloseEvent* event) {
 
 void frmWelcome::lblBackup_Click() {
   // The main window owns the backup advice; without one there is nothing to advise on.
-  if (MainWindowHubInterface* main = MainWindowHub()) main->mnuHelpBackup_Click();
+  if (auto* main = dynamic_cast<frmMain*>(MainWindowHub())) main->mnuHelpBackup_Click();
 }
 
 void frmWelcome::lblOverview_Click() { gSystem().ShowHelpTopic(kOverviewTopic); }

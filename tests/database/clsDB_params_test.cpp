@@ -1,6 +1,10 @@
 // Database parameters: names matched whole and without regard to case, the first row
 // in tag order, record locks, and the typed accessors built on them.
 
+#include <QLabel>
+#include <QLineEdit>
+
+#include "database/CustomFieldLabel.h"
 #include "tests/database/DbTestSupport.h"
 
 namespace {
@@ -133,6 +137,33 @@ TEST_F(ParamsTest, InventoryLevelTexts) {
   EXPECT_EQ(gDB().InvLevelDesc(0), QStringLiteral("All"));
   EXPECT_EQ(gDB().InvLevelDesc(3), QStringLiteral("Re-Order Products only (at or below re-order level)"));
   EXPECT_EQ(gDB().InvLevelDesc(4), QString());
+}
+
+TEST_F(ParamsTest, CustomFieldLabelIsCutTo15AndEndsInAColon) {
+  struct Case {
+    QString stored;
+    QString label;
+  };
+  const Case cases[] = {
+      {QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWX"), QStringLiteral("ABCDEFGHIJKLMNO:")},  // 24 characters
+      {QStringLiteral("Reason:"), QStringLiteral("Reason:")},                            // no second colon
+      {QStringLiteral("Carrier"), QStringLiteral("Carrier:")},
+      {QStringLiteral("ABCDEFGHIJKLMN:xyz"), QStringLiteral("ABCDEFGHIJKLMN:")},        // colon at 15
+      {QString(), QStringLiteral("own caption")},                                      // left alone
+  };
+  for (const Case& c : cases) {
+    gDB().SetParamValue(QStringLiteral("TESTLABEL"), c.stored);
+    QLabel lbl(QStringLiteral("own caption"));
+    SetCustomFieldLabel(lbl, QStringLiteral("TESTLABEL"));
+    EXPECT_EQ(lbl.text(), c.label) << c.stored.toStdString();
+  }
+  // A label with a buddy reads "&" as a mnemonic: the name's "&" shows as typed.
+  gDB().SetParamValue(QStringLiteral("TESTLABEL"), QStringLiteral("R&D"));
+  QLabel lbl;
+  QLineEdit box;
+  lbl.setBuddy(&box);
+  SetCustomFieldLabel(lbl, QStringLiteral("TESTLABEL"));
+  EXPECT_EQ(lbl.text(), QStringLiteral("R&&D:"));
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "platform/ui/testing/FakeFileDialogs.h"
 #include "platform/ui/testing/TestPrompts.h"
 #include "services/CsvFile.h"
+#include "platform/ui/WindowRegistry.h"
 #include "services/testing/FakeMainWindowHub.h"
 #include "tests/database/DbTestSupport.h"
 #include "tests/database/StockTestSupport.h"

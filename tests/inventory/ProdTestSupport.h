@@ -15,6 +15,7 @@
 #include "platform/runtime/Error.h"
 #include "platform/ui/testing/TestPrompts.h"
 #include "platform/xbase/Engine.h"
+#include "platform/ui/WindowRegistry.h"
 #include "services/testing/FakeMainWindowHub.h"
 #include "services/clsSystem.h"
 #include "tests/support/TestEnv.h"

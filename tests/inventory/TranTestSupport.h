@@ -3,7 +3,6 @@
 // the recording hub, and helpers that work the windows like a user.
 
 #include <QComboBox>
-#include <QRegularExpression>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,8 +60,6 @@ class TranTest : public dbtest::DbTest {
     return s;
   }
 
-  // The hub calls whose name starts with `prefix`.
-  QStringList HubCalls(const QString& prefix) { return hub->calls.filter(QRegularExpression(QLatin1Char('^') + prefix)); }
 
   int32_t widget = -1;
   int32_t gadget = -1;

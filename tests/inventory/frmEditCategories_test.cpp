@@ -1,6 +1,7 @@
 // The list editor.
 
 #include "inventory/frmEditCategories.h"
+#include "inventory/ListMgmt.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -182,20 +183,37 @@ TEST_F(frmEditCategoriesTest, DeleteAllRemovesWhatNothingRefersTo) {
   d4close(tb);
 }
 
-TEST_F(frmEditCategoriesTest, ListMgmtShowsTheEditorTaggedAndClosesOthersWhenAsked) {
-  auto* stray = new QWidget;
-  ui::SetTag(stray, QStringLiteral("STRAY"));
-  QString tag;
-  runner->Then(QStringLiteral("frmEditCategories"), [&](QDialog& d) {
-    tag = ui::Tag(&d);
-    ui::test::Click(d, QStringLiteral("cmdClose"));
-  });
-  inventory::ListMgmt(QStringLiteral("PRODUCTVENDORS"), QStringLiteral("Edit Product Vendors"),
-                      QStringLiteral("Product Vendors"), QStringLiteral("svlcat.dbf"), gDB().CategoryTable(),
-                      QStringLiteral("rowid"), QStringLiteral("desc"), 5, gDB().ProductsTable(),
-                      QStringLiteral("vendor"), {}, {}, true);
-  EXPECT_EQ(tag, QStringLiteral("PRODUCTVENDORS"));
-  EXPECT_FALSE(gSystem().IsFormLoaded(QStringLiteral("STRAY")));
+// The list's caption is the database's own name for it where there is one; the editor
+// carries the list's tag and closes the other windows when asked.
+TEST_F(frmEditCategoriesTest, ListMgmtShowsTheEditorTaggedAndCaptioned) {
+  gDB().SetParamValue(gDB().MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("catid")),
+                      QStringLiteral("Reasons for the move"));
+  struct Case {
+    const inventory::ListDef& list;
+    bool unload;
+    QString title;
+  };
+  const Case cases[] = {
+      {inventory::kProductVendors, true, QStringLiteral("Edit Product Vendors")},
+      {inventory::kProductLocations, false, QStringLiteral("Edit Product Locations")},
+      {inventory::kTransactionCategories, false, QStringLiteral("Edit Transaction Reasons for t")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.list.tag);
+    auto* stray = new QWidget;
+    ui::SetTag(stray, QStringLiteral("STRAY"));
+    QString tag, title;
+    runner->Then(QStringLiteral("frmEditCategories"), [&](QDialog& d) {
+      tag = ui::Tag(&d);
+      title = d.windowTitle();
+      ui::test::Click(d, QStringLiteral("cmdClose"));
+    });
+    inventory::ListMgmt(c.list, c.unload);
+    EXPECT_EQ(tag, QLatin1String(c.list.tag));
+    EXPECT_TRUE(title.startsWith(c.title)) << title.toStdString();
+    EXPECT_EQ(gSystem().IsFormLoaded(QStringLiteral("STRAY")), !c.unload);
+    if (!c.unload) ui::Unload(stray);
+  }
 }
 
 }  // namespace

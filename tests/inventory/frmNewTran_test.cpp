@@ -1,5 +1,7 @@
 #include "inventory/frmNewTran.h"
 
+#include "inventory/frmLookupByPartNo.h"
+
 #include <QComboBox>
 #include <QToolButton>
 
@@ -22,7 +24,11 @@ TEST_F(frmNewTranTest, LookupSelectsOnlyListedProducts) {
     frmNewTran dlg;
     EXPECT_EQ(dlg.cmdLookup->toolTip(), QStringLiteral("Lookup by Part Number"));
     trantest::SelectId(dlg, QStringLiteral("cboProducts"), widget);
-    hub->lookedUpProductId = c.found;
+    runner->Then(QStringLiteral("frmLookupByPartNo"), [&](QDialog& d) {
+      auto& lookup = static_cast<frmLookupByPartNo&>(d);
+      lookup.m_OK = true;
+      lookup.m_ProductID = c.found;
+    });
     ASSERT_TRUE(Click(dlg, QStringLiteral("cmdLookup")));
     EXPECT_EQ(gSystem().cboGetItemID(*dlg.cboProducts), c.selected) << c.found;
   }

@@ -72,7 +72,7 @@ TEST_F(frmProdListTest, AnEmptyListHasItsHeadingOnly) {
   EXPECT_EQ(w.grd->Rows(), 1);
   EXPECT_EQ(w.lblNumProds->text(), QStringLiteral("0 product(s)"));
   w.cmdEdit_Click();
-  EXPECT_TRUE(hub->calls.filter(QStringLiteral("AddEditNewProduct")).isEmpty());
+  EXPECT_TRUE(runner->Ran().isEmpty());
   prompts->Expect(QStringLiteral("Select a Product first!"));
   w.cmdDel_Click();
 }
@@ -114,25 +114,31 @@ TEST_F(frmProdListTest, ColumnWidthsNeverGoBelowZero) {
   EXPECT_EQ(w.grd->ColWidth(frmProdList::kColHide), 0);
 }
 
-TEST_F(frmProdListTest, NewAndEditGoThroughTheMainWindow) {
+TEST_F(frmProdListTest, NewAndEditRunTheProductEditor) {
   const int32_t id = AddProduct(QStringLiteral("Nail"), QStringLiteral("N"));
   frmProdList& w = Open();
-  hub->productId = -1;
+  runner->Then(QStringLiteral("frmProduct"), [](QDialog& d) { ui::test::Click(d, QStringLiteral("CancelButton")); });
   w.cmdNewProduct_Click();
   EXPECT_EQ(w.grd->Rows(), 2);  // cancelled: nothing added
-  hub->productId = 77;
+  runner->Then(QStringLiteral("frmProduct"), [](QDialog& d) {
+    ui::test::SetText(d, QStringLiteral("txtName"), QStringLiteral("Screw"));
+    ui::test::SetText(d, QStringLiteral("txtPN"), QStringLiteral("S"));
+    ui::test::Click(d, QStringLiteral("OKButton"));
+  });
   w.cmdNewProduct_Click();
   EXPECT_EQ(w.grd->Rows(), 3);
   EXPECT_EQ(w.grd->Row(), 2);
+  EXPECT_GT(w.grd->RowData(2).toInt(), id);
   EXPECT_EQ(w.lblNumProds->text(), QStringLiteral("2 product(s)"));
 
   gSystem().GridSelectRow(*w.grd, 1);
+  runner->Then(QStringLiteral("frmProduct"), [](QDialog& d) { ui::test::Click(d, QStringLiteral("CancelButton")); });
   w.cmdEdit_Click();
-  EXPECT_EQ(hub->calls.filter(QStringLiteral("AddEditNewProduct")).size(), 3);
   ASSERT_TRUE(gDB().DeleteProduct(id));
   prompts->Expect(QStringLiteral("Record cannot be accessed or it no longer exists!"));
+  const qsizetype ran = runner->Ran().size();
   w.cmdEdit_Click();
-  EXPECT_EQ(hub->calls.filter(QStringLiteral("AddEditNewProduct")).size(), 3);
+  EXPECT_EQ(runner->Ran().size(), ran);
 }
 
 TEST_F(frmProdListTest, DeleteRemovesTheRowOnlyWhenTheProductWasDeleted) {

@@ -285,8 +285,8 @@ TEST_F(frmProductTest, NotesAreStoredWholeAndGoOpensTheTextAsOneTarget) {
   EXPECT_EQ(shell->Calls().size(), 2);
 }
 
-// A list button opens the list editor through the main window (keeping the other
-// windows), then refills its combo with the selection it had.
+// A list button opens the list editor (keeping the other windows), then refills its
+// combo with the selection it had.
 TEST_F(frmProductTest, ListButtonsRefillTheirComboKeepingTheSelection) {
   const int32_t bins = AddCategory(QStringLiteral("Bins"), 3);
   clsProd p;
@@ -296,8 +296,10 @@ TEST_F(frmProductTest, ListButtonsRefillTheirComboKeepingTheSelection) {
   ASSERT_TRUE(dlg.Init(p));
   EXPECT_EQ(dlg.cboLocation->count(), 2);
   AddCategory(QStringLiteral("Attic"), 3);
+  QString tag;
+  runner->Then(QStringLiteral("frmEditCategories"), [&](QDialog& d) { tag = ui::Tag(&d); });
   dlg.cmdCatProdLocation->click();
-  EXPECT_EQ(hub->calls.last(), QStringLiteral("EditProductLocations(false)"));
+  EXPECT_EQ(tag, QStringLiteral("PRODUCTLOCATIONS"));
   EXPECT_EQ(dlg.cboLocation->count(), 3);
   EXPECT_EQ(gSystem().cboGetItemID(*dlg.cboLocation), bins);
 

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "database/clsProd.h"
 #include "services/clsSystem.h"
 #include "services/mdlRegistry.h"
 #include "tests/inventory/TranTestSupport.h"
@@ -32,36 +31,28 @@ TEST_F(frmScanNewTranTest, PartNumbersMatchWhole) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.typed);
-    hub->calls.clear();
+    const qsizetype ran = runner->Ran().size();
+    if (!*c.message) runner->Then(QStringLiteral("frmInvAddUpateDel"), {});
     frmScanNewTran scan;
     ASSERT_TRUE(SetText(scan, QStringLiteral("txtPartNo"), QLatin1String(c.typed)));
     if (*c.message) prompts->Expect(QLatin1String(c.message), c.product == -1 && QLatin1String(c.typed).trimmed().isEmpty() ? ui::vbOK : ui::vbNo);
     ASSERT_TRUE(Click(scan, QStringLiteral("cmdOK")));
-    EXPECT_EQ(HubCalls(QStringLiteral("Add")), *c.message ? QStringList() : QStringList{QStringLiteral("AddNewTransaction(true)")});
+    EXPECT_EQ(runner->Ran().mid(ran), *c.message ? QStringList() : QStringList{QStringLiteral("frmInvAddUpateDel")});
     if (!*c.message) {
       EXPECT_EQ(scan.m_nProductID, c.product);
     }
   }
 }
 
-// Records the part number the product editor was opened with.
-class EditorHub : public FakeMainWindowHub {
- public:
-  int32_t AddEditNewProduct(clsProd& ProdInfo) override {
-    partNos << ProdInfo.sPartNo;
-    return FakeMainWindowHub::AddEditNewProduct(ProdInfo);
-  }
-  QStringList partNos;
-};
-
 TEST_F(frmScanNewTranTest, UnknownPartNumberOpensTheProductEditor) {
-  ui::test::ScopedFake<EditorHub, MainWindowHubInterface, &SetMainWindowHub> editor;
+  QString partNo;
+  runner->Then(QStringLiteral("frmProduct"), [&](QDialog& d) { partNo = ui::test::TextOf(d, QStringLiteral("txtPN")); });
   frmScanNewTran scan;
   ASSERT_TRUE(SetText(scan, QStringLiteral("txtPartNo"), QStringLiteral(" NEW-9 ")));
   prompts->Expect(QStringLiteral("' NEW-9 ' not found! Would you like to add this product?"), ui::vbYes);
   ASSERT_TRUE(Click(scan, QStringLiteral("cmdOK")));
-  EXPECT_EQ(editor->partNos, QStringList{QStringLiteral("NEW-9")});
-  EXPECT_FALSE(editor->calls.contains(QStringLiteral("AddNewTransaction(true)")));
+  EXPECT_EQ(partNo, QStringLiteral("NEW-9"));
+  EXPECT_EQ(runner->Ran(), QStringList{QStringLiteral("frmProduct")});
 }
 
 // After a recorded transaction the part number is selected for the next scan; after a
@@ -72,7 +63,9 @@ TEST_F(frmScanNewTranTest, ARecordedScanSelectsThePartNumber) {
     ASSERT_TRUE(SetText(scan, QStringLiteral("txtPartNo"), QStringLiteral("W-1")));
     ASSERT_TRUE(SetText(scan, QStringLiteral("txtNote"), QStringLiteral("pallet 4")));
     scan.txtPartNo->deselect();
-    hub->transactionSaved = saved;
+    runner->Then(QStringLiteral("frmInvAddUpateDel"), [saved](QDialog& d) {
+      if (saved) Click(d, QStringLiteral("cmdOK"));
+    });
     ASSERT_TRUE(Click(scan, QStringLiteral("cmdOK")));
     EXPECT_EQ(scan.txtPartNo->selectedText(), saved ? QStringLiteral("W-1") : QString()) << saved;
     EXPECT_EQ(scan.txtPartNo->text(), QStringLiteral("W-1"));
@@ -88,6 +81,7 @@ TEST_F(frmScanNewTranTest, TheLastRecordedTypeIsPreselected) {
     EXPECT_EQ(gSystem().cboGetItemID(*first.cboType), 2);
     trantest::SelectId(first, QStringLiteral("cboType"), 4);
     ASSERT_TRUE(SetText(first, QStringLiteral("txtPartNo"), QStringLiteral("W-1")));
+    runner->Then(QStringLiteral("frmInvAddUpateDel"), {});
     ASSERT_TRUE(Click(first, QStringLiteral("cmdOK")));
   }
   EXPECT_EQ(mdlRegistry::PrefGetLong(QLatin1String(frmScanNewTran::kLastTypePref)), 4);

@@ -1,6 +1,7 @@
 #include "reports/UCCurrInv.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -8,6 +9,8 @@
 #include <map>
 
 #include "database/clsTran.h"
+#include "inventory/frmInvAddUpateDel.h"
+#include "platform/controls/NumericEdit.h"
 #include "platform/runtime/App.h"
 #include "reports/PaneButtons.h"
 #include "reports/mdlGrid.h"
@@ -34,26 +37,12 @@ QString InvRecord(const QString& cols = QStringLiteral("1001~1014"), int group =
       .arg(edit ? QStringLiteral("True") : QStringLiteral("False"));
 }
 
-// The recording hub with scripted transaction and product entries.
-class PaneHub : public FakeMainWindowHub {
- public:
-  std::function<bool(clsTran&)> onTran;       // default: cancelled
-  std::function<int32_t(clsProd&)> onProduct;  // default: cancelled
-  std::vector<clsTran> trans;                  // each record as the pane passed it
-  std::vector<int32_t> productIds;
-
-  bool AddNewTransaction(clsTran& t, bool scanMode) override {
-    FakeMainWindowHub::AddNewTransaction(t, scanMode);
-    trans.push_back(t);
-    return onTran ? onTran(t) : false;
-  }
-  int32_t AddEditNewProduct(clsProd& p) override {
-    FakeMainWindowHub::AddEditNewProduct(p);
-    productIds.push_back(p.nProdId);
-    return onProduct ? onProduct(p) : -1;
-  }
+// What one run of the transaction dialog showed.
+struct Entry {
+  QString product;
+  int32_t type;
+  clsTran shown;  // date, note, category, account, units and amount
 };
-using ScopedPaneHub = ui::test::ScopedFake<PaneHub, MainWindowHubInterface, &SetMainWindowHub>;
 
 class UCCurrInvTest : public dbtest::DbTest {
  protected:
@@ -85,8 +74,26 @@ class UCCurrInvTest : public dbtest::DbTest {
     for (QPushButton* b : buttons) out.push_back(b->isEnabled());
     return out;
   }
+  // The next transaction dialog: noted in `entries`, then `units` saved (null: cancelled).
+  void NextEntry(const char* units = nullptr) {
+    runner->Then(QStringLiteral("frmInvAddUpateDel"), [this, units](QDialog& d) {
+      auto& dlg = static_cast<frmInvAddUpateDel&>(d);
+      clsTran shown;
+      shown.sDate = dlg.txtDate->text();
+      shown.sNote = dlg.txtNote->toPlainText();
+      shown.nCatID = gSystem().cboGetItemID(*dlg.cboCategory);
+      shown.nAcctID = gSystem().cboGetItemID(*dlg.cboAccount);
+      shown.curUnits = dlg.fpUnits->Value();
+      shown.curUnitPrice = dlg.fpCost->Value();
+      entries.push_back({dlg.txtProduct->text(), gSystem().cboGetItemID(*dlg.cboType), shown});
+      if (units == nullptr) return;
+      dlg.fpUnits->setValue(rpttest::Cur(units));
+      ui::test::Click(dlg, QStringLiteral("cmdOK"));
+    });
+  }
   int32_t a = 0, b = 0, c = 0;
-  ScopedPaneHub hub;
+  std::vector<Entry> entries;
+  ScopedFakeMainWindowHub hub;
 };
 
 TEST_F(UCCurrInvTest, MarkedRowsEntryByEntryWithTheContinueQuestion) {
@@ -111,21 +118,16 @@ TEST_F(UCCurrInvTest, MarkedRowsEntryByEntryWithTheContinueQuestion) {
     const std::vector<double> before{Units(grd, 1), Units(grd, 2), Units(grd, 3)};
     // Changes behind the pane's back show on every reloaded row.
     for (int32_t id : {a, b, c}) AddTran(id, 2, "1", "1");
-    hub->trans.clear();
-    size_t call = 0;
-    hub->onTran = [&](clsTran& t) {
-      const bool save = k.saves[call++];
-      if (save) AddTran(t.nProdId, 2, "10", "1");
-      return save;
-    };
+    entries.clear();
+    for (size_t i = 0; i < k.entries; ++i) NextEntry(k.saves[i] ? "10" : nullptr);
     for (int answer : k.answers) prompts->Expect(kContinue, answer);
     Mark(*pane, {1, 2, 3});
     pane->ctlInvButtons->cmdTranReceive->click();
 
-    ASSERT_EQ(hub->trans.size(), k.entries);
+    ASSERT_EQ(entries.size(), k.entries);
     for (size_t i = 0; i < k.entries; ++i) {
-      EXPECT_EQ(hub->trans[i].nProdId, (std::array{a, b, c})[i]) << "grid order";
-      EXPECT_EQ(hub->trans[i].udTranType, 2);
+      EXPECT_EQ(entries[i].product, (std::array{"A [PA]", "B [PB]", "C [PC]"})[i]) << "grid order";
+      EXPECT_EQ(entries[i].type, 2);
     }
     for (int r = 1; r <= 3; ++r) {
       const double saved = r - 1 < static_cast<int>(k.entries) && k.saves[r - 1] ? 10 : 0;
@@ -142,35 +144,43 @@ TEST_F(UCCurrInvTest, MarkedRowsEntryByEntryWithTheContinueQuestion) {
 TEST_F(UCCurrInvTest, OneRecordCarriesDateNoteCategoryAccountButNotProductAmountsOrId) {
   clsRptDef def = Def(InvRecord());
   auto pane = Pane(def);
-  // The first entry converts an outstanding transaction: the record comes back with its
-  // row id and every member filled.
-  hub->onTran = [&](clsTran& t) {
-    if (hub->trans.size() == 1) {
-      t.nTranID = 555;
-      t.sDate = QStringLiteral("1/2/2026");
-      t.curUnits = rpttest::Cur("5");
-      t.curUnitPrice = rpttest::Cur("7");
-      t.sNote = QStringLiteral("carried");
-      t.nCatID = 3;
-      t.nAcctID = 4;
+  // The first entry converts an outstanding allocation of A: the record comes back with
+  // its row id and every member filled.
+  clsTran allocation;
+  allocation.nProdId = a;
+  allocation.udTranType = 5;
+  allocation.curUnits = rpttest::Cur("5");
+  allocation.curUnitPrice = rpttest::Cur("7");
+  allocation.sDate = QStringLiteral("1/2/2026");
+  allocation.sNote = QStringLiteral("carried");
+  allocation.nCatID = rpttest::AddCategory(QStringLiteral("Moves"), store::ListType::kTranCategory);
+  allocation.nAcctID = rpttest::AddCategory(QStringLiteral("Carrier"), store::ListType::kTranAccount);
+  DATA4* tb = nullptr;
+  ASSERT_TRUE(gDB().SaveTran(0, allocation, tb));
+  runner->Then(QStringLiteral("frmSelTransaction"), [&](QDialog& d) {
+    auto* grd = d.findChild<ctl::GridControl*>(QStringLiteral("grd"));
+    for (int r = 1; r < grd->Rows(); ++r) {
+      if (grd->RowData(r).toInt() == allocation.nTranID) grd->Select(r, 1);
     }
-    return false;
-  };
+    ui::test::Click(d, QStringLiteral("cmdEditSelTran"));
+  });
+  NextEntry();
   prompts->Expect(kContinue, ui::vbYes);
+  NextEntry();
   Mark(*pane, {1, 3});
   pane->ctlInvButtons->cmdTranShip->click();
-  ASSERT_EQ(hub->trans.size(), 2u);
-  EXPECT_EQ(hub->trans[0].nTranID, -1);
-  const clsTran& second = hub->trans[1];
-  EXPECT_EQ(second.nTranID, -1) << "a new row, checked as new";
-  EXPECT_EQ(second.nProdId, c);
-  EXPECT_EQ(second.udTranType, 4);
-  EXPECT_EQ(second.curUnits, rt::Currency());
-  EXPECT_EQ(second.curUnitPrice, rt::Currency());
-  EXPECT_EQ(second.sDate, QStringLiteral("1/2/2026"));
-  EXPECT_EQ(second.sNote, QStringLiteral("carried"));
-  EXPECT_EQ(second.nCatID, 3);
-  EXPECT_EQ(second.nAcctID, 4);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].shown.curUnits, rpttest::Cur("5"));
+  const Entry& second = entries[1];
+  EXPECT_EQ(second.product, QStringLiteral("C [PC]"));
+  EXPECT_EQ(second.type, 4);
+  EXPECT_EQ(second.shown.curUnits, rt::Currency());
+  EXPECT_NE(second.shown.curUnitPrice, rpttest::Cur("7"));
+  EXPECT_EQ(second.shown.sDate, QStringLiteral("1/2/2026"));
+  EXPECT_EQ(second.shown.sNote, QStringLiteral("carried"));
+  EXPECT_EQ(second.shown.nCatID, allocation.nCatID);
+  EXPECT_EQ(second.shown.nAcctID, allocation.nAcctID);
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 4) << "nothing stored: the allocation is kept";
 }
 
 TEST_F(UCCurrInvTest, EachTransactionButtonActsOnTheCurrentRowWhenNoneIsMarked) {
@@ -183,21 +193,22 @@ TEST_F(UCCurrInvTest, EachTransactionButtonActsOnTheCurrentRowWhenNoneIsMarked) 
                                                        {bar.cmdTranAllocate, 5}};
   gSystem().GridSelectRow(grd, 2);
   for (const auto& [button, type] : buttons) {
-    hub->trans.clear();
+    entries.clear();
+    NextEntry();
     button->click();
-    ASSERT_EQ(hub->trans.size(), 1u) << type;
-    EXPECT_EQ(hub->trans[0].nProdId, b);
-    EXPECT_EQ(hub->trans[0].udTranType, type);
+    ASSERT_EQ(entries.size(), 1u) << type;
+    EXPECT_EQ(entries[0].product, QStringLiteral("B [PB]"));
+    EXPECT_EQ(entries[0].type, type);
   }
   // A saved entry reloads that row.
-  hub->onTran = [](clsTran& t) { return AddTran(t.nProdId, 2, "4", "1") > 0; };
+  NextEntry("4");
   bar.cmdTranReceive->click();
   EXPECT_EQ(Units(grd, 2), 6.0);
   // The totals row as current row: nothing.
-  hub->trans.clear();
+  const qsizetype ran = runner->Ran().size();
   gSystem().GridSelectRow(grd, 4);
   bar.cmdTranReceive->click();
-  EXPECT_TRUE(hub->trans.empty());
+  EXPECT_EQ(runner->Ran().size(), ran);
 }
 
 TEST_F(UCCurrInvTest, ProductButtonsFollowTheMarks) {
@@ -240,23 +251,27 @@ TEST_F(UCCurrInvTest, NewProductRowGoesAboveTheTotalsEvenOutsideTheFilter) {
   auto pane = Pane(def);
   ctl::GridControl& grd = Grid(*pane);
   ASSERT_EQ(rpttest::RowIds(grd), (std::vector<int32_t>{g1, g2}));
-  int32_t added = 0;
-  hub->onProduct = [&](clsProd&) {
-    added = AddProd(QStringLiteral("AAA outside"), QStringLiteral("Z1"));
-    AddTran(added, 2, "4", "1");
-    return added;
-  };
+  QString title;
+  runner->Then(QStringLiteral("frmProduct"), [&](QDialog& d) {
+    title = d.windowTitle();
+    ui::test::SetText(d, QStringLiteral("txtName"), QStringLiteral("AAA outside"));
+    ui::test::SetText(d, QStringLiteral("txtPN"), QStringLiteral("Z1"));
+    d.findChild<ctl::NumericEdit*>(QStringLiteral("fpBI"))->setValue(rpttest::Cur("4"));
+    ui::test::Click(d, QStringLiteral("OKButton"));
+  });
   pane->ctlInvButtons->cmdProdNew->click();
-  ASSERT_EQ(hub->productIds.size(), 1u);
-  EXPECT_LT(hub->productIds[0], 1) << "a new record";
-  ASSERT_EQ(rpttest::RowIds(grd), (std::vector<int32_t>{g1, g2, added}));
+  EXPECT_EQ(title, QStringLiteral("New Product"));
+  const std::vector<int32_t> ids = rpttest::RowIds(grd);
+  ASSERT_EQ(ids.size(), 3u);
+  const int32_t added = ids[2];
+  EXPECT_GT(added, g2);
   EXPECT_EQ(grd.TextMatrix(3, 1), QStringLiteral("AAA outside"));
   EXPECT_TRUE(reports::GridHasTotalsRow(grd));
   EXPECT_EQ(grd.CellValue(4, 2).toDouble(), 7.0);
   EXPECT_EQ(grd.Row(), 3) << "selected";
 
   // Cancelled: nothing changes.
-  hub->onProduct = nullptr;
+  runner->Then(QStringLiteral("frmProduct"), {});
   pane->ctlInvButtons->cmdProdNew->click();
   EXPECT_EQ(grd.Rows(), 5);
 }
@@ -266,21 +281,19 @@ TEST_F(UCCurrInvTest, DeleteNamesTheProductAndRemovesItsRow) {
   clsRptDef def = Def(InvRecord(QStringLiteral("1002~1014")));
   auto pane = Pane(def);
   ctl::GridControl& grd = Grid(*pane);
-  hub->productDeleted = true;
   struct Case {
     int row;
     bool deletes;
   };
   for (const Case& k : {Case{4, false}, Case{2, true}}) {  // the totals row, then B
-    hub->calls.clear();
     gSystem().GridSelectRow(grd, k.row);
-    pane->ctlInvButtons->cmdProdDelete->click();
-    if (!k.deletes) {
-      EXPECT_TRUE(hub->calls.isEmpty());
-      continue;
+    const QString name = gDB().GetProductName2(b);
+    if (k.deletes) {
+      prompts->ExpectContaining(QStringLiteral("recorded for '") + name + QStringLiteral("'"), ui::vbYes);
     }
-    EXPECT_EQ(hub->calls, QStringList{QStringLiteral("DeleteProduct(%1, %2)").arg(b).arg(gDB().GetProductName2(b))});
-    EXPECT_NE(gDB().GetProductName2(b), QStringLiteral("PB"));
+    pane->ctlInvButtons->cmdProdDelete->click();
+    EXPECT_EQ(prompts->Shown().size(), k.deletes ? 1 : 0);
+    EXPECT_NE(name, QStringLiteral("PB"));
   }
   ASSERT_EQ(rpttest::RowIds(grd), (std::vector<int32_t>{a, c}));
   ASSERT_TRUE(reports::GridHasTotalsRow(grd));
@@ -292,12 +305,12 @@ TEST_F(UCCurrInvTest, EditChecksTheProductAndReloadsItsRow) {
   auto pane = Pane(def);
   ctl::GridControl& grd = Grid(*pane);
   gSystem().GridSelectRow(grd, 2);
-  hub->onProduct = [&](clsProd& p) {
-    AddTran(p.nProdId, 2, "5", "1");
-    return p.nProdId;
-  };
+  runner->Then(QStringLiteral("frmProduct"), [&](QDialog& d) {
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("Edit 'B'"));
+    AddTran(b, 2, "5", "1");
+    ui::test::Click(d, QStringLiteral("OKButton"));
+  });
   pane->ctlInvButtons->cmdProdEdit->click();
-  EXPECT_EQ(hub->productIds, (std::vector<int32_t>{b}));
   EXPECT_EQ(Units(grd, 2), 7.0);
   EXPECT_EQ(Units(grd, 1), 1.0);
 
@@ -308,7 +321,7 @@ TEST_F(UCCurrInvTest, EditChecksTheProductAndReloadsItsRow) {
   prompts->Expect(QStringLiteral("Record cannot be accessed or it no longer exists!"));
   pane->ctlInvButtons->cmdProdEdit->click();
   EXPECT_EQ(prompts->Last().icon, ui::vbExclamation);
-  EXPECT_EQ(hub->productIds.size(), 1u);
+  EXPECT_EQ(runner->Ran(), QStringList{QStringLiteral("frmProduct")});
 }
 
 TEST_F(UCCurrInvTest, CommandsDoNotNest) {
@@ -316,20 +329,19 @@ TEST_F(UCCurrInvTest, CommandsDoNotNest) {
   auto pane = Pane(def);
   gSystem().GridSelectRow(Grid(*pane), 1);
   // While the entry is open the user presses Receive, Refresh and New again.
-  hub->onTran = [&](clsTran&) {
+  runner->Then(QStringLiteral("frmInvAddUpateDel"), [&](QDialog&) {
     pane->ctlInvButtons->cmdTranReceive->click();
     pane->ctlInvButtons->cmdProdNew->click();
     pane->ctlGrid->cmdRefresh->click();
     pane->LoadData(-1);
-    return false;
-  };
+  });
   pane->ctlInvButtons->cmdTranReceive->click();
-  EXPECT_EQ(hub->trans.size(), 1u);
-  EXPECT_TRUE(hub->productIds.empty());
+  EXPECT_EQ(runner->Ran(), QStringList{QStringLiteral("frmInvAddUpateDel")});
   EXPECT_EQ(Grid(*pane).Row(), 1) << "no reload in between";
   // Afterwards the commands run again.
+  NextEntry();
   pane->ctlInvButtons->cmdTranReceive->click();
-  EXPECT_EQ(hub->trans.size(), 2u);
+  EXPECT_EQ(entries.size(), 1u);
 }
 
 TEST_F(UCCurrInvTest, BarLabelsAndCriteriaText) {

@@ -9,6 +9,7 @@
 
 #include "database/clsProd.h"
 #include "database/clsTranSelCriteria.h"
+#include "inventory/frmLookupByPartNo.h"
 #include "platform/runtime/Clock.h"
 #include "services/frmDateRange.h"
 #include "tests/reports/ReportsTestSupport.h"
@@ -48,7 +49,6 @@ TEST_F(UCTranSelTest, InitFillsTheListsAndOnlyCategoryAndAccountShowAnEntry) {
   for (QComboBox* cbo : {ctl.cboTrans, ctl.cboDateRange, ctl.cboProducts}) EXPECT_EQ(cbo->currentIndex(), -1);
   EXPECT_EQ(ctl.cboCategory->currentText(), "All Categories");
   EXPECT_EQ(ctl.cboAccount->currentText(), "All Accounts");
-  EXPECT_TRUE(hub->calls.contains(QStringLiteral("SetCustomFieldLabel(svltran.dbf_catid)")));
 
   ASSERT_TRUE(gDB().SetParamValue(QStringLiteral("svltran.dbf_catid"), QStringLiteral("Department12")));
   ctl.Init();
@@ -175,11 +175,15 @@ TEST_F(UCTranSelTest, CustomAsksForTheDatesAndACancelKeepsThePreviousOnes) {
 }
 
 TEST_F(UCTranSelTest, LookupSelectsTheProductFoundAndResetGoesBackToAll) {
-  hub->lookedUpProductId = product;
+  runner->Then(QStringLiteral("frmLookupByPartNo"), [&](QDialog& d) {
+    auto& lookup = static_cast<frmLookupByPartNo&>(d);
+    lookup.m_OK = true;
+    lookup.m_ProductID = product;
+  });
   ctl.cmdLookupProduct->click();
   EXPECT_EQ(gSystem().cboGetItemID(*ctl.cboProducts), product);
   EXPECT_TRUE(IsRed(*ctl.cboProducts));
-  hub->lookedUpProductId = -1;
+  runner->Then(QStringLiteral("frmLookupByPartNo"), {});  // cancelled
   ctl.cmdLookupProduct->click();
   EXPECT_EQ(gSystem().cboGetItemID(*ctl.cboProducts), product);
 

@@ -128,7 +128,6 @@ class MdiHub : public FakeMainWindowHub {
     QApplication::setActiveWindow(&mdi);
     mdi.setActiveSubWindow(sub);
   }
-  void ShowTransactionsForProdRpt(int32_t nProductID) override { reports::ShowTransactionsForProdRpt(nProductID); }
 };
 using ScopedMdiHub = ui::test::ScopedFake<MdiHub, MainWindowHubInterface, &SetMainWindowHub>;
 
@@ -212,6 +211,7 @@ TEST_F(ReportMdiTest, TheTransactionsButtonLeavesItsWindowInFront) {
   // A button that opens no window gives the focus back to the grid.
   hub->mdi.setActiveSubWindow(Frame(inventory));
   pane->ctlInvButtons->cmdProdEdit->setFocus();
+  runner->Then(QStringLiteral("frmProduct"), {});
   pane->ctlInvButtons->cmdProdEdit->click();
   EXPECT_TRUE(pane->ctlGrid->grid().view()->hasFocus());
 }

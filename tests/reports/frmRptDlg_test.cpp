@@ -75,11 +75,14 @@ TEST_F(frmRptDlgTest, EachBuiltInReportRunsFromTheChooserOnAGeneratedDatabase) {
     hub->calls.clear();
     ASSERT_TRUE(gSystem().LvSelectItem(*dlg.lv, QStringLiteral("N%1").arg(id)));
     dlg.cmdView->click();
-    EXPECT_EQ(hub->calls, QStringList{QStringLiteral("ShowCustomReport(%1)").arg(id)});
+    EXPECT_EQ(hub->calls.filter(QStringLiteral("ShowChild")), QStringList{QStringLiteral("ShowChild(frmRptContainer)")});
+    EXPECT_NE(ui::FindByTag(QStringLiteral("~%1").arg(id)), nullptr);
   }
+  // The open window of 106 comes forward again.
   hub->calls.clear();
   emit dlg.lv->DblClick();
-  EXPECT_EQ(hub->calls, QStringList{QStringLiteral("ShowCustomReport(106)")});
+  EXPECT_TRUE(hub->calls.filter(QStringLiteral("ShowChild")).isEmpty());
+  EXPECT_NE(ui::FindByTag(QStringLiteral("~106")), nullptr);
 }
 
 TEST_F(frmRptDlgTest, CommandsWithoutASelectionAskForOne) {
@@ -90,7 +93,7 @@ TEST_F(frmRptDlgTest, CommandsWithoutASelectionAskForOne) {
     prompts->Expect(QStringLiteral("Please select a report!"));
     button->click();
   }
-  EXPECT_TRUE(hub->calls.filter(QStringLiteral("ShowCustomReport")).isEmpty());
+  EXPECT_TRUE(hub->calls.filter(QStringLiteral("ShowChild")).isEmpty());
 }
 
 TEST_F(frmRptDlgTest, CopySelectsTheCopy) {

@@ -77,6 +77,19 @@ TEST_F(CalendarTest, CancelAndEscapeChooseNothing) {
   }
 }
 
+// The pop-up form: the day chosen, nothing after Cancel; run on its owner.
+TEST_F(CalendarTest, PopupGivesTheChosenDayOrNothing) {
+  QWidget owner;
+  for (const bool ok : {true, false}) {
+    runner->Then(QStringLiteral("frmCalendar"), [ok](QDialog& d) {
+      ui::test::Click(d, ok ? QStringLiteral("OKButton") : QStringLiteral("CancelButton"));
+    });
+    EXPECT_EQ(GetShortDateFromPopupCalendar(&owner, QStringLiteral("3/15/2026")),
+              ok ? QStringLiteral("3/15/2026") : QString());
+    EXPECT_EQ(runner->Owners().back(), &owner);
+  }
+}
+
 TEST_F(CalendarTest, DoubleClickingADayChoosesIt) {
   cal.Init(QStringLiteral("7/4/2026"), QStringLiteral("OK"));
   runner->Then([](QDialog& d) {

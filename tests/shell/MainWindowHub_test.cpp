@@ -1,8 +1,5 @@
 #include "services/MainWindowHub.h"
 
-#include <QLabel>
-
-#include "database/clsProd.h"
 #include "services/testing/FakeMainWindowHub.h"
 #include "tests/shell/ShellTestSupport.h"
 
@@ -19,23 +16,12 @@ TEST_F(MainWindowHubTest, FakeRecordsCallsAndRestoresTheMainWindow) {
   ASSERT_EQ(MainWindowHub(), &m);
   {
     ScopedFakeMainWindowHub fake;
-    fake->shortDate = QStringLiteral("3/15/2026");
-    fake->productId = 1004;
+    fake->clientWidth = 9000;
     ASSERT_EQ(MainWindowHub(), &*fake);
     MainWindowHubInterface& hub = *MainWindowHub();
-    QLabel lbl;
-    clsProd prod;
-    hub.NewTransaction(12);
-    hub.EditTransactionCategories(false);
-    hub.SetCustomFieldLabel(lbl, QStringLiteral("svltran.dbf_catid"));
-    EXPECT_EQ(hub.GetShortDateFromPopupCalendar(QStringLiteral("1/2/2026")), QStringLiteral("3/15/2026"));
-    EXPECT_EQ(hub.AddEditNewProduct(prod), 1004);
+    EXPECT_EQ(hub.ClientAreaWidth(), 9000);
     hub.ShowFoundProductsRpt(1, QStringLiteral("AB"), QStringLiteral("Part Number"));
-    EXPECT_EQ(fake->calls, (QStringList{QStringLiteral("NewTransaction(12)"),
-                                        QStringLiteral("EditTransactionCategories(false)"),
-                                        QStringLiteral("SetCustomFieldLabel(svltran.dbf_catid)"),
-                                        QStringLiteral("GetShortDateFromPopupCalendar(1/2/2026)"),
-                                        QStringLiteral("AddEditNewProduct()"),
+    EXPECT_EQ(fake->calls, (QStringList{QStringLiteral("ClientAreaWidth()"),
                                         QStringLiteral("ShowFoundProductsRpt(1, AB, Part Number)")}));
   }
   EXPECT_EQ(MainWindowHub(), &m);

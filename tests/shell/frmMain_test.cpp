@@ -29,43 +29,6 @@ namespace {
 
 using shelltest::ShellTest;
 
-// The main window with the hub procedures that menus and list bar reach recorded.
-class RecordingMain : public frmMain {
- public:
-  QStringList calls;
-  void Customizations(int32_t nTab) override { calls << QStringLiteral("Customizations(%1)").arg(nTab); }
-  bool HelpCenter() override {
-    calls << QStringLiteral("HelpCenter()");
-    return false;
-  }
-  void ListMgmt(const QString& sTag, const QString& sWinCaption, const QString& lvCaption,
-                const QString& sTablename, const QString& sTablePath, const QString& sRowIDCol,
-                const QString& sStrCol, int32_t nType, const QString& sCrossCheckTablePath1,
-                const QString& sCrossCheckCol1, const QString& sCrossCheckTablePath2,
-                const QString& sCrossCheckCol2, bool bUnload) override {
-    calls << QStringList{sTag, sWinCaption, lvCaption, sTablename, sTablePath, sRowIDCol, sStrCol,
-                         QString::number(nType), sCrossCheckTablePath1, sCrossCheckCol1,
-                         sCrossCheckTablePath2, sCrossCheckCol2, bUnload ? "true" : "false"}
-                 .join(QLatin1Char('|'));
-  }
-  void ShowProdList() override { calls << QStringLiteral("ShowProdList()"); }
-  void LookupProduct() override { calls << QStringLiteral("LookupProduct()"); }
-  void NewProductFromMenu() override { calls << QStringLiteral("NewProductFromMenu()"); }
-  void NewTransaction(int32_t n) override { calls << QStringLiteral("NewTransaction(%1)").arg(n); }
-  void ScanNewTransaction() override { calls << QStringLiteral("ScanNewTransaction()"); }
-  void BatchNewTransaction() override { calls << QStringLiteral("BatchNewTransaction()"); }
-  void ShowOnOrderAllocatedTransactionsDlg(int32_t n) override {
-    calls << QStringLiteral("ShowOnOrderAllocatedTransactionsDlg(%1)").arg(n);
-  }
-  void ShowAllReports() override { calls << QStringLiteral("ShowAllReports()"); }
-  void ShowInventory() override { calls << QStringLiteral("ShowInventory()"); }
-  void ShowQuickInventory() override { calls << QStringLiteral("ShowQuickInventory()"); }
-  void ShowTransactions() override { calls << QStringLiteral("ShowTransactions()"); }
-  void ImportProducts() override { calls << QStringLiteral("ImportProducts()"); }
-  void ImportTransactions() override { calls << QStringLiteral("ImportTransactions()"); }
-  void ExportCurrentInventory() override { calls << QStringLiteral("ExportCurrentInventory()"); }
-};
-
 class frmMainTest : public ShellTest {};
 
 bool Shown(const frmMain& m, const char* name) { return m.MenuItem(QLatin1String(name))->isVisible(); }
@@ -110,18 +73,6 @@ TEST_F(frmMainTest, SetUIFollowsWhetherADatabaseIsOpen) {
     EXPECT_TRUE(Enabled(m, "mnuTransactionsImportTransactions"));
     EXPECT_TRUE(Enabled(m, "mnuConfigurePreferences"));
   }
-}
-
-TEST_F(frmMainTest, ImportAndExportMenusRunTheirCommands) {
-  OpenNewDatabase();
-  RecordingMain m;
-  m.SetUI();
-  for (const char* item : {"mnuProductsImportProducts", "mnuTransactionsImportTransactions",
-                           "mnuReportsExportCurrentProductInventory"}) {
-    m.MenuItem(QLatin1String(item))->trigger();
-  }
-  EXPECT_EQ(m.calls, (QStringList{QStringLiteral("ImportProducts()"), QStringLiteral("ImportTransactions()"),
-                                  QStringLiteral("ExportCurrentInventory()")}));
 }
 
 // While an import or the export runs, neither Close Database nor closing the main
@@ -189,73 +140,89 @@ TEST_F(frmMainTest, MenuTreeHasCaptionsAndShortcuts) {
   EXPECT_TRUE(m.MenuItem(QStringLiteral("mnuOnlineHelp"))->text().startsWith(QStringLiteral("More Help @")));
 }
 
-// Every key the click handler knows, with what it runs; commands whose window is not
-// built yet run nothing and their items are greyed. The list commands close the other
-// windows first.
-TEST_F(frmMainTest, ListBarDispatchesEveryKey) {
+// Every menu entry and list-bar key of a command of another folder, with the dialog or
+// child window it opens; keys of no command run nothing. The list editors carry the
+// list's caption (the database's own name for it) and close the other windows first.
+TEST_F(frmMainTest, MenusAndListBarRunTheirCommands) {
   OpenNewDatabase();
-  const QString cat = QStringLiteral("|svlcat.dbf|") + gDB().CategoryTable() + QStringLiteral("|rowid|desc|");
-  const QString prod = gDB().ProductsTable();
-  const QString tran = gDB().TranTable();
+  gDB().SetParamValue(gDB().MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("catid")),
+                      QStringLiteral("Tools & Parts"));
+  frmMain& m = Main();
+  m.SetUI();
+  m.SetCustomMenuLabels();
   struct Case {
-    const char* key;
-    QString call;  // "" = nothing runs
+    const char* item;  // a menu entry (mnu...) or a list-bar key
+    QString dialog;    // the dialog run, "" none
+    QString tag;       // the dialog's or child window's tag, "" none
+    QString title;     // the start of the list editor's caption
   };
   const Case cases[] = {
-      {"PRODUCTLIST", "ShowProdList()"},
-      {"LOOKUPPRODUCT", "LookupProduct()"},
-      {"NEWPRODUCT", "NewProductFromMenu()"},
-      {"NEWTRANSACTION", "NewTransaction(-1)"},
-      {"SCANNEWTRANSACTION", "ScanNewTransaction()"},
-      {"BATCHNEWTRANSACTION", "BatchNewTransaction()"},
-      {"CUSTOMIZATIONS", "Customizations(0)"},
-      {"MAIN_HELP", "HelpCenter()"},
-      {"PRODUCTCATEGORIES",
-       "PRODUCTCATEGORIES|Edit Product Groups|Product Groups" + cat + "1|" + prod + "|groupid|||true"},
-      {"PRODUCTLOCATIONS",
-       "PRODUCTLOCATIONS|Edit Product Locations|Product Locations" + cat + "3|" + prod + "|location|||true"},
-      {"PRODUCTMANUFACTURERS", "PRODUCTMANUFACTURERS|Edit Product Manufacturers|Product Manufacturers" + cat + "4|" +
-                                   prod + "|manuf|||true"},
-      {"PRODUCTVENDORS", "PRODUCTVENDORS|Edit Product Vendors|Product Vendors" + cat + "5|" + prod + "|vendor|||true"},
-      {"TRANSACTIONCATEGORIES", "TRANSACTIONCATEGORIES|Edit Transaction Categories|Transaction Categories" + cat +
-                                    "2|" + tran + "|catid|||true"},
-      {"TRANSACTIONACCOUNTS", "TRANSACTIONACCOUNTS|Edit Transaction Accounts|Transaction Accounts" + cat + "7|" +
-                                  tran + "|shipmethod|||true"},
-      {"REPORTS", "ShowAllReports()"},
-      {"INVENTORY", "ShowInventory()"},
-      {"QUICKINVENTORY", "ShowQuickInventory()"},
-      {"TRANSACTIONS", "ShowTransactions()"},
-      {"customizations", ""},
-      {"NOSUCHKEY", ""},
-      {"", ""},
+      {"mnuLookupProducts", "frmLookupProduct", "", ""},
+      {"LOOKUPPRODUCT", "frmLookupProduct", "", ""},
+      {"mnuProductsNewProduct", "frmProduct", "", ""},
+      {"NEWPRODUCT", "frmProduct", "", ""},
+      {"mnuTransactionsEnterNewTransaction", "frmNewTran", "", ""},
+      {"NEWTRANSACTION", "frmNewTran", "", ""},
+      {"mnuTransactionsScanNewTransaction", "frmScanNewTran", "", ""},
+      {"SCANNEWTRANSACTION", "frmScanNewTran", "", ""},
+      {"mnuTransactionBatchNewTransaction", "frmBatchTran", "", ""},
+      {"BATCHNEWTRANSACTION", "frmBatchTran", "", ""},
+      {"mnuTransactionsReceiveOrdered", "frmSelTransaction", "", "Receive Products On Order"},
+      {"mnuTransactionsShipAllocated", "frmSelTransaction", "", "Ship Allocated Products"},
+      {"mnuTransactionsImportTransactions", "frmImportTran", "", ""},
+      {"mnuProductsImportProducts", "frmImportProducts", "", ""},
+      {"CUSTOMIZATIONS", "frmPreferences", "", ""},
+      {"mnuConfigurePreferences", "frmPreferences", "", ""},
+      {"PRODUCTCATEGORIES", "frmEditCategories", "PRODUCTCATEGORIES", "Edit Product Groups"},
+      {"mnuConfigureProductLocations", "frmEditCategories", "PRODUCTLOCATIONS", "Edit Product Locations"},
+      {"PRODUCTMANUFACTURERS", "frmEditCategories", "PRODUCTMANUFACTURERS", "Edit Product Manufacturers"},
+      {"mnuConfigureProductVendors", "frmEditCategories", "PRODUCTVENDORS", "Edit Product Vendors"},
+      {"TRANSACTIONCATEGORIES", "frmEditCategories", "TRANSACTIONCATEGORIES", "Edit Transaction Tools & Parts"},
+      {"mnuConfigureTransactionAccounts", "frmEditCategories", "TRANSACTIONACCOUNTS", "Edit Transaction Accounts"},
+      {"mnuProductsProductList", "", "PRODUCTLIST", ""},
+      {"PRODUCTLIST", "", "PRODUCTLIST", ""},
+      {"QUICKINVENTORY", "", "~106", ""},
+      {"mnuReportsInventory", "", "~102", ""},
+      {"TRANSACTIONS", "", "~101", ""},
+      {"mnuReportsAllReports", "", "REPORTS", ""},
+      {"MAIN_HELP", "", "", ""},
+      {"customizations", "", "", ""},
+      {"NOSUCHKEY", "", "", ""},
+      {"", "", "", ""},
   };
-  RecordingMain m;
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.key);
-    m.calls.clear();
-    m.SB_ItemClick(QLatin1String(c.key));
-    EXPECT_EQ(m.calls, c.call.isEmpty() ? QStringList() : QStringList{c.call});
-  }
-}
-
-TEST_F(frmMainTest, TransactionMenusRunTheirCommands) {
-  OpenNewDatabase();
-  const struct {
-    const char* menu;
-    const char* call;
-  } cases[] = {{"mnuTransactionsEnterNewTransaction", "NewTransaction(-1)"},
-               {"mnuTransactionsScanNewTransaction", "ScanNewTransaction()"},
-               {"mnuTransactionBatchNewTransaction", "BatchNewTransaction()"},
-               {"mnuTransactionsReceiveOrdered", "ShowOnOrderAllocatedTransactionsDlg(1)"},
-               {"mnuTransactionsShipAllocated", "ShowOnOrderAllocatedTransactionsDlg(5)"}};
-  RecordingMain m;
-  m.SetUI();
-  for (const auto& c : cases) {
-    m.calls.clear();
-    QAction* item = m.MenuItem(QLatin1String(c.menu));
-    EXPECT_TRUE(item->isEnabled()) << c.menu;
-    item->trigger();
-    EXPECT_EQ(m.calls, QStringList{QLatin1String(c.call)}) << c.menu;
+    SCOPED_TRACE(c.item);
+    auto* stray = new QWidget;
+    ui::SetTag(stray, QStringLiteral("STRAY"));
+    const qsizetype ran = runner->Ran().size();
+    QString tag, title;
+    if (!c.dialog.isEmpty()) {
+      runner->Then(c.dialog, [&](QDialog& d) {
+        tag = ui::Tag(&d);
+        title = d.windowTitle();
+      });
+    }
+    const QString item = QLatin1String(c.item);
+    if (item.startsWith(QLatin1String("mnu"))) {
+      m.MenuItem(item)->trigger();
+    } else {
+      m.SB_ItemClick(item);
+    }
+    EXPECT_EQ(runner->Ran().mid(ran), c.dialog.isEmpty() ? QStringList() : QStringList{c.dialog});
+    if (c.dialog.isEmpty() && !c.tag.isEmpty()) {
+      QWidget* child = ui::FindByTag(c.tag);
+      ASSERT_NE(child, nullptr);
+      EXPECT_NE(qobject_cast<QMdiSubWindow*>(child->parentWidget()), nullptr);
+    } else {
+      EXPECT_EQ(tag, c.tag);
+    }
+    if (!c.title.isEmpty()) {
+      EXPECT_TRUE(title.startsWith(c.title)) << title.toStdString();
+    }
+    if (c.dialog == QLatin1String("frmEditCategories")) {
+      EXPECT_EQ(ui::FindByTag(QStringLiteral("STRAY")), nullptr);
+    }
+    if (ui::FindByTag(QStringLiteral("STRAY")) != nullptr) ui::Unload(stray);
   }
 }
 
@@ -334,70 +301,6 @@ TEST_F(frmMainTest, CustomListNamesRelabelMenusAndListBar) {
   }
 }
 
-TEST_F(frmMainTest, ListCommandsCaptionTheEditorAfterTheirMenuEntry) {
-  OpenNewDatabase();
-  gDB().SetParamValue(gDB().MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("catid")),
-                      QStringLiteral("Tools & Parts"));
-  RecordingMain m;
-  m.SetCustomMenuLabels();
-  const QString cat = gDB().CategoryTable();
-  const QString prod = gDB().ProductsTable();
-  const QString tran = gDB().TranTable();
-  struct Case {
-    std::function<void()> run;
-    QString args;
-  };
-  const QString tail = QStringLiteral("|svlcat.dbf|") + cat + QStringLiteral("|rowid|desc|");
-  const Case cases[] = {
-      {[&] { m.EditProductCategories(true); },
-       "PRODUCTCATEGORIES|Edit Product Groups|Product Groups" + tail + "1|" + prod + "|groupid|||true"},
-      {[&] { m.EditProductLocations(false); },
-       "PRODUCTLOCATIONS|Edit Product Locations|Product Locations" + tail + "3|" + prod + "|location|||false"},
-      {[&] { m.EditProductManufacturers(true); },
-       "PRODUCTMANUFACTURERS|Edit Product Manufacturers|Product Manufacturers" + tail + "4|" + prod + "|manuf|||true"},
-      {[&] { m.EditProductVendors(true); },
-       "PRODUCTVENDORS|Edit Product Vendors|Product Vendors" + tail + "5|" + prod + "|vendor|||true"},
-      {[&] { m.EditTransactionCategories(true); },
-       "TRANSACTIONCATEGORIES|Edit Transaction Tools & Parts|Transaction Tools & Parts" + tail + "2|" + tran + "|catid|||true"},
-      {[&] { m.EditTransactionAccounts(false); },
-       "TRANSACTIONACCOUNTS|Edit Transaction Accounts|Transaction Accounts" + tail + "7|" + tran + "|shipmethod|||false"},
-  };
-  for (const Case& c : cases) {
-    m.calls.clear();
-    c.run();
-    EXPECT_EQ(m.calls, QStringList{c.args});
-  }
-}
-
-TEST_F(frmMainTest, CustomFieldLabelIsCutTo15AndEndsInAColon) {
-  OpenNewDatabase();
-  struct Case {
-    QString stored;
-    QString label;
-  };
-  const Case cases[] = {
-      {QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWX"), QStringLiteral("ABCDEFGHIJKLMNO:")},  // 24 characters
-      {QStringLiteral("Reason:"), QStringLiteral("Reason:")},                            // no second colon
-      {QStringLiteral("Carrier"), QStringLiteral("Carrier:")},
-      {QStringLiteral("ABCDEFGHIJKLMN:xyz"), QStringLiteral("ABCDEFGHIJKLMN:")},        // colon at 15
-      {QString(), QStringLiteral("own caption")},                                      // left alone
-  };
-  frmMain& m = Main();
-  for (const Case& c : cases) {
-    gDB().SetParamValue(QStringLiteral("TESTLABEL"), c.stored);
-    QLabel lbl(QStringLiteral("own caption"));
-    m.SetCustomFieldLabel(lbl, QStringLiteral("TESTLABEL"));
-    EXPECT_EQ(lbl.text(), c.label) << c.stored.toStdString();
-  }
-  // A label with a buddy reads "&" as a mnemonic: the name's "&" shows as typed.
-  gDB().SetParamValue(QStringLiteral("TESTLABEL"), QStringLiteral("R&D"));
-  QLabel lbl;
-  QLineEdit box;
-  lbl.setBuddy(&box);
-  m.SetCustomFieldLabel(lbl, QStringLiteral("TESTLABEL"));
-  EXPECT_EQ(lbl.text(), QStringLiteral("R&&D:"));
-}
-
 TEST_F(frmMainTest, PreferencesCloseEveryOtherWindowFirstAndRelabel) {
   OpenNewDatabase();
   frmMain& m = Main();
@@ -418,21 +321,6 @@ TEST_F(frmMainTest, PreferencesCloseEveryOtherWindowFirstAndRelabel) {
   // Relabelled even after Cancel: the dialog sets its flag when it loads.
   EXPECT_EQ(m.MenuItem(QStringLiteral("mnuConfigureProductLocations"))->text(), QStringLiteral("Product Shelves"));
   for (QWidget* w : ui::LoadedWindows()) EXPECT_EQ(w, &m) << w->metaObject()->className();
-}
-
-TEST_F(frmMainTest, CalendarGivesTheChosenDayOrNothing) {
-  frmMain& m = Main();
-  struct Case {
-    bool ok;
-    QString result;
-  };
-  for (const Case& c : {Case{true, QStringLiteral("3/15/2026")}, Case{false, QString()}}) {
-    runner->Then(QStringLiteral("frmCalendar"), [&](QDialog& dlg) {
-      ui::test::Click(dlg, c.ok ? QStringLiteral("OKButton") : QStringLiteral("CancelButton"));
-    });
-    EXPECT_EQ(m.GetShortDateFromPopupCalendar(QStringLiteral("3/15/2026")), c.result);
-  }
-  EXPECT_EQ(runner->Owners().back(), &m);
 }
 
 TEST_F(frmMainTest, CloseAllAndWindowArrangementKeepChildrenInside) {
@@ -466,8 +354,8 @@ TEST_F(frmMainTest, CloseAllAndWindowArrangementKeepChildrenInside) {
 TEST_F(frmMainTest, ProductListOpensOnceInTheMdiArea) {
   OpenNewDatabase();
   frmMain& m = Main();
-  m.ShowProdList();
-  m.ShowProdList();
+  m.MenuItem(QStringLiteral("mnuProductsProductList"))->trigger();
+  m.SB_ItemClick(QStringLiteral("PRODUCTLIST"));
   ASSERT_EQ(m.mdi->subWindowList().size(), 1);
   QWidget* list = m.mdi->subWindowList().front()->widget();
   EXPECT_EQ(list->objectName(), QStringLiteral("frmProdList"));

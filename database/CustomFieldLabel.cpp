@@ -1,0 +1,14 @@
+#include "database/CustomFieldLabel.h"
+
+#include <QLabel>
+
+#include "database/clsDB.h"
+#include "platform/ui/DialogLook.h"
+
+void SetCustomFieldLabel(QLabel& lbl, const QString& sParam) {
+  QString name = gDB().GetParamValue(sParam);
+  if (name.isEmpty()) return;
+  name = name.left(15);
+  if (!name.endsWith(QLatin1Char(':'))) name += QLatin1Char(':');
+  lbl.setText(lbl.buddy() != nullptr ? ui::LiteralMnemonicText(name) : name);
+}

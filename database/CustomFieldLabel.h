@@ -1,0 +1,12 @@
+#pragma once
+// The caption of a field the user may rename (Preferences, field names): the label of a
+// window shows the open database's own name for it. User-interface thread only.
+
+#include <QString>
+
+class QLabel;
+
+// The stored name of the parameter `sParam`, cut to 15 characters and ending in ":",
+// becomes the label's text (its "&" shown as typed where the label has a buddy); an
+// empty name leaves the label as it is.
+void SetCustomFieldLabel(QLabel& lbl, const QString& sParam);
