@@ -177,9 +177,9 @@ TEST_F(frmEditCategoriesTest, DeleteAllRemovesWhatNothingRefersTo) {
   dlg.cmdDeleteAll_Click();
   EXPECT_EQ(prompts->Last().title, QStringLiteral("Delete ALL Confirmation"));
   EXPECT_EQ(Texts(dlg), QStringList{QStringLiteral("Used")});
-  DATA4* tb = gDB().OpenTable(gDB().CategoryTable());
+  const store::Table table = gDB().OpenTable(gDB().CategoryTable());
+  DATA4* tb = table.get();
   EXPECT_EQ(gDB().CategoryIDGet(QStringLiteral("Group"), 1, tb) > 0, true);  // another list untouched
-  d4close(tb);
 }
 
 TEST_F(frmEditCategoriesTest, ListMgmtShowsTheEditorTaggedAndClosesOthersWhenAsked) {
