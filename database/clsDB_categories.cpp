@@ -84,7 +84,7 @@ void clsDB::LoadCboX(QComboBox& cbo, const QString& sTablePath, const QString& s
                      bool bClearFirst, bool bAddBlankItem, int32_t nSelectID) {
   store::Status status;
   {
-    store::Table tb = OpenTable(sTablePath);
+    const store::Table tb = OpenTable(sTablePath);
     if (!tb.ok()) return;
     ui::ScopedHourglass wait;
     if (bClearFirst) cbo.clear();
@@ -137,7 +137,7 @@ std::vector<std::pair<int64_t, QString>> clsDB::LoadGridCboMap(const QString& sT
 bool clsDB::IdsInUse(const QString& sTablePath, const QString& sField, std::unordered_set<int32_t>& ids) {
   ids.clear();
   if (sTablePath.isEmpty()) return true;
-  store::Table tb = OpenTable(sTablePath);
+  const store::Table tb = OpenTable(sTablePath);
   if (!tb.ok()) return false;
   const store::Session session = Session();
   store::Result<std::unordered_set<int32_t>> values =
@@ -160,7 +160,7 @@ bool clsDB::CanDeleteItem(int32_t nID, const QString& sTablePath, const QString&
 }
 
 bool clsDB::DeleteRecord(int32_t nID, const QString& sTablePath, DATA4*& tb, const QString& sTagName) {
-  store::Table table = dbaccess::UseTable(tb, sTablePath, *this);
+  const store::Table table = dbaccess::UseTable(tb, sTablePath, *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
   const store::Status status = store::Records(session).Delete(table.get(), rt::ToCp1252(sTagName).c_str(), nID);
@@ -210,7 +210,7 @@ int32_t clsDB::CategoryIDLookup_Original(QString& sDesc, int32_t nType, DATA4*& 
 
 int32_t clsDB::RecordExists(int32_t nKeyKind, const QVariant& vKey, const QString& sTablePath,
                             const QString& sTagName, const QString& sResultField, DATA4*& tb) {
-  store::Table table = dbaccess::UseTable(tb, sTablePath, *this);
+  const store::Table table = dbaccess::UseTable(tb, sTablePath, *this);
   if (!table.ok()) return -1;
   const store::Session session = Session();
   const store::Records records(session);
@@ -226,7 +226,7 @@ int32_t clsDB::RecordExists(int32_t nKeyKind, const QVariant& vKey, const QStrin
 
 bool clsDB::RecordExistsNoTag(int32_t nKeyKind, const QVariant& vKey, const QString& sField,
                               const QString& sTablePath, DATA4*& tb) {
-  store::Table table = dbaccess::UseTable(tb, sTablePath, *this);
+  const store::Table table = dbaccess::UseTable(tb, sTablePath, *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
   const store::Records records(session);
@@ -266,7 +266,7 @@ bool clsDB::SetCategoryDesc(int32_t nID, const QString& sDesc, DATA4* tb, const 
 }
 
 int32_t clsDB::GetCategoryType(int32_t nID, DATA4*& tb) {
-  store::Table table = dbaccess::UseTable(tb, CategoryTable(), *this);
+  const store::Table table = dbaccess::UseTable(tb, CategoryTable(), *this);
   if (!table.ok()) return -1;
   const store::Session session = Session();
   const store::Result<store::ListType> type = store::Categories(session).TypeOf(nID, table.get());
@@ -275,7 +275,7 @@ int32_t clsDB::GetCategoryType(int32_t nID, DATA4*& tb) {
 }
 
 QString clsDB::GetCategoryDesc(int32_t nID, DATA4*& tb, const QString& sTagName, const QString& sFieldName) {
-  store::Table table = dbaccess::UseTable(tb, CategoryTable(), *this);
+  const store::Table table = dbaccess::UseTable(tb, CategoryTable(), *this);
   if (!table.ok()) return {};
   const store::Session session = Session();
   const store::Result<QString> text = store::Categories(session).Text(nID, table.get(), sTagName, sFieldName);
@@ -290,7 +290,7 @@ void clsDB::RecordNonExistMsg() {
 }
 
 int32_t clsDB::GetRecCount(const QString& sTablePath, const QString& sTagName) {
-  store::Table tb = OpenTable(sTablePath);
+  const store::Table tb = OpenTable(sTablePath);
   if (!tb.ok()) return -1;
   const store::Session session = Session();
   const store::Result<int32_t> n = store::Records(session).Count(tb.get(), rt::ToCp1252(sTagName).c_str(),
@@ -300,7 +300,7 @@ int32_t clsDB::GetRecCount(const QString& sTablePath, const QString& sTagName) {
 }
 
 int32_t clsDB::GetRecCountFast(const QString& sTablePath, const QString& sTagName) {
-  store::Table tb = OpenTable(sTablePath);
+  const store::Table tb = OpenTable(sTablePath);
   if (!tb.ok()) return -1;
   const store::Session session = Session();
   const store::Result<int32_t> n = store::Records(session).CountFast(tb.get(), rt::ToCp1252(sTagName).c_str());
@@ -327,7 +327,7 @@ void clsDB::LvLoadReports(ctl::ListViewControl& lv, const QString& sSelRptID, bo
       std::vector<store::ReportDefRow> rows;
       store::Status read;
       {
-        store::Table tb = OpenTable(ParamTable());
+        const store::Table tb = OpenTable(ParamTable());
         if (!tb.ok()) return {};
         read = store::ReadReportDefs(Session(), tb.get(), bUserDefinedOnly, rows);
       }

@@ -70,7 +70,7 @@ bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4*& tb_tran) {
   using store::SaveOper;
   const auto oper = static_cast<SaveOper>(udOper);
   if (oper == SaveOper::kUpdate && udTran.nTranID < 1) return false;
-  store::Table table = dbaccess::UseTable(tb_tran, TranTable(), *this);
+  const store::Table table = dbaccess::UseTable(tb_tran, TranTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
   const store::Transactions transactions(session);
@@ -102,7 +102,7 @@ bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4*& tb_tran) {
 
 bool clsDB::ConvertTran(clsTran& udTran, int32_t udFromType) {
   if (udTran.nTranID < 1) return false;
-  store::Table tb = OpenTable(TranTable());
+  const store::Table tb = OpenTable(TranTable());
   if (!tb.ok()) return false;
   const store::Session session = Session();
   const store::Status status =
@@ -113,7 +113,7 @@ bool clsDB::ConvertTran(clsTran& udTran, int32_t udFromType) {
 }
 
 bool clsDB::GetTran(int32_t nTranID, clsTran& udTran) {
-  store::Table tb = OpenTable(TranTable());
+  const store::Table tb = OpenTable(TranTable());
   if (!tb.ok()) return false;
   const store::Session session = Session();
   const store::Result<store::TranRow> row = store::Transactions(session).Get(nTranID, tb.get());
@@ -140,7 +140,7 @@ bool clsDB::CopyTran(const clsTran& udTran, int32_t udType, rt::Currency curUnit
 }
 
 bool clsDB::ProductHasTransactions(int32_t nProdId) {
-  store::Table tb = OpenTable(TranTable());
+  const store::Table tb = OpenTable(TranTable());
   if (!tb.ok()) return false;
   const store::Session session = Session();
   const store::Result<bool> has = store::Transactions(session).ProductHasTransactions(nProdId, tb.get());

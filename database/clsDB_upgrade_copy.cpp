@@ -52,8 +52,8 @@ bool CopyRows(clsDB& db, const RowCopy& c) {
       sys.WaitDlgShow(frm, QStringLiteral("Upgrading Database"), QLatin1String(c.caption), true, false);
       sys.WaitDlgUpdate(frm, 0);
       const int32_t total = db.GetRecCount(c.oldPath, QLatin1String(c.layout.sourceTag));
-      store::Table oldTb = db.OpenTable(c.oldPath);
-      store::Table newTb = db.OpenTable(c.newPath);
+      const store::Table oldTb = db.OpenTable(c.oldPath);
+      const store::Table newTb = db.OpenTable(c.newPath);
       if (total < 0 || !oldTb.ok() || !newTb.ok()) return false;
       const store::Session session = db.Session();
       copied = store::CopyRows(session, c.layout, oldTb.get(), newTb.get(), [&](int32_t rows) {
@@ -96,8 +96,8 @@ bool clsDB::UpgCopyLastIDs_PreDB30(const QString& sDBPath) { return UpgCopyLastI
 bool clsDB::UpgCopyLastIDsIn(const store::Session& at, const QString& sDBPath) {
   try {
     std::optional<ui::ScopedHourglass> hourglass(std::in_place);
-    store::Table oldTb = OpenTable(FileIn(sDBPath, QStringLiteral("lastid.dbf")));
-    store::Table newTb = OpenTable(at.PathOf(QLatin1String(store::Counters::kFile)));
+    const store::Table oldTb = OpenTable(FileIn(sDBPath, QStringLiteral("lastid.dbf")));
+    const store::Table newTb = OpenTable(at.PathOf(QLatin1String(store::Counters::kFile)));
     if (!oldTb.ok() || !newTb.ok()) {
       return false;
     }
