@@ -84,7 +84,8 @@ class Table {
   DATA4* get() const { return tb_; }
   // Why the table is not open: kNotOpened, the path and the engine's code.
   const Status& failure() const { return failure_; }
-  // Closes a table this handle opened, recording the code; a borrowed one is only let go.
+  // Closes a table this handle opened, recording the code (once the engine is released
+  // its tables are closed already); a borrowed one is only let go.
   void Close();
 
  private:
