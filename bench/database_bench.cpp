@@ -39,16 +39,15 @@ BENCHMARK(BM_GetProductStats)->Unit(benchmark::kMicrosecond);
 void BM_OpenCloseTranTable(benchmark::State& state) {
   const QString path = gDB().TranTable();
   for (auto _ : state) {
-    DATA4* tb = gDB().OpenTable(path);
-    if (tb == nullptr) state.SkipWithError("OpenTable failed");
-    d4close(tb);
+    if (!gDB().OpenTable(path).ok()) state.SkipWithError("OpenTable failed");
   }
 }
 BENCHMARK(BM_OpenCloseTranTable)->Unit(benchmark::kMicrosecond);
 
 // The same on the caller's open table, as a grid walking many products does.
 void BM_GetProductStatsOpenTable(benchmark::State& state) {
-  DATA4* tb = gDB().OpenTable(gDB().TranTable());
+  const store::Table table = gDB().OpenTable(gDB().TranTable());
+  DATA4* tb = table.get();
   int32_t id = kFirstProduct;
   for (auto _ : state) {
     clsProductStats s;
@@ -57,7 +56,6 @@ void BM_GetProductStatsOpenTable(benchmark::State& state) {
     benchmark::DoNotOptimize(s);
     id = kFirstProduct + (id - kFirstProduct + 7919) % kProducts;
   }
-  d4close(tb);
 }
 BENCHMARK(BM_GetProductStatsOpenTable)->Unit(benchmark::kMicrosecond);
 
@@ -78,7 +76,8 @@ BENCHMARK(BM_GetAllProductStats)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // For comparison: every product's figures walked product by product on tag prodid.
 void BM_GetProductStatsEveryProduct(benchmark::State& state) {
-  DATA4* tb = gDB().OpenTable(gDB().TranTable());
+  const store::Table table = gDB().OpenTable(gDB().TranTable());
+  DATA4* tb = table.get();
   for (auto _ : state) {
     for (int32_t id = kFirstProduct; id < kFirstProduct + kProducts; ++id) {
       clsProductStats s;
@@ -87,7 +86,6 @@ void BM_GetProductStatsEveryProduct(benchmark::State& state) {
       benchmark::DoNotOptimize(s);
     }
   }
-  d4close(tb);
 }
 BENCHMARK(BM_GetProductStatsEveryProduct)->Unit(benchmark::kMillisecond)->Iterations(1);
 
@@ -114,12 +112,12 @@ BENCHMARK(BM_SaveTranNew)->Unit(benchmark::kMicrosecond);
 
 // A new transaction on the caller's open table, as batch entry and import save.
 void BM_SaveTranNewOpenTable(benchmark::State& state) {
-  DATA4* tb = gDB().OpenTable(gDB().TranTable());
+  const store::Table table = gDB().OpenTable(gDB().TranTable());
+  DATA4* tb = table.get();
   for (auto _ : state) {
     clsTran t = NewTran();
     if (!gDB().SaveTran(0, t, tb)) state.SkipWithError("SaveTran failed");
   }
-  d4close(tb);
 }
 BENCHMARK(BM_SaveTranNewOpenTable)->Unit(benchmark::kMicrosecond);
 

@@ -36,7 +36,8 @@ void OpenDatabase() {
   const QString dir = QString::fromLocal8Bit(folder);
   if (!dbsample::WriteSampleDatabase(dir, rt::App::Path(), {kProducts, 0, 1}).isEmpty()) Die("sample database");
   if (!gDB().OpenDB(dir)) Die("OpenDB");
-  DATA4* tb = gDB().OpenTable(gDB().TranTable());
+  const store::Table table = gDB().OpenTable(gDB().TranTable());
+  DATA4* tb = table.get();
   for (int i = 0; i < kOpenOrders; ++i) {
     clsTran t;
     t.nProdId = kOrderedProduct;
@@ -46,7 +47,6 @@ void OpenDatabase() {
     t.sNote = QStringLiteral("order %1").arg(i);
     if (!gDB().SaveTran(0, t, tb)) Die("SaveTran");
   }
-  d4close(tb);
 }
 
 // Creating the picker and filling it with the product's open orders.

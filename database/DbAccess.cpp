@@ -15,20 +15,8 @@
 
 namespace dbaccess {
 
-ScopedTable::ScopedTable(DATA4*& handle, const QString& path, clsDB& db) : handle_(handle), db_(db) {
-  if (handle_ == nullptr) {
-    handle_ = db_.OpenTable(path);
-    owned_ = handle_ != nullptr;
-  }
-}
-
-ScopedTable::~ScopedTable() { Close(); }
-
-void ScopedTable::Close() {
-  if (!owned_) return;
-  db_.SetLastEngineResult(d4close(handle_));
-  handle_ = nullptr;
-  owned_ = false;
+store::Table UseTable(DATA4* open, const QString& path, clsDB& db) {
+  return open != nullptr ? store::Table::Borrow(open) : db.OpenTable(path);
 }
 
 int Check(clsDB& db, int rc, const char* call) { return store::Check(db.EngineState(), rc, call); }

@@ -1,5 +1,5 @@
 #pragma once
-// Small helpers shared by the clsDB topic files: the by-reference table handle, engine
+// Small helpers shared by the clsDB topic files: the caller's table or one opened, engine
 // results turned into errors, tag and field look-ups that fail loudly, and the
 // whole-value seek on a character tag. The helpers that call the engine take the clsDB
 // they work for and record its result there. Internal to database/.
@@ -20,40 +20,9 @@ struct FIELD4;
 
 namespace dbaccess {
 
-// The caller's table handle for one operation: a null handle is opened here (and
-// stored in the caller's variable) and closed again, leaving the variable null, when
-// the object goes; a non-null handle is the caller's and stays open.
-class ScopedTable {
- public:
-  // Opens through `db` (its "Unable to open: " box on failure).
-  ScopedTable(DATA4*& handle, const QString& path, clsDB& db);
-  ~ScopedTable();
-  ScopedTable(const ScopedTable&) = delete;
-  ScopedTable& operator=(const ScopedTable&) = delete;
-
-  bool ok() const { return handle_ != nullptr; }
-  DATA4* get() const { return handle_; }
-  // Closes a table this object opened (no-op otherwise).
-  void Close();
-
- private:
-  DATA4*& handle_;
-  clsDB& db_;
-  bool owned_ = false;
-};
-
-// A table opened for this operation only.
-class OwnTable {
- public:
-  OwnTable(const QString& path, clsDB& db) : scoped_(handle_, path, db) {}
-  bool ok() const { return scoped_.ok(); }
-  DATA4* get() const { return scoped_.get(); }
-  void Close() { scoped_.Close(); }
-
- private:
-  DATA4* handle_ = nullptr;
-  ScopedTable scoped_;
-};
+// The caller's open table (left open), or the table at `path` opened through `db` (its
+// "Unable to open: " box on failure) for this operation.
+store::Table UseTable(DATA4* open, const QString& path, clsDB& db);
 
 // Records the code on `db`; throws an error (number = the code) when it is negative,
 // returns it otherwise.

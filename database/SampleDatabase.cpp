@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "database/Schema.h"
+#include "database/store/Session.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/xbase/Engine.h"
 
@@ -30,14 +31,9 @@ void Ok(int rc, const char* what) {
 // One open table with its fields by name.
 class Writer {
  public:
-  Writer(CODE4* c, const QString& path) : d_(d4open(c, QFile::encodeName(path).constData())) {
+  Writer(store::Engine& engine, const QString& path) : table_(store::Table::Open(engine, path)), d_(table_.get()) {
     if (!d_) throw Failure{path + QStringLiteral(": cannot open")};
   }
-  ~Writer() {
-    if (d_) d4close(d_);
-  }
-  Writer(const Writer&) = delete;
-  Writer& operator=(const Writer&) = delete;
 
   void Start() {
     Ok(d4appendStartVB(d_, 0), "d4appendStartVB");
@@ -61,6 +57,7 @@ class Writer {
   }
 
  private:
+  store::Table table_;
   DATA4* d_;
 };
 
@@ -88,7 +85,8 @@ QString WriteSampleDatabase(const QString& folder, const QString& templateFolder
   try {
     if (!QDir().mkpath(folder)) return folder + QStringLiteral(": cannot create the folder");
     CopyTemplates(folder, templateFolder);
-    std::unique_ptr<CODE4, EngineDeleter> engine(d4init_v());
+    std::unique_ptr<CODE4, EngineDeleter> code(d4init_v());
+    store::Engine engine{code.get()};
     const QDir dir(folder);
     std::mt19937 rng(options.seed);
     auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
@@ -97,7 +95,7 @@ QString WriteSampleDatabase(const QString& folder, const QString& templateFolder
     std::vector<std::vector<int32_t>> lists(8);
     int32_t nextCat = 1000;
     {
-      Writer cat(engine.get(), dir.filePath(QStringLiteral("svlcat.dbf")));
+      Writer cat(engine, dir.filePath(QStringLiteral("svlcat.dbf")));
       for (int type : {1, 2, 3, 4, 5, 7}) {
         for (int i = 1; i <= 5; ++i) {
           cat.Start();
@@ -112,7 +110,7 @@ QString WriteSampleDatabase(const QString& folder, const QString& templateFolder
     auto entry = [&](int type) { return lists[static_cast<size_t>(type)][static_cast<size_t>(pick(5))]; };
 
     {
-      Writer prod(engine.get(), dir.filePath(QStringLiteral("svlprod.dbf")));
+      Writer prod(engine, dir.filePath(QStringLiteral("svlprod.dbf")));
       for (int32_t i = 0; i < options.products; ++i) {
         prod.Start();
         prod.Number("rowid", 1000 + i);
@@ -135,7 +133,7 @@ QString WriteSampleDatabase(const QString& folder, const QString& templateFolder
       }
     }
     {
-      Writer tran(engine.get(), dir.filePath(QStringLiteral("svltran.dbf")));
+      Writer tran(engine, dir.filePath(QStringLiteral("svltran.dbf")));
       const QDate first(2020, 1, 1);
       for (int32_t i = 0; i < options.transactions && options.products > 0; ++i) {
         tran.Start();
@@ -152,7 +150,7 @@ QString WriteSampleDatabase(const QString& folder, const QString& templateFolder
       }
     }
     {
-      Writer ids(engine.get(), dir.filePath(QStringLiteral("svlid.dbf")));
+      Writer ids(engine, dir.filePath(QStringLiteral("svlid.dbf")));
       const std::pair<const char*, int32_t> next[] = {{"svlprod.dbf", 1000 + options.products},
                                                       {"svltran.dbf", 1000 + options.transactions},
                                                       {"svlcat.dbf", nextCat}};

@@ -64,8 +64,9 @@ class clsDB {
   // The database version found by the last check.
   int32_t DBVersionInUse() const { return m_nDBVersion; }
 
-  // Opens a table on the engine; null after the "Unable to open: " box.
-  DATA4* OpenTable(const QString& sTablePath);
+  // Opens a table on the engine, owned by the handle; not ok after the "Unable to
+  // open: " box.
+  store::Table OpenTable(const QString& sTablePath);
   // Starts the engine, checks the folder and remembers it as the last database.
   bool OpenDB(const QString& sDBPath);
   // Closes every window but the main window and releases the engine; always false.
@@ -380,7 +381,7 @@ class clsDB {
   struct BatchState {
     int depth = 0;
     bool countersOpened = false;
-    DATA4* counters = nullptr;  // null: did not open
+    store::Table counters;  // not ok: did not open
     store::CounterRows counterRows;  // rows found on counters
     std::unordered_map<std::string, QString> paths;
     QString lastDate, lastStoredDate;

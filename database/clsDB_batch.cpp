@@ -1,11 +1,8 @@
 // clsDB: batches of writes, holding the counters table and the data file paths for a
 // run.
 
-#include <QFile>
-
 #include "database/DbAccess.h"
 #include "database/clsDB.h"
-#include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
 
 clsDB::Batch::Batch(clsDB& db) : db_(db) { ++db_.m_batch.depth; }
@@ -14,10 +11,8 @@ clsDB::Batch::~Batch() {
   if (db_.m_batch.depth > 0 && --db_.m_batch.depth == 0) db_.EndBatch();
 }
 
-void clsDB::EndBatch() {
-  if (m_batch.counters != nullptr && m_engine.code != nullptr) m_engine.Record(d4close(m_batch.counters));
-  m_batch = BatchState{};
-}
+// The counters table closes with the state.
+void clsDB::EndBatch() { m_batch = BatchState{}; }
 
 // One handle for every counter: a second one would find the index changed by the
 // first at each write and read its pages again.
@@ -26,10 +21,9 @@ DATA4* clsDB::BatchCounters() {
   if (!m_batch.countersOpened) {
     m_batch.countersOpened = true;
     // Opened quietly: where it does not open each call opens the table and reports.
-    m_batch.counters = d4open(m_engine.code, QFile::encodeName(LastIdTable()).constData());
-    if (m_batch.counters == nullptr) m_engine.Record(code4errorCode(m_engine.code, 0));
+    m_batch.counters = store::Table::Open(m_engine, LastIdTable());
   }
-  return m_batch.counters;
+  return m_batch.counters.get();
 }
 
 QString clsDB::StoredTranDate(const QString& sDate) const {

@@ -23,8 +23,6 @@
 #include "services/clsSystem.h"
 
 using dbaccess::Field;
-using dbaccess::OwnTable;
-using dbaccess::ScopedTable;
 
 namespace {
 
@@ -58,7 +56,7 @@ void clsDB::LoadLV(ctl::ListViewControl& lv, const QString& sTablePath, const QS
       const QString selectedKey = gSystem().LvGetSelectedItemKey(lv);
       FrozenView frozen(lv);
       if (!m_bIsOpen) return {};
-      OwnTable tb(sTablePath, *this);
+      store::Table tb = OpenTable(sTablePath);
       if (!tb.ok()) return {};
       std::vector<store::ListRow> rows;
       const store::Status read = store::ReadList(Session(), tb.get(), sTablePath, sIDField, sTextField,
@@ -86,7 +84,7 @@ void clsDB::LoadCboX(QComboBox& cbo, const QString& sTablePath, const QString& s
                      bool bClearFirst, bool bAddBlankItem, int32_t nSelectID) {
   store::Status status;
   {
-    OwnTable tb(sTablePath, *this);
+    const store::Table tb = OpenTable(sTablePath);
     if (!tb.ok()) return;
     ui::ScopedHourglass wait;
     if (bClearFirst) cbo.clear();
@@ -119,7 +117,7 @@ QString clsDB::LoadGridCboStr(const QString& sTablePath, const QString& sIDField
 std::vector<std::pair<int64_t, QString>> clsDB::LoadGridCboMap(const QString& sTablePath, const QString& sIDField,
                                                                const QString& sTextField, int32_t nTypeValue) {
   if (!m_bIsOpen) return {};
-  OwnTable tb(sTablePath, *this);
+  store::Table tb = OpenTable(sTablePath);
   if (!tb.ok()) return {};
   std::vector<store::ListRow> rows;
   const store::Status status =
@@ -139,7 +137,7 @@ std::vector<std::pair<int64_t, QString>> clsDB::LoadGridCboMap(const QString& sT
 bool clsDB::IdsInUse(const QString& sTablePath, const QString& sField, std::unordered_set<int32_t>& ids) {
   ids.clear();
   if (sTablePath.isEmpty()) return true;
-  OwnTable tb(sTablePath, *this);
+  const store::Table tb = OpenTable(sTablePath);
   if (!tb.ok()) return false;
   const store::Session session = Session();
   store::Result<std::unordered_set<int32_t>> values =
@@ -152,8 +150,7 @@ bool clsDB::IdsInUse(const QString& sTablePath, const QString& sField, std::unor
 
 bool clsDB::CanDeleteItem(int32_t nID, const QString& sTablePath, const QString& sField) {
   if (sTablePath.isEmpty()) return true;
-  DATA4* handle = nullptr;
-  ScopedTable tb(handle, sTablePath, *this);
+  const store::Table tb = OpenTable(sTablePath);
   if (!tb.ok()) return false;
   const store::Session session = Session();
   // A reference that cannot be read keeps the item.
@@ -163,7 +160,7 @@ bool clsDB::CanDeleteItem(int32_t nID, const QString& sTablePath, const QString&
 }
 
 bool clsDB::DeleteRecord(int32_t nID, const QString& sTablePath, DATA4*& tb, const QString& sTagName) {
-  ScopedTable table(tb, sTablePath, *this);
+  const store::Table table = dbaccess::UseTable(tb, sTablePath, *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
   const store::Status status = store::Records(session).Delete(table.get(), rt::ToCp1252(sTagName).c_str(), nID);
@@ -196,10 +193,11 @@ int32_t clsDB::CategoryIDGet(const QString& sDesc, int32_t nType, DATA4* tb) {
 int32_t clsDB::CategoryIDLookupOrAdd(QString& sDesc, int32_t nType, DATA4*& tb) {
   sDesc = sDesc.trimmed();
   if (sDesc.isEmpty()) return -1;
-  ScopedTable table(tb, CategoryTable(), *this);
+  const store::Table table = dbaccess::UseTable(tb, CategoryTable(), *this);
   if (!table.ok()) return -1;
-  const int32_t id = CategoryIDGet(sDesc, nType, tb);
-  return id >= 1 ? id : AddCategory(sDesc, nType, tb);
+  DATA4* open = table.get();
+  const int32_t id = CategoryIDGet(sDesc, nType, open);
+  return id >= 1 ? id : AddCategory(sDesc, nType, open);
 }
 
 int32_t clsDB::CategoryIDLookup_Original(QString& sDesc, int32_t nType, DATA4*& tb) {
@@ -212,7 +210,7 @@ int32_t clsDB::CategoryIDLookup_Original(QString& sDesc, int32_t nType, DATA4*& 
 
 int32_t clsDB::RecordExists(int32_t nKeyKind, const QVariant& vKey, const QString& sTablePath,
                             const QString& sTagName, const QString& sResultField, DATA4*& tb) {
-  ScopedTable table(tb, sTablePath, *this);
+  const store::Table table = dbaccess::UseTable(tb, sTablePath, *this);
   if (!table.ok()) return -1;
   const store::Session session = Session();
   const store::Records records(session);
@@ -228,7 +226,7 @@ int32_t clsDB::RecordExists(int32_t nKeyKind, const QVariant& vKey, const QStrin
 
 bool clsDB::RecordExistsNoTag(int32_t nKeyKind, const QVariant& vKey, const QString& sField,
                               const QString& sTablePath, DATA4*& tb) {
-  ScopedTable table(tb, sTablePath, *this);
+  const store::Table table = dbaccess::UseTable(tb, sTablePath, *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
   const store::Records records(session);
@@ -268,7 +266,7 @@ bool clsDB::SetCategoryDesc(int32_t nID, const QString& sDesc, DATA4* tb, const 
 }
 
 int32_t clsDB::GetCategoryType(int32_t nID, DATA4*& tb) {
-  ScopedTable table(tb, CategoryTable(), *this);
+  const store::Table table = dbaccess::UseTable(tb, CategoryTable(), *this);
   if (!table.ok()) return -1;
   const store::Session session = Session();
   const store::Result<store::ListType> type = store::Categories(session).TypeOf(nID, table.get());
@@ -277,7 +275,7 @@ int32_t clsDB::GetCategoryType(int32_t nID, DATA4*& tb) {
 }
 
 QString clsDB::GetCategoryDesc(int32_t nID, DATA4*& tb, const QString& sTagName, const QString& sFieldName) {
-  ScopedTable table(tb, CategoryTable(), *this);
+  const store::Table table = dbaccess::UseTable(tb, CategoryTable(), *this);
   if (!table.ok()) return {};
   const store::Session session = Session();
   const store::Result<QString> text = store::Categories(session).Text(nID, table.get(), sTagName, sFieldName);
@@ -292,7 +290,7 @@ void clsDB::RecordNonExistMsg() {
 }
 
 int32_t clsDB::GetRecCount(const QString& sTablePath, const QString& sTagName) {
-  OwnTable tb(sTablePath, *this);
+  const store::Table tb = OpenTable(sTablePath);
   if (!tb.ok()) return -1;
   const store::Session session = Session();
   const store::Result<int32_t> n = store::Records(session).Count(tb.get(), rt::ToCp1252(sTagName).c_str(),
@@ -302,7 +300,7 @@ int32_t clsDB::GetRecCount(const QString& sTablePath, const QString& sTagName) {
 }
 
 int32_t clsDB::GetRecCountFast(const QString& sTablePath, const QString& sTagName) {
-  OwnTable tb(sTablePath, *this);
+  const store::Table tb = OpenTable(sTablePath);
   if (!tb.ok()) return -1;
   const store::Session session = Session();
   const store::Result<int32_t> n = store::Records(session).CountFast(tb.get(), rt::ToCp1252(sTagName).c_str());
@@ -329,7 +327,7 @@ void clsDB::LvLoadReports(ctl::ListViewControl& lv, const QString& sSelRptID, bo
       std::vector<store::ReportDefRow> rows;
       store::Status read;
       {
-        OwnTable tb(ParamTable(), *this);
+        const store::Table tb = OpenTable(ParamTable());
         if (!tb.ok()) return {};
         read = store::ReadReportDefs(Session(), tb.get(), bUserDefinedOnly, rows);
       }

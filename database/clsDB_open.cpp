@@ -98,14 +98,13 @@ QString clsDB::ProgramPath(const char* file) const {
   return gSystem().MakePath(rt::App::Path(), QLatin1String(file));
 }
 
-DATA4* clsDB::OpenTable(const QString& sTablePath) {
+store::Table clsDB::OpenTable(const QString& sTablePath) {
   // Also for tables that do not come from DataPath (those of older layouts).
   QString path = gSystem().ResolvePathCase(sTablePath);
   if (path.isEmpty()) path = sTablePath;
-  DATA4* tb = m_engine.code != nullptr ? d4open(m_engine.code, QFile::encodeName(path).constData()) : nullptr;
-  if (tb == nullptr) {
+  store::Table tb = store::Table::Open(m_engine, path);
+  if (!tb.ok()) {
     ui::MsgBox(QStringLiteral("Unable to open: ") + store::NotOpenedText(sTablePath, m_engine.code), ui::vbCritical);
-    SetLastEngineResult(code4errorCode(m_engine.code, 0));
   }
   return tb;
 }

@@ -9,7 +9,6 @@
 #include "platform/runtime/Convert.h"
 #include "services/clsSystem.h"
 
-using dbaccess::ScopedTable;
 
 namespace {
 
@@ -21,7 +20,7 @@ const QString kProducts = QStringLiteral("svlprod.dbf");
 QString clsDB::GetParamValue(const QString& sid, DATA4*& tbParam) { return GetParamValueIn(Session(), sid, tbParam); }
 
 QString clsDB::GetParamValueIn(const store::Session& at, const QString& sid, DATA4*& tbParam) {
-  ScopedTable tb(tbParam, at.PathOf(QLatin1String(store::Params::kFile)), *this);
+  const store::Table tb = dbaccess::UseTable(tbParam, at.PathOf(QLatin1String(store::Params::kFile)), *this);
   if (!tb.ok()) return {};
   const store::Result<QString> value = store::Params(at).Get(sid, tb.get());
   dbaccess::Report(value.status, "clsDB_GetParamValue");
@@ -43,7 +42,7 @@ bool clsDB::SetParamValueIn(const store::Session& at, const QString& sid, const 
     dbaccess::Report(params.Set(sid, sValue), "clsDB_SetParamValue");
     return false;
   }
-  ScopedTable tb(tbParam, at.PathOf(QLatin1String(store::Params::kFile)), *this);
+  const store::Table tb = dbaccess::UseTable(tbParam, at.PathOf(QLatin1String(store::Params::kFile)), *this);
   if (!tb.ok()) return false;
   const store::Status status = params.Set(sid, sValue, tb.get());
   dbaccess::Report(status, "clsDB_SetParamValue", dbaccess::ParamLockedText());
@@ -56,7 +55,7 @@ bool clsDB::SetParamValue(const QString& sid, const QString& sValue) {
 }
 
 bool clsDB::DeleteParam(const QString& sid, DATA4*& tbParam) {
-  ScopedTable tb(tbParam, ParamTable(), *this);
+  const store::Table tb = dbaccess::UseTable(tbParam, ParamTable(), *this);
   if (!tb.ok()) return false;
   const store::Session session = Session();
   const store::Status status = store::Params(session).Delete(sid, tb.get());

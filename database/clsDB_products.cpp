@@ -21,8 +21,6 @@
 #include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
 
-using dbaccess::OwnTable;
-using dbaccess::ScopedTable;
 
 namespace {
 
@@ -40,7 +38,7 @@ QString clsDB::MakeProductName(const QString& sName, const QString& sPartNo) {
 }
 
 bool clsDB::GetProductName(int32_t nProdId, QString& sName, QString& sPartNo, DATA4*& tb_prod) {
-  ScopedTable table(tb_prod, ProductsTable(), *this);
+  const store::Table table = dbaccess::UseTable(tb_prod, ProductsTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
   const store::Result<store::ProductName> name = store::Products(session).Name(nProdId, table.get());
@@ -62,7 +60,7 @@ void clsDB::cboProducts(QComboBox& cbo) {
   std::vector<store::ProductListRow> rows;
   store::Status status;
   {
-    OwnTable tb(ProductsTable(), *this);
+    const store::Table tb = OpenTable(ProductsTable());
     if (!tb.ok()) return;
     using store::SearchType;
     status = store::ReadProducts(Session(), tb.get(), partNoFirst ? SearchType::kPartNo : SearchType::kName, rows);
@@ -75,7 +73,7 @@ bool clsDB::LoadProductGrid(std::vector<store::ProductGridRow>& rows) {
   const bool partNoFirst = ProdPartNumberFirstGet();
   store::Status status;
   {
-    OwnTable tb(ProductsTable(), *this);
+    const store::Table tb = OpenTable(ProductsTable());
     if (!tb.ok()) return false;
     using store::SearchType;
     status = store::ReadProductGrid(Session(), tb.get(), partNoFirst ? SearchType::kPartNo : SearchType::kName, rows);
@@ -85,7 +83,7 @@ bool clsDB::LoadProductGrid(std::vector<store::ProductGridRow>& rows) {
 }
 
 int32_t clsDB::LookUpByPartNo(const QString& sPartNo, DATA4*& tb_prod) {
-  ScopedTable table(tb_prod, ProductsTable(), *this);
+  const store::Table table = dbaccess::UseTable(tb_prod, ProductsTable(), *this);
   if (!table.ok()) return -1;
   const store::Session session = Session();
   const store::Result<int32_t> id = store::Products(session).IdByPartNo(sPartNo, table.get());
@@ -94,7 +92,7 @@ int32_t clsDB::LookUpByPartNo(const QString& sPartNo, DATA4*& tb_prod) {
 }
 
 bool clsDB::ProductPNExists(const QString& sPartNo, int32_t nThisProdID, DATA4*& tb_prod) {
-  ScopedTable table(tb_prod, ProductsTable(), *this);
+  const store::Table table = dbaccess::UseTable(tb_prod, ProductsTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
   const store::Result<bool> taken = store::Products(session).PartNoTaken(sPartNo, nThisProdID, table.get());
@@ -106,7 +104,7 @@ rt::Currency clsDB::ProductStdUnitAmt(int32_t nProdId, int32_t udAmtType, DATA4*
   if (nProdId < 1) return {};
   store::Result<rt::Currency> amount;
   {
-    ScopedTable table(tb_prod, ProductsTable(), *this);
+    const store::Table table = dbaccess::UseTable(tb_prod, ProductsTable(), *this);
     if (!table.ok()) return {};
     const store::Session session = Session();
     amount = store::Products(session).StdAmount(nProdId, static_cast<store::AmountType>(udAmtType), table.get());
@@ -135,7 +133,7 @@ bool clsDB::ProductExists(int32_t nProdId) {
 bool clsDB::HideProduct(int32_t nProdId, DATA4*& tb_prod) {
   store::Status status;
   {
-    ScopedTable table(tb_prod, ProductsTable(), *this);
+    const store::Table table = dbaccess::UseTable(tb_prod, ProductsTable(), *this);
     if (!table.ok()) return false;
     const store::Session session = Session();
     status = store::Products(session).Hide(nProdId, table.get());
@@ -153,7 +151,7 @@ bool clsDB::DeleteProduct(int32_t nProdId) {
 }
 
 bool clsDB::DeleteProductTransactions(int32_t nProdId) {
-  OwnTable tb(TranTable(), *this);
+  const store::Table tb = OpenTable(TranTable());
   if (!tb.ok()) return false;
   const store::Session session = Session();
   const store::Transactions transactions(session);
@@ -179,7 +177,7 @@ void clsDB::LookupProducts(ctl::ListViewControl& lv, int32_t nSearchType, const 
   store::Status status;
   {
     ui::ScopedHourglass wait;
-    ScopedTable table(tb_prod, ProductsTable(), *this);
+    const store::Table table = dbaccess::UseTable(tb_prod, ProductsTable(), *this);
     if (!table.ok()) return;
     const auto by = static_cast<SearchType>(nSearchType) == SearchType::kPartNo ? SearchType::kPartNo : SearchType::kName;
     lv.ListItems().Clear();

@@ -7,10 +7,9 @@
 #include "database/store/Stock.h"
 #include "platform/runtime/Error.h"
 
-using dbaccess::ScopedTable;
 
 bool clsDB::GetProductStats(clsProductStats& udProductStats, DATA4*& tb_tran) {
-  ScopedTable table(tb_tran, TranTable(), *this);
+  const store::Table table = dbaccess::UseTable(tb_tran, TranTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
   const store::Status status = store::Stock(session).ProductStats(udProductStats, table.get());
@@ -22,7 +21,7 @@ bool clsDB::GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& sta
                                DATA4*& tb_tran, bool unitsOnly) {
   stats.clear();
   failed.clear();
-  ScopedTable table(tb_tran, TranTable(), *this);
+  const store::Table table = dbaccess::UseTable(tb_tran, TranTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
   using Figures = store::Stock::Figures;
@@ -39,7 +38,7 @@ bool clsDB::GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& sta
 }
 
 bool clsDB::ProductHasATranType(int32_t nProdId, int32_t udTranType, DATA4*& tb_tran) {
-  ScopedTable table(tb_tran, TranTable(), *this);
+  const store::Table table = dbaccess::UseTable(tb_tran, TranTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
   const store::Result<bool> has = store::Stock(session).ProductHasTranType(nProdId, udTranType, table.get());

@@ -10,7 +10,6 @@
 #include "platform/ui/Prompt.h"
 #include "services/clsSystem.h"
 
-using dbaccess::ScopedTable;
 
 namespace {
 
@@ -71,7 +70,7 @@ bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4*& tb_tran) {
   using store::SaveOper;
   const auto oper = static_cast<SaveOper>(udOper);
   if (oper == SaveOper::kUpdate && udTran.nTranID < 1) return false;
-  ScopedTable table(tb_tran, TranTable(), *this);
+  const store::Table table = dbaccess::UseTable(tb_tran, TranTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
   const store::Transactions transactions(session);
@@ -90,8 +89,10 @@ bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4*& tb_tran) {
     case SaveOper::kUpdate:
       status = transactions.Update(row, table.get());
       break;
-    case SaveOper::kDelete:
-      return DeleteRecord(udTran.nTranID, TranTable(), tb_tran, kRowId);
+    case SaveOper::kDelete: {
+      DATA4* open = table.get();
+      return DeleteRecord(udTran.nTranID, TranTable(), open, kRowId);
+    }
     default:
       return false;
   }
@@ -101,7 +102,7 @@ bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4*& tb_tran) {
 
 bool clsDB::ConvertTran(clsTran& udTran, int32_t udFromType) {
   if (udTran.nTranID < 1) return false;
-  dbaccess::OwnTable tb(TranTable(), *this);
+  const store::Table tb = OpenTable(TranTable());
   if (!tb.ok()) return false;
   const store::Session session = Session();
   const store::Status status =
@@ -112,7 +113,7 @@ bool clsDB::ConvertTran(clsTran& udTran, int32_t udFromType) {
 }
 
 bool clsDB::GetTran(int32_t nTranID, clsTran& udTran) {
-  dbaccess::OwnTable tb(TranTable(), *this);
+  const store::Table tb = OpenTable(TranTable());
   if (!tb.ok()) return false;
   const store::Session session = Session();
   const store::Result<store::TranRow> row = store::Transactions(session).Get(nTranID, tb.get());
@@ -139,7 +140,7 @@ bool clsDB::CopyTran(const clsTran& udTran, int32_t udType, rt::Currency curUnit
 }
 
 bool clsDB::ProductHasTransactions(int32_t nProdId) {
-  dbaccess::OwnTable tb(TranTable(), *this);
+  const store::Table tb = OpenTable(TranTable());
   if (!tb.ok()) return false;
   const store::Session session = Session();
   const store::Result<bool> has = store::Transactions(session).ProductHasTransactions(nProdId, tb.get());

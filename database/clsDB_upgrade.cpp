@@ -290,7 +290,7 @@ bool clsDB::StageOldestLayout(const QString& sDBPath, const QString& staging) {
 }
 
 bool clsDB::TableOpenCloseTest(const QString& sTablePath) {
-  const dbaccess::OwnTable tb(sTablePath, *this);
+  const store::Table tb = OpenTable(sTablePath);
   if (tb.ok()) return true;
   gSystem().ShowMsg(QStringLiteral("Unable to open ") + sTablePath, 3, -1);
   return false;

@@ -29,7 +29,6 @@
 #include "services/frmProgress.h"
 
 using dbaccess::FileIn;
-using dbaccess::OwnTable;
 
 namespace {
 
@@ -54,8 +53,8 @@ bool CopyRows(clsDB& db, const RowCopy& c) {
       sys.WaitDlgShow(frm, QStringLiteral("Upgrading Database"), QLatin1String(c.caption), true, false);
       sys.WaitDlgUpdate(frm, 0);
       const int32_t total = db.GetRecCount(c.oldPath, QLatin1String(c.layout.sourceTag));
-      OwnTable oldTb(c.oldPath, db);
-      OwnTable newTb(c.newPath, db);
+      const store::Table oldTb = db.OpenTable(c.oldPath);
+      const store::Table newTb = db.OpenTable(c.newPath);
       if (total < 0 || !oldTb.ok() || !newTb.ok()) return false;
       const store::Session session = db.Session();
       copied = store::CopyRows(session, c.layout, oldTb.get(), newTb.get(), [&](int32_t rows) {
@@ -217,8 +216,8 @@ bool clsDB::UpgCopyLastIDs_PreDB30(const QString& sDBPath) { return UpgCopyLastI
 bool clsDB::UpgCopyLastIDsIn(const store::Session& at, const QString& sDBPath) {
   try {
     std::optional<ui::ScopedHourglass> hourglass(std::in_place);
-    OwnTable oldTb(FileIn(sDBPath, QStringLiteral("lastid.dbf")), *this);
-    OwnTable newTb(at.PathOf(QLatin1String(store::Counters::kFile)), *this);
+    const store::Table oldTb = OpenTable(FileIn(sDBPath, QStringLiteral("lastid.dbf")));
+    const store::Table newTb = OpenTable(at.PathOf(QLatin1String(store::Counters::kFile)));
     if (!oldTb.ok() || !newTb.ok()) {
       return false;
     }

@@ -122,7 +122,7 @@ bool clsProd::LoadProduct(int32_t nProdIDPass, DATA4*& tbProd, clsDB& db) {
   if (nProdIDPass < 1) return false;
   store::Result<store::ProductRecord> row;
   {
-    dbaccess::ScopedTable tb(tbProd, db.ProductsTable(), db);
+    const store::Table tb = dbaccess::UseTable(tbProd, db.ProductsTable(), db);
     if (!tb.ok()) return false;
     const store::Session session = db.Session();
     row = store::Products(session).Get(nProdIDPass, tb.get());
@@ -141,7 +141,7 @@ bool clsProd::LoadProduct(int32_t nProdIDPass, DATA4*& tbProd, clsDB& db) {
 int32_t clsProd::LookupProduct(int32_t eSearchType, const QString& sSearchStr, DATA4*& tb, clsDB& db) {
   if (sSearchStr.trimmed().isEmpty()) return -1;
   try {
-    dbaccess::ScopedTable table(tb, db.ProductsTable(), db);
+    const store::Table table = dbaccess::UseTable(tb, db.ProductsTable(), db);
     if (!table.ok()) return 0;
     const char* key = eSearchType == store::Code(store::SearchType::kPartNo) ? "partno" : "prodname";
     dbaccess::SelectTag(db, table.get(), QLatin1String(key));

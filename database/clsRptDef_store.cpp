@@ -74,10 +74,10 @@ int32_t clsRptDef::MakeCopy(QString& sNewName, clsDB& db) {
 }
 
 bool clsRptDef::ReadColDefs(clsDB& db) {
-  DATA4* hCat = nullptr;
   try {
-    dbaccess::ScopedTable cat(hCat, db.RptColTable(), db);
+    const store::Table cat = db.OpenTable(db.RptColTable());
     if (!cat.ok()) return false;
+    DATA4* hCat = cat.get();
     m_collColumnDefs.Clear();
     for (const QString& col : std::as_const(m_collColumns)) {
       const int32_t id = rt::CLng(col);

@@ -5,7 +5,6 @@
 #include "database/clsDB.h"
 #include "platform/runtime/App.h"
 #include "platform/ui/Prompt.h"
-#include "platform/xbase/Engine.h"
 
 namespace exchange {
 namespace {
@@ -22,12 +21,20 @@ BusyGuard::~BusyGuard() {
   if (acquired_) gBusy = false;
 }
 
-HeldTable::HeldTable(const QString& path, const QString& failure) : tb_(gDB().OpenTable(path)) {
-  if (tb_ == nullptr) ui::MsgBox(failure, ui::vbCritical, rt::App::ProductName());
+store::Table HoldTable(const QString& path, const QString& failure) {
+  store::Table tb = gDB().OpenTable(path);
+  if (!tb.ok()) ui::MsgBox(failure, ui::vbCritical, rt::App::ProductName());
+  return tb;
 }
 
-HeldTable::~HeldTable() {
-  if (tb_ != nullptr) d4close(tb_);
+bool ProductRunTables::Hold() {
+  clsDB& db = gDB();
+  tran = HoldTable(db.TranTable(), QStringLiteral("Unable to open Transaction table!"));
+  if (!tran.ok()) return false;
+  prod = HoldTable(db.ProductsTable(), QStringLiteral("Unable to open Products table!"));
+  if (!prod.ok()) return false;
+  cat = HoldTable(db.CategoryTable(), QStringLiteral("Unable to open Category table!"));
+  return cat.ok();
 }
 
 int32_t ProgressPercent(int32_t line, int32_t lines) {

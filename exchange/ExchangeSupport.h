@@ -6,7 +6,7 @@
 #include <QString>
 #include <cstdint>
 
-struct DATA4;
+#include "database/store/Session.h"
 
 namespace exchange {
 
@@ -28,20 +28,17 @@ class BusyGuard {
   bool acquired_;
 };
 
-// A table of the open database held for one run and closed with this object. When it
-// does not open, clsDB::OpenTable has shown "Unable to open: " and the path, and then
-// the critical box `failure` (titled with the product name) is shown.
-class HeldTable {
- public:
-  HeldTable(const QString& path, const QString& failure);
-  ~HeldTable();
-  HeldTable(const HeldTable&) = delete;
-  HeldTable& operator=(const HeldTable&) = delete;
-  bool ok() const { return tb_ != nullptr; }
-  DATA4*& get() { return tb_; }
+// A table of the open database held for one run. When it does not open,
+// clsDB::OpenTable has shown "Unable to open: " and the path, and then the critical
+// box `failure` (titled with the product name) is shown.
+store::Table HoldTable(const QString& path, const QString& failure);
 
- private:
-  DATA4* tb_;
+// The transactions, products and categories tables a product import or the export
+// holds for its run.
+struct ProductRunTables {
+  // Opens them in that order, as HoldTable does; false at the first that does not open.
+  bool Hold();
+  store::Table tran, prod, cat;
 };
 
 // The progress of a run at `line` of a file of `lines` lines after the heading, as a

@@ -125,12 +125,11 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
     const auto removeDlg = sys.WaitDlgRemoveOnExit(dlg);
     sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Integrating data. Please wait..."), true, false);
     const clsDB::Batch batch(db);
-    HeldTable tran(db.TranTable(), QStringLiteral("Unable to open Transaction table!"));
-    if (!tran.ok()) return false;
-    HeldTable prod(db.ProductsTable(), QStringLiteral("Unable to open Products table!"));
-    if (!prod.ok()) return false;
-    HeldTable cat(db.CategoryTable(), QStringLiteral("Unable to open Category table!"));
-    if (!cat.ok()) return false;
+    exchange::ProductRunTables tables;
+    if (!tables.Hold()) return false;
+    DATA4* tran = tables.tran.get();
+    DATA4* prod = tables.prod.get();
+    DATA4* cat = tables.cat.get();
     std::vector<Col> cols(static_cast<size_t>(std::max<qsizetype>(headings.size(), 1)), kNone);
     for (qsizetype i = 1; i < headings.size(); ++i) {
       const qsizetype at = productcsv::Keywords().indexOf(headings[i]);
@@ -138,7 +137,7 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
     }
     const int columns = static_cast<int>(cols.size()) - 1;
     const rt::LocaleInfo loc = rt::LocaleInfo::Current();
-    ListIds lists(cat.get());
+    ListIds lists(cat);
     EventPump pump;
     clsProd p;
     for (const CsvRow& row : file.Rows()) {
@@ -149,13 +148,13 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
       p.Init();
       bool saved = ReadRow(row, cols, loc, lists, p);
       if (saved) {
-        const int32_t id = MatchingProduct(p, prod.get());
+        const int32_t id = MatchingProduct(p, prod);
         // A short row changes only the fields it has cells for: the missing ones keep
         // what the product holds.
-        if (id > 0 && row.Count() < columns) saved = p.LoadProduct(id, prod.get()) && ReadRow(row, cols, loc, lists, p);
+        if (id > 0 && row.Count() < columns) saved = p.LoadProduct(id, prod) && ReadRow(row, cols, loc, lists, p);
         p.nProdId = id;
         // An existing product keeps its stock: no beginning inventory for it.
-        if (saved) saved = p.SaveProduct(prod.get(), tran.get(), p.nProdId > 0);
+        if (saved) saved = p.SaveProduct(prod, tran, p.nProdId > 0);
       }
       if (!saved) {
         stoppedRow = row.Line();

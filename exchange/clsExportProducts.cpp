@@ -38,12 +38,9 @@ bool clsExportProducts::Export() {
   clsDB& db = gDB();
   ui::ScopedHourglass hourglass;
   try {
-    exchange::HeldTable tran(db.TranTable(), QStringLiteral("Unable to open Transaction table!"));
-    if (!tran.ok()) return false;
-    exchange::HeldTable prod(db.ProductsTable(), QStringLiteral("Unable to open Products table!"));
-    if (!prod.ok()) return false;
-    exchange::HeldTable cat(db.CategoryTable(), QStringLiteral("Unable to open Category table!"));
-    if (!cat.ok()) return false;
+    exchange::ProductRunTables tables;
+    if (!tables.Hold()) return false;
+    DATA4* tran = tables.tran.get();
 
     CsvWriter out(path_);
     if (!out.Open()) {
@@ -53,7 +50,7 @@ bool clsExportProducts::Export() {
     const store::Session session = db.Session();
     // The list entries and the stock figures of all products, each read in one pass.
     std::vector<store::ListRow> entries;
-    Check(store::ReadList(session, cat.get(), db.CategoryTable(), QStringLiteral("rowid"), QStringLiteral("desc"), {}, 0,
+    Check(store::ReadList(session, tables.cat.get(), db.CategoryTable(), QStringLiteral("rowid"), QStringLiteral("desc"), {}, 0,
                           entries));
     std::unordered_map<int32_t, QString> entryText;
     for (const store::ListRow& e : entries) entryText.emplace(e.id, e.text);
@@ -65,7 +62,7 @@ bool clsExportProducts::Export() {
     // product whose units do not fit has been reported and is written with none.
     std::unordered_map<int32_t, clsProductStats> stats;
     std::unordered_set<int32_t> failed;
-    if (!db.GetAllProductStats(stats, failed, tran.get(), true)) return false;
+    if (!db.GetAllProductStats(stats, failed, tran, true)) return false;
 
     using productcsv::NumberField;
     using productcsv::TextField;
@@ -97,7 +94,7 @@ bool clsExportProducts::Export() {
                productcsv::NotesField(r.notes)};
       written = written && out.WriteRow(cells);
       return written;
-    }, prod.get()));
+    }, tables.prod.get()));
     if (!written || !out.Commit()) rt::Raise(rt::kErrPathFileAccess, QStringLiteral("clsExportProducts"), out.ErrorText());
     return true;
   } catch (...) {

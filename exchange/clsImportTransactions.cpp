@@ -135,8 +135,9 @@ bool clsImportTransactions::ValidatePartNumbers() {
     sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Validating Part Numbers. Please wait..."),
                     true, false);
     const clsDB::Batch batch(gDB());
-    exchange::HeldTable prod(gDB().ProductsTable(), QStringLiteral("Unable to open Products table!"));
-    if (!prod.ok()) return false;
+    const store::Table prodTable = exchange::HoldTable(gDB().ProductsTable(), QStringLiteral("Unable to open Products table!"));
+    if (!prodTable.ok()) return false;
+    DATA4* prod = prodTable.get();
     bool ok = true;
     EventPump pump;
     const rt::LocaleInfo loc = rt::LocaleInfo::Current();
@@ -148,7 +149,7 @@ bool clsImportTransactions::ValidatePartNumbers() {
       }
       const QString partNo = CellOf(row, kPartNumber);
       clsTran t = tran_;
-      t.nProdId = ProductOf(partNo, prod.get());
+      t.nProdId = ProductOf(partNo, prod);
       if (t.nProdId < 1) {
         ok = false;
         m_ErrorBuf += Unknown(row.Line(), partNo);
@@ -157,7 +158,7 @@ bool clsImportTransactions::ValidatePartNumbers() {
       // A row without an amount takes its product's: units times that must fit too.
       const rt::Currency units = ReadCsvNumber(CellOf(row, kUnits), loc).value_or(rt::Currency());
       if (ReadCsvNumber(CellOf(row, kAmount), loc).value_or(rt::Currency()) > rt::Currency()) continue;
-      const std::optional<rt::Currency> amount = StdAmountOf(t, prod.get());
+      const std::optional<rt::Currency> amount = StdAmountOf(t, prod);
       if (amount && !TranValueFits(units, *amount)) {
         ok = false;
         m_ErrorBuf += clsImportData::FmtRowNum(row.Line()) + QStringLiteral(": ") +
@@ -190,10 +191,12 @@ bool clsImportTransactions::DoImport() {
     sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Importing transactions. Please wait..."),
                     true, false);
     const clsDB::Batch batch(db);
-    exchange::HeldTable prod(db.ProductsTable(), QStringLiteral("Unable to open Products table!"));
-    if (!prod.ok()) return false;
-    exchange::HeldTable tran(db.TranTable(), QStringLiteral("Unable to open Transactions table!"));
-    if (!tran.ok()) return false;
+    const store::Table prodTable = exchange::HoldTable(db.ProductsTable(), QStringLiteral("Unable to open Products table!"));
+    if (!prodTable.ok()) return false;
+    DATA4* prod = prodTable.get();
+    const store::Table tranTable = exchange::HoldTable(db.TranTable(), QStringLiteral("Unable to open Transactions table!"));
+    if (!tranTable.ok()) return false;
+    DATA4* tran = tranTable.get();
     const rt::LocaleInfo loc = rt::LocaleInfo::Current();
     EventPump pump;
     for (const CsvRow& row : data_.File().Rows()) {
@@ -215,16 +218,16 @@ bool clsImportTransactions::DoImport() {
       t.curUnits = *units;
       t.curUnitPrice = ReadCsvNumber(CellOf(row, kAmount), loc).value_or(rt::Currency());
       // A product changed by another user since the check: the row is left out.
-      t.nProdId = ProductOf(partNo, prod.get());
+      t.nProdId = ProductOf(partNo, prod);
       // No amount, or none above 0: the product's standard cost or price.
       const std::optional<rt::Currency> amount =
-          t.nProdId < 1 ? std::nullopt : t.curUnitPrice <= rt::Currency() ? StdAmountOf(t, prod.get()) : t.curUnitPrice;
+          t.nProdId < 1 ? std::nullopt : t.curUnitPrice <= rt::Currency() ? StdAmountOf(t, prod) : t.curUnitPrice;
       if (!amount) {
         m_ErrorBuf += Unknown(row.Line(), partNo);
         continue;
       }
       t.curUnitPrice = *amount;
-      if (!db.SaveTran(store::Code(store::SaveOper::kAdd), t, tran.get())) {
+      if (!db.SaveTran(store::Code(store::SaveOper::kAdd), t, tran)) {
         m_ErrorBuf += clsImportData::FmtRowNum(row.Line()) +
                       QStringLiteral(": The transaction could not be saved; the import stopped here, so "
                                      "neither this row nor the rows after it were imported.") +

@@ -2,7 +2,6 @@
 
 #include "database/clsDB.h"
 #include "platform/ui/Prompt.h"
-#include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
 
 namespace inventory {
@@ -12,22 +11,15 @@ bool ProductTables::Open() {
   prod = db.OpenTable(db.ProductsTable());
   tran = db.OpenTable(db.TranTable());
   cat = db.OpenTable(db.CategoryTable());
-  if (prod != nullptr && tran != nullptr && cat != nullptr) return true;
+  if (prod.ok() && tran.ok() && cat.ok()) return true;
   const QString crlf = gSystem().CRLF();
   QString msg = QStringLiteral("Unable to open the following table(s):") + gSystem().CRLF(2);
-  if (prod == nullptr) msg += QStringLiteral("Products") + crlf;
-  if (tran == nullptr) msg += QStringLiteral("Transactions") + crlf;
-  if (cat == nullptr) msg += QStringLiteral("Categories") + crlf;
-  Close();
+  if (!prod.ok()) msg += QStringLiteral("Products") + crlf;
+  if (!tran.ok()) msg += QStringLiteral("Transactions") + crlf;
+  if (!cat.ok()) msg += QStringLiteral("Categories") + crlf;
+  for (store::Table* tb : {&prod, &tran, &cat}) tb->Close();
   ui::MsgBox(msg, ui::vbCritical);
   return false;
-}
-
-void ProductTables::Close() {
-  for (DATA4** tb : {&prod, &tran, &cat}) {
-    if (*tb != nullptr) d4close(*tb);
-    *tb = nullptr;
-  }
 }
 
 }  // namespace inventory

@@ -14,7 +14,6 @@
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/Screen.h"
-#include "platform/xbase/Engine.h"
 #include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
@@ -106,23 +105,19 @@ void frmEditCategories::SetUI() { cmdDelete->setEnabled(IsItemSelected()); }
 int32_t frmEditCategories::AddUpdateItem(int32_t& nID, QString& sDesc) {
   if (sDesc.isEmpty()) return -1;
   clsDB& db = gDB();
-  DATA4* tb = db.OpenTable(m_sTablePath);
-  if (tb == nullptr) return -1;
-  int32_t result = -1;
+  const store::Table table = db.OpenTable(m_sTablePath);
+  if (!table.ok()) return -1;
+  DATA4* tb = table.get();
   try {
-    if (nID < 1) {
-      result = db.AddCategory(sDesc, m_nType, tb);
-    } else if (db.SetCategoryDesc(nID, sDesc, tb, m_sTableName, m_sRowIDCol, m_sStrCol)) {
-      result = nID;
-    }
+    return store::UnlockedOnError(tb, [&]() -> int32_t {
+      if (nID < 1) return db.AddCategory(sDesc, m_nType, tb);
+      return db.SetCategoryDesc(nID, sDesc, tb, m_sTableName, m_sRowIDCol, m_sStrCol) ? nID : -1;
+    });
   } catch (...) {
     rt::TrapError();
-    d4unlock(tb);
-    result = -1;
     gSystem().ShowError(QStringLiteral("frmEditCategories_AddUpdateItem"));
+    return -1;
   }
-  d4close(tb);
-  return result;
 }
 
 void frmEditCategories::UpdateDesc(int32_t& nID, QString& sDesc) { AddUpdateItem(nID, sDesc); }

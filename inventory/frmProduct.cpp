@@ -262,7 +262,7 @@ bool frmProduct::Init(clsProd& ProdInfo) {
   if (ProdInfo.nProdId > 0) {
     inventory::ProductTables tables;
     if (!tables.Open()) return false;
-    DATA4* tbProd = tables.prod;
+    DATA4* tbProd = tables.prod.get();
     const bool loaded = ProdInfo.LoadProduct(ProdInfo.nProdId, tbProd);
     if (!loaded) return false;
   }
@@ -378,7 +378,7 @@ void frmProduct::OKButton_Click() {
     bool saved = false;
     {
       inventory::ProductTables tables;
-      if (tables.Open()) saved = m_prod->SaveProduct(tables.prod, tables.tran, false);
+      if (tables.Open()) saved = m_prod->SaveProduct(tables.prod.get(), tables.tran.get(), false);
     }
     // The failure has been reported; the entries stay for another try or Cancel.
     if (!saved) return;

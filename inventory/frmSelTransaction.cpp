@@ -21,7 +21,6 @@
 #include "platform/ui/Prompt.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/WaitCursor.h"
-#include "platform/xbase/Engine.h"
 #include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 
@@ -42,21 +41,6 @@ constexpr ColumnSpec kColumns[kCols] = {
     {"Type", 1000, ctl::flexAlignLeftCenter},    {"Product", 2000, ctl::flexAlignLeftCenter},
     {"Units", 1000, ctl::flexAlignRightCenter},   {"Cost", 1000, ctl::flexAlignRightCenter},
     {"Notes", 1500, ctl::flexAlignLeftCenter},   {"Category", 1500, ctl::flexAlignLeftCenter},
-};
-
-// A table opened for the load and closed with the object.
-class LoadTable {
- public:
-  explicit LoadTable(const QString& path) : tb_(gDB().OpenTable(path)) {}
-  ~LoadTable() {
-    if (tb_) d4close(tb_);
-  }
-  LoadTable(const LoadTable&) = delete;
-  LoadTable& operator=(const LoadTable&) = delete;
-  DATA4*& get() { return tb_; }
-
- private:
-  DATA4* tb_;
 };
 
 }  // namespace
@@ -135,17 +119,15 @@ void frmSelTransaction::Load(bool allProducts) {
   grd->setRows(1);
   clsDB& db = gDB();
   if (!db.IsOpen()) return;
-  LoadTable products(db.ProductsTable());
-  if (!products.get()) return;
-  LoadTable trans(db.TranTable());
-  if (!trans.get()) return;
+  const store::Table products = db.OpenTable(db.ProductsTable());
+  if (!products.ok()) return;
+  const store::Table trans = db.OpenTable(db.TranTable());
+  if (!trans.ok()) return;
   try {
     const store::Session session = db.Session();
+    DATA4* prodTable = products.get();
     DATA4* tb = trans.get();
     const store::TranFields f(tb);
-    const double key = allProducts ? m_udTranType : m_nProductID;
-    FIELD4* keyField = allProducts ? f.trantype : f.prodid;
-    store::SelectTag(session, tb, allProducts ? "trantype" : "prodid");
     // Texts already made, by what they were made from: rows repeat products, dates and
     // amounts, and making each text anew would cost most of the load.
     std::unordered_map<int32_t, QString> names;
@@ -157,14 +139,13 @@ void frmSelTransaction::Load(bool allProducts) {
       return *it;
     };
     grd->setRedraw(false);
-    for (int rc = store::SeekNumber(session, tb, key); rc == 0 && store::Long32(keyField) == key;
-         rc = session.Check(d4skip(tb, 1), "d4skip")) {
-      if (store::Long32(f.trantype) != m_udTranType) continue;
+    const auto addRow = [&] {
+      if (store::Long32(f.trantype) != m_udTranType) return;
       const int32_t prodId = store::Long32(f.prodid);
       auto name = names.find(prodId);
       if (name == names.end()) {
         QString sName, sPartNo;
-        db.GetProductName(prodId, sName, sPartNo, products.get());
+        db.GetProductName(prodId, sName, sPartNo, prodTable);
         name = names.emplace(prodId, db.MakeProductName(sName, sPartNo)).first;
       }
       const int row = grd->Rows();
@@ -186,6 +167,11 @@ void frmSelTransaction::Load(bool allProducts) {
       grd->setTextMatrix(row, kNotes, gSystem().StrTruncate(store::Memo(f.notes).trimmed(), 80));
       grd->setTextMatrix(row, kCategory, gSystem().Minus1ToZero(store::Long32(f.catid)));
       grd->setRowData(row, store::Long32(f.rowid));
+    };
+    if (allProducts) {
+      store::ForEachWithNumber(session, tb, "trantype", f.trantype, m_udTranType, addRow);
+    } else {
+      store::ForEachWithNumber(session, tb, "prodid", f.prodid, m_nProductID, addRow);
     }
   } catch (...) {
     rt::TrapError();

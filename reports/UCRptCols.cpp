@@ -31,21 +31,6 @@ QListWidget* ColumnList(QWidget* parent, const QString& name) {
   return list;
 }
 
-// The catalogue opened for one walk, closed on every way out.
-class CatalogueTable {
- public:
-  CatalogueTable() : tb_(gDB().OpenTable(gDB().RptColTable())) {}
-  ~CatalogueTable() {
-    if (tb_ != nullptr) d4close(tb_);
-  }
-  CatalogueTable(const CatalogueTable&) = delete;
-  CatalogueTable& operator=(const CatalogueTable&) = delete;
-  DATA4* get() const { return tb_; }
-
- private:
-  DATA4* tb_;
-};
-
 }  // namespace
 
 UCRptCols::UCRptCols(QWidget* parent) : QWidget(parent) {
@@ -112,7 +97,7 @@ void UCRptCols::Init(int32_t nRptType) {
 
 void UCRptCols::LoadAvailableColumns(QListWidget& list) {
   try {
-    CatalogueTable cat;
+    const store::Table cat = gDB().OpenTable(gDB().RptColTable());
     DATA4* tb = cat.get();
     if (tb == nullptr) return;
     FIELD4* fRowID = store::FieldOf(tb, "rowid");

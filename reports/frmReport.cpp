@@ -181,8 +181,7 @@ void frmReport::LoadQVComboLists() {
   m_vendors.clear();
   m_groupRows.clear();
   if (!gDB().IsOpen()) return;
-  DATA4* handle = nullptr;
-  dbaccess::ScopedTable tb(handle, gDB().CategoryTable(), gDB());
+  const store::Table tb = gDB().OpenTable(gDB().CategoryTable());
   if (!tb.ok()) return;
   const store::Session session = gDB().Session();
   const QString table = gDB().CategoryTable();
@@ -214,12 +213,12 @@ void frmReport::FillGroupList() {
 
 void frmReport::LoadRows() {
   if (!gDB().IsOpen()) return;
-  DATA4* prodHandle = nullptr;
-  DATA4* tranHandle = nullptr;
-  dbaccess::ScopedTable tbProd(prodHandle, gDB().ProductsTable(), gDB());
+  const store::Table tbProd = gDB().OpenTable(gDB().ProductsTable());
   if (!tbProd.ok()) return;
-  dbaccess::ScopedTable tbTran(tranHandle, gDB().TranTable(), gDB());
+  const store::Table tbTran = gDB().OpenTable(gDB().TranTable());
   if (!tbTran.ok()) return;
+  DATA4* prodHandle = tbProd.get();
+  DATA4* tranHandle = tbTran.get();
 
   // Visible products in the order the database lists them.
   const store::SearchType order = gDB().ProdPartNumberFirstGet() ? store::SearchType::kPartNo : store::SearchType::kName;

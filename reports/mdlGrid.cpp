@@ -353,12 +353,10 @@ bool HasMemo(FIELD4* memo) {
 
 void WithReportTables(const std::function<void(DATA4* prod, DATA4* tran)>& work) {
   clsDB& db = gDB();
-  DATA4* prod = db.OpenTable(db.ProductsTable());
-  if (prod == nullptr) return;
-  DATA4* tran = db.OpenTable(db.TranTable());
-  if (tran != nullptr) work(prod, tran);
-  if (tran != nullptr) d4close(tran);
-  d4close(prod);
+  const store::Table prod = db.OpenTable(db.ProductsTable());
+  if (!prod.ok()) return;
+  const store::Table tran = db.OpenTable(db.TranTable());
+  if (tran.ok()) work(prod.get(), tran.get());
 }
 
 bool GridLoad::Cancelled() const { return grid_.isNull() || (!dlg_.isNull() && dlg_->Cancelled()); }

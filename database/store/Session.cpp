@@ -3,6 +3,7 @@
 #include <QFile>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "platform/runtime/Error.h"
 #include "platform/xbase/Engine.h"
@@ -64,27 +65,56 @@ int Check(Engine& engine, int rc, const char* call) {
   return rc;
 }
 
-Table::Table(const Session& session, DATA4* open, const QString& path) : session_(session), tb_(open) {
-  if (tb_ == nullptr) Open(path);
+Table::Table(const Session& session, DATA4* open, const QString& path) : tb_(open) {
+  if (tb_ == nullptr) *this = Open(session.engine(), path);
 }
 
-Table::Table(const Session& session, DATA4* open, const char* file) : session_(session), tb_(open) {
-  if (tb_ == nullptr) Open(session_.PathOf(QLatin1String(file)));
+Table::Table(const Session& session, DATA4* open, const char* file) : tb_(open) {
+  if (tb_ == nullptr) *this = Open(session.engine(), session.PathOf(QLatin1String(file)));
 }
 
-void Table::Open(const QString& path) {
-  CODE4* c = session_.code();
-  tb_ = c != nullptr ? d4open(c, QFile::encodeName(path).constData()) : nullptr;
-  owned_ = tb_ != nullptr;
-  if (tb_ == nullptr) {
-    const int code = c != nullptr ? code4errorCode(c, 0) : e4parm;
-    session_.engine().Record(code);
-    failure_ = {Failure::kNotOpened, code, QStringLiteral("d4open"), NotOpenedText(path, c)};
+Table::Table(Table&& other) noexcept
+    : engine_(other.engine_),
+      tb_(std::exchange(other.tb_, nullptr)),
+      owned_(std::exchange(other.owned_, false)),
+      failure_(std::move(other.failure_)) {}
+
+Table& Table::operator=(Table&& other) noexcept {
+  if (this != &other) {
+    Close();
+    engine_ = other.engine_;
+    tb_ = std::exchange(other.tb_, nullptr);
+    owned_ = std::exchange(other.owned_, false);
+    failure_ = std::move(other.failure_);
   }
+  return *this;
 }
 
-Table::~Table() {
-  if (owned_) session_.engine().Record(d4close(tb_));
+Table Table::Open(Engine& engine, const QString& path) {
+  Table t;
+  t.engine_ = &engine;
+  CODE4* c = engine.code;
+  t.tb_ = c != nullptr ? d4open(c, QFile::encodeName(path).constData()) : nullptr;
+  t.owned_ = t.tb_ != nullptr;
+  if (t.tb_ == nullptr) {
+    const int code = c != nullptr ? code4errorCode(c, 0) : e4parm;
+    engine.Record(code);
+    t.failure_ = {Failure::kNotOpened, code, QStringLiteral("d4open"), NotOpenedText(path, c)};
+  }
+  return t;
+}
+
+Table Table::Borrow(DATA4* open) {
+  Table t;
+  t.tb_ = open;
+  return t;
+}
+
+void Table::Close() {
+  // A released engine has closed its tables already.
+  if (owned_ && engine_->code != nullptr) engine_->Record(d4close(tb_));
+  tb_ = nullptr;
+  owned_ = false;
 }
 
 int LockCurrent(const Session& s, DATA4* tb) {

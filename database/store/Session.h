@@ -58,26 +58,39 @@ class Session {
   PathResolver resolve_;
 };
 
-// A table for one store operation: the caller's open handle (used and left open) or a
-// table opened here on the session and closed with this object.
+// The one table handle: the caller's open table (used and left open) or a table
+// opened here and closed with this object, its close code recorded on the engine.
+// Move-only; a moved-from handle holds nothing.
 class Table {
  public:
+  Table() = default;
+  // The caller's handle, or the table at `path` opened on the session's engine.
   Table(const Session& session, DATA4* open, const QString& path);
   // The same for a file of the session's folder, its path resolved only when opened.
   Table(const Session& session, DATA4* open, const char* file);
-  ~Table();
+  ~Table() { Close(); }
+  Table(Table&& other) noexcept;
+  Table& operator=(Table&& other) noexcept;
   Table(const Table&) = delete;
   Table& operator=(const Table&) = delete;
+
+  // The one place tables are opened: `path` on the engine, owned by the handle. Not
+  // ok() when it does not open, the engine's code recorded.
+  static Table Open(Engine& engine, const QString& path);
+  // A handle the caller keeps open (null: nothing).
+  static Table Borrow(DATA4* open);
 
   bool ok() const { return tb_ != nullptr; }
   DATA4* get() const { return tb_; }
   // Why the table is not open: kNotOpened, the path and the engine's code.
   const Status& failure() const { return failure_; }
+  // Closes a table this handle opened, recording the code (once the engine is released
+  // its tables are closed already); a borrowed one is only let go.
+  void Close();
 
  private:
-  void Open(const QString& path);
-  const Session& session_;
-  DATA4* tb_;
+  Engine* engine_ = nullptr;
+  DATA4* tb_ = nullptr;
   bool owned_ = false;
   Status failure_;
 };

@@ -81,7 +81,8 @@ TEST_F(DroppedChangeTest, AChangeDroppedForALockIsReportedLocked) {
   FailLocksFast();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    tb = gDB().OpenTable(c.table);
+    store::Table open = gDB().OpenTable(c.table);
+    tb = open.get();
     ASSERT_NE(tb, nullptr);
     {
       // The memo file's block allocation lock, as another user's writer holds it.
@@ -91,7 +92,7 @@ TEST_F(DroppedChangeTest, AChangeDroppedForALockIsReportedLocked) {
       EXPECT_FALSE(c.write());
       EXPECT_EQ(prompts->Last().style & ui::vbCritical, ui::vbCritical);
     }
-    d4close(tb);
+    open.Close();
     tb = nullptr;
     EXPECT_TRUE(c.unchanged());
   }
@@ -128,13 +129,13 @@ TEST_F(SecondDatabaseTest, EngineResultsAreRecordedOnTheDatabaseWorkedFor) {
       {"report definition", [&other] { clsRptDef().LoadExisting(1, other); }},
       {"field assignment",
        [&other] {
-         DATA4* tb = other.OpenTable(other.ProductsTable());
+         const store::Table table = other.OpenTable(other.ProductsTable());
+         DATA4* tb = table.get();
          ASSERT_NE(tb, nullptr);
          ASSERT_EQ(d4appendStartVB(tb, 0), 0);
          other.SetLastEngineResult(kUntouched);
          other.AssignValue(d4field(tb, "partno"), QStringLiteral("P-1"), 1);
          EXPECT_NE(other.LastEngineResult(), kUntouched);
-         d4close(tb);
        }},
   };
   for (const Case& c : cases) {

@@ -113,7 +113,8 @@ class HeldByteLock {
 
 // Appends one row of texts by field name to a table of the open database.
 inline void AppendRow(const QString& table, const QStringList& fieldsAndValues) {
-  DATA4* tb = gDB().OpenTable(table);
+  const store::Table open = gDB().OpenTable(table);
+  DATA4* tb = open.get();
   ASSERT_NE(tb, nullptr);
   ASSERT_EQ(d4appendStartVB(tb, 0), 0);
   ASSERT_EQ(d4blank(tb), 0);
@@ -124,16 +125,15 @@ inline void AppendRow(const QString& table, const QStringList& fieldsAndValues) 
     ASSERT_EQ(f4assignNVB(f, v.data(), static_cast<int>(v.size())), 0);
   }
   ASSERT_EQ(d4append(tb), 0);
-  d4close(tb);
 }
 
 // Live rows of a table, in record order.
 inline int LiveRows(const QString& table) {
-  DATA4* tb = gDB().OpenTable(table);
+  const store::Table open = gDB().OpenTable(table);
+  DATA4* tb = open.get();
   if (tb == nullptr) return -1;
   int n = 0;
   for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) n += d4deleted(tb) ? 0 : 1;
-  d4close(tb);
   return n;
 }
 

@@ -29,10 +29,11 @@ TEST_F(RecordsDatabaseTest, ARecordWritesThroughTheDatabaseItIsGiven) {
   p.sPartNo = QStringLiteral("X-1");
   p.sProdName = QStringLiteral("Widget");
   p.curBeginningInventory = rt::Currency(4);
-  DATA4* tb = other.OpenTable(other.ProductsTable());
+  store::Table table = other.OpenTable(other.ProductsTable());
+  DATA4* tb = table.get();
   ASSERT_NE(tb, nullptr);
   ASSERT_TRUE(p.SaveProduct(tb, nullptr, false, other));
-  d4close(tb);
+  table.Close();
 
   clsRptDef rpt;
   rpt.CreateNew(1);

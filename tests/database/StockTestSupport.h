@@ -89,9 +89,10 @@ inline int32_t AddProduct(const QString& partNo, const QString& name, bool hide 
   p.sPartNo = partNo;
   p.sProdName = name;
   p.bHide = hide;
-  DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+  store::Table table = gDB().OpenTable(gDB().ProductsTable());
+  DATA4* tb = table.get();
   const bool ok = p.SaveProduct(tb, nullptr, true);
-  d4close(tb);
+  table.Close();
   return ok ? p.nProdId : -1;
 }
 

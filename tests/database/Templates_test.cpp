@@ -90,7 +90,8 @@ TEST_F(TemplatesTest, GeneratedTemplatesMakeADatabaseWithTheTemplateRows) {
     EXPECT_EQ(gDB().GetParamValue(QLatin1String(r.sid)), QLatin1String(r.value));
   }
 
-  DATA4* cols = gDB().OpenTable(gDB().RptColTable());
+  const store::Table colsTable = gDB().OpenTable(gDB().RptColTable());
+  DATA4* cols = colsTable.get();
   ASSERT_NE(cols, nullptr);
   d4tagSelect(cols, d4tag(cols, "order"));
   ASSERT_EQ(d4top(cols), 0);
@@ -100,7 +101,6 @@ TEST_F(TemplatesTest, GeneratedTemplatesMakeADatabaseWithTheTemplateRows) {
   EXPECT_EQ(Module1::FieldText(d4field(cols, "name")).trimmed(), QStringLiteral("Part, number"));
   EXPECT_EQ(Module1::FieldText(d4field(cols, "cusnamekey")).trimmed(), QStringLiteral("svlprod.dbf_partno"));
   EXPECT_NE(d4skip(cols, 1), 0);
-  d4close(cols);
 }
 
 TEST_F(TemplatesTest, CatalogueRowsThatDoNotFitAreRefused) {

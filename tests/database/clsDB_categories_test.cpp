@@ -15,9 +15,9 @@ class CategoriesTest : public dbtest::DbTest {
     OpenNewDatabase();
   }
   int32_t Add(const char* desc, int32_t type) {
-    DATA4* tb = gDB().OpenTable(gDB().CategoryTable());
+    const store::Table table = gDB().OpenTable(gDB().CategoryTable());
+    DATA4* tb = table.get();
     const int32_t id = gDB().AddCategory(QString::fromUtf8(desc), type, tb);
-    d4close(tb);
     return id;
   }
   QStringList Keys(const ctl::ListViewControl& lv) {
@@ -38,14 +38,14 @@ TEST_F(CategoriesTest, TheSameTextInTwoListsIsFoundInTheWantedOne) {
   EXPECT_EQ(tb, nullptr);
   desc = QStringLiteral("TOOLS");
   EXPECT_EQ(gDB().CategoryIDLookup_Original(desc, 1, tb), group);
-  DATA4* open = gDB().OpenTable(gDB().CategoryTable());
+  const store::Table openTable = gDB().OpenTable(gDB().CategoryTable());
+  DATA4* open = openTable.get();
   EXPECT_EQ(gDB().CategoryIDGet(QStringLiteral("Tool"), 1, open), -1);  // a prefix is no match
   EXPECT_EQ(gDB().CategoryIDGet(QStringLiteral("Tools"), 3, open), -1);
   // Accented letters are compared in upper case as the index makes it.
   const int32_t pastry = Add("Éclair", 4);
   EXPECT_EQ(gDB().CategoryIDGet(QStringLiteral("éclair"), 4, open), pastry);
   EXPECT_EQ(gDB().CategoryIDGet(QStringLiteral("ÉCLAIR"), 4, open), pastry);
-  d4close(open);
 }
 
 TEST_F(CategoriesTest, LookupOrAddTrimsAddsOnceAndFindsItAgain) {

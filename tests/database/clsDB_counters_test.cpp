@@ -257,13 +257,14 @@ TEST_F(CountersTest, PartNumbersComeFromTheirCounterOrTheNextProductId) {
 }
 
 TEST_F(CountersTest, AMissingVersionRowIsReportedAndNotCreated) {
-  DATA4* tb = gDB().OpenTable(gDB().LastIdTable());
+  store::Table table = gDB().OpenTable(gDB().LastIdTable());
+  DATA4* tb = table.get();
   ASSERT_NE(tb, nullptr);
   d4tagSelect(tb, d4tag(tb, "TBLNAME"));
   ASSERT_EQ(d4seek(tb, "dbversion"), 0);
   ASSERT_EQ(d4lock(tb, d4recNo(tb)), 0);
   ASSERT_EQ(d4delete(tb), 0);
-  d4close(tb);
+  table.Close();
   prompts->Expect(QStringLiteral("Unable to set last id for dbversion"));
   EXPECT_FALSE(gDB().SetDBVer(6));
   prompts->Expect(QStringLiteral("Unable to get last id for dbversion"));

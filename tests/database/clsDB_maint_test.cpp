@@ -67,11 +67,11 @@ class MaintTest : public dbtest::DbTest {
   }
   static clsDBFile Products() { return gDB().DataFilePaths()[3]; }
   static bool Finds(const char* tag, const char* key) {
-    DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+    const store::Table table = gDB().OpenTable(gDB().ProductsTable());
+    DATA4* tb = table.get();
     if (tb == nullptr) return false;
     d4tagSelect(tb, d4tag(tb, tag));
     const bool found = d4seek(tb, key) == 0;
-    d4close(tb);
     return found;
   }
   static QStringList WorkFiles(const QString& dir) {

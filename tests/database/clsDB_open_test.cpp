@@ -136,11 +136,11 @@ TEST_F(OpenTest, OpenTableOfAMissingFileShowsOneBoxAndTheNextOpenWorks) {
   OpenNewDatabase();
   const QString missing = gDB().DBPath() + QStringLiteral("/nothere.dbf");
   prompts->Expect(QStringLiteral("Unable to open: ") + missing);
-  EXPECT_EQ(gDB().OpenTable(missing), nullptr);
+  EXPECT_FALSE(gDB().OpenTable(missing).ok());
   EXPECT_EQ(prompts->Last().icon, ui::vbCritical);
-  DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+  const store::Table table = gDB().OpenTable(gDB().ProductsTable());
+  DATA4* tb = table.get();
   ASSERT_NE(tb, nullptr);
-  d4close(tb);
 }
 
 // A folder the user may only read: one box names the file and the system's reason,

@@ -18,12 +18,12 @@ class ParamsTest : public dbtest::DbTest {
   // The stored sid texts of every row of a name, in tag order.
   static QStringList RowsOf(const QString& name) {
     QStringList values;
-    DATA4* tb = gDB().OpenTable(gDB().ParamTable());
+    const store::Table table = gDB().OpenTable(gDB().ParamTable());
+    DATA4* tb = table.get();
     d4tagSelect(tb, d4tag(tb, "sid"));
     for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
       if (Module1::FieldText(d4field(tb, "sid")).trimmed() == name) values << Module1::MemoText(d4field(tb, "value"));
     }
-    d4close(tb);
     return values;
   }
 };

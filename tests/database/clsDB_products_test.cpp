@@ -87,13 +87,14 @@ TEST_F(ProductsTest, StandardAmountsByKind) {
   ASSERT_TRUE(p.LoadProduct(hidden, tb));
   p.curStdCost = Cur("1.25");
   p.curStdPrice = Cur("2.5");
-  tb = gDB().OpenTable(gDB().ProductsTable());
+  store::Table open = gDB().OpenTable(gDB().ProductsTable());
+  tb = open.get();
   ASSERT_TRUE(p.SaveProduct(tb, nullptr, true));
   EXPECT_EQ(gDB().ProductStdUnitAmt(hidden, 1, tb), Cur("1.25"));
   EXPECT_EQ(gDB().ProductStdUnitAmt(hidden, 2, tb), Cur("2.5"));
   EXPECT_EQ(gDB().ProductStdUnitAmt(hidden, 3, tb), rt::Currency());
   EXPECT_EQ(gDB().ProductStdUnitAmt(9999, 1, tb), rt::Currency());
-  d4close(tb);
+  open.Close();
   DATA4* none = nullptr;
   EXPECT_EQ(gDB().ProductStdUnitAmt(0, 1, none), rt::Currency());
   EXPECT_EQ(none, nullptr);

@@ -87,12 +87,13 @@ TEST_F(StatsTest, DeletedRowsAndOtherProductsDoNotCount) {
   ASSERT_TRUE(gDB().SaveTran(2, t, tb));
   EXPECT_EQ(Stats(1000).m_curNumUnitsInStock_Physical, Cur("10"));
   // A caller's open table is used and left open.
-  tb = gDB().OpenTable(gDB().TranTable());
+  store::Table open = gDB().OpenTable(gDB().TranTable());
+  tb = open.get();
   clsProductStats s;
   s.Init(1001);
   EXPECT_TRUE(gDB().GetProductStats(s, tb));
   EXPECT_NE(tb, nullptr);
-  d4close(tb);
+  open.Close();
   EXPECT_EQ(s.m_curNumUnitsInStock_Physical, Cur("7"));
 }
 
@@ -165,7 +166,8 @@ TEST_F(StatsTest, OnePassForEveryProductGivesTheFiguresOfEachWalk) {
   EXPECT_EQ(all.count(1039), 0u);
   ASSERT_EQ(all.count(7777), 1u);
   size_t compared = 0;
-  tb = gDB().OpenTable(gDB().TranTable());
+  store::Table open = gDB().OpenTable(gDB().TranTable());
+  tb = open.get();
   for (int32_t id = 1000; id < 1040; ++id) {
     clsProductStats one;
     one.Init(id);
@@ -179,7 +181,7 @@ TEST_F(StatsTest, OnePassForEveryProductGivesTheFiguresOfEachWalk) {
     }
     EXPECT_EQ(one, fromPass) << id;
   }
-  d4close(tb);
+  open.Close();
   EXPECT_EQ(compared, 39u);
   EXPECT_EQ(all.size(), 40u);  // 39 products and id 7777
 }

@@ -21,18 +21,20 @@ class SummaryTest : public dbtest::DbTest {
     OpenNewDatabase();
     ASSERT_TRUE(gDB().SetParamValue("Decimals_PerUnit", "2"));
     ASSERT_TRUE(gDB().SetParamValue("Decimals_Amounts", "2"));
-    DATA4* cat = gDB().OpenTable(gDB().CategoryTable());
+    store::Table catTable = gDB().OpenTable(gDB().CategoryTable());
+    DATA4* cat = catTable.get();
     const int32_t shelf = gDB().AddCategory("Shelf 1", 3, cat);
     const int32_t tools = gDB().AddCategory("Tools", 1, cat);
-    d4close(cat);
+    catTable.Close();
     clsProd p = stocktest::SampleProduct();
     p.nLocation = shelf;
     p.nGroup = tools;
     p.nManuf = 0;
     p.nVendor = -1;
-    DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+    store::Table table = gDB().OpenTable(gDB().ProductsTable());
+    DATA4* tb = table.get();
     ASSERT_TRUE(p.SaveProduct(tb, nullptr, true));
-    d4close(tb);
+    table.Close();
     id = p.nProdId;
   }
   QString Summary() {

@@ -9,16 +9,18 @@ class FieldsTest : public dbtest::DbTest {
   void SetUp() override {
     DbTest::SetUp();
     OpenNewDatabase();
-    tb_ = gDB().OpenTable(gDB().ProductsTable());
+    table_ = gDB().OpenTable(gDB().ProductsTable());
+    tb_ = table_.get();
     ASSERT_NE(tb_, nullptr);
     ASSERT_EQ(d4appendStartVB(tb_, 0), 0);
     ASSERT_EQ(d4blank(tb_), 0);
   }
   void TearDown() override {
-    d4close(tb_);
+    table_.Close();
     DbTest::TearDown();
   }
   FIELD4* F(const char* name) { return d4field(tb_, name); }
+  store::Table table_;
   DATA4* tb_ = nullptr;
 };
 

@@ -13,11 +13,12 @@ class ProdTest : public dbtest::DbTest {
   void SetUp() override {
     DbTest::SetUp();
     OpenNewDatabase();
-    tbProd = gDB().OpenTable(gDB().ProductsTable());
+    prodTable = gDB().OpenTable(gDB().ProductsTable());
+    tbProd = prodTable.get();
     ASSERT_NE(tbProd, nullptr);
   }
   void TearDown() override {
-    if (tbProd != nullptr) d4close(tbProd);
+    prodTable.Close();
     DbTest::TearDown();
   }
   // The transactions of a product, read back by id.
@@ -29,6 +30,7 @@ class ProdTest : public dbtest::DbTest {
     }
     return out;
   }
+  store::Table prodTable;
   DATA4* tbProd = nullptr;
 };
 

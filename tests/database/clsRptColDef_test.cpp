@@ -138,7 +138,8 @@ TEST_F(RptColDefTest, ReadsARowWithItsCustomHeading) {
 
 TEST_F(RptColDefTest, MissingIdLeavesInitValues) {
   clsRptColDef col;
-  DATA4* cat = gDB().OpenTable(gDB().RptColTable());
+  const store::Table catTable = gDB().OpenTable(gDB().RptColTable());
+  DATA4* cat = catTable.get();
   ASSERT_NE(cat, nullptr);
   DATA4* par = nullptr;
   ASSERT_TRUE(col.Read(1001, cat, par, QString()));
@@ -152,7 +153,6 @@ TEST_F(RptColDefTest, MissingIdLeavesInitValues) {
   EXPECT_TRUE(col.m_sName.isEmpty());
   EXPECT_TRUE(col.m_sDisplayName.isEmpty());
   EXPECT_FALSE(col.m_bCanBeTotal);
-  d4close(cat);
 }
 
 TEST_F(RptColDefTest, FlagsAreReadWithoutRegardToCase) {
@@ -165,7 +165,8 @@ TEST_F(RptColDefTest, FlagsAreReadWithoutRegardToCase) {
           "6,1,Keyed,F,T,svlprod.dbf_custom1\n");
   f.close();
   ASSERT_TRUE(dbtemplates::WriteTemplates(dir, csv).isEmpty());
-  DATA4* cat = gDB().OpenTable(dir + QStringLiteral("/svlrepcols.dbf"));
+  const store::Table catTable = gDB().OpenTable(dir + QStringLiteral("/svlrepcols.dbf"));
+  DATA4* cat = catTable.get();
   ASSERT_NE(cat, nullptr);
   DATA4* par = nullptr;
   clsRptColDef col;
@@ -176,7 +177,6 @@ TEST_F(RptColDefTest, FlagsAreReadWithoutRegardToCase) {
   ASSERT_TRUE(col.Read(6, cat, par, QString()));
   EXPECT_EQ(col.m_sDisplayName, "Keyed");  // empty custom heading
   EXPECT_TRUE(col.m_bRequiresProdStats);
-  d4close(cat);
 }
 
 TEST_F(RptColDefTest, ReadColDefsFollowsTheColumnList) {

@@ -75,9 +75,9 @@ class SelCriteriaDescTest : public dbtest::DbTest {
     OpenNewDatabase();
   }
   int32_t AddCategory(const char* desc, int32_t type) {
-    DATA4* tb = gDB().OpenTable(gDB().CategoryTable());
+    const store::Table table = gDB().OpenTable(gDB().CategoryTable());
+    DATA4* tb = table.get();
     const int32_t id = gDB().AddCategory(QString::fromLatin1(desc), type, tb);
-    d4close(tb);
     return id;
   }
 };

@@ -98,10 +98,11 @@ TEST_F(TranTest, UpdateRewritesTheRowAndDeleteRemovesIt) {
   t.udTranType = 2;
   t.curUnits = Cur("4");
   t.sDate = QStringLiteral("not a date");
-  DATA4* tb = gDB().OpenTable(gDB().TranTable());  // the caller's open table stays open
+  store::Table table = gDB().OpenTable(gDB().TranTable());  // the caller's open table stays open
+  DATA4* tb = table.get();
   ASSERT_TRUE(gDB().SaveTran(1, t, tb));
   ASSERT_NE(tb, nullptr);
-  d4close(tb);
+  table.Close();
   tb = nullptr;
   clsTran back;
   ASSERT_TRUE(gDB().GetTran(id, back));
@@ -132,7 +133,8 @@ TEST_F(TranTest, SavesThatCannotWriteReportFailure) {
 
 // The rows each tag of the transactions table walks; -1 when the index is not sound.
 std::vector<int> TagRows() {
-  DATA4* tb = gDB().OpenTable(gDB().TranTable());
+  store::Table table = gDB().OpenTable(gDB().TranTable());
+  DATA4* tb = table.get();
   if (tb == nullptr) return {-1};
   std::vector<int> rows;
   if (!tb->index->Check().ok()) rows.push_back(-1);
@@ -142,7 +144,6 @@ std::vector<int> TagRows() {
     for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) ++n;
     rows.push_back(n);
   }
-  d4close(tb);
   return rows;
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 #include <map>
+#include <set>
 
 #include "database/Schema.h"
 #include "database/store/Categories.h"
@@ -19,6 +20,7 @@
 #include "database/store/Stock.h"
 #include "database/store/Transactions.h"
 #include "platform/runtime/Error.h"
+#include "platform/xbase/EngineState.h"
 #include "tests/database/DbTestSupport.h"
 #include "tests/database/StoreTestSupport.h"
 
@@ -92,6 +94,32 @@ TEST_F(StoreSessionTest, ATableThatDoesNotOpenSaysWhichAndWhy) {
   EXPECT_EQ(tb.failure().description, missing);
   EXPECT_LT(tb.failure().code, 0);
   EXPECT_EQ(engine_.lastResult, tb.failure().code);
+}
+
+// What the handle opened closes once, wherever it was moved; a borrowed table stays
+// open; a released engine's tables are not closed again.
+TEST_F(StoreSessionTest, ATableHandleClosesWhatItOpenedOnce) {
+  const std::set<DATA4*>& open = engine_.code->tables;
+  const size_t before = open.size();
+  {
+    store::Table first = store::Table::Open(engine_, PathOf("svltran.dbf"));
+    ASSERT_TRUE(first.ok());
+    store::Table held(std::move(first));
+    EXPECT_FALSE(first.ok());
+    store::Table borrowed(session_, held.get(), "svltran.dbf");
+    EXPECT_EQ(borrowed.get(), held.get());
+    borrowed = store::Table();
+    EXPECT_EQ(open.size(), before + 1);
+    held = store::Table::Open(engine_, PathOf("svlprod.dbf"));
+    EXPECT_EQ(open.size(), before + 1);
+    EXPECT_EQ(engine_.lastResult, 0);
+  }
+  EXPECT_EQ(open.size(), before);
+  store::Engine other{d4init_v()};
+  store::Table outlived = store::Table::Open(other, PathOf("svlprod.dbf"));
+  ASSERT_TRUE(outlived.ok());
+  d4initUndo(other.code);
+  other.code = nullptr;
 }
 
 TEST_F(StoreSessionTest, ASecondSessionWorksOnItsOwnFolderWithTheSameEngine) {

@@ -33,9 +33,10 @@ class ExportTest : public ExchangeTest {
     DATA4* cat = nullptr;
     QString text = location;
     p.nLocation = gDB().CategoryIDLookupOrAdd(text, store::Code(store::ListType::kLocation), cat);
-    DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+    store::Table table = gDB().OpenTable(gDB().ProductsTable());
+    DATA4* tb = table.get();
     EXPECT_TRUE(p.SaveProduct(tb, nullptr, true));
-    d4close(tb);
+    table.Close();
     return p.nProdId;
   }
 

@@ -29,9 +29,9 @@ class ImportRowsTest : public ExchangeTest {
     p.sLeadTime = QStringLiteral("2 weeks");
     p.sCustom1 = QStringLiteral("zinc");
     p.curStdCost = Cur("3.5");
-    DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+    const store::Table table = gDB().OpenTable(gDB().ProductsTable());
+    DATA4* tb = table.get();
     EXPECT_TRUE(p.SaveProduct(tb, nullptr, true));
-    d4close(tb);
   }
 
   // The products ("part|name|lead time|custom 1|notes") and then the transactions

@@ -31,9 +31,10 @@ class TranImportTest : public ExchangeTest {
     p.sProdName = QStringLiteral("Name of ") + partNo;
     p.curStdCost = Cur("3.5");
     p.curStdPrice = Cur("7.25");
-    DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+    store::Table table = gDB().OpenTable(gDB().ProductsTable());
+    DATA4* tb = table.get();
     EXPECT_TRUE(p.SaveProduct(tb, nullptr, true));
-    d4close(tb);
+    table.Close();
     return p.nProdId;
   }
   void Start(clsImportTransactions& imp, const QByteArray& lines, TranType type = TranType::kReceive) {
@@ -102,9 +103,10 @@ TEST_F(TranImportTest, UnitsAndAmountsAreCheckedAtTheirBounds) {
   big.sPartNo = QStringLiteral("BIG");
   big.sProdName = QStringLiteral("Big");
   big.curStdCost = Cur("500000");
-  DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+  store::Table table = gDB().OpenTable(gDB().ProductsTable());
+  DATA4* tb = table.get();
   ASSERT_TRUE(big.SaveProduct(tb, nullptr, true));
-  d4close(tb);
+  table.Close();
   clsImportTransactions imp;
   Start(imp, QByteArray("PARTNUMBER,UNITS,AMOUNTPERUNIT\nP,2000000000,\nBIG,2000000000,\nBIG,1,\n"));
   EXPECT_FALSE(imp.ValidateData());

@@ -41,9 +41,9 @@ class ProdTest : public ::testing::Test {
 
   // A category entry of the list; its id.
   static int32_t AddCategory(const QString& desc, int32_t type) {
-    DATA4* tb = gDB().OpenTable(gDB().CategoryTable());
+    store::Table table = gDB().OpenTable(gDB().CategoryTable());
+    DATA4* tb = table.get();
     const int32_t id = gDB().AddCategory(desc, type, tb);
-    d4close(tb);
     return id;
   }
   // A stored product; its id.
@@ -56,9 +56,10 @@ class ProdTest : public ::testing::Test {
     p.bHide = hidden;
     p.nLocation = location;
     p.nGroup = group;
-    DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+    store::Table table = gDB().OpenTable(gDB().ProductsTable());
+    DATA4* tb = table.get();
     EXPECT_TRUE(p.SaveProduct(tb, nullptr, true));
-    d4close(tb);
+    table.Close();
     return p.nProdId;
   }
   // A Receive of `units` for the product, with the category `catId`.

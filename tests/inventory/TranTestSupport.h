@@ -40,9 +40,10 @@ class TranTest : public dbtest::DbTest {
     p.sProdName = name;
     p.curStdCost = Cur(cost);
     p.curStdPrice = Cur(price);
-    DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+    store::Table table = gDB().OpenTable(gDB().ProductsTable());
+    DATA4* tb = table.get();
     const bool ok = p.SaveProduct(tb, nullptr, true);
-    d4close(tb);
+    table.Close();
     return ok ? p.nProdId : -1;
   }
 

@@ -178,9 +178,9 @@ TEST_F(frmEditCategoriesTest, DeleteAllRemovesWhatNothingRefersTo) {
   dlg.cmdDeleteAll_Click();
   EXPECT_EQ(prompts->Last().title, QStringLiteral("Delete ALL Confirmation"));
   EXPECT_EQ(Texts(dlg), QStringList{QStringLiteral("Used")});
-  DATA4* tb = gDB().OpenTable(gDB().CategoryTable());
+  const store::Table table = gDB().OpenTable(gDB().CategoryTable());
+  DATA4* tb = table.get();
   EXPECT_EQ(gDB().CategoryIDGet(QStringLiteral("Group"), 1, tb) > 0, true);  // another list untouched
-  d4close(tb);
 }
 
 // The list's caption is the database's own name for it where there is one; the editor

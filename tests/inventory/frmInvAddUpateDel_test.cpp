@@ -71,10 +71,11 @@ TEST_F(frmInvAddUpateDelTest, ValidateChecksItsRulesInOrder) {
 // The lists start with no row selected: a transaction saved with nothing chosen stores
 // -1 ("none"), one whose blank row was chosen stores that row's 0.
 TEST_F(frmInvAddUpateDelTest, NothingChosenIsStoredAsMinusOne) {
-  DATA4* cat = gDB().OpenTable(gDB().CategoryTable());
+  store::Table catTable = gDB().OpenTable(gDB().CategoryTable());
+  DATA4* cat = catTable.get();
   ASSERT_GT(gDB().AddCategory(QStringLiteral("Repairs"), 2, cat), 0);
   ASSERT_GT(gDB().AddCategory(QStringLiteral("Main"), 7, cat), 0);
-  d4close(cat);
+  catTable.Close();
   for (const bool chooseBlank : {false, true}) {
     frmInvAddUpateDel dlg;
     dlg.Init(0, NewTran(widget, 2, "4"), -1);

@@ -34,12 +34,12 @@ class frmMainTransactionsTest : public trantest::TranTest {
   // The rows of the product: (type, units) in record order.
   static std::vector<std::pair<int32_t, rt::Currency>> Rows(int32_t prodId) {
     std::vector<std::pair<int32_t, rt::Currency>> rows;
-    DATA4* tb = gDB().OpenTable(gDB().TranTable());
+    store::Table table = gDB().OpenTable(gDB().TranTable());
+    DATA4* tb = table.get();
     for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
       if (d4deleted(tb) || f4long(d4field(tb, "prodid")) != prodId) continue;
       rows.emplace_back(f4long(d4field(tb, "trantype")), rt::Currency::FromDouble(f4double(d4field(tb, "units"))));
     }
-    d4close(tb);
     return rows;
   }
 };
@@ -78,14 +78,15 @@ TEST_F(frmMainTransactionsTest, ReceivingLessThanOrderedOffersTheRemainder) {
     EXPECT_EQ(received.sDate, gSystem().CurrDateShort());
     EXPECT_EQ(tran.nTranID, order);
     if (c.rows.size() == 2) {
-      DATA4* tb = gDB().OpenTable(gDB().TranTable());
+      store::Table table = gDB().OpenTable(gDB().TranTable());
+      DATA4* tb = table.get();
       QString keptDate;
       for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
         if (f4long(d4field(tb, "prodid")) == prod && f4long(d4field(tb, "trantype")) == 1) {
           keptDate = Module1::FieldText(d4field(tb, "trandate"));
         }
       }
-      d4close(tb);
+      table.Close();
       EXPECT_EQ(keptDate, QStringLiteral("20260201"));  // dated as the order was
     }
   }
@@ -239,10 +240,11 @@ TEST_F(frmMainTransactionsTest, EntriesFromOrderToScanGiveTheStockFigures) {
   ASSERT_TRUE(inventory::AddNewTransaction(order));
   const std::vector<std::pair<int32_t, rt::Currency>> ordered{{1, Cur("10")}};
   ASSERT_EQ(Rows(widget), ordered);
-  DATA4* tb = gDB().OpenTable(gDB().TranTable());
+  store::Table table = gDB().OpenTable(gDB().TranTable());
+  DATA4* tb = table.get();
   d4top(tb);
   const int32_t orderId = f4long(d4field(tb, "rowid"));
-  d4close(tb);
+  table.Close();
 
   Pick(orderId);
   SaveDialog("6");

@@ -34,10 +34,11 @@ class frmSelTransactionTest : public trantest::TranTest {
 };
 
 TEST_F(frmSelTransactionTest, ListsTheOutstandingRowsOfOneOrEveryProduct) {
-  DATA4* cats = gDB().OpenTable(gDB().CategoryTable());
+  store::Table catsTable = gDB().OpenTable(gDB().CategoryTable());
+  DATA4* cats = catsTable.get();
   QString paint = QStringLiteral("Paint");
   const int32_t cat = gDB().CategoryIDLookupOrAdd(paint, 2, cats);
-  d4close(cats);
+  catsTable.Close();
   const QString longNote(90, QLatin1Char('n'));
   const int32_t a = stocktest::AddTran(widget, 1, "10", "2", QStringLiteral("3/1/2026"), longNote);
   stocktest::AddTran(widget, 2, "5", "2");

@@ -33,9 +33,10 @@ inline int32_t SaveNewProduct(const std::function<void(clsProd&)>& fill) {
   clsProd p;
   p.Init();
   fill(p);
-  DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+  store::Table table = gDB().OpenTable(gDB().ProductsTable());
+  DATA4* tb = table.get();
   const bool ok = p.SaveProduct(tb, nullptr, true);
-  d4close(tb);
+  table.Close();
   return ok ? p.nProdId : -1;
 }
 
@@ -130,9 +131,9 @@ inline bool IsRed(const QComboBox& cbo) {
 
 // Adds an entry to a category list; its id.
 inline int32_t AddCategory(const QString& desc, store::ListType type) {
-  DATA4* tb = gDB().OpenTable(gDB().CategoryTable());
+  store::Table table = gDB().OpenTable(gDB().CategoryTable());
+  DATA4* tb = table.get();
   const int32_t id = gDB().AddCategory(desc, store::Code(type), tb);
-  d4close(tb);
   return id;
 }
 

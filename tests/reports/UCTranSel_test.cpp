@@ -27,9 +27,10 @@ class UCTranSelTest : public rpttest::ReportsTest {
     clsProd p;
     p.sPartNo = QStringLiteral("P-1");
     p.sProdName = QStringLiteral("Hammer");
-    DATA4* tb = gDB().OpenTable(gDB().ProductsTable());
+    store::Table table = gDB().OpenTable(gDB().ProductsTable());
+    DATA4* tb = table.get();
     EXPECT_TRUE(p.SaveProduct(tb, nullptr, true));
-    d4close(tb);
+    table.Close();
     product = p.nProdId;
     ctl.Init();
   }
