@@ -105,6 +105,25 @@ ParamFields::ParamFields(DATA4* tb) : sid(FieldOf(tb, "sid")), value(FieldOf(tb,
 CategoryFields::CategoryFields(DATA4* tb)
     : rowid(FieldOf(tb, "rowid")), desc(FieldOf(tb, "desc")), type(FieldOf(tb, "type")) {}
 
+ProductFields::ProductFields(DATA4* tb)
+    : rowid(FieldOf(tb, "rowid")),
+      partno(FieldOf(tb, "partno")),
+      prodname(FieldOf(tb, "prodname")),
+      location(FieldOf(tb, "location")),
+      groupid(FieldOf(tb, "groupid")),
+      hide(FieldOf(tb, "hide")),
+      reordlev(FieldOf(tb, "reordlev")),
+      reordqty(FieldOf(tb, "reordqty")),
+      leadtime(FieldOf(tb, "leadtime")),
+      manuf(FieldOf(tb, "manuf")),
+      vendor(FieldOf(tb, "vendor")),
+      stdcost(FieldOf(tb, "stdcost")),
+      stdprice(FieldOf(tb, "stdprice")),
+      custom{FieldOf(tb, "custom1"), FieldOf(tb, "custom2"), FieldOf(tb, "custom3"), FieldOf(tb, "custom4")},
+      notes(FieldOf(tb, "notes")) {}
+
+bool ProductFields::Hidden() const { return Text(hide).trimmed().toUpper() == QLatin1String("T"); }
+
 TranFields::TranFields(DATA4* tb)
     : rowid(FieldOf(tb, "rowid")),
       prodid(FieldOf(tb, "prodid")),

@@ -60,6 +60,21 @@ struct CategoryFields {
   FIELD4* type;
 };
 
+// svlprod: the products.
+struct ProductFields {
+  static constexpr char kTable[] = "svlprod";
+  static constexpr std::array<const char*, 18> kNames = {
+      "rowid",    "partno", "prodname", "location", "groupid", "hide",    "reordlev", "reordqty", "leadtime",
+      "manuf",    "vendor", "stdcost",  "stdprice", "custom1", "custom2", "custom3",  "custom4",  "notes"};
+  explicit ProductFields(DATA4* tb);
+  // A product is hidden when its flag reads "T" (trimmed, any case).
+  bool Hidden() const;
+  FIELD4 *rowid, *partno, *prodname, *location, *groupid, *hide, *reordlev, *reordqty, *leadtime, *manuf, *vendor,
+      *stdcost, *stdprice;
+  std::array<FIELD4*, 4> custom;
+  FIELD4* notes;
+};
+
 // svltran: the transactions (whseid is not used).
 struct TranFields {
   static constexpr char kTable[] = "svltran";

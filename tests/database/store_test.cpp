@@ -40,6 +40,8 @@ TEST_F(StoreSessionTest, FieldSetsNameTheSchemasFieldsAndResolveOnOpen) {
        [](DATA4* tb) { (void)store::ParamFields(tb); }},
       {store::TranFields::kTable, {store::TranFields::kNames.begin(), store::TranFields::kNames.end()},
        [](DATA4* tb) { (void)store::TranFields(tb); }},
+      {store::ProductFields::kTable, {store::ProductFields::kNames.begin(), store::ProductFields::kNames.end()},
+       [](DATA4* tb) { (void)store::ProductFields(tb); }},
       {store::CategoryFields::kTable, {store::CategoryFields::kNames.begin(), store::CategoryFields::kNames.end()},
        [](DATA4* tb) { (void)store::CategoryFields(tb); }},
   };
