@@ -5,13 +5,12 @@
 #include <unordered_set>
 #include <vector>
 
-#include "database/Module1.h"
 #include "database/clsDB.h"
 #include "database/clsProductStats.h"
 #include "database/clsRptDef.h"
+#include "database/store/Scans.h"
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/Error.h"
-#include "platform/xbase/Engine.h"
 #include "reports/mdlGrid.h"
 #include "services/clsSystem.h"
 
@@ -21,50 +20,24 @@ namespace {
 constexpr int32_t kNotesColumn = 1027;
 constexpr int32_t kNotesMaxLen = 255;
 
-// The products table's fields, looked up once per opening.
-struct ProductFields {
-  explicit ProductFields(DATA4* tb)
-      : rowid(d4field(tb, "rowid")), prodname(d4field(tb, "prodname")), partno(d4field(tb, "partno")),
-        location(d4field(tb, "location")), groupid(d4field(tb, "groupid")), reordlev(d4field(tb, "reordlev")),
-        reordqty(d4field(tb, "reordqty")), leadtime(d4field(tb, "leadtime")), manuf(d4field(tb, "manuf")),
-        vendor(d4field(tb, "vendor")), stdcost(d4field(tb, "stdcost")), stdprice(d4field(tb, "stdprice")),
-        custom{d4field(tb, "custom1"), d4field(tb, "custom2"), d4field(tb, "custom3"), d4field(tb, "custom4")},
-        notes(d4field(tb, "notes")), hide(d4field(tb, "hide")) {}
-  FIELD4 *rowid, *prodname, *partno, *location, *groupid, *reordlev, *reordqty, *leadtime, *manuf, *vendor,
-      *stdcost, *stdprice;
-  std::array<FIELD4*, 4> custom;
-  FIELD4 *notes, *hide;
-};
-
 // One product as the filler uses it.
-struct ProductRow {
+struct ProductRow : store::ProductLabels {
   int32_t id = 0;
-  QString name, partNo, leadTime, notes;
-  std::array<QString, 4> custom;
-  int32_t location = 0, group = 0, manuf = 0, vendor = 0;
+  QString leadTime, notes;
   double reorderLevel = 0, reorderQty = 0, stdCost = 0, stdPrice = 0;
 };
 
-QString Trimmed(FIELD4* f) { return Module1::FieldText(f).trimmed(); }
-
-bool IsHidden(const ProductFields& f) { return Trimmed(f.hide).toUpper() == QLatin1String("T"); }
-
-ProductRow ReadProduct(const ProductFields& f, bool withNotes) {
+// The current product, its labels given.
+ProductRow ReadProduct(const store::ProductView& r, bool withNotes, store::ProductLabels labels) {
   ProductRow p;
-  p.id = static_cast<int32_t>(f4long(f.rowid));
-  p.name = Trimmed(f.prodname);
-  p.partNo = Trimmed(f.partno);
-  p.leadTime = Trimmed(f.leadtime);
-  for (size_t i = 0; i < 4; ++i) p.custom[i] = Trimmed(f.custom[i]);
-  if (withNotes && HasMemo(f.notes)) p.notes = gSystem().StrTruncate(Module1::MemoText(f.notes).trimmed(), kNotesMaxLen);
-  p.location = static_cast<int32_t>(f4long(f.location));
-  p.group = static_cast<int32_t>(f4long(f.groupid));
-  p.manuf = static_cast<int32_t>(f4long(f.manuf));
-  p.vendor = static_cast<int32_t>(f4long(f.vendor));
-  p.reorderLevel = f4double(f.reordlev);
-  p.reorderQty = f4double(f.reordqty);
-  p.stdCost = f4double(f.stdcost);
-  p.stdPrice = f4double(f.stdprice);
+  static_cast<store::ProductLabels&>(p) = std::move(labels);
+  p.id = r.Id();
+  p.leadTime = r.LeadTime();
+  if (withNotes && r.HasNotes()) p.notes = gSystem().StrTruncate(r.Notes(), kNotesMaxLen);
+  p.reorderLevel = r.ReorderLevel();
+  p.reorderQty = r.ReorderQty();
+  p.stdCost = r.StdCost();
+  p.stdPrice = r.StdPrice();
   return p;
 }
 
@@ -194,17 +167,16 @@ void LoadInventoryGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, Gr
     const QString search = crit.m_NameSearchStr.toUpper();
     const bool searching = !search.isEmpty();
     const bool byPartNo = searching ? crit.m_udProdSearchByName == 1 : gDB().ProdPartNumberFirstGet();
-    d4tagSelect(prod, d4tag(prod, byPartNo ? "partno" : "prodname"));
-    const ProductFields f(prod);
     const bool withNotes = HasColumn(def, kNotesColumn);
 
     std::vector<ProductRow> products;
-    for (int rc = d4top(prod); rc == 0; rc = d4skip(prod, 1)) {
-      if (IsHidden(f)) continue;
-      const QString name = Trimmed(f.prodname);
-      const QString partNo = Trimmed(f.partno);
-      if (!searching || ProductMatchesSearchText(crit.m_udProdSearchByName, search, name, partNo)) {
-        products.push_back(ReadProduct(f, withNotes));
+    store::ProductScan scan(gDB().Session(), prod);
+    const store::ProductView& r = scan.row();
+    for (bool more = scan.FirstVisible(byPartNo ? store::SearchType::kPartNo : store::SearchType::kName); more;
+         more = scan.NextVisible()) {
+      store::ProductLabels labels = r.Labels();
+      if (!searching || ProductMatchesSearchText(crit.m_udProdSearchByName, search, labels.name, labels.partNo)) {
+        products.push_back(ReadProduct(r, withNotes, std::move(labels)));
       }
       if (!load.Continue()) break;
     }
@@ -254,13 +226,12 @@ bool ReloadInvRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_
   bool written = false;
   WithReportTables([&](DATA4* prod, DATA4* tran) {
     try {
-      d4tagSelect(prod, d4tag(prod, "rowid"));
-      if (d4seekDouble(prod, nProductID) != 0) return;
-      const ProductFields f(prod);
+      store::ProductScan scan(gDB().Session(), prod);
+      if (!scan.Find(nProductID)) return;
       StatsSource stats(tran);
       GridCellWriter w(grd);
       int row = nRow;
-      written = DisplayInventoryRecord(grd, row, ReadProduct(f, HasColumn(RptDef, kNotesColumn)), RptDef, stats,
+      written = DisplayInventoryRecord(grd, row, ReadProduct(scan.row(), HasColumn(RptDef, kNotesColumn), scan.row().Labels()), RptDef, stats,
                                        RptDef.RequiresProdStats(), w, true);
     } catch (...) {
       rt::TrapError();

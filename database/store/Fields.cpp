@@ -36,6 +36,13 @@ QString Memo(FIELD4* f) {
   return rt::FromCp1252(std::string_view(p, n));
 }
 
+bool HasMemo(FIELD4* f) {
+  const char* ref = f4ptr(f);
+  for (int i = 0, n = f4len_v(f); i < n; ++i)
+    if (ref[i] != ' ' && ref[i] != '\0' && ref[i] != '0') return true;
+  return false;
+}
+
 int32_t Long32(FIELD4* f) {
   const long v = f4long(f);
   if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max()) {

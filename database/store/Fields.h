@@ -25,6 +25,8 @@ FIELD4* FieldOf(DATA4* tb, const char* name);
 // Contents of the current record. Text is padded to the field width (not trimmed).
 QString Text(FIELD4* f);
 QString Memo(FIELD4* f);
+// False when the memo field refers to no memo block (blank or zero): nothing to read.
+bool HasMemo(FIELD4* f);
 int32_t Long32(FIELD4* f);
 rt::Currency Amount(FIELD4* f);
 
