@@ -7,6 +7,7 @@
 
 #include "database/clsDB.h"
 #include "database/clsProductStats.h"
+#include "database/RptColumnIds.h"
 #include "database/clsRptDef.h"
 #include "database/store/Scans.h"
 #include "platform/controls/GridControl.h"
@@ -17,7 +18,6 @@
 namespace reports {
 namespace {
 
-constexpr int32_t kNotesColumn = 1027;
 constexpr int32_t kNotesMaxLen = 255;
 
 // One product as the filler uses it.
@@ -77,35 +77,35 @@ double D(const rt::Currency& c) { return c.ToDouble(); }
 
 QVariant CellValue(int32_t colId, const ProductRow& p, const clsProductStats& s) {
   switch (colId) {
-    case 1001: return p.name;
-    case 1002: return p.partNo;
-    case 1003: return p.location;
-    case 1004: return p.group;
-    case 1005: return p.manuf;
-    case 1006: return p.vendor;
-    case 1007:
-    case 1008:
-    case 1009:
-    case 1010: return p.custom[static_cast<size_t>(colId - 1007)];
-    case 1011: return p.reorderLevel;
-    case 1012: return p.reorderQty;
-    case 1013: return p.leadTime;
-    case 1014: return D(s.m_curNumUnitsInStock_Physical);
-    case 1015: return D(s.m_curNumUnitsAllocated);
-    case 1016: return D(s.m_curNumUnitsInStock_Available);
-    case 1017: return D(s.m_curNumUnitsOnOrder);
-    case 1018: return p.stdCost;
-    case 1019: return p.stdPrice;
-    case 1020: return D(s.m_curOnOrderCostActual);
-    case 1021: return D(s.m_curNumUnitsInStock_Physical) * p.stdCost;
-    case 1022: return D(s.m_curNumUnitsInStock_Physical) * p.stdPrice;
-    case 1023: return D(s.m_curAvgCostPerUnit);
-    case 1024: return D(s.m_curAvgPricePerUnit);
-    case 1025: return D(s.m_curStkCostAvg);
-    case 1026: return D(s.m_curStkPriceAvg);
-    case kNotesColumn: return p.notes;
-    case 1028: return D(s.m_curNumUnitsOnOrder) * p.stdCost;
-    case 1029: return D(s.m_curNumUnitsOnOrder * s.m_curAvgCostPerUnit);
+    case invcol::kProductName: return p.name;
+    case invcol::kPartNumber: return p.partNo;
+    case invcol::kLocation: return p.location;
+    case invcol::kGroup: return p.group;
+    case invcol::kManufacturer: return p.manuf;
+    case invcol::kVendor: return p.vendor;
+    case invcol::kCustom1:
+    case invcol::kCustom2:
+    case invcol::kCustom3:
+    case invcol::kCustom4: return p.custom[static_cast<size_t>(colId - invcol::kCustom1)];
+    case invcol::kReorderLevel: return p.reorderLevel;
+    case invcol::kReorderQty: return p.reorderQty;
+    case invcol::kLeadTime: return p.leadTime;
+    case invcol::kPhysicalUnits: return D(s.m_curNumUnitsInStock_Physical);
+    case invcol::kAllocatedUnits: return D(s.m_curNumUnitsAllocated);
+    case invcol::kAvailableUnits: return D(s.m_curNumUnitsInStock_Available);
+    case invcol::kUnitsOnOrder: return D(s.m_curNumUnitsOnOrder);
+    case invcol::kStdCost: return p.stdCost;
+    case invcol::kStdPrice: return p.stdPrice;
+    case invcol::kOnOrderValueActualCost: return D(s.m_curOnOrderCostActual);
+    case invcol::kStockValueStdCost: return D(s.m_curNumUnitsInStock_Physical) * p.stdCost;
+    case invcol::kStockValueStdPrice: return D(s.m_curNumUnitsInStock_Physical) * p.stdPrice;
+    case invcol::kAvgCostPerUnit: return D(s.m_curAvgCostPerUnit);
+    case invcol::kAvgPricePerUnit: return D(s.m_curAvgPricePerUnit);
+    case invcol::kStockValueAvgCost: return D(s.m_curStkCostAvg);
+    case invcol::kStockValueAvgPrice: return D(s.m_curStkPriceAvg);
+    case invcol::kNotes: return p.notes;
+    case invcol::kOnOrderValueStdCost: return D(s.m_curNumUnitsOnOrder) * p.stdCost;
+    case invcol::kOnOrderValueAvgCost: return D(s.m_curNumUnitsOnOrder * s.m_curAvgCostPerUnit);
     default: return QString();
   }
 }
@@ -167,7 +167,7 @@ void LoadInventoryGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, Gr
     const QString search = crit.m_NameSearchStr.toUpper();
     const bool searching = !search.isEmpty();
     const bool byPartNo = searching ? crit.m_udProdSearchByName == 1 : gDB().ProdPartNumberFirstGet();
-    const bool withNotes = HasColumn(def, kNotesColumn);
+    const bool withNotes = HasColumn(def, invcol::kNotes);
 
     std::vector<ProductRow> products;
     store::ProductScan scan(gDB().Session(), prod);
@@ -231,8 +231,9 @@ bool ReloadInvRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_
       StatsSource stats(tran);
       GridCellWriter w(grd);
       int row = nRow;
-      written = DisplayInventoryRecord(grd, row, ReadProduct(scan.row(), HasColumn(RptDef, kNotesColumn), scan.row().Labels()), RptDef, stats,
-                                       RptDef.RequiresProdStats(), w, true);
+      const store::ProductView& r = scan.row();
+      const ProductRow p = ReadProduct(r, HasColumn(RptDef, invcol::kNotes), r.Labels());
+      written = DisplayInventoryRecord(grd, row, p, RptDef, stats, RptDef.RequiresProdStats(), w, true);
     } catch (...) {
       rt::TrapError();
       gSystem().ShowError(QStringLiteral("ReloadInvRow"));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "database/clsDB.h"
+#include "database/RptColumnIds.h"
 #include "database/clsRptDef.h"
 #include "database/store/Scans.h"
 #include "platform/controls/GridControl.h"
@@ -19,7 +20,6 @@
 namespace reports {
 namespace {
 
-constexpr int32_t kNotesColumn = 2008;
 constexpr int32_t kNotesMaxLen = 255;
 // Missing products named one per line in the summary message, at most.
 constexpr size_t kMissingListed = 20;
@@ -75,7 +75,10 @@ class FlatMap {
   size_t count_ = 0;
 };
 
-bool IsProductColumn(int32_t id) { return id == 2003 || id == 2004 || (id >= 2011 && id <= 2018); }
+bool IsProductColumn(int32_t id) {
+  using namespace trancol;
+  return id == kProductName || id == kPartNumber || (id >= kLocation && id <= kCustom4);
+}
 
 // The products of one load, each read once by its row id (a missing one too), with
 // the shared cells of the columns that show them.
@@ -133,8 +136,8 @@ class TranPlacer {
         writer_(grd) {
     for (int32_t t = 0; t <= 5; ++t) typeDesc_[static_cast<size_t>(t)] = gDB().GetTranTypeDesc(t);
     for (const clsRptColDef& c : def.m_collColumnDefs) {
-      withNotes_ = withNotes_ || c.m_nRowID == kNotesColumn;
-      withNumbers_ = withNumbers_ || (c.m_nRowID >= 2005 && c.m_nRowID <= 2007);
+      withNotes_ = withNotes_ || c.m_nRowID == trancol::kNotes;
+      withNumbers_ = withNumbers_ || (c.m_nRowID >= trancol::kUnits && c.m_nRowID <= trancol::kExtendedAmount);
     }
     const clsTranSelCriteria& crit = def.m_udTranSelCriteria;
     if (crit.m_DtRange > 0) {
@@ -169,25 +172,25 @@ class TranPlacer {
       auto value = [&] { return Value(c.m_nRowID, info, type, date); };
       // Values that repeat are stored once: by date, type or product.
       switch (const int32_t id = c.m_nRowID) {
-        case 2001: writer_.SetShared(row, k, c, dateInfo.cell, value); break;
-        case 2002:
+        case trancol::kDate: writer_.SetShared(row, k, c, dateInfo.cell, value); break;
+        case trancol::kType:
           if (type >= 0 && type <= 5)
             writer_.SetShared(row, k, c, typeCell_[static_cast<size_t>(type)], value);
           else
             writer_.Set(row, k, c, value());
           break;
-        case 2005: writer_.SetNumber(row, k, c, units_); break;
-        case 2006: writer_.SetNumber(row, k, c, price_); break;
-        case 2007: writer_.SetNumber(row, k, c, price_ * units_); break;
-        case kNotesColumn:
+        case trancol::kUnits: writer_.SetNumber(row, k, c, units_); break;
+        case trancol::kAmountPerUnit: writer_.SetNumber(row, k, c, price_); break;
+        case trancol::kExtendedAmount: writer_.SetNumber(row, k, c, price_ * units_); break;
+        case trancol::kNotes:
           // Most transactions have no note: an empty cell, without building a value.
           if (t_.HasNotes())
             writer_.Set(row, k, c, value());
           else
             grd_.setTextMatrix(row, k, QString());
           break;
-        case 2009: writer_.SetInteger(row, k, c, t_.CatId()); break;
-        case 2010: writer_.SetInteger(row, k, c, t_.ShipMethod()); break;
+        case trancol::kCategory: writer_.SetInteger(row, k, c, t_.CatId()); break;
+        case trancol::kAccount: writer_.SetInteger(row, k, c, t_.ShipMethod()); break;
         default:
           if (IsProductColumn(id))
             writer_.SetShared(row, k, c, products_.Cell(p, k), value);
@@ -243,25 +246,25 @@ class TranPlacer {
 
   QVariant Value(int32_t colId, const ProductInfo& p, int32_t type, const QString& date) const {
     switch (colId) {
-      case 2001: return date;
-      case 2002: return type >= 1 && type <= 5 ? typeDesc_[static_cast<size_t>(type)] : typeDesc_[0];
-      case 2003: return p.name;
-      case 2004: return p.partNo;
-      case 2005: return units_;
-      case 2006: return price_;
-      case 2007: return price_ * units_;
-      case kNotesColumn:
+      case trancol::kDate: return date;
+      case trancol::kType: return type >= 1 && type <= 5 ? typeDesc_[static_cast<size_t>(type)] : typeDesc_[0];
+      case trancol::kProductName: return p.name;
+      case trancol::kPartNumber: return p.partNo;
+      case trancol::kUnits: return units_;
+      case trancol::kAmountPerUnit: return price_;
+      case trancol::kExtendedAmount: return price_ * units_;
+      case trancol::kNotes:
         return withNotes_ && t_.HasNotes() ? gSystem().StrTruncate(t_.Notes(), kNotesMaxLen) : QString();
-      case 2009: return t_.CatId();
-      case 2010: return t_.ShipMethod();
-      case 2011: return p.location;
-      case 2012: return p.group;
-      case 2013: return p.manuf;
-      case 2014: return p.vendor;
-      case 2015:
-      case 2016:
-      case 2017:
-      case 2018: return p.custom[static_cast<size_t>(colId - 2015)];
+      case trancol::kCategory: return t_.CatId();
+      case trancol::kAccount: return t_.ShipMethod();
+      case trancol::kLocation: return p.location;
+      case trancol::kGroup: return p.group;
+      case trancol::kManufacturer: return p.manuf;
+      case trancol::kVendor: return p.vendor;
+      case trancol::kCustom1:
+      case trancol::kCustom2:
+      case trancol::kCustom3:
+      case trancol::kCustom4: return p.custom[static_cast<size_t>(colId - trancol::kCustom1)];
       default: return QString();
     }
   }
