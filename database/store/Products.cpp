@@ -15,32 +15,28 @@ bool SeekProduct(const Session& s, DATA4* tb, int32_t id) {
   return SeekNumber(s, tb, id) == 0;
 }
 
-void Assign(const Session& s, DATA4* tb, const char* name, const QString& value) {
-  s.Check(AssignText(FieldOf(tb, name), value), "f4assignNVB");
-}
+void Assign(const Session& s, FIELD4* f, const QString& value) { s.Check(AssignText(f, value), "f4assignNVB"); }
 
-void Assign(const Session& s, DATA4* tb, const char* name, double value) {
-  s.Check(f4assignDouble(FieldOf(tb, name), value), "f4assignDouble");
-}
+void Assign(const Session& s, FIELD4* f, double value) { s.Check(f4assignDouble(f, value), "f4assignDouble"); }
 
-void WriteFields(const Session& s, DATA4* tb, const ProductRecord& r) {
-  Assign(s, tb, "partno", r.partNo);
-  Assign(s, tb, "prodname", r.name);
-  Assign(s, tb, "location", r.location);
-  Assign(s, tb, "groupid", r.group);
-  Assign(s, tb, "hide", r.hidden ? QStringLiteral("T") : QStringLiteral("F"));
-  Assign(s, tb, "reordlev", r.reorderLevel.ToDouble());
-  Assign(s, tb, "reordqty", r.reorderQty.ToDouble());
-  Assign(s, tb, "leadtime", r.leadTime);
-  Assign(s, tb, "manuf", r.manuf);
-  Assign(s, tb, "vendor", r.vendor);
-  Assign(s, tb, "stdcost", r.stdCost.ToDouble());
-  Assign(s, tb, "stdprice", r.stdPrice.ToDouble());
-  Assign(s, tb, "custom1", r.custom1);
-  Assign(s, tb, "custom2", r.custom2);
-  Assign(s, tb, "custom3", r.custom3);
-  Assign(s, tb, "custom4", r.custom4);
-  s.Check(AssignMemo(FieldOf(tb, "notes"), r.notes), "f4memoAssignN");
+void WriteFields(const Session& s, const ProductFields& f, const ProductRecord& r) {
+  Assign(s, f.partno, r.partNo);
+  Assign(s, f.prodname, r.name);
+  Assign(s, f.location, r.location);
+  Assign(s, f.groupid, r.group);
+  Assign(s, f.hide, r.hidden ? QStringLiteral("T") : QStringLiteral("F"));
+  Assign(s, f.reordlev, r.reorderLevel.ToDouble());
+  Assign(s, f.reordqty, r.reorderQty.ToDouble());
+  Assign(s, f.leadtime, r.leadTime);
+  Assign(s, f.manuf, r.manuf);
+  Assign(s, f.vendor, r.vendor);
+  Assign(s, f.stdcost, r.stdCost.ToDouble());
+  Assign(s, f.stdprice, r.stdPrice.ToDouble());
+  Assign(s, f.custom[0], r.custom1);
+  Assign(s, f.custom[1], r.custom2);
+  Assign(s, f.custom[2], r.custom3);
+  Assign(s, f.custom[3], r.custom4);
+  s.Check(AssignMemo(f.notes, r.notes), "f4memoAssignN");
 }
 
 ProductRecord Read(const ProductFields& f) {
@@ -97,8 +93,9 @@ Status Products::Append(const ProductRecord& row, int32_t id, DATA4* open) const
     return UnlockedOnError(tb.get(), [&]() -> Status {
       session_.Check(d4appendStartVB(tb.get(), 0), "d4appendStartVB");
       session_.Check(d4blank(tb.get()), "d4blank");
-      Assign(session_, tb.get(), "rowid", id);
-      WriteFields(session_, tb.get(), row);
+      const ProductFields f(tb.get());
+      Assign(session_, f.rowid, id);
+      WriteFields(session_, f, row);
       if (session_.Check(d4appendUnlock(tb.get()), "d4append") != 0) return Status::Of(Failure::kNotStored);
       return Status::Ok();
     });
@@ -110,7 +107,7 @@ Status Products::Update(int32_t id, const ProductRecord& row, DATA4* open) const
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     if (!SeekProduct(session_, tb.get(), id)) return Status::Of(Failure::kNotFound);
-    return UnlockedOnError(tb.get(), [&] { return ChangeLocked(session_, tb.get(), [&] { WriteFields(session_, tb.get(), row); }); });
+    return UnlockedOnError(tb.get(), [&] { return ChangeLocked(session_, tb.get(), [&] { WriteFields(session_, ProductFields(tb.get()), row); }); });
   });
 }
 
@@ -119,7 +116,8 @@ Result<ProductName> Products::Name(int32_t id, DATA4* open) const {
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     if (!SeekProduct(session_, tb.get(), id)) return Status::Of(Failure::kNotFound);
-    return ProductName{Text(FieldOf(tb.get(), "prodname")).trimmed(), Text(FieldOf(tb.get(), "partno")).trimmed()};
+    const ProductFields f(tb.get());
+    return ProductName{Text(f.prodname).trimmed(), Text(f.partno).trimmed()};
   });
 }
 
@@ -138,14 +136,13 @@ Result<bool> Products::PartNoTaken(const QString& partNo, int32_t exceptId, DATA
   return Guarded<Result<bool>>([&]() -> Result<bool> {
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
-    FIELD4* rowid = FieldOf(tb.get(), "rowid");
-    FIELD4* partno = FieldOf(tb.get(), "partno");
+    const ProductFields f(tb.get());
     SelectTag(session_, tb.get(), "partno");
     const std::string key = WholeKey(partNo, true);
     const QString wanted = Upper(partNo.trimmed());
     for (int rc = SeekWhole(session_, tb.get(), key); rc == 0; rc = SeekNextWhole(session_, tb.get(), key)) {
-      if (exceptId > 0 && Long32(rowid) == exceptId) continue;
-      if (Upper(Text(partno).trimmed()) == wanted) return true;
+      if (exceptId > 0 && Long32(f.rowid) == exceptId) continue;
+      if (Upper(Text(f.partno).trimmed()) == wanted) return true;
     }
     return false;
   });
