@@ -9,26 +9,14 @@
 namespace store {
 namespace {
 
-int32_t Low32(FIELD4* f) { return static_cast<int32_t>(f4long(f)); }
-
 QString Trimmed(FIELD4* f) { return Text(f).trimmed(); }
 
 }  // namespace
 
-int32_t ProductView::Id() const { return Low32(f_.rowid); }
 QString ProductView::Name() const { return Trimmed(f_.prodname); }
 QString ProductView::PartNo() const { return Trimmed(f_.partno); }
 QString ProductView::LeadTime() const { return Trimmed(f_.leadtime); }
 QString ProductView::Custom(size_t i) const { return Trimmed(f_.custom.at(i)); }
-int32_t ProductView::Location() const { return Low32(f_.location); }
-int32_t ProductView::Group() const { return Low32(f_.groupid); }
-int32_t ProductView::Manuf() const { return Low32(f_.manuf); }
-int32_t ProductView::Vendor() const { return Low32(f_.vendor); }
-double ProductView::ReorderLevel() const { return f4double(f_.reordlev); }
-double ProductView::ReorderQty() const { return f4double(f_.reordqty); }
-double ProductView::StdCost() const { return f4double(f_.stdcost); }
-double ProductView::StdPrice() const { return f4double(f_.stdprice); }
-bool ProductView::HasNotes() const { return HasMemo(f_.notes); }
 QString ProductView::Notes() const { return Memo(f_.notes).trimmed(); }
 
 ProductLabels ProductView::Labels() const {
@@ -64,14 +52,6 @@ bool ProductScan::Find(int32_t id) {
   return SeekNumber(session_, tb_, id) == 0;
 }
 
-int32_t TranView::Id() const { return Low32(f_.rowid); }
-int32_t TranView::ProdId() const { return Low32(f_.prodid); }
-int32_t TranView::Type() const { return Low32(f_.trantype); }
-int32_t TranView::CatId() const { return Low32(f_.catid); }
-int32_t TranView::ShipMethod() const { return Low32(f_.shipmethod); }
-double TranView::Units() const { return f4double(f_.units); }
-double TranView::UnitPrice() const { return f4double(f_.unitprc); }
-bool TranView::HasNotes() const { return HasMemo(f_.notes); }
 QString TranView::Notes() const { return Memo(f_.notes).trimmed(); }
 
 uint64_t TranView::DateKey() const {
@@ -92,19 +72,19 @@ bool TranScan::First(const char* tag, const std::string& key) {
   key_ = key;
   if (all_) {
     session_.Check(d4tagSelect(tb_, nullptr), "d4tagSelect");
-    return SkipDeleted(session_.Check(d4top(tb_), "d4top"));
+    const int rc = session_.Check(d4top(tb_), "d4top");
+    return rc == 0 && (!d4deleted(tb_) || Next());
   }
   SelectTag(session_, tb_, tag);
   return session_.Check(d4seek(tb_, key_.c_str()), "d4seek") == 0;
 }
 
 bool TranScan::Next() {
-  if (all_) return SkipDeleted(session_.Check(d4skip(tb_, 1), "d4skip"));
-  return session_.Check(d4seekNext(tb_, key_.c_str()), "d4seekNext") == 0;
-}
-
-bool TranScan::SkipDeleted(int rc) {
-  while (rc == 0 && d4deleted(tb_)) rc = session_.Check(d4skip(tb_, 1), "d4skip");
+  if (!all_) return session_.Check(d4seekNext(tb_, key_.c_str()), "d4seekNext") == 0;
+  int rc = 0;
+  do {
+    rc = session_.Check(d4skip(tb_, 1), "d4skip");
+  } while (rc == 0 && d4deleted(tb_));
   return rc == 0;
 }
 

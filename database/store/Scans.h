@@ -1,10 +1,10 @@
 #pragma once
 // Scans of the products and transactions tables for the report grids. A scan walks
-// the caller's open table and leaves the row on its current record; the row reads that
-// record field by field (fields looked up once), so a caller converts only what it
-// shows and nothing is built per row. A scan selects the tags it needs on the table.
-// Engine codes are recorded on the session; errors throw (rt::VbError, number = the
-// code), as do the getters on a value they cannot read.
+// the caller's open table and leaves it on the current record; the scan's view reads
+// that record field by field (fields looked up once, number getters inline), so a
+// caller converts only what it shows and nothing is built per row. A scan selects the
+// tags it needs on the table. Engine codes are recorded on the session; errors throw
+// (rt::VbError, number = the code).
 //
 // Whole numbers are the low 32 bits of the stored number; amounts the stored number as
 // a double (the grids show them as numbers).
@@ -17,10 +17,12 @@
 #include "database/store/Codes.h"
 #include "database/store/Fields.h"
 #include "database/store/Session.h"
-
-struct DATA4;
+#include "platform/xbase/Engine.h"
 
 namespace store {
+
+// The low 32 bits of a whole number field.
+inline int32_t Low32(FIELD4* f) { return static_cast<int32_t>(f4long(f)); }
 
 // What a report row shows of a product besides its figures; texts trimmed.
 struct ProductLabels {
@@ -34,20 +36,20 @@ class ProductView {
  public:
   explicit ProductView(DATA4* prod) : f_(prod) {}
   bool Hidden() const { return f_.Hidden(); }
-  int32_t Id() const;
+  int32_t Id() const { return Low32(f_.rowid); }
   QString Name() const;
   QString PartNo() const;
   QString LeadTime() const;
   QString Custom(size_t i) const;  // custom1 to custom4: i 0 to 3
-  int32_t Location() const;
-  int32_t Group() const;
-  int32_t Manuf() const;
-  int32_t Vendor() const;
-  double ReorderLevel() const;
-  double ReorderQty() const;
-  double StdCost() const;
-  double StdPrice() const;
-  bool HasNotes() const;
+  int32_t Location() const { return Low32(f_.location); }
+  int32_t Group() const { return Low32(f_.groupid); }
+  int32_t Manuf() const { return Low32(f_.manuf); }
+  int32_t Vendor() const { return Low32(f_.vendor); }
+  double ReorderLevel() const { return f4double(f_.reordlev); }
+  double ReorderQty() const { return f4double(f_.reordqty); }
+  double StdCost() const { return f4double(f_.stdcost); }
+  double StdPrice() const { return f4double(f_.stdprice); }
+  bool HasNotes() const { return HasMemo(f_.notes); }
   QString Notes() const;
   ProductLabels Labels() const;
 
@@ -80,14 +82,14 @@ class ProductScan {
 class TranView {
  public:
   explicit TranView(DATA4* tran) : f_(tran) {}
-  int32_t Id() const;
-  int32_t ProdId() const;
-  int32_t Type() const;
-  int32_t CatId() const;
-  int32_t ShipMethod() const;
-  double Units() const;
-  double UnitPrice() const;
-  bool HasNotes() const;
+  int32_t Id() const { return Low32(f_.rowid); }
+  int32_t ProdId() const { return Low32(f_.prodid); }
+  int32_t Type() const { return Low32(f_.trantype); }
+  int32_t CatId() const { return Low32(f_.catid); }
+  int32_t ShipMethod() const { return Low32(f_.shipmethod); }
+  double Units() const { return f4double(f_.units); }
+  double UnitPrice() const { return f4double(f_.unitprc); }
+  bool HasNotes() const { return HasMemo(f_.notes); }
   QString Notes() const;  // trimmed
   // The stored date's bytes (8 in a date field) as one number: equal dates, equal keys.
   uint64_t DateKey() const;
@@ -114,7 +116,6 @@ class TranScan {
   long RecordCount() const;
 
  private:
-  bool SkipDeleted(int rc);
   Session session_;
   DATA4* tb_;
   TranView row_;
