@@ -1,10 +1,7 @@
 #include "database/store/Scans.h"
 
-#include <algorithm>
-#include <cstring>
 
 #include "database/store/Seek.h"
-#include "platform/xbase/Engine.h"
 
 namespace store {
 namespace {
@@ -53,12 +50,6 @@ bool ProductScan::Find(int32_t id) {
 }
 
 QString TranView::Notes() const { return Memo(f_.notes).trimmed(); }
-
-uint64_t TranView::DateKey() const {
-  uint64_t key = 0;
-  std::memcpy(&key, f4ptr(f_.trandate), std::min<size_t>(sizeof key, static_cast<size_t>(f4len_v(f_.trandate))));
-  return key;
-}
 
 QString TranView::DateText(uint64_t key) {
   const char* bytes = reinterpret_cast<const char*>(&key);

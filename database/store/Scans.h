@@ -10,8 +10,10 @@
 // a double (the grids show them as numbers).
 
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "database/store/Codes.h"
@@ -92,7 +94,11 @@ class TranView {
   bool HasNotes() const { return HasMemo(f_.notes); }
   QString Notes() const;  // trimmed
   // The stored date's bytes (8 in a date field) as one number: equal dates, equal keys.
-  uint64_t DateKey() const;
+  uint64_t DateKey() const {
+    uint64_t key = 0;
+    std::memcpy(&key, f4ptr(f_.trandate), std::min<size_t>(sizeof key, static_cast<size_t>(f4len_v(f_.trandate))));
+    return key;
+  }
   // The stored date of a key, trimmed ("" for a blank date).
   static QString DateText(uint64_t key);
 
