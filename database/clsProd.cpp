@@ -147,14 +147,14 @@ int32_t clsProd::LookupProduct(int32_t eSearchType, const QString& sSearchStr, D
     dbaccess::SelectTag(db, table.get(), QLatin1String(key));
     const std::string whole = dbaccess::WholeKey(sSearchStr, true);
     const QString wanted = dbaccess::Upper(sSearchStr.trimmed());
-    const store::ProductFields f(table.get());
-    FIELD4* keyField = eSearchType == store::Code(store::SearchType::kPartNo) ? f.partno : f.prodname;
+    DATA4* t = table.get();
     int32_t found = -1;
     int count = 0;
-    for (int rc = dbaccess::Seek(db, table.get(), whole); rc == 0; rc = dbaccess::SeekNext(db, table.get(), whole)) {
-      if (f.Hidden()) continue;
-      if (dbaccess::Upper(store::Text(keyField).trimmed()) != wanted) continue;
-      found = store::Long32(f.rowid);
+    // The fields are looked up only when a key matches.
+    for (int rc = dbaccess::Seek(db, t, whole); rc == 0; rc = dbaccess::SeekNext(db, t, whole)) {
+      if (store::ProductHidden(store::FieldOf(t, "hide"))) continue;
+      if (dbaccess::Upper(store::Text(store::FieldOf(t, key)).trimmed()) != wanted) continue;
+      found = store::Long32(store::FieldOf(t, "rowid"));
       ++count;
     }
     return count == 1 ? found : -1;

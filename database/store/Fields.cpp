@@ -129,7 +129,7 @@ ProductFields::ProductFields(DATA4* tb)
       custom{FieldOf(tb, "custom1"), FieldOf(tb, "custom2"), FieldOf(tb, "custom3"), FieldOf(tb, "custom4")},
       notes(FieldOf(tb, "notes")) {}
 
-bool ProductFields::Hidden() const { return Text(hide).trimmed().toUpper() == QLatin1String("T"); }
+bool ProductHidden(FIELD4* hide) { return Text(hide).trimmed().toUpper() == QLatin1String("T"); }
 
 TranFields::TranFields(DATA4* tb)
     : rowid(FieldOf(tb, "rowid")),

@@ -62,6 +62,9 @@ struct CategoryFields {
   FIELD4* type;
 };
 
+// A product is hidden when its flag (svlprod.hide) reads "T" (trimmed, any case).
+bool ProductHidden(FIELD4* hide);
+
 // svlprod: the products.
 struct ProductFields {
   static constexpr char kTable[] = "svlprod";
@@ -69,8 +72,7 @@ struct ProductFields {
       "rowid",    "partno", "prodname", "location", "groupid", "hide",    "reordlev", "reordqty", "leadtime",
       "manuf",    "vendor", "stdcost",  "stdprice", "custom1", "custom2", "custom3",  "custom4",  "notes"};
   explicit ProductFields(DATA4* tb);
-  // A product is hidden when its flag reads "T" (trimmed, any case).
-  bool Hidden() const;
+  bool Hidden() const { return ProductHidden(hide); }
   FIELD4 *rowid, *partno, *prodname, *location, *groupid, *hide, *reordlev, *reordqty, *leadtime, *manuf, *vendor,
       *stdcost, *stdprice;
   std::array<FIELD4*, 4> custom;

@@ -116,8 +116,7 @@ Result<ProductName> Products::Name(int32_t id, DATA4* open) const {
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     if (!SeekProduct(session_, tb.get(), id)) return Status::Of(Failure::kNotFound);
-    const ProductFields f(tb.get());
-    return ProductName{Text(f.prodname).trimmed(), Text(f.partno).trimmed()};
+    return ProductName{Text(FieldOf(tb.get(), "prodname")).trimmed(), Text(FieldOf(tb.get(), "partno")).trimmed()};
   });
 }
 
@@ -136,13 +135,14 @@ Result<bool> Products::PartNoTaken(const QString& partNo, int32_t exceptId, DATA
   return Guarded<Result<bool>>([&]() -> Result<bool> {
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
-    const ProductFields f(tb.get());
+    FIELD4* rowid = FieldOf(tb.get(), "rowid");
+    FIELD4* partno = FieldOf(tb.get(), "partno");
     SelectTag(session_, tb.get(), "partno");
     const std::string key = WholeKey(partNo, true);
     const QString wanted = Upper(partNo.trimmed());
     for (int rc = SeekWhole(session_, tb.get(), key); rc == 0; rc = SeekNextWhole(session_, tb.get(), key)) {
-      if (exceptId > 0 && Long32(f.rowid) == exceptId) continue;
-      if (Upper(Text(f.partno).trimmed()) == wanted) return true;
+      if (exceptId > 0 && Long32(rowid) == exceptId) continue;
+      if (Upper(Text(partno).trimmed()) == wanted) return true;
     }
     return false;
   });
