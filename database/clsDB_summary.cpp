@@ -3,9 +3,9 @@
 // a caption changed for reports is the caption shown here.
 
 #include "database/DbAccess.h"
+#include "database/RptColumnIds.h"
 #include "database/clsDB.h"
 #include "database/clsProd.h"
-#include "database/RptColumnIds.h"
 #include "database/clsRptColDef.h"
 #include "platform/runtime/Error.h"
 #include "platform/runtime/Format.h"

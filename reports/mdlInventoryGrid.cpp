@@ -5,9 +5,9 @@
 #include <unordered_set>
 #include <vector>
 
+#include "database/RptColumnIds.h"
 #include "database/clsDB.h"
 #include "database/clsProductStats.h"
-#include "database/RptColumnIds.h"
 #include "database/clsRptDef.h"
 #include "database/store/Scans.h"
 #include "platform/controls/GridControl.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "database/clsDB.h"
 #include "database/RptColumnIds.h"
+#include "database/clsDB.h"
 #include "database/clsRptDef.h"
 #include "database/store/Scans.h"
 #include "platform/controls/GridControl.h"
