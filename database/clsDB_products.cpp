@@ -8,7 +8,6 @@
 
 #include "database/DbAccess.h"
 #include "database/Module1.h"
-#include "database/ProductRow.h"
 #include "database/clsDB.h"
 #include "database/store/Lists.h"
 #include "database/store/Products.h"

@@ -3,6 +3,7 @@
 // a caption changed for reports is the caption shown here.
 
 #include "database/DbAccess.h"
+#include "database/RptColumnIds.h"
 #include "database/clsDB.h"
 #include "database/clsProd.h"
 #include "database/clsRptColDef.h"
@@ -54,8 +55,8 @@ void clsDB::ShowProductSummary(int32_t nProdId) {
 
     SummaryText s;
     s.Append(QStringLiteral("PRODUCT SUMMARY") + gSystem().CRLF(1) + QString(15, u'-') + gSystem().CRLF(2));
-    s.Line(1001, prod.sProdName, 1);
-    s.Line(1002, prod.sPartNo, 2);
+    s.Line(invcol::kProductName, prod.sProdName, 1);
+    s.Line(invcol::kPartNumber, prod.sPartNo, 2);
 
     DATA4* tbTran = nullptr;
     if (GetProductStats(stats, tbTran)) {
@@ -66,39 +67,39 @@ void clsDB::ShowProductSummary(int32_t nProdId) {
       const rt::Currency onOrder = stats.m_curNumUnitsOnOrder;
       // Each figure under the catalogue column that holds that figure in the inventory
       // views.
-      s.Line(1015, BlankWhenZero(stats.m_curNumUnitsAllocated, units), 1);
-      s.Line(1016, BlankWhenZero(stats.m_curNumUnitsInStock_Available, units), 1);
-      s.Line(1017, BlankWhenZero(onOrder, units), 1);
-      s.Line(1020, BlankWhenZero(stats.m_curOnOrderCostActual, amounts), 2);
-      s.Line(1028, BlankWhenZero(onOrder * prod.curStdCost, amounts), 1);
-      s.Line(1029, BlankWhenZero(onOrder * stats.m_curAvgCostPerUnit, amounts), 1);
-      s.Line(1021, BlankWhenZero(physical * prod.curStdCost, amounts), 2);
-      s.Line(1025, BlankWhenZero(physical * stats.m_curAvgCostPerUnit, amounts), 1);
-      s.Line(1022, BlankWhenZero(physical * prod.curStdPrice, amounts), 2);
-      s.Line(1026, BlankWhenZero(physical * stats.m_curAvgPricePerUnit, amounts), 1);
-      s.Line(1023, Formatted(stats.m_curAvgCostPerUnit, perUnit), 2);
-      s.Line(1024, Formatted(stats.m_curAvgPricePerUnit, perUnit), 1);
-      s.Line(1014, BlankWhenZero(physical, units), 2);
+      s.Line(invcol::kAllocatedUnits, BlankWhenZero(stats.m_curNumUnitsAllocated, units), 1);
+      s.Line(invcol::kAvailableUnits, BlankWhenZero(stats.m_curNumUnitsInStock_Available, units), 1);
+      s.Line(invcol::kUnitsOnOrder, BlankWhenZero(onOrder, units), 1);
+      s.Line(invcol::kOnOrderValueActualCost, BlankWhenZero(stats.m_curOnOrderCostActual, amounts), 2);
+      s.Line(invcol::kOnOrderValueStdCost, BlankWhenZero(onOrder * prod.curStdCost, amounts), 1);
+      s.Line(invcol::kOnOrderValueAvgCost, BlankWhenZero(onOrder * stats.m_curAvgCostPerUnit, amounts), 1);
+      s.Line(invcol::kStockValueStdCost, BlankWhenZero(physical * prod.curStdCost, amounts), 2);
+      s.Line(invcol::kStockValueAvgCost, BlankWhenZero(physical * stats.m_curAvgCostPerUnit, amounts), 1);
+      s.Line(invcol::kStockValueStdPrice, BlankWhenZero(physical * prod.curStdPrice, amounts), 2);
+      s.Line(invcol::kStockValueAvgPrice, BlankWhenZero(physical * stats.m_curAvgPricePerUnit, amounts), 1);
+      s.Line(invcol::kAvgCostPerUnit, Formatted(stats.m_curAvgCostPerUnit, perUnit), 2);
+      s.Line(invcol::kAvgPricePerUnit, Formatted(stats.m_curAvgPricePerUnit, perUnit), 1);
+      s.Line(invcol::kPhysicalUnits, BlankWhenZero(physical, units), 2);
     } else {
       s.Append(QStringLiteral("ERROR: Unable to get Product statistics!") + gSystem().CRLF(2));
     }
 
     const QString perUnit = DecimalsPerUnitFormat();
-    s.Line(1018, Formatted(prod.curStdCost, perUnit), 1);
-    s.Line(1019, Formatted(prod.curStdPrice, perUnit), 2);
+    s.Line(invcol::kStdCost, Formatted(prod.curStdCost, perUnit), 1);
+    s.Line(invcol::kStdPrice, Formatted(prod.curStdPrice, perUnit), 2);
     DATA4* tbCat = nullptr;
-    s.Line(1003, GetCategoryDesc(prod.nLocation, tbCat), 1);
-    s.Line(1004, GetCategoryDesc(prod.nGroup, tbCat), 2);
-    s.Line(1005, GetCategoryDesc(prod.nManuf, tbCat), 1);
-    s.Line(1006, GetCategoryDesc(prod.nVendor, tbCat), 2);
-    s.Line(1007, prod.sCustom1, 1);
-    s.Line(1008, prod.sCustom2, 1);
-    s.Line(1009, prod.sCustom3, 1);
-    s.Line(1010, prod.sCustom4, 2);
-    s.Line(1011, prod.curReOrderLevel.ToString(), 1);
-    s.Line(1012, prod.curReOrderQty.ToString(), 1);
-    s.Line(1013, prod.sLeadTime, 2);
-    s.Line(1027, QString(), 1);
+    s.Line(invcol::kLocation, GetCategoryDesc(prod.nLocation, tbCat), 1);
+    s.Line(invcol::kGroup, GetCategoryDesc(prod.nGroup, tbCat), 2);
+    s.Line(invcol::kManufacturer, GetCategoryDesc(prod.nManuf, tbCat), 1);
+    s.Line(invcol::kVendor, GetCategoryDesc(prod.nVendor, tbCat), 2);
+    s.Line(invcol::kCustom1, prod.sCustom1, 1);
+    s.Line(invcol::kCustom2, prod.sCustom2, 1);
+    s.Line(invcol::kCustom3, prod.sCustom3, 1);
+    s.Line(invcol::kCustom4, prod.sCustom4, 2);
+    s.Line(invcol::kReorderLevel, prod.curReOrderLevel.ToString(), 1);
+    s.Line(invcol::kReorderQty, prod.curReOrderQty.ToString(), 1);
+    s.Line(invcol::kLeadTime, prod.sLeadTime, 2);
+    s.Line(invcol::kNotes, QString(), 1);
     s.Append(prod.sNotes + gSystem().CRLF(1));
 
     gSystem().ShowMsg(s.Text(), 1, -1);

@@ -2,11 +2,11 @@
 
 #include "database/DbAccess.h"
 #include "database/Module1.h"
-#include "database/ProductRow.h"
 #include "platform/runtime/Codepage.h"
 #include "database/clsDB.h"
 #include "database/clsTran.h"
 #include "database/store/Codes.h"
+#include "database/store/Fields.h"
 #include "database/store/Products.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"
@@ -147,12 +147,14 @@ int32_t clsProd::LookupProduct(int32_t eSearchType, const QString& sSearchStr, D
     dbaccess::SelectTag(db, table.get(), QLatin1String(key));
     const std::string whole = dbaccess::WholeKey(sSearchStr, true);
     const QString wanted = dbaccess::Upper(sSearchStr.trimmed());
+    DATA4* t = table.get();
     int32_t found = -1;
     int count = 0;
-    for (int rc = dbaccess::Seek(db, table.get(), whole); rc == 0; rc = dbaccess::SeekNext(db, table.get(), whole)) {
-      if (prodrow::IsHidden(table.get())) continue;
-      if (dbaccess::Upper(prodrow::Text(table.get(), key)) != wanted) continue;
-      found = prodrow::Long(table.get(), "rowid");
+    // The fields are looked up only when a key matches.
+    for (int rc = dbaccess::Seek(db, t, whole); rc == 0; rc = dbaccess::SeekNext(db, t, whole)) {
+      if (store::ProductHidden(store::FieldOf(t, "hide"))) continue;
+      if (dbaccess::Upper(store::Text(store::FieldOf(t, key)).trimmed()) != wanted) continue;
+      found = store::Long32(store::FieldOf(t, "rowid"));
       ++count;
     }
     return count == 1 ? found : -1;

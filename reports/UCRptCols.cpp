@@ -7,7 +7,8 @@
 #include <QVBoxLayout>
 
 #include "database/clsDB.h"
-#include "database/store/Fields.h"
+#include "database/DbAccess.h"
+#include "database/store/Reports.h"
 #include "platform/runtime/Convert.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/ButtonRow.h"
@@ -100,23 +101,19 @@ void UCRptCols::LoadAvailableColumns(QListWidget& list) {
     const store::Table cat = gDB().OpenTable(gDB().RptColTable());
     DATA4* tb = cat.get();
     if (tb == nullptr) return;
-    FIELD4* fRowID = store::FieldOf(tb, "rowid");
-    FIELD4* fType = store::FieldOf(tb, "rpttype");
-    FIELD4* fName = store::FieldOf(tb, "name");
-    FIELD4* fKey = store::FieldOf(tb, "cusnamekey");
-    d4tagSelect(tb, d4tag(tb, "order"));
+    std::vector<store::ReportColumn> columns;
+    const store::Status read = store::Reports(gDB().Session()).Columns(m_nRptType, columns, tb);
     list.clear();
-    for (int rc = d4top(tb); rc == r4success; rc = d4skip(tb, 1)) {
-      if (store::Long32(fType) != m_nRptType) continue;
-      QString caption = store::Text(fName).trimmed();
-      const QString key = store::Text(fKey).trimmed();
-      if (!key.isEmpty()) {
-        const QString custom = gDB().GetParamValue(key);
+    for (const store::ReportColumn& c : columns) {
+      QString caption = c.name;
+      if (!c.customNameKey.isEmpty()) {
+        const QString custom = gDB().GetParamValue(c.customNameKey);
         if (!custom.isEmpty()) caption = custom;
       }
       auto* item = new QListWidgetItem(caption, &list);
-      item->setData(Qt::UserRole, store::Long32(fRowID));
+      item->setData(Qt::UserRole, c.id);
     }
+    dbaccess::Report(read, "UCRptCols_LoadAvailableColumns");
   } catch (...) {
     rt::TrapError();
     gSystem().ShowError(QStringLiteral("UCRptCols_LoadAvailableColumns"));

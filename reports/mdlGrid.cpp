@@ -344,13 +344,6 @@ void LoadReportGrid(ctl::GridControl& grd, const clsRptDef& RptDef, int32_t nSel
   }
 }
 
-bool HasMemo(FIELD4* memo) {
-  const char* ref = f4ptr(memo);
-  for (int i = 0, n = f4len_v(memo); i < n; ++i)
-    if (ref[i] != ' ' && ref[i] != '\0' && ref[i] != '0') return true;
-  return false;
-}
-
 void WithReportTables(const std::function<void(DATA4* prod, DATA4* tran)>& work) {
   clsDB& db = gDB();
   const store::Table prod = db.OpenTable(db.ProductsTable());

@@ -28,7 +28,6 @@ class clsRptColDef;
 class clsRptDef;
 class frmProgress;
 struct DATA4;
-struct FIELD4;
 namespace reports {
 
 inline constexpr int32_t kTotalsRowData = -1000;
@@ -163,9 +162,6 @@ class GridLoad {
 // Nothing happens while another load runs.
 void LoadReportGrid(ctl::GridControl& grd, const clsRptDef& RptDef, int32_t nSelID,
                     const std::function<void(GridLoad&)>& loadRows, const QString& sErrorLabel);
-// False when the memo field of the current record refers to no memo block (blank or
-// zero): there is nothing to read.
-bool HasMemo(FIELD4* memo);
 // Opens the products table and then the transactions table, runs `work` when both are
 // open and closes them again (the open failure has been reported by then).
 void WithReportTables(const std::function<void(DATA4* prod, DATA4* tran)>& work);

@@ -5,66 +5,39 @@
 #include <unordered_set>
 #include <vector>
 
-#include "database/Module1.h"
+#include "database/RptColumnIds.h"
 #include "database/clsDB.h"
 #include "database/clsProductStats.h"
 #include "database/clsRptDef.h"
+#include "database/store/Scans.h"
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/Error.h"
-#include "platform/xbase/Engine.h"
 #include "reports/mdlGrid.h"
 #include "services/clsSystem.h"
 
 namespace reports {
 namespace {
 
-constexpr int32_t kNotesColumn = 1027;
 constexpr int32_t kNotesMaxLen = 255;
 
-// The products table's fields, looked up once per opening.
-struct ProductFields {
-  explicit ProductFields(DATA4* tb)
-      : rowid(d4field(tb, "rowid")), prodname(d4field(tb, "prodname")), partno(d4field(tb, "partno")),
-        location(d4field(tb, "location")), groupid(d4field(tb, "groupid")), reordlev(d4field(tb, "reordlev")),
-        reordqty(d4field(tb, "reordqty")), leadtime(d4field(tb, "leadtime")), manuf(d4field(tb, "manuf")),
-        vendor(d4field(tb, "vendor")), stdcost(d4field(tb, "stdcost")), stdprice(d4field(tb, "stdprice")),
-        custom{d4field(tb, "custom1"), d4field(tb, "custom2"), d4field(tb, "custom3"), d4field(tb, "custom4")},
-        notes(d4field(tb, "notes")), hide(d4field(tb, "hide")) {}
-  FIELD4 *rowid, *prodname, *partno, *location, *groupid, *reordlev, *reordqty, *leadtime, *manuf, *vendor,
-      *stdcost, *stdprice;
-  std::array<FIELD4*, 4> custom;
-  FIELD4 *notes, *hide;
-};
-
 // One product as the filler uses it.
-struct ProductRow {
+struct ProductRow : store::ProductLabels {
   int32_t id = 0;
-  QString name, partNo, leadTime, notes;
-  std::array<QString, 4> custom;
-  int32_t location = 0, group = 0, manuf = 0, vendor = 0;
+  QString leadTime, notes;
   double reorderLevel = 0, reorderQty = 0, stdCost = 0, stdPrice = 0;
 };
 
-QString Trimmed(FIELD4* f) { return Module1::FieldText(f).trimmed(); }
-
-bool IsHidden(const ProductFields& f) { return Trimmed(f.hide).toUpper() == QLatin1String("T"); }
-
-ProductRow ReadProduct(const ProductFields& f, bool withNotes) {
+// The current product, its labels given.
+ProductRow ReadProduct(const store::ProductView& r, bool withNotes, store::ProductLabels labels) {
   ProductRow p;
-  p.id = static_cast<int32_t>(f4long(f.rowid));
-  p.name = Trimmed(f.prodname);
-  p.partNo = Trimmed(f.partno);
-  p.leadTime = Trimmed(f.leadtime);
-  for (size_t i = 0; i < 4; ++i) p.custom[i] = Trimmed(f.custom[i]);
-  if (withNotes && HasMemo(f.notes)) p.notes = gSystem().StrTruncate(Module1::MemoText(f.notes).trimmed(), kNotesMaxLen);
-  p.location = static_cast<int32_t>(f4long(f.location));
-  p.group = static_cast<int32_t>(f4long(f.groupid));
-  p.manuf = static_cast<int32_t>(f4long(f.manuf));
-  p.vendor = static_cast<int32_t>(f4long(f.vendor));
-  p.reorderLevel = f4double(f.reordlev);
-  p.reorderQty = f4double(f.reordqty);
-  p.stdCost = f4double(f.stdcost);
-  p.stdPrice = f4double(f.stdprice);
+  static_cast<store::ProductLabels&>(p) = std::move(labels);
+  p.id = r.Id();
+  p.leadTime = r.LeadTime();
+  if (withNotes && r.HasNotes()) p.notes = gSystem().StrTruncate(r.Notes(), kNotesMaxLen);
+  p.reorderLevel = r.ReorderLevel();
+  p.reorderQty = r.ReorderQty();
+  p.stdCost = r.StdCost();
+  p.stdPrice = r.StdPrice();
   return p;
 }
 
@@ -104,35 +77,35 @@ double D(const rt::Currency& c) { return c.ToDouble(); }
 
 QVariant CellValue(int32_t colId, const ProductRow& p, const clsProductStats& s) {
   switch (colId) {
-    case 1001: return p.name;
-    case 1002: return p.partNo;
-    case 1003: return p.location;
-    case 1004: return p.group;
-    case 1005: return p.manuf;
-    case 1006: return p.vendor;
-    case 1007:
-    case 1008:
-    case 1009:
-    case 1010: return p.custom[static_cast<size_t>(colId - 1007)];
-    case 1011: return p.reorderLevel;
-    case 1012: return p.reorderQty;
-    case 1013: return p.leadTime;
-    case 1014: return D(s.m_curNumUnitsInStock_Physical);
-    case 1015: return D(s.m_curNumUnitsAllocated);
-    case 1016: return D(s.m_curNumUnitsInStock_Available);
-    case 1017: return D(s.m_curNumUnitsOnOrder);
-    case 1018: return p.stdCost;
-    case 1019: return p.stdPrice;
-    case 1020: return D(s.m_curOnOrderCostActual);
-    case 1021: return D(s.m_curNumUnitsInStock_Physical) * p.stdCost;
-    case 1022: return D(s.m_curNumUnitsInStock_Physical) * p.stdPrice;
-    case 1023: return D(s.m_curAvgCostPerUnit);
-    case 1024: return D(s.m_curAvgPricePerUnit);
-    case 1025: return D(s.m_curStkCostAvg);
-    case 1026: return D(s.m_curStkPriceAvg);
-    case kNotesColumn: return p.notes;
-    case 1028: return D(s.m_curNumUnitsOnOrder) * p.stdCost;
-    case 1029: return D(s.m_curNumUnitsOnOrder * s.m_curAvgCostPerUnit);
+    case invcol::kProductName: return p.name;
+    case invcol::kPartNumber: return p.partNo;
+    case invcol::kLocation: return p.location;
+    case invcol::kGroup: return p.group;
+    case invcol::kManufacturer: return p.manuf;
+    case invcol::kVendor: return p.vendor;
+    case invcol::kCustom1:
+    case invcol::kCustom2:
+    case invcol::kCustom3:
+    case invcol::kCustom4: return p.custom[static_cast<size_t>(colId - invcol::kCustom1)];
+    case invcol::kReorderLevel: return p.reorderLevel;
+    case invcol::kReorderQty: return p.reorderQty;
+    case invcol::kLeadTime: return p.leadTime;
+    case invcol::kPhysicalUnits: return D(s.m_curNumUnitsInStock_Physical);
+    case invcol::kAllocatedUnits: return D(s.m_curNumUnitsAllocated);
+    case invcol::kAvailableUnits: return D(s.m_curNumUnitsInStock_Available);
+    case invcol::kUnitsOnOrder: return D(s.m_curNumUnitsOnOrder);
+    case invcol::kStdCost: return p.stdCost;
+    case invcol::kStdPrice: return p.stdPrice;
+    case invcol::kOnOrderValueActualCost: return D(s.m_curOnOrderCostActual);
+    case invcol::kStockValueStdCost: return D(s.m_curNumUnitsInStock_Physical) * p.stdCost;
+    case invcol::kStockValueStdPrice: return D(s.m_curNumUnitsInStock_Physical) * p.stdPrice;
+    case invcol::kAvgCostPerUnit: return D(s.m_curAvgCostPerUnit);
+    case invcol::kAvgPricePerUnit: return D(s.m_curAvgPricePerUnit);
+    case invcol::kStockValueAvgCost: return D(s.m_curStkCostAvg);
+    case invcol::kStockValueAvgPrice: return D(s.m_curStkPriceAvg);
+    case invcol::kNotes: return p.notes;
+    case invcol::kOnOrderValueStdCost: return D(s.m_curNumUnitsOnOrder) * p.stdCost;
+    case invcol::kOnOrderValueAvgCost: return D(s.m_curNumUnitsOnOrder * s.m_curAvgCostPerUnit);
     default: return QString();
   }
 }
@@ -194,17 +167,16 @@ void LoadInventoryGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, Gr
     const QString search = crit.m_NameSearchStr.toUpper();
     const bool searching = !search.isEmpty();
     const bool byPartNo = searching ? crit.m_udProdSearchByName == 1 : gDB().ProdPartNumberFirstGet();
-    d4tagSelect(prod, d4tag(prod, byPartNo ? "partno" : "prodname"));
-    const ProductFields f(prod);
-    const bool withNotes = HasColumn(def, kNotesColumn);
+    const bool withNotes = HasColumn(def, invcol::kNotes);
 
     std::vector<ProductRow> products;
-    for (int rc = d4top(prod); rc == 0; rc = d4skip(prod, 1)) {
-      if (IsHidden(f)) continue;
-      const QString name = Trimmed(f.prodname);
-      const QString partNo = Trimmed(f.partno);
-      if (!searching || ProductMatchesSearchText(crit.m_udProdSearchByName, search, name, partNo)) {
-        products.push_back(ReadProduct(f, withNotes));
+    store::ProductScan scan(gDB().Session(), prod);
+    const store::ProductView& r = scan.row();
+    for (bool more = scan.FirstVisible(byPartNo ? store::SearchType::kPartNo : store::SearchType::kName); more;
+         more = scan.NextVisible()) {
+      store::ProductLabels labels = r.Labels();
+      if (!searching || ProductMatchesSearchText(crit.m_udProdSearchByName, search, labels.name, labels.partNo)) {
+        products.push_back(ReadProduct(r, withNotes, std::move(labels)));
       }
       if (!load.Continue()) break;
     }
@@ -254,14 +226,14 @@ bool ReloadInvRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_
   bool written = false;
   WithReportTables([&](DATA4* prod, DATA4* tran) {
     try {
-      d4tagSelect(prod, d4tag(prod, "rowid"));
-      if (d4seekDouble(prod, nProductID) != 0) return;
-      const ProductFields f(prod);
+      store::ProductScan scan(gDB().Session(), prod);
+      if (!scan.Find(nProductID)) return;
       StatsSource stats(tran);
       GridCellWriter w(grd);
       int row = nRow;
-      written = DisplayInventoryRecord(grd, row, ReadProduct(f, HasColumn(RptDef, kNotesColumn)), RptDef, stats,
-                                       RptDef.RequiresProdStats(), w, true);
+      const store::ProductView& r = scan.row();
+      const ProductRow p = ReadProduct(r, HasColumn(RptDef, invcol::kNotes), r.Labels());
+      written = DisplayInventoryRecord(grd, row, p, RptDef, stats, RptDef.RequiresProdStats(), w, true);
     } catch (...) {
       rt::TrapError();
       gSystem().ShowError(QStringLiteral("ReloadInvRow"));

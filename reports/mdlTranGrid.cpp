@@ -3,38 +3,29 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "database/Module1.h"
+#include "database/RptColumnIds.h"
 #include "database/clsDB.h"
 #include "database/clsRptDef.h"
-#include "database/store/Fields.h"
+#include "database/store/Scans.h"
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"
-#include "platform/xbase/Engine.h"
 #include "reports/mdlGrid.h"
 #include "services/clsSystem.h"
 
 namespace reports {
 namespace {
 
-constexpr int32_t kNotesColumn = 2008;
 constexpr int32_t kNotesMaxLen = 255;
 // Missing products named one per line in the summary message, at most.
 constexpr size_t kMissingListed = 20;
 
 // What a transaction row shows of its product.
-struct ProductInfo {
-  QString name, partNo;
-  int32_t location = 0, group = 0, manuf = 0, vendor = 0;
-  std::array<QString, 4> custom;
-};
-
-QString Trimmed(FIELD4* f) { return Module1::FieldText(f).trimmed(); }
+using ProductInfo = store::ProductLabels;
 
 // The values of the keys met during one load, kept in the table itself (open
 // addressing), so that a look-up touches one place. Values move when it grows.
@@ -84,14 +75,16 @@ class FlatMap {
   size_t count_ = 0;
 };
 
-bool IsProductColumn(int32_t id) { return id == 2003 || id == 2004 || (id >= 2011 && id <= 2018); }
+bool IsProductColumn(int32_t id) {
+  using namespace trancol;
+  return id == kProductName || id == kPartNumber || (id >= kLocation && id <= kCustom4);
+}
 
 // The products of one load, each read once by its row id (a missing one too), with
 // the shared cells of the columns that show them.
 class ProductCache {
  public:
-  ProductCache(DATA4* prod, const clsRptDef& def) : prod_(prod) {
-    d4tagSelect(prod_, d4tag(prod_, "rowid"));
+  ProductCache(DATA4* prod, const clsRptDef& def) : scan_(gDB().Session(), prod) {
     slotOf_.assign(static_cast<size_t>(def.m_collColumnDefs.Count()) + 1, -1);
     int k = 0;
     for (const clsRptColDef& c : def.m_collColumnDefs) {
@@ -119,20 +112,11 @@ class ProductCache {
 
  private:
   std::optional<ProductInfo> Read(int32_t id) {
-    if (d4seekDouble(prod_, id) != 0) return std::nullopt;
-    ProductInfo p;
-    p.name = Trimmed(d4field(prod_, "prodname"));
-    p.partNo = Trimmed(d4field(prod_, "partno"));
-    p.location = static_cast<int32_t>(f4long(d4field(prod_, "location")));
-    p.group = static_cast<int32_t>(f4long(d4field(prod_, "groupid")));
-    p.manuf = static_cast<int32_t>(f4long(d4field(prod_, "manuf")));
-    p.vendor = static_cast<int32_t>(f4long(d4field(prod_, "vendor")));
-    const char* custom[] = {"custom1", "custom2", "custom3", "custom4"};
-    for (size_t i = 0; i < 4; ++i) p.custom[i] = Trimmed(d4field(prod_, custom[i]));
-    return p;
+    if (!scan_.Find(id)) return std::nullopt;
+    return scan_.row().Labels();
   }
 
-  DATA4* prod_;
+  store::ProductScan scan_;
   std::vector<int> slotOf_;  // per grid column: its place among the product columns
   int stride_ = 0;           // product columns
   FlatMap<int32_t, int> index_;
@@ -147,13 +131,13 @@ struct MissingProduct {
 // One load or reload: the tables, their fields, the cell writer and what was skipped.
 class TranPlacer {
  public:
-  TranPlacer(ctl::GridControl& grd, const clsRptDef& def, DATA4* prod, DATA4* tran)
-      : grd_(grd), def_(def), f_(tran), products_(prod, def),
+  TranPlacer(ctl::GridControl& grd, const clsRptDef& def, DATA4* prod, const store::TranView& tran)
+      : grd_(grd), def_(def), t_(tran), products_(prod, def),
         writer_(grd) {
     for (int32_t t = 0; t <= 5; ++t) typeDesc_[static_cast<size_t>(t)] = gDB().GetTranTypeDesc(t);
     for (const clsRptColDef& c : def.m_collColumnDefs) {
-      withNotes_ = withNotes_ || c.m_nRowID == kNotesColumn;
-      withNumbers_ = withNumbers_ || (c.m_nRowID >= 2005 && c.m_nRowID <= 2007);
+      withNotes_ = withNotes_ || c.m_nRowID == trancol::kNotes;
+      withNumbers_ = withNumbers_ || (c.m_nRowID >= trancol::kUnits && c.m_nRowID <= trancol::kExtendedAmount);
     }
     const clsTranSelCriteria& crit = def.m_udTranSelCriteria;
     if (crit.m_DtRange > 0) {
@@ -164,10 +148,10 @@ class TranPlacer {
 
   // Tests and places the current record; `row` below 1 appends one.
   void Display(int& row, bool ignoreCriteria) {
-    const int32_t tranId = static_cast<int32_t>(f4long(f_.rowid));
-    const int32_t prodId = static_cast<int32_t>(f4long(f_.prodid));
-    const int32_t type = static_cast<int32_t>(f4long(f_.trantype));
-    DateInfo& dateInfo = DateOf(DateKey());
+    const int32_t tranId = t_.Id();
+    const int32_t prodId = t_.ProdId();
+    const int32_t type = t_.Type();
+    DateInfo& dateInfo = DateOf(t_.DateKey());
     const QString& date = dateInfo.text;
     if (!ignoreCriteria && !Passes(prodId, type, date)) return;
     const int p = products_.Find(prodId);
@@ -178,8 +162,8 @@ class TranPlacer {
     if (row < 1) row = writer_.AppendRow();
     grd_.setRowData(row, tranId);
     if (withNumbers_) {
-      units_ = f4double(f_.units);
-      price_ = f4double(f_.unitprc);
+      units_ = t_.Units();
+      price_ = t_.UnitPrice();
     }
     const ProductInfo& info = products_.Info(p);
     int k = 0;
@@ -188,25 +172,25 @@ class TranPlacer {
       auto value = [&] { return Value(c.m_nRowID, info, type, date); };
       // Values that repeat are stored once: by date, type or product.
       switch (const int32_t id = c.m_nRowID) {
-        case 2001: writer_.SetShared(row, k, c, dateInfo.cell, value); break;
-        case 2002:
+        case trancol::kDate: writer_.SetShared(row, k, c, dateInfo.cell, value); break;
+        case trancol::kType:
           if (type >= 0 && type <= 5)
             writer_.SetShared(row, k, c, typeCell_[static_cast<size_t>(type)], value);
           else
             writer_.Set(row, k, c, value());
           break;
-        case 2005: writer_.SetNumber(row, k, c, units_); break;
-        case 2006: writer_.SetNumber(row, k, c, price_); break;
-        case 2007: writer_.SetNumber(row, k, c, price_ * units_); break;
-        case kNotesColumn:
+        case trancol::kUnits: writer_.SetNumber(row, k, c, units_); break;
+        case trancol::kAmountPerUnit: writer_.SetNumber(row, k, c, price_); break;
+        case trancol::kExtendedAmount: writer_.SetNumber(row, k, c, price_ * units_); break;
+        case trancol::kNotes:
           // Most transactions have no note: an empty cell, without building a value.
-          if (HasMemo(f_.notes))
+          if (t_.HasNotes())
             writer_.Set(row, k, c, value());
           else
             grd_.setTextMatrix(row, k, QString());
           break;
-        case 2009: writer_.SetInteger(row, k, c, static_cast<int32_t>(f4long(f_.catid))); break;
-        case 2010: writer_.SetInteger(row, k, c, static_cast<int32_t>(f4long(f_.shipmethod))); break;
+        case trancol::kCategory: writer_.SetInteger(row, k, c, t_.CatId()); break;
+        case trancol::kAccount: writer_.SetInteger(row, k, c, t_.ShipMethod()); break;
         default:
           if (IsProductColumn(id))
             writer_.SetShared(row, k, c, products_.Cell(p, k), value);
@@ -239,12 +223,6 @@ class TranPlacer {
   }
 
  private:
-  // The stored date's bytes (8 in a date field) as one number, and its trimmed text.
-  uint64_t DateKey() const {
-    uint64_t key = 0;
-    std::memcpy(&key, f4ptr(f_.trandate), std::min<size_t>(sizeof key, static_cast<size_t>(f4len_v(f_.trandate))));
-    return key;
-  }
   struct DateInfo {
     QString text;          // trimmed
     ctl::SharedCell cell;  // the cell that first showed it
@@ -252,10 +230,7 @@ class TranPlacer {
   DateInfo& DateOf(uint64_t key) {
     bool added = false;
     DateInfo& info = dates_.Find(key, &added);
-    if (added) {
-      const char* bytes = reinterpret_cast<const char*>(&key);
-      info.text = QString::fromLatin1(bytes, static_cast<qsizetype>(qstrnlen(bytes, sizeof key))).trimmed();
-    }
+    if (added) info.text = store::TranView::DateText(key);
     return info;
   }
 
@@ -263,41 +238,40 @@ class TranPlacer {
     const clsTranSelCriteria& crit = def_.m_udTranSelCriteria;
     if (crit.m_nProductID > 0 && crit.m_nProductID != prodId) return false;
     if (crit.m_udTranType > 0 && crit.m_udTranType != type) return false;
-    if (crit.m_nTranCatID > 0 && crit.m_nTranCatID != f4long(f_.catid)) return false;
-    if (crit.m_nTranAcctID > 0 && crit.m_nTranAcctID != f4long(f_.shipmethod)) return false;
+    if (crit.m_nTranCatID > 0 && crit.m_nTranCatID != t_.CatId()) return false;
+    if (crit.m_nTranAcctID > 0 && crit.m_nTranAcctID != t_.ShipMethod()) return false;
     if (crit.m_DtRange > 0 && (date < dateBegin_ || date > dateEnd_)) return false;
     return true;
   }
 
   QVariant Value(int32_t colId, const ProductInfo& p, int32_t type, const QString& date) const {
     switch (colId) {
-      case 2001: return date;
-      case 2002: return type >= 1 && type <= 5 ? typeDesc_[static_cast<size_t>(type)] : typeDesc_[0];
-      case 2003: return p.name;
-      case 2004: return p.partNo;
-      case 2005: return units_;
-      case 2006: return price_;
-      case 2007: return price_ * units_;
-      case kNotesColumn:
-        return withNotes_ && HasMemo(f_.notes) ? gSystem().StrTruncate(Module1::MemoText(f_.notes).trimmed(), kNotesMaxLen)
-                                       : QString();
-      case 2009: return static_cast<int32_t>(f4long(f_.catid));
-      case 2010: return static_cast<int32_t>(f4long(f_.shipmethod));
-      case 2011: return p.location;
-      case 2012: return p.group;
-      case 2013: return p.manuf;
-      case 2014: return p.vendor;
-      case 2015:
-      case 2016:
-      case 2017:
-      case 2018: return p.custom[static_cast<size_t>(colId - 2015)];
+      case trancol::kDate: return date;
+      case trancol::kType: return type >= 1 && type <= 5 ? typeDesc_[static_cast<size_t>(type)] : typeDesc_[0];
+      case trancol::kProductName: return p.name;
+      case trancol::kPartNumber: return p.partNo;
+      case trancol::kUnits: return units_;
+      case trancol::kAmountPerUnit: return price_;
+      case trancol::kExtendedAmount: return price_ * units_;
+      case trancol::kNotes:
+        return withNotes_ && t_.HasNotes() ? gSystem().StrTruncate(t_.Notes(), kNotesMaxLen) : QString();
+      case trancol::kCategory: return t_.CatId();
+      case trancol::kAccount: return t_.ShipMethod();
+      case trancol::kLocation: return p.location;
+      case trancol::kGroup: return p.group;
+      case trancol::kManufacturer: return p.manuf;
+      case trancol::kVendor: return p.vendor;
+      case trancol::kCustom1:
+      case trancol::kCustom2:
+      case trancol::kCustom3:
+      case trancol::kCustom4: return p.custom[static_cast<size_t>(colId - trancol::kCustom1)];
       default: return QString();
     }
   }
 
   ctl::GridControl& grd_;
   const clsRptDef& def_;
-  store::TranFields f_;
+  const store::TranView& t_;
   ProductCache products_;
   GridCellWriter writer_;
   std::array<QString, 6> typeDesc_;  // [0]: "Unknown"
@@ -318,17 +292,15 @@ void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoa
     // Every transaction is read in record order (the grid is sorted afterwards, and the
     // index would add a lock per row); a product's or a type's through its tag.
     const bool all = tag == "trndt_d";
-    d4tagSelect(tran, all ? nullptr : d4tag(tran, tag.c_str()));
-    TranPlacer placer(grd, def, prod, tran);
+    store::TranScan scan(gDB().Session(), tran);
+    TranPlacer placer(grd, def, prod, scan.row());
     std::string key;
     if (tag == "prodid") key = std::to_string(crit.m_nProductID);
     if (tag == "trantype") key = std::to_string(crit.m_udTranType);
-    auto next = [&] { return all ? d4skip(tran, 1) : d4seekNext(tran, key.c_str()); };
     // Without a filter every row is shown: room for them all at once.
     if (all && crit.m_nTranCatID <= 0 && crit.m_nTranAcctID <= 0 && crit.m_DtRange <= 0)
-      placer.Reserve(static_cast<int>(d4recCountDo(tran)));
-    for (int rc = all ? d4top(tran) : d4seek(tran, key.c_str()); rc == 0; rc = next()) {
-      if (all && d4deleted(tran)) continue;
+      placer.Reserve(static_cast<int>(scan.RecordCount()));
+    for (bool more = scan.First(all ? nullptr : tag.c_str(), key); more; more = scan.Next()) {
       try {
         int row = -1;
         placer.Display(row, false);
@@ -367,9 +339,9 @@ void LoadTranGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelRowID) {
 void ReloadTranRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_t nTranID) {
   WithReportTables([&](DATA4* prod, DATA4* tran) {
     try {
-      d4tagSelect(tran, d4tag(tran, "rowid"));
-      if (d4seekDouble(tran, nTranID) != 0) return;
-      TranPlacer placer(grd, RptDef, prod, tran);
+      store::TranScan scan(gDB().Session(), tran);
+      if (!scan.Find(nTranID)) return;
+      TranPlacer placer(grd, RptDef, prod, scan.row());
       int row = nRow;
       placer.Display(row, true);
       placer.ReportMissing();

@@ -36,6 +36,13 @@ QString Memo(FIELD4* f) {
   return rt::FromCp1252(std::string_view(p, n));
 }
 
+bool HasMemo(FIELD4* f) {
+  const char* ref = f4ptr(f);
+  for (int i = 0, n = f4len_v(f); i < n; ++i)
+    if (ref[i] != ' ' && ref[i] != '\0' && ref[i] != '0') return true;
+  return false;
+}
+
 int32_t Long32(FIELD4* f) {
   const long v = f4long(f);
   if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max()) {
@@ -104,6 +111,25 @@ ParamFields::ParamFields(DATA4* tb) : sid(FieldOf(tb, "sid")), value(FieldOf(tb,
 
 CategoryFields::CategoryFields(DATA4* tb)
     : rowid(FieldOf(tb, "rowid")), desc(FieldOf(tb, "desc")), type(FieldOf(tb, "type")) {}
+
+ProductFields::ProductFields(DATA4* tb)
+    : rowid(FieldOf(tb, "rowid")),
+      partno(FieldOf(tb, "partno")),
+      prodname(FieldOf(tb, "prodname")),
+      location(FieldOf(tb, "location")),
+      groupid(FieldOf(tb, "groupid")),
+      hide(FieldOf(tb, "hide")),
+      reordlev(FieldOf(tb, "reordlev")),
+      reordqty(FieldOf(tb, "reordqty")),
+      leadtime(FieldOf(tb, "leadtime")),
+      manuf(FieldOf(tb, "manuf")),
+      vendor(FieldOf(tb, "vendor")),
+      stdcost(FieldOf(tb, "stdcost")),
+      stdprice(FieldOf(tb, "stdprice")),
+      custom{FieldOf(tb, "custom1"), FieldOf(tb, "custom2"), FieldOf(tb, "custom3"), FieldOf(tb, "custom4")},
+      notes(FieldOf(tb, "notes")) {}
+
+bool ProductHidden(FIELD4* hide) { return Text(hide).trimmed().toUpper() == QLatin1String("T"); }
 
 TranFields::TranFields(DATA4* tb)
     : rowid(FieldOf(tb, "rowid")),

@@ -25,6 +25,8 @@ FIELD4* FieldOf(DATA4* tb, const char* name);
 // Contents of the current record. Text is padded to the field width (not trimmed).
 QString Text(FIELD4* f);
 QString Memo(FIELD4* f);
+// False when the memo field refers to no memo block (blank or zero): nothing to read.
+bool HasMemo(FIELD4* f);
 int32_t Long32(FIELD4* f);
 rt::Currency Amount(FIELD4* f);
 
@@ -58,6 +60,23 @@ struct CategoryFields {
   FIELD4* rowid;
   FIELD4* desc;
   FIELD4* type;
+};
+
+// A product is hidden when its flag (svlprod.hide) reads "T" (trimmed, any case).
+bool ProductHidden(FIELD4* hide);
+
+// svlprod: the products.
+struct ProductFields {
+  static constexpr char kTable[] = "svlprod";
+  static constexpr std::array<const char*, 18> kNames = {
+      "rowid",    "partno", "prodname", "location", "groupid", "hide",    "reordlev", "reordqty", "leadtime",
+      "manuf",    "vendor", "stdcost",  "stdprice", "custom1", "custom2", "custom3",  "custom4",  "notes"};
+  explicit ProductFields(DATA4* tb);
+  bool Hidden() const { return ProductHidden(hide); }
+  FIELD4 *rowid, *partno, *prodname, *location, *groupid, *hide, *reordlev, *reordqty, *leadtime, *manuf, *vendor,
+      *stdcost, *stdprice;
+  std::array<FIELD4*, 4> custom;
+  FIELD4* notes;
 };
 
 // svltran: the transactions (whseid is not used).

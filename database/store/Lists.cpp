@@ -13,18 +13,9 @@ namespace {
 
 FIELD4* FieldNamed(DATA4* tb, const QString& name) { return FieldOf(tb, rt::ToCp1252(name).c_str()); }
 
-// The product fields a list shows.
-struct ProductListFields {
-  explicit ProductListFields(DATA4* tb)
-      : rowid(FieldOf(tb, "rowid")), partno(FieldOf(tb, "partno")), prodname(FieldOf(tb, "prodname")), hide(FieldOf(tb, "hide")) {}
-  // A product is hidden when its flag reads "T" (trimmed, any case).
-  bool Hidden() const { return Text(hide).trimmed().toUpper() == QLatin1String("T"); }
-  ProductListRow Row() const { return {Long32(rowid), Text(partno).trimmed(), Text(prodname).trimmed()}; }
-  FIELD4* rowid;
-  FIELD4* partno;
-  FIELD4* prodname;
-  FIELD4* hide;
-};
+ProductListRow ListRowOf(const ProductFields& f) {
+  return {Long32(f.rowid), Text(f.partno).trimmed(), Text(f.prodname).trimmed()};
+}
 
 const char* OrderTag(SearchType t) { return t == SearchType::kPartNo ? "partno" : "prodname"; }
 
@@ -58,9 +49,9 @@ Status ReadProducts(const Session& s, DATA4* open, SearchType order, std::vector
     Table tb(s, open, "svlprod.dbf");
     if (!tb.ok()) return tb.failure();
     SelectTag(s, tb.get(), OrderTag(order));
-    const ProductListFields f(tb.get());
+    const ProductFields f(tb.get());
     for (int rc = s.Check(d4top(tb.get()), "d4top"); rc == 0; rc = s.Check(d4skip(tb.get(), 1), "d4skip")) {
-      if (!f.Hidden()) rows.push_back(f.Row());
+      if (!f.Hidden()) rows.push_back(ListRowOf(f));
     }
     return Status::Ok();
   });
@@ -71,12 +62,10 @@ Status ReadProductGrid(const Session& s, DATA4* open, SearchType order, std::vec
     Table tb(s, open, "svlprod.dbf");
     if (!tb.ok()) return tb.failure();
     SelectTag(s, tb.get(), OrderTag(order));
-    const ProductListFields f(tb.get());
-    FIELD4* location = FieldOf(tb.get(), "location");
-    FIELD4* group = FieldOf(tb.get(), "groupid");
+    const ProductFields f(tb.get());
     for (int rc = s.Check(d4top(tb.get()), "d4top"); rc == 0; rc = s.Check(d4skip(tb.get(), 1), "d4skip")) {
-      const ProductListRow row = f.Row();
-      rows.push_back({row.id, row.partNo, row.name, Long32(location), Long32(group), f.Hidden()});
+      const ProductListRow row = ListRowOf(f);
+      rows.push_back({row.id, row.partNo, row.name, Long32(f.location), Long32(f.groupid), f.Hidden()});
     }
     return Status::Ok();
   });
@@ -92,10 +81,10 @@ Status SearchProducts(const Session& s, DATA4* open, SearchType by, const QStrin
     // tags are).
     const std::string key = rt::ToCp1252(Upper(prefix.trimmed()));
     if (key.empty()) return Status::Ok();
-    const ProductListFields f(tb.get());
+    const ProductFields f(tb.get());
     for (int rc = s.Check(d4seek(tb.get(), key.c_str()), "d4seek"); rc == 0;
          rc = s.Check(d4seekNext(tb.get(), key.c_str()), "d4seekNext")) {
-      if (!f.Hidden()) rows.push_back(f.Row());
+      if (!f.Hidden()) rows.push_back(ListRowOf(f));
     }
     return Status::Ok();
   });

@@ -15,68 +15,51 @@ bool SeekProduct(const Session& s, DATA4* tb, int32_t id) {
   return SeekNumber(s, tb, id) == 0;
 }
 
-void Assign(const Session& s, DATA4* tb, const char* name, const QString& value) {
-  s.Check(AssignText(FieldOf(tb, name), value), "f4assignNVB");
+void Assign(const Session& s, FIELD4* f, const QString& value) { s.Check(AssignText(f, value), "f4assignNVB"); }
+
+void Assign(const Session& s, FIELD4* f, double value) { s.Check(f4assignDouble(f, value), "f4assignDouble"); }
+
+void WriteFields(const Session& s, const ProductFields& f, const ProductRecord& r) {
+  Assign(s, f.partno, r.partNo);
+  Assign(s, f.prodname, r.name);
+  Assign(s, f.location, r.location);
+  Assign(s, f.groupid, r.group);
+  Assign(s, f.hide, r.hidden ? QStringLiteral("T") : QStringLiteral("F"));
+  Assign(s, f.reordlev, r.reorderLevel.ToDouble());
+  Assign(s, f.reordqty, r.reorderQty.ToDouble());
+  Assign(s, f.leadtime, r.leadTime);
+  Assign(s, f.manuf, r.manuf);
+  Assign(s, f.vendor, r.vendor);
+  Assign(s, f.stdcost, r.stdCost.ToDouble());
+  Assign(s, f.stdprice, r.stdPrice.ToDouble());
+  Assign(s, f.custom[0], r.custom1);
+  Assign(s, f.custom[1], r.custom2);
+  Assign(s, f.custom[2], r.custom3);
+  Assign(s, f.custom[3], r.custom4);
+  s.Check(AssignMemo(f.notes, r.notes), "f4memoAssignN");
 }
 
-void Assign(const Session& s, DATA4* tb, const char* name, double value) {
-  s.Check(f4assignDouble(FieldOf(tb, name), value), "f4assignDouble");
+ProductRecord Read(const ProductFields& f) {
+  ProductRecord r;
+  r.partNo = Text(f.partno).trimmed();
+  r.name = Text(f.prodname).trimmed();
+  r.location = Long32(f.location);
+  r.group = Long32(f.groupid);
+  r.hidden = f.Hidden();
+  r.reorderLevel = Amount(f.reordlev);
+  r.reorderQty = Amount(f.reordqty);
+  r.leadTime = Text(f.leadtime).trimmed();
+  r.manuf = Long32(f.manuf);
+  r.vendor = Long32(f.vendor);
+  r.stdCost = Amount(f.stdcost);
+  r.stdPrice = Amount(f.stdprice);
+  r.custom1 = Text(f.custom[0]).trimmed();
+  r.custom2 = Text(f.custom[1]).trimmed();
+  r.custom3 = Text(f.custom[2]).trimmed();
+  r.custom4 = Text(f.custom[3]).trimmed();
+  r.notes = Memo(f.notes).trimmed();
+  return r;
 }
-
-void WriteFields(const Session& s, DATA4* tb, const ProductRecord& r) {
-  Assign(s, tb, "partno", r.partNo);
-  Assign(s, tb, "prodname", r.name);
-  Assign(s, tb, "location", r.location);
-  Assign(s, tb, "groupid", r.group);
-  Assign(s, tb, "hide", r.hidden ? QStringLiteral("T") : QStringLiteral("F"));
-  Assign(s, tb, "reordlev", r.reorderLevel.ToDouble());
-  Assign(s, tb, "reordqty", r.reorderQty.ToDouble());
-  Assign(s, tb, "leadtime", r.leadTime);
-  Assign(s, tb, "manuf", r.manuf);
-  Assign(s, tb, "vendor", r.vendor);
-  Assign(s, tb, "stdcost", r.stdCost.ToDouble());
-  Assign(s, tb, "stdprice", r.stdPrice.ToDouble());
-  Assign(s, tb, "custom1", r.custom1);
-  Assign(s, tb, "custom2", r.custom2);
-  Assign(s, tb, "custom3", r.custom3);
-  Assign(s, tb, "custom4", r.custom4);
-  s.Check(AssignMemo(FieldOf(tb, "notes"), r.notes), "f4memoAssignN");
-}
-
-// The fields a record is read from, found once per table.
-struct RecordFields {
-  explicit RecordFields(DATA4* tb)
-      : partno(FieldOf(tb, "partno")), prodname(FieldOf(tb, "prodname")), location(FieldOf(tb, "location")),
-        groupid(FieldOf(tb, "groupid")), hide(FieldOf(tb, "hide")), reordlev(FieldOf(tb, "reordlev")),
-        reordqty(FieldOf(tb, "reordqty")), leadtime(FieldOf(tb, "leadtime")), manuf(FieldOf(tb, "manuf")),
-        vendor(FieldOf(tb, "vendor")), stdcost(FieldOf(tb, "stdcost")), stdprice(FieldOf(tb, "stdprice")),
-        custom1(FieldOf(tb, "custom1")), custom2(FieldOf(tb, "custom2")), custom3(FieldOf(tb, "custom3")),
-        custom4(FieldOf(tb, "custom4")), notes(FieldOf(tb, "notes")) {}
-  bool Hidden() const { return Text(hide).trimmed().toUpper() == QLatin1String("T"); }
-  ProductRecord Read() const {
-    ProductRecord r;
-    r.partNo = Text(partno).trimmed();
-    r.name = Text(prodname).trimmed();
-    r.location = Long32(location);
-    r.group = Long32(groupid);
-    r.hidden = Hidden();
-    r.reorderLevel = Amount(reordlev);
-    r.reorderQty = Amount(reordqty);
-    r.leadTime = Text(leadtime).trimmed();
-    r.manuf = Long32(manuf);
-    r.vendor = Long32(vendor);
-    r.stdCost = Amount(stdcost);
-    r.stdPrice = Amount(stdprice);
-    r.custom1 = Text(custom1).trimmed();
-    r.custom2 = Text(custom2).trimmed();
-    r.custom3 = Text(custom3).trimmed();
-    r.custom4 = Text(custom4).trimmed();
-    r.notes = Memo(notes).trimmed();
-    return r;
-  }
-  FIELD4 *partno, *prodname, *location, *groupid, *hide, *reordlev, *reordqty, *leadtime, *manuf, *vendor, *stdcost,
-      *stdprice, *custom1, *custom2, *custom3, *custom4, *notes;
-};
 
 }  // namespace
 
@@ -85,7 +68,7 @@ Result<ProductRecord> Products::Get(int32_t id, DATA4* open) const {
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     if (!SeekProduct(session_, tb.get(), id)) return Status::Of(Failure::kNotFound);
-    return RecordFields(tb.get()).Read();
+    return Read(ProductFields(tb.get()));
   });
 }
 
@@ -95,10 +78,9 @@ Status Products::ForEachVisible(SearchType order, const std::function<bool(int32
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     SelectTag(session_, tb.get(), order == SearchType::kPartNo ? "partno" : "prodname");
-    const RecordFields f(tb.get());
-    FIELD4* rowid = FieldOf(tb.get(), "rowid");
+    const ProductFields f(tb.get());
     for (int rc = session_.Check(d4top(tb.get()), "d4top"); rc == 0; rc = session_.Check(d4skip(tb.get(), 1), "d4skip")) {
-      if (!f.Hidden() && !take(Long32(rowid), f.Read())) break;
+      if (!f.Hidden() && !take(Long32(f.rowid), Read(f))) break;
     }
     return Status::Ok();
   });
@@ -111,8 +93,9 @@ Status Products::Append(const ProductRecord& row, int32_t id, DATA4* open) const
     return UnlockedOnError(tb.get(), [&]() -> Status {
       session_.Check(d4appendStartVB(tb.get(), 0), "d4appendStartVB");
       session_.Check(d4blank(tb.get()), "d4blank");
-      Assign(session_, tb.get(), "rowid", id);
-      WriteFields(session_, tb.get(), row);
+      const ProductFields f(tb.get());
+      Assign(session_, f.rowid, id);
+      WriteFields(session_, f, row);
       if (session_.Check(d4appendUnlock(tb.get()), "d4append") != 0) return Status::Of(Failure::kNotStored);
       return Status::Ok();
     });
@@ -124,7 +107,7 @@ Status Products::Update(int32_t id, const ProductRecord& row, DATA4* open) const
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     if (!SeekProduct(session_, tb.get(), id)) return Status::Of(Failure::kNotFound);
-    return UnlockedOnError(tb.get(), [&] { return ChangeLocked(session_, tb.get(), [&] { WriteFields(session_, tb.get(), row); }); });
+    return UnlockedOnError(tb.get(), [&] { return ChangeLocked(session_, tb.get(), [&] { WriteFields(session_, ProductFields(tb.get()), row); }); });
   });
 }
 

@@ -13,6 +13,24 @@ QString Trimmed(DATA4* tb, const char* name) { return Text(FieldOf(tb, name)).tr
 
 bool Flag(DATA4* tb, const char* name) { return Trimmed(tb, name).toUpper() == QLatin1String("T"); }
 
+// The catalogue's current row.
+ReportColumn ReadColumn(DATA4* t) {
+  ReportColumn c;
+  c.id = Long32(FieldOf(t, "rowid"));
+  c.reportType = Long32(FieldOf(t, "rpttype"));
+  c.name = Trimmed(t, "name");
+  c.customNameKey = Trimmed(t, "cusnamekey");
+  c.field = Trimmed(t, "fldname");
+  c.table = Trimmed(t, "tblname");
+  c.dataType = Trimmed(t, "datatype");
+  c.canBeTotal = Flag(t, "canbetotal");
+  c.requiresStats = Flag(t, "reqprdstat");
+  c.listType = Long32(FieldOf(t, "cattypeid"));
+  c.alignment = Trimmed(t, "alignment");
+  c.order = Long32(FieldOf(t, "order"));
+  return c;
+}
+
 }  // namespace
 
 QString Reports::Key(int32_t id) { return QStringLiteral("~") + QString::number(id); }
@@ -38,20 +56,21 @@ Result<ReportColumn> Reports::Column(int32_t id, DATA4* catalogue) const {
     DATA4* t = tb.get();
     SelectTag(session_, t, "rowid");
     if (SeekNumber(session_, t, id) != r4success) return Status::Of(Failure::kNotFound);
-    ReportColumn c;
-    c.id = id;
-    c.reportType = Long32(FieldOf(t, "rpttype"));
-    c.name = Trimmed(t, "name");
-    c.customNameKey = Trimmed(t, "cusnamekey");
-    c.field = Trimmed(t, "fldname");
-    c.table = Trimmed(t, "tblname");
-    c.dataType = Trimmed(t, "datatype");
-    c.canBeTotal = Flag(t, "canbetotal");
-    c.requiresStats = Flag(t, "reqprdstat");
-    c.listType = Long32(FieldOf(t, "cattypeid"));
-    c.alignment = Trimmed(t, "alignment");
-    c.order = Long32(FieldOf(t, "order"));
-    return c;
+    return ReadColumn(t);
+  });
+}
+
+Status Reports::Columns(int32_t reportType, std::vector<ReportColumn>& rows, DATA4* catalogue) const {
+  return Guarded<Status>([&]() -> Status {
+    Table tb(session_, catalogue, kColumnsFile);
+    if (!tb.ok()) return tb.failure();
+    DATA4* t = tb.get();
+    FIELD4* type = FieldOf(t, "rpttype");
+    SelectTag(session_, t, "order");
+    for (int rc = session_.Check(d4top(t), "d4top"); rc == r4success; rc = session_.Check(d4skip(t, 1), "d4skip")) {
+      if (Long32(type) == reportType) rows.push_back(ReadColumn(t));
+    }
+    return Status::Ok();
   });
 }
 

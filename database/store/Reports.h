@@ -12,6 +12,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <vector>
 
 #include "database/store/Result.h"
 #include "database/store/Session.h"
@@ -50,6 +51,9 @@ class Reports {
   Status Write(int32_t id, const QString& text, DATA4* params = nullptr) const;
 
   Result<ReportColumn> Column(int32_t id, DATA4* catalogue = nullptr) const;
+  // The catalogue rows of a report type in the catalogue's order (tag order); the rows
+  // read before a failure are kept.
+  Status Columns(int32_t reportType, std::vector<ReportColumn>& rows, DATA4* catalogue = nullptr) const;
 
   static constexpr char kColumnsFile[] = "svlrepcols.dbf";
   static constexpr char kCounter[] = "rptlastid";

@@ -17,6 +17,7 @@
 #include "database/store/Params.h"
 #include "database/store/Products.h"
 #include "database/store/Records.h"
+#include "database/store/Scans.h"
 #include "database/store/Stock.h"
 #include "database/store/Transactions.h"
 #include "platform/runtime/Error.h"
@@ -42,6 +43,8 @@ TEST_F(StoreSessionTest, FieldSetsNameTheSchemasFieldsAndResolveOnOpen) {
        [](DATA4* tb) { (void)store::ParamFields(tb); }},
       {store::TranFields::kTable, {store::TranFields::kNames.begin(), store::TranFields::kNames.end()},
        [](DATA4* tb) { (void)store::TranFields(tb); }},
+      {store::ProductFields::kTable, {store::ProductFields::kNames.begin(), store::ProductFields::kNames.end()},
+       [](DATA4* tb) { (void)store::ProductFields(tb); }},
       {store::CategoryFields::kTable, {store::CategoryFields::kNames.begin(), store::CategoryFields::kNames.end()},
        [](DATA4* tb) { (void)store::CategoryFields(tb); }},
   };
@@ -520,7 +523,63 @@ TEST_F(ListStoreTest, ProductListsLeaveHiddenProductsOut) {
                       .ok());
       EXPECT_EQ(walked, std::vector<int32_t>(c.ids.begin(), c.ids.begin() + static_cast<ptrdiff_t>(wanted)));
     }
+    // So does the scan the report grids read.
+    store::Table tb(session_, nullptr, PathOf("svlprod.dbf"));
+    ASSERT_TRUE(tb.ok());
+    store::ProductScan scan(session_, tb.get());
+    std::vector<int32_t> scanned;
+    for (bool more = scan.FirstVisible(c.by); more; more = scan.NextVisible()) scanned.push_back(scan.row().Id());
+    EXPECT_EQ(scanned, c.ids);
+    ASSERT_TRUE(scan.Find(1003));  // hidden ones are found by id
+    EXPECT_EQ(scan.row().PartNo(), QStringLiteral("A-3"));
+    EXPECT_FALSE(scan.Find(1999));
   }
+}
+
+// The transactions a report selects: a product's or a type's on their tags, or every
+// row in record order without the deleted ones; one by its id.
+TEST_F(ListStoreTest, TranScansSelectByKeyOrTakeEveryLiveRow) {
+  const char* notes[] = {"", "  late  ", "", ""};
+  for (int i = 0; i < 4; ++i) {
+    Append("svltran.dbf", {{"rowid", QString::number(2001 + i)}, {"prodid", QString::number(i % 2 == 0 ? 7 : 8)},
+                           {"trantype", QString::number(i + 1)}, {"trandate", QStringLiteral("2026031%1").arg(i)},
+                           {"units", QStringLiteral("2.5")}, {"notes", QLatin1String(notes[i])}});
+  }
+  store::Table tb(session_, nullptr, PathOf("svltran.dbf"));
+  ASSERT_TRUE(tb.ok());
+  ASSERT_EQ(d4go(tb.get(), 3), 0);
+  ASSERT_EQ(d4delete(tb.get()), 0);
+  ASSERT_EQ(d4flush(tb.get()), 0);
+  struct Case {
+    const char* tag;
+    const char* key;
+    std::vector<int32_t> ids;
+  } cases[] = {
+      {nullptr, "", {2001, 2002, 2004}},
+      {"prodid", "7", {2001}},
+      {"prodid", "8", {2002, 2004}},
+      {"trantype", "2", {2002}},
+      {"trantype", "5", {}},
+  };
+  store::TranScan scan(session_, tb.get());
+  const store::TranView& row = scan.row();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tag == nullptr ? "all" : c.tag);
+    std::vector<int32_t> ids;
+    for (bool more = scan.First(c.tag, c.key); more; more = scan.Next()) ids.push_back(row.Id());
+    EXPECT_EQ(ids, c.ids);
+  }
+  EXPECT_EQ(scan.RecordCount(), 4);
+  ASSERT_TRUE(scan.Find(2002));
+  EXPECT_EQ(row.ProdId(), 8);
+  EXPECT_EQ(row.Type(), 2);
+  EXPECT_EQ(row.Units(), 2.5);
+  EXPECT_TRUE(row.HasNotes());
+  EXPECT_EQ(row.Notes(), QStringLiteral("late"));
+  EXPECT_EQ(store::TranView::DateText(row.DateKey()), QStringLiteral("20260311"));
+  ASSERT_TRUE(scan.Find(2001));
+  EXPECT_FALSE(row.HasNotes());
+  EXPECT_FALSE(scan.Find(1));
 }
 
 TEST_F(ListStoreTest, ReportDefinitionsAreTheNumberedParameters) {

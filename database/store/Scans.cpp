@@ -1,0 +1,89 @@
+#include "database/store/Scans.h"
+
+
+#include "database/store/Seek.h"
+
+namespace store {
+namespace {
+
+QString Trimmed(FIELD4* f) { return Text(f).trimmed(); }
+
+}  // namespace
+
+QString ProductView::Name() const { return Trimmed(f_.prodname); }
+QString ProductView::PartNo() const { return Trimmed(f_.partno); }
+QString ProductView::LeadTime() const { return Trimmed(f_.leadtime); }
+QString ProductView::Custom(size_t i) const { return Trimmed(f_.custom.at(i)); }
+QString ProductView::Notes() const { return Memo(f_.notes).trimmed(); }
+
+ProductLabels ProductView::Labels() const {
+  ProductLabels p;
+  p.name = Name();
+  p.partNo = PartNo();
+  p.location = Location();
+  p.group = Group();
+  p.manuf = Manuf();
+  p.vendor = Vendor();
+  for (size_t i = 0; i < p.custom.size(); ++i) p.custom[i] = Custom(i);
+  return p;
+}
+
+ProductScan::ProductScan(Session session, DATA4* prod) : session_(std::move(session)), tb_(prod), row_(prod) {}
+
+bool ProductScan::FirstVisible(SearchType order) {
+  SelectTag(session_, tb_, order == SearchType::kPartNo ? "partno" : "prodname");
+  byId_ = false;
+  return SkipHidden(session_.Check(d4top(tb_), "d4top"));
+}
+
+bool ProductScan::NextVisible() { return SkipHidden(session_.Check(d4skip(tb_, 1), "d4skip")); }
+
+bool ProductScan::SkipHidden(int rc) {
+  while (rc == 0 && row_.Hidden()) rc = session_.Check(d4skip(tb_, 1), "d4skip");
+  return rc == 0;
+}
+
+bool ProductScan::Find(int32_t id) {
+  if (!byId_) SelectTag(session_, tb_, "rowid");
+  byId_ = true;
+  return SeekNumber(session_, tb_, id) == 0;
+}
+
+QString TranView::Notes() const { return Memo(f_.notes).trimmed(); }
+
+QString TranView::DateText(uint64_t key) {
+  const char* bytes = reinterpret_cast<const char*>(&key);
+  return QString::fromLatin1(bytes, static_cast<qsizetype>(qstrnlen(bytes, sizeof key))).trimmed();
+}
+
+TranScan::TranScan(Session session, DATA4* tran) : session_(std::move(session)), tb_(tran), row_(tran) {}
+
+bool TranScan::First(const char* tag, const std::string& key) {
+  all_ = tag == nullptr;
+  key_ = key;
+  if (all_) {
+    session_.Check(d4tagSelect(tb_, nullptr), "d4tagSelect");
+    const int rc = session_.Check(d4top(tb_), "d4top");
+    return rc == 0 && (!d4deleted(tb_) || Next());
+  }
+  SelectTag(session_, tb_, tag);
+  return session_.Check(d4seek(tb_, key_.c_str()), "d4seek") == 0;
+}
+
+bool TranScan::Next() {
+  if (!all_) return session_.Check(d4seekNext(tb_, key_.c_str()), "d4seekNext") == 0;
+  int rc = 0;
+  do {
+    rc = session_.Check(d4skip(tb_, 1), "d4skip");
+  } while (rc == 0 && d4deleted(tb_));
+  return rc == 0;
+}
+
+bool TranScan::Find(int32_t id) {
+  SelectTag(session_, tb_, "rowid");
+  return SeekNumber(session_, tb_, id) == 0;
+}
+
+long TranScan::RecordCount() const { return d4recCountDo(tb_); }
+
+}  // namespace store

@@ -1,0 +1,132 @@
+#pragma once
+// Scans of the products and transactions tables for the report grids. A scan walks
+// the caller's open table and leaves it on the current record; the scan's view reads
+// that record field by field (fields looked up once, number getters inline), so a
+// caller converts only what it shows and nothing is built per row. A scan selects the
+// tags it needs on the table. Engine codes are recorded on the session; errors throw
+// (rt::VbError, number = the code).
+//
+// Whole numbers are the low 32 bits of the stored number; amounts the stored number as
+// a double (the grids show them as numbers).
+
+#include <QString>
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "database/store/Codes.h"
+#include "database/store/Fields.h"
+#include "database/store/Session.h"
+#include "platform/xbase/Engine.h"
+
+namespace store {
+
+// The low 32 bits of a whole number field.
+inline int32_t Low32(FIELD4* f) { return static_cast<int32_t>(f4long(f)); }
+
+// What a report row shows of a product besides its figures; texts trimmed.
+struct ProductLabels {
+  QString name, partNo;
+  int32_t location = 0, group = 0, manuf = 0, vendor = 0;
+  std::array<QString, 4> custom;
+};
+
+// The current record of the products table; texts trimmed.
+class ProductView {
+ public:
+  explicit ProductView(DATA4* prod) : f_(prod) {}
+  bool Hidden() const { return f_.Hidden(); }
+  int32_t Id() const { return Low32(f_.rowid); }
+  QString Name() const;
+  QString PartNo() const;
+  QString LeadTime() const;
+  QString Custom(size_t i) const;  // custom1 to custom4: i 0 to 3
+  int32_t Location() const { return Low32(f_.location); }
+  int32_t Group() const { return Low32(f_.groupid); }
+  int32_t Manuf() const { return Low32(f_.manuf); }
+  int32_t Vendor() const { return Low32(f_.vendor); }
+  double ReorderLevel() const { return f4double(f_.reordlev); }
+  double ReorderQty() const { return f4double(f_.reordqty); }
+  double StdCost() const { return f4double(f_.stdcost); }
+  double StdPrice() const { return f4double(f_.stdprice); }
+  bool HasNotes() const { return HasMemo(f_.notes); }
+  QString Notes() const;
+  ProductLabels Labels() const;
+
+ private:
+  ProductFields f_;
+};
+
+// The products of the caller's open table.
+class ProductScan {
+ public:
+  ProductScan(Session session, DATA4* prod);
+  const ProductView& row() const { return row_; }
+  // The first, then the next visible product in part-number or name order (SearchType);
+  // false after the last.
+  bool FirstVisible(SearchType order);
+  bool NextVisible();
+  // Makes the product of the id, hidden or not, the current record; false when there
+  // is none.
+  bool Find(int32_t id);
+
+ private:
+  bool SkipHidden(int rc);
+  Session session_;
+  DATA4* tb_;
+  ProductView row_;
+  bool byId_ = false;  // tag rowid selected
+};
+
+// The current record of the transactions table.
+class TranView {
+ public:
+  explicit TranView(DATA4* tran) : f_(tran) {}
+  int32_t Id() const { return Low32(f_.rowid); }
+  int32_t ProdId() const { return Low32(f_.prodid); }
+  int32_t Type() const { return Low32(f_.trantype); }
+  int32_t CatId() const { return Low32(f_.catid); }
+  int32_t ShipMethod() const { return Low32(f_.shipmethod); }
+  double Units() const { return f4double(f_.units); }
+  double UnitPrice() const { return f4double(f_.unitprc); }
+  bool HasNotes() const { return HasMemo(f_.notes); }
+  QString Notes() const;  // trimmed
+  // The stored date's bytes (8 in a date field) as one number: equal dates, equal keys.
+  uint64_t DateKey() const {
+    uint64_t key = 0;
+    std::memcpy(&key, f4ptr(f_.trandate), std::min<size_t>(sizeof key, static_cast<size_t>(f4len_v(f_.trandate))));
+    return key;
+  }
+  // The stored date of a key, trimmed ("" for a blank date).
+  static QString DateText(uint64_t key);
+
+ private:
+  TranFields f_;
+};
+
+// The transactions of the caller's open table.
+class TranScan {
+ public:
+  TranScan(Session session, DATA4* tran);
+  const TranView& row() const { return row_; }
+  // The first, then the next row whose key on the tag is `key`; with no tag every row
+  // in record order, deleted rows left out (as the tags leave them out). False after
+  // the last.
+  bool First(const char* tag, const std::string& key);
+  bool Next();
+  // Makes the transaction of the id the current record; false when there is none.
+  bool Find(int32_t id);
+  // The records of the table, deleted ones included, as its header says now.
+  long RecordCount() const;
+
+ private:
+  Session session_;
+  DATA4* tb_;
+  TranView row_;
+  std::string key_;
+  bool all_ = false;
+};
+
+}  // namespace store
