@@ -13,7 +13,6 @@
 #include "platform/runtime/Error.h"
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/Prompt.h"
-#include "platform/xbase/Engine.h"
 #include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 

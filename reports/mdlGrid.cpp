@@ -13,7 +13,6 @@
 #include "platform/runtime/DecimalDigits.h"
 #include "platform/runtime/Error.h"
 #include "platform/runtime/Format.h"
-#include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
 #include "services/frmProgress.h"
 
