@@ -15,6 +15,7 @@
 #include "inventory/ListMgmt.h"
 #include "platform/ui/DialogLook.h"
 #include "services/MainWindowHub.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 #include "services/frmCalendar.h"
 
@@ -132,15 +133,16 @@ QPlainTextEdit* NewNote(int height, QWidget* parent) {
 
 void ConnectTranButtons(QWidget& owner, QToolButton& cmdCalendar, QLineEdit& txtDate, QToolButton& cmdCat,
                         QComboBox& cboCategory, QToolButton& cmdAcct, QComboBox& cboAccount) {
-  QObject::connect(&cmdCalendar, &QToolButton::clicked, &owner, [&txtDate] { PickDateInto(txtDate); });
-  QObject::connect(&cmdCat, &QToolButton::clicked, &owner, [&cboCategory] {
-    inventory::ListMgmt(inventory::kTransactionCategories, false);
-    ReloadTranList(cboCategory, store::Code(store::ListType::kTranCategory));
-  });
-  QObject::connect(&cmdAcct, &QToolButton::clicked, &owner, [&cboAccount] {
-    inventory::ListMgmt(inventory::kTransactionAccounts, false);
-    ReloadTranList(cboAccount, store::Code(store::ListType::kTranAccount));
-  });
+  ConnectClicks(&owner, {{&cmdCalendar, [&txtDate] { PickDateInto(txtDate); }},
+                         {&cmdCat,
+                          [&cboCategory] {
+                            inventory::ListMgmt(inventory::kTransactionCategories, false);
+                            ReloadTranList(cboCategory, store::Code(store::ListType::kTranCategory));
+                          }},
+                         {&cmdAcct, [&cboAccount] {
+                            inventory::ListMgmt(inventory::kTransactionAccounts, false);
+                            ReloadTranList(cboAccount, store::Code(store::ListType::kTranAccount));
+                          }}});
 }
 
 NoteKeepsEnter::NoteKeepsEnter(QPlainTextEdit& note, QPushButton& ok) : QObject(&note), ok_(ok) {

@@ -105,9 +105,12 @@ frmBatchTran::frmBatchTran(QWidget* parent) : QDialog(parent) {
     rows->addWidget(fpUnits[i], i + 1, 3);
     rows->addWidget(fpCost[i], i + 1, 4);
     rows->addWidget(cmdClear[i], i + 1, 5);
-    connect(cboProducts[i], &QComboBox::currentIndexChanged, this, [this, i] { cboProducts_Click(i); });
-    connect(cmdClear[i], &QToolButton::clicked, this, [this, i] { cmdClear_Click(i); });
-    connect(cmdLookupProduct[i], &QToolButton::clicked, this, [this, i] { cmdLookupProduct_Click(i); });
+    ConnectTrapped(cboProducts[i], &QComboBox::currentIndexChanged, this, [this, i] { cboProducts_Click(i); },
+                   QStringLiteral("frmBatchTran_cboProducts_Click"));
+    ConnectTrapped(cmdClear[i], &QToolButton::clicked, this, [this, i] { cmdClear_Click(i); },
+                   QStringLiteral("frmBatchTran_cmdClear_Click"));
+    ConnectTrapped(cmdLookupProduct[i], &QToolButton::clicked, this, [this, i] { cmdLookupProduct_Click(i); },
+                   QStringLiteral("frmBatchTran_cmdLookupProduct_Click"));
   }
   rows->setColumnStretch(1, 1);
   QHBoxLayout* buttons =

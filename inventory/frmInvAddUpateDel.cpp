@@ -101,8 +101,8 @@ frmInvAddUpateDel::frmInvAddUpateDel(QWidget* parent) : QDialog(parent) {
   new inventory::NoteKeepsEnter(*txtNote, *cmdOK);
   ConnectClicks(this, {{cmdOK, &frmInvAddUpateDel::cmdOK_Click},
                        {cmdCancel, &frmInvAddUpateDel::cmdCancel_Click}});
+  ConnectClicks(this, {{cmdSummary, [this] { gDB().ShowProductSummary(ProductId()); }}});
   ConnectClicks(this, &QComboBox::currentIndexChanged, {{cboType, &frmInvAddUpateDel::cboType_Click}});
-  connect(cmdSummary, &QPushButton::clicked, this, [this] { gDB().ShowProductSummary(ProductId()); });
   inventory::ConnectTranButtons(*this, *cmdCalendar, *txtDate, *cmdCatTransaction, *cboCategory, *cmdAcctTransaction,
                                 *cboAccount);
   SetupLists();

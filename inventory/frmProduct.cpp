@@ -217,15 +217,14 @@ frmProduct::frmProduct(QWidget* parent) : QDialog(parent) {
                  QStringLiteral("frmProduct_ckHide_Click"));
   ConnectTrapped(tabProduct, &QTabWidget::currentChanged, this, &frmProduct::Tab_Click,
                  QStringLiteral("frmProduct_Tab_Click"));
-  connect(cmdCatProdGroup, &QPushButton::clicked, this, [this] { EditList(inventory::kProductGroups, *cboGroup); });
-  connect(cmdCatProdLocation, &QPushButton::clicked, this,
-          [this] { EditList(inventory::kProductLocations, *cboLocation); });
-  connect(cmdCatManuf, &QPushButton::clicked, this, [this] { EditList(inventory::kProductManufacturers, *cboManuf); });
-  connect(cmdCatVendor, &QPushButton::clicked, this, [this] { EditList(inventory::kProductVendors, *cboVendor); });
-  connect(cmdCustom3, &QPushButton::clicked, this, [this] { LaunchCustomField(*txtCustom[2]); });
-  connect(cmdCustom4, &QPushButton::clicked, this, [this] { LaunchCustomField(*txtCustom[3]); });
-  connect(cmdSetCustom3, &QPushButton::clicked, this, [this] { BrowseCustomField(*txtCustom[2]); });
-  connect(CmdSetCustom4, &QPushButton::clicked, this, [this] { BrowseCustomField(*txtCustom[3]); });
+  ConnectClicks(this, {{cmdCatProdGroup, [this] { EditList(inventory::kProductGroups, *cboGroup); }},
+                       {cmdCatProdLocation, [this] { EditList(inventory::kProductLocations, *cboLocation); }},
+                       {cmdCatManuf, [this] { EditList(inventory::kProductManufacturers, *cboManuf); }},
+                       {cmdCatVendor, [this] { EditList(inventory::kProductVendors, *cboVendor); }},
+                       {cmdCustom3, [this] { LaunchCustomField(*txtCustom[2]); }},
+                       {cmdCustom4, [this] { LaunchCustomField(*txtCustom[3]); }},
+                       {cmdSetCustom3, [this] { BrowseCustomField(*txtCustom[2]); }},
+                       {CmdSetCustom4, [this] { BrowseCustomField(*txtCustom[3]); }}});
 
   Form_Load();
   txtPN->setFocus();

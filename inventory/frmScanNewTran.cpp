@@ -23,6 +23,7 @@
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Prompt.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 #include "services/mdlRegistry.h"
 
@@ -82,8 +83,8 @@ frmScanNewTran::frmScanNewTran(QWidget* parent) : QDialog(parent) {
   ui::FixWindowSize(*this);
 
   new inventory::NoteKeepsEnter(*txtNote, *cmdOK);
-  connect(cmdOK, &QPushButton::clicked, this, &frmScanNewTran::cmdOK_Click);
-  connect(cmdCancel, &QPushButton::clicked, this, &frmScanNewTran::cmdCancel_Click);
+  ConnectClicks(this, {{cmdOK, &frmScanNewTran::cmdOK_Click},
+                       {cmdCancel, &frmScanNewTran::cmdCancel_Click}});
   inventory::ConnectTranButtons(*this, *cmdCalendar, *txtDate, *cmdCatTransaction, *cboCategory, *cmdAcctTransaction,
                                 *cboAccount);
 

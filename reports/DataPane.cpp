@@ -13,6 +13,7 @@
 #include "reports/frmReportDef.h"
 #include "reports/mdlGrid.h"
 #include "services/MainWindowHub.h"
+#include "services/TrappedSlot.h"
 #include "services/UCGrid.h"
 #include "services/clsSystem.h"
 
@@ -24,24 +25,33 @@ DataPane::DataPane(PaneButtons* bar, QWidget* parent) : ReportPane(parent), ctlG
   m_bar->setVisible(false);
   setFocusProxy(ctlGrid);
   // The grid takes the focus back, unless the button opened a window now in front.
-  connect(m_bar, &PaneButtons::ButtonPressed, ctlGrid, [this] {
-    if (ui::IsInFront(*this)) ctlGrid->FocusOnGrid();
-  });
-  connect(ctlGrid, &UCGrid::RefreshClick, this, [this] { Guarded([this] { RefreshGrid(); }); });
-  connect(ctlGrid, &UCGrid::PropertiesClick, this, [this] { Guarded([this] { EditDefinition(); }); });
-  connect(ctlGrid, &UCGrid::BeforePrint, this, [this](QString& sTitle, int32_t& nOrientation) {
-    if (m_RptDef == nullptr) return;
-    sTitle = m_RptDef->RptName();
-    nOrientation = m_RptDef->m_udRptOptions.m_udPageOrientation;
-  });
-  connect(ctlGrid, &UCGrid::HeaderClick, this, [this](int32_t& nCol) {
-    if (m_RptDef == nullptr) return;
-    const int32_t col = nCol;
-    Guarded([this, col] {
-      SortGridByColumn(ctlGrid->grid(), col, 0);
-      AfterSort();
-    });
-  });
+  ConnectTrapped(
+      m_bar, &PaneButtons::ButtonPressed, ctlGrid,
+      [this] {
+        if (ui::IsInFront(*this)) ctlGrid->FocusOnGrid();
+      },
+      QStringLiteral("DataPane_m_bar_ButtonPressed"));
+  ConnectCommand(ctlGrid, &UCGrid::RefreshClick, [this] { RefreshGrid(); }, "DataPane_ctlGrid_RefreshClick");
+  ConnectCommand(ctlGrid, &UCGrid::PropertiesClick, [this] { EditDefinition(); }, "DataPane_ctlGrid_PropertiesClick");
+  ConnectTrapped(
+      ctlGrid, &UCGrid::BeforePrint, this,
+      [this](QString& sTitle, int32_t& nOrientation) {
+        if (m_RptDef == nullptr) return;
+        sTitle = m_RptDef->RptName();
+        nOrientation = m_RptDef->m_udRptOptions.m_udPageOrientation;
+      },
+      QStringLiteral("DataPane_ctlGrid_BeforePrint"));
+  ConnectTrapped(
+      ctlGrid, &UCGrid::HeaderClick, this,
+      [this](int32_t& nCol) {
+        if (m_RptDef == nullptr) return;
+        const int32_t col = nCol;
+        Guarded([this, col] {
+          SortGridByColumn(ctlGrid->grid(), col, 0);
+          AfterSort();
+        });
+      },
+      QStringLiteral("DataPane_ctlGrid_HeaderClick"));
 }
 
 DataPane::~DataPane() { SaveColumnWidths(); }

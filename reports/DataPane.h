@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "reports/ReportPane.h"
+#include "services/TrappedSlot.h"
 
 class UCGrid;
 class clsRptDef;
@@ -58,6 +59,12 @@ class DataPane : public ReportPane {
       ~Reset() { busy = false; }
     } reset{m_bBusy};
     command();
+  }
+
+  // Connects `signal` of `sender` to `command`, Guarded and trapped under `label`.
+  template <class Sender, class Signal, class Command>
+  void ConnectCommand(const Sender* sender, Signal signal, Command command, const char* label) {
+    ConnectTrapped(sender, signal, this, [this, command] { Guarded(command); }, QLatin1String(label));
   }
 
   void resizeEvent(QResizeEvent* event) override;

@@ -36,24 +36,30 @@ int32_t RowOfProduct(const ctl::GridControl& grd, int32_t nRow, int32_t nID) {
 
 UCCurrInv::UCCurrInv(QWidget* parent) : DataPane(new UCInvButtons, parent) {
   ctlInvButtons = findChild<UCInvButtons*>();
-  auto tran = [this](store::TranType type) {
-    return [this, type] { Guarded([this, type] { RecordTransactions(store::Code(type)); }); };
-  };
-  auto guarded = [this](void (UCCurrInv::*command)()) {
-    return [this, command] { Guarded([this, command] { (this->*command)(); }); };
-  };
-  connect(ctlInvButtons, &UCInvButtons::BtnTranOrder, this, tran(store::TranType::kOnOrder));
-  connect(ctlInvButtons, &UCInvButtons::BtnTranReceive, this, tran(store::TranType::kReceive));
-  connect(ctlInvButtons, &UCInvButtons::BtnTranShrinkage, this, tran(store::TranType::kShrinkage));
-  connect(ctlInvButtons, &UCInvButtons::BtnTranAllocate, this, tran(store::TranType::kAllocate));
-  connect(ctlInvButtons, &UCInvButtons::BtnTranShip, this, tran(store::TranType::kShip));
-  connect(ctlInvButtons, &UCInvButtons::BtnProdNew, this, guarded(&UCCurrInv::ProdNew));
-  connect(ctlInvButtons, &UCInvButtons::BtnProdEdit, this, guarded(&UCCurrInv::ProdEdit));
-  connect(ctlInvButtons, &UCInvButtons::BtnProdDelete, this, guarded(&UCCurrInv::ProdDelete));
-  connect(ctlInvButtons, &UCInvButtons::BtnProdSummary, this, guarded(&UCCurrInv::ProdSummary));
-  connect(ctlInvButtons, &UCInvButtons::BtnProdTran, this, guarded(&UCCurrInv::ProdTran));
-  connect(ctlGrid, &UCGrid::SelectionChanged, this,
-          [this] { ctlInvButtons->EnableProdButtons(ctlGrid->SingleRowSelected()); });
+  auto tran = [this](store::TranType type) { return [this, type] { RecordTransactions(store::Code(type)); }; };
+  ConnectCommand(ctlInvButtons, &UCInvButtons::BtnTranOrder, tran(store::TranType::kOnOrder),
+                 "UCCurrInv_ctlInvButtons_BtnTranOrder");
+  ConnectCommand(ctlInvButtons, &UCInvButtons::BtnTranReceive, tran(store::TranType::kReceive),
+                 "UCCurrInv_ctlInvButtons_BtnTranReceive");
+  ConnectCommand(ctlInvButtons, &UCInvButtons::BtnTranShrinkage, tran(store::TranType::kShrinkage),
+                 "UCCurrInv_ctlInvButtons_BtnTranShrinkage");
+  ConnectCommand(ctlInvButtons, &UCInvButtons::BtnTranAllocate, tran(store::TranType::kAllocate),
+                 "UCCurrInv_ctlInvButtons_BtnTranAllocate");
+  ConnectCommand(ctlInvButtons, &UCInvButtons::BtnTranShip, tran(store::TranType::kShip),
+                 "UCCurrInv_ctlInvButtons_BtnTranShip");
+  ConnectCommand(ctlInvButtons, &UCInvButtons::BtnProdNew, [this] { ProdNew(); }, "UCCurrInv_ctlInvButtons_BtnProdNew");
+  ConnectCommand(ctlInvButtons, &UCInvButtons::BtnProdEdit, [this] { ProdEdit(); },
+                 "UCCurrInv_ctlInvButtons_BtnProdEdit");
+  ConnectCommand(ctlInvButtons, &UCInvButtons::BtnProdDelete, [this] { ProdDelete(); },
+                 "UCCurrInv_ctlInvButtons_BtnProdDelete");
+  ConnectCommand(ctlInvButtons, &UCInvButtons::BtnProdSummary, [this] { ProdSummary(); },
+                 "UCCurrInv_ctlInvButtons_BtnProdSummary");
+  ConnectCommand(ctlInvButtons, &UCInvButtons::BtnProdTran, [this] { ProdTran(); },
+                 "UCCurrInv_ctlInvButtons_BtnProdTran");
+  ConnectTrapped(
+      ctlGrid, &UCGrid::SelectionChanged, this,
+      [this] { ctlInvButtons->EnableProdButtons(ctlGrid->SingleRowSelected()); },
+      QStringLiteral("UCCurrInv_ctlGrid_SelectionChanged"));
 }
 
 void UCCurrInv::SetUpGrid() { ctlGrid->FirstColumnIsSelectionColumn(true); }

@@ -17,10 +17,12 @@ namespace reports {
 
 UCTrans::UCTrans(QWidget* parent) : DataPane(new UCTranButtons, parent) {
   ctlTranButtons = findChild<UCTranButtons*>();
-  connect(ctlTranButtons, &UCTranButtons::BtnTranEdit, this,
-          [this] { Guarded([this] { EditOrDelete(store::Code(store::SaveOper::kUpdate)); }); });
-  connect(ctlTranButtons, &UCTranButtons::BtnTranDelete, this,
-          [this] { Guarded([this] { EditOrDelete(store::Code(store::SaveOper::kDelete)); }); });
+  ConnectCommand(ctlTranButtons, &UCTranButtons::BtnTranEdit,
+                 [this] { EditOrDelete(store::Code(store::SaveOper::kUpdate)); },
+                 "UCTrans_ctlTranButtons_BtnTranEdit");
+  ConnectCommand(ctlTranButtons, &UCTranButtons::BtnTranDelete,
+                 [this] { EditOrDelete(store::Code(store::SaveOper::kDelete)); },
+                 "UCTrans_ctlTranButtons_BtnTranDelete");
 }
 
 void UCTrans::SetUpGrid() {

@@ -91,13 +91,13 @@ frmReport::frmReport(QWidget* parent) : QWidget(parent) {
   layout->addWidget(BtnBar);
   resize(960, 560);
 
-  connect(cboGroup, &QComboBox::currentIndexChanged, this, &frmReport::cboGroup_Click);
-  connect(cmdRefresh, &QPushButton::clicked, this, &frmReport::cmdRefresh_Click);
-  connect(cmdAutosize, &QPushButton::clicked, this, &frmReport::cmdAutosize_Click);
-  connect(cmdPrint, &QPushButton::clicked, this, &frmReport::cmdPrint_Click);
-  connect(cmdExport, &QPushButton::clicked, this, &frmReport::cmdExport_Click);
-  connect(cmdClose, &QPushButton::clicked, this, &frmReport::cmdClose_Click);
-  connect(grd, &ctl::GridControl::Click, this, &frmReport::grd_Click);
+  ConnectClicks(this, &QComboBox::currentIndexChanged, {{cboGroup, &frmReport::cboGroup_Click}});
+  ConnectClicks(this, {{cmdRefresh, &frmReport::cmdRefresh_Click},
+                       {cmdAutosize, &frmReport::cmdAutosize_Click},
+                       {cmdPrint, &frmReport::cmdPrint_Click},
+                       {cmdExport, &frmReport::cmdExport_Click},
+                       {cmdClose, &frmReport::cmdClose_Click}});
+  ConnectClicks(this, &ctl::GridControl::Click, {{grd, &frmReport::grd_Click}});
 
   // Form_Load.
   if (gDB().ProdPartNumberFirstGet()) std::swap(m_nColProdName, m_nColPartNo);
@@ -349,12 +349,10 @@ void frmReport::ExportData() { gSystem().SaveGrid(*grd, 0, 1, grd->Rows() - 1, g
 
 void frmReport::cboGroup_Click() {
   if (m_bLoading) return;
-  Trapped("frmReport_cboGroup_Click", [this] {
-    mdlRegistry::PrefSaveLong(kGroupPref, gSystem().cboGetItemID(*cboGroup));
-    LoadData();
-    SetCboBkgnd();
-    FocusOnGrid();
-  });
+  mdlRegistry::PrefSaveLong(kGroupPref, gSystem().cboGetItemID(*cboGroup));
+  LoadData();
+  SetCboBkgnd();
+  FocusOnGrid();
 }
 
 void frmReport::cmdRefresh_Click() {
@@ -380,17 +378,15 @@ void frmReport::cmdExport_Click() {
 void frmReport::cmdClose_Click() { ui::UnloadLater(this); }
 
 void frmReport::grd_Click() {
-  Trapped("frmReport_grd_Click", [this] {
-    const int32_t col = grd->MouseCol();
-    if (grd->MouseRow() != 0 || col < 0 || grd->Rows() < 2) return;
-    const int32_t current = grd->Row() >= 1 ? static_cast<int32_t>(grd->RowData(grd->Row()).toDouble()) : -1;
-    grd->Select(1, col, grd->Rows() - 1, col);
-    grd->setSort(ctl::flexSortGenericAscending);
-    SetBackgroundForRows();
-    if (current > 0) {
-      gSystem().GridSelectRowAtID(*grd, current);
-    } else {
-      gSystem().GridSelectRow(*grd, 1);
-    }
-  });
+  const int32_t col = grd->MouseCol();
+  if (grd->MouseRow() != 0 || col < 0 || grd->Rows() < 2) return;
+  const int32_t current = grd->Row() >= 1 ? static_cast<int32_t>(grd->RowData(grd->Row()).toDouble()) : -1;
+  grd->Select(1, col, grd->Rows() - 1, col);
+  grd->setSort(ctl::flexSortGenericAscending);
+  SetBackgroundForRows();
+  if (current > 0) {
+    gSystem().GridSelectRowAtID(*grd, current);
+  } else {
+    gSystem().GridSelectRow(*grd, 1);
+  }
 }

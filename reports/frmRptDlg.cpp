@@ -112,9 +112,12 @@ frmRptDlg::frmRptDlg(QWidget* parent) : QWidget(parent) {
                        {cmdNewTranRpt, &frmRptDlg::cmdNewTranRpt_Click},
                        {cmdRefresh, &frmRptDlg::cmdRefresh_Click},
                        {CancelButton, &frmRptDlg::CancelButton_Click}});
-  connect(lv, &ctl::ListViewControl::ColumnClick, this, [this](ctl::ColumnHeader* column) {
-    if (column != nullptr) gSystem().LVSort(*lv, *column);
-  });
+  ConnectTrapped(
+      lv, &ctl::ListViewControl::ColumnClick, this,
+      [this](ctl::ColumnHeader* column) {
+        if (column != nullptr) gSystem().LVSort(*lv, *column);
+      },
+      QStringLiteral("frmRptDlg_lv_ColumnClick"));
 }
 
 void frmRptDlg::Form_Load() {

@@ -52,11 +52,9 @@ QFont SmallFont() { return ui::MapFont(QStringLiteral("Small Fonts"), 6.75); }
 
 // A button's action, then the focus back on the grid (skipped after an error).
 template <class F>
-void ButtonAction(UCGrid& uc, const char* label, F&& action) {
-  Trapped(label, [&] {
-    action();
-    uc.FocusOnGrid();
-  });
+void ButtonAction(UCGrid& uc, F&& action) {
+  action();
+  uc.FocusOnGrid();
 }
 
 }  // namespace
@@ -138,17 +136,19 @@ UCGrid::UCGrid(QWidget* parent) : QWidget(parent) {
   QWidget::setTabOrder(cmdUnselAll, cmdInvertSel);
   QWidget::setTabOrder(cmdInvertSel, cmdProperties);
 
-  connect(cmdRefresh, &QToolButton::clicked, this, &UCGrid::cmdRefresh_Click);
-  connect(cmdPrint, &QToolButton::clicked, this, &UCGrid::cmdPrint_Click);
-  connect(cmdExportData, &QToolButton::clicked, this, &UCGrid::cmdExportData_Click);
-  connect(cmdAutoSizeColumns, &QToolButton::clicked, this, &UCGrid::cmdAutoSizeColumns_Click);
-  connect(cmdSelAll, &QToolButton::clicked, this, &UCGrid::cmdSelAll_Click);
-  connect(cmdUnselAll, &QToolButton::clicked, this, &UCGrid::cmdUnselAll_Click);
-  connect(cmdInvertSel, &QToolButton::clicked, this, &UCGrid::cmdInvertSel_Click);
-  connect(cmdProperties, &QPushButton::clicked, this, &UCGrid::cmdProperties_Click);
-  connect(grd, &ctl::GridControl::Click, this, &UCGrid::grd_Click);
-  connect(grd, &ctl::GridControl::RowColChange, this, &UCGrid::grd_RowColChange);
-  connect(grd, &ctl::GridControl::CurrentPlaced, this, &UCGrid::UpdateStatusBarRowCol);
+  ConnectClicks(this, {{cmdRefresh, &UCGrid::cmdRefresh_Click},
+                       {cmdPrint, &UCGrid::cmdPrint_Click},
+                       {cmdExportData, &UCGrid::cmdExportData_Click},
+                       {cmdAutoSizeColumns, &UCGrid::cmdAutoSizeColumns_Click},
+                       {cmdSelAll, &UCGrid::cmdSelAll_Click},
+                       {cmdUnselAll, &UCGrid::cmdUnselAll_Click},
+                       {cmdInvertSel, &UCGrid::cmdInvertSel_Click},
+                       {cmdProperties, &UCGrid::cmdProperties_Click}});
+  ConnectClicks(this, &ctl::GridControl::Click, {{grd, &UCGrid::grd_Click}});
+  ConnectTrapped(grd, &ctl::GridControl::RowColChange, this, &UCGrid::grd_RowColChange,
+                 QStringLiteral("UCGrid_grd_RowColChange"));
+  ConnectTrapped(grd, &ctl::GridControl::CurrentPlaced, this, &UCGrid::UpdateStatusBarRowCol,
+                 QStringLiteral("UCGrid_UpdateStatusBarRowCol"));
 
   // Initialisation.
   m_bFirstColIsSelCol = false;
@@ -440,11 +440,11 @@ void UCGrid::focusInEvent(QFocusEvent* event) {
 // ---- Handlers ----------------------------------------------------------------------
 
 void UCGrid::cmdRefresh_Click() {
-  ButtonAction(*this, "UCGrid_cmdRefresh_Click", [this] { emit RefreshClick(); });
+  ButtonAction(*this, [this] { emit RefreshClick(); });
 }
 
 void UCGrid::cmdPrint_Click() {
-  ButtonAction(*this, "UCGrid_cmdPrint_Click", [this] {
+  ButtonAction(*this, [this] {
     QString sTitle = QStringLiteral("Please enter title");
     int32_t nOrientation = 2;
     emit BeforePrint(sTitle, nOrientation);
@@ -454,49 +454,44 @@ void UCGrid::cmdPrint_Click() {
 }
 
 void UCGrid::cmdExportData_Click() {
-  ButtonAction(*this, "UCGrid_cmdExportData_Click",
-               [this] { gSystem().SaveGrid(*grd, 0, 0, grd->Rows() - 1, grd->Cols() - 1); });
+  ButtonAction(*this, [this] { gSystem().SaveGrid(*grd, 0, 0, grd->Rows() - 1, grd->Cols() - 1); });
 }
 
 void UCGrid::cmdAutoSizeColumns_Click() {
-  ButtonAction(*this, "UCGrid_cmdAutoSizeColumns_Click", [this] { grd->AutoSize(0, grd->Cols() - 1); });
+  ButtonAction(*this, [this] { grd->AutoSize(0, grd->Cols() - 1); });
 }
 
 void UCGrid::cmdSelAll_Click() {
-  ButtonAction(*this, "UCGrid_cmdSelAll_Click", [this] { SelectAll(true); });
+  ButtonAction(*this, [this] { SelectAll(true); });
 }
 
 void UCGrid::cmdUnselAll_Click() {
-  ButtonAction(*this, "UCGrid_cmdUnselAll_Click", [this] { SelectAll(false); });
+  ButtonAction(*this, [this] { SelectAll(false); });
 }
 
 void UCGrid::cmdInvertSel_Click() {
-  ButtonAction(*this, "UCGrid_cmdInvertSel_Click", [this] { InvertSelection(); });
+  ButtonAction(*this, [this] { InvertSelection(); });
 }
 
 void UCGrid::cmdProperties_Click() {
-  ButtonAction(*this, "UCGrid_cmdProperties_Click", [this] { emit PropertiesClick(); });
+  ButtonAction(*this, [this] { emit PropertiesClick(); });
 }
 
 void UCGrid::grd_Click() {
   if (m_bInitializing) return;
-  Trapped("UCGrid_grd_Click", [this] {
-    const int32_t mr = grd->MouseRow();
-    int32_t mc = grd->MouseCol();
-    if (mr > 0 && mc == 0) {
-      if (m_bMultipleSelAllowed) SelectRow(mr, !IsRowSelected(mr));
-      UpdateStatusBarNumSel();
-      emit SelectionChanged();
-    } else if (mr == 0 && grd->Rows() > 2) {
-      emit HeaderClick(mc);
-    }
-  });
+  const int32_t mr = grd->MouseRow();
+  int32_t mc = grd->MouseCol();
+  if (mr > 0 && mc == 0) {
+    if (m_bMultipleSelAllowed) SelectRow(mr, !IsRowSelected(mr));
+    UpdateStatusBarNumSel();
+    emit SelectionChanged();
+  } else if (mr == 0 && grd->Rows() > 2) {
+    emit HeaderClick(mc);
+  }
 }
 
 void UCGrid::grd_RowColChange() {
-  Trapped("UCGrid_grd_RowColChange", [this] {
-    if (grd->Row() != m_nLastRow) emit SelectionChanged();
-    m_nLastRow = grd->Row();
-    UpdateStatusBarRowCol();
-  });
+  if (grd->Row() != m_nLastRow) emit SelectionChanged();
+  m_nLastRow = grd->Row();
+  UpdateStatusBarRowCol();
 }

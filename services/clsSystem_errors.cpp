@@ -40,6 +40,16 @@ void ReportTrapped(const QString& label) {
   gSystem().ShowError(label);
 }
 
+QString ClickLabel(const QObject& receiver, const QObject& sender) {
+  return receiver.objectName() + QLatin1Char('_') + sender.objectName() + QStringLiteral("_Click");
+}
+
+void ConnectClicks(QObject* receiver, std::initializer_list<std::pair<QAbstractButton*, std::function<void()>>> clicks) {
+  for (const auto& [sender, action] : clicks) {
+    ConnectTrapped(sender, &QAbstractButton::clicked, receiver, action, ClickLabel(*receiver, *sender));
+  }
+}
+
 void InstallEventLoopReporter() {
   ui::Application::SetErrorReporter([](const QString& label) { gSystem().ShowError(label); });
 }

@@ -14,8 +14,10 @@
 #include "services/TrappedSlot.h"
 
 DirListBox::DirListBox(QWidget* parent) : QListWidget(parent) {
-  connect(this, &QListWidget::itemDoubleClicked, this,
-          [this](QListWidgetItem* item) { SetPath(item->data(Qt::UserRole).toString()); });
+  ConnectTrapped(
+      this, &QListWidget::itemDoubleClicked, this,
+      [this](QListWidgetItem* item) { SetPath(item->data(Qt::UserRole).toString()); },
+      QStringLiteral("DirListBox_DblClick"));
 }
 
 bool DirListBox::SetPath(const QString& path) {

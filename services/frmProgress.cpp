@@ -9,6 +9,7 @@
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/WindowRegistry.h"
+#include "services/TrappedSlot.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ frmProgress::frmProgress(QWidget* parent) : QDialog(parent) {
   cmdCancel->setCursor(Qt::ArrowCursor);
   cmdCancel->setAutoDefault(false);
   cmdCancel->setVisible(false);
-  connect(cmdCancel, &QPushButton::clicked, this, &frmProgress::cmdCancel_Click);
+  ConnectClicks(this, {{cmdCancel, &frmProgress::cmdCancel_Click}});
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lblMsg);

@@ -30,6 +30,7 @@
 #include "reports/frmMain_chooser.h"
 #include "reports/frmMain_reports.h"
 #include "services/DeletingWindow.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 #include "services/clsWndStartupPos.h"
 #include "services/mdlHelper.h"
@@ -354,11 +355,13 @@ void frmMain::BuildMenus() {
       QAction* action = menu->addAction(QLatin1String(e.caption));
       action->setObjectName(QLatin1String(e.name));
       action->setShortcut(QKeySequence(QLatin1String(e.shortcut)));
-      connect(action, &QAction::triggered, this, [this, c = e.command] { Run(*this, c); });
+      ConnectTrapped(action, &QAction::triggered, this, [this, c = e.command] { Run(*this, c); },
+                     QStringLiteral("frmMain_") + QLatin1String(e.name) + QStringLiteral("_Click"));
     }
   }
   windowMenu_ = findChild<QMenu*>(QStringLiteral("mnuWindow"));
-  connect(windowMenu_, &QMenu::aboutToShow, this, &frmMain::RebuildWindowList);
+  ConnectTrapped(windowMenu_, &QMenu::aboutToShow, this, &frmMain::RebuildWindowList,
+                 QStringLiteral("frmMain_RebuildWindowList"));
   MenuItem(QStringLiteral("mnuContext"))->setVisible(false);
 }
 
@@ -394,7 +397,8 @@ void frmMain::RebuildWindowList() {
         QStringLiteral("&%1 %2").arg(++n).arg(ui::LiteralMnemonicText(child->windowTitle())));
     action->setCheckable(true);
     action->setChecked(child == mdi->activeSubWindow());
-    connect(action, &QAction::triggered, this, [this, child] { mdi->setActiveSubWindow(child); });
+    ConnectTrapped(action, &QAction::triggered, this, [this, child] { mdi->setActiveSubWindow(child); },
+                   QStringLiteral("frmMain_mnuWindowList_Click"));
     windowListActions_ << action;
   }
 }
@@ -422,7 +426,8 @@ void frmMain::BuildListBar() {
     }
   }
   model.SetCurrentGroup(1);
-  connect(SB, &ctl::ListBarControl::ItemClick, this, &frmMain::SB_ItemClick);
+  ConnectTrapped(SB, &ctl::ListBarControl::ItemClick, this, &frmMain::SB_ItemClick,
+                 QStringLiteral("frmMain_SB_ItemClick"));
 }
 
 void frmMain::SB_ItemClick(const QString& key) {

@@ -14,6 +14,7 @@
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Screen.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 #include "services/mdlHelper.h"
 
@@ -112,7 +113,7 @@ frmSplash::frmSplash(QWidget* parent, int intervalMs)
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(intervalMs);
-  connect(Timer1, &QTimer::timeout, this, &frmSplash::Timer1_Timer);
+  ConnectTrapped(Timer1, &QTimer::timeout, this, &frmSplash::Timer1_Timer, QStringLiteral("frmSplash_Timer1_Timer"));
   Timer1->start();
 }
 

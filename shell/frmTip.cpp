@@ -16,6 +16,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/WindowRegistry.h"
 #include "services/TextLineReader.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 #include "services/mdlRegistry.h"
 
@@ -77,9 +78,9 @@ frmTip::frmTip(QWidget* parent) : QDialog(parent) {
   layout->addWidget(Picture1, 1);
   layout->addLayout(ui::ButtonRow({chkLoadTipsAtStartup}, {cmdNextTip, cmdOK}));
 
-  connect(cmdNextTip, &QPushButton::clicked, this, &frmTip::cmdNextTip_Click);
-  connect(cmdOK, &QPushButton::clicked, this, &frmTip::cmdOK_Click);
-  connect(chkLoadTipsAtStartup, &QCheckBox::clicked, this, &frmTip::chkLoadTipsAtStartup_Click);
+  ConnectClicks(this, {{cmdNextTip, &frmTip::cmdNextTip_Click},
+                       {cmdOK, &frmTip::cmdOK_Click},
+                       {chkLoadTipsAtStartup, &frmTip::chkLoadTipsAtStartup_Click}});
 
   // Loading.
   chkLoadTipsAtStartup->setChecked(mdlRegistry::PrefGetLong(kShowPref) != 1);

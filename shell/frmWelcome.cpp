@@ -20,6 +20,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/WindowRegistry.h"
 #include "services/MainWindowHub.h"
+#include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 #include "services/mdlRegistry.h"
 #include "shell/frmMain.h"
@@ -115,8 +116,8 @@ frmWelcome::frmWelcome(QWidget* parent) : QDialog(parent) {
   layout->addWidget(lblWelcome);
   layout->addLayout(body, 1);
 
-  connect(cmdCancel, &QPushButton::clicked, this, &frmWelcome::cmdCancel_Click);
-  connect(Timer1, &QTimer::timeout, this, &frmWelcome::Timer1_Timer);
+  ConnectClicks(this, {{cmdCancel, &frmWelcome::cmdCancel_Click}});
+  ConnectTrapped(Timer1, &QTimer::timeout, this, &frmWelcome::Timer1_Timer, QStringLiteral("frmWelcome_Timer1_Timer"));
 
   // Loading.
   if (gDB().IsOpen()) {

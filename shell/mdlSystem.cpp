@@ -12,6 +12,7 @@
 #include "platform/runtime/App.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Prompt.h"
+#include "services/TrappedSlot.h"
 #include "services/mdlHelper.h"
 #include "shell/frmMain.h"
 
@@ -120,8 +121,8 @@ std::unique_ptr<frmMain> Main(SingleInstance& instance, int splashMs) {
   main->setEnabled(false);
   main->raise();
   if (splash != nullptr) splash->raise();  // also where no window manager keeps it on top
-  QObject::connect(&instance, &SingleInstance::ComeForwardRequested, main.get(),
-                   [w = main.get()] { ComeForward(*w); });
+  ConnectTrapped(&instance, &SingleInstance::ComeForwardRequested, main.get(), [w = main.get()] { ComeForward(*w); },
+                 QStringLiteral("mdlSystem_ComeForward"));
 
   // The splash's timer ticks inside this loop; it ends at the first tick in splash mode.
   if (splash != nullptr) {
