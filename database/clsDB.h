@@ -5,9 +5,9 @@
 // Batch): each operation opens what it needs (OpenTable), positions, reads or writes,
 // and closes it again.
 //
-// Table handles passed by reference (DATA4*&): a non-null handle is the caller's open
-// table, used and left open; a null one makes the operation open the table itself and
-// close it before it returns, leaving the caller's variable null again.
+// Table handles (DATA4*): a non-null handle is the caller's open table, used and left
+// open; a null one makes the operation open the table itself and close it before it
+// returns.
 //
 // Writes lock the one record, write, flush and unlock; a record another user holds
 // ends the operation with a "RECORD LOCKED: " box and a failure result. Failures are
@@ -168,7 +168,7 @@ class clsDB {
   // table path: nothing refers).
   bool CanDeleteItem(int32_t nID, const QString& sTablePath, const QString& sField);
   // Deletes the row with the id under its lock; true also when it is not there.
-  bool DeleteRecord(int32_t nID, const QString& sTablePath, DATA4*& tb, const QString& sTagName);
+  bool DeleteRecord(int32_t nID, const QString& sTablePath, DATA4* tb, const QString& sTagName);
   bool GetBoolValueFromStr(const QString& sVal);
   void LoadCboX(QComboBox& cbo, const QString& sTablePath, const QString& sIDField,
                 const QString& sTextField, const QString& sTypeField, int32_t nTypeValue,
@@ -182,21 +182,21 @@ class clsDB {
   // The ids the rows of the table hold in sField, read in one pass; false (set empty)
   // when the table cannot be read. An empty table path: true and no ids.
   bool IdsInUse(const QString& sTablePath, const QString& sField, std::unordered_set<int32_t>& ids);
-  int32_t CategoryIDLookup_Original(QString& sDesc, int32_t nType, DATA4*& tb);
+  int32_t CategoryIDLookup_Original(QString& sDesc, int32_t nType, DATA4* tb);
   // Trims the caller's text; -1 for an empty text; the entry's id, added when missing.
-  int32_t CategoryIDLookupOrAdd(QString& sDesc, int32_t nType, DATA4*& tb);
+  int32_t CategoryIDLookupOrAdd(QString& sDesc, int32_t nType, DATA4* tb);
   // The id of the entry of that list whose whole text equals sDesc apart from case
   // and surrounding blanks; -1 when none (tb must be open).
   int32_t CategoryIDGet(const QString& sDesc, int32_t nType, DATA4* tb);
   // Key kind 2: numeric key; else text key (the whole value, trimmed). The result
   // field of the row found, -1 when none.
   int32_t RecordExists(int32_t nKeyKind, const QVariant& vKey, const QString& sTablePath,
-                       const QString& sTagName, const QString& sResultField, DATA4*& tb);
+                       const QString& sTagName, const QString& sResultField, DATA4* tb);
   bool RecordExistsNoTag(int32_t nKeyKind, const QVariant& vKey, const QString& sField,
-                         const QString& sTablePath, DATA4*& tb);
+                         const QString& sTablePath, DATA4* tb);
   // The new entry's id; -1 when nothing was added (tb must be open).
-  int32_t AddCategory(const QString& sDesc, int32_t nType, DATA4*& tb);
-  int32_t GetCategoryType(int32_t nID, DATA4*& tb);
+  int32_t AddCategory(const QString& sDesc, int32_t nType, DATA4* tb);
+  int32_t GetCategoryType(int32_t nID, DATA4* tb);
   // Rewrites the entry's text under its lock (tb must be open). False after "Unable to
   // update this item in table <sTableName>! ..." for a row that is gone, or "RECORD
   // LOCKED: Unable to update <sTableName>!" for a row another user holds.
@@ -205,7 +205,7 @@ class clsDB {
   void RecordNonExistMsg();
   int32_t GetRecCount(const QString& sTablePath, const QString& sTagName);
   int32_t GetRecCountFast(const QString& sTablePath, const QString& sTagName);
-  QString GetCategoryDesc(int32_t nID, DATA4*& tb, const QString& sTagName = QStringLiteral("rowid"),
+  QString GetCategoryDesc(int32_t nID, DATA4* tb, const QString& sTagName = QStringLiteral("rowid"),
                           const QString& sFieldName = QStringLiteral("desc"));
   // The stored report definitions in the report chooser's list view.
   void LvLoadReports(ctl::ListViewControl& lv, const QString& sSelRptID, bool bClear,
@@ -214,11 +214,11 @@ class clsDB {
   // ---- Database parameters, captions and settings (clsDB_params.cpp) ---------------
   // Names are matched whole, trimmed, without regard to case; the first row in tag
   // order wins. The overloads without a handle open and close the table.
-  QString GetParamValue(const QString& sid, DATA4*& tbParam);
+  QString GetParamValue(const QString& sid, DATA4* tbParam);
   QString GetParamValue(const QString& sid);
-  bool SetParamValue(const QString& sid, const QString& sValue, DATA4*& tbParam);
+  bool SetParamValue(const QString& sid, const QString& sValue, DATA4* tbParam);
   bool SetParamValue(const QString& sid, const QString& sValue);
-  bool DeleteParam(const QString& sid, DATA4*& tbParam);
+  bool DeleteParam(const QString& sid, DATA4* tbParam);
   bool DeleteParam(const QString& sid);
   QString MakeCustomFieldParamName(const QString& sTableFile, const QString& sFieldName) const;
   QString MakeHideFieldParamName(const QString& sTableFile, const QString& sFieldName) const;
@@ -258,7 +258,7 @@ class clsDB {
   // udOper 0 add (a new id from the counter, written back into nTranID only once the
   // row was appended), 1 update of nTranID under its lock, 2 delete. False when nothing
   // was written: a failed counter or append, a missing row, a locked row.
-  bool SaveTran(int32_t udOper, clsTran& udTran, DATA4*& tb_tran);
+  bool SaveTran(int32_t udOper, clsTran& udTran, DATA4* tb_tran);
   // SaveTran's update of an outstanding row (udFromType On Order or Allocate) into the
   // record, done only while the row still has that type under its lock: a row another
   // user converted or deleted meanwhile gives the message below and false.
@@ -273,7 +273,7 @@ class clsDB {
   // Adds the transactions of udProductStats.m_nProductID (tag prodid) onto the record
   // and computes averages and stock values. False after the error report when the
   // table cannot be read or a figure does not fit a currency value.
-  bool GetProductStats(clsProductStats& udProductStats, DATA4*& tb_tran);
+  bool GetProductStats(clsProductStats& udProductStats, DATA4* tb_tran);
   // The figures of every product that has transactions, in one pass over the table in
   // record order; the same numbers GetProductStats gives a fresh record. A product
   // without transactions has no entry (its figures are all 0). A product whose figures
@@ -283,8 +283,8 @@ class clsDB {
   // table is left in record order. False (both empty) after the error report when the
   // table cannot be read.
   bool GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, std::unordered_set<int32_t>& failed,
-                          DATA4*& tb_tran, bool unitsOnly = false);
-  bool ProductHasATranType(int32_t nProdId, int32_t udTranType, DATA4*& tb_tran);
+                          DATA4* tb_tran, bool unitsOnly = false);
+  bool ProductHasATranType(int32_t nProdId, int32_t udTranType, DATA4* tb_tran);
   bool ProductHasTransactions(int32_t nProdId);
   // False after the record-gone message when the row does not exist.
   bool TransactionExists(int32_t nTranID);
@@ -292,18 +292,18 @@ class clsDB {
   // "name [part]", or "part [name]" when bPartNoFirst.
   QString MakeProductName2(const QString& sName, const QString& sPartNo, bool bPartNoFirst) const;
   QString MakeProductName(const QString& sName, const QString& sPartNo);
-  bool GetProductName(int32_t nProdId, QString& sName, QString& sPartNo, DATA4*& tb_prod);
+  bool GetProductName(int32_t nProdId, QString& sName, QString& sPartNo, DATA4* tb_prod);
   QString GetProductName2(int32_t nProdId);
   // The visible products, by part number or name as the database orders them.
   void cboProducts(QComboBox& cbo);
   // Row id of the product whose whole part number matches (hidden ones too); -1.
-  int32_t LookUpByPartNo(const QString& sPartNo, DATA4*& tb_prod);
+  int32_t LookUpByPartNo(const QString& sPartNo, DATA4* tb_prod);
   // True when a product other than nThisProdID has the part number (whole, any case).
-  bool ProductPNExists(const QString& sPartNo, int32_t nThisProdID, DATA4*& tb_prod);
+  bool ProductPNExists(const QString& sPartNo, int32_t nThisProdID, DATA4* tb_prod);
   // Standard cost (udAmtType 1) or price (2); 0 otherwise or when not found.
-  rt::Currency ProductStdUnitAmt(int32_t nProdId, int32_t udAmtType, DATA4*& tb_prod);
+  rt::Currency ProductStdUnitAmt(int32_t nProdId, int32_t udAmtType, DATA4* tb_prod);
   bool ProductExists(int32_t nProdId);
-  bool HideProduct(int32_t nProdId, DATA4*& tb_prod);
+  bool HideProduct(int32_t nProdId, DATA4* tb_prod);
   bool DeleteProduct(int32_t nProdId);
   // Deletes every transaction of the product. A row another user holds: after the
   // engine's attempts a Retry/Cancel box, at most kDeleteTranAttempts times; then
@@ -312,7 +312,7 @@ class clsDB {
   static constexpr int kDeleteTranAttempts = 5;
   // The visible products whose part number (nSearchType 1) or name begins with the
   // search text (trimmed, any case), keys "N" & id; an empty text lists nothing.
-  void LookupProducts(ctl::ListViewControl& lv, int32_t nSearchType, const QString& sSearch, DATA4*& tb_prod);
+  void LookupProducts(ctl::ListViewControl& lv, int32_t nSearchType, const QString& sSearch, DATA4* tb_prod);
   // Every product, hidden ones included, in part-number order when part numbers come
   // first, else in name order. False after the "Unable to open: " box or the error
   // report (rows read before an error kept).
@@ -353,8 +353,8 @@ class clsDB {
   // The steps on the folder of a session: the database's own (the members above) or
   // the upgrade's staging folder, with the same messages and error reports.
   bool WriteBuiltInReports(const store::Session& at);
-  QString GetParamValueIn(const store::Session& at, const QString& sid, DATA4*& tbParam);
-  bool SetParamValueIn(const store::Session& at, const QString& sid, const QString& sValue, DATA4*& tbParam);
+  QString GetParamValueIn(const store::Session& at, const QString& sid, DATA4* tbParam);
+  bool SetParamValueIn(const store::Session& at, const QString& sid, const QString& sValue, DATA4* tbParam);
   bool SetDBVerIn(const store::Session& at, int32_t nVersion);
   void DeleteLastIdTableIn(const store::Session& at);
   bool UpgCopyLastIDsIn(const store::Session& at, const QString& sDBPath);

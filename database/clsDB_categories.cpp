@@ -159,7 +159,7 @@ bool clsDB::CanDeleteItem(int32_t nID, const QString& sTablePath, const QString&
   return refers.ok() && !refers.value;
 }
 
-bool clsDB::DeleteRecord(int32_t nID, const QString& sTablePath, DATA4*& tb, const QString& sTagName) {
+bool clsDB::DeleteRecord(int32_t nID, const QString& sTablePath, DATA4* tb, const QString& sTagName) {
   const store::Table table = dbaccess::UseTable(tb, sTablePath, *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
@@ -190,7 +190,7 @@ int32_t clsDB::CategoryIDGet(const QString& sDesc, int32_t nType, DATA4* tb) {
   return id.ok() ? id.value : -1;
 }
 
-int32_t clsDB::CategoryIDLookupOrAdd(QString& sDesc, int32_t nType, DATA4*& tb) {
+int32_t clsDB::CategoryIDLookupOrAdd(QString& sDesc, int32_t nType, DATA4* tb) {
   sDesc = sDesc.trimmed();
   if (sDesc.isEmpty()) return -1;
   const store::Table table = dbaccess::UseTable(tb, CategoryTable(), *this);
@@ -200,7 +200,7 @@ int32_t clsDB::CategoryIDLookupOrAdd(QString& sDesc, int32_t nType, DATA4*& tb) 
   return id >= 1 ? id : AddCategory(sDesc, nType, open);
 }
 
-int32_t clsDB::CategoryIDLookup_Original(QString& sDesc, int32_t nType, DATA4*& tb) {
+int32_t clsDB::CategoryIDLookup_Original(QString& sDesc, int32_t nType, DATA4* tb) {
   // The same look-up as CategoryIDLookupOrAdd: the first row of the text may belong to
   // another list, so taking only that row would add the entry a second time.
   sDesc = sDesc.trimmed();
@@ -209,7 +209,7 @@ int32_t clsDB::CategoryIDLookup_Original(QString& sDesc, int32_t nType, DATA4*& 
 }
 
 int32_t clsDB::RecordExists(int32_t nKeyKind, const QVariant& vKey, const QString& sTablePath,
-                            const QString& sTagName, const QString& sResultField, DATA4*& tb) {
+                            const QString& sTagName, const QString& sResultField, DATA4* tb) {
   const store::Table table = dbaccess::UseTable(tb, sTablePath, *this);
   if (!table.ok()) return -1;
   const store::Session session = Session();
@@ -225,7 +225,7 @@ int32_t clsDB::RecordExists(int32_t nKeyKind, const QVariant& vKey, const QStrin
 }
 
 bool clsDB::RecordExistsNoTag(int32_t nKeyKind, const QVariant& vKey, const QString& sField,
-                              const QString& sTablePath, DATA4*& tb) {
+                              const QString& sTablePath, DATA4* tb) {
   const store::Table table = dbaccess::UseTable(tb, sTablePath, *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
@@ -238,7 +238,7 @@ bool clsDB::RecordExistsNoTag(int32_t nKeyKind, const QVariant& vKey, const QStr
   return held.ok() && held.value;
 }
 
-int32_t clsDB::AddCategory(const QString& sDesc, int32_t nType, DATA4*& tb) {
+int32_t clsDB::AddCategory(const QString& sDesc, int32_t nType, DATA4* tb) {
   if (sDesc.isEmpty() || tb == nullptr) return -1;
   const int32_t id = GetNextID(QLatin1String(store::Categories::kCounter), true, store::Categories::kFirstId);
   if (id <= 0) return -1;
@@ -265,7 +265,7 @@ bool clsDB::SetCategoryDesc(int32_t nID, const QString& sDesc, DATA4* tb, const 
   return status.ok();
 }
 
-int32_t clsDB::GetCategoryType(int32_t nID, DATA4*& tb) {
+int32_t clsDB::GetCategoryType(int32_t nID, DATA4* tb) {
   const store::Table table = dbaccess::UseTable(tb, CategoryTable(), *this);
   if (!table.ok()) return -1;
   const store::Session session = Session();
@@ -274,7 +274,7 @@ int32_t clsDB::GetCategoryType(int32_t nID, DATA4*& tb) {
   return type.ok() ? store::Code(type.value) : -1;
 }
 
-QString clsDB::GetCategoryDesc(int32_t nID, DATA4*& tb, const QString& sTagName, const QString& sFieldName) {
+QString clsDB::GetCategoryDesc(int32_t nID, DATA4* tb, const QString& sTagName, const QString& sFieldName) {
   const store::Table table = dbaccess::UseTable(tb, CategoryTable(), *this);
   if (!table.ok()) return {};
   const store::Session session = Session();

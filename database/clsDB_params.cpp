@@ -17,9 +17,9 @@ const QString kProducts = QStringLiteral("svlprod.dbf");
 }  // namespace
 
 // The facade opens the table (its open-failure box) and hands it to the store.
-QString clsDB::GetParamValue(const QString& sid, DATA4*& tbParam) { return GetParamValueIn(Session(), sid, tbParam); }
+QString clsDB::GetParamValue(const QString& sid, DATA4* tbParam) { return GetParamValueIn(Session(), sid, tbParam); }
 
-QString clsDB::GetParamValueIn(const store::Session& at, const QString& sid, DATA4*& tbParam) {
+QString clsDB::GetParamValueIn(const store::Session& at, const QString& sid, DATA4* tbParam) {
   const store::Table tb = dbaccess::UseTable(tbParam, at.PathOf(QLatin1String(store::Params::kFile)), *this);
   if (!tb.ok()) return {};
   const store::Result<QString> value = store::Params(at).Get(sid, tb.get());
@@ -28,15 +28,14 @@ QString clsDB::GetParamValueIn(const store::Session& at, const QString& sid, DAT
 }
 
 QString clsDB::GetParamValue(const QString& sid) {
-  DATA4* tb = nullptr;
-  return GetParamValue(sid, tb);
+  return GetParamValue(sid, nullptr);
 }
 
-bool clsDB::SetParamValue(const QString& sid, const QString& sValue, DATA4*& tbParam) {
+bool clsDB::SetParamValue(const QString& sid, const QString& sValue, DATA4* tbParam) {
   return SetParamValueIn(Session(), sid, sValue, tbParam);
 }
 
-bool clsDB::SetParamValueIn(const store::Session& at, const QString& sid, const QString& sValue, DATA4*& tbParam) {
+bool clsDB::SetParamValueIn(const store::Session& at, const QString& sid, const QString& sValue, DATA4* tbParam) {
   const store::Params params(at);
   if (sid.trimmed().isEmpty()) {  // refused before any table is opened
     dbaccess::Report(params.Set(sid, sValue), "clsDB_SetParamValue");
@@ -50,11 +49,10 @@ bool clsDB::SetParamValueIn(const store::Session& at, const QString& sid, const 
 }
 
 bool clsDB::SetParamValue(const QString& sid, const QString& sValue) {
-  DATA4* tb = nullptr;
-  return SetParamValue(sid, sValue, tb);
+  return SetParamValue(sid, sValue, nullptr);
 }
 
-bool clsDB::DeleteParam(const QString& sid, DATA4*& tbParam) {
+bool clsDB::DeleteParam(const QString& sid, DATA4* tbParam) {
   const store::Table tb = dbaccess::UseTable(tbParam, ParamTable(), *this);
   if (!tb.ok()) return false;
   const store::Session session = Session();
@@ -64,8 +62,7 @@ bool clsDB::DeleteParam(const QString& sid, DATA4*& tbParam) {
 }
 
 bool clsDB::DeleteParam(const QString& sid) {
-  DATA4* tb = nullptr;
-  return DeleteParam(sid, tb);
+  return DeleteParam(sid, nullptr);
 }
 
 QString clsDB::MakeCustomFieldParamName(const QString& sTableFile, const QString& sFieldName) const {

@@ -36,7 +36,7 @@ QString clsDB::MakeProductName(const QString& sName, const QString& sPartNo) {
   return MakeProductName2(sName, sPartNo, ProdPartNumberFirstGet());
 }
 
-bool clsDB::GetProductName(int32_t nProdId, QString& sName, QString& sPartNo, DATA4*& tb_prod) {
+bool clsDB::GetProductName(int32_t nProdId, QString& sName, QString& sPartNo, DATA4* tb_prod) {
   const store::Table table = dbaccess::UseTable(tb_prod, ProductsTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
@@ -50,8 +50,7 @@ bool clsDB::GetProductName(int32_t nProdId, QString& sName, QString& sPartNo, DA
 
 QString clsDB::GetProductName2(int32_t nProdId) {
   QString name, partNo;
-  DATA4* tb = nullptr;
-  return GetProductName(nProdId, name, partNo, tb) ? MakeProductName(name, partNo) : QString();
+  return GetProductName(nProdId, name, partNo, nullptr) ? MakeProductName(name, partNo) : QString();
 }
 
 void clsDB::cboProducts(QComboBox& cbo) {
@@ -81,7 +80,7 @@ bool clsDB::LoadProductGrid(std::vector<store::ProductGridRow>& rows) {
   return status.ok();
 }
 
-int32_t clsDB::LookUpByPartNo(const QString& sPartNo, DATA4*& tb_prod) {
+int32_t clsDB::LookUpByPartNo(const QString& sPartNo, DATA4* tb_prod) {
   const store::Table table = dbaccess::UseTable(tb_prod, ProductsTable(), *this);
   if (!table.ok()) return -1;
   const store::Session session = Session();
@@ -90,7 +89,7 @@ int32_t clsDB::LookUpByPartNo(const QString& sPartNo, DATA4*& tb_prod) {
   return id.ok() ? id.value : -1;
 }
 
-bool clsDB::ProductPNExists(const QString& sPartNo, int32_t nThisProdID, DATA4*& tb_prod) {
+bool clsDB::ProductPNExists(const QString& sPartNo, int32_t nThisProdID, DATA4* tb_prod) {
   const store::Table table = dbaccess::UseTable(tb_prod, ProductsTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
@@ -99,7 +98,7 @@ bool clsDB::ProductPNExists(const QString& sPartNo, int32_t nThisProdID, DATA4*&
   return taken.ok() && taken.value;
 }
 
-rt::Currency clsDB::ProductStdUnitAmt(int32_t nProdId, int32_t udAmtType, DATA4*& tb_prod) {
+rt::Currency clsDB::ProductStdUnitAmt(int32_t nProdId, int32_t udAmtType, DATA4* tb_prod) {
   if (nProdId < 1) return {};
   store::Result<rt::Currency> amount;
   {
@@ -121,15 +120,14 @@ rt::Currency clsDB::ProductStdUnitAmt(int32_t nProdId, int32_t udAmtType, DATA4*
 }
 
 bool clsDB::ProductExists(int32_t nProdId) {
-  DATA4* tb = nullptr;
-  if (RecordExists(store::Code(store::KeyKind::kNumber), nProdId, ProductsTable(), kRowId, kRowId, tb) < 1) {
+  if (RecordExists(store::Code(store::KeyKind::kNumber), nProdId, ProductsTable(), kRowId, kRowId, nullptr) < 1) {
     RecordNonExistMsg();
     return false;
   }
   return true;
 }
 
-bool clsDB::HideProduct(int32_t nProdId, DATA4*& tb_prod) {
+bool clsDB::HideProduct(int32_t nProdId, DATA4* tb_prod) {
   store::Status status;
   {
     const store::Table table = dbaccess::UseTable(tb_prod, ProductsTable(), *this);
@@ -145,8 +143,7 @@ bool clsDB::HideProduct(int32_t nProdId, DATA4*& tb_prod) {
 }
 
 bool clsDB::DeleteProduct(int32_t nProdId) {
-  DATA4* tb = nullptr;
-  return DeleteRecord(nProdId, ProductsTable(), tb, kRowId);
+  return DeleteRecord(nProdId, ProductsTable(), nullptr, kRowId);
 }
 
 bool clsDB::DeleteProductTransactions(int32_t nProdId) {
@@ -171,7 +168,7 @@ bool clsDB::DeleteProductTransactions(int32_t nProdId) {
 }
 
 void clsDB::LookupProducts(ctl::ListViewControl& lv, int32_t nSearchType, const QString& sSearch,
-                           DATA4*& tb_prod) {
+                           DATA4* tb_prod) {
   using store::SearchType;
   store::Status status;
   {

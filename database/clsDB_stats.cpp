@@ -8,7 +8,7 @@
 #include "platform/runtime/Error.h"
 
 
-bool clsDB::GetProductStats(clsProductStats& udProductStats, DATA4*& tb_tran) {
+bool clsDB::GetProductStats(clsProductStats& udProductStats, DATA4* tb_tran) {
   const store::Table table = dbaccess::UseTable(tb_tran, TranTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
@@ -18,7 +18,7 @@ bool clsDB::GetProductStats(clsProductStats& udProductStats, DATA4*& tb_tran) {
 }
 
 bool clsDB::GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, std::unordered_set<int32_t>& failed,
-                               DATA4*& tb_tran, bool unitsOnly) {
+                               DATA4* tb_tran, bool unitsOnly) {
   stats.clear();
   failed.clear();
   const store::Table table = dbaccess::UseTable(tb_tran, TranTable(), *this);
@@ -37,7 +37,7 @@ bool clsDB::GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& sta
   return status.ok();
 }
 
-bool clsDB::ProductHasATranType(int32_t nProdId, int32_t udTranType, DATA4*& tb_tran) {
+bool clsDB::ProductHasATranType(int32_t nProdId, int32_t udTranType, DATA4* tb_tran) {
   const store::Table table = dbaccess::UseTable(tb_tran, TranTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();

@@ -21,9 +21,7 @@ class SummaryText {
   // The column's display name and ":", cut or padded to 35 characters (a column the
   // catalogue lacks gives a blank label), the value and `breaks` line breaks.
   void Line(int32_t nColID, const QString& value, int32_t breaks) {
-    DATA4* catalogue = nullptr;
-    DATA4* params = nullptr;
-    col_.Read(nColID, catalogue, params, QStringLiteral(":"));
+    col_.Read(nColID, nullptr, nullptr, QStringLiteral(":"));
     text_ += gSystem().PadSpaces(col_.m_sDisplayName, kLabelWidth, 2) + value + gSystem().CRLF(breaks);
   }
   void Append(const QString& s) { text_ += s; }
@@ -45,8 +43,7 @@ QString BlankWhenZero(rt::Currency value, const QString& format) { return gSyste
 void clsDB::ShowProductSummary(int32_t nProdId) {
   try {
     clsProd prod;
-    DATA4* tbProd = nullptr;
-    if (!prod.LoadProduct(nProdId, tbProd)) {
+    if (!prod.LoadProduct(nProdId, nullptr)) {
       ui::MsgBox(QStringLiteral("Unable to read product information!"), ui::vbExclamation | ui::vbOKOnly);
       return;
     }
@@ -58,8 +55,7 @@ void clsDB::ShowProductSummary(int32_t nProdId) {
     s.Line(invcol::kProductName, prod.sProdName, 1);
     s.Line(invcol::kPartNumber, prod.sPartNo, 2);
 
-    DATA4* tbTran = nullptr;
-    if (GetProductStats(stats, tbTran)) {
+    if (GetProductStats(stats, nullptr)) {
       const QString units = DecimalsUnitsFormat();
       const QString amounts = DecimalsAmountsFormat();
       const QString perUnit = DecimalsPerUnitFormat();

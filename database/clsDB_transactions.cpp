@@ -66,7 +66,7 @@ void clsDB::cboTranactionTypes(QComboBox& cbo) {
   }
 }
 
-bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4*& tb_tran) {
+bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4* tb_tran) {
   using store::SaveOper;
   const auto oper = static_cast<SaveOper>(udOper);
   if (oper == SaveOper::kUpdate && udTran.nTranID < 1) return false;
@@ -89,10 +89,8 @@ bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4*& tb_tran) {
     case SaveOper::kUpdate:
       status = transactions.Update(row, table.get());
       break;
-    case SaveOper::kDelete: {
-      DATA4* open = table.get();
-      return DeleteRecord(udTran.nTranID, TranTable(), open, kRowId);
-    }
+    case SaveOper::kDelete:
+      return DeleteRecord(udTran.nTranID, TranTable(), table.get(), kRowId);
     default:
       return false;
   }
@@ -135,8 +133,7 @@ bool clsDB::CopyTran(const clsTran& udTran, int32_t udType, rt::Currency curUnit
   copy.sNote = udTran.sNote;
   copy.curUnits = curUnits;
   copy.udTranType = udType;
-  DATA4* tb = nullptr;
-  return SaveTran(store::Code(store::SaveOper::kAdd), copy, tb);
+  return SaveTran(store::Code(store::SaveOper::kAdd), copy, nullptr);
 }
 
 bool clsDB::ProductHasTransactions(int32_t nProdId) {
@@ -149,8 +146,7 @@ bool clsDB::ProductHasTransactions(int32_t nProdId) {
 }
 
 bool clsDB::TransactionExists(int32_t nTranID) {
-  DATA4* tb = nullptr;
-  if (RecordExists(store::Code(store::KeyKind::kNumber), nTranID, TranTable(), kRowId, kRowId, tb) < 1) {
+  if (RecordExists(store::Code(store::KeyKind::kNumber), nTranID, TranTable(), kRowId, kRowId, nullptr) < 1) {
     RecordNonExistMsg();
     return false;
   }

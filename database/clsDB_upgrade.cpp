@@ -306,8 +306,7 @@ void clsDB::DeleteLastIdTableIn(const store::Session& at) {
 bool clsDB::WriteBuiltInReports(const store::Session& at) {
   bool ok = true;
   for (const auto& row : dbschema::TemplateParams()) {
-    DATA4* tb = nullptr;
-    ok = SetParamValueIn(at, QString::fromLatin1(row.sid), QString::fromLatin1(row.value), tb) && ok;
+    ok = SetParamValueIn(at, QString::fromLatin1(row.sid), QString::fromLatin1(row.value), nullptr) && ok;
   }
   return ok;
 }

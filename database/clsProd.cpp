@@ -113,12 +113,11 @@ bool clsProd::SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db
   if (RecordBeginningInventory(*this, tbTran, db)) return true;
   // The Receive failed (reported by SaveTran). A product added now is taken back, so no
   // copy ever keeps it without its beginning inventory; a retry adds both again.
-  DATA4* tb = tbProd;
-  if (added && db.DeleteRecord(nProdId, db.ProductsTable(), tb, QStringLiteral("rowid"))) nProdId = -1;
+  if (added && db.DeleteRecord(nProdId, db.ProductsTable(), tbProd, QStringLiteral("rowid"))) nProdId = -1;
   return false;
 }
 
-bool clsProd::LoadProduct(int32_t nProdIDPass, DATA4*& tbProd, clsDB& db) {
+bool clsProd::LoadProduct(int32_t nProdIDPass, DATA4* tbProd, clsDB& db) {
   if (nProdIDPass < 1) return false;
   store::Result<store::ProductRecord> row;
   {
@@ -138,7 +137,7 @@ bool clsProd::LoadProduct(int32_t nProdIDPass, DATA4*& tbProd, clsDB& db) {
   return true;
 }
 
-int32_t clsProd::LookupProduct(int32_t eSearchType, const QString& sSearchStr, DATA4*& tb, clsDB& db) {
+int32_t clsProd::LookupProduct(int32_t eSearchType, const QString& sSearchStr, DATA4* tb, clsDB& db) {
   if (sSearchStr.trimmed().isEmpty()) return -1;
   try {
     const store::Table table = dbaccess::UseTable(tb, db.ProductsTable(), db);

@@ -4,9 +4,9 @@
 // also counts as not stored); Init sets the ids to -1.
 //
 // Table handles: SaveProduct needs the caller's open products table; LoadProduct and
-// LookupProduct take a DATA4*& that, when null, makes them open and close the table
-// themselves (the variable is null again afterwards). Failures are reported through
-// clsSystem::ShowError as "clsProd_<procedure>". User-interface thread only.
+// LookupProduct take a DATA4* that, when null, makes them open and close the table
+// themselves. Failures are reported through clsSystem::ShowError as
+// "clsProd_<procedure>". User-interface thread only.
 //
 // The database object the record works on is passed in (by default the one of the
 // run); the record reaches for no global of its own.
@@ -53,9 +53,9 @@ class clsProd {
   bool SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db = gDB());
   // Fills the record from the row of nProdIDPass; false (no message) for an id below 1,
   // false after the not-found box for a missing row.
-  bool LoadProduct(int32_t nProdIDPass, DATA4*& tbProd, clsDB& db = gDB());
+  bool LoadProduct(int32_t nProdIDPass, DATA4* tbProd, clsDB& db = gDB());
   // The id of the one visible product whose part number (eSearchType 1) or name (any
   // other value) equals the text as a whole, trimmed and without regard to case; -1
   // for none, several or a blank text; 0 when the table cannot be opened.
-  int32_t LookupProduct(int32_t eSearchType, const QString& sSearchStr, DATA4*& tb, clsDB& db = gDB());
+  int32_t LookupProduct(int32_t eSearchType, const QString& sSearchStr, DATA4* tb, clsDB& db = gDB());
 };

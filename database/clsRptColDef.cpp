@@ -9,7 +9,7 @@ void clsRptColDef::Init() {
   *this = clsRptColDef{};
 }
 
-bool clsRptColDef::Read(int32_t nColID, DATA4*& hRptColTable, DATA4*& tbParam,
+bool clsRptColDef::Read(int32_t nColID, DATA4* hRptColTable, DATA4* tbParam,
                         const QString& sPrependDispName, clsDB& db) {
   Init();
   const store::Session session = db.Session();

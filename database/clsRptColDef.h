@@ -36,7 +36,7 @@ class clsRptColDef {
   // name. True when the row was found; False (members at their Init values) when not;
   // errors are reported as "clsRptColDef_Read" and give False. `db`: the database
   // object it reads through.
-  bool Read(int32_t nColID, DATA4*& hRptColTable, DATA4*& tbParam,
+  bool Read(int32_t nColID, DATA4* hRptColTable, DATA4* tbParam,
             const QString& sPrependDispName, clsDB& db = gDB());
   void Init();
 };

@@ -77,13 +77,11 @@ bool clsRptDef::ReadColDefs(clsDB& db) {
   try {
     const store::Table cat = db.OpenTable(db.RptColTable());
     if (!cat.ok()) return false;
-    DATA4* hCat = cat.get();
     m_collColumnDefs.Clear();
     for (const QString& col : std::as_const(m_collColumns)) {
       const int32_t id = rt::CLng(col);
       clsRptColDef def;
-      DATA4* tbParam = nullptr;
-      if (!def.Read(id, hCat, tbParam, QString(), db)) def.m_sDisplayName = QStringLiteral("unknown");
+      if (!def.Read(id, cat.get(), nullptr, QString(), db)) def.m_sDisplayName = QStringLiteral("unknown");
       m_collColumnDefs.Add(def, QStringLiteral("N") + QString::number(id));
     }
     return true;

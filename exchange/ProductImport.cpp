@@ -38,7 +38,7 @@ enum Col {
 // The list entries of one import, found or added: a text is looked up once per list.
 class ListIds {
  public:
-  explicit ListIds(DATA4*& tbCat) : tbCat_(tbCat) {}
+  explicit ListIds(DATA4* tbCat) : tbCat_(tbCat) {}
 
   // The entry of the text, added when missing (-1 for an empty text); False when a
   // text could not be recorded (the failure has been reported).
@@ -60,7 +60,7 @@ class ListIds {
   }
 
  private:
-  DATA4*& tbCat_;
+  DATA4* tbCat_;
   std::unordered_map<QString, int32_t> known_;
 };
 
@@ -103,7 +103,7 @@ bool ReadRow(const CsvRow& row, const std::vector<Col>& cols, const rt::LocaleIn
 
 // The product the row updates: the one visible product with the row's part number, or,
 // for a row without one, with the row's name; -1 (a new product) otherwise.
-int32_t MatchingProduct(clsProd& p, DATA4*& tbProd) {
+int32_t MatchingProduct(clsProd& p, DATA4* tbProd) {
   int32_t id = p.LookupProduct(store::Code(store::SearchType::kPartNo), p.sPartNo.toUpper(), tbProd);
   if (p.sPartNo.trimmed().isEmpty() && id < 1) {
     id = p.LookupProduct(store::Code(store::SearchType::kName), p.sProdName.toUpper(), tbProd);

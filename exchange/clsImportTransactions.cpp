@@ -33,7 +33,7 @@ constexpr int64_t kHighest = 2000000000;
 
 // The id of the one visible product with the part number (trimmed, any case); below 1
 // for none.
-int32_t ProductOf(const QString& partNo, DATA4*& tbProd) {
+int32_t ProductOf(const QString& partNo, DATA4* tbProd) {
   clsProd p;
   p.Init();
   return p.LookupProduct(store::Code(store::SearchType::kPartNo), partNo.toUpper(), tbProd);

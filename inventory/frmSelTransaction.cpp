@@ -11,8 +11,7 @@
 
 #include "database/clsDB.h"
 #include "database/store/Codes.h"
-#include "database/store/Fields.h"
-#include "database/store/Seek.h"
+#include "database/store/Scans.h"
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/Error.h"
 #include "platform/runtime/Format.h"
@@ -124,14 +123,13 @@ void frmSelTransaction::Load(bool allProducts) {
   const store::Table trans = db.OpenTable(db.TranTable());
   if (!trans.ok()) return;
   try {
-    const store::Session session = db.Session();
     DATA4* prodTable = products.get();
-    DATA4* tb = trans.get();
-    const store::TranFields f(tb);
+    store::TranScan scan(db.Session(), trans.get());
+    const store::TranView& t = scan.row();
     // Texts already made, by what they were made from: rows repeat products, dates and
     // amounts, and making each text anew would cost most of the load.
     std::unordered_map<int32_t, QString> names;
-    QHash<QString, QString> dates;
+    QHash<uint64_t, QString> dates;
     QHash<int64_t, QString> units, costs;
     const auto text = [](auto& made, const auto& key, const auto& make) -> const QString& {
       auto it = made.find(key);
@@ -139,9 +137,12 @@ void frmSelTransaction::Load(bool allProducts) {
       return *it;
     };
     grd->setRedraw(false);
-    const auto addRow = [&] {
-      if (store::Long32(f.trantype) != m_udTranType) return;
-      const int32_t prodId = store::Long32(f.prodid);
+    using By = store::TranScan::ByNumber;
+    bool more = allProducts ? scan.FirstWithNumber(By::kType, m_udTranType)
+                            : scan.FirstWithNumber(By::kProduct, m_nProductID);
+    for (; more; more = scan.Next()) {
+      if (t.Type() != m_udTranType) continue;
+      const int32_t prodId = t.ProdId();
       auto name = names.find(prodId);
       if (name == names.end()) {
         QString sName, sPartNo;
@@ -151,27 +152,21 @@ void frmSelTransaction::Load(bool allProducts) {
       const int row = grd->Rows();
       grd->setRows(row + 1);
       grd->setTextMatrix(row, kProduct, name->second);
-      const QString date = store::Text(f.trandate).trimmed();
-      grd->setTextMatrix(row, kDate, text(dates, date, [&] {
-        return gSystem().DBDateToDislayDate(date, QStringLiteral("Short Date"));
+      grd->setTextMatrix(row, kDate, text(dates, t.DateKey(), [&] {
+        return gSystem().DBDateToDislayDate(t.Date(), QStringLiteral("Short Date"));
       }));
-      grd->setTextMatrix(row, kType, db.GetTranTypeDesc(store::Long32(f.trantype)));
-      const rt::Currency amount = store::Amount(f.units);
+      grd->setTextMatrix(row, kType, db.GetTranTypeDesc(t.Type()));
+      const rt::Currency amount = t.UnitsAmount();
       grd->setTextMatrix(row, kUnits, text(units, amount.Raw(), [&] {
         return rt::Format(QVariant::fromValue(amount), m_sUnitsFormat);
       }));
-      const rt::Currency cost = store::Amount(f.unitprc);
+      const rt::Currency cost = t.UnitPriceAmount();
       grd->setTextMatrix(row, kCost, text(costs, cost.Raw(), [&] {
         return gSystem().FormatNonZero(cost, m_sPerUnitFormat);
       }));
-      grd->setTextMatrix(row, kNotes, gSystem().StrTruncate(store::Memo(f.notes).trimmed(), 80));
-      grd->setTextMatrix(row, kCategory, gSystem().Minus1ToZero(store::Long32(f.catid)));
-      grd->setRowData(row, store::Long32(f.rowid));
-    };
-    if (allProducts) {
-      store::ForEachWithNumber(session, tb, "trantype", f.trantype, m_udTranType, addRow);
-    } else {
-      store::ForEachWithNumber(session, tb, "prodid", f.prodid, m_nProductID, addRow);
+      grd->setTextMatrix(row, kNotes, gSystem().StrTruncate(t.Notes(), 80));
+      grd->setTextMatrix(row, kCategory, gSystem().Minus1ToZero(t.CatId()));
+      grd->setRowData(row, t.Id());
     }
   } catch (...) {
     rt::TrapError();

@@ -1,6 +1,5 @@
 #include "database/store/Scans.h"
 
-
 #include "database/store/Seek.h"
 
 namespace store {
@@ -50,6 +49,7 @@ bool ProductScan::Find(int32_t id) {
 }
 
 QString TranView::Notes() const { return Memo(f_.notes).trimmed(); }
+QString TranView::Date() const { return Trimmed(f_.trandate); }
 
 QString TranView::DateText(uint64_t key) {
   const char* bytes = reinterpret_cast<const char*>(&key);
@@ -59,9 +59,9 @@ QString TranView::DateText(uint64_t key) {
 TranScan::TranScan(Session session, DATA4* tran) : session_(std::move(session)), tb_(tran), row_(tran) {}
 
 bool TranScan::First(const char* tag, const std::string& key) {
-  all_ = tag == nullptr;
+  walk_ = tag == nullptr ? Walk::kAll : Walk::kKey;
   key_ = key;
-  if (all_) {
+  if (walk_ == Walk::kAll) {
     session_.Check(d4tagSelect(tb_, nullptr), "d4tagSelect");
     const int rc = session_.Check(d4top(tb_), "d4top");
     return rc == 0 && (!d4deleted(tb_) || Next());
@@ -70,8 +70,24 @@ bool TranScan::First(const char* tag, const std::string& key) {
   return session_.Check(d4seek(tb_, key_.c_str()), "d4seek") == 0;
 }
 
+bool TranScan::FirstWithNumber(ByNumber tag, int32_t value) {
+  walk_ = Walk::kNumber;
+  const bool byProduct = tag == ByNumber::kProduct;
+  number_ = byProduct ? row_.f_.prodid : row_.f_.trantype;
+  value_ = value;
+  SelectTag(session_, tb_, byProduct ? "prodid" : "trantype");
+  return SeekNumber(session_, tb_, value) == 0 && Long32(number_) == value_;
+}
+
 bool TranScan::Next() {
-  if (!all_) return session_.Check(d4seekNext(tb_, key_.c_str()), "d4seekNext") == 0;
+  switch (walk_) {
+    case Walk::kKey:
+      return session_.Check(d4seekNext(tb_, key_.c_str()), "d4seekNext") == 0;
+    case Walk::kNumber:
+      return session_.Check(d4skip(tb_, 1), "d4skip") == 0 && Long32(number_) == value_;
+    case Walk::kAll:
+      break;
+  }
   int rc = 0;
   do {
     rc = session_.Check(d4skip(tb_, 1), "d4skip");

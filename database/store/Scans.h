@@ -1,5 +1,5 @@
 #pragma once
-// Scans of the products and transactions tables for the report grids. A scan walks
+// Scans of the products and transactions tables for the grids that list them. A scan walks
 // the caller's open table and leaves it on the current record; the scan's view reads
 // that record field by field (fields looked up once, number getters inline), so a
 // caller converts only what it shows and nothing is built per row. A scan selects the
@@ -91,8 +91,12 @@ class TranView {
   int32_t ShipMethod() const { return Low32(f_.shipmethod); }
   double Units() const { return f4double(f_.units); }
   double UnitPrice() const { return f4double(f_.unitprc); }
+  // The amounts as currency, read from their stored text.
+  rt::Currency UnitsAmount() const { return Amount(f_.units); }
+  rt::Currency UnitPriceAmount() const { return Amount(f_.unitprc); }
   bool HasNotes() const { return HasMemo(f_.notes); }
   QString Notes() const;  // trimmed
+  QString Date() const;   // the stored date, trimmed
   // The stored date's bytes (8 in a date field) as one number: equal dates, equal keys.
   uint64_t DateKey() const {
     uint64_t key = 0;
@@ -103,6 +107,7 @@ class TranView {
   static QString DateText(uint64_t key);
 
  private:
+  friend class TranScan;
   TranFields f_;
 };
 
@@ -115,6 +120,11 @@ class TranScan {
   // in record order, deleted rows left out (as the tags leave them out). False after
   // the last.
   bool First(const char* tag, const std::string& key);
+  // The numeric tags of the rows of one product or one type.
+  enum class ByNumber { kProduct, kType };
+  // The first, then the next row whose number on the tag equals `value`, in tag order.
+  // False after the last.
+  bool FirstWithNumber(ByNumber tag, int32_t value);
   bool Next();
   // Makes the transaction of the id the current record; false when there is none.
   bool Find(int32_t id);
@@ -125,8 +135,10 @@ class TranScan {
   Session session_;
   DATA4* tb_;
   TranView row_;
+  enum class Walk { kKey, kAll, kNumber } walk_ = Walk::kKey;
   std::string key_;
-  bool all_ = false;
+  FIELD4* number_ = nullptr;  // kNumber: the tag's field and the value it holds
+  int32_t value_ = 0;
 };
 
 }  // namespace store

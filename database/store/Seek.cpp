@@ -1,6 +1,5 @@
 #include "database/store/Seek.h"
 
-#include "database/store/Fields.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/Error.h"
 #include "platform/xbase/Bytes.h"
@@ -44,13 +43,5 @@ int SeekNextWhole(const Session& s, DATA4* tb, const std::string& wholeKey) {
 }
 
 int SeekNumber(const Session& s, DATA4* tb, double value) { return s.Check(d4seekDouble(tb, value), "d4seekDouble"); }
-
-void ForEachWithNumber(const Session& s, DATA4* tb, const char* tag, FIELD4* field, int32_t value,
-                       const std::function<void()>& row) {
-  SelectTag(s, tb, tag);
-  for (int rc = SeekNumber(s, tb, value); rc == 0 && Long32(field) == value; rc = s.Check(d4skip(tb, 1), "d4skip")) {
-    row();
-  }
-}
 
 }  // namespace store

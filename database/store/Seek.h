@@ -7,13 +7,11 @@
 
 #include <QString>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "database/store/Session.h"
 
 struct DATA4;
-struct FIELD4;
 
 namespace store {
 
@@ -28,9 +26,5 @@ void SelectTag(const Session& s, DATA4* tb, const char* name);
 int SeekWhole(const Session& s, DATA4* tb, const std::string& wholeKey);
 int SeekNextWhole(const Session& s, DATA4* tb, const std::string& wholeKey);
 int SeekNumber(const Session& s, DATA4* tb, double value);
-// Selects the numeric tag `tag` on `field` and calls `row` on each row whose field
-// holds `value` as a whole number, in tag order.
-void ForEachWithNumber(const Session& s, DATA4* tb, const char* tag, FIELD4* field, int32_t value,
-                       const std::function<void()>& row);
 
 }  // namespace store

@@ -536,7 +536,7 @@ TEST_F(ListStoreTest, ProductListsLeaveHiddenProductsOut) {
   }
 }
 
-// The transactions a report selects: a product's or a type's on their tags, or every
+// The transactions a grid selects: a product's or a type's on their tags, or every
 // row in record order without the deleted ones; one by its id.
 TEST_F(ListStoreTest, TranScansSelectByKeyOrTakeEveryLiveRow) {
   const char* notes[] = {"", "  late  ", "", ""};
@@ -569,11 +569,26 @@ TEST_F(ListStoreTest, TranScansSelectByKeyOrTakeEveryLiveRow) {
     for (bool more = scan.First(c.tag, c.key); more; more = scan.Next()) ids.push_back(row.Id());
     EXPECT_EQ(ids, c.ids);
   }
+  // By the number on the tag: the walk ends at the first row of another number.
+  using By = store::TranScan::ByNumber;
+  const struct {
+    By by;
+    int32_t value;
+    std::vector<int32_t> ids;
+  } numbers[] = {{By::kProduct, 7, {2001}}, {By::kProduct, 8, {2002, 2004}}, {By::kType, 3, {}}, {By::kType, 5, {}}};
+  for (const auto& c : numbers) {
+    SCOPED_TRACE(c.value);
+    std::vector<int32_t> ids;
+    for (bool more = scan.FirstWithNumber(c.by, c.value); more; more = scan.Next()) ids.push_back(row.Id());
+    EXPECT_EQ(ids, c.ids);
+  }
   EXPECT_EQ(scan.RecordCount(), 4);
   ASSERT_TRUE(scan.Find(2002));
   EXPECT_EQ(row.ProdId(), 8);
   EXPECT_EQ(row.Type(), 2);
   EXPECT_EQ(row.Units(), 2.5);
+  EXPECT_EQ(row.UnitsAmount(), rt::Currency::FromRaw(25000));
+  EXPECT_EQ(row.Date(), QStringLiteral("20260311"));
   EXPECT_TRUE(row.HasNotes());
   EXPECT_EQ(row.Notes(), QStringLiteral("late"));
   EXPECT_EQ(store::TranView::DateText(row.DateKey()), QStringLiteral("20260311"));
