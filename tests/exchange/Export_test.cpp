@@ -83,7 +83,8 @@ TEST_F(ExportTest, WritesTheImportLayoutAndReadsBackUnderTheSameSettings) {
     SCOPED_TRACE(locale);
     dir = OpenNewDatabase();
     const testenv::ScopedLocale settings{QString::fromLatin1(locale)};
-    const bool comma = QLatin1String(locale) == QLatin1String("de_DE");
+    const bool de = QLatin1String(locale) == QLatin1String("de_DE");
+    const auto num = [de](QString v) { return de ? QStringLiteral("\"%1\"").arg(v.replace(u'.', u',')) : v; };
     gDB().SetNextID(QStringLiteral("svlprod.dbf"), 9999);
     const int32_t nine = Add(QString(), QStringLiteral("Nine"));
     Add(QString(), QStringLiteral("Ten, Inc."), "1.123");
@@ -103,10 +104,9 @@ TEST_F(ExportTest, WritesTheImportLayoutAndReadsBackUnderTheSameSettings) {
                             "Huge,HUGE,,,1000000,0,0,,,,0,0,,,,,",
                             "Negative,NEG,,,0,0,0,,,,0,0,,,,,",
                             "Nine,G9999,,,0,0,0,,,,0,0,,,,,",
-                            QStringLiteral("\"Pipe 14\"\"\",P-1,\"Bin, A\",,") + (comma ? "\"12,5\"" : "12.5") +
-                                ",0,0,,,," + (comma ? "\"2,5\"" : "2.5") + ",0,,,,,line one    line two",
-                            QStringLiteral("\"Ten, Inc.\",G10000,,,0,0,0,,,,") + (comma ? "\"1,123\"" : "1.123") +
-                                ",0,,,,,",
+                            QStringLiteral("\"Pipe 14\"\"\",P-1,\"Bin, A\",,") + num("12.5") + ",0,0,,,," +
+                                num("2.5") + ",0,,,,,line one    line two",
+                            QStringLiteral("\"Ten, Inc.\",G10000,,,0,0,0,,,,") + num("1.123") + ",0,,,,,",
                         }));
 
     // Read back: the products with part numbers are updated (their stock untouched),

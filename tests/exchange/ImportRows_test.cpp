@@ -58,6 +58,8 @@ QByteArray NameLastHeading() {
 TEST_F(ImportRowsTest, RowsAreCheckedWholeAndWrittenWholeOrNotAtAll) {
   const QByteArray all = productcsv::HeadingRow().toLatin1();
   const QString seed = QStringLiteral("HB-0840|Hex bolt|2 weeks|zinc|");
+  const QString imported2 =
+      QStringLiteral("Imported 2 Products! These products will now appear on the 'Current Inventory' screen.");
   enum Kind { kProducts, kTransactions };
   const struct Case {
     const char* name;
@@ -75,7 +77,7 @@ TEST_F(ImportRowsTest, RowsAreCheckedWholeAndWrittenWholeOrNotAtAll) {
        {seed}},
       {"a short row keeps what the product holds", kProducts, all + "\r\nHex bolt M8,HB-0840\r\nWasher,WA-1\r\n",
        {},
-       {"Imported 2 Products! These products will now appear on the 'Current Inventory' screen."},
+       {imported2},
        {"HB-0840|Hex bolt M8|2 weeks|zinc|", "WA-1|Washer|||"}},
       {"a transaction row without units", kTransactions,
        "PARTNUMBER,UNITS,AMOUNTPERUNIT\r\nHB-0840,5,\r\nHB-0840,2,1\r\nHB-0840\r\n",
@@ -91,12 +93,12 @@ TEST_F(ImportRowsTest, RowsAreCheckedWholeAndWrittenWholeOrNotAtAll) {
       {"a cell of two lines, CR LF", kProducts,
        all + "\r\nNut,NU-1,,,,,,,,,,,,,,,\"Please note,\r\nthen order \"\"by the box\"\"\"\r\nWasher,WA-1\r\n",
        {},
-       {"Imported 2 Products! These products will now appear on the 'Current Inventory' screen."},
+       {imported2},
        {seed, "NU-1|Nut|||Please note,\r\nthen order \"by the box\"", "WA-1|Washer|||"}},
       {"a cell of two lines, LF", kProducts,
        all + "\nNut,NU-1,,,,,,,,,,,,,,,\"Please note,\nthen order\"\nWasher,WA-1\n",
        {},
-       {"Imported 2 Products! These products will now appear on the 'Current Inventory' screen."},
+       {imported2},
        {seed, "NU-1|Nut|||Please note,\nthen order", "WA-1|Washer|||"}},
       {"characters the tables cannot hold", kProducts,
        all + "\r\nBolt,B-1,\xC5\x81\xC3\xB3\x64\xC5\xBA\r\nBolt \xF0\x9F\x98\x80,B-2\r\nCaf\xC3\xA9,B-3\r\n",
@@ -133,17 +135,9 @@ TEST_F(ImportRowsTest, RowsAreCheckedWholeAndWrittenWholeOrNotAtAll) {
       });
     }
     QString failure;
-    if (c.failures.isEmpty()) {
-      Preview(true);
-    } else {
-      ExpectMsg(&failure);
-    }
+    c.failures.isEmpty() ? Preview(true) : ExpectMsg(&failure);
     for (const QString& box : c.boxes) prompts->Expect(box);
-    if (c.kind == kProducts) {
-      exchange::ImportProducts();
-    } else {
-      exchange::ImportTransactions();
-    }
+    (c.kind == kProducts ? exchange::ImportProducts : exchange::ImportTransactions)();
     for (const QString& message : c.failures) EXPECT_THAT(failure.toStdString(), ::testing::HasSubstr(message.toStdString()));
     lock.reset();
     EXPECT_EQ(State(), c.state);

@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <deque>
 #include <functional>
 #include <map>
 
@@ -63,6 +64,10 @@ class UCCurrInvTest : public dbtest::DbTest {
     pane->Init(def);
     return pane;
   }
+  // A new pane on a definition of `record`, kept for the test's length.
+  std::unique_ptr<reports::UCCurrInv> Pane(const QString& record = InvRecord()) {
+    return Pane(defs.emplace_back(Def(record)));
+  }
   ctl::GridControl& Grid(reports::UCCurrInv& pane) { return pane.ctlGrid->grid(); }
   static double Units(const ctl::GridControl& grd, int row) { return grd.CellValue(row, 2).toDouble(); }
   static void Mark(reports::UCCurrInv& pane, std::initializer_list<int> rows) {
@@ -93,6 +98,7 @@ class UCCurrInvTest : public dbtest::DbTest {
   }
   int32_t a = 0, b = 0, c = 0;
   std::vector<Entry> entries;
+  std::deque<clsRptDef> defs;
   ScopedFakeMainWindowHub hub;
 };
 
@@ -111,8 +117,7 @@ TEST_F(UCCurrInvTest, MarkedRowsEntryByEntryWithTheContinueQuestion) {
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
-    clsRptDef def = Def(InvRecord());
-    auto pane = Pane(def);
+    auto pane = Pane();
     ctl::GridControl& grd = Grid(*pane);
     ASSERT_EQ(rpttest::RowIds(grd), (std::vector<int32_t>{a, b, c}));
     const std::vector<double> before{Units(grd, 1), Units(grd, 2), Units(grd, 3)};
@@ -142,8 +147,7 @@ TEST_F(UCCurrInvTest, MarkedRowsEntryByEntryWithTheContinueQuestion) {
 }
 
 TEST_F(UCCurrInvTest, OneRecordCarriesDateNoteCategoryAccountButNotProductAmountsOrId) {
-  clsRptDef def = Def(InvRecord());
-  auto pane = Pane(def);
+  auto pane = Pane();
   // The first entry converts an outstanding allocation of A: the record comes back with
   // its row id and every member filled.
   clsTran allocation;
@@ -184,8 +188,7 @@ TEST_F(UCCurrInvTest, OneRecordCarriesDateNoteCategoryAccountButNotProductAmount
 }
 
 TEST_F(UCCurrInvTest, EachTransactionButtonActsOnTheCurrentRowWhenNoneIsMarked) {
-  clsRptDef def = Def(InvRecord());
-  auto pane = Pane(def);
+  auto pane = Pane();
   ctl::GridControl& grd = Grid(*pane);
   reports::UCInvButtons& bar = *pane->ctlInvButtons;
   const std::pair<QPushButton*, int32_t> buttons[] = {{bar.cmdTranOnOrder, 1},  {bar.cmdTranReceive, 2},
@@ -212,8 +215,7 @@ TEST_F(UCCurrInvTest, EachTransactionButtonActsOnTheCurrentRowWhenNoneIsMarked) 
 }
 
 TEST_F(UCCurrInvTest, ProductButtonsFollowTheMarks) {
-  clsRptDef def = Def(InvRecord());
-  auto pane = Pane(def);
+  auto pane = Pane();
   reports::UCInvButtons& bar = *pane->ctlInvButtons;
   auto prod = [&] {
     return Enabled({bar.cmdProdNew, bar.cmdProdEdit, bar.cmdProdDelete, bar.cmdProdSummary, bar.cmdProdTran});
@@ -247,8 +249,7 @@ TEST_F(UCCurrInvTest, NewProductRowGoesAboveTheTotalsEvenOutsideTheFilter) {
   const int32_t g2 = AddProd(QStringLiteral("G2"), QStringLiteral("G2"), "0", 7);
   AddTran(g1, 2, "1", "1");
   AddTran(g2, 2, "2", "1");
-  clsRptDef def = Def(InvRecord(QStringLiteral("1001~1014"), 7));
-  auto pane = Pane(def);
+  auto pane = Pane(InvRecord(QStringLiteral("1001~1014"), 7));
   ctl::GridControl& grd = Grid(*pane);
   ASSERT_EQ(rpttest::RowIds(grd), (std::vector<int32_t>{g1, g2}));
   QString title;
@@ -278,8 +279,7 @@ TEST_F(UCCurrInvTest, NewProductRowGoesAboveTheTotalsEvenOutsideTheFilter) {
 
 TEST_F(UCCurrInvTest, DeleteNamesTheProductAndRemovesItsRow) {
   // The part number is the first column; the question must still name the product.
-  clsRptDef def = Def(InvRecord(QStringLiteral("1002~1014")));
-  auto pane = Pane(def);
+  auto pane = Pane(InvRecord(QStringLiteral("1002~1014")));
   ctl::GridControl& grd = Grid(*pane);
   struct Case {
     int row;
@@ -301,8 +301,7 @@ TEST_F(UCCurrInvTest, DeleteNamesTheProductAndRemovesItsRow) {
 }
 
 TEST_F(UCCurrInvTest, EditChecksTheProductAndReloadsItsRow) {
-  clsRptDef def = Def(InvRecord());
-  auto pane = Pane(def);
+  auto pane = Pane();
   ctl::GridControl& grd = Grid(*pane);
   gSystem().GridSelectRow(grd, 2);
   runner->Then(QStringLiteral("frmProduct"), [&](QDialog& d) {
@@ -325,8 +324,7 @@ TEST_F(UCCurrInvTest, EditChecksTheProductAndReloadsItsRow) {
 }
 
 TEST_F(UCCurrInvTest, CommandsDoNotNest) {
-  clsRptDef def = Def(InvRecord());
-  auto pane = Pane(def);
+  auto pane = Pane();
   gSystem().GridSelectRow(Grid(*pane), 1);
   // While the entry is open the user presses Receive, Refresh and New again.
   runner->Then(QStringLiteral("frmInvAddUpateDel"), [&](QDialog&) {

@@ -23,6 +23,13 @@ namespace {
 using reports::ClampPlace;
 using reports::SavedPlace;
 
+// Opens custom report `id`; its window, if open.
+reports::frmRptContainer* Show(int id) {
+  reports::ShowCustomReport(id);
+  return qobject_cast<reports::frmRptContainer*>(ui::FindByTag(QStringLiteral("~%1").arg(id)));
+}
+int PxX(int twips) { return static_cast<int>(std::lround(ui::TwipsToPixelsX(twips))); }
+
 TEST(ClampPlaceTest, ClientAreaThenMinimum) {
   struct Case {
     SavedPlace saved;
@@ -50,8 +57,7 @@ class frmRptContainerTest : public rpttest::ReportWindowTest {
 
 TEST_F(frmRptContainerTest, PlaceIsSavedPerReportAndRestored) {
   const int px = static_cast<int>(ui::TwipsToPixelsX(6000));
-  reports::ShowCustomReport(102);
-  reports::frmRptContainer* w = Window("~102");
+  reports::frmRptContainer* w = Show(102);
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->windowTitle(), QStringLiteral("Inventory of All Products"));
   EXPECT_TRUE(w->ctlCurrentInv->isVisibleTo(w));
@@ -63,8 +69,7 @@ TEST_F(frmRptContainerTest, PlaceIsSavedPerReportAndRestored) {
   EXPECT_EQ(Pref(QStringLiteral("^102_width")), 6000);
   EXPECT_EQ(Pref(QStringLiteral("^101_clientarea")), 0) << "another report keeps its own place";
 
-  reports::ShowCustomReport(102);
-  w = Window("~102");
+  w = Show(102);
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->pos(), QPoint(40, 30));
   EXPECT_EQ(w->size(), QSize(px, px));
@@ -74,10 +79,9 @@ TEST_F(frmRptContainerTest, PlaceIsSavedPerReportAndRestored) {
   mdlRegistry::PrefSaveLong(QStringLiteral("^102_width"), 100000);
   mdlRegistry::PrefSaveLong(QStringLiteral("^102_left"), -300);
   hub->clientWidth = 9000;
-  reports::ShowCustomReport(102);
-  w = Window("~102");
+  w = Show(102);
   ASSERT_NE(w, nullptr);
-  EXPECT_EQ(w->width(), static_cast<int>(std::lround(ui::TwipsToPixelsX(9000))));
+  EXPECT_EQ(w->width(), PxX(9000));
   EXPECT_EQ(w->x(), 0);
 }
 
@@ -142,24 +146,18 @@ class ReportMdiTest : public rpttest::ReportWindowTestOf<ScopedMdiHub> {
   }
   static QMdiSubWindow* Frame(QWidget* w) { return qobject_cast<QMdiSubWindow*>(w->parentWidget()); }
   static void SavePlace(int id, int left, int top, int width, int height, int state) {
-    const QString p = QStringLiteral("^%1").arg(id);
-    mdlRegistry::PrefSaveLong(p + QStringLiteral("_maximized"), state);
-    mdlRegistry::PrefSaveLong(p + QStringLiteral("_left"), left);
-    mdlRegistry::PrefSaveLong(p + QStringLiteral("_top"), top);
-    mdlRegistry::PrefSaveLong(p + QStringLiteral("_width"), width);
-    mdlRegistry::PrefSaveLong(p + QStringLiteral("_height"), height);
-    mdlRegistry::PrefSaveLong(p + QStringLiteral("_clientarea"), 1);
+    const std::pair<const char*, int> values[] = {{"maximized", state}, {"left", left},     {"top", top},
+                                                  {"width", width},     {"height", height}, {"clientarea", 1}};
+    for (const auto& [key, value] : values) mdlRegistry::PrefSaveLong(QStringLiteral("^%1_%2").arg(id).arg(key), value);
   }
 };
 
 TEST_F(ReportMdiTest, ASecondReportOpenedOverAMaximizedOneIsMaximizedWhole) {
-  reports::ShowCustomReport(102);
-  QMdiSubWindow* first = Frame(Window("~102"));
+  QMdiSubWindow* first = Frame(Show(102));
   ASSERT_NE(first, nullptr);
   first->showMaximized();
   SavePlace(101, 600, 450, 6000, 5000, 0);
-  reports::ShowCustomReport(101);
-  QMdiSubWindow* second = Frame(Window("~101"));
+  QMdiSubWindow* second = Frame(Show(101));
   ASSERT_NE(second, nullptr);
   QCoreApplication::processEvents();
   EXPECT_EQ(hub->mdi.activeSubWindow(), second);
@@ -167,16 +165,14 @@ TEST_F(ReportMdiTest, ASecondReportOpenedOverAMaximizedOneIsMaximizedWhole) {
   EXPECT_EQ(second->geometry(), hub->mdi.viewport()->rect()) << "drawn over the whole area";
   // Shown normal again, it takes its saved place.
   second->showNormal();
-  EXPECT_EQ(second->size(), QSize(static_cast<int>(std::lround(ui::TwipsToPixelsX(6000))),
-                                  static_cast<int>(std::lround(ui::TwipsToPixelsY(5000)))));
+  EXPECT_EQ(second->size(), QSize(PxX(6000), static_cast<int>(std::lround(ui::TwipsToPixelsY(5000)))));
 }
 
 TEST_F(ReportMdiTest, AReportClosedMinimizedOrMaximizedKeepsItsNormalPlace) {
-  const int px = static_cast<int>(std::lround(ui::TwipsToPixelsX(6000)));
+  const int px = PxX(6000);
   for (const Qt::WindowState state : {Qt::WindowMinimized, Qt::WindowMaximized}) {
     SCOPED_TRACE(state);
-    reports::ShowCustomReport(102);
-    QMdiSubWindow* sub = Frame(Window("~102"));
+    QMdiSubWindow* sub = Frame(Show(102));
     ASSERT_NE(sub, nullptr);
     sub->setGeometry(30, 20, px, px);
     sub->setWindowState(state);
@@ -186,8 +182,7 @@ TEST_F(ReportMdiTest, AReportClosedMinimizedOrMaximizedKeepsItsNormalPlace) {
     EXPECT_EQ(mdlRegistry::PrefGetLong(QStringLiteral("^102_left")),
               static_cast<int32_t>(std::lround(ui::PixelsToTwipsX(30))));
     mdlRegistry::PrefSaveLong(QStringLiteral("^102_maximized"), 0);
-    reports::ShowCustomReport(102);
-    sub = Frame(Window("~102"));
+    sub = Frame(Show(102));
     EXPECT_EQ(sub->geometry(), QRect(30, 20, px, px)) << "reopens at its normal place";
     ASSERT_TRUE(ui::Unload(Window("~102")));
   }
@@ -196,8 +191,7 @@ TEST_F(ReportMdiTest, AReportClosedMinimizedOrMaximizedKeepsItsNormalPlace) {
 TEST_F(ReportMdiTest, TheTransactionsButtonLeavesItsWindowInFront) {
   const int32_t id = rpttest::AddProd(QStringLiteral("Widget"), QStringLiteral("W-1"));
   rpttest::AddTran(id, 2, "5", "1");
-  reports::ShowCustomReport(102);
-  reports::frmRptContainer* inventory = Window("~102");
+  reports::frmRptContainer* inventory = Show(102);
   ASSERT_NE(inventory, nullptr);
   auto* pane = qobject_cast<reports::UCCurrInv*>(inventory->ctlCurrentInv);
   ASSERT_NE(pane, nullptr);
