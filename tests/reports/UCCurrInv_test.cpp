@@ -65,8 +65,8 @@ class UCCurrInvTest : public dbtest::DbTest {
     return pane;
   }
   // A new pane on a definition of `record`, kept for the test's length.
-  std::unique_ptr<reports::UCCurrInv> Pane(const QString& record = InvRecord()) {
-    return Pane(defs.emplace_back(Def(record)));
+  std::unique_ptr<reports::UCCurrInv> Pane(const QString& record = InvRecord(), int32_t id = 1000) {
+    return Pane(defs.emplace_back(Def(record, id)));
   }
   ctl::GridControl& Grid(reports::UCCurrInv& pane) { return pane.ctlGrid->grid(); }
   static double Units(const ctl::GridControl& grd, int row) { return grd.CellValue(row, 2).toDouble(); }
@@ -355,8 +355,7 @@ TEST_F(UCCurrInvTest, BarLabelsAndCriteriaText) {
       {0, 0, true, QString()},
   };
   for (const Case& k : cases) {
-    clsRptDef def = Def(InvRecord(QStringLiteral("1001~1014"), -1, k.level, k.indicate, k.edit));
-    auto pane = Pane(def);
+    auto pane = Pane(InvRecord(QStringLiteral("1001~1014"), -1, k.level, k.indicate, k.edit));
     pane->show();
     UCGrid& g = *pane->ctlGrid;
     EXPECT_EQ(pane->ctlInvButtons->isVisible(), k.edit) << k.level << "/" << k.indicate;
@@ -370,20 +369,15 @@ TEST_F(UCCurrInvTest, BarLabelsAndCriteriaText) {
       EXPECT_EQ(g.lbl1->text(), k.label1);
     }
     EXPECT_FALSE(g.lbl2->isVisible());
-    EXPECT_EQ(g.txtMsg->toPlainText(), def.m_udInvSelCriteria.Desc().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    EXPECT_EQ(g.txtMsg->toPlainText(), defs.back().m_udInvSelCriteria.Desc().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   }
 }
 
 TEST_F(UCCurrInvTest, ColumnWidthsAreKeptPerReport) {
-  clsRptDef first = Def(InvRecord(), 1000);
-  clsRptDef other = Def(InvRecord(), 1001);
-  {
-    auto pane = Pane(first);
-    Grid(*pane).setColWidth(1, 3000);
-  }  // the pane saves the widths when it ends
-  auto again = Pane(first);
+  Grid(*Pane()).setColWidth(1, 3000);  // the pane saves the widths when it ends
+  auto again = Pane();
   EXPECT_EQ(Grid(*again).ColWidth(1), 3000);
-  auto pane = Pane(other);
+  auto pane = Pane(InvRecord(), 1001);
   EXPECT_NE(Grid(*pane).ColWidth(1), 3000);
   // Refresh keeps the user's width.
   Grid(*pane).setColWidth(1, 2500);
