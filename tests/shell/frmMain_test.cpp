@@ -264,19 +264,20 @@ TEST_F(frmMainTest, CustomListNamesRelabelMenusAndListBar) {
     const char* menu;
     const char* key;
     QString caption;
+    const char* builtin;  // the caption without a name of the database's own
   };
   const QString twenty = QStringLiteral("ABCDEFGHIJKLMNOPQRST");
   const Case cases[] = {
       // "Transaction " plus the first 13 of 20 characters: 25 in all.
       {"svltran.dbf", "catid", twenty, "mnuConfigureTransactionCategories", "TRANSACTIONCATEGORIES",
-       QStringLiteral("Transaction ABCDEFGHIJKLM")},
+       QStringLiteral("Transaction ABCDEFGHIJKLM"), "Transaction Categories"},
       // "&" is part of the name, no mnemonic.
       {"svltran.dbf", "shipmethod", QStringLiteral("Tools & Parts"), "mnuConfigureTransactionAccounts",
-       "TRANSACTIONACCOUNTS", QStringLiteral("Transaction Tools & Parts")},
+       "TRANSACTIONACCOUNTS", QStringLiteral("Transaction Tools & Parts"), "Transaction Accounts"},
       {"svlprod.dbf", "groupid", twenty, "mnuConfigureProductGroups", "PRODUCTCATEGORIES",
-       QStringLiteral("Product ABCDEFGHIJKLMNOPQ")},
+       QStringLiteral("Product ABCDEFGHIJKLMNOPQ"), "Product Groups"},
       {"svlprod.dbf", "location", QStringLiteral("Bins"), "mnuConfigureProductLocations",
-       "PRODUCTLOCATIONS", QStringLiteral("Product Bins")},
+       "PRODUCTLOCATIONS", QStringLiteral("Product Bins"), "Product Locations"},
   };
   frmMain& m = Main();
   for (const Case& c : cases) {
@@ -294,10 +295,9 @@ TEST_F(frmMainTest, CustomListNamesRelabelMenusAndListBar) {
     gDB().SetParamValue(gDB().MakeCustomFieldParamName(QLatin1String(c.table), QLatin1String(c.field)), {});
   }
   m.SetCustomMenuLabels();
-  const char* defaults[] = {"Transaction Categories", "Transaction Accounts", "Product Groups", "Product Locations"};
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(m.MenuItem(QLatin1String(cases[i].menu))->text(), QLatin1String(defaults[i]));
-    EXPECT_EQ(m.SB->Model().FindItem(QLatin1String(cases[i].key))->Caption(), QLatin1String(defaults[i]));
+  for (const Case& c : cases) {
+    EXPECT_EQ(m.MenuItem(QLatin1String(c.menu))->text(), QLatin1String(c.builtin));
+    EXPECT_EQ(m.SB->Model().FindItem(QLatin1String(c.key))->Caption(), QLatin1String(c.builtin));
   }
 }
 
@@ -429,21 +429,21 @@ TEST_F(frmMainTest, CascadeStaggersTheWindowsAtTheirOwnSize) {
 // is kept per report and restored when it opens again.
 TEST_F(frmMainTest, ReportWindowIsAChildThatKeepsItsPlace) {
   frmMain& m = ShownMainOnNewDatabase();
-  m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
-  QWidget* w = ui::FindByTag(QStringLiteral("~102"));
-  ASSERT_NE(w, nullptr);
-  auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+  // The report's frame, null unless the window is a child of the MDI area.
+  const auto open = [&]() -> QMdiSubWindow* {
+    m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
+    QWidget* w = ui::FindByTag(QStringLiteral("~102"));
+    return w == nullptr ? nullptr : qobject_cast<QMdiSubWindow*>(w->parentWidget());
+  };
+  QMdiSubWindow* sub = open();
   ASSERT_NE(sub, nullptr);
   EXPECT_EQ(sub->windowTitle(), QStringLiteral("Inventory of All Products"));
   sub->setGeometry(20, 10, 500, 400);
-  ASSERT_TRUE(ui::Unload(w));
-  m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
-  w = ui::FindByTag(QStringLiteral("~102"));
-  ASSERT_NE(w, nullptr);
-  sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+  ASSERT_TRUE(ui::Unload(sub->widget()));
+  sub = open();
   ASSERT_NE(sub, nullptr);
   EXPECT_EQ(sub->geometry(), QRect(20, 10, 500, 400));
-  m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
+  open();
   EXPECT_EQ(m.mdi->subWindowList().size(), 1) << "a second request brings the same window forward";
 }
 
