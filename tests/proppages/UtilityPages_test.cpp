@@ -255,14 +255,18 @@ class PngGeneratorTest : public ::testing::Test {
     ASSERT_TRUE(save_);
   }
   QString Path(const char* name) const { return dir_ + QLatin1Char('/') + QLatin1String(name); }
-  // A 24-bit .bmp file of a red picture twice as wide as high.
-  QString WideBitmap() {
-    const QString path = Path("wide.bmp");
-    EXPECT_EQ(WriteDibFile(BitmapToPackedDib(Filled(60, 30, QImage::Format_RGB32, qRgb(255, 0, 0)),
-                                             nullptr, 24),
-                           path),
+  // A .bmp file of a w x h picture of one colour, written at `bits` per pixel.
+  QString Bitmap(const char* name, int w, int h, QRgb colour, int bits) {
+    const QString path = Path(name);
+    EXPECT_EQ(WriteDibFile(BitmapToPackedDib(Filled(w, h, QImage::Format_RGB32, colour), nullptr, bits), path),
               DibWriteResult::kWritten);
     return path;
+  }
+  // A 24-bit .bmp file of a red picture twice as wide as high.
+  QString WideBitmap() { return Bitmap("wide.bmp", 60, 30, qRgb(255, 0, 0), 24); }
+  void SaveAs(const QString& path) {
+    files_->Choose(path);
+    save_->click();
   }
   void Browse(const QString& path) {
     files_->Choose(path);
@@ -296,8 +300,7 @@ TEST_F(PngGeneratorTest, LoadPreviewAndSaveAsPng) {
   EXPECT_NE(shot.pixel(mid, shot.height() - 10), qRgb(255, 0, 0));
 
   const QString out = Path("out.png");
-  files_->Choose(out);
-  save_->click();
+  SaveAs(out);
   EXPECT_EQ(files_->FileRequests().back().title, "Save Images As");
   EXPECT_TRUE(files_->FileRequests().back().save);
   const auto picture = LoadPngPicture(out);
@@ -313,15 +316,9 @@ TEST_F(PngGeneratorTest, LoadPreviewAndSaveAsPng) {
 TEST_F(PngGeneratorTest, PaletteBitmapsKeepTheirDepth) {
   for (const int bits : {1, 4, 8}) {
     SCOPED_TRACE(bits);
-    const QString in = Path("palette.bmp");
-    ASSERT_EQ(WriteDibFile(BitmapToPackedDib(Filled(16, 8, QImage::Format_RGB32, qRgb(0, 0, 0)),
-                                             nullptr, bits),
-                           in),
-              DibWriteResult::kWritten);
-    Browse(in);
+    Browse(Bitmap("palette.bmp", 16, 8, qRgb(0, 0, 0), bits));
     const QString out = Path("palette.png");
-    files_->Choose(out);
-    save_->click();
+    SaveAs(out);
     QFile png(out);
     ASSERT_TRUE(png.open(QIODevice::ReadOnly));
     const QByteArray bytes = png.readAll();
@@ -370,8 +367,7 @@ TEST_F(PngGeneratorTest, AFailedSaveIsReportedAndKeepsTheOldFile) {
   Browse(WideBitmap());
   const QString blocked = Path("no-such-folder/out.png");
   prompts_->Expect(blocked);
-  files_->Choose(blocked);
-  save_->click();
+  SaveAs(blocked);
   ASSERT_EQ(prompts_->Shown().size(), 1);
   EXPECT_EQ(prompts_->Last().title, "Error Saving File");
   EXPECT_FALSE(QFile::exists(blocked));

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QTabWidget>
 #include <QTableView>
+#include <vector>
 
 #include "exchange/ExchangeSupport.h"
 #include "inventory/frmProdList.h"
@@ -56,22 +57,20 @@ TEST_F(frmMainTest, SetUIFollowsWhetherADatabaseIsOpen) {
     for (const char* top : {"mnuLookup", "mnuTransactions", "mnuProducts", "mnuReports", "mnuConfigure", "mnuWindow"}) {
       EXPECT_EQ(Shown(m, top), c.open) << top;
     }
-    EXPECT_TRUE(Shown(m, "mnuFile"));
-    EXPECT_TRUE(Shown(m, "mnuHelp"));
+    for (const char* top : {"mnuFile", "mnuHelp"}) EXPECT_TRUE(Shown(m, top)) << top;
     EXPECT_FALSE(Shown(m, "mnuContext"));
-    EXPECT_EQ(Enabled(m, "mnuFileNew"), !c.open);
-    EXPECT_EQ(Enabled(m, "mnuFileOpen"), !c.open);
-    EXPECT_EQ(Enabled(m, "mnuFileClose"), c.open);
-    EXPECT_TRUE(Enabled(m, "mnuHelpBackup"));
-    EXPECT_TRUE(Enabled(m, "mnuHelpDBMaintenance"));
+    for (const char* item : {"mnuFileNew", "mnuFileOpen"}) EXPECT_EQ(Enabled(m, item), !c.open) << item;
+    for (const char* item : {"mnuFileClose", "mnuReportsExportCurrentProductInventory"}) {
+      EXPECT_EQ(Enabled(m, item), c.open) << item;
+    }
+    for (const char* item : {"mnuHelpBackup", "mnuHelpDBMaintenance", "mnuProductsImportProducts",
+                             "mnuTransactionsImportTransactions", "mnuConfigurePreferences"}) {
+      EXPECT_TRUE(Enabled(m, item)) << item;
+    }
     EXPECT_EQ(!m.SBContainer->isHidden(), c.open);
     EXPECT_EQ(m.StatusBar1->text(),
               c.open ? QStringLiteral("My Current Data Directory: ") + dir
                      : QStringLiteral("Choose File menu to open an existing database or to create a new database"));
-    EXPECT_EQ(Enabled(m, "mnuReportsExportCurrentProductInventory"), c.open);
-    EXPECT_TRUE(Enabled(m, "mnuProductsImportProducts"));
-    EXPECT_TRUE(Enabled(m, "mnuTransactionsImportTransactions"));
-    EXPECT_TRUE(Enabled(m, "mnuConfigurePreferences"));
   }
 }
 
@@ -151,47 +150,37 @@ TEST_F(frmMainTest, MenusAndListBarRunTheirCommands) {
   m.SetUI();
   m.SetCustomMenuLabels();
   struct Case {
-    const char* item;  // a menu entry (mnu...) or a list-bar key
-    QString dialog;    // the dialog run, "" none
-    QString tag;       // the dialog's or child window's tag, "" none
-    QString title;     // the start of the list editor's caption
+    std::vector<const char*> items;  // menu entries (mnu...) or list-bar keys, run in turn
+    QString dialog;                  // the dialog run, "" none
+    QString tag;                     // the dialog's or child window's tag, "" none
+    QString title;                   // the start of the list editor's caption
   };
   const Case cases[] = {
-      {"mnuLookupProducts", "frmLookupProduct", "", ""},
-      {"LOOKUPPRODUCT", "frmLookupProduct", "", ""},
-      {"mnuProductsNewProduct", "frmProduct", "", ""},
-      {"NEWPRODUCT", "frmProduct", "", ""},
-      {"mnuTransactionsEnterNewTransaction", "frmNewTran", "", ""},
-      {"NEWTRANSACTION", "frmNewTran", "", ""},
-      {"mnuTransactionsScanNewTransaction", "frmScanNewTran", "", ""},
-      {"SCANNEWTRANSACTION", "frmScanNewTran", "", ""},
-      {"mnuTransactionBatchNewTransaction", "frmBatchTran", "", ""},
-      {"BATCHNEWTRANSACTION", "frmBatchTran", "", ""},
-      {"mnuTransactionsReceiveOrdered", "frmSelTransaction", "", "Receive Products On Order"},
-      {"mnuTransactionsShipAllocated", "frmSelTransaction", "", "Ship Allocated Products"},
-      {"mnuTransactionsImportTransactions", "frmImportTran", "", ""},
-      {"mnuProductsImportProducts", "frmImportProducts", "", ""},
-      {"CUSTOMIZATIONS", "frmPreferences", "", ""},
-      {"mnuConfigurePreferences", "frmPreferences", "", ""},
-      {"PRODUCTCATEGORIES", "frmEditCategories", "PRODUCTCATEGORIES", "Edit Product Groups"},
-      {"mnuConfigureProductLocations", "frmEditCategories", "PRODUCTLOCATIONS", "Edit Product Locations"},
-      {"PRODUCTMANUFACTURERS", "frmEditCategories", "PRODUCTMANUFACTURERS", "Edit Product Manufacturers"},
-      {"mnuConfigureProductVendors", "frmEditCategories", "PRODUCTVENDORS", "Edit Product Vendors"},
-      {"TRANSACTIONCATEGORIES", "frmEditCategories", "TRANSACTIONCATEGORIES", "Edit Transaction Tools & Parts"},
-      {"mnuConfigureTransactionAccounts", "frmEditCategories", "TRANSACTIONACCOUNTS", "Edit Transaction Accounts"},
-      {"mnuProductsProductList", "", "PRODUCTLIST", ""},
-      {"PRODUCTLIST", "", "PRODUCTLIST", ""},
-      {"QUICKINVENTORY", "", "~106", ""},
-      {"mnuReportsInventory", "", "~102", ""},
-      {"TRANSACTIONS", "", "~101", ""},
-      {"mnuReportsAllReports", "", "REPORTS", ""},
-      {"MAIN_HELP", "", "", ""},
-      {"customizations", "", "", ""},
-      {"NOSUCHKEY", "", "", ""},
-      {"", "", "", ""},
+      {{"mnuLookupProducts", "LOOKUPPRODUCT"}, "frmLookupProduct", "", ""},
+      {{"mnuProductsNewProduct", "NEWPRODUCT"}, "frmProduct", "", ""},
+      {{"mnuTransactionsEnterNewTransaction", "NEWTRANSACTION"}, "frmNewTran", "", ""},
+      {{"mnuTransactionsScanNewTransaction", "SCANNEWTRANSACTION"}, "frmScanNewTran", "", ""},
+      {{"mnuTransactionBatchNewTransaction", "BATCHNEWTRANSACTION"}, "frmBatchTran", "", ""},
+      {{"mnuTransactionsReceiveOrdered"}, "frmSelTransaction", "", "Receive Products On Order"},
+      {{"mnuTransactionsShipAllocated"}, "frmSelTransaction", "", "Ship Allocated Products"},
+      {{"mnuTransactionsImportTransactions"}, "frmImportTran", "", ""},
+      {{"mnuProductsImportProducts"}, "frmImportProducts", "", ""},
+      {{"CUSTOMIZATIONS", "mnuConfigurePreferences"}, "frmPreferences", "", ""},
+      {{"PRODUCTCATEGORIES"}, "frmEditCategories", "PRODUCTCATEGORIES", "Edit Product Groups"},
+      {{"mnuConfigureProductLocations"}, "frmEditCategories", "PRODUCTLOCATIONS", "Edit Product Locations"},
+      {{"PRODUCTMANUFACTURERS"}, "frmEditCategories", "PRODUCTMANUFACTURERS", "Edit Product Manufacturers"},
+      {{"mnuConfigureProductVendors"}, "frmEditCategories", "PRODUCTVENDORS", "Edit Product Vendors"},
+      {{"TRANSACTIONCATEGORIES"}, "frmEditCategories", "TRANSACTIONCATEGORIES", "Edit Transaction Tools & Parts"},
+      {{"mnuConfigureTransactionAccounts"}, "frmEditCategories", "TRANSACTIONACCOUNTS", "Edit Transaction Accounts"},
+      {{"mnuProductsProductList", "PRODUCTLIST"}, "", "PRODUCTLIST", ""},
+      {{"QUICKINVENTORY"}, "", "~106", ""},
+      {{"mnuReportsInventory"}, "", "~102", ""},
+      {{"TRANSACTIONS"}, "", "~101", ""},
+      {{"mnuReportsAllReports"}, "", "REPORTS", ""},
+      {{"MAIN_HELP", "customizations", "NOSUCHKEY", ""}, "", "", ""},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.item);
+  for (const Case& c : cases) for (const char* name : c.items) {
+    SCOPED_TRACE(name);
     auto* stray = new QWidget;
     ui::SetTag(stray, QStringLiteral("STRAY"));
     const qsizetype ran = runner->Ran().size();
@@ -202,7 +191,7 @@ TEST_F(frmMainTest, MenusAndListBarRunTheirCommands) {
         title = d.windowTitle();
       });
     }
-    const QString item = QLatin1String(c.item);
+    const QString item = QLatin1String(name);
     if (item.startsWith(QLatin1String("mnu"))) {
       m.MenuItem(item)->trigger();
     } else {
@@ -264,19 +253,20 @@ TEST_F(frmMainTest, CustomListNamesRelabelMenusAndListBar) {
     const char* menu;
     const char* key;
     QString caption;
+    const char* builtin;  // the caption without a name of the database's own
   };
   const QString twenty = QStringLiteral("ABCDEFGHIJKLMNOPQRST");
   const Case cases[] = {
       // "Transaction " plus the first 13 of 20 characters: 25 in all.
       {"svltran.dbf", "catid", twenty, "mnuConfigureTransactionCategories", "TRANSACTIONCATEGORIES",
-       QStringLiteral("Transaction ABCDEFGHIJKLM")},
+       QStringLiteral("Transaction ABCDEFGHIJKLM"), "Transaction Categories"},
       // "&" is part of the name, no mnemonic.
       {"svltran.dbf", "shipmethod", QStringLiteral("Tools & Parts"), "mnuConfigureTransactionAccounts",
-       "TRANSACTIONACCOUNTS", QStringLiteral("Transaction Tools & Parts")},
+       "TRANSACTIONACCOUNTS", QStringLiteral("Transaction Tools & Parts"), "Transaction Accounts"},
       {"svlprod.dbf", "groupid", twenty, "mnuConfigureProductGroups", "PRODUCTCATEGORIES",
-       QStringLiteral("Product ABCDEFGHIJKLMNOPQ")},
+       QStringLiteral("Product ABCDEFGHIJKLMNOPQ"), "Product Groups"},
       {"svlprod.dbf", "location", QStringLiteral("Bins"), "mnuConfigureProductLocations",
-       "PRODUCTLOCATIONS", QStringLiteral("Product Bins")},
+       "PRODUCTLOCATIONS", QStringLiteral("Product Bins"), "Product Locations"},
   };
   frmMain& m = Main();
   for (const Case& c : cases) {
@@ -294,10 +284,9 @@ TEST_F(frmMainTest, CustomListNamesRelabelMenusAndListBar) {
     gDB().SetParamValue(gDB().MakeCustomFieldParamName(QLatin1String(c.table), QLatin1String(c.field)), {});
   }
   m.SetCustomMenuLabels();
-  const char* defaults[] = {"Transaction Categories", "Transaction Accounts", "Product Groups", "Product Locations"};
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(m.MenuItem(QLatin1String(cases[i].menu))->text(), QLatin1String(defaults[i]));
-    EXPECT_EQ(m.SB->Model().FindItem(QLatin1String(cases[i].key))->Caption(), QLatin1String(defaults[i]));
+  for (const Case& c : cases) {
+    EXPECT_EQ(m.MenuItem(QLatin1String(c.menu))->text(), QLatin1String(c.builtin));
+    EXPECT_EQ(m.SB->Model().FindItem(QLatin1String(c.key))->Caption(), QLatin1String(c.builtin));
   }
 }
 
@@ -429,21 +418,21 @@ TEST_F(frmMainTest, CascadeStaggersTheWindowsAtTheirOwnSize) {
 // is kept per report and restored when it opens again.
 TEST_F(frmMainTest, ReportWindowIsAChildThatKeepsItsPlace) {
   frmMain& m = ShownMainOnNewDatabase();
-  m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
-  QWidget* w = ui::FindByTag(QStringLiteral("~102"));
-  ASSERT_NE(w, nullptr);
-  auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+  // The report's frame, null unless the window is a child of the MDI area.
+  const auto open = [&]() -> QMdiSubWindow* {
+    m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
+    QWidget* w = ui::FindByTag(QStringLiteral("~102"));
+    return w == nullptr ? nullptr : qobject_cast<QMdiSubWindow*>(w->parentWidget());
+  };
+  QMdiSubWindow* sub = open();
   ASSERT_NE(sub, nullptr);
   EXPECT_EQ(sub->windowTitle(), QStringLiteral("Inventory of All Products"));
   sub->setGeometry(20, 10, 500, 400);
-  ASSERT_TRUE(ui::Unload(w));
-  m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
-  w = ui::FindByTag(QStringLiteral("~102"));
-  ASSERT_NE(w, nullptr);
-  sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+  ASSERT_TRUE(ui::Unload(sub->widget()));
+  sub = open();
   ASSERT_NE(sub, nullptr);
   EXPECT_EQ(sub->geometry(), QRect(20, 10, 500, 400));
-  m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
+  open();
   EXPECT_EQ(m.mdi->subWindowList().size(), 1) << "a second request brings the same window forward";
 }
 

@@ -95,12 +95,6 @@ TEST(GridDataTest, LargeGridSortsAndShrinks) {
   EXPECT_EQ(d.Style(9, 1).backColor, 0x00C0FFFFu);
 }
 
-}  // namespace
-}  // namespace ctl::grid
-
-namespace ctl::grid {
-namespace {
-
 TEST(GridDataTest, RemoveRowsKeepsEveryStoreOfTheRowsLeftInStep) {
   struct Case {
     std::vector<int> remove;
@@ -142,12 +136,6 @@ TEST(GridDataTest, RemoveRowsKeepsEveryStoreOfTheRowsLeftInStep) {
   }
 }
 
-}  // namespace
-}  // namespace ctl::grid
-
-namespace ctl::grid {
-namespace {
-
 // More distinct dates than the sort's first cache holds, each stored once and shared by
 // several rows: every row sorts by its date.
 TEST(GridDataTest, ManySharedDatesSortAsDates) {
@@ -170,12 +158,6 @@ TEST(GridDataTest, ManySharedDatesSortAsDates) {
   d.Sort(1, d.Rows() - 1, 0, 0, false);
   for (int r = 1; r < d.Rows(); ++r) ASSERT_EQ(d.Cells(1).IntValue(static_cast<size_t>(r)), (r - 1) / kCopies) << r;
 }
-
-}  // namespace
-}  // namespace ctl::grid
-
-namespace ctl::grid {
-namespace {
 
 // Rows styled one at a time (banding), then over ranges, cleared and styled again.
 TEST(GridStylesTest, RowByRowAndRangeEditsCombine) {

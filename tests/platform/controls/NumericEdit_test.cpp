@@ -236,16 +236,15 @@ TEST(NumericEditTest, CurrencyValuesRoundTripThroughTheText) {
     testenv::ScopedLocale scoped(QString::fromLatin1(locale));
     for (const char* v : values) {
       for (const bool fixed : {false, true}) {
-        NumericEdit edit(NumericKind::Currency);
-        edit.setRange(-9000000000, 9000000000);
-        edit.setDecimalPlaces(4);
+        NumericEdit edit(NumericKind::Currency), copy(NumericKind::Currency);
+        for (NumericEdit* e : {&edit, &copy}) {
+          e->setRange(-9000000000, 9000000000);
+          e->setDecimalPlaces(4);
+        }
         edit.setFixedPoint(fixed);
         edit.setValue(Cur(v));
         EXPECT_EQ(edit.Value(), Cur(v)) << locale << " " << v;
         EXPECT_EQ(rt::CCur(edit.Text()), Cur(v)) << locale << " " << v << " " << edit.Text().toStdString();
-        NumericEdit copy(NumericKind::Currency);
-        copy.setRange(-9000000000, 9000000000);
-        copy.setDecimalPlaces(4);
         copy.setText(edit.Text());
         EXPECT_EQ(copy.Value(), Cur(v)) << locale << " " << v;
       }
