@@ -247,10 +247,11 @@ TEST_F(TranTest, ExistenceTestsFollowTheProductsRows) {
   AddTran(1000, 5, "1", "1");
   AddTran(1001, 2, "1", "1");
   DATA4* tb = nullptr;
-  EXPECT_TRUE(gDB().ProductHasATranType(1000, 5, tb));
-  EXPECT_TRUE(gDB().ProductHasATranType(1000, 1, tb));
-  EXPECT_FALSE(gDB().ProductHasATranType(1000, 2, tb));
-  EXPECT_FALSE(gDB().ProductHasATranType(1002, 2, tb));
+  const struct {
+    int32_t product, type;
+    bool has;
+  } cases[] = {{1000, 5, true}, {1000, 1, true}, {1000, 2, false}, {1002, 2, false}};
+  for (const auto& c : cases) EXPECT_EQ(gDB().ProductHasATranType(c.product, c.type, tb), c.has) << c.product << "/" << c.type;
   EXPECT_EQ(tb, nullptr);
   EXPECT_TRUE(gDB().ProductHasTransactions(1001));
   EXPECT_FALSE(gDB().ProductHasTransactions(1002));

@@ -716,19 +716,12 @@ TEST_F(ProductStoreTest, ARecordReadsBackAsWrittenAndALockedRowKeepsIt) {
   const store::Result<store::ProductRecord> read = products.Get(1001);
   ASSERT_TRUE(read.ok());
   const store::ProductRecord& g = read.value;
-  EXPECT_EQ(g.partNo, QStringLiteral("Ä-1"));
-  EXPECT_EQ(g.name, r.name);
+  EXPECT_EQ(QStringList({g.partNo, g.name, g.leadTime, g.custom1, g.custom2, g.custom4, g.notes}),
+            QStringList({QStringLiteral("Ä-1"), r.name, r.leadTime, r.custom1, QString(), r.custom4, r.notes}));
   EXPECT_EQ(std::vector<int32_t>({g.location, g.group, g.manuf, g.vendor}), std::vector<int32_t>({1001, 1002, 1003, 1004}));
   EXPECT_TRUE(g.hidden);
-  EXPECT_EQ(g.reorderLevel, r.reorderLevel);
-  EXPECT_EQ(g.reorderQty, r.reorderQty);
-  EXPECT_EQ(g.stdCost, r.stdCost);
-  EXPECT_EQ(g.stdPrice, r.stdPrice);
-  EXPECT_EQ(g.leadTime, r.leadTime);
-  EXPECT_EQ(g.custom1, r.custom1);
-  EXPECT_EQ(g.custom2, QString());
-  EXPECT_EQ(g.custom4, r.custom4);
-  EXPECT_EQ(g.notes, r.notes);
+  EXPECT_EQ(std::vector<rt::Currency>({g.reorderLevel, g.reorderQty, g.stdCost, g.stdPrice}),
+            std::vector<rt::Currency>({r.reorderLevel, r.reorderQty, r.stdCost, r.stdPrice}));
   EXPECT_EQ(products.Get(4711).status.failure, Failure::kNotFound);
   EXPECT_EQ(products.Update(4711, r).failure, Failure::kNotFound);
 

@@ -79,14 +79,12 @@ TEST_F(frmInvAddUpateDelTest, NothingChosenIsStoredAsMinusOne) {
   for (const bool chooseBlank : {false, true}) {
     frmInvAddUpateDel dlg;
     dlg.Init(0, NewTran(widget, 2, "4"), -1);
-    EXPECT_EQ(dlg.cboCategory->currentIndex(), -1);
-    EXPECT_EQ(dlg.cboAccount->currentIndex(), -1);
+    for (QComboBox* cbo : {dlg.cboCategory, dlg.cboAccount}) EXPECT_EQ(cbo->currentIndex(), -1) << chooseBlank;
     if (chooseBlank) dlg.cboCategory->setCurrentIndex(0);
     ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
     ASSERT_TRUE(dlg.m_bOK);
     const clsTran stored = Stored(dlg.m_udTran.nTranID);
-    EXPECT_EQ(stored.nCatID, chooseBlank ? 0 : -1);
-    EXPECT_EQ(stored.nAcctID, -1);
+    EXPECT_EQ(std::vector<int32_t>({stored.nCatID, stored.nAcctID}), std::vector<int32_t>({chooseBlank ? 0 : -1, -1}));
   }
 }
 

@@ -328,10 +328,8 @@ TEST_F(frmProductTest, ANewProductSavedWithNothingChosenStoresMinusOne) {
   dlg.OKButton_Click();
   ASSERT_TRUE(dlg.m_bOK);
   const clsProd stored = Load(p.nProdId);
-  EXPECT_EQ(stored.nLocation, -1);
-  EXPECT_EQ(stored.nGroup, -1);
-  EXPECT_EQ(stored.nManuf, -1);
-  EXPECT_EQ(stored.nVendor, -1);
+  EXPECT_EQ(std::vector<int32_t>({stored.nLocation, stored.nGroup, stored.nManuf, stored.nVendor}),
+            std::vector<int32_t>(4, -1));
 }
 
 // A character the tables cannot hold (code page 1252) is refused in every stored text
