@@ -442,12 +442,8 @@ class ListStoreTest : public storetest::StoreTest {
     Append("svlprod.dbf", {{"rowid", QString::number(id)}, {"partno", QLatin1String(partNo)},
                            {"prodname", QLatin1String(name)}, {"hide", hidden ? QStringLiteral("T") : QStringLiteral("F")}});
   }
-  static std::vector<int32_t> Ids(const std::vector<store::ListRow>& rows) {
-    std::vector<int32_t> ids;
-    for (const auto& r : rows) ids.push_back(r.id);
-    return ids;
-  }
-  static std::vector<int32_t> Ids(const std::vector<store::ProductListRow>& rows) {
+  template <typename Row>
+  static std::vector<int32_t> Ids(const std::vector<Row>& rows) {
     std::vector<int32_t> ids;
     for (const auto& r : rows) ids.push_back(r.id);
     return ids;
@@ -563,11 +559,14 @@ TEST_F(ListStoreTest, TranScansSelectByKeyOrTakeEveryLiveRow) {
   };
   store::TranScan scan(session_, tb.get());
   const store::TranView& row = scan.row();
+  const auto walk = [&](bool more) {
+    std::vector<int32_t> ids;
+    for (; more; more = scan.Next()) ids.push_back(row.Id());
+    return ids;
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.tag == nullptr ? "all" : c.tag);
-    std::vector<int32_t> ids;
-    for (bool more = scan.First(c.tag, c.key); more; more = scan.Next()) ids.push_back(row.Id());
-    EXPECT_EQ(ids, c.ids);
+    EXPECT_EQ(walk(scan.First(c.tag, c.key)), c.ids);
   }
   // By the number on the tag: the walk ends at the first row of another number.
   using By = store::TranScan::ByNumber;
@@ -578,9 +577,7 @@ TEST_F(ListStoreTest, TranScansSelectByKeyOrTakeEveryLiveRow) {
   } numbers[] = {{By::kProduct, 7, {2001}}, {By::kProduct, 8, {2002, 2004}}, {By::kType, 3, {}}, {By::kType, 5, {}}};
   for (const auto& c : numbers) {
     SCOPED_TRACE(c.value);
-    std::vector<int32_t> ids;
-    for (bool more = scan.FirstWithNumber(c.by, c.value); more; more = scan.Next()) ids.push_back(row.Id());
-    EXPECT_EQ(ids, c.ids);
+    EXPECT_EQ(walk(scan.FirstWithNumber(c.by, c.value)), c.ids);
   }
   EXPECT_EQ(scan.RecordCount(), 4);
   ASSERT_TRUE(scan.Find(2002));
