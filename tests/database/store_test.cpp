@@ -8,6 +8,7 @@
 #include <string>
 #include <map>
 #include <set>
+#include <tuple>
 
 #include "database/Schema.h"
 #include "database/store/Categories.h"
@@ -299,6 +300,12 @@ class TranStoreTest : public storetest::StoreTest {
     EXPECT_TRUE(transactions.Append(r, id).ok());
     return r;
   }
+  // Another user's lock of the row `id`.
+  static void HoldRow(const dbtest::OtherUser& user, int32_t id) {
+    d4tagSelect(user.table(), d4tag(user.table(), "rowid"));
+    ASSERT_EQ(d4seekDouble(user.table(), id), 0);
+    ASSERT_EQ(d4lock(user.table(), d4recNo(user.table())), 0);
+  }
   store::Transactions transactions{session_};
   store::Stock stock{session_};
 };
@@ -319,14 +326,10 @@ TEST_F(TranStoreTest, ARowReadsBackAsWritten) {
     const store::Result<store::TranRow> r = transactions.Get(c.id);
     EXPECT_EQ(r.status.failure, c.failure);
     if (!r.ok()) continue;
-    EXPECT_EQ(r.value.prodId, 7);
-    EXPECT_EQ(r.value.date, QStringLiteral("20260315"));
-    EXPECT_EQ(r.value.type, store::TranType::kShip);
-    EXPECT_EQ(r.value.units, rt::Currency::FromDouble(2.5));
-    EXPECT_EQ(r.value.unitPrice, rt::Currency(12));
-    EXPECT_EQ(r.value.note, QStringLiteral("trimmed"));
-    EXPECT_EQ(r.value.catId, 1001);
-    EXPECT_EQ(r.value.acctId, 1002);
+    const store::TranRow& v = r.value;
+    EXPECT_EQ(std::tie(v.prodId, v.date, v.type, v.units, v.unitPrice, v.note, v.catId, v.acctId),
+              std::make_tuple(7, QStringLiteral("20260315"), store::TranType::kShip, rt::Currency::FromDouble(2.5),
+                              rt::Currency(12), QStringLiteral("trimmed"), 1001, 1002));
   }
   store::TranRow missing = a;
   missing.id = 4711;
@@ -341,16 +344,11 @@ TEST_F(TranStoreTest, ARowAnotherUserHoldsKeepsItsFields) {
   ASSERT_NE(tb, nullptr);
   {
     d4tagSelect(tb, d4tag(tb, "rowid"));
-    // The other user's lock of the row, through its own engine.
-    CODE4* c = d4init_v();
-    DATA4* theirs = d4open(c, QFile::encodeName(PathOf("svltran.dbf")).constData());
-    d4tagSelect(theirs, d4tag(theirs, "rowid"));
-    ASSERT_EQ(d4seekDouble(theirs, a.id), 0);
-    ASSERT_EQ(d4lock(theirs, d4recNo(theirs)), 0);
+    dbtest::OtherUser user(PathOf("svltran.dbf"));  // the row's lock, through its own engine
+    ASSERT_NO_FATAL_FAILURE(HoldRow(user, a.id));
     store::TranRow changed = a;
     changed.units = rt::Currency(99);
     EXPECT_EQ(transactions.Update(changed, tb).failure, Failure::kLocked);
-    d4initUndo(c);
   }
   d4close(tb);
   EXPECT_EQ(transactions.Get(a.id).value.units, rt::Currency(3));
@@ -362,10 +360,7 @@ TEST_F(TranStoreTest, AProductsRowsAreDeletedUpToOneAnotherUserHolds) {
   const store::TranRow other = Added(Row(8, store::TranType::kReceive, 1, 1));
   {
     dbtest::OtherUser user(PathOf("svltran.dbf"));
-    DATA4* theirs = user.table();
-    d4tagSelect(theirs, d4tag(theirs, "rowid"));
-    ASSERT_EQ(d4seekDouble(theirs, b.id), 0);
-    ASSERT_EQ(d4lock(theirs, d4recNo(theirs)), 0);
+    ASSERT_NO_FATAL_FAILURE(HoldRow(user, b.id));
     EXPECT_EQ(transactions.DeleteOfProduct(7).failure, Failure::kLocked);
   }
   EXPECT_EQ(transactions.Get(a.id).status.failure, Failure::kNotFound);
