@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <tuple>
 
 #include "inventory/TranEntry.h"
 #include "services/clsSystem.h"
@@ -61,11 +62,8 @@ TEST_F(frmInvAddUpateDelTest, ValidateChecksItsRulesInOrder) {
       EXPECT_TRUE(dlg.Validate());
     }
   }
-  EXPECT_EQ(dlg.m_udTran.nProdId, widget);
-  EXPECT_EQ(dlg.m_udTran.curUnits, Cur("5"));
-  EXPECT_EQ(dlg.m_udTran.udTranType, 2);
-  EXPECT_EQ(dlg.m_udTran.nCatID, -1);  // nothing chosen
-  EXPECT_EQ(dlg.m_udTran.nAcctID, -1);
+  const clsTran& t = dlg.m_udTran;  // category and account: -1, nothing chosen
+  EXPECT_EQ(std::tie(t.nProdId, t.curUnits, t.udTranType, t.nCatID, t.nAcctID), std::make_tuple(widget, Cur("5"), 2, -1, -1));
 }
 
 // The lists start with no row selected: a transaction saved with nothing chosen stores
