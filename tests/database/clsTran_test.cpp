@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
+#include <tuple>
 
 #include "platform/xbase/EngineState.h"
 #include "tests/database/DbTestSupport.h"
@@ -26,6 +27,12 @@ class TranTest : public dbtest::DbTest {
   }
 };
 
+// Every field of a record, in declaration order, to compare records whole.
+auto Fields(const clsTran& t) {
+  return std::make_tuple(t.nTranID, t.nProdId, t.sDate, t.udTranType, t.curUnits, t.curUnitPrice, t.sNote, t.nCatID,
+                         t.nAcctID);
+}
+
 // Units × amount must be a currency value, either sign, up to its last digit.
 TEST(clsTranRecord, AValueBeyondTheCurrencyRangeDoesNotFit) {
   const struct {
@@ -43,16 +50,9 @@ TEST(clsTranRecord, AValueBeyondTheCurrencyRangeDoesNotFit) {
 }
 
 TEST(clsTranRecord, ANewRecordHoldsItsDefaults) {
-  clsTran t;
-  EXPECT_EQ(t.nTranID, -1);
-  EXPECT_EQ(t.nProdId, -1);
-  EXPECT_EQ(t.udTranType, -1);
-  EXPECT_EQ(t.nCatID, -1);
-  EXPECT_EQ(t.nAcctID, -1);
-  EXPECT_EQ(t.curUnits, rt::Currency());
-  EXPECT_EQ(t.curUnitPrice, rt::Currency());
-  EXPECT_TRUE(t.sNote.isEmpty());
-  EXPECT_EQ(t.sDate, QStringLiteral("3/15/2026"));  // the test clock's day
+  clsTran t;  // dated the test clock's day
+  EXPECT_EQ(Fields(t), std::make_tuple(-1, -1, QStringLiteral("3/15/2026"), -1, rt::Currency(), rt::Currency(),
+                                       QString(), -1, -1));
   t.sNote = QStringLiteral("x");
   t.nTranID = 7;
   t.Init();
@@ -77,17 +77,11 @@ TEST_F(TranTest, ANewTransactionGetsTheCounterIdAndReadsBackWhole) {
   EXPECT_EQ(t.nTranID, 1000);
   EXPECT_EQ(gDB().QueryNextID(QStringLiteral("svltran.dbf")), 1001);
 
+  clsTran expected = t;
+  expected.sNote = t.sNote.trimmed();  // whole, beyond 32,767 characters
   clsTran back;
   ASSERT_TRUE(gDB().GetTran(1000, back));
-  EXPECT_EQ(back.nTranID, 1000);
-  EXPECT_EQ(back.nProdId, 1000);
-  EXPECT_EQ(back.sDate, QStringLiteral("2/28/2026"));
-  EXPECT_EQ(back.udTranType, 2);
-  EXPECT_EQ(back.curUnits, Cur("12.5"));
-  EXPECT_EQ(back.curUnitPrice, Cur("3.1234"));
-  EXPECT_EQ(back.sNote, t.sNote.trimmed());  // whole, beyond 32,767 characters
-  EXPECT_EQ(back.nCatID, 1001);
-  EXPECT_EQ(back.nAcctID, 1002);
+  EXPECT_EQ(Fields(back), Fields(expected));
 }
 
 TEST_F(TranTest, UpdateRewritesTheRowAndDeleteRemovesIt) {
@@ -229,14 +223,8 @@ TEST_F(TranTest, CopyAppendsTheRemainderDatedAsTheOutstandingRow) {
   EXPECT_EQ(received.nTranID, before.nTranID);  // the original is not changed
   clsTran copy;
   ASSERT_TRUE(gDB().GetTran(before.nTranID + 1, copy));
-  EXPECT_EQ(copy.udTranType, 1);
-  EXPECT_EQ(copy.curUnits, Cur("4"));
-  EXPECT_EQ(copy.sDate, QStringLiteral("1/10/2026"));
-  EXPECT_EQ(copy.curUnitPrice, Cur("2.5"));
-  EXPECT_EQ(copy.sNote, QStringLiteral("partial"));
-  EXPECT_EQ(copy.nProdId, 1000);
-  EXPECT_EQ(copy.nCatID, 1003);
-  EXPECT_EQ(copy.nAcctID, 1004);
+  EXPECT_EQ(Fields(copy), std::make_tuple(before.nTranID + 1, 1000, QStringLiteral("1/10/2026"), 1, Cur("4"),
+                                          Cur("2.5"), QStringLiteral("partial"), 1003, 1004));
   ASSERT_TRUE(gDB().GetTran(before.nTranID + 2, copy));
   EXPECT_EQ(copy.udTranType, 5);
   EXPECT_EQ(copy.sDate, QStringLiteral("3/15/2026"));  // not a date: the original's
@@ -247,10 +235,11 @@ TEST_F(TranTest, ExistenceTestsFollowTheProductsRows) {
   AddTran(1000, 5, "1", "1");
   AddTran(1001, 2, "1", "1");
   DATA4* tb = nullptr;
-  EXPECT_TRUE(gDB().ProductHasATranType(1000, 5, tb));
-  EXPECT_TRUE(gDB().ProductHasATranType(1000, 1, tb));
-  EXPECT_FALSE(gDB().ProductHasATranType(1000, 2, tb));
-  EXPECT_FALSE(gDB().ProductHasATranType(1002, 2, tb));
+  const struct {
+    int32_t product, type;
+    bool has;
+  } cases[] = {{1000, 5, true}, {1000, 1, true}, {1000, 2, false}, {1002, 2, false}};
+  for (const auto& c : cases) EXPECT_EQ(gDB().ProductHasATranType(c.product, c.type, tb), c.has) << c.product << "/" << c.type;
   EXPECT_EQ(tb, nullptr);
   EXPECT_TRUE(gDB().ProductHasTransactions(1001));
   EXPECT_FALSE(gDB().ProductHasTransactions(1002));

@@ -8,6 +8,9 @@
 #include <string>
 #include <map>
 #include <set>
+#include <tuple>
+#include <type_traits>
+#include <variant>
 
 #include "database/Schema.h"
 #include "database/store/Categories.h"
@@ -299,6 +302,12 @@ class TranStoreTest : public storetest::StoreTest {
     EXPECT_TRUE(transactions.Append(r, id).ok());
     return r;
   }
+  // Another user's lock of the row `id`.
+  static void HoldRow(const dbtest::OtherUser& user, int32_t id) {
+    d4tagSelect(user.table(), d4tag(user.table(), "rowid"));
+    ASSERT_EQ(d4seekDouble(user.table(), id), 0);
+    ASSERT_EQ(d4lock(user.table(), d4recNo(user.table())), 0);
+  }
   store::Transactions transactions{session_};
   store::Stock stock{session_};
 };
@@ -319,14 +328,10 @@ TEST_F(TranStoreTest, ARowReadsBackAsWritten) {
     const store::Result<store::TranRow> r = transactions.Get(c.id);
     EXPECT_EQ(r.status.failure, c.failure);
     if (!r.ok()) continue;
-    EXPECT_EQ(r.value.prodId, 7);
-    EXPECT_EQ(r.value.date, QStringLiteral("20260315"));
-    EXPECT_EQ(r.value.type, store::TranType::kShip);
-    EXPECT_EQ(r.value.units, rt::Currency::FromDouble(2.5));
-    EXPECT_EQ(r.value.unitPrice, rt::Currency(12));
-    EXPECT_EQ(r.value.note, QStringLiteral("trimmed"));
-    EXPECT_EQ(r.value.catId, 1001);
-    EXPECT_EQ(r.value.acctId, 1002);
+    const store::TranRow& v = r.value;
+    EXPECT_EQ(std::tie(v.prodId, v.date, v.type, v.units, v.unitPrice, v.note, v.catId, v.acctId),
+              std::make_tuple(7, QStringLiteral("20260315"), store::TranType::kShip, rt::Currency::FromDouble(2.5),
+                              rt::Currency(12), QStringLiteral("trimmed"), 1001, 1002));
   }
   store::TranRow missing = a;
   missing.id = 4711;
@@ -341,16 +346,11 @@ TEST_F(TranStoreTest, ARowAnotherUserHoldsKeepsItsFields) {
   ASSERT_NE(tb, nullptr);
   {
     d4tagSelect(tb, d4tag(tb, "rowid"));
-    // The other user's lock of the row, through its own engine.
-    CODE4* c = d4init_v();
-    DATA4* theirs = d4open(c, QFile::encodeName(PathOf("svltran.dbf")).constData());
-    d4tagSelect(theirs, d4tag(theirs, "rowid"));
-    ASSERT_EQ(d4seekDouble(theirs, a.id), 0);
-    ASSERT_EQ(d4lock(theirs, d4recNo(theirs)), 0);
+    dbtest::OtherUser user(PathOf("svltran.dbf"));  // the row's lock, through its own engine
+    ASSERT_NO_FATAL_FAILURE(HoldRow(user, a.id));
     store::TranRow changed = a;
     changed.units = rt::Currency(99);
     EXPECT_EQ(transactions.Update(changed, tb).failure, Failure::kLocked);
-    d4initUndo(c);
   }
   d4close(tb);
   EXPECT_EQ(transactions.Get(a.id).value.units, rt::Currency(3));
@@ -362,10 +362,7 @@ TEST_F(TranStoreTest, AProductsRowsAreDeletedUpToOneAnotherUserHolds) {
   const store::TranRow other = Added(Row(8, store::TranType::kReceive, 1, 1));
   {
     dbtest::OtherUser user(PathOf("svltran.dbf"));
-    DATA4* theirs = user.table();
-    d4tagSelect(theirs, d4tag(theirs, "rowid"));
-    ASSERT_EQ(d4seekDouble(theirs, b.id), 0);
-    ASSERT_EQ(d4lock(theirs, d4recNo(theirs)), 0);
+    ASSERT_NO_FATAL_FAILURE(HoldRow(user, b.id));
     EXPECT_EQ(transactions.DeleteOfProduct(7).failure, Failure::kLocked);
   }
   EXPECT_EQ(transactions.Get(a.id).status.failure, Failure::kNotFound);
@@ -442,12 +439,8 @@ class ListStoreTest : public storetest::StoreTest {
     Append("svlprod.dbf", {{"rowid", QString::number(id)}, {"partno", QLatin1String(partNo)},
                            {"prodname", QLatin1String(name)}, {"hide", hidden ? QStringLiteral("T") : QStringLiteral("F")}});
   }
-  static std::vector<int32_t> Ids(const std::vector<store::ListRow>& rows) {
-    std::vector<int32_t> ids;
-    for (const auto& r : rows) ids.push_back(r.id);
-    return ids;
-  }
-  static std::vector<int32_t> Ids(const std::vector<store::ProductListRow>& rows) {
+  template <typename Row>
+  static std::vector<int32_t> Ids(const std::vector<Row>& rows) {
     std::vector<int32_t> ids;
     for (const auto& r : rows) ids.push_back(r.id);
     return ids;
@@ -563,11 +556,14 @@ TEST_F(ListStoreTest, TranScansSelectByKeyOrTakeEveryLiveRow) {
   };
   store::TranScan scan(session_, tb.get());
   const store::TranView& row = scan.row();
+  const auto walk = [&](bool more) {
+    std::vector<int32_t> ids;
+    for (; more; more = scan.Next()) ids.push_back(row.Id());
+    return ids;
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.tag == nullptr ? "all" : c.tag);
-    std::vector<int32_t> ids;
-    for (bool more = scan.First(c.tag, c.key); more; more = scan.Next()) ids.push_back(row.Id());
-    EXPECT_EQ(ids, c.ids);
+    EXPECT_EQ(walk(scan.First(c.tag, c.key)), c.ids);
   }
   // By the number on the tag: the walk ends at the first row of another number.
   using By = store::TranScan::ByNumber;
@@ -578,9 +574,7 @@ TEST_F(ListStoreTest, TranScansSelectByKeyOrTakeEveryLiveRow) {
   } numbers[] = {{By::kProduct, 7, {2001}}, {By::kProduct, 8, {2002, 2004}}, {By::kType, 3, {}}, {By::kType, 5, {}}};
   for (const auto& c : numbers) {
     SCOPED_TRACE(c.value);
-    std::vector<int32_t> ids;
-    for (bool more = scan.FirstWithNumber(c.by, c.value); more; more = scan.Next()) ids.push_back(row.Id());
-    EXPECT_EQ(ids, c.ids);
+    EXPECT_EQ(walk(scan.FirstWithNumber(c.by, c.value)), c.ids);
   }
   EXPECT_EQ(scan.RecordCount(), 4);
   ASSERT_TRUE(scan.Find(2002));
@@ -716,19 +710,12 @@ TEST_F(ProductStoreTest, ARecordReadsBackAsWrittenAndALockedRowKeepsIt) {
   const store::Result<store::ProductRecord> read = products.Get(1001);
   ASSERT_TRUE(read.ok());
   const store::ProductRecord& g = read.value;
-  EXPECT_EQ(g.partNo, QStringLiteral("Ä-1"));
-  EXPECT_EQ(g.name, r.name);
+  EXPECT_EQ(QStringList({g.partNo, g.name, g.leadTime, g.custom1, g.custom2, g.custom4, g.notes}),
+            QStringList({QStringLiteral("Ä-1"), r.name, r.leadTime, r.custom1, QString(), r.custom4, r.notes}));
   EXPECT_EQ(std::vector<int32_t>({g.location, g.group, g.manuf, g.vendor}), std::vector<int32_t>({1001, 1002, 1003, 1004}));
   EXPECT_TRUE(g.hidden);
-  EXPECT_EQ(g.reorderLevel, r.reorderLevel);
-  EXPECT_EQ(g.reorderQty, r.reorderQty);
-  EXPECT_EQ(g.stdCost, r.stdCost);
-  EXPECT_EQ(g.stdPrice, r.stdPrice);
-  EXPECT_EQ(g.leadTime, r.leadTime);
-  EXPECT_EQ(g.custom1, r.custom1);
-  EXPECT_EQ(g.custom2, QString());
-  EXPECT_EQ(g.custom4, r.custom4);
-  EXPECT_EQ(g.notes, r.notes);
+  EXPECT_EQ(std::vector<rt::Currency>({g.reorderLevel, g.reorderQty, g.stdCost, g.stdPrice}),
+            std::vector<rt::Currency>({r.reorderLevel, r.reorderQty, r.stdCost, r.stdPrice}));
   EXPECT_EQ(products.Get(4711).status.failure, Failure::kNotFound);
   EXPECT_EQ(products.Update(4711, r).failure, Failure::kNotFound);
 
@@ -785,30 +772,25 @@ class RecordStoreTest : public ListStoreTest {
 TEST_F(RecordStoreTest, LookUpsFindTheWholeKeyAndSayWhyNot) {
   struct Case {
     const char* what;
-    store::Result<int32_t> (*find)(const store::Records&, DATA4*);
+    const char* tag;
+    std::variant<double, QString> key;
+    const char* field;
     int32_t value;
     Failure failure;
   } cases[] = {
-      {"number", [](const store::Records& r, DATA4* t) { return r.Find(t, "rowid", 1002, "rowid"); }, 1002, Failure::kNone},
-      {"other field", [](const store::Records& r, DATA4* t) { return r.Find(t, "rowid", 1003, "groupid"); }, 7,
-       Failure::kNone},
-      {"no number", [](const store::Records& r, DATA4* t) { return r.Find(t, "rowid", 4711, "rowid"); }, 0,
-       Failure::kNotFound},
-      {"whole text",
-       [](const store::Records& r, DATA4* t) { return r.Find(t, "partno", QStringLiteral(" AB-1 "), "rowid"); }, 1001,
-       Failure::kNone},
-      {"prefix", [](const store::Records& r, DATA4* t) { return r.Find(t, "partno", QStringLiteral("AB"), "rowid"); },
-       0, Failure::kNotFound},
-      {"empty", [](const store::Records& r, DATA4* t) { return r.Find(t, "partno", QString(), "rowid"); }, 0,
-       Failure::kNotFound},
-      {"unknown tag", [](const store::Records& r, DATA4* t) { return r.Find(t, "nosuch", 1001, "rowid"); }, 0,
-       Failure::kError},
-      {"unknown field", [](const store::Records& r, DATA4* t) { return r.Find(t, "rowid", 1001, "nosuch"); }, 0,
-       Failure::kError},
+      {"number", "rowid", 1002.0, "rowid", 1002, Failure::kNone},
+      {"other field", "rowid", 1003.0, "groupid", 7, Failure::kNone},
+      {"no number", "rowid", 4711.0, "rowid", 0, Failure::kNotFound},
+      {"whole text", "partno", QStringLiteral(" AB-1 "), "rowid", 1001, Failure::kNone},
+      {"prefix", "partno", QStringLiteral("AB"), "rowid", 0, Failure::kNotFound},
+      {"empty", "partno", QString(), "rowid", 0, Failure::kNotFound},
+      {"unknown tag", "nosuch", 1001.0, "rowid", 0, Failure::kError},
+      {"unknown field", "rowid", 1001.0, "nosuch", 0, Failure::kError},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const store::Result<int32_t> r = c.find(records, tb);
+    const store::Result<int32_t> r =
+        std::visit([&](const auto& key) { return records.Find(tb, c.tag, key, c.field); }, c.key);
     EXPECT_EQ(r.status.failure, c.failure);
     if (r.ok()) {
       EXPECT_EQ(r.value, c.value);
@@ -819,28 +801,27 @@ TEST_F(RecordStoreTest, LookUpsFindTheWholeKeyAndSayWhyNot) {
 TEST_F(RecordStoreTest, ReferencesAreFoundByTagOrByReadingEveryRow) {
   struct Case {
     const char* what;
-    store::Result<bool> (*ask)(const store::Records&, DATA4*);
+    const char* field;
+    std::variant<int32_t, std::optional<double>, QString> key;
     bool value;
     Failure failure;
   } cases[] = {
-      {"tag", [](const store::Records& r, DATA4* t) { return r.Refers(t, "rowid", 1001); }, true, Failure::kNone},
-      {"tag, none", [](const store::Records& r, DATA4* t) { return r.Refers(t, "rowid", 4711); }, false, Failure::kNone},
-      {"no tag", [](const store::Records& r, DATA4* t) { return r.Refers(t, "groupid", 7); }, true, Failure::kNone},
-      {"no tag, none", [](const store::Records& r, DATA4* t) { return r.Refers(t, "groupid", 8); }, false,
-       Failure::kNone},
+      {"tag", "rowid", 1001, true, Failure::kNone},
+      {"tag, none", "rowid", 4711, false, Failure::kNone},
+      {"no tag", "groupid", 7, true, Failure::kNone},
+      {"no tag, none", "groupid", 8, false, Failure::kNone},
       // A reference that cannot be read is an error, never "no reference".
-      {"no such field", [](const store::Records& r, DATA4* t) { return r.Refers(t, "nosuch", 7); }, false,
-       Failure::kError},
-      {"text", [](const store::Records& r, DATA4* t) { return r.Holds(t, "prodname", QStringLiteral(" Gadget")); },
-       true, Failure::kNone},
-      {"part of a text", [](const store::Records& r, DATA4* t) { return r.Holds(t, "prodname", QStringLiteral("Gad")); },
-       false, Failure::kNone},
-      {"no number", [](const store::Records& r, DATA4* t) { return r.Holds(t, "groupid", std::nullopt); }, false,
-       Failure::kNone},
+      {"no such field", "nosuch", 7, false, Failure::kError},
+      {"text", "prodname", QStringLiteral(" Gadget"), true, Failure::kNone},
+      {"part of a text", "prodname", QStringLiteral("Gad"), false, Failure::kNone},
+      {"no number", "groupid", std::nullopt, false, Failure::kNone},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const store::Result<bool> r = c.ask(records, tb);
+    const store::Result<bool> r = std::visit([&](const auto& key) {  // an id through Refers, the rest through Holds
+      if constexpr (std::is_same_v<std::decay_t<decltype(key)>, int32_t>) return records.Refers(tb, c.field, key);
+      else return records.Holds(tb, c.field, key);
+    }, c.key);
     EXPECT_EQ(r.status.failure, c.failure);
     EXPECT_EQ(r.ok() && r.value, c.value);
   }

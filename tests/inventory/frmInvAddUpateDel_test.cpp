@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <tuple>
 
 #include "inventory/TranEntry.h"
 #include "services/clsSystem.h"
@@ -61,11 +62,8 @@ TEST_F(frmInvAddUpateDelTest, ValidateChecksItsRulesInOrder) {
       EXPECT_TRUE(dlg.Validate());
     }
   }
-  EXPECT_EQ(dlg.m_udTran.nProdId, widget);
-  EXPECT_EQ(dlg.m_udTran.curUnits, Cur("5"));
-  EXPECT_EQ(dlg.m_udTran.udTranType, 2);
-  EXPECT_EQ(dlg.m_udTran.nCatID, -1);  // nothing chosen
-  EXPECT_EQ(dlg.m_udTran.nAcctID, -1);
+  const clsTran& t = dlg.m_udTran;  // category and account: -1, nothing chosen
+  EXPECT_EQ(std::tie(t.nProdId, t.curUnits, t.udTranType, t.nCatID, t.nAcctID), std::make_tuple(widget, Cur("5"), 2, -1, -1));
 }
 
 // The lists start with no row selected: a transaction saved with nothing chosen stores
@@ -79,14 +77,12 @@ TEST_F(frmInvAddUpateDelTest, NothingChosenIsStoredAsMinusOne) {
   for (const bool chooseBlank : {false, true}) {
     frmInvAddUpateDel dlg;
     dlg.Init(0, NewTran(widget, 2, "4"), -1);
-    EXPECT_EQ(dlg.cboCategory->currentIndex(), -1);
-    EXPECT_EQ(dlg.cboAccount->currentIndex(), -1);
+    for (QComboBox* cbo : {dlg.cboCategory, dlg.cboAccount}) EXPECT_EQ(cbo->currentIndex(), -1) << chooseBlank;
     if (chooseBlank) dlg.cboCategory->setCurrentIndex(0);
     ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
     ASSERT_TRUE(dlg.m_bOK);
     const clsTran stored = Stored(dlg.m_udTran.nTranID);
-    EXPECT_EQ(stored.nCatID, chooseBlank ? 0 : -1);
-    EXPECT_EQ(stored.nAcctID, -1);
+    EXPECT_EQ(std::vector<int32_t>({stored.nCatID, stored.nAcctID}), std::vector<int32_t>({chooseBlank ? 0 : -1, -1}));
   }
 }
 

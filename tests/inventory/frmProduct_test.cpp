@@ -13,6 +13,7 @@
 #include "inventory/frmMain_products.h"
 #include "platform/controls/NumericEdit.h"
 #include "database/clsTran.h"
+#include "tests/database/DbTestSupport.h"
 #include "tests/inventory/ProdTestSupport.h"
 
 namespace {
@@ -23,27 +24,6 @@ using ui::test::SetText;
 using ui::test::TextOf;
 
 class frmProductTest : public ProdTest {};
-
-// Another user holding the product's record lock.
-class LockedProduct {
- public:
-  explicit LockedProduct(int32_t id) : engine_(d4init_v()) {
-    table_ = d4open(engine_, QFile::encodeName(gDB().ProductsTable()).constData());
-    d4tagSelect(table_, d4tag(table_, "rowid"));
-    locked_ = d4seekDouble(table_, id) == 0 && d4lock(table_, d4recNo(table_)) == 0;
-    code4lockAttempts(gDB().CBEngine(), 1);
-    code4lockDelay(gDB().CBEngine(), 0);
-  }
-  ~LockedProduct() { d4initUndo(engine_); }
-  LockedProduct(const LockedProduct&) = delete;
-  LockedProduct& operator=(const LockedProduct&) = delete;
-  bool locked() const { return locked_; }
-
- private:
-  CODE4* engine_;
-  DATA4* table_ = nullptr;
-  bool locked_ = false;
-};
 
 TEST_F(frmProductTest, ValidateAppliesItsRulesInOrder) {
   const int32_t other = AddProduct(QStringLiteral("Widget"), QStringLiteral("AB-1"));
@@ -152,8 +132,10 @@ TEST_F(frmProductTest, PartNumberCounterAdvancesOnlyWhenTheProposalWasKept) {
 // the command reports nothing stored.
 TEST_F(frmProductTest, AFailedSaveKeepsTheEditorOpenAndCountsAsNotSaved) {
   const int32_t id = AddProduct(QStringLiteral("Washer"), QStringLiteral("W-1"));
-  LockedProduct other(id);
-  ASSERT_TRUE(other.locked());
+  dbtest::OtherUser other(gDB().ProductsTable());  // another user holds the product's record lock
+  ASSERT_TRUE(other.LockRow("partno", QStringLiteral("W-1")));
+  code4lockAttempts(gDB().CBEngine(), 1);
+  code4lockDelay(gDB().CBEngine(), 0);
   prompts->Expect(QStringLiteral("RECORD LOCKED: Unable to update product record!"));
   bool openAfterOk = false;
   runner->Then(QStringLiteral("frmProduct"), [&](QDialog& d) {
@@ -328,10 +310,8 @@ TEST_F(frmProductTest, ANewProductSavedWithNothingChosenStoresMinusOne) {
   dlg.OKButton_Click();
   ASSERT_TRUE(dlg.m_bOK);
   const clsProd stored = Load(p.nProdId);
-  EXPECT_EQ(stored.nLocation, -1);
-  EXPECT_EQ(stored.nGroup, -1);
-  EXPECT_EQ(stored.nManuf, -1);
-  EXPECT_EQ(stored.nVendor, -1);
+  EXPECT_EQ(std::vector<int32_t>({stored.nLocation, stored.nGroup, stored.nManuf, stored.nVendor}),
+            std::vector<int32_t>(4, -1));
 }
 
 // A character the tables cannot hold (code page 1252) is refused in every stored text
