@@ -143,6 +143,7 @@ TEST_F(ParamsTest, CustomFieldLabelIsCutTo15AndEndsInAColon) {
   struct Case {
     QString stored;
     QString label;
+    bool buddy = false;
   };
   const Case cases[] = {
       {QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWX"), QStringLiteral("ABCDEFGHIJKLMNO:")},  // 24 characters
@@ -150,20 +151,17 @@ TEST_F(ParamsTest, CustomFieldLabelIsCutTo15AndEndsInAColon) {
       {QStringLiteral("Carrier"), QStringLiteral("Carrier:")},
       {QStringLiteral("ABCDEFGHIJKLMN:xyz"), QStringLiteral("ABCDEFGHIJKLMN:")},        // colon at 15
       {QString(), QStringLiteral("own caption")},                                      // left alone
+      // A label with a buddy reads "&" as a mnemonic: the name's "&" shows as typed.
+      {QStringLiteral("R&D"), QStringLiteral("R&&D:"), true},
   };
   for (const Case& c : cases) {
     gDB().SetParamValue(QStringLiteral("TESTLABEL"), c.stored);
-    QLabel lbl(QStringLiteral("own caption"));
+    QLabel lbl(c.buddy ? QString() : QStringLiteral("own caption"));
+    QLineEdit box;
+    if (c.buddy) lbl.setBuddy(&box);
     SetCustomFieldLabel(lbl, QStringLiteral("TESTLABEL"));
     EXPECT_EQ(lbl.text(), c.label) << c.stored.toStdString();
   }
-  // A label with a buddy reads "&" as a mnemonic: the name's "&" shows as typed.
-  gDB().SetParamValue(QStringLiteral("TESTLABEL"), QStringLiteral("R&D"));
-  QLabel lbl;
-  QLineEdit box;
-  lbl.setBuddy(&box);
-  SetCustomFieldLabel(lbl, QStringLiteral("TESTLABEL"));
-  EXPECT_EQ(lbl.text(), QStringLiteral("R&&D:"));
 }
 
 }  // namespace

@@ -129,8 +129,12 @@ TEST_F(PreferencesTest, OnlyTheCustomNamesOfFieldRowsCanBeEdited) {
   dlg.show();
   ctl::GridControl& grd = *dlg.grdCustom;
   QTableView& view = *grd.view();
-  QStringList before;
-  for (int row = 0; row < grd.Rows(); ++row) before << grd.TextMatrix(row, 0) + u'|' + grd.TextMatrix(row, 1);
+  const auto texts = [&grd] {
+    QStringList all;
+    for (int row = 0; row < grd.Rows(); ++row) all << grd.TextMatrix(row, 0) + u'|' + grd.TextMatrix(row, 1);
+    return all;
+  };
+  const QStringList before = texts();
   for (int row = 1; row < grd.Rows(); ++row) {
     for (int col = 0; col < 2; ++col) {
       SCOPED_TRACE(testing::Message() << row << "," << col);
@@ -153,9 +157,7 @@ TEST_F(PreferencesTest, OnlyTheCustomNamesOfFieldRowsCanBeEdited) {
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(editor(), &escape);
       }
-      QStringList after;
-      for (int r = 0; r < grd.Rows(); ++r) after << grd.TextMatrix(r, 0) + u'|' + grd.TextMatrix(r, 1);
-      EXPECT_EQ(after, before);
+      EXPECT_EQ(texts(), before);
     }
   }
 }
@@ -196,12 +198,11 @@ TEST_F(PreferencesTest, OkAndApplyStoreEverythingAndCancelStoresNothingMore) {
       {"a name the tables cannot hold",
        [this](frmPreferences& d) {
          d.grdCustom->setTextMatrix(3, 1, QStringLiteral("Lieu \u2116"));
-         prompts->Expect(QStringLiteral("The character \"\u2116\" in the Custom Display Name of ") +
-                         d.grdCustom->TextMatrix(3, 0) + QStringLiteral(" cannot be stored. Please remove or replace it."));
-         Click(d, QStringLiteral("OKButton"));
-         prompts->Expect(QStringLiteral("The character \"\u2116\" in the Custom Display Name of ") +
-                         d.grdCustom->TextMatrix(3, 0) + QStringLiteral(" cannot be stored. Please remove or replace it."));
-         Click(d, QStringLiteral("cmdApply"));
+         for (const QString& button : {QStringLiteral("OKButton"), QStringLiteral("cmdApply")}) {
+           prompts->Expect(QStringLiteral("The character \"\u2116\" in the Custom Display Name of ") +
+                           d.grdCustom->TextMatrix(3, 0) + QStringLiteral(" cannot be stored. Please remove or replace it."));
+           Click(d, button);
+         }
          EXPECT_TRUE(d.isVisible());
          Click(d, QStringLiteral("CancelButton"));
        },
