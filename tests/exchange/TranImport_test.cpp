@@ -23,13 +23,13 @@ const QString kImported = QStringLiteral(" Transactions! These transactions can 
 
 class TranImportTest : public ExchangeTest {
  protected:
-  // A product with standard cost 3.5 and price 7.25.
-  int32_t Priced(const QString& partNo) {
+  // A product with standard cost 3.5 (or the one given) and price 7.25.
+  int32_t Priced(const QString& partNo, const char* stdCost = "3.5") {
     clsProd p;
     p.Init();
     p.sPartNo = partNo;
     p.sProdName = QStringLiteral("Name of ") + partNo;
-    p.curStdCost = Cur("3.5");
+    p.curStdCost = Cur(stdCost);
     p.curStdPrice = Cur("7.25");
     store::Table table = gDB().OpenTable(gDB().ProductsTable());
     DATA4* tb = table.get();
@@ -98,15 +98,7 @@ TEST_F(TranImportTest, UnitsAndAmountsAreCheckedAtTheirBounds) {
     EXPECT_EQ(imp.ValidateData(), c.ok) << imp.m_ErrorBuf.toStdString();
   }
   // Without an amount the product's standard cost is the one that must fit.
-  clsProd big;
-  big.Init();
-  big.sPartNo = QStringLiteral("BIG");
-  big.sProdName = QStringLiteral("Big");
-  big.curStdCost = Cur("500000");
-  store::Table table = gDB().OpenTable(gDB().ProductsTable());
-  DATA4* tb = table.get();
-  ASSERT_TRUE(big.SaveProduct(tb, nullptr, true));
-  table.Close();
+  Priced(QStringLiteral("BIG"), "500000");
   clsImportTransactions imp;
   Start(imp, QByteArray("PARTNUMBER,UNITS,AMOUNTPERUNIT\nP,2000000000,\nBIG,2000000000,\nBIG,1,\n"));
   EXPECT_FALSE(imp.ValidateData());
