@@ -129,12 +129,8 @@ TEST_F(PreferencesTest, OnlyTheCustomNamesOfFieldRowsCanBeEdited) {
   dlg.show();
   ctl::GridControl& grd = *dlg.grdCustom;
   QTableView& view = *grd.view();
-  const auto texts = [&grd] {
-    QStringList all;
-    for (int row = 0; row < grd.Rows(); ++row) all << grd.TextMatrix(row, 0) + u'|' + grd.TextMatrix(row, 1);
-    return all;
-  };
-  const QStringList before = texts();
+  QStringList before;
+  for (int row = 0; row < grd.Rows(); ++row) before << grd.TextMatrix(row, 0) + u'|' + grd.TextMatrix(row, 1);
   for (int row = 1; row < grd.Rows(); ++row) {
     for (int col = 0; col < 2; ++col) {
       SCOPED_TRACE(testing::Message() << row << "," << col);
@@ -157,7 +153,9 @@ TEST_F(PreferencesTest, OnlyTheCustomNamesOfFieldRowsCanBeEdited) {
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(editor(), &escape);
       }
-      EXPECT_EQ(texts(), before);
+      QStringList after;
+      for (int r = 0; r < grd.Rows(); ++r) after << grd.TextMatrix(r, 0) + u'|' + grd.TextMatrix(r, 1);
+      EXPECT_EQ(after, before);
     }
   }
 }
