@@ -43,37 +43,42 @@ TEST_F(CalendarTest, InitStartsOnTheDateOrToday) {
   }
 }
 
-// OK, or Enter on a day chosen with the keyboard.
-TEST_F(CalendarTest, OkAndEnterChooseTheSelectedDay) {
-  for (const bool enter : {false, true}) {
+// Cancel or Escape choose nothing; OK, Enter on a day chosen with the keyboard, or a
+// double-click on a day choose that day.
+TEST_F(CalendarTest, EachWayOfClosingChoosesTheRightDay) {
+  const auto click = [](const char* button) {
+    return [button](QDialog& d) { ASSERT_TRUE(ui::test::Click(d, QString::fromLatin1(button))); };
+  };
+  const auto enter = [](QDialog& d) {
+    static_cast<frmCalendar&>(d).Cal->setFocus();
+    QApplication::processEvents();
+    ASSERT_NE(d.focusWidget(), nullptr);
+    for (const int key : {int(Qt::Key_Right), int(Qt::Key_Return)}) {
+      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+      QApplication::sendEvent(d.focusWidget(), &press);
+    }
+  };
+  const auto doubleClick = [](QDialog& d) {
+    auto& c = static_cast<frmCalendar&>(d);
+    c.Cal->SetValue(QDate(2026, 7, 9));
+    emit c.Cal->DateDblClick(QDate(2026, 7, 9));
+  };
+  const struct {
+    const char* how;
+    ui::test::FakeModalRunner::Script act;
+    const char* chosen;  // nullptr: nothing chosen, the dialog is rejected
+  } cases[] = {{"cancel", click("CancelButton"), nullptr}, {"escape", [](QDialog&) {}, nullptr},
+               {"ok", click("OKButton"), "7/4/2026"},      {"enter", enter, "7/5/2026"},
+               {"double click", doubleClick, "7/9/2026"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
     cal.Init(QStringLiteral("7/4/2026"), QStringLiteral("OK"));
-    runner->Then(QStringLiteral("frmCalendar"), [enter](QDialog& d) {
-      if (!enter) {
-        ASSERT_TRUE(ui::test::Click(d, QStringLiteral("OKButton")));
-        return;
-      }
-      static_cast<frmCalendar&>(d).Cal->setFocus();
-      QApplication::processEvents();
-      ASSERT_NE(d.focusWidget(), nullptr);
-      for (const int key : {int(Qt::Key_Right), int(Qt::Key_Return)}) {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(d.focusWidget(), &press);
-      }
-    });
-    EXPECT_EQ(ui::RunModal(cal), QDialog::Accepted) << enter;
-    EXPECT_TRUE(cal.m_bOK);
-    EXPECT_EQ(cal.m_sSelShortDate, enter ? QStringLiteral("7/5/2026") : QStringLiteral("7/4/2026"));
-  }
-}
-
-TEST_F(CalendarTest, CancelAndEscapeChooseNothing) {
-  for (const bool escape : {false, true}) {
-    cal.Init(QStringLiteral("7/4/2026"), QStringLiteral("OK"));
-    runner->Then([escape](QDialog& d) {
-      if (!escape) ui::test::Click(d, QStringLiteral("CancelButton"));
-    });
-    EXPECT_EQ(ui::RunModal(cal), QDialog::Rejected);
-    EXPECT_FALSE(cal.m_bOK);
+    runner->Then(QStringLiteral("frmCalendar"), c.act);
+    EXPECT_EQ(ui::RunModal(cal), c.chosen ? QDialog::Accepted : QDialog::Rejected);
+    EXPECT_EQ(cal.m_bOK, c.chosen != nullptr);
+    if (c.chosen) {
+      EXPECT_EQ(cal.m_sSelShortDate, QString::fromLatin1(c.chosen));
+    }
   }
 }
 
@@ -88,18 +93,6 @@ TEST_F(CalendarTest, PopupGivesTheChosenDayOrNothing) {
               ok ? QStringLiteral("3/15/2026") : QString());
     EXPECT_EQ(runner->Owners().back(), &owner);
   }
-}
-
-TEST_F(CalendarTest, DoubleClickingADayChoosesIt) {
-  cal.Init(QStringLiteral("7/4/2026"), QStringLiteral("OK"));
-  runner->Then([](QDialog& d) {
-    auto& c = static_cast<frmCalendar&>(d);
-    c.Cal->SetValue(QDate(2026, 7, 9));
-    emit c.Cal->DateDblClick(QDate(2026, 7, 9));
-  });
-  EXPECT_EQ(ui::RunModal(cal), QDialog::Accepted);
-  EXPECT_TRUE(cal.m_bOK);
-  EXPECT_EQ(cal.m_sSelShortDate, QStringLiteral("7/9/2026"));
 }
 
 TEST_F(CalendarTest, TheLabelFollowsClicksSelectionAndToday) {

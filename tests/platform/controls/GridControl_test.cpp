@@ -915,36 +915,31 @@ TEST(GridControlTypedTest, SharedCellsKeepTheirTextWhenStoredTextsMove) {
   }
 }
 
-// A column of listed ids is as wide as the same texts written plainly.
-TEST(GridControlTypedTest, ListedIdsSizeLikeTheirTexts) {
-  ctl::GridControl g;
-  g.setRows(41);
-  g.setCols(2);
-  g.setColComboList(0, QStringLiteral("#1;Zinc|#2;Aluminium oxide|#3;Tin"));
-  for (int r = 1; r < g.Rows(); ++r) {
-    g.setTextMatrix(r, 0, r % 4);  // 0 has no text in the list
-    g.setTextMatrix(r, 1, g.Cell(ctl::flexcpTextDisplay, r, 0).toString());
-  }
+// Copies what column 0 shows into column 1 as plain text and sizes both: they must match.
+void ExpectSizedLikeItsTexts(ctl::GridControl& g, const char* kind) {
+  SCOPED_TRACE(kind);
+  for (int r = 1; r < g.Rows(); ++r) g.setTextMatrix(r, 1, g.Cell(ctl::flexcpTextDisplay, r, 0).toString());
   g.AutoSize(0, 1);
   EXPECT_EQ(g.ColWidth(0), g.ColWidth(1));
   EXPECT_GT(g.ColWidth(0), 0);
 }
 
-// Sizing a column of formatted numbers measures only its extremes; the width is that
-// of the same texts written plainly.
-TEST(GridControlTypedTest, FormattedNumbersSizeLikeTheirTexts) {
-  ctl::GridControl g;
+// A column of listed ids, or of formatted numbers (sized by measuring only its
+// extremes), is as wide as the same texts written plainly.
+TEST(GridControlTypedTest, ListedIdsAndFormattedNumbersSizeLikeTheirTexts) {
+  ctl::GridControl ids;
+  ids.setRows(41);
+  ids.setCols(2);
+  ids.setColComboList(0, QStringLiteral("#1;Zinc|#2;Aluminium oxide|#3;Tin"));
+  for (int r = 1; r < ids.Rows(); ++r) ids.setTextMatrix(r, 0, r % 4);  // 0 has no text in the list
+  ExpectSizedLikeItsTexts(ids, "listed ids");
+  ctl::GridControl numbers;
   const double values[] = {1, 12345.5, -3, 0.25, 999.99, -4321};
-  g.setRows(static_cast<int>(std::size(values)) + 1);
-  g.setCols(2);
-  g.setColFormat(0, QStringLiteral("$##,##0.00"));
-  for (int r = 1; r < g.Rows(); ++r) {
-    g.setTextMatrix(r, 0, values[r - 1]);
-    g.setTextMatrix(r, 1, g.Cell(ctl::flexcpTextDisplay, r, 0).toString());
-  }
-  g.AutoSize(0, 1);
-  EXPECT_EQ(g.ColWidth(0), g.ColWidth(1));
-  EXPECT_GT(g.ColWidth(0), 0);
+  numbers.setRows(static_cast<int>(std::size(values)) + 1);
+  numbers.setCols(2);
+  numbers.setColFormat(0, QStringLiteral("$##,##0.00"));
+  for (int r = 1; r < numbers.Rows(); ++r) numbers.setTextMatrix(r, 0, values[r - 1]);
+  ExpectSizedLikeItsTexts(numbers, "formatted numbers");
 }
 
 }  // namespace
