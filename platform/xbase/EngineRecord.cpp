@@ -14,6 +14,8 @@ using xb::Status;
 
 namespace xb::engine {
 
+void (*appendStepHook)() = nullptr;
+
 int ErrorOf(const Status& s, int fallback) {
   switch (s.code()) {
     case Code::kOk: return 0;
@@ -149,6 +151,10 @@ int CheckRemovals(DATA4* d, const std::vector<KeyOp>& removals, uint32_t n) {
   return 0;
 }
 
+void Stepped() {
+  if (appendStepHook) appendStepHook();
+}
+
 void RemoveInserted(DATA4* d, const std::vector<KeyOp>& inserted, uint32_t n) {
   for (const KeyOp& op : inserted) d->index->Remove(op.tag, op.key, n);
 }
@@ -160,6 +166,7 @@ int InsertKeys(DATA4* d, const std::vector<KeyOp>& insertions, uint32_t n, std::
     const Status s = d->index->Insert(op.tag, op.key, n);
     if (s.ok()) {
       inserted->push_back(op);
+      Stepped();
     } else if (s.code() != Code::kInvalid || d->index->Tag(op.tag).unique) {
       RemoveInserted(d, *inserted, n);
       inserted->clear();
@@ -180,14 +187,31 @@ int RemoveKeys(DATA4* d, const std::vector<KeyOp>& removals, uint32_t n) {
 }
 
 // Removes the keys an interrupted append left for record n, the first beyond the
-// count (its record bytes tell which; entries that are not there are no fault).
-int DropLeftoverKeys(DATA4* d, uint32_t n) {
-  if (!d->table->ReadLeftover(n, d->scratch.data())) return 0;
+// count (its record bytes tell which; entries that are not there are no fault). The
+// record is marked deleted first, so it is never live with some of its keys gone; the
+// keys of both marks go, as it may have been cut short before or after its mark was
+// cleared.
+int DropLeftoverKeys(DATA4* d, uint32_t* n) {
+  char* rec = d->scratch.data();
+  if (!d->table->ReadLeftover(*n, rec)) return 0;
+  if (rec[0] != '*') {
+    rec[0] = '*';
+    const Status s = d->table->StageAppend(rec, n);
+    if (!s.ok()) return d->Fail(s, ErrorOf(s, e4write));
+    Stepped();
+  }
   std::string key;
-  for (auto& t : d->tags) {
-    if (!t->KeyOf(d->scratch.data(), &key)) continue;
-    const Status s = d->index->Remove(t->index, key, n);
-    if (!s.ok() && s.code() != Code::kNotFound) return d->Fail(e4index);
+  for (const char mark : {' ', '*'}) {
+    rec[0] = mark;
+    for (auto& t : d->tags) {
+      if (!t->KeyOf(rec, &key)) continue;
+      const Status s = d->index->Remove(t->index, key, *n);
+      if (s.ok()) {
+        Stepped();
+      } else if (s.code() != Code::kNotFound) {
+        return d->Fail(e4index);
+      }
+    }
   }
   return 0;
 }
@@ -211,21 +235,35 @@ int StoreChange(DATA4* d, const KeyChanges& c) {
 }
 
 // Appends the buffer under the held append and index locks: the record beyond the
-// count, its keys, then the count, so that readers see the row whole or not at all.
+// count marked deleted, its keys, the record with its own mark, then the count. Cut
+// short at any point, it leaves at most that one record past the count (taken over by
+// the next append), live only once all its keys are in: a program that reads past
+// the count sees the row whole or not at all, one that trusts the count does not see it.
 int StoreAppend(DATA4* d, uint32_t* n) {
   Status s = d->table->RefreshCount();
   if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
   *n = d->table->recordCount() + 1;
   const KeyChanges c = d->index ? KeyOps(d, nullptr, d->rec.data()) : KeyChanges{};
   if (d->index) {
-    if (const int r = DropLeftoverKeys(d, *n); r != 0) return r;
+    if (const int r = DropLeftoverKeys(d, n); r != 0) return r;
   }
+  const char mark = d->rec[0];
+  d->rec[0] = '*';
   s = d->table->StageAppend(d->rec.data(), n);
+  d->rec[0] = mark;
   if (!s.ok()) return d->Fail(s, ErrorOf(s, e4write));
+  Stepped();
   std::vector<KeyOp> inserted;
   if (const int r = InsertKeys(d, c.insertions, *n, &inserted); r != 0) return r;
-  s = d->table->PublishAppend(*n);
-  if (s.ok()) return 0;
+  if (mark != '*') {
+    s = d->table->StageAppend(d->rec.data(), n);
+    if (s.ok()) Stepped();
+  }
+  if (s.ok()) s = d->table->PublishAppend(*n);
+  if (s.ok()) {
+    Stepped();
+    return 0;
+  }
   RemoveInserted(d, inserted, *n);
   return d->Fail(s, ErrorOf(s, e4write));
 }
@@ -403,6 +441,7 @@ int Append(DATA4* d, bool keepLocked) {
   if (lr != File::LockResult::kOk) return d->Fail(e4lock);
   // Until it is stored the new record stays pending: a failed d4append may be retried.
   int r = WriteMemos(d);
+  if (r == 0) Stepped();
   if (r == 0) r = LockIndex(d);
   uint32_t n = 0;
   if (r == 0) {

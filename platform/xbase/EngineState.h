@@ -124,4 +124,9 @@ int CheckWritable(DATA4* d);
 // Does this handle hold (or need no) lock on stored record n for changing it?
 bool MayChange(const DATA4* d, uint32_t n);
 
+// Test seam: when set, called after each write that stores an append (the memo blocks,
+// the staged record, each key, the record made live, the count), so that a test can
+// stop the writer between them. Null in the program.
+extern void (*appendStepHook)();
+
 }  // namespace xb::engine
