@@ -546,11 +546,12 @@ Status CdxIndex::RebuildAll(const std::vector<std::vector<KeyEntry>>& entries) {
 }
 
 std::unique_ptr<CdxIndex> CdxIndex::Open(const std::string& path, File::Mode mode, Status* status,
-                                         bool detectTypes) {
+                                         bool detectTypes, const LockPolicy& policy) {
   Status s;
   auto file = File::Open(path, mode, &s);
   if (file) {
     auto index = std::make_unique<Index>(path, mode, std::move(file), detectTypes);
+    index->SetLockPolicy(policy);
     s = index->Load();
     if (s.ok()) {
       if (status) *status = s;

@@ -87,11 +87,12 @@ class CdxIndex {
  public:
   virtual ~CdxIndex() = default;
 
-  // Opens an existing index; nullptr with *status on failure (missing, corrupt).
+  // Opens an existing index; nullptr with *status on failure (missing, corrupt, its
+  // lock busy for longer than policy allows; the policy stays for later locks).
   // A caller that sets every tag's key type itself (SetKeyType) passes
   // detectTypes = false: the tags' root pages are then not read at open.
   static std::unique_ptr<CdxIndex> Open(const std::string& path, File::Mode mode, Status* status,
-                                        bool detectTypes = true);
+                                        bool detectTypes = true, const LockPolicy& policy = {});
   // Writes a new index with the given (empty) tags, replacing any file of that name.
   static Status Create(const std::string& path, const std::vector<TagDef>& tags);
 

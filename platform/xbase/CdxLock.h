@@ -7,7 +7,9 @@
 // it is held, so a writer gets through under any read load. A busy lock is tried
 // again after pauses growing from 20 µs up to 5 ms (never more than the policy's
 // delay) until the policy's attempts x delay have passed; a policy of no delay makes
-// one attempt.
+// one attempt. When the index has changed meanwhile (its change counter moved), the
+// lock is changing hands rather than held, and the wait starts again, up to the
+// policy's attempts times.
 
 #include <cstdint>
 

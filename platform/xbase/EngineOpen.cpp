@@ -146,8 +146,9 @@ DATA4* d4open(CODE4* c, const char* path) {
     }
   }
   if (h.HasStructuralIndex()) {
-    // The field types tell the key types (CompileTags).
-    d->index = xb::CdxIndex::Open(xb::CompanionPath(path, "cdx"), mode, &s, false);
+    // The field types tell the key types (CompileTags). The index lock is awaited as
+    // patiently as the engine's other locks.
+    d->index = xb::CdxIndex::Open(xb::CompanionPath(path, "cdx"), mode, &s, false, c->policy());
     if (!d->index) {
       c->Fail(s, s.code() == Code::kNotFound ? e4open : e4index);
       return nullptr;

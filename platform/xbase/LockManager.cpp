@@ -1,5 +1,7 @@
 #include "platform/xbase/LockManager.h"
 
+#include "platform/xbase/Bytes.h"
+
 namespace xb {
 
 LockManager::~LockManager() { UnlockAll(); }
@@ -26,7 +28,12 @@ File::LockResult LockManager::LockRecord(uint32_t n, const LockPolicy& policy) {
 
 File::LockResult LockManager::LockAppend(const LockPolicy& policy) {
   if (appendLocked_ || fileLocked_) return File::LockResult::kOk;
-  const File::LockResult r = LockWithRetry(*file_, kAppendLock, 1, true, policy);
+  // Each append another user completes moves the record count.
+  const auto count = [this] {
+    uint8_t b[4];
+    return file_->ReadAt(4, b, sizeof b) ? GetLE32(b) : 0u;
+  };
+  const File::LockResult r = LockWithRetry(*file_, kAppendLock, 1, true, policy, count);
   if (r == File::LockResult::kOk) appendLocked_ = true;
   return r;
 }

@@ -3,13 +3,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/xbase/Cdx.h"
+#include "platform/xbase/File.h"
+#include "platform/xbase/LockManager.h"
 #include "platform/xbase/Engine.h"
 #include "tests/platform/xbase/XbaseTestUtil.h"
 
@@ -18,6 +22,7 @@ namespace {
 using xbtest::Engine;
 using xbtest::Spawn;
 using xbtest::Wait;
+using namespace std::chrono_literals;
 
 class Counters : public ::testing::Test {
  protected:
@@ -268,6 +273,88 @@ TEST_F(Counters, TheSessionLockRefusesAnExclusiveUserWhileAnotherIsOpen) {
   d4close(d);
   EXPECT_EQ(code4sessionLock(b, path_.c_str(), 0), 0);
   EXPECT_EQ(code4sessionLock(a, path_.c_str(), 0), 0);
+}
+
+// Another user keeps a lock busy for 1.5 s: held by one user, or changing hands. A
+// copy that opens the table or appends meanwhile waits as its lock settings allow:
+// the attempts x delay in all while one user holds the lock, longer while the lock
+// changes hands (another user gets its work done in between).
+TEST_F(Counters, OpenAndAppendWaitAsTheLockSettingsAllowWhileOthersWrite) {
+  const std::string cdx = path_.substr(0, path_.size() - 3) + "cdx";
+  auto opener = [this](int attempts) {
+    return [this, attempts] {
+      Engine e(attempts, 100);
+      DATA4* d = d4open(e, path_.c_str());
+      return d && d4close(d) == 0 ? 0 : 2;
+    };
+  };
+  auto appender = [this] {
+    Engine e(10, 100);
+    DATA4* d = d4open(e, path_.c_str());
+    if (!d) return 2;
+    d4appendStartVB(d, 0);
+    d4blank(d);
+    f4assignNVB(d4field(d, "TBLNAME"), "waited", 6);
+    const int r = d4append(d);
+    return d4close(d) == 0 && r == 0 ? 0 : 3;
+  };
+  Engine w(10, 100);
+  DATA4* writer = d4open(w, path_.c_str());
+  ASSERT_NE(writer, nullptr);
+  FIELD4* name = d4field(writer, "TBLNAME");
+  xb::Status s;
+  struct Case {
+    const char* what;
+    bool table;     // a byte of the .dbf (given up for the other user's appends), else of the .cdx
+    uint64_t byte;  // held by another user throughout
+    std::function<int()> child;
+    std::function<void(int)> round;  // every 10 ms; the other user's work
+  };
+  const Case cases[] = {
+      {"index lock held, 10 s allowed", false, 0x7FFFFFFE, opener(100), [](int) {}},
+      {"index changing hands under a waiting writer", false, 0x7FFFFFFF, opener(10),
+       [&](int i) {
+         ASSERT_EQ(d4go(writer, 1), 0);
+         ASSERT_EQ(d4lock(writer, 1), 0);
+         const std::string key = "k" + std::to_string(i);
+         f4assignNVB(name, key.data(), static_cast<int>(key.size()));
+         ASSERT_EQ(d4unlock(writer), 0);
+       }},
+      {"append lock changing hands", true, xb::LockManager::kAppendLock, appender,
+       [&](int) {
+         d4appendStartVB(writer, 0);
+         d4blank(writer);
+         f4assignNVB(name, "other", 5);
+         ASSERT_EQ(d4appendUnlock(writer), 0);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    // The child starts once the byte is held (by a file it has not inherited).
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    const pid_t child = Spawn([&] {
+      char b = 0;
+      return read(go[0], &b, 1) == 1 ? c.child() : 9;
+    });
+    auto held = xb::File::Open(c.table ? path_ : cdx, xb::File::Mode::kReadWrite, &s);
+    ASSERT_TRUE(held);
+    ASSERT_EQ(held->Lock(c.byte, 1, true), xb::File::LockResult::kOk);
+    ASSERT_EQ(write(go[1], "g", 1), 1);
+    close(go[0]);
+    close(go[1]);
+    for (int i = 0; i < 150; ++i) {
+      if (c.table) held->Unlock(c.byte, 1);
+      c.round(i);
+      if (c.table) {
+        ASSERT_EQ(held->Lock(c.byte, 1, true), xb::File::LockResult::kOk);
+      }
+      std::this_thread::sleep_for(10ms);
+    }
+    held.reset();
+    EXPECT_EQ(Wait(child), 0);
+  }
+  d4close(writer);
 }
 
 TEST(ConcurrentAppend, TwoProcessesAppendIntoOneTable) {
