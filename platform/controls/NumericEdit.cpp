@@ -77,7 +77,7 @@ void NumericEdit::setText(const QString& text) {
   __int128 raw = 0;
   if (ParseTyped(text, raw) == Parse::Number) {
     value = rt::Currency::FromRaw(static_cast<int64_t>(std::clamp<__int128>(raw, min_.Raw(), max_.Raw())));
-  } else if (const std::optional<QString> c = rt::NumericCText(text)) {
+  } else if (const std::optional<QString> c = rt::StrictNumericCText(text, rt::LocaleInfo::Current())) {
     try {
       value = rt::Currency::FromCText(*c);
     } catch (...) {

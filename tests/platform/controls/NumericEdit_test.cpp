@@ -61,6 +61,7 @@ TEST(NumericEditTest, ValuesAreClampedToTheRange) {
       {5, 10, "", "5"},        {5, 10, "not a number", "5"},
       {-10, -5, "0", "-5"},    {0, 2000000000, "2000000001", "2000000000"},
       {0, 2000000000, "1,234", "1234"},  // the locale's grouping is read
+      {0, 2000000000, "1,2.5", "0"},     // but digits are not joined across it
       {-9000000000, 9000000000, "1e30", "9000000000"},
       {-9000000000, 9000000000, "-1e30", "-9000000000"},
       {10, 0, "20", "10"},     // ends given the wrong way round
