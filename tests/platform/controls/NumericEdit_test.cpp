@@ -161,6 +161,24 @@ TEST(NumericEditTest, TypingAcceptsOnlyWhatCanBecomeAValueInRange) {
 
 enum class Entry { Typed, Pasted, Set };
 
+// Puts `input` into the field the way given, then presses Enter.
+void Enter(NumericEdit& edit, Entry entry, const QString& input) {
+  switch (entry) {
+    case Entry::Typed:
+      Type(edit, input);
+      break;
+    case Entry::Pasted:
+      QGuiApplication::clipboard()->setText(input);
+      Line(edit).selectAll();
+      Line(edit).paste();
+      break;
+    case Entry::Set:
+      edit.setText(input);
+      break;
+  }
+  Key(edit, Qt::Key_Return);
+}
+
 // However a number comes in, the field ends up holding the number rounded to its places
 // and inside its range; a text that could never come back into the range is refused
 // and the field keeps what it held. The default range fits an amount field of the
@@ -208,21 +226,7 @@ TEST(NumericEditTest, EveryEntryIsRoundedToThePlacesAndKeptInTheRange) {
     edit.setDecimalPlaces(c.places);
     if (c.limit != kNoRange) edit.setRange(-c.limit, c.limit);
     edit.setValue(rt::Currency(7));
-    const QString input = QString::fromLatin1(c.input);
-    switch (c.entry) {
-      case Entry::Typed:
-        Type(edit, input);
-        break;
-      case Entry::Pasted:
-        QGuiApplication::clipboard()->setText(input);
-        Line(edit).selectAll();
-        Line(edit).paste();
-        break;
-      case Entry::Set:
-        edit.setText(input);
-        break;
-    }
-    Key(edit, Qt::Key_Return);
+    Enter(edit, c.entry, QString::fromLatin1(c.input));
     EXPECT_EQ(edit.Text(), QString::fromLatin1(c.shown)) << c.input << " @" << c.places;
     EXPECT_EQ(Line(edit).text(), edit.Text()) << c.input;
     EXPECT_EQ(edit.Value(), Cur(c.shown)) << c.input;
@@ -268,21 +272,7 @@ TEST(NumericEditTest, SeparatorsOfEitherKindNeverJoinDigits) {
     NumericEdit edit(NumericKind::Currency);
     edit.setDecimalPlaces(2);
     edit.setValue(rt::Currency(7));
-    const QString input = QString::fromUtf8(c.input);
-    switch (c.entry) {
-      case Entry::Typed:
-        Type(edit, input);
-        break;
-      case Entry::Pasted:
-        QGuiApplication::clipboard()->setText(input);
-        Line(edit).selectAll();
-        Line(edit).paste();
-        break;
-      case Entry::Set:
-        edit.setText(input);
-        break;
-    }
-    Key(edit, Qt::Key_Return);
+    Enter(edit, c.entry, QString::fromUtf8(c.input));
     EXPECT_EQ(edit.Value(), Cur(c.value ? c.value : "7")) << c.locale << " " << c.input;
     EXPECT_EQ(Line(edit).text(), edit.Text()) << c.locale << " " << c.input;
   }
