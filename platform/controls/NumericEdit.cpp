@@ -238,11 +238,12 @@ NumericEdit::Parse NumericEdit::ParseTyped(const QString& text, __int128& raw) c
     i += size;
   }
 
-  // A separator groups where it is the locale's grouping after one to three digits, or
-  // after a group, and before three digits.
+  // A separator groups where it is the locale's grouping after one to three digits (not
+  // a leading zero), or after a group, and before three digits.
   const size_t count = separators.size();
   const auto groups = [&](size_t k) {
-    return separators[k].group && runs[k + 1] == 3 && (k > 0 || (runs[0] >= 1 && runs[0] <= 3));
+    return separators[k].group && runs[k + 1] == 3 &&
+           (k > 0 || (runs[0] >= 1 && runs[0] <= 3 && digits.front() != u'0'));
   };
   size_t point = count;  // the decimal point's index, count for none
   for (size_t k = 0; k < count && point == count; ++k) {

@@ -258,6 +258,7 @@ TEST(NumericEditTest, SeparatorsOfEitherKindNeverJoinDigits) {
       {"en_US", Entry::Pasted, "1.5.2", nullptr},
       {"de_DE", Entry::Typed, "2.5", "2.5"},
       {"de_DE", Entry::Typed, "2.500", "2500"},
+      {"de_DE", Entry::Typed, "0.500", "0.5"},
       {"de_DE", Entry::Typed, "1.234,5", "1234.5"},
       {"de_DE", Entry::Pasted, "2.5", "2.5"},
       {"de_DE", Entry::Pasted, "1.234,50", "1234.5"},
