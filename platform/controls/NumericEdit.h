@@ -5,7 +5,7 @@
 //
 // The value is an rt::Currency, always inside [MinValue, MaxValue]; the widest range
 // fits an amount field of the tables. A value set by code is held as given (to the four
-// decimal places of a Currency) and shown rounded to the field's decimal places, so a
+// decimal places of a Currency; a LongInteger field rounds it) and shown rounded to the field's decimal places, so a
 // stored figure with more decimals than shown is read back unchanged until the user
 // edits the field; changing the places, FixedPoint or a range the value lies in keeps
 // it. Typing and pasting accept digits, a decimal point with up to four decimals, the
