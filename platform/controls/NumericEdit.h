@@ -5,19 +5,19 @@
 //
 // The value is an rt::Currency, always inside [MinValue, MaxValue]; the widest range
 // fits an amount field of the tables. A value set by code is held as given (to the four
-// decimal places of a Currency; a LongInteger field rounds it) and shown rounded to the field's decimal places, so a
-// stored figure with more decimals than shown is read back unchanged until the user
-// edits the field; changing the places, FixedPoint or a range the value lies in keeps
-// it. Typing and pasting accept digits, a decimal point with up to four decimals, the
-// locale's grouping where it groups digits, its currency symbol and a leading minus
-// sign (only when the range has negative values). The decimal point is the locale's
-// decimal separator or, where the locale does not group digits with it at that place,
-// the other of "." and ",": so "2.5" is 2.5 in a comma-decimal locale and "1,5" is 1.5
-// in an English one, and digits are never joined across a separator. A keystroke or
-// paste that would leave the range for good, or that gives a text that is no number
-// (a second decimal point), is refused. What the user types or steps is the value,
-// rounded to the field's decimal places; when the field loses the focus or Enter is
-// pressed the text is put back to that value (2.5 in a field without decimal places
+// decimal places of a Currency; a LongInteger field rounds it) and shown rounded to the
+// field's decimal places, so a stored figure with more decimals than shown is read back
+// unchanged until the user edits the field; changing the places, FixedPoint or a range
+// the value lies in keeps it. Typing and pasting accept digits, a decimal point with up
+// to four decimals, the locale's grouping where it groups digits, its currency symbol
+// and a leading minus sign (only when the range has negative values). The decimal point
+// is the locale's decimal separator or, where the locale does not group digits with it
+// at that place, the other of "." and ",": so "2.5" is 2.5 in a comma-decimal locale
+// and "1,5" is 1.5 in an English one, and digits are never joined across a separator. A
+// keystroke or paste that would leave the range for good, or that gives a text that is
+// no number (a second decimal point), is refused. What the user types or steps is the
+// value, rounded to the field's decimal places; when the field loses the focus or Enter
+// is pressed the text is put back to that value (2.5 in a field without decimal places
 // shows 3), and a text left outside the range or empty is put back into it. With Spin
 // on, the arrow buttons, the Up and Down keys and the mouse wheel step by Increment;
 // with Spin off the field has no buttons and does not step. User-interface thread only.
