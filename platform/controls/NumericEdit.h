@@ -3,17 +3,24 @@
 // decimal places, part numbers), quantities and money amounts. One widget for all of
 // them; its kind only sets the defaults (decimal places, range).
 //
-// The value is an rt::Currency held at the field's decimal places (what is shown is
-// what is read back) and always inside [MinValue, MaxValue]; the widest range fits an
-// amount field of the tables. Typing and pasting accept digits, the locale's decimal
-// separator with up to four decimals and a leading minus sign (only when the range has
-// negative values); a keystroke or paste that would leave the range for good is
-// refused. While typing, the value is the text rounded to the field's decimal places;
-// when the field loses the focus or Enter is pressed the text is put back to that value
-// (2.5 in a field without decimal places shows 3), and a text left outside the range
-// or empty is put back into it. With Spin on, the
-// arrow buttons, the Up and Down keys and the mouse wheel step by Increment; with Spin
-// off the field has no buttons and does not step. User-interface thread only.
+// The value is an rt::Currency, always inside [MinValue, MaxValue]; the widest range
+// fits an amount field of the tables. A value set by code is held as given (to the four
+// decimal places of a Currency; a LongInteger field rounds it) and shown rounded to the
+// field's decimal places, so a stored figure with more decimals than shown is read back
+// unchanged until the user edits the field; changing the places, FixedPoint or a range
+// the value lies in keeps it. Typing and pasting accept digits, a decimal point with up
+// to four decimals, the locale's grouping where it groups digits, its currency symbol
+// and a leading minus sign (only when the range has negative values). The decimal point
+// is the locale's decimal separator or, where the locale does not group digits with it
+// at that place, the other of "." and ",": so "2.5" is 2.5 in a comma-decimal locale
+// and "1,5" is 1.5 in an English one, and digits are never joined across a separator. A
+// keystroke or paste that would leave the range for good, or that gives a text that is
+// no number (a second decimal point), is refused. What the user types or steps is the
+// value, rounded to the field's decimal places; when the field loses the focus or Enter
+// is pressed the text is put back to that value (2.5 in a field without decimal places
+// shows 3), and a text left outside the range or empty is put back into it. With Spin
+// on, the arrow buttons, the Up and Down keys and the mouse wheel step by Increment;
+// with Spin off the field has no buttons and does not step. User-interface thread only.
 
 #include <QAbstractSpinBox>
 #include <QString>
@@ -45,14 +52,15 @@ class NumericEdit : public QAbstractSpinBox {
   void setLongValue(int64_t value);
 
   // The value as text: CStr style (the locale's decimal separator, no grouping), with
-  // every decimal place while FixedPoint is on. setText reads any numeric text of the
-  // locale (grouping, currency symbol, sign before or after); text that is not a
-  // number gives 0, and a value outside the range goes to the nearer end.
+  // every decimal place while FixedPoint is on and every decimal a held value has.
+  // setText reads what typing reads and any other numeric text of the locale (sign
+  // after the digits, exponent); text that is not a number gives 0, and a value
+  // outside the range goes to the nearer end.
   QString Text() const;
   void setText(const QString& text);
 
   int DecimalPlaces() const { return decimals_; }
-  // 0 to 4 (a LongInteger edit stays at 0); the value is rounded to the new places.
+  // 0 to 4 (a LongInteger edit stays at 0); only what is shown is rounded to them.
   void setDecimalPlaces(int places);
   // Trailing zeros of the decimal places shown (true) or dropped (false, the default).
   bool FixedPoint() const { return fixedPoint_; }
@@ -60,8 +68,8 @@ class NumericEdit : public QAbstractSpinBox {
 
   rt::Currency MinValue() const { return min_; }
   rt::Currency MaxValue() const { return max_; }
-  // Sets the range (the ends swapped when given the wrong way round) and moves the
-  // value into it.
+  // Sets the range (the ends swapped when given the wrong way round) and moves a value
+  // outside it to the nearer end.
   void setRange(rt::Currency min, rt::Currency max);
   void setRange(int64_t min, int64_t max) { setRange(rt::Currency(min), rt::Currency(max)); }
 
@@ -85,15 +93,18 @@ class NumericEdit : public QAbstractSpinBox {
 
  private:
   enum class Parse { Invalid, Partial, Number };
-  // Reads typed text (sign, digits, decimal separator) into a raw currency value.
+  // Reads typed text (sign, currency symbol, digits, grouping, decimal point) into a
+  // raw currency value.
   Parse ParseTyped(const QString& text, __int128& raw) const;
   rt::Currency Clamp(rt::Currency value) const;
   // The value a typed raw number stands for: in the range, at the decimal places.
   rt::Currency Typed(__int128 raw) const;
   rt::Currency Round(rt::Currency value) const;
-  QString Format(rt::Currency value) const;
-  // Takes the value (rounded and clamped) and shows it.
-  void Commit(rt::Currency value);
+  // The value as text, rounded to the decimal places when `shown`.
+  QString Format(rt::Currency value, bool shown) const;
+  // Takes the value (clamped; rounded to the places when `round` or a whole-number
+  // field) and shows it.
+  void Commit(rt::Currency value, bool round);
   void OnTextChanged(const QString& text);
 
   NumericKind kind_;
@@ -104,6 +115,7 @@ class NumericEdit : public QAbstractSpinBox {
   int decimals_ = 2;
   bool fixedPoint_ = false;
   bool spin_ = false;
+  bool showing_ = false;  // Commit is putting the value's text in the field
 };
 
 }  // namespace ctl

@@ -10,12 +10,16 @@
 
 #include <QDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <map>
+#include <string>
 
 #include "database/Module1.h"
+#include "database/Schema.h"
 #include "database/clsDB.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/Codepage.h"
@@ -135,6 +139,27 @@ inline int LiveRows(const QString& table) {
   int n = 0;
   for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) n += d4deleted(tb) ? 0 : 1;
   return n;
+}
+
+// The stored bytes of every field but the memos of the row with the rowid, by field name.
+inline std::map<std::string, QByteArray> StoredFields(const QString& table, int32_t id) {
+  std::map<std::string, QByteArray> fields;
+  const dbschema::Table* schema = dbschema::FindTable(QFileInfo(table).completeBaseName().toStdString());
+  const store::Table open = gDB().OpenTable(table);
+  DATA4* tb = open.get();
+  if (schema == nullptr || tb == nullptr) {
+    ADD_FAILURE() << "cannot read " << table.toStdString();
+    return fields;
+  }
+  for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
+    if (f4long(d4field(tb, "rowid")) != id) continue;
+    for (const dbschema::Field& f : schema->fields) {
+      if (f.type == 'M') continue;
+      FIELD4* field = d4field(tb, f.name);
+      fields[f.name] = QByteArray(f4ptr(field), f4len_v(field));
+    }
+  }
+  return fields;
 }
 
 }  // namespace dbtest

@@ -221,6 +221,27 @@ TEST_F(frmInvAddUpateDelTest, EditingAShipAsksNoStockQuestion) {
   EXPECT_EQ(prompts->Shown().size(), 0);
 }
 
+// Saving only a new note writes every other field back as stored, figures with more
+// decimals than the dialog shows (and the price a Shrinkage hides) included.
+TEST_F(frmInvAddUpateDelTest, AnEditOfTheNoteKeepsEveryOtherStoredByte) {
+  for (const int places : {0, 1, 2, 3, 4}) {
+    for (const char* param : {"Decimals_Units", "Decimals_PerUnit"}) {
+      ASSERT_TRUE(gDB().SetParamValue(QLatin1String(param), QString::number(places)));
+    }
+    for (const int32_t type : {2, 3, 4}) {
+      const int32_t id = stocktest::AddTran(widget, type, "38.2567", "765.1049");
+      const auto before = dbtest::StoredFields(gDB().TranTable(), id);
+      frmInvAddUpateDel dlg;
+      dlg.Init(1, Stored(id), -1);
+      ASSERT_TRUE(SetText(dlg, QStringLiteral("txtNote"), QStringLiteral("counted")));
+      ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+      EXPECT_TRUE(dlg.m_bOK);
+      EXPECT_EQ(Stored(id).sNote, QStringLiteral("counted"));
+      EXPECT_EQ(dbtest::StoredFields(gDB().TranTable(), id), before) << places << " decimals, type " << type;
+    }
+  }
+}
+
 // The counter row held by another user: the first OK stores nothing, the retry stores
 // the one row.
 TEST_F(frmInvAddUpateDelTest, RetryAfterAFailedSaveLeavesExactlyOneRow) {

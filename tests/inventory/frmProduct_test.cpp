@@ -14,6 +14,7 @@
 #include "platform/controls/NumericEdit.h"
 #include "database/clsTran.h"
 #include "tests/database/DbTestSupport.h"
+#include "tests/database/StockTestSupport.h"
 #include "tests/inventory/ProdTestSupport.h"
 
 namespace {
@@ -294,6 +295,43 @@ TEST_F(frmProductTest, ListButtonsRefillTheirComboKeepingTheSelection) {
   const clsProd stored = Load(p.nProdId);
   EXPECT_EQ(stored.nLocation, 0);
   EXPECT_EQ(stored.nGroup, -1);
+}
+
+// Saving only a changed name writes every other field back as stored, figures with
+// more decimals than the editor shows included.
+TEST_F(frmProductTest, AnEditOfTheNameKeepsEveryOtherStoredByte) {
+  clsProd p = stocktest::SampleProduct();
+  p.nLocation = AddCategory(QStringLiteral("Bins"), 3);
+  p.nGroup = AddCategory(QStringLiteral("Tools"), 1);
+  p.nManuf = AddCategory(QStringLiteral("Maker"), 4);
+  p.nVendor = AddCategory(QStringLiteral("Seller"), 5);
+  p.curReOrderLevel = stocktest::Cur("11.75");
+  p.curReOrderQty = stocktest::Cur("20.5");
+  p.curStdCost = stocktest::Cur("3.4567");
+  p.curStdPrice = stocktest::Cur("765.1049");
+  {
+    store::Table table = gDB().OpenTable(gDB().ProductsTable());
+    DATA4* tb = table.get();
+    ASSERT_TRUE(p.SaveProduct(tb, nullptr, true));
+  }
+  auto before = dbtest::StoredFields(gDB().ProductsTable(), p.nProdId);
+  before.erase("prodname");
+  for (const int places : {0, 1, 2, 3, 4}) {
+    for (const char* param : {"Decimals_Units", "Decimals_PerUnit"}) {
+      ASSERT_TRUE(gDB().SetParamValue(QLatin1String(param), QString::number(places)));
+    }
+    clsProd loaded = Load(p.nProdId);
+    frmProduct dlg;
+    ASSERT_TRUE(dlg.Init(loaded));
+    const QString name = QStringLiteral("Widget %1").arg(places);
+    dlg.txtName->setText(name);
+    dlg.OKButton_Click();
+    ASSERT_TRUE(dlg.m_bOK);
+    EXPECT_EQ(Load(p.nProdId).sProdName, name);
+    auto after = dbtest::StoredFields(gDB().ProductsTable(), p.nProdId);
+    after.erase("prodname");
+    EXPECT_EQ(after, before) << places << " decimals";
+  }
 }
 
 TEST_F(frmProductTest, ANewProductSavedWithNothingChosenStoresMinusOne) {

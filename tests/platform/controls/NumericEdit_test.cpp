@@ -61,6 +61,7 @@ TEST(NumericEditTest, ValuesAreClampedToTheRange) {
       {5, 10, "", "5"},        {5, 10, "not a number", "5"},
       {-10, -5, "0", "-5"},    {0, 2000000000, "2000000001", "2000000000"},
       {0, 2000000000, "1,234", "1234"},  // the locale's grouping is read
+      {0, 2000000000, "1,2.5", "0"},     // but digits are not joined across it
       {-9000000000, 9000000000, "1e30", "9000000000"},
       {-9000000000, 9000000000, "-1e30", "-9000000000"},
       {10, 0, "20", "10"},     // ends given the wrong way round
@@ -80,7 +81,9 @@ TEST(NumericEditTest, ValuesAreClampedToTheRange) {
   EXPECT_EQ(edit.LongValue(), 5);
 }
 
-TEST(NumericEditTest, DecimalPlacesRoundAndFixedPointPads) {
+// A value set by code is shown at the field's places and read back as set until the
+// user edits the field, whatever the places, FixedPoint or a range holding it become.
+TEST(NumericEditTest, DecimalPlacesRoundWhatIsShownNotTheValueHeld) {
   const struct {
     const char* value;
     int places;
@@ -92,20 +95,35 @@ TEST(NumericEditTest, DecimalPlacesRoundAndFixedPointPads) {
       {"1.2", 2, false, "1.2"},       {"1.2", 2, true, "1.20"},
       {"7", 4, true, "7.0000"},       {"0.00004", 4, false, "0"},
       {"-0.123", 2, true, "-0.12"},   {"1234567.891", 3, false, "1234567.891"},
+      {"38.25", 0, true, "38"},       {"765.1", 0, true, "765"},
   };
   for (const auto& c : cases) {
     NumericEdit edit(NumericKind::Currency);
     edit.setDecimalPlaces(c.places);
     edit.setFixedPoint(c.fixed);
     edit.setText(QString::fromLatin1(c.value));
-    EXPECT_EQ(edit.Text(), QString::fromLatin1(c.shown)) << c.value << " @" << c.places;
-    // What is shown is what is read.
-    EXPECT_EQ(edit.Value(), rt::CCur(edit.Text())) << c.value;
+    Line(edit).setFocus();
+    Key(edit, Qt::Key_Return);  // left without an edit
+    EXPECT_EQ(Line(edit).text(), QString::fromLatin1(c.shown)) << c.value << " @" << c.places;
+    EXPECT_EQ(edit.Value(), Cur(c.value)) << c.value << " @" << c.places;
+    EXPECT_EQ(rt::CCur(edit.Text()), Cur(c.value)) << c.value;
   }
   NumericEdit edit(NumericKind::Double);
   edit.setValue(Cur("3.14159"));
-  edit.setDecimalPlaces(1);  // fewer places round the value held
-  EXPECT_EQ(edit.Value(), Cur("3.1"));
+  edit.setDecimalPlaces(1);
+  edit.setFixedPoint(true);
+  edit.setRange(-10, 10);
+  EXPECT_EQ(Line(edit).text(), QStringLiteral("3.1"));
+  EXPECT_EQ(edit.Value(), Cur("3.1416"));
+  edit.setRange(0, 3);  // a range the value lies outside moves it
+  EXPECT_EQ(edit.Value(), Cur("3"));
+  edit.setValue(Cur("2.25"));
+  Type(edit, QStringLiteral("2.2"));  // what the user types is the value
+  EXPECT_EQ(edit.Value(), Cur("2.2"));
+  edit.setValue(Cur("2.25"));
+  edit.setSpin(true);
+  edit.stepBy(-1);  // a step goes from what is shown
+  EXPECT_EQ(edit.Value(), Cur("1.3"));
 }
 
 TEST(NumericEditTest, TypingAcceptsOnlyWhatCanBecomeAValueInRange) {
@@ -142,6 +160,24 @@ TEST(NumericEditTest, TypingAcceptsOnlyWhatCanBecomeAValueInRange) {
 }
 
 enum class Entry { Typed, Pasted, Set };
+
+// Puts `input` into the field the way given, then presses Enter.
+void Enter(NumericEdit& edit, Entry entry, const QString& input) {
+  switch (entry) {
+    case Entry::Typed:
+      Type(edit, input);
+      break;
+    case Entry::Pasted:
+      QGuiApplication::clipboard()->setText(input);
+      Line(edit).selectAll();
+      Line(edit).paste();
+      break;
+    case Entry::Set:
+      edit.setText(input);
+      break;
+  }
+  Key(edit, Qt::Key_Return);
+}
 
 // However a number comes in, the field ends up holding the number rounded to its places
 // and inside its range; a text that could never come back into the range is refused
@@ -190,21 +226,7 @@ TEST(NumericEditTest, EveryEntryIsRoundedToThePlacesAndKeptInTheRange) {
     edit.setDecimalPlaces(c.places);
     if (c.limit != kNoRange) edit.setRange(-c.limit, c.limit);
     edit.setValue(rt::Currency(7));
-    const QString input = QString::fromLatin1(c.input);
-    switch (c.entry) {
-      case Entry::Typed:
-        Type(edit, input);
-        break;
-      case Entry::Pasted:
-        QGuiApplication::clipboard()->setText(input);
-        Line(edit).selectAll();
-        Line(edit).paste();
-        break;
-      case Entry::Set:
-        edit.setText(input);
-        break;
-    }
-    Key(edit, Qt::Key_Return);
+    Enter(edit, c.entry, QString::fromLatin1(c.input));
     EXPECT_EQ(edit.Text(), QString::fromLatin1(c.shown)) << c.input << " @" << c.places;
     EXPECT_EQ(Line(edit).text(), edit.Text()) << c.input;
     EXPECT_EQ(edit.Value(), Cur(c.shown)) << c.input;
@@ -212,6 +234,49 @@ TEST(NumericEditTest, EveryEntryIsRoundedToThePlacesAndKeptInTheRange) {
   NumericEdit edit(NumericKind::Currency);
   edit.setValue(rt::Currency::FromRaw(std::numeric_limits<int64_t>::min()));
   EXPECT_EQ(edit.Text(), QStringLiteral("-99999999999999"));
+}
+
+// A separator is the decimal point, or grouping where the locale groups digits with it
+// at that place; digits are never joined across one. A text that reads as no number is
+// refused and the field keeps 7.
+TEST(NumericEditTest, SeparatorsOfEitherKindNeverJoinDigits) {
+  const struct {
+    const char* locale;
+    Entry entry;
+    const char* input;
+    const char* value;  // nullptr: refused
+  } cases[] = {
+      {"en_US", Entry::Typed, "1,5", "1.5"},
+      {"en_US", Entry::Typed, "12,345", "12345"},
+      {"en_US", Entry::Typed, "1,234,5", "1234.5"},
+      {"en_US", Entry::Pasted, "1,234.50", "1234.5"},
+      {"en_US", Entry::Pasted, "$12.50", "12.5"},
+      {"en_US", Entry::Pasted, "-$3.25", "-3.25"},
+      {"en_US", Entry::Pasted, "12.50 $", "12.5"},
+      {"en_US", Entry::Pasted, "1.234,50", nullptr},
+      {"en_US", Entry::Pasted, "1,23.5", nullptr},
+      {"en_US", Entry::Pasted, "1.5.2", nullptr},
+      {"de_DE", Entry::Typed, "2.5", "2.5"},
+      {"de_DE", Entry::Typed, "2.500", "2500"},
+      {"de_DE", Entry::Typed, "0.500", "0.5"},
+      {"de_DE", Entry::Typed, "1.234,5", "1234.5"},
+      {"de_DE", Entry::Pasted, "2.5", "2.5"},
+      {"de_DE", Entry::Pasted, "1.234,50", "1234.5"},
+      {"de_DE", Entry::Pasted, "12,50 \u20ac", "12.5"},
+      {"de_DE", Entry::Pasted, "1,234.50", nullptr},
+      {"de_DE", Entry::Set, "2.5", "2.5"},
+      {"fr_FR", Entry::Typed, "2.5", "2.5"},
+      {"fr_FR", Entry::Pasted, "1 234,5", "1234.5"},
+  };
+  for (const auto& c : cases) {
+    testenv::ScopedLocale scoped(QString::fromLatin1(c.locale));
+    NumericEdit edit(NumericKind::Currency);
+    edit.setDecimalPlaces(2);
+    edit.setValue(rt::Currency(7));
+    Enter(edit, c.entry, QString::fromUtf8(c.input));
+    EXPECT_EQ(edit.Value(), Cur(c.value ? c.value : "7")) << c.locale << " " << c.input;
+    EXPECT_EQ(Line(edit).text(), edit.Text()) << c.locale << " " << c.input;
+  }
 }
 
 TEST(NumericEditTest, TheValueFollowsTypingAndSignalsEachChange) {
