@@ -40,6 +40,26 @@ TEST_F(frmBatchTranTest, RowProblemsAreListedInOneMessage) {
   EXPECT_EQ(dlg.cboProducts[1]->currentIndex() >= 0, true);  // entries kept
 }
 
+// Seven rows each in range whose sum is not: the rows from the one that would overflow
+// the product's figures are refused by its name.
+TEST_F(frmBatchTranTest, RowsThatWouldMakeAProductsFiguresOverflowAreRefusedByName) {
+  frmBatchTran dlg;
+  trantest::SelectId(dlg, QStringLiteral("cboType"), 2);
+  for (int i = 0; i < 7; ++i) {
+    Row(dlg, i, widget, "99999999999999");
+    trantest::SetNumber(dlg, QStringLiteral("fpCost_%1").arg(i), "3");
+  }
+  QString expected;
+  for (int row = 4; row <= 7; ++row) {
+    expected += QStringLiteral("Row %1: ").arg(row) + TranFiguresTooLargeText(QStringLiteral("Widget [W-1]")) + u'\n';
+  }
+  prompts->Expect(expected);
+  ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 0);
+  ASSERT_EQ(prompts->Shown().size(), 1);
+  EXPECT_EQ(prompts->Last().title, QStringLiteral("Validation error"));
+}
+
 // A product chosen before the date or the type: the choice is cleared (once) and the
 // message shown; with both, the row takes the default amount.
 TEST_F(frmBatchTranTest, ChoosingAProductNeedsDateAndType) {
