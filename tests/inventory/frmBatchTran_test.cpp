@@ -139,6 +139,26 @@ TEST_F(frmBatchTranTest, ShipRowsAreCheckedAgainstPhysicalStock) {
   }
 }
 
+// Stock that cannot be worked out is never taken as enough: the batch asks.
+TEST_F(frmBatchTranTest, AShipWhoseStockCannotBeWorkedOutAsks) {
+  ASSERT_TRUE(gDB().TranCheckInventoryLevelSet(true));
+  ASSERT_GT(stocktest::AddTran(widget, 2, "900000000000000", "0"), 0);
+  ASSERT_GT(stocktest::AddTran(widget, 2, "100000000000000", "0"), 0);  // physical stock beyond any figure
+  const int rowsBefore = dbtest::LiveRows(gDB().TranTable());
+  frmBatchTran dlg;
+  trantest::SelectId(dlg, QStringLiteral("cboType"), 4);
+  Row(dlg, 0, widget, "99999999999999");
+  trantest::SetNumber(dlg, QStringLiteral("fpCost_0"), "0");
+  prompts->ExpectContaining(QStringLiteral("Overflow: the stock figures of Widget [W-1]"));
+  prompts->Expect(StockUnknownText(QStringLiteral("Widget [W-1]")) +
+                      QStringLiteral("\n\n\nDo you still want to record this transaction?"),
+                  ui::vbNo);
+  ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  EXPECT_FALSE(dlg.m_bOK);
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), rowsBefore);
+  rt::Err().Clear();
+}
+
 TEST_F(frmBatchTranTest, CancelStoresNothing) {
   frmBatchTran dlg;
   EXPECT_EQ(dlg.lblHeading->text(), QStringLiteral("New Batch Transaction"));
