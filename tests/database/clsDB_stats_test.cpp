@@ -181,7 +181,6 @@ TEST_F(StatsTest, EntriesThatWouldMakeTheFiguresOverflowAreFound) {
        {{2, "900000000000000", "1"}, {2, "100000000000000", "0"}},
        {{0, {2, "1", "0"}}, {0, {4, "100000000000000", "1"}}},
        {0}},
-      {"allocations and orders fit", {}, {{0, {5, "900000000000000", "1"}}, {1, {1, "1000", "2"}}}, {}},
   };
   int32_t prodId = 3000;
   for (const auto& c : cases) {
