@@ -21,6 +21,7 @@
 #include <QString>
 #include <QVariant>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "database/clsDBFile.h"
@@ -284,6 +285,11 @@ class clsDB {
   // table cannot be read.
   bool GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, std::unordered_set<int32_t>& failed,
                           DATA4* tb_tran, bool unitsOnly = false);
+  // Of the entries (new rows, or edits of stored ones, saved in this order), the
+  // positions of those that would make their product's stock figures not fit a currency
+  // value, counting the product's stored rows and the entries before them. nullopt
+  // after the error report when the table cannot be read.
+  std::optional<std::vector<size_t>> TranFiguresOverflow(const std::vector<clsTran>& entries, DATA4* tb_tran);
   bool ProductHasATranType(int32_t nProdId, int32_t udTranType, DATA4* tb_tran);
   bool ProductHasTransactions(int32_t nProdId);
   // False after the record-gone message when the row does not exist.

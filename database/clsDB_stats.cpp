@@ -1,19 +1,41 @@
 // clsDB: stock figures derived from the transactions table, over store::Stock.
 
+#include <QStringList>
+#include <algorithm>
 #include <unordered_map>
+#include <vector>
 
 #include "database/DbAccess.h"
 #include "database/clsDB.h"
 #include "database/store/Stock.h"
 #include "platform/runtime/Error.h"
 
+namespace {
+
+// The Overflow error of products whose figures do not fit, naming them.
+store::Status OverflowOf(clsDB& db, std::vector<int32_t> ids) {
+  std::sort(ids.begin(), ids.end());
+  QStringList names;
+  for (const int32_t id : ids) {
+    const QString name = db.GetProductName2(id);
+    names << (name.isEmpty() ? QStringLiteral("the product with id ") + QString::number(id) : name);
+  }
+  return {store::Failure::kError, rt::kErrOverflow, QStringLiteral("Stovrel"),
+          rt::ErrorDescription(rt::kErrOverflow) + QStringLiteral(": the stock figures of ") +
+              names.join(QStringLiteral(", ")) +
+              QStringLiteral(" are too large to be worked out. Please correct the units or amounts of the "
+                             "transactions that made them so large.")};
+}
+
+}  // namespace
 
 bool clsDB::GetProductStats(clsProductStats& udProductStats, DATA4* tb_tran) {
   const store::Table table = dbaccess::UseTable(tb_tran, TranTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
   const store::Status status = store::Stock(session).ProductStats(udProductStats, table.get());
-  dbaccess::Report(status, "clsDB_GetProductStats");
+  const bool overflow = status.is(store::Failure::kError) && status.code == rt::kErrOverflow;
+  dbaccess::Report(overflow ? OverflowOf(*this, {udProductStats.m_nProductID}) : status, "clsDB_GetProductStats");
   return status.ok();
 }
 
@@ -29,11 +51,7 @@ bool clsDB::GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& sta
       store::Stock(session).AllProductStats(stats, failed, table.get(), unitsOnly ? Figures::kUnits : Figures::kAll);
   dbaccess::Report(status, "clsDB_GetAllProductStats");
   // Products whose figures fail: reported once, as a product's own walk reports it.
-  if (!failed.empty()) {
-    dbaccess::Report({store::Failure::kError, rt::kErrOverflow, QStringLiteral("Stovrel"),
-                      rt::ErrorDescription(rt::kErrOverflow)},
-                     "clsDB_GetAllProductStats");
-  }
+  if (!failed.empty()) dbaccess::Report(OverflowOf(*this, {failed.begin(), failed.end()}), "clsDB_GetAllProductStats");
   return status.ok();
 }
 

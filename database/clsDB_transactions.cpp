@@ -6,6 +6,7 @@
 #include "database/DbAccess.h"
 #include "database/clsDB.h"
 #include "database/clsTran.h"
+#include "database/store/Stock.h"
 #include "database/store/Transactions.h"
 #include "platform/ui/Prompt.h"
 #include "services/clsSystem.h"
@@ -46,6 +47,19 @@ clsTran TranOf(const store::TranRow& r) {
 }
 
 }  // namespace
+
+std::optional<std::vector<size_t>> clsDB::TranFiguresOverflow(const std::vector<clsTran>& entries, DATA4* tb_tran) {
+  const store::Table table = dbaccess::UseTable(tb_tran, TranTable(), *this);
+  if (!table.ok()) return std::nullopt;
+  std::vector<store::TranRow> rows;
+  rows.reserve(entries.size());
+  for (const clsTran& t : entries) rows.push_back(RowOf(t, {}));
+  const store::Session session = Session();
+  const store::Result<std::vector<size_t>> refused = store::Stock(session).Overflowing(rows, table.get());
+  dbaccess::Report(refused.status, "clsDB_TranFiguresOverflow");
+  if (!refused.ok()) return std::nullopt;
+  return refused.value;
+}
 
 QString clsDB::GetTranTypeDesc(int32_t udTranType) const {
   using store::TranType;

@@ -29,3 +29,14 @@ QString TranValueTooLargeText(const QString& sUnitsField, const QString& sAmount
          QStringLiteral(" is more than the largest value that can be recorded (922,337,203,685,477). Please enter "
                         "fewer units or a smaller amount per unit.");
 }
+
+QString TranFiguresTooLargeText(const QString& sProduct) {
+  return QStringLiteral("The stock figures of ") + sProduct +
+         QStringLiteral(" would become more than the largest value that can be recorded (922,337,203,685,477). "
+                        "Please enter fewer units or a smaller amount per unit.");
+}
+
+QString StockUnknownText(const QString& sProduct) {
+  return QStringLiteral("The physical stock of ") + sProduct +
+         QStringLiteral(" could not be worked out. Recording this transaction may result in negative physical stock.");
+}

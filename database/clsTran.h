@@ -33,3 +33,8 @@ class clsTran {
 bool TranValueFits(rt::Currency curUnits, rt::Currency curUnitPrice);
 // The refusal of such an entry, naming its two fields as the user knows them.
 QString TranValueTooLargeText(const QString& sUnitsField, const QString& sAmountField);
+// The refusal of an entry that would make its product's stock figures (its running
+// totals of units and values) too large to be recorded, naming the product.
+QString TranFiguresTooLargeText(const QString& sProduct);
+// The stock check's answer when the product's physical stock cannot be worked out.
+QString StockUnknownText(const QString& sProduct);

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "database/clsDB.h"
 #include "database/clsProd.h"
@@ -142,6 +143,8 @@ bool clsImportTransactions::ValidatePartNumbers() {
     EventPump pump;
     const rt::LocaleInfo loc = rt::LocaleInfo::Current();
     const int32_t lines = nNumRows_;
+    std::vector<clsTran> entries;  // the rows to import, each at its file line
+    std::vector<int32_t> entryLines;
     for (const CsvRow& row : data_.File().Rows()) {
       if (pump.Due()) {
         sys.WaitDlgUpdate(dlg, exchange::ProgressPercent(row.Line(), lines));
@@ -149,6 +152,7 @@ bool clsImportTransactions::ValidatePartNumbers() {
       }
       const QString partNo = CellOf(row, kPartNumber);
       clsTran t = tran_;
+      t.nTranID = -1;
       t.nProdId = ProductOf(partNo, prod);
       if (t.nProdId < 1) {
         ok = false;
@@ -156,17 +160,34 @@ bool clsImportTransactions::ValidatePartNumbers() {
         continue;
       }
       // A row without an amount takes its product's: units times that must fit too.
-      const rt::Currency units = ReadCsvNumber(CellOf(row, kUnits), loc).value_or(rt::Currency());
-      if (ReadCsvNumber(CellOf(row, kAmount), loc).value_or(rt::Currency()) > rt::Currency()) continue;
-      const std::optional<rt::Currency> amount = StdAmountOf(t, prod);
-      if (amount && !TranValueFits(units, *amount)) {
-        ok = false;
-        m_ErrorBuf += clsImportData::FmtRowNum(row.Line()) + QStringLiteral(": ") +
-                      TranValueTooLargeText(kUnits, QStringLiteral("the product's standard amount")) + sys.CRLF(1);
+      t.curUnits = ReadCsvNumber(CellOf(row, kUnits), loc).value_or(rt::Currency());
+      t.curUnitPrice = ReadCsvNumber(CellOf(row, kAmount), loc).value_or(rt::Currency());
+      if (t.curUnitPrice <= rt::Currency()) {
+        const std::optional<rt::Currency> amount = StdAmountOf(t, prod);
+        if (!amount) continue;
+        t.curUnitPrice = *amount;
+        if (!TranValueFits(t.curUnits, t.curUnitPrice)) {
+          ok = false;
+          m_ErrorBuf += clsImportData::FmtRowNum(row.Line()) + QStringLiteral(": ") +
+                        TranValueTooLargeText(kUnits, QStringLiteral("the product's standard amount")) + sys.CRLF(1);
+          continue;
+        }
       }
+      entries.push_back(t);
+      entryLines.push_back(row.Line());
     }
     nNumRows_ = static_cast<int32_t>(data_.File().Rows().size());
-    return ok;
+    // The rows together must leave each product's figures within range.
+    DATA4* tran = nullptr;
+    const std::optional<std::vector<size_t>> overflowing = gDB().TranFiguresOverflow(entries, tran);
+    if (!overflowing) return false;
+    for (const size_t k : *overflowing) {
+      QString name, partNo;
+      gDB().GetProductName(entries[k].nProdId, name, partNo, prod);
+      m_ErrorBuf += clsImportData::FmtRowNum(entryLines[k]) + QStringLiteral(": ") +
+                    TranFiguresTooLargeText(gDB().MakeProductName(name, partNo)) + sys.CRLF(1);
+    }
+    return ok && overflowing->empty();
   } catch (...) {
     rt::TrapError();
     sys.ShowError(QStringLiteral("clsImportTransactions_ValidatePartNumbers"));

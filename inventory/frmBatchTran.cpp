@@ -241,6 +241,20 @@ QString frmBatchTran::ValidateQuantity() {
   return text;
 }
 
+QString frmBatchTran::ValidateFigures() {
+  const std::vector<int> rows = FilledRows();
+  DATA4* tb = nullptr;
+  const std::optional<std::vector<size_t>> overflowing = gDB().TranFiguresOverflow(GetInput(), tb);
+  if (!overflowing) return QStringLiteral("The stock figures could not be checked. Nothing has been saved.");
+  QString text;
+  for (const size_t k : *overflowing) {
+    const int i = rows[k];
+    text += QStringLiteral("Row ") + QString::number(i + 1) + QStringLiteral(": ") +
+            TranFiguresTooLargeText(cboProducts[i]->currentText()) + QLatin1Char('\n');
+  }
+  return text;
+}
+
 QString frmBatchTran::ValidateInventoryLevel() {
   QString text;
   for (int i : FilledRows()) text += CheckProductInventoryLevel(ProductOf(i), cboProducts[i]->currentText(), fpUnits[i]->Value());
@@ -255,7 +269,8 @@ QString frmBatchTran::CheckProductInventoryLevel(int32_t nProductID, const QStri
   clsProductStats stats;
   stats.Init(nProductID);
   DATA4* tb = nullptr;
-  if (!gDB().GetProductStats(stats, tb) || !(curUnits > stats.m_curNumUnitsInStock_Physical)) return {};
+  if (!gDB().GetProductStats(stats, tb)) return StockUnknownText(sProductName) + QLatin1Char('\n');
+  if (!(curUnits > stats.m_curNumUnitsInStock_Physical)) return {};
   return QStringLiteral("There are ") + stats.m_curNumUnitsInStock_Physical.ToString() +
          QStringLiteral(" units in physical stock for ") + sProductName +
          QStringLiteral(". Recording this transaction will result in negative physical stock.") + QLatin1Char('\n');
@@ -313,6 +328,7 @@ void frmBatchTran::cmdOK_Click() {
     m_bOK = false;
     QString problem = ValidateDateAndTranType();
     if (problem.isEmpty()) problem = ValidateQuantity();
+    if (problem.isEmpty()) problem = ValidateFigures();
     if (problem.isEmpty()) problem = gSystem().UnstorableText({txtNote});
     if (!problem.isEmpty()) {
       ui::MsgBox(problem, ui::vbOKOnly, QStringLiteral("Validation error"));

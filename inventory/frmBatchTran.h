@@ -38,6 +38,9 @@ class frmBatchTran : public QDialog {
   // Each returns "" when all is well, else the text to show.
   QString ValidateDateAndTranType();
   QString ValidateQuantity();
+  // The rows that would make their product's stock figures too large, with the rows
+  // before them and the product's stored transactions.
+  QString ValidateFigures();
   QString ValidateInventoryLevel();
   // One new transaction per row with a product, in row order.
   std::vector<clsTran> GetInput();

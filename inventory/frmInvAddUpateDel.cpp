@@ -221,6 +221,10 @@ bool frmInvAddUpateDel::Validate() {
     m_udTran.udTranType = gSystem().cboGetItemID(*cboType);
     m_udTran.nCatID = gSystem().cboGetItemID(*cboCategory);
     m_udTran.nAcctID = gSystem().cboGetItemID(*cboAccount);
+    DATA4* tb = nullptr;
+    const std::optional<std::vector<size_t>> overflowing = gDB().TranFiguresOverflow({m_udTran}, tb);
+    if (!overflowing) return false;
+    if (!overflowing->empty()) return Fail(TranFiguresTooLargeText(txtProduct->text()), fpUnits);
     return CheckInventoryLevel(m_udTran);
   } catch (...) {
     rt::TrapError();
@@ -236,11 +240,12 @@ bool frmInvAddUpateDel::CheckInventoryLevel(const clsTran& tran) {
   clsProductStats stats;
   stats.Init(tran.nProdId);
   DATA4* tb = nullptr;
-  if (!gDB().GetProductStats(stats, tb)) return true;
-  if (tran.curUnits <= stats.m_curNumUnitsInStock_Physical) return true;
-  const QString text = QStringLiteral("There are ") + stats.m_curNumUnitsInStock_Physical.ToString() +
-                       QStringLiteral(" units in physical stock. Recording this transaction will result in "
-                                      "negative physical stock.") +
+  const bool known = gDB().GetProductStats(stats, tb);
+  if (known && tran.curUnits <= stats.m_curNumUnitsInStock_Physical) return true;
+  const QString text = (known ? QStringLiteral("There are ") + stats.m_curNumUnitsInStock_Physical.ToString() +
+                                    QStringLiteral(" units in physical stock. Recording this transaction will result "
+                                                   "in negative physical stock.")
+                              : StockUnknownText(txtProduct->text())) +
                        QStringLiteral("\n\nDo you still want to record this transaction?");
   return ui::MsgBox(text, ui::vbYesNoCancel | ui::vbDefaultButton2) == ui::vbYes;
 }

@@ -33,7 +33,7 @@ std::optional<QDate> ReadRangeDate(const QString& text) {
   static const QRegularExpression stored(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})$"));
   if (const QRegularExpressionMatch m = stored.match(t); m.hasMatch()) {
     const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-    return d.isValid() ? std::optional<QDate>(d) : std::nullopt;
+    return rt::IsDateInRange(d) ? std::optional<QDate>(d) : std::nullopt;
   }
   if (const std::optional<QDate> d = rt::ParseDate(t)) return d;
   static const QRegularExpression numeric(QStringLiteral("^(\\d{1,4})[/.\\- ](\\d{1,2})[/.\\- ](\\d{1,4})$"));
@@ -44,7 +44,7 @@ std::optional<QDate> ReadRangeDate(const QString& text) {
   const QDate candidates[] = {yearFirst ? QDate(a, b, c) : QDate(c, b, a),
                               yearFirst ? QDate() : QDate(c, a, b)};
   for (const QDate& d : candidates)
-    if (d.isValid() && d.year() >= 100) return d;
+    if (rt::IsDateInRange(d)) return d;
   return std::nullopt;
 }
 

@@ -1,6 +1,7 @@
 #include "database/store/Stock.h"
 
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "database/store/Fields.h"
@@ -48,17 +49,25 @@ class StockWalk {
   void Apply(const TranFields& f) {
     const long type = f4long(f.trantype);
     if (type < 1 || type > 5) return;
-    const rt::Currency u = Amount(f.units);
+    Apply(static_cast<TranType>(type), Amount(f.units), [&f] { return Amount(f.unitprc); });
+  }
+  void Apply(const TranRow& r) {
+    Apply(r.type, r.units, [&r] { return r.unitPrice; });
+  }
+
+  // One row; `price` gives its unit amount, read only for the types that use it.
+  template <class Price>
+  void Apply(TranType type, rt::Currency u, Price price) {
     const Wide units = u.Raw();
-    switch (static_cast<TranType>(type)) {
+    switch (type) {
       case TranType::kOnOrder:
         onOrder_ = Add(onOrder_, units);
-        if (!unitsOnly_) onOrderCost_ = Add(onOrderCost_, Product(u, Price(f)));
+        if (!unitsOnly_) onOrderCost_ = Add(onOrderCost_, Product(u, price()));
         break;
       case TranType::kReceive:
         physical_ = Add(physical_, units);
         receivedUnits_ = Add(receivedUnits_, units);
-        if (!unitsOnly_) receivedCost_ = Add(receivedCost_, Product(u, Price(f)));
+        if (!unitsOnly_) receivedCost_ = Add(receivedCost_, Product(u, price()));
         break;
       case TranType::kShrinkage:
         physical_ = Add(physical_, -units);
@@ -67,7 +76,7 @@ class StockWalk {
       case TranType::kShip:
         physical_ = Add(physical_, -units);
         shippedUnits_ = Add(shippedUnits_, units);
-        if (!unitsOnly_) shippedValue_ = Add(shippedValue_, Product(u, Price(f)));
+        if (!unitsOnly_) shippedValue_ = Add(shippedValue_, Product(u, price()));
         break;
       case TranType::kAllocate:
         allocated_ = Add(allocated_, units);
@@ -102,8 +111,6 @@ class StockWalk {
   }
 
  private:
-  static rt::Currency Price(const TranFields& f) { return Amount(f.unitprc); }
-
   bool unitsOnly_;
   Wide physical_ = 0, allocated_ = 0, onOrder_ = 0, onOrderCost_ = 0;
   Wide receivedUnits_ = 0, receivedCost_ = 0, shippedUnits_ = 0, shippedValue_ = 0;
@@ -182,6 +189,50 @@ Status Stock::AllProductStats(std::unordered_map<int32_t, StockFigures>& stats, 
     stats.swap(result);
     failed.swap(overflowed);
     return Status::Ok();
+  });
+}
+
+Result<std::vector<size_t>> Stock::Overflowing(const std::vector<TranRow>& entries, DATA4* open) const {
+  return Guarded<Result<std::vector<size_t>>>([&]() -> Result<std::vector<size_t>> {
+    Table tb(session_, open, Transactions::kFile);
+    if (!tb.ok()) return tb.failure();
+    const TranFields fields(tb.get());
+    std::unordered_set<int32_t> replaced;
+    for (const TranRow& e : entries) {
+      if (e.id > 0) replaced.insert(e.id);
+    }
+    const auto isOverflow = [](const rt::VbError& e) { return e.number() == rt::kErrOverflow; };
+    // Each product's sums so far; nullopt when its stored rows cannot be summed.
+    std::unordered_map<int32_t, std::optional<StockWalk>> walks;
+    std::vector<size_t> refused;
+    for (size_t i = 0; i < entries.size(); ++i) {
+      const auto [at, first] = walks.try_emplace(entries[i].prodId);
+      std::optional<StockWalk>& walk = at->second;
+      if (first) {
+        walk.emplace();
+        try {
+          ForEachProductRow(session_, tb.get(), entries[i].prodId, [&] {
+            if (replaced.count(static_cast<int32_t>(f4long(fields.rowid))) == 0) walk->Apply(fields);
+            return true;
+          });
+        } catch (const rt::VbError& e) {
+          if (!isOverflow(e)) throw;
+          walk.reset();
+        }
+      }
+      try {
+        if (!walk) rt::Raise(rt::kErrOverflow);
+        StockWalk next = *walk;
+        next.Apply(entries[i]);
+        StockFigures figures;
+        next.Finish(figures);
+        walk = next;
+      } catch (const rt::VbError& e) {
+        if (!isOverflow(e)) throw;
+        refused.push_back(i);
+      }
+    }
+    return refused;
   });
 }
 

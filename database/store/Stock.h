@@ -14,11 +14,13 @@
 #include <cstdint>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "database/store/Codes.h"
 #include "database/store/Result.h"
 #include "database/store/Session.h"
 #include "database/store/StockFigures.h"
+#include "database/store/Transactions.h"
 
 struct DATA4;
 
@@ -40,6 +42,11 @@ class Stock {
   // is left in record order.
   Status AllProductStats(std::unordered_map<int32_t, StockFigures>& stats, std::unordered_set<int32_t>& failed,
                          DATA4* open = nullptr, Figures which = Figures::kAll) const;
+  // Of entries to be stored in this order (one, a batch, an import), the positions of
+  // those that would leave their product's figures not fitting: each is added to its
+  // product's rows and the entries before it that were not refused; an entry whose id
+  // is 1 or more takes the place of the stored row of that id (an edit).
+  Result<std::vector<size_t>> Overflowing(const std::vector<TranRow>& entries, DATA4* open = nullptr) const;
   // True when the product has a transaction of the type.
   Result<bool> ProductHasTranType(int32_t prodId, int32_t type, DATA4* open = nullptr) const;
 

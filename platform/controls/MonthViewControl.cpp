@@ -9,6 +9,7 @@
 
 #include "platform/controls/ListViewErrors.h"
 #include "platform/runtime/Clock.h"
+#include "platform/runtime/DateTime.h"
 
 namespace ctl {
 
@@ -16,6 +17,7 @@ MonthViewControl::MonthViewControl(QWidget* parent) : QWidget(parent) {
   calendar_ = new QCalendarWidget(this);
   calendar_->setObjectName(QStringLiteral("Calendar"));
   calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+  calendar_->setDateRange(QDate(rt::kFirstYear, 1, 1), QDate(rt::kLastYear, 12, 31));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(calendar_);

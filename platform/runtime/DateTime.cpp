@@ -119,7 +119,7 @@ std::optional<QDate> ParseDatePart(const QString& text) {
   const QStringList parts = text.split(sep, Qt::SkipEmptyParts);
   QDate d = NumericDate(parts);
   if (!d.isValid()) d = NamedMonthDate(parts);
-  if (!d.isValid()) return std::nullopt;
+  if (!IsDateInRange(d)) return std::nullopt;
   return d;
 }
 
@@ -163,6 +163,10 @@ std::optional<QTime> SplitTime(QString& text) {
 }
 
 }  // namespace
+
+bool IsDateInRange(const QDate& date) {
+  return date.isValid() && date.year() >= kFirstYear && date.year() <= kLastYear;
+}
 
 QDate ZeroDate() { return QDate(1899, 12, 30); }
 
@@ -208,10 +212,9 @@ QDate DateSerial(int year, int month, int day) {
   const long long months = static_cast<long long>(year) * 12 + (month - 1);
   const long long y = months >= 0 ? months / 12 : -((-months + 11) / 12);
   const int m = static_cast<int>(months - y * 12) + 1;
-  if (y < 100 || y > 9999) return {};
+  if (y < kFirstYear || y > kLastYear) return {};
   const QDate d = QDate(static_cast<int>(y), m, 1).addDays(static_cast<qint64>(day) - 1);
-  if (!d.isValid() || d.year() < 100 || d.year() > 9999) return {};
-  return d;
+  return IsDateInRange(d) ? d : QDate();
 }
 
 QDateTime FromSerial(double serial) {

@@ -12,6 +12,13 @@
 
 namespace rt {
 
+// The years a date may have: four digits, as the views show them, the stored "YYYYMMDD"
+// text sorts them and the calendar offers them. No date outside them is read or built.
+inline constexpr int kFirstYear = 100;
+inline constexpr int kLastYear = 9999;
+// True when the date is valid and its year within kFirstYear..kLastYear.
+bool IsDateInRange(const QDate& date);
+
 // 30 December 1899, day 0 of the platform's date serials and the date of a pure time.
 QDate ZeroDate();
 
@@ -26,7 +33,7 @@ QString DateSeparator();
 // the locale's order, any of / . - or blank between them), ISO yyyy-mm-dd, a date with
 // month names (the long format, with or without the weekday), each optionally followed
 // by a time; or a time alone (h:mm, h:mm:ss, with or without AM/PM; or h AM).
-// Blanks around are ignored. nullopt when it is not a date.
+// Blanks around are ignored. nullopt when it is not a date, or not IsDateInRange.
 std::optional<QDateTime> ParseDateTime(const QString& text);
 // The date the text names: as ParseDateTime, but a day, month and year must be written
 // (a time alone, "10:30", or a partial date is not a date; an optional time is ignored).
@@ -38,7 +45,7 @@ QDateTime CDate(const QString& text);
 
 // The date of year, month and day; a month or day out of range carries into the next
 // (or previous) month or year, day 0 being the last day of the month before. An invalid
-// QDate when the year comes out below 100 or above 9999.
+// QDate when the year comes out of kFirstYear..kLastYear.
 QDate DateSerial(int year, int month, int day);
 
 // The date and time of a platform date serial (days since ZeroDate, time as fraction).

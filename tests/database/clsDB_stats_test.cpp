@@ -98,11 +98,14 @@ TEST_F(StatsTest, DeletedRowsAndOtherProductsDoNotCount) {
 }
 
 TEST_F(StatsTest, FiguresBeyondTheCurrencyRangeAreAFailureNotAWrap) {
-  AddTran(1000, 2, "900000000000000", "1");
-  AddTran(1000, 2, "900000000000000", "1");
-  AddTran(1001, 1, "900000000000000", "900000000000000");  // its value alone is far out of range
-  for (int32_t id : {1000, 1001}) {
-    prompts->ExpectContaining(QStringLiteral("clsDB_GetProductStats"));
+  const int32_t anvil = stocktest::AddProduct(QStringLiteral("A-1"), QStringLiteral("Anvil"));
+  const int32_t bolt = stocktest::AddProduct(QStringLiteral("B-2"), QStringLiteral("Bolt"));
+  AddTran(anvil, 2, "900000000000000", "1");
+  AddTran(anvil, 2, "900000000000000", "1");
+  AddTran(bolt, 1, "900000000000000", "900000000000000");  // its value alone is far out of range
+  // Each report names the product.
+  for (const auto& [id, name] : {std::pair(anvil, "Anvil [A-1]"), std::pair(bolt, "Bolt [B-2]")}) {
+    prompts->ExpectContaining(QStringLiteral("Overflow: the stock figures of ") + QLatin1String(name));
     clsProductStats s;
     s.Init(id);
     DATA4* tb = nullptr;
@@ -115,25 +118,92 @@ TEST_F(StatsTest, FiguresBeyondTheCurrencyRangeAreAFailureNotAWrap) {
     rt::Err().Clear();
   }
   // The one pass fails these products alone, with one report; counting units only,
-  // 1001 fits (its units on order do, their cost does not).
+  // Bolt fits (its units on order do, their cost does not).
   AddTran(1002, 2, "3", "2");
   for (const bool unitsOnly : {false, true}) {
     SCOPED_TRACE(unitsOnly);
-    prompts->ExpectContaining(QStringLiteral("clsDB_GetAllProductStats"));
+    prompts->ExpectContaining(unitsOnly ? QStringLiteral("of Anvil [A-1] are") : QStringLiteral("of Anvil [A-1], Bolt [B-2] are"));
     std::unordered_map<int32_t, clsProductStats> all;
     std::unordered_set<int32_t> failed;
     DATA4* tb = nullptr;
     EXPECT_TRUE(gDB().GetAllProductStats(all, failed, tb, unitsOnly));
-    const std::unordered_set<int32_t> expected = unitsOnly ? std::unordered_set<int32_t>{1000} : std::unordered_set<int32_t>{1000, 1001};
+    const std::unordered_set<int32_t> expected = unitsOnly ? std::unordered_set<int32_t>{anvil} : std::unordered_set<int32_t>{anvil, bolt};
     EXPECT_EQ(failed, expected);
-    EXPECT_EQ(all.count(1000), 0u);
-    EXPECT_EQ(all.count(1001), unitsOnly ? 1u : 0u);
+    EXPECT_EQ(all.count(anvil), 0u);
+    EXPECT_EQ(all.count(bolt), unitsOnly ? 1u : 0u);
     if (unitsOnly) {
-      EXPECT_EQ(all[1001].m_curNumUnitsOnOrder, Cur("900000000000000"));
+      EXPECT_EQ(all[bolt].m_curNumUnitsOnOrder, Cur("900000000000000"));
     }
     EXPECT_EQ(all[1002].m_curNumUnitsInStock_Physical, Cur("3"));
     EXPECT_EQ(all[1002].m_curStkCostAvg, unitsOnly ? Cur("0") : Cur("6"));
     rt::Err().Clear();
+  }
+}
+
+// An entry is refused when its product's running totals, with the stored rows and the
+// entries before it, would not fit; whatever the size of the entry itself.
+TEST_F(StatsTest, EntriesThatWouldMakeTheFiguresOverflowAreFound) {
+  struct Entry {
+    int product;  // 0 or 1
+    Row row;
+    bool replacesStored = false;  // an edit of the first stored row
+  };
+  const struct {
+    const char* name;
+    std::vector<Row> stored;  // of product 0
+    std::vector<Entry> entries;
+    std::vector<size_t> refused;
+  } cases[] = {
+      {"seven rows at 3 of 99,999,999,999,999 units",
+       {},
+       std::vector<Entry>(7, Entry{0, {2, "99999999999999", "3"}}),
+       {3, 4, 5, 6}},
+      {"one receipt onto stored receipts", {{2, "500000000000000", "0"}}, {{0, {2, "500000000000000", "0"}}}, {0}},
+      {"one shipment onto stored shipments' value", {{4, "300000000000000", "2"}}, {{0, {4, "200000000000000", "2"}}}, {0}},
+      {"a small shipment making the stock's value at average price too large",
+       {{2, "100000000000", "0"}},
+       {{0, {4, "1", "100000"}}},
+       {0}},
+      {"an edit takes the place of its stored row",
+       {{2, "500000000000000", "1"}},
+       {{0, {2, "600000000000000", "1"}, true}},
+       {}},
+      {"products are summed apart",
+       {},
+       {{0, {2, "500000000000000", "0"}}, {1, {2, "500000000000000", "0"}}, {0, {2, "500000000000000", "0"}},
+        {1, {2, "400000000000000", "0"}}},
+       {2}},
+      {"a refused entry does not count for the ones after it",
+       {},
+       {{0, {2, "900000000000000", "1"}}, {0, {2, "100000000000000", "1"}}, {0, {2, "20000000000000", "1"}}},
+       {1}},
+      {"stored figures out of range: only what brings them back is taken",
+       {{2, "900000000000000", "1"}, {2, "100000000000000", "0"}},
+       {{0, {2, "1", "0"}}, {0, {4, "100000000000000", "1"}}},
+       {0}},
+  };
+  int32_t prodId = 3000;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    prodId += 2;
+    int32_t first = -1;
+    for (const Row& r : c.stored) {
+      const int32_t id = AddTran(prodId, r.type, r.units, r.price);
+      if (first < 0) first = id;
+    }
+    std::vector<clsTran> entries;
+    for (const Entry& e : c.entries) {
+      clsTran t;
+      t.nTranID = e.replacesStored ? first : -1;
+      t.nProdId = prodId + e.product;
+      t.udTranType = e.row.type;
+      t.curUnits = Cur(e.row.units);
+      t.curUnitPrice = Cur(e.row.price);
+      entries.push_back(t);
+    }
+    DATA4* tb = nullptr;
+    EXPECT_EQ(gDB().TranFiguresOverflow(entries, tb), std::optional(c.refused));
+    EXPECT_EQ(tb, nullptr);
   }
 }
 

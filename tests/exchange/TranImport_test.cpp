@@ -107,6 +107,18 @@ TEST_F(TranImportTest, UnitsAndAmountsAreCheckedAtTheirBounds) {
                                            "units or a smaller amount per unit.\r\n"));
 }
 
+// Rows each in range whose sum with the product's stored rows no figure holds: the row
+// that would overflow is refused by the product's name.
+TEST_F(TranImportTest, RowsThatWouldMakeAProductsFiguresOverflowAreRefusedByName) {
+  const int32_t id = Priced(QStringLiteral("P"));
+  ASSERT_GT(stocktest::AddTran(id, 2, "2000000000", "100000"), 0);
+  clsImportTransactions imp;
+  Start(imp, QByteArray("PARTNUMBER,UNITS,AMOUNTPERUNIT\nP,2000000000,300000\nP,2000000000,200000\n"));
+  EXPECT_FALSE(imp.ValidateData());
+  EXPECT_EQ(imp.m_ErrorBuf, QStringLiteral("Row 3: ") + TranFiguresTooLargeText(QStringLiteral("Name of P [P]")) +
+                                QStringLiteral("\r\n"));
+}
+
 // Every row's part number is checked and every unknown one listed, with its physical
 // line number; nothing is written.
 TEST_F(TranImportTest, PartNumbersOfNoSingleVisibleProductAreAllListed) {

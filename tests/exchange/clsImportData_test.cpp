@@ -153,6 +153,7 @@ TEST_F(ImportDataTest, RowChecksAtTheirBoundaries) {
       {"a,12abc", "Row 9: The value [12abc] entered for column NUM must be numeric.\r\n"},
       {"a,1,y", "Row 9: The value [y] entered for column FLAG must be either 'Y' or 'N'.\r\n"},
       {"a,1,Y,3/15/26", "Row 9: The value [3/15/26] entered for column DAY must be a valid date.\r\n"},
+      {"a,1,Y,3/15/0026", "Row 9: The value [3/15/0026] entered for column DAY must be a valid date.\r\n"},
       {",x,maybe",
        "Row 9: A value must be entered for column TEXT.\r\n"
        "Row 9: The value [x] entered for column NUM must be numeric.\r\n"

@@ -40,6 +40,26 @@ TEST_F(frmBatchTranTest, RowProblemsAreListedInOneMessage) {
   EXPECT_EQ(dlg.cboProducts[1]->currentIndex() >= 0, true);  // entries kept
 }
 
+// Seven rows each in range whose sum is not: the rows from the one that would overflow
+// the product's figures are refused by its name.
+TEST_F(frmBatchTranTest, RowsThatWouldMakeAProductsFiguresOverflowAreRefusedByName) {
+  frmBatchTran dlg;
+  trantest::SelectId(dlg, QStringLiteral("cboType"), 2);
+  for (int i = 0; i < 7; ++i) {
+    Row(dlg, i, widget, "99999999999999");
+    trantest::SetNumber(dlg, QStringLiteral("fpCost_%1").arg(i), "3");
+  }
+  QString expected;
+  for (int row = 4; row <= 7; ++row) {
+    expected += QStringLiteral("Row %1: ").arg(row) + TranFiguresTooLargeText(QStringLiteral("Widget [W-1]")) + u'\n';
+  }
+  prompts->Expect(expected);
+  ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 0);
+  ASSERT_EQ(prompts->Shown().size(), 1);
+  EXPECT_EQ(prompts->Last().title, QStringLiteral("Validation error"));
+}
+
 // A product chosen before the date or the type: the choice is cleared (once) and the
 // message shown; with both, the row takes the default amount.
 TEST_F(frmBatchTranTest, ChoosingAProductNeedsDateAndType) {
@@ -117,6 +137,26 @@ TEST_F(frmBatchTranTest, ShipRowsAreCheckedAgainstPhysicalStock) {
     EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), rowsBefore + c.saved);
     EXPECT_EQ(dlg.m_bOK, c.saved > 0);
   }
+}
+
+// Stock that cannot be worked out is never taken as enough: the batch asks.
+TEST_F(frmBatchTranTest, AShipWhoseStockCannotBeWorkedOutAsks) {
+  ASSERT_TRUE(gDB().TranCheckInventoryLevelSet(true));
+  ASSERT_GT(stocktest::AddTran(widget, 2, "900000000000000", "0"), 0);
+  ASSERT_GT(stocktest::AddTran(widget, 2, "100000000000000", "0"), 0);  // physical stock beyond any figure
+  const int rowsBefore = dbtest::LiveRows(gDB().TranTable());
+  frmBatchTran dlg;
+  trantest::SelectId(dlg, QStringLiteral("cboType"), 4);
+  Row(dlg, 0, widget, "99999999999999");
+  trantest::SetNumber(dlg, QStringLiteral("fpCost_0"), "0");
+  prompts->ExpectContaining(QStringLiteral("Overflow: the stock figures of Widget [W-1]"));
+  prompts->Expect(StockUnknownText(QStringLiteral("Widget [W-1]")) +
+                      QStringLiteral("\n\n\nDo you still want to record this transaction?"),
+                  ui::vbNo);
+  ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  EXPECT_FALSE(dlg.m_bOK);
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), rowsBefore);
+  rt::Err().Clear();
 }
 
 TEST_F(frmBatchTranTest, CancelStoresNothing) {

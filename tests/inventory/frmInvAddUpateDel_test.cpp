@@ -38,6 +38,7 @@ TEST_F(frmInvAddUpateDelTest, ValidateChecksItsRulesInOrder) {
   };
   const Step steps[] = {
       {[] {}, "Please enter a valid transaction date!"},
+      {[&] { dlg.txtDate->setText(QStringLiteral("3/2/0026")); }, "Please enter a valid transaction date!"},
       {[&] { dlg.txtDate->setText(QStringLiteral("3/2/2026")); },
        "No product is selected. If the Product does not appear in Product field, it may be hidden. See View, "
        "Product List Maintenance menu to check whether a product is hidden."},
@@ -111,6 +112,38 @@ TEST_F(frmInvAddUpateDelTest, AValueBeyondTheCurrencyRangeIsRefused) {
                                 QStringLiteral(" is more than the largest value that can be recorded"));
     }
     EXPECT_EQ(dlg.Validate(), c.message == nullptr);
+  }
+}
+
+// Running totals that would not fit refuse the entry by the product's name, however
+// small the entry; an edit counts in place of the row it changes.
+TEST_F(frmInvAddUpateDelTest, AnEntryThatWouldMakeTheFiguresOverflowIsRefusedByName) {
+  ASSERT_GT(stocktest::AddTran(widget, 2, "800000000000000", "0"), 0);
+  const int32_t stored = stocktest::AddTran(widget, 2, "100000000000000", "0");
+  for (const int oper : {0, 1}) {
+    SCOPED_TRACE(oper);
+    frmInvAddUpateDel dlg;
+    dlg.Init(oper, oper == 0 ? NewTran(widget, 2) : Stored(stored), -1);
+    trantest::SetNumber(dlg, QStringLiteral("fpUnits"), "99999999999999");
+    if (oper == 0) prompts->Expect(TranFiguresTooLargeText(QStringLiteral("Widget [W-1]")));
+    EXPECT_EQ(dlg.Validate(), oper == 1);
+  }
+}
+
+// Stock that cannot be worked out is never taken as enough: the Ship asks.
+TEST_F(frmInvAddUpateDelTest, AShipWhoseStockCannotBeWorkedOutAsks) {
+  ASSERT_TRUE(gDB().TranCheckInventoryLevelSet(true));
+  ASSERT_GT(stocktest::AddTran(widget, 2, "900000000000000", "0"), 0);
+  ASSERT_GT(stocktest::AddTran(widget, 2, "100000000000000", "0"), 0);  // physical stock beyond any figure
+  for (const int answer : {ui::vbNo, ui::vbYes}) {
+    frmInvAddUpateDel dlg;
+    dlg.Init(0, NewTran(widget, 4, "100000000000000"), -1);
+    prompts->ExpectContaining(QStringLiteral("Overflow: the stock figures of Widget [W-1]"));
+    prompts->Expect(StockUnknownText(QStringLiteral("Widget [W-1]")) +
+                        QStringLiteral("\n\nDo you still want to record this transaction?"),
+                    answer);
+    EXPECT_EQ(dlg.Validate(), answer == ui::vbYes);
+    rt::Err().Clear();
   }
 }
 

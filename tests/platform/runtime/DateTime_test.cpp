@@ -60,6 +60,14 @@ TEST(DateTimeTest, ParsesTheUsersFormats) {
       {"en_US", "13:00 PM", {}},
       {"en_US", "10", {}},
       {"en_US", "3/15/2026 x", {}},
+      // Years the views show (four digits, 0100 to 9999) and no others.
+      {"en_US", "1/2/0026", {}},
+      {"en_US", "0026-01-02", {}},
+      {"en_US", "January 2, 0026", {}},
+      {"en_US", "1/2/0026 10:30", {}},
+      {"en_US", "12/31/0099", {}},
+      {"en_US", "1/1/0100", QDateTime(QDate(100, 1, 1), QTime(0, 0))},
+      {"en_US", "12/31/9999", QDateTime(QDate(9999, 12, 31), QTime(0, 0))},
       {"de_DE", "15.03.2026", midnight},
       {"de_DE", "15.3.2026", midnight},
       {"de_DE", "2026-03-15", midnight},
@@ -68,6 +76,7 @@ TEST(DateTimeTest, ParsesTheUsersFormats) {
       {"de_DE", "3/15/2026", {}},
       {"de_DE", "15.03.26", {}},
       {"de_DE", "31.02.2026", {}},
+      {"de_DE", "02.01.0026", {}},
       {"de_DE", "10:30", QDateTime(rt::ZeroDate(), QTime(10, 30))},
       {"C", "2026-03-15", midnight},
   };
