@@ -260,6 +260,11 @@ class clsDB {
   // row was appended), 1 update of nTranID under its lock, 2 delete. False when nothing
   // was written: a failed counter or append, a missing row, a locked row.
   bool SaveTran(int32_t udOper, clsTran& udTran, DATA4* tb_tran);
+  // Why the last add or update of a transaction or product row (SaveTran,
+  // clsProd::SaveProduct) failed: kLocked when another user held the row, the table's
+  // append lock or the counter; kNone when it was written.
+  store::Failure LastSaveFailure() const { return m_lastSaveFailure; }
+  void NoteSave(store::Failure failure) { m_lastSaveFailure = failure; }
   // SaveTran's update of an outstanding row (udFromType On Order or Allocate) into the
   // record, done only while the row still has that type under its lock: a row another
   // user converted or deleted meanwhile gives the message below and false.
@@ -398,6 +403,7 @@ class clsDB {
   QString m_sDBPath;
   int32_t m_nDBVersion = 1;
   mutable store::Engine m_engine;
+  store::Failure m_lastSaveFailure = store::Failure::kNone;
 };
 
 // The one database object, created on first use.

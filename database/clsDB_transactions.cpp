@@ -83,6 +83,7 @@ void clsDB::cboTranactionTypes(QComboBox& cbo) {
 bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4* tb_tran) {
   using store::SaveOper;
   const auto oper = static_cast<SaveOper>(udOper);
+  NoteSave(store::Failure::kError);
   if (oper == SaveOper::kUpdate && udTran.nTranID < 1) return false;
   const store::Table table = dbaccess::UseTable(tb_tran, TranTable(), *this);
   if (!table.ok()) return false;
@@ -95,7 +96,10 @@ bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4* tb_tran) {
       // The id is taken first and handed to the record only once the row exists: a
       // failed counter or append saves nothing.
       const int32_t id = GetNextID(QLatin1String(store::Transactions::kCounter), true, store::Transactions::kFirstId);
-      if (id < 1) return false;
+      if (id < 1) {
+        if (id == 0) NoteSave(store::Failure::kLocked);
+        return false;
+      }
       status = transactions.Append(row, id, table.get());
       if (status.ok()) udTran.nTranID = row.id;
       break;
@@ -108,6 +112,7 @@ bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4* tb_tran) {
     default:
       return false;
   }
+  NoteSave(status.failure);
   dbaccess::Report(status, "clsDB_SaveTran", kUpdateLocked);
   return status.ok();
 }

@@ -82,6 +82,7 @@ void clsProd::Init() {
 }
 
 bool clsProd::SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db) {
+  db.NoteSave(store::Failure::kError);
   if (tbProd == nullptr) {
     try {
       rt::Raise(rt::kErrInvalidCall);
@@ -98,7 +99,10 @@ bool clsProd::SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db
   if (added) {
     // A counter that failed has shown its message; nothing is appended.
     const int32_t id = db.GetNextID(QStringLiteral("svlprod.dbf"), true, 1000);
-    if (id < 1) return false;
+    if (id < 1) {
+      if (id == 0) db.NoteSave(store::Failure::kLocked);
+      return false;
+    }
     status = products.Append(RecordOf(*this), id, tbProd);
     if (status.ok()) nProdId = id;
   } else {
@@ -107,6 +111,7 @@ bool clsProd::SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db
       ui::MsgBox(QStringLiteral("Product ID not found. Unable to update product record!"), ui::vbCritical);
     }
   }
+  db.NoteSave(status.failure);
   dbaccess::Report(status, "clsProd_SaveProduct", locked);
   if (!status.ok()) return false;
   if (ignoreBI || curBeginningInventory <= rt::Currency() || nProdId < 1) return true;

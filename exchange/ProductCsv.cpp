@@ -38,8 +38,6 @@ constexpr Column kColumns[] = {
     {"NOTES", 0, 0},
 };
 
-constexpr int64_t kHighest = 2000000000;
-
 }  // namespace
 
 const QStringList& Keywords() {
@@ -59,8 +57,9 @@ void SetupColumns(rt::Collection& columns) {
     def->bMustExist = true;
     def->bNullOK = def->sKeyword != QLatin1String("PRODUCTNAME");
     def->bValueRange = c.dataType != 0;
-    if (def->bValueRange) def->curHighRange = rt::Currency(kHighest);
+    if (def->bValueRange) def->curHighRange = rt::Currency(kHighestNumber);
     def->nMaxLen = c.maxLen;
+    def->bMultiLine = def->sKeyword == QLatin1String("NOTES");
     // The beginning inventory is recorded as a Receive at the standard cost.
     if (def->sKeyword == QLatin1String("BEGINNINGINVENTORY")) def->sTimesKeyword = QStringLiteral("STDUNITCOST");
     columns.Add(QVariant::fromValue(def), def->sKeyword);
@@ -70,13 +69,11 @@ void SetupColumns(rt::Collection& columns) {
 QString HeadingRow() { return Keywords().join(QLatin1Char(',')); }
 
 QString TextField(const QString& text) {
-  if (!text.contains(u',') && !text.contains(u'"')) return text;
+  if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\r') && !text.contains(u'\n')) return text;
   QString quoted = text;
   quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
   return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
-
-QString NotesField(const QString& notes) { return TextField(gSystem().RemoveCRLF(notes)); }
 
 QString NumberField(rt::Currency value, const rt::LocaleInfo& loc) { return TextField(WriteCsvNumber(value, loc)); }
 

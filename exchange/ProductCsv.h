@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 
 #include "platform/runtime/Currency.h"
 #include "platform/runtime/LocaleInfo.h"
@@ -19,19 +20,21 @@ namespace productcsv {
 // The heading keywords in the order the export writes them.
 const QStringList& Keywords();
 
+// The highest number a number column takes.
+constexpr int64_t kHighestNumber = 2000000000;
+
 // Fills the empty `columns` with the 17 definitions, in that order, each under its
 // keyword: all required; a value needed for PRODUCTNAME only; the five number columns
-// range 0 to 2000000000; texts no longer than the product field they go to.
+// range 0 to kHighestNumber; texts no longer than the product field they go to, on one
+// line but for NOTES.
 void SetupColumns(rt::Collection& columns);
 
 // The heading row: the keywords joined by single commas.
 QString HeadingRow();
 
-// A text value: quoted, with its quotes doubled, when it holds a comma or a double
-// quote; else as it is.
+// A text value: quoted, with its quotes doubled, when it holds a comma, a double quote
+// or a line break (which the reader then keeps in the value); else as it is.
 QString TextField(const QString& text);
-// The notes: every CR and every LF made two blanks, then as TextField.
-QString NotesField(const QString& notes);
 // A number value (WriteCsvNumber), quoted only where the settings' decimal separator
 // is a comma.
 QString NumberField(rt::Currency value, const rt::LocaleInfo& loc);

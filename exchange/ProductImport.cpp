@@ -216,7 +216,10 @@ void ImportProductsHelper() {
                      QString::number(data.File().Rows().size()) + QStringLiteral(" Products! Row ") +
                      QString::number(stoppedRow) +
                      QStringLiteral(" could not be saved, so the import stopped there: that row and the rows "
-                                    "after it were not imported."),
+                                    "after it were not imported.") +
+                     (gDB().LastSaveFailure() == store::Failure::kLocked
+                          ? QStringLiteral(" The table was in use by another user: try the import again in a moment.")
+                          : QString()),
                  ui::vbExclamation, rt::App::ProductName());
     } else {
       sys.ShowMsg(QStringLiteral("IMPORT FAILED FROM FILE ") + path + QStringLiteral("!") + sys.CRLF(2) + errors, 3, -1);

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "database/clsDB.h"
@@ -70,13 +71,26 @@ bool clsExportProducts::Export() {
     const auto order = db.ProdPartNumberFirstGet() ? store::SearchType::kPartNo : store::SearchType::kName;
     bool written = out.WriteLine(HeadingRow());
     QStringList cells;
+    // Rows with a number the import refuses are written as stored and named afterwards.
+    QStringList unimportable;
     Check(store::Products(session).ForEachVisible(order, [&](int32_t id, const store::ProductRecord& r) {
       const auto it = stats.find(id);
       rt::Currency stock = it == stats.end() ? rt::Currency() : it->second.m_curNumUnitsInStock_Physical;
       // The import takes 0 to 2000000000: a stock below zero is written as none.
       if (stock < rt::Currency()) stock = rt::Currency();
+      const QString partNo = r.partNo.isEmpty() ? GeneratedPartNo(id) : r.partNo;
+      const std::pair<const char*, rt::Currency> numbers[] = {{"BEGINNINGINVENTORY", stock},
+                                                              {"REORDERLEVEL", r.reorderLevel},
+                                                              {"REORDERQUANTITY", r.reorderQty},
+                                                              {"STDUNITCOST", r.stdCost},
+                                                              {"STDUNITPRICE", r.stdPrice}};
+      QStringList refused;
+      for (const auto& [column, value] : numbers) {
+        if (value < rt::Currency() || value > rt::Currency(productcsv::kHighestNumber)) refused << column;
+      }
+      if (!refused.isEmpty()) unimportable << r.name + " [" + partNo + "]: " + refused.join(", ");
       cells = {TextField(r.name),
-               TextField(r.partNo.isEmpty() ? GeneratedPartNo(id) : r.partNo),
+               TextField(partNo),
                TextField(textOf(r.location)),
                TextField(textOf(r.group)),
                NumberField(stock, loc),
@@ -91,11 +105,24 @@ bool clsExportProducts::Export() {
                TextField(r.custom2),
                TextField(r.custom3),
                TextField(r.custom4),
-               productcsv::NotesField(r.notes)};
+               TextField(r.notes)};
       written = written && out.WriteRow(cells);
       return written;
     }, tables.prod.get()));
     if (!written || !out.Commit()) rt::Raise(rt::kErrPathFileAccess, QStringLiteral("clsExportProducts"), out.ErrorText());
+    if (!unimportable.isEmpty()) {
+      constexpr qsizetype kListed = 20;
+      const qsizetype more = unimportable.size() - kListed;
+      if (more > 0) {
+        unimportable.resize(kListed);
+        unimportable << QStringLiteral("and %1 more").arg(more);
+      }
+      ui::MsgBox(QStringLiteral("The product import takes numbers from 0 to ") + QString::number(productcsv::kHighestNumber) +
+                     QStringLiteral(" only. These products were written with a number outside that range, so "
+                                    "importing the file will refuse it until their rows are changed:\n") +
+                     unimportable.join(u'\n'),
+                 ui::vbExclamation, rt::App::ProductName());
+    }
     return true;
   } catch (...) {
     rt::TrapError();

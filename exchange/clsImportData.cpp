@@ -64,7 +64,9 @@ bool clsImportData::ValidateCols(const QString& sFilename, const rt::Collection&
   try {
     const CsvFile* file = Load(sFilename);
     if (file == nullptr || !file->HasHeading()) {
-      sErrorBuf += QStringLiteral("Unable to read column headers from row 1 of file ") + sFilename + kCrLf2;
+      // A file that could not be read says why.
+      const QString why = file == nullptr ? QStringLiteral(". ") + file_.ErrorText() : QString();
+      sErrorBuf += QStringLiteral("Unable to read column headers from row 1 of file ") + sFilename + why + kCrLf2;
       return false;
     }
     arDataCols = CsvHeadings(file->HeadingLine());
@@ -161,7 +163,15 @@ bool clsImportData::CheckRow(const CsvRow& row, const RowRules& rules, QString& 
     }
     switch (def->nDataType) {
       case 0:
-        if (def->nMaxLen > 0 && value.size() > def->nMaxLen) {
+        if (!def->bMultiLine && (value.contains(u'\r') || value.contains(u'\n'))) {
+          // Shown up to the line break, so the message keeps to its own line.
+          qsizetype end = 0;
+          while (value[end] != u'\r' && value[end] != u'\n') ++end;
+          ok = false;
+          sErrorBuf += labelOf() + QStringLiteral(": The value [") + value.first(end).toString() +
+                       QStringLiteral("...] entered for column ") + def->sKeyword +
+                       QStringLiteral(" holds a line break, which this column cannot store.") + kCrLf;
+        } else if (def->nMaxLen > 0 && value.size() > def->nMaxLen) {
           ok = false;
           sErrorBuf += about() + QStringLiteral(" must not be longer than ") + QString::number(def->nMaxLen) +
                        QStringLiteral(" characters.") + kCrLf;

@@ -252,6 +252,10 @@ bool clsImportTransactions::DoImport() {
         m_ErrorBuf += clsImportData::FmtRowNum(row.Line()) +
                       QStringLiteral(": The transaction could not be saved; the import stopped here, so "
                                      "neither this row nor the rows after it were imported.") +
+                      (db.LastSaveFailure() == store::Failure::kLocked
+                           ? QStringLiteral(" The table was in use by another user: import this row and the rows "
+                                            "after it again in a moment.")
+                           : QString()) +
                       sys.CRLF(1);
         break;
       }

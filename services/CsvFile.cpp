@@ -1,6 +1,7 @@
 #include "services/CsvFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "platform/runtime/Strings.h"
 #include "services/TextLineReader.h"
@@ -95,23 +96,31 @@ bool CsvFile::Read(const QString& path) {
   *this = CsvFile();
   path_ = path;
   QFile file(path);
+  // Why the file cannot be read, as a sentence.
+  const auto reason = [&] {
+    QString text = QFileInfo(path).isDir() ? QStringLiteral("It is a folder, not a file.") : file.errorString();
+    if (!text.endsWith(u'.')) text += u'.';
+    return text;
+  };
   if (!file.open(QIODevice::ReadOnly)) {
-    error_ = file.errorString();
+    error_ = reason();
     return false;
   }
   TextLineReader reader(file);
+  TextEncoding encoding;
   QByteArray bytes;
-  const auto addRow = [&](int32_t n, const QByteArray& row) {
-    QString text = rt::Trim(DecodeTextBytes(row));
-    if (!text.isEmpty()) rows_.emplace_back(n, std::move(text));
-  };
+  // The rows as bytes, decoded once the whole file has decided the encoding.
+  std::vector<std::pair<int32_t, QByteArray>> rows;
+  const auto addRow = [&](int32_t n, const QByteArray& row) { rows.emplace_back(n, row); };
+  QByteArray heading;
   if (reader.Next(bytes)) {
-    if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
-    heading_ = rt::Trim(DecodeTextBytes(bytes));
+    encoding.Note(bytes);
+    heading = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
     hasHeading_ = true;
   }
   for (int32_t n = 2; reader.Next(bytes); ++n) {
     ++linesAfterHeading_;
+    encoding.Note(bytes);
     QuotedBreak quoted;
     quoted.Feed(bytes);
     if (!quoted.Inside()) {
@@ -123,6 +132,7 @@ bool CsvFile::Read(const QString& path) {
     std::vector<QByteArray> lines{bytes};
     QByteArray next;
     while (quoted.Inside() && reader.Continue(bytes, next)) {
+      encoding.Note(next);
       quoted.Feed(next);
       lines.push_back(next);
     }
@@ -136,11 +146,16 @@ bool CsvFile::Read(const QString& path) {
     n += static_cast<int32_t>(lines.size()) - 1;
   }
   if (reader.Failed()) {
-    const QString error = file.errorString();
+    const QString error = reason();
     *this = CsvFile();
     path_ = path;
     error_ = error;
     return false;
+  }
+  heading_ = rt::Trim(encoding.Decode(heading));
+  for (const auto& [n, row] : rows) {
+    QString text = rt::Trim(encoding.Decode(row));
+    if (!text.isEmpty()) rows_.emplace_back(n, std::move(text));
   }
   return true;
 }

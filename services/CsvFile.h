@@ -1,7 +1,8 @@
 #pragma once
 // CsvFile: a CSV file read once for every step of an import (heading check, row checks,
 // preview, import). Lines end at CR, LF or CR LF; a UTF-8 byte-order mark is skipped;
-// each line is UTF-8 when valid, else code page 1252. Every line is trimmed of blanks.
+// the whole file is UTF-8 when it has that mark or is valid UTF-8 throughout, else code
+// page 1252 (TextEncoding). Every line is trimmed of blanks.
 // A line break inside a quoted value (one that begins with a double quote) is part of
 // the value: the row goes on over the next line, as spreadsheets write a cell of
 // several lines; a quoted value never closed spans nothing.
@@ -53,8 +54,8 @@ class CsvRow {
 
 class CsvFile {
  public:
-  // Reads the whole file; False when it cannot be opened or read (ErrorText says why),
-  // and nothing of it is kept.
+  // Reads the whole file; False when it cannot be opened or read (ErrorText says why,
+  // a sentence), and nothing of it is kept.
   bool Read(const QString& path);
 
   const QString& Path() const { return path_; }

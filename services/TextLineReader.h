@@ -1,7 +1,7 @@
 #pragma once
 // Reading text files the way the program reads CSV and text input: line by line, where
-// CR, LF and CR LF each end a line, and each piece of text is UTF-8 when valid, else
-// code page 1252. The file is read in 64 KiB chunks, so a file of any size streams.
+// CR, LF and CR LF each end a line, and a file is UTF-8 when valid as a whole, else
+// code page 1252 (TextEncoding). The file is read in 64 KiB chunks.
 
 #include <QByteArray>
 #include <QFile>
@@ -79,13 +79,44 @@ class TextLineReader {
   char lastEnd_ = 0;  // the CR or LF that ended the last line; 0 at the end of the file
 };
 
-// Text of bytes: UTF-8 when valid, else code page 1252.
+// The encoding of a file read in pieces (its lines), decided once for all of them:
+// UTF-8 when the file begins with a UTF-8 byte-order mark or every piece is valid
+// UTF-8, else code page 1252. Note every piece, then Decode any of them.
+class TextEncoding {
+ public:
+  // One more piece of the file, the first one first.
+  void Note(const QByteArray& piece) {
+    if (first_ && piece.startsWith("\xEF\xBB\xBF")) bom_ = true;
+    first_ = false;
+    if (!utf8_ || IsAscii(piece)) return;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(piece);
+    utf8_ = !utf8.hasError();
+  }
+  bool Utf8() const { return bom_ || utf8_; }
+  QString Decode(const QByteArray& piece) const {
+    if (IsAscii(piece)) return QString::fromLatin1(piece);
+    if (Utf8()) return QString::fromUtf8(piece);
+    return rt::FromCp1252(std::string_view(piece.constData(), static_cast<size_t>(piece.size())));
+  }
+
+ private:
+  static bool IsAscii(const QByteArray& bytes) {
+    for (const char c : bytes) {
+      if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+  }
+
+  bool first_ = true;
+  bool bom_ = false;
+  bool utf8_ = true;
+};
+
+// Text of bytes, a whole file or one piece of text on its own, decoded as TextEncoding
+// decides.
 inline QString DecodeTextBytes(const QByteArray& bytes) {
-  bool ascii = true;
-  for (const char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii) return QString::fromLatin1(bytes);
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString text = utf8(bytes);
-  if (!utf8.hasError()) return text;
-  return rt::FromCp1252(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+  TextEncoding encoding;
+  encoding.Note(bytes);
+  return encoding.Decode(bytes);
 }

@@ -22,6 +22,7 @@ class clsImportColDef {
   rt::Currency curLowRange;
   rt::Currency curHighRange;
   int32_t nMaxLen = 0;       // longest text value the column's field holds; 0: no limit
+  bool bMultiLine = false;   // a text value may hold line breaks (a memo)
   QString sTimesKeyword;     // a row's number here times its number there must fit a currency value
   rt::Collection collValidValue;
 };

@@ -299,7 +299,8 @@ class clsSystem {
   QString GetSaveFileName(const QString& sTitle, const QString& sFilter,
                           const QString& sDefaultExt, const QString& FileName);
   // Line `nRowNum` (from 1) of a text file, trimmed of blanks; CR, LF and CR LF each
-  // end a line; UTF-8 when valid, else code page 1252. False when there is no such line.
+  // end a line; decoded as the whole file is (TextEncoding). False when there is no
+  // such line.
   bool FileReadRowNum(const QString& sFilePath, int32_t nRowNum, QString& sLine);
   // The whole file as text (UTF-8 when valid, else code page 1252).
   bool FileRead(QString& txtDocBuf, const QString& txtDocPath);

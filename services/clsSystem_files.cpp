@@ -348,14 +348,18 @@ bool clsSystem::FileReadRowNum(const QString& sFilePath, int32_t nRowNum, QStrin
   QFile file(path);
   if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return false;
   TextLineReader reader(file);
+  TextEncoding encoding;
   QByteArray line;
-  for (int32_t row = 1; reader.Next(line); ++row) {
-    if (row < nRowNum) continue;
-    if (row == 1 && line.startsWith("\xEF\xBB\xBF")) line.remove(0, 3);
-    sLine = rt::Trim(DecodeTextBytes(line));
-    return true;
+  QByteArray found;
+  int32_t row = 0;
+  // Every line is read: the whole file decides the encoding.
+  while (reader.Next(line)) {
+    encoding.Note(line);
+    if (++row == nRowNum) found = row == 1 && line.startsWith("\xEF\xBB\xBF") ? line.mid(3) : line;
   }
-  return false;
+  if (row < nRowNum) return false;
+  sLine = rt::Trim(encoding.Decode(found));
+  return true;
 }
 
 bool clsSystem::FileRead(QString& txtDocBuf, const QString& txtDocPath) {

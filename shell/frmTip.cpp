@@ -101,9 +101,14 @@ bool frmTip::LoadTips(const QString& sFile) {
   QFile file(sys.ResolvePathCase(sFile));
   if (!file.open(QIODevice::ReadOnly)) return false;
   TextLineReader reader(file);
-  QByteArray line;
-  while (reader.Next(line)) {
-    QString tip = DecodeTextBytes(line);
+  TextEncoding encoding;
+  QList<QByteArray> lines;
+  for (QByteArray line; reader.Next(line);) {
+    encoding.Note(line);
+    lines.append(line);
+  }
+  for (const QByteArray& line : lines) {
+    QString tip = encoding.Decode(line);
     if (m_colTips.isEmpty() && tip.startsWith(QChar(0xFEFF))) tip.remove(0, 1);
     m_colTips.append(tip);
   }

@@ -34,8 +34,7 @@ Status Categories::Add(const QString& desc, ListType type, int32_t id, DATA4* op
     session_.Check(f4assignDouble(f.rowid, id), "f4assignDouble");
     session_.Check(f4assignDouble(f.type, Code(type)), "f4assignDouble");
     session_.Check(AssignText(f.desc, desc), "f4assignNVB");
-    if (session_.Check(d4appendUnlock(tb.get()), "d4append") != 0) return Status::Of(Failure::kNotStored);
-    return Status::Ok();
+    return AppendUnlock(session_, tb.get());
   });
 }
 

@@ -39,8 +39,7 @@ Status Params::Set(const QString& sid, const QString& value, DATA4* open) const 
     session_.Check(d4blank(tb.get()), "d4blank");
     session_.Check(AssignText(f.sid, Upper(sid.trimmed())), "f4assignNVB");
     session_.Check(AssignMemo(f.value, value), "f4memoAssignN");
-    if (session_.Check(d4appendUnlock(tb.get()), "d4append") != 0) return Status::Of(Failure::kNotStored);
-    return Status::Ok();
+    return AppendUnlock(session_, tb.get());
   });
 }
 

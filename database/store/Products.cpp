@@ -96,8 +96,7 @@ Status Products::Append(const ProductRecord& row, int32_t id, DATA4* open) const
       const ProductFields f(tb.get());
       Assign(session_, f.rowid, id);
       WriteFields(session_, f, row);
-      if (session_.Check(d4appendUnlock(tb.get()), "d4append") != 0) return Status::Of(Failure::kNotStored);
-      return Status::Ok();
+      return AppendUnlock(session_, tb.get());
     });
   });
 }

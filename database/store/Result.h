@@ -12,7 +12,7 @@ namespace store {
 
 enum class Failure {
   kNone,
-  kLocked,     // another user holds the record (engine code 50); nothing was written
+  kLocked,     // another user holds the record or the append lock (engine code 50); nothing written
   kNotFound,   // no row with the key
   kNotOpened,  // the table did not open; description = NotOpenedText (the path), code = the engine's
   kNotStored,  // the engine refused the new row without an error (d4append above 0)

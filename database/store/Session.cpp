@@ -132,4 +132,10 @@ int FlushUnlock(const Session& s, DATA4* tb) {
   return flushed == r4locked && unlocked == r4locked ? r4locked : 0;
 }
 
+Status AppendUnlock(const Session& s, DATA4* tb) {
+  const int rc = s.Check(d4appendUnlock(tb), "d4append");
+  if (rc == 0) return Status::Ok();
+  return Status::Of(rc == r4locked ? Failure::kLocked : Failure::kNotStored);
+}
+
 }  // namespace store

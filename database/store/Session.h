@@ -110,6 +110,10 @@ int LockCurrent(const Session& s, DATA4* tb);
 // was dropped with the lock (the record counts as locked, nothing was saved).
 int FlushUnlock(const Session& s, DATA4* tb);
 
+// Appends the new record and unlocks (d4appendUnlock): kLocked when another user held
+// the table's append lock, kNotStored when the engine refused the row otherwise.
+Status AppendUnlock(const Session& s, DATA4* tb);
+
 // Runs a write; when it throws, the record lock it may hold is given up first.
 template <class Write>
 auto UnlockedOnError(DATA4* tb, Write write) -> decltype(write()) {

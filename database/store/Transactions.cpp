@@ -52,7 +52,7 @@ Status Transactions::Append(TranRow& row, int32_t id, DATA4* open) const {
     session_.Check(d4blank(tb), "d4blank");
     session_.Check(f4assignDouble(f.rowid, id), "f4assignDouble");
     WriteFields(session_, f, row);
-    if (session_.Check(d4appendUnlock(tb), "d4append") != 0) return Status::Of(Failure::kNotStored);
+    if (const Status added = AppendUnlock(session_, tb); !added.ok()) return added;
     row.id = id;
     return Status::Ok();
   });

@@ -105,7 +105,8 @@ TEST_F(ExportTest, WritesTheImportLayoutAndReadsBackUnderTheSameSettings) {
                             "Negative,NEG,,,0,0,0,,,,0,0,,,,,",
                             "Nine,G9999,,,0,0,0,,,,0,0,,,,,",
                             QStringLiteral("\"Pipe 14\"\"\",P-1,\"Bin, A\",,") + num("12.5") + ",0,0,,,," +
-                                num("2.5") + ",0,,,,,line one    line two",
+                                num("2.5") + ",0,,,,,\"line one",
+                            "line two\"",  // the notes' line break, kept inside the quotes
                             QStringLiteral("\"Ten, Inc.\",G10000,,,0,0,0,,,,") + num("1.123") + ",0,,,,,",
                         }));
 
@@ -121,8 +122,41 @@ TEST_F(ExportTest, WritesTheImportLayoutAndReadsBackUnderTheSameSettings) {
     EXPECT_THAT(products, ::testing::UnorderedElementsAre("Huge|HUGE|0", "Negative|NEG|0", "Nine||0", "Nine|G9999|0",
                                                           "Pipe 14\"|P-1|25000", "Ten, Inc.||11230",
                                                           "Ten, Inc.|G10000|11230"));
-    EXPECT_EQ(Product(pipe).sNotes, QStringLiteral("line one    line two"));
+    EXPECT_EQ(Product(pipe).sNotes, QStringLiteral("line one\r\nline two"));
   }
+}
+
+// A number the import refuses is written as stored, and its product named.
+TEST_F(ExportTest, NamesTheProductsWhoseNumbersTheImportRefuses) {
+  const struct {
+    const char* part;
+    const char* stock;
+    const char* reorderLevel;
+    const char* price;
+  } cases[] = {
+      {"AT-MOST", "2000000000", "2000000000", "0"},
+      {"OVER", "2000000000.0001", "0", "0"},
+      {"TWO", "0", "2500000000", "-1"},
+  };
+  for (const auto& c : cases) {
+    clsProd p;
+    p.Init();
+    p.sPartNo = p.sProdName = QLatin1String(c.part);
+    p.curReOrderLevel = Cur(c.reorderLevel);
+    p.curStdPrice = Cur(c.price);
+    const store::Table table = gDB().OpenTable(gDB().ProductsTable());
+    ASSERT_TRUE(p.SaveProduct(table.get(), nullptr, true));
+    if (Cur(c.stock) > rt::Currency()) {
+      ASSERT_GT(AddTran(p.nProdId, store::Code(store::TranType::kReceive), c.stock, "1"), 0);
+    }
+  }
+  prompts->Expect(QStringLiteral("The product import takes numbers from 0 to 2000000000 only. These products were "
+                                 "written with a number outside that range, so importing the file will refuse it "
+                                 "until their rows are changed:\nOVER [OVER]: BEGINNINGINVENTORY\n"
+                                 "TWO [TWO]: REORDERLEVEL, STDUNITPRICE"));
+  EXPECT_EQ(Export().mid(1), (QStringList{"AT-MOST,AT-MOST,,,2000000000,2000000000,0,,,,0,0,,,,,",
+                                          "OVER,OVER,,,2000000000.0001,0,0,,,,0,0,,,,,",
+                                          "TWO,TWO,,,0,2500000000,0,,,,0,-1,,,,,"}));
 }
 
 TEST_F(ExportTest, FollowsThePartNumberOrderWhenPartNumbersComeFirst) {

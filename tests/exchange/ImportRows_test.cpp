@@ -69,6 +69,7 @@ TEST_F(ImportRowsTest, RowsAreCheckedWholeAndWrittenWholeOrNotAtAll) {
     QStringList boxes;     // the message boxes, in order
     QStringList state;
     bool holdTransactions = false;  // another copy holds the transactions' append lock
+    const char* closing = nullptr;  // in the closing window of a transaction import
   } cases[] = {
       {"short rows without the required name", kProducts,
        NameLastHeading() + "\r\nNONAME-1,Aisle 9\r\nHB-0840\r\n",
@@ -86,10 +87,25 @@ TEST_F(ImportRowsTest, RowsAreCheckedWholeAndWrittenWholeOrNotAtAll) {
        {seed}},
       {"a Receive refused by another copy", kProducts, all + "\r\nNut,NU-1,,,12,,,,,,,,,,,,\r\n",
        {},
-       {"Imported 0 of 1 Products! Row 2 could not be saved, so the import stopped there: that row and the rows "
-        "after it were not imported."},
+       {"RECORD LOCKED: Unable to update transaction!",
+        "Imported 0 of 1 Products! Row 2 could not be saved, so the import stopped there: that row and the rows "
+        "after it were not imported. The table was in use by another user: try the import again in a moment."},
        {seed},
        true},
+      {"transactions refused by another copy", kTransactions, "PARTNUMBER,UNITS,AMOUNTPERUNIT\r\nHB-0840,5,\r\n",
+       {},
+       {"RECORD LOCKED: Unable to update transaction!"},
+       {seed},
+       true,
+       "Row 2: The transaction could not be saved; the import stopped here, so neither this row nor the rows after "
+       "it were imported. The table was in use by another user: import this row and the rows after it again in a "
+       "moment."},
+      {"a line break in a field of one line", kProducts,
+       all + "\r\n\"Hex\r\nbolt\",NU-1\r\nNut,NU-2,,,,,,,,,,,\"zinc\nplated\"\r\n",
+       {"Row 2: The value [Hex...] entered for column PRODUCTNAME holds a line break, which this column cannot store.",
+        "Row 4: The value [zinc...] entered for column CUSTOM1 holds a line break, which this column cannot store."},
+       {},
+       {seed}},
       {"a cell of two lines, CR LF", kProducts,
        all + "\r\nNut,NU-1,,,,,,,,,,,,,,,\"Please note,\r\nthen order \"\"by the box\"\"\"\r\nWasher,WA-1\r\n",
        {},
@@ -137,8 +153,11 @@ TEST_F(ImportRowsTest, RowsAreCheckedWholeAndWrittenWholeOrNotAtAll) {
     QString failure;
     c.failures.isEmpty() ? Preview(true) : ExpectMsg(&failure);
     for (const QString& box : c.boxes) prompts->Expect(box);
+    QString closing;
+    if (c.closing != nullptr) ExpectMsg(&closing);
     (c.kind == kProducts ? exchange::ImportProducts : exchange::ImportTransactions)();
     for (const QString& message : c.failures) EXPECT_THAT(failure.toStdString(), ::testing::HasSubstr(message.toStdString()));
+    EXPECT_THAT(closing.toStdString(), ::testing::HasSubstr(c.closing != nullptr ? c.closing : ""));
     lock.reset();
     EXPECT_EQ(State(), c.state);
   }

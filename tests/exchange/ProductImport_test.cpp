@@ -331,7 +331,8 @@ TEST_F(ProductImportTest, ThePartialImportIsReportedAsPartial) {
     Preview(true);
     prompts->Expect(c.refusal);
     prompts->Expect(QStringLiteral("Imported 1 of 3 Products! Row 3 could not be saved, so the import stopped "
-                                   "there: that row and the rows after it were not imported."));
+                                   "there: that row and the rows after it were not imported. The table was in use "
+                                   "by another user: try the import again in a moment."));
     exchange::ImportProducts();
   }
 }

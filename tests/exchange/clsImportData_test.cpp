@@ -86,6 +86,7 @@ TEST_F(ImportDataTest, HeadingChecks) {
     QByteArray heading;
     bool ok;
     const char* messages;
+    const char* reason = nullptr;  // set: the path is a folder, and the reason given
   } cases[] = {
       {"any order and letter case", " part , Name ,note", true, ""},
       {"optional column left out", "NAME,PART", true, ""},
@@ -102,16 +103,20 @@ TEST_F(ImportDataTest, HeadingChecks) {
        "Column 'NAME' appears more than once on the first row.\r\n\r\n"
        "Column 'PART' appears more than once on the first row.\r\n\r\n"},
       {"no first line", "", false, nullptr},
+      {"a folder", "", false, nullptr, "It is a folder, not a file."},
   };
+  const QString folder = testenv::NewTempDir();
   for (const auto& c : cases) {
     clsImportData fresh;
     buf = QStringLiteral("old text");
     const QByteArray bytes = c.heading.isEmpty() ? QByteArray() : c.heading + "\r\nrow";
-    EXPECT_EQ(fresh.ValidateCols(Write(bytes), coll, cols, buf), c.ok) << c.name;
+    const QString path = c.reason != nullptr ? folder : Write(bytes);
+    EXPECT_EQ(fresh.ValidateCols(path, coll, cols, buf), c.ok) << c.name;
+    const QString why = c.reason != nullptr ? QStringLiteral(". ") + QLatin1String(c.reason) : QString();
     const QString expected = c.messages != nullptr
                                  ? QString::fromLatin1(c.messages)
                                  : QStringLiteral("Unable to read column headers from row 1 of file ") +
-                                       file + QStringLiteral("\r\n\r\n");
+                                       path + why + QStringLiteral("\r\n\r\n");
     EXPECT_EQ(buf, expected) << c.name;
   }
 }

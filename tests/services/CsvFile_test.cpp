@@ -47,6 +47,10 @@ TEST(CsvFile, ReadsLinesCellsAndValues) {
       {"byte-order mark skipped", "\xEF\xBB\xBFH,I\r\nx,y", "H,I", 1, {{2, {"x", "y"}}}},
       {"UTF-8", "H\r\nGr\xC3\xBC\xC3\x9F", "H", 1, {{2, {QStringLiteral("Gr\u00FC\u00DF")}}}},
       {"code page 1252", "H\r\nM\xFCller \x80", "H", 1, {{2, {QStringLiteral("M\u00FCller \u20AC")}}}},
+      {"code page 1252 for every line, those valid as UTF-8 too", "Caf\xC3\xA9\r\n\xC3\xA9\r\nM\xFC", "Caf\u00C3\u00A9",
+       2, {{2, {QStringLiteral("\u00C3\u00A9")}}, {3, {QStringLiteral("M\u00FC")}}}},
+      {"byte-order mark: UTF-8 throughout", "\xEF\xBB\xBFH\r\nGr\xC3\xBC\xFF", "H", 1,
+       {{2, {QStringLiteral("Gr\u00FC\uFFFD")}}}},
       {"byte 0xFE is data",
        "H\r\nA\xFE"
        "1,2",

@@ -314,7 +314,7 @@ TEST_F(FilesTest, FileReadRowNumEndsLinesAtCrLfAndCrLf) {
 
 TEST_F(FilesTest, FileReadRowNumDecodesUtf8OrCodePage1252) {
   WriteBytes(At(QStringLiteral("utf8.csv")), "\xEF\xBB\xBFPARTNUMBER,NAME\nA1,Caf\xC3\xA9\n");
-  WriteBytes(At(QStringLiteral("ansi.csv")), "PARTNUMBER\nA1,Caf\xE9 \x80\n");
+  WriteBytes(At(QStringLiteral("ansi.csv")), "PARTNUMBER\nA1,Caf\xE9 \x80\nB\xC3\xA9\n");
   QString line;
   ASSERT_TRUE(sys.FileReadRowNum(At(QStringLiteral("utf8.csv")), 1, line));
   EXPECT_EQ(line, QStringLiteral("PARTNUMBER,NAME"));
@@ -322,6 +322,8 @@ TEST_F(FilesTest, FileReadRowNumDecodesUtf8OrCodePage1252) {
   EXPECT_EQ(line, QStringLiteral("A1,Café"));
   ASSERT_TRUE(sys.FileReadRowNum(At(QStringLiteral("ansi.csv")), 2, line));
   EXPECT_EQ(line, QStringLiteral("A1,Café €"));
+  ASSERT_TRUE(sys.FileReadRowNum(At(QStringLiteral("ansi.csv")), 3, line));  // valid UTF-8 alone
+  EXPECT_EQ(line, QStringLiteral("BÃ©"));
   EXPECT_FALSE(sys.FileReadRowNum(At(QStringLiteral("missing.csv")), 1, line));
   EXPECT_EQ(ui::ScreenMousePointer(), ui::vbDefault);
 }
