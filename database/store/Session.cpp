@@ -69,12 +69,11 @@ QString DamageText(int rc, int reason) {
 }
 
 QString NotOpenedText(const QString& path, CODE4* code, int rc) {
-  const QString damage = DamageText(rc, code != nullptr ? code4errorReason(code) : reason4none);
-  if (!damage.isEmpty()) return path + QStringLiteral("\n\n") + damage;
-  // A missing file needs no more words than its path.
   const int error = code != nullptr ? code4errorSystem(code) : 0;
-  if (error == 0 || error == ENOENT) return path;
-  return path + QStringLiteral("\n\n") + SystemReason(code);
+  if (error != 0 && error != ENOENT) return path + QStringLiteral("\n\n") + SystemReason(code);
+  // A missing file needs no more words than its path.
+  const QString damage = error == 0 ? DamageText(rc, code != nullptr ? code4errorReason(code) : reason4none) : QString();
+  return damage.isEmpty() ? path : path + QStringLiteral("\n\n") + damage;
 }
 
 int Check(Engine& engine, int rc, const char* call) {

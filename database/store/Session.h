@@ -104,8 +104,8 @@ QString SystemReason(CODE4* code);
 // what to do about it; empty for any other error.
 QString DamageText(int rc, int reason);
 // A table that did not open (the engine's code rc), as "Unable to open: " names it: the
-// path, then what is damaged and what to do, or else the system's reason unless the
-// file is simply missing.
+// path, then the system's reason (unless the file is simply missing) or else what is
+// damaged and what to do.
 QString NotOpenedText(const QString& path, CODE4* code, int rc);
 
 // Locks the current record: 0, or 50 when another user holds it (errors throw).
