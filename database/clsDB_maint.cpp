@@ -40,14 +40,28 @@ int Link(const QString& existing, const QString& link) {
 }
 
 // The file under a second name: a hard link, or a copy where the file system refuses
-// hard links (FAT, exFAT, many network shares). The folder is held exclusively and
-// opened deny-write meanwhile, so the copy cannot fall behind the table.
-bool LinkOrCopy(const QString& existing, const QString& second) {
+// hard links (FAT, exFAT, many network shares; *copied is then set). The folder is held
+// exclusively and opened deny-write meanwhile, so the copy cannot fall behind the table.
+bool LinkOrCopy(const QString& existing, const QString& second, bool* copied = nullptr) {
   const int err = Link(existing, second);
   if (err == 0) return true;
   const bool noHardLinks =
       err == EPERM || err == EXDEV || err == ENOTSUP || err == EOPNOTSUPP || err == EMLINK || err == ENOSYS;
+  if (copied != nullptr) *copied = noHardLinks;
   return noHardLinks && gSystem().FileCopyFn(existing, second);
+}
+
+// The record count the rebuild set in a copy of the table (bytes 4..7 of the header),
+// written into the table itself.
+bool CopyRecordCount(const QString& copy, const QString& table) {
+  QFile from(copy);
+  QFile to(table);
+  if (!from.open(QIODevice::ReadOnly) || !to.open(QIODevice::ReadWrite)) return false;
+  from.seek(4);
+  const QByteArray count = from.read(4);
+  to.seek(4);
+  if (to.read(4) == count) return true;
+  return count.size() == 4 && to.seek(4) && to.write(count) == 4;
 }
 
 // Milliseconds since the system started, in 32 bits.
@@ -102,9 +116,11 @@ bool clsDB::ReIndexFile(const clsDBFile& file, bool* refused) {
   {
     const store::DenyWrite denyWrite(session);
     cleanUp();
-    if ((!QFile::exists(index) || SetAside(index)) && LinkOrCopy(table.filePath(), workTable) &&
+    bool copied = false;
+    if ((!QFile::exists(index) || SetAside(index)) && LinkOrCopy(table.filePath(), workTable, &copied) &&
         (!QFile::exists(memo) || LinkOrCopy(memo, workMemo)) && sys.FileCopyFn(file.cleanIndexPath, workIndex)) {
-      ok = store::Reindex(session, workTable).ok();
+      // The rebuild also repairs the record count, in the table when it is a copy.
+      ok = store::Reindex(session, workTable).ok() && (!copied || CopyRecordCount(workTable, table.filePath()));
     }
     ok = ok && dbupgrade::ReplaceFile(workIndex, index);
     cleanUp();

@@ -104,7 +104,7 @@ store::Table clsDB::OpenTable(const QString& sTablePath) {
   if (path.isEmpty()) path = sTablePath;
   store::Table tb = store::Table::Open(m_engine, path);
   if (!tb.ok()) {
-    ui::MsgBox(QStringLiteral("Unable to open: ") + store::NotOpenedText(sTablePath, m_engine.code), ui::vbCritical);
+    ui::MsgBox(QStringLiteral("Unable to open: ") + store::NotOpenedText(sTablePath, m_engine.code, tb.failure().code), ui::vbCritical);
   }
   return tb;
 }

@@ -96,8 +96,11 @@ void DataPane::Load(int32_t nSelRowID) {
   try {
     m_bar->setVisible(m_RptDef->m_udRptOptions.m_bAllowDataEdit);
     m_RptDef->ReadColDefs();
-    FillGrid(nSelRowID);
-    ctlGrid->UpdateStatusBarNumSel();
+    if (FillGrid(nSelRowID)) {
+      ctlGrid->UpdateStatusBarNumSel();
+    } else {
+      ctlGrid->UpdateStatusBarNotLoaded();
+    }
     RestoreColumnWidths();
     ctlGrid->Panel2Msg({});
     ctlGrid->Label1Msg({});

@@ -42,8 +42,8 @@ class DataPane : public ReportPane {
 
   // The pane's own grid settings of Init.
   virtual void SetUpGrid() = 0;
-  // Fills the grid through the report type's filler.
-  virtual void FillGrid(int32_t nSelRowID) = 0;
+  // Fills the grid through the report type's filler; false when a table did not open.
+  virtual bool FillGrid(int32_t nSelRowID) = 0;
   // The labels and the criteria text after a load.
   virtual void ShowCriteria() = 0;
   // After the grid was sorted by a clicked column.

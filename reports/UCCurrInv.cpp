@@ -64,10 +64,11 @@ UCCurrInv::UCCurrInv(QWidget* parent) : DataPane(new UCInvButtons, parent) {
 
 void UCCurrInv::SetUpGrid() { ctlGrid->FirstColumnIsSelectionColumn(true); }
 
-void UCCurrInv::FillGrid(int32_t nSelRowID) {
-  LoadInventoryGrid(ctlGrid->grid(), *m_RptDef, nSelRowID);
+bool UCCurrInv::FillGrid(int32_t nSelRowID) {
+  const bool opened = LoadInventoryGrid(ctlGrid->grid(), *m_RptDef, nSelRowID);
   // A reload drops the marks: the product commands apply again.
   ctlInvButtons->EnableProdButtons(ctlGrid->SingleRowSelected());
+  return opened;
 }
 
 void UCCurrInv::ShowCriteria() {

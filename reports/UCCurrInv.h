@@ -32,7 +32,7 @@ class UCCurrInv : public DataPane {
 
  protected:
   void SetUpGrid() override;
-  void FillGrid(int32_t nSelRowID) override;
+  bool FillGrid(int32_t nSelRowID) override;
   void ShowCriteria() override;
 
  private:

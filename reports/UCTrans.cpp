@@ -30,9 +30,10 @@ void UCTrans::SetUpGrid() {
   ctlGrid->grid().setColHidden(0, true);
 }
 
-void UCTrans::FillGrid(int32_t nSelRowID) {
-  LoadTranGrid(ctlGrid->grid(), *m_RptDef, nSelRowID);
+bool UCTrans::FillGrid(int32_t nSelRowID) {
+  const bool opened = LoadTranGrid(ctlGrid->grid(), *m_RptDef, nSelRowID);
   SetBackgroundForRows();
+  return opened;
 }
 
 void UCTrans::ShowCriteria() { ctlGrid->TextMsg(m_RptDef->m_udTranSelCriteria.Desc()); }

@@ -29,7 +29,7 @@ class UCTrans : public DataPane {
 
  protected:
   void SetUpGrid() override;
-  void FillGrid(int32_t nSelRowID) override;
+  bool FillGrid(int32_t nSelRowID) override;
   void ShowCriteria() override;
   void AfterSort() override { SetBackgroundForRows(); }
 

@@ -343,12 +343,13 @@ void LoadReportGrid(ctl::GridControl& grd, const clsRptDef& RptDef, int32_t nSel
   }
 }
 
-void WithReportTables(const std::function<void(DATA4* prod, DATA4* tran)>& work) {
+bool WithReportTables(const std::function<void(DATA4* prod, DATA4* tran)>& work, bool withoutTran) {
   clsDB& db = gDB();
   const store::Table prod = db.OpenTable(db.ProductsTable());
-  if (!prod.ok()) return;
+  if (!prod.ok()) return false;
   const store::Table tran = db.OpenTable(db.TranTable());
-  if (tran.ok()) work(prod.get(), tran.get());
+  if (tran.ok() || withoutTran) work(prod.get(), tran.get());
+  return tran.ok();
 }
 
 bool GridLoad::Cancelled() const { return grid_.isNull() || (!dlg_.isNull() && dlg_->Cancelled()); }

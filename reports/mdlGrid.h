@@ -163,7 +163,8 @@ class GridLoad {
 void LoadReportGrid(ctl::GridControl& grd, const clsRptDef& RptDef, int32_t nSelID,
                     const std::function<void(GridLoad&)>& loadRows, const QString& sErrorLabel);
 // Opens the products table and then the transactions table, runs `work` when both are
-// open and closes them again (the open failure has been reported by then).
-void WithReportTables(const std::function<void(DATA4* prod, DATA4* tran)>& work);
+// open (or, withoutTran, when the products are: the transactions then null) and closes
+// them again (an open failure has been reported by then). True when both opened.
+bool WithReportTables(const std::function<void(DATA4* prod, DATA4* tran)>& work, bool withoutTran = false);
 
 }  // namespace reports

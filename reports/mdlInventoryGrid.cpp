@@ -54,11 +54,13 @@ class StatsSource {
   explicit StatsSource(DATA4* tran) : tran_(tran) {}
   void LoadAll() {
     bulk_ = true;
-    bulkOk_ = gDB().GetAllProductStats(all_, failed_, tran_);
+    bulkOk_ = tran_ != nullptr && gDB().GetAllProductStats(all_, failed_, tran_);
   }
-  // False when the figures could not be computed (the record is then all 0).
+  // False when the figures could not be computed (the record is then all 0), as for
+  // every product when the transactions did not open (tran null).
   bool Get(int32_t id, clsProductStats& s) {
     s.Init(id);
+    if (tran_ == nullptr) return false;
     if (!bulk_) return gDB().GetProductStats(s, tran_);
     if (!bulkOk_ || failed_.count(id) != 0) return false;
     if (auto it = all_.find(id); it != all_.end()) s = it->second;
@@ -209,17 +211,21 @@ bool ProductMatchesSearchText(int32_t udSearchBy, const QString& sSearch, const 
   return field.toUpper().contains(sSearch.toUpper());
 }
 
-void LoadInventoryGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelID) {
-  LoadInventoryGrid(grd, RptDef, nSelID, StatsPath::Auto);
+bool LoadInventoryGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelID) {
+  return LoadInventoryGrid(grd, RptDef, nSelID, StatsPath::Auto);
 }
 
-void LoadInventoryGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelID, StatsPath path) {
+bool LoadInventoryGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelID, StatsPath path) {
+  bool opened = true;
   LoadReportGrid(
       grd, RptDef, nSelID,
       [&](GridLoad& load) {
-        WithReportTables([&](DATA4* prod, DATA4* tran) { LoadInventoryGridRowsHelper(grd, RptDef, load, prod, tran, path); });
+        // Products whose figures cannot be computed still show at level 0.
+        opened = WithReportTables(
+            [&](DATA4* prod, DATA4* tran) { LoadInventoryGridRowsHelper(grd, RptDef, load, prod, tran, path); }, true);
       },
       QStringLiteral("LoadInventoryGrid"));
+  return opened;
 }
 
 bool ReloadInvRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_t nProductID) {

@@ -16,7 +16,9 @@ class GridControl;
 namespace reports {
 
 // Rebuilds the grid; selects the product nSelID afterwards when it is shown (else row 1).
-void LoadInventoryGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelID);
+// False when a table did not open (reported): without the transactions the products
+// show with no figures.
+bool LoadInventoryGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelID);
 // Rewrites row nRow from product nProductID, whatever the criteria say; false (row
 // unchanged) when the product is not found.
 bool ReloadInvRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_t nProductID);
@@ -31,6 +33,6 @@ bool ProductMatchesSearchText(int32_t udSearchBy, const QString& sSearch, const 
 // products need figures.
 enum class StatsPath { Auto, Bulk, PerProduct };
 inline constexpr int kBulkStatsMinProducts = 200;
-void LoadInventoryGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelID, StatsPath path);
+bool LoadInventoryGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelID, StatsPath path);
 
 }  // namespace reports

@@ -327,13 +327,15 @@ const char* TranGridTag(int32_t nProductID, int32_t udTranType) {
   return "trndt_d";
 }
 
-void LoadTranGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelRowID) {
+bool LoadTranGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelRowID) {
+  bool opened = true;
   LoadReportGrid(
       grd, RptDef, nSelRowID,
       [&](GridLoad& load) {
-        WithReportTables([&](DATA4* prod, DATA4* tran) { LoadTranGridRowsHelper(grd, RptDef, load, prod, tran); });
+        opened = WithReportTables([&](DATA4* prod, DATA4* tran) { LoadTranGridRowsHelper(grd, RptDef, load, prod, tran); });
       },
       QStringLiteral("LoadTranGrid"));
+  return opened;
 }
 
 void ReloadTranRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_t nTranID) {

@@ -17,8 +17,8 @@ namespace reports {
 
 // Clears and refills the grid; selects the transaction nSelRowID afterwards when it is
 // shown (else row 1). Transactions whose product is missing get no row; one message
-// lists them after the walk.
-void LoadTranGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelRowID);
+// lists them after the walk. False when a table did not open (reported).
+bool LoadTranGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelRowID);
 // Rewrites row nRow from transaction nTranID, whatever the criteria say; nothing when
 // the transaction (or its product) is not found.
 void ReloadTranRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_t nTranID);

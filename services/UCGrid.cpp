@@ -306,6 +306,10 @@ void UCGrid::UpdateStatusBarNumSel() {
   }
 }
 
+void UCGrid::UpdateStatusBarNotLoaded() {
+  SetPanel(1, QStringLiteral("Incomplete: a data file cannot be opened"));
+}
+
 QString UCGrid::ColumnWidthKey(int32_t nGridID, int32_t nCol) const {
   return QStringLiteral("~%1_%2").arg(nGridID).arg(grd->ColData(nCol).toLongLong());
 }

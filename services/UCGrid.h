@@ -78,6 +78,8 @@ class UCGrid : public QWidget {
   // Panel 1: "n records" (a last row without an id is not counted) or "n rows are
   // currently selected".
   void UpdateStatusBarNumSel();
+  // Panel 1 after a load that could not open a data file: the grid is not the data.
+  void UpdateStatusBarNotLoaded();
   ctl::GridControl& grid() const { return *grd; }
   // Column widths under the per-user preference "~<grid id>_<column id>".
   void SaveColumnWidths(int32_t nGridID);

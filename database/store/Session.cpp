@@ -47,17 +47,40 @@ QString SystemReason(CODE4* code) {
   return error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : QString();
 }
 
-QString NotOpenedText(const QString& path, CODE4* code) {
-  // A missing file needs no more words than its path.
+QString DamageText(int rc, int reason) {
+  const QString reindex = QStringLiteral("Re-index the table (Help, Database Maintenance) to repair it.");
+  const QString restore = QStringLiteral("Restore the file from a backup.");
+  if (rc == e4index) return QStringLiteral("The table's index file (.cdx) is damaged.\n\n") + reindex;
+  if (rc != e4data) return {};
+  switch (reason) {
+    case reason4header: return QStringLiteral("The table's header is damaged.\n\n") + restore;
+    case reason4shortFile:
+      return QStringLiteral("The table file ends before the last record its header counts: the file was cut "
+                            "short or its record count is wrong.\n\n") +
+             reindex;
+    case reason4uncounted:
+      return QStringLiteral("The table file holds records beyond the record count in its header.\n\n") + reindex;
+    case reason4memo:
+      return QStringLiteral("The table's memo file (.fpt), which holds its notes, is damaged: a note lies "
+                            "outside the file.\n\n") +
+             restore;
+    default: return {};
+  }
+}
+
+QString NotOpenedText(const QString& path, CODE4* code, int rc) {
   const int error = code != nullptr ? code4errorSystem(code) : 0;
-  if (error == 0 || error == ENOENT) return path;
-  return path + QStringLiteral("\n\n") + SystemReason(code);
+  if (error != 0 && error != ENOENT) return path + QStringLiteral("\n\n") + SystemReason(code);
+  // A missing file needs no more words than its path.
+  const QString damage = error == 0 ? DamageText(rc, code != nullptr ? code4errorReason(code) : reason4none) : QString();
+  return damage.isEmpty() ? path : path + QStringLiteral("\n\n") + damage;
 }
 
 int Check(Engine& engine, int rc, const char* call) {
   engine.Record(rc);
   if (rc < 0) {
-    const QString reason = SystemReason(engine.code);
+    QString reason = SystemReason(engine.code);
+    if (rc == e4data && engine.code != nullptr) reason = DamageText(rc, code4errorReason(engine.code));
     throw rt::VbError(rc, QLatin1String(call),
                       EngineCodeText(rc) + QStringLiteral(" (%1)").arg(rc) +
                           (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
@@ -99,7 +122,7 @@ Table Table::Open(Engine& engine, const QString& path) {
   if (t.tb_ == nullptr) {
     const int code = c != nullptr ? code4errorCode(c, 0) : e4parm;
     engine.Record(code);
-    t.failure_ = {Failure::kNotOpened, code, QStringLiteral("d4open"), NotOpenedText(path, c)};
+    t.failure_ = {Failure::kNotOpened, code, QStringLiteral("d4open"), NotOpenedText(path, c, code)};
   }
   return t;
 }

@@ -100,9 +100,13 @@ QString EngineCodeText(int rc);
 // The operating system's reason for the engine's last error ("No space left on
 // device"); empty when the system gave none.
 QString SystemReason(CODE4* code);
-// A table that did not open, as "Unable to open: " names it: the path, and the
-// system's reason on a paragraph of its own unless the file is simply missing.
-QString NotOpenedText(const QString& path, CODE4* code);
+// What an engine error (e4data with its code4errorReason, e4index) found damaged and
+// what to do about it; empty for any other error.
+QString DamageText(int rc, int reason);
+// A table that did not open (the engine's code rc), as "Unable to open: " names it: the
+// path, then the system's reason (unless the file is simply missing) or else what is
+// damaged and what to do.
+QString NotOpenedText(const QString& path, CODE4* code, int rc);
 
 // Locks the current record: 0, or 50 when another user holds it (errors throw).
 int LockCurrent(const Session& s, DATA4* tb);

@@ -1,6 +1,7 @@
 #include "platform/xbase/DbfHeader.h"
 
 #include <cstring>
+#include <string>
 
 #include "platform/xbase/Bytes.h"
 
@@ -45,7 +46,7 @@ int FindField(const std::vector<FieldDef>& fields, std::string_view name) {
 }
 
 Status ParseDbfPrefix(const uint8_t* b, size_t n, DbfHeader* out) {
-  if (n < DbfHeader::kPrefixLen) return {Code::kCorrupt, "table header is truncated"};
+  if (n < DbfHeader::kPrefixLen) return Status::Corrupt(Damage::kHeader, "table header is truncated");
   out->type = b[0];
   out->year = b[1];
   out->month = b[2];
@@ -58,20 +59,20 @@ Status ParseDbfPrefix(const uint8_t* b, size_t n, DbfHeader* out) {
   return Status::Ok();
 }
 
-Status ParseDbfHeader(const uint8_t* b, size_t n, uint64_t fileSize, DbfHeader* out) {
+Status ParseDbfHeader(const uint8_t* b, size_t n, DbfHeader* out) {
   Status s = ParseDbfPrefix(b, n, out);
   if (!s.ok()) return s;
   if (out->headerLen < DbfHeader::kPrefixLen + 1 || out->headerLen > n) {
-    return {Code::kCorrupt, "table header length is impossible"};
+    return Status::Corrupt(Damage::kHeader, "table header length is impossible");
   }
   out->fields.clear();
   uint32_t offset = 1;
   size_t pos = DbfHeader::kPrefixLen;
   for (;;) {
-    if (pos >= out->headerLen) return {Code::kCorrupt, "field descriptors are not terminated"};
+    if (pos >= out->headerLen) return Status::Corrupt(Damage::kHeader, "field descriptors are not terminated");
     if (b[pos] == kTerminator) break;
     if (pos + DbfHeader::kDescriptorLen > out->headerLen) {
-      return {Code::kCorrupt, "field descriptor runs past the header"};
+      return Status::Corrupt(Damage::kHeader, "field descriptor runs past the header");
     }
     const uint8_t* d = b + pos;
     FieldDef f;
@@ -84,15 +85,24 @@ Status ParseDbfHeader(const uint8_t* b, size_t n, uint64_t fileSize, DbfHeader* 
     f.dec = d[17];
     f.offset = offset;
     s = CheckField(f);
-    if (!s.ok()) return {Code::kCorrupt, s.message()};
+    if (!s.ok()) return Status::Corrupt(Damage::kHeader, s.message());
     offset += f.len;
     out->fields.push_back(std::move(f));
     pos += DbfHeader::kDescriptorLen;
   }
-  if (out->fields.empty()) return {Code::kCorrupt, "table has no fields"};
-  if (offset != out->recordLen) return {Code::kCorrupt, "record length does not match the fields"};
-  const uint64_t end = out->headerLen + static_cast<uint64_t>(out->recordCount) * out->recordLen;
-  if (end > fileSize) return {Code::kCorrupt, "record count runs past the end of the file"};
+  if (out->fields.empty()) return Status::Corrupt(Damage::kHeader, "table has no fields");
+  if (offset != out->recordLen) return Status::Corrupt(Damage::kHeader, "record length does not match the fields");
+  return Status::Ok();
+}
+
+Status CheckRecordCount(const DbfHeader& h, uint64_t fileSize) {
+  const uint64_t end = h.headerLen + static_cast<uint64_t>(h.recordCount) * h.recordLen;
+  if (end > fileSize) return Status::Corrupt(Damage::kShortFile, "record count runs past the end of the file");
+  const uint64_t beyond = (fileSize - end) / h.recordLen;
+  if (beyond > 1) {
+    return Status::Corrupt(Damage::kUncounted, "the file holds " + std::to_string(beyond) +
+                                                   " records beyond the record count");
+  }
   return Status::Ok();
 }
 

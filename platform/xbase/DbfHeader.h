@@ -55,9 +55,13 @@ int FindField(const std::vector<FieldDef>& fields, std::string_view name);
 
 // Reads the first 32 bytes: fills type, date, count, lengths, flags, code page.
 Status ParseDbfPrefix(const uint8_t* bytes, size_t n, DbfHeader* out);
-// Parses the whole header (prefix and descriptors, headerLen bytes) and checks it
-// against the file size: lengths that add up, known field types, records inside the file.
-Status ParseDbfHeader(const uint8_t* bytes, size_t n, uint64_t fileSize, DbfHeader* out);
+// Parses the whole header (prefix and descriptors, headerLen bytes): lengths that add
+// up, known field types.
+Status ParseDbfHeader(const uint8_t* bytes, size_t n, DbfHeader* out);
+// Checks the record count against the file's size: every counted record inside the
+// file (else kShortFile), and at most one whole record beyond the count, which an
+// interrupted append leaves (else kUncounted).
+Status CheckRecordCount(const DbfHeader& header, uint64_t fileSize);
 
 // Checks a field list for a new table and fills in offsets and the record length.
 Status LayoutFields(std::vector<FieldDef>* fields, uint16_t* recordLen);

@@ -42,6 +42,13 @@ inline constexpr int e4fieldName = -210;
 inline constexpr int e4tagName = -220;
 inline constexpr int e4expr = -300;      // a key or FOR expression outside the supported subset
 
+// What the last e4data error found damaged (code4errorReason).
+inline constexpr int reason4none = 0;
+inline constexpr int reason4header = 1;     // the table's header makes no sense
+inline constexpr int reason4shortFile = 2;  // the table file ends before the records its header counts
+inline constexpr int reason4uncounted = 3;  // whole records lie beyond the header's count
+inline constexpr int reason4memo = 4;       // a memo lies outside the memo file, or its header is damaged
+
 // A field of a new table; arrays end with a null name.
 struct FIELD4INFO {
   const char* name;
@@ -72,6 +79,7 @@ int code4optimizeWrite(CODE4* c, int on); // kept for the caller; writes are nev
 int code4errorCode(CODE4* c, int code);   // sets the error code, returns the previous one
 int code4errorSystem(CODE4* c);           // the system's error number (errno) behind the last error; 0: none
 int code4errTagName(CODE4* c, int on);    // 1: d4tag of a missing tag records e4tagName
+int code4errorReason(CODE4* c);           // reason4... behind the last error; reason4none: not said
 
 // Session lock: one byte (0x80000000) of the given file, held shared by every copy that
 // has the database open and exclusively by an upgrade or re-index. Taking it again
@@ -117,6 +125,9 @@ int f4assignNVB(FIELD4* f, const char* bytes, int len);
 int f4memoAssignN(FIELD4* f, const char* bytes, unsigned len);
 unsigned long f4memoLenVB(FIELD4* f);
 const char* f4memoPtr(FIELD4* f);  // the memo's bytes, NUL-terminated
+// 0 when the current record's memo was read (or is empty); else the error its read
+// gave (e4data, e4read), its length then 0.
+int f4memoError(FIELD4* f);
 char* f4ptr(FIELD4* f);            // the field's bytes in the record buffer
 int f4len_v(FIELD4* f);
 const char* f4name(FIELD4* f);

@@ -58,6 +58,7 @@ int StoreNumber(FIELD4* f, double value) {
 void EnsureMemo(FIELD4* f) {
   if (f->memoLoaded) return;
   f->memoLoaded = true;
+  f->memoError = 0;
   f->memo.clear();
   DATA4* d = f->data;
   if (!d->memo || d->eof || d->recno == 0) return;
@@ -66,7 +67,7 @@ void EnsureMemo(FIELD4* f) {
   for (size_t i = 0; i < f->def->len; ++i) {
     if (p[i] == ' ') continue;
     if (p[i] < '0' || p[i] > '9' || block > 429496728u) {
-      d->Fail(e4data);
+      f->memoError = d->Fail(xb::Status::Corrupt(xb::Damage::kMemo, "memo pointer is no block number"), e4data);
       return;
     }
     block = block * 10 + static_cast<uint32_t>(p[i] - '0');
@@ -74,7 +75,7 @@ void EnsureMemo(FIELD4* f) {
   const xb::Status s = d->memo->Read(block, &f->memo);
   if (!s.ok()) {
     f->memo.clear();
-    d->Fail(s, ErrorOf(s, e4read));
+    f->memoError = d->Fail(s, ErrorOf(s, e4read));
   }
 }
 
@@ -177,6 +178,7 @@ int f4memoAssignN(FIELD4* f, const char* bytes, unsigned len) {
   if (!f->data->memo) return f->data->Fail(e4open);
   f->memo.assign(bytes ? bytes : kEmpty, len);
   f->memoLoaded = true;
+  f->memoError = 0;
   f->memoChanged = true;
   f->data->changed = true;
   return 0;
@@ -194,6 +196,12 @@ const char* f4memoPtr(FIELD4* f) {
   if (f->def->type != 'M') return FieldBytes(f);
   EnsureMemo(f);
   return f->memo.c_str();
+}
+
+int f4memoError(FIELD4* f) {
+  if (!f || f->def->type != 'M') return 0;
+  EnsureMemo(f);
+  return f->memoError;
 }
 
 char* f4ptr(FIELD4* f) { return f ? FieldBytes(f) : nullptr; }

@@ -83,6 +83,7 @@ int code4optimizeWrite(CODE4* c, int on) { return Set(c, &CODE4::optimizeWrite, 
 int code4errorCode(CODE4* c, int code) { return Set(c, &CODE4::errorCode, code); }
 int code4errorSystem(CODE4* c) { return c ? c->systemError : 0; }
 int code4errTagName(CODE4* c, int on) { return Set(c, &CODE4::errTagName, on); }
+int code4errorReason(CODE4* c) { return c ? c->reason : reason4none; }
 
 int code4sessionLock(CODE4* c, const char* path, int exclusive) {
   if (!c || !path) return c ? c->Fail(e4parm) : e4parm;
@@ -127,7 +128,8 @@ DATA4* d4open(CODE4* c, const char* path) {
   d->denyWrite = !d->readOnly && c->accessMode != 0;
   const File::Mode mode = d->readOnly ? File::Mode::kReadOnly : File::Mode::kReadWrite;
   Status s;
-  d->table = xb::Table::Open(path, mode, &s);
+  Status counted;
+  d->table = xb::Table::Open(path, mode, &s, &counted);
   if (!d->table) {
     c->Fail(s, s.code() == Code::kCorrupt ? e4data : e4open);
     return nullptr;
@@ -136,6 +138,20 @@ DATA4* d4open(CODE4* c, const char* path) {
   if (!d->readOnly && d->locks->AcquireAccess(c->accessMode != 0) != File::LockResult::kOk) {
     c->Fail(e4access);
     return nullptr;
+  }
+  // Records beyond the count while another program holds the append lock are its
+  // append in progress.
+  if (counted.damage() == xb::Damage::kUncounted &&
+      d->table->file().Probe(xb::LockManager::kAppendLock, 1, true) == File::LockResult::kBusy) {
+    counted = Status::Ok();
+  }
+  // A deny-write handle opens a table whose count is wrong, for d4reindex to repair.
+  if (!counted.ok()) {
+    if (!d->denyWrite) {
+      c->Fail(counted, e4data);
+      return nullptr;
+    }
+    d->countDamage = counted;
   }
   const xb::DbfHeader& h = d->table->header();
   if (h.HasMemoFields()) {

@@ -48,7 +48,7 @@ void GoEof(DATA4* d) {
 }
 
 int LoadRecord(DATA4* d, uint32_t n) {
-  const Status s = d->table->ReadRecord(n, d->rec.data());
+  const Status s = d->countDamage.ok() ? d->table->ReadRecord(n, d->rec.data()) : d->countDamage;
   if (!s.ok()) {
     GoEof(d);
     return s.code() == Code::kNotFound ? r4eof : d->Fail(s, ErrorOf(s, e4read));
@@ -241,6 +241,9 @@ int StoreChange(DATA4* d, const KeyChanges& c) {
 // the count sees the row whole or not at all, one that trusts the count does not see it.
 int StoreAppend(DATA4* d, uint32_t* n) {
   Status s = d->table->RefreshCount();
+  // One record beyond the count is an interrupted append, taken over here; more are
+  // damage, never written over.
+  if (s.ok()) s = d->table->CheckBeyondCount();
   if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
   *n = d->table->recordCount() + 1;
   const KeyChanges c = d->index ? KeyOps(d, nullptr, d->rec.data()) : KeyChanges{};
@@ -392,6 +395,7 @@ int d4appendStartVB(DATA4* d, int useMemoEntries) {
     } else {
       f->memo.clear();
       f->memoLoaded = true;
+      f->memoError = 0;
     }
     f->memoChanged = true;
   }
@@ -412,6 +416,7 @@ int d4blank(DATA4* d) {
   for (FIELD4* f : d->memoFields) {
     f->memo.clear();
     f->memoLoaded = true;
+    f->memoError = 0;
     f->memoChanged = true;
   }
   d->changed = true;
@@ -490,7 +495,9 @@ int d4reindex(DATA4* d) {
   const File::LockResult lr = d->locks->LockFile(d->code->policy());
   if (lr == File::LockResult::kBusy) return r4locked;
   if (lr != File::LockResult::kOk) return d->Fail(e4lock);
-  Status s = d->table->RefreshCount();
+  // No append is under way: every whole record in the file counts.
+  Status s = d->table->RepairCount();
+  if (s.ok()) d->countDamage = Status::Ok();
   const uint32_t count = d->table->recordCount();
   const size_t len = d->table->recordLen();
   std::vector<xb::TagEntries> entries(d->tags.size());

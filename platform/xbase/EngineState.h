@@ -34,6 +34,7 @@ struct CODE4 {
   int optimizeWrite = 0;
   int errorCode = 0;
   int systemError = 0;  // errno behind errorCode; 0 when none
+  int reason = reason4none;  // what an e4data error found damaged
   int errTagName = 1;
   std::set<DATA4*> tables;
   std::unique_ptr<xb::File> session;
@@ -44,12 +45,15 @@ struct CODE4 {
   int Fail(int code) {
     errorCode = code;
     systemError = 0;
+    reason = reason4none;
     return code;
   }
-  // Records the failure `s` as `code`, with the system's error number behind it.
+  // Records the failure `s` as `code`, with the system's error number and the damage
+  // behind it.
   int Fail(const xb::Status& s, int code) {
     Fail(code);
     systemError = s.systemError();
+    reason = static_cast<int>(s.damage());
     return code;
   }
 };
@@ -75,8 +79,14 @@ struct FIELD4 {
   // Memo fields: the current record's memo, read on first use or assigned.
   bool memoLoaded = false;
   bool memoChanged = false;
+  int memoError = 0;  // the error the memo's read gave; 0 when it was read
   std::string memo;
 };
+
+static_assert(static_cast<int>(xb::Damage::kHeader) == reason4header &&
+              static_cast<int>(xb::Damage::kShortFile) == reason4shortFile &&
+              static_cast<int>(xb::Damage::kUncounted) == reason4uncounted &&
+              static_cast<int>(xb::Damage::kMemo) == reason4memo);
 
 struct DATA4 {
   CODE4* code = nullptr;
@@ -86,6 +96,7 @@ struct DATA4 {
   std::unique_ptr<xb::LockManager> locks;
   bool readOnly = false;
   bool denyWrite = false;  // no other handle can write: every record counts as locked
+  xb::Status countDamage;  // a deny-write handle's count that does not match the file, until d4reindex
   std::vector<std::unique_ptr<FIELD4>> fields;
   std::vector<FIELD4*> memoFields;
   std::vector<std::unique_ptr<TAG4>> tags;

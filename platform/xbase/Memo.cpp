@@ -18,12 +18,12 @@ std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, File::Mode mod
   if (!f) return nullptr;
   uint8_t h[8];
   if (!f->ReadAt(0, h, sizeof h)) {
-    *status = Status(Code::kCorrupt, path + ": memo header is truncated");
+    *status = Status::Corrupt(Damage::kMemo, path + ": memo header is truncated");
     return nullptr;
   }
   const uint16_t bs = GetBE16(h + 6);
   if (bs == 0) {
-    *status = Status(Code::kCorrupt, path + ": memo block size is 0");
+    *status = Status::Corrupt(Damage::kMemo, path + ": memo block size is 0");
     return nullptr;
   }
   *status = Status::Ok();
@@ -43,16 +43,16 @@ Status MemoFile::Create(const std::string& path, uint16_t blockSize) {
 }
 
 Status MemoFile::Locate(uint32_t block, uint64_t* dataOff, uint32_t* len) const {
-  if (block < FirstBlock()) return {Code::kCorrupt, file_->path() + ": memo pointer into the header"};
+  if (block < FirstBlock()) return Status::Corrupt(Damage::kMemo, file_->path() + ": memo pointer into the header");
   const uint64_t off = static_cast<uint64_t>(block) * blockSize_;
   const uint64_t size = file_->Size();
   uint8_t h[kBlockHeaderLen];
   if (off + kBlockHeaderLen > size || !file_->ReadAt(off, h, sizeof h)) {
-    return {Code::kCorrupt, file_->path() + ": memo pointer past the end of the file"};
+    return Status::Corrupt(Damage::kMemo, file_->path() + ": memo pointer past the end of the file");
   }
   const uint32_t n = GetBE32(h + 4);
   if (n > size - off - kBlockHeaderLen) {
-    return {Code::kCorrupt, file_->path() + ": memo length runs past the end of the file"};
+    return Status::Corrupt(Damage::kMemo, file_->path() + ": memo length runs past the end of the file");
   }
   *dataOff = off + kBlockHeaderLen;
   *len = n;
@@ -69,7 +69,7 @@ Status MemoFile::Length(uint32_t block, uint32_t* len) const {
 Status MemoFile::Read(uint32_t block, std::string* out) const {
   out->clear();
   if (block == 0) return Status::Ok();
-  if (block < FirstBlock()) return {Code::kCorrupt, file_->path() + ": memo pointer into the header"};
+  if (block < FirstBlock()) return Status::Corrupt(Damage::kMemo, file_->path() + ": memo pointer into the header");
   // One read serves the block header and a short memo; only a longer one is checked
   // against the file's size and read on.
   const uint64_t off = static_cast<uint64_t>(block) * blockSize_;
@@ -77,7 +77,7 @@ Status MemoFile::Read(uint32_t block, std::string* out) const {
   const long long got = file_->ReadSome(off, first, sizeof first);
   if (got < 0) return Status::System(Code::kIo, "cannot read " + file_->path());
   if (got < static_cast<long long>(kBlockHeaderLen)) {
-    return {Code::kCorrupt, file_->path() + ": memo pointer past the end of the file"};
+    return Status::Corrupt(Damage::kMemo, file_->path() + ": memo pointer past the end of the file");
   }
   const uint32_t n = GetBE32(first + 4);
   const size_t have = static_cast<size_t>(got) - kBlockHeaderLen;
@@ -88,7 +88,7 @@ Status MemoFile::Read(uint32_t block, std::string* out) const {
   }
   const uint64_t size = got < static_cast<long long>(sizeof first) ? off + static_cast<uint64_t>(got) : file_->Size();
   if (size < off + kBlockHeaderLen || n > size - off - kBlockHeaderLen) {
-    return {Code::kCorrupt, file_->path() + ": memo length runs past the end of the file"};
+    return Status::Corrupt(Damage::kMemo, file_->path() + ": memo length runs past the end of the file");
   }
   out->resize(n);
   std::memcpy(out->data(), data, have);
@@ -112,7 +112,7 @@ Status MemoFile::Write(std::string_view data, const LockPolicy& policy, uint32_t
   Status result;
   uint8_t h[4];
   if (!file_->ReadAt(0, h, sizeof h)) {
-    result = {Code::kCorrupt, file_->path() + ": memo header is truncated"};
+    result = Status::Corrupt(Damage::kMemo, file_->path() + ": memo header is truncated");
   } else {
     uint32_t next = GetBE32(h);
     if (next < FirstBlock()) next = FirstBlock();

@@ -19,11 +19,25 @@ enum class Code {
   kInvalid,    // the caller's arguments make no sense
 };
 
+// What a kCorrupt failure found wrong, for the caller to explain (kNone: not said).
+enum class Damage {
+  kNone,
+  kHeader,     // the table's header makes no sense
+  kShortFile,  // the table file ends before the records its header counts
+  kUncounted,  // whole records lie beyond the header's count (more than an append leaves)
+  kMemo,       // a memo pointer, length or the memo file's header makes no sense
+};
+
 class Status {
  public:
   Status() = default;
   Status(Code code, std::string message) : code_(code), message_(std::move(message)) {}
   static Status Ok() { return {}; }
+  static Status Corrupt(Damage damage, std::string message) {
+    Status s(Code::kCorrupt, std::move(message));
+    s.damage_ = damage;
+    return s;
+  }
 
   // A failure of the system call just made: `what` and the system's reason; errno is
   // read here, so nothing may run between the call and this.
@@ -38,11 +52,13 @@ class Status {
   const std::string& message() const { return message_; }
   // The operating system's error number behind the failure; 0 when none.
   int systemError() const { return systemError_; }
+  Damage damage() const { return damage_; }
 
  private:
   Code code_ = Code::kOk;
   std::string message_;
   int systemError_ = 0;
+  Damage damage_ = Damage::kNone;
 };
 
 }  // namespace xb

@@ -60,7 +60,25 @@ bool Table::Map(uint64_t end) {
   return true;
 }
 
-std::unique_ptr<Table> Table::Open(const std::string& path, File::Mode mode, Status* status) {
+namespace {
+
+Status InFile(const std::string& path, const Status& s) {
+  if (s.ok()) return s;
+  if (s.code() == Code::kCorrupt) return Status::Corrupt(s.damage(), path + ": " + s.message());
+  return {s.code(), path + ": " + s.message()};
+}
+
+// The count as the header holds it now; false when it cannot be read.
+bool ReadCount(const File& f, uint32_t* count) {
+  uint8_t b[4];
+  if (!f.ReadAt(4, b, sizeof b)) return false;
+  *count = GetLE32(b);
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<Table> Table::Open(const std::string& path, File::Mode mode, Status* status, Status* countDamage) {
   std::unique_ptr<File> f = File::Open(path, mode, status);
   if (!f) return nullptr;
   // One read covers the header of any usual table; a longer one is read again whole.
@@ -70,24 +88,37 @@ std::unique_ptr<Table> Table::Open(const std::string& path, File::Mode mode, Sta
   *status = got < 0 ? Status::System(Code::kIo, "cannot read " + path)
                     : ParseDbfPrefix(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<size_t>(got), &h);
   if (!status->ok()) {
-    *status = Status(status->code(), path + ": " + status->message());
+    *status = InFile(path, *status);
     return nullptr;
   }
-  const uint64_t size = f->Size();
+  uint64_t size = f->Size();
   if (h.headerLen > size) {
-    *status = Status(Code::kCorrupt, path + ": table header length is impossible");
+    *status = Status::Corrupt(Damage::kHeader, path + ": table header length is impossible");
     return nullptr;
   }
   if (h.headerLen > got) {
     bytes.resize(h.headerLen);
     if (!f->ReadAt(0, bytes.data(), bytes.size())) {
-      *status = Status(Code::kCorrupt, path + ": table header is truncated");
+      *status = Status::Corrupt(Damage::kHeader, path + ": table header is truncated");
       return nullptr;
     }
   }
-  *status = ParseDbfHeader(reinterpret_cast<const uint8_t*>(bytes.data()), h.headerLen, size, &h);
-  if (!status->ok()) {
-    *status = Status(status->code(), path + ": " + status->message());
+  *status = InFile(path, ParseDbfHeader(reinterpret_cast<const uint8_t*>(bytes.data()), h.headerLen, &h));
+  if (!status->ok()) return nullptr;
+  // A writer appending meanwhile (the record first, then the count) never has more than
+  // the one record beyond the count: the check holds only while the count stays.
+  Status counted = CheckRecordCount(h, size);
+  uint32_t now = h.recordCount;
+  for (int i = 0; i < 8 && !counted.ok() && ReadCount(*f, &now) && now != h.recordCount; ++i) {
+    h.recordCount = now;
+    size = f->Size();
+    counted = CheckRecordCount(h, size);
+  }
+  counted = InFile(path, counted);
+  if (countDamage != nullptr) {
+    *countDamage = counted;
+  } else if (!counted.ok()) {
+    *status = counted;
     return nullptr;
   }
   std::unique_ptr<Table> t(new Table(std::move(f), std::move(h)));
@@ -153,7 +184,25 @@ Status Table::RefreshCount() {
   // Another program may have shortened the file (a pack, a backup copied over it).
   knownSize_ = file_->Size();
   if (header_.RecordOffset(count + 1) > knownSize_) {
-    return {Code::kCorrupt, path() + ": record count runs past the end of the file"};
+    return Status::Corrupt(Damage::kShortFile, path() + ": record count runs past the end of the file");
+  }
+  header_.recordCount = count;
+  return Status::Ok();
+}
+
+Status Table::CheckBeyondCount() const { return InFile(path(), CheckRecordCount(header_, knownSize_)); }
+
+Status Table::RepairCount() {
+  if (!file_->writable()) return {Code::kReadOnly, path() + " is open read-only"};
+  knownSize_ = file_->Size();
+  const uint64_t whole = (knownSize_ - std::min<uint64_t>(knownSize_, header_.headerLen)) / header_.recordLen;
+  const auto count = static_cast<uint32_t>(std::min<uint64_t>(whole, 0xFFFFFFFFu));
+  uint32_t stored = 0;
+  if (!ReadCount(*file_, &stored)) return Status::System(Code::kIo, "cannot read " + path());
+  if (stored != count) {
+    uint8_t b[4];
+    PutLE32(b, count);
+    if (!file_->WriteAt(4, b, sizeof b)) return Status::System(Code::kIo, "cannot write " + path());
   }
   header_.recordCount = count;
   return Status::Ok();
@@ -173,7 +222,7 @@ Status Table::ReadRecord(uint32_t n, char* buf) {
     return Status::Ok();
   }
   if (!file_->ReadAt(off, buf, header_.recordLen)) {
-    return {Code::kCorrupt, path() + ": record " + std::to_string(n) + " is cut short"};
+    return Status::Corrupt(Damage::kShortFile, path() + ": record " + std::to_string(n) + " is cut short");
   }
   return Status::Ok();
 }

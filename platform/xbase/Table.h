@@ -29,7 +29,10 @@ class Table {
   Table(const Table&) = delete;
   Table& operator=(const Table&) = delete;
 
-  static std::unique_ptr<Table> Open(const std::string& path, File::Mode mode, Status* status);
+  // A record count that does not match the file (CheckRecordCount) fails the open;
+  // given countDamage, it is reported there instead and the table opens (for a repair).
+  static std::unique_ptr<Table> Open(const std::string& path, File::Mode mode, Status* status,
+                                     Status* countDamage = nullptr);
   // Writes a new empty table (replacing any file of that name). The fields are laid
   // out here; the type byte says whether there is a memo file, flags say whether there
   // is a structural index.
@@ -44,6 +47,10 @@ class Table {
 
   // Re-reads the record count from the header; an error when it runs past the file.
   Status RefreshCount();
+  // After RefreshCount: kUncounted when more than one whole record lies beyond the count.
+  Status CheckBeyondCount() const;
+  // Sets the count to the whole records the file holds (the caller holds the file lock).
+  Status RepairCount();
   // Reads record n (1-based) into buf (recordLen bytes). kNotFound beyond the last record.
   Status ReadRecord(uint32_t n, char* buf);
   Status WriteRecord(uint32_t n, const char* buf);

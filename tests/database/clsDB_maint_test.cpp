@@ -8,8 +8,10 @@
 #include <QListWidget>
 
 #include <cerrno>
+#include <functional>
 
 #include "database/UpgradeStops.h"
+#include "database/clsTran.h"
 #include "database/frmDBMaint.h"
 #include "tests/database/DbTestSupport.h"
 
@@ -255,6 +257,84 @@ TEST_F(MaintTest, ARebuildFindsFilesNamedInCapitals) {
     const QStringList lower = QDir(dir).entryList({QStringLiteral("svl*")}, QDir::Files | QDir::CaseSensitive);
     EXPECT_TRUE(lower.isEmpty()) << lower.join(QLatin1Char(' ')).toStdString();
     EXPECT_TRUE(WorkFiles(dir).isEmpty());
+  }
+}
+
+}  // namespace
+
+namespace {
+
+void Rewrite(const QString& path, const std::function<void(QByteArray&)>& damage) {
+  QByteArray bytes = Bytes(path);
+  damage(bytes);
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+void SetCount(QByteArray& dbf, uint32_t count) {
+  for (int i = 0; i < 4; ++i) dbf[4 + i] = static_cast<char>(count >> (8 * i));
+}
+
+// Damaged transaction files (45 rows): the box says what is wrong and what to do; a save
+// writes nothing over rows the header does not count, though it takes over the one row
+// an interrupted append leaves; a note that cannot be read is an error, not an empty
+// note; and the re-index repairs the record count.
+TEST_F(MaintTest, DamagedFilesSayWhatIsWrongAndTheReindexRepairsTheCount) {
+  const QString reindex = QStringLiteral("\n\nRe-index the table (Help, Database Maintenance) to repair it.");
+  const QString cutShort = QStringLiteral(
+      "The table file ends before the last record its header counts: the file was cut short or its record count "
+      "is wrong.");
+  struct Case {
+    const char* what;
+    const char* file;  // the damaged file's extension
+    std::function<void(QByteArray&)> damage;
+    QString text;  // after the path; empty: the table opens
+    int rowsAfter;   // live rows after the save (or the re-index, when the save failed)
+  } cases[] = {
+      {"count understated by 1", "dbf", [](QByteArray& b) { SetCount(b, 44); }, {}, 45},
+      {"count understated by 5", "dbf", [](QByteArray& b) { SetCount(b, 40); },
+       QStringLiteral("The table file holds records beyond the record count in its header.") + reindex, 45},
+      {"count raised past the file", "dbf", [](QByteArray& b) { SetCount(b, 50); }, cutShort + reindex, 45},
+      {"truncated", "dbf", [](QByteArray& b) { b.chop(10); }, cutShort + reindex, 44},
+      {"scribbled index page", "cdx", [](QByteArray& b) { b.replace(0x400, 512, QByteArray(512, '\x5A')); },
+       QStringLiteral("The table's index file (.cdx) is damaged.") + reindex, 45},
+      {"memo blocks out of range", "fpt", [](QByteArray& b) { b.truncate(512); }, {}, 46},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    OpenNewDatabase();
+    const clsDBFile tran = gDB().DataFilePaths()[4];
+    for (int i = 1; i <= 45; ++i) {
+      dbtest::AppendRow(tran.dataFilePath, {"rowid", QString::number(1000 + i), "prodid", "7", "trantype", "2",
+                                            "units", "1", "notes", QStringLiteral("note %1").arg(i)});
+    }
+    QString damaged = tran.dataFilePath;
+    damaged.replace(QStringLiteral(".dbf"), QLatin1Char('.') + QLatin1String(c.file));
+    Rewrite(damaged, c.damage);
+    const QByteArray before = Bytes(tran.dataFilePath);
+    clsTran added;
+    added.nProdId = 7;
+    added.udTranType = 2;
+    added.curUnits = rt::Currency(3);
+    if (!c.text.isEmpty()) prompts->Expect(QStringLiteral("Unable to open: ") + tran.dataFilePath + QStringLiteral("\n\n") + c.text);
+    EXPECT_EQ(gDB().SaveTran(0, added, nullptr), c.text.isEmpty());
+    if (c.text.isEmpty()) {
+      EXPECT_EQ(dbtest::LiveRows(tran.dataFilePath), c.rowsAfter);
+    } else {
+      EXPECT_EQ(Bytes(tran.dataFilePath), before) << "nothing was written";
+      EXPECT_TRUE(gDB().ReIndexFile(tran));
+      EXPECT_EQ(dbtest::LiveRows(tran.dataFilePath), c.rowsAfter);
+    }
+    clsTran first;
+    if (QLatin1String(c.file) == QLatin1String("fpt")) {
+      prompts->ExpectContaining(QStringLiteral("The note (NOTES) of this row cannot be read."));
+      EXPECT_FALSE(gDB().GetTran(1001, first));
+    } else {
+      EXPECT_TRUE(gDB().GetTran(1001, first));
+      EXPECT_EQ(first.sNote, QStringLiteral("note 1"));
+    }
+    gDB().CloseDB();
   }
 }
 

@@ -1,5 +1,6 @@
 #include "reports/UCCurrInv.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -394,6 +395,37 @@ TEST_F(UCCurrInvTest, ColumnWidthsAreKeptPerReport) {
   EXPECT_GT(grd.ValuesWidth(2), 300);
   EXPECT_EQ(grd.ColWidth(2), grd.ValuesWidth(2));
   EXPECT_EQ(grd.Cell(ctl::flexcpTextDisplay, grd.Rows() - 1, 2).toString(), QStringLiteral("1,234,573"));
+}
+
+}  // namespace
+
+namespace {
+
+// A table that does not open: its box, then a grid whose status says it is incomplete
+// (never "0 records"); without the transactions the products still show, their
+// figures empty.
+TEST_F(UCCurrInvTest, ATableThatDoesNotOpenLeavesTheGridMarkedIncomplete) {
+  struct Case {
+    const char* table;
+    QStringList names, units;
+  } cases[] = {{"svltran.dbf", {"A", "B", "C"}, {"", "", ""}}, {"svlprod.dbf", {}, {}}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.table);
+    const QString path = gDB().DBPath() + QLatin1Char('/') + QLatin1String(k.table);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray sound = file.readAll();
+    ASSERT_TRUE(file.resize(sound.size() - 10));
+    prompts->ExpectContaining(QStringLiteral("Unable to open: ") + path);
+    auto pane = Pane();
+    EXPECT_EQ(rpttest::Column(Grid(*pane), 1), k.names);
+    EXPECT_EQ(rpttest::Column(Grid(*pane), 2), k.units);
+    EXPECT_EQ(pane->ctlGrid->PanelText(1), QStringLiteral("Incomplete: a data file cannot be opened"));
+    ASSERT_TRUE(file.seek(0));
+    ASSERT_EQ(file.write(sound), sound.size());
+    file.close();
+    EXPECT_EQ(Pane()->ctlGrid->PanelText(1), QStringLiteral("3 records"));
+  }
 }
 
 }  // namespace

@@ -24,14 +24,15 @@ TEST(DbfCorrupt, DamagedHeadersAreRefused) {
   struct Case {
     const char* what;
     std::function<void(std::string&)> damage;
+    int reason = reason4header;
   } cases[] = {
       {"empty file", [](std::string& s) { s.clear(); }},
       {"cut inside the prefix", [](std::string& s) { s.resize(20); }},
       {"cut inside the descriptors", [](std::string& s) { s.resize(60); }},
       {"header longer than the file", [](std::string& s) { s[8] = '\xFF'; s[9] = '\x7F'; }},
       {"header shorter than a prefix", [](std::string& s) { s[8] = 10; s[9] = 0; }},
-      {"record count beyond the end", [](std::string& s) { PutLE32(s, 4, 4); }},
-      {"huge record count", [](std::string& s) { PutLE32(s, 4, 0xFFFFFFFF); }},
+      {"record count beyond the end", [](std::string& s) { PutLE32(s, 4, 4); }, reason4shortFile},
+      {"huge record count", [](std::string& s) { PutLE32(s, 4, 0xFFFFFFFF); }, reason4shortFile},
       {"unknown field type", [](std::string& s) { s[32 + 11] = 'X'; }},
       {"field of length 0", [](std::string& s) { s[32 + 16] = 0; }},
       {"record length that does not add up", [](std::string& s) { s[10] = 40; }},
@@ -49,6 +50,7 @@ TEST(DbfCorrupt, DamagedHeadersAreRefused) {
                                std::filesystem::copy_options::overwrite_existing);
     EXPECT_EQ(d4open(engine, path.c_str()), nullptr) << c.what;
     EXPECT_LT(code4errorCode(engine, 0), 0) << c.what;
+    EXPECT_EQ(code4errorReason(engine), c.reason) << c.what;
     xb::Status s;
     EXPECT_EQ(xb::Table::Open(path, xb::File::Mode::kReadOnly, &s), nullptr) << c.what;
     EXPECT_FALSE(s.message().empty()) << c.what;
@@ -101,7 +103,8 @@ class MemoCorrupt : public ::testing::Test {
     d4close(d);
     fpt_ = path_.substr(0, path_.size() - 3) + "fpt";
   }
-  // The memo of record 1 after damage: its text and the error the read left.
+  // The memo of record 1 after damage: its text and the error its read gave (the same
+  // as the engine's, whose reason is then the memo's).
   std::pair<std::string, int> ReadBack() {
     DATA4* d = d4open(engine_, path_.c_str());
     if (!d) return {"<no open>", code4errorCode(engine_, 0)};
@@ -109,8 +112,11 @@ class MemoCorrupt : public ::testing::Test {
     d4top(d);
     const unsigned long len = f4memoLenVB(note);
     std::string text(f4memoPtr(note), len);
+    const int error = f4memoError(note);
     d4close(d);
-    return {text, code4errorCode(engine_, 0)};
+    EXPECT_EQ(code4errorCode(engine_, 0), error);
+    EXPECT_EQ(code4errorReason(engine_), error != 0 ? reason4memo : reason4none);
+    return {text, error};
   }
   void SetPointer(const char* text) {
     std::string bytes = xbtest::ReadFile(path_);

@@ -693,3 +693,93 @@ TEST_F(TranTable, TheIndexLockWaitsAsTheSettingsSay) {
 }
 
 }  // namespace
+
+namespace {
+
+// A header whose count does not match the file: one whole record beyond it is an append
+// cut short, taken over by the next append; more, or a count past the end, is damage
+// that opens, reads and appends refuse without writing anything, until a re-index
+// counts the whole records the file holds.
+TEST_F(TranTable, ACountThatDoesNotMatchTheFileIsRefusedUntilAReindexRepairsIt) {
+  struct Case {
+    const char* what;
+    uint32_t count;  // the header's count; the file holds 45 records
+    size_t cut;      // bytes cut from the end of the file
+    int reason;      // reason4none: not damage
+    size_t whole;    // the records a re-index counts
+  } cases[] = {
+      {"understated by 1", 44, 0, reason4none, 45},
+      {"understated by 5", 40, 0, reason4uncounted, 45},
+      {"raised past the file", 50, 0, reason4shortFile, 45},
+      {"cut inside the last record", 45, 10, reason4shortFile, 44},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TearDown();
+    rows_.clear();
+    SetUp();
+    Fill(45, 21);
+    ASSERT_EQ(d4unlock(d_), 0);
+    std::string bytes = xbtest::ReadFile(path_);
+    bytes.resize(bytes.size() - c.cut);
+    for (int i = 0; i < 4; ++i) bytes[4 + i] = static_cast<char>(c.count >> (8 * i));
+    xbtest::WriteFile(path_, bytes);
+
+    Engine other;
+    DATA4* opened = d4open(other, path_.c_str());
+    Row added{7777, 3, "20260101", "new"};
+    if (c.reason == reason4none) {
+      ASSERT_NE(opened, nullptr);
+      d4close(opened);
+      Append(added);
+      EXPECT_EQ(d4recNo(d_), 45) << "the record beyond the count is taken over";
+      rows_.erase(rows_.begin() + 44);
+      ExpectOrders();
+      ExpectSoundIndex();
+      continue;
+    }
+    EXPECT_EQ(opened, nullptr);
+    EXPECT_EQ(code4errorCode(other, 0), e4data);
+    EXPECT_EQ(code4errorReason(other), c.reason);
+    ASSERT_EQ(d4appendStartVB(d_, 0), 0);
+    f4assignLong(rowid_, added.rowid);
+    EXPECT_EQ(d4append(d_), e4data) << "a handle opened before refuses to append";
+    EXPECT_EQ(xbtest::ReadFile(path_), bytes) << "nothing was written";
+
+    ASSERT_EQ(d4close(d_), 0);
+    code4accessMode(engine_, 1);
+    d_ = d4open(engine_, path_.c_str());
+    ASSERT_NE(d_, nullptr) << "a deny-write handle opens, for the re-index";
+    Fields();
+    EXPECT_EQ(d4top(d_), e4data) << "but reads nothing";
+    EXPECT_EQ(d4reindex(d_), 0);
+    code4accessMode(engine_, 0);
+    EXPECT_EQ(d4recCountDo(d_), static_cast<long>(c.whole));
+    rows_.resize(c.whole);
+    ExpectOrders();
+    ExpectSoundIndex();
+  }
+}
+
+// Another program appending holds the append lock; records beyond the count meanwhile
+// are its append in progress, not damage.
+TEST_F(TranTable, RecordsBeyondTheCountOfAnAppendInProgressAreNoDamage) {
+  Fill(12, 5);
+  ASSERT_EQ(d4unlock(d_), 0);
+  std::string bytes = xbtest::ReadFile(path_);
+  bytes[4] = 10;
+  xbtest::WriteFile(path_, bytes);
+  xb::Status s;
+  auto writer = xb::File::Open(path_, xb::File::Mode::kReadWrite, &s);
+  ASSERT_TRUE(writer);
+  ASSERT_EQ(writer->Lock(0x7FFFFFFE, 1, true), xb::File::LockResult::kOk);
+  Engine other;
+  DATA4* opened = d4open(other, path_.c_str());
+  EXPECT_NE(opened, nullptr);
+  d4close(opened);
+  writer.reset();
+  EXPECT_EQ(d4open(other, path_.c_str()), nullptr);
+  EXPECT_EQ(code4errorReason(other), reason4uncounted);
+}
+
+}  // namespace
