@@ -42,13 +42,15 @@ void ReportTrapped(const char* label);
 // refused append or a row another user changed shows nothing.
 void Report(const store::Status& status, const char* label, const QString& lockedMessage = {});
 
+// Asks whether to write the user's entries over another user's change to the record
+// (`noun` and its `name`): true for Yes.
+bool OverwriteOtherChange(const QString& noun, const QString& name);
 // Saves an edited row through `write` (given the row the record loaded, or null when
 // it loaded none). While another user's change since then is found (kChanged), the
 // user is asked, naming the record: Yes writes the entries over the stored row, No
 // takes the stored row into the record (`take`) and gives kChanged. `loaded` is the
 // written row after a save, the stored row after No, and as before on any other
 // failure.
-bool OverwriteOtherChange(const QString& noun, const QString& name);
 template <class Row, class Write, class Reread, class Name, class Take>
 store::Status SaveAsking(std::optional<Row>& loaded, const QString& noun, Write write, Reread reread, Name name,
                          Take take) {
