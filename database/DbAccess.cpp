@@ -46,8 +46,17 @@ void Report(const store::Status& status, const char* label, const QString& locke
     case store::Failure::kNone:
     case store::Failure::kNotFound:
     case store::Failure::kNotStored:
+    case store::Failure::kChanged:
       break;
   }
+}
+
+bool OverwriteOtherChange(const QString& noun, const QString& name) {
+  const QString text = QStringLiteral("Another user has changed this ") + noun + QStringLiteral(" (") + name +
+                       QStringLiteral(") since you opened it.\n\nYes: save your entries over the other user's "
+                                      "changes.\nNo: discard your entries and show the ") +
+                       noun + QStringLiteral(" as it is stored now.");
+  return ui::MsgBox(text, ui::vbYesNo | ui::vbExclamation | ui::vbDefaultButton2) == ui::vbYes;
 }
 
 QString NextIdLockedText() { return QStringLiteral("RECORD LOCKED: Unable to get next id (locked)!"); }

@@ -38,9 +38,40 @@ int32_t Long32(FIELD4* f);
 void ReportTrapped(const char* label);
 // A store's failure as the user reads it: a table that did not open gives the
 // "Unable to open: " box, an error the report `label` (the error made pending), a
-// locked record the critical box `lockedMessage` when one is given; a missing row or
-// a refused append shows nothing.
+// locked record the critical box `lockedMessage` when one is given; a missing row, a
+// refused append or a row another user changed shows nothing.
 void Report(const store::Status& status, const char* label, const QString& lockedMessage = {});
+
+// Asks whether to write the user's entries over another user's change to the record
+// (`noun` and its `name`): true for Yes.
+bool OverwriteOtherChange(const QString& noun, const QString& name);
+// Saves an edited row through `write` (given the row the record loaded, or null when
+// it loaded none). While another user's change since then is found (kChanged), the
+// user is asked, naming the record: Yes writes the entries over the stored row, No
+// takes the stored row into the record (`take`) and gives kChanged. `loaded` is the
+// written row after a save, the stored row after No, and as before on any other
+// failure.
+template <class Row, class Write, class Reread, class Name, class Take>
+store::Status SaveAsking(std::optional<Row>& loaded, const QString& noun, Write write, Reread reread, Name name,
+                         Take take) {
+  const std::optional<Row> before = loaded;
+  store::Status status = write(loaded ? &*loaded : nullptr);
+  while (status.is(store::Failure::kChanged)) {
+    const store::Result<Row> stored = reread();
+    if (!stored.ok()) {
+      status = stored.status;
+      break;
+    }
+    loaded = stored.value;
+    if (!OverwriteOtherChange(noun, name(stored.value))) {
+      take(stored.value);
+      return status;
+    }
+    status = write(&*loaded);
+  }
+  if (!status.ok()) loaded = before;
+  return status;
+}
 
 // The locked-record texts of the counters and of the parameter table.
 QString NextIdLockedText();

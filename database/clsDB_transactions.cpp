@@ -43,7 +43,20 @@ clsTran TranOf(const store::TranRow& r) {
   t.sNote = r.note;
   t.nCatID = r.catId;
   t.nAcctID = r.acctId;
+  t.loaded = r;
   return t;
+}
+
+// Writes an edit of the record through `write`, asking the user about another user's
+// change since the record was read; No reloads the record.
+template <class Write>
+store::Status SaveEdit(clsDB& db, clsTran& udTran, const store::Transactions& transactions, DATA4* tb, Write write) {
+  return dbaccess::SaveAsking(
+      udTran.loaded, QStringLiteral("transaction"), write, [&] { return transactions.Get(udTran.nTranID, tb); },
+      [&](const store::TranRow& r) {
+        return db.GetTranTypeDesc(store::Code(r.type)) + QStringLiteral(" of ") + db.GetProductName2(r.prodId);
+      },
+      [&](const store::TranRow& r) { udTran = TranOf(r); });
 }
 
 }  // namespace
@@ -105,7 +118,8 @@ bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4* tb_tran) {
       break;
     }
     case SaveOper::kUpdate:
-      status = transactions.Update(row, table.get());
+      status = SaveEdit(*this, udTran, transactions, table.get(),
+                        [&](store::TranRow* loaded) { return transactions.Update(row, table.get(), loaded); });
       break;
     case SaveOper::kDelete:
       return DeleteRecord(udTran.nTranID, TranTable(), table.get(), kRowId);
@@ -122,8 +136,11 @@ bool clsDB::ConvertTran(clsTran& udTran, int32_t udFromType) {
   const store::Table tb = OpenTable(TranTable());
   if (!tb.ok()) return false;
   const store::Session session = Session();
-  const store::Status status =
-      store::Transactions(session).Convert(RowOf(udTran, StoredTranDate(udTran.sDate)), static_cast<store::TranType>(udFromType), tb.get());
+  const store::Transactions transactions(session);
+  const store::TranRow row = RowOf(udTran, StoredTranDate(udTran.sDate));
+  const store::Status status = SaveEdit(*this, udTran, transactions, tb.get(), [&](store::TranRow* loaded) {
+    return transactions.Convert(row, static_cast<store::TranType>(udFromType), tb.get(), loaded);
+  });
   if (status.is(store::Failure::kNotFound)) ui::MsgBox(QLatin1String(kConvertGoneMsg), ui::vbExclamation);
   dbaccess::Report(status, "clsDB_SaveTran", kUpdateLocked);
   return status.ok();

@@ -106,7 +106,13 @@ bool clsProd::SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db
     status = products.Append(RecordOf(*this), id, tbProd);
     if (status.ok()) nProdId = id;
   } else {
-    status = products.Update(nProdId, RecordOf(*this), tbProd);
+    const store::ProductRecord row = RecordOf(*this);
+    status = dbaccess::SaveAsking(
+        loaded, QStringLiteral("product"),
+        [&](store::ProductRecord* loadedRow) { return products.Update(nProdId, row, tbProd, loadedRow); },
+        [&] { return products.Get(nProdId, tbProd); },
+        [&](const store::ProductRecord& r) { return db.MakeProductName(r.name, r.partNo); },
+        [&](const store::ProductRecord& r) { TakeRecord(*this, r); });
     if (status.is(store::Failure::kNotFound)) {
       ui::MsgBox(QStringLiteral("Product ID not found. Unable to update product record!"), ui::vbCritical);
     }
@@ -139,6 +145,7 @@ bool clsProd::LoadProduct(int32_t nProdIDPass, DATA4* tbProd, clsDB& db) {
   Init();
   nProdId = nProdIDPass;
   TakeRecord(*this, row.value);
+  loaded = row.value;
   return true;
 }
 

@@ -13,8 +13,10 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 #include "database/clsDB.h"
+#include "database/store/Products.h"
 #include "platform/runtime/Currency.h"
 
 struct DATA4;
@@ -41,11 +43,17 @@ class clsProd {
   QString sCustom4;
   QString sNotes;
 
+  // The row as LoadProduct read it (or as the last update wrote it); an update asks
+  // the user before writing over another user's change made since. None: not read.
+  std::optional<store::ProductRecord> loaded;
+
   void Init();
 
   // Adds the row (nProdId below 1: a new id from the products counter, written with
   // every field in one append, and then held in nProdId) or rewrites the row of
-  // nProdId under its lock. True when the row was written. After a written row, a
+  // nProdId under its lock. True when the row was written. Another user's change since
+  // the load is written over only when the user says so; else the record is reloaded
+  // from the stored row (see `loaded`) and the result is false. After a written row, a
   // beginning inventory above 0 is recorded as a Receive (unless ignoreBI) through
   // clsDB::SaveTran with tbTran (null: SaveTran opens the table); false when that
   // Receive was not saved: a row added by this call is then deleted again (nProdId -1),

@@ -13,6 +13,7 @@ void clsTran::Init() {
   sNote.clear();
   nCatID = -1;
   nAcctID = -1;
+  loaded.reset();
 }
 
 bool TranValueFits(rt::Currency curUnits, rt::Currency curUnitPrice) {

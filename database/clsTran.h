@@ -5,7 +5,9 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
+#include "database/store/Transactions.h"
 #include "platform/runtime/Currency.h"
 
 class clsTran {
@@ -22,7 +24,11 @@ class clsTran {
   int32_t nCatID = -1;       // transaction category (list type 2)
   int32_t nAcctID = -1;      // transaction account (list type 7), stored in shipmethod
 
-  // Ids and type -1, today's short date, zero amounts, empty note.
+  // The row as GetTran read it (or as the last update wrote it); an update asks the
+  // user before writing over another user's change made since. None: not read.
+  std::optional<store::TranRow> loaded;
+
+  // Ids and type -1, today's short date, zero amounts, empty note, nothing loaded.
   void Init();
 };
 

@@ -229,6 +229,9 @@ QString frmBatchTran::ValidateQuantity() {
     if (product && !units) {
       text += QStringLiteral("Row ") + n + QStringLiteral(": Number of units must specified for ") +
               cboProducts[i]->currentText() + QLatin1Char('\n');
+    } else if (product && !inventory::ProductStored(ProductOf(i))) {
+      text += QStringLiteral("Row ") + n + QStringLiteral(": ") + cboProducts[i]->currentText() + QStringLiteral(": ") +
+              inventory::ProductGoneText() + QLatin1Char('\n');
     } else if (units && !product) {
       text += QStringLiteral("Row ") + n + QStringLiteral(": Number of units (") + fpUnits[i]->Text() +
               QStringLiteral(") are specified but no product is selected.") + QLatin1Char('\n');

@@ -14,6 +14,7 @@
 #include "database/clsProductStats.h"
 #include "database/store/Codes.h"
 #include "inventory/TranEntry.h"
+#include "inventory/frmMain_products.h"
 #include "platform/controls/NumericEdit.h"
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Error.h"
@@ -119,6 +120,7 @@ void frmInvAddUpateDel::Init(int32_t udOper, const clsTran& udTran, int32_t nMax
   m_nMaxUnits = nMaxUnits;
   m_udOper = udOper;
   m_nTranID = udTran.nTranID;
+  m_udTran.loaded = udOper == kNew ? std::nullopt : udTran.loaded;
   switch (udOper) {
     case kNew:
     case kEdit:
@@ -199,6 +201,7 @@ bool frmInvAddUpateDel::Validate() {
                                  "hidden."),
                   nullptr);
     }
+    if (m_udOper == kNew && !inventory::ProductAccessible(ProductId())) return false;
     if (cboType->currentIndex() < 0) return Fail(QStringLiteral("Please select transaction type!"), nullptr);
     const rt::Currency units = fpUnits->Value();
     if (units <= rt::Currency(0)) return Fail(QStringLiteral("Please enter number of units!"), fpUnits);
@@ -278,9 +281,17 @@ bool frmInvAddUpateDel::SaveNew() {
 bool frmInvAddUpateDel::SaveEdit() {
   if (!Validate()) return false;
   if (!gDB().TransactionExists(m_udTran.nTranID)) return false;
-  if (m_nConvertFrom > 0) return gDB().ConvertTran(m_udTran, m_nConvertFrom);
+  const std::optional<store::TranRow> loaded = m_udTran.loaded;
   DATA4* tb = nullptr;
-  return gDB().SaveTran(store::Code(store::SaveOper::kUpdate), m_udTran, tb);
+  const bool saved = m_nConvertFrom > 0 ? gDB().ConvertTran(m_udTran, m_nConvertFrom)
+                                        : gDB().SaveTran(store::Code(store::SaveOper::kUpdate), m_udTran, tb);
+  if (!saved && m_udTran.loaded != loaded) {
+    // The user took another user's change over the entries: show the stored row.
+    const int32_t convertFrom = m_nConvertFrom;
+    Init(m_udOper, m_udTran, m_nMaxUnits);
+    if (convertFrom > 0) ConvertFrom(convertFrom);
+  }
+  return saved;
 }
 
 bool frmInvAddUpateDel::Delete() {

@@ -7,6 +7,7 @@
 
 #include "database/clsDB.h"
 #include "database/clsProd.h"
+#include "database/store/Codes.h"
 #include "inventory/frmLookupByPartNo.h"
 #include "inventory/frmLookupProduct.h"
 #include "inventory/frmProdList.h"
@@ -67,6 +68,21 @@ bool DeleteProduct(int32_t nProductID, const QString& sProductName) {
     return false;
   }
   return db.DeleteProduct(nProductID);
+}
+
+bool ProductStored(int32_t nProdId) {
+  clsDB& db = gDB();
+  DATA4* tb = nullptr;
+  return nProdId > 0 && db.RecordExists(store::Code(store::KeyKind::kNumber), nProdId, db.ProductsTable(),
+                                        QStringLiteral("rowid"), QStringLiteral("rowid"), tb) == nProdId;
+}
+
+QString ProductGoneText() { return QStringLiteral("Record cannot be accessed or it no longer exists!"); }
+
+bool ProductAccessible(int32_t nProdId) {
+  if (ProductStored(nProdId)) return true;
+  ui::MsgBox(ProductGoneText(), ui::vbExclamation);
+  return false;
 }
 
 void LookupProduct() {

@@ -24,6 +24,12 @@ int32_t AddEditNewProduct(clsProd& ProdInfo);
 // together with all of them, and only after they are all gone. True when the row was
 // deleted; false without a question for an id below 1.
 bool DeleteProduct(int32_t nProductID, const QString& sProductName);
+// Whether the product's row is still stored (another user may have deleted it since a
+// list showed it), silently; ProductAccessible says "Record cannot be accessed or it no
+// longer exists!" when it is not.
+bool ProductStored(int32_t nProdId);
+bool ProductAccessible(int32_t nProdId);
+QString ProductGoneText();
 // The look-up dialog, then the found-products report of the hub.
 void LookupProduct();
 // The part-number look-up dialog: the id of the product found, -1 when cancelled.

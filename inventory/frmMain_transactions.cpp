@@ -10,6 +10,7 @@
 #include "inventory/TranEntry.h"
 #include "inventory/frmBatchTran.h"
 #include "inventory/frmInvAddUpateDel.h"
+#include "inventory/frmMain_products.h"
 #include "inventory/frmNewTran.h"
 #include "inventory/frmScanNewTran.h"
 #include "inventory/frmSelTransaction.h"
@@ -101,6 +102,7 @@ bool AddNewTransaction(clsTran& udTran, bool scanMode) {
     udTran.nProdId = chooser.m_nProductID;
     udTran.udTranType = chooser.m_udTranType;
   }
+  if (!ProductAccessible(udTran.nProdId)) return false;
   const int32_t outstandingType = OutstandingTypeOf(udTran.udTranType);
   int32_t chosenId = -1;
   if (outstandingType > 0) {

@@ -223,13 +223,9 @@ void frmProdList::cmdEdit_Click() {
   if (CurrentRowIsProduct()) {
     const int row = grd->Row();
     const int32_t id = grd->RowData(row).toInt();
-    DATA4* tb = nullptr;
     if (id < 1) {
       SelectProductFirst();
-    } else if (gDB().RecordExists(store::Code(store::KeyKind::kNumber), id, gDB().ProductsTable(),
-                                  QStringLiteral("rowid"), QStringLiteral("rowid"), tb) < 1) {
-      ui::MsgBox(QStringLiteral("Record cannot be accessed or it no longer exists!"), ui::vbExclamation);
-    } else {
+    } else if (inventory::ProductAccessible(id)) {
       clsProd prod;
       prod.nProdId = id;
       if (inventory::AddEditNewProduct(prod) > 0) {

@@ -375,11 +375,14 @@ void frmProduct::OKButton_Click() {
     if (!Validate()) return;
     WriteBack();
     bool saved = false;
+    const std::optional<store::ProductRecord> loaded = m_prod->loaded;
     {
       inventory::ProductTables tables;
       if (tables.Open()) saved = m_prod->SaveProduct(tables.prod.get(), tables.tran.get(), false);
     }
-    // The failure has been reported; the entries stay for another try or Cancel.
+    // The failure has been reported; the entries stay for another try or Cancel, unless
+    // the user took another user's change instead.
+    if (!saved && m_prod->loaded != loaded) SetControls();
     if (!saved) return;
     m_bOK = true;
     accept();

@@ -157,14 +157,7 @@ void UCCurrInv::ProdEdit() {
   const int32_t row = ctlGrid->GetCurrentRow();
   const int32_t id = ctlGrid->GetCurrentRowID();
   if (m_RptDef == nullptr || id <= 0) return;
-  clsDB& db = gDB();
-  DATA4* tb = nullptr;
-  if (db.RecordExists(store::Code(store::KeyKind::kNumber), id, db.ProductsTable(), QStringLiteral("rowid"),
-                      QStringLiteral("rowid"), tb) != id) {
-    ui::MsgBox(QStringLiteral("Record cannot be accessed or it no longer exists!"), ui::vbExclamation,
-               rt::App::ProductName());
-    return;
-  }
+  if (!inventory::ProductAccessible(id)) return;
   clsProd prod;
   prod.Init();
   prod.nProdId = id;

@@ -101,12 +101,20 @@ Status Products::Append(const ProductRecord& row, int32_t id, DATA4* open) const
   });
 }
 
-Status Products::Update(int32_t id, const ProductRecord& row, DATA4* open) const {
+Status Products::Update(int32_t id, const ProductRecord& row, DATA4* open, ProductRecord* loaded) const {
   return Guarded<Status>([&]() -> Status {
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     if (!SeekProduct(session_, tb.get(), id)) return Status::Of(Failure::kNotFound);
-    return UnlockedOnError(tb.get(), [&] { return ChangeLocked(session_, tb.get(), [&] { WriteFields(session_, ProductFields(tb.get()), row); }); });
+    const ProductFields f(tb.get());
+    return UnlockedOnError(tb.get(), [&] {
+      return ChangeLockedIf(
+          session_, tb.get(), [&] { return loaded == nullptr || Read(f) == *loaded; },
+          [&] {
+            WriteFields(session_, f, row);
+            if (loaded != nullptr) *loaded = Read(f);
+          });
+    });
   });
 }
 

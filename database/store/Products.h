@@ -31,6 +31,8 @@ struct ProductRecord {
   int32_t location = -1, group = -1, manuf = -1, vendor = -1;
   bool hidden = false;
   rt::Currency reorderLevel, reorderQty, stdCost, stdPrice;
+
+  bool operator==(const ProductRecord&) const = default;
 };
 
 class Products {
@@ -54,8 +56,10 @@ class Products {
                         DATA4* open = nullptr) const;
   // Appends the row under `id` (taken from the svlprod.dbf counter beforehand).
   Status Append(const ProductRecord& row, int32_t id, DATA4* open = nullptr) const;
-  // Rewrites the row of the id under its lock.
-  Status Update(int32_t id, const ProductRecord& row, DATA4* open = nullptr) const;
+  // Rewrites the row of the id under its lock. With `loaded` (the row as the caller read
+  // it): kChanged when the stored row, once locked, differs from it; after the write
+  // `loaded` holds the row as now stored.
+  Status Update(int32_t id, const ProductRecord& row, DATA4* open = nullptr, ProductRecord* loaded = nullptr) const;
 
   static constexpr char kFile[] = "svlprod.dbf";
 

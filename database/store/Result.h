@@ -16,6 +16,7 @@ enum class Failure {
   kNotFound,   // no row with the key
   kNotOpened,  // the table did not open; description = NotOpenedText (the path), code = the engine's
   kNotStored,  // the engine refused the new row without an error (d4append above 0)
+  kChanged,    // another user changed the row since the caller read it; nothing was written
   kError,      // an engine error or a run-time error: code, source, description
 };
 

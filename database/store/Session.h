@@ -129,14 +129,25 @@ auto UnlockedOnError(DATA4* tb, Write write) -> decltype(write()) {
   }
 }
 
+// Locks the current record and, when `unchanged` holds for the record as locked (read
+// again), runs `change`, flushes and unlocks; else unlocks and gives kChanged.
+template <typename Unchanged, typename Change>
+Status ChangeLockedIf(const Session& s, DATA4* tb, Unchanged unchanged, Change change) {
+  if (LockCurrent(s, tb) == r4locked) return Status::Of(Failure::kLocked);
+  if (!unchanged()) {
+    s.Check(d4unlock(tb), "d4unlock");
+    return Status::Of(Failure::kChanged);
+  }
+  change();
+  if (FlushUnlock(s, tb) == r4locked) return Status::Of(Failure::kLocked);
+  return Status::Ok();
+}
+
 // Locks the current record, runs `change`, flushes and unlocks. kLocked when another
 // user holds the record or the change was dropped for a lock.
 template <typename Change>
 Status ChangeLocked(const Session& s, DATA4* tb, Change change) {
-  if (LockCurrent(s, tb) == r4locked) return Status::Of(Failure::kLocked);
-  change();
-  if (FlushUnlock(s, tb) == r4locked) return Status::Of(Failure::kLocked);
-  return Status::Ok();
+  return ChangeLockedIf(s, tb, [] { return true; }, change);
 }
 
 }  // namespace store

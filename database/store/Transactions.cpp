@@ -33,6 +33,12 @@ TranRow ReadFields(const TranFields& f) {
   return r;
 }
 
+// Writes the row; `loaded`, when given, then holds the row as stored.
+void WriteRead(const Session& s, const TranFields& f, const TranRow& r, TranRow* loaded) {
+  WriteFields(s, f, r);
+  if (loaded != nullptr) *loaded = ReadFields(f);
+}
+
 }  // namespace
 
 Status Transactions::Write(DATA4* open, const std::function<Status(DATA4*, const TranFields&)>& write) const {
@@ -58,23 +64,26 @@ Status Transactions::Append(TranRow& row, int32_t id, DATA4* open) const {
   });
 }
 
-Status Transactions::Update(const TranRow& row, DATA4* open) const {
+Status Transactions::Update(const TranRow& row, DATA4* open, TranRow* loaded) const {
   return Write(open, [&](DATA4* tb, const TranFields& f) -> Status {
     if (SeekNumber(session_, tb, row.id) != 0) return Status::Of(Failure::kNotFound);
-    return ChangeLocked(session_, tb, [&] { WriteFields(session_, f, row); });
+    return ChangeLockedIf(
+        session_, tb, [&] { return loaded == nullptr || ReadFields(f) == *loaded; },
+        [&] { WriteRead(session_, f, row, loaded); });
   });
 }
 
-Status Transactions::Convert(const TranRow& row, TranType from, DATA4* open) const {
+Status Transactions::Convert(const TranRow& row, TranType from, DATA4* open, TranRow* loaded) const {
   return Write(open, [&](DATA4* tb, const TranFields& f) -> Status {
     if (SeekNumber(session_, tb, row.id) != 0) return Status::Of(Failure::kNotFound);
     // Locking reads the record again: its type is the one stored now.
     if (LockCurrent(session_, tb) == r4locked) return Status::Of(Failure::kLocked);
-    if (d4deleted(tb) != 0 || Long32(f.trantype) != Code(from)) {
+    const bool gone = d4deleted(tb) != 0 || Long32(f.trantype) != Code(from);
+    if (gone || (loaded != nullptr && ReadFields(f) != *loaded)) {
       session_.Check(d4unlock(tb), "d4unlock");
-      return Status::Of(Failure::kNotFound);
+      return Status::Of(gone ? Failure::kNotFound : Failure::kChanged);
     }
-    WriteFields(session_, f, row);
+    WriteRead(session_, f, row, loaded);
     return FlushUnlock(session_, tb) == r4locked ? Status::Of(Failure::kLocked) : Status::Ok();
   });
 }

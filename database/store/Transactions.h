@@ -33,6 +33,8 @@ struct TranRow {
   QString note;        // trimmed when read
   int32_t catId = -1;  // list type kTranCategory
   int32_t acctId = -1; // list type kTranAccount, stored in shipmethod
+
+  bool operator==(const TranRow&) const = default;
 };
 
 class Transactions {
@@ -41,11 +43,13 @@ class Transactions {
 
   // Appends the row under `id`; row.id becomes `id` only once the row is written.
   Status Append(TranRow& row, int32_t id, DATA4* open = nullptr) const;
-  // Rewrites every field but the id of the row row.id.
-  Status Update(const TranRow& row, DATA4* open = nullptr) const;
+  // Rewrites every field but the id of the row row.id. With `loaded` (the row as the
+  // caller read it): kChanged when the stored row, once locked, differs from it;
+  // after the write `loaded` holds the row as now stored.
+  Status Update(const TranRow& row, DATA4* open = nullptr, TranRow* loaded = nullptr) const;
   // Update of an outstanding row that still has type `from` once it is locked (another
   // user may have converted or deleted it meanwhile): kNotFound when it no longer has.
-  Status Convert(const TranRow& row, TranType from, DATA4* open = nullptr) const;
+  Status Convert(const TranRow& row, TranType from, DATA4* open = nullptr, TranRow* loaded = nullptr) const;
   Result<TranRow> Get(int32_t id, DATA4* open = nullptr) const;
   // Deletes every row of the product, each under its lock. kLocked: another user holds
   // a row (the rows before it are deleted); a later call goes on from there.

@@ -85,6 +85,13 @@ class OtherUser {
     key.resize(200, ' ');
     return d4seek(table_, key.c_str()) == 0 && d4lock(table_, d4recNo(table_)) == 0;
   }
+  // Rewrites one number of the row with that id (tag rowid) as another program would:
+  // lock, write, flush, unlock.
+  bool SetNumber(int32_t id, const char* field, double value) {
+    d4tagSelect(table_, d4tag(table_, "rowid"));
+    return d4seekDouble(table_, id) == 0 && d4lock(table_, d4recNo(table_)) == 0 &&
+           f4assignDouble(d4field(table_, field), value) == 0 && d4flush(table_) == 0 && d4unlock(table_) == 0;
+  }
 
  private:
   CODE4* engine_;

@@ -204,6 +204,41 @@ TEST_F(TranTest, AnUpdateOfARowAnotherUserHoldsChangesNothing) {
   EXPECT_EQ(back.curUnits, Cur("10"));
 }
 
+// Two editors of one row: after another user's change the second save asks; Yes writes
+// its entries whole, No takes the stored row into the record. Saves with no change
+// in between (also an editor's own second save) ask nothing.
+TEST_F(TranTest, ASaveAfterAnotherUsersChangeAsksToOverwriteOrReload) {
+  const struct {
+    int answer;
+    bool saved;
+    const char* units;
+    QString note;
+  } cases[] = {{ui::vbYes, true, "60", QString()}, {ui::vbNo, false, "50", QStringLiteral("counted")}};
+  for (const auto& c : cases) {
+    const int32_t id = AddTran(1000, 2, "10", "2");
+    clsTran first, second;
+    ASSERT_TRUE(gDB().GetTran(id, first));
+    ASSERT_TRUE(gDB().GetTran(id, second));
+    DATA4* tb = nullptr;
+    first.sNote = QStringLiteral("counted");
+    ASSERT_TRUE(gDB().SaveTran(1, first, tb));
+    ASSERT_TRUE(gDB().SaveTran(1, first, tb));
+    {
+      dbtest::OtherUser other(gDB().TranTable());
+      ASSERT_TRUE(other.SetNumber(id, "units", 50));
+    }
+    second.curUnits = Cur("60");
+    prompts->ExpectContaining(QStringLiteral("Another user has changed this transaction"), c.answer);
+    EXPECT_EQ(gDB().SaveTran(1, second, tb), c.saved);
+    clsTran stored;
+    ASSERT_TRUE(gDB().GetTran(id, stored));
+    EXPECT_EQ(Fields(stored), std::make_tuple(id, 1000, QStringLiteral("3/1/2026"), 2, Cur(c.units), Cur("2"), c.note,
+                                              -1, -1));
+    EXPECT_EQ(Fields(second), Fields(stored));  // written, or reloaded
+    EXPECT_TRUE(gDB().SaveTran(1, second, tb));
+  }
+}
+
 TEST_F(TranTest, CopyAppendsTheRemainderDatedAsTheOutstandingRow) {
   clsTran received;
   received.nProdId = 1000;

@@ -361,6 +361,28 @@ TEST_F(frmInvAddUpateDelTest, CancelAndDeleteAnswers) {
   }
 }
 
+// Another user changed the row while this dialog had it open: No shows the stored row
+// in place of the entries, and the next OK saves it without asking.
+TEST_F(frmInvAddUpateDelTest, NoToAnotherUsersChangeShowsTheStoredRow) {
+  const int32_t id = stocktest::AddTran(widget, 2, "10", "2");
+  frmInvAddUpateDel dlg;
+  dlg.Init(1, Stored(id), -1);
+  clsTran other = Stored(id);
+  other.curUnits = Cur("50");
+  other.sNote = QStringLiteral("counted");
+  DATA4* tb = nullptr;
+  ASSERT_TRUE(gDB().SaveTran(1, other, tb));
+  trantest::SetNumber(dlg, QStringLiteral("fpUnits"), "60");
+  prompts->ExpectContaining(QStringLiteral("Another user has changed this transaction (Receive of Widget [W-1])"), ui::vbNo);
+  ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  EXPECT_FALSE(dlg.m_bOK);
+  EXPECT_EQ(dlg.fpUnits->Value(), Cur("50"));
+  EXPECT_EQ(dlg.txtNote->toPlainText(), QStringLiteral("counted"));
+  ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  EXPECT_TRUE(dlg.m_bOK);
+  EXPECT_EQ(Stored(id).curUnits, Cur("50"));
+}
+
 // Another user received the order while this dialog had it open: the second receipt
 // is refused and the first one stays.
 TEST_F(frmInvAddUpateDelTest, ConversionOfAnOrderAnotherUserConvertedIsRefused) {

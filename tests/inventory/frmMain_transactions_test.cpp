@@ -3,6 +3,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
+
+#include "inventory/frmBatchTran.h"
 #include "inventory/frmInvAddUpateDel.h"
 #include "inventory/frmScanNewTran.h"
 #include "services/clsSystem.h"
@@ -154,6 +157,45 @@ TEST_F(frmMainTransactionsTest, AnOrderGoneBeforeItIsReadLeavesAFreshRecord) {
   EXPECT_EQ(tran.nProdId, -1);
   EXPECT_EQ(tran.udTranType, -1);
   EXPECT_TRUE(tran.sNote.isEmpty());
+}
+
+// Another copy deleted a product that lists here still show: every way a new
+// transaction starts for it is refused, also OK in a dialog opened before the delete.
+TEST_F(frmMainTransactionsTest, ANewTransactionForADeletedProductIsRefused) {
+  const QString goneText = QStringLiteral("Record cannot be accessed or it no longer exists!");
+  frmInvAddUpateDel open;
+  open.Init(0, Of(gadget, 2), -1);
+  trantest::SetNumber(open, QStringLiteral("fpUnits"), "1");
+  frmBatchTran batch;
+  trantest::SelectId(batch, QStringLiteral("cboType"), 2);
+  trantest::SelectId(batch, QStringLiteral("cboProducts_0"), gadget);
+  trantest::SetNumber(batch, QStringLiteral("fpUnits_0"), "1");
+  ASSERT_TRUE(gDB().DeleteProduct(gadget));
+  const auto add = [this](int32_t type, bool scan) {
+    clsTran t = Of(gadget, type);
+    return inventory::AddNewTransaction(t, scan);
+  };
+  const struct {
+    const char* command;
+    std::function<bool()> run;
+    QString message;
+  } commands[] = {
+      {"Order", [&] { return add(1, false); }, goneText},
+      {"Receive", [&] { return add(2, false); }, goneText},
+      {"Shrinkage", [&] { return add(3, false); }, goneText},
+      {"Ship", [&] { return add(4, false); }, goneText},
+      {"Allocate", [&] { return add(5, false); }, goneText},
+      {"scan", [&] { return add(2, true); }, goneText},
+      {"OK in an open dialog", [&] { return Click(open, QStringLiteral("cmdOK")) && open.m_bOK; }, goneText},
+      {"batch", [&] { return Click(batch, QStringLiteral("cmdOK")) && batch.m_bOK; },
+       QStringLiteral("Row 1: Gadget [G-2]: ") + goneText + QLatin1Char('\n')},
+  };
+  for (const auto& c : commands) {
+    SCOPED_TRACE(c.command);
+    prompts->Expect(c.message);
+    EXPECT_FALSE(c.run());
+  }
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 0);
 }
 
 TEST_F(frmMainTransactionsTest, MenuReceiptConvertsTheWholeOrderWithoutAQuestion) {

@@ -151,6 +151,30 @@ TEST_F(frmProductTest, AFailedSaveKeepsTheEditorOpenAndCountsAsNotSaved) {
   EXPECT_TRUE(openAfterOk);
 }
 
+// Another user changed the product while the editor was open: No shows the stored row
+// in place of the entries and the next OK saves without asking.
+TEST_F(frmProductTest, NoToAnotherUsersChangeShowsTheStoredProduct) {
+  const int32_t id = AddProduct(QStringLiteral("Washer"), QStringLiteral("W-1"));
+  bool reloaded = false;
+  runner->Then(QStringLiteral("frmProduct"), [&](QDialog& d) {
+    {
+      dbtest::OtherUser other(gDB().ProductsTable());
+      ASSERT_TRUE(other.SetNumber(id, "reordlev", 11));
+    }
+    SetText(d, QStringLiteral("txtName"), QStringLiteral("Washer, steel"));
+    prompts->ExpectContaining(QStringLiteral("Another user has changed this product (Washer [W-1])"), ui::vbNo);
+    Click(d, QStringLiteral("OKButton"));
+    auto& dlg = static_cast<frmProduct&>(d);
+    reloaded = d.isVisible() && dlg.txtName->text() == QStringLiteral("Washer") &&
+               dlg.fpReorder->Value() == rt::Currency(11);
+    Click(d, QStringLiteral("OKButton"));
+  });
+  clsProd p;
+  p.nProdId = id;
+  EXPECT_EQ(inventory::AddEditNewProduct(p), id);
+  EXPECT_TRUE(reloaded);
+}
+
 // An existing product that cannot be read is not shown as a blank form.
 TEST_F(frmProductTest, AProductThatCannotBeReadIsNotOpened) {
   prompts->Expect(QStringLiteral("Product ID not found. Unable to read product record!"));
