@@ -51,12 +51,11 @@ bool Copy(const QString& from, const QString& to, int* systemError) {
   return false;
 }
 
-// The file under a second name: a hard link (*linked), or a copy where the file system
-// refuses hard links (FAT, exFAT, many network shares). Another failure's reason goes
-// to *systemError.
-bool LinkOrCopy(const QString& existing, const QString& second, bool* linked, int* systemError) {
+// The file under a second name: a hard link, or a copy where the file system refuses
+// hard links (FAT, exFAT, many network shares). The table is held meanwhile, so the
+// copy cannot fall behind it. Another failure's reason goes to *systemError.
+bool LinkOrCopy(const QString& existing, const QString& second, int* systemError) {
   const int err = Link(existing, second);
-  *linked = err == 0;
   if (err == 0) return true;
   const bool noHardLinks =
       err == EPERM || err == EXDEV || err == ENOTSUP || err == EOPNOTSUPP || err == EMLINK || err == ENOSYS;
@@ -134,25 +133,24 @@ bool clsDB::ReIndexFile(const clsDBFile& file, bool* refused) {
     cleanUp();
     store::HeldTable held(session, table.filePath(), hasIndex ? index : QString());
     inUse = held.status().failure == store::Failure::kLocked;
-    bool linked = false;
-    bool memoLinked = false;
     if (held.status().ok() && (!hasIndex || (!dbupgrade::StopAt("reindex:setaside") && SetAside(index, &systemError))) &&
-        LinkOrCopy(table.filePath(), workTable, &linked, &systemError) &&
-        (!QFile::exists(memo) || LinkOrCopy(memo, workMemo, &memoLinked, &systemError)) &&
+        LinkOrCopy(table.filePath(), workTable, &systemError) &&
+        (!QFile::exists(memo) || LinkOrCopy(memo, workMemo, &systemError)) &&
         !dbupgrade::StopAt("reindex:template") && Copy(file.cleanIndexPath, workIndex, &systemError) &&
         !dbupgrade::StopAt("reindex:rebuild")) {
-      // A hard link is the table itself: the rebuild's deny-write handle holds it.
-      if (linked) held.ReleaseTable();
-      const store::Status rebuilt = store::Reindex(session, workTable, [&] {
-        if (dbupgrade::StopAt("reindex:swap")) return store::Status::Of(store::Failure::kError);
-        if (hasIndex) return held.ReplaceIndex(workIndex);
-        if (dbupgrade::ReplaceFile(workIndex, index)) return store::Status::Ok();
-        systemError = errno;
-        return store::Status::Of(store::Failure::kError);
-      });
-      ok = rebuilt.ok();
+      const store::Status rebuilt = store::Reindex(session, workTable);
       // An engine error carries the system's reason.
       if (rebuilt.code < 0) systemError = code4errorSystem(m_engine.code);
+      if (rebuilt.ok() && !dbupgrade::StopAt("reindex:swap")) {
+        if (hasIndex) {
+          const store::Status swapped = held.ReplaceIndex(workIndex);
+          ok = swapped.ok();
+          if (swapped.code < 0) systemError = code4errorSystem(m_engine.code);
+        } else {
+          ok = dbupgrade::ReplaceFile(workIndex, index);
+          if (!ok) systemError = errno;
+        }
+      }
     }
     cleanUp();
   }

@@ -41,22 +41,17 @@ HeldTable::~HeldTable() {
   if (hold_ != nullptr) hold4release(hold_);
 }
 
-void HeldTable::ReleaseTable() {
-  if (hold_ != nullptr) hold4releaseTable(hold_);
-}
-
 Status HeldTable::ReplaceIndex(const QString& built) {
   const Session s(engine_, QString());
   return Guarded<Status>(
       [&] { return Outcome(s, hold4replaceIndex(hold_, QFile::encodeName(built).constData()), "hold4replaceIndex"); });
 }
 
-Status Reindex(const Session& s, const QString& tablePath, const std::function<Status()>& whileOpen) {
+Status Reindex(const Session& s, const QString& tablePath) {
   return Guarded<Status>([&] {
     const Table tb(s, nullptr, tablePath);
     if (!tb.ok()) return tb.failure();
-    const Status rebuilt = Outcome(s, d4reindex(tb.get()), "d4reindex");
-    return rebuilt.ok() && whileOpen ? whileOpen() : rebuilt;
+    return Outcome(s, d4reindex(tb.get()), "d4reindex");
   });
 }
 

@@ -10,7 +10,6 @@
 // session lock), kNotOpened (the table), kError (an engine error, with its code).
 
 #include <QString>
-#include <functional>
 
 #include "database/store/Result.h"
 #include "database/store/Session.h"
@@ -35,8 +34,9 @@ class DenyWrite {
 
 // A table's files held against every other writer for the scope, by the locks other
 // xBase programs honour (code4holdTable): the whole-file range of the table and the
-// index lock of `index` (none when empty). status(): kLocked when another user holds
-// a record, the table or the index after every attempt.
+// index lock of `index` (none when empty). Tables this engine opens deny-write on the
+// same file (a hard link) work under the hold. status(): kLocked when another user
+// holds a record, the table or the index after every attempt.
 class HeldTable {
  public:
   HeldTable(const Session& s, const QString& table, const QString& index);
@@ -45,8 +45,6 @@ class HeldTable {
   HeldTable& operator=(const HeldTable&) = delete;
 
   const Status& status() const { return status_; }
-  // Lets the table's range go to a deny-write handle on a hard link of it.
-  void ReleaseTable();
   // Writes the index file `built` over the held index in place.
   Status ReplaceIndex(const QString& built);
 
@@ -57,7 +55,7 @@ class HeldTable {
 };
 
 // Opens the table at `tablePath` and rebuilds every index of its production index
-// file from the rows; then runs `whileOpen` (when given) before the table is closed.
-Status Reindex(const Session& s, const QString& tablePath, const std::function<Status()>& whileOpen = {});
+// file from the rows.
+Status Reindex(const Session& s, const QString& tablePath);
 
 }  // namespace store

@@ -84,11 +84,9 @@ int code4sessionUnlock(CODE4* c);
 // files by path (nothing is opened as a table, so a damaged index does not matter),
 // the locks other xBase programs honour, both exclusive: the whole-file range of the
 // .dbf and the index lock of the .cdx (when there is one). Tried under the engine's
-// lock policy: 0 and *hold, r4locked, or an error.
+// lock policy: 0 and *hold, r4locked, or an error. A deny-write handle of this engine
+// on the same .dbf (under another name: a hard link) works under the hold's range.
 int code4holdTable(CODE4* c, const char* dbfPath, const char* cdxPath, HOLD4** hold);
-// Lets the .dbf's range go; a deny-write handle on a hard link of the .dbf (the same
-// file) takes it itself. The index lock stays.
-int hold4releaseTable(HOLD4* h);
 // Writes the index file at builtPath over the held index, in place: programs that
 // have the index open keep the same file and see its change counter move. Its space
 // is had first; when it cannot be (a full disk), the held index is unchanged.

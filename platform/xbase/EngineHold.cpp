@@ -1,5 +1,6 @@
 // Holding a table's files while their index is replaced (code4holdTable, hold4...).
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,11 +18,20 @@ using xb::Status;
 
 struct HOLD4 {
   CODE4* code = nullptr;
-  std::unique_ptr<File> dbf;  // null once released
+  std::unique_ptr<File> dbf;
   std::unique_ptr<File> cdx;  // null when the table has no index file
+  std::pair<uint64_t, uint64_t> id;
+
+  ~HOLD4() { code->heldFiles.erase(id); }
 };
 
 namespace {
+
+std::pair<uint64_t, uint64_t> IdOf(const File& file) {
+  struct stat st {};
+  if (::fstat(file.fd(), &st) != 0) return {0, 0};
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
 
 constexpr uint64_t kFileCounter = 8;  // the index file's change counter, big-endian
 
@@ -52,9 +62,11 @@ int code4holdTable(CODE4* c, const char* dbfPath, const char* cdxPath, HOLD4** h
   Status s;
   h->dbf = File::Open(dbfPath, File::Mode::kReadWrite, &s);
   if (!h->dbf) return c->Fail(s, e4open);
-  int r = Locked(c, xb::LockWithRetry(*h->dbf, LockManager::kFileLockStart, LockManager::kFileLockLen, true,
-                                      c->policy()));
+  const int r = Locked(c, xb::LockWithRetry(*h->dbf, LockManager::kFileLockStart, LockManager::kFileLockLen, true,
+                                            c->policy()));
   if (r != 0) return r;
+  h->id = IdOf(*h->dbf);
+  c->heldFiles.insert(h->id);
   if (cdxPath && *cdxPath) {
     h->cdx = File::Open(cdxPath, File::Mode::kReadWrite, &s);
     if (!h->cdx) return c->Fail(s, e4open);
@@ -62,12 +74,6 @@ int code4holdTable(CODE4* c, const char* dbfPath, const char* cdxPath, HOLD4** h
     if (!s.ok()) return s.code() == Code::kLocked ? r4locked : c->Fail(s, e4lock);
   }
   *hold = h.release();
-  return 0;
-}
-
-int hold4releaseTable(HOLD4* h) {
-  if (!h) return e4parm;
-  h->dbf.reset();  // closing the description drops its locks
   return 0;
 }
 
@@ -94,6 +100,10 @@ int hold4replaceIndex(HOLD4* h, const char* builtPath) {
   if (s.ok() && newSize < oldSize && !held.Truncate(newSize)) s = Status::System(Code::kIo, "cannot write " + held.path());
   if (s.ok() && !held.Sync()) s = Status::System(Code::kIo, "cannot write " + held.path());
   return s.ok() ? 0 : c->Fail(s, e4write);
+}
+
+bool xb::engine::HeldByEngine(const CODE4* c, const File& file) {
+  return !c->heldFiles.empty() && c->heldFiles.count(IdOf(file)) != 0;
 }
 
 int hold4release(HOLD4* h) {
