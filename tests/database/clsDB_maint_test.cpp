@@ -378,6 +378,24 @@ TEST_F(MaintTest, AStepThatCannotWriteSaysWhyAndKeepsTheFiles) {
   std::signal(SIGXFSZ, previousHandler);
 }
 
+// A record another xBase program holds locked keeps the rebuild out, saying so.
+TEST_F(MaintTest, ARecordLockedByAnotherProgramRefusesTheRebuild) {
+  OpenNewDatabase();
+  AddProducts();
+  FailLocksFast();
+  const QByteArray before = Bytes(Products().indexFilePath);
+  {
+    const dbtest::HeldByteLock record(Products().dataFilePath, xb::LockManager::RecordLockOffset(3));
+    ASSERT_TRUE(record.held());
+    prompts->ExpectContaining(QStringLiteral("is in use by another program"));
+    bool refused = false;
+    EXPECT_FALSE(gDB().ReIndexFile(Products(), &refused));
+    EXPECT_TRUE(refused);
+  }
+  EXPECT_EQ(Bytes(Products().indexFilePath), before);
+  EXPECT_TRUE(gDB().ReIndexFile(Products()));
+}
+
 TEST_F(MaintTest, ARebuildOrUpgradeIsRefusedWhileAnotherProcessHasTheDatabaseOpen) {
   const QString dir = OpenNewDatabase();
   FailLocksFast();
