@@ -11,6 +11,10 @@ namespace dbupgrade {
 
 using StopHook = std::function<bool(const char* point)>;
 
+// The re-index asks too, before each step that writes ("reindex:setaside",
+// "reindex:copy", "reindex:template", "reindex:rebuild", "reindex:swap"); true ends it
+// there as failed.
+//
 // Installs the hook (an empty function removes it).
 void SetStopHook(StopHook hook);
 // True when the installed hook stops the step at `point`.

@@ -1,15 +1,18 @@
 // clsDB: rebuilding one table's index. The table is opened under a second name (hard
 // links to its .dbf and .fpt, no copy of the rows; a copy where the file system has no
 // hard links) beside a fresh copy of the index template, the engine rebuilds that
-// index from the rows, and the result is renamed over the table's index. The old index
-// is first copied aside under its name followed by a tick count; it stays in place
-// until that rename, so a failure leaves it as it was.
+// index from the rows, and the result is written over the table's index in place. The
+// old index is first copied aside under its name followed by a tick count; it stays
+// as it was until that write, so a failure leaves it as it was. Other xBase programs
+// know nothing of the session lock and the access byte: from the copy aside through
+// the write, the table and its index are held by the locks they honour.
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
 #include <utility>
 
@@ -21,6 +24,7 @@
 #include "database/clsDB_upgrade_internal.h"
 #include "database/store/Maintenance.h"
 #include "platform/runtime/App.h"
+#include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"
 #include "services/clsSystem.h"
 
@@ -39,16 +43,39 @@ int Link(const QString& existing, const QString& link) {
   return ::link(QFile::encodeName(existing).constData(), QFile::encodeName(link).constData()) == 0 ? 0 : errno;
 }
 
+// A copy through clsSystem (which reports its own failure); a full disk is noted in
+// *systemError.
+bool Copy(const QString& from, const QString& to, int* systemError) {
+  if (gSystem().FileCopyFn(from, to)) return true;
+  if (rt::Err().Number() == rt::kErrDiskFull) *systemError = ENOSPC;
+  return false;
+}
+
 // The file under a second name: a hard link, or a copy where the file system refuses
-// hard links (FAT, exFAT, many network shares; *copied is then set). The folder is held
-// exclusively and opened deny-write meanwhile, so the copy cannot fall behind the table.
-bool LinkOrCopy(const QString& existing, const QString& second, bool* copied = nullptr) {
+// hard links (FAT, exFAT, many network shares; *copied is then set). The table is held
+// meanwhile, so the copy cannot fall behind it. Another failure's reason goes to *systemError.
+bool LinkOrCopy(const QString& existing, const QString& second, int* systemError, bool* copied = nullptr) {
   const int err = Link(existing, second);
   if (err == 0) return true;
   const bool noHardLinks =
       err == EPERM || err == EXDEV || err == ENOTSUP || err == EOPNOTSUPP || err == EMLINK || err == ENOSYS;
   if (copied != nullptr) *copied = noHardLinks;
-  return noHardLinks && gSystem().FileCopyFn(existing, second);
+  if (!noHardLinks) *systemError = err;
+  return noHardLinks && !dbupgrade::StopAt("reindex:copy") && Copy(existing, second, systemError);
+}
+
+// The box of a failed re-index that knows the system's reason: a full disk names its
+// folder and what to do.
+void ShowFailure(const QString& table, const QString& folder, int systemError) {
+  QString text = QStringLiteral("Unable to index file: ") + table + QStringLiteral("\n\n");
+  if (systemError == ENOSPC || systemError == EDQUOT) {
+    text += QStringLiteral("The disk holding ") + folder +
+            QStringLiteral(" is full. Free some space on it and run the re-index again. The table and its index "
+                           "have not been changed.");
+  } else {
+    text += QString::fromLocal8Bit(std::strerror(systemError));
+  }
+  ui::MsgBox(text, ui::vbExclamation, QStringLiteral("File Indexing Failed"));
 }
 
 // The record count the rebuild set in a copy of the table (bytes 4..7 of the header),
@@ -73,10 +100,10 @@ uint32_t TickCount() {
 
 // The old index copied to its name followed by the tick count (the next free count
 // when two rebuilds fall in the same millisecond).
-bool SetAside(const QString& index) {
+bool SetAside(const QString& index, int* systemError) {
   uint32_t stamp = TickCount();
   while (QFileInfo::exists(index + QString::number(stamp))) ++stamp;
-  return gSystem().FileCopyFn(index, index + QString::number(stamp));
+  return Copy(index, index + QString::number(stamp), systemError);
 }
 
 }  // namespace
@@ -86,7 +113,6 @@ void dbupgrade::SetLinkHook(LinkHook hook) { Hook() = std::move(hook); }
 bool clsDB::ReIndexFile(const clsDBFile& file, bool* refused) {
   if (refused != nullptr) *refused = false;
   if (!m_bIsOpen || m_engine.code == nullptr) return false;
-  clsSystem& sys = gSystem();
   const store::Session session = Session();
   const QString lockPath = LastIdTable();
   if (!store::HoldSession(session, lockPath, true).ok()) {
@@ -112,20 +138,51 @@ bool clsDB::ReIndexFile(const clsDBFile& file, bool* refused) {
   auto cleanUp = [&] {
     for (const QString& f : {workTable, workMemo, workIndex}) QFile::remove(f);
   };
+  const bool hasIndex = QFile::exists(index);
   bool ok = false;
+  bool inUse = false;
+  int systemError = 0;
   {
     const store::DenyWrite denyWrite(session);
     cleanUp();
     bool copied = false;
-    if ((!QFile::exists(index) || SetAside(index)) && LinkOrCopy(table.filePath(), workTable, &copied) &&
-        (!QFile::exists(memo) || LinkOrCopy(memo, workMemo)) && sys.FileCopyFn(file.cleanIndexPath, workIndex)) {
+    store::HeldTable held(session, table.filePath(), hasIndex ? index : QString());
+    inUse = held.status().failure == store::Failure::kLocked;
+    if (held.status().ok() && (!hasIndex || (!dbupgrade::StopAt("reindex:setaside") && SetAside(index, &systemError))) &&
+        LinkOrCopy(table.filePath(), workTable, &systemError, &copied) &&
+        (!QFile::exists(memo) || LinkOrCopy(memo, workMemo, &systemError)) &&
+        !dbupgrade::StopAt("reindex:template") && Copy(file.cleanIndexPath, workIndex, &systemError) &&
+        !dbupgrade::StopAt("reindex:rebuild")) {
+      const store::Status rebuilt = store::Reindex(session, workTable);
+      // An engine error carries the system's reason.
+      if (rebuilt.code < 0) systemError = code4errorSystem(m_engine.code);
       // The rebuild also repairs the record count, in the table when it is a copy.
-      ok = store::Reindex(session, workTable).ok() && (!copied || CopyRecordCount(workTable, table.filePath()));
+      const bool counted = !rebuilt.ok() || !copied || CopyRecordCount(workTable, table.filePath());
+      if (!counted) systemError = errno != 0 ? errno : EIO;
+      if (rebuilt.ok() && counted && !dbupgrade::StopAt("reindex:swap")) {
+        if (hasIndex) {
+          const store::Status swapped = held.ReplaceIndex(workIndex);
+          ok = swapped.ok();
+          if (swapped.code < 0) systemError = code4errorSystem(m_engine.code);
+        } else {
+          ok = dbupgrade::ReplaceFile(workIndex, index);
+          if (!ok) systemError = errno;
+        }
+      }
     }
-    ok = ok && dbupgrade::ReplaceFile(workIndex, index);
     cleanUp();
   }
   // Back to the shared hold every open copy has.
   store::HoldSession(session, lockPath, false);
+  if (inUse) {
+    ui::MsgBox(table.filePath() +
+                   QStringLiteral(" is in use by another program: a record or the whole table is locked. Re-indexing "
+                                  "requires exclusive access to the data files: make sure no one else is using them, "
+                                  "then try again."),
+               ui::vbExclamation, rt::App::Title());
+  } else if (!ok && systemError != 0) {
+    ShowFailure(file.dataFilePath, table.absolutePath(), systemError);
+  }
+  if (refused != nullptr) *refused = inUse || (!ok && systemError != 0);
   return ok;
 }

@@ -7,6 +7,7 @@
 #include <QMimeDatabase>
 #include <QRandomGenerator>
 #include <QSaveFile>
+#include <QStorageInfo>
 #include <QStringDecoder>
 #include <algorithm>
 
@@ -196,7 +197,9 @@ bool clsSystem::FileCopyFn(const QString& sSrc, const QString& sDest) {
   }
   if (!ok || !out.commit()) {
     out.cancelWriting();
-    return fail(rt::kErrPathFileAccess, sDest);
+    // A disk without room for the copy is named as full.
+    const bool full = QStorageInfo(QFileInfo(sDest).absolutePath()).bytesAvailable() < in.size();
+    return fail(full ? rt::kErrDiskFull : rt::kErrPathFileAccess, sDest);
   }
   QFile::setPermissions(sDest, QFile::permissions(src));
   return true;

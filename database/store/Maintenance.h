@@ -32,6 +32,28 @@ class DenyWrite {
   Engine& engine_;
 };
 
+// A table's files held against every other writer for the scope, by the locks other
+// xBase programs honour (code4holdTable): the whole-file range of the table and the
+// index lock of `index` (none when empty). Tables this engine opens deny-write on the
+// same file (a hard link) work under the hold. status(): kLocked when another user
+// holds a record, the table or the index after every attempt.
+class HeldTable {
+ public:
+  HeldTable(const Session& s, const QString& table, const QString& index);
+  ~HeldTable();
+  HeldTable(const HeldTable&) = delete;
+  HeldTable& operator=(const HeldTable&) = delete;
+
+  const Status& status() const { return status_; }
+  // Writes the index file `built` over the held index in place.
+  Status ReplaceIndex(const QString& built);
+
+ private:
+  Engine& engine_;
+  HOLD4* hold_ = nullptr;
+  Status status_;
+};
+
 // Opens the table at `tablePath` and rebuilds every index of its production index
 // file from the rows.
 Status Reindex(const Session& s, const QString& tablePath);

@@ -19,6 +19,7 @@ struct CODE4;
 struct DATA4;
 struct FIELD4;
 struct TAG4;
+struct HOLD4;
 
 inline constexpr int r4success = 0;
 inline constexpr int r4bof = 2;     // moved before the first row; positioned on the first row
@@ -86,6 +87,21 @@ int code4errorReason(CODE4* c);           // reason4... behind the last error; r
 // converts the lock (shared <-> exclusive); 0, r4locked or a negative error.
 int code4sessionLock(CODE4* c, const char* path, int exclusive);
 int code4sessionUnlock(CODE4* c);
+
+// A table's files held against every writer while their index is replaced: on the
+// files by path (nothing is opened as a table, so a damaged index does not matter),
+// the locks other xBase programs honour, both exclusive: the whole-file range of the
+// .dbf and the index lock of the .cdx (when there is one). Tried under the engine's
+// lock policy: 0 and *hold, r4locked, or an error. A deny-write handle of this engine
+// on the same .dbf (under another name: a hard link) works under the hold's range.
+int code4holdTable(CODE4* c, const char* dbfPath, const char* cdxPath, HOLD4** hold);
+// Writes the index file at builtPath over the held index, in place: programs that
+// have the index open keep the same file and see its change counter move. Its space
+// is had first; when it cannot be (a full disk), the held index is unchanged.
+// 0 or e4write (the system's error in code4errorSystem).
+int hold4replaceIndex(HOLD4* h, const char* builtPath);
+// Releases the locks and frees the hold.
+int hold4release(HOLD4* h);
 
 // Tables.
 DATA4* d4open(CODE4* c, const char* path);

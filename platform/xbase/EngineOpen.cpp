@@ -135,7 +135,8 @@ DATA4* d4open(CODE4* c, const char* path) {
     return nullptr;
   }
   d->locks = std::make_unique<xb::LockManager>(&d->table->file());
-  if (!d->readOnly && d->locks->AcquireAccess(c->accessMode != 0) != File::LockResult::kOk) {
+  if (!d->readOnly && d->locks->AcquireAccess(c->accessMode != 0, xb::engine::HeldByEngine(c, d->table->file())) !=
+                          File::LockResult::kOk) {
     c->Fail(e4access);
     return nullptr;
   }

@@ -528,7 +528,8 @@ int d4reindex(DATA4* d) {
     if (s.ok()) {
       r = 0;
     } else {
-      r = s.code() == Code::kLocked ? r4locked : d->Fail(e4index);
+      // A file the system would not write (a full disk) is e4write with its reason.
+      r = s.code() == Code::kLocked ? r4locked : d->Fail(s, s.code() == Code::kIo ? e4write : e4index);
     }
   } else {
     r = d->Fail(s, ErrorOf(s, e4read));

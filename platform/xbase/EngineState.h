@@ -12,6 +12,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/xbase/Cdx.h"
@@ -40,6 +41,8 @@ struct CODE4 {
   std::unique_ptr<xb::File> session;
   std::string sessionPath;
   bool sessionExclusive = false;
+  // (device, inode) of the .dbf files a hold (code4holdTable) keeps locked.
+  std::set<std::pair<uint64_t, uint64_t>> heldFiles;
 
   xb::LockPolicy policy() const { return {lockAttempts, lockDelay}; }
   int Fail(int code) {
@@ -134,6 +137,8 @@ void DropMemoCache(DATA4* d);
 int CheckWritable(DATA4* d);
 // Does this handle hold (or need no) lock on stored record n for changing it?
 bool MayChange(const DATA4* d, uint32_t n);
+// Is `file` (under any name) a .dbf whose whole-file range a hold of c keeps locked?
+bool HeldByEngine(const CODE4* c, const File& file);
 
 // Test seam: when set, called after each write that stores an append (the memo blocks,
 // the staged record, each key, the record made live, the count), so that a test can

@@ -6,10 +6,10 @@ namespace xb {
 
 LockManager::~LockManager() { UnlockAll(); }
 
-File::LockResult LockManager::AcquireAccess(bool denyWrite) {
+File::LockResult LockManager::AcquireAccess(bool denyWrite, bool rangeHeld) {
   File::LockResult r = file_->Lock(kAccessLock, 1, denyWrite);
   if (r != File::LockResult::kOk || !denyWrite) return r;
-  r = file_->Lock(kFileLockStart, kFileLockLen, true);
+  if (!rangeHeld) r = file_->Lock(kFileLockStart, kFileLockLen, true);
   if (r != File::LockResult::kOk) {
     file_->Unlock(kAccessLock, 1);
     return r;

@@ -42,8 +42,10 @@ class LockManager {
   // Shared for a writer that shares the table, exclusive for a deny-write handle,
   // which then also keeps the whole-file lock until it is closed (so it fails while
   // anyone holds a record or the append lock). One attempt: a conflicting access mode
-  // is a reason not to open.
-  File::LockResult AcquireAccess(bool denyWrite);
+  // is a reason not to open. `rangeHeld`: the engine holds the whole-file range of
+  // this file already (another name of it, code4holdTable); a deny-write handle works
+  // under that lock instead of taking its own.
+  File::LockResult AcquireAccess(bool denyWrite, bool rangeHeld = false);
 
   File::LockResult LockRecord(uint32_t n, const LockPolicy& policy);
   bool HoldsRecord(uint32_t n) const { return fileLocked_ || records_.count(n) != 0; }

@@ -1,6 +1,7 @@
-// Rebuilding an index: from the template into a temporary file renamed over the old
-// one, only while no other copy (another process) has the database open.
+// Rebuilding an index: from the template into a work file written over the old one,
+// only while no other copy (another process) has the database open.
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,11 +9,22 @@
 #include <QListWidget>
 
 #include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "database/UpgradeStops.h"
 #include "database/clsTran.h"
 #include "database/frmDBMaint.h"
+#include "platform/xbase/Cdx.h"
+#include "platform/xbase/Expression.h"
+#include "platform/xbase/LockManager.h"
+#include "platform/xbase/Table.h"
+#include "platform/xbase/TableFiles.h"
 #include "tests/database/DbTestSupport.h"
 
 namespace {
@@ -57,6 +69,109 @@ class OtherProcess {
   int release_[2] = {-1, -1};
   pid_t pid_ = -1;
   bool holding_ = false;
+};
+
+// Another xBase program appending products, in a child process: the engine's core
+// classes at the lock positions such programs share (the table's append lock, the index
+// lock), without the session lock or the access byte. It has the table and its index
+// open from its start (the constructor waits for that). Go(): it tries the append lock once and answers 'w' when that
+// kept it waiting (then appends `rows` rows, waiting as long as it takes) or 'f' once it
+// has appended them all straight away. Finish(): its exit code, 0 when every append
+// succeeded.
+class OtherProgramAppends {
+ public:
+  OtherProgramAppends(const QString& table, int rows) {
+    if (pipe(go_) != 0 || pipe(answer_) != 0) return;
+    const std::string path = QFile::encodeName(table).toStdString();
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(go_[1]);
+      close(answer_[0]);
+      _exit(Run(path, rows));
+    }
+    // An answer never written (the child ended) reads as end of file.
+    close(answer_[1]);
+    answer_[1] = -1;
+    char ready = '?';
+    (void)!read(answer_[0], &ready, 1);
+  }
+  ~OtherProgramAppends() { Finish(); }
+  char Go() {
+    char c = '?';
+    (void)!write(go_[1], "g", 1);
+    (void)!read(answer_[0], &c, 1);
+    return c;
+  }
+  int Finish() {
+    if (pid_ <= 0) return exit_;
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    exit_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    pid_ = -1;
+    for (int fd : {go_[0], go_[1], answer_[0], answer_[1]}) {
+      if (fd >= 0) close(fd);
+    }
+    return exit_;
+  }
+
+ private:
+  int Run(const std::string& dbf, int rows) {
+    xb::Status s;
+    const auto table = xb::Table::Open(dbf, xb::File::Mode::kReadWrite, &s);
+    const auto index = xb::CdxIndex::Open(xb::CompanionPath(dbf, "cdx"), xb::File::Mode::kReadWrite, &s, false);
+    if (!table || !index) return 2;
+    std::vector<std::unique_ptr<xb::Expression>> keys, filters;
+    for (size_t t = 0; t < index->TagCount(); ++t) {
+      const xb::TagDef& def = index->Tag(t);
+      keys.push_back(xb::Expression::Compile(def.keyExpr, table->fields(), &s));
+      filters.push_back(def.forExpr.empty() ? nullptr : xb::Expression::Compile(def.forExpr, table->fields(), &s));
+      if (!keys.back() || (!def.forExpr.empty() && !filters.back())) return 3;
+      index->SetKeyType(t, keys.back()->type() == xb::Expression::Type::kChar ? xb::KeyType::kChar
+                                                                               : xb::KeyType::kNumeric);
+    }
+    const xb::LockPolicy patient{1 << 30, 1};
+    index->SetLockPolicy(patient);
+    if (write(answer_[1], "r", 1) != 1) return 4;
+    xb::LockManager locks(&table->file());
+    char c;
+    if (read(go_[0], &c, 1) != 1) return 4;
+    const bool waited = locks.LockAppend({1, 0}) != xb::File::LockResult::kOk;
+    if (waited && write(answer_[1], "w", 1) != 1) return 4;
+    for (int i = 1; i <= rows; ++i) {
+      if (locks.LockAppend(patient) != xb::File::LockResult::kOk || !index->LockExclusive().ok()) return 5;
+      std::string rec(table->recordLen(), ' ');
+      const std::map<std::string, std::string> values = {
+          {"ROWID", std::to_string(2000 + i)}, {"PARTNO", "X-" + std::to_string(i)}, {"PRODNAME", "OTHER"}};
+      for (const xb::FieldDef& f : table->fields()) {
+        const auto v = values.find(f.name);
+        if (v == values.end()) continue;
+        const size_t at = f.type == 'N' ? f.len - v->second.size() : 0;  // numbers right-aligned
+        rec.replace(f.offset + at, v->second.size(), v->second);
+      }
+      uint32_t n = 0;
+      if (!table->RefreshCount().ok() || !table->StageAppend(rec.data(), &n).ok()) return 6;
+      for (size_t t = 0; t < keys.size(); ++t) {
+        if (filters[t] && !filters[t]->EvalBool(rec.data())) continue;
+        std::string key;
+        if (keys[t]->type() == xb::Expression::Type::kChar) {
+          keys[t]->EvalChar(rec.data(), &key);
+          key.resize(index->Tag(t).keyLen, ' ');
+        } else {
+          key = xb::EncodeNumericKey(keys[t]->EvalNumber(rec.data()));
+        }
+        if (!index->Insert(t, key, n).ok()) return 7;
+      }
+      if (!table->PublishAppend(n).ok()) return 8;
+      index->UnlockExclusive();
+      locks.UnlockAppend();
+    }
+    return waited || write(answer_[1], "f", 1) == 1 ? 0 : 4;
+  }
+
+  int go_[2] = {-1, -1};
+  int answer_[2] = {-1, -1};
+  pid_t pid_ = -1;
+  int exit_ = -1;
 };
 
 class MaintTest : public dbtest::DbTest {
@@ -127,7 +242,8 @@ TEST_F(MaintTest, AFailedRebuildKeepsTheOldIndex) {
 }
 
 // File systems without hard links (the link fails with these errors) get copies of the
-// table under the second name; any other failure of the link fails the rebuild. Each
+// table under the second name; any other failure of the link fails the rebuild, saying
+// why. Each
 // rebuild leaves a copy of the old index beside it, under the index's name and a count.
 TEST_F(MaintTest, ARebuildWorksWithoutHardLinksAndSetsTheOldIndexAside) {
   struct Case {
@@ -149,6 +265,7 @@ TEST_F(MaintTest, ARebuildWorksWithoutHardLinksAndSetsTheOldIndexAside) {
     const QByteArray oldIndex = Bytes(index);
     const QByteArray rows = Bytes(Products().dataFilePath);
     dbupgrade::SetLinkHook([err = c.linkError] { return err; });
+    if (!c.rebuilt) prompts->ExpectContaining(QString::fromLocal8Bit(std::strerror(c.linkError)));
     auto setAside = [&] {
       QStringList names = QDir(dir).entryList({QStringLiteral("svlprod.cdx?*")}, QDir::Files);
       names.sort();
@@ -170,6 +287,115 @@ TEST_F(MaintTest, ARebuildWorksWithoutHardLinksAndSetsTheOldIndexAside) {
     dbupgrade::SetLinkHook({});
     gDB().CloseDB();
   }
+}
+
+// Another xBase program appends while the table is re-indexed (from a hard link and
+// from a copy): its append waits until the new index is in place, and then every live
+// row is in every tag.
+TEST_F(MaintTest, AnotherProgramsAppendDuringARebuildWaitsAndLandsInEveryTag) {
+  for (const int linkError : {0, EXDEV}) {
+    SCOPED_TRACE(linkError);
+    OpenNewDatabase();
+    AddProducts();
+    OtherProgramAppends other(Products().dataFilePath, 20);
+    char answer = '?';
+    int links = 0;
+    // The second link (the memo's) comes after the table's link or copy is made.
+    dbupgrade::SetLinkHook([&] {
+      if (++links == 2) answer = other.Go();
+      return linkError;
+    });
+    EXPECT_TRUE(gDB().ReIndexFile(Products()));
+    dbupgrade::SetLinkHook({});
+    EXPECT_EQ(answer, 'w');
+    EXPECT_EQ(other.Finish(), 0);
+    EXPECT_EQ(dbtest::LiveRows(gDB().ProductsTable()), 50);
+    const store::Table table = gDB().OpenTable(gDB().ProductsTable());
+    for (const char* tag : {"rowid", "partno", "prodname"}) {
+      d4tagSelect(table.get(), d4tag(table.get(), tag));
+      int rows = 0;
+      for (int rc = d4top(table.get()); rc == 0; rc = d4skip(table.get(), 1)) ++rows;
+      EXPECT_EQ(rows, 50) << tag;
+    }
+    EXPECT_TRUE(Finds("partno", "X-20"));
+    gDB().CloseDB();
+  }
+}
+
+// A step that cannot write (a full disk; a file size limit stands in for one where the
+// system is asked) fails the re-index with the system's reason, and the table and its
+// index stay as they were.
+TEST_F(MaintTest, AStepThatCannotWriteSaysWhyAndKeepsTheFiles) {
+  struct Case {
+    const char* step;    // where writes start to fail
+    int linkError;       // the link's answer (EXDEV: copies instead of links)
+    bool emptyIndex;     // the old index is an empty file (the new one is larger)
+    const char* box;     // in the box shown
+  };
+  const QString tooLarge = QString::fromLocal8Bit(std::strerror(EFBIG));
+  const Case cases[] = {
+      {"reindex:setaside", 0, false, "clsSystem_FileCopyFn"},
+      {"reindex:copy", EXDEV, false, "clsSystem_FileCopyFn"},
+      {"reindex:template", 0, false, "clsSystem_FileCopyFn"},
+      {"reindex:rebuild", 0, false, "Unable to index file: "},
+      {"reindex:swap", 0, true, "Unable to index file: "},
+      {"link", ENOSPC, false, "is full. Free some space on it and run the re-index again."},
+  };
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.step);
+    const QString dir = OpenNewDatabase();
+    AddProducts();
+    const QString index = Products().indexFilePath;
+    if (c.emptyIndex) QFile(index).resize(0);
+    const QByteArray oldIndex = Bytes(index);
+    const QByteArray rows = Bytes(Products().dataFilePath);
+    dbupgrade::SetLinkHook([&] { return c.linkError; });
+    dbupgrade::SetStopHook([&](const char* point) {
+      if (std::strcmp(point, c.step) == 0) {
+        rlimit small = saved;
+        small.rlim_cur = 1;
+        setrlimit(RLIMIT_FSIZE, &small);
+      }
+      return false;
+    });
+    prompts->ExpectContaining(QLatin1String(c.box));
+    bool refused = false;
+    EXPECT_FALSE(gDB().ReIndexFile(Products(), &refused));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    dbupgrade::SetStopHook({});
+    dbupgrade::SetLinkHook({});
+    // The reason is named in the one box of the step that failed.
+    const QString shown = prompts->Last().text;
+    const bool copyStep = shown.contains(QLatin1String("clsSystem_FileCopyFn"));
+    EXPECT_TRUE(c.linkError == ENOSPC || copyStep || shown.contains(tooLarge)) << shown.toStdString();
+    EXPECT_EQ(refused, !copyStep);
+    EXPECT_EQ(Bytes(index), oldIndex);
+    EXPECT_EQ(Bytes(Products().dataFilePath), rows);
+    EXPECT_TRUE(WorkFiles(dir).isEmpty());
+    gDB().CloseDB();
+  }
+  std::signal(SIGXFSZ, previousHandler);
+}
+
+// A record another xBase program holds locked keeps the rebuild out, saying so.
+TEST_F(MaintTest, ARecordLockedByAnotherProgramRefusesTheRebuild) {
+  OpenNewDatabase();
+  AddProducts();
+  FailLocksFast();
+  const QByteArray before = Bytes(Products().indexFilePath);
+  {
+    const dbtest::HeldByteLock record(Products().dataFilePath, xb::LockManager::RecordLockOffset(3));
+    ASSERT_TRUE(record.held());
+    prompts->ExpectContaining(QStringLiteral("is in use by another program"));
+    bool refused = false;
+    EXPECT_FALSE(gDB().ReIndexFile(Products(), &refused));
+    EXPECT_TRUE(refused);
+  }
+  EXPECT_EQ(Bytes(Products().indexFilePath), before);
+  EXPECT_TRUE(gDB().ReIndexFile(Products()));
 }
 
 TEST_F(MaintTest, ARebuildOrUpgradeIsRefusedWhileAnotherProcessHasTheDatabaseOpen) {

@@ -1,0 +1,114 @@
+// Holding a table's files while their index is replaced (code4holdTable, hold4...).
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <vector>
+
+#include "platform/xbase/Bytes.h"
+#include "platform/xbase/CdxLock.h"
+#include "platform/xbase/EngineState.h"
+
+using xb::Code;
+using xb::File;
+using xb::LockManager;
+using xb::Status;
+
+struct HOLD4 {
+  CODE4* code = nullptr;
+  std::unique_ptr<File> dbf;
+  std::unique_ptr<File> cdx;  // null when the table has no index file
+  std::pair<uint64_t, uint64_t> id;
+
+  ~HOLD4() { code->heldFiles.erase(id); }
+};
+
+namespace {
+
+std::pair<uint64_t, uint64_t> IdOf(const File& file) {
+  struct stat st {};
+  if (::fstat(file.fd(), &st) != 0) return {0, 0};
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+constexpr uint64_t kFileCounter = 8;  // the index file's change counter, big-endian
+
+int Locked(CODE4* c, File::LockResult r) {
+  if (r == File::LockResult::kOk) return 0;
+  return r == File::LockResult::kBusy ? r4locked : c->Fail(e4lock);
+}
+
+// Copies `from` over the start of `to`; the counter bytes of the copy are `counter`.
+Status CopyOver(const File& from, File& to, uint64_t size, uint32_t counter) {
+  std::vector<char> buf(1u << 20);
+  for (uint64_t off = 0; off < size; off += buf.size()) {
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(buf.size(), size - off));
+    if (!from.ReadAt(off, buf.data(), n)) return Status::System(Code::kIo, "cannot read " + from.path());
+    if (off == 0 && n >= kFileCounter + 4) xb::PutBE32(reinterpret_cast<uint8_t*>(buf.data()) + kFileCounter, counter);
+    if (!to.WriteAt(off, buf.data(), n)) return Status::System(Code::kIo, "cannot write " + to.path());
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+int code4holdTable(CODE4* c, const char* dbfPath, const char* cdxPath, HOLD4** hold) {
+  if (!c || !dbfPath || !hold) return e4parm;
+  *hold = nullptr;
+  auto h = std::make_unique<HOLD4>();
+  h->code = c;
+  Status s;
+  h->dbf = File::Open(dbfPath, File::Mode::kReadWrite, &s);
+  if (!h->dbf) return c->Fail(s, e4open);
+  const int r = Locked(c, xb::LockWithRetry(*h->dbf, LockManager::kFileLockStart, LockManager::kFileLockLen, true,
+                                            c->policy()));
+  if (r != 0) return r;
+  h->id = IdOf(*h->dbf);
+  c->heldFiles.insert(h->id);
+  if (cdxPath && *cdxPath) {
+    h->cdx = File::Open(cdxPath, File::Mode::kReadWrite, &s);
+    if (!h->cdx) return c->Fail(s, e4open);
+    s = xb::cdx::LockIndexFile(h->cdx.get(), true, c->policy(), nullptr);
+    if (!s.ok()) return s.code() == Code::kLocked ? r4locked : c->Fail(s, e4lock);
+  }
+  *hold = h.release();
+  return 0;
+}
+
+int hold4replaceIndex(HOLD4* h, const char* builtPath) {
+  if (!h || !h->cdx || !builtPath) return e4parm;
+  CODE4* c = h->code;
+  Status s;
+  const std::unique_ptr<File> built = File::Open(builtPath, File::Mode::kReadOnly, &s);
+  if (!built) return c->Fail(s, e4open);
+  File& held = *h->cdx;
+  const uint64_t oldSize = held.Size();
+  const uint64_t newSize = built->Size();
+  uint8_t counter[4] = {};
+  held.ReadAt(kFileCounter, counter, sizeof counter);
+  // The space first: a disk too full for the new index leaves the old one whole.
+  if (newSize > oldSize) {
+    const int err = ::posix_fallocate(held.fd(), 0, static_cast<off_t>(newSize));
+    if (err != 0) {
+      held.Truncate(oldSize);
+      return c->Fail(Status::System(Code::kIo, "cannot write " + held.path(), err), e4write);
+    }
+  }
+  s = CopyOver(*built, held, newSize, xb::GetBE32(counter) + 1);
+  if (s.ok() && newSize < oldSize && !held.Truncate(newSize)) s = Status::System(Code::kIo, "cannot write " + held.path());
+  if (s.ok() && !held.Sync()) s = Status::System(Code::kIo, "cannot write " + held.path());
+  return s.ok() ? 0 : c->Fail(s, e4write);
+}
+
+bool xb::engine::HeldByEngine(const CODE4* c, const File& file) {
+  return !c->heldFiles.empty() && c->heldFiles.count(IdOf(file)) != 0;
+}
+
+int hold4release(HOLD4* h) {
+  if (!h) return e4parm;
+  if (h->cdx) xb::cdx::UnlockIndexFile(h->cdx.get());
+  delete h;
+  return 0;
+}
