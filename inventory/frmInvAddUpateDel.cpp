@@ -121,6 +121,9 @@ void frmInvAddUpateDel::Init(int32_t udOper, const clsTran& udTran, int32_t nMax
   m_udOper = udOper;
   m_nTranID = udTran.nTranID;
   m_udTran.loaded = udOper == kNew ? std::nullopt : udTran.loaded;
+  // Written back when their combo cannot show them (a list entry no longer there).
+  m_udTran.nCatID = udTran.nCatID;
+  m_udTran.nAcctID = udTran.nAcctID;
   switch (udOper) {
     case kNew:
     case kEdit:
@@ -222,8 +225,8 @@ bool frmInvAddUpateDel::Validate() {
     m_udTran.sDate = txtDate->text();
     m_udTran.sNote = inventory::TranNoteForStore(txtNote->toPlainText());
     m_udTran.udTranType = gSystem().cboGetItemID(*cboType);
-    m_udTran.nCatID = gSystem().cboGetItemID(*cboCategory);
-    m_udTran.nAcctID = gSystem().cboGetItemID(*cboAccount);
+    m_udTran.nCatID = gSystem().cboGetItemIDOr(*cboCategory, m_udTran.nCatID);
+    m_udTran.nAcctID = gSystem().cboGetItemIDOr(*cboAccount, m_udTran.nAcctID);
     DATA4* tb = nullptr;
     const std::optional<std::vector<size_t>> overflowing = gDB().TranFiguresOverflow({m_udTran}, tb);
     if (!overflowing) return false;

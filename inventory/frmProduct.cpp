@@ -350,8 +350,8 @@ void frmProduct::WriteBack() {
   clsProd& p = *m_prod;
   p.sPartNo = txtPN->text().trimmed();
   p.sProdName = txtName->text().trimmed();
-  p.nLocation = sys.cboGetItemID(*cboLocation);
-  p.nGroup = sys.cboGetItemID(*cboGroup);
+  p.nLocation = sys.cboGetItemIDOr(*cboLocation, p.nLocation);
+  p.nGroup = sys.cboGetItemIDOr(*cboGroup, p.nGroup);
   // Read also while hidden: an existing product's edit keeps 0, so no second
   // beginning inventory is recorded.
   p.curBeginningInventory = fpBI->Value();
@@ -359,8 +359,8 @@ void frmProduct::WriteBack() {
   p.curReOrderLevel = fpReorder->Value();
   p.curReOrderQty = fpReorderQty->Value();
   p.sLeadTime = txtLeadTime->text();
-  p.nManuf = sys.cboGetItemID(*cboManuf);
-  p.nVendor = sys.cboGetItemID(*cboVendor);
+  p.nManuf = sys.cboGetItemIDOr(*cboManuf, p.nManuf);
+  p.nVendor = sys.cboGetItemIDOr(*cboVendor, p.nVendor);
   p.curStdCost = fpStdCost->Value();
   p.curStdPrice = fpStdPrice->Value();
   p.sCustom1 = txtCustom[0]->text();

@@ -331,6 +331,9 @@ class clsSystem {
   // Combo boxes and list boxes: each row carries its record id as item data
   // (Qt::UserRole, an int). The selected row's id; -1 when no row is selected.
   int32_t cboGetItemID(const QComboBox& cbo) const;
+  // The selected row's id, or `stored` when no row is selected (an id loaded into the
+  // combo that its list no longer holds): an editor writes such a field back unchanged.
+  int32_t cboGetItemIDOr(const QComboBox& cbo, int32_t stored) const;
   // Makes the first row carrying `nID` the current one (a window's Click handler,
   // connected to currentIndexChanged, runs when the row changes); no match: unchanged.
   void cboSelectAtID(QComboBox& cbo, int32_t nID);

@@ -191,6 +191,10 @@ int32_t clsSystem::cboGetItemID(const QComboBox& cbo) const {
   return ItemId(cbo.itemData(cbo.currentIndex()));
 }
 
+int32_t clsSystem::cboGetItemIDOr(const QComboBox& cbo, int32_t stored) const {
+  return cbo.currentIndex() < 0 ? stored : cboGetItemID(cbo);
+}
+
 void clsSystem::cboSelectAtID(QComboBox& cbo, int32_t nID) {
   for (int i = 0; i < cbo.count(); ++i) {
     if (ItemId(cbo.itemData(i)) == nID) {

@@ -255,7 +255,8 @@ TEST_F(frmInvAddUpateDelTest, EditingAShipAsksNoStockQuestion) {
 }
 
 // Saving only a new note writes every other field back as stored, figures with more
-// decimals than the dialog shows (and the price a Shrinkage hides) included.
+// decimals than the dialog shows (and the price a Shrinkage hides) and list ids their
+// lists no longer hold included.
 TEST_F(frmInvAddUpateDelTest, AnEditOfTheNoteKeepsEveryOtherStoredByte) {
   for (const int places : {0, 1, 2, 3, 4}) {
     for (const char* param : {"Decimals_Units", "Decimals_PerUnit"}) {
@@ -263,6 +264,11 @@ TEST_F(frmInvAddUpateDelTest, AnEditOfTheNoteKeepsEveryOtherStoredByte) {
     }
     for (const int32_t type : {2, 3, 4}) {
       const int32_t id = stocktest::AddTran(widget, type, "38.2567", "765.1049");
+      clsTran listed = Stored(id);
+      listed.nCatID = 4242;
+      listed.nAcctID = 4343;
+      DATA4* tb = nullptr;
+      ASSERT_TRUE(gDB().SaveTran(1, listed, tb));
       const auto before = dbtest::StoredFields(gDB().TranTable(), id);
       frmInvAddUpateDel dlg;
       dlg.Init(1, Stored(id), -1);

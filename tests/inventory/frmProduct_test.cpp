@@ -322,12 +322,12 @@ TEST_F(frmProductTest, ListButtonsRefillTheirComboKeepingTheSelection) {
 }
 
 // Saving only a changed name writes every other field back as stored, figures with
-// more decimals than the editor shows included.
+// more decimals than the editor shows and a list id its list no longer holds included.
 TEST_F(frmProductTest, AnEditOfTheNameKeepsEveryOtherStoredByte) {
   clsProd p = stocktest::SampleProduct();
   p.nLocation = AddCategory(QStringLiteral("Bins"), 3);
   p.nGroup = AddCategory(QStringLiteral("Tools"), 1);
-  p.nManuf = AddCategory(QStringLiteral("Maker"), 4);
+  p.nManuf = 4242;
   p.nVendor = AddCategory(QStringLiteral("Seller"), 5);
   p.curReOrderLevel = stocktest::Cur("11.75");
   p.curReOrderQty = stocktest::Cur("20.5");
