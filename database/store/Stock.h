@@ -45,8 +45,10 @@ class Stock {
   // Of entries to be stored in this order (one, a batch, an import), the positions of
   // those that would leave their product's figures not fitting: each is added to its
   // product's rows and the entries before it that were not refused; an entry whose id
-  // is 1 or more takes the place of the stored row of that id (an edit).
-  Result<std::vector<size_t>> Overflowing(const std::vector<TranRow>& entries, DATA4* open = nullptr) const;
+  // is 1 or more takes the place of the stored row of that id (an edit). Up to
+  // `seeksBeforeOnePass` products are summed by seeks, more in one pass over the table.
+  Result<std::vector<size_t>> Overflowing(const std::vector<TranRow>& entries, DATA4* open = nullptr,
+                                          size_t seeksBeforeOnePass = 512) const;
   // True when the product has a transaction of the type.
   Result<bool> ProductHasTranType(int32_t prodId, int32_t type, DATA4* open = nullptr) const;
 

@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "database/SampleDatabase.h"
+#include "database/store/Stock.h"
 #include "tests/database/DbTestSupport.h"
 #include "tests/database/StockTestSupport.h"
 
@@ -204,6 +205,20 @@ TEST_F(StatsTest, EntriesThatWouldMakeTheFiguresOverflowAreFound) {
     DATA4* tb = nullptr;
     EXPECT_EQ(gDB().TranFiguresOverflow(entries, tb), std::optional(c.refused));
     EXPECT_EQ(tb, nullptr);
+    // The same through one pass over the table, as for many products.
+    std::vector<store::TranRow> rows;
+    for (const clsTran& t : entries) {
+      store::TranRow r;
+      r.id = t.nTranID;
+      r.prodId = t.nProdId;
+      r.type = static_cast<store::TranType>(t.udTranType);
+      r.units = t.curUnits;
+      r.unitPrice = t.curUnitPrice;
+      rows.push_back(r);
+    }
+    const auto onePass = store::Stock(gDB().Session()).Overflowing(rows, nullptr, 0);
+    ASSERT_TRUE(onePass.ok());
+    EXPECT_EQ(onePass.value, c.refused);
   }
 }
 
