@@ -71,13 +71,11 @@ class OtherProcess {
   bool holding_ = false;
 };
 
-// Another xBase program appending products, in a child process: the engine's core
-// classes at the lock positions such programs share (the table's append lock, the index
-// lock), without the session lock or the access byte. It has the table and its index
-// open from its start (the constructor waits for that). Go(): it tries the append lock once and answers 'w' when that
-// kept it waiting (then appends `rows` rows, waiting as long as it takes) or 'f' once it
-// has appended them all straight away. Finish(): its exit code, 0 when every append
-// succeeded.
+// Another xBase program appending products in a child process: the engine's core classes at
+// the shared lock positions (append lock, index lock), no session lock or access byte; the
+// constructor waits until it has table and index open. Go(): 'w' when one try of the append
+// lock kept it waiting (it then appends `rows` rows, waiting as needed), 'f' once it appended
+// them all straight away. Finish(): its exit code, 0 when every append succeeded.
 class OtherProgramAppends {
  public:
   OtherProgramAppends(const QString& table, int rows) {
@@ -142,23 +140,17 @@ class OtherProgramAppends {
       std::string rec(table->recordLen(), ' ');
       const std::map<std::string, std::string> values = {
           {"ROWID", std::to_string(2000 + i)}, {"PARTNO", "X-" + std::to_string(i)}, {"PRODNAME", "OTHER"}};
-      for (const xb::FieldDef& f : table->fields()) {
-        const auto v = values.find(f.name);
-        if (v == values.end()) continue;
-        const size_t at = f.type == 'N' ? f.len - v->second.size() : 0;  // numbers right-aligned
-        rec.replace(f.offset + at, v->second.size(), v->second);
+      for (const xb::FieldDef& f : table->fields()) {  // numbers right-aligned
+        if (const auto v = values.find(f.name); v != values.end())
+          rec.replace(f.offset + (f.type == 'N' ? f.len - v->second.size() : 0), v->second.size(), v->second);
       }
       uint32_t n = 0;
       if (!table->RefreshCount().ok() || !table->StageAppend(rec.data(), &n).ok()) return 6;
       for (size_t t = 0; t < keys.size(); ++t) {
         if (filters[t] && !filters[t]->EvalBool(rec.data())) continue;
         std::string key;
-        if (keys[t]->type() == xb::Expression::Type::kChar) {
-          keys[t]->EvalChar(rec.data(), &key);
-          key.resize(index->Tag(t).keyLen, ' ');
-        } else {
-          key = xb::EncodeNumericKey(keys[t]->EvalNumber(rec.data()));
-        }
+        if (keys[t]->type() != xb::Expression::Type::kChar) key = xb::EncodeNumericKey(keys[t]->EvalNumber(rec.data()));
+        else keys[t]->EvalChar(rec.data(), &key), key.resize(index->Tag(t).keyLen, ' ');
         if (!index->Insert(t, key, n).ok()) return 7;
       }
       if (!table->PublishAppend(n).ok()) return 8;
@@ -243,8 +235,7 @@ TEST_F(MaintTest, AFailedRebuildKeepsTheOldIndex) {
 
 // File systems without hard links (the link fails with these errors) get copies of the
 // table under the second name; any other failure of the link fails the rebuild, saying
-// why. Each
-// rebuild leaves a copy of the old index beside it, under the index's name and a count.
+// why. Each rebuild leaves a copy of the old index beside it, under the index's name and a count.
 TEST_F(MaintTest, ARebuildWorksWithoutHardLinksAndSetsTheOldIndexAside) {
   struct Case {
     const char* name;
@@ -326,21 +317,16 @@ TEST_F(MaintTest, AnotherProgramsAppendDuringARebuildWaitsAndLandsInEveryTag) {
 // system is asked) fails the re-index with the system's reason, and the table and its
 // index stay as they were.
 TEST_F(MaintTest, AStepThatCannotWriteSaysWhyAndKeepsTheFiles) {
-  struct Case {
-    const char* step;    // where writes start to fail
-    int linkError;       // the link's answer (EXDEV: copies instead of links)
-    bool emptyIndex;     // the old index is an empty file (the new one is larger)
-    const char* box;     // in the box shown
-  };
+  // Where writes start to fail; the link's answer (EXDEV: copies instead of links); the old
+  // index is an empty file (the new one is larger); text in the box shown.
+  struct Case { const char* step; int linkError; bool emptyIndex; const char* box; };
   const QString tooLarge = QString::fromLocal8Bit(std::strerror(EFBIG));
-  const Case cases[] = {
-      {"reindex:setaside", 0, false, "clsSystem_FileCopyFn"},
-      {"reindex:copy", EXDEV, false, "clsSystem_FileCopyFn"},
-      {"reindex:template", 0, false, "clsSystem_FileCopyFn"},
-      {"reindex:rebuild", 0, false, "Unable to index file: "},
-      {"reindex:swap", 0, true, "Unable to index file: "},
-      {"link", ENOSPC, false, "is full. Free some space on it and run the re-index again."},
-  };
+  const char* copyFn = "clsSystem_FileCopyFn";
+  const char* indexFn = "Unable to index file: ";
+  const Case cases[] = {{"reindex:setaside", 0, false, copyFn}, {"reindex:copy", EXDEV, false, copyFn},
+                        {"reindex:template", 0, false, copyFn}, {"reindex:rebuild", 0, false, indexFn},
+                        {"reindex:swap", 0, true, indexFn},
+                        {"link", ENOSPC, false, "is full. Free some space on it and run the re-index again."}};
   rlimit saved{};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
   const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -353,12 +339,10 @@ TEST_F(MaintTest, AStepThatCannotWriteSaysWhyAndKeepsTheFiles) {
     const QByteArray oldIndex = Bytes(index);
     const QByteArray rows = Bytes(Products().dataFilePath);
     dbupgrade::SetLinkHook([&] { return c.linkError; });
+    rlimit small = saved;
+    small.rlim_cur = 1;
     dbupgrade::SetStopHook([&](const char* point) {
-      if (std::strcmp(point, c.step) == 0) {
-        rlimit small = saved;
-        small.rlim_cur = 1;
-        setrlimit(RLIMIT_FSIZE, &small);
-      }
+      if (std::strcmp(point, c.step) == 0) setrlimit(RLIMIT_FSIZE, &small);
       return false;
     });
     prompts->ExpectContaining(QLatin1String(c.box));
@@ -486,22 +470,6 @@ TEST_F(MaintTest, ARebuildFindsFilesNamedInCapitals) {
   }
 }
 
-}  // namespace
-
-namespace {
-
-void Rewrite(const QString& path, const std::function<void(QByteArray&)>& damage) {
-  QByteArray bytes = Bytes(path);
-  damage(bytes);
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
-void SetCount(QByteArray& dbf, uint32_t count) {
-  for (int i = 0; i < 4; ++i) dbf[4 + i] = static_cast<char>(count >> (8 * i));
-}
-
 // Damaged transaction files (45 rows): the box says what is wrong and what to do; a save
 // writes nothing over rows the header does not count, though it takes over the one row
 // an interrupted append leaves; a note that cannot be read is an error, not an empty
@@ -511,17 +479,17 @@ TEST_F(MaintTest, DamagedFilesSayWhatIsWrongAndTheReindexRepairsTheCount) {
   const QString cutShort = QStringLiteral(
       "The table file ends before the last record its header counts: the file was cut short or its record count "
       "is wrong.");
-  struct Case {
-    const char* what;
-    const char* file;  // the damaged file's extension
-    std::function<void(QByteArray&)> damage;
-    QString text;  // after the path; empty: the table opens
-    int rowsAfter;   // live rows after the save (or the re-index, when the save failed)
-  } cases[] = {
-      {"count understated by 1", "dbf", [](QByteArray& b) { SetCount(b, 44); }, {}, 45},
-      {"count understated by 5", "dbf", [](QByteArray& b) { SetCount(b, 40); },
+  const auto count = [](uint32_t n) {
+    return [n](QByteArray& b) { for (int i = 0; i < 4; ++i) b[4 + i] = static_cast<char>(n >> (8 * i)); };
+  };
+  // The damaged file's extension; the text after the path (empty: the table opens); live rows
+  // after the save (or the re-index, when the save failed).
+  struct Case { const char* what; const char* file; std::function<void(QByteArray&)> damage; QString text; int rowsAfter; };
+  const Case cases[] = {
+      {"count understated by 1", "dbf", count(44), {}, 45},
+      {"count understated by 5", "dbf", count(40),
        QStringLiteral("The table file holds records beyond the record count in its header.") + reindex, 45},
-      {"count raised past the file", "dbf", [](QByteArray& b) { SetCount(b, 50); }, cutShort + reindex, 45},
+      {"count raised past the file", "dbf", count(50), cutShort + reindex, 45},
       {"truncated", "dbf", [](QByteArray& b) { b.chop(10); }, cutShort + reindex, 44},
       {"scribbled index page", "cdx", [](QByteArray& b) { b.replace(0x400, 512, QByteArray(512, '\x5A')); },
        QStringLiteral("The table's index file (.cdx) is damaged.") + reindex, 45},
@@ -537,7 +505,12 @@ TEST_F(MaintTest, DamagedFilesSayWhatIsWrongAndTheReindexRepairsTheCount) {
     }
     QString damaged = tran.dataFilePath;
     damaged.replace(QStringLiteral(".dbf"), QLatin1Char('.') + QLatin1String(c.file));
-    Rewrite(damaged, c.damage);
+    QByteArray bytes = Bytes(damaged);
+    c.damage(bytes);
+    {
+      QFile f(damaged);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
+    }
     const QByteArray before = Bytes(tran.dataFilePath);
     clsTran added;
     added.nProdId = 7;
@@ -545,13 +518,11 @@ TEST_F(MaintTest, DamagedFilesSayWhatIsWrongAndTheReindexRepairsTheCount) {
     added.curUnits = rt::Currency(3);
     if (!c.text.isEmpty()) prompts->Expect(QStringLiteral("Unable to open: ") + tran.dataFilePath + QStringLiteral("\n\n") + c.text);
     EXPECT_EQ(gDB().SaveTran(0, added, nullptr), c.text.isEmpty());
-    if (c.text.isEmpty()) {
-      EXPECT_EQ(dbtest::LiveRows(tran.dataFilePath), c.rowsAfter);
-    } else {
+    if (!c.text.isEmpty()) {
       EXPECT_EQ(Bytes(tran.dataFilePath), before) << "nothing was written";
       EXPECT_TRUE(gDB().ReIndexFile(tran));
-      EXPECT_EQ(dbtest::LiveRows(tran.dataFilePath), c.rowsAfter);
     }
+    EXPECT_EQ(dbtest::LiveRows(tran.dataFilePath), c.rowsAfter);
     clsTran first;
     if (QLatin1String(c.file) == QLatin1String("fpt")) {
       prompts->ExpectContaining(QStringLiteral("The note (NOTES) of this row cannot be read."));
