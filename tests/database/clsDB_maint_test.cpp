@@ -81,12 +81,7 @@ class OtherProgramAppends {
   OtherProgramAppends(const QString& table, int rows) {
     if (pipe(go_) != 0 || pipe(answer_) != 0) return;
     const std::string path = QFile::encodeName(table).toStdString();
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(go_[1]);
-      close(answer_[0]);
-      _exit(Run(path, rows));
-    }
+    if ((pid_ = fork()) == 0) _exit((close(go_[1]), close(answer_[0]), Run(path, rows)));
     // An answer never written (the child ended) reads as end of file.
     close(answer_[1]);
     answer_[1] = -1;
@@ -106,9 +101,7 @@ class OtherProgramAppends {
     waitpid(pid_, &status, 0);
     exit_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     pid_ = -1;
-    for (int fd : {go_[0], go_[1], answer_[0], answer_[1]}) {
-      if (fd >= 0) close(fd);
-    }
+    for (int fd : {go_[0], go_[1], answer_[0], answer_[1]}) if (fd >= 0) close(fd);
     return exit_;
   }
 
@@ -131,8 +124,7 @@ class OtherProgramAppends {
     index->SetLockPolicy(patient);
     if (write(answer_[1], "r", 1) != 1) return 4;
     xb::LockManager locks(&table->file());
-    char c;
-    if (read(go_[0], &c, 1) != 1) return 4;
+    if (char c; read(go_[0], &c, 1) != 1) return 4;
     const bool waited = locks.LockAppend({1, 0}) != xb::File::LockResult::kOk;
     if (waited && write(answer_[1], "w", 1) != 1) return 4;
     for (int i = 1; i <= rows; ++i) {
@@ -160,10 +152,8 @@ class OtherProgramAppends {
     return waited || write(answer_[1], "f", 1) == 1 ? 0 : 4;
   }
 
-  int go_[2] = {-1, -1};
-  int answer_[2] = {-1, -1};
+  int go_[2] = {-1, -1}, answer_[2] = {-1, -1}, exit_ = -1;
   pid_t pid_ = -1;
-  int exit_ = -1;
 };
 
 class MaintTest : public dbtest::DbTest {
@@ -335,7 +325,7 @@ TEST_F(MaintTest, AStepThatCannotWriteSaysWhyAndKeepsTheFiles) {
     const QString dir = OpenNewDatabase();
     AddProducts();
     const QString index = Products().indexFilePath;
-    if (c.emptyIndex) QFile(index).resize(0);
+    if (c.emptyIndex) QFile::resize(index, 0);
     const QByteArray oldIndex = Bytes(index);
     const QByteArray rows = Bytes(Products().dataFilePath);
     dbupgrade::SetLinkHook([&] { return c.linkError; });
