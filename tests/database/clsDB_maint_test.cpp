@@ -81,7 +81,7 @@ class OtherProgramAppends {
   OtherProgramAppends(const QString& table, int rows) {
     if (pipe(go_) != 0 || pipe(answer_) != 0) return;
     const std::string path = QFile::encodeName(table).toStdString();
-    if ((pid_ = fork()) == 0) _exit((close(go_[1]), close(answer_[0]), Run(path, rows)));
+    if ((pid_ = fork()) == 0) { close(go_[1]); close(answer_[0]); _exit(Run(path, rows)); }
     // An answer never written (the child ended) reads as end of file.
     close(answer_[1]);
     answer_[1] = -1;
@@ -282,10 +282,7 @@ TEST_F(MaintTest, AnotherProgramsAppendDuringARebuildWaitsAndLandsInEveryTag) {
     char answer = '?';
     int links = 0;
     // The second link (the memo's) comes after the table's link or copy is made.
-    dbupgrade::SetLinkHook([&] {
-      if (++links == 2) answer = other.Go();
-      return linkError;
-    });
+    dbupgrade::SetLinkHook([&] { if (++links == 2) answer = other.Go(); return linkError; });
     EXPECT_TRUE(gDB().ReIndexFile(Products()));
     dbupgrade::SetLinkHook({});
     EXPECT_EQ(answer, 'w');
@@ -343,7 +340,7 @@ TEST_F(MaintTest, AStepThatCannotWriteSaysWhyAndKeepsTheFiles) {
     dbupgrade::SetLinkHook({});
     // The reason is named in the one box of the step that failed.
     const QString shown = prompts->Last().text;
-    const bool copyStep = shown.contains(QLatin1String("clsSystem_FileCopyFn"));
+    const bool copyStep = shown.contains(QLatin1String(copyFn));
     EXPECT_TRUE(c.linkError == ENOSPC || copyStep || shown.contains(tooLarge)) << shown.toStdString();
     EXPECT_EQ(refused, !copyStep);
     EXPECT_EQ(Bytes(index), oldIndex);
