@@ -281,20 +281,14 @@ TEST_F(Counters, TheSessionLockRefusesAnExclusiveUserWhileAnotherIsOpen) {
 // changes hands (another user gets its work done in between).
 TEST_F(Counters, OpenAndAppendWaitAsTheLockSettingsAllowWhileOthersWrite) {
   const std::string cdx = path_.substr(0, path_.size() - 3) + "cdx";
-  auto opener = [this](int attempts) {
-    return [this, attempts] {
-      Engine e(attempts, 100);
-      DATA4* d = d4open(e, path_.c_str());
-      return d && d4close(d) == 0 ? 0 : 2;
-    };
+  auto opener = [this](int attempts) -> std::function<int()> {
+    return [this, attempts] { Engine e(attempts, 100); DATA4* d = d4open(e, path_.c_str()); return d && d4close(d) == 0 ? 0 : 2; };
   };
   auto appender = [this] {
     Engine e(10, 100);
     DATA4* d = d4open(e, path_.c_str());
     if (!d) return 2;
-    d4appendStartVB(d, 0);
-    d4blank(d);
-    f4assignNVB(d4field(d, "TBLNAME"), "waited", 6);
+    d4appendStartVB(d, 0), d4blank(d), f4assignNVB(d4field(d, "TBLNAME"), "waited", 6);
     const int r = d4append(d);
     return d4close(d) == 0 && r == 0 ? 0 : 3;
   };
@@ -322,9 +316,7 @@ TEST_F(Counters, OpenAndAppendWaitAsTheLockSettingsAllowWhileOthersWrite) {
        }},
       {"append lock changing hands", true, xb::LockManager::kAppendLock, appender,
        [&](int) {
-         d4appendStartVB(writer, 0);
-         d4blank(writer);
-         f4assignNVB(name, "other", 5);
+         d4appendStartVB(writer, 0), d4blank(writer), f4assignNVB(name, "other", 5);
          ASSERT_EQ(d4appendUnlock(writer), 0);
        }},
   };
@@ -341,14 +333,11 @@ TEST_F(Counters, OpenAndAppendWaitAsTheLockSettingsAllowWhileOthersWrite) {
     ASSERT_TRUE(held);
     ASSERT_EQ(held->Lock(c.byte, 1, true), xb::File::LockResult::kOk);
     ASSERT_EQ(write(go[1], "g", 1), 1);
-    close(go[0]);
-    close(go[1]);
+    close(go[0]), close(go[1]);
     for (int i = 0; i < 150; ++i) {
       if (c.table) held->Unlock(c.byte, 1);
       c.round(i);
-      if (c.table) {
-        ASSERT_EQ(held->Lock(c.byte, 1, true), xb::File::LockResult::kOk);
-      }
+      if (c.table) { ASSERT_EQ(held->Lock(c.byte, 1, true), xb::File::LockResult::kOk); }
       std::this_thread::sleep_for(10ms);
     }
     held.reset();

@@ -356,9 +356,6 @@ std::string LiveRowsLackingKeys(const std::string& path) {
 }
 
 int gWritesBeforeKill = 0;
-void KillAfterWrites() {
-  if (--gWritesBeforeKill == 0) raise(SIGKILL);
-}
 
 // Writers killed after each write of an append, one after the other on one table
 // (each taking over what the last one left): every live row keeps all its keys, and
@@ -375,14 +372,12 @@ TEST(EngineStress, AppendKilledAfterAnyWriteLeavesNoLiveRowWithoutKeys) {
       if (!d) return 2;
       Fields f(d);
       std::mt19937 rng(static_cast<unsigned>(writes));
-      d4appendStartVB(d, 0);
-      d4blank(d);
-      f4assignLong(f.rowid, 5000 + writes);
+      d4appendStartVB(d, 0), d4blank(d), f4assignLong(f.rowid, 5000 + writes);
       AssignKeys(f, rng, 5000 + writes);
       const std::string memo = "m" + std::to_string(5000 + writes) + "-";
       f4memoAssignN(f.notes, memo.data(), static_cast<unsigned>(memo.size()));
       gWritesBeforeKill = writes;
-      xb::engine::appendStepHook = KillAfterWrites;
+      xb::engine::appendStepHook = [] { if (--gWritesBeforeKill == 0) raise(SIGKILL); };
       return d4append(d);
     }));
     EXPECT_EQ(LiveRowsLackingKeys(path), "");
