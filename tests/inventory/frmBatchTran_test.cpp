@@ -50,9 +50,8 @@ TEST_F(frmBatchTranTest, RowsThatWouldMakeAProductsFiguresOverflowAreRefusedByNa
     trantest::SetNumber(dlg, QStringLiteral("fpCost_%1").arg(i), "3");
   }
   QString expected;
-  for (int row = 4; row <= 7; ++row) {
+  for (int row = 4; row <= 7; ++row)
     expected += QStringLiteral("Row %1: ").arg(row) + TranFiguresTooLargeText(QStringLiteral("Widget [W-1]")) + u'\n';
-  }
   prompts->Expect(expected);
   ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
   EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 0);

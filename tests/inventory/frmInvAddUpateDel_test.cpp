@@ -26,6 +26,11 @@ class frmInvAddUpateDelTest : public trantest::TranTest {
     t.curUnits = Cur(units);
     return t;
   }
+  // The row as another user writes it.
+  static void Overwrite(clsTran t) {
+    DATA4* tb = nullptr;
+    ASSERT_TRUE(gDB().SaveTran(1, t, tb));
+  }
 };
 
 TEST_F(frmInvAddUpateDelTest, ValidateChecksItsRulesInOrder) {
@@ -121,12 +126,11 @@ TEST_F(frmInvAddUpateDelTest, AnEntryThatWouldMakeTheFiguresOverflowIsRefusedByN
   ASSERT_GT(stocktest::AddTran(widget, 2, "800000000000000", "0"), 0);
   const int32_t stored = stocktest::AddTran(widget, 2, "100000000000000", "0");
   for (const int oper : {0, 1}) {
-    SCOPED_TRACE(oper);
     frmInvAddUpateDel dlg;
     dlg.Init(oper, oper == 0 ? NewTran(widget, 2) : Stored(stored), -1);
     trantest::SetNumber(dlg, QStringLiteral("fpUnits"), "99999999999999");
     if (oper == 0) prompts->Expect(TranFiguresTooLargeText(QStringLiteral("Widget [W-1]")));
-    EXPECT_EQ(dlg.Validate(), oper == 1);
+    EXPECT_EQ(dlg.Validate(), oper == 1) << "oper " << oper;
   }
 }
 
@@ -259,16 +263,14 @@ TEST_F(frmInvAddUpateDelTest, EditingAShipAsksNoStockQuestion) {
 // lists no longer hold included.
 TEST_F(frmInvAddUpateDelTest, AnEditOfTheNoteKeepsEveryOtherStoredByte) {
   for (const int places : {0, 1, 2, 3, 4}) {
-    for (const char* param : {"Decimals_Units", "Decimals_PerUnit"}) {
+    for (const char* param : {"Decimals_Units", "Decimals_PerUnit"})
       ASSERT_TRUE(gDB().SetParamValue(QLatin1String(param), QString::number(places)));
-    }
     for (const int32_t type : {2, 3, 4}) {
       const int32_t id = stocktest::AddTran(widget, type, "38.2567", "765.1049");
       clsTran listed = Stored(id);
       listed.nCatID = 4242;
       listed.nAcctID = 4343;
-      DATA4* tb = nullptr;
-      ASSERT_TRUE(gDB().SaveTran(1, listed, tb));
+      Overwrite(listed);
       const auto before = dbtest::StoredFields(gDB().TranTable(), id);
       frmInvAddUpateDel dlg;
       dlg.Init(1, Stored(id), -1);
@@ -376,8 +378,7 @@ TEST_F(frmInvAddUpateDelTest, NoToAnotherUsersChangeShowsTheStoredRow) {
   clsTran other = Stored(id);
   other.curUnits = Cur("50");
   other.sNote = QStringLiteral("counted");
-  DATA4* tb = nullptr;
-  ASSERT_TRUE(gDB().SaveTran(1, other, tb));
+  Overwrite(other);
   trantest::SetNumber(dlg, QStringLiteral("fpUnits"), "60");
   prompts->ExpectContaining(QStringLiteral("Another user has changed this transaction (Receive of Widget [W-1])"), ui::vbNo);
   ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
@@ -402,8 +403,7 @@ TEST_F(frmInvAddUpateDelTest, ConversionOfAnOrderAnotherUserConvertedIsRefused) 
   clsTran other = Stored(id);
   other.udTranType = 2;
   other.curUnits = Cur("7");
-  DATA4* tb = nullptr;
-  ASSERT_TRUE(gDB().SaveTran(1, other, tb));
+  Overwrite(other);
   trantest::SetNumber(dlg, QStringLiteral("fpUnits"), "10");
   prompts->Expect(QLatin1String(clsDB::kConvertGoneMsg));
   ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));

@@ -171,30 +171,19 @@ TEST_F(frmMainTransactionsTest, ANewTransactionForADeletedProductIsRefused) {
   trantest::SelectId(batch, QStringLiteral("cboProducts_0"), gadget);
   trantest::SetNumber(batch, QStringLiteral("fpUnits_0"), "1");
   ASSERT_TRUE(gDB().DeleteProduct(gadget));
-  const auto add = [this](int32_t type, bool scan) {
+  const auto refused = [&](const QString& what, const std::function<bool()>& run, const QString& message) {
+    SCOPED_TRACE(what.toStdString());
+    prompts->Expect(message);
+    EXPECT_FALSE(run());
+  };
+  for (const auto& [type, scan] : {std::pair{1, false}, {2, false}, {3, false}, {4, false}, {5, false}, {2, true}}) {
     clsTran t = Of(gadget, type);
-    return inventory::AddNewTransaction(t, scan);
-  };
-  const struct {
-    const char* command;
-    std::function<bool()> run;
-    QString message;
-  } commands[] = {
-      {"Order", [&] { return add(1, false); }, goneText},
-      {"Receive", [&] { return add(2, false); }, goneText},
-      {"Shrinkage", [&] { return add(3, false); }, goneText},
-      {"Ship", [&] { return add(4, false); }, goneText},
-      {"Allocate", [&] { return add(5, false); }, goneText},
-      {"scan", [&] { return add(2, true); }, goneText},
-      {"OK in an open dialog", [&] { return Click(open, QStringLiteral("cmdOK")) && open.m_bOK; }, goneText},
-      {"batch", [&] { return Click(batch, QStringLiteral("cmdOK")) && batch.m_bOK; },
-       QStringLiteral("Row 1: Gadget [G-2]: ") + goneText + QLatin1Char('\n')},
-  };
-  for (const auto& c : commands) {
-    SCOPED_TRACE(c.command);
-    prompts->Expect(c.message);
-    EXPECT_FALSE(c.run());
+    refused(QStringLiteral("type %1%2").arg(type).arg(scan ? " scan" : ""),
+            [&] { return inventory::AddNewTransaction(t, scan); }, goneText);
   }
+  refused("OK in an open dialog", [&] { return Click(open, QStringLiteral("cmdOK")) && open.m_bOK; }, goneText);
+  refused("batch", [&] { return Click(batch, QStringLiteral("cmdOK")) && batch.m_bOK; },
+          QStringLiteral("Row 1: Gadget [G-2]: ") + goneText + QLatin1Char('\n'));
   EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 0);
 }
 

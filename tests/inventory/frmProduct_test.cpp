@@ -341,9 +341,8 @@ TEST_F(frmProductTest, AnEditOfTheNameKeepsEveryOtherStoredByte) {
   auto before = dbtest::StoredFields(gDB().ProductsTable(), p.nProdId);
   before.erase("prodname");
   for (const int places : {0, 1, 2, 3, 4}) {
-    for (const char* param : {"Decimals_Units", "Decimals_PerUnit"}) {
+    for (const char* param : {"Decimals_Units", "Decimals_PerUnit"})
       ASSERT_TRUE(gDB().SetParamValue(QLatin1String(param), QString::number(places)));
-    }
     clsProd loaded = Load(p.nProdId);
     frmProduct dlg;
     ASSERT_TRUE(dlg.Init(loaded));
