@@ -158,12 +158,7 @@ TEST_F(ProdTest, ARowAnotherUserHoldsOrThatIsGoneIsNotRewritten) {
 // writes its entries, No takes the stored row into the record. A save with no change
 // since the load (also the editor's own second save) asks nothing.
 TEST_F(ProdTest, ASaveAfterAnotherUsersChangeAsksToOverwriteOrReload) {
-  const struct {
-    int answer;
-    bool saved;
-    const char* reorder;
-    const char* price;
-  } cases[] = {{ui::vbYes, true, "5.5", "9"}, {ui::vbNo, false, "11", "7.25"}};
+  const struct { int answer; bool saved; const char* reorder; const char* price; } cases[] = {{ui::vbYes, true, "5.5", "9"}, {ui::vbNo, false, "11", "7.25"}};
   for (const auto& c : cases) {
     clsProd p = stocktest::SampleProduct();
     ASSERT_TRUE(p.SaveProduct(tbProd, nullptr, true));
@@ -183,10 +178,8 @@ TEST_F(ProdTest, ASaveAfterAnotherUsersChangeAsksToOverwriteOrReload) {
     EXPECT_EQ(second.SaveProduct(tbProd, nullptr, true), c.saved);
     clsProd stored;
     ASSERT_TRUE(stored.LoadProduct(p.nProdId, tbProd));
-    EXPECT_EQ(stored.curReOrderLevel, Cur(c.reorder));
-    EXPECT_EQ(stored.curStdPrice, Cur(c.price));
-    EXPECT_EQ(second.curReOrderLevel, stored.curReOrderLevel);  // written, or reloaded
-    EXPECT_EQ(second.curStdPrice, stored.curStdPrice);
+    EXPECT_EQ(std::pair(stored.curReOrderLevel, stored.curStdPrice), std::pair(Cur(c.reorder), Cur(c.price)));
+    EXPECT_EQ(std::pair(second.curReOrderLevel, second.curStdPrice), std::pair(stored.curReOrderLevel, stored.curStdPrice));  // written, or reloaded
     EXPECT_TRUE(second.SaveProduct(tbProd, nullptr, true));
   }
 }

@@ -208,12 +208,7 @@ TEST_F(TranTest, AnUpdateOfARowAnotherUserHoldsChangesNothing) {
 // its entries whole, No takes the stored row into the record. Saves with no change
 // in between (also an editor's own second save) ask nothing.
 TEST_F(TranTest, ASaveAfterAnotherUsersChangeAsksToOverwriteOrReload) {
-  const struct {
-    int answer;
-    bool saved;
-    const char* units;
-    QString note;
-  } cases[] = {{ui::vbYes, true, "60", QString()}, {ui::vbNo, false, "50", QStringLiteral("counted")}};
+  const struct { int answer; bool saved; const char* units; QString note; } cases[] = {{ui::vbYes, true, "60", QString()}, {ui::vbNo, false, "50", QStringLiteral("counted")}};
   for (const auto& c : cases) {
     const int32_t id = AddTran(1000, 2, "10", "2");
     clsTran first, second;
