@@ -153,19 +153,12 @@ TEST_F(StatsTest, EntriesThatWouldMakeTheFiguresOverflowAreFound) {
       {"one shipment onto stored shipments' value", {{4, "300000000000000", "2"}}, {{0, {4, "200000000000000", "2"}}}, {0}},
       {"a small shipment making the stock's value at average price too large", {{2, "100000000000", "0"}}, {{0, {4, "1", "100000"}}}, {0}},
       {"an edit takes the place of its stored row", {{2, "500000000000000", "1"}}, {{0, {2, "600000000000000", "1"}, true}}, {}},
-      {"products are summed apart",
-       {},
-       {{0, {2, "500000000000000", "0"}}, {1, {2, "500000000000000", "0"}}, {0, {2, "500000000000000", "0"}},
-        {1, {2, "400000000000000", "0"}}},
-       {2}},
-      {"a refused entry does not count for the ones after it",
-       {},
-       {{0, {2, "900000000000000", "1"}}, {0, {2, "100000000000000", "1"}}, {0, {2, "20000000000000", "1"}}},
-       {1}},
-      {"stored figures out of range: only what brings them back is taken",
-       {{2, "900000000000000", "1"}, {2, "100000000000000", "0"}},
-       {{0, {2, "1", "0"}}, {0, {4, "100000000000000", "1"}}},
-       {0}},
+      {"products are summed apart", {}, {{0, {2, "500000000000000", "0"}}, {1, {2, "500000000000000", "0"}},
+       {0, {2, "500000000000000", "0"}}, {1, {2, "400000000000000", "0"}}}, {2}},
+      {"a refused entry does not count for the ones after it", {},
+       {{0, {2, "900000000000000", "1"}}, {0, {2, "100000000000000", "1"}}, {0, {2, "20000000000000", "1"}}}, {1}},
+      {"stored figures out of range: only what brings them back is taken", {{2, "900000000000000", "1"}, {2, "100000000000000", "0"}},
+       {{0, {2, "1", "0"}}, {0, {4, "100000000000000", "1"}}}, {0}},
   };
   int32_t prodId = 3000;
   for (const auto& c : cases) {
@@ -173,8 +166,7 @@ TEST_F(StatsTest, EntriesThatWouldMakeTheFiguresOverflowAreFound) {
     prodId += 2;
     int32_t first = -1;
     for (const Row& r : c.stored) {
-      const int32_t id = AddTran(prodId, r.type, r.units, r.price);
-      if (first < 0) first = id;
+      if (const int32_t id = AddTran(prodId, r.type, r.units, r.price); first < 0) first = id;
     }
     std::vector<clsTran> entries;
     std::vector<store::TranRow> rows;  // the same, for one pass over the table
