@@ -144,44 +144,21 @@ TEST_F(StatsTest, FiguresBeyondTheCurrencyRangeAreAFailureNotAWrap) {
 // An entry is refused when its product's running totals, with the stored rows and the
 // entries before it, would not fit; whatever the size of the entry itself.
 TEST_F(StatsTest, EntriesThatWouldMakeTheFiguresOverflowAreFound) {
-  struct Entry {
-    int product;  // 0 or 1
-    Row row;
-    bool replacesStored = false;  // an edit of the first stored row
-  };
-  const struct {
-    const char* name;
-    std::vector<Row> stored;  // of product 0
-    std::vector<Entry> entries;
-    std::vector<size_t> refused;
-  } cases[] = {
-      {"seven rows at 3 of 99,999,999,999,999 units",
-       {},
-       std::vector<Entry>(7, Entry{0, {2, "99999999999999", "3"}}),
-       {3, 4, 5, 6}},
+  // product: 0 or 1; replacesStored: an edit of the first stored row.
+  struct Entry { int product; Row row; bool replacesStored = false; };
+  // stored: rows of product 0.
+  const struct { const char* name; std::vector<Row> stored; std::vector<Entry> entries; std::vector<size_t> refused; } cases[] = {
+      {"seven rows at 3 of 99,999,999,999,999 units", {}, std::vector<Entry>(7, Entry{0, {2, "99999999999999", "3"}}), {3, 4, 5, 6}},
       {"one receipt onto stored receipts", {{2, "500000000000000", "0"}}, {{0, {2, "500000000000000", "0"}}}, {0}},
       {"one shipment onto stored shipments' value", {{4, "300000000000000", "2"}}, {{0, {4, "200000000000000", "2"}}}, {0}},
-      {"a small shipment making the stock's value at average price too large",
-       {{2, "100000000000", "0"}},
-       {{0, {4, "1", "100000"}}},
-       {0}},
-      {"an edit takes the place of its stored row",
-       {{2, "500000000000000", "1"}},
-       {{0, {2, "600000000000000", "1"}, true}},
-       {}},
-      {"products are summed apart",
-       {},
-       {{0, {2, "500000000000000", "0"}}, {1, {2, "500000000000000", "0"}}, {0, {2, "500000000000000", "0"}},
-        {1, {2, "400000000000000", "0"}}},
-       {2}},
-      {"a refused entry does not count for the ones after it",
-       {},
-       {{0, {2, "900000000000000", "1"}}, {0, {2, "100000000000000", "1"}}, {0, {2, "20000000000000", "1"}}},
-       {1}},
-      {"stored figures out of range: only what brings them back is taken",
-       {{2, "900000000000000", "1"}, {2, "100000000000000", "0"}},
-       {{0, {2, "1", "0"}}, {0, {4, "100000000000000", "1"}}},
-       {0}},
+      {"a small shipment making the stock's value at average price too large", {{2, "100000000000", "0"}}, {{0, {4, "1", "100000"}}}, {0}},
+      {"an edit takes the place of its stored row", {{2, "500000000000000", "1"}}, {{0, {2, "600000000000000", "1"}, true}}, {}},
+      {"products are summed apart", {}, {{0, {2, "500000000000000", "0"}}, {1, {2, "500000000000000", "0"}},
+       {0, {2, "500000000000000", "0"}}, {1, {2, "400000000000000", "0"}}}, {2}},
+      {"a refused entry does not count for the ones after it", {},
+       {{0, {2, "900000000000000", "1"}}, {0, {2, "100000000000000", "1"}}, {0, {2, "20000000000000", "1"}}}, {1}},
+      {"stored figures out of range: only what brings them back is taken", {{2, "900000000000000", "1"}, {2, "100000000000000", "0"}},
+       {{0, {2, "1", "0"}}, {0, {4, "100000000000000", "1"}}}, {0}},
   };
   int32_t prodId = 3000;
   for (const auto& c : cases) {
@@ -189,33 +166,23 @@ TEST_F(StatsTest, EntriesThatWouldMakeTheFiguresOverflowAreFound) {
     prodId += 2;
     int32_t first = -1;
     for (const Row& r : c.stored) {
-      const int32_t id = AddTran(prodId, r.type, r.units, r.price);
-      if (first < 0) first = id;
+      if (const int32_t id = AddTran(prodId, r.type, r.units, r.price); first < 0) first = id;
     }
     std::vector<clsTran> entries;
+    std::vector<store::TranRow> rows;  // the same, for one pass over the table
     for (const Entry& e : c.entries) {
-      clsTran t;
-      t.nTranID = e.replacesStored ? first : -1;
-      t.nProdId = prodId + e.product;
+      clsTran& t = entries.emplace_back();
+      store::TranRow& r = rows.emplace_back();
+      t.nTranID = r.id = e.replacesStored ? first : -1;
+      t.nProdId = r.prodId = prodId + e.product;
       t.udTranType = e.row.type;
-      t.curUnits = Cur(e.row.units);
-      t.curUnitPrice = Cur(e.row.price);
-      entries.push_back(t);
+      r.type = static_cast<store::TranType>(e.row.type);
+      t.curUnits = r.units = Cur(e.row.units);
+      t.curUnitPrice = r.unitPrice = Cur(e.row.price);
     }
     DATA4* tb = nullptr;
     EXPECT_EQ(gDB().TranFiguresOverflow(entries, tb), std::optional(c.refused));
     EXPECT_EQ(tb, nullptr);
-    // The same through one pass over the table, as for many products.
-    std::vector<store::TranRow> rows;
-    for (const clsTran& t : entries) {
-      store::TranRow r;
-      r.id = t.nTranID;
-      r.prodId = t.nProdId;
-      r.type = static_cast<store::TranType>(t.udTranType);
-      r.units = t.curUnits;
-      r.unitPrice = t.curUnitPrice;
-      rows.push_back(r);
-    }
     const auto onePass = store::Stock(gDB().Session()).Overflowing(rows, nullptr, 0);
     ASSERT_TRUE(onePass.ok());
     EXPECT_EQ(onePass.value, c.refused);

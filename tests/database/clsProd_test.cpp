@@ -154,43 +154,6 @@ TEST_F(ProdTest, ARowAnotherUserHoldsOrThatIsGoneIsNotRewritten) {
   rt::Err().Clear();
 }
 
-// Two editors of one product: after another user's change the second save asks; Yes
-// writes its entries, No takes the stored row into the record. A save with no change
-// since the load (also the editor's own second save) asks nothing.
-TEST_F(ProdTest, ASaveAfterAnotherUsersChangeAsksToOverwriteOrReload) {
-  const struct {
-    int answer;
-    bool saved;
-    const char* reorder;
-    const char* price;
-  } cases[] = {{ui::vbYes, true, "5.5", "9"}, {ui::vbNo, false, "11", "7.25"}};
-  for (const auto& c : cases) {
-    clsProd p = stocktest::SampleProduct();
-    ASSERT_TRUE(p.SaveProduct(tbProd, nullptr, true));
-    clsProd first, second;
-    ASSERT_TRUE(first.LoadProduct(p.nProdId, tbProd));
-    ASSERT_TRUE(second.LoadProduct(p.nProdId, tbProd));
-    first.sNotes = QStringLiteral("  kept  ");
-    ASSERT_TRUE(first.SaveProduct(tbProd, nullptr, true));
-    ASSERT_TRUE(first.SaveProduct(tbProd, nullptr, true));
-    {
-      dbtest::OtherUser other(gDB().ProductsTable());
-      ASSERT_TRUE(other.SetNumber(p.nProdId, "reordlev", 11));
-    }
-    second.sNotes = QStringLiteral("kept");
-    second.curStdPrice = Cur("9");
-    prompts->ExpectContaining(QStringLiteral("Another user has changed this product (Widget [A-100])"), c.answer);
-    EXPECT_EQ(second.SaveProduct(tbProd, nullptr, true), c.saved);
-    clsProd stored;
-    ASSERT_TRUE(stored.LoadProduct(p.nProdId, tbProd));
-    EXPECT_EQ(stored.curReOrderLevel, Cur(c.reorder));
-    EXPECT_EQ(stored.curStdPrice, Cur(c.price));
-    EXPECT_EQ(second.curReOrderLevel, stored.curReOrderLevel);  // written, or reloaded
-    EXPECT_EQ(second.curStdPrice, stored.curStdPrice);
-    EXPECT_TRUE(second.SaveProduct(tbProd, nullptr, true));
-  }
-}
-
 TEST_F(ProdTest, LoadFindsRowsByIdAndReadsTheHiddenFlagLoosely) {
   EXPECT_FALSE(clsProd().LoadProduct(0, tbProd));  // no message
   prompts->Expect(QStringLiteral("Product ID not found. Unable to read product record!"));

@@ -204,39 +204,54 @@ TEST_F(TranTest, AnUpdateOfARowAnotherUserHoldsChangesNothing) {
   EXPECT_EQ(back.curUnits, Cur("10"));
 }
 
-// Two editors of one row: after another user's change the second save asks; Yes writes
-// its entries whole, No takes the stored row into the record. Saves with no change
-// in between (also an editor's own second save) ask nothing.
+// Two editors of one product or transaction: after another user's change the second
+// save asks; Yes writes its entries whole, No takes the stored row into the record. Saves
+// with no change in between (also an editor's own second save) ask nothing.
 TEST_F(TranTest, ASaveAfterAnotherUsersChangeAsksToOverwriteOrReload) {
-  const struct {
-    int answer;
-    bool saved;
-    const char* units;
-    QString note;
-  } cases[] = {{ui::vbYes, true, "60", QString()}, {ui::vbNo, false, "50", QStringLiteral("counted")}};
-  for (const auto& c : cases) {
-    const int32_t id = AddTran(1000, 2, "10", "2");
-    clsTran first, second;
-    ASSERT_TRUE(gDB().GetTran(id, first));
-    ASSERT_TRUE(gDB().GetTran(id, second));
-    DATA4* tb = nullptr;
-    first.sNote = QStringLiteral("counted");
-    ASSERT_TRUE(gDB().SaveTran(1, first, tb));
-    ASSERT_TRUE(gDB().SaveTran(1, first, tb));
-    {
-      dbtest::OtherUser other(gDB().TranTable());
-      ASSERT_TRUE(other.SetNumber(id, "units", 50));
+  store::Table prodTable = gDB().OpenTable(gDB().ProductsTable());
+  DATA4* tbProd = prodTable.get();
+  ASSERT_NE(tbProd, nullptr);
+  DATA4* tbTran = nullptr;
+  auto check = [&](auto proto, auto add, auto load, auto save, auto editFirst, auto editSecond, const QString& table,
+                   const char* column, int value, const QString& prompt, auto expect) {
+    for (const bool yes : {true, false}) {
+      SCOPED_TRACE(yes);
+      const int32_t id = add();
+      auto first = proto, second = proto, stored = proto;
+      ASSERT_TRUE(load(id, first) && load(id, second));
+      editFirst(first);
+      ASSERT_TRUE(save(first) && save(first));  // the second save asks nothing
+      ASSERT_TRUE(dbtest::OtherUser(table).SetNumber(id, column, value));
+      editSecond(second);
+      prompts->ExpectContaining(prompt, yes ? ui::vbYes : ui::vbNo);
+      EXPECT_EQ(save(second), yes);
+      ASSERT_TRUE(load(id, stored));
+      expect(stored, second, yes, id);
+      EXPECT_TRUE(save(second));
     }
-    second.curUnits = Cur("60");
-    prompts->ExpectContaining(QStringLiteral("Another user has changed this transaction"), c.answer);
-    EXPECT_EQ(gDB().SaveTran(1, second, tb), c.saved);
-    clsTran stored;
-    ASSERT_TRUE(gDB().GetTran(id, stored));
-    EXPECT_EQ(Fields(stored), std::make_tuple(id, 1000, QStringLiteral("3/1/2026"), 2, Cur(c.units), Cur("2"), c.note,
-                                              -1, -1));
-    EXPECT_EQ(Fields(second), Fields(stored));  // written, or reloaded
-    EXPECT_TRUE(gDB().SaveTran(1, second, tb));
-  }
+  };
+  check(
+      clsProd(), [&] { clsProd p = stocktest::SampleProduct(); return p.SaveProduct(tbProd, nullptr, true) ? p.nProdId : -1; },
+      [&](int32_t id, clsProd& p) { return p.LoadProduct(id, tbProd); },
+      [&](clsProd& p) { return p.SaveProduct(tbProd, nullptr, true); },
+      [](clsProd& p) { p.sNotes = QStringLiteral("  kept  "); },
+      [](clsProd& p) { p.sNotes = QStringLiteral("kept"), p.curStdPrice = Cur("9"); }, gDB().ProductsTable(), "reordlev",
+      11, QStringLiteral("Another user has changed this product (Widget [A-100])"),
+      [](const clsProd& stored, const clsProd& second, bool yes, int32_t) {
+        EXPECT_EQ(std::pair(stored.curReOrderLevel, stored.curStdPrice), std::pair(Cur(yes ? "5.5" : "11"), Cur(yes ? "9" : "7.25")));
+        EXPECT_EQ(std::pair(second.curReOrderLevel, second.curStdPrice), std::pair(stored.curReOrderLevel, stored.curStdPrice));
+      });
+  check(
+      clsTran(), [&] { return tbTran = nullptr, AddTran(1000, 2, "10", "2"); },
+      [](int32_t id, clsTran& t) { return gDB().GetTran(id, t); },
+      [&](clsTran& t) { return gDB().SaveTran(1, t, tbTran); },
+      [](clsTran& t) { t.sNote = QStringLiteral("counted"); }, [](clsTran& t) { t.curUnits = Cur("60"); },
+      gDB().TranTable(), "units", 50, QStringLiteral("Another user has changed this transaction"),
+      [](const clsTran& stored, const clsTran& second, bool yes, int32_t id) {
+        EXPECT_EQ(Fields(stored), std::make_tuple(id, 1000, QStringLiteral("3/1/2026"), 2, Cur(yes ? "60" : "50"), Cur("2"),
+                                                  yes ? QString() : QStringLiteral("counted"), -1, -1));
+        EXPECT_EQ(Fields(second), Fields(stored));  // written, or reloaded
+      });
 }
 
 TEST_F(TranTest, CopyAppendsTheRemainderDatedAsTheOutstandingRow) {

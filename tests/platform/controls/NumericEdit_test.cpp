@@ -240,33 +240,14 @@ TEST(NumericEditTest, EveryEntryIsRoundedToThePlacesAndKeptInTheRange) {
 // at that place; digits are never joined across one. A text that reads as no number is
 // refused and the field keeps 7.
 TEST(NumericEditTest, SeparatorsOfEitherKindNeverJoinDigits) {
-  const struct {
-    const char* locale;
-    Entry entry;
-    const char* input;
-    const char* value;  // nullptr: refused
-  } cases[] = {
-      {"en_US", Entry::Typed, "1,5", "1.5"},
-      {"en_US", Entry::Typed, "12,345", "12345"},
-      {"en_US", Entry::Typed, "1,234,5", "1234.5"},
-      {"en_US", Entry::Pasted, "1,234.50", "1234.5"},
-      {"en_US", Entry::Pasted, "$12.50", "12.5"},
-      {"en_US", Entry::Pasted, "-$3.25", "-3.25"},
-      {"en_US", Entry::Pasted, "12.50 $", "12.5"},
-      {"en_US", Entry::Pasted, "1.234,50", nullptr},
-      {"en_US", Entry::Pasted, "1,23.5", nullptr},
-      {"en_US", Entry::Pasted, "1.5.2", nullptr},
-      {"de_DE", Entry::Typed, "2.5", "2.5"},
-      {"de_DE", Entry::Typed, "2.500", "2500"},
-      {"de_DE", Entry::Typed, "0.500", "0.5"},
-      {"de_DE", Entry::Typed, "1.234,5", "1234.5"},
-      {"de_DE", Entry::Pasted, "2.5", "2.5"},
-      {"de_DE", Entry::Pasted, "1.234,50", "1234.5"},
-      {"de_DE", Entry::Pasted, "12,50 \u20ac", "12.5"},
-      {"de_DE", Entry::Pasted, "1,234.50", nullptr},
-      {"de_DE", Entry::Set, "2.5", "2.5"},
-      {"fr_FR", Entry::Typed, "2.5", "2.5"},
-      {"fr_FR", Entry::Pasted, "1 234,5", "1234.5"},
+  const struct { const char* locale; Entry entry; const char* input; const char* value; /* nullptr: refused */ } cases[] = {
+      {"en_US", Entry::Typed, "1,5", "1.5"}, {"en_US", Entry::Typed, "12,345", "12345"}, {"en_US", Entry::Typed, "1,234,5", "1234.5"},
+      {"en_US", Entry::Pasted, "1,234.50", "1234.5"}, {"en_US", Entry::Pasted, "$12.50", "12.5"}, {"en_US", Entry::Pasted, "-$3.25", "-3.25"},
+      {"en_US", Entry::Pasted, "12.50 $", "12.5"}, {"en_US", Entry::Pasted, "1.234,50", nullptr}, {"en_US", Entry::Pasted, "1,23.5", nullptr},
+      {"en_US", Entry::Pasted, "1.5.2", nullptr}, {"de_DE", Entry::Typed, "2.5", "2.5"}, {"de_DE", Entry::Typed, "2.500", "2500"},
+      {"de_DE", Entry::Typed, "0.500", "0.5"}, {"de_DE", Entry::Typed, "1.234,5", "1234.5"}, {"de_DE", Entry::Pasted, "2.5", "2.5"},
+      {"de_DE", Entry::Pasted, "1.234,50", "1234.5"}, {"de_DE", Entry::Pasted, "12,50 \u20ac", "12.5"}, {"de_DE", Entry::Pasted, "1,234.50", nullptr},
+      {"de_DE", Entry::Set, "2.5", "2.5"}, {"fr_FR", Entry::Typed, "2.5", "2.5"}, {"fr_FR", Entry::Pasted, "1 234,5", "1234.5"},
   };
   for (const auto& c : cases) {
     testenv::ScopedLocale scoped(QString::fromLatin1(c.locale));
