@@ -198,6 +198,90 @@ uint32_t LittleEndian(const QByteArray& bytes, qsizetype at, int width) {
   return value;
 }
 
+uint32_t BigEndian(const QByteArray& bytes, qsizetype at, int width) {
+  uint32_t value = 0;
+  for (int i = 0; i < width; ++i) value = (value << 8) | static_cast<uint8_t>(bytes[at + i]);
+  return value;
+}
+
+// The chunks walked by their lengths up to the end of the closing one.
+bool HoldsWholePng(const QByteArray& bytes) {
+  const auto size = static_cast<uint64_t>(bytes.size());
+  uint64_t at = 8;
+  while (at + 12 <= size) {
+    const uint64_t length = BigEndian(bytes, static_cast<qsizetype>(at), 4);
+    if (length > size - at - 12) return false;
+    if (bytes.mid(static_cast<qsizetype>(at) + 4, 4) == "IEND") return true;
+    at += 12 + length;
+  }
+  return false;
+}
+
+// The segments walked by their lengths, each scan through its coded data, up to the
+// end-of-image marker.
+bool HoldsWholeJpeg(const QByteArray& bytes) {
+  const qsizetype size = bytes.size();
+  const auto byte = [&](qsizetype at) { return static_cast<uint8_t>(bytes[at]); };
+  if (size < 4 || byte(0) != 0xFF || byte(1) != 0xD8) return false;
+  qsizetype at = 2;
+  while (at + 1 < size) {
+    if (byte(at) != 0xFF) return false;
+    const uint8_t marker = byte(at + 1);
+    if (marker == 0xFF) {  // fill byte
+      ++at;
+      continue;
+    }
+    if (marker == 0xD9) return true;
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // no length
+      at += 2;
+      continue;
+    }
+    if (at + 4 > size) return false;
+    at += 2 + BigEndian(bytes, at + 2, 2);
+    if (at > size) return false;
+    if (marker != 0xDA) continue;
+    // Coded data ends at the first marker other than a stuffed zero or a restart.
+    for (; at + 1 < size; ++at) {
+      const uint8_t next = byte(at + 1);
+      if (byte(at) == 0xFF && next != 0 && next != 0xFF && (next < 0xD0 || next > 0xD7)) break;
+    }
+  }
+  return false;
+}
+
+// The blocks walked up to the trailer, with at least one image on the way.
+bool HoldsWholeGif(const QByteArray& bytes) {
+  const qsizetype size = bytes.size();
+  const auto byte = [&](qsizetype at) { return static_cast<uint8_t>(bytes[at]); };
+  const auto table = [](uint8_t flags) { return flags & 0x80 ? qsizetype{3} << ((flags & 7) + 1) : 0; };
+  // Data sub-blocks: a length byte and as many bytes, until a zero length.
+  const auto skipBlocks = [&](qsizetype at) -> qsizetype {
+    while (at < size && byte(at) != 0) at += 1 + byte(at);
+    return at < size ? at + 1 : -1;
+  };
+  if (size < 13) return false;
+  qsizetype at = 13 + table(byte(10));
+  bool image = false;
+  while (at >= 0 && at < size) {
+    switch (byte(at)) {
+      case 0x3B:
+        return image;
+      case 0x21:
+        at = skipBlocks(at + 2);
+        break;
+      case 0x2C:
+        if (at + 10 > size) return false;
+        at += 10 + table(byte(at + 9)) + 1;  // descriptor, local table, code size
+        at = skipBlocks(at);
+        image = true;
+        break;
+      default:
+        return false;
+    }
+  }
+  return false;
+}
+
 // Whether the bytes hold all the data their headers declare. The image reader fills
 // what a short file lacks with whatever memory holds, so a truncated file is refused
 // here before it is decoded.
@@ -245,16 +329,26 @@ bool HoldsWholeImage(const QByteArray& bytes, const QByteArray& format) {
     }
     return true;
   }
-  if (format == "png") {
-    // The closing chunk: its type, then its CRC.
-    const qsizetype end = bytes.lastIndexOf(QByteArrayView("IEND", 4));
-    return end >= 12 && static_cast<uint64_t>(end) + 8 <= size;
-  }
-  if (format == "jpeg" || format == "jpg") {
-    // The end-of-image marker closes every whole file.
-    return bytes.lastIndexOf(QByteArrayView("\xFF\xD9", 2)) > 2;
-  }
-  return true;
+  if (format == "png") return HoldsWholePng(bytes);
+  if (format == "jpeg" || format == "jpg") return HoldsWholeJpeg(bytes);
+  if (format == "gif") return HoldsWholeGif(bytes);
+  // Nothing else is offered to open: a format without a check is refused.
+  return false;
+}
+
+// An 8-bit palette image with a short colour table would pass for a 4-bit one (pictures
+// tell their depth by the table's size): its table is filled up to 256 entries.
+void KeepSourceDepth(QImage& image, const QByteArray& bytes, const QByteArray& format) {
+  if (image.format() != QImage::Format_Indexed8 || image.colorCount() >= 256) return;
+  uint32_t bits = 0;
+  if (format == "bmp")
+    bits = LittleEndian(bytes, 14, 4) == 12 ? LittleEndian(bytes, 24, 2) : LittleEndian(bytes, 28, 2);
+  else if (format == "png" && static_cast<uint8_t>(bytes[25]) == 3)  // palette colour type
+    bits = static_cast<uint8_t>(bytes[24]);
+  if (bits != 8) return;
+  QList<QRgb> table = image.colorTable();
+  table.resize(256, qRgb(0, 0, 0));
+  image.setColorTable(table);
 }
 
 }  // namespace
@@ -327,6 +421,7 @@ HRESULT OleLoadPicture(IStream* stream, LONG size, BOOL, REFIID iid, void** out)
     const bool icon = format == "ico";
     QImage image = reader.read();
     if (image.isNull()) return CTL_E_INVALIDPICTURE;
+    com::KeepSourceDepth(image, bytes, format);
     PICTDESC desc;
     desc.picType = icon ? PICTYPE_ICON : PICTYPE_BITMAP;
     desc.image = &image;

@@ -5,9 +5,9 @@
 // A "png" input is a PNG file whose chunk CRCs are first made right (so mutations
 // reach the chunk readers): decoded, split into its images, and each image packed
 // again. A "bmp" input is a .bmp file, read and written back, taken as a packed DIB as
-// it stands, and loaded as a picture file (.bmp, .ico and the other kinds the pages
-// open). Whatever a reader accepts is written out whole and cut short again: no cut may
-// be accepted. Each Run function answers false when one was.
+// it stands, and loaded as a picture file (.bmp, .gif, .jpg, .png, .ico and .cur, the
+// kinds the pages open). Whatever a reader accepts is written out whole and cut short
+// again: no cut may be accepted. Each Run function answers false when one was.
 
 #include <algorithm>
 #include <cstddef>
@@ -88,26 +88,34 @@ inline bool RunPngInput(const uint8_t* data, size_t size) {
   return true;
 }
 
-// A picture file as the pages load one; its saved form cut short must not load.
+// A picture file as the pages load one: no cut of it may load as anything but the
+// whole file's image (bytes past the file's end may go), and its saved form cut short
+// must not load.
 inline bool RunPictureInput(const uint8_t* data, size_t size) {
-  auto stream = com::MemoryStream::Over(QByteArray(reinterpret_cast<const char*>(data),
-                                                   static_cast<qsizetype>(size)));
-  com::Ref<IPicture> picture;
-  if (FAILED(OleLoadPicture(stream.get(), 0, FALSE, IID_IPicture, picture.OutVoid()))) return true;
+  const auto load = [](const QByteArray& bytes, QImage* image) {
+    auto stream = com::MemoryStream::Over(bytes);
+    com::Ref<IPicture> picture;
+    if (FAILED(OleLoadPicture(stream.get(), 0, FALSE, IID_IPicture, picture.OutVoid()))) return picture;
+    picture->GetImage(image);
+    return picture;
+  };
+  const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   QImage image;
-  picture->GetImage(&image);
+  const com::Ref<IPicture> picture = load(input, &image);
+  if (!picture) return true;
   Touch(image);
+  for (qsizetype cut = 0; cut < input.size(); ++cut) {
+    QImage part;
+    if (load(input.left(cut), &part) && part != image) return false;
+  }
   auto saved = com::MemoryStream::Over();
   LONG length = 0;
   if (FAILED(picture->SaveAsFile(saved.get(), TRUE, &length))) return true;
   QByteArray whole;
   saved->Seek(0, STREAM_SEEK_SET, nullptr);
   if (FAILED(com::ReadRest(saved.get(), whole))) return true;
-  for (size_t cut : Cuts(static_cast<size_t>(whole.size()))) {
-    auto part = com::MemoryStream::Over(whole.left(static_cast<qsizetype>(cut)));
-    com::Ref<IPicture> loaded;
-    if (SUCCEEDED(OleLoadPicture(part.get(), 0, FALSE, IID_IPicture, loaded.OutVoid()))) return false;
-  }
+  for (size_t cut : Cuts(static_cast<size_t>(whole.size())))
+    if (load(whole.left(static_cast<qsizetype>(cut)), nullptr)) return false;
   return true;
 }
 

@@ -33,8 +33,8 @@ TEST(ImageFuzzRegression, SavedInputsAreReadSafely) {
   EXPECT_GT(replayed, 0);
 }
 
-// Every cut of a core-header bitmap, of a packed DIB file and of a PNG strip is refused
-// by the reader the pages use (the picture tests cut other bitmaps and icons).
+// Every cut of a picture file of each kind the pages open, of a packed DIB file and of a
+// PNG strip is refused by the reader the pages use; the whole file is read.
 TEST(ImageFuzzRegression, NoCutOfAWholeFileIsAccepted) {
   const auto picture = [](const std::string& bytes, size_t size) {
     auto stream = com::MemoryStream::Over(QByteArray(bytes.data(), static_cast<qsizetype>(size)));
@@ -47,17 +47,21 @@ TEST(ImageFuzzRegression, NoCutOfAWholeFileIsAccepted) {
   const auto png = [](const std::string& bytes, size_t size) {
     return qvp::DecodePngStrip(reinterpret_cast<const uint8_t*>(bytes.data()), size).has_value();
   };
-  const std::string bmp4 = pngtest::ReadFile(Inputs().filePath(QStringLiteral("bmp-seed-4-bit")));
+  const auto seed = [](const char* name) { return pngtest::ReadFile(Inputs().filePath(QLatin1String(name))); };
   const struct {
     const char* kind;
     std::string whole;
     std::function<bool(const std::string&, size_t)> reads;
   } kinds[] = {
-      {"core-header bitmap",
-       pngtest::ReadFile(Inputs().filePath(QStringLiteral("bmp-seed-core-header"))), picture},
-      {"packed DIB file", bmp4, dib},
-      {"PNG strip", pngtest::ReadFile(Inputs().filePath(QStringLiteral("png-seed-2-bit-palette"))),
-       png},
+      {"core-header bitmap", seed("bmp-seed-core-header"), picture},
+      {"4-bit bitmap", seed("bmp-seed-4-bit"), picture},
+      {"GIF", seed("bmp-seed-gif"), picture},
+      {"JPEG", seed("bmp-seed-jpeg"), picture},
+      {"PNG picture", seed("bmp-seed-png"), picture},
+      {"icon", seed("bmp-seed-icon"), picture},
+      {"cursor", seed("bmp-seed-cursor"), picture},
+      {"packed DIB file", seed("bmp-seed-4-bit"), dib},
+      {"PNG strip", seed("png-seed-2-bit-palette"), png},
   };
   for (const auto& k : kinds) {
     SCOPED_TRACE(k.kind);
