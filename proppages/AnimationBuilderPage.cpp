@@ -246,8 +246,9 @@ void CQVCustPictPropPage::FindRowsIn(ITypeInfo* type, int depth) {
   for (UINT i = 0; i < a.cFuncs; ++i) {
     FUNCDESC* func = nullptr;
     if (FAILED(type->GetFuncDesc(i, &func)) || !func) continue;
-    const bool kept = (func->invkind == INVOKE_FUNC || func->invkind == INVOKE_PROPERTYGET) &&
-                      !(func->wFuncFlags & FUNCFLAG_FHIDDEN) && func->memid != kDispidHidden;
+    // Methods are never called to read a value.
+    const bool kept = func->invkind == INVOKE_PROPERTYGET && !(func->wFuncFlags & FUNCFLAG_FHIDDEN) &&
+                      func->memid != kDispidHidden;
     if (kept) {
       // A vtable property get returns HRESULT and hands its value out through its one
       // parameter; a dispatch one returns the value itself.
@@ -262,8 +263,9 @@ void CQVCustPictPropPage::FindRowsIn(ITypeInfo* type, int depth) {
 }
 
 void CQVCustPictPropPage::ConsiderMember(ITypeInfo* type, MEMBERID id, const TYPEDESC& desc) {
+  // The type first: only a picture property is asked for its value.
   com::Variant value;
-  if (FAILED(com::GetProperty(control_.get(), id, value)) || !IsPictureType(type, desc)) return;
+  if (!IsPictureType(type, desc) || FAILED(com::GetProperty(control_.get(), id, value))) return;
   Row row;
   row.id = id;
   BSTR name = nullptr;

@@ -280,7 +280,10 @@ com::TypeLibBuilder PictureTypes() {
       .Property(6, QStringLiteral("PictureCount"), VT_I4)
       .Property(7, QStringLiteral("PictureCountFrames"), VT_I2)
       .Property(8, QStringLiteral("PictureHidden"), picture, false, VARFLAG_FHIDDEN)
-      .Property(9, QStringLiteral("PictureHiddenFrames"), VT_I2);
+      .Property(9, QStringLiteral("PictureHiddenFrames"), VT_I2)
+      .Function(10, QStringLiteral("AboutBox"), INVOKE_FUNC, VT_EMPTY)
+      .Function(11, QStringLiteral("PictureMade"), INVOKE_FUNC, picture)
+      .Property(12, QStringLiteral("PictureMadeFrames"), VT_I2);
   return b;
 }
 
@@ -301,8 +304,14 @@ class PictureControl final : public test::TestControl<> {
         return com::Variant::Dispatch(p.get());
       });
     dispatcher_.Getter(2, [walkFrames] { return com::Variant::I2(walkFrames); });
-    for (DISPID id : {4, 6, 7, 9}) dispatcher_.Getter(id, [] { return com::Variant::I2(0); });
+    for (DISPID id : {4, 6, 7, 9, 12}) dispatcher_.Getter(id, [] { return com::Variant::I2(0); });
+    for (DISPID id : {10, 11})
+      dispatcher_.On(id, INVOKE_FUNC, [this](com::Invocation&) {
+        ++methodCalls;
+        return S_OK;
+      });
   }
+  int methodCalls = 0;
 
  private:
   QImage walk_;
@@ -326,6 +335,8 @@ TEST(AnimationPageProperties, OnlyFramedPicturePropertiesAreListed) {
     auto* combo = host.Find<QComboBox>("1003");
     ASSERT_EQ(combo->count(), 1);
     EXPECT_EQ(combo->itemText(0), "PictureWalk");
+    // Methods, with or without a picture result, are never called to read a value.
+    EXPECT_EQ(static_cast<PictureControl*>(control.get())->methodCalls, 0);
   }
   // Objects without the list-bar interface are refused.
   PageHost other(kAnimationPage);

@@ -312,23 +312,41 @@ TEST_F(PngGeneratorTest, LoadPreviewAndSaveAsPng) {
   EXPECT_FALSE(host_.Dirty());
 }
 
-// A palette bitmap is written at its own depth with as many palette entries.
+// A palette bitmap is shown and written at its own depth with as many palette entries,
+// whatever number of colours its table declares.
 TEST_F(PngGeneratorTest, PaletteBitmapsKeepTheirDepth) {
-  for (const int bits : {1, 4, 8}) {
-    SCOPED_TRACE(bits);
-    Browse(Bitmap("palette.bmp", 16, 8, qRgb(0, 0, 0), bits));
+  const struct {
+    int bits;
+    uint32_t used;  // colours in the file's table, 0 for all
+    const char* status;
+  } cases[] = {
+      {1, 0, "Image: 16 x 8 x 2"},   {4, 0, "Image: 16 x 8 x 16"},   {4, 12, "Image: 16 x 8 x 16"},
+      {8, 0, "Image: 16 x 8 x 256"}, {8, 12, "Image: 16 x 8 x 256"}, {8, 16, "Image: 16 x 8 x 256"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.bits << " bits, " << c.used << " colours");
+    PackedDib dib = BitmapToPackedDib(Filled(16, 8, QImage::Format_RGB32, qRgb(0, 0, 0)), nullptr, c.bits);
+    if (c.used) {
+      const auto table = dib.begin() + 40;
+      dib.erase(table + 4 * c.used, table + 4 * (1 << c.bits));
+      for (int i = 0; i < 4; ++i) dib[32 + i] = static_cast<uint8_t>(c.used >> (8 * i));
+    }
+    const QString in = Path("palette.bmp");
+    ASSERT_EQ(WriteDibFile(dib, in), DibWriteResult::kWritten);
+    Browse(in);
+    EXPECT_EQ(Status(), c.status);
     const QString out = Path("palette.png");
     SaveAs(out);
     QFile png(out);
     ASSERT_TRUE(png.open(QIODevice::ReadOnly));
     const QByteArray bytes = png.readAll();
     ASSERT_GT(bytes.size(), 33);
-    EXPECT_EQ(bytes[24], bits);  // IHDR bit depth
-    EXPECT_EQ(bytes[25], 3);     // palette colour type
+    EXPECT_EQ(bytes[24], c.bits);  // IHDR bit depth
+    EXPECT_EQ(bytes[25], 3);       // palette colour type
     const qsizetype plte = bytes.indexOf("PLTE");
     ASSERT_GT(plte, 4);
     const int entries = ((uchar(bytes[plte - 2]) << 8) | uchar(bytes[plte - 1])) / 3;
-    EXPECT_EQ(entries, 1 << bits);
+    EXPECT_EQ(entries, 1 << c.bits);
   }
   EXPECT_TRUE(prompts_->Shown().isEmpty());
 }
