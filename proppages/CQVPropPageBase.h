@@ -62,6 +62,8 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
   CQVPropPageBase(IUnknown* outer, int index);
   ~CQVPropPageBase() override;
   void* FindInterface(REFIID iid) override;
+  // A page released while active ends as Deactivate would.
+  void FinalRelease() override { Deactivate(); }
 
   // Page messages other than kMsgNewObjects and kMsgApply; true when handled.
   virtual bool DialogProc(UINT message, WPARAM wParam, LPARAM lParam);

@@ -90,16 +90,18 @@ void ShowSaveErrorBox(const QString& path) {
   ui::MsgBox(path, ui::vbOKOnly | ui::vbCritical, QStringLiteral("Error Saving File"));
 }
 
-HRESULT SinkConnection::Advise(IUnknown* control, IUnknown* sink) {
+HRESULT SinkConnection::Advise(IUnknown* control, IPropertyNotifySink* page) {
   Unadvise();
   auto container = com::QueryAs<IConnectionPointContainer>(control, IID_IConnectionPointContainer);
   if (!container) return E_FAIL;
   com::Ref<IConnectionPoint> point;
   if (FAILED(container->FindConnectionPoint(IID_IPropertyNotifySink, point.Out())) || !point)
     return E_FAIL;
+  auto forwarder = NotifyForwarder::Make(page);
   DWORD cookie = 0;
-  if (FAILED(point->Advise(sink, &cookie))) return E_FAIL;
+  if (FAILED(point->Advise(forwarder.get(), &cookie))) return E_FAIL;
   point_ = std::move(point);
+  forwarder_ = std::move(forwarder);
   cookie_ = cookie;
   return S_OK;
 }
@@ -109,6 +111,8 @@ void SinkConnection::Unadvise() {
   com::Ref<IConnectionPoint> point = std::move(point_);
   point_ = {};
   point->Unadvise(cookie_);
+  forwarder_->Detach();
+  forwarder_ = {};
   cookie_ = 0;
 }
 

@@ -47,7 +47,28 @@ void ShowSaveErrorBox(const QString& path);
 // next paint), for the widget's life.
 void WatchPaint(QWidget* widget, std::function<void()> onPaint);
 
-// One IPropertyNotifySink advise on a control's connection point.
+// The sink a control is advised with: it forwards to the page until detached, so an
+// advise never keeps the page alive.
+class NotifyForwarder final : public com::ComObject<IPropertyNotifySink> {
+ public:
+  static com::Ref<NotifyForwarder> Make(IPropertyNotifySink* page) {
+    return com::Ref<NotifyForwarder>(new NotifyForwarder(page));
+  }
+  HRESULT OnChanged(DISPID id) override { return page_ ? page_->OnChanged(id) : S_OK; }
+  HRESULT OnRequestEdit(DISPID id) override { return page_ ? page_->OnRequestEdit(id) : S_OK; }
+  void Detach() { page_ = nullptr; }
+
+ private:
+  explicit NotifyForwarder(IPropertyNotifySink* page) : ComObject(nullptr), page_(page) {}
+  void* FindInterface(REFIID iid) override {
+    return iid == IID_IPropertyNotifySink ? Face<IPropertyNotifySink>() : nullptr;
+  }
+
+  IPropertyNotifySink* page_;
+};
+
+// One IPropertyNotifySink advise on a control's connection point, through a forwarder
+// to the page.
 class SinkConnection {
  public:
   SinkConnection() = default;
@@ -56,12 +77,13 @@ class SinkConnection {
   ~SinkConnection() { Unadvise(); }
 
   // E_FAIL when the control has no such point or refuses the sink.
-  HRESULT Advise(IUnknown* control, IUnknown* sink);
+  HRESULT Advise(IUnknown* control, IPropertyNotifySink* page);
   void Unadvise();
   bool Connected() const { return static_cast<bool>(point_); }
 
  private:
   com::Ref<IConnectionPoint> point_;
+  com::Ref<NotifyForwarder> forwarder_;
   DWORD cookie_ = 0;
 };
 

@@ -148,29 +148,11 @@ class CQVPropertyPage::Control {
   DWORD cookie_ = 0;
 };
 
-// The sink the controls are advised with: it forwards to the page while the page lives,
-// so an advise never keeps the page alive.
-class CQVPropertyPage::Sink final : public com::ComObject<IPropertyNotifySink> {
- public:
-  Sink(IUnknown* outer, CQVPropertyPage* page) : ComObject(outer), page_(page) {}
-  HRESULT OnChanged(DISPID id) override { return page_ ? page_->OnChanged(id) : S_OK; }
-  HRESULT OnRequestEdit(DISPID id) override { return page_ ? page_->OnRequestEdit(id) : S_OK; }
-  void Detach() { page_ = nullptr; }
-
- protected:
-  void* FindInterface(REFIID iid) override {
-    return iid == IID_IPropertyNotifySink ? Face<IPropertyNotifySink>() : nullptr;
-  }
-
- private:
-  CQVPropertyPage* page_;
-};
-
 // --- page ---
 
 CQVPropertyPage::CQVPropertyPage(IUnknown* outer, int index, bool categorized)
     : CQVPropPageBase(outer, index), categorized_(categorized) {
-  sink_ = com::Ref<Sink>(new Sink(nullptr, this));
+  sink_ = NotifyForwarder::Make(this);
 }
 
 CQVPropertyPage::~CQVPropertyPage() {

@@ -19,6 +19,8 @@
 
 namespace qvp {
 
+class NotifyForwarder;
+
 inline constexpr IID IID_ICategorizeProperties =
     com::MakeGuid("4D07FC10-F931-11CE-B001-00AA006884E5");
 
@@ -116,7 +118,6 @@ class CQVPropertyPage : public CQVPropPageBase, public PropertyListHost {
 
  private:
   class Control;
-  class Sink;
 
   void Reset();
   // Reads one object's properties into `out`.
@@ -152,7 +153,7 @@ class CQVPropertyPage : public CQVPropPageBase, public PropertyListHost {
   RowList headers_;  // categorized view
   CategoryTable categories_;
   QPointer<PropertyListView> list_;  // gone with the dialog, whoever deletes it
-  com::Ref<Sink> sink_;
+  com::Ref<NotifyForwarder> sink_;
   bool applying_ = false;
   std::set<DISPID> changedDuringApply_;
   bool refreshPending_ = false;

@@ -14,7 +14,8 @@ HRESULT UnknownObject::NonDelegating::QueryInterface(REFIID iid, void** out) {
 ULONG UnknownObject::NonDelegating::Release() {
   const ULONG left = --refs;
   if (left == 0) {
-    refs = 1;  // guards against re-entry from the destructor
+    refs = 1;  // guards against re-entry from the final release and the destructor
+    self->FinalRelease();
     delete self;
   }
   return left;

@@ -61,6 +61,9 @@ class UnknownObject {
     ObjectTable::ObjectCreated();
   }
   virtual ~UnknownObject() { ObjectTable::ObjectDestroyed(); }
+  // Called once by the last Release, while the object is still whole, before it is
+  // deleted; references taken and given back meanwhile do not delete it again.
+  virtual void FinalRelease() {}
 
   // The interface pointer answering iid (IUnknown excepted), without a reference;
   // null when the object does not have it.

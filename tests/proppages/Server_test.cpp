@@ -99,6 +99,36 @@ TEST_F(ServerTest, HostRegistersCreatesActivatesAndUnregistersEveryPage) {
   EXPECT_EQ(unreg(), S_OK);
 }
 
+// A host that releases an active page without deactivating it: the last Release ends
+// the page as Deactivate would, its widgets leave the frame and nothing of it is left.
+TEST_F(ServerTest, TheLastReleaseOfAnActivePageEndsIt) {
+  com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
+  ASSERT_TRUE(module.IsLoaded()) << module.Error().toStdString();
+  auto canUnload = module.Function<com::DllCanUnloadNowFn>("DllCanUnloadNow");
+  auto getClass = module.Function<com::DllGetClassObjectFn>("DllGetClassObject");
+  ctl::ListBarModel model;
+  model.Groups().Add(0, QStringLiteral("g"), QStringLiteral("Group"));
+  ctl::ListBarAutomationHost control(model);
+  auto site = com::Create<com::FakePageSite, IPropertyPageSite>(IID_IPropertyPageSite);
+  for (const qvp::PageEntry& e : qvp::Pages()) {
+    SCOPED_TRACE(e.objectName);
+    Ref<IClassFactory> factory;
+    ASSERT_EQ(getClass(e.clsid, IID_IClassFactory, factory.OutVoid()), S_OK);
+    IPropertyPage* page = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void**>(&page)), S_OK);
+    factory = {};
+    ASSERT_EQ(page->SetPageSite(site.get()), S_OK);
+    IUnknown* objects[] = {control.Object()};
+    ASSERT_EQ(page->SetObjects(1, objects), S_OK);
+    QWidget frame;
+    const RECT rect{0, 0, 200, 120};
+    ASSERT_EQ(page->Activate(&frame, &rect, FALSE), S_OK);
+    EXPECT_EQ(page->Release(), 0u);
+    EXPECT_TRUE(frame.findChildren<QWidget*>().isEmpty());
+    EXPECT_EQ(canUnload(), S_OK);
+  }
+}
+
 TEST_F(ServerTest, ClassObjectRequestsAreChecked) {
   com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
   ASSERT_TRUE(module.IsLoaded());
