@@ -110,7 +110,7 @@ std::optional<int> AskFrameCount(const QString& path, QWidget* owner) {
   return dialog.Count();
 }
 
-HRESULT CQVCustPictPropPage::Help(LPCOLESTR) {
+HRESULT CQVCustPictPropPage::OnHelp(LPCOLESTR) {
   const Row* row = selected_ >= 0 ? &rows_[static_cast<size_t>(selected_)] : nullptr;
   return row ? ShowPageHelp(row->helpContext) : E_FAIL;
 }
@@ -561,7 +561,7 @@ HRESULT CQVCustPictPropPage::OnApply() {
   return S_OK;
 }
 
-HRESULT CQVCustPictPropPage::OnChanged(DISPID id) {
+HRESULT CQVCustPictPropPage::OnPropertyChanged(DISPID id) {
   for (size_t i = 0; i < rows_.size(); ++i) {
     Row& row = rows_[i];
     if (row.id != id && row.framesId != id) continue;

@@ -33,8 +33,8 @@ class CQVCustPictPropPage final : public CQVControlPage {
     return CreatePage<CQVCustPictPropPage>(outer, iid, out);
   }
 
-  HRESULT Help(LPCOLESTR helpDir) override;
-  HRESULT OnChanged(DISPID id) override;
+  HRESULT OnHelp(LPCOLESTR helpDir) override;
+  HRESULT OnPropertyChanged(DISPID id) override;
 
   // One animated picture property.
   struct Row {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QThread>
 #include <functional>
 
 #include "platform/com/Memory.h"
@@ -45,6 +46,11 @@ class HelpKeyWatcher final : public QObject {
 
 }  // namespace
 
+bool OnUiThread() {
+  const QCoreApplication* app = QCoreApplication::instance();
+  return !app || QThread::currentThread() == app->thread();
+}
+
 CQVPropPageBase::CQVPropPageBase(IUnknown* outer, int index) : ComObject(outer), index_(index) {}
 
 CQVPropPageBase::~CQVPropPageBase() {
@@ -60,11 +66,13 @@ void* CQVPropPageBase::FindInterface(REFIID iid) {
 }
 
 HRESULT CQVPropPageBase::SetPageSite(IPropertyPageSite* site) {
+  if (!OnUiThread()) return RPC_E_WRONG_THREAD;
   site_ = com::Ref<IPropertyPageSite>(site);
   return S_OK;
 }
 
 HRESULT CQVPropPageBase::Activate(HWND parent, const RECT* rect, BOOL) {
+  if (!OnUiThread()) return RPC_E_WRONG_THREAD;
   return com::Guarded([&]() -> HRESULT {
     if (!rect) return E_POINTER;
     if (!ValidRect(*rect)) return E_INVALIDARG;
@@ -82,6 +90,7 @@ HRESULT CQVPropPageBase::Activate(HWND parent, const RECT* rect, BOOL) {
 }
 
 HRESULT CQVPropPageBase::Deactivate() {
+  if (!OnUiThread()) return RPC_E_WRONG_THREAD;
   if (!dialog_) return S_OK;
   DialogProc(kMsgFreeObjects, 0, 0);
   delete dialog_.data();
@@ -90,6 +99,7 @@ HRESULT CQVPropPageBase::Deactivate() {
 }
 
 HRESULT CQVPropPageBase::GetPageInfo(PROPPAGEINFO* info) {
+  if (!OnUiThread()) return RPC_E_WRONG_THREAD;
   if (!info) return E_POINTER;
   const PageEntry& e = Entry();
   PROPPAGEINFO filled;
@@ -109,6 +119,7 @@ HRESULT CQVPropPageBase::GetPageInfo(PROPPAGEINFO* info) {
 }
 
 HRESULT CQVPropPageBase::SetObjects(ULONG count, IUnknown** objects) {
+  if (!OnUiThread()) return RPC_E_WRONG_THREAD;
   if (count > kMaxObjects) return E_INVALIDARG;
   if (count && !objects) return E_POINTER;
   for (ULONG i = 0; i < count; ++i)
@@ -123,12 +134,14 @@ HRESULT CQVPropPageBase::SetObjects(ULONG count, IUnknown** objects) {
 }
 
 HRESULT CQVPropPageBase::Show(UINT cmdShow) {
+  if (!OnUiThread()) return RPC_E_WRONG_THREAD;
   if (!dialog_) return E_UNEXPECTED;
   dialog_->setVisible(cmdShow != SW_HIDE);
   return S_OK;
 }
 
 HRESULT CQVPropPageBase::Move(const RECT* rect) {
+  if (!OnUiThread()) return RPC_E_WRONG_THREAD;
   if (!rect) return E_POINTER;
   if (!ValidRect(*rect)) return E_INVALIDARG;
   if (!dialog_) return E_UNEXPECTED;
@@ -136,9 +149,13 @@ HRESULT CQVPropPageBase::Move(const RECT* rect) {
   return S_OK;
 }
 
-HRESULT CQVPropPageBase::IsPageDirty() { return dirty_ ? S_OK : S_FALSE; }
+HRESULT CQVPropPageBase::IsPageDirty() {
+  if (!OnUiThread()) return RPC_E_WRONG_THREAD;
+  return dirty_ ? S_OK : S_FALSE;
+}
 
 HRESULT CQVPropPageBase::Apply() {
+  if (!OnUiThread()) return RPC_E_WRONG_THREAD;
   const HRESULT hr = com::Guarded([&] { return OnApply(); });
   if (SUCCEEDED(hr))
     dirty_ = false;
@@ -147,21 +164,32 @@ HRESULT CQVPropPageBase::Apply() {
   return hr;
 }
 
-HRESULT CQVPropPageBase::Help(LPCOLESTR) { return S_OK; }
+HRESULT CQVPropPageBase::Help(LPCOLESTR helpDir) {
+  if (!OnUiThread()) return RPC_E_WRONG_THREAD;
+  return OnHelp(helpDir);
+}
 
 HRESULT CQVPropPageBase::TranslateAccelerator(MSG* msg) {
+  if (!OnUiThread()) return RPC_E_WRONG_THREAD;
   if (!msg) return E_POINTER;
   if (msg->message == WM_KEYDOWN && OnKey(msg->wParam, msg->lParam)) return S_OK;
   return S_FALSE;
 }
 
 HRESULT CQVPropPageBase::EditProperty(DISPID id) {
+  if (!OnUiThread()) return RPC_E_WRONG_THREAD;
   return DialogProc(kMsgEditProperty, static_cast<WPARAM>(id), 0) ? S_OK : E_NOTIMPL;
 }
 
-HRESULT CQVPropPageBase::OnChanged(DISPID) { return S_OK; }
+HRESULT CQVPropPageBase::OnChanged(DISPID id) {
+  if (!OnUiThread()) return RPC_E_WRONG_THREAD;
+  return OnPropertyChanged(id);
+}
 
-HRESULT CQVPropPageBase::OnRequestEdit(DISPID) { return S_OK; }
+HRESULT CQVPropPageBase::OnRequestEdit(DISPID id) {
+  if (!OnUiThread()) return RPC_E_WRONG_THREAD;
+  return OnPropertyRequestEdit(id);
+}
 
 bool CQVPropPageBase::DialogProc(UINT, WPARAM, LPARAM) { return false; }
 

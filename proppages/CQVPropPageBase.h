@@ -7,7 +7,8 @@
 // The page messages reach the virtual operations: kMsgNewObjects (after Activate and
 // after SetObjects while the dialog exists) calls OnNewObjects, kMsgApply (Apply) calls
 // OnApply, kMsgEditProperty (EditProperty) and kMsgFreeObjects (before the dialog goes)
-// go to DialogProc. F1 answers with the page's Help. UI thread only.
+// go to DialogProc. F1 answers with the page's Help. Every entry point answers
+// RPC_E_WRONG_THREAD when called from another thread than the user-interface thread.
 
 #include <QPointer>
 #include <QWidget>
@@ -33,24 +34,28 @@ inline constexpr SIZE kDefaultPageSize{320, 240};
 // The size of a child page of 300 x 151 dialog units in the pages' 8-point font.
 inline constexpr SIZE kChildPageSize{450, 246};
 
+// Whether the caller runs on the thread of the application's widgets (true while
+// there is no application).
+bool OnUiThread();
+
 class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySink> {
  public:
   // IPropertyPage2
-  HRESULT SetPageSite(IPropertyPageSite* site) override;
-  HRESULT Activate(HWND parent, const RECT* rect, BOOL modal) override;
-  HRESULT Deactivate() override;
-  HRESULT GetPageInfo(PROPPAGEINFO* info) override;
-  HRESULT SetObjects(ULONG count, IUnknown** objects) override;
-  HRESULT Show(UINT cmdShow) override;
-  HRESULT Move(const RECT* rect) override;
-  HRESULT IsPageDirty() override;
-  HRESULT Apply() override;
-  HRESULT Help(LPCOLESTR helpDir) override;
-  HRESULT TranslateAccelerator(MSG* msg) override;
-  HRESULT EditProperty(DISPID id) override;
+  HRESULT SetPageSite(IPropertyPageSite* site) final;
+  HRESULT Activate(HWND parent, const RECT* rect, BOOL modal) final;
+  HRESULT Deactivate() final;
+  HRESULT GetPageInfo(PROPPAGEINFO* info) final;
+  HRESULT SetObjects(ULONG count, IUnknown** objects) final;
+  HRESULT Show(UINT cmdShow) final;
+  HRESULT Move(const RECT* rect) final;
+  HRESULT IsPageDirty() final;
+  HRESULT Apply() final;
+  HRESULT Help(LPCOLESTR helpDir) final;
+  HRESULT TranslateAccelerator(MSG* msg) final;
+  HRESULT EditProperty(DISPID id) final;
   // IPropertyNotifySink
-  HRESULT OnChanged(DISPID id) override;
-  HRESULT OnRequestEdit(DISPID id) override;
+  HRESULT OnChanged(DISPID id) final;
+  HRESULT OnRequestEdit(DISPID id) final;
 
   int PageIndex() const { return index_; }
   const PageEntry& Entry() const { return PageObjectTable[index_]; }
@@ -69,6 +74,10 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
   virtual bool DialogProc(UINT message, WPARAM wParam, LPARAM lParam);
   // A key pressed in the page; true when consumed. F1 shows the page's help.
   virtual bool OnKey(WPARAM key, LPARAM data);
+  // What Help, OnChanged and OnRequestEdit do for the page.
+  virtual HRESULT OnHelp(LPCOLESTR) { return S_OK; }
+  virtual HRESULT OnPropertyChanged(DISPID) { return S_OK; }
+  virtual HRESULT OnPropertyRequestEdit(DISPID) { return S_OK; }
   // The held objects changed or the dialog was created.
   virtual HRESULT OnNewObjects() { return S_OK; }
   // Writes the page's changes to the objects.

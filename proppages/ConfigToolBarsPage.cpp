@@ -13,7 +13,7 @@ namespace {
 constexpr DWORD kHelpContext = 700;
 }
 
-HRESULT CQVConfigToolBarsPropPage::Help(LPCOLESTR) { return ShowPageHelp(kHelpContext); }
+HRESULT CQVConfigToolBarsPropPage::OnHelp(LPCOLESTR) { return ShowPageHelp(kHelpContext); }
 
 void CQVConfigToolBarsPropPage::BuildDialog(QWidget* dialog) {
   auto* configure = ui::NamedButton(QStringLiteral("&Configure..."), QStringLiteral("1043"), dialog);

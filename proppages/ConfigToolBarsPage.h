@@ -15,7 +15,7 @@ class CQVConfigToolBarsPropPage final : public CQVPropPageBase {
     return CreatePage<CQVConfigToolBarsPropPage>(outer, iid, out);
   }
 
-  HRESULT Help(LPCOLESTR helpDir) override;
+  HRESULT OnHelp(LPCOLESTR helpDir) override;
   const CPageString& HelpFile() const { return helpFile_; }
 
  protected:

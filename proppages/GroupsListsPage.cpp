@@ -30,7 +30,7 @@ bool NotListItems(const CListBoxItem& row) { return row.name != kListItems; }
 
 }  // namespace
 
-HRESULT CQVGroupsAndListsPropPage::Help(LPCOLESTR) {
+HRESULT CQVGroupsAndListsPropPage::OnHelp(LPCOLESTR) {
   PropertyListView* list = itemList_ && itemList_->hasFocus() ? itemList_ : groupList_;
   const CListBoxItem* row = list ? list->CurrentRow() : nullptr;
   return ShowPageHelp(row ? row->GetHelpContext() : kDefaultHelp);
@@ -276,7 +276,7 @@ void CQVGroupsAndListsPropPage::OnPaint() {
   LoadGroups();
 }
 
-HRESULT CQVGroupsAndListsPropPage::OnChanged(DISPID id) {
+HRESULT CQVGroupsAndListsPropPage::OnPropertyChanged(DISPID id) {
   if (!groupCombo_ || id != com::IdOfName(control_.get(), QStringLiteral("Groups"))) return S_OK;
   if (applying_ || ownChange_) {
     if (!ownChange_) PostReload(true);

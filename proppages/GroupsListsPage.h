@@ -24,8 +24,8 @@ class CQVGroupsAndListsPropPage final : public SingleControlPage<CQVPropertyPage
     return CreatePage<CQVGroupsAndListsPropPage>(outer, iid, out);
   }
 
-  HRESULT Help(LPCOLESTR helpDir) override;
-  HRESULT OnChanged(DISPID id) override;
+  HRESULT OnHelp(LPCOLESTR helpDir) override;
+  HRESULT OnPropertyChanged(DISPID id) override;
 
   // The selected group's rows (its "ListItems" among them) and the selected item's;
   // empty without a selection.

@@ -75,7 +75,7 @@ QLabel* NamedLabel(const QString& text, const char* id, QWidget* parent) {
 
 bool ImageListAdding() { return g_adding; }
 
-HRESULT CQVImageListPropPage::Help(LPCOLESTR) { return ShowPageHelp(kHelpContext); }
+HRESULT CQVImageListPropPage::OnHelp(LPCOLESTR) { return ShowPageHelp(kHelpContext); }
 
 void CQVImageListPropPage::BuildDialog(QWidget* dialog) {
   combo_ = new QComboBox(dialog);
@@ -615,7 +615,7 @@ HRESULT CQVImageListPropPage::OnApply() {
   return hr;
 }
 
-HRESULT CQVImageListPropPage::OnChanged(DISPID id) {
+HRESULT CQVImageListPropPage::OnPropertyChanged(DISPID id) {
   if (!applying_ && combo_ && Selected() && Selected()->id == id) SelectProperty();
   return S_OK;
 }

@@ -37,8 +37,8 @@ class CQVImageListPropPage : public CQVControlPage {
     return CreatePage<CQVImageListPropPage>(outer, iid, out);
   }
 
-  HRESULT Help(LPCOLESTR helpDir) override;
-  HRESULT OnChanged(DISPID id) override;
+  HRESULT OnHelp(LPCOLESTR helpDir) override;
+  HRESULT OnPropertyChanged(DISPID id) override;
 
   // One image-list property as the control describes it.
   struct Record {

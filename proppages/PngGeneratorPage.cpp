@@ -58,7 +58,7 @@ QImage PictureForPng(IPicture* picture) {
   return PictureToBitmap(picture, kOleMenuColor);
 }
 
-HRESULT CQVPNGGeneratorPropPage::Help(LPCOLESTR) { return ShowPageHelp(kHelpContext); }
+HRESULT CQVPNGGeneratorPropPage::OnHelp(LPCOLESTR) { return ShowPageHelp(kHelpContext); }
 
 void CQVPNGGeneratorPropPage::BuildDialog(QWidget* dialog) {
   preview_ = new PicturePreview(picture_, dialog);

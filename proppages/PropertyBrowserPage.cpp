@@ -648,7 +648,7 @@ void CQVPropertyPage::RowChanged(CListBoxItem& row) {
   if (row.modified) MakeDirty();
 }
 
-HRESULT CQVPropertyPage::Help(LPCOLESTR) {
+HRESULT CQVPropertyPage::OnHelp(LPCOLESTR) {
   CListBoxItem* row = list_ ? list_->CurrentRow() : nullptr;
   if (!row) return S_OK;
   return ShowPageHelp(row->GetHelpContext());
@@ -807,7 +807,7 @@ void CQVPropertyPage::RebuildCollection(DISPID id) {
   }
 }
 
-HRESULT CQVPropertyPage::OnChanged(DISPID id) {
+HRESULT CQVPropertyPage::OnPropertyChanged(DISPID id) {
   if (applying_) {
     changedDuringApply_.insert(id);
     return S_OK;
@@ -859,7 +859,7 @@ HRESULT CQVPropertyPage::OnChanged(DISPID id) {
   return S_OK;
 }
 
-HRESULT CQVPropertyPage::OnRequestEdit(DISPID id) {
+HRESULT CQVPropertyPage::OnPropertyRequestEdit(DISPID id) {
   for (const RowPtr& row : rows_) {
     auto* c = dynamic_cast<CCollectionProperty*>(row.get());
     if (!c || c->GetDispid() != id) continue;

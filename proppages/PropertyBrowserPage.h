@@ -65,11 +65,9 @@ std::optional<QString> MemberEntry(const RowList& rows, const char* textRow, con
 
 class CQVPropertyPage : public CQVPropPageBase, public PropertyListHost {
  public:
-  // IPropertyPage2
-  HRESULT Help(LPCOLESTR helpDir) override;
-  // IPropertyNotifySink
-  HRESULT OnChanged(DISPID id) override;
-  HRESULT OnRequestEdit(DISPID id) override;
+  HRESULT OnHelp(LPCOLESTR helpDir) override;
+  HRESULT OnPropertyChanged(DISPID id) override;
+  HRESULT OnPropertyRequestEdit(DISPID id) override;
 
   // The list while the page is shown, else null.
   PropertyListView* List() const { return list_; }

@@ -5,13 +5,16 @@
 
 #include "platform/com/Loader.h"
 #include "platform/com/Registration.h"
+#include "proppages/CQVPropPageBase.h"
 #include "proppages/PageHelp.h"
 #include "proppages/PageTable.h"
 
 namespace qvp {
 namespace {
 
+// Pages are made on the user-interface thread only.
 HRESULT CreateFromEntry(IUnknown* outer, REFIID iid, void** out, const void* context) {
+  if (!OnUiThread()) return RPC_E_WRONG_THREAD;
   return static_cast<const PageEntry*>(context)->create(outer, iid, out);
 }
 

@@ -22,7 +22,7 @@ constexpr int kBothDisabled = 3;
 
 }  // namespace
 
-HRESULT CQVTabsPropPage::Help(LPCOLESTR) {
+HRESULT CQVTabsPropPage::OnHelp(LPCOLESTR) {
   const CListBoxItem* row = list_ ? list_->CurrentRow() : nullptr;
   return ShowPageHelp(row ? row->GetHelpContext() : kDefaultHelp);
 }
@@ -243,7 +243,7 @@ void CQVTabsPropPage::OnPaint() {
   UpdateArrows();
 }
 
-HRESULT CQVTabsPropPage::OnChanged(DISPID id) {
+HRESULT CQVTabsPropPage::OnPropertyChanged(DISPID id) {
   if (ownTabChange_ || !combo_) return S_OK;
   const DISPID tabs = com::IdOfName(control_.get(), QStringLiteral("Tabs"));
   if (applying_) {

@@ -25,8 +25,8 @@ class CQVTabsPropPage final : public SingleControlPage<CQVPropertyPage> {
     return CreatePage<CQVTabsPropPage>(outer, iid, out);
   }
 
-  HRESULT Help(LPCOLESTR helpDir) override;
-  HRESULT OnChanged(DISPID id) override;
+  HRESULT OnHelp(LPCOLESTR helpDir) override;
+  HRESULT OnPropertyChanged(DISPID id) override;
 
   // The arrows' state as last set: 0 both enabled, 1 left disabled, 2 right disabled,
   // 3 both disabled; -1 before the first.

@@ -95,6 +95,7 @@ inline constexpr HRESULT STG_E_INVALIDFUNCTION = MakeHresult(0x80030001u);
 inline constexpr HRESULT STG_E_INVALIDPOINTER = MakeHresult(0x80030009u);
 inline constexpr HRESULT STG_E_MEDIUMFULL = MakeHresult(0x80030070u);
 inline constexpr HRESULT CTL_E_INVALIDPICTURE = MakeHresult(0x800A01E1u);
+inline constexpr HRESULT RPC_E_WRONG_THREAD = MakeHresult(0x8001010Eu);
 
 struct GUID {
   std::uint32_t Data1 = 0;

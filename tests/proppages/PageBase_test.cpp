@@ -23,7 +23,7 @@ using com::Ref;
 class RecordingPage final : public CQVPropPageBase {
  public:
   explicit RecordingPage(IUnknown* outer) : CQVPropPageBase(outer, 7) {}
-  HRESULT Help(LPCOLESTR) override {
+  HRESULT OnHelp(LPCOLESTR) override {
     ++helps;
     return S_OK;
   }

@@ -7,7 +7,9 @@
 #include <QProcess>
 #include <QWidget>
 #include <set>
+#include <functional>
 #include <string>
+#include <thread>
 
 #include "platform/automation/ListBarAutomation.h"
 #include "platform/com/Loader.h"
@@ -127,6 +129,68 @@ TEST_F(ServerTest, TheLastReleaseOfAnActivePageEndsIt) {
     EXPECT_TRUE(frame.findChildren<QWidget*>().isEmpty());
     EXPECT_EQ(canUnload(), S_OK);
   }
+}
+
+// A host calling from a thread of its own is refused at every entry point of the class
+// object and of a page; the page is left as it was.
+TEST_F(ServerTest, CallsFromAnotherThreadAreRefused) {
+  com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
+  ASSERT_TRUE(module.IsLoaded()) << module.Error().toStdString();
+  auto getClass = module.Function<com::DllGetClassObjectFn>("DllGetClassObject");
+  auto canUnload = module.Function<com::DllCanUnloadNowFn>("DllCanUnloadNow");
+  ctl::ListBarModel model;
+  ctl::ListBarAutomationHost control(model);
+  {
+    Ref<IClassFactory> factory;
+    ASSERT_EQ(getClass(qvp::PageObjectTable[7].clsid, IID_IClassFactory, factory.OutVoid()), S_OK);
+    Ref<IPropertyPage2> page;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage2, page.OutVoid()), S_OK);
+    auto site = com::Create<com::FakePageSite, IPropertyPageSite>(IID_IPropertyPageSite);
+    QWidget frame;
+    const RECT rect{0, 0, 200, 120};
+    IUnknown* objects[] = {control.Object()};
+    MSG msg{};
+    msg.message = WM_KEYDOWN;
+    msg.wParam = VK_F1;
+    PROPPAGEINFO info;
+    auto sink = com::QueryAs<IPropertyNotifySink>(page.get(), IID_IPropertyNotifySink);
+    const struct {
+      const char* call;
+      std::function<HRESULT()> run;
+    } calls[] = {
+        {"CreateInstance",
+         [&] {
+           Ref<IPropertyPage> other;
+           return factory->CreateInstance(nullptr, IID_IPropertyPage, other.OutVoid());
+         }},
+        {"SetPageSite", [&] { return page->SetPageSite(site.get()); }},
+        {"SetObjects", [&] { return page->SetObjects(1, objects); }},
+        {"Activate", [&] { return page->Activate(&frame, &rect, FALSE); }},
+        {"Deactivate", [&] { return page->Deactivate(); }},
+        {"GetPageInfo", [&] { return page->GetPageInfo(&info); }},
+        {"Show", [&] { return page->Show(SW_SHOW); }},
+        {"Move", [&] { return page->Move(&rect); }},
+        {"IsPageDirty", [&] { return page->IsPageDirty(); }},
+        {"Apply", [&] { return page->Apply(); }},
+        {"Help", [&] { return page->Help(nullptr); }},
+        {"TranslateAccelerator", [&] { return page->TranslateAccelerator(&msg); }},
+        {"EditProperty", [&] { return page->EditProperty(1); }},
+        {"OnChanged", [&] { return sink->OnChanged(1); }},
+        {"OnRequestEdit", [&] { return sink->OnRequestEdit(1); }},
+    };
+    for (const auto& c : calls) {
+      SCOPED_TRACE(c.call);
+      HRESULT hr = S_OK;
+      std::thread([&] { hr = c.run(); }).join();
+      EXPECT_EQ(hr, RPC_E_WRONG_THREAD);
+    }
+    EXPECT_TRUE(frame.findChildren<QWidget*>().isEmpty());
+    // On the user-interface thread the same page works.
+    ASSERT_EQ(page->SetObjects(1, objects), S_OK);
+    EXPECT_EQ(page->Activate(&frame, &rect, FALSE), S_OK);
+    EXPECT_EQ(page->Deactivate(), S_OK);
+  }
+  EXPECT_EQ(canUnload(), S_OK);
 }
 
 TEST_F(ServerTest, ClassObjectRequestsAreChecked) {
