@@ -112,7 +112,7 @@ std::optional<int> AskFrameCount(const QString& path, QWidget* owner) {
 
 HRESULT CQVCustPictPropPage::OnHelp(LPCOLESTR) {
   const Row* row = selected_ >= 0 ? &rows_[static_cast<size_t>(selected_)] : nullptr;
-  return row ? ShowPageHelp(row->helpContext) : E_FAIL;
+  return ShowTopic(row ? row->helpContext : 0);
 }
 
 void CQVCustPictPropPage::BuildDialog(QWidget* dialog) {

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "platform/com/Memory.h"
+#include "proppages/PageHelp.h"
 #include "proppages/PageStrings.h"
 
 namespace qvp {
@@ -192,6 +193,10 @@ HRESULT CQVPropPageBase::OnRequestEdit(DISPID id) {
 }
 
 bool CQVPropPageBase::DialogProc(UINT, WPARAM, LPARAM) { return false; }
+
+HRESULT CQVPropPageBase::ShowTopic(DWORD context) const {
+  return ShowPageHelp(context ? context : Entry().helpContext);
+}
 
 bool CQVPropPageBase::OnKey(WPARAM key, LPARAM) {
   if (key != VK_F1) return false;

@@ -74,8 +74,8 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
   virtual bool DialogProc(UINT message, WPARAM wParam, LPARAM lParam);
   // A key pressed in the page; true when consumed. F1 shows the page's help.
   virtual bool OnKey(WPARAM key, LPARAM data);
-  // What Help, OnChanged and OnRequestEdit do for the page.
-  virtual HRESULT OnHelp(LPCOLESTR) { return S_OK; }
+  // What Help, OnChanged and OnRequestEdit do for the page; help shows the page's topic.
+  virtual HRESULT OnHelp(LPCOLESTR) { return ShowTopic(0); }
   virtual HRESULT OnPropertyChanged(DISPID) { return S_OK; }
   virtual HRESULT OnPropertyRequestEdit(DISPID) { return S_OK; }
   // The held objects changed or the dialog was created.
@@ -89,6 +89,8 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
   // The size GetPageInfo gives.
   virtual SIZE PageSize() const { return kDefaultPageSize; }
 
+  // Shows help topic `context`, the page's own (the page table's context) for 0.
+  HRESULT ShowTopic(DWORD context) const;
   // Marks the page dirty and tells the site.
   void MakeDirty();
   // A dirty page becomes clean; the site is told to look again (status 1).

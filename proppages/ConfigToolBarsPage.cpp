@@ -9,12 +9,6 @@
 
 namespace qvp {
 
-namespace {
-constexpr DWORD kHelpContext = 700;
-}
-
-HRESULT CQVConfigToolBarsPropPage::OnHelp(LPCOLESTR) { return ShowPageHelp(kHelpContext); }
-
 void CQVConfigToolBarsPropPage::BuildDialog(QWidget* dialog) {
   auto* configure = ui::NamedButton(QStringLiteral("&Configure..."), QStringLiteral("1043"), dialog);
   configure->setMinimumSize(105, 32);

@@ -15,7 +15,6 @@ class CQVConfigToolBarsPropPage final : public CQVPropPageBase {
     return CreatePage<CQVConfigToolBarsPropPage>(outer, iid, out);
   }
 
-  HRESULT OnHelp(LPCOLESTR helpDir) override;
   const CPageString& HelpFile() const { return helpFile_; }
 
  protected:

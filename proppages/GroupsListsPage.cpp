@@ -12,7 +12,6 @@ namespace qvp {
 
 namespace {
 
-constexpr DWORD kDefaultHelp = 401;
 const QString kListItems = QStringLiteral("ListItems");
 
 // Selects `index` clamped to the combo's entries (0 for none remembered).
@@ -33,7 +32,7 @@ bool NotListItems(const CListBoxItem& row) { return row.name != kListItems; }
 HRESULT CQVGroupsAndListsPropPage::OnHelp(LPCOLESTR) {
   PropertyListView* list = itemList_ && itemList_->hasFocus() ? itemList_ : groupList_;
   const CListBoxItem* row = list ? list->CurrentRow() : nullptr;
-  return ShowPageHelp(row ? row->GetHelpContext() : kDefaultHelp);
+  return ShowTopic(row ? row->GetHelpContext() : 0);
 }
 
 const RowList& CQVGroupsAndListsPropPage::GroupRows() const { return RowsOf(SelectedGroup()); }

@@ -26,7 +26,6 @@ namespace qvp {
 
 namespace {
 
-constexpr DWORD kHelpContext = 500;
 constexpr int kMaxKeyLength = 512;
 constexpr size_t kMaxPropertyName = 128;
 
@@ -75,7 +74,6 @@ QLabel* NamedLabel(const QString& text, const char* id, QWidget* parent) {
 
 bool ImageListAdding() { return g_adding; }
 
-HRESULT CQVImageListPropPage::OnHelp(LPCOLESTR) { return ShowPageHelp(kHelpContext); }
 
 void CQVImageListPropPage::BuildDialog(QWidget* dialog) {
   combo_ = new QComboBox(dialog);

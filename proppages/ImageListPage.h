@@ -37,7 +37,6 @@ class CQVImageListPropPage : public CQVControlPage {
     return CreatePage<CQVImageListPropPage>(outer, iid, out);
   }
 
-  HRESULT OnHelp(LPCOLESTR helpDir) override;
   HRESULT OnPropertyChanged(DISPID id) override;
 
   // One image-list property as the control describes it.

@@ -1,5 +1,6 @@
 #include "proppages/PageHelp.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -26,13 +27,14 @@ struct LibraryHelp {
 
 void DeleteViewer() { delete g_help.viewer.data(); }
 
+QString ContentsPath() { return QDir(LibraryHelpFolder()).filePath(QStringLiteral("index.html")); }
+
 QString PagePath(DWORD context) {
-  const QDir folder(LibraryHelpFolder());
   if (context > 0) {
-    const QString page = folder.filePath(QStringLiteral("%1.html").arg(context));
+    const QString page = QDir(LibraryHelpFolder()).filePath(QStringLiteral("%1.html").arg(context));
     if (QFileInfo(page).isFile()) return page;
   }
-  const QString contents = folder.filePath(QStringLiteral("index.html"));
+  const QString contents = ContentsPath();
   return QFileInfo(contents).isFile() ? contents : QString();
 }
 
@@ -50,8 +52,7 @@ QString LibraryHelpFolder() {
 HRESULT ShowPageHelp(DWORD context) {
   const QString page = PagePath(context);
   if (page.isEmpty()) {
-    ui::MsgBox(QStringLiteral("Unable to launch '") +
-                   QDir(LibraryHelpFolder()).filePath(QStringLiteral("index.html")) +
+    ui::MsgBox(QStringLiteral("Unable to launch '") + ContentsPath() +
                    QStringLiteral("'! No application may be associated with this file type."),
                ui::vbExclamation, LibraryTitle());
     return E_FAIL;
@@ -59,6 +60,9 @@ HRESULT ShowPageHelp(DWORD context) {
   if (g_help.viewer.isNull()) {
     auto* viewer = new ui::HelpViewer;
     viewer->setWindowTitle(LibraryTitle() + QStringLiteral(" Help"));
+    // Home is the library's contents, not the host program's.
+    QObject::disconnect(viewer->actHome, &QAction::triggered, viewer, nullptr);
+    QObject::connect(viewer->actHome, &QAction::triggered, viewer, [viewer] { viewer->ShowPage(ContentsPath()); });
     qAddPostRoutine(DeleteViewer);
     QObject::connect(viewer, &QObject::destroyed, [] { qRemovePostRoutine(DeleteViewer); });
     g_help.viewer = viewer;

@@ -15,7 +15,6 @@ namespace qvp {
 
 namespace {
 
-constexpr DWORD kHelpContext = 600;
 constexpr int64_t kManyColors = 65536;
 
 // The depth the bitmap was stored with: a 4-bit bitmap is held as an 8-bit one with a
@@ -58,7 +57,6 @@ QImage PictureForPng(IPicture* picture) {
   return PictureToBitmap(picture, kOleMenuColor);
 }
 
-HRESULT CQVPNGGeneratorPropPage::OnHelp(LPCOLESTR) { return ShowPageHelp(kHelpContext); }
 
 void CQVPNGGeneratorPropPage::BuildDialog(QWidget* dialog) {
   preview_ = new PicturePreview(picture_, dialog);

@@ -21,7 +21,6 @@ class CQVPNGGeneratorPropPage final : public CQVPropPageBase {
     return CreatePage<CQVPNGGeneratorPropPage>(outer, iid, out);
   }
 
-  HRESULT OnHelp(LPCOLESTR helpDir) override;
   const CPageString& HelpFile() const { return helpFile_; }
   const CPictureRef& Picture() const { return picture_; }
 

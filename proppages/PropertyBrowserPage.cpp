@@ -649,9 +649,8 @@ void CQVPropertyPage::RowChanged(CListBoxItem& row) {
 }
 
 HRESULT CQVPropertyPage::OnHelp(LPCOLESTR) {
-  CListBoxItem* row = list_ ? list_->CurrentRow() : nullptr;
-  if (!row) return S_OK;
-  return ShowPageHelp(row->GetHelpContext());
+  const CListBoxItem* row = list_ ? list_->CurrentRow() : nullptr;
+  return ShowTopic(row ? row->GetHelpContext() : 0);
 }
 
 com::Ref<IDispatch> CQVPropertyPage::TargetOf(const CProperty& row, const Control& control) const {

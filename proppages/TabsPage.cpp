@@ -14,7 +14,6 @@ namespace qvp {
 
 namespace {
 
-constexpr DWORD kDefaultHelp = 800;
 constexpr int kBothEnabled = 0;
 constexpr int kLeftDisabled = 1;
 constexpr int kRightDisabled = 2;
@@ -24,7 +23,7 @@ constexpr int kBothDisabled = 3;
 
 HRESULT CQVTabsPropPage::OnHelp(LPCOLESTR) {
   const CListBoxItem* row = list_ ? list_->CurrentRow() : nullptr;
-  return ShowPageHelp(row ? row->GetHelpContext() : kDefaultHelp);
+  return ShowTopic(row ? row->GetHelpContext() : 0);
 }
 
 const RowList& CQVTabsPropPage::TabRows() const { return RowsOf(Selected()); }

@@ -63,15 +63,15 @@ TEST(PageTable, EveryPageCreatesWithItsOwnIndexAndStrings) {
     DWORD context;
   };
   const Case cases[kPageCount] = {
-      {"Alphabetic", "Alphabetic properties", "Help_Me_Please.hlp", 0},
-      {"Categorized", "Categorized properties", "vb.hlp", 0},
-      {"Animation Builder", "Picture Frames Properties", "vb.hlp", 0},
-      {"Groups/Lists", "Groups/Lists properties", "vb.hlp", 0},
-      {"Images", "Image List properties", "vb.hlp", 1},
-      {"PNG Generator", "PNG Generator Utility", "vb.hlp", 0},
-      {"Configure ToolBars", "Configure Utility for Toolbars", "vb.hlp", 0},
-      {"Tabs", "Tabs properties", "vb.hlp", 0},
-      {"Images", "Image List properties", "vb.hlp", 1},
+      {"Alphabetic", "Alphabetic properties", "Help_Me_Please.hlp", 100},
+      {"Categorized", "Categorized properties", "vb.hlp", 200},
+      {"Animation Builder", "Picture Frames Properties", "vb.hlp", 300},
+      {"Groups/Lists", "Groups/Lists properties", "vb.hlp", 401},
+      {"Images", "Image List properties", "vb.hlp", 500},
+      {"PNG Generator", "PNG Generator Utility", "vb.hlp", 600},
+      {"Configure ToolBars", "Configure Utility for Toolbars", "vb.hlp", 700},
+      {"Tabs", "Tabs properties", "vb.hlp", 800},
+      {"Images", "Image List properties", "vb.hlp", 510},
   };
   ASSERT_EQ(PageObjectTable[kPageCount].kind, kKindEnd);
   for (int i = 0; i < kPageCount; ++i) {

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <functional>
+#include <set>
 
 #include "platform/com/Memory.h"
 #include "platform/com/Object.h"
@@ -104,53 +107,55 @@ TEST(ConfigToolBarsPage, WithoutAnObjectTheButtonDoesNothing) {
   EXPECT_FALSE(host.Dirty());
 }
 
-// F1 on a page opens its topic; the utility pages keep the control's help file.
+// Each page has a topic of its own, shipped with the library, under the context its
+// GetPageInfo names; F1 on a page without a current row opens it, and Home goes to the
+// library's contents. The utility pages keep the control's help file.
 TEST(PageHelp, F1OpensEachPagesTopic) {
+  const QDir shipped(QFileInfo(QStringLiteral(QVPAGES_LIBRARY)).dir().filePath(QStringLiteral("help")));
   const QString folder = testenv::NewTempDir(QStringLiteral("qvp-help"));
-  for (const char* page : {"401.html", "500.html", "600.html", "700.html", "800.html", "index.html"}) {
-    QFile f(folder + QLatin1Char('/') + QLatin1String(page));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("<p>topic</p>");
+  std::set<DWORD> contexts;
+  for (int page = 0; page < kPageCount; ++page) {
+    const DWORD context = PageObjectTable[page].helpContext;
+    EXPECT_TRUE(contexts.insert(context).second) << page;
+    const QString name = QStringLiteral("%1.html").arg(context);
+    EXPECT_TRUE(QFileInfo(shipped.filePath(name)).isFile()) << name.toStdString();
+    ASSERT_TRUE(QFile::copy(shipped.filePath(name), folder + QLatin1Char('/') + name));
   }
+  ASSERT_TRUE(QFile::copy(shipped.filePath(QStringLiteral("index.html")), folder + QStringLiteral("/index.html")));
   SetLibraryHelpFolder(folder);
-  struct Case {
-    int page;
-    const char* topic;
-  };
-  const Case cases[] = {
-      {kConfigPage, "700.html"}, {kPngPage, "600.html"}, {4, "500.html"}, {8, "500.html"},
-      // Without a current row: the page's own topic; the animation page gives the
-      // selected property's (0: the contents).
-      {7, "800.html"},           {3, "401.html"},        {2, "index.html"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.page);
-    PageHost host(c.page);
+  for (int page = 0; page < kPageCount; ++page) {
+    SCOPED_TRACE(page);
+    const QString topic = QStringLiteral("/%1.html").arg(PageObjectTable[page].helpContext);
+    PageHost host(page);
     ASSERT_EQ(host.Activate(), S_OK);
+    if (auto* list = host.frame.findChild<PropertyListView*>()) list->setCurrentIndex({});
     // Forwarded by the host, or pressed on one of the page's own controls.
     MSG f1;
     f1.message = WM_KEYDOWN;
     f1.wParam = VK_F1;
-    EXPECT_EQ(host.page->TranslateAccelerator(&f1), S_OK);
     QWidget* control = host.frame.findChild<QComboBox*>();
     if (!control) control = host.frame.findChild<QPushButton*>();
-    ASSERT_TRUE(control);
     for (const bool forwarded : {true, false}) {
-      if (!forwarded) {
+      if (forwarded) {
+        EXPECT_EQ(host.page->TranslateAccelerator(&f1), S_OK);
+      } else {
+        if (!control) continue;
         QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
         QApplication::sendEvent(control, &press);
         EXPECT_TRUE(press.isAccepted());
       }
       auto* viewer = qobject_cast<ui::HelpViewer*>(LibraryHelpWindow());
-      ASSERT_TRUE(viewer) << control->objectName().toStdString();
-      EXPECT_TRUE(viewer->CurrentPage().endsWith(QLatin1String(c.topic)));
+      ASSERT_TRUE(viewer) << forwarded;
+      EXPECT_EQ(viewer->CurrentPage().toStdString(), (folder + topic).toStdString());
       EXPECT_EQ(viewer->windowTitle(), QStringLiteral("QVProp Help"));
+      viewer->actHome->trigger();
+      EXPECT_EQ(viewer->CurrentPage().toStdString(), (folder + QStringLiteral("/index.html")).toStdString());
       CloseLibraryHelp();
     }
     auto* base = static_cast<CQVPropPageBase*>(host.page.get());
-    if (c.page == kConfigPage) {
+    if (page == kConfigPage) {
       EXPECT_STREQ(static_cast<CQVConfigToolBarsPropPage*>(base)->HelpFile().Text(), "svl_v6_help.chm");
-    } else if (c.page == kPngPage) {
+    } else if (page == kPngPage) {
       EXPECT_STREQ(static_cast<CQVPNGGeneratorPropPage*>(base)->HelpFile().Text(), "svl_v6_help.chm");
     }
   }

@@ -4,7 +4,7 @@
 //
 //   qvpages_host show <library> <page index>   shows one page in a window until closed
 //   qvpages_host unload <library> [ignore]     opens a page's help (the library's window,
-//       showing the contents page beside the library), releases the page,
+//       showing the page's topic beside the library), releases the page,
 //       unloads the library once DllCanUnloadNow allows it (closing the help window
 //       first), or at once with "ignore"; then quits, running the toolkit's shutdown.
 //       Exit 0, or 2 when an entry point answered wrongly.
@@ -108,14 +108,14 @@ int Unload(const QString& library, bool ignoreAnswer) {
     page->SetObjects(0, nullptr);
   }
   QApplication::processEvents();
-  // The library's own help window, on the contents page beside the library.
+  // The library's own help window, on the Tabs page's topic beside the library.
   QWidget* help = nullptr;
   for (QWidget* window : QApplication::topLevelWidgets())
     if (window->objectName() == QLatin1String("HelpViewer") && window->isVisible()) help = window;
   if (!help) return Fail("no help window");
   if (help->windowTitle() != QLatin1String("QVProp Help")) return Fail("help window not the library's");
   auto* text = help->findChild<QTextBrowser*>(QStringLiteral("txtHelp"));
-  const QString beside = QFileInfo(library).absolutePath() + QStringLiteral("/help/index.html");
+  const QString beside = QFileInfo(library).absolutePath() + QStringLiteral("/help/800.html");
   if (!text || QFileInfo(text->source().toLocalFile()).absoluteFilePath() != beside)
     return Fail("help not found beside the library");
   if (!ignoreAnswer) {
