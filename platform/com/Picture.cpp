@@ -4,6 +4,7 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
+#include <algorithm>
 #include <atomic>
 
 #include "platform/com/Dispatch.h"
@@ -282,6 +283,26 @@ bool HoldsWholeGif(const QByteArray& bytes) {
   return false;
 }
 
+// Run-length coded bits from `at`: the codes walked up to the end-of-bitmap code (the
+// reader decodes up to it, whatever size the header declares).
+bool HoldsWholeRle(const QByteArray& bytes, uint64_t at, bool fourBit) {
+  const auto size = static_cast<uint64_t>(bytes.size());
+  while (at + 2 <= size) {
+    const auto count = static_cast<uint8_t>(bytes[static_cast<qsizetype>(at)]);
+    const auto code = static_cast<uint8_t>(bytes[static_cast<qsizetype>(at) + 1]);
+    at += 2;
+    if (count > 0 || code == 0) continue;  // a run, or the end of a line
+    if (code == 1) return true;
+    if (code == 2) {  // a move: two bytes follow
+      at += 2;
+      continue;
+    }
+    const uint64_t data = fourBit ? (code + 1) / 2 : code;  // literal pixels, padded to words
+    at += (data + 1) / 2 * 2;
+  }
+  return false;
+}
+
 // Whether the bytes hold all the data their headers declare. The image reader fills
 // what a short file lacks with whatever memory holds, so a truncated file is refused
 // here before it is decoded.
@@ -310,12 +331,24 @@ bool HoldsWholeImage(const QByteArray& bytes, const QByteArray& format) {
       sizeImage = LittleEndian(bytes, 34, 4);
     }
     if (width <= 0 || height == 0 || bits == 0) return false;
+    // The reader takes the bits after the colour table (and masks) when the declared
+    // offset points into them.
+    uint64_t table = 0;
+    if (bits <= 8) {
+      const uint64_t used = headerSize == 12 ? 0 : LittleEndian(bytes, 46, 4);
+      table = (used ? used : uint64_t{1} << bits) * (headerSize == 12 ? 3 : 4);
+    } else if (headerSize == 40 && compression == 3) {
+      table = 12;
+    }
+    const uint64_t start = std::max(offBits, 14 + uint64_t{headerSize} + table);
+    if (start > size) return false;
+    if (compression == 1 || compression == 2) return HoldsWholeRle(bytes, start, compression == 2);
     const uint64_t rows = static_cast<uint64_t>(height < 0 ? -height : height);
-    // Run-length and embedded data: the declared size of the bits; else whole rows.
+    // Embedded data: the declared size of the bits; else whole rows.
     const uint64_t need = compression == 0 || compression == 3 || compression == 6
                               ? (static_cast<uint64_t>(width) * bits + 31) / 32 * 4 * rows
                               : sizeImage;
-    return need > 0 && need <= size - offBits;
+    return need > 0 && need <= size - start;
   }
   if (format == "ico" || format == "cur") {
     if (size < 6) return false;

@@ -55,6 +55,7 @@ TEST(ImageFuzzRegression, NoCutOfAWholeFileIsAccepted) {
   } kinds[] = {
       {"core-header bitmap", seed("bmp-seed-core-header"), picture},
       {"4-bit bitmap", seed("bmp-seed-4-bit"), picture},
+      {"run-length bitmap", seed("bmp-seed-rle8"), picture},
       {"GIF", seed("bmp-seed-gif"), picture},
       {"JPEG", seed("bmp-seed-jpeg"), picture},
       {"PNG picture", seed("bmp-seed-png"), picture},
