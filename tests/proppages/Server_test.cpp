@@ -1,6 +1,6 @@
 // The library as a host uses it: loaded with dlopen, registered, its nine pages
-// created, sited, given a list bar, activated offscreen and released, then unloaded
-// and unregistered.
+// created, sited, given a list bar, activated offscreen and released (deactivated
+// first or not), then unloaded and unregistered.
 
 #include <gtest/gtest.h>
 
@@ -70,28 +70,37 @@ TEST_F(ServerTest, HostRegistersCreatesActivatesAndUnregistersEveryPage) {
   model.Groups().Add(0, QStringLiteral("g"), QStringLiteral("Group"));
   {
     ctl::ListBarAutomationHost control(model);
-    for (const qvp::PageEntry& e : qvp::Pages()) {
-      SCOPED_TRACE(e.objectName);
-      Ref<IClassFactory> factory;
-      ASSERT_EQ(getClass(e.clsid, IID_IClassFactory, factory.OutVoid()), S_OK);
-      Ref<IPropertyPage> page;
-      ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage, page.OutVoid()), S_OK);
-      factory = {};
-      auto site = com::Create<com::FakePageSite, IPropertyPageSite>(IID_IPropertyPageSite);
-      ASSERT_EQ(page->SetPageSite(site.get()), S_OK);
-      IUnknown* objects[] = {control.Object()};
-      ASSERT_EQ(page->SetObjects(1, objects), S_OK);
-      QWidget frame;
-      const RECT rect{0, 0, 200, 120};
-      ASSERT_EQ(page->Activate(&frame, &rect, FALSE), S_OK);
-      EXPECT_EQ(frame.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(), 1);
-      EXPECT_EQ(page->Show(SW_SHOW), S_OK);
-      EXPECT_EQ(page->IsPageDirty(), S_FALSE);
-      EXPECT_EQ(page->Apply(), S_OK);
-      EXPECT_EQ(page->Deactivate(), S_OK);
-      EXPECT_TRUE(frame.findChildren<QWidget*>().isEmpty());
-      EXPECT_EQ(page->SetObjects(0, nullptr), S_OK);
-      EXPECT_EQ(page->SetPageSite(nullptr), S_OK);
+    // A host deactivates the page before releasing it, or releases it while active:
+    // the last Release then ends the page as Deactivate would.
+    for (const bool deactivated : {true, false}) {
+      for (const qvp::PageEntry& e : qvp::Pages()) {
+        SCOPED_TRACE(testing::Message() << e.objectName << (deactivated ? "" : ", released while active"));
+        Ref<IClassFactory> factory;
+        ASSERT_EQ(getClass(e.clsid, IID_IClassFactory, factory.OutVoid()), S_OK);
+        IPropertyPage* page = nullptr;
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void**>(&page)), S_OK);
+        factory = {};
+        auto site = com::Create<com::FakePageSite, IPropertyPageSite>(IID_IPropertyPageSite);
+        ASSERT_EQ(page->SetPageSite(site.get()), S_OK);
+        IUnknown* objects[] = {control.Object()};
+        ASSERT_EQ(page->SetObjects(1, objects), S_OK);
+        QWidget frame;
+        const RECT rect{0, 0, 200, 120};
+        ASSERT_EQ(page->Activate(&frame, &rect, FALSE), S_OK);
+        EXPECT_EQ(frame.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(), 1);
+        EXPECT_EQ(page->Show(SW_SHOW), S_OK);
+        EXPECT_EQ(page->IsPageDirty(), S_FALSE);
+        EXPECT_EQ(page->Apply(), S_OK);
+        if (deactivated) {
+          EXPECT_EQ(page->Deactivate(), S_OK);
+          EXPECT_TRUE(frame.findChildren<QWidget*>().isEmpty());
+          EXPECT_EQ(page->SetObjects(0, nullptr), S_OK);
+          EXPECT_EQ(page->SetPageSite(nullptr), S_OK);
+        }
+        EXPECT_EQ(page->Release(), 0u);
+        EXPECT_TRUE(frame.findChildren<QWidget*>().isEmpty());
+        EXPECT_EQ(canUnload(), S_OK);
+      }
     }
   }
   EXPECT_EQ(canUnload(), S_OK);
@@ -99,36 +108,6 @@ TEST_F(ServerTest, HostRegistersCreatesActivatesAndUnregistersEveryPage) {
   EXPECT_EQ(comtest::Snapshot(), before);
   // Unregistering what is not there is no failure.
   EXPECT_EQ(unreg(), S_OK);
-}
-
-// A host that releases an active page without deactivating it: the last Release ends
-// the page as Deactivate would, its widgets leave the frame and nothing of it is left.
-TEST_F(ServerTest, TheLastReleaseOfAnActivePageEndsIt) {
-  com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
-  ASSERT_TRUE(module.IsLoaded()) << module.Error().toStdString();
-  auto canUnload = module.Function<com::DllCanUnloadNowFn>("DllCanUnloadNow");
-  auto getClass = module.Function<com::DllGetClassObjectFn>("DllGetClassObject");
-  ctl::ListBarModel model;
-  model.Groups().Add(0, QStringLiteral("g"), QStringLiteral("Group"));
-  ctl::ListBarAutomationHost control(model);
-  auto site = com::Create<com::FakePageSite, IPropertyPageSite>(IID_IPropertyPageSite);
-  for (const qvp::PageEntry& e : qvp::Pages()) {
-    SCOPED_TRACE(e.objectName);
-    Ref<IClassFactory> factory;
-    ASSERT_EQ(getClass(e.clsid, IID_IClassFactory, factory.OutVoid()), S_OK);
-    IPropertyPage* page = nullptr;
-    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void**>(&page)), S_OK);
-    factory = {};
-    ASSERT_EQ(page->SetPageSite(site.get()), S_OK);
-    IUnknown* objects[] = {control.Object()};
-    ASSERT_EQ(page->SetObjects(1, objects), S_OK);
-    QWidget frame;
-    const RECT rect{0, 0, 200, 120};
-    ASSERT_EQ(page->Activate(&frame, &rect, FALSE), S_OK);
-    EXPECT_EQ(page->Release(), 0u);
-    EXPECT_TRUE(frame.findChildren<QWidget*>().isEmpty());
-    EXPECT_EQ(canUnload(), S_OK);
-  }
 }
 
 // A host calling from a thread of its own is refused at every entry point of the class
