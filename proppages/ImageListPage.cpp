@@ -74,7 +74,6 @@ QLabel* NamedLabel(const QString& text, const char* id, QWidget* parent) {
 
 bool ImageListAdding() { return g_adding; }
 
-
 void CQVImageListPropPage::BuildDialog(QWidget* dialog) {
   combo_ = new QComboBox(dialog);
   combo_->setObjectName(QStringLiteral("1026"));

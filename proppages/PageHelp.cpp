@@ -62,7 +62,8 @@ HRESULT ShowPageHelp(DWORD context) {
     viewer->setWindowTitle(LibraryTitle() + QStringLiteral(" Help"));
     // Home is the library's contents, not the host program's.
     QObject::disconnect(viewer->actHome, &QAction::triggered, viewer, nullptr);
-    QObject::connect(viewer->actHome, &QAction::triggered, viewer, [viewer] { viewer->ShowPage(ContentsPath()); });
+    QObject::connect(viewer->actHome, &QAction::triggered, viewer,
+                     [viewer] { viewer->ShowPage(ContentsPath()); });
     qAddPostRoutine(DeleteViewer);
     QObject::connect(viewer, &QObject::destroyed, [] { qRemovePostRoutine(DeleteViewer); });
     g_help.viewer = viewer;

@@ -121,7 +121,8 @@ TEST(PageHelp, F1OpensEachPagesTopic) {
     EXPECT_TRUE(QFileInfo(shipped.filePath(name)).isFile()) << name.toStdString();
     ASSERT_TRUE(QFile::copy(shipped.filePath(name), folder + QLatin1Char('/') + name));
   }
-  ASSERT_TRUE(QFile::copy(shipped.filePath(QStringLiteral("index.html")), folder + QStringLiteral("/index.html")));
+  ASSERT_TRUE(
+      QFile::copy(shipped.filePath(QStringLiteral("index.html")), folder + QStringLiteral("/index.html")));
   SetLibraryHelpFolder(folder);
   for (int page = 0; page < kPageCount; ++page) {
     SCOPED_TRACE(page);
