@@ -127,6 +127,20 @@ void ForEachProductRow(const Session& s, DATA4* tb, int32_t prodId, Row row) {
   }
 }
 
+// A pass over every record in record order: the records are read in blocks while it
+// lasts (d4readAhead), as they were before after it.
+class ReadAheadPass {
+ public:
+  explicit ReadAheadPass(DATA4* tb) : tb_(tb), was_(d4readAhead(tb, 1)) {}
+  ~ReadAheadPass() { d4readAhead(tb_, was_); }
+  ReadAheadPass(const ReadAheadPass&) = delete;
+  ReadAheadPass& operator=(const ReadAheadPass&) = delete;
+
+ private:
+  DATA4* tb_;
+  int was_;
+};
+
 }  // namespace
 
 Status Stock::ProductStats(StockFigures& stats, DATA4* open) const {
@@ -166,6 +180,7 @@ Status Stock::AllProductStats(std::unordered_map<int32_t, StockFigures>& stats, 
       }
     };
     session_.Check(d4tagSelect(tb, nullptr), "d4tagSelect");
+    const ReadAheadPass pass(tb);
     for (int rc = session_.Check(d4top(tb), "d4top"); rc == 0; rc = session_.Check(d4skip(tb, 1), "d4skip")) {
       // The tags leave deleted rows out; so does this pass.
       if (d4deleted(tb)) continue;
@@ -221,6 +236,7 @@ Result<std::vector<size_t>> Stock::Overflowing(const std::vector<TranRow>& entri
     if (onePass) {
       for (auto& [id, walk] : walks) walk.emplace();
       session_.Check(d4tagSelect(tb.get(), nullptr), "d4tagSelect");
+      const ReadAheadPass pass(tb.get());
       for (int rc = session_.Check(d4top(tb.get()), "d4top"); rc == 0; rc = session_.Check(d4skip(tb.get(), 1), "d4skip")) {
         if (d4deleted(tb.get())) continue;
         const long id = f4long(fields.prodid);
