@@ -1,5 +1,6 @@
 #include "reports/mdlInventoryGrid.h"
 
+#include <algorithm>
 #include <array>
 #include <unordered_map>
 #include <unordered_set>
@@ -194,6 +195,7 @@ void LoadInventoryGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, Gr
 
     std::vector<ProductRow> products;
     store::ProductScan scan(gDB().Session(), prod);
+    products.reserve(static_cast<size_t>(std::max(0L, scan.RecordCount())));
     const store::ProductView& r = scan.row();
     for (bool more = scan.FirstVisible(byPartNo ? store::SearchType::kPartNo : store::SearchType::kName); more;
          more = scan.NextVisible()) {

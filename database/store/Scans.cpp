@@ -48,6 +48,8 @@ bool ProductScan::Find(int32_t id) {
   return SeekNumber(session_, tb_, id) == 0;
 }
 
+long ProductScan::RecordCount() const { return d4recCountDo(tb_); }
+
 QString TranView::Notes() const { return Memo(f_.notes).trimmed(); }
 QString TranView::Date() const { return Trimmed(f_.trandate); }
 

@@ -71,6 +71,8 @@ class ProductScan {
   // Makes the product of the id, hidden or not, the current record; false when there
   // is none.
   bool Find(int32_t id);
+  // The records of the table, deleted and hidden ones included, as its header says now.
+  long RecordCount() const;
 
  private:
   bool SkipHidden(int rc);
