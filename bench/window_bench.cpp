@@ -1,20 +1,24 @@
 // window_bench <quick|detail|history> [refreshes]
-// Opens one report window the way its menu command does, in a fresh process over the
-// generated database (bench/BenchDatabase.h; STOVREL_BENCH_DB keeps it between runs):
-// the main window shown, the command's menu item triggered, the events processed and
-// the main window painted. Prints the time from the command to the painted rows and the
+// Opens one report window by its key (F9, F4, F6) on the program's main window, in a
+// fresh process over the generated database (bench/BenchDatabase.h; STOVREL_BENCH_DB
+// keeps it between runs): the key pressed and released through the window system's
+// input path, the events processed and the window painted and shown. On the display
+// named by DISPLAY when one is set (a virtual one such as Xvfb will do), offscreen
+// otherwise; QT_QPA_PLATFORM chooses another. Prints the time from the key to the
+// painted rows, the process's CPU time over it and the machine's load average, and the
 // memory then, after the given number of refreshes (each timed the same way) and after
 // the window is closed. Settings go to a temporary folder, so every run is a first one.
 
 #include <stdlib.h>
+#include <sys/resource.h>
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTest>
 #include <QToolButton>
 #include <cstdio>
 #include <cstring>
@@ -33,19 +37,48 @@ double StatusMiB(const char* key) {
   return 0;
 }
 
-// Runs what the event loop has queued and paints the main window, children included.
-void Settle(QWidget& main) {
+// Runs what the event loop has queued, the paints included, and waits until the
+// window system has shown them.
+void Settle() {
   QApplication::processEvents();
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   QApplication::processEvents();
-  (void)main.grab();
+  QGuiApplication::sync();
 }
 
-const char* MenuItem(const QString& which) {
-  if (which == QLatin1String("quick")) return "mnuReportsQuickInventory";
-  if (which == QLatin1String("detail")) return "mnuReportsInventory";
-  if (which == QLatin1String("history")) return "mnuReportTransactions";
-  return nullptr;
+// The key of a window's command; 0 for none.
+Qt::Key KeyOf(const QString& which) {
+  if (which == QLatin1String("quick")) return Qt::Key_F9;
+  if (which == QLatin1String("detail")) return Qt::Key_F4;
+  if (which == QLatin1String("history")) return Qt::Key_F6;
+  return Qt::Key(0);
+}
+
+// The process's CPU time (user and system) in seconds.
+double CpuSeconds() {
+  rusage u {};
+  getrusage(RUSAGE_SELF, &u);
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// The machine's load average over the last minute.
+double Load() {
+  double load[1] = {0};
+  return getloadavg(load, 1) == 1 ? load[0] : 0;
+}
+
+// Times `step` (then the events it leaves) in wall and CPU seconds.
+struct Timed {
+  double wall = 0, cpu = 0;
+};
+template <class Step>
+Timed Time(Step step) {
+  QElapsedTimer t;
+  const double cpu = CpuSeconds();
+  t.start();
+  step();
+  Settle();
+  return {t.nsecsElapsed() / 1e9, CpuSeconds() - cpu};
 }
 
 QString TempDir(const char* pattern) {
@@ -57,9 +90,10 @@ QString TempDir(const char* pattern) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  const char* item = argc > 1 ? MenuItem(QString::fromLocal8Bit(argv[1])) : nullptr;
-  if (item == nullptr) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+  const Qt::Key key = argc > 1 ? KeyOf(QString::fromLocal8Bit(argv[1])) : Qt::Key(0);
+  if (key == 0) {
     std::fprintf(stderr, "usage: window_bench <quick|detail|history> [refreshes]\n");
     return 2;
   }
@@ -72,22 +106,21 @@ int main(int argc, char** argv) {
   frmMain main;
   main.resize(1366, 768);
   main.show();
-  Settle(main);
-  auto* action = main.findChild<QAction*>(QLatin1String(item));
+  main.activateWindow();
+  // A key goes to the active window: wait (bounded) until the window system made it so.
+  if (!QTest::qWaitForWindowActive(&main)) benchdb::Die(QStringLiteral("the main window is not active"));
+  Settle();
   auto* mdi = main.findChild<QMdiArea*>();
-  if (action == nullptr || mdi == nullptr) benchdb::Die(QStringLiteral("menu item ") + QLatin1String(item));
+  if (mdi == nullptr) benchdb::Die(QStringLiteral("no window area"));
   const double before = StatusMiB("VmRSS:");
 
-  QElapsedTimer t;
-  t.start();
-  action->trigger();
-  Settle(main);
-  const double open = t.nsecsElapsed() / 1e9;
+  const Timed open = Time([&] { QTest::keyClick(main.windowHandle(), key); });
   QMdiSubWindow* sub = mdi->activeSubWindow();
-  if (sub == nullptr) benchdb::Die(QStringLiteral("no window opened"));
-  std::printf("%s: open %.3f s, RSS %.0f MiB (%.0f before; %.0f anonymous, %.0f mapped files), peak %.0f MiB\n",
-              argv[1], open, StatusMiB("VmRSS:"), before, StatusMiB("RssAnon:"), StatusMiB("RssFile:"),
-              StatusMiB("VmHWM:"));
+  if (sub == nullptr) benchdb::Die(QStringLiteral("no window opened by the key"));
+  std::printf("%s on %s, load %.2f: open %.3f s (CPU %.3f s), RSS %.0f MiB (%.0f before; %.0f anonymous, %.0f mapped "
+              "files), peak %.0f MiB\n",
+              argv[1], qPrintable(QGuiApplication::platformName()), Load(), open.wall, open.cpu, StatusMiB("VmRSS:"),
+              before, StatusMiB("RssAnon:"), StatusMiB("RssFile:"), StatusMiB("VmHWM:"));
 
   // The shown pane's Refresh (the window holds a hidden pane of the other kind).
   QToolButton* refresh = nullptr;
@@ -95,21 +128,20 @@ int main(int argc, char** argv) {
     if (b->isVisibleTo(sub)) refresh = b;
   if (refreshes > 0 && refresh == nullptr) benchdb::Die(QStringLiteral("no Refresh button"));
   double slowest = 0;
-  double total = 0;
+  Timed total;
   for (int i = 0; i < refreshes; ++i) {
-    t.restart();
-    refresh->click();
-    Settle(main);
-    const double s = t.nsecsElapsed() / 1e9;
-    total += s;
-    if (s > slowest) slowest = s;
+    const Timed r = Time([&] { refresh->click(); });
+    total.wall += r.wall;
+    total.cpu += r.cpu;
+    if (r.wall > slowest) slowest = r.wall;
   }
   if (refreshes > 0)
-    std::printf("%s: %d refreshes, mean %.3f s, slowest %.3f s, RSS %.0f MiB, peak %.0f MiB\n", argv[1],
-                refreshes, total / refreshes, slowest, StatusMiB("VmRSS:"), StatusMiB("VmHWM:"));
+    std::printf("%s: %d refreshes, load %.2f, mean %.3f s (CPU %.3f s), slowest %.3f s, RSS %.0f MiB, peak %.0f MiB\n",
+                argv[1], refreshes, Load(), total.wall / refreshes, total.cpu / refreshes, slowest, StatusMiB("VmRSS:"),
+                StatusMiB("VmHWM:"));
 
   sub->close();
-  Settle(main);
+  Settle();
   std::printf("%s: closed, RSS %.0f MiB\n", argv[1], StatusMiB("VmRSS:"));
   gDB().CloseDB();
   return 0;

@@ -1,5 +1,6 @@
 #include "reports/mdlInventoryGrid.h"
 
+#include <algorithm>
 #include <array>
 #include <unordered_map>
 #include <unordered_set>
@@ -27,24 +28,45 @@ struct ProductRow : store::ProductLabels {
   double reorderLevel = 0, reorderQty = 0, stdCost = 0, stdPrice = 0;
 };
 
-// The current product, its labels given.
-ProductRow ReadProduct(const store::ProductView& r, bool withNotes, store::ProductLabels labels) {
+bool HasColumn(const clsRptDef& def, int32_t id) {
+  for (const clsRptColDef& c : def.m_collColumnDefs)
+    if (c.m_nRowID == id) return true;
+  return false;
+}
+
+// The texts of a product that a report reads: those of its columns, the name and part
+// number also for a search.
+struct ShownTexts {
+  ShownTexts(const clsRptDef& def, bool searching)
+      : name(searching || HasColumn(def, invcol::kProductName)),
+        partNo(searching || HasColumn(def, invcol::kPartNumber)),
+        leadTime(HasColumn(def, invcol::kLeadTime)),
+        notes(HasColumn(def, invcol::kNotes)) {
+    for (size_t i = 0; i < custom.size(); ++i) custom[i] = HasColumn(def, invcol::kCustom1 + static_cast<int32_t>(i));
+  }
+  bool name, partNo, leadTime, notes;
+  std::array<bool, 4> custom {};
+};
+
+// The current product: its numbers and the texts shown.
+ProductRow ReadProduct(const store::ProductView& r, const ShownTexts& shown) {
   ProductRow p;
-  static_cast<store::ProductLabels&>(p) = std::move(labels);
   p.id = r.Id();
-  p.leadTime = r.LeadTime();
-  if (withNotes && r.HasNotes()) p.notes = gSystem().StrTruncate(r.Notes(), kNotesMaxLen);
+  if (shown.name) p.name = r.Name();
+  if (shown.partNo) p.partNo = r.PartNo();
+  p.location = r.Location();
+  p.group = r.Group();
+  p.manuf = r.Manuf();
+  p.vendor = r.Vendor();
+  for (size_t i = 0; i < p.custom.size(); ++i)
+    if (shown.custom[i]) p.custom[i] = r.Custom(i);
+  if (shown.leadTime) p.leadTime = r.LeadTime();
+  if (shown.notes && r.HasNotes()) p.notes = gSystem().StrTruncate(r.Notes(), kNotesMaxLen);
   p.reorderLevel = r.ReorderLevel();
   p.reorderQty = r.ReorderQty();
   p.stdCost = r.StdCost();
   p.stdPrice = r.StdPrice();
   return p;
-}
-
-bool HasColumn(const clsRptDef& def, int32_t id) {
-  for (const clsRptColDef& c : def.m_collColumnDefs)
-    if (c.m_nRowID == id) return true;
-  return false;
 }
 
 // Stock figures of single products: from one pass over every transaction, or by a
@@ -169,16 +191,17 @@ void LoadInventoryGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, Gr
     const QString search = crit.m_NameSearchStr.toUpper();
     const bool searching = !search.isEmpty();
     const bool byPartNo = searching ? crit.m_udProdSearchByName == 1 : gDB().ProdPartNumberFirstGet();
-    const bool withNotes = HasColumn(def, invcol::kNotes);
+    const ShownTexts shown(def, searching);
 
     std::vector<ProductRow> products;
     store::ProductScan scan(gDB().Session(), prod);
+    products.reserve(static_cast<size_t>(std::max(0L, scan.RecordCount())));
     const store::ProductView& r = scan.row();
     for (bool more = scan.FirstVisible(byPartNo ? store::SearchType::kPartNo : store::SearchType::kName); more;
          more = scan.NextVisible()) {
-      store::ProductLabels labels = r.Labels();
-      if (!searching || ProductMatchesSearchText(crit.m_udProdSearchByName, search, labels.name, labels.partNo)) {
-        products.push_back(ReadProduct(r, withNotes, std::move(labels)));
+      ProductRow p = ReadProduct(r, shown);
+      if (!searching || ProductMatchesSearchText(crit.m_udProdSearchByName, search, p.name, p.partNo)) {
+        products.push_back(std::move(p));
       }
       if (!load.Continue()) break;
     }
@@ -238,7 +261,7 @@ bool ReloadInvRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_
       GridCellWriter w(grd);
       int row = nRow;
       const store::ProductView& r = scan.row();
-      const ProductRow p = ReadProduct(r, HasColumn(RptDef, invcol::kNotes), r.Labels());
+      const ProductRow p = ReadProduct(r, ShownTexts(RptDef, false));
       written = DisplayInventoryRecord(grd, row, p, RptDef, stats, RptDef.RequiresProdStats(), w, true);
     } catch (...) {
       rt::TrapError();

@@ -1,5 +1,7 @@
 #include "database/store/Scans.h"
 
+#include <utility>
+
 #include "database/store/Seek.h"
 
 namespace store {
@@ -48,6 +50,8 @@ bool ProductScan::Find(int32_t id) {
   return SeekNumber(session_, tb_, id) == 0;
 }
 
+long ProductScan::RecordCount() const { return d4recCountDo(tb_); }
+
 QString TranView::Notes() const { return Memo(f_.notes).trimmed(); }
 QString TranView::Date() const { return Trimmed(f_.trandate); }
 
@@ -58,9 +62,17 @@ QString TranView::DateText(uint64_t key) {
 
 TranScan::TranScan(Session session, DATA4* tran) : session_(std::move(session)), tb_(tran), row_(tran) {}
 
+TranScan::~TranScan() { ReadAhead(false); }
+
+void TranScan::ReadAhead(bool on) {
+  if (on && readAhead_ < 0) readAhead_ = d4readAhead(tb_, 1);
+  if (!on && readAhead_ >= 0) d4readAhead(tb_, std::exchange(readAhead_, -1));
+}
+
 bool TranScan::First(const char* tag, const std::string& key) {
   walk_ = tag == nullptr ? Walk::kAll : Walk::kKey;
   key_ = key;
+  ReadAhead(walk_ == Walk::kAll);
   if (walk_ == Walk::kAll) {
     session_.Check(d4tagSelect(tb_, nullptr), "d4tagSelect");
     const int rc = session_.Check(d4top(tb_), "d4top");
@@ -72,6 +84,7 @@ bool TranScan::First(const char* tag, const std::string& key) {
 
 bool TranScan::FirstWithNumber(ByNumber tag, int32_t value) {
   walk_ = Walk::kNumber;
+  ReadAhead(false);
   const bool byProduct = tag == ByNumber::kProduct;
   number_ = byProduct ? row_.f_.prodid : row_.f_.trantype;
   value_ = value;
@@ -96,6 +109,7 @@ bool TranScan::Next() {
 }
 
 bool TranScan::Find(int32_t id) {
+  ReadAhead(false);
   SelectTag(session_, tb_, "rowid");
   return SeekNumber(session_, tb_, id) == 0;
 }

@@ -71,6 +71,8 @@ class ProductScan {
   // Makes the product of the id, hidden or not, the current record; false when there
   // is none.
   bool Find(int32_t id);
+  // The records of the table, deleted and hidden ones included, as its header says now.
+  long RecordCount() const;
 
  private:
   bool SkipHidden(int rc);
@@ -115,10 +117,14 @@ class TranView {
 class TranScan {
  public:
   TranScan(Session session, DATA4* tran);
+  ~TranScan();
+  TranScan(const TranScan&) = delete;
+  TranScan& operator=(const TranScan&) = delete;
   const TranView& row() const { return row_; }
   // The first, then the next row whose key on the tag is `key`; with no tag every row
   // in record order, deleted rows left out (as the tags leave them out). False after
-  // the last.
+  // the last. A walk of every row reads the table in blocks (d4readAhead) until the
+  // scan ends or walks by a tag: each row as stored when its block was read.
   bool First(const char* tag, const std::string& key);
   // The numeric tags of the rows of one product or one type.
   enum class ByNumber { kProduct, kType };
@@ -132,6 +138,8 @@ class TranScan {
   long RecordCount() const;
 
  private:
+  // Turns the table's read-ahead on for a walk of every row, or back as it was.
+  void ReadAhead(bool on);
   Session session_;
   DATA4* tb_;
   TranView row_;
@@ -139,6 +147,7 @@ class TranScan {
   std::string key_;
   FIELD4* number_ = nullptr;  // kNumber: the tag's field and the value it holds
   int32_t value_ = 0;
+  int readAhead_ = -1;  // the table's read-ahead before a walk of every row set it; -1: not set
 };
 
 }  // namespace store

@@ -1,8 +1,10 @@
 #include "database/store/Stock.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "database/store/Fields.h"
 #include "database/store/Seek.h"
@@ -127,6 +129,51 @@ void ForEachProductRow(const Session& s, DATA4* tb, int32_t prodId, Row row) {
   }
 }
 
+// The running sums of each product met in a pass, in the order met. Ids below kDense
+// (row ids count up from 1) find their sums by index, in a table as long as the largest
+// such id; others by hash.
+class Walks {
+ public:
+  explicit Walks(bool unitsOnly) : unitsOnly_(unitsOnly) {}
+
+  StockWalk& operator[](int32_t id) {
+    uint32_t* slot = nullptr;
+    if (id >= 0 && id < kDense) {
+      if (static_cast<size_t>(id) >= dense_.size()) dense_.resize(std::max<size_t>(id + 1, dense_.size() * 2));
+      slot = &dense_[static_cast<size_t>(id)];
+    } else {
+      slot = &sparse_[id];
+    }
+    if (*slot == 0) {
+      walks_.emplace_back(id, StockWalk(unitsOnly_));
+      *slot = static_cast<uint32_t>(walks_.size());
+    }
+    return walks_[*slot - 1].second;
+  }
+  const std::vector<std::pair<int32_t, StockWalk>>& all() const { return walks_; }
+
+ private:
+  static constexpr int32_t kDense = 1 << 20;
+  bool unitsOnly_;
+  std::vector<std::pair<int32_t, StockWalk>> walks_;
+  std::vector<uint32_t> dense_;                  // index in walks_ + 1; 0: none yet
+  std::unordered_map<int32_t, uint32_t> sparse_;  // the same for other ids
+};
+
+// A pass over every record in record order: the records are read in blocks while it
+// lasts (d4readAhead), as they were before after it.
+class ReadAheadPass {
+ public:
+  explicit ReadAheadPass(DATA4* tb) : tb_(tb), was_(d4readAhead(tb, 1)) {}
+  ~ReadAheadPass() { d4readAhead(tb_, was_); }
+  ReadAheadPass(const ReadAheadPass&) = delete;
+  ReadAheadPass& operator=(const ReadAheadPass&) = delete;
+
+ private:
+  DATA4* tb_;
+  int was_;
+};
+
 }  // namespace
 
 Status Stock::ProductStats(StockFigures& stats, DATA4* open) const {
@@ -153,8 +200,7 @@ Status Stock::AllProductStats(std::unordered_map<int32_t, StockFigures>& stats, 
     if (!table.ok()) return table.failure();
     DATA4* tb = table.get();
     const TranFields fields(tb);
-    const bool unitsOnly = which == Figures::kUnits;
-    std::unordered_map<int32_t, StockWalk> walks;
+    Walks walks(which == Figures::kUnits);
     std::unordered_set<int32_t> overflowed;
     // Runs one product's step; an Overflow fails that product alone.
     const auto guarded = [&](int32_t id, auto step) {
@@ -166,18 +212,19 @@ Status Stock::AllProductStats(std::unordered_map<int32_t, StockFigures>& stats, 
       }
     };
     session_.Check(d4tagSelect(tb, nullptr), "d4tagSelect");
+    const ReadAheadPass pass(tb);
     for (int rc = session_.Check(d4top(tb), "d4top"); rc == 0; rc = session_.Check(d4skip(tb, 1), "d4skip")) {
       // The tags leave deleted rows out; so does this pass.
       if (d4deleted(tb)) continue;
       const long id = f4long(fields.prodid);
       if (id < std::numeric_limits<int32_t>::min() || id > std::numeric_limits<int32_t>::max()) continue;
       const auto key = static_cast<int32_t>(id);
-      StockWalk& walk = walks.try_emplace(key, unitsOnly).first->second;
+      StockWalk& walk = walks[key];
       guarded(key, [&] { walk.Apply(fields); });
     }
     std::unordered_map<int32_t, StockFigures> result;
-    result.reserve(walks.size());
-    for (const auto& [id, walk] : walks) {
+    result.reserve(walks.all().size());
+    for (const auto& [id, walk] : walks.all()) {
       if (overflowed.count(id) != 0) continue;
       StockFigures s;
       s.Init(id);
@@ -221,6 +268,7 @@ Result<std::vector<size_t>> Stock::Overflowing(const std::vector<TranRow>& entri
     if (onePass) {
       for (auto& [id, walk] : walks) walk.emplace();
       session_.Check(d4tagSelect(tb.get(), nullptr), "d4tagSelect");
+      const ReadAheadPass pass(tb.get());
       for (int rc = session_.Check(d4top(tb.get()), "d4top"); rc == 0; rc = session_.Check(d4skip(tb.get(), 1), "d4skip")) {
         if (d4deleted(tb.get())) continue;
         const long id = f4long(fields.prodid);

@@ -117,6 +117,11 @@ int d4seekNext(DATA4* d, const char* key);
 int d4top(DATA4* d);
 int d4go(DATA4* d, long recno);  // 0, or r4entry when there is no such record
 int d4skip(DATA4* d, long n);
+// 1: forward d4skip in record order reads the records that follow in blocks, one system
+// call per block; each record is then as stored when its block was read (this handle's
+// own writes drop the block). For a pass that reads every record at once; 0 (the
+// default) reads each record as stored at the step. Returns the previous value.
+int d4readAhead(DATA4* d, int on);
 long d4recNo(DATA4* d);      // 0 when not on a record (or appending); count + 1 at end of file
 long d4recCountDo(DATA4* d); // re-read from the header
 int d4lock(DATA4* d, long recno);

@@ -270,7 +270,7 @@ int d4skip(DATA4* d, long n) {
         return r4eof;
       }
     }
-    return LoadRecord(d, static_cast<uint32_t>(target));
+    return LoadRecord(d, static_cast<uint32_t>(target), d->readAhead && forward);
   }
   TAG4* t = d->selected;
   if (d->eof || d->recno == 0) {
@@ -303,6 +303,14 @@ int d4skip(DATA4* d, long n) {
     if (r < 0) return r;
   }
   return 0;
+}
+
+int d4readAhead(DATA4* d, int on) {
+  if (!d) return e4parm;
+  const int was = d->readAhead ? 1 : 0;
+  d->readAhead = on != 0;
+  if (!d->readAhead) d->table->DropAhead();
+  return was;
 }
 
 int d4seek(DATA4* d, const char* text) {

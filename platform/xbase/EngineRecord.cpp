@@ -47,8 +47,10 @@ void GoEof(DATA4* d) {
   DropMemoCache(d);
 }
 
-int LoadRecord(DATA4* d, uint32_t n) {
-  const Status s = d->countDamage.ok() ? d->table->ReadRecord(n, d->rec.data()) : d->countDamage;
+int LoadRecord(DATA4* d, uint32_t n, bool ahead) {
+  const Status s = !d->countDamage.ok() ? d->countDamage
+                   : ahead              ? d->table->ReadAhead(n, d->rec.data())
+                                        : d->table->ReadRecord(n, d->rec.data());
   if (!s.ok()) {
     GoEof(d);
     return s.code() == Code::kNotFound ? r4eof : d->Fail(s, ErrorOf(s, e4read));

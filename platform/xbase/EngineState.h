@@ -110,6 +110,7 @@ struct DATA4 {
   bool appending = false;
   bool changed = false;
   bool cursorSynced = false;  // the selected tag's cursor sits on the current record
+  bool readAhead = false;     // d4readAhead
   std::vector<char> rec;      // recordLen bytes and a NUL
   std::vector<char> orig;     // the record as stored, for the old keys
   std::vector<char> scratch;
@@ -125,8 +126,9 @@ namespace xb::engine {
 int ErrorOf(const Status& s, int fallback);
 // Writes a changed record (memo, keys, record, header date); 0 or an error code.
 int FlushRecord(DATA4* d);
-// Reads record n into the buffer and makes it current; 0 or an error code.
-int LoadRecord(DATA4* d, uint32_t n);
+// Reads record n into the buffer and makes it current; 0 or an error code. `ahead`:
+// through the table's read-ahead block (Table::ReadAhead).
+int LoadRecord(DATA4* d, uint32_t n, bool ahead = false);
 // Positions at end of file: blank buffer, recno = count + 1.
 void GoEof(DATA4* d);
 // Drops the memo caches of the current record.

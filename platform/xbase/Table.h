@@ -53,6 +53,11 @@ class Table {
   Status RepairCount();
   // Reads record n (1-based) into buf (recordLen bytes). kNotFound beyond the last record.
   Status ReadRecord(uint32_t n, char* buf);
+  // Reads record n as ReadRecord does, from a block of the counted records from n on,
+  // read by one system call and kept for the next calls (never through the mapping):
+  // a record is as stored when its block was read. WriteRecord and StageAppend drop it.
+  Status ReadAhead(uint32_t n, char* buf);
+  void DropAhead();
   Status WriteRecord(uint32_t n, const char* buf);
   // An append in two steps, so that a record is counted only once its keys are in.
   // StageAppend writes buf after the last counted record (the caller has re-read the
@@ -97,6 +102,8 @@ class Table {
   bool mapFailed_ = false;
   uint32_t lastRead_ = 0;    // the record read last through the mapping
   uint64_t keptFrom_ = 0;    // the start of the pages kept of the run of records read in order
+  uint32_t aheadFirst_ = 0;  // the first record of the read-ahead block (0: none)
+  std::vector<char> ahead_;  // its records
 };
 
 // Today's date as the header stores it: year - 1900, month, day.

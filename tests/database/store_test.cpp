@@ -589,6 +589,13 @@ TEST_F(ListStoreTest, TranScansSelectByKeyOrTakeEveryLiveRow) {
   ASSERT_TRUE(scan.Find(2001));
   EXPECT_FALSE(row.HasNotes());
   EXPECT_FALSE(scan.Find(1));
+  // A walk of every row reads ahead while it lasts; the caller's table is left as it was.
+  {
+    store::TranScan all(session_, tb.get());
+    ASSERT_TRUE(all.First(nullptr, ""));
+    EXPECT_EQ(d4readAhead(tb.get(), 1), 1);
+  }
+  EXPECT_EQ(d4readAhead(tb.get(), 0), 0);
 }
 
 TEST_F(ListStoreTest, ReportDefinitionsAreTheNumberedParameters) {

@@ -320,6 +320,10 @@ TEST(OtherProgram, ATableShortenedUnderAnOpenHandleGivesErrorsNotACrash) {
   };
   const Op ops[] = {
       {"skip in record order", [](DATA4* d) { return long(d4skip(d, 1)); }},
+      {"skip in record order, reading ahead", [](DATA4* d) {
+         d4readAhead(d, 1);
+         return long(d4skip(d, 1));
+       }},
       {"seek by tag", [](DATA4* d) {
          d4tagSelect(d, d4tag(d, "ID"));
          return long(d4seekDouble(d, 1000 + 15500));

@@ -65,4 +65,52 @@ TEST(EngineWalk, RecordsLeftBehindByALongWalkReadBackUnchanged) {
   EXPECT_EQ(d4close(d), 0);
 }
 
+TEST(EngineWalk, AWalkReadingAheadSeesItsOwnWritesAndWhatOthersStoredBeforeItsBlock) {
+  xbtest::Engine engine, other;
+  const std::string path = xbtest::NewDir() + "/wide.dbf";
+  DATA4* d = d4create(engine, path.c_str(), kWideFields, nullptr);
+  ASSERT_NE(d, nullptr);
+  FIELD4* n = d4field(d, "N");
+  FIELD4* b = d4field(d, "B");
+  constexpr long kSome = 300;  // a few blocks
+  const auto append = [](DATA4* t, long i) {
+    ASSERT_EQ(d4appendStartVB(t, 0), 0);
+    ASSERT_EQ(d4blank(t), 0);
+    f4assignLong(d4field(t, "N"), i);
+    const std::string text = Pattern(i);
+    f4assignNVB(d4field(t, "B"), text.data(), static_cast<int>(text.size()));
+    ASSERT_EQ(d4append(t), 0);
+  };
+  for (long i = 1; i <= kSome; ++i) append(d, i);
+  DATA4* o = d4open(other, path.c_str());
+  ASSERT_NE(o, nullptr);
+  const auto change = [](DATA4* t, long recno, long as) {
+    ASSERT_EQ(d4go(t, recno), 0);
+    ASSERT_EQ(d4lock(t, recno), 0);
+    const std::string text = Pattern(as);
+    f4assignNVB(d4field(t, "B"), text.data(), static_cast<int>(text.size()));
+    ASSERT_EQ(d4flush(t), 0);
+    ASSERT_EQ(d4unlock(t), 0);
+  };
+
+  EXPECT_EQ(d4readAhead(d, 1), 0);
+  ASSERT_EQ(d4top(d), 0);
+  ASSERT_EQ(d4skip(d, 1), 0);  // the block from record 2 read
+  change(d, 3, 4);             // this handle's own write, inside the block
+  change(o, kSome - 50, 7);    // another's, beyond it
+  for (long i = 1; i <= 5; ++i) append(o, kSome + i);
+  ASSERT_EQ(d4go(d, 2), 0);
+  long expected = 2;
+  while (d4skip(d, 1) == 0) {
+    ++expected;
+    ASSERT_EQ(f4long(n), expected);
+    const long as = expected == 3 ? 4 : expected == kSome - 50 ? 7 : expected;
+    ASSERT_EQ(xbtest::Text(b), Pattern(as)) << expected;
+  }
+  EXPECT_EQ(expected, kSome + 5) << "the appended records are walked";
+  EXPECT_EQ(d4readAhead(d, 0), 1);
+  d4close(o);
+  EXPECT_EQ(d4close(d), 0);
+}
+
 }  // namespace
