@@ -136,6 +136,7 @@ class Index final : public CdxIndex {
   }
   Status LockShared() override { return Acquire(false); }
   void UnlockShared() override { UnlockExclusive(); }
+  bool ReadCached() override;
   void SetLockPolicy(const LockPolicy& policy) override { policy_ = policy; }
 
   // One tag operation: the lock held and the tag's cache checked against the file.
@@ -171,11 +172,16 @@ class Index final : public CdxIndex {
   uint64_t gens_ = 0;
   int depth_ = 0;
   bool exclusive_ = false;
+  bool cached_ = false;              // held by ReadCached, without the lock
   bool fileChanged_ = false;         // a tag changed under the lock held now
   uint64_t epoch_ = 0;               // counts lock acquisitions
   LockPolicy policy_;
   uint32_t sharedTaken_ = 0;         // shared locks taken, for the writer-intent probe
   std::vector<uint64_t> checkedIn_;  // the epoch in which each tag was last checked
+  // The file's change counter when each tag's header was last read or written by this
+  // handle (-1: not since it was opened anew); ReadCached trusts a tag only while the
+  // file's counter still has that value.
+  std::vector<int64_t> checkedAt_;
 };
 
 // ---- Index ----
@@ -208,7 +214,21 @@ Status Index::CheckFileCounter() {
 Status Index::BumpFileCounter() {
   if (!fileChanged_) return Status::Ok();
   fileChanged_ = false;
-  return dir_->BumpCounter();
+  const int64_t before = dir_->counter();
+  const Status s = dir_->BumpCounter();
+  // Tags checked before are as current after a change of this handle's own.
+  if (s.ok()) std::replace(checkedAt_.begin(), checkedAt_.end(), before, int64_t(dir_->counter()));
+  return s;
+}
+
+bool Index::ReadCached() {
+  uint32_t counter = 0;
+  if (depth_ > 0 || !dir_ || !dir_->PeekCounter(&counter) || counter != dir_->counter()) return false;
+  depth_ = 1;
+  exclusive_ = false;
+  cached_ = true;
+  for (auto& t : trees_) t->SetCacheOnly(true);
+  return true;
 }
 
 void Index::Release() {
@@ -218,7 +238,13 @@ void Index::Release() {
     for (auto& t : trees_) t->FlushHeader();
     BumpFileCounter();
   }
-  if (--depth_ == 0) UnlockIndexFile(file_.get());
+  if (--depth_ > 0) return;
+  if (!cached_) {
+    UnlockIndexFile(file_.get());
+    return;
+  }
+  cached_ = false;
+  for (auto& t : trees_) t->SetCacheOnly(false);
 }
 
 // A rebuild renames a new file over the path; the old one, still open here, has no
@@ -232,6 +258,11 @@ Status Index::Begin(size_t tag, bool exclusive) {
   if (tag >= trees_.size()) return Status(Code::kInvalid, "no tag " + std::to_string(tag));
   if (exclusive && !file_->writable()) return Status(Code::kReadOnly, path_ + " is open read-only");
   if (Status s = Acquire(exclusive); !s.ok()) return s;
+  if (cached_) {
+    if (checkedAt_[tag] == dir_->counter() && trees_[tag]->loaded()) return Status::Ok();
+    Release();
+    return Status(Code::kStale, path_ + ": tag " + defs_[tag].name + " is not checked since the last change");
+  }
   // Under a lock held across operations nobody else can change the file.
   if (depth_ > 1 && checkedIn_[tag] == epoch_ && trees_[tag]->loaded()) return Status::Ok();
   bool moved = false;
@@ -245,6 +276,7 @@ Status Index::Begin(size_t tag, bool exclusive) {
     return s;
   }
   checkedIn_[tag] = epoch_;
+  checkedAt_[tag] = dir_->counter();
   return Status::Ok();
 }
 
@@ -336,6 +368,8 @@ Status Index::Load() {
   Status s = ReadTags(file_.get(), detectTypes_, &defs_, &trees_, &dir_);
   Release();
   checkedIn_.assign(defs_.size(), 0);
+  // The tag headers were read under the lock, at the counter read with them.
+  checkedAt_.assign(defs_.size(), dir_ ? int64_t(dir_->counter()) : -1);
   return s;
 }
 
@@ -364,6 +398,7 @@ Status Index::Reopen() {
   trees_ = std::move(trees);
   dir_ = std::move(dir);
   checkedIn_.assign(defs_.size(), 0);
+  checkedAt_.assign(defs_.size(), -1);
   return Status::Ok();
 }
 

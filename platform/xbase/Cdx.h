@@ -133,6 +133,12 @@ class CdxIndex {
   // inside an exclusive hold. A change while only this is held fails.
   virtual Status LockShared() = 0;
   virtual void UnlockShared() = 0;
+  // Starts reads without the lock, from cached pages only, ended by UnlockShared. Only
+  // when the file's change counter, read through a mapping of its header, has not
+  // moved since the cache was last checked (no other handle or program has completed
+  // a change since). Meanwhile an operation that needs a page or tag header not cached
+  // fails with kStale: the caller then repeats its read under LockShared.
+  virtual bool ReadCached() = 0;
   // How long a busy index lock is waited for: attempts x delay in all (see CdxLock.h).
   virtual void SetLockPolicy(const LockPolicy& policy) = 0;
 };

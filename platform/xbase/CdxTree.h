@@ -62,6 +62,11 @@ class Tree {
   Status Refresh(bool* moved);
   // The same from the header's first 12 bytes, already read by the caller.
   void Adopt(const uint8_t* header, bool* moved);
+  // The change counter as the file holds it now, read through the header's mapping;
+  // false while the header is not mapped.
+  bool PeekCounter(uint32_t* counter) const;
+  // While set, only cached pages are read: a page not cached is kStale.
+  void SetCacheOnly(bool on) { cacheOnly_ = on; }
   void SetFiller(uint8_t filler);
   void DropCache();
   // The directory's counter (bytes 8..11 of the file) counts the changes of every tag
@@ -142,6 +147,7 @@ class Tree {
   uint64_t allocEnd_ = 0;  // next page to append during one change; 0 = not known yet
   bool changed_ = false;   // a page was written during this change
   bool deferHeader_ = false;
+  bool cacheOnly_ = false;
   bool bigEndianCounter_ = false;
   bool headerDirty_ = false;             // the counter on disk lags behind
   uint32_t diskRoot_ = kNone, diskFree_ = kNone;  // as the header on disk says
