@@ -233,11 +233,8 @@ bool Index::ReadCached() {
 
 void Index::Release() {
   if (depth_ == 0) return;
-  if (depth_ == 1 && exclusive_) {
-    // Counters of changes made under a lock held across operations.
-    for (auto& t : trees_) t->FlushHeader();
-    BumpFileCounter();
-  }
+  // The file's counter tells of the changes made under a lock held across operations.
+  if (depth_ == 1 && exclusive_) BumpFileCounter();
   if (--depth_ > 0) return;
   if (!cached_) {
     UnlockIndexFile(file_.get());
@@ -411,7 +408,7 @@ Status Index::Change(size_t tag, std::string_view key, uint32_t recno, bool inse
   if (recno == 0) return Status(Code::kInvalid, "record number 0");
   if (Status s = Begin(tag, true); !s.ok()) return s;
   const auto* k = reinterpret_cast<const uint8_t*>(key.data());
-  trees_[tag]->SetDeferHeader(depth_ > 1);
+  trees_[tag]->SetHeld(depth_ > 1);
   const uint64_t before = trees_[tag]->generation();
   Status s = insert ? trees_[tag]->Insert(k, recno, defs_[tag].unique) : trees_[tag]->Remove(k, recno);
   if (trees_[tag]->generation() != before) fileChanged_ = true;  // pages written (or in doubt)
