@@ -452,19 +452,18 @@ Status Index::Check() {
 Status Index::RebuildAll(std::vector<TagEntries> entries) {
   if (entries.size() != defs_.size()) return Status(Code::kInvalid, "RebuildAll needs entries for every tag");
   if (!file_->writable()) return Status(Code::kReadOnly, path_ + " is open read-only");
-  std::vector<SortedTag> sorted(defs_.size());
   std::vector<Status> results(defs_.size());
   {
     std::vector<std::thread> workers;
     for (size_t t = 0; t < defs_.size(); ++t) {
-      workers.emplace_back([&, t] { results[t] = SortEntries(entries[t], defs_[t], &sorted[t]); });
+      workers.emplace_back([&, t] { results[t] = SortEntries(&entries[t], defs_[t]); });
     }
     for (auto& w : workers) w.join();
   }
   for (const Status& r : results) {
     if (!r.ok()) return r;
   }
-  entries.clear();
+  const std::vector<SortedTag>& sorted = entries;
 
   if (Status s = Acquire(true); !s.ok()) return s;
   std::vector<uint32_t> counters;
