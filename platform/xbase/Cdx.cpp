@@ -136,6 +136,7 @@ class Index final : public CdxIndex {
   }
   Status LockShared() override { return Acquire(false); }
   void UnlockShared() override { UnlockExclusive(); }
+  bool ReadCached() override;
   void SetLockPolicy(const LockPolicy& policy) override { policy_ = policy; }
 
   // One tag operation: the lock held and the tag's cache checked against the file.
@@ -171,11 +172,16 @@ class Index final : public CdxIndex {
   uint64_t gens_ = 0;
   int depth_ = 0;
   bool exclusive_ = false;
+  bool cached_ = false;              // held by ReadCached, without the lock
   bool fileChanged_ = false;         // a tag changed under the lock held now
   uint64_t epoch_ = 0;               // counts lock acquisitions
   LockPolicy policy_;
   uint32_t sharedTaken_ = 0;         // shared locks taken, for the writer-intent probe
   std::vector<uint64_t> checkedIn_;  // the epoch in which each tag was last checked
+  // The file's change counter when each tag's header was last read or written by this
+  // handle (-1: not since it was opened anew); ReadCached trusts a tag only while the
+  // file's counter still has that value.
+  std::vector<int64_t> checkedAt_;
 };
 
 // ---- Index ----
@@ -208,17 +214,34 @@ Status Index::CheckFileCounter() {
 Status Index::BumpFileCounter() {
   if (!fileChanged_) return Status::Ok();
   fileChanged_ = false;
-  return dir_->BumpCounter();
+  const int64_t before = dir_->counter();
+  const Status s = dir_->BumpCounter();
+  // Tags checked before are as current after a change of this handle's own.
+  if (s.ok()) std::replace(checkedAt_.begin(), checkedAt_.end(), before, int64_t(dir_->counter()));
+  return s;
+}
+
+bool Index::ReadCached() {
+  uint32_t counter = 0;
+  if (depth_ > 0 || !dir_ || !dir_->PeekCounter(&counter) || counter != dir_->counter()) return false;
+  depth_ = 1;
+  exclusive_ = false;
+  cached_ = true;
+  for (auto& t : trees_) t->SetCacheOnly(true);
+  return true;
 }
 
 void Index::Release() {
   if (depth_ == 0) return;
-  if (depth_ == 1 && exclusive_) {
-    // Counters of changes made under a lock held across operations.
-    for (auto& t : trees_) t->FlushHeader();
-    BumpFileCounter();
+  // The file's counter tells of the changes made under a lock held across operations.
+  if (depth_ == 1 && exclusive_) BumpFileCounter();
+  if (--depth_ > 0) return;
+  if (!cached_) {
+    UnlockIndexFile(file_.get());
+    return;
   }
-  if (--depth_ == 0) UnlockIndexFile(file_.get());
+  cached_ = false;
+  for (auto& t : trees_) t->SetCacheOnly(false);
 }
 
 // A rebuild renames a new file over the path; the old one, still open here, has no
@@ -232,6 +255,11 @@ Status Index::Begin(size_t tag, bool exclusive) {
   if (tag >= trees_.size()) return Status(Code::kInvalid, "no tag " + std::to_string(tag));
   if (exclusive && !file_->writable()) return Status(Code::kReadOnly, path_ + " is open read-only");
   if (Status s = Acquire(exclusive); !s.ok()) return s;
+  if (cached_) {
+    if (checkedAt_[tag] == dir_->counter() && trees_[tag]->loaded()) return Status::Ok();
+    Release();
+    return Status(Code::kStale, path_ + ": tag " + defs_[tag].name + " is not checked since the last change");
+  }
   // Under a lock held across operations nobody else can change the file.
   if (depth_ > 1 && checkedIn_[tag] == epoch_ && trees_[tag]->loaded()) return Status::Ok();
   bool moved = false;
@@ -245,6 +273,7 @@ Status Index::Begin(size_t tag, bool exclusive) {
     return s;
   }
   checkedIn_[tag] = epoch_;
+  checkedAt_[tag] = dir_->counter();
   return Status::Ok();
 }
 
@@ -336,6 +365,8 @@ Status Index::Load() {
   Status s = ReadTags(file_.get(), detectTypes_, &defs_, &trees_, &dir_);
   Release();
   checkedIn_.assign(defs_.size(), 0);
+  // The tag headers were read under the lock, at the counter read with them.
+  checkedAt_.assign(defs_.size(), dir_ ? int64_t(dir_->counter()) : -1);
   return s;
 }
 
@@ -364,6 +395,7 @@ Status Index::Reopen() {
   trees_ = std::move(trees);
   dir_ = std::move(dir);
   checkedIn_.assign(defs_.size(), 0);
+  checkedAt_.assign(defs_.size(), -1);
   return Status::Ok();
 }
 
@@ -376,7 +408,7 @@ Status Index::Change(size_t tag, std::string_view key, uint32_t recno, bool inse
   if (recno == 0) return Status(Code::kInvalid, "record number 0");
   if (Status s = Begin(tag, true); !s.ok()) return s;
   const auto* k = reinterpret_cast<const uint8_t*>(key.data());
-  trees_[tag]->SetDeferHeader(depth_ > 1);
+  trees_[tag]->SetHeld(depth_ > 1);
   const uint64_t before = trees_[tag]->generation();
   Status s = insert ? trees_[tag]->Insert(k, recno, defs_[tag].unique) : trees_[tag]->Remove(k, recno);
   if (trees_[tag]->generation() != before) fileChanged_ = true;  // pages written (or in doubt)
@@ -420,19 +452,18 @@ Status Index::Check() {
 Status Index::RebuildAll(std::vector<TagEntries> entries) {
   if (entries.size() != defs_.size()) return Status(Code::kInvalid, "RebuildAll needs entries for every tag");
   if (!file_->writable()) return Status(Code::kReadOnly, path_ + " is open read-only");
-  std::vector<SortedTag> sorted(defs_.size());
   std::vector<Status> results(defs_.size());
   {
     std::vector<std::thread> workers;
     for (size_t t = 0; t < defs_.size(); ++t) {
-      workers.emplace_back([&, t] { results[t] = SortEntries(entries[t], defs_[t], &sorted[t]); });
+      workers.emplace_back([&, t] { results[t] = SortEntries(&entries[t], defs_[t]); });
     }
     for (auto& w : workers) w.join();
   }
   for (const Status& r : results) {
     if (!r.ok()) return r;
   }
-  entries.clear();
+  const std::vector<SortedTag>& sorted = entries;
 
   if (Status s = Acquire(true); !s.ok()) return s;
   std::vector<uint32_t> counters;

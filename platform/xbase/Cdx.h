@@ -12,8 +12,10 @@
 // reading a tag, exclusive for changing one; a waiting writer keeps new readers out,
 // see CdxLock.h) for its own length, and re-reads pages whose tag change counter, or the
 // file's change counter (bytes 8..11, big-endian, the one other programs bump), has
-// moved since they were cached; every change bumps both. So several handles in one or
-// more processes, ours or other programs', see one consistent index. Not thread-safe.
+// moved since they were cached; every change bumps the file's counter (and the tag's,
+// except under a lock held across changes when neither root nor free list moves). So
+// several handles in one or more processes, ours or other programs', see one
+// consistent index. Not thread-safe.
 
 #include <cstdint>
 #include <memory>
@@ -133,6 +135,12 @@ class CdxIndex {
   // inside an exclusive hold. A change while only this is held fails.
   virtual Status LockShared() = 0;
   virtual void UnlockShared() = 0;
+  // Starts reads without the lock, from cached pages only, ended by UnlockShared. Only
+  // when the file's change counter, read through a mapping of its header, has not
+  // moved since the cache was last checked (no other handle or program has completed
+  // a change since). Meanwhile an operation that needs a page or tag header not cached
+  // fails with kStale: the caller then repeats its read under LockShared.
+  virtual bool ReadCached() = 0;
   // How long a busy index lock is waited for: attempts x delay in all (see CdxLock.h).
   virtual void SetLockPolicy(const LockPolicy& policy) = 0;
 };

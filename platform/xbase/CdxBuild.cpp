@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 namespace xb::cdx {
@@ -113,10 +114,61 @@ uint32_t BuildTree(const SortedEntries& e, uint16_t keyLen, uint8_t filler, uint
   }
 }
 
-Status SortEntries(const TagEntries& entries, const TagDef& def, SortedTag* out) {
-  const size_t kl = def.keyLen, n = entries.recnos.size();
-  if (entries.keys.size() != n * kl) return Status(Code::kInvalid, "a key for tag " + def.name + " has the wrong length");
-  const uint8_t* keys = entries.keys.data();
+namespace {
+
+// Keys of at most 8 bytes given in ascending record numbers: a stable radix sort of
+// the keys as big-endian words keeps the record order among equal keys. Bytes that
+// every key shares take no pass.
+Status RadixSort(TagEntries* entries, const TagDef& def) {
+  const size_t kl = def.keyLen, n = entries->recnos.size();
+  struct Item {
+    uint64_t key;
+    uint32_t recno;
+  };
+  // Left uninitialised: every item is written before it is read.
+  std::unique_ptr<Item[]> items(new Item[n]), tmp(new Item[n]);
+  const uint8_t* k = entries->keys.data();
+  for (size_t i = 0; i < n; ++i, k += kl) {
+    uint64_t key = 0;
+    for (size_t b = 0; b < 8; ++b) key = key << 8 | (b < kl ? k[b] : 0);
+    items[i] = {key, entries->recnos[i]};
+  }
+  for (unsigned shift = 0; shift < 64 && n > 0; shift += 8) {
+    size_t count[256] = {};
+    for (size_t i = 0; i < n; ++i) ++count[(items[i].key >> shift) & 0xFF];
+    if (count[(items[0].key >> shift) & 0xFF] == n) continue;
+    size_t at = 0;
+    for (size_t& c : count) at += std::exchange(c, at);
+    for (size_t i = 0; i < n; ++i) tmp[count[(items[i].key >> shift) & 0xFF]++] = items[i];
+    items.swap(tmp);
+  }
+  tmp.reset();
+  // The input's own storage takes the result.
+  uint8_t* key = entries->keys.data();
+  size_t out = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (def.unique && i > 0 && items[i].key == items[i - 1].key) continue;
+    for (size_t b = 0; b < kl; ++b) key[out * kl + b] = uint8_t(items[i].key >> (56 - 8 * b));
+    entries->recnos[out++] = items[i].recno;
+  }
+  entries->keys.resize(out * kl);
+  entries->recnos.resize(out);
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status SortEntries(TagEntries* entries, const TagDef& def) {
+  const size_t kl = def.keyLen, n = entries->recnos.size();
+  if (entries->keys.size() != n * kl) return Status(Code::kInvalid, "a key for tag " + def.name + " has the wrong length");
+  bool recnoOrder = true;  // the entries come in ascending record numbers (as a table gives them)
+  for (size_t i = 0; i < n; ++i) {
+    const uint32_t recno = entries->recnos[i];
+    if (recno == 0) return Status(Code::kInvalid, "record number 0 given for tag " + def.name);
+    if (i > 0 && recno <= entries->recnos[i - 1]) recnoOrder = false;
+  }
+  if (recnoOrder && kl <= 8) return RadixSort(entries, def);
+  const uint8_t* keys = entries->keys.data();
   // The first 24 key bytes as big-endian words decide most comparisons without
   // touching the keys.
   constexpr size_t kWords = 3;
@@ -127,12 +179,8 @@ Status SortEntries(const TagEntries& entries, const TagDef& def, SortedTag* out)
   };
   std::vector<Item> items;
   items.reserve(n);
-  bool recnoOrder = true;  // the entries come in ascending record numbers (as a table gives them)
   for (size_t i = 0; i < n; ++i) {
-    const uint32_t recno = entries.recnos[i];
-    if (recno == 0) return Status(Code::kInvalid, "record number 0 given for tag " + def.name);
-    if (i > 0 && recno <= entries.recnos[i - 1]) recnoOrder = false;
-    Item it{{}, recno, uint32_t(i)};
+    Item it{{}, entries->recnos[i], uint32_t(i)};
     const uint8_t* k = keys + i * kl;
     for (size_t b = 0; b < 8 * kWords; ++b) it.head[b / 8] = it.head[b / 8] << 8 | (b < kl ? k[b] : 0);
     items.push_back(it);
@@ -144,29 +192,13 @@ Status SortEntries(const TagEntries& entries, const TagDef& def, SortedTag* out)
     constexpr size_t kHead = 8 * kWords;
     return kl > kHead ? std::memcmp(keys + a.index * kl + kHead, keys + b.index * kl + kHead, kl - kHead) : 0;
   };
-  if (recnoOrder && kl <= 8) {
-    // The first word is the whole key: a stable radix sort by it keeps the record
-    // order among equal keys. Bytes that every key shares take no pass.
-    std::vector<Item> tmp(items.size());
-    for (unsigned shift = 0; shift < 64 && !items.empty(); shift += 8) {
-      size_t count[256] = {};
-      for (const Item& it : items) ++count[(it.head[0] >> shift) & 0xFF];
-      if (count[(items.front().head[0] >> shift) & 0xFF] == items.size()) continue;
-      size_t at = 0;
-      for (size_t& c : count) at += std::exchange(c, at);
-      for (const Item& it : items) tmp[count[(it.head[0] >> shift) & 0xFF]++] = it;
-      items.swap(tmp);
-    }
-  } else {
-    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
-      const int c = keyCmp(a, b);
-      return c != 0 ? c < 0 : a.recno < b.recno;
-    });
-  }
-  out->keys.clear();
-  out->recnos.clear();
-  out->keys.reserve(items.size() * kl);
-  out->recnos.reserve(items.size());
+  std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+    const int c = keyCmp(a, b);
+    return c != 0 ? c < 0 : a.recno < b.recno;
+  });
+  TagEntries out;
+  out.keys.reserve(items.size() * kl);
+  out.recnos.reserve(items.size());
   for (size_t i = 0; i < items.size(); ++i) {
     if (i > 0 && keyCmp(items[i - 1], items[i]) == 0) {
       if (items[i - 1].recno == items[i].recno) {
@@ -175,9 +207,10 @@ Status SortEntries(const TagEntries& entries, const TagDef& def, SortedTag* out)
       if (def.unique) continue;
     }
     const uint8_t* k = keys + size_t(items[i].index) * kl;
-    out->keys.insert(out->keys.end(), k, k + kl);
-    out->recnos.push_back(items[i].recno);
+    out.keys.insert(out.keys.end(), k, k + kl);
+    out.recnos.push_back(items[i].recno);
   }
+  *entries = std::move(out);
   return Status::Ok();
 }
 
@@ -200,27 +233,34 @@ Status CheckTagDef(TagDef* def) {
 Status WriteIndexFile(const std::string& path, const std::vector<TagDef>& defs,
                       const std::vector<const SortedTag*>& tags, const std::vector<uint32_t>& counters,
                       uint32_t fileCounter) {
-  // The directory header, its root page (when it fits one page), then each tag's
-  // header followed by its pages.
-  std::vector<uint8_t> out(kHeaderSize + kPageSize, 0);
-  size_t estimate = out.size();
-  for (size_t i = 0; i < defs.size(); ++i) {
-    estimate += kHeaderSize + kPageSize + (tags[i] ? tags[i]->keys.size() + 5 * tags[i]->recnos.size() : 0) * 9 / 8;
+  Status st;
+  auto file = File::Create(path, &st);
+  if (!file) return st;
+  const auto failed = [&] { return Status::System(Code::kIo, "cannot write " + path); };
+  // The directory header and its root page (when it fits one page) come first, then
+  // each tag's header followed by its pages. A tag is written as soon as it is built,
+  // through one buffer.
+  std::vector<uint8_t> out;
+  size_t largest = 0;
+  for (const SortedTag* t : tags) {
+    if (t) largest = std::max(largest, (t->keys.size() + 5 * t->recnos.size()) * 9 / 8);
   }
-  out.reserve(estimate);
+  out.reserve(kHeaderSize + kPageSize + largest);
+  uint64_t at = kHeaderSize + kPageSize;
   std::vector<uint32_t> headers;
   for (size_t i = 0; i < defs.size(); ++i) {
     const TagDef& d = defs[i];
-    const uint32_t header = uint32_t(out.size());
-    headers.push_back(header);
-    out.resize(out.size() + kHeaderSize);
     const SortedTag* t = tags[i];
+    out.assign(kHeaderSize, 0);
     const SortedEntries e{t ? t->keys.data() : nullptr, t ? t->recnos.data() : nullptr,
                           t ? t->recnos.size() : 0};
-    const uint32_t root = BuildTree(e, d.keyLen, FillerFor(d.type), 0, true, &out);
-    if (out.size() > 0xFFFFFFFFull - kPageSize) return Status(Code::kInvalid, "the index would exceed 4 GB");
+    const uint32_t root = BuildTree(e, d.keyLen, FillerFor(d.type), at, true, &out);
+    if (at + out.size() > 0xFFFFFFFFull - kPageSize) return Status(Code::kInvalid, "the index would exceed 4 GB");
     const uint8_t options = uint8_t(0x60 | (d.forExpr.empty() ? 0 : 0x08) | (d.unique ? 0x01 : 0));
-    PutHeader(out.data() + header, root, counters[i], d.keyLen, options, d.descending, d.keyExpr, d.forExpr);
+    PutHeader(out.data(), root, counters[i], d.keyLen, options, d.descending, d.keyExpr, d.forExpr);
+    if (!file->WriteAt(at, out.data(), out.size())) return failed();
+    headers.push_back(uint32_t(at));
+    at += out.size();
   }
 
   std::vector<size_t> order(defs.size());
@@ -236,22 +276,17 @@ Status WriteIndexFile(const std::string& path, const std::vector<TagDef>& defs,
   const SortedEntries de{dir.keys.data(), dir.recnos.data(), dir.recnos.size()};
   std::vector<uint8_t> dirPages;
   uint32_t dirRoot = BuildTree(de, kDirKeyLen, ' ', kHeaderSize, false, &dirPages);
+  out.assign(kHeaderSize + kPageSize, 0);
   if (dirPages.size() == kPageSize) {
     std::memcpy(out.data() + kHeaderSize, dirPages.data(), kPageSize);
   } else {
     dirPages.clear();
-    dirRoot = BuildTree(de, kDirKeyLen, ' ', out.size(), false, &dirPages);
-    out.insert(out.end(), dirPages.begin(), dirPages.end());
+    dirRoot = BuildTree(de, kDirKeyLen, ' ', at, false, &dirPages);
+    if (!file->WriteAt(at, dirPages.data(), dirPages.size())) return failed();
   }
   PutHeader(out.data(), dirRoot, 0, kDirKeyLen, 0xE0, false, "", "");
   PutBE32(out.data() + 8, fileCounter);
-
-  Status st;
-  auto file = File::Create(path, &st);
-  if (!file) return st;
-  if (!file->WriteAt(0, out.data(), out.size()) || !file->Sync()) {
-    return Status::System(Code::kIo, "cannot write " + path);
-  }
+  if (!file->WriteAt(0, out.data(), out.size()) || !file->Sync()) return failed();
   return Status::Ok();
 }
 

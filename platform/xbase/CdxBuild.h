@@ -17,10 +17,10 @@ inline uint8_t FillerFor(KeyType type) { return type == KeyType::kNumeric ? 0x00
 // A tag's entries sorted by key, then record number.
 using SortedTag = TagEntries;
 
-// Checks and sorts one tag's entries; with unique only the lowest record number of
-// each key stays. kInvalid for keys of the wrong length, record number 0 or an entry
-// given twice.
-Status SortEntries(const TagEntries& entries, const TagDef& def, SortedTag* out);
+// Checks and sorts one tag's entries in place; with unique only the lowest record
+// number of each key stays. kInvalid for keys of the wrong length, record number 0 or
+// an entry given twice.
+Status SortEntries(TagEntries* entries, const TagDef& def);
 
 // Checks a tag definition for Create and brings its name to upper case.
 Status CheckTagDef(TagDef* def);

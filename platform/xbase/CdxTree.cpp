@@ -97,6 +97,13 @@ void Tree::Adopt(const uint8_t* h, bool* moved) {
   diskFree_ = free_;
 }
 
+bool Tree::PeekCounter(uint32_t* counter) const {
+  uint8_t c[4];
+  if (!headerMap_ || !CopyFromMapping(c, headerMap_ + 8, sizeof c)) return false;
+  *counter = bigEndianCounter_ ? GetBE32(c) : GetLE32(c);
+  return true;
+}
+
 void Tree::SetFiller(uint8_t filler) {
   if (filler == filler_) return;
   filler_ = filler;
@@ -114,6 +121,7 @@ Status Tree::Load(uint32_t page, std::shared_ptr<Node>* out) {
     *out = it->second;
     return Status::Ok();
   }
+  if (cacheOnly_) return Status(Code::kStale, file_->path() + ": page " + std::to_string(page) + " is not cached");
   uint8_t buf[kPageSize];
   if (Status s = ReadPage(page, buf); !s.ok()) return s;
   return Decode(page, buf, out);

@@ -62,6 +62,11 @@ class Tree {
   Status Refresh(bool* moved);
   // The same from the header's first 12 bytes, already read by the caller.
   void Adopt(const uint8_t* header, bool* moved);
+  // The change counter as the file holds it now, read through the header's mapping;
+  // false while the header is not mapped.
+  bool PeekCounter(uint32_t* counter) const;
+  // While set, only cached pages are read: a page not cached is kStale.
+  void SetCacheOnly(bool on) { cacheOnly_ = on; }
   void SetFiller(uint8_t filler);
   void DropCache();
   // The directory's counter (bytes 8..11 of the file) counts the changes of every tag
@@ -82,9 +87,9 @@ class Tree {
   Status Remove(const uint8_t* key, uint32_t recno);
 
   // While the caller holds the lock across several changes, a change that moves
-  // neither root nor free list leaves the header (counter) to FlushHeader.
-  void SetDeferHeader(bool defer) { deferHeader_ = defer; }
-  Status FlushHeader();
+  // neither root nor free list writes no header: the file's counter, bumped once when
+  // the lock is let go, tells every reader of it.
+  void SetHeld(bool held) { held_ = held; }
 
   Status Count(uint64_t* n);
   // Walks the whole tree: order, separators, levels, sibling links, free list.
@@ -141,9 +146,9 @@ class Tree {
   uint32_t root_ = kNone, free_ = kNone, counter_ = 0;
   uint64_t allocEnd_ = 0;  // next page to append during one change; 0 = not known yet
   bool changed_ = false;   // a page was written during this change
-  bool deferHeader_ = false;
+  bool held_ = false;
+  bool cacheOnly_ = false;
   bool bigEndianCounter_ = false;
-  bool headerDirty_ = false;             // the counter on disk lags behind
   uint32_t diskRoot_ = kNone, diskFree_ = kNone;  // as the header on disk says
   std::unordered_map<uint32_t, std::shared_ptr<Node>> cache_;
   uint32_t refreshes_ = 0;

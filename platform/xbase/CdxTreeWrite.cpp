@@ -79,7 +79,6 @@ Status Tree::WriteHeader() {
   ++counter_;
   diskRoot_ = root_;
   diskFree_ = free_;
-  headerDirty_ = false;
   return Status::Ok();
 }
 
@@ -91,24 +90,13 @@ Status Tree::BumpCounter() {
   return Status::Ok();
 }
 
-Status Tree::FlushHeader() {
-  if (!headerDirty_) return Status::Ok();
-  const Status s = WriteHeader();
-  if (!s.ok()) loaded_ = false;
-  return s;
-}
-
 Status Tree::FinishChange(Status s) {
   allocEnd_ = 0;
   Status h;
   if (changed_) {
     changed_ = false;
     gen_ = ++*gens_;
-    if (deferHeader_ && root_ == diskRoot_ && free_ == diskFree_) {
-      headerDirty_ = true;
-    } else {
-      h = WriteHeader();
-    }
+    if (!held_ || root_ != diskRoot_ || free_ != diskFree_) h = WriteHeader();
   }
   if (!s.ok() || !h.ok()) {
     // Pages in memory may differ from the file now: read everything again next time.

@@ -16,14 +16,24 @@ using namespace xb::engine;
 namespace {
 
 constexpr int kRanOff = 1;
+// A read from cached index pages met what only the index lock settles.
+constexpr int kNeedLock = 1000;
+
+// Does the result r end the steps (an error, or the lock is needed)?
+bool Stops(int r) { return r < 0 || r == kNeedLock; }
 
 bool CurFirst(TAG4* t) { return t->descending ? t->cursor->Last() : t->cursor->First(); }
 bool CurLast(TAG4* t) { return t->descending ? t->cursor->First() : t->cursor->Last(); }
 bool CurNext(TAG4* t) { return t->descending ? t->cursor->Prev() : t->cursor->Next(); }
 bool CurPrev(TAG4* t) { return t->descending ? t->cursor->Next() : t->cursor->Prev(); }
 
-// kRanOff when the cursor simply ran off its end, else the index error.
-int CursorEnd(DATA4* d, TAG4* t) { return t->cursor->LastStatus().ok() ? kRanOff : d->Fail(e4index); }
+// kRanOff when the cursor simply ran off its end, kNeedLock when it read cached pages
+// and needs more, else the index error.
+int CursorEnd(DATA4* d, TAG4* t) {
+  const Status& s = t->cursor->LastStatus();
+  if (s.ok()) return kRanOff;
+  return s.code() == Code::kStale ? kNeedLock : d->Fail(e4index);
+}
 
 // From the cursor's entry, moves in walk direction to the first entry whose record is
 // live and makes that record current. 0, kRanOff, or an error.
@@ -44,6 +54,9 @@ int Settle(DATA4* d, TAG4* t, bool forward) {
       DropMemoCache(d);
       return 0;
     }
+    // Without the index lock, a live record that does not carry the entry's key, or one
+    // beyond the count, may be a change under way: only the lock tells.
+    if (d->cachedRead && (s.ok() ? d->scratch[0] != '*' : s.code() == Code::kNotFound)) return kNeedLock;
     // A key whose record is not (yet) in the table is passed over like a deleted one.
     if (!s.ok() && s.code() != Code::kNotFound) return d->Fail(s, ErrorOf(s, e4read));
     if (!(forward ? CurNext(t) : CurPrev(t))) break;
@@ -70,7 +83,7 @@ void RawKey(DATA4* d, TAG4* t, std::string* out) {
 int TopOfTag(DATA4* d, TAG4* t) {
   if (!CurFirst(t)) {
     const int r = CursorEnd(d, t);
-    if (r < 0) return r;
+    if (Stops(r)) return r;
     GoEof(d);
     return r4eof;
   }
@@ -92,7 +105,7 @@ int StepFromCurrent(DATA4* d, TAG4* t, bool forward) {
   } else {
     RawKey(d, t, &d->key);
     const bool valid = c.SeekEntry(d->key, d->recno);
-    if (!valid && !c.LastStatus().ok()) return d->Fail(e4index);
+    if (!valid && !c.LastStatus().ok()) return CursorEnd(d, t);
     const bool exact = valid && c.RecNo() == d->recno && c.Key() == d->key;
     if (forward != t->descending) {  // towards greater keys
       moved = exact ? c.Next() : valid;
@@ -108,7 +121,8 @@ int SeekKey(DATA4* d, TAG4* t, const std::string& key) {
   xb::CdxCursor& c = *t->cursor;
   bool ok;
   if (t->descending) {
-    ok = c.SeekGT(key) ? c.Prev() : c.Last();
+    // No key beyond it: the last entry, unless the seek itself failed.
+    ok = c.SeekGT(key) ? c.Prev() : c.LastStatus().ok() && c.Last();
   } else {
     ok = c.SeekGE(key);
   }
@@ -117,7 +131,7 @@ int SeekKey(DATA4* d, TAG4* t, const std::string& key) {
     GoEof(d);
     return r4eof;
   }
-  if (r < 0) return r;
+  if (Stops(r)) return r;
   return Matches(t, key) ? 0 : r4after;
 }
 
@@ -190,6 +204,122 @@ class IndexReadHold {
   xb::CdxIndex* index_;
 };
 
+// Runs the steps of a positioning call: first, when `cached` allows and the index has
+// not changed since its cached pages were checked, from those pages without the index
+// lock; when that meets what only the lock settles (kNeedLock, the handle left as it
+// was), again under the shared lock.
+template <typename Steps>
+int Positioned(DATA4* d, bool cached, Steps steps) {
+  if (cached && d->selected && d->index->ReadCached()) {
+    d->cachedRead = true;
+    const int r = steps();
+    d->cachedRead = false;
+    d->index->UnlockShared();
+    if (r != kNeedLock) return r;
+    d->cursorSynced = false;  // the cursor may have moved: its place is found from the record
+  }
+  const IndexReadHold hold(d);
+  return steps();
+}
+
+int Top(DATA4* d) {
+  d->appending = false;
+  if (d->selected) return TopOfTag(d, d->selected);
+  if (d->table->recordCount() == 0) {
+    const Status s = d->table->RefreshCount();
+    if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
+  }
+  if (d->table->recordCount() == 0) {
+    GoEof(d);
+    return r4eof;
+  }
+  return LoadRecord(d, 1);
+}
+
+int Skip(DATA4* d, long n) {
+  int r = 0;
+  if (d->appending) return d->Fail(e4parm);
+  if (!d->eof && d->recno == 0) {
+    // Not yet on a record: the walk starts at the top.
+    r = Top(d);
+    if (r != 0) return r;
+    if (n <= 0) return n < 0 ? r4bof : 0;
+    --n;
+  }
+  const bool forward = n >= 0;
+  long steps = n < 0 ? -n : n;
+  if (steps == 0) return d->eof ? r4eof : 0;
+  if (!d->selected) {
+    uint32_t base = d->eof ? d->table->recordCount() + 1 : d->recno;
+    if (base == 0) base = 1;
+    const long long target = static_cast<long long>(base) + n;
+    if (target < 1) {
+      r = Top(d);
+      return r == 0 ? r4bof : r;
+    }
+    if (target > d->table->recordCount()) {
+      const Status s = d->table->RefreshCount();
+      if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
+      if (target > d->table->recordCount()) {
+        GoEof(d);
+        return r4eof;
+      }
+    }
+    return LoadRecord(d, static_cast<uint32_t>(target), d->readAhead && forward);
+  }
+  TAG4* t = d->selected;
+  if (d->eof || d->recno == 0) {
+    if (forward) return r4eof;
+    // From the end of file, one step back is the last record in walk order.
+    if (!CurLast(t)) {
+      r = CursorEnd(d, t);
+      if (Stops(r)) return r;
+      GoEof(d);
+      return r4bof;
+    }
+    r = Settle(d, t, false);
+    if (r == kRanOff) {
+      GoEof(d);
+      return r4bof;
+    }
+    if (Stops(r)) return r;
+    --steps;
+  }
+  for (; steps > 0; --steps) {
+    r = StepFromCurrent(d, t, forward);
+    if (r == kRanOff) {
+      if (forward) {
+        GoEof(d);
+        return r4eof;
+      }
+      r = TopOfTag(d, t);
+      return r == 0 ? r4bof : r;
+    }
+    if (Stops(r)) return r;
+  }
+  return 0;
+}
+
+int SeekNext(DATA4* d, const char* text) {
+  if (!d->selected || !text) return d->Fail(e4parm);
+  TAG4* t = d->selected;
+  std::string key;
+  if (!KeyFromText(t, text, &key)) {
+    GoEof(d);
+    return r4eof;
+  }
+  if (d->appending || d->eof || d->recno == 0) return SeekKey(d, t, key);
+  RawKey(d, t, &d->key);
+  if (d->key.compare(0, key.size(), key) != 0) return SeekKey(d, t, key);
+  const int r = StepFromCurrent(d, t, true);
+  if (r == kRanOff) {
+    GoEof(d);
+    return r4eof;
+  }
+  if (Stops(r)) return r;
+  return Matches(t, key) ? 0 : r4after;
+}
+
 }  // namespace
 
 TAG4* d4tag(DATA4* d, const char* name) {
@@ -214,20 +344,9 @@ int d4tagSelect(DATA4* d, TAG4* tag) {
 }
 
 int d4top(DATA4* d) {
-  int r = Begin(d);
+  const int r = Begin(d);
   if (r != 0) return r;
-  const IndexReadHold hold(d);
-  d->appending = false;
-  if (d->selected) return TopOfTag(d, d->selected);
-  if (d->table->recordCount() == 0) {
-    const Status s = d->table->RefreshCount();
-    if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
-  }
-  if (d->table->recordCount() == 0) {
-    GoEof(d);
-    return r4eof;
-  }
-  return LoadRecord(d, 1);
+  return Positioned(d, true, [d] { return Top(d); });
 }
 
 int d4go(DATA4* d, long recno) {
@@ -240,69 +359,11 @@ int d4go(DATA4* d, long recno) {
 }
 
 int d4skip(DATA4* d, long n) {
-  int r = Begin(d);
+  const int r = Begin(d);
   if (r != 0) return r;
-  const IndexReadHold hold(d);
-  if (d->appending) return d->Fail(e4parm);
-  if (!d->eof && d->recno == 0) {
-    // Not yet on a record: the walk starts at the top.
-    r = d4top(d);
-    if (r != 0) return r;
-    if (n <= 0) return n < 0 ? r4bof : 0;
-    --n;
-  }
-  const bool forward = n >= 0;
-  long steps = n < 0 ? -n : n;
-  if (steps == 0) return d->eof ? r4eof : 0;
-  if (!d->selected) {
-    uint32_t base = d->eof ? d->table->recordCount() + 1 : d->recno;
-    if (base == 0) base = 1;
-    const long long target = static_cast<long long>(base) + n;
-    if (target < 1) {
-      r = d4top(d);
-      return r == 0 ? r4bof : r;
-    }
-    if (target > d->table->recordCount()) {
-      const Status s = d->table->RefreshCount();
-      if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
-      if (target > d->table->recordCount()) {
-        GoEof(d);
-        return r4eof;
-      }
-    }
-    return LoadRecord(d, static_cast<uint32_t>(target), d->readAhead && forward);
-  }
-  TAG4* t = d->selected;
-  if (d->eof || d->recno == 0) {
-    if (forward) return r4eof;
-    // From the end of file, one step back is the last record in walk order.
-    if (!CurLast(t)) {
-      r = CursorEnd(d, t);
-      if (r < 0) return r;
-      GoEof(d);
-      return r4bof;
-    }
-    r = Settle(d, t, false);
-    if (r == kRanOff) {
-      GoEof(d);
-      return r4bof;
-    }
-    if (r < 0) return r;
-    --steps;
-  }
-  for (; steps > 0; --steps) {
-    r = StepFromCurrent(d, t, forward);
-    if (r == kRanOff) {
-      if (forward) {
-        GoEof(d);
-        return r4eof;
-      }
-      r = TopOfTag(d, t);
-      return r == 0 ? r4bof : r;
-    }
-    if (r < 0) return r;
-  }
-  return 0;
+  // One step from a record (a walk's step) may be read from cached pages.
+  const bool oneStep = (n == 1 || n == -1) && !d->appending && !d->eof && d->recno != 0;
+  return Positioned(d, oneStep, [d, n] { return Skip(d, n); });
 }
 
 int d4readAhead(DATA4* d, int on) {
@@ -314,17 +375,18 @@ int d4readAhead(DATA4* d, int on) {
 }
 
 int d4seek(DATA4* d, const char* text) {
-  int r = Begin(d);
+  const int r = Begin(d);
   if (r != 0) return r;
-  const IndexReadHold hold(d);
-  if (!d->selected || !text) return d->Fail(e4parm);
-  d->appending = false;
-  std::string key;
-  if (!KeyFromText(d->selected, text, &key)) {
-    GoEof(d);
-    return r4eof;
-  }
-  return SeekKey(d, d->selected, key);
+  return Positioned(d, true, [d, text] {
+    if (!d->selected || !text) return d->Fail(e4parm);
+    d->appending = false;
+    std::string key;
+    if (!KeyFromText(d->selected, text, &key)) {
+      GoEof(d);
+      return r4eof;
+    }
+    return SeekKey(d, d->selected, key);
+  });
 }
 
 int d4seekDouble(DATA4* d, double value) {
@@ -334,33 +396,17 @@ int d4seekDouble(DATA4* d, double value) {
     std::snprintf(buf, sizeof buf, "%.15g", value);
     return d4seek(d, buf);
   }
-  int r = Begin(d);
+  const int r = Begin(d);
   if (r != 0) return r;
-  const IndexReadHold hold(d);
-  if (!d->selected || !std::isfinite(value)) return d->Fail(e4parm);
-  d->appending = false;
-  return SeekKey(d, d->selected, xb::EncodeNumericKey(value));
+  return Positioned(d, true, [d, value] {
+    if (!d->selected || !std::isfinite(value)) return d->Fail(e4parm);
+    d->appending = false;
+    return SeekKey(d, d->selected, xb::EncodeNumericKey(value));
+  });
 }
 
 int d4seekNext(DATA4* d, const char* text) {
-  int r = Begin(d);
+  const int r = Begin(d);
   if (r != 0) return r;
-  const IndexReadHold hold(d);
-  if (!d->selected || !text) return d->Fail(e4parm);
-  TAG4* t = d->selected;
-  std::string key;
-  if (!KeyFromText(t, text, &key)) {
-    GoEof(d);
-    return r4eof;
-  }
-  if (d->appending || d->eof || d->recno == 0) return SeekKey(d, t, key);
-  RawKey(d, t, &d->key);
-  if (d->key.compare(0, key.size(), key) != 0) return SeekKey(d, t, key);
-  r = StepFromCurrent(d, t, true);
-  if (r == kRanOff) {
-    GoEof(d);
-    return r4eof;
-  }
-  if (r < 0) return r;
-  return Matches(t, key) ? 0 : r4after;
+  return Positioned(d, true, [d, text] { return SeekNext(d, text); });
 }

@@ -111,6 +111,7 @@ struct DATA4 {
   bool changed = false;
   bool cursorSynced = false;  // the selected tag's cursor sits on the current record
   bool readAhead = false;     // d4readAhead
+  bool cachedRead = false;    // positioning from cached index pages, without the index lock
   std::vector<char> rec;      // recordLen bytes and a NUL
   std::vector<char> orig;     // the record as stored, for the old keys
   std::vector<char> scratch;

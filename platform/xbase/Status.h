@@ -17,6 +17,7 @@ enum class Code {
   kLocked,     // another handle holds a conflicting lock
   kReadOnly,   // a write on a handle opened read-only or deny-write by another
   kInvalid,    // the caller's arguments make no sense
+  kStale,      // a read without the index lock needs more than the cache holds: repeat it locked
 };
 
 // What a kCorrupt failure found wrong, for the caller to explain (kNone: not said).

@@ -7,7 +7,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -633,6 +636,76 @@ TEST_F(TranTable, AnAppendCutShortIsInvisibleAndTakenOver) {
   Fill(1, 12);
   ExpectOrders();
   ExpectSoundIndex();
+}
+
+// Another user's seeks answer from the index pages it has cached, without the index
+// lock, only while the index has not changed since; otherwise they need the lock (held
+// here by a writer, so they fail) and never answer from stale pages or skip a record
+// that a change under way has written ahead of its keys.
+TEST_F(TranTable, SeeksReadCachedPagesOnlyWhileTheIndexIsUnchanged) {
+  Fill(1500, 14);
+  ASSERT_EQ(d4unlock(d_), 0);
+  std::map<std::string, uint32_t> first;  // date -> record a descending seek finds
+  for (size_t i = 0; i < rows_.size(); ++i) first[rows_[i].date] = static_cast<uint32_t>(i + 1);
+  std::vector<std::string> dates;
+  for (const auto& [date, recno] : first) dates.push_back(date);
+  const std::string bytes = xbtest::ReadFile(path_);
+  const uint64_t recLen = static_cast<uint8_t>(bytes[10]) | static_cast<uint8_t>(bytes[11]) << 8;
+  const uint64_t headerLen = static_cast<uint8_t>(bytes[8]) | static_cast<uint8_t>(bytes[9]) << 8;
+  const size_t changed = 8;  // a date read before the writer took the lock (the last case changes it)
+  struct Case {
+    const char* what;
+    std::function<void(xb::File& cdx, xb::File& dbf)> write;  // under the writer's lock
+    bool cachedAnswer;         // may dates read before answer from the cache?
+    bool changedDateAnswers;   // may dates[changed]?
+  };
+  const Case cases[] = {
+      {"nothing written", [](xb::File&, xb::File&) {}, true, true},
+      {"a change completed by another program",
+       [](xb::File& cdx, xb::File&) {
+         uint8_t c[4];
+         ASSERT_TRUE(cdx.ReadAt(8, c, sizeof c));
+         ++c[3];
+         ASSERT_TRUE(cdx.WriteAt(8, c, sizeof c));
+       },
+       false, false},
+      {"a record written ahead of its keys",
+       [&](xb::File&, xb::File& dbf) {
+         ASSERT_TRUE(dbf.WriteAt(headerLen + (first[dates[changed]] - 1) * recLen + 23, "19990101", 8));
+       },
+       true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Engine engine;
+    DATA4* r = d4open(engine, path_.c_str());
+    ASSERT_NE(r, nullptr);
+    d4tagSelect(r, d4tag(r, "TRNDT_D"));
+    std::set<std::string> read;  // every 8th of the first dates and the last: their pages get cached
+    for (size_t i = 0; i < dates.size() / 8; i += 8) read.insert(dates[i]);
+    read.insert(dates.back());
+    for (const std::string& date : read) ASSERT_EQ(d4seek(r, date.c_str()), 0);
+    xb::Status s;
+    auto cdx = xb::File::Open(path_.substr(0, path_.size() - 3) + "cdx", xb::File::Mode::kReadWrite, &s);
+    auto dbf = xb::File::Open(path_, xb::File::Mode::kReadWrite, &s);
+    ASSERT_TRUE(cdx && dbf);
+    ASSERT_EQ(cdx->Lock(0x7FFFFFFE, 1, true), xb::File::LockResult::kOk);
+    c.write(*cdx, *dbf);
+    for (size_t i = 0; i < dates.size() / 4; i += 4) {
+      SCOPED_TRACE(dates[i]);
+      const int rc = d4seek(r, dates[i].c_str());
+      if (rc == 0) {
+        EXPECT_EQ(d4recNo(r), first[dates[i]]);
+      } else {
+        EXPECT_LT(rc, 0);
+      }
+      if (read.count(dates[i])) {
+        EXPECT_EQ(rc == 0, i == changed ? c.changedDateAnswers : c.cachedAnswer);
+      }
+    }
+    cdx->Unlock(0x7FFFFFFE, 1);
+    EXPECT_EQ(d4close(r), 0);
+  }
 }
 
 }  // namespace
