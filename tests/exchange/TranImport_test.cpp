@@ -11,6 +11,7 @@
 #include "exchange/frmMain_exchange.h"
 #include "services/clsSystem.h"
 #include "tests/exchange/ExchangeTestSupport.h"
+#include "tests/services/ProgressTestSupport.h"
 
 namespace {
 
@@ -200,6 +201,33 @@ TEST_F(TranImportTest, TheCommandWritesWhatTheDialogHolds) {
   }
   EXPECT_EQ(all[0].curUnitPrice, Cur("7.25"));
   EXPECT_EQ(all[1].curUnitPrice, Cur("1"));
+}
+
+// Cancel while the file is read or checked writes nothing, shows no message and goes
+// back to the dialog, its entries kept (closed from the frame here, so none outlives
+// the test).
+TEST_F(TranImportTest, CancelWhileReadingOrCheckingGoesBackToTheDialog) {
+  Priced(QStringLiteral("A"));
+  const QString path = Write(QStringLiteral("tran.csv"), "PARTNUMBER,UNITS,AMOUNTPERUNIT\nA,3,\nA,4,1\n");
+  for (const char* message : {"Reading the file. Please wait...", "Validating Data. Please wait...",
+                              "Validating Part Numbers. Please wait..."}) {
+    runner->Then(QStringLiteral("frmImportTran"), [path](QDialog& d) {
+      ui::test::SetText(d, QStringLiteral("cboType"), QStringLiteral("Receive"));
+      ui::test::SetText(d, QStringLiteral("txtImportFile"), path);
+      ui::test::Click(d, QStringLiteral("cmdOK"));
+    });
+    QString shownAgain;
+    runner->Then(QStringLiteral("frmImportTran"), [&](QDialog& d) {
+      shownAgain = ui::test::TextOf(d, QStringLiteral("txtImportFile"));
+      d.close();
+    });
+    progresstest::ScopedCancel cancel(QString::fromLatin1(message));
+    exchange::ImportTransactions();
+    EXPECT_TRUE(cancel.Pressed()) << message;
+    EXPECT_EQ(shownAgain, path) << message;
+    EXPECT_EQ(runner->Pending(), 0) << message;
+  }
+  EXPECT_TRUE(Transactions().empty());
 }
 
 class TranDialogTest : public ExchangeTest {};
