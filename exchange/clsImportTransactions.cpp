@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "database/clsDB.h"
@@ -148,6 +149,8 @@ bool clsImportTransactions::ValidatePartNumbers() {
     const int32_t lines = nNumRows_;
     std::vector<clsTran> entries;  // the rows to import, each at its file line
     std::vector<int32_t> entryLines;
+    entries.reserve(data_.File().Rows().size());
+    entryLines.reserve(data_.File().Rows().size());
     // Each part number is looked up once, each product's standard amount read once.
     QHash<QString, int32_t> productOf;
     std::unordered_map<int32_t, std::optional<rt::Currency>> stdAmountOf;
@@ -187,7 +190,7 @@ bool clsImportTransactions::ValidatePartNumbers() {
           continue;
         }
       }
-      entries.push_back(t);
+      entries.push_back(std::move(t));
       entryLines.push_back(row.Line());
     }
     nNumRows_ = static_cast<int32_t>(data_.File().Rows().size());
