@@ -1,4 +1,4 @@
-// import_window_bench <products|transactions|export|large|cancel> [rows]
+// import_window_bench <products|transactions|export|large|cancel> [rows] [preview]
 // Runs an import or the export the way a user does, in a fresh process: the main window
 // shown, the command's menu item triggered, the dialogs worked through their named
 // controls (the modal-runner, prompt and file-dialog seams stand in for the user), and
@@ -14,6 +14,7 @@
 //                 shown, -> preview shown, which is then cancelled.
 //   cancel        as large, but the first window's Cancel is pressed once it is shown:
 //                 -> back at the import dialog.
+// "preview" stops any import at its preview (Cancel there).
 // On the display when DISPLAY is set, else offscreen. Settings and files go to temporary
 // folders, removed at the end.
 
@@ -168,7 +169,8 @@ void OpenDatabaseCopy() {
 // The user: works each dialog and answers each prompt, timing what appears.
 class User : public ui::ModalRunner, public ui::Prompts, public QObject {
  public:
-  User(Mode mode, QString file) : mode_(mode), file_(std::move(file)) {}
+  User(Mode mode, QString file, bool previewOnly)
+      : mode_(mode), file_(std::move(file)), previewOnly_(previewOnly || mode == Mode::kLarge || mode == Mode::kCancel) {}
 
   Clock click;  // started by the click that leads to what is timed next
   bool done = false;
@@ -192,7 +194,7 @@ class User : public ui::ModalRunner, public ui::Prompts, public QObject {
     }
     if (name == QLatin1String("frmImportPreview")) {
       click.Print("\"Validate and Preview\" -> preview");
-      if (mode_ == Mode::kLarge || mode_ == Mode::kCancel) return Close(dialog, QStringLiteral("cmdCancel"));
+      if (previewOnly_) return Close(dialog, QStringLiteral("cmdCancel"));
       click.Start();
       return Close(dialog, QStringLiteral("cmdContinue"));
     }
@@ -241,6 +243,7 @@ class User : public ui::ModalRunner, public ui::Prompts, public QObject {
 
   Mode mode_;
   QString file_;
+  bool previewOnly_;
   bool watching_ = false;
   int importDialogs_ = 0;
 };
@@ -259,7 +262,7 @@ int main(int argc, char** argv) {
   const QString which = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
   const QStringList names{"products", "transactions", "export", "large", "cancel"};
   if (!names.contains(which)) {
-    std::fprintf(stderr, "usage: import_window_bench <products|transactions|export|large|cancel> [rows]\n");
+    std::fprintf(stderr, "usage: import_window_bench <products|transactions|export|large|cancel> [rows] [preview]\n");
     return 2;
   }
   const auto mode = static_cast<Mode>(names.indexOf(which));
@@ -292,7 +295,7 @@ int main(int argc, char** argv) {
   }
   std::printf("%s: %d rows\n", qPrintable(which), rows);
 
-  User user(mode, file);
+  User user(mode, file, argc > 3 && QLatin1String(argv[3]) == QLatin1String("preview"));
   ui::SetModalRunner(&user);
   ui::SetPrompts(&user);
   ui::test::ScopedFakeFileDialogs files;
