@@ -37,6 +37,7 @@
 #include <memory>
 
 #include "bench/BenchDatabase.h"
+#include "bench/ProductFile.h"
 #include "database/SampleDatabase.h"
 #include "database/clsDB.h"
 #include "database/store/Codes.h"
@@ -98,31 +99,9 @@ void WriteFile(const QString& path, const QByteArray& heading, int rows, const s
   for (int i = 0; i < rows; ++i) f.write(row(i).toUtf8());
 }
 
-// The product file of exchange_bench: 17 columns, quoted commas, inch marks, empty cells.
 QString ProductFile(int rows) {
   const QString file = WorkDir().filePath(QStringLiteral("products.csv"));
-  WriteFile(file, productcsv::HeadingRow().toUtf8(), rows, [](int i) {
-    return QStringLiteral(
-               "Product %1 %2,PN-%3,Aisle %4 Bin %5,Group %6,%7,%8,%9,%10 days,"
-               "\"Maker %11, Inc.\",Vendor %12,%13.25,%14.99,\"Size %15\"\"\",,Custom %16,,"
-               "Notes for product %1 kept on one line\r\n")
-        .arg(QChar(u'A' + i % 26))
-        .arg(i)
-        .arg(100000 + i)
-        .arg(i % 40)
-        .arg(i % 97)
-        .arg(i % 30)
-        .arg(i % 500)
-        .arg(i % 50)
-        .arg(i % 200)
-        .arg(1 + i % 30)
-        .arg(i % 300)
-        .arg(i % 120)
-        .arg(i % 900)
-        .arg(i % 1900)
-        .arg(i % 48)
-        .arg(i % 7);
-  });
+  benchfiles::WriteProductFile(file, rows);
   return file;
 }
 
@@ -248,12 +227,6 @@ class User : public ui::ModalRunner, public ui::Prompts, public QObject {
   int importDialogs_ = 0;
 };
 
-QString TempDir(const char* pattern) {
-  QByteArray tmpl = QDir::tempPath().toLocal8Bit() + pattern;
-  if (mkdtemp(tmpl.data()) == nullptr) benchdb::Die(QStringLiteral("mkdtemp"));
-  return QString::fromLocal8Bit(tmpl);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -268,8 +241,8 @@ int main(int argc, char** argv) {
   const auto mode = static_cast<Mode>(names.indexOf(which));
   const bool large = mode == Mode::kLarge || mode == Mode::kCancel;
   const int rows = argc > 2 ? std::atoi(argv[2]) : large ? 400'000 : 100'000;
-  qputenv("HOME", TempDir("/import-window-bench-home-XXXXXX").toLocal8Bit());
-  qputenv("STOVREL_REGISTRY_DIR", TempDir("/import-window-bench-reg-XXXXXX").toLocal8Bit());
+  qputenv("HOME", benchdb::TempDir("/import-window-bench-home-XXXXXX").toLocal8Bit());
+  qputenv("STOVREL_REGISTRY_DIR", benchdb::TempDir("/import-window-bench-reg-XXXXXX").toLocal8Bit());
   QApplication app(argc, argv);
 
   QString file;
