@@ -14,7 +14,6 @@
 #include "exchange/ExchangeSupport.h"
 #include "exchange/frmMain_exchange.h"
 #include "tests/exchange/ExchangeTestSupport.h"
-#include "tests/services/ProgressTestSupport.h"
 
 namespace {
 
@@ -273,20 +272,8 @@ TEST_F(ProductImportTest, CancelWhileReadingOrCheckingGoesBackToTheDialog) {
   const QString path = Write(QStringLiteral("p.csv"), productcsv::HeadingRow().toUtf8() + "\nBolt,B1" +
                                                           QByteArray(15, ',') + "\n");
   for (const char* message : {"Reading the file. Please wait...", "Validating Data. Please wait..."}) {
-    runner->Then(QStringLiteral("frmImportProducts"), [path](QDialog& d) {
-      ui::test::SetText(d, QStringLiteral("txtImportFile"), path);
-      ui::test::Click(d, QStringLiteral("cmdOK"));
-    });
-    QString shownAgain;
-    runner->Then(QStringLiteral("frmImportProducts"), [&](QDialog& d) {
-      shownAgain = ui::test::TextOf(d, QStringLiteral("txtImportFile"));
-      d.close();
-    });
-    progresstest::ScopedCancel cancel(QString::fromLatin1(message));
-    exchange::ImportProducts();
-    EXPECT_TRUE(cancel.Pressed()) << message;
-    EXPECT_EQ(shownAgain, path) << message;
-    EXPECT_EQ(runner->Pending(), 0) << message;
+    ChooseInDialog(QStringLiteral("frmImportProducts"), path);
+    CancelAt(QStringLiteral("frmImportProducts"), message, path, &exchange::ImportProducts);
   }
   EXPECT_TRUE(Products().empty());
 }

@@ -11,7 +11,6 @@
 #include "exchange/frmMain_exchange.h"
 #include "services/clsSystem.h"
 #include "tests/exchange/ExchangeTestSupport.h"
-#include "tests/services/ProgressTestSupport.h"
 
 namespace {
 
@@ -216,16 +215,7 @@ TEST_F(TranImportTest, CancelWhileReadingOrCheckingGoesBackToTheDialog) {
       ui::test::SetText(d, QStringLiteral("txtImportFile"), path);
       ui::test::Click(d, QStringLiteral("cmdOK"));
     });
-    QString shownAgain;
-    runner->Then(QStringLiteral("frmImportTran"), [&](QDialog& d) {
-      shownAgain = ui::test::TextOf(d, QStringLiteral("txtImportFile"));
-      d.close();
-    });
-    progresstest::ScopedCancel cancel(QString::fromLatin1(message));
-    exchange::ImportTransactions();
-    EXPECT_TRUE(cancel.Pressed()) << message;
-    EXPECT_EQ(shownAgain, path) << message;
-    EXPECT_EQ(runner->Pending(), 0) << message;
+    CancelAt(QStringLiteral("frmImportTran"), message, path, &exchange::ImportTransactions);
   }
   EXPECT_TRUE(Transactions().empty());
 }
