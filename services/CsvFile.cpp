@@ -208,7 +208,10 @@ bool CsvFile::Read(const QString& path, const Progress& progress) {
       spans.push_back({n, begin, parts.back().second});
     } else {
       // Never closed: no value spans the lines, each is a row of its own.
-      for (int32_t k = 0; k <= more; ++k) spans.push_back({n + k, parts[static_cast<size_t>(k)].first, parts[static_cast<size_t>(k)].second});
+      for (int32_t k = 0; k <= more; ++k) {
+        const auto& [b0, e0] = parts[static_cast<size_t>(k)];
+        spans.push_back({n + k, b0, e0});
+      }
     }
     n += more;
   }
