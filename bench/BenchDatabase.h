@@ -29,6 +29,14 @@ inline constexpr int32_t kFirstProduct = 1000;
   std::exit(1);
 }
 
+// A new folder in the temporary folder; `pattern` is a mkdtemp pattern such as
+// "/window-bench-home-XXXXXX".
+inline QString TempDir(const char* pattern) {
+  QByteArray tmpl = QDir::tempPath().toLocal8Bit() + pattern;
+  if (mkdtemp(tmpl.data()) == nullptr) Die(QStringLiteral("mkdtemp"));
+  return QString::fromLocal8Bit(tmpl);
+}
+
 // `tempPattern` is a mkdtemp pattern such as "/tmp/database-bench-XXXXXX"; a benchmark
 // that needs only the products may ask for fewer transactions.
 inline void OpenSampleDatabase(const char* tempPattern, int32_t transactions = kTransactions) {

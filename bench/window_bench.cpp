@@ -81,12 +81,6 @@ Timed Time(Step step) {
   return {t.nsecsElapsed() / 1e9, CpuSeconds() - cpu};
 }
 
-QString TempDir(const char* pattern) {
-  QByteArray tmpl = QDir::tempPath().toLocal8Bit() + pattern;
-  if (mkdtemp(tmpl.data()) == nullptr) benchdb::Die(QStringLiteral("mkdtemp"));
-  return QString::fromLocal8Bit(tmpl);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,8 +92,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int refreshes = argc > 2 ? std::atoi(argv[2]) : 0;
-  qputenv("HOME", TempDir("/window-bench-home-XXXXXX").toLocal8Bit());
-  qputenv("STOVREL_REGISTRY_DIR", TempDir("/window-bench-reg-XXXXXX").toLocal8Bit());
+  qputenv("HOME", benchdb::TempDir("/window-bench-home-XXXXXX").toLocal8Bit());
+  qputenv("STOVREL_REGISTRY_DIR", benchdb::TempDir("/window-bench-reg-XXXXXX").toLocal8Bit());
   QApplication app(argc, argv);
   benchdb::OpenSampleDatabase("/tmp/window-bench-XXXXXX");
 

@@ -87,5 +87,15 @@ std::optional<rt::Currency> ReadCsvNumber(const QString& text, const rt::LocaleI
 QString WriteCsvNumber(rt::Currency value, const rt::LocaleInfo& loc) {
   const bool pointGroups = loc.groupSeparator == QLatin1String(".") && !loc.decimalSeparator.isEmpty();
   const QString point = pointGroups ? loc.decimalSeparator : QStringLiteral(".");
-  return rt::DecimalDigits::FromScaled(value.Raw(), 4).GeneralText(point, 19);
+  // The general text of 19 significant digits: every currency value has no more than
+  // that, so it is the number itself, without the trailing zeros of its fraction.
+  const int64_t raw = value.Raw();
+  const uint64_t magnitude = raw < 0 ? 0 - static_cast<uint64_t>(raw) : static_cast<uint64_t>(raw);
+  QString text = raw < 0 ? QStringLiteral("-") : QString();
+  text += QString::number(magnitude / 10000);
+  uint64_t fraction = magnitude % 10000;
+  if (fraction == 0) return text;
+  int digits = 4;
+  for (; fraction % 10 == 0; fraction /= 10) --digits;
+  return text + point + QStringLiteral("%1").arg(fraction, digits, 10, QLatin1Char('0'));
 }

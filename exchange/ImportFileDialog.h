@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <QString>
+#include <optional>
 
 class QCloseEvent;
 class QGridLayout;
@@ -79,9 +80,24 @@ class ImportFileDialog : public QDialog {
 template <class Dialog, class Prepare>
 bool RunKept(QPointer<Dialog>& kept, Prepare prepare) {
   if (kept.isNull()) kept = new Dialog;
+  kept->m_bOK = false;
   prepare(*kept);
   kept->RunOverMainWindow();
   if (kept->m_bOK) return true;
   if (kept->UnloadRequested()) delete kept.data();
   return false;
+}
+
+// RunKept, then `check(dialog)` on the entries taken, which gives the check's result or
+// nullopt when the user cancelled it: the dialog is then shown again. The check's
+// result, the dialog unloaded; nullopt when the dialog was cancelled.
+template <class Dialog, class Prepare, class Check>
+std::optional<bool> RunKeptChecked(QPointer<Dialog>& kept, Prepare prepare, Check check) {
+  for (;;) {
+    if (!RunKept(kept, prepare)) return std::nullopt;
+    if (const std::optional<bool> result = check(*kept)) {
+      delete kept.data();
+      return result;
+    }
+  }
 }

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPointer>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -183,27 +184,30 @@ void ImportProductsHelper() {
   // Kept after Cancel, so the next import shows the same file name.
   static QPointer<frmImportProducts> kept;
   try {
-    if (!RunKept(kept, [](frmImportProducts&) {})) return;
-    const QString path = kept->txtImportFile->text();
-    delete kept.data();
-
     rt::Collection columns;
     productcsv::SetupColumns(columns);
-    QCoreApplication::processEvents();
     bool bContinue = true;
     QStringList headings;
     QString errors;
     int32_t count = 0;
     int32_t stoppedRow = 0;
-    clsImportData data;
-    bool ok = data.ValidateCols(path, columns, headings, errors);
-    if (ok) {
-      ok = data.ValidateRows(path, columns, headings, errors, count);
+    QString path;
+    std::optional<clsImportData> data;
+    // Cancel while the file is read or checked shows the dialog again.
+    const std::optional<bool> checked = RunKeptChecked(kept, [](frmImportProducts&) {}, [&](frmImportProducts& dlg) {
+      path = dlg.txtImportFile->text();
       QCoreApplication::processEvents();
-      if (ok) {
-        data.PreviewData(path, columns, headings, count, bContinue);
-        if (bContinue) ok = ImportProductsFromFile(data.File(), headings, count, stoppedRow);
-      }
+      data.emplace();
+      const bool passed = data->ValidateCols(path, columns, headings, errors) &&
+                          data->ValidateRows(path, columns, headings, errors, count);
+      return !passed && data->Cancelled() ? std::nullopt : std::optional<bool>(passed);
+    });
+    if (!checked) return;
+    bool ok = *checked;
+    QCoreApplication::processEvents();
+    if (ok) {
+      data->PreviewData(path, columns, headings, count, bContinue);
+      if (bContinue) ok = ImportProductsFromFile(data->File(), headings, count, stoppedRow);
     }
     const QString n = QString::number(count);
     if (!bContinue) {
@@ -213,7 +217,7 @@ void ImportProductsHelper() {
              QStringLiteral(" Products! These products will now appear on the 'Current Inventory' screen."));
     } else if (ok) {
       ui::MsgBox(QStringLiteral("Imported ") + n + QStringLiteral(" of ") +
-                     QString::number(data.File().Rows().size()) + QStringLiteral(" Products! Row ") +
+                     QString::number(data->File().Rows().size()) + QStringLiteral(" Products! Row ") +
                      QString::number(stoppedRow) +
                      QStringLiteral(" could not be saved, so the import stopped there: that row and the rows "
                                     "after it were not imported.") +

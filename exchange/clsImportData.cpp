@@ -48,9 +48,25 @@ bool clsImportData::IsImportRelevant(const QString& sHeading, const rt::Collecti
 const CsvFile* clsImportData::Load(const QString& sFilename) {
   if (read_ && readName_ == sFilename) return &file_;
   read_ = false;
+  cancelled_ = false;
   QString path = gSystem().ResolvePathCase(sFilename);
   if (path.isEmpty()) path = sFilename;
-  if (!file_.Read(path)) return nullptr;
+  // Read behind a progress window whose Cancel stops the reading.
+  clsSystem& sys = gSystem();
+  QPointer<frmProgress> dlg;
+  const auto removeDlg = sys.WaitDlgRemoveOnExit(dlg);
+  sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Reading the file. Please wait..."), true, true);
+  EventPump pump;
+  const bool read = file_.Read(path, [&](qint64 done, qint64 total) {
+    if (!pump.Due()) return true;
+    sys.WaitDlgUpdate(dlg, total > 0 ? static_cast<int32_t>(done * 100 / total) : 0);
+    QCoreApplication::processEvents();
+    return dlg.isNull() || !dlg->Cancelled();
+  });
+  if (!read) {
+    cancelled_ = file_.Cancelled();
+    return nullptr;
+  }
   read_ = true;
   readName_ = sFilename;
   return &file_;
@@ -63,6 +79,7 @@ bool clsImportData::ValidateCols(const QString& sFilename, const rt::Collection&
   bool ok = true;
   try {
     const CsvFile* file = Load(sFilename);
+    if (cancelled_) return false;
     if (file == nullptr || !file->HasHeading()) {
       // A file that could not be read says why.
       const QString why = file == nullptr ? QStringLiteral(". ") + file_.ErrorText() : QString();
@@ -236,16 +253,17 @@ bool clsImportData::ValidateARow(int32_t nRow, const QString& sLine, const rt::C
 bool clsImportData::ValidateRows(const QString& sFilename, const rt::Collection& ImportColColl,
                                  const QStringList& arDataCols, QString& sErrorBuf, int32_t& nNumRows) {
   nNumRows = 0;
+  cancelled_ = false;
   QPointer<frmProgress> dlg;
   try {
+    const CsvFile* file = Load(sFilename);
+    if (cancelled_) return false;
+    if (file == nullptr) rt::Raise(rt::kErrFileNotFound, QStringLiteral("clsImportData"), sFilename);
     const auto removeDlg = gSystem().WaitDlgRemoveOnExit(dlg);
     gSystem().WaitDlgShow(dlg, QStringLiteral("Import Data"),
                           QStringLiteral("Validating Data. Please wait..."), false, true);
-    const CsvFile* file = Load(sFilename);
-    if (file == nullptr) rt::Raise(rt::kErrFileNotFound, QStringLiteral("clsImportData"), sFilename);
     const RowRules rules = Rules(ImportColColl, arDataCols);
     int32_t failed = 0;
-    bool cancelled = false;
     nNumRows = file->LinesAfterHeading();
     EventPump pump;
     for (const CsvRow& row : file->Rows()) {
@@ -257,12 +275,12 @@ bool clsImportData::ValidateRows(const QString& sFilename, const rt::Collection&
       }
       if (pump.Due()) QCoreApplication::processEvents();
       if (!dlg.isNull() && dlg->Cancelled()) {
-        cancelled = true;
+        cancelled_ = true;
         nNumRows = row.Line() - 1;
         break;
       }
     }
-    return failed == 0 && !cancelled;
+    return failed == 0 && !cancelled_;
   } catch (...) {
     rt::TrapError();
     gSystem().ShowError(QStringLiteral("clsImportData_ValidateRows"));

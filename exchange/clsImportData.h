@@ -3,7 +3,8 @@
 // anything. The caller builds the column definitions (an rt::Collection of
 // clsImportColDef, keyed by keyword), then calls ValidateCols, ValidateRows and
 // PreviewData in this order and imports the rows of File(). The file is read once, by
-// the first operation that names it; the later ones reuse what it read. Messages are
+// the first operation that names it, behind a progress window with Cancel; the later
+// ones reuse what it read. Messages are
 // appended to the caller's buffer with CR LF line breaks, rows labelled "Row " and their
 // line number in the file. Nothing here writes to the database.
 
@@ -44,6 +45,10 @@ class clsImportData {
   // "Row " and the number.
   static QString FmtRowNum(int32_t nRow);
 
+  // True when the user stopped the reading of the file or the row checks (Cancel of
+  // their progress window); no message was added then.
+  bool Cancelled() const { return cancelled_; }
+
   // The file as read by the operations above (empty before the first).
   const CsvFile& File() const { return file_; }
 
@@ -63,4 +68,5 @@ class clsImportData {
   CsvFile file_;
   QString readName_;
   bool read_ = false;
+  bool cancelled_ = false;
 };

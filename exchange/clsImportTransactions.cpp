@@ -1,10 +1,13 @@
 #include "exchange/clsImportTransactions.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QLineEdit>
 #include <QPointer>
 #include <memory>
 #include <optional>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "database/clsDB.h"
@@ -129,12 +132,13 @@ bool clsImportTransactions::ValidateData() {
 
 bool clsImportTransactions::ValidatePartNumbers() {
   m_ErrorBuf.clear();
+  cancelled_ = false;
   clsSystem& sys = gSystem();
   QPointer<frmProgress> dlg;
   try {
     const auto removeDlg = sys.WaitDlgRemoveOnExit(dlg);
     sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Validating Part Numbers. Please wait..."),
-                    true, false);
+                    true, true);
     const clsDB::Batch batch(gDB());
     const store::Table prodTable = exchange::HoldTable(gDB().ProductsTable(), QStringLiteral("Unable to open Products table!"));
     if (!prodTable.ok()) return false;
@@ -145,15 +149,26 @@ bool clsImportTransactions::ValidatePartNumbers() {
     const int32_t lines = nNumRows_;
     std::vector<clsTran> entries;  // the rows to import, each at its file line
     std::vector<int32_t> entryLines;
+    entries.reserve(data_.File().Rows().size());
+    entryLines.reserve(data_.File().Rows().size());
+    // Each part number is looked up once, each product's standard amount read once.
+    QHash<QString, int32_t> productOf;
+    std::unordered_map<int32_t, std::optional<rt::Currency>> stdAmountOf;
     for (const CsvRow& row : data_.File().Rows()) {
       if (pump.Due()) {
         sys.WaitDlgUpdate(dlg, exchange::ProgressPercent(row.Line(), lines));
         QCoreApplication::processEvents();
+        if (!dlg.isNull() && dlg->Cancelled()) {
+          cancelled_ = true;
+          return false;
+        }
       }
       const QString partNo = CellOf(row, kPartNumber);
       clsTran t = tran_;
       t.nTranID = -1;
-      t.nProdId = ProductOf(partNo, prod);
+      auto known = productOf.find(partNo);
+      if (known == productOf.end()) known = productOf.insert(partNo, ProductOf(partNo, prod));
+      t.nProdId = *known;
       if (t.nProdId < 1) {
         ok = false;
         m_ErrorBuf += Unknown(row.Line(), partNo);
@@ -163,7 +178,9 @@ bool clsImportTransactions::ValidatePartNumbers() {
       t.curUnits = ReadCsvNumber(CellOf(row, kUnits), loc).value_or(rt::Currency());
       t.curUnitPrice = ReadCsvNumber(CellOf(row, kAmount), loc).value_or(rt::Currency());
       if (t.curUnitPrice <= rt::Currency()) {
-        const std::optional<rt::Currency> amount = StdAmountOf(t, prod);
+        auto stored = stdAmountOf.find(t.nProdId);
+        if (stored == stdAmountOf.end()) stored = stdAmountOf.emplace(t.nProdId, StdAmountOf(t, prod)).first;
+        const std::optional<rt::Currency>& amount = stored->second;
         if (!amount) continue;
         t.curUnitPrice = *amount;
         if (!TranValueFits(t.curUnits, t.curUnitPrice)) {
@@ -173,7 +190,7 @@ bool clsImportTransactions::ValidatePartNumbers() {
           continue;
         }
       }
-      entries.push_back(t);
+      entries.push_back(std::move(t));
       entryLines.push_back(row.Line());
     }
     nNumRows_ = static_cast<int32_t>(data_.File().Rows().size());
@@ -286,25 +303,33 @@ void ImportTransactions() {
   // Kept after Cancel, so the next import shows the same entries.
   static QPointer<frmImportTran> kept;
   try {
+    std::optional<clsImportTransactions> importer;
     clsTran tran;
-    const bool ok = RunKept(kept, [&](frmImportTran& dlg) {
-      dlg.Init(tran);
-      dlg.RefreshLists();
-    });
+    const std::optional<bool> checked = RunKeptChecked(
+        kept,
+        [&](frmImportTran& dlg) {
+          dlg.Init(tran);
+          dlg.RefreshLists();
+        },
+        [&](frmImportTran& dlg) -> std::optional<bool> {
+          dlg.m_Tran = nullptr;
+          importer.emplace();
+          importer->Init(dlg.txtImportFile->text(), tran);
+          const bool ok = importer->ValidateData();
+          if (!ok && importer->Cancelled()) return std::nullopt;
+          return ok;
+        });
     if (!kept.isNull()) kept->m_Tran = nullptr;
-    if (!ok) return;
-    clsImportTransactions importer;
-    importer.Init(kept->txtImportFile->text(), tran);
-    delete kept.data();
-    if (!importer.ValidateData()) {
-      gSystem().ShowMsg(importer.FailureText() + importer.m_ErrorBuf, 3, -1);
+    if (!checked) return;
+    if (!*checked) {
+      gSystem().ShowMsg(importer->FailureText() + importer->m_ErrorBuf, 3, -1);
       return;
     }
-    if (!importer.PreviewData()) {
+    if (!importer->PreviewData()) {
       Inform(QStringLiteral("Import cancelled by the user!"));
       return;
     }
-    importer.DoImport();
+    importer->DoImport();
   } catch (...) {
     rt::TrapError();
     delete kept.data();

@@ -28,6 +28,9 @@ class clsImportTransactions {
   bool ValidateData();
   // True when the part number of every row belongs to exactly one visible product.
   bool ValidatePartNumbers();
+  // True when the user stopped the reading or a check of ValidateData (Cancel of its
+  // progress window): no message was added, nothing was written.
+  bool Cancelled() const { return cancelled_ || data_.Cancelled(); }
   // True when the user pressed Continue in the preview.
   bool PreviewData();
   // Saves one transaction per data row and shows the closing message. A row whose
@@ -51,5 +54,6 @@ class clsImportTransactions {
   clsTran tran_;
   int32_t nNumRows_ = 0;
   int32_t imported_ = 0;
+  bool cancelled_ = false;
   clsImportData data_;
 };

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include "platform/runtime/Strings.h"
 #include "services/TextLineReader.h"
 
@@ -66,6 +68,7 @@ QStringList CsvHeadings(const QString& line) {
 
 CsvRow::CsvRow(int32_t line, QString text) : line_(line), text_(std::move(text)) {
   const QStringView s(text_);
+  spans_.reserve(static_cast<size_t>(s.count(u',')) + 1);
   bool inQuotes = false;
   qsizetype start = 0;
   auto add = [&](qsizetype end) {
@@ -92,7 +95,44 @@ QStringView CsvRow::Cell(int i) const {
 
 QString CsvRow::Value(int i) const { return CsvFieldValue(Cell(i)); }
 
-bool CsvFile::Read(const QString& path) {
+namespace {
+
+// The lines of bytes held in memory, ended as TextLineReader ends them: at CR, LF or
+// CR LF; a line end at the very end starts no further line.
+class LineCursor {
+ public:
+  explicit LineCursor(const QByteArray& bytes) : data_(bytes.constData()), size_(bytes.size()) {}
+
+  // [begin, end) of the next line, without its line end; False at the end.
+  bool Next(qsizetype& begin, qsizetype& end) {
+    if (pos_ >= size_) return false;
+    begin = pos_;
+    end = pos_;
+    while (end < size_ && data_[end] != '\r' && data_[end] != '\n') ++end;
+    pos_ = end;
+    if (pos_ < size_) {
+      ++pos_;
+      if (data_[end] == '\r' && pos_ < size_ && data_[pos_] == '\n') ++pos_;
+    }
+    return true;
+  }
+  qsizetype Pos() const { return pos_; }
+
+ private:
+  const char* data_;
+  qsizetype size_;
+  qsizetype pos_ = 0;
+};
+
+QByteArray Bytes(const QByteArray& all, qsizetype begin, qsizetype end) {
+  while (begin < end && all[begin] == ' ') ++begin;
+  while (end > begin && all[end - 1] == ' ') --end;
+  return QByteArray::fromRawData(all.constData() + begin, end - begin);
+}
+
+}  // namespace
+
+bool CsvFile::Read(const QString& path, const Progress& progress) {
   *this = CsvFile();
   path_ = path;
   QFile file(path);
@@ -102,60 +142,83 @@ bool CsvFile::Read(const QString& path) {
     if (!text.endsWith(u'.')) text += u'.';
     return text;
   };
-  if (!file.open(QIODevice::ReadOnly)) {
-    error_ = reason();
-    return false;
-  }
-  TextLineReader reader(file);
-  TextEncoding encoding;
-  QByteArray bytes;
-  // The rows as bytes, decoded once the whole file has decided the encoding.
-  std::vector<std::pair<int32_t, QByteArray>> rows;
-  const auto addRow = [&](int32_t n, const QByteArray& row) { rows.emplace_back(n, row); };
-  QByteArray heading;
-  if (reader.Next(bytes)) {
-    encoding.Note(bytes);
-    heading = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
-    hasHeading_ = true;
-  }
-  for (int32_t n = 2; reader.Next(bytes); ++n) {
-    ++linesAfterHeading_;
-    encoding.Note(bytes);
-    QuotedBreak quoted;
-    quoted.Feed(bytes);
-    if (!quoted.Inside()) {
-      addRow(n, bytes);
-      continue;
-    }
-    // A quoted value goes on over the line break: its row is the lines up to the one
-    // that closes it, numbered by its first line.
-    std::vector<QByteArray> lines{bytes};
-    QByteArray next;
-    while (quoted.Inside() && reader.Continue(bytes, next)) {
-      encoding.Note(next);
-      quoted.Feed(next);
-      lines.push_back(next);
-    }
-    linesAfterHeading_ += static_cast<int32_t>(lines.size()) - 1;
-    if (!quoted.Inside()) {
-      addRow(n, bytes);
-    } else {
-      // Never closed: no value spans the lines, each is a row of its own.
-      for (size_t k = 0; k < lines.size(); ++k) addRow(n + static_cast<int32_t>(k), lines[k]);
-    }
-    n += static_cast<int32_t>(lines.size()) - 1;
-  }
-  if (reader.Failed()) {
-    const QString error = reason();
+  const auto fail = [&](const QString& error, bool cancelled) {
     *this = CsvFile();
     path_ = path;
     error_ = error;
+    cancelled_ = cancelled;
     return false;
+  };
+  if (!file.open(QIODevice::ReadOnly)) return fail(reason(), false);
+  // The work reported: reading the bytes, then splitting them into rows.
+  const qint64 size = file.size();
+  const qint64 work = 2 * size;
+  const auto step = [&](qint64 done) { return !progress || progress(done, work); };
+  if (!step(0)) return fail(QString(), true);
+  QByteArray all;
+  all.reserve(size);
+  for (;;) {
+    constexpr qint64 kChunk = 1 << 20;
+    const QByteArray chunk = file.read(kChunk);
+    if (chunk.isEmpty()) break;
+    all += chunk;
+    if (!step(std::min<qint64>(all.size(), size))) return fail(QString(), true);
   }
-  heading_ = rt::Trim(encoding.Decode(heading));
-  for (const auto& [n, row] : rows) {
-    QString text = rt::Trim(encoding.Decode(row));
-    if (!text.isEmpty()) rows_.emplace_back(n, std::move(text));
+  if (file.error() != QFileDevice::NoError) return fail(reason(), false);
+  file.close();
+
+  TextEncoding encoding;
+  encoding.Note(all);
+  LineCursor lines(all);
+  qsizetype begin = 0;
+  qsizetype end = 0;
+  if (lines.Next(begin, end)) {
+    if (all.startsWith("\xEF\xBB\xBF")) begin = std::min<qsizetype>(3, end);
+    heading_ = encoding.Decode(Bytes(all, begin, end));
+    hasHeading_ = true;
   }
-  return true;
+  // [begin, end) of each row and its line, decoded once all are known.
+  struct Span {
+    int32_t line;
+    qsizetype begin, end;
+  };
+  std::vector<Span> spans;
+  constexpr int32_t kStride = 4096;
+  for (int32_t n = 2; lines.Next(begin, end); ++n) {
+    if (n % kStride == 0 && !step(size + lines.Pos())) return fail(QString(), true);
+    ++linesAfterHeading_;
+    QuotedBreak quoted;
+    quoted.Feed(QByteArray::fromRawData(all.constData() + begin, end - begin));
+    if (!quoted.Inside()) {
+      spans.push_back({n, begin, end});
+      continue;
+    }
+    // A quoted value goes on over the line break: its row is the lines up to the one
+    // that closes it, line ends as the file has them, numbered by its first line.
+    std::vector<std::pair<qsizetype, qsizetype>> parts{{begin, end}};
+    qsizetype b = 0;
+    qsizetype e = 0;
+    while (quoted.Inside() && lines.Next(b, e)) {
+      quoted.Feed(QByteArray::fromRawData(all.constData() + b, e - b));
+      parts.emplace_back(b, e);
+    }
+    const auto more = static_cast<int32_t>(parts.size()) - 1;
+    linesAfterHeading_ += more;
+    if (!quoted.Inside()) {
+      spans.push_back({n, begin, parts.back().second});
+    } else {
+      // Never closed: no value spans the lines, each is a row of its own.
+      for (int32_t k = 0; k <= more; ++k) {
+        const auto& [b0, e0] = parts[static_cast<size_t>(k)];
+        spans.push_back({n + k, b0, e0});
+      }
+    }
+    n += more;
+  }
+  rows_.reserve(spans.size());
+  for (const Span& span : spans) {
+    const QByteArray bytes = Bytes(all, span.begin, span.end);
+    if (!bytes.isEmpty()) rows_.emplace_back(span.line, encoding.Decode(bytes));
+  }
+  return step(work) || fail(QString(), true);
 }

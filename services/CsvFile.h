@@ -17,6 +17,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // The value of one trimmed cell: empty for exactly two double quotes; a cell longer
@@ -54,12 +55,16 @@ class CsvRow {
 
 class CsvFile {
  public:
+  // Told how far the reading is (`done` of `total`) now and then; returns False to stop it.
+  using Progress = std::function<bool(qint64 done, qint64 total)>;
+
   // Reads the whole file; False when it cannot be opened or read (ErrorText says why,
-  // a sentence), and nothing of it is kept.
-  bool Read(const QString& path);
+  // a sentence) or `progress` stopped it (Cancelled), and nothing of it is kept.
+  bool Read(const QString& path, const Progress& progress = {});
 
   const QString& Path() const { return path_; }
   const QString& ErrorText() const { return error_; }
+  bool Cancelled() const { return cancelled_; }
   // False for an empty file: there is no heading row.
   bool HasHeading() const { return hasHeading_; }
   const QString& HeadingLine() const { return heading_; }
@@ -71,6 +76,7 @@ class CsvFile {
  private:
   QString path_;
   QString error_;
+  bool cancelled_ = false;
   bool hasHeading_ = false;
   QString heading_;
   int32_t linesAfterHeading_ = 0;

@@ -313,26 +313,28 @@ bool clsSystem::ImportLoadPreviewGrid(ctl::GridControl& grid, const CsvFile& fil
     const std::vector<int> columnOf = PreviewGridHeading(grid, ImportColColl, arDataCols);
     const int nHeadings = static_cast<int>(columnOf.size()) - 1;
 
+    // Every row added at once; a Cancel drops those not filled.
+    grid.setRows(1 + static_cast<int>(file.Rows().size()));
     EventPump pump;
-    int lastPct = -1;
+    int row = 1;
     for (const CsvRow& line : file.Rows()) {
-      const int32_t row = grid.Rows();
-      grid.setRows(row + 1);
       grid.setTextMatrix(row, 0, line.Line() - 1);
       if (line.Count() <= nHeadings) {
         for (int i = 1; i <= line.Count(); ++i) {
           const int col = columnOf[static_cast<size_t>(i)];
-          if (col > 0) grid.setTextMatrix(row, col, line.Value(i));
+          if (col <= 0) continue;
+          // The grid copies the text: an unquoted cell is passed without a copy of its own.
+          const QStringView cell = line.Cell(i);
+          grid.setTextMatrix(row, col, cell.startsWith(u'"') ? line.Value(i) : QString::fromRawData(cell.data(), cell.size()));
         }
       }
-      const double pct = rt::RoundHalfEven(line.Line() / (nNumRows + 1.0) * 100.0);
-      if (pct >= 0.0 && pct <= 100.0 && static_cast<int>(pct) != lastPct) {
-        lastPct = static_cast<int>(pct);
-        WaitDlgUpdate(dlg, lastPct);
-      }
-      if (pump.Due()) QCoreApplication::processEvents();
+      ++row;
+      if (!pump.Due()) continue;
+      WaitDlgUpdate(dlg, static_cast<int32_t>(rt::RoundHalfEven(line.Line() / (nNumRows + 1.0) * 100.0)));
+      QCoreApplication::processEvents();
       if (!dlg.isNull() && dlg->Cancelled()) break;
     }
+    grid.setRows(row);
 
     grid.setCell(ctl::flexcpAlignment, 0, 0, grid.Rows() - 1, 0, ctl::flexAlignLeftCenter);
     grid.AutoSize(0, grid.Cols() - 1);

@@ -21,6 +21,7 @@
 #include "services/testing/FakeMainWindowHub.h"
 #include "tests/database/DbTestSupport.h"
 #include "tests/database/StockTestSupport.h"
+#include "tests/services/ProgressTestSupport.h"
 
 namespace exchangetest {
 
@@ -86,6 +87,21 @@ class ExchangeTest : public dbtest::DbTest {
       ui::test::SetText(d, QStringLiteral("txtImportFile"), path);
       ui::test::Click(d, QStringLiteral("cmdOK"));
     });
+  }
+  // Runs the import `command`, its dialog scripted before, pressing Cancel in the
+  // progress window that reads `message`: the dialog must come back with the file name
+  // `path` (it is then closed from the frame), with nothing else run.
+  void CancelAt(const QString& dialog, const char* message, const QString& path, void (*command)()) {
+    QString shownAgain;
+    runner->Then(dialog, [&](QDialog& d) {
+      shownAgain = ui::test::TextOf(d, QStringLiteral("txtImportFile"));
+      d.close();
+    });
+    progresstest::ScopedCancel cancel(QString::fromLatin1(message));
+    command();
+    EXPECT_TRUE(cancel.Pressed()) << message;
+    EXPECT_EQ(shownAgain, path) << message;
+    EXPECT_EQ(runner->Pending(), 0) << message;
   }
   // Scripts the preview: Continue or Cancel.
   void Preview(bool cont) {

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <limits>
 
 #include "database/Schema.h"
 #include "exchange/CsvNumber.h"
@@ -103,6 +104,8 @@ TEST(CsvNumber, WrittenSoTheSameSettingsReadItBack) {
                {"en_US", -5000, "-0.5"},
                {"en_US", 20000000000000, "2000000000"},
                {"en_US", 123456789012345678, "12345678901234.5678"},
+               {"en_US", std::numeric_limits<int64_t>::max(), "922337203685477.5807"},
+               {"en_US", std::numeric_limits<int64_t>::min() + 1, "-922337203685477.5807"},
                {"fr_FR", 125000, "12.5"},
                {"de_DE", 125000, "\"12,5\""},
                {"de_DE", 11230, "\"1,123\""},

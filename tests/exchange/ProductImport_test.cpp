@@ -266,6 +266,18 @@ TEST_F(ProductImportTest, CancelKeepsTheFileNameTheFrameDoesNot) {
   exchange::ImportProducts();
 }
 
+// Cancel while the file is read or checked writes nothing, shows no message and goes
+// back to the dialog, its file name kept.
+TEST_F(ProductImportTest, CancelWhileReadingOrCheckingGoesBackToTheDialog) {
+  const QString path = Write(QStringLiteral("p.csv"), productcsv::HeadingRow().toUtf8() + "\nBolt,B1" +
+                                                          QByteArray(15, ',') + "\n");
+  for (const char* message : {"Reading the file. Please wait...", "Validating Data. Please wait..."}) {
+    ChooseInDialog(QStringLiteral("frmImportProducts"), path);
+    CancelAt(QStringLiteral("frmImportProducts"), message, path, &exchange::ImportProducts);
+  }
+  EXPECT_TRUE(Products().empty());
+}
+
 TEST_F(ProductImportTest, TheDialogChecksTheFileName) {
   frmImportProducts dlg;
   const QString existing = Write(QStringLiteral("x.csv"), "PRODUCTNAME\n");

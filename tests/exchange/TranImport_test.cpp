@@ -202,6 +202,24 @@ TEST_F(TranImportTest, TheCommandWritesWhatTheDialogHolds) {
   EXPECT_EQ(all[1].curUnitPrice, Cur("1"));
 }
 
+// Cancel while the file is read or checked writes nothing, shows no message and goes
+// back to the dialog, its entries kept (closed from the frame here, so none outlives
+// the test).
+TEST_F(TranImportTest, CancelWhileReadingOrCheckingGoesBackToTheDialog) {
+  Priced(QStringLiteral("A"));
+  const QString path = Write(QStringLiteral("tran.csv"), "PARTNUMBER,UNITS,AMOUNTPERUNIT\nA,3,\nA,4,1\n");
+  for (const char* message : {"Reading the file. Please wait...", "Validating Data. Please wait...",
+                              "Validating Part Numbers. Please wait..."}) {
+    runner->Then(QStringLiteral("frmImportTran"), [path](QDialog& d) {
+      ui::test::SetText(d, QStringLiteral("cboType"), QStringLiteral("Receive"));
+      ui::test::SetText(d, QStringLiteral("txtImportFile"), path);
+      ui::test::Click(d, QStringLiteral("cmdOK"));
+    });
+    CancelAt(QStringLiteral("frmImportTran"), message, path, &exchange::ImportTransactions);
+  }
+  EXPECT_TRUE(Transactions().empty());
+}
+
 class TranDialogTest : public ExchangeTest {};
 
 TEST_F(TranDialogTest, LoadsTypesListsDateAndNote) {

@@ -101,6 +101,27 @@ TEST(CsvFile, CellsPastTheEndAreEmpty) {
   EXPECT_TRUE(row.Cell(0).isEmpty());
 }
 
+// The progress callback hears of the whole work and can stop the reading; a stopped
+// read keeps nothing and is no error.
+TEST(CsvFile, ProgressReachesTheEndOrStopsTheReading) {
+  const QString path = WriteFile("H\r\na\r\nb\r\n");
+  for (const bool stop : {false, true}) {
+    qint64 last = -1;
+    qint64 whole = 0;
+    CsvFile file;
+    EXPECT_EQ(file.Read(path, [&](qint64 done, qint64 total) {
+      EXPECT_GE(done, last);
+      last = done;
+      whole = total;
+      return !stop;
+    }), !stop);
+    EXPECT_EQ(file.Cancelled(), stop);
+    EXPECT_TRUE(file.ErrorText().isEmpty());
+    EXPECT_EQ(file.Rows().size(), stop ? 0u : 2u);
+    EXPECT_EQ(last == whole && whole > 0, !stop);
+  }
+}
+
 TEST(CsvFile, AFileThatCannotBeOpenedIsRefused) {
   CsvFile file;
   EXPECT_FALSE(file.Read(testenv::NewTempDir() + QStringLiteral("/missing.csv")));

@@ -2,6 +2,7 @@
 // The progress dialog as the tests see it.
 
 #include <QApplication>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -23,14 +24,15 @@ inline QProgressBar& Bar(frmProgress& dlg) { return *dlg.findChild<QProgressBar*
 inline QPushButton& CancelButton(frmProgress& dlg) { return *dlg.findChild<QPushButton*>(QStringLiteral("cmdCancel")); }
 
 // While it lives, presses Cancel of the first progress dialog that the running job
-// shows, as soon as the job lets events run.
+// shows (the first reading `message`, when given), as soon as the job lets events run.
 class ScopedCancel {
  public:
-  ScopedCancel() {
+  explicit ScopedCancel(const QString& message = QString()) {
     timer_.setInterval(0);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
+    QObject::connect(&timer_, &QTimer::timeout, [this, message] {
       frmProgress* dlg = OpenProgressDialog();
       if (dlg == nullptr || !CancelButton(*dlg).isVisible()) return;
+      if (!message.isEmpty() && dlg->findChild<QLabel*>(QStringLiteral("lblMsg"))->text() != message) return;
       CancelButton(*dlg).click();
       pressed_ = true;
       timer_.stop();
