@@ -43,27 +43,37 @@ int32_t ProductOf(const QString& partNo, DATA4* tbProd) {
   return p.LookupProduct(store::Code(store::SearchType::kPartNo), partNo.toUpper(), tbProd);
 }
 
+// The standard amount a row of the type takes from its product: cost or price; nullopt
+// for another type, which keeps the row's amount.
+std::optional<store::AmountType> StdAmountType(int32_t tranType) {
+  using store::TranType;
+  switch (static_cast<TranType>(tranType)) {
+    case TranType::kOnOrder:
+    case TranType::kReceive:
+    case TranType::kShrinkage: return store::AmountType::kStdCost;
+    case TranType::kShip:
+    case TranType::kAllocate: return store::AmountType::kStdPrice;
+    default: return std::nullopt;
+  }
+}
+
+// A store failure as the error report of the import's step `label`.
+void ShowFailure(const store::Status& status, const QString& label) {
+  if (!status.is(store::Failure::kError)) return;
+  rt::Err().Set(status.code, status.source, status.description);
+  gSystem().ShowError(label);
+}
+
 // The standard cost or price a row of the type takes from its product (the amount as
 // it stands for another type); nullopt when the product is gone, or could not be read
 // (the error has been shown).
 std::optional<rt::Currency> StdAmountOf(const clsTran& t, DATA4* tbProd) {
-  using store::TranType;
-  store::AmountType type = store::AmountType::kStdCost;
-  switch (static_cast<TranType>(t.udTranType)) {
-    case TranType::kOnOrder:
-    case TranType::kReceive:
-    case TranType::kShrinkage: break;
-    case TranType::kShip:
-    case TranType::kAllocate: type = store::AmountType::kStdPrice; break;
-    default: return t.curUnitPrice;
-  }
+  const std::optional<store::AmountType> type = StdAmountType(t.udTranType);
+  if (!type) return t.curUnitPrice;
   const store::Session session = gDB().Session();
-  const store::Result<rt::Currency> amount = store::Products(session).StdAmount(t.nProdId, type, tbProd);
+  const store::Result<rt::Currency> amount = store::Products(session).StdAmount(t.nProdId, *type, tbProd);
   if (amount.ok()) return amount.value;
-  if (amount.status.is(store::Failure::kError)) {
-    rt::Err().Set(amount.status.code, amount.status.source, amount.status.description);
-    gSystem().ShowError(QStringLiteral("clsImportTransactions_DoImport"));
-  }
+  ShowFailure(amount.status, QStringLiteral("clsImportTransactions_DoImport"));
   return std::nullopt;
 }
 
@@ -235,6 +245,14 @@ bool clsImportTransactions::DoImport() {
     const store::Table tranTable = exchange::HoldTable(db.TranTable(), QStringLiteral("Unable to open Transactions table!"));
     if (!tranTable.ok()) return false;
     DATA4* tran = tranTable.get();
+    // The products as they stand now, read once: a product changed by another user
+    // since the check is seen as changed.
+    const store::Result<store::PartNoMap> products = store::Products(db.Session()).VisibleByPartNo(prod);
+    if (!products.ok()) {
+      ShowFailure(products.status, QStringLiteral("clsImportTransactions_DoImport"));
+      return false;
+    }
+    const std::optional<store::AmountType> stdType = StdAmountType(tran_.udTranType);
     const rt::LocaleInfo loc = rt::LocaleInfo::Current();
     EventPump pump;
     for (const CsvRow& row : data_.File().Rows()) {
@@ -256,15 +274,17 @@ bool clsImportTransactions::DoImport() {
       t.curUnits = *units;
       t.curUnitPrice = ReadCsvNumber(CellOf(row, kAmount), loc).value_or(rt::Currency());
       // A product changed by another user since the check: the row is left out.
-      t.nProdId = ProductOf(partNo, prod);
-      // No amount, or none above 0: the product's standard cost or price.
-      const std::optional<rt::Currency> amount =
-          t.nProdId < 1 ? std::nullopt : t.curUnitPrice <= rt::Currency() ? StdAmountOf(t, prod) : t.curUnitPrice;
-      if (!amount) {
+      const auto found = products.value.find(store::Products::PartNoKey(partNo));
+      if (found == products.value.end() || found->second.id < 1) {
         m_ErrorBuf += Unknown(row.Line(), partNo);
         continue;
       }
-      t.curUnitPrice = *amount;
+      const store::PartNoEntry& product = found->second;
+      t.nProdId = product.id;
+      // No amount, or none above 0: the product's standard cost or price.
+      if (t.curUnitPrice <= rt::Currency() && stdType) {
+        t.curUnitPrice = *stdType == store::AmountType::kStdCost ? product.stdCost : product.stdPrice;
+      }
       if (!db.SaveTran(store::Code(store::SaveOper::kAdd), t, tran)) {
         m_ErrorBuf += clsImportData::FmtRowNum(row.Line()) +
                       QStringLiteral(": The transaction could not be saved; the import stopped here, so "

@@ -155,6 +155,40 @@ Result<bool> Products::PartNoTaken(const QString& partNo, int32_t exceptId, DATA
   });
 }
 
+QString Products::PartNoKey(const QString& partNo) { return Upper(partNo.trimmed()); }
+
+Result<PartNoMap> Products::VisibleByPartNo(DATA4* open) const {
+  return Guarded<Result<PartNoMap>>([&]() -> Result<PartNoMap> {
+    Table tb(session_, open, kFile);
+    if (!tb.ok()) return tb.failure();
+    // Record order: no index page is read; deleted rows are passed over as a seek does.
+    session_.Check(d4tagSelect(tb.get(), nullptr), "d4tagSelect");
+    FIELD4* rowid = FieldOf(tb.get(), "rowid");
+    FIELD4* partno = FieldOf(tb.get(), "partno");
+    FIELD4* hide = FieldOf(tb.get(), "hide");
+    FIELD4* stdcost = FieldOf(tb.get(), "stdcost");
+    FIELD4* stdprice = FieldOf(tb.get(), "stdprice");
+    PartNoMap map;
+    for (int rc = session_.Check(d4top(tb.get()), "d4top"); rc == 0; rc = session_.Check(d4skip(tb.get(), 1), "d4skip")) {
+      if (d4deleted(tb.get()) || ProductHidden(hide)) continue;
+      // A look-up seeks the trimmed text in the tag, whose key keeps what the field
+      // holds but its padding: a part number with blanks around it is never found.
+      QString text = Text(partno);
+      qsizetype end = text.size();
+      while (end > 0 && text[end - 1] == QLatin1Char(' ')) --end;
+      text.truncate(end);
+      if (text.isEmpty() || text != text.trimmed()) continue;
+      const auto [at, added] = map.try_emplace(Upper(text));
+      if (!added) {
+        at->second.id = -1;
+        continue;
+      }
+      at->second = PartNoEntry{Long32(rowid), Amount(stdcost), Amount(stdprice)};
+    }
+    return map;
+  });
+}
+
 Result<rt::Currency> Products::StdAmount(int32_t id, AmountType type, DATA4* open) const {
   return Guarded<Result<rt::Currency>>([&]() -> Result<rt::Currency> {
     Table tb(session_, open, kFile);

@@ -10,6 +10,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <unordered_map>
 
 #include "database/store/Codes.h"
 #include "database/store/Result.h"
@@ -35,6 +36,16 @@ struct ProductRecord {
   bool operator==(const ProductRecord&) const = default;
 };
 
+// A visible product as a part number look-up finds it: its id, -1 where two or more
+// visible products share the part number.
+struct PartNoEntry {
+  int32_t id = -1;
+  rt::Currency stdCost, stdPrice;
+};
+
+// The visible products by PartNoKey of their part numbers.
+using PartNoMap = std::unordered_map<QString, PartNoEntry>;
+
 class Products {
  public:
   explicit Products(const Session& session) : session_(session) {}
@@ -46,6 +57,12 @@ class Products {
   Result<bool> PartNoTaken(const QString& partNo, int32_t exceptId, DATA4* open = nullptr) const;
   // The standard cost or price; 0 for any other amount type.
   Result<rt::Currency> StdAmount(int32_t id, AmountType type, DATA4* open = nullptr) const;
+  // Every visible product by part number in one pass over the table, for many
+  // look-ups: the entry of PartNoKey(text) is the product a look-up of the text finds
+  // (the one visible product whose part number, left as stored, reads the text
+  // trimmed, in any case).
+  Result<PartNoMap> VisibleByPartNo(DATA4* open = nullptr) const;
+  static QString PartNoKey(const QString& partNo);
   // Sets the hidden flag under the row's lock.
   Status Hide(int32_t id, DATA4* open = nullptr) const;
 

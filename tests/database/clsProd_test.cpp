@@ -1,6 +1,7 @@
 // The product record: defaults, saving a new product in one append with its beginning
 // inventory, rewriting under the lock, loading, and the look-up by whole value.
 
+#include "database/store/Products.h"
 #include "tests/database/DbTestSupport.h"
 #include "tests/database/StockTestSupport.h"
 
@@ -182,6 +183,18 @@ TEST_F(ProdTest, LookupMatchesOneVisibleProductByItsWholeValue) {
   dbtest::AppendRow(gDB().ProductsTable(), {"rowid", "2003", "partno", "dup", "prodname", "Nut 2"});
   dbtest::AppendRow(gDB().ProductsTable(), {"rowid", "2004", "partno", "SECRET", "prodname", "Bolts", "hide", "T"});
   dbtest::AppendRow(gDB().ProductsTable(), {"rowid", "2005", "partno", "PAD-10", "prodname", "Washer"});
+  dbtest::AppendRow(gDB().ProductsTable(), {"rowid", "2006", "partno", "  LEAD", "prodname", "Lead"});
+  dbtest::AppendRow(gDB().ProductsTable(), {"rowid", "2007", "partno", "HV", "prodname", "Old", "hide", "T"});
+  dbtest::AppendRow(gDB().ProductsTable(), {"rowid", "2008", "partno", "hv", "prodname", "New"});
+  dbtest::AppendRow(gDB().ProductsTable(), {"rowid", "2009", "partno", "GONE", "prodname", "Gone"});
+  dbtest::AppendRow(gDB().ProductsTable(), {"rowid", "2010", "partno", "Gone", "prodname", "Kept"});
+  ASSERT_TRUE(gDB().DeleteRecord(2009, gDB().ProductsTable(), tbProd, QStringLiteral("rowid")));
+  const std::string long40(40, 'L');
+  dbtest::AppendRow(gDB().ProductsTable(), {"rowid", "2011", "partno", QString::fromStdString(long40)});
+  const std::string long41 = long40 + "X";
+  // The map of every visible part number finds what a look-up finds.
+  const store::Result<store::PartNoMap> map = store::Products(gDB().Session()).VisibleByPartNo(tbProd);
+  ASSERT_TRUE(map.ok());
   const struct {
     int32_t type;
     const char* text;
@@ -189,12 +202,16 @@ TEST_F(ProdTest, LookupMatchesOneVisibleProductByItsWholeValue) {
   } cases[] = {
       {1, "PAD-1", 2001},  {1, " pad-1 ", 2001}, {1, "PAD", -1},     {1, "dup", -1},     {1, "SECRET", -1},
       {1, "", -1},         {1, "   ", -1},      {0, "bolt", 2001},  {0, "BOLTS", -1},   {0, "Washer", 2005},
-      {7, "nut", 2002},    {1, "PAD-10", 2005}, {1, "NOPE", -1},
+      {7, "nut", 2002},    {1, "PAD-10", 2005}, {1, "NOPE", -1},    {1, "LEAD", -1},    {1, "  LEAD", -1},
+      {1, "Hv", 2008},     {1, "gone", 2010},   {1, long40.c_str(), 2011}, {1, long41.c_str(), -1},
   };
   DATA4* tb = nullptr;
   for (const auto& c : cases) {
     EXPECT_EQ(clsProd().LookupProduct(c.type, QLatin1String(c.text), tb), c.expected) << c.type << " " << c.text;
     EXPECT_EQ(tb, nullptr);
+    if (c.type != 1) continue;
+    const auto at = map.value.find(store::Products::PartNoKey(QLatin1String(c.text)));
+    EXPECT_EQ(at == map.value.end() ? -1 : at->second.id, c.expected) << c.text;
   }
 }
 
