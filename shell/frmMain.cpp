@@ -497,6 +497,7 @@ void frmMain::ShowChild(QWidget& child) {
   const QSize own = child.testAttribute(Qt::WA_Resized) ? child.size() : QSize();
   QMdiSubWindow* sub = mdi->addSubWindow(&child);
   sub->setAttribute(Qt::WA_DeleteOnClose);
+  sub->setMinimumSize(sub->minimumSizeHint());  // the frame never gets smaller than its child needs
   if (own.isValid()) sub->resize(own.grownBy(sub->contentsMargins()));
   // A new child goes one title bar below and right of the one before, inside the room.
   const QRect room = mdi->viewport()->rect();

@@ -349,6 +349,13 @@ TEST_F(frmMainTest, ProductListOpensOnceInTheMdiArea) {
   QWidget* list = m.mdi->subWindowList().front()->widget();
   EXPECT_EQ(list->objectName(), QStringLiteral("frmProdList"));
   EXPECT_EQ(ui::FindByTag(QStringLiteral("PRODUCTLIST")), list);
+  // Tiled beside other windows, it keeps the room its button strip needs.
+  for (int i = 0; i < 3; ++i) m.ShowChild(*new QWidget);
+  for (const char* arrange : {"mnuWindowTV", "mnuWindowTH"}) {
+    m.MenuItem(QLatin1String(arrange))->trigger();
+    EXPECT_GE(list->width(), list->minimumSizeHint().width()) << arrange;
+    EXPECT_GE(list->height(), list->minimumSizeHint().height()) << arrange;
+  }
 }
 
 }  // namespace
