@@ -75,8 +75,6 @@ frmProdList::frmProdList(QWidget* parent) : QWidget(parent) {
   layout->addWidget(grd, 1);
   layout->addWidget(picTB);
   resize(760, 420);
-  // Tiled or resized, the window never gets narrower than its button strip.
-  setMinimumSize(minimumSizeHint());
 
   ConnectClicks(this, {{cmdNewProduct, &frmProdList::cmdNewProduct_Click},
                        {cmdEdit, &frmProdList::cmdEdit_Click},
