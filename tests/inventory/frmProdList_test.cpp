@@ -2,7 +2,6 @@
 
 #include "inventory/frmProdList.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
@@ -113,29 +112,6 @@ TEST_F(frmProdListTest, ColumnWidthsNeverGoBelowZero) {
   w.Form_Resize();
   for (int c = 0; c < w.grd->Cols(); ++c) EXPECT_GE(w.grd->ColWidth(c), 0) << c;
   EXPECT_EQ(w.grd->ColWidth(frmProdList::kColHide), 0);
-}
-
-TEST_F(frmProdListTest, StripControlsNeverOverlap) {
-  frmProdList& w = Open();
-  w.show();
-  for (const QSize size : {QSize(800, 400), QSize(420, 300), QSize(200, 120)}) {
-    SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height());
-    w.resize(size);
-    QApplication::processEvents();
-    QList<QWidget*> controls;
-    for (QWidget* c : w.picTB->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-      if (c->isVisible()) controls << c;
-    }
-    ASSERT_GE(controls.size(), 9);
-    for (QWidget* a : controls) {
-      EXPECT_TRUE(w.picTB->rect().contains(a->geometry())) << a->objectName().toStdString();
-      for (QWidget* b : controls) {
-        if (a == b) continue;
-        EXPECT_FALSE(a->geometry().intersects(b->geometry()))
-            << a->objectName().toStdString() << " " << b->objectName().toStdString();
-      }
-    }
-  }
 }
 
 TEST_F(frmProdListTest, NewAndEditRunTheProductEditor) {
