@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/runtime/Convert.h"
+#include "platform/ui/Placement.h"
 #include "platform/ui/Screen.h"
 #include "services/mdlRegistry.h"
 
@@ -21,11 +22,6 @@ int32_t WholeTwips(double twips) {
 }
 
 int Pixels(double px) { return static_cast<int>(std::lround(px)); }
-
-void Maximize(QWidget& w) {
-  w.setWindowState((w.windowState() & ~(Qt::WindowMinimized | Qt::WindowFullScreen)) |
-                   Qt::WindowMaximized);
-}
 
 }  // namespace
 
@@ -50,7 +46,7 @@ void clsWndStartupPos::RestorePosition(QWidget& FormObj) {
 
   if (state == kStateMaximized || width < 1 || height < 1 || left < 0 || top < 0 ||
       left > ui::ScreenWidthTwips() || top > ui::ScreenHeightTwips()) {
-    Maximize(FormObj);
+    ui::MaximizeInsideAvailableArea(FormObj);
     return;
   }
   FormObj.move(Pixels(ui::TwipsToPixelsX(left)), Pixels(ui::TwipsToPixelsY(top)));

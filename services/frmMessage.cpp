@@ -8,14 +8,19 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QStyle>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <memory>
 
 #include "platform/runtime/App.h"
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/HelpViewer.h"
+#include "platform/ui/Screen.h"
 #include "platform/ui/WindowRegistry.h"
 #include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
@@ -75,7 +80,8 @@ frmMessage::frmMessage(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(body, 1);
   layout->addLayout(ui::ButtonRow({cmdPrint}, {cmdSaveAs, cmdEmail, cmdClose}));
-  ui::FixWindowSize(*this, QSize(600, 400));
+  ui::FixWindowSize(*this);
+  SizeToText();
 
   // Escape rejects the dialog like any QDialog, which hides it just as OK does.
   ConnectTrapped(cmdClose, &QPushButton::clicked, this, &frmMessage::cmdClose_Click,
@@ -99,6 +105,40 @@ void frmMessage::Init(const QString& sMsg, int32_t MsgType, int32_t nHelpTopicID
   QLabel* const images[] = {ImageInfo, imgWarn, imageCritical, imgLocked};
   for (QLabel* image : images) image->hide();
   if (MsgType >= 1 && MsgType <= 4) images[MsgType - 1]->show();
+  SizeToText();
+}
+
+void frmMessage::SizeToText() {
+  constexpr int kMinChars = 40;
+  constexpr int kMaxChars = 80;
+  constexpr int kMinLines = 3;
+  const QFontMetrics fm(txtMsg->font());
+  const int frame = 2 * txtMsg->frameWidth();
+  const int margin = 2 * static_cast<int>(txtMsg->document()->documentMargin()) + 2;  // + the cursor
+  int longest = 0;
+  for (const QString& line : txtMsg->toPlainText().split(QLatin1Char('\n'))) {
+    longest = std::max(longest, fm.horizontalAdvance(line));
+  }
+  // What the window holds besides the text: the image column, the button row, margins.
+  QLayout* outer = layout();
+  const QMargins m = outer->contentsMargins();
+  const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, txtMsg);
+  const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+  const int otherW = m.left() + m.right() + ImageInfo->sizeHint().width() + outer->spacing();
+  const int otherH = m.top() + m.bottom() + outer->spacing() + cmdClose->sizeHint().height();
+  const QRect area = ui::AvailableScreenArea();
+  const int roomW = area.width() - otherW - scrollBar - 16;
+  const int roomH = area.height() - otherH - titleBar - 16;
+
+  const int textW = std::min(std::clamp(longest + margin, kMinChars * fm.averageCharWidth() + margin,
+                                        kMaxChars * fm.averageCharWidth() + margin),
+                             roomW);
+  std::unique_ptr<QTextDocument> doc(txtMsg->document()->clone());
+  doc->setDefaultFont(txtMsg->font());
+  doc->setTextWidth(textW);
+  const int textH = static_cast<int>(std::ceil(doc->size().height()));
+  const int shownH = std::clamp(textH, kMinLines * fm.lineSpacing() + margin, roomH);
+  txtMsg->setFixedSize(textW + frame + (shownH < textH ? scrollBar : 0), shownH + frame);
 }
 
 int32_t frmMessage::HelpContextID() const { return ui::HelpContextOf(*this); }

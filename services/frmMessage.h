@@ -22,7 +22,8 @@ class frmMessage : public QDialog {
 
   // Help context = nHelpTopicID when it is 1 or more, else 0; the text shown as it is;
   // the image of MsgType (1 ImageInfo, 2 imgWarn, 3 imageCritical, 4 imgLocked) made
-  // visible, the others hidden.
+  // visible, the others hidden. The window fits the text: lines up to 80 characters
+  // wide, as tall as the wrapped text, within the screen's available area (the rest scrolls).
   void Init(const QString& sMsg, int32_t MsgType, int32_t nHelpTopicID);
   int32_t HelpContextID() const;
 
@@ -49,4 +50,5 @@ class frmMessage : public QDialog {
 
  private:
   void Form_Load();
+  void SizeToText();
 };

@@ -7,11 +7,13 @@
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -207,16 +209,31 @@ void TileChildren(QMdiArea& area, bool horizontally) {
   if (children.isEmpty()) return;
   const QRect room = area.viewport()->rect();
   const int n = static_cast<int>(children.size());
-  for (int i = 0; i < n; ++i) {
-    children[i]->showNormal();
-    if (!children[i]->property(kUntiledSize).isValid()) children[i]->setProperty(kUntiledSize, children[i]->size());
-    if (horizontally) {
-      const int h = room.height() / n;
-      children[i]->setGeometry(0, i * h, room.width(), h);
-    } else {
-      const int w = room.width() / n;
-      children[i]->setGeometry(i * w, 0, w, room.height());
+  const int length = horizontally ? room.height() : room.width();
+  // A window that needs more than an even share gets what it needs; the others share the rest.
+  const auto least = [horizontally](const QMdiSubWindow* c) {
+    return horizontally ? c->minimumHeight() : c->minimumWidth();
+  };
+  int needy = 0;
+  int needed = 0;
+  for (const QMdiSubWindow* c : children) {
+    if (least(c) > length / n) {
+      ++needy;
+      needed += least(c);
     }
+  }
+  const int share = needy < n ? std::max(0, length - needed) / (n - needy) : 0;
+  int at = 0;
+  for (QMdiSubWindow* child : children) {
+    child->showNormal();
+    if (!child->property(kUntiledSize).isValid()) child->setProperty(kUntiledSize, child->size());
+    const int size = std::max(share, least(child));
+    if (horizontally) {
+      child->setGeometry(0, at, room.width(), size);
+    } else {
+      child->setGeometry(at, 0, size, room.height());
+    }
+    at += size;
   }
 }
 
@@ -497,6 +514,8 @@ void frmMain::ShowChild(QWidget& child) {
   const QSize own = child.testAttribute(Qt::WA_Resized) ? child.size() : QSize();
   QMdiSubWindow* sub = mdi->addSubWindow(&child);
   sub->setAttribute(Qt::WA_DeleteOnClose);
+  // The frame never gets smaller than its child's layout needs (tiled, cascaded or dragged).
+  if (QLayout* frame = sub->layout()) frame->setSizeConstraint(QLayout::SetMinimumSize);
   if (own.isValid()) sub->resize(own.grownBy(sub->contentsMargins()));
   // A new child goes one title bar below and right of the one before, inside the room.
   const QRect room = mdi->viewport()->rect();

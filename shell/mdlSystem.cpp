@@ -11,6 +11,7 @@
 #include "database/clsDB.h"
 #include "platform/runtime/App.h"
 #include "platform/ui/DialogLook.h"
+#include "platform/ui/Placement.h"
 #include "platform/ui/Prompt.h"
 #include "services/TrappedSlot.h"
 #include "services/mdlHelper.h"
@@ -93,7 +94,7 @@ void ComeForward(QWidget& window) {
 
 std::unique_ptr<frmMain> LoadMainWindow() {
   auto main = std::make_unique<frmMain>();
-  if (mdlHelper::HlpIsLowRes()) main->setWindowState(main->windowState() | Qt::WindowMaximized);
+  if (mdlHelper::HlpIsLowRes()) ui::MaximizeInsideAvailableArea(*main);
   return main;
 }
 

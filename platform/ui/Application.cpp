@@ -1,9 +1,12 @@
 #include "platform/ui/Application.h"
 
+#include <QPointer>
+#include <QWidget>
 #include <QtDebug>
 #include <utility>
 
 #include "platform/runtime/Error.h"
+#include "platform/ui/Placement.h"
 
 namespace ui {
 
@@ -45,7 +48,15 @@ Application::ErrorReporter Application::SetErrorReporter(ErrorReporter reporter)
 
 bool Application::notify(QObject* receiver, QEvent* event) {
   try {
-    return QApplication::notify(receiver, event);
+    const bool shown = event->type() == QEvent::Show && !event->spontaneous() &&
+                       receiver != nullptr && receiver->isWidgetType();
+    const QPointer<QObject> alive(receiver);
+    const bool handled = QApplication::notify(receiver, event);
+    if (shown && alive) {
+      auto* widget = static_cast<QWidget*>(receiver);
+      if (widget->isWindow()) KeepInsideAvailableArea(*widget);
+    }
+    return handled;
   } catch (...) {
     rt::TrapError();
     Report(ReceiverLabel(receiver));

@@ -3,6 +3,8 @@
 // trap. An exception that escapes an event handler or a slot is made the pending error
 // (rt::Err()) and handed to the installed reporter with a label naming the receiver;
 // the event loop goes on. Without a reporter the error is written to the log.
+// Every top-level window it shows is kept inside the screen's available area
+// (platform/ui/Placement.h).
 
 #include <QApplication>
 #include <QString>

@@ -12,6 +12,7 @@
 
 #include "platform/runtime/App.h"
 #include "platform/ui/DialogLook.h"
+#include "platform/ui/Placement.h"
 #include "platform/ui/Prompt.h"
 
 namespace ui {
@@ -150,6 +151,7 @@ void PresentHelp(HelpViewer& viewer, const QString& page) {
   QWidget* modal = QApplication::activeModalWidget();
   if (viewer.parentWidget() != modal) viewer.setParent(modal, Qt::Window);
   viewer.ShowPage(page);
+  if (!viewer.isVisible()) PlaceOver(viewer, modal != nullptr ? modal : QApplication::activeWindow());
   viewer.show();
   viewer.raise();
   viewer.activateWindow();

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 #include <filesystem>
 #include <system_error>
@@ -24,6 +25,7 @@ class SystemPrinters : public PrinterSource {
 struct CurrentPrinter {
   QString name;  // empty: not chosen yet
   int orientation = kPortrait;
+  QString pdfFolder;  // where the last PDF file went; empty: none yet
 };
 
 PrinterSource*& InstalledSource() {
@@ -50,14 +52,20 @@ std::unique_ptr<PrintSurface> StartPdfJob(std::unique_ptr<QPrinter> printer,
   request.filter = QStringLiteral("PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*");
   QString proposed = documentName.trimmed();
   proposed.replace(QLatin1Char('/'), QLatin1Char('-'));
-  request.fileName =
-      (proposed.isEmpty() ? QStringLiteral("document") : proposed) + QStringLiteral(".pdf");
+  // In the user's documents (never the working folder, the database's), or where the
+  // last PDF file went.
+  QString folder = Current().pdfFolder;
+  if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+  request.fileName = QDir(folder).filePath(
+      (proposed.isEmpty() ? QStringLiteral("document") : proposed) + QStringLiteral(".pdf"));
   request.defaultExt = QStringLiteral("pdf");
   request.flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
   const std::optional<QString> chosen = GetFileName(request);
   if (!chosen || chosen->isEmpty()) return nullptr;
 
   const QString target = QFileInfo(*chosen).absoluteFilePath();
+  Current().pdfFolder = QFileInfo(target).absolutePath();
   QTemporaryFile temp(target + QStringLiteral(".XXXXXX.part"));
   temp.setAutoRemove(false);
   if (!temp.open() || !temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |

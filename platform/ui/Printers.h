@@ -3,7 +3,8 @@
 // system's printers, in the platform's order, followed by the "PDF file" printer, so
 // printing works on a machine without printers. The current printer is remembered for
 // the run (at first the system's default printer, else "PDF file"). A job on the PDF
-// printer asks for the file through ui::GetFileName when it starts and writes it to a
+// printer asks for the file through ui::GetFileName when it starts (proposed in the
+// user's documents folder, or the folder of the run's last PDF file) and writes it to a
 // temporary file beside the target, renamed over it when the job ends.
 //
 // Jobs start through the installed PrintJobStarter and the system printers come from

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -102,6 +103,7 @@ QString WithLineFeeds(const QString& text) {
 }
 
 constexpr int kTextGap = 6;
+constexpr int kKeepOnTopMs = 500;
 
 // The message box: icon, the text in a scroll area, the buttons of the style. Escape
 // and the close button give the style's escape answer; boxes without one stay open.
@@ -235,7 +237,16 @@ std::unique_ptr<QDialog> NewMessageBox(const QString& text, int style, const QSt
                                        int helpContext, QWidget* parent) {
   auto box = std::make_unique<MessageBoxDialog>(text, style, title, parent);
   SetHelpContext(*box, helpContext);
-  if ((style & vbSystemModal) != 0) box->setWindowFlag(Qt::WindowStaysOnTopHint);
+  if ((style & vbSystemModal) != 0) {
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    // Without a window manager the hint does nothing: the box raises itself again
+    // over windows another program brings up, until it is answered.
+    auto* onTop = new QTimer(box.get());
+    onTop->setObjectName(QStringLiteral("tmrKeepOnTop"));
+    onTop->setInterval(kKeepOnTopMs);
+    QObject::connect(onTop, &QTimer::timeout, box.get(), &QWidget::raise);
+    onTop->start();
+  }
   return box;
 }
 

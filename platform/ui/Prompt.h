@@ -79,7 +79,8 @@ Prompts* SetPrompts(Prompts* prompts);
 // The production boxes, built but not shown. The message box shows `text` as plain
 // text, scrolled inside a box no taller than the screen's available height; its result
 // is the answer of the button pressed (0 before). F1 in it shows `helpContext` (when 1 or
-// more). A vbSystemModal box stays on top. The input box shows `prompt` as plain text.
+// more). A vbSystemModal box stays on top (raising itself again where no window manager
+// keeps it there). The input box shows `prompt` as plain text.
 std::unique_ptr<QDialog> NewMessageBox(const QString& text, int style, const QString& title,
                                        int helpContext, QWidget* parent = nullptr);
 std::unique_ptr<QDialog> NewInputBox(const QString& prompt, const QString& title,

@@ -15,6 +15,8 @@ class PrimaryScreen : public Screen {
       m.heightPx = s->geometry().height();
       m.availableWidthPx = s->availableGeometry().width();
       m.availableHeightPx = s->availableGeometry().height();
+      m.availableLeftPx = s->availableGeometry().x();
+      m.availableTopPx = s->availableGeometry().y();
       m.logicalDpiX = s->logicalDotsPerInchX() > 0 ? s->logicalDotsPerInchX() : 96.0;
       m.logicalDpiY = s->logicalDotsPerInchY() > 0 ? s->logicalDotsPerInchY() : 96.0;
     }
@@ -44,6 +46,11 @@ int AvailableScreenWidth() {
 int AvailableScreenHeight() {
   const ScreenMetrics m = CurrentScreen().Metrics();
   return m.availableHeightPx > 0 ? m.availableHeightPx : m.heightPx;
+}
+
+QRect AvailableScreenArea() {
+  const ScreenMetrics m = CurrentScreen().Metrics();
+  return QRect(m.availableLeftPx, m.availableTopPx, AvailableScreenWidth(), AvailableScreenHeight());
 }
 
 double TwipsPerPixelX() { return 1440.0 / CurrentScreen().Metrics().logicalDpiX; }

@@ -3,6 +3,7 @@
 // (twips = pixels x 1440 / logical DPI). Production reads the primary screen;
 // tests install a fixed screen with SetScreen.
 
+#include <QRect>
 #include <memory>
 
 namespace ui {
@@ -15,6 +16,9 @@ struct ScreenMetrics {
   // The part not taken by panels and task bars; 0 means the whole screen.
   int availableWidthPx = 0;
   int availableHeightPx = 0;
+  // Where the available part starts (a panel along the top or left moves it).
+  int availableLeftPx = 0;
+  int availableTopPx = 0;
 };
 
 class Screen {
@@ -50,6 +54,8 @@ class ScopedScreen {
 // The available part of the installed screen, in pixels.
 int AvailableScreenWidth();
 int AvailableScreenHeight();
+// The available part as a rectangle in screen coordinates.
+QRect AvailableScreenArea();
 
 double TwipsPerPixelX();
 double TwipsPerPixelY();

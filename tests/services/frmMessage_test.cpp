@@ -16,6 +16,7 @@
 #include <QWidget>
 
 #include "platform/ui/HelpViewer.h"
+#include "platform/ui/Screen.h"
 #include "platform/ui/testing/TestPrompts.h"
 #include "platform/ui/WaitCursor.h"
 #include "platform/ui/WindowRegistry.h"
@@ -96,6 +97,38 @@ TEST(frmMessage, WrapsProseAtTheWindowWidth) {
     form.show();
     EXPECT_EQ(form.txtMsg->horizontalScrollBar()->maximum(), 0);
     EXPECT_GT(form.txtMsg->document()->size().height(), 3 * form.txtMsg->fontMetrics().height());
+  }
+}
+
+TEST(frmMessage, SizesToItsTextWithinTheScreen) {
+  const QString record = QStringLiteral(
+      "Record no longer exists or is inaccessible! Another user may have deleted this record.");
+  QStringList lines;
+  for (int i = 1; i <= 200; ++i) lines << QStringLiteral("Line %1 of the import log").arg(i);
+  const struct {
+    const char* name;
+    QString text;
+    int maxHeight;  // the window's, 0: the screen's available height
+    bool scrolls;
+  } cases[] = {
+      {"two lines", record, 180, false},
+      {"a paragraph", QStringLiteral("The transactions were posted to the journal. ").repeated(12), 300, false},
+      {"a long log", lines.join(QStringLiteral("\r\n")), 0, true},
+  };
+  for (const QSize screen : {QSize(1366, 768), QSize(800, 600)}) {
+    const ui::ScopedScreen fixed({screen.width(), screen.height()});
+    for (const auto& c : cases) {
+      SCOPED_TRACE(testing::Message() << c.name << " on " << screen.height());
+      frmMessage form;
+      form.Init(c.text, 3, 0);
+      form.show();
+      QApplication::processEvents();
+      EXPECT_LE(form.frameGeometry().height(), c.maxHeight > 0 ? c.maxHeight : screen.height());
+      EXPECT_LT(form.width(), screen.width());
+      EXPECT_EQ(form.txtMsg->verticalScrollBar()->maximum() > 0, c.scrolls);
+      EXPECT_EQ(form.txtMsg->horizontalScrollBar()->maximum(), 0);
+      EXPECT_FALSE(form.cmdClose->visibleRegion().isEmpty());
+    }
   }
 }
 

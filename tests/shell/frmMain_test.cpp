@@ -341,14 +341,26 @@ TEST_F(frmMainTest, CloseAllAndWindowArrangementKeepChildrenInside) {
 
 // The product list is one child window, brought forward when asked for again.
 TEST_F(frmMainTest, ProductListOpensOnceInTheMdiArea) {
-  OpenNewDatabase();
-  frmMain& m = Main();
+  frmMain& m = ShownMainOnNewDatabase();
   m.MenuItem(QStringLiteral("mnuProductsProductList"))->trigger();
   m.SB_ItemClick(QStringLiteral("PRODUCTLIST"));
   ASSERT_EQ(m.mdi->subWindowList().size(), 1);
   QWidget* list = m.mdi->subWindowList().front()->widget();
   EXPECT_EQ(list->objectName(), QStringLiteral("frmProdList"));
   EXPECT_EQ(ui::FindByTag(QStringLiteral("PRODUCTLIST")), list);
+  // Tiled beside other windows, it keeps the room its button strip needs, and the
+  // others take the rest without covering it.
+  for (int i = 0; i < 3; ++i) m.ShowChild(*new QWidget);
+  for (const char* arrange : {"mnuWindowTV", "mnuWindowTH"}) {
+    m.MenuItem(QLatin1String(arrange))->trigger();
+    EXPECT_GE(list->width(), list->minimumSizeHint().width()) << arrange;
+    EXPECT_GE(list->height(), list->minimumSizeHint().height()) << arrange;
+    const QRect frame = list->parentWidget()->geometry();
+    for (QMdiSubWindow* other : m.mdi->subWindowList()) {
+      if (other == list->parentWidget()) continue;
+      EXPECT_FALSE(other->geometry().intersects(frame)) << arrange;
+    }
+  }
 }
 
 }  // namespace

@@ -159,7 +159,9 @@ TEST_F(StartupTest, RememberedPositionAndTheNarrowScreenRule) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.screenWidth << " remembered " << c.remembered);
-    ui::SetScreen(std::make_unique<ui::FixedScreen>(ui::ScreenMetrics{c.screenWidth, 600, 96.0, 96.0}));
+    // A panel takes the top 30 pixels.
+    ui::SetScreen(std::make_unique<ui::FixedScreen>(
+        ui::ScreenMetrics{c.screenWidth, 600, 96.0, 96.0, c.screenWidth, 570, 0, 30}));
     // 15 twips a pixel: 50, 40, 600 x 450 pixels.
     for (const char* v : {"left", "top", "width", "height", "windowstate"}) {
       mdlRegistry::PrefSaveLong(QLatin1String(v), 0);
@@ -172,7 +174,10 @@ TEST_F(StartupTest, RememberedPositionAndTheNarrowScreenRule) {
     }
     std::unique_ptr<frmMain> m = mdlSystem::LoadMainWindow();
     EXPECT_EQ(m->isMaximized(), c.maximized);
-    if (!c.maximized) {
+    if (c.maximized) {
+      // The available area also where no window manager maximizes it.
+      EXPECT_EQ(m->geometry(), QRect(0, 30, c.screenWidth, 570));
+    } else {
       EXPECT_EQ(m->pos(), QPoint(50, 40));
       EXPECT_EQ(m->size(), QSize(600, 450));
     }

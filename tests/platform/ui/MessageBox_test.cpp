@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "platform/ui/Prompt.h"
 #include "platform/ui/Screen.h"
@@ -114,6 +115,30 @@ TEST(MessageBox, ButtonsAndEscapeGiveTheAnswersOfTheStyle) {
     EXPECT_EQ(box->result(), c.answer) << c.style;
     EXPECT_EQ(box->isVisible(), c.answer == 0) << c.style;
     EXPECT_EQ(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint), (c.style & ui::vbSystemModal) != 0);
+  }
+}
+
+// Counts the times a window is raised.
+class RaiseCounter : public QObject {
+ public:
+  int raised = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::ZOrderChange) ++raised;
+    return false;
+  }
+};
+
+TEST(MessageBox, ASystemModalBoxRaisesItselfAgainWhileShown) {
+  // Where no window manager keeps it on top, the box comes back over windows raised later.
+  for (const int style : {ui::vbExclamation, ui::vbExclamation | ui::vbSystemModal}) {
+    const std::unique_ptr<QDialog> box = ui::NewMessageBox(QStringLiteral("Stock is already running!"), style, {}, 0);
+    box->show();
+    RaiseCounter counter;
+    box->installEventFilter(&counter);
+    for (QTimer* timer : box->findChildren<QTimer*>()) {
+      if (timer->isActive()) QMetaObject::invokeMethod(timer, "timeout");
+    }
+    EXPECT_EQ(counter.raised > 0, (style & ui::vbSystemModal) != 0) << style;
   }
 }
 

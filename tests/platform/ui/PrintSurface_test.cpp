@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -77,10 +78,46 @@ TEST_F(PrintersTest, PdfJobWritesTheChosenFileWithItsPagesOrientationAndTitle) {
   {
     const ui::FileDialogRequest& r = dialogs->FileRequests().first();
     EXPECT_TRUE(r.save);
-    EXPECT_EQ(r.fileName, QStringLiteral("Stock – list.pdf"));
+    EXPECT_EQ(QFileInfo(r.fileName).fileName(), QStringLiteral("Stock – list.pdf"));
     EXPECT_EQ(r.defaultExt, QStringLiteral("pdf"));
   }
   EXPECT_EQ(QDir(dir).entryList(QDir::Files).size(), 2);  // no temporary files left
+}
+
+TEST_F(PrintersTest, PdfFileIsProposedOutsideTheWorkingFolder) {
+  // The working folder is the database's: a stray file there would sit among the tables.
+  const QString working = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(testenv::NewTempDir(QStringLiteral("db"))));
+  const QString other = testenv::NewTempDir(QStringLiteral("pdfs"));
+  const struct {
+    QString chosen;    // the file the user picks; empty: Cancel
+    QString proposed;  // the folder proposed; empty: not the working folder
+  } cases[] = {
+      {QString(), QString()},  // the user's documents
+      {other + QStringLiteral("/a.pdf"), QString()},
+      {dir + QStringLiteral("/b.pdf"), other},  // then where the last file went
+      {QString(), dir},
+      {QString(), dir},  // a cancelled dialog changes nothing
+  };
+  for (const auto& c : cases) {
+    if (c.chosen.isEmpty()) {
+      dialogs->Cancel();
+    } else {
+      dialogs->Choose(c.chosen);
+    }
+    auto surface = ui::StartPrintJob({QStringLiteral("Stock"), ui::kPortrait});
+    const QFileInfo proposed(dialogs->FileRequests().last().fileName);
+    SCOPED_TRACE(proposed.filePath().toStdString());
+    EXPECT_TRUE(proposed.isAbsolute());
+    EXPECT_EQ(proposed.fileName(), QStringLiteral("Stock.pdf"));
+    if (c.proposed.isEmpty()) {
+      EXPECT_NE(proposed.absolutePath(), QDir::currentPath());
+    } else {
+      EXPECT_EQ(proposed.absolutePath(), QFileInfo(c.proposed).absoluteFilePath());
+    }
+    if (surface) surface->EndDoc();
+  }
+  QDir::setCurrent(working);
 }
 
 TEST_F(PrintersTest, AbandonedOrCancelledPdfJobsWriteNothing) {

@@ -1,0 +1,71 @@
+#include "platform/ui/Placement.h"
+
+#include <QGuiApplication>
+#include <QStyle>
+#include <QWidget>
+#include <algorithm>
+
+#include "platform/ui/Screen.h"
+
+namespace ui {
+namespace {
+
+// The frame around `window`: the window manager's once it is shown, else a title bar
+// and thin borders (none on a platform without frames).
+QMargins FrameOf(const QWidget& window) {
+  const QRect frame = window.frameGeometry();
+  const QRect client = window.geometry();
+  if (frame != client) {
+    return QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                    frame.right() - client.right(), frame.bottom() - client.bottom());
+  }
+  if (window.isVisible() || QGuiApplication::platformName() == QLatin1String("offscreen")) return {};
+  const int border = 4;
+  const int title = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+  return QMargins(border, title + border, border, border);
+}
+
+bool Placeable(const QWidget& window) {
+  if (!window.isWindow()) return false;
+  const Qt::WindowType type = window.windowType();
+  if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::Desktop) return false;
+  return (window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) == 0;
+}
+
+}  // namespace
+
+QRect InsideArea(const QRect& frame, const QRect& area) {
+  QRect r(frame.topLeft(), frame.size().boundedTo(area.size()));
+  r.moveLeft(std::clamp(r.left(), area.left(), area.right() + 1 - r.width()));
+  r.moveTop(std::clamp(r.top(), area.top(), area.bottom() + 1 - r.height()));
+  return r;
+}
+
+void KeepInsideAvailableArea(QWidget& window) {
+  if (!Placeable(window)) return;
+  const QMargins frame = FrameOf(window);
+  const QRect outer = window.geometry().marginsAdded(frame);
+  const QRect inside = InsideArea(outer, AvailableScreenArea());
+  if (inside == outer) return;
+  const QSize client = inside.marginsRemoved(frame).size();
+  if (client != window.size()) window.resize(client);
+  window.move(inside.topLeft());  // a top-level window's position is its frame's
+}
+
+void PlaceOver(QWidget& window, const QWidget* owner) {
+  const QRect over = owner != nullptr ? owner->window()->frameGeometry() : AvailableScreenArea();
+  QRect outer = window.geometry().marginsAdded(FrameOf(window));
+  outer.moveCenter(over.center());
+  window.move(outer.topLeft());
+  KeepInsideAvailableArea(window);
+}
+
+void MaximizeInsideAvailableArea(QWidget& window) {
+  window.setWindowState(window.windowState() & ~(Qt::WindowMinimized | Qt::WindowFullScreen |
+                                                 Qt::WindowMaximized));
+  // A window manager that maximizes puts its frame around; without one there is none.
+  window.setGeometry(AvailableScreenArea());
+  window.setWindowState(window.windowState() | Qt::WindowMaximized);
+}
+
+}  // namespace ui

@@ -1,0 +1,29 @@
+#pragma once
+// Where the program's windows go: every window lies inside the screen's available area
+// (what panels and task bars leave), also where no window manager keeps it there.
+// ui::Application keeps each top-level window inside when it is shown; the helpers
+// below place a window before that. User-interface thread only.
+
+#include <QMargins>
+#include <QRect>
+
+class QWidget;
+
+namespace ui {
+
+// `frame` moved, and shrunk where it is larger, so that it lies inside `area`.
+QRect InsideArea(const QRect& frame, const QRect& area);
+
+// Moves and shrinks the top-level `window` (with its frame) into the available area.
+// Maximized, full-screen and minimized windows, pop-ups and tool tips are left alone.
+void KeepInsideAvailableArea(QWidget& window);
+
+// Centres the top-level `window` over `owner` (the available area when none) and keeps
+// it inside the available area.
+void PlaceOver(QWidget& window, const QWidget* owner);
+
+// Maximizes `window` with the available area as its normal place, so that a window
+// manager that ignores the state (or none at all) still leaves it on the screen.
+void MaximizeInsideAvailableArea(QWidget& window);
+
+}  // namespace ui

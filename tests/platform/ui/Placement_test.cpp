@@ -1,0 +1,95 @@
+// Every window the program shows lies inside the screen's available area.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+#include "platform/ui/HelpViewer.h"
+#include "platform/ui/Placement.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/testing/TestPrompts.h"
+
+namespace {
+
+using ::testing::IsEmpty;
+
+// Shows `window` and tells whether it lies inside `area`.
+::testing::AssertionResult ShownInside(QWidget& window, const QRect& area) {
+  window.show();
+  QApplication::processEvents();
+  const QRect frame = window.frameGeometry();
+  if (area.contains(frame)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "frame " << frame.x() << "," << frame.y() << " "
+                                       << frame.width() << " x " << frame.height();
+}
+
+TEST(Placement, ShownWindowsLieInsideTheAvailableArea) {
+  struct Screen {
+    const char* name;
+    ui::ScreenMetrics metrics;
+  };
+  const Screen screens[] = {
+      {"1366 x 768", {1366, 768, 96.0, 96.0, 1366, 768, 0, 0}},
+      {"800 x 600", {800, 600, 96.0, 96.0, 800, 600, 0, 0}},
+      {"800 x 600, a panel above", {800, 600, 96.0, 96.0, 800, 570, 0, 30}},
+  };
+  struct Window {
+    const char* name;
+    std::function<void(QWidget&)> place;
+  };
+  const Window windows[] = {
+      {"larger than the screen", [](QWidget& w) { w.resize(1500, 900); }},
+      {"off the right and bottom", [](QWidget& w) { w.setGeometry(686, 223, 680, 560); }},
+      {"off the left and top", [](QWidget& w) { w.setGeometry(-50, -40, 300, 200); }},
+      {"centred over a window off the screen", [](QWidget& w) {
+         QWidget owner;
+         owner.setGeometry(700, 500, 600, 400);
+         w.resize(680, 560);
+         ui::PlaceOver(w, &owner);
+       }},
+  };
+  for (const Screen& s : screens) {
+    const ui::ScopedScreen screen(s.metrics);
+    const QRect area = ui::AvailableScreenArea();
+    for (const Window& w : windows) {
+      SCOPED_TRACE(std::string(s.name) + ": " + w.name);
+      QDialog dialog;
+      w.place(dialog);
+      EXPECT_TRUE(ShownInside(dialog, area));
+      QMainWindow plain;
+      w.place(plain);
+      EXPECT_TRUE(ShownInside(plain, area));
+    }
+    // A window that fits stays where it is.
+    QDialog fits;
+    fits.setGeometry(area.x() + 10, area.y() + 20, 300, 200);
+    EXPECT_TRUE(ShownInside(fits, area)) << s.name;
+    EXPECT_EQ(fits.geometry(), QRect(area.x() + 10, area.y() + 20, 300, 200)) << s.name;
+  }
+}
+
+TEST(Placement, HelpAskedForFromADialogOpensOverItOnTheScreen) {
+  ui::SetHelpFolder(QStringLiteral(STOVREL_RESOURCES_DIR "/help"));
+  ui::test::ScopedFakePrompts prompts;
+  const ui::ScopedScreen screen({1366, 768, 96.0, 96.0});
+  QDialog editor;
+  editor.setGeometry(443, 164, 460, 360);
+  editor.setWindowModality(Qt::ApplicationModal);
+  editor.show();
+  ui::HelpViewer* viewer = ui::ShowHelp(1060);
+  ASSERT_NE(viewer, nullptr);
+  QApplication::processEvents();
+  EXPECT_TRUE(QRect(0, 0, 1366, 768).contains(viewer->frameGeometry()));
+  // Centred over the dialog as far as the screen allows (give or take a frame).
+  EXPECT_NEAR(viewer->frameGeometry().center().x(), editor.frameGeometry().center().x(), 8);
+  ui::CloseHelpViewer();
+  ui::SetHelpFolder({});
+  EXPECT_THAT(prompts->Unexpected(), IsEmpty());
+}
+
+}  // namespace
