@@ -52,6 +52,7 @@ class WidestCell {
         plainColumn_(!info_.combo.Maps() && info_.format.isEmpty()),
         listColumn_(info_.combo.Maps() && info_.format.isEmpty()),
         formattedNumbers_(!info_.combo.Maps() && !info_.format.isEmpty()),
+        mayBeBold_(data.Styles().MayBeBold(static_cast<size_t>(col))),
         n_(static_cast<size_t>(std::max(0, data.Rows() - first))),
         minAt_(n_),
         maxAt_(n_),
@@ -97,7 +98,7 @@ class WidestCell {
   };
 
   size_t RowOf(size_t i) const { return static_cast<size_t>(first_) + i; }
-  bool IsBold(size_t i) const { return data_.Style(first_ + static_cast<int>(i), col_).bold == 1; }
+  bool IsBold(size_t i) const { return mayBeBold_ && data_.Style(first_ + static_cast<int>(i), col_).bold == 1; }
   QString TextOf(size_t i) const {
     const int row = first_ + static_cast<int>(i);
     return plainColumn_ ? cells_.ToString(static_cast<size_t>(row)) : data_.DisplayText(row, col_);
@@ -230,6 +231,7 @@ class WidestCell {
   const bool plainColumn_;
   const bool listColumn_;
   const bool formattedNumbers_;
+  const bool mayBeBold_;
   const size_t n_;
   char16_t decimalPoint_ = u'.';
   size_t minAt_;       // formatted numbers: the rows of the smallest and the largest

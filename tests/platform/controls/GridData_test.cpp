@@ -83,9 +83,11 @@ TEST(GridDataTest, LargeGridSortsAndShrinks) {
     ASSERT_EQ(d.RowData(r).toInt(), kRows - r - 1);
   }
   EXPECT_EQ(d.Style(kRows - 1, 1).backColor, 0x00C0FFFFu);
-  // Cut before a reload, the grid gives back the room of its rows.
+  // Cut before a reload, the grid gives back the room of its rows once the reload had
+  // its chance to reuse it.
   const double full = ResidentMiB();
   d.SetRows(10);
+  d.ReleaseSpareRoom();
   EXPECT_LT(ResidentMiB(), full - 10);
   EXPECT_EQ(d.Rows(), 10);
   EXPECT_EQ(d.Cells(0).IntValue(9), 10);
@@ -93,6 +95,35 @@ TEST(GridDataTest, LargeGridSortsAndShrinks) {
   EXPECT_EQ(d.Cells(0).Kind(11), CellKind::Empty);
   EXPECT_EQ(d.Style(11, 1).backColor, kNoColor);
   EXPECT_EQ(d.Style(9, 1).backColor, 0x00C0FFFFu);
+}
+
+// A grid emptied and filled again (a Refresh) takes the room of its old columns instead
+// of mapping new; nothing of the old cells shows.
+TEST(GridDataTest, ReloadReusesTheRoomOfTheLoadBefore) {
+  constexpr int kRows = 600000;
+  GridData d;
+  auto load = [&](int cols, int written) {
+    d.SetRows(1);
+    d.SetCols(1);
+    d.SetCols(cols);
+    d.SetRows(kRows);
+    for (int c = 0; c < written; ++c)
+      for (int r = 1; r < kRows; ++r) d.Cells(c).SetInt(static_cast<size_t>(r), r + c);
+  };
+  load(3, 3);
+  const size_t mapped = LargeBlocksMapped();
+  load(3, 1);
+  EXPECT_EQ(LargeBlocksMapped(), mapped);
+  for (int r = 1; r < kRows; r += 4999) {
+    ASSERT_EQ(d.Cells(0).IntValue(static_cast<size_t>(r)), r);
+    ASSERT_EQ(d.Cells(1).Kind(static_cast<size_t>(r)), CellKind::Empty);
+    ASSERT_EQ(d.Cells(2).Kind(static_cast<size_t>(r)), CellKind::Empty);
+  }
+  load(2, 2);  // a column fewer: its room stays spare until released
+  EXPECT_EQ(LargeBlocksMapped(), mapped);
+  d.ReleaseSpareRoom();
+  load(3, 0);
+  EXPECT_GT(LargeBlocksMapped(), mapped);
 }
 
 TEST(GridDataTest, RemoveRowsKeepsEveryStoreOfTheRowsLeftInStep) {
