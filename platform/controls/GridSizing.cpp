@@ -56,6 +56,7 @@ class WidestCell {
         n_(static_cast<size_t>(std::max(0, data.Rows() - first))),
         minAt_(n_),
         maxAt_(n_),
+        lastAt_(n_),
         shared_(size_t{2} << 12) {
     const QString separator = QLocale().decimalPoint();
     decimalPoint_ = separator.isEmpty() ? u'.' : separator[0].unicode();
@@ -134,11 +135,13 @@ class WidestCell {
     return shared && shared->raw == cells_.Raw(row) && shared->width >= 0 ? shared : nullptr;
   }
 
+  // Numbers and empty cells only: just the extremes have a width, and only they are
+  // estimated and listed.
+  bool OnlyExtremes() const { return formattedNumbers_ && !texts_; }
+
   void EstimateRows() {
     estimate_.resize(n_);
-    if (formattedNumbers_ && !texts_) {
-      // Numbers and empty cells: only the extremes have a width to estimate.
-      std::fill(estimate_.begin(), estimate_.end(), 0.0f);
+    if (OnlyExtremes()) {
       for (size_t i : {minAt_, maxAt_})
         if (i < n_) Estimate(i);
     } else {
@@ -150,8 +153,11 @@ class WidestCell {
     const bool bold = IsBold(i);
     const CellKind kind = cells_.Kind(row);
     float w = 0;
+    const uint64_t raw = cells_.Raw(row);
     if (Skipped(i, kind)) {
       // bounded by the extremes
+    } else if (lastAt_ + 1 == i && raw == lastRaw_ && bold == lastBold_ && kind != CellKind::Empty) {
+      w = estimate_[i - 1];  // the cell above holds the same (sorted columns repeat it)
     } else if (Shared* shared = SharedOf(row, kind, bold)) {
       w = EstimateShared(*shared, i, bold);
     } else if (plainColumn_ && kind != CellKind::Empty) {
@@ -161,6 +167,9 @@ class WidestCell {
     }
     estimate_[i] = w;
     widestEstimate_ = std::max(widestEstimate_, w);
+    lastAt_ = Skipped(i, kind) ? n_ : i;
+    lastRaw_ = raw;
+    lastBold_ = bold;
   }
   float EstimateShared(Shared& known, size_t i, bool bold) {
     const size_t row = RowOf(i);
@@ -195,7 +204,11 @@ class WidestCell {
   // sharing a stored text or id, one stands for them all.
   void ListCandidates(float lower, float upper, uint32_t round) {
     candidates_.clear();
-    for (size_t i = 0; i < n_; ++i) {
+    const size_t extremes[] = {minAt_, maxAt_ == minAt_ ? n_ : maxAt_};
+    const size_t* const only = OnlyExtremes() ? extremes : nullptr;
+    for (size_t k = 0, end = only ? 2 : n_; k < end; ++k) {
+      const size_t i = only ? only[k] : k;
+      if (i >= n_) continue;
       if (!(estimate_[i] > 0 && estimate_[i] >= lower && estimate_[i] < upper)) continue;
       if (Shared* shared = SharedEstimate(i, IsBold(i))) {
         if (shared->listed == round) continue;
@@ -238,6 +251,9 @@ class WidestCell {
   size_t maxAt_;
   bool texts_ = false;  // formatted numbers: a text among them
   float widestEstimate_ = 0;
+  size_t lastAt_ = 0;  // the row estimated last (n_: none to reuse)
+  uint64_t lastRaw_ = 0;
+  bool lastBold_ = false;
   std::vector<Shared> shared_;
   QHash<QString, double> measured_, measuredBold_;
 };

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDate>
 #include <QFile>
+
+#include "platform/controls/GridSizing.h"
 
 namespace ctl::grid {
 namespace {
@@ -124,6 +127,45 @@ TEST(GridDataTest, ReloadReusesTheRoomOfTheLoadBefore) {
   d.ReleaseSpareRoom();
   load(3, 0);
   EXPECT_GT(LargeBlocksMapped(), mapped);
+}
+
+// The width sizing finds is that of the widest shown text, measured row by row, however
+// the cells repeat, are bold or are numbers of a formatted column.
+TEST(GridSizingTest, WidestCellIsTheWidestShownText) {
+  struct Case {
+    const char* name;
+    QString format;
+    std::vector<QString> texts;  // rows 1..; "*" in front: bold
+  };
+  const QString wide = QStringLiteral("WWWWWWWW");
+  const std::vector<Case> cases = {
+      {"runs, a bold one inside", {}, {"ab", "ab", wide, wide, "*" + wide, wide, "ab"}},
+      {"runs of numbers", {}, {"12.5", "12.5", "-7", "-7", "100000.25", "100000.25"}},
+      {"equal numbers, formatted", QStringLiteral("#,##0.00"), {"5", "5", "5"}},
+      {"extremes side by side", QStringLiteral("#,##0.00"), {"1", "-99999", "999999", "3"}},
+      {"a text among formatted numbers", QStringLiteral("#,##0.00"), {"1", "n/a text", "1", "2"}},
+      {"empty cells", QStringLiteral("#,##0.00"), {"", "", "4", ""}},
+  };
+  const QFont font = QApplication::font();
+  const CellFonts fonts(font);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GridData d;
+    d.SetCols(1);
+    d.SetRows(static_cast<int>(c.texts.size()) + 1);
+    d.Column(0).format = c.format;
+    double expected = 0;
+    for (size_t i = 0; i < c.texts.size(); ++i) {
+      const int row = static_cast<int>(i) + 1;
+      const bool bold = c.texts[i].startsWith(u'*');
+      d.SetText(row, 0, bold ? c.texts[i].mid(1) : c.texts[i]);
+      if (bold) d.Styles().Set(static_cast<size_t>(row), static_cast<size_t>(row), 0, 0, StyleField::Bold, 1);
+      const QString shown = d.DisplayText(row, 0);
+      if (!shown.isEmpty()) expected = std::max(expected, fonts.Metrics(bold).horizontalAdvance(shown));
+    }
+    SizingRoom room;
+    EXPECT_DOUBLE_EQ(WidestCellPx(d, 0, 1, fonts, room), expected);
+  }
 }
 
 TEST(GridDataTest, RemoveRowsKeepsEveryStoreOfTheRowsLeftInStep) {
