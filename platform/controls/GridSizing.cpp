@@ -239,8 +239,8 @@ class WidestCell {
   const CellColumn& cells_;
   const ColumnInfo& info_;
   const CellFonts& fonts_;
-  std::vector<float>& estimate_;
-  std::vector<uint32_t>& candidates_;
+  BigVector<float>& estimate_;
+  BigVector<uint32_t>& candidates_;
   const bool plainColumn_;
   const bool listColumn_;
   const bool formattedNumbers_;

@@ -67,7 +67,7 @@ class GridStyles {
   std::unordered_map<CellStyle, uint32_t, StyleHash> styleIds_;
   std::vector<Layout> layouts_;
   std::unordered_map<Layout, uint32_t, LayoutHash> layoutIds_;
-  std::vector<uint32_t> rowLayout_;
+  BigVector<uint32_t> rowLayout_;
   // Recent edits and their results (layouts never change once stored), so that setting
   // rows one by one, as banding does, computes each distinct edit once.
   struct EditMemo {
