@@ -275,6 +275,14 @@ void GridCellWriter::Set(int nRow, int nCol, const clsRptColDef& ColDef, const Q
   }
 }
 
+void GridCellWriter::SetText(int nRow, int nCol, const clsRptColDef& ColDef, const QString& sRaw) {
+  const QString& t = ColDef.m_sDataType;
+  if (sRaw.isEmpty() || !(IsAmountType(t) || t == QLatin1String("I") || t == QLatin1String("D")))
+    grd_.setTextMatrix(nRow, nCol, sRaw);
+  else
+    Set(nRow, nCol, ColDef, sRaw);
+}
+
 void GridCellWriter::SetNumber(int nRow, int nCol, const clsRptColDef& ColDef, double vRaw) {
   if (!IsAmountType(ColDef.m_sDataType)) {
     Set(nRow, nCol, ColDef, vRaw);

@@ -250,7 +250,7 @@ class TranPlacer {
         case trancol::kNotes:
           // Most transactions have no note: an empty cell, without building a value.
           if (t_.HasNotes())
-            writer_.Set(row, k, c, value());
+            writer_.SetText(row, k, c, NotesText());
           else
             grd_.setTextMatrix(row, k, QString());
           break;
@@ -312,6 +312,8 @@ class TranPlacer {
     return true;
   }
 
+  QString NotesText() const { return gSystem().StrTruncate(t_.Notes(), kNotesMaxLen); }
+
   QVariant Value(int32_t colId, const ProductInfo& p, int32_t type, const QString& date) const {
     switch (colId) {
       case trancol::kDate: return date;
@@ -322,7 +324,7 @@ class TranPlacer {
       case trancol::kAmountPerUnit: return price_;
       case trancol::kExtendedAmount: return price_ * units_;
       case trancol::kNotes:
-        return withNotes_ && t_.HasNotes() ? gSystem().StrTruncate(t_.Notes(), kNotesMaxLen) : QString();
+        return withNotes_ && t_.HasNotes() ? NotesText() : QString();
       case trancol::kCategory: return t_.CatId();
       case trancol::kAccount: return t_.ShipMethod();
       case trancol::kLocation: return p.location;
