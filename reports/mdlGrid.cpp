@@ -1,6 +1,7 @@
 #include "reports/mdlGrid.h"
 
 #include <QCoreApplication>
+#include <bit>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -72,26 +73,49 @@ int FormatDecimals(const QString& fmt) {
 
 // The number a cell shows, times 10^decimals: its value rounded as its format rounds
 // it (half away from zero on the decimal value). Text cells (written by hand) show none.
-bool ShownScaled(const ctl::GridControl& grd, int row, int col, int decimals, int64_t& scaled) {
-  const QVariant v = grd.CellValue(row, col);
-  if (v.typeId() == QMetaType::LongLong) {
-    scaled = v.toLongLong();
-    for (int d = 0; d < decimals; ++d) scaled *= 10;
-    return true;
+// Values near a half are rounded on their exact decimal digits, once per value.
+class ShownScaler {
+ public:
+  explicit ShownScaler(int decimals) : decimals_(decimals) {}
+
+  bool Scaled(const ctl::GridControl& grd, int row, int col, int64_t& scaled) {
+    const QVariant v = grd.CellValue(row, col);
+    if (v.typeId() == QMetaType::LongLong) {
+      scaled = v.toLongLong();
+      for (int d = 0; d < decimals_; ++d) scaled *= 10;
+      return true;
+    }
+    if (v.typeId() != QMetaType::Double) return false;
+    static constexpr double kPow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+    const double value = v.toDouble();
+    const double x = value * (decimals_ < 9 ? kPow10[decimals_] : std::pow(10.0, decimals_));
+    // Away from a half the binary product rounds as the decimal value does.
+    if (const double frac = std::abs(x - std::trunc(x)); std::abs(frac - 0.5) > 1e-6 && std::abs(x) < 1e15) {
+      scaled = static_cast<int64_t>(std::round(x));
+      return true;
+    }
+    const uint64_t bits = std::bit_cast<uint64_t>(value);
+    Known& known = known_[(bits * 0x9E3779B97F4A7C15ULL) >> (64 - kKnownBits)];
+    if (!known.used || known.bits != bits) {
+      const std::optional<int64_t> exact =
+          rt::DecimalDigits::FromDouble(value).ToScaled(decimals_, rt::Rounding::HalfAwayFromZero);
+      known = {bits, exact.value_or(0), exact.has_value(), true};
+    }
+    scaled = known.scaled;
+    return known.exact;
   }
-  if (v.typeId() != QMetaType::Double) return false;
-  static constexpr double kPow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
-  const double x = v.toDouble() * (decimals < 9 ? kPow10[decimals] : std::pow(10.0, decimals));
-  // Away from a half the binary product rounds as the decimal value does.
-  if (const double frac = std::abs(x - std::trunc(x)); std::abs(frac - 0.5) > 1e-6 && std::abs(x) < 1e15) {
-    scaled = static_cast<int64_t>(std::round(x));
-    return true;
-  }
-  const std::optional<int64_t> exact =
-      rt::DecimalDigits::FromDouble(v.toDouble()).ToScaled(decimals, rt::Rounding::HalfAwayFromZero);
-  scaled = exact.value_or(0);
-  return exact.has_value();
-}
+
+ private:
+  static constexpr int kKnownBits = 12;
+  struct Known {
+    uint64_t bits = 0;
+    int64_t scaled = 0;
+    bool exact = false;
+    bool used = false;
+  };
+  int decimals_;
+  std::vector<Known> known_ = std::vector<Known>(size_t{1} << kKnownBits);
+};
 
 int LastDataRow(const ctl::GridControl& grd) {
   const int last = grd.Rows() - 1;
@@ -208,12 +232,14 @@ void ShowGridTotals(ctl::GridControl& grd, const clsRptDef& RptDef) {
       int32_t col;
       int decimals;
       int64_t sum;
+      ShownScaler shown;
     };
     std::vector<Total> sums;
     for (int32_t k = 1; k <= n; ++k) {
       const clsRptColDef& def = RptDef.m_collColumnDefs.Item(k);
       if (!def.m_bCanBeTotal) continue;
-      sums.push_back({k, FormatDecimals(grd.ColFormat(k)), 0});
+      const int decimals = FormatDecimals(grd.ColFormat(k));
+      sums.push_back({k, decimals, 0, ShownScaler(decimals)});
     }
     // One pass over the data rows for every totalled column.
     if (!sums.empty()) {
@@ -221,7 +247,7 @@ void ShowGridTotals(ctl::GridControl& grd, const clsRptDef& RptDef) {
         if (grd.RowData(r).toLongLong() <= 0) continue;
         for (Total& t : sums) {
           int64_t v = 0;
-          if (ShownScaled(grd, r, t.col, t.decimals, v)) t.sum += v;
+          if (t.shown.Scaled(grd, r, t.col, v)) t.sum += v;
         }
       }
     }
@@ -247,6 +273,14 @@ void GridCellWriter::Set(int nRow, int nCol, const clsRptColDef& ColDef, const Q
     case QMetaType::LongLong: grd_.setTextMatrix(nRow, nCol, v.toLongLong()); break;
     default: grd_.setTextMatrix(nRow, nCol, v.toString()); break;
   }
+}
+
+void GridCellWriter::SetText(int nRow, int nCol, const clsRptColDef& ColDef, const QString& sRaw) {
+  const QString& t = ColDef.m_sDataType;
+  if (sRaw.isEmpty() || !(IsAmountType(t) || t == QLatin1String("I") || t == QLatin1String("D")))
+    grd_.setTextMatrix(nRow, nCol, sRaw);
+  else
+    Set(nRow, nCol, ColDef, sRaw);
 }
 
 void GridCellWriter::SetNumber(int nRow, int nCol, const clsRptColDef& ColDef, double vRaw) {

@@ -106,6 +106,8 @@ class GridCellWriter {
       shared = Shared(nRow, nCol);
     }
   }
+  // As Set for a raw text, without the QVariant where the text is written as it is.
+  void SetText(int nRow, int nCol, const clsRptColDef& ColDef, const QString& sRaw);
   // As Set for a raw number or whole number, without the QVariant.
   void SetNumber(int nRow, int nCol, const clsRptColDef& ColDef, double vRaw);
   void SetInteger(int nRow, int nCol, const clsRptColDef& ColDef, int32_t nRaw);

@@ -75,6 +75,50 @@ class FlatMap {
   size_t count_ = 0;
 };
 
+// Small numbers for the keys met during one load, kept in a plain array (ids, days:
+// few and close together, so a look-up stays in the cache); other keys in a FlatMap.
+template <class Key>
+class KeyIndex {
+ public:
+  static constexpr int kNone = -1;
+  // The slot of `key`, whose place in the array is `dense` (-1: none); `added` tells
+  // whether it was just made (value kNone).
+  int& Find(Key key, int64_t dense, bool* added) {
+    if (dense < 0 || dense >= kDenseMax) {
+      int& slot = map_.Find(key, added);
+      if (*added) slot = kNone;
+      return slot;
+    }
+    const size_t at = static_cast<size_t>(dense);
+    if (at >= array_.size()) array_.resize(std::max(at + 1, array_.size() * 2), kUnseen);
+    int& slot = array_[at];
+    *added = slot == kUnseen;
+    if (*added) slot = kNone;
+    return slot;
+  }
+
+ private:
+  static constexpr int64_t kDenseMax = int64_t{1} << 20;
+  static constexpr int kUnseen = -2;
+  std::vector<int> array_;
+  FlatMap<Key, int> map_;
+};
+
+// A stored date "YYYYMMDD" (1900 to 2155) as a day number; -1 for any other text.
+int64_t DayNumber(uint64_t key) {
+  int d[8];
+  for (int i = 0; i < 8; ++i) {
+    const int c = static_cast<int>((key >> (8 * i)) & 0xFF);
+    if (c < '0' || c > '9') return -1;
+    d[i] = c - '0';
+  }
+  const int year = d[0] * 1000 + d[1] * 100 + d[2] * 10 + d[3];
+  const int month = d[4] * 10 + d[5];
+  const int day = d[6] * 10 + d[7];
+  if (year < 1900 || year > 2155 || month < 1 || month > 12 || day < 1 || day > 31) return -1;
+  return ((year - 1900) * 12 + month - 1) * 31 + day - 1;
+}
+
 bool IsProductColumn(int32_t id) {
   using namespace trancol;
   return id == kProductName || id == kPartNumber || (id >= kLocation && id <= kCustom4);
@@ -89,13 +133,16 @@ class ProductCache {
     int k = 0;
     for (const clsRptColDef& c : def.m_collColumnDefs) {
       ++k;
-      if (IsProductColumn(c.m_nRowID)) slotOf_[static_cast<size_t>(k)] = stride_++;
+      if (IsProductColumn(c.m_nRowID)) {
+        slotOf_[static_cast<size_t>(k)] = stride_++;
+        shown_.push_back(c.m_nRowID);
+      }
     }
   }
   // The product's index, or -1 when it is missing.
   int Find(int32_t id) {
     bool added = false;
-    int& index = index_.Find(id, &added);
+    int& index = index_.Find(id, id, &added);
     if (added) {
       std::optional<ProductInfo> p = Read(id);
       index = p ? static_cast<int>(products_.size()) : -1;
@@ -111,15 +158,33 @@ class ProductCache {
   }
 
  private:
+  // Only the fields a column shows.
   std::optional<ProductInfo> Read(int32_t id) {
     if (!scan_.Find(id)) return std::nullopt;
-    return scan_.row().Labels();
+    const store::ProductView& row = scan_.row();
+    ProductInfo p;
+    for (int32_t colId : shown_) {
+      switch (colId) {
+        case trancol::kProductName: p.name = row.Name(); break;
+        case trancol::kPartNumber: p.partNo = row.PartNo(); break;
+        case trancol::kLocation: p.location = row.Location(); break;
+        case trancol::kGroup: p.group = row.Group(); break;
+        case trancol::kManufacturer: p.manuf = row.Manuf(); break;
+        case trancol::kVendor: p.vendor = row.Vendor(); break;
+        default: {
+          const size_t i = static_cast<size_t>(colId - trancol::kCustom1);
+          p.custom[i] = row.Custom(i);
+        }
+      }
+    }
+    return p;
   }
 
   store::ProductScan scan_;
   std::vector<int> slotOf_;  // per grid column: its place among the product columns
+  std::vector<int32_t> shown_;  // the product columns' ids
   int stride_ = 0;           // product columns
-  FlatMap<int32_t, int> index_;
+  KeyIndex<int32_t> index_;
   std::vector<ProductInfo> products_;
   std::vector<ctl::SharedCell> cells_;  // per product, per product column
 };
@@ -185,7 +250,7 @@ class TranPlacer {
         case trancol::kNotes:
           // Most transactions have no note: an empty cell, without building a value.
           if (t_.HasNotes())
-            writer_.Set(row, k, c, value());
+            writer_.SetText(row, k, c, NotesText());
           else
             grd_.setTextMatrix(row, k, QString());
           break;
@@ -229,9 +294,12 @@ class TranPlacer {
   };
   DateInfo& DateOf(uint64_t key) {
     bool added = false;
-    DateInfo& info = dates_.Find(key, &added);
-    if (added) info.text = store::TranView::DateText(key);
-    return info;
+    int& index = dateIndex_.Find(key, DayNumber(key), &added);
+    if (added) {
+      index = static_cast<int>(dates_.size());
+      dates_.push_back({store::TranView::DateText(key), {}});
+    }
+    return dates_[static_cast<size_t>(index)];
   }
 
   bool Passes(int32_t prodId, int32_t type, const QString& date) const {
@@ -244,6 +312,8 @@ class TranPlacer {
     return true;
   }
 
+  QString NotesText() const { return gSystem().StrTruncate(t_.Notes(), kNotesMaxLen); }
+
   QVariant Value(int32_t colId, const ProductInfo& p, int32_t type, const QString& date) const {
     switch (colId) {
       case trancol::kDate: return date;
@@ -254,7 +324,7 @@ class TranPlacer {
       case trancol::kAmountPerUnit: return price_;
       case trancol::kExtendedAmount: return price_ * units_;
       case trancol::kNotes:
-        return withNotes_ && t_.HasNotes() ? gSystem().StrTruncate(t_.Notes(), kNotesMaxLen) : QString();
+        return withNotes_ && t_.HasNotes() ? NotesText() : QString();
       case trancol::kCategory: return t_.CatId();
       case trancol::kAccount: return t_.ShipMethod();
       case trancol::kLocation: return p.location;
@@ -280,7 +350,8 @@ class TranPlacer {
   double units_ = 0, price_ = 0;
   QString dateBegin_, dateEnd_;
   std::vector<MissingProduct> missing_;
-  FlatMap<uint64_t, DateInfo> dates_;
+  KeyIndex<uint64_t> dateIndex_;
+  std::vector<DateInfo> dates_;
   std::array<ctl::SharedCell, 6> typeCell_{};  // per type: the cell that first showed its text
 };
 

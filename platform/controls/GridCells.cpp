@@ -14,7 +14,7 @@ namespace {
 // A cell is a double unless its top 13 bits are all set (a negative quiet NaN, which
 // no stored double has: NaNs are stored as the positive quiet NaN). Then bits 48..50
 // are the tag and bits 0..47 the payload.
-constexpr uint64_t kBox = 0xFFF8'0000'0000'0000ULL;
+constexpr uint64_t kBox = kCellBox;
 constexpr uint64_t kPayloadMask = 0x0000'FFFF'FFFF'FFFFULL;
 constexpr uint64_t kCanonicalNaN = 0x7FF8'0000'0000'0000ULL;
 
@@ -149,10 +149,27 @@ uint64_t TextRef::FoldedPrefix() const {
   return key;
 }
 
-void CellColumn::Resize(size_t rows) {
+void CellColumn::Resize(size_t rows, SpareBlocks* spares) {
   for (size_t r = rows; r < cells_.size(); ++r) Release(cells_[r]);
+  if (spares && rows < cells_.capacity() / 4) {
+    BigVector<uint64_t> kept(cells_.begin(), cells_.begin() + static_cast<ptrdiff_t>(rows));
+    cells_.swap(kept);
+    spares->Keep(kept);
+  } else if (spares && rows > cells_.capacity()) {
+    BigVector<uint64_t> room;
+    if (spares->Take(rows, room)) {
+      room.assign(cells_.begin(), cells_.end());
+      cells_.swap(room);
+    }
+  }
   ResizeReleasing(cells_, rows, kEmptyCell);
   MaybeCompact();
+}
+
+void CellColumn::GiveRoom(SpareBlocks& spares) {
+  for (uint64_t cell : cells_) Release(cell);
+  spares.Keep(cells_);
+  cells_ = {};
 }
 
 void CellColumn::Insert(size_t row) { cells_.insert(cells_.begin() + static_cast<ptrdiff_t>(row), kEmptyCell); }
@@ -230,27 +247,6 @@ bool CellColumn::SetRaw(size_t row, uint64_t raw, uint32_t generation) {
 void CellColumn::SetEmpty(size_t row) {
   Release(cells_[row]);
   cells_[row] = kEmptyCell;
-}
-
-CellKind CellColumn::Kind(size_t row) const {
-  const uint64_t cell = cells_[row];
-  if (!IsBoxed(cell)) return CellKind::Double;
-  switch (TagOf(cell)) {
-    case kEmpty: return CellKind::Empty;
-    case kInt: return CellKind::Int;
-    default: return CellKind::Text;
-  }
-}
-
-int64_t CellColumn::IntValue(size_t row) const {
-  // Sign-extend the 48-bit payload.
-  return static_cast<int64_t>(PayloadOf(cells_[row]) << 16) >> 16;
-}
-
-double CellColumn::DoubleValue(size_t row) const {
-  const uint64_t cell = cells_[row];
-  if (!IsBoxed(cell)) return std::bit_cast<double>(cell);
-  return TagOf(cell) == kInt ? static_cast<double>(IntValue(row)) : 0.0;
 }
 
 TextRef CellColumn::Text(size_t row, bool* isText) const {

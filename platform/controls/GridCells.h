@@ -8,12 +8,16 @@
 
 #include <QString>
 #include <QStringView>
+#include <bit>
 #include <cstdint>
 #include <vector>
 
 #include "platform/controls/GridMemory.h"
 
 namespace ctl::grid {
+
+// A cell is a double unless its top 13 bits are all set (see GridCells.cpp).
+inline constexpr uint64_t kCellBox = 0xFFF8'0000'0000'0000ULL;
 
 enum class CellKind : uint8_t { Empty, Int, Double, Text };
 
@@ -40,7 +44,10 @@ struct TextRef {
 class CellColumn {
  public:
   size_t Size() const { return cells_.size(); }
-  void Resize(size_t rows);
+  // Room let go of goes to `spares`, and growth takes room from there, when given.
+  void Resize(size_t rows, SpareBlocks* spares = nullptr);
+  // Hands the cells' room to `spares`; the column is left without rows.
+  void GiveRoom(SpareBlocks& spares);
   void Insert(size_t row);
   void Erase(size_t row);
   // Erases the cells at `rows` (ascending, distinct) in one pass.
@@ -64,12 +71,26 @@ class CellColumn {
   // Changes whenever stored texts move (compaction, Clear).
   uint32_t Generation() const { return generation_; }
 
-  CellKind Kind(size_t row) const;
+  CellKind Kind(size_t row) const {
+    const uint64_t cell = cells_[row];
+    if ((cell & kCellBox) != kCellBox) return CellKind::Double;
+    switch ((cell >> 48) & 0x7) {
+      case 0: return CellKind::Empty;
+      case 1: return CellKind::Int;
+      default: return CellKind::Text;
+    }
+  }
   // The cell's eight bytes: equal for equal numbers, and for equal texts that share
   // one stored copy.
   uint64_t Raw(size_t row) const { return cells_[row]; }
-  int64_t IntValue(size_t row) const;   // Int cells
-  double DoubleValue(size_t row) const;  // Int and Double cells
+  // Int cells: the 48-bit payload sign-extended.
+  int64_t IntValue(size_t row) const { return static_cast<int64_t>(cells_[row] << 16) >> 16; }
+  // Int and Double cells.
+  double DoubleValue(size_t row) const {
+    const uint64_t cell = cells_[row];
+    if ((cell & kCellBox) != kCellBox) return std::bit_cast<double>(cell);
+    return Kind(row) == CellKind::Int ? static_cast<double>(IntValue(row)) : 0.0;
+  }
   TextRef Text(size_t row, bool* isText = nullptr) const;  // Text cells
   // The cell as text: numbers as CStr writes them, empty as "".
   QString ToString(size_t row) const;

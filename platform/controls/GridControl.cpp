@@ -636,6 +636,7 @@ void GridControl::Schedule() {
 
 void GridControl::Flush() {
   scheduled_ = false;
+  data_.ReleaseSpareRoom();  // a reload has taken what it reuses by now
   if (!redraw_) return;
   syncing_ = true;
   if (structureDirty_) {

@@ -52,8 +52,11 @@ class GridData {
 
   int Rows() const { return static_cast<int>(rowHidden_.size()); }
   int Cols() const { return static_cast<int>(columns_.size()); }
+  // Room let go of by cutting rows or columns is kept for the columns' next growth
+  // until ReleaseSpareRoom, so that a grid emptied and reloaded reuses its pages.
   void SetRows(int rows);
   void SetCols(int cols);
+  void ReleaseSpareRoom() { spares_.Release(); }
   void InsertRow(int at);
   void RemoveRow(int row);
   // Removes the rows `rows` (ascending, distinct) in one pass over each store.
@@ -71,6 +74,7 @@ class GridData {
     return styles_.Style(static_cast<size_t>(row), static_cast<size_t>(col));
   }
   GridStyles& Styles() { return styles_; }
+  const GridStyles& Styles() const { return styles_; }
 
   QVariant RowData(int row) const;
   void SetRowData(int row, const QVariant& value);
@@ -101,6 +105,7 @@ class GridData {
   int hiddenCount_ = 0;
   std::map<int, int> rowHeights_;
   GridStyles styles_;
+  SpareBlocks spares_;
 };
 
 }  // namespace ctl::grid

@@ -3,12 +3,15 @@
 #include <malloc.h>
 #include <sys/mman.h>
 
+#include <atomic>
 #include <cstdint>
 
 namespace ctl::grid {
 namespace {
 constexpr size_t kLarge = size_t{4} << 20;
 constexpr size_t kHugePage = size_t{2} << 20;
+
+std::atomic<size_t> g_mapped{0};
 
 size_t Rounded(size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
 }  // namespace
@@ -22,6 +25,7 @@ void* AllocateLarge(size_t bytes) {
   // One huge page more, so that the block can start on a huge-page boundary.
   void* raw = mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (raw == MAP_FAILED) throw std::bad_alloc();
+  ++g_mapped;
   const auto first = reinterpret_cast<uintptr_t>(raw);
   const uintptr_t start = (first + kHugePage - 1) & ~(uintptr_t{kHugePage} - 1);
   if (start > first) munmap(raw, start - first);
@@ -32,11 +36,31 @@ void* AllocateLarge(size_t bytes) {
   return block;
 }
 
+size_t LargeBlocksMapped() { return g_mapped; }
+
 void FreeLarge(void* block, size_t bytes) {
   if (bytes < kLarge)
     ::operator delete(block);
   else
     munmap(block, Rounded(bytes));
+}
+
+void SpareBlocks::Keep(BigVector<uint64_t>& block) {
+  if (block.capacity() * sizeof(uint64_t) < kLarge) return;
+  block.clear();
+  blocks_.push_back(std::move(block));
+  block = {};
+}
+
+bool SpareBlocks::Take(size_t n, BigVector<uint64_t>& block) {
+  auto best = blocks_.end();
+  for (auto it = blocks_.begin(); it != blocks_.end(); ++it)
+    if (it->capacity() >= n && it->capacity() / 4 <= n && (best == blocks_.end() || it->capacity() < best->capacity()))
+      best = it;
+  if (best == blocks_.end()) return false;
+  block.swap(*best);
+  blocks_.erase(best);
+  return true;
 }
 
 ReturnFreedHeap::~ReturnFreedHeap() { malloc_trim(0); }

@@ -5,6 +5,7 @@
 // faults instead of tens of thousands; smaller blocks come from operator new.
 
 #include <cstddef>
+#include <cstdint>
 #include <new>
 #include <utility>
 #include <vector>
@@ -13,6 +14,8 @@ namespace ctl::grid {
 
 void* AllocateLarge(size_t bytes);
 void FreeLarge(void* block, size_t bytes);
+// How many large blocks the process has mapped so far.
+size_t LargeBlocksMapped();
 
 template <typename T>
 struct HugeAllocator {
@@ -39,6 +42,23 @@ struct ReturnFreedHeap {
 
 template <typename T>
 using BigVector = std::vector<T, HugeAllocator<T>>;
+
+// The large blocks of cells a grid let go of while it is cut down for a reload, offered
+// to its columns as they grow again: a reload reuses the pages of the load before
+// instead of mapping fresh ones, which the kernel clears. The owner releases them once
+// the reload has had its chance.
+class SpareBlocks {
+ public:
+  // Takes the room of `block` (leaving it empty) when it is large enough to be worth it.
+  void Keep(BigVector<uint64_t>& block);
+  // Hands `block` the smallest kept room that holds `n` elements without wasting most of
+  // it; false when none does.
+  bool Take(size_t n, BigVector<uint64_t>& block);
+  void Release() { blocks_ = {}; }
+
+ private:
+  std::vector<BigVector<uint64_t>> blocks_;
+};
 
 // Resizes `v` to `n` elements (new ones `value`); cut to under a quarter of its room, it
 // gives the room back, so that a grid emptied before a reload does not hold both loads.

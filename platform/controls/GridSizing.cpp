@@ -52,9 +52,11 @@ class WidestCell {
         plainColumn_(!info_.combo.Maps() && info_.format.isEmpty()),
         listColumn_(info_.combo.Maps() && info_.format.isEmpty()),
         formattedNumbers_(!info_.combo.Maps() && !info_.format.isEmpty()),
+        mayBeBold_(data.Styles().MayBeBold(static_cast<size_t>(col))),
         n_(static_cast<size_t>(std::max(0, data.Rows() - first))),
         minAt_(n_),
         maxAt_(n_),
+        lastAt_(n_),
         shared_(size_t{2} << 12) {
     const QString separator = QLocale().decimalPoint();
     decimalPoint_ = separator.isEmpty() ? u'.' : separator[0].unicode();
@@ -97,7 +99,7 @@ class WidestCell {
   };
 
   size_t RowOf(size_t i) const { return static_cast<size_t>(first_) + i; }
-  bool IsBold(size_t i) const { return data_.Style(first_ + static_cast<int>(i), col_).bold == 1; }
+  bool IsBold(size_t i) const { return mayBeBold_ && data_.Style(first_ + static_cast<int>(i), col_).bold == 1; }
   QString TextOf(size_t i) const {
     const int row = first_ + static_cast<int>(i);
     return plainColumn_ ? cells_.ToString(static_cast<size_t>(row)) : data_.DisplayText(row, col_);
@@ -133,11 +135,13 @@ class WidestCell {
     return shared && shared->raw == cells_.Raw(row) && shared->width >= 0 ? shared : nullptr;
   }
 
+  // Numbers and empty cells only: just the extremes have a width, and only they are
+  // estimated and listed.
+  bool OnlyExtremes() const { return formattedNumbers_ && !texts_; }
+
   void EstimateRows() {
     estimate_.resize(n_);
-    if (formattedNumbers_ && !texts_) {
-      // Numbers and empty cells: only the extremes have a width to estimate.
-      std::fill(estimate_.begin(), estimate_.end(), 0.0f);
+    if (OnlyExtremes()) {
       for (size_t i : {minAt_, maxAt_})
         if (i < n_) Estimate(i);
     } else {
@@ -149,8 +153,11 @@ class WidestCell {
     const bool bold = IsBold(i);
     const CellKind kind = cells_.Kind(row);
     float w = 0;
+    const uint64_t raw = cells_.Raw(row);
     if (Skipped(i, kind)) {
       // bounded by the extremes
+    } else if (lastAt_ + 1 == i && raw == lastRaw_ && bold == lastBold_ && kind != CellKind::Empty) {
+      w = estimate_[i - 1];  // the cell above holds the same (sorted columns repeat it)
     } else if (Shared* shared = SharedOf(row, kind, bold)) {
       w = EstimateShared(*shared, i, bold);
     } else if (plainColumn_ && kind != CellKind::Empty) {
@@ -160,6 +167,9 @@ class WidestCell {
     }
     estimate_[i] = w;
     widestEstimate_ = std::max(widestEstimate_, w);
+    lastAt_ = Skipped(i, kind) ? n_ : i;
+    lastRaw_ = raw;
+    lastBold_ = bold;
   }
   float EstimateShared(Shared& known, size_t i, bool bold) {
     const size_t row = RowOf(i);
@@ -194,7 +204,11 @@ class WidestCell {
   // sharing a stored text or id, one stands for them all.
   void ListCandidates(float lower, float upper, uint32_t round) {
     candidates_.clear();
-    for (size_t i = 0; i < n_; ++i) {
+    const size_t extremes[] = {minAt_, maxAt_ == minAt_ ? n_ : maxAt_};
+    const size_t* const only = OnlyExtremes() ? extremes : nullptr;
+    for (size_t k = 0, end = only ? 2 : n_; k < end; ++k) {
+      const size_t i = only ? only[k] : k;
+      if (i >= n_) continue;
       if (!(estimate_[i] > 0 && estimate_[i] >= lower && estimate_[i] < upper)) continue;
       if (Shared* shared = SharedEstimate(i, IsBold(i))) {
         if (shared->listed == round) continue;
@@ -225,17 +239,21 @@ class WidestCell {
   const CellColumn& cells_;
   const ColumnInfo& info_;
   const CellFonts& fonts_;
-  std::vector<float>& estimate_;
-  std::vector<uint32_t>& candidates_;
+  BigVector<float>& estimate_;
+  BigVector<uint32_t>& candidates_;
   const bool plainColumn_;
   const bool listColumn_;
   const bool formattedNumbers_;
+  const bool mayBeBold_;
   const size_t n_;
   char16_t decimalPoint_ = u'.';
   size_t minAt_;       // formatted numbers: the rows of the smallest and the largest
   size_t maxAt_;
   bool texts_ = false;  // formatted numbers: a text among them
   float widestEstimate_ = 0;
+  size_t lastAt_ = 0;  // the row estimated last (n_: none to reuse)
+  uint64_t lastRaw_ = 0;
+  bool lastBold_ = false;
   std::vector<Shared> shared_;
   QHash<QString, double> measured_, measuredBold_;
 };

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/controls/GridMemory.h"
+
 namespace ctl::grid {
 
 class GridData;
@@ -29,8 +31,8 @@ struct CellFonts {
 // The working room of sizing columns: an estimate per row, the rows to measure. Kept
 // between the columns of one sizing.
 struct SizingRoom {
-  std::vector<float> estimate;
-  std::vector<uint32_t> candidates;
+  BigVector<float> estimate;
+  BigVector<uint32_t> candidates;
 };
 
 // The widest display text of column `col` from row `firstRow` down, in pixels; 0 when

@@ -33,6 +33,11 @@ const CellStyle& GridStyles::Style(size_t row, size_t col) const {
   return col < l.size() ? styles_[l[col]] : styles_[0];
 }
 
+bool GridStyles::MayBeBold(size_t col) const {
+  return std::any_of(layouts_.begin(), layouts_.end(),
+                     [&](const Layout& l) { return col < l.size() && styles_[l[col]].bold == 1; });
+}
+
 uint32_t GridStyles::InternStyle(const CellStyle& s) {
   auto [it, added] = styleIds_.emplace(s, static_cast<uint32_t>(styles_.size()));
   if (added) styles_.push_back(s);

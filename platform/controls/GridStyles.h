@@ -31,6 +31,8 @@ class GridStyles {
   GridStyles();
 
   const CellStyle& Style(size_t row, size_t col) const;
+  // False when no cell of column `col` can be bold (no stored layout makes it so).
+  bool MayBeBold(size_t col) const;
   // Sets one field of the cells [r1, r2] x [c1, c2].
   void Set(size_t r1, size_t r2, size_t c1, size_t c2, StyleField field, uint32_t value);
 
@@ -65,7 +67,7 @@ class GridStyles {
   std::unordered_map<CellStyle, uint32_t, StyleHash> styleIds_;
   std::vector<Layout> layouts_;
   std::unordered_map<Layout, uint32_t, LayoutHash> layoutIds_;
-  std::vector<uint32_t> rowLayout_;
+  BigVector<uint32_t> rowLayout_;
   // Recent edits and their results (layouts never change once stored), so that setting
   // rows one by one, as banding does, computes each distinct edit once.
   struct EditMemo {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDate>
 #include <QFile>
+
+#include "platform/controls/GridSizing.h"
 
 namespace ctl::grid {
 namespace {
@@ -83,9 +86,11 @@ TEST(GridDataTest, LargeGridSortsAndShrinks) {
     ASSERT_EQ(d.RowData(r).toInt(), kRows - r - 1);
   }
   EXPECT_EQ(d.Style(kRows - 1, 1).backColor, 0x00C0FFFFu);
-  // Cut before a reload, the grid gives back the room of its rows.
+  // Cut before a reload, the grid gives back the room of its rows once the reload had
+  // its chance to reuse it.
   const double full = ResidentMiB();
   d.SetRows(10);
+  d.ReleaseSpareRoom();
   EXPECT_LT(ResidentMiB(), full - 10);
   EXPECT_EQ(d.Rows(), 10);
   EXPECT_EQ(d.Cells(0).IntValue(9), 10);
@@ -93,6 +98,74 @@ TEST(GridDataTest, LargeGridSortsAndShrinks) {
   EXPECT_EQ(d.Cells(0).Kind(11), CellKind::Empty);
   EXPECT_EQ(d.Style(11, 1).backColor, kNoColor);
   EXPECT_EQ(d.Style(9, 1).backColor, 0x00C0FFFFu);
+}
+
+// A grid emptied and filled again (a Refresh) takes the room of its old columns instead
+// of mapping new; nothing of the old cells shows.
+TEST(GridDataTest, ReloadReusesTheRoomOfTheLoadBefore) {
+  constexpr int kRows = 600000;
+  GridData d;
+  auto load = [&](int cols, int written) {
+    d.SetRows(1);
+    d.SetCols(1);
+    d.SetCols(cols);
+    d.SetRows(kRows);
+    for (int c = 0; c < written; ++c)
+      for (int r = 1; r < kRows; ++r) d.Cells(c).SetInt(static_cast<size_t>(r), r + c);
+  };
+  load(3, 3);
+  const size_t mapped = LargeBlocksMapped();
+  load(3, 1);
+  EXPECT_EQ(LargeBlocksMapped(), mapped);
+  for (int r = 1; r < kRows; r += 4999) {
+    ASSERT_EQ(d.Cells(0).IntValue(static_cast<size_t>(r)), r);
+    ASSERT_EQ(d.Cells(1).Kind(static_cast<size_t>(r)), CellKind::Empty);
+    ASSERT_EQ(d.Cells(2).Kind(static_cast<size_t>(r)), CellKind::Empty);
+  }
+  load(2, 2);  // a column fewer: its room stays spare until released
+  EXPECT_EQ(LargeBlocksMapped(), mapped);
+  d.ReleaseSpareRoom();
+  load(3, 0);
+  EXPECT_GT(LargeBlocksMapped(), mapped);
+}
+
+// The width sizing finds is that of the widest shown text, measured row by row, however
+// the cells repeat, are bold or are numbers of a formatted column.
+TEST(GridSizingTest, WidestCellIsTheWidestShownText) {
+  struct Case {
+    const char* name;
+    QString format;
+    std::vector<QString> texts;  // rows 1..; "*" in front: bold
+  };
+  const QString wide = QStringLiteral("WWWWWWWW");
+  const std::vector<Case> cases = {
+      {"runs, a bold one inside", {}, {"ab", "ab", wide, wide, "*" + wide, wide, "ab"}},
+      {"runs of numbers", {}, {"12.5", "12.5", "-7", "-7", "100000.25", "100000.25"}},
+      {"equal numbers, formatted", QStringLiteral("#,##0.00"), {"5", "5", "5"}},
+      {"extremes side by side", QStringLiteral("#,##0.00"), {"1", "-99999", "999999", "3"}},
+      {"a text among formatted numbers", QStringLiteral("#,##0.00"), {"1", "n/a text", "1", "2"}},
+      {"empty cells", QStringLiteral("#,##0.00"), {"", "", "4", ""}},
+  };
+  const QFont font = QApplication::font();
+  const CellFonts fonts(font);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GridData d;
+    d.SetCols(1);
+    d.SetRows(static_cast<int>(c.texts.size()) + 1);
+    d.Column(0).format = c.format;
+    double expected = 0;
+    for (size_t i = 0; i < c.texts.size(); ++i) {
+      const int row = static_cast<int>(i) + 1;
+      const bool bold = c.texts[i].startsWith(u'*');
+      d.SetText(row, 0, bold ? c.texts[i].mid(1) : c.texts[i]);
+      if (bold) d.Styles().Set(static_cast<size_t>(row), static_cast<size_t>(row), 0, 0, StyleField::Bold, 1);
+      const QString shown = d.DisplayText(row, 0);
+      if (!shown.isEmpty()) expected = std::max(expected, fonts.Metrics(bold).horizontalAdvance(shown));
+    }
+    SizingRoom room;
+    EXPECT_DOUBLE_EQ(WidestCellPx(d, 0, 1, fonts, room), expected);
+  }
 }
 
 TEST(GridDataTest, RemoveRowsKeepsEveryStoreOfTheRowsLeftInStep) {
