@@ -1,6 +1,7 @@
 #include "reports/mdlGrid.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <optional>
@@ -223,7 +224,6 @@ void ShowGridTotals(ctl::GridControl& grd, const clsRptDef& RptDef) {
   if (RptDef.RequiresToBeTotaled() && grd.Rows() > 2) {
     const int totals = grd.Rows();
     grd.setRows(totals + 1);
-    grd.setTextMatrix(totals, 0, QStringLiteral("Total:"));
     grd.setRowData(totals, kTotalsRowData);
     GridCellWriter writer(grd);
     const int32_t n = std::min(RptDef.m_collColumnDefs.Count(), grd.Cols() - 1);
@@ -255,6 +255,14 @@ void ShowGridTotals(ctl::GridControl& grd, const clsRptDef& RptDef) {
       writer.Set(totals, t.col, RptDef.m_collColumnDefs.Item(t.col),
                  rt::DecimalDigits::FromScaled(t.sum, t.decimals).ToDouble());
     if (grd.Cols() > 1) grd.setCell(ctl::flexcpBackColor, totals, 1, totals, grd.Cols() - 1, kTotalsBackColor);
+    // The label goes in the first shown report column without a total: column 0 is
+    // hidden in some panes and never printed.
+    int32_t label = 0;
+    for (int32_t c = 1; c < grd.Cols() && label == 0; ++c) {
+      const bool totalled = std::any_of(sums.begin(), sums.end(), [c](const Total& t) { return t.col == c; });
+      if (!totalled && !grd.ColHidden(c)) label = c;
+    }
+    grd.setTextMatrix(totals, label, QStringLiteral("Total:"));
   }
   if (grd.Rows() > 0 && grd.Cols() > 0) {
     grd.setCell(ctl::flexcpFontBold, 0, 0, grd.Rows() - 1, 0, true);

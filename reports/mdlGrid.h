@@ -5,7 +5,8 @@
 // Grid conventions: column 0 is the selection column and grid column k shows the k-th
 // column of the definition (its ColData is the report column id); row 0 holds the
 // headings; a data row's RowData is its record id (above 0); the totals row, when
-// there is one, is the last row, with RowData -1000 and "Total:" in column 0.
+// there is one, is the last row, with RowData -1000 and "Total:" in its first shown
+// report column that has no total (column 0 when there is none).
 //
 // Cells hold typed values: numbers of unit and money columns as numbers (shown through
 // the column's format, so sorting and totals never read display text back), ids as

@@ -10,10 +10,12 @@
 #include <QTextDocument>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/Error.h"
@@ -321,13 +323,45 @@ void UCGrid::SaveColumnWidths(int32_t nGridID) {
 }
 
 void UCGrid::RestoreColumnWidths(int32_t nGridID) {
+  m_cutCols.clear();
   for (int32_t c = 0; c < grd->Cols(); ++c) {
     if (grd->ColData(c).toDouble() <= 0) continue;
     int32_t w = mdlRegistry::PrefGetLong(ColumnWidthKey(nGridID, c));
     if (w <= kMinStoredWidth || w >= kMaxStoredWidth) continue;
-    // A column of formatted numbers is never narrower than its widest value.
-    if (!grd->ColFormat(c).isEmpty()) w = std::max(w, grd->ValuesWidth(c));
+    const int32_t need = grd->ValuesWidth(c);
+    // A column of formatted numbers is never narrower than its widest value; other
+    // columns grow to theirs where the grid has room.
+    if (!grd->ColFormat(c).isEmpty()) {
+      w = std::max(w, need);
+    } else if (need > w && !grd->ColHidden(c)) {
+      m_cutCols.push_back({c, need});
+    }
     grd->setColWidth(c, w);
+  }
+  WidenCutColumns();
+}
+
+void UCGrid::WidenCutColumns() {
+  if (m_cutCols.empty()) return;
+  const QTableView& view = *grd->view();
+  const int freePx = view.maximumViewportSize().width() - view.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  int32_t room = static_cast<int32_t>(ui::PixelsToTwipsX(freePx));
+  for (int32_t c = 0; c < grd->Cols(); ++c) {
+    if (!grd->ColHidden(c)) room -= grd->ColWidth(c);
+  }
+  // Left to right: a column that now shows its values is done.
+  for (auto it = m_cutCols.begin(); it != m_cutCols.end() && room > 0;) {
+    if (it->first >= grd->Cols()) {
+      it = m_cutCols.erase(it);
+      continue;
+    }
+    const int32_t want = it->second - grd->ColWidth(it->first);
+    const int32_t add = std::min(want, room);
+    if (add > 0) {
+      grd->setColWidth(it->first, grd->ColWidth(it->first) + add);
+      room -= add;
+    }
+    it = add >= want ? m_cutCols.erase(it) : std::next(it);
   }
 }
 
@@ -429,6 +463,7 @@ void UCGrid::Resize() {
   sbar->setGeometry(0, height() - statusHeight, width(), statusHeight);
   grd->setGeometry(0, barHeight, width(),
                    gSystem().NotBelowZeroLong(height() - barHeight - statusHeight));
+  WidenCutColumns();
 }
 
 void UCGrid::resizeEvent(QResizeEvent* event) {
@@ -462,7 +497,10 @@ void UCGrid::cmdExportData_Click() {
 }
 
 void UCGrid::cmdAutoSizeColumns_Click() {
-  ButtonAction(*this, [this] { grd->AutoSize(0, grd->Cols() - 1); });
+  ButtonAction(*this, [this] {
+    m_cutCols.clear();
+    grd->AutoSize(0, grd->Cols() - 1);
+  });
 }
 
 void UCGrid::cmdSelAll_Click() {

@@ -15,6 +15,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 class QLabel;
@@ -84,7 +85,8 @@ class UCGrid : public QWidget {
   // Column widths under the per-user preference "~<grid id>_<column id>".
   void SaveColumnWidths(int32_t nGridID);
   // Applies stored widths above 180 and below 14400 twips; a column of formatted
-  // numbers stays as wide as its widest value.
+  // numbers stays as wide as its widest value, other columns grow to theirs as far as
+  // the grid's free width allows (now and when the grid grows).
   void RestoreColumnWidths(int32_t nGridID);
   void Panel2Msg(const QString& sMsg);
   void SetMultipleSelBtns();
@@ -150,11 +152,15 @@ class UCGrid : public QWidget {
   int LayOutBar();
   void SetPanel(int nPanel, const QString& sText);
   QString ColumnWidthKey(int32_t nGridID, int32_t nCol) const;
+  // Widens the columns of m_cutCols into the grid's free width, left to right.
+  void WidenCutColumns();
 
   bool m_bFirstColIsSelCol = false;
   bool m_bShowPropertiesBtn = true;
   bool m_bMultipleSelAllowed = true;
   bool m_bInitializing = true;
   int32_t m_nLastRow = -1;
+  // Restored columns narrower than their values: (column, width the values need).
+  std::vector<std::pair<int32_t, int32_t>> m_cutCols;
   std::array<QLabel*, 4> m_panels{};
 };

@@ -280,6 +280,40 @@ TEST_F(UCGridTest, ColumnWidthsAreSavedPerGridAndRestoredWithinBounds) {
   EXPECT_EQ(g.ColWidth(5), 1000);
 }
 
+TEST_F(UCGridTest, RestoredColumnsShowTheirWidestValueWhereTheGridHasRoom) {
+  // Stored widths cut a date, a text and a number; the grid is `width` pixels wide.
+  struct Case {
+    int width;
+    bool dateWhole, textWhole;  // the number is always whole
+  };
+  const Case cases[] = {{1000, true, true}, {260, true, false}, {120, false, false}};
+  Show();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.width);
+    FillRows({1, 2});
+    ctl::GridControl& g = uc.grid();
+    g.setCols(4);
+    g.setColFormat(3, QStringLiteral("#,##0.00"));
+    g.setTextMatrix(1, 1, QStringLiteral("20 May 2026"));
+    g.setTextMatrix(2, 2, QStringLiteral("Steel Bearing 40 mm sealed"));
+    g.setTextMatrix(1, 3, 1234567.5);
+    for (int col = 1; col <= 3; ++col) {
+      g.setColData(col, col);
+      g.setColWidth(col, 300);
+      mdlRegistry::PrefSaveLong(QStringLiteral("~103_%1").arg(col), 300);
+    }
+    uc.resize(c.width, 300);
+    uc.RestoreColumnWidths(103);
+    EXPECT_EQ(g.ColWidth(1) >= g.ValuesWidth(1), c.dateWhole);
+    EXPECT_EQ(g.ColWidth(2) >= g.ValuesWidth(2), c.textWhole);
+    EXPECT_GE(g.ColWidth(3), g.ValuesWidth(3));
+    EXPECT_GE(g.ColWidth(2), 300);
+    // A grid grown wide enough shows every value whole.
+    uc.resize(1000, 300);
+    for (int col = 1; col <= 3; ++col) EXPECT_GE(g.ColWidth(col), g.ValuesWidth(col)) << col;
+  }
+}
+
 TEST_F(UCGridTest, MessagesShowAndHideTheirControls) {
   Show();
   uc.TextMsg(QStringLiteral("Filtered"));
