@@ -275,7 +275,7 @@ TEST_F(WorkingDayTest, FromNewDatabaseToProductsCarriedIntoAnother) {
             "\"\",\"G-2\",\"Gadget\",5,\"\",5,\"\"\n"
             "\"\",\"S-3\",\"Sprocket\",\"\",\"\",\"\",\"\"\n"
             "\"\",\"W-1\",\"Widget\",10,4,6,\"\"\n"
-            "\"Total:\",\"\",\"\",15,4,11,\"\"");
+            "\"\",\"Total:\",\"\",15,4,11,\"\"");
 
   // ... and printed to a PDF file, titled by the report's name.
   const QString pdf = work + QStringLiteral("/quick.pdf");
