@@ -344,7 +344,8 @@ void UCGrid::RestoreColumnWidths(int32_t nGridID) {
 void UCGrid::WidenCutColumns() {
   if (m_cutCols.empty()) return;
   const QTableView& view = *grd->view();
-  const int freePx = view.maximumViewportSize().width() - view.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  // The grid's own width: its view follows it only once its layout has run.
+  const int freePx = grd->width() - 2 * view.frameWidth() - view.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   int32_t room = static_cast<int32_t>(ui::PixelsToTwipsX(freePx));
   for (int32_t c = 0; c < grd->Cols(); ++c) {
     if (!grd->ColHidden(c)) room -= grd->ColWidth(c);
