@@ -164,7 +164,7 @@ int32_t clsProd::LookupProduct(int32_t eSearchType, const QString& sSearchStr, D
     // The fields are looked up only when a key matches.
     for (int rc = dbaccess::Seek(db, t, whole); rc == 0; rc = dbaccess::SeekNext(db, t, whole)) {
       if (store::ProductHidden(store::FieldOf(t, "hide"))) continue;
-      if (dbaccess::Upper(store::Text(store::FieldOf(t, key)).trimmed()) != wanted) continue;
+      if (dbaccess::Upper(store::TrimmedText(store::FieldOf(t, key))) != wanted) continue;
       found = store::Long32(store::FieldOf(t, "rowid"));
       ++count;
     }

@@ -54,7 +54,7 @@ Result<QString> Categories::Text(int32_t id, DATA4* open, const QString& tag, co
     if (!tb.ok()) return tb.failure();
     SelectTag(session_, tb.get(), rt::ToCp1252(tag).c_str());
     if (SeekNumber(session_, tb.get(), id) != 0) return Status::Of(Failure::kNotFound);
-    return store::Text(FieldOf(tb.get(), rt::ToCp1252(field).c_str())).trimmed();
+    return store::TrimmedText(FieldOf(tb.get(), rt::ToCp1252(field).c_str()));
   });
 }
 

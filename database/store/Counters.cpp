@@ -39,7 +39,7 @@ int LockCreation(const Session& s, DATA4* tb) {
 // The handle is still on the undeleted row of `key`: an open table asked for the same
 // counter again.
 bool OnCounter(DATA4* tb, const CounterFields& f, const QString& key) {
-  return d4recNo(tb) > 0 && d4deleted(tb) == 0 && Text(f.tblname).trimmed() == key.trimmed();
+  return d4recNo(tb) > 0 && d4deleted(tb) == 0 && TrimmedText(f.tblname) == key.trimmed();
 }
 
 // On the row `rows` holds for `key`, when it still is the counter's.

@@ -29,6 +29,18 @@ QString Text(FIELD4* f) {
   return rt::FromCp1252(std::string_view(p, static_cast<size_t>(n)));
 }
 
+QString TrimmedText(FIELD4* f) {
+  const char* p = f4ptr(f);
+  const int n = f4len_v(f);
+  if (p == nullptr || n <= 0) return {};
+  const auto space = [](char b) { return QChar::isSpace(rt::Cp1252Char(static_cast<unsigned char>(b))); };
+  const char* begin = p;
+  const char* end = p + n;
+  while (begin < end && space(*begin)) ++begin;
+  while (end > begin && space(end[-1])) --end;
+  return rt::FromCp1252(std::string_view(begin, static_cast<size_t>(end - begin)));
+}
+
 QString Memo(FIELD4* f) {
   // A note that cannot be read is an error, never an empty note.
   if (const int rc = f4memoError(f); rc < 0) {
@@ -99,6 +111,13 @@ rt::Currency Amount(FIELD4* f) {
   return rt::Currency::FromDouble(f4double(f));
 }
 
+long WholeNumber(FIELD4* f) {
+  if (const char* p = f4ptr(f)) {
+    if (const std::optional<int64_t> raw = PlainScaled(p, f4len_v(f))) return static_cast<long>(*raw / rt::Currency::kScale);
+  }
+  return f4long(f);
+}
+
 int AssignText(FIELD4* f, const QString& text) {
   const std::string bytes = rt::ToCp1252(text);
   if (bytes.size() > 0x7FFFFFFFu) return e4overflow;
@@ -135,7 +154,7 @@ ProductFields::ProductFields(DATA4* tb)
       custom{FieldOf(tb, "custom1"), FieldOf(tb, "custom2"), FieldOf(tb, "custom3"), FieldOf(tb, "custom4")},
       notes(FieldOf(tb, "notes")) {}
 
-bool ProductHidden(FIELD4* hide) { return Text(hide).trimmed().toUpper() == QLatin1String("T"); }
+bool ProductHidden(FIELD4* hide) { return TrimmedText(hide).toUpper() == QLatin1String("T"); }
 
 TranFields::TranFields(DATA4* tb)
     : rowid(FieldOf(tb, "rowid")),

@@ -24,11 +24,16 @@ FIELD4* FieldOf(DATA4* tb, const char* name);
 
 // Contents of the current record. Text is padded to the field width (not trimmed).
 QString Text(FIELD4* f);
+// Text without the leading and trailing white space (as QString::trimmed), decoded
+// from the trimmed bytes alone.
+QString TrimmedText(FIELD4* f);
 QString Memo(FIELD4* f);
 // False when the memo field refers to no memo block (blank or zero): nothing to read.
 bool HasMemo(FIELD4* f);
 int32_t Long32(FIELD4* f);
 rt::Currency Amount(FIELD4* f);
+// f4long of a number field, its plain text read without a double.
+long WholeNumber(FIELD4* f);
 
 // Writes; each returns the engine's code (a text beyond 2 GiB: e4overflow).
 int AssignText(FIELD4* f, const QString& text);

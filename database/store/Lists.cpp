@@ -14,7 +14,7 @@ namespace {
 FIELD4* FieldNamed(DATA4* tb, const QString& name) { return FieldOf(tb, rt::ToCp1252(name).c_str()); }
 
 ProductListRow ListRowOf(const ProductFields& f) {
-  return {Long32(f.rowid), Text(f.partno).trimmed(), Text(f.prodname).trimmed()};
+  return {Long32(f.rowid), TrimmedText(f.partno), TrimmedText(f.prodname)};
 }
 
 const char* OrderTag(SearchType t) { return t == SearchType::kPartNo ? "partno" : "prodname"; }
@@ -38,7 +38,7 @@ Status ReadList(const Session& s, DATA4* open, const QString& tablePath, const Q
     FIELD4* kind = typeField.isEmpty() ? nullptr : FieldNamed(tb.get(), typeField);
     SelectTag(s, tb.get(), rt::ToCp1252(textField).c_str());
     for (int rc = s.Check(d4top(tb.get()), "d4top"); rc == 0; rc = s.Check(d4skip(tb.get(), 1), "d4skip")) {
-      if (kind == nullptr || Long32(kind) == type) rows.push_back({Long32(id), Text(text).trimmed()});
+      if (kind == nullptr || Long32(kind) == type) rows.push_back({Long32(id), TrimmedText(text)});
     }
     return Status::Ok();
   });
@@ -99,7 +99,7 @@ Status ReadReportDefs(const Session& s, DATA4* open, bool userDefinedOnly, std::
     // From the first name beginning with "~" to the end of the tag.
     for (int rc = s.Check(d4seek(tb.get(), "~"), "d4seek"); rc == 0 || rc == r4after;
          rc = s.Check(d4skip(tb.get(), 1), "d4skip")) {
-      const QString name = Text(f.sid).trimmed();
+      const QString name = TrimmedText(f.sid);
       const QString digits = name.mid(1);
       if (!name.startsWith(QLatin1Char('~')) || !AllDigits(digits)) continue;
       bool inRange = false;

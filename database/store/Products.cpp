@@ -41,22 +41,22 @@ void WriteFields(const Session& s, const ProductFields& f, const ProductRecord& 
 
 ProductRecord Read(const ProductFields& f) {
   ProductRecord r;
-  r.partNo = Text(f.partno).trimmed();
-  r.name = Text(f.prodname).trimmed();
+  r.partNo = TrimmedText(f.partno);
+  r.name = TrimmedText(f.prodname);
   r.location = Long32(f.location);
   r.group = Long32(f.groupid);
   r.hidden = f.Hidden();
   r.reorderLevel = Amount(f.reordlev);
   r.reorderQty = Amount(f.reordqty);
-  r.leadTime = Text(f.leadtime).trimmed();
+  r.leadTime = TrimmedText(f.leadtime);
   r.manuf = Long32(f.manuf);
   r.vendor = Long32(f.vendor);
   r.stdCost = Amount(f.stdcost);
   r.stdPrice = Amount(f.stdprice);
-  r.custom1 = Text(f.custom[0]).trimmed();
-  r.custom2 = Text(f.custom[1]).trimmed();
-  r.custom3 = Text(f.custom[2]).trimmed();
-  r.custom4 = Text(f.custom[3]).trimmed();
+  r.custom1 = TrimmedText(f.custom[0]);
+  r.custom2 = TrimmedText(f.custom[1]);
+  r.custom3 = TrimmedText(f.custom[2]);
+  r.custom4 = TrimmedText(f.custom[3]);
   r.notes = Memo(f.notes).trimmed();
   return r;
 }
@@ -123,7 +123,7 @@ Result<ProductName> Products::Name(int32_t id, DATA4* open) const {
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     if (!SeekProduct(session_, tb.get(), id)) return Status::Of(Failure::kNotFound);
-    return ProductName{Text(FieldOf(tb.get(), "prodname")).trimmed(), Text(FieldOf(tb.get(), "partno")).trimmed()};
+    return ProductName{TrimmedText(FieldOf(tb.get(), "prodname")), TrimmedText(FieldOf(tb.get(), "partno"))};
   });
 }
 
@@ -149,7 +149,7 @@ Result<bool> Products::PartNoTaken(const QString& partNo, int32_t exceptId, DATA
     const QString wanted = Upper(partNo.trimmed());
     for (int rc = SeekWhole(session_, tb.get(), key); rc == 0; rc = SeekNextWhole(session_, tb.get(), key)) {
       if (exceptId > 0 && Long32(rowid) == exceptId) continue;
-      if (Upper(Text(partno).trimmed()) == wanted) return true;
+      if (Upper(TrimmedText(partno)) == wanted) return true;
     }
     return false;
   });

@@ -52,7 +52,7 @@ Result<bool> Records::Holds(DATA4* tb, const char* field, const QString& text) c
     FIELD4* f = FieldOf(tb, field);
     const QString wanted = text.trimmed();
     if (wanted.isEmpty()) return false;
-    return AnyRow(session_, tb, [&] { return Text(f).trimmed() == wanted; });
+    return AnyRow(session_, tb, [&] { return TrimmedText(f) == wanted; });
   });
 }
 

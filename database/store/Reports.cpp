@@ -9,7 +9,7 @@
 namespace store {
 namespace {
 
-QString Trimmed(DATA4* tb, const char* name) { return Text(FieldOf(tb, name)).trimmed(); }
+QString Trimmed(DATA4* tb, const char* name) { return TrimmedText(FieldOf(tb, name)); }
 
 bool Flag(DATA4* tb, const char* name) { return Trimmed(tb, name).toUpper() == QLatin1String("T"); }
 

@@ -5,16 +5,11 @@
 #include "database/store/Seek.h"
 
 namespace store {
-namespace {
 
-QString Trimmed(FIELD4* f) { return Text(f).trimmed(); }
-
-}  // namespace
-
-QString ProductView::Name() const { return Trimmed(f_.prodname); }
-QString ProductView::PartNo() const { return Trimmed(f_.partno); }
-QString ProductView::LeadTime() const { return Trimmed(f_.leadtime); }
-QString ProductView::Custom(size_t i) const { return Trimmed(f_.custom.at(i)); }
+QString ProductView::Name() const { return TrimmedText(f_.prodname); }
+QString ProductView::PartNo() const { return TrimmedText(f_.partno); }
+QString ProductView::LeadTime() const { return TrimmedText(f_.leadtime); }
+QString ProductView::Custom(size_t i) const { return TrimmedText(f_.custom.at(i)); }
 QString ProductView::Notes() const { return Memo(f_.notes).trimmed(); }
 
 ProductLabels ProductView::Labels() const {
@@ -53,7 +48,7 @@ bool ProductScan::Find(int32_t id) {
 long ProductScan::RecordCount() const { return d4recCountDo(tb_); }
 
 QString TranView::Notes() const { return Memo(f_.notes).trimmed(); }
-QString TranView::Date() const { return Trimmed(f_.trandate); }
+QString TranView::Date() const { return TrimmedText(f_.trandate); }
 
 QString TranView::DateText(uint64_t key) {
   const char* bytes = reinterpret_cast<const char*>(&key);

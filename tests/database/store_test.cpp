@@ -62,8 +62,9 @@ TEST_F(StoreSessionTest, FieldSetsNameTheSchemasFieldsAndResolveOnOpen) {
   }
 }
 
-// An amount field reads as the currency its number converts to, whatever its text:
-// plain decimals, blanks, signs, more decimals than four, long and odd texts.
+// An amount field reads as the currency its number converts to, and as the engine's
+// whole number, whatever its text: plain decimals, blanks, signs, more decimals than
+// four, long and odd texts.
 TEST_F(StoreSessionTest, AmountsReadAsTheCurrencyOfTheirNumber) {
   store::Table tb(session_, nullptr, PathOf("svltran.dbf"));
   ASSERT_TRUE(tb.ok());
@@ -71,7 +72,8 @@ TEST_F(StoreSessionTest, AmountsReadAsTheCurrencyOfTheirNumber) {
   const int len = f4len_v(units);
   const char* texts[] = {"12.3400", "-0.0001", "0", "-0.0000", "", "-", ".", "  .5", "1234567890.1234",
                          "99999999999999", "999999999999999", "123456789012.3456", "1.23456", "0.00005",
-                         "-12.5", "7.", "1.2.3", "1e5", "+5", "12 3", "*****", "00000000000000012.5"};
+                         "-12.5", "7.", "1.2.3", "1e5", "+5", "12 3", "*****", "00000000000000012.5",
+                         "-0.5", "12345678901.9999", "-99.9999"};
   for (const char* text : texts) {
     std::string bytes(text);
     ASSERT_LE(bytes.size(), static_cast<size_t>(len));
@@ -89,6 +91,25 @@ TEST_F(StoreSessionTest, AmountsReadAsTheCurrencyOfTheirNumber) {
     } else {
       EXPECT_EQ(store::Amount(units).Raw(), expected.Raw()) << text;
     }
+    EXPECT_EQ(store::WholeNumber(units), f4long(units)) << text;
+  }
+}
+
+// A trimmed text is the padded text trimmed: code page bytes that are white space
+// (tab, no-break space) go, others (0x85 is an ellipsis here) stay.
+TEST_F(StoreSessionTest, TrimmedTextsAreThePaddedTextTrimmed) {
+  store::Table tb(session_, nullptr, PathOf("svlprod.dbf"));
+  ASSERT_TRUE(tb.ok());
+  FIELD4* partno = store::ProductFields(tb.get()).partno;
+  const int len = f4len_v(partno);
+  const char* texts[] = {"", "abc", "  a b  ", "\tx\r\n", "\xA0x\xA0", "\x85x\x85", "\x1Fx\x1F", "\x0B\x0C"};
+  for (const char* text : texts) {
+    std::string bytes(text);
+    bytes.resize(static_cast<size_t>(len), ' ');
+    std::memcpy(f4ptr(partno), bytes.data(), bytes.size());
+    const QString trimmed = store::TrimmedText(partno);
+    EXPECT_EQ(trimmed, store::Text(partno).trimmed()) << text;
+    EXPECT_FALSE(trimmed.isNull()) << text;
   }
 }
 
