@@ -80,15 +80,15 @@ class ShownScaler {
   explicit ShownScaler(int decimals) : decimals_(decimals) {}
 
   bool Scaled(const ctl::GridControl& grd, int row, int col, int64_t& scaled) {
-    const QVariant v = grd.CellValue(row, col);
-    if (v.typeId() == QMetaType::LongLong) {
-      scaled = v.toLongLong();
+    const ctl::GridControl::Number v = grd.CellNumber(row, col);
+    if (v.kind == ctl::grid::CellKind::Int) {
+      scaled = v.i;
       for (int d = 0; d < decimals_; ++d) scaled *= 10;
       return true;
     }
-    if (v.typeId() != QMetaType::Double) return false;
+    if (v.kind != ctl::grid::CellKind::Double) return false;
     static constexpr double kPow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
-    const double value = v.toDouble();
+    const double value = v.d;
     const double x = value * (decimals_ < 9 ? kPow10[decimals_] : std::pow(10.0, decimals_));
     // Away from a half the binary product rounds as the decimal value does.
     if (const double frac = std::abs(x - std::trunc(x)); std::abs(frac - 0.5) > 1e-6 && std::abs(x) < 1e15) {
@@ -244,7 +244,7 @@ void ShowGridTotals(ctl::GridControl& grd, const clsRptDef& RptDef) {
     // One pass over the data rows for every totalled column.
     if (!sums.empty()) {
       for (int r = 1; r < totals; ++r) {
-        if (grd.RowData(r).toLongLong() <= 0) continue;
+        if (grd.RowDataInt(r) <= 0) continue;
         for (Total& t : sums) {
           int64_t v = 0;
           if (t.shown.Scaled(grd, r, t.col, v)) t.sum += v;

@@ -125,6 +125,14 @@ class GridControl : public QWidget {
   QString TextMatrix(int row, int col) const;
   // The cell as stored: a number (qlonglong or double), a text, or null when empty.
   QVariant CellValue(int row, int col) const;
+  // A stored number read without a QVariant: kind Int (in i) or Double (in d); Empty or
+  // Text otherwise.
+  struct Number {
+    grid::CellKind kind = grid::CellKind::Empty;
+    int64_t i = 0;
+    double d = 0;
+  };
+  Number CellNumber(int row, int col) const;
   void setTextMatrix(int row, int col, const QString& text);
   // A number, shown as CStr writes it.
   void setTextMatrix(int row, int col, double value);
@@ -163,6 +171,8 @@ class GridControl : public QWidget {
   QVariant ColData(int col) const;
   void setColData(int col, const QVariant& value);
   QVariant RowData(int row) const;
+  // The row's data as RowData(row).toLongLong() gives it.
+  int64_t RowDataInt(int row) const;
   void setRowData(int row, const QVariant& value);
   template <std::integral T>
     requires(!std::same_as<T, bool>)

@@ -8,7 +8,9 @@
 #include <QHash>
 #include <QString>
 #include <QVariant>
+#include <cstdint>
 #include <map>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -77,6 +79,12 @@ class GridData {
   const GridStyles& Styles() const { return styles_; }
 
   QVariant RowData(int row) const;
+  // The row's data when it is a stored integer.
+  std::optional<int64_t> RowDataInt(int row) const {
+    const size_t r = static_cast<size_t>(row);
+    if (rowData_.Kind(r) != CellKind::Int) return std::nullopt;
+    return rowData_.IntValue(r);
+  }
   void SetRowData(int row, const QVariant& value);
   void SetRowData(int row, int64_t value) { rowData_.SetInt(static_cast<size_t>(row), value); }
   bool RowHidden(int row) const { return rowHidden_[static_cast<size_t>(row)] != 0; }

@@ -104,7 +104,34 @@ double f4double(FIELD4* f) {
   }
 }
 
+namespace {
+// The whole part of a number field's text of at most 15 digits, as ParseNumber reads it
+// (truncated); false for the texts left to it (longer, an exponent, a second point).
+bool WholePart(const char* p, size_t len, long* out) {
+  size_t i = 0;
+  while (i < len && p[i] == ' ') ++i;
+  const bool neg = i < len && p[i] == '-';
+  if (i < len && (p[i] == '-' || p[i] == '+')) ++i;
+  long v = 0;
+  int digits = 0;
+  for (; i < len && p[i] >= '0' && p[i] <= '9'; ++i) {
+    if (++digits > 15) return false;
+    v = v * 10 + (p[i] - '0');
+  }
+  if (i < len && p[i] == '.')
+    for (++i; i < len && p[i] >= '0' && p[i] <= '9'; ++i)
+      if (++digits > 15) return false;
+  if (i < len && (p[i] == '.' || p[i] == 'e' || p[i] == 'E')) return false;
+  *out = neg ? -v : v;
+  return true;
+}
+}  // namespace
+
 long f4long(FIELD4* f) {
+  long whole = 0;
+  if (f && (f->def->type == 'N' || f->def->type == 'F' || f->def->type == 'C') &&
+      WholePart(FieldBytes(f), f->def->len, &whole))
+    return whole;
   const double v = std::trunc(f4double(f));
   if (v >= 9.2e18) return 0x7FFFFFFFFFFFFFFFL;
   if (v <= -9.2e18) return -0x7FFFFFFFFFFFFFFFL;

@@ -371,6 +371,7 @@ int d4readAhead(DATA4* d, int on) {
   const int was = d->readAhead ? 1 : 0;
   d->readAhead = on != 0;
   if (!d->readAhead) d->table->DropAhead();
+  if (d->memo) d->memo->ReadAhead(d->readAhead);
   return was;
 }
 

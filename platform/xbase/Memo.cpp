@@ -11,6 +11,8 @@ namespace {
 constexpr uint32_t kBlockHeaderLen = 8;
 // The first read of a memo: its block header and the text of most memos.
 constexpr size_t kFirstRead = 512;
+// The block a walk's memos are read in while read-ahead is on.
+constexpr size_t kAheadBytes = 64 * 1024;
 }
 
 std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, File::Mode mode, Status* status) {
@@ -73,6 +75,7 @@ Status MemoFile::Read(uint32_t block, std::string* out) const {
   // One read serves the block header and a short memo; only a longer one is checked
   // against the file's size and read on.
   const uint64_t off = static_cast<uint64_t>(block) * blockSize_;
+  if (aheadOn_ && ReadBuffered(off, out)) return Status::Ok();
   uint8_t first[kFirstRead];
   const long long got = file_->ReadSome(off, first, sizeof first);
   if (got < 0) return Status::System(Code::kIo, "cannot read " + file_->path());
@@ -99,8 +102,39 @@ Status MemoFile::Read(uint32_t block, std::string* out) const {
   return Status::Ok();
 }
 
+// A memo wholly inside the read-ahead block, which is read anew from off when it does not
+// hold it; false leaves the memo (a long one, one past the end of the file) to the plain read.
+bool MemoFile::ReadBuffered(uint64_t off, std::string* out) const {
+  const auto fromBlock = [&] {
+    if (aheadLen_ == 0 || off < aheadOff_ || off - aheadOff_ + kBlockHeaderLen > aheadLen_) return false;
+    const size_t at = static_cast<size_t>(off - aheadOff_);
+    const uint32_t n = GetBE32(ahead_.data() + at + 4);
+    if (n > aheadLen_ - at - kBlockHeaderLen) return false;
+    out->assign(reinterpret_cast<const char*>(ahead_.data() + at + kBlockHeaderLen), n);
+    return true;
+  };
+  if (fromBlock()) return true;
+  if (aheadLen_ != 0 && aheadOff_ == off) return false;
+  ahead_.resize(kAheadBytes);
+  const long long got = file_->ReadSome(off, ahead_.data(), ahead_.size());
+  aheadOff_ = off;
+  aheadLen_ = got < 0 ? 0 : static_cast<size_t>(got);
+  return fromBlock();
+}
+
+void MemoFile::DropAhead() const {
+  aheadLen_ = 0;
+  std::vector<uint8_t>().swap(ahead_);
+}
+
+void MemoFile::ReadAhead(bool on) {
+  aheadOn_ = on;
+  DropAhead();
+}
+
 Status MemoFile::Write(std::string_view data, const LockPolicy& policy, uint32_t* block) {
   *block = 0;
+  DropAhead();
   if (data.empty()) return Status::Ok();
   if (!file_->writable()) return {Code::kReadOnly, file_->path() + " is open read-only"};
   if (data.size() > 0xFFFFFFFFu - kBlockHeaderLen - blockSize_) return {Code::kInvalid, "memo is too long"};

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/xbase/File.h"
 #include "platform/xbase/LockPolicy.h"
@@ -39,14 +40,23 @@ class MemoFile {
   Status Length(uint32_t block, uint32_t* len) const;
   // Stores data in new blocks; *block is the first one, 0 for empty data.
   Status Write(std::string_view data, const LockPolicy& policy, uint32_t* block);
+  // While on, Read serves memos from a block read ahead of them (a walk's notes lie in
+  // order); turning it off drops the block, so the next walk reads the file afresh.
+  void ReadAhead(bool on);
 
  private:
   MemoFile(std::unique_ptr<File> file, uint16_t blockSize) : file_(std::move(file)), blockSize_(blockSize) {}
   Status Locate(uint32_t block, uint64_t* dataOff, uint32_t* len) const;
   uint32_t FirstBlock() const { return (kHeaderLen + blockSize_ - 1) / blockSize_; }
+  bool ReadBuffered(uint64_t off, std::string* out) const;
+  void DropAhead() const;
 
   std::unique_ptr<File> file_;
   uint16_t blockSize_;
+  bool aheadOn_ = false;
+  mutable uint64_t aheadOff_ = 0;       // file offset of the read-ahead block
+  mutable size_t aheadLen_ = 0;         // its bytes read (0: none)
+  mutable std::vector<uint8_t> ahead_;  // its buffer
 };
 
 }  // namespace xb

@@ -1,7 +1,12 @@
 // Long walks in record order over a mapped table.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <functional>
+#include <iterator>
 #include <string>
+#include <utility>
 
 #include "platform/xbase/Engine.h"
 #include "tests/platform/xbase/XbaseTestUtil.h"
@@ -110,6 +115,70 @@ TEST(EngineWalk, AWalkReadingAheadSeesItsOwnWritesAndWhatOthersStoredBeforeItsBl
   EXPECT_EQ(expected, kSome + 5) << "the appended records are walked";
   EXPECT_EQ(d4readAhead(d, 0), 1);
   d4close(o);
+  EXPECT_EQ(d4close(d), 0);
+}
+
+// Notes of lengths that end on, cross and outrun the blocks a walk reads ahead.
+std::string Note(long i) {
+  static const size_t kLengths[] = {1, 56, 57, 300, 2000, 9000, 0, 70000, 700};
+  const size_t len = i == 0 ? 0 : kLengths[static_cast<size_t>(i) % std::size(kLengths)];
+  return len == 0 ? std::string() : "<" + std::to_string(i) + ">" + std::string(len, static_cast<char>('a' + i % 26));
+}
+
+std::pair<std::string, int> MemoOf(DATA4* d) {
+  FIELD4* f = d4field(d, "NOTE");
+  const unsigned long len = f4memoLenVB(f);
+  return {std::string(f4memoPtr(f), len), f4memoError(f)};
+}
+
+TEST(EngineWalk, NotesReadAheadAreWholeAndTheNextWalkReadsTheMemoFileAgain) {
+  xbtest::Engine engine;
+  const std::string path = xbtest::NewDir() + "/notes.dbf";
+  const FIELD4INFO fields[] = {{"N", 'N', 6, 0}, {"NOTE", 'M', 10, 0}, {nullptr, 0, 0, 0}};
+  DATA4* d = d4create(engine, path.c_str(), fields, nullptr);
+  ASSERT_NE(d, nullptr);
+  constexpr long kNotes = 200;
+  for (long i = 1; i <= kNotes; ++i) {
+    ASSERT_EQ(d4appendStartVB(d, 0), 0);
+    ASSERT_EQ(d4blank(d), 0);
+    f4assignLong(d4field(d, "N"), i);
+    const std::string note = Note(i);
+    f4memoAssignN(d4field(d, "NOTE"), note.data(), static_cast<unsigned>(note.size()));
+    ASSERT_EQ(d4append(d), 0);
+  }
+  const std::string fpt = path.substr(0, path.size() - 3) + "fpt";
+  const auto walk = [&](long upTo, const std::function<void(long)>& check) {
+    EXPECT_EQ(d4readAhead(d, 1), 0);
+    long i = 0;
+    for (int rc = d4top(d); rc == 0 && i < upTo; rc = d4skip(d, 1)) check(++i);
+    EXPECT_EQ(d4readAhead(d, 0), 1);
+    return i;
+  };
+  EXPECT_EQ(walk(kNotes, [&](long i) { EXPECT_EQ(MemoOf(d), std::make_pair(Note(i), 0)) << i; }), kNotes);
+
+  // Another program rewrites a note read ahead in place: the next walk reads its new text.
+  walk(3, [&](long i) { EXPECT_EQ(MemoOf(d).first, Note(i)) << i; });
+  std::string bytes = xbtest::ReadFile(fpt);
+  const size_t at = bytes.find("<2>");
+  ASSERT_NE(at, std::string::npos);
+  bytes[at + 3] = 'Z';
+  xbtest::WriteFile(fpt, bytes);
+  std::string changed = Note(2);
+  changed[3] = 'Z';
+  walk(3, [&](long i) { EXPECT_EQ(MemoOf(d).first, i == 2 ? changed : Note(i)) << i; });
+
+  // The memo file cut to its header during a walk: errors, not a crash, and on the next
+  // walk every note is an error.
+  walk(kNotes / 2, [&](long i) {
+    if (i == 2) {
+      ASSERT_EQ(truncate(fpt.c_str(), 512), 0);
+    }
+    const auto [text, error] = MemoOf(d);
+    EXPECT_TRUE(error < 0 || text == (i == 2 ? changed : Note(i))) << i;
+  });
+  walk(kNotes, [&](long i) {
+    EXPECT_EQ(MemoOf(d), std::make_pair(std::string(), Note(i).empty() ? 0 : e4data)) << i;
+  });
   EXPECT_EQ(d4close(d), 0);
 }
 

@@ -400,6 +400,40 @@ TEST_F(TranTable, AssignmentsStoreTheFieldForm) {
   ASSERT_EQ(d4append(d_), 0);
 }
 
+TEST(NumberText, WholeNumbersAreTheStoredTextTruncated) {
+  Engine engine;
+  const FIELD4INFO fields[] = {{"T", 'C', 24, 0}, {nullptr, 0, 0, 0}};
+  DATA4* d = d4create(engine, (xbtest::NewDir() + "/n.dbf").c_str(), fields, nullptr);
+  ASSERT_NE(d, nullptr);
+  ASSERT_EQ(d4appendStartVB(d, 0), 0);
+  FIELD4* t = d4field(d, "T");
+  struct Case {
+    std::string text;
+    long value;
+  } cases[] = {
+      {"  12.9999", 12},
+      {"-49.875", -49},
+      {"-0.5", 0},
+      {"+7", 7},
+      {"999999999999999", 999999999999999},
+      {"99999999999999.9999", 100000000000000},  // past 15 digits: as the double rounds it
+      {"12345678901234567", 12345678901234568},
+      {"1e3", 1000},
+      {"1.5e1", 15},
+      {"99999999999999999999", 0x7FFFFFFFFFFFFFFFL},
+      {"12ab", 12},
+      {"1.2.3", 1},
+      {"  3 4", 3},
+      {"", 0},
+      {"-", 0},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(f4assignNVB(t, c.text.data(), static_cast<int>(c.text.size())), 0) << c.text;
+    EXPECT_EQ(f4long(t), c.value) << c.text;
+  }
+  d4close(d);
+}
+
 // The bytes other xBase programs write for the same fields (the fixtures), apart from
 // the date of last update and the code page mark, which we set to 1252.
 void ExpectSameLayout(const std::string& ours, const std::string& theirs) {
