@@ -41,6 +41,18 @@ inline bool SameImage(const QImage& a, const QImage& b) {
   return true;
 }
 
+// A run-length bitmap may leave pixels unset (a delta, an early end), and the reader
+// leaves those undefined: of such a file only the format, size and colour table are
+// compared.
+inline bool IsRunLengthBmp(const QByteArray& file) {
+  return file.size() >= 34 && file.startsWith("BM") && (file[30] == 1 || file[30] == 2) && file[31] == 0 &&
+         file[32] == 0 && file[33] == 0;
+}
+
+inline bool SameShape(const QImage& a, const QImage& b) {
+  return a.format() == b.format() && a.size() == b.size() && a.colorTable() == b.colorTable();
+}
+
 // Where a whole file is cut: its last byte gone, its second half gone, and only its
 // first 100 bytes.
 inline std::vector<size_t> Cuts(size_t size) {
@@ -115,9 +127,10 @@ inline bool RunPictureInput(const uint8_t* data, size_t size) {
   const com::Ref<IPicture> picture = load(input, &image);
   if (!picture) return true;
   Touch(image);
+  const bool unsetPixels = IsRunLengthBmp(input);
   for (qsizetype cut = 0; cut < input.size(); ++cut) {
     QImage part;
-    if (load(input.left(cut), &part) && !SameImage(part, image)) return false;
+    if (load(input.left(cut), &part) && !(unsetPixels ? SameShape(part, image) : SameImage(part, image))) return false;
   }
   auto saved = com::MemoryStream::Over();
   LONG length = 0;
