@@ -70,6 +70,20 @@ TEST(EngineWalk, RecordsLeftBehindByALongWalkReadBackUnchanged) {
   EXPECT_EQ(d4close(d), 0);
 }
 
+// Appends a record with N = i and the text in field B, or in the memo field NOTE.
+void AppendNumbered(DATA4* t, long i, const char* field, const std::string& text) {
+  ASSERT_EQ(d4appendStartVB(t, 0), 0);
+  ASSERT_EQ(d4blank(t), 0);
+  f4assignLong(d4field(t, "N"), i);
+  FIELD4* f = d4field(t, field);
+  if (std::string(field) == "NOTE") {
+    f4memoAssignN(f, text.data(), static_cast<unsigned>(text.size()));
+  } else {
+    f4assignNVB(f, text.data(), static_cast<int>(text.size()));
+  }
+  ASSERT_EQ(d4append(t), 0);
+}
+
 TEST(EngineWalk, AWalkReadingAheadSeesItsOwnWritesAndWhatOthersStoredBeforeItsBlock) {
   xbtest::Engine engine, other;
   const std::string path = xbtest::NewDir() + "/wide.dbf";
@@ -78,14 +92,7 @@ TEST(EngineWalk, AWalkReadingAheadSeesItsOwnWritesAndWhatOthersStoredBeforeItsBl
   FIELD4* n = d4field(d, "N");
   FIELD4* b = d4field(d, "B");
   constexpr long kSome = 300;  // a few blocks
-  const auto append = [](DATA4* t, long i) {
-    ASSERT_EQ(d4appendStartVB(t, 0), 0);
-    ASSERT_EQ(d4blank(t), 0);
-    f4assignLong(d4field(t, "N"), i);
-    const std::string text = Pattern(i);
-    f4assignNVB(d4field(t, "B"), text.data(), static_cast<int>(text.size()));
-    ASSERT_EQ(d4append(t), 0);
-  };
+  const auto append = [](DATA4* t, long i) { AppendNumbered(t, i, "B", Pattern(i)); };
   for (long i = 1; i <= kSome; ++i) append(d, i);
   DATA4* o = d4open(other, path.c_str());
   ASSERT_NE(o, nullptr);
@@ -138,14 +145,7 @@ TEST(EngineWalk, NotesReadAheadAreWholeAndTheNextWalkReadsTheMemoFileAgain) {
   DATA4* d = d4create(engine, path.c_str(), fields, nullptr);
   ASSERT_NE(d, nullptr);
   constexpr long kNotes = 200;
-  for (long i = 1; i <= kNotes; ++i) {
-    ASSERT_EQ(d4appendStartVB(d, 0), 0);
-    ASSERT_EQ(d4blank(d), 0);
-    f4assignLong(d4field(d, "N"), i);
-    const std::string note = Note(i);
-    f4memoAssignN(d4field(d, "NOTE"), note.data(), static_cast<unsigned>(note.size()));
-    ASSERT_EQ(d4append(d), 0);
-  }
+  for (long i = 1; i <= kNotes; ++i) AppendNumbered(d, i, "NOTE", Note(i));
   const std::string fpt = path.substr(0, path.size() - 3) + "fpt";
   const auto walk = [&](long upTo, const std::function<void(long)>& check) {
     EXPECT_EQ(d4readAhead(d, 1), 0);
