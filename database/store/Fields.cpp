@@ -111,13 +111,6 @@ rt::Currency Amount(FIELD4* f) {
   return rt::Currency::FromDouble(f4double(f));
 }
 
-long WholeNumber(FIELD4* f) {
-  if (const char* p = f4ptr(f)) {
-    if (const std::optional<int64_t> raw = PlainScaled(p, f4len_v(f))) return static_cast<long>(*raw / rt::Currency::kScale);
-  }
-  return f4long(f);
-}
-
 int AssignText(FIELD4* f, const QString& text) {
   const std::string bytes = rt::ToCp1252(text);
   if (bytes.size() > 0x7FFFFFFFu) return e4overflow;

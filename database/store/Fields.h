@@ -32,8 +32,6 @@ QString Memo(FIELD4* f);
 bool HasMemo(FIELD4* f);
 int32_t Long32(FIELD4* f);
 rt::Currency Amount(FIELD4* f);
-// f4long of a number field, its plain text read without a double.
-long WholeNumber(FIELD4* f);
 
 // Writes; each returns the engine's code (a text beyond 2 GiB: e4overflow).
 int AssignText(FIELD4* f, const QString& text);

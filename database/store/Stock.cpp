@@ -49,7 +49,7 @@ class StockWalk {
   explicit StockWalk(bool unitsOnly = false) : unitsOnly_(unitsOnly) {}
 
   void Apply(const TranFields& f) {
-    const long type = WholeNumber(f.trantype);
+    const long type = f4long(f.trantype);
     if (type < 1 || type > 5) return;
     Apply(static_cast<TranType>(type), Amount(f.units), [&f] { return Amount(f.unitprc); });
   }
@@ -216,7 +216,7 @@ Status Stock::AllProductStats(std::unordered_map<int32_t, StockFigures>& stats, 
     for (int rc = session_.Check(d4top(tb), "d4top"); rc == 0; rc = session_.Check(d4skip(tb, 1), "d4skip")) {
       // The tags leave deleted rows out; so does this pass.
       if (d4deleted(tb)) continue;
-      const long id = WholeNumber(fields.prodid);
+      const long id = f4long(fields.prodid);
       if (id < std::numeric_limits<int32_t>::min() || id > std::numeric_limits<int32_t>::max()) continue;
       const auto key = static_cast<int32_t>(id);
       StockWalk& walk = walks[key];
@@ -271,7 +271,7 @@ Result<std::vector<size_t>> Stock::Overflowing(const std::vector<TranRow>& entri
       const ReadAheadPass pass(tb.get());
       for (int rc = session_.Check(d4top(tb.get()), "d4top"); rc == 0; rc = session_.Check(d4skip(tb.get(), 1), "d4skip")) {
         if (d4deleted(tb.get())) continue;
-        const long id = WholeNumber(fields.prodid);
+        const long id = f4long(fields.prodid);
         if (id < std::numeric_limits<int32_t>::min() || id > std::numeric_limits<int32_t>::max()) continue;
         const auto at = walks.find(static_cast<int32_t>(id));
         if (at != walks.end()) apply(at->second);
