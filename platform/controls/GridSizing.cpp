@@ -64,6 +64,8 @@ class WidestCell {
 
   double Px() {
     if (formattedNumbers_) FindExtremes();
+    double distinct = 0;
+    if ((plainColumn_ || listColumn_) && DistinctWidest(&distinct)) return distinct;
     EstimateRows();
     double widest = 0;
     float upper = std::numeric_limits<float>::infinity();
@@ -88,6 +90,8 @@ class WidestCell {
   // Estimates run at most a pixel or so over the exact width; a row within that of the
   // widest so far is not measured.
   static constexpr double kSlack = 1.5;
+  // Distinct values beyond which a column is sized row by row.
+  static constexpr size_t kDistinctMax = size_t{1} << 15;
 
   // The widths of the cells that share one stored text (names, dates of a report) or
   // one listed id, by stored bytes and boldness: estimated and measured once.
@@ -103,6 +107,73 @@ class WidestCell {
   QString TextOf(size_t i) const {
     const int row = first_ + static_cast<int>(i);
     return plainColumn_ ? cells_.ToString(static_cast<size_t>(row)) : data_.DisplayText(row, col_);
+  }
+
+  // A column whose every shown text follows from its cell's stored bytes (texts of a
+  // plain column, ids of a listed one), as report columns repeating names, dates and
+  // ids are: each distinct stored value is estimated and measured once, widest estimate
+  // first, until no estimate left exceeds the widest text measured. False, for the
+  // row-by-row way, when a cell is a number of a plain column or the values hardly
+  // repeat.
+  bool DistinctWidest(double* widest) {
+    struct Seen {
+      uint64_t raw = 0;
+      uint32_t at = 0;  // its first row, counted from first_, plus one; 0: free
+      bool bold = false;
+    };
+    std::vector<Seen> table(size_t{1} << 10);
+    size_t count = 0;
+    uint64_t lastRaw = 0;
+    bool lastBold = false, haveLast = false;
+    for (size_t i = 0; i < n_; ++i) {
+      const size_t row = RowOf(i);
+      const CellKind kind = cells_.Kind(row);
+      if (kind == CellKind::Empty) continue;  // shows nothing
+      if (plainColumn_ && kind != CellKind::Text) return false;
+      const uint64_t raw = cells_.Raw(row);
+      const bool bold = IsBold(i);
+      if (haveLast && raw == lastRaw && bold == lastBold) continue;
+      lastRaw = raw, lastBold = bold, haveLast = true;
+      const size_t mask = table.size() - 1;
+      size_t k = ((raw * 0x9E3779B97F4A7C15ULL) >> 40) + (bold ? 1 : 0);
+      while (table[k & mask].at != 0 && (table[k & mask].raw != raw || table[k & mask].bold != bold)) ++k;
+      Seen& slot = table[k & mask];
+      if (slot.at != 0) continue;
+      slot = {raw, static_cast<uint32_t>(i + 1), bold};
+      if (++count * 2 > table.size()) {
+        if (count > kDistinctMax) return false;
+        std::vector<Seen> old(table.size() * 2);
+        old.swap(table);
+        for (const Seen& s : old) {
+          if (s.at == 0) continue;
+          size_t j = ((s.raw * 0x9E3779B97F4A7C15ULL) >> 40) + (s.bold ? 1 : 0);
+          while (table[j & (table.size() - 1)].at != 0) ++j;
+          table[j & (table.size() - 1)] = s;
+        }
+      }
+    }
+    std::vector<std::pair<float, const Seen*>> byEstimate;
+    byEstimate.reserve(count);
+    for (const Seen& s : table) {
+      if (s.at == 0) continue;
+      const size_t i = s.at - 1;
+      float w;
+      if (plainColumn_) {
+        const TextRef ref = cells_.Text(RowOf(i));
+        w = EstimateWidth(ref.size, [&](qsizetype k) { return ref.Unit(k); }, fonts_.Table(s.bold),
+                          fonts_.Metrics(s.bold));
+      } else {
+        w = EstimateText(TextOf(i), s.bold);
+      }
+      if (w > 0) byEstimate.emplace_back(w, &s);
+    }
+    std::sort(byEstimate.begin(), byEstimate.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    *widest = 0;
+    for (const auto& [estimate, s] : byEstimate) {
+      if (estimate <= *widest) break;
+      *widest = std::max(*widest, Measured(TextOf(s->at - 1), s->bold));
+    }
+    return true;
   }
 
   // In a column of formatted numbers (no list) the longest texts are those of the
@@ -225,11 +296,14 @@ class WidestCell {
     const bool bold = IsBold(i);
     Shared* shared = SharedEstimate(i, bold);
     if (shared && shared->exact >= 0) return shared->exact;
-    const QString text = TextOf(i);
+    const double w = Measured(TextOf(i), bold);
+    if (shared) shared->exact = w;
+    return w;
+  }
+  double Measured(const QString& text, bool bold) {
     auto& known = bold ? measuredBold_ : measured_;
     auto it = known.constFind(text);
     if (it == known.constEnd()) it = known.insert(text, fonts_.Metrics(bold).horizontalAdvance(text));
-    if (shared) shared->exact = it.value();
     return it.value();
   }
 
