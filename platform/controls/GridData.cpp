@@ -333,16 +333,18 @@ std::pair<uint8_t, uint64_t> OrderedKey(const SortKey& k, bool descending) {
 // False, with `keys` and `order` untouched, when there are too many.
 bool CountingOrder(BigVector<SortKey>& keys, bool descending, BigVector<uint32_t>& order) {
   constexpr size_t kMaxDistinct = size_t{1} << 15;
-  const size_t tableSize = std::bit_ceil(std::min(keys.size(), kMaxDistinct) * 2 + 2);  // at least twice the keys
   struct Slot {
     std::pair<uint8_t, uint64_t> key;
     uint32_t index = 0;  // into distinct, plus one; 0: free
   };
-  std::vector<Slot> table(tableSize);
+  // At least twice as many slots as distinct keys, grown as they come: few keys stay
+  // in the cache.
+  std::vector<Slot> table(size_t{1} << 10);
   std::vector<std::pair<std::pair<uint8_t, uint64_t>, uint32_t>> distinct;  // key, its place in table
   auto find = [&](const std::pair<uint8_t, uint64_t>& key) -> Slot& {
-    size_t i = ((key.second + key.first) * 0x9E3779B97F4A7C15ULL) >> (64 - std::countr_zero(tableSize));
-    while (table[i].index != 0 && table[i].key != key) i = (i + 1) & (tableSize - 1);
+    const size_t mask = table.size() - 1;
+    size_t i = ((key.second + key.first) * 0x9E3779B97F4A7C15ULL) >> (64 - std::countr_zero(table.size()));
+    while (table[i].index != 0 && table[i].key != key) i = (i + 1) & mask;
     return table[i];
   };
   for (const SortKey& k : keys) {
@@ -350,9 +352,14 @@ bool CountingOrder(BigVector<SortKey>& keys, bool descending, BigVector<uint32_t
     Slot& slot = find(key);
     if (slot.index != 0) continue;
     if (distinct.size() == kMaxDistinct) return false;
-    distinct.emplace_back(key, static_cast<uint32_t>(&slot - table.data()));
-    slot = {key, static_cast<uint32_t>(distinct.size())};
+    slot = {key, static_cast<uint32_t>(distinct.size() + 1)};
+    distinct.emplace_back(key, 0);
+    if (distinct.size() * 2 > table.size()) {
+      table.assign(table.size() * 2, Slot{});
+      for (size_t d = 0; d < distinct.size(); ++d) find(distinct[d].first) = {distinct[d].first, static_cast<uint32_t>(d + 1)};
+    }
   }
+  for (auto& [key, place] : distinct) place = static_cast<uint32_t>(&find(key) - table.data());
   std::sort(distinct.begin(), distinct.end());
   // Each distinct key's slot now holds its rank plus one; start[rank] its first place.
   std::vector<size_t> start(distinct.size() + 1, 0);
@@ -470,9 +477,11 @@ void GridData::Sort(int r1, int r2, int c1, int c2, bool descending) {
   for (CellColumn& c : columns_) c.Permute(first, order, scratch);
   rowData_.Permute(first, order, scratch);
   styles_.Permute(first, order);
-  std::vector<uint8_t> hidden(n);
-  for (size_t i = 0; i < n; ++i) hidden[i] = rowHidden_[order[i]];
-  std::copy(hidden.begin(), hidden.end(), rowHidden_.begin() + r1);
+  if (hiddenCount_ > 0) {
+    std::vector<uint8_t> hidden(n);
+    for (size_t i = 0; i < n; ++i) hidden[i] = rowHidden_[order[i]];
+    std::copy(hidden.begin(), hidden.end(), rowHidden_.begin() + r1);
+  }
   if (!rowHeights_.empty()) {
     std::map<int, int> moved;
     std::vector<int> newPos(n);
