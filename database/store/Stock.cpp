@@ -43,15 +43,15 @@ rt::Currency ToCurrency(Wide v) {
 
 double ToDouble(Wide v) { return static_cast<double>(v) / rt::Currency::kScale; }
 
-// Running sums of one product's rows; with `unitsOnly` the unit counts alone.
-class StockWalk {
+// Running sums of one product's rows; with `unitsOnly` the unit counts alone. A row
+// adds to the sums of one cache line: those of receiving and shipping in the first, the
+// others in the second; the physical units follow from the received and shipped ones.
+class alignas(64) StockWalk {
  public:
-  explicit StockWalk(bool unitsOnly = false) : unitsOnly_(unitsOnly) {}
-
-  void Apply(const TranFields& f) {
+  void Apply(const TranFields& f, bool unitsOnly = false) {
     const long type = f4long(f.trantype);
     if (type < 1 || type > 5) return;
-    Apply(static_cast<TranType>(type), Amount(f.units), [&f] { return Amount(f.unitprc); });
+    Apply(static_cast<TranType>(type), Amount(f.units), [&f] { return Amount(f.unitprc); }, unitsOnly);
   }
   void Apply(const TranRow& r) {
     Apply(r.type, r.units, [&r] { return r.unitPrice; });
@@ -59,26 +59,23 @@ class StockWalk {
 
   // One row; `price` gives its unit amount, read only for the types that use it.
   template <class Price>
-  void Apply(TranType type, rt::Currency u, Price price) {
+  void Apply(TranType type, rt::Currency u, Price price, bool unitsOnly = false) {
     const Wide units = u.Raw();
     switch (type) {
       case TranType::kOnOrder:
         onOrder_ = Add(onOrder_, units);
-        if (!unitsOnly_) onOrderCost_ = Add(onOrderCost_, Product(u, price()));
+        if (!unitsOnly) onOrderCost_ = Add(onOrderCost_, Product(u, price()));
         break;
       case TranType::kReceive:
-        physical_ = Add(physical_, units);
         receivedUnits_ = Add(receivedUnits_, units);
-        if (!unitsOnly_) receivedCost_ = Add(receivedCost_, Product(u, price()));
+        if (!unitsOnly) receivedCost_ = Add(receivedCost_, Product(u, price()));
         break;
       case TranType::kShrinkage:
-        physical_ = Add(physical_, -units);
         receivedUnits_ = Add(receivedUnits_, -units);
         break;
       case TranType::kShip:
-        physical_ = Add(physical_, -units);
         shippedUnits_ = Add(shippedUnits_, units);
-        if (!unitsOnly_) shippedValue_ = Add(shippedValue_, Product(u, price()));
+        if (!unitsOnly) shippedValue_ = Add(shippedValue_, Product(u, price()));
         break;
       case TranType::kAllocate:
         allocated_ = Add(allocated_, units);
@@ -88,13 +85,14 @@ class StockWalk {
 
   // Adds the sums onto the record's figures and derives the others. The record is
   // changed only when every figure fits.
-  void Finish(StockFigures& stats) const {
+  void Finish(StockFigures& stats, bool unitsOnly = false) const {
     StockFigures s = stats;
-    s.m_curNumUnitsInStock_Physical = ToCurrency(Add(s.m_curNumUnitsInStock_Physical.Raw(), physical_));
+    const Wide physical = Add(receivedUnits_, -shippedUnits_);
+    s.m_curNumUnitsInStock_Physical = ToCurrency(Add(s.m_curNumUnitsInStock_Physical.Raw(), physical));
     s.m_curNumUnitsAllocated = ToCurrency(Add(s.m_curNumUnitsAllocated.Raw(), allocated_));
     s.m_curNumUnitsOnOrder = ToCurrency(Add(s.m_curNumUnitsOnOrder.Raw(), onOrder_));
     s.m_curNumUnitsInStock_Available = s.m_curNumUnitsInStock_Physical - s.m_curNumUnitsAllocated;
-    if (unitsOnly_) {
+    if (unitsOnly) {
       stats = s;
       return;
     }
@@ -113,9 +111,8 @@ class StockWalk {
   }
 
  private:
-  bool unitsOnly_;
-  Wide physical_ = 0, allocated_ = 0, onOrder_ = 0, onOrderCost_ = 0;
   Wide receivedUnits_ = 0, receivedCost_ = 0, shippedUnits_ = 0, shippedValue_ = 0;
+  Wide onOrder_ = 0, onOrderCost_ = 0, allocated_ = 0;
 };
 
 // Calls `row` for each row of the product on tag prodid until it returns false.
@@ -134,7 +131,7 @@ void ForEachProductRow(const Session& s, DATA4* tb, int32_t prodId, Row row) {
 // such id; others by hash.
 class Walks {
  public:
-  explicit Walks(bool unitsOnly) : unitsOnly_(unitsOnly) {}
+  Walks() = default;
 
   StockWalk& operator[](int32_t id) {
     uint32_t* slot = nullptr;
@@ -145,17 +142,20 @@ class Walks {
       slot = &sparse_[id];
     }
     if (*slot == 0) {
-      walks_.emplace_back(id, StockWalk(unitsOnly_));
+      ids_.push_back(id);
+      walks_.emplace_back();
       *slot = static_cast<uint32_t>(walks_.size());
     }
-    return walks_[*slot - 1].second;
+    return walks_[*slot - 1];
   }
-  const std::vector<std::pair<int32_t, StockWalk>>& all() const { return walks_; }
+  size_t size() const { return walks_.size(); }
+  int32_t id(size_t i) const { return ids_[i]; }
+  const StockWalk& walk(size_t i) const { return walks_[i]; }
 
  private:
   static constexpr int32_t kDense = 1 << 20;
-  bool unitsOnly_;
-  std::vector<std::pair<int32_t, StockWalk>> walks_;
+  std::vector<int32_t> ids_;
+  std::vector<StockWalk> walks_;
   std::vector<uint32_t> dense_;                  // index in walks_ + 1; 0: none yet
   std::unordered_map<int32_t, uint32_t> sparse_;  // the same for other ids
 };
@@ -200,7 +200,8 @@ Status Stock::AllProductStats(std::unordered_map<int32_t, StockFigures>& stats, 
     if (!table.ok()) return table.failure();
     DATA4* tb = table.get();
     const TranFields fields(tb);
-    Walks walks(which == Figures::kUnits);
+    const bool unitsOnly = which == Figures::kUnits;
+    Walks walks;
     std::unordered_set<int32_t> overflowed;
     // Runs one product's step; an Overflow fails that product alone.
     const auto guarded = [&](int32_t id, auto step) {
@@ -220,16 +221,17 @@ Status Stock::AllProductStats(std::unordered_map<int32_t, StockFigures>& stats, 
       if (id < std::numeric_limits<int32_t>::min() || id > std::numeric_limits<int32_t>::max()) continue;
       const auto key = static_cast<int32_t>(id);
       StockWalk& walk = walks[key];
-      guarded(key, [&] { walk.Apply(fields); });
+      guarded(key, [&] { walk.Apply(fields, unitsOnly); });
     }
     std::unordered_map<int32_t, StockFigures> result;
-    result.reserve(walks.all().size());
-    for (const auto& [id, walk] : walks.all()) {
+    result.reserve(walks.size());
+    for (size_t i = 0; i < walks.size(); ++i) {
+      const int32_t id = walks.id(i);
       if (overflowed.count(id) != 0) continue;
       StockFigures s;
       s.Init(id);
       guarded(id, [&] {
-        walk.Finish(s);
+        walks.walk(i).Finish(s, unitsOnly);
         result.emplace(id, s);
       });
     }

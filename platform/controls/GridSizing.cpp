@@ -90,7 +90,8 @@ class WidestCell {
   // Estimates run at most a pixel or so over the exact width; a row within that of the
   // widest so far is not measured.
   static constexpr double kSlack = 1.5;
-  // Distinct values beyond which a column is sized row by row.
+  // Distinct values beyond which (or beyond a quarter of the rows) a column is sized
+  // row by row.
   static constexpr size_t kDistinctMax = size_t{1} << 15;
 
   // The widths of the cells that share one stored text (names, dates of a report) or
@@ -141,7 +142,7 @@ class WidestCell {
       if (slot.at != 0) continue;
       slot = {raw, static_cast<uint32_t>(i + 1), bold};
       if (++count * 2 > table.size()) {
-        if (count > kDistinctMax) return false;
+        if (count > kDistinctMax || count * 4 > n_) return false;
         std::vector<Seen> old(table.size() * 2);
         old.swap(table);
         for (const Seen& s : old) {
