@@ -123,6 +123,7 @@ class WidestCell {
       bool bold = false;
     };
     std::vector<Seen> table(size_t{1} << 10);
+    auto home = [](uint64_t raw, bool bold) { return ((raw * 0x9E3779B97F4A7C15ULL) >> 40) + (bold ? 1 : 0); };
     size_t count = 0;
     uint64_t lastRaw = 0;
     bool lastBold = false, haveLast = false;
@@ -136,7 +137,7 @@ class WidestCell {
       if (haveLast && raw == lastRaw && bold == lastBold) continue;
       lastRaw = raw, lastBold = bold, haveLast = true;
       const size_t mask = table.size() - 1;
-      size_t k = ((raw * 0x9E3779B97F4A7C15ULL) >> 40) + (bold ? 1 : 0);
+      size_t k = home(raw, bold);
       while (table[k & mask].at != 0 && (table[k & mask].raw != raw || table[k & mask].bold != bold)) ++k;
       Seen& slot = table[k & mask];
       if (slot.at != 0) continue;
@@ -147,7 +148,7 @@ class WidestCell {
         old.swap(table);
         for (const Seen& s : old) {
           if (s.at == 0) continue;
-          size_t j = ((s.raw * 0x9E3779B97F4A7C15ULL) >> 40) + (s.bold ? 1 : 0);
+          size_t j = home(s.raw, s.bold);
           while (table[j & (table.size() - 1)].at != 0) ++j;
           table[j & (table.size() - 1)] = s;
         }

@@ -130,7 +130,7 @@ TEST(GridDataTest, ReloadReusesTheRoomOfTheLoadBefore) {
 }
 
 // The width sizing finds is that of the widest shown text, measured row by row, however
-// the cells repeat, are bold or are numbers of a formatted column.
+// the cells repeat, are bold, are numbers of a formatted column or are kerned.
 TEST(GridSizingTest, WidestCellIsTheWidestShownText) {
   struct Case {
     const char* name;
@@ -145,6 +145,8 @@ TEST(GridSizingTest, WidestCellIsTheWidestShownText) {
       {"extremes side by side", QStringLiteral("#,##0.00"), {"1", "-99999", "999999", "3"}},
       {"a text among formatted numbers", QStringLiteral("#,##0.00"), {"1", "n/a text", "1", "2"}},
       {"empty cells", QStringLiteral("#,##0.00"), {"", "", "4", ""}},
+      // Kerned tight, the first text is estimated widest but measures narrower.
+      {"a kerned text estimated wider", {}, {"AVAV", "nmm"}},
   };
   const QFont font = QApplication::font();
   const CellFonts fonts(font);
