@@ -26,6 +26,7 @@
 #include "platform/runtime/App.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"
+#include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
 
 namespace {

@@ -33,19 +33,17 @@ DataPane::DataPane(PaneButtons* bar, QWidget* parent) : ReportPane(parent), ctlG
       QStringLiteral("DataPane_m_bar_ButtonPressed"));
   ConnectCommand(ctlGrid, &UCGrid::RefreshClick, [this] { RefreshGrid(); }, "DataPane_ctlGrid_RefreshClick");
   ConnectCommand(ctlGrid, &UCGrid::PropertiesClick, [this] { EditDefinition(); }, "DataPane_ctlGrid_PropertiesClick");
-  ConnectTrapped(
-      ctlGrid, &UCGrid::BeforePrint, this,
-      [this](QString& sTitle, int32_t& nOrientation) {
-        if (m_RptDef == nullptr) return;
-        sTitle = m_RptDef->RptName();
-        nOrientation = m_RptDef->m_udRptOptions.m_udPageOrientation;
-      },
-      QStringLiteral("DataPane_ctlGrid_BeforePrint"));
+  ctlGrid->SetPrintSettings([this](QString& sTitle, int32_t& nOrientation) {
+    Trapped(QStringLiteral("DataPane_ctlGrid_BeforePrint"), [&] {
+      if (m_RptDef == nullptr) return;
+      sTitle = m_RptDef->RptName();
+      nOrientation = m_RptDef->m_udRptOptions.m_udPageOrientation;
+    });
+  });
   ConnectTrapped(
       ctlGrid, &UCGrid::HeaderClick, this,
-      [this](int32_t& nCol) {
+      [this](int32_t col) {
         if (m_RptDef == nullptr) return;
-        const int32_t col = nCol;
         Guarded([this, col] {
           SortGridByColumn(ctlGrid->grid(), col, 0);
           AfterSort();

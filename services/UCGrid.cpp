@@ -487,7 +487,7 @@ void UCGrid::cmdPrint_Click() {
   ButtonAction(*this, [this] {
     QString sTitle = QStringLiteral("Please enter title");
     int32_t nOrientation = 2;
-    emit BeforePrint(sTitle, nOrientation);
+    if (m_printSettings) m_printSettings(sTitle, nOrientation);
     gSystem().GridPrint(*grd, sTitle, QString(), m_bFirstColIsSelCol, nOrientation);
     emit AfterPrint();
   });

@@ -15,6 +15,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -44,6 +45,10 @@ class UCGrid : public QWidget {
   void ShowPropertiesButton(bool bShow);
   // Marks can be toggled by clicking column 0; shows the three selection buttons.
   void MultipleSelAllowed(bool bAllowed);
+  // Asked before printing, with "Please enter title" and orientation 2 (landscape); the
+  // host may change both. None: printed so.
+  using PrintSettings = std::function<void(QString& sTitle, int32_t& nOrientation)>;
+  void SetPrintSettings(PrintSettings provider) { m_printSettings = std::move(provider); }
 
   // Marks (or unmarks) rows 1 to Rows - 1, recounts, raises SelectionChanged.
   void SelectAll(bool bSelect);
@@ -120,13 +125,10 @@ class UCGrid : public QWidget {
  signals:
   void RefreshClick();
   void PropertiesClick();
-  // Before printing, with "Please enter title" and orientation 2 (landscape); the host
-  // may change both.
-  void BeforePrint(QString& sTitle, int32_t& nOrientation);
   void AfterPrint();
   void SelectionChanged();
   // A click on the header row of a grid with more than two rows.
-  void HeaderClick(int32_t& nCol);
+  void HeaderClick(int32_t nCol);
 
  public slots:
   void cmdRefresh_Click();
@@ -156,6 +158,7 @@ class UCGrid : public QWidget {
   void WidenCutColumns();
 
   bool m_bFirstColIsSelCol = false;
+  PrintSettings m_printSettings;
   bool m_bShowPropertiesBtn = true;
   bool m_bMultipleSelAllowed = true;
   bool m_bInitializing = true;

@@ -14,6 +14,8 @@
 #include "database/store/Result.h"
 #include "database/store/Session.h"
 
+struct HOLD4;
+
 namespace store {
 
 // Takes the session lock on `lockPath` exclusively, or converts it back to shared.

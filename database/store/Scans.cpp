@@ -1,11 +1,28 @@
 #include "database/store/Scans.h"
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "database/store/Seek.h"
+#include "platform/xbase/Engine.h"
 
 namespace store {
 
+namespace {
+// The low 32 bits of a whole number field.
+int32_t Low32(FIELD4* f) { return static_cast<int32_t>(f4long(f)); }
+}  // namespace
+
+int32_t ProductView::Id() const { return Low32(f_.rowid); }
+int32_t ProductView::Location() const { return Low32(f_.location); }
+int32_t ProductView::Group() const { return Low32(f_.groupid); }
+int32_t ProductView::Manuf() const { return Low32(f_.manuf); }
+int32_t ProductView::Vendor() const { return Low32(f_.vendor); }
+double ProductView::ReorderLevel() const { return f4double(f_.reordlev); }
+double ProductView::ReorderQty() const { return f4double(f_.reordqty); }
+double ProductView::StdCost() const { return f4double(f_.stdcost); }
+double ProductView::StdPrice() const { return f4double(f_.stdprice); }
 QString ProductView::Name() const { return TrimmedText(f_.prodname); }
 QString ProductView::PartNo() const { return TrimmedText(f_.partno); }
 QString ProductView::LeadTime() const { return TrimmedText(f_.leadtime); }
@@ -46,6 +63,20 @@ bool ProductScan::Find(int32_t id) {
 }
 
 long ProductScan::RecordCount() const { return d4recCountDo(tb_); }
+
+int32_t TranView::Id() const { return Low32(f_.rowid); }
+int32_t TranView::ProdId() const { return Low32(f_.prodid); }
+int32_t TranView::Type() const { return Low32(f_.trantype); }
+int32_t TranView::CatId() const { return Low32(f_.catid); }
+int32_t TranView::ShipMethod() const { return Low32(f_.shipmethod); }
+double TranView::Units() const { return f4double(f_.units); }
+double TranView::UnitPrice() const { return f4double(f_.unitprc); }
+
+uint64_t TranView::DateKey() const {
+  uint64_t key = 0;
+  std::memcpy(&key, f4ptr(f_.trandate), std::min<size_t>(sizeof key, static_cast<size_t>(f4len_v(f_.trandate))));
+  return key;
+}
 
 QString TranView::Notes() const { return Memo(f_.notes).trimmed(); }
 QString TranView::Date() const { return TrimmedText(f_.trandate); }

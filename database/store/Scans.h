@@ -1,7 +1,7 @@
 #pragma once
 // Scans of the products and transactions tables for the grids that list them. A scan walks
 // the caller's open table and leaves it on the current record; the scan's view reads
-// that record field by field (fields looked up once, number getters inline), so a
+// that record field by field (fields looked up once), so a
 // caller converts only what it shows and nothing is built per row. A scan selects the
 // tags it needs on the table. Engine codes are recorded on the session; errors throw
 // (rt::VbError, number = the code).
@@ -10,21 +10,15 @@
 // a double (the grids show them as numbers).
 
 #include <QString>
-#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "database/store/Codes.h"
 #include "database/store/Fields.h"
 #include "database/store/Session.h"
-#include "platform/xbase/Engine.h"
 
 namespace store {
-
-// The low 32 bits of a whole number field.
-inline int32_t Low32(FIELD4* f) { return static_cast<int32_t>(f4long(f)); }
 
 // What a report row shows of a product besides its figures; texts trimmed.
 struct ProductLabels {
@@ -38,19 +32,19 @@ class ProductView {
  public:
   explicit ProductView(DATA4* prod) : f_(prod) {}
   bool Hidden() const { return f_.Hidden(); }
-  int32_t Id() const { return Low32(f_.rowid); }
+  int32_t Id() const;
   QString Name() const;
   QString PartNo() const;
   QString LeadTime() const;
   QString Custom(size_t i) const;  // custom1 to custom4: i 0 to 3
-  int32_t Location() const { return Low32(f_.location); }
-  int32_t Group() const { return Low32(f_.groupid); }
-  int32_t Manuf() const { return Low32(f_.manuf); }
-  int32_t Vendor() const { return Low32(f_.vendor); }
-  double ReorderLevel() const { return f4double(f_.reordlev); }
-  double ReorderQty() const { return f4double(f_.reordqty); }
-  double StdCost() const { return f4double(f_.stdcost); }
-  double StdPrice() const { return f4double(f_.stdprice); }
+  int32_t Location() const;
+  int32_t Group() const;
+  int32_t Manuf() const;
+  int32_t Vendor() const;
+  double ReorderLevel() const;
+  double ReorderQty() const;
+  double StdCost() const;
+  double StdPrice() const;
   bool HasNotes() const { return HasMemo(f_.notes); }
   QString Notes() const;
   ProductLabels Labels() const;
@@ -86,13 +80,13 @@ class ProductScan {
 class TranView {
  public:
   explicit TranView(DATA4* tran) : f_(tran) {}
-  int32_t Id() const { return Low32(f_.rowid); }
-  int32_t ProdId() const { return Low32(f_.prodid); }
-  int32_t Type() const { return Low32(f_.trantype); }
-  int32_t CatId() const { return Low32(f_.catid); }
-  int32_t ShipMethod() const { return Low32(f_.shipmethod); }
-  double Units() const { return f4double(f_.units); }
-  double UnitPrice() const { return f4double(f_.unitprc); }
+  int32_t Id() const;
+  int32_t ProdId() const;
+  int32_t Type() const;
+  int32_t CatId() const;
+  int32_t ShipMethod() const;
+  double Units() const;
+  double UnitPrice() const;
   // The amounts as currency, read from their stored text.
   rt::Currency UnitsAmount() const { return Amount(f_.units); }
   rt::Currency UnitPriceAmount() const { return Amount(f_.unitprc); }
@@ -100,11 +94,7 @@ class TranView {
   QString Notes() const;  // trimmed
   QString Date() const;   // the stored date, trimmed
   // The stored date's bytes (8 in a date field) as one number: equal dates, equal keys.
-  uint64_t DateKey() const {
-    uint64_t key = 0;
-    std::memcpy(&key, f4ptr(f_.trandate), std::min<size_t>(sizeof key, static_cast<size_t>(f4len_v(f_.trandate))));
-    return key;
-  }
+  uint64_t DateKey() const;
   // The stored date of a key, trimmed ("" for a blank date).
   static QString DateText(uint64_t key);
 

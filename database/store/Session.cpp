@@ -161,4 +161,22 @@ Status AppendUnlock(const Session& s, DATA4* tb) {
   return Status::Of(rc == r4locked ? Failure::kLocked : Failure::kNotStored);
 }
 
+void DropLocks(DATA4* tb) { d4unlock(tb); }
+
+Status ChangeLockedIf(const Session& s, DATA4* tb, const std::function<bool()>& unchanged,
+                      const std::function<void()>& change) {
+  if (LockCurrent(s, tb) == r4locked) return Status::Of(Failure::kLocked);
+  if (!unchanged()) {
+    s.Check(d4unlock(tb), "d4unlock");
+    return Status::Of(Failure::kChanged);
+  }
+  change();
+  if (FlushUnlock(s, tb) == r4locked) return Status::Of(Failure::kLocked);
+  return Status::Ok();
+}
+
+Status ChangeLocked(const Session& s, DATA4* tb, const std::function<void()>& change) {
+  return ChangeLockedIf(s, tb, [] { return true; }, change);
+}
+
 }  // namespace store

@@ -11,10 +11,10 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <utility>
 
 #include "database/store/Result.h"
-#include "platform/xbase/Engine.h"
 
 struct CODE4;
 struct DATA4;
@@ -118,36 +118,27 @@ int FlushUnlock(const Session& s, DATA4* tb);
 // the table's append lock, kNotStored when the engine refused the row otherwise.
 Status AppendUnlock(const Session& s, DATA4* tb);
 
+// Gives up the table's locks after a failed write; the engine's code is not recorded.
+void DropLocks(DATA4* tb);
+
 // Runs a write; when it throws, the record lock it may hold is given up first.
 template <class Write>
 auto UnlockedOnError(DATA4* tb, Write write) -> decltype(write()) {
   try {
     return write();
   } catch (...) {
-    d4unlock(tb);
+    DropLocks(tb);
     throw;
   }
 }
 
 // Locks the current record and, when `unchanged` holds for the record as locked (read
 // again), runs `change`, flushes and unlocks; else unlocks and gives kChanged.
-template <typename Unchanged, typename Change>
-Status ChangeLockedIf(const Session& s, DATA4* tb, Unchanged unchanged, Change change) {
-  if (LockCurrent(s, tb) == r4locked) return Status::Of(Failure::kLocked);
-  if (!unchanged()) {
-    s.Check(d4unlock(tb), "d4unlock");
-    return Status::Of(Failure::kChanged);
-  }
-  change();
-  if (FlushUnlock(s, tb) == r4locked) return Status::Of(Failure::kLocked);
-  return Status::Ok();
-}
+Status ChangeLockedIf(const Session& s, DATA4* tb, const std::function<bool()>& unchanged,
+                      const std::function<void()>& change);
 
 // Locks the current record, runs `change`, flushes and unlocks. kLocked when another
 // user holds the record or the change was dropped for a lock.
-template <typename Change>
-Status ChangeLocked(const Session& s, DATA4* tb, Change change) {
-  return ChangeLockedIf(s, tb, [] { return true; }, change);
-}
+Status ChangeLocked(const Session& s, DATA4* tb, const std::function<void()>& change);
 
 }  // namespace store

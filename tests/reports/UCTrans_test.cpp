@@ -151,8 +151,7 @@ TEST_F(UCTransTest, SortBandsAgainAndKeepsTotalsLast) {
   // Descending units first, so that the ascending sort moves rows.
   grd.Select(1, 4, 3, 4);
   grd.setSort(ctl::flexSortGenericDescending);
-  int32_t col = 4;
-  emit pane->ctlGrid->HeaderClick(col);
+  emit pane->ctlGrid->HeaderClick(4);
   EXPECT_EQ(rpttest::RowIds(grd), (std::vector<int32_t>{t1, t2, t3}));
   EXPECT_EQ(Bands(grd), (std::vector<int>{kOdd, kEven, kOdd, kTotals}));
 }

@@ -33,7 +33,7 @@ class UCGridTest : public ::testing::Test {
     QObject::connect(&uc, &UCGrid::RefreshClick, [this] { events.push_back(QStringLiteral("Refresh")); });
     QObject::connect(&uc, &UCGrid::PropertiesClick, [this] { events.push_back(QStringLiteral("Properties")); });
     QObject::connect(&uc, &UCGrid::SelectionChanged, [this] { events.push_back(QStringLiteral("SelectionChanged")); });
-    QObject::connect(&uc, &UCGrid::HeaderClick, [this](int32_t& col) {
+    QObject::connect(&uc, &UCGrid::HeaderClick, [this](int32_t col) {
       events.push_back(QStringLiteral("HeaderClick %1").arg(col));
     });
     QObject::connect(&uc, &UCGrid::AfterPrint, [this] { events.push_back(QStringLiteral("AfterPrint")); });
@@ -417,7 +417,7 @@ TEST_F(UCGridTest, PrintLetsTheHostSetTitleAndOrientation) {
   ui::test::ScopedFakeModalRunner runner;
   QString seenTitle;
   int32_t seenOrientation = 0;
-  QObject::connect(&uc, &UCGrid::BeforePrint, [&](QString& title, int32_t& orientation) {
+  uc.SetPrintSettings([&](QString& title, int32_t& orientation) {
     seenTitle = title;
     seenOrientation = orientation;
     title = QStringLiteral("Current Inventory");
