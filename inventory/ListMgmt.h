@@ -1,7 +1,7 @@
 #pragma once
 // The six pick lists and their editor: each list is one constant (its tag, built-in
-// caption and list type); ListCaption gives the caption the database's own name for the list
-// makes of it, the one the menus, the list bar and the editor show.
+// caption and list type); ListCaption gives the caption the database's own name for
+// the list makes of it, the one the menus, the list bar and the editor show.
 // User-interface thread only.
 
 #include <QString>

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <unordered_set>
 
 #include "database/clsDB.h"
 #include "inventory/frmMain_products.h"

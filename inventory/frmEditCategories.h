@@ -7,7 +7,6 @@
 #include <QDialog>
 #include <QString>
 #include <cstdint>
-#include <unordered_set>
 
 #include "database/store/Codes.h"
 
