@@ -5,8 +5,8 @@
 #include "database/clsDB.h"
 #include "platform/ui/DialogLook.h"
 
-void SetCustomFieldLabel(QLabel& lbl, const QString& sParam) {
-  QString name = gDB().GetParamValue(sParam);
+void SetCustomFieldLabel(QLabel& lbl, store::CustomField field) {
+  QString name = gDB().CustomFieldName(field);
   if (name.isEmpty()) return;
   name = name.left(15);
   if (!name.endsWith(QLatin1Char(':'))) name += QLatin1Char(':');

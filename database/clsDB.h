@@ -160,6 +160,8 @@ class clsDB {
   // The "dbversion" row of the counters table at sPath; 0 when it has none, -1 when
   // the table cannot be read (each after its message).
   int32_t DBVer(const QString& sPath);
+  // The same of the open folder.
+  int32_t DBVer() { return DBVer(LastIdTable()); }
   bool SetDBVer(int32_t nVersion);
 
   // ---- Category lists and record lookups (clsDB_categories.cpp) -------------------
@@ -208,6 +210,37 @@ class clsDB {
   int32_t GetRecCountFast(const QString& sTablePath, const QString& sTagName);
   QString GetCategoryDesc(int32_t nID, DATA4* tb, const QString& sTagName = QStringLiteral("rowid"),
                           const QString& sFieldName = QStringLiteral("desc"));
+
+  // The pick lists by their type, for windows (which name no table or field). Each
+  // call opens the category table itself ("Unable to open: " box) and reports a
+  // failure; the rows are in the order of their texts.
+  // The list's entries into the combo box (a blank first with id 0 when bAddBlankItem),
+  // selecting nSelectID when above 0.
+  void LoadListCombo(QComboBox& cbo, store::ListType type, bool bClearFirst, bool bAddBlankItem,
+                     int32_t nSelectID);
+  // The grid's drop-down of the list: as LoadGridCboStr / LoadGridCboMap.
+  QString ListComboStr(store::ListType type);
+  std::vector<std::pair<int64_t, QString>> ListComboMap(store::ListType type);
+  // The list's entries; false after the message (the rows read before an error kept).
+  bool ListEntries(store::ListType type, std::vector<store::ListRow>& rows);
+  // The list editor's list view, cleared and filled, the selection kept.
+  void LoadListView(ctl::ListViewControl& lv, store::ListType type);
+  // A new entry of the list; its id, -1 when nothing was added.
+  int32_t AddListEntry(const QString& sDesc, store::ListType type);
+  // Rewrites the entry's text under its lock (SetCategoryDesc's messages).
+  bool SetListEntryText(int32_t nID, const QString& sDesc);
+  // Whether a product or transaction refers to the entry (one that cannot be read
+  // counts as referring).
+  bool ListEntryInUse(int32_t nID, store::ListType type);
+  // The entries the products or transactions refer to, read in one pass; false (set
+  // empty) when they cannot be read.
+  bool ListIdsInUse(store::ListType type, std::unordered_set<int32_t>& ids);
+  // Deletes the entry under its lock; true also when it is not there.
+  bool DeleteListEntry(int32_t nID);
+  // The database's own name for the list (the caption of the field that refers to
+  // it); empty where it has none.
+  QString ListName(store::ListType type);
+
   // The stored report definitions in the report chooser's list view.
   void LvLoadReports(ctl::ListViewControl& lv, const QString& sSelRptID, bool bClear,
                      bool bUserDefinedOnly);
@@ -223,6 +256,9 @@ class clsDB {
   bool DeleteParam(const QString& sid);
   QString MakeCustomFieldParamName(const QString& sTableFile, const QString& sFieldName) const;
   QString MakeHideFieldParamName(const QString& sTableFile, const QString& sFieldName) const;
+  // The database's own name for the field (empty: the built-in caption), and its change.
+  QString CustomFieldName(store::CustomField field);
+  bool SetCustomFieldName(store::CustomField field, const QString& sName);
   QString PartNoDesc();
   QString LocationDesc();
   QString ProdGroupDesc();
@@ -260,6 +296,7 @@ class clsDB {
   // row was appended), 1 update of nTranID under its lock, 2 delete. False when nothing
   // was written: a failed counter or append, a missing row, a locked row.
   bool SaveTran(int32_t udOper, clsTran& udTran, DATA4* tb_tran);
+  bool SaveTran(int32_t udOper, clsTran& udTran) { return SaveTran(udOper, udTran, nullptr); }
   // Why the last add or update of a transaction or product row (SaveTran,
   // clsProd::SaveProduct) failed: kLocked when another user held the row, the table's
   // append lock or the counter; kNone when it was written.
@@ -280,6 +317,7 @@ class clsDB {
   // and computes averages and stock values. False after the error report when the
   // table cannot be read or a figure does not fit a currency value.
   bool GetProductStats(clsProductStats& udProductStats, DATA4* tb_tran);
+  bool GetProductStats(clsProductStats& udProductStats) { return GetProductStats(udProductStats, nullptr); }
   // The figures of every product that has transactions, in one pass over the table in
   // record order; the same numbers GetProductStats gives a fresh record. A product
   // without transactions has no entry (its figures are all 0). A product whose figures
@@ -295,25 +333,45 @@ class clsDB {
   // value, counting the product's stored rows and the entries before them. nullopt
   // after the error report when the table cannot be read.
   std::optional<std::vector<size_t>> TranFiguresOverflow(const std::vector<clsTran>& entries, DATA4* tb_tran);
+  std::optional<std::vector<size_t>> TranFiguresOverflow(const std::vector<clsTran>& entries) {
+    return TranFiguresOverflow(entries, nullptr);
+  }
   bool ProductHasATranType(int32_t nProdId, int32_t udTranType, DATA4* tb_tran);
+  bool ProductHasATranType(int32_t nProdId, int32_t udTranType) {
+    return ProductHasATranType(nProdId, udTranType, nullptr);
+  }
   bool ProductHasTransactions(int32_t nProdId);
   // False after the record-gone message when the row does not exist.
   bool TransactionExists(int32_t nTranID);
+  // Whether the row of the id is stored (no message but the open failure's box).
+  bool TranStored(int32_t nTranID);
 
   // "name [part]", or "part [name]" when bPartNoFirst.
   QString MakeProductName2(const QString& sName, const QString& sPartNo, bool bPartNoFirst) const;
   QString MakeProductName(const QString& sName, const QString& sPartNo);
   bool GetProductName(int32_t nProdId, QString& sName, QString& sPartNo, DATA4* tb_prod);
+  bool GetProductName(int32_t nProdId, QString& sName, QString& sPartNo) {
+    return GetProductName(nProdId, sName, sPartNo, nullptr);
+  }
   QString GetProductName2(int32_t nProdId);
   // The visible products, by part number or name as the database orders them.
   void cboProducts(QComboBox& cbo);
   // Row id of the product whose whole part number matches (hidden ones too); -1.
   int32_t LookUpByPartNo(const QString& sPartNo, DATA4* tb_prod);
+  int32_t LookUpByPartNo(const QString& sPartNo) { return LookUpByPartNo(sPartNo, nullptr); }
   // True when a product other than nThisProdID has the part number (whole, any case).
   bool ProductPNExists(const QString& sPartNo, int32_t nThisProdID, DATA4* tb_prod);
+  bool ProductPNExists(const QString& sPartNo, int32_t nThisProdID) {
+    return ProductPNExists(sPartNo, nThisProdID, nullptr);
+  }
   // Standard cost (udAmtType 1) or price (2); 0 otherwise or when not found.
   rt::Currency ProductStdUnitAmt(int32_t nProdId, int32_t udAmtType, DATA4* tb_prod);
+  rt::Currency ProductStdUnitAmt(int32_t nProdId, int32_t udAmtType) {
+    return ProductStdUnitAmt(nProdId, udAmtType, nullptr);
+  }
   bool ProductExists(int32_t nProdId);
+  // Whether the row of the id is stored (no message but the open failure's box).
+  bool ProductStored(int32_t nProdId);
   bool HideProduct(int32_t nProdId, DATA4* tb_prod);
   bool DeleteProduct(int32_t nProdId);
   // Deletes every transaction of the product. A row another user holds: after the
@@ -379,7 +437,7 @@ class clsDB {
   QString DataPath(const char* file) const;
   QString ProgramPath(const char* file) const;
   // (section: params)
-  QString Caption(const char* table, const char* field, const char* defaultCaption);
+  QString Caption(store::CustomField field, const char* defaultCaption);
   int32_t Decimals(const char* name);
   QString NumberFormat(int32_t places) const;
 

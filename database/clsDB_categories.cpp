@@ -28,6 +28,29 @@ namespace {
 
 const QString kRowId = QStringLiteral("rowid");
 const QString kType = QStringLiteral("type");
+const QString kDesc = QStringLiteral("desc");
+
+// The field of the products or transactions that refers to a list's entries, and the
+// renamable field whose name is the list's own (none for manufacturers and vendors).
+struct ListUse {
+  bool products;
+  const char* field;
+  std::optional<store::CustomField> name;
+};
+
+ListUse UseOf(store::ListType type) {
+  using store::CustomField;
+  using store::ListType;
+  switch (type) {
+    case ListType::kProductGroup: return {true, "groupid", CustomField::kGroup};
+    case ListType::kLocation: return {true, "location", CustomField::kLocation};
+    case ListType::kManufacturer: return {true, "manuf", std::nullopt};
+    case ListType::kVendor: return {true, "vendor", std::nullopt};
+    case ListType::kTranCategory: return {false, "catid", CustomField::kTranCategory};
+    case ListType::kTranAccount: return {false, "shipmethod", CustomField::kTranAccount};
+  }
+  return {true, "", std::nullopt};
+}
 
 // The list view stops redrawing for the scope (and the hourglass shows).
 class FrozenView {
@@ -281,6 +304,68 @@ QString clsDB::GetCategoryDesc(int32_t nID, DATA4* tb, const QString& sTagName, 
   const store::Result<QString> text = store::Categories(session).Text(nID, table.get(), sTagName, sFieldName);
   dbaccess::Report(text.status, "clsDB_GetCategoryDesc");
   return text.value;
+}
+
+void clsDB::LoadListCombo(QComboBox& cbo, store::ListType type, bool bClearFirst, bool bAddBlankItem,
+                          int32_t nSelectID) {
+  LoadCboX(cbo, CategoryTable(), kRowId, kDesc, kType, store::Code(type), bClearFirst, bAddBlankItem, nSelectID);
+}
+
+QString clsDB::ListComboStr(store::ListType type) {
+  return LoadGridCboStr(CategoryTable(), kRowId, kDesc, store::Code(type));
+}
+
+std::vector<std::pair<int64_t, QString>> clsDB::ListComboMap(store::ListType type) {
+  return LoadGridCboMap(CategoryTable(), kRowId, kDesc, store::Code(type));
+}
+
+bool clsDB::ListEntries(store::ListType type, std::vector<store::ListRow>& rows) {
+  rows.clear();
+  const store::Table tb = OpenTable(CategoryTable());
+  if (!tb.ok()) return false;
+  const store::Status status =
+      store::ReadList(Session(), tb.get(), CategoryTable(), kRowId, kDesc, kType, store::Code(type), rows);
+  dbaccess::Report(status, "clsDB_ListEntries");
+  return status.ok();
+}
+
+void clsDB::LoadListView(ctl::ListViewControl& lv, store::ListType type) {
+  LoadLV(lv, CategoryTable(), kRowId, kDesc, store::Code(type), true);
+}
+
+// The editor's writes: the table is unlocked again when a write throws.
+int32_t clsDB::AddListEntry(const QString& sDesc, store::ListType type) {
+  if (sDesc.isEmpty()) return -1;
+  const store::Table table = OpenTable(CategoryTable());
+  if (!table.ok()) return -1;
+  DATA4* tb = table.get();
+  return store::UnlockedOnError(tb, [&] { return AddCategory(sDesc, store::Code(type), tb); });
+}
+
+bool clsDB::SetListEntryText(int32_t nID, const QString& sDesc) {
+  if (sDesc.isEmpty()) return false;
+  const store::Table table = OpenTable(CategoryTable());
+  if (!table.ok()) return false;
+  DATA4* tb = table.get();
+  return store::UnlockedOnError(
+      tb, [&] { return SetCategoryDesc(nID, sDesc, tb, QLatin1String(store::Categories::kFile)); });
+}
+
+bool clsDB::ListEntryInUse(int32_t nID, store::ListType type) {
+  const ListUse use = UseOf(type);
+  return !CanDeleteItem(nID, use.products ? ProductsTable() : TranTable(), QLatin1String(use.field));
+}
+
+bool clsDB::ListIdsInUse(store::ListType type, std::unordered_set<int32_t>& ids) {
+  const ListUse use = UseOf(type);
+  return IdsInUse(use.products ? ProductsTable() : TranTable(), QLatin1String(use.field), ids);
+}
+
+bool clsDB::DeleteListEntry(int32_t nID) { return DeleteRecord(nID, CategoryTable(), nullptr, kRowId); }
+
+QString clsDB::ListName(store::ListType type) {
+  const ListUse use = UseOf(type);
+  return use.name ? CustomFieldName(*use.name) : QString();
 }
 
 void clsDB::RecordNonExistMsg() {

@@ -14,6 +14,29 @@ namespace {
 
 const QString kProducts = QStringLiteral("svlprod.dbf");
 
+// The table and field a renamable field's caption parameter is named after.
+struct FieldOf {
+  const char* table;
+  const char* field;
+};
+
+FieldOf Of(store::CustomField field) {
+  using store::CustomField;
+  switch (field) {
+    case CustomField::kPartNo: return {"svlprod.dbf", "partno"};
+    case CustomField::kLocation: return {"svlprod.dbf", "location"};
+    case CustomField::kGroup: return {"svlprod.dbf", "groupid"};
+    case CustomField::kCustom1: return {"svlprod.dbf", "custom1"};
+    case CustomField::kCustom2: return {"svlprod.dbf", "custom2"};
+    case CustomField::kCustom3: return {"svlprod.dbf", "custom3"};
+    case CustomField::kCustom4: return {"svlprod.dbf", "custom4"};
+    case CustomField::kTranNotes: return {"svltran.dbf", "notes"};
+    case CustomField::kTranCategory: return {"svltran.dbf", "catid"};
+    case CustomField::kTranAccount: return {"svltran.dbf", "shipmethod"};
+  }
+  return {"", ""};
+}
+
 }  // namespace
 
 // The facade opens the table (its open-failure box) and hands it to the store.
@@ -73,21 +96,32 @@ QString clsDB::MakeHideFieldParamName(const QString& sTableFile, const QString& 
   return MakeCustomFieldParamName(sTableFile, sFieldName) + QStringLiteral("_Hide");
 }
 
-QString clsDB::Caption(const char* table, const char* field, const char* defaultCaption) {
-  const QString value = GetParamValue(MakeCustomFieldParamName(QLatin1String(table), QLatin1String(field)));
+QString clsDB::CustomFieldName(store::CustomField field) {
+  const FieldOf f = Of(field);
+  return GetParamValue(MakeCustomFieldParamName(QLatin1String(f.table), QLatin1String(f.field)));
+}
+
+bool clsDB::SetCustomFieldName(store::CustomField field, const QString& sName) {
+  const FieldOf f = Of(field);
+  return SetParamValue(MakeCustomFieldParamName(QLatin1String(f.table), QLatin1String(f.field)), sName);
+}
+
+QString clsDB::Caption(store::CustomField field, const char* defaultCaption) {
+  const QString value = CustomFieldName(field);
   return value.isEmpty() ? QString::fromLatin1(defaultCaption) : value;
 }
 
-QString clsDB::PartNoDesc() { return Caption("svlprod.dbf", "partno", "Part Number"); }
-QString clsDB::LocationDesc() { return Caption("svlprod.dbf", "location", "Location"); }
-QString clsDB::ProdGroupDesc() { return Caption("svlprod.dbf", "groupid", "Group"); }
+using store::CustomField;
+QString clsDB::PartNoDesc() { return Caption(CustomField::kPartNo, "Part Number"); }
+QString clsDB::LocationDesc() { return Caption(CustomField::kLocation, "Location"); }
+QString clsDB::ProdGroupDesc() { return Caption(CustomField::kGroup, "Group"); }
 QString clsDB::ProdCustom1Desc() { return Cust1Desc(); }
-QString clsDB::Cust1Desc() { return Caption("svlprod.dbf", "custom1", "Custom 1"); }
-QString clsDB::Cust2Desc() { return Caption("svlprod.dbf", "custom2", "Custom 2"); }
-QString clsDB::Cust3Desc() { return Caption("svlprod.dbf", "custom3", "Custom 3"); }
-QString clsDB::Cust4Desc() { return Caption("svlprod.dbf", "custom4", "Custom 4"); }
-QString clsDB::TranCatDesc() { return Caption("svltran.dbf", "catid", "Category"); }
-QString clsDB::TranAcctDesc() { return Caption("svltran.dbf", "shipmethod", "Account"); }
+QString clsDB::Cust1Desc() { return Caption(CustomField::kCustom1, "Custom 1"); }
+QString clsDB::Cust2Desc() { return Caption(CustomField::kCustom2, "Custom 2"); }
+QString clsDB::Cust3Desc() { return Caption(CustomField::kCustom3, "Custom 3"); }
+QString clsDB::Cust4Desc() { return Caption(CustomField::kCustom4, "Custom 4"); }
+QString clsDB::TranCatDesc() { return Caption(CustomField::kTranCategory, "Category"); }
+QString clsDB::TranAcctDesc() { return Caption(CustomField::kTranAccount, "Account"); }
 
 bool clsDB::HideCurrInvColumn(const QString& sFieldName) {
   if (sFieldName.isEmpty()) return false;

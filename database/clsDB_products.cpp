@@ -127,6 +127,11 @@ bool clsDB::ProductExists(int32_t nProdId) {
   return true;
 }
 
+bool clsDB::ProductStored(int32_t nProdId) {
+  return nProdId > 0 &&
+         RecordExists(store::Code(store::KeyKind::kNumber), nProdId, ProductsTable(), kRowId, kRowId, nullptr) == nProdId;
+}
+
 bool clsDB::HideProduct(int32_t nProdId, DATA4* tb_prod) {
   store::Status status;
   {

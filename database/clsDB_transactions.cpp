@@ -181,6 +181,11 @@ bool clsDB::ProductHasTransactions(int32_t nProdId) {
   return has.ok() && has.value;
 }
 
+bool clsDB::TranStored(int32_t nTranID) {
+  return nTranID > 0 &&
+         RecordExists(store::Code(store::KeyKind::kNumber), nTranID, TranTable(), kRowId, kRowId, nullptr) == nTranID;
+}
+
 bool clsDB::TransactionExists(int32_t nTranID) {
   if (RecordExists(store::Code(store::KeyKind::kNumber), nTranID, TranTable(), kRowId, kRowId, nullptr) < 1) {
     RecordNonExistMsg();

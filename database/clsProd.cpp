@@ -2,6 +2,7 @@
 
 #include "database/DbAccess.h"
 #include "database/Module1.h"
+#include "database/ProductTables.h"
 #include "platform/runtime/Codepage.h"
 #include "database/clsDB.h"
 #include "database/clsTran.h"
@@ -173,4 +174,14 @@ int32_t clsProd::LookupProduct(int32_t eSearchType, const QString& sSearchStr, D
     dbaccess::ReportTrapped("clsProd_LookupProduct");
     return 0;
   }
+}
+
+bool clsProd::LoadForEdit(int32_t nProdIDPass, clsDB& db) {
+  dbaccess::ProductTables tables;
+  return tables.Open(db) && LoadProduct(nProdIDPass, tables.prod.get(), db);
+}
+
+bool clsProd::SaveEdited(clsDB& db) {
+  dbaccess::ProductTables tables;
+  return tables.Open(db) && SaveProduct(tables.prod.get(), tables.tran.get(), false, db);
 }

@@ -62,6 +62,11 @@ class clsProd {
   // Fills the record from the row of nProdIDPass; false (no message) for an id below 1,
   // false after the not-found box for a missing row.
   bool LoadProduct(int32_t nProdIDPass, DATA4* tbProd, clsDB& db = gDB());
+  // The product editor's load and save (SaveProduct with its beginning inventory):
+  // the products, transactions and categories tables are opened together for the call;
+  // false after "Unable to open the following table(s):" naming each that did not open.
+  bool LoadForEdit(int32_t nProdIDPass, clsDB& db = gDB());
+  bool SaveEdited(clsDB& db = gDB());
   // The id of the one visible product whose part number (eSearchType 1) or name (any
   // other value) equals the text as a whole, trimmed and without regard to case; -1
   // for none, several or a blank text; 0 when the table cannot be opened.

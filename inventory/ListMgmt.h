@@ -1,8 +1,7 @@
 #pragma once
-// The six pick lists of the list table and their editor: each list is one constant
-// (its tag, built-in caption, list type and the table and column whose rows refer to
-// its entries); ListCaption gives the caption the database's own name for the list
-// makes of it, the one the menus, the list bar and the editor show.
+// The six pick lists and their editor: each list is one constant (its tag, built-in
+// caption and list type); ListCaption gives the caption the database's own name for
+// the list makes of it, the one the menus, the list bar and the editor show.
 // User-interface thread only.
 
 #include <QString>
@@ -18,23 +17,19 @@ struct ListDef {
   // where the list has no such name.
   const char* prefix;
   store::ListType type;
-  bool productsRefer;   // the products' table refers to the entries, else the transactions'
-  const char* referringCol;  // also the field the database's own name is stored under
 };
 
 inline constexpr ListDef kProductGroups{"PRODUCTCATEGORIES", "Product Groups", "Product ",
-                                        store::ListType::kProductGroup, true, "groupid"};
+                                        store::ListType::kProductGroup};
 inline constexpr ListDef kProductLocations{"PRODUCTLOCATIONS", "Product Locations", "Product ",
-                                           store::ListType::kLocation, true, "location"};
+                                           store::ListType::kLocation};
 inline constexpr ListDef kProductManufacturers{"PRODUCTMANUFACTURERS", "Product Manufacturers", nullptr,
-                                               store::ListType::kManufacturer, true, "manuf"};
-inline constexpr ListDef kProductVendors{"PRODUCTVENDORS", "Product Vendors", nullptr,
-                                         store::ListType::kVendor, true, "vendor"};
+                                               store::ListType::kManufacturer};
+inline constexpr ListDef kProductVendors{"PRODUCTVENDORS", "Product Vendors", nullptr, store::ListType::kVendor};
 inline constexpr ListDef kTransactionCategories{"TRANSACTIONCATEGORIES", "Transaction Categories",
-                                                "Transaction ", store::ListType::kTranCategory, false,
-                                                "catid"};
+                                                "Transaction ", store::ListType::kTranCategory};
 inline constexpr ListDef kTransactionAccounts{"TRANSACTIONACCOUNTS", "Transaction Accounts", "Transaction ",
-                                              store::ListType::kTranAccount, false, "shipmethod"};
+                                              store::ListType::kTranAccount};
 
 // The built-in caption, or the prefix and the name the open database stores for the
 // list, cut to 25 characters.

@@ -11,7 +11,6 @@
 #include "database/CustomFieldLabel.h"
 #include "database/clsDB.h"
 #include "database/store/Codes.h"
-#include "database/store/Transactions.h"
 #include "inventory/ListMgmt.h"
 #include "platform/ui/DialogLook.h"
 #include "services/MainWindowHub.h"
@@ -36,23 +35,20 @@ QString UnitAmountCaption(int32_t udTranType) {
 }
 
 rt::Currency DefaultUnitAmount(int32_t nProdId, int32_t udTranType, rt::Currency current) {
-  DATA4* tb = nullptr;
   switch (static_cast<TranType>(udTranType)) {
     case TranType::kOnOrder:
     case TranType::kReceive:
-      return gDB().ProductStdUnitAmt(nProdId, store::Code(store::AmountType::kStdCost), tb);
+      return gDB().ProductStdUnitAmt(nProdId, store::Code(store::AmountType::kStdCost));
     case TranType::kShip:
     case TranType::kAllocate:
-      return gDB().ProductStdUnitAmt(nProdId, store::Code(store::AmountType::kStdPrice), tb);
+      return gDB().ProductStdUnitAmt(nProdId, store::Code(store::AmountType::kStdPrice));
     default:
       return current;
   }
 }
 
 void LoadTranList(QComboBox& cbo, int32_t nListType, int32_t nSelectID) {
-  clsDB& db = gDB();
-  db.LoadCboX(cbo, db.CategoryTable(), QStringLiteral("rowid"), QStringLiteral("desc"), QStringLiteral("type"),
-              nListType, true, true, -1);
+  gDB().LoadListCombo(cbo, static_cast<store::ListType>(nListType), true, true, -1);
   gSystem().cboSelectAtID(cbo, nSelectID);
 }
 
@@ -63,11 +59,9 @@ void ReloadTranList(QComboBox& cbo, int32_t nListType) {
 }
 
 void RelabelTranFields(QLabel& lblNote, QLabel& lblCat, QLabel& lblAcct) {
-  const QString table = QLatin1String(store::Transactions::kFile);
-  clsDB& db = gDB();
-  SetCustomFieldLabel(lblNote, db.MakeCustomFieldParamName(table, QStringLiteral("notes")));
-  SetCustomFieldLabel(lblCat, db.MakeCustomFieldParamName(table, QStringLiteral("catid")));
-  SetCustomFieldLabel(lblAcct, db.MakeCustomFieldParamName(table, QStringLiteral("shipmethod")));
+  SetCustomFieldLabel(lblNote, store::CustomField::kTranNotes);
+  SetCustomFieldLabel(lblCat, store::CustomField::kTranCategory);
+  SetCustomFieldLabel(lblAcct, store::CustomField::kTranAccount);
 }
 
 void PickDateInto(QLineEdit& txtDate) {

@@ -246,8 +246,7 @@ QString frmBatchTran::ValidateQuantity() {
 
 QString frmBatchTran::ValidateFigures() {
   const std::vector<int> rows = FilledRows();
-  DATA4* tb = nullptr;
-  const std::optional<std::vector<size_t>> overflowing = gDB().TranFiguresOverflow(GetInput(), tb);
+  const std::optional<std::vector<size_t>> overflowing = gDB().TranFiguresOverflow(GetInput());
   if (!overflowing) return QStringLiteral("The stock figures could not be checked. Nothing has been saved.");
   QString text;
   for (const size_t k : *overflowing) {
@@ -271,8 +270,7 @@ QString frmBatchTran::CheckProductInventoryLevel(int32_t nProductID, const QStri
   }
   clsProductStats stats;
   stats.Init(nProductID);
-  DATA4* tb = nullptr;
-  if (!gDB().GetProductStats(stats, tb)) return StockUnknownText(sProductName) + QLatin1Char('\n');
+  if (!gDB().GetProductStats(stats)) return StockUnknownText(sProductName) + QLatin1Char('\n');
   if (!(curUnits > stats.m_curNumUnitsInStock_Physical)) return {};
   return QStringLiteral("There are ") + stats.m_curNumUnitsInStock_Physical.ToString() +
          QStringLiteral(" units in physical stock for ") + sProductName +
@@ -309,8 +307,7 @@ void frmBatchTran::SaveRows() {
   std::vector<clsTran> trans = GetInput();
   QString failed;
   for (size_t k = 0; k < rows.size(); ++k) {
-    DATA4* tb = nullptr;
-    if (gDB().SaveTran(store::Code(store::SaveOper::kAdd), trans[k], tb)) {
+    if (gDB().SaveTran(store::Code(store::SaveOper::kAdd), trans[k])) {
       cmdClear_Click(rows[k]);
     } else {
       failed += QStringLiteral("Row ") + QString::number(rows[k] + 1) + QStringLiteral(": ") +

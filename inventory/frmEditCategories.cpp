@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <unordered_set>
 
 #include "database/clsDB.h"
 #include "inventory/frmMain_products.h"
@@ -66,21 +67,10 @@ frmEditCategories::frmEditCategories(QWidget* parent) : QDialog(parent) {
                  QStringLiteral("frmEditCategories_lv_AfterLabelEdit"));
 }
 
-void frmEditCategories::Init(const QString& sWinCaption, const QString& lvCaption, const QString& sTableName,
-                             const QString& sTablePath, const QString& sRowIDCol, const QString& sStrCol,
-                             int32_t nType, const QString& sCrossCheckTablePath1, const QString& sCrossCheckCol1,
-                             const QString& sCrossCheckTablePath2, const QString& sCrossCheckCol2,
+void frmEditCategories::Init(const QString& sWinCaption, const QString& lvCaption, store::ListType type,
                              int32_t nHelpContextID) {
   m_sWinCaption = sWinCaption;
-  m_sTableName = sTableName;
-  m_sTablePath = sTablePath;
-  m_sRowIDCol = sRowIDCol;
-  m_sStrCol = sStrCol;
-  m_nType = nType;
-  m_sCrossCheckTablePath[0] = sCrossCheckTablePath1;
-  m_sCrossCheckCol[0] = sCrossCheckCol1;
-  m_sCrossCheckTablePath[1] = sCrossCheckTablePath2;
-  m_sCrossCheckCol[1] = sCrossCheckCol2;
+  m_type = type;
   if (nHelpContextID > 0) ui::SetHelpContext(*this, nHelpContextID);
   layout()->activate();  // the list's width as laid out
   ctl::ColumnHeader& column = lv->ColumnHeaders().Item(1);
@@ -91,7 +81,7 @@ void frmEditCategories::Init(const QString& sWinCaption, const QString& lvCaptio
 }
 
 void frmEditCategories::LoadData() {
-  gDB().LoadLV(*lv, m_sTablePath, m_sRowIDCol, m_sStrCol, m_nType, true);
+  gDB().LoadListView(*lv, m_type);
   setWindowTitle(m_sWinCaption + QStringLiteral(" - ") + gSystem().CurrDateTimeShort());
 }
 
@@ -104,15 +94,9 @@ void frmEditCategories::SetUI() { cmdDelete->setEnabled(IsItemSelected()); }
 
 int32_t frmEditCategories::AddUpdateItem(int32_t& nID, QString& sDesc) {
   if (sDesc.isEmpty()) return -1;
-  clsDB& db = gDB();
-  const store::Table table = db.OpenTable(m_sTablePath);
-  if (!table.ok()) return -1;
-  DATA4* tb = table.get();
   try {
-    return store::UnlockedOnError(tb, [&]() -> int32_t {
-      if (nID < 1) return db.AddCategory(sDesc, m_nType, tb);
-      return db.SetCategoryDesc(nID, sDesc, tb, m_sTableName, m_sRowIDCol, m_sStrCol) ? nID : -1;
-    });
+    if (nID < 1) return gDB().AddListEntry(sDesc, m_type);
+    return gDB().SetListEntryText(nID, sDesc) ? nID : -1;
   } catch (...) {
     rt::TrapError();
     gSystem().ShowError(QStringLiteral("frmEditCategories_AddUpdateItem"));
@@ -122,30 +106,9 @@ int32_t frmEditCategories::AddUpdateItem(int32_t& nID, QString& sDesc) {
 
 void frmEditCategories::UpdateDesc(int32_t& nID, QString& sDesc) { AddUpdateItem(nID, sDesc); }
 
-bool frmEditCategories::InUse(int32_t nID) const {
-  clsDB& db = gDB();
-  return !db.CanDeleteItem(nID, m_sCrossCheckTablePath[0], m_sCrossCheckCol[0]) ||
-         !db.CanDeleteItem(nID, m_sCrossCheckTablePath[1], m_sCrossCheckCol[1]);
-}
-
-bool frmEditCategories::IdsInUse(std::unordered_set<int32_t>& ids) const {
-  ids.clear();
-  for (int i = 0; i < 2; ++i) {
-    std::unordered_set<int32_t> some;
-    if (!gDB().IdsInUse(m_sCrossCheckTablePath[i], m_sCrossCheckCol[i], some)) return false;
-    ids.merge(some);
-  }
-  return true;
-}
-
-bool frmEditCategories::DeleteRow(int32_t nID) const {
-  DATA4* tb = nullptr;
-  return gDB().DeleteRecord(nID, m_sTablePath, tb, QStringLiteral("rowid"));
-}
-
 bool frmEditCategories::DeleteItem(int32_t nID, const QString& sDesc) {
   try {
-    if (InUse(nID)) {
+    if (gDB().ListEntryInUse(nID, m_type)) {
       ui::MsgBox(QStringLiteral("'") + sDesc + QStringLiteral("' is under use and cannot be deleted!"),
                  ui::vbExclamation);
       return false;
@@ -155,7 +118,7 @@ bool frmEditCategories::DeleteItem(int32_t nID, const QString& sDesc) {
                    QStringLiteral("Delete Confirmation")) != ui::vbYes) {
       return false;
     }
-    return DeleteRow(nID);
+    return gDB().DeleteListEntry(nID);
   } catch (...) {
     rt::TrapError();
     gSystem().ShowError(QStringLiteral("frmEditCategories_DeleteItem"));
@@ -217,11 +180,11 @@ void frmEditCategories::cmdDeleteAll_Click() {
   try {
     // The referring tables are read once, not once per entry.
     std::unordered_set<int32_t> inUse;
-    if (IdsInUse(inUse)) {
+    if (gDB().ListIdsInUse(m_type, inUse)) {
       const int count = lv->ListItems().Count();
       for (int i = 1; i <= count; ++i) {
         const int32_t id = IdOf(lv->ListItems().Item(i));
-        if (!inUse.contains(id)) DeleteRow(id);
+        if (!inUse.contains(id)) gDB().DeleteListEntry(id);
       }
     }
   } catch (...) {

@@ -1,14 +1,14 @@
 #pragma once
-// frmEditCategories: the modal editor of one pick list of a list table (product groups,
-// locations, manufacturers, vendors, transaction categories and accounts). Its caller
-// hands it the list's definition: table, columns, list type and up to two tables and
-// columns that refer to the entries, searched before a delete. Every New, rename and
+// frmEditCategories: the modal editor of one pick list (product groups, locations,
+// manufacturers, vendors, transaction categories and accounts), given by its list type;
+// an entry the products or transactions refer to is not deleted. Every New, rename and
 // delete is stored at once; there is only Close. User-interface thread only.
 
 #include <QDialog>
 #include <QString>
 #include <cstdint>
-#include <unordered_set>
+
+#include "database/store/Codes.h"
 
 class QPushButton;
 namespace ctl {
@@ -23,11 +23,7 @@ class frmEditCategories : public QDialog {
 
   explicit frmEditCategories(QWidget* parent = nullptr);
 
-  void Init(const QString& sWinCaption, const QString& lvCaption, const QString& sTableName,
-            const QString& sTablePath, const QString& sRowIDCol, const QString& sStrCol, int32_t nType,
-            const QString& sCrossCheckTablePath1 = {}, const QString& sCrossCheckCol1 = {},
-            const QString& sCrossCheckTablePath2 = {}, const QString& sCrossCheckCol2 = {},
-            int32_t nHelpContextID = 0);
+  void Init(const QString& sWinCaption, const QString& lvCaption, store::ListType type, int32_t nHelpContextID = 0);
   // Fills the list from the table and puts the time of the load into the caption.
   void LoadData();
   bool IsItemSelected() const;
@@ -58,20 +54,6 @@ class frmEditCategories : public QDialog {
   void lv_AfterLabelEdit(bool& cancel, QString& newString);
 
  private:
-  // Whether either referring table holds the id (a table that cannot be read counts
-  // as holding it).
-  bool InUse(int32_t nID) const;
-  // The ids the referring tables hold, read once for a Delete ALL; false when one
-  // cannot be read.
-  bool IdsInUse(std::unordered_set<int32_t>& ids) const;
-  bool DeleteRow(int32_t nID) const;
-
   QString m_sWinCaption;
-  QString m_sTableName;
-  QString m_sTablePath;
-  QString m_sRowIDCol;
-  QString m_sStrCol;
-  int32_t m_nType = 0;
-  QString m_sCrossCheckTablePath[2];
-  QString m_sCrossCheckCol[2];
+  store::ListType m_type = store::ListType::kProductGroup;
 };

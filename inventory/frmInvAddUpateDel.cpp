@@ -149,8 +149,7 @@ void frmInvAddUpateDel::Init(int32_t udOper, const clsTran& udTran, int32_t nMax
   gSystem().cboSelectAtID(*cboType, udTran.udTranType);
   cboType_Click();
   QString name, partNo;
-  DATA4* tb = nullptr;
-  gDB().GetProductName(udTran.nProdId, name, partNo, tb);
+  gDB().GetProductName(udTran.nProdId, name, partNo);
   txtProduct->setText(gDB().MakeProductName(name, partNo));
   txtProduct->setCursorPosition(0);  // a long name shows its start
   txtProduct->setProperty("Tag", QString::number(udTran.nProdId));
@@ -227,8 +226,7 @@ bool frmInvAddUpateDel::Validate() {
     m_udTran.udTranType = gSystem().cboGetItemID(*cboType);
     m_udTran.nCatID = gSystem().cboGetItemIDOr(*cboCategory, m_udTran.nCatID);
     m_udTran.nAcctID = gSystem().cboGetItemIDOr(*cboAccount, m_udTran.nAcctID);
-    DATA4* tb = nullptr;
-    const std::optional<std::vector<size_t>> overflowing = gDB().TranFiguresOverflow({m_udTran}, tb);
+    const std::optional<std::vector<size_t>> overflowing = gDB().TranFiguresOverflow({m_udTran});
     if (!overflowing) return false;
     if (!overflowing->empty()) return Fail(TranFiguresTooLargeText(txtProduct->text()), fpUnits);
     return CheckInventoryLevel(m_udTran);
@@ -245,8 +243,7 @@ bool frmInvAddUpateDel::CheckInventoryLevel(const clsTran& tran) {
   }
   clsProductStats stats;
   stats.Init(tran.nProdId);
-  DATA4* tb = nullptr;
-  const bool known = gDB().GetProductStats(stats, tb);
+  const bool known = gDB().GetProductStats(stats);
   if (known && tran.curUnits <= stats.m_curNumUnitsInStock_Physical) return true;
   const QString text = (known ? QStringLiteral("There are ") + stats.m_curNumUnitsInStock_Physical.ToString() +
                                     QStringLiteral(" units in physical stock. Recording this transaction will result "
@@ -259,21 +256,17 @@ bool frmInvAddUpateDel::CheckInventoryLevel(const clsTran& tran) {
 bool frmInvAddUpateDel::SaveNew() {
   if (!Validate()) return false;
   clsDB& db = gDB();
-  DATA4* tb = nullptr;
   bool saved;
   if (m_nTranID > 0) {
     // An earlier OK stored the row but could not read it back: that row is the one to
     // write again, never a second one.
     m_udTran.nTranID = m_nTranID;
-    saved = db.SaveTran(store::Code(store::SaveOper::kUpdate), m_udTran, tb);
+    saved = db.SaveTran(store::Code(store::SaveOper::kUpdate), m_udTran);
   } else {
-    saved = db.SaveTran(store::Code(store::SaveOper::kAdd), m_udTran, tb);
+    saved = db.SaveTran(store::Code(store::SaveOper::kAdd), m_udTran);
     if (saved) m_nTranID = m_udTran.nTranID;
   }
-  const int32_t found = m_nTranID < 1 ? -1
-                                      : db.RecordExists(store::Code(store::KeyKind::kNumber), m_nTranID, db.TranTable(),
-                                                        QStringLiteral("rowid"), QStringLiteral("rowid"), tb);
-  if (!saved || found != m_nTranID) {
+  if (!saved || !db.TranStored(m_nTranID)) {
     ui::MsgBox(QStringLiteral("Unable to save transaction. Press OK on the Transaction Dialog Box to retry."),
                ui::vbOKOnly, QStringLiteral("Transaction Failed"));
     return false;
@@ -285,9 +278,8 @@ bool frmInvAddUpateDel::SaveEdit() {
   if (!Validate()) return false;
   if (!gDB().TransactionExists(m_udTran.nTranID)) return false;
   const std::optional<store::TranRow> loaded = m_udTran.loaded;
-  DATA4* tb = nullptr;
   const bool saved = m_nConvertFrom > 0 ? gDB().ConvertTran(m_udTran, m_nConvertFrom)
-                                        : gDB().SaveTran(store::Code(store::SaveOper::kUpdate), m_udTran, tb);
+                                        : gDB().SaveTran(store::Code(store::SaveOper::kUpdate), m_udTran);
   if (!saved && m_udTran.loaded != loaded) {
     // The user took another user's change over the entries: show the stored row.
     const int32_t convertFrom = m_nConvertFrom;
@@ -305,8 +297,7 @@ bool frmInvAddUpateDel::Delete() {
     reject();
     return false;
   }
-  DATA4* tb = nullptr;
-  return gDB().SaveTran(store::Code(store::SaveOper::kDelete), m_udTran, tb);
+  return gDB().SaveTran(store::Code(store::SaveOper::kDelete), m_udTran);
 }
 
 void frmInvAddUpateDel::cmdOK_Click() {

@@ -37,8 +37,7 @@ frmLookupByPartNo::frmLookupByPartNo(QWidget* parent) : QDialog(parent) {
 }
 
 void frmLookupByPartNo::OKButton_Click() {
-  DATA4* tb = nullptr;
-  m_ProductID = gDB().LookUpByPartNo(txtPartNo->text().trimmed(), tb);
+  m_ProductID = gDB().LookUpByPartNo(txtPartNo->text().trimmed());
   if (m_ProductID < 1) {
     m_ProductID = -1;
     ui::MsgBox(QStringLiteral("'") + txtPartNo->text() + QStringLiteral("' not found!"), ui::vbExclamation);

@@ -70,12 +70,7 @@ bool DeleteProduct(int32_t nProductID, const QString& sProductName) {
   return db.DeleteProduct(nProductID);
 }
 
-bool ProductStored(int32_t nProdId) {
-  clsDB& db = gDB();
-  DATA4* tb = nullptr;
-  return nProdId > 0 && db.RecordExists(store::Code(store::KeyKind::kNumber), nProdId, db.ProductsTable(),
-                                        QStringLiteral("rowid"), QStringLiteral("rowid"), tb) == nProdId;
-}
+bool ProductStored(int32_t nProdId) { return gDB().ProductStored(nProdId); }
 
 QString ProductGoneText() { return QStringLiteral("Record cannot be accessed or it no longer exists!"); }
 

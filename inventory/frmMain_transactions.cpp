@@ -46,8 +46,7 @@ void TranGoneMsg(int32_t nTranID) {
 // The picker for one product; the chosen outstanding id (-1: a new transaction), or
 // nullopt when it was cancelled.
 std::optional<int32_t> PickOutstanding(int32_t nProdId, int32_t udOutstandingType) {
-  DATA4* tb = nullptr;
-  if (!gDB().ProductHasATranType(nProdId, udOutstandingType, tb)) return -1;
+  if (!gDB().ProductHasATranType(nProdId, udOutstandingType)) return -1;
   const QString prompt =
       IsOrder(udOutstandingType)
           ? QStringLiteral("The following ORDERS are outstanding for this product. If you have received one of the "

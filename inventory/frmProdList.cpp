@@ -168,12 +168,8 @@ void frmProdList::LoadData() {
 }
 
 void frmProdList::LoadQVComboList() {
-  clsDB& db = gDB();
-  const QString table = db.CategoryTable();
-  grd->setColComboMap(kColGroup, db.LoadGridCboMap(table, QStringLiteral("rowid"), QStringLiteral("desc"),
-                                                    store::Code(store::ListType::kProductGroup)));
-  grd->setColComboMap(kColLocation, db.LoadGridCboMap(table, QStringLiteral("rowid"), QStringLiteral("desc"),
-                                                       store::Code(store::ListType::kLocation)));
+  grd->setColComboMap(kColGroup, gDB().ListComboMap(store::ListType::kProductGroup));
+  grd->setColComboMap(kColLocation, gDB().ListComboMap(store::ListType::kLocation));
 }
 
 void frmProdList::UpdateRowData(const clsProd& prod, int32_t row) {

@@ -16,7 +16,6 @@
 #include "database/clsTran.h"
 #include "database/store/Codes.h"
 #include "inventory/ListMgmt.h"
-#include "inventory/ProductTables.h"
 #include "platform/controls/NumericEdit.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/ButtonRow.h"
@@ -231,8 +230,7 @@ frmProduct::frmProduct(QWidget* parent) : QDialog(parent) {
 }
 
 void frmProduct::FillCombo(QComboBox& cbo, int32_t nListType, int32_t nSelectID) {
-  gDB().LoadCboX(cbo, gDB().CategoryTable(), QStringLiteral("rowid"), QStringLiteral("desc"),
-                 QStringLiteral("type"), nListType, true, true, nSelectID);
+  gDB().LoadListCombo(cbo, static_cast<ListType>(nListType), true, true, nSelectID);
 }
 
 void frmProduct::Form_Load() {
@@ -241,13 +239,12 @@ void frmProduct::Form_Load() {
   FillCombo(*cboGroup, Code(ListType::kProductGroup), -1);
   FillCombo(*cboManuf, Code(ListType::kManufacturer), -1);
   FillCombo(*cboVendor, Code(ListType::kVendor), -1);
-  const QString table = QStringLiteral("svlprod.dbf");
-  const std::pair<QLabel*, const char*> labels[] = {
-      {lblPartNumber, "partno"}, {lblLocation, "location"}, {lblGroup, "groupid"}, {lblCust[0], "custom1"},
-      {lblCust[1], "custom2"},   {lblCust[2], "custom3"},   {lblCust[3], "custom4"}};
-  for (const auto& [label, field] : labels) {
-    SetCustomFieldLabel(*label, gDB().MakeCustomFieldParamName(table, QLatin1String(field)));
-  }
+  using store::CustomField;
+  const std::pair<QLabel*, CustomField> labels[] = {
+      {lblPartNumber, CustomField::kPartNo}, {lblLocation, CustomField::kLocation}, {lblGroup, CustomField::kGroup},
+      {lblCust[0], CustomField::kCustom1},   {lblCust[1], CustomField::kCustom2},   {lblCust[2], CustomField::kCustom3},
+      {lblCust[3], CustomField::kCustom4}};
+  for (const auto& [label, field] : labels) SetCustomFieldLabel(*label, field);
   for (ctl::NumericEdit* n : {fpBI, fpReorder, fpReorderQty, fpStdCost, fpStdPrice}) n->setFixedPoint(true);
   fpBI->setDecimalPlaces(gDB().DecimalsUnits());
   fpReorder->setDecimalPlaces(0);
@@ -258,13 +255,7 @@ void frmProduct::Form_Load() {
 
 bool frmProduct::Init(clsProd& ProdInfo) {
   m_prod = &ProdInfo;
-  if (ProdInfo.nProdId > 0) {
-    inventory::ProductTables tables;
-    if (!tables.Open()) return false;
-    DATA4* tbProd = tables.prod.get();
-    const bool loaded = ProdInfo.LoadProduct(ProdInfo.nProdId, tbProd);
-    if (!loaded) return false;
-  }
+  if (ProdInfo.nProdId > 0 && !ProdInfo.LoadForEdit(ProdInfo.nProdId)) return false;
   SetControls();
   return true;
 }
@@ -329,8 +320,7 @@ bool frmProduct::Validate() {
     }
     const QString partNo = txtPN->text().trimmed();
     if (!partNo.isEmpty()) {
-      DATA4* tb = nullptr;
-      if (gDB().ProductPNExists(partNo.toUpper(), m_prod->nProdId, tb)) {
+      if (gDB().ProductPNExists(partNo.toUpper(), m_prod->nProdId)) {
         const QString p = gDB().PartNoDesc();
         const QString text = QStringLiteral("DUPLICATE ") + p + QStringLiteral(": ") + QStringLiteral("A product with this ") +
                              p + QStringLiteral(" already exists. Do you still wish to save this information?");
@@ -374,12 +364,8 @@ void frmProduct::OKButton_Click() {
   try {
     if (!Validate()) return;
     WriteBack();
-    bool saved = false;
     const std::optional<store::ProductRecord> loaded = m_prod->loaded;
-    {
-      inventory::ProductTables tables;
-      if (tables.Open()) saved = m_prod->SaveProduct(tables.prod.get(), tables.tran.get(), false);
-    }
+    const bool saved = m_prod->SaveEdited();
     // The failure has been reported; the entries stay for another try or Cancel, unless
     // the user took another user's change instead.
     if (!saved && m_prod->loaded != loaded) SetControls();

@@ -15,7 +15,6 @@
 #include "database/clsProd.h"
 #include "database/clsTran.h"
 #include "database/store/Codes.h"
-#include "database/store/Products.h"
 #include "inventory/TranEntry.h"
 #include "inventory/frmMain_products.h"
 #include "inventory/frmMain_transactions.h"
@@ -88,8 +87,7 @@ frmScanNewTran::frmScanNewTran(QWidget* parent) : QDialog(parent) {
   inventory::ConnectTranButtons(*this, *cmdCalendar, *txtDate, *cmdCatTransaction, *cboCategory, *cmdAcctTransaction,
                                 *cboAccount);
 
-  SetCustomFieldLabel(*lblPartNo,
-                      gDB().MakeCustomFieldParamName(QLatin1String(store::Products::kFile), QStringLiteral("partno")));
+  SetCustomFieldLabel(*lblPartNo, store::CustomField::kPartNo);
   SetupLists();
 }
 
@@ -115,8 +113,7 @@ bool frmScanNewTran::Validate() {
     return false;
   }
   if (!gSystem().StoredTextFits({txtNote})) return false;
-  DATA4* tb = nullptr;
-  m_nProductID = gDB().LookUpByPartNo(partNo, tb);
+  m_nProductID = gDB().LookUpByPartNo(partNo);
   if (m_nProductID >= 1) return true;
   if (ui::MsgBox(QStringLiteral("'") + txtPartNo->text() +
                      QStringLiteral("' not found! Would you like to add this product?"),

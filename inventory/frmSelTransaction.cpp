@@ -9,6 +9,7 @@
 #include <limits>
 #include <unordered_map>
 
+#include "database/TranWalk.h"
 #include "database/clsDB.h"
 #include "database/store/Codes.h"
 #include "database/store/Scans.h"
@@ -84,9 +85,7 @@ void frmSelTransaction::SetupGrid() {
   }
   grd->setCell(ctl::flexcpFontBold, 0, 0, 0, kCols - 1, true);
   if (gDB().IsOpen()) {
-    grd->setColComboList(kCategory, gDB().LoadGridCboStr(gDB().CategoryTable(), QStringLiteral("rowid"),
-                                                         QStringLiteral("desc"),
-                                                         store::Code(store::ListType::kTranCategory)));
+    grd->setColComboList(kCategory, gDB().ListComboStr(store::ListType::kTranCategory));
   }
 }
 
@@ -118,13 +117,10 @@ void frmSelTransaction::Load(bool allProducts) {
   grd->setRows(1);
   clsDB& db = gDB();
   if (!db.IsOpen()) return;
-  const store::Table products = db.OpenTable(db.ProductsTable());
-  if (!products.ok()) return;
-  const store::Table trans = db.OpenTable(db.TranTable());
-  if (!trans.ok()) return;
+  TranWalk walk(db);
+  if (!walk.ok()) return;
   try {
-    DATA4* prodTable = products.get();
-    store::TranScan scan(db.Session(), trans.get());
+    store::TranScan& scan = walk.scan();
     const store::TranView& t = scan.row();
     // Texts already made, by what they were made from: rows repeat products, dates and
     // amounts, and making each text anew would cost most of the load.
@@ -146,7 +142,7 @@ void frmSelTransaction::Load(bool allProducts) {
       auto name = names.find(prodId);
       if (name == names.end()) {
         QString sName, sPartNo;
-        db.GetProductName(prodId, sName, sPartNo, prodTable);
+        walk.ProductName(prodId, sName, sPartNo);
         name = names.emplace(prodId, db.MakeProductName(sName, sPartNo)).first;
       }
       const int row = grd->Rows();

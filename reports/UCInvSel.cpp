@@ -31,8 +31,7 @@ constexpr int32_t kIndicateCodes[3] = {1, 2, 0};
 void LoadCategoryList(QComboBox& cbo, const QString& caption, store::ListType type) {
   cbo.clear();
   reports::AddItem(cbo, QStringLiteral("All ") + caption, -1);
-  gDB().LoadCboX(cbo, gDB().CategoryTable(), QStringLiteral("rowid"), QStringLiteral("desc"),
-                 QStringLiteral("type"), store::Code(type), false, false, -1);
+  gDB().LoadListCombo(cbo, type, false, false, -1);
   gSystem().cboSelectAtID(cbo, -1);
 }
 

@@ -132,24 +132,20 @@ UCTranSel::UCTranSel(QWidget* parent) : QWidget(parent) {
                        {cmdReset, &UCTranSel::cmdReset_Click}});
 }
 
-void UCTranSel::FillCategoryList(QComboBox& cbo, const QString& sField, const QString& sDefault,
-                                 int32_t nListType) {
+void UCTranSel::FillCategoryList(QComboBox& cbo, const QString& sDefault, store::ListType type) {
   clsDB& db = gDB();
   cbo.clear();
-  const QString name = db.GetParamValue(db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), sField));
+  const QString name = db.ListName(type);
   reports::AddItem(cbo, name.trimmed().isEmpty() ? sDefault : QStringLiteral("All ") + name.left(10), -1);
-  db.LoadCboX(cbo, db.CategoryTable(), QStringLiteral("rowid"), QStringLiteral("desc"),
-              QStringLiteral("type"), nListType, false, false, -1);
+  db.LoadListCombo(cbo, type, false, false, -1);
 }
 
 void UCTranSel::Init() {
   m_bLoading = false;
   try {
     clsDB& db = gDB();
-    SetCustomFieldLabel(*lblTranCat,
-                        db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("catid")));
-    SetCustomFieldLabel(*lblTranAcct,
-                        db.MakeCustomFieldParamName(QStringLiteral("svltran.dbf"), QStringLiteral("shipmethod")));
+    SetCustomFieldLabel(*lblTranCat, store::CustomField::kTranCategory);
+    SetCustomFieldLabel(*lblTranAcct, store::CustomField::kTranAccount);
     cboTrans->clear();
     reports::AddItem(*cboTrans, QStringLiteral("All Types"), 0);
     db.cboTranactionTypes(*cboTrans);
@@ -164,10 +160,8 @@ void UCTranSel::Init() {
     db.cboProducts(*cboProducts);
     cboProducts->setCurrentIndex(-1);
 
-    FillCategoryList(*cboCategory, QStringLiteral("catid"), QStringLiteral("All Categories"),
-                     store::Code(store::ListType::kTranCategory));
-    FillCategoryList(*cboAccount, QStringLiteral("shipmethod"), QStringLiteral("All Accounts"),
-                     store::Code(store::ListType::kTranAccount));
+    FillCategoryList(*cboCategory, QStringLiteral("All Categories"), store::ListType::kTranCategory);
+    FillCategoryList(*cboAccount, QStringLiteral("All Accounts"), store::ListType::kTranAccount);
   } catch (...) {
     rt::TrapError();
     gSystem().ShowError(QStringLiteral("UCTranSel_Init"));

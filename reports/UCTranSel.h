@@ -14,6 +14,8 @@
 #include <QWidget>
 #include <optional>
 
+#include "database/store/Codes.h"
+
 class QComboBox;
 class QLabel;
 class QToolButton;
@@ -74,7 +76,7 @@ class UCTranSel : public QWidget {
 
  private:
   void ListChanged();
-  void FillCategoryList(QComboBox& cbo, const QString& sField, const QString& sDefault, int32_t nListType);
+  void FillCategoryList(QComboBox& cbo, const QString& sDefault, store::ListType type);
 
   bool m_bLoading = false;
   QString m_sDateBegin;

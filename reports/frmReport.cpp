@@ -181,18 +181,9 @@ void frmReport::LoadQVComboLists() {
   m_vendors.clear();
   m_groupRows.clear();
   if (!gDB().IsOpen()) return;
-  const store::Table tb = gDB().OpenTable(gDB().CategoryTable());
-  if (!tb.ok()) return;
-  const store::Session session = gDB().Session();
-  const QString table = gDB().CategoryTable();
   const auto read = [&](store::ListType type, ListTexts& texts, std::vector<store::ListRow>* keep) {
     std::vector<store::ListRow> rows;
-    const store::Status status = store::ReadList(session, tb.get(), table, QStringLiteral("rowid"),
-                                                 QStringLiteral("desc"), QStringLiteral("type"), store::Code(type), rows);
-    if (!status.ok()) {
-      dbaccess::Report(status, "frmReport_LoadQVComboLists");
-      return false;
-    }
+    if (!gDB().ListEntries(type, rows)) return false;
     for (const store::ListRow& row : rows) texts.emplace(row.id, row.text);
     if (keep != nullptr) *keep = std::move(rows);
     return true;

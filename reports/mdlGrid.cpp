@@ -166,8 +166,7 @@ void LoadGridComboLists(ctl::GridControl& grd, const clsRptDef& RptDef) {
   for (int32_t k = 1; k <= n; ++k) {
     const clsRptColDef& def = RptDef.m_collColumnDefs.Item(k);
     if (def.m_nCatTypeID > 0) {
-      grd.setColComboList(k, db.LoadGridCboStr(db.CategoryTable(), QStringLiteral("rowid"),
-                                               QStringLiteral("desc"), def.m_nCatTypeID));
+      grd.setColComboList(k, db.ListComboStr(static_cast<store::ListType>(def.m_nCatTypeID)));
     }
   }
 }

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "database/clsDB.h"
 #include "platform/controls/GridControl.h"
@@ -35,29 +36,28 @@ const QString kDecimalsUnits = QStringLiteral("Decimals_Units");
 const QString kDecimalsPerUnit = QStringLiteral("Decimals_PerUnit");
 const QString kDecimalsAmounts = QStringLiteral("Decimals_Amounts");
 
-// One row of the names grid: its caption and, for a field row, the table and field
-// whose display name it holds.
+// One row of the names grid: its caption and, for a field row, the field whose display
+// name it holds.
 struct NameRow {
   const char* caption;
-  const char* table;
-  const char* field;
+  std::optional<store::CustomField> field;
 };
 
 // Rows 1 to 13; an empty caption leaves a row blank.
 constexpr NameRow kNameRows[] = {
-    {"Products & Inventory:", nullptr, nullptr},
-    {"  Part Number", "svlprod.dbf", "partno"},
-    {"  Location", "svlprod.dbf", "location"},
-    {"  Group", "svlprod.dbf", "groupid"},
-    {"  Custom 1", "svlprod.dbf", "custom1"},
-    {"  Custom 2", "svlprod.dbf", "custom2"},
-    {"  Custom 3", "svlprod.dbf", "custom3"},
-    {"  Custom 4", "svlprod.dbf", "custom4"},
-    {"", nullptr, nullptr},
-    {"Transactions:", nullptr, nullptr},
-    {"  Notes", "svltran.dbf", "notes"},
-    {"  Category", "svltran.dbf", "catid"},
-    {"  Account", "svltran.dbf", "shipmethod"},
+    {"Products & Inventory:", std::nullopt},
+    {"  Part Number", store::CustomField::kPartNo},
+    {"  Location", store::CustomField::kLocation},
+    {"  Group", store::CustomField::kGroup},
+    {"  Custom 1", store::CustomField::kCustom1},
+    {"  Custom 2", store::CustomField::kCustom2},
+    {"  Custom 3", store::CustomField::kCustom3},
+    {"  Custom 4", store::CustomField::kCustom4},
+    {"", std::nullopt},
+    {"Transactions:", std::nullopt},
+    {"  Notes", store::CustomField::kTranNotes},
+    {"  Category", store::CustomField::kTranCategory},
+    {"  Account", store::CustomField::kTranAccount},
 };
 
 ctl::NumericEdit* WholeNumberEdit(QWidget* parent, const QString& name, int64_t max) {
@@ -245,14 +245,11 @@ void frmPreferences::LoadData() {
       sys.IncL(row);
       grdCustom->setTextMatrix(row, 0, QString::fromLatin1(r.caption));
       grdCustom->setTextMatrix(row, 1, QString());
-      grdCustom->setRowData(
-          row, r.table ? QVariant(gDB().MakeCustomFieldParamName(QString::fromLatin1(r.table),
-                                                                 QString::fromLatin1(r.field)))
-                       : QVariant());
+      grdCustom->setRowData(row, r.field ? QVariant(store::Code(*r.field)) : QVariant());
     }
     grdCustom->setRows(row + 1);
     for (int32_t r = 0; r < grdCustom->Rows(); ++r) {
-      if (HasKey(r)) grdCustom->setTextMatrix(r, 1, gDB().GetParamValue(grdCustom->RowData(r).toString()));
+      if (HasKey(r)) grdCustom->setTextMatrix(r, 1, gDB().CustomFieldName(FieldOf(r)));
     }
     sys.GridSelectRow(*grdCustom, 1);
     fpUnitDec->setLongValue(StoredNumber(kDecimalsUnits));
@@ -270,7 +267,7 @@ void frmPreferences::SaveData() {
   try {
     ui::ScopedHourglass hourglass;
     for (int32_t r = 0; r < grdCustom->Rows(); ++r) {
-      if (HasKey(r)) gDB().SetParamValue(grdCustom->RowData(r).toString(), grdCustom->TextMatrix(r, 1));
+      if (HasKey(r)) gDB().SetCustomFieldName(FieldOf(r), grdCustom->TextMatrix(r, 1));
     }
     gDB().SetParamValue(kDecimalsUnits, fpUnitDec->Text());
     gDB().SetParamValue(kDecimalsPerUnit, fpPerUnitDec->Text());
@@ -345,4 +342,8 @@ void frmPreferences::grdCustom_BeforeEdit(int row, int col, bool* cancel) {
   if (col == 0 || !HasKey(row)) *cancel = true;
 }
 
-bool frmPreferences::HasKey(int row) const { return !grdCustom->RowData(row).toString().isEmpty(); }
+bool frmPreferences::HasKey(int row) const { return grdCustom->RowData(row).isValid(); }
+
+store::CustomField frmPreferences::FieldOf(int row) const {
+  return static_cast<store::CustomField>(grdCustom->RowData(row).toInt());
+}

@@ -14,6 +14,8 @@
 #include <array>
 #include <cstdint>
 
+#include "database/store/Codes.h"
+
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -77,6 +79,8 @@ class frmPreferences : public QDialog {
   void EnableNextPartNumber();
   void grdCustom_BeforeEdit(int row, int col, bool* cancel);
   bool HasKey(int row) const;
+  // The field whose display name the row holds (only where HasKey).
+  store::CustomField FieldOf(int row) const;
   // False (the message shown, the cell selected) when a custom name holds a character
   // the tables cannot store.
   bool CustomNamesFit();

@@ -102,7 +102,7 @@ frmSplash::frmSplash(QWidget* parent, int intervalMs)
   lblDbVer->setVisible(open);
   if (open) {
     txtDataDir->setText(gDB().DBPath());
-    lblDbVer->setText(QStringLiteral("DB version: ") + QString::number(gDB().DBVer(gDB().LastIdTable())));
+    lblDbVer->setText(QStringLiteral("DB version: ") + QString::number(gDB().DBVer()));
   }
   m_bSplashMode = false;
   m_bOK2Unload = false;

@@ -130,7 +130,7 @@ frmWelcome::frmWelcome(QWidget* parent) : QDialog(parent) {
                         .arg(rt::App::kMinor)
                         .arg(rt::App::kRevision);
   if (gDB().IsOpen()) {
-    version += QStringLiteral("     ( db version %1)").arg(gDB().DBVer(gDB().LastIdTable()));
+    version += QStringLiteral("     ( db version %1)").arg(gDB().DBVer());
   }
   lblVersion->setText(version);
   ckDontShowAtStartup->setChecked(mdlRegistry::PrefGetLong(kShowPref) == 1);

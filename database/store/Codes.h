@@ -20,6 +20,21 @@ enum class ListType : int32_t {
   kTranAccount = 7,
 };
 
+// The fields whose caption the database may rename (Preferences): products' part
+// number, location, group and custom fields, transactions' notes, category and account.
+enum class CustomField : int32_t {
+  kPartNo,
+  kLocation,
+  kGroup,
+  kCustom1,
+  kCustom2,
+  kCustom3,
+  kCustom4,
+  kTranNotes,
+  kTranCategory,
+  kTranAccount,
+};
+
 // What a save does with its record.
 enum class SaveOper : int32_t { kAdd = 0, kUpdate = 1, kDelete = 2 };
 

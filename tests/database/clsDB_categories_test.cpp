@@ -2,6 +2,7 @@
 // under the row lock, the loaders and the report list.
 
 #include <QComboBox>
+#include <unordered_set>
 
 #include "platform/controls/ListViewControl.h"
 #include "tests/database/DbTestSupport.h"
@@ -82,6 +83,45 @@ TEST_F(CategoriesTest, AnEntryInUseCannotBeDeleted) {
   DATA4* tran = nullptr;
   ASSERT_TRUE(gDB().DeleteRecord(1000, gDB().TranTable(), tran, QStringLiteral("rowid")));
   EXPECT_TRUE(gDB().CanDeleteItem(category, gDB().TranTable(), QStringLiteral("catid")));
+}
+
+// Each list is checked against the field of the products or transactions that refers
+// to its entries, and takes its own name from that field's caption.
+TEST_F(CategoriesTest, AListIsInUseThroughTheFieldThatRefersToItsEntries) {
+  using store::ListType;
+  struct Case {
+    ListType type;
+    bool products;
+    const char* field;
+    const char* nameParam;  // null: the list has no name of its own
+  };
+  const Case cases[] = {
+      {ListType::kProductGroup, true, "groupid", "svlprod.dbf_groupid"},
+      {ListType::kLocation, true, "location", "svlprod.dbf_location"},
+      {ListType::kManufacturer, true, "manuf", nullptr},
+      {ListType::kVendor, true, "vendor", nullptr},
+      {ListType::kTranCategory, false, "catid", "svltran.dbf_catid"},
+      {ListType::kTranAccount, false, "shipmethod", "svltran.dbf_shipmethod"},
+  };
+  int32_t row = 2000;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    const int32_t id = gDB().AddListEntry(QStringLiteral("Entry"), c.type);
+    ASSERT_GE(id, 1000);
+    EXPECT_FALSE(gDB().ListEntryInUse(id, c.type));
+    const QString n = QString::number(++row);
+    if (c.products) {
+      dbtest::AppendRow(gDB().ProductsTable(), {"rowid", n, "partno", n, c.field, QString::number(id), "hide", "T"});
+    } else {
+      dbtest::AppendRow(gDB().TranTable(), {"rowid", n, "prodid", n, c.field, QString::number(id)});
+    }
+    EXPECT_TRUE(gDB().ListEntryInUse(id, c.type));
+    std::unordered_set<int32_t> ids;
+    EXPECT_TRUE(gDB().ListIdsInUse(c.type, ids));
+    EXPECT_TRUE(ids.contains(id));
+    if (c.nameParam != nullptr) gDB().SetParamValue(QLatin1String(c.nameParam), QStringLiteral("Own"));
+    EXPECT_EQ(gDB().ListName(c.type), c.nameParam != nullptr ? QStringLiteral("Own") : QString());
+  }
 }
 
 TEST_F(CategoriesTest, DeleteUnderTheRowLock) {

