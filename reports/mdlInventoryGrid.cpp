@@ -101,7 +101,8 @@ class StatsSource {
 
 double D(const rt::Currency& c) { return c.ToDouble(); }
 
-// An amount times a count, rounded at the fourth decimal as a currency product is.
+// A count times an amount, rounded half to even at the fourth decimal as a currency
+// product is; never an overflow.
 double D(const rt::Currency& a, const rt::Currency& b) { return rt::ProductToDouble(a, b); }
 
 QVariant CellValue(int32_t colId, const ProductRow& p, const clsProductStats& s) {
