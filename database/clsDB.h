@@ -43,6 +43,9 @@ class clsTran;
 namespace ctl {
 class ListViewControl;
 }
+namespace store {
+class ReportTables;
+}
 
 class clsDB {
  public:
@@ -328,6 +331,10 @@ class clsDB {
   // table cannot be read.
   bool GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, std::unordered_set<int32_t>& failed,
                           DATA4* tb_tran, bool unitsOnly = false);
+  // The same on the transactions of a report load.
+  bool GetProductStats(clsProductStats& udProductStats, const store::ReportTables& tables);
+  bool GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, std::unordered_set<int32_t>& failed,
+                          const store::ReportTables& tables, bool unitsOnly = false);
   // Of the entries (new rows, or edits of stored ones, saved in this order), the
   // positions of those that would make their product's stock figures not fit a currency
   // value, counting the product's stored rows and the entries before them. nullopt

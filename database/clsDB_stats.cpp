@@ -7,6 +7,7 @@
 
 #include "database/DbAccess.h"
 #include "database/clsDB.h"
+#include "database/store/ReportTables.h"
 #include "database/store/Stock.h"
 #include "platform/runtime/Error.h"
 
@@ -27,16 +28,37 @@ store::Status OverflowOf(clsDB& db, std::vector<int32_t> ids) {
                              "transactions that made them so large.")};
 }
 
+// A product's figures as computed: an Overflow names the product.
+bool ReportProductStats(clsDB& db, const store::Status& status, int32_t id) {
+  const bool overflow = status.is(store::Failure::kError) && status.code == rt::kErrOverflow;
+  dbaccess::Report(overflow ? OverflowOf(db, {id}) : status, "clsDB_GetProductStats");
+  return status.ok();
+}
+
+// Every product's figures as computed: the products whose figures fail are reported
+// once, as a product's own walk reports it.
+bool ReportAllProductStats(clsDB& db, const store::Status& status, const std::unordered_set<int32_t>& failed) {
+  dbaccess::Report(status, "clsDB_GetAllProductStats");
+  if (!failed.empty()) dbaccess::Report(OverflowOf(db, {failed.begin(), failed.end()}), "clsDB_GetAllProductStats");
+  return status.ok();
+}
+
+store::Stock::Figures FiguresOf(bool unitsOnly) {
+  return unitsOnly ? store::Stock::Figures::kUnits : store::Stock::Figures::kAll;
+}
+
 }  // namespace
 
 bool clsDB::GetProductStats(clsProductStats& udProductStats, DATA4* tb_tran) {
   const store::Table table = dbaccess::UseTable(tb_tran, TranTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
-  const store::Status status = store::Stock(session).ProductStats(udProductStats, table.get());
-  const bool overflow = status.is(store::Failure::kError) && status.code == rt::kErrOverflow;
-  dbaccess::Report(overflow ? OverflowOf(*this, {udProductStats.m_nProductID}) : status, "clsDB_GetProductStats");
-  return status.ok();
+  return ReportProductStats(*this, store::Stock(session).ProductStats(udProductStats, table.get()),
+                            udProductStats.m_nProductID);
+}
+
+bool clsDB::GetProductStats(clsProductStats& udProductStats, const store::ReportTables& tables) {
+  return ReportProductStats(*this, tables.ProductStats(udProductStats), udProductStats.m_nProductID);
 }
 
 bool clsDB::GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, std::unordered_set<int32_t>& failed,
@@ -46,13 +68,15 @@ bool clsDB::GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& sta
   const store::Table table = dbaccess::UseTable(tb_tran, TranTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
-  using Figures = store::Stock::Figures;
-  const store::Status status =
-      store::Stock(session).AllProductStats(stats, failed, table.get(), unitsOnly ? Figures::kUnits : Figures::kAll);
-  dbaccess::Report(status, "clsDB_GetAllProductStats");
-  // Products whose figures fail: reported once, as a product's own walk reports it.
-  if (!failed.empty()) dbaccess::Report(OverflowOf(*this, {failed.begin(), failed.end()}), "clsDB_GetAllProductStats");
-  return status.ok();
+  return ReportAllProductStats(
+      *this, store::Stock(session).AllProductStats(stats, failed, table.get(), FiguresOf(unitsOnly)), failed);
+}
+
+bool clsDB::GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, std::unordered_set<int32_t>& failed,
+                               const store::ReportTables& tables, bool unitsOnly) {
+  stats.clear();
+  failed.clear();
+  return ReportAllProductStats(*this, tables.AllProductStats(stats, failed, FiguresOf(unitsOnly)), failed);
 }
 
 bool clsDB::ProductHasATranType(int32_t nProdId, int32_t udTranType, DATA4* tb_tran) {

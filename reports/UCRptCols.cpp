@@ -97,11 +97,13 @@ void UCRptCols::Init(int32_t nRptType) {
 
 void UCRptCols::LoadAvailableColumns(QListWidget& list) {
   try {
-    const store::Table cat = gDB().OpenTable(gDB().RptColTable());
-    DATA4* tb = cat.get();
-    if (tb == nullptr) return;
     std::vector<store::ReportColumn> columns;
-    const store::Status read = store::Reports(gDB().Session()).Columns(m_nRptType, columns, tb);
+    const store::Status read = store::Reports(gDB().Session()).Columns(m_nRptType, columns);
+    // A catalogue that does not open leaves the list as it was.
+    if (read.is(store::Failure::kNotOpened)) {
+      dbaccess::Report(read, "UCRptCols_LoadAvailableColumns");
+      return;
+    }
     list.clear();
     for (const store::ReportColumn& c : columns) {
       QString caption = c.name;

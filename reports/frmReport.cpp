@@ -10,14 +10,16 @@
 #include <QVBoxLayout>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "database/DbAccess.h"
 #include "database/clsDB.h"
-#include "database/clsProd.h"
 #include "database/clsProductStats.h"
 #include "database/store/Codes.h"
 #include "database/store/Lists.h"
+#include "database/store/Products.h"
+#include "database/store/ReportTables.h"
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/Convert.h"
 #include "platform/runtime/Format.h"
@@ -204,58 +206,52 @@ void frmReport::FillGroupList() {
 
 void frmReport::LoadRows() {
   if (!gDB().IsOpen()) return;
-  const store::Table tbProd = gDB().OpenTable(gDB().ProductsTable());
-  if (!tbProd.ok()) return;
-  const store::Table tbTran = gDB().OpenTable(gDB().TranTable());
-  if (!tbTran.ok()) return;
-  DATA4* prodHandle = tbProd.get();
-  DATA4* tranHandle = tbTran.get();
+  const store::ReportTables tables(gDB().Session());
+  if (!tables.HasTransactions()) {
+    dbaccess::Report(tables.failure(), "frmReport_LoadData");
+    return;
+  }
 
   // Visible products in the order the database lists them.
   const store::SearchType order = gDB().ProdPartNumberFirstGet() ? store::SearchType::kPartNo : store::SearchType::kName;
-  std::vector<store::ProductListRow> listed;
-  const store::Status status = store::ReadProducts(gDB().Session(), tbProd.get(), order, listed);
+  const int32_t group = gSystem().cboGetItemID(*cboGroup);
+  std::vector<std::pair<int32_t, store::ProductRecord>> products;
+  const store::Status status = tables.ForEachVisible(order, [&](int32_t id, const store::ProductRecord& r) {
+    if (group < 1 || r.group == group) products.emplace_back(id, r);
+    return true;
+  });
   if (!status.ok()) {
     dbaccess::Report(status, "frmReport_LoadData");
     return;
-  }
-  const int32_t group = gSystem().cboGetItemID(*cboGroup);
-  std::vector<clsProd> products;
-  products.reserve(listed.size());
-  for (const store::ProductListRow& row : listed) {
-    clsProd prod;
-    if (!prod.LoadProduct(row.id, prodHandle)) continue;
-    if (group >= 1 && prod.nGroup != group) continue;
-    products.push_back(std::move(prod));
   }
 
   std::unordered_map<int32_t, clsProductStats> stats;
   std::unordered_set<int32_t> failed;
   // Without the figures the kinds cannot be told apart: no rows rather than wrong ones.
   // A product whose figures fail is listed without them.
-  if (!gDB().GetAllProductStats(stats, failed, tranHandle, true)) return;
+  if (!gDB().GetAllProductStats(stats, failed, tables, true)) return;
 
   grd->setRows(1 + static_cast<int>(products.size()));
   for (size_t i = 0; i < products.size(); ++i) {
     const int32_t r = static_cast<int32_t>(i) + 1;
-    const clsProd& prod = products[i];
-    grd->setRowData(r, prod.nProdId);
-    DisplayProductDetails(r, prod);
+    const auto& [id, product] = products[i];
+    grd->setRowData(r, id);
+    DisplayProductDetails(r, product);
     clsProductStats figures;
-    figures.Init(prod.nProdId);
-    if (const auto it = stats.find(prod.nProdId); it != stats.end()) figures = it->second;
+    figures.Init(id);
+    if (const auto it = stats.find(id); it != stats.end()) figures = it->second;
     ShowStats(r, figures);
   }
 }
 
-void frmReport::DisplayProductDetails(int32_t nRow, const clsProd& prod) {
-  grd->setTextMatrix(nRow, m_nColProdName, prod.sProdName);
-  grd->setTextMatrix(nRow, m_nColPartNo, prod.sPartNo);
-  grd->setTextMatrix(nRow, kColLocation, ListText(m_locations, prod.nLocation));
-  grd->setTextMatrix(nRow, kColGroup, ListText(m_groups, prod.nGroup));
-  grd->setTextMatrix(nRow, kColManuf, ListText(m_manufs, prod.nManuf));
-  grd->setTextMatrix(nRow, kColVendor, ListText(m_vendors, prod.nVendor));
-  grd->setTextMatrix(nRow, kColReorderLevel, Formatted(prod.curReOrderLevel, m_sUnitsFormat));
+void frmReport::DisplayProductDetails(int32_t nRow, const store::ProductRecord& prod) {
+  grd->setTextMatrix(nRow, m_nColProdName, prod.name);
+  grd->setTextMatrix(nRow, m_nColPartNo, prod.partNo);
+  grd->setTextMatrix(nRow, kColLocation, ListText(m_locations, prod.location));
+  grd->setTextMatrix(nRow, kColGroup, ListText(m_groups, prod.group));
+  grd->setTextMatrix(nRow, kColManuf, ListText(m_manufs, prod.manuf));
+  grd->setTextMatrix(nRow, kColVendor, ListText(m_vendors, prod.vendor));
+  grd->setTextMatrix(nRow, kColReorderLevel, Formatted(prod.reorderLevel, m_sUnitsFormat));
 }
 
 QString frmReport::ListText(const ListTexts& texts, int32_t nID) const {

@@ -20,9 +20,11 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
-class clsProd;
 namespace ctl {
 class GridControl;
+}
+namespace store {
+struct ProductRecord;
 }
 
 class frmReport : public QWidget {
@@ -65,7 +67,7 @@ class frmReport : public QWidget {
   void FocusOnGrid();
   void ExportData();
   // The product's name, part number, list entries and re-order level in its row.
-  void DisplayProductDetails(int32_t nRow, const clsProd& prod);
+  void DisplayProductDetails(int32_t nRow, const store::ProductRecord& prod);
   // The figures in the row of their product (nothing when it has no row).
   void SetProductStats(const clsProductStats& stats);
   // The first row whose row data is the id; -1 when none.

@@ -9,8 +9,10 @@
 #include <QElapsedTimer>
 #include <cstdio>
 
+#include "database/DbAccess.h"
 #include "database/clsRptColDef.h"
 #include "database/clsRptDef.h"
+#include "database/store/ReportTables.h"
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/DecimalDigits.h"
 #include "platform/runtime/Error.h"
@@ -384,13 +386,11 @@ void LoadReportGrid(ctl::GridControl& grd, const clsRptDef& RptDef, int32_t nSel
   }
 }
 
-bool WithReportTables(const std::function<void(DATA4* prod, DATA4* tran)>& work, bool withoutTran) {
-  clsDB& db = gDB();
-  const store::Table prod = db.OpenTable(db.ProductsTable());
-  if (!prod.ok()) return false;
-  const store::Table tran = db.OpenTable(db.TranTable());
-  if (tran.ok() || withoutTran) work(prod.get(), tran.get());
-  return tran.ok();
+bool WithReportTables(const std::function<void(const store::ReportTables& tables)>& work, bool withoutTran) {
+  const store::ReportTables tables(gDB().Session());
+  dbaccess::Report(tables.failure(), "WithReportTables");
+  if (tables.HasTransactions() || (withoutTran && tables.HasProducts())) work(tables);
+  return tables.HasTransactions();
 }
 
 bool GridLoad::Cancelled() const { return grid_.isNull() || (!dlg_.isNull() && dlg_->Cancelled()); }

@@ -28,7 +28,9 @@
 class clsRptColDef;
 class clsRptDef;
 class frmProgress;
-struct DATA4;
+namespace store {
+class ReportTables;
+}
 namespace reports {
 
 inline constexpr int32_t kTotalsRowData = -1000;
@@ -166,8 +168,8 @@ class GridLoad {
 void LoadReportGrid(ctl::GridControl& grd, const clsRptDef& RptDef, int32_t nSelID,
                     const std::function<void(GridLoad&)>& loadRows, const QString& sErrorLabel);
 // Opens the products table and then the transactions table, runs `work` when both are
-// open (or, withoutTran, when the products are: the transactions then null) and closes
-// them again (an open failure has been reported by then). True when both opened.
-bool WithReportTables(const std::function<void(DATA4* prod, DATA4* tran)>& work, bool withoutTran = false);
+// open (or, withoutTran, when the products are: the transactions then not open) and
+// closes them again (an open failure has been reported by then). True when both opened.
+bool WithReportTables(const std::function<void(const store::ReportTables& tables)>& work, bool withoutTran = false);
 
 }  // namespace reports

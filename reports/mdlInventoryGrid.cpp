@@ -10,8 +10,10 @@
 #include "database/clsDB.h"
 #include "database/clsProductStats.h"
 #include "database/clsRptDef.h"
+#include "database/store/ReportTables.h"
 #include "database/store/Scans.h"
 #include "platform/controls/GridControl.h"
+#include "platform/runtime/Currency.h"
 #include "platform/runtime/Error.h"
 #include "reports/mdlGrid.h"
 #include "services/clsSystem.h"
@@ -25,7 +27,7 @@ constexpr int32_t kNotesMaxLen = 255;
 struct ProductRow : store::ProductLabels {
   int32_t id = 0;
   QString leadTime, notes;
-  double reorderLevel = 0, reorderQty = 0, stdCost = 0, stdPrice = 0;
+  rt::Currency reorderLevel, reorderQty, stdCost, stdPrice;
 };
 
 bool HasColumn(const clsRptDef& def, int32_t id) {
@@ -73,24 +75,24 @@ ProductRow ReadProduct(const store::ProductView& r, const ShownTexts& shown) {
 // walk of the product's own transactions.
 class StatsSource {
  public:
-  explicit StatsSource(DATA4* tran) : tran_(tran) {}
+  explicit StatsSource(const store::ReportTables& tables) : tables_(tables) {}
   void LoadAll() {
     bulk_ = true;
-    bulkOk_ = tran_ != nullptr && gDB().GetAllProductStats(all_, failed_, tran_);
+    bulkOk_ = tables_.HasTransactions() && gDB().GetAllProductStats(all_, failed_, tables_);
   }
   // False when the figures could not be computed (the record is then all 0), as for
-  // every product when the transactions did not open (tran null).
+  // every product when the transactions did not open.
   bool Get(int32_t id, clsProductStats& s) {
     s.Init(id);
-    if (tran_ == nullptr) return false;
-    if (!bulk_) return gDB().GetProductStats(s, tran_);
+    if (!tables_.HasTransactions()) return false;
+    if (!bulk_) return gDB().GetProductStats(s, tables_);
     if (!bulkOk_ || failed_.count(id) != 0) return false;
     if (auto it = all_.find(id); it != all_.end()) s = it->second;
     return true;
   }
 
  private:
-  DATA4* tran_;
+  const store::ReportTables& tables_;
   bool bulk_ = false;
   bool bulkOk_ = false;
   std::unordered_map<int32_t, clsProductStats> all_;
@@ -98,6 +100,10 @@ class StatsSource {
 };
 
 double D(const rt::Currency& c) { return c.ToDouble(); }
+
+// A count times an amount, rounded half to even at the fourth decimal as a currency
+// product is; never an overflow.
+double D(const rt::Currency& a, const rt::Currency& b) { return rt::ProductToDouble(a, b); }
 
 QVariant CellValue(int32_t colId, const ProductRow& p, const clsProductStats& s) {
   switch (colId) {
@@ -111,25 +117,25 @@ QVariant CellValue(int32_t colId, const ProductRow& p, const clsProductStats& s)
     case invcol::kCustom2:
     case invcol::kCustom3:
     case invcol::kCustom4: return p.custom[static_cast<size_t>(colId - invcol::kCustom1)];
-    case invcol::kReorderLevel: return p.reorderLevel;
-    case invcol::kReorderQty: return p.reorderQty;
+    case invcol::kReorderLevel: return D(p.reorderLevel);
+    case invcol::kReorderQty: return D(p.reorderQty);
     case invcol::kLeadTime: return p.leadTime;
     case invcol::kPhysicalUnits: return D(s.m_curNumUnitsInStock_Physical);
     case invcol::kAllocatedUnits: return D(s.m_curNumUnitsAllocated);
     case invcol::kAvailableUnits: return D(s.m_curNumUnitsInStock_Available);
     case invcol::kUnitsOnOrder: return D(s.m_curNumUnitsOnOrder);
-    case invcol::kStdCost: return p.stdCost;
-    case invcol::kStdPrice: return p.stdPrice;
+    case invcol::kStdCost: return D(p.stdCost);
+    case invcol::kStdPrice: return D(p.stdPrice);
     case invcol::kOnOrderValueActualCost: return D(s.m_curOnOrderCostActual);
-    case invcol::kStockValueStdCost: return D(s.m_curNumUnitsInStock_Physical) * p.stdCost;
-    case invcol::kStockValueStdPrice: return D(s.m_curNumUnitsInStock_Physical) * p.stdPrice;
+    case invcol::kStockValueStdCost: return D(s.m_curNumUnitsInStock_Physical, p.stdCost);
+    case invcol::kStockValueStdPrice: return D(s.m_curNumUnitsInStock_Physical, p.stdPrice);
     case invcol::kAvgCostPerUnit: return D(s.m_curAvgCostPerUnit);
     case invcol::kAvgPricePerUnit: return D(s.m_curAvgPricePerUnit);
     case invcol::kStockValueAvgCost: return D(s.m_curStkCostAvg);
     case invcol::kStockValueAvgPrice: return D(s.m_curStkPriceAvg);
     case invcol::kNotes: return p.notes;
-    case invcol::kOnOrderValueStdCost: return D(s.m_curNumUnitsOnOrder) * p.stdCost;
-    case invcol::kOnOrderValueAvgCost: return D(s.m_curNumUnitsOnOrder * s.m_curAvgCostPerUnit);
+    case invcol::kOnOrderValueStdCost: return D(s.m_curNumUnitsOnOrder, p.stdCost);
+    case invcol::kOnOrderValueAvgCost: return D(s.m_curNumUnitsOnOrder, s.m_curAvgCostPerUnit);
     default: return QString();
   }
 }
@@ -156,7 +162,7 @@ bool DisplayInventoryRecord(ctl::GridControl& grd, int& row, const ProductRow& p
   if (crit.m_udIndicate != 0 || crit.m_udInvLevel != 0) computed = stats.Get(p.id, s);
   const bool zeroPhysical = !computed || s.m_curNumUnitsInStock_Physical == rt::Currency();
   const bool outOfStock = computed && s.m_curNumUnitsInStock_Available < rt::Currency(1);
-  const bool reorder = computed && s.m_curNumUnitsInStock_Available.ToDouble() <= p.reorderLevel;
+  const bool reorder = computed && s.m_curNumUnitsInStock_Available <= p.reorderLevel;
   switch (crit.m_udInvLevel) {
     case 1: include = computed && !zeroPhysical; break;
     case 2: include = outOfStock; break;
@@ -183,8 +189,8 @@ bool DisplayInventoryRecord(ctl::GridControl& grd, int& row, const ProductRow& p
 
 // The walk: the products in name (or part number) order that are not hidden and match
 // the search, then their rows. The figures come in one pass when many rows need them.
-void LoadInventoryGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoad& load, DATA4* prod,
-                                 DATA4* tran, StatsPath path) {
+void LoadInventoryGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoad& load,
+                                 const store::ReportTables& tables, StatsPath path) {
   try {
     const bool requiresStats = def.RequiresProdStats();
     const clsInvSelCriteria& crit = def.m_udInvSelCriteria;
@@ -194,7 +200,7 @@ void LoadInventoryGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, Gr
     const ShownTexts shown(def, searching);
 
     std::vector<ProductRow> products;
-    store::ProductScan scan(gDB().Session(), prod);
+    store::ProductScan scan = tables.ScanProducts();
     products.reserve(static_cast<size_t>(std::max(0L, scan.RecordCount())));
     const store::ProductView& r = scan.row();
     for (bool more = scan.FirstVisible(byPartNo ? store::SearchType::kPartNo : store::SearchType::kName); more;
@@ -207,7 +213,7 @@ void LoadInventoryGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, Gr
     }
     if (load.Cancelled()) return;
 
-    StatsSource stats(tran);
+    StatsSource stats(tables);
     const bool needsStats = requiresStats || crit.m_udIndicate != 0 || crit.m_udInvLevel != 0;
     const bool bulk = path == StatsPath::Bulk ||
                       (path == StatsPath::Auto && products.size() > static_cast<size_t>(kBulkStatsMinProducts));
@@ -245,7 +251,8 @@ bool LoadInventoryGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelID,
       [&](GridLoad& load) {
         // Products whose figures cannot be computed still show at level 0.
         opened = WithReportTables(
-            [&](DATA4* prod, DATA4* tran) { LoadInventoryGridRowsHelper(grd, RptDef, load, prod, tran, path); }, true);
+            [&](const store::ReportTables& tables) { LoadInventoryGridRowsHelper(grd, RptDef, load, tables, path); },
+            true);
       },
       QStringLiteral("LoadInventoryGrid"));
   return opened;
@@ -253,11 +260,11 @@ bool LoadInventoryGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelID,
 
 bool ReloadInvRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_t nProductID) {
   bool written = false;
-  WithReportTables([&](DATA4* prod, DATA4* tran) {
+  WithReportTables([&](const store::ReportTables& tables) {
     try {
-      store::ProductScan scan(gDB().Session(), prod);
+      store::ProductScan scan = tables.ScanProducts();
       if (!scan.Find(nProductID)) return;
-      StatsSource stats(tran);
+      StatsSource stats(tables);
       GridCellWriter w(grd);
       int row = nRow;
       const store::ProductView& r = scan.row();

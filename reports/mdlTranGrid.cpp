@@ -10,6 +10,7 @@
 #include "database/RptColumnIds.h"
 #include "database/clsDB.h"
 #include "database/clsRptDef.h"
+#include "database/store/ReportTables.h"
 #include "database/store/Scans.h"
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/Error.h"
@@ -128,7 +129,7 @@ bool IsProductColumn(int32_t id) {
 // the shared cells of the columns that show them.
 class ProductCache {
  public:
-  ProductCache(DATA4* prod, const clsRptDef& def) : scan_(gDB().Session(), prod) {
+  ProductCache(const store::ReportTables& tables, const clsRptDef& def) : scan_(tables.ScanProducts()) {
     slotOf_.assign(static_cast<size_t>(def.m_collColumnDefs.Count()) + 1, -1);
     int k = 0;
     for (const clsRptColDef& c : def.m_collColumnDefs) {
@@ -196,8 +197,9 @@ struct MissingProduct {
 // One load or reload: the tables, their fields, the cell writer and what was skipped.
 class TranPlacer {
  public:
-  TranPlacer(ctl::GridControl& grd, const clsRptDef& def, DATA4* prod, const store::TranView& tran)
-      : grd_(grd), def_(def), t_(tran), products_(prod, def),
+  TranPlacer(ctl::GridControl& grd, const clsRptDef& def, const store::ReportTables& tables,
+             const store::TranView& tran)
+      : grd_(grd), def_(def), t_(tran), products_(tables, def),
         writer_(grd) {
     for (int32_t t = 0; t <= 5; ++t) typeDesc_[static_cast<size_t>(t)] = gDB().GetTranTypeDesc(t);
     for (const clsRptColDef& c : def.m_collColumnDefs) {
@@ -355,16 +357,16 @@ class TranPlacer {
   std::array<ctl::SharedCell, 6> typeCell_{};  // per type: the cell that first showed its text
 };
 
-void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoad& load, DATA4* prod,
-                            DATA4* tran) {
+void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoad& load,
+                            const store::ReportTables& tables) {
   try {
     const clsTranSelCriteria& crit = def.m_udTranSelCriteria;
     const std::string tag = TranGridTag(crit.m_nProductID, crit.m_udTranType);
     // Every transaction is read in record order (the grid is sorted afterwards, and the
     // index would add a lock per row); a product's or a type's through its tag.
     const bool all = tag == "trndt_d";
-    store::TranScan scan(gDB().Session(), tran);
-    TranPlacer placer(grd, def, prod, scan.row());
+    store::TranScan scan = tables.ScanTransactions();
+    TranPlacer placer(grd, def, tables, scan.row());
     std::string key;
     if (tag == "prodid") key = std::to_string(crit.m_nProductID);
     if (tag == "trantype") key = std::to_string(crit.m_udTranType);
@@ -403,18 +405,19 @@ bool LoadTranGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelRowID) {
   LoadReportGrid(
       grd, RptDef, nSelRowID,
       [&](GridLoad& load) {
-        opened = WithReportTables([&](DATA4* prod, DATA4* tran) { LoadTranGridRowsHelper(grd, RptDef, load, prod, tran); });
+        opened = WithReportTables(
+            [&](const store::ReportTables& tables) { LoadTranGridRowsHelper(grd, RptDef, load, tables); });
       },
       QStringLiteral("LoadTranGrid"));
   return opened;
 }
 
 void ReloadTranRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_t nTranID) {
-  WithReportTables([&](DATA4* prod, DATA4* tran) {
+  WithReportTables([&](const store::ReportTables& tables) {
     try {
-      store::TranScan scan(gDB().Session(), tran);
+      store::TranScan scan = tables.ScanTransactions();
       if (!scan.Find(nTranID)) return;
-      TranPlacer placer(grd, RptDef, prod, scan.row());
+      TranPlacer placer(grd, RptDef, tables, scan.row());
       int row = nRow;
       placer.Display(row, true);
       placer.ReportMissing();

@@ -19,10 +19,6 @@ int32_t ProductView::Location() const { return Low32(f_.location); }
 int32_t ProductView::Group() const { return Low32(f_.groupid); }
 int32_t ProductView::Manuf() const { return Low32(f_.manuf); }
 int32_t ProductView::Vendor() const { return Low32(f_.vendor); }
-double ProductView::ReorderLevel() const { return f4double(f_.reordlev); }
-double ProductView::ReorderQty() const { return f4double(f_.reordqty); }
-double ProductView::StdCost() const { return f4double(f_.stdcost); }
-double ProductView::StdPrice() const { return f4double(f_.stdprice); }
 QString ProductView::Name() const { return TrimmedText(f_.prodname); }
 QString ProductView::PartNo() const { return TrimmedText(f_.partno); }
 QString ProductView::LeadTime() const { return TrimmedText(f_.leadtime); }

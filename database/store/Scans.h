@@ -6,8 +6,9 @@
 // tags it needs on the table. Engine codes are recorded on the session; errors throw
 // (rt::VbError, number = the code).
 //
-// Whole numbers are the low 32 bits of the stored number; amounts the stored number as
-// a double (the grids show them as numbers).
+// Whole numbers are the low 32 bits of the stored number; a product's amounts are
+// currency, a transaction's the stored number as a double (the grids show them as
+// numbers) or as currency.
 
 #include <QString>
 #include <array>
@@ -41,10 +42,11 @@ class ProductView {
   int32_t Group() const;
   int32_t Manuf() const;
   int32_t Vendor() const;
-  double ReorderLevel() const;
-  double ReorderQty() const;
-  double StdCost() const;
-  double StdPrice() const;
+  // The amounts as currency, read from their stored text.
+  rt::Currency ReorderLevel() const { return Amount(f_.reordlev); }
+  rt::Currency ReorderQty() const { return Amount(f_.reordqty); }
+  rt::Currency StdCost() const { return Amount(f_.stdcost); }
+  rt::Currency StdPrice() const { return Amount(f_.stdprice); }
   bool HasNotes() const { return HasMemo(f_.notes); }
   QString Notes() const;
   ProductLabels Labels() const;

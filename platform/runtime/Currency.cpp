@@ -91,4 +91,9 @@ Currency CCur(const QString& text) {
 
 Currency CCur(double value) { return Currency::FromDouble(value); }
 
+double ProductToDouble(Currency a, Currency b) {
+  return static_cast<double>(DivideHalfEven(static_cast<__int128>(a.Raw()) * b.Raw(), Currency::kScale)) /
+         Currency::kScale;
+}
+
 }  // namespace rt

@@ -60,6 +60,10 @@ class Currency {
 Currency CCur(const QString& text);
 Currency CCur(double value);
 
+// a x b rounded half to even at the fourth decimal, as a * b is, as a double (what
+// (a * b).ToDouble() gives); also beyond the currency range, where a * b overflows.
+double ProductToDouble(Currency a, Currency b);
+
 }  // namespace rt
 
 Q_DECLARE_METATYPE(rt::Currency)

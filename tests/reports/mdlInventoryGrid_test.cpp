@@ -2,6 +2,8 @@
 
 #include <QPointer>
 #include <QTimer>
+#include <iterator>
+#include <vector>
 
 #include "database/SampleDatabase.h"
 #include "platform/runtime/App.h"
@@ -142,20 +144,40 @@ TEST(ProductMatchesSearchTextTest, CaseInsensitiveSubstringOfTheChosenField) {
         << c.by << " " << c.search << " " << c.name;
 }
 
+// A count times an amount is the currency product (half to even at the fourth
+// decimal), also for large counts and beyond the currency range.
 TEST_F(mdlInventoryGridTest, ColumnsOfStockFiguresAndValues) {
-  const int32_t p = AddProd(QStringLiteral("P"), QStringLiteral("PP"), "4");
-  AddTran(p, 1, "3", "2");    // on order 3 at 2
-  AddTran(p, 2, "4", "2.5");  // received 4 at 2.5: average cost 2.5
-  clsRptDef def = Def(InvRecord(0, 0, QStringLiteral("1001~1014~1017~1020~1029~1023~1011~9999")));
+  struct Case {
+    const char *reorderLevel, *stdCost;
+    const char *onOrder, *orderPrice, *received, *receivedPrice;
+    std::vector<double> want;  // physical, on order, its actual cost and average cost value, average cost,
+                               // re-order level, stock and on-order value at standard cost
+  };
+  const Case cases[] = {
+      {"4", "0", "3", "2", "4", "2.5", {4, 3, 6, 7.5, 2.5, 4, 0, 0}},
+      {"0", "0.3333", "987654.5", "1", "2500001", "1",
+       {2500001, 987654.5, 987654.5, 987654.5, 1, 0, 833250.3333, 329185.2448}},
+      {"0", "0", "1000000000", "0", "1", "10000000", {1, 1e9, 0, 1e16, 1e7, 0, 0, 0}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const int32_t p = rpttest::SaveNewProduct([&](clsProd& prod) {
+      prod.sProdName = QStringLiteral("P%1").arg(++n);
+      prod.curReOrderLevel = rpttest::Cur(c.reorderLevel);
+      prod.curStdCost = rpttest::Cur(c.stdCost);
+    });
+    AddTran(p, 1, c.onOrder, c.orderPrice);
+    AddTran(p, 2, c.received, c.receivedPrice);
+  }
+  clsRptDef def = Def(InvRecord(0, 0, QStringLiteral("1001~1014~1017~1020~1029~1023~1011~1021~1028~9999")));
   reports::LoadInventoryGrid(grd, def, -1);
-  ASSERT_EQ(grd.Rows(), 2);
-  EXPECT_EQ(grd.CellValue(1, 2).toDouble(), 4.0);
-  EXPECT_EQ(grd.CellValue(1, 3).toDouble(), 3.0);
-  EXPECT_EQ(grd.CellValue(1, 4).toDouble(), 6.0);
-  EXPECT_EQ(grd.CellValue(1, 5).toDouble(), 7.5);
-  EXPECT_EQ(grd.CellValue(1, 6).toDouble(), 2.5);
-  EXPECT_EQ(grd.CellValue(1, 7).toDouble(), 4.0);
-  EXPECT_EQ(grd.TextMatrix(1, 8), QString()) << "an unknown column id gives an empty cell";
+  ASSERT_EQ(rpttest::RowIds(grd).size(), std::size(cases));
+  for (int r = 1; r <= static_cast<int>(std::size(cases)); ++r) {
+    const Case& c = cases[r - 1];
+    for (size_t k = 0; k < c.want.size(); ++k)
+      EXPECT_EQ(grd.CellValue(r, static_cast<int>(k) + 2).toDouble(), c.want[k]) << "row " << r << ", column " << k + 2;
+  }
+  EXPECT_EQ(grd.TextMatrix(1, 10), QString()) << "an unknown column id gives an empty cell";
 }
 
 TEST_F(mdlInventoryGridTest, LongNotesAreCutAndMissingOnesEmpty) {
