@@ -215,6 +215,7 @@ class Index final : public CdxIndex {
   std::vector<uint8_t> head_;
   dev_t dev_ = 0;
   ino_t ino_ = 0;
+  uint64_t forks_ = ForkGeneration();  // when the file was opened: after a fork it is shared
 };
 
 }  // namespace
@@ -232,6 +233,7 @@ struct CdxShelf::Entry {
   std::vector<int64_t> checkedAt;
   uint64_t gens;
   uint32_t sharedTaken;
+  uint64_t forks;  // ForkGeneration() when it was kept
 };
 
 CdxShelf::CdxShelf() = default;
@@ -452,7 +454,9 @@ bool Index::Unshelve(CdxShelf::Entry* e, const std::vector<uint8_t>& head) {
 // Leaves the file, definitions and pages for the next open of this file, when they
 // are still those of the bytes read at open (no change seen since).
 void Index::Shelve() {
-  if (!shelf_ || head_.empty() || !dir_ || GetBE32(head_.data() + 8) != dir_->counter()) return;
+  if (!shelf_ || head_.empty() || !dir_ || GetBE32(head_.data() + 8) != dir_->counter() || forks_ != ForkGeneration()) {
+    return;
+  }
   auto e = std::make_unique<CdxShelf::Entry>();
   e->path = path_;
   e->mode = mode_;
@@ -468,6 +472,7 @@ void Index::Shelve() {
   e->checkedAt = std::move(checkedAt_);
   e->gens = gens_;
   e->sharedTaken = sharedTaken_;
+  e->forks = forks_;
   e->file = std::move(file_);
   auto& entries = shelf_->entries;
   std::erase_if(entries, [&](const auto& x) { return x->dev == e->dev && x->ino == e->ino; });
@@ -693,7 +698,8 @@ std::unique_ptr<CdxIndex> CdxIndex::Open(const std::string& path, File::Mode mod
   if (shelf && !shelf->entries.empty() && ::stat(path.c_str(), &st) == 0) {
     auto& entries = shelf->entries;
     const auto it = std::find_if(entries.begin(), entries.end(), [&](const auto& e) {
-      return e->dev == st.st_dev && e->ino == st.st_ino && e->mode == mode && e->path == path;
+      return e->dev == st.st_dev && e->ino == st.st_ino && e->mode == mode && e->path == path &&
+             e->forks == ForkGeneration();
     });
     if (it != entries.end()) {
       shelved = std::move(*it);

@@ -87,9 +87,10 @@ class CdxCursor {
 
 // What an engine keeps of the indexes its handles closed: the open file, the tag
 // definitions and the cached pages. Opening the same file again takes them over when
-// its first bytes (the file's change counter, the tag directory, the first tag
-// headers), read under the index lock, are as they were; every later read checks the
-// counters as an index held open all along does. The kept file stays open, so its
+// the file's change counter, read through the kept mapping of its header, or else its
+// first bytes (counter, tag directory, first tag headers), read under the index lock,
+// are as they were; every later read checks the counters as an index held open all
+// along does. The kept file stays open, so its
 // (device, inode) names no other file meanwhile. Not thread-safe.
 class CdxShelf {
  public:

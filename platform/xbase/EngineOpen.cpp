@@ -60,7 +60,7 @@ constexpr size_t kParkedMemos = 4;
 
 xb::engine::FileStamp StampOf(const struct stat& st) {
   return {uint64_t(st.st_dev), uint64_t(st.st_ino), uint64_t(st.st_size), int64_t(st.st_mtim.tv_sec),
-          int64_t(st.st_mtim.tv_nsec)};
+          int64_t(st.st_mtim.tv_nsec), xb::ForkGeneration()};
 }
 
 // The memo file of a table: one a closed handle of this engine left open, when the

@@ -27,11 +27,13 @@
 
 namespace xb::engine {
 
-// A file's identity, size and modification time: equal stamps of a file held open
-// (its inode cannot be reused meanwhile) tell that nobody resized or rewrote it.
+// A file's identity, size and modification time, and the process's fork generation:
+// equal stamps of a file held open (its inode cannot be reused meanwhile) tell that
+// nobody resized or rewrote it, and that no fork shares the descriptor since.
 struct FileStamp {
   uint64_t dev = 0, ino = 0, size = 0;
   int64_t sec = 0, nsec = 0;
+  uint64_t forks = 0;
   bool operator==(const FileStamp&) const = default;
 };
 
