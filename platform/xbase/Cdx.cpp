@@ -123,7 +123,7 @@ class Index final : public CdxIndex {
   }
 
   // Reads the tags, or takes over a shelved index of the same file (may be null)
-  // when the file's first bytes are as they were.
+  // when the file is as it was.
   Status Load(std::unique_ptr<CdxShelf::Entry> shelved);
 
   size_t TagCount() const override { return defs_.size(); }
@@ -186,7 +186,8 @@ class Index final : public CdxIndex {
   // dirs/defs/trees; with detectTypes also the roots of tags that may be numeric.
   Status ReadTags(File* file, const std::vector<uint8_t>& head, bool detectTypes, std::vector<TagDef>* defs,
                   std::vector<std::unique_ptr<Tree>>* trees, std::unique_ptr<Tree>* dir);
-  bool Unshelve(CdxShelf::Entry* e, const std::vector<uint8_t>& head);
+  // Takes over what a closed index of this file left.
+  void Unshelve(CdxShelf::Entry* e);
   void Shelve();
 
   std::string path_;
@@ -419,27 +420,29 @@ Status Index::Load(std::unique_ptr<CdxShelf::Entry> shelved) {
   // the shelved state was read at: that state stands, as for an index held open.
   uint32_t counter = 0;
   if (shelved && shelved->dir->PeekCounter(&counter) && counter == shelved->dir->counter()) {
-    std::vector<uint8_t> head = shelved->head;
-    Unshelve(shelved.get(), head);
-    head_ = std::move(head);
+    Unshelve(shelved.get());
     checkedIn_.assign(defs_.size(), 0);
     return Status::Ok();
   }
   if (Status s = Acquire(false); !s.ok()) return s;
   std::vector<uint8_t> head;
   Status s = ReadHead(file_.get(), &head);
-  const bool taken = s.ok() && shelved && Unshelve(shelved.get(), head);
-  if (s.ok() && !taken) s = ReadTags(file_.get(), head, detectTypes_, &defs_, &trees_, &dir_);
+  const bool taken = s.ok() && shelved && shelved->head == head;
+  if (taken) {
+    Unshelve(shelved.get());
+  } else if (s.ok()) {
+    s = ReadTags(file_.get(), head, detectTypes_, &defs_, &trees_, &dir_);
+    // The tag headers were read under the lock, at the counter read with them.
+    checkedAt_.assign(defs_.size(), dir_ ? int64_t(dir_->counter()) : -1);
+    if (s.ok() && shelf_) head_ = std::move(head);
+  }
   Release();
   checkedIn_.assign(defs_.size(), 0);
-  // The tag headers were read under the lock, at the counter read with them.
-  if (!taken) checkedAt_.assign(defs_.size(), dir_ ? int64_t(dir_->counter()) : -1);
-  if (s.ok() && shelf_ && !detectTypes_) head_ = std::move(head);
   return s;
 }
 
-bool Index::Unshelve(CdxShelf::Entry* e, const std::vector<uint8_t>& head) {
-  if (e->head != head) return false;
+void Index::Unshelve(CdxShelf::Entry* e) {
+  head_ = std::move(e->head);
   defs_ = std::move(e->defs);
   trees_ = std::move(e->trees);
   dir_ = std::move(e->dir);
@@ -448,7 +451,6 @@ bool Index::Unshelve(CdxShelf::Entry* e, const std::vector<uint8_t>& head) {
   sharedTaken_ = e->sharedTaken;
   dir_->Rebind(file_.get(), &gens_);
   for (auto& t : trees_) t->Rebind(file_.get(), &gens_);
-  return true;
 }
 
 // Leaves the file, definitions and pages for the next open of this file, when they
