@@ -1,6 +1,7 @@
 #include "platform/xbase/Cdx.h"
 
 #include <sys/stat.h>
+#include <sys/types.h>
 
 #include <algorithm>
 #include <cctype>
@@ -63,6 +64,23 @@ bool SameName(std::string_view a, std::string_view b) {
 
 class Index;
 
+// The file's first bytes: the directory header, its root and usually the first tag
+// headers. Shorter when the file is.
+Status ReadHead(File* file, std::vector<uint8_t>* head) {
+  head->resize(4 * kHeaderSize);
+  const long long got = file->ReadSome(0, head->data(), head->size());
+  if (got < static_cast<long long>(kHeaderSize + kPageSize)) {
+    return Status(Code::kCorrupt, file->path() + " is too short for an index");
+  }
+  head->resize(size_t(got));
+  return Status::Ok();
+}
+
+// Tree caches larger than this are dropped when an index is put on the shelf.
+constexpr size_t kShelvedPages = 4096;
+// Indexes a shelf keeps.
+constexpr size_t kShelfEntries = 4;
+
 class Cursor final : public CdxCursor {
  public:
   Cursor(Index* index, size_t tag) : index_(index), tag_(tag) {}
@@ -97,13 +115,16 @@ class Cursor final : public CdxCursor {
 
 class Index final : public CdxIndex {
  public:
-  Index(std::string path, File::Mode mode, std::unique_ptr<File> file, bool detectTypes)
-      : path_(std::move(path)), mode_(mode), file_(std::move(file)), detectTypes_(detectTypes) {}
+  Index(std::string path, File::Mode mode, std::unique_ptr<File> file, bool detectTypes, CdxShelf* shelf)
+      : path_(std::move(path)), mode_(mode), file_(std::move(file)), detectTypes_(detectTypes), shelf_(shelf) {}
   ~Index() override {
     while (depth_ > 0) Release();  // a lock left held: write its counters, let go
+    Shelve();
   }
 
-  Status Load();
+  // Reads the tags, or takes over a shelved index of the same file (may be null)
+  // when the file is as it was.
+  Status Load(std::unique_ptr<CdxShelf::Entry> shelved);
 
   size_t TagCount() const override { return defs_.size(); }
   const TagDef& Tag(size_t i) const override { return defs_.at(i); }
@@ -138,6 +159,10 @@ class Index final : public CdxIndex {
   void UnlockShared() override { UnlockExclusive(); }
   bool ReadCached() override;
   void SetLockPolicy(const LockPolicy& policy) override { policy_ = policy; }
+  void SetIdentity(dev_t dev, ino_t ino) {
+    dev_ = dev;
+    ino_ = ino;
+  }
 
   // One tag operation: the lock held and the tag's cache checked against the file.
   Status Begin(size_t tag, bool exclusive);
@@ -157,10 +182,13 @@ class Index final : public CdxIndex {
   Status Change(size_t tag, std::string_view key, uint32_t recno, bool insert);
   bool Replaced() const;
   Status Reopen();
-  // Reads the directory and tag headers of file into dirs/defs/trees; with detectTypes
-  // also the roots of tags that may be numeric.
-  Status ReadTags(File* file, bool detectTypes, std::vector<TagDef>* defs,
+  // Reads the directory and tag headers of file (its first bytes in head) into
+  // dirs/defs/trees; with detectTypes also the roots of tags that may be numeric.
+  Status ReadTags(File* file, const std::vector<uint8_t>& head, bool detectTypes, std::vector<TagDef>* defs,
                   std::vector<std::unique_ptr<Tree>>* trees, std::unique_ptr<Tree>* dir);
+  // Takes over what a closed index of this file left.
+  void Unshelve(CdxShelf::Entry* e);
+  void Shelve();
 
   std::string path_;
   File::Mode mode_;
@@ -182,7 +210,37 @@ class Index final : public CdxIndex {
   // handle (-1: not since it was opened anew); ReadCached trusts a tag only while the
   // file's counter still has that value.
   std::vector<int64_t> checkedAt_;
+  CdxShelf* shelf_;
+  // The file's first bytes as read at open, under the lock; empty when what the
+  // handle holds no longer derives from them (a reopen).
+  std::vector<uint8_t> head_;
+  dev_t dev_ = 0;
+  ino_t ino_ = 0;
+  uint64_t forks_ = ForkGeneration();  // when the file was opened: after a fork it is shared
 };
+
+}  // namespace
+
+struct CdxShelf::Entry {
+  std::string path;
+  File::Mode mode;
+  dev_t dev;
+  ino_t ino;
+  std::unique_ptr<File> file;
+  std::vector<uint8_t> head;
+  std::vector<TagDef> defs;
+  std::vector<std::unique_ptr<Tree>> trees;
+  std::unique_ptr<Tree> dir;
+  std::vector<int64_t> checkedAt;
+  uint64_t gens;
+  uint32_t sharedTaken;
+  uint64_t forks;  // ForkGeneration() when it was kept
+};
+
+CdxShelf::CdxShelf() = default;
+CdxShelf::~CdxShelf() = default;
+
+namespace {
 
 // ---- Index ----
 
@@ -277,15 +335,10 @@ Status Index::Begin(size_t tag, bool exclusive) {
   return Status::Ok();
 }
 
-Status Index::ReadTags(File* file, bool detectTypes, std::vector<TagDef>* defs,
+Status Index::ReadTags(File* file, const std::vector<uint8_t>& head, bool detectTypes, std::vector<TagDef>* defs,
                        std::vector<std::unique_ptr<Tree>>* trees, std::unique_ptr<Tree>* dir) {
-  const uint64_t size = file->Size();
-  // The directory header, its root and the first tag headers usually lie in the
-  // file's first pages: one read serves them.
-  std::vector<uint8_t> head(std::min<uint64_t>(size, 4 * kHeaderSize));
-  if (size < kHeaderSize + kPageSize || !file->ReadAt(0, head.data(), head.size())) {
-    return Status(Code::kCorrupt, file->path() + " is too short for an index");
-  }
+  // The file's size matters only for tag headers beyond its first bytes.
+  uint64_t size = head.size() < 4 * kHeaderSize ? head.size() : 0;
   auto readAt = [&](uint64_t off, uint8_t* buf, size_t n) {
     if (off + n > head.size()) return file->ReadAt(off, buf, n);
     std::memcpy(buf, head.data() + off, n);
@@ -314,7 +367,9 @@ Status Index::ReadTags(File* file, bool detectTypes, std::vector<TagDef>* defs,
     const uint32_t off = pos.leaf->recnos[pos.index];
     std::string name(pos.leaf->keyView(pos.index));
     while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
-    if (off < kHeaderSize || off % kPageSize != 0 || uint64_t(off) + kHeaderSize > size || name.empty()) {
+    if (uint64_t(off) + kHeaderSize > head.size() && size == 0) size = file->Size();
+    if (off < kHeaderSize || off % kPageSize != 0 || uint64_t(off) + kHeaderSize > std::max<uint64_t>(size, head.size()) ||
+        name.empty()) {
       return Status(Code::kCorrupt, file->path() + ": the tag directory is damaged");
     }
     tags.emplace_back(off, std::move(name));
@@ -360,14 +415,71 @@ Status Index::ReadTags(File* file, bool detectTypes, std::vector<TagDef>* defs,
   return Status::Ok();
 }
 
-Status Index::Load() {
+Status Index::Load(std::unique_ptr<CdxShelf::Entry> shelved) {
+  // The file's counter, read through the mapping of its header, still has the value
+  // the shelved state was read at: that state stands, as for an index held open.
+  uint32_t counter = 0;
+  if (shelved && shelved->dir->PeekCounter(&counter) && counter == shelved->dir->counter()) {
+    Unshelve(shelved.get());
+    checkedIn_.assign(defs_.size(), 0);
+    return Status::Ok();
+  }
   if (Status s = Acquire(false); !s.ok()) return s;
-  Status s = ReadTags(file_.get(), detectTypes_, &defs_, &trees_, &dir_);
+  std::vector<uint8_t> head;
+  Status s = ReadHead(file_.get(), &head);
+  const bool taken = s.ok() && shelved && shelved->head == head;
+  if (taken) {
+    Unshelve(shelved.get());
+  } else if (s.ok()) {
+    s = ReadTags(file_.get(), head, detectTypes_, &defs_, &trees_, &dir_);
+    // The tag headers were read under the lock, at the counter read with them.
+    checkedAt_.assign(defs_.size(), dir_ ? int64_t(dir_->counter()) : -1);
+    if (s.ok() && shelf_) head_ = std::move(head);
+  }
   Release();
   checkedIn_.assign(defs_.size(), 0);
-  // The tag headers were read under the lock, at the counter read with them.
-  checkedAt_.assign(defs_.size(), dir_ ? int64_t(dir_->counter()) : -1);
   return s;
+}
+
+void Index::Unshelve(CdxShelf::Entry* e) {
+  head_ = std::move(e->head);
+  defs_ = std::move(e->defs);
+  trees_ = std::move(e->trees);
+  dir_ = std::move(e->dir);
+  checkedAt_ = std::move(e->checkedAt);
+  gens_ = e->gens;  // generations go on rising: no cursor mistakes a drop for its own state
+  sharedTaken_ = e->sharedTaken;
+  dir_->Rebind(file_.get(), &gens_);
+  for (auto& t : trees_) t->Rebind(file_.get(), &gens_);
+}
+
+// Leaves the file, definitions and pages for the next open of this file, when they
+// are still those of the bytes read at open (no change seen since).
+void Index::Shelve() {
+  if (!shelf_ || head_.empty() || !dir_ || GetBE32(head_.data() + 8) != dir_->counter() || forks_ != ForkGeneration()) {
+    return;
+  }
+  auto e = std::make_unique<CdxShelf::Entry>();
+  e->path = path_;
+  e->mode = mode_;
+  e->dev = dev_;
+  e->ino = ino_;
+  for (auto& t : trees_) {
+    if (t->cachedPages() > kShelvedPages) t->DropCache();
+  }
+  e->head = std::move(head_);
+  e->defs = std::move(defs_);
+  e->trees = std::move(trees_);
+  e->dir = std::move(dir_);
+  e->checkedAt = std::move(checkedAt_);
+  e->gens = gens_;
+  e->sharedTaken = sharedTaken_;
+  e->forks = forks_;
+  e->file = std::move(file_);
+  auto& entries = shelf_->entries;
+  std::erase_if(entries, [&](const auto& x) { return x->dev == e->dev && x->ino == e->ino; });
+  if (entries.size() >= kShelfEntries) entries.erase(entries.begin());
+  entries.push_back(std::move(e));
 }
 
 // The file on disk was replaced (rebuilt by another handle): open the new one, keep
@@ -383,7 +495,9 @@ Status Index::Reopen() {
   std::vector<std::unique_ptr<Tree>> trees;
   std::unique_ptr<Tree> dir;
   // The tags keep the types they have; the new roots need not be read for them.
-  if (Status rs = ReadTags(file.get(), false, &defs, &trees, &dir); !rs.ok()) return rs;
+  std::vector<uint8_t> head;
+  if (Status rs = ReadHead(file.get(), &head); !rs.ok()) return rs;
+  if (Status rs = ReadTags(file.get(), head, false, &defs, &trees, &dir); !rs.ok()) return rs;
   if (defs.size() != defs_.size()) return Status(Code::kCorrupt, path_ + " was replaced by an index of other tags");
   for (size_t i = 0; i < defs.size(); ++i) {
     if (!SameName(defs[i].name, defs_[i].name) || defs[i].keyLen != defs_[i].keyLen) {
@@ -392,6 +506,7 @@ Status Index::Reopen() {
     trees[i]->SetFiller(FillerFor(defs_[i].type));
   }
   file_ = std::move(file);  // closing the old file drops the lock held on it
+  head_.clear();
   trees_ = std::move(trees);
   dir_ = std::move(dir);
   checkedIn_.assign(defs_.size(), 0);
@@ -577,13 +692,30 @@ Status CdxIndex::RebuildAll(const std::vector<std::vector<KeyEntry>>& entries) {
 }
 
 std::unique_ptr<CdxIndex> CdxIndex::Open(const std::string& path, File::Mode mode, Status* status,
-                                         bool detectTypes, const LockPolicy& policy) {
+                                         bool detectTypes, const LockPolicy& policy, CdxShelf* shelf) {
+  if (detectTypes) shelf = nullptr;
+  // A shelved index of the file the path names now: its file serves, still open.
+  std::unique_ptr<CdxShelf::Entry> shelved;
+  struct stat st {};
+  if (shelf && !shelf->entries.empty() && ::stat(path.c_str(), &st) == 0) {
+    auto& entries = shelf->entries;
+    const auto it = std::find_if(entries.begin(), entries.end(), [&](const auto& e) {
+      return e->dev == st.st_dev && e->ino == st.st_ino && e->mode == mode && e->path == path &&
+             e->forks == ForkGeneration();
+    });
+    if (it != entries.end()) {
+      shelved = std::move(*it);
+      entries.erase(it);
+    }
+  }
   Status s;
-  auto file = File::Open(path, mode, &s);
+  auto file = shelved ? std::move(shelved->file) : File::Open(path, mode, &s);
+  if (file && shelf && !shelved && ::fstat(file->fd(), &st) != 0) shelf = nullptr;
   if (file) {
-    auto index = std::make_unique<Index>(path, mode, std::move(file), detectTypes);
+    auto index = std::make_unique<Index>(path, mode, std::move(file), detectTypes, shelf);
     index->SetLockPolicy(policy);
-    s = index->Load();
+    if (shelf) index->SetIdentity(st.st_dev, st.st_ino);
+    s = index->Load(std::move(shelved));
     if (s.ok()) {
       if (status) *status = s;
       return index;

@@ -85,6 +85,23 @@ class CdxCursor {
   virtual const Status& LastStatus() const = 0;
 };
 
+// What an engine keeps of the indexes its handles closed: the open file, the tag
+// definitions and the cached pages. Opening the same file again takes them over when
+// the file's change counter, read through the kept mapping of its header, or else its
+// first bytes (counter, tag directory, first tag headers), read under the index lock,
+// are as they were; every later read checks the counters as an index held open all
+// along does. The kept file stays open, so its
+// (device, inode) names no other file meanwhile. Not thread-safe.
+class CdxShelf {
+ public:
+  CdxShelf();
+  ~CdxShelf();
+  CdxShelf(const CdxShelf&) = delete;
+  CdxShelf& operator=(const CdxShelf&) = delete;
+  struct Entry;
+  std::vector<std::unique_ptr<Entry>> entries;  // the most recently closed last
+};
+
 class CdxIndex {
  public:
   virtual ~CdxIndex() = default;
@@ -92,9 +109,12 @@ class CdxIndex {
   // Opens an existing index; nullptr with *status on failure (missing, corrupt, its
   // lock busy for longer than policy allows; the policy stays for later locks).
   // A caller that sets every tag's key type itself (SetKeyType) passes
-  // detectTypes = false: the tags' root pages are then not read at open.
+  // detectTypes = false: the tags' root pages are then not read at open. With a
+  // shelf (and detectTypes = false) the index takes over what a closed index of the
+  // same file left there, and leaves its own there when it is destroyed.
   static std::unique_ptr<CdxIndex> Open(const std::string& path, File::Mode mode, Status* status,
-                                        bool detectTypes = true, const LockPolicy& policy = {});
+                                        bool detectTypes = true, const LockPolicy& policy = {},
+                                        CdxShelf* shelf = nullptr);
   // Writes a new index with the given (empty) tags, replacing any file of that name.
   static Status Create(const std::string& path, const std::vector<TagDef>& tags);
 

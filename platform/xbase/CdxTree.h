@@ -47,6 +47,13 @@ class Tree {
   Tree(const Tree&) = delete;
   Tree& operator=(const Tree&) = delete;
 
+  // Moves the tree to another index object on the same file (kept by a CdxShelf).
+  void Rebind(File* file, uint64_t* generations) {
+    file_ = file;
+    gens_ = generations;
+  }
+  size_t cachedPages() const { return cache_.size(); }
+
   uint16_t keyLen() const { return keyLen_; }
   uint8_t filler() const { return filler_; }
   uint32_t headerOffset() const { return header_; }

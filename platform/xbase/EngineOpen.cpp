@@ -1,4 +1,7 @@
 // Engine start and settings, the session lock, opening, creating and closing tables.
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -51,6 +54,43 @@ int CompileTags(DATA4* d) {
     d->tags.push_back(std::move(t));
   }
   return 0;
+}
+
+constexpr size_t kParkedMemos = 4;
+
+xb::engine::FileStamp StampOf(const struct stat& st) {
+  return {uint64_t(st.st_dev), uint64_t(st.st_ino), uint64_t(st.st_size), int64_t(st.st_mtim.tv_sec),
+          int64_t(st.st_mtim.tv_nsec), xb::ForkGeneration()};
+}
+
+// The memo file of a table: one a closed handle of this engine left open, when the
+// file at the path is still that one, unchanged; else opened and its header read.
+std::unique_ptr<xb::MemoFile> OpenMemo(DATA4* d, const std::string& path, File::Mode mode, Status* s) {
+  auto& shelf = d->code->memoShelf;
+  struct stat st {};
+  if (!shelf.empty() && ::stat(path.c_str(), &st) == 0) {
+    const auto it = std::find_if(shelf.begin(), shelf.end(), [&](const xb::engine::ParkedMemo& p) {
+      return p.path == path && p.readOnly == d->readOnly && p.stamp == StampOf(st);
+    });
+    if (it != shelf.end()) {
+      std::unique_ptr<xb::MemoFile> memo = std::move(it->memo);
+      d->memoStamp = it->stamp;
+      shelf.erase(it);
+      return memo;
+    }
+  }
+  std::unique_ptr<xb::MemoFile> memo = xb::MemoFile::Open(path, mode, s);
+  if (memo && ::fstat(memo->file().fd(), &st) == 0) d->memoStamp = StampOf(st);
+  return memo;
+}
+
+void ParkMemo(DATA4* d) {
+  if (!d->memo || d->memoStamp.ino == 0) return;
+  auto& shelf = d->code->memoShelf;
+  std::erase_if(shelf, [&](const xb::engine::ParkedMemo& p) { return p.stamp.dev == d->memoStamp.dev && p.stamp.ino == d->memoStamp.ino; });
+  if (shelf.size() >= kParkedMemos) shelf.erase(shelf.begin());
+  d->memo->ReadAhead(false);
+  shelf.push_back({d->memo->file().path(), d->readOnly, d->memoStamp, std::move(d->memo)});
 }
 
 void ReleaseTable(DATA4* d) {
@@ -156,7 +196,7 @@ DATA4* d4open(CODE4* c, const char* path) {
   }
   const xb::DbfHeader& h = d->table->header();
   if (h.HasMemoFields()) {
-    d->memo = xb::MemoFile::Open(xb::CompanionPath(path, "fpt"), mode, &s);
+    d->memo = OpenMemo(d.get(), xb::CompanionPath(path, "fpt"), mode, &s);
     if (!d->memo) {
       c->Fail(s, s.code() == Code::kCorrupt ? e4data : e4open);
       return nullptr;
@@ -165,7 +205,7 @@ DATA4* d4open(CODE4* c, const char* path) {
   if (h.HasStructuralIndex()) {
     // The field types tell the key types (CompileTags). The index lock is awaited as
     // patiently as the engine's other locks.
-    d->index = xb::CdxIndex::Open(xb::CompanionPath(path, "cdx"), mode, &s, false, c->policy());
+    d->index = xb::CdxIndex::Open(xb::CompanionPath(path, "cdx"), mode, &s, false, c->policy(), c->indexShelf.get());
     if (!d->index) {
       c->Fail(s, s.code() == Code::kNotFound ? e4open : e4index);
       return nullptr;
@@ -227,6 +267,7 @@ int d4close(DATA4* d) {
   // A change that could not be written (r4locked) is dropped; the result says so.
   const int result = xb::engine::FlushRecord(d);
   if (d->locks) d->locks->UnlockAll();
+  ParkMemo(d);
   ReleaseTable(d);
   return result;
 }

@@ -25,6 +25,28 @@
 #include "platform/xbase/Status.h"
 #include "platform/xbase/Table.h"
 
+namespace xb::engine {
+
+// A file's identity, size and modification time, and the process's fork generation:
+// equal stamps of a file held open (its inode cannot be reused meanwhile) tell that
+// nobody resized or rewrote it, and that no fork shares the descriptor since.
+struct FileStamp {
+  uint64_t dev = 0, ino = 0, size = 0;
+  int64_t sec = 0, nsec = 0;
+  uint64_t forks = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+// A closed table's memo file, kept open for the next open of the table.
+struct ParkedMemo {
+  std::string path;
+  bool readOnly = false;
+  FileStamp stamp;
+  std::unique_ptr<MemoFile> memo;
+};
+
+}  // namespace xb::engine
+
 struct CODE4 {
   int accessMode = 0;
   int lockEnforce = 0;
@@ -43,6 +65,9 @@ struct CODE4 {
   bool sessionExclusive = false;
   // (device, inode) of the .dbf files a hold (code4holdTable) keeps locked.
   std::set<std::pair<uint64_t, uint64_t>> heldFiles;
+  // The indexes of closed tables, for opening them again without reading them again.
+  std::unique_ptr<xb::CdxShelf> indexShelf = std::make_unique<xb::CdxShelf>();
+  std::vector<xb::engine::ParkedMemo> memoShelf;  // the same for memo files
 
   xb::LockPolicy policy() const { return {lockAttempts, lockDelay}; }
   int Fail(int code) {
@@ -95,6 +120,7 @@ struct DATA4 {
   CODE4* code = nullptr;
   std::unique_ptr<xb::Table> table;
   std::unique_ptr<xb::MemoFile> memo;
+  xb::engine::FileStamp memoStamp;  // the memo file as it was opened
   std::unique_ptr<xb::CdxIndex> index;
   std::unique_ptr<xb::LockManager> locks;
   bool readOnly = false;

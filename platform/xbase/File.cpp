@@ -1,13 +1,26 @@
 #include "platform/xbase/File.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
 namespace xb {
+
+namespace {
+std::atomic<uint64_t> forks{0};
+void Forked() { forks.fetch_add(1, std::memory_order_relaxed); }
+}  // namespace
+
+uint64_t ForkGeneration() {
+  static const bool registered = ::pthread_atfork(nullptr, nullptr, Forked) == 0;
+  (void)registered;
+  return forks.load(std::memory_order_relaxed);
+}
 
 File::~File() {
   if (fd_ >= 0) ::close(fd_);

@@ -54,4 +54,8 @@ class File {
   Mode mode_;
 };
 
+// Counts the forks that led to this process. A descriptor kept from before a fork is
+// shared with the other process, and so are its locks: it is not to be reused after one.
+uint64_t ForkGeneration();
+
 }  // namespace xb
