@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -73,7 +74,7 @@ frmProdList::frmProdList(QWidget* parent) : QWidget(parent) {
   layout->setSpacing(0);
   layout->addWidget(grd, 1);
   layout->addWidget(picTB);
-  resize(760, 420);
+  resize(std::max(760, picTB->sizeHint().width()), 420);  // the bar on one line
 
   ConnectClicks(this, {{cmdNewProduct, &frmProdList::cmdNewProduct_Click},
                        {cmdEdit, &frmProdList::cmdEdit_Click},
