@@ -107,6 +107,30 @@ QLineEdit* NewLine(const QString& name, QWidget* parent) {
   return edit;
 }
 
+namespace {
+
+class NameLine : public QLineEdit {
+ public:
+  explicit NameLine(QWidget* parent) : QLineEdit(parent) {
+    setReadOnly(true);
+    connect(this, &QLineEdit::textChanged, this, [this] { setCursorPosition(0); });
+  }
+
+ protected:
+  void focusOutEvent(QFocusEvent* event) override {
+    QLineEdit::focusOutEvent(event);
+    setCursorPosition(0);
+  }
+};
+
+}  // namespace
+
+QLineEdit* NewNameLine(const QString& name, QWidget* parent) {
+  auto* line = new NameLine(parent);
+  line->setObjectName(name);
+  return line;
+}
+
 QComboBox* NewList(const QString& name, int chars, QWidget* parent) {
   auto* cbo = new QComboBox(parent);
   cbo->setObjectName(name);

@@ -52,6 +52,9 @@ QLabel* NewHeading(const QString& text, QWidget* parent);
 // A named text box; a named drop-down list at least `chars` characters wide (0: as wide
 // as its entries).
 QLineEdit* NewLine(const QString& name, QWidget* parent);
+// A read-only line showing a name: a long one shows its start whenever it is set and
+// whenever the line loses focus (a look at its end scrolls only while it has focus).
+QLineEdit* NewNameLine(const QString& name, QWidget* parent);
 QComboBox* NewList(const QString& name, int chars, QWidget* parent);
 // A multi-line note box where Tab moves on.
 QPlainTextEdit* NewNote(int height, QWidget* parent);

@@ -52,8 +52,7 @@ frmInvAddUpateDel::frmInvAddUpateDel(QWidget* parent) : QDialog(parent) {
   txtDate = inventory::NewLine(QStringLiteral("txtDate"), this);
   cmdCalendar = inventory::NewCalendarButton(this);
   cboType = inventory::NewList(QStringLiteral("cboType"), 24, this);
-  txtProduct = inventory::NewLine(QStringLiteral("txtProduct"), this);
-  txtProduct->setReadOnly(true);
+  txtProduct = inventory::NewNameLine(QStringLiteral("txtProduct"), this);
   cmdSummary = ui::NamedButton(QStringLiteral("Product Summary"), QStringLiteral("cmdSummary"), this);
   fpUnits = NamedNumber(QStringLiteral("fpUnits"), ctl::NumericKind::Double, gDB().DecimalsUnits(), this);
   fpCost = NamedNumber(QStringLiteral("fpCost"), ctl::NumericKind::Currency, gDB().DecimalsPerUnit(), this);
@@ -151,7 +150,6 @@ void frmInvAddUpateDel::Init(int32_t udOper, const clsTran& udTran, int32_t nMax
   QString name, partNo;
   gDB().GetProductName(udTran.nProdId, name, partNo);
   txtProduct->setText(gDB().MakeProductName(name, partNo));
-  txtProduct->setCursorPosition(0);  // a long name shows its start
   txtProduct->setProperty("Tag", QString::number(udTran.nProdId));
   fpUnits->setValue(udTran.curUnits);
   fpCost->setValue(udTran.curUnitPrice);

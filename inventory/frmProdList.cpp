@@ -1,9 +1,9 @@
 #include "inventory/frmProdList.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -25,11 +25,9 @@
 
 namespace {
 
-// As wide as its caption, so the strip and its labels fit a narrow main window.
 QPushButton* StripButton(const QString& text, const QString& name, const QString& tip, QWidget* parent) {
   QPushButton* b = ui::NamedButton(text, name, parent);
   if (!tip.isEmpty()) b->setToolTip(tip);
-  b->setFixedWidth(b->fontMetrics().horizontalAdvance(QString(text).remove(QLatin1Char('&'))) + 16);
   return b;
 }
 
@@ -65,8 +63,10 @@ frmProdList::frmProdList(QWidget* parent) : QWidget(parent) {
   info->setSpacing(0);
   info->addWidget(lblNumProds);
   info->addWidget(tip);
-  QHBoxLayout* strip = ui::ButtonRow({cmdNewProduct, cmdEdit, cmdDel, cmdPrint, cmdExport, cmdRefresh}, {cmdClose});
-  strip->insertLayout(6, info);
+  ui::WrappingRow* strip = ui::WrappingButtonRow({cmdNewProduct, cmdEdit, cmdDel, cmdPrint, cmdExport, cmdRefresh}, {});
+  strip->AddLayout(info);
+  strip->StartEnd();
+  strip->addWidget(cmdClose);
   strip->setContentsMargins(4, 4, 4, 4);
   picTB->setLayout(strip);
   auto* layout = new QVBoxLayout(this);
@@ -74,7 +74,7 @@ frmProdList::frmProdList(QWidget* parent) : QWidget(parent) {
   layout->setSpacing(0);
   layout->addWidget(grd, 1);
   layout->addWidget(picTB);
-  resize(760, 420);
+  resize(std::max(760, picTB->sizeHint().width()), 420);  // the bar on one line
 
   ConnectClicks(this, {{cmdNewProduct, &frmProdList::cmdNewProduct_Click},
                        {cmdEdit, &frmProdList::cmdEdit_Click},

@@ -1,6 +1,5 @@
 #include "reports/frmRptDlg.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -87,14 +86,9 @@ frmRptDlg::frmRptDlg(QWidget* parent) : QWidget(parent) {
   cmdRefresh = BarButton(BtnBar, QStringLiteral("R&efresh"), QStringLiteral("cmdRefresh"));
   CancelButton = BarButton(BtnBar, QStringLiteral("Close"), QStringLiteral("CancelButton"));
 
-  auto* bar = new QHBoxLayout(BtnBar);
-  bar->setSpacing(ui::kButtonSpacing);
-  for (QWidget* w : std::initializer_list<QWidget*>{cmdView, cmdEdit, cmdCopy}) bar->addWidget(w);
-  bar->addSpacing(16);
-  for (QWidget* w : std::initializer_list<QWidget*>{Label1, cmdNewInvRpt, cmdNewTranRpt}) bar->addWidget(w);
-  bar->addStretch();
-  bar->addWidget(cmdRefresh);
-  bar->addWidget(CancelButton);
+  Label1->setContentsMargins(ui::kButtonSpacing, 0, 0, 0);  // set apart from the buttons before it
+  BtnBar->setLayout(ui::WrappingButtonRow({cmdView, cmdEdit, cmdCopy, Label1, cmdNewInvRpt, cmdNewTranRpt},
+                                          {cmdRefresh, CancelButton}));
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

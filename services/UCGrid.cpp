@@ -147,6 +147,11 @@ UCGrid::UCGrid(QWidget* parent) : QWidget(parent) {
                        {cmdInvertSel, &UCGrid::cmdInvertSel_Click},
                        {cmdProperties, &UCGrid::cmdProperties_Click}});
   ConnectClicks(this, &ctl::GridControl::Click, {{grd, &UCGrid::grd_Click}});
+  // A width the user sets holds: the column is no longer widened to its values.
+  ConnectTrapped(
+      grd, &ctl::GridControl::ColumnResizedByUser, this,
+      [this](int col) { std::erase_if(m_cutCols, [col](const auto& cut) { return cut.first == col; }); },
+      QStringLiteral("UCGrid_grd_ColumnResized"));
   ConnectTrapped(grd, &ctl::GridControl::RowColChange, this, &UCGrid::grd_RowColChange,
                  QStringLiteral("UCGrid_grd_RowColChange"));
   ConnectTrapped(grd, &ctl::GridControl::CurrentPlaced, this, &UCGrid::UpdateStatusBarRowCol,

@@ -203,37 +203,101 @@ QList<QMdiSubWindow*> ArrangedChildren(QMdiArea& area) {
 // The size a window had before it was tiled, given back by Cascade.
 constexpr char kUntiledSize[] = "untiledSize";
 
-// Horizontally: one full-width row per window, stacked; vertically: side-by-side columns.
+// Splits `length` among items that need at least `least` each: one that needs more than
+// an even share gets what it needs, the others share the rest.
+std::vector<int> Shares(const std::vector<int>& least, int length) {
+  const int n = static_cast<int>(least.size());
+  std::vector<bool> needy(least.size(), false);
+  int share = n > 0 ? length / n : 0;
+  for (bool changed = true; changed;) {
+    changed = false;
+    int needed = 0;
+    int others = 0;
+    for (size_t i = 0; i < least.size(); ++i) {
+      if (!needy[i] && least[i] > share) {
+        needy[i] = true;
+        changed = true;
+      }
+      if (needy[i]) {
+        needed += least[i];
+      } else {
+        ++others;
+      }
+    }
+    share = others > 0 ? std::max(0, length - needed) / others : 0;
+  }
+  std::vector<int> sizes;
+  for (const int l : least) sizes.push_back(std::max(share, l));
+  return sizes;
+}
+
+// Horizontally: full-width rows, stacked; vertically: full-height columns side by side.
+// Where the windows' minimums do not fit in one band, they go into as few bands as fit
+// (columns of rows, or rows of columns), so every window lies inside the area.
 void TileChildren(QMdiArea& area, bool horizontally) {
   const QList<QMdiSubWindow*> children = ArrangedChildren(area);
   if (children.isEmpty()) return;
-  const QRect room = area.viewport()->rect();
+  // The whole area: scroll bars shown for windows outside it go once they are inside.
+  const QRect room(QPoint(0, 0), area.maximumViewportSize());
   const int n = static_cast<int>(children.size());
-  const int length = horizontally ? room.height() : room.width();
-  // A window that needs more than an even share gets what it needs; the others share the rest.
-  const auto least = [horizontally](const QMdiSubWindow* c) {
+  const int along = horizontally ? room.height() : room.width();
+  const int across = horizontally ? room.width() : room.height();
+  const auto leastAlong = [horizontally](const QMdiSubWindow* c) {
     return horizontally ? c->minimumHeight() : c->minimumWidth();
   };
-  int needy = 0;
-  int needed = 0;
-  for (const QMdiSubWindow* c : children) {
-    if (least(c) > length / n) {
-      ++needy;
-      needed += least(c);
+  const auto leastAcross = [horizontally](const QMdiSubWindow* c) {
+    return horizontally ? c->minimumWidth() : c->minimumHeight();
+  };
+  // The children in `bands` bands, in order, the first ones one more when uneven.
+  const auto split = [&](int bands) {
+    std::vector<QList<QMdiSubWindow*>> split(static_cast<size_t>(bands));
+    for (int i = 0, band = 0, left = n; band < bands; ++band) {
+      const int take = (left + (bands - band) - 1) / (bands - band);
+      for (int k = 0; k < take; ++k) split[static_cast<size_t>(band)] << children[i++];
+      left -= take;
     }
+    return split;
+  };
+  std::vector<QList<QMdiSubWindow*>> bands;
+  std::vector<int> bandLeast;
+  for (int count = 1; count <= n; ++count) {
+    bands = split(count);
+    bandLeast.clear();
+    bool fits = true;
+    for (const QList<QMdiSubWindow*>& band : bands) {
+      int sum = 0;
+      int thickest = 0;
+      for (const QMdiSubWindow* c : band) {
+        sum += leastAlong(c);
+        thickest = std::max(thickest, leastAcross(c));
+      }
+      bandLeast.push_back(thickest);
+      fits = fits && sum <= along;
+    }
+    int acrossNeeded = 0;
+    for (const int l : bandLeast) acrossNeeded += l;
+    if (fits && acrossNeeded <= across) break;
   }
-  const int share = needy < n ? std::max(0, length - needed) / (n - needy) : 0;
-  int at = 0;
-  for (QMdiSubWindow* child : children) {
-    child->showNormal();
-    if (!child->property(kUntiledSize).isValid()) child->setProperty(kUntiledSize, child->size());
-    const int size = std::max(share, least(child));
-    if (horizontally) {
-      child->setGeometry(0, at, room.width(), size);
-    } else {
-      child->setGeometry(at, 0, size, room.height());
+  const std::vector<int> bandSizes = Shares(bandLeast, across);
+  int bandAt = 0;
+  for (size_t b = 0; b < bands.size(); ++b) {
+    std::vector<int> least;
+    for (const QMdiSubWindow* c : bands[b]) least.push_back(leastAlong(c));
+    const std::vector<int> sizes = Shares(least, along);
+    int at = 0;
+    for (int i = 0; i < bands[b].size(); ++i) {
+      QMdiSubWindow* child = bands[b][i];
+      child->showNormal();
+      if (!child->property(kUntiledSize).isValid()) child->setProperty(kUntiledSize, child->size());
+      const int size = sizes[static_cast<size_t>(i)];
+      if (horizontally) {
+        child->setGeometry(bandAt, at, bandSizes[b], size);
+      } else {
+        child->setGeometry(at, bandAt, size, bandSizes[b]);
+      }
+      at += size;
     }
-    at += size;
+    bandAt += bandSizes[b];
   }
 }
 

@@ -762,6 +762,7 @@ void GridControl::OnSectionResized(int col, int newSize) {
   data_.Column(col).widthTwips = PxToTwips(newSize);
   frozen_->setColumnWidth(col, newSize);
   view_->UpdateFrozenGeometry();
+  emit ColumnResizedByUser(col);
 }
 
 bool GridControl::AllowEdit(const QModelIndex& index) {

@@ -237,6 +237,8 @@ class GridControl : public QWidget {
   // An edit of (row, col) is about to start; set *cancel to refuse it.
   void BeforeEdit(int row, int col, bool* cancel);
   void AfterEdit(int row, int col);
+  // The user set a column's width (dragging its header's edge).
+  void ColumnResizedByUser(int col);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

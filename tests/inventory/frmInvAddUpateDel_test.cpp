@@ -183,6 +183,23 @@ TEST_F(frmInvAddUpateDelTest, TheFieldAMessageFocusesIsSelected) {
   EXPECT_EQ(dlg.fpUnits->Value(), Cur("7"));
 }
 
+// A long product name scrolled to its end while the box had focus shows its start again
+// once the box is left.
+TEST_F(frmInvAddUpateDelTest, ProductBoxShowsTheStartOfALongNameWhenLeft) {
+  frmInvAddUpateDel dlg;
+  dlg.Init(0, NewTran(widget, 1), -1);
+  dlg.txtProduct->setText(QStringLiteral("Stainless Steel Ball Bearing Sealed Both Sides 40 mm Heavy Duty [B-40]"));
+  dlg.show();
+  QApplication::setActiveWindow(&dlg);
+  dlg.txtProduct->setFocus(Qt::MouseFocusReason);
+  for (const Qt::Key key : {Qt::Key_End, Qt::Key_Tab}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &press);
+  }
+  ASSERT_NE(QApplication::focusWidget(), dlg.txtProduct);
+  EXPECT_EQ(dlg.txtProduct->cursorPosition(), 0);
+}
+
 TEST_F(frmInvAddUpateDelTest, TypeSetsTheCostCaptionAndShrinkageHidesTheCost) {
   frmInvAddUpateDel dlg;
   dlg.Init(0, NewTran(widget, 1), -1);

@@ -285,8 +285,9 @@ TEST_F(UCGridTest, RestoredColumnsShowTheirWidestValueWhereTheGridHasRoom) {
   struct Case {
     int width;
     bool dateWhole, textWhole;  // the number is always whole
+    int dragText;  // pixels the user then drags the text column's edge (0: none)
   };
-  const Case cases[] = {{1000, true, true}, {260, true, false}, {120, false, false}};
+  const Case cases[] = {{1000, true, true, 0}, {260, true, false, 0}, {120, false, false, 0}, {260, true, false, 20}};
   Show();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.width);
@@ -308,9 +309,26 @@ TEST_F(UCGridTest, RestoredColumnsShowTheirWidestValueWhereTheGridHasRoom) {
     EXPECT_EQ(g.ColWidth(2) >= g.ValuesWidth(2), c.textWhole);
     EXPECT_GE(g.ColWidth(3), g.ValuesWidth(3));
     EXPECT_GE(g.ColWidth(2), 300);
-    // A grid grown wide enough shows every value whole.
+    int dragged = 0;
+    if (c.dragText != 0) {
+      QApplication::processEvents();
+      QHeaderView& header = *g.view()->horizontalHeader();
+      const QPoint edge(header.sectionViewportPosition(2) + header.sectionSize(2) - 1, header.height() / 2);
+      Send(header.viewport(), QEvent::MouseButtonPress, edge);
+      Send(header.viewport(), QEvent::MouseMove, edge + QPoint(c.dragText, 0));
+      Send(header.viewport(), QEvent::MouseButtonRelease, edge + QPoint(c.dragText, 0));
+      dragged = g.ColWidth(2);
+      ASSERT_LT(dragged, g.ValuesWidth(2));
+    }
+    // A grid grown wide enough shows every value whole, but for a width the user set.
     uc.resize(1000, 300);
-    for (int col = 1; col <= 3; ++col) EXPECT_GE(g.ColWidth(col), g.ValuesWidth(col)) << col;
+    for (int col = 1; col <= 3; ++col) {
+      if (col == 2 && dragged > 0) {
+        EXPECT_EQ(g.ColWidth(col), dragged);
+      } else {
+        EXPECT_GE(g.ColWidth(col), g.ValuesWidth(col)) << col;
+      }
+    }
   }
 }
 

@@ -348,18 +348,70 @@ TEST_F(frmMainTest, ProductListOpensOnceInTheMdiArea) {
   QWidget* list = m.mdi->subWindowList().front()->widget();
   EXPECT_EQ(list->objectName(), QStringLiteral("frmProdList"));
   EXPECT_EQ(ui::FindByTag(QStringLiteral("PRODUCTLIST")), list);
-  // Tiled beside other windows, it keeps the room its button strip needs, and the
-  // others take the rest without covering it.
-  for (int i = 0; i < 3; ++i) m.ShowChild(*new QWidget);
-  for (const char* arrange : {"mnuWindowTV", "mnuWindowTH"}) {
-    m.MenuItem(QLatin1String(arrange))->trigger();
-    EXPECT_GE(list->width(), list->minimumSizeHint().width()) << arrange;
-    EXPECT_GE(list->height(), list->minimumSizeHint().height()) << arrange;
-    const QRect frame = list->parentWidget()->geometry();
-    for (QMdiSubWindow* other : m.mdi->subWindowList()) {
-      if (other == list->parentWidget()) continue;
-      EXPECT_FALSE(other->geometry().intersects(frame)) << arrange;
+}
+
+// Tiled in a small main window, every child lies inside the MDI area at no less than its
+// minimum, none covers another, and the controls of each window's button bar neither
+// overlap nor leave the bar.
+TEST_F(frmMainTest, TilingFitsEveryChildInsideTheArea) {
+  const struct {
+    QSize main;
+    std::vector<const char*> menus;
+    int plain;  // windows without a minimum beside them
+  } cases[] = {
+      {{800, 600}, {"mnuProductsProductList"}, 3},
+      {{800, 600}, {"mnuProductsProductList", "mnuReportsAllReports"}, 0},
+      {{800, 600}, {"mnuProductsProductList", "mnuReportsAllReports", "mnuReportsQuickInventory"}, 1},
+      {{640, 480}, {"mnuProductsProductList", "mnuReportsAllReports"}, 2},
+  };
+  frmMain& m = ShownMainOnNewDatabase();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.main.width() << " x " << c.main.height() << ", " << c.menus.size());
+    m.resize(c.main);
+    QApplication::processEvents();
+    for (const char* menu : c.menus) m.MenuItem(QLatin1String(menu))->trigger();
+    for (int i = 0; i < c.plain; ++i) {
+      auto* plain = new QWidget;
+      ui::SetTag(plain, QStringLiteral("CHILD"));
+      m.ShowChild(*plain);
     }
+    for (const char* arrange : {"mnuWindowTV", "mnuWindowTH"}) {
+      SCOPED_TRACE(arrange);
+      m.MenuItem(QLatin1String(arrange))->trigger();
+      QApplication::processEvents();
+      const QRect room = m.mdi->viewport()->rect();
+      const QList<QMdiSubWindow*> subs = m.mdi->subWindowList();
+      for (QMdiSubWindow* sub : subs) {
+        const std::string name = sub->widget()->objectName().toStdString();
+        EXPECT_TRUE(room.contains(sub->geometry())) << name;
+        EXPECT_GE(sub->widget()->width(), sub->widget()->minimumSizeHint().width()) << name;
+        EXPECT_GE(sub->widget()->height(), sub->widget()->minimumSizeHint().height()) << name;
+        for (QMdiSubWindow* other : subs) {
+          if (other != sub) {
+            EXPECT_FALSE(other->geometry().intersects(sub->geometry())) << name;
+          }
+        }
+        for (const char* barName : {"picTB", "BtnBar"}) {
+          const QWidget* bar = sub->widget()->findChild<QWidget*>(QLatin1String(barName));
+          if (bar == nullptr) continue;
+          EXPECT_TRUE(sub->widget()->rect().contains(bar->geometry())) << name;
+          QList<QWidget*> controls;
+          for (QWidget* w : bar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (w->isVisible()) controls << w;
+          }
+          for (const QWidget* a : controls) {
+            EXPECT_TRUE(bar->rect().contains(a->geometry())) << a->objectName().toStdString();
+            for (const QWidget* b : controls) {
+              if (a != b) {
+                EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+                    << a->objectName().toStdString() << " " << b->objectName().toStdString();
+              }
+            }
+          }
+        }
+      }
+    }
+    m.MenuItem(QStringLiteral("mnuWindowCloseAll"))->trigger();
   }
 }
 

@@ -40,18 +40,22 @@ TEST(Placement, ShownWindowsLieInsideTheAvailableArea) {
   };
   struct Window {
     const char* name;
-    std::function<void(QWidget&)> place;
+    std::function<void(QWidget&, const QRect& area)> place;
+    bool stays;  // it fits: it keeps the place given
   };
   const Window windows[] = {
-      {"larger than the screen", [](QWidget& w) { w.resize(1500, 900); }},
-      {"off the right and bottom", [](QWidget& w) { w.setGeometry(686, 223, 680, 560); }},
-      {"off the left and top", [](QWidget& w) { w.setGeometry(-50, -40, 300, 200); }},
-      {"centred over a window off the screen", [](QWidget& w) {
+      {"larger than the screen", [](QWidget& w, const QRect&) { w.resize(1500, 900); }, false},
+      {"off the right and bottom", [](QWidget& w, const QRect&) { w.setGeometry(686, 223, 680, 560); }, false},
+      {"off the left and top", [](QWidget& w, const QRect&) { w.setGeometry(-50, -40, 300, 200); }, false},
+      {"centred over a window off the screen",
+       [](QWidget& w, const QRect&) {
          QWidget owner;
          owner.setGeometry(700, 500, 600, 400);
          w.resize(680, 560);
          ui::PlaceOver(w, &owner);
-       }},
+       },
+       false},
+      {"inside", [](QWidget& w, const QRect& area) { w.setGeometry(area.x() + 10, area.y() + 20, 300, 200); }, true},
   };
   for (const Screen& s : screens) {
     const ui::ScopedScreen screen(s.metrics);
@@ -59,17 +63,16 @@ TEST(Placement, ShownWindowsLieInsideTheAvailableArea) {
     for (const Window& w : windows) {
       SCOPED_TRACE(std::string(s.name) + ": " + w.name);
       QDialog dialog;
-      w.place(dialog);
-      EXPECT_TRUE(ShownInside(dialog, area));
       QMainWindow plain;
-      w.place(plain);
-      EXPECT_TRUE(ShownInside(plain, area));
+      for (QWidget* window : {static_cast<QWidget*>(&dialog), static_cast<QWidget*>(&plain)}) {
+        w.place(*window, area);
+        const QRect given = window->geometry();
+        EXPECT_TRUE(ShownInside(*window, area)) << window->metaObject()->className();
+        if (w.stays) {
+          EXPECT_EQ(window->geometry(), given) << window->metaObject()->className();
+        }
+      }
     }
-    // A window that fits stays where it is.
-    QDialog fits;
-    fits.setGeometry(area.x() + 10, area.y() + 20, 300, 200);
-    EXPECT_TRUE(ShownInside(fits, area)) << s.name;
-    EXPECT_EQ(fits.geometry(), QRect(area.x() + 10, area.y() + 20, 300, 200)) << s.name;
   }
 }
 
