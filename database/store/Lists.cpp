@@ -66,8 +66,7 @@ Status ReadProductGrid(const Session& s, DATA4* open, SearchType order, std::vec
     bool on = scan.First(OrderTag(order));
     const ProductFields f(tb.get());
     for (; on; on = scan.Next()) {
-      const ProductListRow row = ListRowOf(f);
-      rows.push_back({row.id, row.partNo, row.name, Long32(f.location), Long32(f.groupid), f.Hidden()});
+      rows.push_back({ListRowOf(f), Long32(f.location), Long32(f.groupid), f.Hidden()});
     }
     return Status::Ok();
   });

@@ -120,12 +120,12 @@ Status Products::Update(int32_t id, const ProductRecord& row, DATA4* open, Produ
   });
 }
 
-Result<ProductName> Products::Name(int32_t id, DATA4* open) const {
-  return Guarded<Result<ProductName>>([&]() -> Result<ProductName> {
+Result<ProductListRow> Products::Name(int32_t id, DATA4* open) const {
+  return Guarded<Result<ProductListRow>>([&]() -> Result<ProductListRow> {
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     if (!SeekProduct(session_, tb.get(), id)) return Status::Of(Failure::kNotFound);
-    return ProductName{TrimmedText(FieldOf(tb.get(), "prodname")), TrimmedText(FieldOf(tb.get(), "partno"))};
+    return ProductListRow{id, TrimmedText(FieldOf(tb.get(), "partno")), TrimmedText(FieldOf(tb.get(), "prodname"))};
   });
 }
 

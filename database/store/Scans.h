@@ -27,14 +27,16 @@ namespace store {
 // The low 32 bits of a whole number field.
 inline int32_t Low32(FIELD4* f) { return static_cast<int32_t>(f4long(f)); }
 
-// What a report row shows of a product besides its figures; texts trimmed.
+// What a report row shows of a product besides its figures (the report fillers' rows
+// build on it); texts trimmed.
 struct ProductLabels {
   QString name, partNo;
   int32_t location = 0, group = 0, manuf = 0, vendor = 0;
   std::array<QString, 4> custom;
 };
 
-// The current record of the products table; texts trimmed.
+// A view of the products table's current record for scans: each field read when
+// asked, nothing copied per row; texts trimmed.
 class ProductView {
  public:
   explicit ProductView(DATA4* prod) : f_(prod) {}
