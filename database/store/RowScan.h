@@ -44,7 +44,8 @@ class RowScan {
   bool Next();
 
   // Makes the row of the number on the tag the current record; false when there is
-  // none. Repeated look-ups on one tag select it once.
+  // none. Repeated look-ups on one tag select it once (so nothing else may select
+  // another tag on the table between them).
   bool Find(const char* tag, double value);
   // The records of the table, deleted ones included, as its header says now.
   long RecordCount() const;
