@@ -40,7 +40,7 @@ bool clsDB::GetProductName(int32_t nProdId, QString& sName, QString& sPartNo, DA
   const store::Table table = dbaccess::UseTable(tb_prod, ProductsTable(), *this);
   if (!table.ok()) return false;
   const store::Session session = Session();
-  const store::Result<store::ProductName> name = store::Products(session).Name(nProdId, table.get());
+  const store::Result<store::ProductListRow> name = store::Products(session).Name(nProdId, table.get());
   dbaccess::Report(name.status, "clsDB_GetProductName");
   if (!name.ok()) return false;
   sName = name.value.name;

@@ -9,6 +9,7 @@
 #include "database/store/Codes.h"
 #include "database/store/Fields.h"
 #include "database/store/Products.h"
+#include "database/store/RowScan.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"
 #include "platform/xbase/Engine.h"
@@ -156,14 +157,13 @@ int32_t clsProd::LookupProduct(int32_t eSearchType, const QString& sSearchStr, D
     const store::Table table = dbaccess::UseTable(tb, db.ProductsTable(), db);
     if (!table.ok()) return 0;
     const char* key = eSearchType == store::Code(store::SearchType::kPartNo) ? "partno" : "prodname";
-    dbaccess::SelectTag(db, table.get(), QLatin1String(key));
-    const std::string whole = dbaccess::WholeKey(sSearchStr, true);
     const QString wanted = dbaccess::Upper(sSearchStr.trimmed());
     DATA4* t = table.get();
     int32_t found = -1;
     int count = 0;
     // The fields are looked up only when a key matches.
-    for (int rc = dbaccess::Seek(db, t, whole); rc == 0; rc = dbaccess::SeekNext(db, t, whole)) {
+    store::RowScan scan(db.Session(), t);
+    for (bool on = scan.FirstWithKey(key, dbaccess::WholeKey(sSearchStr, true)); on; on = scan.Next()) {
       if (store::ProductHidden(store::FieldOf(t, "hide"))) continue;
       if (dbaccess::Upper(store::TrimmedText(store::FieldOf(t, key))) != wanted) continue;
       found = store::Long32(store::FieldOf(t, "rowid"));

@@ -1,7 +1,8 @@
 #pragma once
-// clsProd: one product (one row of svlprod) in memory, with its save, load and
-// look-up. Members are public and unchecked. A new record holds 0, "" and false (id 0
-// also counts as not stored); Init sets the ids to -1.
+// clsProd: the product a window or an import works on (one row of svlprod in memory),
+// with its save, load and look-up; it reads and writes through store::ProductRecord.
+// Members are public and unchecked. A new record holds 0, "" and false (id 0 also
+// counts as not stored); Init sets the ids to -1.
 //
 // Table handles: SaveProduct needs the caller's open products table; LoadProduct and
 // LookupProduct take a DATA4* that, when null, makes them open and close the table

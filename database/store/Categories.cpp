@@ -3,6 +3,7 @@
 #include <string>
 
 #include "database/store/Fields.h"
+#include "database/store/RowScan.h"
 #include "database/store/Seek.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/xbase/Engine.h"
@@ -14,10 +15,9 @@ Result<int32_t> Categories::FindId(const QString& desc, ListType type, DATA4* op
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     const CategoryFields f(tb.get());
-    SelectTag(session_, tb.get(), "desc");
-    const std::string key = WholeKey(desc, true);
     // The same text may stand once in every list: walk its rows to the wanted list.
-    for (int rc = SeekWhole(session_, tb.get(), key); rc == 0; rc = SeekNextWhole(session_, tb.get(), key)) {
+    RowScan scan(session_, tb.get());
+    for (bool on = scan.FirstWithKey("desc", WholeKey(desc, true)); on; on = scan.Next()) {
       if (Long32(f.type) == Code(type)) return Long32(f.rowid);
     }
     return Status::Of(Failure::kNotFound);

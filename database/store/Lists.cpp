@@ -4,9 +4,9 @@
 
 #include "database/store/Fields.h"
 #include "database/store/Params.h"
+#include "database/store/RowScan.h"
 #include "database/store/Seek.h"
 #include "platform/runtime/Codepage.h"
-#include "platform/xbase/Engine.h"
 
 namespace store {
 namespace {
@@ -36,8 +36,8 @@ Status ReadList(const Session& s, DATA4* open, const QString& tablePath, const Q
     FIELD4* id = FieldNamed(tb.get(), idField);
     FIELD4* text = FieldNamed(tb.get(), textField);
     FIELD4* kind = typeField.isEmpty() ? nullptr : FieldNamed(tb.get(), typeField);
-    SelectTag(s, tb.get(), rt::ToCp1252(textField).c_str());
-    for (int rc = s.Check(d4top(tb.get()), "d4top"); rc == 0; rc = s.Check(d4skip(tb.get(), 1), "d4skip")) {
+    RowScan scan(s, tb.get());
+    for (bool on = scan.First(rt::ToCp1252(textField).c_str()); on; on = scan.Next()) {
       if (kind == nullptr || Long32(kind) == type) rows.push_back({Long32(id), TrimmedText(text)});
     }
     return Status::Ok();
@@ -48,9 +48,10 @@ Status ReadProducts(const Session& s, DATA4* open, SearchType order, std::vector
   return Guarded<Status>([&]() -> Status {
     Table tb(s, open, "svlprod.dbf");
     if (!tb.ok()) return tb.failure();
-    SelectTag(s, tb.get(), OrderTag(order));
+    RowScan scan(s, tb.get());
+    bool on = scan.First(OrderTag(order));
     const ProductFields f(tb.get());
-    for (int rc = s.Check(d4top(tb.get()), "d4top"); rc == 0; rc = s.Check(d4skip(tb.get(), 1), "d4skip")) {
+    for (; on; on = scan.Next()) {
       if (!f.Hidden()) rows.push_back(ListRowOf(f));
     }
     return Status::Ok();
@@ -61,11 +62,11 @@ Status ReadProductGrid(const Session& s, DATA4* open, SearchType order, std::vec
   return Guarded<Status>([&]() -> Status {
     Table tb(s, open, "svlprod.dbf");
     if (!tb.ok()) return tb.failure();
-    SelectTag(s, tb.get(), OrderTag(order));
+    RowScan scan(s, tb.get());
+    bool on = scan.First(OrderTag(order));
     const ProductFields f(tb.get());
-    for (int rc = s.Check(d4top(tb.get()), "d4top"); rc == 0; rc = s.Check(d4skip(tb.get(), 1), "d4skip")) {
-      const ProductListRow row = ListRowOf(f);
-      rows.push_back({row.id, row.partNo, row.name, Long32(f.location), Long32(f.groupid), f.Hidden()});
+    for (; on; on = scan.Next()) {
+      rows.push_back({ListRowOf(f), Long32(f.location), Long32(f.groupid), f.Hidden()});
     }
     return Status::Ok();
   });
@@ -76,14 +77,13 @@ Status SearchProducts(const Session& s, DATA4* open, SearchType by, const QStrin
   return Guarded<Status>([&]() -> Status {
     Table tb(s, open, "svlprod.dbf");
     if (!tb.ok()) return tb.failure();
-    SelectTag(s, tb.get(), OrderTag(by));
     // A search, not a look-up: every key that begins with the text (upper case, as the
     // tags are).
-    const std::string key = rt::ToCp1252(Upper(prefix.trimmed()));
-    if (key.empty()) return Status::Ok();
+    RowScan scan(s, tb.get());
+    bool on = scan.FirstWithKey(OrderTag(by), rt::ToCp1252(Upper(prefix.trimmed())));
+    if (!on) return Status::Ok();
     const ProductFields f(tb.get());
-    for (int rc = s.Check(d4seek(tb.get(), key.c_str()), "d4seek"); rc == 0;
-         rc = s.Check(d4seekNext(tb.get(), key.c_str()), "d4seekNext")) {
+    for (; on; on = scan.Next()) {
       if (!f.Hidden()) rows.push_back(ListRowOf(f));
     }
     return Status::Ok();
@@ -95,10 +95,9 @@ Status ReadReportDefs(const Session& s, DATA4* open, bool userDefinedOnly, std::
     Table tb(s, open, Params::kFile);
     if (!tb.ok()) return tb.failure();
     const ParamFields f(tb.get());
-    SelectTag(s, tb.get(), "sid");
     // From the first name beginning with "~" to the end of the tag.
-    for (int rc = s.Check(d4seek(tb.get(), "~"), "d4seek"); rc == 0 || rc == r4after;
-         rc = s.Check(d4skip(tb.get(), 1), "d4skip")) {
+    RowScan scan(s, tb.get());
+    for (bool on = scan.FirstFrom("sid", "~"); on; on = scan.Next()) {
       const QString name = TrimmedText(f.sid);
       const QString digits = name.mid(1);
       if (!name.startsWith(QLatin1Char('~')) || !AllDigits(digits)) continue;

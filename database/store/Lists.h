@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "database/store/Codes.h"
+#include "database/store/Products.h"
 #include "database/store/Result.h"
 #include "database/store/Session.h"
 
@@ -30,28 +31,12 @@ struct ListRow {
 Status ReadList(const Session& s, DATA4* open, const QString& tablePath, const QString& idField,
                 const QString& textField, const QString& typeField, int32_t type, std::vector<ListRow>& rows);
 
-struct ProductListRow {
-  int32_t id = 0;
-  QString partNo;  // trimmed
-  QString name;    // trimmed
-};
-
 // The visible products in part-number or name order (SearchType), or with `prefix`
 // those whose part number or name begins with it (trimmed, any case; an empty prefix
 // lists nothing). Hidden products are left out.
 Status ReadProducts(const Session& s, DATA4* open, SearchType order, std::vector<ProductListRow>& rows);
 Status SearchProducts(const Session& s, DATA4* open, SearchType by, const QString& prefix,
                       std::vector<ProductListRow>& rows);
-
-// A product as the product list shows it, hidden ones included.
-struct ProductGridRow {
-  int32_t id = 0;
-  QString partNo;  // trimmed
-  QString name;    // trimmed
-  int32_t location = 0;
-  int32_t group = 0;
-  bool hidden = false;
-};
 
 // Every product in part-number or name order (SearchType), hidden ones included.
 Status ReadProductGrid(const Session& s, DATA4* open, SearchType order, std::vector<ProductGridRow>& rows);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "database/store/Fields.h"
+#include "database/store/RowScan.h"
 #include "database/store/Seek.h"
 #include "platform/xbase/Engine.h"
 
@@ -77,9 +78,10 @@ Status Products::ForEachVisible(SearchType order, const std::function<bool(int32
   return Guarded<Status>([&]() -> Status {
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
-    SelectTag(session_, tb.get(), order == SearchType::kPartNo ? "partno" : "prodname");
+    RowScan scan(session_, tb.get());
+    bool on = scan.First(order == SearchType::kPartNo ? "partno" : "prodname");
     const ProductFields f(tb.get());
-    for (int rc = session_.Check(d4top(tb.get()), "d4top"); rc == 0; rc = session_.Check(d4skip(tb.get(), 1), "d4skip")) {
+    for (; on; on = scan.Next()) {
       if (!f.Hidden() && !take(Long32(f.rowid), Read(f))) break;
     }
     return Status::Ok();
@@ -118,12 +120,12 @@ Status Products::Update(int32_t id, const ProductRecord& row, DATA4* open, Produ
   });
 }
 
-Result<ProductName> Products::Name(int32_t id, DATA4* open) const {
-  return Guarded<Result<ProductName>>([&]() -> Result<ProductName> {
+Result<ProductListRow> Products::Name(int32_t id, DATA4* open) const {
+  return Guarded<Result<ProductListRow>>([&]() -> Result<ProductListRow> {
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
     if (!SeekProduct(session_, tb.get(), id)) return Status::Of(Failure::kNotFound);
-    return ProductName{TrimmedText(FieldOf(tb.get(), "prodname")), TrimmedText(FieldOf(tb.get(), "partno"))};
+    return ProductListRow{id, TrimmedText(FieldOf(tb.get(), "partno")), TrimmedText(FieldOf(tb.get(), "prodname"))};
   });
 }
 
@@ -144,10 +146,9 @@ Result<bool> Products::PartNoTaken(const QString& partNo, int32_t exceptId, DATA
     if (!tb.ok()) return tb.failure();
     FIELD4* rowid = FieldOf(tb.get(), "rowid");
     FIELD4* partno = FieldOf(tb.get(), "partno");
-    SelectTag(session_, tb.get(), "partno");
-    const std::string key = WholeKey(partNo, true);
     const QString wanted = Upper(partNo.trimmed());
-    for (int rc = SeekWhole(session_, tb.get(), key); rc == 0; rc = SeekNextWhole(session_, tb.get(), key)) {
+    RowScan scan(session_, tb.get());
+    for (bool on = scan.FirstWithKey("partno", WholeKey(partNo, true)); on; on = scan.Next()) {
       if (exceptId > 0 && Long32(rowid) == exceptId) continue;
       if (Upper(TrimmedText(partno)) == wanted) return true;
     }
@@ -161,16 +162,16 @@ Result<PartNoMap> Products::VisibleByPartNo(DATA4* open) const {
   return Guarded<Result<PartNoMap>>([&]() -> Result<PartNoMap> {
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
-    // Record order: no index page is read; deleted rows are passed over as a seek does.
-    session_.Check(d4tagSelect(tb.get(), nullptr), "d4tagSelect");
     FIELD4* rowid = FieldOf(tb.get(), "rowid");
     FIELD4* partno = FieldOf(tb.get(), "partno");
     FIELD4* hide = FieldOf(tb.get(), "hide");
     FIELD4* stdcost = FieldOf(tb.get(), "stdcost");
     FIELD4* stdprice = FieldOf(tb.get(), "stdprice");
     PartNoMap map;
-    for (int rc = session_.Check(d4top(tb.get()), "d4top"); rc == 0; rc = session_.Check(d4skip(tb.get(), 1), "d4skip")) {
-      if (d4deleted(tb.get()) || ProductHidden(hide)) continue;
+    // Record order: no index page is read; deleted rows are passed over as a seek does.
+    RowScan scan(session_, tb.get());
+    for (bool on = scan.FirstInRecordOrder(); on; on = scan.Next()) {
+      if (ProductHidden(hide)) continue;
       // A look-up seeks the trimmed text in the tag, whose key keeps what the field
       // holds but its padding: a part number with blanks around it is never found.
       QString text = Text(partno);

@@ -21,12 +21,26 @@ struct DATA4;
 
 namespace store {
 
-struct ProductName {
-  QString name;    // trimmed
+// The shapes of a product row, one per purpose (the scans' view of the current record,
+// ProductView, is in Scans.h):
+
+// What names a product: a pick list's or a search's row, a message's product.
+struct ProductListRow {
+  int32_t id = 0;
   QString partNo;  // trimmed
+  QString name;    // trimmed
 };
 
-// Every stored field of a product row but its id; texts trimmed when read.
+// A row of the product list window: the name with the columns it shows, hidden
+// products included.
+struct ProductGridRow : ProductListRow {
+  int32_t location = 0;
+  int32_t group = 0;
+  bool hidden = false;
+};
+
+// What an edit reads and writes back (and an export lists): every stored field of a
+// product row but its id; texts trimmed when read.
 struct ProductRecord {
   QString partNo, name, leadTime, custom1, custom2, custom3, custom4, notes;
   int32_t location = -1, group = -1, manuf = -1, vendor = -1;
@@ -50,7 +64,8 @@ class Products {
  public:
   explicit Products(const Session& session) : session_(session) {}
 
-  Result<ProductName> Name(int32_t id, DATA4* open = nullptr) const;
+  // The id, part number and name of the product of the id.
+  Result<ProductListRow> Name(int32_t id, DATA4* open = nullptr) const;
   // The row id of the product with the part number.
   Result<int32_t> IdByPartNo(const QString& partNo, DATA4* open = nullptr) const;
   // True when a product other than `exceptId` has the part number.

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "database/store/Fields.h"
+#include "database/store/RowScan.h"
 #include "database/store/Seek.h"
 #include "platform/xbase/Engine.h"
 
@@ -14,9 +15,9 @@ namespace {
 // Walks the undeleted rows in record order until `match` holds.
 template <class Match>
 bool AnyRow(const Session& s, DATA4* tb, Match match) {
-  s.Check(d4tagSelect(tb, nullptr), "d4tagSelect");
-  for (int rc = s.Check(d4top(tb), "d4top"); rc == 0; rc = s.Check(d4skip(tb, 1), "d4skip")) {
-    if (!d4deleted(tb) && match()) return true;
+  RowScan scan(s, tb);
+  for (bool on = scan.FirstInRecordOrder(); on; on = scan.Next()) {
+    if (match()) return true;
   }
   return false;
 }
@@ -85,9 +86,9 @@ Result<std::unordered_set<int32_t>> Records::Values(DATA4* tb, const char* field
 
 Result<int32_t> Records::Count(DATA4* tb, const char* tag, const std::function<void()>& pulse) const {
   return Guarded<Result<int32_t>>([&]() -> Result<int32_t> {
-    SelectTag(session_, tb, tag);
+    RowScan scan(session_, tb);
     int32_t n = 0;
-    for (int rc = session_.Check(d4top(tb), "d4top"); rc == 0; rc = session_.Check(d4skip(tb, 1), "d4skip")) {
+    for (bool on = scan.First(tag); on; on = scan.Next()) {
       if (++n % 10000 == 0 && pulse) pulse();
     }
     return n;

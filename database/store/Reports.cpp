@@ -3,6 +3,7 @@
 #include "database/store/Counters.h"
 #include "database/store/Fields.h"
 #include "database/store/Params.h"
+#include "database/store/RowScan.h"
 #include "database/store/Seek.h"
 #include "platform/xbase/Engine.h"
 
@@ -66,8 +67,8 @@ Status Reports::Columns(int32_t reportType, std::vector<ReportColumn>& rows, DAT
     if (!tb.ok()) return tb.failure();
     DATA4* t = tb.get();
     FIELD4* type = FieldOf(t, "rpttype");
-    SelectTag(session_, t, "order");
-    for (int rc = session_.Check(d4top(t), "d4top"); rc == r4success; rc = session_.Check(d4skip(t, 1), "d4skip")) {
+    RowScan scan(session_, t);
+    for (bool on = scan.First("order"); on; on = scan.Next()) {
       if (Long32(type) == reportType) rows.push_back(ReadColumn(t));
     }
     return Status::Ok();

@@ -37,28 +37,20 @@ ProductLabels ProductView::Labels() const {
   return p;
 }
 
-ProductScan::ProductScan(Session session, DATA4* prod) : session_(std::move(session)), tb_(prod), row_(prod) {}
+ProductScan::ProductScan(Session session, DATA4* prod) : scan_(std::move(session), prod), row_(prod) {}
 
 bool ProductScan::FirstVisible(SearchType order) {
-  SelectTag(session_, tb_, order == SearchType::kPartNo ? "partno" : "prodname");
-  byId_ = false;
-  return SkipHidden(session_.Check(d4top(tb_), "d4top"));
+  return SkipHidden(scan_.First(order == SearchType::kPartNo ? "partno" : "prodname"));
 }
 
-bool ProductScan::NextVisible() { return SkipHidden(session_.Check(d4skip(tb_, 1), "d4skip")); }
+bool ProductScan::NextVisible() { return SkipHidden(scan_.Next()); }
 
-bool ProductScan::SkipHidden(int rc) {
-  while (rc == 0 && row_.Hidden()) rc = session_.Check(d4skip(tb_, 1), "d4skip");
-  return rc == 0;
+bool ProductScan::SkipHidden(bool on) {
+  while (on && row_.Hidden()) on = scan_.Next();
+  return on;
 }
 
-bool ProductScan::Find(int32_t id) {
-  if (!byId_) SelectTag(session_, tb_, "rowid");
-  byId_ = true;
-  return SeekNumber(session_, tb_, id) == 0;
-}
-
-long ProductScan::RecordCount() const { return d4recCountDo(tb_); }
+bool ProductScan::Find(int32_t id) { return scan_.Find("rowid", id); }
 
 int32_t TranView::Id() const { return Low32(f_.rowid); }
 int32_t TranView::ProdId() const { return Low32(f_.prodid); }
@@ -82,60 +74,25 @@ QString TranView::DateText(uint64_t key) {
   return QString::fromLatin1(bytes, static_cast<qsizetype>(qstrnlen(bytes, sizeof key))).trimmed();
 }
 
-TranScan::TranScan(Session session, DATA4* tran) : session_(std::move(session)), tb_(tran), row_(tran) {}
-
-TranScan::~TranScan() { ReadAhead(false); }
-
-void TranScan::ReadAhead(bool on) {
-  if (on && readAhead_ < 0) readAhead_ = d4readAhead(tb_, 1);
-  if (!on && readAhead_ >= 0) d4readAhead(tb_, std::exchange(readAhead_, -1));
-}
+TranScan::TranScan(Session session, DATA4* tran) : scan_(std::move(session), tran), row_(tran) {}
 
 bool TranScan::First(const char* tag, const std::string& key) {
-  walk_ = tag == nullptr ? Walk::kAll : Walk::kKey;
-  key_ = key;
-  ReadAhead(walk_ == Walk::kAll);
-  if (walk_ == Walk::kAll) {
-    session_.Check(d4tagSelect(tb_, nullptr), "d4tagSelect");
-    const int rc = session_.Check(d4top(tb_), "d4top");
-    return rc == 0 && (!d4deleted(tb_) || Next());
-  }
-  SelectTag(session_, tb_, tag);
-  return session_.Check(d4seek(tb_, key_.c_str()), "d4seek") == 0;
+  number_ = nullptr;
+  return tag == nullptr ? scan_.FirstInRecordOrder(RowScan::Read::kBlocks) : scan_.FirstWithKey(tag, key);
 }
 
 bool TranScan::FirstWithNumber(ByNumber tag, int32_t value) {
-  walk_ = Walk::kNumber;
-  ReadAhead(false);
   const bool byProduct = tag == ByNumber::kProduct;
   number_ = byProduct ? row_.f_.prodid : row_.f_.trantype;
   value_ = value;
-  SelectTag(session_, tb_, byProduct ? "prodid" : "trantype");
-  return SeekNumber(session_, tb_, value) == 0 && Long32(number_) == value_;
+  return Matches(scan_.FirstFromNumber(byProduct ? "prodid" : "trantype", value));
 }
 
-bool TranScan::Next() {
-  switch (walk_) {
-    case Walk::kKey:
-      return session_.Check(d4seekNext(tb_, key_.c_str()), "d4seekNext") == 0;
-    case Walk::kNumber:
-      return session_.Check(d4skip(tb_, 1), "d4skip") == 0 && Long32(number_) == value_;
-    case Walk::kAll:
-      break;
-  }
-  int rc = 0;
-  do {
-    rc = session_.Check(d4skip(tb_, 1), "d4skip");
-  } while (rc == 0 && d4deleted(tb_));
-  return rc == 0;
-}
+bool TranScan::Next() { return Matches(scan_.Next()); }
 
 bool TranScan::Find(int32_t id) {
-  ReadAhead(false);
-  SelectTag(session_, tb_, "rowid");
-  return SeekNumber(session_, tb_, id) == 0;
+  number_ = nullptr;
+  return scan_.Find("rowid", id);
 }
-
-long TranScan::RecordCount() const { return d4recCountDo(tb_); }
 
 }  // namespace store

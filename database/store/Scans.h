@@ -17,18 +17,21 @@
 
 #include "database/store/Codes.h"
 #include "database/store/Fields.h"
+#include "database/store/RowScan.h"
 #include "database/store/Session.h"
 
 namespace store {
 
-// What a report row shows of a product besides its figures; texts trimmed.
+// What a report row shows of a product besides its figures (the report fillers' rows
+// build on it); texts trimmed.
 struct ProductLabels {
   QString name, partNo;
   int32_t location = 0, group = 0, manuf = 0, vendor = 0;
   std::array<QString, 4> custom;
 };
 
-// The current record of the products table; texts trimmed.
+// A view of the products table's current record for scans: each field read when
+// asked, nothing copied per row; texts trimmed.
 class ProductView {
  public:
   explicit ProductView(DATA4* prod) : f_(prod) {}
@@ -68,14 +71,12 @@ class ProductScan {
   // is none.
   bool Find(int32_t id);
   // The records of the table, deleted and hidden ones included, as its header says now.
-  long RecordCount() const;
+  long RecordCount() const { return scan_.RecordCount(); }
 
  private:
-  bool SkipHidden(int rc);
-  Session session_;
-  DATA4* tb_;
+  bool SkipHidden(bool on);
+  RowScan scan_;
   ProductView row_;
-  bool byId_ = false;  // tag rowid selected
 };
 
 // The current record of the transactions table.
@@ -109,9 +110,6 @@ class TranView {
 class TranScan {
  public:
   TranScan(Session session, DATA4* tran);
-  ~TranScan();
-  TranScan(const TranScan&) = delete;
-  TranScan& operator=(const TranScan&) = delete;
   const TranView& row() const { return row_; }
   // The first, then the next row whose key on the tag is `key`; with no tag every row
   // in record order, deleted rows left out (as the tags leave them out). False after
@@ -127,19 +125,14 @@ class TranScan {
   // Makes the transaction of the id the current record; false when there is none.
   bool Find(int32_t id);
   // The records of the table, deleted ones included, as its header says now.
-  long RecordCount() const;
+  long RecordCount() const { return scan_.RecordCount(); }
 
  private:
-  // Turns the table's read-ahead on for a walk of every row, or back as it was.
-  void ReadAhead(bool on);
-  Session session_;
-  DATA4* tb_;
+  bool Matches(bool on) const { return on && (number_ == nullptr || Long32(number_) == value_); }
+  RowScan scan_;
   TranView row_;
-  enum class Walk { kKey, kAll, kNumber } walk_ = Walk::kKey;
-  std::string key_;
-  FIELD4* number_ = nullptr;  // kNumber: the tag's field and the value it holds
+  FIELD4* number_ = nullptr;  // a walk by number: the tag's field and the value it holds
   int32_t value_ = 0;
-  int readAhead_ = -1;  // the table's read-ahead before a walk of every row set it; -1: not set
 };
 
 }  // namespace store

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "database/store/Fields.h"
+#include "database/store/RowScan.h"
 #include "database/store/Seek.h"
 #include "database/store/Transactions.h"
 #include "platform/runtime/Error.h"
@@ -118,10 +119,8 @@ class alignas(64) StockWalk {
 // Calls `row` for each row of the product on tag prodid until it returns false.
 template <class Row>
 void ForEachProductRow(const Session& s, DATA4* tb, int32_t prodId, Row row) {
-  SelectTag(s, tb, "prodid");
-  s.Check(d4top(tb), "d4top");
-  const std::string key = std::to_string(prodId);
-  for (int rc = s.Check(d4seek(tb, key.c_str()), "d4seek"); rc == 0; rc = s.Check(d4seekNext(tb, key.c_str()), "d4seekNext")) {
+  RowScan scan(s, tb);
+  for (bool on = scan.FirstWithKey("prodid", std::to_string(prodId)); on; on = scan.Next()) {
     if (!row()) return;
   }
 }
@@ -158,20 +157,6 @@ class Walks {
   std::vector<StockWalk> walks_;
   std::vector<uint32_t> dense_;                  // index in walks_ + 1; 0: none yet
   std::unordered_map<int32_t, uint32_t> sparse_;  // the same for other ids
-};
-
-// A pass over every record in record order: the records are read in blocks while it
-// lasts (d4readAhead), as they were before after it.
-class ReadAheadPass {
- public:
-  explicit ReadAheadPass(DATA4* tb) : tb_(tb), was_(d4readAhead(tb, 1)) {}
-  ~ReadAheadPass() { d4readAhead(tb_, was_); }
-  ReadAheadPass(const ReadAheadPass&) = delete;
-  ReadAheadPass& operator=(const ReadAheadPass&) = delete;
-
- private:
-  DATA4* tb_;
-  int was_;
 };
 
 }  // namespace
@@ -212,11 +197,9 @@ Status Stock::AllProductStats(std::unordered_map<int32_t, StockFigures>& stats, 
         overflowed.insert(id);
       }
     };
-    session_.Check(d4tagSelect(tb, nullptr), "d4tagSelect");
-    const ReadAheadPass pass(tb);
-    for (int rc = session_.Check(d4top(tb), "d4top"); rc == 0; rc = session_.Check(d4skip(tb, 1), "d4skip")) {
-      // The tags leave deleted rows out; so does this pass.
-      if (d4deleted(tb)) continue;
+    // The tags leave deleted rows out; so does this pass.
+    RowScan scan(session_, tb);
+    for (bool on = scan.FirstInRecordOrder(RowScan::Read::kBlocks); on; on = scan.Next()) {
       const long id = f4long(fields.prodid);
       if (id < std::numeric_limits<int32_t>::min() || id > std::numeric_limits<int32_t>::max()) continue;
       const auto key = static_cast<int32_t>(id);
@@ -269,10 +252,8 @@ Result<std::vector<size_t>> Stock::Overflowing(const std::vector<TranRow>& entri
     const bool onePass = walks.size() > seeksBeforeOnePass;
     if (onePass) {
       for (auto& [id, walk] : walks) walk.emplace();
-      session_.Check(d4tagSelect(tb.get(), nullptr), "d4tagSelect");
-      const ReadAheadPass pass(tb.get());
-      for (int rc = session_.Check(d4top(tb.get()), "d4top"); rc == 0; rc = session_.Check(d4skip(tb.get(), 1), "d4skip")) {
-        if (d4deleted(tb.get())) continue;
+      RowScan scan(session_, tb.get());
+      for (bool on = scan.FirstInRecordOrder(RowScan::Read::kBlocks); on; on = scan.Next()) {
         const long id = f4long(fields.prodid);
         if (id < std::numeric_limits<int32_t>::min() || id > std::numeric_limits<int32_t>::max()) continue;
         const auto at = walks.find(static_cast<int32_t>(id));

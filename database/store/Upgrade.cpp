@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "database/store/Fields.h"
+#include "database/store/RowScan.h"
 #include "database/store/Seek.h"
 #include "platform/xbase/Engine.h"
 
@@ -70,13 +71,14 @@ const RowLayout kTransactions3To4{"rowid", kTran34Map};
 Result<bool> CopyRows(const Session& s, const RowLayout& layout, DATA4* from, DATA4* to,
                       const std::function<bool(int32_t copied)>& afterRow) {
   return Guarded<Result<bool>>([&]() -> Result<bool> {
-    SelectTag(s, from, layout.sourceTag);
+    RowScan scan(s, from);
+    bool on = scan.First(layout.sourceTag);
     std::vector<std::pair<FIELD4*, FIELD4*>> fields;
     for (const FieldMap& m : layout.fields) {
       fields.emplace_back(FieldOf(to, m.to), m.from != nullptr ? FieldOf(from, m.from) : nullptr);
     }
     int32_t copied = 0;
-    for (int rc = s.Check(d4top(from), "d4top"); rc == 0; rc = s.Check(d4skip(from, 1), "d4skip")) {
+    for (; on; on = scan.Next()) {
       s.Check(d4blank(to), "d4blank");
       for (size_t i = 0; i < fields.size(); ++i) Assign(s, fields[i].first, fields[i].second, layout.fields[i].kind);
       s.Check(d4append(to), "d4append");

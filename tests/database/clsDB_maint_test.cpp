@@ -34,41 +34,65 @@ QByteArray Bytes(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// A child process running `body` with a pipe from the test (`in`) and one to it (`out`).
+class Child {
+ public:
+  explicit Child(const std::function<int(int in, int out)>& body) {
+    if (pipe(to_) != 0 || pipe(from_) != 0) return;
+    if ((pid_ = fork()) == 0) {
+      close(to_[1]);
+      close(from_[0]);
+      _exit(body(to_[0], from_[1]));
+    }
+    close(to_[0]);
+    close(from_[1]);
+  }
+  ~Child() { Finish(); }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+  void Send(char c) { (void)!write(to_[1], &c, 1); }
+  // The child's next byte; '?' when it ended without one.
+  char Receive() {
+    char c = '?';
+    (void)!read(from_[0], &c, 1);
+    return c;
+  }
+  // Closes the pipe to the child (its read sees the end) and waits: its exit code.
+  int Finish() {
+    if (pid_ <= 0) return exit_;
+    close(to_[1]);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    exit_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    pid_ = -1;
+    close(from_[0]);
+    return exit_;
+  }
+
+ private:
+  int to_[2] = {-1, -1}, from_[2] = {-1, -1}, exit_ = -1;
+  pid_t pid_ = -1;
+};
+
 // Another copy of the program with the database open, in a child process: it holds
 // the session lock shared (or, re-indexing, exclusively) until Release().
 class OtherProcess {
  public:
-  explicit OtherProcess(const QString& lockPath, bool exclusive = false) {
-    if (pipe(ready_) != 0 || pipe(release_) != 0) return;
-    const QByteArray path = QFile::encodeName(lockPath);
-    pid_ = fork();
-    if (pid_ == 0) {
-      CODE4* engine = d4init_v();
-      const char ok = code4sessionLock(engine, path.constData(), exclusive ? 1 : 0) == 0 ? 'y' : 'n';
-      (void)!write(ready_[1], &ok, 1);
-      char c;
-      (void)!read(release_[0], &c, 1);
-      _exit(0);
-    }
-    char c = 'n';
-    (void)!read(ready_[0], &c, 1);
-    holding_ = c == 'y';
-  }
-  ~OtherProcess() { Release(); }
+  explicit OtherProcess(const QString& lockPath, bool exclusive = false)
+      : child_([path = QFile::encodeName(lockPath), exclusive](int in, int out) {
+          const char ok = code4sessionLock(d4init_v(), path.constData(), exclusive ? 1 : 0) == 0 ? 'y' : 'n';
+          char c;
+          (void)!write(out, &ok, 1);
+          (void)!read(in, &c, 1);
+          return 0;
+        }),
+        holding_(child_.Receive() == 'y') {}
   bool holding() const { return holding_; }
-  void Release() {
-    if (pid_ <= 0) return;
-    (void)!write(release_[1], "x", 1);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-    for (int fd : {ready_[0], ready_[1], release_[0], release_[1]}) close(fd);
-  }
+  void Release() { child_.Finish(); }
 
  private:
-  int ready_[2] = {-1, -1};
-  int release_[2] = {-1, -1};
-  pid_t pid_ = -1;
-  bool holding_ = false;
+  Child child_;
+  bool holding_;
 };
 
 // Another xBase program appending products in a child process: the engine's core classes at
@@ -78,35 +102,18 @@ class OtherProcess {
 // them all straight away. Finish(): its exit code, 0 when every append succeeded.
 class OtherProgramAppends {
  public:
-  OtherProgramAppends(const QString& table, int rows) {
-    if (pipe(go_) != 0 || pipe(answer_) != 0) return;
-    const std::string path = QFile::encodeName(table).toStdString();
-    if ((pid_ = fork()) == 0) { close(go_[1]); close(answer_[0]); _exit(Run(path, rows)); }
-    // An answer never written (the child ended) reads as end of file.
-    close(answer_[1]);
-    answer_[1] = -1;
-    char ready = '?';
-    (void)!read(answer_[0], &ready, 1);
+  OtherProgramAppends(const QString& table, int rows)
+      : child_([path = QFile::encodeName(table).toStdString(), rows](int in, int out) { return Run(in, out, path, rows); }) {
+    child_.Receive();  // ready
   }
-  ~OtherProgramAppends() { Finish(); }
   char Go() {
-    char c = '?';
-    (void)!write(go_[1], "g", 1);
-    (void)!read(answer_[0], &c, 1);
-    return c;
+    child_.Send('g');
+    return child_.Receive();
   }
-  int Finish() {
-    if (pid_ <= 0) return exit_;
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    exit_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    pid_ = -1;
-    for (int fd : {go_[0], go_[1], answer_[0], answer_[1]}) if (fd >= 0) close(fd);
-    return exit_;
-  }
+  int Finish() { return child_.Finish(); }
 
  private:
-  int Run(const std::string& dbf, int rows) {
+  static int Run(int in, int out, const std::string& dbf, int rows) {
     xb::Status s;
     const auto table = xb::Table::Open(dbf, xb::File::Mode::kReadWrite, &s);
     const auto index = xb::CdxIndex::Open(xb::CompanionPath(dbf, "cdx"), xb::File::Mode::kReadWrite, &s, false);
@@ -122,11 +129,11 @@ class OtherProgramAppends {
     }
     const xb::LockPolicy patient{1 << 30, 1};
     index->SetLockPolicy(patient);
-    if (write(answer_[1], "r", 1) != 1) return 4;
+    if (write(out, "r", 1) != 1) return 4;
     xb::LockManager locks(&table->file());
-    if (char c; read(go_[0], &c, 1) != 1) return 4;
+    if (char c; read(in, &c, 1) != 1) return 4;
     const bool waited = locks.LockAppend({1, 0}) != xb::File::LockResult::kOk;
-    if (waited && write(answer_[1], "w", 1) != 1) return 4;
+    if (waited && write(out, "w", 1) != 1) return 4;
     for (int i = 1; i <= rows; ++i) {
       if (locks.LockAppend(patient) != xb::File::LockResult::kOk || !index->LockExclusive().ok()) return 5;
       std::string rec(table->recordLen(), ' ');
@@ -149,11 +156,10 @@ class OtherProgramAppends {
       index->UnlockExclusive();
       locks.UnlockAppend();
     }
-    return waited || write(answer_[1], "f", 1) == 1 ? 0 : 4;
+    return waited || write(out, "f", 1) == 1 ? 0 : 4;
   }
 
-  int go_[2] = {-1, -1}, answer_[2] = {-1, -1}, exit_ = -1;
-  pid_t pid_ = -1;
+  Child child_;
 };
 
 class MaintTest : public dbtest::DbTest {
@@ -178,30 +184,6 @@ class MaintTest : public dbtest::DbTest {
   }
 };
 
-TEST_F(MaintTest, AnEmptiedIndexIsRebuiltFromTheRows) {
-  enum class Emptied { kTruncated, kTemplate };
-  for (const Emptied how : {Emptied::kTruncated, Emptied::kTemplate}) {
-    SCOPED_TRACE(static_cast<int>(how));
-    const QString dir = OpenNewDatabase();
-    AddProducts();
-    const QString index = Products().indexFilePath;
-    QFile::remove(index);
-    if (how == Emptied::kTemplate) {
-      ASSERT_TRUE(QFile::copy(Products().cleanIndexPath, index));
-      EXPECT_FALSE(Finds("partno", "P-7"));
-    } else {
-      QFile f(index);
-      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
-    EXPECT_TRUE(gDB().ReIndexFile(Products()));
-    EXPECT_TRUE(Finds("partno", "P-7"));
-    EXPECT_TRUE(Finds("prodname", "ITEM 30"));
-    EXPECT_EQ(dbtest::LiveRows(gDB().ProductsTable()), 30);
-    EXPECT_TRUE(WorkFiles(dir).isEmpty());
-    gDB().CloseDB();
-  }
-}
-
 TEST_F(MaintTest, EveryTableOfTheListCanBeRebuilt) {
   const QString dir = OpenNewDatabase();
   for (const clsDBFile& f : gDB().DataFilePaths()) EXPECT_TRUE(gDB().ReIndexFile(f)) << f.dataFilePath.toStdString();
@@ -210,57 +192,70 @@ TEST_F(MaintTest, EveryTableOfTheListCanBeRebuilt) {
   EXPECT_TRUE(WorkFiles(dir).isEmpty());
 }
 
-TEST_F(MaintTest, AFailedRebuildKeepsTheOldIndex) {
-  const QString dir = OpenNewDatabase();
-  AddProducts();
-  clsDBFile f = Products();
-  const QByteArray before = Bytes(f.indexFilePath);
-  f.cleanIndexPath = QDir(dir).filePath(QStringLiteral("missing.cd_"));
-  prompts->ExpectContaining(QStringLiteral("was generated by"));
-  EXPECT_FALSE(gDB().ReIndexFile(f));
-  EXPECT_EQ(Bytes(f.indexFilePath), before);
-  EXPECT_TRUE(WorkFiles(dir).isEmpty());
-  EXPECT_TRUE(Finds("partno", "P-7"));
-}
-
-// File systems without hard links (the link fails with these errors) get copies of the
-// table under the second name; any other failure of the link fails the rebuild, saying
-// why. Each rebuild leaves a copy of the old index beside it, under the index's name and a count.
-TEST_F(MaintTest, ARebuildWorksWithoutHardLinksAndSetsTheOldIndexAside) {
+// A rebuild makes the index from the rows: an emptied index (the template's, or a file
+// cut to nothing) finds every row again. File systems without hard links (the link
+// fails with these errors) get copies of the table under the second name; any other
+// failure of the link, or a missing template, fails the rebuild saying why, and the
+// old index stays. Each rebuild leaves a copy of the old index beside it, under the
+// index's name and a count.
+TEST_F(MaintTest, ARebuildMakesTheIndexFromTheRowsOrKeepsTheOldOne) {
+  enum class Index { kAsIs, kTemplate, kTruncated };
   struct Case {
     const char* name;
+    Index index;
     int linkError;
+    bool noTemplate;
+    QString box;  // in the one box shown; empty: none
     bool rebuilt;
   };
   const Case cases[] = {
-      {"hard links", 0, true}, {"EPERM", EPERM, true},     {"EXDEV", EXDEV, true},
-      {"ENOTSUP", ENOTSUP, true}, {"EACCES", EACCES, false},
+      {"template index", Index::kTemplate, 0, false, {}, true},
+      {"truncated index", Index::kTruncated, 0, false, {}, true},
+      {"EPERM", Index::kTemplate, EPERM, false, {}, true},
+      {"EXDEV", Index::kTemplate, EXDEV, false, {}, true},
+      {"ENOTSUP", Index::kTemplate, ENOTSUP, false, {}, true},
+      {"EACCES", Index::kTemplate, EACCES, false, QString::fromLocal8Bit(std::strerror(EACCES)), false},
+      {"no template", Index::kAsIs, 0, true, QStringLiteral("was generated by"), false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const QString dir = OpenNewDatabase();
     AddProducts();
-    const QString index = Products().indexFilePath;
-    ASSERT_TRUE(QFile::remove(index));
-    ASSERT_TRUE(QFile::copy(Products().cleanIndexPath, index));
+    clsDBFile file = Products();
+    const QString index = file.indexFilePath;
+    if (c.index != Index::kAsIs) {
+      ASSERT_TRUE(QFile::remove(index));
+    }
+    if (c.index == Index::kTemplate) {
+      ASSERT_TRUE(QFile::copy(file.cleanIndexPath, index));
+      EXPECT_FALSE(Finds("partno", "P-7"));
+    }
+    if (c.index == Index::kTruncated) {
+      QFile f(index);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    if (c.noTemplate) file.cleanIndexPath = QDir(dir).filePath(QStringLiteral("missing.cd_"));
     const QByteArray oldIndex = Bytes(index);
-    const QByteArray rows = Bytes(Products().dataFilePath);
+    const QByteArray rows = Bytes(file.dataFilePath);
     dbupgrade::SetLinkHook([err = c.linkError] { return err; });
-    if (!c.rebuilt) prompts->ExpectContaining(QString::fromLocal8Bit(std::strerror(c.linkError)));
+    if (!c.box.isEmpty()) prompts->ExpectContaining(c.box);
     auto setAside = [&] {
       QStringList names = QDir(dir).entryList({QStringLiteral("svlprod.cdx?*")}, QDir::Files);
       names.sort();
       return names;
     };
-    EXPECT_EQ(gDB().ReIndexFile(Products()), c.rebuilt);
-    ASSERT_EQ(setAside().size(), 1);
-    EXPECT_EQ(Bytes(QDir(dir).filePath(setAside()[0])), oldIndex);
-    EXPECT_EQ(Finds("partno", "P-7"), c.rebuilt);
-    EXPECT_EQ(Bytes(Products().dataFilePath), rows);
+    EXPECT_EQ(gDB().ReIndexFile(file), c.rebuilt);
+    if (!c.noTemplate) {
+      ASSERT_EQ(setAside().size(), 1);
+      EXPECT_EQ(Bytes(QDir(dir).filePath(setAside()[0])), oldIndex);
+    }
+    EXPECT_EQ(Finds("partno", "P-7"), c.rebuilt || c.index == Index::kAsIs);
+    EXPECT_EQ(Bytes(file.dataFilePath), rows);
     EXPECT_TRUE(WorkFiles(dir).isEmpty());
     if (c.rebuilt) {
       EXPECT_TRUE(Finds("prodname", "ITEM 30"));
-      EXPECT_TRUE(gDB().ReIndexFile(Products()));
+      EXPECT_EQ(dbtest::LiveRows(gDB().ProductsTable()), 30);
+      EXPECT_TRUE(gDB().ReIndexFile(file));
       EXPECT_EQ(setAside().size(), 2);
     } else {
       EXPECT_EQ(Bytes(index), oldIndex);
