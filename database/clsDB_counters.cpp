@@ -25,6 +25,16 @@ int32_t clsDB::GetNextID(const QString& sTablename, bool bIncrement, int32_t sta
   return next.status.is(Failure::kLocked) ? 0 : -1;
 }
 
+int32_t clsDB::ReserveIDs(const QString& sTablename, int32_t count, int32_t startId) {
+  const store::Session session = Session();
+  DATA4* counters = BatchCounters();
+  const store::Result<int32_t> first = store::Counters(session).Reserve(
+      sTablename, count, startId, counters, counters != nullptr ? &m_batch.counterRows : nullptr);
+  if (first.ok()) return first.value;
+  dbaccess::Report(first.status, "clsDB_GetNextID", dbaccess::NextIdLockedText());
+  return first.status.is(Failure::kLocked) ? 0 : -1;
+}
+
 int32_t clsDB::QueryNextID(const QString& sTablename) {
   const store::Session session = Session();
   const store::Result<int32_t> next = store::Counters(session).Query(sTablename);

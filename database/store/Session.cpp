@@ -161,4 +161,22 @@ Status AppendUnlock(const Session& s, DATA4* tb) {
   return Status::Of(rc == r4locked ? Failure::kLocked : Failure::kNotStored);
 }
 
+Status AppendHeld(const Session& s, DATA4* tb, size_t count, const std::function<void(size_t)>& fill,
+                  size_t* appended) {
+  *appended = 0;
+  const int rc = s.Check(d4lockAppend(tb), "d4lockAppend");
+  if (rc != 0) return Status::Of(Failure::kLocked);
+  const Status added = UnlockedOnError(tb, [&]() -> Status {
+    for (; *appended < count; ++*appended) {
+      s.Check(d4appendStartVB(tb, 0), "d4appendStartVB");
+      s.Check(d4blank(tb), "d4blank");
+      fill(*appended);
+      if (Status one = AppendUnlock(s, tb); !one.ok()) return one;
+    }
+    return Status::Ok();
+  });
+  s.Check(d4unlock(tb), "d4unlock");
+  return added;
+}
+
 }  // namespace store

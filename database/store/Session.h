@@ -11,6 +11,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <utility>
 
 #include "database/store/Result.h"
@@ -117,6 +118,12 @@ int FlushUnlock(const Session& s, DATA4* tb);
 // Appends the new record and unlocks (d4appendUnlock): kLocked when another user held
 // the table's append lock, kNotStored when the engine refused the row otherwise.
 Status AppendUnlock(const Session& s, DATA4* tb);
+// Appends `count` new records under one hold of the table's append lock (other copies
+// wait meanwhile): fill(i) fills the buffer of the i-th after d4appendStartVB and
+// d4blank. The locks are given up at the end, also after a failure or a throw;
+// *appended counts the records stored. Failures as AppendUnlock's.
+Status AppendHeld(const Session& s, DATA4* tb, size_t count, const std::function<void(size_t)>& fill,
+                  size_t* appended);
 
 // Runs a write; when it throws, the record lock it may hold is given up first.
 template <class Write>
