@@ -161,6 +161,18 @@ Status AppendUnlock(const Session& s, DATA4* tb) {
   return Status::Of(rc == r4locked ? Failure::kLocked : Failure::kNotStored);
 }
 
+void AppendHold::Take() {
+  if (held_) return;
+  held_ = true;
+  for (DATA4* tb : tables_) d4lockAppend(tb);
+}
+
+void AppendHold::Release() {
+  if (!held_) return;
+  held_ = false;
+  for (DATA4* tb : tables_) d4unlock(tb);
+}
+
 Status AppendHeld(const Session& s, DATA4* tb, size_t count, const std::function<void(size_t)>& fill,
                   size_t* appended) {
   *appended = 0;
