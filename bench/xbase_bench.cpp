@@ -198,8 +198,31 @@ void BM_AppendFourTags(benchmark::State& state) {
 }
 BENCHMARK(BM_AppendFourTags)->Unit(benchmark::kMicrosecond);
 
-// The way an import writes: a new, empty table, each row appended, flushed and unlocked
-// on its own.
+// The way an import writes: batches of 256 rows, each batch under one hold of the
+// locks (d4lockAppend ... d4unlock).
+void BM_AppendFourTagsBatches(benchmark::State& state) {
+  CODE4* c = Engine();
+  DATA4* d = d4open(c, Db().tranCopy.c_str());
+  if (!d) Die("open copy");
+  NewTran tran(d);
+  std::mt19937 rng(6);
+  long next = 2 * kTransactions + 1;
+  int inBatch = 0;
+  for (auto _ : state) {
+    if (inBatch == 0 && d4lockAppend(d) != 0) state.SkipWithError("lock failed");
+    tran.Fill(next++, rng, Db().dates[rng() % Db().dates.size()].c_str());
+    if (d4appendUnlock(d) != 0) state.SkipWithError("append failed");
+    if (++inBatch == 256) {
+      d4unlock(d);
+      inBatch = 0;
+    }
+  }
+  d4unlock(d);
+  d4initUndo(c);
+}
+BENCHMARK(BM_AppendFourTagsBatches)->Unit(benchmark::kMicrosecond);
+
+// A new, empty table, each row appended, flushed and unlocked on its own.
 void BM_AppendUnlockNewTable(benchmark::State& state) {
   char tmpl[] = "/tmp/xbase-bench-new-XXXXXX";
   if (!mkdtemp(tmpl)) Die("mkdtemp");

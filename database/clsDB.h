@@ -147,6 +147,9 @@ class clsDB {
   // holding startId + 1 and gives startId. 0 when the row is locked, -1 on failure;
   // no value is handed out in either case.
   int32_t GetNextID(const QString& sTablename, bool bIncrement, int32_t startId);
+  // The first of `count` values taken from the counter at once, as GetNextID gives them
+  // one after the other (the counter advances by count); 0 or -1 as GetNextID.
+  int32_t ReserveIDs(const QString& sTablename, int32_t count, int32_t startId);
   // The counter's next value without changing it; 0 when missing or on failure.
   int32_t QueryNextID(const QString& sTablename);
   void SetNextID(const QString& sTablename, int32_t nNextID);
@@ -300,6 +303,11 @@ class clsDB {
   // was written: a failed counter or append, a missing row, a locked row.
   bool SaveTran(int32_t udOper, clsTran& udTran, DATA4* tb_tran);
   bool SaveTran(int32_t udOper, clsTran& udTran) { return SaveTran(udOper, udTran, nullptr); }
+  // Adds the transactions as SaveTran adds each in turn, under one hold of the table's
+  // append lock, their ids taken from the counter at once and written into nTranID:
+  // how many were added, in order. Fewer when one could not be saved (reported as
+  // SaveTran reports it; LastSaveFailure says why).
+  size_t AddTrans(std::vector<clsTran>& trans, DATA4* tb_tran);
   // Why the last add or update of a transaction or product row (SaveTran,
   // clsProd::SaveProduct) failed: kLocked when another user held the row, the table's
   // append lock or the counter; kNone when it was written.

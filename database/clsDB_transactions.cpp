@@ -131,6 +131,30 @@ bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4* tb_tran) {
   return status.ok();
 }
 
+size_t clsDB::AddTrans(std::vector<clsTran>& trans, DATA4* tb_tran) {
+  NoteSave(store::Failure::kError);
+  if (trans.empty()) return 0;
+  const store::Table table = dbaccess::UseTable(tb_tran, TranTable(), *this);
+  if (!table.ok()) return 0;
+  std::vector<store::TranRow> rows;
+  rows.reserve(trans.size());
+  for (const clsTran& t : trans) rows.push_back(RowOf(t, StoredTranDate(t.sDate)));
+  // The ids are taken first and handed to the records only once the rows exist.
+  const int32_t first = ReserveIDs(QLatin1String(store::Transactions::kCounter), static_cast<int32_t>(rows.size()),
+                                   store::Transactions::kFirstId);
+  if (first < 1) {
+    if (first == 0) NoteSave(store::Failure::kLocked);
+    return 0;
+  }
+  const store::Session session = Session();
+  const store::Status status = store::Transactions(session).AppendAll(rows, first, table.get());
+  size_t added = 0;
+  for (; added < rows.size() && rows[added].id >= first; ++added) trans[added].nTranID = rows[added].id;
+  NoteSave(status.failure);
+  dbaccess::Report(status, "clsDB_SaveTran", kUpdateLocked);
+  return added;
+}
+
 bool clsDB::ConvertTran(clsTran& udTran, int32_t udFromType) {
   if (udTran.nTranID < 1) return false;
   const store::Table tb = OpenTable(TranTable());

@@ -30,6 +30,9 @@
 namespace exchange {
 namespace {
 
+// Rows added under one hold of the tables' append locks; other users get in between.
+constexpr size_t kHeldRows = 256;
+
 // The columns in the order of productcsv::Keywords().
 enum Col {
   kName, kPartNo, kLocation, kGroup, kBeginning, kReorderLevel, kReorderQty, kLeadTime, kManuf,
@@ -141,11 +144,18 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
     ListIds lists(cat);
     EventPump pump;
     clsProd p;
+    // New rows are appended under a hold of the tables' append locks, given up now and
+    // then for other users.
+    store::AppendHold hold({prod, tran});
+    size_t heldRows = 0;
     for (const CsvRow& row : file.Rows()) {
-      if (pump.Due()) {
+      if (pump.Due() || ++heldRows == kHeldRows) {
+        hold.Release();
+        heldRows = 0;
         sys.WaitDlgUpdate(dlg, ProgressPercent(row.Line(), lines));
         QCoreApplication::processEvents();
       }
+      hold.Take();
       p.Init();
       bool saved = ReadRow(row, cols, loc, lists, p);
       if (saved) {

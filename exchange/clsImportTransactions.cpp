@@ -34,6 +34,8 @@ const QString kUnits = QStringLiteral("UNITS");
 const QString kAmount = QStringLiteral("AMOUNTPERUNIT");
 
 constexpr int64_t kHighest = 2000000000;
+// Rows added under one hold of the table's locks; other users get in between batches.
+constexpr size_t kBatchRows = 256;
 
 // The id of the one visible product with the part number (trimmed, any case); below 1
 // for none.
@@ -254,6 +256,30 @@ bool clsImportTransactions::DoImport() {
     }
     const std::optional<store::AmountType> stdType = StdAmountType(tran_.udTranType);
     const rt::LocaleInfo loc = rt::LocaleInfo::Current();
+    // Rows are added in batches; each row keeps its line and the length the list of
+    // rows not imported had before it, so a batch that stops at a row reports as the
+    // row-by-row import did: that row's failure after the rows before it.
+    std::vector<clsTran> pending;
+    std::vector<std::pair<int32_t, qsizetype>> pendingAt;
+    const auto addPending = [&]() {
+      const size_t added = db.AddTrans(pending, tran);
+      imported_ += static_cast<int32_t>(added);
+      const bool all = added == pending.size();
+      if (!all) {
+        m_ErrorBuf.truncate(pendingAt[added].second);
+        m_ErrorBuf += clsImportData::FmtRowNum(pendingAt[added].first) +
+                      QStringLiteral(": The transaction could not be saved; the import stopped here, so "
+                                     "neither this row nor the rows after it were imported.") +
+                      (db.LastSaveFailure() == store::Failure::kLocked
+                           ? QStringLiteral(" The table was in use by another user: import this row and the rows "
+                                            "after it again in a moment.")
+                           : QString()) +
+                      sys.CRLF(1);
+      }
+      pending.clear();
+      pendingAt.clear();
+      return all;
+    };
     EventPump pump;
     for (const CsvRow& row : data_.File().Rows()) {
       if (pump.Due()) {
@@ -285,19 +311,11 @@ bool clsImportTransactions::DoImport() {
       if (t.curUnitPrice <= rt::Currency() && stdType) {
         t.curUnitPrice = *stdType == store::AmountType::kStdCost ? product.stdCost : product.stdPrice;
       }
-      if (!db.SaveTran(store::Code(store::SaveOper::kAdd), t, tran)) {
-        m_ErrorBuf += clsImportData::FmtRowNum(row.Line()) +
-                      QStringLiteral(": The transaction could not be saved; the import stopped here, so "
-                                     "neither this row nor the rows after it were imported.") +
-                      (db.LastSaveFailure() == store::Failure::kLocked
-                           ? QStringLiteral(" The table was in use by another user: import this row and the rows "
-                                            "after it again in a moment.")
-                           : QString()) +
-                      sys.CRLF(1);
-        break;
-      }
-      ++imported_;
+      pending.push_back(std::move(t));
+      pendingAt.emplace_back(row.Line(), m_ErrorBuf.size());
+      if (pending.size() == kBatchRows && !addPending()) break;
     }
+    if (!pending.empty()) addPending();
   } catch (...) {
     rt::TrapError();
     sys.ShowError(QStringLiteral("clsImportTransactions_DoImport"));

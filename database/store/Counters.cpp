@@ -1,5 +1,6 @@
 #include "database/store/Counters.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "database/store/Fields.h"
@@ -19,9 +20,9 @@ int SeekCounter(const Session& s, DATA4* tb, const QString& key) {
   return SeekWhole(s, tb, WholeKey(key, false));
 }
 
-int32_t Plus1(int32_t value) {
-  if (value == std::numeric_limits<int32_t>::max()) rt::Raise(rt::kErrOverflow);
-  return value + 1;
+int32_t Plus(int32_t value, int32_t step) {
+  if (value > std::numeric_limits<int32_t>::max() - step) rt::Raise(rt::kErrOverflow);
+  return value + step;
 }
 
 void CheckKey(const QString& key) {
@@ -71,6 +72,17 @@ Found FindOrCreate(const Session& s, DATA4* tb, const CounterFields& f, const QS
 
 Result<int32_t> Counters::Next(const QString& key, bool increment, int32_t start, DATA4* open,
                                CounterRows* rows) const {
+  return Take(key, increment ? 1 : 0, start, open, rows);
+}
+
+Result<int32_t> Counters::Reserve(const QString& key, int32_t count, int32_t start, DATA4* open,
+                                  CounterRows* rows) const {
+  if (count < 1) return Guarded<Result<int32_t>>([]() -> Result<int32_t> { rt::Raise(rt::kErrInvalidCall); });
+  return Take(key, count, start, open, rows);
+}
+
+Result<int32_t> Counters::Take(const QString& key, int32_t step, int32_t start, DATA4* open,
+                               CounterRows* rows) const {
   return Guarded<Result<int32_t>>([&]() -> Result<int32_t> {
     CheckKey(key);
     Table tb(session_, open, kFile);
@@ -81,7 +93,7 @@ Result<int32_t> Counters::Next(const QString& key, bool increment, int32_t start
       // then still be the counter's, else it is sought after all.
       for (bool seek = !OnCounter(tb.get(), f, key) && !AtKnownRow(tb.get(), f, key, rows);; seek = true) {
         if (seek) {
-          switch (FindOrCreate(session_, tb.get(), f, key, [&] { return Plus1(start); })) {
+          switch (FindOrCreate(session_, tb.get(), f, key, [&] { return Plus(start, std::max(step, 1)); })) {
             case Found::kLocked: return Status::Of(Failure::kLocked);
             case Found::kCreated: return start;
             case Found::kFound: break;
@@ -94,7 +106,7 @@ Result<int32_t> Counters::Next(const QString& key, bool increment, int32_t start
           moved = !seek && !OnCounter(tb.get(), f, key);
           if (moved) return;
           value = Long32(f.lastid);
-          if (increment) session_.Check(f4assignLong(f.lastid, Plus1(value)), "f4assignLong");
+          if (step > 0) session_.Check(f4assignLong(f.lastid, Plus(value, step)), "f4assignLong");
         });
         if (!st.ok()) return st;
         if (!moved) return value;

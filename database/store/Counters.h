@@ -35,6 +35,10 @@ class Counters {
   // holding start + 1 and gives `start`.
   Result<int32_t> Next(const QString& key, bool increment, int32_t start, DATA4* open = nullptr,
                        CounterRows* rows = nullptr) const;
+  // `count` (> 0) values at once, given out as Next would one after the other: the first
+  // of them. Values reserved but not used stay unused.
+  Result<int32_t> Reserve(const QString& key, int32_t count, int32_t start, DATA4* open = nullptr,
+                          CounterRows* rows = nullptr) const;
   // The next value without changing it; kNotFound when there is no such counter.
   Result<int32_t> Query(const QString& key) const;
   // Sets the next value (lower values too); a missing counter is created with it.
@@ -47,6 +51,8 @@ class Counters {
   static constexpr char kFile[] = "svlid.dbf";
 
  private:
+  Result<int32_t> Take(const QString& key, int32_t step, int32_t start, DATA4* open, CounterRows* rows) const;
+
   const Session& session_;
 };
 

@@ -179,4 +179,34 @@ Status ChangeLocked(const Session& s, DATA4* tb, const std::function<void()>& ch
   return ChangeLockedIf(s, tb, [] { return true; }, change);
 }
 
+void AppendHold::Take() {
+  if (held_) return;
+  held_ = true;
+  for (DATA4* tb : tables_) d4lockAppend(tb);
+}
+
+void AppendHold::Release() {
+  if (!held_) return;
+  held_ = false;
+  for (DATA4* tb : tables_) d4unlock(tb);
+}
+
+Status AppendHeld(const Session& s, DATA4* tb, size_t count, const std::function<void(size_t)>& fill,
+                  size_t* appended) {
+  *appended = 0;
+  const int rc = s.Check(d4lockAppend(tb), "d4lockAppend");
+  if (rc != 0) return Status::Of(Failure::kLocked);
+  const Status added = UnlockedOnError(tb, [&]() -> Status {
+    for (; *appended < count; ++*appended) {
+      s.Check(d4appendStartVB(tb, 0), "d4appendStartVB");
+      s.Check(d4blank(tb), "d4blank");
+      fill(*appended);
+      if (Status one = AppendUnlock(s, tb); !one.ok()) return one;
+    }
+    return Status::Ok();
+  });
+  s.Check(d4unlock(tb), "d4unlock");
+  return added;
+}
+
 }  // namespace store

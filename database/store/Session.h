@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include "database/store/Result.h"
 
@@ -117,6 +118,32 @@ int FlushUnlock(const Session& s, DATA4* tb);
 // Appends the new record and unlocks (d4appendUnlock): kLocked when another user held
 // the table's append lock, kNotStored when the engine refused the row otherwise.
 Status AppendUnlock(const Session& s, DATA4* tb);
+// Appends `count` new records under one hold of the table's append lock (other copies
+// wait meanwhile): fill(i) fills the buffer of the i-th after d4appendStartVB and
+// d4blank. The locks are given up at the end, also after a failure or a throw;
+// *appended counts the records stored. Failures as AppendUnlock's.
+Status AppendHeld(const Session& s, DATA4* tb, size_t count, const std::function<void(size_t)>& fill,
+                  size_t* appended);
+
+// Holds the append locks of open tables (d4lockAppend) across the single appends that
+// follow, which then take no locks of their own: a run of adds (an import) holds it
+// between the points where it lets other users in (Release, before events are let run
+// and every few hundred rows) and takes it again (Take). A busy lock is not waited for
+// twice: that table's appends then lock on their own. Any unlock of a table (a changed
+// record written, a failure) ends its hold as well.
+class AppendHold {
+ public:
+  explicit AppendHold(std::vector<DATA4*> tables) : tables_(std::move(tables)) {}
+  ~AppendHold() { Release(); }
+  AppendHold(const AppendHold&) = delete;
+  AppendHold& operator=(const AppendHold&) = delete;
+  void Take();
+  void Release();
+
+ private:
+  std::vector<DATA4*> tables_;
+  bool held_ = false;
+};
 
 // Gives up the table's locks after a failed write; the engine's code is not recorded.
 void DropLocks(DATA4* tb);

@@ -1,5 +1,7 @@
 #include "database/store/Transactions.h"
 
+#include <QScopeGuard>
+
 #include "database/store/Fields.h"
 #include "database/store/Seek.h"
 #include "platform/xbase/Engine.h"
@@ -61,6 +63,23 @@ Status Transactions::Append(TranRow& row, int32_t id, DATA4* open) const {
     if (const Status added = AppendUnlock(session_, tb); !added.ok()) return added;
     row.id = id;
     return Status::Ok();
+  });
+}
+
+Status Transactions::AppendAll(std::vector<TranRow>& rows, int32_t firstId, DATA4* open) const {
+  return Write(open, [&](DATA4* tb, const TranFields& f) -> Status {
+    size_t appended = 0;
+    // The rows stored get their ids, also when a later one throws.
+    const auto setIds = qScopeGuard([&] {
+      for (size_t i = 0; i < appended; ++i) rows[i].id = firstId + static_cast<int32_t>(i);
+    });
+    return AppendHeld(
+        session_, tb, rows.size(),
+        [&](size_t i) {
+          session_.Check(f4assignDouble(f.rowid, firstId + static_cast<int32_t>(i)), "f4assignDouble");
+          WriteFields(session_, f, rows[i]);
+        },
+        &appended);
   });
 }
 

@@ -11,6 +11,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "database/store/Codes.h"
 #include "database/store/Result.h"
@@ -43,6 +44,10 @@ class Transactions {
 
   // Appends the row under `id`; row.id becomes `id` only once the row is written.
   Status Append(TranRow& row, int32_t id, DATA4* open = nullptr) const;
+  // Appends the rows in order under ids firstId, firstId + 1, ... under one hold of the
+  // table's append lock; each row's id is set once it is written. After a failure the
+  // rows before it are stored, the others keep their ids.
+  Status AppendAll(std::vector<TranRow>& rows, int32_t firstId, DATA4* open = nullptr) const;
   // Rewrites every field but the id of the row row.id. With `loaded` (the row as the
   // caller read it): kChanged when the stored row, once locked, differs from it;
   // after the write `loaded` holds the row as now stored.

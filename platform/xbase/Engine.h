@@ -130,8 +130,15 @@ int d4flush(DATA4* d);
 int d4appendStartVB(DATA4* d, int useMemoEntries);
 int d4blank(DATA4* d);
 int d4append(DATA4* d);
-// d4append then d4unlock, the new record never locked between them.
+// d4append then d4unlock, the new record never locked between them. Under
+// d4lockAppend it leaves every lock to d4unlock.
 int d4appendUnlock(DATA4* d);
+// Holds the append lock, with the memo and index locks, across the appends that follow
+// (a batch), until d4unlock or d4close: each append then takes no lock and does not read
+// the count again. Every append still stores its record, keys and count in the order
+// d4append does, so a writer stopped at any point leaves what it leaves there; other
+// handles wait for the locks meanwhile. 0, r4locked or an error.
+int d4lockAppend(DATA4* d);
 int d4delete(DATA4* d);
 int d4deleted(DATA4* d);
 int d4reindex(DATA4* d);

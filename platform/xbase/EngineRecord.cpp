@@ -114,6 +114,14 @@ void UnlockIndex(DATA4* d) {
   if (d->index) d->index->UnlockExclusive();
 }
 
+// Gives up the memo and index locks of d4lockAppend; the append lock goes with the others.
+void ReleaseAppendHold(DATA4* d) {
+  if (!d->appendHeld) return;
+  if (d->memo) d->memo->Release();
+  UnlockIndex(d);
+  d->appendHeld = false;
+}
+
 // One entry to remove from or insert into a tag.
 struct KeyOp {
   size_t tag;
@@ -242,11 +250,15 @@ int StoreChange(DATA4* d, const KeyChanges& c) {
 // the next append), live only once all its keys are in: a program that reads past
 // the count sees the row whole or not at all, one that trusts the count does not see it.
 int StoreAppend(DATA4* d, uint32_t* n) {
-  Status s = d->table->RefreshCount();
-  // One record beyond the count is an interrupted append, taken over here; more are
-  // damage, never written over.
-  if (s.ok()) s = d->table->CheckBeyondCount();
-  if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
+  Status s;
+  // Under a held append lock the count this handle last read or wrote is the stored one.
+  if (!d->appendHeld || !d->countCurrent) {
+    s = d->table->RefreshCount();
+    // One record beyond the count is an interrupted append, taken over here; more are
+    // damage, never written over.
+    if (s.ok()) s = d->table->CheckBeyondCount();
+    if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
+  }
   *n = d->table->recordCount() + 1;
   const KeyChanges c = d->index ? KeyOps(d, nullptr, d->rec.data()) : KeyChanges{};
   if (d->index) {
@@ -377,6 +389,7 @@ int d4unlock(DATA4* d) {
   // A change that could not be written (r4locked) is dropped with the locks.
   const int r = FlushRecord(d);
   if (r != 0) DropChanges(d);
+  ReleaseAppendHold(d);
   d->locks->UnlockAll();
   return r;
 }
@@ -455,13 +468,14 @@ int Append(DATA4* d, bool keepLocked) {
     r = StoreAppend(d, &n);
     UnlockIndex(d);
   }
+  d->countCurrent = r == 0;
   if (r == 0) {
     // Kept locked until d4unlock or d4close, it may still be changed under lock
     // enforcement.
     if (keepLocked && !d->denyWrite) d->locks->LockRecord(n, xb::LockPolicy{1, 0});
     Committed(d, n);
   }
-  d->locks->UnlockAppend();
+  if (!d->appendHeld) d->locks->UnlockAppend();
   return r;
 }
 
@@ -471,8 +485,32 @@ int d4append(DATA4* d) { return Append(d, true); }
 
 int d4appendUnlock(DATA4* d) {
   const int r = Append(d, false);
-  if (r == 0) d->locks->UnlockAll();
+  if (r == 0 && !d->appendHeld) d->locks->UnlockAll();
   return r;
+}
+
+int d4lockAppend(DATA4* d) {
+  if (!d) return e4parm;
+  if (d->readOnly) return d->Fail(e4readOnly);
+  if (d->appendHeld) return 0;
+  const File::LockResult lr = d->locks->LockAppend(d->code->policy());
+  if (lr == File::LockResult::kBusy) return r4locked;
+  if (lr != File::LockResult::kOk) return d->Fail(e4lock);
+  int r = LockIndex(d);
+  if (r == 0 && d->memo) {
+    const Status s = d->memo->Hold(d->code->policy());
+    if (!s.ok()) {
+      UnlockIndex(d);
+      r = s.code() == Code::kLocked ? r4locked : d->Fail(s, e4lock);
+    }
+  }
+  if (r != 0) {
+    d->locks->UnlockAppend();
+    return r;
+  }
+  d->appendHeld = true;
+  d->countCurrent = false;
+  return 0;
 }
 
 int d4delete(DATA4* d) {
@@ -494,6 +532,7 @@ int d4reindex(DATA4* d) {
   if (r != 0) return r;
   if (d->readOnly) return d->Fail(e4readOnly);
   if (!d->index) return 0;
+  ReleaseAppendHold(d);
   const File::LockResult lr = d->locks->LockFile(d->code->policy());
   if (lr == File::LockResult::kBusy) return r4locked;
   if (lr != File::LockResult::kOk) return d->Fail(e4lock);

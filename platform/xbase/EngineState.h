@@ -138,6 +138,8 @@ struct DATA4 {
   bool cursorSynced = false;  // the selected tag's cursor sits on the current record
   bool readAhead = false;     // d4readAhead
   bool cachedRead = false;    // positioning from cached index pages, without the index lock
+  bool appendHeld = false;    // d4lockAppend: append, memo and index locks held until d4unlock
+  bool countCurrent = false;  // under appendHeld: the table's count is the stored one
   std::vector<char> rec;      // recordLen bytes and a NUL
   std::vector<char> orig;     // the record as stored, for the old keys
   std::vector<char> scratch;

@@ -1,5 +1,6 @@
 #include "platform/xbase/Memo.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -132,45 +133,66 @@ void MemoFile::ReadAhead(bool on) {
   DropAhead();
 }
 
+Status MemoFile::Lock(const LockPolicy& policy) {
+  const File::LockResult lr = LockWithRetry(*file_, kAllocLock, 1, true, policy);
+  if (lr == File::LockResult::kOk) return Status::Ok();
+  return {lr == File::LockResult::kBusy ? Code::kLocked : Code::kIo, "cannot lock the memo file " + file_->path()};
+}
+
+Status MemoFile::ReadNext(uint32_t* next) const {
+  uint8_t h[4];
+  if (!file_->ReadAt(0, h, sizeof h)) return Status::Corrupt(Damage::kMemo, file_->path() + ": memo header is truncated");
+  *next = std::max(GetBE32(h), FirstBlock());
+  return Status::Ok();
+}
+
+Status MemoFile::Hold(const LockPolicy& policy) {
+  if (held_) return Status::Ok();
+  if (!file_->writable()) return {Code::kReadOnly, file_->path() + " is open read-only"};
+  if (Status s = Lock(policy); !s.ok()) return s;
+  held_ = true;
+  heldNext_ = 0;
+  return Status::Ok();
+}
+
+void MemoFile::Release() {
+  if (!held_) return;
+  file_->Unlock(kAllocLock, 1);
+  held_ = false;
+  heldNext_ = 0;
+}
+
 Status MemoFile::Write(std::string_view data, const LockPolicy& policy, uint32_t* block) {
   *block = 0;
   DropAhead();
   if (data.empty()) return Status::Ok();
   if (!file_->writable()) return {Code::kReadOnly, file_->path() + " is open read-only"};
   if (data.size() > 0xFFFFFFFFu - kBlockHeaderLen - blockSize_) return {Code::kInvalid, "memo is too long"};
-  const File::LockResult lr = LockWithRetry(*file_, kAllocLock, 1, true, policy);
-  if (lr != File::LockResult::kOk) {
-    return {lr == File::LockResult::kBusy ? Code::kLocked : Code::kIo,
-            "cannot lock the memo file " + file_->path()};
+  if (!held_) {
+    if (Status s = Lock(policy); !s.ok()) return s;
   }
-  Status result;
-  uint8_t h[4];
-  if (!file_->ReadAt(0, h, sizeof h)) {
-    result = Status::Corrupt(Damage::kMemo, file_->path() + ": memo header is truncated");
-  } else {
-    uint32_t next = GetBE32(h);
-    if (next < FirstBlock()) next = FirstBlock();
-    const uint64_t total = kBlockHeaderLen + data.size();
-    const uint64_t blocks = (total + blockSize_ - 1) / blockSize_;
-    if (next + blocks > 0xFFFFFFFFull) {
-      result = {Code::kInvalid, file_->path() + " is full"};
+  uint32_t next = held_ ? heldNext_ : 0;
+  Status result = next != 0 ? Status::Ok() : ReadNext(&next);
+  const uint64_t blocks = (kBlockHeaderLen + data.size() + blockSize_ - 1) / blockSize_;
+  if (result.ok() && next + blocks > 0xFFFFFFFFull) result = {Code::kInvalid, file_->path() + " is full"};
+  if (result.ok()) {
+    std::string buf(static_cast<size_t>(blocks * blockSize_), '\0');
+    auto* b = reinterpret_cast<uint8_t*>(buf.data());
+    PutBE32(b, kTypeText);
+    PutBE32(b + 4, static_cast<uint32_t>(data.size()));
+    std::memcpy(b + kBlockHeaderLen, data.data(), data.size());
+    uint8_t nh[4];
+    PutBE32(nh, static_cast<uint32_t>(next + blocks));
+    if (!file_->WriteAt(static_cast<uint64_t>(next) * blockSize_, buf.data(), buf.size()) ||
+        !file_->WriteAt(0, nh, sizeof nh)) {
+      result = Status::System(Code::kIo, "cannot write " + file_->path());
     } else {
-      std::string buf(static_cast<size_t>(blocks * blockSize_), '\0');
-      auto* b = reinterpret_cast<uint8_t*>(buf.data());
-      PutBE32(b, kTypeText);
-      PutBE32(b + 4, static_cast<uint32_t>(data.size()));
-      std::memcpy(b + kBlockHeaderLen, data.data(), data.size());
-      uint8_t nh[4];
-      PutBE32(nh, static_cast<uint32_t>(next + blocks));
-      if (!file_->WriteAt(static_cast<uint64_t>(next) * blockSize_, buf.data(), buf.size()) ||
-          !file_->WriteAt(0, nh, sizeof nh)) {
-        result = Status::System(Code::kIo, "cannot write " + file_->path());
-      } else {
-        *block = next;
-      }
+      *block = next;
     }
   }
-  file_->Unlock(kAllocLock, 1);
+  // Held, the next free block is known for the next write; after a failure it is read again.
+  heldNext_ = held_ && result.ok() ? static_cast<uint32_t>(next + blocks) : 0;
+  if (!held_) file_->Unlock(kAllocLock, 1);
   return result;
 }
 

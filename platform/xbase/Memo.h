@@ -40,6 +40,10 @@ class MemoFile {
   Status Length(uint32_t block, uint32_t* len) const;
   // Stores data in new blocks; *block is the first one, 0 for empty data.
   Status Write(std::string_view data, const LockPolicy& policy, uint32_t* block);
+  // Holds the allocation lock across the writes that follow until Release: they then
+  // neither lock nor read the next free block again (it is known under the lock).
+  Status Hold(const LockPolicy& policy);
+  void Release();
   // While on, Read serves memos from a block read ahead of them (a walk's notes lie in
   // order); turning it off drops the block, so the next walk reads the file afresh.
   void ReadAhead(bool on);
@@ -51,8 +55,13 @@ class MemoFile {
   bool ReadBuffered(uint64_t off, std::string* out) const;
   void DropAhead() const;
 
+  Status Lock(const LockPolicy& policy);
+  Status ReadNext(uint32_t* next) const;
+
   std::unique_ptr<File> file_;
   uint16_t blockSize_;
+  bool held_ = false;
+  uint32_t heldNext_ = 0;  // under held_: the next free block, 0 when to be read
   bool aheadOn_ = false;
   mutable uint64_t aheadOff_ = 0;       // file offset of the read-ahead block
   mutable size_t aheadLen_ = 0;         // its bytes read (0: none)

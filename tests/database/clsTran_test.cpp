@@ -2,12 +2,15 @@
 // the existence tests and the type names.
 
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <sys/resource.h>
 
 #include <QComboBox>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <tuple>
 
 #include "platform/xbase/EngineState.h"
@@ -175,14 +178,79 @@ TEST_F(TranTest, ALockedCounterSavesNothingAndLeavesTheRecordWithoutAnId) {
   FailLocksFast();
   dbtest::OtherUser other(gDB().LastIdTable());
   ASSERT_TRUE(other.LockRow("TBLNAME", QStringLiteral("svltran.dbf")));
-  prompts->Expect(QStringLiteral("RECORD LOCKED: Unable to get next id (locked)!"));
-  clsTran t;
-  t.nProdId = 1000;
-  t.udTranType = 2;
-  DATA4* tb = nullptr;
-  EXPECT_FALSE(gDB().SaveTran(0, t, tb));
-  EXPECT_EQ(t.nTranID, -1);
+  const std::function<bool(clsTran&)> saves[] = {
+      [](clsTran& t) {
+        DATA4* tb = nullptr;
+        return gDB().SaveTran(0, t, tb);
+      },
+      [](clsTran& t) {
+        std::vector<clsTran> batch{t, t};
+        const size_t added = gDB().AddTrans(batch, nullptr);
+        t = batch[0];
+        return added > 0;
+      },
+  };
+  for (const auto& save : saves) {
+    prompts->Expect(QStringLiteral("RECORD LOCKED: Unable to get next id (locked)!"));
+    clsTran t;
+    t.nProdId = 1000;
+    t.udTranType = 2;
+    EXPECT_FALSE(save(t));
+    EXPECT_EQ(t.nTranID, -1);
+    EXPECT_EQ(gDB().LastSaveFailure(), store::Failure::kLocked);
+  }
   EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 0);
+}
+
+// Adds `batches` batches of `rows` transactions of product `who`, their units counting up.
+void AddBatches(const QString& dir, int32_t who, int batches, int rows) {
+  if (!gDB().OpenDB(dir)) _exit(3);
+  code4lockDelay(gDB().CBEngine(), 2);
+  code4lockAttempts(gDB().CBEngine(), 5000);
+  int units = 0;
+  for (int b = 0; b < batches; ++b) {
+    std::vector<clsTran> batch(static_cast<size_t>(rows));
+    for (clsTran& t : batch) {
+      t.nProdId = who;
+      t.udTranType = 2;
+      t.sDate = QStringLiteral("3/1/2026");
+      t.curUnits = rt::Currency(++units);
+    }
+    if (gDB().AddTrans(batch, nullptr) != batch.size()) _exit(4);
+  }
+  _exit(0);
+}
+
+// Two copies adding in batches, each under its hold of the table's locks: every row is
+// stored once under its own id, each copy's ids rise in the order of its rows, and
+// every tag finds every row.
+TEST_F(TranTest, TwoCopiesAddingInBatchesKeepEveryRow) {
+  const QString dir = gDB().DBPath();
+  gDB().CloseDB();
+  constexpr int kBatches = 6, kRows = 70;
+  pid_t pids[2];
+  for (int i = 0; i < 2; ++i) {
+    pids[i] = fork();
+    ASSERT_GE(pids[i], 0);
+    if (pids[i] == 0) AddBatches(dir, 1 + i, kBatches, kRows);
+  }
+  for (pid_t pid : pids) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+  }
+  ASSERT_TRUE(gDB().OpenDB(dir));
+  constexpr int kAll = 2 * kBatches * kRows;
+  for (const int n : TagRows()) EXPECT_EQ(n, kAll);
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("svltran.dbf")), 1000 + kAll);
+  int last[2] = {0, 0};
+  for (int32_t id = 1000; id < 1000 + kAll; ++id) {
+    clsTran t;
+    ASSERT_TRUE(gDB().GetTran(id, t)) << id;
+    ASSERT_TRUE(t.nProdId == 1 || t.nProdId == 2) << id;
+    EXPECT_EQ(t.curUnits, rt::Currency(++last[t.nProdId - 1])) << id;
+  }
 }
 
 TEST_F(TranTest, AnUpdateOfARowAnotherUserHoldsChangesNothing) {

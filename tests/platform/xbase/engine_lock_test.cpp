@@ -192,6 +192,37 @@ TEST_F(TwoUsers, GoByNumberAndAppendUnlocked) {
   EXPECT_EQ(d4recNo(db_), added);
 }
 
+// Appends under a held append lock (a batch): the other user can neither append nor
+// change the index until the holder unlocks or closes, then finds every row.
+TEST_F(TwoUsers, AHeldAppendLockKeepsTheOtherOutUntilUnlock) {
+  FIELD4* na = d4field(da_, "TBLNAME");
+  FIELD4* nb = d4field(db_, "TBLNAME");
+  auto append = [](DATA4* d, FIELD4* name, const char* text) {
+    d4appendStartVB(d, 0), d4blank(d), f4assignNVB(name, text, static_cast<int>(std::strlen(text)));
+    return d4appendUnlock(d);
+  };
+  const long before = d4recCountDo(da_);
+  ASSERT_EQ(d4lockAppend(da_), 0);
+  ASSERT_EQ(append(da_, na, "batch1.dbf"), 0);
+  ASSERT_EQ(append(da_, na, "batch2.dbf"), 0);
+  EXPECT_EQ(append(db_, nb, "other.dbf"), r4locked);
+  ASSERT_EQ(d4unlock(da_), 0);
+  ASSERT_EQ(append(db_, nb, "other.dbf"), 0);
+  EXPECT_EQ(d4recCountDo(db_), before + 3);
+  EXPECT_EQ(d4seek(db_, "batch2.dbf"), 0);
+  EXPECT_EQ(d4lock(db_, d4recNo(db_)), 0) << "rows of a batch stay unlocked";
+  EXPECT_EQ(d4seek(da_, "other.dbf"), 0);
+  // A close ends the hold as well.
+  ASSERT_EQ(d4lockAppend(da_), 0);
+  ASSERT_EQ(append(da_, na, "batch3.dbf"), 0);
+  EXPECT_EQ(append(db_, nb, "other2.dbf"), r4locked);
+  ASSERT_EQ(d4close(da_), 0);
+  da_ = nullptr;
+  ASSERT_EQ(append(db_, nb, "other2.dbf"), 0);
+  for (const char* name : {"batch1.dbf", "batch3.dbf", "other2.dbf"}) EXPECT_EQ(d4seek(db_, name), 0) << name;
+  EXPECT_EQ(d4recCountDo(db_), before + 5);
+}
+
 TEST_F(Counters, TwoProcessesIncrementingUnderTheLockLoseNothing) {
   constexpr int kPerProcess = 1000;
   auto worker = [this]() {
