@@ -4,6 +4,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QShortcut>
+#include <algorithm>
 #include <cmath>
 
 #include "database/clsRptDef.h"
@@ -36,10 +37,11 @@ int Px(int32_t twips, bool horizontal) {
 SavedPlace ClampPlace(const SavedPlace& saved, int32_t clientWidth, int32_t clientHeight) {
   const clsSystem& sys = gSystem();
   SavedPlace p;
-  p.left = sys.NotBelowZeroLong(saved.left);
-  p.top = sys.NotBelowZeroLong(saved.top);
   p.width = sys.NotBelowMinVal(sys.NotAboveMaxVal(saved.width, clientWidth), kMinPlaceTwips);
   p.height = sys.NotBelowMinVal(sys.NotAboveMaxVal(saved.height, clientHeight), kMinPlaceTwips);
+  // Moved in so that the window ends inside the client area (a smaller screen since).
+  p.left = sys.NotBelowZeroLong(std::min(saved.left, clientWidth - p.width));
+  p.top = sys.NotBelowZeroLong(std::min(saved.top, clientHeight - p.height));
   return p;
 }
 

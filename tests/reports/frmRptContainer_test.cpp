@@ -12,7 +12,7 @@
 #include "reports/PaneButtons.h"
 #include "reports/ReportPane.h"
 #include "reports/UCCurrInv.h"
-#include "reports/frmMain_reports.h"
+#include "reports/ReportCommands.h"
 #include "services/testing/FakeMainWindowHub.h"
 #include "services/UCGrid.h"
 #include "services/mdlRegistry.h"
@@ -37,10 +37,13 @@ TEST(ClampPlaceTest, ClientAreaThenMinimum) {
     SavedPlace want;
   };
   const Case cases[] = {
-      {{100, 200, 100000, 100000}, 9000, 7000, {100, 200, 9000, 7000}},
+      {{100, 200, 100000, 100000}, 9000, 7000, {0, 0, 9000, 7000}},
       {{0, 0, 1000, 1000}, 9000, 7000, {0, 0, 4320, 4320}},
       {{-50, -1, 5000, 6000}, 9000, 7000, {0, 0, 5000, 6000}},
-      {{10, 10, 8000, 8000}, 3000, 2000, {10, 10, 4320, 4320}},  // the minimum wins
+      {{10, 10, 8000, 8000}, 3000, 2000, {0, 0, 4320, 4320}},  // the minimum wins
+      {{100, 200, 5000, 4000}, 9000, 7000, {100, 200, 5000, 4000}},
+      // Saved on a larger screen: moved in to end inside the area.
+      {{6000, 4500, 5000, 4000}, 9000, 7000, {4000, 3000, 5000, 4000}},
   };
   for (const Case& c : cases) {
     const SavedPlace p = ClampPlace(c.saved, c.clientW, c.clientH);
