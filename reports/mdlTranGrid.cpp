@@ -13,6 +13,7 @@
 #include "database/store/ReportTables.h"
 #include "database/store/Scans.h"
 #include "platform/controls/GridControl.h"
+#include "platform/runtime/Currency.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"
 #include "reports/mdlGrid.h"
@@ -205,6 +206,7 @@ class TranPlacer {
     for (const clsRptColDef& c : def.m_collColumnDefs) {
       withNotes_ = withNotes_ || c.m_nRowID == trancol::kNotes;
       withNumbers_ = withNumbers_ || (c.m_nRowID >= trancol::kUnits && c.m_nRowID <= trancol::kExtendedAmount);
+      withExtended_ = withExtended_ || c.m_nRowID == trancol::kExtendedAmount;
     }
     const clsTranSelCriteria& crit = def.m_udTranSelCriteria;
     if (crit.m_DtRange > 0) {
@@ -231,6 +233,8 @@ class TranPlacer {
     if (withNumbers_) {
       units_ = t_.Units();
       price_ = t_.UnitPrice();
+      // Units times price as currency, exact to the fourth decimal.
+      if (withExtended_) extended_ = rt::ProductToDouble(t_.UnitsAmount(), t_.UnitPriceAmount());
     }
     const ProductInfo& info = products_.Info(p);
     int k = 0;
@@ -248,7 +252,7 @@ class TranPlacer {
           break;
         case trancol::kUnits: writer_.SetNumber(row, k, c, units_); break;
         case trancol::kAmountPerUnit: writer_.SetNumber(row, k, c, price_); break;
-        case trancol::kExtendedAmount: writer_.SetNumber(row, k, c, price_ * units_); break;
+        case trancol::kExtendedAmount: writer_.SetNumber(row, k, c, extended_); break;
         case trancol::kNotes:
           // Most transactions have no note: an empty cell, without building a value.
           if (t_.HasNotes())
@@ -324,7 +328,7 @@ class TranPlacer {
       case trancol::kPartNumber: return p.partNo;
       case trancol::kUnits: return units_;
       case trancol::kAmountPerUnit: return price_;
-      case trancol::kExtendedAmount: return price_ * units_;
+      case trancol::kExtendedAmount: return extended_;
       case trancol::kNotes:
         return withNotes_ && t_.HasNotes() ? NotesText() : QString();
       case trancol::kCategory: return t_.CatId();
@@ -349,7 +353,8 @@ class TranPlacer {
   std::array<QString, 6> typeDesc_;  // [0]: "Unknown"
   bool withNotes_ = false;
   bool withNumbers_ = false;  // units and price are read for each row
-  double units_ = 0, price_ = 0;
+  bool withExtended_ = false;
+  double units_ = 0, price_ = 0, extended_ = 0;
   QString dateBegin_, dateEnd_;
   std::vector<MissingProduct> missing_;
   KeyIndex<uint64_t> dateIndex_;

@@ -137,6 +137,21 @@ TEST_F(mdlTranGridTest, EveryRowShowsItsOwnTransactionAndProduct) {
   }
 }
 
+// Units times the amount per unit as currency: exact at the fourth decimal where the
+// double product is not.
+TEST_F(mdlTranGridTest, ExtendedAmountIsTheCurrencyProduct) {
+  struct Case {
+    const char *units, *price;
+    double want;
+  };
+  const Case cases[] = {{"2500001", "0.3333", 833250.3333}, {"3", "1.5", 4.5}, {"0.5", "0.0003", 0.0002}};
+  const int32_t p = AddProd(QStringLiteral("X"), QStringLiteral("X1"));
+  std::map<int32_t, double> want;
+  for (const Case& c : cases) want[AddTran(p, 2, c.units, c.price, QStringLiteral("3/1/2026"))] = c.want;
+  Load(TranRecord(0, -1, 0, {}, {}, QStringLiteral("2005~2006~2007")));
+  for (int r = 1; r <= 3; ++r) EXPECT_EQ(grd.CellValue(r, 3).toDouble(), want.at(grd.RowData(r).toInt())) << r;
+}
+
 TEST_F(mdlTranGridTest, LongNoteIsCutAndOtherColumnsAreEmpty) {
   const int32_t p = AddProd(QStringLiteral("N"), QStringLiteral("N1"));
   const int32_t noted = AddTran(p, 2, "1", "1", QStringLiteral("3/1/2026"), QString(300, u'n'));
