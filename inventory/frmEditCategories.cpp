@@ -7,7 +7,7 @@
 #include <unordered_set>
 
 #include "database/clsDB.h"
-#include "inventory/frmMain_products.h"
+#include "inventory/ProductCommands.h"
 #include "platform/ui/WaitCursor.h"
 #include "platform/controls/ListViewControl.h"
 #include "platform/runtime/Error.h"

@@ -14,7 +14,7 @@
 #include "database/clsProductStats.h"
 #include "database/store/Codes.h"
 #include "inventory/TranEntry.h"
-#include "inventory/frmMain_products.h"
+#include "inventory/ProductCommands.h"
 #include "platform/controls/NumericEdit.h"
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Error.h"

@@ -12,7 +12,7 @@
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Prompt.h"
-#include "inventory/frmMain_products.h"
+#include "inventory/ProductCommands.h"
 #include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
 

@@ -10,7 +10,7 @@
 #include "database/clsDB.h"
 #include "database/clsProd.h"
 #include "database/store/Codes.h"
-#include "inventory/frmMain_products.h"
+#include "inventory/ProductCommands.h"
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/ButtonRow.h"

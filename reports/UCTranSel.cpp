@@ -18,7 +18,7 @@
 #include "platform/ui/ButtonRow.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/ModalRunner.h"
-#include "inventory/frmMain_products.h"
+#include "inventory/ProductCommands.h"
 #include "reports/CriteriaLists.h"
 #include "services/MainWindowHub.h"
 #include "services/TrappedSlot.h"

@@ -53,3 +53,11 @@ class frmRptDlg : public QWidget {
   // The id of the selected report; false after "Please select a report!" when none is.
   bool SelectedID(int32_t& nRptID) const;
 };
+
+namespace reports {
+
+// Brings the window tagged "REPORTS" forward in its normal state, or opens a new
+// frmRptDlg as a child of the main window. Nothing without a main window.
+void ShowAllReports();
+
+}  // namespace reports

@@ -21,16 +21,16 @@
 #include "exchange/ExchangeSupport.h"
 #include "exchange/frmMain_exchange.h"
 #include "inventory/ListMgmt.h"
-#include "inventory/frmMain_products.h"
-#include "inventory/frmMain_transactions.h"
+#include "inventory/ProductCommands.h"
+#include "inventory/TranCommands.h"
 #include "platform/controls/ListBarControl.h"
 #include "platform/runtime/App.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/WindowRegistry.h"
-#include "reports/frmMain_chooser.h"
-#include "reports/frmMain_reports.h"
+#include "reports/frmRptDlg.h"
+#include "reports/ReportCommands.h"
 #include "services/DeletingWindow.h"
 #include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
@@ -611,4 +611,9 @@ void frmMain::closeEvent(QCloseEvent* event) {
     if (window != this && window->isVisible()) window->close();
   }
   QCoreApplication::quit();
+}
+
+void frmMain::ShowFoundProductsRpt(int32_t eSearchType, const QString& sSearchStr,
+                                   const QString& sSearchCaption) {
+  reports::ShowFoundProductsRpt(eSearchType, sSearchStr, sSearchCaption);
 }

@@ -10,7 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "inventory/frmMain_products.h"
+#include "inventory/ProductCommands.h"
 #include "platform/controls/NumericEdit.h"
 #include "database/clsTran.h"
 #include "tests/database/DbTestSupport.h"

@@ -8,7 +8,7 @@
 
 #include "inventory/frmLookupByPartNo.h"
 #include "inventory/frmLookupProduct.h"
-#include "inventory/frmMain_products.h"
+#include "inventory/ProductCommands.h"
 #include "inventory/frmProdList.h"
 #include "platform/controls/GridControl.h"
 #include "platform/controls/NumericEdit.h"

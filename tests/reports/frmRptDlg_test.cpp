@@ -9,7 +9,6 @@
 #include "platform/controls/ListViewControl.h"
 #include "platform/ui/WindowRegistry.h"
 #include "reports/UCRptCols.h"
-#include "reports/frmMain_chooser.h"
 #include "reports/frmReportDef.h"
 #include "tests/reports/ReportsTestSupport.h"
 

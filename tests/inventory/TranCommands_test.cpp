@@ -1,4 +1,4 @@
-#include "inventory/frmMain_transactions.h"
+#include "inventory/TranCommands.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,7 +16,7 @@ namespace {
 using trantest::Cur;
 using ui::test::Click;
 
-class frmMainTransactionsTest : public trantest::TranTest {
+class TranCommandsTest : public trantest::TranTest {
  protected:
   // The transaction dialog: units set, then OK.
   void SaveDialog(const char* units) {
@@ -48,7 +48,7 @@ class frmMainTransactionsTest : public trantest::TranTest {
 };
 
 // Receiving part of an order: the question, and what each answer leaves stored.
-TEST_F(frmMainTransactionsTest, ReceivingLessThanOrderedOffersTheRemainder) {
+TEST_F(TranCommandsTest, ReceivingLessThanOrderedOffersTheRemainder) {
   const struct {
     const char* received;
     int answer;  // 0: no question
@@ -95,7 +95,7 @@ TEST_F(frmMainTransactionsTest, ReceivingLessThanOrderedOffersTheRemainder) {
   }
 }
 
-TEST_F(frmMainTransactionsTest, PickerAndChooserRoads) {
+TEST_F(TranCommandsTest, PickerAndChooserRoads) {
   const int32_t order = stocktest::AddTran(widget, 1, "10", "2");
   // "New Transaction": a new Receive at the standard cost; the order stays.
   runner->Then(QStringLiteral("frmSelTransaction"),
@@ -140,7 +140,7 @@ TEST_F(frmMainTransactionsTest, PickerAndChooserRoads) {
 
 // The order chosen in the picker is deleted before it is read: the message, and the
 // caller's record is a fresh one again.
-TEST_F(frmMainTransactionsTest, AnOrderGoneBeforeItIsReadLeavesAFreshRecord) {
+TEST_F(TranCommandsTest, AnOrderGoneBeforeItIsReadLeavesAFreshRecord) {
   const int32_t order = stocktest::AddTran(widget, 1, "10", "2");
   runner->Then(QStringLiteral("frmSelTransaction"), [order](QDialog& dlg) {
     clsTran gone;
@@ -161,7 +161,7 @@ TEST_F(frmMainTransactionsTest, AnOrderGoneBeforeItIsReadLeavesAFreshRecord) {
 
 // Another copy deleted a product that lists here still show: every way a new
 // transaction starts for it is refused, also OK in a dialog opened before the delete.
-TEST_F(frmMainTransactionsTest, ANewTransactionForADeletedProductIsRefused) {
+TEST_F(TranCommandsTest, ANewTransactionForADeletedProductIsRefused) {
   const QString goneText = QStringLiteral("Record cannot be accessed or it no longer exists!");
   frmInvAddUpateDel open;
   open.Init(0, Of(gadget, 2), -1);
@@ -187,7 +187,7 @@ TEST_F(frmMainTransactionsTest, ANewTransactionForADeletedProductIsRefused) {
   EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 0);
 }
 
-TEST_F(frmMainTransactionsTest, MenuReceiptConvertsTheWholeOrderWithoutAQuestion) {
+TEST_F(TranCommandsTest, MenuReceiptConvertsTheWholeOrderWithoutAQuestion) {
   const int32_t order = stocktest::AddTran(gadget, 1, "10", "3");
   const int32_t allocation = stocktest::AddTran(widget, 5, "4", "5");
   runner->Then(QStringLiteral("frmSelTransaction"), [order](QDialog& dlg) {
@@ -225,7 +225,7 @@ TEST_F(frmMainTransactionsTest, MenuReceiptConvertsTheWholeOrderWithoutAQuestion
   _exit(gDB().ConvertTran(t, 1) ? 0 : 1);
 }
 
-TEST_F(frmMainTransactionsTest, TwoProcessesConvertingOneOrderStoreOneConversion) {
+TEST_F(TranCommandsTest, TwoProcessesConvertingOneOrderStoreOneConversion) {
   const int32_t order = stocktest::AddTran(widget, 1, "10", "2");
   const int rowsBefore = dbtest::LiveRows(gDB().TranTable());
   const QString dir = gDB().DBPath();
@@ -265,7 +265,7 @@ TEST_F(frmMainTransactionsTest, TwoProcessesConvertingOneOrderStoreOneConversion
 
 // Order 10, receive 6 (keeping 4 on order), ship 4, allocate 2, scan one more receipt:
 // the stock figures follow from the stored rows.
-TEST_F(frmMainTransactionsTest, EntriesFromOrderToScanGiveTheStockFigures) {
+TEST_F(TranCommandsTest, EntriesFromOrderToScanGiveTheStockFigures) {
   SaveDialog("10");
   clsTran order = Of(widget, 1);
   ASSERT_TRUE(inventory::AddNewTransaction(order));

@@ -1,4 +1,4 @@
-#include "reports/frmMain_reports.h"
+#include "reports/ReportCommands.h"
 
 #include "database/Schema.h"
 #include "database/clsDB.h"

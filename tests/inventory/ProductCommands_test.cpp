@@ -1,6 +1,6 @@
 // Deleting products, the look-up dialogs and the look-up command.
 
-#include "inventory/frmMain_products.h"
+#include "inventory/ProductCommands.h"
 
 #include <QApplication>
 #include <QLabel>

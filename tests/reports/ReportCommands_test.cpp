@@ -1,4 +1,4 @@
-#include "reports/frmMain_reports.h"
+#include "reports/ReportCommands.h"
 
 #include "platform/ui/WindowRegistry.h"
 #include "reports/frmRptContainer.h"
@@ -7,7 +7,7 @@
 
 namespace {
 
-class frmMainReportsTest : public rpttest::ReportWindowTest {
+class ReportCommandsTest : public rpttest::ReportWindowTest {
  protected:
   static int Windows(const QString& tag) {
     int n = 0;
@@ -20,7 +20,7 @@ class frmMainReportsTest : public rpttest::ReportWindowTest {
   }
 };
 
-TEST_F(frmMainReportsTest, CheckCreateReportWritesOnlyMissingBuiltIns) {
+TEST_F(ReportCommandsTest, CheckCreateReportWritesOnlyMissingBuiltIns) {
   clsDB& db = gDB();
   ASSERT_TRUE(db.GetParamValue(QStringLiteral("~106")).isEmpty());
   db.SetParamValue(QStringLiteral("~102"), QStringLiteral("1^Mine^1001^-1~0~0~~0~-1^True~1~True~2~0"));
@@ -37,7 +37,7 @@ TEST_F(frmMainReportsTest, CheckCreateReportWritesOnlyMissingBuiltIns) {
   EXPECT_TRUE(db.GetParamValue(QStringLiteral("~5")).isEmpty());
 }
 
-TEST_F(frmMainReportsTest, FixedViewOpensOnceAndComesForward) {
+TEST_F(ReportCommandsTest, FixedViewOpensOnceAndComesForward) {
   reports::ShowQuickInventory();
   ASSERT_NE(Shown("~106"), nullptr);
   QWidget* w = ui::FindByTag(QStringLiteral("~106"));
@@ -48,7 +48,7 @@ TEST_F(frmMainReportsTest, FixedViewOpensOnceAndComesForward) {
   EXPECT_FALSE(w->isMinimized());
 }
 
-TEST_F(frmMainReportsTest, TwoSearchesLeaveOneWindowWithTheLatest) {
+TEST_F(ReportCommandsTest, TwoSearchesLeaveOneWindowWithTheLatest) {
   reports::ShowFoundProductsRpt(0, QStringLiteral("ab"), QStringLiteral("First search"));
   reports::ShowFoundProductsRpt(1, QStringLiteral("X-"), QStringLiteral("Second search"));
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -64,7 +64,7 @@ TEST_F(frmMainReportsTest, TwoSearchesLeaveOneWindowWithTheLatest) {
   EXPECT_EQ(stored.RptName(), QStringLiteral("Second search"));
 }
 
-TEST_F(frmMainReportsTest, ProductTransactionsShowTheLastProduct) {
+TEST_F(ReportCommandsTest, ProductTransactionsShowTheLastProduct) {
   const int32_t a = rpttest::AddProd(QStringLiteral("A"), QStringLiteral("PA"));
   const int32_t b = rpttest::AddProd(QStringLiteral("B"), QStringLiteral("PB"));
   reports::ShowTransactionsForProdRpt(a);
@@ -76,7 +76,7 @@ TEST_F(frmMainReportsTest, ProductTransactionsShowTheLastProduct) {
   EXPECT_EQ(Shown("~2")->RptName(), QStringLiteral("Transactions for a Product"));
 }
 
-TEST_F(frmMainReportsTest, MissingDefinitionOpensNothing) {
+TEST_F(ReportCommandsTest, MissingDefinitionOpensNothing) {
   gDB().DeleteParam(QStringLiteral("~1"));
   prompts->Expect(QStringLiteral("Unable to read report with ID: 1"));
   reports::ShowFoundProductsRpt(0, QStringLiteral("x"), QStringLiteral("x"));

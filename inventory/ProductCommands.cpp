@@ -1,4 +1,4 @@
-#include "inventory/frmMain_products.h"
+#include "inventory/ProductCommands.h"
 
 #include <QListWidget>
 #include <QRect>

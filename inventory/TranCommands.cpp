@@ -1,4 +1,4 @@
-#include "inventory/frmMain_transactions.h"
+#include "inventory/TranCommands.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -10,7 +10,7 @@
 #include "inventory/TranEntry.h"
 #include "inventory/frmBatchTran.h"
 #include "inventory/frmInvAddUpateDel.h"
-#include "inventory/frmMain_products.h"
+#include "inventory/ProductCommands.h"
 #include "inventory/frmNewTran.h"
 #include "inventory/frmScanNewTran.h"
 #include "inventory/frmSelTransaction.h"
