@@ -96,3 +96,25 @@ TEST(Placement, HelpAskedForFromADialogOpensOverItOnTheScreen) {
 }
 
 }  // namespace
+
+// Without a window manager nothing activates another window when the active one goes:
+// the keyboard would reach none. The owner, else a shown window, takes it.
+TEST(Placement, AWindowThatGoesLeavesItsOwnerActive) {
+  for (const bool owned : {true, false}) {
+    SCOPED_TRACE(owned ? "owned dialog" : "window without owner");
+    QWidget main;
+    main.resize(300, 200);
+    main.show();
+    auto gone = std::make_unique<QDialog>(owned ? &main : nullptr);
+    gone->show();
+    gone->activateWindow();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), gone.get());
+    gone->hide();
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &main);
+    gone.reset();
+    main.hide();
+    QApplication::processEvents();
+  }
+}
