@@ -14,9 +14,8 @@ bool ExchangeTables::Open(Which table) {
 }
 
 int32_t ExchangeTables::FindProduct(store::SearchType by, const QString& text) {
-  clsProd p;
-  p.Init();
-  return p.LookupProduct(store::Code(by), text, prod_.get(), db_);
+  // The look-up reads no member of the record.
+  return clsProd{}.LookupProduct(store::Code(by), text, prod_.get(), db_);
 }
 
 bool ExchangeTables::LoadProduct(clsProd& p, int32_t id) { return p.LoadProduct(id, prod_.get(), db_); }
