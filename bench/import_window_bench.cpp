@@ -108,15 +108,13 @@ QString ProductFile(int rows) {
 // Transactions of the visible products of the open database, a third without amount.
 QString TranFile(int rows) {
   QStringList partNos;
-  exchange::ProductRunTables tables;
-  if (!tables.Hold()) benchdb::Die(QStringLiteral("products table"));
-  const store::Status status = store::Products(gDB().Session())
-                                   .ForEachVisible(store::SearchType::kPartNo,
-                                                   [&](int32_t, const store::ProductRecord& r) {
-                                                     if (!r.partNo.isEmpty()) partNos << r.partNo;
-                                                     return true;
-                                                   },
-                                                   tables.prod.get());
+  ExchangeTables tables;
+  if (!exchange::HoldProductRun(tables)) benchdb::Die(QStringLiteral("products table"));
+  const store::Status status =
+      tables.ForEachVisibleProduct(store::SearchType::kPartNo, [&](int32_t, const store::ProductRecord& r) {
+        if (!r.partNo.isEmpty()) partNos << r.partNo;
+        return true;
+      });
   if (!status.ok() || partNos.isEmpty()) benchdb::Die(QStringLiteral("no part numbers"));
   const QString file = WorkDir().filePath(QStringLiteral("transactions.csv"));
   WriteFile(file, "PARTNUMBER,UNITS,AMOUNTPERUNIT", rows, [&](int i) {

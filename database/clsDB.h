@@ -179,15 +179,6 @@ class clsDB {
   // Deletes the row with the id under its lock; true also when it is not there.
   bool DeleteRecord(int32_t nID, const QString& sTablePath, DATA4* tb, const QString& sTagName);
   bool GetBoolValueFromStr(const QString& sVal);
-  void LoadCboX(QComboBox& cbo, const QString& sTablePath, const QString& sIDField,
-                const QString& sTextField, const QString& sTypeField, int32_t nTypeValue,
-                bool bClearFirst, bool bAddBlankItem, int32_t nSelectID);
-  QString LoadGridCboStr(const QString& sTablePath, const QString& sIDField,
-                         const QString& sTextField, int32_t nTypeValue);
-  // The same list as id/text pairs (id 0 a blank first), for GridControl::setColComboMap:
-  // descriptions holding '|', ';' or '#' stay whole. Empty after the failure message.
-  std::vector<std::pair<int64_t, QString>> LoadGridCboMap(const QString& sTablePath, const QString& sIDField,
-                                                          const QString& sTextField, int32_t nTypeValue);
   // The ids the rows of the table hold in sField, read in one pass; false (set empty)
   // when the table cannot be read. An empty table path: true and no ids.
   bool IdsInUse(const QString& sTablePath, const QString& sField, std::unordered_set<int32_t>& ids);
@@ -224,8 +215,11 @@ class clsDB {
   // selecting nSelectID when above 0.
   void LoadListCombo(QComboBox& cbo, store::ListType type, bool bClearFirst, bool bAddBlankItem,
                      int32_t nSelectID);
-  // The grid's drop-down of the list: as LoadGridCboStr / LoadGridCboMap.
+  // The grid's drop-down of the list: "#id;text" items joined by '|', a blank first
+  // with id 0; empty after the failure message.
   QString ListComboStr(store::ListType type);
+  // The same list as id/text pairs (id 0 a blank first), for GridControl::setColComboMap:
+  // descriptions holding '|', ';' or '#' stay whole.
   std::vector<std::pair<int64_t, QString>> ListComboMap(store::ListType type);
   // The list's entries; false after the message (the rows read before an error kept).
   bool ListEntries(store::ListType type, std::vector<store::ListRow>& rows);

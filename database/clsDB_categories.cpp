@@ -102,61 +102,6 @@ void clsDB::LoadLV(ctl::ListViewControl& lv, const QString& sTablePath, const QS
   dbaccess::Report(status, "clsDB_LoadLV");
 }
 
-void clsDB::LoadCboX(QComboBox& cbo, const QString& sTablePath, const QString& sIDField,
-                     const QString& sTextField, const QString& sTypeField, int32_t nTypeValue,
-                     bool bClearFirst, bool bAddBlankItem, int32_t nSelectID) {
-  store::Status status;
-  {
-    const store::Table tb = OpenTable(sTablePath);
-    if (!tb.ok()) return;
-    ui::ScopedHourglass wait;
-    if (bClearFirst) cbo.clear();
-    {
-      // Adding rows selects nothing (an empty combo box would select its first row by
-      // itself, and a blank first row would read as id 0 instead of -1 for none).
-      const QSignalBlocker quiet(cbo);
-      const int selected = cbo.currentIndex();
-      if (bAddBlankItem) cbo.addItem(QString(), 0);
-      std::vector<store::ListRow> rows;
-      status = store::ReadList(Session(), tb.get(), sTablePath, sIDField, sTextField, sTypeField, nTypeValue, rows);
-      for (const store::ListRow& row : rows) cbo.addItem(row.text, row.id);
-      cbo.setCurrentIndex(selected);
-    }
-    if (status.ok() && nSelectID > 0) gSystem().cboSelectAtID(cbo, nSelectID);
-  }
-  dbaccess::Report(status, "clsDB_LoadCbo");
-}
-
-QString clsDB::LoadGridCboStr(const QString& sTablePath, const QString& sIDField, const QString& sTextField,
-                              int32_t nTypeValue) {
-  QString list;
-  for (const auto& [id, text] : LoadGridCboMap(sTablePath, sIDField, sTextField, nTypeValue)) {
-    list += QStringLiteral("#%1;").arg(id) + text + QStringLiteral("|");
-  }
-  list.chop(1);
-  return list;
-}
-
-std::vector<std::pair<int64_t, QString>> clsDB::LoadGridCboMap(const QString& sTablePath, const QString& sIDField,
-                                                               const QString& sTextField, int32_t nTypeValue) {
-  if (!m_bIsOpen) return {};
-  store::Table tb = OpenTable(sTablePath);
-  if (!tb.ok()) return {};
-  std::vector<store::ListRow> rows;
-  const store::Status status =
-      store::ReadList(Session(), tb.get(), sTablePath, sIDField, sTextField, kType, nTypeValue, rows);
-  if (!status.ok()) {
-    tb.Close();
-    dbaccess::Report(status, "clsDB_LoadGridCboStr");
-    return {};
-  }
-  std::vector<std::pair<int64_t, QString>> list;
-  list.reserve(rows.size() + 1);
-  list.emplace_back(0, QStringLiteral(" "));
-  for (store::ListRow& row : rows) list.emplace_back(row.id, std::move(row.text));
-  return list;
-}
-
 bool clsDB::IdsInUse(const QString& sTablePath, const QString& sField, std::unordered_set<int32_t>& ids) {
   ids.clear();
   if (sTablePath.isEmpty()) return true;
@@ -308,15 +253,52 @@ QString clsDB::GetCategoryDesc(int32_t nID, DATA4* tb, const QString& sTagName, 
 
 void clsDB::LoadListCombo(QComboBox& cbo, store::ListType type, bool bClearFirst, bool bAddBlankItem,
                           int32_t nSelectID) {
-  LoadCboX(cbo, CategoryTable(), kRowId, kDesc, kType, store::Code(type), bClearFirst, bAddBlankItem, nSelectID);
+  store::Status status;
+  {
+    const store::Table tb = OpenTable(CategoryTable());
+    if (!tb.ok()) return;
+    ui::ScopedHourglass wait;
+    if (bClearFirst) cbo.clear();
+    {
+      // Adding rows selects nothing (an empty combo box would select its first row by
+      // itself, and a blank first row would read as id 0 instead of -1 for none).
+      const QSignalBlocker quiet(cbo);
+      const int selected = cbo.currentIndex();
+      if (bAddBlankItem) cbo.addItem(QString(), 0);
+      std::vector<store::ListRow> rows;
+      status = store::ReadList(Session(), tb.get(), CategoryTable(), kRowId, kDesc, kType, store::Code(type), rows);
+      for (const store::ListRow& row : rows) cbo.addItem(row.text, row.id);
+      cbo.setCurrentIndex(selected);
+    }
+    if (status.ok() && nSelectID > 0) gSystem().cboSelectAtID(cbo, nSelectID);
+  }
+  dbaccess::Report(status, "clsDB_LoadCbo");
 }
 
 QString clsDB::ListComboStr(store::ListType type) {
-  return LoadGridCboStr(CategoryTable(), kRowId, kDesc, store::Code(type));
+  QString list;
+  for (const auto& [id, text] : ListComboMap(type)) list += QStringLiteral("#%1;").arg(id) + text + QStringLiteral("|");
+  list.chop(1);
+  return list;
 }
 
 std::vector<std::pair<int64_t, QString>> clsDB::ListComboMap(store::ListType type) {
-  return LoadGridCboMap(CategoryTable(), kRowId, kDesc, store::Code(type));
+  if (!m_bIsOpen) return {};
+  store::Table tb = OpenTable(CategoryTable());
+  if (!tb.ok()) return {};
+  std::vector<store::ListRow> rows;
+  const store::Status status =
+      store::ReadList(Session(), tb.get(), CategoryTable(), kRowId, kDesc, kType, store::Code(type), rows);
+  if (!status.ok()) {
+    tb.Close();
+    dbaccess::Report(status, "clsDB_LoadGridCboStr");
+    return {};
+  }
+  std::vector<std::pair<int64_t, QString>> list;
+  list.reserve(rows.size() + 1);
+  list.emplace_back(0, QStringLiteral(" "));
+  for (store::ListRow& row : rows) list.emplace_back(row.id, std::move(row.text));
+  return list;
 }
 
 bool clsDB::ListEntries(store::ListType type, std::vector<store::ListRow>& rows) {

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "database/clsDB.h"
 #include "platform/runtime/App.h"
 #include "platform/ui/Prompt.h"
 
@@ -21,20 +20,17 @@ BusyGuard::~BusyGuard() {
   if (acquired_) gBusy = false;
 }
 
-store::Table HoldTable(const QString& path, const QString& failure) {
-  store::Table tb = gDB().OpenTable(path);
-  if (!tb.ok()) ui::MsgBox(failure, ui::vbCritical, rt::App::ProductName());
-  return tb;
+bool HoldTable(ExchangeTables& tables, ExchangeTables::Which table, const QString& failure) {
+  if (tables.Open(table)) return true;
+  ui::MsgBox(failure, ui::vbCritical, rt::App::ProductName());
+  return false;
 }
 
-bool ProductRunTables::Hold() {
-  clsDB& db = gDB();
-  tran = HoldTable(db.TranTable(), QStringLiteral("Unable to open Transaction table!"));
-  if (!tran.ok()) return false;
-  prod = HoldTable(db.ProductsTable(), QStringLiteral("Unable to open Products table!"));
-  if (!prod.ok()) return false;
-  cat = HoldTable(db.CategoryTable(), QStringLiteral("Unable to open Category table!"));
-  return cat.ok();
+bool HoldProductRun(ExchangeTables& tables) {
+  using Which = ExchangeTables::Which;
+  return HoldTable(tables, Which::kTransactions, QStringLiteral("Unable to open Transaction table!")) &&
+         HoldTable(tables, Which::kProducts, QStringLiteral("Unable to open Products table!")) &&
+         HoldTable(tables, Which::kCategories, QStringLiteral("Unable to open Category table!"));
 }
 
 int32_t ProgressPercent(int32_t line, int32_t lines) {

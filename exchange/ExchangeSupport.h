@@ -6,7 +6,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "database/store/Session.h"
+#include "database/ExchangeTables.h"
 
 namespace exchange {
 
@@ -28,18 +28,14 @@ class BusyGuard {
   bool acquired_;
 };
 
-// A table of the open database held for one run. When it does not open,
-// clsDB::OpenTable has shown "Unable to open: " and the path, and then the critical
-// box `failure` (titled with the product name) is shown.
-store::Table HoldTable(const QString& path, const QString& failure);
+// Opens the table for the run. When it does not open, the database has shown "Unable
+// to open: " and the path, and then the critical box `failure` (titled with the product
+// name) is shown.
+bool HoldTable(ExchangeTables& tables, ExchangeTables::Which table, const QString& failure);
 
-// The transactions, products and categories tables a product import or the export
-// holds for its run.
-struct ProductRunTables {
-  // Opens them in that order, as HoldTable does; false at the first that does not open.
-  bool Hold();
-  store::Table tran, prod, cat;
-};
+// Opens the transactions, products and categories tables a product import or the
+// export holds, in that order, as HoldTable does; false at the first that does not open.
+bool HoldProductRun(ExchangeTables& tables);
 
 // The progress of a run at `line` of a file of `lines` lines after the heading, as a
 // whole percentage.

@@ -42,7 +42,7 @@ enum Col {
 // The list entries of one import, found or added: a text is looked up once per list.
 class ListIds {
  public:
-  explicit ListIds(DATA4* tbCat) : tbCat_(tbCat) {}
+  explicit ListIds(ExchangeTables& tables) : tables_(tables) {}
 
   // The entry of the text, added when missing (-1 for an empty text); False when a
   // text could not be recorded (the failure has been reported).
@@ -57,14 +57,14 @@ class ListIds {
       id = it->second;
       return true;
     }
-    id = gDB().CategoryIDLookupOrAdd(text, store::Code(type), tbCat_);
+    id = tables_.ListIdOrAdd(text, type);
     if (id < 1) return false;
     known_.emplace(key, id);
     return true;
   }
 
  private:
-  DATA4* tbCat_;
+  ExchangeTables& tables_;
   std::unordered_map<QString, int32_t> known_;
 };
 
@@ -107,11 +107,9 @@ bool ReadRow(const CsvRow& row, const std::vector<Col>& cols, const rt::LocaleIn
 
 // The product the row updates: the one visible product with the row's part number, or,
 // for a row without one, with the row's name; -1 (a new product) otherwise.
-int32_t MatchingProduct(clsProd& p, DATA4* tbProd) {
-  int32_t id = p.LookupProduct(store::Code(store::SearchType::kPartNo), p.sPartNo.toUpper(), tbProd);
-  if (p.sPartNo.trimmed().isEmpty() && id < 1) {
-    id = p.LookupProduct(store::Code(store::SearchType::kName), p.sProdName.toUpper(), tbProd);
-  }
+int32_t MatchingProduct(const clsProd& p, ExchangeTables& tables) {
+  int32_t id = tables.FindProduct(store::SearchType::kPartNo, p.sPartNo.toUpper());
+  if (p.sPartNo.trimmed().isEmpty() && id < 1) id = tables.FindProduct(store::SearchType::kName, p.sProdName.toUpper());
   return id > 0 ? id : -1;
 }
 
@@ -129,11 +127,8 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
     const auto removeDlg = sys.WaitDlgRemoveOnExit(dlg);
     sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Integrating data. Please wait..."), true, false);
     const clsDB::Batch batch(db);
-    exchange::ProductRunTables tables;
-    if (!tables.Hold()) return false;
-    DATA4* tran = tables.tran.get();
-    DATA4* prod = tables.prod.get();
-    DATA4* cat = tables.cat.get();
+    ExchangeTables tables(db);
+    if (!HoldProductRun(tables)) return false;
     std::vector<Col> cols(static_cast<size_t>(std::max<qsizetype>(headings.size(), 1)), kNone);
     for (qsizetype i = 1; i < headings.size(); ++i) {
       const qsizetype at = productcsv::Keywords().indexOf(headings[i]);
@@ -141,31 +136,30 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
     }
     const int columns = static_cast<int>(cols.size()) - 1;
     const rt::LocaleInfo loc = rt::LocaleInfo::Current();
-    ListIds lists(cat);
+    ListIds lists(tables);
     EventPump pump;
     clsProd p;
     // New rows are appended under a hold of the tables' append locks, given up now and
     // then for other users.
-    store::AppendHold hold({prod, tran});
     size_t heldRows = 0;
     for (const CsvRow& row : file.Rows()) {
       if (pump.Due() || ++heldRows == kHeldRows) {
-        hold.Release();
+        tables.ReleaseAppends();
         heldRows = 0;
         sys.WaitDlgUpdate(dlg, ProgressPercent(row.Line(), lines));
         QCoreApplication::processEvents();
       }
-      hold.Take();
+      tables.HoldAppends();
       p.Init();
       bool saved = ReadRow(row, cols, loc, lists, p);
       if (saved) {
-        const int32_t id = MatchingProduct(p, prod);
+        const int32_t id = MatchingProduct(p, tables);
         // A short row changes only the fields it has cells for: the missing ones keep
         // what the product holds.
-        if (id > 0 && row.Count() < columns) saved = p.LoadProduct(id, prod) && ReadRow(row, cols, loc, lists, p);
+        if (id > 0 && row.Count() < columns) saved = tables.LoadProduct(p, id) && ReadRow(row, cols, loc, lists, p);
         p.nProdId = id;
         // An existing product keeps its stock: no beginning inventory for it.
-        if (saved) saved = p.SaveProduct(prod, tran, p.nProdId > 0);
+        if (saved) saved = tables.SaveProduct(p, p.nProdId > 0);
       }
       if (!saved) {
         stoppedRow = row.Line();

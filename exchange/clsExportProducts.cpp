@@ -39,20 +39,17 @@ bool clsExportProducts::Export() {
   clsDB& db = gDB();
   ui::ScopedHourglass hourglass;
   try {
-    exchange::ProductRunTables tables;
-    if (!tables.Hold()) return false;
-    DATA4* tran = tables.tran.get();
+    ExchangeTables tables(db);
+    if (!exchange::HoldProductRun(tables)) return false;
 
     CsvWriter out(path_);
     if (!out.Open()) {
       ui::MsgBox(out.ErrorText(), ui::vbExclamation);
       return false;
     }
-    const store::Session session = db.Session();
     // The list entries and the stock figures of all products, each read in one pass.
     std::vector<store::ListRow> entries;
-    Check(store::ReadList(session, tables.cat.get(), db.CategoryTable(), QStringLiteral("rowid"), QStringLiteral("desc"), {}, 0,
-                          entries));
+    Check(tables.AllListEntries(entries));
     std::unordered_map<int32_t, QString> entryText;
     for (const store::ListRow& e : entries) entryText.emplace(e.id, e.text);
     const auto textOf = [&](int32_t id) {
@@ -63,7 +60,7 @@ bool clsExportProducts::Export() {
     // product whose units do not fit has been reported and is written with none.
     std::unordered_map<int32_t, clsProductStats> stats;
     std::unordered_set<int32_t> failed;
-    if (!db.GetAllProductStats(stats, failed, tran, true)) return false;
+    if (!tables.StockUnits(stats, failed)) return false;
 
     using productcsv::NumberField;
     using productcsv::TextField;
@@ -73,7 +70,7 @@ bool clsExportProducts::Export() {
     QStringList cells;
     // Rows with a number the import refuses are written as stored and named afterwards.
     QStringList unimportable;
-    Check(store::Products(session).ForEachVisible(order, [&](int32_t id, const store::ProductRecord& r) {
+    Check(tables.ForEachVisibleProduct(order, [&](int32_t id, const store::ProductRecord& r) {
       const auto it = stats.find(id);
       rt::Currency stock = it == stats.end() ? rt::Currency() : it->second.m_curNumUnitsInStock_Physical;
       // The import takes 0 to 2000000000: a stock below zero is written as none.
@@ -108,7 +105,7 @@ bool clsExportProducts::Export() {
                TextField(r.notes)};
       written = written && out.WriteRow(cells);
       return written;
-    }, tables.prod.get()));
+    }));
     if (!written || !out.Commit()) rt::Raise(rt::kErrPathFileAccess, QStringLiteral("clsExportProducts"), out.ErrorText());
     if (!unimportable.isEmpty()) {
       constexpr qsizetype kListed = 20;

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "database/clsDB.h"
-#include "database/clsProd.h"
 #include "database/store/Codes.h"
 #include "database/store/Products.h"
 #include "exchange/CsvNumber.h"
@@ -37,14 +36,6 @@ constexpr int64_t kHighest = 2000000000;
 // Rows added under one hold of the table's locks; other users get in between batches.
 constexpr size_t kBatchRows = 256;
 
-// The id of the one visible product with the part number (trimmed, any case); below 1
-// for none.
-int32_t ProductOf(const QString& partNo, DATA4* tbProd) {
-  clsProd p;
-  p.Init();
-  return p.LookupProduct(store::Code(store::SearchType::kPartNo), partNo.toUpper(), tbProd);
-}
-
 // The standard amount a row of the type takes from its product: cost or price; nullopt
 // for another type, which keeps the row's amount.
 std::optional<store::AmountType> StdAmountType(int32_t tranType) {
@@ -69,11 +60,10 @@ void ShowFailure(const store::Status& status, const QString& label) {
 // The standard cost or price a row of the type takes from its product (the amount as
 // it stands for another type); nullopt when the product is gone, or could not be read
 // (the error has been shown).
-std::optional<rt::Currency> StdAmountOf(const clsTran& t, DATA4* tbProd) {
+std::optional<rt::Currency> StdAmountOf(const clsTran& t, const ExchangeTables& tables) {
   const std::optional<store::AmountType> type = StdAmountType(t.udTranType);
   if (!type) return t.curUnitPrice;
-  const store::Session session = gDB().Session();
-  const store::Result<rt::Currency> amount = store::Products(session).StdAmount(t.nProdId, *type, tbProd);
+  const store::Result<rt::Currency> amount = tables.StdAmount(t.nProdId, *type);
   if (amount.ok()) return amount.value;
   ShowFailure(amount.status, QStringLiteral("clsImportTransactions_DoImport"));
   return std::nullopt;
@@ -152,9 +142,10 @@ bool clsImportTransactions::ValidatePartNumbers() {
     sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Validating Part Numbers. Please wait..."),
                     true, true);
     const clsDB::Batch batch(gDB());
-    const store::Table prodTable = exchange::HoldTable(gDB().ProductsTable(), QStringLiteral("Unable to open Products table!"));
-    if (!prodTable.ok()) return false;
-    DATA4* prod = prodTable.get();
+    ExchangeTables tables;
+    if (!exchange::HoldTable(tables, ExchangeTables::Which::kProducts, QStringLiteral("Unable to open Products table!"))) {
+      return false;
+    }
     bool ok = true;
     EventPump pump;
     const rt::LocaleInfo loc = rt::LocaleInfo::Current();
@@ -179,7 +170,7 @@ bool clsImportTransactions::ValidatePartNumbers() {
       clsTran t = tran_;
       t.nTranID = -1;
       auto known = productOf.find(partNo);
-      if (known == productOf.end()) known = productOf.insert(partNo, ProductOf(partNo, prod));
+      if (known == productOf.end()) known = productOf.insert(partNo, tables.FindProduct(store::SearchType::kPartNo, partNo.toUpper()));
       t.nProdId = *known;
       if (t.nProdId < 1) {
         ok = false;
@@ -191,7 +182,7 @@ bool clsImportTransactions::ValidatePartNumbers() {
       t.curUnitPrice = ReadCsvNumber(CellOf(row, kAmount), loc).value_or(rt::Currency());
       if (t.curUnitPrice <= rt::Currency()) {
         auto stored = stdAmountOf.find(t.nProdId);
-        if (stored == stdAmountOf.end()) stored = stdAmountOf.emplace(t.nProdId, StdAmountOf(t, prod)).first;
+        if (stored == stdAmountOf.end()) stored = stdAmountOf.emplace(t.nProdId, StdAmountOf(t, tables)).first;
         const std::optional<rt::Currency>& amount = stored->second;
         if (!amount) continue;
         t.curUnitPrice = *amount;
@@ -207,12 +198,11 @@ bool clsImportTransactions::ValidatePartNumbers() {
     }
     nNumRows_ = static_cast<int32_t>(data_.File().Rows().size());
     // The rows together must leave each product's figures within range.
-    DATA4* tran = nullptr;
-    const std::optional<std::vector<size_t>> overflowing = gDB().TranFiguresOverflow(entries, tran);
+    const std::optional<std::vector<size_t>> overflowing = gDB().TranFiguresOverflow(entries);
     if (!overflowing) return false;
     for (const size_t k : *overflowing) {
       QString name, partNo;
-      gDB().GetProductName(entries[k].nProdId, name, partNo, prod);
+      tables.ProductName(entries[k].nProdId, name, partNo);
       m_ErrorBuf += clsImportData::FmtRowNum(entryLines[k]) + QStringLiteral(": ") +
                     TranFiguresTooLargeText(gDB().MakeProductName(name, partNo)) + sys.CRLF(1);
     }
@@ -241,15 +231,15 @@ bool clsImportTransactions::DoImport() {
     sys.WaitDlgShow(dlg, QStringLiteral("Import Data"), QStringLiteral("Importing transactions. Please wait..."),
                     true, false);
     const clsDB::Batch batch(db);
-    const store::Table prodTable = exchange::HoldTable(db.ProductsTable(), QStringLiteral("Unable to open Products table!"));
-    if (!prodTable.ok()) return false;
-    DATA4* prod = prodTable.get();
-    const store::Table tranTable = exchange::HoldTable(db.TranTable(), QStringLiteral("Unable to open Transactions table!"));
-    if (!tranTable.ok()) return false;
-    DATA4* tran = tranTable.get();
+    ExchangeTables tables(db);
+    using Which = ExchangeTables::Which;
+    if (!exchange::HoldTable(tables, Which::kProducts, QStringLiteral("Unable to open Products table!")) ||
+        !exchange::HoldTable(tables, Which::kTransactions, QStringLiteral("Unable to open Transactions table!"))) {
+      return false;
+    }
     // The products as they stand now, read once: a product changed by another user
     // since the check is seen as changed.
-    const store::Result<store::PartNoMap> products = store::Products(db.Session()).VisibleByPartNo(prod);
+    const store::Result<store::PartNoMap> products = tables.VisibleByPartNo();
     if (!products.ok()) {
       ShowFailure(products.status, QStringLiteral("clsImportTransactions_DoImport"));
       return false;
@@ -262,7 +252,7 @@ bool clsImportTransactions::DoImport() {
     std::vector<clsTran> pending;
     std::vector<std::pair<int32_t, qsizetype>> pendingAt;
     const auto addPending = [&]() {
-      const size_t added = db.AddTrans(pending, tran);
+      const size_t added = tables.AddTrans(pending);
       imported_ += static_cast<int32_t>(added);
       const bool all = added == pending.size();
       if (!all) {

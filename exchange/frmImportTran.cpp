@@ -110,9 +110,8 @@ frmImportTran::frmImportTran(QWidget* parent)
   txtNote->setPlainText(rt::Format(rt::Now(), QStringLiteral("yyyy-mm-dd hh:mm:ss AM/PM")));
 }
 
-void frmImportTran::LoadList(QComboBox& cbo, int32_t type, int32_t id) {
-  gDB().LoadCboX(cbo, gDB().CategoryTable(), QStringLiteral("rowid"), QStringLiteral("desc"),
-                 QStringLiteral("type"), type, true, true, id);
+void frmImportTran::LoadList(QComboBox& cbo, store::ListType type, int32_t id) {
+  gDB().LoadListCombo(cbo, type, true, true, id);
   // Nothing selected unless the entry is there (a combo selects its first entry itself).
   cbo.setCurrentIndex(cbo.findData(id));
 }
@@ -128,8 +127,8 @@ void frmImportTran::SetupLists() {
 void frmImportTran::RefreshLists() {
   if (!listsOf_.isNull() && listsOf_ == gDB().DBPath()) return;
   listsOf_ = gDB().DBPath();
-  LoadList(*cboCategory, store::Code(store::ListType::kTranCategory), -1);
-  LoadList(*cboAccount, store::Code(store::ListType::kTranAccount), -1);
+  LoadList(*cboCategory, store::ListType::kTranCategory, -1);
+  LoadList(*cboAccount, store::ListType::kTranAccount, -1);
 }
 
 QString frmImportTran::ValidateData() {
@@ -164,19 +163,19 @@ void frmImportTran::cmdCalendar_Click() {
   if (!date.isEmpty()) txtDate->setText(date);
 }
 
-void frmImportTran::ReloadList(QComboBox& cbo, int32_t type) {
+void frmImportTran::ReloadList(QComboBox& cbo, store::ListType type) {
   LoadList(cbo, type, gSystem().cboGetItemID(cbo));
   gSystem().CtlSetFocus(&cbo);
 }
 
 void frmImportTran::cmdCatTransaction_Click() {
   inventory::ListMgmt(inventory::kTransactionCategories, false);
-  ReloadList(*cboCategory, store::Code(store::ListType::kTranCategory));
+  ReloadList(*cboCategory, store::ListType::kTranCategory);
 }
 
 void frmImportTran::cmdAcctTransaction_Click() {
   inventory::ListMgmt(inventory::kTransactionAccounts, false);
-  ReloadList(*cboAccount, store::Code(store::ListType::kTranAccount));
+  ReloadList(*cboAccount, store::ListType::kTranAccount);
 }
 
 void frmImportTran::cmdHelp_Click() {

@@ -5,6 +5,7 @@
 // Init (GetTranValues). The caller keeps the dialog after Cancel, so the next import
 // shows the same entries.
 
+#include "database/store/Codes.h"
 #include "exchange/ImportFileDialog.h"
 
 class QComboBox;
@@ -63,9 +64,9 @@ class frmImportTran : public ImportFileDialog {
 
  private:
   // Fills the list of that type with an empty first entry, selecting `id`.
-  void LoadList(QComboBox& cbo, int32_t type, int32_t id);
+  void LoadList(QComboBox& cbo, store::ListType type, int32_t id);
   // After the list editor: the list reloaded, its selection kept where it still exists.
-  void ReloadList(QComboBox& cbo, int32_t type);
+  void ReloadList(QComboBox& cbo, store::ListType type);
 
   QString listsOf_;  // the database folder the lists were read from
 };

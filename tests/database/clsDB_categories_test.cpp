@@ -145,11 +145,11 @@ TEST_F(CategoriesTest, DeleteUnderTheRowLock) {
 }
 
 TEST_F(CategoriesTest, LoadersListTheRowsOfTheirListInTextOrder) {
-  EXPECT_EQ(gDB().LoadGridCboStr(gDB().CategoryTable(), "rowid", "desc", 1), QStringLiteral("#0; "));
+  EXPECT_EQ(gDB().ListComboStr(store::ListType::kProductGroup), QStringLiteral("#0; "));
   Add("Tools", 1);       // 1000
   Add("Hardware", 1);    // 1001
   Add("Aisle 3", 3);     // 1002
-  EXPECT_EQ(gDB().LoadGridCboStr(gDB().CategoryTable(), "rowid", "desc", 1),
+  EXPECT_EQ(gDB().ListComboStr(store::ListType::kProductGroup),
             QStringLiteral("#0; |#1001;Hardware|#1000;Tools"));
 
   ctl::ListViewControl lv;
@@ -162,7 +162,7 @@ TEST_F(CategoriesTest, LoadersListTheRowsOfTheirListInTextOrder) {
   EXPECT_EQ(lv.ListItems().Item(1).Text(), QStringLiteral("Aisle 3"));
 
   QComboBox cbo;
-  gDB().LoadCboX(cbo, gDB().CategoryTable(), "rowid", "desc", "type", 1, true, true, 1000);
+  gDB().LoadListCombo(cbo, store::ListType::kProductGroup, true, true, 1000);
   ASSERT_EQ(cbo.count(), 3);
   EXPECT_EQ(cbo.itemText(0), QString());
   EXPECT_EQ(cbo.itemData(0).toInt(), 0);

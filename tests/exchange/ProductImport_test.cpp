@@ -9,6 +9,7 @@
 
 #include "database/store/Codes.h"
 #include "exchange/ProductCsv.h"
+#include "exchange/clsExportProducts.h"
 #include "exchange/clsImportData.h"
 #include "exchange/frmImportProducts.h"
 #include "exchange/ExchangeSupport.h"
@@ -198,6 +199,40 @@ TEST_F(ProductImportTest, ARowThatCannotBeSavedStopsTheImport) {
   EXPECT_EQ(stopped, 4);
   EXPECT_EQ(Products().size(), 2u);
   EXPECT_FALSE(gDB().InBatch());
+}
+
+// A product import or the export whose table does not open stops there: the box naming
+// the file, then the run's own; nothing is written.
+TEST_F(ProductImportTest, ATableThatDoesNotOpenStopsTheRunWithItsBox) {
+  struct Case {
+    QString (clsDB::*table)() const;
+    QString box;
+  };
+  const Case cases[] = {{&clsDB::TranTable, QStringLiteral("Unable to open Transaction table!")},
+                        {&clsDB::ProductsTable, QStringLiteral("Unable to open Products table!")},
+                        {&clsDB::CategoryTable, QStringLiteral("Unable to open Category table!")}};
+  CsvFile file;
+  ASSERT_TRUE(file.Read(Write(QStringLiteral("products.csv"), "PRODUCTNAME,PARTNUMBER,LOCATION\nOne,P-1,Aisle\n")));
+  const QString out = dir + QStringLiteral("/out.csv");
+  for (const Case& c : cases) {
+    const QString path = (gDB().*c.table)();
+    ASSERT_TRUE(QFile::rename(path, path + QStringLiteral("-moved")));
+    for (const bool import : {true, false}) {
+      prompts->ExpectContaining(QStringLiteral("Unable to open: ") + path);
+      prompts->Expect(c.box);
+      int32_t count = file.LinesAfterHeading();
+      int32_t stopped = 0;
+      clsExportProducts exporter;
+      exporter.Init(out);
+      EXPECT_FALSE(import ? exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped)
+                          : exporter.Export())
+          << c.box.toStdString();
+      EXPECT_EQ(prompts->Last().icon, ui::vbCritical);
+    }
+    ASSERT_TRUE(QFile::rename(path + QStringLiteral("-moved"), path));
+  }
+  EXPECT_TRUE(Products().empty());
+  EXPECT_FALSE(QFile::exists(out));
 }
 
 // The command as the user runs it: the dialog, the checks, the preview and the message.
