@@ -23,7 +23,7 @@
 #include "exchange/clsExportProducts.h"
 #include "exchange/clsImportData.h"
 #include "exchange/clsImportTransactions.h"
-#include "exchange/frmMain_exchange.h"
+#include "exchange/ExchangeCommands.h"
 #include "exchange/frmImportPreview.h"
 #include "platform/runtime/Collection.h"
 #include "platform/ui/testing/TestPrompts.h"

@@ -17,7 +17,7 @@
 #include "exchange/ProductCsv.h"
 #include "exchange/clsImportData.h"
 #include "exchange/frmImportProducts.h"
-#include "exchange/frmMain_exchange.h"
+#include "exchange/ExchangeCommands.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/Collection.h"
 #include "platform/runtime/Error.h"

@@ -12,7 +12,7 @@
 #include "database/store/Products.h"
 #include "exchange/ExchangeSupport.h"
 #include "exchange/ProductCsv.h"
-#include "exchange/frmMain_exchange.h"
+#include "exchange/ExchangeCommands.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"

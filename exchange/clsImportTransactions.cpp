@@ -16,7 +16,7 @@
 #include "exchange/CsvNumber.h"
 #include "exchange/ExchangeSupport.h"
 #include "exchange/frmImportTran.h"
-#include "exchange/frmMain_exchange.h"
+#include "exchange/ExchangeCommands.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"

@@ -19,7 +19,7 @@
 
 #include "database/clsDB.h"
 #include "exchange/ExchangeSupport.h"
-#include "exchange/frmMain_exchange.h"
+#include "exchange/ExchangeCommands.h"
 #include "inventory/ListMgmt.h"
 #include "inventory/ProductCommands.h"
 #include "inventory/TranCommands.h"

@@ -8,7 +8,7 @@
 #include "exchange/ProductCsv.h"
 #include "exchange/clsExportProducts.h"
 #include "exchange/clsImportData.h"
-#include "exchange/frmMain_exchange.h"
+#include "exchange/ExchangeCommands.h"
 #include "platform/runtime/Collection.h"
 #include "tests/exchange/ExchangeTestSupport.h"
 #include "tests/support/TestEnv.h"

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "exchange/ProductCsv.h"
-#include "exchange/frmMain_exchange.h"
+#include "exchange/ExchangeCommands.h"
 #include "platform/xbase/LockManager.h"
 #include "tests/exchange/ExchangeTestSupport.h"
 

@@ -13,7 +13,7 @@
 #include "exchange/clsImportData.h"
 #include "exchange/frmImportProducts.h"
 #include "exchange/ExchangeSupport.h"
-#include "exchange/frmMain_exchange.h"
+#include "exchange/ExchangeCommands.h"
 #include "tests/exchange/ExchangeTestSupport.h"
 
 namespace {

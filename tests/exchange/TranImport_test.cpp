@@ -8,7 +8,7 @@
 #include "database/store/Codes.h"
 #include "exchange/clsImportTransactions.h"
 #include "exchange/frmImportTran.h"
-#include "exchange/frmMain_exchange.h"
+#include "exchange/ExchangeCommands.h"
 #include "services/clsSystem.h"
 #include "tests/exchange/ExchangeTestSupport.h"
 
