@@ -2,6 +2,8 @@
 
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include "database/clsRptDef.h"
 #include "platform/controls/GridControl.h"
@@ -19,10 +21,14 @@
 
 namespace reports {
 
-DataPane::DataPane(PaneButtons* bar, QWidget* parent) : ReportPane(parent), ctlGrid(new UCGrid(this)), m_bar(bar) {
+DataPane::DataPane(PaneButtons* bar, QWidget* parent)
+    : ReportPane(parent), ctlGrid(new UCGrid(this)), m_bar(bar), m_barArea(new QScrollArea(this)) {
   ctlGrid->setObjectName(QStringLiteral("ctlGrid"));
-  m_bar->setParent(this);
-  m_bar->setVisible(false);
+  m_barArea->setFrameShape(QFrame::NoFrame);
+  m_barArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_barArea->setWidgetResizable(true);
+  m_barArea->setWidget(m_bar);
+  m_barArea->setVisible(false);
   setFocusProxy(ctlGrid);
   // The grid takes the focus back, unless the button opened a window now in front.
   ConnectTrapped(
@@ -67,9 +73,12 @@ void DataPane::SetHelpContextID(int32_t nID) { ctlGrid->SetHelpContextID(nID); }
 void DataPane::ResizeControl() {
   if (m_RptDef == nullptr) return;
   if (m_RptDef->m_udRptOptions.m_bAllowDataEdit) {
-    const int left = gSystem().NotBelowZeroLong(width() - m_bar->width());
+    // Buttons keep their height: a pane shorter than the bar scrolls it.
+    const bool scrolls = height() < m_bar->minimumSizeHint().height();
+    const int barWidth = m_bar->width() + (scrolls ? m_barArea->verticalScrollBar()->sizeHint().width() : 0);
+    const int left = gSystem().NotBelowZeroLong(width() - barWidth);
     ctlGrid->setGeometry(0, 0, left, height());
-    m_bar->setGeometry(left, 0, m_bar->width(), height());
+    m_barArea->setGeometry(left, 0, barWidth, height());
   } else {
     ctlGrid->setGeometry(0, 0, width(), height());
   }
@@ -92,7 +101,7 @@ void DataPane::Load(int32_t nSelRowID) {
   ctl::GridControl& grd = ctlGrid->grid();
   grd.setRedraw(false);
   try {
-    m_bar->setVisible(m_RptDef->m_udRptOptions.m_bAllowDataEdit);
+    m_barArea->setVisible(m_RptDef->m_udRptOptions.m_bAllowDataEdit);
     m_RptDef->ReadColDefs();
     if (FillGrid(nSelRowID)) {
       ctlGrid->UpdateStatusBarNumSel();

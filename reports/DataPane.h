@@ -13,6 +13,7 @@
 #include "reports/ReportPane.h"
 #include "services/TrappedSlot.h"
 
+class QScrollArea;
 class UCGrid;
 class clsRptDef;
 
@@ -78,6 +79,8 @@ class DataPane : public ReportPane {
   void EditDefinition();
 
   PaneButtons* m_bar;
+  // Holds the bar: it scrolls where the pane is shorter than the buttons need.
+  QScrollArea* m_barArea;
   bool m_bBusy = false;
 };
 

@@ -363,7 +363,7 @@ TEST_F(UCCurrInvTest, BarLabelsAndCriteriaText) {
     const int barLeft = k.edit ? pane->width() - pane->ctlInvButtons->width() : pane->width();
     EXPECT_EQ(g.geometry(), QRect(0, 0, barLeft, pane->height()));
     if (k.edit) {
-      EXPECT_EQ(pane->ctlInvButtons->x(), barLeft);
+      EXPECT_EQ(pane->ctlInvButtons->mapTo(pane.get(), QPoint()).x(), barLeft);
     }
     EXPECT_EQ(g.lbl1->isVisible(), !k.label1.isEmpty());
     if (!k.label1.isEmpty()) {
