@@ -67,12 +67,6 @@ QString Upper(const QString& text) { return store::Upper(text); }
 
 std::string WholeKey(const QString& key, bool upper) { return store::WholeKey(key, upper); }
 
-int Seek(clsDB& db, DATA4* tb, const std::string& wholeKey) { return store::SeekWhole(db.Session(), tb, wholeKey); }
-
-int SeekNext(clsDB& db, DATA4* tb, const std::string& wholeKey) {
-  return store::SeekNextWhole(db.Session(), tb, wholeKey);
-}
-
 std::optional<double> NumericKey(const QVariant& key) {
   switch (key.typeId()) {
     case QMetaType::Int:

@@ -85,10 +85,6 @@ QString Upper(const QString& text);
 // upper-cased when `upper`), padded with blanks beyond any key length, so the engine's
 // prefix match becomes a match of the whole blank-padded key. Empty for an empty key.
 std::string WholeKey(const QString& key, bool upper);
-// d4seek / d4seekNext of a whole key on the selected tag; an empty key finds nothing
-// (r4eof). Records the code on `db`; errors throw.
-int Seek(clsDB& db, DATA4* tb, const std::string& wholeKey);
-int SeekNext(clsDB& db, DATA4* tb, const std::string& wholeKey);
 
 // The numeric value of a key (a number, or text that reads as one); none otherwise.
 std::optional<double> NumericKey(const QVariant& key);

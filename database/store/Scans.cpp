@@ -25,18 +25,6 @@ QString ProductView::LeadTime() const { return TrimmedText(f_.leadtime); }
 QString ProductView::Custom(size_t i) const { return TrimmedText(f_.custom.at(i)); }
 QString ProductView::Notes() const { return Memo(f_.notes).trimmed(); }
 
-ProductLabels ProductView::Labels() const {
-  ProductLabels p;
-  p.name = Name();
-  p.partNo = PartNo();
-  p.location = Location();
-  p.group = Group();
-  p.manuf = Manuf();
-  p.vendor = Vendor();
-  for (size_t i = 0; i < p.custom.size(); ++i) p.custom[i] = Custom(i);
-  return p;
-}
-
 ProductScan::ProductScan(Session session, DATA4* prod) : scan_(std::move(session), prod), row_(prod) {}
 
 bool ProductScan::FirstVisible(SearchType order) {

@@ -52,7 +52,6 @@ class ProductView {
   rt::Currency StdPrice() const { return Amount(f_.stdprice); }
   bool HasNotes() const { return HasMemo(f_.notes); }
   QString Notes() const;
-  ProductLabels Labels() const;
 
  private:
   ProductFields f_;

@@ -37,11 +37,6 @@ int SeekWhole(const Session& s, DATA4* tb, const std::string& wholeKey) {
   return s.Check(d4seek(tb, wholeKey.c_str()), "d4seek");
 }
 
-int SeekNextWhole(const Session& s, DATA4* tb, const std::string& wholeKey) {
-  if (wholeKey.empty()) return r4eof;
-  return s.Check(d4seekNext(tb, wholeKey.c_str()), "d4seekNext");
-}
-
 int SeekNumber(const Session& s, DATA4* tb, double value) { return s.Check(d4seekDouble(tb, value), "d4seekDouble"); }
 
 }  // namespace store

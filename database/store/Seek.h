@@ -22,9 +22,8 @@ std::string WholeKey(const QString& key, bool upper);
 
 // Selects the named tag; throws e4tagName when the table has none of that name.
 void SelectTag(const Session& s, DATA4* tb, const char* name);
-// d4seek / d4seekNext of a whole key (r4eof for an empty key); d4seekDouble.
+// d4seek of a whole key (r4eof for an empty key); d4seekDouble.
 int SeekWhole(const Session& s, DATA4* tb, const std::string& wholeKey);
-int SeekNextWhole(const Session& s, DATA4* tb, const std::string& wholeKey);
 int SeekNumber(const Session& s, DATA4* tb, double value);
 
 }  // namespace store
