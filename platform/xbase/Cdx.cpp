@@ -159,6 +159,11 @@ class Index final : public CdxIndex {
   void UnlockShared() override { UnlockExclusive(); }
   bool ReadCached() override;
   void SetLockPolicy(const LockPolicy& policy) override { policy_ = policy; }
+  void BeginBatch() override {
+    if (depth_ > 0 && exclusive_) file_->Defer();
+  }
+  Status FlushBatch() override;
+  void DropBatch() override;
   void SetIdentity(dev_t dev, ino_t ino) {
     dev_ = dev;
     ino_ = ino;
@@ -289,10 +294,27 @@ bool Index::ReadCached() {
   return true;
 }
 
+Status Index::FlushBatch() {
+  if (!file_->deferring()) return Status::Ok();
+  if (file_->Flush()) return Status::Ok();
+  const Status s = Status::System(Code::kIo, "cannot write " + path_);
+  DropBatch();
+  return s;
+}
+
+void Index::DropBatch() {
+  file_->Discard();
+  for (auto& t : trees_) t->Forget();
+  if (dir_) dir_->Forget();
+}
+
 void Index::Release() {
   if (depth_ == 0) return;
   // The file's counter tells of the changes made under a lock held across operations.
-  if (depth_ == 1 && exclusive_) BumpFileCounter();
+  if (depth_ == 1 && exclusive_) {
+    FlushBatch();
+    BumpFileCounter();
+  }
   if (--depth_ > 0) return;
   if (!cached_) {
     UnlockIndexFile(file_.get());

@@ -163,6 +163,13 @@ class CdxIndex {
   virtual bool ReadCached() = 0;
   // How long a busy index lock is waited for: attempts x delay in all (see CdxLock.h).
   virtual void SetLockPolicy(const LockPolicy& policy) = 0;
+  // Under a held exclusive lock: the changes from BeginBatch on are kept in memory
+  // (seen by this handle) until FlushBatch writes each changed page once, the pages
+  // nothing refers to yet first; DropBatch forgets them with every cached page. Giving
+  // up the lock flushes.
+  virtual void BeginBatch() = 0;
+  virtual Status FlushBatch() = 0;
+  virtual void DropBatch() = 0;
 };
 
 }  // namespace xb

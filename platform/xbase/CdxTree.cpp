@@ -65,8 +65,9 @@ Status Tree::Refresh(bool* moved) {
       headerMap_ = static_cast<const uint8_t*>(p) + (header_ - base);
     }
   }
-  const bool mapped = headerMap_ && CopyFromMapping(h, headerMap_, sizeof h);
-  if (headerMap_ && !mapped) {
+  // Writes kept back by the file are not in the mapping.
+  const bool mapped = headerMap_ && !file_->deferring() && CopyFromMapping(h, headerMap_, sizeof h);
+  if (headerMap_ && !mapped && !file_->deferring()) {
     // Another program shortened the file beneath the mapping: read by pread from now on.
     ::munmap(mapBase_, mapLen_);
     mapBase_ = nullptr;

@@ -76,6 +76,11 @@ class Tree {
   void SetCacheOnly(bool on) { cacheOnly_ = on; }
   void SetFiller(uint8_t filler);
   void DropCache();
+  // Drops the cache and the header as read: the next use reads both again.
+  void Forget() {
+    DropCache();
+    loaded_ = false;
+  }
   // The directory's counter (bytes 8..11 of the file) counts the changes of every tag
   // and is kept big-endian, as other programs keep it; tag counters are little-endian.
   void SetBigEndianCounter() { bigEndianCounter_ = true; }

@@ -39,6 +39,7 @@ Status Tree::Allocate(uint32_t* page) {
     *page = free_;
     free_ = next;
     cache_.erase(*page);
+    file_->MarkFresh(*page);  // nothing refers to it until it is written
     changed_ = true;
     return Status::Ok();
   }

@@ -181,7 +181,8 @@ bool KeyFromText(const TAG4* t, const char* text, std::string* out) {
 // (a busy lock keeps the change for a retry).
 int Begin(DATA4* d) {
   if (!d) return e4parm;
-  return FlushRecord(d);
+  const int r = WriteHeldAppends(d);
+  return r != 0 ? r : FlushRecord(d);
 }
 
 // Holds the index lock shared for the cursor steps of one positioning call, so that

@@ -265,7 +265,9 @@ DATA4* d4create(CODE4* c, const char* path, const FIELD4INFO* fields, const TAG4
 int d4close(DATA4* d) {
   if (!d) return e4parm;
   // A change that could not be written (r4locked) is dropped; the result says so.
-  const int result = xb::engine::FlushRecord(d);
+  const int held = xb::engine::WriteHeldAppends(d);
+  const int flushed = xb::engine::FlushRecord(d);
+  const int result = held != 0 ? held : flushed;
   if (d->locks) d->locks->UnlockAll();
   ParkMemo(d);
   ReleaseTable(d);

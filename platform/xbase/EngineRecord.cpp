@@ -204,7 +204,7 @@ int RemoveKeys(DATA4* d, const std::vector<KeyOp>& removals, uint32_t n) {
 int DropLeftoverKeys(DATA4* d, uint32_t* n) {
   char* rec = d->scratch.data();
   if (!d->table->ReadLeftover(*n, rec)) return 0;
-  if (rec[0] != '*') {
+  if (rec[0] != '*' && *n == d->table->recordCount() + 1) {
     rec[0] = '*';
     const Status s = d->table->StageAppend(rec, n);
     if (!s.ok()) return d->Fail(s, ErrorOf(s, e4write));
@@ -254,15 +254,28 @@ int StoreAppend(DATA4* d, uint32_t* n) {
   // Under a held append lock the count this handle last read or wrote is the stored one.
   if (!d->appendHeld || !d->countCurrent) {
     s = d->table->RefreshCount();
-    // One record beyond the count is an interrupted append, taken over here; more are
-    // damage, never written over.
+    // Records beyond the count are an interrupted append (one record) or batch (all
+    // marked deleted), taken over here; others are damage, never written over.
     if (s.ok()) s = d->table->CheckBeyondCount();
     if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
   }
-  *n = d->table->recordCount() + 1;
+  *n = d->table->recordCount() + d->table->heldCount() + 1;
+  if (*n == 0) return d->Fail(Status(Code::kInvalid, d->table->path() + " is full"), e4write);
   const KeyChanges c = d->index ? KeyOps(d, nullptr, d->rec.data()) : KeyChanges{};
-  if (d->index) {
-    if (const int r = DropLeftoverKeys(d, n); r != 0) return r;
+  if (d->index && d->table->heldCount() == 0) {
+    const uint32_t count = d->table->recordCount();
+    for (uint32_t m = d->table->WholeBeyondCount(); m > 0; --m) {
+      uint32_t left = count + m;
+      if (const int r = DropLeftoverKeys(d, &left); r != 0) return r;
+    }
+  }
+  if (d->appendHeld) {
+    // Kept until WriteHeldAppends: the keys in the index's memory, the record here.
+    if (d->index) d->index->BeginBatch();
+    std::vector<KeyOp> inserted;
+    if (const int r = InsertKeys(d, c.insertions, *n, &inserted); r != 0) return r;
+    d->table->Hold(d->rec.data());
+    return 0;
   }
   const char mark = d->rec[0];
   d->rec[0] = '*';
@@ -305,6 +318,27 @@ void DropChanges(DATA4* d) {
 
 }  // namespace
 
+int WriteHeldAppends(DATA4* d) {
+  const uint32_t held = d->table->heldCount();
+  if (held == 0) return 0;
+  // The order of a single append, for all of them at once: the records marked deleted,
+  // the keys, the count, then the records with their own marks. Cut short before the
+  // count, the next append takes the records over; after it, they are counted deleted.
+  Status s = d->table->WriteHeld(true);
+  if (s.ok()) Stepped();
+  if (s.ok() && d->index) s = d->index->FlushBatch();
+  if (s.ok()) Stepped();
+  if (s.ok()) s = d->table->PublishHeld();
+  if (s.ok()) Stepped();
+  if (s.ok()) s = d->table->WriteHeld(false);
+  if (s.ok()) Stepped();
+  d->table->DropHeld();
+  if (s.ok()) return 0;
+  if (d->index) d->index->DropBatch();
+  d->countCurrent = false;
+  return d->Fail(s, ErrorOf(s, e4write));
+}
+
 int FlushRecord(DATA4* d) {
   if (!d->changed || d->appending) return 0;
   if (d->eof || d->recno == 0) {
@@ -317,7 +351,8 @@ int FlushRecord(DATA4* d) {
     DropChanges(d);
     return d->Fail(d->readOnly ? e4readOnly : e4lock);
   }
-  int r = WriteMemos(d);
+  int r = WriteHeldAppends(d);
+  if (r == 0) r = WriteMemos(d);
   // A change that moves no key leaves the index alone, unlocked.
   const KeyChanges c = d->index ? KeyOps(d, d->orig.data(), d->rec.data()) : KeyChanges{};
   if (r == 0 && !c.empty()) r = LockIndex(d);
@@ -360,6 +395,7 @@ long d4recNo(DATA4* d) {
 
 long d4recCountDo(DATA4* d) {
   if (!d) return e4parm;
+  if (const int r = WriteHeldAppends(d); r != 0) return r;
   const Status s = d->table->RefreshCount();
   if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
   return d->table->recordCount();
@@ -368,6 +404,7 @@ long d4recCountDo(DATA4* d) {
 int d4lock(DATA4* d, long recno) {
   if (!d) return e4parm;
   if (recno < 1 || recno > static_cast<long>(xb::LockManager::kMaxLockableRecord)) return r4entry;
+  if (const int r = WriteHeldAppends(d); r != 0) return r;
   const auto n = static_cast<uint32_t>(recno);
   if (n > d->table->recordCount()) {
     const Status s = d->table->RefreshCount();
@@ -387,11 +424,12 @@ int d4lock(DATA4* d, long recno) {
 int d4unlock(DATA4* d) {
   if (!d) return e4parm;
   // A change that could not be written (r4locked) is dropped with the locks.
+  const int held = WriteHeldAppends(d);
   const int r = FlushRecord(d);
   if (r != 0) DropChanges(d);
   ReleaseAppendHold(d);
   d->locks->UnlockAll();
-  return r;
+  return held != 0 ? held : r;
 }
 
 int d4flush(DATA4* d) {
@@ -528,7 +566,8 @@ int d4deleted(DATA4* d) { return d && d->rec[0] == '*' ? 1 : 0; }
 
 int d4reindex(DATA4* d) {
   if (!d) return e4parm;
-  int r = FlushRecord(d);
+  int r = WriteHeldAppends(d);
+  if (r == 0) r = FlushRecord(d);
   if (r != 0) return r;
   if (d->readOnly) return d->Fail(e4readOnly);
   if (!d->index) return 0;

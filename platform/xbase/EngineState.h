@@ -154,7 +154,11 @@ namespace xb::engine {
 // Maps a core Status to the surface's negative error code (0 when ok).
 int ErrorOf(const Status& s, int fallback);
 // Writes a changed record (memo, keys, record, header date); 0 or an error code.
+// The appends held before it are written first.
 int FlushRecord(DATA4* d);
+// Writes the appends made under d4lockAppend since it was last called; 0 or an error
+// code (the appends are then not stored).
+int WriteHeldAppends(DATA4* d);
 // Reads record n into the buffer and makes it current; 0 or an error code. `ahead`:
 // through the table's read-ahead block (Table::ReadAhead).
 int LoadRecord(DATA4* d, uint32_t n, bool ahead = false);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -61,7 +62,7 @@ bool File::ReadAt(uint64_t off, void* buf, size_t n) const {
   return ReadSome(off, buf, n) == static_cast<long long>(n);
 }
 
-long long File::ReadSome(uint64_t off, void* buf, size_t n) const {
+long long File::ReadDisk(uint64_t off, void* buf, size_t n) const {
   size_t done = 0;
   auto* p = static_cast<char*>(buf);
   while (done < n) {
@@ -76,7 +77,23 @@ long long File::ReadSome(uint64_t off, void* buf, size_t n) const {
   return static_cast<long long>(done);
 }
 
-bool File::WriteAt(uint64_t off, const void* buf, size_t n) {
+long long File::ReadSome(uint64_t off, void* buf, size_t n) const {
+  const long long got = ReadDisk(off, buf, n);
+  if (!deferred_ || got < 0) return got;
+  const Deferred& d = *deferred_;
+  const uint64_t end = std::min<uint64_t>(off + n, std::max<uint64_t>(off + uint64_t(got), d.end));
+  auto* p = static_cast<uint8_t*>(buf);
+  if (end > off + uint64_t(got)) std::memset(p + got, 0, end - off - uint64_t(got));
+  for (uint64_t b = off / kBlock * kBlock; b < end; b += kBlock) {
+    const auto it = d.at.find(b);
+    if (it == d.at.end()) continue;
+    const uint64_t from = std::max(off, b), to = std::min(end, b + kBlock);
+    std::memcpy(p + (from - off), d.blocks.data() + it->second * kBlock + (from - b), to - from);
+  }
+  return static_cast<long long>(end - off);
+}
+
+bool File::WriteDisk(uint64_t off, const void* buf, size_t n) {
   size_t done = 0;
   const auto* p = static_cast<const char*>(buf);
   while (done < n) {
@@ -86,6 +103,84 @@ bool File::WriteAt(uint64_t off, const void* buf, size_t n) {
       return false;
     }
     done += static_cast<size_t>(r);
+  }
+  return true;
+}
+
+bool File::WriteAt(uint64_t off, const void* buf, size_t n) {
+  if (!deferred_) return WriteDisk(off, buf, n);
+  const auto* p = static_cast<const uint8_t*>(buf);
+  for (uint64_t b = off / kBlock * kBlock; b < off + n; b += kBlock) {
+    const uint64_t from = std::max(off, b), to = std::min<uint64_t>(off + n, b + kBlock);
+    uint8_t* block = DeferredBlock(b, from == b && to == b + kBlock);
+    if (!block) return false;
+    std::memcpy(block + (from - b), p + (from - off), to - from);
+  }
+  deferred_->end = std::max<uint64_t>(deferred_->end, off + n);
+  return true;
+}
+
+// The deferred copy of the block at offset b, made from the file unless the write
+// covers it whole.
+uint8_t* File::DeferredBlock(uint64_t b, bool whole) {
+  Deferred& d = *deferred_;
+  if (const auto it = d.at.find(b); it != d.at.end()) return d.blocks.data() + it->second * kBlock;
+  const size_t i = d.order.size();
+  d.blocks.resize((i + 1) * kBlock);
+  uint8_t* block = d.blocks.data() + i * kBlock;
+  if (!whole) {
+    const long long got = ReadDisk(b, block, kBlock);
+    if (got < 0) {
+      d.blocks.resize(i * kBlock);
+      return nullptr;
+    }
+    std::memset(block + got, 0, kBlock - size_t(got));
+  }
+  d.at.emplace(b, i);
+  d.order.push_back(b);
+  d.fresh.push_back(b >= d.diskSize);
+  return block;
+}
+
+void File::Defer() {
+  if (deferred_) return;
+  deferred_ = std::make_unique<Deferred>();
+  deferred_->diskSize = Size();
+}
+
+void File::MarkFresh(uint64_t off) {
+  if (!deferred_) return;
+  const uint64_t b = off / kBlock * kBlock;
+  if (DeferredBlock(b, false)) deferred_->fresh[deferred_->at[b]] = true;
+}
+
+bool File::Flush() {
+  if (!deferred_) return true;
+  const std::unique_ptr<Deferred> d = std::move(deferred_);
+  std::vector<size_t> fresh;
+  for (size_t i = 0; i < d->order.size(); ++i) {
+    if (d->fresh[i]) fresh.push_back(i);
+  }
+  std::sort(fresh.begin(), fresh.end(), [&](size_t a, size_t b) { return d->order[a] < d->order[b]; });
+  // Runs of adjacent fresh blocks go in one write.
+  std::vector<uint8_t> run;
+  for (size_t k = 0; k < fresh.size();) {
+    const uint64_t start = d->order[fresh[k]];
+    run.clear();
+    do {
+      const uint8_t* block = d->blocks.data() + fresh[k] * kBlock;
+      run.insert(run.end(), block, block + kBlock);
+      ++k;
+    } while (k < fresh.size() && d->order[fresh[k]] == start + run.size());
+    // The last block ends where the furthest write did.
+    const uint64_t len = std::min<uint64_t>(run.size(), std::max(d->end, start) - start);
+    if (!WriteDisk(start, run.data(), len)) return false;
+  }
+  for (size_t i = 0; i < d->order.size(); ++i) {
+    if (d->fresh[i]) continue;
+    const uint64_t b = d->order[i];
+    const size_t len = static_cast<size_t>(std::min<uint64_t>(kBlock, std::max(d->end, d->diskSize) - b));
+    if (!WriteDisk(b, d->blocks.data() + i * kBlock, len)) return false;
   }
   return true;
 }

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/xbase/Status.h"
 
@@ -36,6 +38,18 @@ class File {
   bool Truncate(uint64_t size);
   bool Sync();
 
+  // Writes from Defer on are kept in memory, in blocks of kBlock bytes, until Flush
+  // writes them (false when a write failed; the rest are dropped) or Discard drops
+  // them; reads and Size see them meanwhile. Flush writes the blocks nothing on disk
+  // can refer to yet first (those beyond the file's end then, and those marked fresh),
+  // then the others in the order they were first changed.
+  static constexpr size_t kBlock = 512;
+  void Defer();
+  bool deferring() const { return deferred_ != nullptr; }
+  void MarkFresh(uint64_t off);
+  bool Flush();
+  void Discard() { deferred_.reset(); }
+
   // Non-blocking lock of [start, start + len); a shared or exclusive lock.
   LockResult Lock(uint64_t start, uint64_t len, bool exclusive);
   bool Unlock(uint64_t start, uint64_t len);
@@ -48,10 +62,24 @@ class File {
   int fd() const { return fd_; }
 
  private:
+  struct Deferred {
+    uint64_t diskSize = 0;  // the file's size when deferring began
+    uint64_t end = 0;       // the end of the furthest deferred write
+    std::unordered_map<uint64_t, size_t> at;  // block offset -> index in blocks
+    std::vector<uint64_t> order;               // block offsets, first changed first
+    std::vector<uint8_t> blocks;
+    std::vector<bool> fresh;
+  };
+
   File(int fd, std::string path, Mode mode) : fd_(fd), path_(std::move(path)), mode_(mode) {}
+  long long ReadDisk(uint64_t off, void* buf, size_t n) const;
+  bool WriteDisk(uint64_t off, const void* buf, size_t n);
+  uint8_t* DeferredBlock(uint64_t block, bool whole);
+
   int fd_;
   std::string path_;
   Mode mode_;
+  std::unique_ptr<Deferred> deferred_;
 };
 
 // Counts the forks that led to this process. A descriptor kept from before a fork is

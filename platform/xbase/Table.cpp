@@ -107,8 +107,9 @@ std::unique_ptr<Table> Table::Open(const std::string& path, File::Mode mode, Sta
   }
   *status = InFile(path, ParseDbfHeader(reinterpret_cast<const uint8_t*>(bytes.data()), h.headerLen, &h));
   if (!status->ok()) return nullptr;
-  // A writer appending meanwhile (the record first, then the count) never has more than
-  // the one record beyond the count: the check holds only while the count stays.
+  // A writer appending meanwhile (the record first, then the count) has one record
+  // beyond the count, or a batch marked deleted: the check holds only while the count
+  // stays.
   Status counted = CheckRecordCount(h, size);
   uint32_t now = h.recordCount;
   for (int i = 0; i < 8 && !counted.ok() && ReadCount(*f, &now) && now != h.recordCount; ++i) {
@@ -116,6 +117,8 @@ std::unique_ptr<Table> Table::Open(const std::string& path, File::Mode mode, Sta
     size = f->Size();
     counted = CheckRecordCount(h, size);
   }
+  // A batch of appends cut short leaves its records beyond the count, all marked deleted.
+  if (counted.damage() == Damage::kUncounted && BeyondCountAllDeleted(*f, h, size)) counted = Status::Ok();
   counted = InFile(path, counted);
   if (countDamage != nullptr) {
     *countDamage = counted;
@@ -192,7 +195,32 @@ Status Table::RefreshCount() {
   return Status::Ok();
 }
 
-Status Table::CheckBeyondCount() const { return InFile(path(), CheckRecordCount(header_, knownSize_)); }
+Status Table::CheckBeyondCount() {
+  const Status s = CheckRecordCount(header_, knownSize_);
+  if (s.damage() == Damage::kUncounted && BeyondCountAllDeleted(*file_, header_, knownSize_)) return Status::Ok();
+  return InFile(path(), s);
+}
+
+uint32_t Table::WholeBeyondCount() const {
+  const uint64_t end = header_.RecordOffset(header_.recordCount + 1);
+  return knownSize_ > end ? static_cast<uint32_t>((knownSize_ - end) / header_.recordLen) : 0;
+}
+
+bool BeyondCountAllDeleted(const File& file, const DbfHeader& header, uint64_t size) {
+  const uint64_t first = header.RecordOffset(header.recordCount + 1);
+  if (size <= first) return true;
+  const uint64_t records = (size - first) / header.recordLen;
+  std::vector<char> buf(std::min<uint64_t>(records, 4096) * header.recordLen);
+  for (uint64_t done = 0; done < records;) {
+    const uint64_t n = std::min<uint64_t>(records - done, buf.size() / header.recordLen);
+    if (!file.ReadAt(first + done * header.recordLen, buf.data(), n * header.recordLen)) return false;
+    for (uint64_t i = 0; i < n; ++i) {
+      if (buf[i * header.recordLen] != '*') return false;
+    }
+    done += n;
+  }
+  return true;
+}
 
 Status Table::RepairCount() {
   if (!file_->writable()) return {Code::kReadOnly, path() + " is open read-only"};
@@ -279,12 +307,39 @@ Status Table::StageAppend(const char* buf, uint32_t* n) {
   if (next == 0) return {Code::kInvalid, path() + " is full"};
   DropAhead();
   std::string bytes(buf, header_.recordLen);
-  bytes.push_back(static_cast<char>(kEofMark));
+  if (LastInFile(next, 1)) bytes.push_back(static_cast<char>(kEofMark));
   if (!file_->WriteAt(header_.RecordOffset(next), bytes.data(), bytes.size())) {
     return Status::System(Code::kIo, "cannot write " + path());
   }
   knownSize_ = std::max(knownSize_, header_.RecordOffset(next) + bytes.size());
   *n = next;
+  return Status::Ok();
+}
+
+// The end-of-file mark goes after records written at the end, never over a record
+// beyond them (left by an append cut short).
+bool Table::LastInFile(uint32_t first, uint32_t records) const {
+  return header_.RecordOffset(first) + uint64_t(records) * header_.recordLen + header_.recordLen > knownSize_;
+}
+
+uint32_t Table::Hold(const char* buf) {
+  if (held_.empty()) heldFirst_ = header_.recordCount + 1;
+  held_.insert(held_.end(), buf, buf + header_.recordLen);
+  return heldFirst_ + heldCount() - 1;
+}
+
+Status Table::WriteHeld(bool asDeleted) {
+  if (held_.empty()) return Status::Ok();
+  if (!file_->writable()) return {Code::kReadOnly, path() + " is open read-only"};
+  DropAhead();
+  std::vector<char> bytes(held_);
+  if (asDeleted) {
+    for (size_t at = 0; at < bytes.size(); at += header_.recordLen) bytes[at] = '*';
+  }
+  if (LastInFile(heldFirst_, heldCount())) bytes.push_back(static_cast<char>(kEofMark));
+  const uint64_t off = header_.RecordOffset(heldFirst_);
+  if (!file_->WriteAt(off, bytes.data(), bytes.size())) return Status::System(Code::kIo, "cannot write " + path());
+  knownSize_ = std::max(knownSize_, off + bytes.size());
   return Status::Ok();
 }
 

@@ -47,8 +47,11 @@ class Table {
 
   // Re-reads the record count from the header; an error when it runs past the file.
   Status RefreshCount();
-  // After RefreshCount: kUncounted when more than one whole record lies beyond the count.
-  Status CheckBeyondCount() const;
+  // After RefreshCount: kUncounted when more than one whole record lies beyond the
+  // count and not all of them are marked deleted (what a batch cut short leaves).
+  Status CheckBeyondCount();
+  // After RefreshCount: the whole records beyond the count.
+  uint32_t WholeBeyondCount() const;
   // Sets the count to the whole records the file holds (the caller holds the file lock).
   Status RepairCount();
   // Reads record n (1-based) into buf (recordLen bytes). kNotFound beyond the last record.
@@ -67,6 +70,15 @@ class Table {
   // The caller holds the append lock across both.
   Status StageAppend(const char* buf, uint32_t* n);
   Status PublishAppend(uint32_t n);
+  // A batch of appends kept in memory: Hold gives buf the number after the count and
+  // the records held before. WriteHeld writes them all in one go, each marked deleted
+  // or as it is, with the end-of-file mark after them; PublishHeld then counts them
+  // (as PublishAppend) and DropHeld forgets them.
+  uint32_t Hold(const char* buf);
+  uint32_t heldCount() const { return static_cast<uint32_t>(held_.size() / header_.recordLen); }
+  Status WriteHeld(bool asDeleted);
+  Status PublishHeld() { return PublishAppend(heldFirst_ + heldCount() - 1); }
+  void DropHeld() { held_.clear(); }
   // What an interrupted append left at record n (the first beyond the count): true
   // with its bytes in buf when the file holds a whole record there. Called under the
   // append lock after RefreshCount, whose size it trusts: a file too short is not read.
@@ -87,6 +99,7 @@ class Table {
   // anew) when the file no longer reaches them.
   bool CopyMapped(uint64_t off, void* buf, size_t n);
   Status Shrunk() const;
+  bool LastInFile(uint32_t first, uint32_t records) const;
   // After record n at off was read through the mapping: while records are read one
   // after another, the pages left well behind are given back (they stay in the page
   // cache), so that a walk over a large table does not keep all of it resident.
@@ -104,7 +117,12 @@ class Table {
   uint64_t keptFrom_ = 0;    // the start of the pages kept of the run of records read in order
   uint32_t aheadFirst_ = 0;  // the first record of the read-ahead block (0: none)
   std::vector<char> ahead_;  // its records
+  std::vector<char> held_;   // the records of Hold, from record heldFirst_ on
+  uint32_t heldFirst_ = 0;
 };
+
+// Is every whole record beyond the header's count marked deleted (size: the file's)?
+bool BeyondCountAllDeleted(const File& file, const DbfHeader& header, uint64_t size);
 
 // Today's date as the header stores it: year - 1900, month, day.
 void TodayYmd(uint8_t ymd[3]);

@@ -194,6 +194,7 @@ TEST_F(TwoUsers, GoByNumberAndAppendUnlocked) {
 
 // Appends under a held append lock (a batch): the other user can neither append nor
 // change the index until the holder unlocks or closes, then finds every row.
+// Held rows are stored together, when the holder unlocks or makes another call.
 TEST_F(TwoUsers, AHeldAppendLockKeepsTheOtherOutUntilUnlock) {
   FIELD4* na = d4field(da_, "TBLNAME");
   FIELD4* nb = d4field(db_, "TBLNAME");
@@ -206,10 +207,16 @@ TEST_F(TwoUsers, AHeldAppendLockKeepsTheOtherOutUntilUnlock) {
   ASSERT_EQ(append(da_, na, "batch1.dbf"), 0);
   ASSERT_EQ(append(da_, na, "batch2.dbf"), 0);
   EXPECT_EQ(append(db_, nb, "other.dbf"), r4locked);
+  // The rows are stored all at once by d4unlock, or by another call on their handle.
+  EXPECT_EQ(d4recCountDo(db_), before);
+  EXPECT_NE(d4seek(db_, "batch1.dbf"), 0);
+  EXPECT_EQ(d4seek(da_, "batch1.dbf"), 0);
+  EXPECT_EQ(d4recCountDo(db_), before + 2);
+  ASSERT_EQ(append(da_, na, "batch4.dbf"), 0);
   ASSERT_EQ(d4unlock(da_), 0);
   ASSERT_EQ(append(db_, nb, "other.dbf"), 0);
-  EXPECT_EQ(d4recCountDo(db_), before + 3);
-  EXPECT_EQ(d4seek(db_, "batch2.dbf"), 0);
+  EXPECT_EQ(d4recCountDo(db_), before + 4);
+  EXPECT_EQ(d4seek(db_, "batch4.dbf"), 0);
   EXPECT_EQ(d4lock(db_, d4recNo(db_)), 0) << "rows of a batch stay unlocked";
   EXPECT_EQ(d4seek(da_, "other.dbf"), 0);
   // A close ends the hold as well.
@@ -220,7 +227,7 @@ TEST_F(TwoUsers, AHeldAppendLockKeepsTheOtherOutUntilUnlock) {
   da_ = nullptr;
   ASSERT_EQ(append(db_, nb, "other2.dbf"), 0);
   for (const char* name : {"batch1.dbf", "batch3.dbf", "other2.dbf"}) EXPECT_EQ(d4seek(db_, name), 0) << name;
-  EXPECT_EQ(d4recCountDo(db_), before + 5);
+  EXPECT_EQ(d4recCountDo(db_), before + 6);
 }
 
 TEST_F(Counters, TwoProcessesIncrementingUnderTheLockLoseNothing) {
