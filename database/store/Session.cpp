@@ -185,10 +185,12 @@ void AppendHold::Take() {
   for (DATA4* tb : tables_) d4lockAppend(tb);
 }
 
-void AppendHold::Release() {
-  if (!held_) return;
+bool AppendHold::Release() {
+  if (!held_) return true;
   held_ = false;
-  for (DATA4* tb : tables_) d4unlock(tb);
+  bool stored = true;
+  for (DATA4* tb : tables_) stored = d4unlock(tb) == 0 && stored;
+  return stored;
 }
 
 Status AppendHeld(const Session& s, DATA4* tb, size_t count, const std::function<void(size_t)>& fill,
@@ -205,7 +207,11 @@ Status AppendHeld(const Session& s, DATA4* tb, size_t count, const std::function
     }
     return Status::Ok();
   });
-  s.Check(d4unlock(tb), "d4unlock");
+  // The rows are stored by the unlock: when it fails, none of them is.
+  if (s.Check(d4unlock(tb), "d4unlock") != 0) {
+    *appended = 0;
+    return Status::Of(Failure::kNotStored);
+  }
   return added;
 }
 

@@ -120,8 +120,9 @@ int FlushUnlock(const Session& s, DATA4* tb);
 Status AppendUnlock(const Session& s, DATA4* tb);
 // Appends `count` new records under one hold of the table's append lock (other copies
 // wait meanwhile): fill(i) fills the buffer of the i-th after d4appendStartVB and
-// d4blank. The locks are given up at the end, also after a failure or a throw;
-// *appended counts the records stored. Failures as AppendUnlock's.
+// d4blank. The locks are given up at the end, also after a failure or a throw, and
+// the rows are stored then; *appended counts the records stored. Failures as
+// AppendUnlock's; kNotStored (none stored) when the rows could not be written.
 Status AppendHeld(const Session& s, DATA4* tb, size_t count, const std::function<void(size_t)>& fill,
                   size_t* appended);
 
@@ -130,7 +131,9 @@ Status AppendHeld(const Session& s, DATA4* tb, size_t count, const std::function
 // between the points where it lets other users in (Release, before events are let run
 // and every few hundred rows) and takes it again (Take). A busy lock is not waited for
 // twice: that table's appends then lock on their own. Any unlock of a table (a changed
-// record written, a failure) ends its hold as well.
+// record written, a failure) ends its hold as well. The rows appended under the hold
+// are stored when it ends (or at the next other call on their table): Release is
+// false when a table's could not be written.
 class AppendHold {
  public:
   explicit AppendHold(std::vector<DATA4*> tables) : tables_(std::move(tables)) {}
@@ -138,7 +141,7 @@ class AppendHold {
   AppendHold(const AppendHold&) = delete;
   AppendHold& operator=(const AppendHold&) = delete;
   void Take();
-  void Release();
+  bool Release();
 
  private:
   std::vector<DATA4*> tables_;

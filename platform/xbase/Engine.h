@@ -134,10 +134,15 @@ int d4append(DATA4* d);
 // d4lockAppend it leaves every lock to d4unlock.
 int d4appendUnlock(DATA4* d);
 // Holds the append lock, with the memo and index locks, across the appends that follow
-// (a batch), until d4unlock or d4close: each append then takes no lock and does not read
-// the count again. Every append still stores its record, keys and count in the order
-// d4append does, so a writer stopped at any point leaves what it leaves there; other
-// handles wait for the locks meanwhile. 0, r4locked or an error.
+// (a batch), until d4unlock or d4close: each append then takes no lock, does not read the
+// count again and writes only its memos; its record and keys are kept in memory. The
+// next other call on the handle (d4unlock, d4close, a move, a seek, a change, d4lock,
+// d4recCountDo) stores them all first, in the order d4append does for one record: the
+// records marked deleted, each changed index page once, the count, the records with
+// their own marks. Its result is then the store's: when that fails none of the batch is
+// stored. A writer stopped before the count leaves records beyond it all marked deleted,
+// taken over by the next append; after it, the rows counted deleted. Other handles wait
+// for the locks meanwhile. 0, r4locked or an error.
 int d4lockAppend(DATA4* d);
 int d4delete(DATA4* d);
 int d4deleted(DATA4* d);
