@@ -188,7 +188,8 @@ bool File::Flush() {
 uint64_t File::Size() const {
   struct stat st {};
   if (::fstat(fd_, &st) != 0) return 0;
-  return static_cast<uint64_t>(st.st_size);
+  const auto size = static_cast<uint64_t>(st.st_size);
+  return deferred_ ? std::max(size, deferred_->end) : size;
 }
 
 bool File::Truncate(uint64_t size) { return ::ftruncate(fd_, static_cast<off_t>(size)) == 0; }

@@ -1,6 +1,11 @@
 // The surface's small utilities and settings.
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "platform/xbase/File.h"
+#include "tests/platform/xbase/XbaseTestUtil.h"
+
 #include <cstring>
 #include <string>
 
@@ -73,3 +78,35 @@ TEST(EngineSettings, NullHandlesFailWithoutACrash) {
 }
 
 }  // namespace
+
+// Writes kept back by a file read as if written, and Flush leaves the bytes that
+// writing them straight away leaves: random writes of any size and place, some
+// beyond the end, some over blocks marked fresh.
+TEST(DeferredWrites, ReadAndFlushAsIfWrittenAtOnce) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 40; ++round) {
+    SCOPED_TRACE(round);
+    const std::string dir = xbtest::NewDir();
+    xb::Status s;
+    auto direct = xb::File::Create(dir + "/direct", &s);
+    auto kept = xb::File::Create(dir + "/kept", &s);
+    ASSERT_TRUE(direct && kept);
+    std::string start(rng() % 4000, 'a');
+    ASSERT_TRUE(direct->WriteAt(0, start.data(), start.size()) && kept->WriteAt(0, start.data(), start.size()));
+    kept->Defer();
+    for (int w = 0; w < 30; ++w) {
+      const uint64_t off = rng() % 6000;
+      std::string bytes(1 + rng() % 1200, static_cast<char>('b' + w));
+      if (w % 7 == 3) kept->MarkFresh(off);
+      ASSERT_TRUE(direct->WriteAt(off, bytes.data(), bytes.size()) && kept->WriteAt(off, bytes.data(), bytes.size()));
+      ASSERT_EQ(kept->Size(), direct->Size());
+      const uint64_t at = rng() % 7000;
+      std::string a(rng() % 1500, '\0'), b(a.size(), '\0');
+      ASSERT_EQ(kept->ReadSome(at, a.data(), a.size()), direct->ReadSome(at, b.data(), b.size()));
+      ASSERT_EQ(a, b);
+    }
+    ASSERT_TRUE(kept->Flush());
+    EXPECT_FALSE(kept->deferring());
+    EXPECT_EQ(xbtest::ReadFile(dir + "/kept"), xbtest::ReadFile(dir + "/direct"));
+  }
+}

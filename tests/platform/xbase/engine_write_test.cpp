@@ -190,12 +190,22 @@ class TranTable : public ::testing::Test {
   std::vector<Row> rows_;
 };
 
+// Appended one by one, or in batches under d4lockAppend (pages split and written once
+// at the unlock).
 TEST_F(TranTable, AppendedRecordsReadBackInEveryTag) {
-  Fill(300, 1);
-  EXPECT_EQ(d4recCountDo(d_), 300);
-  ExpectOrders();
-  ExpectSoundIndex();
-  ExpectOrders();
+  for (const size_t batch : {size_t{0}, size_t{700}}) {
+    SCOPED_TRACE(batch);
+    TearDown(), rows_.clear(), SetUp();
+    for (size_t added = 0; added < 1400; added += batch ? batch : 1400) {
+      EXPECT_EQ(batch ? d4lockAppend(d_) : 0, 0);
+      Fill(batch ? batch : 1400, static_cast<unsigned>(1 + added));
+      EXPECT_EQ(batch ? d4unlock(d_) : 0, 0);
+    }
+    EXPECT_EQ(d4recCountDo(d_), 1400);
+    ExpectOrders();
+    ExpectSoundIndex();
+    ExpectOrders();
+  }
 }
 
 TEST_F(TranTable, ChangedKeysAndDeletesKeepEveryTagSortedAndComplete) {
