@@ -106,9 +106,10 @@ bool ReadRow(const CsvRow& row, const std::vector<Col>& cols, const rt::LocaleIn
   return true;
 }
 
-// The rows' products: the visible products found in memory as a look-up in the table
-// finds them (read when the run takes the append locks, so another user's products are
-// seen as they were by a seek), and the run's new products, added together.
+// The rows' products: the visible products, found in memory as a seek finds them, and
+// the run's new products, added together. The rows other users appended are read each
+// time the run takes the append locks, so none is appended between that read and the
+// run's own appends: a part number another user added is updated, not added again.
 class RunProducts {
  public:
   explicit RunProducts(ExchangeTables& tables) : tables_(tables) {}

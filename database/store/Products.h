@@ -63,9 +63,11 @@ struct PartNoEntry {
 using PartNoMap = std::unordered_map<QString, PartNoEntry>;
 
 // The visible products by part number and by name, in memory, for a run of look-ups
-// that find what a look-up in the table finds (clsProd::LookupProduct): the one visible
-// product whose part number or name, as stored, reads the text trimmed, in any case.
-// Products::ReadAppended fills it; the caller records its own changes (Set, Remove).
+// that find what a seek on the partno or prodname tag finds: the one visible product
+// whose part number or name, as stored, reads the text trimmed, in any case.
+// Products::ReadAppended takes in the rows appended to the table; the caller records
+// its own changes of existing rows (Set, Remove). Other users' changes of rows already
+// read are not seen.
 class ProductKeys {
  public:
   // The id; -1 for none, several or a blank text.

@@ -149,8 +149,9 @@ TEST_F(ProductImportTest, BeginningInventoryBecomesOneReceiveForNewProductsOnly)
   EXPECT_EQ(trans[0].sNote, QStringLiteral("Do not delete! Beginning Inventory recorded when the product was added."));
 }
 
-// The ids come from the shared counters as they stand when each row is written (another
-// copy may have moved them), and the counters hold the next free ids afterwards.
+// The ids come from the shared counters as they stand when the rows are written (another
+// copy may have moved them), one after the other in file order, and the counters hold
+// the next free ids afterwards.
 // The row check refuses a beginning inventory whose Receive no figure can hold.
 TEST_F(ProductImportTest, ABeginningInventoryBeyondTheCurrencyRangeIsRefused) {
   rt::Collection columns;
