@@ -1,5 +1,6 @@
 #include "database/ExchangeTables.h"
 
+#include "database/DbAccess.h"
 #include "database/clsProd.h"
 
 ExchangeTables::ExchangeTables(clsDB& db) : db_(db) {}
@@ -18,10 +19,20 @@ int32_t ExchangeTables::FindProduct(store::SearchType by, const QString& text) {
   return clsProd{}.LookupProduct(store::Code(by), text, prod_.get(), db_);
 }
 
+bool ExchangeTables::ReadAppended(store::ProductKeys& keys) {
+  const store::Status status = store::Products(db_.Session()).ReadAppended(keys, prod_.get());
+  dbaccess::Report(status, "clsProd_LookupProduct");
+  return status.ok();
+}
+
 bool ExchangeTables::LoadProduct(clsProd& p, int32_t id) { return p.LoadProduct(id, prod_.get(), db_); }
 
 bool ExchangeTables::SaveProduct(clsProd& p, bool ignoreBI) {
   return p.SaveProduct(prod_.get(), tran_.get(), ignoreBI, db_);
+}
+
+size_t ExchangeTables::AddProducts(std::vector<clsProd>& products) {
+  return clsProd::AddProducts(products, prod_.get(), tran_.get(), false, db_);
 }
 
 bool ExchangeTables::ProductName(int32_t id, QString& name, QString& partNo) {

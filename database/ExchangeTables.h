@@ -32,9 +32,14 @@ class ExchangeTables {
   // Products (the products table open). The one visible product whose part number or
   // name is the text (trimmed, any case): -1 for none or several, 0 after a failure.
   int32_t FindProduct(store::SearchType by, const QString& text);
+  // Takes the visible products appended since the last call into `keys` (every one on
+  // the first); false after the failure has been reported.
+  bool ReadAppended(store::ProductKeys& keys);
   bool LoadProduct(clsProd& p, int32_t id);
   // Saves as clsProd::SaveProduct does (the transactions table open too).
   bool SaveProduct(clsProd& p, bool ignoreBI);
+  // Adds new products with their beginning inventories as clsProd::AddProducts does.
+  size_t AddProducts(std::vector<clsProd>& products);
   bool ProductName(int32_t id, QString& name, QString& partNo);
   store::Result<rt::Currency> StdAmount(int32_t id, store::AmountType type) const;
   store::Result<store::PartNoMap> VisibleByPartNo() const;

@@ -60,7 +60,8 @@ void TakeRecord(clsProd& p, const store::ProductRecord& r) {
   p.sNotes = r.notes;
 }
 
-bool RecordBeginningInventory(const clsProd& p, DATA4* tbTran, clsDB& db) {
+// The Receive that records a new product's beginning inventory.
+clsTran BeginningInventory(const clsProd& p) {
   clsTran tran;
   tran.nTranID = -1;
   tran.nProdId = p.nProdId;
@@ -69,8 +70,10 @@ bool RecordBeginningInventory(const clsProd& p, DATA4* tbTran, clsDB& db) {
   tran.curUnits = p.curBeginningInventory;
   tran.udTranType = store::Code(store::TranType::kReceive);
   tran.sNote = QStringLiteral("Do not delete! Beginning Inventory recorded when the product was added.");
-  return db.SaveTran(store::Code(store::SaveOper::kAdd), tran, tbTran);
+  return tran;
 }
+
+const QString kLockedText = QStringLiteral("RECORD LOCKED: Unable to update product record!");
 
 }  // namespace
 
@@ -93,41 +96,65 @@ bool clsProd::SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db
       return false;
     }
   }
+  if (nProdId < 1) return AddProducts(std::span(this, 1), tbProd, tbTran, ignoreBI, db) == 1;
   const store::Session session = db.Session();
   const store::Products products(session);
-  const QString locked = QStringLiteral("RECORD LOCKED: Unable to update product record!");
-  store::Status status;
-  const bool added = nProdId < 1;
-  if (added) {
-    // A counter that failed has shown its message; nothing is appended.
-    const int32_t id = db.GetNextID(QStringLiteral("svlprod.dbf"), true, 1000);
-    if (id < 1) {
-      if (id == 0) db.NoteSave(store::Failure::kLocked);
-      return false;
-    }
-    status = products.Append(RecordOf(*this), id, tbProd);
-    if (status.ok()) nProdId = id;
-  } else {
-    const store::ProductRecord row = RecordOf(*this);
-    status = dbaccess::SaveAsking(
-        loaded, QStringLiteral("product"),
-        [&](store::ProductRecord* loadedRow) { return products.Update(nProdId, row, tbProd, loadedRow); },
-        [&] { return products.Get(nProdId, tbProd); },
-        [&](const store::ProductRecord& r) { return db.MakeProductName(r.name, r.partNo); },
-        [&](const store::ProductRecord& r) { TakeRecord(*this, r); });
-    if (status.is(store::Failure::kNotFound)) {
-      ui::MsgBox(QStringLiteral("Product ID not found. Unable to update product record!"), ui::vbCritical);
-    }
+  const store::ProductRecord row = RecordOf(*this);
+  const store::Status status = dbaccess::SaveAsking(
+      loaded, QStringLiteral("product"),
+      [&](store::ProductRecord* loadedRow) { return products.Update(nProdId, row, tbProd, loadedRow); },
+      [&] { return products.Get(nProdId, tbProd); },
+      [&](const store::ProductRecord& r) { return db.MakeProductName(r.name, r.partNo); },
+      [&](const store::ProductRecord& r) { TakeRecord(*this, r); });
+  if (status.is(store::Failure::kNotFound)) {
+    ui::MsgBox(QStringLiteral("Product ID not found. Unable to update product record!"), ui::vbCritical);
   }
   db.NoteSave(status.failure);
-  dbaccess::Report(status, "clsProd_SaveProduct", locked);
+  dbaccess::Report(status, "clsProd_SaveProduct", kLockedText);
   if (!status.ok()) return false;
-  if (ignoreBI || curBeginningInventory <= rt::Currency() || nProdId < 1) return true;
-  if (RecordBeginningInventory(*this, tbTran, db)) return true;
-  // The Receive failed (reported by SaveTran). A product added now is taken back, so no
-  // copy ever keeps it without its beginning inventory; a retry adds both again.
-  if (added && db.DeleteRecord(nProdId, db.ProductsTable(), tbProd, QStringLiteral("rowid"))) nProdId = -1;
-  return false;
+  if (ignoreBI || curBeginningInventory <= rt::Currency()) return true;
+  std::vector<clsTran> receipt{BeginningInventory(*this)};
+  return db.AddTrans(receipt, tbTran) == 1;
+}
+
+size_t clsProd::AddProducts(std::span<clsProd> products, DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db) {
+  db.NoteSave(store::Failure::kError);
+  if (products.empty()) return 0;
+  // A counter that failed has shown its message; nothing is appended.
+  const int32_t first = db.ReserveIDs(QLatin1String(store::Products::kFile), static_cast<int32_t>(products.size()), 1000);
+  if (first < 1) {
+    if (first == 0) db.NoteSave(store::Failure::kLocked);
+    return 0;
+  }
+  std::vector<store::ProductRecord> rows;
+  rows.reserve(products.size());
+  for (const clsProd& p : products) rows.push_back(RecordOf(p));
+  const store::Session session = db.Session();
+  size_t appended = 0;
+  const store::Status status = store::Products(session).AppendAll(rows, first, &appended, tbProd);
+  for (size_t i = 0; i < appended; ++i) products[i].nProdId = first + static_cast<int32_t>(i);
+  std::vector<clsTran> receipts;
+  std::vector<size_t> receiptOf;
+  for (size_t i = 0; i < appended && !ignoreBI; ++i) {
+    if (products[i].curBeginningInventory <= rt::Currency()) continue;
+    receipts.push_back(BeginningInventory(products[i]));
+    receiptOf.push_back(i);
+  }
+  const size_t received = receipts.empty() ? 0 : db.AddTrans(receipts, tbTran);
+  if (received < receipts.size()) {
+    // The Receive failed (reported by AddTrans). That product and those added after it
+    // are taken back, so no copy ever keeps one without its beginning inventory and
+    // the products stored are those of the rows before it; a retry adds them again.
+    for (size_t i = receiptOf[received]; i < appended; ++i) {
+      if (db.DeleteRecord(products[i].nProdId, db.ProductsTable(), tbProd, QStringLiteral("rowid"))) {
+        products[i].nProdId = -1;
+      }
+    }
+    return receiptOf[received];
+  }
+  db.NoteSave(status.failure);
+  dbaccess::Report(status, "clsProd_SaveProduct", kLockedText);
+  return appended;
 }
 
 bool clsProd::LoadProduct(int32_t nProdIDPass, DATA4* tbProd, clsDB& db) {

@@ -15,6 +15,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "database/clsDB.h"
 #include "database/store/Products.h"
@@ -56,10 +57,19 @@ class clsProd {
   // the load is written over only when the user says so; else the record is reloaded
   // from the stored row (see `loaded`) and the result is false. After a written row, a
   // beginning inventory above 0 is recorded as a Receive (unless ignoreBI) through
-  // clsDB::SaveTran with tbTran (null: SaveTran opens the table); false when that
+  // clsDB::AddTrans with tbTran (null: AddTrans opens the table); false when that
   // Receive was not saved: a row added by this call is then deleted again (nProdId -1),
   // a rewritten row stays.
   bool SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db = gDB());
+  // Adds the products as SaveProduct adds one, together: their ids taken at once from
+  // the products counter (in order), the rows appended under one hold of the append
+  // lock, then the Receives of their beginning inventories added in one batch
+  // (clsDB::AddTrans). The count of products, from the first, that are stored with
+  // their Receives; the others are not stored (nProdId below 1): those after one that
+  // could not be appended, and one whose Receive failed, which is deleted again with
+  // every product added after it.
+  static size_t AddProducts(std::span<clsProd> products, DATA4* tbProd, DATA4* tbTran, bool ignoreBI,
+                            clsDB& db = gDB());
   // Fills the record from the row of nProdIDPass; false (no message) for an id below 1,
   // false after the not-found box for a missing row.
   bool LoadProduct(int32_t nProdIDPass, DATA4* tbProd, clsDB& db = gDB());

@@ -11,6 +11,7 @@
 #include "database/clsDB.h"
 #include "database/clsProd.h"
 #include "database/store/Codes.h"
+#include "database/store/Products.h"
 #include "database/store/Seek.h"
 #include "exchange/CsvNumber.h"
 #include "exchange/ExchangeSupport.h"
@@ -105,13 +106,87 @@ bool ReadRow(const CsvRow& row, const std::vector<Col>& cols, const rt::LocaleIn
   return true;
 }
 
-// The product the row updates: the one visible product with the row's part number, or,
-// for a row without one, with the row's name; -1 (a new product) otherwise.
-int32_t MatchingProduct(const clsProd& p, ExchangeTables& tables) {
-  int32_t id = tables.FindProduct(store::SearchType::kPartNo, p.sPartNo.toUpper());
-  if (p.sPartNo.trimmed().isEmpty() && id < 1) id = tables.FindProduct(store::SearchType::kName, p.sProdName.toUpper());
-  return id > 0 ? id : -1;
-}
+// The rows' products: the visible products, found in memory as a seek finds them, and
+// the run's new products, added together. The rows other users appended are read each
+// time the run takes the append locks, so none is appended between that read and the
+// run's own appends: a part number another user added is updated, not added again.
+class RunProducts {
+ public:
+  explicit RunProducts(ExchangeTables& tables) : tables_(tables) {}
+
+  // Holds the tables' append locks and reads the products appended since the last hold.
+  bool Hold() {
+    if (held_) return true;
+    tables_.HoldAppends();
+    held_ = true;
+    return tables_.ReadAppended(known_);
+  }
+  void Release() {
+    tables_.ReleaseAppends();
+    held_ = false;
+  }
+
+  // The product the row updates: the one visible product with the row's part number,
+  // or, for a row without one, with the row's name; -1 (a new product) otherwise. A
+  // product of the run not added yet is added first (0 when that failed, or when the
+  // products could not be read).
+  int32_t Matching(const clsProd& p) {
+    const bool byPartNo = !p.sPartNo.trimmed().isEmpty();
+    const store::SearchType by = byPartNo ? store::SearchType::kPartNo : store::SearchType::kName;
+    const QString text = (byPartNo ? p.sPartNo : p.sProdName).toUpper();
+    int32_t id = known_.Find(by, text);
+    if (id < -1) {
+      if (!Add() || !Hold()) return 0;
+      id = known_.Find(by, text);
+    }
+    return id;
+  }
+
+  // A new product of the row, added with the others at the next Add.
+  void Later(const clsProd& p, int32_t line) {
+    known_.Set(Pending(added_.size()), p.sPartNo, p.sProdName, p.bHide);
+    added_.push_back(p);
+    lines_.push_back(line);
+  }
+
+  // Rewrites the existing product of the row, after the new products of the rows before.
+  bool Update(clsProd& p) {
+    if (!Add()) return false;
+    const bool saved = tables_.SaveProduct(p, true);
+    if (saved) known_.Set(p.nProdId, p.sPartNo, p.sProdName, p.bHide);
+    Release();  // the write gave up the append locks
+    return saved;
+  }
+
+  // Adds the new products of the run; false when one could not be stored: the import
+  // stops at its row (Stopped), the products of the rows before it stored.
+  bool Add() {
+    if (added_.empty()) return stopped_ == 0;
+    const size_t stored = tables_.AddProducts(added_);
+    stored_ += static_cast<int32_t>(stored);
+    if (stored < added_.size()) stopped_ = lines_[stored];
+    for (size_t i = 0; i < added_.size(); ++i) known_.Remove(Pending(i));
+    added_.clear();
+    lines_.clear();
+    Release();  // the appends gave up the append locks; the next hold reads the rows
+    return stopped_ == 0;
+  }
+
+  int32_t Stored() const { return stored_; }
+  int32_t Stopped() const { return stopped_; }
+
+ private:
+  // The id under which a product not added yet is found: below -1.
+  static int32_t Pending(size_t i) { return -2 - static_cast<int32_t>(i); }
+
+  ExchangeTables& tables_;
+  store::ProductKeys known_;
+  std::vector<clsProd> added_;
+  std::vector<int32_t> lines_;  // each new product's line
+  int32_t stored_ = 0;          // new products stored
+  int32_t stopped_ = 0;
+  bool held_ = false;
+};
 
 }  // namespace
 
@@ -139,34 +214,44 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
     ListIds lists(tables);
     EventPump pump;
     clsProd p;
+    RunProducts products(tables);
+    int32_t updated = 0;
     // New rows are appended under a hold of the tables' append locks, given up now and
     // then for other users.
     size_t heldRows = 0;
     for (const CsvRow& row : file.Rows()) {
       if (pump.Due() || ++heldRows == kHeldRows) {
-        tables.ReleaseAppends();
+        if (!products.Add()) break;
+        products.Release();
         heldRows = 0;
         sys.WaitDlgUpdate(dlg, ProgressPercent(row.Line(), lines));
         QCoreApplication::processEvents();
       }
-      tables.HoldAppends();
       p.Init();
-      bool saved = ReadRow(row, cols, loc, lists, p);
+      bool saved = products.Hold() && ReadRow(row, cols, loc, lists, p);
       if (saved) {
-        const int32_t id = MatchingProduct(p, tables);
+        const int32_t id = products.Matching(p);
+        if (id < 0) {
+          products.Later(p, row.Line());
+          continue;
+        }
         // A short row changes only the fields it has cells for: the missing ones keep
-        // what the product holds.
-        if (id > 0 && row.Count() < columns) saved = tables.LoadProduct(p, id) && ReadRow(row, cols, loc, lists, p);
+        // what the product holds. An existing product keeps its stock: no beginning
+        // inventory for it.
+        saved = id > 0 && products.Add() &&
+                (row.Count() >= columns || (tables.LoadProduct(p, id) && ReadRow(row, cols, loc, lists, p)));
         p.nProdId = id;
-        // An existing product keeps its stock: no beginning inventory for it.
-        if (saved) saved = tables.SaveProduct(p, p.nProdId > 0);
+        if (saved) saved = products.Update(p);
       }
       if (!saved) {
-        stoppedRow = row.Line();
+        if (products.Add()) stoppedRow = row.Line();
         break;
       }
-      ++count;
+      ++updated;
     }
+    products.Add();
+    if (stoppedRow == 0) stoppedRow = products.Stopped();
+    count = updated + products.Stored();
   } catch (...) {
     rt::TrapError();
     sys.ShowError(QStringLiteral("frmMain_ImportProductsFromFile"));

@@ -1,10 +1,12 @@
 #include "database/store/Products.h"
 
+#include <algorithm>
 #include <string>
 
 #include "database/store/Fields.h"
 #include "database/store/RowScan.h"
 #include "database/store/Seek.h"
+#include "platform/runtime/Codepage.h"
 #include "platform/xbase/Engine.h"
 
 namespace store {
@@ -62,7 +64,60 @@ ProductRecord Read(const ProductFields& f) {
   return r;
 }
 
+// The key under which a look-up finds a stored text (blank-padded as the field holds
+// it). A look-up seeks the trimmed text in the tag, whose key keeps what the field
+// holds but its padding: an empty text, or one with blanks around it, is never found.
+std::optional<QString> FoundAs(QString stored) {
+  qsizetype end = stored.size();
+  while (end > 0 && stored[end - 1] == QLatin1Char(' ')) --end;
+  stored.truncate(end);
+  if (stored.isEmpty() || stored != stored.trimmed()) return std::nullopt;
+  return Upper(stored);
+}
+
+// The text as a character field of the width holds it.
+QString AsStored(const QString& text, size_t width) {
+  std::string bytes = rt::ToCp1252(text);
+  if (bytes.size() > width) bytes.resize(width);
+  return rt::FromCp1252(bytes);
+}
+
 }  // namespace
+
+int32_t ProductKeys::Find(SearchType by, const QString& text) const {
+  const Index& index = by == SearchType::kPartNo ? byPartNo_ : byName_;
+  const auto at = index.find(Products::PartNoKey(text));
+  return at != index.end() && at->second.size() == 1 ? at->second.front() : -1;
+}
+
+void ProductKeys::Set(int32_t id, const QString& partNo, const QString& name, bool hidden) {
+  if (hidden) {
+    Remove(id);
+    return;
+  }
+  SetKeys(id, {FoundAs(AsStored(partNo, partNoWidth_)), FoundAs(AsStored(name, nameWidth_))});
+}
+
+void ProductKeys::Remove(int32_t id) {
+  const auto at = of_.find(id);
+  if (at == of_.end()) return;
+  const auto unlist = [id](Index& index, const std::optional<QString>& key) {
+    const auto listed = key ? index.find(*key) : index.end();
+    if (listed == index.end()) return;
+    std::erase(listed->second, id);
+    if (listed->second.empty()) index.erase(listed);
+  };
+  unlist(byPartNo_, at->second.partNo);
+  unlist(byName_, at->second.name);
+  of_.erase(at);
+}
+
+void ProductKeys::SetKeys(int32_t id, Keys keys) {
+  Remove(id);
+  if (keys.partNo) byPartNo_[*keys.partNo].push_back(id);
+  if (keys.name) byName_[*keys.name].push_back(id);
+  of_.emplace(id, std::move(keys));
+}
 
 Result<ProductRecord> Products::Get(int32_t id, DATA4* open) const {
   return Guarded<Result<ProductRecord>>([&]() -> Result<ProductRecord> {
@@ -88,18 +143,20 @@ Status Products::ForEachVisible(SearchType order, const std::function<bool(int32
   });
 }
 
-Status Products::Append(const ProductRecord& row, int32_t id, DATA4* open) const {
+Status Products::AppendAll(const std::vector<ProductRecord>& rows, int32_t firstId, size_t* appended,
+                           DATA4* open) const {
+  *appended = 0;
   return Guarded<Status>([&]() -> Status {
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
-    return UnlockedOnError(tb.get(), [&]() -> Status {
-      session_.Check(d4appendStartVB(tb.get(), 0), "d4appendStartVB");
-      session_.Check(d4blank(tb.get()), "d4blank");
-      const ProductFields f(tb.get());
-      Assign(session_, f.rowid, id);
-      WriteFields(session_, f, row);
-      return AppendUnlock(session_, tb.get());
-    });
+    const ProductFields f(tb.get());
+    return AppendHeld(
+        session_, tb.get(), rows.size(),
+        [&](size_t i) {
+          Assign(session_, f.rowid, firstId + static_cast<int32_t>(i));
+          WriteFields(session_, f, rows[i]);
+        },
+        appended);
   });
 }
 
@@ -172,14 +229,9 @@ Result<PartNoMap> Products::VisibleByPartNo(DATA4* open) const {
     RowScan scan(session_, tb.get());
     for (bool on = scan.FirstInRecordOrder(); on; on = scan.Next()) {
       if (ProductHidden(hide)) continue;
-      // A look-up seeks the trimmed text in the tag, whose key keeps what the field
-      // holds but its padding: a part number with blanks around it is never found.
-      QString text = Text(partno);
-      qsizetype end = text.size();
-      while (end > 0 && text[end - 1] == QLatin1Char(' ')) --end;
-      text.truncate(end);
-      if (text.isEmpty() || text != text.trimmed()) continue;
-      const auto [at, added] = map.try_emplace(Upper(text));
+      const std::optional<QString> key = FoundAs(Text(partno));
+      if (!key) continue;
+      const auto [at, added] = map.try_emplace(*key);
       if (!added) {
         at->second.id = -1;
         continue;
@@ -187,6 +239,27 @@ Result<PartNoMap> Products::VisibleByPartNo(DATA4* open) const {
       at->second = PartNoEntry{Long32(rowid), Amount(stdcost), Amount(stdprice)};
     }
     return map;
+  });
+}
+
+Status Products::ReadAppended(ProductKeys& keys, DATA4* open) const {
+  return Guarded<Status>([&]() -> Status {
+    Table tb(session_, open, kFile);
+    if (!tb.ok()) return tb.failure();
+    const ProductFields f(tb.get());
+    keys.partNoWidth_ = static_cast<size_t>(f4len_v(f.partno));
+    keys.nameWidth_ = static_cast<size_t>(f4len_v(f.prodname));
+    RowScan scan(session_, tb.get());
+    const long records = scan.RecordCount();
+    for (bool on = scan.FirstInRecordOrder(RowScan::Read::kBlocks, keys.records_ + 1); on; on = scan.Next()) {
+      if (f.Hidden()) {
+        keys.Remove(Long32(f.rowid));
+      } else {
+        keys.SetKeys(Long32(f.rowid), {FoundAs(Text(f.partno)), FoundAs(Text(f.prodname))});
+      }
+    }
+    keys.records_ = std::max(keys.records_, records);
+    return Status::Ok();
   });
 }
 

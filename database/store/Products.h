@@ -10,7 +10,9 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include "database/store/Codes.h"
 #include "database/store/Result.h"
@@ -60,6 +62,35 @@ struct PartNoEntry {
 // The visible products by PartNoKey of their part numbers.
 using PartNoMap = std::unordered_map<QString, PartNoEntry>;
 
+// The visible products by part number and by name, in memory, for a run of look-ups
+// that find what a seek on the partno or prodname tag finds: the one visible product
+// whose part number or name, as stored, reads the text trimmed, in any case.
+// Products::ReadAppended takes in the rows appended to the table; the caller records
+// its own changes of existing rows (Set, Remove). Other users' changes of rows already
+// read are not seen.
+class ProductKeys {
+ public:
+  // The id; -1 for none, several or a blank text.
+  int32_t Find(SearchType by, const QString& text) const;
+  // The product's part number and name as written to its row (a hidden product is
+  // found by neither); replaces what the id had.
+  void Set(int32_t id, const QString& partNo, const QString& name, bool hidden);
+  void Remove(int32_t id);
+
+ private:
+  friend class Products;
+  using Index = std::unordered_map<QString, std::vector<int32_t>>;
+  struct Keys {
+    std::optional<QString> partNo, name;
+  };
+  void SetKeys(int32_t id, Keys keys);
+
+  Index byPartNo_, byName_;
+  std::unordered_map<int32_t, Keys> of_;
+  long records_ = 0;  // the records of the table read so far
+  size_t partNoWidth_ = SIZE_MAX, nameWidth_ = SIZE_MAX;
+};
+
 class Products {
  public:
   explicit Products(const Session& session) : session_(session) {}
@@ -78,6 +109,9 @@ class Products {
   // trimmed, in any case).
   Result<PartNoMap> VisibleByPartNo(DATA4* open = nullptr) const;
   static QString PartNoKey(const QString& partNo);
+  // Takes the visible products of the rows appended since the last call on `keys`
+  // (every row on the first) into it.
+  Status ReadAppended(ProductKeys& keys, DATA4* open = nullptr) const;
   // Sets the hidden flag under the row's lock.
   Status Hide(int32_t id, DATA4* open = nullptr) const;
 
@@ -86,8 +120,11 @@ class Products {
   // (SearchType), in one pass over the table; `take` returns False to stop.
   Status ForEachVisible(SearchType order, const std::function<bool(int32_t, const ProductRecord&)>& take,
                         DATA4* open = nullptr) const;
-  // Appends the row under `id` (taken from the svlprod.dbf counter beforehand).
-  Status Append(const ProductRecord& row, int32_t id, DATA4* open = nullptr) const;
+  // Appends the rows under ids from `firstId` on (taken from the svlprod.dbf counter
+  // beforehand), under one hold of the append lock (AppendHeld); *appended counts the
+  // rows stored, from the first.
+  Status AppendAll(const std::vector<ProductRecord>& rows, int32_t firstId, size_t* appended,
+                   DATA4* open = nullptr) const;
   // Rewrites the row of the id under its lock. With `loaded` (the row as the caller read
   // it): kChanged when the stored row, once locked, differs from it; after the write
   // `loaded` holds the row as now stored.

@@ -45,12 +45,13 @@ bool RowScan::FirstFromNumber(const char* tag, double value) {
   return SeekNumber(session_, tb_, value) == 0;
 }
 
-bool RowScan::FirstInRecordOrder(Read read) {
+bool RowScan::FirstInRecordOrder(Read read, long from) {
   ReadAhead(read == Read::kBlocks);
   found_.clear();
   step_ = Step::kSkipDeleted;
   session_.Check(d4tagSelect(tb_, nullptr), "d4tagSelect");
-  return Undeleted(session_.Check(d4top(tb_), "d4top"));
+  if (from <= 1) return Undeleted(session_.Check(d4top(tb_), "d4top"));
+  return Undeleted(session_.Check(d4go(tb_, from), "d4go"));  // r4entry beyond the last record
 }
 
 bool RowScan::Undeleted(int rc) {

@@ -38,8 +38,9 @@ class RowScan {
   // until the scan ends or starts another walk, each row as stored when its block was
   // read.
   enum class Read { kEach, kBlocks };
-  // Every undeleted row in record order.
-  bool FirstInRecordOrder(Read read = Read::kEach);
+  // Every undeleted row in record order, from the record of the number `from` on (none
+  // when the table has no such record).
+  bool FirstInRecordOrder(Read read = Read::kEach, long from = 1);
   // The next row of the walk; false after the last (and after Find).
   bool Next();
 

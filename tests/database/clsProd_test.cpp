@@ -178,9 +178,16 @@ TEST_F(ProdTest, LoadFindsRowsByIdAndReadsTheHiddenFlagLoosely) {
 }
 
 TEST_F(ProdTest, LookupMatchesOneVisibleProductByItsWholeValue) {
+  const store::Session session = gDB().Session();
+  const store::Products products(session);
+  store::ProductKeys keys;
+  // Keys held in memory for many look-ups: the products appended since each read are
+  // taken in; a write is recorded as its row will hold it.
+  ASSERT_TRUE(products.ReadAppended(keys, tbProd).ok());
   dbtest::AppendRow(gDB().ProductsTable(), {"rowid", "2001", "partno", "pad-1   ", "prodname", "Bolt"});
   dbtest::AppendRow(gDB().ProductsTable(), {"rowid", "2002", "partno", "DUP", "prodname", "Nut"});
   dbtest::AppendRow(gDB().ProductsTable(), {"rowid", "2003", "partno", "dup", "prodname", "Nut 2"});
+  ASSERT_TRUE(products.ReadAppended(keys, tbProd).ok());
   dbtest::AppendRow(gDB().ProductsTable(), {"rowid", "2004", "partno", "SECRET", "prodname", "Bolts", "hide", "T"});
   dbtest::AppendRow(gDB().ProductsTable(), {"rowid", "2005", "partno", "PAD-10", "prodname", "Washer"});
   dbtest::AppendRow(gDB().ProductsTable(), {"rowid", "2006", "partno", "  LEAD", "prodname", "Lead"});
@@ -192,8 +199,23 @@ TEST_F(ProdTest, LookupMatchesOneVisibleProductByItsWholeValue) {
   const std::string long40(40, 'L');
   dbtest::AppendRow(gDB().ProductsTable(), {"rowid", "2011", "partno", QString::fromStdString(long40)});
   const std::string long41 = long40 + "X";
+  ASSERT_TRUE(products.ReadAppended(keys, tbProd).ok());
+  const auto written = [&](int32_t id, const QString& partNo, const QString& name, bool hidden) {
+    keys.Set(id, partNo, name, hidden);
+    dbtest::AppendRow(gDB().ProductsTable(), {"rowid", QString::number(id), "partno", partNo, "prodname", name,
+                                              "hide", hidden ? "T" : "F"});
+  };
+  keys.Set(2012, QStringLiteral("MOVED"), QStringLiteral("Moved"), false);
+  written(2012, QStringLiteral(" moved"), QStringLiteral("Moved away"), false);
+  written(2013, QStringLiteral("UNSEEN"), QStringLiteral("Unseen"), true);
+  written(2014, QStringLiteral("TAKEN-BACK"), QStringLiteral("Taken back"), false);
+  keys.Remove(2014);
+  ASSERT_TRUE(gDB().DeleteRecord(2014, gDB().ProductsTable(), tbProd, QStringLiteral("rowid")));
+  const std::string cut36 = "CUT-" + std::string(36, 'C'), cut40 = cut36 + "CCCC";  // stored cut to 40
+  written(2015, QString::fromStdString(cut40), QStringLiteral("Cut"), false);
+  written(2016, QStringLiteral("\u03A9-1"), QStringLiteral("Omega"), false);
   // The map of every visible part number finds what a look-up finds.
-  const store::Result<store::PartNoMap> map = store::Products(gDB().Session()).VisibleByPartNo(tbProd);
+  const store::Result<store::PartNoMap> map = products.VisibleByPartNo(tbProd);
   ASSERT_TRUE(map.ok());
   const struct {
     int32_t type;
@@ -204,13 +226,19 @@ TEST_F(ProdTest, LookupMatchesOneVisibleProductByItsWholeValue) {
       {1, "", -1},         {1, "   ", -1},      {0, "bolt", 2001},  {0, "BOLTS", -1},   {0, "Washer", 2005},
       {7, "nut", 2002},    {1, "PAD-10", 2005}, {1, "NOPE", -1},    {1, "LEAD", -1},    {1, "  LEAD", -1},
       {1, "Hv", 2008},     {1, "gone", 2010},   {1, long40.c_str(), 2011}, {1, long41.c_str(), -1},
+      {1, "moved", -1},    {0, "moved away", 2012}, {0, "moved", -1}, {1, "unseen", -1},
+      {0, "unseen", -1},   {1, "taken-back", -1}, {1, cut36.c_str(), 2015}, {1, cut40.c_str(), -1},
+      {1, "?-1", 2016},    {1, "\u03A9-1", 2016},
   };
   DATA4* tb = nullptr;
   for (const auto& c : cases) {
-    EXPECT_EQ(clsProd().LookupProduct(c.type, QLatin1String(c.text), tb), c.expected) << c.type << " " << c.text;
+    const QString text = QString::fromUtf8(c.text);
+    EXPECT_EQ(clsProd().LookupProduct(c.type, text, tb), c.expected) << c.type << " " << c.text;
     EXPECT_EQ(tb, nullptr);
+    const store::SearchType by = c.type == 1 ? store::SearchType::kPartNo : store::SearchType::kName;
+    EXPECT_EQ(keys.Find(by, text), c.expected) << c.type << " " << c.text;
     if (c.type != 1) continue;
-    const auto at = map.value.find(store::Products::PartNoKey(QLatin1String(c.text)));
+    const auto at = map.value.find(store::Products::PartNoKey(text));
     EXPECT_EQ(at == map.value.end() ? -1 : at->second.id, c.expected) << c.text;
   }
 }

@@ -731,7 +731,8 @@ TEST_F(ProductStoreTest, ARecordReadsBackAsWrittenAndALockedRowKeepsIt) {
   r.custom1 = QStringLiteral("c1");
   r.custom4 = QStringLiteral("c4");
   r.notes = QString(300, QLatin1Char('n'));  // longer than any text field
-  ASSERT_TRUE(products.Append(r, 1001).ok());
+  size_t appended = 0;
+  ASSERT_TRUE(products.AppendAll({r}, 1001, &appended).ok());
   const store::Result<store::ProductRecord> read = products.Get(1001);
   ASSERT_TRUE(read.ok());
   const store::ProductRecord& g = read.value;

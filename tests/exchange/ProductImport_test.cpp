@@ -1,9 +1,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QThread>
+
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "platform/runtime/Collection.h"
 
@@ -52,8 +59,14 @@ TEST_F(ProductImportTest, RowsMatchByPartNumberElseByName) {
                    "Hidden again,HID-1\n"      // only a hidden product has it: new
                    "Twin three,DUP\n"          // two products have it: new
                    "Fresh,F-1\n"               // new
-                   "Fresh updated,F-1\n"),     // the product the row before added
-            7);
+                   "Fresh updated,F-1\n"       // the product the row before added
+                   "Epsilon,E-1\n"             // new
+                   "Epsilon renamed,e-1\n"     // renames it
+                   "EPSILON RENAMED,\n"        // found by its new name: its part number cleared
+                   "Epsilon,\n"                // the old name finds nothing: new
+                   "Padded,\" LP-1\"\n"        // a part number with a blank before it is never found:
+                   "Padded again,\" LP-1\"\n"),  // new, both
+            13);
   EXPECT_EQ(Product(ab1).sProdName, QStringLiteral("Alpha renamed"));
   EXPECT_EQ(Product(ab1).sPartNo, QStringLiteral("ab-1"));
   EXPECT_EQ(Product(beta).sProdName, QStringLiteral("BETA"));
@@ -63,7 +76,8 @@ TEST_F(ProductImportTest, RowsMatchByPartNumberElseByName) {
   for (const clsProd& p : Products()) names << p.sProdName + QLatin1Char('|') + p.sPartNo;
   EXPECT_THAT(names, ::testing::UnorderedElementsAre("Alpha renamed|ab-1", "BETA|", "Gamma|", "Gamma|NEW-9",
                                                      "Hidden again|HID-1", "Twin one|DUP", "Twin two|DUP",
-                                                     "Twin three|DUP", "Fresh updated|F-1"));
+                                                     "Twin three|DUP", "Fresh updated|F-1", "EPSILON RENAMED|",
+                                                     "Epsilon|", "Padded|LP-1", "Padded again|LP-1"));
 }
 
 TEST_F(ProductImportTest, EveryFieldIsWrittenAndAnEmptyCellClearsIt) {
@@ -135,8 +149,9 @@ TEST_F(ProductImportTest, BeginningInventoryBecomesOneReceiveForNewProductsOnly)
   EXPECT_EQ(trans[0].sNote, QStringLiteral("Do not delete! Beginning Inventory recorded when the product was added."));
 }
 
-// The ids come from the shared counters as they stand when each row is written (another
-// copy may have moved them), and the counters hold the next free ids afterwards.
+// The ids come from the shared counters as they stand when the rows are written (another
+// copy may have moved them), one after the other in file order, and the counters hold
+// the next free ids afterwards.
 // The row check refuses a beginning inventory whose Receive no figure can hold.
 TEST_F(ProductImportTest, ABeginningInventoryBeyondTheCurrencyRangeIsRefused) {
   rt::Collection columns;
@@ -340,7 +355,8 @@ namespace {
 
 // A row that cannot be saved ends the command with a partial count, not with the
 // message of a complete import: its product row held by another user, or the Receive
-// of its beginning inventory refused (the row is not counted, its product taken back).
+// of its beginning inventory refused (the row is not counted, its product taken back,
+// and no product of a later row is stored).
 TEST_F(ProductImportTest, ThePartialImportIsReportedAsPartial) {
   const int32_t held = AddProduct(QStringLiteral("HELD"), QStringLiteral("Held"));
   gDB().GetNextID(QStringLiteral("svltran.dbf"), true, 1000);  // the counter row exists
@@ -381,6 +397,100 @@ TEST_F(ProductImportTest, ThePartialImportIsReportedAsPartial) {
                                    "there: that row and the rows after it were not imported. The table was in use "
                                    "by another user: try the import again in a moment."));
     exchange::ImportProducts();
+    QStringList partNos;
+    for (const clsProd& p : Products()) partNos << p.sPartNo;
+    EXPECT_THAT(partNos, ::testing::UnorderedElementsAre("HELD", "P-1"));
+  }
+}
+
+// A copy of the program in a process of its own (this test program run again by the
+// test below, the job in STOVREL_TEST_IMPORT: "folder|file"): it opens the database and
+// imports the file whole. A process of its own, as a forked one cannot paint.
+TEST_F(ProductImportTest, ACopyImportsItsFileWhole) {
+  const QStringList job = qEnvironmentVariable("STOVREL_TEST_IMPORT").split(u'|');
+  if (job.size() != 2) GTEST_SKIP() << "a copy run by TwoCopiesImportingAtOnceStoreEachProductOnceWithItsStock";
+  gDB().CloseDB();
+  ASSERT_TRUE(gDB().OpenDB(job[0]));
+  code4lockDelay(gDB().CBEngine(), 2);
+  code4lockAttempts(gDB().CBEngine(), 100000);
+  CsvFile file;
+  ASSERT_TRUE(file.Read(job[1]));
+  // Both copies start importing together, once the test lets them.
+  while (!QFile::exists(job[0] + QStringLiteral("/go"))) QThread::msleep(5);
+  const int32_t rows = file.LinesAfterHeading();
+  int32_t count = rows;
+  int32_t stopped = 0;
+  EXPECT_TRUE(exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped));
+  EXPECT_EQ(stopped, 0);
+  EXPECT_EQ(count, rows);
+}
+
+// Two copies importing at once: every product is stored once, under its own id, with
+// the Receive of its beginning inventory; a part number in both files is added by one
+// copy and updated by the other, never added twice.
+TEST_F(ProductImportTest, TwoCopiesImportingAtOnceStoreEachProductOnceWithItsStock) {
+  constexpr int kRows = 900, kShared = kRows / 3;
+  std::map<QString, std::set<int>> stockOf;  // the beginning inventories a part number may have
+  std::vector<std::string> env[2];
+  for (int i = 0; i < 2; ++i) {
+    QByteArray lines = "PRODUCTNAME,PARTNUMBER,BEGINNINGINVENTORY\n";
+    for (int r = 0; r < kRows; ++r) {
+      // Every third row is shared, the two files taking them in opposite orders.
+      const int shared = i == 0 ? r / 3 : kShared - 1 - r / 3;
+      const QString partNo = r % 3 == 0 ? QStringLiteral("S-%1").arg(shared) : QStringLiteral("C%1-%2").arg(i).arg(r);
+      const int stock = r % 3 == 0 ? i + 1 : r % 3 - 1;
+      stockOf[partNo].insert(stock);
+      lines += QStringLiteral("Row %1,%2,%3\n").arg(r).arg(partNo).arg(stock).toUtf8();
+    }
+    const QString path = Write(QStringLiteral("copy%1.csv").arg(i), lines);
+    for (char** e = environ; *e != nullptr; ++e) env[i].emplace_back(*e);
+    env[i].push_back(("STOVREL_TEST_IMPORT=" + dir + u'|' + path).toStdString());
+  }
+  gDB().CloseDB();
+  // Everything the copies need is made before they start (a forked process runs no
+  // more than exec).
+  const char* argv[] = {"exchange_tests", "--gtest_filter=ProductImportTest.ACopyImportsItsFileWhole", nullptr};
+  std::vector<char*> envp[2];
+  for (int i = 0; i < 2; ++i) {
+    for (std::string& e : env[i]) envp[i].push_back(e.data());
+    envp[i].push_back(nullptr);
+  }
+  pid_t pids[2];
+  for (int i = 0; i < 2; ++i) {
+    pids[i] = fork();
+    ASSERT_GE(pids[i], 0);
+    if (pids[i] == 0) {
+      dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
+      execve("/proc/self/exe", const_cast<char**>(argv), envp[i].data());
+      _exit(127);
+    }
+  }
+  Write(QStringLiteral("go"), QByteArray());
+  for (const pid_t pid : pids) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+  }
+  ASSERT_TRUE(gDB().OpenDB(dir));
+  std::map<int32_t, QString> partNoOf;
+  std::set<QString> partNos;
+  for (const clsProd& p : Products()) {
+    partNoOf[p.nProdId] = p.sPartNo;
+    EXPECT_TRUE(partNos.insert(p.sPartNo).second) << p.sPartNo.toStdString();
+  }
+  EXPECT_EQ(partNos.size(), stockOf.size());
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("svlprod.dbf")), 1000 + static_cast<int32_t>(stockOf.size()));
+  std::map<QString, int> received;
+  for (const clsTran& t : Transactions()) {
+    ASSERT_TRUE(partNoOf.contains(t.nProdId)) << t.nProdId;
+    const QString& partNo = partNoOf[t.nProdId];
+    EXPECT_TRUE(stockOf[partNo].contains(static_cast<int>(t.curUnits.ToDouble()))) << partNo.toStdString();
+    ++received[partNo];
+  }
+  EXPECT_EQ(gDB().QueryNextID(QStringLiteral("svltran.dbf")), 1000 + static_cast<int32_t>(Transactions().size()));
+  for (const auto& [partNo, stocks] : stockOf) {
+    EXPECT_EQ(received[partNo], *stocks.rbegin() > 0 ? 1 : 0) << partNo.toStdString();
   }
 }
 
