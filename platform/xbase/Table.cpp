@@ -78,6 +78,30 @@ bool ReadCount(const File& f, uint32_t* count) {
   return true;
 }
 
+// Is every whole record beyond the header's count marked deleted (size: the file's)?
+bool BeyondCountAllDeleted(const File& file, const DbfHeader& header, uint64_t size) {
+  const uint64_t first = header.RecordOffset(header.recordCount + 1);
+  if (size <= first) return true;
+  const uint64_t records = (size - first) / header.recordLen;
+  std::vector<char> buf(std::min<uint64_t>(records, 4096) * header.recordLen);
+  for (uint64_t done = 0; done < records;) {
+    const uint64_t n = std::min<uint64_t>(records - done, buf.size() / header.recordLen);
+    if (!file.ReadAt(first + done * header.recordLen, buf.data(), n * header.recordLen)) return false;
+    for (uint64_t i = 0; i < n; ++i) {
+      if (buf[i * header.recordLen] != '*') return false;
+    }
+    done += n;
+  }
+  return true;
+}
+
+// CheckRecordCount, where records beyond the count all marked deleted are what a batch
+// of appends cut short leaves: no damage.
+Status CheckCount(const File& file, const DbfHeader& header, uint64_t size) {
+  const Status s = CheckRecordCount(header, size);
+  return s.damage() == Damage::kUncounted && BeyondCountAllDeleted(file, header, size) ? Status::Ok() : s;
+}
+
 }  // namespace
 
 std::unique_ptr<Table> Table::Open(const std::string& path, File::Mode mode, Status* status, Status* countDamage) {
@@ -110,15 +134,13 @@ std::unique_ptr<Table> Table::Open(const std::string& path, File::Mode mode, Sta
   // A writer appending meanwhile (the record first, then the count) has one record
   // beyond the count, or a batch marked deleted: the check holds only while the count
   // stays.
-  Status counted = CheckRecordCount(h, size);
+  Status counted = CheckCount(*f, h, size);
   uint32_t now = h.recordCount;
   for (int i = 0; i < 8 && !counted.ok() && ReadCount(*f, &now) && now != h.recordCount; ++i) {
     h.recordCount = now;
     size = f->Size();
-    counted = CheckRecordCount(h, size);
+    counted = CheckCount(*f, h, size);
   }
-  // A batch of appends cut short leaves its records beyond the count, all marked deleted.
-  if (counted.damage() == Damage::kUncounted && BeyondCountAllDeleted(*f, h, size)) counted = Status::Ok();
   counted = InFile(path, counted);
   if (countDamage != nullptr) {
     *countDamage = counted;
@@ -195,31 +217,11 @@ Status Table::RefreshCount() {
   return Status::Ok();
 }
 
-Status Table::CheckBeyondCount() {
-  const Status s = CheckRecordCount(header_, knownSize_);
-  if (s.damage() == Damage::kUncounted && BeyondCountAllDeleted(*file_, header_, knownSize_)) return Status::Ok();
-  return InFile(path(), s);
-}
+Status Table::CheckBeyondCount() { return InFile(path(), CheckCount(*file_, header_, knownSize_)); }
 
 uint32_t Table::WholeBeyondCount() const {
   const uint64_t end = header_.RecordOffset(header_.recordCount + 1);
   return knownSize_ > end ? static_cast<uint32_t>((knownSize_ - end) / header_.recordLen) : 0;
-}
-
-bool BeyondCountAllDeleted(const File& file, const DbfHeader& header, uint64_t size) {
-  const uint64_t first = header.RecordOffset(header.recordCount + 1);
-  if (size <= first) return true;
-  const uint64_t records = (size - first) / header.recordLen;
-  std::vector<char> buf(std::min<uint64_t>(records, 4096) * header.recordLen);
-  for (uint64_t done = 0; done < records;) {
-    const uint64_t n = std::min<uint64_t>(records - done, buf.size() / header.recordLen);
-    if (!file.ReadAt(first + done * header.recordLen, buf.data(), n * header.recordLen)) return false;
-    for (uint64_t i = 0; i < n; ++i) {
-      if (buf[i * header.recordLen] != '*') return false;
-    }
-    done += n;
-  }
-  return true;
 }
 
 Status Table::RepairCount() {

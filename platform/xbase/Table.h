@@ -121,9 +121,6 @@ class Table {
   uint32_t heldFirst_ = 0;
 };
 
-// Is every whole record beyond the header's count marked deleted (size: the file's)?
-bool BeyondCountAllDeleted(const File& file, const DbfHeader& header, uint64_t size);
-
 // Today's date as the header stores it: year - 1900, month, day.
 void TodayYmd(uint8_t ymd[3]);
 
