@@ -22,8 +22,15 @@ File::LockResult LockManager::LockRecord(uint32_t n, const LockPolicy& policy) {
   if (n == 0 || n > kMaxLockableRecord) return File::LockResult::kError;
   if (HoldsRecord(n)) return File::LockResult::kOk;
   const File::LockResult r = LockWithRetry(*file_, RecordLockOffset(n), 1, true, policy);
-  if (r == File::LockResult::kOk) records_.insert(n);
+  // Appended records come in rising order: the hint places them without a search.
+  if (r == File::LockResult::kOk) records_.emplace_hint(records_.end(), n);
   return r;
+}
+
+bool LockManager::HoldsRecord(uint32_t n) const {
+  if (fileLocked_) return true;
+  if (records_.empty() || n > *records_.rbegin()) return false;
+  return n == *records_.rbegin() || records_.count(n) != 0;
 }
 
 File::LockResult LockManager::LockAppend(const LockPolicy& policy) {

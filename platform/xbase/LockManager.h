@@ -48,7 +48,7 @@ class LockManager {
   File::LockResult AcquireAccess(bool denyWrite, bool rangeHeld = false);
 
   File::LockResult LockRecord(uint32_t n, const LockPolicy& policy);
-  bool HoldsRecord(uint32_t n) const { return fileLocked_ || records_.count(n) != 0; }
+  bool HoldsRecord(uint32_t n) const;
   File::LockResult LockAppend(const LockPolicy& policy);
   void UnlockAppend();
   File::LockResult LockFile(const LockPolicy& policy);

@@ -202,15 +202,25 @@ Status Table::Shrunk() const { return {Code::kIo, path() + " was shortened by an
 
 Status Table::RefreshCount() {
   uint8_t b[4];
-  if (!mapFailed_ && ++reads_ > kReadsBeforeMapping && Map(sizeof b + 4)) {
+  const bool mapped = !mapFailed_ && ++reads_ > kReadsBeforeMapping && Map(sizeof b + 4);
+  if (mapped) {
     if (!CopyMapped(4, b, sizeof b)) return Shrunk();
   } else if (!file_->ReadAt(4, b, sizeof b)) {
     return {Code::kIo, "cannot read the header of " + path()};
   }
   const uint32_t count = GetLE32(b);
-  // Another program may have shortened the file (a pack, a backup copied over it).
-  knownSize_ = file_->Size();
-  if (header_.RecordOffset(count + 1) > knownSize_) {
+  // Another program may have shortened the file (a pack, a backup copied over it). The
+  // end-of-file mark right after the counted records shows that the file holds them all
+  // and that no record follows: read through the mapping, bytes past the file's end are
+  // zeros, never the mark. Without it the size is asked for.
+  const uint64_t end = header_.RecordOffset(count + 1);
+  uint8_t mark = 0;
+  if (mapped && (end < mappedLen_ || Map(end + 1)) && CopyMapped(end, &mark, 1) && mark == kEofMark) {
+    knownSize_ = end + 1;
+  } else {
+    knownSize_ = file_->Size();
+  }
+  if (end > knownSize_) {
     return Status::Corrupt(Damage::kShortFile, path() + ": record count runs past the end of the file");
   }
   header_.recordCount = count;

@@ -110,7 +110,7 @@ class Table {
   bool dateTouched_ = false;
   const char* map_ = nullptr;
   uint64_t mappedLen_ = 0;  // length of the mapping, beyond the file's end
-  uint64_t knownSize_ = 0;  // the file's size as last seen or written
+  uint64_t knownSize_ = 0;  // the file's size as last seen or written, or as its end mark shows
   uint32_t reads_ = 0;
   bool mapFailed_ = false;
   uint32_t lastRead_ = 0;    // the record read last through the mapping

@@ -339,6 +339,11 @@ TEST(OtherProgram, ATableShortenedUnderAnOpenHandleGivesErrorsNotACrash) {
          return long(d4seekDouble(d, 1000 + 15500));
        }},
       {"count", [](DATA4* d) { return d4recCountDo(d); }},
+      {"append", [](DATA4* d) {
+         d4appendStartVB(d, 0);
+         d4blank(d);
+         return long(d4append(d));
+       }},
   };
   const std::string dir = xbtest::NewDir();
   for (const Case& c : sizes) {
