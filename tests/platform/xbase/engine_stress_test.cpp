@@ -282,6 +282,41 @@ TEST(EngineStress, ReadersAndWritersLeaveEveryTagComplete) {
   }
 }
 
+// Two handles in one process: each row one appends is found at once by the other
+// through three tags, for long enough that both read the index through its mapping.
+TEST(EngineStress, AnotherHandlesAppendsAreFoundAtOnce) {
+  const std::string path = MakeTable(300);
+  ASSERT_FALSE(path.empty());
+  Engine ea, eb;
+  DATA4* a = d4open(ea, path.c_str());
+  DATA4* b = d4open(eb, path.c_str());
+  ASSERT_TRUE(a && b);
+  const Fields fa(a), fb(b);
+  TAG4* tags[] = {d4tag(b, "ROWID"), d4tag(b, "PRODID"), d4tag(b, "TRNDT_D")};
+  std::mt19937 rng(9);
+  for (long id = 301; id <= 1300; ++id) {
+    d4appendStartVB(a, 0);
+    d4blank(a);
+    f4assignLong(fa.rowid, id);
+    AssignKeys(fa, rng, id);
+    ASSERT_EQ(d4append(a), 0);
+    const std::string keys[] = {std::to_string(id), std::to_string(f4long(fa.prodid)), xbtest::Text(fa.date)};
+    for (size_t t = 0; t < std::size(tags); ++t) {
+      d4tagSelect(b, tags[t]);
+      ASSERT_EQ(d4seek(b, keys[t].c_str()), 0) << id << " " << t;
+      const std::string found[] = {std::to_string(f4long(fb.rowid)), std::to_string(f4long(fb.prodid)),
+                                   xbtest::Text(fb.date)};
+      EXPECT_EQ(found[t], keys[t]) << id << " " << t;
+    }
+  }
+  d4tagSelect(b, tags[0]);
+  ASSERT_EQ(d4seekDouble(b, 1300), 0);
+  EXPECT_EQ(d4recNo(b), 1300);
+  d4close(a);
+  d4close(b);
+  EXPECT_EQ(CompareTags(path), "");
+}
+
 // Writers appending and changing keys, killed at random moments: every tag agrees
 // with the counted records, or the index reports its damage and a re-index repairs it.
 TEST(EngineStress, WritersKilledAtRandomLeaveNoMisreadState) {
