@@ -286,13 +286,21 @@ TEST(EngineStress, ReadersAndWritersLeaveEveryTagComplete) {
 // through three tags, for long enough that both read the index through its mapping.
 TEST(EngineStress, AnotherHandlesAppendsAreFoundAtOnce) {
   const std::string path = MakeTable(300);
-  ASSERT_FALSE(path.empty());
   Engine ea, eb;
   DATA4* a = d4open(ea, path.c_str());
   DATA4* b = d4open(eb, path.c_str());
   ASSERT_TRUE(a && b);
   const Fields fa(a), fb(b);
-  TAG4* tags[] = {d4tag(b, "ROWID"), d4tag(b, "PRODID"), d4tag(b, "TRNDT_D")};
+  struct Tag {
+    TAG4* tag;
+    FIELD4 *written, *found;
+  } tags[] = {{d4tag(b, "ROWID"), fa.rowid, fb.rowid},
+              {d4tag(b, "PRODID"), fa.prodid, fb.prodid},
+              {d4tag(b, "TRNDT_D"), fa.date, fb.date}};
+  auto text = [](FIELD4* f) {
+    const std::string t = xbtest::Text(f);
+    return t.substr(std::min(t.find_first_not_of(' '), t.size()));
+  };
   std::mt19937 rng(9);
   for (long id = 301; id <= 1300; ++id) {
     d4appendStartVB(a, 0);
@@ -300,18 +308,12 @@ TEST(EngineStress, AnotherHandlesAppendsAreFoundAtOnce) {
     f4assignLong(fa.rowid, id);
     AssignKeys(fa, rng, id);
     ASSERT_EQ(d4append(a), 0);
-    const std::string keys[] = {std::to_string(id), std::to_string(f4long(fa.prodid)), xbtest::Text(fa.date)};
-    for (size_t t = 0; t < std::size(tags); ++t) {
-      d4tagSelect(b, tags[t]);
-      ASSERT_EQ(d4seek(b, keys[t].c_str()), 0) << id << " " << t;
-      const std::string found[] = {std::to_string(f4long(fb.rowid)), std::to_string(f4long(fb.prodid)),
-                                   xbtest::Text(fb.date)};
-      EXPECT_EQ(found[t], keys[t]) << id << " " << t;
+    for (const Tag& t : tags) {
+      d4tagSelect(b, t.tag);
+      ASSERT_EQ(d4seek(b, text(t.written).c_str()), 0) << id;
+      EXPECT_EQ(text(t.found), text(t.written)) << id;
     }
   }
-  d4tagSelect(b, tags[0]);
-  ASSERT_EQ(d4seekDouble(b, 1300), 0);
-  EXPECT_EQ(d4recNo(b), 1300);
   d4close(a);
   d4close(b);
   EXPECT_EQ(CompareTags(path), "");
