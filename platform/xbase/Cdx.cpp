@@ -325,10 +325,10 @@ void Index::Release() {
 }
 
 // A rebuild renames a new file over the path; the old one, still open here, has no
-// name left.
+// name left. The look also takes the file's size anew for the mapped page reads.
 bool Index::Replaced() const {
   struct stat st {};
-  return ::fstat(file_->fd(), &st) == 0 && st.st_nlink == 0;
+  return file_->Stat(&st) && st.st_nlink == 0;
 }
 
 Status Index::Begin(size_t tag, bool exclusive) {
@@ -510,6 +510,7 @@ Status Index::Reopen() {
   Status s;
   auto file = File::Open(path_, mode_, &s);
   if (!file) return s;
+  file->MapReads();
   if (depth_ > 0) {
     if (Status ls = LockIndexFile(file.get(), exclusive_, policy_, &sharedTaken_); !ls.ok()) return ls;
   }
@@ -732,8 +733,9 @@ std::unique_ptr<CdxIndex> CdxIndex::Open(const std::string& path, File::Mode mod
   }
   Status s;
   auto file = shelved ? std::move(shelved->file) : File::Open(path, mode, &s);
-  if (file && shelf && !shelved && ::fstat(file->fd(), &st) != 0) shelf = nullptr;
+  if (file && shelf && !shelved && !file->Stat(&st)) shelf = nullptr;
   if (file) {
+    file->MapReads();
     auto index = std::make_unique<Index>(path, mode, std::move(file), detectTypes, shelf);
     index->SetLockPolicy(policy);
     if (shelf) index->SetIdentity(st.st_dev, st.st_ino);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,11 +11,18 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/xbase/MappedCopy.h"
+
 namespace xb {
 
 namespace {
 std::atomic<uint64_t> forks{0};
 void Forked() { forks.fetch_add(1, std::memory_order_relaxed); }
+
+// Reads by pread before the file is mapped: a handle opened for one seek never maps.
+constexpr uint32_t kReadsBeforeMapping = 16;
+// Room beyond the file's end, so that growth seldom needs a new mapping.
+constexpr uint64_t kMapSlack = 16u << 20;
 }  // namespace
 
 uint64_t ForkGeneration() {
@@ -24,7 +32,45 @@ uint64_t ForkGeneration() {
 }
 
 File::~File() {
+  Unmap();
   if (fd_ >= 0) ::close(fd_);
+}
+
+void File::Unmap() const {
+  if (map_) ::munmap(const_cast<char*>(map_), mappedLen_);
+  map_ = nullptr;
+  mappedLen_ = 0;
+}
+
+bool File::ReadMapped(uint64_t off, void* buf, size_t n) const {
+  if (!mapReads_ || mapFailed_) return false;
+  if (reads_ < kReadsBeforeMapping) {
+    ++reads_;
+    return false;
+  }
+  const uint64_t end = off + n;
+  if (!map_ || (end <= knownSize_ && end > mappedLen_)) {
+    Unmap();
+    struct stat st {};
+    if (!Stat(&st)) return false;
+    // Pages past the end become readable as the file grows; only known bytes are read.
+    const uint64_t len = knownSize_ + kMapSlack;
+    void* p = ::mmap(nullptr, len, PROT_READ, MAP_SHARED, fd_, 0);
+    if (p == MAP_FAILED) {
+      mapFailed_ = true;
+      return false;
+    }
+    map_ = static_cast<const char*>(p);
+    mappedLen_ = len;
+  }
+  // Bytes past the end inside the last page read as zeros through a mapping.
+  if (end > knownSize_ || end > mappedLen_) return false;
+  if (CopyFromMapping(buf, map_ + off, n)) return true;
+  // Shortened by another program: parts of the mapping are zero pages now.
+  Unmap();
+  struct stat st {};
+  Stat(&st);
+  return false;
 }
 
 std::unique_ptr<File> File::Open(const std::string& path, Mode mode, Status* status) {
@@ -63,6 +109,7 @@ bool File::ReadAt(uint64_t off, void* buf, size_t n) const {
 }
 
 long long File::ReadDisk(uint64_t off, void* buf, size_t n) const {
+  if (ReadMapped(off, buf, n)) return static_cast<long long>(n);
   size_t done = 0;
   auto* p = static_cast<char*>(buf);
   while (done < n) {
@@ -74,6 +121,7 @@ long long File::ReadDisk(uint64_t off, void* buf, size_t n) const {
     if (r == 0) break;
     done += static_cast<size_t>(r);
   }
+  knownSize_ = std::max<uint64_t>(knownSize_, off + done);
   return static_cast<long long>(done);
 }
 
@@ -104,6 +152,7 @@ bool File::WriteDisk(uint64_t off, const void* buf, size_t n) {
     }
     done += static_cast<size_t>(r);
   }
+  knownSize_ = std::max<uint64_t>(knownSize_, off + n);
   return true;
 }
 
@@ -185,14 +234,24 @@ bool File::Flush() {
   return true;
 }
 
+bool File::Stat(struct stat* st) const {
+  if (::fstat(fd_, st) != 0) return false;
+  knownSize_ = static_cast<uint64_t>(st->st_size);
+  return true;
+}
+
 uint64_t File::Size() const {
   struct stat st {};
-  if (::fstat(fd_, &st) != 0) return 0;
+  if (!Stat(&st)) return 0;
   const auto size = static_cast<uint64_t>(st.st_size);
   return deferred_ ? std::max(size, deferred_->end) : size;
 }
 
-bool File::Truncate(uint64_t size) { return ::ftruncate(fd_, static_cast<off_t>(size)) == 0; }
+bool File::Truncate(uint64_t size) {
+  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) return false;
+  knownSize_ = size;
+  return true;
+}
 
 bool File::Sync() { return ::fdatasync(fd_) == 0; }
 

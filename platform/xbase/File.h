@@ -4,6 +4,8 @@
 // the same path conflict like two processes, also inside one process.
 // Not thread-safe; owned by one table, memo or index object.
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -35,6 +37,8 @@ class File {
   long long ReadSome(uint64_t off, void* buf, size_t n) const;
   bool WriteAt(uint64_t off, const void* buf, size_t n);
   uint64_t Size() const;  // 0 when it cannot be read
+  // fstat of the file; false when it fails. The size it gives serves the mapped reads.
+  bool Stat(struct stat* st) const;
   bool Truncate(uint64_t size);
   bool Sync();
 
@@ -49,6 +53,14 @@ class File {
   void MarkFresh(uint64_t off);
   bool Flush();
   void Discard() { deferred_.reset(); }
+
+  // From now on, after a few reads, bytes the file is known to hold are read from a
+  // shared read-only mapping of it (coherent with every handle's writes) instead of
+  // by pread. Known: the size seen by the last Stat (or Size), raised by this object's
+  // own writes and reads; the rest is read by pread. A file shortened by another
+  // handle is seen at the next Stat, or when a read of the mapping faults (the
+  // mapping is then dropped and the read made by pread).
+  void MapReads() { mapReads_ = true; }
 
   // Non-blocking lock of [start, start + len); a shared or exclusive lock.
   LockResult Lock(uint64_t start, uint64_t len, bool exclusive);
@@ -73,6 +85,9 @@ class File {
 
   File(int fd, std::string path, Mode mode) : fd_(fd), path_(std::move(path)), mode_(mode) {}
   long long ReadDisk(uint64_t off, void* buf, size_t n) const;
+  // Copies [off, off + n) out of the mapping; false when it is to be read by pread.
+  bool ReadMapped(uint64_t off, void* buf, size_t n) const;
+  void Unmap() const;
   bool WriteDisk(uint64_t off, const void* buf, size_t n);
   uint8_t* DeferredBlock(uint64_t block, bool whole);
 
@@ -80,6 +95,13 @@ class File {
   std::string path_;
   Mode mode_;
   std::unique_ptr<Deferred> deferred_;
+  bool mapReads_ = false;
+  // The mapping of reads, kept up by the const reads.
+  mutable const char* map_ = nullptr;
+  mutable uint64_t mappedLen_ = 0;  // reaches beyond the file's end
+  mutable uint64_t knownSize_ = 0;  // the file holds at least this many bytes
+  mutable uint32_t reads_ = 0;
+  mutable bool mapFailed_ = false;
 };
 
 // Counts the forks that led to this process. A descriptor kept from before a fork is

@@ -1,7 +1,9 @@
 // The surface's small utilities and settings.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
+#include <vector>
 
 #include "platform/xbase/File.h"
 #include "tests/platform/xbase/XbaseTestUtil.h"
@@ -108,5 +110,50 @@ TEST(DeferredWrites, ReadAndFlushAsIfWrittenAtOnce) {
     ASSERT_TRUE(kept->Flush());
     EXPECT_FALSE(kept->deferring());
     EXPECT_EQ(xbtest::ReadFile(dir + "/kept"), xbtest::ReadFile(dir + "/direct"));
+  }
+}
+
+// Reads through the mapping see this handle's writes (kept back or not) and another
+// handle's writes, growth and shortening, and never bytes beyond the file's end.
+TEST(MappedReads, SeeEveryWriteAndNothingBeyondTheEnd) {
+  constexpr uint64_t kSize = 65536 - 300, kFar = 40u << 20;  // the last system page partly in the file
+  using Change = std::function<void(xb::File & mine, xb::File & other)>;
+  struct Read {
+    uint64_t off;
+    size_t n;
+    std::string want;  // its bytes, shorter where the file ends
+  };
+  const std::vector<std::pair<Change, std::vector<Read>>> cases = {
+      {[](xb::File& mine, xb::File&) { mine.WriteAt(1000, "own", 3); }, {{998, 7, "aaownaa"}}},
+      {[](xb::File&, xb::File& other) { other.WriteAt(5000, "other", 5); }, {{5000, 5, "other"}}},
+      {[](xb::File& mine, xb::File&) { mine.Defer(), mine.WriteAt(2000, "kept", 4); }, {{1998, 8, "aakeptaa"}}},
+      {[](xb::File&, xb::File&) {}, {{kSize - 2, 20, "aa"}, {kSize, 512, ""}}},
+      {[](xb::File&, xb::File& other) { other.WriteAt(kFar, "far", 3); },
+       {{kFar, 3, "far"}, {kFar - 1, 9, std::string(1, '\0') + "far"}, {kSize - 2, 2, "aa"}}},
+      {[](xb::File&, xb::File& other) { other.Truncate(8192); }, {{20000, 512, ""}, {8190, 4, "aa"}, {100, 2, "aa"}}},
+      {[](xb::File& mine, xb::File& other) {
+         struct stat st {};
+         other.Truncate(8300), mine.Stat(&st);
+       },
+       {{8298, 20, "aa"}, {8400, 50, ""}}},
+  };
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(i);
+    const std::string path = xbtest::NewDir() + "/mapped";
+    xbtest::WriteFile(path, std::string(kSize, 'a'));
+    xb::Status s;
+    auto mine = xb::File::Open(path, xb::File::Mode::kReadWrite, &s);
+    auto other = xb::File::Open(path, xb::File::Mode::kReadWrite, &s);
+    ASSERT_TRUE(mine && other);
+    mine->MapReads();
+    char page[512];
+    for (uint64_t off = 0; off + sizeof page <= kSize; off += sizeof page) ASSERT_TRUE(mine->ReadAt(off, page, sizeof page));
+    ASSERT_NE(xbtest::ReadFile("/proc/self/maps").find(path), std::string::npos);
+    cases[i].first(*mine, *other);
+    for (const Read& r : cases[i].second) {
+      std::string got(r.n, 'z');
+      ASSERT_EQ(mine->ReadSome(r.off, got.data(), r.n), static_cast<long long>(r.want.size())) << r.off;
+      EXPECT_EQ(got.substr(0, r.want.size()), r.want) << r.off;
+    }
   }
 }
