@@ -4,6 +4,7 @@
 // compressed entries). Decode checks every count, width and offset against the page
 // and says why it is impossible; Encode writes the page as other engines lay it out.
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -49,9 +50,30 @@ struct Node {
   void MoveTail(size_t from, Node* dst);
 };
 
+// The sign memcmp gives (unsigned bytes), eight bytes at a time: most keys are eight
+// bytes (numbers, dates) and a call to memcmp costs more than the comparison.
+inline int CompareKeys(const uint8_t* a, const uint8_t* b, size_t len) {
+  for (; len >= 8; a += 8, b += 8, len -= 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a, 8);
+    std::memcpy(&y, b, 8);
+    if (x != y) {
+      if constexpr (std::endian::native == std::endian::little) {
+        x = __builtin_bswap64(x);
+        y = __builtin_bswap64(y);
+      }
+      return x < y ? -1 : 1;
+    }
+  }
+  for (; len > 0; ++a, ++b, --len) {
+    if (*a != *b) return *a < *b ? -1 : 1;
+  }
+  return 0;
+}
+
 // Compares entry i of n with (key, recno) in index order.
 inline int CompareEntry(const Node& n, size_t i, const uint8_t* key, uint32_t recno) {
-  const int c = std::memcmp(n.key(i), key, n.keyLen);
+  const int c = CompareKeys(n.key(i), key, n.keyLen);
   if (c != 0) return c;
   return n.recnos[i] < recno ? -1 : (n.recnos[i] > recno ? 1 : 0);
 }

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
 #include <unordered_set>
 
 #include "platform/xbase/MappedCopy.h"
@@ -19,7 +18,7 @@ constexpr size_t kCacheLimit = 16384;  // pages per tree (about 16 MB); beyond i
 constexpr uint32_t kRefreshesBeforeMapping = 3;
 
 bool Passes(const Node& n, size_t i, const Target& t) {
-  const int c = std::memcmp(n.key(i), t.key, std::min<size_t>(t.len, n.keyLen));
+  const int c = CompareKeys(n.key(i), t.key, std::min<size_t>(t.len, n.keyLen));
   if (c != 0) return c > 0;
   return !t.after && n.recnos[i] >= t.recno;
 }
@@ -90,7 +89,7 @@ void Tree::Adopt(const uint8_t* h, bool* moved) {
     counter_ = counter;
     root_ = root;
   } else if (cache_.size() > kCacheLimit) {
-    cache_.clear();
+    cache_.Clear();
   }
   free_ = GetLE32(h + 4);
   if (free_ == 0) free_ = kNone;
@@ -112,20 +111,26 @@ void Tree::SetFiller(uint8_t filler) {
 }
 
 void Tree::DropCache() {
-  cache_.clear();
+  cache_.Clear();
   gen_ = ++*gens_;
 }
 
-Status Tree::Load(uint32_t page, std::shared_ptr<Node>* out) {
-  const auto it = cache_.find(page);
-  if (it != cache_.end()) {
-    *out = it->second;
-    return Status::Ok();
-  }
+Status Tree::Fetch(uint32_t page, const std::shared_ptr<Node>** out) {
+  if ((*out = cache_.Find(page))) return Status::Ok();
   if (cacheOnly_) return Status(Code::kStale, file_->path() + ": page " + std::to_string(page) + " is not cached");
   uint8_t buf[kPageSize];
   if (Status s = ReadPage(page, buf); !s.ok()) return s;
-  return Decode(page, buf, out);
+  std::shared_ptr<Node> n;
+  if (Status s = Decode(page, buf, &n); !s.ok()) return s;
+  *out = cache_.Find(page);
+  return Status::Ok();
+}
+
+Status Tree::Load(uint32_t page, std::shared_ptr<Node>* out) {
+  const std::shared_ptr<Node>* n;
+  if (Status s = Fetch(page, &n); !s.ok()) return s;
+  *out = *n;
+  return Status::Ok();
 }
 
 Status Tree::ReadPage(uint32_t page, uint8_t* buf) const {
@@ -142,7 +147,7 @@ Status Tree::Decode(uint32_t page, const uint8_t* buf, std::shared_ptr<Node>* ou
   if (!DecodeNode(buf, keyLen_, filler_, node.get(), &why)) {
     return Corrupt("page " + std::to_string(page) + ": " + why);
   }
-  cache_[page] = node;
+  cache_.Put(page, node);
   *out = std::move(node);
   return Status::Ok();
 }
@@ -151,20 +156,21 @@ Status Tree::Descend(const Target& t, std::vector<PathStep>* path, Pos* leaf) {
   uint32_t page = root_;
   for (int depth = 0;; ++depth) {
     if (depth > kMaxDepth) return Corrupt("child pages form a loop");
-    std::shared_ptr<Node> n;
-    if (Status s = Load(page, &n); !s.ok()) return s;
-    const size_t i = LowerBound(*n, t);
-    if (n->leaf()) {
-      *leaf = Pos{std::move(n), page, i};
+    const std::shared_ptr<Node>* n;
+    if (Status s = Fetch(page, &n); !s.ok()) return s;
+    const Node& node = **n;
+    const size_t i = LowerBound(node, t);
+    if (node.leaf()) {
+      *leaf = Pos{*n, page, i};
       return Status::Ok();
     }
-    const size_t c = std::min(i, n->count() - 1);
-    const uint32_t child = n->children[c];
+    const size_t c = std::min(i, node.count() - 1);
+    const uint32_t child = node.children[c];
     if (path) {
       for (const PathStep& p : *path) {
         if (p.page == page) return Corrupt("child pages form a loop");
       }
-      path->push_back({page, std::move(n), c});
+      path->push_back({page, *n, c});
     }
     page = child;
   }
@@ -192,15 +198,15 @@ Status Tree::Last(Pos* pos) {
   uint32_t page = root_;
   for (int depth = 0;; ++depth) {
     if (depth > kMaxDepth) return Corrupt("child pages form a loop");
-    std::shared_ptr<Node> n;
-    if (Status s = Load(page, &n); !s.ok()) return s;
-    if (n->leaf()) {
-      const size_t count = n->count();
-      *pos = Pos{std::move(n), page, count ? count - 1 : 0};
+    const std::shared_ptr<Node>* n;
+    if (Status s = Fetch(page, &n); !s.ok()) return s;
+    if ((*n)->leaf()) {
+      const size_t count = (*n)->count();
+      *pos = Pos{*n, page, count ? count - 1 : 0};
       if (count) return Status::Ok();
       return Step(pos, false);
     }
-    page = n->children.back();
+    page = (*n)->children.back();
   }
 }
 

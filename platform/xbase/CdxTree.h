@@ -9,11 +9,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "platform/xbase/CdxPage.h"
+#include "platform/xbase/CdxPageCache.h"
 #include "platform/xbase/File.h"
 #include "platform/xbase/Status.h"
 
@@ -130,11 +130,15 @@ class Tree {
   };
 
   Status Corrupt(const std::string& why) const;
+  // The cached node of page, read and decoded first when not cached; *out is valid
+  // until the cache next changes.
+  Status Fetch(uint32_t page, const std::shared_ptr<Node>** out);
   Status Descend(const Target& t, std::vector<PathStep>* path, Pos* leaf);
   Status Write(uint32_t page, const std::shared_ptr<Node>& n);
   // Writes n's page, already encoded into buf (kPageSize bytes).
   Status WriteEncoded(uint32_t page, const std::shared_ptr<Node>& n, const uint8_t* buf);
-  Status Allocate(uint32_t* page);
+  // A page for a new node, cached as that page's node from now on.
+  Status Allocate(const std::shared_ptr<Node>& node, uint32_t* page);
   Status Release(uint32_t page);
   Status Relink(uint32_t page, bool setLeft, uint32_t value);
   Status Unlink(uint32_t page, const Node& n);
@@ -162,7 +166,7 @@ class Tree {
   bool cacheOnly_ = false;
   bool bigEndianCounter_ = false;
   uint32_t diskRoot_ = kNone, diskFree_ = kNone;  // as the header on disk says
-  std::unordered_map<uint32_t, std::shared_ptr<Node>> cache_;
+  PageCache cache_;
   uint32_t refreshes_ = 0;
   bool mapFailed_ = false;
   void* mapBase_ = nullptr;  // the mapped page(s) holding the header's first 12 bytes

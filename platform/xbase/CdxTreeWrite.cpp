@@ -20,16 +20,19 @@ Status Tree::Write(uint32_t page, const std::shared_ptr<Node>& n) {
   return WriteEncoded(page, n, buf);
 }
 
+// n is the node the cache holds for page: loaded from it, or cached by Allocate.
 Status Tree::WriteEncoded(uint32_t page, const std::shared_ptr<Node>& n, const uint8_t* buf) {
   changed_ = true;
-  n->image.clear();
-  if (!file_->WriteAt(page, buf, kPageSize)) return Status::System(Code::kIo, "cannot write " + file_->path());
   if (n->leaf()) n->image.assign(buf, buf + kPageSize);
-  cache_[page] = n;
+  else n->image.clear();
+  if (!file_->WriteAt(page, buf, kPageSize)) {
+    n->image.clear();
+    return Status::System(Code::kIo, "cannot write " + file_->path());
+  }
   return Status::Ok();
 }
 
-Status Tree::Allocate(uint32_t* page) {
+Status Tree::Allocate(const std::shared_ptr<Node>& node, uint32_t* page) {
   if (free_ != kNone) {
     uint8_t link[4];
     if (!PageInFile(free_) || !file_->ReadAt(free_, link, sizeof link)) return Corrupt("the free page list is broken");
@@ -38,7 +41,7 @@ Status Tree::Allocate(uint32_t* page) {
     if (next != kNone && (!PageInFile(next) || next == free_)) return Corrupt("the free page list is broken");
     *page = free_;
     free_ = next;
-    cache_.erase(*page);
+    cache_.Put(*page, node);
     file_->MarkFresh(*page);  // nothing refers to it until it is written
     changed_ = true;
     return Status::Ok();
@@ -51,6 +54,7 @@ Status Tree::Allocate(uint32_t* page) {
   if (allocEnd_ > 0xFFFFFFFFull - 2 * kPageSize) return Status(Code::kIo, file_->path() + " is full");
   *page = uint32_t(allocEnd_);
   allocEnd_ += kPageSize;
+  cache_.Put(*page, node);
   return Status::Ok();
 }
 
@@ -59,7 +63,7 @@ Status Tree::Release(uint32_t page) {
   PutLE32(buf, free_);
   changed_ = true;
   if (!file_->WriteAt(page, buf, sizeof buf)) return Status::System(Code::kIo, "cannot write " + file_->path());
-  cache_.erase(page);
+  cache_.Erase(page);
   free_ = page;
   return Status::Ok();
 }
@@ -135,7 +139,7 @@ Status Tree::SplitAndWrite(std::vector<PathStep>& path, size_t level, uint32_t p
   right->keyLen = keyLen_;
   n.MoveTail(k, right.get());
   uint32_t rightPage;
-  if (Status s = Allocate(&rightPage); !s.ok()) return s;
+  if (Status s = Allocate(right, &rightPage); !s.ok()) return s;
   right->left = page;
   right->right = n.right;
   if (n.right != kNone) {
@@ -153,7 +157,7 @@ Status Tree::SplitAndWrite(std::vector<PathStep>& path, size_t level, uint32_t p
     root->Insert(0, n.key(n.count() - 1), n.recnos.back(), page);
     root->Insert(1, right->key(right->count() - 1), right->recnos.back(), rightPage);
     uint32_t rootPage;
-    if (Status s = Allocate(&rootPage); !s.ok()) return s;
+    if (Status s = Allocate(root, &rootPage); !s.ok()) return s;
     if (Status s = Write(rootPage, root); !s.ok()) return s;
     root_ = rootPage;
     return Status::Ok();

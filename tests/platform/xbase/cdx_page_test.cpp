@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -72,6 +73,27 @@ TEST(CdxPage, LeafInsertBuildsThePageAFullEncodingWrites) {
       }
     }
     EXPECT_GT(incremental, 100u);  // the shortcut was taken, not only the fallback
+  }
+}
+
+// Keys order as memcmp orders them (unsigned bytes) at every length and first difference.
+TEST(CdxPage, KeysCompareAsBytes) {
+  const uint8_t pairs[][2] = {{'A', 'B'}, {0x00, 0xFF}, {0x7F, 0x80}, {0x01, 0x00}, {0xFE, 0x7E}};
+  for (size_t len = 0; len <= 25; ++len) {
+    for (size_t at = 0; at <= len; ++at) {  // at == len: equal keys
+      for (const auto& pr : pairs) {
+        uint8_t a[25] = {}, b[25] = {};
+        for (size_t i = 0; i < len; ++i) a[i] = b[i] = uint8_t(0x20 + 37 * i);
+        if (at < len) {
+          a[at] = pr[0];
+          b[at] = pr[1];
+          // Bytes after the first difference pull the other way.
+          for (size_t i = at + 1; i < len; ++i) a[i] = uint8_t(pr[0] < pr[1] ? 0xFF : 0x00), b[i] = uint8_t(~a[i]);
+        }
+        const int want = std::memcmp(a, b, len), got = xb::cdx::CompareKeys(a, b, len);
+        EXPECT_EQ((got > 0) - (got < 0), (want > 0) - (want < 0)) << "length " << len << ", difference at " << at;
+      }
+    }
   }
 }
 
