@@ -231,10 +231,16 @@ class TranPlacer {
     if (row < 1) row = writer_.AppendRow();
     grd_.setRowData(row, tranId);
     if (withNumbers_) {
-      units_ = t_.Units();
-      price_ = t_.UnitPrice();
-      // Units times price as currency, exact to the fourth decimal.
-      if (withExtended_) extended_ = rt::ProductToDouble(t_.UnitsAmount(), t_.UnitPriceAmount());
+      if (withExtended_) {
+        rt::Currency units, price;
+        units_ = t_.Units(&units);
+        price_ = t_.UnitPrice(&price);
+        // Units times price as currency, exact to the fourth decimal.
+        extended_ = rt::ProductToDouble(units, price);
+      } else {
+        units_ = t_.Units();
+        price_ = t_.UnitPrice();
+      }
     }
     const ProductInfo& info = products_.Info(p);
     int k = 0;

@@ -111,6 +111,22 @@ rt::Currency Amount(FIELD4* f) {
   return rt::Currency::FromDouble(f4double(f));
 }
 
+double NumberAndAmount(FIELD4* f, rt::Currency* amount) {
+  if (const char* p = f4ptr(f)) {
+    // A plain text of up to 2^53 ten-thousandths: its digits over 10^decimals and
+    // the amount over 10^4 are the same quotient of exact doubles, rounded alike.
+    // Zero is left to f4double for its sign.
+    if (const std::optional<int64_t> raw = PlainScaled(p, f4len_v(f));
+        raw && *raw != 0 && *raw <= (int64_t{1} << 53) && *raw >= -(int64_t{1} << 53)) {
+      *amount = rt::Currency::FromRaw(*raw);
+      return static_cast<double>(*raw) / rt::Currency::kScale;
+    }
+  }
+  const double v = f4double(f);
+  *amount = Amount(f);
+  return v;
+}
+
 int AssignText(FIELD4* f, const QString& text) {
   const std::string bytes = rt::ToCp1252(text);
   if (bytes.size() > 0x7FFFFFFFu) return e4overflow;
