@@ -228,7 +228,8 @@ class TranPlacer {
       missing_.push_back({tranId, prodId});
       return;
     }
-    if (row < 1) row = writer_.AppendRow();
+    const bool appended = row < 1;  // a new row's cells are empty
+    if (appended) row = writer_.AppendRow();
     grd_.setRowData(row, tranId);
     if (withNumbers_) {
       if (withExtended_) {
@@ -263,7 +264,7 @@ class TranPlacer {
           // Most transactions have no note: an empty cell, without building a value.
           if (t_.HasNotes())
             writer_.SetText(row, k, c, NotesText());
-          else
+          else if (!appended)
             grd_.setTextMatrix(row, k, QString());
           break;
         case trancol::kCategory: writer_.SetInteger(row, k, c, t_.CatId()); break;

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "platform/runtime/Convert.h"
 
@@ -288,8 +289,11 @@ QString CellColumn::ToString(size_t row) const {
 }
 
 void CellColumn::Permute(size_t first, const BigVector<uint32_t>& order, BigVector<uint64_t>& scratch) {
-  // Gathered into `scratch`, which becomes the cells; the old cells are the next scratch.
+  // A range of one value (a column left empty) stays as it is.
   const auto end = static_cast<ptrdiff_t>(first + order.size());
+  const auto begin = cells_.begin() + static_cast<ptrdiff_t>(first);
+  if (std::adjacent_find(begin, cells_.begin() + end, std::not_equal_to<>()) == cells_.begin() + end) return;
+  // Gathered into `scratch`, which becomes the cells; the old cells are the next scratch.
   scratch.resize(cells_.size());
   std::copy(cells_.begin(), cells_.begin() + static_cast<ptrdiff_t>(first), scratch.begin());
   for (size_t i = 0; i < order.size(); ++i) scratch[first + i] = cells_[order[i]];
