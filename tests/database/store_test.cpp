@@ -100,6 +100,22 @@ TEST_F(StoreSessionTest, AmountsReadAsTheCurrencyOfTheirNumber) {
   }
 }
 
+// A memo reference names a block unless it is blank or zero, wherever its digits stand.
+TEST_F(StoreSessionTest, MemoReferenceNamesABlockUnlessBlankOrZero) {
+  store::Table tb(session_, nullptr, PathOf("svltran.dbf"));
+  ASSERT_TRUE(tb.ok());
+  FIELD4* notes = store::TranFields(tb.get()).notes;
+  ASSERT_EQ(f4len_v(notes), 10);
+  const std::pair<std::string, bool> cases[] = {
+      {"          ", false}, {"0000000000", false}, {"        00", false}, {std::string(10, '\0'), false},
+      {"         7", true},  {"        10", true},   {"1         ", true},  {"       5  ", true},
+  };
+  for (const auto& [bytes, block] : cases) {
+    std::memcpy(f4ptr(notes), bytes.data(), bytes.size());
+    EXPECT_EQ(store::HasMemo(notes), block) << bytes;
+  }
+}
+
 // A trimmed text is the padded text trimmed: code page bytes that are white space
 // (tab, no-break space) go, others (0x85 is an ellipsis here) stay.
 TEST_F(StoreSessionTest, TrimmedTextsAreThePaddedTextTrimmed) {
