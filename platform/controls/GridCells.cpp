@@ -29,6 +29,8 @@ enum Tag : uint64_t {
   kLong = 7,  // payload: index into long_
 };
 
+static_assert(kLatin1 == 5 && kUtf16 > kLatin1 && kLong > kLatin1, "Release: stored texts have tags from 5");
+
 constexpr int64_t kIntMax = (int64_t{1} << 47) - 1;
 constexpr int64_t kIntMin = -(int64_t{1} << 47);
 constexpr size_t kPooledMax = 0xFFFF;
@@ -357,8 +359,7 @@ uint64_t CellColumn::EncodeText(QStringView text) {
   return cell;
 }
 
-void CellColumn::Release(uint64_t cell) {
-  if (!IsBoxed(cell)) return;
+void CellColumn::ReleaseStored(uint64_t cell) {
   if (IsPooled(cell)) {
     garbage_ += PayloadOf(cell) & 0xFFFF;
   } else if (TagOf(cell) == kLong) {
