@@ -1,8 +1,6 @@
 #include "database/store/Fields.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 #include <limits>
 #include <optional>
 #include <string>
@@ -11,25 +9,10 @@
 #include "database/store/Session.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/Error.h"
+#include "platform/xbase/Bytes.h"
 #include "platform/xbase/Engine.h"
 
 namespace store {
-namespace {
-
-// The spaces a field's `n` bytes start with, eight compared at a time: numbers and
-// memo references are stored right-aligned.
-int SpacesBefore(const char* p, int n) {
-  constexpr uint64_t kSpaces = 0x2020202020202020ULL;
-  int i = 0;
-  for (uint64_t word = 0; i + 8 <= n; i += 8) {
-    std::memcpy(&word, p + i, sizeof word);
-    if (word != kSpaces) break;
-  }
-  while (i < n && p[i] == ' ') ++i;
-  return i;
-}
-
-}  // namespace
 
 FIELD4* FieldOf(DATA4* tb, const char* name) {
   FIELD4* f = d4field(tb, name);
@@ -75,7 +58,7 @@ QString Memo(FIELD4* f) {
 bool HasMemo(FIELD4* f) {
   const char* ref = f4ptr(f);
   const int n = f4len_v(f);
-  for (int i = SpacesBefore(ref, n); i < n; ++i)
+  for (int i = static_cast<int>(xb::LeadingSpaces(ref, static_cast<size_t>(n))); i < n; ++i)
     if (ref[i] != ' ' && ref[i] != '\0' && ref[i] != '0') return true;
   return false;
 }
@@ -94,7 +77,7 @@ namespace {
 // at most four decimals and fifteen digits, which the double it reads as gives back
 // exactly. Nothing for any other text.
 std::optional<int64_t> PlainScaled(const char* p, int n) {
-  int i = SpacesBefore(p, n);
+  int i = static_cast<int>(xb::LeadingSpaces(p, static_cast<size_t>(n)));
   const bool negative = i < n && p[i] == '-';
   if (negative) ++i;
   int64_t v = 0;
