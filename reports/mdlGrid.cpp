@@ -27,6 +27,8 @@ bool IsAmountType(const QString& t) {
   return t.size() == 1 && (t[0] == u'U' || t[0] == u'C' || t[0] == u'A');
 }
 
+bool IsIntegerType(const QString& t) { return t.size() == 1 && t[0] == u'I'; }
+
 // Every character of `s` as a literal of a number format.
 QString Literal(const QString& s) {
   QString out;
@@ -46,7 +48,7 @@ QVariant TypedValue(const clsRptColDef& def, const QVariant& raw, GridCellWriter
     const double v = raw.toDouble();
     return v == 0 ? QVariant() : QVariant(v);
   }
-  if (t == QLatin1String("I")) return QVariant::fromValue<qlonglong>(gSystem().Minus1ToZero(raw.toInt()));
+  if (IsIntegerType(t)) return QVariant::fromValue<qlonglong>(gSystem().Minus1ToZero(raw.toInt()));
   if (t == QLatin1String("D")) {
     const QString stored = raw.toString();
     return writer ? writer->DateText(stored)
@@ -303,7 +305,7 @@ void GridCellWriter::SetNumber(int nRow, int nCol, const clsRptColDef& ColDef, d
 }
 
 void GridCellWriter::SetInteger(int nRow, int nCol, const clsRptColDef& ColDef, int32_t nRaw) {
-  if (ColDef.m_sDataType == QLatin1String("I"))
+  if (IsIntegerType(ColDef.m_sDataType))
     grd_.setTextMatrix(nRow, nCol, static_cast<int64_t>(gSystem().Minus1ToZero(nRaw)));
   else if (IsAmountType(ColDef.m_sDataType))
     SetNumber(nRow, nCol, ColDef, nRaw);

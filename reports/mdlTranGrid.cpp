@@ -228,13 +228,20 @@ class TranPlacer {
       missing_.push_back({tranId, prodId});
       return;
     }
-    if (row < 1) row = writer_.AppendRow();
+    const bool appended = row < 1;  // a new row's cells are empty
+    if (appended) row = writer_.AppendRow();
     grd_.setRowData(row, tranId);
     if (withNumbers_) {
-      units_ = t_.Units();
-      price_ = t_.UnitPrice();
-      // Units times price as currency, exact to the fourth decimal.
-      if (withExtended_) extended_ = rt::ProductToDouble(t_.UnitsAmount(), t_.UnitPriceAmount());
+      if (withExtended_) {
+        rt::Currency units, price;
+        units_ = t_.Units(&units);
+        price_ = t_.UnitPrice(&price);
+        // Units times price as currency, exact to the fourth decimal.
+        extended_ = rt::ProductToDouble(units, price);
+      } else {
+        units_ = t_.Units();
+        price_ = t_.UnitPrice();
+      }
     }
     const ProductInfo& info = products_.Info(p);
     int k = 0;
@@ -257,7 +264,7 @@ class TranPlacer {
           // Most transactions have no note: an empty cell, without building a value.
           if (t_.HasNotes())
             writer_.SetText(row, k, c, NotesText());
-          else
+          else if (!appended)
             grd_.setTextMatrix(row, k, QString());
           break;
         case trancol::kCategory: writer_.SetInteger(row, k, c, t_.CatId()); break;

@@ -9,6 +9,7 @@
 #include "database/store/Session.h"
 #include "platform/runtime/Codepage.h"
 #include "platform/runtime/Error.h"
+#include "platform/xbase/Bytes.h"
 #include "platform/xbase/Engine.h"
 
 namespace store {
@@ -56,7 +57,8 @@ QString Memo(FIELD4* f) {
 
 bool HasMemo(FIELD4* f) {
   const char* ref = f4ptr(f);
-  for (int i = 0, n = f4len_v(f); i < n; ++i)
+  const int n = f4len_v(f);
+  for (int i = static_cast<int>(xb::LeadingSpaces(ref, static_cast<size_t>(n))); i < n; ++i)
     if (ref[i] != ' ' && ref[i] != '\0' && ref[i] != '0') return true;
   return false;
 }
@@ -75,8 +77,7 @@ namespace {
 // at most four decimals and fifteen digits, which the double it reads as gives back
 // exactly. Nothing for any other text.
 std::optional<int64_t> PlainScaled(const char* p, int n) {
-  int i = 0;
-  while (i < n && p[i] == ' ') ++i;
+  int i = static_cast<int>(xb::LeadingSpaces(p, static_cast<size_t>(n)));
   const bool negative = i < n && p[i] == '-';
   if (negative) ++i;
   int64_t v = 0;
@@ -109,6 +110,22 @@ rt::Currency Amount(FIELD4* f) {
     if (const std::optional<int64_t> raw = PlainScaled(p, f4len_v(f))) return rt::Currency::FromRaw(*raw);
   }
   return rt::Currency::FromDouble(f4double(f));
+}
+
+double NumberAndAmount(FIELD4* f, rt::Currency* amount) {
+  if (const char* p = f4ptr(f)) {
+    // A plain text of up to 2^53 ten-thousandths: its digits over 10^decimals and
+    // the amount over 10^4 are the same quotient of exact doubles, rounded alike.
+    // Zero is left to f4double for its sign.
+    if (const std::optional<int64_t> raw = PlainScaled(p, f4len_v(f));
+        raw && *raw != 0 && *raw <= (int64_t{1} << 53) && *raw >= -(int64_t{1} << 53)) {
+      *amount = rt::Currency::FromRaw(*raw);
+      return static_cast<double>(*raw) / rt::Currency::kScale;
+    }
+  }
+  const double v = f4double(f);
+  *amount = Amount(f);
+  return v;
 }
 
 int AssignText(FIELD4* f, const QString& text) {

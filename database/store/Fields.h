@@ -32,6 +32,9 @@ QString Memo(FIELD4* f);
 bool HasMemo(FIELD4* f);
 int32_t Long32(FIELD4* f);
 rt::Currency Amount(FIELD4* f);
+// The field's number as f4double reads it, with Amount(f) in `amount`, from one reading
+// of a plain text.
+double NumberAndAmount(FIELD4* f, rt::Currency* amount);
 
 // Writes; each returns the engine's code (a text beyond 2 GiB: e4overflow).
 int AssignText(FIELD4* f, const QString& text);

@@ -89,6 +89,9 @@ class TranView {
   int32_t ShipMethod() const;
   double Units() const;
   double UnitPrice() const;
+  // The same, with the amount as currency in `amount`: the text read once.
+  double Units(rt::Currency* amount) const { return NumberAndAmount(f_.units, amount); }
+  double UnitPrice(rt::Currency* amount) const { return NumberAndAmount(f_.unitprc, amount); }
   // The amounts as currency, read from their stored text.
   rt::Currency UnitsAmount() const { return Amount(f_.units); }
   rt::Currency UnitPriceAmount() const { return Amount(f_.unitprc); }

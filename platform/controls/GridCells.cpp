@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "platform/runtime/Convert.h"
 
@@ -27,6 +28,8 @@ enum Tag : uint64_t {
   kUtf16 = 6,
   kLong = 7,  // payload: index into long_
 };
+
+static_assert(kLatin1 == 5 && kUtf16 > kLatin1 && kLong > kLatin1, "Release: stored texts have tags from 5");
 
 constexpr int64_t kIntMax = (int64_t{1} << 47) - 1;
 constexpr int64_t kIntMin = -(int64_t{1} << 47);
@@ -288,8 +291,11 @@ QString CellColumn::ToString(size_t row) const {
 }
 
 void CellColumn::Permute(size_t first, const BigVector<uint32_t>& order, BigVector<uint64_t>& scratch) {
-  // Gathered into `scratch`, which becomes the cells; the old cells are the next scratch.
+  // A range of one value (a column left empty) stays as it is.
   const auto end = static_cast<ptrdiff_t>(first + order.size());
+  const auto begin = cells_.begin() + static_cast<ptrdiff_t>(first);
+  if (std::adjacent_find(begin, cells_.begin() + end, std::not_equal_to<>()) == cells_.begin() + end) return;
+  // Gathered into `scratch`, which becomes the cells; the old cells are the next scratch.
   scratch.resize(cells_.size());
   std::copy(cells_.begin(), cells_.begin() + static_cast<ptrdiff_t>(first), scratch.begin());
   for (size_t i = 0; i < order.size(); ++i) scratch[first + i] = cells_[order[i]];
@@ -353,8 +359,7 @@ uint64_t CellColumn::EncodeText(QStringView text) {
   return cell;
 }
 
-void CellColumn::Release(uint64_t cell) {
-  if (!IsBoxed(cell)) return;
+void CellColumn::ReleaseStored(uint64_t cell) {
   if (IsPooled(cell)) {
     garbage_ += PayloadOf(cell) & 0xFFFF;
   } else if (TagOf(cell) == kLong) {

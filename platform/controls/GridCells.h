@@ -102,7 +102,11 @@ class CellColumn {
  private:
   TextRef RefOf(uint64_t cell) const;
   uint64_t EncodeText(QStringView text);
-  void Release(uint64_t cell);
+  // Gives up a cell's stored text; numbers and in-cell texts hold none (tags below 5).
+  void Release(uint64_t cell) {
+    if ((cell & kCellBox) == kCellBox && ((cell >> 48) & 0x7) >= 5) ReleaseStored(cell);
+  }
+  void ReleaseStored(uint64_t cell);
   void MaybeCompact();
 
   BigVector<uint64_t> cells_;

@@ -8,7 +8,7 @@
 
 namespace ctl::grid {
 namespace {
-constexpr size_t kLarge = size_t{4} << 20;
+constexpr size_t kLarge = size_t{2} << 20;
 constexpr size_t kHugePage = size_t{2} << 20;
 
 std::atomic<size_t> g_mapped{0};

@@ -1,6 +1,6 @@
 #pragma once
 // HugeAllocator: the allocator of the grid's large arrays (cells, text pools, sort
-// keys). Blocks of 4 MiB and more are mapped on their own, aligned to 2 MiB and offered to the kernel for
+// keys). Blocks of 2 MiB and more are mapped on their own, aligned to 2 MiB and offered to the kernel for
 // transparent huge pages, so filling a million-row grid takes a few hundred page
 // faults instead of tens of thousands; smaller blocks come from operator new.
 

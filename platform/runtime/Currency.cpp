@@ -21,14 +21,15 @@ int64_t Checked(__int128 v) {
 }
 
 // num / den rounded half to even; den != 0.
-__int128 DivideHalfEven(__int128 num, __int128 den) {
+template <class Int>
+Int DivideHalfEven(Int num, Int den) {
   if (den < 0) {
     num = -num;
     den = -den;
   }
-  __int128 q = num / den;
-  __int128 r = num % den;  // same sign as num
-  const __int128 twice = (r < 0 ? -r : r) * 2;
+  Int q = num / den;
+  const Int r = num % den;  // same sign as num
+  const Int twice = (r < 0 ? -r : r) * 2;
   if (twice > den || (twice == den && (q % 2 != 0))) q += (num < 0 ? -1 : 1);
   return q;
 }
@@ -73,13 +74,13 @@ Currency& Currency::operator-=(Currency other) {
 }
 
 Currency& Currency::operator*=(Currency other) {
-  raw_ = Checked(DivideHalfEven(static_cast<__int128>(raw_) * other.raw_, kScale));
+  raw_ = Checked(DivideHalfEven<__int128>(static_cast<__int128>(raw_) * other.raw_, kScale));
   return *this;
 }
 
 Currency& Currency::operator/=(Currency other) {
   if (other.raw_ == 0) Raise(kErrDivByZero);
-  raw_ = Checked(DivideHalfEven(static_cast<__int128>(raw_) * kScale, other.raw_));
+  raw_ = Checked(DivideHalfEven<__int128>(static_cast<__int128>(raw_) * kScale, other.raw_));
   return *this;
 }
 
@@ -92,7 +93,10 @@ Currency CCur(const QString& text) {
 Currency CCur(double value) { return Currency::FromDouble(value); }
 
 double ProductToDouble(Currency a, Currency b) {
-  return static_cast<double>(DivideHalfEven(static_cast<__int128>(a.Raw()) * b.Raw(), Currency::kScale)) /
+  // In 64 bits where the product fits (no 128-bit division).
+  if (int64_t product = 0; !__builtin_mul_overflow(a.Raw(), b.Raw(), &product) && product != kMin)
+    return static_cast<double>(DivideHalfEven<int64_t>(product, Currency::kScale)) / Currency::kScale;
+  return static_cast<double>(DivideHalfEven<__int128>(static_cast<__int128>(a.Raw()) * b.Raw(), Currency::kScale)) /
          Currency::kScale;
 }
 

@@ -2,7 +2,10 @@
 // Byte-order helpers and the code page 1252 letter case rules shared by the engine's
 // file formats and key expressions.
 
+#include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace xb {
@@ -30,6 +33,21 @@ inline void PutBE32(uint8_t* p, uint32_t v) {
 inline void PutBE16(uint8_t* p, uint16_t v) {
   p[0] = static_cast<uint8_t>(v >> 8);
   p[1] = static_cast<uint8_t>(v);
+}
+
+// The spaces the `n` bytes at `p` start with, eight looked at a time (numbers and memo
+// references are stored right-aligned).
+inline size_t LeadingSpaces(const char* p, size_t n) {
+  constexpr uint64_t kSpaces = 0x2020202020202020ULL;
+  size_t i = 0;
+  for (uint64_t word = 0; i + 8 <= n; i += 8) {
+    std::memcpy(&word, p + i, sizeof word);
+    if (const uint64_t differ = word ^ kSpaces; differ != 0)
+      return i + static_cast<size_t>(std::endian::native == std::endian::little ? std::countr_zero(differ)
+                                                                                 : std::countl_zero(differ)) / 8;
+  }
+  while (i < n && p[i] == ' ') ++i;
+  return i;
 }
 
 inline char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }

@@ -108,8 +108,7 @@ namespace {
 // The whole part of a number field's text of at most 15 digits, as ParseNumber reads it
 // (truncated); false for the texts left to it (longer, an exponent, a second point).
 bool WholePart(const char* p, size_t len, long* out) {
-  size_t i = 0;
-  while (i < len && p[i] == ' ') ++i;
+  size_t i = xb::LeadingSpaces(p, len);
   const bool neg = i < len && p[i] == '-';
   if (i < len && (p[i] == '-' || p[i] == '+')) ++i;
   long v = 0;

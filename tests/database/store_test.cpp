@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <bit>
 #include <cstring>
 #include <string>
 #include <map>
@@ -71,7 +72,8 @@ TEST_F(StoreSessionTest, AmountsReadAsTheCurrencyOfTheirNumber) {
   const int len = f4len_v(units);
   const char* texts[] = {"12.3400", "-0.0001", "0", "-0.0000", "", "-", ".", "  .5", "1234567890.1234",
                          "99999999999999", "999999999999999", "123456789012.3456", "1.23456", "0.00005",
-                         "-12.5", "7.", "1.2.3", "1e5", "+5", "12 3", "*****", "00000000000000012.5"};
+                         "-12.5", "7.", "1.2.3", "1e5", "+5", "12 3", "*****", "00000000000000012.5",
+                         "900719925474.099", "900719925474.1", "-0.1", "0.3", "123.45"};
   for (const char* text : texts) {
     std::string bytes(text);
     ASSERT_LE(bytes.size(), static_cast<size_t>(len));
@@ -84,11 +86,33 @@ TEST_F(StoreSessionTest, AmountsReadAsTheCurrencyOfTheirNumber) {
     } catch (...) {
       raised = true;
     }
+    rt::Currency amount;
     if (raised) {
       EXPECT_ANY_THROW(store::Amount(units)) << text;
+      EXPECT_ANY_THROW(store::NumberAndAmount(units, &amount)) << text;
     } else {
       EXPECT_EQ(store::Amount(units).Raw(), expected.Raw()) << text;
+      // Read once for both, the number is f4double's to the bit (-0 included).
+      EXPECT_EQ(std::bit_cast<uint64_t>(store::NumberAndAmount(units, &amount)), std::bit_cast<uint64_t>(f4double(units)))
+          << text;
+      EXPECT_EQ(amount.Raw(), expected.Raw()) << text;
     }
+  }
+}
+
+// A memo reference names a block unless it is blank or zero, wherever its digits stand.
+TEST_F(StoreSessionTest, MemoReferenceNamesABlockUnlessBlankOrZero) {
+  store::Table tb(session_, nullptr, PathOf("svltran.dbf"));
+  ASSERT_TRUE(tb.ok());
+  FIELD4* notes = store::TranFields(tb.get()).notes;
+  ASSERT_EQ(f4len_v(notes), 10);
+  const std::pair<std::string, bool> cases[] = {
+      {"          ", false}, {"0000000000", false}, {"        00", false}, {std::string(10, '\0'), false},
+      {"         7", true},  {"        10", true},   {"1         ", true},  {"       5  ", true},
+  };
+  for (const auto& [bytes, block] : cases) {
+    std::memcpy(f4ptr(notes), bytes.data(), bytes.size());
+    EXPECT_EQ(store::HasMemo(notes), block) << bytes;
   }
 }
 

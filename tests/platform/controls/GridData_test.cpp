@@ -33,6 +33,18 @@ TEST(GridMemoryTest, LargeArraysGoBackToTheSystemWhenFreed) {
   }
 }
 
+// The per-row arrays of a million-row grid (sort order, widths, styles: four bytes a
+// row) come from huge pages too; small ones from the heap.
+TEST(GridMemoryTest, ArraysOfTwoMiBAndMoreAreMapped) {
+  const std::pair<size_t, bool> cases[] = {
+      {size_t{1} << 20, false}, {(size_t{2} << 20) - 4, false}, {size_t{2} << 20, true}, {4000000, true}};
+  for (const auto& [bytes, mapped] : cases) {
+    const size_t before = LargeBlocksMapped();
+    BigVector<uint32_t> rows(bytes / sizeof(uint32_t));
+    EXPECT_EQ(LargeBlocksMapped(), before + (mapped ? 1 : 0)) << bytes;
+  }
+}
+
 TEST(CellColumnTest, StoresEachTextInTheCheapestForm) {
   struct Case {
     QString text;
@@ -103,7 +115,7 @@ TEST(GridDataTest, LargeGridSortsAndShrinks) {
 // A grid emptied and filled again (a Refresh) takes the room of its old columns instead
 // of mapping new; nothing of the old cells shows.
 TEST(GridDataTest, ReloadReusesTheRoomOfTheLoadBefore) {
-  constexpr int kRows = 600000;
+  constexpr int kRows = 500000;  // the rows' style array below the mapped size
   GridData d;
   auto load = [&](int cols, int written) {
     d.SetRows(1);

@@ -44,6 +44,30 @@ TEST(CurrencyTest, ArithmeticIsExact) {
   EXPECT_EQ(Currency(7).ToDouble(), 7.0);
 }
 
+// A product of amounts rounds half to even at the fourth decimal, in 64 bits or beyond.
+TEST(CurrencyTest, ProductToDoubleRoundsTheFourthDecimalHalfToEven) {
+  const int64_t max = std::numeric_limits<int64_t>::max();
+  const struct {
+    int64_t a, b;
+    double product;
+  } cases[] = {
+      {1, 5000, 0.0},                                        // 0.0001 * 0.5
+      {3, 5000, 0.0002},                                     // 0.0003 * 0.5
+      {-3, 5000, -0.0002},
+      {25000, 12345, 3.0862},                                // 2.5 * 1.2345 = 3.08625
+      {-25000, 12345, -3.0862},
+      {25000, 12347, 3.0868},                                // 3.08675
+      {3037000499, 3037000499, 922337203092625.0 / 10000},  // the widest that fits 64 bits
+      {max, 10000, static_cast<double>(max) / 10000},        // beyond 64 bits before rescaling
+      {max, 20000, 18446744073709551614.0 / 10000},
+      {int64_t{1} << 62, 3, 1383505805528216.0 / 10000},
+      {std::numeric_limits<int64_t>::min(), 1, -922337203685478.0 / 10000},
+      {std::numeric_limits<int64_t>::min(), -1, 922337203685478.0 / 10000},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(rt::ProductToDouble(Currency::FromRaw(c.a), Currency::FromRaw(c.b)), c.product) << c.a << " * " << c.b;
+}
+
 TEST(CurrencyTest, OverflowAndDivisionByZeroRaise) {
   const Currency max = Currency::FromRaw(std::numeric_limits<int64_t>::max());
   const Currency min = Currency::FromRaw(std::numeric_limits<int64_t>::min());

@@ -423,6 +423,9 @@ TEST(NumberText, WholeNumbersAreTheStoredTextTruncated) {
     long value;
   } cases[] = {
       {"  12.9999", 12},
+      {"        5", 5},                    // spaces looked at eight at a time
+      {"       -8.5", -8},
+      {"                       9", 9},
       {"-49.875", -49},
       {"-0.5", 0},
       {"+7", 7},
