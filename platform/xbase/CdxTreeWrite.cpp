@@ -8,6 +8,8 @@
 namespace xb::cdx {
 
 namespace {
+constexpr size_t kUsualDepth = 4;  // levels of a tree of a few million keys
+
 void PutCounter(uint8_t* p, uint32_t v, bool bigEndian) {
   if (bigEndian) PutBE32(p, v);
   else PutLE32(p, v);
@@ -181,6 +183,7 @@ Status Tree::Insert(const uint8_t* key, uint32_t recno, bool unique) {
     }
   }
   std::vector<PathStep> path;
+  path.reserve(kUsualDepth);
   Pos leaf;
   if (Status s = Descend({key, keyLen_, recno, false}, &path, &leaf); !s.ok()) return s;
   Node& n = *leaf.leaf;
@@ -281,6 +284,7 @@ Status Tree::CollapseRoot() {
 
 Status Tree::Remove(const uint8_t* key, uint32_t recno) {
   std::vector<PathStep> path;
+  path.reserve(kUsualDepth);
   Pos leaf;
   if (Status s = Descend({key, keyLen_, recno, false}, &path, &leaf); !s.ok()) return s;
   Node& n = *leaf.leaf;

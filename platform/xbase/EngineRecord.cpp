@@ -136,6 +136,7 @@ struct KeyChanges {
 
 KeyChanges KeyOps(DATA4* d, const char* oldRec, const char* newRec) {
   KeyChanges c;
+  c.insertions.reserve(d->tags.size());
   std::string oldKey, newKey;
   for (auto& t : d->tags) {
     const bool oldIn = oldRec && t->KeyOf(oldRec, &oldKey);
@@ -172,6 +173,7 @@ void RemoveInserted(DATA4* d, const std::vector<KeyOp>& inserted, uint32_t n) {
 // Inserts the new entries of record n: all or none. *inserted gets those that were
 // not there yet (an entry left by a change cut short may already be).
 int InsertKeys(DATA4* d, const std::vector<KeyOp>& insertions, uint32_t n, std::vector<KeyOp>* inserted) {
+  inserted->reserve(inserted->size() + insertions.size());
   for (const KeyOp& op : insertions) {
     const Status s = d->index->Insert(op.tag, op.key, n);
     if (s.ok()) {
