@@ -114,8 +114,16 @@ Status Tree::FinishChange(Status s) {
 }
 
 // The node at depth level changed; make each parent's entry for it its greatest entry,
-// as far up as the greatest entry changes.
+// as far up as the greatest entry changes. The parents are written one after another,
+// bottom up; those that follow each other in the file (the upper levels of a rebuilt
+// tree) go in one write.
 Status Tree::FixSeparators(std::vector<PathStep>& path, size_t level, const Node& changed) {
+  std::vector<uint8_t> run;
+  uint32_t runStart = 0;
+  const auto writeRun = [&] {
+    if (run.empty() || file_->WriteAt(runStart, run.data(), run.size())) return Status::Ok();
+    return Status::System(Code::kIo, "cannot write " + file_->path());
+  };
   const Node* c = &changed;
   for (size_t i = level; i-- > 0;) {
     if (c->count() == 0) break;
@@ -123,11 +131,23 @@ Status Tree::FixSeparators(std::vector<PathStep>& path, size_t level, const Node
     const size_t ci = path[i].child, last = c->count() - 1;
     if (SameEntry(p, ci, *c, last)) break;
     p.SetEntry(ci, c->key(last), c->recnos[last]);
-    if (Status s = Write(path[i].page, path[i].node); !s.ok()) return s;
+    uint8_t buf[kPageSize];
+    if (!EncodeNode(p, filler_, buf)) {
+      writeRun();
+      return Corrupt("a page overflowed while being written");
+    }
+    changed_ = true;
+    p.image.clear();
+    if (!run.empty() && path[i].page != runStart + run.size()) {
+      if (Status s = writeRun(); !s.ok()) return s;
+      run.clear();
+    }
+    if (run.empty()) runStart = path[i].page;
+    run.insert(run.end(), buf, buf + kPageSize);
     if (ci + 1 != p.count()) break;
     c = &p;
   }
-  return Status::Ok();
+  return writeRun();
 }
 
 Status Tree::SplitAndWrite(std::vector<PathStep>& path, size_t level, uint32_t page,

@@ -195,8 +195,14 @@ TEST(CdxWrite, RebuildAllOfManyKeys) {
   // Writable after the rebuild, and as read by another handle.
   ASSERT_TRUE(ix->Insert(0, xb::EncodeNumericKey(-1e9), 100001).ok());
   models[0].insert({xb::EncodeNumericKey(-1e9), 100001});
+  // Each key greater than all moves the greatest entry of every level above its leaf.
+  for (uint32_t k = 0; k < 300; ++k) {
+    ASSERT_TRUE(ix->Insert(0, xb::EncodeNumericKey(1e9 + k), 100002 + k).ok());
+    models[0].insert({xb::EncodeNumericKey(1e9 + k), 100002 + k});
+  }
   auto other = OpenRW(path);
   ASSERT_TRUE(other);
+  EXPECT_TRUE(other->Check().ok());
   ExpectMatches(*other, models, Walk::kNone);
   EXPECT_EQ(cdxtest::WalkAll(*other, 2), cdxtest::Sorted(models[2]));
   EXPECT_EQ(other->Tag(2).forExpr, "!DELETED()");
