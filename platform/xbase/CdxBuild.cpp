@@ -80,13 +80,19 @@ uint32_t BuildTree(const SortedEntries& e, uint16_t keyLen, uint8_t filler, uint
   Node cur = fresh(kAttrLeaf);
   uint32_t maxRec = 1;
   size_t stored = 0;
+  // The entry size of the greatest record number seen last: it seldom changes.
+  uint32_t sizedFor = 0;
+  size_t entryBytes = 0;
   for (size_t i = 0; i < e.count; ++i) {
     const uint8_t* k = e.keys + i * keyLen;
     const uint32_t r = e.recnos[i];
     size_t s = StoredKeyBytes(cur.count() ? k - keyLen : nullptr, k, keyLen, filler);
     uint32_t mr = std::max(maxRec, r);
-    if (cur.count() &&
-        kLeafHeader + (cur.count() + 1) * LeafEntryBytes(keyLen, mr) + stored + s > leafBytes) {
+    if (mr != sizedFor) {
+      sizedFor = mr;
+      entryBytes = LeafEntryBytes(keyLen, mr);
+    }
+    if (cur.count() && kLeafHeader + (cur.count() + 1) * entryBytes + stored + s > leafBytes) {
       level.push_back(std::move(cur));
       cur = fresh(kAttrLeaf);
       s = StoredKeyBytes(nullptr, k, keyLen, filler);
