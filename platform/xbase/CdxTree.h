@@ -130,6 +130,7 @@ class Tree {
   };
 
   Status Corrupt(const std::string& why) const;
+  Status WriteFailed() const;  // a write of the file failed (errno kept)
   // The cached node of page, read and decoded first when not cached; *out is valid
   // until the cache next changes.
   Status Fetch(uint32_t page, const std::shared_ptr<Node>** out);

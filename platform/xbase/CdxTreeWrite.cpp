@@ -16,6 +16,8 @@ void PutCounter(uint8_t* p, uint32_t v, bool bigEndian) {
 }
 }  // namespace
 
+Status Tree::WriteFailed() const { return Status::System(Code::kIo, "cannot write " + file_->path()); }
+
 Status Tree::Write(uint32_t page, const std::shared_ptr<Node>& n) {
   uint8_t buf[kPageSize];
   if (!EncodeNode(*n, filler_, buf)) return Corrupt("a page overflowed while being written");
@@ -29,7 +31,7 @@ Status Tree::WriteEncoded(uint32_t page, const std::shared_ptr<Node>& n, const u
   else n->image.clear();
   if (!file_->WriteAt(page, buf, kPageSize)) {
     n->image.clear();
-    return Status::System(Code::kIo, "cannot write " + file_->path());
+    return WriteFailed();
   }
   return Status::Ok();
 }
@@ -64,7 +66,7 @@ Status Tree::Release(uint32_t page) {
   uint8_t buf[kPageSize] = {};
   PutLE32(buf, free_);
   changed_ = true;
-  if (!file_->WriteAt(page, buf, sizeof buf)) return Status::System(Code::kIo, "cannot write " + file_->path());
+  if (!file_->WriteAt(page, buf, sizeof buf)) return WriteFailed();
   cache_.Erase(page);
   free_ = page;
   return Status::Ok();
@@ -82,7 +84,7 @@ Status Tree::WriteHeader() {
   PutLE32(h, root_);
   PutLE32(h + 4, free_);
   PutCounter(h + 8, counter_ + 1, bigEndianCounter_);
-  if (!file_->WriteAt(header_, h, sizeof h)) return Status::System(Code::kIo, "cannot write " + file_->path());
+  if (!file_->WriteAt(header_, h, sizeof h)) return WriteFailed();
   ++counter_;
   diskRoot_ = root_;
   diskFree_ = free_;
@@ -92,7 +94,7 @@ Status Tree::WriteHeader() {
 Status Tree::BumpCounter() {
   uint8_t c[4];
   PutCounter(c, counter_ + 1, bigEndianCounter_);
-  if (!file_->WriteAt(header_ + 8, c, sizeof c)) return Status::System(Code::kIo, "cannot write " + file_->path());
+  if (!file_->WriteAt(header_ + 8, c, sizeof c)) return WriteFailed();
   ++counter_;
   return Status::Ok();
 }
@@ -122,7 +124,7 @@ Status Tree::FixSeparators(std::vector<PathStep>& path, size_t level, const Node
   uint32_t runStart = 0;
   const auto writeRun = [&] {
     if (run.empty() || file_->WriteAt(runStart, run.data(), run.size())) return Status::Ok();
-    return Status::System(Code::kIo, "cannot write " + file_->path());
+    return WriteFailed();
   };
   const Node* c = &changed;
   for (size_t i = level; i-- > 0;) {

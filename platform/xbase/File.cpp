@@ -18,11 +18,6 @@ namespace xb {
 namespace {
 std::atomic<uint64_t> forks{0};
 void Forked() { forks.fetch_add(1, std::memory_order_relaxed); }
-
-// Reads by pread before the file is mapped: a handle opened for one seek never maps.
-constexpr uint32_t kReadsBeforeMapping = 16;
-// Room beyond the file's end, so that growth seldom needs a new mapping.
-constexpr uint64_t kMapSlack = 16u << 20;
 }  // namespace
 
 uint64_t ForkGeneration() {

@@ -7,8 +7,14 @@
 // installed before. Thread-safe; no system call in the usual case.
 
 #include <cstddef>
+#include <cstdint>
 
 namespace xb {
+
+// Reads by pread before a file is mapped: a handle opened for one seek never maps.
+inline constexpr uint32_t kReadsBeforeMapping = 16;
+// Room mapped beyond a file's end, so that growth seldom needs a new mapping.
+inline constexpr uint64_t kMapSlack = 16u << 20;
 
 // False when the file no longer backed every source byte: dst holds zeros for those,
 // and the mapping now holds zero pages, so the caller must unmap it (it may map the

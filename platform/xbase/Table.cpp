@@ -23,11 +23,7 @@ void TodayYmd(uint8_t ymd[3]) {
 }
 
 namespace {
-// Reads (records and counts) by pread before the file is mapped: a table opened for
-// one seek never maps.
-constexpr uint32_t kReadsBeforeMapping = 16;
-// Room beyond the file's end, so that appends by other users seldom need a new mapping.
-constexpr uint64_t kMapSlack = 16u << 20;
+// Records and counts are read by pread for the first kReadsBeforeMapping reads.
 // Of a run of records read in order, at least this much behind the last one stays mapped.
 constexpr uint64_t kKeptBehind = 1u << 20;
 // The size of a read-ahead block: read in one call, it stays in the processor's cache.
