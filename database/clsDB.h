@@ -276,6 +276,8 @@ class clsDB {
   QString DecimalsUnitsFormat();
   QString DecimalsPerUnitFormat();
   QString DecimalsAmountsFormat();
+  // The pattern of a figure with `places` decimals, thousands grouped.
+  QString NumberFormat(int32_t places) const;
   bool ProdPartNumberFirstGet();
   bool ProdAssignPartNumberGet();
   bool TranCheckInventoryLevelGet();
@@ -339,7 +341,8 @@ class clsDB {
                           const store::ReportTables& tables, bool unitsOnly = false);
   // Of the entries (new rows, or edits of stored ones, saved in this order), the
   // positions of those that would make their product's stock figures not fit a currency
-  // value, counting the product's stored rows and the entries before them. nullopt
+  // value, counting the product's stored rows and the entries before them (figures
+  // already out of range: those that would move them further out). nullopt
   // after the error report when the table cannot be read.
   std::optional<std::vector<size_t>> TranFiguresOverflow(const std::vector<clsTran>& entries, DATA4* tb_tran);
   std::optional<std::vector<size_t>> TranFiguresOverflow(const std::vector<clsTran>& entries) {
@@ -448,7 +451,6 @@ class clsDB {
   // (section: params)
   QString Caption(store::CustomField field, const char* defaultCaption);
   int32_t Decimals(const char* name);
-  QString NumberFormat(int32_t places) const;
 
   // (section: batch)
   void EndBatch();

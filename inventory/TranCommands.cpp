@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QPushButton>
+#include <algorithm>
 #include <optional>
 
 #include "database/clsDB.h"
@@ -62,11 +63,22 @@ std::optional<int32_t> PickOutstanding(int32_t nProdId, int32_t udOutstandingTyp
   return picker.m_SelectedOperation == 1 ? picker.m_nSelectedTranID : -1;
 }
 
-// After a partial receipt or shipment: offers to keep the rest outstanding.
+// After a partial receipt or shipment: offers to keep the rest outstanding. The units
+// are shown with the unit decimals, or with as many as they hold where that is more.
 void OfferRemainder(const clsTran& saved, int32_t udOutstandingType, rt::Currency outstandingUnits,
-                    const QString& outstandingDate, const QString& unitsFormat) {
+                    const QString& outstandingDate, int32_t unitsPlaces) {
   if (!(saved.curUnits < outstandingUnits)) return;
   const rt::Currency remainder = outstandingUnits - saved.curUnits;
+  int32_t places = std::max(unitsPlaces, 0);
+  const auto hidden = [&places](rt::Currency c) {  // digits past the places shown
+    int64_t unit = 1;
+    for (int32_t k = places; k < 4; ++k) unit *= 10;
+    return c.Raw() % unit != 0;
+  };
+  for (const rt::Currency c : {saved.curUnits, outstandingUnits, remainder}) {
+    while (places < 4 && hidden(c)) ++places;
+  }
+  const QString unitsFormat = gDB().NumberFormat(places);
   const auto units = [&](rt::Currency c) { return rt::Format(QVariant::fromValue(c), unitsFormat); };
   const bool order = IsOrder(udOutstandingType);
   const QString text =
@@ -92,7 +104,7 @@ void NewTransaction(int32_t nProdId) {
 }
 
 bool AddNewTransaction(clsTran& udTran, bool scanMode) {
-  const QString unitsFormat = gDB().DecimalsUnitsFormat();
+  const int32_t unitsPlaces = gDB().DecimalsUnits();
   if (udTran.nProdId <= 0 || udTran.udTranType <= 0 || udTran.udTranType > 5) {
     frmNewTran chooser;
     gSystem().cboSelectAtID(*chooser.cboProducts, udTran.nProdId);
@@ -131,7 +143,7 @@ bool AddNewTransaction(clsTran& udTran, bool scanMode) {
   ui::RunModal(dlg, HubWindow());
   const bool saved = dlg.m_bOK;
   if (saved && chosenId > 0 && gDB().GetTran(chosenId, udTran)) {
-    OfferRemainder(udTran, outstandingType, outstandingUnits, outstandingDate, unitsFormat);
+    OfferRemainder(udTran, outstandingType, outstandingUnits, outstandingDate, unitsPlaces);
   }
   return saved;
 }

@@ -160,6 +160,7 @@ void frmInvAddUpateDel::Init(int32_t udOper, const clsTran& udTran, int32_t nMax
 
 void frmInvAddUpateDel::ConvertFrom(int32_t udOutstandingType) {
   m_nConvertFrom = udOutstandingType;
+  m_curOutstanding = fpUnits->Value();
   const TranType to = udOutstandingType == store::Code(TranType::kAllocate) ? TranType::kShip : TranType::kReceive;
   gSystem().cboSelectAtID(*cboType, store::Code(to));
   cboType->setEnabled(false);
@@ -203,7 +204,8 @@ bool frmInvAddUpateDel::Validate() {
     }
     if (m_udOper == kNew && !inventory::ProductAccessible(ProductId())) return false;
     if (cboType->currentIndex() < 0) return Fail(QStringLiteral("Please select transaction type!"), nullptr);
-    const rt::Currency units = fpUnits->Value();
+    rt::Currency units = fpUnits->Value();
+    if (m_nConvertFrom > 0 && fpUnits->Rounded(units) == fpUnits->Rounded(m_curOutstanding)) units = m_curOutstanding;
     if (units <= rt::Currency(0)) return Fail(QStringLiteral("Please enter number of units!"), fpUnits);
     if (m_nMaxUnits > 0 && units > rt::Currency(m_nMaxUnits)) {
       return Fail(QStringLiteral("Number of units may not exceed ") + QString::number(m_nMaxUnits) +

@@ -33,7 +33,8 @@ class frmInvAddUpateDel : public QDialog {
   void Init(int32_t udOper, const clsTran& udTran, int32_t nMaxUnits);
   // The shown outstanding transaction (On Order or Allocate) becomes its Receive or
   // Ship: the type fixed, the date today. The save rewrites the row only while it still
-  // has its outstanding type.
+  // has its outstanding type. Units equal to the outstanding ones at the field's decimal
+  // places convert the whole of them.
   void ConvertFrom(int32_t udOutstandingType);
   // The units field takes the focus first.
   void FocusOnQty();
@@ -81,4 +82,5 @@ class frmInvAddUpateDel : public QDialog {
   int32_t m_udOper = 0;
   int32_t m_nTranID = -1;
   int32_t m_nConvertFrom = -1;  // the outstanding type being converted; -1 none
+  rt::Currency m_curOutstanding;  // the units of the transaction being converted
 };

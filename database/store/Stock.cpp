@@ -1,6 +1,8 @@
 #include "database/store/Stock.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <limits>
 #include <optional>
 #include <string>
@@ -57,6 +59,17 @@ class alignas(64) StockWalk {
   void Apply(const TranRow& r) {
     Apply(r.type, r.units, [&r] { return r.unitPrice; });
   }
+  // Takes back what Apply(r) added.
+  void Remove(const TranRow& r) {
+    Apply(r.type, rt::Currency::FromRaw(0) - r.units, [&r] { return r.unitPrice; });
+  }
+  void Include(const StockWalk& o) {
+    const std::pair<Wide*, Wide> sums[] = {{&receivedUnits_, o.receivedUnits_}, {&receivedCost_, o.receivedCost_},
+                                           {&shippedUnits_, o.shippedUnits_},   {&shippedValue_, o.shippedValue_},
+                                           {&onOrder_, o.onOrder_},             {&onOrderCost_, o.onOrderCost_},
+                                           {&allocated_, o.allocated_}};
+    for (const auto& [sum, more] : sums) *sum = Add(*sum, more);
+  }
 
   // One row; `price` gives its unit amount, read only for the types that use it.
   template <class Price>
@@ -82,6 +95,34 @@ class alignas(64) StockWalk {
         allocated_ = Add(allocated_, units);
         break;
     }
+  }
+
+  // True when the figures worked out from these sums alone fit.
+  bool Fits() const {
+    try {
+      StockFigures figures;
+      Finish(figures);
+      return true;
+    } catch (const rt::VbError& e) {
+      if (e.number() != rt::kErrOverflow) throw;
+      return false;
+    }
+  }
+
+  // True when some figure of these sums alone lies further outside the currency range
+  // than in `before`, or has left it: the unit counts and sums of amounts, the
+  // averages, and the stock values at them while the physical units fit (beyond that
+  // they follow the physical units).
+  bool WorseThan(const StockWalk& before) const {
+    const Beyond now = Outside(), then = before.Outside();
+    for (size_t k = 0; k < now.sums.size(); ++k) {
+      if (now.sums[k] > then.sums[k]) return true;
+    }
+    const bool physicalFits = now.sums[0] == 0 && then.sums[0] == 0;
+    for (size_t k = 0; k < now.derived.size(); ++k) {
+      if ((k < 2 || physicalFits) && now.derived[k] > then.derived[k]) return true;
+    }
+    return false;
   }
 
   // Adds the sums onto the record's figures and derives the others. The record is
@@ -112,6 +153,26 @@ class alignas(64) StockWalk {
   }
 
  private:
+  // How far each figure lies outside the currency range; 0 inside.
+  struct Beyond {
+    std::array<Wide, 7> sums{};       // physical, allocated, on order, available, on-order cost, received cost, shipped value
+    std::array<double, 4> derived{};  // average cost, average price, the stock values at them
+  };
+  Beyond Outside() const {
+    constexpr Wide kMax = std::numeric_limits<int64_t>::max();
+    constexpr double kMaxUnits = static_cast<double>(kMax) / rt::Currency::kScale;
+    const auto wide = [](Wide v) { return v > kMax ? v - kMax : v < -kMax - 1 ? -kMax - 1 - v : Wide{0}; };
+    const auto real = [](double v) { return std::max(0.0, std::fabs(v) - kMaxUnits); };
+    const Wide physical = receivedUnits_ - shippedUnits_;
+    const double avgCost = receivedUnits_ > 0 ? ToDouble(receivedCost_) / ToDouble(receivedUnits_) : 0.0;
+    const double avgPrice = shippedUnits_ > 0 ? ToDouble(shippedValue_) / ToDouble(shippedUnits_) : 0.0;
+    Beyond b;
+    b.sums = {wide(physical), wide(allocated_), wide(onOrder_), wide(physical - allocated_), wide(onOrderCost_),
+              wide(receivedCost_), wide(shippedValue_)};
+    b.derived = {real(avgCost), real(avgPrice), real(ToDouble(physical) * avgCost), real(ToDouble(physical) * avgPrice)};
+    return b;
+  }
+
   Wide receivedUnits_ = 0, receivedCost_ = 0, shippedUnits_ = 0, shippedValue_ = 0;
   Wide onOrder_ = 0, onOrderCost_ = 0, allocated_ = 0;
 };
@@ -235,11 +296,27 @@ Result<std::vector<size_t>> Stock::Overflowing(const std::vector<TranRow>& entri
       if (e.id > 0) replaced.insert(e.id);
     }
     const auto isOverflow = [](const rt::VbError& e) { return e.number() == rt::kErrOverflow; };
-    // Each product's sums so far; nullopt when its stored rows cannot be summed.
+    // Each product's sums so far, the stored rows that entries replace left out;
+    // nullopt when its stored rows cannot be summed.
     std::unordered_map<int32_t, std::optional<StockWalk>> walks;
+    // The stored rows entries replace, and each product's sums of those not yet replaced.
+    std::unordered_map<int32_t, TranRow> stored;
+    std::unordered_map<int32_t, StockWalk> pending;
+    std::unordered_set<int32_t> done;  // ids of the entries taken so far
     const auto apply = [&](std::optional<StockWalk>& walk) {
-      if (!walk || replaced.count(static_cast<int32_t>(f4long(fields.rowid))) != 0) return;
+      if (!walk) return;
       try {
+        if (const auto id = static_cast<int32_t>(f4long(fields.rowid)); replaced.count(id) != 0) {
+          const long type = f4long(fields.trantype);
+          if (done.count(id) != 0 || type < 1 || type > 5) return;  // a row of no type adds nothing
+          TranRow& r = stored[id];
+          r.prodId = static_cast<int32_t>(f4long(fields.prodid));
+          r.type = static_cast<TranType>(type);
+          r.units = Amount(fields.units);
+          r.unitPrice = Amount(fields.unitprc);
+          pending[r.prodId].Apply(r);
+          return;
+        }
         walk->Apply(fields);
       } catch (const rt::VbError& e) {
         if (!isOverflow(e)) throw;
@@ -263,21 +340,36 @@ Result<std::vector<size_t>> Stock::Overflowing(const std::vector<TranRow>& entri
     std::unordered_set<int32_t> summed;
     std::vector<size_t> refused;
     for (size_t i = 0; i < entries.size(); ++i) {
-      std::optional<StockWalk>& walk = walks[entries[i].prodId];
-      if (!onePass && summed.insert(entries[i].prodId).second) {
+      const TranRow& entry = entries[i];
+      std::optional<StockWalk>& walk = walks[entry.prodId];
+      if (!onePass && summed.insert(entry.prodId).second) {
         walk.emplace();
-        ForEachProductRow(session_, tb.get(), entries[i].prodId, [&] {
+        ForEachProductRow(session_, tb.get(), entry.prodId, [&] {
           apply(walk);
           return true;
         });
       }
       try {
         if (!walk) rt::Raise(rt::kErrOverflow);
+        // The product's figures before and after the entry, with the stored rows that
+        // are still in place; an edit takes its stored row out.
+        StockWalk before = *walk;
+        before.Include(pending[entry.prodId]);
+        const auto was = entry.id > 0 ? stored.find(entry.id) : stored.end();
+        if (was != stored.end()) pending[was->second.prodId].Remove(was->second);
         StockWalk next = *walk;
-        next.Apply(entries[i]);
-        StockFigures figures;
-        next.Finish(figures);
-        walk = next;
+        next.Apply(entry);
+        StockWalk after = next;
+        after.Include(pending[entry.prodId]);
+        // Figures already out of range take what does not move them further out.
+        if (after.Fits() || (!before.Fits() && !after.WorseThan(before))) {
+          walk = next;
+          if (was != stored.end()) stored.erase(was);
+          if (entry.id > 0) done.insert(entry.id);
+        } else {
+          if (was != stored.end()) pending[was->second.prodId].Apply(was->second);
+          refused.push_back(i);
+        }
       } catch (const rt::VbError& e) {
         if (!isOverflow(e)) throw;
         refused.push_back(i);

@@ -45,7 +45,9 @@ class Stock {
   // Of entries to be stored in this order (one, a batch, an import), the positions of
   // those that would leave their product's figures not fitting: each is added to its
   // product's rows and the entries before it that were not refused; an entry whose id
-  // is 1 or more takes the place of the stored row of that id (an edit). Up to
+  // is 1 or more takes the place of the stored row of that id (an edit). Where the
+  // figures are already out of range, an entry that moves none of them further out (a
+  // Ship, a Shrinkage, fewer units) is taken, so the figures can be repaired. Up to
   // `seeksBeforeOnePass` products are summed by seeks, more in one pass over the table.
   Result<std::vector<size_t>> Overflowing(const std::vector<TranRow>& entries, DATA4* open = nullptr,
                                           size_t seeksBeforeOnePass = 512) const;

@@ -10,6 +10,7 @@
 
 #include "platform/runtime/Convert.h"
 #include "platform/runtime/LocaleInfo.h"
+#include "platform/ui/Prompt.h"
 
 namespace ctl {
 
@@ -56,7 +57,7 @@ NumericEdit::NumericEdit(NumericKind kind, QWidget* parent) : QAbstractSpinBox(p
   setAccelerated(true);
   lineEdit()->setText(Format(value_, true));
   connect(lineEdit(), &QLineEdit::textChanged, this, &NumericEdit::OnTextChanged);
-  connect(this, &QAbstractSpinBox::editingFinished, this, [this] { Commit(value_, false); });
+  connect(this, &QAbstractSpinBox::editingFinished, this, &NumericEdit::Leave);
 }
 
 rt::Currency NumericEdit::Value() const { return value_; }
@@ -74,9 +75,8 @@ QString NumericEdit::Text() const { return Format(value_, false); }
 
 void NumericEdit::setText(const QString& text) {
   rt::Currency value;
-  __int128 raw = 0;
-  if (ParseTyped(text, raw) == Parse::Number) {
-    value = rt::Currency::FromRaw(static_cast<int64_t>(std::clamp<__int128>(raw, min_.Raw(), max_.Raw())));
+  if (const Reading r = Read(text); r.parse == Parse::Number) {
+    value = rt::Currency::FromRaw(static_cast<int64_t>(std::clamp<__int128>(r.raw, min_.Raw(), max_.Raw())));
   } else if (const std::optional<QString> c = rt::StrictNumericCText(text, rt::LocaleInfo::Current())) {
     try {
       value = rt::Currency::FromCText(*c);
@@ -115,7 +115,7 @@ void NumericEdit::setSpin(bool on) {
 void NumericEdit::stepBy(int steps) {
   if (!spin_) return;
   // From the value shown, so a held value with more decimals steps to a value of the places.
-  const __int128 raw = static_cast<__int128>(Round(value_).Raw()) +
+  const __int128 raw = static_cast<__int128>(Rounded(value_).Raw()) +
                        static_cast<__int128>(increment_.Raw()) * steps;
   Commit(Typed(raw), true);
   lineEdit()->selectAll();
@@ -130,15 +130,11 @@ QAbstractSpinBox::StepEnabled NumericEdit::stepEnabled() const {
 }
 
 QValidator::State NumericEdit::validate(QString& input, int&) const {
-  __int128 raw = 0;
-  switch (ParseTyped(input, raw)) {
-    case Parse::Invalid:
-      return QValidator::Invalid;
-    case Parse::Partial:
-      return QValidator::Intermediate;
-    case Parse::Number:
-      break;
-  }
+  // Text that reads as no number stays, to be named when the field is left.
+  const Reading r = Read(input);
+  if (r.negative && min_.Raw() >= 0) return QValidator::Invalid;
+  if (r.parse != Parse::Number) return QValidator::Intermediate;
+  const __int128 raw = r.raw;
   if (raw >= min_.Raw() && raw <= max_.Raw()) return QValidator::Acceptable;
   // More typing only moves a number further from zero: past the end on its own side
   // of zero it can never come back.
@@ -147,9 +143,8 @@ QValidator::State NumericEdit::validate(QString& input, int&) const {
 }
 
 void NumericEdit::fixup(QString& input) const {
-  __int128 raw = 0;
-  const bool number = ParseTyped(input, raw) == Parse::Number;
-  input = Format(Typed(number ? raw : 0), true);
+  const Reading r = Read(input);
+  if (r.parse != Parse::Unreadable) input = Format(Typed(r.raw), true);
 }
 
 QSize NumericEdit::sizeHint() const {
@@ -164,143 +159,158 @@ QSize NumericEdit::sizeHint() const {
   return style()->sizeFromContents(QStyle::CT_SpinBox, &opt, QSize(width, height), this);
 }
 
-NumericEdit::Parse NumericEdit::ParseTyped(const QString& text, __int128& raw) const {
+NumericEdit::Reading NumericEdit::Read(const QString& text) const {
   const rt::LocaleInfo loc = rt::LocaleInfo::Current();
-  const QString& currencySymbol = loc.currencySymbol;
-  QStringView s = QStringView(text).trimmed();
-  bool negative = false;
-  bool currency = false;
-  // A sign and a currency symbol before the digits, in either order.
-  for (;;) {
-    if (!negative && (s.startsWith(u'-') || (!loc.negativeSign.isEmpty() && s.startsWith(loc.negativeSign)))) {
-      if (min_.Raw() >= 0) return Parse::Invalid;
-      negative = true;
-      s = s.mid(s.startsWith(u'-') ? 1 : loc.negativeSign.size()).trimmed();
-    } else if (!currency && !currencySymbol.isEmpty() && s.startsWith(currencySymbol)) {
-      currency = true;
-      s = s.mid(currencySymbol.size()).trimmed();
-    } else {
-      break;
+  Reading r;
+  QStringView s(text);
+  // Spaces of any kind, currency signs and one sign around the digits.
+  const auto currencyAt = [&](QStringView v, bool front) -> qsizetype {
+    const QString& symbol = loc.currencySymbol;
+    if (!symbol.isEmpty() && (front ? v.startsWith(symbol) : v.endsWith(symbol))) return symbol.size();
+    const QChar ch = front ? v.front() : v.back();
+    return ch.category() == QChar::Symbol_Currency ? 1 : 0;
+  };
+  for (bool more = true; more && !s.isEmpty();) {
+    more = false;
+    if (s.front().isSpace()) {
+      s = s.mid(1);
+      more = true;
+    } else if (const qsizetype n = currencyAt(s, true)) {
+      s = s.mid(n);
+      more = true;
+    } else if (!r.negative && (s.front() == u'-' || s.front() == QChar(0x2212) ||
+                               (!loc.negativeSign.isEmpty() && s.startsWith(loc.negativeSign)))) {
+      r.negative = true;
+      s = s.mid(s.front() == u'-' || s.front() == QChar(0x2212) ? 1 : loc.negativeSign.size());
+      more = true;
     }
   }
-  // The start of a currency symbol being typed.
-  const auto currencyStart = [&](QStringView rest) {
-    return !currency && !rest.isEmpty() && QStringView(currencySymbol).startsWith(rest);
-  };
-  if (currencyStart(s) && !s.front().isDigit()) return Parse::Partial;
+  for (bool more = true; more && !s.isEmpty();) {
+    more = false;
+    if (s.back().isSpace()) {
+      s.chop(1);
+      more = true;
+    } else if (const qsizetype n = currencyAt(s, false)) {
+      s.chop(n);
+      more = true;
+    }
+  }
+  if (s.isEmpty()) {
+    r.parse = Parse::Empty;
+    return r;
+  }
 
-  // Digit runs and the separators between them; a separator is the locale's decimal
-  // separator, its grouping, or the other of "." and "," (which may be the grouping).
-  const QString& decimal = loc.decimalSeparator;
-  const QString& group = loc.groupSeparator;
-  const bool groupIsSpace = group == QString(QChar(0x00A0)) || group == QString(QChar(0x202F));
-  const QChar otherPoint = decimal == QLatin1String(".") ? u',' : u'.';
-  struct Separator {
-    bool decimal = false;
-    bool group = false;
-    bool point = false;  // the other point, taken as the decimal point where it does not group
-  };
+  // Digit runs and the single marks between them: "." and "," (a decimal point or
+  // grouping), any space or the locale's grouping (grouping only).
+  enum class Mark { Dot, Comma, Group };
+  const QString& localeGroup = loc.groupSeparator;
   QString digits;
-  std::vector<int> runs{0};
-  std::vector<Separator> separators;
+  std::vector<qsizetype> runs{0};
+  std::vector<Mark> marks;
   for (qsizetype i = 0; i < s.size();) {
     const QChar ch = s[i];
-    if (ch.isDigit() && ch.unicode() < 128) {
+    if (ch.unicode() >= '0' && ch.unicode() <= '9') {
       digits += ch;
       ++runs.back();
       ++i;
       continue;
     }
-    const QStringView rest = s.mid(i);
-    Separator sep;
     qsizetype size = 1;
-    if (!decimal.isEmpty() && rest.startsWith(decimal)) {
-      sep.decimal = true;
-      size = decimal.size();
-    } else {
-      if (!group.isEmpty() && rest.startsWith(group)) {
-        sep.group = true;
-        size = group.size();
-      } else if (groupIsSpace && ch == u' ') {
-        sep.group = true;
-      }
-      sep.point = ch == otherPoint;
+    Mark mark = Mark::Group;
+    if (ch == u'.') {
+      mark = Mark::Dot;
+    } else if (ch == u',') {
+      mark = Mark::Comma;
+    } else if (!localeGroup.isEmpty() && s.mid(i).startsWith(localeGroup)) {
+      size = localeGroup.size();
+    } else if (!ch.isSpace()) {
+      return r;  // no number
     }
-    if (!sep.decimal && !sep.group && !sep.point) {
-      // A currency symbol after the digits ends the number.
-      const QStringView tail = rest.trimmed();
-      if (!currencyStart(tail)) return Parse::Invalid;
-      if (tail.size() < currencySymbol.size()) return Parse::Partial;
-      break;
-    }
-    separators.push_back(sep);
+    if (!marks.empty() && runs.back() == 0) return r;  // two marks together
+    marks.push_back(mark);
     runs.push_back(0);
     i += size;
   }
+  if (digits.isEmpty()) return r;
 
-  // A separator groups where it is the locale's grouping after one to three digits (not
-  // a leading zero), or after a group, and before three digits.
-  const size_t count = separators.size();
-  const auto groups = [&](size_t k) {
-    return separators[k].group && runs[k + 1] == 3 &&
-           (k > 0 || (runs[0] >= 1 && runs[0] <= 3 && digits.front() != u'0'));
-  };
-  size_t point = count;  // the decimal point's index, count for none
-  for (size_t k = 0; k < count && point == count; ++k) {
-    if (separators[k].decimal) point = k;
-  }
-  bool groupTyped = false;  // the last group is being typed
-  if (point == count && count > 0 && !groups(count - 1)) {
-    if (separators[count - 1].point) {
-      point = count - 1;
-    } else if (runs[count] < 3) {
-      groupTyped = true;
-    } else {
-      return Parse::Invalid;
+  // The decimal point: with both "." and ",", the last mark, the only one of its kind;
+  // with one of them once, the locale's decimal separator, or the other where the
+  // locale does not group digits with it at that place; used more than once, grouping.
+  const size_t count = marks.size();
+  const auto kind = [&](Mark m) { return static_cast<size_t>(std::count(marks.begin(), marks.end(), m)); };
+  const size_t dots = kind(Mark::Dot), commas = kind(Mark::Comma);
+  const QString localeDecimal = loc.decimalSeparator.isEmpty() ? QStringLiteral(".") : loc.decimalSeparator;
+  // Digits grouped in threes before mark k (the first group one to three digits, not a
+  // leading zero).
+  const auto groupedBefore = [&](size_t k) {
+    if (k == 0) return true;
+    if (runs[0] < 1 || runs[0] > 3 || digits.front() == u'0') return false;
+    for (size_t j = 1; j <= k; ++j) {
+      if (runs[j] != 3) return false;
     }
+    return true;
+  };
+  size_t point = count;  // count: none
+  if (dots > 0 && commas > 0) {
+    if (marks.back() == Mark::Group || kind(marks.back()) != 1) return r;
+    point = count - 1;
+  } else if (dots + commas == 1) {
+    const size_t k = static_cast<size_t>(std::find_if(marks.begin(), marks.end(), [](Mark m) { return m != Mark::Group; }) -
+                                         marks.begin());
+    const QChar ch = marks[k] == Mark::Dot ? u'.' : u',';
+    const bool groups = localeGroup == QString(ch) && runs[k + 1] == 3 && groupedBefore(k + 1);
+    if (localeDecimal == QString(ch) || !groups) point = k;
   }
-  if (point < count && point + 1 < count) return Parse::Invalid;  // a separator after the point
-  const size_t grouped = point < count ? point : count - (groupTyped ? 1 : 0);
-  for (size_t k = 0; k < grouped; ++k) {
-    if (!groups(k)) return Parse::Invalid;
-  }
-  if (digits.isEmpty() || groupTyped) return Parse::Partial;
+  if (point < count && point + 1 != count) return r;  // a mark after the decimal point
+  if (!groupedBefore(std::min(point, count))) return r;
 
   qsizetype integerCount = 0;
   for (size_t k = 0; k <= std::min(point, count); ++k) integerCount += runs[k];
-  if (digits.size() - integerCount > kMaxDecimals) return Parse::Invalid;  // a value holds four decimals
+  const qsizetype fractionDigits = digits.size() - integerCount;
+  if (fractionDigits > kMaxTypedDigits) return r;
   __int128 units = 0;
-  __int128 fraction = 0;
+  __int128 scaled = 0;  // the number times 10^fractionDigits
   int integerDigits = 0;
   for (qsizetype i = 0; i < digits.size(); ++i) {
     const int digit = digits[i].unicode() - '0';
-    if (i >= integerCount) {
-      fraction = fraction * 10 + digit;
-    } else {
-      if ((units != 0 || digit != 0) && ++integerDigits > kMaxTypedDigits) return Parse::Invalid;
-      units = units * 10 + digit;
+    if (i < integerCount && (units != 0 || digit != 0) && ++integerDigits > kMaxTypedDigits) {
+      // Past every range: more digits only move it further.
+      r.parse = Parse::Number;
+      r.raw = (r.negative ? -1 : 1) * static_cast<__int128>(Pow10(kMaxTypedDigits)) * rt::Currency::kScale;
+      return r;
     }
+    if (i < integerCount) units = units * 10 + digit;
+    scaled = scaled * 10 + digit;
   }
-  const auto fractionDigits = static_cast<int>(digits.size() - integerCount);
-  const __int128 value = units * rt::Currency::kScale + fraction * Pow10(kMaxDecimals - fractionDigits);
-  raw = negative ? -value : value;
-  return Parse::Number;
+  __int128 value = 0;
+  if (fractionDigits <= kMaxDecimals) {
+    value = scaled * Pow10(kMaxDecimals - static_cast<int>(fractionDigits));
+  } else {
+    // Rounded once, at the field's places, half away from zero.
+    const __int128 unit = static_cast<__int128>(Pow10(static_cast<int>(fractionDigits) - decimals_));
+    __int128 q = scaled / unit;
+    if ((scaled % unit) * 2 >= unit) ++q;
+    value = q * Pow10(kMaxDecimals - decimals_);
+  }
+  r.parse = Parse::Number;
+  r.raw = r.negative ? -value : value;
+  return r;
 }
 
 rt::Currency NumericEdit::Clamp(rt::Currency value) const { return std::clamp(value, min_, max_); }
 
 rt::Currency NumericEdit::Typed(__int128 raw) const {
   const __int128 inRange = std::clamp<__int128>(raw, min_.Raw(), max_.Raw());
-  return Clamp(Round(rt::Currency::FromRaw(static_cast<int64_t>(inRange))));
+  return Clamp(Rounded(rt::Currency::FromRaw(static_cast<int64_t>(inRange))));
 }
 
-rt::Currency NumericEdit::Round(rt::Currency value) const {
+rt::Currency NumericEdit::Rounded(rt::Currency value) const {
   return rt::Currency::FromRaw(RoundRaw(value.Raw(), decimals_));
 }
 
 QString NumericEdit::Format(rt::Currency value, bool shown) const {
   const rt::LocaleInfo loc = rt::LocaleInfo::Current();
-  const int64_t raw = shown ? Round(value).Raw() : value.Raw();
+  const int64_t raw = shown ? Rounded(value).Raw() : value.Raw();
   const uint64_t magnitude = raw < 0 ? 0 - static_cast<uint64_t>(raw) : static_cast<uint64_t>(raw);
   QString text = QString::number(magnitude / rt::Currency::kScale);
   QString fraction = QStringLiteral("%1").arg(magnitude % rt::Currency::kScale, kMaxDecimals, 10,
@@ -313,9 +323,10 @@ QString NumericEdit::Format(rt::Currency value, bool shown) const {
 }
 
 void NumericEdit::Commit(rt::Currency value, bool round) {
-  const rt::Currency next = Clamp(round || kind_ == NumericKind::LongInteger ? Round(value) : value);
+  const rt::Currency next = Clamp(round || kind_ == NumericKind::LongInteger ? Rounded(value) : value);
   const bool changed = next != value_;
   value_ = next;
+  held_ = next;
   const QString text = Format(value_, true);
   if (lineEdit()->text() != text) {
     showing_ = true;
@@ -325,11 +336,29 @@ void NumericEdit::Commit(rt::Currency value, bool round) {
   if (changed) emit Change();
 }
 
+void NumericEdit::Leave() {
+  const QString text = lineEdit()->text();
+  const bool unreadable = Read(text).parse == Parse::Unreadable;
+  Commit(value_, false);  // the held value when the text could not be read
+  if (!unreadable || complaining_) return;
+  // Shown after the field holds its value again: the message takes the focus, which
+  // leaves the field once more.
+  complaining_ = true;
+  const QLocale locale;
+  ui::MsgBox(QStringLiteral("\"") + text + QStringLiteral("\" is not a number. Please type a number such as ") +
+                 locale.toString(1234.5, 'f', 2) + QStringLiteral(". The field keeps ") + Format(value_, true) +
+                 QLatin1Char('.'),
+             ui::vbExclamation | ui::vbOKOnly);
+  complaining_ = false;
+}
+
 void NumericEdit::OnTextChanged(const QString& text) {
   if (showing_) return;  // the value shown, not an edit
-  __int128 raw = 0;
-  const bool number = ParseTyped(text, raw) == Parse::Number;
-  const rt::Currency next = Typed(number ? raw : 0);
+  rt::Currency next = held_;
+  // The text shown for the held value stands for it, decimals hidden by the places included.
+  if (text != Format(held_, true)) {
+    if (const Reading r = Read(text); r.parse != Parse::Unreadable) next = Typed(r.raw);
+  }
   if (next == value_) return;
   value_ = next;
   emit Change();

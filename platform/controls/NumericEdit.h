@@ -7,17 +7,20 @@
 // fits an amount field of the tables. A value set by code is held as given (to the four
 // decimal places of a Currency; a LongInteger field rounds it) and shown rounded to the
 // field's decimal places, so a stored figure with more decimals than shown is read back
-// unchanged until the user edits the field; changing the places, FixedPoint or a range
-// the value lies in keeps it. Typing and pasting accept digits, a decimal point with up
-// to four decimals, the locale's grouping where it groups digits, its currency symbol
-// and a leading minus sign (only when the range has negative values). The decimal point
-// is the locale's decimal separator or, where the locale does not group digits with it
-// at that place, the other of "." and ",": so "2.5" is 2.5 in a comma-decimal locale
-// and "1,5" is 1.5 in an English one, and digits are never joined across a separator. A
-// keystroke or paste that would leave the range for good, or that gives a text that is
-// no number (a second decimal point), is refused. What the user types or steps is the
-// value, rounded to the field's decimal places; when the field loses the focus or Enter
-// is pressed the text is put back to that value (2.5 in a field without decimal places
+// unchanged until the user edits the field (a text left as the field showed it keeps
+// that value); changing the places, FixedPoint or a range the value lies in keeps it.
+// Typing and pasting read digits with a decimal point and grouping of either "." or
+// ",", spaces of any kind and currency signs around them, and a leading minus sign
+// (only when the range has negative values): with both marks the last one is the
+// decimal point; one mark used once is the locale's decimal separator, or grouping
+// where the locale groups digits with it at that place (so "2.5" is 2.5 in a
+// comma-decimal locale, "1.234,5" is 1234.5 in any); a mark used more than once
+// groups. Digits are never joined across a mark that does not group. A keystroke or
+// paste that would leave the range for good is refused; any other text stays, and when
+// the field is left a text that reads as no number is named in a message (through the
+// prompts) and the field keeps its value. What the user types is the value, rounded
+// once to the field's decimal places; when the field loses the focus or Enter is
+// pressed the text is put back to that value (2.5 in a field without decimal places
 // shows 3), and a text left outside the range or empty is put back into it. With Spin
 // on, the arrow buttons, the Up and Down keys and the mouse wheel step by Increment;
 // with Spin off the field has no buttons and does not step. User-interface thread only.
@@ -64,6 +67,8 @@ class NumericEdit : public QAbstractSpinBox {
   void setDecimalPlaces(int places);
   // Trailing zeros of the decimal places shown (true) or dropped (false, the default).
   bool FixedPoint() const { return fixedPoint_; }
+  // The value as the field shows it: rounded to the decimal places, half away from zero.
+  rt::Currency Rounded(rt::Currency value) const;
   void setFixedPoint(bool on);
 
   rt::Currency MinValue() const { return min_; }
@@ -92,23 +97,31 @@ class NumericEdit : public QAbstractSpinBox {
   StepEnabled stepEnabled() const override;
 
  private:
-  enum class Parse { Invalid, Partial, Number };
-  // Reads typed text (sign, currency symbol, digits, grouping, decimal point) into a
-  // raw currency value.
-  Parse ParseTyped(const QString& text, __int128& raw) const;
+  enum class Parse { Unreadable, Empty, Number };
+  struct Reading {
+    Parse parse = Parse::Unreadable;
+    __int128 raw = 0;  // a Number as a raw currency value, rounded at the places past four decimals
+    bool negative = false;
+  };
+  // Reads typed or pasted text: spaces of any kind, currency signs and a sign around
+  // the digits, grouping and a decimal point of either "." or ",".
+  Reading Read(const QString& text) const;
   rt::Currency Clamp(rt::Currency value) const;
   // The value a typed raw number stands for: in the range, at the decimal places.
   rt::Currency Typed(__int128 raw) const;
-  rt::Currency Round(rt::Currency value) const;
   // The value as text, rounded to the decimal places when `shown`.
   QString Format(rt::Currency value, bool shown) const;
   // Takes the value (clamped; rounded to the places when `round` or a whole-number
   // field) and shows it.
   void Commit(rt::Currency value, bool round);
   void OnTextChanged(const QString& text);
+  // The field is left: its text becomes the value; text that reads as no number is
+  // named in a message and the field keeps the value it held.
+  void Leave();
 
   NumericKind kind_;
   rt::Currency value_;
+  rt::Currency held_;  // the value last put in the field, which its shown text stands for
   rt::Currency min_;
   rt::Currency max_;
   rt::Currency increment_ = rt::Currency(1);
@@ -116,6 +129,7 @@ class NumericEdit : public QAbstractSpinBox {
   bool fixedPoint_ = false;
   bool spin_ = false;
   bool showing_ = false;  // Commit is putting the value's text in the field
+  bool complaining_ = false;  // Leave is showing its message
 };
 
 }  // namespace ctl

@@ -159,6 +159,12 @@ TEST_F(StatsTest, EntriesThatWouldMakeTheFiguresOverflowAreFound) {
        {{0, {2, "900000000000000", "1"}}, {0, {2, "100000000000000", "1"}}, {0, {2, "20000000000000", "1"}}}, {1}},
       {"stored figures out of range: only what brings them back is taken", {{2, "900000000000000", "1"}, {2, "100000000000000", "0"}},
        {{0, {2, "1", "0"}}, {0, {4, "100000000000000", "1"}}}, {0}},
+      {"stored figures out of range: what moves them towards the range is taken", {{2, "900000000000000", "1"}, {2, "100000000000000", "0"}},
+       {{0, {4, "10", "5"}}, {0, {3, "10", "0"}}, {0, {2, "10", "0"}}, {0, {1, "10", "1"}}, {0, {5, "100000000000000", "0"}}}, {2}},
+      {"stored figures out of range: an edit to fewer units is taken", {{2, "900000000000000", "0"}, {2, "200000000000000", "0"}},
+       {{0, {2, "850000000000000", "0"}, true}}, {}},
+      {"stored figures out of range: an edit to more units is refused", {{2, "900000000000000", "0"}, {2, "200000000000000", "0"}},
+       {{0, {2, "950000000000000", "0"}, true}}, {0}},
   };
   int32_t prodId = 3000;
   for (const auto& c : cases) {

@@ -95,6 +95,47 @@ TEST_F(TranCommandsTest, ReceivingLessThanOrderedOffersTheRemainder) {
   }
 }
 
+// Outstanding units with more decimals than shown: units typed as the field shows them,
+// or equal at its places, convert the whole; fewer are shown with the decimals that
+// tell them apart.
+TEST_F(TranCommandsTest, HiddenDecimalsOfAnOutstandingQuantityAreConvertedWhole) {
+  const struct {
+    int32_t outstandingType;
+    const char* outstanding;
+    const char* typed;
+    const char* question;  // nullptr: none
+  } cases[] = {
+      {5, "12.5037", "12.50", nullptr},
+      {5, "12.5037", "12.5", nullptr},
+      {1, "10.0004", "10", nullptr},
+      {5, "12.5037", "12.49", "The number of units you SHIPPED (12.4900) are less than the number of units ALLOCATED "
+                              "(12.5037). Do you wish to keep the remaining number of units ALLOCATED (0.0137)?"},
+      {1, "10.25", "10.2", "The number of units you RECEIVED (10.20) are less than the number of units ON ORDER "
+                           "(10.25). Do you wish to keep the remaining number of units ON ORDER (0.05)?"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.outstanding << " " << c.typed);
+    const int32_t prod = AddProductWithAmounts(QStringLiteral("H-") + QLatin1String(c.typed) + QLatin1String(c.outstanding),
+                                               QStringLiteral("Hinge"), "2", "5");
+    const int32_t outstanding = stocktest::AddTran(prod, c.outstandingType, c.outstanding, "2");
+    Pick(outstanding);
+    const QString typed = QLatin1String(c.typed);
+    runner->Then(QStringLiteral("frmInvAddUpateDel"), [typed](QDialog& dlg) {
+      EXPECT_TRUE(ui::test::TypeKeys(dlg, QStringLiteral("fpUnits"), typed));
+      EXPECT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+    });
+    if (c.question) prompts->Expect(QString::fromLatin1(c.question), ui::vbYes);
+    const int32_t converted = c.outstandingType == 5 ? 4 : 2;
+    clsTran tran = Of(prod, converted);
+    EXPECT_TRUE(inventory::AddNewTransaction(tran));
+    const rt::Currency whole = Cur(c.outstanding);
+    const rt::Currency done = c.question ? Cur(c.typed) : whole;
+    std::vector<std::pair<int32_t, rt::Currency>> rows{{converted, done}};
+    if (c.question) rows.emplace_back(c.outstandingType, whole - done);
+    EXPECT_EQ(Rows(prod), rows);
+  }
+}
+
 TEST_F(TranCommandsTest, PickerAndChooserRoads) {
   const int32_t order = stocktest::AddTran(widget, 1, "10", "2");
   // "New Transaction": a new Receive at the standard cost; the order stays.

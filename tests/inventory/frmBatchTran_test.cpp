@@ -59,6 +59,25 @@ TEST_F(frmBatchTranTest, RowsThatWouldMakeAProductsFiguresOverflowAreRefusedByNa
   EXPECT_EQ(prompts->Last().title, QStringLiteral("Validation error"));
 }
 
+// Stored figures out of range (10^15 units in stock): the Ship rows that bring them back
+// pass, the message names only the rows that would push a figure further out.
+TEST_F(frmBatchTranTest, OnlyTheRowsThatPushTheFiguresOutAreNamed) {
+  ASSERT_GT(stocktest::AddTran(widget, 2, "900000000000000", "0"), 0);
+  ASSERT_GT(stocktest::AddTran(widget, 2, "100000000000000", "0"), 0);
+  frmBatchTran dlg;
+  trantest::SelectId(dlg, QStringLiteral("cboType"), 4);
+  for (int i = 0; i < 7; ++i) {
+    Row(dlg, i, widget, i < 3 ? "10" : "99999999999999");
+    trantest::SetNumber(dlg, QStringLiteral("fpCost_%1").arg(i), i < 3 ? "1" : "9");
+  }
+  QString expected;
+  for (int row = 5; row <= 7; ++row)
+    expected += QStringLiteral("Row %1: ").arg(row) + TranFiguresTooLargeText(QStringLiteral("Widget [W-1]")) + u'\n';
+  prompts->Expect(expected);
+  ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 2);
+}
+
 // A product chosen before the date or the type: the choice is cleared (once) and the
 // message shown; with both, the row takes the default amount.
 TEST_F(frmBatchTranTest, ChoosingAProductNeedsDateAndType) {

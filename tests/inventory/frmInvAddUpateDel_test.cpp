@@ -134,6 +134,36 @@ TEST_F(frmInvAddUpateDelTest, AnEntryThatWouldMakeTheFiguresOverflowIsRefusedByN
   }
 }
 
+// A product whose stored figures are already out of range (9.3 x 10^14 units in stock) takes
+// each kind of entry that brings them back towards the range, and refuses a Receive.
+TEST_F(frmInvAddUpateDelTest, AProductWhoseFiguresOverflowCanBeRepaired) {
+  const struct {
+    const char* name;
+    int32_t oper;      // 0 new, 1 edit of the second stored row, 2 its delete
+    int32_t type;      // of a new entry
+    const char* units;
+    bool saved;
+  } cases[] = {
+      {"a Receive", 0, 2, "10", false},        {"a Ship", 0, 4, "10", true},
+      {"a Shrinkage", 0, 3, "10", true},       {"fewer units", 1, 2, "10", true},
+      {"more units", 1, 2, "99999999999999", false}, {"a delete", 2, 2, "0", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int32_t prod = AddProductWithAmounts(QLatin1String("O-") + QLatin1String(c.name), QStringLiteral("Over"), "0", "1");
+    ASSERT_GT(stocktest::AddTran(prod, 2, "900000000000000", "0"), 0);
+    const int32_t second = stocktest::AddTran(prod, 2, "30000000000000", "0");
+    frmInvAddUpateDel dlg;
+    dlg.Init(c.oper, c.oper == 0 ? NewTran(prod, c.type) : Stored(second), -1);
+    if (c.oper < 2) trantest::SetNumber(dlg, QStringLiteral("fpUnits"), c.units);
+    if (!c.saved) prompts->Expect(TranFiguresTooLargeText(QStringLiteral("Over [O-") + QLatin1String(c.name) + u']'));
+    if (c.oper == 2) prompts->Expect(QStringLiteral("Are you sure you want to delete this transaction?"), ui::vbYes);
+    ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+    EXPECT_EQ(dlg.m_bOK, c.saved);
+    EXPECT_EQ(prompts->Pending(), 0);
+  }
+}
+
 // Stock that cannot be worked out is never taken as enough: the Ship asks.
 TEST_F(frmInvAddUpateDelTest, AShipWhoseStockCannotBeWorkedOutAsks) {
   ASSERT_TRUE(gDB().TranCheckInventoryLevelSet(true));
@@ -296,6 +326,21 @@ TEST_F(frmInvAddUpateDelTest, AnEditOfTheNoteKeepsEveryOtherStoredByte) {
       EXPECT_TRUE(dlg.m_bOK);
       EXPECT_EQ(Stored(id).sNote, QStringLiteral("counted"));
       EXPECT_EQ(dbtest::StoredFields(gDB().TranTable(), id), before) << places << " decimals, type " << type;
+      // A figure typed into and taken back (a digit and Backspace, or the text shown
+      // typed again) keeps every stored byte, decimals the field does not show included.
+      for (const char* field : {"fpUnits", "fpCost"}) {
+        for (const bool retype : {false, true}) {
+          if (type == 3 && QLatin1String(field) == QLatin1String("fpCost")) continue;  // hidden
+          frmInvAddUpateDel edit;
+          edit.Init(1, Stored(id), -1);
+          const QString shown = edit.findChild<ctl::NumericEdit*>(QLatin1String(field))->findChild<QLineEdit*>()->text();
+          ASSERT_TRUE(ui::test::TypeKeys(edit, QLatin1String(field), retype ? shown : QStringLiteral("5\b"), retype));
+          ASSERT_TRUE(Click(edit, QStringLiteral("cmdOK")));
+          EXPECT_TRUE(edit.m_bOK);
+          EXPECT_EQ(dbtest::StoredFields(gDB().TranTable(), id), before)
+              << places << " decimals, type " << type << ", " << field << (retype ? " typed again" : " 5 and Backspace");
+        }
+      }
     }
   }
 }

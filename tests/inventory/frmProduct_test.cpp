@@ -354,6 +354,22 @@ TEST_F(frmProductTest, AnEditOfTheNameKeepsEveryOtherStoredByte) {
     auto after = dbtest::StoredFields(gDB().ProductsTable(), p.nProdId);
     after.erase("prodname");
     EXPECT_EQ(after, before) << places << " decimals";
+    // A figure typed into and taken back (a digit and Backspace, or the text shown
+    // typed again) keeps its stored bytes, decimals the field does not show included.
+    for (const char* field : {"fpReorder", "fpReorderQty", "fpStdCost", "fpStdPrice"}) {
+      for (const bool retype : {false, true}) {
+        clsProd again = Load(p.nProdId);
+        frmProduct edit;
+        ASSERT_TRUE(edit.Init(again));
+        const QString shown = edit.findChild<ctl::NumericEdit*>(QLatin1String(field))->findChild<QLineEdit*>()->text();
+        ASSERT_TRUE(ui::test::TypeKeys(edit, QLatin1String(field), retype ? shown : QStringLiteral("5\b"), retype));
+        edit.OKButton_Click();
+        ASSERT_TRUE(edit.m_bOK);
+        after = dbtest::StoredFields(gDB().ProductsTable(), p.nProdId);
+        after.erase("prodname");
+        EXPECT_EQ(after, before) << places << " decimals, " << field << (retype ? " typed again" : " 5 and Backspace");
+      }
+    }
   }
 }
 

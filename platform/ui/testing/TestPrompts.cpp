@@ -1,6 +1,8 @@
 #include "platform/ui/testing/TestPrompts.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
@@ -193,6 +195,28 @@ bool SetText(QWidget& root, const QString& name, const QString& text) {
     }
   } else {
     return false;
+  }
+  return true;
+}
+
+bool TypeKeys(QWidget& root, const QString& name, const QString& keys, bool replace) {
+  QWidget* w = root.findChild<QWidget*>(name);
+  if (w == nullptr || !w->isEnabled()) return false;
+  auto* edit = qobject_cast<QLineEdit*>(w);
+  if (edit == nullptr) edit = w->findChild<QLineEdit*>();
+  if (edit == nullptr) return false;
+  if (replace) {
+    edit->selectAll();
+  } else {
+    edit->end(false);
+  }
+  for (const QChar ch : keys) {
+    const int key = ch == u'\b' ? int(Qt::Key_Backspace) : int(ch.toUpper().unicode());
+    const QString text = ch == u'\b' ? QString() : QString(ch);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(edit, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(edit, &release);
   }
   return true;
 }

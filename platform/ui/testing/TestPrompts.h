@@ -175,6 +175,9 @@ using ScopedFakeShell = ScopedFake<FakeShell, Shell, &SetShell>;
 bool Click(QWidget& root, const QString& name);                         // a button
 bool SetText(QWidget& root, const QString& name, const QString& text);  // line/text edit, combo
 bool SetChecked(QWidget& root, const QString& name, bool checked);      // check/radio button
+// Types into a line edit (or the edit of a spin box) key by key, over its whole text
+// when `replace`, else at its end; '\b' is a Backspace.
+bool TypeKeys(QWidget& root, const QString& name, const QString& keys, bool replace = true);
 QString TextOf(QWidget& root, const QString& name);  // the shown text of a control
 
 }  // namespace ui::test

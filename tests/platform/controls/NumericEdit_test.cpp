@@ -9,6 +9,7 @@
 #include <QLineEdit>
 
 #include "platform/runtime/Currency.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "tests/support/TestEnv.h"
 
 namespace ctl {
@@ -37,7 +38,14 @@ void Type(NumericEdit& edit, const QString& keys) {
   }
 }
 
-TEST(NumericEditTest, KindsStartWithTheirDefaults) {
+// Every message the fields show is scripted; any other fails the test.
+class NumericEditTest : public ::testing::Test {
+ protected:
+  NumericEditTest() { prompts->SetOnUnexpected([](const QString& s) { ADD_FAILURE() << s.toStdString(); }); }
+  ui::test::ScopedFakePrompts prompts;
+};
+
+TEST_F(NumericEditTest, KindsStartWithTheirDefaults) {
   NumericEdit whole(NumericKind::LongInteger);
   EXPECT_EQ(whole.DecimalPlaces(), 0);
   EXPECT_EQ(whole.MinValue(), rt::Currency(-2147483648LL));
@@ -50,7 +58,7 @@ TEST(NumericEditTest, KindsStartWithTheirDefaults) {
   EXPECT_FALSE(money.Spin());
 }
 
-TEST(NumericEditTest, ValuesAreClampedToTheRange) {
+TEST_F(NumericEditTest, ValuesAreClampedToTheRange) {
   const struct {
     int64_t min, max;
     const char* set;  // through setText
@@ -83,7 +91,7 @@ TEST(NumericEditTest, ValuesAreClampedToTheRange) {
 
 // A value set by code is shown at the field's places and read back as set until the
 // user edits the field, whatever the places, FixedPoint or a range holding it become.
-TEST(NumericEditTest, DecimalPlacesRoundWhatIsShownNotTheValueHeld) {
+TEST_F(NumericEditTest, DecimalPlacesRoundWhatIsShownNotTheValueHeld) {
   const struct {
     const char* value;
     int places;
@@ -126,7 +134,7 @@ TEST(NumericEditTest, DecimalPlacesRoundWhatIsShownNotTheValueHeld) {
   EXPECT_EQ(edit.Value(), Cur("1.3"));
 }
 
-TEST(NumericEditTest, TypingAcceptsOnlyWhatCanBecomeAValueInRange) {
+TEST_F(NumericEditTest, TypingAcceptsOnlyWhatCanBecomeAValueInRange) {
   const struct {
     int64_t min, max;
     int places;
@@ -139,8 +147,8 @@ TEST(NumericEditTest, TypingAcceptsOnlyWhatCanBecomeAValueInRange) {
       {0, 4, 0, "-1", "1", "1"},         // no sign without negative values
       {0, 4, 0, "2.", "2.", "2"},        // the separator is taken, the value rounded
       {0, 100, 2, "1.234", "1.234", "1.23"},
-      {0, 100, 2, "1.23456", "1.2345", "1.23"},  // a value holds four decimals
-      {0, 100, 2, "x7y", "7", "7"},
+      {0, 100, 2, "1.23456", "1.23456", "1.23"},  // rounded once, at the places
+      {0, 100, 2, "0.12495", "0.12495", "0.12"},
       {-50, 50, 0, "-51", "-5", "-5"},
       {-50, 50, 0, "-", "-", "0"},
       {5, 10, 0, "1", "1", "5"},         // below the start of the range: put back on Enter
@@ -183,7 +191,7 @@ void Enter(NumericEdit& edit, Entry entry, const QString& input) {
 // and inside its range; a text that could never come back into the range is refused
 // and the field keeps what it held. The default range fits an amount field of the
 // tables, N(20,4).
-TEST(NumericEditTest, EveryEntryIsRoundedToThePlacesAndKeptInTheRange) {
+TEST_F(NumericEditTest, EveryEntryIsRoundedToThePlacesAndKeptInTheRange) {
   constexpr int64_t kNoRange = 0;
   const struct {
     Entry entry;
@@ -196,7 +204,7 @@ TEST(NumericEditTest, EveryEntryIsRoundedToThePlacesAndKeptInTheRange) {
       {Entry::Typed, NumericKind::Double, 0, kNoRange, "2.5", "3"},
       {Entry::Typed, NumericKind::Double, 0, kNoRange, "-2.5", "-3"},
       {Entry::Typed, NumericKind::Currency, 2, kNoRange, "2.505", "2.51"},
-      {Entry::Typed, NumericKind::Currency, 4, kNoRange, "1.23456", "1.2345"},
+      {Entry::Typed, NumericKind::Currency, 4, kNoRange, "1.23456", "1.2346"},
       {Entry::Typed, NumericKind::LongInteger, 0, kNoRange, "4.5", "5"},
       {Entry::Pasted, NumericKind::Double, 0, kNoRange, "2.5", "3"},
       {Entry::Pasted, NumericKind::Currency, 2, kNoRange, "0.125", "0.13"},
@@ -236,31 +244,85 @@ TEST(NumericEditTest, EveryEntryIsRoundedToThePlacesAndKeptInTheRange) {
   EXPECT_EQ(edit.Text(), QStringLiteral("-99999999999999"));
 }
 
-// A separator is the decimal point, or grouping where the locale groups digits with it
-// at that place; digits are never joined across one. A text that reads as no number is
-// refused and the field keeps 7.
-TEST(NumericEditTest, SeparatorsOfEitherKindNeverJoinDigits) {
+// Either locale's marks are read where they are unambiguous, spaces of any kind and
+// currency signs around the digits are dropped; digits are never joined across a mark.
+// A text that reads as no number is named when the field is left and the field keeps 7.
+TEST_F(NumericEditTest, SeparatorsOfEitherLocaleAreReadOrTheTextIsNamed) {
   const struct { const char* locale; Entry entry; const char* input; const char* value; /* nullptr: refused */ } cases[] = {
-      {"en_US", Entry::Typed, "1,5", "1.5"}, {"en_US", Entry::Typed, "12,345", "12345"}, {"en_US", Entry::Typed, "1,234,5", "1234.5"},
+      {"C", Entry::Typed, "1.234,5", "1234.5"}, {"C", Entry::Typed, "1,234.5", "1234.5"}, {"C", Entry::Pasted, "$12.50", "12.5"},
+      {"C", Entry::Pasted, "\u20ac 1.234,50", "1234.5"}, {"C", Entry::Pasted, "12 34", nullptr},
+      {"en_US", Entry::Typed, "1,5", "1.5"}, {"en_US", Entry::Typed, "12,345", "12345"}, {"en_US", Entry::Typed, "1,234,5", nullptr},
+      {"en_US", Entry::Typed, "1.234,5", "1234.5"}, {"en_US", Entry::Typed, "x7y", nullptr},
       {"en_US", Entry::Pasted, "1,234.50", "1234.5"}, {"en_US", Entry::Pasted, "$12.50", "12.5"}, {"en_US", Entry::Pasted, "-$3.25", "-3.25"},
-      {"en_US", Entry::Pasted, "12.50 $", "12.5"}, {"en_US", Entry::Pasted, "1.234,50", nullptr}, {"en_US", Entry::Pasted, "1,23.5", nullptr},
-      {"en_US", Entry::Pasted, "1.5.2", nullptr}, {"de_DE", Entry::Typed, "2.5", "2.5"}, {"de_DE", Entry::Typed, "2.500", "2500"},
-      {"de_DE", Entry::Typed, "0.500", "0.5"}, {"de_DE", Entry::Typed, "1.234,5", "1234.5"}, {"de_DE", Entry::Pasted, "2.5", "2.5"},
-      {"de_DE", Entry::Pasted, "1.234,50", "1234.5"}, {"de_DE", Entry::Pasted, "12,50 \u20ac", "12.5"}, {"de_DE", Entry::Pasted, "1,234.50", nullptr},
-      {"de_DE", Entry::Set, "2.5", "2.5"}, {"fr_FR", Entry::Typed, "2.5", "2.5"}, {"fr_FR", Entry::Pasted, "1 234,5", "1234.5"},
+      {"en_US", Entry::Pasted, "12.50 $", "12.5"}, {"en_US", Entry::Pasted, "1.234,50", "1234.5"}, {"en_US", Entry::Pasted, "1.234.567", "1234567"},
+      {"en_US", Entry::Pasted, "1\u00a0234.5", "1234.5"}, {"en_US", Entry::Pasted, "\u00a312.5\u2009", "12.5"},
+      {"en_US", Entry::Pasted, "1,23.5", nullptr}, {"en_US", Entry::Pasted, "1.5.2", nullptr}, {"en_US", Entry::Pasted, "1,2,3", nullptr},
+      {"en_US", Entry::Pasted, "1.234,5,6", nullptr}, {"en_US", Entry::Pasted, "12$50", nullptr},
+      {"de_DE", Entry::Typed, "2.5", "2.5"}, {"de_DE", Entry::Typed, "2.500", "2500"}, {"de_DE", Entry::Typed, "0.500", "0.5"},
+      {"de_DE", Entry::Typed, "1.234,5", "1234.5"}, {"de_DE", Entry::Typed, "1,234.5", "1234.5"}, {"de_DE", Entry::Pasted, "2.5", "2.5"},
+      {"de_DE", Entry::Pasted, "1.234,50", "1234.5"}, {"de_DE", Entry::Pasted, "12,50 \u20ac", "12.5"}, {"de_DE", Entry::Pasted, "1,234.50", "1234.5"},
+      {"de_DE", Entry::Pasted, "1,234", "1.23"}, {"de_DE", Entry::Pasted, "1,2.5", nullptr},
+      {"de_DE", Entry::Set, "2.5", "2.5"},
+      {"fr_FR", Entry::Typed, "2.5", "2.5"}, {"fr_FR", Entry::Typed, "1,234.5", "1234.5"}, {"fr_FR", Entry::Pasted, "1 234,5", "1234.5"},
+      {"fr_FR", Entry::Pasted, "12,50 \u20ac", "12.5"}, {"fr_FR", Entry::Pasted, "12,50\u00a0\u20ac", "12.5"},
+      {"fr_FR", Entry::Pasted, "1\u202f234,50\u202f\u20ac", "1234.5"}, {"fr_FR", Entry::Pasted, "1,234.50", "1234.5"},
+      {"fr_FR", Entry::Pasted, "1.234,50", "1234.5"}, {"fr_FR", Entry::Pasted, "12 3,5", nullptr},
   };
   for (const auto& c : cases) {
     testenv::ScopedLocale scoped(QString::fromLatin1(c.locale));
     NumericEdit edit(NumericKind::Currency);
     edit.setDecimalPlaces(2);
     edit.setValue(rt::Currency(7));
+    if (!c.value) prompts->ExpectContaining(QStringLiteral("is not a number"));
     Enter(edit, c.entry, QString::fromUtf8(c.input));
     EXPECT_EQ(edit.Value(), Cur(c.value ? c.value : "7")) << c.locale << " " << c.input;
     EXPECT_EQ(Line(edit).text(), edit.Text()) << c.locale << " " << c.input;
+    EXPECT_EQ(prompts->Pending(), 0) << c.locale << " " << c.input;
+  }
+  EXPECT_EQ(prompts->Last().text, QStringLiteral("\"12 3,5\" is not a number. Please type a number such as "
+                                                 "1\u202f234,50. The field keeps 7."));
+  EXPECT_EQ(prompts->Last().icon, ui::vbExclamation);
+}
+
+// A stored figure with more decimals than the field shows: the text left as the field
+// showed it keeps the figure, whatever was typed and deleted on the way.
+TEST_F(NumericEditTest, TextLeftAsShownKeepsTheHeldValue) {
+  const struct {
+    const char* held;
+    int places;
+    bool selectAll;  // else typed at the end of the text
+    const char* keys;
+    const char* value;
+  } cases[] = {
+      {"60.1234", 2, false, "5\b", "60.1234"}, {"60.1234", 2, false, "\b2", "60.1234"},
+      {"60.1234", 2, true, "60.12", "60.1234"}, {"60.1234", 2, false, "\b3", "60.13"},
+      {"60.1234", 2, true, "60.120", "60.12"},  {"7.5", 0, false, "1\b", "7.5"},
+      {"-0.0049", 2, false, "\b1\b0", "-0.0049"}, {"12.5037", 2, true, "12.5", "12.5"},
+  };
+  for (const auto& c : cases) {
+    NumericEdit edit(NumericKind::Double);
+    edit.setDecimalPlaces(c.places);
+    edit.setFixedPoint(true);
+    edit.setValue(Cur(c.held));
+    if (c.selectAll) {
+      Type(edit, QString::fromLatin1(c.keys));
+    } else {
+      Line(edit).end(false);
+      for (const QChar ch : QString::fromLatin1(c.keys)) {
+        if (ch == u'\b') {
+          Key(Line(edit), Qt::Key_Backspace);
+        } else {
+          Key(Line(edit), ch.unicode(), QString(ch));
+        }
+      }
+    }
+    EXPECT_EQ(edit.Value(), Cur(c.value)) << c.held << " " << c.keys;  // read while typing
+    Key(edit, Qt::Key_Return);
+    EXPECT_EQ(edit.Value(), Cur(c.value)) << c.held << " " << c.keys;
   }
 }
 
-TEST(NumericEditTest, TheValueFollowsTypingAndSignalsEachChange) {
+TEST_F(NumericEditTest, TheValueFollowsTypingAndSignalsEachChange) {
   NumericEdit edit(NumericKind::LongInteger);
   edit.setRange(0, 2000000000);
   int changes = 0;
@@ -275,7 +337,7 @@ TEST(NumericEditTest, TheValueFollowsTypingAndSignalsEachChange) {
   EXPECT_EQ(changes, 3);
 }
 
-TEST(NumericEditTest, CurrencyValuesRoundTripThroughTheText) {
+TEST_F(NumericEditTest, CurrencyValuesRoundTripThroughTheText) {
   const char* values[] = {"0", "1", "-1", "0.5", "1234.5678", "-98765.4321", "9000000000",
                           "-9000000000", "0.0001"};
   for (const char* locale : {"en_US", "de_DE"}) {
@@ -303,7 +365,7 @@ TEST(NumericEditTest, CurrencyValuesRoundTripThroughTheText) {
   EXPECT_EQ(edit.Text(), QStringLiteral("12,5"));
 }
 
-TEST(NumericEditTest, SpinStepsWithinTheRangeOnlyWhenOn) {
+TEST_F(NumericEditTest, SpinStepsWithinTheRangeOnlyWhenOn) {
   const struct {
     bool spin;
     int64_t start;
