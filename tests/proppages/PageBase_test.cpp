@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -375,9 +376,10 @@ class ReentrantPrompts final : public ui::Prompts {
   QStringList shown;
 };
 
-// Help without the help installed shows a box on every page; a host that deactivates and
-// releases the page, or only releases it, from inside that box ends the page once its
-// event loop runs again, and nothing of the page is used after it is freed.
+// Help without the help installed shows a box on every page. A host that deactivates
+// and releases the page, or only releases it, from inside that box ends the page once its
+// event loop runs again, and nothing of the page is used after it is freed; a page only
+// deactivated meanwhile hides at once, lets go of its dialog then, and activates again.
 TEST(PageBase, AHostMayEndAPageFromInsideItsBox) {
   ReentrantPrompts prompts;
   ui::Prompts* const before = ui::SetPrompts(&prompts);
@@ -397,19 +399,27 @@ TEST(PageBase, AHostMayEndAPageFromInsideItsBox) {
     page->Activate(&frame, &rect, FALSE);
   }
   const long objects = com::ObjectTable::Objects();
+  const struct {
+    const char* host;
+    bool deactivate;
+    bool release;
+  } hosts[] = {{"deactivates and releases", true, true}, {"releases", false, true}, {"deactivates", true, false}};
   for (int index = 0; index < kPageCount; ++index) {
-    for (const bool deactivate : {true, false}) {
-      SCOPED_TRACE(testing::Message() << "page " << index << (deactivate ? ", deactivated" : ""));
+    for (const auto& h : hosts) {
+      SCOPED_TRACE(testing::Message() << "page " << index << ", the host " << h.host);
       QWidget frame;
       IPropertyPage2* page = nullptr;
       ASSERT_EQ(PageObjectTable[index].create(nullptr, IID_IPropertyPage2, reinterpret_cast<void**>(&page)), S_OK);
       ASSERT_EQ(page->SetObjects(1, edited), S_OK);
       ASSERT_EQ(page->Activate(&frame, &rect, FALSE), S_OK);
+      QPointer<QWidget> dialog = frame.findChild<QWidget*>();
       prompts.onShow = [&] {
-        if (deactivate) {
+        if (h.deactivate) {
           EXPECT_EQ(page->Deactivate(), S_OK);
+          EXPECT_TRUE(dialog && dialog->isHidden());
+          EXPECT_EQ(page->Show(SW_SHOW), E_UNEXPECTED);
         }
-        page->Release();
+        if (h.release) page->Release();
       };
       MSG f1{};
       f1.message = WM_KEYDOWN;
@@ -420,8 +430,14 @@ TEST(PageBase, AHostMayEndAPageFromInsideItsBox) {
           << prompts.shown.last().toStdString();
       EXPECT_TRUE(prompts.shown.last().contains(noHelp)) << prompts.shown.last().toStdString();
       QApplication::sendPostedEvents();
-      EXPECT_EQ(com::ObjectTable::Objects(), objects);
+      EXPECT_TRUE(dialog.isNull());
       EXPECT_TRUE(frame.findChildren<QWidget*>().isEmpty());
+      if (!h.release) {
+        EXPECT_EQ(page->Activate(&frame, &rect, FALSE), S_OK);
+        EXPECT_EQ(frame.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(), 1);
+        page->Release();
+      }
+      EXPECT_EQ(com::ObjectTable::Objects(), objects);
     }
   }
   SetLibraryHelpFolder({});
