@@ -395,10 +395,7 @@ void CQVCustPictPropPage::OnNumberEdited() {
 }
 
 std::optional<QString> CQVCustPictPropPage::AskFile(bool save, UINT title, UINT filter) {
-  EnableModeless(true);
-  auto path = AskPageFile(save, title, filter, "bmp", Dialog());
-  EnableModeless(false);
-  return path;
+  return Modal([&] { return AskPageFile(save, title, filter, "bmp", Dialog()); }, true);
 }
 
 void CQVCustPictPropPage::InsertFrame(const CPictureRef& frame, int at) {
@@ -414,9 +411,7 @@ void CQVCustPictPropPage::InsertFrame(const CPictureRef& frame, int at) {
 
 void CQVCustPictPropPage::InsertFrames() {
   if (!Selected()) return;
-  EnableModeless(true);
-  const auto paths = AskPageFiles(2014, 2012, "bmp", Dialog());
-  EnableModeless(false);
+  const auto paths = Modal([&] { return AskPageFiles(2014, 2012, "bmp", Dialog()); }, true);
   if (!paths) return;
   bool inserted = false;
   // Each file in turn; one that cannot be read is reported and the rest still go in.
@@ -425,7 +420,7 @@ void CQVCustPictPropPage::InsertFrames() {
     com::Ref<IPicture> loaded;
     if (FAILED(LoadFileToStream(path, stream.Out())) ||
         FAILED(OleLoadPicture(stream.get(), 0, FALSE, IID_IPicture, loaded.OutVoid())) || !loaded) {
-      ShowLoadErrorBox(Ansi(path));
+      Modal([&] { ShowLoadErrorBox(Ansi(path)); });
       continue;
     }
     const int at = viewer_->Current() + 1;
@@ -443,17 +438,17 @@ void CQVCustPictPropPage::ImportFrames() {
   if (!Selected()) return;
   const auto path = AskFile(false, 2015, 2017);
   if (!path) return;
-  const auto count = AskFrameCount(*path, Dialog());
+  const auto count = Modal([&] { return AskFrameCount(*path, Dialog()); });
   if (!count) return;
   com::Ref<IStream> stream;
   com::Ref<IPicture> picture;
   if (FAILED(LoadFileToStream(*path, stream.Out())) ||
       FAILED(OleLoadPicture(stream.get(), 0, FALSE, IID_IPicture, picture.OutVoid())) || !picture) {
-    ShowLoadErrorBox(Ansi(*path));
+    Modal([&] { ShowLoadErrorBox(Ansi(*path)); });
     return;
   }
   if (PictureType(picture.get()) != PICTYPE_BITMAP) {
-    ShowError(2018, 0);
+    Modal([] { ShowError(2018, 0); });
     return;
   }
   std::vector<QImage> frames;
@@ -462,10 +457,10 @@ void CQVCustPictPropPage::ImportFrames() {
       break;
     case SegmentedImport::kTooManyFrames:
     case SegmentedImport::kBadCount:
-      ShowError(2111, 0);
+      Modal([] { ShowError(2111, 0); });
       return;
     case SegmentedImport::kUnreadable:
-      ShowLoadErrorBox(Ansi(*path));
+      Modal([&] { ShowLoadErrorBox(Ansi(*path)); });
       return;
   }
   const int first = viewer_->Current() + 1;
@@ -488,7 +483,7 @@ void CQVCustPictPropPage::Export() {
   const auto path = AskFile(true, 2016, 2012);
   if (!path || row->type != PICTYPE_BITMAP) return;
   if (ExportSegmentedBitmap(PictureImage(row->picture.Get()), nullptr, *path) != DibWriteResult::kWritten)
-    ShowSaveErrorBox(*path);
+    Modal([&] { ShowSaveErrorBox(*path); });
 }
 
 void CQVCustPictPropPage::Remove() {
@@ -534,8 +529,10 @@ HRESULT CQVCustPictPropPage::OnApply() {
     row.modified = false;
     com::Ref<IPictureDisp> value = row.picture.GetPictureDisp();
     if (!value) {
-      ui::MsgBox(QStringLiteral("%1 : %2.").arg(row.name, PageText(1010)), ui::vbOKOnly | ui::vbCritical,
-                 PageText(kStrErrorSettingProperty));
+      Modal([&] {
+        ui::MsgBox(QStringLiteral("%1 : %2.").arg(row.name, PageText(1010)), ui::vbOKOnly | ui::vbCritical,
+                   PageText(kStrErrorSettingProperty));
+      });
       ReadPicture(row);
       failed = true;
       continue;
@@ -549,7 +546,9 @@ HRESULT CQVCustPictPropPage::OnApply() {
       hr = com::CallMember(control_.get(), row.framesId, DISPATCH_PROPERTYPUT, {&frames, 1}, nullptr, excep);
     }
     if (FAILED(hr)) {
-      ui::MsgBox(WriteFailureText(row.name), ui::vbOKOnly | ui::vbCritical, PageText(kStrErrorSettingProperty));
+      Modal([&] {
+        ui::MsgBox(WriteFailureText(row.name), ui::vbOKOnly | ui::vbCritical, PageText(kStrErrorSettingProperty));
+      });
       ReadPicture(row);
       failed = true;
       continue;

@@ -77,6 +77,7 @@ HRESULT CQVPropPageBase::Activate(HWND parent, const RECT* rect, BOOL) {
   return com::Guarded([&]() -> HRESULT {
     if (!rect) return E_POINTER;
     if (!ValidRect(*rect)) return E_INVALIDARG;
+    if (teardownPending_ && modalDepth_ == 0) Deactivate();
     if (dialog_) return E_UNEXPECTED;
     auto* dialog = new QWidget(parent);
     dialog->setWindowTitle(StringOf(Entry().title));
@@ -93,6 +94,15 @@ HRESULT CQVPropPageBase::Activate(HWND parent, const RECT* rect, BOOL) {
 HRESULT CQVPropPageBase::Deactivate() {
   if (!OnUiThread()) return RPC_E_WRONG_THREAD;
   if (!dialog_) return S_OK;
+  if (modalDepth_ > 0) {
+    // The page's code waits for a modal call and goes on with its widgets afterwards;
+    // they go later, and survive the host's frame meanwhile.
+    dialog_->hide();
+    dialog_->setParent(nullptr);
+    teardownPending_ = true;
+    return S_OK;
+  }
+  teardownPending_ = false;
   DialogProc(kMsgFreeObjects, 0, 0);
   delete dialog_.data();
   loaded_ = false;
@@ -130,13 +140,13 @@ HRESULT CQVPropPageBase::SetObjects(ULONG count, IUnknown** objects) {
     ReleaseObjects();
     for (IUnknown* o : held) o->AddRef();
     objects_ = std::move(held);
-    return dialog_ ? OnNewObjects() : S_OK;
+    return Active() ? OnNewObjects() : S_OK;
   });
 }
 
 HRESULT CQVPropPageBase::Show(UINT cmdShow) {
   if (!OnUiThread()) return RPC_E_WRONG_THREAD;
-  if (!dialog_) return E_UNEXPECTED;
+  if (!Active()) return E_UNEXPECTED;
   dialog_->setVisible(cmdShow != SW_HIDE);
   return S_OK;
 }
@@ -145,7 +155,7 @@ HRESULT CQVPropPageBase::Move(const RECT* rect) {
   if (!OnUiThread()) return RPC_E_WRONG_THREAD;
   if (!rect) return E_POINTER;
   if (!ValidRect(*rect)) return E_INVALIDARG;
-  if (!dialog_) return E_UNEXPECTED;
+  if (!Active()) return E_UNEXPECTED;
   dialog_->setGeometry(ToQRect(*rect));
   return S_OK;
 }
@@ -194,8 +204,8 @@ HRESULT CQVPropPageBase::OnRequestEdit(DISPID id) {
 
 bool CQVPropPageBase::DialogProc(UINT, WPARAM, LPARAM) { return false; }
 
-HRESULT CQVPropPageBase::ShowTopic(DWORD context) const {
-  return ShowPageHelp(context ? context : Entry().helpContext);
+HRESULT CQVPropPageBase::ShowTopic(DWORD context) {
+  return Modal([&] { return ShowPageHelp(context ? context : Entry().helpContext); });
 }
 
 bool CQVPropPageBase::OnKey(WPARAM key, LPARAM) {
@@ -259,6 +269,32 @@ void CQVPropPageBase::EnableModeless(bool dialogStarting) {
     window->activateWindow();
     window->raise();
   }
+}
+
+CQVPropPageBase::ModalScope::ModalScope(CQVPropPageBase& page, bool frameModeless)
+    : page_(page), frameModeless_(frameModeless) {
+  page_.AddRef();
+  ++page_.modalDepth_;
+  if (frameModeless_) page_.EnableModeless(true);
+}
+
+CQVPropPageBase::ModalScope::~ModalScope() {
+  if (frameModeless_) page_.EnableModeless(false);
+  // The page's code goes on after the call: a reference that is the last one, or a
+  // deactivation asked for meanwhile, waits for the event loop.
+  const bool last = page_.IsAggregated() || page_.RefCount() == 1;
+  if (--page_.modalDepth_ == 0 && (last || page_.teardownPending_) && qApp) {
+    CQVPropPageBase* page = &page_;
+    QMetaObject::invokeMethod(qApp, [page] { page->FinishModal(); }, Qt::QueuedConnection);
+    return;
+  }
+  page_.Release();
+}
+
+void CQVPropPageBase::FinishModal() {
+  // Another modal call that started meanwhile finishes again when it ends.
+  if (modalDepth_ == 0 && teardownPending_) Deactivate();
+  Release();
 }
 
 void CQVPropPageBase::ReleaseObjects() {

@@ -90,7 +90,7 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
   virtual SIZE PageSize() const { return kDefaultPageSize; }
 
   // Shows help topic `context`, the page's own (the page table's context) for 0.
-  HRESULT ShowTopic(DWORD context) const;
+  HRESULT ShowTopic(DWORD context);
   // Marks the page dirty and tells the site.
   void MakeDirty();
   // A dirty page becomes clean; the site is told to look again (status 1).
@@ -112,6 +112,17 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
   void EnableModeless(bool dialogStarting);
   IOleInPlaceFrame* InPlaceFrame() const { return inPlaceFrame_.get(); }
 
+  // Runs `call`, which runs an event loop (a message box, a dialog, a file dialog), with
+  // the page kept alive: a host may release or deactivate the page from inside that loop.
+  // What the host ended meanwhile (its last reference, the dialog) goes once the page's
+  // code has returned to the event loop. With `frameModeless` the host frame is modeless
+  // around the call (EnableModeless).
+  template <typename F>
+  decltype(auto) Modal(F&& call, bool frameModeless = false) {
+    const ModalScope scope(*this, frameModeless);
+    return std::forward<F>(call)();
+  }
+
   // The edited object the page last built its content for.
   com::Ref<IUnknown> firstObject_;
   bool loaded_ = false;
@@ -123,6 +134,23 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
   }
 
  private:
+  class ModalScope {
+   public:
+    ModalScope(CQVPropPageBase& page, bool frameModeless);
+    ~ModalScope();
+    ModalScope(const ModalScope&) = delete;
+    ModalScope& operator=(const ModalScope&) = delete;
+
+   private:
+    CQVPropPageBase& page_;
+    const bool frameModeless_;
+  };
+
+  // Lets go of a modal call's reference, after a deactivation the host asked for
+  // meanwhile; from the event loop once the page's code has returned.
+  void FinishModal();
+  // Whether the dialog is shown for the host (not waiting to go after a modal call).
+  bool Active() const { return dialog_ && !teardownPending_; }
   void ReleaseObjects();
   void ClearExceptionInfo();
 
@@ -132,6 +160,8 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
   QPointer<QWidget> dialog_;
   com::Ref<IOleInPlaceFrame> inPlaceFrame_;
   bool dirty_ = false;
+  int modalDepth_ = 0;
+  bool teardownPending_ = false;  // deactivated while a modal call ran
   EXCEPINFO excepInfo_;
 };
 

@@ -24,11 +24,11 @@ HRESULT CQVConfigToolBarsPropPage::OnNewObjects() {
 
 void CQVConfigToolBarsPropPage::Configure() {
   if (Objects().empty()) return;
-  IUnknown* control = Objects()[0];
-  auto object = com::QueryAs<IOleObject>(control, IID_IOleObject);
+  // Held: the control's dialog runs an event loop, in which the host may let go of it.
+  auto object = com::QueryAs<IOleObject>(Objects()[0], IID_IOleObject);
   if (!object) return;
-  object->DoVerb(ctl::kVerbConfigureToolBars, nullptr, nullptr, 0, nullptr, nullptr);
-  auto persist = com::QueryAs<IPersistStreamInit>(control, IID_IPersistStreamInit);
+  Modal([&] { object->DoVerb(ctl::kVerbConfigureToolBars, nullptr, nullptr, 0, nullptr, nullptr); });
+  auto persist = com::QueryAs<IPersistStreamInit>(object.get(), IID_IPersistStreamInit);
   if (persist && persist->IsDirty() == S_OK) MakeDirty();
 }
 

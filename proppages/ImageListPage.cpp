@@ -342,7 +342,7 @@ void CQVImageListPropPage::LoadStripFromUrl(const QString& url) {
   std::vector<ImageEntry> loaded;
   if (FAILED(DownloadUrlToCacheFile(url, &local)) ||
       !LoadPngIntoImageList(local, CImageAddSink::Make(&loaded).get())) {
-    ShowLoadErrorBox(Ansi(url));
+    Modal([&] { ShowLoadErrorBox(Ansi(url)); });
     return;
   }
   for (ImageEntry& e : loaded) {
@@ -411,23 +411,18 @@ void CQVImageListPropPage::InsertImage(const CPictureRef& picture, const CPageSt
 }
 
 std::optional<QString> CQVImageListPropPage::AskFile(bool save, UINT title, UINT filter, const char* ext) {
-  EnableModeless(true);
-  auto path = AskPageFile(save, title, filter, ext, Dialog());
-  EnableModeless(false);
-  return path;
+  return Modal([&] { return AskPageFile(save, title, filter, ext, Dialog()); }, true);
 }
 
 void CQVImageListPropPage::InsertFiles() {
   if (!Selected()) return;
-  EnableModeless(true);
-  const auto paths = AskPageFiles(2014, 2012, "bmp", Dialog());
-  EnableModeless(false);
+  const auto paths = Modal([&] { return AskPageFiles(2014, 2012, "bmp", Dialog()); }, true);
   if (!paths) return;
   // Each file in turn; one that cannot be read is reported and the rest still go in.
   for (const QString& path : *paths) {
     CPictureRef picture;
     if (FAILED(LoadPictureFile(path, picture))) {
-      ShowLoadErrorBox(Ansi(path));
+      Modal([&] { ShowLoadErrorBox(Ansi(path)); });
       continue;
     }
     InsertImage(picture, CPageString());
@@ -441,12 +436,12 @@ void CQVImageListPropPage::Import() {
   if (!name) return;
   QString file = *name;
   if (IsUrlProperty() && FAILED(DownloadUrlToCacheFile(*name, &file))) {
-    ShowLoadErrorBox(Ansi(*name));
+    Modal([&] { ShowLoadErrorBox(Ansi(*name)); });
     return;
   }
   std::vector<ImageEntry> loaded;
   if (!LoadPngIntoImageList(file, CImageAddSink::Make(&loaded).get())) {
-    ShowLoadErrorBox(Ansi(*name));
+    Modal([&] { ShowLoadErrorBox(Ansi(*name)); });
     return;
   }
   for (const ImageEntry& e : loaded) InsertImage(e.picture, e.key);
@@ -520,7 +515,7 @@ bool CQVImageListPropPage::ValidateKey(KeyCheck mode) {
     return true;
   }
   validating_ = true;
-  ui::MsgBox(PageText(text), ui::vbOKOnly | ui::vbCritical, PageText(caption));
+  Modal([&] { ui::MsgBox(PageText(text), ui::vbOKOnly | ui::vbCritical, PageText(caption)); });
   validating_ = false;
   if (mode == KeyCheck::kEnter) SetKeyText({});
   if (key_) key_->setFocus();
@@ -554,7 +549,7 @@ void CQVImageListPropPage::Export() {
   const auto path = AskFile(true, 2021, 2019, "png");
   if (!path) return;
   if (saveFile_.isEmpty()) saveFile_ = *path;
-  if (!WriteStrip(*path)) ShowSaveErrorBox(*path);
+  if (!WriteStrip(*path)) Modal([&] { ShowSaveErrorBox(*path); });
 }
 
 HRESULT CQVImageListPropPage::AddImagesToControl() {
@@ -573,7 +568,9 @@ HRESULT CQVImageListPropPage::AddImagesToControl() {
                                  com::Variant::Dispatch(e.picture.GetPictureDisp().get())};
     EXCEPINFO* excep = FreshExceptionInfo();
     if (FAILED(com::CallMember(imageList_.get(), add, DISPATCH_METHOD, args, nullptr, excep))) {
-      ui::MsgBox(WriteFailureText(r.name), ui::vbOKOnly | ui::vbCritical, PageText(kStrErrorSettingProperty));
+      Modal([&] {
+        ui::MsgBox(WriteFailureText(r.name), ui::vbOKOnly | ui::vbCritical, PageText(kStrErrorSettingProperty));
+      });
     }
   }
   // Also when there was no image to add.
@@ -604,7 +601,7 @@ HRESULT CQVImageListPropPage::OnApply() {
     if (path.isEmpty()) {
       hr = E_FAIL;
     } else if (!WriteStrip(path)) {
-      ShowSaveErrorBox(path);
+      Modal([&] { ShowSaveErrorBox(path); });
       hr = E_FAIL;
     }
   }

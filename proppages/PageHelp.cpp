@@ -52,8 +52,10 @@ QString LibraryHelpFolder() {
 HRESULT ShowPageHelp(DWORD context) {
   const QString page = PagePath(context);
   if (page.isEmpty()) {
-    ui::MsgBox(QStringLiteral("Unable to launch '") + ContentsPath() +
-                   QStringLiteral("'! No application may be associated with this file type."),
+    const QString topic = context > 0 ? QDir(LibraryHelpFolder()).filePath(QStringLiteral("%1.html").arg(context))
+                                      : ContentsPath();
+    ui::MsgBox(QStringLiteral("%1 Help is not installed beside the library: '%2' was not found.")
+                   .arg(LibraryTitle(), topic),
                ui::vbExclamation, LibraryTitle());
     return E_FAIL;
   }

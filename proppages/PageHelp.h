@@ -21,8 +21,8 @@ QString LibraryHelpFolder();
 void SetLibraryHelpFolder(const QString& folder);
 
 // Opens help topic `context` (the contents page for 0 or a topic without a page) in the
-// library's help window: S_OK when shown; E_FAIL, after the "Unable to launch" warning,
-// when the help folder has no page to show.
+// library's help window: S_OK when shown; E_FAIL, after a warning that the help is not
+// installed beside the library (naming the topic's page), when there is no page to show.
 HRESULT ShowPageHelp(DWORD context);
 
 // The library's help window while it exists.

@@ -48,9 +48,8 @@ constexpr StringEntry kStrings[] = {
     {2020, "Enter Image Filename"},
     {2021, "Save Images As"},
     {2022,
-     "All Picture Files|*.bmp;*.gif;*.jpg;*.ico;*.cur;*.wmf;*.emf|Bitmaps(*.bmp)|*.bmp|"
-     "GIF Images(*.gif)|*.gif|JPEG Images(*.jpg)|*.jpg|Metafiles(*.wmf,*.emf)|*.wmf,*.emf|"
-     "Icons(*.ico,*.cur)|*.ico;*.cur|All Files (*.*)|*.*|"},
+     "All Picture Files|*.bmp;*.gif;*.jpg;*.ico;*.cur|Bitmaps(*.bmp)|*.bmp|"
+     "GIF Images(*.gif)|*.gif|JPEG Images(*.jpg)|*.jpg|Icons(*.ico,*.cur)|*.ico;*.cur|All Files (*.*)|*.*|"},
     {2097, "Frame Size: %dx%d  (Note: frame size is based on size of frame #1)"},
     {2098, "Image: %d x %d x 16 Million"},
     {2099, "Image: %d x %d x %d"},

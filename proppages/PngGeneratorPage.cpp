@@ -86,13 +86,13 @@ HRESULT CQVPNGGeneratorPropPage::OnNewObjects() {
 }
 
 void CQVPNGGeneratorPropPage::Browse() {
-  const auto path = AskPageFile(false, 2014, 2022, "bmp", Dialog());
+  const auto path = Modal([&] { return AskPageFile(false, 2014, 2022, "bmp", Dialog()); });
   if (!path) return;
   com::Ref<IStream> stream;
   if (FAILED(LoadFileToStream(*path, stream.Out()))) return;
   com::Ref<IPicture> loaded;
   if (FAILED(OleLoadPicture(stream.get(), 0, FALSE, IID_IPicture, loaded.OutVoid())) || !loaded) {
-    ShowLoadErrorBox(CPageString(rt::ToCp1252(*path).c_str()));
+    Modal([&] { ShowLoadErrorBox(CPageString(rt::ToCp1252(*path).c_str())); });
     return;
   }
   picture_ = CPictureRef(loaded.get());
@@ -102,13 +102,13 @@ void CQVPNGGeneratorPropPage::Browse() {
 }
 
 void CQVPNGGeneratorPropPage::Save() {
-  const auto path = AskPageFile(true, 2021, 2019, "png", Dialog());
+  const auto path = Modal([&] { return AskPageFile(true, 2021, 2019, "png", Dialog()); });
   if (!path) return;
   const QImage bitmap = PictureForPng(picture_.Get());
   // Palette bitmaps keep their depth (a 4-bit one writes 16 palette entries).
   const int bits = bitmap.depth() <= 8 ? StoredBits(bitmap) : 0;
   if (bitmap.isNull() || !SaveDibAsPng(*path, {CPageString("")}, bitmap, nullptr, bits))
-    ShowSaveErrorBox(*path);
+    Modal([&] { ShowSaveErrorBox(*path); });
 }
 
 void CQVPNGGeneratorPropPage::UpdateStatus() { status_->setText(PictureStatusLine(picture_.Get())); }

@@ -678,7 +678,7 @@ void CQVPropertyPage::ReportWriteFailure(const CProperty& row, const Control* co
   QString text = WriteFailureText(row.name);
   QString title = QString::fromLatin1(PageStringText(kStrErrorSettingProperty));
   if (!control || controls_.size() == 1) {
-    ui::MsgBox(text, ui::vbOKOnly | ui::vbCritical, title);
+    Modal([&] { ui::MsgBox(text, ui::vbOKOnly | ui::vbCritical, title); });
     return;
   }
   if (IDispatch* extender = control->Extender()) {
@@ -694,7 +694,7 @@ void CQVPropertyPage::ReportWriteFailure(const CProperty& row, const Control* co
     }
   }
   text += QStringLiteral("\n\n") + QString::fromLatin1(kContinueQuestion);
-  stop = ui::MsgBox(text, ui::vbYesNo | ui::vbCritical, title) == ui::vbNo;
+  stop = Modal([&] { return ui::MsgBox(text, ui::vbYesNo | ui::vbCritical, title); }) == ui::vbNo;
 }
 
 HRESULT CQVPropertyPage::ApplyRow(CProperty& row) {
@@ -702,8 +702,10 @@ HRESULT CQVPropertyPage::ApplyRow(CProperty& row) {
   PropertyListView* list = ListOf(row);
   com::Variant value;
   if (FAILED(row.GetValue(value))) {
-    ui::MsgBox(QStringLiteral("%1 : %2.").arg(row.name, QLatin1String(kInvalidValue)),
-               ui::vbOKOnly | ui::vbCritical, title);
+    Modal([&] {
+      ui::MsgBox(QStringLiteral("%1 : %2.").arg(row.name, QLatin1String(kInvalidValue)),
+                 ui::vbOKOnly | ui::vbCritical, title);
+    });
     row.Revert();
     if (list) {
       list->SelectRow(&row);

@@ -80,9 +80,7 @@ class CQVPropertyPage : public CQVPropPageBase, public PropertyListHost {
   void ListActivated() override { Activated(); }
   void ExpansionChanged(CListBoxItem& row) override;
   void MarkDirty() override { MakeDirty(); }
-  void EnableModeless(bool dialogStarting) override {
-    CQVPropPageBase::EnableModeless(dialogStarting);
-  }
+  void RunValueDialog(const std::function<void()>& run) override { Modal(run, true); }
   QWidget* DialogOwner() override { return Dialog(); }
 
  protected:

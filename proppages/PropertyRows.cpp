@@ -414,9 +414,8 @@ bool CColorProperty::SetText(const QString& text) {
 bool CColorProperty::PressButton(RowHost& host) {
   CColorDialog dialog;
   dialog.color = color_;
-  host.EnableModeless(true);
-  const int result = dialog.Run(host.DialogOwner());
-  host.EnableModeless(false);
+  int result = 0;
+  host.RunValueDialog([&] { result = dialog.Run(host.DialogOwner()); });
   return result == 1 && SetText(FormatColor(dialog.color));
 }
 
@@ -476,9 +475,8 @@ bool CPictureProperty::SetText(const QString& text) {
 
 bool CPictureProperty::PressButton(RowHost& host) {
   CPictureDialog dialog(picture_.get());
-  host.EnableModeless(true);
-  const int result = dialog.Run(host.DialogOwner());
-  host.EnableModeless(false);
+  int result = 0;
+  host.RunValueDialog([&] { result = dialog.Run(host.DialogOwner()); });
   if (result != 1 || dialog.Picture().Get() == picture_.get()) return false;
   Take(com::Ref<IPicture>(dialog.Picture().Get()));
   modified = true;
@@ -543,9 +541,8 @@ HRESULT CFontProperty::GetValue(com::Variant& out) const {
 }
 
 bool CFontProperty::PressButton(RowHost& host) {
-  host.EnableModeless(true);
-  const std::optional<QFont> chosen = ChooseFont(font_, host.DialogOwner());
-  host.EnableModeless(false);
+  std::optional<QFont> chosen;
+  host.RunValueDialog([&] { chosen = ChooseFont(font_, host.DialogOwner()); });
   if (!chosen) return false;
   const QString text = FormatFontText(*chosen);
   const bool changed = chosen->family() != font_.family() ||

@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -57,8 +58,8 @@ class RowHost {
   virtual void ExpansionChanged(CListBoxItem& row) = 0;
   // A collection's members changed through the row (added or removed).
   virtual void MarkDirty() = 0;
-  // Around a value dialog.
-  virtual void EnableModeless(bool dialogStarting) = 0;
+  // Runs a value dialog (`run`), the host frame modeless and the page kept alive meanwhile.
+  virtual void RunValueDialog(const std::function<void()>& run) = 0;
   // The owner window of value dialogs.
   virtual QWidget* DialogOwner() = 0;
 };

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <atomic>
+#include <optional>
 
 #include "platform/com/Dispatch.h"
 #include "platform/com/Font.h"
@@ -83,15 +84,7 @@ class Picture final : public ComObject<IPicture, IDispatch> {
         metafile_(std::move(metafile)),
         width_(width),
         height_(height),
-        handle_(type > PICTYPE_NONE ? NewHandle() : 0),
-        dispatcher_(FindTypeInfo(StandardTypes().get(), QStringLiteral("Picture"))) {
-    dispatcher_.Getter(DISPID_PICT_HANDLE,
-                       [this] { return Variant::I4(static_cast<LONG>(handle_)); });
-    dispatcher_.Getter(DISPID_PICT_HPAL, [] { return Variant::I4(0); });
-    dispatcher_.Getter(DISPID_PICT_TYPE, [this] { return Variant::I2(type_); });
-    dispatcher_.Getter(DISPID_PICT_WIDTH, [this] { return Variant::I4(width_); });
-    dispatcher_.Getter(DISPID_PICT_HEIGHT, [this] { return Variant::I4(height_); });
-  }
+        handle_(type > PICTYPE_NONE ? NewHandle() : 0) {}
 
   HRESULT get_Handle(OLE_HANDLE* handle) override { return PutOut(handle, handle_); }
   HRESULT get_hPal(OLE_HANDLE* palette) override { return PutOut(palette, OLE_HANDLE{0}); }
@@ -122,7 +115,17 @@ class Picture final : public ComObject<IPicture, IDispatch> {
     *metafile = metafile_;
     return S_OK;
   }
-  STOVREL_COM_FORWARD_DISPATCH
+  HRESULT GetTypeInfoCount(UINT* count) override { return Dispatch().GetTypeInfoCount(count); }
+  HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** out) override {
+    return Dispatch().GetTypeInfo(index, lcid, out);
+  }
+  HRESULT GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override {
+    return Dispatch().GetIDsOfNames(iid, names, count, lcid, ids);
+  }
+  HRESULT Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                 EXCEPINFO* excep, UINT* argErr) override {
+    return Dispatch().Invoke(id, iid, lcid, flags, params, result, excep, argErr);
+  }
 
  protected:
   void* FindInterface(REFIID iid) override {
@@ -139,7 +142,19 @@ class Picture final : public ComObject<IPicture, IDispatch> {
   LONG height_;
   OLE_HANDLE handle_;
   BOOL keep_ = TRUE;
-  Dispatcher dispatcher_;
+  std::optional<Dispatcher> dispatcher_;  // made when first asked: most pictures never are
+
+  Dispatcher& Dispatch() {
+    if (!dispatcher_) {
+      Dispatcher& d = dispatcher_.emplace(FindTypeInfo(StandardTypes().get(), QStringLiteral("Picture")));
+      d.Getter(DISPID_PICT_HANDLE, [this] { return Variant::I4(static_cast<LONG>(handle_)); });
+      d.Getter(DISPID_PICT_HPAL, [] { return Variant::I4(0); });
+      d.Getter(DISPID_PICT_TYPE, [this] { return Variant::I2(type_); });
+      d.Getter(DISPID_PICT_WIDTH, [this] { return Variant::I4(width_); });
+      d.Getter(DISPID_PICT_HEIGHT, [this] { return Variant::I4(height_); });
+    }
+    return *dispatcher_;
+  }
 };
 
 HRESULT Picture::Render(QPainter* dc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIMETRIC xSrc,
@@ -369,6 +384,16 @@ bool HoldsWholeImage(const QByteArray& bytes, const QByteArray& format) {
   return false;
 }
 
+// The checked format whose signature the bytes start with, or nothing.
+QByteArray SignatureFormat(const QByteArray& bytes) {
+  if (bytes.startsWith("BM")) return "bmp";
+  if (bytes.startsWith("\x89PNG\r\n\x1a\n")) return "png";
+  if (bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a")) return "gif";
+  if (bytes.startsWith("\xff\xd8\xff")) return "jpeg";
+  if (bytes.startsWith(QByteArray("\0\0\1\0", 4)) || bytes.startsWith(QByteArray("\0\0\2\0", 4))) return "ico";
+  return {};
+}
+
 // An 8-bit palette image with a short colour table would pass for a 4-bit one (pictures
 // tell their depth by the table's size): its table is filled up to 256 entries.
 void KeepSourceDepth(QImage& image, const QByteArray& bytes, const QByteArray& format) {
@@ -382,6 +407,17 @@ void KeepSourceDepth(QImage& image, const QByteArray& bytes, const QByteArray& f
   QList<QRgb> table = image.colorTable();
   table.resize(256, qRgb(0, 0, 0));
   image.setColorTable(table);
+}
+
+// A greyscale image as an 8-bit palette image of the grey ramp, the form bitmap pictures
+// have: every reader of a picture's pixels knows palette images, not grey ones.
+QImage AsBitmapImage(QImage image) {
+  if (image.format() != QImage::Format_Grayscale8) return image;
+  QList<QRgb> greys(256);
+  for (int i = 0; i < 256; ++i) greys[i] = qRgb(i, i, i);
+  image.reinterpretAsFormat(QImage::Format_Indexed8);
+  image.setColorTable(greys);
+  return image;
 }
 
 }  // namespace
@@ -405,7 +441,7 @@ HRESULT OleCreatePictureIndirect(const PICTDESC* desc, REFIID iid, BOOL, void** 
       case PICTYPE_BITMAP:
       case PICTYPE_ICON:
         if (!desc->image || desc->image->isNull()) return E_INVALIDARG;
-        image = *desc->image;
+        image = type == PICTYPE_BITMAP ? com::AsBitmapImage(*desc->image) : *desc->image;
         width = com::PixelsToHimetric(image.width());
         height = com::PixelsToHimetric(image.height());
         break;
@@ -446,6 +482,11 @@ HRESULT OleLoadPicture(IStream* stream, LONG size, BOOL, REFIID iid, void** out)
       if (FAILED(hr)) return hr;
       if (bytes.size() != size) return CTL_E_INVALIDPICTURE;
     }
+    // Short bytes of a checked format are refused before a reader probes them: no reader
+    // would take them for another checked format, and unchecked ones are refused anyway.
+    if (const QByteArray signature = com::SignatureFormat(bytes);
+        !signature.isEmpty() && !com::HoldsWholeImage(bytes, signature))
+      return CTL_E_INVALIDPICTURE;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);

@@ -182,6 +182,10 @@ class MessageBoxDialog : public QDialog {
     const int shownHeight = std::max(fm.height(), std::min(textHeight, maxHeight - chrome));
     scroll->setFixedSize(textWidth + (shownHeight < textHeight ? scrollBar : 0), shownHeight);
     setMaximumHeight(maxHeight);
+    // Never narrower than its title (bold in most frames) beside the frame's buttons.
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    setMinimumWidth(std::min(QFontMetrics(titleFont).horizontalAdvance(title) + 4 * titleBar, screenRoom));
     def->setFocus();
   }
 

@@ -53,10 +53,17 @@ inline bool SameShape(const QImage& a, const QImage& b) {
   return a.format() == b.format() && a.size() == b.size() && a.colorTable() == b.colorTable();
 }
 
-// Where a whole file is cut: its last byte gone, its second half gone, and only its
-// first 100 bytes.
+// Saved files up to this size are cut at every length.
+inline constexpr size_t kCutEveryLengthUpTo = 2048;
+
+// Where a whole file is cut: at every length when it is small, else its last byte gone,
+// its second half gone, and only its first 100 bytes.
 inline std::vector<size_t> Cuts(size_t size) {
   std::vector<size_t> cuts;
+  if (size <= kCutEveryLengthUpTo) {
+    for (size_t cut = 1; cut < size; ++cut) cuts.push_back(cut);
+    return cuts;
+  }
   for (size_t cut : {size - 1, size / 2, size_t{100}})
     if (cut > 0 && cut < size) cuts.push_back(cut);
   return cuts;

@@ -2,14 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "platform/automation/ListBarAutomation.h"
 
 #include "platform/com/Memory.h"
 #include "platform/com/PageSite.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/testing/TestPrompts.h"
+#include "platform/controls/ListBarModel.h"
+#include "proppages/PageHelp.h"
 #include "proppages/PageStrings.h"
 #include "proppages/Pages.h"
 #include "tests/support/TestEnv.h"
@@ -351,6 +359,89 @@ TEST(PageBase, TheHostFrameIsKeptAndMadeModelessAroundDialogs) {
   }
   // Every intermediate interface was released, and the page released the frame.
   EXPECT_EQ(com::ObjectTable::Objects(), 0);
+}
+
+// The prompt seam as a re-entrant host meets it: while a box shows, the host's code runs
+// (`onShow`, once), as it would from inside the box's event loop.
+class ReentrantPrompts final : public ui::Prompts {
+ public:
+  int MsgBox(const QString& text, int, const QString&, const QString&, int) override {
+    shown << text;
+    if (auto run = std::exchange(onShow, nullptr)) run();
+    return ui::vbOK;
+  }
+  ui::InputAnswer InputBox(const QString&, const QString&, const QString&) override { return {{}, true}; }
+
+  std::function<void()> onShow;
+  QStringList shown;
+};
+
+// Help without the help installed shows a box on every page. A host that deactivates
+// and releases the page, or only releases it, from inside that box ends the page once its
+// event loop runs again, and nothing of the page is used after it is freed; a page only
+// deactivated meanwhile hides at once, lets go of its dialog then, and activates again.
+TEST(PageBase, AHostMayEndAPageFromInsideItsBox) {
+  ReentrantPrompts prompts;
+  ui::Prompts* const before = ui::SetPrompts(&prompts);
+  const QString noHelp = testenv::NewTempDir(QStringLiteral("qvp-nohelp"));
+  SetLibraryHelpFolder(noHelp);
+  ctl::ListBarModel model;
+  model.Groups().Add(0, QStringLiteral("g"), QStringLiteral("Group"));
+  ctl::ListBarAutomationHost control(model);
+  IUnknown* edited[] = {control.Object()};
+  const RECT rect{0, 0, kChildPageSize.cx, kChildPageSize.cy};
+  // What the control makes once for the first page to ask stays out of the count.
+  {
+    QWidget frame;
+    Ref<IPropertyPage2> page;
+    ASSERT_EQ(PageObjectTable[0].create(nullptr, IID_IPropertyPage2, page.OutVoid()), S_OK);
+    page->SetObjects(1, edited);
+    page->Activate(&frame, &rect, FALSE);
+  }
+  const long objects = com::ObjectTable::Objects();
+  const struct {
+    const char* host;
+    bool deactivate;
+    bool release;
+  } hosts[] = {{"deactivates and releases", true, true}, {"releases", false, true}, {"deactivates", true, false}};
+  for (int index = 0; index < kPageCount; ++index) {
+    for (const auto& h : hosts) {
+      SCOPED_TRACE(testing::Message() << "page " << index << ", the host " << h.host);
+      QWidget frame;
+      IPropertyPage2* page = nullptr;
+      ASSERT_EQ(PageObjectTable[index].create(nullptr, IID_IPropertyPage2, reinterpret_cast<void**>(&page)), S_OK);
+      ASSERT_EQ(page->SetObjects(1, edited), S_OK);
+      ASSERT_EQ(page->Activate(&frame, &rect, FALSE), S_OK);
+      QPointer<QWidget> dialog = frame.findChild<QWidget*>();
+      prompts.onShow = [&] {
+        if (h.deactivate) {
+          EXPECT_EQ(page->Deactivate(), S_OK);
+          EXPECT_TRUE(dialog && dialog->isHidden());
+          EXPECT_EQ(page->Show(SW_SHOW), E_UNEXPECTED);
+        }
+        if (h.release) page->Release();
+      };
+      MSG f1{};
+      f1.message = WM_KEYDOWN;
+      f1.wParam = VK_F1;
+      EXPECT_EQ(page->TranslateAccelerator(&f1), S_OK);
+      ASSERT_FALSE(prompts.shown.isEmpty());
+      EXPECT_TRUE(prompts.shown.last().startsWith(QStringLiteral("QVProp Help is not installed beside the library")))
+          << prompts.shown.last().toStdString();
+      EXPECT_TRUE(prompts.shown.last().contains(noHelp)) << prompts.shown.last().toStdString();
+      QApplication::sendPostedEvents();
+      EXPECT_TRUE(dialog.isNull());
+      EXPECT_TRUE(frame.findChildren<QWidget*>().isEmpty());
+      if (!h.release) {
+        EXPECT_EQ(page->Activate(&frame, &rect, FALSE), S_OK);
+        EXPECT_EQ(frame.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(), 1);
+        page->Release();
+      }
+      EXPECT_EQ(com::ObjectTable::Objects(), objects);
+    }
+  }
+  SetLibraryHelpFolder({});
+  ui::SetPrompts(before);
 }
 
 TEST(PageMessages, LoadedMessagesAreFilledInOnce) {

@@ -11,6 +11,7 @@
 #include "platform/automation/ListBarAutomation.h"
 #include "platform/com/ConnectionPoint.h"
 #include "platform/com/Dispatch.h"
+#include "platform/com/ListBarInterfaces.h"
 #include "platform/com/Picture.h"
 #include "platform/com/TypeInfo.h"
 #include "proppages/Dib.h"
@@ -61,6 +62,40 @@ class TestControl : public com::ComObject<IDispatch, IConnectionPointContainer, 
 
   com::Dispatcher dispatcher_;
   com::ConnectionPoints points_{this};
+};
+
+inline com::TypeLibBuilder UrlTypes() {
+  com::TypeLibBuilder b(com::MakeGuid("5A1D0C3E-0000-4000-8000-000000000002"), QStringLiteral("Urls"), 1, 0);
+  b.AddType(TKIND_DISPATCH, ctl::IID_DListBar, QStringLiteral("Urls")).Property(1, QStringLiteral("ImagesURL"), VT_BSTR);
+  return b;
+}
+
+// A control whose one image-list property is the address of a PNG strip.
+class UrlControl final : public TestControl<ctl::IListBarImageLists> {
+ public:
+  static constexpr DISPID kUrl = 1;
+
+  UrlControl(IUnknown* outer, QString url) : TestControl(outer, UrlTypes(), QStringLiteral("Urls")), url_(std::move(url)) {
+    dispatcher_.Getter(kUrl, [this] { return com::Variant::Text(url_); });
+  }
+  HRESULT GetImageListCount(ULONG* count) override { return com::PutOut(count, 1); }
+  HRESULT GetImageListIds(ULONG capacity, DISPID* ids, ULONG* written) override {
+    if (capacity) ids[0] = kUrl;
+    return com::PutOut(written, capacity ? 1 : 0);
+  }
+  HRESULT GetFixedSize(DISPID, VARIANT_BOOL* fixed) override { return com::PutOut(fixed, VARIANT_FALSE); }
+  HRESULT GetImageWidth(DISPID, LONG* width) override { return com::PutOut(width, -1); }
+  HRESULT GetImageHeight(DISPID, LONG* height) override { return com::PutOut(height, -1); }
+  HRESULT GetBackColor(DISPID, OLE_COLOR* color) override { return com::PutOut(color, 0xFFFFFFu); }
+
+ protected:
+  void* FindInterface(REFIID iid) override {
+    if (iid == ctl::IID_IListBarImageLists) return Face<ctl::IListBarImageLists>();
+    return TestControl::FindInterface(iid);
+  }
+
+ private:
+  QString url_;
 };
 
 // A key pressed in a widget, as the keyboard would deliver it.

@@ -53,7 +53,7 @@ struct Bar {
 struct NoHost final : RowHost {
   void ExpansionChanged(CListBoxItem&) override {}
   void MarkDirty() override { ++dirty; }
-  void EnableModeless(bool) override {}
+  void RunValueDialog(const std::function<void()>& run) override { run(); }
   QWidget* DialogOwner() override { return nullptr; }
   int dirty = 0;
 };

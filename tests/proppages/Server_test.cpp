@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QProcess>
+#include <QTimer>
 #include <QWidget>
 #include <set>
 #include <functional>
@@ -18,6 +21,7 @@
 #include "platform/controls/ListBarModel.h"
 #include "proppages/PageTable.h"
 #include "tests/platform/com/RegistrySnapshot.h"
+#include "tests/proppages/PageTestUtil.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -108,6 +112,56 @@ TEST_F(ServerTest, HostRegistersCreatesActivatesAndUnregistersEveryPage) {
   EXPECT_EQ(comtest::Snapshot(), before);
   // Unregistering what is not there is no failure.
   EXPECT_EQ(unreg(), S_OK);
+}
+
+// A form designer lets go of a page on a selection change, whatever the page is doing:
+// here while the Images page shows "Error Loading File" for a strip that is not there,
+// from inside that box's event loop. The page finishes its call, and goes once the
+// host's event loop runs again.
+TEST_F(ServerTest, AHostMayReleaseAPageFromInsideItsMessageBox) {
+  com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
+  ASSERT_TRUE(module.IsLoaded()) << module.Error().toStdString();
+  auto getClass = module.Function<com::DllGetClassObjectFn>("DllGetClassObject");
+  auto canUnload = module.Function<com::DllCanUnloadNowFn>("DllCanUnloadNow");
+  ASSERT_TRUE(getClass && canUnload);
+  const QString missing = testenv::NewTempDir(QStringLiteral("qvp-strip")) + QStringLiteral("/gone.png");
+  for (const bool deactivate : {true, false}) {
+    SCOPED_TRACE(deactivate ? "deactivated and released" : "released");
+    {
+      auto control = com::Create<qvp::test::UrlControl, IDispatch>(IID_IDispatch, missing);
+      Ref<IClassFactory> factory;
+      ASSERT_EQ(getClass(qvp::PageObjectTable[4].clsid, IID_IClassFactory, factory.OutVoid()), S_OK);
+      IPropertyPage* page = nullptr;
+      ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void**>(&page)), S_OK);
+      factory = {};
+      auto site = com::Create<com::FakePageSite, IPropertyPageSite>(IID_IPropertyPageSite);
+      ASSERT_EQ(page->SetPageSite(site.get()), S_OK);
+      IUnknown* objects[] = {control.get()};
+      ASSERT_EQ(page->SetObjects(1, objects), S_OK);
+      QWidget frame;
+      QString shown;
+      QTimer host;
+      QObject::connect(&host, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!box) return;
+        host.stop();
+        shown = box->windowTitle();
+        if (deactivate) {
+          EXPECT_EQ(page->Deactivate(), S_OK);
+        }
+        page->Release();
+        box->done(1);
+      });
+      host.start(1);
+      const RECT rect{0, 0, 200, 120};
+      page->Activate(&frame, &rect, FALSE);
+      EXPECT_EQ(shown, "Error Loading File");
+      QApplication::sendPostedEvents();
+      QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+      EXPECT_TRUE(frame.findChildren<QWidget*>().isEmpty());
+    }
+    EXPECT_EQ(canUnload(), S_OK);
+  }
 }
 
 // A host calling from a thread of its own is refused at every entry point of the class

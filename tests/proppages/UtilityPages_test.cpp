@@ -9,9 +9,11 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QApplication>
+#include <QBuffer>
 #include <QLabel>
 #include <QPushButton>
 #include <functional>
+#include <map>
 #include <set>
 
 #include "platform/com/Memory.h"
@@ -21,7 +23,9 @@
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/testing/TestPrompts.h"
 #include "proppages/Dib.h"
+#include "proppages/PageSupport.h"
 #include "proppages/Pages.h"
+#include "proppages/PictureRef.h"
 #include "proppages/PngStrip.h"
 #include "tests/proppages/PageHost.h"
 #include "tests/support/TestEnv.h"
@@ -351,6 +355,117 @@ TEST_F(PngGeneratorTest, PaletteBitmapsKeepTheirDepth) {
     EXPECT_EQ(entries, 1 << c.bits);
   }
   EXPECT_TRUE(prompts_->Shown().isEmpty());
+}
+
+QByteArray Fixture(const char* name) {
+  QFile file(QStringLiteral(STOVREL_FIXTURES_DIR "/proppages/fuzz/") + QLatin1String(name));
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+  return file.readAll();
+}
+
+// A picture file of the given format as Qt writes it.
+QByteArray Encoded(const QImage& image, const char* format) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  EXPECT_TRUE(image.save(&buffer, format)) << format;
+  return bytes;
+}
+
+// A .bmp file of a pattern of all the palette's colours, at `bits` per pixel.
+QByteArray PaletteBitmap(int bits) {
+  QList<QRgb> palette;
+  for (int i = 0; i < (1 << bits); ++i) palette.append(qRgb((i * 53 + 17) % 256, (i * 97 + 5) % 256, (i * 29 + 200) % 256));
+  QImage image(24, 12, QImage::Format_RGB32);
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, palette[(x + 7 * y) % palette.size()]);
+  DibWriteResult result;
+  std::optional<std::vector<uint8_t>> file = DibFileBytes(BitmapToPackedDib(image, &palette, bits), &result);
+  EXPECT_TRUE(file);
+  return file ? QByteArray(reinterpret_cast<const char*>(file->data()), static_cast<qsizetype>(file->size())) : QByteArray();
+}
+
+QImage GreyRamp() {
+  QImage image(40, 20, QImage::Format_Grayscale8);
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) image.scanLine(y)[x] = static_cast<uchar>(x * 6 + y);
+  return image;
+}
+
+QImage ColourRamp(QImage::Format format) {
+  QImage image(40, 20, format);
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, qRgb(x * 6, y * 12, (x * y) % 256));
+  return image;
+}
+
+// A saved file shows the picture of its source, whatever kind of picture file that was:
+// every pixel the source shows (transparent ones are drawn on the page's background).
+TEST_F(PngGeneratorTest, SavedFilesShowTheirSourcePixelForPixel) {
+  const struct {
+    const char* name;
+    QByteArray bytes;
+  } cases[] = {
+      {"1-bit.bmp", PaletteBitmap(1)},
+      {"4-bit.bmp", PaletteBitmap(4)},
+      {"8-bit.bmp", PaletteBitmap(8)},
+      {"grey.png", Encoded(GreyRamp(), "PNG")},
+      {"grey.jpg", Encoded(GreyRamp(), "JPEG")},
+      {"24-bit.bmp", Encoded(ColourRamp(QImage::Format_RGB32), "BMP")},
+      {"32-bit.png", Encoded(ColourRamp(QImage::Format_ARGB32), "PNG")},
+      {"colour.jpg", Encoded(ColourRamp(QImage::Format_RGB32), "JPEG")},
+      {"picture.gif", Fixture("bmp-seed-gif")},
+      {"picture.ico", Fixture("bmp-seed-icon")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString in = Path(c.name);
+    QFile file(in);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(c.bytes);
+    file.close();
+    Browse(in);
+    const QString out = Path("saved.png");
+    SaveAs(out);
+    const QImage source = QImage::fromData(c.bytes).convertToFormat(QImage::Format_ARGB32);
+    const QImage saved = QImage(out).convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(source.isNull());
+    ASSERT_EQ(saved.size(), source.size());
+    int differing = 0;
+    for (int y = 0; y < source.height(); ++y)
+      for (int x = 0; x < source.width(); ++x)
+        if (qAlpha(source.pixel(x, y)) == 255 && saved.pixel(x, y) != source.pixel(x, y)) ++differing;
+    EXPECT_EQ(differing, 0);
+  }
+  EXPECT_TRUE(prompts_->Shown().isEmpty());
+}
+
+// The pages offer only pictures they open: a file of every kind "All Picture Files" names
+// loads.
+TEST(PictureFilters, EveryOfferedKindOpens) {
+  const QString dir = testenv::NewTempDir(QStringLiteral("qvp-kinds"));
+  const std::map<QString, QByteArray> samples = {
+      {QStringLiteral("bmp"), PaletteBitmap(8)},          {QStringLiteral("png"), Encoded(GreyRamp(), "PNG")},
+      {QStringLiteral("jpg"), Encoded(GreyRamp(), "JPEG")}, {QStringLiteral("gif"), Fixture("bmp-seed-gif")},
+      {QStringLiteral("ico"), Fixture("bmp-seed-icon")},    {QStringLiteral("cur"), Fixture("bmp-seed-cursor")},
+  };
+  for (const UINT filter : {2012u, 2022u}) {
+    const QStringList parts = PageText(filter).split(QLatin1Char('|'));
+    ASSERT_GT(parts.size(), 1);
+    ASSERT_EQ(parts[0], "All Picture Files");
+    for (const QString& pattern : parts[1].split(QLatin1Char(';'))) {
+      SCOPED_TRACE(testing::Message() << filter << " " << pattern.toStdString());
+      const QString extension = pattern.mid(2);
+      ASSERT_TRUE(samples.contains(extension));
+      const QString path = dir + QStringLiteral("/sample.") + extension;
+      QFile file(path);
+      ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+      file.write(samples.at(extension));
+      file.close();
+      CPictureRef picture;
+      EXPECT_EQ(LoadPictureFile(path, picture), S_OK);
+    }
+  }
 }
 
 TEST_F(PngGeneratorTest, CancelledOrUnreadableFilesKeepThePicture) {

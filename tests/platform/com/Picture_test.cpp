@@ -138,6 +138,21 @@ TEST(Picture, SizesHandlesAndAutomationFace) {
   EXPECT_EQ(static_cast<OLE_HANDLE>(handle.Get().lVal), ha);
 }
 
+// Readers of a bitmap picture's pixels know palette images: grey levels come as indexes
+// of the grey ramp.
+TEST(Picture, GreyscaleBitmapsHoldTheGreyRamp) {
+  QImage grey(16, 2, QImage::Format_Grayscale8);
+  for (int y = 0; y < grey.height(); ++y)
+    for (int x = 0; x < grey.width(); ++x) grey.scanLine(y)[x] = static_cast<uchar>(x * 17 - y);
+  QImage held;
+  ASSERT_EQ(Make(PICTYPE_BITMAP, &grey)->GetImage(&held), S_OK);
+  EXPECT_EQ(held.format(), QImage::Format_Indexed8);
+  EXPECT_EQ(held.colorCount(), 256);
+  for (int y = 0; y < grey.height(); ++y)
+    for (int x = 0; x < grey.width(); ++x) EXPECT_EQ(held.pixel(x, y), grey.pixel(x, y)) << x << "," << y;
+  EXPECT_EQ(grey.format(), QImage::Format_Grayscale8);  // the caller's image is left as it was
+}
+
 TEST(Picture, RendersUprightWithTheBottomUpSourceAndFlippedOtherwise) {
   const QImage image = Sample();
   auto p = Make(PICTYPE_BITMAP, &image);

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 
 #include "platform/ui/Prompt.h"
@@ -70,6 +71,18 @@ TEST(MessageBox, ALongPathIsShownWhole) {
   auto* label = box->findChild<QLabel*>(QStringLiteral("lblText"));
   EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), 0);
   EXPECT_GE(scroll->viewport()->width(), label->fontMetrics().horizontalAdvance(word));
+}
+
+TEST(MessageBox, IsNeverNarrowerThanItsTitle) {
+  const QString title = QStringLiteral("Error Loading File");
+  const std::unique_ptr<QDialog> box = ui::NewMessageBox(QStringLiteral("/a.wmf"), ui::vbCritical, title, 0);
+  box->show();
+  QApplication::processEvents();
+  QFont bold = box->font();
+  bold.setBold(true);
+  // Room for the title beside at least the frame's icon and close button.
+  const int titleBar = box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box.get());
+  EXPECT_GE(box->width(), QFontMetrics(bold).horizontalAdvance(title) + 2 * titleBar);
 }
 
 TEST(MessageBox, ShowsTagLikeTextsAsTheyAre) {
