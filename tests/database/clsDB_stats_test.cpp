@@ -164,7 +164,7 @@ TEST_F(StatsTest, EntriesThatWouldMakeTheFiguresOverflowAreFound) {
       {"stored figures out of range: an edit to fewer units is taken", {{2, "900000000000000", "0"}, {2, "200000000000000", "0"}},
        {{0, {2, "850000000000000", "0"}, true}}, {}},
       {"stored figures out of range: an edit to more units is refused", {{2, "900000000000000", "0"}, {2, "200000000000000", "0"}},
-       {{0, {2, "950000000000000", "0"}, true}}, {0}},
+       {{0, {2, "920000000000000", "0"}, true}}, {0}},
   };
   int32_t prodId = 3000;
   for (const auto& c : cases) {
