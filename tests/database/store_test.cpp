@@ -179,6 +179,13 @@ TEST_F(StoreSessionTest, ASecondSessionWorksOnItsOwnFolderWithTheSameEngine) {
   EXPECT_EQ(second.code(), session_.code());
 }
 
+TEST_F(StoreSessionTest, AStoreMadeOnATemporarySessionKeepsItsOwnCopy) {
+  const store::Counters counters(session_.At(folder_));
+  const store::Products products(session_.At(folder_));
+  EXPECT_EQ(counters.Query(QStringLiteral("svlprod.dbf")).value, 1000);
+  EXPECT_EQ(products.IdByPartNo(QStringLiteral("none")).status.failure, Failure::kNotFound);
+}
+
 class CounterStoreTest : public storetest::StoreTest {
  protected:
   store::Counters counters{session_};
