@@ -10,32 +10,13 @@ if(STOVREL_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# The layering check (cmake/CheckIncludes.cmake): runs again whenever a source changes,
-# and every library waits for it, so an include against the layering fails the build.
-file(GLOB_RECURSE STOVREL_LAYERED_SOURCES CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/platform/*.h ${PROJECT_SOURCE_DIR}/platform/*.cpp
-  ${PROJECT_SOURCE_DIR}/proppages/*.h ${PROJECT_SOURCE_DIR}/proppages/*.cpp
-  ${PROJECT_SOURCE_DIR}/services/*.h ${PROJECT_SOURCE_DIR}/services/*.cpp
-  ${PROJECT_SOURCE_DIR}/database/*.h ${PROJECT_SOURCE_DIR}/database/*.cpp
-  ${PROJECT_SOURCE_DIR}/inventory/*.h ${PROJECT_SOURCE_DIR}/inventory/*.cpp
-  ${PROJECT_SOURCE_DIR}/reports/*.h ${PROJECT_SOURCE_DIR}/reports/*.cpp
-  ${PROJECT_SOURCE_DIR}/exchange/*.h ${PROJECT_SOURCE_DIR}/exchange/*.cpp
-  ${PROJECT_SOURCE_DIR}/shell/*.h ${PROJECT_SOURCE_DIR}/shell/*.cpp)
-add_custom_command(
-  OUTPUT ${CMAKE_BINARY_DIR}/include_check.stamp
-  COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
-    -DSTAMP=${CMAKE_BINARY_DIR}/include_check.stamp -P ${PROJECT_SOURCE_DIR}/cmake/CheckIncludes.cmake
-  DEPENDS ${STOVREL_LAYERED_SOURCES} ${PROJECT_SOURCE_DIR}/cmake/CheckIncludes.cmake
-  COMMENT "Checking the includes against the layering"
-  VERBATIM)
-add_custom_target(include_check DEPENDS ${CMAKE_BINARY_DIR}/include_check.stamp)
-
 # stovrel_library(name SOURCES ... [QT] [DEPS ...])
-# One folder, one static library; include paths are rooted at the source tree.
+# One folder, one static library; include paths are rooted at the source tree. Its
+# objects are held to the layering (cmake/Layering.cmake).
 function(stovrel_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  add_dependencies(${name} include_check)
+  set_property(GLOBAL APPEND PROPERTY STOVREL_LIBRARIES ${name})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${STOVREL_WARNINGS})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 #include <unordered_set>
 
 #include "database/clsDB.h"
@@ -63,8 +64,12 @@ frmEditCategories::frmEditCategories(QWidget* parent) : QDialog(parent) {
                  QStringLiteral("frmEditCategories_SetUI"));
   ConnectTrapped(lv, &ctl::ListViewControl::SelectionChanged, this, &frmEditCategories::SetUI,
                  QStringLiteral("frmEditCategories_SetUI"));
-  ConnectTrapped(lv, &ctl::ListViewControl::AfterLabelEdit, this, &frmEditCategories::lv_AfterLabelEdit,
-                 QStringLiteral("frmEditCategories_lv_AfterLabelEdit"));
+  // An edit that fails keeps the entry's old text.
+  lv->SetAfterLabelEdit([this](const QString& typed) {
+    std::optional<QString> taken;
+    Trapped(QStringLiteral("frmEditCategories_lv_AfterLabelEdit"), [&] { taken = lv_AfterLabelEdit(typed); });
+    return taken;
+  });
 }
 
 void frmEditCategories::Init(const QString& sWinCaption, const QString& lvCaption, store::ListType type,
@@ -143,21 +148,15 @@ void frmEditCategories::cmdNew_Click() {
   }
 }
 
-void frmEditCategories::lv_AfterLabelEdit(bool& cancel, QString& newString) {
+std::optional<QString> frmEditCategories::lv_AfterLabelEdit(const QString& newString) {
   QString text = newString.trimmed();
   ctl::ListItem* item = lv->SelectedItem();
-  if (text.isEmpty() || item == nullptr) {
-    cancel = true;
-    return;
-  }
+  if (text.isEmpty() || item == nullptr) return std::nullopt;
   text = text.left(kMaxDesc);
-  if (!gSystem().StoredTextFits(text, lv->ColumnHeaders().Item(1).Text())) {
-    cancel = true;
-    return;
-  }
+  if (!gSystem().StoredTextFits(text, lv->ColumnHeaders().Item(1).Text())) return std::nullopt;
   int32_t id = IdOf(*item);
   UpdateDesc(id, text);
-  newString = text;
+  return text;
 }
 
 void frmEditCategories::cmdDelete_Click() {

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 #include "database/store/Codes.h"
 
@@ -51,7 +52,10 @@ class frmEditCategories : public QDialog {
   void cmdPrint_Click();
   void cmdRefresh_Click();
   void cmdClose_Click();
-  void lv_AfterLabelEdit(bool& cancel, QString& newString);
+
+  // The list's hook for an edited entry: stores the text trimmed and cut to fit, and
+  // gives it; nothing (the old text stays) when it is empty or cannot be stored.
+  std::optional<QString> lv_AfterLabelEdit(const QString& newString);
 
  private:
   QString m_sWinCaption;

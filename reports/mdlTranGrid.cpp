@@ -4,7 +4,6 @@
 #include <array>
 #include <bit>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "database/RptColumnIds.h"
@@ -373,19 +372,18 @@ void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoa
                             const store::ReportTables& tables) {
   try {
     const clsTranSelCriteria& crit = def.m_udTranSelCriteria;
-    const std::string tag = TranGridTag(crit.m_nProductID, crit.m_udTranType);
-    // Every transaction is read in record order (the grid is sorted afterwards, and the
-    // index would add a lock per row); a product's or a type's through its tag.
-    const bool all = tag == "trndt_d";
+    const TranGridWalk walk = TranGridWalkFor(crit.m_nProductID, crit.m_udTranType);
     store::TranScan scan = tables.ScanTransactions();
     TranPlacer placer(grd, def, tables, scan.row());
-    std::string key;
-    if (tag == "prodid") key = std::to_string(crit.m_nProductID);
-    if (tag == "trantype") key = std::to_string(crit.m_udTranType);
     // Without a filter every row is shown: room for them all at once.
-    if (all && crit.m_nTranCatID <= 0 && crit.m_nTranAcctID <= 0 && crit.m_DtRange <= 0)
+    if (walk == TranGridWalk::kAll && crit.m_nTranCatID <= 0 && crit.m_nTranAcctID <= 0 && crit.m_DtRange <= 0)
       placer.Reserve(static_cast<int>(scan.RecordCount()));
-    for (bool more = scan.First(all ? nullptr : tag.c_str(), key); more; more = scan.Next()) {
+    // Every transaction is read in record order (the grid is sorted afterwards, and the
+    // index would add a lock per row); a product's or a type's through its tag.
+    const bool first = walk == TranGridWalk::kOfProduct ? scan.OfProduct(crit.m_nProductID)
+                       : walk == TranGridWalk::kOfType  ? scan.OfType(crit.m_udTranType)
+                                                        : scan.All();
+    for (bool more = first; more; more = scan.Next()) {
       try {
         int row = -1;
         placer.Display(row, false);
@@ -406,10 +404,10 @@ void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoa
 
 }  // namespace
 
-const char* TranGridTag(int32_t nProductID, int32_t udTranType) {
-  if (nProductID > 0) return "prodid";
-  if (udTranType > 0) return "trantype";
-  return "trndt_d";
+TranGridWalk TranGridWalkFor(int32_t nProductID, int32_t udTranType) {
+  if (nProductID > 0) return TranGridWalk::kOfProduct;
+  if (udTranType > 0) return TranGridWalk::kOfType;
+  return TranGridWalk::kAll;
 }
 
 bool LoadTranGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelRowID) {

@@ -1,8 +1,7 @@
 #pragma once
 // mdlTranGrid: fills the grid of a transactions report (type 2) with one row per
 // transaction that passes the definition's criteria, read through the most selective
-// tag (prodid when a product is chosen, else trantype when a type is, else trndt_d),
-// and reloads single rows after the pane edited a transaction. The definition's
+// of the store's walks (TranGridWalkFor), and reloads single rows after the pane edited a transaction. The definition's
 // ReadColDefs must have run. No state between calls.
 
 #include <QString>
@@ -23,8 +22,9 @@ bool LoadTranGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelRowID);
 // the transaction (or its product) is not found.
 void ReloadTranRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_t nTranID);
 
-// The tag a load walks for the criteria: "prodid", "trantype" or "trndt_d". A type of
-// 0 or below means every type.
-const char* TranGridTag(int32_t nProductID, int32_t udTranType);
+// The walk a load takes for the criteria: the product's transactions when one is chosen,
+// else the type's when one is (0 or below means every type), else all of them.
+enum class TranGridWalk { kOfProduct, kOfType, kAll };
+TranGridWalk TranGridWalkFor(int32_t nProductID, int32_t udTranType);
 
 }  // namespace reports

@@ -21,7 +21,7 @@ namespace store {
 
 class Categories {
  public:
-  explicit Categories(const Session& session) : session_(session) {}
+  explicit Categories(Session session) : session_(std::move(session)) {}
 
   // The row id of the list's entry with the text.
   Result<int32_t> FindId(const QString& desc, ListType type, DATA4* open = nullptr) const;
@@ -42,7 +42,7 @@ class Categories {
   static constexpr int32_t kFirstId = 1000;
 
  private:
-  const Session& session_;
+  Session session_;
 };
 
 }  // namespace store

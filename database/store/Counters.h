@@ -29,7 +29,7 @@ using CounterRows = std::unordered_map<QString, long>;
 
 class Counters {
  public:
-  explicit Counters(const Session& session) : session_(session) {}
+  explicit Counters(Session session) : session_(std::move(session)) {}
 
   // The counter's next value, advanced when `increment`; a missing counter is created
   // holding start + 1 and gives `start`.
@@ -53,7 +53,7 @@ class Counters {
  private:
   Result<int32_t> Take(const QString& key, int32_t step, int32_t start, DATA4* open, CounterRows* rows) const;
 
-  const Session& session_;
+  Session session_;
 };
 
 }  // namespace store

@@ -19,7 +19,7 @@ namespace store {
 
 class Params {
  public:
-  explicit Params(const Session& session) : session_(session) {}
+  explicit Params(Session session) : session_(std::move(session)) {}
 
   Result<QString> Get(const QString& sid, DATA4* open = nullptr) const;
   // Updates the row of the name, or appends one.
@@ -29,7 +29,7 @@ class Params {
   static constexpr char kFile[] = "svlparam.dbf";
 
  private:
-  const Session& session_;
+  Session session_;
 };
 
 }  // namespace store

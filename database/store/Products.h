@@ -93,7 +93,7 @@ class ProductKeys {
 
 class Products {
  public:
-  explicit Products(const Session& session) : session_(session) {}
+  explicit Products(Session session) : session_(std::move(session)) {}
 
   // The id, part number and name of the product of the id.
   Result<ProductListRow> Name(int32_t id, DATA4* open = nullptr) const;
@@ -133,7 +133,7 @@ class Products {
   static constexpr char kFile[] = "svlprod.dbf";
 
  private:
-  const Session& session_;
+  Session session_;
 };
 
 }  // namespace store

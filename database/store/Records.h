@@ -19,7 +19,7 @@ namespace store {
 
 class Records {
  public:
-  explicit Records(const Session& session) : session_(session) {}
+  explicit Records(Session session) : session_(std::move(session)) {}
 
   // The whole-number value of `resultField` in the row the tag finds for the key.
   Result<int32_t> Find(DATA4* tb, const char* tag, double key, const char* resultField) const;
@@ -41,7 +41,7 @@ class Records {
   Status Delete(DATA4* tb, const char* tag, int32_t id) const;
 
  private:
-  const Session& session_;
+  Session session_;
 };
 
 }  // namespace store

@@ -39,7 +39,7 @@ struct ReportColumn {
 
 class Reports {
  public:
-  explicit Reports(const Session& session) : session_(session) {}
+  explicit Reports(Session session) : session_(std::move(session)) {}
 
   // "~" & id: the parameter name a definition is stored under.
   static QString Key(int32_t id);
@@ -60,7 +60,7 @@ class Reports {
   static constexpr int32_t kFirstId = 1000;
 
  private:
-  const Session& session_;
+  Session session_;
 };
 
 }  // namespace store

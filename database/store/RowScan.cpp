@@ -18,7 +18,6 @@ void RowScan::ReadAhead(bool on) {
 
 void RowScan::Start(const char* tag, Step step) {
   ReadAhead(false);
-  found_.clear();
   step_ = step;
   SelectTag(session_, tb_, tag);
 }
@@ -47,7 +46,6 @@ bool RowScan::FirstFromNumber(const char* tag, double value) {
 
 bool RowScan::FirstInRecordOrder(Read read, long from) {
   ReadAhead(read == Read::kBlocks);
-  found_.clear();
   step_ = Step::kSkipDeleted;
   session_.Check(d4tagSelect(tb_, nullptr), "d4tagSelect");
   if (from <= 1) return Undeleted(session_.Check(d4top(tb_), "d4top"));
@@ -76,11 +74,7 @@ bool RowScan::Next() {
 bool RowScan::Find(const char* tag, double value) {
   ReadAhead(false);
   step_ = Step::kNone;
-  if (found_ != tag) {
-    found_.clear();
-    SelectTag(session_, tb_, tag);
-    found_ = tag;
-  }
+  SelectTag(session_, tb_, tag);
   return SeekNumber(session_, tb_, value) == 0;
 }
 

@@ -44,9 +44,8 @@ class RowScan {
   // The next row of the walk; false after the last (and after Find).
   bool Next();
 
-  // Makes the row of the number on the tag the current record; false when there is
-  // none. Repeated look-ups on one tag select it once (so nothing else may select
-  // another tag on the table between them).
+  // Selects the tag and makes the row of the number on it the current record; false
+  // when there is none.
   bool Find(const char* tag, double value);
   // The records of the table, deleted ones included, as its header says now.
   long RecordCount() const;
@@ -63,7 +62,6 @@ class RowScan {
   DATA4* tb_;
   Step step_ = Step::kNone;
   std::string key_;           // kSeekNext: the run's key
-  std::string found_;         // the tag the last look-up selected; empty after a walk
   int readAhead_ = -1;        // the read-ahead before a walk in blocks set it; -1: not set
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "database/store/Seek.h"
@@ -64,9 +65,19 @@ QString TranView::DateText(uint64_t key) {
 
 TranScan::TranScan(Session session, DATA4* tran) : scan_(std::move(session), tran), row_(tran) {}
 
-bool TranScan::First(const char* tag, const std::string& key) {
+bool TranScan::OfProduct(int32_t prodId) {
   number_ = nullptr;
-  return tag == nullptr ? scan_.FirstInRecordOrder(RowScan::Read::kBlocks) : scan_.FirstWithKey(tag, key);
+  return scan_.FirstWithKey("prodid", std::to_string(prodId));
+}
+
+bool TranScan::OfType(int32_t type) {
+  number_ = nullptr;
+  return scan_.FirstWithKey("trantype", std::to_string(type));
+}
+
+bool TranScan::All() {
+  number_ = nullptr;
+  return scan_.FirstInRecordOrder(RowScan::Read::kBlocks);
 }
 
 bool TranScan::FirstWithNumber(ByNumber tag, int32_t value) {

@@ -113,11 +113,14 @@ class TranScan {
  public:
   TranScan(Session session, DATA4* tran);
   const TranView& row() const { return row_; }
-  // The first, then the next row whose key on the tag is `key`; with no tag every row
-  // in record order, deleted rows left out (as the tags leave them out). False after
-  // the last. A walk of every row reads the table in blocks (d4readAhead) until the
-  // scan ends or walks by a tag: each row as stored when its block was read.
-  bool First(const char* tag, const std::string& key);
+  // The walks of a report: the first, then (Next) the next row of one product or of
+  // one type, in the order of its tag; or every row in record order, deleted rows left
+  // out (as the tags leave them out). False after the last. The walk of every row reads
+  // the table in blocks (d4readAhead) until the scan ends or starts another walk: each
+  // row as stored when its block was read.
+  bool OfProduct(int32_t prodId);
+  bool OfType(int32_t type);
+  bool All();
   // The numeric tags of the rows of one product or one type.
   enum class ByNumber { kProduct, kType };
   // The first, then the next row whose number on the tag equals `value`, in tag order.

@@ -3,7 +3,7 @@
 // work on, with no global state. A second session on the same engine for another
 // folder (At) lets an upgrade work in its staging folder while the first one keeps
 // the database folder. Sessions are small values; the Engine they point at must
-// outlive them.
+// outlive them. Stores hold their session by value.
 //
 // Engine calls made through a session record their code as the engine's last result;
 // Check turns a negative code into an error (rt::VbError, number = the code), which a

@@ -28,7 +28,7 @@ namespace store {
 
 class Stock {
  public:
-  explicit Stock(const Session& session) : session_(session) {}
+  explicit Stock(Session session) : session_(std::move(session)) {}
 
   // Adds the transactions of stats.m_nProductID onto the record and derives the
   // averages and stock values.
@@ -55,7 +55,7 @@ class Stock {
   Result<bool> ProductHasTranType(int32_t prodId, int32_t type, DATA4* open = nullptr) const;
 
  private:
-  const Session& session_;
+  Session session_;
 };
 
 }  // namespace store

@@ -40,7 +40,7 @@ struct TranRow {
 
 class Transactions {
  public:
-  explicit Transactions(const Session& session) : session_(session) {}
+  explicit Transactions(Session session) : session_(std::move(session)) {}
 
   // Appends the row under `id`; row.id becomes `id` only once the row is written.
   Status Append(TranRow& row, int32_t id, DATA4* open = nullptr) const;
@@ -69,7 +69,7 @@ class Transactions {
   // Runs a write on the table (tag rowid selected, its fields resolved); a write that
   // throws gives up the record lock first.
   Status Write(DATA4* open, const std::function<Status(DATA4*, const TranFields&)>& write) const;
-  const Session& session_;
+  Session session_;
 };
 
 }  // namespace store

@@ -486,12 +486,10 @@ void ListViewControl::StartLabelEdit() {
 }
 
 void ListViewControl::CommitLabel(ListItem& item, const QString& text) {
-  bool cancel = false;
-  QString newString = text;
   ListItem* edited = &item;
-  emit AfterLabelEdit(cancel, newString);
-  // The handler may have removed the item or cleared the list.
-  if (!cancel && items_.Contains(edited)) edited->SetText(newString);
+  const std::optional<QString> taken = afterLabelEdit_ ? afterLabelEdit_(text) : text;
+  // The hook may have removed the item or cleared the list.
+  if (taken && items_.Contains(edited)) edited->SetText(*taken);
 }
 
 void ListViewControl::SetIcons(ImageList* images) { WatchImages(icons_, images, smallIcons_); }

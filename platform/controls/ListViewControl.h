@@ -19,7 +19,10 @@
 #include <QVariant>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/controls/ImageList.h"
@@ -210,6 +213,12 @@ class ListViewControl : public QWidget {
   void SetLabelEdit(int labelEdit);
   // Starts editing the text of the SelectedItem; nothing when there is none.
   void StartLabelEdit();
+  // Decides the text of an item the user finished editing, before the item changes:
+  // the text it takes, or nothing to keep the old one. Called directly, once per edit;
+  // with no hook the item takes what was typed. The hook may remove items or clear the
+  // list.
+  using LabelEditHook = std::function<std::optional<QString>(const QString& newString)>;
+  void SetAfterLabelEdit(LabelEditHook hook) { afterLabelEdit_ = std::move(hook); }
 
   // Image lists for the icon layout (Icons) and the other layouts (SmallIcons).
   // Not owned; a list that is destroyed counts as none.
@@ -230,9 +239,6 @@ class ListViewControl : public QWidget {
   // The user changed the selection (mouse or keyboard).
   void SelectionChanged();
   void ColumnClick(ctl::ColumnHeader* column);
-  // The user finished editing an item's text. Setting cancel keeps the old text;
-  // otherwise the item takes newString (which the handler may change).
-  void AfterLabelEdit(bool& cancel, QString& newString);
 
  private:
   class Model;
@@ -268,6 +274,7 @@ class ListViewControl : public QWidget {
   int sortOrder_ = lvwAscending;
   bool multiSelect_ = false;
   int labelEdit_ = lvwManual;
+  LabelEditHook afterLabelEdit_;
   QPointer<ImageList> icons_;
   QPointer<ImageList> smallIcons_;
 

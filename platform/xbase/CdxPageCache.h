@@ -18,7 +18,8 @@ class PageCache {
  public:
   size_t size() const { return size_; }
 
-  // The node cached for page, or nullptr; valid until the cache next changes.
+  // The node cached for page, or nullptr. The pointer is into the slots: valid only
+  // until the next Put, Erase or Clear (any of them may move or free the slots).
   const std::shared_ptr<Node>* Find(uint32_t page) const {
     if (size_ == 0) return nullptr;
     for (size_t i = Home(page);; i = (i + 1) & mask_) {
@@ -78,8 +79,12 @@ class PageCache {
     std::shared_ptr<Node> node;  // empty slot when null
   };
 
-  // Page offsets are multiples of kPageSize.
-  size_t Home(uint32_t page) const { return size_t(((page / kPageSize) * 0x9E3779B9u) >> shift_); }
+  // Page offsets are multiples of kPageSize. The hash is of 32 bits whatever the
+  // types: shift_ keeps its top bits, the mask keeps the slot in the table.
+  size_t Home(uint32_t page) const {
+    const uint32_t hash = static_cast<uint32_t>(page / kPageSize) * 0x9E3779B9u;
+    return size_t(hash >> shift_) & mask_;
+  }
 
   void Grow() {
     std::vector<Slot> old(slots_.empty() ? 16 : slots_.size() * 2);

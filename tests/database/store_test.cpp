@@ -179,6 +179,13 @@ TEST_F(StoreSessionTest, ASecondSessionWorksOnItsOwnFolderWithTheSameEngine) {
   EXPECT_EQ(second.code(), session_.code());
 }
 
+TEST_F(StoreSessionTest, AStoreMadeOnATemporarySessionKeepsItsOwnCopy) {
+  const store::Counters counters(session_.At(folder_));
+  const store::Products products(session_.At(folder_));
+  EXPECT_EQ(counters.Query(QStringLiteral("svlprod.dbf")).value, 1000);
+  EXPECT_EQ(products.IdByPartNo(QStringLiteral("none")).status.failure, Failure::kNotFound);
+}
+
 class CounterStoreTest : public storetest::StoreTest {
  protected:
   store::Counters counters{session_};
@@ -585,17 +592,6 @@ TEST_F(ListStoreTest, TranScansSelectByKeyOrTakeEveryLiveRow) {
   ASSERT_EQ(d4go(tb.get(), 3), 0);
   ASSERT_EQ(d4delete(tb.get()), 0);
   ASSERT_EQ(d4flush(tb.get()), 0);
-  struct Case {
-    const char* tag;
-    const char* key;
-    std::vector<int32_t> ids;
-  } cases[] = {
-      {nullptr, "", {2001, 2002, 2004}},
-      {"prodid", "7", {2001}},
-      {"prodid", "8", {2002, 2004}},
-      {"trantype", "2", {2002}},
-      {"trantype", "5", {}},
-  };
   store::TranScan scan(session_, tb.get());
   const store::TranView& row = scan.row();
   const auto walk = [&](bool more) {
@@ -603,10 +599,11 @@ TEST_F(ListStoreTest, TranScansSelectByKeyOrTakeEveryLiveRow) {
     for (; more; more = scan.Next()) ids.push_back(row.Id());
     return ids;
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.tag == nullptr ? "all" : c.tag);
-    EXPECT_EQ(walk(scan.First(c.tag, c.key)), c.ids);
-  }
+  EXPECT_EQ(walk(scan.All()), std::vector<int32_t>({2001, 2002, 2004}));
+  EXPECT_EQ(walk(scan.OfProduct(7)), std::vector<int32_t>({2001}));
+  EXPECT_EQ(walk(scan.OfProduct(8)), std::vector<int32_t>({2002, 2004}));
+  EXPECT_EQ(walk(scan.OfType(2)), std::vector<int32_t>({2002}));
+  EXPECT_EQ(walk(scan.OfType(5)), std::vector<int32_t>());
   // By the number on the tag: the walk ends at the first row of another number.
   using By = store::TranScan::ByNumber;
   const struct {
@@ -634,7 +631,7 @@ TEST_F(ListStoreTest, TranScansSelectByKeyOrTakeEveryLiveRow) {
   // A walk of every row reads ahead while it lasts; the caller's table is left as it was.
   {
     store::TranScan all(session_, tb.get());
-    ASSERT_TRUE(all.First(nullptr, ""));
+    ASSERT_TRUE(all.All());
     EXPECT_EQ(d4readAhead(tb.get(), 1), 1);
   }
   EXPECT_EQ(d4readAhead(tb.get(), 0), 0);

@@ -110,13 +110,11 @@ TEST_F(frmEditCategoriesTest, RenameStoresTheTrimmedTextCutTo40) {
       ctl::ListItem& item = dlg.lv->ListItems().Item(i);
       item.SetSelected(item.Key() == QStringLiteral("N%1").arg(tools));
     }
-    bool cancel = false;
-    QString text = c.typed;
     if (!c.refusal.isEmpty()) prompts->Expect(c.refusal);
-    dlg.lv_AfterLabelEdit(cancel, text);
-    EXPECT_EQ(cancel, c.cancelled);
-    if (!cancel) {
-      EXPECT_EQ(text, c.stored);
+    const std::optional<QString> taken = dlg.lv_AfterLabelEdit(c.typed);
+    EXPECT_EQ(!taken, c.cancelled);
+    if (taken) {
+      EXPECT_EQ(*taken, c.stored);
     }
     EXPECT_EQ(StoredText(tools), c.stored);
   }

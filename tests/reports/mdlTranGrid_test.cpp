@@ -42,14 +42,15 @@ class mdlTranGridTest : public dbtest::DbTest {
   ctl::GridControl grd;
 };
 
-TEST(TranGridTagTest, MostSelectiveTagAndEveryTypeBelowOne) {
+TEST(TranGridWalkTest, MostSelectiveWalkAndEveryTypeBelowOne) {
+  using W = reports::TranGridWalk;
   struct Case {
     int32_t prod, type;
-    const char* tag;
+    W walk;
   };
-  const Case cases[] = {{5, 0, "prodid"}, {5, 3, "prodid"},    {0, 3, "trantype"}, {-1, 5, "trantype"},
-                        {0, 0, "trndt_d"}, {-1, -1, "trndt_d"}, {0, -2, "trndt_d"}};
-  for (const Case& c : cases) EXPECT_STREQ(reports::TranGridTag(c.prod, c.type), c.tag) << c.prod << "/" << c.type;
+  const Case cases[] = {{5, 0, W::kOfProduct}, {5, 3, W::kOfProduct}, {0, 3, W::kOfType}, {-1, 5, W::kOfType},
+                        {0, 0, W::kAll},       {-1, -1, W::kAll},      {0, -2, W::kAll}};
+  for (const Case& c : cases) EXPECT_EQ(reports::TranGridWalkFor(c.prod, c.type), c.walk) << c.prod << "/" << c.type;
 }
 
 TEST_F(mdlTranGridTest, EachTagPathFindsItsTransactions) {

@@ -302,10 +302,10 @@ TEST_F(ListViewTest, LabelEditCommitsThroughAfterLabelEdit) {
   Show();
   bool cancelNext = false;
   QString seen;
-  QObject::connect(&lv, &ListViewControl::AfterLabelEdit, [&](bool& cancel, QString& text) {
+  lv.SetAfterLabelEdit([&](const QString& text) -> std::optional<QString> {
     seen = text;
-    cancel = cancelNext;
-    text = text.trimmed().left(5);
+    if (cancelNext) return std::nullopt;
+    return text.trimmed().left(5);
   });
 
   lv.StartLabelEdit();  // nothing selected: no editor
@@ -325,6 +325,9 @@ TEST_F(ListViewTest, LabelEditCommitsThroughAfterLabelEdit) {
   QAbstractItemModel* model = Report()->model();
   model->setData(model->index(1, 0), "Renamed", Qt::EditRole);
   EXPECT_EQ(lv.ListItems().Item(2).Text(), "Other");
+  lv.SetAfterLabelEdit(nullptr);  // no hook: what was typed
+  model->setData(model->index(1, 0), "Renamed", Qt::EditRole);
+  EXPECT_EQ(lv.ListItems().Item(2).Text(), "Renamed");
 }
 
 TEST_F(ListViewTest, HandlersMayClearTheList) {
@@ -338,8 +341,10 @@ TEST_F(ListViewTest, HandlersMayClearTheList) {
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(Texts(lv), QStringList({"B"}));
 
-  QObject::connect(&lv, &ListViewControl::AfterLabelEdit,
-                   [&](bool&, QString&) { lv.ListItems().Clear(); });
+  lv.SetAfterLabelEdit([&](const QString& text) -> std::optional<QString> {
+    lv.ListItems().Clear();
+    return text;
+  });
   QAbstractItemModel* model = Report()->model();
   EXPECT_TRUE(model->setData(model->index(0, 0), "C", Qt::EditRole));
   EXPECT_EQ(lv.ListItems().Count(), 0);

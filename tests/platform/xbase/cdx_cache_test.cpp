@@ -18,16 +18,18 @@ using xb::cdx::PageCache;
 TEST(CdxPageCache, FindsWhatAMapHolds) {
   struct Run {
     const char* name;
-    uint32_t pages;   // page offsets drawn from kPageSize * [1, pages]
+    uint32_t pages;   // page offsets drawn from kPageSize * (base + [1, pages])
     unsigned put;     // shares of 100: put, erase, the rest only looks up
     unsigned erase;
     unsigned clearEvery;  // 0: never
+    uint32_t base = 0;
   };
   const Run runs[] = {
       {"few pages, as many erases as puts", 20, 45, 45, 0},
       {"grows to thousands, then shrinks", 3000, 70, 25, 0},
       {"mostly erases", 300, 30, 65, 0},
       {"cleared now and then", 200, 60, 30, 1500},
+      {"offsets up to the last page below 4 GiB", 300, 60, 30, 0, UINT32_MAX / kPageSize - 300},
   };
   for (const Run& run : runs) {
     SCOPED_TRACE(run.name);
@@ -43,7 +45,7 @@ TEST(CdxPageCache, FindsWhatAMapHolds) {
       }
     };
     for (int op = 1; op <= 12000; ++op) {
-      const uint32_t page = kPageSize * (1 + uint32_t(rng() % run.pages));
+      const uint32_t page = kPageSize * (run.base + 1 + uint32_t(rng() % run.pages));
       const unsigned what = unsigned(rng() % 100);
       if (what < run.put) {
         auto node = std::make_shared<Node>();
@@ -60,7 +62,7 @@ TEST(CdxPageCache, FindsWhatAMapHolds) {
       ASSERT_EQ(cache.size(), model.size()) << "op " << op;
       check(page);
       if (op % 50 == 0) {
-        for (uint32_t p = 1; p <= run.pages; ++p) check(kPageSize * p);
+        for (uint32_t p = 1; p <= run.pages; ++p) check(kPageSize * (run.base + p));
       }
     }
   }
