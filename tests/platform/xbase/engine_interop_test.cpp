@@ -419,89 +419,56 @@ TEST(OtherProgram, AClosedTableItChangedIsReadAfreshAndNothingStaleIsWritten) {
 
 // While any handle of ours has a table open, another program can have none of its
 // files to itself; once they are closed it can (though the engine keeps them open for
-// the next open). A deny-write handle has them to itself.
-TEST(OtherProgram, ItCannotHaveATableToItselfWhileWeHaveItOpen) {
+// the next open). A deny-write handle, also after its re-index, and a hold have them to
+// themselves. While the other program has one, we neither open the table to write nor
+// hold it; we may still read it, as beside a deny-write handle.
+TEST(OtherProgram, NeitherOfUsHasATableToItselfWhileTheOtherHasItOpen) {
   struct Case {
     const char* what;
     int accessMode, readOnly;
     bool othersMayShare;
   };
-  const Case cases[] = {
-      {"shared", 0, 0, true},
-      {"read-only", 0, 1, true},
-      {"deny-write", 1, 0, false},
-  };
+  const Case cases[] = {{"shared", 0, 0, true}, {"read-only", 0, 1, true}, {"deny-write", 1, 0, false}};
+  const std::string path = xbtest::CopyFixture("items", xbtest::NewDir());
+  const std::string base = path.substr(0, path.size() - 3);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string path = xbtest::CopyFixture("items", xbtest::NewDir());
-    const std::string base = path.substr(0, path.size() - 3);
     Engine ours;
     code4accessMode(ours, c.accessMode);
     code4readOnly(ours, c.readOnly);
     DATA4* d = d4open(ours, path.c_str());
     ASSERT_NE(d, nullptr);
+    if (c.accessMode == 1) {
+      ASSERT_EQ(d4reindex(d), 0);  // the new index file is held too
+    }
     for (const char* ext : {"dbf", "cdx", "fpt"}) {
-      SCOPED_TRACE(ext);
-      Raw other(base + ext);
-      EXPECT_FALSE(other.Flock(LOCK_EX));
-      EXPECT_EQ(other.Flock(LOCK_SH), c.othersMayShare);
+      EXPECT_FALSE(Raw(base + ext).Flock(LOCK_EX)) << ext;
+      EXPECT_EQ(Raw(base + ext).Flock(LOCK_SH), c.othersMayShare) << ext;
     }
     ASSERT_EQ(d4close(d), 0);
-    for (const char* ext : {"dbf", "cdx", "fpt"}) {
-      SCOPED_TRACE(ext);
-      Raw other(base + ext);
-      EXPECT_TRUE(other.Flock(LOCK_EX));
-    }
+    for (const char* ext : {"dbf", "cdx", "fpt"}) EXPECT_TRUE(Raw(base + ext).Flock(LOCK_EX)) << ext;
   }
-}
-
-// Another program with a table to itself: we neither open it to write nor hold it
-// for a re-index; we may still read it, as beside a deny-write handle.
-TEST(OtherProgram, ItsExclusiveUseKeepsOurWritersAndHoldsOut) {
+  Engine ours;
+  HOLD4* hold = nullptr;
+  ASSERT_EQ(code4holdTable(ours, path.c_str(), (base + "cdx").c_str(), &hold), 0);
+  EXPECT_FALSE(Raw(path).Flock(LOCK_SH));
+  EXPECT_FALSE(Raw(base + "cdx").Flock(LOCK_SH));
+  hold4release(hold);
   for (const char* ext : {"dbf", "cdx", "fpt"}) {
     SCOPED_TRACE(ext);
-    const std::string path = xbtest::CopyFixture("items", xbtest::NewDir());
-    const std::string base = path.substr(0, path.size() - 3);
     Raw other(base + ext);
     ASSERT_TRUE(other.Flock(LOCK_EX));
-    Engine ours;
     EXPECT_EQ(d4open(ours, path.c_str()), nullptr);
     EXPECT_EQ(code4errorCode(ours, 0), e4access);
-    HOLD4* hold = nullptr;
     if (std::string(ext) != "fpt") {
       EXPECT_EQ(code4holdTable(ours, path.c_str(), (base + "cdx").c_str(), &hold), r4locked);
-      EXPECT_EQ(hold, nullptr);
     }
     code4readOnly(ours, 1);
     DATA4* reader = d4open(ours, path.c_str());
     EXPECT_NE(reader, nullptr);
     d4close(reader);
+    code4readOnly(ours, 0);
   }
-}
-
-// Our own exclusive work has the files to itself: a re-index of a deny-write handle
-// keeps the new index file so, and a hold keeps out every other open. (The holding
-// engine's deny-write handles work under the hold: the database re-index tests.)
-TEST(OtherProgram, OurExclusiveWorkHasTheFilesToItself) {
-  const std::string path = xbtest::CopyFixture("items", xbtest::NewDir());
-  const std::string cdx = path.substr(0, path.size() - 3) + "cdx";
-  {
-    Engine ours;
-    code4accessMode(ours, 1);
-    DATA4* d = d4open(ours, path.c_str());
-    ASSERT_NE(d, nullptr);
-    ASSERT_EQ(d4reindex(d), 0);
-    EXPECT_FALSE(Raw(cdx).Flock(LOCK_SH)) << "the index put in place of the old one";
-    ASSERT_EQ(d4close(d), 0);
-  }
-  Engine ours, another;
-  HOLD4* hold = nullptr;
-  ASSERT_EQ(code4holdTable(ours, path.c_str(), cdx.c_str(), &hold), 0);
-  EXPECT_FALSE(Raw(path).Flock(LOCK_SH));
-  EXPECT_FALSE(Raw(cdx).Flock(LOCK_SH));
-  EXPECT_EQ(d4open(another, path.c_str()), nullptr);
-  hold4release(hold);
-  EXPECT_TRUE(Raw(path).Flock(LOCK_EX));
 }
 
 // ---- a table shortened under an open handle ----
