@@ -20,18 +20,16 @@ struct HOLD4 {
   CODE4* code = nullptr;
   std::unique_ptr<File> dbf;
   std::unique_ptr<File> cdx;  // null when the table has no index file
-  std::pair<uint64_t, uint64_t> id;
-  std::vector<std::pair<uint64_t, uint64_t>> owned;  // in code->ownedFiles
+  std::vector<std::pair<uint64_t, uint64_t>> ids;  // of the files in code->heldFiles
 
   ~HOLD4() {
-    code->heldFiles.erase(id);
-    for (const auto& o : owned) code->ownedFiles.erase(code->ownedFiles.find(o));
+    for (const auto& id : ids) code->heldFiles.erase(code->heldFiles.find(id));
   }
   // Has the file to itself by flock; false when another open file holds it.
   bool Own(File& file) {
     if (file.Flock(true) == File::LockResult::kBusy) return false;
-    owned.push_back(xb::engine::IdOf(file));
-    code->ownedFiles.insert(owned.back());
+    ids.push_back(xb::engine::IdOf(file));
+    code->heldFiles.insert(ids.back());
     return true;
   }
 };
@@ -72,8 +70,6 @@ int code4holdTable(CODE4* c, const char* dbfPath, const char* cdxPath, HOLD4** h
   if (r != 0) return r;
   // Another program's exclusive open, or a table any handle (ours too) has open.
   if (!h->Own(*h->dbf)) return r4locked;
-  h->id = xb::engine::IdOf(*h->dbf);
-  c->heldFiles.insert(h->id);
   if (cdxPath && *cdxPath) {
     h->cdx = File::Open(cdxPath, File::Mode::kReadWrite, &s);
     if (!h->cdx) return c->Fail(s, e4open);

@@ -103,8 +103,8 @@ bool HoldOpen(DATA4* d, bool owned, Lock lock) {
 
 bool Owned(const CODE4* c, const std::string& path) {
   struct stat st {};
-  return !c->ownedFiles.empty() && ::stat(path.c_str(), &st) == 0 &&
-         c->ownedFiles.count({uint64_t(st.st_dev), uint64_t(st.st_ino)}) != 0;
+  return !c->heldFiles.empty() && ::stat(path.c_str(), &st) == 0 &&
+         c->heldFiles.count({uint64_t(st.st_dev), uint64_t(st.st_ino)}) != 0;
 }
 
 void ReleaseTable(DATA4* d) {

@@ -53,11 +53,10 @@ struct CODE4 {
   std::unique_ptr<xb::File> session;
   std::string sessionPath;
   bool sessionExclusive = false;
-  // (device, inode) of the files this engine has to itself by flock (a hold's table and
-  // index): its handles open them without a flock of their own.
-  std::multiset<std::pair<uint64_t, uint64_t>> ownedFiles;
-  // (device, inode) of the .dbf files a hold (code4holdTable) keeps locked.
-  std::set<std::pair<uint64_t, uint64_t>> heldFiles;
+  // (device, inode) of the .dbf files whose whole-file range a hold (code4holdTable)
+  // keeps locked, and of their .cdx files: a hold has both to itself by flock, so the
+  // engine's handles open them without a flock of their own.
+  std::multiset<std::pair<uint64_t, uint64_t>> heldFiles;
   // The indexes of closed tables, for opening them again without reading them again.
   std::unique_ptr<xb::CdxShelf> indexShelf = std::make_unique<xb::CdxShelf>();
   std::vector<xb::engine::ParkedMemo> memoShelf;  // the same for memo files
