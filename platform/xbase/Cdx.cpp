@@ -504,15 +504,14 @@ void Index::Unshelve(CdxShelf::Entry* e) {
 }
 
 // Leaves the file, definitions and pages for the next open of this file, when they
-// are still those read at open (no change seen since, none completed since the last
-// check) and the file's stamp tells every later write.
+// are still those read at open (no change seen since) and the file's stamp tells every
+// later write. A change completed meanwhile moved the file's counter, which the next
+// use checks as for an index held open; one made in exclusive use (the counter kept)
+// can begin only once the flock is given up, after the stamp.
 void Index::Shelve() {
   if (!shelf_ || openedAt_ < 0 || !dir_ || openedAt_ != dir_->counter() || forks_ != ForkGeneration()) return;
   struct stat st {};
-  uint32_t counter = 0;
-  if (!file_->Stat(&st) || !FileStamp::Of(st).Settled() || !dir_->PeekCounter(&counter) || counter != dir_->counter()) {
-    return;
-  }
+  if (!file_->Stat(&st) || !FileStamp::Of(st).Settled()) return;
   if (fileHold_ != kNotHeld) file_->Unflock();
   auto e = std::make_unique<CdxShelf::Entry>();
   e->stamp = FileStamp::Of(st);
