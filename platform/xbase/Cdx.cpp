@@ -123,8 +123,8 @@ class Index final : public CdxIndex {
   }
 
   // Reads the tags, or takes over a shelved index of the same file (may be null)
-  // when the file is as it was.
-  Status Load(std::unique_ptr<CdxShelf::Entry> shelved);
+  // when the file, whose stamp is `now`, is as it was.
+  Status Load(std::unique_ptr<CdxShelf::Entry> shelved, const FileStamp& now);
 
   size_t TagCount() const override { return defs_.size(); }
   const TagDef& Tag(size_t i) const override { return defs_.at(i); }
@@ -159,6 +159,11 @@ class Index final : public CdxIndex {
   void UnlockShared() override { UnlockExclusive(); }
   bool ReadCached() override;
   void SetLockPolicy(const LockPolicy& policy) override { policy_ = policy; }
+  File::LockResult HoldFile(bool exclusive) override {
+    const File::LockResult r = file_->Flock(exclusive);
+    if (r == File::LockResult::kOk) fileHold_ = exclusive ? kHeldExclusive : kHeldShared;
+    return r;
+  }
   void BeginBatch() override {
     if (depth_ > 0 && exclusive_) file_->Defer();
   }
@@ -171,6 +176,11 @@ class Index final : public CdxIndex {
 
   // One tag operation: the lock held and the tag's cache checked against the file.
   Status Begin(size_t tag, bool exclusive);
+  // Passes s on; a damaged page or header in it marks the index damaged: nothing is
+  // written into it from then on, by this handle or any other of the engine's that
+  // opens the file unchanged.
+  Status Seen(Status s);
+  void SetDamaged() { damaged_ = true; }
   void End() { Release(); }
   Tree& tree(size_t tag) { return *trees_[tag]; }
   const TagDef& def(size_t tag) const { return defs_[tag]; }
@@ -185,6 +195,7 @@ class Index final : public CdxIndex {
   // Bumps them once for the changes made under the lock held now.
   Status BumpFileCounter();
   Status Change(size_t tag, std::string_view key, uint32_t recno, bool insert);
+  Status CheckTags();
   bool Replaced() const;
   Status Reopen();
   // Reads the directory and tag headers of file (its first bytes in head) into
@@ -216,15 +227,29 @@ class Index final : public CdxIndex {
   // file's counter still has that value.
   std::vector<int64_t> checkedAt_;
   CdxShelf* shelf_;
-  // The file's first bytes as read at open, under the lock; empty when what the
-  // handle holds no longer derives from them (a reopen).
-  std::vector<uint8_t> head_;
+  // The file's change counter as read at open; -1 when what the handle holds no
+  // longer derives from that read (a reopen), or without a shelf.
+  int64_t openedAt_ = -1;
   dev_t dev_ = 0;
   ino_t ino_ = 0;
   uint64_t forks_ = ForkGeneration();  // when the file was opened: after a fork it is shared
+  enum { kNotHeld, kHeldShared, kHeldExclusive } fileHold_ = kNotHeld;  // HoldFile
+  bool damaged_ = false;
 };
 
 }  // namespace
+
+Status Index::Seen(Status s) {
+  if (s.code() != Code::kCorrupt || damaged_) return s;
+  damaged_ = true;
+  struct stat st {};
+  if (shelf_ && file_->Stat(&st)) {
+    auto& damaged = shelf_->damaged;
+    if (damaged.size() >= kShelfEntries) damaged.erase(damaged.begin());
+    damaged.push_back(FileStamp::Of(st));
+  }
+  return s;
+}
 
 struct CdxShelf::Entry {
   std::string path;
@@ -232,11 +257,12 @@ struct CdxShelf::Entry {
   dev_t dev;
   ino_t ino;
   std::unique_ptr<File> file;
-  std::vector<uint8_t> head;
+  int64_t openedAt;
   std::vector<TagDef> defs;
   std::vector<std::unique_ptr<Tree>> trees;
   std::unique_ptr<Tree> dir;
   std::vector<int64_t> checkedAt;
+  FileStamp stamp;  // the file when it was kept
   uint64_t gens;
   uint32_t sharedTaken;
   uint64_t forks;  // ForkGeneration() when it was kept
@@ -421,15 +447,20 @@ Status Index::ReadTags(File* file, const std::vector<uint8_t>& head, bool detect
       uint8_t raw[kPageSize];
       std::shared_ptr<Node> root;
       if (Status ls = tree->ReadPage(tree->root(), raw); !ls.ok()) return ls;
-      if (Status ls = tree->Decode(tree->root(), raw, &root); !ls.ok()) return ls;
-      const bool text = root->count() > 0 && std::all_of(root->keys.begin(), root->keys.end(),
-                                                         [](uint8_t b) { return b >= 0x20 && b < 0x7F; });
+      // Decoded with the character filler while the type is not known.
+      Node keys;
+      std::string why;
+      if (!DecodeNode(raw, d.keyLen, ' ', &keys, &why, false)) {
+        return Status(Code::kCorrupt, file->path() + ": page " + std::to_string(tree->root()) + ": " + why);
+      }
+      const bool text = keys.count() > 0 && std::all_of(keys.keys.begin(), keys.keys.end(),
+                                                        [](uint8_t b) { return b >= 0x20 && b < 0x7F; });
       if (!text) {
         d.type = KeyType::kNumeric;
         tree->SetFiller(FillerFor(d.type));
-        // The root stays cached, decoded with the numeric filler.
-        if (Status ls = tree->Decode(tree->root(), raw, &root); !ls.ok()) return ls;
       }
+      // The root stays cached, decoded with the tag's filler.
+      if (Status ls = tree->Decode(tree->root(), raw, &root); !ls.ok()) return ls;
     }
     defs->push_back(std::move(d));
     trees->push_back(std::move(tree));
@@ -437,11 +468,11 @@ Status Index::ReadTags(File* file, const std::vector<uint8_t>& head, bool detect
   return Status::Ok();
 }
 
-Status Index::Load(std::unique_ptr<CdxShelf::Entry> shelved) {
-  // The file's counter, read through the mapping of its header, still has the value
-  // the shelved state was read at: that state stands, as for an index held open.
-  uint32_t counter = 0;
-  if (shelved && shelved->dir->PeekCounter(&counter) && counter == shelved->dir->counter()) {
+Status Index::Load(std::unique_ptr<CdxShelf::Entry> shelved, const FileStamp& now) {
+  // Nobody wrote the file since it was kept (another program working exclusively
+  // changes keys without moving the counter): the kept state stands, as for an index
+  // held open.
+  if (shelved && shelved->stamp == now) {
     Unshelve(shelved.get());
     checkedIn_.assign(defs_.size(), 0);
     return Status::Ok();
@@ -449,14 +480,11 @@ Status Index::Load(std::unique_ptr<CdxShelf::Entry> shelved) {
   if (Status s = Acquire(false); !s.ok()) return s;
   std::vector<uint8_t> head;
   Status s = ReadHead(file_.get(), &head);
-  const bool taken = s.ok() && shelved && shelved->head == head;
-  if (taken) {
-    Unshelve(shelved.get());
-  } else if (s.ok()) {
+  if (s.ok()) {
     s = ReadTags(file_.get(), head, detectTypes_, &defs_, &trees_, &dir_);
     // The tag headers were read under the lock, at the counter read with them.
     checkedAt_.assign(defs_.size(), dir_ ? int64_t(dir_->counter()) : -1);
-    if (s.ok() && shelf_) head_ = std::move(head);
+    if (s.ok() && shelf_) openedAt_ = dir_->counter();
   }
   Release();
   checkedIn_.assign(defs_.size(), 0);
@@ -464,7 +492,7 @@ Status Index::Load(std::unique_ptr<CdxShelf::Entry> shelved) {
 }
 
 void Index::Unshelve(CdxShelf::Entry* e) {
-  head_ = std::move(e->head);
+  openedAt_ = e->openedAt;
   defs_ = std::move(e->defs);
   trees_ = std::move(e->trees);
   dir_ = std::move(e->dir);
@@ -476,12 +504,17 @@ void Index::Unshelve(CdxShelf::Entry* e) {
 }
 
 // Leaves the file, definitions and pages for the next open of this file, when they
-// are still those of the bytes read at open (no change seen since).
+// are still those read at open (no change seen since) and the file's stamp tells every
+// later write. A change completed meanwhile moved the file's counter, which the next
+// use checks as for an index held open; one made in exclusive use (the counter kept)
+// can begin only once the flock is given up, after the stamp.
 void Index::Shelve() {
-  if (!shelf_ || head_.empty() || !dir_ || GetBE32(head_.data() + 8) != dir_->counter() || forks_ != ForkGeneration()) {
-    return;
-  }
+  if (!shelf_ || openedAt_ < 0 || !dir_ || openedAt_ != dir_->counter() || forks_ != ForkGeneration()) return;
+  struct stat st {};
+  if (!file_->Stat(&st) || !FileStamp::Of(st).Settled()) return;
+  if (fileHold_ != kNotHeld) file_->Unflock();
   auto e = std::make_unique<CdxShelf::Entry>();
+  e->stamp = FileStamp::Of(st);
   e->path = path_;
   e->mode = mode_;
   e->dev = dev_;
@@ -489,7 +522,7 @@ void Index::Shelve() {
   for (auto& t : trees_) {
     if (t->cachedPages() > kShelvedPages) t->DropCache();
   }
-  e->head = std::move(head_);
+  e->openedAt = openedAt_;
   e->defs = std::move(defs_);
   e->trees = std::move(trees_);
   e->dir = std::move(dir_);
@@ -511,6 +544,8 @@ Status Index::Reopen() {
   auto file = File::Open(path_, mode_, &s);
   if (!file) return s;
   file->MapReads();
+  // The flock goes over to the new file (a reader may go on without it, as at open).
+  if (fileHold_ != kNotHeld) file->Flock(fileHold_ == kHeldExclusive);
   if (depth_ > 0) {
     if (Status ls = LockIndexFile(file.get(), exclusive_, policy_, &sharedTaken_); !ls.ok()) return ls;
   }
@@ -529,7 +564,8 @@ Status Index::Reopen() {
     trees[i]->SetFiller(FillerFor(defs_[i].type));
   }
   file_ = std::move(file);  // closing the old file drops the lock held on it
-  head_.clear();
+  openedAt_ = -1;
+  damaged_ = false;
   trees_ = std::move(trees);
   dir_ = std::move(dir);
   checkedIn_.assign(defs_.size(), 0);
@@ -544,7 +580,8 @@ Status Index::Change(size_t tag, std::string_view key, uint32_t recno, bool inse
                                       std::to_string(defs_[tag].keyLen) + " bytes");
   }
   if (recno == 0) return Status(Code::kInvalid, "record number 0");
-  if (Status s = Begin(tag, true); !s.ok()) return s;
+  if (damaged_) return Status(Code::kCorrupt, path_ + " is damaged: nothing is written into it until it is rebuilt");
+  if (Status s = Seen(Begin(tag, true)); !s.ok()) return s;
   const auto* k = reinterpret_cast<const uint8_t*>(key.data());
   trees_[tag]->SetHeld(depth_ > 1);
   const uint64_t before = trees_[tag]->generation();
@@ -555,7 +592,7 @@ Status Index::Change(size_t tag, std::string_view key, uint32_t recno, bool inse
     if (s.ok()) s = b;
   }
   End();
-  return s;
+  return Seen(s);
 }
 
 uint64_t Index::KeyCount(size_t tag) {
@@ -566,7 +603,9 @@ uint64_t Index::KeyCount(size_t tag) {
   return s.ok() ? n : 0;
 }
 
-Status Index::Check() {
+Status Index::Check() { return Seen(CheckTags()); }
+
+Status Index::CheckTags() {
   if (Status s = Acquire(false); !s.ok()) return s;
   bool moved;
   uint64_t tags = 0;
@@ -636,7 +675,7 @@ Status Index::RebuildAll(std::vector<TagEntries> entries) {
 
 template <typename Op>
 bool Cursor::Run(Op op) {
-  status_ = index_->Begin(tag_, false);
+  status_ = index_->Seen(index_->Begin(tag_, false));
   if (!status_.ok()) return false;  // the position stays for a later try
   Tree& tree = index_->tree(tag_);
   const Status s = op(tree);
@@ -645,7 +684,7 @@ bool Cursor::Run(Op op) {
 }
 
 bool Cursor::Settle(Tree& tree, const Status& s) {
-  status_ = s;
+  status_ = index_->Seen(s);
   valid_ = s.ok() && pos_.valid();
   if (!valid_) {
     pos_.reset();
@@ -720,7 +759,9 @@ std::unique_ptr<CdxIndex> CdxIndex::Open(const std::string& path, File::Mode mod
   // A shelved index of the file the path names now: its file serves, still open.
   std::unique_ptr<CdxShelf::Entry> shelved;
   struct stat st {};
-  if (shelf && !shelf->entries.empty() && ::stat(path.c_str(), &st) == 0) {
+  bool damaged = false;
+  if (shelf && (!shelf->entries.empty() || !shelf->damaged.empty()) && ::stat(path.c_str(), &st) == 0) {
+    damaged = std::find(shelf->damaged.begin(), shelf->damaged.end(), FileStamp::Of(st)) != shelf->damaged.end();
     auto& entries = shelf->entries;
     const auto it = std::find_if(entries.begin(), entries.end(), [&](const auto& e) {
       return e->dev == st.st_dev && e->ino == st.st_ino && e->mode == mode && e->path == path &&
@@ -739,7 +780,8 @@ std::unique_ptr<CdxIndex> CdxIndex::Open(const std::string& path, File::Mode mod
     auto index = std::make_unique<Index>(path, mode, std::move(file), detectTypes, shelf);
     index->SetLockPolicy(policy);
     if (shelf) index->SetIdentity(st.st_dev, st.st_ino);
-    s = index->Load(std::move(shelved));
+    if (damaged) index->SetDamaged();
+    s = index->Load(std::move(shelved), FileStamp::Of(st));
     if (s.ok()) {
       if (status) *status = s;
       return index;

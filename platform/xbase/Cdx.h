@@ -100,6 +100,8 @@ class CdxShelf {
   CdxShelf& operator=(const CdxShelf&) = delete;
   struct Entry;
   std::vector<std::unique_ptr<Entry>> entries;  // the most recently closed last
+  // Index files found damaged, as they were then: one opened unchanged is not written.
+  std::vector<FileStamp> damaged;
 };
 
 class CdxIndex {
@@ -161,6 +163,9 @@ class CdxIndex {
   // a change since). Meanwhile an operation that needs a page or tag header not cached
   // fails with kStale: the caller then repeats its read under LockShared.
   virtual bool ReadCached() = 0;
+  // Holds the file's flock (File::Flock) for as long as the index is open, also on a
+  // file a rebuild puts in its place; a closed index left on a shelf gives it up.
+  virtual File::LockResult HoldFile(bool exclusive) = 0;
   // How long a busy index lock is waited for: attempts x delay in all (see CdxLock.h).
   virtual void SetLockPolicy(const LockPolicy& policy) = 0;
   // Under a held exclusive lock: the changes from BeginBatch on are kept in memory

@@ -78,6 +78,18 @@ bool Fail(std::string* why, const char* text) {
   return false;
 }
 
+// A page link: none, or a page boundary past the file's first page.
+bool PlausibleLink(uint32_t page) { return page == kNone || (page >= kPageSize && page % kPageSize == 0); }
+
+// Entries in index order: (key, record number) never falls.
+bool InOrder(const Node& n) {
+  for (size_t i = 1; i < n.count(); ++i) {
+    const int c = CompareKeys(n.key(i - 1), n.key(i), n.keyLen);
+    if (c > 0 || (c == 0 && n.recnos[i - 1] > n.recnos[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void Node::Insert(size_t i, const uint8_t* k, uint32_t recno, uint32_t child) {
@@ -116,7 +128,7 @@ void Node::MoveTail(size_t from, Node* dst) {
 }
 
 bool DecodeNode(const uint8_t* page, uint16_t keyLen, uint8_t filler, Node* out,
-                std::string* why) {
+                std::string* why, bool checkOrder) {
   out->attr = GetLE16(page);
   const size_t n = GetLE16(page + 2);
   out->left = GetLE32(page + 4);
@@ -127,6 +139,7 @@ bool DecodeNode(const uint8_t* page, uint16_t keyLen, uint8_t filler, Node* out,
   out->children.clear();
   out->image.clear();
   if (out->attr > 3) return Fail(why, "page has unknown attributes");
+  if (!PlausibleLink(out->left) || !PlausibleLink(out->right)) return Fail(why, "page has impossible sibling links");
 
   if (!out->leaf()) {
     if (n == 0 || n > InteriorCapacity(keyLen)) return Fail(why, "interior page has impossible key count");
@@ -138,8 +151,11 @@ bool DecodeNode(const uint8_t* page, uint16_t keyLen, uint8_t filler, Node* out,
       std::memcpy(out->keys.data() + i * keyLen, e, keyLen);
       out->recnos[i] = GetBE32(e + keyLen);
       out->children[i] = GetBE32(e + keyLen + 4);
+      if (out->children[i] == kNone || !PlausibleLink(out->children[i])) {
+        return Fail(why, "interior page has an impossible child");
+      }
     }
-    return true;
+    return !checkOrder || InOrder(*out) || Fail(why, "interior page has keys out of order");
   }
 
   const uint32_t recMask = GetLE32(page + 14);
@@ -171,7 +187,7 @@ bool DecodeNode(const uint8_t* page, uint16_t keyLen, uint8_t filler, Node* out,
     std::memcpy(dst + dup, page + pos, stored);
     std::memset(dst + dup + stored, filler, trail);
   }
-  return true;
+  return !checkOrder || InOrder(*out) || Fail(why, "leaf page has keys out of order");
 }
 
 namespace {

@@ -83,8 +83,10 @@ inline bool SameEntry(const Node& a, size_t i, const Node& b, size_t j) {
 }
 
 // Decodes a page read at some offset; false with *why set when it is impossible.
+// checkOrder: entries out of order are impossible too (keys decoded with another
+// filler than the tag's may compare out of order).
 bool DecodeNode(const uint8_t* page, uint16_t keyLen, uint8_t filler, Node* out,
-                std::string* why);
+                std::string* why, bool checkOrder = true);
 
 // Bytes a leaf of these entries needs, or > kPageSize when they do not fit.
 size_t LeafBytes(const Node& n, size_t from, size_t to, uint8_t filler);

@@ -147,6 +147,15 @@ Status Tree::Decode(uint32_t page, const uint8_t* buf, std::shared_ptr<Node>* ou
   if (!DecodeNode(buf, keyLen_, filler_, node.get(), &why)) {
     return Corrupt("page " + std::to_string(page) + ": " + why);
   }
+  // Every page it links to lies inside the file.
+  uint32_t furthest = 0;
+  for (const uint32_t link : {node->left, node->right}) {
+    if (link != kNone) furthest = std::max(furthest, link);
+  }
+  for (const uint32_t child : node->children) furthest = std::max(furthest, child);
+  if (furthest != 0 && !file_->Holds(uint64_t(furthest) + kPageSize)) {
+    return Corrupt("page " + std::to_string(page) + " links to a page beyond the end of the file");
+  }
   cache_.Put(page, node);
   *out = std::move(node);
   return Status::Ok();

@@ -20,18 +20,21 @@ struct HOLD4 {
   CODE4* code = nullptr;
   std::unique_ptr<File> dbf;
   std::unique_ptr<File> cdx;  // null when the table has no index file
-  std::pair<uint64_t, uint64_t> id;
+  std::vector<std::pair<uint64_t, uint64_t>> ids;  // of the files in code->heldFiles
 
-  ~HOLD4() { code->heldFiles.erase(id); }
+  ~HOLD4() {
+    for (const auto& id : ids) code->heldFiles.erase(code->heldFiles.find(id));
+  }
+  // Has the file to itself by flock; false when another open file holds it.
+  bool Own(File& file) {
+    if (file.Flock(true) == File::LockResult::kBusy) return false;
+    ids.push_back(xb::engine::IdOf(file));
+    code->heldFiles.insert(ids.back());
+    return true;
+  }
 };
 
 namespace {
-
-std::pair<uint64_t, uint64_t> IdOf(const File& file) {
-  struct stat st {};
-  if (::fstat(file.fd(), &st) != 0) return {0, 0};
-  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
-}
 
 constexpr uint64_t kFileCounter = 8;  // the index file's change counter, big-endian
 
@@ -65,11 +68,12 @@ int code4holdTable(CODE4* c, const char* dbfPath, const char* cdxPath, HOLD4** h
   const int r = Locked(c, xb::LockWithRetry(*h->dbf, LockManager::kFileLockStart, LockManager::kFileLockLen, true,
                                             c->policy()));
   if (r != 0) return r;
-  h->id = IdOf(*h->dbf);
-  c->heldFiles.insert(h->id);
+  // Another program's exclusive open, or a table any handle (ours too) has open.
+  if (!h->Own(*h->dbf)) return r4locked;
   if (cdxPath && *cdxPath) {
     h->cdx = File::Open(cdxPath, File::Mode::kReadWrite, &s);
     if (!h->cdx) return c->Fail(s, e4open);
+    if (!h->Own(*h->cdx)) return r4locked;
     s = xb::cdx::LockIndexFile(h->cdx.get(), true, c->policy(), nullptr);
     if (!s.ok()) return s.code() == Code::kLocked ? r4locked : c->Fail(s, e4lock);
   }
@@ -100,6 +104,12 @@ int hold4replaceIndex(HOLD4* h, const char* builtPath) {
   if (s.ok() && newSize < oldSize && !held.Truncate(newSize)) s = Status::System(Code::kIo, "cannot write " + held.path());
   if (s.ok() && !held.Sync()) s = Status::System(Code::kIo, "cannot write " + held.path());
   return s.ok() ? 0 : c->Fail(s, e4write);
+}
+
+std::pair<uint64_t, uint64_t> xb::engine::IdOf(const File& file) {
+  struct stat st {};
+  if (::fstat(file.fd(), &st) != 0) return {0, 0};
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
 bool xb::engine::HeldByEngine(const CODE4* c, const File& file) {

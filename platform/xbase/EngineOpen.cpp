@@ -58,11 +58,6 @@ int CompileTags(DATA4* d) {
 
 constexpr size_t kParkedMemos = 4;
 
-xb::engine::FileStamp StampOf(const struct stat& st) {
-  return {uint64_t(st.st_dev), uint64_t(st.st_ino), uint64_t(st.st_size), int64_t(st.st_mtim.tv_sec),
-          int64_t(st.st_mtim.tv_nsec), xb::ForkGeneration()};
-}
-
 // The memo file of a table: one a closed handle of this engine left open, when the
 // file at the path is still that one, unchanged; else opened and its header read.
 std::unique_ptr<xb::MemoFile> OpenMemo(DATA4* d, const std::string& path, File::Mode mode, Status* s) {
@@ -70,7 +65,7 @@ std::unique_ptr<xb::MemoFile> OpenMemo(DATA4* d, const std::string& path, File::
   struct stat st {};
   if (!shelf.empty() && ::stat(path.c_str(), &st) == 0) {
     const auto it = std::find_if(shelf.begin(), shelf.end(), [&](const xb::engine::ParkedMemo& p) {
-      return p.path == path && p.readOnly == d->readOnly && p.stamp == StampOf(st);
+      return p.path == path && p.readOnly == d->readOnly && p.stamp == xb::FileStamp::Of(st);
     });
     if (it != shelf.end()) {
       std::unique_ptr<xb::MemoFile> memo = std::move(it->memo);
@@ -80,17 +75,36 @@ std::unique_ptr<xb::MemoFile> OpenMemo(DATA4* d, const std::string& path, File::
     }
   }
   std::unique_ptr<xb::MemoFile> memo = xb::MemoFile::Open(path, mode, s);
-  if (memo && ::fstat(memo->file().fd(), &st) == 0) d->memoStamp = StampOf(st);
+  // A stamp taken within its times' clock tick would vouch for nothing: not kept then.
+  if (memo && ::fstat(memo->file().fd(), &st) == 0 && xb::FileStamp::Of(st).Settled()) {
+    d->memoStamp = xb::FileStamp::Of(st);
+  }
   return memo;
 }
 
 void ParkMemo(DATA4* d) {
-  if (!d->memo || d->memoStamp.ino == 0) return;
+  if (!d->memo || d->memoStamp.ino == 0 || d->memoStamp.forks != xb::ForkGeneration()) return;
+  d->memo->file().Unflock();  // closed: other programs may have the file to themselves
   auto& shelf = d->code->memoShelf;
   std::erase_if(shelf, [&](const xb::engine::ParkedMemo& p) { return p.stamp.dev == d->memoStamp.dev && p.stamp.ino == d->memoStamp.ino; });
   if (shelf.size() >= kParkedMemos) shelf.erase(shelf.begin());
   d->memo->ReadAhead(false);
   shelf.push_back({d->memo->file().path(), d->readOnly, d->memoStamp, std::move(d->memo)});
+}
+
+// A handle holds each of its table's files by flock while it is open: shared, or
+// exclusive for a deny-write handle. `lock` takes it; true when taken, not needed
+// (the engine has the file to itself) or refused to a read-only handle, which may
+// read beside an exclusive user as beside a deny-write handle.
+template <typename Lock>
+bool HoldOpen(DATA4* d, bool owned, Lock lock) {
+  return owned || lock(d->denyWrite) != File::LockResult::kBusy || d->readOnly;
+}
+
+bool Owned(const CODE4* c, const std::string& path) {
+  struct stat st {};
+  return !c->heldFiles.empty() && ::stat(path.c_str(), &st) == 0 &&
+         c->heldFiles.count({uint64_t(st.st_dev), uint64_t(st.st_ino)}) != 0;
 }
 
 void ReleaseTable(DATA4* d) {
@@ -174,6 +188,13 @@ DATA4* d4open(CODE4* c, const char* path) {
     c->Fail(s, s.code() == Code::kCorrupt ? e4data : e4open);
     return nullptr;
   }
+  // Taken before the index is opened: another program that has the table to itself
+  // (and changes the index without moving its counter) has left it once this is held.
+  File& dbf = d->table->file();
+  if (!HoldOpen(d.get(), Owned(c, path), [&](bool exclusive) { return dbf.Flock(exclusive); })) {
+    c->Fail(e4access);
+    return nullptr;
+  }
   d->locks = std::make_unique<xb::LockManager>(&d->table->file());
   if (!d->readOnly && d->locks->AcquireAccess(c->accessMode != 0, xb::engine::HeldByEngine(c, d->table->file())) !=
                           File::LockResult::kOk) {
@@ -196,18 +217,29 @@ DATA4* d4open(CODE4* c, const char* path) {
   }
   const xb::DbfHeader& h = d->table->header();
   if (h.HasMemoFields()) {
-    d->memo = OpenMemo(d.get(), xb::CompanionPath(path, "fpt"), mode, &s);
+    const std::string memoPath = xb::CompanionPath(path, "fpt");
+    d->memo = OpenMemo(d.get(), memoPath, mode, &s);
     if (!d->memo) {
       c->Fail(s, s.code() == Code::kCorrupt ? e4data : e4open);
+      return nullptr;
+    }
+    File& fpt = d->memo->file();
+    if (!HoldOpen(d.get(), Owned(c, memoPath), [&](bool exclusive) { return fpt.Flock(exclusive); })) {
+      c->Fail(e4access);
       return nullptr;
     }
   }
   if (h.HasStructuralIndex()) {
     // The field types tell the key types (CompileTags). The index lock is awaited as
     // patiently as the engine's other locks.
-    d->index = xb::CdxIndex::Open(xb::CompanionPath(path, "cdx"), mode, &s, false, c->policy(), c->indexShelf.get());
+    const std::string cdxPath = xb::CompanionPath(path, "cdx");
+    d->index = xb::CdxIndex::Open(cdxPath, mode, &s, false, c->policy(), c->indexShelf.get());
     if (!d->index) {
       c->Fail(s, s.code() == Code::kNotFound ? e4open : e4index);
+      return nullptr;
+    }
+    if (!HoldOpen(d.get(), Owned(c, cdxPath), [&](bool exclusive) { return d->index->HoldFile(exclusive); })) {
+      c->Fail(e4access);
       return nullptr;
     }
     const int r = CompileTags(d.get());

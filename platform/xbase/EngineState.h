@@ -27,21 +27,11 @@
 
 namespace xb::engine {
 
-// A file's identity, size and modification time, and the process's fork generation:
-// equal stamps of a file held open (its inode cannot be reused meanwhile) tell that
-// nobody resized or rewrote it, and that no fork shares the descriptor since.
-struct FileStamp {
-  uint64_t dev = 0, ino = 0, size = 0;
-  int64_t sec = 0, nsec = 0;
-  uint64_t forks = 0;
-  bool operator==(const FileStamp&) const = default;
-};
-
 // A closed table's memo file, kept open for the next open of the table.
 struct ParkedMemo {
   std::string path;
   bool readOnly = false;
-  FileStamp stamp;
+  xb::FileStamp stamp;
   std::unique_ptr<MemoFile> memo;
 };
 
@@ -63,8 +53,10 @@ struct CODE4 {
   std::unique_ptr<xb::File> session;
   std::string sessionPath;
   bool sessionExclusive = false;
-  // (device, inode) of the .dbf files a hold (code4holdTable) keeps locked.
-  std::set<std::pair<uint64_t, uint64_t>> heldFiles;
+  // (device, inode) of the .dbf files whose whole-file range a hold (code4holdTable)
+  // keeps locked, and of their .cdx files: a hold has both to itself by flock, so the
+  // engine's handles open them without a flock of their own.
+  std::multiset<std::pair<uint64_t, uint64_t>> heldFiles;
   // The indexes of closed tables, for opening them again without reading them again.
   std::unique_ptr<xb::CdxShelf> indexShelf = std::make_unique<xb::CdxShelf>();
   std::vector<xb::engine::ParkedMemo> memoShelf;  // the same for memo files
@@ -120,7 +112,7 @@ struct DATA4 {
   CODE4* code = nullptr;
   std::unique_ptr<xb::Table> table;
   std::unique_ptr<xb::MemoFile> memo;
-  xb::engine::FileStamp memoStamp;  // the memo file as it was opened
+  xb::FileStamp memoStamp;  // the memo file as it was opened
   std::unique_ptr<xb::CdxIndex> index;
   std::unique_ptr<xb::LockManager> locks;
   bool readOnly = false;
@@ -174,6 +166,8 @@ int CheckWritable(DATA4* d);
 bool MayChange(const DATA4* d, uint32_t n);
 // Is `file` (under any name) a .dbf whose whole-file range a hold of c keeps locked?
 bool HeldByEngine(const CODE4* c, const File& file);
+// (device, inode) of an open file; zeros when fstat fails.
+std::pair<uint64_t, uint64_t> IdOf(const File& file);
 
 // Test seam: when set, called after each write that stores an append (the memo blocks,
 // the staged record, each key, the record made live, the count), so that a test can

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 #include "platform/xbase/MappedCopy.h"
 
@@ -24,6 +26,20 @@ uint64_t ForkGeneration() {
   static const bool registered = ::pthread_atfork(nullptr, nullptr, Forked) == 0;
   (void)registered;
   return forks.load(std::memory_order_relaxed);
+}
+
+FileStamp FileStamp::Of(const struct stat& st) {
+  const auto ns = [](const timespec& t) { return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; };
+  return {uint64_t(st.st_dev), uint64_t(st.st_ino), uint64_t(st.st_size), ns(st.st_mtim), ns(st.st_ctim),
+          ForkGeneration()};
+}
+
+bool FileStamp::Settled() const {
+  // File times come from the coarse clock (or a finer one): every later write is
+  // stamped at least its present value.
+  timespec now {};
+  if (::clock_gettime(CLOCK_REALTIME_COARSE, &now) != 0) return false;
+  return std::max(mtime, ctime) < int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
 File::~File() {
@@ -58,9 +74,9 @@ bool File::ReadMapped(uint64_t off, void* buf, size_t n) const {
     map_ = static_cast<const char*>(p);
     mappedLen_ = len;
   }
-  // Bytes past the end inside the last page read as zeros through a mapping.
   if (end > knownSize_ || end > mappedLen_) return false;
-  if (CopyFromMapping(buf, map_ + off, n)) return true;
+  const MappedRead r = CopyInsideFile(buf, map_, mappedLen_, off, n, knownSize_);
+  if (r != MappedRead::kShortened) return r == MappedRead::kCopied;
   // Shortened by another program: parts of the mapping are zero pages now.
   Unmap();
   struct stat st {};
@@ -274,6 +290,13 @@ File::LockResult File::Probe(uint64_t start, uint64_t len, bool exclusive) const
   if (::fcntl(fd_, F_OFD_GETLK, &fl) != 0) return LockResult::kError;
   return fl.l_type == F_UNLCK ? LockResult::kOk : LockResult::kBusy;
 }
+
+File::LockResult File::Flock(bool exclusive) {
+  if (::flock(fd_, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0) return LockResult::kOk;
+  return errno == EWOULDBLOCK ? LockResult::kBusy : LockResult::kError;
+}
+
+void File::Unflock() { ::flock(fd_, LOCK_UN); }
 
 bool File::Unlock(uint64_t start, uint64_t len) {
   struct flock fl = Range(F_UNLCK, start, len);

@@ -37,6 +37,8 @@ class File {
   long long ReadSome(uint64_t off, void* buf, size_t n) const;
   bool WriteAt(uint64_t off, const void* buf, size_t n);
   uint64_t Size() const;  // 0 when it cannot be read
+  // Does the file reach `end`? Asks the system only beyond the size known.
+  bool Holds(uint64_t end) const { return end <= knownSize_ || end <= Size(); }
   // fstat of the file; false when it fails. The size it gives serves the mapped reads.
   bool Stat(struct stat* st) const;
   bool Truncate(uint64_t size);
@@ -68,6 +70,12 @@ class File {
   // Could such a lock be had now? kBusy when another handle holds a conflicting one;
   // takes nothing.
   LockResult Probe(uint64_t start, uint64_t len, bool exclusive) const;
+
+  // flock(2) of the whole file: the lock other xBase programs take, shared to open a
+  // file and exclusive to have it to themselves (their exclusive open, pack, zap and
+  // re-index). It belongs to this open file; one attempt.
+  LockResult Flock(bool exclusive);
+  void Unflock();
 
   const std::string& path() const { return path_; }
   bool writable() const { return mode_ == Mode::kReadWrite; }
@@ -102,6 +110,20 @@ class File {
   mutable uint64_t knownSize_ = 0;  // the file holds at least this many bytes
   mutable uint32_t reads_ = 0;
   mutable bool mapFailed_ = false;
+};
+
+// A file's identity, size, modification and change times, and the fork generation it
+// was taken in. A file held open keeps its inode, so an equal stamp taken later says
+// that nobody resized or wrote the file meanwhile (and that no fork shares the
+// descriptor since), provided the clock had ticked past both times when the first was
+// taken (Settled): a write within the same tick may leave the times as they were.
+struct FileStamp {
+  uint64_t dev = 0, ino = 0, size = 0;
+  int64_t mtime = 0, ctime = 0;  // nanoseconds
+  uint64_t forks = 0;
+  static FileStamp Of(const struct stat& st);
+  bool Settled() const;
+  bool operator==(const FileStamp&) const = default;
 };
 
 // Counts the forks that led to this process. A descriptor kept from before a fork is

@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdint>
@@ -65,6 +66,16 @@ bool CopyFromMapping(void* dst, const void* src, size_t n) {
   tFrom = nullptr;
   tTo = nullptr;
   return tFaults == faults;
+}
+
+MappedRead CopyInsideFile(void* dst, const char* map, uint64_t mapLen, uint64_t off, size_t n, uint64_t size) {
+  static const uint64_t page = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+  const uint64_t last = std::min(size, mapLen);
+  const uint64_t lastPage = last == 0 ? 0 : (last - 1) / page * page;
+  if (off + n > lastPage) return MappedRead::kUseRead;
+  char probe;
+  if (!CopyFromMapping(dst, map + off, n) || !CopyFromMapping(&probe, map + lastPage, 1)) return MappedRead::kShortened;
+  return MappedRead::kCopied;
 }
 
 }  // namespace xb

@@ -21,4 +21,13 @@ inline constexpr uint64_t kMapSlack = 16u << 20;
 // file again).
 bool CopyFromMapping(void* dst, const void* src, size_t n);
 
+// Copies [off, off + n) out of `map` (mapLen bytes), a mapping of a file known to hold
+// `size` bytes (off + n <= both). A file shortened within a page reads as zeros up to
+// that page's end instead of faulting, so bytes in the last page known to be in the file
+// (and mapped) are not copied (kUseRead: read them by pread), and after the copy a byte
+// of that page is touched: when it faults, the file no longer reaches the copy's end
+// either (kShortened, with the mapping to be dropped as for CopyFromMapping).
+enum class MappedRead { kCopied, kUseRead, kShortened };
+MappedRead CopyInsideFile(void* dst, const char* map, uint64_t mapLen, uint64_t off, size_t n, uint64_t size);
+
 }  // namespace xb

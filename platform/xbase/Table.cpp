@@ -171,12 +171,16 @@ Status Table::Create(const std::string& path, std::vector<FieldDef> fields, bool
 
 bool Table::CopyMapped(uint64_t off, void* buf, size_t n) {
   if (CopyFromMapping(buf, map_ + off, n)) return true;
-  // Parts of the mapping are zero pages now: map again on the next read.
+  DropMapping();
+  return false;
+}
+
+// Parts of the mapping are zero pages now: map again on the next read.
+void Table::DropMapping() {
   ::munmap(const_cast<char*>(map_), mappedLen_);
   map_ = nullptr;
   mappedLen_ = 0;
   knownSize_ = file_->Size();
-  return false;
 }
 
 void Table::ReleaseBehind(uint32_t n, uint64_t off) {
@@ -255,9 +259,15 @@ Status Table::ReadRecord(uint32_t n, char* buf) {
   }
   const uint64_t off = header_.RecordOffset(n);
   if (!mapFailed_ && ++reads_ > kReadsBeforeMapping && Map(off + header_.recordLen)) {
-    if (!CopyMapped(off, buf, header_.recordLen)) return Shrunk();
-    ReleaseBehind(n, off);
-    return Status::Ok();
+    const MappedRead r = CopyInsideFile(buf, map_, mappedLen_, off, header_.recordLen, knownSize_);
+    if (r == MappedRead::kShortened) {
+      DropMapping();
+      return Shrunk();
+    }
+    if (r == MappedRead::kCopied) {
+      ReleaseBehind(n, off);
+      return Status::Ok();
+    }
   }
   if (!file_->ReadAt(off, buf, header_.recordLen)) {
     return Status::Corrupt(Damage::kShortFile, path() + ": record " + std::to_string(n) + " is cut short");

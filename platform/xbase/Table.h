@@ -98,6 +98,7 @@ class Table {
   // Copies n bytes at off out of the mapping; false (the mapping dropped, the size seen
   // anew) when the file no longer reaches them.
   bool CopyMapped(uint64_t off, void* buf, size_t n);
+  void DropMapping();
   Status Shrunk() const;
   bool LastInFile(uint32_t first, uint32_t records) const;
   // After record n at off was read through the mapping: while records are read one

@@ -2,7 +2,14 @@
 // outside 1..5, rounding of products and averages, overflow), and the one-pass path
 // for every product, which must give the same numbers.
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
+#include <chrono>
+#include <functional>
+#include <thread>
 #include <unordered_set>
 
 #include "database/SampleDatabase.h"
@@ -242,6 +249,100 @@ TEST_F(StatsTest, OnePassForEveryProductGivesTheFiguresOfEachWalk) {
   open.Close();
   EXPECT_EQ(compared, 39u);
   EXPECT_EQ(all.size(), 40u);  // 39 products and id 7777
+}
+
+}  // namespace
+
+namespace {
+
+// Another program's change of svltran while no window has it open, made in another
+// process with the table to itself (an engine in deny-write mode) and the index's change
+// counter put back, as a program working on it exclusively leaves it. 0 when made.
+int OtherProgramChanges(const std::function<int(DATA4*)>& change) {
+  const QByteArray path = QFile::encodeName(gDB().TranTable());
+  const QByteArray cdx = QFile::encodeName(gDB().TranTableIndex());
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int fd = open(cdx.constData(), O_RDWR);
+    char counter[4];
+    if (fd < 0 || pread(fd, counter, 4, 8) != 4) _exit(2);
+    CODE4* c = d4init_v();
+    code4accessMode(c, 1);
+    DATA4* d = d4open(c, path.constData());
+    if (d == nullptr) _exit(3);
+    d4tagSelect(d, d4tag(d, "ROWID"));
+    if (change(d) != 0 || d4close(d) != 0) _exit(4);
+    _exit(pwrite(fd, counter, 4, 8) == 4 ? 0 : 5);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+}
+
+// The next stock figures, transaction reads and saves see every such change and write
+// nothing over it from what the program read before.
+TEST_F(StatsTest, AnotherProgramsChangesWhileTheTableIsClosedAreSeenAndKept) {
+  const int32_t first = AddTran(1000, 2, "10", "1");
+  AddTran(1000, 2, "10", "1");
+  const int32_t elsewhere = AddTran(1001, 2, "7", "1");
+  struct Case {
+    const char* what;
+    std::function<int(DATA4*)> change;
+    const char* physical;  // product 1000's, after the change
+  };
+  const Case cases[] = {
+      {"append",
+       [](DATA4* d) {
+         d4appendStartVB(d, 0);
+         d4blank(d);
+         f4assignLong(d4field(d, "ROWID"), 9001);
+         f4assignLong(d4field(d, "PRODID"), 1000);
+         f4assignLong(d4field(d, "TRANTYPE"), 2);
+         f4assignDouble(d4field(d, "UNITS"), 5);
+         f4assignNVB(d4field(d, "TRANDATE"), "20260301", 8);
+         return d4append(d);
+       },
+       "25"},
+      {"delete", [&](DATA4* d) { return d4seekDouble(d, first) != 0 ? -1 : d4delete(d); }, "15"},
+      {"product changed",
+       [&](DATA4* d) {
+         return d4seekDouble(d, elsewhere) != 0 ? -1 : f4assignLong(d4field(d, "PRODID"), 1000);
+       },
+       "22"},
+  };
+  rt::Currency ours;  // units our saves added
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    // Figures read first: the program keeps the index pages read for the next open.
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));  // file times of the next writes move on
+    Stats(1000);
+    ASSERT_EQ(OtherProgramChanges(c.change), 0);
+    rt::Currency want = Cur(c.physical);
+    want += ours;
+    EXPECT_EQ(Stats(1000).m_curNumUnitsInStock_Physical, want);
+    ASSERT_GT(AddTran(1000, 2, "1", "1"), 0);
+    ours += Cur("1");
+    want += Cur("1");
+    EXPECT_EQ(Stats(1000).m_curNumUnitsInStock_Physical, want);
+  }
+  clsTran t;
+  ASSERT_TRUE(gDB().GetTran(9001, t));
+  EXPECT_EQ(t.nProdId, 1000);
+  EXPECT_EQ(Stats(1001).m_curNumUnitsInStock_Physical, Cur("0"));
+  // Every tag holds a key of every row.
+  CODE4* c = d4init_v();
+  code4readOnly(c, 1);
+  DATA4* d = d4open(c, QFile::encodeName(gDB().TranTable()).constData());
+  ASSERT_NE(d, nullptr);
+  const long count = d4recCountDo(d);
+  for (const char* tag : {"ROWID", "PRODID", "TRANTYPE", "TRNDT_D"}) {
+    SCOPED_TRACE(tag);
+    d4tagSelect(d, d4tag(d, tag));
+    long keys = 0;
+    for (int r = d4top(d); r == 0; r = d4skip(d, 1)) ++keys;
+    EXPECT_EQ(keys, count - 1) << "the deleted row only is passed over";
+  }
+  d4initUndo(c);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <random>
 
 #include "platform/xbase/Cdx.h"
 #include "tests/platform/xbase/XbaseTestUtil.h"
@@ -127,6 +128,54 @@ TEST(CdxCorrupt, DamageIsReported) {
     c.damage(b);
     const xb::Status s = UseAll(b);
     EXPECT_EQ(s.code(), Code::kCorrupt) << c.what << ": " << s.message();
+  }
+}
+
+// Each page is checked as it is read, by a walk as by a seek: a damaged one is reported,
+// and from then on nothing is written into the file, by this handle nor by another of
+// the same engine (shelf) while the file is as it was.
+TEST(CdxCorrupt, PagesAreCheckedAsReadAndADamagedIndexIsNotWritten) {
+  struct Case {
+    const char* what;
+    std::function<void(std::string&)> damage;
+  };
+  const Case cases[] = {
+      {"interior keys out of order", [](std::string& b) {
+         std::swap_ranges(&b[Root(b) + 12 + 16], &b[Root(b) + 12 + 32], &b[Root(b) + 12 + 32]);
+       }},
+      {"leaf keys out of order", [](std::string& b) { b[Child(b, 0) + 510] = char(0xFF); }},  // key 1 made the greatest
+      {"child not on a page boundary", [](std::string& b) { PutBe32(b, Root(b) + 12 + 12, uint32_t(Child(b, 0) + 3)); }},
+      {"leaf link not on a page boundary", [](std::string& b) { PutLe32(b, Child(b, 0) + 8, uint32_t(Child(b, 1) + 3)); }},
+      {"leaf link beyond the file", [](std::string& b) { PutLe32(b, Child(b, 0) + 8, uint32_t(b.size())); }},
+      {"random blocks", [](std::string& b) {
+         std::mt19937 rng(47);
+         for (int i = 0; i < 3; ++i) {
+           const size_t first = kTagHeader + 1024;  // the tag's pages
+           const size_t page = first + 512 * (rng() % ((b.size() - first) / 512));
+           for (size_t j = 0; j < 512; ++j) b[page + j] = char(rng());
+         }
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string b = SoundFile();
+    c.damage(b);
+    const std::string path = xbtest::NewDir() + "/bad.cdx";
+    xbtest::WriteFile(path, b);
+    xb::CdxShelf shelf;
+    xb::Status s;
+    auto ix = CdxIndex::Open(path, File::Mode::kReadWrite, &s, false, {}, &shelf);
+    ASSERT_TRUE(ix) << s.message();
+    ix->SetKeyType(0, xb::KeyType::kNumeric);
+    auto cursor = ix->NewCursor(0);
+    for (bool ok = cursor->First(); ok;) ok = cursor->Next();
+    EXPECT_EQ(cursor->LastStatus().code(), Code::kCorrupt);
+    EXPECT_EQ(ix->Insert(0, xb::EncodeNumericKey(2000), 2000).code(), Code::kCorrupt);
+    auto other = CdxIndex::Open(path, File::Mode::kReadWrite, &s, false, {}, &shelf);
+    ASSERT_TRUE(other) << s.message();
+    other->SetKeyType(0, xb::KeyType::kNumeric);
+    EXPECT_EQ(other->Insert(0, xb::EncodeNumericKey(2000), 2000).code(), Code::kCorrupt);
+    EXPECT_EQ(xbtest::ReadFile(path), b) << "nothing written";
   }
 }
 

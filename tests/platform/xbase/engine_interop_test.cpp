@@ -3,13 +3,16 @@
 // takes, the index change counter it bumps, a table file it shortens.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <set>
 #include <sstream>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -72,6 +75,9 @@ class Raw {
     Write(off, b, sizeof b);
   }
   bool Truncate(off_t size) { return ::ftruncate(fd_, size) == 0; }
+  // Its whole-file lock (LOCK_SH, LOCK_EX), one attempt: how it opens a file exclusively,
+  // packs, zaps or re-indexes.
+  bool Flock(int op) { return ::flock(fd_, op | LOCK_NB) == 0; }
 
  private:
   int fd_;
@@ -312,6 +318,159 @@ TEST(OtherProgram, DenyWriteDoesNotOpenWhileItHoldsARecordOrTheAppendLock) {
   }
 }
 
+// ---- a closed table changed by another program ----
+
+// Lets the clock that stamps file times move on, so that the next write to a file gets
+// a later time than the writes before (the engine keeps nothing of a closed file whose
+// last write it cannot tell from the next).
+void LetTheFileClockTick() { std::this_thread::sleep_for(std::chrono::milliseconds(30)); }
+
+// The other program works on the table with it to itself (played by an engine in
+// deny-write mode in another process) and puts the index's change counter back, as a
+// program that changes the index in exclusive use leaves it: the engine that had the
+// table open before sees every change when it opens it again, and writes no page it
+// kept back over them.
+TEST(OtherProgram, AClosedTableItChangedIsReadAfreshAndNothingStaleIsWritten) {
+  struct Case {
+    const char* what;
+    long id;  // the row the other program changes (by ID), or the ID it appends
+    std::function<int(DATA4*)> change;
+    long seekId;          // then found (or not: recno 0) by our engine
+    long foundRecno;
+  };
+  const Case cases[] = {
+      {"append", 99001,
+       [](DATA4* d) {
+         d4appendStartVB(d, 0);
+         d4blank(d);
+         f4assignLong(d4field(d, "ID"), 99001);
+         f4assignNVB(d4field(d, "NAME"), "Appended", 8);
+         return d4append(d);
+       },
+       99001, 20001},
+      {"delete", 1500, [](DATA4* d) { return d4delete(d); }, 1500, 0},
+      {"key change", 1700, [](DATA4* d) { return f4assignLong(d4field(d, "ID"), 99002); }, 99002, 700},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = xbtest::CopyFixture("items", xbtest::NewDir());
+    const std::string cdx = path.substr(0, path.size() - 3) + "cdx";
+    LetTheFileClockTick();
+    Engine ours;
+    DATA4* d = d4open(ours, path.c_str());
+    ASSERT_NE(d, nullptr);
+    // Pages of every tag read, then kept by the engine for the next open.
+    for (const char* tag : {"ID", "CODE", "NAME", "DDATE_D", "KIND"}) {
+      d4tagSelect(d, d4tag(d, tag));
+      ASSERT_EQ(d4top(d), 0);
+    }
+    d4tagSelect(d, d4tag(d, "ID"));
+    for (long id = 1001; id <= 21000; id += 50) d4seekDouble(d, double(id));
+    ASSERT_EQ(d4close(d), 0);
+
+    const pid_t other = xbtest::Spawn([&] {
+      Raw index(cdx);
+      const uint32_t counter = index.ReadBE32(8);
+      Engine e;
+      code4accessMode(e, 1);
+      DATA4* x = d4open(e, path.c_str());
+      if (!x) return 1;
+      d4tagSelect(x, d4tag(x, "ID"));
+      if (c.id < 99000 && d4seekDouble(x, double(c.id)) != 0) return 2;
+      if (c.change(x) != 0 || d4close(x) != 0) return 3;
+      index.WriteBE32(8, counter);
+      return 0;
+    });
+    ASSERT_EQ(xbtest::Wait(other), 0);
+
+    d = d4open(ours, path.c_str());
+    ASSERT_NE(d, nullptr);
+    d4tagSelect(d, d4tag(d, "ID"));
+    const int found = d4seekDouble(d, double(c.seekId));
+    EXPECT_EQ(found == 0 ? d4recNo(d) : 0, c.foundRecno);
+    // Our next change goes into the pages the other program changed: the key it
+    // changed or appended, the name it deleted.
+    d4appendStartVB(d, 0);
+    d4blank(d);
+    f4assignLong(d4field(d, "ID"), c.seekId);
+    const std::string name = c.foundRecno == 0 ? xbtest::Items()[size_t(c.id - 1001)].name : "Ours";
+    f4assignNVB(d4field(d, "NAME"), name.data(), int(name.size()));
+    ASSERT_EQ(d4append(d), 0);
+    ASSERT_EQ(d4close(d), 0);
+
+    // Every tag holds exactly the keys of the rows.
+    Engine fresh;
+    code4readOnly(fresh, 1);
+    d = d4open(fresh, path.c_str());
+    ASSERT_NE(d, nullptr);
+    const long count = d4recCountDo(d);
+    long live = 0;
+    for (int r = d4top(d); r == 0; r = d4skip(d, 1)) live += d4deleted(d) ? 0 : 1;
+    d4close(d);
+    xb::Status s;
+    auto ix = CdxIndex::Open(cdx, File::Mode::kReadOnly, &s);
+    ASSERT_TRUE(ix) << s.message();
+    EXPECT_TRUE(ix->Check().ok());
+    for (size_t t = 0; t < ix->TagCount(); ++t) {
+      EXPECT_EQ(ix->KeyCount(t), uint64_t(ix->Tag(t).forExpr.empty() ? count : live)) << ix->Tag(t).name;
+    }
+  }
+}
+
+// While any handle of ours has a table open, another program can have none of its
+// files to itself; once they are closed it can (though the engine keeps them open for
+// the next open). A deny-write handle, also after its re-index, and a hold have them to
+// themselves. While the other program has one, we neither open the table to write nor
+// hold it; we may still read it, as beside a deny-write handle.
+TEST(OtherProgram, NeitherOfUsHasATableToItselfWhileTheOtherHasItOpen) {
+  struct Case {
+    const char* what;
+    int accessMode, readOnly;
+    bool othersMayShare;
+  };
+  const Case cases[] = {{"shared", 0, 0, true}, {"read-only", 0, 1, true}, {"deny-write", 1, 0, false}};
+  const std::string path = xbtest::CopyFixture("items", xbtest::NewDir());
+  const std::string base = path.substr(0, path.size() - 3);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Engine ours;
+    code4accessMode(ours, c.accessMode);
+    code4readOnly(ours, c.readOnly);
+    DATA4* d = d4open(ours, path.c_str());
+    ASSERT_NE(d, nullptr);
+    if (c.accessMode == 1) {
+      ASSERT_EQ(d4reindex(d), 0);  // the new index file is held too
+    }
+    for (const char* ext : {"dbf", "cdx", "fpt"}) {
+      EXPECT_FALSE(Raw(base + ext).Flock(LOCK_EX)) << ext;
+      EXPECT_EQ(Raw(base + ext).Flock(LOCK_SH), c.othersMayShare) << ext;
+    }
+    ASSERT_EQ(d4close(d), 0);
+    for (const char* ext : {"dbf", "cdx", "fpt"}) EXPECT_TRUE(Raw(base + ext).Flock(LOCK_EX)) << ext;
+  }
+  Engine ours;
+  HOLD4* hold = nullptr;
+  ASSERT_EQ(code4holdTable(ours, path.c_str(), (base + "cdx").c_str(), &hold), 0);
+  EXPECT_FALSE(Raw(path).Flock(LOCK_SH));
+  EXPECT_FALSE(Raw(base + "cdx").Flock(LOCK_SH));
+  hold4release(hold);
+  for (const char* ext : {"dbf", "cdx", "fpt"}) {
+    SCOPED_TRACE(ext);
+    Raw other(base + ext);
+    ASSERT_TRUE(other.Flock(LOCK_EX));
+    EXPECT_EQ(d4open(ours, path.c_str()), nullptr);
+    EXPECT_EQ(code4errorCode(ours, 0), e4access);
+    if (std::string(ext) != "fpt") {
+      EXPECT_EQ(code4holdTable(ours, path.c_str(), (base + "cdx").c_str(), &hold), r4locked);
+    }
+    code4readOnly(ours, 1);
+    DATA4* reader = d4open(ours, path.c_str());
+    EXPECT_NE(reader, nullptr);
+    d4close(reader);
+    code4readOnly(ours, 0);
+  }
+}
+
 // ---- a table shortened under an open handle ----
 
 TEST(OtherProgram, ATableShortenedUnderAnOpenHandleGivesErrorsNotACrash) {
@@ -323,6 +482,7 @@ TEST(OtherProgram, ATableShortenedUnderAnOpenHandleGivesErrorsNotACrash) {
       {"emptied", [](off_t, off_t) { return off_t(0); }},
       {"header only", [](off_t h, off_t) { return h; }},
       {"half the records", [](off_t h, off_t r) { return h + 10000 * r; }},
+      {"cut inside the next record", [](off_t h, off_t r) { return h + 15000 * r + 3; }},
   };
   struct Op {
     const char* what;
