@@ -141,6 +141,27 @@ TEST_F(frmProdListTest, NewAndEditRunTheProductEditor) {
   EXPECT_EQ(runner->Ran().size(), ran);
 }
 
+// Another user renamed the product while the editor had it: after No and Cancel the
+// list shows the stored name, not the one typed.
+TEST_F(frmProdListTest, CancelAfterAnAnswerToAnotherUsersChangeShowsTheStoredRow) {
+  const int32_t id = AddProduct(QStringLiteral("Nail"), QStringLiteral("N"));
+  frmProdList& w = Open();
+  gSystem().GridSelectRow(*w.grd, 1);
+  runner->Then(QStringLiteral("frmProduct"), [&](QDialog& d) {
+    clsProd other = Load(id);
+    other.sProdName = QStringLiteral("Nail, steel");
+    store::Table table = gDB().OpenTable(gDB().ProductsTable());
+    ASSERT_TRUE(other.SaveProduct(table.get(), nullptr, true));
+    table.Close();
+    ui::test::SetText(d, QStringLiteral("txtName"), QStringLiteral("Mine"));
+    prompts->ExpectContaining(QStringLiteral("Another user has changed this product"), ui::vbNo);
+    ui::test::Click(d, QStringLiteral("OKButton"));
+    ui::test::Click(d, QStringLiteral("CancelButton"));
+  });
+  w.cmdEdit_Click();
+  EXPECT_TRUE(Column(w, w.NameCol()).contains(QStringLiteral("Nail, steel")));
+}
+
 TEST_F(frmProdListTest, DeleteRemovesTheRowOnlyWhenTheProductWasDeleted) {
   const int32_t with = AddProduct(QStringLiteral("Bolt"), QStringLiteral("B"));
   AddReceive(with, 2);
