@@ -8,6 +8,7 @@
 
 #include "platform/controls/GridControl.h"
 #include "platform/ui/Screen.h"
+#include "tests/database/StockTestSupport.h"
 #include "tests/inventory/ProdTestSupport.h"
 
 namespace {
@@ -147,17 +148,7 @@ TEST_F(frmProdListTest, CancelAfterAnAnswerToAnotherUsersChangeShowsTheStoredRow
   const int32_t id = AddProduct(QStringLiteral("Nail"), QStringLiteral("N"));
   frmProdList& w = Open();
   gSystem().GridSelectRow(*w.grd, 1);
-  runner->Then(QStringLiteral("frmProduct"), [&](QDialog& d) {
-    clsProd other = Load(id);
-    other.sProdName = QStringLiteral("Nail, steel");
-    store::Table table = gDB().OpenTable(gDB().ProductsTable());
-    ASSERT_TRUE(other.SaveProduct(table.get(), nullptr, true));
-    table.Close();
-    ui::test::SetText(d, QStringLiteral("txtName"), QStringLiteral("Mine"));
-    prompts->ExpectContaining(QStringLiteral("Another user has changed this product"), ui::vbNo);
-    ui::test::Click(d, QStringLiteral("OKButton"));
-    ui::test::Click(d, QStringLiteral("CancelButton"));
-  });
+  runner->Then(QStringLiteral("frmProduct"), stocktest::RenamedThenNoAndCancel(id, QStringLiteral("Nail, steel"), *prompts));
   w.cmdEdit_Click();
   EXPECT_TRUE(Column(w, w.NameCol()).contains(QStringLiteral("Nail, steel")));
 }

@@ -343,18 +343,7 @@ TEST_F(UCCurrInvTest, CancelAfterAnAnswerToAnotherUsersChangeShowsTheStoredRow) 
   auto pane = Pane();
   ctl::GridControl& grd = Grid(*pane);
   gSystem().GridSelectRow(grd, 2);
-  runner->Then(QStringLiteral("frmProduct"), [&](QDialog& d) {
-    store::Table table = gDB().OpenTable(gDB().ProductsTable());
-    clsProd other;
-    ASSERT_TRUE(other.LoadProduct(b, table.get()));
-    other.sProdName = QStringLiteral("B, renamed");
-    ASSERT_TRUE(other.SaveProduct(table.get(), nullptr, true));
-    table.Close();
-    ui::test::SetText(d, QStringLiteral("txtName"), QStringLiteral("Mine"));
-    prompts->ExpectContaining(QStringLiteral("Another user has changed this product"), ui::vbNo);
-    ui::test::Click(d, QStringLiteral("OKButton"));
-    ui::test::Click(d, QStringLiteral("CancelButton"));
-  });
+  runner->Then(QStringLiteral("frmProduct"), stocktest::RenamedThenNoAndCancel(b, QStringLiteral("B, renamed"), *prompts));
   pane->ctlInvButtons->cmdProdEdit->click();
   EXPECT_EQ(grd.TextMatrix(2, 1), QStringLiteral("B, renamed"));
 }
