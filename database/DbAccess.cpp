@@ -40,7 +40,7 @@ void Report(const store::Status& status, const char* label, const QString& locke
       if (!lockedMessage.isEmpty()) ui::MsgBox(lockedMessage, ui::vbCritical);
       break;
     case store::Failure::kError:
-      rt::Err().Set(status.code, status.source, status.description);
+      status.MakePending();
       gSystem().ShowError(QLatin1String(label));
       break;
     case store::Failure::kNone:

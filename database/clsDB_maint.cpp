@@ -24,7 +24,6 @@
 #include "database/clsDB_upgrade_internal.h"
 #include "database/store/Maintenance.h"
 #include "platform/runtime/App.h"
-#include "platform/runtime/Error.h"
 #include "platform/ui/Prompt.h"
 #include "platform/xbase/Engine.h"
 #include "services/clsSystem.h"
@@ -44,12 +43,10 @@ int Link(const QString& existing, const QString& link) {
   return ::link(QFile::encodeName(existing).constData(), QFile::encodeName(link).constData()) == 0 ? 0 : errno;
 }
 
-// A copy through clsSystem (which reports its own failure); a full disk is noted in
-// *systemError.
+// A copy through clsSystem that shows nothing while the files are held: the reason of
+// a failure goes to *systemError, for the one box after the locks are given up.
 bool Copy(const QString& from, const QString& to, int* systemError) {
-  if (gSystem().FileCopyFn(from, to)) return true;
-  if (rt::Err().Number() == rt::kErrDiskFull) *systemError = ENOSPC;
-  return false;
+  return gSystem().FileCopyQuiet(from, to, systemError) == 0;
 }
 
 // The file under a second name: a hard link, or a copy where the file system refuses
@@ -74,7 +71,8 @@ void ShowFailure(const QString& table, const QString& folder, int systemError) {
             QStringLiteral(" is full. Free some space on it and run the re-index again. The table and its index "
                            "have not been changed.");
   } else {
-    text += QString::fromLocal8Bit(std::strerror(systemError));
+    text += QString::fromLocal8Bit(std::strerror(systemError)) +
+            QStringLiteral(". The table and its index have not been changed.");
   }
   ui::MsgBox(text, ui::vbExclamation, QStringLiteral("File Indexing Failed"));
 }

@@ -153,7 +153,7 @@ void frmInvAddUpateDel::Init(int32_t udOper, const clsTran& udTran, int32_t nMax
   txtProduct->setProperty("Tag", QString::number(udTran.nProdId));
   fpUnits->setValue(udTran.curUnits);
   fpCost->setValue(udTran.curUnitPrice);
-  txtNote->setPlainText(udTran.sNote.trimmed());
+  txtNote->setPlainText(udTran.sNote);
   inventory::LoadTranList(*cboCategory, store::Code(store::ListType::kTranCategory), udTran.nCatID);
   inventory::LoadTranList(*cboAccount, store::Code(store::ListType::kTranAccount), udTran.nAcctID);
 }

@@ -224,8 +224,12 @@ void frmProdList::cmdEdit_Click() {
     } else if (inventory::ProductAccessible(id)) {
       clsProd prod;
       prod.nProdId = id;
-      if (inventory::AddEditNewProduct(prod) > 0) {
-        UpdateRowData(prod, row);
+      const bool saved = inventory::AddEditNewProduct(prod) > 0;
+      // Also after Cancel the row is shown as stored: the editor may have shown another
+      // user's change.
+      clsProd stored;
+      if (inventory::ProductStored(id) && stored.LoadProduct(id, nullptr)) UpdateRowData(stored, row);
+      if (saved) {
         gSystem().GridSelectRow(*grd, row);
         LoadQVComboList();
       }

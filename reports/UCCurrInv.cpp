@@ -161,7 +161,10 @@ void UCCurrInv::ProdEdit() {
   clsProd prod;
   prod.Init();
   prod.nProdId = id;
-  if (inventory::AddEditNewProduct(prod) > 0) ReloadRows({0, id}, {0, row});
+  // Also after Cancel the row is shown as stored: the editor may have shown another
+  // user's change.
+  inventory::AddEditNewProduct(prod);
+  ReloadRows({0, id}, {0, row});
 }
 
 void UCCurrInv::ProdDelete() {

@@ -64,9 +64,10 @@ void UCTrans::EditOrDelete(int32_t udOper) {
     ui::RunModal(dlg, HubWindow());
     saved = dlg.m_bOK;
   }
-  if (!saved) return;
+  // Also after Cancel the row is shown as stored: the dialog may have shown another
+  // user's change.
   ctl::GridControl& grd = ctlGrid->grid();
-  if (udOper == store::Code(store::SaveOper::kDelete)) {
+  if (saved && udOper == store::Code(store::SaveOper::kDelete)) {
     grd.RemoveItem(row);
     ctlGrid->UpdateStatusBarNumSel();
   } else {

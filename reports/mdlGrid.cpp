@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <cstdio>
 
 #include "database/DbAccess.h"
@@ -17,6 +18,7 @@
 #include "platform/runtime/DecimalDigits.h"
 #include "platform/runtime/Error.h"
 #include "platform/runtime/Format.h"
+#include "platform/ui/Prompt.h"
 #include "services/clsSystem.h"
 #include "services/frmProgress.h"
 
@@ -178,8 +180,10 @@ void LoadGridComboLists(ctl::GridControl& grd, const clsRptDef& RptDef) {
 void FormatGrid(ctl::GridControl& grd, const clsRptDef& RptDef) {
   try {
     ShowGridTotals(grd, RptDef);
+    // The count is of report columns: column 0 (the selection column, hidden in
+    // transaction grids) stays with them, and at least one report column scrolls.
     const int32_t freeze = RptDef.m_udRptOptions.m_nNumOfColumns2Freeze;
-    if (freeze > 0 && freeze < grd.Cols()) grd.setFrozenCols(freeze);
+    grd.setFrozenCols(freeze > 0 && freeze + 1 < grd.Cols() ? freeze + 1 : 0);
     const int32_t n = std::min(RptDef.m_collColumnDefs.Count(), grd.Cols() - 1);
     for (int32_t k = 1; k <= n; ++k) {
       const clsRptColDef& def = RptDef.m_collColumnDefs.Item(k);
@@ -271,6 +275,26 @@ void ShowGridTotals(ctl::GridControl& grd, const clsRptDef& RptDef) {
     grd.setCell(ctl::flexcpFontBold, 0, 0, grd.Rows() - 1, 0, true);
     grd.setCell(ctl::flexcpAlignment, 0, 0, grd.Rows() - 1, 0, ctl::flexAlignCenterCenter);
   }
+}
+
+QString GridNotes::Cut(const QString& note) {
+  constexpr int32_t kNotesMaxLen = 255;
+  return gSystem().StrTruncate(note, kNotesMaxLen);
+}
+
+void GridNotes::ReportUnreadable(const QString& whose, const QString& tablePath) const {
+  if (unreadable_ == 0) return;
+  QString memo = QFileInfo(tablePath).fileName();
+  memo = memo.left(memo.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".fpt");
+  const QString count = unreadable_ == 1 ? QStringLiteral("The note of 1 of the %1 shown cannot be read").arg(whose)
+                                         : QStringLiteral("The notes of %1 of the %2 shown cannot be read")
+                                               .arg(unreadable_)
+                                               .arg(whose);
+  ui::MsgBox(count + QStringLiteral(": the file that holds the notes (") + memo +
+                 QStringLiteral(") is damaged. Those notes show as \"") + QLatin1String(kUnreadableNote) +
+                 QStringLiteral("\"; everything else shown is as stored.\n\nTo get the notes back, restore ") + memo +
+                 QStringLiteral(" from a backup."),
+             ui::vbExclamation);
 }
 
 bool GridHasTotalsRow(const ctl::GridControl& grd) {

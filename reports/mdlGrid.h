@@ -72,6 +72,29 @@ void StyleGridRow(ctl::GridControl& grd, int32_t nRow, int32_t nForeColor, int32
 void ShowGridTotals(ctl::GridControl& grd, const clsRptDef& RptDef);
 bool GridHasTotalsRow(const ctl::GridControl& grd);
 
+// The notes of a grid's rows as their cells show them: trimmed and cut to 255
+// characters. A note that cannot be read (its memo file is damaged) shows
+// kUnreadableNote and is counted, and ReportUnreadable tells the user once for the
+// whole grid.
+inline constexpr const char* kUnreadableNote = "(cannot be read)";
+class GridNotes {
+ public:
+  template <class View>
+  QString Text(const View& row) {
+    if (!row.NotesReadable()) {
+      ++unreadable_;
+      return QLatin1String(kUnreadableNote);
+    }
+    return Cut(row.Notes());
+  }
+  // One message when notes could not be read; `whose` names the rows ("transactions").
+  void ReportUnreadable(const QString& whose, const QString& tablePath) const;
+
+ private:
+  static QString Cut(const QString& note);
+  int unreadable_ = 0;
+};
+
 // Writes the values of report cells as typed cells, and appends rows in blocks (the
 // grid has exactly the rows written once Finish has run, or the writer has ended).
 // Made once per load or reloaded row.

@@ -21,7 +21,6 @@
 namespace reports {
 namespace {
 
-constexpr int32_t kNotesMaxLen = 255;
 
 // One product as the filler uses it.
 struct ProductRow : store::ProductLabels {
@@ -51,7 +50,7 @@ struct ShownTexts {
 };
 
 // The current product: its numbers and the texts shown.
-ProductRow ReadProduct(const store::ProductView& r, const ShownTexts& shown) {
+ProductRow ReadProduct(const store::ProductView& r, const ShownTexts& shown, GridNotes& notes) {
   ProductRow p;
   p.id = r.Id();
   if (shown.name) p.name = r.Name();
@@ -63,7 +62,7 @@ ProductRow ReadProduct(const store::ProductView& r, const ShownTexts& shown) {
   for (size_t i = 0; i < p.custom.size(); ++i)
     if (shown.custom[i]) p.custom[i] = r.Custom(i);
   if (shown.leadTime) p.leadTime = r.LeadTime();
-  if (shown.notes && r.HasNotes()) p.notes = gSystem().StrTruncate(r.Notes(), kNotesMaxLen);
+  if (shown.notes && r.HasNotes()) p.notes = notes.Text(r);
   p.reorderLevel = r.ReorderLevel();
   p.reorderQty = r.ReorderQty();
   p.stdCost = r.StdCost();
@@ -203,9 +202,10 @@ void LoadInventoryGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, Gr
     store::ProductScan scan = tables.ScanProducts();
     products.reserve(static_cast<size_t>(std::max(0L, scan.RecordCount())));
     const store::ProductView& r = scan.row();
+    GridNotes notes;
     for (bool more = scan.FirstVisible(byPartNo ? store::SearchType::kPartNo : store::SearchType::kName); more;
          more = scan.NextVisible()) {
-      ProductRow p = ReadProduct(r, shown);
+      ProductRow p = ReadProduct(r, shown, notes);
       if (!searching || ProductMatchesSearchText(crit.m_udProdSearchByName, search, p.name, p.partNo)) {
         products.push_back(std::move(p));
       }
@@ -224,6 +224,7 @@ void LoadInventoryGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, Gr
       DisplayInventoryRecord(grd, row, p, def, stats, requiresStats, w, false);
       if (!load.Continue()) break;
     }
+    if (load.grid() != nullptr) notes.ReportUnreadable(QStringLiteral("products"), gDB().ProductsTable());
   } catch (...) {
     rt::TrapError();
     gSystem().ShowError(QStringLiteral("LoadInventoryGridRowsHelper"));
@@ -268,8 +269,10 @@ bool ReloadInvRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_
       GridCellWriter w(grd);
       int row = nRow;
       const store::ProductView& r = scan.row();
-      const ProductRow p = ReadProduct(r, ShownTexts(RptDef, false));
+      GridNotes notes;
+      const ProductRow p = ReadProduct(r, ShownTexts(RptDef, false), notes);
       written = DisplayInventoryRecord(grd, row, p, RptDef, stats, RptDef.RequiresProdStats(), w, true);
+      notes.ReportUnreadable(QStringLiteral("products"), gDB().ProductsTable());
     } catch (...) {
       rt::TrapError();
       gSystem().ShowError(QStringLiteral("ReloadInvRow"));

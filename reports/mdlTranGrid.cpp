@@ -21,7 +21,6 @@
 namespace reports {
 namespace {
 
-constexpr int32_t kNotesMaxLen = 255;
 // Missing products named one per line in the summary message, at most.
 constexpr size_t kMissingListed = 20;
 
@@ -262,7 +261,7 @@ class TranPlacer {
         case trancol::kNotes:
           // Most transactions have no note: an empty cell, without building a value.
           if (t_.HasNotes())
-            writer_.SetText(row, k, c, NotesText());
+            writer_.SetText(row, k, c, notes_.Text(t_));
           else if (!appended)
             grd_.setTextMatrix(row, k, QString());
           break;
@@ -280,6 +279,9 @@ class TranPlacer {
   // The grid keeps exactly the rows placed.
   void Finish() { writer_.Finish(); }
   void Reserve(int nRows) { writer_.Reserve(nRows); }
+
+  // One message for the notes that could not be read.
+  void ReportUnreadable() const { notes_.ReportUnreadable(QStringLiteral("transactions"), gDB().TranTable()); }
 
   // One message for every transaction left out for its missing product.
   void ReportMissing() const {
@@ -324,9 +326,7 @@ class TranPlacer {
     return true;
   }
 
-  QString NotesText() const { return gSystem().StrTruncate(t_.Notes(), kNotesMaxLen); }
-
-  QVariant Value(int32_t colId, const ProductInfo& p, int32_t type, const QString& date) const {
+  QVariant Value(int32_t colId, const ProductInfo& p, int32_t type, const QString& date) {
     switch (colId) {
       case trancol::kDate: return date;
       case trancol::kType: return type >= 1 && type <= 5 ? typeDesc_[static_cast<size_t>(type)] : typeDesc_[0];
@@ -336,7 +336,7 @@ class TranPlacer {
       case trancol::kAmountPerUnit: return price_;
       case trancol::kExtendedAmount: return extended_;
       case trancol::kNotes:
-        return withNotes_ && t_.HasNotes() ? NotesText() : QString();
+        return withNotes_ && t_.HasNotes() ? notes_.Text(t_) : QString();
       case trancol::kCategory: return t_.CatId();
       case trancol::kAccount: return t_.ShipMethod();
       case trancol::kLocation: return p.location;
@@ -363,6 +363,7 @@ class TranPlacer {
   double units_ = 0, price_ = 0, extended_ = 0;
   QString dateBegin_, dateEnd_;
   std::vector<MissingProduct> missing_;
+  GridNotes notes_;
   KeyIndex<uint64_t> dateIndex_;
   std::vector<DateInfo> dates_;
   std::array<ctl::SharedCell, 6> typeCell_{};  // per type: the cell that first showed its text
@@ -396,6 +397,7 @@ void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoa
     if (load.grid() == nullptr) return;
     placer.Finish();
     placer.ReportMissing();
+    placer.ReportUnreadable();
   } catch (...) {
     rt::TrapError();
     gSystem().ShowError(QStringLiteral("LoadTranGridRowsHelper"));
@@ -431,6 +433,7 @@ void ReloadTranRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32
       int row = nRow;
       placer.Display(row, true);
       placer.ReportMissing();
+      placer.ReportUnreadable();
     } catch (...) {
       rt::TrapError();
       gSystem().ShowError(QStringLiteral("ReloadTranRow"));

@@ -47,8 +47,9 @@ class clsSystem {
   // ---- Error reports and message window -------------------------------------------
   // (section: errors)
   // Shows the pending error (rt::Err()) as a critical box titled "Error", naming the
-  // failing procedure `sModule`; does nothing when no error is pending. The error
-  // stays pending.
+  // failing procedure `sModule`; does nothing when no error is pending. An error with
+  // advice (a full disk, a damaged file) shows only its advice, and the report goes
+  // to the log. The error stays pending.
   void ShowError(const QString& sModule);
   // Shows `sMsg` in frmMessage, modally and owned by the main window, with the icon of
   // `MsgType` (1 information, 2 warning, 3 critical, 4 locked, else none) and the help
@@ -263,6 +264,9 @@ class clsSystem {
   // Copies, replacing `sDest` (exactly that name) atomically (its old content stays when
   // the copy fails); error report "clsSystem_FileCopyFn" and False on failure.
   bool FileCopyFn(const QString& sSrc, const QString& sDest);
+  // The same copy, showing nothing: 0, or the error number (with the system's errno in
+  // *systemError).
+  int32_t FileCopyQuiet(const QString& sSrc, const QString& sDest, int* systemError = nullptr);
   // True without copying when `sDest` exists in any letter case; else FileCopyFn.
   bool FileCopyFn_NonExist(const QString& sSrc, const QString& sDest);
   // Renames (moves) a file; fails (error report "clsSystem_FileRename", False) when

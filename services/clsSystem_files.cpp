@@ -10,6 +10,7 @@
 #include <QStorageInfo>
 #include <QStringDecoder>
 #include <algorithm>
+#include <cerrno>
 
 #include "platform/controls/ListViewControl.h"
 #include "platform/runtime/App.h"
@@ -42,6 +43,42 @@ int32_t FailureNumber(const QString& path) {
     return rt::kErrPermission;
   }
   return rt::kErrPathFileAccess;
+}
+
+// A failed copy: the error number, the system's errno and the path it concerns.
+struct CopyResult {
+  int32_t number = 0;
+  int systemError = 0;
+  QString path;
+};
+
+// Copies `src` (resolved; empty when missing) to `sDest` through a temporary file
+// renamed over it when complete.
+CopyResult CopyFile(const QString& src, const QString& sSrc, const QString& sDest) {
+  const auto fail = [](int32_t number, int error, const QString& path) {
+    return CopyResult{number, error != 0 ? error : EIO, path};
+  };
+  if (src.isEmpty() || !QFileInfo(src).isFile()) return fail(rt::kErrFileNotFound, ENOENT, sSrc);
+  QFile in(src);
+  if (!in.open(QIODevice::ReadOnly)) return fail(rt::kErrPermission, errno, sSrc);
+  QSaveFile out(sDest);
+  if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(FailureNumber(sDest), errno, sDest);
+  constexpr qint64 kChunk = 1 << 20;
+  bool ok = true;
+  while (ok && !in.atEnd()) {
+    const QByteArray chunk = in.read(kChunk);
+    ok = in.error() == QFileDevice::NoError && out.write(chunk) == chunk.size();
+  }
+  if (!ok || !out.commit()) {
+    const int error = errno;
+    out.cancelWriting();
+    // A disk without room for the copy is named as full.
+    const bool full = error == ENOSPC || error == EDQUOT ||
+                      QStorageInfo(QFileInfo(sDest).absolutePath()).bytesAvailable() < in.size();
+    return fail(full ? rt::kErrDiskFull : rt::kErrPathFileAccess, full ? ENOSPC : error, sDest);
+  }
+  QFile::setPermissions(sDest, QFile::permissions(src));
+  return {};
 }
 
 // True when `path` names an entry of its folder exactly (a dangling link counts).
@@ -174,35 +211,23 @@ bool clsSystem::FileExists(const QString& txtFilename) const {
   return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
+int32_t clsSystem::FileCopyQuiet(const QString& sSrc, const QString& sDest, int* systemError) {
+  const CopyResult r = CopyFile(ResolvePathCase(sSrc), sSrc, sDest);
+  if (systemError != nullptr) *systemError = r.systemError;
+  return r.number;
+}
+
 bool clsSystem::FileCopyFn(const QString& sSrc, const QString& sDest) {
-  const auto fail = [&](int32_t number, const QString& detail) {
-    SetFileError(number, detail);
-    ShowError(QStringLiteral("clsSystem_FileCopyFn"));
-    return false;
-  };
-  const QString src = ResolvePathCase(sSrc);
-  if (src.isEmpty() || !QFileInfo(src).isFile()) return fail(rt::kErrFileNotFound, sSrc);
-  QFile in(src);
-  if (!in.open(QIODevice::ReadOnly)) return fail(rt::kErrPermission, sSrc);
-  // The copy goes to a temporary file renamed over the target when complete.
-  QSaveFile out(sDest);
-  if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-    return fail(FailureNumber(sDest), sDest);
+  const CopyResult r = CopyFile(ResolvePathCase(sSrc), sSrc, sDest);
+  if (r.number == 0) return true;
+  SetFileError(r.number, r.path);
+  if (r.number == rt::kErrDiskFull) {
+    rt::Err().SetAdvice(QStringLiteral("The disk that holds ") + QDir::toNativeSeparators(QFileInfo(sDest).absolutePath()) +
+                        QStringLiteral(" is full: ") + QFileInfo(sDest).fileName() +
+                        QStringLiteral(" could not be written.\n\nFree some space on that disk, then try again."));
   }
-  constexpr qint64 kChunk = 1 << 20;
-  bool ok = true;
-  while (ok && !in.atEnd()) {
-    const QByteArray chunk = in.read(kChunk);
-    ok = in.error() == QFileDevice::NoError && out.write(chunk) == chunk.size();
-  }
-  if (!ok || !out.commit()) {
-    out.cancelWriting();
-    // A disk without room for the copy is named as full.
-    const bool full = QStorageInfo(QFileInfo(sDest).absolutePath()).bytesAvailable() < in.size();
-    return fail(full ? rt::kErrDiskFull : rt::kErrPathFileAccess, sDest);
-  }
-  QFile::setPermissions(sDest, QFile::permissions(src));
-  return true;
+  ShowError(QStringLiteral("clsSystem_FileCopyFn"));
+  return false;
 }
 
 bool clsSystem::FileCopyFn_NonExist(const QString& sSrc, const QString& sDest) {

@@ -45,15 +45,17 @@ QString TrimmedText(FIELD4* f) {
 QString Memo(FIELD4* f) {
   // A note that cannot be read is an error, never an empty note.
   if (const int rc = f4memoError(f); rc < 0) {
-    throw rt::VbError(rc, QStringLiteral("f4memoPtr"),
-                      QStringLiteral("The note (%1) of this row cannot be read. ").arg(rt::FromCp1252(f4name(f))) +
-                          DamageText(e4data, reason4memo));
+    const QString text = QStringLiteral("The note (%1) of this row cannot be read. ").arg(rt::FromCp1252(f4name(f))) +
+                         DamageText(e4data, reason4memo);
+    throw rt::VbError(rc, QStringLiteral("f4memoPtr"), text).WithAdvice(text);
   }
   const unsigned long n = f4memoLenVB(f);
   const char* p = f4memoPtr(f);
   if (p == nullptr || n == 0) return {};
   return rt::FromCp1252(std::string_view(p, n));
 }
+
+bool MemoReadable(FIELD4* f) { return f4memoError(f) >= 0; }
 
 bool HasMemo(FIELD4* f) {
   const char* ref = f4ptr(f);

@@ -27,7 +27,10 @@ QString Text(FIELD4* f);
 // Text without the leading and trailing white space (as QString::trimmed), decoded
 // from the trimmed bytes alone.
 QString TrimmedText(FIELD4* f);
+// The memo whole; throws when it cannot be read (MemoReadable false).
 QString Memo(FIELD4* f);
+// False when the memo the field refers to lies outside its damaged memo file.
+bool MemoReadable(FIELD4* f);
 // False when the memo field refers to no memo block (blank or zero): nothing to read.
 bool HasMemo(FIELD4* f);
 int32_t Long32(FIELD4* f);

@@ -60,7 +60,7 @@ ProductRecord Read(const ProductFields& f) {
   r.custom2 = TrimmedText(f.custom[1]);
   r.custom3 = TrimmedText(f.custom[2]);
   r.custom4 = TrimmedText(f.custom[3]);
-  r.notes = Memo(f.notes).trimmed();
+  r.notes = Memo(f.notes);
   return r;
 }
 

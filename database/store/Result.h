@@ -21,10 +21,15 @@ enum class Failure {
 };
 
 struct Status {
+  Status() = default;
+  Status(Failure f, int32_t c, QString src, QString desc, QString adv = {})
+      : failure(f), code(c), source(std::move(src)), description(std::move(desc)), advice(std::move(adv)) {}
+
   Failure failure = Failure::kNone;
   int32_t code = 0;
   QString source;
   QString description;
+  QString advice;  // of a kError the user can act on (rt::ErrObject::Advice)
 
   bool ok() const { return failure == Failure::kNone; }
   bool is(Failure f) const { return failure == f; }
@@ -33,6 +38,8 @@ struct Status {
   static Status Of(Failure f) { return {f, 0, {}, {}}; }
   // Inside a catch block: the exception being handled as a kError status.
   static Status FromException();
+  // Makes a kError the pending error (rt::Err()).
+  void MakePending() const;
 };
 
 template <class T>

@@ -51,7 +51,8 @@ class ProductView {
   rt::Currency StdCost() const { return Amount(f_.stdcost); }
   rt::Currency StdPrice() const { return Amount(f_.stdprice); }
   bool HasNotes() const { return HasMemo(f_.notes); }
-  QString Notes() const;
+  bool NotesReadable() const { return MemoReadable(f_.notes); }
+  QString Notes() const;  // trimmed
 
  private:
   ProductFields f_;
@@ -96,6 +97,7 @@ class TranView {
   rt::Currency UnitsAmount() const { return Amount(f_.units); }
   rt::Currency UnitPriceAmount() const { return Amount(f_.unitprc); }
   bool HasNotes() const { return HasMemo(f_.notes); }
+  bool NotesReadable() const { return MemoReadable(f_.notes); }
   QString Notes() const;  // trimmed
   QString Date() const;   // the stored date, trimmed
   // The stored date's bytes (8 in a date field) as one number: equal dates, equal keys.

@@ -76,6 +76,28 @@ QString NotOpenedText(const QString& path, CODE4* code, int rc) {
   return damage.isEmpty() ? path : path + QStringLiteral("\n\n") + damage;
 }
 
+QString ErrorAdvice(int rc, CODE4* code) {
+  const QString damage = DamageText(rc, code != nullptr ? code4errorReason(code) : reason4none);
+  if (!damage.isEmpty()) return QStringLiteral("A file of the database is damaged. ") + damage;
+  const int error = code != nullptr ? code4errorSystem(code) : 0;
+  if (error == 0 || (rc != e4write && rc != e4create)) return {};
+  QString todo;
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT: todo = QStringLiteral("Free some space on the disk that holds the database, then try again."); break;
+    case EFBIG:
+      todo = QStringLiteral("The file has reached the largest size the system allows: ask whoever looks after this "
+                            "computer to raise the limit.");
+      break;
+    case EACCES:
+    case EPERM:
+    case EROFS: todo = QStringLiteral("Make sure you may write to the database folder, then try again."); break;
+    default: todo = QStringLiteral("Check the disk that holds the database, then try again."); break;
+  }
+  return QStringLiteral("The database could not be written (") + QString::fromLocal8Bit(std::strerror(error)) +
+         QStringLiteral("): the change was not saved.\n\n") + todo;
+}
+
 int Check(Engine& engine, int rc, const char* call) {
   engine.Record(rc);
   if (rc < 0) {
@@ -83,7 +105,8 @@ int Check(Engine& engine, int rc, const char* call) {
     if (rc == e4data && engine.code != nullptr) reason = DamageText(rc, code4errorReason(engine.code));
     throw rt::VbError(rc, QLatin1String(call),
                       EngineCodeText(rc) + QStringLiteral(" (%1)").arg(rc) +
-                          (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
+                          (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason))
+        .WithAdvice(ErrorAdvice(rc, engine.code));
   }
   return rc;
 }

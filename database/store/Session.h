@@ -104,6 +104,9 @@ QString SystemReason(CODE4* code);
 // What an engine error (e4data with its code4errorReason, e4index) found damaged and
 // what to do about it; empty for any other error.
 QString DamageText(int rc, int reason);
+// What the user reads about an engine error that the user can act on (a write the
+// system refused, a damaged file): what happened and what to do; empty for any other.
+QString ErrorAdvice(int rc, CODE4* code);
 // A table that did not open (the engine's code rc), as "Unable to open: " names it: the
 // path, then the system's reason (unless the file is simply missing) or else what is
 // damaged and what to do.

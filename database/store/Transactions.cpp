@@ -29,7 +29,7 @@ TranRow ReadFields(const TranFields& f) {
   r.type = static_cast<TranType>(Long32(f.trantype));
   r.units = Amount(f.units);
   r.unitPrice = Amount(f.unitprc);
-  r.note = Memo(f.notes).trimmed();
+  r.note = Memo(f.notes);
   r.catId = Long32(f.catid);
   r.acctId = Long32(f.shipmethod);
   return r;

@@ -38,6 +38,7 @@ void Raise(int32_t number, const QString& source, const QString& description) {
 
 void ErrObject::Set(const VbError& e) {
   Set(e.number(), e.source(), e.description(), e.helpFile(), e.helpContext());
+  advice_ = e.advice();
 }
 
 void ErrObject::Set(int32_t number, const QString& source, const QString& description,
@@ -47,6 +48,7 @@ void ErrObject::Set(int32_t number, const QString& source, const QString& descri
   description_ = description;
   helpFile_ = helpFile;
   helpContext_ = helpContext;
+  advice_.clear();
 }
 
 void ErrObject::Clear() { *this = ErrObject(); }

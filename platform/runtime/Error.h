@@ -1,6 +1,8 @@
 #pragma once
 // The run-time error model: an error carries a number, the component that raised
-// it (source) and a description. Program procedures throw `VbError` (or let a
+// it (source) and a description; an error of a condition the user can act on (a
+// full disk, a damaged file) also carries its advice: what happened and what to do,
+// in words. Program procedures throw `VbError` (or let a
 // standard exception escape) and, at their trap boundary, copy the error into the
 // one pending-error object `Err()` before reporting it with clsSystem::ShowError.
 // Single-threaded, like the program: Err() is one object for the user-interface thread.
@@ -8,6 +10,7 @@
 #include <QString>
 #include <cstdint>
 #include <exception>
+#include <utility>
 
 namespace rt {
 
@@ -37,6 +40,11 @@ class VbError : public std::exception {
   const QString& description() const noexcept { return description_; }
   const QString& helpFile() const noexcept { return helpFile_; }
   int32_t helpContext() const noexcept { return helpContext_; }
+  const QString& advice() const noexcept { return advice_; }
+  VbError WithAdvice(QString advice) && {
+    advice_ = std::move(advice);
+    return std::move(*this);
+  }
   const char* what() const noexcept override { return what_.constData(); }
 
  private:
@@ -45,6 +53,7 @@ class VbError : public std::exception {
   QString description_;
   QString helpFile_;
   int32_t helpContext_;
+  QString advice_;
   QByteArray what_;
 };
 
@@ -63,10 +72,13 @@ class ErrObject {
   const QString& Description() const { return description_; }
   const QString& HelpFile() const { return helpFile_; }
   int32_t HelpContext() const { return helpContext_; }
+  const QString& Advice() const { return advice_; }  // empty: an unexpected error
 
   void Set(const VbError& e);
+  // Sets the error without advice; SetAdvice gives it one.
   void Set(int32_t number, const QString& source, const QString& description,
            const QString& helpFile = {}, int32_t helpContext = 0);
+  void SetAdvice(const QString& advice) { advice_ = advice; }
   void Clear();
 
  private:
@@ -75,6 +87,7 @@ class ErrObject {
   QString description_;
   QString helpFile_;
   int32_t helpContext_ = 0;
+  QString advice_;
 };
 
 ErrObject& Err();

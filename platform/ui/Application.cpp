@@ -8,6 +8,7 @@
 
 #include "platform/runtime/Error.h"
 #include "platform/ui/Placement.h"
+#include "platform/ui/SingleLine.h"
 
 namespace ui {
 
@@ -64,7 +65,7 @@ void ActivateNextAfter(QWidget& gone) {
 
 }  // namespace
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) { InstallSingleLineRule(*this); }
 
 Application::ErrorReporter Application::SetErrorReporter(ErrorReporter reporter) {
   return std::exchange(Reporter(), std::move(reporter));

@@ -4,7 +4,8 @@
 // (rt::Err()) and handed to the installed reporter with a label naming the receiver;
 // the event loop goes on. Without a reporter the error is written to the log.
 // Every top-level window it shows is kept inside the screen's available area
-// (platform/ui/Placement.h).
+// (platform/ui/Placement.h), and every single-line field holds one line
+// (platform/ui/SingleLine.h).
 
 #include <QApplication>
 #include <QString>

@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDialog>
 #include <QFile>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "database/clsDB.h"
@@ -13,6 +15,7 @@
 #include "database/clsProductStats.h"
 #include "database/clsTran.h"
 #include "platform/runtime/Currency.h"
+#include "platform/ui/testing/TestPrompts.h"
 #include "platform/xbase/Engine.h"
 
 namespace stocktest {
@@ -94,6 +97,26 @@ inline int32_t AddProduct(const QString& partNo, const QString& name, bool hide 
   const bool ok = p.SaveProduct(tb, nullptr, true);
   table.Close();
   return ok ? p.nProdId : -1;
+}
+
+// A script of the product editor: another user renames the product to `name`
+// meanwhile; the user types a name of their own, answers No to the other user's change
+// and cancels.
+inline std::function<void(QDialog&)> RenamedThenNoAndCancel(int32_t id, const QString& name,
+                                                             ui::test::FakePrompts& prompts) {
+  return [id, name, &prompts](QDialog& d) {
+    {
+      store::Table table = gDB().OpenTable(gDB().ProductsTable());
+      clsProd p;
+      ASSERT_TRUE(p.LoadProduct(id, table.get()));
+      p.sProdName = name;
+      ASSERT_TRUE(p.SaveProduct(table.get(), nullptr, true));
+    }
+    ui::test::SetText(d, QStringLiteral("txtName"), QStringLiteral("Mine"));
+    prompts.ExpectContaining(QStringLiteral("Another user has changed this product"), ui::vbNo);
+    ui::test::Click(d, QStringLiteral("OKButton"));
+    ui::test::Click(d, QStringLiteral("CancelButton"));
+  };
 }
 
 // Another process that holds the lock of one row (found by a number on a tag) until

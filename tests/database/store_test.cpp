@@ -366,7 +366,7 @@ TEST_F(TranStoreTest, ARowReadsBackAsWritten) {
   ASSERT_EQ(a.id, 1000);
   store::TranRow changed = a;
   changed.units = rt::Currency::FromDouble(2.5);
-  changed.note = QStringLiteral("  trimmed  ");
+  changed.note = QStringLiteral("  kept  ");
   ASSERT_TRUE(transactions.Update(changed).ok());
   struct Case {
     int32_t id;
@@ -380,7 +380,7 @@ TEST_F(TranStoreTest, ARowReadsBackAsWritten) {
     const store::TranRow& v = r.value;
     EXPECT_EQ(std::tie(v.prodId, v.date, v.type, v.units, v.unitPrice, v.note, v.catId, v.acctId),
               std::make_tuple(7, QStringLiteral("20260315"), store::TranType::kShip, rt::Currency::FromDouble(2.5),
-                              rt::Currency(12), QStringLiteral("trimmed"), 1001, 1002));
+                              rt::Currency(12), QStringLiteral("  kept  "), 1001, 1002));
   }
   store::TranRow missing = a;
   missing.id = 4711;

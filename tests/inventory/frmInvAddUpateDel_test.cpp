@@ -380,6 +380,7 @@ TEST_F(frmInvAddUpateDelTest, NotesUpToTheLimitRoundTripWhole) {
       {QString(inventory::kTranNoteMaxChars, QLatin1Char('n')), QString(inventory::kTranNoteMaxChars, QLatin1Char('n'))},
       {QString(inventory::kTranNoteMaxChars + 9, QLatin1Char('x')), QString(inventory::kTranNoteMaxChars, QLatin1Char('x'))},
       {QStringLiteral("line one\nline two"), QStringLiteral("line one\nline two")},
+      {QStringLiteral("  A1 "), QStringLiteral("  A1 ")},
       // The tables cannot hold the character: refused, not cut or stored as "?".
       {QString(inventory::kTranNoteMaxChars - 1, QLatin1Char('e')) + emoji, QString()},
   };
@@ -397,6 +398,20 @@ TEST_F(frmInvAddUpateDelTest, NotesUpToTheLimitRoundTripWhole) {
       EXPECT_EQ(Stored(dlg.m_udTran.nTranID).sNote, c.stored) << c.stored.size();
     }
   }
+}
+
+// A note's blanks are the user's: an edit of another field keeps them.
+TEST_F(frmInvAddUpateDelTest, AnEditKeepsTheBlanksAroundTheNote) {
+  const int32_t id = stocktest::AddTran(widget, 2, "10", "2");
+  clsTran noted = Stored(id);
+  noted.sNote = QStringLiteral(" A1  ");
+  Overwrite(noted);
+  frmInvAddUpateDel dlg;
+  dlg.Init(1, Stored(id), -1);
+  EXPECT_EQ(dlg.txtNote->toPlainText(), QStringLiteral(" A1  "));
+  trantest::SetNumber(dlg, QStringLiteral("fpUnits"), "12");
+  ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  EXPECT_EQ(Stored(id).sNote, QStringLiteral(" A1  "));
 }
 
 // How each way of leaving the dialog ends: its result and what is stored.

@@ -8,6 +8,7 @@
 
 #include "platform/controls/GridControl.h"
 #include "platform/ui/Screen.h"
+#include "tests/database/StockTestSupport.h"
 #include "tests/inventory/ProdTestSupport.h"
 
 namespace {
@@ -139,6 +140,17 @@ TEST_F(frmProdListTest, NewAndEditRunTheProductEditor) {
   const qsizetype ran = runner->Ran().size();
   w.cmdEdit_Click();
   EXPECT_EQ(runner->Ran().size(), ran);
+}
+
+// Another user renamed the product while the editor had it: after No and Cancel the
+// list shows the stored name, not the one typed.
+TEST_F(frmProdListTest, CancelAfterAnAnswerToAnotherUsersChangeShowsTheStoredRow) {
+  const int32_t id = AddProduct(QStringLiteral("Nail"), QStringLiteral("N"));
+  frmProdList& w = Open();
+  gSystem().GridSelectRow(*w.grd, 1);
+  runner->Then(QStringLiteral("frmProduct"), stocktest::RenamedThenNoAndCancel(id, QStringLiteral("Nail, steel"), *prompts));
+  w.cmdEdit_Click();
+  EXPECT_TRUE(Column(w, w.NameCol()).contains(QStringLiteral("Nail, steel")));
 }
 
 TEST_F(frmProdListTest, DeleteRemovesTheRowOnlyWhenTheProductWasDeleted) {

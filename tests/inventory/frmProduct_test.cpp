@@ -2,7 +2,9 @@
 
 #include "inventory/frmProduct.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -277,7 +279,7 @@ TEST_F(frmProductTest, NotesAreStoredWholeAndGoOpensTheTextAsOneTarget) {
   dlg.txtCustom[3]->setText(QStringLiteral(" /usr/bin/env rm -rf x "));
   dlg.OKButton_Click();
   ASSERT_TRUE(dlg.m_bOK);
-  EXPECT_EQ(Load(p.nProdId).sNotes, notes.trimmed());
+  EXPECT_EQ(Load(p.nProdId).sNotes, notes) << "whole, its last line break kept";
 
   dlg.cmdCustom3->click();
   dlg.cmdCustom4->click();
@@ -425,6 +427,36 @@ TEST_F(frmProductTest, TypedCharactersTheTablesCannotHoldAreRefused) {
       EXPECT_EQ(dlg.tabProduct->currentIndex(), c.page);
     }
   }
+}
+
+// Line breaks pasted into the single-line fields are stored as the spaces the fields
+// show; the part number can then be typed and found.
+TEST_F(frmProductTest, PastedLineBreaksAreStoredAsSpaces) {
+  clsProd p;
+  p.Init();
+  frmProduct dlg;
+  ASSERT_TRUE(dlg.Init(p));
+  dlg.show();
+  auto paste = [](QLineEdit* field, const char* text) {
+    QApplication::clipboard()->setText(QString::fromLatin1(text));
+    field->selectAll();
+    field->paste();
+  };
+  paste(dlg.txtPN, "LB\n1");
+  paste(dlg.txtName, "Line\r\nBreak");
+  paste(dlg.txtLeadTime, "2\rweeks");
+  for (QLineEdit* custom : dlg.txtCustom) paste(custom, "two\nlines");
+  dlg.OKButton_Click();
+  ASSERT_TRUE(dlg.m_bOK);
+  const clsProd stored = Load(p.nProdId);
+  EXPECT_EQ(stored.sPartNo, QStringLiteral("LB 1"));
+  EXPECT_EQ(stored.sProdName, QStringLiteral("Line Break"));
+  EXPECT_EQ(stored.sLeadTime, QStringLiteral("2 weeks"));
+  for (const QString& custom : {stored.sCustom1, stored.sCustom2, stored.sCustom3, stored.sCustom4})
+    EXPECT_EQ(custom, QStringLiteral("two lines"));
+  clsProd found;
+  DATA4* tb = nullptr;
+  EXPECT_EQ(found.LookupProduct(1, QStringLiteral("lb 1"), tb), p.nProdId);
 }
 
 TEST_F(frmProductTest, BeginningInventoryIsRecordedOnceForANewProduct) {

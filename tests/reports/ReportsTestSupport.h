@@ -8,6 +8,8 @@
 #include <QEvent>
 #include <QListWidget>
 #include <QPalette>
+#include <QScrollBar>
+#include <QTableView>
 #include <QStringList>
 #include <functional>
 #include <vector>
@@ -75,6 +77,32 @@ inline std::vector<int32_t> RowIds(const ctl::GridControl& grd) {
   for (int r = 1; r < grd.Rows(); ++r)
     if (grd.RowData(r).toLongLong() > 0) ids.push_back(static_cast<int32_t>(grd.RowData(r).toLongLong()));
   return ids;
+}
+
+// The headings the grid keeps in place on the left once scrolled fully to the right
+// (the grid shown at its size).
+inline QStringList FrozenHeadings(ctl::GridControl& grd) {
+  grd.window()->show();
+  QTableView* view = grd.view();
+  view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+  QStringList out;
+  const QList<QTableView*> overlays = view->findChildren<QTableView*>();
+  if (overlays.size() != 1 || !overlays[0]->isVisible()) return out;
+  QTableView* frozen = overlays[0];
+  for (int c = 0; c < grd.Cols(); ++c) {
+    // A kept column is shown whole in the overlay, over the scrolled view.
+    if (!frozen->isColumnHidden(c) && frozen->columnViewportPosition(c) + frozen->columnWidth(c) <= frozen->width())
+      out << grd.TextMatrix(0, c);
+  }
+  return out;
+}
+
+// The headings of column 0 (when shown) and of the first n report columns.
+inline QStringList LeadingHeadings(const ctl::GridControl& grd, int n) {
+  QStringList out;
+  for (int c = 0; c <= n; ++c)
+    if (!grd.ColHidden(c)) out << grd.TextMatrix(0, c);
+  return out;
 }
 
 // A new database and a recording main window with a roomy client area; every window

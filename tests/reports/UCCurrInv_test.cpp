@@ -301,6 +301,19 @@ TEST_F(UCCurrInvTest, DeleteNamesTheProductAndRemovesItsRow) {
   EXPECT_EQ(grd.CellValue(3, 2).toDouble(), 4.0) << "totals of A and C";
 }
 
+// "Freeze first N columns" keeps the selection column and the first N report columns
+// in sight when scrolled.
+TEST_F(UCCurrInvTest, FrozenColumnsAreTheFirstShownOnes) {
+  for (const int freeze : {1, 2, 4}) {
+    clsRptDef& def = defs.emplace_back(Def(InvRecord(QStringLiteral("1001~1002~1014~1003"))));
+    def.m_udRptOptions.m_nNumOfColumns2Freeze = freeze;
+    auto pane = Pane(def);
+    pane->resize(300, 300);
+    const QStringList kept = freeze < 4 ? rpttest::LeadingHeadings(Grid(*pane), freeze) : QStringList();
+    EXPECT_EQ(rpttest::FrozenHeadings(Grid(*pane)), kept) << freeze;
+  }
+}
+
 TEST_F(UCCurrInvTest, EditChecksTheProductAndReloadsItsRow) {
   auto pane = Pane();
   ctl::GridControl& grd = Grid(*pane);
@@ -322,6 +335,17 @@ TEST_F(UCCurrInvTest, EditChecksTheProductAndReloadsItsRow) {
   pane->ctlInvButtons->cmdProdEdit->click();
   EXPECT_EQ(prompts->Last().icon, ui::vbExclamation);
   EXPECT_EQ(runner->Ran(), QStringList{QStringLiteral("frmProduct")});
+}
+
+// Another user renamed the product while the editor had it: after No and Cancel the
+// pane shows the stored name.
+TEST_F(UCCurrInvTest, CancelAfterAnAnswerToAnotherUsersChangeShowsTheStoredRow) {
+  auto pane = Pane();
+  ctl::GridControl& grd = Grid(*pane);
+  gSystem().GridSelectRow(grd, 2);
+  runner->Then(QStringLiteral("frmProduct"), stocktest::RenamedThenNoAndCancel(b, QStringLiteral("B, renamed"), *prompts));
+  pane->ctlInvButtons->cmdProdEdit->click();
+  EXPECT_EQ(grd.TextMatrix(2, 1), QStringLiteral("B, renamed"));
 }
 
 TEST_F(UCCurrInvTest, CommandsDoNotNest) {

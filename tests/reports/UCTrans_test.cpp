@@ -71,6 +71,19 @@ TEST_F(UCTransTest, LoadBandsRowsWithoutSelectionColumn) {
   EXPECT_EQ(pane->ctlGrid->txtMsg->toPlainText(), def.m_udTranSelCriteria.Desc().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
+// "Freeze first N columns" keeps the first N report columns in sight when scrolled.
+TEST_F(UCTransTest, FrozenColumnsAreTheFirstShownOnes) {
+  for (const int freeze : {1, 3, 5}) {
+    clsRptDef def = Def(TranRecord());
+    def.m_udRptOptions.m_nNumOfColumns2Freeze = freeze;
+    auto pane = Pane(def);
+    pane->resize(300, 300);
+    // All five frozen would leave nothing to scroll: none is.
+    const QStringList kept = freeze < 5 ? rpttest::LeadingHeadings(Grid(*pane), freeze) : QStringList();
+    EXPECT_EQ(rpttest::FrozenHeadings(Grid(*pane)), kept) << freeze;
+  }
+}
+
 TEST_F(UCTransTest, EditRewritesOnlyItsRow) {
   clsRptDef def = Def(TranRecord());
   auto pane = Pane(def);
@@ -101,6 +114,46 @@ TEST_F(UCTransTest, EditRewritesOnlyItsRow) {
   pane->ctlGrid->cmdRefresh->click();
   EXPECT_EQ(Units(grd, 3), 40.0);
   EXPECT_EQ(pane->ctlGrid->GetCurrentRowID(), t3);
+}
+
+// Another user changed the row while the dialog had it: whatever the answer, and after
+// Cancel too, the pane shows the row as stored.
+TEST_F(UCTransTest, AfterAnAnswerToAnotherUsersChangeThePaneShowsTheStoredRow) {
+  const struct {
+    int answer;
+    const char* leave;  // the button pressed after the answer, if the dialog stays open
+    double shown;
+  } cases[] = {
+      {ui::vbNo, "cmdCancel", 90},
+      {ui::vbNo, "cmdOK", 90},
+      {ui::vbYes, nullptr, 60},
+  };
+  clsRptDef def = Def(TranRecord());
+  auto pane = Pane(def);
+  ctl::GridControl& grd = Grid(*pane);
+  auto storeUnits = [&](const char* units) {
+    clsTran other;
+    ASSERT_TRUE(gDB().GetTran(t3, other));
+    other.curUnits = rpttest::Cur(units);
+    DATA4* tb = nullptr;
+    ASSERT_TRUE(gDB().SaveTran(1, other, tb));
+  };
+  for (const auto& c : cases) {
+    storeUnits("4");
+    gSystem().GridSelectRow(grd, 3);
+    runner->Then(QStringLiteral("frmInvAddUpateDel"), [&](QDialog& dlg) {
+      storeUnits("90");
+      trantest::SetNumber(dlg, QStringLiteral("fpUnits"), "60");
+      prompts->ExpectContaining(QStringLiteral("Another user has changed this transaction"), c.answer);
+      EXPECT_TRUE(ui::test::Click(dlg, QStringLiteral("cmdOK")));
+      if (c.leave != nullptr) {
+        EXPECT_TRUE(ui::test::Click(dlg, QLatin1String(c.leave)));
+      }
+    });
+    pane->ctlTranButtons->cmdTranEdit->click();
+    EXPECT_EQ(Units(grd, 3), c.shown) << c.answer << " " << (c.leave ? c.leave : "");
+    EXPECT_EQ(Units(grd, 4), 3 + c.shown) << "totals of the rows shown";
+  }
 }
 
 TEST_F(UCTransTest, DeleteRemovesTheRowAndBandsAgain) {

@@ -211,7 +211,12 @@ TEST_F(mdlGridTest, FormatGridAlignsAndFreezes) {
   EXPECT_EQ(grd.ColDataType(2), ctl::flexDTEmpty);
   d.m_udRptOptions.m_nNumOfColumns2Freeze = 2;
   reports::FormatGrid(grd, d);
-  EXPECT_EQ(grd.FrozenCols(), 2);
+  EXPECT_EQ(grd.FrozenCols(), 3) << "the selection column and two report columns";
+  d.m_udRptOptions.m_nNumOfColumns2Freeze = 4;
+  reports::FormatGrid(grd, d);
+  EXPECT_EQ(grd.FrozenCols(), 0) << "one report column at least scrolls";
+  d.m_udRptOptions.m_nNumOfColumns2Freeze = 2;
+  reports::FormatGrid(grd, d);
   EXPECT_EQ(grd.ColData(4).toInt(), 1003);
   EXPECT_TRUE(grd.ColComboList(4).startsWith(QStringLiteral("#0; ")));
 }

@@ -1,6 +1,8 @@
 #include "reports/mdlTranGrid.h"
 
 #include <QDate>
+#include <QFile>
+#include <QFileInfo>
 #include <map>
 #include <string>
 #include <utility>
@@ -164,6 +166,39 @@ TEST_F(mdlTranGridTest, LongNoteIsCutAndOtherColumnsAreEmpty) {
     EXPECT_TRUE(isNoted || grd.RowData(r).toInt() == plain);
     EXPECT_EQ(grd.TextMatrix(r, 1), isNoted ? QString(255, u'n') + QStringLiteral("...") : QString());
     EXPECT_EQ(grd.TextMatrix(r, 2), QString());
+  }
+}
+
+// A damaged memo file: every row is shown, the notes that cannot be read are marked,
+// and one message says how many and what to do.
+TEST_F(mdlTranGridTest, NotesThatCannotBeReadAreMarkedWithOneMessage) {
+  const int32_t p = AddProd(QStringLiteral("N"), QStringLiteral("N1"));
+  const int32_t kept = AddTran(p, 2, "1", "1", QStringLiteral("3/1/2026"), QStringLiteral("kept"));
+  const QString memo = QString(gDB().TranTable()).replace(QStringLiteral(".dbf"), QStringLiteral(".fpt"));
+  const qint64 whole = QFileInfo(memo).size();
+  std::vector<int32_t> damaged;
+  for (int i = 0; i < 3; ++i) damaged.push_back(AddTran(p, 2, "1", "1", QStringLiteral("3/2/2026"), QString(200, u'd')));
+  const int32_t plain = AddTran(p, 2, "1", "1", QStringLiteral("3/3/2026"));
+  {
+    QFile f(memo);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.seek(whole));
+    f.write(QByteArray(f.size() - whole, '\xff'));  // the later notes' blocks overwritten
+  }
+  prompts->ExpectContaining(QStringLiteral("The notes of 3 of the transactions shown cannot be read"));
+  std::vector<int32_t> all = damaged;
+  all.insert(all.end(), {kept, plain});
+  std::sort(all.begin(), all.end());
+  EXPECT_EQ(Load(TranRecord(0, -1, 0, {}, {}, QStringLiteral("2008~2005"))), all);
+  ASSERT_EQ(prompts->Shown().size(), 1);
+  EXPECT_TRUE(prompts->Last().text.contains(QStringLiteral("restore svltran.fpt from a backup")));
+  EXPECT_EQ(prompts->Last().icon, ui::vbExclamation);
+  for (int r = 1; r < grd.Rows(); ++r) {
+    const int32_t id = grd.RowData(r).toInt();
+    if (id <= 0) continue;  // the totals row
+    const QString note = id == kept ? QStringLiteral("kept") : id == plain ? QString() : QStringLiteral("(cannot be read)");
+    EXPECT_EQ(grd.TextMatrix(r, 1), note) << id;
+    EXPECT_EQ(grd.CellValue(r, 2).toDouble(), 1.0) << id;
   }
 }
 

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/runtime/App.h"
 #include "platform/runtime/Error.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/testing/TestPrompts.h"
@@ -61,6 +62,25 @@ TEST_F(ShowErrorTest, CriticalOkOnlyTitledErrorWithTheErrorsHelp) {
   EXPECT_EQ(shown.helpFile, QStringLiteral("svl_v6_help.chm"));
   EXPECT_EQ(shown.helpContext, 4711);
   EXPECT_EQ(rt::Err().Number(), 13);  // still pending
+}
+
+// An error the user can act on shows its advice alone: no number, source or procedure.
+TEST_F(ShowErrorTest, AnErrorWithAdviceShowsTheAdviceAlone) {
+  const QString advice = QStringLiteral("The disk is full.\n\nFree some space on it, then try again.");
+  prompts->Expect(advice);
+  try {
+    throw rt::VbError(-80, QStringLiteral("d4appendWrite"), QStringLiteral("Write error (-80): No space left on device"))
+        .WithAdvice(advice);
+  } catch (...) {
+    rt::TrapError();
+    gSystem().ShowError(QStringLiteral("clsDB_SaveTran"));
+  }
+  ASSERT_EQ(prompts->Shown().size(), 1);
+  EXPECT_EQ(prompts->Last().icon, ui::vbExclamation);
+  EXPECT_EQ(prompts->Last().title, rt::App::Title());
+  // A later error without advice is reported in full again.
+  rt::Err().Set(53, QStringLiteral("Stovrel"), QStringLiteral("File not found"));
+  EXPECT_TRUE(rt::Err().Advice().isEmpty());
 }
 
 TEST_F(ShowErrorTest, NoPendingErrorShowsNothing) {
