@@ -27,6 +27,7 @@
 #include "platform/runtime/App.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/ModalRunner.h"
+#include "platform/ui/Placement.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/WindowRegistry.h"
 #include "reports/frmRptDlg.h"
@@ -200,9 +201,6 @@ QList<QMdiSubWindow*> ArrangedChildren(QMdiArea& area) {
   return children;
 }
 
-// The size a window had before it was tiled, given back by Cascade.
-constexpr char kUntiledSize[] = "untiledSize";
-
 // Splits `length` among items that need at least `least` each: one that needs more than
 // an even share gets what it needs, the others share the rest.
 std::vector<int> Shares(const std::vector<int>& least, int length) {
@@ -242,6 +240,13 @@ void TileChildren(QMdiArea& area, bool horizontally) {
   const int n = static_cast<int>(children.size());
   const int along = horizontally ? room.height() : room.width();
   const int across = horizontally ? room.width() : room.height();
+  // The frames' minimums follow what their children need now.
+  for (QMdiSubWindow* c : children) {
+    if (QLayout* frame = c->layout()) {
+      frame->invalidate();
+      frame->activate();
+    }
+  }
   const auto leastAlong = [horizontally](const QMdiSubWindow* c) {
     return horizontally ? c->minimumHeight() : c->minimumWidth();
   };
@@ -288,7 +293,7 @@ void TileChildren(QMdiArea& area, bool horizontally) {
     for (int i = 0; i < bands[b].size(); ++i) {
       QMdiSubWindow* child = bands[b][i];
       child->showNormal();
-      if (!child->property(kUntiledSize).isValid()) child->setProperty(kUntiledSize, child->size());
+      ui::MarkTiled(*child);
       const int size = sizes[static_cast<size_t>(i)];
       if (horizontally) {
         child->setGeometry(bandAt, at, bandSizes[b], size);
@@ -311,9 +316,7 @@ void CascadeChildren(QMdiArea& area) {
   for (QMdiSubWindow* child : ArrangedChildren(area)) {
     if (offset > room.height() / 2) offset = 0;
     child->showNormal();
-    const QVariant untiled = child->property(kUntiledSize);
-    child->setProperty(kUntiledSize, QVariant());
-    const QSize own = (untiled.isValid() ? untiled.toSize() : child->size()).expandedTo(child->minimumSizeHint());
+    const QSize own = ui::Untiled(*child).expandedTo(child->minimumSizeHint());
     child->setGeometry(QRect(QPoint(offset, offset), own.boundedTo(room.size() - QSize(offset, offset))));
     child->raise();
     offset += child->contentsMargins().top();

@@ -110,7 +110,7 @@ constexpr int kKeepOnTopMs = 500;
 class MessageBoxDialog : public QDialog {
  public:
   MessageBoxDialog(const QString& text, int style, const QString& title, QWidget* parent)
-      : QDialog(parent), escape_(EscapeAnswerOf(style)) {
+      : QDialog(parent), escape_(EscapeAnswerOf(style)), takesKeyboard_((style & vbSystemModal) != 0) {
     setObjectName(QStringLiteral("MessageBox"));
     setWindowTitle(title);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -190,6 +190,13 @@ class MessageBoxDialog : public QDialog {
   }
 
  protected:
+  // A box in front of every program's windows also takes the keyboard from them, where
+  // no window manager gives it to a new window.
+  void showEvent(QShowEvent* event) override {
+    QDialog::showEvent(event);
+    if (takesKeyboard_) activateWindow();
+  }
+
   void closeEvent(QCloseEvent* event) override {
     if (escape_ == 0) {
       event->ignore();
@@ -200,6 +207,7 @@ class MessageBoxDialog : public QDialog {
 
  private:
   int escape_;
+  bool takesKeyboard_;
 };
 
 // Shows the boxes modally, owned by the active window.
