@@ -181,7 +181,8 @@ class MessageBoxDialog : public QDialog {
     const int maxHeight = AvailableScreenHeight() - titleBar - 8;
     const int shownHeight = std::max(fm.height(), std::min(textHeight, maxHeight - chrome));
     scroll->setFixedSize(textWidth + (shownHeight < textHeight ? scrollBar : 0), shownHeight);
-    setMaximumHeight(maxHeight);
+    // As large as its contents, no more: a window manager then adds no resize handle.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     def->setFocus();
   }
 
