@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -335,6 +336,21 @@ void ArrangeIcons(QMdiArea& area) {
   }
 }
 
+// After the active child was minimized: the topmost child still shown takes over, as
+// its frame is drawn in front (the area would keep the minimized one active, and
+// its own maximized state in the menu bar).
+void ActivateTopmostShown(QMdiArea& area) {
+  QMdiSubWindow* active = area.activeSubWindow();
+  if (active == nullptr || !active->isMinimized()) return;
+  const QList<QMdiSubWindow*> stack = area.subWindowList(QMdiArea::StackingOrder);
+  for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+    if ((*it)->isVisible() && !(*it)->isMinimized()) {
+      area.setActiveSubWindow(*it);
+      return;
+    }
+  }
+}
+
 // Asks the active child window to delete, where it can.
 void ActiveChildDelete(QMdiArea& area) {
   if (QMdiSubWindow* child = area.activeSubWindow(); child != nullptr) {
@@ -581,6 +597,11 @@ void frmMain::ShowChild(QWidget& child) {
   const QSize own = child.testAttribute(Qt::WA_Resized) ? child.size() : QSize();
   QMdiSubWindow* sub = mdi->addSubWindow(&child);
   sub->setAttribute(Qt::WA_DeleteOnClose);
+  connect(sub, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
+    // Once the area has finished with the minimize.
+    if ((now & Qt::WindowMinimized) && !(before & Qt::WindowMinimized))
+      QTimer::singleShot(0, mdi, [area = mdi] { ActivateTopmostShown(*area); });
+  });
   // The frame never gets smaller than its child's layout needs (tiled, cascaded or dragged).
   if (QLayout* frame = sub->layout()) frame->setSizeConstraint(QLayout::SetMinimumSize);
   if (own.isValid()) sub->resize(own.grownBy(sub->contentsMargins()));

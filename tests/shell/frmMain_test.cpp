@@ -457,6 +457,23 @@ TEST_F(frmMainTest, ChildWindowsOpenAtTheirOwnSize) {
   }
 }
 
+// Minimizing the active maximized child among several leaves the topmost shown one
+// active, normal: the area's state matches what it draws.
+TEST_F(frmMainTest, MinimizingTheMaximizedChildActivatesTheTopmostShown) {
+  frmMain& m = ShownMainOnNewDatabase();
+  m.MenuItem(QStringLiteral("mnuReportsQuickInventory"))->trigger();
+  m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
+  m.MenuItem(QStringLiteral("mnuReportTransactions"))->trigger();
+  const QList<QMdiSubWindow*> subs = m.mdi->subWindowList();
+  ASSERT_EQ(subs.size(), 3);
+  subs[2]->showMaximized();
+  subs[2]->showMinimized();
+  ASSERT_TRUE(shelltest::SettlesTo([&] { return m.mdi->activeSubWindow() != subs[2]; }));
+  EXPECT_EQ(m.mdi->activeSubWindow(), subs[1]);
+  EXPECT_FALSE(subs[1]->isMinimized());
+  EXPECT_TRUE(subs[2]->isMinimized());
+}
+
 // Cascade staggers the windows by a title bar each and keeps their sizes (a report
 // window has no size hint to fall back on); after a tile it gives back the sizes the
 // windows had before.

@@ -62,13 +62,6 @@ TEST_F(StartupTest, SecondCopyIsRefusedAndRaisesTheFirst) {
   EXPECT_TRUE(m.isVisible());
 }
 
-// Turns the event loop until `done` holds, a bounded number of times.
-template <class Done>
-bool SettlesTo(Done done) {
-  for (int i = 0; i < 200 && !done(); ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  return done();
-}
-
 TEST_F(StartupTest, ComingForwardGivesBackTheStateBeforeMinimizing) {
   struct Case {
     Qt::WindowState before;
@@ -99,18 +92,18 @@ TEST_F(StartupTest, ComingForwardKeepsTheOpenDialogOnTop) {
   frmMain& m = Main();
   m.show();
   m.activateWindow();
-  ASSERT_TRUE(SettlesTo([&] { return QApplication::activeWindow() == &m; }));
+  ASSERT_TRUE(shelltest::SettlesTo([&] { return QApplication::activeWindow() == &m; }));
   QWidget help;
   help.show();
   help.activateWindow();
-  ASSERT_TRUE(SettlesTo([&] { return QApplication::activeWindow() == &help; }));
+  ASSERT_TRUE(shelltest::SettlesTo([&] { return QApplication::activeWindow() == &help; }));
   QDialog dialog(&m);
   dialog.setModal(true);
   dialog.show();
   dialog.activateWindow();
-  ASSERT_TRUE(SettlesTo([&] { return QApplication::activeWindow() == &dialog; }));
+  ASSERT_TRUE(shelltest::SettlesTo([&] { return QApplication::activeWindow() == &dialog; }));
   m.activateWindow();  // what the first copy's old answer did
-  SettlesTo([&] { return QApplication::activeWindow() == &m; });
+  shelltest::SettlesTo([&] { return QApplication::activeWindow() == &m; });
 
   struct Raises : QObject {
     QList<QObject*> order;
@@ -125,7 +118,7 @@ TEST_F(StartupTest, ComingForwardKeepsTheOpenDialogOnTop) {
   EXPECT_EQ(raises.order.first(), &m);
   EXPECT_TRUE(raises.order.contains(&help));
   EXPECT_EQ(raises.order.last(), &dialog);
-  EXPECT_TRUE(SettlesTo([&] { return QApplication::activeWindow() == &dialog; }));
+  EXPECT_TRUE(shelltest::SettlesTo([&] { return QApplication::activeWindow() == &dialog; }));
 }
 
 TEST_F(StartupTest, ServerLeftByADeadCopyIsReplaced) {
