@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -239,8 +240,8 @@ void TileChildren(QMdiArea& area, bool horizontally) {
   // The whole area: scroll bars shown for windows outside it go once they are inside.
   const QRect room(QPoint(0, 0), area.maximumViewportSize());
   const int n = static_cast<int>(children.size());
-  const int along = horizontally ? room.height() : room.width();
-  const int across = horizontally ? room.width() : room.height();
+  int along = horizontally ? room.height() : room.width();
+  int across = horizontally ? room.width() : room.height();
   // The frames' minimums follow what their children need now.
   for (QMdiSubWindow* c : children) {
     if (QLayout* frame = c->layout()) {
@@ -266,10 +267,12 @@ void TileChildren(QMdiArea& area, bool horizontally) {
   };
   std::vector<QList<QMdiSubWindow*>> bands;
   std::vector<int> bandLeast;
+  bool fits = true;
+  bool fitsAcross = true;
   for (int count = 1; count <= n; ++count) {
     bands = split(count);
     bandLeast.clear();
-    bool fits = true;
+    fits = true;
     for (const QList<QMdiSubWindow*>& band : bands) {
       int sum = 0;
       int thickest = 0;
@@ -282,8 +285,14 @@ void TileChildren(QMdiArea& area, bool horizontally) {
     }
     int acrossNeeded = 0;
     for (const int l : bandLeast) acrossNeeded += l;
-    if (fits && acrossNeeded <= across) break;
+    fitsAcross = acrossNeeded <= across;
+    if (fits && fitsAcross) break;
   }
+  // What the windows' minimums do not let fit, the area scrolls to: its scroll bar takes
+  // room from the other direction, where the windows are not to pass under it.
+  const int scrollBar = area.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &area);
+  if (!fits) across -= scrollBar;
+  if (!fitsAcross) along -= scrollBar;
   const std::vector<int> bandSizes = Shares(bandLeast, across);
   int bandAt = 0;
   for (size_t b = 0; b < bands.size(); ++b) {
