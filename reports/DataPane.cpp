@@ -143,6 +143,13 @@ void DataPane::EditDefinition() {
   emit ReportDefChanged();
 }
 
+QSize DataPane::minimumSizeHint() const {
+  QSize least = ctlGrid->minimumSizeHint();
+  if (m_RptDef != nullptr && m_RptDef->m_udRptOptions.m_bAllowDataEdit)
+    least.rwidth() += m_bar->width() + m_barArea->verticalScrollBar()->sizeHint().width();
+  return least;
+}
+
 void DataPane::resizeEvent(QResizeEvent* event) {
   ReportPane::resizeEvent(event);
   ResizeControl();

@@ -34,6 +34,8 @@ class DataPane : public ReportPane {
   void RestoreColumnWidths();
   // Reloads the grid; the row of record nSelRowID (when above 0) is selected afterwards.
   void LoadData(int32_t nSelRowID);
+  // The grid's minimum beside the button bar (when shown), which scrolls when short.
+  QSize minimumSizeHint() const override;
 
   UCGrid* ctlGrid;
 

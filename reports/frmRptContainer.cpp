@@ -10,6 +10,7 @@
 #include "database/clsRptDef.h"
 #include "platform/runtime/App.h"
 #include "platform/ui/HelpViewer.h"
+#include "platform/ui/Placement.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/WindowRegistry.h"
@@ -97,6 +98,7 @@ void frmRptContainer::Init(const QString& sFormID, const clsRptDef& RptDef) {
       ui::MsgBox(QStringLiteral("Unspecified report type!"), ui::vbCritical, rt::App::ProductName());
       break;
   }
+  updateGeometry();  // the frame takes the pane's minimum
   ResizeControl();
 }
 
@@ -111,6 +113,11 @@ ReportPane* frmRptContainer::ActivePane() const {
     case 2: return ctlTrans;
     default: return nullptr;
   }
+}
+
+QSize frmRptContainer::minimumSizeHint() const {
+  if (const ReportPane* pane = ActivePane()) return pane->minimumSizeHint();
+  return QWidget::minimumSizeHint();
 }
 
 void frmRptContainer::ResizeControl() {
@@ -183,8 +190,11 @@ void frmRptContainer::SavePosition() {
   const QString prefix = PrefPrefix();
   QWidget& frame = Frame();
   const int32_t state = frame.isMaximized() ? 2 : (frame.isMinimized() ? 1 : 0);
-  // The place of the window shown normal, however it is shown now.
-  const QRect place = state == 0 || m_normalPlace.isNull() ? QRect(frame.pos(), frame.size()) : m_normalPlace;
+  // The place of the window shown normal, however it is shown now, at its own size
+  // rather than a tile's.
+  QRect place = state == 0 || m_normalPlace.isNull() ? QRect(frame.pos(), frame.size()) : m_normalPlace;
+  if (const QSize own = ui::SizeBeforeTiling(frame); own.isValid()) place.setSize(own);
+  place.setSize(place.size().expandedTo(frame.minimumSizeHint()));  // never a degenerate size
   mdlRegistry::PrefSaveLong(prefix + QStringLiteral("_maximized"), state);
   mdlRegistry::PrefSaveLong(prefix + QStringLiteral("_left"), Twips(place.x(), true));
   mdlRegistry::PrefSaveLong(prefix + QStringLiteral("_top"), Twips(place.y(), false));

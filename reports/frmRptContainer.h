@@ -58,6 +58,10 @@ class frmRptContainer : public QWidget {
  public slots:
   void cmdCancel_Click();
 
+ public:
+  // What the pane shown needs, so that its controls stay within reach.
+  QSize minimumSizeHint() const override;
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;

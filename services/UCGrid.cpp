@@ -33,6 +33,7 @@ namespace {
 constexpr int kBarHeightTwips = 600;
 constexpr int kButtonTopTwips = 90;
 constexpr int kButtonHeightTwips = 360;
+constexpr int kToolWidth = 330;
 constexpr int kBarMarginTwips = 45;  // above the first and below the last line of the bar
 // Places of the bar's text controls; each grows to its text and pushes the next one right.
 constexpr int kPropertiesLeft = 2985, kPropertiesWidth = 1380;
@@ -45,10 +46,6 @@ constexpr int kMaxStoredWidth = 14400;
 
 int PxX(double twips) { return static_cast<int>(std::lround(ui::TwipsToPixelsX(twips))); }
 int PxY(double twips) { return static_cast<int>(std::lround(ui::TwipsToPixelsY(twips))); }
-
-void Place(QWidget& w, int left, int top, int width, int height) {
-  w.setGeometry(PxX(left), PxY(top), PxX(width), PxY(height));
-}
 
 QFont SmallFont() { return ui::MapFont(QStringLiteral("Small Fonts"), 6.75); }
 
@@ -74,7 +71,7 @@ UCGrid::UCGrid(QWidget* parent) : QWidget(parent) {
     b->setIcon(ui::ProgramIcon(QString::fromLatin1(icon)));
     b->setToolTip(tip);
     b->setAutoRaise(true);
-    Place(*b, left, kButtonTopTwips, 330, kButtonHeightTwips);
+    m_tools.emplace_back(b, left);
     return b;
   };
   cmdRefresh = button("cmdRefresh", 45, "view-refresh", QStringLiteral("Refresh"));
@@ -293,8 +290,9 @@ int32_t UCGrid::GetCurrentRowID() const {
 
 void UCGrid::UpdateStatusBarRowCol() {
   const clsSystem& sys = gSystem();
-  SetPanel(3, QStringLiteral("row: ") + sys.FormatLongWithCommas(grd->Row()));
-  SetPanel(4, QStringLiteral("col: ") + sys.FormatLongWithCommas(grd->Col()));
+  // No current cell (an empty report) reads as 0.
+  SetPanel(3, QStringLiteral("row: ") + sys.FormatLongWithCommas(std::max(0, grd->Row())));
+  SetPanel(4, QStringLiteral("col: ") + sys.FormatLongWithCommas(std::max(0, grd->Col())));
 }
 
 void UCGrid::UpdateStatusBarNumSel() {
@@ -352,21 +350,38 @@ void UCGrid::WidenCutColumns() {
   // The grid's own width: its view follows it only once its layout has run.
   const int freePx = grd->width() - 2 * view.frameWidth() - view.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   int32_t room = static_cast<int32_t>(ui::PixelsToTwipsX(freePx));
+  const auto isCut = [this](int32_t c) {
+    return std::any_of(m_cutCols.begin(), m_cutCols.end(), [c](const auto& cut) { return cut.first == c; });
+  };
+  // What columns wider than their values could give up, keeping their values whole.
+  std::vector<std::pair<int32_t, int32_t>> spare;
   for (int32_t c = 0; c < grd->Cols(); ++c) {
-    if (!grd->ColHidden(c)) room -= grd->ColWidth(c);
+    if (grd->ColHidden(c)) continue;
+    room -= grd->ColWidth(c);
+    if (grd->ColData(c).toDouble() > 0 && !isCut(c) && grd->ColWidth(c) > grd->ValuesWidth(c))
+      spare.emplace_back(c, grd->ColWidth(c) - std::max(grd->ValuesWidth(c), kMinStoredWidth));
   }
-  // Left to right: a column that now shows its values is done.
-  for (auto it = m_cutCols.begin(); it != m_cutCols.end() && room > 0;) {
+  // Dates first, so that they keep their year before a text keeps its end; then left to
+  // right. A column that now shows its values is done.
+  std::stable_partition(m_cutCols.begin(), m_cutCols.end(), [this](const auto& cut) {
+    return cut.first < grd->Cols() && grd->ColDataType(cut.first) == ctl::flexDTDate;
+  });
+  for (auto it = m_cutCols.begin(); it != m_cutCols.end();) {
     if (it->first >= grd->Cols()) {
       it = m_cutCols.erase(it);
       continue;
     }
     const int32_t want = it->second - grd->ColWidth(it->first);
-    const int32_t add = std::min(want, room);
-    if (add > 0) {
-      grd->setColWidth(it->first, grd->ColWidth(it->first) + add);
-      room -= add;
+    int32_t add = std::min(want, std::max(room, 0));
+    room -= add;
+    for (auto& [col, more] : spare) {
+      const int32_t take = std::min(more, want - add);
+      if (take <= 0) continue;
+      grd->setColWidth(col, grd->ColWidth(col) - take);
+      more -= take;
+      add += take;
     }
+    if (add > 0) grd->setColWidth(it->first, grd->ColWidth(it->first) + add);
     it = add >= want ? m_cutCols.erase(it) : std::next(it);
   }
 }
@@ -426,28 +441,46 @@ QSize UCGrid::MsgSize() const {
   return {std::max(PxX(kMsgWidth), width), std::max(PxY(kMsgHeight), height)};
 }
 
+QSize UCGrid::PropertiesSize() const {
+  const QSize button = cmdProperties->sizeHint();
+  return {std::max(PxX(kPropertiesWidth), button.width()), std::max(PxY(kButtonHeightTwips), button.height())};
+}
+
+QSize UCGrid::minimumSizeHint() const {
+  // The bar wraps down to its widest control; a few rows of the grid below its first line.
+  int widest = PxX(kToolWidth);
+  if (!cmdProperties->isHidden()) widest = std::max(widest, PropertiesSize().width());
+  if (!labels->isHidden()) widest = std::max(widest, labels->width());
+  const int bar = PxX(2 * kBarMarginTwips) + widest;
+  const int rows = PxY(grd->RowHeight(0)) + 3 * fontMetrics().height();
+  return {std::max(bar, sbar->minimumSizeHint().width()), PxY(kBarHeightTwips) + rows + sbar->sizeHint().height()};
+}
+
 int UCGrid::LayOutBar() {
-  // After the tool buttons: the Properties button, the criteria box and the two labels,
-  // each right of the one before; what would pass the right edge starts a line below.
+  // The tool buttons, the Properties button, the criteria box and the two labels, each
+  // right of the one before; one that would pass the right edge starts a line below
+  // (unless it is the first of its line).
   const int gap = PxX(kMsgLeft - kPropertiesLeft - kPropertiesWidth);
   int lineTop = 0, lineBottom = PxY(kButtonTopTwips + kButtonHeightTwips), x = 0;
   bool first = true;  // the first line keeps the places of the design
-  auto place = [&](QWidget& w, int left, int top, QSize size) {
+  bool lineEmpty = true;
+  auto place = [&](QWidget& w, int left, int top, QSize size, int gapAfter) {
     if (w.isHidden()) return;
     left = first ? std::max(left, x) : x;
-    if (left + size.width() > width() && left > PxX(kPropertiesLeft)) {
+    if (left + size.width() > width() && !lineEmpty) {
       first = false;
       lineTop = lineBottom;
       left = PxX(kBarMarginTwips);
     }
     w.setGeometry(left, lineTop + top, size.width(), size.height());
-    x = left + size.width() + gap;
+    x = left + size.width() + gapAfter;
+    lineEmpty = false;
     lineBottom = std::max(lineBottom, w.geometry().bottom() + 1);
   };
-  const QSize button = cmdProperties->sizeHint();
-  place(*cmdProperties, PxX(kPropertiesLeft), PxY(kButtonTopTwips),
-        {std::max(PxX(kPropertiesWidth), button.width()), std::max(PxY(kButtonHeightTwips), button.height())});
-  place(*txtMsg, PxX(kMsgLeft), PxY(kBarMarginTwips), MsgSize());
+  for (const auto& [tool, left] : m_tools)
+    place(*tool, PxX(left), PxY(kButtonTopTwips), {PxX(kToolWidth), PxY(kButtonHeightTwips)}, 0);
+  place(*cmdProperties, PxX(kPropertiesLeft), PxY(kButtonTopTwips), PropertiesSize(), gap);
+  place(*txtMsg, PxX(kMsgLeft), PxY(kBarMarginTwips), MsgSize(), gap);
   // The labels one above the other, as one block.
   auto labelSize = [](const QLabel& l, int widthTwips) {
     const QSize text = l.sizeHint();
@@ -456,7 +489,8 @@ int UCGrid::LayOutBar() {
   const QSize size1 = labelSize(*lbl1, kLabel1Width), size2 = labelSize(*lbl2, kLabel2Width);
   const int top2 = std::max(PxY(kLabel2Top), PxY(kLabel1Top) + size1.height());
   labels->setHidden(lbl1->isHidden() && lbl2->isHidden());
-  place(*labels, PxX(kLabelLeft), PxY(kLabel1Top), {std::max(size1.width(), size2.width()), top2 + size2.height() - PxY(kLabel1Top)});
+  place(*labels, PxX(kLabelLeft), PxY(kLabel1Top),
+        {std::max(size1.width(), size2.width()), top2 + size2.height() - PxY(kLabel1Top)}, gap);
   lbl1->setGeometry(0, 0, size1.width(), size1.height());
   lbl2->setGeometry(0, top2 - PxY(kLabel1Top), size2.width(), size2.height());
   return std::max(PxY(kBarHeightTwips), lineBottom + PxY(kBarMarginTwips));

@@ -105,6 +105,8 @@ class UCGrid : public QWidget {
 
   // The text of status bar panel 1..4.
   QString PanelText(int nPanel) const;
+  // Room for the bar wrapped at its widest control, and a few rows.
+  QSize minimumSizeHint() const override;
 
   QWidget* tbar;
   QToolButton* cmdRefresh;
@@ -151,6 +153,7 @@ class UCGrid : public QWidget {
   void SetPropertiesBtnVisible();
   // Places the bar's texts at their sizes; the bar's height they need.
   QSize MsgSize() const;
+  QSize PropertiesSize() const;
   int LayOutBar();
   void SetPanel(int nPanel, const QString& sText);
   QString ColumnWidthKey(int32_t nGridID, int32_t nCol) const;
@@ -166,4 +169,6 @@ class UCGrid : public QWidget {
   // Restored columns narrower than their values: (column, width the values need).
   std::vector<std::pair<int32_t, int32_t>> m_cutCols;
   std::array<QLabel*, 4> m_panels{};
+  // The tool buttons with their left edges (twips) in the bar's first line.
+  std::vector<std::pair<QToolButton*, int>> m_tools;
 };

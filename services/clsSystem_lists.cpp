@@ -268,11 +268,12 @@ void clsSystem::BringFormToTop(const QString& sFormTag, int32_t WindowState) {
   QWidget* window = nullptr;
   if (!GetFormWithTag(sFormTag, window)) return;
   QWidget* frame = FrameOf(window);
-  switch (WindowState) {
-    case 1: frame->setWindowState(Qt::WindowMinimized); break;
-    case 2: frame->setWindowState(Qt::WindowMaximized); break;
-    default: frame->setWindowState(Qt::WindowNoState); break;
-  }
+  const Qt::WindowStates state = WindowState == 1   ? Qt::WindowMinimized
+                                 : WindowState == 2 ? Qt::WindowMaximized
+                                                    : Qt::WindowNoState;
+  // Set only when it changes: a child window set "normal" again while it is normal and
+  // active would be laid out anew at its smallest size.
+  if ((frame->windowState() & ~Qt::WindowActive) != state) frame->setWindowState(state);
   if (auto* sub = qobject_cast<QMdiSubWindow*>(frame); sub != nullptr && sub->mdiArea()) {
     sub->mdiArea()->setActiveSubWindow(sub);
   }

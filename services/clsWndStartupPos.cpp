@@ -28,11 +28,14 @@ int Pixels(double px) { return static_cast<int>(std::lround(px)); }
 void clsWndStartupPos::SavePosition(QWidget& FormObj) {
   const Qt::WindowStates state = FormObj.windowState();
   if (state & Qt::WindowMinimized) return;
-  const QPoint pos = FormObj.pos();
-  SetValueLong(QStringLiteral("top"), WholeTwips(ui::PixelsToTwipsY(pos.y())));
-  SetValueLong(QStringLiteral("left"), WholeTwips(ui::PixelsToTwipsX(pos.x())));
-  SetValueLong(QStringLiteral("width"), WholeTwips(ui::PixelsToTwipsX(FormObj.width())));
-  SetValueLong(QStringLiteral("height"), WholeTwips(ui::PixelsToTwipsY(FormObj.height())));
+  // Only a place on the screen is kept: a frame partly off it is moved (and shrunk) in.
+  const QRect outer(FormObj.pos(), FormObj.frameGeometry().size());
+  const QRect inside = ui::InsideArea(outer, ui::AvailableScreenArea());
+  const QSize client = FormObj.size() - (outer.size() - inside.size());
+  SetValueLong(QStringLiteral("top"), WholeTwips(ui::PixelsToTwipsY(inside.y())));
+  SetValueLong(QStringLiteral("left"), WholeTwips(ui::PixelsToTwipsX(inside.x())));
+  SetValueLong(QStringLiteral("width"), WholeTwips(ui::PixelsToTwipsX(client.width())));
+  SetValueLong(QStringLiteral("height"), WholeTwips(ui::PixelsToTwipsY(client.height())));
   SetValueLong(QStringLiteral("windowstate"),
                state & Qt::WindowMaximized ? kStateMaximized : kStateNormal);
 }
@@ -49,8 +52,16 @@ void clsWndStartupPos::RestorePosition(QWidget& FormObj) {
     ui::MaximizeInsideAvailableArea(FormObj);
     return;
   }
+  const QSize size(Pixels(ui::TwipsToPixelsX(width)), Pixels(ui::TwipsToPixelsY(height)));
+  // A window whose frame does not fit in the screen's free area uses all of it.
+  const QSize outer = size.grownBy(ui::FrameOf(FormObj));
+  const QSize room = ui::AvailableScreenArea().size();
+  if (outer.width() > room.width() || outer.height() > room.height()) {
+    ui::MaximizeInsideAvailableArea(FormObj);
+    return;
+  }
   FormObj.move(Pixels(ui::TwipsToPixelsX(left)), Pixels(ui::TwipsToPixelsY(top)));
-  FormObj.resize(Pixels(ui::TwipsToPixelsX(width)), Pixels(ui::TwipsToPixelsY(height)));
+  FormObj.resize(size);
   FormObj.setWindowState(FormObj.windowState() &
                          ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
 }

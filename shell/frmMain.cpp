@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -27,6 +29,7 @@
 #include "platform/runtime/App.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/ModalRunner.h"
+#include "platform/ui/Placement.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/WindowRegistry.h"
 #include "reports/frmRptDlg.h"
@@ -200,9 +203,6 @@ QList<QMdiSubWindow*> ArrangedChildren(QMdiArea& area) {
   return children;
 }
 
-// The size a window had before it was tiled, given back by Cascade.
-constexpr char kUntiledSize[] = "untiledSize";
-
 // Splits `length` among items that need at least `least` each: one that needs more than
 // an even share gets what it needs, the others share the rest.
 std::vector<int> Shares(const std::vector<int>& least, int length) {
@@ -240,8 +240,15 @@ void TileChildren(QMdiArea& area, bool horizontally) {
   // The whole area: scroll bars shown for windows outside it go once they are inside.
   const QRect room(QPoint(0, 0), area.maximumViewportSize());
   const int n = static_cast<int>(children.size());
-  const int along = horizontally ? room.height() : room.width();
-  const int across = horizontally ? room.width() : room.height();
+  int along = horizontally ? room.height() : room.width();
+  int across = horizontally ? room.width() : room.height();
+  // The frames' minimums follow what their children need now.
+  for (QMdiSubWindow* c : children) {
+    if (QLayout* frame = c->layout()) {
+      frame->invalidate();
+      frame->activate();
+    }
+  }
   const auto leastAlong = [horizontally](const QMdiSubWindow* c) {
     return horizontally ? c->minimumHeight() : c->minimumWidth();
   };
@@ -260,10 +267,12 @@ void TileChildren(QMdiArea& area, bool horizontally) {
   };
   std::vector<QList<QMdiSubWindow*>> bands;
   std::vector<int> bandLeast;
+  bool fits = true;
+  bool fitsAcross = true;
   for (int count = 1; count <= n; ++count) {
     bands = split(count);
     bandLeast.clear();
-    bool fits = true;
+    fits = true;
     for (const QList<QMdiSubWindow*>& band : bands) {
       int sum = 0;
       int thickest = 0;
@@ -276,8 +285,14 @@ void TileChildren(QMdiArea& area, bool horizontally) {
     }
     int acrossNeeded = 0;
     for (const int l : bandLeast) acrossNeeded += l;
-    if (fits && acrossNeeded <= across) break;
+    fitsAcross = acrossNeeded <= across;
+    if (fits && fitsAcross) break;
   }
+  // What the windows' minimums do not let fit, the area scrolls to: its scroll bar takes
+  // room from the other direction, where the windows are not to pass under it.
+  const int scrollBar = area.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &area);
+  if (!fits) across -= scrollBar;
+  if (!fitsAcross) along -= scrollBar;
   const std::vector<int> bandSizes = Shares(bandLeast, across);
   int bandAt = 0;
   for (size_t b = 0; b < bands.size(); ++b) {
@@ -288,7 +303,7 @@ void TileChildren(QMdiArea& area, bool horizontally) {
     for (int i = 0; i < bands[b].size(); ++i) {
       QMdiSubWindow* child = bands[b][i];
       child->showNormal();
-      if (!child->property(kUntiledSize).isValid()) child->setProperty(kUntiledSize, child->size());
+      ui::MarkTiled(*child);
       const int size = sizes[static_cast<size_t>(i)];
       if (horizontally) {
         child->setGeometry(bandAt, at, bandSizes[b], size);
@@ -311,9 +326,7 @@ void CascadeChildren(QMdiArea& area) {
   for (QMdiSubWindow* child : ArrangedChildren(area)) {
     if (offset > room.height() / 2) offset = 0;
     child->showNormal();
-    const QVariant untiled = child->property(kUntiledSize);
-    child->setProperty(kUntiledSize, QVariant());
-    const QSize own = (untiled.isValid() ? untiled.toSize() : child->size()).expandedTo(child->minimumSizeHint());
+    const QSize own = ui::Untiled(*child).expandedTo(child->minimumSizeHint());
     child->setGeometry(QRect(QPoint(offset, offset), own.boundedTo(room.size() - QSize(offset, offset))));
     child->raise();
     offset += child->contentsMargins().top();
@@ -329,6 +342,21 @@ void ArrangeIcons(QMdiArea& area) {
     const QSize size = child->size();
     child->move(x, room.height() - size.height());
     x += size.width();
+  }
+}
+
+// After the active child was minimized: the topmost child still shown takes over, as
+// its frame is drawn in front (the area would keep the minimized one active, and
+// its own maximized state in the menu bar).
+void ActivateTopmostShown(QMdiArea& area) {
+  QMdiSubWindow* active = area.activeSubWindow();
+  if (active == nullptr || !active->isMinimized()) return;
+  const QList<QMdiSubWindow*> stack = area.subWindowList(QMdiArea::StackingOrder);
+  for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+    if ((*it)->isVisible() && !(*it)->isMinimized()) {
+      area.setActiveSubWindow(*it);
+      return;
+    }
   }
 }
 
@@ -578,6 +606,11 @@ void frmMain::ShowChild(QWidget& child) {
   const QSize own = child.testAttribute(Qt::WA_Resized) ? child.size() : QSize();
   QMdiSubWindow* sub = mdi->addSubWindow(&child);
   sub->setAttribute(Qt::WA_DeleteOnClose);
+  connect(sub, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
+    // Once the area has finished with the minimize.
+    if ((now & Qt::WindowMinimized) && !(before & Qt::WindowMinimized))
+      QTimer::singleShot(0, mdi, [area = mdi] { ActivateTopmostShown(*area); });
+  });
   // The frame never gets smaller than its child's layout needs (tiled, cascaded or dragged).
   if (QLayout* frame = sub->layout()) frame->setSizeConstraint(QLayout::SetMinimumSize);
   if (own.isValid()) sub->resize(own.grownBy(sub->contentsMargins()));

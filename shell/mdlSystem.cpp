@@ -1,15 +1,20 @@
 #include "shell/mdlSystem.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
 #include <exception>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include "database/clsDB.h"
 #include "platform/runtime/App.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Placement.h"
 #include "platform/ui/Prompt.h"
@@ -42,20 +47,29 @@ QString SingleInstance::DefaultServerName() {
 SingleInstance::SingleInstance(QString serverName, QObject* parent)
     : QObject(parent), name_(std::move(serverName)) {}
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance() {
+  delete server_;  // the socket goes before the claim is given up
+  if (lock_ >= 0) ::close(lock_);
+}
 
-bool SingleInstance::OtherAnswers() const {
-  QLocalSocket probe;
-  probe.connectToServer(name_);
-  const bool answered = probe.waitForConnected(kSocketWaitMs);
-  probe.abort();
-  return answered;
+bool SingleInstance::Claim() {
+  if (lock_ >= 0) return true;
+  // Beside the server's socket, which QLocalServer puts in the temporary folder.
+  const QByteArray path = QFile::encodeName(QDir::tempPath() + QLatin1Char('/') + name_ + QStringLiteral(".lock"));
+  const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  // Held until this object goes; the system gives it up when a copy dies.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
+  }
+  lock_ = fd;
+  return true;
 }
 
 bool SingleInstance::Listen() {
   if (server_ != nullptr) return true;
-  // Asked first: a server started with access options replaces a socket of the same name.
-  if (OtherAnswers()) return false;
+  if (!Claim()) return false;
   QLocalServer::removeServer(name_);  // left by a copy that ended without closing it
   auto* server = new QLocalServer(this);
   server->setSocketOptions(QLocalServer::UserAccessOption);
@@ -86,10 +100,22 @@ bool SingleInstance::AskOtherToComeForward() {
 }
 
 void ComeForward(QWidget& window) {
-  if (window.isMinimized()) window.showNormal();
-  window.show();
+  ui::ShowRestored(window);
   window.raise();
-  window.activateWindow();
+  // The program's other windows (its dialogs, the help window) come back over it in the
+  // order they were last active, the modal one (which alone takes the keyboard) on top:
+  // without a window manager nothing else would bring them back.
+  QWidget* active = &window;
+  for (QWidget* other : ui::WindowsByActivation()) {
+    if (other == &window || other->isMinimized()) continue;
+    other->raise();
+    active = other;
+  }
+  if (QWidget* modal = QApplication::activeModalWidget()) {
+    modal->raise();
+    active = modal;
+  }
+  active->activateWindow();
 }
 
 std::unique_ptr<frmMain> LoadMainWindow() {

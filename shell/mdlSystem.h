@@ -15,8 +15,9 @@ class frmMain;
 
 namespace mdlSystem {
 
-// Claims the program for this user through a local server. The first copy listens;
-// a later copy finds it and may ask it to come forward.
+// Claims the program for this user: an exclusive lock on a file beside the local
+// server's socket, held for the object's life, decides which copy runs; that copy
+// listens, and a later copy may ask it to come forward.
 class SingleInstance : public QObject {
   Q_OBJECT
  public:
@@ -25,8 +26,8 @@ class SingleInstance : public QObject {
   explicit SingleInstance(QString serverName = DefaultServerName(), QObject* parent = nullptr);
   ~SingleInstance() override;
 
-  // Starts listening; false when another copy already listens under the name (a server
-  // left behind by a copy that died is replaced).
+  // Claims the name and starts listening; false when another copy holds the claim (a
+  // server left behind by a copy that died is replaced).
   bool Listen();
   // Asks the listening copy to come forward; true when the request was delivered.
   bool AskOtherToComeForward();
@@ -36,12 +37,15 @@ class SingleInstance : public QObject {
   void ComeForwardRequested();
 
  private:
-  bool OtherAnswers() const;
+  bool Claim();
   QString name_;
+  int lock_ = -1;
   QLocalServer* server_ = nullptr;
 };
 
-// Brings `window` back from the minimised state and to the front.
+// Brings `window` back from the minimised state (to the state it had before) and to
+// the front, with the program's other shown windows over it as they were, the active
+// modal window on top and given the keyboard.
 void ComeForward(QWidget& window);
 
 // Creates the main window; maximised on a screen narrower than 800 pixels.

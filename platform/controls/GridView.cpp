@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QInputEvent>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "platform/controls/GridControl.h"
 
@@ -38,8 +39,20 @@ void GridView::UpdateFrozenGeometry() {
   frozen_->setVisible(count > 0);
   if (count == 0) return;
   frozen_->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
+  // A scrolled column partly under the frozen ones is covered whole: a sliver of it
+  // beside them would read as a cell of its own.
+  const int frozenWidth = FrozenWidth();
+  int covered = frozenWidth;
+  for (int c = count; c < grid_.Cols(); ++c) {
+    if (isColumnHidden(c)) continue;
+    const int left = columnViewportPosition(c);
+    const int right = left + columnWidth(c);
+    if (left < frozenWidth && right > frozenWidth) covered = right;
+    if (right >= frozenWidth) break;
+  }
   frozen_->setGeometry(verticalHeader()->isVisible() ? verticalHeader()->width() + frameWidth() : frameWidth(),
-                       frameWidth(), FrozenWidth(), viewport()->height() + horizontalHeader()->height());
+                       frameWidth(), std::min(covered, viewport()->width()),
+                       viewport()->height() + horizontalHeader()->height());
 }
 
 bool GridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
@@ -77,6 +90,11 @@ void GridView::scrollTo(const QModelIndex& index, ScrollHint hint) {
 void GridView::resizeEvent(QResizeEvent* event) {
   QTableView::resizeEvent(event);
   UpdateFrozenGeometry();
+}
+
+void GridView::scrollContentsBy(int dx, int dy) {
+  QTableView::scrollContentsBy(dx, dy);
+  if (dx != 0) UpdateFrozenGeometry();
 }
 
 void GridView::updateGeometries() {

@@ -3,8 +3,11 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <QWindowStateChangeEvent>
 #include <QtDebug>
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "platform/runtime/Error.h"
 #include "platform/ui/Placement.h"
@@ -40,10 +43,30 @@ void Report(const QString& label) {
                         << err.Description() << "in" << label;
 }
 
-// The window last activated.
-QPointer<QWidget>& LastActive() {
-  static QPointer<QWidget> window;
-  return window;
+// The windows activated, the last one last.
+std::vector<QPointer<QWidget>>& Activations() {
+  static std::vector<QPointer<QWidget>> windows;
+  return windows;
+}
+
+QWidget* LastActive() { return Activations().empty() ? nullptr : Activations().back().data(); }
+
+void Activated(QWidget& window) {
+  std::vector<QPointer<QWidget>>& all = Activations();
+  std::erase_if(all, [&window](const QPointer<QWidget>& w) { return w.isNull() || w == &window; });
+  all.emplace_back(&window);
+}
+
+// Where a window manager minimizes a maximized window, its state reads "minimized" alone.
+constexpr char kStateBeforeMinimized[] = "ui_stateBeforeMinimized";
+
+void StateChanged(QWidget& window, const QWindowStateChangeEvent& event) {
+  if (window.isMinimized() && !(event.oldState() & Qt::WindowMinimized))
+    window.setProperty(kStateBeforeMinimized, static_cast<int>(event.oldState() & ~Qt::WindowActive));
+}
+
+bool IsTopLevelWindow(const QObject* receiver) {
+  return receiver != nullptr && receiver->isWidgetType() && static_cast<const QWidget*>(receiver)->isWindow();
 }
 
 // Without a window manager nothing activates a window when the active one goes, and
@@ -75,9 +98,10 @@ bool Application::notify(QObject* receiver, QEvent* event) {
   try {
     const bool shown = event->type() == QEvent::Show && !event->spontaneous() &&
                        receiver != nullptr && receiver->isWidgetType();
-    if (event->type() == QEvent::WindowActivate && receiver != nullptr && receiver->isWidgetType() &&
-        static_cast<QWidget*>(receiver)->isWindow())
-      LastActive() = static_cast<QWidget*>(receiver);
+    if (event->type() == QEvent::WindowActivate && IsTopLevelWindow(receiver))
+      Activated(*static_cast<QWidget*>(receiver));
+    if (event->type() == QEvent::WindowStateChange && IsTopLevelWindow(receiver))
+      StateChanged(*static_cast<QWidget*>(receiver), *static_cast<QWindowStateChangeEvent*>(event));
     const bool activeGoes = event->type() == QEvent::Hide && receiver != nullptr && receiver == LastActive();
     const QPointer<QObject> alive(receiver);
     const bool handled = QApplication::notify(receiver, event);
@@ -93,6 +117,32 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     Report(ReceiverLabel(receiver));
     return false;
   }
+}
+
+QList<QWidget*> WindowsByActivation() {
+  const auto shown = [](const QWidget* w) {
+    const Qt::WindowType type = w->windowType();
+    return w->isVisible() && type != Qt::Popup && type != Qt::ToolTip && type != Qt::Desktop;
+  };
+  QList<QWidget*> windows;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    const bool active = std::any_of(Activations().begin(), Activations().end(),
+                                    [w](const QPointer<QWidget>& a) { return a == w; });
+    if (!active && shown(w)) windows << w;
+  }
+  for (const QPointer<QWidget>& w : Activations()) {
+    if (w && w->isWindow() && shown(w)) windows << w.data();
+  }
+  return windows;
+}
+
+void ShowRestored(QWidget& window) {
+  if (window.isMinimized()) {
+    const QVariant before = window.property(kStateBeforeMinimized);
+    const Qt::WindowStates state = before.isValid() ? Qt::WindowStates(before.toInt()) : window.windowState();
+    window.setWindowState(state & ~Qt::WindowMinimized);
+  }
+  window.show();
 }
 
 }  // namespace ui

@@ -4,10 +4,12 @@
 // (rt::Err()) and handed to the installed reporter with a label naming the receiver;
 // the event loop goes on. Without a reporter the error is written to the log.
 // Every top-level window it shows is kept inside the screen's available area
-// (platform/ui/Placement.h), and every single-line field holds one line
-// (platform/ui/SingleLine.h).
+// (platform/ui/Placement.h); it remembers the order in which windows were last active
+// and the state each window had before it was minimized; and every single-line field
+// holds one line (platform/ui/SingleLine.h).
 
 #include <QApplication>
+#include <QList>
 #include <QString>
 #include <functional>
 
@@ -25,5 +27,13 @@ class Application : public QApplication {
 
   bool notify(QObject* receiver, QEvent* event) override;
 };
+
+// The shown top-level windows (no pop-ups or tool tips), those never active first, then
+// in the order they were last active: the one active last is last.
+QList<QWidget*> WindowsByActivation();
+
+// Shows the top-level `window` in the state it had before it was minimized (normal,
+// maximized or full screen), where it is minimized; otherwise shows it as it is.
+void ShowRestored(QWidget& window);
 
 }  // namespace ui

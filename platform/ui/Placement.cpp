@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QStyle>
+#include <QVariant>
 #include <QWidget>
 #include <algorithm>
 
@@ -10,8 +11,15 @@
 namespace ui {
 namespace {
 
-// The frame around `window`: the window manager's once it is shown, else a title bar
-// and thin borders (none on a platform without frames).
+bool Placeable(const QWidget& window) {
+  if (!window.isWindow()) return false;
+  const Qt::WindowType type = window.windowType();
+  if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::Desktop) return false;
+  return (window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) == 0;
+}
+
+}  // namespace
+
 QMargins FrameOf(const QWidget& window) {
   const QRect frame = window.frameGeometry();
   const QRect client = window.geometry();
@@ -24,15 +32,6 @@ QMargins FrameOf(const QWidget& window) {
   const int title = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
   return QMargins(border, title + border, border, border);
 }
-
-bool Placeable(const QWidget& window) {
-  if (!window.isWindow()) return false;
-  const Qt::WindowType type = window.windowType();
-  if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::Desktop) return false;
-  return (window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) == 0;
-}
-
-}  // namespace
 
 QRect InsideArea(const QRect& frame, const QRect& area) {
   QRect r(frame.topLeft(), frame.size().boundedTo(area.size()));
@@ -66,6 +65,22 @@ void MaximizeInsideAvailableArea(QWidget& window) {
   // A window manager that maximizes puts its frame around; without one there is none.
   window.setGeometry(AvailableScreenArea());
   window.setWindowState(window.windowState() | Qt::WindowMaximized);
+}
+
+namespace {
+constexpr char kUntiledSize[] = "ui_untiledSize";
+}  // namespace
+
+void MarkTiled(QWidget& window) {
+  if (!window.property(kUntiledSize).isValid()) window.setProperty(kUntiledSize, window.size());
+}
+
+QSize SizeBeforeTiling(const QWidget& window) { return window.property(kUntiledSize).toSize(); }
+
+QSize Untiled(QWidget& window) {
+  const QSize before = SizeBeforeTiling(window);
+  window.setProperty(kUntiledSize, QVariant());
+  return before.isValid() ? before : window.size();
 }
 
 }  // namespace ui

@@ -6,10 +6,15 @@
 
 #include <QMargins>
 #include <QRect>
+#include <QSize>
 
 class QWidget;
 
 namespace ui {
+
+// The frame around the top-level `window`: the window manager's once it is known, else
+// a title bar and thin borders (none on a platform without frames).
+QMargins FrameOf(const QWidget& window);
 
 // `frame` moved, and shrunk where it is larger, so that it lies inside `area`.
 QRect InsideArea(const QRect& frame, const QRect& area);
@@ -25,5 +30,12 @@ void PlaceOver(QWidget& window, const QWidget* owner);
 // Maximizes `window` with the available area as its normal place, so that a window
 // manager that ignores the state (or none at all) still leaves it on the screen.
 void MaximizeInsideAvailableArea(QWidget& window);
+
+// A tiled child window's own size (the one it had before it was first tiled) is kept
+// apart from the tile's. SizeBeforeTiling: that size, invalid when the window is not
+// tiled; Untiled: the window's own size (tiled or not), no longer tiled.
+void MarkTiled(QWidget& window);
+QSize SizeBeforeTiling(const QWidget& window);
+QSize Untiled(QWidget& window);
 
 }  // namespace ui

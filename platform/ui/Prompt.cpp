@@ -110,7 +110,7 @@ constexpr int kKeepOnTopMs = 500;
 class MessageBoxDialog : public QDialog {
  public:
   MessageBoxDialog(const QString& text, int style, const QString& title, QWidget* parent)
-      : QDialog(parent), escape_(EscapeAnswerOf(style)) {
+      : QDialog(parent), escape_(EscapeAnswerOf(style)), takesKeyboard_((style & vbSystemModal) != 0) {
     setObjectName(QStringLiteral("MessageBox"));
     setWindowTitle(title);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -181,11 +181,12 @@ class MessageBoxDialog : public QDialog {
     const int maxHeight = AvailableScreenHeight() - titleBar - 8;
     const int shownHeight = std::max(fm.height(), std::min(textHeight, maxHeight - chrome));
     scroll->setFixedSize(textWidth + (shownHeight < textHeight ? scrollBar : 0), shownHeight);
-    setMaximumHeight(maxHeight);
     // Never narrower than its title (bold in most frames) beside the frame's buttons.
     QFont titleFont = font();
     titleFont.setBold(true);
-    setMinimumWidth(std::min(QFontMetrics(titleFont).horizontalAdvance(title) + 4 * titleBar, screenRoom));
+    layout->addStrut(std::min(QFontMetrics(titleFont).horizontalAdvance(title) + 4 * titleBar, screenRoom));
+    // As large as its contents, no more: a window manager then adds no resize handle.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     def->setFocus();
   }
 
@@ -194,6 +195,13 @@ class MessageBoxDialog : public QDialog {
   }
 
  protected:
+  // A box in front of every program's windows also takes the keyboard from them, where
+  // no window manager gives it to a new window.
+  void showEvent(QShowEvent* event) override {
+    QDialog::showEvent(event);
+    if (takesKeyboard_) activateWindow();
+  }
+
   void closeEvent(QCloseEvent* event) override {
     if (escape_ == 0) {
       event->ignore();
@@ -204,6 +212,7 @@ class MessageBoxDialog : public QDialog {
 
  private:
   int escape_;
+  bool takesKeyboard_;
 };
 
 // Shows the boxes modally, owned by the active window.

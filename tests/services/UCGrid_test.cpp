@@ -9,9 +9,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
 #include <QDialog>
 #include <QTableView>
 #include <QToolButton>
+#include <cmath>
 
 #include "platform/controls/GridControl.h"
 #include "platform/ui/FileDialogs.h"
@@ -196,7 +198,7 @@ TEST_F(UCGridTest, ARowChangeSignalsOnceAndUpdatesThePanels) {
 TEST_F(UCGridTest, ARefilledGridShowsItsFirstRowInThePanelsQuietly) {
   FillRows({5, 6, 7});
   uc.grid().setRows(1);
-  EXPECT_EQ(uc.PanelText(3), QStringLiteral("row: -1"));
+  EXPECT_EQ(uc.PanelText(3), QStringLiteral("row: 0"));  // no current row
   events.clear();
   FillRows({8, 9});
   EXPECT_EQ(uc.PanelText(3), QStringLiteral("row: 1"));
@@ -332,6 +334,43 @@ TEST_F(UCGridTest, RestoredColumnsShowTheirWidestValueWhereTheGridHasRoom) {
   }
 }
 
+// Short of room, a date keeps its year before a text keeps its end; a column stored wider
+// than its values gives up the difference for the others.
+TEST_F(UCGridTest, RestoredDatesComeFirstAndWideColumnsMakeRoom) {
+  struct Case {
+    bool spareInNumber;  // the number column stored wide enough for the others' needs
+    bool textWhole;
+  };
+  Show();
+  for (const Case c : {Case{false, false}, Case{true, true}}) {
+    SCOPED_TRACE(c.spareInNumber);
+    FillRows({1, 2});
+    ctl::GridControl& g = uc.grid();
+    g.setCols(4);
+    g.setTextMatrix(1, 1, QStringLiteral("Spare Spring Assembly for the large press"));
+    g.setTextMatrix(2, 2, QStringLiteral("27 May 2026"));
+    g.setColDataType(2, ctl::flexDTDate);
+    g.setTextMatrix(1, 3, QStringLiteral("12"));
+    const int32_t cut = 300;
+    const int32_t text = g.ValuesWidth(1), date = g.ValuesWidth(2), number = std::max(g.ValuesWidth(3), 300);
+    const int32_t stored[] = {cut, cut, c.spareInNumber ? number + (text - cut) + (date - cut) : number};
+    for (int col = 1; col <= 3; ++col) {
+      g.setColData(col, col);
+      mdlRegistry::PrefSaveLong(QStringLiteral("~104_%1").arg(col), stored[col - 1]);
+    }
+    // Room for the stored widths and the date's need, not for the text's.
+    const int32_t used = g.ColWidth(0) + cut + cut + stored[2] + (c.spareInNumber ? 0 : date - cut);
+    const QTableView& view = *g.view();
+    uc.resize(static_cast<int>(std::ceil(ui::TwipsToPixelsX(used))) + 2 * view.frameWidth() +
+                  view.style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 1,
+              300);
+    uc.RestoreColumnWidths(104);
+    EXPECT_GE(g.ColWidth(2), date);
+    EXPECT_EQ(g.ColWidth(1) >= text, c.textWhole);
+    EXPECT_GE(g.ColWidth(3), g.ValuesWidth(3));
+  }
+}
+
 TEST_F(UCGridTest, MessagesShowAndHideTheirControls) {
   Show();
   uc.TextMsg(QStringLiteral("Filtered"));
@@ -407,6 +446,29 @@ TEST_F(UCGridTest, TheBarShowsEveryTextWholeAndTheStatusPanelsAreFramed) {
     EXPECT_GE(uc.txtMsg->viewport()->height(), 4 * fm.lineSpacing());
     EXPECT_GE(uc.txtMsg->viewport()->width(), fm.horizontalAdvance(QStringLiteral("Product=Hex bolts M8 zinc plated (HB-8)")));
     EXPECT_EQ(uc.grd->y(), uc.tbar->height());
+  }
+
+  // Narrower than the first line of the design: the buttons wrap too, each whole.
+  uc.TextMsg(QString());
+  uc.Label1Msg(QString());
+  uc.Label2Msg(QString());
+  for (const int width : {300, 150}) {
+    SCOPED_TRACE(width);
+    uc.resize(width, 400);
+    QApplication::processEvents();
+    QList<QWidget*> shown;
+    for (QWidget* w : uc.tbar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (w->isVisible()) shown << w;
+    }
+    EXPECT_EQ(shown.size(), 8);  // seven tool buttons and Modify Report
+    for (const QWidget* a : shown) {
+      EXPECT_TRUE(uc.tbar->rect().contains(a->geometry())) << a->objectName().toStdString();
+      for (const QWidget* b : shown) {
+        if (a != b) {
+          EXPECT_FALSE(a->geometry().intersects(b->geometry())) << a->objectName().toStdString();
+        }
+      }
+    }
   }
 
   for (int i = 1; i <= 4; ++i) {

@@ -66,6 +66,9 @@ TEST_F(clsWndStartupPosTest, RestoreAcceptsPlacementsOnTheScreenAndMaximisesTheR
       {"zero width", 0, 0, 0, 6000, 0, true},
       {"zero height", 0, 0, 9000, 0, 0, true},
       {"stored maximised", 1500, 750, 9000, 6000, 2, true},
+      {"nearly as large as the screen", 0, 0, 15000, 11000, 0, false},
+      {"taller than the screen", 0, 0, 9000, 11535, 0, true},
+      {"wider than the screen", 0, 0, 15375, 6000, 0, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
@@ -111,6 +114,25 @@ TEST_F(clsWndStartupPosTest, SaveStoresTwipsAndStateAndAMinimisedWindowNothing) 
   pos_.SavePosition(window);
   EXPECT_EQ(pos_.GetValueLong(QStringLiteral("windowstate")), 2);
   EXPECT_EQ(PrefGetLong(QStringLiteral("left")), 1500);
+}
+
+TEST_F(clsWndStartupPosTest, SaveKeepsOnlyPlacesOnTheScreen) {
+  const struct {
+    QRect window;  // pixels
+    QRect saved;   // pixels
+  } cases[] = {
+      {{-15, -300, 600, 400}, {0, 0, 600, 400}},    // a title bar above the screen
+      {{900, 700, 600, 400}, {424, 368, 600, 400}},  // past the right and bottom edges
+      {{-50, 10, 1100, 400}, {0, 10, 1024, 400}},    // wider than the screen
+  };
+  for (const auto& c : cases) {
+    QWidget window;
+    window.setGeometry(c.window);
+    pos_.SavePosition(window);
+    const QRect saved(PrefGetLong(QStringLiteral("left")) / 15, PrefGetLong(QStringLiteral("top")) / 15,
+                      PrefGetLong(QStringLiteral("width")) / 15, PrefGetLong(QStringLiteral("height")) / 15);
+    EXPECT_EQ(saved, c.saved) << c.window.x() << "," << c.window.y();
+  }
 }
 
 TEST_F(clsWndStartupPosTest, APlacementSurvivesSaveAndRestoreAtAnotherDpi) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
 #include <QEventLoop>
@@ -37,6 +38,13 @@ bool WaitFor(Sender* sender, Signal signal, int limitMs = 10000) {
   loop.exec();
   QObject::disconnect(c);
   return emitted;
+}
+
+// Turns the event loop until `done` holds, a bounded number of times.
+template <class Done>
+bool SettlesTo(Done done) {
+  for (int i = 0; i < 200 && !done(); ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  return done();
 }
 
 class ShellTest : public ::testing::Test {

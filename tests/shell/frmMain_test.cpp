@@ -364,6 +364,7 @@ TEST_F(frmMainTest, TilingFitsEveryChildInsideTheArea) {
       {{800, 600}, {"mnuProductsProductList", "mnuReportsAllReports", "mnuReportsQuickInventory"}, 1},
       {{800, 600}, {"mnuProductsProductList", "mnuReportsQuickInventory"}, 0},
       {{640, 480}, {"mnuProductsProductList", "mnuReportsAllReports"}, 2},
+      {{1366, 768}, {"mnuProductsProductList", "mnuReportsQuickInventory", "mnuReportsInventory", "mnuReportTransactions"}, 0},
   };
   frmMain& m = ShownMainOnNewDatabase();
   for (const auto& c : cases) {
@@ -392,9 +393,9 @@ TEST_F(frmMainTest, TilingFitsEveryChildInsideTheArea) {
             EXPECT_FALSE(other->geometry().intersects(sub->geometry())) << name;
           }
         }
-        for (const char* barName : {"picTB", "BtnBar", "ctlInvButtons"}) {
+        for (const char* barName : {"picTB", "BtnBar", "ctlInvButtons", "tbar"}) {
           const QWidget* bar = sub->widget()->findChild<QWidget*>(QLatin1String(barName));
-          if (bar == nullptr) continue;
+          if (bar == nullptr || !bar->isVisible()) continue;
           // What shows of the bar (a bar taller than its window scrolls).
           const QRect shown = bar->visibleRegion().boundingRect();
           EXPECT_TRUE(sub->widget()->rect().contains(QRect(bar->mapTo(sub->widget(), shown.topLeft()), shown.size())))
@@ -456,6 +457,23 @@ TEST_F(frmMainTest, ChildWindowsOpenAtTheirOwnSize) {
   }
 }
 
+// Minimizing the active maximized child among several leaves the topmost shown one
+// active, normal: the area's state matches what it draws.
+TEST_F(frmMainTest, MinimizingTheMaximizedChildActivatesTheTopmostShown) {
+  frmMain& m = ShownMainOnNewDatabase();
+  m.MenuItem(QStringLiteral("mnuReportsQuickInventory"))->trigger();
+  m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
+  m.MenuItem(QStringLiteral("mnuReportTransactions"))->trigger();
+  const QList<QMdiSubWindow*> subs = m.mdi->subWindowList();
+  ASSERT_EQ(subs.size(), 3);
+  subs[2]->showMaximized();
+  subs[2]->showMinimized();
+  ASSERT_TRUE(shelltest::SettlesTo([&] { return m.mdi->activeSubWindow() != subs[2]; }));
+  EXPECT_EQ(m.mdi->activeSubWindow(), subs[1]);
+  EXPECT_FALSE(subs[1]->isMinimized());
+  EXPECT_TRUE(subs[2]->isMinimized());
+}
+
 // Cascade staggers the windows by a title bar each and keeps their sizes (a report
 // window has no size hint to fall back on); after a tile it gives back the sizes the
 // windows had before.
@@ -503,6 +521,15 @@ TEST_F(frmMainTest, ReportWindowIsAChildThatKeepsItsPlace) {
   EXPECT_EQ(sub->geometry(), QRect(20, 10, 500, 400));
   open();
   EXPECT_EQ(m.mdi->subWindowList().size(), 1) << "a second request brings the same window forward";
+  // Closed while tiled, it comes back at its own size, not the tile's.
+  EXPECT_EQ(sub->geometry(), QRect(20, 10, 500, 400)) << "brought forward as it was";
+  m.ShowChild(*new QWidget);
+  m.MenuItem(QStringLiteral("mnuWindowTV"))->trigger();
+  ASSERT_NE(sub->size(), QSize(500, 400));
+  ASSERT_TRUE(ui::Unload(sub->widget()));
+  sub = open();
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(sub->size(), QSize(500, 400));
 }
 
 // F1, pressed as a user does (through the shortcuts), opens the topic of the window it

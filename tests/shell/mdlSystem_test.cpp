@@ -3,9 +3,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDockWidget>
 #include <QFile>
+#include <QThread>
 #include <QTimer>
+#include <array>
+#include <barrier>
 
 #include "platform/ui/WindowRegistry.h"
 #include "services/mdlRegistry.h"
@@ -58,6 +62,65 @@ TEST_F(StartupTest, SecondCopyIsRefusedAndRaisesTheFirst) {
   EXPECT_TRUE(m.isVisible());
 }
 
+TEST_F(StartupTest, ComingForwardGivesBackTheStateBeforeMinimizing) {
+  struct Case {
+    Qt::WindowState before;
+    bool byWindowManager;  // which reports "minimized" alone
+  };
+  for (const Case c : {Case{Qt::WindowNoState, false}, Case{Qt::WindowMaximized, false},
+                       Case{Qt::WindowMaximized, true}, Case{Qt::WindowFullScreen, true}}) {
+    SCOPED_TRACE(testing::Message() << c.before << " " << c.byWindowManager);
+    main_.reset();
+    frmMain& m = Main();
+    m.setWindowState(c.before);
+    m.show();
+    if (c.byWindowManager) {
+      m.setWindowState(Qt::WindowMinimized);
+    } else {
+      m.showMinimized();
+    }
+    ASSERT_TRUE(m.isMinimized());
+    mdlSystem::ComeForward(m);
+    EXPECT_EQ(m.windowState() & ~Qt::WindowActive, Qt::WindowStates(c.before));
+    EXPECT_TRUE(m.isVisible());
+  }
+}
+
+// Raised last and given the keyboard: the open modal dialog, which alone takes input;
+// a window opened after the main window (help) comes back over it too.
+TEST_F(StartupTest, ComingForwardKeepsTheOpenDialogOnTop) {
+  frmMain& m = Main();
+  m.show();
+  m.activateWindow();
+  ASSERT_TRUE(shelltest::SettlesTo([&] { return QApplication::activeWindow() == &m; }));
+  QWidget help;
+  help.show();
+  help.activateWindow();
+  ASSERT_TRUE(shelltest::SettlesTo([&] { return QApplication::activeWindow() == &help; }));
+  QDialog dialog(&m);
+  dialog.setModal(true);
+  dialog.show();
+  dialog.activateWindow();
+  ASSERT_TRUE(shelltest::SettlesTo([&] { return QApplication::activeWindow() == &dialog; }));
+  m.activateWindow();  // what the first copy's old answer did
+  shelltest::SettlesTo([&] { return QApplication::activeWindow() == &m; });
+
+  struct Raises : QObject {
+    QList<QObject*> order;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() == QEvent::ZOrderChange) order << watched;
+      return false;
+    }
+  } raises;
+  for (QWidget* w : {static_cast<QWidget*>(&m), &help, static_cast<QWidget*>(&dialog)}) w->installEventFilter(&raises);
+  mdlSystem::ComeForward(m);
+  ASSERT_FALSE(raises.order.isEmpty());
+  EXPECT_EQ(raises.order.first(), &m);
+  EXPECT_TRUE(raises.order.contains(&help));
+  EXPECT_EQ(raises.order.last(), &dialog);
+  EXPECT_TRUE(shelltest::SettlesTo([&] { return QApplication::activeWindow() == &dialog; }));
+}
+
 TEST_F(StartupTest, ServerLeftByADeadCopyIsReplaced) {
   const QString name = UniqueServerName();
   // What a copy that was killed leaves: the socket's name taken, nobody listening.
@@ -69,6 +132,29 @@ TEST_F(StartupTest, ServerLeftByADeadCopyIsReplaced) {
   mdlSystem::SingleInstance later(name);
   EXPECT_FALSE(later.Listen());
   EXPECT_TRUE(later.AskOtherToComeForward());
+}
+
+// Copies started at the same moment: exactly one runs, however the starts interleave.
+TEST_F(StartupTest, CopiesStartedTogetherLeaveOneRunning) {
+  constexpr int kCopies = 6;
+  for (int round = 0; round < 10; ++round) {
+    SCOPED_TRACE(round);
+    const QString name = UniqueServerName();
+    std::barrier together(kCopies);
+    std::array<bool, kCopies> won{};
+    std::vector<std::unique_ptr<QThread>> copies;
+    for (int i = 0; i < kCopies; ++i) {
+      copies.emplace_back(QThread::create([&, i] {
+        mdlSystem::SingleInstance copy(name);
+        together.arrive_and_wait();
+        won[i] = copy.Listen();
+        together.arrive_and_wait();  // every copy has tried while the others still run
+      }));
+      copies.back()->start();
+    }
+    for (auto& t : copies) t->wait();
+    EXPECT_EQ(std::count(won.begin(), won.end(), true), 1);
+  }
 }
 
 // The splash stays up, topmost, with the main window disabled behind it, until its

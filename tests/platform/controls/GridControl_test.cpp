@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTableView>
 #include <algorithm>
 #include <functional>
@@ -761,6 +762,22 @@ TEST_F(GridMouseTest, FrozenColumnsStayInAnOverlay) {
   EXPECT_TRUE(frozen->isColumnHidden(1));
   ClickAt(frozen->viewport(), frozen->visualRect(frozen->model()->index(1, 0)).center());
   EXPECT_THAT(events, ElementsAre("RowColChange 2,0", "Click 2,0"));
+
+  // Scrolled sideways part of a column: no sliver of it shows beside the frozen ones.
+  g.setCols(8);
+  for (int c = 0; c < 8; ++c) g.setColWidth(c, 1500);
+  Settle();
+  for (const int by : {0, 30, 130}) {
+    g.view()->horizontalScrollBar()->setValue(by);
+    Settle();
+    const int covered = frozen->geometry().right() + 1 - g.view()->viewport()->x();
+    for (int c = 1; c < 8; ++c) {
+      const int left = g.view()->columnViewportPosition(c);
+      if (left < covered) {
+        EXPECT_LE(left + g.view()->columnWidth(c), covered) << by << " col " << c;
+      }
+    }
+  }
 }
 
 TEST_F(GridMouseTest, ShiftClickAndShiftArrowExtendTheSelection) {

@@ -51,6 +51,7 @@ TEST(MessageBox, StaysWithinTheAvailableHeightAndScrollsTheRest) {
     QApplication::processEvents();
     const QString where = QStringLiteral("%1 lines on %2 px").arg(c.lines).arg(c.availableHeight);
     EXPECT_LE(box->height(), c.availableHeight) << where.toStdString();
+    EXPECT_EQ(box->minimumSize(), box->maximumSize()) << "not resizable";
     auto* scroll = box->findChild<QScrollArea*>(QStringLiteral("scrText"));
     ASSERT_NE(scroll, nullptr);
     EXPECT_EQ(scroll->verticalScrollBar()->maximum() > 0, c.scrolls) << where.toStdString();
