@@ -51,7 +51,7 @@ void GridView::UpdateFrozenGeometry() {
     if (right >= frozenWidth) break;
   }
   frozen_->setGeometry(verticalHeader()->isVisible() ? verticalHeader()->width() + frameWidth() : frameWidth(),
-                       frameWidth(), std::min(covered, viewport()->width()),
+                       frameWidth(), std::max(frozenWidth, std::min(covered, viewport()->width())),
                        viewport()->height() + horizontalHeader()->height());
 }
 
