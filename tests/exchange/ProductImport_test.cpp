@@ -2,10 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QThread>
+
+#include <csignal>
+#include <cstring>
 
 #include <functional>
 #include <map>
@@ -21,6 +26,7 @@
 #include "exchange/frmImportProducts.h"
 #include "exchange/ExchangeSupport.h"
 #include "exchange/ExchangeCommands.h"
+#include "platform/xbase/EngineState.h"
 #include "tests/exchange/ExchangeTestSupport.h"
 
 namespace {
@@ -65,19 +71,24 @@ TEST_F(ProductImportTest, RowsMatchByPartNumberElseByName) {
                    "EPSILON RENAMED,\n"        // found by its new name: its part number cleared
                    "Epsilon,\n"                // the old name finds nothing: new
                    "Padded,\" LP-1\"\n"        // a part number with a blank before it is never found:
-                   "Padded again,\" LP-1\"\n"),  // new, both
-            13);
+                   "Padded again,\" LP-1\"\n" +  // new, both
+                   // The export's stand-in for a product without a part number updates
+                   // it, which stays without; for one that has a part number it is new.
+                   QStringLiteral("Gamma again,g%1\nAlpha twin,G%2\n").arg(gamma).arg(ab1).toUtf8()),
+            15);
   EXPECT_EQ(Product(ab1).sProdName, QStringLiteral("Alpha renamed"));
   EXPECT_EQ(Product(ab1).sPartNo, QStringLiteral("ab-1"));
   EXPECT_EQ(Product(beta).sProdName, QStringLiteral("BETA"));
   EXPECT_EQ(Product(beta).sPartNo, QString());  // the row's empty part number is written
   EXPECT_EQ(Product(gamma).sPartNo, QString());
+  EXPECT_EQ(Product(gamma).sProdName, QStringLiteral("Gamma again"));
   QStringList names;
   for (const clsProd& p : Products()) names << p.sProdName + QLatin1Char('|') + p.sPartNo;
-  EXPECT_THAT(names, ::testing::UnorderedElementsAre("Alpha renamed|ab-1", "BETA|", "Gamma|", "Gamma|NEW-9",
+  EXPECT_THAT(names, ::testing::UnorderedElementsAre("Alpha renamed|ab-1", "BETA|", "Gamma again|", "Gamma|NEW-9",
                                                      "Hidden again|HID-1", "Twin one|DUP", "Twin two|DUP",
                                                      "Twin three|DUP", "Fresh updated|F-1", "EPSILON RENAMED|",
-                                                     "Epsilon|", "Padded|LP-1", "Padded again|LP-1"));
+                                                     "Epsilon|", "Padded|LP-1", "Padded again|LP-1",
+                                                     QStringLiteral("Alpha twin|G%1").arg(ab1)));
 }
 
 TEST_F(ProductImportTest, EveryFieldIsWrittenAndAnEmptyCellClearsIt) {
@@ -508,3 +519,209 @@ TEST_F(ProductImportTest, NoCommandStartsWhileAnotherRuns) {
 }
 
 }  // namespace
+
+namespace {
+
+// Imports that are killed or meet a full disk, and what they leave.
+class InterruptedImportTest : public ProductImportTest {
+ protected:
+// A live transaction as stored.
+struct StoredTran {
+  int32_t prodId;
+  int32_t type;
+  rt::Currency units;
+};
+
+// Every live transaction, read in record order.
+static std::vector<StoredTran> LiveTransactions() {
+  std::vector<StoredTran> out;
+  const store::Table open = gDB().OpenTable(gDB().TranTable());
+  DATA4* tb = open.get();
+  EXPECT_NE(tb, nullptr);
+  if (tb == nullptr) return out;
+  for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
+    if (d4deleted(tb)) continue;
+    out.push_back({static_cast<int32_t>(f4long(d4field(tb, "prodid"))), static_cast<int32_t>(f4long(d4field(tb, "trantype"))),
+                   rt::Currency::FromDouble(f4double(d4field(tb, "units")))});
+  }
+  return out;
+}
+
+// What an import left: a message per product whose Receives are not exactly the one
+// of its beginning inventory `stockOf` (by part number, or name for a row without
+// one), and the count of Receives whose product is not stored.
+struct Left {
+  QStringList wrong;
+  int orphans = 0;
+  size_t products = 0;
+};
+
+static Left Inspect(const std::map<QString, int>& stockOf) {
+  Left left;
+  std::map<int32_t, QString> keyOf;
+  for (const clsProd& p : Products()) {
+    const QString key = p.sPartNo.isEmpty() ? p.sProdName : p.sPartNo;
+    if (!stockOf.contains(key)) left.wrong << QStringLiteral("unexpected product ") + key;
+    keyOf[p.nProdId] = key;
+  }
+  left.products = keyOf.size();
+  std::map<int32_t, std::vector<rt::Currency>> received;
+  for (const StoredTran& t : LiveTransactions()) {
+    if (!keyOf.contains(t.prodId)) {
+      ++left.orphans;
+    } else {
+      received[t.prodId].push_back(t.units);
+    }
+  }
+  for (const auto& [id, key] : keyOf) {
+    const std::vector<rt::Currency> expected{rt::Currency::FromDouble(stockOf.at(key))};
+    if (received[id] != expected) {
+      left.wrong << key + QStringLiteral(": %1 Receives").arg(received[id].size());
+    }
+  }
+  return left;
+}
+
+// The file of the kill and full-disk tests: rows with a part number and rows matched by
+// name, each with a beginning inventory.
+static QByteArray StockedRows(int rows, const char* prefix, std::map<QString, int>& stockOf) {
+  QByteArray lines = "PRODUCTNAME,PARTNUMBER,BEGINNINGINVENTORY,NOTES\n";
+  for (int r = 0; r < rows; ++r) {
+    const int stock = r % 7 + 1;
+    const QString partNo = r % 10 == 3 ? QString() : QStringLiteral("%1-%2").arg(QLatin1String(prefix)).arg(r);
+    const QString name = QStringLiteral("%1 item %2").arg(QLatin1String(prefix)).arg(r);
+    stockOf[partNo.isEmpty() ? name : partNo] = stock;
+    lines += QStringLiteral("%1,%2,%3,note %4\n").arg(name, partNo).arg(stock).arg(r).toUtf8();
+  }
+  return lines;
+}
+
+};
+
+int gWritesBeforeKill = 0;
+
+}  // namespace
+
+// A copy killed part-way through an import (this test program run again by the test
+// below, the job in STOVREL_TEST_KILLED_IMPORT: "folder|file|writes"): it imports the
+// file and is killed after that many writes of appends.
+TEST_F(InterruptedImportTest, ACopyKilledPartWay) {
+  const QStringList job = qEnvironmentVariable("STOVREL_TEST_KILLED_IMPORT").split(u'|');
+  if (job.size() != 3) GTEST_SKIP() << "a copy run by AnImportKilledAtAnyPointLeavesEveryProductWithItsReceive";
+  gDB().CloseDB();
+  ASSERT_TRUE(gDB().OpenDB(job[0]));
+  CsvFile file;
+  ASSERT_TRUE(file.Read(job[1]));
+  gWritesBeforeKill = job[2].toInt();
+  xb::engine::appendStepHook = [] {
+    if (--gWritesBeforeKill == 0) raise(SIGKILL);
+  };
+  int32_t count = file.LinesAfterHeading();
+  int32_t stopped = 0;
+  EXPECT_TRUE(exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped));
+  xb::engine::appendStepHook = nullptr;
+}
+
+// An import killed at points all through its run (the products and Receives of two
+// batches, each one's store, the counters): every stored product has exactly its
+// beginning-inventory Receive; Receives left without their product are removed by the
+// next import, which says so and completes the file without doubling anything.
+TEST_F(InterruptedImportTest, AnImportKilledAtAnyPointLeavesEveryProductWithItsReceive) {
+  std::map<QString, int> stockOf;
+  const QByteArray lines = StockedRows(300, "K", stockOf);
+  const QString empty = dir;
+  gDB().CloseDB();
+  int killed = 0;
+  for (int writes = 1;; writes += 233) {
+    SCOPED_TRACE(writes);
+    const QString db = testenv::NewTempDir(QStringLiteral("killed"));
+    for (const QString& name : QDir(empty).entryList(QDir::Files)) {
+      ASSERT_TRUE(QFile::copy(empty + u'/' + name, db + u'/' + name));
+    }
+    dir = db;
+    const QString path = Write(QStringLiteral("rows.csv"), lines);
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
+    env.push_back(QStringLiteral("STOVREL_TEST_KILLED_IMPORT=%1|%2|%3").arg(db, path).arg(writes).toStdString());
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const char* argv[] = {"exchange_tests", "--gtest_filter=InterruptedImportTest.ACopyKilledPartWay", nullptr};
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
+      execve("/proc/self/exe", const_cast<char**>(argv), envp.data());
+      _exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    const bool wasKilled = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    ASSERT_TRUE(wasKilled || (WIFEXITED(status) && WEXITSTATUS(status) == 0));
+
+    ASSERT_TRUE(gDB().OpenDB(db));
+    const Left after = Inspect(stockOf);
+    EXPECT_EQ(after.wrong, QStringList());
+    CsvFile file;
+    ASSERT_TRUE(file.Read(path));
+    int32_t count = file.LinesAfterHeading();
+    int32_t stopped = 0;
+    size_t removed = 0;
+    EXPECT_TRUE(exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped, &removed));
+    EXPECT_EQ(stopped, 0);
+    EXPECT_EQ(count, 300);
+    EXPECT_EQ(removed, static_cast<size_t>(after.orphans));
+    const Left again = Inspect(stockOf);
+    EXPECT_EQ(again.wrong, QStringList());
+    EXPECT_EQ(again.orphans, 0);
+    EXPECT_EQ(again.products, stockOf.size());
+    gDB().CloseDB();
+    if (!wasKilled) break;
+    ++killed;
+  }
+  EXPECT_GT(killed, 8);
+  ASSERT_TRUE(gDB().OpenDB(dir));
+}
+
+// A disk that fills during an import: the count is what is stored, every stored product
+// has its Receive and no Receive is left without its product; once there is room the
+// same file completes the import without doubling anything.
+TEST_F(InterruptedImportTest, AFullDiskStopsTheImportWithTheCountStored) {
+  std::map<QString, int> stockOf;
+  EXPECT_EQ(Import(StockedRows(300, "A", stockOf)), 300);
+  const QByteArray lines = StockedRows(600, "B", stockOf);
+  const QString path = Write(QStringLiteral("more.csv"), lines);
+  qint64 largest = 0;
+  for (const QFileInfo& f : QDir(dir).entryInfoList(QDir::Files)) largest = std::max(largest, f.size());
+  CsvFile file;
+  ASSERT_TRUE(file.Read(path));
+
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit limited = old;
+  limited.rlim_cur = static_cast<rlim_t>(largest + 40000);
+  const sighandler_t oldHandler = signal(SIGXFSZ, SIG_IGN);
+  prompts->ExpectContaining(QString::fromLocal8Bit(std::strerror(EFBIG)));
+  int32_t count = file.LinesAfterHeading();
+  int32_t stopped = 0;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const bool ran = exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped);
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, oldHandler);
+  EXPECT_TRUE(ran);
+  EXPECT_GT(stopped, 0);
+  const Left full = Inspect(stockOf);
+  EXPECT_EQ(full.wrong, QStringList());
+  EXPECT_EQ(full.orphans, 0);
+  EXPECT_EQ(full.products, 300u + static_cast<size_t>(count));
+  EXPECT_LT(full.products, stockOf.size());
+
+  count = file.LinesAfterHeading();
+  EXPECT_TRUE(exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped));
+  EXPECT_EQ(stopped, 0);
+  EXPECT_EQ(count, 600);
+  const Left done = Inspect(stockOf);
+  EXPECT_EQ(done.wrong, QStringList());
+  EXPECT_EQ(done.orphans, 0);
+  EXPECT_EQ(done.products, stockOf.size());
+}
