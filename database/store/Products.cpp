@@ -367,11 +367,12 @@ Status Products::ReadAppended(ProductKeys& keys, DATA4* open) const {
   return Guarded<Status>([&]() -> Status {
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
+    RowScan scan(session_, tb.get());
+    const long records = scan.RecordCount();
+    if (records <= keys.records_ && keys.partNoWidth_ != SIZE_MAX) return Status::Ok();
     const ProductFields f(tb.get());
     keys.partNoWidth_ = static_cast<size_t>(f4len_v(f.partno));
     keys.nameWidth_ = static_cast<size_t>(f4len_v(f.prodname));
-    RowScan scan(session_, tb.get());
-    const long records = scan.RecordCount();
     for (bool on = scan.FirstInRecordOrder(RowScan::Read::kBlocks, keys.records_ + 1); on; on = scan.Next()) {
       if (f.Hidden()) {
         keys.Remove(Long32(f.rowid));
