@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QThread>
+#include <QTimer>
 
 #include <csignal>
 #include <cstring>
@@ -738,4 +739,52 @@ TEST_F(InterruptedImportTest, AFullDiskStopsTheImportWithTheCountStored) {
   EXPECT_EQ(done.wrong, QStringList());
   EXPECT_EQ(done.orphans, 0);
   EXPECT_EQ(done.products, stockOf.size());
+}
+
+// Another copy hides, renames or deletes a product while an import that read it runs:
+// the import writes nothing over that change and matches its row again (a hidden or
+// renamed product no longer has the part number, so the row adds a product).
+TEST_F(ProductImportTest, AProductAnotherCopyChangedDuringTheRunIsMatchedAgain) {
+  const int32_t hidden = AddProduct(QStringLiteral("E-1"), QStringLiteral("E one"));
+  const int32_t renamed = AddProduct(QStringLiteral("E-2"), QStringLiteral("E two"));
+  const int32_t deleted = AddProduct(QStringLiteral("E-3"), QStringLiteral("E three"));
+  const int32_t kept = AddProduct(QStringLiteral("E-4"), QStringLiteral("E four"));
+  QByteArray lines = "PRODUCTNAME,PARTNUMBER\n";
+  for (int r = 0; r < 300; ++r) lines += QStringLiteral("New %1,N-%1\n").arg(r).toUtf8();
+  lines += "E one new,E-1\nE two new,E-2\nE three new,E-3\nE four new,E-4\n";
+  // The other copy's changes, once the run is well past its first row (its progress
+  // shown at least half way): each under the row's lock, as the editors write.
+  bool changed = false;
+  QTimer other;
+  other.setInterval(0);
+  QObject::connect(&other, &QTimer::timeout, [&] {
+    frmProgress* dlg = progresstest::OpenProgressDialog();
+    if (changed || dlg == nullptr || progresstest::Bar(*dlg).value() < 50) return;
+    changed = true;
+    dbtest::OtherUser copy(gDB().ProductsTable());
+    DATA4* tb = copy.table();
+    const auto change = [&](const char* partNo, const std::function<int()>& write) {
+      EXPECT_TRUE(copy.LockRow("partno", QLatin1String(partNo))) << partNo;
+      EXPECT_EQ(write(), 0) << partNo;
+      EXPECT_EQ(d4flush(tb) + d4unlock(tb), 0) << partNo;
+    };
+    change("E-1", [&] { return f4assignNVB(d4field(tb, "hide"), "T", 1); });
+    change("E-2", [&] { return f4assignNVB(d4field(tb, "partno"), "E-2X", 4); });
+    change("E-3", [&] { return d4delete(tb); });
+  });
+  other.start();
+  EXPECT_EQ(Import(lines), 304);
+  EXPECT_TRUE(changed);
+  const clsProd h = Product(hidden);
+  EXPECT_TRUE(h.bHide);
+  EXPECT_EQ(h.sProdName, QStringLiteral("E one"));
+  EXPECT_EQ(Product(renamed).sProdName, QStringLiteral("E two"));
+  EXPECT_EQ(Product(renamed).sPartNo, QStringLiteral("E-2X"));
+  EXPECT_EQ(Product(kept).sProdName, QStringLiteral("E four new"));
+  QStringList added;
+  for (const clsProd& p : Products()) {
+    if (p.sPartNo.startsWith(u'E') && p.nProdId != renamed && p.nProdId != kept) added << p.sProdName + u'|' + p.sPartNo;
+    EXPECT_NE(p.nProdId, deleted);
+  }
+  EXPECT_THAT(added, ::testing::UnorderedElementsAre("E one new|E-1", "E two new|E-2", "E three new|E-3"));
 }
