@@ -24,6 +24,7 @@
 #include "exchange/ProductCsv.h"
 #include "exchange/clsExportProducts.h"
 #include "exchange/clsImportData.h"
+#include "exchange/clsImportTransactions.h"
 #include "exchange/frmImportProducts.h"
 #include "exchange/ExchangeSupport.h"
 #include "exchange/ExchangeCommands.h"
@@ -582,6 +583,7 @@ static Left Inspect(const std::map<QString, int>& stockOf) {
   left.products = keyOf.size();
   std::map<int32_t, std::vector<rt::Currency>> received;
   for (const StoredTran& t : LiveTransactions()) {
+    if (t.type != store::Code(store::TranType::kReceive)) continue;
     if (!keyOf.contains(t.prodId)) {
       ++left.orphans;
     } else {
@@ -599,6 +601,82 @@ static Left Inspect(const std::map<QString, int>& stockOf) {
 
 // The file of the kill and full-disk tests: rows with a part number and rows matched by
 // name, each with a beginning inventory.
+// Runs a copy importing `lines` (ACopyKilledPartWay, `kind`) on a copy of the test's
+// database, killed after 1, 1 + 307, ... writes of appends until one completes; after
+// each, `check` runs on that database (open, the file beside it as rows.csv). How many
+// copies were killed.
+int KillAtPoints(const QByteArray& lines, const char* kind, const std::function<void(bool killed)>& check) {
+  const QString original = dir;
+  gDB().CloseDB();
+  int killed = 0;
+  for (int writes = 1;; writes += 307) {
+    SCOPED_TRACE(writes);
+    dir = testenv::NewTempDir(QStringLiteral("killed"));
+    for (const QString& name : QDir(original).entryList({QStringLiteral("svl*")}, QDir::Files)) {
+      EXPECT_TRUE(QFile::copy(original + u'/' + name, dir + u'/' + name));
+    }
+    const QString path = Write(QStringLiteral("rows.csv"), lines);
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
+    env.push_back(QStringLiteral("STOVREL_TEST_KILLED_IMPORT=%1|%2|%3|%4")
+                      .arg(dir, path)
+                      .arg(writes)
+                      .arg(QLatin1String(kind))
+                      .toStdString());
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const char* argv[] = {"exchange_tests", "--gtest_filter=InterruptedImportTest.ACopyKilledPartWay", nullptr};
+    const pid_t pid = fork();
+    if (pid == 0) {
+      dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
+      execve("/proc/self/exe", const_cast<char**>(argv), envp.data());
+      _exit(127);
+    }
+    int status = 0;
+    EXPECT_EQ(waitpid(pid, &status, 0), pid);
+    const bool wasKilled = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    EXPECT_TRUE(wasKilled || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << status;
+    EXPECT_TRUE(gDB().OpenDB(dir));
+    check(wasKilled);
+    gDB().CloseDB();
+    if (!wasKilled || killed > 40) break;
+    ++killed;
+  }
+  EXPECT_TRUE(gDB().OpenDB(original));
+  dir = original;
+  return killed;
+}
+
+// Imports the file as Ships, its closing message expected.
+void ImportShips(const QString& path) {
+  clsImportTransactions importer;
+  clsTran tran;
+  tran.udTranType = store::Code(store::TranType::kShip);
+  importer.Init(path, tran);
+  ASSERT_TRUE(importer.ValidateData()) << importer.m_ErrorBuf.toStdString();
+  prompts->ExpectContaining(QStringLiteral(" Transactions! "));
+  EXPECT_TRUE(importer.DoImport());
+}
+
+// The live Ships, counted through the product tag; each must also be one in record order.
+static int ShipsFoundByProduct() {
+  const store::Table open = gDB().OpenTable(gDB().TranTable());
+  DATA4* tb = open.get();
+  if (tb == nullptr) return -1;
+  int inRecordOrder = 0;
+  for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
+    inRecordOrder += !d4deleted(tb) && f4long(d4field(tb, "trantype")) == store::Code(store::TranType::kShip) ? 1 : 0;
+  }
+  d4tagSelect(tb, d4tag(tb, "prodid"));
+  int byTag = 0;
+  for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
+    byTag += f4long(d4field(tb, "trantype")) == store::Code(store::TranType::kShip) ? 1 : 0;
+  }
+  EXPECT_EQ(byTag, inRecordOrder);
+  return byTag;
+}
+
 static QByteArray StockedRows(int rows, const char* prefix, std::map<QString, int>& stockOf) {
   QByteArray lines = "PRODUCTNAME,PARTNUMBER,BEGINNINGINVENTORY,NOTES\n";
   for (int r = 0; r < rows; ++r) {
@@ -617,12 +695,13 @@ int gWritesBeforeKill = 0;
 
 }  // namespace
 
-// A copy killed part-way through an import (this test program run again by the test
-// below, the job in STOVREL_TEST_KILLED_IMPORT: "folder|file|writes"): it imports the
-// file and is killed after that many writes of appends.
+// A copy killed part-way through an import (this test program run again by
+// KillAtPoints, the job in STOVREL_TEST_KILLED_IMPORT: "folder|file|writes|kind"): it
+// imports the file (products, or Ships of its part numbers for "transactions") and is
+// killed after that many writes of appends.
 TEST_F(InterruptedImportTest, ACopyKilledPartWay) {
   const QStringList job = qEnvironmentVariable("STOVREL_TEST_KILLED_IMPORT").split(u'|');
-  if (job.size() != 3) GTEST_SKIP() << "a copy run by AnImportKilledAtAnyPointLeavesEveryProductWithItsReceive";
+  if (job.size() != 4) GTEST_SKIP() << "a copy run by the kill tests below";
   gDB().CloseDB();
   ASSERT_TRUE(gDB().OpenDB(job[0]));
   CsvFile file;
@@ -631,9 +710,13 @@ TEST_F(InterruptedImportTest, ACopyKilledPartWay) {
   xb::engine::appendStepHook = [] {
     if (--gWritesBeforeKill == 0) raise(SIGKILL);
   };
-  int32_t count = file.LinesAfterHeading();
-  int32_t stopped = 0;
-  EXPECT_TRUE(exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped));
+  if (job[3] == QStringLiteral("transactions")) {
+    ImportShips(job[1]);
+  } else {
+    int32_t count = file.LinesAfterHeading();
+    int32_t stopped = 0;
+    EXPECT_TRUE(exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped));
+  }
   xb::engine::appendStepHook = nullptr;
 }
 
@@ -644,41 +727,11 @@ TEST_F(InterruptedImportTest, ACopyKilledPartWay) {
 TEST_F(InterruptedImportTest, AnImportKilledAtAnyPointLeavesEveryProductWithItsReceive) {
   std::map<QString, int> stockOf;
   const QByteArray lines = StockedRows(300, "K", stockOf);
-  const QString empty = dir;
-  gDB().CloseDB();
-  int killed = 0;
-  for (int writes = 1;; writes += 307) {
-    SCOPED_TRACE(writes);
-    const QString db = testenv::NewTempDir(QStringLiteral("killed"));
-    for (const QString& name : QDir(empty).entryList(QDir::Files)) {
-      ASSERT_TRUE(QFile::copy(empty + u'/' + name, db + u'/' + name));
-    }
-    dir = db;
-    const QString path = Write(QStringLiteral("rows.csv"), lines);
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
-    env.push_back(QStringLiteral("STOVREL_TEST_KILLED_IMPORT=%1|%2|%3").arg(db, path).arg(writes).toStdString());
-    std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    const char* argv[] = {"exchange_tests", "--gtest_filter=InterruptedImportTest.ACopyKilledPartWay", nullptr};
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
-      execve("/proc/self/exe", const_cast<char**>(argv), envp.data());
-      _exit(127);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    const bool wasKilled = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-    ASSERT_TRUE(wasKilled || (WIFEXITED(status) && WEXITSTATUS(status) == 0));
-
-    ASSERT_TRUE(gDB().OpenDB(db));
+  const int killed = KillAtPoints(lines, "products", [&](bool) {
     const Left after = Inspect(stockOf);
     EXPECT_EQ(after.wrong, QStringList());
     CsvFile file;
-    ASSERT_TRUE(file.Read(path));
+    ASSERT_TRUE(file.Read(dir + QStringLiteral("/rows.csv")));
     int32_t count = file.LinesAfterHeading();
     int32_t stopped = 0;
     size_t removed = 0;
@@ -690,12 +743,32 @@ TEST_F(InterruptedImportTest, AnImportKilledAtAnyPointLeavesEveryProductWithItsR
     EXPECT_EQ(again.wrong, QStringList());
     EXPECT_EQ(again.orphans, 0);
     EXPECT_EQ(again.products, stockOf.size());
-    gDB().CloseDB();
-    if (!wasKilled) break;
-    ++killed;
-  }
+  });
   EXPECT_GT(killed, 6);
-  ASSERT_TRUE(gDB().OpenDB(dir));
+}
+
+// A transaction import killed at points all through its run: the products keep their
+// Receives, every Ship stored is found through the product tag, and the file imports
+// whole once more.
+TEST_F(InterruptedImportTest, ATransactionImportKilledAtAnyPointLeavesEveryRowFound) {
+  std::map<QString, int> stockOf;
+  EXPECT_EQ(Import(StockedRows(100, "T", stockOf)), 100);
+  QByteArray lines = "PARTNUMBER,UNITS,AMOUNTPERUNIT\n";
+  int rows = 0;
+  for (int r = 0; r < 300; ++r) {
+    const QString partNo = QStringLiteral("T-%1").arg(r % 100);
+    if (!stockOf.contains(partNo)) continue;
+    lines += (partNo + QStringLiteral(",1,2\n")).toUtf8();
+    ++rows;
+  }
+  const int killed = KillAtPoints(lines, "transactions", [&](bool wasKilled) {
+    EXPECT_EQ(Inspect(stockOf).wrong, QStringList());
+    const int ships = ShipsFoundByProduct();
+    EXPECT_TRUE(wasKilled ? ships <= rows : ships == rows) << ships;
+    ImportShips(dir + QStringLiteral("/rows.csv"));
+    EXPECT_EQ(ShipsFoundByProduct(), ships + rows);
+  });
+  EXPECT_GT(killed, 4);
 }
 
 // A disk that fills during an import: the count is what is stored, every stored product
