@@ -25,7 +25,12 @@ bool ExchangeTables::ReadAppended(store::ProductKeys& keys) {
   return status.ok();
 }
 
-bool ExchangeTables::LoadProduct(clsProd& p, int32_t id) { return p.LoadProduct(id, prod_.get(), db_); }
+store::Status ExchangeTables::LoadProduct(clsProd& p, int32_t id) {
+  const store::Result<store::ProductRecord> row = store::Products(db_.Session()).Get(id, prod_.get());
+  if (row.ok()) p.Take(id, row.value);
+  if (!row.status.is(store::Failure::kNotFound)) dbaccess::Report(row.status, "clsProd_LoadProduct");
+  return row.status;
+}
 
 store::Status ExchangeTables::UpdateKnown(const clsProd& p, store::ProductKeys& keys) {
   const store::Status status = store::Products(db_.Session())

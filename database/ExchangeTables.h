@@ -34,7 +34,9 @@ class ExchangeTables {
   // Takes the visible products appended since the last call into `keys` (every one on
   // the first); false after the failure has been reported.
   bool ReadAppended(store::ProductKeys& keys);
-  bool LoadProduct(clsProd& p, int32_t id);
+  // Reads the product into the record as clsProd::LoadProduct does; kNotFound (not
+  // reported) when its row is no longer there, another failure reported.
+  store::Status LoadProduct(clsProd& p, int32_t id);
   // Rewrites the product p.nProdId as store::Products::UpdateKnown does (compared with
   // p.loaded when the record was loaded). A failure other than kChanged and kNotFound
   // is reported, a locked row as clsProd::SaveProduct reports it.

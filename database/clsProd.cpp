@@ -174,11 +174,15 @@ bool clsProd::LoadProduct(int32_t nProdIDPass, DATA4* tbProd, clsDB& db) {
   }
   dbaccess::Report(row.status, "clsProd_LoadProduct");
   if (!row.ok()) return false;
-  Init();
-  nProdId = nProdIDPass;
-  TakeRecord(*this, row.value);
-  loaded = row.value;
+  Take(nProdIDPass, row.value);
   return true;
+}
+
+void clsProd::Take(int32_t id, const store::ProductRecord& row) {
+  Init();
+  nProdId = id;
+  TakeRecord(*this, row);
+  loaded = row;
 }
 
 int32_t clsProd::LookupProduct(int32_t eSearchType, const QString& sSearchStr, DATA4* tb, clsDB& db) {

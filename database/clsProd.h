@@ -50,20 +50,21 @@ class clsProd {
   std::optional<store::ProductRecord> loaded;
 
   void Init();
+  // The record of the stored row of the id, as LoadProduct reads it.
+  void Take(int32_t id, const store::ProductRecord& row);
   // The stored fields of the record, as a save writes them.
   store::ProductRecord Record() const;
   // "RECORD LOCKED: Unable to update product record!"
   static QString LockedText();
 
-  // Adds the row (nProdId below 1: a new id from the products counter, written with
-  // every field in one append, and then held in nProdId) or rewrites the row of
-  // nProdId under its lock. True when the row was written. Another user's change since
-  // the load is written over only when the user says so; else the record is reloaded
-  // from the stored row (see `loaded`) and the result is false. After a written row, a
-  // beginning inventory above 0 is recorded as a Receive (unless ignoreBI) through
-  // clsDB::AddTrans with tbTran (null: AddTrans opens the table); false when that
-  // Receive was not saved: a row added by this call is then deleted again (nProdId -1),
-  // a rewritten row stays.
+  // Adds the row (nProdId below 1: as AddProducts adds one, with the Receive of its
+  // beginning inventory, both stored or neither; its new id then held in nProdId) or
+  // rewrites the row of nProdId under its lock. True when the row was written.
+  // Another user's change since the load is written over only when the user says so;
+  // else the record is reloaded from the stored row (see `loaded`) and the result is
+  // false. After a rewritten row, a beginning inventory above 0 is recorded as a
+  // Receive (unless ignoreBI) through clsDB::AddTrans with tbTran (null: AddTrans opens
+  // the table); false when that Receive was not saved (the row stays rewritten).
   bool SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db = gDB());
   // Adds the products as SaveProduct adds one, together: their ids, and those of the
   // Receives of their beginning inventories, taken at once from the counters (in

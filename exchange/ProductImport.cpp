@@ -148,6 +148,9 @@ class RunProducts {
     return id;
   }
 
+  // A product no longer stored.
+  void Forget(int32_t id) { known_.Remove(id); }
+
   // A new product of the row, added with the others at the next Add.
   void Later(const clsProd& p, int32_t line) {
     known_.Set(Pending(added_.size()), p.sPartNo, p.sProdName, p.bHide);
@@ -249,7 +252,14 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
         // inventory for it. The locks are given up before the product is read or written.
         const bool noPartNo = p.sPartNo.isEmpty();
         if (id == 0 || !products.Add() || !products.Release()) break;
-        if (row.Count() < columns && !(tables.LoadProduct(p, id) && ReadRow(row, cols, loc, lists, p))) break;
+        if (row.Count() < columns) {
+          const store::Status read = tables.LoadProduct(p, id);
+          if (read.is(store::Failure::kNotFound)) {
+            products.Forget(id);
+            continue;
+          }
+          if (!read.ok() || !ReadRow(row, cols, loc, lists, p)) break;
+        }
         if (noPartNo) p.sPartNo.clear();
         p.nProdId = id;
         const store::Status status = products.Update(p);
