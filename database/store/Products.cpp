@@ -199,7 +199,9 @@ Status Products::AppendWithReceipts(const std::vector<ProductRecord>& rows, int3
       transactions.DeleteIf(receipts[k].id, [](const TranRow&) { return true; }, tran.get());
       receipts[k].id = -1;
     }
-    return received.ok() ? added : received;
+    // No hold is left, the caller's included: a failure is reported with none held.
+    const Status released = ReleaseAppends(session_, tran.get());
+    return !received.ok() ? received : !added.ok() ? added : released;
   });
 }
 

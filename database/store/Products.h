@@ -136,7 +136,8 @@ class Products {
   // lock: a writer stopped at any moment leaves no product without its Receive, at most
   // Receives whose product was never stored (RemoveOrphanReceives takes them away).
   // *appended counts the products stored, from the first; the Receives of the others
-  // are deleted again. The first failure is the result.
+  // are deleted again. Both tables' append holds are given up, a caller's included.
+  // The first failure is the result.
   Status AppendWithReceipts(const std::vector<ProductRecord>& rows, int32_t firstId, std::vector<TranRow>& receipts,
                             const std::vector<size_t>& receiptOf, int32_t firstTranId, size_t* appended,
                             DATA4* open = nullptr, DATA4* openTran = nullptr) const;
