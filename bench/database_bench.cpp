@@ -14,6 +14,7 @@
 #include "database/clsDB.h"
 #include "database/clsProductStats.h"
 #include "database/clsTran.h"
+#include "database/store/Products.h"
 #include "platform/xbase/Engine.h"
 
 namespace {
@@ -88,6 +89,17 @@ void BM_GetProductStatsEveryProduct(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_GetProductStatsEveryProduct)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The check a product import makes first: beginning-inventory Receives without their
+// product (none here), one pass over each table.
+void BM_RemoveOrphanReceives(benchmark::State& state) {
+  for (auto _ : state) {
+    size_t removed = 0;
+    if (!store::Products(gDB().Session()).RemoveOrphanReceives(&removed).ok()) state.SkipWithError("failed");
+    benchmark::DoNotOptimize(removed);
+  }
+}
+BENCHMARK(BM_RemoveOrphanReceives)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 clsTran NewTran() {
   clsTran t;

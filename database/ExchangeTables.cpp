@@ -25,14 +25,32 @@ bool ExchangeTables::ReadAppended(store::ProductKeys& keys) {
   return status.ok();
 }
 
-bool ExchangeTables::LoadProduct(clsProd& p, int32_t id) { return p.LoadProduct(id, prod_.get(), db_); }
+store::Status ExchangeTables::LoadProduct(clsProd& p, int32_t id) {
+  const store::Result<store::ProductRecord> row = store::Products(db_.Session()).Get(id, prod_.get());
+  if (row.ok()) p.Take(id, row.value);
+  if (!row.status.is(store::Failure::kNotFound)) dbaccess::Report(row.status, "clsProd_LoadProduct");
+  return row.status;
+}
 
-bool ExchangeTables::SaveProduct(clsProd& p, bool ignoreBI) {
-  return p.SaveProduct(prod_.get(), tran_.get(), ignoreBI, db_);
+store::Status ExchangeTables::UpdateKnown(const clsProd& p, store::ProductKeys& keys) {
+  const store::Status status = store::Products(db_.Session())
+                                   .UpdateKnown(p.nProdId, p.Record(), keys, p.loaded ? &*p.loaded : nullptr, prod_.get());
+  if (!status.is(store::Failure::kChanged) && !status.is(store::Failure::kNotFound)) {
+    dbaccess::Report(status, "clsProd_SaveProduct", clsProd::LockedText());
+  }
+  return status;
 }
 
 size_t ExchangeTables::AddProducts(std::vector<clsProd>& products) {
-  return clsProd::AddProducts(products, prod_.get(), tran_.get(), false, db_);
+  return clsProd::AddProducts(products, prod_.get(), tran_.get(), false, db_, false);
+}
+
+size_t ExchangeTables::RemoveOrphanReceives() {
+  size_t removed = 0;
+  const store::Status status =
+      store::Products(db_.Session()).RemoveOrphanReceives(&removed, prod_.get(), tran_.get());
+  if (!status.is(store::Failure::kLocked)) dbaccess::Report(status, "clsProd_SaveProduct");
+  return removed;
 }
 
 bool ExchangeTables::ProductName(int32_t id, QString& name, QString& partNo) {
@@ -69,11 +87,22 @@ bool ExchangeTables::StockUnits(std::unordered_map<int32_t, clsProductStats>& st
   return db_.GetAllProductStats(stats, failed, tran_.get(), true);
 }
 
-void ExchangeTables::HoldAppends() {
-  if (!appends_) appends_.emplace(std::vector<DATA4*>{prod_.get(), tran_.get()});
-  appends_->Take();
+store::Status ExchangeTables::HoldAppends() {
+  const store::Session session = db_.Session();
+  return store::Guarded<store::Status>([&] {
+    store::Status held = store::HoldAppends(session, prod_.get());
+    if (held.ok()) held = store::HoldAppends(session, tran_.get());
+    if (!held.ok()) store::ReleaseAppends(session, prod_.get());
+    return held;
+  });
 }
 
-void ExchangeTables::ReleaseAppends() {
-  if (appends_) appends_->Release();
+store::Status ExchangeTables::ReleaseAppends() {
+  const store::Session session = db_.Session();
+  const auto release = [&](DATA4* tb) {
+    return store::Guarded<store::Status>([&] { return store::ReleaseAppends(session, tb); });
+  };
+  const store::Status prod = release(prod_.get());
+  const store::Status tran = release(tran_.get());
+  return prod.ok() ? tran : prod;
 }

@@ -8,7 +8,6 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -35,11 +34,20 @@ class ExchangeTables {
   // Takes the visible products appended since the last call into `keys` (every one on
   // the first); false after the failure has been reported.
   bool ReadAppended(store::ProductKeys& keys);
-  bool LoadProduct(clsProd& p, int32_t id);
-  // Saves as clsProd::SaveProduct does (the transactions table open too).
-  bool SaveProduct(clsProd& p, bool ignoreBI);
-  // Adds new products with their beginning inventories as clsProd::AddProducts does.
+  // Reads the product into the record as clsProd::LoadProduct does; kNotFound (not
+  // reported) when its row is no longer there, another failure reported.
+  store::Status LoadProduct(clsProd& p, int32_t id);
+  // Rewrites the product p.nProdId as store::Products::UpdateKnown does (compared with
+  // p.loaded when the record was loaded). A failure other than kChanged and kNotFound
+  // is reported, a locked row as clsProd::SaveProduct reports it.
+  store::Status UpdateKnown(const clsProd& p, store::ProductKeys& keys);
+  // Adds new products with their beginning inventories as clsProd::AddProducts does; a
+  // table locked by another user is not reported (LastSaveFailure says so).
   size_t AddProducts(std::vector<clsProd>& products);
+  // Deletes the beginning-inventory Receives left without their product by an add cut
+  // short (store::Products::RemoveOrphanReceives; the transactions table open too): how
+  // many. None while another user adds products; a failure is reported.
+  size_t RemoveOrphanReceives();
   bool ProductName(int32_t id, QString& name, QString& partNo);
   store::Result<rt::Currency> StdAmount(int32_t id, store::AmountType type) const;
   store::Result<store::PartNoMap> VisibleByPartNo() const;
@@ -57,15 +65,17 @@ class ExchangeTables {
   size_t AddTrans(std::vector<clsTran>& trans);
   bool StockUnits(std::unordered_map<int32_t, clsProductStats>& stats, std::unordered_set<int32_t>& failed);
 
-  // Holds the products' and transactions' append locks until released (both open);
-  // rows saved meanwhile append without taking them each time.
-  void HoldAppends();
-  void ReleaseAppends();
+  // Holds the products' and transactions' append locks (both open), the engine keeping
+  // the hold until a write of the table or ReleaseAppends: rows appended meanwhile take
+  // no locks of their own. kLocked when another user holds one (none is held then).
+  store::Status HoldAppends();
+  // Gives both holds up, storing what was appended under them: kNotStored when that
+  // could not be written.
+  store::Status ReleaseAppends();
 
  private:
   clsDB& db_;
   store::Table prod_;
   store::Table tran_;
   store::Table cat_;
-  std::optional<store::AppendHold> appends_;
 };

@@ -304,6 +304,8 @@ class clsDB {
   // how many were added, in order. Fewer when one could not be saved (reported as
   // SaveTran reports it; LastSaveFailure says why).
   size_t AddTrans(std::vector<clsTran>& trans, DATA4* tb_tran);
+  // The rows of the transactions as AddTrans stores them (their ids not set).
+  std::vector<store::TranRow> TranRows(const std::vector<clsTran>& trans) const;
   // Why the last add or update of a transaction or product row (SaveTran,
   // clsProd::SaveProduct) failed: kLocked when another user held the row, the table's
   // append lock or the counter; kNone when it was written.

@@ -131,14 +131,19 @@ bool clsDB::SaveTran(int32_t udOper, clsTran& udTran, DATA4* tb_tran) {
   return status.ok();
 }
 
+std::vector<store::TranRow> clsDB::TranRows(const std::vector<clsTran>& trans) const {
+  std::vector<store::TranRow> rows;
+  rows.reserve(trans.size());
+  for (const clsTran& t : trans) rows.push_back(RowOf(t, StoredTranDate(t.sDate)));
+  return rows;
+}
+
 size_t clsDB::AddTrans(std::vector<clsTran>& trans, DATA4* tb_tran) {
   NoteSave(store::Failure::kError);
   if (trans.empty()) return 0;
   const store::Table table = dbaccess::UseTable(tb_tran, TranTable(), *this);
   if (!table.ok()) return 0;
-  std::vector<store::TranRow> rows;
-  rows.reserve(trans.size());
-  for (const clsTran& t : trans) rows.push_back(RowOf(t, StoredTranDate(t.sDate)));
+  std::vector<store::TranRow> rows = TranRows(trans);
   // The ids are taken first and handed to the records only once the rows exist.
   const int32_t first = ReserveIDs(QLatin1String(store::Transactions::kCounter), static_cast<int32_t>(rows.size()),
                                    store::Transactions::kFirstId);

@@ -69,13 +69,17 @@ clsTran BeginningInventory(const clsProd& p) {
   tran.curUnitPrice = p.curStdCost;
   tran.curUnits = p.curBeginningInventory;
   tran.udTranType = store::Code(store::TranType::kReceive);
-  tran.sNote = QStringLiteral("Do not delete! Beginning Inventory recorded when the product was added.");
+  tran.sNote = QLatin1String(store::Products::kBeginningNote);
   return tran;
 }
 
 const QString kLockedText = QStringLiteral("RECORD LOCKED: Unable to update product record!");
 
 }  // namespace
+
+store::ProductRecord clsProd::Record() const { return RecordOf(*this); }
+
+QString clsProd::LockedText() { return kLockedText; }
 
 void clsProd::Init() {
   *this = clsProd{};
@@ -117,43 +121,42 @@ bool clsProd::SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db
   return db.AddTrans(receipt, tbTran) == 1;
 }
 
-size_t clsProd::AddProducts(std::span<clsProd> products, DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db) {
+size_t clsProd::AddProducts(std::span<clsProd> products, DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db,
+                            bool tellLocked) {
   db.NoteSave(store::Failure::kError);
   if (products.empty()) return 0;
-  // A counter that failed has shown its message; nothing is appended.
+  // The ids are taken before any append lock is held: a counter that failed has shown
+  // its message, and nothing is appended.
   const int32_t first = db.ReserveIDs(QLatin1String(store::Products::kFile), static_cast<int32_t>(products.size()), 1000);
-  if (first < 1) {
-    if (first == 0) db.NoteSave(store::Failure::kLocked);
+  std::vector<clsTran> receipts;
+  std::vector<size_t> receiptOf;
+  for (size_t i = 0; i < products.size() && first > 0 && !ignoreBI; ++i) {
+    products[i].nProdId = first + static_cast<int32_t>(i);
+    if (products[i].curBeginningInventory <= rt::Currency()) continue;
+    receipts.push_back(BeginningInventory(products[i]));
+    receiptOf.push_back(i);
+  }
+  const int32_t firstTran = receipts.empty() || first < 1
+                                ? first
+                                : db.ReserveIDs(QLatin1String(store::Transactions::kCounter),
+                                                static_cast<int32_t>(receipts.size()), store::Transactions::kFirstId);
+  for (clsProd& p : products) p.nProdId = -1;
+  if (first < 1 || firstTran < 1) {
+    if (first == 0 || firstTran == 0) db.NoteSave(store::Failure::kLocked);
     return 0;
   }
   std::vector<store::ProductRecord> rows;
   rows.reserve(products.size());
   for (const clsProd& p : products) rows.push_back(RecordOf(p));
+  std::vector<store::TranRow> receiptRows = db.TranRows(receipts);
   const store::Session session = db.Session();
   size_t appended = 0;
-  const store::Status status = store::Products(session).AppendAll(rows, first, &appended, tbProd);
+  const store::Status status =
+      store::Products(session).AppendWithReceipts(rows, first, receiptRows, receiptOf, firstTran, &appended, tbProd, tbTran);
   for (size_t i = 0; i < appended; ++i) products[i].nProdId = first + static_cast<int32_t>(i);
-  std::vector<clsTran> receipts;
-  std::vector<size_t> receiptOf;
-  for (size_t i = 0; i < appended && !ignoreBI; ++i) {
-    if (products[i].curBeginningInventory <= rt::Currency()) continue;
-    receipts.push_back(BeginningInventory(products[i]));
-    receiptOf.push_back(i);
-  }
-  const size_t received = receipts.empty() ? 0 : db.AddTrans(receipts, tbTran);
-  if (received < receipts.size()) {
-    // The Receive failed (reported by AddTrans). That product and those added after it
-    // are taken back, so no copy ever keeps one without its beginning inventory and
-    // the products stored are those of the rows before it; a retry adds them again.
-    for (size_t i = receiptOf[received]; i < appended; ++i) {
-      if (db.DeleteRecord(products[i].nProdId, db.ProductsTable(), tbProd, QStringLiteral("rowid"))) {
-        products[i].nProdId = -1;
-      }
-    }
-    return receiptOf[received];
-  }
+  // Reported once every lock is given up.
   db.NoteSave(status.failure);
-  dbaccess::Report(status, "clsProd_SaveProduct", kLockedText);
+  if (tellLocked || !status.is(store::Failure::kLocked)) dbaccess::Report(status, "clsProd_SaveProduct", kLockedText);
   return appended;
 }
 
@@ -171,11 +174,15 @@ bool clsProd::LoadProduct(int32_t nProdIDPass, DATA4* tbProd, clsDB& db) {
   }
   dbaccess::Report(row.status, "clsProd_LoadProduct");
   if (!row.ok()) return false;
-  Init();
-  nProdId = nProdIDPass;
-  TakeRecord(*this, row.value);
-  loaded = row.value;
+  Take(nProdIDPass, row.value);
   return true;
+}
+
+void clsProd::Take(int32_t id, const store::ProductRecord& row) {
+  Init();
+  nProdId = id;
+  TakeRecord(*this, row);
+  loaded = row;
 }
 
 int32_t clsProd::LookupProduct(int32_t eSearchType, const QString& sSearchStr, DATA4* tb, clsDB& db) {

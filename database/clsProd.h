@@ -50,26 +50,30 @@ class clsProd {
   std::optional<store::ProductRecord> loaded;
 
   void Init();
+  // The record of the stored row of the id, as LoadProduct reads it.
+  void Take(int32_t id, const store::ProductRecord& row);
+  // The stored fields of the record, as a save writes them.
+  store::ProductRecord Record() const;
+  // "RECORD LOCKED: Unable to update product record!"
+  static QString LockedText();
 
-  // Adds the row (nProdId below 1: a new id from the products counter, written with
-  // every field in one append, and then held in nProdId) or rewrites the row of
-  // nProdId under its lock. True when the row was written. Another user's change since
-  // the load is written over only when the user says so; else the record is reloaded
-  // from the stored row (see `loaded`) and the result is false. After a written row, a
-  // beginning inventory above 0 is recorded as a Receive (unless ignoreBI) through
-  // clsDB::AddTrans with tbTran (null: AddTrans opens the table); false when that
-  // Receive was not saved: a row added by this call is then deleted again (nProdId -1),
-  // a rewritten row stays.
+  // Adds the row (nProdId below 1: as AddProducts adds one, with the Receive of its
+  // beginning inventory, both stored or neither; its new id then held in nProdId) or
+  // rewrites the row of nProdId under its lock. True when the row was written.
+  // Another user's change since the load is written over only when the user says so;
+  // else the record is reloaded from the stored row (see `loaded`) and the result is
+  // false. After a rewritten row, a beginning inventory above 0 is recorded as a
+  // Receive (unless ignoreBI) through clsDB::AddTrans with tbTran (null: AddTrans opens
+  // the table); false when that Receive was not saved (the row stays rewritten).
   bool SaveProduct(DATA4* tbProd, DATA4* tbTran, bool ignoreBI, clsDB& db = gDB());
-  // Adds the products as SaveProduct adds one, together: their ids taken at once from
-  // the products counter (in order), the rows appended under one hold of the append
-  // lock, then the Receives of their beginning inventories added in one batch
-  // (clsDB::AddTrans). The count of products, from the first, that are stored with
-  // their Receives; the others are not stored (nProdId below 1): those after one that
-  // could not be appended, and one whose Receive failed, which is deleted again with
-  // every product added after it.
+  // Adds the products as SaveProduct adds one, together: their ids, and those of the
+  // Receives of their beginning inventories, taken at once from the counters (in
+  // order), then each product stored with its Receive or neither
+  // (store::Products::AppendWithReceipts). The count of products, from the first,
+  // that are stored; the others are not (nProdId below 1). A failure is reported once
+  // the locks are given up; a table locked by another user only when `tellLocked`.
   static size_t AddProducts(std::span<clsProd> products, DATA4* tbProd, DATA4* tbTran, bool ignoreBI,
-                            clsDB& db = gDB());
+                            clsDB& db = gDB(), bool tellLocked = true);
   // Fills the record from the row of nProdIDPass; false (no message) for an id below 1,
   // false after the not-found box for a missing row.
   bool LoadProduct(int32_t nProdIDPass, DATA4* tbProd, clsDB& db = gDB());

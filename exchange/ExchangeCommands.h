@@ -19,9 +19,11 @@ void ImportProductsHelper();
 // named by `headings` (1-based, upper case). `count`: on entry the lines after the
 // heading (for the progress bar), on return the products saved. A row whose product
 // or list entry could not be saved stops the import: `stoppedRow` is then its line,
-// else 0. False when a table did not open or an error was trapped.
+// else 0. False when a table did not open or an error was trapped. First the
+// beginning-inventory Receives an add cut short left without their product are
+// deleted; `removed` (when given) counts them.
 bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, int32_t& count,
-                            int32_t& stoppedRow);
+                            int32_t& stoppedRow, size_t* removed = nullptr);
 
 // The "Import Inventory Transactions" dialog, the checks, the preview and the import.
 void ImportTransactions();

@@ -4,10 +4,12 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPointer>
+#include <QRegularExpression>
 #include <optional>
 #include <unordered_map>
 #include <vector>
 
+#include "database/DbAccess.h"
 #include "database/clsDB.h"
 #include "database/clsProd.h"
 #include "database/store/Codes.h"
@@ -112,35 +114,42 @@ bool ReadRow(const CsvRow& row, const std::vector<Col>& cols, const rt::LocaleIn
 // run's own appends: a part number another user added is updated, not added again.
 class RunProducts {
  public:
-  explicit RunProducts(ExchangeTables& tables) : tables_(tables) {}
+  RunProducts(ExchangeTables& tables, clsDB& db) : tables_(tables), db_(db) {}
 
-  // Holds the tables' append locks and reads the products appended since the last hold.
-  bool Hold() {
-    if (held_) return true;
-    tables_.HoldAppends();
-    held_ = true;
-    return tables_.ReadAppended(known_);
-  }
-  void Release() {
-    tables_.ReleaseAppends();
-    held_ = false;
-  }
+  // Holds the tables' append locks (the engine keeps them until a write of the table
+  // or Release) and reads the products appended since the last call. False when either
+  // failed (a lock held by another user is noted for the closing message, any other
+  // failure reported).
+  bool Hold() { return Noted(tables_.HoldAppends()) && tables_.ReadAppended(known_); }
+  // Lets other users in; false when what was appended under the hold was not stored.
+  bool Release() { return Noted(tables_.ReleaseAppends()); }
 
   // The product the row updates: the one visible product with the row's part number,
   // or, for a row without one, with the row's name; -1 (a new product) otherwise. A
   // product of the run not added yet is added first (0 when that failed, or when the
-  // products could not be read).
-  int32_t Matching(const clsProd& p) {
+  // products could not be read). A part number no product has that is the export's
+  // stand-in for a product without one ("G" and its id) is that product: the row
+  // leaves it without a part number.
+  int32_t Matching(clsProd& p) {
     const bool byPartNo = !p.sPartNo.trimmed().isEmpty();
     const store::SearchType by = byPartNo ? store::SearchType::kPartNo : store::SearchType::kName;
-    const QString text = (byPartNo ? p.sPartNo : p.sProdName).toUpper();
+    const QString text = (byPartNo ? p.sPartNo : p.sProdName).trimmed().toUpper();
     int32_t id = known_.Find(by, text);
     if (id < -1) {
       if (!Add() || !Hold()) return 0;
       id = known_.Find(by, text);
     }
+    static const QRegularExpression standIn(QStringLiteral("^G(\\d{1,9})$"));
+    const QRegularExpressionMatch m = standIn.match(text);
+    if (id == -1 && byPartNo && m.hasMatch() && known_.WithoutPartNo(m.captured(1).toInt())) {
+      id = m.captured(1).toInt();
+      p.sPartNo.clear();
+    }
     return id;
   }
+
+  // A product no longer stored.
+  void Forget(int32_t id) { known_.Remove(id); }
 
   // A new product of the row, added with the others at the next Add.
   void Later(const clsProd& p, int32_t line) {
@@ -149,13 +158,14 @@ class RunProducts {
     lines_.push_back(line);
   }
 
-  // Rewrites the existing product of the row, after the new products of the rows before.
-  bool Update(clsProd& p) {
-    if (!Add()) return false;
-    const bool saved = tables_.SaveProduct(p, true);
-    if (saved) known_.Set(p.nProdId, p.sPartNo, p.sProdName, p.bHide);
-    Release();  // the write gave up the append locks
-    return saved;
+  // Rewrites the existing product of the row, unless another user changed it since the
+  // run read it (kChanged, kNotFound: the run now knows it as stored). Another failure
+  // has been reported.
+  store::Status Update(const clsProd& p) {
+    const store::Status status = tables_.UpdateKnown(p, known_);
+    if (status.ok()) known_.Set(p.nProdId, p.sPartNo, p.sProdName, p.bHide);
+    db_.NoteSave(status.failure);
+    return status;
   }
 
   // Adds the new products of the run; false when one could not be stored: the import
@@ -168,7 +178,6 @@ class RunProducts {
     for (size_t i = 0; i < added_.size(); ++i) known_.Remove(Pending(i));
     added_.clear();
     lines_.clear();
-    Release();  // the appends gave up the append locks; the next hold reads the rows
     return stopped_ == 0;
   }
 
@@ -179,19 +188,26 @@ class RunProducts {
   // The id under which a product not added yet is found: below -1.
   static int32_t Pending(size_t i) { return -2 - static_cast<int32_t>(i); }
 
+  bool Noted(const store::Status& status) {
+    if (status.ok()) return true;
+    db_.NoteSave(status.failure);
+    if (!status.is(store::Failure::kLocked)) dbaccess::Report(status, "frmMain_ImportProductsFromFile");
+    return false;
+  }
+
   ExchangeTables& tables_;
+  clsDB& db_;
   store::ProductKeys known_;
   std::vector<clsProd> added_;
   std::vector<int32_t> lines_;  // each new product's line
   int32_t stored_ = 0;          // new products stored
   int32_t stopped_ = 0;
-  bool held_ = false;
 };
 
 }  // namespace
 
 bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, int32_t& count,
-                            int32_t& stoppedRow) {
+                            int32_t& stoppedRow, size_t* removed) {
   const int32_t lines = count;
   count = 0;
   stoppedRow = 0;
@@ -204,6 +220,8 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
     const clsDB::Batch batch(db);
     ExchangeTables tables(db);
     if (!HoldProductRun(tables)) return false;
+    const size_t orphans = tables.RemoveOrphanReceives();
+    if (removed != nullptr) *removed = orphans;
     std::vector<Col> cols(static_cast<size_t>(std::max<qsizetype>(headings.size(), 1)), kNone);
     for (qsizetype i = 1; i < headings.size(); ++i) {
       const qsizetype at = productcsv::Keywords().indexOf(headings[i]);
@@ -214,42 +232,64 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
     ListIds lists(tables);
     EventPump pump;
     clsProd p;
-    RunProducts products(tables);
+    RunProducts products(tables, db);
     int32_t updated = 0;
+    enum class Outcome { kLater, kUpdated, kFailed };
+    // A row whose product another user changed meanwhile is matched again, a bounded
+    // number of times.
+    constexpr int kMatches = 4;
+    const auto importRow = [&](const CsvRow& row) {
+      for (int match = 1; match <= kMatches && products.Hold(); ++match) {
+        p.Init();
+        if (!ReadRow(row, cols, loc, lists, p)) break;
+        const int32_t id = products.Matching(p);
+        if (id < 0) {
+          products.Later(p, row.Line());
+          return Outcome::kLater;
+        }
+        // A short row changes only the fields it has cells for: the missing ones keep
+        // what the product holds. An existing product keeps its stock: no beginning
+        // inventory for it. The locks are given up before the product is read or written.
+        const bool noPartNo = p.sPartNo.isEmpty();
+        if (id == 0 || !products.Add() || !products.Release()) break;
+        if (row.Count() < columns) {
+          const store::Status read = tables.LoadProduct(p, id);
+          if (read.is(store::Failure::kNotFound)) {
+            products.Forget(id);
+            continue;
+          }
+          if (!read.ok() || !ReadRow(row, cols, loc, lists, p)) break;
+        }
+        if (noPartNo) p.sPartNo.clear();
+        p.nProdId = id;
+        const store::Status status = products.Update(p);
+        if (status.ok()) return Outcome::kUpdated;
+        if (!status.is(store::Failure::kChanged) && !status.is(store::Failure::kNotFound)) break;
+      }
+      return Outcome::kFailed;
+    };
     // New rows are appended under a hold of the tables' append locks, given up now and
     // then for other users.
     size_t heldRows = 0;
     for (const CsvRow& row : file.Rows()) {
       if (pump.Due() || ++heldRows == kHeldRows) {
-        if (!products.Add()) break;
-        products.Release();
+        if (!products.Add() || !products.Release()) {
+          stoppedRow = products.Stopped() != 0 ? products.Stopped() : row.Line();
+          break;
+        }
         heldRows = 0;
         sys.WaitDlgUpdate(dlg, ProgressPercent(row.Line(), lines));
         QCoreApplication::processEvents();
       }
-      p.Init();
-      bool saved = products.Hold() && ReadRow(row, cols, loc, lists, p);
-      if (saved) {
-        const int32_t id = products.Matching(p);
-        if (id < 0) {
-          products.Later(p, row.Line());
-          continue;
-        }
-        // A short row changes only the fields it has cells for: the missing ones keep
-        // what the product holds. An existing product keeps its stock: no beginning
-        // inventory for it.
-        saved = id > 0 && products.Add() &&
-                (row.Count() >= columns || (tables.LoadProduct(p, id) && ReadRow(row, cols, loc, lists, p)));
-        p.nProdId = id;
-        if (saved) saved = products.Update(p);
-      }
-      if (!saved) {
+      const Outcome outcome = importRow(row);
+      if (outcome == Outcome::kFailed) {
         if (products.Add()) stoppedRow = row.Line();
         break;
       }
-      ++updated;
+      if (outcome == Outcome::kUpdated) ++updated;
     }
     products.Add();
+    products.Release();
     if (stoppedRow == 0) stoppedRow = products.Stopped();
     count = updated + products.Stored();
   } catch (...) {
@@ -280,6 +320,7 @@ void ImportProductsHelper() {
     QString errors;
     int32_t count = 0;
     int32_t stoppedRow = 0;
+    size_t removed = 0;
     QString path;
     std::optional<clsImportData> data;
     // Cancel while the file is read or checked shows the dialog again.
@@ -296,14 +337,19 @@ void ImportProductsHelper() {
     QCoreApplication::processEvents();
     if (ok) {
       data->PreviewData(path, columns, headings, count, bContinue);
-      if (bContinue) ok = ImportProductsFromFile(data->File(), headings, count, stoppedRow);
+      if (bContinue) ok = ImportProductsFromFile(data->File(), headings, count, stoppedRow, &removed);
     }
     const QString n = QString::number(count);
+    const QString repaired =
+        removed == 0 ? QString()
+                     : QStringLiteral(" %1 beginning inventory Receive(s) left without their product by an import that "
+                                      "was cut short were removed.")
+                           .arg(removed);
     if (!bContinue) {
       Inform(QStringLiteral("Import cancelled by the user!"));
     } else if (ok && stoppedRow == 0) {
       Inform(QStringLiteral("Imported ") + n +
-             QStringLiteral(" Products! These products will now appear on the 'Current Inventory' screen."));
+             QStringLiteral(" Products! These products will now appear on the 'Current Inventory' screen.") + repaired);
     } else if (ok) {
       ui::MsgBox(QStringLiteral("Imported ") + n + QStringLiteral(" of ") +
                      QString::number(data->File().Rows().size()) + QStringLiteral(" Products! Row ") +
@@ -312,7 +358,8 @@ void ImportProductsHelper() {
                                     "after it were not imported.") +
                      (gDB().LastSaveFailure() == store::Failure::kLocked
                           ? QStringLiteral(" The table was in use by another user: try the import again in a moment.")
-                          : QString()),
+                          : QString()) +
+                     repaired,
                  ui::vbExclamation, rt::App::ProductName());
     } else {
       sys.ShowMsg(QStringLiteral("IMPORT FAILED FROM FILE ") + path + QStringLiteral("!") + sys.CRLF(2) + errors, 3, -1);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_set>
 
 #include "database/store/Fields.h"
 #include "database/store/RowScan.h"
@@ -112,6 +113,11 @@ void ProductKeys::Remove(int32_t id) {
   of_.erase(at);
 }
 
+bool ProductKeys::WithoutPartNo(int32_t id) const {
+  const auto at = of_.find(id);
+  return at != of_.end() && !at->second.partNo;
+}
+
 void ProductKeys::SetKeys(int32_t id, Keys keys) {
   Remove(id);
   if (keys.partNo) byPartNo_[*keys.partNo].push_back(id);
@@ -160,6 +166,95 @@ Status Products::AppendAll(const std::vector<ProductRecord>& rows, int32_t first
   });
 }
 
+Status Products::AppendWithReceipts(const std::vector<ProductRecord>& rows, int32_t firstId,
+                                    std::vector<TranRow>& receipts, const std::vector<size_t>& receiptOf,
+                                    int32_t firstTranId, size_t* appended, DATA4* open, DATA4* openTran) const {
+  *appended = 0;
+  return Guarded<Status>([&]() -> Status {
+    Table tb(session_, open, kFile);
+    if (!tb.ok()) return tb.failure();
+    Table tran(session_, openTran, Transactions::kFile);
+    if (!tran.ok()) return tran.failure();
+    const ProductFields f(tb.get());
+    if (Status held = HoldAppends(session_, tb.get()); !held.ok()) return held;
+    const Transactions transactions(session_);
+    const Status received = receipts.empty() ? Status::Ok() : transactions.AppendAll(receipts, firstTranId, tran.get());
+    size_t stored = 0;
+    while (stored < receipts.size() && receipts[stored].id >= firstTranId) ++stored;
+    // Only the products before the first whose Receive is missing follow.
+    const size_t count = stored < receipts.size() ? receiptOf[stored] : rows.size();
+    const Status added = Guarded<Status>([&] {
+      if (count == 0) return ReleaseAppends(session_, tb.get());
+      return AppendHeld(
+          session_, tb.get(), count,
+          [&](size_t i) {
+            Assign(session_, f.rowid, firstId + static_cast<int32_t>(i));
+            WriteFields(session_, f, rows[i]);
+          },
+          appended);
+    });
+    // A Receive whose delete fails stays an orphan until RemoveOrphanReceives.
+    for (size_t k = 0; k < stored; ++k) {
+      if (receiptOf[k] < *appended) continue;
+      transactions.DeleteIf(receipts[k].id, [](const TranRow&) { return true; }, tran.get());
+      receipts[k].id = -1;
+    }
+    // No hold is left, the caller's included: a failure is reported with none held.
+    const Status released = ReleaseAppends(session_, tran.get());
+    return !received.ok() ? received : !added.ok() ? added : released;
+  });
+}
+
+Status Products::RemoveOrphanReceives(size_t* removed, DATA4* open, DATA4* openTran) const {
+  *removed = 0;
+  return Guarded<Status>([&]() -> Status {
+    Table tb(session_, open, kFile);
+    if (!tb.ok()) return tb.failure();
+    Table tran(session_, openTran, Transactions::kFile);
+    if (!tran.ok()) return tran.failure();
+    // One pass over each table finds the candidates, without any lock.
+    std::unordered_set<int32_t> products;
+    {
+      RowScan scan(session_, tb.get());
+      FIELD4* rowid = FieldOf(tb.get(), "rowid");
+      for (bool on = scan.FirstInRecordOrder(RowScan::Read::kBlocks); on; on = scan.Next()) {
+        products.insert(Long32(rowid));
+      }
+    }
+    std::vector<int32_t> orphans;
+    {
+      RowScan scan(session_, tran.get());
+      const TranFields f(tran.get());
+      for (bool on = scan.FirstInRecordOrder(RowScan::Read::kBlocks); on; on = scan.Next()) {
+        if (Long32(f.trantype) == Code(TranType::kReceive) && !products.contains(Long32(f.prodid))) {
+          orphans.push_back(Long32(f.rowid));
+        }
+      }
+    }
+    if (orphans.empty()) return Status::Ok();
+    // A writer holds the products' append lock from storing its Receives until its
+    // products are stored: under it, a Receive without its product has none to come.
+    if (Status held = HoldAppends(session_, tb.get()); !held.ok()) return held;
+    const Transactions transactions(session_);
+    const QString note = QLatin1String(kBeginningNote);
+    Status status = Guarded<Status>([&] {
+      for (const int32_t id : orphans) {
+        const Status gone = transactions.DeleteIf(
+            id,
+            [&](const TranRow& r) {
+              return r.type == TranType::kReceive && r.note.trimmed() == note && !SeekProduct(session_, tb.get(), r.prodId);
+            },
+            tran.get());
+        if (gone.ok()) ++*removed;
+        if (!gone.ok() && !gone.is(Failure::kChanged) && !gone.is(Failure::kNotFound)) return gone;
+      }
+      return Status::Ok();
+    });
+    const Status released = ReleaseAppends(session_, tb.get());
+    return status.ok() ? released : status;
+  });
+}
+
 Status Products::Update(int32_t id, const ProductRecord& row, DATA4* open, ProductRecord* loaded) const {
   return Guarded<Status>([&]() -> Status {
     Table tb(session_, open, kFile);
@@ -173,6 +268,34 @@ Status Products::Update(int32_t id, const ProductRecord& row, DATA4* open, Produ
             WriteFields(session_, f, row);
             if (loaded != nullptr) *loaded = Read(f);
           });
+    });
+  });
+}
+
+Status Products::UpdateKnown(int32_t id, const ProductRecord& row, ProductKeys& keys, const ProductRecord* loaded,
+                             DATA4* open) const {
+  return Guarded<Status>([&]() -> Status {
+    Table tb(session_, open, kFile);
+    if (!tb.ok()) return tb.failure();
+    if (!SeekProduct(session_, tb.get(), id)) {
+      keys.Remove(id);
+      return Status::Of(Failure::kNotFound);
+    }
+    const ProductFields f(tb.get());
+    const auto known = [&] {
+      const auto at = keys.of_.find(id);
+      const ProductKeys::Keys now{FoundAs(Text(f.partno)), FoundAs(Text(f.prodname))};
+      const bool gone = d4deleted(tb.get()) != 0 || f.Hidden();
+      if (!gone && at != keys.of_.end() && at->second == now && (loaded == nullptr || Read(f) == *loaded)) return true;
+      if (gone) {
+        keys.Remove(id);
+      } else {
+        keys.SetKeys(id, now);
+      }
+      return false;
+    };
+    return UnlockedOnError(tb.get(), [&] {
+      return ChangeLockedIf(session_, tb.get(), known, [&] { WriteFields(session_, f, row); });
     });
   });
 }
@@ -246,11 +369,12 @@ Status Products::ReadAppended(ProductKeys& keys, DATA4* open) const {
   return Guarded<Status>([&]() -> Status {
     Table tb(session_, open, kFile);
     if (!tb.ok()) return tb.failure();
+    RowScan scan(session_, tb.get());
+    const long records = scan.RecordCount();
+    if (records <= keys.records_ && keys.partNoWidth_ != SIZE_MAX) return Status::Ok();
     const ProductFields f(tb.get());
     keys.partNoWidth_ = static_cast<size_t>(f4len_v(f.partno));
     keys.nameWidth_ = static_cast<size_t>(f4len_v(f.prodname));
-    RowScan scan(session_, tb.get());
-    const long records = scan.RecordCount();
     for (bool on = scan.FirstInRecordOrder(RowScan::Read::kBlocks, keys.records_ + 1); on; on = scan.Next()) {
       if (f.Hidden()) {
         keys.Remove(Long32(f.rowid));

@@ -17,6 +17,7 @@
 #include "database/store/Codes.h"
 #include "database/store/Result.h"
 #include "database/store/Session.h"
+#include "database/store/Transactions.h"
 #include "platform/runtime/Currency.h"
 
 struct DATA4;
@@ -76,12 +77,15 @@ class ProductKeys {
   // found by neither); replaces what the id had.
   void Set(int32_t id, const QString& partNo, const QString& name, bool hidden);
   void Remove(int32_t id);
+  // True for a visible product known to have no part number.
+  bool WithoutPartNo(int32_t id) const;
 
  private:
   friend class Products;
   using Index = std::unordered_map<QString, std::vector<int32_t>>;
   struct Keys {
     std::optional<QString> partNo, name;
+    bool operator==(const Keys&) const = default;
   };
   void SetKeys(int32_t id, Keys keys);
 
@@ -125,12 +129,38 @@ class Products {
   // rows stored, from the first.
   Status AppendAll(const std::vector<ProductRecord>& rows, int32_t firstId, size_t* appended,
                    DATA4* open = nullptr) const;
+  // Appends the rows as AppendAll does, each with the Receive of its beginning
+  // inventory: receipts[k] (ids from firstTranId on, set once stored) belongs to
+  // rows[receiptOf[k]], in order (`openTran`: the transactions table). The Receives
+  // are stored first, then the products, both under one hold of the products' append
+  // lock: a writer stopped at any moment leaves no product without its Receive, at most
+  // Receives whose product was never stored (RemoveOrphanReceives takes them away).
+  // *appended counts the products stored, from the first; the Receives of the others
+  // are deleted again. Both tables' append holds are given up, a caller's included.
+  // The first failure is the result.
+  Status AppendWithReceipts(const std::vector<ProductRecord>& rows, int32_t firstId, std::vector<TranRow>& receipts,
+                            const std::vector<size_t>& receiptOf, int32_t firstTranId, size_t* appended,
+                            DATA4* open = nullptr, DATA4* openTran = nullptr) const;
+  // Deletes every beginning-inventory Receive (kBeginningNote) whose product is not
+  // stored, each checked again under its lock while no product is being added (the
+  // products' append lock held); *removed counts them. kLocked when another user is
+  // adding products (nothing is deleted then).
+  Status RemoveOrphanReceives(size_t* removed, DATA4* open = nullptr, DATA4* openTran = nullptr) const;
+  // Rewrites the row of the id under its lock when the stored row, as locked, is still
+  // the visible product `keys` knows under the id, with the part number and name read
+  // (and, with `loaded`, equals it): else nothing is written, `keys` takes the stored
+  // row in (a hidden or deleted one leaves it) and the result is kChanged (kNotFound
+  // for a row no longer there).
+  Status UpdateKnown(int32_t id, const ProductRecord& row, ProductKeys& keys, const ProductRecord* loaded = nullptr,
+                     DATA4* open = nullptr) const;
   // Rewrites the row of the id under its lock. With `loaded` (the row as the caller read
   // it): kChanged when the stored row, once locked, differs from it; after the write
   // `loaded` holds the row as now stored.
   Status Update(int32_t id, const ProductRecord& row, DATA4* open = nullptr, ProductRecord* loaded = nullptr) const;
 
   static constexpr char kFile[] = "svlprod.dbf";
+  // The note of the Receive that records a new product's beginning inventory.
+  static constexpr char kBeginningNote[] = "Do not delete! Beginning Inventory recorded when the product was added.";
 
  private:
   Session session_;

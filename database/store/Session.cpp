@@ -202,39 +202,36 @@ Status ChangeLocked(const Session& s, DATA4* tb, const std::function<void()>& ch
   return ChangeLockedIf(s, tb, [] { return true; }, change);
 }
 
-void AppendHold::Take() {
-  if (held_) return;
-  held_ = true;
-  for (DATA4* tb : tables_) d4lockAppend(tb);
+Status HoldAppends(const Session& s, DATA4* tb) {
+  return s.Check(d4lockAppend(tb), "d4lockAppend") == 0 ? Status::Ok() : Status::Of(Failure::kLocked);
 }
 
-bool AppendHold::Release() {
-  if (!held_) return true;
-  held_ = false;
-  bool stored = true;
-  for (DATA4* tb : tables_) stored = d4unlock(tb) == 0 && stored;
-  return stored;
+Status ReleaseAppends(const Session& s, DATA4* tb) {
+  // The unlock stores the rows of the hold: when it fails, none of them is.
+  return s.Check(d4unlock(tb), "d4unlock") == 0 ? Status::Ok() : Status::Of(Failure::kNotStored);
 }
 
 Status AppendHeld(const Session& s, DATA4* tb, size_t count, const std::function<void(size_t)>& fill,
                   size_t* appended) {
   *appended = 0;
-  const int rc = s.Check(d4lockAppend(tb), "d4lockAppend");
-  if (rc != 0) return Status::Of(Failure::kLocked);
-  const Status added = UnlockedOnError(tb, [&]() -> Status {
+  if (Status held = HoldAppends(s, tb); !held.ok()) return held;
+  Status added;
+  try {
     for (; *appended < count; ++*appended) {
       s.Check(d4appendStartVB(tb, 0), "d4appendStartVB");
       s.Check(d4blank(tb), "d4blank");
       fill(*appended);
-      if (Status one = AppendUnlock(s, tb); !one.ok()) return one;
+      if (added = AppendUnlock(s, tb); !added.ok()) break;
     }
-    return Status::Ok();
-  });
-  // The rows are stored by the unlock: when it fails, none of them is.
-  if (s.Check(d4unlock(tb), "d4unlock") != 0) {
-    *appended = 0;
-    return Status::Of(Failure::kNotStored);
+  } catch (...) {
+    // The rows before the one that threw are stored by the unlock, or none is.
+    if (d4unlock(tb) != 0) *appended = 0;
+    throw;
   }
+  // Counted once stored: a failed store (a status or a throw) stores none of them.
+  const size_t held = std::exchange(*appended, 0);
+  if (Status stored = ReleaseAppends(s, tb); !stored.ok()) return stored;
+  *appended = held;
   return added;
 }
 

@@ -129,27 +129,14 @@ Status AppendUnlock(const Session& s, DATA4* tb);
 Status AppendHeld(const Session& s, DATA4* tb, size_t count, const std::function<void(size_t)>& fill,
                   size_t* appended);
 
-// Holds the append locks of open tables (d4lockAppend) across the single appends that
-// follow, which then take no locks of their own: a run of adds (an import) holds it
-// between the points where it lets other users in (Release, before events are let run
-// and every few hundred rows) and takes it again (Take). A busy lock is not waited for
-// twice: that table's appends then lock on their own. Any unlock of a table (a changed
-// record written, a failure) ends its hold as well. The rows appended under the hold
-// are stored when it ends (or at the next other call on their table): Release is
-// false when a table's could not be written.
-class AppendHold {
- public:
-  explicit AppendHold(std::vector<DATA4*> tables) : tables_(std::move(tables)) {}
-  ~AppendHold() { Release(); }
-  AppendHold(const AppendHold&) = delete;
-  AppendHold& operator=(const AppendHold&) = delete;
-  void Take();
-  bool Release();
-
- private:
-  std::vector<DATA4*> tables_;
-  bool held_ = false;
-};
+// Holds the table's append lock (d4lockAppend), with its memo and index locks, for the
+// appends that follow, which then take no lock of their own: kLocked when another user
+// holds it. The engine keeps the hold until the table's next unlock (ReleaseAppends);
+// a write that unlocks the table (a changed record, AppendHeld) ends it as well.
+Status HoldAppends(const Session& s, DATA4* tb);
+// Gives up the table's locks and stores the rows appended under its hold: kNotStored
+// when they could not be written (none of them is stored then).
+Status ReleaseAppends(const Session& s, DATA4* tb);
 
 // Gives up the table's locks after a failed write; the engine's code is not recorded.
 void DropLocks(DATA4* tb);

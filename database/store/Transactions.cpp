@@ -132,6 +132,14 @@ Status Transactions::DeleteOfProduct(int32_t prodId, DATA4* open) const {
   });
 }
 
+Status Transactions::DeleteIf(int32_t id, const std::function<bool(const TranRow&)>& still, DATA4* open) const {
+  return Write(open, [&](DATA4* tb, const TranFields& f) -> Status {
+    if (SeekNumber(session_, tb, id) != 0) return Status::Of(Failure::kNotFound);
+    return ChangeLockedIf(
+        session_, tb, [&] { return still(ReadFields(f)); }, [&] { session_.Check(d4delete(tb), "d4delete"); });
+  });
+}
+
 Result<bool> Transactions::ProductHasTransactions(int32_t prodId, DATA4* open) const {
   return Guarded<Result<bool>>([&]() -> Result<bool> {
     Table tb(session_, open, kFile);

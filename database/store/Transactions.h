@@ -60,6 +60,9 @@ class Transactions {
   // a row (the rows before it are deleted); a later call goes on from there.
   Status DeleteOfProduct(int32_t prodId, DATA4* open = nullptr) const;
   Result<bool> ProductHasTransactions(int32_t prodId, DATA4* open = nullptr) const;
+  // Deletes the row of the id under its lock when `still` holds for it as locked (read
+  // again): kChanged when it does not, kNotFound when there is no such row.
+  Status DeleteIf(int32_t id, const std::function<bool(const TranRow&)>& still, DATA4* open = nullptr) const;
 
   static constexpr char kFile[] = "svltran.dbf";
   static constexpr char kCounter[] = "svltran.dbf";

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <bit>
+#include <functional>
 #include <cstring>
 #include <string>
 #include <map>
@@ -796,6 +797,94 @@ TEST_F(ProductStoreTest, HidingSetsTheFlagUnderTheRowsLock) {
   ASSERT_TRUE(store::ReadProducts(session_, nullptr, store::SearchType::kName, rows).ok());
   EXPECT_TRUE(rows.empty());
   EXPECT_EQ(products.StdAmount(1001, store::AmountType::kStdCost).value, rt::Currency());
+}
+
+// An update of a product the caller read writes only while the row, under its lock, is
+// still the visible product read: another user's hide, rename or delete (or, with the
+// row as loaded, any change) makes it write nothing and take the stored row in, so the
+// caller matches the text again.
+TEST_F(ProductStoreTest, AnUpdateOfAProductReadEarlierWritesNothingAnotherUserChanged) {
+  struct Case {
+    const char* name;
+    std::function<bool(DATA4*)> change;  // another user's, on the row
+    bool compareLoaded;
+    Failure failure;
+    bool found;  // by its part number afterwards
+  } cases[] = {
+      {"unchanged", [](DATA4*) { return true; }, true, Failure::kNone, true},
+      {"hidden", [](DATA4* tb) { return f4assignNVB(d4field(tb, "hide"), "T", 1) == 0; }, false, Failure::kChanged,
+       false},
+      {"renamed", [](DATA4* tb) { return f4assignNVB(d4field(tb, "partno"), "B-1", 3) == 0; }, false,
+       Failure::kChanged, false},
+      {"deleted", [](DATA4* tb) { return d4delete(tb) == 0; }, false, Failure::kNotFound, false},
+      {"cost changed, loaded row compared", [](DATA4* tb) { return f4assignDouble(d4field(tb, "stdcost"), 9) == 0; },
+       true, Failure::kChanged, true},
+  };
+  int32_t id = 1000;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString partNo = QStringLiteral("A-%1").arg(++id);
+    Product(id, partNo.toLatin1().constData(), "Widget", false);
+    store::ProductKeys keys;
+    ASSERT_TRUE(products.ReadAppended(keys).ok());
+    const store::ProductRecord loaded = products.Get(id).value;
+    {
+      dbtest::OtherUser other(PathOf("svlprod.dbf"));
+      ASSERT_TRUE(other.LockRow("partno", partNo));
+      ASSERT_TRUE(c.change(other.table()));
+      ASSERT_EQ(d4flush(other.table()), 0);
+      ASSERT_EQ(d4unlock(other.table()), 0);
+    }
+    store::ProductRecord row = loaded;
+    row.name = QStringLiteral("Imported");
+    const store::Status status = products.UpdateKnown(id, row, keys, c.compareLoaded ? &loaded : nullptr);
+    EXPECT_EQ(status.failure, c.failure);
+    EXPECT_EQ(keys.Find(store::SearchType::kPartNo, partNo), c.found ? id : -1);
+    const store::Result<store::ProductRecord> stored = products.Get(id);
+    EXPECT_EQ(stored.ok() && stored.value.name == QStringLiteral("Imported"), status.ok());
+  }
+}
+
+// Beginning-inventory Receives whose product was never stored are deleted; other
+// Receives, and those of a product stored (hidden too), stay. Nothing is deleted while
+// another user adds products (their append lock held).
+TEST_F(ProductStoreTest, ReceivesLeftWithoutTheirProductAreRemoved) {
+  Product(1001, "A-1", "Widget", false);
+  Product(1002, "A-2", "Hidden", true);
+  const QString note = QLatin1String(store::Products::kBeginningNote);
+  std::vector<store::TranRow> rows;
+  for (const auto& [prodId, type, text] : std::initializer_list<std::tuple<int32_t, store::TranType, QString>>{
+           {1001, store::TranType::kReceive, note},    // its product stored
+           {1002, store::TranType::kReceive, note},    // its product hidden
+           {1003, store::TranType::kReceive, note},    // never stored: goes
+           {1003, store::TranType::kReceive, QStringLiteral("by hand")},
+           {1004, store::TranType::kShip, note},
+           {1005, store::TranType::kReceive, note}}) {  // never stored: goes
+    store::TranRow r;
+    r.prodId = prodId;
+    r.type = type;
+    r.units = rt::Currency(3);
+    r.note = text;
+    rows.push_back(r);
+  }
+  const store::Transactions transactions(session_);
+  ASSERT_TRUE(transactions.AppendAll(rows, 2000).ok());
+  size_t removed = 0;
+  {
+    const dbtest::HeldByteLock adding(PathOf("svlprod.dbf"), xb::LockManager::kAppendLock);
+    ASSERT_TRUE(adding.held());
+    EXPECT_EQ(products.RemoveOrphanReceives(&removed).failure, Failure::kLocked);
+    EXPECT_EQ(removed, 0u);
+  }
+  ASSERT_TRUE(products.RemoveOrphanReceives(&removed).ok());
+  EXPECT_EQ(removed, 2u);
+  std::vector<int32_t> left;
+  for (int32_t id = 2000; id < 2006; ++id) {
+    if (transactions.Get(id).ok()) left.push_back(id);
+  }
+  EXPECT_EQ(left, std::vector<int32_t>({2000, 2001, 2003, 2004}));
+  ASSERT_TRUE(products.RemoveOrphanReceives(&removed).ok());
+  EXPECT_EQ(removed, 0u);
 }
 
 }  // namespace

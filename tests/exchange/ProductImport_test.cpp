@@ -2,10 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QThread>
+#include <QTimer>
+
+#include <csignal>
+#include <cstring>
 
 #include <functional>
 #include <map>
@@ -18,9 +24,11 @@
 #include "exchange/ProductCsv.h"
 #include "exchange/clsExportProducts.h"
 #include "exchange/clsImportData.h"
+#include "exchange/clsImportTransactions.h"
 #include "exchange/frmImportProducts.h"
 #include "exchange/ExchangeSupport.h"
 #include "exchange/ExchangeCommands.h"
+#include "platform/xbase/EngineState.h"
 #include "tests/exchange/ExchangeTestSupport.h"
 
 namespace {
@@ -65,19 +73,24 @@ TEST_F(ProductImportTest, RowsMatchByPartNumberElseByName) {
                    "EPSILON RENAMED,\n"        // found by its new name: its part number cleared
                    "Epsilon,\n"                // the old name finds nothing: new
                    "Padded,\" LP-1\"\n"        // a part number with a blank before it is never found:
-                   "Padded again,\" LP-1\"\n"),  // new, both
-            13);
+                   "Padded again,\" LP-1\"\n" +  // new, both
+                   // The export's stand-in for a product without a part number updates
+                   // it, which stays without; for one that has a part number it is new.
+                   QStringLiteral("Gamma again,g%1\nAlpha twin,G%2\n").arg(gamma).arg(ab1).toUtf8()),
+            15);
   EXPECT_EQ(Product(ab1).sProdName, QStringLiteral("Alpha renamed"));
   EXPECT_EQ(Product(ab1).sPartNo, QStringLiteral("ab-1"));
   EXPECT_EQ(Product(beta).sProdName, QStringLiteral("BETA"));
   EXPECT_EQ(Product(beta).sPartNo, QString());  // the row's empty part number is written
   EXPECT_EQ(Product(gamma).sPartNo, QString());
+  EXPECT_EQ(Product(gamma).sProdName, QStringLiteral("Gamma again"));
   QStringList names;
   for (const clsProd& p : Products()) names << p.sProdName + QLatin1Char('|') + p.sPartNo;
-  EXPECT_THAT(names, ::testing::UnorderedElementsAre("Alpha renamed|ab-1", "BETA|", "Gamma|", "Gamma|NEW-9",
+  EXPECT_THAT(names, ::testing::UnorderedElementsAre("Alpha renamed|ab-1", "BETA|", "Gamma again|", "Gamma|NEW-9",
                                                      "Hidden again|HID-1", "Twin one|DUP", "Twin two|DUP",
                                                      "Twin three|DUP", "Fresh updated|F-1", "EPSILON RENAMED|",
-                                                     "Epsilon|", "Padded|LP-1", "Padded again|LP-1"));
+                                                     "Epsilon|", "Padded|LP-1", "Padded again|LP-1",
+                                                     QStringLiteral("Alpha twin|G%1").arg(ab1)));
 }
 
 TEST_F(ProductImportTest, EveryFieldIsWrittenAndAnEmptyCellClearsIt) {
@@ -263,15 +276,29 @@ TEST_F(ProductImportTest, TheCommandReportsEachOutcome) {
     bool previewShown;
     QString message;  // a box; empty: the failure window
     size_t products;
+    int leftovers = 0;  // beginning-inventory Receives of no product, made before
   };
   const Case cases[] = {
       {file, false, true, QStringLiteral("Import cancelled by the user!"), 0},
       {bad, true, false, QString(), 0},
       {file, true, true,
+       QStringLiteral("Imported 2 Products! These products will now appear on the 'Current Inventory' screen. 2 "
+                      "beginning inventory Receive(s) left without their product by an import that was cut short "
+                      "were removed."),
+       2, 2},
+      {file, true, true,
        QStringLiteral("Imported 2 Products! These products will now appear on the 'Current Inventory' screen."), 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path.toStdString());
+    std::vector<clsTran> leftovers(static_cast<size_t>(c.leftovers));
+    for (clsTran& t : leftovers) {
+      t.nProdId = 99999;
+      t.udTranType = store::Code(store::TranType::kReceive);
+      t.curUnits = rt::Currency(4);
+      t.sNote = QLatin1String(store::Products::kBeginningNote);
+    }
+    ASSERT_EQ(gDB().AddTrans(leftovers, nullptr), leftovers.size());
     ChooseInDialog(QStringLiteral("frmImportProducts"), c.path);
     if (c.previewShown) Preview(c.previewContinues);
     QString failure;
@@ -508,3 +535,330 @@ TEST_F(ProductImportTest, NoCommandStartsWhileAnotherRuns) {
 }
 
 }  // namespace
+
+namespace {
+
+// Imports that are killed or meet a full disk, and what they leave.
+class InterruptedImportTest : public ProductImportTest {
+ protected:
+// A live transaction as stored.
+struct StoredTran {
+  int32_t prodId;
+  int32_t type;
+  rt::Currency units;
+};
+
+// Every live transaction, read in record order.
+static std::vector<StoredTran> LiveTransactions() {
+  std::vector<StoredTran> out;
+  const store::Table open = gDB().OpenTable(gDB().TranTable());
+  DATA4* tb = open.get();
+  EXPECT_NE(tb, nullptr);
+  if (tb == nullptr) return out;
+  for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
+    if (d4deleted(tb)) continue;
+    out.push_back({static_cast<int32_t>(f4long(d4field(tb, "prodid"))), static_cast<int32_t>(f4long(d4field(tb, "trantype"))),
+                   rt::Currency::FromDouble(f4double(d4field(tb, "units")))});
+  }
+  return out;
+}
+
+// What an import left: a message per product whose Receives are not exactly the one
+// of its beginning inventory `stockOf` (by part number, or name for a row without
+// one), and the count of Receives whose product is not stored.
+struct Left {
+  QStringList wrong;
+  int orphans = 0;
+  size_t products = 0;
+};
+
+static Left Inspect(const std::map<QString, int>& stockOf) {
+  Left left;
+  std::map<int32_t, QString> keyOf;
+  for (const clsProd& p : Products()) {
+    const QString key = p.sPartNo.isEmpty() ? p.sProdName : p.sPartNo;
+    if (!stockOf.contains(key)) left.wrong << QStringLiteral("unexpected product ") + key;
+    keyOf[p.nProdId] = key;
+  }
+  left.products = keyOf.size();
+  std::map<int32_t, std::vector<rt::Currency>> received;
+  for (const StoredTran& t : LiveTransactions()) {
+    if (t.type != store::Code(store::TranType::kReceive)) continue;
+    if (!keyOf.contains(t.prodId)) {
+      ++left.orphans;
+    } else {
+      received[t.prodId].push_back(t.units);
+    }
+  }
+  for (const auto& [id, key] : keyOf) {
+    const std::vector<rt::Currency> expected{rt::Currency::FromDouble(stockOf.at(key))};
+    if (received[id] != expected) {
+      left.wrong << key + QStringLiteral(": %1 Receives").arg(received[id].size());
+    }
+  }
+  return left;
+}
+
+// The file of the kill and full-disk tests: rows with a part number and rows matched by
+// name, each with a beginning inventory.
+// Runs a copy importing `lines` (ACopyKilledPartWay, `kind`) on a copy of the test's
+// database, killed after 1, 1 + 307, ... writes of appends until one completes; after
+// each, `check` runs on that database (open, the file beside it as rows.csv). How many
+// copies were killed.
+int KillAtPoints(const QByteArray& lines, const char* kind, const std::function<void(bool killed)>& check) {
+  const QString original = dir;
+  gDB().CloseDB();
+  int killed = 0;
+  for (int writes = 1;; writes += 307) {
+    SCOPED_TRACE(writes);
+    dir = testenv::NewTempDir(QStringLiteral("killed"));
+    for (const QString& name : QDir(original).entryList({QStringLiteral("svl*")}, QDir::Files)) {
+      EXPECT_TRUE(QFile::copy(original + u'/' + name, dir + u'/' + name));
+    }
+    const QString path = Write(QStringLiteral("rows.csv"), lines);
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
+    env.push_back(QStringLiteral("STOVREL_TEST_KILLED_IMPORT=%1|%2|%3|%4")
+                      .arg(dir, path)
+                      .arg(writes)
+                      .arg(QLatin1String(kind))
+                      .toStdString());
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const char* argv[] = {"exchange_tests", "--gtest_filter=InterruptedImportTest.ACopyKilledPartWay", nullptr};
+    const pid_t pid = fork();
+    if (pid == 0) {
+      dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
+      execve("/proc/self/exe", const_cast<char**>(argv), envp.data());
+      _exit(127);
+    }
+    int status = 0;
+    EXPECT_EQ(waitpid(pid, &status, 0), pid);
+    const bool wasKilled = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    EXPECT_TRUE(wasKilled || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << status;
+    EXPECT_TRUE(gDB().OpenDB(dir));
+    check(wasKilled);
+    gDB().CloseDB();
+    if (!wasKilled || killed > 40) break;
+    ++killed;
+  }
+  EXPECT_TRUE(gDB().OpenDB(original));
+  dir = original;
+  return killed;
+}
+
+// Imports the file as Ships, its closing message expected.
+void ImportShips(const QString& path) {
+  clsImportTransactions importer;
+  clsTran tran;
+  tran.udTranType = store::Code(store::TranType::kShip);
+  importer.Init(path, tran);
+  ASSERT_TRUE(importer.ValidateData()) << importer.m_ErrorBuf.toStdString();
+  prompts->ExpectContaining(QStringLiteral(" Transactions! "));
+  EXPECT_TRUE(importer.DoImport());
+}
+
+// The live Ships, counted through the product tag; each must also be one in record order.
+static int ShipsFoundByProduct() {
+  const store::Table open = gDB().OpenTable(gDB().TranTable());
+  DATA4* tb = open.get();
+  if (tb == nullptr) return -1;
+  int inRecordOrder = 0;
+  for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
+    inRecordOrder += !d4deleted(tb) && f4long(d4field(tb, "trantype")) == store::Code(store::TranType::kShip) ? 1 : 0;
+  }
+  d4tagSelect(tb, d4tag(tb, "prodid"));
+  int byTag = 0;
+  for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
+    byTag += f4long(d4field(tb, "trantype")) == store::Code(store::TranType::kShip) ? 1 : 0;
+  }
+  EXPECT_EQ(byTag, inRecordOrder);
+  return byTag;
+}
+
+static QByteArray StockedRows(int rows, const char* prefix, std::map<QString, int>& stockOf) {
+  QByteArray lines = "PRODUCTNAME,PARTNUMBER,BEGINNINGINVENTORY,NOTES\n";
+  for (int r = 0; r < rows; ++r) {
+    const int stock = r % 7 + 1;
+    const QString partNo = r % 10 == 3 ? QString() : QStringLiteral("%1-%2").arg(QLatin1String(prefix)).arg(r);
+    const QString name = QStringLiteral("%1 item %2").arg(QLatin1String(prefix)).arg(r);
+    stockOf[partNo.isEmpty() ? name : partNo] = stock;
+    lines += QStringLiteral("%1,%2,%3,note %4\n").arg(name, partNo).arg(stock).arg(r).toUtf8();
+  }
+  return lines;
+}
+
+};
+
+int gWritesBeforeKill = 0;
+
+}  // namespace
+
+// A copy killed part-way through an import (this test program run again by
+// KillAtPoints, the job in STOVREL_TEST_KILLED_IMPORT: "folder|file|writes|kind"): it
+// imports the file (products, or Ships of its part numbers for "transactions") and is
+// killed after that many writes of appends.
+TEST_F(InterruptedImportTest, ACopyKilledPartWay) {
+  const QStringList job = qEnvironmentVariable("STOVREL_TEST_KILLED_IMPORT").split(u'|');
+  if (job.size() != 4) GTEST_SKIP() << "a copy run by the kill tests below";
+  gDB().CloseDB();
+  ASSERT_TRUE(gDB().OpenDB(job[0]));
+  CsvFile file;
+  ASSERT_TRUE(file.Read(job[1]));
+  gWritesBeforeKill = job[2].toInt();
+  xb::engine::appendStepHook = [] {
+    if (--gWritesBeforeKill == 0) raise(SIGKILL);
+  };
+  if (job[3] == QStringLiteral("transactions")) {
+    ImportShips(job[1]);
+  } else {
+    int32_t count = file.LinesAfterHeading();
+    int32_t stopped = 0;
+    EXPECT_TRUE(exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped));
+  }
+  xb::engine::appendStepHook = nullptr;
+}
+
+// An import killed at points all through its run (the products and Receives of two
+// batches, each one's store, the counters): every stored product has exactly its
+// beginning-inventory Receive; Receives left without their product are removed by the
+// next import, which says so and completes the file without doubling anything.
+TEST_F(InterruptedImportTest, AnImportKilledAtAnyPointLeavesEveryProductWithItsReceive) {
+  std::map<QString, int> stockOf;
+  const QByteArray lines = StockedRows(300, "K", stockOf);
+  const int killed = KillAtPoints(lines, "products", [&](bool) {
+    const Left after = Inspect(stockOf);
+    EXPECT_EQ(after.wrong, QStringList());
+    CsvFile file;
+    ASSERT_TRUE(file.Read(dir + QStringLiteral("/rows.csv")));
+    int32_t count = file.LinesAfterHeading();
+    int32_t stopped = 0;
+    size_t removed = 0;
+    EXPECT_TRUE(exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped, &removed));
+    EXPECT_EQ(stopped, 0);
+    EXPECT_EQ(count, 300);
+    EXPECT_EQ(removed, static_cast<size_t>(after.orphans));
+    const Left again = Inspect(stockOf);
+    EXPECT_EQ(again.wrong, QStringList());
+    EXPECT_EQ(again.orphans, 0);
+    EXPECT_EQ(again.products, stockOf.size());
+  });
+  EXPECT_GT(killed, 6);
+}
+
+// A transaction import killed at points all through its run: the products keep their
+// Receives, every Ship stored is found through the product tag, and the file imports
+// whole once more.
+TEST_F(InterruptedImportTest, ATransactionImportKilledAtAnyPointLeavesEveryRowFound) {
+  std::map<QString, int> stockOf;
+  EXPECT_EQ(Import(StockedRows(100, "T", stockOf)), 100);
+  QByteArray lines = "PARTNUMBER,UNITS,AMOUNTPERUNIT\n";
+  int rows = 0;
+  for (int r = 0; r < 300; ++r) {
+    const QString partNo = QStringLiteral("T-%1").arg(r % 100);
+    if (!stockOf.contains(partNo)) continue;
+    lines += (partNo + QStringLiteral(",1,2\n")).toUtf8();
+    ++rows;
+  }
+  const int killed = KillAtPoints(lines, "transactions", [&](bool wasKilled) {
+    EXPECT_EQ(Inspect(stockOf).wrong, QStringList());
+    const int ships = ShipsFoundByProduct();
+    EXPECT_TRUE(wasKilled ? ships <= rows : ships == rows) << ships;
+    ImportShips(dir + QStringLiteral("/rows.csv"));
+    EXPECT_EQ(ShipsFoundByProduct(), ships + rows);
+  });
+  EXPECT_GT(killed, 4);
+}
+
+// A disk that fills during an import: the count is what is stored, every stored product
+// has its Receive and no Receive is left without its product; once there is room the
+// same file completes the import without doubling anything.
+TEST_F(InterruptedImportTest, AFullDiskStopsTheImportWithTheCountStored) {
+  std::map<QString, int> stockOf;
+  EXPECT_EQ(Import(StockedRows(300, "A", stockOf)), 300);
+  const QByteArray lines = StockedRows(600, "B", stockOf);
+  const QString path = Write(QStringLiteral("more.csv"), lines);
+  qint64 largest = 0;
+  for (const QFileInfo& f : QDir(dir).entryInfoList(QDir::Files)) largest = std::max(largest, f.size());
+  CsvFile file;
+  ASSERT_TRUE(file.Read(path));
+
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit limited = old;
+  limited.rlim_cur = static_cast<rlim_t>(largest + 40000);
+  const sighandler_t oldHandler = signal(SIGXFSZ, SIG_IGN);
+  prompts->ExpectContaining(QString::fromLocal8Bit(std::strerror(EFBIG)));
+  int32_t count = file.LinesAfterHeading();
+  int32_t stopped = 0;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const bool ran = exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped);
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, oldHandler);
+  EXPECT_TRUE(ran);
+  EXPECT_GT(stopped, 0);
+  const Left full = Inspect(stockOf);
+  EXPECT_EQ(full.wrong, QStringList());
+  EXPECT_EQ(full.orphans, 0);
+  EXPECT_EQ(full.products, 300u + static_cast<size_t>(count));
+  EXPECT_LT(full.products, stockOf.size());
+
+  count = file.LinesAfterHeading();
+  EXPECT_TRUE(exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped));
+  EXPECT_EQ(stopped, 0);
+  EXPECT_EQ(count, 600);
+  const Left done = Inspect(stockOf);
+  EXPECT_EQ(done.wrong, QStringList());
+  EXPECT_EQ(done.orphans, 0);
+  EXPECT_EQ(done.products, stockOf.size());
+}
+
+// Another copy hides, renames or deletes a product while an import that read it runs:
+// the import writes nothing over that change and matches its row again (a hidden or
+// renamed product no longer has the part number, so the row adds a product).
+TEST_F(ProductImportTest, AProductAnotherCopyChangedDuringTheRunIsMatchedAgain) {
+  const int32_t hidden = AddProduct(QStringLiteral("E-1"), QStringLiteral("E one"));
+  const int32_t renamed = AddProduct(QStringLiteral("E-2"), QStringLiteral("E two"));
+  const int32_t deleted = AddProduct(QStringLiteral("E-3"), QStringLiteral("E three"));
+  const int32_t kept = AddProduct(QStringLiteral("E-4"), QStringLiteral("E four"));
+  // The last two rows are short: their products are read before they are written.
+  QByteArray lines = "PRODUCTNAME,PARTNUMBER,NOTES\n";
+  for (int r = 0; r < 300; ++r) lines += QStringLiteral("New %1,N-%1,n\n").arg(r).toUtf8();
+  lines += "E one new,E-1,n\nE two new,E-2,n\nE three new,E-3\nE four new,E-4\n";
+  // The other copy's changes, once the run is well past its first row (its progress
+  // shown at least half way): each under the row's lock, as the editors write.
+  bool changed = false;
+  QTimer other;
+  other.setInterval(0);
+  QObject::connect(&other, &QTimer::timeout, [&] {
+    frmProgress* dlg = progresstest::OpenProgressDialog();
+    if (changed || dlg == nullptr || progresstest::Bar(*dlg).value() < 50) return;
+    changed = true;
+    dbtest::OtherUser copy(gDB().ProductsTable());
+    DATA4* tb = copy.table();
+    const auto change = [&](const char* partNo, const std::function<int()>& write) {
+      EXPECT_TRUE(copy.LockRow("partno", QLatin1String(partNo))) << partNo;
+      EXPECT_EQ(write(), 0) << partNo;
+      EXPECT_EQ(d4flush(tb) + d4unlock(tb), 0) << partNo;
+    };
+    change("E-1", [&] { return f4assignNVB(d4field(tb, "hide"), "T", 1); });
+    change("E-2", [&] { return f4assignNVB(d4field(tb, "partno"), "E-2X", 4); });
+    change("E-3", [&] { return d4delete(tb); });
+  });
+  other.start();
+  EXPECT_EQ(Import(lines), 304);
+  EXPECT_TRUE(changed);
+  const clsProd h = Product(hidden);
+  EXPECT_TRUE(h.bHide);
+  EXPECT_EQ(h.sProdName, QStringLiteral("E one"));
+  EXPECT_EQ(Product(renamed).sProdName, QStringLiteral("E two"));
+  EXPECT_EQ(Product(renamed).sPartNo, QStringLiteral("E-2X"));
+  EXPECT_EQ(Product(kept).sProdName, QStringLiteral("E four new"));
+  QStringList added;
+  for (const clsProd& p : Products()) {
+    if (p.sPartNo.startsWith(u'E') && p.nProdId != renamed && p.nProdId != kept) added << p.sProdName + u'|' + p.sPartNo;
+    EXPECT_NE(p.nProdId, deleted);
+  }
+  EXPECT_THAT(added, ::testing::UnorderedElementsAre("E one new|E-1", "E two new|E-2", "E three new|E-3"));
+}
