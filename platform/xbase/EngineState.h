@@ -8,6 +8,7 @@
 // d4recCountDo), memo contents of the current record (dropped when the position
 // changes), and each tag's cursor position (re-found after any change).
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <set>
@@ -140,6 +141,7 @@ struct DATA4 {
   bool cachedRead = false;    // positioning from cached index pages, without the index lock
   bool appendHeld = false;    // d4lockAppend: append, memo and index locks held until d4unlock
   bool countCurrent = false;  // under appendHeld: the table's count is the stored one
+  std::chrono::steady_clock::time_point heldSince;  // when the first held append was made
   std::vector<char> rec;      // recordLen bytes and a NUL
   std::vector<char> orig;     // the record as stored, for the old keys
   std::vector<char> scratch;
@@ -174,10 +176,5 @@ int CheckWritable(DATA4* d);
 bool MayChange(const DATA4* d, uint32_t n);
 // Is `file` (under any name) a .dbf whose whole-file range a hold of c keeps locked?
 bool HeldByEngine(const CODE4* c, const File& file);
-
-// Test seam: when set, called after each write that stores an append (the memo blocks,
-// the staged record, each key, the record made live, the count), so that a test can
-// stop the writer between them. Null in the program.
-extern void (*appendStepHook)();
 
 }  // namespace xb::engine
