@@ -207,9 +207,9 @@ int RemoveKeys(DATA4* d, const std::vector<KeyOp>& removals, uint32_t n) {
 // Removes the keys a record marked deleted beyond the count may have (an append or
 // batch cut short; its bytes tell which, entries that are not there are no fault): of
 // both marks, as FOR clauses may depend on it.
-int DropLeftoverKeys(DATA4* d, uint32_t n) {
+int DropLeftoverKeys(DATA4* d, uint32_t n, const char* bytes) {
   char* rec = d->scratch.data();
-  if (!d->table->ReadLeftover(n, rec)) return 0;
+  std::memcpy(rec, bytes, d->table->recordLen());
   std::string key;
   for (const char mark : {' ', '*'}) {
     rec[0] = mark;
@@ -267,23 +267,38 @@ int RebuildUnsoundTags(DATA4* d) {
 // locks, the count just read). A live record there is an append stopped after its
 // record was made live: with all its keys in it is counted, never written over;
 // without them it is damage. Records marked deleted are taken over by the appends to
-// come: every tag the cut left unsound is built anew, and their keys go.
+// come: every tag the cut left unsound is built anew, their keys go, and they are
+// blanked (still marked deleted).
 int TakeOverLeftovers(DATA4* d) {
   const uint32_t count = d->table->recordCount(), beyond = d->table->WholeBeyondCount();
   if (beyond == 0) return 0;
-  char* rec = d->scratch.data();
-  if (d->table->ReadLeftover(count + 1, rec) && rec[0] != '*') {
+  const size_t len = d->table->recordLen();
+  std::string left(size_t(beyond) * len, '\0');
+  const uint64_t first = d->table->header().RecordOffset(count + 1);
+  if (!d->table->file().ReadAt(first, left.data(), left.size())) {
+    return d->Fail(Status::System(Code::kIo, "cannot read " + d->table->path()), e4read);
+  }
+  if (left[0] != '*') {
     // Not all marked deleted: the only record beyond the count (CheckBeyondCount).
-    if (!KeysPresent(d, KeyOps(d, nullptr, rec).insertions, count + 1)) {
+    if (!KeysPresent(d, KeyOps(d, nullptr, left.data()).insertions, count + 1)) {
       return d->Fail(Status::Corrupt(xb::Damage::kUncounted, d->table->path() + ": a live record beyond the count lacks keys"),
                      e4data);
     }
     const Status s = d->table->PublishAppend(count + 1);
     return s.ok() ? 0 : d->Fail(s, ErrorOf(s, e4write));
   }
+  // Records taken over before are blank: nothing of them is in the index.
+  const std::string blank = "*" + std::string(len - 1, ' ');
+  std::string blanks;
+  for (uint32_t m = 0; m < beyond; ++m) blanks += blank;
+  if (left == blanks) return 0;
   if (const int r = RebuildUnsoundTags(d); r != 0) return r;
   for (uint32_t m = beyond; m > 0; --m) {
-    if (const int r = DropLeftoverKeys(d, count + m); r != 0) return r;
+    if (const int r = DropLeftoverKeys(d, count + m, left.data() + (m - 1) * len); r != 0) return r;
+  }
+  // So that the appends to come need not look at them again.
+  if (!d->table->file().WriteAt(first, blanks.data(), blanks.size())) {
+    return d->Fail(Status::System(Code::kIo, "cannot write " + d->table->path()), e4write);
   }
   return 0;
 }
