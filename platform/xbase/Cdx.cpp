@@ -148,6 +148,8 @@ class Index final : public CdxIndex {
   Status RebuildAll(std::vector<TagEntries> entries) override;
   uint64_t KeyCount(size_t tag) override;
   Status Check() override;
+  Status CheckTag(size_t tag, bool exact) override;
+  Status RebuildTag(size_t tag, TagEntries entries) override;
   Status LockExclusive() override {
     if (!file_->writable()) return Status(Code::kReadOnly, path_ + " is open read-only");
     return Acquire(true);
@@ -322,15 +324,23 @@ bool Index::ReadCached() {
 
 Status Index::FlushBatch() {
   if (!file_->deferring()) return Status::Ok();
-  if (file_->Flush()) return Status::Ok();
-  const Status s = Status::System(Code::kIo, "cannot write " + path_);
+  std::vector<uint64_t> order;
+  Status s;
+  for (auto& t : trees_) {
+    if (s.ok()) s = t->DeferredOrder(&order);
+  }
+  if (s.ok() && file_->Flush(order)) return Status::Ok();
+  if (s.ok()) s = Status::System(Code::kIo, "cannot write " + path_);
   DropBatch();
   return s;
 }
 
 void Index::DropBatch() {
   file_->Discard();
-  for (auto& t : trees_) t->Forget();
+  for (auto& t : trees_) {
+    t->ForgetDeferred();
+    t->Forget();
+  }
   if (dir_) dir_->Forget();
 }
 
@@ -615,15 +625,40 @@ Status Index::CheckTags() {
   if (!s.ok()) return s;
   if (tags != defs_.size()) return Status(Code::kCorrupt, path_ + ": the tag directory changed");
   for (size_t t = 0; t < defs_.size(); ++t) {
-    if (Status s = Begin(t, false); !s.ok()) return s;
-    uint64_t walked = 0, checked = 0;
-    Status s = trees_[t]->Check(&checked);
-    if (s.ok()) s = trees_[t]->Count(&walked);
-    End();
-    if (!s.ok()) return s;
-    if (walked != checked) return Status(Code::kCorrupt, path_ + ": tag " + defs_[t].name + " leaf chain misses keys");
+    if (Status s = CheckTag(t, false); !s.ok()) return s;
   }
   return Status::Ok();
+}
+
+Status Index::CheckTag(size_t tag, bool exact) {
+  if (Status s = Begin(tag, false); !s.ok()) return s;
+  uint64_t walked = 0, checked = 0;
+  Status s = trees_[tag]->Check(&checked, exact);
+  if (s.ok()) s = trees_[tag]->Count(&walked);
+  End();
+  if (s.ok() && walked != checked) s = Status(Code::kCorrupt, path_ + ": tag " + defs_[tag].name + " leaf chain misses keys");
+  return s;
+}
+
+Status Index::RebuildTag(size_t tag, TagEntries entries) {
+  if (tag >= defs_.size()) return Status(Code::kInvalid, "no tag " + std::to_string(tag));
+  if (Status s = SortEntries(&entries, defs_[tag]); !s.ok()) return s;
+  if (Status s = Begin(tag, true); !s.ok()) return s;
+  Tree& t = *trees_[tag];
+  const uint64_t base = (file_->Size() + kPageSize - 1) / kPageSize * kPageSize;
+  std::vector<uint8_t> pages;
+  const uint32_t root = BuildTree({entries.keys.data(), entries.recnos.data(), entries.recnos.size()},
+                                  defs_[tag].keyLen, t.filler(), base, true, &pages);
+  // Nothing refers to the new pages until the header does.
+  Status s = file_->WriteAt(base, pages.data(), pages.size()) ? t.Replace(root)
+                                                               : Status::System(Code::kIo, "cannot write " + path_);
+  fileChanged_ = true;
+  if (depth_ == 1) {
+    const Status b = BumpFileCounter();
+    if (s.ok()) s = b;
+  }
+  End();
+  return s;
 }
 
 Status Index::RebuildAll(std::vector<TagEntries> entries) {

@@ -149,6 +149,12 @@ class CdxIndex {
   virtual uint64_t KeyCount(size_t tag) = 0;
   // Walks every tag and checks order, counts and page links; ok() when sound.
   virtual Status Check() = 0;
+  // Check of one tag; exact: every separator is its child's greatest entry.
+  virtual Status CheckTag(size_t tag, bool exact) = 0;
+  // Writes a tree of the entries (any order) past the file's end, then points the tag's
+  // header at it: stopped between the two, the tag keeps its old tree. The old tree's
+  // pages and the free list are left unused.
+  virtual Status RebuildTag(size_t tag, TagEntries entries) = 0;
 
   // Holds the index lock across several operations (an append with four tags); nests.
   virtual Status LockExclusive() = 0;
@@ -169,9 +175,12 @@ class CdxIndex {
   // How long a busy index lock is waited for: attempts x delay in all (see CdxLock.h).
   virtual void SetLockPolicy(const LockPolicy& policy) = 0;
   // Under a held exclusive lock: the changes from BeginBatch on are kept in memory
-  // (seen by this handle) until FlushBatch writes each changed page once, the pages
-  // nothing refers to yet first; DropBatch forgets them with every cached page. Giving
-  // up the lock flushes.
+  // (seen by this handle) until FlushBatch writes each changed page once, in an order
+  // in which every state between two writes is readable: the pages nothing refers to
+  // yet, then per tag its header and its pages from the root down, the leaves last in
+  // key order (a descent finds every entry the tag held; a walk along the leaves finds
+  // them too, passing a neighbour link not yet written). DropBatch forgets them with
+  // every cached page. Giving up the lock flushes.
   virtual void BeginBatch() = 0;
   virtual Status FlushBatch() = 0;
   virtual void DropBatch() = 0;

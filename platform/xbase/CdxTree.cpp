@@ -65,8 +65,9 @@ Status Tree::Refresh(bool* moved) {
     }
   }
   // Writes kept back by the file are not in the mapping.
-  const bool mapped = headerMap_ && !file_->deferring() && CopyFromMapping(h, headerMap_, sizeof h);
-  if (headerMap_ && !mapped && !file_->deferring()) {
+  const bool kept = file_->HoldsBack(header_);
+  const bool mapped = headerMap_ && !kept && CopyFromMapping(h, headerMap_, sizeof h);
+  if (headerMap_ && !mapped && !kept) {
     // Another program shortened the file beneath the mapping: read by pread from now on.
     ::munmap(mapBase_, mapLen_);
     mapBase_ = nullptr;
@@ -242,7 +243,7 @@ Status Tree::Step(Pos* pos, bool forward) {
   uint32_t page = pos->page;
   uint64_t limit = 0;  // read when a step passes over empty leaves
   for (uint64_t hops = 0;; ++hops) {
-    const uint32_t next = forward ? cur->right : cur->left;
+    uint32_t next = forward ? cur->right : cur->left;
     if (next == kNone) {
       pos->reset();
       return Status::Ok();
@@ -252,8 +253,19 @@ Status Tree::Step(Pos* pos, bool forward) {
     std::shared_ptr<Node> nn;
     if (Status s = Load(next, &nn); !s.ok()) return s;
     if (!nn->leaf()) return Corrupt("a leaf's neighbour is not a leaf");
-    if ((forward ? nn->left : nn->right) != page) return Corrupt("leaf links disagree");
-    if (nn->count() > 0) {
+    bool holdsOurs = false;  // nn is the old state of the page `page` was split off
+    if ((forward ? nn->left : nn->right) != page) {
+      if (Status s = MendStep(page, *cur, forward, &next, &nn, &holdsOurs); !s.ok()) return s;
+    }
+    if (holdsOurs && haveRef) {
+      // Its entries from ours on were passed already.
+      const Target t{reinterpret_cast<const uint8_t*>(refKey.data()), keyLen_, refRecno, false};
+      const size_t below = LowerBound(*nn, t);
+      if (below > 0) {
+        *pos = Pos{std::move(nn), next, below - 1};
+        return Status::Ok();
+      }
+    } else if (nn->count() > 0) {
       const size_t idx = forward ? 0 : nn->count() - 1;
       if (haveRef) {
         const int c = CompareEntry(*nn, idx, reinterpret_cast<const uint8_t*>(refKey.data()), refRecno);
@@ -265,6 +277,64 @@ Status Tree::Step(Pos* pos, bool forward) {
     cur = std::move(nn);
     page = next;
   }
+}
+
+// Another neighbour link than the one expected is what a change cut short between the
+// writes of a split leaves (its pages are written from the root down, the leaves from
+// left to right): a leaf right of the new pages still links back to the page split,
+// or the page split is still in its old state (linking past the new pages and holding
+// their entries too). Anything else is damage.
+Status Tree::MendStep(uint32_t page, const Node& cur, bool forward, uint32_t* next, std::shared_ptr<Node>* nn,
+                      bool* holdsOurs) {
+  const uint64_t limit = file_->Size() / kPageSize + 1;
+  // Walks from `from` rightwards until stop(page, node) holds: that page in *last (and
+  // its node in *at); false when it never does.
+  const auto walkRight = [&](uint32_t from, const auto& stop, uint32_t* last, std::shared_ptr<Node>* at) {
+    uint32_t p = from;
+    for (uint64_t hops = 0; p != kNone && hops <= limit; ++hops) {
+      std::shared_ptr<Node> n;
+      if (Status s = Load(p, &n); !s.ok() || !n->leaf()) return false;
+      if (stop(p, *n)) {
+        *last = p;
+        if (at) *at = std::move(n);
+        return true;
+      }
+      p = n->right;
+    }
+    return false;
+  };
+  uint32_t found = kNone;
+  if (forward) {
+    const uint32_t back = (*nn)->left;
+    // The page split lies left of ours, and its new pages lead to ours.
+    if (walkRight(back, [&](uint32_t p, const Node&) { return p == page; }, &found, nullptr)) return Status::Ok();
+    // Ours is a new page of a split whose page still links past it to the next one.
+    uint32_t p = cur.left;
+    for (uint64_t hops = 0; p != kNone && hops <= limit; ++hops) {
+      std::shared_ptr<Node> n;
+      if (Status s = Load(p, &n); !s.ok()) return s;
+      if (p == back) {
+        if (n->right == *next) return Status::Ok();
+        break;
+      }
+      p = n->left;
+    }
+    return Corrupt("leaf links disagree");
+  }
+  // The page split (left) leads through its new pages to ours: step to the last of them.
+  if (walkRight(*next, [&](uint32_t, const Node& n) { return n.right == page; }, &found, nn)) {
+    *next = found;
+    return Status::Ok();
+  }
+  // Ours is a new page of a split whose page, still in its old state, links past ours
+  // (or to no page, when it was the last).
+  const uint32_t past = (*nn)->right;
+  if (past == kNone ? walkRight(page, [](uint32_t, const Node& n) { return n.right == kNone; }, &found, nullptr)
+                    : walkRight(page, [&](uint32_t p, const Node&) { return p == past; }, &found, nullptr)) {
+    *holdsOurs = true;
+    return Status::Ok();
+  }
+  return Corrupt("leaf links disagree");
 }
 
 Status Tree::Count(uint64_t* n) {
@@ -309,7 +379,8 @@ Status Tree::CheckNode(uint32_t page, int depth, CheckState* st, Bound* lo, Boun
     Bound clo, chi;
     if (Status s = CheckNode(n->children[i], depth + 1, st, &clo, &chi); !s.ok()) return s;
     if (!chi.node) continue;
-    if (CompareEntry(*chi.node, chi.index, n->key(i), n->recnos[i]) > 0 ||
+    const int c = CompareEntry(*chi.node, chi.index, n->key(i), n->recnos[i]);
+    if (c > 0 || (st->exact && c != 0) ||
         (i > 0 && CompareEntry(*clo.node, clo.index, n->key(i - 1), n->recnos[i - 1]) <= 0)) {
       return Corrupt("separator " + std::to_string(i) + " of page " + std::to_string(page) + " disagrees with its child");
     }
@@ -319,8 +390,9 @@ Status Tree::CheckNode(uint32_t page, int depth, CheckState* st, Bound* lo, Boun
   return Status::Ok();
 }
 
-Status Tree::Check(uint64_t* count) {
+Status Tree::Check(uint64_t* count, bool exact) {
   CheckState st;
+  st.exact = exact;
   Bound lo, hi;
   if (Status s = CheckNode(root_, 0, &st, &lo, &hi); !s.ok()) return s;
   for (const auto& level : st.levels) {

@@ -87,6 +87,9 @@ class Tree {
   // Writes counter + 1 into the header (those four bytes only). A change made by this
   // handle itself: the cache stays valid.
   Status BumpCounter();
+  // Points the header at the tree whose root is page root (written already), with no
+  // free pages; the pages of the old tree are left unused.
+  Status Replace(uint32_t root);
 
   Status Seek(const Target& t, Pos* pos);  // pos not valid when there is no such entry
   Status First(Pos* pos);
@@ -103,9 +106,17 @@ class Tree {
   // the lock is let go, tells every reader of it.
   void SetHeld(bool held) { held_ = held; }
 
+  // The offsets of the pages this tree changed while the file held its writes back,
+  // in the order that keeps every state between the writes readable (the tag header
+  // first); forgets them.
+  Status DeferredOrder(std::vector<uint64_t>* order);
+  void ForgetDeferred() { deferredPages_.clear(); }
+
   Status Count(uint64_t* n);
-  // Walks the whole tree: order, separators, levels, sibling links, free list.
-  Status Check(uint64_t* n);
+  // Walks the whole tree: order, separators, levels, sibling links, free list. A
+  // separator may be greater than its child's greatest entry (as removals by other
+  // programs leave it), unless exact.
+  Status Check(uint64_t* n, bool exact = false);
 
   Status Load(uint32_t page, std::shared_ptr<Node>* out);
   // Whether page is a possible page offset (aligned, past the first page).
@@ -127,6 +138,7 @@ class Tree {
     std::vector<std::vector<uint32_t>> levels;  // pages of each depth, in key order
     int leafDepth = -1;
     uint64_t count = 0;
+    bool exact = false;
   };
 
   Status Corrupt(const std::string& why) const;
@@ -135,7 +147,13 @@ class Tree {
   // until the cache next changes.
   Status Fetch(uint32_t page, const std::shared_ptr<Node>** out);
   Status Descend(const Target& t, std::vector<PathStep>* path, Pos* leaf);
+  // A step from page (node cur) reached *nn at *next, whose link back is not page: ok
+  // when it is a split cut short between its writes (*next and *nn then the page to
+  // step to; *holdsOurs when that page still holds the entries of ours).
+  Status MendStep(uint32_t page, const Node& cur, bool forward, uint32_t* next, std::shared_ptr<Node>* nn,
+                  bool* holdsOurs);
   Status Write(uint32_t page, const std::shared_ptr<Node>& n);
+  void NoteDeferred(uint32_t page);  // a page written while the file holds writes back
   // Writes n's page, already encoded into buf (kPageSize bytes).
   Status WriteEncoded(uint32_t page, const std::shared_ptr<Node>& n, const uint8_t* buf);
   // A page for a new node, cached as that page's node from now on.
@@ -167,6 +185,7 @@ class Tree {
   bool cacheOnly_ = false;
   bool bigEndianCounter_ = false;
   uint32_t diskRoot_ = kNone, diskFree_ = kNone;  // as the header on disk says
+  std::vector<uint32_t> deferredPages_;
   PageCache cache_;
   uint32_t refreshes_ = 0;
   bool mapFailed_ = false;

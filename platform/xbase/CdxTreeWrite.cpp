@@ -27,6 +27,7 @@ Status Tree::Write(uint32_t page, const std::shared_ptr<Node>& n) {
 // n is the node the cache holds for page: loaded from it, or cached by Allocate.
 Status Tree::WriteEncoded(uint32_t page, const std::shared_ptr<Node>& n, const uint8_t* buf) {
   changed_ = true;
+  NoteDeferred(page);
   if (n->leaf()) n->image.assign(buf, buf + kPageSize);
   else n->image.clear();
   if (!file_->WriteAt(page, buf, kPageSize)) {
@@ -37,7 +38,9 @@ Status Tree::WriteEncoded(uint32_t page, const std::shared_ptr<Node>& n, const u
 }
 
 Status Tree::Allocate(const std::shared_ptr<Node>& node, uint32_t* page) {
-  if (free_ != kNone) {
+  // Held writes take pages past the end: a free page written before the header that
+  // unlinks it would break the list on disk.
+  if (free_ != kNone && !file_->deferring()) {
     uint8_t link[4];
     if (!PageInFile(free_) || !file_->ReadAt(free_, link, sizeof link)) return Corrupt("the free page list is broken");
     uint32_t next = GetLE32(link);
@@ -46,7 +49,6 @@ Status Tree::Allocate(const std::shared_ptr<Node>& node, uint32_t* page) {
     *page = free_;
     free_ = next;
     cache_.Put(*page, node);
-    file_->MarkFresh(*page);  // nothing refers to it until it is written
     changed_ = true;
     return Status::Ok();
   }
@@ -79,6 +81,48 @@ Status Tree::Relink(uint32_t page, bool setLeft, uint32_t value) {
   return Write(page, n);
 }
 
+void Tree::NoteDeferred(uint32_t page) {
+  if (file_->deferring()) deferredPages_.push_back(page);
+}
+
+Status Tree::DeferredOrder(std::vector<uint64_t>* order) {
+  std::sort(deferredPages_.begin(), deferredPages_.end());
+  deferredPages_.erase(std::unique(deferredPages_.begin(), deferredPages_.end()), deferredPages_.end());
+  struct Ranked {
+    int height;
+    std::string first;  // a leaf's first entry: key, then record number big-endian
+    uint32_t page;
+  };
+  std::vector<Ranked> ranked;
+  ranked.reserve(deferredPages_.size());
+  for (const uint32_t page : deferredPages_) {
+    std::shared_ptr<Node> n;
+    if (Status s = Load(page, &n); !s.ok()) return s;
+    Ranked r{0, {}, page};
+    for (std::shared_ptr<Node> c = n; !c->leaf(); ++r.height) {
+      if (r.height > kMaxDepth || c->count() == 0) return Corrupt("child pages form a loop");
+      if (Status s = Load(c->children[0], &c); !s.ok()) return s;
+    }
+    if (r.height == 0 && n->count() > 0) {
+      uint8_t recno[4];
+      PutBE32(recno, n->recnos[0]);
+      r.first.assign(n->keyView(0)).append(reinterpret_cast<const char*>(recno), sizeof recno);
+    }
+    ranked.push_back(std::move(r));
+  }
+  deferredPages_.clear();
+  // From the top down, so that a descent from the root finds every entry at every
+  // step: a page written routes to pages that hold what it routes to them, either
+  // already in their new state or still in their old one, which holds all they held.
+  // Leaves go last, in key order: a walk meets old leaves only after the new ones.
+  std::sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) {
+    return a.height != b.height ? a.height > b.height : a.first < b.first;
+  });
+  order->push_back(header_);
+  for (const Ranked& r : ranked) order->push_back(r.page);
+  return Status::Ok();
+}
+
 Status Tree::WriteHeader() {
   uint8_t h[12];
   PutLE32(h, root_);
@@ -89,6 +133,14 @@ Status Tree::WriteHeader() {
   diskRoot_ = root_;
   diskFree_ = free_;
   return Status::Ok();
+}
+
+Status Tree::Replace(uint32_t root) {
+  DropCache();
+  allocEnd_ = 0;
+  root_ = root;
+  free_ = kNone;
+  return WriteHeader();
 }
 
 Status Tree::BumpCounter() {
@@ -140,6 +192,7 @@ Status Tree::FixSeparators(std::vector<PathStep>& path, size_t level, const Node
     }
     changed_ = true;
     p.image.clear();
+    NoteDeferred(path[i].page);
     if (!run.empty() && path[i].page != runStart + run.size()) {
       if (Status s = writeRun(); !s.ok()) return s;
       run.clear();

@@ -137,7 +137,8 @@ int d4appendUnlock(DATA4* d);
 // (a batch), until d4unlock or d4close: each append then takes no lock, does not read the
 // count again and writes only its memos; its record and keys are kept in memory. The
 // next other call on the handle (d4unlock, d4close, a move, a seek, a change, d4lock,
-// d4recCountDo) stores them all first, in the order d4append does for one record: the
+// d4recCountDo), and the append that makes them 256 or comes 0.2 s or more after the
+// first of them, stores them all first, in the order d4append does for one record: the
 // records marked deleted, each changed index page once, the count, the records with
 // their own marks. Its result is then the store's: when that fails none of the batch is
 // stored. A writer stopped before the count leaves records beyond it all marked deleted,

@@ -1,6 +1,7 @@
 // The current record: loading, writing back (memo, keys, record), locks, append,
 // delete, and rebuilding the tags.
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -14,7 +15,12 @@ using xb::Status;
 
 namespace xb::engine {
 
-void (*appendStepHook)() = nullptr;
+namespace {
+// A held batch is stored when it has this many rows, or when its first row has been
+// held this long, whichever comes first.
+constexpr uint32_t kHeldRows = 256;
+constexpr std::chrono::milliseconds kHeldTime{200};
+}  // namespace
 
 int ErrorOf(const Status& s, int fallback) {
   switch (s.code()) {
@@ -151,19 +157,20 @@ KeyChanges KeyOps(DATA4* d, const char* oldRec, const char* newRec) {
 // A unique tag may lack a record's key: an equal key of another record holds its place.
 bool MayLack(DATA4* d, size_t tag) { return d->index->Tag(tag).unique; }
 
+// Is every one of the entries for record n in its tag?
+bool KeysPresent(DATA4* d, const std::vector<KeyOp>& ops, uint32_t n) {
+  for (const KeyOp& op : ops) {
+    if (MayLack(d, op.tag)) continue;
+    auto c = d->index->NewCursor(op.tag);
+    if (!c->SeekEntry(op.key, n) || c->RecNo() != n || c->Key() != op.key) return false;
+  }
+  return true;
+}
+
 // Is every entry to remove in its tag? A missing one means the index does not match
 // the table (another program, damage): e4index, and nothing is changed.
 int CheckRemovals(DATA4* d, const std::vector<KeyOp>& removals, uint32_t n) {
-  for (const KeyOp& op : removals) {
-    if (MayLack(d, op.tag)) continue;
-    auto c = d->index->NewCursor(op.tag);
-    if (!c->SeekEntry(op.key, n) || c->RecNo() != n || c->Key() != op.key) return d->Fail(e4index);
-  }
-  return 0;
-}
-
-void Stepped() {
-  if (appendStepHook) appendStepHook();
+  return KeysPresent(d, removals, n) ? 0 : d->Fail(e4index);
 }
 
 void RemoveInserted(DATA4* d, const std::vector<KeyOp>& inserted, uint32_t n) {
@@ -178,7 +185,6 @@ int InsertKeys(DATA4* d, const std::vector<KeyOp>& insertions, uint32_t n, std::
     const Status s = d->index->Insert(op.tag, op.key, n);
     if (s.ok()) {
       inserted->push_back(op);
-      Stepped();
     } else if (s.code() != Code::kInvalid || d->index->Tag(op.tag).unique) {
       RemoveInserted(d, *inserted, n);
       inserted->clear();
@@ -198,32 +204,101 @@ int RemoveKeys(DATA4* d, const std::vector<KeyOp>& removals, uint32_t n) {
   return r;
 }
 
-// Removes the keys an interrupted append left for record n, the first beyond the
-// count (its record bytes tell which; entries that are not there are no fault). The
-// record is marked deleted first, so it is never live with some of its keys gone; the
-// keys of both marks go, as it may have been cut short before or after its mark was
-// cleared.
-int DropLeftoverKeys(DATA4* d, uint32_t* n) {
+// Removes the keys a record marked deleted beyond the count may have (an append or
+// batch cut short; its bytes tell which, entries that are not there are no fault): of
+// both marks, as FOR clauses may depend on it.
+int DropLeftoverKeys(DATA4* d, uint32_t n, const char* bytes) {
   char* rec = d->scratch.data();
-  if (!d->table->ReadLeftover(*n, rec)) return 0;
-  if (rec[0] != '*' && *n == d->table->recordCount() + 1) {
-    rec[0] = '*';
-    const Status s = d->table->StageAppend(rec, n);
-    if (!s.ok()) return d->Fail(s, ErrorOf(s, e4write));
-    Stepped();
-  }
+  std::memcpy(rec, bytes, d->table->recordLen());
   std::string key;
   for (const char mark : {' ', '*'}) {
     rec[0] = mark;
     for (auto& t : d->tags) {
       if (!t->KeyOf(rec, &key)) continue;
-      const Status s = d->index->Remove(t->index, key, *n);
-      if (s.ok()) {
-        Stepped();
-      } else if (s.code() != Code::kNotFound) {
-        return d->Fail(e4index);
+      const Status s = d->index->Remove(t->index, key, n);
+      if (!s.ok() && s.code() != Code::kNotFound) return d->Fail(e4index);
+    }
+  }
+  return 0;
+}
+
+// The entries of `tags` for records 1..count, read in blocks of about 1 MiB.
+Status GatherEntries(DATA4* d, uint32_t count, const std::vector<TAG4*>& tags, std::vector<xb::TagEntries>* entries) {
+  const size_t len = d->table->recordLen();
+  entries->assign(tags.size(), {});
+  for (size_t t = 0; t < tags.size(); ++t) {
+    (*entries)[t].keys.reserve(size_t(count) * tags[t]->keyLen);
+    (*entries)[t].recnos.reserve(count);
+  }
+  const uint32_t chunk = static_cast<uint32_t>(std::max<size_t>(1, (1u << 20) / len));
+  std::vector<char> buf(static_cast<size_t>(std::min(chunk, std::max<uint32_t>(count, 1))) * len);
+  for (uint32_t first = 1; first <= count; first += chunk) {
+    const uint32_t n = std::min(chunk, count - first + 1);
+    if (!d->table->file().ReadAt(d->table->header().RecordOffset(first), buf.data(), static_cast<size_t>(n) * len)) {
+      return Status(Code::kCorrupt, d->table->path() + ": records are cut short");
+    }
+    for (uint32_t i = 0; i < n; ++i) {
+      const char* rec = buf.data() + static_cast<size_t>(i) * len;
+      for (size_t t = 0; t < tags.size(); ++t) {
+        if (!tags[t]->KeyOf(rec, &d->key)) continue;
+        (*entries)[t].keys.insert((*entries)[t].keys.end(), d->key.begin(), d->key.end());
+        (*entries)[t].recnos.push_back(first + i);
       }
     }
+  }
+  return Status::Ok();
+}
+
+// Builds every tag the cut left unsound (a split stopped between its writes) anew from
+// the counted records.
+int RebuildUnsoundTags(DATA4* d) {
+  std::vector<TAG4*> unsound;
+  for (auto& t : d->tags) {
+    if (!d->index->CheckTag(t->index, true).ok()) unsound.push_back(t.get());
+  }
+  if (unsound.empty()) return 0;
+  std::vector<xb::TagEntries> entries;
+  Status s = GatherEntries(d, d->table->recordCount(), unsound, &entries);
+  for (size_t i = 0; s.ok() && i < unsound.size(); ++i) s = d->index->RebuildTag(unsound[i]->index, std::move(entries[i]));
+  return s.ok() ? 0 : d->Fail(s, s.code() == Code::kIo ? e4write : e4index);
+}
+
+// What an append or batch cut short left beyond the count (under the append and index
+// locks, the count just read). A live record there is an append stopped after its
+// record was made live: with all its keys in it is counted, never written over;
+// without them it is damage. Records marked deleted are taken over by the appends to
+// come: every tag the cut left unsound is built anew, their keys go, and they are
+// blanked (still marked deleted).
+int TakeOverLeftovers(DATA4* d) {
+  const uint32_t count = d->table->recordCount(), beyond = d->table->WholeBeyondCount();
+  if (beyond == 0) return 0;
+  const size_t len = d->table->recordLen();
+  std::string left(size_t(beyond) * len, '\0');
+  const uint64_t first = d->table->header().RecordOffset(count + 1);
+  if (!d->table->file().ReadAt(first, left.data(), left.size())) {
+    return d->Fail(Status::System(Code::kIo, "cannot read " + d->table->path()), e4read);
+  }
+  if (left[0] != '*') {
+    // Not all marked deleted: the only record beyond the count (CheckBeyondCount).
+    if (!KeysPresent(d, KeyOps(d, nullptr, left.data()).insertions, count + 1)) {
+      return d->Fail(Status::Corrupt(xb::Damage::kUncounted, d->table->path() + ": a live record beyond the count lacks keys"),
+                     e4data);
+    }
+    const Status s = d->table->PublishAppend(count + 1);
+    return s.ok() ? 0 : d->Fail(s, ErrorOf(s, e4write));
+  }
+  // Records taken over before are blank: nothing of them is in the index.
+  const std::string blank = "*" + std::string(len - 1, ' ');
+  std::string blanks;
+  for (uint32_t m = 0; m < beyond; ++m) blanks += blank;
+  if (left == blanks) return 0;
+  if (const int r = RebuildUnsoundTags(d); r != 0) return r;
+  for (uint32_t m = beyond; m > 0; --m) {
+    if (const int r = DropLeftoverKeys(d, count + m, left.data() + (m - 1) * len); r != 0) return r;
+  }
+  // So that the appends to come need not look at them again.
+  if (!d->table->file().WriteAt(first, blanks.data(), blanks.size())) {
+    return d->Fail(Status::System(Code::kIo, "cannot write " + d->table->path()), e4write);
   }
   return 0;
 }
@@ -248,9 +323,11 @@ int StoreChange(DATA4* d, const KeyChanges& c) {
 
 // Appends the buffer under the held append and index locks: the record beyond the
 // count marked deleted, its keys, the record with its own mark, then the count. Cut
-// short at any point, it leaves at most that one record past the count (taken over by
-// the next append), live only once all its keys are in: a program that reads past
-// the count sees the row whole or not at all, one that trusts the count does not see it.
+// short at any point, it leaves at most that one record past the count, live only
+// once all its keys are in (then counted by the next append, else taken over): a
+// program that reads past the count sees the row whole or not at all, one that trusts
+// the count does not see it. The keys' pages are written in an order that keeps every
+// tag readable between any two writes (CdxIndex::FlushBatch).
 int StoreAppend(DATA4* d, uint32_t* n) {
   Status s;
   // Under a held append lock the count this handle last read or wrote is the stored one.
@@ -261,22 +338,23 @@ int StoreAppend(DATA4* d, uint32_t* n) {
     if (s.ok()) s = d->table->CheckBeyondCount();
     if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
   }
+  if (d->index && d->table->heldCount() == 0) {
+    if (const int r = TakeOverLeftovers(d); r != 0) return r;
+  }
   *n = d->table->recordCount() + d->table->heldCount() + 1;
   if (*n == 0) return d->Fail(Status(Code::kInvalid, d->table->path() + " is full"), e4write);
   const KeyChanges c = d->index ? KeyOps(d, nullptr, d->rec.data()) : KeyChanges{};
-  if (d->index && d->table->heldCount() == 0) {
-    const uint32_t count = d->table->recordCount();
-    for (uint32_t m = d->table->WholeBeyondCount(); m > 0; --m) {
-      uint32_t left = count + m;
-      if (const int r = DropLeftoverKeys(d, &left); r != 0) return r;
-    }
-  }
   if (d->appendHeld) {
     // Kept until WriteHeldAppends: the keys in the index's memory, the record here.
     if (d->index) d->index->BeginBatch();
     std::vector<KeyOp> inserted;
     if (const int r = InsertKeys(d, c.insertions, *n, &inserted); r != 0) return r;
     d->table->Hold(d->rec.data());
+    if (d->table->heldCount() == 1) d->heldSince = std::chrono::steady_clock::now();
+    // Held no longer than that: other programs wait for the index meanwhile.
+    if (d->table->heldCount() >= kHeldRows || std::chrono::steady_clock::now() - d->heldSince >= kHeldTime) {
+      return WriteHeldAppends(d);
+    }
     return 0;
   }
   const char mark = d->rec[0];
@@ -284,18 +362,20 @@ int StoreAppend(DATA4* d, uint32_t* n) {
   s = d->table->StageAppend(d->rec.data(), n);
   d->rec[0] = mark;
   if (!s.ok()) return d->Fail(s, ErrorOf(s, e4write));
-  Stepped();
   std::vector<KeyOp> inserted;
-  if (const int r = InsertKeys(d, c.insertions, *n, &inserted); r != 0) return r;
-  if (mark != '*') {
-    s = d->table->StageAppend(d->rec.data(), n);
-    if (s.ok()) Stepped();
+  if (d->index) {
+    d->index->BeginBatch();
+    int r = InsertKeys(d, c.insertions, *n, &inserted);
+    if (r == 0) s = d->index->FlushBatch();
+    if (r == 0 && !s.ok()) r = d->Fail(s, ErrorOf(s, e4write));
+    if (r != 0) {
+      d->index->DropBatch();
+      return r;
+    }
   }
+  if (mark != '*') s = d->table->StageAppend(d->rec.data(), n);
   if (s.ok()) s = d->table->PublishAppend(*n);
-  if (s.ok()) {
-    Stepped();
-    return 0;
-  }
+  if (s.ok()) return 0;
   RemoveInserted(d, inserted, *n);
   return d->Fail(s, ErrorOf(s, e4write));
 }
@@ -327,13 +407,9 @@ int WriteHeldAppends(DATA4* d) {
   // the keys, the count, then the records with their own marks. Cut short before the
   // count, the next append takes the records over; after it, they are counted deleted.
   Status s = d->table->WriteHeld(true);
-  if (s.ok()) Stepped();
   if (s.ok() && d->index) s = d->index->FlushBatch();
-  if (s.ok()) Stepped();
   if (s.ok()) s = d->table->PublishHeld();
-  if (s.ok()) Stepped();
   if (s.ok()) s = d->table->WriteHeld(false);
-  if (s.ok()) Stepped();
   d->table->DropHeld();
   if (s.ok()) return 0;
   if (d->index) d->index->DropBatch();
@@ -501,7 +577,6 @@ int Append(DATA4* d, bool keepLocked) {
   if (lr != File::LockResult::kOk) return d->Fail(e4lock);
   // Until it is stored the new record stays pending: a failed d4append may be retried.
   int r = WriteMemos(d);
-  if (r == 0) Stepped();
   if (r == 0) r = LockIndex(d);
   uint32_t n = 0;
   if (r == 0) {
@@ -580,31 +655,10 @@ int d4reindex(DATA4* d) {
   // No append is under way: every whole record in the file counts.
   Status s = d->table->RepairCount();
   if (s.ok()) d->countDamage = Status::Ok();
-  const uint32_t count = d->table->recordCount();
-  const size_t len = d->table->recordLen();
-  std::vector<xb::TagEntries> entries(d->tags.size());
-  for (size_t t = 0; t < entries.size(); ++t) {
-    entries[t].keys.reserve(size_t(count) * d->tags[t]->keyLen);
-    entries[t].recnos.reserve(count);
-  }
-  const uint32_t chunk = static_cast<uint32_t>(std::max<size_t>(1, (1u << 20) / len));
-  std::vector<char> buf(static_cast<size_t>(chunk) * len);
-  for (uint32_t first = 1; s.ok() && first <= count; first += chunk) {
-    const uint32_t n = std::min(chunk, count - first + 1);
-    if (!d->table->file().ReadAt(d->table->header().RecordOffset(first), buf.data(), static_cast<size_t>(n) * len)) {
-      s = Status(Code::kCorrupt, d->table->path() + ": records are cut short");
-      break;
-    }
-    for (uint32_t i = 0; i < n; ++i) {
-      const char* rec = buf.data() + static_cast<size_t>(i) * len;
-      for (size_t t = 0; t < d->tags.size(); ++t) {
-        if (d->tags[t]->KeyOf(rec, &d->key)) {
-          entries[t].keys.insert(entries[t].keys.end(), d->key.begin(), d->key.end());
-          entries[t].recnos.push_back(first + i);
-        }
-      }
-    }
-  }
+  std::vector<TAG4*> tags;
+  for (auto& t : d->tags) tags.push_back(t.get());
+  std::vector<xb::TagEntries> entries;
+  if (s.ok()) s = GatherEntries(d, d->table->recordCount(), tags, &entries);
   if (s.ok()) {
     s = d->index->RebuildAll(std::move(entries));
     if (s.ok()) {

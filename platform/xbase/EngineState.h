@@ -8,6 +8,7 @@
 // d4recCountDo), memo contents of the current record (dropped when the position
 // changes), and each tag's cursor position (re-found after any change).
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <set>
@@ -132,6 +133,7 @@ struct DATA4 {
   bool cachedRead = false;    // positioning from cached index pages, without the index lock
   bool appendHeld = false;    // d4lockAppend: append, memo and index locks held until d4unlock
   bool countCurrent = false;  // under appendHeld: the table's count is the stored one
+  std::chrono::steady_clock::time_point heldSince;  // when the first held append was made
   std::vector<char> rec;      // recordLen bytes and a NUL
   std::vector<char> orig;     // the record as stored, for the old keys
   std::vector<char> scratch;
@@ -168,10 +170,5 @@ bool MayChange(const DATA4* d, uint32_t n);
 bool HeldByEngine(const CODE4* c, const File& file);
 // (device, inode) of an open file; zeros when fstat fails.
 std::pair<uint64_t, uint64_t> IdOf(const File& file);
-
-// Test seam: when set, called after each write that stores an append (the memo blocks,
-// the staged record, each key, the record made live, the count), so that a test can
-// stop the writer between them. Null in the program.
-extern void (*appendStepHook)();
 
 }  // namespace xb::engine

@@ -17,6 +17,8 @@
 
 namespace xb {
 
+void (*writeHook)() = nullptr;
+
 namespace {
 std::atomic<uint64_t> forks{0};
 void Forked() { forks.fetch_add(1, std::memory_order_relaxed); }
@@ -164,6 +166,7 @@ bool File::WriteDisk(uint64_t off, const void* buf, size_t n) {
     done += static_cast<size_t>(r);
   }
   knownSize_ = std::max<uint64_t>(knownSize_, off + n);
+  if (writeHook) writeHook();
   return true;
 }
 
@@ -198,7 +201,6 @@ uint8_t* File::DeferredBlock(uint64_t b, bool whole) {
   }
   d.at.emplace(b, i);
   d.order.push_back(b);
-  d.fresh.push_back(b >= d.diskSize);
   return block;
 }
 
@@ -208,18 +210,15 @@ void File::Defer() {
   deferred_->diskSize = Size();
 }
 
-void File::MarkFresh(uint64_t off) {
-  if (!deferred_) return;
-  const uint64_t b = off / kBlock * kBlock;
-  if (DeferredBlock(b, false)) deferred_->fresh[deferred_->at[b]] = true;
-}
-
-bool File::Flush() {
+bool File::Flush(const std::vector<uint64_t>& order) {
   if (!deferred_) return true;
   const std::unique_ptr<Deferred> d = std::move(deferred_);
+  std::vector<bool> done(d->order.size());
+  // The block at index i; the last block ends where the furthest write did.
+  const auto length = [&](uint64_t b) { return size_t(std::min<uint64_t>(kBlock, std::max(d->end, d->diskSize) - b)); };
   std::vector<size_t> fresh;
   for (size_t i = 0; i < d->order.size(); ++i) {
-    if (d->fresh[i]) fresh.push_back(i);
+    if (d->order[i] >= d->diskSize) fresh.push_back(i);
   }
   std::sort(fresh.begin(), fresh.end(), [&](size_t a, size_t b) { return d->order[a] < d->order[b]; });
   // Runs of adjacent fresh blocks go in one write.
@@ -230,17 +229,23 @@ bool File::Flush() {
     do {
       const uint8_t* block = d->blocks.data() + fresh[k] * kBlock;
       run.insert(run.end(), block, block + kBlock);
+      done[fresh[k]] = true;
       ++k;
     } while (k < fresh.size() && d->order[fresh[k]] == start + run.size());
-    // The last block ends where the furthest write did.
-    const uint64_t len = std::min<uint64_t>(run.size(), std::max(d->end, start) - start);
+    const size_t len = run.size() - kBlock + length(start + run.size() - kBlock);
     if (!WriteDisk(start, run.data(), len)) return false;
   }
+  const auto write = [&](size_t i) {
+    if (done[i]) return true;
+    done[i] = true;
+    return WriteDisk(d->order[i], d->blocks.data() + i * kBlock, length(d->order[i]));
+  };
+  for (const uint64_t b : order) {
+    const auto it = d->at.find(b / kBlock * kBlock);
+    if (it != d->at.end() && !write(it->second)) return false;
+  }
   for (size_t i = 0; i < d->order.size(); ++i) {
-    if (d->fresh[i]) continue;
-    const uint64_t b = d->order[i];
-    const size_t len = static_cast<size_t>(std::min<uint64_t>(kBlock, std::max(d->end, d->diskSize) - b));
-    if (!WriteDisk(b, d->blocks.data() + i * kBlock, len)) return false;
+    if (!write(i)) return false;
   }
   return true;
 }

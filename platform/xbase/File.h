@@ -46,14 +46,16 @@ class File {
 
   // Writes from Defer on are kept in memory, in blocks of kBlock bytes, until Flush
   // writes them (false when a write failed; the rest are dropped) or Discard drops
-  // them; reads and Size see them meanwhile. Flush writes the blocks nothing on disk
-  // can refer to yet first (those beyond the file's end then, and those marked fresh),
-  // then the others in the order they were first changed.
+  // them; reads and Size see them meanwhile. Flush writes the blocks beyond the file's
+  // end when deferring began first (nothing on disk can refer to them yet), then the
+  // blocks at the offsets of `order` in that order, then the others in the order they
+  // were first changed.
   static constexpr size_t kBlock = 512;
   void Defer();
   bool deferring() const { return deferred_ != nullptr; }
-  void MarkFresh(uint64_t off);
-  bool Flush();
+  // Does a write kept back cover the block holding off?
+  bool HoldsBack(uint64_t off) const { return deferred_ && deferred_->at.count(off / kBlock * kBlock) != 0; }
+  bool Flush(const std::vector<uint64_t>& order = {});
   void Discard() { deferred_.reset(); }
 
   // From now on, after a few reads, bytes the file is known to hold are read from a
@@ -88,7 +90,6 @@ class File {
     std::unordered_map<uint64_t, size_t> at;  // block offset -> index in blocks
     std::vector<uint64_t> order;               // block offsets, first changed first
     std::vector<uint8_t> blocks;
-    std::vector<bool> fresh;
   };
 
   File(int fd, std::string path, Mode mode) : fd_(fd), path_(std::move(path)), mode_(mode) {}
@@ -125,6 +126,10 @@ struct FileStamp {
   bool Settled() const;
   bool operator==(const FileStamp&) const = default;
 };
+
+// Called after each write that reached the file (tests stop a writer there). Null in
+// the program.
+extern void (*writeHook)();
 
 // Counts the forks that led to this process. A descriptor kept from before a fork is
 // shared with the other process, and so are its locks: it is not to be reused after one.

@@ -372,9 +372,5 @@ Status Table::PublishAppend(uint32_t n) {
   return Status::Ok();
 }
 
-bool Table::ReadLeftover(uint32_t n, char* buf) {
-  const uint64_t off = header_.RecordOffset(n);
-  return n != 0 && off + header_.recordLen <= knownSize_ && file_->ReadAt(off, buf, header_.recordLen);
-}
 
 }  // namespace xb

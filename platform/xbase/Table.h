@@ -79,10 +79,6 @@ class Table {
   Status WriteHeld(bool asDeleted);
   Status PublishHeld() { return PublishAppend(heldFirst_ + heldCount() - 1); }
   void DropHeld() { held_.clear(); }
-  // What an interrupted append left at record n (the first beyond the count): true
-  // with its bytes in buf when the file holds a whole record there. Called under the
-  // append lock after RefreshCount, whose size it trusts: a file too short is not read.
-  bool ReadLeftover(uint32_t n, char* buf);
   // Writes today's date into the header (after a change).
   Status TouchDate();
 

@@ -479,8 +479,8 @@ TEST_F(MaintTest, ARebuildFindsFilesNamedInCapitals) {
 }
 
 // Damaged transaction files (45 rows): the box says what is wrong and what to do; a save
-// writes nothing over rows the header does not count, though it takes over the one row
-// an interrupted append leaves; a note that cannot be read is an error, not an empty
+// writes nothing over rows the header does not count, and counts the one whole row with
+// its keys that an append stopped before its count leaves; a note that cannot be read is an error, not an empty
 // note; and the re-index repairs the record count.
 TEST_F(MaintTest, DamagedFilesSayWhatIsWrongAndTheReindexRepairsTheCount) {
   const QString reindex = QStringLiteral("\n\nRe-index the table (Help, Database Maintenance) to repair it.");
@@ -509,7 +509,7 @@ TEST_F(MaintTest, DamagedFilesSayWhatIsWrongAndTheReindexRepairsTheCount) {
     }
   };
   const Case cases[] = {
-      {"count understated by 1", "dbf", count(44), {}, 45},
+      {"count understated by 1", "dbf", count(44), {}, 46},
       {"count understated by 5", "dbf", count(40),
        QStringLiteral("The table file holds records beyond the record count in its header.") + reindex, 45},
       {"count raised past the file", "dbf", count(50), cutShort + reindex, 45},

@@ -660,32 +660,47 @@ TEST_F(TranTable, AKeyMissingFromItsTagIsAnIndexError) {
   ExpectSoundIndex();
 }
 
-// An append cut short leaves its record beyond the count and its keys in the tags:
-// readers pass over them, and the next append takes the record number and the
-// entries over.
+// An append cut short leaves its record beyond the count, marked deleted until all its
+// keys are in: readers pass over it and its entries, and the next append takes the
+// record number and the entries over. A live record there with keys missing is no
+// append of ours: damage, refused without writing anything.
 TEST_F(TranTable, AnAppendCutShortIsInvisibleAndTakenOver) {
-  Fill(5, 11);
-  ASSERT_EQ(d4unlock(d_), 0);
-  const std::string bytes = xbtest::ReadFile(path_);
-  const size_t recLen = static_cast<size_t>(static_cast<uint8_t>(bytes[10]) | static_cast<uint8_t>(bytes[11]) << 8);
-  const size_t headerLen = static_cast<size_t>(static_cast<uint8_t>(bytes[8]) | static_cast<uint8_t>(bytes[9]) << 8);
-  // Record 6 written with its keys, the count still 5: a copy of record 1 with rowid 7777.
-  std::string image = bytes.substr(headerLen, recLen);
-  image.replace(1, 11, "       7777");
-  xbtest::WriteFile(path_, bytes.substr(0, headerLen + 5 * recLen) + image + "\x1A");
-  {
-    xb::Status s;
-    auto raw = xb::CdxIndex::Open(path_.substr(0, path_.size() - 3) + "cdx", xb::File::Mode::kReadWrite, &s);
-    ASSERT_TRUE(raw);
-    ASSERT_TRUE(raw->Insert(size_t(raw->FindTag("ROWID")), xb::EncodeNumericKey(7777), 6).ok());
-    ASSERT_TRUE(raw->Insert(size_t(raw->FindTag("PRODID")), xb::EncodeNumericKey(double(rows_[0].prodid)), 6).ok());
+  for (const char mark : {'*', ' '}) {
+    SCOPED_TRACE(mark == '*' ? "marked deleted" : "live");
+    TearDown(), rows_.clear(), SetUp();
+    Fill(5, 11);
+    ASSERT_EQ(d4unlock(d_), 0);
+    const std::string bytes = xbtest::ReadFile(path_);
+    const size_t recLen = static_cast<size_t>(static_cast<uint8_t>(bytes[10]) | static_cast<uint8_t>(bytes[11]) << 8);
+    const size_t headerLen = static_cast<size_t>(static_cast<uint8_t>(bytes[8]) | static_cast<uint8_t>(bytes[9]) << 8);
+    // Record 6 written with two of its keys, the count still 5: a copy of record 1 with rowid 7777.
+    std::string image = bytes.substr(headerLen, recLen);
+    image.replace(1, 11, "       7777");
+    image[0] = mark;
+    xbtest::WriteFile(path_, bytes.substr(0, headerLen + 5 * recLen) + image + "\x1A");
+    {
+      xb::Status s;
+      auto raw = xb::CdxIndex::Open(path_.substr(0, path_.size() - 3) + "cdx", xb::File::Mode::kReadWrite, &s);
+      ASSERT_TRUE(raw);
+      ASSERT_TRUE(raw->Insert(size_t(raw->FindTag("ROWID")), xb::EncodeNumericKey(7777), 6).ok());
+      ASSERT_TRUE(raw->Insert(size_t(raw->FindTag("PRODID")), xb::EncodeNumericKey(double(rows_[0].prodid)), 6).ok());
+    }
+    Reopen();
+    Select("ROWID");
+    EXPECT_EQ(d4seekDouble(d_, 7777), r4eof) << "entries beyond the count are passed over";
+    if (mark == ' ') {
+      const std::string before = xbtest::ReadFile(path_);
+      ASSERT_EQ(d4appendStartVB(d_, 0), 0);
+      f4assignLong(rowid_, 8888);
+      EXPECT_EQ(d4append(d_), e4data);
+      EXPECT_EQ(code4errorReason(engine_), reason4uncounted);
+      EXPECT_EQ(xbtest::ReadFile(path_), before) << "nothing was written";
+      continue;
+    }
+    Fill(1, 12);
+    ExpectOrders();
+    ExpectSoundIndex();
   }
-  Reopen();
-  Select("ROWID");
-  EXPECT_EQ(d4seekDouble(d_, 7777), r4eof) << "entries beyond the count are passed over";
-  Fill(1, 12);
-  ExpectOrders();
-  ExpectSoundIndex();
 }
 
 // Another user's seeks answer from the index pages it has cached, without the index
@@ -848,8 +863,9 @@ std::string WriteCount(const std::string& path, uint32_t count, size_t cut = 0, 
 }
 
 // A header whose count does not match the file: one whole record beyond it is an append
-// cut short, and so are more all marked deleted (a batch), taken over by the next append
-// with all their keys gone; more with a live one, or a count past the end, is damage
+// cut short (live, with all its keys, it is counted by the next append), and so are more
+// all marked deleted (a batch), taken over by the next append with all their keys gone;
+// more with a live one, or a count past the end, is damage
 // that opens, reads and appends refuse without writing anything, until a re-index
 // counts the whole records the file holds. While another program holds the append
 // lock, records beyond the count are its append in progress, not damage.
@@ -888,7 +904,14 @@ TEST_F(TranTable, ACountThatDoesNotMatchTheFileIsRefusedUntilAReindexRepairsIt) 
     if (c.reason == reason4none) {
       ASSERT_NE(opened, nullptr);
       d4close(opened), Append(added);
-      EXPECT_EQ(d4recNo(d_), c.count + 1) << "the record beyond the count is taken over";
+      if (!c.deleteBeyond) {
+        // A live record with all its keys (an append stopped before its count) is kept.
+        EXPECT_EQ(d4recNo(d_), 46) << "the record beyond the count is counted";
+        EXPECT_EQ(d4recCountDo(d_), 46);
+        ExpectOrders(), ExpectSoundIndex();
+        continue;
+      }
+      EXPECT_EQ(d4recNo(d_), c.count + 1) << "the records beyond the count are taken over";
       rows_.erase(rows_.begin() + c.count, rows_.begin() + 45);
       ExpectOrders(), ExpectSoundIndex();
       continue;
