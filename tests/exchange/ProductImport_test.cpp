@@ -28,7 +28,7 @@
 #include "exchange/frmImportProducts.h"
 #include "exchange/ExchangeSupport.h"
 #include "exchange/ExchangeCommands.h"
-#include "platform/xbase/EngineState.h"
+#include "platform/xbase/File.h"
 #include "tests/exchange/ExchangeTestSupport.h"
 
 namespace {
@@ -707,7 +707,7 @@ TEST_F(InterruptedImportTest, ACopyKilledPartWay) {
   CsvFile file;
   ASSERT_TRUE(file.Read(job[1]));
   gWritesBeforeKill = job[2].toInt();
-  xb::engine::appendStepHook = [] {
+  xb::writeHook = [] {
     if (--gWritesBeforeKill == 0) raise(SIGKILL);
   };
   if (job[3] == QStringLiteral("transactions")) {
@@ -717,7 +717,7 @@ TEST_F(InterruptedImportTest, ACopyKilledPartWay) {
     int32_t stopped = 0;
     EXPECT_TRUE(exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped));
   }
-  xb::engine::appendStepHook = nullptr;
+  xb::writeHook = nullptr;
 }
 
 // An import killed at points all through its run (the products and Receives of two
