@@ -2,10 +2,11 @@
 // Opens one report window by its key (F9, F4, F6) on the program's main window, in a
 // fresh process over the generated database (bench/BenchDatabase.h; STOVREL_BENCH_DB
 // keeps it between runs): the key pressed and released through the window system's
-// input path, the events processed and the window painted and shown. On the display
-// named by DISPLAY when one is set (a virtual one such as Xvfb will do), offscreen
-// otherwise; QT_QPA_PLATFORM chooses another. Prints the time from the key to the
-// painted rows, the process's CPU time over it and the machine's load average, and the
+// input path, then the clock runs until the program is idle: every queued event
+// handled, the window painted, and a round trip to the window system bringing nothing
+// more. On the display named by DISPLAY when one is set (a virtual one such as Xvfb will
+// do), offscreen otherwise; QT_QPA_PLATFORM chooses another. Prints the time from the
+// key to idle, the process's CPU time over it and the machine's load average, and the
 // memory then, after the given number of refreshes (each timed the same way) and after
 // the window is closed. Settings go to a temporary folder, so every run is a first one.
 
@@ -15,10 +16,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <cstdio>
 #include <cstring>
@@ -37,13 +40,53 @@ double StatusMiB(const char* key) {
   return 0;
 }
 
-// Runs what the event loop has queued, the paints included, and waits until the
-// window system has shown them.
+// Counts the events the application delivers (but those of `ignored`), and the paints
+// among them.
+class EventCounter : public QObject {
+ public:
+  size_t events = 0, paints = 0;
+  const QObject* ignored = nullptr;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != ignored) {
+      ++events;
+      if (event->type() == QEvent::Paint) ++paints;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+EventCounter* g_counter = nullptr;
+
+// How long the program must deliver nothing to count as idle from the start of that while.
+constexpr int kQuietMs = 100;
+
+// Runs the event loop until the program is idle and returns `now()` taken when it
+// became so: after a pass over everything queued (deferred deletes included) and a
+// round trip in which the window system showed what was drawn, a quiet while brings
+// no event. The quiet while is not part of the wait.
+template <class Now>
+auto Settle(Now now) {
+  QTimer quiet;
+  quiet.setSingleShot(true);
+  g_counter->ignored = &quiet;
+  QEventLoop loop;
+  QObject::connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
+  for (;;) {
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QGuiApplication::sync();
+    const auto idle = now();
+    const size_t before = g_counter->events;
+    quiet.start(kQuietMs);
+    loop.exec();
+    if (g_counter->events == before) return idle;
+  }
+}
+
 void Settle() {
-  QApplication::processEvents();
-  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  QApplication::processEvents();
-  QGuiApplication::sync();
+  Settle([] { return 0; });
 }
 
 // The key of a window's command; 0 for none.
@@ -67,7 +110,8 @@ double Load() {
   return getloadavg(load, 1) == 1 ? load[0] : 0;
 }
 
-// Times `step` (then the events it leaves) in wall and CPU seconds.
+// Times `step` up to idle in wall and CPU seconds; a step that leaves nothing painted
+// ends the run.
 struct Timed {
   double wall = 0, cpu = 0;
 };
@@ -75,10 +119,12 @@ template <class Step>
 Timed Time(Step step) {
   QElapsedTimer t;
   const double cpu = CpuSeconds();
+  const size_t paints = g_counter->paints;
   t.start();
   step();
-  Settle();
-  return {t.nsecsElapsed() / 1e9, CpuSeconds() - cpu};
+  const Timed timed = Settle([&] { return Timed {t.nsecsElapsed() / 1e9, CpuSeconds() - cpu}; });
+  if (g_counter->paints == paints) benchdb::Die(QStringLiteral("nothing painted"));
+  return timed;
 }
 
 }  // namespace
@@ -95,6 +141,9 @@ int main(int argc, char** argv) {
   qputenv("HOME", benchdb::TempDir("/window-bench-home-XXXXXX").toLocal8Bit());
   qputenv("STOVREL_REGISTRY_DIR", benchdb::TempDir("/window-bench-reg-XXXXXX").toLocal8Bit());
   QApplication app(argc, argv);
+  EventCounter counter;
+  g_counter = &counter;
+  app.installEventFilter(&counter);
   benchdb::OpenSampleDatabase("/tmp/window-bench-XXXXXX");
 
   frmMain main;

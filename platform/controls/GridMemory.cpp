@@ -22,7 +22,7 @@ size_t Rounded(size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHug
 void* AllocateLarge(size_t bytes) {
   if (bytes < kLarge) return ::operator new(bytes);
   const size_t size = Rounded(bytes);
-  // One huge page more, so that the block can start on a huge-page boundary.
+  // 2 MiB more, so that the block can start on a 2 MiB boundary.
   void* raw = mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (raw == MAP_FAILED) throw std::bad_alloc();
   ++g_mapped;
@@ -31,9 +31,7 @@ void* AllocateLarge(size_t bytes) {
   if (start > first) munmap(raw, start - first);
   const uintptr_t end = first + size + kHugePage;
   if (end > start + size) munmap(reinterpret_cast<void*>(start + size), end - (start + size));
-  auto* block = reinterpret_cast<void*>(start);
-  madvise(block, size, MADV_HUGEPAGE);
-  return block;
+  return reinterpret_cast<void*>(start);
 }
 
 size_t LargeBlocksMapped() { return g_mapped; }
