@@ -53,7 +53,7 @@ std::optional<store::AmountType> StdAmountType(int32_t tranType) {
 // A store failure as the error report of the import's step `label`.
 void ShowFailure(const store::Status& status, const QString& label) {
   if (!status.is(store::Failure::kError)) return;
-  rt::Err().Set(status.code, status.source, status.description);
+  status.MakePending();
   gSystem().ShowError(label);
 }
 
