@@ -207,7 +207,7 @@ Status HoldAppends(const Session& s, DATA4* tb) {
 }
 
 Status ReleaseAppends(const Session& s, DATA4* tb) {
-  // The unlock stores the rows of the hold: when it fails, none of them is.
+  // The unlock stores the rows of the hold not stored yet: when it fails, none of those is.
   return s.Check(d4unlock(tb), "d4unlock") == 0 ? Status::Ok() : Status::Of(Failure::kNotStored);
 }
 

@@ -700,7 +700,7 @@ constexpr int kMemoStride = 64;
 // A copy killed part-way through an import (this test program run again by
 // KillAtPoints, the job in STOVREL_TEST_KILLED_IMPORT: "folder|file|writes|kind"): it
 // imports the file (products, or Ships of its part numbers for "transactions") and is
-// killed after that many writes of appends.
+// killed after that many of its counted writes.
 TEST_F(InterruptedImportTest, ACopyKilledPartWay) {
   const QStringList job = qEnvironmentVariable("STOVREL_TEST_KILLED_IMPORT").split(u'|');
   if (job.size() != 4) GTEST_SKIP() << "a copy run by the kill tests below";
