@@ -207,7 +207,7 @@ Status HoldAppends(const Session& s, DATA4* tb) {
 }
 
 Status ReleaseAppends(const Session& s, DATA4* tb) {
-  // The unlock stores the rows of the hold: when it fails, none of them is.
+  // The unlock stores the rows of the hold not stored yet: when it fails, none of those is.
   return s.Check(d4unlock(tb), "d4unlock") == 0 ? Status::Ok() : Status::Of(Failure::kNotStored);
 }
 
@@ -215,24 +215,38 @@ Status AppendHeld(const Session& s, DATA4* tb, size_t count, const std::function
                   size_t* appended) {
   *appended = 0;
   if (Status held = HoldAppends(s, tb); !held.ok()) return held;
-  Status added;
+  // The engine stores the held rows in batches, one inside the append that reaches its
+  // bound, and a failed store loses its batch: the rows stored are those counted from
+  // the first one's record on, once reading the count has stored the rest (under the
+  // hold, so no other copy's rows are among them).
+  size_t added = 0;
+  long firstRecord = 0;
+  // The engine's code when the last store failed, else 0.
+  const auto countStored = [&] {
+    long records = d4recCountDo(tb);
+    const int failed = records < 0 ? static_cast<int>(records) : 0;
+    if (failed != 0) records = d4recCountDo(tb);
+    *appended = added == 0 || records < firstRecord ? 0 : std::min(added, static_cast<size_t>(records - firstRecord + 1));
+    return failed;
+  };
+  Status result;
   try {
-    for (; *appended < count; ++*appended) {
+    for (; added < count; ++added) {
       s.Check(d4appendStartVB(tb, 0), "d4appendStartVB");
       s.Check(d4blank(tb), "d4blank");
-      fill(*appended);
-      if (added = AppendUnlock(s, tb); !added.ok()) break;
+      fill(added);
+      if (result = AppendUnlock(s, tb); !result.ok()) break;
+      if (added == 0) firstRecord = d4recNo(tb);
     }
   } catch (...) {
-    // The rows before the one that threw are stored by the unlock, or none is.
-    if (d4unlock(tb) != 0) *appended = 0;
+    countStored();
+    d4unlock(tb);
     throw;
   }
-  // Counted once stored: a failed store (a status or a throw) stores none of them.
-  const size_t held = std::exchange(*appended, 0);
-  if (Status stored = ReleaseAppends(s, tb); !stored.ok()) return stored;
-  *appended = held;
-  return added;
+  const int failed = countStored();
+  const int released = d4unlock(tb);
+  if (s.Check(failed != 0 ? failed : released, "d4unlock") != 0) return Status::Of(Failure::kNotStored);
+  return result;
 }
 
 }  // namespace store

@@ -124,8 +124,9 @@ Status AppendUnlock(const Session& s, DATA4* tb);
 // Appends `count` new records under one hold of the table's append lock (other copies
 // wait meanwhile): fill(i) fills the buffer of the i-th after d4appendStartVB and
 // d4blank. The locks are given up at the end, also after a failure or a throw, and
-// the rows are stored then; *appended counts the records stored. Failures as
-// AppendUnlock's; kNotStored (none stored) when the rows could not be written.
+// the rows are stored then (some already on the way, in the engine's batches);
+// *appended counts the records stored, from the first, also after a failure or a
+// throw. Failures as AppendUnlock's; kNotStored when rows could not be written.
 Status AppendHeld(const Session& s, DATA4* tb, size_t count, const std::function<void(size_t)>& fill,
                   size_t* appended);
 
@@ -134,8 +135,9 @@ Status AppendHeld(const Session& s, DATA4* tb, size_t count, const std::function
 // holds it. The engine keeps the hold until the table's next unlock (ReleaseAppends);
 // a write that unlocks the table (a changed record, AppendHeld) ends it as well.
 Status HoldAppends(const Session& s, DATA4* tb);
-// Gives up the table's locks and stores the rows appended under its hold: kNotStored
-// when they could not be written (none of them is stored then).
+// Gives up the table's locks and stores the rows appended under its hold that the
+// engine has not stored yet: kNotStored when they could not be written (none of them
+// is stored then).
 Status ReleaseAppends(const Session& s, DATA4* tb);
 
 // Gives up the table's locks after a failed write; the engine's code is not recorded.

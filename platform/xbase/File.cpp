@@ -17,7 +17,7 @@
 
 namespace xb {
 
-void (*writeHook)() = nullptr;
+void (*writeHook)(const std::string& path) = nullptr;
 
 namespace {
 std::atomic<uint64_t> forks{0};
@@ -166,7 +166,7 @@ bool File::WriteDisk(uint64_t off, const void* buf, size_t n) {
     done += static_cast<size_t>(r);
   }
   knownSize_ = std::max<uint64_t>(knownSize_, off + n);
-  if (writeHook) writeHook();
+  if (writeHook) writeHook(path_);
   return true;
 }
 

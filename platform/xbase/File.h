@@ -127,9 +127,9 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 
-// Called after each write that reached the file (tests stop a writer there). Null in
-// the program.
-extern void (*writeHook)();
+// Called with the file's path after each write that reached it (tests stop a writer
+// there). Null in the program.
+extern void (*writeHook)(const std::string& path);
 
 // Counts the forks that led to this process. A descriptor kept from before a fork is
 // shared with the other process, and so are its locks: it is not to be reused after one.

@@ -459,7 +459,7 @@ TEST(EngineStress, AppendKilledAfterAnyWriteLeavesNoLiveRowWithoutKeys) {
         std::mt19937 rng(static_cast<unsigned>(writes));
         if (c.batch && d4lockAppend(d) != 0) return 3;
         gWritesBeforeKill = writes;
-        xb::writeHook = [] { if (--gWritesBeforeKill == 0) raise(SIGKILL); };
+        xb::writeHook = [](const std::string&) { if (--gWritesBeforeKill == 0) raise(SIGKILL); };
         std::vector<long> added;
         for (int i = 0; i < c.rows; ++i) {
           const long id = 5000 + writes * 10 + i;
@@ -617,7 +617,7 @@ TEST(EngineStress, AppendsKilledAfterAnyWriteKeepEveryStoredRowInEveryTag) {
         Fields f(d);
         std::mt19937 rng(7);
         gWritesBeforeKill = writes;
-        xb::writeHook = [] { if (--gWritesBeforeKill == 0) raise(SIGKILL); };
+        xb::writeHook = [](const std::string&) { if (--gWritesBeforeKill == 0) raise(SIGKILL); };
         for (int i = 0; i < rows; ++i) {
           d4appendStartVB(d, 0), d4blank(d), f4assignLong(f.rowid, 5001 + i);
           AssignKeys(f, rng, 5001 + i, false);
