@@ -19,10 +19,8 @@ int32_t ExchangeTables::FindProduct(store::SearchType by, const QString& text) {
   return clsProd{}.LookupProduct(store::Code(by), text, prod_.get(), db_);
 }
 
-bool ExchangeTables::ReadAppended(store::ProductKeys& keys) {
-  const store::Status status = store::Products(db_.Session()).ReadAppended(keys, prod_.get());
-  dbaccess::Report(status, "clsProd_LookupProduct");
-  return status.ok();
+store::Status ExchangeTables::ReadAppended(store::ProductKeys& keys) {
+  return store::Products(db_.Session()).ReadAppended(keys, prod_.get());
 }
 
 store::Status ExchangeTables::LoadProduct(clsProd& p, int32_t id) {

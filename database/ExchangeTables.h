@@ -32,8 +32,8 @@ class ExchangeTables {
   // name is the text (trimmed, any case): -1 for none or several, 0 after a failure.
   int32_t FindProduct(store::SearchType by, const QString& text);
   // Takes the visible products appended since the last call into `keys` (every one on
-  // the first); false after the failure has been reported.
-  bool ReadAppended(store::ProductKeys& keys);
+  // the first); a failure is not reported.
+  store::Status ReadAppended(store::ProductKeys& keys);
   // Reads the product into the record as clsProd::LoadProduct does; kNotFound (not
   // reported) when its row is no longer there, another failure reported.
   store::Status LoadProduct(clsProd& p, int32_t id);
@@ -41,8 +41,9 @@ class ExchangeTables {
   // p.loaded when the record was loaded). A failure other than kChanged and kNotFound
   // is reported, a locked row as clsProd::SaveProduct reports it.
   store::Status UpdateKnown(const clsProd& p, store::ProductKeys& keys);
-  // Adds new products with their beginning inventories as clsProd::AddProducts does; a
-  // table locked by another user is not reported (LastSaveFailure says so).
+  // Adds new products with their beginning inventories as clsProd::AddProducts does (no
+  // hold of the append locks left); a table locked by another user is not reported
+  // (LastSaveFailure says so).
   size_t AddProducts(std::vector<clsProd>& products);
   // Deletes the beginning-inventory Receives left without their product by an add cut
   // short (store::Products::RemoveOrphanReceives; the transactions table open too): how

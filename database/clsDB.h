@@ -150,6 +150,11 @@ class clsDB {
   // The first of `count` values taken from the counter at once, as GetNextID gives them
   // one after the other (the counter advances by count); 0 or -1 as GetNextID.
   int32_t ReserveIDs(const QString& sTablename, int32_t count, int32_t startId);
+  // As ReserveIDs, a failure (kLocked for a locked row) not reported: CounterValue
+  // reports it.
+  store::Result<int32_t> TakeIDs(const QString& sTablename, int32_t count, int32_t startId);
+  // The counter's value; 0 when its row was locked and -1 on failure, reported.
+  static int32_t CounterValue(const store::Result<int32_t>& value);
   // The counter's next value without changing it; 0 when missing or on failure.
   int32_t QueryNextID(const QString& sTablename);
   void SetNextID(const QString& sTablename, int32_t nNextID);

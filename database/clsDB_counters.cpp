@@ -15,29 +15,28 @@ const QString kProductsKey = QStringLiteral("svlprod.dbf");
 
 }  // namespace
 
-namespace {
-
-// A counter's value; 0 when its row is locked and -1 on failure, reported.
-int32_t Given(const store::Result<int32_t>& value) {
+int32_t clsDB::CounterValue(const store::Result<int32_t>& value) {
   if (value.ok()) return value.value;
   dbaccess::Report(value.status, "clsDB_GetNextID", dbaccess::NextIdLockedText());
   return value.status.is(Failure::kLocked) ? 0 : -1;
 }
 
-}  // namespace
-
 int32_t clsDB::GetNextID(const QString& sTablename, bool bIncrement, int32_t startId) {
   const store::Session session = Session();
   DATA4* counters = BatchCounters();
-  return Given(store::Counters(session).Next(sTablename, bIncrement, startId, counters,
-                                             counters != nullptr ? &m_batch.counterRows : nullptr));
+  return CounterValue(store::Counters(session).Next(sTablename, bIncrement, startId, counters,
+                                                    counters != nullptr ? &m_batch.counterRows : nullptr));
 }
 
 int32_t clsDB::ReserveIDs(const QString& sTablename, int32_t count, int32_t startId) {
+  return CounterValue(TakeIDs(sTablename, count, startId));
+}
+
+store::Result<int32_t> clsDB::TakeIDs(const QString& sTablename, int32_t count, int32_t startId) {
   const store::Session session = Session();
   DATA4* counters = BatchCounters();
-  return Given(store::Counters(session).Reserve(sTablename, count, startId, counters,
-                                                counters != nullptr ? &m_batch.counterRows : nullptr));
+  return store::Counters(session).Reserve(sTablename, count, startId, counters,
+                                          counters != nullptr ? &m_batch.counterRows : nullptr);
 }
 
 int32_t clsDB::QueryNextID(const QString& sTablename) {

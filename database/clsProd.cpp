@@ -125,24 +125,29 @@ size_t clsProd::AddProducts(std::span<clsProd> products, DATA4* tbProd, DATA4* t
                             bool tellLocked) {
   db.NoteSave(store::Failure::kError);
   if (products.empty()) return 0;
-  // The ids are taken before any append lock is held: a counter that failed has shown
-  // its message, and nothing is appended.
-  const int32_t first = db.ReserveIDs(QLatin1String(store::Products::kFile), static_cast<int32_t>(products.size()), 1000);
+  // The ids are taken first. When a counter fails nothing is appended, and its message
+  // shows once the holds of the append locks are given up, as after an append.
+  const store::Result<int32_t> first =
+      db.TakeIDs(QLatin1String(store::Products::kFile), static_cast<int32_t>(products.size()), 1000);
   std::vector<clsTran> receipts;
   std::vector<size_t> receiptOf;
-  for (size_t i = 0; i < products.size() && first > 0 && !ignoreBI; ++i) {
-    products[i].nProdId = first + static_cast<int32_t>(i);
+  for (size_t i = 0; i < products.size() && first.ok() && !ignoreBI; ++i) {
+    products[i].nProdId = first.value + static_cast<int32_t>(i);
     if (products[i].curBeginningInventory <= rt::Currency()) continue;
     receipts.push_back(BeginningInventory(products[i]));
     receiptOf.push_back(i);
   }
-  const int32_t firstTran = receipts.empty() || first < 1
-                                ? first
-                                : db.ReserveIDs(QLatin1String(store::Transactions::kCounter),
-                                                static_cast<int32_t>(receipts.size()), store::Transactions::kFirstId);
+  const store::Result<int32_t> firstTran =
+      receipts.empty() || !first.ok()
+          ? first
+          : db.TakeIDs(QLatin1String(store::Transactions::kCounter), static_cast<int32_t>(receipts.size()),
+                       store::Transactions::kFirstId);
   for (clsProd& p : products) p.nProdId = -1;
-  if (first < 1 || firstTran < 1) {
-    if (first == 0 || firstTran == 0) db.NoteSave(store::Failure::kLocked);
+  if (!firstTran.ok()) {
+    for (DATA4* tb : {tbProd, tbTran}) {
+      if (tb != nullptr) store::DropLocks(tb);
+    }
+    if (clsDB::CounterValue(firstTran) == 0) db.NoteSave(store::Failure::kLocked);
     return 0;
   }
   std::vector<store::ProductRecord> rows;
@@ -152,8 +157,9 @@ size_t clsProd::AddProducts(std::span<clsProd> products, DATA4* tbProd, DATA4* t
   const store::Session session = db.Session();
   size_t appended = 0;
   const store::Status status =
-      store::Products(session).AppendWithReceipts(rows, first, receiptRows, receiptOf, firstTran, &appended, tbProd, tbTran);
-  for (size_t i = 0; i < appended; ++i) products[i].nProdId = first + static_cast<int32_t>(i);
+      store::Products(session).AppendWithReceipts(rows, first.value, receiptRows, receiptOf, firstTran.value, &appended,
+                                                  tbProd, tbTran);
+  for (size_t i = 0; i < appended; ++i) products[i].nProdId = first.value + static_cast<int32_t>(i);
   // Reported once every lock is given up.
   db.NoteSave(status.failure);
   if (tellLocked || !status.is(store::Failure::kLocked)) dbaccess::Report(status, "clsProd_SaveProduct", kLockedText);

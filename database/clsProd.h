@@ -70,8 +70,10 @@ class clsProd {
   // Receives of their beginning inventories, taken at once from the counters (in
   // order), then each product stored with its Receive or neither
   // (store::Products::AppendWithReceipts). The count of products, from the first,
-  // that are stored; the others are not (nProdId below 1). A failure is reported once
-  // the locks are given up; a table locked by another user only when `tellLocked`.
+  // that are stored; the others are not (nProdId below 1). No lock of the tables is
+  // left, the caller's holds of their append locks included, also when a counter
+  // failed; a failure is reported once they are given up, a table locked by another
+  // user only when `tellLocked`.
   static size_t AddProducts(std::span<clsProd> products, DATA4* tbProd, DATA4* tbTran, bool ignoreBI,
                             clsDB& db = gDB(), bool tellLocked = true);
   // Fills the record from the row of nProdIDPass; false (no message) for an id below 1,

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QRegularExpression>
+#include <functional>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -42,10 +43,11 @@ enum Col {
   kVendor, kStdCost, kStdPrice, kCustom1, kCustom2, kCustom3, kCustom4, kNotes, kNone
 };
 
-// The list entries of one import, found or added: a text is looked up once per list.
+// The list entries of one import, found or added: a text is looked up once per list,
+// after `letGo` (false: the text is not looked up), as the look-up may show a box.
 class ListIds {
  public:
-  explicit ListIds(ExchangeTables& tables) : tables_(tables) {}
+  ListIds(ExchangeTables& tables, std::function<bool()> letGo) : tables_(tables), letGo_(std::move(letGo)) {}
 
   // The entry of the text, added when missing (-1 for an empty text); False when a
   // text could not be recorded (the failure has been reported).
@@ -60,6 +62,7 @@ class ListIds {
       id = it->second;
       return true;
     }
+    if (!letGo_()) return false;
     id = tables_.ListIdOrAdd(text, type);
     if (id < 1) return false;
     known_.emplace(key, id);
@@ -68,6 +71,7 @@ class ListIds {
 
  private:
   ExchangeTables& tables_;
+  std::function<bool()> letGo_;
   std::unordered_map<QString, int32_t> known_;
 };
 
@@ -119,8 +123,15 @@ class RunProducts {
   // Holds the tables' append locks (the engine keeps them until a write of the table
   // or Release) and reads the products appended since the last call. False when either
   // failed (a lock held by another user is noted for the closing message, any other
-  // failure reported).
-  bool Hold() { return Noted(tables_.HoldAppends()) && tables_.ReadAppended(known_); }
+  // failure reported with the locks given up).
+  bool Hold() {
+    if (!Noted(tables_.HoldAppends())) return false;
+    const store::Status read = tables_.ReadAppended(known_);
+    if (read.ok()) return true;
+    Release();
+    dbaccess::Report(read, "clsProd_LookupProduct");
+    return false;
+  }
   // Lets other users in; false when what was appended under the hold was not stored.
   bool Release() { return Noted(tables_.ReleaseAppends()); }
 
@@ -229,19 +240,22 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
     }
     const int columns = static_cast<int>(cols.size()) - 1;
     const rt::LocaleInfo loc = rt::LocaleInfo::Current();
-    ListIds lists(tables);
     EventPump pump;
     clsProd p;
     RunProducts products(tables, db);
+    // A list text met for the first time is looked up (or added) with the locks given
+    // up, the new products of the rows before added first: its failure may show a box.
+    ListIds lists(tables, [&] { return products.Add() && products.Release(); });
     int32_t updated = 0;
     enum class Outcome { kLater, kUpdated, kFailed };
     // A row whose product another user changed meanwhile is matched again, a bounded
     // number of times.
     constexpr int kMatches = 4;
     const auto importRow = [&](const CsvRow& row) {
-      for (int match = 1; match <= kMatches && products.Hold(); ++match) {
+      for (int match = 1; match <= kMatches; ++match) {
         p.Init();
-        if (!ReadRow(row, cols, loc, lists, p)) break;
+        // The locks are taken once the row's list entries are known.
+        if (!ReadRow(row, cols, loc, lists, p) || !products.Hold()) break;
         const int32_t id = products.Matching(p);
         if (id < 0) {
           products.Later(p, row.Line());

@@ -85,6 +85,13 @@ class OtherUser {
     key.resize(200, ' ');
     return d4seek(table_, key.c_str()) == 0 && d4lock(table_, d4recNo(table_)) == 0;
   }
+  // Takes the table's append lock, trying once, and gives it up: false while another
+  // user holds it.
+  bool CanHoldAppends() {
+    code4lockAttempts(engine_, 1);
+    code4lockDelay(engine_, 0);
+    return d4lockAppend(table_) == 0 && d4unlock(table_) == 0;
+  }
   // Rewrites one number of the row with that id (tag rowid) as another program would:
   // lock, write, flush, unlock.
   bool SetNumber(int32_t id, const char* field, double value) {

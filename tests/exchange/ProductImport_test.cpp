@@ -381,17 +381,28 @@ TEST_F(ProductImportTest, TheDialogChecksTheFileName) {
 namespace {
 
 // A row that cannot be saved ends the command with a partial count, not with the
-// message of a complete import: its product row held by another user, or the Receive
-// of its beginning inventory refused (the row is not counted, its product taken back,
-// and no product of a later row is stored).
+// message of a complete import: its product row held by another user, an id counter
+// row held (the Receive of its beginning inventory, the products'), or a list entry
+// that cannot be added (the row is not counted, its product taken back, and no product
+// of a later row is stored). No box waits for the user while the run holds the
+// products' and transactions' append locks: another user takes them meanwhile.
 TEST_F(ProductImportTest, ThePartialImportIsReportedAsPartial) {
   const int32_t held = AddProduct(QStringLiteral("HELD"), QStringLiteral("Held"));
-  gDB().GetNextID(QStringLiteral("svltran.dbf"), true, 1000);  // the counter row exists
+  for (const char* counter : {"svltran.dbf", "svlcat.dbf"}) gDB().GetNextID(QLatin1String(counter), true, 1000);
   FailLocksFast();
+  const QString lockedId = QStringLiteral("RECORD LOCKED: Unable to get next id (locked)!");
+  const auto counterHeld = [](const char* counter) {
+    return [counter](std::shared_ptr<void>& lock) {
+      auto other = std::make_shared<dbtest::OtherUser>(gDB().LastIdTable());
+      lock = other;
+      return other->LockRow("TBLNAME", QLatin1String(counter));
+    };
+  };
   const struct {
     const char* second;  // the second data row
     std::function<bool(std::shared_ptr<void>&)> hold;
     QString refusal;
+    bool inUse = true;  // the closing message says the table was in use
   } cases[] = {
       {"Held,HELD,,,,,,,,,,,,,,,",
        [&](std::shared_ptr<void>& lock) {
@@ -400,13 +411,9 @@ TEST_F(ProductImportTest, ThePartialImportIsReportedAsPartial) {
          return l->locked();
        },
        QStringLiteral("RECORD LOCKED: Unable to update product record!")},
-      {"Two,P-2,,,5,,,,,,,,,,,,",
-       [](std::shared_ptr<void>& lock) {
-         auto other = std::make_shared<dbtest::OtherUser>(gDB().LastIdTable());
-         lock = other;
-         return other->LockRow("TBLNAME", QStringLiteral("svltran.dbf"));
-       },
-       QStringLiteral("RECORD LOCKED: Unable to get next id (locked)!")},
+      {"Two,P-2,,,5,,,,,,,,,,,,", counterHeld("svltran.dbf"), lockedId},
+      {"Two,P-2,,,,,,,,,,,,,,,", counterHeld("svlprod.dbf"), lockedId},
+      {"Two,P-2,Aisle 9,,,,,,,,,,,,,,", counterHeld("svlcat.dbf"), lockedId, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.second);
@@ -421,9 +428,19 @@ TEST_F(ProductImportTest, ThePartialImportIsReportedAsPartial) {
     Preview(true);
     prompts->Expect(c.refusal);
     prompts->Expect(QStringLiteral("Imported 1 of 3 Products! Row 3 could not be saved, so the import stopped "
-                                   "there: that row and the rows after it were not imported. The table was in use "
-                                   "by another user: try the import again in a moment."));
+                                   "there: that row and the rows after it were not imported.") +
+                    (c.inUse ? QStringLiteral(" The table was in use by another user: try the import again in a "
+                                              "moment.")
+                             : QString()));
+    QStringList heldWhileShown;
+    prompts->SetOnShown([&](const ui::test::ShownPrompt& shown) {
+      for (const QString& path : {gDB().ProductsTable(), gDB().TranTable()}) {
+        if (!dbtest::OtherUser(path).CanHoldAppends()) heldWhileShown << QFileInfo(path).fileName() + u' ' + shown.text;
+      }
+    });
     exchange::ImportProducts();
+    prompts->SetOnShown(nullptr);
+    EXPECT_TRUE(heldWhileShown.isEmpty()) << heldWhileShown.join(u'\n').toStdString();
     QStringList partNos;
     for (const clsProd& p : Products()) partNos << p.sPartNo;
     EXPECT_THAT(partNos, ::testing::UnorderedElementsAre("HELD", "P-1"));

@@ -69,6 +69,7 @@ int FakePrompts::MsgBox(const QString& text, int style, const QString& title,
   shown.helpFile = helpFile;
   shown.helpContext = helpContext;
   shown_.append(shown);
+  if (onShown_) onShown_(shown);
 
   const QList<int> answers = AnswersOf(style);
   const int fallback = answers[shown.defaultButton - 1];
@@ -101,6 +102,7 @@ InputAnswer FakePrompts::InputBox(const QString& prompt, const QString& title,
   shown.title = title;
   shown.defaultText = defaultText;
   shown_.append(shown);
+  if (onShown_) onShown_(shown);
   if (queue_.empty() || queue_.front().kind != ShownPrompt::Kind::Input) {
     Report(QStringLiteral("unexpected input box: \"%1\"").arg(prompt));
     return {{}, true};

@@ -55,6 +55,8 @@ class FakePrompts : public Prompts {
   FakePrompts& CancelInput();
 
   void SetOnUnexpected(UnexpectedHandler handler) { onUnexpected_ = std::move(handler); }
+  // Runs as each prompt shows, before it is answered (what the code holds meanwhile).
+  void SetOnShown(std::function<void(const ShownPrompt&)> handler) { onShown_ = std::move(handler); }
 
   const QList<ShownPrompt>& Shown() const { return shown_; }
   const ShownPrompt& Last() const { return shown_.back(); }  // requires Shown() not empty
@@ -84,6 +86,7 @@ class FakePrompts : public Prompts {
   QList<ShownPrompt> shown_;
   QStringList unexpected_;
   UnexpectedHandler onUnexpected_;
+  std::function<void(const ShownPrompt&)> onShown_;
 };
 
 // Runs dialogs through scripts: each script gets the dialog (shown, not blocking) and
