@@ -133,11 +133,7 @@ bool Tag::Check(uint32_t off, size_t depth, std::vector<std::vector<uint32_t>>* 
       std::adjacent_find(p->entries.begin(), p->entries.end()) != p->entries.end()) {
     *problem += " keys out of order in page " + std::to_string(off) + ";";
   }
-  if (p->leaf) {
-    if (p->entries.empty() && depth > 0) *problem += " empty leaf " + std::to_string(off) + ";";
-    if (!p->entries.empty()) *last = p->entries.back();
-    return true;
-  }
+  if (p->leaf && p->entries.empty() && depth > 0) *problem += " empty leaf " + std::to_string(off) + ";";
   for (size_t i = 0; i < p->children.size(); ++i) {
     Entry childLast;
     if (!Check(p->children[i], depth + 1, levels, &childLast, problem)) return false;

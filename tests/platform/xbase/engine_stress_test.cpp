@@ -496,9 +496,8 @@ TEST(EngineStress, AppendKilledAfterAnyWriteLeavesNoLiveRowWithoutKeys) {
 // must hold exactly the counted records' entries (deleted ones aside) in a sound tree.
 std::string TagsMissRows(const std::string& path, bool whole) {
   const std::string dbf = xbtest::ReadFile(path), cdx = xbtest::ReadFile(xb::CompanionPath(path, "cdx"));
-  const uint32_t count = xb::GetLE32(reinterpret_cast<const uint8_t*>(dbf.data()) + 4);
-  const size_t headerLen = xb::GetLE16(reinterpret_cast<const uint8_t*>(dbf.data()) + 8);
-  const size_t recordLen = xb::GetLE16(reinterpret_cast<const uint8_t*>(dbf.data()) + 10);
+  const uint8_t* head = reinterpret_cast<const uint8_t*>(dbf.data());
+  const size_t count = xb::GetLE32(head + 4), headerLen = xb::GetLE16(head + 8), recordLen = xb::GetLE16(head + 10);
   const uint32_t records = static_cast<uint32_t>((dbf.size() - headerLen) / recordLen);
   const auto record = [&](uint32_t n) { return dbf.data() + headerLen + (n - 1) * recordLen; };
   Engine e;
