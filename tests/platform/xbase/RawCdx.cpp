@@ -17,11 +17,7 @@ uint32_t Le(const std::string& b, size_t at, size_t n) {
   return v;
 }
 
-uint32_t Be32(const std::string& b, size_t at) {
-  uint32_t v = 0;
-  for (size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<uint8_t>(b[at + i]);
-  return v;
-}
+uint32_t Be32(const std::string& b, size_t at) { return __builtin_bswap32(Le(b, at, 4)); }
 
 std::string Name(const Entry& e) { return "record " + std::to_string(e.second); }
 
@@ -41,9 +37,7 @@ const Tag::Page* Tag::Read(uint32_t off, std::string* problem) {
   }
   Page p;
   const uint32_t attr = Le(bytes_, off, 2), count = Le(bytes_, off + 2, 2);
-  p.left = Le(bytes_, off + 4, 4);
-  p.right = Le(bytes_, off + 8, 4);
-  p.leaf = (attr & 2) != 0;
+  p.left = Le(bytes_, off + 4, 4), p.right = Le(bytes_, off + 8, 4), p.leaf = (attr & 2) != 0;
   if (!p.leaf) {
     if (12 + uint64_t(count) * (keyLen_ + 8u) > kPage) {
       *problem += " page " + std::to_string(off) + " holds too many keys;";
@@ -55,10 +49,8 @@ const Tag::Page* Tag::Read(uint32_t off, std::string* problem) {
       p.children.push_back(Be32(bytes_, at + keyLen_ + 4));
     }
   } else {
-    const uint32_t recMask = Le(bytes_, off + 14, 4);
-    const uint32_t dupMask = static_cast<uint8_t>(bytes_[off + 18]), trailMask = static_cast<uint8_t>(bytes_[off + 19]);
-    const uint32_t recBits = static_cast<uint8_t>(bytes_[off + 20]), dupBits = static_cast<uint8_t>(bytes_[off + 21]);
-    const uint32_t entryBytes = static_cast<uint8_t>(bytes_[off + 23]);
+    const uint32_t recMask = Le(bytes_, off + 14, 4), dupMask = Le(bytes_, off + 18, 1), trailMask = Le(bytes_, off + 19, 1);
+    const uint32_t recBits = Le(bytes_, off + 20, 1), dupBits = Le(bytes_, off + 21, 1), entryBytes = Le(bytes_, off + 23, 1);
     size_t keysAt = kPage;  // the key bytes run down from the page's end
     std::string prev;
     for (uint32_t i = 0; i < count; ++i) {
@@ -141,11 +133,7 @@ bool Tag::Check(uint32_t off, size_t depth, std::vector<std::vector<uint32_t>>* 
       std::adjacent_find(p->entries.begin(), p->entries.end()) != p->entries.end()) {
     *problem += " keys out of order in page " + std::to_string(off) + ";";
   }
-  if (p->leaf) {
-    if (p->entries.empty() && depth > 0) *problem += " empty leaf " + std::to_string(off) + ";";
-    if (!p->entries.empty()) *last = p->entries.back();
-    return true;
-  }
+  if (p->leaf && p->entries.empty() && depth > 0) *problem += " empty leaf " + std::to_string(off) + ";";
   for (size_t i = 0; i < p->children.size(); ++i) {
     Entry childLast;
     if (!Check(p->children[i], depth + 1, levels, &childLast, problem)) return false;

@@ -1,8 +1,6 @@
 #pragma once
-// A reader of a compact compound index's bytes that shares no code with the engine's
-// tree: what another xBase program finds in the file as it lies. It decodes the pages
-// itself, seeks by a plain descent from the root (no walk along the leaves) and walks
-// the leaves rightwards from the first one.
+// A reader of index bytes sharing no code with the engine's tree: what another xBase
+// program finds in the file as it lies (descent from the root; walk along the leaves).
 
 #include <cstdint>
 #include <map>
@@ -17,20 +15,15 @@ using Entry = std::pair<std::string, uint32_t>;  // key, record number
 
 class Tag {
  public:
-  // The tag whose header lies at `header` in the index bytes; numeric keys are filled
-  // with 0x00, character keys with blanks.
+  // The tag with its header at `header`; numeric keys filled with 0x00, others with blanks.
   Tag(const std::string& bytes, uint32_t header, bool numeric);
 
-  // The entries that a descent from the root by the separators finds in the leaf it
-  // ends on, in order (a descent takes the first child whose separator is not less
-  // than the entry sought, else the last child).
+  // The entries a descent by the separators finds, in order.
   std::vector<Entry> Found(std::string* problem);
-  // The entries of a walk from the first leaf along the right links ("" in *problem
-  // when it ends well).
+  // The entries of a walk from the first leaf along the right links.
   std::vector<Entry> Walk(std::string* problem);
-  // "" when the tree is whole: keys in order in every page, every separator exactly
-  // its child's greatest entry, leaves at one depth, sibling links at every level
-  // matching the order, the walk in order.
+  // "" when the tree is whole: pages in order, separators their child's greatest entry,
+  // leaves at one depth, sibling links matching the order.
   std::string Whole();
 
  private:
@@ -53,8 +46,7 @@ class Tag {
   std::map<uint32_t, Page> pages_;
 };
 
-// The header offsets of the index's tags by name (upper case); empty when the
-// directory cannot be read.
+// The header offsets of the tags by name; empty when the directory cannot be read.
 std::map<std::string, uint32_t> TagHeaders(const std::string& bytes);
 
 }  // namespace rawcdx

@@ -131,9 +131,8 @@ TEST(CdxCorrupt, DamageIsReported) {
   }
 }
 
-// Each page is checked as it is read, by a walk as by a seek: a damaged one is reported,
-// and from then on nothing is written into the file, by this handle nor by another of
-// the same engine (shelf) while the file is as it was.
+// Each page is checked as it is read: a damaged one is reported, and nothing is then
+// written into the file by this handle nor by another on the same shelf.
 TEST(CdxCorrupt, PagesAreCheckedAsReadAndADamagedIndexIsNotWritten) {
   struct Case {
     const char* what;

@@ -75,8 +75,7 @@ class Raw {
     Write(off, b, sizeof b);
   }
   bool Truncate(off_t size) { return ::ftruncate(fd_, size) == 0; }
-  // Its whole-file lock (LOCK_SH, LOCK_EX), one attempt: how it opens a file exclusively,
-  // packs, zaps or re-indexes.
+  // Its whole-file lock (LOCK_SH, LOCK_EX), one attempt.
   bool Flock(int op) { return ::flock(fd_, op | LOCK_NB) == 0; }
 
  private:
@@ -320,30 +319,23 @@ TEST(OtherProgram, DenyWriteDoesNotOpenWhileItHoldsARecordOrTheAppendLock) {
 
 // ---- a closed table changed by another program ----
 
-// Lets the clock that stamps file times move on, so that the next write to a file gets
-// a later time than the writes before (the engine keeps nothing of a closed file whose
-// last write it cannot tell from the next).
+// Lets the file time clock move on: the engine keeps nothing of a closed file whose last
+// write it cannot tell from the next.
 void LetTheFileClockTick() { std::this_thread::sleep_for(std::chrono::milliseconds(30)); }
 
-// The other program works on the table with it to itself (played by an engine in
-// deny-write mode in another process) and puts the index's change counter back, as a
-// program that changes the index in exclusive use leaves it: the engine that had the
-// table open before sees every change when it opens it again, and writes no page it
-// kept back over them.
+// The other program (a deny-write engine in another process) changes the table and puts
+// the index's change counter back: on reopening we see every change and write no stale page.
 TEST(OtherProgram, AClosedTableItChangedIsReadAfreshAndNothingStaleIsWritten) {
   struct Case {
     const char* what;
     long id;  // the row the other program changes (by ID), or the ID it appends
     std::function<int(DATA4*)> change;
-    long seekId;          // then found (or not: recno 0) by our engine
-    long foundRecno;
+    long seekId, foundRecno;  // then found by our engine (recno 0: not found)
   };
   const Case cases[] = {
       {"append", 99001,
        [](DATA4* d) {
-         d4appendStartVB(d, 0);
-         d4blank(d);
-         f4assignLong(d4field(d, "ID"), 99001);
+         d4appendStartVB(d, 0), d4blank(d), f4assignLong(d4field(d, "ID"), 99001);
          f4assignNVB(d4field(d, "NAME"), "Appended", 8);
          return d4append(d);
        },
@@ -359,7 +351,6 @@ TEST(OtherProgram, AClosedTableItChangedIsReadAfreshAndNothingStaleIsWritten) {
     Engine ours;
     DATA4* d = d4open(ours, path.c_str());
     ASSERT_NE(d, nullptr);
-    // Pages of every tag read, then kept by the engine for the next open.
     for (const char* tag : {"ID", "CODE", "NAME", "DDATE_D", "KIND"}) {
       d4tagSelect(d, d4tag(d, tag));
       ASSERT_EQ(d4top(d), 0);
@@ -388,17 +379,13 @@ TEST(OtherProgram, AClosedTableItChangedIsReadAfreshAndNothingStaleIsWritten) {
     d4tagSelect(d, d4tag(d, "ID"));
     const int found = d4seekDouble(d, double(c.seekId));
     EXPECT_EQ(found == 0 ? d4recNo(d) : 0, c.foundRecno);
-    // Our next change goes into the pages the other program changed: the key it
-    // changed or appended, the name it deleted.
-    d4appendStartVB(d, 0);
-    d4blank(d);
-    f4assignLong(d4field(d, "ID"), c.seekId);
+    // Our next change goes into the pages the other program changed.
+    d4appendStartVB(d, 0), d4blank(d), f4assignLong(d4field(d, "ID"), c.seekId);
     const std::string name = c.foundRecno == 0 ? xbtest::Items()[size_t(c.id - 1001)].name : "Ours";
     f4assignNVB(d4field(d, "NAME"), name.data(), int(name.size()));
     ASSERT_EQ(d4append(d), 0);
     ASSERT_EQ(d4close(d), 0);
 
-    // Every tag holds exactly the keys of the rows.
     Engine fresh;
     code4readOnly(fresh, 1);
     d = d4open(fresh, path.c_str());
@@ -417,11 +404,10 @@ TEST(OtherProgram, AClosedTableItChangedIsReadAfreshAndNothingStaleIsWritten) {
   }
 }
 
-// While any handle of ours has a table open, another program can have none of its
-// files to itself; once they are closed it can (though the engine keeps them open for
-// the next open). A deny-write handle, also after its re-index, and a hold have them to
-// themselves. While the other program has one, we neither open the table to write nor
-// hold it; we may still read it, as beside a deny-write handle.
+// While a handle of ours has a table open, another program can have none of its files to
+// itself, and once closed it can; a deny-write handle (also after re-index) and a hold
+// have them to themselves. While the other program has one, we neither open to write nor
+// hold, but may read.
 TEST(OtherProgram, NeitherOfUsHasATableToItselfWhileTheOtherHasItOpen) {
   struct Case {
     const char* what;
@@ -438,9 +424,7 @@ TEST(OtherProgram, NeitherOfUsHasATableToItselfWhileTheOtherHasItOpen) {
     code4readOnly(ours, c.readOnly);
     DATA4* d = d4open(ours, path.c_str());
     ASSERT_NE(d, nullptr);
-    if (c.accessMode == 1) {
-      ASSERT_EQ(d4reindex(d), 0);  // the new index file is held too
-    }
+    if (c.accessMode == 1) { ASSERT_EQ(d4reindex(d), 0); }  // the new index file is held too
     for (const char* ext : {"dbf", "cdx", "fpt"}) {
       EXPECT_FALSE(Raw(base + ext).Flock(LOCK_EX)) << ext;
       EXPECT_EQ(Raw(base + ext).Flock(LOCK_SH), c.othersMayShare) << ext;
@@ -451,8 +435,7 @@ TEST(OtherProgram, NeitherOfUsHasATableToItselfWhileTheOtherHasItOpen) {
   Engine ours;
   HOLD4* hold = nullptr;
   ASSERT_EQ(code4holdTable(ours, path.c_str(), (base + "cdx").c_str(), &hold), 0);
-  EXPECT_FALSE(Raw(path).Flock(LOCK_SH));
-  EXPECT_FALSE(Raw(base + "cdx").Flock(LOCK_SH));
+  for (const char* ext : {"dbf", "cdx"}) EXPECT_FALSE(Raw(base + ext).Flock(LOCK_SH)) << ext;
   hold4release(hold);
   for (const char* ext : {"dbf", "cdx", "fpt"}) {
     SCOPED_TRACE(ext);

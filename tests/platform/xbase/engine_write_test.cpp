@@ -661,9 +661,8 @@ TEST_F(TranTable, AKeyMissingFromItsTagIsAnIndexError) {
 }
 
 // An append cut short leaves its record beyond the count, marked deleted until all its
-// keys are in: readers pass over it and its entries, and the next append takes the
-// record number and the entries over. A live record there with keys missing is no
-// append of ours: damage, refused without writing anything.
+// keys are in: readers pass over it and the next append takes it over. A live one there
+// with keys missing is damage, refused without writing anything.
 TEST_F(TranTable, AnAppendCutShortIsInvisibleAndTakenOver) {
   for (const char mark : {'*', ' '}) {
     SCOPED_TRACE(mark == '*' ? "marked deleted" : "live");
@@ -671,8 +670,8 @@ TEST_F(TranTable, AnAppendCutShortIsInvisibleAndTakenOver) {
     Fill(5, 11);
     ASSERT_EQ(d4unlock(d_), 0);
     const std::string bytes = xbtest::ReadFile(path_);
-    const size_t recLen = static_cast<size_t>(static_cast<uint8_t>(bytes[10]) | static_cast<uint8_t>(bytes[11]) << 8);
-    const size_t headerLen = static_cast<size_t>(static_cast<uint8_t>(bytes[8]) | static_cast<uint8_t>(bytes[9]) << 8);
+    const size_t recLen = xb::GetLE16(reinterpret_cast<const uint8_t*>(bytes.data()) + 10);
+    const size_t headerLen = xb::GetLE16(reinterpret_cast<const uint8_t*>(bytes.data()) + 8);
     // Record 6 written with two of its keys, the count still 5: a copy of record 1 with rowid 7777.
     std::string image = bytes.substr(headerLen, recLen);
     image.replace(1, 11, "       7777");
@@ -905,8 +904,7 @@ TEST_F(TranTable, ACountThatDoesNotMatchTheFileIsRefusedUntilAReindexRepairsIt) 
       ASSERT_NE(opened, nullptr);
       d4close(opened), Append(added);
       if (!c.deleteBeyond) {
-        // A live record with all its keys (an append stopped before its count) is kept.
-        EXPECT_EQ(d4recNo(d_), 46) << "the record beyond the count is counted";
+        EXPECT_EQ(d4recNo(d_), 46) << "a live record with all its keys beyond the count is counted";
         EXPECT_EQ(d4recCountDo(d_), 46);
         ExpectOrders(), ExpectSoundIndex();
         continue;
