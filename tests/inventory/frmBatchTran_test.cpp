@@ -18,6 +18,21 @@ class frmBatchTranTest : public trantest::TranTest {
     if (product > 0) trantest::SelectId(dlg, QStringLiteral("cboProducts_%1").arg(i), product);
     trantest::SetNumber(dlg, QStringLiteral("fpUnits_%1").arg(i), units);
   }
+  // Seven widget rows of type `type`: the first `small` of 10 at 1, the rest of 99999999999999
+  // at `cost`; OK is refused naming rows `from` to 7.
+  void ExpectOverflowFrom(int type, int small, const char* cost, int from) {
+    frmBatchTran dlg;
+    trantest::SelectId(dlg, QStringLiteral("cboType"), type);
+    for (int i = 0; i < 7; ++i) {
+      Row(dlg, i, widget, i < small ? "10" : "99999999999999");
+      trantest::SetNumber(dlg, QStringLiteral("fpCost_%1").arg(i), i < small ? "1" : cost);
+    }
+    QString expected;
+    for (int row = from; row <= 7; ++row)
+      expected += QStringLiteral("Row %1: ").arg(row) + TranFiguresTooLargeText(QStringLiteral("Widget [W-1]")) + u'\n';
+    prompts->Expect(expected);
+    ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  }
 };
 
 TEST_F(frmBatchTranTest, RowProblemsAreListedInOneMessage) {
@@ -43,17 +58,7 @@ TEST_F(frmBatchTranTest, RowProblemsAreListedInOneMessage) {
 // Seven rows each in range whose sum is not: the rows from the one that would overflow
 // the product's figures are refused by its name.
 TEST_F(frmBatchTranTest, RowsThatWouldMakeAProductsFiguresOverflowAreRefusedByName) {
-  frmBatchTran dlg;
-  trantest::SelectId(dlg, QStringLiteral("cboType"), 2);
-  for (int i = 0; i < 7; ++i) {
-    Row(dlg, i, widget, "99999999999999");
-    trantest::SetNumber(dlg, QStringLiteral("fpCost_%1").arg(i), "3");
-  }
-  QString expected;
-  for (int row = 4; row <= 7; ++row)
-    expected += QStringLiteral("Row %1: ").arg(row) + TranFiguresTooLargeText(QStringLiteral("Widget [W-1]")) + u'\n';
-  prompts->Expect(expected);
-  ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  ASSERT_NO_FATAL_FAILURE(ExpectOverflowFrom(2, 0, "3", 4));
   EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 0);
   ASSERT_EQ(prompts->Shown().size(), 1);
   EXPECT_EQ(prompts->Last().title, QStringLiteral("Validation error"));
@@ -64,17 +69,7 @@ TEST_F(frmBatchTranTest, RowsThatWouldMakeAProductsFiguresOverflowAreRefusedByNa
 TEST_F(frmBatchTranTest, OnlyTheRowsThatPushTheFiguresOutAreNamed) {
   ASSERT_GT(stocktest::AddTran(widget, 2, "900000000000000", "0"), 0);
   ASSERT_GT(stocktest::AddTran(widget, 2, "100000000000000", "0"), 0);
-  frmBatchTran dlg;
-  trantest::SelectId(dlg, QStringLiteral("cboType"), 4);
-  for (int i = 0; i < 7; ++i) {
-    Row(dlg, i, widget, i < 3 ? "10" : "99999999999999");
-    trantest::SetNumber(dlg, QStringLiteral("fpCost_%1").arg(i), i < 3 ? "1" : "9");
-  }
-  QString expected;
-  for (int row = 5; row <= 7; ++row)
-    expected += QStringLiteral("Row %1: ").arg(row) + TranFiguresTooLargeText(QStringLiteral("Widget [W-1]")) + u'\n';
-  prompts->Expect(expected);
-  ASSERT_TRUE(Click(dlg, QStringLiteral("cmdOK")));
+  ASSERT_NO_FATAL_FAILURE(ExpectOverflowFrom(4, 3, "9", 5));
   EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 2);
 }
 

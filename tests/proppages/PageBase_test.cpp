@@ -376,10 +376,8 @@ class ReentrantPrompts final : public ui::Prompts {
   QStringList shown;
 };
 
-// Help without the help installed shows a box on every page. A host that deactivates
-// and releases the page, or only releases it, from inside that box ends the page once its
-// event loop runs again, and nothing of the page is used after it is freed; a page only
-// deactivated meanwhile hides at once, lets go of its dialog then, and activates again.
+// From inside the "Help is not installed" box, a host releasing the page ends it once the
+// event loop runs again; a page only deactivated hides at once and can activate again.
 TEST(PageBase, AHostMayEndAPageFromInsideItsBox) {
   ReentrantPrompts prompts;
   ui::Prompts* const before = ui::SetPrompts(&prompts);

@@ -32,6 +32,20 @@ std::string Braced(REFGUID guid) { return com::FormatGuid(guid); }
 
 std::string Value(const std::string& text) { return text + '\0'; }
 
+// A page of class `clsid` made through the library's class object, sited and editing `object`.
+struct SitedPage {
+  IPropertyPage* page = nullptr;
+  Ref<IPropertyPageSite> site;
+};
+void OpenPage(com::DllGetClassObjectFn getClass, REFCLSID clsid, IUnknown* object, SitedPage& out) {
+  Ref<IClassFactory> factory;
+  ASSERT_EQ(getClass(clsid, IID_IClassFactory, factory.OutVoid()), S_OK);
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void**>(&out.page)), S_OK);
+  out.site = com::Create<com::FakePageSite, IPropertyPageSite>(IID_IPropertyPageSite);
+  ASSERT_EQ(out.page->SetPageSite(out.site.get()), S_OK);
+  ASSERT_EQ(out.page->SetObjects(1, &object), S_OK);
+}
+
 class ServerTest : public ::testing::Test {
  protected:
   // A registry that already holds other classes and libraries.
@@ -79,15 +93,9 @@ TEST_F(ServerTest, HostRegistersCreatesActivatesAndUnregistersEveryPage) {
     for (const bool deactivated : {true, false}) {
       for (const qvp::PageEntry& e : qvp::Pages()) {
         SCOPED_TRACE(testing::Message() << e.objectName << (deactivated ? "" : ", released while active"));
-        Ref<IClassFactory> factory;
-        ASSERT_EQ(getClass(e.clsid, IID_IClassFactory, factory.OutVoid()), S_OK);
-        IPropertyPage* page = nullptr;
-        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void**>(&page)), S_OK);
-        factory = {};
-        auto site = com::Create<com::FakePageSite, IPropertyPageSite>(IID_IPropertyPageSite);
-        ASSERT_EQ(page->SetPageSite(site.get()), S_OK);
-        IUnknown* objects[] = {control.Object()};
-        ASSERT_EQ(page->SetObjects(1, objects), S_OK);
+        SitedPage sited;
+        ASSERT_NO_FATAL_FAILURE(OpenPage(getClass, e.clsid, control.Object(), sited));
+        IPropertyPage* const page = sited.page;
         QWidget frame;
         const RECT rect{0, 0, 200, 120};
         ASSERT_EQ(page->Activate(&frame, &rect, FALSE), S_OK);
@@ -114,10 +122,8 @@ TEST_F(ServerTest, HostRegistersCreatesActivatesAndUnregistersEveryPage) {
   EXPECT_EQ(unreg(), S_OK);
 }
 
-// A form designer lets go of a page on a selection change, whatever the page is doing:
-// here while the Images page shows "Error Loading File" for a strip that is not there,
-// from inside that box's event loop. The page finishes its call, and goes once the
-// host's event loop runs again.
+// A host releasing the Images page from inside its "Error Loading File" box (a missing
+// strip): the page finishes its call and goes once the host's event loop runs again.
 TEST_F(ServerTest, AHostMayReleaseAPageFromInsideItsMessageBox) {
   com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
   ASSERT_TRUE(module.IsLoaded()) << module.Error().toStdString();
@@ -129,15 +135,9 @@ TEST_F(ServerTest, AHostMayReleaseAPageFromInsideItsMessageBox) {
     SCOPED_TRACE(deactivate ? "deactivated and released" : "released");
     {
       auto control = com::Create<qvp::test::UrlControl, IDispatch>(IID_IDispatch, missing);
-      Ref<IClassFactory> factory;
-      ASSERT_EQ(getClass(qvp::PageObjectTable[4].clsid, IID_IClassFactory, factory.OutVoid()), S_OK);
-      IPropertyPage* page = nullptr;
-      ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void**>(&page)), S_OK);
-      factory = {};
-      auto site = com::Create<com::FakePageSite, IPropertyPageSite>(IID_IPropertyPageSite);
-      ASSERT_EQ(page->SetPageSite(site.get()), S_OK);
-      IUnknown* objects[] = {control.get()};
-      ASSERT_EQ(page->SetObjects(1, objects), S_OK);
+      SitedPage sited;
+      ASSERT_NO_FATAL_FAILURE(OpenPage(getClass, qvp::PageObjectTable[4].clsid, control.get(), sited));
+      IPropertyPage* const page = sited.page;
       QWidget frame;
       QString shown;
       QTimer host;

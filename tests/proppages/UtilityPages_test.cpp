@@ -363,7 +363,12 @@ QByteArray Fixture(const char* name) {
   return file.readAll();
 }
 
-// A picture file of the given format as Qt writes it.
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+  file.write(bytes);
+}
+
 QByteArray Encoded(const QImage& image, const char* format) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
@@ -399,8 +404,7 @@ QImage ColourRamp(QImage::Format format) {
   return image;
 }
 
-// A saved file shows the picture of its source, whatever kind of picture file that was:
-// every pixel the source shows (transparent ones are drawn on the page's background).
+// A saved file shows every opaque pixel of its source, whatever kind of picture file it was.
 TEST_F(PngGeneratorTest, SavedFilesShowTheirSourcePixelForPixel) {
   const struct {
     const char* name;
@@ -419,12 +423,8 @@ TEST_F(PngGeneratorTest, SavedFilesShowTheirSourcePixelForPixel) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const QString in = Path(c.name);
-    QFile file(in);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(c.bytes);
-    file.close();
-    Browse(in);
+    ASSERT_NO_FATAL_FAILURE(WriteFile(Path(c.name), c.bytes));
+    Browse(Path(c.name));
     const QString out = Path("saved.png");
     SaveAs(out);
     const QImage source = QImage::fromData(c.bytes).convertToFormat(QImage::Format_ARGB32);
@@ -440,8 +440,7 @@ TEST_F(PngGeneratorTest, SavedFilesShowTheirSourcePixelForPixel) {
   EXPECT_TRUE(prompts_->Shown().isEmpty());
 }
 
-// The pages offer only pictures they open: a file of every kind "All Picture Files" names
-// loads.
+// A file of every kind "All Picture Files" names loads.
 TEST(PictureFilters, EveryOfferedKindOpens) {
   const QString dir = testenv::NewTempDir(QStringLiteral("qvp-kinds"));
   const std::map<QString, QByteArray> samples = {
@@ -458,10 +457,7 @@ TEST(PictureFilters, EveryOfferedKindOpens) {
       const QString extension = pattern.mid(2);
       ASSERT_TRUE(samples.contains(extension));
       const QString path = dir + QStringLiteral("/sample.") + extension;
-      QFile file(path);
-      ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-      file.write(samples.at(extension));
-      file.close();
+      ASSERT_NO_FATAL_FAILURE(WriteFile(path, samples.at(extension)));
       CPictureRef picture;
       EXPECT_EQ(LoadPictureFile(path, picture), S_OK);
     }
