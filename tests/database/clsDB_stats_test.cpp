@@ -106,9 +106,8 @@ TEST_F(StatsTest, DeletedRowsAndOtherProductsDoNotCount) {
   EXPECT_EQ(s.m_curNumUnitsInStock_Physical, Cur("7"));
 }
 
-// A transaction stored whole whose count was not raised (a save stopped just before
-// it): the figures leave it out until the next save (of any product) counts it; it is
-// never written over.
+// A whole row beyond the count (a save stopped before raising it) is left out until
+// the next save of any product counts it, and is never written over.
 TEST_F(StatsTest, ARowStoredBeyondTheCountIsCountedByTheNextSave) {
   const QString dir = OpenNewDatabase();
   ASSERT_GT(AddTran(3001, 4, "6", "1"), 0);
@@ -277,9 +276,8 @@ TEST_F(StatsTest, OnePassForEveryProductGivesTheFiguresOfEachWalk) {
 
 namespace {
 
-// Another program's change of svltran while no window has it open, made in another
-// process with the table to itself (an engine in deny-write mode) and the index's change
-// counter put back, as a program working on it exclusively leaves it. 0 when made.
+// Another program's exclusive change of svltran in another process, the index's change
+// counter put back afterwards. 0 when made.
 int OtherProgramChanges(const std::function<int(DATA4*)>& change) {
   const QByteArray path = QFile::encodeName(gDB().TranTable());
   const QByteArray cdx = QFile::encodeName(gDB().TranTableIndex());
@@ -301,8 +299,7 @@ int OtherProgramChanges(const std::function<int(DATA4*)>& change) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
 }
 
-// The next stock figures, transaction reads and saves see every such change and write
-// nothing over it from what the program read before.
+// The next figures, reads and saves see every such change and write nothing over it.
 TEST_F(StatsTest, AnotherProgramsChangesWhileTheTableIsClosedAreSeenAndKept) {
   const int32_t first = AddTran(1000, 2, "10", "1");
   AddTran(1000, 2, "10", "1");
@@ -332,10 +329,9 @@ TEST_F(StatsTest, AnotherProgramsChangesWhileTheTableIsClosedAreSeenAndKept) {
        },
        "22"},
   };
-  rt::Currency ours;  // units our saves added
+  rt::Currency ours;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    // Figures read first: the program keeps the index pages read for the next open.
     std::this_thread::sleep_for(std::chrono::milliseconds(30));  // file times of the next writes move on
     Stats(1000);
     ASSERT_EQ(OtherProgramChanges(c.change), 0);
@@ -351,7 +347,6 @@ TEST_F(StatsTest, AnotherProgramsChangesWhileTheTableIsClosedAreSeenAndKept) {
   ASSERT_TRUE(gDB().GetTran(9001, t));
   EXPECT_EQ(t.nProdId, 1000);
   EXPECT_EQ(Stats(1001).m_curNumUnitsInStock_Physical, Cur("0"));
-  // Every tag holds a key of every row.
   CODE4* c = d4init_v();
   code4readOnly(c, 1);
   DATA4* d = d4open(c, QFile::encodeName(gDB().TranTable()).constData());

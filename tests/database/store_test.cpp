@@ -799,10 +799,8 @@ TEST_F(ProductStoreTest, HidingSetsTheFlagUnderTheRowsLock) {
   EXPECT_EQ(products.StdAmount(1001, store::AmountType::kStdCost).value, rt::Currency());
 }
 
-// An update of a product the caller read writes only while the row, under its lock, is
-// still the visible product read: another user's hide, rename or delete (or, with the
-// row as loaded, any change) makes it write nothing and take the stored row in, so the
-// caller matches the text again.
+// Another user's hide, rename or delete (or, comparing the loaded row, any change)
+// makes an update of a product read earlier write nothing and take the stored row in.
 TEST_F(ProductStoreTest, AnUpdateOfAProductReadEarlierWritesNothingAnotherUserChanged) {
   struct Case {
     const char* name;
@@ -845,9 +843,8 @@ TEST_F(ProductStoreTest, AnUpdateOfAProductReadEarlierWritesNothingAnotherUserCh
   }
 }
 
-// Beginning-inventory Receives whose product was never stored are deleted; other
-// Receives, and those of a product stored (hidden too), stay. Nothing is deleted while
-// another user adds products (their append lock held).
+// Beginning-inventory Receives of a product never stored go; nothing goes while
+// another user holds the products' append lock.
 TEST_F(ProductStoreTest, ReceivesLeftWithoutTheirProductAreRemoved) {
   Product(1001, "A-1", "Widget", false);
   Product(1002, "A-2", "Hidden", true);
@@ -879,9 +876,8 @@ TEST_F(ProductStoreTest, ReceivesLeftWithoutTheirProductAreRemoved) {
   ASSERT_TRUE(products.RemoveOrphanReceives(&removed).ok());
   EXPECT_EQ(removed, 2u);
   std::vector<int32_t> left;
-  for (int32_t id = 2000; id < 2006; ++id) {
+  for (int32_t id = 2000; id < 2006; ++id)
     if (transactions.Get(id).ok()) left.push_back(id);
-  }
   EXPECT_EQ(left, std::vector<int32_t>({2000, 2001, 2003, 2004}));
   ASSERT_TRUE(products.RemoveOrphanReceives(&removed).ok());
   EXPECT_EQ(removed, 0u);

@@ -95,9 +95,8 @@ TEST_F(TranCommandsTest, ReceivingLessThanOrderedOffersTheRemainder) {
   }
 }
 
-// Outstanding units with more decimals than shown: units typed as the field shows them,
-// or equal at its places, convert the whole; fewer are shown with the decimals that
-// tell them apart.
+// Outstanding units with hidden decimals: units typed equal at the places convert the
+// whole; fewer are asked about with the decimals that tell them apart.
 TEST_F(TranCommandsTest, HiddenDecimalsOfAnOutstandingQuantityAreConvertedWhole) {
   const struct {
     int32_t outstandingType;

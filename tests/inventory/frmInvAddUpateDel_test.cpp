@@ -326,8 +326,7 @@ TEST_F(frmInvAddUpateDelTest, AnEditOfTheNoteKeepsEveryOtherStoredByte) {
       EXPECT_TRUE(dlg.m_bOK);
       EXPECT_EQ(Stored(id).sNote, QStringLiteral("counted"));
       EXPECT_EQ(dbtest::StoredFields(gDB().TranTable(), id), before) << places << " decimals, type " << type;
-      // A figure typed into and taken back (a digit and Backspace, or the text shown
-      // typed again) keeps every stored byte, decimals the field does not show included.
+      // A figure typed and taken back (5 and Backspace, or retyped as shown) keeps every byte.
       for (const char* field : {"fpUnits", "fpCost"}) {
         for (const bool retype : {false, true}) {
           if (type == 3 && QLatin1String(field) == QLatin1String("fpCost")) continue;  // hidden

@@ -356,8 +356,7 @@ TEST_F(frmProductTest, AnEditOfTheNameKeepsEveryOtherStoredByte) {
     auto after = dbtest::StoredFields(gDB().ProductsTable(), p.nProdId);
     after.erase("prodname");
     EXPECT_EQ(after, before) << places << " decimals";
-    // A figure typed into and taken back (a digit and Backspace, or the text shown
-    // typed again) keeps its stored bytes, decimals the field does not show included.
+    // A figure typed and taken back (5 and Backspace, or retyped as shown) keeps its bytes.
     for (const char* field : {"fpReorder", "fpReorderQty", "fpStdCost", "fpStdPrice"}) {
       for (const bool retype : {false, true}) {
         clsProd again = Load(p.nProdId);
