@@ -558,28 +558,6 @@ namespace {
 // Imports that are killed or meet a full disk, and what they leave.
 class InterruptedImportTest : public ProductImportTest {
  protected:
-// A live transaction as stored.
-struct StoredTran {
-  int32_t prodId;
-  int32_t type;
-  rt::Currency units;
-};
-
-// Every live transaction, read in record order.
-static std::vector<StoredTran> LiveTransactions() {
-  std::vector<StoredTran> out;
-  const store::Table open = gDB().OpenTable(gDB().TranTable());
-  DATA4* tb = open.get();
-  EXPECT_NE(tb, nullptr);
-  if (tb == nullptr) return out;
-  for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
-    if (d4deleted(tb)) continue;
-    out.push_back({static_cast<int32_t>(f4long(d4field(tb, "prodid"))), static_cast<int32_t>(f4long(d4field(tb, "trantype"))),
-                   rt::Currency::FromDouble(f4double(d4field(tb, "units")))});
-  }
-  return out;
-}
-
 // What an import left: a message per product whose Receives are not exactly the one
 // of its beginning inventory `stockOf` (by part number, or name for a row without
 // one), and the count of Receives whose product is not stored.
@@ -599,12 +577,15 @@ static Left Inspect(const std::map<QString, int>& stockOf) {
   }
   left.products = keyOf.size();
   std::map<int32_t, std::vector<rt::Currency>> received;
-  for (const StoredTran& t : LiveTransactions()) {
-    if (t.type != store::Code(store::TranType::kReceive)) continue;
-    if (!keyOf.contains(t.prodId)) {
-      ++left.orphans;
-    } else {
-      received[t.prodId].push_back(t.units);
+  {
+    const store::Table open = gDB().OpenTable(gDB().TranTable());
+    DATA4* tb = open.get();
+    EXPECT_NE(tb, nullptr);
+    for (int rc = tb == nullptr ? -1 : d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
+      if (d4deleted(tb) || f4long(d4field(tb, "trantype")) != store::Code(store::TranType::kReceive)) continue;
+      const auto prodId = static_cast<int32_t>(f4long(d4field(tb, "prodid")));
+      if (!keyOf.contains(prodId)) ++left.orphans;
+      else received[prodId].push_back(rt::Currency::FromDouble(f4double(d4field(tb, "units"))));
     }
   }
   for (const auto& [id, key] : keyOf) {
