@@ -558,28 +558,6 @@ namespace {
 // Imports that are killed or meet a full disk, and what they leave.
 class InterruptedImportTest : public ProductImportTest {
  protected:
-// A live transaction as stored.
-struct StoredTran {
-  int32_t prodId;
-  int32_t type;
-  rt::Currency units;
-};
-
-// Every live transaction, read in record order.
-static std::vector<StoredTran> LiveTransactions() {
-  std::vector<StoredTran> out;
-  const store::Table open = gDB().OpenTable(gDB().TranTable());
-  DATA4* tb = open.get();
-  EXPECT_NE(tb, nullptr);
-  if (tb == nullptr) return out;
-  for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
-    if (d4deleted(tb)) continue;
-    out.push_back({static_cast<int32_t>(f4long(d4field(tb, "prodid"))), static_cast<int32_t>(f4long(d4field(tb, "trantype"))),
-                   rt::Currency::FromDouble(f4double(d4field(tb, "units")))});
-  }
-  return out;
-}
-
 // What an import left: a message per product whose Receives are not exactly the one
 // of its beginning inventory `stockOf` (by part number, or name for a row without
 // one), and the count of Receives whose product is not stored.
@@ -599,12 +577,15 @@ static Left Inspect(const std::map<QString, int>& stockOf) {
   }
   left.products = keyOf.size();
   std::map<int32_t, std::vector<rt::Currency>> received;
-  for (const StoredTran& t : LiveTransactions()) {
-    if (t.type != store::Code(store::TranType::kReceive)) continue;
-    if (!keyOf.contains(t.prodId)) {
-      ++left.orphans;
-    } else {
-      received[t.prodId].push_back(t.units);
+  {
+    const store::Table open = gDB().OpenTable(gDB().TranTable());
+    DATA4* tb = open.get();
+    EXPECT_NE(tb, nullptr);
+    for (int rc = tb == nullptr ? -1 : d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
+      if (d4deleted(tb) || f4long(d4field(tb, "trantype")) != store::Code(store::TranType::kReceive)) continue;
+      const auto prodId = static_cast<int32_t>(f4long(d4field(tb, "prodid")));
+      if (!keyOf.contains(prodId)) ++left.orphans;
+      else received[prodId].push_back(rt::Currency::FromDouble(f4double(d4field(tb, "units"))));
     }
   }
   for (const auto& [id, key] : keyOf) {
@@ -616,8 +597,6 @@ static Left Inspect(const std::map<QString, int>& stockOf) {
   return left;
 }
 
-// The file of the kill and full-disk tests: rows with a part number and rows matched by
-// name, each with a beginning inventory.
 // Runs a copy importing `lines` (ACopyKilledPartWay, `kind`) on a copy of the test's
 // database, killed after 1, 3, 5, ... of its counted writes until one completes; after
 // each, `check` runs on that database (open, the file beside it as rows.csv). How many
@@ -694,6 +673,20 @@ static int ShipsFoundByProduct() {
   return byTag;
 }
 
+// Imports the whole file once more (`count` set to its rows first).
+static bool ImportFile(const CsvFile& file, int32_t& count, int32_t& stopped, size_t* removed = nullptr) {
+  count = file.LinesAfterHeading();
+  stopped = 0;
+  return exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped, removed);
+}
+
+// Every stored product has exactly its Receive, none is left without its product.
+static void ExpectWhole(const Left& left, size_t products) {
+  EXPECT_EQ(left.wrong, QStringList());
+  EXPECT_EQ(left.orphans, 0);
+  EXPECT_EQ(left.products, products);
+}
+
 static QByteArray StockedRows(int rows, const char* prefix, std::map<QString, int>& stockOf) {
   QByteArray lines = "PRODUCTNAME,PARTNUMBER,BEGINNINGINVENTORY,NOTES\n";
   for (int r = 0; r < rows; ++r) {
@@ -735,9 +728,8 @@ TEST_F(InterruptedImportTest, ACopyKilledPartWay) {
   if (job[3] == QStringLiteral("transactions")) {
     ImportShips(job[1]);
   } else {
-    int32_t count = file.LinesAfterHeading();
-    int32_t stopped = 0;
-    EXPECT_TRUE(exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped));
+    int32_t count = 0, stopped = 0;
+    EXPECT_TRUE(ImportFile(file, count, stopped));
   }
   xb::writeHook = nullptr;
 }
@@ -754,17 +746,13 @@ TEST_F(InterruptedImportTest, AnImportKilledAtAnyPointLeavesEveryProductWithItsR
     EXPECT_EQ(after.wrong, QStringList());
     CsvFile file;
     ASSERT_TRUE(file.Read(dir + QStringLiteral("/rows.csv")));
-    int32_t count = file.LinesAfterHeading();
-    int32_t stopped = 0;
+    int32_t count = 0, stopped = 0;
     size_t removed = 0;
-    EXPECT_TRUE(exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped, &removed));
+    EXPECT_TRUE(ImportFile(file, count, stopped, &removed));
     EXPECT_EQ(stopped, 0);
     EXPECT_EQ(count, 300);
     EXPECT_EQ(removed, static_cast<size_t>(after.orphans));
-    const Left again = Inspect(stockOf);
-    EXPECT_EQ(again.wrong, QStringList());
-    EXPECT_EQ(again.orphans, 0);
-    EXPECT_EQ(again.products, stockOf.size());
+    ExpectWhole(Inspect(stockOf), stockOf.size());
   });
   EXPECT_GT(killed, 30);
 }
@@ -812,28 +800,19 @@ TEST_F(InterruptedImportTest, AFullDiskStopsTheImportWithTheCountStored) {
   limited.rlim_cur = static_cast<rlim_t>(largest + 40000);
   const sighandler_t oldHandler = signal(SIGXFSZ, SIG_IGN);
   prompts->ExpectContaining(QString::fromLocal8Bit(std::strerror(EFBIG)));
-  int32_t count = file.LinesAfterHeading();
-  int32_t stopped = 0;
+  int32_t count = 0, stopped = 0;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-  const bool ran = exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped);
+  const bool ran = ImportFile(file, count, stopped);
   setrlimit(RLIMIT_FSIZE, &old);
   signal(SIGXFSZ, oldHandler);
   EXPECT_TRUE(ran);
   EXPECT_GT(stopped, 0);
-  const Left full = Inspect(stockOf);
-  EXPECT_EQ(full.wrong, QStringList());
-  EXPECT_EQ(full.orphans, 0);
-  EXPECT_EQ(full.products, 300u + static_cast<size_t>(count));
-  EXPECT_LT(full.products, stockOf.size());
-
-  count = file.LinesAfterHeading();
-  EXPECT_TRUE(exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped));
+  EXPECT_LT(300u + static_cast<size_t>(count), stockOf.size());
+  ExpectWhole(Inspect(stockOf), 300u + static_cast<size_t>(count));
+  EXPECT_TRUE(ImportFile(file, count, stopped));
   EXPECT_EQ(stopped, 0);
   EXPECT_EQ(count, 600);
-  const Left done = Inspect(stockOf);
-  EXPECT_EQ(done.wrong, QStringList());
-  EXPECT_EQ(done.orphans, 0);
-  EXPECT_EQ(done.products, stockOf.size());
+  ExpectWhole(Inspect(stockOf), stockOf.size());
 }
 
 // Another copy hides, renames or deletes a product while an import that read it runs:
