@@ -2,6 +2,9 @@
 // frmDBMaint: the maintenance dialog. Lists the table files of the open database and
 // rebuilds the index of the one selected (clsDB::ReIndexFile). While a rebuild runs
 // both buttons are disabled, so neither a second rebuild nor closing can start.
+// Re-Index acts on the row the user selected, not on the list's current row: a list
+// makes its first row current when it takes the focus without selecting it, so Enter
+// on Re-Index (the default button) before a pick says "Select a data file to re-index!".
 
 #include <QDialog>
 #include <QList>

@@ -424,10 +424,15 @@ class clsSystem {
 
   // ---- Printing grids, list views and message texts ---------------------------------
   // (section: print)
-  // Jobs go to the current printer (platform/ui/Printers.h); lengths are twips.
+  // Jobs go to the current printer (platform/ui/Printers.h); lengths are twips. Copies
+  // are always separate jobs. List views and message texts print through one trapped
+  // job runner (hourglass, job, abandon and report on error); a text that would run
+  // over its column even when cut prints nothing, and zero or negative widths and line
+  // heights are safe.
   // frmRptOption for `grid` (the title `sRptTitle`, replaced by the one remembered under
   // `sTitleKey`; the orientation `eOrientation`, 0 = the remembered one), then the
-  // printer choice, then the print: the entire view, or only the rows marked in column
+  // printer choice (offered with the report option's orientation, so the last choice
+  // wins), then the print: the entire view, or only the rows marked in column
   // 0 (`firstColIsSelectionCol`), else the current row. Cancel in either window prints
   // nothing. Every row's hidden flag is put back afterwards, also when printing fails;
   // printer errors pass to the caller.
@@ -451,7 +456,8 @@ class clsSystem {
                      int32_t TopMarginHeight, int32_t RightMarginWidth,
                      int32_t BottomMarginHeight, const QString& sHeading);
   // The report-layout list as text 80 characters wide: the column titles, a line of
-  // 80 "-", one line per row (CR LF after each); the empty text for another layout.
+  // 80 "-", one line per row (CR LF after each); the empty text for another layout. A
+  // column of n characters holds at most n - 1, so narrow columns never widen the line.
   QString LVContent(const ctl::ListViewControl& lv);
   // Message texts (frmMessage's Print, Save As and Email buttons).
   // Not provided: an OK box reading "EmailMsg".
@@ -465,8 +471,11 @@ class clsSystem {
   void RTBPrint_GetPrinter(const QTextEdit& rtb, const QString& sHeading);
   // The Save As dialog (proposing "Untitled <n>"), then SaveRTB.
   void SaveRTB_GetFileName(const QTextEdit& rtb);
-  // Saves by the name's last three characters: "rtf" rich text, "doc" rich text beside
-  // a word-processor document converted from it, anything else plain text (UTF-8).
+  // Saves by the name's last three characters: "rtf" rich text (ToRtf: one font, \uN?
+  // for non-ASCII, bold, italic and underline per run); "doc" that rich text beside a
+  // word-processor document converted from it by `soffice --headless --convert-to doc`
+  // in a temporary folder beside the target (no soffice on PATH: the "must be
+  // installed" message); anything else plain text (UTF-8).
   // Files are written under exactly the name chosen, through a temporary file;
   // failures get the error report "clsSystem_SaveRTB". The empty name does nothing.
   void SaveRTB(const QTextEdit& rtb, const QString& sFilename);

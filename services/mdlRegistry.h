@@ -2,7 +2,8 @@
 // mdlRegistry: the program's only access to the registry. Per-user settings are text
 // values under HKEY_CURRENT_USER\Software\Dornvale\Stovrel\Pref, written without a
 // terminating NUL and read back as text or number; a missing value reads as "" or 0.
-// Registry failures never raise: writes report false, reads give "" or 0.
+// Names and texts cross as code page 1252 (rt::ToCp1252 / FromCp1252). Registry
+// failures never raise: writes report false, reads give "" or 0.
 // Also two small text procedures. Call from the user-interface thread.
 
 #include <QString>
@@ -27,7 +28,7 @@ bool RegGetString(HKEY hive, const QString& keyPath, const QString& valueName, Q
 void PrefSaveLong(const QString& valueName, int32_t value);
 void PrefSaveString(const QString& valueName, const QString& value);
 // The numeric value of the stored text rounded half to even; 0 when the value is
-// absent, not numeric or outside the 32-bit range.
+// absent, not numeric or outside the 32-bit range (never an error, never clamped).
 int32_t PrefGetLong(const QString& valueName);
 QString PrefGetString(const QString& valueName);
 

@@ -3,7 +3,12 @@
 // time, the open group's list items below its header as large or small icons.
 // Clicking a header opens that group and raises GroupClick with the group's key;
 // clicking an item raises ItemClick with the item's key. The content lives in the
-// plain model Model(); the widget follows every change of it. The signals are raised
+// plain model Model(); the widget follows every change of it. Items are drawn by its
+// own delegate: a large item centres its icon over a wrapped caption, a small one puts
+// it beside. An item's icon index is looked up in the image list of its group's view,
+// then in the other. Items update in place while their number holds, so relabelling
+// from inside a click is safe. Tabs are kept in the model only; the widget draws none.
+// The signals are raised
 // from inside Qt's event handling: their handlers trap their own errors.
 // User-interface thread only.
 //

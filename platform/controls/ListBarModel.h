@@ -235,7 +235,8 @@ class ListBarModel {
   bool IsDirty() const { return dirty_; }
   void SetDirty(bool dirty) { dirty_ = dirty; }
 
-  // Listeners are called after each change; they may unsubscribe while called.
+  // Listeners are called after each change; they may unsubscribe while called. The
+  // cookie Subscribe gives is Unsubscribe's, as a connection point's.
   int Subscribe(Listener listener);
   void Unsubscribe(int cookie);
 

@@ -107,7 +107,8 @@ class ListItemCollection {
  public:
   // Adds an item at a 1-based position (0 = at the end; 1 .. Count() + 1, error
   // 35600 otherwise) and returns it. A non-empty key must be unique among the items
-  // (error 35602). While the view is Sorted the item goes to its sorted place.
+  // (error 35602). While the view is Sorted the item goes to its sorted place (after
+  // equal ones). A new item is not selected.
   ListItem& Add(int index = 0, const QString& key = {}, const QString& text = {},
                 int icon = 0, int smallIcon = 0);
   int Count() const { return static_cast<int>(items_.size()); }
@@ -194,8 +195,9 @@ class ListViewControl : public QWidget {
   void SetView(int view);  // lvwIcon .. lvwReport (error 380 otherwise)
 
   // While Sorted, the items are kept in order of the SortKey column (0 = the item
-  // text, n = sub-item n), compared as text, case-insensitively, in the user's
-  // locale; equal texts keep their order. Changing any of the three re-sorts.
+  // text, n = sub-item n), compared as text, case-insensitively, by a QCollator of the
+  // user's locale ("10" before "9"); equal texts keep their order. Changing any of the
+  // three re-sorts; changing an item's text does not.
   bool Sorted() const { return sorted_; }
   void SetSorted(bool sorted);
   int SortKey() const { return sortKey_; }

@@ -24,7 +24,9 @@ class MonthViewControl : public QWidget {
 
  signals:
   void DateClick(const QDate& dateClicked);
+  // A real double click only; Enter raises none.
   void DateDblClick(const QDate& dateDblClicked);
+  // The user moved the selection; code setting Value raises none.
   void SelChange(const QDate& startDate, const QDate& endDate);
   void GotFocus();
   void LostFocus();

@@ -3,8 +3,8 @@
 // decimal places, part numbers), quantities and money amounts. One widget for all of
 // them; its kind only sets the defaults (decimal places, range).
 //
-// The value is an rt::Currency, always inside [MinValue, MaxValue]; the widest range
-// fits an amount field of the tables. A value set by code is held as given (to the four
+// The value is an rt::Currency, always inside [MinValue, MaxValue]; the widest range,
+// ±99,999,999,999,999, is what an amount field N(20,4) holds with its sign. A value set by code is held as given (to the four
 // decimal places of a Currency; a LongInteger field rounds it) and shown rounded to the
 // field's decimal places, so a stored figure with more decimals than shown is read back
 // unchanged until the user edits the field (a text left as the field showed it keeps
@@ -23,7 +23,9 @@
 // pressed the text is put back to that value (2.5 in a field without decimal places
 // shows 3), and a text left outside the range or empty is put back into it. With Spin
 // on, the arrow buttons, the Up and Down keys and the mouse wheel step by Increment;
-// with Spin off the field has no buttons and does not step. User-interface thread only.
+// with Spin off the field has no buttons and does not step. Test scripts set it through
+// its own members (setText, setLongValue) or type into it with ui::test::TypeKeys;
+// ui::test::SetText does not know it. User-interface thread only.
 
 #include <QAbstractSpinBox>
 #include <QString>

@@ -2,11 +2,15 @@
 // HiveStore: one registry hive kept in the file <RegistryDir()>/<name>.hive.
 //
 // Reading gives a cached copy that is re-read whenever the file changed. The store keeps
-// the file it last read open, so its inode cannot be reused and a replaced file is
-// always noticed. Update takes an exclusive advisory lock on <name>.lock, re-reads the
-// file when it changed, applies the change and replaces the file atomically (QSaveFile),
-// so writers in other processes never lose each other's updates; a failed write leaves
-// the old file in place. A file that exists but cannot be read is never overwritten.
+// the file it last read open, so its inode cannot be reused and an unchanged
+// inode/size/mtime/ctime reliably means an unchanged file: reads need no lock. Update
+// takes an exclusive flock on <name>.lock (opened per change, so forked processes never
+// share it; waiting at most about 10 s), re-reads the file when it changed, applies the
+// change and replaces the file atomically, so writers in other processes never lose
+// each other's updates. The QSaveFile is opened Unbuffered: buffered, a short write
+// (disk full, file size limit) still commits a truncated file in this Qt; the writer
+// checks the count, and a failed write leaves the old file in place. A file that exists
+// but cannot be read is never overwritten.
 // Not thread-safe: the registry call surface serialises access.
 
 #include <QString>
@@ -21,7 +25,8 @@ struct stat;
 namespace reg {
 
 // The folder of the hive files: $STOVREL_REGISTRY_DIR when set, else
-// $XDG_CONFIG_HOME/Dornvale, else ~/.config/Dornvale. Read on every call.
+// $XDG_CONFIG_HOME/Dornvale (an absolute XDG path only), else ~/.config/Dornvale. Read
+// on every call.
 QString RegistryDir();
 
 class HiveStore {

@@ -30,7 +30,8 @@ std::optional<QString> NumericCText(const QString& text, const LocaleInfo& loc);
 std::optional<QString> StrictNumericCText(const QString& text, const LocaleInfo& loc);
 
 // The leading number of the text with '.' as decimal point, whatever the locale;
-// blanks, tabs and line feeds are skipped; &H and &O prefixes; 0 when none.
+// blanks, tabs and line feeds are skipped; &H and &O prefixes (&H up to 4 digits reads
+// as a 16-bit number); 0 when none.
 double Val(const QString& text);
 
 // Rounding conversions: halves to the even neighbour; VbError(kErrOverflow) out of range.

@@ -55,7 +55,8 @@ class Currency {
   int64_t raw_ = 0;
 };
 
-// The text as a currency value, read like CDbl in the user's locale;
+// The text as a currency value, read like CDbl in the user's locale but keeping every
+// digit (through NumericCText), so the extreme values read exactly;
 // VbError(kErrTypeMismatch) when not numeric, VbError(kErrOverflow) out of range.
 Currency CCur(const QString& text);
 Currency CCur(double value);

@@ -1,7 +1,7 @@
 #pragma once
 // A number as decimal digits: the exact form that rounding to a number of decimals,
 // Currency conversion and Format work on, so that they round the decimal value the
-// user sees rather than its nearest binary double.
+// user sees rather than its nearest binary double (1.005 formats as 1.01 at two places).
 // value = (negative ? -1 : 1) * 0.d1d2d3... * 10^intDigits; digits carry no leading or
 // trailing zeros, and zero has no digits.
 

@@ -6,8 +6,9 @@
 //   separator), ',' among the integer places (the locale's thousands separator, which
 //   may be empty), '%' (times 100), literal text ("quoted", \x or plain characters);
 //   up to three sections "positive;negative;zero". Rounding is half away from zero on
-//   the decimal value. Named formats: "General Number", "Currency", "Fixed",
-//   "Standard", "Percent".
+//   the decimal value. Literals between digit places are put after the number (no
+//   masks such as "000-00-0000"), and there are no "E+" scientific patterns. Named
+//   formats: "General Number", "Currency", "Fixed", "Standard", "Percent".
 // Dates and times (QDate, QDateTime, QTime, or text that reads as a date):
 //   d dd ddd dddd ddddd dddddd, m mm mmm mmmm (minutes after h or before s), n nn,
 //   y (day of year) yy yyyy, h hh, s ss, w ww, q, ttttt, c, AM/PM am/pm A/P a/p AMPM,

@@ -62,7 +62,8 @@ class WrappingRow : public QLayout {
   int m_endFrom = -1;
 };
 
-// A new wrapping bar: `start` left-aligned, `end` right-aligned, in the order given.
+// A new wrapping bar: `start` left-aligned, `end` right-aligned, in the order given. The
+// child windows' bars (Product List, Reports) are these.
 inline WrappingRow* WrappingButtonRow(std::initializer_list<QWidget*> start, std::initializer_list<QWidget*> end) {
   auto* row = new WrappingRow;
   for (QWidget* button : start) row->addWidget(button);

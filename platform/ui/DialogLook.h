@@ -1,6 +1,8 @@
 #pragma once
 // The look shared by the program's windows: fixed-size dialogs, the program's own
-// button pictures and labels that show their text as it is.
+// button pictures and labels that show their text as it is. Texts that can carry data
+// are plain text everywhere (PlainLabel for labels, setPlainText for text boxes,
+// Qt::PlainText on status panels and message labels); only the help window renders HTML.
 
 #include <QIcon>
 #include <QLabel>
@@ -12,7 +14,8 @@ class QWidget;
 namespace ui {
 
 // Makes `window` fixed-size: at `size` when given, else at the size its layout asks
-// for (following later text changes). The user cannot resize it either way.
+// for (following later text changes: frmMessage takes the size of its text). The user
+// cannot resize it either way.
 void FixWindowSize(QWidget& window, QSize size = {});
 
 // `widget` keeps its place in its layout while hidden: hiding it neither moves the other
@@ -20,7 +23,10 @@ void FixWindowSize(QWidget& window, QSize size = {});
 void KeepPlaceWhenHidden(QWidget& widget);
 
 // A picture of the program, by its freedesktop icon name ("x-office-calendar",
-// "view-refresh", ...): the one shipped with the program, else the icon theme's.
+// "view-refresh", ...): the one shipped with the program (our own drawn PNGs of
+// resources/icons, built in as :/icons/<name>.png), else the icon theme's. Names with no
+// freedesktop equivalent are ours: view-autosize-columns, edit-select-none,
+// edit-select-invert.
 QIcon ProgramIcon(const QString& name);
 // The program's own icon: its windows, the task bar and the menu bar corner show it.
 QIcon ApplicationIcon();

@@ -1,7 +1,9 @@
 #pragma once
 // The program's help window: the help topics are HTML pages in the help folder
 // (<program folder>/help), one page per topic number (<topic>.html) and the contents
-// page index.html, shown in one reusable QTextBrowser window. User-interface thread only.
+// page index.html, shown in one reusable QTextBrowser window. Each page says what its
+// window is for and has "How to ..." sections for the common tasks. User-interface
+// thread only.
 
 #include <QString>
 #include <QWidget>
@@ -24,7 +26,8 @@ QString HelpPagePath(int topic);
 // The contents page's path (whether or not it exists).
 QString HelpContentsPath();
 
-// The help window. One instance at a time; it deletes itself when closed.
+// The help window: Back, Forward and Home in a tool bar, the text with a 12 px margin.
+// One instance at a time; it deletes itself when closed.
 class HelpViewer : public QWidget {
   Q_OBJECT
  public:
@@ -58,8 +61,12 @@ HelpViewer* OpenHelpViewer();
 void CloseHelpViewer();
 
 // The help context of a window: the topic F1 opens in it (0 = none; F1 then does nothing).
-// Setting one makes F1 anywhere in the window (or widget) show that topic, also inside
-// a window that has an F1 shortcut of its own.
+// Setting one installs (once) a key filter on the window, so F1 anywhere in it, once the
+// focused control ignores the key, shows that topic. The filter also claims F1's
+// shortcut override, so inside a window under an F1 shortcut (a child of the main
+// window) the window's topic wins. Being on the window rather than in RunModal, it
+// serves modeless windows too and works under the fake modal runner; a window gets F1
+// by setting its context, with no code of its own.
 void SetHelpContext(QWidget& window, int topic);
 int HelpContextOf(const QWidget& window);
 

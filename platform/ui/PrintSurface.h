@@ -6,7 +6,10 @@
 // caller draws, calls NewPage between pages and ends the job with EndDoc (or abandons
 // it with KillDoc; a surface destroyed before EndDoc abandons its job).
 //
-// Drawing and ending report failures by throwing rt::VbError (482, printer error).
+// Production draws on a QPrinter at the printer's own resolution (no painter scaling,
+// so point sizes stay right); a rich text is laid out once per document state, on a
+// clone whose paint device is the printer. Drawing and ending report failures by
+// throwing rt::VbError (482, printer error).
 // User-interface thread only.
 
 #include <QColor>

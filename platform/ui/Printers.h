@@ -4,8 +4,9 @@
 // printing works on a machine without printers. The current printer is remembered for
 // the run (at first the system's default printer, else "PDF file"). A job on the PDF
 // printer asks for the file through ui::GetFileName when it starts (proposed in the
-// user's documents folder, or the folder of the run's last PDF file) and writes it to a
-// temporary file beside the target, renamed over it when the job ends.
+// user's documents folder, or the folder of the run's last PDF file; never the working
+// folder, which is the database's) and writes <target>.XXXXXX.part, renamed over the
+// target when the job ends and removed when it is abandoned.
 //
 // Jobs start through the installed PrintJobStarter and the system printers come from
 // the installed PrinterSource; tests install fakes (platform/ui/testing/TestPrinting.h).

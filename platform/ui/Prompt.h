@@ -1,9 +1,10 @@
 #pragma once
 // Message boxes and input boxes. Every prompt of the program goes through
 // ui::MsgBox / ui::InputBox, which forward to the installed Prompts implementation:
-// production shows a modal QMessageBox / QInputDialog, tests install a scripted fake
-// (platform/ui/testing/TestPrompts.h). The style argument and the answers use the classic
-// numeric constants below. User-interface thread only.
+// production shows the boxes of NewMessageBox / NewInputBox modally, tests install a
+// scripted fake (platform/ui/testing/TestPrompts.h). The style argument and the answers
+// use the classic numeric constants below (ui::vbYesNo | ui::vbQuestion, ui::vbYes).
+// User-interface thread only.
 
 #include <QString>
 #include <memory>
@@ -76,11 +77,14 @@ Prompts& CurrentPrompts();
 // installed before, or nullptr when that was production.
 Prompts* SetPrompts(Prompts* prompts);
 
-// The production boxes, built but not shown. The message box shows `text` as plain
-// text, scrolled inside a box no taller than the screen's available height; its result
+// The production boxes, built but not shown (so tests can measure them). The message
+// box shows `text` as plain text, wrapped at about 80 average characters (wider, up to
+// the screen's width, for a word such as a path that cannot wrap) and scrolled inside a
+// box no taller than the screen's available height less a title bar; Escape and the
+// close button give EscapeAnswerOf(style), and a box without one stays open. Its result
 // is the answer of the button pressed (0 before). F1 in it shows `helpContext` (when 1 or
 // more). A vbSystemModal box stays on top (raising itself again where no window manager
-// keeps it there). The input box shows `prompt` as plain text.
+// keeps it there). The input box is a QInputDialog whose labels show plain text.
 std::unique_ptr<QDialog> NewMessageBox(const QString& text, int style, const QString& title,
                                        int helpContext, QWidget* parent = nullptr);
 std::unique_ptr<QDialog> NewInputBox(const QString& prompt, const QString& title,

@@ -1,9 +1,10 @@
 #pragma once
 // The screen's mouse pointer: the default arrow or the hourglass shown during a long
-// operation. The state is kept here (tests read it); the production application shows
-// it as an override cursor. Every busy operation shows it through here: ScopedHourglass
-// for a scope, SetScreenMousePointer where the busy state spans calls (a progress
-// dialog, a window's busy mode). User-interface thread only.
+// operation. The state is one value kept here (tests read it); the production
+// application shows it as one override cursor, so repeated calls never stack. Every busy
+// operation shows it through here: ScopedHourglass for a scope (ended also when the work
+// throws), SetScreenMousePointer where the busy state spans calls (a progress dialog, a
+// window's busy mode). User-interface thread only.
 
 namespace ui {
 
