@@ -217,7 +217,9 @@ class clsDB {
   // call opens the category table itself ("Unable to open: " box) and reports a
   // failure; the rows are in the order of their texts.
   // The list's entries into the combo box (a blank first with id 0 when bAddBlankItem),
-  // selecting nSelectID when above 0.
+  // selecting nSelectID when above 0. Rows are added without signals and the selection
+  // is left as it was (an emptied combo selects nothing, not its blank row), so a record
+  // saved with nothing chosen holds -1 for "none"; choosing the blank row stores 0.
   void LoadListCombo(QComboBox& cbo, store::ListType type, bool bClearFirst, bool bAddBlankItem,
                      int32_t nSelectID);
   // The grid's drop-down of the list: "#id;text" items joined by '|', a blank first

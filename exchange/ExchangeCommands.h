@@ -22,6 +22,19 @@ void ImportProductsHelper();
 // else 0. False when a table did not open or an error was trapped. First the
 // beginning-inventory Receives an add cut short left without their product are
 // deleted; `removed` (when given) counts them.
+//
+// Rows find their product in memory (store::ProductKeys: what a seek on the part-number
+// or name tag finds), read anew from the rows other copies appended each time the run
+// takes the append locks. A short row that matches a product changes only the fields it
+// has cells for (an empty cell still clears its field): files that imported before
+// still do, and no stored value is lost to a cell that is not there. An update is
+// written only while the stored row is still the one the run read
+// (store::Products::UpdateKnown); another copy's hide, rename or delete makes the run
+// take the stored row in and match the row again. New products wait in memory and are
+// added together (clsProd::AddProducts) before events run, every 256 rows, before a row
+// updates an existing product, and at the end. Their Receives are stored first, then
+// the products, under the products' append lock, so a product is never stored without
+// its Receive; an orphan Receive is deleted by the next import, under the same lock.
 bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, int32_t& count,
                             int32_t& stoppedRow, size_t* removed = nullptr);
 

@@ -33,7 +33,11 @@ class clsImportData {
   // failing row. `nNumRows`: the lines after the heading that were read, blank included.
   bool ValidateRows(const QString& sFilename, const rt::Collection& ImportColColl,
                     const QStringList& arDataCols, QString& sErrorBuf, int32_t& nNumRows);
-  // Checks one line (trimmed) as row `nRow`; True when every check passed.
+  // Checks one line (trimmed) as row `nRow`; True when every check passed. Each
+  // heading's definition is resolved once per file. A cell missing at the end of a short
+  // row is an empty value (a required column fails), a text longer than the definition's
+  // nMaxLen fails instead of being cut, and a value holding a character outside code
+  // page 1252 fails naming it, so no row that passed fails in the import.
   bool ValidateARow(int32_t nRow, const QString& sLine, const rt::Collection& ImportColColl,
                     const QStringList& arDataCols, QString& sErrorBuf);
   // True when the heading equals the keyword of one of the definitions, exactly.

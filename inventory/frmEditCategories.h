@@ -2,7 +2,10 @@
 // frmEditCategories: the modal editor of one pick list (product groups, locations,
 // manufacturers, vendors, transaction categories and accounts), given by its list type;
 // an entry the products or transactions refer to is not deleted. Every New, rename and
-// delete is stored at once; there is only Close. User-interface thread only.
+// delete is stored at once; there is only Close. Delete ALL reads the ids the referring
+// table holds once (clsDB::ListIdsInUse) instead of searching per entry; a table that
+// cannot be read deletes nothing. A rename goes through clsDB::SetListEntryText.
+// User-interface thread only.
 
 #include <QDialog>
 #include <QString>

@@ -2,8 +2,12 @@
 // frmProdList: the product list maintenance window, a child of the main window tagged
 // "PRODUCTLIST". Lists every product, hidden ones included, in part-number or name
 // order; adds, edits (through the product editor) and deletes products, prints
-// the list and saves it as CSV. Location and group columns hold ids and show the
-// descriptions through id-to-text maps. Refreshed only by its own commands.
+// the list and saves it as CSV. Every product is read in one pass
+// (clsDB::LoadProductGrid). Location and group columns hold ids and show the
+// descriptions through id-to-text maps (clsDB::ListComboMap), so descriptions holding
+// "|", ";" or "#" show whole. Column widths from the window width are clamped at 0.
+// Delete is the command's (inventory::DeleteProduct). Refreshed only by its own
+// commands.
 // User-interface thread only.
 
 #include <QWidget>

@@ -4,7 +4,12 @@
 // finds the stored product, with its record id, in the object it passed. A record id
 // below 1 is a new product. m_bOK is true only when the product was stored: a save that
 // failed keeps the dialog open with the entries, so nothing unsaved is reported as
-// saved. User-interface thread only.
+// saved and the part-number counter never advances for a number nobody stored. A
+// stored product that cannot be read is not opened at all (OK on the blank form would
+// overwrite the row). The notes box has no limit of its own: memos are read and
+// written whole. Go hands the whole trimmed text to the shell seam as one target (an
+// address or a file), never split into a program and its arguments.
+// User-interface thread only.
 
 #include <QDialog>
 #include <array>

@@ -2,6 +2,10 @@
 // Trapped connections: a slot that throws reports the error through clsSystem::ShowError
 // with the slot's label ("frmProdList_cmdEdit_Click") and returns, as a hand-written
 // trap would. ReportTrapped is that trap's body: call it inside a catch block.
+// Every connection of services/ and the windows' folders that runs program code goes
+// through ConnectTrapped or ConnectClicks; only Qt-to-Qt wiring stays plain (a button
+// to QLineEdit::clear, a signal relay, the single-instance socket). What still escapes
+// an event handler is reported by ui::Application::notify under "<receiver>_Event".
 // User-interface thread only, like clsSystem.
 
 #include <QAbstractButton>

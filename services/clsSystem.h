@@ -242,6 +242,9 @@ class clsSystem {
   // target (WriteToFile, DeleteFile, DirDelete, the target of a copy or rename) use
   // the name exactly as given, so a name the user chose is never taken for another
   // file; the database layer passes its own files under their resolved names.
+  // Writes and copies go through a QSaveFile opened Unbuffered (see HiveStore.h) and
+  // renamed over the target, so a failed write leaves the old file. Failures report
+  // through ShowError with a pending error the member set itself, never a stale one.
   QString MakePath(const QString& sDirPath, const QString& sFile) const;
   // The part after the last "/" or "\"; else after the last ":"; else the whole text.
   QString FileNameOnly(const QString& sPath) const;
@@ -265,7 +268,8 @@ class clsSystem {
   // the copy fails); error report "clsSystem_FileCopyFn" and False on failure.
   bool FileCopyFn(const QString& sSrc, const QString& sDest);
   // The same copy, showing nothing: 0, or the error number (with the system's errno in
-  // *systemError).
+  // *systemError). For work that holds locks others need (the re-index): no box waits
+  // for OK while they are held; the caller reports once the files are let go.
   int32_t FileCopyQuiet(const QString& sSrc, const QString& sDest, int* systemError = nullptr);
   // True without copying when `sDest` exists in any letter case; else FileCopyFn.
   bool FileCopyFn_NonExist(const QString& sSrc, const QString& sDest);
@@ -339,12 +343,15 @@ class clsSystem {
   // combo that its list no longer holds): an editor writes such a field back unchanged.
   int32_t cboGetItemIDOr(const QComboBox& cbo, int32_t stored) const;
   // Makes the first row carrying `nID` the current one (a window's Click handler,
-  // connected to currentIndexChanged, runs when the row changes); no match: unchanged.
+  // connected to currentIndexChanged, runs when the row changes, and not when the id is
+  // missing or already selected; the product editor and transaction windows rely on
+  // this); no match: unchanged.
   void cboSelectAtID(QComboBox& cbo, int32_t nID);
   void cboSelectAtIndex(QComboBox& cbo, int32_t nIndex);
   void lbSelectAtID(QListWidget& lb, int32_t nID);
   // Index of the first row carrying `nID`; 0 when none does.
   int16_t lbGetPosForID(const QListWidget& lb, int32_t nID) const;
+  // The current row's id; -1 unless that row is also selected.
   int32_t lbGetItemID(const QListWidget& lb) const;
   // Removes from `lbDest` every row whose id stands in `lbSrc`.
   void LB2LBRemoveItems(const QListWidget& lbSrc, QListWidget& lbDest);
@@ -389,7 +396,11 @@ class clsSystem {
   // ---- Grid CSV export, grid selection helpers and import preview ------------------
   // (section: grid)
   // Asks for a file and writes the cells (nStartRow, nStartCol)..(nEndRow, nEndCol) of
-  // the grid as CSV (UTF-8, CR LF after every line); then offers to open it. A field
+  // the grid as CSV (UTF-8 with a byte-order mark, so spreadsheets read it as UTF-8;
+  // CR LF after every line; cells outside the grid add nothing, not even a separator);
+  // then offers to open it. A target that may not be written (a read-only file, a
+  // folder that takes no new files) gives the warning of WriteRefusal and nothing is
+  // deleted. A field
   // is a bare number only for a plain decimal text (sign, digits, at most one decimal
   // separator of the locale, no leading zero, at most 15 significant digits), written
   // with "."; any other text is quoted with its quotes doubled, "true"/"false" in any
@@ -417,7 +428,8 @@ class clsSystem {
   bool ImportLoadPreviewGrid(ctl::GridControl& grid, const QString& sFile,
                              const rt::Collection& ImportColColl, const QStringList& arDataCols,
                              int32_t nNumRows);
-  // The same for a file already read. Events run at the first line and then by time.
+  // The same for a file already read, so an import never parses its file twice. Cancel
+  // is polled after every line; events run at the first line and then every 50 ms.
   bool ImportLoadPreviewGrid(ctl::GridControl& grid, const CsvFile& file,
                              const rt::Collection& ImportColColl, const QStringList& arDataCols,
                              int32_t nNumRows);

@@ -2,6 +2,7 @@
 // frmCalendar: a modal month calendar that returns the chosen day as short-date text.
 // The caller creates it, calls Init, runs it with ui::RunModal, reads m_bOK and
 // m_sSelShortDate. Double-clicking a day chooses it.
+// It is not in the window registry, so UnloadAll never deletes it under its caller.
 
 #include <QDialog>
 #include <QString>

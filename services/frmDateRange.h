@@ -3,6 +3,7 @@
 // picked from frmCalendar. The caller creates it, calls Init, runs it with
 // ui::RunModal, reads m_OK and, when True, m_DateBegin and m_DateEnd. OK stays open
 // until Validate passes.
+// It is not in the window registry, so UnloadAll never deletes it under its caller.
 
 #include <QDateTime>
 #include <QDialog>

@@ -3,6 +3,7 @@
 // The caller creates it, calls Init, runs it with ui::RunModal and reads m_OK and m_sDir.
 // The folder list shows the open folder's ancestors (root first), the open folder and
 // its sub-folders; double-clicking an entry opens it.
+// It is not in the window registry, so UnloadAll never deletes it under its caller.
 
 #include <QDialog>
 #include <QListWidget>

@@ -1,8 +1,9 @@
 #pragma once
 // frmWelcome: the help centre. Says where the open database lives, the program and
 // database versions and the date and time (renewed every 45 seconds), and offers links
-// to the backup advice, the help pages, the product sheet (svl_specs.pdf) and the support site.
-// "Don't show at startup" is stored when the window is unloaded (the value
+// to the backup advice (the main window's; nothing without one), the help pages, the
+// product sheet (svl_specs.pdf) and the support site. "Don't show at startup" is stored
+// when the window is unloaded, in its closeEvent, whatever unloads it (the value
 // "WelcomeShowAtStartup": 1 checked, 0 cleared). Create it with new: Cancel (also
 // Escape) unloads and deletes the window. User-interface thread only.
 

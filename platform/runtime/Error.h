@@ -40,6 +40,9 @@ class VbError : public std::exception {
   const QString& description() const noexcept { return description_; }
   const QString& helpFile() const noexcept { return helpFile_; }
   int32_t helpContext() const noexcept { return helpContext_; }
+  // What happened and what to do, for a condition the user can act on: a write the
+  // system refused (full disk, file size limit, no permission), a damaged table, index
+  // or memo file (store::ErrorAdvice), a copy to a full disk. Empty for the others.
   const QString& advice() const noexcept { return advice_; }
   VbError WithAdvice(QString advice) && {
     advice_ = std::move(advice);
