@@ -14,7 +14,12 @@
 // reported through clsSystem::ShowError with the label "clsDB_<procedure>".
 // The members are implemented across topic files (clsDB_<topic>.cpp); most call a
 // store of database/store/ (Session() gives one on the open folder) and turn its
-// result into the messages and error reports above.
+// result into the messages and error reports above; a window that needs none of those
+// messages may call a store on Session() directly. The facade calls the engine itself
+// only to start it (OpenDB) and in the members given a caller's field handle
+// (AssignValue, ProductsFields_AssignValue). The records (clsProd, clsRptDef,
+// clsRptColDef) read and write themselves through the stores and take the clsDB they
+// work on as a last argument (default gDB()); clsTran is filled by the facade.
 // Single-threaded: call only from the user-interface thread.
 
 #include <QList>
@@ -71,7 +76,10 @@ class clsDB {
   // Opens a table on the engine, owned by the handle; not ok after the "Unable to
   // open: " box.
   store::Table OpenTable(const QString& sTablePath);
-  // Starts the engine, checks the folder and remembers it as the last database.
+  // Starts the engine (10 lock attempts 100 ms apart), checks and upgrades the folder,
+  // holds the session lock of svlid.dbf shared (an upgrade or re-index of another copy
+  // holds it exclusively) and remembers the folder as the last database. An engine
+  // still running is released first. CBEngine() is null after a failed open.
   bool OpenDB(const QString& sDBPath);
   // Closes every window but the main window and releases the engine; always false.
   bool CloseDB();
@@ -90,7 +98,18 @@ class clsDB {
   QString DBDefaultPath() const;
   // Categories, counters, parameters, products, transactions.
   QList<clsDBFile> DataFilePaths() const;
-  // The check run by OpenDB before a folder counts as open.
+  // The check run by OpenDB before a folder counts as open: data files present, then
+  // the folder brought to dbschema::kDbVersion. Refused unchanged, with a message naming
+  // the folder: a version above it, and a counters table without a "dbversion" row. A
+  // step that changes anything holds the session lock exclusively (lastid.dbf for the
+  // oldest layout, svlid.dbf otherwise), so another copy with the folder open makes it
+  // refuse. The oldest layout is converted in the staging folder svlupgrade.tmp on a
+  // second session and moved into place, svlid.* last; a failure discards the staging
+  // and never writes the old files. Version 3 to 4 rebuilds the transactions beside the
+  // old table; 4 to 5 writes the built-in report definitions, 5 to 6 copies the
+  // catalogue, each raising the version only when that worked. Row copies assign ids,
+  // codes and types as 32-bit whole numbers and amounts as decimals; a value that does
+  // not fit stops the copy with the error report, never a blank field.
   bool CheckFilesAndUpgrade(const QString& sDBPath);
 
   // ---- Tables, files and field access (clsDB_tables.cpp) ----------------------------
@@ -248,7 +267,8 @@ class clsDB {
   // it); empty where it has none.
   QString ListName(store::ListType type);
 
-  // The stored report definitions in the report chooser's list view.
+  // The stored report definitions in the report chooser's list view, their type icons
+  // numbered 1 (inventory) and 2 (transactions) of the list's own image list.
   void LvLoadReports(ctl::ListViewControl& lv, const QString& sSelRptID, bool bClear,
                      bool bUserDefinedOnly);
 
@@ -407,7 +427,9 @@ class clsDB {
   // first, else in name order. False after the "Unable to open: " box or the error
   // report (rows read before an error kept).
   bool LoadProductGrid(std::vector<store::ProductGridRow>& rows);
-  // The "PRODUCT SUMMARY" text of the product in the message window.
+  // The "PRODUCT SUMMARY" text of the product in the message window. Each figure is
+  // labelled with the heading of the catalogue column that shows it in the inventory
+  // views (invcol::); a column missing from the catalogue gives a blank label.
   void ShowProductSummary(int32_t nProdId);
   // ---- end of transactions, stock figures, products, product summary ----------------
 
@@ -433,6 +455,9 @@ class clsDB {
   // the old index, after copying the old index aside (its name and a tick count); only
   // while no other copy has the database open. False (the old index kept) on any
   // failure; `refused` tells that another copy holds the database (the message said so).
+  // The table is opened under a second name (hard links, or a copy where the file
+  // system refuses links) in deny-write mode; the rebuild also repairs the table's
+  // record count. The window is frmDBMaint.
   bool ReIndexFile(const clsDBFile& file, bool* refused = nullptr);
 
  private:

@@ -34,7 +34,9 @@ class frmInvAddUpateDel : public QDialog {
   // The shown outstanding transaction (On Order or Allocate) becomes its Receive or
   // Ship: the type fixed, the date today. The save rewrites the row only while it still
   // has its outstanding type. Units equal to the outstanding ones at the field's decimal
-  // places convert the whole of them.
+  // places convert the whole of them (a hidden 0.0037 is never left behind); the
+  // remainder question shows the three figures with the unit decimals, or with as many
+  // as they hold where that is more.
   void ConvertFrom(int32_t udOutstandingType);
   // The units field takes the focus first.
   void FocusOnQty();

@@ -6,7 +6,8 @@
 // printing titles and sorting by a clicked column.
 //
 // The pane's commands do not nest: while one runs (a load pumping events, a modal dialog
-// open), a second command of the pane is ignored.
+// open), a second command of the pane is ignored. A command that opened a window
+// leaves that window in front (ui::IsInFront); otherwise the grid takes the focus back.
 
 #include <cstdint>
 

@@ -2,7 +2,9 @@
 // UCRptCols: the "Columns" tab of the report definition editor. Two lists: the
 // available columns of the report's type in catalogue order (table svlrepcols, tag
 // "order", custom captions applied) and the selected columns in display order. Every
-// column of the type is in exactly one of them; each row carries the column id.
+// column of the type is in exactly one of them; each row carries the column id. A
+// stored id that is not available (another type's, unknown, or listed twice) is
+// skipped rather than taken for the first available row.
 
 #include <QStringList>
 #include <QWidget>

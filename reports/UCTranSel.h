@@ -5,9 +5,11 @@
 // SetValues and Reset set the lists.
 //
 // Dates: the control holds the range as short dates of the user's locale. It reads a
-// held text written in any locale's short-date order, as ISO "yyyy-mm-dd" or as
-// "YYYYMMDD"; it hands dates back as ISO "yyyy-mm-dd", which every locale reads back
-// to the same days. Relative ranges are worked out for today (the program's clock).
+// held text as the user's short date, as ISO "yyyy-mm-dd", as "YYYYMMDD", or as a
+// numeric date in day-month-year or month-day-year order; it hands dates back as ISO "yyyy-mm-dd", which every locale reads back
+// to the same days (clsTranSelCriteria::dbDateBegin). Relative ranges are worked out
+// for today by clsSystem::MakeDateRange (the program's clock). The product look-up
+// button runs the part-number dialog (inventory::LookupProductByPartNo).
 
 #include <QDate>
 #include <QString>

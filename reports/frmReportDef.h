@@ -3,7 +3,8 @@
 // criteria and options, each part edited by its own control; a stored definition can
 // be deleted here. The caller creates it, calls InitExisting (or InitNew), runs it with
 // ui::RunModal when that succeeded, then reads m_OK or m_udRptDef.RptID().
-// OK stores the definition and closes only when the store gave it an id above 0.
+// OK stores the definition and closes only when the store gave it an id above 0; a
+// failed save (-1) keeps the dialog open and the definition's id as it was.
 
 #include <QDialog>
 #include <QString>

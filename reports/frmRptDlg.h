@@ -2,6 +2,8 @@
 // frmRptDlg: the "Reports" window (tag "REPORTS"): every stored report definition from
 // id 100 on, from which the user runs, edits, copies or creates reports. Running goes
 // to the main window (ShowCustomReport); editing and creating through frmReportDef.
+// Opened by reports::ShowAllReports as a child of the main window. A reload whose
+// report is gone selects the first item.
 
 #include <QWidget>
 #include <cstdint>

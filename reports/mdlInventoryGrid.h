@@ -4,6 +4,10 @@
 // stock figures when a filter or a column needs them, colours the indicated rows and
 // lets mdlGrid add the totals row and sort. Reloads single rows after the pane changed
 // a product. The definition's ReadColDefs must have run. No state between calls.
+// A load first collects the products that pass the hidden flag, the search, the group
+// and the location, then takes their stock figures in one pass over the transactions
+// when more than kBulkStatsMinProducts need them, else product by product. A reloaded
+// row loses an earlier indication colour before it is judged again.
 
 #include <QString>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // Typed field sets: the fields of a table looked up once, when the table is open, by
 // the names the schema (database/Schema.cpp) gives them; records are then read and
 // written through the handles. This is also the code page edge of the store layer:
-// the engine holds code page 1252 bytes, the stores give and take QString, and the
-// conversion happens here only.
+// the engine holds code page 1252 bytes, the stores give and take QString, and field
+// values are converted here (seek keys in Seek.h).
 //
 // A field set is valid while its table stays open. A missing field throws
 // (e4fieldName), as does a whole number outside 32 bits (Overflow).
