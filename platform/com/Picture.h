@@ -5,6 +5,16 @@
 // Each non-empty picture has a handle of its own (a process-unique number, never 0), so
 // two holders can tell whether they hold the same picture. The device context of Render
 // is a QPainter, whose state Render leaves as it was. UI thread only.
+//
+// A bitmap picture holds a 1-bit, 8-bit palette or true-colour QImage; a greyscale image
+// becomes an 8-bit palette image of the grey ramp, so readers of its pixels never take
+// grey levels for indexes. A metafile picture renders its whole window where the
+// source-to-destination mapping puts the picture (a partial source is clipped, a flipped
+// one mirrors); GetMetafile gives the recording, GetImage a null image, its attributes
+// are scalable and transparent. There is no metafile encoder or decoder: SaveAsFile of a
+// metafile fails (E_FAIL) and OleLoadPicture answers CTL_E_INVALIDPICTURE for .wmf and
+// .emf bytes. A picture's dispatch face (the standard "Picture" type) is built when first
+// asked.
 
 #include <QImage>
 #include <QPicture>
