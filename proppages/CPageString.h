@@ -58,7 +58,8 @@ class CPageString {
   CPageString Left(int n) const;
   CPageString Right(int n) const;
 
-  // printf-style formatting into the string; the buffer is measured first, so the
+  // printf-style formatting into the string, following the C library's printf (wide
+  // %ls arguments are wchar_t); the buffer is measured first (vsnprintf), so the
   // output is never cut. False, with the string unchanged, when the format is null
   // or invalid or the buffer cannot be allocated.
   bool Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -73,7 +74,8 @@ class CPageString {
   mutable bool wideStale_ = true;
 };
 
-// Compares two texts case-sensitively in the sort order of the current locale:
+// Compares two texts case-sensitively in the sort order of the current locale
+// (QString::localeAwareCompare in the default locale):
 // -1, 0 or 1; -1 when either is null.
 int ComparePageText(const char* a, const char* b);
 

@@ -7,7 +7,10 @@
 // The page messages reach the virtual operations: kMsgNewObjects (after Activate and
 // after SetObjects while the dialog exists) calls OnNewObjects, kMsgApply (Apply) calls
 // OnApply, kMsgEditProperty (EditProperty) and kMsgFreeObjects (before the dialog goes)
-// go to DialogProc. F1 answers with the page's Help. Every entry point answers
+// go to DialogProc. F1 answers with the page's Help: the dialog carries a key watcher
+// (an application event filter it owns), so F1 on any widget of the dialog, or of a
+// window it owns, reaches OnKey without the host forwarding keys. The last Release of
+// a page still active deactivates it first. Every entry point answers
 // RPC_E_WRONG_THREAD when called from another thread than the user-interface thread.
 
 #include <QPointer>
@@ -115,8 +118,10 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
   // Runs `call`, which runs an event loop (a message box, a dialog, a file dialog), with
   // the page kept alive: a host may release or deactivate the page from inside that loop.
   // What the host ended meanwhile (its last reference, the dialog) goes once the page's
-  // code has returned to the event loop. With `frameModeless` the host frame is modeless
-  // around the call (EnableModeless).
+  // code has returned to the event loop; until then Activate (from inside the loop),
+  // Show and Move answer E_UNEXPECTED and DllCanUnloadNow S_FALSE. A deactivation
+  // meanwhile hides the dialog and takes it out of the host's frame. With
+  // `frameModeless` the host frame is modeless around the call (EnableModeless).
   template <typename F>
   decltype(auto) Modal(F&& call, bool frameModeless = false) {
     const ModalScope scope(*this, frameModeless);

@@ -3,7 +3,9 @@
 // colours) in combo box 1001, its colours as swatches in list box 1002 sorted by
 // label, with "<Custom...>" first, and button 1003 for the custom colour chooser
 // (QColorDialog, run through the modal runner). Controls carry their ids as objectName;
-// the dialog is "107".
+// the dialog is "107". A swatch entry is kSwatchHeight high, or the font's height where
+// that is taller, so labels are never cut. The 16 CustomColors() are copied into the
+// chooser's table and back out of it.
 
 #include <QString>
 #include <array>

@@ -1,7 +1,10 @@
 #pragma once
 // The picture dialog "Load Picture" of picture rows: a preview (1011) of the picture in
 // its aspect ratio, OK (1), Cancel (2), "&Clear" (1013) for an empty picture and
-// "&Browse..." (1012) for a picture file. Controls carry their ids as objectName; the
+// "&Browse..." (1012) for a picture file (ui::GetFileName, kPictureFileFilter). A file
+// that does not load shows its path titled "Error Loading File" (.wmf and .emf among
+// them: nothing here decodes metafile files, so no filter offers them), except a PNG
+// file, which changes nothing silently. Controls carry their ids as objectName; the
 // dialog is "112".
 
 #include <QFrame>

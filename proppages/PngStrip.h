@@ -21,8 +21,10 @@ constexpr uint32_t kMaxPngHeight = 1u << 20;
 
 // Writes the strip (height = keys × image height) as a palette PNG of 1, 4 or 8 bits or
 // a truecolour PNG for 24 (0: chosen from the image), through a temporary name renamed
-// into place. False, with any old file kept, when the bitmap or depth is unusable or
-// anything fails.
+// into place. The key texts are written before the image data and again after it
+// (png_set_text once more before png_write_end, as written texts are marked done).
+// False, with any old file kept, when the bitmap or depth is unusable, for more keys
+// than rows or than 4096 keys, or when anything fails.
 bool SaveDibAsPng(const QString& path, const std::vector<CPageString>& keys, const QImage& strip,
                   const Palette* palette, int bitsPerPixel);
 
@@ -32,7 +34,12 @@ struct PngStrip {
 };
 // Decodes PNG bytes. Interlaced images are refused. Grey images become palette images
 // of grey levels, 2-bit ones 4-bit, 16-bit samples are reduced to 8 and alpha channels
-// dropped. Nothing on any error.
+// dropped; a PLTE in a truecolour file is ignored. Limits: 8 MB per chunk, 8208 cached
+// chunks, no allocation above 32 MB, so a corrupt length cannot ask for gigabytes. libpng
+// errors jump back into one function that owns nothing with a destructor; rows are
+// appended as decoded, so a truncated file never costs the full image. A warning about
+// a text chunk refuses the file, since the keys would shift against the images.
+// Nothing on any error.
 std::optional<PngStrip> DecodePngStrip(const uint8_t* data, size_t size);
 
 struct PngImage {

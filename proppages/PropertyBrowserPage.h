@@ -4,7 +4,10 @@
 // pending in the rows until Apply writes each changed value to every edited control
 // (DISPATCH_PROPERTYPUT); the controls' change notifications update the rows. With
 // several controls only the properties all of them have are listed, and a member row
-// of a collection writes to the same member of each control. UI thread only.
+// of a collection writes to the same member of each control. Values are read through
+// properties and property gets only: methods are never called to read one. The rows
+// are read again whenever the set of objects changes, and go with the dialog.
+// UI thread only.
 
 #include <QPointer>
 #include <array>

@@ -2,7 +2,9 @@
 // The Tabs page: edits the tabs of one list bar, its "Tabs" collection. The user picks a
 // tab in the combo box (or steps through the tabs with the arrows), edits its
 // properties as the browser's rows in its list, and adds or removes tabs. The page
-// follows the control's current tab and rebuilds when the collection changes.
+// follows the control's current tab and rebuilds when the collection changes. The
+// combo lists "<Index> - <Caption>" ("(No Caption)" without one); the selected tab's rows
+// are listed in "2201", and a tab's Index row is writable and moves the tab.
 
 #include <memory>
 
