@@ -1,14 +1,15 @@
 #pragma once
-// The library's own help window and message-box title. Help pages are the HTML files
-// of the help folder beside the library (<library folder>/help, copied there by the
-// build: <topic>.html and the contents page index.html), shown in a ui::HelpViewer
-// titled "QVProp Help" whose Home is the library's index.html. Each page has a topic
-// of its own, the help context of its page-table entry (100 Alphabetic, 200
-// Categorized, 300 Animation Builder, 401 Groups/Lists, 500 and 510 the Images pages,
-// 600 PNG Generator, 700 Configure ToolBars, 800 Tabs). Message boxes without a caption
-// of their own are titled "QVProp" too, never by the hosting program. The window is the library's: while it lives the library
-// cannot be unloaded, and the routine that deletes it at the toolkit's shutdown is
-// registered only for its life, so nothing of the library is left behind once it closes.
+// The library's own help window and message-box title. Help pages are the HTML files of
+// the help folder beside the library (<library folder>/help, copied there by the build:
+// <topic>.html and the contents page index.html), shown in a ui::HelpViewer titled
+// "QVProp Help" whose Home is the library's index.html. Each page has a topic of its
+// own, the help context of its page-table entry (100 Alphabetic, 200 Categorized, 300
+// Animation Builder, 401 Groups/Lists, 500 and 510 the Images pages, 600 PNG Generator,
+// 700 Configure ToolBars, 800 Tabs). Message boxes without a caption of their own are
+// titled "QVProp" too, never by the hosting program. The window is the library's: while
+// it lives the library cannot be unloaded, and the routine that deletes it at the
+// toolkit's shutdown is registered only for its life, so nothing of the library is left
+// behind once it closes.
 
 #include <QString>
 

@@ -1,15 +1,16 @@
 #pragma once
 // UCTranSel: the "Criteria" tab of the report definition editor for a transactions
-// report: transaction type, product, category, account and date range, each a list
-// whose first entry means "all". A loading flag keeps the list handlers quiet while
-// SetValues and Reset set the lists.
+// report: transaction type, product, category, account and date range, each a list whose
+// first entry means "all". A loading flag keeps the list handlers quiet while SetValues
+// and Reset set the lists.
 //
 // Dates: the control holds the range as short dates of the user's locale. It reads a
 // held text as the user's short date, as ISO "yyyy-mm-dd", as "YYYYMMDD", or as a
-// numeric date in day-month-year or month-day-year order; it hands dates back as ISO "yyyy-mm-dd", which every locale reads back
-// to the same days (clsTranSelCriteria::dbDateBegin). Relative ranges are worked out
-// for today by clsSystem::MakeDateRange (the program's clock). The product look-up
-// button runs the part-number dialog (inventory::LookupProductByPartNo).
+// numeric date in day-month-year or month-day-year order; it hands dates back as ISO
+// "yyyy-mm-dd", which every locale reads back to the same days
+// (clsTranSelCriteria::dbDateBegin). Relative ranges are worked out for today by
+// clsSystem::MakeDateRange (the program's clock). The product look-up button runs the
+// part-number dialog (inventory::LookupProductByPartNo).
 
 #include <QDate>
 #include <QString>

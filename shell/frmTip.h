@@ -2,9 +2,10 @@
 // frmTip: the tip of the day. Reads the tips file beside the program (TIPOFDAY.TXT, one
 // tip a line; CR, LF or CR LF; UTF-8, else code page 1252) once when it is created and
 // shows one tip at random; Next Tip draws again. The draw is seeded from rt::Now(), so
-// tests with the fixed clock draw the same tips on every run. The check box stores at once whether tips are wanted at start-up (the value
-// "TipsShowAtStartup": 0 wanted, 1 not). Create it with new: OK (also Enter and
-// Escape) unloads and deletes the window. User-interface thread only.
+// tests with the fixed clock draw the same tips on every run. The check box stores at
+// once whether tips are wanted at start-up (the value "TipsShowAtStartup": 0 wanted, 1
+// not). Create it with new: OK (also Enter and Escape) unloads and deletes the window.
+// User-interface thread only.
 
 #include <QDialog>
 #include <QRandomGenerator>

@@ -4,28 +4,28 @@
 // them; its kind only sets the defaults (decimal places, range).
 //
 // The value is an rt::Currency, always inside [MinValue, MaxValue]; the widest range,
-// ±99,999,999,999,999, is what an amount field N(20,4) holds with its sign. A value set by code is held as given (to the four
-// decimal places of a Currency; a LongInteger field rounds it) and shown rounded to the
-// field's decimal places, so a stored figure with more decimals than shown is read back
-// unchanged until the user edits the field (a text left as the field showed it keeps
-// that value); changing the places, FixedPoint or a range the value lies in keeps it.
-// Typing and pasting read digits with a decimal point and grouping of either "." or
-// ",", spaces of any kind and currency signs around them, and a leading minus sign
-// (only when the range has negative values): with both marks the last one is the
-// decimal point; one mark used once is the locale's decimal separator, or grouping
-// where the locale groups digits with it at that place (so "2.5" is 2.5 in a
-// comma-decimal locale, "1.234,5" is 1234.5 in any); a mark used more than once
-// groups. Digits are never joined across a mark that does not group. A keystroke or
+// ±99,999,999,999,999, is what an amount field N(20,4) holds with its sign. A value set
+// by code is held as given (to the four decimal places of a Currency; a LongInteger
+// field rounds it) and shown rounded to the field's decimal places, so a stored figure
+// with more decimals than shown is read back unchanged until the user edits the field (a
+// text left as the field showed it keeps that value); changing the places, FixedPoint or
+// a range the value lies in keeps it. Typing and pasting read digits with a decimal
+// point and grouping of either "." or ",", spaces of any kind and currency signs around
+// them, and a leading minus sign (only when the range has negative values): with both
+// marks the last one is the decimal point; one mark used once is the locale's decimal
+// separator, or grouping where the locale groups digits with it at that place (so "2.5"
+// is 2.5 in a comma-decimal locale, "1.234,5" is 1234.5 in any); a mark used more than
+// once groups. Digits are never joined across a mark that does not group. A keystroke or
 // paste that would leave the range for good is refused; any other text stays, and when
 // the field is left a text that reads as no number is named in a message (through the
-// prompts) and the field keeps its value. What the user types is the value, rounded
-// once to the field's decimal places; when the field loses the focus or Enter is
-// pressed the text is put back to that value (2.5 in a field without decimal places
-// shows 3), and a text left outside the range or empty is put back into it. With Spin
-// on, the arrow buttons, the Up and Down keys and the mouse wheel step by Increment;
-// with Spin off the field has no buttons and does not step. Test scripts set it through
-// its own members (setText, setLongValue) or type into it with ui::test::TypeKeys;
-// ui::test::SetText does not know it. User-interface thread only.
+// prompts) and the field keeps its value. What the user types is the value, rounded once
+// to the field's decimal places; when the field loses the focus or Enter is pressed the
+// text is put back to that value (2.5 in a field without decimal places shows 3), and a
+// text left outside the range or empty is put back into it. With Spin on, the arrow
+// buttons, the Up and Down keys and the mouse wheel step by Increment; with Spin off the
+// field has no buttons and does not step. Test scripts set it through its own members
+// (setText, setLongValue) or type into it with ui::test::TypeKeys; ui::test::SetText
+// does not know it. User-interface thread only.
 
 #include <QAbstractSpinBox>
 #include <QString>
