@@ -31,7 +31,7 @@ frmLookupByPartNo::frmLookupByPartNo(QWidget* parent) : QDialog(parent) {
   row->addWidget(txtPartNo, 1);
   layout->addLayout(row);
   layout->addLayout(buttons);
-  resize(360, sizeHint().height());
+  ui::FixWindowSize(*this, sizeHint().expandedTo(QSize(360, 0)));
   ConnectClicks(this, {{OKButton, &frmLookupByPartNo::OKButton_Click},
                        {CancelButton, &frmLookupByPartNo::CancelButton_Click}});
 }

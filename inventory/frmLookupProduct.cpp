@@ -59,7 +59,7 @@ frmLookupProduct::frmLookupProduct(QWidget* parent) : QDialog(parent) {
   layout->addLayout(textRow);
   layout->addWidget(tip);
   layout->addLayout(buttons);
-  resize(380, sizeHint().height());
+  ui::FixWindowSize(*this, sizeHint().expandedTo(QSize(380, 0)));
 
   connect(cmdClear, &QPushButton::clicked, txtProd, &QLineEdit::clear);
   ConnectClicks(this, {{OKButton, &frmLookupProduct::OKButton_Click},

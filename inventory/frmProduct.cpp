@@ -207,7 +207,7 @@ frmProduct::frmProduct(QWidget* parent) : QDialog(parent) {
   layout->addWidget(lblHeading);
   layout->addWidget(tabProduct, 1);
   layout->addLayout(okRow);
-  resize(560, 420);
+  ui::FixWindowSize(*this);  // follows the heading, which names the product
 
   ConnectClicks(this, {{OKButton, &frmProduct::OKButton_Click},
                        {CancelButton, &frmProduct::CancelButton_Click},

@@ -109,6 +109,8 @@ bool Application::notify(QObject* receiver, QEvent* event) {
       auto* widget = static_cast<QWidget*>(receiver);
       if (widget->isWindow()) KeepInsideAvailableArea(*widget);
     }
+    const bool placed = event->type() == QEvent::Move || event->type() == QEvent::Resize;
+    if (placed && alive && IsTopLevelWindow(receiver)) KeepFramedInsideAvailableArea(*static_cast<QWidget*>(receiver));
     if (activeGoes && alive && QApplication::activeWindow() == nullptr)
       ActivateNextAfter(*static_cast<QWidget*>(receiver));
     return handled;

@@ -3,10 +3,11 @@
 // trap. An exception that escapes an event handler or a slot is made the pending error
 // (rt::Err()) and handed to the installed reporter with a label naming the receiver;
 // the event loop goes on. Without a reporter the error is written to the log.
-// Every top-level window it shows is kept inside the screen's available area
-// (platform/ui/Placement.h); it remembers the order in which windows were last active
-// and the state each window had before it was minimized; and every single-line field
-// holds one line (platform/ui/SingleLine.h).
+// Every top-level window it shows is kept inside the screen's available area, and once
+// more when the window manager's frame around it becomes known (platform/ui/Placement.h);
+// it remembers the order in which windows were last active and the state each window
+// had before it was minimized; and every single-line field holds one line
+// (platform/ui/SingleLine.h).
 
 #include <QApplication>
 #include <QList>

@@ -15,7 +15,8 @@ namespace ui {
 
 // Makes `window` fixed-size: at `size` when given, else at the size its layout asks
 // for (following later text changes: frmMessage takes the size of its text). The user
-// cannot resize it either way.
+// cannot resize it either way. Windows holding only fields are fixed: a window manager
+// draws a resize handle below the buttons of a resizable one.
 void FixWindowSize(QWidget& window, QSize size = {});
 
 // `widget` keeps its place in its layout while hidden: hiding it neither moves the other

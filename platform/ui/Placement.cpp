@@ -40,15 +40,28 @@ QRect InsideArea(const QRect& frame, const QRect& area) {
   return r;
 }
 
+QRect FittedInside(const QRect& client, const QMargins& frame, const QRect& area) {
+  return InsideArea(client.marginsAdded(frame), area).marginsRemoved(frame);
+}
+
+namespace {
+constexpr char kFrameUnknown[] = "ui_frameUnknown";
+}  // namespace
+
 void KeepInsideAvailableArea(QWidget& window) {
+  const bool framed = window.frameGeometry() != window.geometry();
+  window.setProperty(kFrameUnknown, framed ? QVariant() : QVariant(true));
   if (!Placeable(window)) return;
   const QMargins frame = FrameOf(window);
-  const QRect outer = window.geometry().marginsAdded(frame);
-  const QRect inside = InsideArea(outer, AvailableScreenArea());
-  if (inside == outer) return;
-  const QSize client = inside.marginsRemoved(frame).size();
-  if (client != window.size()) window.resize(client);
-  window.move(inside.topLeft());  // a top-level window's position is its frame's
+  const QRect placed = FittedInside(window.geometry(), frame, AvailableScreenArea());
+  if (placed == window.geometry()) return;
+  if (placed.size() != window.size()) window.resize(placed.size());
+  window.move(placed.topLeft() - QPoint(frame.left(), frame.top()));  // the frame's position
+}
+
+void KeepFramedInsideAvailableArea(QWidget& window) {
+  if (!window.property(kFrameUnknown).isValid() || window.frameGeometry() == window.geometry()) return;
+  KeepInsideAvailableArea(window);
 }
 
 void PlaceOver(QWidget& window, const QWidget* owner) {

@@ -19,9 +19,17 @@ QMargins FrameOf(const QWidget& window);
 // `frame` moved, and shrunk where it is larger, so that it lies inside `area`.
 QRect InsideArea(const QRect& frame, const QRect& area);
 
+// The inside of a window, `client`, moved and shrunk so that it lies inside `area` with
+// `frame` around it.
+QRect FittedInside(const QRect& client, const QMargins& frame, const QRect& area);
+
 // Moves and shrinks the top-level `window` (with its frame) into the available area.
 // Maximized, full-screen and minimized windows, pop-ups and tool tips are left alone.
 void KeepInsideAvailableArea(QWidget& window);
+
+// A window manager frames a window only after it is shown: once the frame of `window`,
+// kept inside without it, is known, keeps the window inside once more with it.
+void KeepFramedInsideAvailableArea(QWidget& window);
 
 // Centres the top-level `window` over `owner` (the available area when none) and keeps
 // it inside the available area.

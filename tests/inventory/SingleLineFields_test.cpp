@@ -4,9 +4,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "inventory/frmBatchTran.h"
 #include "inventory/frmInvAddUpateDel.h"
@@ -21,9 +24,11 @@ namespace {
 
 class SingleLineFieldsTest : public prodtest::ProdTest {};
 
-TEST_F(SingleLineFieldsTest, NoFieldOfAnyWindowTakesAPastedLineBreak) {
-  const int32_t id = AddProduct(QStringLiteral("Washer"), QStringLiteral("W-1"));
-  const std::pair<const char*, std::function<std::unique_ptr<QDialog>()>> windows[] = {
+using MakeWindow = std::function<std::unique_ptr<QDialog>()>;
+
+// The product and transaction windows, editing the product `id`.
+std::vector<std::pair<const char*, MakeWindow>> FormWindows(int32_t id) {
+  return {
       {"frmProduct",
        [id] {
          auto w = std::make_unique<frmProduct>();
@@ -46,8 +51,11 @@ TEST_F(SingleLineFieldsTest, NoFieldOfAnyWindowTakesAPastedLineBreak) {
       {"frmLookupByPartNo", [] { return std::make_unique<frmLookupByPartNo>(); }},
       {"frmLookupProduct", [] { return std::make_unique<frmLookupProduct>(); }},
   };
+}
+
+TEST_F(SingleLineFieldsTest, NoFieldOfAnyWindowTakesAPastedLineBreak) {
   QApplication::clipboard()->setText(QStringLiteral("two\r\nlines\n"));
-  for (const auto& [name, make] : windows) {
+  for (const auto& [name, make] : FormWindows(AddProduct(QStringLiteral("Washer"), QStringLiteral("W-1")))) {
     const std::unique_ptr<QDialog> window = make();
     window->show();
     const QList<QLineEdit*> fields = window->findChildren<QLineEdit*>();
@@ -61,6 +69,20 @@ TEST_F(SingleLineFieldsTest, NoFieldOfAnyWindowTakesAPastedLineBreak) {
       EXPECT_FALSE(field->text().contains(QLatin1Char('\n')) || field->text().contains(QLatin1Char('\r')))
           << name << " " << field->objectName().toStdString();
     }
+    window->hide();
+  }
+}
+
+// A window of fields has nothing to gain from more room: a window manager gives a
+// resizable one a handle below its buttons. The whole heading still shows.
+TEST_F(SingleLineFieldsTest, FormWindowsCannotBeResized) {
+  const QString name = QString(40, QLatin1Char('W')) + QStringLiteral("X");
+  for (const auto& [title, make] : FormWindows(AddProduct(name, QStringLiteral("W-1")))) {
+    const std::unique_ptr<QDialog> window = make();
+    window->show();
+    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << title;
+    for (const QLabel* label : window->findChildren<QLabel*>(QStringLiteral("lblHeading")))
+      EXPECT_GE(label->width(), label->sizeHint().width()) << title;
     window->hide();
   }
 }

@@ -76,6 +76,28 @@ TEST(Placement, ShownWindowsLieInsideTheAvailableArea) {
   }
 }
 
+// A window's inside placed so that its frame (the window manager's) lies on the screen.
+TEST(Placement, AWindowIsFittedByItsFrame) {
+  const QMargins title(4, 24, 4, 4);
+  const struct {
+    const char* name;
+    QRect area;
+    QMargins frame;
+    QRect client, placed;
+  } cases[] = {
+      {"title bar above the screen", {0, 0, 1366, 768}, title, {0, 0, 800, 600}, {4, 24, 800, 600}},
+      {"frame past the bottom", {0, 0, 1366, 768}, title, {100, 200, 1000, 600}, {100, 164, 1000, 600}},
+      {"frame past the right", {0, 0, 800, 600}, title, {300, 100, 500, 300}, {296, 100, 500, 300}},
+      {"under a panel above", {0, 30, 800, 570}, title, {4, 24, 600, 400}, {4, 54, 600, 400}},
+      {"frame larger than the screen", {0, 0, 800, 600}, title, {0, 0, 800, 600}, {4, 24, 792, 572}},
+      {"frame on the screen", {0, 0, 800, 600}, title, {4, 24, 792, 572}, {4, 24, 792, 572}},
+      {"no window manager", {0, 0, 800, 600}, {}, {0, 0, 800, 600}, {0, 0, 800, 600}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ui::FittedInside(c.client, c.frame, c.area), c.placed) << c.name;
+  }
+}
+
 TEST(Placement, HelpAskedForFromADialogOpensOverItOnTheScreen) {
   ui::SetHelpFolder(QStringLiteral(STOVREL_RESOURCES_DIR "/help"));
   ui::test::ScopedFakePrompts prompts;
