@@ -3,7 +3,8 @@
 // registry key ("left", "top", "width", "height" in twips and "windowstate": 0 normal,
 // 2 maximised). Left/Top are the window frame's position and Width/Height its size,
 // the same quantities QWidget::move and resize set, so a placement survives a round
-// trip. No state of its own; call from the user-interface thread.
+// trip (tests install ui::FixedScreen). No state of its own; call from the
+// user-interface thread.
 
 #include <QString>
 #include <cstdint>
