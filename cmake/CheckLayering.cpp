@@ -4,16 +4,19 @@
 //   check_layering <source dir> <build dir> <table> <objects> <nm>
 //
 // <table> has a line per folder: the folder, then the folders it may use besides
-// itself. <objects> lists the libraries' object files, one a line. An object belongs to
-// the folder of its source (the longest folder that prefixes it); a generated source
-// (moc, resources) to the folder of its library's other sources.
+// itself; "!file-layer" lists the sources of the file layer and "!file-calls" the
+// system's calls on files that only they may use in their folders. <objects> lists the
+// libraries' object files, one a line. An object belongs to the folder of its source
+// (the longest folder that prefixes it); a generated source (moc, resources) to the
+// folder of its library's other sources.
 //  - Headers: every file of the source tree the compiler opened for the object (Ninja's
 //    dependency log, .ninja_deps) must be of its folder or of one it may use; a file in
 //    no folder of the table counts as its first path part ("resources", "tests").
 //    Generated files (under the build folder) and files outside the tree are not ours.
 //  - Symbols: every symbol an object leaves undefined that another of the objects
 //    defines must be defined in its folder or in one it may use; what only the
-//    libraries outside the tree define (Qt, the C++ library) is not ours.
+//    libraries outside the tree define (Qt, the C++ library) is not ours, except the
+//    file calls, which no object of a file layer source's folder outside that layer uses.
 // Prints each wrong use and exits 1; 0 when there is none.
 
 #include <cxxabi.h>
@@ -40,6 +43,7 @@ namespace fs = std::filesystem;
 
 struct Table {
   std::map<std::string, std::set<std::string>> uses;  // folder -> the folders it may use
+  std::set<std::string> fileLayer, fileCalls;
 
   // The folder of a path relative to the source tree: the longest folder prefixing it,
   // else its first part.
@@ -67,7 +71,8 @@ Table ReadTable(const fs::path& file) {
     std::istringstream words(line);
     std::string folder, to;
     if (!(words >> folder)) continue;
-    std::set<std::string>& uses = table.uses[folder];
+    std::set<std::string>& uses =
+        folder == "!file-layer" ? table.fileLayer : folder == "!file-calls" ? table.fileCalls : table.uses[folder];
     while (words >> to) uses.insert(to);
   }
   return table;
@@ -281,9 +286,16 @@ int main(int argc, char** argv) {
     std::cerr << "check_layering: " << command << " failed\n";
     return 2;
   }
+  std::set<std::string> fileLayerFolders;
+  for (const std::string& source : table.fileLayer) fileLayerFolders.insert(table.FolderOf(source));
   for (size_t i = 0; i < objects.size(); ++i) {
     const Object& o = objects[i];
     for (const std::string& name : undefined[i]) {
+      if (table.fileCalls.count(name) != 0 && fileLayerFolders.count(o.folder) != 0 &&
+          table.fileLayer.count(o.source) == 0) {
+        wrong.insert(o.source + ": uses " + name + " of the system: " + o.folder +
+                     " may not use it above the file layer");
+      }
       const auto by = defined.find(name);
       if (by == defined.end() || (by->second.folders & allowed[i]) != 0) continue;
       const Object& definer = objects[by->second.first];

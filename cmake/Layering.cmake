@@ -33,9 +33,16 @@ set(uses_reports ${uses_inventory} inventory)
 set(uses_exchange ${uses_reports} reports)
 set(uses_shell ${uses_exchange} exchange)
 
+# The engine's file layer: of its folder, only these sources use the system's calls on
+# files below; every layer above reads, maps and stats through File.
+set(STOVREL_FILE_LAYER platform/xbase/File.cpp platform/xbase/MappedRegion.cpp)
+set(STOVREL_FILE_CALLS mmap mmap64 munmap mremap madvise fstat fstat64 __fxstat stat stat64 __xstat
+  posix_fallocate posix_fallocate64 fallocate open open64 pread pread64 pwrite pwrite64 ftruncate fsync fdatasync)
+
 # stovrel_layering_check(CHECKER <program or target> TARGETS <library> ...)
 # A target of the default build that fails when an object of the libraries opened a
-# header, or uses a symbol of a library, of a folder its own may not use. It runs again
+# header, or uses a symbol of a library, of a folder its own may not use, or when an
+# object of the file layer's folder outside that layer uses one of its calls. It runs again
 # whenever an object changes.
 function(stovrel_layering_check)
   cmake_parse_arguments(ARG "" "CHECKER" "TARGETS" ${ARGN})
@@ -48,6 +55,9 @@ function(stovrel_layering_check)
     string(JOIN " " uses ${uses_${folder}})
     string(APPEND table "${folder} ${uses}\n")
   endforeach()
+  string(JOIN " " layer ${STOVREL_FILE_LAYER})
+  string(JOIN " " calls ${STOVREL_FILE_CALLS})
+  string(APPEND table "!file-layer ${layer}\n!file-calls ${calls}\n")
   file(GENERATE OUTPUT ${dir}/table.txt CONTENT "${table}")
   set(objects "")
   set(depends "")

@@ -1,7 +1,6 @@
 #include "platform/xbase/Cdx.h"
 
 #include <sys/stat.h>
-#include <sys/types.h>
 
 #include <algorithm>
 #include <cctype>
@@ -244,11 +243,11 @@ class Index final : public CdxIndex {
 Status Index::Seen(Status s) {
   if (s.code() != Code::kCorrupt || damaged_) return s;
   damaged_ = true;
-  struct stat st {};
-  if (shelf_ && file_->Stat(&st)) {
+  FileStamp stamp;
+  if (shelf_ && file_->Stamp(&stamp)) {
     auto& damaged = shelf_->damaged;
     if (damaged.size() >= kShelfEntries) damaged.erase(damaged.begin());
-    damaged.push_back(FileStamp::Of(st));
+    damaged.push_back(stamp);
   }
   return s;
 }
@@ -520,11 +519,11 @@ void Index::Unshelve(CdxShelf::Entry* e) {
 // can begin only once the flock is given up, after the stamp.
 void Index::Shelve() {
   if (!shelf_ || openedAt_ < 0 || !dir_ || openedAt_ != dir_->counter() || forks_ != ForkGeneration()) return;
-  struct stat st {};
-  if (!file_->Stat(&st) || !FileStamp::Of(st).Settled()) return;
+  FileStamp stamp;
+  if (!file_->Stamp(&stamp) || !stamp.Settled()) return;
   if (fileHold_ != kNotHeld) file_->Unflock();
   auto e = std::make_unique<CdxShelf::Entry>();
-  e->stamp = FileStamp::Of(st);
+  e->stamp = stamp;
   e->path = path_;
   e->mode = mode_;
   e->dev = dev_;
@@ -793,13 +792,13 @@ std::unique_ptr<CdxIndex> CdxIndex::Open(const std::string& path, File::Mode mod
   if (detectTypes) shelf = nullptr;
   // A shelved index of the file the path names now: its file serves, still open.
   std::unique_ptr<CdxShelf::Entry> shelved;
-  struct stat st {};
+  FileStamp st;
   bool damaged = false;
-  if (shelf && (!shelf->entries.empty() || !shelf->damaged.empty()) && ::stat(path.c_str(), &st) == 0) {
-    damaged = std::find(shelf->damaged.begin(), shelf->damaged.end(), FileStamp::Of(st)) != shelf->damaged.end();
+  if (shelf && (!shelf->entries.empty() || !shelf->damaged.empty()) && FileStamp::At(path, &st)) {
+    damaged = std::find(shelf->damaged.begin(), shelf->damaged.end(), st) != shelf->damaged.end();
     auto& entries = shelf->entries;
     const auto it = std::find_if(entries.begin(), entries.end(), [&](const auto& e) {
-      return e->dev == st.st_dev && e->ino == st.st_ino && e->mode == mode && e->path == path &&
+      return e->dev == st.dev && e->ino == st.ino && e->mode == mode && e->path == path &&
              e->forks == ForkGeneration();
     });
     if (it != entries.end()) {
@@ -809,14 +808,14 @@ std::unique_ptr<CdxIndex> CdxIndex::Open(const std::string& path, File::Mode mod
   }
   Status s;
   auto file = shelved ? std::move(shelved->file) : File::Open(path, mode, &s);
-  if (file && shelf && !shelved && !file->Stat(&st)) shelf = nullptr;
+  if (file && shelf && !shelved && !file->Stamp(&st)) shelf = nullptr;
   if (file) {
     file->MapReads();
     auto index = std::make_unique<Index>(path, mode, std::move(file), detectTypes, shelf);
     index->SetLockPolicy(policy);
-    if (shelf) index->SetIdentity(st.st_dev, st.st_ino);
+    if (shelf) index->SetIdentity(st.dev, st.ino);
     if (damaged) index->SetDamaged();
-    s = index->Load(std::move(shelved), FileStamp::Of(st));
+    s = index->Load(std::move(shelved), st);
     if (s.ok()) {
       if (status) *status = s;
       return index;

@@ -87,7 +87,7 @@ class CdxCursor {
 
 // What an engine keeps of the indexes its handles closed: the open file, the tag
 // definitions and the cached pages. Opening the same file again takes them over when
-// the file's change counter, read through the kept mapping of its header, or else its
+// the file's change counter, read through the kept file's mapping, or else its
 // first bytes (counter, tag directory, first tag headers), read under the index lock,
 // are as they were; every later read checks the counters as an index held open all
 // along does. The kept file stays open, so its
@@ -164,7 +164,7 @@ class CdxIndex {
   virtual Status LockShared() = 0;
   virtual void UnlockShared() = 0;
   // Starts reads without the lock, from cached pages only, ended by UnlockShared. Only
-  // when the file's change counter, read through a mapping of its header, has not
+  // when the file's change counter, read through the file's mapping, has not
   // moved since the cache was last checked (no other handle or program has completed
   // a change since). Meanwhile an operation that needs a page or tag header not cached
   // fails with kStale: the caller then repeats its read under LockShared.

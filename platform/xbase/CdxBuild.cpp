@@ -1,12 +1,7 @@
 #include "platform/xbase/CdxBuild.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -294,26 +289,6 @@ Status WriteIndexFile(const std::string& path, const std::vector<TagDef>& defs,
   PutBE32(out.data() + 8, fileCounter);
   if (!file->WriteAt(0, out.data(), out.size()) || !file->Sync()) return failed();
   return Status::Ok();
-}
-
-Status ReplaceFile(const std::string& from, const std::string& to) {
-  if (std::rename(from.c_str(), to.c_str()) != 0) {
-    const Status s = Status::System(Code::kIo, "cannot rename " + from + " to " + to);
-    std::remove(from.c_str());
-    return s;
-  }
-  const size_t slash = to.rfind('/');
-  const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : to.substr(0, slash));
-  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
-  return Status::Ok();
-}
-
-std::string TempNameFor(const std::string& path) {
-  return path + ".tmp" + std::to_string(::getpid());
 }
 
 }  // namespace xb::cdx

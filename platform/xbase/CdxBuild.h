@@ -32,9 +32,4 @@ Status WriteIndexFile(const std::string& path, const std::vector<TagDef>& defs,
                       const std::vector<const SortedTag*>& tags, const std::vector<uint32_t>& counters,
                       uint32_t fileCounter = 0);
 
-// Renames from over to and syncs the folder; removes from when that fails.
-Status ReplaceFile(const std::string& from, const std::string& to);
-// A temporary name beside path, unique to this process.
-std::string TempNameFor(const std::string& path);
-
 }  // namespace xb::cdx

@@ -1,21 +1,13 @@
 #include "platform/xbase/CdxTree.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <unordered_set>
-
-#include "platform/xbase/MappedCopy.h"
 
 namespace xb::cdx {
 
 namespace {
 
 constexpr size_t kCacheLimit = 16384;  // pages per tree (about 16 MB); beyond it the cache starts over
-// Header reads by pread before the header's page is mapped: a handle opened for one
-// seek never maps.
-constexpr uint32_t kRefreshesBeforeMapping = 3;
 
 bool Passes(const Node& n, size_t i, const Target& t) {
   const int c = CompareKeys(n.key(i), t.key, std::min<size_t>(t.len, n.keyLen));
@@ -43,40 +35,13 @@ bool Tree::PageInFile(uint32_t page) const {
   return page != kNone && page >= kPageSize && page % kPageSize == 0;
 }
 
-Tree::~Tree() {
-  if (mapBase_) ::munmap(mapBase_, mapLen_);
-}
-
 Status Tree::Refresh(bool* moved) {
   uint8_t h[12];
-  if (!headerMap_ && !mapFailed_ && ++refreshes_ > kRefreshesBeforeMapping) {
-    // The header lies inside the file (checked at open) and we never shorten an index
-    // file, so the mapped bytes stay backed by it.
-    const uint64_t pageSize = uint64_t(::sysconf(_SC_PAGESIZE));
-    const uint64_t base = header_ / pageSize * pageSize;
-    const size_t len = size_t(header_ - base + sizeof h);
-    void* p = ::mmap(nullptr, len, PROT_READ, MAP_SHARED, file_->fd(), off_t(base));
-    if (p == MAP_FAILED) {
-      mapFailed_ = true;
-    } else {
-      mapBase_ = p;
-      mapLen_ = len;
-      headerMap_ = static_cast<const uint8_t*>(p) + (header_ - base);
-    }
-  }
+  // The header lies inside the file (checked at open) and we never shorten an index
+  // file; another program that does faults the mapping, and pread then reports it.
   // Writes kept back by the file are not in the mapping.
-  const bool kept = file_->HoldsBack(header_);
-  const bool mapped = headerMap_ && !kept && CopyFromMapping(h, headerMap_, sizeof h);
-  if (headerMap_ && !mapped && !kept) {
-    // Another program shortened the file beneath the mapping: read by pread from now on.
-    ::munmap(mapBase_, mapLen_);
-    mapBase_ = nullptr;
-    headerMap_ = nullptr;
-    mapFailed_ = true;
-  }
-  if (!mapped && !file_->ReadAt(header_, h, sizeof h)) {
-    return Corrupt("tag header cannot be read");
-  }
+  const bool mapped = !file_->HoldsBack(header_) && file_->PeekMapped(header_, h, sizeof h);
+  if (!mapped && !file_->ReadAt(header_, h, sizeof h)) return Corrupt("tag header cannot be read");
   Adopt(h, moved);
   return Status::Ok();
 }
@@ -100,7 +65,7 @@ void Tree::Adopt(const uint8_t* h, bool* moved) {
 
 bool Tree::PeekCounter(uint32_t* counter) const {
   uint8_t c[4];
-  if (!headerMap_ || !CopyFromMapping(c, headerMap_ + 8, sizeof c)) return false;
+  if (!file_->PeekMapped(header_ + 8, c, sizeof c)) return false;
   *counter = bigEndianCounter_ ? GetBE32(c) : GetLE32(c);
   return true;
 }

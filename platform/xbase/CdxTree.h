@@ -43,7 +43,6 @@ class Tree {
  public:
   Tree(File* file, uint32_t headerOff, uint16_t keyLen, uint8_t filler, uint64_t* generations)
       : file_(file), header_(headerOff), keyLen_(keyLen), filler_(filler), gens_(generations) {}
-  ~Tree();
   Tree(const Tree&) = delete;
   Tree& operator=(const Tree&) = delete;
 
@@ -64,13 +63,13 @@ class Tree {
   uint64_t generation() const { return gen_; }
 
   // Reads the header's root, free list and change counter; drops the cache when the
-  // counter or root moved. *moved tells whether it did. After a few reads the header
-  // is read through a shared read-only mapping of its page (no system call).
+  // counter or root moved. *moved tells whether it did. Once the file is mapped the
+  // header is read through the mapping (no system call).
   Status Refresh(bool* moved);
   // The same from the header's first 12 bytes, already read by the caller.
   void Adopt(const uint8_t* header, bool* moved);
-  // The change counter as the file holds it now, read through the header's mapping;
-  // false while the header is not mapped.
+  // The change counter as the file holds it now, read through the file's mapping;
+  // false while the file is not mapped.
   bool PeekCounter(uint32_t* counter) const;
   // While set, only cached pages are read: a page not cached is kStale.
   void SetCacheOnly(bool on) { cacheOnly_ = on; }
@@ -187,11 +186,6 @@ class Tree {
   uint32_t diskRoot_ = kNone, diskFree_ = kNone;  // as the header on disk says
   std::vector<uint32_t> deferredPages_;
   PageCache cache_;
-  uint32_t refreshes_ = 0;
-  bool mapFailed_ = false;
-  void* mapBase_ = nullptr;  // the mapped page(s) holding the header's first 12 bytes
-  size_t mapLen_ = 0;
-  const uint8_t* headerMap_ = nullptr;
 };
 
 // Bulk build: appends the pages of a tree holding these sorted entries to out, whose

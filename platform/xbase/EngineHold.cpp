@@ -1,7 +1,4 @@
 // Holding a table's files while their index is replaced (code4holdTable, hold4...).
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <memory>
@@ -94,7 +91,7 @@ int hold4replaceIndex(HOLD4* h, const char* builtPath) {
   held.ReadAt(kFileCounter, counter, sizeof counter);
   // The space first: a disk too full for the new index leaves the old one whole.
   if (newSize > oldSize) {
-    const int err = ::posix_fallocate(held.fd(), 0, static_cast<off_t>(newSize));
+    const int err = held.Reserve(newSize);
     if (err != 0) {
       held.Truncate(oldSize);
       return c->Fail(Status::System(Code::kIo, "cannot write " + held.path(), err), e4write);
@@ -107,9 +104,9 @@ int hold4replaceIndex(HOLD4* h, const char* builtPath) {
 }
 
 std::pair<uint64_t, uint64_t> xb::engine::IdOf(const File& file) {
-  struct stat st {};
-  if (::fstat(file.fd(), &st) != 0) return {0, 0};
-  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+  xb::FileStamp st;
+  if (!file.Stamp(&st)) return {0, 0};
+  return {st.dev, st.ino};
 }
 
 bool xb::engine::HeldByEngine(const CODE4* c, const File& file) {

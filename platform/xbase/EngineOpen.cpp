@@ -1,6 +1,4 @@
 // Engine start and settings, the session lock, opening, creating and closing tables.
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -62,10 +60,10 @@ constexpr size_t kParkedMemos = 4;
 // file at the path is still that one, unchanged; else opened and its header read.
 std::unique_ptr<xb::MemoFile> OpenMemo(DATA4* d, const std::string& path, File::Mode mode, Status* s) {
   auto& shelf = d->code->memoShelf;
-  struct stat st {};
-  if (!shelf.empty() && ::stat(path.c_str(), &st) == 0) {
+  xb::FileStamp st;
+  if (!shelf.empty() && xb::FileStamp::At(path, &st)) {
     const auto it = std::find_if(shelf.begin(), shelf.end(), [&](const xb::engine::ParkedMemo& p) {
-      return p.path == path && p.readOnly == d->readOnly && p.stamp == xb::FileStamp::Of(st);
+      return p.path == path && p.readOnly == d->readOnly && p.stamp == st;
     });
     if (it != shelf.end()) {
       std::unique_ptr<xb::MemoFile> memo = std::move(it->memo);
@@ -76,9 +74,7 @@ std::unique_ptr<xb::MemoFile> OpenMemo(DATA4* d, const std::string& path, File::
   }
   std::unique_ptr<xb::MemoFile> memo = xb::MemoFile::Open(path, mode, s);
   // A stamp taken within its times' clock tick would vouch for nothing: not kept then.
-  if (memo && ::fstat(memo->file().fd(), &st) == 0 && xb::FileStamp::Of(st).Settled()) {
-    d->memoStamp = xb::FileStamp::Of(st);
-  }
+  if (memo && memo->file().Stamp(&st) && st.Settled()) d->memoStamp = st;
   return memo;
 }
 
@@ -102,9 +98,8 @@ bool HoldOpen(DATA4* d, bool owned, Lock lock) {
 }
 
 bool Owned(const CODE4* c, const std::string& path) {
-  struct stat st {};
-  return !c->heldFiles.empty() && ::stat(path.c_str(), &st) == 0 &&
-         c->heldFiles.count({uint64_t(st.st_dev), uint64_t(st.st_ino)}) != 0;
+  xb::FileStamp st;
+  return !c->heldFiles.empty() && xb::FileStamp::At(path, &st) && c->heldFiles.count({st.dev, st.ino}) != 0;
 }
 
 void ReleaseTable(DATA4* d) {

@@ -3,17 +3,16 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 
-#include "platform/xbase/MappedCopy.h"
 
 namespace xb {
 
@@ -44,45 +43,41 @@ bool FileStamp::Settled() const {
   return std::max(mtime, ctime) < int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
+bool FileStamp::At(const std::string& path, FileStamp* stamp) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  *stamp = Of(st);
+  return true;
+}
+
 File::~File() {
-  Unmap();
   if (fd_ >= 0) ::close(fd_);
 }
 
-void File::Unmap() const {
-  if (map_) ::munmap(const_cast<char*>(map_), mappedLen_);
-  map_ = nullptr;
-  mappedLen_ = 0;
+bool File::SizeAnew() const {
+  struct stat st {};
+  return Stat(&st);
 }
 
-bool File::ReadMapped(uint64_t off, void* buf, size_t n) const {
-  if (!mapReads_ || mapFailed_) return false;
-  if (reads_ < kReadsBeforeMapping) {
-    ++reads_;
-    return false;
-  }
-  const uint64_t end = off + n;
-  if (!map_ || (end <= knownSize_ && end > mappedLen_)) {
-    Unmap();
-    struct stat st {};
-    if (!Stat(&st)) return false;
-    // Pages past the end become readable as the file grows; only known bytes are read.
-    const uint64_t len = knownSize_ + kMapSlack;
-    void* p = ::mmap(nullptr, len, PROT_READ, MAP_SHARED, fd_, 0);
-    if (p == MAP_FAILED) {
-      mapFailed_ = true;
-      return false;
-    }
-    map_ = static_cast<const char*>(p);
-    mappedLen_ = len;
-  }
-  if (end > knownSize_ || end > mappedLen_) return false;
-  const MappedRead r = CopyInsideFile(buf, map_, mappedLen_, off, n, knownSize_);
-  if (r != MappedRead::kShortened) return r == MappedRead::kCopied;
-  // Shortened by another program: parts of the mapping are zero pages now.
-  Unmap();
-  struct stat st {};
-  Stat(&st);
+bool File::Reach(uint64_t end, uint64_t known) const {
+  if (map_.Covers(end)) return true;
+  if (map_.mapped() && end > known) return false;
+  return SizeAnew() && map_.Map(knownSize_) && map_.Covers(end);
+}
+
+File::MappedRead File::CopyMapped(uint64_t off, void* buf, size_t n, uint64_t size) const {
+  if (!map_.Due() || !Reach(off + n, std::max(size, knownSize_))) return MappedRead::kUseRead;
+  const uint64_t known = std::max(size, knownSize_);
+  if (off + n > known) return MappedRead::kUseRead;
+  const MappedRead r = map_.Copy(off, buf, n, known);
+  if (r == MappedRead::kShortened) SizeAnew();
+  return r;
+}
+
+bool File::PeekMapped(uint64_t off, void* buf, size_t n) const {
+  if (!map_.Due() || !Reach(off + n, knownSize_)) return false;
+  if (map_.Peek(off, buf, n)) return true;
+  SizeAnew();  // shortened by another program
   return false;
 }
 
@@ -122,7 +117,7 @@ bool File::ReadAt(uint64_t off, void* buf, size_t n) const {
 }
 
 long long File::ReadDisk(uint64_t off, void* buf, size_t n) const {
-  if (ReadMapped(off, buf, n)) return static_cast<long long>(n);
+  if (mapReads_ && CopyMapped(off, buf, n, 0) == MappedRead::kCopied) return static_cast<long long>(n);
   size_t done = 0;
   auto* p = static_cast<char*>(buf);
   while (done < n) {
@@ -256,6 +251,13 @@ bool File::Stat(struct stat* st) const {
   return true;
 }
 
+bool File::Stamp(FileStamp* stamp) const {
+  struct stat st {};
+  if (!Stat(&st)) return false;
+  *stamp = FileStamp::Of(st);
+  return true;
+}
+
 uint64_t File::Size() const {
   struct stat st {};
   if (!Stat(&st)) return 0;
@@ -267,6 +269,12 @@ bool File::Truncate(uint64_t size) {
   if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) return false;
   knownSize_ = size;
   return true;
+}
+
+int File::Reserve(uint64_t size) {
+  const int err = ::posix_fallocate(fd_, 0, static_cast<off_t>(size));
+  if (err == 0) knownSize_ = std::max(knownSize_, size);
+  return err;
 }
 
 bool File::Sync() { return ::fdatasync(fd_) == 0; }
@@ -306,6 +314,26 @@ void File::Unflock() { ::flock(fd_, LOCK_UN); }
 bool File::Unlock(uint64_t start, uint64_t len) {
   struct flock fl = Range(F_UNLCK, start, len);
   return ::fcntl(fd_, F_OFD_SETLK, &fl) == 0;
+}
+
+Status ReplaceFile(const std::string& from, const std::string& to) {
+  if (std::rename(from.c_str(), to.c_str()) != 0) {
+    const Status s = Status::System(Code::kIo, "cannot rename " + from + " to " + to);
+    std::remove(from.c_str());
+    return s;
+  }
+  const size_t slash = to.rfind('/');
+  const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : to.substr(0, slash));
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+  return Status::Ok();
+}
+
+std::string TempNameFor(const std::string& path) {
+  return path + ".tmp" + std::to_string(::getpid());
 }
 
 }  // namespace xb

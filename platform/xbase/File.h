@@ -1,7 +1,8 @@
 #pragma once
-// The OS layer of the engine: one open file with positioned reads and writes and
-// Linux open-file-description byte-range locks (F_OFD_SETLK). Two File objects on
-// the same path conflict like two processes, also inside one process.
+// The OS layer of the engine: one open file with positioned reads and writes, its one
+// read mapping (MappedRegion), and Linux open-file-description byte-range locks
+// (F_OFD_SETLK). Two File objects on the same path conflict like two processes, also
+// inside one process. No layer above makes a system call on a file.
 // Not thread-safe; owned by one table, memo or index object.
 
 #include <sys/stat.h>
@@ -13,9 +14,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/xbase/MappedRegion.h"
 #include "platform/xbase/Status.h"
 
 namespace xb {
+
+struct FileStamp;
 
 class File {
  public:
@@ -41,7 +45,10 @@ class File {
   bool Holds(uint64_t end) const { return end <= knownSize_ || end <= Size(); }
   // fstat of the file; false when it fails. The size it gives serves the mapped reads.
   bool Stat(struct stat* st) const;
+  bool Stamp(FileStamp* stamp) const;
   bool Truncate(uint64_t size);
+  // Allocates the file's blocks up to size (growing it to that): 0, or the error number.
+  int Reserve(uint64_t size);
   bool Sync();
 
   // Writes from Defer on are kept in memory, in blocks of kBlock bytes, until Flush
@@ -58,13 +65,22 @@ class File {
   bool Flush(const std::vector<uint64_t>& order = {});
   void Discard() { deferred_.reset(); }
 
-  // From now on, after a few reads, bytes the file is known to hold are read from a
-  // shared read-only mapping of it (coherent with every handle's writes) instead of
-  // by pread. Known: the size seen by the last Stat (or Size), raised by this object's
-  // own writes and reads; the rest is read by pread. A file shortened by another
-  // handle is seen at the next Stat, or when a read of the mapping faults (the
-  // mapping is then dropped and the read made by pread).
+  // From now on ReadAt and ReadSome copy bytes the file is known to hold out of the
+  // mapping (CopyMapped) instead of by pread. Known: the size seen by the last Stat (or
+  // Size), raised by this object's own writes and reads. A file shortened by another
+  // handle is seen at the next Stat, or when a copy faults (the mapping is then dropped
+  // and the read made by pread).
   void MapReads() { mapReads_ = true; }
+  // Reads through the mapping, without the bytes kept back by Defer; each counts
+  // towards MappedRegion::kReadsBeforeMapping. CopyMapped copies [off, off + n) of a
+  // file known to hold size bytes (the caller may know more than this object, from the
+  // bytes' content): kUseRead to read them by pread instead, kShortened when the file
+  // no longer reaches them. PeekMapped copies bytes whose value tells whether they lie
+  // inside (past the end in the last page they read as zeros); false to read them by
+  // pread. Once mapped, neither makes a system call.
+  using MappedRead = MappedRegion::Read;
+  MappedRead CopyMapped(uint64_t off, void* buf, size_t n, uint64_t size) const;
+  bool PeekMapped(uint64_t off, void* buf, size_t n) const;
 
   // Non-blocking lock of [start, start + len); a shared or exclusive lock.
   LockResult Lock(uint64_t start, uint64_t len, bool exclusive);
@@ -81,7 +97,6 @@ class File {
 
   const std::string& path() const { return path_; }
   bool writable() const { return mode_ == Mode::kReadWrite; }
-  int fd() const { return fd_; }
 
  private:
   struct Deferred {
@@ -92,11 +107,12 @@ class File {
     std::vector<uint8_t> blocks;
   };
 
-  File(int fd, std::string path, Mode mode) : fd_(fd), path_(std::move(path)), mode_(mode) {}
+  File(int fd, std::string path, Mode mode) : fd_(fd), path_(std::move(path)), mode_(mode), map_(fd) {}
   long long ReadDisk(uint64_t off, void* buf, size_t n) const;
-  // Copies [off, off + n) out of the mapping; false when it is to be read by pread.
-  bool ReadMapped(uint64_t off, void* buf, size_t n) const;
-  void Unmap() const;
+  // Is [0, end) mapped? Maps the file anew, at the size it has now, when there is no
+  // mapping, or when the file is known to hold `known` bytes, past the mapping's end.
+  bool Reach(uint64_t end, uint64_t known) const;
+  bool SizeAnew() const;  // Stat for the size alone
   bool WriteDisk(uint64_t off, const void* buf, size_t n);
   uint8_t* DeferredBlock(uint64_t block, bool whole);
 
@@ -105,12 +121,8 @@ class File {
   Mode mode_;
   std::unique_ptr<Deferred> deferred_;
   bool mapReads_ = false;
-  // The mapping of reads, kept up by the const reads.
-  mutable const char* map_ = nullptr;
-  mutable uint64_t mappedLen_ = 0;  // reaches beyond the file's end
+  mutable MappedRegion map_;        // kept up by the const reads
   mutable uint64_t knownSize_ = 0;  // the file holds at least this many bytes
-  mutable uint32_t reads_ = 0;
-  mutable bool mapFailed_ = false;
 };
 
 // A file's identity, size, modification and change times, and the fork generation it
@@ -123,9 +135,16 @@ struct FileStamp {
   int64_t mtime = 0, ctime = 0;  // nanoseconds
   uint64_t forks = 0;
   static FileStamp Of(const struct stat& st);
+  // The stamp of the file a path names now; false when there is none.
+  static bool At(const std::string& path, FileStamp* stamp);
   bool Settled() const;
   bool operator==(const FileStamp&) const = default;
 };
+
+// Renames from over to and syncs the folder; removes from when that fails.
+Status ReplaceFile(const std::string& from, const std::string& to);
+// A temporary name beside path, unique to this process.
+std::string TempNameFor(const std::string& path);
 
 // Called with the file's path after each write that reached it (tests stop a writer
 // there). Null in the program.

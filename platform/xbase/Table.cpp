@@ -1,15 +1,11 @@
 #include "platform/xbase/Table.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <string>
 
 #include "platform/xbase/Bytes.h"
-#include "platform/xbase/MappedCopy.h"
 
 namespace xb {
 
@@ -23,40 +19,9 @@ void TodayYmd(uint8_t ymd[3]) {
 }
 
 namespace {
-// Records and counts are read by pread for the first kReadsBeforeMapping reads.
-// Of a run of records read in order, at least this much behind the last one stays mapped.
-constexpr uint64_t kKeptBehind = 1u << 20;
 // The size of a read-ahead block: read in one call, it stays in the processor's cache.
 constexpr uint64_t kAheadBytes = 64u << 10;
 }  // namespace
-
-Table::~Table() {
-  if (map_) ::munmap(const_cast<char*>(map_), mappedLen_);
-}
-
-bool Table::Inside(uint64_t end) {
-  if (end <= knownSize_) return true;
-  knownSize_ = file_->Size();
-  return end <= knownSize_;
-}
-
-bool Table::Map(uint64_t end) {
-  if (!Inside(end)) return false;
-  if (map_ && end <= mappedLen_) return true;
-  if (map_) ::munmap(const_cast<char*>(map_), mappedLen_);
-  map_ = nullptr;
-  mappedLen_ = 0;
-  // Pages past the end become readable as the file grows; only bytes inside it are read.
-  const uint64_t len = knownSize_ + kMapSlack;
-  void* p = ::mmap(nullptr, len, PROT_READ, MAP_SHARED, file_->fd(), 0);
-  if (p == MAP_FAILED) {
-    mapFailed_ = true;
-    return false;
-  }
-  map_ = static_cast<const char*>(p);
-  mappedLen_ = len;
-  return true;
-}
 
 namespace {
 
@@ -169,45 +134,10 @@ Status Table::Create(const std::string& path, std::vector<FieldDef> fields, bool
   return Status::Ok();
 }
 
-bool Table::CopyMapped(uint64_t off, void* buf, size_t n) {
-  if (CopyFromMapping(buf, map_ + off, n)) return true;
-  DropMapping();
-  return false;
-}
-
-// Parts of the mapping are zero pages now: map again on the next read.
-void Table::DropMapping() {
-  ::munmap(const_cast<char*>(map_), mappedLen_);
-  map_ = nullptr;
-  mappedLen_ = 0;
-  knownSize_ = file_->Size();
-}
-
-void Table::ReleaseBehind(uint32_t n, uint64_t off) {
-  const bool inOrder = n == lastRead_ + 1 && off >= keptFrom_;
-  lastRead_ = n;
-  if (!inOrder) {
-    keptFrom_ = off;
-    return;
-  }
-  if (off - keptFrom_ < 2 * kKeptBehind) return;
-  static const uint64_t page = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
-  const uint64_t begin = (keptFrom_ + page - 1) / page * page;
-  const uint64_t end = (off - kKeptBehind) / page * page;
-  if (end > begin) ::madvise(const_cast<char*>(map_) + begin, end - begin, MADV_DONTNEED);
-  keptFrom_ = end;
-}
-
-Status Table::Shrunk() const { return {Code::kIo, path() + " was shortened by another program"}; }
-
 Status Table::RefreshCount() {
   uint8_t b[4];
-  const bool mapped = !mapFailed_ && ++reads_ > kReadsBeforeMapping && Map(sizeof b + 4);
-  if (mapped) {
-    if (!CopyMapped(4, b, sizeof b)) return Shrunk();
-  } else if (!file_->ReadAt(4, b, sizeof b)) {
-    return {Code::kIo, "cannot read the header of " + path()};
-  }
+  const bool mapped = file_->PeekMapped(4, b, sizeof b);
+  if (!mapped && !file_->ReadAt(4, b, sizeof b)) return {Code::kIo, "cannot read the header of " + path()};
   const uint32_t count = GetLE32(b);
   // Another program may have shortened the file (a pack, a backup copied over it). The
   // end-of-file mark right after the counted records shows that the file holds them all
@@ -215,7 +145,7 @@ Status Table::RefreshCount() {
   // zeros, never the mark. Without it the size is asked for.
   const uint64_t end = header_.RecordOffset(count + 1);
   uint8_t mark = 0;
-  if (mapped && (end < mappedLen_ || Map(end + 1)) && CopyMapped(end, &mark, 1) && mark == kEofMark) {
+  if (mapped && file_->PeekMapped(end, &mark, 1) && mark == kEofMark) {
     knownSize_ = end + 1;
   } else {
     knownSize_ = file_->Size();
@@ -258,16 +188,14 @@ Status Table::ReadRecord(uint32_t n, char* buf) {
     if (n > header_.recordCount) return {Code::kNotFound, "no record " + std::to_string(n)};
   }
   const uint64_t off = header_.RecordOffset(n);
-  if (!mapFailed_ && ++reads_ > kReadsBeforeMapping && Map(off + header_.recordLen)) {
-    const MappedRead r = CopyInsideFile(buf, map_, mappedLen_, off, header_.recordLen, knownSize_);
-    if (r == MappedRead::kShortened) {
-      DropMapping();
-      return Shrunk();
-    }
-    if (r == MappedRead::kCopied) {
-      ReleaseBehind(n, off);
+  switch (file_->CopyMapped(off, buf, header_.recordLen, knownSize_)) {
+    case File::MappedRead::kCopied:
       return Status::Ok();
-    }
+    case File::MappedRead::kShortened:
+      knownSize_ = file_->Size();
+      return {Code::kIo, path() + " was shortened by another program"};
+    case File::MappedRead::kUseRead:
+      break;
   }
   if (!file_->ReadAt(off, buf, header_.recordLen)) {
     return Status::Corrupt(Damage::kShortFile, path() + ": record " + std::to_string(n) + " is cut short");
@@ -371,6 +299,5 @@ Status Table::PublishAppend(uint32_t n) {
   dateTouched_ = true;
   return Status::Ok();
 }
-
 
 }  // namespace xb

@@ -2,11 +2,12 @@
 // A .dbf table file: its header and field list, reading and writing whole records.
 // Record reads are checked against the record count, which is re-read from the header
 // when a record beyond the cached count is asked for (another handle may have
-// appended). After the first few reads, records are read through a shared read-only
-// mapping of the file (coherent with every process's writes, no system call per
-// record); the engine never shortens a table file while it is open, and a file another
-// program shortened beneath the mapping gives an error (kIo), not a crash. The table layer
-// takes no locks itself: the caller holds the record lock
+// appended). Records and the count are read through the file's mapping once it is made
+// (File::CopyMapped, File::PeekMapped: no system call per record); whenever the count is
+// re-read, the file's size is taken anew, unless the mapping shows the end-of-file mark
+// right after the counted records. The engine never shortens a table file while it is
+// open, and a file another program shortened beneath the mapping gives an error (kIo),
+// not a crash. The table layer takes no locks itself: the caller holds the record lock
 // for WriteRecord and the append lock for Append (see LockManager).
 // Not thread-safe; owned by one table handle.
 
@@ -25,7 +26,6 @@ class Table {
  public:
   static constexpr uint8_t kEofMark = 0x1A;
 
-  ~Table();
   Table(const Table&) = delete;
   Table& operator=(const Table&) = delete;
 
@@ -84,34 +84,12 @@ class Table {
 
  private:
   Table(std::unique_ptr<File> file, DbfHeader header) : file_(std::move(file)), header_(std::move(header)) {}
-
-  // Is [0, end) inside the file? Asks the system only when end lies beyond the size
-  // seen last (taken anew whenever the header is re-read).
-  bool Inside(uint64_t end);
-  // Makes [0, end) readable through the mapping (mapping the file again when it has
-  // grown past it); false when end lies beyond the file or it cannot be mapped.
-  bool Map(uint64_t end);
-  // Copies n bytes at off out of the mapping; false (the mapping dropped, the size seen
-  // anew) when the file no longer reaches them.
-  bool CopyMapped(uint64_t off, void* buf, size_t n);
-  void DropMapping();
-  Status Shrunk() const;
   bool LastInFile(uint32_t first, uint32_t records) const;
-  // After record n at off was read through the mapping: while records are read one
-  // after another, the pages left well behind are given back (they stay in the page
-  // cache), so that a walk over a large table does not keep all of it resident.
-  void ReleaseBehind(uint32_t n, uint64_t off);
 
   std::unique_ptr<File> file_;
   DbfHeader header_;
   bool dateTouched_ = false;
-  const char* map_ = nullptr;
-  uint64_t mappedLen_ = 0;  // length of the mapping, beyond the file's end
-  uint64_t knownSize_ = 0;  // the file's size as last seen or written, or as its end mark shows
-  uint32_t reads_ = 0;
-  bool mapFailed_ = false;
-  uint32_t lastRead_ = 0;    // the record read last through the mapping
-  uint64_t keptFrom_ = 0;    // the start of the pages kept of the run of records read in order
+  uint64_t knownSize_ = 0;   // the file's size as last seen or written, or as its end mark shows
   uint32_t aheadFirst_ = 0;  // the first record of the read-ahead block (0: none)
   std::vector<char> ahead_;  // its records
   std::vector<char> held_;   // the records of Hold, from record heldFirst_ on

@@ -1,4 +1,4 @@
-#include "platform/xbase/MappedCopy.h"
+#include "platform/xbase/MappedRegion.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -17,7 +17,7 @@ namespace {
 thread_local const char* volatile tFrom = nullptr;
 thread_local const char* volatile tTo = nullptr;
 thread_local volatile unsigned tFaults = 0;
-uintptr_t gPageSize = 4096;
+const uintptr_t gPageSize = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
 struct sigaction gPrevious {};
 
 void OnBusError(int sig, siginfo_t* info, void* context) {
@@ -44,7 +44,6 @@ void OnBusError(int sig, siginfo_t* info, void* context) {
 }
 
 bool InstallHandler() {
-  gPageSize = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
   struct sigaction sa {};
   sa.sa_sigaction = OnBusError;
   sa.sa_flags = SA_SIGINFO | SA_ONSTACK;
@@ -52,8 +51,8 @@ bool InstallHandler() {
   return ::sigaction(SIGBUS, &sa, &gPrevious) == 0;
 }
 
-}  // namespace
-
+// False when the file no longer backed every source byte: dst holds zeros for those,
+// and the mapping holds zero pages now.
 bool CopyFromMapping(void* dst, const void* src, size_t n) {
   static const bool installed = InstallHandler();
   (void)installed;
@@ -68,14 +67,66 @@ bool CopyFromMapping(void* dst, const void* src, size_t n) {
   return tFaults == faults;
 }
 
-MappedRead CopyInsideFile(void* dst, const char* map, uint64_t mapLen, uint64_t off, size_t n, uint64_t size) {
-  static const uint64_t page = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
-  const uint64_t last = std::min(size, mapLen);
+}  // namespace
+
+bool MappedRegion::Due() {
+  if (failed_) return false;
+  if (reads_ > kReadsBeforeMapping) return true;
+  return ++reads_ > kReadsBeforeMapping;
+}
+
+bool MappedRegion::Map(uint64_t size) {
+  Drop();
+  const uint64_t len = size + kSlack;
+  void* p = ::mmap(nullptr, len, PROT_READ, MAP_SHARED, fd_, 0);
+  if (p == MAP_FAILED) {
+    failed_ = true;
+    return false;
+  }
+  map_ = static_cast<const char*>(p);
+  len_ = len;
+  return true;
+}
+
+void MappedRegion::Drop() {
+  if (map_) ::munmap(const_cast<char*>(map_), len_);
+  map_ = nullptr;
+  len_ = 0;
+}
+
+MappedRegion::Read MappedRegion::Copy(uint64_t off, void* buf, size_t n, uint64_t size) {
+  const uint64_t page = gPageSize;
+  const uint64_t last = std::min(size, len_);
   const uint64_t lastPage = last == 0 ? 0 : (last - 1) / page * page;
-  if (off + n > lastPage) return MappedRead::kUseRead;
+  if (off + n > lastPage) return Read::kUseRead;
   char probe;
-  if (!CopyFromMapping(dst, map + off, n) || !CopyFromMapping(&probe, map + lastPage, 1)) return MappedRead::kShortened;
-  return MappedRead::kCopied;
+  if (!CopyFromMapping(buf, map_ + off, n) || !CopyFromMapping(&probe, map_ + lastPage, 1)) {
+    Drop();
+    return Read::kShortened;
+  }
+  ReleaseBehind(off, off + n);
+  return Read::kCopied;
+}
+
+bool MappedRegion::Peek(uint64_t off, void* buf, size_t n) {
+  if (CopyFromMapping(buf, map_ + off, n)) return true;
+  Drop();
+  return false;
+}
+
+void MappedRegion::ReleaseBehind(uint64_t off, uint64_t end) {
+  const bool inOrder = off == lastEnd_ && off >= keptFrom_;
+  lastEnd_ = end;
+  if (!inOrder) {
+    keptFrom_ = off;
+    return;
+  }
+  if (off - keptFrom_ < 2 * kKeptBehind) return;
+  const uint64_t page = gPageSize;
+  const uint64_t begin = (keptFrom_ + page - 1) / page * page;
+  const uint64_t stop = (off - kKeptBehind) / page * page;
+  if (stop > begin) ::madvise(const_cast<char*>(map_) + begin, stop - begin, MADV_DONTNEED);
+  keptFrom_ = stop;
 }
 
 }  // namespace xb
