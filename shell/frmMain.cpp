@@ -41,6 +41,7 @@
 #include "services/mdlHelper.h"
 #include "shell/frmPreferences.h"
 #include "shell/frmSplash.h"
+#include "shell/TileLayout.h"
 
 namespace {
 
@@ -203,116 +204,26 @@ QList<QMdiSubWindow*> ArrangedChildren(QMdiArea& area) {
   return children;
 }
 
-// Splits `length` among items that need at least `least` each: one that needs more than
-// an even share gets what it needs, the others share the rest.
-std::vector<int> Shares(const std::vector<int>& least, int length) {
-  const int n = static_cast<int>(least.size());
-  std::vector<bool> needy(least.size(), false);
-  int share = n > 0 ? length / n : 0;
-  for (bool changed = true; changed;) {
-    changed = false;
-    int needed = 0;
-    int others = 0;
-    for (size_t i = 0; i < least.size(); ++i) {
-      if (!needy[i] && least[i] > share) {
-        needy[i] = true;
-        changed = true;
-      }
-      if (needy[i]) {
-        needed += least[i];
-      } else {
-        ++others;
-      }
-    }
-    share = others > 0 ? std::max(0, length - needed) / others : 0;
-  }
-  std::vector<int> sizes;
-  for (const int l : least) sizes.push_back(std::max(share, l));
-  return sizes;
-}
-
-// Horizontally: full-width rows, stacked; vertically: full-height columns side by side.
-// Where the windows' minimums do not fit in one band, they go into as few bands as fit
-// (columns of rows, or rows of columns), so every window lies inside the area.
+// Horizontally: full-width rows, stacked; vertically: full-height columns side by side;
+// in more bands where the windows' minimums do not fit in one.
 void TileChildren(QMdiArea& area, bool horizontally) {
   const QList<QMdiSubWindow*> children = ArrangedChildren(area);
-  if (children.isEmpty()) return;
-  // The whole area: scroll bars shown for windows outside it go once they are inside.
-  const QRect room(QPoint(0, 0), area.maximumViewportSize());
-  const int n = static_cast<int>(children.size());
-  int along = horizontally ? room.height() : room.width();
-  int across = horizontally ? room.width() : room.height();
-  // The frames' minimums follow what their children need now.
+  std::vector<QSize> least;
   for (QMdiSubWindow* c : children) {
-    if (QLayout* frame = c->layout()) {
-      frame->invalidate();
-      frame->activate();
-    }
+    // The frames' minimums follow what their children need now (a child that places
+    // its controls by hand does not tell when that changes).
+    if (c->widget() != nullptr) c->widget()->updateGeometry();
+    if (QLayout* frame = c->layout()) frame->activate();
+    least.push_back(c->minimumSize());
   }
-  const auto leastAlong = [horizontally](const QMdiSubWindow* c) {
-    return horizontally ? c->minimumHeight() : c->minimumWidth();
-  };
-  const auto leastAcross = [horizontally](const QMdiSubWindow* c) {
-    return horizontally ? c->minimumWidth() : c->minimumHeight();
-  };
-  // The children in `bands` bands, in order, the first ones one more when uneven.
-  const auto split = [&](int bands) {
-    std::vector<QList<QMdiSubWindow*>> split(static_cast<size_t>(bands));
-    for (int i = 0, band = 0, left = n; band < bands; ++band) {
-      const int take = (left + (bands - band) - 1) / (bands - band);
-      for (int k = 0; k < take; ++k) split[static_cast<size_t>(band)] << children[i++];
-      left -= take;
-    }
-    return split;
-  };
-  std::vector<QList<QMdiSubWindow*>> bands;
-  std::vector<int> bandLeast;
-  bool fits = true;
-  bool fitsAcross = true;
-  for (int count = 1; count <= n; ++count) {
-    bands = split(count);
-    bandLeast.clear();
-    fits = true;
-    for (const QList<QMdiSubWindow*>& band : bands) {
-      int sum = 0;
-      int thickest = 0;
-      for (const QMdiSubWindow* c : band) {
-        sum += leastAlong(c);
-        thickest = std::max(thickest, leastAcross(c));
-      }
-      bandLeast.push_back(thickest);
-      fits = fits && sum <= along;
-    }
-    int acrossNeeded = 0;
-    for (const int l : bandLeast) acrossNeeded += l;
-    fitsAcross = acrossNeeded <= across;
-    if (fits && fitsAcross) break;
-  }
-  // What the windows' minimums do not let fit, the area scrolls to: its scroll bar takes
-  // room from the other direction, where the windows are not to pass under it.
-  const int scrollBar = area.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &area);
-  if (!fits) across -= scrollBar;
-  if (!fitsAcross) along -= scrollBar;
-  const std::vector<int> bandSizes = Shares(bandLeast, across);
-  int bandAt = 0;
-  for (size_t b = 0; b < bands.size(); ++b) {
-    std::vector<int> least;
-    for (const QMdiSubWindow* c : bands[b]) least.push_back(leastAlong(c));
-    const std::vector<int> sizes = Shares(least, along);
-    int at = 0;
-    for (int i = 0; i < bands[b].size(); ++i) {
-      QMdiSubWindow* child = bands[b][i];
-      child->showNormal();
-      ui::MarkTiled(*child);
-      const int size = sizes[static_cast<size_t>(i)];
-      if (horizontally) {
-        child->setGeometry(bandAt, at, bandSizes[b], size);
-      } else {
-        child->setGeometry(at, bandAt, size, bandSizes[b]);
-      }
-      at += size;
-    }
-    bandAt += bandSizes[b];
+  // The whole area: scroll bars shown for windows outside it go once they are inside.
+  const std::vector<QRect> tiles =
+      shell::LayOutTiles(area.maximumViewportSize(), least, horizontally,
+                         area.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &area));
+  for (int i = 0; i < children.size(); ++i) {
+    children[i]->showNormal();
+    ui::MarkTiled(*children[i]);
+    children[i]->setGeometry(tiles[static_cast<size_t>(i)]);
   }
 }
 
