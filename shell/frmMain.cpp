@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QWindowStateChangeEvent>
 #include <QDockWidget>
 #include <QLabel>
 #include <QLayout>
@@ -227,14 +228,15 @@ void TileChildren(QMdiArea& area, bool horizontally) {
   }
 }
 
-// Each window one title bar below and right of the one before, the last on top, at its
-// own size (the one it had before a tile, never below what its layout needs) cut to the
-// room left. (The frames' own cascade resizes each to its size hint, which is none for
-// the report windows.)
+// Each window one title bar below and right of the one before, the last on top and
+// active, at its own size (the one it had before a tile, never below what its layout
+// needs) cut to the room left. (The frames' own cascade resizes each to its size hint,
+// which is none for the report windows.)
 void CascadeChildren(QMdiArea& area) {
   const QRect room = area.viewport()->rect();
   int offset = 0;
-  for (QMdiSubWindow* child : ArrangedChildren(area)) {
+  const QList<QMdiSubWindow*> children = ArrangedChildren(area);
+  for (QMdiSubWindow* child : children) {
     if (offset > room.height() / 2) offset = 0;
     child->showNormal();
     const QSize own = ui::Untiled(*child).expandedTo(child->minimumSizeHint());
@@ -242,6 +244,7 @@ void CascadeChildren(QMdiArea& area) {
     child->raise();
     offset += child->contentsMargins().top();
   }
+  if (!children.isEmpty()) area.setActiveSubWindow(children.last());
 }
 
 // Minimised windows in a row along the bottom edge.
@@ -256,12 +259,11 @@ void ArrangeIcons(QMdiArea& area) {
   }
 }
 
-// After the active child was minimized: the topmost child still shown takes over, as
-// its frame is drawn in front (the area would keep the minimized one active, and
-// its own maximized state in the menu bar).
+// After the current child was minimized or closed: the topmost child still shown takes
+// over, as its frame is drawn in front (the area would keep, or pass the activation to,
+// a minimized one, and its maximized state in the menu bar).
 void ActivateTopmostShown(QMdiArea& area) {
-  QMdiSubWindow* active = area.activeSubWindow();
-  if (active == nullptr || !active->isMinimized()) return;
+  if (const QMdiSubWindow* current = area.currentSubWindow(); current != nullptr && !current->isMinimized()) return;
   const QList<QMdiSubWindow*> stack = area.subWindowList(QMdiArea::StackingOrder);
   for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
     if ((*it)->isVisible() && !(*it)->isMinimized()) {
@@ -417,7 +419,12 @@ void frmMain::RebuildWindowList() {
         QStringLiteral("&%1 %2").arg(++n).arg(ui::LiteralMnemonicText(child->windowTitle())));
     action->setCheckable(true);
     action->setChecked(child == mdi->activeSubWindow());
-    ConnectTrapped(action, &QAction::triggered, this, [this, child] { mdi->setActiveSubWindow(child); },
+    ConnectTrapped(
+        action, &QAction::triggered, this,
+        [this, child] {
+          if (child->isMinimized()) child->showNormal();
+          mdi->setActiveSubWindow(child);
+        },
                    QStringLiteral("frmMain_mnuWindowList_Click"));
     windowListActions_ << action;
   }
@@ -517,11 +524,7 @@ void frmMain::ShowChild(QWidget& child) {
   const QSize own = child.testAttribute(Qt::WA_Resized) ? child.size() : QSize();
   QMdiSubWindow* sub = mdi->addSubWindow(&child);
   sub->setAttribute(Qt::WA_DeleteOnClose);
-  connect(sub, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
-    // Once the area has finished with the minimize.
-    if ((now & Qt::WindowMinimized) && !(before & Qt::WindowMinimized))
-      QTimer::singleShot(0, mdi, [area = mdi] { ActivateTopmostShown(*area); });
-  });
+  sub->installEventFilter(this);
   // The frame never gets smaller than its child's layout needs (tiled, cascaded or dragged).
   if (QLayout* frame = sub->layout()) frame->setSizeConstraint(QLayout::SetMinimumSize);
   if (own.isValid()) sub->resize(own.grownBy(sub->contentsMargins()));
@@ -532,6 +535,16 @@ void frmMain::ShowChild(QWidget& child) {
   sub->setGeometry(QRect(QPoint(offset, offset), sub->size().boundedTo(room.size() - QSize(offset, offset))));
   sub->show();
   mdi->setActiveSubWindow(sub);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  // A child minimized or closed: once the area has finished with it.
+  const bool minimized = event->type() == QEvent::WindowStateChange &&
+                         (static_cast<QWidget*>(watched)->windowState() & Qt::WindowMinimized) &&
+                         !(static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized);
+  if (minimized || event->type() == QEvent::Hide)
+    QTimer::singleShot(0, mdi, [area = mdi] { ActivateTopmostShown(*area); });
+  return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- About and unload ------------------------------------------------------------------

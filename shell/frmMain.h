@@ -77,6 +77,7 @@ class frmMain : public QMainWindow, public MainWindowHubInterface {
  protected:
   // The unload: closes the database (every other window with it), saves the placement.
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildMenus();
