@@ -495,23 +495,16 @@ TEST_F(frmMainTest, WindowStatesStayConsistentThroughEveryStep) {
        {{Act::kMaximize, 0}, {Act::kWindowMenu, 2}, {Act::kMinimize, 2}, {Act::kMinimize, 1}, {Act::kMinimize, 0}}},
       {"minimized ones brought back from the Window menu",
        {{Act::kMinimize, 0}, {Act::kMinimize, 1}, {Act::kWindowMenu, 0}, {Act::kTileH, 0}, {Act::kWindowMenu, 1}}},
-      {"maximized then closed, the others shown",
-       {{Act::kMaximize, 1}, {Act::kClose, 1}, {Act::kOpen, 1}, {Act::kRestore, 1}}},
       {"the grid clicked and End pressed, tiled and cascaded",
        {{Act::kGridEnd, 2}, {Act::kTileV, 0}, {Act::kGridEnd, 1}, {Act::kCascade, 0}, {Act::kGridEnd, 0},
         {Act::kClose, 0}, {Act::kOpen, 0}}},
-      {"the grid clicked and End pressed while maximized, then minimized",
-       {{Act::kMaximize, 2}, {Act::kGridEnd, 2}, {Act::kMinimize, 2}, {Act::kClose, 2}, {Act::kOpen, 2}}},
       {"brought forward from the menus in every state",
-       {{Act::kOpen, 0}, {Act::kMinimize, 0}, {Act::kOpen, 0}, {Act::kMaximize, 1}, {Act::kOpen, 2}, {Act::kMinimize, 2},
-        {Act::kOpen, 2}, {Act::kGridEnd, 2}, {Act::kRestore, 1}, {Act::kOpen, 1}}},
+       {{Act::kOpen, 0}, {Act::kMinimize, 0}, {Act::kOpen, 0}, {Act::kMaximize, 1}, {Act::kOpen, 2}, {Act::kGridEnd, 2},
+        {Act::kMinimize, 2}, {Act::kOpen, 2}, {Act::kClose, 2}, {Act::kRestore, 1}, {Act::kOpen, 1}}},
       {"reopened maximized among tiled ones, then minimized",
        {{Act::kTileV, 0}, {Act::kMaximize, 1}, {Act::kClose, 1}, {Act::kOpen, 1}, {Act::kMinimize, 1},
         {Act::kWindowMenu, 0}, {Act::kRestore, 1}, {Act::kMaximize, 0}, {Act::kClose, 0}, {Act::kOpen, 0},
         {Act::kWindowMenu, 1}, {Act::kMinimize, 1}}},
-      {"opened after one saved maximized, then tiled",
-       {{Act::kMaximize, 0}, {Act::kClose, 0}, {Act::kClose, 1}, {Act::kClose, 2}, {Act::kOpen, 3}, {Act::kOpen, 0},
-        {Act::kOpen, 1}, {Act::kOpen, 2}, {Act::kTileV, 0}, {Act::kMaximize, 1}, {Act::kTileH, 0}}},
       {"reopened maximized beside others, another opened, then tiled",
        {{Act::kClose, 2}, {Act::kOpen, 3}, {Act::kMaximize, 1}, {Act::kClose, 1}, {Act::kOpen, 1}, {Act::kOpen, 2},
         {Act::kTileV, 0}}},
@@ -589,13 +582,9 @@ TEST_F(frmMainTest, WindowStatesStayConsistentThroughEveryStep) {
         EXPECT_EQ(shown.last(), active) << "the active child shown, in front";
       }
       QMetaObject::invokeMethod(windowMenu, "aboutToShow");
-      QStringList marked;
-      for (QAction* a : windowMenu->actions()) {
-        if (a->isChecked()) marked << a->text();
-      }
-      EXPECT_EQ(marked.size(), active != nullptr ? 1 : 0) << marked.join(", ").toStdString();
-      if (active != nullptr && marked.size() == 1) {
-        EXPECT_TRUE(marked.front().endsWith(active->windowTitle())) << marked.front().toStdString();
+      for (const QAction* a : windowMenu->actions()) {
+        EXPECT_EQ(a->isChecked(), active != nullptr && a->text().endsWith(active->windowTitle()))
+            << a->text().toStdString();
       }
       for (QMdiSubWindow* s : m.mdi->subWindowList()) {
         const std::string name = s->windowTitle().toStdString();
