@@ -40,9 +40,9 @@ struct Least {
   std::vector<int> along, across;
 };
 
-// The band sizes (windows in each, in order) of the fewest bands of at most `most`
-// windows, each band's minimums fitting `along` and the bands' thickest minimums
-// together `across`, the earlier bands the fuller; empty when there are none.
+// The sizes (windows in each, in order) of `count` bands of at most `most` windows each,
+// each band's minimums fitting `along` and the bands' thickest minimums together
+// `across`, the earlier bands the fuller; empty when there are none.
 std::vector<int> Bands(const Least& least, int count, int most, int along, int across) {
   const int n = static_cast<int>(least.along.size());
   // The thickest minimum of windows [i, i + s) when their minimums fit along, else -1.
@@ -101,8 +101,9 @@ std::vector<QRect> LayOutTiles(QSize room, const std::vector<QSize>& least, bool
   }
   std::vector<int> bands;
   for (int count = 1; count <= n && bands.empty(); ++count) {
-    for (int most = (n + count - 1) / count; most <= n - count + 1 && bands.empty(); ++most)
-      bands = Bands(l, count, most, along, across);
+    // The fewest windows in the fullest band, where `count` bands fit at all.
+    if (Bands(l, count, n - count + 1, along, across).empty()) continue;
+    for (int most = (n + count - 1) / count; bands.empty(); ++most) bands = Bands(l, count, most, along, across);
   }
   if (bands.empty()) {
     // A band per window; what still does not fit, the area scrolls to, its scroll bar
@@ -126,8 +127,7 @@ std::vector<QRect> LayOutTiles(QSize room, const std::vector<QSize>& least, bool
     const std::vector<int> sizes = Shares(std::vector<int>(first, first + bands[b]), along);
     int at = 0;
     for (const int size : sizes) {
-      tiles.push_back(horizontally ? QRect(bandAt, at, bandSizes[b], size)
-                                          : QRect(at, bandAt, size, bandSizes[b]));
+      tiles.push_back(horizontally ? QRect(bandAt, at, bandSizes[b], size) : QRect(at, bandAt, size, bandSizes[b]));
       at += size;
       ++i;
     }
