@@ -371,6 +371,7 @@ TEST_F(frmMainTest, TilingFitsEveryChildInsideTheArea) {
       {{800, 600}, {"mnuProductsProductList", "mnuReportsQuickInventory"}, 0},
       {{640, 480}, {"mnuProductsProductList", "mnuReportsAllReports"}, 2},
       {{1366, 768}, {"mnuProductsProductList", "mnuReportsQuickInventory", "mnuReportsInventory", "mnuReportTransactions"}, 0},
+      {{800, 600}, {"mnuProductsProductList", "mnuReportsQuickInventory", "mnuReportsInventory", "mnuReportTransactions"}, 0},
   };
   frmMain& m = ShownMainOnNewDatabase();
   for (const auto& c : cases) {
