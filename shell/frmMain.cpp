@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QWindowStateChangeEvent>
 #include <QDockWidget>
 #include <QLabel>
 #include <QLayout>
@@ -16,6 +15,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
+#include <QWindowStateChangeEvent>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -40,9 +40,9 @@
 #include "services/clsSystem.h"
 #include "services/clsWndStartupPos.h"
 #include "services/mdlHelper.h"
+#include "shell/TileLayout.h"
 #include "shell/frmPreferences.h"
 #include "shell/frmSplash.h"
-#include "shell/TileLayout.h"
 
 namespace {
 
