@@ -164,24 +164,10 @@ void frmRptContainer::RestorePosition() {
 
 bool frmRptContainer::eventFilter(QObject* watched, QEvent* event) {
   QWidget& frame = Frame();
-  if (watched == &frame) {
-    const bool normal = !(frame.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized));
-    switch (event->type()) {
-      case QEvent::Move:
-      case QEvent::Resize:
-        if (normal && !m_pendingPlace) m_normalPlace = QRect(frame.pos(), frame.size());
-        break;
-      case QEvent::WindowStateChange:
-        if (normal && m_pendingPlace) {
-          const QRect place = *m_pendingPlace;
-          m_pendingPlace.reset();
-          frame.move(place.topLeft());
-          frame.resize(place.size());
-        }
-        break;
-      default: break;
-    }
-  }
+  const bool normal = !(frame.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized));
+  if (watched == &frame && (event->type() == QEvent::Move || event->type() == QEvent::Resize) && normal &&
+      !m_pendingPlace)
+    m_normalPlace = QRect(frame.pos(), frame.size());
   return QWidget::eventFilter(watched, event);
 }
 
@@ -220,7 +206,18 @@ void frmRptContainer::showEvent(QShowEvent* event) {
   // The frame (an MDI sub-window) exists only once the window is shown.
   if (!m_bPlaced) {
     m_bPlaced = true;
-    if (QWidget& frame = Frame(); &frame != this) frame.installEventFilter(this);
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+      frame->installEventFilter(this);
+      // Once the frame has left the maximized or minimized state (a place set while it
+      // handles the change would put it back).
+      connect(frame, &QMdiSubWindow::windowStateChanged, this, [this, frame](Qt::WindowStates, Qt::WindowStates now) {
+        if ((now & (Qt::WindowMaximized | Qt::WindowMinimized)) || !m_pendingPlace) return;
+        const QRect place = *m_pendingPlace;
+        m_pendingPlace.reset();
+        frame->move(place.topLeft());
+        frame->resize(place.size());
+      });
+    }
     m_normalPlace = QRect(Frame().pos(), Frame().size());
     RestorePosition();
   }

@@ -5,7 +5,12 @@
 // report title. It remembers its place per report id under the preferences
 // "^<id>_maximized", "_left", "_top", "_width", "_height" (twips) and "_clientarea"
 // (1: the four are valid); a restored size keeps within the main window's client area
-// and is never below 4320 twips. User-interface thread only.
+// and is never below 4320 twips. It keeps the place it had shown normal, and saves that
+// place also when closed minimized or maximized. Opened maximized (saved so, or another
+// child is), it keeps its saved place pending and applies it on its frame's
+// windowStateChanged once the frame has left the state: a place set while the frame
+// handles the change would put it back into the maximized state. User-interface thread
+// only.
 
 #include <QRect>
 #include <QString>

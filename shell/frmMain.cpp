@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
+#include <QWindowStateChangeEvent>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -39,6 +40,7 @@
 #include "services/clsSystem.h"
 #include "services/clsWndStartupPos.h"
 #include "services/mdlHelper.h"
+#include "shell/TileLayout.h"
 #include "shell/frmPreferences.h"
 #include "shell/frmSplash.h"
 
@@ -203,127 +205,38 @@ QList<QMdiSubWindow*> ArrangedChildren(QMdiArea& area) {
   return children;
 }
 
-// Splits `length` among items that need at least `least` each: one that needs more than
-// an even share gets what it needs, the others share the rest.
-std::vector<int> Shares(const std::vector<int>& least, int length) {
-  const int n = static_cast<int>(least.size());
-  std::vector<bool> needy(least.size(), false);
-  int share = n > 0 ? length / n : 0;
-  for (bool changed = true; changed;) {
-    changed = false;
-    int needed = 0;
-    int others = 0;
-    for (size_t i = 0; i < least.size(); ++i) {
-      if (!needy[i] && least[i] > share) {
-        needy[i] = true;
-        changed = true;
-      }
-      if (needy[i]) {
-        needed += least[i];
-      } else {
-        ++others;
-      }
-    }
-    share = others > 0 ? std::max(0, length - needed) / others : 0;
-  }
-  std::vector<int> sizes;
-  for (const int l : least) sizes.push_back(std::max(share, l));
-  return sizes;
-}
-
-// Horizontally: full-width rows, stacked; vertically: full-height columns side by side.
-// Where the windows' minimums do not fit in one band, they go into as few bands as fit
-// (columns of rows, or rows of columns), so every window lies inside the area.
+// Horizontally: full-width rows, stacked; vertically: full-height columns side by side;
+// in more bands where the windows' minimums do not fit in one.
 void TileChildren(QMdiArea& area, bool horizontally) {
   const QList<QMdiSubWindow*> children = ArrangedChildren(area);
-  if (children.isEmpty()) return;
-  // The whole area: scroll bars shown for windows outside it go once they are inside.
-  const QRect room(QPoint(0, 0), area.maximumViewportSize());
-  const int n = static_cast<int>(children.size());
-  int along = horizontally ? room.height() : room.width();
-  int across = horizontally ? room.width() : room.height();
-  // The frames' minimums follow what their children need now.
+  std::vector<QSize> least;
   for (QMdiSubWindow* c : children) {
-    if (QLayout* frame = c->layout()) {
-      frame->invalidate();
-      frame->activate();
-    }
+    // The frames' minimums follow what their children need now (a child that places
+    // its controls by hand does not tell when that changes).
+    if (c->widget() != nullptr) c->widget()->updateGeometry();
+    if (QLayout* frame = c->layout()) frame->activate();
+    least.push_back(c->minimumSize());
   }
-  const auto leastAlong = [horizontally](const QMdiSubWindow* c) {
-    return horizontally ? c->minimumHeight() : c->minimumWidth();
-  };
-  const auto leastAcross = [horizontally](const QMdiSubWindow* c) {
-    return horizontally ? c->minimumWidth() : c->minimumHeight();
-  };
-  // The children in `bands` bands, in order, the first ones one more when uneven.
-  const auto split = [&](int bands) {
-    std::vector<QList<QMdiSubWindow*>> split(static_cast<size_t>(bands));
-    for (int i = 0, band = 0, left = n; band < bands; ++band) {
-      const int take = (left + (bands - band) - 1) / (bands - band);
-      for (int k = 0; k < take; ++k) split[static_cast<size_t>(band)] << children[i++];
-      left -= take;
-    }
-    return split;
-  };
-  std::vector<QList<QMdiSubWindow*>> bands;
-  std::vector<int> bandLeast;
-  bool fits = true;
-  bool fitsAcross = true;
-  for (int count = 1; count <= n; ++count) {
-    bands = split(count);
-    bandLeast.clear();
-    fits = true;
-    for (const QList<QMdiSubWindow*>& band : bands) {
-      int sum = 0;
-      int thickest = 0;
-      for (const QMdiSubWindow* c : band) {
-        sum += leastAlong(c);
-        thickest = std::max(thickest, leastAcross(c));
-      }
-      bandLeast.push_back(thickest);
-      fits = fits && sum <= along;
-    }
-    int acrossNeeded = 0;
-    for (const int l : bandLeast) acrossNeeded += l;
-    fitsAcross = acrossNeeded <= across;
-    if (fits && fitsAcross) break;
-  }
-  // What the windows' minimums do not let fit, the area scrolls to: its scroll bar takes
-  // room from the other direction, where the windows are not to pass under it.
-  const int scrollBar = area.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &area);
-  if (!fits) across -= scrollBar;
-  if (!fitsAcross) along -= scrollBar;
-  const std::vector<int> bandSizes = Shares(bandLeast, across);
-  int bandAt = 0;
-  for (size_t b = 0; b < bands.size(); ++b) {
-    std::vector<int> least;
-    for (const QMdiSubWindow* c : bands[b]) least.push_back(leastAlong(c));
-    const std::vector<int> sizes = Shares(least, along);
-    int at = 0;
-    for (int i = 0; i < bands[b].size(); ++i) {
-      QMdiSubWindow* child = bands[b][i];
-      child->showNormal();
-      ui::MarkTiled(*child);
-      const int size = sizes[static_cast<size_t>(i)];
-      if (horizontally) {
-        child->setGeometry(bandAt, at, bandSizes[b], size);
-      } else {
-        child->setGeometry(at, bandAt, size, bandSizes[b]);
-      }
-      at += size;
-    }
-    bandAt += bandSizes[b];
+  // The whole area: scroll bars shown for windows outside it go once they are inside.
+  const std::vector<QRect> tiles =
+      shell::LayOutTiles(area.maximumViewportSize(), least, horizontally,
+                         area.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &area));
+  for (int i = 0; i < children.size(); ++i) {
+    children[i]->showNormal();
+    ui::MarkTiled(*children[i]);
+    children[i]->setGeometry(tiles[static_cast<size_t>(i)]);
   }
 }
 
-// Each window one title bar below and right of the one before, the last on top, at its
-// own size (the one it had before a tile, never below what its layout needs) cut to the
-// room left. (The frames' own cascade resizes each to its size hint, which is none for
-// the report windows.)
+// Each window one title bar below and right of the one before, the last on top and
+// active, at its own size (the one it had before a tile, never below what its layout
+// needs) cut to the room left. (The frames' own cascade resizes each to its size hint,
+// which is none for the report windows.)
 void CascadeChildren(QMdiArea& area) {
   const QRect room = area.viewport()->rect();
   int offset = 0;
-  for (QMdiSubWindow* child : ArrangedChildren(area)) {
+  const QList<QMdiSubWindow*> children = ArrangedChildren(area);
+  for (QMdiSubWindow* child : children) {
     if (offset > room.height() / 2) offset = 0;
     child->showNormal();
     const QSize own = ui::Untiled(*child).expandedTo(child->minimumSizeHint());
@@ -331,6 +244,7 @@ void CascadeChildren(QMdiArea& area) {
     child->raise();
     offset += child->contentsMargins().top();
   }
+  if (!children.isEmpty()) area.setActiveSubWindow(children.last());
 }
 
 // Minimised windows in a row along the bottom edge.
@@ -345,12 +259,11 @@ void ArrangeIcons(QMdiArea& area) {
   }
 }
 
-// After the active child was minimized: the topmost child still shown takes over, as
-// its frame is drawn in front (the area would keep the minimized one active, and
-// its own maximized state in the menu bar).
+// After the current child was minimized or closed: the topmost child still shown takes
+// over, as its frame is drawn in front (the area would keep, or pass the activation to,
+// a minimized one, and its maximized state in the menu bar).
 void ActivateTopmostShown(QMdiArea& area) {
-  QMdiSubWindow* active = area.activeSubWindow();
-  if (active == nullptr || !active->isMinimized()) return;
+  if (const QMdiSubWindow* current = area.currentSubWindow(); current != nullptr && !current->isMinimized()) return;
   const QList<QMdiSubWindow*> stack = area.subWindowList(QMdiArea::StackingOrder);
   for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
     if ((*it)->isVisible() && !(*it)->isMinimized()) {
@@ -506,7 +419,12 @@ void frmMain::RebuildWindowList() {
         QStringLiteral("&%1 %2").arg(++n).arg(ui::LiteralMnemonicText(child->windowTitle())));
     action->setCheckable(true);
     action->setChecked(child == mdi->activeSubWindow());
-    ConnectTrapped(action, &QAction::triggered, this, [this, child] { mdi->setActiveSubWindow(child); },
+    ConnectTrapped(
+        action, &QAction::triggered, this,
+        [this, child] {
+          if (child->isMinimized()) child->showNormal();
+          mdi->setActiveSubWindow(child);
+        },
                    QStringLiteral("frmMain_mnuWindowList_Click"));
     windowListActions_ << action;
   }
@@ -606,11 +524,7 @@ void frmMain::ShowChild(QWidget& child) {
   const QSize own = child.testAttribute(Qt::WA_Resized) ? child.size() : QSize();
   QMdiSubWindow* sub = mdi->addSubWindow(&child);
   sub->setAttribute(Qt::WA_DeleteOnClose);
-  connect(sub, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
-    // Once the area has finished with the minimize.
-    if ((now & Qt::WindowMinimized) && !(before & Qt::WindowMinimized))
-      QTimer::singleShot(0, mdi, [area = mdi] { ActivateTopmostShown(*area); });
-  });
+  sub->installEventFilter(this);
   // The frame never gets smaller than its child's layout needs (tiled, cascaded or dragged).
   if (QLayout* frame = sub->layout()) frame->setSizeConstraint(QLayout::SetMinimumSize);
   if (own.isValid()) sub->resize(own.grownBy(sub->contentsMargins()));
@@ -621,6 +535,16 @@ void frmMain::ShowChild(QWidget& child) {
   sub->setGeometry(QRect(QPoint(offset, offset), sub->size().boundedTo(room.size() - QSize(offset, offset))));
   sub->show();
   mdi->setActiveSubWindow(sub);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  // A child minimized or closed: once the area has finished with it.
+  const bool minimized = event->type() == QEvent::WindowStateChange &&
+                         (static_cast<QWidget*>(watched)->windowState() & Qt::WindowMinimized) &&
+                         !(static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized);
+  if (minimized || event->type() == QEvent::Hide)
+    QTimer::singleShot(0, mdi, [area = mdi] { ActivateTopmostShown(*area); });
+  return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- About and unload ------------------------------------------------------------------

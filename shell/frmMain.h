@@ -4,9 +4,26 @@
 // database, report windows and the product list open as child windows in its MDI area.
 // Its tag is "MAINFORM". While it lives it is the installed MainWindowHub().
 //
-// Menus and list bar are built from tables (frmMain.cpp) whose entries name their
-// command; the commands of other folders are called directly.
-// User-interface thread only.
+// Menus and list bar are tables in frmMain.cpp (Menus(), ListBarGroups()) whose entries
+// carry their control name or key, caption and a Command; one switch (Run) runs a
+// command, so a misspelt command fails the build. A list-bar key no entry carries does
+// nothing (compared case-sensitively); Delete asks the active child through
+// services/DeletingWindow.h. Menu entries are QActions named after their menu controls
+// (a top-level menu is its menu action); SetUI hides top-level menus through them. The
+// list bar sits in a title-less fixed dock, SBContainer.
+//
+// Child windows: a child's frame keeps the minimum its layout needs. Tile Horizontally
+// stacks full-width rows, Tile Vertically puts full-height columns side by side; where
+// the minimums do not fit one band the windows go, in order, into the fewest bands that
+// fit (shell::LayOutTiles), and only where a band per window does not fit does the area
+// scroll. Each child is asked for its minimum afresh before tiling (report windows place
+// their panes by hand). The active child is the one drawn in front: after a minimize, a
+// close or a cascade the topmost child still shown is activated, and a minimised child
+// chosen from the Window menu is restored first.
+//
+// Unloading the main window ends the program: once its close is accepted it closes every
+// other visible top-level window and quits, so nothing keeps the process (and its
+// one-copy lock) alive. User-interface thread only.
 
 #include <QMainWindow>
 #include <QString>
@@ -68,6 +85,7 @@ class frmMain : public QMainWindow, public MainWindowHubInterface {
 
   // ---- MainWindowHubInterface --------------------------------------------------------
   QWidget* Window() override { return this; }
+  // The MDI area's size in twips (the list bar left out).
   int32_t ClientAreaWidth() override;
   int32_t ClientAreaHeight() override;
   void ShowChild(QWidget& child) override;
@@ -77,6 +95,7 @@ class frmMain : public QMainWindow, public MainWindowHubInterface {
  protected:
   // The unload: closes the database (every other window with it), saves the placement.
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildMenus();

@@ -34,7 +34,7 @@ QSize WrappingRow::sizeHint() const {
 }
 
 QSize WrappingRow::minimumSize() const {
-  // The narrowest width, no less than the widest item, at which the items take at most two lines.
+  // The narrowest width, no less than the widest item, at which the items take at most three lines.
   int low = 0;
   for (QLayoutItem* item : m_items) low = std::max(low, item->sizeHint().width());
   low += contentsMargins().left() + contentsMargins().right();
@@ -43,7 +43,7 @@ QSize WrappingRow::minimumSize() const {
     const int mid = (low + high) / 2;
     int lines = 0;
     Arrange(QRect(0, 0, mid, 0), false, &lines);
-    if (lines <= 2) {
+    if (lines <= 3) {
       high = mid;
     } else {
       low = mid + 1;

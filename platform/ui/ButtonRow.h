@@ -25,8 +25,9 @@ inline QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> start,
 }
 
 // A window's button bar: items from the left, the end items at the right of the last
-// line, wrapping onto a second line where the bar is too narrow for one. Its minimum is
-// the least width of two lines; its height follows its width.
+// line, wrapping onto further lines where the bar is too narrow for one. Its minimum is
+// the least width of three lines (narrow enough for its window to share a band of tiles
+// at 800 x 600); its height follows its width.
 class WrappingRow : public QLayout {
  public:
   WrappingRow() { setSpacing(kButtonSpacing); }

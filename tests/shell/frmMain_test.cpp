@@ -10,20 +10,26 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QTabWidget>
 #include <QTableView>
 #include <vector>
 
+#include "database/SampleDatabase.h"
+#include "database/clsDB.h"
 #include "exchange/ExchangeSupport.h"
 #include "inventory/frmProdList.h"
 #include "platform/controls/GridControl.h"
 #include "platform/controls/ListBarControl.h"
+#include "platform/runtime/App.h"
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/WindowRegistry.h"
 #include "reports/frmRptContainer.h"
 #include "reports/frmRptDlg.h"
+#include "services/mdlRegistry.h"
 #include "tests/shell/ShellTestSupport.h"
 
 namespace {
@@ -365,6 +371,7 @@ TEST_F(frmMainTest, TilingFitsEveryChildInsideTheArea) {
       {{800, 600}, {"mnuProductsProductList", "mnuReportsQuickInventory"}, 0},
       {{640, 480}, {"mnuProductsProductList", "mnuReportsAllReports"}, 2},
       {{1366, 768}, {"mnuProductsProductList", "mnuReportsQuickInventory", "mnuReportsInventory", "mnuReportTransactions"}, 0},
+      {{800, 600}, {"mnuProductsProductList", "mnuReportsQuickInventory", "mnuReportsInventory", "mnuReportTransactions"}, 0},
   };
   frmMain& m = ShownMainOnNewDatabase();
   for (const auto& c : cases) {
@@ -457,21 +464,146 @@ TEST_F(frmMainTest, ChildWindowsOpenAtTheirOwnSize) {
   }
 }
 
-// Minimizing the active maximized child among several leaves the topmost shown one
-// active, normal: the area's state matches what it draws.
-TEST_F(frmMainTest, MinimizingTheMaximizedChildActivatesTheTopmostShown) {
+// The MDI area's state walked through what a user does to several report windows
+// (normal, maximized, minimized; tiled, closed, reopened, the grid clicked and End
+// pressed). After every step: the main window's title names the active child, and the
+// maximized child's buttons show in the menu bar, only while that child is maximized
+// and shown; the active child shown is in front; the Window menu marks the active
+// child; no child is smaller than its minimum or saved smaller; every child shown
+// normal lies inside the area.
+TEST_F(frmMainTest, WindowStatesStayConsistentThroughEveryStep) {
+  enum class Act { kMinimize, kRestore, kMaximize, kWindowMenu, kTileV, kTileH, kCascade, kClose, kOpen, kGridEnd };
+  struct Step {
+    Act act;
+    int child;  // index into kReports; unused for arrangements
+  };
+  static const struct {
+    const char* menu;
+    const char* tag;
+    int id;
+  } kReports[] = {{"mnuReportsQuickInventory", "~106", 106},
+                  {"mnuReportsInventory", "~102", 102},
+                  {"mnuReportTransactions", "~101", 101},
+                  {"mnuProductsProductList", "PRODUCTLIST", 0}};
+  const struct {
+    const char* what;
+    std::vector<Step> steps;
+  } cases[] = {
+      {"maximized, then minimized; reopened maximized, minimized, closed",
+       {{Act::kMaximize, 2}, {Act::kMinimize, 2}, {Act::kMaximize, 2}, {Act::kClose, 2}, {Act::kOpen, 2},
+        {Act::kMinimize, 2}, {Act::kClose, 2}, {Act::kOpen, 2}}},
+      {"tiled, maximized, minimized",
+       {{Act::kTileV, 0}, {Act::kMaximize, 1}, {Act::kMinimize, 1}, {Act::kWindowMenu, 1}, {Act::kRestore, 1}}},
+      {"maximized, another chosen from the Window menu, minimized",
+       {{Act::kMaximize, 0}, {Act::kWindowMenu, 2}, {Act::kMinimize, 2}, {Act::kMinimize, 1}, {Act::kMinimize, 0}}},
+      {"minimized ones brought back from the Window menu",
+       {{Act::kMinimize, 0}, {Act::kMinimize, 1}, {Act::kWindowMenu, 0}, {Act::kTileH, 0}, {Act::kWindowMenu, 1}}},
+      {"the grid clicked and End pressed, tiled and cascaded",
+       {{Act::kGridEnd, 2}, {Act::kTileV, 0}, {Act::kGridEnd, 1}, {Act::kCascade, 0}, {Act::kGridEnd, 0},
+        {Act::kClose, 0}, {Act::kOpen, 0}}},
+      {"brought forward from the menus in every state",
+       {{Act::kOpen, 0}, {Act::kMinimize, 0}, {Act::kOpen, 0}, {Act::kMaximize, 1}, {Act::kOpen, 2}, {Act::kGridEnd, 2},
+        {Act::kMinimize, 2}, {Act::kOpen, 2}, {Act::kClose, 2}, {Act::kRestore, 1}, {Act::kOpen, 1}}},
+      {"reopened maximized among tiled ones, then minimized",
+       {{Act::kTileV, 0}, {Act::kMaximize, 1}, {Act::kClose, 1}, {Act::kOpen, 1}, {Act::kMinimize, 1},
+        {Act::kWindowMenu, 0}, {Act::kRestore, 1}, {Act::kMaximize, 0}, {Act::kClose, 0}, {Act::kOpen, 0},
+        {Act::kWindowMenu, 1}, {Act::kMinimize, 1}, {Act::kClose, 1}}},
+      {"reopened maximized beside others, another opened, then tiled",
+       {{Act::kClose, 2}, {Act::kOpen, 3}, {Act::kMaximize, 1}, {Act::kClose, 1}, {Act::kOpen, 1}, {Act::kOpen, 2},
+        {Act::kTileV, 0}}},
+      {"arranged while one is maximized and one minimized",
+       {{Act::kMinimize, 0}, {Act::kMaximize, 1}, {Act::kTileH, 0}, {Act::kRestore, 0}, {Act::kMaximize, 2},
+        {Act::kCascade, 0}, {Act::kMinimize, 2}, {Act::kTileV, 0}, {Act::kGridEnd, 1}, {Act::kClose, 1}}},
+  };
   frmMain& m = ShownMainOnNewDatabase();
-  m.MenuItem(QStringLiteral("mnuReportsQuickInventory"))->trigger();
-  m.MenuItem(QStringLiteral("mnuReportsInventory"))->trigger();
-  m.MenuItem(QStringLiteral("mnuReportTransactions"))->trigger();
-  const QList<QMdiSubWindow*> subs = m.mdi->subWindowList();
-  ASSERT_EQ(subs.size(), 3);
-  subs[2]->showMaximized();
-  subs[2]->showMinimized();
-  ASSERT_TRUE(shelltest::SettlesTo([&] { return m.mdi->activeSubWindow() != subs[2]; }));
-  EXPECT_EQ(m.mdi->activeSubWindow(), subs[1]);
-  EXPECT_FALSE(subs[1]->isMinimized());
-  EXPECT_TRUE(subs[2]->isMinimized());
+  gDB().CloseDB();
+  const QString sample = testenv::NewTempDir(QStringLiteral("sample"));
+  ASSERT_EQ(dbsample::WriteSampleDatabase(sample, rt::App::Path(), {30, 300, 5}), QString());
+  ASSERT_TRUE(gDB().OpenDB(sample));
+  QApplication::setActiveWindow(&m);
+  const QString mainTitle = m.windowTitle();
+  const auto frame = [&](int child) -> QMdiSubWindow* {
+    QWidget* w = ui::FindByTag(QLatin1String(kReports[child].tag));
+    return w == nullptr ? nullptr : qobject_cast<QMdiSubWindow*>(w->parentWidget());
+  };
+  QMenu* windowMenu = m.findChild<QMenu*>(QStringLiteral("mnuWindow"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (int i = 0; i < 3; ++i) m.MenuItem(QLatin1String(kReports[i].menu))->trigger();
+    int n = 0;
+    for (const Step& step : c.steps) {
+      SCOPED_TRACE(testing::Message() << "step " << ++n);
+      QMdiSubWindow* sub = frame(step.child);
+      ASSERT_TRUE(sub != nullptr || step.act == Act::kOpen);
+      switch (step.act) {
+        case Act::kMinimize: sub->showMinimized(); break;
+        case Act::kRestore: sub->showNormal(); break;
+        case Act::kMaximize: sub->showMaximized(); break;
+        case Act::kWindowMenu: {
+          QMetaObject::invokeMethod(windowMenu, "aboutToShow");
+          for (QAction* a : windowMenu->actions()) {
+            if (a->text().endsWith(sub->windowTitle())) a->trigger();
+          }
+          break;
+        }
+        case Act::kTileV: m.MenuItem(QStringLiteral("mnuWindowTV"))->trigger(); break;
+        case Act::kTileH: m.MenuItem(QStringLiteral("mnuWindowTH"))->trigger(); break;
+        case Act::kCascade: m.MenuItem(QStringLiteral("mnuWindowCascade"))->trigger(); break;
+        case Act::kClose: {
+          const QSize least = sub->widget()->minimumSizeHint();  // whatever the frame's state
+          sub->close();
+          const QString prefix = QStringLiteral("^%1").arg(kReports[step.child].id);
+          EXPECT_GE(std::lround(ui::TwipsToPixelsX(mdlRegistry::PrefGetLong(prefix + QStringLiteral("_width")))),
+                    least.width());
+          EXPECT_GE(std::lround(ui::TwipsToPixelsY(mdlRegistry::PrefGetLong(prefix + QStringLiteral("_height")))),
+                    least.height());
+          break;
+        }
+        case Act::kOpen: m.MenuItem(QLatin1String(kReports[step.child].menu))->trigger(); break;
+        case Act::kGridEnd: {
+          QTableView* view = sub->widget()->findChild<ctl::GridControl*>()->view();
+          QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(2, 2)).center());
+          QTest::keyClick(view, Qt::Key_End);
+          break;
+        }
+      }
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // closed windows go
+      QApplication::processEvents();
+      QMdiSubWindow* active = m.mdi->activeSubWindow();
+      const bool maximizedShown = active != nullptr && active->isMaximized() && !active->isMinimized();
+      EXPECT_EQ(m.windowTitle() != mainTitle, maximizedShown) << m.windowTitle().toStdString();
+      if (maximizedShown) {
+        EXPECT_TRUE(m.windowTitle().contains(active->windowTitle()));
+      }
+      const QWidget* buttons = m.menuBar()->cornerWidget(Qt::TopRightCorner);
+      EXPECT_EQ(buttons != nullptr && buttons->isVisibleTo(&m), maximizedShown);
+      QList<QMdiSubWindow*> shown;
+      for (QMdiSubWindow* s : m.mdi->subWindowList(QMdiArea::StackingOrder)) {
+        if (s->isVisible() && !s->isMinimized()) shown << s;
+      }
+      if (!shown.isEmpty()) {
+        EXPECT_EQ(shown.last(), active) << "the active child shown, in front";
+      }
+      QMetaObject::invokeMethod(windowMenu, "aboutToShow");
+      for (const QAction* a : windowMenu->actions()) {
+        EXPECT_EQ(a->isChecked(), active != nullptr && a->text().endsWith(active->windowTitle()))
+            << a->text().toStdString();
+      }
+      for (QMdiSubWindow* s : m.mdi->subWindowList()) {
+        const std::string name = s->windowTitle().toStdString();
+        if (s->isMinimized()) continue;
+        EXPECT_GE(s->widget()->width(), s->widget()->minimumSizeHint().width()) << name;
+        EXPECT_GE(s->widget()->height(), s->widget()->minimumSizeHint().height()) << name;
+        if (s->isMaximized()) {
+          EXPECT_EQ(s->geometry(), m.mdi->viewport()->rect()) << name;
+        } else {
+          EXPECT_TRUE(m.mdi->viewport()->rect().contains(s->geometry())) << name;
+        }
+      }
+    }
+    m.MenuItem(QStringLiteral("mnuWindowCloseAll"))->trigger();
+    QApplication::processEvents();
+  }
 }
 
 // Cascade staggers the windows by a title bar each and keeps their sizes (a report
