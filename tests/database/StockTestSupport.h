@@ -83,18 +83,45 @@ inline clsProd SampleProduct() {
   return p;
 }
 
-// Adds a product through clsProd::SaveProduct; its new id (-1 when the save failed).
-inline int32_t AddProduct(const QString& partNo, const QString& name, bool hide = false) {
+// A new product with the part number and name, not saved yet.
+inline clsProd NewProduct(const QString& partNo, const QString& name) {
   clsProd p;
   p.Init();
   p.sPartNo = partNo;
   p.sProdName = name;
-  p.bHide = hide;
-  store::Table table = gDB().OpenTable(gDB().ProductsTable());
+  return p;
+}
+
+// Saves the product through clsProd::SaveProduct; its id (-1 when the save failed).
+inline int32_t StoreProduct(clsProd p) {
+  const store::Table table = gDB().OpenTable(gDB().ProductsTable());
   DATA4* tb = table.get();
-  const bool ok = p.SaveProduct(tb, nullptr, true);
-  table.Close();
-  return ok ? p.nProdId : -1;
+  return p.SaveProduct(tb, nullptr, true) ? p.nProdId : -1;
+}
+
+// Adds a product through clsProd::SaveProduct; its new id (-1 when the save failed).
+inline int32_t AddProduct(const QString& partNo, const QString& name, bool hide = false) {
+  clsProd p = NewProduct(partNo, name);
+  p.bHide = hide;
+  return StoreProduct(p);
+}
+
+// The stored product; a failure when it cannot be read.
+inline clsProd LoadProduct(int32_t id) {
+  clsProd p;
+  DATA4* tb = nullptr;
+  EXPECT_TRUE(p.LoadProduct(id, tb)) << id;
+  return p;
+}
+
+// A product's stock figures, read without a table of the caller's (none is left open).
+inline clsProductStats Stats(int32_t prodId) {
+  clsProductStats s;
+  s.Init(prodId);
+  DATA4* tb = nullptr;
+  EXPECT_TRUE(gDB().GetProductStats(s, tb));
+  EXPECT_EQ(tb, nullptr);
+  return s;
 }
 
 // A script of the product editor: another user renames the product to `name`

@@ -23,6 +23,7 @@ namespace {
 using stocktest::AddTran;
 using stocktest::Cur;
 using stocktest::Figures;
+using stocktest::Stats;
 
 struct Row {
   int32_t type;
@@ -41,14 +42,6 @@ class StatsTest : public dbtest::DbTest {
   void SetUp() override {
     DbTest::SetUp();
     OpenNewDatabase();
-  }
-  static clsProductStats Stats(int32_t prodId) {
-    clsProductStats s;
-    s.Init(prodId);
-    DATA4* tb = nullptr;
-    EXPECT_TRUE(gDB().GetProductStats(s, tb));
-    EXPECT_EQ(tb, nullptr);
-    return s;
   }
 };
 

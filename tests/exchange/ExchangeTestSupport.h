@@ -54,21 +54,11 @@ class ExchangeTest : public dbtest::DbTest {
     std::vector<store::ProductListRow> rows;
     EXPECT_TRUE(store::ReadProducts(gDB().Session(), nullptr, store::SearchType::kName, rows).ok());
     std::vector<clsProd> out;
-    for (const store::ProductListRow& r : rows) {
-      clsProd p;
-      DATA4* tb = nullptr;
-      EXPECT_TRUE(p.LoadProduct(r.id, tb));
-      out.push_back(p);
-    }
+    for (const store::ProductListRow& r : rows) out.push_back(Product(r.id));
     return out;
   }
 
-  static clsProd Product(int32_t id) {
-    clsProd p;
-    DATA4* tb = nullptr;
-    EXPECT_TRUE(p.LoadProduct(id, tb));
-    return p;
-  }
+  static clsProd Product(int32_t id) { return stocktest::LoadProduct(id); }
 
   // Every transaction, in id order (ids are handed out from 1000 on).
   static std::vector<clsTran> Transactions() {

@@ -18,6 +18,7 @@
 #include "platform/ui/WindowRegistry.h"
 #include "services/testing/FakeMainWindowHub.h"
 #include "services/clsSystem.h"
+#include "tests/database/StockTestSupport.h"
 #include "tests/support/TestEnv.h"
 
 namespace prodtest {
@@ -49,18 +50,13 @@ class ProdTest : public ::testing::Test {
   // A stored product; its id.
   static int32_t AddProduct(const QString& name, const QString& partNo, bool hidden = false, int32_t location = -1,
                             int32_t group = -1) {
-    clsProd p;
-    p.Init();
-    p.sProdName = name;
-    p.sPartNo = partNo;
+    clsProd p = stocktest::NewProduct(partNo, name);
     p.bHide = hidden;
     p.nLocation = location;
     p.nGroup = group;
-    store::Table table = gDB().OpenTable(gDB().ProductsTable());
-    DATA4* tb = table.get();
-    EXPECT_TRUE(p.SaveProduct(tb, nullptr, true));
-    table.Close();
-    return p.nProdId;
+    const int32_t id = stocktest::StoreProduct(p);
+    EXPECT_GT(id, 0) << name.toStdString();
+    return id;
   }
   // A Receive of `units` for the product, with the category `catId`.
   static void AddReceive(int32_t prodId, int units, int32_t catId = 0) {
@@ -77,12 +73,7 @@ class ProdTest : public ::testing::Test {
     DATA4* tb = nullptr;
     return gDB().RecordExists(2, id, gDB().ProductsTable(), QStringLiteral("rowid"), QStringLiteral("rowid"), tb) > 0;
   }
-  static clsProd Load(int32_t id) {
-    clsProd p;
-    DATA4* tb = nullptr;
-    EXPECT_TRUE(p.LoadProduct(id, tb));
-    return p;
-  }
+  static clsProd Load(int32_t id) { return stocktest::LoadProduct(id); }
 
   QString dir;
   testenv::ScopedEnv registry{"STOVREL_REGISTRY_DIR", testenv::NewTempDir(QStringLiteral("reg"))};
