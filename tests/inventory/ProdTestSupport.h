@@ -1,7 +1,7 @@
 #pragma once
-// Shared fixture of the product window tests: scripted prompts, dialogs and shell
-// (anything unscripted fails the test), the recording main window, a registry of the
-// test's own and a new database; helpers that store categories, products and
+// Shared fixture of the product window tests: the database tests' (scripted prompts and
+// dialogs, a new database) with a scripted shell, the recording main window and a
+// registry of the test's own; helpers that store categories, products and
 // transactions the way the program does.
 
 #include <gtest/gtest.h>
@@ -18,26 +18,21 @@
 #include "platform/ui/WindowRegistry.h"
 #include "services/testing/FakeMainWindowHub.h"
 #include "services/clsSystem.h"
+#include "tests/database/DbTestSupport.h"
 #include "tests/database/StockTestSupport.h"
 #include "tests/support/TestEnv.h"
 
 namespace prodtest {
 
-class ProdTest : public ::testing::Test {
+class ProdTest : public dbtest::DbTest {
  protected:
   void SetUp() override {
-    auto fail = [](const QString& s) { ADD_FAILURE() << "unexpected: " << s.toStdString(); };
-    prompts->SetOnUnexpected(fail);
-    runner->SetOnUnexpected(fail);
-    dir = testenv::NewTempDir(QStringLiteral("db"));
-    ASSERT_TRUE(gDB().NewDB(dir));
+    DbTest::SetUp();
+    dir = OpenNewDatabase();
   }
   void TearDown() override {
     gSystem().UnloadAll();
-    gDB().CloseDB();
-    rt::Err().Clear();
-    EXPECT_EQ(prompts->Pending(), 0) << "scripted prompts not shown";
-    EXPECT_EQ(runner->Pending(), 0) << "scripted dialogs not run";
+    DbTest::TearDown();
   }
 
   // A category entry of the list; its id.
@@ -77,8 +72,6 @@ class ProdTest : public ::testing::Test {
 
   QString dir;
   testenv::ScopedEnv registry{"STOVREL_REGISTRY_DIR", testenv::NewTempDir(QStringLiteral("reg"))};
-  ui::test::ScopedFakePrompts prompts;
-  ui::test::ScopedFakeModalRunner runner;
   ui::test::ScopedFakeShell shell;
   ScopedFakeMainWindowHub hub;
 };
