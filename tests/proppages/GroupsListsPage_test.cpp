@@ -31,11 +31,7 @@ class GroupsPageTest : public test::PageTest<CQVGroupsAndListsPropPage> {
   static void Edit(PropertyListView* list, const char* name, const QString& value) {
     test::EditRow(list, name, value);
   }
-  static QStringList Names(PropertyListView* list) {
-    QStringList names;
-    for (int line = 0; line < list->Model().rowCount(); ++line) names << list->Model().Row(line)->name;
-    return names;
-  }
+  static QStringList Names(PropertyListView* list) { return test::RowNames(list); }
 
   QComboBox* groups_ = nullptr;
   QComboBox* items_ = nullptr;

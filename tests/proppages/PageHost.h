@@ -93,6 +93,13 @@ class PageTest : public ::testing::Test {
   ui::test::ScopedFakePrompts prompts_;
 };
 
+// The names of a property list's rows, in order.
+inline QStringList RowNames(PropertyListView* list) {
+  QStringList names;
+  for (int line = 0; line < list->Model().rowCount(); ++line) names << list->Model().Row(line)->name;
+  return names;
+}
+
 // Types a value into a property list's in-place editor and commits it with Enter.
 inline void EditRow(PropertyListView* list, const char* name, const QString& value) {
   PropertyListModel& model = list->Model();
