@@ -71,9 +71,11 @@ class ExchangeTest : public dbtest::DbTest {
     return out;
   }
 
-  // Scripts the next import dialog: the file named, then OK.
-  void ChooseInDialog(const QString& dialog, const QString& path) {
-    runner->Then(dialog, [path](QDialog& d) {
+  // Scripts the next import dialog: the transaction type when given, the file named,
+  // then OK.
+  void ChooseInDialog(const QString& dialog, const QString& path, const QString& type = {}) {
+    runner->Then(dialog, [path, type](QDialog& d) {
+      if (!type.isEmpty()) ui::test::SetText(d, QStringLiteral("cboType"), type);
       ui::test::SetText(d, QStringLiteral("txtImportFile"), path);
       ui::test::Click(d, QStringLiteral("cmdOK"));
     });

@@ -252,11 +252,7 @@ TEST_F(ExportTest, TheSamplesImportIntoANewDatabaseAndExportBack) {
   };
   EXPECT_THAT(rowsOf(exported), ::testing::UnorderedElementsAreArray(rowsOf(sample)));
 
-  runner->Then(QStringLiteral("frmImportTran"), [](QDialog& d) {
-    ui::test::SetText(d, QStringLiteral("cboType"), QStringLiteral("Receive"));
-    ui::test::SetText(d, QStringLiteral("txtImportFile"), Sample("Sample Transactions Import.csv"));
-    ui::test::Click(d, QStringLiteral("cmdOK"));
-  });
+  ChooseInDialog(QStringLiteral("frmImportTran"), Sample("Sample Transactions Import.csv"), QStringLiteral("Receive"));
   Preview(true);
   prompts->Expect(QStringLiteral("Imported 5 Transactions! These transactions can be viewed from Reports | "
                                  "Transactions menu."));

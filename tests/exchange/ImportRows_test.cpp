@@ -139,11 +139,7 @@ TEST_F(ImportRowsTest, RowsAreCheckedWholeAndWrittenWholeOrNotAtAll) {
     if (c.kind == kProducts) {
       ChooseInDialog(QStringLiteral("frmImportProducts"), path);
     } else {
-      runner->Then(QStringLiteral("frmImportTran"), [path](QDialog& d) {
-        ui::test::SetText(d, QStringLiteral("cboType"), QStringLiteral("Receive"));
-        ui::test::SetText(d, QStringLiteral("txtImportFile"), path);
-        ui::test::Click(d, QStringLiteral("cmdOK"));
-      });
+      ChooseInDialog(QStringLiteral("frmImportTran"), path, QStringLiteral("Receive"));
     }
     QString failure;
     c.failures.isEmpty() ? Preview(true) : ExpectMsg(&failure);

@@ -205,11 +205,7 @@ TEST_F(TranImportTest, CancelWhileReadingOrCheckingGoesBackToTheDialog) {
   const QString path = Write(QStringLiteral("tran.csv"), "PARTNUMBER,UNITS,AMOUNTPERUNIT\nA,3,\nA,4,1\n");
   for (const char* message : {"Reading the file. Please wait...", "Validating Data. Please wait...",
                               "Validating Part Numbers. Please wait..."}) {
-    runner->Then(QStringLiteral("frmImportTran"), [path](QDialog& d) {
-      ui::test::SetText(d, QStringLiteral("cboType"), QStringLiteral("Receive"));
-      ui::test::SetText(d, QStringLiteral("txtImportFile"), path);
-      ui::test::Click(d, QStringLiteral("cmdOK"));
-    });
+    ChooseInDialog(QStringLiteral("frmImportTran"), path, QStringLiteral("Receive"));
     CancelAt(QStringLiteral("frmImportTran"), message, path, &exchange::ImportTransactions);
   }
   EXPECT_TRUE(Transactions().empty());
