@@ -259,26 +259,6 @@ TEST_F(MaintTest, AnotherProgramsAppendDuringARebuildWaitsAndLandsInEveryTag) {
   }
 }
 
-// Forwards every box to the scripted fake, noting first whether another program could
-// lock a record of `table` while the box waits for OK.
-class LockProbe : public ui::Prompts {
- public:
-  explicit LockProbe(QString table) : table_(std::move(table)), fake_(ui::SetPrompts(this)) {}
-  ~LockProbe() override { ui::SetPrompts(fake_); }
-  int MsgBox(const QString& text, int style, const QString& title, const QString& helpFile, int helpContext) override {
-    lockable.push_back(dbtest::HeldByteLock(table_, xb::LockManager::RecordLockOffset(1)).held());
-    return fake_->MsgBox(text, style, title, helpFile, helpContext);
-  }
-  ui::InputAnswer InputBox(const QString& prompt, const QString& title, const QString& defaultText) override {
-    return fake_->InputBox(prompt, title, defaultText);
-  }
-  std::vector<bool> lockable;
-
- private:
-  QString table_;
-  ui::Prompts* fake_;
-};
-
 // A step that cannot write (a full disk; a file size limit stands in for one where the
 // system is asked) fails the re-index with one box, in words and shown once the files
 // are let go, and the table and its index stay as they were.
@@ -313,12 +293,15 @@ TEST_F(MaintTest, AStepThatCannotWriteSaysWhyAndKeepsTheFiles) {
     } else {
       prompts->Expect(tooLarge.arg(Products().dataFilePath));
     }
+    // Whether another program could lock a record while each box waits for OK.
+    std::vector<bool> lockable;
+    prompts->SetOnShown([&, table = Products().dataFilePath](const ui::test::ShownPrompt&) {
+      lockable.push_back(dbtest::HeldByteLock(table, xb::LockManager::RecordLockOffset(1)).held());
+    });
     bool refused = false;
-    {
-      LockProbe probe(Products().dataFilePath);
-      EXPECT_FALSE(gDB().ReIndexFile(Products(), &refused));
-      EXPECT_EQ(probe.lockable, std::vector<bool>{true});
-    }
+    EXPECT_FALSE(gDB().ReIndexFile(Products(), &refused));
+    prompts->SetOnShown(nullptr);
+    EXPECT_EQ(lockable, std::vector<bool>{true});
     setrlimit(RLIMIT_FSIZE, &saved);
     dbupgrade::SetStopHook({});
     dbupgrade::SetLinkHook({});
