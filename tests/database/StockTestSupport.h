@@ -2,9 +2,6 @@
 // Helpers of the transaction, stock-figure and product tests: records made in one
 // line, and a row lock held by another process.
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QDialog>
 #include <QFile>
 #include <functional>
@@ -17,6 +14,7 @@
 #include "platform/runtime/Currency.h"
 #include "platform/ui/testing/TestPrompts.h"
 #include "platform/xbase/Engine.h"
+#include "tests/database/ProcessTestSupport.h"
 
 namespace stocktest {
 
@@ -85,18 +83,45 @@ inline clsProd SampleProduct() {
   return p;
 }
 
-// Adds a product through clsProd::SaveProduct; its new id (-1 when the save failed).
-inline int32_t AddProduct(const QString& partNo, const QString& name, bool hide = false) {
+// A new product with the part number and name, not saved yet.
+inline clsProd NewProduct(const QString& partNo, const QString& name) {
   clsProd p;
   p.Init();
   p.sPartNo = partNo;
   p.sProdName = name;
-  p.bHide = hide;
-  store::Table table = gDB().OpenTable(gDB().ProductsTable());
+  return p;
+}
+
+// Saves the product through clsProd::SaveProduct; its id (-1 when the save failed).
+inline int32_t StoreProduct(clsProd p) {
+  const store::Table table = gDB().OpenTable(gDB().ProductsTable());
   DATA4* tb = table.get();
-  const bool ok = p.SaveProduct(tb, nullptr, true);
-  table.Close();
-  return ok ? p.nProdId : -1;
+  return p.SaveProduct(tb, nullptr, true) ? p.nProdId : -1;
+}
+
+// Adds a product through clsProd::SaveProduct; its new id (-1 when the save failed).
+inline int32_t AddProduct(const QString& partNo, const QString& name, bool hide = false) {
+  clsProd p = NewProduct(partNo, name);
+  p.bHide = hide;
+  return StoreProduct(p);
+}
+
+// The stored product; a failure when it cannot be read.
+inline clsProd LoadProduct(int32_t id) {
+  clsProd p;
+  DATA4* tb = nullptr;
+  EXPECT_TRUE(p.LoadProduct(id, tb)) << id;
+  return p;
+}
+
+// A product's stock figures, read without a table of the caller's (none is left open).
+inline clsProductStats Stats(int32_t prodId) {
+  clsProductStats s;
+  s.Init(prodId);
+  DATA4* tb = nullptr;
+  EXPECT_TRUE(gDB().GetProductStats(s, tb));
+  EXPECT_EQ(tb, nullptr);
+  return s;
 }
 
 // A script of the product editor: another user renames the product to `name`
@@ -123,50 +148,24 @@ inline std::function<void(QDialog&)> RenamedThenNoAndCancel(int32_t id, const QS
 // Release() or the end of the object.
 class LockHolder {
  public:
-  LockHolder(const QString& table, const char* tag, double key) {
-    int ready[2], release[2];
-    if (pipe(ready) != 0 || pipe(release) != 0) return;
-    const QByteArray path = QFile::encodeName(table);
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(ready[0]);
-      close(release[1]);
-      CODE4* c = d4init_v();
-      DATA4* d = d4open(c, path.constData());
-      char ok = d != nullptr && d4tagSelect(d, d4tag(d, tag)) == 0 && d4seekDouble(d, key) == 0 &&
-                d4lock(d, d4recNo(d)) == 0;
-      if (write(ready[1], &ok, 1) != 1) _exit(2);
-      char b = 0;
-      if (read(release[0], &b, 1) < 0) _exit(3);
-      _exit(0);
-    }
-    close(ready[1]);
-    close(release[0]);
-    release_ = release[1];
-    char ok = 0;
-    locked_ = read(ready[0], &ok, 1) == 1 && ok != 0;
-    close(ready[0]);
-  }
-  ~LockHolder() { Release(); }
-  LockHolder(const LockHolder&) = delete;
-  LockHolder& operator=(const LockHolder&) = delete;
+  LockHolder(const QString& table, const char* tag, double key)
+      : child_([path = QFile::encodeName(table), tag, key](int in, int out) {
+          CODE4* c = d4init_v();
+          DATA4* d = d4open(c, path.constData());
+          const char ok = d != nullptr && d4tagSelect(d, d4tag(d, tag)) == 0 && d4seekDouble(d, key) == 0 &&
+                          d4lock(d, d4recNo(d)) == 0 ? 'y' : 'n';
+          char b = 0;
+          return write(out, &ok, 1) == 1 && read(in, &b, 1) >= 0 ? 0 : 2;
+        }),
+        locked_(child_.Receive() == 'y') {}
 
   bool locked() const { return locked_; }
   // Ends the other process (and so its lock).
-  void Release() {
-    if (pid_ <= 0) return;
-    const char b = 1;
-    if (write(release_, &b, 1) != 1) kill(pid_, SIGKILL);
-    close(release_);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-  }
+  void Release() { child_.Finish(); }
 
  private:
-  pid_t pid_ = -1;
-  int release_ = -1;
-  bool locked_ = false;
+  proctest::Child child_;
+  bool locked_;
 };
 
 }  // namespace stocktest

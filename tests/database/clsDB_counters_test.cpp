@@ -1,9 +1,6 @@
 // Counters: ids handed out once, under the row lock, across processes; part numbers;
 // the version row.
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QFile>
 #include <climits>
 #include <optional>
@@ -11,6 +8,7 @@
 #include <vector>
 
 #include "tests/database/DbTestSupport.h"
+#include "tests/database/ProcessTestSupport.h"
 
 namespace {
 
@@ -110,13 +108,13 @@ TEST_F(CountersTest, AMissingCounterIsCreatedOnlyUnderTheCreationLock) {
 }
 
 // Each child opens the database itself (its own engine, so its own locks) and writes
-// the ids it was given to a file, inside a batch when asked.
-void TakeIds(const QString& dir, const QString& out, int n, bool batch) {
-  if (!gDB().OpenDB(dir)) _exit(3);
+// the ids it was given to a file, inside a batch when asked: its exit code.
+int TakeIds(const QString& dir, const QString& out, int n, bool batch) {
+  if (!gDB().OpenDB(dir)) return 3;
   code4lockDelay(gDB().CBEngine(), 2);
   code4lockAttempts(gDB().CBEngine(), 2000);
   QFile f(out);
-  if (!f.open(QIODevice::WriteOnly)) _exit(4);
+  if (!f.open(QIODevice::WriteOnly)) return 4;
   std::optional<clsDB::Batch> held;
   if (batch) held.emplace(gDB());
   const int32_t fresh = gDB().GetNextID(QStringLiteral("new.counter"), true, 500);
@@ -126,7 +124,7 @@ void TakeIds(const QString& dir, const QString& out, int n, bool batch) {
     f.write(QByteArray::number(id) + '\n');
   }
   f.close();
-  _exit(0);
+  return 0;
 }
 
 TEST_F(CountersTest, TwoProcessesTakingIdsGetDistinctOnes) {
@@ -140,18 +138,9 @@ TEST_F(CountersTest, TwoProcessesTakingIdsGetDistinctOnes) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const QString outs[2] = {dir + "/ids-a.txt", dir + "/ids-b.txt"};
-    pid_t pids[2];
-    for (int i = 0; i < 2; ++i) {
-      pids[i] = fork();
-      ASSERT_GE(pids[i], 0);
-      if (pids[i] == 0) TakeIds(dir, outs[i], 1000, c.batch[i]);
-    }
-    for (pid_t pid : pids) {
-      int status = 0;
-      ASSERT_EQ(waitpid(pid, &status, 0), pid);
-      ASSERT_TRUE(WIFEXITED(status));
-      ASSERT_EQ(WEXITSTATUS(status), 0);
-    }
+    ASSERT_THAT(proctest::RunTogether({[&] { return TakeIds(dir, outs[0], 1000, c.batch[0]); },
+                                       [&] { return TakeIds(dir, outs[1], 1000, c.batch[1]); }}),
+                ::testing::Each(0));
     std::set<int32_t> fresh, ids;
     for (const QString& out : outs) {
       QFile f(out);

@@ -2,7 +2,6 @@
 // only while no other copy (another process) has the database open.
 
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -28,6 +27,7 @@
 #include "platform/xbase/Table.h"
 #include "platform/xbase/TableFiles.h"
 #include "tests/database/DbTestSupport.h"
+#include "tests/database/ProcessTestSupport.h"
 
 namespace {
 
@@ -36,45 +36,7 @@ QByteArray Bytes(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// A child process running `body` with a pipe from the test (`in`) and one to it (`out`).
-class Child {
- public:
-  explicit Child(const std::function<int(int in, int out)>& body) {
-    if (pipe(to_) != 0 || pipe(from_) != 0) return;
-    if ((pid_ = fork()) == 0) {
-      close(to_[1]);
-      close(from_[0]);
-      _exit(body(to_[0], from_[1]));
-    }
-    close(to_[0]);
-    close(from_[1]);
-  }
-  ~Child() { Finish(); }
-  Child(const Child&) = delete;
-  Child& operator=(const Child&) = delete;
-  void Send(char c) { (void)!write(to_[1], &c, 1); }
-  // The child's next byte; '?' when it ended without one.
-  char Receive() {
-    char c = '?';
-    (void)!read(from_[0], &c, 1);
-    return c;
-  }
-  // Closes the pipe to the child (its read sees the end) and waits: its exit code.
-  int Finish() {
-    if (pid_ <= 0) return exit_;
-    close(to_[1]);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    exit_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    pid_ = -1;
-    close(from_[0]);
-    return exit_;
-  }
-
- private:
-  int to_[2] = {-1, -1}, from_[2] = {-1, -1}, exit_ = -1;
-  pid_t pid_ = -1;
-};
+using proctest::Child;
 
 // Another copy of the program with the database open, in a child process: it holds
 // the session lock shared (or, re-indexing, exclusively) until Release().
@@ -297,26 +259,6 @@ TEST_F(MaintTest, AnotherProgramsAppendDuringARebuildWaitsAndLandsInEveryTag) {
   }
 }
 
-// Forwards every box to the scripted fake, noting first whether another program could
-// lock a record of `table` while the box waits for OK.
-class LockProbe : public ui::Prompts {
- public:
-  explicit LockProbe(QString table) : table_(std::move(table)), fake_(ui::SetPrompts(this)) {}
-  ~LockProbe() override { ui::SetPrompts(fake_); }
-  int MsgBox(const QString& text, int style, const QString& title, const QString& helpFile, int helpContext) override {
-    lockable.push_back(dbtest::HeldByteLock(table_, xb::LockManager::RecordLockOffset(1)).held());
-    return fake_->MsgBox(text, style, title, helpFile, helpContext);
-  }
-  ui::InputAnswer InputBox(const QString& prompt, const QString& title, const QString& defaultText) override {
-    return fake_->InputBox(prompt, title, defaultText);
-  }
-  std::vector<bool> lockable;
-
- private:
-  QString table_;
-  ui::Prompts* fake_;
-};
-
 // A step that cannot write (a full disk; a file size limit stands in for one where the
 // system is asked) fails the re-index with one box, in words and shown once the files
 // are let go, and the table and its index stay as they were.
@@ -351,12 +293,15 @@ TEST_F(MaintTest, AStepThatCannotWriteSaysWhyAndKeepsTheFiles) {
     } else {
       prompts->Expect(tooLarge.arg(Products().dataFilePath));
     }
+    // Whether another program could lock a record while each box waits for OK.
+    std::vector<bool> lockable;
+    prompts->SetOnShown([&, table = Products().dataFilePath](const ui::test::ShownPrompt&) {
+      lockable.push_back(dbtest::HeldByteLock(table, xb::LockManager::RecordLockOffset(1)).held());
+    });
     bool refused = false;
-    {
-      LockProbe probe(Products().dataFilePath);
-      EXPECT_FALSE(gDB().ReIndexFile(Products(), &refused));
-      EXPECT_EQ(probe.lockable, std::vector<bool>{true});
-    }
+    EXPECT_FALSE(gDB().ReIndexFile(Products(), &refused));
+    prompts->SetOnShown(nullptr);
+    EXPECT_EQ(lockable, std::vector<bool>{true});
     setrlimit(RLIMIT_FSIZE, &saved);
     dbupgrade::SetStopHook({});
     dbupgrade::SetLinkHook({});

@@ -2,7 +2,6 @@
 // last folder.
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -11,6 +10,7 @@
 #include <cstring>
 
 #include "tests/database/DbTestSupport.h"
+#include "tests/database/ProcessTestSupport.h"
 
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
@@ -156,28 +156,19 @@ TEST_F(OpenTest, AReadOnlyFolderIsNamedInOneBoxWithTheSystemsReason) {
   for (const QString& folder : {testenv::TempRoot(), dir}) {
     ASSERT_EQ(chmod(QFile::encodeName(folder).constData(), 0555), 0);
   }
-  int out[2];
-  ASSERT_EQ(pipe(out), 0);
-  const pid_t child = fork();
-  if (child == 0) {
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+  proctest::Child child([&](int, int out) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 2;
     prompts->ExpectContaining(QStringLiteral("Unable to open: "));
     const bool opened = gDB().OpenDB(dir);
     const QByteArray shown = prompts->Texts().join(QStringLiteral("|")).toUtf8();
-    if (write(out[1], shown.constData(), static_cast<size_t>(shown.size())) != shown.size()) _exit(3);
-    _exit(opened ? 4 : 0);
-  }
-  close(out[1]);
-  QByteArray shown;
-  char buf[4096];
-  for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) shown.append(buf, static_cast<qsizetype>(n));
-  close(out[0]);
-  int status = -1;
-  waitpid(child, &status, 0);
+    if (write(out, shown.constData(), static_cast<size_t>(shown.size())) != shown.size()) return 3;
+    return opened ? 4 : 0;
+  });
+  const std::string shown = child.ReceiveAll();
+  const int code = child.Finish();
   for (const QString& folder : {testenv::TempRoot(), dir}) chmod(QFile::encodeName(folder).constData(), 0755);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(QString::fromUtf8(shown), QStringLiteral("Unable to open: ") + version + QStringLiteral("\n\n") +
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(QString::fromStdString(shown), QStringLiteral("Unable to open: ") + version + QStringLiteral("\n\n") +
                                            QString::fromLocal8Bit(std::strerror(EACCES)));
 }
 

@@ -155,22 +155,6 @@ TEST_F(ProductsTest, DeletingTransactionsGivesUpOnAHeldRowAfterBoundedRetries) {
   EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 1);
 }
 
-// Answers every box with Retry after the other process let go of its lock.
-class ReleaseThenRetry : public ui::Prompts {
- public:
-  explicit ReleaseThenRetry(stocktest::LockHolder& holder) : holder_(holder) {}
-  int MsgBox(const QString&, int, const QString&, const QString&, int) override {
-    ++shown;
-    holder_.Release();
-    return ui::vbRetry;
-  }
-  ui::InputAnswer InputBox(const QString&, const QString&, const QString&) override { return {{}, true}; }
-  int shown = 0;
-
- private:
-  stocktest::LockHolder& holder_;
-};
-
 TEST_F(ProductsTest, DeletingTransactionsGoesOnOnceTheRowIsReleased) {
   AddTran(widget, 2, "1", "1");
   const int32_t held = AddTran(widget, 2, "1", "1");
@@ -178,12 +162,12 @@ TEST_F(ProductsTest, DeletingTransactionsGoesOnOnceTheRowIsReleased) {
   FailLocksFast();
   stocktest::LockHolder holder(gDB().TranTable(), "rowid", held);
   ASSERT_TRUE(holder.locked());
-  ReleaseThenRetry retry(holder);
-  ui::Prompts* before = ui::SetPrompts(&retry);
-  const bool ok = gDB().DeleteProductTransactions(widget);
-  ui::SetPrompts(before);
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(retry.shown, 1);
+  // The box is answered with Retry once the other process let go of its lock.
+  prompts->Expect(LockedText(widget), ui::vbRetry);
+  prompts->SetOnShown([&](const ui::test::ShownPrompt&) { holder.Release(); });
+  EXPECT_TRUE(gDB().DeleteProductTransactions(widget));
+  prompts->SetOnShown(nullptr);
+  EXPECT_EQ(prompts->Shown().size(), 1);
   EXPECT_FALSE(gDB().ProductHasTransactions(widget));
   EXPECT_TRUE(gDB().ProductHasTransactions(gadget));
 }

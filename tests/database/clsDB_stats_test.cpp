@@ -3,7 +3,6 @@
 // for every product, which must give the same numbers.
 
 #include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -16,6 +15,7 @@
 #include "database/SampleDatabase.h"
 #include "database/store/Stock.h"
 #include "tests/database/DbTestSupport.h"
+#include "tests/database/ProcessTestSupport.h"
 #include "tests/database/StockTestSupport.h"
 
 namespace {
@@ -23,6 +23,7 @@ namespace {
 using stocktest::AddTran;
 using stocktest::Cur;
 using stocktest::Figures;
+using stocktest::Stats;
 
 struct Row {
   int32_t type;
@@ -41,14 +42,6 @@ class StatsTest : public dbtest::DbTest {
   void SetUp() override {
     DbTest::SetUp();
     OpenNewDatabase();
-  }
-  static clsProductStats Stats(int32_t prodId) {
-    clsProductStats s;
-    s.Init(prodId);
-    DATA4* tb = nullptr;
-    EXPECT_TRUE(gDB().GetProductStats(s, tb));
-    EXPECT_EQ(tb, nullptr);
-    return s;
   }
 };
 
@@ -281,22 +274,18 @@ namespace {
 int OtherProgramChanges(const std::function<int(DATA4*)>& change) {
   const QByteArray path = QFile::encodeName(gDB().TranTable());
   const QByteArray cdx = QFile::encodeName(gDB().TranTableIndex());
-  const pid_t pid = fork();
-  if (pid == 0) {
+  return proctest::Wait(proctest::Fork([&] {
     const int fd = open(cdx.constData(), O_RDWR);
     char counter[4];
-    if (fd < 0 || pread(fd, counter, 4, 8) != 4) _exit(2);
+    if (fd < 0 || pread(fd, counter, 4, 8) != 4) return 2;
     CODE4* c = d4init_v();
     code4accessMode(c, 1);
     DATA4* d = d4open(c, path.constData());
-    if (d == nullptr) _exit(3);
+    if (d == nullptr) return 3;
     d4tagSelect(d, d4tag(d, "ROWID"));
-    if (change(d) != 0 || d4close(d) != 0) _exit(4);
-    _exit(pwrite(fd, counter, 4, 8) == 4 ? 0 : 5);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+    if (change(d) != 0 || d4close(d) != 0) return 4;
+    return pwrite(fd, counter, 4, 8) == 4 ? 0 : 5;
+  }));
 }
 
 // The next figures, reads and saves see every such change and write nothing over it.

@@ -31,11 +31,8 @@ class SummaryTest : public dbtest::DbTest {
     p.nGroup = tools;
     p.nManuf = 0;
     p.nVendor = -1;
-    store::Table table = gDB().OpenTable(gDB().ProductsTable());
-    DATA4* tb = table.get();
-    ASSERT_TRUE(p.SaveProduct(tb, nullptr, true));
-    table.Close();
-    id = p.nProdId;
+    id = stocktest::StoreProduct(p);
+    ASSERT_GT(id, 0);
   }
   QString Summary() {
     QString text;

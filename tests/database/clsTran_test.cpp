@@ -2,7 +2,6 @@
 // the existence tests and the type names.
 
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <sys/resource.h>
 
@@ -15,6 +14,7 @@
 
 #include "platform/xbase/EngineState.h"
 #include "tests/database/DbTestSupport.h"
+#include "tests/database/ProcessTestSupport.h"
 #include "tests/database/StockTestSupport.h"
 
 namespace {
@@ -203,9 +203,10 @@ TEST_F(TranTest, ALockedCounterSavesNothingAndLeavesTheRecordWithoutAnId) {
   EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), 0);
 }
 
-// Adds `batches` batches of `rows` transactions of product `who`, their units counting up.
-void AddBatches(const QString& dir, int32_t who, int batches, int rows) {
-  if (!gDB().OpenDB(dir)) _exit(3);
+// Adds `batches` batches of `rows` transactions of product `who`, their units counting
+// up: the exit code of the child that does.
+int AddBatches(const QString& dir, int32_t who, int batches, int rows) {
+  if (!gDB().OpenDB(dir)) return 3;
   code4lockDelay(gDB().CBEngine(), 2);
   code4lockAttempts(gDB().CBEngine(), 5000);
   int units = 0;
@@ -217,9 +218,9 @@ void AddBatches(const QString& dir, int32_t who, int batches, int rows) {
       t.sDate = QStringLiteral("3/1/2026");
       t.curUnits = rt::Currency(++units);
     }
-    if (gDB().AddTrans(batch, nullptr) != batch.size()) _exit(4);
+    if (gDB().AddTrans(batch, nullptr) != batch.size()) return 4;
   }
-  _exit(0);
+  return 0;
 }
 
 // Two copies adding in batches, each under its hold of the table's locks: every row is
@@ -229,18 +230,9 @@ TEST_F(TranTest, TwoCopiesAddingInBatchesKeepEveryRow) {
   const QString dir = gDB().DBPath();
   gDB().CloseDB();
   constexpr int kBatches = 6, kRows = 70;
-  pid_t pids[2];
-  for (int i = 0; i < 2; ++i) {
-    pids[i] = fork();
-    ASSERT_GE(pids[i], 0);
-    if (pids[i] == 0) AddBatches(dir, 1 + i, kBatches, kRows);
-  }
-  for (pid_t pid : pids) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0);
-  }
+  ASSERT_THAT(proctest::RunTogether({[&] { return AddBatches(dir, 1, kBatches, kRows); },
+                                     [&] { return AddBatches(dir, 2, kBatches, kRows); }}),
+              ::testing::Each(0));
   ASSERT_TRUE(gDB().OpenDB(dir));
   constexpr int kAll = 2 * kBatches * kRows;
   for (const int n : TagRows()) EXPECT_EQ(n, kAll);

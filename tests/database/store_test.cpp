@@ -36,24 +36,21 @@ using store::Failure;
 
 class StoreSessionTest : public storetest::StoreTest {};
 
+struct FieldSetCase {
+  const char* table;
+  std::vector<const char*> names;
+  void (*resolve)(DATA4*);
+};
+template <class Fields>
+FieldSetCase FieldSet() {
+  return {Fields::kTable, {Fields::kNames.begin(), Fields::kNames.end()}, [](DATA4* tb) { (void)Fields(tb); }};
+}
+
 TEST_F(StoreSessionTest, FieldSetsNameTheSchemasFieldsAndResolveOnOpen) {
-  struct Case {
-    const char* table;
-    std::vector<const char*> names;
-    void (*resolve)(DATA4*);
-  } cases[] = {
-      {store::CounterFields::kTable, {store::CounterFields::kNames.begin(), store::CounterFields::kNames.end()},
-       [](DATA4* tb) { (void)store::CounterFields(tb); }},
-      {store::ParamFields::kTable, {store::ParamFields::kNames.begin(), store::ParamFields::kNames.end()},
-       [](DATA4* tb) { (void)store::ParamFields(tb); }},
-      {store::TranFields::kTable, {store::TranFields::kNames.begin(), store::TranFields::kNames.end()},
-       [](DATA4* tb) { (void)store::TranFields(tb); }},
-      {store::ProductFields::kTable, {store::ProductFields::kNames.begin(), store::ProductFields::kNames.end()},
-       [](DATA4* tb) { (void)store::ProductFields(tb); }},
-      {store::CategoryFields::kTable, {store::CategoryFields::kNames.begin(), store::CategoryFields::kNames.end()},
-       [](DATA4* tb) { (void)store::CategoryFields(tb); }},
-  };
-  for (const Case& c : cases) {
+  const FieldSetCase cases[] = {FieldSet<store::CounterFields>(), FieldSet<store::ParamFields>(),
+                                FieldSet<store::TranFields>(), FieldSet<store::ProductFields>(),
+                                FieldSet<store::CategoryFields>()};
+  for (const FieldSetCase& c : cases) {
     SCOPED_TRACE(c.table);
     const dbschema::Table* schema = dbschema::FindTable(c.table);
     ASSERT_NE(schema, nullptr);

@@ -54,21 +54,11 @@ class ExchangeTest : public dbtest::DbTest {
     std::vector<store::ProductListRow> rows;
     EXPECT_TRUE(store::ReadProducts(gDB().Session(), nullptr, store::SearchType::kName, rows).ok());
     std::vector<clsProd> out;
-    for (const store::ProductListRow& r : rows) {
-      clsProd p;
-      DATA4* tb = nullptr;
-      EXPECT_TRUE(p.LoadProduct(r.id, tb));
-      out.push_back(p);
-    }
+    for (const store::ProductListRow& r : rows) out.push_back(Product(r.id));
     return out;
   }
 
-  static clsProd Product(int32_t id) {
-    clsProd p;
-    DATA4* tb = nullptr;
-    EXPECT_TRUE(p.LoadProduct(id, tb));
-    return p;
-  }
+  static clsProd Product(int32_t id) { return stocktest::LoadProduct(id); }
 
   // Every transaction, in id order (ids are handed out from 1000 on).
   static std::vector<clsTran> Transactions() {
@@ -81,9 +71,11 @@ class ExchangeTest : public dbtest::DbTest {
     return out;
   }
 
-  // Scripts the next import dialog: the file named, then OK.
-  void ChooseInDialog(const QString& dialog, const QString& path) {
-    runner->Then(dialog, [path](QDialog& d) {
+  // Scripts the next import dialog: the transaction type when given, the file named,
+  // then OK.
+  void ChooseInDialog(const QString& dialog, const QString& path, const QString& type = {}) {
+    runner->Then(dialog, [path, type](QDialog& d) {
+      if (!type.isEmpty()) ui::test::SetText(d, QStringLiteral("cboType"), type);
       ui::test::SetText(d, QStringLiteral("txtImportFile"), path);
       ui::test::Click(d, QStringLiteral("cmdOK"));
     });

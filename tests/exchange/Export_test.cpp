@@ -23,21 +23,16 @@ class ExportTest : public ExchangeTest {
  protected:
   int32_t Add(const QString& partNo, const QString& name, const char* cost = "0", const QString& location = {},
               const QString& notes = {}, bool hide = false) {
-    clsProd p;
-    p.Init();
-    p.sPartNo = partNo;
-    p.sProdName = name;
+    clsProd p = stocktest::NewProduct(partNo, name);
     p.curStdCost = Cur(cost);
     p.sNotes = notes;
     p.bHide = hide;
     DATA4* cat = nullptr;
     QString text = location;
     p.nLocation = gDB().CategoryIDLookupOrAdd(text, store::Code(store::ListType::kLocation), cat);
-    store::Table table = gDB().OpenTable(gDB().ProductsTable());
-    DATA4* tb = table.get();
-    EXPECT_TRUE(p.SaveProduct(tb, nullptr, true));
-    table.Close();
-    return p.nProdId;
+    const int32_t id = stocktest::StoreProduct(p);
+    EXPECT_GT(id, 0);
+    return id;
   }
 
   QStringList Export() {
@@ -138,15 +133,13 @@ TEST_F(ExportTest, NamesTheProductsWhoseNumbersTheImportRefuses) {
       {"TWO", "0", "2500000000", "-1"},
   };
   for (const auto& c : cases) {
-    clsProd p;
-    p.Init();
-    p.sPartNo = p.sProdName = QLatin1String(c.part);
+    clsProd p = stocktest::NewProduct(QLatin1String(c.part), QLatin1String(c.part));
     p.curReOrderLevel = Cur(c.reorderLevel);
     p.curStdPrice = Cur(c.price);
-    const store::Table table = gDB().OpenTable(gDB().ProductsTable());
-    ASSERT_TRUE(p.SaveProduct(table.get(), nullptr, true));
+    const int32_t id = stocktest::StoreProduct(p);
+    ASSERT_GT(id, 0);
     if (Cur(c.stock) > rt::Currency()) {
-      ASSERT_GT(AddTran(p.nProdId, store::Code(store::TranType::kReceive), c.stock, "1"), 0);
+      ASSERT_GT(AddTran(id, store::Code(store::TranType::kReceive), c.stock, "1"), 0);
     }
   }
   prompts->Expect(QStringLiteral("The product import takes numbers from 0 to 2000000000 only. These products were "
@@ -259,11 +252,7 @@ TEST_F(ExportTest, TheSamplesImportIntoANewDatabaseAndExportBack) {
   };
   EXPECT_THAT(rowsOf(exported), ::testing::UnorderedElementsAreArray(rowsOf(sample)));
 
-  runner->Then(QStringLiteral("frmImportTran"), [](QDialog& d) {
-    ui::test::SetText(d, QStringLiteral("cboType"), QStringLiteral("Receive"));
-    ui::test::SetText(d, QStringLiteral("txtImportFile"), Sample("Sample Transactions Import.csv"));
-    ui::test::Click(d, QStringLiteral("cmdOK"));
-  });
+  ChooseInDialog(QStringLiteral("frmImportTran"), Sample("Sample Transactions Import.csv"), QStringLiteral("Receive"));
   Preview(true);
   prompts->Expect(QStringLiteral("Imported 5 Transactions! These transactions can be viewed from Reports | "
                                  "Transactions menu."));

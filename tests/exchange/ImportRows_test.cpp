@@ -22,16 +22,11 @@ class ImportRowsTest : public ExchangeTest {
  protected:
   // The product every case starts from.
   static void Seed() {
-    clsProd p;
-    p.Init();
-    p.sPartNo = QStringLiteral("HB-0840");
-    p.sProdName = QStringLiteral("Hex bolt");
+    clsProd p = stocktest::NewProduct(QStringLiteral("HB-0840"), QStringLiteral("Hex bolt"));
     p.sLeadTime = QStringLiteral("2 weeks");
     p.sCustom1 = QStringLiteral("zinc");
     p.curStdCost = Cur("3.5");
-    const store::Table table = gDB().OpenTable(gDB().ProductsTable());
-    DATA4* tb = table.get();
-    EXPECT_TRUE(p.SaveProduct(tb, nullptr, true));
+    EXPECT_GT(stocktest::StoreProduct(p), 0);
   }
 
   // The products ("part|name|lead time|custom 1|notes") and then the transactions
@@ -144,11 +139,7 @@ TEST_F(ImportRowsTest, RowsAreCheckedWholeAndWrittenWholeOrNotAtAll) {
     if (c.kind == kProducts) {
       ChooseInDialog(QStringLiteral("frmImportProducts"), path);
     } else {
-      runner->Then(QStringLiteral("frmImportTran"), [path](QDialog& d) {
-        ui::test::SetText(d, QStringLiteral("cboType"), QStringLiteral("Receive"));
-        ui::test::SetText(d, QStringLiteral("txtImportFile"), path);
-        ui::test::Click(d, QStringLiteral("cmdOK"));
-      });
+      ChooseInDialog(QStringLiteral("frmImportTran"), path, QStringLiteral("Receive"));
     }
     QString failure;
     c.failures.isEmpty() ? Preview(true) : ExpectMsg(&failure);

@@ -1,10 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QThread>
@@ -29,6 +26,7 @@
 #include "exchange/ExchangeSupport.h"
 #include "exchange/ExchangeCommands.h"
 #include "platform/xbase/File.h"
+#include "tests/database/ProcessTestSupport.h"
 #include "tests/exchange/ExchangeTestSupport.h"
 
 namespace {
@@ -49,6 +47,8 @@ class ProductImportTest : public ExchangeTest {
     if (stoppedRow != nullptr) *stoppedRow = stopped;
     return count;
   }
+  // A file of every column in their order: the heading, then the rows.
+  static QByteArray EveryColumn(const QByteArray& rows) { return productcsv::HeadingRow().toUtf8() + '\n' + rows; }
 };
 
 // Which product a row updates: part number first, the name only for a row without one,
@@ -265,10 +265,7 @@ TEST_F(ProductImportTest, ATableThatDoesNotOpenStopsTheRunWithItsBox) {
 
 // The command as the user runs it: the dialog, the checks, the preview and the message.
 TEST_F(ProductImportTest, TheCommandReportsEachOutcome) {
-  const QByteArray good = "PRODUCTNAME,PARTNUMBER,LOCATION,GROUP,BEGINNINGINVENTORY,REORDERLEVEL,REORDERQUANTITY,"
-                          "LEADTIME,MANUFACTURER,VENDOR,STDUNITCOST,STDUNITPRICE,CUSTOM1,CUSTOM2,CUSTOM3,CUSTOM4,"
-                          "NOTES\nOne,P-1,,,,,,,,,,,,,,,\nTwo,P-2,,,,,,,,,,,,,,,\n";
-  const QString file = Write(QStringLiteral("in.csv"), good);
+  const QString file = Write(QStringLiteral("in.csv"), EveryColumn("One,P-1,,,,,,,,,,,,,,,\nTwo,P-2,,,,,,,,,,,,,,,\n"));
   const QString bad = Write(QStringLiteral("bad.csv"), "PRODUCTNAME\nOne\n");
   struct Case {
     QString path;
@@ -346,8 +343,7 @@ TEST_F(ProductImportTest, CancelKeepsTheFileNameTheFrameDoesNot) {
 // Cancel while the file is read or checked writes nothing, shows no message and goes
 // back to the dialog, its file name kept.
 TEST_F(ProductImportTest, CancelWhileReadingOrCheckingGoesBackToTheDialog) {
-  const QString path = Write(QStringLiteral("p.csv"), productcsv::HeadingRow().toUtf8() + "\nBolt,B1" +
-                                                          QByteArray(15, ',') + "\n");
+  const QString path = Write(QStringLiteral("p.csv"), EveryColumn("Bolt,B1,,,,,,,,,,,,,,,\n"));
   for (const char* message : {"Reading the file. Please wait...", "Validating Data. Please wait..."}) {
     ChooseInDialog(QStringLiteral("frmImportProducts"), path);
     CancelAt(QStringLiteral("frmImportProducts"), message, path, &exchange::ImportProducts);
@@ -417,11 +413,8 @@ TEST_F(ProductImportTest, ThePartialImportIsReportedAsPartial) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.second);
-    const QString file = Write(QStringLiteral("in.csv"),
-                               QByteArray("PRODUCTNAME,PARTNUMBER,LOCATION,GROUP,BEGINNINGINVENTORY,REORDERLEVEL,"
-                                          "REORDERQUANTITY,LEADTIME,MANUFACTURER,VENDOR,STDUNITCOST,STDUNITPRICE,"
-                                          "CUSTOM1,CUSTOM2,CUSTOM3,CUSTOM4,NOTES\nOne,P-1,,,,,,,,,,,,,,,\n") +
-                                   c.second + "\nThree,P-3,,,,,,,,,,,,,,,\n");
+    const QString file = Write(QStringLiteral("in.csv"), EveryColumn(QByteArray("One,P-1,,,,,,,,,,,,,,,\n") + c.second +
+                                                                    "\nThree,P-3,,,,,,,,,,,,,,,\n"));
     std::shared_ptr<void> lock;
     ASSERT_TRUE(c.hold(lock));
     ChooseInDialog(QStringLiteral("frmImportProducts"), file);
@@ -475,7 +468,7 @@ TEST_F(ProductImportTest, ACopyImportsItsFileWhole) {
 TEST_F(ProductImportTest, TwoCopiesImportingAtOnceStoreEachProductOnceWithItsStock) {
   constexpr int kRows = 900, kShared = kRows / 3;
   std::map<QString, std::set<int>> stockOf;  // the beginning inventories a part number may have
-  std::vector<std::string> env[2];
+  std::string jobs[2];
   for (int i = 0; i < 2; ++i) {
     QByteArray lines = "PRODUCTNAME,PARTNUMBER,BEGINNINGINVENTORY\n";
     for (int r = 0; r < kRows; ++r) {
@@ -487,35 +480,13 @@ TEST_F(ProductImportTest, TwoCopiesImportingAtOnceStoreEachProductOnceWithItsSto
       lines += QStringLiteral("Row %1,%2,%3\n").arg(r).arg(partNo).arg(stock).toUtf8();
     }
     const QString path = Write(QStringLiteral("copy%1.csv").arg(i), lines);
-    for (char** e = environ; *e != nullptr; ++e) env[i].emplace_back(*e);
-    env[i].push_back(("STOVREL_TEST_IMPORT=" + dir + u'|' + path).toStdString());
+    jobs[i] = ("STOVREL_TEST_IMPORT=" + dir + u'|' + path).toStdString();
   }
   gDB().CloseDB();
-  // Everything the copies need is made before they start (a forked process runs no
-  // more than exec).
-  const char* argv[] = {"exchange_tests", "--gtest_filter=ProductImportTest.ACopyImportsItsFileWhole", nullptr};
-  std::vector<char*> envp[2];
-  for (int i = 0; i < 2; ++i) {
-    for (std::string& e : env[i]) envp[i].push_back(e.data());
-    envp[i].push_back(nullptr);
-  }
   pid_t pids[2];
-  for (int i = 0; i < 2; ++i) {
-    pids[i] = fork();
-    ASSERT_GE(pids[i], 0);
-    if (pids[i] == 0) {
-      dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
-      execve("/proc/self/exe", const_cast<char**>(argv), envp[i].data());
-      _exit(127);
-    }
-  }
+  for (int i = 0; i < 2; ++i) pids[i] = proctest::RunTest("ProductImportTest.ACopyImportsItsFileWhole", jobs[i]);
   Write(QStringLiteral("go"), QByteArray());
-  for (const pid_t pid : pids) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0);
-  }
+  for (const pid_t pid : pids) ASSERT_EQ(proctest::Wait(pid), 0);
   ASSERT_TRUE(gDB().OpenDB(dir));
   std::map<int32_t, QString> partNoOf;
   std::set<QString> partNos;
@@ -612,27 +583,11 @@ int KillAtPoints(const QByteArray& lines, const char* kind, const std::function<
       EXPECT_TRUE(QFile::copy(original + u'/' + name, dir + u'/' + name));
     }
     const QString path = Write(QStringLiteral("rows.csv"), lines);
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
-    env.push_back(QStringLiteral("STOVREL_TEST_KILLED_IMPORT=%1|%2|%3|%4")
-                      .arg(dir, path)
-                      .arg(writes)
-                      .arg(QLatin1String(kind))
-                      .toStdString());
-    std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    const char* argv[] = {"exchange_tests", "--gtest_filter=InterruptedImportTest.ACopyKilledPartWay", nullptr};
-    const pid_t pid = fork();
-    if (pid == 0) {
-      dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
-      execve("/proc/self/exe", const_cast<char**>(argv), envp.data());
-      _exit(127);
-    }
-    int status = 0;
-    EXPECT_EQ(waitpid(pid, &status, 0), pid);
-    const bool wasKilled = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-    EXPECT_TRUE(wasKilled || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << status;
+    const int code = proctest::Wait(proctest::RunTest(
+        "InterruptedImportTest.ACopyKilledPartWay",
+        QStringLiteral("STOVREL_TEST_KILLED_IMPORT=%1|%2|%3|%4").arg(dir, path).arg(writes).arg(QLatin1String(kind)).toStdString()));
+    const bool wasKilled = code == 128 + SIGKILL;
+    EXPECT_TRUE(wasKilled || code == 0) << code;
     EXPECT_TRUE(gDB().OpenDB(dir));
     check(wasKilled);
     gDB().CloseDB();

@@ -25,17 +25,12 @@ class TranImportTest : public ExchangeTest {
  protected:
   // A product with standard cost 3.5 (or the one given) and price 7.25.
   int32_t Priced(const QString& partNo, const char* stdCost = "3.5") {
-    clsProd p;
-    p.Init();
-    p.sPartNo = partNo;
-    p.sProdName = QStringLiteral("Name of ") + partNo;
+    clsProd p = stocktest::NewProduct(partNo, QStringLiteral("Name of ") + partNo);
     p.curStdCost = Cur(stdCost);
     p.curStdPrice = Cur("7.25");
-    store::Table table = gDB().OpenTable(gDB().ProductsTable());
-    DATA4* tb = table.get();
-    EXPECT_TRUE(p.SaveProduct(tb, nullptr, true));
-    table.Close();
-    return p.nProdId;
+    const int32_t id = stocktest::StoreProduct(p);
+    EXPECT_GT(id, 0);
+    return id;
   }
   void Start(clsImportTransactions& imp, const QByteArray& lines, TranType type = TranType::kReceive) {
     clsTran t;
@@ -210,11 +205,7 @@ TEST_F(TranImportTest, CancelWhileReadingOrCheckingGoesBackToTheDialog) {
   const QString path = Write(QStringLiteral("tran.csv"), "PARTNUMBER,UNITS,AMOUNTPERUNIT\nA,3,\nA,4,1\n");
   for (const char* message : {"Reading the file. Please wait...", "Validating Data. Please wait...",
                               "Validating Part Numbers. Please wait..."}) {
-    runner->Then(QStringLiteral("frmImportTran"), [path](QDialog& d) {
-      ui::test::SetText(d, QStringLiteral("cboType"), QStringLiteral("Receive"));
-      ui::test::SetText(d, QStringLiteral("txtImportFile"), path);
-      ui::test::Click(d, QStringLiteral("cmdOK"));
-    });
+    ChooseInDialog(QStringLiteral("frmImportTran"), path, QStringLiteral("Receive"));
     CancelAt(QStringLiteral("frmImportTran"), message, path, &exchange::ImportTransactions);
   }
   EXPECT_TRUE(Transactions().empty());

@@ -16,6 +16,7 @@
 #include "services/clsImportColDef.h"
 #include "tests/services/ProgressTestSupport.h"
 #include "tests/support/TestEnv.h"
+#include "tests/services/ScriptedTest.h"
 
 namespace {
 
@@ -56,10 +57,10 @@ rt::Collection TranColumns() {
                   {"AMOUNTPERUNIT", 2, true, true, 0, 20000000000000}});
 }
 
-class ImportDataTest : public ::testing::Test {
+class ImportDataTest : public uitest::ScriptedTest {
  protected:
   void TearDown() override {
-    EXPECT_THAT(prompts->Unexpected(), IsEmpty());
+    ScriptedTest::TearDown();
     EXPECT_EQ(progresstest::OpenProgressDialog(), nullptr);
     EXPECT_EQ(ui::ScreenMousePointer(), ui::vbDefault);
   }
@@ -71,7 +72,6 @@ class ImportDataTest : public ::testing::Test {
     return file;
   }
 
-  ui::test::ScopedFakePrompts prompts;
   QString file = testenv::NewTempDir() + QStringLiteral("/in.csv");
   clsImportData data;
   QStringList cols;
@@ -268,7 +268,6 @@ TEST_F(ImportDataTest, TheFileIsReadOnce) {
 }
 
 TEST_F(ImportDataTest, PreviewShowsTheRowsAndReportsTheChoice) {
-  ui::test::ScopedFakeModalRunner runner;
   const rt::Collection coll = TranColumns();
   ASSERT_TRUE(data.ValidateCols(Write("units,PARTNUMBER,AMOUNTPERUNIT\r\n2,\"A,1\",\r\n\r\n3,B\r\n"), coll,
                                 cols, buf));

@@ -1,7 +1,7 @@
 #pragma once
-// Shared fixture of the product window tests: scripted prompts, dialogs and shell
-// (anything unscripted fails the test), the recording main window, a registry of the
-// test's own and a new database; helpers that store categories, products and
+// Shared fixture of the product window tests: the database tests' (scripted prompts and
+// dialogs, a new database) with a scripted shell, the recording main window and a
+// registry of the test's own; helpers that store categories, products and
 // transactions the way the program does.
 
 #include <gtest/gtest.h>
@@ -18,25 +18,21 @@
 #include "platform/ui/WindowRegistry.h"
 #include "services/testing/FakeMainWindowHub.h"
 #include "services/clsSystem.h"
+#include "tests/database/DbTestSupport.h"
+#include "tests/database/StockTestSupport.h"
 #include "tests/support/TestEnv.h"
 
 namespace prodtest {
 
-class ProdTest : public ::testing::Test {
+class ProdTest : public dbtest::DbTest {
  protected:
   void SetUp() override {
-    auto fail = [](const QString& s) { ADD_FAILURE() << "unexpected: " << s.toStdString(); };
-    prompts->SetOnUnexpected(fail);
-    runner->SetOnUnexpected(fail);
-    dir = testenv::NewTempDir(QStringLiteral("db"));
-    ASSERT_TRUE(gDB().NewDB(dir));
+    DbTest::SetUp();
+    dir = OpenNewDatabase();
   }
   void TearDown() override {
     gSystem().UnloadAll();
-    gDB().CloseDB();
-    rt::Err().Clear();
-    EXPECT_EQ(prompts->Pending(), 0) << "scripted prompts not shown";
-    EXPECT_EQ(runner->Pending(), 0) << "scripted dialogs not run";
+    DbTest::TearDown();
   }
 
   // A category entry of the list; its id.
@@ -49,18 +45,13 @@ class ProdTest : public ::testing::Test {
   // A stored product; its id.
   static int32_t AddProduct(const QString& name, const QString& partNo, bool hidden = false, int32_t location = -1,
                             int32_t group = -1) {
-    clsProd p;
-    p.Init();
-    p.sProdName = name;
-    p.sPartNo = partNo;
+    clsProd p = stocktest::NewProduct(partNo, name);
     p.bHide = hidden;
     p.nLocation = location;
     p.nGroup = group;
-    store::Table table = gDB().OpenTable(gDB().ProductsTable());
-    DATA4* tb = table.get();
-    EXPECT_TRUE(p.SaveProduct(tb, nullptr, true));
-    table.Close();
-    return p.nProdId;
+    const int32_t id = stocktest::StoreProduct(p);
+    EXPECT_GT(id, 0) << name.toStdString();
+    return id;
   }
   // A Receive of `units` for the product, with the category `catId`.
   static void AddReceive(int32_t prodId, int units, int32_t catId = 0) {
@@ -77,17 +68,10 @@ class ProdTest : public ::testing::Test {
     DATA4* tb = nullptr;
     return gDB().RecordExists(2, id, gDB().ProductsTable(), QStringLiteral("rowid"), QStringLiteral("rowid"), tb) > 0;
   }
-  static clsProd Load(int32_t id) {
-    clsProd p;
-    DATA4* tb = nullptr;
-    EXPECT_TRUE(p.LoadProduct(id, tb));
-    return p;
-  }
+  static clsProd Load(int32_t id) { return stocktest::LoadProduct(id); }
 
   QString dir;
   testenv::ScopedEnv registry{"STOVREL_REGISTRY_DIR", testenv::NewTempDir(QStringLiteral("reg"))};
-  ui::test::ScopedFakePrompts prompts;
-  ui::test::ScopedFakeModalRunner runner;
   ui::test::ScopedFakeShell shell;
   ScopedFakeMainWindowHub hub;
 };

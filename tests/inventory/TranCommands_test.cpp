@@ -1,6 +1,5 @@
 #include "inventory/TranCommands.h"
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
@@ -9,6 +8,7 @@
 #include "inventory/frmInvAddUpateDel.h"
 #include "inventory/frmScanNewTran.h"
 #include "services/clsSystem.h"
+#include "tests/database/ProcessTestSupport.h"
 #include "tests/inventory/TranTestSupport.h"
 
 namespace {
@@ -251,18 +251,18 @@ TEST_F(TranCommandsTest, MenuReceiptConvertsTheWholeOrderWithoutAQuestion) {
 }
 
 // Each child opens the database itself (its own engine and locks) and receives the
-// order with its own number of units once the parent lets both go.
-[[noreturn]] void ReceiveOrder(const QString& dir, int32_t order, const char* units, int go) {
+// order with its own number of units once the parent lets both go: 0 when it did.
+int ReceiveOrder(const QString& dir, int32_t order, const char* units, int go) {
   char b = 0;
-  if (read(go, &b, 1) != 1) _exit(5);
-  if (!gDB().OpenDB(dir)) _exit(3);
+  if (read(go, &b, 1) != 1) return 5;
+  if (!gDB().OpenDB(dir)) return 3;
   code4lockDelay(gDB().CBEngine(), 1);
   code4lockAttempts(gDB().CBEngine(), 5000);
   clsTran t;
-  if (!gDB().GetTran(order, t)) _exit(4);
+  if (!gDB().GetTran(order, t)) return 4;
   t.udTranType = 2;
   t.curUnits = Cur(units);
-  _exit(gDB().ConvertTran(t, 1) ? 0 : 1);
+  return gDB().ConvertTran(t, 1) ? 0 : 1;
 }
 
 TEST_F(TranCommandsTest, TwoProcessesConvertingOneOrderStoreOneConversion) {
@@ -275,19 +275,13 @@ TEST_F(TranCommandsTest, TwoProcessesConvertingOneOrderStoreOneConversion) {
   ASSERT_EQ(pipe(go), 0);
   const char* units[2] = {"6", "7"};
   pid_t pids[2];
-  for (int i = 0; i < 2; ++i) {
-    pids[i] = fork();
-    ASSERT_GE(pids[i], 0);
-    if (pids[i] == 0) ReceiveOrder(dir, order, units[i], go[0]);
-  }
+  for (int i = 0; i < 2; ++i) pids[i] = proctest::Fork([&] { return ReceiveOrder(dir, order, units[i], go[0]); });
   ASSERT_EQ(write(go[1], "gg", 2), 2);
   int won = 0, winner = -1;
   for (int i = 0; i < 2; ++i) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pids[i], &status, 0), pids[i]);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_LE(WEXITSTATUS(status), 1);
-    if (WEXITSTATUS(status) == 0) {
+    const int code = proctest::Wait(pids[i]);
+    ASSERT_TRUE(code == 0 || code == 1) << code;
+    if (code == 0) {
       ++won;
       winner = i;
     }

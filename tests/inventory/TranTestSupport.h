@@ -34,17 +34,10 @@ class TranTest : public dbtest::DbTest {
 
   static int32_t AddProductWithAmounts(const QString& partNo, const QString& name, const char* cost,
                                        const char* price) {
-    clsProd p;
-    p.Init();
-    p.sPartNo = partNo;
-    p.sProdName = name;
+    clsProd p = stocktest::NewProduct(partNo, name);
     p.curStdCost = Cur(cost);
     p.curStdPrice = Cur(price);
-    store::Table table = gDB().OpenTable(gDB().ProductsTable());
-    DATA4* tb = table.get();
-    const bool ok = p.SaveProduct(tb, nullptr, true);
-    table.Close();
-    return ok ? p.nProdId : -1;
+    return stocktest::StoreProduct(p);
   }
 
   static clsTran Stored(int32_t id) {
@@ -53,14 +46,7 @@ class TranTest : public dbtest::DbTest {
     return t;
   }
 
-  static clsProductStats Stats(int32_t prodId) {
-    clsProductStats s;
-    s.Init(prodId);
-    DATA4* tb = nullptr;
-    EXPECT_TRUE(gDB().GetProductStats(s, tb));
-    return s;
-  }
-
+  static clsProductStats Stats(int32_t prodId) { return stocktest::Stats(prodId); }
 
   int32_t widget = -1;
   int32_t gadget = -1;

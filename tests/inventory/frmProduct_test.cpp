@@ -335,11 +335,8 @@ TEST_F(frmProductTest, AnEditOfTheNameKeepsEveryOtherStoredByte) {
   p.curReOrderQty = stocktest::Cur("20.5");
   p.curStdCost = stocktest::Cur("3.4567");
   p.curStdPrice = stocktest::Cur("765.1049");
-  {
-    store::Table table = gDB().OpenTable(gDB().ProductsTable());
-    DATA4* tb = table.get();
-    ASSERT_TRUE(p.SaveProduct(tb, nullptr, true));
-  }
+  p.nProdId = stocktest::StoreProduct(p);
+  ASSERT_GT(p.nProdId, 0);
   auto before = dbtest::StoredFields(gDB().ProductsTable(), p.nProdId);
   before.erase("prodname");
   for (const int places : {0, 1, 2, 3, 4}) {

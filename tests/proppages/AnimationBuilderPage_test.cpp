@@ -46,20 +46,14 @@ QImage Strip(int frames) {
   return strip;
 }
 
-class AnimationPageTest : public ::testing::Test {
+class AnimationPageTest : public test::PageTest<CQVCustPictPropPage> {
  protected:
-  void SetUp() override {
-    dir_ = testenv::NewTempDir(QStringLiteral("qvp-anim"));
-    prompts_->SetOnUnexpected([](const QString& s) { ADD_FAILURE() << s.toStdString(); });
-  }
+  AnimationPageTest() : PageTest(kAnimationPage) {}
   void Activate() {
     ASSERT_EQ(host_.Activate(), S_OK);
     viewer_ = host_.Find<PictureViewer>("1009");
     ASSERT_TRUE(viewer_);
   }
-  QString Path(const QString& name) const { return dir_ + QLatin1Char('/') + name; }
-  QPushButton* Button(const char* id) { return host_.Find<QPushButton>(id); }
-  QString TextOf(const char* id) { return host_.Find<QLabel>(id)->text(); }
   // Imports a segmented bitmap, answering the frame count dialog with `count`.
   void Import(PageHost& host, const QImage& bitmap, const QString& count) {
     files_->Choose(BitmapFile(Path(QStringLiteral("seg.bmp")), bitmap));
@@ -70,14 +64,8 @@ class AnimationPageTest : public ::testing::Test {
     });
     host.Find<QPushButton>("1014")->click();
   }
-  const CQVCustPictPropPage::Row& Row() {
-    return static_cast<CQVCustPictPropPage*>(static_cast<CQVPropPageBase*>(host_.page.get()))->Rows().at(0);
-  }
+  const CQVCustPictPropPage::Row& Row() { return Page().Rows().at(0); }
 
-  QString dir_;
-  PageHost host_{kAnimationPage};
-  ScopedFakeFileDialogs files_;
-  ScopedFakePrompts prompts_;
   ScopedFakeModalRunner runner_;
   PictureViewer* viewer_ = nullptr;
 };

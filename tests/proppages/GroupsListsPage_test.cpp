@@ -19,38 +19,20 @@ using test::PageHost;
 
 constexpr int kGroupsPage = 3;
 
-class GroupsPageTest : public ::testing::Test {
+class GroupsPageTest : public test::PageTest<CQVGroupsAndListsPropPage> {
  protected:
+  GroupsPageTest() : PageTest(kGroupsPage) {}
   void Activate() {
     ASSERT_EQ(host_.Activate(), S_OK);
     groups_ = host_.Find<QComboBox>("1002");
     items_ = host_.Find<QComboBox>("1028");
     ASSERT_TRUE(groups_ && items_);
   }
-  CQVGroupsAndListsPropPage& Page() {
-    return *static_cast<CQVGroupsAndListsPropPage*>(static_cast<CQVPropPageBase*>(host_.page.get()));
-  }
-  static QStringList Entries(QComboBox* combo) {
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
-    return texts;
-  }
-  static void Choose(QComboBox* combo, int index) {
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-  }
-  QPushButton* Button(const char* id) { return host_.Find<QPushButton>(id); }
   static void Edit(PropertyListView* list, const char* name, const QString& value) {
     test::EditRow(list, name, value);
   }
-  static QStringList Names(PropertyListView* list) {
-    QStringList names;
-    for (int line = 0; line < list->Model().rowCount(); ++line) names << list->Model().Row(line)->name;
-    return names;
-  }
+  static QStringList Names(PropertyListView* list) { return test::RowNames(list); }
 
-  PageHost host_{kGroupsPage};
-  ui::test::ScopedFakePrompts prompts_;
   QComboBox* groups_ = nullptr;
   QComboBox* items_ = nullptr;
 };

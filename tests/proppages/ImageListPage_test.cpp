@@ -30,22 +30,15 @@ using test::Solid;
 using ui::test::ScopedFakeFileDialogs;
 using ui::test::ScopedFakePrompts;
 
-class ImageListPageTest : public ::testing::Test {
+class ImageListPageTest : public test::PageTest<CQVImageListPropPage> {
  protected:
-  explicit ImageListPageTest(int index = 4) : host_(index) {}
-  void SetUp() override {
-    dir_ = testenv::NewTempDir(QStringLiteral("qvp-images"));
-    prompts_->SetOnUnexpected([](const QString& s) { ADD_FAILURE() << s.toStdString(); });
-  }
+  explicit ImageListPageTest(int index = 4) : PageTest(index) {}
   void Activate() {
     ASSERT_EQ(host_.Activate(), S_OK);
     viewer_ = host_.Find<PictureViewer>("1009");
     key_ = host_.Find<QLineEdit>("1037");
     ASSERT_TRUE(viewer_ && key_);
   }
-  QString Path(const char* name) const { return dir_ + QLatin1Char('/') + QLatin1String(name); }
-  QPushButton* Button(const char* id) { return host_.Find<QPushButton>(id); }
-  QString TextOf(const char* id) { return host_.Find<QLabel>(id)->text(); }
   void Insert(const QString& file) {
     files_->Choose(file);
     Button("1006")->click();
@@ -57,15 +50,9 @@ class ImageListPageTest : public ::testing::Test {
     test::TypeText(key_, key);
     test::PressKey(key_, Qt::Key_Return);
   }
-  const std::vector<ImageEntry>& Entries() {
-    return static_cast<CQVImageListPropPage*>(static_cast<CQVPropPageBase*>(host_.page.get()))->Entries();
-  }
+  const std::vector<ImageEntry>& Entries() { return Page().Entries(); }
   QString KeyOf(size_t i) { return QString::fromLatin1(Entries()[i].key.Text() ? Entries()[i].key.Text() : ""); }
 
-  QString dir_;
-  PageHost host_;
-  ScopedFakeFileDialogs files_;
-  ScopedFakePrompts prompts_;
   PictureViewer* viewer_ = nullptr;
   QLineEdit* key_ = nullptr;
 };

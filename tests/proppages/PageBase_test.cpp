@@ -361,26 +361,10 @@ TEST(PageBase, TheHostFrameIsKeptAndMadeModelessAroundDialogs) {
   EXPECT_EQ(com::ObjectTable::Objects(), 0);
 }
 
-// The prompt seam as a re-entrant host meets it: while a box shows, the host's code runs
-// (`onShow`, once), as it would from inside the box's event loop.
-class ReentrantPrompts final : public ui::Prompts {
- public:
-  int MsgBox(const QString& text, int, const QString&, const QString&, int) override {
-    shown << text;
-    if (auto run = std::exchange(onShow, nullptr)) run();
-    return ui::vbOK;
-  }
-  ui::InputAnswer InputBox(const QString&, const QString&, const QString&) override { return {{}, true}; }
-
-  std::function<void()> onShow;
-  QStringList shown;
-};
-
 // From inside the "Help is not installed" box, a host releasing the page ends it once the
 // event loop runs again; a page only deactivated hides at once and can activate again.
 TEST(PageBase, AHostMayEndAPageFromInsideItsBox) {
-  ReentrantPrompts prompts;
-  ui::Prompts* const before = ui::SetPrompts(&prompts);
+  ui::test::ScopedFakePrompts prompts;
   const QString noHelp = testenv::NewTempDir(QStringLiteral("qvp-nohelp"));
   SetLibraryHelpFolder(noHelp);
   ctl::ListBarModel model;
@@ -411,22 +395,26 @@ TEST(PageBase, AHostMayEndAPageFromInsideItsBox) {
       ASSERT_EQ(page->SetObjects(1, edited), S_OK);
       ASSERT_EQ(page->Activate(&frame, &rect, FALSE), S_OK);
       QPointer<QWidget> dialog = frame.findChild<QWidget*>();
-      prompts.onShow = [&] {
+      // The host's code runs once from inside the box, as from the box's event loop.
+      prompts->Answer(ui::vbOK);
+      bool ran = false;
+      prompts->SetOnShown([&](const ui::test::ShownPrompt&) {
+        if (std::exchange(ran, true)) return;
         if (h.deactivate) {
           EXPECT_EQ(page->Deactivate(), S_OK);
           EXPECT_TRUE(dialog && dialog->isHidden());
           EXPECT_EQ(page->Show(SW_SHOW), E_UNEXPECTED);
         }
         if (h.release) page->Release();
-      };
+      });
       MSG f1{};
       f1.message = WM_KEYDOWN;
       f1.wParam = VK_F1;
       EXPECT_EQ(page->TranslateAccelerator(&f1), S_OK);
-      ASSERT_FALSE(prompts.shown.isEmpty());
-      EXPECT_TRUE(prompts.shown.last().startsWith(QStringLiteral("QVProp Help is not installed beside the library")))
-          << prompts.shown.last().toStdString();
-      EXPECT_TRUE(prompts.shown.last().contains(noHelp)) << prompts.shown.last().toStdString();
+      ASSERT_FALSE(prompts->Shown().isEmpty());
+      const QString shown = prompts->Last().text;
+      EXPECT_TRUE(shown.startsWith(QStringLiteral("QVProp Help is not installed beside the library"))) << shown.toStdString();
+      EXPECT_TRUE(shown.contains(noHelp)) << shown.toStdString();
       QApplication::sendPostedEvents();
       EXPECT_TRUE(dialog.isNull());
       EXPECT_TRUE(frame.findChildren<QWidget*>().isEmpty());
@@ -439,7 +427,6 @@ TEST(PageBase, AHostMayEndAPageFromInsideItsBox) {
     }
   }
   SetLibraryHelpFolder({});
-  ui::SetPrompts(before);
 }
 
 TEST(PageMessages, LoadedMessagesAreFilledInOnce) {

@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QWidget>
 #include <memory>
 
@@ -17,6 +20,9 @@
 #include "proppages/CQVPropPageBase.h"
 #include "proppages/PropertyList.h"
 #include "proppages/PageTable.h"
+#include "platform/ui/testing/FakeFileDialogs.h"
+#include "platform/ui/testing/TestPrompts.h"
+#include "tests/support/TestEnv.h"
 
 namespace qvp::test {
 
@@ -57,6 +63,42 @@ struct PageHost {
   com::Ref<IPropertyPageSite> site;
   QWidget frame;
 };
+
+// A test of one page (class `P`) in the host, its boxes and file dialogs scripted
+// (anything unscripted fails), with a folder of its own.
+template <class P>
+class PageTest : public ::testing::Test {
+ protected:
+  explicit PageTest(int index) : host_(index) {
+    prompts_->SetOnUnexpected([](const QString& s) { ADD_FAILURE() << s.toStdString(); });
+  }
+  P& Page() { return *static_cast<P*>(static_cast<CQVPropPageBase*>(host_.page.get())); }
+  QPushButton* Button(const char* id) { return host_.Find<QPushButton>(id); }
+  QString TextOf(const char* id) { return host_.Find<QLabel>(id)->text(); }
+  QString Path(const QString& name) const { return dir_ + QLatin1Char('/') + name; }
+  static QStringList Entries(const QComboBox* combo) {
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
+    return texts;
+  }
+  // Picks an entry as the user does.
+  static void Choose(QComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+  }
+
+  QString dir_ = testenv::NewTempDir(QStringLiteral("qvp-page"));
+  PageHost host_;
+  ui::test::ScopedFakeFileDialogs files_;
+  ui::test::ScopedFakePrompts prompts_;
+};
+
+// The names of a property list's rows, in order.
+inline QStringList RowNames(PropertyListView* list) {
+  QStringList names;
+  for (int line = 0; line < list->Model().rowCount(); ++line) names << list->Model().Row(line)->name;
+  return names;
+}
 
 // Types a value into a property list's in-place editor and commits it with Enter.
 inline void EditRow(PropertyListView* list, const char* name, const QString& value) {

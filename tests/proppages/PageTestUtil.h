@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QString>
+#include <QWidget>
 
 #include "platform/automation/ListBarAutomation.h"
 #include "platform/com/ConnectionPoint.h"

@@ -12,6 +12,7 @@
 #include "platform/com/PropertyPage.h"
 #include "platform/com/Stream.h"
 #include "proppages/PngStrip.h"
+#include "tests/proppages/PageTestUtil.h"
 #include "tests/proppages/PngTestUtil.h"
 #include "tests/support/TestEnv.h"
 
@@ -20,23 +21,11 @@ namespace {
 
 using pngtest::SamePixels;
 
-QImage Filled(int w, int h, QRgb c) {
-  QImage img(w, h, QImage::Format_RGB32);
-  img.fill(c);
-  return img;
-}
-
 QString WriteBytes(const QString& dir, const QString& name, const QByteArray& bytes) {
   const QString path = dir + QLatin1Char('/') + name;
   QFile file(path);
   EXPECT_TRUE(file.open(QIODevice::WriteOnly));
   file.write(bytes);
-  return path;
-}
-
-QString WriteBmp(const QString& dir, const QString& name, const QImage& image) {
-  const QString path = dir + QLatin1Char('/') + name;
-  EXPECT_EQ(WriteDibFile(BitmapToPackedDib(image, nullptr, 24), path), DibWriteResult::kWritten);
   return path;
 }
 
@@ -48,7 +37,7 @@ TEST(PictureRef, OneOwnerOrSharedOwnership) {
     CPictureRef a;
     EXPECT_EQ(a.GetType(), PICTYPE_UNINITIALIZED);
     EXPECT_FALSE(a.GetPictureDisp());
-    ASSERT_TRUE(a.CreateFromBitmap(Filled(4, 3, qRgb(1, 2, 3))));
+    ASSERT_TRUE(a.CreateFromBitmap(test::Solid(4, 3, qRgb(1, 2, 3))));
     EXPECT_EQ(a.GetType(), PICTYPE_BITMAP);
     CPictureRef b = a;  // shared: both hold the same object
     EXPECT_EQ(a.Get(), b.Get());
@@ -59,7 +48,7 @@ TEST(PictureRef, OneOwnerOrSharedOwnership) {
     ASSERT_TRUE(c.Attach(b.GetPictureDisp().get()));
     EXPECT_EQ(c.Get(), b.Get());
     // Every create or attach lets go of what was held.
-    ASSERT_TRUE(b.CreateFromIcon(Filled(2, 2, qRgb(0, 0, 0))));
+    ASSERT_TRUE(b.CreateFromIcon(test::Solid(2, 2, qRgb(0, 0, 0))));
     EXPECT_EQ(b.GetType(), PICTYPE_ICON);
     EXPECT_EQ(c.GetType(), PICTYPE_BITMAP);
     ASSERT_TRUE(c.CreateEmpty());
@@ -102,7 +91,7 @@ TEST(PictureRef, LoadFileToStream) {
 
 TEST(PictureRef, LoadPictureFile) {
   const QString dir = testenv::NewTempDir(QStringLiteral("load"));
-  const QImage image = Filled(5, 3, qRgb(200, 10, 20));
+  const QImage image = test::Solid(5, 3, qRgb(200, 10, 20));
   const QString png = dir + QStringLiteral("/a.PNG");
   ASSERT_TRUE(SaveDibAsPng(png, {CPageString("k")}, image, nullptr, 24));
   struct Case {
@@ -110,7 +99,7 @@ TEST(PictureRef, LoadPictureFile) {
     HRESULT hr;
   };
   const std::vector<Case> cases = {
-      {WriteBmp(dir, QStringLiteral("a.bmp"), image), S_OK},
+      {test::BitmapFile(dir + QStringLiteral("/a.bmp"), image), S_OK},
       {png, S_OK},
       {WriteBytes(dir, QStringLiteral("bad.png"), "not a png"), E_FAIL},
       {WriteBytes(dir, QStringLiteral("bad.bmp"), "not a bitmap"), CTL_E_INVALIDPICTURE},
@@ -158,10 +147,10 @@ TEST(PictureRef, AddressesAreLocalFilesOnly) {
 
 TEST(PictureRef, SizesAndBitmapsOfPictures) {
   CPictureRef bitmap, icon, empty;
-  QImage image = Filled(200, 100, qRgb(0, 0, 255));
+  QImage image = test::Solid(200, 100, qRgb(0, 0, 255));
   image.setPixel(0, 0, qRgb(255, 0, 0));
   ASSERT_TRUE(bitmap.CreateFromBitmap(image));
-  ASSERT_TRUE(icon.CreateFromIcon(Filled(8, 6, qRgb(0, 255, 0))));
+  ASSERT_TRUE(icon.CreateFromIcon(test::Solid(8, 6, qRgb(0, 255, 0))));
   ASSERT_TRUE(empty.CreateEmpty());
 
   EXPECT_EQ(GetPictureSizePixels(bitmap.Get()), QSize(200, 100));
@@ -172,7 +161,7 @@ TEST(PictureRef, SizesAndBitmapsOfPictures) {
   EXPECT_TRUE(PictureToBitmap(nullptr, 0).isNull());
   EXPECT_TRUE(PictureToBitmap(empty.Get(), 0).isNull());
   EXPECT_TRUE(SamePixels(PictureToBitmap(bitmap.Get(), 0xFFFFFF), image));
-  EXPECT_TRUE(SamePixels(PictureToBitmap(icon.Get(), 0xFFFFFF), Filled(8, 6, qRgb(0, 255, 0))));
+  EXPECT_TRUE(SamePixels(PictureToBitmap(icon.Get(), 0xFFFFFF), test::Solid(8, 6, qRgb(0, 255, 0))));
 }
 
 TEST(PictureRef, RenderPictureToBitmap) {
@@ -182,7 +171,7 @@ TEST(PictureRef, RenderPictureToBitmap) {
   indexed.setPixel(0, 0, 0);
   CPictureRef palettePicture, rgb, icon;
   ASSERT_TRUE(palettePicture.CreateFromBitmap(indexed));
-  ASSERT_TRUE(rgb.CreateFromBitmap(Filled(2, 2, qRgb(9, 9, 9))));
+  ASSERT_TRUE(rgb.CreateFromBitmap(test::Solid(2, 2, qRgb(9, 9, 9))));
   ASSERT_TRUE(icon.CreateFromIcon(indexed));
   struct Case {
     IPicture* picture;
@@ -242,7 +231,7 @@ TEST(PictureRef, DrawingPictureObjects) {
   for (int x = 0; x < 6; ++x)
     for (int y = 0; y < 2; ++y) frames.setPixel(x, y, x < 3 ? qRgb(255, 0, 0) : qRgb(0, 255, 0));
   ASSERT_TRUE(strip.CreateFromBitmap(frames));
-  ASSERT_TRUE(icon.CreateFromIcon(Filled(3, 3, qRgb(0, 0, 255))));
+  ASSERT_TRUE(icon.CreateFromIcon(test::Solid(3, 3, qRgb(0, 0, 255))));
   ASSERT_TRUE(empty.CreateEmpty());
   struct Case {
     IPicture* picture;
@@ -256,7 +245,7 @@ TEST(PictureRef, DrawingPictureObjects) {
       {empty.Get(), 0, false, white},          {nullptr, 0, false, white},
   };
   for (const Case& c : cases) {
-    QImage target = Filled(10, 10, white);
+    QImage target = test::Solid(10, 10, white);
     QPainter painter(&target);
     DrawPictureArgs args;
     args.item = QRect(2, 2, 8, 8);
@@ -267,7 +256,7 @@ TEST(PictureRef, DrawingPictureObjects) {
     EXPECT_EQ(target.pixel(2, 2), c.atOrigin);
   }
   // Regions: a picture all of the key colour has none; one other pixel gives it.
-  QImage keyed = Filled(4, 4, qRgb(255, 0, 255));
+  QImage keyed = test::Solid(4, 4, qRgb(255, 0, 255));
   CPictureRef allKey;
   ASSERT_TRUE(allKey.CreateFromBitmap(keyed));
   EXPECT_TRUE(CreateRegionFromBitmap(allKey.Get(), 0xFF00FF, std::nullopt, 0, 1, false, false).isEmpty());
@@ -324,7 +313,7 @@ TEST(PictureRef, MetafilesLandScaledAtThePosition) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    QImage target = Filled(48, 48, qRgb(255, 255, 255));
+    QImage target = test::Solid(48, 48, qRgb(255, 255, 255));
     QPainter painter(&target);
     const QPen pen(QColor(1, 2, 3), 3);
     painter.setPen(pen);
@@ -350,7 +339,7 @@ TEST(PictureRef, MetafilesLandScaledAtThePosition) {
   // Nothing to fill: a zero extent, or an enhanced metafile without a destination.
   CPictureRef flat;
   ASSERT_TRUE(flat.CreateFromMetafile(Quadrants(), 0, 265, true));
-  QImage target = Filled(8, 8, qRgb(255, 255, 255));
+  QImage target = test::Solid(8, 8, qRgb(255, 255, 255));
   QPainter painter(&target);
   DrawPictureArgs args;
   args.item = QRect(0, 0, 8, 8);
@@ -425,7 +414,7 @@ TEST(PictureRef, ImageSinkCollectsTheStrip) {
       EXPECT_EQ(sink->QueryInterface(c.iid, face.OutVoid()), c.hr);
       EXPECT_EQ(static_cast<bool>(face), c.hr == S_OK);
     }
-    const QImage bitmap = Filled(2, 2, qRgb(1, 1, 1));
+    const QImage bitmap = test::Solid(2, 2, qRgb(1, 1, 1));
     const QImage null;
     const com::Ref<IImageAddSink> noTarget = CImageAddSink::Make(nullptr);
     struct Add {

@@ -20,6 +20,7 @@
 #include "platform/controls/ListBarModel.h"
 #include "platform/ui/testing/TestPrompts.h"
 #include "proppages/PageTable.h"
+#include "tests/proppages/PageHost.h"
 
 namespace qvp {
 namespace {
@@ -82,11 +83,7 @@ class Host {
   PropertyListView* List() { return frame_.findChild<PropertyListView*>(QStringLiteral("id1000")); }
 
   // Names as listed, in order.
-  QStringList Names() {
-    QStringList names;
-    for (int i = 0; i < List()->Model().rowCount(); ++i) names << List()->Model().Row(i)->name;
-    return names;
-  }
+  QStringList Names() { return test::RowNames(List()); }
   int IndexOf(const QString& name) {
     const int at = static_cast<int>(Names().indexOf(name));
     EXPECT_GE(at, 0) << name.toStdString();
@@ -106,17 +103,7 @@ class Host {
     QApplication::sendEvent(List(), &right);
   }
   // Types a text into the in-place editor and commits it with Enter.
-  void Type(const QString& name, const QString& text) {
-    const QModelIndex at = List()->Model().index(IndexOf(name), 1);
-    List()->setCurrentIndex(at);
-    List()->edit(at);
-    auto* editor = List()->findChild<QLineEdit*>(QStringLiteral("id125"));
-    ASSERT_NE(editor, nullptr) << name.toStdString();
-    editor->setText(text);
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(editor, &enter);
-    Settle();
-  }
+  void Type(const QString& name, const QString& text) { test::EditRow(List(), name.toUtf8().constData(), text); }
   // Picks an entry of the drop-down list.
   void Pick(const QString& name, const QString& entry) {
     const QModelIndex at = List()->Model().index(IndexOf(name), 1);

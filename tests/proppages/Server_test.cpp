@@ -56,18 +56,20 @@ class ServerTest : public ::testing::Test {
       ASSERT_EQ(RegCreateKeyA(HKEY_CLASSES_ROOT, path, &key), ERROR_SUCCESS);
       RegCloseKey(key);
     }
+    ASSERT_TRUE(module.IsLoaded()) << module.Error().toStdString();
+    ASSERT_TRUE(getClass && canUnload);
   }
   testenv::ScopedEnv env_{"STOVREL_REGISTRY_DIR", testenv::NewTempDir(QStringLiteral("qvp-reg"))};
+  // The library loaded as a host loads it, and its class-object and unload entry points.
+  com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
+  com::DllGetClassObjectFn getClass = module.Function<com::DllGetClassObjectFn>("DllGetClassObject");
+  com::DllCanUnloadNowFn canUnload = module.Function<com::DllCanUnloadNowFn>("DllCanUnloadNow");
 };
 
 TEST_F(ServerTest, HostRegistersCreatesActivatesAndUnregistersEveryPage) {
-  com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
-  ASSERT_TRUE(module.IsLoaded()) << module.Error().toStdString();
   auto reg = module.Function<com::DllRegisterServerFn>("DllRegisterServer");
   auto unreg = module.Function<com::DllUnregisterServerFn>("DllUnregisterServer");
-  auto canUnload = module.Function<com::DllCanUnloadNowFn>("DllCanUnloadNow");
-  auto getClass = module.Function<com::DllGetClassObjectFn>("DllGetClassObject");
-  ASSERT_TRUE(reg && unreg && canUnload && getClass);
+  ASSERT_TRUE(reg && unreg);
 
   const auto before = comtest::Snapshot();
   ASSERT_EQ(reg(), S_OK);
@@ -125,11 +127,6 @@ TEST_F(ServerTest, HostRegistersCreatesActivatesAndUnregistersEveryPage) {
 // A host releasing the Images page from inside its "Error Loading File" box (a missing
 // strip): the page finishes its call and goes once the host's event loop runs again.
 TEST_F(ServerTest, AHostMayReleaseAPageFromInsideItsMessageBox) {
-  com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
-  ASSERT_TRUE(module.IsLoaded()) << module.Error().toStdString();
-  auto getClass = module.Function<com::DllGetClassObjectFn>("DllGetClassObject");
-  auto canUnload = module.Function<com::DllCanUnloadNowFn>("DllCanUnloadNow");
-  ASSERT_TRUE(getClass && canUnload);
   const QString missing = testenv::NewTempDir(QStringLiteral("qvp-strip")) + QStringLiteral("/gone.png");
   for (const bool deactivate : {true, false}) {
     SCOPED_TRACE(deactivate ? "deactivated and released" : "released");
@@ -167,10 +164,6 @@ TEST_F(ServerTest, AHostMayReleaseAPageFromInsideItsMessageBox) {
 // A host calling from a thread of its own is refused at every entry point of the class
 // object and of a page; the page is left as it was.
 TEST_F(ServerTest, CallsFromAnotherThreadAreRefused) {
-  com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
-  ASSERT_TRUE(module.IsLoaded()) << module.Error().toStdString();
-  auto getClass = module.Function<com::DllGetClassObjectFn>("DllGetClassObject");
-  auto canUnload = module.Function<com::DllCanUnloadNowFn>("DllCanUnloadNow");
   ctl::ListBarModel model;
   ctl::ListBarAutomationHost control(model);
   {
@@ -227,10 +220,6 @@ TEST_F(ServerTest, CallsFromAnotherThreadAreRefused) {
 }
 
 TEST_F(ServerTest, ClassObjectRequestsAreChecked) {
-  com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
-  ASSERT_TRUE(module.IsLoaded());
-  auto getClass = module.Function<com::DllGetClassObjectFn>("DllGetClassObject");
-  auto canUnload = module.Function<com::DllCanUnloadNowFn>("DllCanUnloadNow");
   const CLSID tabs = qvp::PageObjectTable[7].clsid;
   struct Case {
     const char* name;

@@ -18,8 +18,9 @@ using test::PageHost;
 
 constexpr int kTabsPage = 7;
 
-class TabsPageTest : public ::testing::Test {
+class TabsPageTest : public test::PageTest<CQVTabsPropPage> {
  protected:
+  TabsPageTest() : PageTest(kTabsPage) {}
   void Activate(std::initializer_list<const char*> captions) {
     for (const char* c : captions) host_.model.Tabs().Add(0, {}, QString::fromLatin1(c));
     ASSERT_EQ(host_.Activate(), S_OK);
@@ -27,25 +28,13 @@ class TabsPageTest : public ::testing::Test {
     list_ = host_.Find<PropertyListView>("2201");
     ASSERT_TRUE(combo_ && list_);
   }
-  CQVTabsPropPage& Page() {
-    return *static_cast<CQVTabsPropPage*>(static_cast<CQVPropPageBase*>(host_.page.get()));
-  }
-  QStringList Entries() const {
-    QStringList texts;
-    for (int i = 0; i < combo_->count(); ++i) texts << combo_->itemText(i);
-    return texts;
-  }
-  void Choose(int index) {
-    combo_->setCurrentIndex(index);
-    emit combo_->activated(index);
-  }
+  QStringList Entries() const { return PageTest::Entries(combo_); }
+  void Choose(int index) { PageTest::Choose(combo_, index); }
   // Types a value into the list's in-place editor and commits it with Enter.
   void Edit(const char* name, const QString& value) { test::EditRow(list_, name, value); }
   QToolButton* Arrow(const char* name) { return host_.frame.findChild<QToolButton*>(QLatin1String(name)); }
   static void Settle() { QApplication::processEvents(); }
 
-  PageHost host_{kTabsPage};
-  ui::test::ScopedFakePrompts prompts_;
   QComboBox* combo_ = nullptr;
   PropertyListView* list_ = nullptr;
 };

@@ -252,15 +252,14 @@ TEST(PngGeneratorPage, StatusLineGivesSizeAndColourCount) {
   EXPECT_EQ(PictureStatusLine(nullptr), "Image: 0 x 0 x 16 Million");
 }
 
-class PngGeneratorTest : public ::testing::Test {
+class PngGeneratorTest : public test::PageTest<CQVPropPageBase> {
  protected:
+  PngGeneratorTest() : PageTest(kPngPage) {}
   void SetUp() override {
-    dir_ = testenv::NewTempDir(QStringLiteral("qvp-png"));
     ASSERT_EQ(host_.Activate(), S_OK);
     save_ = host_.Find<QPushButton>("1039");
     ASSERT_TRUE(save_);
   }
-  QString Path(const char* name) const { return dir_ + QLatin1Char('/') + QLatin1String(name); }
   // A .bmp file of a w x h picture of one colour, written at `bits` per pixel.
   QString Bitmap(const char* name, int w, int h, QRgb colour, int bits) {
     const QString path = Path(name);
@@ -280,10 +279,6 @@ class PngGeneratorTest : public ::testing::Test {
   }
   QString Status() { return host_.Find<QLabel>("1023")->text(); }
 
-  QString dir_;
-  PageHost host_{kPngPage};
-  ScopedFakeFileDialogs files_;
-  ScopedFakePrompts prompts_;
   QPushButton* save_ = nullptr;
 };
 

@@ -17,12 +17,12 @@
 #include "services/frmProgress.h"
 #include "tests/services/ProgressTestSupport.h"
 #include "tests/support/TestEnv.h"
+#include "tests/services/ScriptedTest.h"
 
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
-using ::testing::IsEmpty;
 
 rt::Collection Definitions(const QStringList& keywords) {
   rt::Collection coll;
@@ -43,10 +43,10 @@ std::vector<QString> Row(const ctl::GridControl& g, int r) {
 using progresstest::CancelButton;
 using progresstest::OpenProgressDialog;
 
-class ImportPreviewTest : public ::testing::Test {
+class ImportPreviewTest : public uitest::ScriptedTest {
  protected:
   void TearDown() override {
-    EXPECT_THAT(prompts->Unexpected(), IsEmpty());
+    ScriptedTest::TearDown();
     EXPECT_EQ(OpenProgressDialog(), nullptr);
     EXPECT_EQ(ui::ScreenMousePointer(), ui::vbDefault);
   }
@@ -59,7 +59,6 @@ class ImportPreviewTest : public ::testing::Test {
     return gSystem().ImportLoadPreviewGrid(g, file, coll, QStringList{QString()} + headings, nNumRows);
   }
 
-  ui::test::ScopedFakePrompts prompts;
   rt::Collection coll = Definitions({QStringLiteral("PARTNUMBER"), QStringLiteral("UNITS")});
   ctl::GridControl g;
   QString file = testenv::NewTempDir() + QStringLiteral("/in.csv");

@@ -23,13 +23,14 @@
 #include "services/UCGrid.h"
 #include "services/mdlRegistry.h"
 #include "tests/support/TestEnv.h"
+#include "tests/services/ScriptedTest.h"
 
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class UCGridTest : public ::testing::Test {
+class UCGridTest : public uitest::ScriptedTest {
  protected:
   UCGridTest() {
     QObject::connect(&uc, &UCGrid::RefreshClick, [this] { events.push_back(QStringLiteral("Refresh")); });
@@ -40,7 +41,6 @@ class UCGridTest : public ::testing::Test {
     });
     QObject::connect(&uc, &UCGrid::AfterPrint, [this] { events.push_back(QStringLiteral("AfterPrint")); });
   }
-  void TearDown() override { EXPECT_THAT(prompts->Unexpected(), IsEmpty()); }
 
   // A report grid: heading, `ids.size()` data rows with those row data, 3 columns.
   void FillRows(const std::vector<int>& ids) {
@@ -88,7 +88,6 @@ class UCGridTest : public ::testing::Test {
   }
   int BackColor(int r, int c) const { return uc.grid().Cell(ctl::flexcpBackColor, r, c).toInt(); }
 
-  ui::test::ScopedFakePrompts prompts;
   UCGrid uc;
   std::vector<QString> events;
 };
@@ -494,7 +493,6 @@ TEST_F(UCGridTest, ExportWritesTheWholeGridWithTheSelectionColumn) {
 }
 
 TEST_F(UCGridTest, PrintLetsTheHostSetTitleAndOrientation) {
-  ui::test::ScopedFakeModalRunner runner;
   QString seenTitle;
   int32_t seenOrientation = 0;
   uc.SetPrintSettings([&](QString& title, int32_t& orientation) {

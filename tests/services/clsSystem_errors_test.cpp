@@ -13,19 +13,19 @@
 #include "platform/ui/testing/TestPrompts.h"
 #include "services/TrappedSlot.h"
 #include "services/clsSystem.h"
+#include "tests/services/ScriptedTest.h"
 
 namespace {
 
 using ::testing::IsEmpty;
 
-class ShowErrorTest : public ::testing::Test {
+class ShowErrorTest : public uitest::ScriptedTest {
  protected:
   void SetUp() override { rt::Err().Clear(); }
   void TearDown() override {
     rt::Err().Clear();
-    EXPECT_THAT(prompts->Unexpected(), IsEmpty());
+    ScriptedTest::TearDown();
   }
-  ui::test::ScopedFakePrompts prompts;
 };
 
 TEST_F(ShowErrorTest, ReportTextHasASignPositionAndLoneCarriageReturns) {

@@ -18,6 +18,7 @@
 #include "services/clsSystem.h"
 #include "services/mdlFolderSelection.h"
 #include "tests/support/TestEnv.h"
+#include "tests/services/ScriptedTest.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ QByteArray ReadBytes(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-class FilesTest : public ::testing::Test {
+class FilesTest : public uitest::ScriptedTest {
  protected:
   void SetUp() override {
     rt::Err().Clear();
@@ -44,13 +45,11 @@ class FilesTest : public ::testing::Test {
   }
   void TearDown() override {
     rt::Err().Clear();
-    EXPECT_THAT(prompts->Unexpected(), IsEmpty());
-    EXPECT_EQ(prompts->Pending(), 0);
+    ScriptedTest::TearDown();
   }
   QString At(const QString& name) const { return dir + QLatin1Char('/') + name; }
 
   clsSystem& sys = gSystem();
-  ui::test::ScopedFakePrompts prompts;
   QString dir;
 };
 

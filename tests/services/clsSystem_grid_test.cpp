@@ -13,6 +13,7 @@
 #include "services/clsSystem.h"
 #include "tests/services/ProgressTestSupport.h"
 #include "tests/support/TestEnv.h"
+#include "tests/services/ScriptedTest.h"
 
 namespace {
 
@@ -44,12 +45,11 @@ void Fill(ctl::GridControl& g, const std::vector<std::vector<QString>>& rows) {
   }
 }
 
-class SaveGridTest : public ::testing::Test {
+class SaveGridTest : public uitest::ScriptedTest {
  protected:
   void TearDown() override {
-    EXPECT_THAT(prompts->Unexpected(), IsEmpty());
+    ScriptedTest::TearDown();
     EXPECT_THAT(dialogs->Unexpected(), IsEmpty());
-    EXPECT_EQ(prompts->Pending(), 0);
     EXPECT_EQ(ui::ScreenMousePointer(), ui::vbDefault);
     EXPECT_EQ(progresstest::OpenProgressDialog(), nullptr);
   }
@@ -82,7 +82,6 @@ class SaveGridTest : public ::testing::Test {
     return lines;
   }
 
-  ui::test::ScopedFakePrompts prompts;
   ui::test::ScopedFakeFileDialogs dialogs;
   ui::test::ScopedFakeShell shell;
   QString dir = testenv::NewTempDir();

@@ -16,20 +16,15 @@
 #include "platform/ui/testing/TestPrompts.h"
 #include "platform/ui/WindowRegistry.h"
 #include "services/clsSystem.h"
+#include "tests/services/ScriptedTest.h"
 
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
-class ListsTest : public ::testing::Test {
+class ListsTest : public uitest::ScriptedTest {
  protected:
-  void TearDown() override {
-    EXPECT_THAT(prompts->Unexpected(), IsEmpty());
-    EXPECT_EQ(prompts->Pending(), 0);
-  }
   clsSystem& sys = gSystem();
-  ui::test::ScopedFakePrompts prompts;
 };
 
 // A report-layout list view with items "Alpha" (key K1), "beta" (K2), "Gamma" (K3).

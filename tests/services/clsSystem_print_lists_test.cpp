@@ -20,6 +20,7 @@
 #include "services/clsSystem.h"
 #include "services/frmMessage.h"
 #include "tests/support/TestEnv.h"
+#include "tests/services/ScriptedTest.h"
 
 namespace {
 
@@ -33,14 +34,11 @@ QByteArray ReadAll(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-class PrintListsTest : public ::testing::Test {
+class PrintListsTest : public uitest::ScriptedTest {
  protected:
   void TearDown() override {
-    EXPECT_THAT(prompts->Unexpected(), IsEmpty());
-    EXPECT_THAT(runner->Unexpected(), IsEmpty());
+    ScriptedTest::TearDown();
     EXPECT_THAT(dialogs->Unexpected(), IsEmpty());
-    EXPECT_EQ(prompts->Pending(), 0);
-    EXPECT_EQ(runner->Pending(), 0);
     EXPECT_EQ(ui::ScreenMousePointer(), ui::vbDefault);
   }
   void ChoosePrinter(const char* copies = "1") {
@@ -65,8 +63,6 @@ class PrintListsTest : public ::testing::Test {
   void SetUp() override { lv.SetView(ctl::lvwReport); }
 
   clsSystem& sys = gSystem();
-  ui::test::ScopedFakePrompts prompts;
-  ui::test::ScopedFakeModalRunner runner;
   ui::test::ScopedFakeFileDialogs dialogs;
   ui::test::ScopedPrinterSource printers;  // no system printers: "PDF file" only
   ui::test::ScopedRecordingPrintJobs jobs;

@@ -19,6 +19,7 @@
 #include "services/mdlRegistry.h"
 #include "tests/services/ProgressTestSupport.h"
 #include "tests/support/TestEnv.h"
+#include "tests/services/ScriptedTest.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ using ui::test::Click;
 using ui::test::SetChecked;
 using ui::test::SetText;
 
-class PrintTest : public ::testing::Test {
+class PrintTest : public uitest::ScriptedTest {
  protected:
   void SetUp() override {
     printers->names = {QStringLiteral("Office Laser")};
@@ -36,10 +37,7 @@ class PrintTest : public ::testing::Test {
       mdlRegistry::PrefSaveString(QString::fromLatin1(name), QString());
   }
   void TearDown() override {
-    EXPECT_THAT(prompts->Unexpected(), IsEmpty());
-    EXPECT_THAT(runner->Unexpected(), IsEmpty());
-    EXPECT_EQ(prompts->Pending(), 0);
-    EXPECT_EQ(runner->Pending(), 0);
+    ScriptedTest::TearDown();
     EXPECT_EQ(progresstest::OpenProgressDialog(), nullptr);
   }
   // The printer dialog confirmed with `copies` copies on the printer at `index`.
@@ -51,8 +49,6 @@ class PrintTest : public ::testing::Test {
     });
   }
   clsSystem& sys = gSystem();
-  ui::test::ScopedFakePrompts prompts;
-  ui::test::ScopedFakeModalRunner runner;
   ui::test::ScopedPrinterSource printers;
 };
 

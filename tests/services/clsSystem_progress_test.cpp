@@ -13,21 +13,20 @@
 #include "services/clsSystem.h"
 #include "services/frmProgress.h"
 #include "tests/services/ProgressTestSupport.h"
+#include "tests/services/ScriptedTest.h"
 
 namespace {
 
 using ::testing::EndsWith;
-using ::testing::IsEmpty;
 using progresstest::Bar;
 using progresstest::CancelButton;
 
-class ProgressDialogTest : public ::testing::Test {
+class ProgressDialogTest : public uitest::ScriptedTest {
  protected:
   void TearDown() override {
     gSystem().WaitDlgRemove(frm);
-    EXPECT_THAT(prompts->Unexpected(), IsEmpty());
+    ScriptedTest::TearDown();
   }
-  ui::test::ScopedFakePrompts prompts;
   QPointer<frmProgress> frm;
 };
 

@@ -5,6 +5,7 @@
 #include "platform/ui/testing/TestPrompts.h"
 #include "services/clsSystem.h"
 #include "services/mdlHelper.h"
+#include "tests/services/ScriptedTest.h"
 
 namespace {
 
@@ -54,10 +55,8 @@ TEST(clsSystemScreen, Constants) {
   EXPECT_TRUE(gSystem().cDvWebsite().startsWith(QStringLiteral("https://")));
 }
 
-class ShellLaunchTest : public ::testing::Test {
+class ShellLaunchTest : public uitest::ScriptedTest {
  protected:
-  void TearDown() override { EXPECT_THAT(prompts->Unexpected(), IsEmpty()); }
-  ui::test::ScopedFakePrompts prompts;
   ui::test::ScopedFakeShell shell;
 };
 

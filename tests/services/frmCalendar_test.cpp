@@ -11,18 +11,13 @@
 #include "platform/controls/MonthViewControl.h"
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/testing/TestPrompts.h"
+#include "tests/services/ScriptedTest.h"
 
 namespace {
 
-using ::testing::IsEmpty;
 
-class CalendarTest : public ::testing::Test {
+class CalendarTest : public uitest::ScriptedTest {
  protected:
-  void TearDown() override {
-    EXPECT_THAT(runner->Unexpected(), IsEmpty());
-    EXPECT_EQ(runner->Pending(), 0);
-  }
-  ui::test::ScopedFakeModalRunner runner;
   frmCalendar cal;
 };
 

@@ -12,22 +12,15 @@
 #include "platform/ui/testing/TestPrompts.h"
 #include "services/frmCalendar.h"
 #include "tests/support/TestEnv.h"
+#include "tests/services/ScriptedTest.h"
 
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class DateRangeTest : public ::testing::Test {
+class DateRangeTest : public uitest::ScriptedTest {
  protected:
-  void TearDown() override {
-    EXPECT_THAT(prompts->Unexpected(), IsEmpty());
-    EXPECT_THAT(runner->Unexpected(), IsEmpty());
-    EXPECT_EQ(prompts->Pending(), 0);
-    EXPECT_EQ(runner->Pending(), 0);
-  }
-  ui::test::ScopedFakePrompts prompts;
-  ui::test::ScopedFakeModalRunner runner;
   frmDateRange dlg;
 };
 

@@ -9,12 +9,12 @@
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/testing/TestPrompts.h"
 #include "tests/support/TestEnv.h"
+#include "tests/services/ScriptedTest.h"
 
 namespace {
 
-using ::testing::IsEmpty;
 
-class DirSelTest : public ::testing::Test {
+class DirSelTest : public uitest::ScriptedTest {
  protected:
   void SetUp() override {
     root = testenv::NewTempDir(QStringLiteral("dirsel"));
@@ -22,13 +22,7 @@ class DirSelTest : public ::testing::Test {
       QDir().mkpath(root + QLatin1Char('/') + QString::fromLatin1(sub));
     }
   }
-  void TearDown() override {
-    EXPECT_THAT(runner->Unexpected(), IsEmpty());
-    EXPECT_THAT(prompts->Unexpected(), IsEmpty());
-  }
   QString root;
-  ui::test::ScopedFakePrompts prompts;
-  ui::test::ScopedFakeModalRunner runner;
   frmDirSel dlg;
 };
 

@@ -22,6 +22,7 @@
 #include "platform/ui/WindowRegistry.h"
 #include "services/clsSystem.h"
 #include "tests/support/TestEnv.h"
+#include "tests/services/ScriptedTest.h"
 
 namespace {
 
@@ -146,13 +147,12 @@ TEST(frmMessage, PrintsAndCopiesTheText) {
   EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Stock report\nAll fine"));
 }
 
-class ShowMsgTest : public ::testing::Test {
+class ShowMsgTest : public uitest::ScriptedTest {
  protected:
   void TearDown() override {
-    EXPECT_THAT(runner->Unexpected(), IsEmpty());
+    ScriptedTest::TearDown();
     for (QWidget* w : ui::LoadedWindows()) delete w;
   }
-  ui::test::ScopedFakeModalRunner runner;
 };
 
 TEST_F(ShowMsgTest, ShowsTheWindowModallyOwnedByTheMainWindowThenUnloadsIt) {

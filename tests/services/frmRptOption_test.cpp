@@ -11,28 +11,23 @@
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/testing/TestPrompts.h"
 #include "services/mdlRegistry.h"
+#include "tests/services/ScriptedTest.h"
 
 namespace {
 
-using ::testing::IsEmpty;
 
 // The registry folder lives as long as the test process: each test starts from
 // nothing stored.
-class RptOptionTest : public ::testing::Test {
+class RptOptionTest : public uitest::ScriptedTest {
  protected:
   void SetUp() override {
     for (const char* name :
          {"RptPageOrientation", "RptPrintSingleRowOnly", "RptPrintDateTime", "TitleProdList"})
       mdlRegistry::PrefSaveString(QString::fromLatin1(name), QString());
   }
-  void TearDown() override {
-    EXPECT_THAT(runner->Unexpected(), IsEmpty());
-    EXPECT_EQ(runner->Pending(), 0);
-  }
   static void Store(const char* name, const char* value) {
     mdlRegistry::PrefSaveString(QString::fromLatin1(name), QString::fromLatin1(value));
   }
-  ui::test::ScopedFakeModalRunner runner;
 };
 
 TEST_F(RptOptionTest, OpensWithTheRememberedOptions) {

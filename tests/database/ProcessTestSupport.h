@@ -1,0 +1,106 @@
+#pragma once
+// Other processes of the tests: a forked child running a function (with or without
+// pipes to talk to it), and this test program run again for one of its tests.
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace proctest {
+
+// Runs `body` in a forked child that ends with its result: the child's pid.
+inline pid_t Fork(const std::function<int()>& body) {
+  const pid_t pid = fork();
+  if (pid == 0) _exit(body());
+  return pid;
+}
+
+// Waits for the child: its exit code, 128 + the signal that ended it, or -1.
+inline int Wait(pid_t pid) {
+  int status = 0;
+  if (pid <= 0 || waitpid(pid, &status, 0) != pid) return -1;
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs each body in a child of its own, all at once: their exit codes, in order.
+inline std::vector<int> RunTogether(const std::vector<std::function<int()>>& bodies) {
+  std::vector<pid_t> pids;
+  for (const auto& body : bodies) pids.push_back(Fork(body));
+  std::vector<int> codes;
+  for (const pid_t pid : pids) codes.push_back(Wait(pid));
+  return codes;
+}
+
+// This test program run again in a process of its own, running only `test`
+// ("Suite.Name") with `job` ("NAME=value") added to its environment, its output
+// dropped: its pid. Everything is made before the fork, whose child runs no more than
+// exec (a forked copy of a Qt program cannot paint).
+inline pid_t RunTest(const char* test, const std::string& job) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
+  env.push_back(job);
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  std::string name = "test", filter = std::string("--gtest_filter=") + test;
+  char* argv[] = {name.data(), filter.data(), nullptr};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
+    execve("/proc/self/exe", argv, envp.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+// A child process running `body` with a pipe from the test (`in`) and one to it (`out`).
+class Child {
+ public:
+  explicit Child(const std::function<int(int in, int out)>& body) {
+    if (pipe(to_) != 0 || pipe(from_) != 0) return;
+    if ((pid_ = fork()) == 0) {
+      close(to_[1]);
+      close(from_[0]);
+      _exit(body(to_[0], from_[1]));
+    }
+    close(to_[0]);
+    close(from_[1]);
+  }
+  ~Child() { Finish(); }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+  void Send(char c) { (void)!write(to_[1], &c, 1); }
+  // The child's next byte; '?' when it ended without one.
+  char Receive() {
+    char c = '?';
+    (void)!read(from_[0], &c, 1);
+    return c;
+  }
+  // Everything the child writes until it ends.
+  std::string ReceiveAll() {
+    std::string all;
+    char buf[4096];
+    for (ssize_t n; (n = read(from_[0], buf, sizeof buf)) > 0;) all.append(buf, static_cast<size_t>(n));
+    return all;
+  }
+  // Closes the pipe to the child (its read sees the end) and waits: its exit code.
+  int Finish() {
+    if (pid_ <= 0) return exit_;
+    close(to_[1]);
+    exit_ = Wait(pid_);
+    pid_ = -1;
+    close(from_[0]);
+    return exit_;
+  }
+
+ private:
+  int to_[2] = {-1, -1}, from_[2] = {-1, -1}, exit_ = -1;
+  pid_t pid_ = -1;
+};
+
+}  // namespace proctest
