@@ -86,6 +86,28 @@ std::vector<int> Bands(const Least& least, int count, int most, int along, int a
   return bands;
 }
 
+// The windows' minimums in the direction of a band of `horizontally` tiled windows.
+Least LeastOf(const std::vector<QSize>& least, bool horizontally) {
+  Least l;
+  for (const QSize& s : least) {
+    l.along.push_back(horizontally ? s.height() : s.width());
+    l.across.push_back(horizontally ? s.width() : s.height());
+  }
+  return l;
+}
+
+// The sizes of the fewest bands that give every window its minimum (the fewest windows
+// in the fullest band); empty when there are none.
+std::vector<int> FewestBands(const Least& l, int along, int across) {
+  const int n = static_cast<int>(l.along.size());
+  std::vector<int> bands;
+  for (int count = 1; count <= n && bands.empty(); ++count) {
+    if (Bands(l, count, n - count + 1, along, across).empty()) continue;
+    for (int most = (n + count - 1) / count; bands.empty(); ++most) bands = Bands(l, count, most, along, across);
+  }
+  return bands;
+}
+
 }  // namespace
 
 std::vector<QRect> LayOutTiles(QSize room, const std::vector<QSize>& least, bool horizontally, int scrollBar) {
@@ -94,16 +116,12 @@ std::vector<QRect> LayOutTiles(QSize room, const std::vector<QSize>& least, bool
   if (n == 0) return tiles;
   int along = horizontally ? room.height() : room.width();
   int across = horizontally ? room.width() : room.height();
-  Least l;
-  for (const QSize& s : least) {
-    l.along.push_back(horizontally ? s.height() : s.width());
-    l.across.push_back(horizontally ? s.width() : s.height());
-  }
-  std::vector<int> bands;
-  for (int count = 1; count <= n && bands.empty(); ++count) {
-    // The fewest windows in the fullest band, where `count` bands fit at all.
-    if (Bands(l, count, n - count + 1, along, across).empty()) continue;
-    for (int most = (n + count - 1) / count; bands.empty(); ++most) bands = Bands(l, count, most, along, across);
+  Least l = LeastOf(least, horizontally);
+  std::vector<int> bands = FewestBands(l, along, across);
+  if (bands.empty()) {
+    // Bands the other way round, where only they keep every window inside the area.
+    const Least other = LeastOf(least, !horizontally);
+    if (!FewestBands(other, across, along).empty()) return LayOutTiles(room, least, !horizontally, scrollBar);
   }
   if (bands.empty()) {
     // A band per window; what still does not fit, the area scrolls to, its scroll bar

@@ -11,7 +11,8 @@ namespace shell {
 // in an area of `room`. Horizontally the windows are rows one below the other,
 // vertically columns side by side. Where one band of them cannot give each window its
 // minimum, they go into the fewest bands that can (columns of rows, or rows of
-// columns), the fewest windows in the fullest band, the earlier bands the fuller; only
+// columns), the fewest windows in the fullest band, the earlier bands the fuller; where
+// no bands of that direction can, the bands of the other direction that can; only
 // where even a band per window cannot, the tiles run past the room and leave
 // `scrollBar` pixels for the area's scroll bar. A window needing more than an even
 // share gets what it needs, the others share the rest; no tile overlaps another.
