@@ -48,10 +48,11 @@ bool WindowManagerActivates(xcb_connection_t* c, xcb_window_t root) {
 }
 
 void FocusAtCurrentTime(const QWidget& window) {
+  // Other platforms may offer the interface too (offscreen does), without a connection.
   auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  xcb_connection_t* c = x11 != nullptr ? x11->connection() : nullptr;
   const QWindow* handle = window.windowHandle();
-  if (x11 == nullptr || handle == nullptr) return;
-  xcb_connection_t* c = x11->connection();
+  if (c == nullptr || handle == nullptr || QGuiApplication::platformName() != QLatin1String("xcb")) return;
   const auto id = static_cast<xcb_window_t>(handle->winId());
   const Freed<xcb_query_tree_reply_t> tree{xcb_query_tree_reply(c, xcb_query_tree(c, id), nullptr)};
   if (!tree || WindowManagerActivates(c, tree->root)) return;
