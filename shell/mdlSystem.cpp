@@ -14,6 +14,7 @@
 
 #include "database/clsDB.h"
 #include "platform/runtime/App.h"
+#include "platform/ui/Activation.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DialogLook.h"
 #include "platform/ui/Placement.h"
@@ -115,7 +116,7 @@ void ComeForward(QWidget& window) {
     modal->raise();
     active = modal;
   }
-  active->activateWindow();
+  ui::ActivateWindow(*active);
 }
 
 std::unique_ptr<frmMain> LoadMainWindow() {
