@@ -15,8 +15,8 @@
 // Child windows: a child's frame keeps the minimum its layout needs. Tile Horizontally
 // stacks full-width rows, Tile Vertically puts full-height columns side by side; where
 // the minimums do not fit one band the windows go, in order, into the fewest bands that
-// fit (shell::LayOutTiles), and only where a band per window does not fit does the area
-// scroll. Each child is asked for its minimum afresh before tiling (report windows place
+// fit (shell::LayOutTiles), else into the fewest bands of the other direction that fit;
+// only where neither does the area scroll. Each child is asked for its minimum afresh before tiling (report windows place
 // their panes by hand). The active child is the one drawn in front: after a minimize, a
 // close or a cascade the topmost child still shown is activated, and a minimised child
 // chosen from the Window menu is restored first.

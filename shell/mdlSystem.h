@@ -45,14 +45,18 @@ class SingleInstance : public QObject {
 
 // Brings `window` back from the minimised state (to the state it had before) and to
 // the front, with the program's other shown windows over it as they were, the active
-// modal window on top and given the keyboard.
+// modal window on top and given the keyboard (ui::ActivateWindow: on X without a window
+// manager the focus is set at the server's current time, since the toolkit's request,
+// stamped with this program's last event, is ignored once the second copy has moved it).
 void ComeForward(QWidget& window);
 
 // Creates the main window; maximised on a screen narrower than 800 pixels.
 std::unique_ptr<frmMain> LoadMainWindow();
 
 // The start-up. In a second copy: "Stovrel is already running!", the first copy is asked
-// to come forward, and the result is null. Otherwise the splash is shown topmost for
+// to come forward, and the result is null. That box is system-modal so the first copy's
+// topmost splash cannot hide it; where no window manager honours the hint it raises itself
+// every half second until answered. Otherwise the splash is shown topmost for
 // `splashMs` while the main window loads, disabled, behind it; then the last database is
 // opened and the main window (enabled, in front) is returned.
 std::unique_ptr<frmMain> Main(SingleInstance& instance, int splashMs = frmSplash::kStartupMs);
