@@ -11,7 +11,15 @@
 // Cells hold typed values: numbers of unit and money columns as numbers (shown through
 // the column's format, so sorting and totals never read display text back), ids as
 // integers (shown through the column's list), dates as their short-date text in a date
-// column. An exact zero of a unit or money column is an empty cell.
+// column. An exact zero of a unit or money column is an empty cell; any other value is
+// shown, even where its format rounds it to 0.
+//
+// The freeze count is of report columns: column 0 (hidden in transaction grids) is
+// frozen with them, and at least one report column scrolls. Totals add the cells as
+// shown, each rounded to its column's decimals (at 0 decimals cells showing 1 and 1 total
+// 2), in any locale; a transactions report totals units and amounts as plain sums of what
+// is shown, whatever the transactions' types. Notes that cannot be read (a damaged memo
+// file) show "(cannot be read)", with one message per load saying how many (GridNotes).
 // User-interface thread only.
 
 #include <QHash>

@@ -3,6 +3,13 @@
 // transaction that passes the definition's criteria, read through the most selective
 // of the store's walks (TranGridWalkFor), and reloads single rows after the pane edited a transaction. The definition's
 // ReadColDefs must have run. No state between calls.
+//
+// The walk moves over the caller's open table through store::TranScan and converts only
+// the fields shown; products are read once each. A load runs inside GridLoad (the
+// application-modal "Loading Data" dialog with Cancel, events pumped about every 50 ms, no
+// second load while one runs). A value that repeats (a date, a type, a product's texts)
+// is stored once and later cells share it (GridControl::ShareCell); the grid is sorted
+// afterwards.
 
 #include <QString>
 #include <cstdint>

@@ -9,7 +9,14 @@
 // id is not above 0 cannot be marked); a column's ColData is its report column id
 // (only columns with an id above 0 have their width remembered). A marked row holds
 // "*" in column 0 and a light-yellow background. The control never reads the
-// database: it raises its events to the host. User-interface thread only.
+// database: it raises its events to the host.
+//
+// Named children are members with matching objectNames; the status panels are QLabels
+// "sbarPanel1".."4" (PanelText(n)); events are Qt signals. Write-only settings are plain
+// setters named as the settings (MultipleSelAllowed(false)). Every button and grid
+// handler traps errors ("UCGrid_<handler>"), so none crosses the event loop. Focusing a
+// grid without a current cell makes one, which raises SelectionChanged once. F1 on the
+// grid opens SetHelpContextID's topic. User-interface thread only.
 
 #include <QString>
 #include <QWidget>
