@@ -205,8 +205,20 @@ QList<QMdiSubWindow*> ArrangedChildren(QMdiArea& area) {
   return children;
 }
 
+// Minimised windows in a row along the foot of an area `height` high.
+void ArrangeIcons(QMdiArea& area, int height) {
+  int x = 0;
+  for (QMdiSubWindow* child : area.subWindowList()) {
+    if (!child->isMinimized()) continue;
+    const QSize size = child->size();
+    child->move(x, height - size.height());
+    x += size.width();
+  }
+}
+
 // Horizontally: full-width rows, stacked; vertically: full-height columns side by side;
-// in more bands where the windows' minimums do not fit in one.
+// in more bands where the windows' minimums do not fit in one. Minimised windows keep a
+// row along the foot, clear of the tiles.
 void TileChildren(QMdiArea& area, bool horizontally) {
   const QList<QMdiSubWindow*> children = ArrangedChildren(area);
   std::vector<QSize> least;
@@ -218,9 +230,15 @@ void TileChildren(QMdiArea& area, bool horizontally) {
     least.push_back(c->minimumSize());
   }
   // The whole area: scroll bars shown for windows outside it go once they are inside.
+  QSize room = area.maximumViewportSize();
+  int icons = 0;
+  for (const QMdiSubWindow* child : area.subWindowList()) {
+    if (child->isVisible() && child->isMinimized()) icons = std::max(icons, child->height());
+  }
+  ArrangeIcons(area, room.height());
+  room.setHeight(room.height() - icons);
   const std::vector<QRect> tiles =
-      shell::LayOutTiles(area.maximumViewportSize(), least, horizontally,
-                         area.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &area));
+      shell::LayOutTiles(room, least, horizontally, area.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &area));
   for (int i = 0; i < children.size(); ++i) {
     children[i]->showNormal();
     ui::MarkTiled(*children[i]);
@@ -245,18 +263,6 @@ void CascadeChildren(QMdiArea& area) {
     offset += child->contentsMargins().top();
   }
   if (!children.isEmpty()) area.setActiveSubWindow(children.last());
-}
-
-// Minimised windows in a row along the bottom edge.
-void ArrangeIcons(QMdiArea& area) {
-  const QRect room = area.viewport()->rect();
-  int x = 0;
-  for (QMdiSubWindow* child : area.subWindowList()) {
-    if (!child->isMinimized()) continue;
-    const QSize size = child->size();
-    child->move(x, room.height() - size.height());
-    x += size.width();
-  }
 }
 
 // After the current child was minimized or closed: the topmost child still shown takes
@@ -312,7 +318,7 @@ void Run(frmMain& m, Command c) {
     case Command::kTileHorizontally: TileChildren(*m.mdi, true); break;
     case Command::kTileVertically: TileChildren(*m.mdi, false); break;
     case Command::kCascade: CascadeChildren(*m.mdi); break;
-    case Command::kArrangeIcons: ArrangeIcons(*m.mdi); break;
+    case Command::kArrangeIcons: ArrangeIcons(*m.mdi, m.mdi->viewport()->height()); break;
     case Command::kCloseAll: gSystem().UnloadAll(QStringLiteral("MAINFORM")); break;
     case Command::kHelpTopics: gSystem().ShowHelpContents(); break;
     case Command::kOnlineHelp:

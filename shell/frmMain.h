@@ -16,7 +16,8 @@
 // stacks full-width rows, Tile Vertically puts full-height columns side by side; where
 // the minimums do not fit one band the windows go, in order, into the fewest bands that
 // fit (shell::LayOutTiles), else into the fewest bands of the other direction that fit;
-// only where neither does the area scroll. Each child is asked for its minimum afresh before tiling (report windows place
+// only where neither does the area scroll. Minimised windows keep a row along the
+// foot, clear of the tiles. Each child is asked for its minimum afresh before tiling (report windows place
 // their panes by hand). The active child is the one drawn in front: after a minimize, a
 // close or a cascade the topmost child still shown is activated, and a minimised child
 // chosen from the Window menu is restored first.

@@ -364,11 +364,13 @@ TEST_F(frmMainTest, TilingFitsEveryChildInsideTheArea) {
     QSize main;
     std::vector<const char*> menus;
     int plain;  // windows without a minimum beside them
+    bool minimizeOne = false;  // the last plain window minimised before tiling
   } cases[] = {
       {{800, 600}, {"mnuProductsProductList"}, 3},
       {{800, 600}, {"mnuProductsProductList", "mnuReportsAllReports"}, 0},
       {{800, 600}, {"mnuProductsProductList", "mnuReportsAllReports", "mnuReportsQuickInventory"}, 1},
       {{800, 600}, {"mnuProductsProductList", "mnuReportsQuickInventory"}, 0},
+      {{800, 600}, {"mnuProductsProductList", "mnuReportsQuickInventory"}, 1, true},
       {{640, 480}, {"mnuProductsProductList", "mnuReportsAllReports"}, 2},
       {{1366, 768}, {"mnuProductsProductList", "mnuReportsQuickInventory", "mnuReportsInventory", "mnuReportTransactions"}, 0},
       {{800, 600}, {"mnuProductsProductList", "mnuReportsQuickInventory", "mnuReportsInventory", "mnuReportTransactions"}, 0},
@@ -383,6 +385,7 @@ TEST_F(frmMainTest, TilingFitsEveryChildInsideTheArea) {
       auto* plain = new QWidget;
       ui::SetTag(plain, QStringLiteral("CHILD"));
       m.ShowChild(*plain);
+      if (c.minimizeOne && i == c.plain - 1) plain->parentWidget()->showMinimized();
     }
     for (const char* arrange : {"mnuWindowTV", "mnuWindowTH"}) {
       SCOPED_TRACE(arrange);
