@@ -221,14 +221,6 @@ void ArrangeIcons(QMdiArea& area, int height) {
 // row along the foot, clear of the tiles.
 void TileChildren(QMdiArea& area, bool horizontally) {
   const QList<QMdiSubWindow*> children = ArrangedChildren(area);
-  std::vector<QSize> least;
-  for (QMdiSubWindow* c : children) {
-    // The frames' minimums follow what their children need now (a child that places
-    // its controls by hand does not tell when that changes).
-    if (c->widget() != nullptr) c->widget()->updateGeometry();
-    if (QLayout* frame = c->layout()) frame->activate();
-    least.push_back(c->minimumSize());
-  }
   // The whole area: scroll bars shown for windows outside it go once they are inside.
   QSize room = area.maximumViewportSize();
   int icons = 0;
@@ -237,12 +229,31 @@ void TileChildren(QMdiArea& area, bool horizontally) {
   }
   ArrangeIcons(area, room.height());
   room.setHeight(room.height() - icons);
-  const std::vector<QRect> tiles =
-      shell::LayOutTiles(room, least, horizontally, area.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &area));
-  for (int i = 0; i < children.size(); ++i) {
-    children[i]->showNormal();
-    ui::MarkTiled(*children[i]);
-    children[i]->setGeometry(tiles[static_cast<size_t>(i)]);
+  // A window's minimum can change with its size (a button bar wraps onto more lines):
+  // where a tile came out below what its window then needs, tile again with that.
+  for (int pass = 0; pass < 3; ++pass) {
+    std::vector<QSize> least;
+    for (QMdiSubWindow* c : children) {
+      // The frames' minimums follow what their children need now (a child that places
+      // its controls by hand does not tell when that changes).
+      if (c->widget() != nullptr) c->widget()->updateGeometry();
+      if (QLayout* frame = c->layout()) frame->activate();
+      least.push_back(c->minimumSize());
+    }
+    const std::vector<QRect> tiles = shell::LayOutTiles(
+        room, least, horizontally, area.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &area));
+    bool kept = true;
+    for (int i = 0; i < children.size(); ++i) {
+      QMdiSubWindow* c = children[i];
+      c->showNormal();
+      ui::MarkTiled(*c);
+      c->setGeometry(tiles[static_cast<size_t>(i)]);
+      if (c->widget() != nullptr) c->widget()->updateGeometry();
+      if (QLayout* frame = c->layout()) frame->activate();
+      kept = kept && c->geometry() == tiles[static_cast<size_t>(i)] &&
+             tiles[static_cast<size_t>(i)].size().expandedTo(c->minimumSize()) == tiles[static_cast<size_t>(i)].size();
+    }
+    if (kept) break;
   }
 }
 
