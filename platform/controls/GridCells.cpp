@@ -47,7 +47,7 @@ constexpr uint64_t Box(uint64_t tag, uint64_t payload) { return kBox | (tag << 4
 constexpr bool IsBoxed(uint64_t cell) { return (cell & kBox) == kBox; }
 constexpr uint64_t TagOf(uint64_t cell) { return (cell >> 48) & 0x7; }
 constexpr uint64_t PayloadOf(uint64_t cell) { return cell & kPayloadMask; }
-constexpr uint64_t kEmptyCell = Box(kEmpty, 0);
+static_assert(kEmptyCell == Box(kEmpty, 0));
 
 bool IsPooled(uint64_t cell) {
   return IsBoxed(cell) && (TagOf(cell) == kLatin1 || TagOf(cell) == kUtf16);
@@ -153,6 +153,14 @@ uint64_t TextRef::FoldedPrefix() const {
 }
 
 void CellColumn::Resize(size_t rows, SpareBlocks* spares) {
+  if (spares) spares_ = spares;
+  size_ = rows;
+  // A column whose cells were all emptied (a heading cleared) grows without room.
+  if (rows > cells_.size() && std::all_of(cells_.begin(), cells_.end(), [](uint64_t c) { return c == kEmptyCell; })) {
+    if (spares) spares->Keep(cells_);
+    cells_ = {};
+  }
+  if (cells_.empty()) return;
   for (size_t r = rows; r < cells_.size(); ++r) Release(cells_[r]);
   if (spares && rows < cells_.capacity() / 4) {
     BigVector<uint64_t> kept(cells_.begin(), cells_.begin() + static_cast<ptrdiff_t>(rows));
@@ -173,19 +181,37 @@ void CellColumn::GiveRoom(SpareBlocks& spares) {
   for (uint64_t cell : cells_) Release(cell);
   spares.Keep(cells_);
   cells_ = {};
+  size_ = 0;
 }
 
-void CellColumn::Insert(size_t row) { cells_.insert(cells_.begin() + static_cast<ptrdiff_t>(row), kEmptyCell); }
+void CellColumn::Insert(size_t row) {
+  ++size_;
+  if (!cells_.empty()) cells_.insert(cells_.begin() + static_cast<ptrdiff_t>(row), kEmptyCell);
+}
 
 void CellColumn::Erase(size_t row) {
+  --size_;
+  if (cells_.empty()) return;
   Release(cells_[row]);
   cells_.erase(cells_.begin() + static_cast<ptrdiff_t>(row));
 }
 
 void CellColumn::EraseRows(const std::vector<int>& rows) {
+  size_ -= rows.size();
+  if (cells_.empty()) return;
   for (int r : rows) Release(cells_[static_cast<size_t>(r)]);
   EraseAt(cells_, rows);
   MaybeCompact();
+}
+
+void CellColumn::Put(size_t row, uint64_t cell) {
+  if (cells_.empty()) {
+    if (cell == kEmptyCell) return;
+    if (spares_) spares_->Take(size_, cells_);
+    cells_.assign(size_, kEmptyCell);
+  }
+  Release(cells_[row]);
+  cells_[row] = cell;
 }
 
 void CellColumn::Clear() {
@@ -209,8 +235,7 @@ void CellColumn::SetText(size_t row, QStringView text) {
     cell = Box(kInt, static_cast<uint64_t>(v));
   else
     cell = EncodeText(text);
-  Release(cells_[row]);
-  cells_[row] = cell;
+  Put(row, cell);
   MaybeCompact();
 }
 
@@ -219,43 +244,36 @@ void CellColumn::SetInt(size_t row, int64_t value) {
     SetText(row, QString::number(value));
     return;
   }
-  Release(cells_[row]);
-  cells_[row] = Box(kInt, static_cast<uint64_t>(value));
+  Put(row, Box(kInt, static_cast<uint64_t>(value)));
 }
 
 void CellColumn::SetDouble(size_t row, double value) {
-  Release(cells_[row]);
-  cells_[row] = std::isnan(value) ? kCanonicalNaN : std::bit_cast<uint64_t>(value);
+  Put(row, std::isnan(value) ? kCanonicalNaN : std::bit_cast<uint64_t>(value));
 }
 
 void CellColumn::CopyCell(size_t from, size_t row) {
   if (from == row) return;
-  const uint64_t cell = cells_[from];
+  const uint64_t cell = Raw(from);
   if (IsBoxed(cell) && TagOf(cell) == kLong) {
     const QString text = long_[PayloadOf(cell)];
     SetText(row, text);
     return;
   }
-  Release(cells_[row]);
-  cells_[row] = cell;
+  Put(row, cell);
 }
 
 bool CellColumn::SetRaw(size_t row, uint64_t raw, uint32_t generation) {
   if (generation != generation_ || (IsBoxed(raw) && TagOf(raw) == kLong)) return false;
-  Release(cells_[row]);
-  cells_[row] = raw;
+  Put(row, raw);
   return true;
 }
 
-void CellColumn::SetEmpty(size_t row) {
-  Release(cells_[row]);
-  cells_[row] = kEmptyCell;
-}
+void CellColumn::SetEmpty(size_t row) { Put(row, kEmptyCell); }
 
 TextRef CellColumn::Text(size_t row, bool* isText) const {
   const bool text = Kind(row) == CellKind::Text;
   if (isText) *isText = text;
-  return text ? RefOf(cells_[row]) : TextRef();
+  return text ? RefOf(Raw(row)) : TextRef();
 }
 
 TextRef CellColumn::RefOf(uint64_t cell) const {
@@ -292,6 +310,7 @@ QString CellColumn::ToString(size_t row) const {
 
 void CellColumn::Permute(size_t first, const BigVector<uint32_t>& order, BigVector<uint64_t>& scratch) {
   // A range of one value (a column left empty) stays as it is.
+  if (cells_.empty()) return;
   const auto end = static_cast<ptrdiff_t>(first + order.size());
   const auto begin = cells_.begin() + static_cast<ptrdiff_t>(first);
   if (std::adjacent_find(begin, cells_.begin() + end, std::not_equal_to<>()) == cells_.begin() + end) return;
@@ -314,7 +333,7 @@ uint64_t CellColumn::EncodeText(QStringView text) {
     long_.emplace_back(text.toString());
     return Box(kLong, long_.size() - 1);
   }
-  if (const size_t wanted = RecentSlotsFor(cells_.size()); recent_.size() < wanted) recent_.assign(wanted, Recent{});
+  if (const size_t wanted = RecentSlotsFor(size_); recent_.size() < wanted) recent_.assign(wanted, Recent{});
   bool latin1 = false;
   const uint64_t hash = Hash(text, &latin1);
   // A column whose texts hardly repeat (notes) stops looking them up, but samples one
@@ -375,7 +394,7 @@ void CellColumn::MaybeCompact() {
   BigVector<char16_t> oldUtf16;
   oldLatin1.swap(latin1_);
   oldUtf16.swap(utf16_);
-  recent_.assign(RecentSlotsFor(cells_.size()), Recent{});
+  recent_.assign(RecentSlotsFor(size_), Recent{});
   garbage_ = 0;
   ++generation_;
   for (uint64_t& cell : cells_) {

@@ -4,7 +4,8 @@
 // cell itself, longer ones in the column's pools (Latin-1 bytes when every character
 // fits, else UTF-16); a text repeating one written lately shares its copy (columns
 // whose texts do not repeat stop looking). ToString() gives back exactly the text
-// written through SetText. Dead pool space is compacted. Not thread-safe; value type.
+// written through SetText. Dead pool space is compacted. A column whose cells are all
+// empty (never written) holds no room for them. Not thread-safe; value type.
 
 #include <QString>
 #include <QStringView>
@@ -18,6 +19,7 @@ namespace ctl::grid {
 
 // A cell is a double unless its top 13 bits are all set (see GridCells.cpp).
 inline constexpr uint64_t kCellBox = 0xFFF8'0000'0000'0000ULL;
+inline constexpr uint64_t kEmptyCell = kCellBox;  // tag 0, no payload
 
 enum class CellKind : uint8_t { Empty, Int, Double, Text };
 
@@ -43,8 +45,10 @@ struct TextRef {
 
 class CellColumn {
  public:
-  size_t Size() const { return cells_.size(); }
-  // Room let go of goes to `spares`, and growth takes room from there, when given.
+  size_t Size() const { return size_; }
+  // Room let go of goes to `spares`, and growth takes room from there, when given; a
+  // column without room yet takes it from there at its first written cell, so `spares`
+  // must outlive the column.
   void Resize(size_t rows, SpareBlocks* spares = nullptr);
   // Hands the cells' room to `spares`; the column is left without rows.
   void GiveRoom(SpareBlocks& spares);
@@ -72,7 +76,7 @@ class CellColumn {
   uint32_t Generation() const { return generation_; }
 
   CellKind Kind(size_t row) const {
-    const uint64_t cell = cells_[row];
+    const uint64_t cell = Raw(row);
     if ((cell & kCellBox) != kCellBox) return CellKind::Double;
     switch ((cell >> 48) & 0x7) {
       case 0: return CellKind::Empty;
@@ -82,12 +86,12 @@ class CellColumn {
   }
   // The cell's eight bytes: equal for equal numbers, and for equal texts that share
   // one stored copy.
-  uint64_t Raw(size_t row) const { return cells_[row]; }
+  uint64_t Raw(size_t row) const { return cells_.empty() ? kEmptyCell : cells_[row]; }
   // Int cells: the 48-bit payload sign-extended.
-  int64_t IntValue(size_t row) const { return static_cast<int64_t>(cells_[row] << 16) >> 16; }
+  int64_t IntValue(size_t row) const { return static_cast<int64_t>(Raw(row) << 16) >> 16; }
   // Int and Double cells.
   double DoubleValue(size_t row) const {
-    const uint64_t cell = cells_[row];
+    const uint64_t cell = Raw(row);
     if ((cell & kCellBox) != kCellBox) return std::bit_cast<double>(cell);
     return Kind(row) == CellKind::Int ? static_cast<double>(IntValue(row)) : 0.0;
   }
@@ -102,6 +106,9 @@ class CellColumn {
  private:
   TextRef RefOf(uint64_t cell) const;
   uint64_t EncodeText(QStringView text);
+  // Stores `cell` at `row`, giving up the stored text it replaces; the first cell that
+  // is not empty gives the column its room.
+  void Put(size_t row, uint64_t cell);
   // Gives up a cell's stored text; numbers and in-cell texts hold none (tags below 5).
   void Release(uint64_t cell) {
     if ((cell & kCellBox) == kCellBox && ((cell >> 48) & 0x7) >= 5) ReleaseStored(cell);
@@ -109,7 +116,9 @@ class CellColumn {
   void ReleaseStored(uint64_t cell);
   void MaybeCompact();
 
-  BigVector<uint64_t> cells_;
+  BigVector<uint64_t> cells_;  // size_ cells, or none while every cell is empty
+  size_t size_ = 0;
+  SpareBlocks* spares_ = nullptr;  // where room comes from, when given to Resize
   BigVector<char> latin1_;
   BigVector<char16_t> utf16_;
   std::vector<QString> long_;
