@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -158,8 +159,11 @@ void CellColumn::Resize(size_t rows, SpareBlocks* spares) {
   // A column whose cells were all emptied (a heading cleared) grows without room.
   if (rows > cells_.size() && std::all_of(cells_.begin(), cells_.end(), [](uint64_t c) { return c == kEmptyCell; })) {
     if (spares) spares->Keep(cells_);
-    cells_ = {};
+    BigVector<uint64_t>().swap(cells_);
   }
+  if (rows > narrow_.size() && std::all_of(narrow_.begin(), narrow_.end(), [](uint32_t c) { return c == kNarrowEmpty; }))
+    BigVector<uint32_t>().swap(narrow_);
+  if (!narrow_.empty()) ResizeReleasing(narrow_, rows, kNarrowEmpty);
   if (cells_.empty()) return;
   for (size_t r = rows; r < cells_.size(); ++r) Release(cells_[r]);
   if (spares && rows < cells_.capacity() / 4) {
@@ -180,17 +184,20 @@ void CellColumn::Resize(size_t rows, SpareBlocks* spares) {
 void CellColumn::GiveRoom(SpareBlocks& spares) {
   for (uint64_t cell : cells_) Release(cell);
   spares.Keep(cells_);
-  cells_ = {};
+  BigVector<uint64_t>().swap(cells_);
+  BigVector<uint32_t>().swap(narrow_);
   size_ = 0;
 }
 
 void CellColumn::Insert(size_t row) {
   ++size_;
+  if (!narrow_.empty()) narrow_.insert(narrow_.begin() + static_cast<ptrdiff_t>(row), kNarrowEmpty);
   if (!cells_.empty()) cells_.insert(cells_.begin() + static_cast<ptrdiff_t>(row), kEmptyCell);
 }
 
 void CellColumn::Erase(size_t row) {
   --size_;
+  if (!narrow_.empty()) narrow_.erase(narrow_.begin() + static_cast<ptrdiff_t>(row));
   if (cells_.empty()) return;
   Release(cells_[row]);
   cells_.erase(cells_.begin() + static_cast<ptrdiff_t>(row));
@@ -198,6 +205,7 @@ void CellColumn::Erase(size_t row) {
 
 void CellColumn::EraseRows(const std::vector<int>& rows) {
   size_ -= rows.size();
+  if (!narrow_.empty()) EraseAt(narrow_, rows);
   if (cells_.empty()) return;
   for (int r : rows) Release(cells_[static_cast<size_t>(r)]);
   EraseAt(cells_, rows);
@@ -206,20 +214,38 @@ void CellColumn::EraseRows(const std::vector<int>& rows) {
 
 void CellColumn::Put(size_t row, uint64_t cell) {
   if (cells_.empty()) {
-    if (cell == kEmptyCell) return;
-    if (spares_) spares_->Take(size_, cells_);
-    cells_.assign(size_, kEmptyCell);
+    const int64_t value = static_cast<int64_t>(cell << 16) >> 16;
+    const bool narrow = cell == kEmptyCell || ((cell & ~kPayload) == kIntCell && value > INT32_MIN && value <= INT32_MAX);
+    if (narrow) {
+      if (narrow_.empty() && cell == kEmptyCell) return;
+      if (narrow_.empty()) narrow_.assign(size_, kNarrowEmpty);
+      narrow_[row] = cell == kEmptyCell ? kNarrowEmpty : static_cast<uint32_t>(static_cast<int32_t>(value));
+      return;
+    }
+    Widen();
   }
   Release(cells_[row]);
   cells_[row] = cell;
 }
 
+void CellColumn::Widen() {
+  if (spares_) spares_->Take(size_, cells_);
+  if (narrow_.empty()) {
+    cells_.assign(size_, kEmptyCell);
+    return;
+  }
+  cells_.resize(size_);
+  for (size_t r = 0; r < size_; ++r) cells_[r] = Widened(narrow_[r]);
+  BigVector<uint32_t>().swap(narrow_);
+}
+
 void CellColumn::Clear() {
   std::fill(cells_.begin(), cells_.end(), kEmptyCell);
-  latin1_ = {};
-  utf16_ = {};
-  long_ = {};
-  recent_ = {};
+  BigVector<uint32_t>().swap(narrow_);
+  BigVector<char>().swap(latin1_);
+  BigVector<char16_t>().swap(utf16_);
+  std::vector<QString>().swap(long_);
+  std::vector<Recent>().swap(recent_);
   garbage_ = 0;
   ++generation_;
   sharing_ = true;
@@ -310,6 +336,16 @@ QString CellColumn::ToString(size_t row) const {
 
 void CellColumn::Permute(size_t first, const BigVector<uint32_t>& order, BigVector<uint64_t>& scratch) {
   // A range of one value (a column left empty) stays as it is.
+  if (!narrow_.empty()) {
+    const auto from = narrow_.begin() + static_cast<ptrdiff_t>(first);
+    if (std::adjacent_find(from, from + static_cast<ptrdiff_t>(order.size()), std::not_equal_to<>()) ==
+        from + static_cast<ptrdiff_t>(order.size()))
+      return;
+    BigVector<uint32_t> moved(order.size());
+    for (size_t i = 0; i < order.size(); ++i) moved[i] = narrow_[order[i]];
+    std::copy(moved.begin(), moved.end(), from);
+    return;
+  }
   if (cells_.empty()) return;
   const auto end = static_cast<ptrdiff_t>(first + order.size());
   const auto begin = cells_.begin() + static_cast<ptrdiff_t>(first);

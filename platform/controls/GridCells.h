@@ -5,7 +5,9 @@
 // fits, else UTF-16); a text repeating one written lately shares its copy (columns
 // whose texts do not repeat stop looking). ToString() gives back exactly the text
 // written through SetText. Dead pool space is compacted. A column whose cells are all
-// empty (never written) holds no room for them. Not thread-safe; value type.
+// empty (never written) holds no room for them; one whose cells are all empty or
+// integers of 32 bits (ids) holds four bytes a cell until another value comes. Not
+// thread-safe; value type.
 
 #include <QString>
 #include <QStringView>
@@ -46,6 +48,8 @@ struct TextRef {
 class CellColumn {
  public:
   size_t Size() const { return size_; }
+  // The room the cells take, in bytes.
+  size_t CellBytes() const { return cells_.capacity() * sizeof(uint64_t) + narrow_.capacity() * sizeof(uint32_t); }
   // Room let go of goes to `spares`, and growth takes room from there, when given; a
   // column without room yet takes it from there at its first written cell, so `spares`
   // must outlive the column.
@@ -86,7 +90,10 @@ class CellColumn {
   }
   // The cell's eight bytes: equal for equal numbers, and for equal texts that share
   // one stored copy.
-  uint64_t Raw(size_t row) const { return cells_.empty() ? kEmptyCell : cells_[row]; }
+  uint64_t Raw(size_t row) const {
+    if (!cells_.empty()) return cells_[row];
+    return narrow_.empty() ? kEmptyCell : Widened(narrow_[row]);
+  }
   // Int cells: the 48-bit payload sign-extended.
   int64_t IntValue(size_t row) const { return static_cast<int64_t>(Raw(row) << 16) >> 16; }
   // Int and Double cells.
@@ -109,6 +116,13 @@ class CellColumn {
   // Stores `cell` at `row`, giving up the stored text it replaces; the first cell that
   // is not empty gives the column its room.
   void Put(size_t row, uint64_t cell);
+  // Four-byte cells: an integer of 32 bits but the lowest, which stands for an empty cell.
+  static constexpr uint32_t kNarrowEmpty = 0x8000'0000u;
+  static uint64_t Widened(uint32_t narrow) {
+    return narrow == kNarrowEmpty ? kEmptyCell : kIntCell | (static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(narrow))) & kPayload);
+  }
+  // Makes the cells eight bytes each.
+  void Widen();
   // Gives up a cell's stored text; numbers and in-cell texts hold none (tags below 5).
   void Release(uint64_t cell) {
     if ((cell & kCellBox) == kCellBox && ((cell >> 48) & 0x7) >= 5) ReleaseStored(cell);
@@ -116,7 +130,11 @@ class CellColumn {
   void ReleaseStored(uint64_t cell);
   void MaybeCompact();
 
-  BigVector<uint64_t> cells_;  // size_ cells, or none while every cell is empty
+  static constexpr uint64_t kIntCell = kEmptyCell | uint64_t{1} << 48;  // tag 1
+  static constexpr uint64_t kPayload = 0x0000'FFFF'FFFF'FFFFULL;
+  // size_ cells in one of them, or in neither while every cell is empty.
+  BigVector<uint64_t> cells_;
+  BigVector<uint32_t> narrow_;
   size_t size_ = 0;
   SpareBlocks* spares_ = nullptr;  // where room comes from, when given to Resize
   BigVector<char> latin1_;
