@@ -163,7 +163,10 @@ void CellColumn::Resize(size_t rows, SpareBlocks* spares) {
   }
   if (rows > narrow_.size() && std::all_of(narrow_.begin(), narrow_.end(), [](uint32_t c) { return c == kNarrowEmpty; }))
     BigVector<uint32_t>().swap(narrow_);
-  if (!narrow_.empty()) ResizeReleasing(narrow_, rows, kNarrowEmpty);
+  if (!narrow_.empty()) {
+    DropAside(rows, narrow_.size(), 0);
+    ResizeReleasing(narrow_, rows, kNarrowEmpty);
+  }
   if (cells_.empty()) return;
   for (size_t r = rows; r < cells_.size(); ++r) Release(cells_[r]);
   if (spares && rows < cells_.capacity() / 4) {
@@ -183,6 +186,7 @@ void CellColumn::Resize(size_t rows, SpareBlocks* spares) {
 
 void CellColumn::GiveRoom(SpareBlocks& spares) {
   for (uint64_t cell : cells_) Release(cell);
+  DropAside(0, size_, 0);
   spares.Keep(cells_);
   BigVector<uint64_t>().swap(cells_);
   BigVector<uint32_t>().swap(narrow_);
@@ -191,13 +195,19 @@ void CellColumn::GiveRoom(SpareBlocks& spares) {
 
 void CellColumn::Insert(size_t row) {
   ++size_;
-  if (!narrow_.empty()) narrow_.insert(narrow_.begin() + static_cast<ptrdiff_t>(row), kNarrowEmpty);
+  if (!narrow_.empty()) {
+    narrow_.insert(narrow_.begin() + static_cast<ptrdiff_t>(row), kNarrowEmpty);
+    DropAside(row, row, 1);
+  }
   if (!cells_.empty()) cells_.insert(cells_.begin() + static_cast<ptrdiff_t>(row), kEmptyCell);
 }
 
 void CellColumn::Erase(size_t row) {
   --size_;
-  if (!narrow_.empty()) narrow_.erase(narrow_.begin() + static_cast<ptrdiff_t>(row));
+  if (!narrow_.empty()) {
+    DropAside(row, row + 1, -1);
+    narrow_.erase(narrow_.begin() + static_cast<ptrdiff_t>(row));
+  }
   if (cells_.empty()) return;
   Release(cells_[row]);
   cells_.erase(cells_.begin() + static_cast<ptrdiff_t>(row));
@@ -205,7 +215,10 @@ void CellColumn::Erase(size_t row) {
 
 void CellColumn::EraseRows(const std::vector<int>& rows) {
   size_ -= rows.size();
-  if (!narrow_.empty()) EraseAt(narrow_, rows);
+  if (!narrow_.empty()) {
+    for (auto r = rows.rbegin(); r != rows.rend(); ++r) DropAside(static_cast<size_t>(*r), static_cast<size_t>(*r) + 1, -1);
+    EraseAt(narrow_, rows);
+  }
   if (cells_.empty()) return;
   for (int r : rows) Release(cells_[static_cast<size_t>(r)]);
   EraseAt(cells_, rows);
@@ -215,11 +228,18 @@ void CellColumn::EraseRows(const std::vector<int>& rows) {
 void CellColumn::Put(size_t row, uint64_t cell) {
   if (cells_.empty()) {
     const int64_t value = static_cast<int64_t>(cell << 16) >> 16;
-    const bool narrow = cell == kEmptyCell || ((cell & ~kPayload) == kIntCell && value > INT32_MIN && value <= INT32_MAX);
-    if (narrow) {
-      if (narrow_.empty() && cell == kEmptyCell) return;
+    const bool narrow = cell == kEmptyCell || ((cell & ~kPayload) == kIntCell && value > INT32_MIN + 1 && value <= INT32_MAX);
+    if (narrow_.empty() && cell == kEmptyCell) return;
+    const bool aside = !narrow_.empty() && narrow_[row] == kNarrowAside;
+    if (narrow || aside || aside_.size() < kAsideMax) {
       if (narrow_.empty()) narrow_.assign(size_, kNarrowEmpty);
-      narrow_[row] = cell == kEmptyCell ? kNarrowEmpty : static_cast<uint32_t>(static_cast<int32_t>(value));
+      if (aside) DropAside(row, row + 1, 0);
+      if (narrow) {
+        narrow_[row] = cell == kEmptyCell ? kNarrowEmpty : static_cast<uint32_t>(static_cast<int32_t>(value));
+      } else {
+        narrow_[row] = kNarrowAside;
+        aside_.insert(std::lower_bound(aside_.begin(), aside_.end(), std::pair{row, uint64_t{0}}), {row, cell});
+      }
       return;
     }
     Widen();
@@ -236,12 +256,26 @@ void CellColumn::Widen() {
   }
   cells_.resize(size_);
   for (size_t r = 0; r < size_; ++r) cells_[r] = Widened(narrow_[r]);
+  for (const auto& [row, cell] : aside_) cells_[row] = cell;
   BigVector<uint32_t>().swap(narrow_);
+  aside_.clear();
+}
+
+std::vector<std::pair<size_t, uint64_t>>::const_iterator CellColumn::Aside(size_t row) const {
+  return std::lower_bound(aside_.begin(), aside_.end(), std::pair{row, uint64_t{0}});
+}
+
+void CellColumn::DropAside(size_t from, size_t end, ptrdiff_t shift) {
+  auto first = std::lower_bound(aside_.begin(), aside_.end(), std::pair{from, uint64_t{0}});
+  auto last = std::lower_bound(first, aside_.end(), std::pair{end, uint64_t{0}});
+  for (auto it = first; it != last; ++it) Release(it->second);
+  for (auto it = aside_.erase(first, last); it != aside_.end(); ++it) it->first = static_cast<size_t>(static_cast<ptrdiff_t>(it->first) + shift);
 }
 
 void CellColumn::Clear() {
   std::fill(cells_.begin(), cells_.end(), kEmptyCell);
   BigVector<uint32_t>().swap(narrow_);
+  aside_.clear();
   BigVector<char>().swap(latin1_);
   BigVector<char16_t>().swap(utf16_);
   std::vector<QString>().swap(long_);
@@ -338,12 +372,19 @@ void CellColumn::Permute(size_t first, const BigVector<uint32_t>& order, BigVect
   // A range of one value (a column left empty) stays as it is.
   if (!narrow_.empty()) {
     const auto from = narrow_.begin() + static_cast<ptrdiff_t>(first);
-    if (std::adjacent_find(from, from + static_cast<ptrdiff_t>(order.size()), std::not_equal_to<>()) ==
-        from + static_cast<ptrdiff_t>(order.size()))
-      return;
+    const auto to = from + static_cast<ptrdiff_t>(order.size());
+    if (std::adjacent_find(from, to, std::not_equal_to<>()) == to && *from != kNarrowAside) return;
+    // The cells kept aside in the range move with their rows.
+    std::vector<std::pair<size_t, uint64_t>> aside;
     BigVector<uint32_t> moved(order.size());
-    for (size_t i = 0; i < order.size(); ++i) moved[i] = narrow_[order[i]];
+    for (size_t i = 0; i < order.size(); ++i) {
+      moved[i] = narrow_[order[i]];
+      if (moved[i] == kNarrowAside) aside.emplace_back(first + i, Aside(order[i])->second);
+    }
     std::copy(moved.begin(), moved.end(), from);
+    std::erase_if(aside_, [&](const auto& a) { return a.first >= first && a.first < first + order.size(); });
+    aside_.insert(aside_.end(), aside.begin(), aside.end());
+    std::sort(aside_.begin(), aside_.end());
     return;
   }
   if (cells_.empty()) return;
@@ -433,8 +474,8 @@ void CellColumn::MaybeCompact() {
   recent_.assign(RecentSlotsFor(size_), Recent{});
   garbage_ = 0;
   ++generation_;
-  for (uint64_t& cell : cells_) {
-    if (!IsPooled(cell)) continue;
+  auto rewrite = [&](uint64_t& cell) {
+    if (!IsPooled(cell)) return;
     const uint64_t payload = PayloadOf(cell);
     const size_t offset = payload >> 16;
     const qsizetype n = static_cast<qsizetype>(payload & 0xFFFF);
@@ -442,7 +483,9 @@ void CellColumn::MaybeCompact() {
       cell = EncodeText(QString::fromLatin1(oldLatin1.data() + offset, n));
     else
       cell = EncodeText(QStringView(oldUtf16.data() + offset, n));
-  }
+  };
+  for (uint64_t& cell : cells_) rewrite(cell);
+  for (auto& kept : aside_) rewrite(kept.second);
   latin1_.shrink_to_fit();
   utf16_.shrink_to_fit();
 }

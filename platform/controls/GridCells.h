@@ -6,8 +6,8 @@
 // whose texts do not repeat stop looking). ToString() gives back exactly the text
 // written through SetText. Dead pool space is compacted. A column whose cells are all
 // empty (never written) holds no room for them; one whose cells are all empty or
-// integers of 32 bits (ids) holds four bytes a cell until another value comes. Not
-// thread-safe; value type.
+// integers of 32 bits (ids), but a few (a heading), holds four bytes a cell and those
+// few aside. Not thread-safe; value type.
 
 #include <QString>
 #include <QStringView>
@@ -48,7 +48,7 @@ struct TextRef {
 class CellColumn {
  public:
   size_t Size() const { return size_; }
-  // The room the cells take, in bytes.
+  // The room of the cell arrays, in bytes.
   size_t CellBytes() const { return cells_.capacity() * sizeof(uint64_t) + narrow_.capacity() * sizeof(uint32_t); }
   // Room let go of goes to `spares`, and growth takes room from there, when given; a
   // column without room yet takes it from there at its first written cell, so `spares`
@@ -92,7 +92,9 @@ class CellColumn {
   // one stored copy.
   uint64_t Raw(size_t row) const {
     if (!cells_.empty()) return cells_[row];
-    return narrow_.empty() ? kEmptyCell : Widened(narrow_[row]);
+    if (narrow_.empty()) return kEmptyCell;
+    const uint32_t narrow = narrow_[row];
+    return narrow == kNarrowAside ? Aside(row)->second : Widened(narrow);
   }
   // Int cells: the 48-bit payload sign-extended.
   int64_t IntValue(size_t row) const { return static_cast<int64_t>(Raw(row) << 16) >> 16; }
@@ -116,13 +118,20 @@ class CellColumn {
   // Stores `cell` at `row`, giving up the stored text it replaces; the first cell that
   // is not empty gives the column its room.
   void Put(size_t row, uint64_t cell);
-  // Four-byte cells: an integer of 32 bits but the lowest, which stands for an empty cell.
+  // Four-byte cells: an integer of 32 bits but the lowest two, which stand for an empty
+  // cell and a cell kept aside.
   static constexpr uint32_t kNarrowEmpty = 0x8000'0000u;
+  static constexpr uint32_t kNarrowAside = 0x8000'0001u;
+  static constexpr size_t kAsideMax = 64;  // beyond, the cells become eight bytes each
   static uint64_t Widened(uint32_t narrow) {
     return narrow == kNarrowEmpty ? kEmptyCell : kIntCell | (static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(narrow))) & kPayload);
   }
   // Makes the cells eight bytes each.
   void Widen();
+  // The entry of a cell kept aside.
+  std::vector<std::pair<size_t, uint64_t>>::const_iterator Aside(size_t row) const;
+  // Drops the cells kept aside at rows [from, end) and moves those below by `shift`.
+  void DropAside(size_t from, size_t end, ptrdiff_t shift);
   // Gives up a cell's stored text; numbers and in-cell texts hold none (tags below 5).
   void Release(uint64_t cell) {
     if ((cell & kCellBox) == kCellBox && ((cell >> 48) & 0x7) >= 5) ReleaseStored(cell);
@@ -135,6 +144,7 @@ class CellColumn {
   // size_ cells in one of them, or in neither while every cell is empty.
   BigVector<uint64_t> cells_;
   BigVector<uint32_t> narrow_;
+  std::vector<std::pair<size_t, uint64_t>> aside_;  // by row: the narrow cells' other values
   size_t size_ = 0;
   SpareBlocks* spares_ = nullptr;  // where room comes from, when given to Resize
   BigVector<char> latin1_;

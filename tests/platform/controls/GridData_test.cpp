@@ -110,8 +110,8 @@ TEST(CellColumnTest, NaNIsStoredAsANumber) {
 }
 
 // A column no cell of which was written holds no room; the first cell written that is
-// not empty gives it room, four bytes a cell while every cell is empty or an integer of
-// 32 bits, else eight.
+// not empty gives it room, four bytes a cell while every cell but a few is empty or an
+// integer of 32 bits, else eight.
 TEST(CellColumnTest, RoomComesWithTheFirstWrittenCell) {
   constexpr size_t kRows = 600000;
   struct Case {
@@ -152,11 +152,18 @@ TEST(CellColumnTest, RoomComesWithTheFirstWrittenCell) {
          BigVector<uint64_t> scratch;
          c.Permute(1, order, scratch);
        }, kRows, 4, CellKind::Int},
-      {"an integer beyond 32 bits", [](CellColumn& c) { c.SetInt(9, 1); c.SetInt(7, int64_t{1} << 31); }, kRows, 8,
+      {"an integer beyond 32 bits", [](CellColumn& c) { c.SetInt(9, 1); c.SetInt(7, int64_t{1} << 31); }, kRows, 4,
        CellKind::Int},
-      {"the lowest integer of 32 bits", [](CellColumn& c) { c.SetInt(7, INT32_MIN); }, kRows, 8, CellKind::Int},
-      {"a number", [](CellColumn& c) { c.SetDouble(7, 0.5); }, kRows, 8, CellKind::Double},
-      {"a text", [](CellColumn& c) { c.SetText(7, u"forty-two"); }, kRows, 8, CellKind::Text},
+      {"the lowest integers of 32 bits", [](CellColumn& c) { c.SetInt(7, INT32_MIN); c.SetInt(9, INT32_MIN + 1); }, kRows,
+       4, CellKind::Int},
+      {"a number", [](CellColumn& c) { c.SetDouble(7, 0.5); }, kRows, 4, CellKind::Double},
+      {"a text", [](CellColumn& c) { c.SetText(7, u"forty-two"); }, kRows, 4, CellKind::Text},
+      {"many texts",
+       [](CellColumn& c) {
+         for (size_t r = 1000; r < 1100; ++r) c.SetText(r, u"text");
+         c.SetText(7, u"forty-two");
+       },
+       kRows, 8, CellKind::Text},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
@@ -182,14 +189,19 @@ TEST(CellColumnTest, RoomComesWithTheFirstWrittenCell) {
   c.SetInt(0, 2147483647);
   EXPECT_EQ(c.Size(), 4u);
   EXPECT_LE(c.CellBytes(), 8 * sizeof(uint32_t));
+  c.SetText(2, u"aside");
+  c.SetInt(1, INT32_MIN);
   for (bool wide : {false, true}) {
-    if (wide) c.SetText(2, u"wide");
+    if (wide) {
+      c.Resize(100);
+      for (size_t r = 4; r < 100; ++r) c.SetDouble(r, 0.5);
+    }
     EXPECT_EQ(c.IntValue(0), 2147483647);
-    EXPECT_EQ(c.Kind(1), CellKind::Empty);
-    EXPECT_EQ(c.ToString(2), wide ? QStringLiteral("wide") : QString());
+    EXPECT_EQ(c.IntValue(1), INT32_MIN);
+    EXPECT_EQ(c.ToString(2), QStringLiteral("aside"));
     EXPECT_EQ(c.ToString(3), QStringLiteral("-1"));
   }
-  EXPECT_EQ(c.CellBytes(), 4 * sizeof(uint64_t));
+  EXPECT_EQ(c.CellBytes(), 100 * sizeof(uint64_t));
 }
 
 // Arrays of 4 MiB and more come from the huge-page allocator.
