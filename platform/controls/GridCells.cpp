@@ -153,8 +153,9 @@ uint64_t TextRef::FoldedPrefix() const {
   return key;
 }
 
-void CellColumn::Resize(size_t rows, SpareBlocks* spares) {
+void CellColumn::Resize(size_t rows, SpareBlocks* spares, bool ids) {
   if (spares) spares_ = spares;
+  if (rows > size_ && !aside_.empty() && !ids) Widen();
   size_ = rows;
   // A column whose cells were all emptied (a heading cleared) grows without room.
   if (rows > cells_.size() && std::all_of(cells_.begin(), cells_.end(), [](uint64_t c) { return c == kEmptyCell; })) {

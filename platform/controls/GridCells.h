@@ -52,8 +52,9 @@ class CellColumn {
   size_t CellBytes() const { return cells_.capacity() * sizeof(uint64_t) + narrow_.capacity() * sizeof(uint32_t); }
   // Room let go of goes to `spares`, and growth takes room from there, when given; a
   // column without room yet takes it from there at its first written cell, so `spares`
-  // must outlive the column.
-  void Resize(size_t rows, SpareBlocks* spares = nullptr);
+  // must outlive the column. A column of four-byte cells keeping cells aside (a heading
+  // over texts) grows as one of eight-byte cells, unless `ids` (a column of list ids).
+  void Resize(size_t rows, SpareBlocks* spares = nullptr, bool ids = false);
   // Hands the cells' room to `spares`; the column is left without rows.
   void GiveRoom(SpareBlocks& spares);
   void Insert(size_t row);

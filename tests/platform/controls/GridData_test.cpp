@@ -156,6 +156,21 @@ TEST(CellColumnTest, RoomComesWithTheFirstWrittenCell) {
        CellKind::Int},
       {"the lowest integers of 32 bits", [](CellColumn& c) { c.SetInt(7, INT32_MIN); c.SetInt(9, INT32_MIN + 1); }, kRows,
        4, CellKind::Int},
+      {"a heading grown with the column",
+       [](CellColumn& c) {
+         c.Resize(1);
+         c.SetText(0, u"Date");
+         c.Resize(kRows);
+       },
+       kRows, 8, CellKind::Empty},
+      {"a list column's heading grown with it",
+       [](CellColumn& c) {
+         c.Resize(1);
+         c.SetText(0, u"Category");
+         c.Resize(kRows, nullptr, true);
+         c.SetInt(7, 3);
+       },
+       kRows, 4, CellKind::Int},
       {"a number", [](CellColumn& c) { c.SetDouble(7, 0.5); }, kRows, 4, CellKind::Double},
       {"a text", [](CellColumn& c) { c.SetText(7, u"forty-two"); }, kRows, 4, CellKind::Text},
       {"many texts",
@@ -173,7 +188,7 @@ TEST(CellColumnTest, RoomComesWithTheFirstWrittenCell) {
     k.edit(c);
     EXPECT_EQ(c.Size(), k.rows);
     EXPECT_EQ(c.CellBytes(), k.rows * static_cast<size_t>(k.bytesPerCell));
-    for (size_t r : {size_t{0}, size_t{6}, size_t{8}, k.rows - 1}) EXPECT_EQ(c.Kind(r), CellKind::Empty) << r;
+    for (size_t r : {size_t{1}, size_t{6}, size_t{8}, k.rows - 1}) EXPECT_EQ(c.Kind(r), CellKind::Empty) << r;
     EXPECT_EQ(c.Kind(7), k.kind7);
   }
   // Values read back as written, before and after the column widens.
