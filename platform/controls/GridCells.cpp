@@ -374,7 +374,7 @@ void CellColumn::Permute(size_t first, const BigVector<uint32_t>& order, BigVect
   if (!narrow_.empty()) {
     const auto from = narrow_.begin() + static_cast<ptrdiff_t>(first);
     const auto to = from + static_cast<ptrdiff_t>(order.size());
-    if (std::adjacent_find(from, to, std::not_equal_to<>()) == to && *from != kNarrowAside) return;
+    if (std::adjacent_find(from, to, std::not_equal_to<>()) == to && (from == to || *from != kNarrowAside)) return;
     // The cells kept aside in the range move with their rows.
     std::vector<std::pair<size_t, uint64_t>> aside;
     BigVector<uint32_t> moved(order.size());
