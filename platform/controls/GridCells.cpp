@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -47,7 +48,7 @@ constexpr uint64_t Box(uint64_t tag, uint64_t payload) { return kBox | (tag << 4
 constexpr bool IsBoxed(uint64_t cell) { return (cell & kBox) == kBox; }
 constexpr uint64_t TagOf(uint64_t cell) { return (cell >> 48) & 0x7; }
 constexpr uint64_t PayloadOf(uint64_t cell) { return cell & kPayloadMask; }
-constexpr uint64_t kEmptyCell = Box(kEmpty, 0);
+static_assert(kEmptyCell == Box(kEmpty, 0));
 
 bool IsPooled(uint64_t cell) {
   return IsBoxed(cell) && (TagOf(cell) == kLatin1 || TagOf(cell) == kUtf16);
@@ -152,7 +153,22 @@ uint64_t TextRef::FoldedPrefix() const {
   return key;
 }
 
-void CellColumn::Resize(size_t rows, SpareBlocks* spares) {
+void CellColumn::Resize(size_t rows, SpareBlocks* spares, bool ids) {
+  if (spares) spares_ = spares;
+  if (rows > size_ && !aside_.empty() && !ids) Widen();
+  size_ = rows;
+  // A column whose cells were all emptied (a heading cleared) grows without room.
+  if (rows > cells_.size() && std::all_of(cells_.begin(), cells_.end(), [](uint64_t c) { return c == kEmptyCell; })) {
+    if (spares) spares->Keep(cells_);
+    BigVector<uint64_t>().swap(cells_);
+  }
+  if (rows > narrow_.size() && std::all_of(narrow_.begin(), narrow_.end(), [](uint32_t c) { return c == kNarrowEmpty; }))
+    BigVector<uint32_t>().swap(narrow_);
+  if (!narrow_.empty()) {
+    DropAside(rows, narrow_.size(), 0);
+    ResizeReleasing(narrow_, rows, kNarrowEmpty);
+  }
+  if (cells_.empty()) return;
   for (size_t r = rows; r < cells_.size(); ++r) Release(cells_[r]);
   if (spares && rows < cells_.capacity() / 4) {
     BigVector<uint64_t> kept(cells_.begin(), cells_.begin() + static_cast<ptrdiff_t>(rows));
@@ -171,29 +187,100 @@ void CellColumn::Resize(size_t rows, SpareBlocks* spares) {
 
 void CellColumn::GiveRoom(SpareBlocks& spares) {
   for (uint64_t cell : cells_) Release(cell);
+  DropAside(0, size_, 0);
   spares.Keep(cells_);
-  cells_ = {};
+  BigVector<uint64_t>().swap(cells_);
+  BigVector<uint32_t>().swap(narrow_);
+  size_ = 0;
 }
 
-void CellColumn::Insert(size_t row) { cells_.insert(cells_.begin() + static_cast<ptrdiff_t>(row), kEmptyCell); }
+void CellColumn::Insert(size_t row) {
+  ++size_;
+  if (!narrow_.empty()) {
+    narrow_.insert(narrow_.begin() + static_cast<ptrdiff_t>(row), kNarrowEmpty);
+    DropAside(row, row, 1);
+  }
+  if (!cells_.empty()) cells_.insert(cells_.begin() + static_cast<ptrdiff_t>(row), kEmptyCell);
+}
 
 void CellColumn::Erase(size_t row) {
+  --size_;
+  if (!narrow_.empty()) {
+    DropAside(row, row + 1, -1);
+    narrow_.erase(narrow_.begin() + static_cast<ptrdiff_t>(row));
+  }
+  if (cells_.empty()) return;
   Release(cells_[row]);
   cells_.erase(cells_.begin() + static_cast<ptrdiff_t>(row));
 }
 
 void CellColumn::EraseRows(const std::vector<int>& rows) {
+  size_ -= rows.size();
+  if (!narrow_.empty()) {
+    for (auto r = rows.rbegin(); r != rows.rend(); ++r) DropAside(static_cast<size_t>(*r), static_cast<size_t>(*r) + 1, -1);
+    EraseAt(narrow_, rows);
+  }
+  if (cells_.empty()) return;
   for (int r : rows) Release(cells_[static_cast<size_t>(r)]);
   EraseAt(cells_, rows);
   MaybeCompact();
 }
 
+void CellColumn::Put(size_t row, uint64_t cell) {
+  if (cells_.empty()) {
+    const int64_t value = static_cast<int64_t>(cell << 16) >> 16;
+    const bool narrow = cell == kEmptyCell || ((cell & ~kPayload) == kIntCell && value > INT32_MIN + 1 && value <= INT32_MAX);
+    if (narrow_.empty() && cell == kEmptyCell) return;
+    const bool aside = !narrow_.empty() && narrow_[row] == kNarrowAside;
+    if (narrow || aside || aside_.size() < kAsideMax) {
+      if (narrow_.empty()) narrow_.assign(size_, kNarrowEmpty);
+      if (aside) DropAside(row, row + 1, 0);
+      if (narrow) {
+        narrow_[row] = cell == kEmptyCell ? kNarrowEmpty : static_cast<uint32_t>(static_cast<int32_t>(value));
+      } else {
+        narrow_[row] = kNarrowAside;
+        aside_.insert(std::lower_bound(aside_.begin(), aside_.end(), std::pair{row, uint64_t{0}}), {row, cell});
+      }
+      return;
+    }
+    Widen();
+  }
+  Release(cells_[row]);
+  cells_[row] = cell;
+}
+
+void CellColumn::Widen() {
+  if (spares_) spares_->Take(size_, cells_);
+  if (narrow_.empty()) {
+    cells_.assign(size_, kEmptyCell);
+    return;
+  }
+  cells_.resize(size_);
+  for (size_t r = 0; r < size_; ++r) cells_[r] = Widened(narrow_[r]);
+  for (const auto& [row, cell] : aside_) cells_[row] = cell;
+  BigVector<uint32_t>().swap(narrow_);
+  aside_.clear();
+}
+
+std::vector<std::pair<size_t, uint64_t>>::const_iterator CellColumn::Aside(size_t row) const {
+  return std::lower_bound(aside_.begin(), aside_.end(), std::pair{row, uint64_t{0}});
+}
+
+void CellColumn::DropAside(size_t from, size_t end, ptrdiff_t shift) {
+  auto first = std::lower_bound(aside_.begin(), aside_.end(), std::pair{from, uint64_t{0}});
+  auto last = std::lower_bound(first, aside_.end(), std::pair{end, uint64_t{0}});
+  for (auto it = first; it != last; ++it) Release(it->second);
+  for (auto it = aside_.erase(first, last); it != aside_.end(); ++it) it->first = static_cast<size_t>(static_cast<ptrdiff_t>(it->first) + shift);
+}
+
 void CellColumn::Clear() {
   std::fill(cells_.begin(), cells_.end(), kEmptyCell);
-  latin1_ = {};
-  utf16_ = {};
-  long_ = {};
-  recent_ = {};
+  BigVector<uint32_t>().swap(narrow_);
+  aside_.clear();
+  BigVector<char>().swap(latin1_);
+  BigVector<char16_t>().swap(utf16_);
+  std::vector<QString>().swap(long_);
+  std::vector<Recent>().swap(recent_);
   garbage_ = 0;
   ++generation_;
   sharing_ = true;
@@ -209,8 +296,7 @@ void CellColumn::SetText(size_t row, QStringView text) {
     cell = Box(kInt, static_cast<uint64_t>(v));
   else
     cell = EncodeText(text);
-  Release(cells_[row]);
-  cells_[row] = cell;
+  Put(row, cell);
   MaybeCompact();
 }
 
@@ -219,43 +305,36 @@ void CellColumn::SetInt(size_t row, int64_t value) {
     SetText(row, QString::number(value));
     return;
   }
-  Release(cells_[row]);
-  cells_[row] = Box(kInt, static_cast<uint64_t>(value));
+  Put(row, Box(kInt, static_cast<uint64_t>(value)));
 }
 
 void CellColumn::SetDouble(size_t row, double value) {
-  Release(cells_[row]);
-  cells_[row] = std::isnan(value) ? kCanonicalNaN : std::bit_cast<uint64_t>(value);
+  Put(row, std::isnan(value) ? kCanonicalNaN : std::bit_cast<uint64_t>(value));
 }
 
 void CellColumn::CopyCell(size_t from, size_t row) {
   if (from == row) return;
-  const uint64_t cell = cells_[from];
+  const uint64_t cell = Raw(from);
   if (IsBoxed(cell) && TagOf(cell) == kLong) {
     const QString text = long_[PayloadOf(cell)];
     SetText(row, text);
     return;
   }
-  Release(cells_[row]);
-  cells_[row] = cell;
+  Put(row, cell);
 }
 
 bool CellColumn::SetRaw(size_t row, uint64_t raw, uint32_t generation) {
   if (generation != generation_ || (IsBoxed(raw) && TagOf(raw) == kLong)) return false;
-  Release(cells_[row]);
-  cells_[row] = raw;
+  Put(row, raw);
   return true;
 }
 
-void CellColumn::SetEmpty(size_t row) {
-  Release(cells_[row]);
-  cells_[row] = kEmptyCell;
-}
+void CellColumn::SetEmpty(size_t row) { Put(row, kEmptyCell); }
 
 TextRef CellColumn::Text(size_t row, bool* isText) const {
   const bool text = Kind(row) == CellKind::Text;
   if (isText) *isText = text;
-  return text ? RefOf(cells_[row]) : TextRef();
+  return text ? RefOf(Raw(row)) : TextRef();
 }
 
 TextRef CellColumn::RefOf(uint64_t cell) const {
@@ -292,6 +371,24 @@ QString CellColumn::ToString(size_t row) const {
 
 void CellColumn::Permute(size_t first, const BigVector<uint32_t>& order, BigVector<uint64_t>& scratch) {
   // A range of one value (a column left empty) stays as it is.
+  if (!narrow_.empty()) {
+    const auto from = narrow_.begin() + static_cast<ptrdiff_t>(first);
+    const auto to = from + static_cast<ptrdiff_t>(order.size());
+    if (std::adjacent_find(from, to, std::not_equal_to<>()) == to && (from == to || *from != kNarrowAside)) return;
+    // The cells kept aside in the range move with their rows.
+    std::vector<std::pair<size_t, uint64_t>> aside;
+    BigVector<uint32_t> moved(order.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+      moved[i] = narrow_[order[i]];
+      if (moved[i] == kNarrowAside) aside.emplace_back(first + i, Aside(order[i])->second);
+    }
+    std::copy(moved.begin(), moved.end(), from);
+    std::erase_if(aside_, [&](const auto& a) { return a.first >= first && a.first < first + order.size(); });
+    aside_.insert(aside_.end(), aside.begin(), aside.end());
+    std::sort(aside_.begin(), aside_.end());
+    return;
+  }
+  if (cells_.empty()) return;
   const auto end = static_cast<ptrdiff_t>(first + order.size());
   const auto begin = cells_.begin() + static_cast<ptrdiff_t>(first);
   if (std::adjacent_find(begin, cells_.begin() + end, std::not_equal_to<>()) == cells_.begin() + end) return;
@@ -314,7 +411,7 @@ uint64_t CellColumn::EncodeText(QStringView text) {
     long_.emplace_back(text.toString());
     return Box(kLong, long_.size() - 1);
   }
-  if (const size_t wanted = RecentSlotsFor(cells_.size()); recent_.size() < wanted) recent_.assign(wanted, Recent{});
+  if (const size_t wanted = RecentSlotsFor(size_); recent_.size() < wanted) recent_.assign(wanted, Recent{});
   bool latin1 = false;
   const uint64_t hash = Hash(text, &latin1);
   // A column whose texts hardly repeat (notes) stops looking them up, but samples one
@@ -375,11 +472,11 @@ void CellColumn::MaybeCompact() {
   BigVector<char16_t> oldUtf16;
   oldLatin1.swap(latin1_);
   oldUtf16.swap(utf16_);
-  recent_.assign(RecentSlotsFor(cells_.size()), Recent{});
+  recent_.assign(RecentSlotsFor(size_), Recent{});
   garbage_ = 0;
   ++generation_;
-  for (uint64_t& cell : cells_) {
-    if (!IsPooled(cell)) continue;
+  auto rewrite = [&](uint64_t& cell) {
+    if (!IsPooled(cell)) return;
     const uint64_t payload = PayloadOf(cell);
     const size_t offset = payload >> 16;
     const qsizetype n = static_cast<qsizetype>(payload & 0xFFFF);
@@ -387,7 +484,9 @@ void CellColumn::MaybeCompact() {
       cell = EncodeText(QString::fromLatin1(oldLatin1.data() + offset, n));
     else
       cell = EncodeText(QStringView(oldUtf16.data() + offset, n));
-  }
+  };
+  for (uint64_t& cell : cells_) rewrite(cell);
+  for (auto& kept : aside_) rewrite(kept.second);
   latin1_.shrink_to_fit();
   utf16_.shrink_to_fit();
 }

@@ -4,7 +4,10 @@
 // cell itself, longer ones in the column's pools (Latin-1 bytes when every character
 // fits, else UTF-16); a text repeating one written lately shares its copy (columns
 // whose texts do not repeat stop looking). ToString() gives back exactly the text
-// written through SetText. Dead pool space is compacted. Not thread-safe; value type.
+// written through SetText. Dead pool space is compacted. A column whose cells are all
+// empty (never written) holds no room for them; one whose cells are all empty or
+// integers of 32 bits (ids), but a few (a heading), holds four bytes a cell and those
+// few aside. Not thread-safe; value type.
 
 #include <QString>
 #include <QStringView>
@@ -18,6 +21,7 @@ namespace ctl::grid {
 
 // A cell is a double unless its top 13 bits are all set (see GridCells.cpp).
 inline constexpr uint64_t kCellBox = 0xFFF8'0000'0000'0000ULL;
+inline constexpr uint64_t kEmptyCell = kCellBox;  // tag 0, no payload
 
 enum class CellKind : uint8_t { Empty, Int, Double, Text };
 
@@ -43,9 +47,14 @@ struct TextRef {
 
 class CellColumn {
  public:
-  size_t Size() const { return cells_.size(); }
-  // Room let go of goes to `spares`, and growth takes room from there, when given.
-  void Resize(size_t rows, SpareBlocks* spares = nullptr);
+  size_t Size() const { return size_; }
+  // The room of the cell arrays, in bytes.
+  size_t CellBytes() const { return cells_.capacity() * sizeof(uint64_t) + narrow_.capacity() * sizeof(uint32_t); }
+  // Room let go of goes to `spares`, and growth takes room from there, when given; a
+  // column without room yet takes it from there at its first written cell, so `spares`
+  // must outlive the column. A column of four-byte cells keeping cells aside (a heading
+  // over texts) grows as one of eight-byte cells, unless `ids` (a column of list ids).
+  void Resize(size_t rows, SpareBlocks* spares = nullptr, bool ids = false);
   // Hands the cells' room to `spares`; the column is left without rows.
   void GiveRoom(SpareBlocks& spares);
   void Insert(size_t row);
@@ -72,7 +81,7 @@ class CellColumn {
   uint32_t Generation() const { return generation_; }
 
   CellKind Kind(size_t row) const {
-    const uint64_t cell = cells_[row];
+    const uint64_t cell = Raw(row);
     if ((cell & kCellBox) != kCellBox) return CellKind::Double;
     switch ((cell >> 48) & 0x7) {
       case 0: return CellKind::Empty;
@@ -82,12 +91,17 @@ class CellColumn {
   }
   // The cell's eight bytes: equal for equal numbers, and for equal texts that share
   // one stored copy.
-  uint64_t Raw(size_t row) const { return cells_[row]; }
+  uint64_t Raw(size_t row) const {
+    if (!cells_.empty()) return cells_[row];
+    if (narrow_.empty()) return kEmptyCell;
+    const uint32_t narrow = narrow_[row];
+    return narrow == kNarrowAside ? Aside(row)->second : Widened(narrow);
+  }
   // Int cells: the 48-bit payload sign-extended.
-  int64_t IntValue(size_t row) const { return static_cast<int64_t>(cells_[row] << 16) >> 16; }
+  int64_t IntValue(size_t row) const { return static_cast<int64_t>(Raw(row) << 16) >> 16; }
   // Int and Double cells.
   double DoubleValue(size_t row) const {
-    const uint64_t cell = cells_[row];
+    const uint64_t cell = Raw(row);
     if ((cell & kCellBox) != kCellBox) return std::bit_cast<double>(cell);
     return Kind(row) == CellKind::Int ? static_cast<double>(IntValue(row)) : 0.0;
   }
@@ -102,6 +116,23 @@ class CellColumn {
  private:
   TextRef RefOf(uint64_t cell) const;
   uint64_t EncodeText(QStringView text);
+  // Stores `cell` at `row`, giving up the stored text it replaces; the first cell that
+  // is not empty gives the column its room.
+  void Put(size_t row, uint64_t cell);
+  // Four-byte cells: an integer of 32 bits but the lowest two, which stand for an empty
+  // cell and a cell kept aside.
+  static constexpr uint32_t kNarrowEmpty = 0x8000'0000u;
+  static constexpr uint32_t kNarrowAside = 0x8000'0001u;
+  static constexpr size_t kAsideMax = 64;  // beyond, the cells become eight bytes each
+  static uint64_t Widened(uint32_t narrow) {
+    return narrow == kNarrowEmpty ? kEmptyCell : kIntCell | (static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(narrow))) & kPayload);
+  }
+  // Makes the cells eight bytes each.
+  void Widen();
+  // The entry of a cell kept aside.
+  std::vector<std::pair<size_t, uint64_t>>::const_iterator Aside(size_t row) const;
+  // Drops the cells kept aside at rows [from, end) and moves those below by `shift`.
+  void DropAside(size_t from, size_t end, ptrdiff_t shift);
   // Gives up a cell's stored text; numbers and in-cell texts hold none (tags below 5).
   void Release(uint64_t cell) {
     if ((cell & kCellBox) == kCellBox && ((cell >> 48) & 0x7) >= 5) ReleaseStored(cell);
@@ -109,7 +140,14 @@ class CellColumn {
   void ReleaseStored(uint64_t cell);
   void MaybeCompact();
 
+  static constexpr uint64_t kIntCell = kEmptyCell | uint64_t{1} << 48;  // tag 1
+  static constexpr uint64_t kPayload = 0x0000'FFFF'FFFF'FFFFULL;
+  // size_ cells in one of them, or in neither while every cell is empty.
   BigVector<uint64_t> cells_;
+  BigVector<uint32_t> narrow_;
+  std::vector<std::pair<size_t, uint64_t>> aside_;  // by row: the narrow cells' other values
+  size_t size_ = 0;
+  SpareBlocks* spares_ = nullptr;  // where room comes from, when given to Resize
   BigVector<char> latin1_;
   BigVector<char16_t> utf16_;
   std::vector<QString> long_;

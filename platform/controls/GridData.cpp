@@ -62,8 +62,8 @@ const QString* ComboList::Lookup(const CellColumn& cells, size_t row) const {
 void GridData::SetRows(int rows) {
   const size_t n = static_cast<size_t>(rows);
   for (size_t r = n; r < rowHidden_.size(); ++r) hiddenCount_ -= rowHidden_[r];
-  for (CellColumn& c : columns_) c.Resize(n, &spares_);
-  rowData_.Resize(n, &spares_);
+  for (size_t c = 0; c < columns_.size(); ++c) columns_[c].Resize(n, &spares_, info_[c].combo.Maps());
+  rowData_.Resize(n, &spares_, true);
   ResizeReleasing(rowHidden_, n, uint8_t{0});
   styles_.ResizeRows(n);
   rowHeights_.erase(rowHeights_.lower_bound(rows), rowHeights_.end());
@@ -76,7 +76,7 @@ void GridData::SetCols(int cols) {
   for (size_t c = n; c < columns_.size(); ++c) columns_[c].GiveRoom(spares_);
   columns_.resize(n);
   info_.resize(n);
-  for (CellColumn& c : columns_) c.Resize(rows, &spares_);
+  for (size_t c = 0; c < n; ++c) columns_[c].Resize(rows, &spares_, info_[c].combo.Maps());
 }
 
 void GridData::InsertRow(int at) {

@@ -52,6 +52,10 @@ class GridData {
  public:
   static constexpr int kDateType = 7;
 
+  GridData() = default;
+  GridData(const GridData&) = delete;  // the columns take room from this grid's spares
+  GridData& operator=(const GridData&) = delete;
+
   int Rows() const { return static_cast<int>(rowHidden_.size()); }
   int Cols() const { return static_cast<int>(columns_.size()); }
   // Room let go of by cutting rows or columns is kept for the columns' next growth

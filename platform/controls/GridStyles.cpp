@@ -91,7 +91,17 @@ uint32_t GridStyles::Edited(uint32_t layout, size_t c1, size_t c2, StyleField fi
 }
 
 void GridStyles::Set(size_t r1, size_t r2, size_t c1, size_t c2, StyleField field, uint32_t value) {
-  for (size_t r = r1; r <= r2; ++r) rowLayout_[r] = Edited(rowLayout_[r], c1, c2, field, value);
+  if (r1 > r2) return;
+  // A run of rows alike (a whole column styled) is edited once.
+  uint32_t from = rowLayout_[r1];
+  uint32_t to = Edited(from, c1, c2, field, value);
+  for (size_t r = r1; r <= r2; ++r) {
+    if (rowLayout_[r] != from) {
+      from = rowLayout_[r];
+      to = Edited(from, c1, c2, field, value);
+    }
+    rowLayout_[r] = to;
+  }
 }
 
 void GridStyles::ClearRange(size_t r1, size_t r2, size_t c1, size_t c2) {
