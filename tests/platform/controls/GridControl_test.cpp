@@ -779,7 +779,11 @@ TEST_F(GridMouseTest, FrozenColumnsStayInAnOverlay) {
   } cases[] = {
       {"scroll bar to 30", [&] { across->setValue(30); }, false},
       {"scroll bar to 130", [&] { across->setValue(130); }, false},
-      {"slider dragged", [&] { across->setSliderDown(true); across->setSliderPosition(170); across->setSliderDown(false); }, false},
+      {"slider dragged", [&] {
+         across->setSliderDown(true);
+         across->setSliderPosition(170);
+         across->setSliderDown(false);
+       }, false},
       {"arrow of the scroll bar", [&] { across->triggerAction(QAbstractSlider::SliderSingleStepAdd); }, false},
       {"wheel", [&] {
          const QPointF at(50, 50);
