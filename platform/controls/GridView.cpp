@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QInputEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <algorithm>
 
@@ -33,26 +34,39 @@ int GridView::FrozenWidth() const {
   return width;
 }
 
+int GridView::FrozenCount() const {
+  return frozen_ ? std::min(grid_.fixedCols_ + grid_.frozenCols_, grid_.Cols()) : 0;
+}
+
+int GridView::SnapAcross(int value, int direction) const {
+  // The stops: the values at which a scrollable column starts at the frozen edge.
+  const QHeaderView* header = horizontalHeader();
+  const int edge = header->sectionPosition(FrozenCount());
+  int below = 0;
+  int above = -1;
+  for (int c = FrozenCount(); c < grid_.Cols(); ++c) {
+    if (isColumnHidden(c)) continue;
+    const int stop = header->sectionPosition(c) - edge;
+    if (stop <= value) below = stop;
+    if (stop >= value) {
+      above = stop;
+      break;
+    }
+  }
+  if (above < 0) return below;
+  if (direction > 0) return above;
+  if (direction < 0) return below;
+  return value - below <= above - value ? below : above;
+}
+
 void GridView::UpdateFrozenGeometry() {
+  const int count = FrozenCount();
   if (!frozen_) return;
-  const int count = std::min(grid_.fixedCols_ + grid_.frozenCols_, grid_.Cols());
   frozen_->setVisible(count > 0);
   if (count == 0) return;
   frozen_->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
-  // A scrolled column partly under the frozen ones is covered whole: a sliver of it
-  // beside them would read as a cell of its own.
-  const int frozenWidth = FrozenWidth();
-  int covered = frozenWidth;
-  for (int c = count; c < grid_.Cols(); ++c) {
-    if (isColumnHidden(c)) continue;
-    const int left = columnViewportPosition(c);
-    const int right = left + columnWidth(c);
-    if (left < frozenWidth && right > frozenWidth) covered = right;
-    if (right >= frozenWidth) break;
-  }
   frozen_->setGeometry(verticalHeader()->isVisible() ? verticalHeader()->width() + frameWidth() : frameWidth(),
-                       frameWidth(), std::max(frozenWidth, std::min(covered, viewport()->width())),
-                       viewport()->height() + horizontalHeader()->height());
+                       frameWidth(), FrozenWidth(), viewport()->height() + horizontalHeader()->height());
 }
 
 bool GridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
@@ -74,7 +88,7 @@ QItemSelectionModel::SelectionFlags GridView::selectionCommand(const QModelIndex
 }
 
 void GridView::scrollTo(const QModelIndex& index, ScrollHint hint) {
-  const int count = frozen_ ? std::min(grid_.fixedCols_ + grid_.frozenCols_, grid_.Cols()) : 0;
+  const int count = FrozenCount();
   if (index.column() < count) {
     // A frozen cell is always in sight sideways: scroll up or down only.
     const int across = horizontalScrollBar()->value();
@@ -94,11 +108,25 @@ void GridView::resizeEvent(QResizeEvent* event) {
 
 void GridView::scrollContentsBy(int dx, int dy) {
   QTableView::scrollContentsBy(dx, dy);
-  if (dx != 0) UpdateFrozenGeometry();
+  if (dx == 0 || FrozenCount() == 0 || layingOut_) return;
+  // Beside frozen columns the view moves a whole column at a time: on the way it went, or
+  // to the nearest column while the slider is dragged.
+  QScrollBar* across = horizontalScrollBar();
+  across->setValue(SnapAcross(across->value(), across->isSliderDown() ? 0 : (dx < 0 ? 1 : -1)));
 }
 
 void GridView::updateGeometries() {
-  QTableView::updateGeometries();
+  QScrollBar* across = horizontalScrollBar();
+  const int before = across->value();
+  {
+    const QScopedValueRollback layingOut(layingOut_, true);
+    QTableView::updateGeometries();
+    if (FrozenCount() > 0) {
+      // The range ends at the stop that shows the last column whole.
+      across->setMaximum(SnapAcross(across->maximum(), 1));
+      across->setValue(std::min(SnapAcross(before, -1), across->maximum()));
+    }
+  }
   UpdateFrozenGeometry();
 }
 

@@ -41,9 +41,14 @@ class GridView : public QTableView {
  private:
   // Rows added below the visible part only move the scroll bar: no relayout, no repaint.
   void OnRowCountChanged(int oldCount, int newCount);
+  int FrozenCount() const;
+  // The horizontal scroll value nearest to value at which a scrollable column starts at
+  // the frozen edge: at or above it (direction > 0), at or below it (< 0), or either.
+  int SnapAcross(int value, int direction) const;
 
   GridControl& grid_;
   GridView* frozen_ = nullptr;
+  bool layingOut_ = false;
 };
 
 }  // namespace ctl::grid

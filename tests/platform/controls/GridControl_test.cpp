@@ -763,19 +763,60 @@ TEST_F(GridMouseTest, FrozenColumnsStayInAnOverlay) {
   ClickAt(frozen->viewport(), frozen->visualRect(frozen->model()->index(1, 0)).center());
   EXPECT_THAT(events, ElementsAre("RowColChange 2,0", "Click 2,0"));
 
-  // Scrolled sideways part of a column: no sliver of it shows beside the frozen ones.
+  // However the view is scrolled sideways, the first column shown beside the frozen ones
+  // starts at their edge (no sliver of a column, no gap), and the last one can be shown whole.
   g.setCols(8);
-  for (int c = 0; c < 8; ++c) g.setColWidth(c, 1500);
-  Settle();
-  for (const int by : {0, 30, 130}) {
-    g.view()->horizontalScrollBar()->setValue(by);
+  QTableView* view = g.view();
+  QScrollBar* across = view->horizontalScrollBar();
+  auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent e(QEvent::KeyPress, k, modifiers);
+    QApplication::sendEvent(view, &e);
+  };
+  const struct {
+    const char* name;
+    std::function<void()> act;
+    bool lastShown;
+  } cases[] = {
+      {"scroll bar to 30", [&] { across->setValue(30); }, false},
+      {"scroll bar to 130", [&] { across->setValue(130); }, false},
+      {"slider dragged", [&] {
+         across->setSliderDown(true);
+         across->setSliderPosition(170);
+         across->setSliderDown(false);
+       }, false},
+      {"arrow of the scroll bar", [&] { across->triggerAction(QAbstractSlider::SliderSingleStepAdd); }, false},
+      {"wheel", [&] {
+         const QPointF at(50, 50);
+         QWheelEvent e(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(-120, 0), Qt::NoButton, Qt::NoModifier,
+                       Qt::NoScrollPhase, false);
+         QApplication::sendEvent(view->viewport(), &e);
+       }, false},
+      {"Right", [&] { for (int i = 0; i < 5; ++i) key(Qt::Key_Right); }, false},
+      {"End", [&] { key(Qt::Key_End); }, true},
+      {"ctrl+End", [&] { key(Qt::Key_End, Qt::ControlModifier); }, true},
+      {"End then Left", [&] { key(Qt::Key_End); for (int i = 0; i < 4; ++i) key(Qt::Key_Left); }, false},
+      {"End then Home", [&] { key(Qt::Key_End); key(Qt::Key_Home); }, false},
+      {"cell shown", [&] { g.ShowCell(2, 6); }, false},
+      {"far right", [&] { across->setValue(across->maximum()); }, true},
+      {"wider at the far right", [&] { across->setValue(across->maximum()); Settle(); g.resize(590, 300); }, true},
+      {"narrower", [&] { across->setValue(130); Settle(); g.resize(430, 300); }, false},
+      {"column widened", [&] { across->setValue(130); Settle(); g.setColWidth(3, 2600); }, false},
+  };
+  for (const auto& c : cases) {
+    g.resize(500, 300);
+    for (int col = 0; col < 8; ++col) g.setColWidth(col, col % 3 == 2 ? 2200 : 1500);
+    g.Select(1, 1);
     Settle();
-    const int covered = frozen->geometry().right() + 1 - g.view()->viewport()->x();
-    for (int c = 1; c < 8; ++c) {
-      const int left = g.view()->columnViewportPosition(c);
-      if (left < covered) {
-        EXPECT_LE(left + g.view()->columnWidth(c), covered) << by << " col " << c;
-      }
+    across->setValue(0);
+    c.act();
+    Settle();
+    const int edge = view->columnWidth(0);
+    EXPECT_EQ(frozen->width(), edge) << c.name;
+    int first = 1;
+    while (first < 7 && view->columnViewportPosition(first) + view->columnWidth(first) <= edge) ++first;
+    EXPECT_EQ(view->visualRect(view->model()->index(0, first)).left(), edge) << c.name;
+    if (c.lastShown) {
+      EXPECT_LE(view->columnViewportPosition(7) + view->columnWidth(7), view->viewport()->width()) << c.name;
     }
   }
 }
