@@ -76,6 +76,11 @@ bool GridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
   return QTableView::edit(index, trigger, event);
 }
 
+QModelIndex GridView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  if (action == MoveHome) horizontalScrollBar()->setValue(0);
+  return QTableView::moveCursor(action, modifiers);
+}
+
 void GridView::keyboardSearch(const QString& search) {
   if (grid_.Editable() == flexEDNone) QTableView::keyboardSearch(search);
 }

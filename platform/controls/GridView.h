@@ -34,6 +34,9 @@ class GridView : public QTableView {
   // Tells the grid whether a move of the current cell extends the selection.
   QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                        const QEvent* event) const override;
+  // Home also brings back the first scrollable columns (a frozen cell never scrolls the
+  // view sideways by itself).
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
   void updateGeometries() override;
