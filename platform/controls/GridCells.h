@@ -1,13 +1,16 @@
 #pragma once
-// CellColumn: the cells of one grid column, eight bytes each. A cell is empty, a
-// 48-bit integer, a double, or a text; texts of up to three UTF-16 units live in the
+// CellColumn: the cells of one grid column. A cell is eight bytes: empty, a 48-bit
+// integer, a double, or a text; texts of up to three UTF-16 units live in the
 // cell itself, longer ones in the column's pools (Latin-1 bytes when every character
-// fits, else UTF-16); a text repeating one written lately shares its copy (columns
-// whose texts do not repeat stop looking). ToString() gives back exactly the text
-// written through SetText. Dead pool space is compacted. A column whose cells are all
-// empty (never written) holds no room for them; one whose cells are all empty or
-// integers of 32 bits (ids), but a few (a heading), holds four bytes a cell and those
-// few aside. Not thread-safe; value type.
+// fits, else UTF-16; over 65535 units, a string of its own); a text repeating one
+// written lately shares its copy (columns whose texts do not repeat stop looking, but
+// for one text in 16). ToString() gives back exactly the text written through SetText.
+// Dead pool space is compacted once it passes 2^20 units and half the pools; cleared
+// pools give their room back. A column whose cells are all empty holds no room for
+// them: it takes room at its first written cell, and one emptied lets its room go when
+// it next grows. A column whose cells are all empty or integers of 32 bits (ids), but
+// up to 64 (a heading), holds four bytes a cell and those few aside; one more, and its
+// cells become eight bytes each. Not thread-safe; value type.
 
 #include <QString>
 #include <QStringView>
@@ -64,7 +67,7 @@ class CellColumn {
   // Every cell empty; the pools are released.
   void Clear();
 
-  // A canonical integer text ("-12", "0"; at most 15 digits) is stored as a number,
+  // A canonical integer text ("-12", "0"; at most 14 digits) is stored as a number,
   // which reads back as the same text; any other text is stored as written.
   void SetText(size_t row, QStringView text);
   void SetInt(size_t row, int64_t value);  // outside 48 bits: kept as its decimal text

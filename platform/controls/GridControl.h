@@ -1,5 +1,6 @@
 #pragma once
-// GridControl: the grid of every view and report. Rows and columns of typed cells
+// GridControl: the grid of every view and report, a QWidget holding a table view
+// (GridView) over one table model (GridModel). Rows and columns of typed cells
 // (numbers and texts), a fixed heading row (row 0 while FixedRows is 1), fixed and
 // frozen leading columns, per-cell colours, bold and alignment, column formats and
 // id-to-text column lists, hidden rows and columns, row data and column data, in-place
@@ -7,11 +8,12 @@
 //
 // Members carry the names the program's code uses. Indexes count from 0 and include
 // the fixed rows and columns; an index outside the grid raises error 381 ("Subscript
-// out of range"). Widths and heights are in twips (ui/Screen.h converts).
+// out of range"), a setting outside its values error 380 ("Invalid property value").
+// Widths and heights are in twips (ui/Screen.h converts).
 //
-// Holds a million rows: cells live in compact column stores, the text shown is made
-// when a cell is painted, and the view is told about changes once per event-loop turn
-// (or when Redraw is switched back on), never per call. User-interface thread only.
+// Holds a million rows: cells live in compact column stores (GridData), the text shown
+// is made when a cell is painted, and the view is told about changes once per
+// event-loop turn (or when Redraw is switched back on), never per call. User-interface thread only.
 
 #include <QColor>
 #include <QString>
@@ -66,6 +68,8 @@ enum SortSettings {
 
 enum DataTypeSettings { flexDTEmpty = 0, flexDTDate = grid::GridData::kDateType };
 
+// Editing in place: flexEDKbd starts an edit on a key, flexEDKbdMouse also on a double
+// click or a click on the selected cell; BeforeEdit may refuse it.
 enum EditableSettings { flexEDNone = 0, flexEDKbd = 1, flexEDKbdMouse = 2 };
 
 enum ClearWhereSettings { flexClearEverywhere = 0, flexClearScrollable = 1, flexClearSelection = 2 };
@@ -109,19 +113,25 @@ class GridControl : public QWidget {
   int FrozenCols() const { return frozenCols_; }
   void setFrozenCols(int cols);
 
-  // The current cell and the other corner of the selection. A grid gains a current
-  // cell at (FixedRows, FixedCols) once it has a data row (without RowColChange); -1
-  // while it has none.
+  // The current cell and the other corner of the selection; shift with a click or a
+  // cursor key keeps (Row, Col) and moves (RowSel, ColSel), the view's current cell. A
+  // grid gains a current cell at (FixedRows, FixedCols) once it has a data row and a
+  // column past the fixed ones, quietly (CurrentPlaced, not RowColChange: a window does
+  // not take a grid being filled for a user's move); -1 while it has none, and again
+  // when its data rows go.
   int Row() const { return row_; }
   void setRow(int row);
   int Col() const { return col_; }
   void setCol(int col);
   int RowSel() const { return rowSel_; }
   int ColSel() const { return colSel_; }
-  // The cell under the mouse at the last press or click (-1 outside the cells).
+  // The cell under the mouse at the last press or click (row 0 on the heading, -1
+  // outside the cells).
   int MouseRow() const { return mouseRow_; }
   int MouseCol() const { return mouseCol_; }
 
+  // The cell as stored (a listed id, a number unformatted), as the sort reads it;
+  // Cell(flexcpTextDisplay) and CellLook give the text shown.
   QString TextMatrix(int row, int col) const;
   // The cell as stored: a number (qlonglong or double), a text, or null when empty.
   QVariant CellValue(int row, int col) const;
@@ -184,6 +194,7 @@ class GridControl : public QWidget {
   void setRowHidden(int row, bool hidden);
   bool ColHidden(int col) const;
   void setColHidden(int col, bool hidden);
+  // A width set reads back unchanged; one the user dragged, from its pixels.
   int ColWidth(int col) const;  // twips
   void setColWidth(int col, int twips);
   int RowHeight(int row) const;  // twips
@@ -192,11 +203,13 @@ class GridControl : public QWidget {
   void setWordWrap(bool wrap);
   int Editable() const { return editable_; }
   void setEditable(int mode);
-  // False holds back every screen update; True shows the grid as it now is.
+  // False holds back every screen update, even the batched one; True shows the grid as
+  // it now is, at once.
   bool Redraw() const { return redraw_; }
   void setRedraw(bool redraw);
 
-  // Sizes columns [col1, col2] (col2 -1: col1 only) to their widest text.
+  // Sizes columns [col1, col2] (col2 -1: col1 only) to their widest text, measured as
+  // grid::WidestCellPx does.
   void AutoSize(int col1, int col2 = -1);
   // The width in twips the widest cell of column `col` below the heading row needs, as
   // AutoSize measures it; 0 when those cells are all empty.
@@ -212,7 +225,8 @@ class GridControl : public QWidget {
   void Select(int row, int col, int rowSel = -1, int colSel = -1);
   void ShowCell(int row, int col);
   // Sorts the selected rows (all scrollable rows when one row is selected) by the
-  // selected columns, left to right. Equal keys keep their order.
+  // selected columns, left to right, in GridData::Sort's order. Equal keys keep their
+  // order.
   void setSort(int order);
 
   // For printing: the columns to print (not hidden, width above 0) and a cell's look.
@@ -228,6 +242,7 @@ class GridControl : public QWidget {
   QTableView* view() const;
 
  signals:
+  // A left-button release that did not end a column resize (MouseRow, MouseCol: where).
   void Click();
   void DblClick();
   // The current cell changed (by the user or by code).
@@ -270,8 +285,10 @@ class GridControl : public QWidget {
   void ClampCurrent();
   void PlaceCurrent();
 
-  // Screen updates, batched. Row changes name the first grid row they touch; the
-  // rows above it are announced as kept.
+  // Screen updates, batched: a change marks what it touched, and one queued Flush per
+  // event-loop turn tells the model (a mouse press and ShowCell flush at once). Row
+  // changes name the first grid row they touch; the rows above it are announced as
+  // kept. Cell writes announce just their rows.
   void StructureChanged(int fromRow = 0);
   void ViewChanged();
   // Cell contents or looks of rows [row1, row2] changed.

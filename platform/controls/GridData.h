@@ -1,9 +1,10 @@
 #pragma once
 // GridData: everything a grid holds, without any widget: the cells (one CellColumn per
-// column), the per-row data, hidden flags and heights, the sparse cell styles and the
-// column settings. Row and column indexes are checked by the caller (GridControl).
-// Sorting reorders rows through one permutation applied to every per-row store.
-// Not thread-safe.
+// column), the per-row data (a CellColumn too), hidden flags (a byte a row) and
+// heights, the sparse cell styles and the column settings. Columns with an id-to-text
+// list and the row data grow as columns of ids (CellColumn::Resize). Row and column
+// indexes are checked by the caller (GridControl). Sorting reorders rows through one
+// permutation applied to every per-row store. Not thread-safe.
 
 #include <QHash>
 #include <QString>
@@ -105,8 +106,12 @@ class GridData {
   void Clear(int r1, int r2, int c1, int c2, bool text, bool styles, bool rowData);
 
   // Stable sort of rows [r1, r2] by the key columns [c1, c2] in order: empty cells
-  // first, then numbers (cells holding numbers, texts that read as numbers, dates in
-  // date columns) by value, then other texts without regard to case.
+  // first, then numbers (cells holding numbers, texts that read as numbers in the
+  // user's locale, dates in date columns) by value, then other texts without regard to
+  // case. A key column's texts, when at least 64 of them share at most half as many
+  // stored copies, are ranked once, so that rows compare numbers. One key column whose
+  // texts (if any) are ranked sorts by a radix sort (a counting sort with up to 2^15
+  // distinct keys); other keys by comparisons.
   void Sort(int r1, int r2, int c1, int c2, bool descending);
 
  private:

@@ -1,9 +1,10 @@
 #pragma once
 // GridModel: the item model through which the views show a GridControl. Model rows
-// are the grid's visible rows below the heading row (row 0 is the horizontal header);
-// model columns are the grid's columns. The model keeps the row mapping it last
-// announced, so the grid may change between two announcements (Rebuild) without the
-// views ever seeing an inconsistent count. Cells out of the grid read as empty.
+// are the grid's visible rows below the heading row (row 0 is the horizontal header;
+// hidden rows are left out of the row mapping, not hidden in the views); model columns
+// are the grid's columns. The model keeps the row mapping it last announced, so the
+// grid may change between two announcements (Rebuild) without the views ever seeing an
+// inconsistent count. Cells out of the grid read as empty.
 
 #include <QAbstractTableModel>
 #include <QFont>

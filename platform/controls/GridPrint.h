@@ -1,12 +1,16 @@
 #pragma once
-// Printing a grid: the visible columns at their widths, each cell's display text,
-// alignment, colours and bold, the heading rows repeated at the top of every page under
-// the document name, rows that are hidden left out, and the page number at the foot of
-// every page. Heading rows, and data rows when the grid wraps words, are as tall as
-// their wrapped texts; a text without blanks (a number) is never split: its column is
-// at least as wide. Columns wider than the page shrink with their text down to 6
-// points; past that they are spread over further pages (all rows of one set of
-// columns, then the next), each set led by the fixed and frozen columns.
+// Printing a grid: the visible columns at their widths, each cell's display text
+// (clipped to its cell), alignment, colours and bold, the heading rows repeated at the
+// top of every page under the document name, rows that are hidden left out, at least
+// one data row on every page, and the page number at the foot of every page. Heading
+// rows, and data rows when the grid wraps words, are as tall as their texts wrapped at
+// line breaks and spaces, and inside a word longer than a line; a text without blanks
+// (a number) is never split: its column is at least as wide. Columns too wide together
+// for the space inside the margins shrink with their text down to 6 points; past that
+// they are spread over further pages (all rows of one set of columns, then the next),
+// each set led by the fixed and frozen columns when they leave room for another. The
+// grid is read through VisibleCols, ColWidth, RowHidden, FixedRows, FixedCols,
+// FrozenCols, WordWrap, CellLook and its view's font.
 // User-interface thread only.
 
 #include <QString>
@@ -28,8 +32,8 @@ struct GridPrintOptions {
   double marginTop = 360;
   double marginRight = 360;
   double marginBottom = 360;
-  // Called after each printed data row with the rows done of the visible data rows;
-  // false stops the printing (the job is abandoned).
+  // Called after each printed data row with the rows done and the total (the visible
+  // data rows times the sets of pages); false stops the printing (the job is abandoned).
   std::function<bool(int done, int total)> progress;
 };
 

@@ -1,5 +1,9 @@
 #pragma once
-// Sizing a column to its contents: the width of a column's widest cell text.
+// Sizing a column to its contents: the width of a column's widest cell text. Texts are
+// estimated from per-character advances and only those that could be the widest are
+// measured exactly: in a column of repeating texts or listed ids once per distinct
+// stored value, of formatted numbers just the largest and the smallest, in other
+// columns row by row.
 
 #include <QFont>
 #include <QFontMetricsF>

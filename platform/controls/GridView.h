@@ -1,7 +1,10 @@
 #pragma once
 // GridView: the table view of a GridControl. The main view may carry a second view
 // over its left edge that shows the fixed and frozen columns, scrolls with it up and
-// down but not sideways, and shares its model and selection. Both views ask the grid
+// down but not sideways, and shares its model and selection. Beside it the main view
+// scrolls sideways a whole column at a time, so the first column shown starts at the
+// overlay's edge; its scroll range reaches the stop that shows the last column whole.
+// Both views ask the grid
 // before an edit starts. Shift with a click or a cursor key extends the selection.
 
 #include <QTableView>
