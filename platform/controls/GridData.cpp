@@ -472,6 +472,10 @@ void GridData::Sort(int r1, int r2, int c1, int c2, bool descending) {
     for (uint32_t& o : order) o += static_cast<uint32_t>(first);
   }
   keys = {};
+  // Rows already in order (read in the order sorted by) stay where they are.
+  bool moves = false;
+  for (size_t i = 0; i < n && !moves; ++i) moves = order[i] != first + i;
+  if (!moves) return;
 
   BigVector<uint64_t> scratch;
   for (CellColumn& c : columns_) c.Permute(first, order, scratch);

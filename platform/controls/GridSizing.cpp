@@ -37,7 +37,8 @@ bool IsNumber(CellKind kind) { return kind == CellKind::Int || kind == CellKind:
 
 // The widest cell of one column: an upper estimate for every row, cheaply; then exact
 // widths from the widest estimate down, round by round, until no estimate left can
-// beat the widest text measured. A row's number i counts from the first row sized.
+// beat the widest text measured or enough texts were measured (the width may then be a
+// pixel or so over). A row's number i counts from the first row sized.
 class WidestCell {
  public:
   WidestCell(const GridData& data, int col, int first, const CellFonts& fonts, SizingRoom& room)
@@ -76,6 +77,7 @@ class WidestCell {
       ListCandidates(lower, upper, ++round);
       for (uint32_t i : candidates_) {
         if (estimate_[i] <= widest + kSlack) break;
+        if (exactCount_++ == kMeasuredMax) return estimate_[i];
         widest = std::max(widest, ExactWidth(i));
       }
       if (widest + kSlack >= lower || lower <= 0) break;
@@ -90,6 +92,10 @@ class WidestCell {
   // Estimates run at most a pixel or so over the exact width; a row within that of the
   // widest so far is not measured.
   static constexpr double kSlack = 1.5;
+  // Texts measured exactly per column, at most: past them, the widest estimate left
+  // (never below its text's width) stands for the column, as when many texts of one
+  // length estimate alike.
+  static constexpr size_t kMeasuredMax = 32;
   // Distinct values beyond which (or beyond a quarter of the rows) a column is sized
   // row by row.
   static constexpr size_t kDistinctMax = size_t{1} << 15;
@@ -171,8 +177,13 @@ class WidestCell {
     }
     std::sort(byEstimate.begin(), byEstimate.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     *widest = 0;
+    size_t measured = 0;
     for (const auto& [estimate, s] : byEstimate) {
       if (estimate <= *widest) break;
+      if (measured++ == kMeasuredMax) {
+        *widest = estimate;
+        break;
+      }
       *widest = std::max(*widest, Measured(TextOf(s->at - 1), s->bold));
     }
     return true;
@@ -327,6 +338,7 @@ class WidestCell {
   size_t maxAt_;
   bool texts_ = false;  // formatted numbers: a text among them
   float widestEstimate_ = 0;
+  size_t exactCount_ = 0;  // texts measured exactly
   size_t lastAt_ = 0;  // the row estimated last (n_: none to reuse)
   uint64_t lastRaw_ = 0;
   bool lastBold_ = false;

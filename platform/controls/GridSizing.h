@@ -40,7 +40,8 @@ struct SizingRoom {
 };
 
 // The widest display text of column `col` from row `firstRow` down, in pixels; 0 when
-// every cell is empty.
+// every cell is empty. Where many texts estimate alike it may be a pixel or so over,
+// never under.
 double WidestCellPx(const GridData& data, int col, int firstRow, const CellFonts& fonts, SizingRoom& room);
 
 }  // namespace ctl::grid

@@ -363,6 +363,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {"", "12/31/1999", "2026-01-01", "2/30/2026", "3/15/26", "not a date"}},
         SortCase{"DatesAsTextWithoutTheDateType", flexSortGenericAscending, 0, {"3/15/2026", "12/1/2025", "1/2/2026"},
                  {"1/2/2026", "12/1/2025", "3/15/2026"}},
+        SortCase{"AlreadyInOrder", flexSortGenericAscending, flexDTDate, {"", "12/1/2025", "1/2/2026", "1/2/2026", "n/a"},
+                 {"", "12/1/2025", "1/2/2026", "1/2/2026", "n/a"}},
         SortCase{"LongTextsSharingAPrefix", flexSortGenericAscending, 0, {"abcdZ", "ABCDa", "abcd", "abcE"},
                  {"abcd", "ABCDa", "abcdZ", "abcE"}}),
     [](const ::testing::TestParamInfo<SortCase>& info) { return std::string(info.param.name); });
