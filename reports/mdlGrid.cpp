@@ -6,9 +6,7 @@
 #include <cmath>
 #include <optional>
 #include <vector>
-#include <QElapsedTimer>
 #include <QFileInfo>
-#include <cstdio>
 
 #include "database/DbAccess.h"
 #include "database/clsRptColDef.h"
