@@ -229,29 +229,29 @@ void TileChildren(QMdiArea& area, bool horizontally) {
   }
   ArrangeIcons(area, room.height());
   room.setHeight(room.height() - icons);
+  // The frames' minimums follow what their children need now (a child that places its
+  // controls by hand does not tell when that changes).
+  const auto leastOf = [](QMdiSubWindow& c) {
+    if (c.widget() != nullptr) c.widget()->updateGeometry();
+    if (QLayout* frame = c.layout()) frame->activate();
+    return c.minimumSize();
+  };
   // A window's minimum can change with its size (a button bar wraps onto more lines):
   // where a tile came out below what its window then needs, tile again with that.
+  const int scrollBar = area.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &area);
   for (int pass = 0; pass < 3; ++pass) {
     std::vector<QSize> least;
-    for (QMdiSubWindow* c : children) {
-      // The frames' minimums follow what their children need now (a child that places
-      // its controls by hand does not tell when that changes).
-      if (c->widget() != nullptr) c->widget()->updateGeometry();
-      if (QLayout* frame = c->layout()) frame->activate();
-      least.push_back(c->minimumSize());
-    }
-    const std::vector<QRect> tiles = shell::LayOutTiles(
-        room, least, horizontally, area.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &area));
+    for (QMdiSubWindow* c : children) least.push_back(leastOf(*c));
+    const std::vector<QRect> tiles = shell::LayOutTiles(room, least, horizontally, scrollBar);
     bool kept = true;
     for (int i = 0; i < children.size(); ++i) {
-      QMdiSubWindow* c = children[i];
-      c->showNormal();
-      ui::MarkTiled(*c);
-      c->setGeometry(tiles[static_cast<size_t>(i)]);
-      if (c->widget() != nullptr) c->widget()->updateGeometry();
-      if (QLayout* frame = c->layout()) frame->activate();
-      kept = kept && c->geometry() == tiles[static_cast<size_t>(i)] &&
-             tiles[static_cast<size_t>(i)].size().expandedTo(c->minimumSize()) == tiles[static_cast<size_t>(i)].size();
+      QMdiSubWindow& c = *children[i];
+      const QRect& tile = tiles[static_cast<size_t>(i)];
+      c.showNormal();
+      ui::MarkTiled(c);
+      c.setGeometry(tile);
+      const QSize needs = leastOf(c);
+      kept = kept && c.geometry() == tile && needs.width() <= tile.width() && needs.height() <= tile.height();
     }
     if (kept) break;
   }
