@@ -34,8 +34,6 @@ namespace qvp {
 namespace {
 
 using test::PageHost;
-using ui::test::ScopedFakeFileDialogs;
-using ui::test::ScopedFakePrompts;
 
 constexpr int kConfigPage = 6;
 constexpr int kPngPage = 5;
