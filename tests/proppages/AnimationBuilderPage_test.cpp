@@ -29,9 +29,7 @@ using test::BitmapFile;
 using test::PageHost;
 using test::Solid;
 using ui::test::Click;
-using ui::test::ScopedFakeFileDialogs;
 using ui::test::ScopedFakeModalRunner;
-using ui::test::ScopedFakePrompts;
 
 constexpr int kAnimationPage = 2;
 const QRgb kColours[] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 0),

@@ -27,8 +27,6 @@ namespace {
 using test::BitmapFile;
 using test::PageHost;
 using test::Solid;
-using ui::test::ScopedFakeFileDialogs;
-using ui::test::ScopedFakePrompts;
 
 class ImageListPageTest : public test::PageTest<CQVImageListPropPage> {
  protected:

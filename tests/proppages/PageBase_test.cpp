@@ -407,9 +407,7 @@ TEST(PageBase, AHostMayEndAPageFromInsideItsBox) {
         }
         if (h.release) page->Release();
       });
-      MSG f1{};
-      f1.message = WM_KEYDOWN;
-      f1.wParam = VK_F1;
+      MSG f1{nullptr, WM_KEYDOWN, VK_F1, 0};
       EXPECT_EQ(page->TranslateAccelerator(&f1), S_OK);
       ASSERT_FALSE(prompts->Shown().isEmpty());
       const QString shown = prompts->Last().text;

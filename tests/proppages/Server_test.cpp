@@ -175,9 +175,7 @@ TEST_F(ServerTest, CallsFromAnotherThreadAreRefused) {
     QWidget frame;
     const RECT rect{0, 0, 200, 120};
     IUnknown* objects[] = {control.Object()};
-    MSG msg{};
-    msg.message = WM_KEYDOWN;
-    msg.wParam = VK_F1;
+    MSG msg{nullptr, WM_KEYDOWN, VK_F1, 0};
     PROPPAGEINFO info;
     auto sink = com::QueryAs<IPropertyNotifySink>(page.get(), IID_IPropertyNotifySink);
     const struct {

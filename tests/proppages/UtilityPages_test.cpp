@@ -34,8 +34,6 @@ namespace qvp {
 namespace {
 
 using test::PageHost;
-using ui::test::ScopedFakeFileDialogs;
-using ui::test::ScopedFakePrompts;
 
 constexpr int kConfigPage = 6;
 constexpr int kPngPage = 5;
@@ -131,9 +129,7 @@ TEST(PageHelp, F1OpensEachPagesTopic) {
     ASSERT_EQ(host.Activate(), S_OK);
     if (auto* list = host.frame.findChild<PropertyListView*>()) list->setCurrentIndex({});
     // Forwarded by the host, or pressed on one of the page's own controls.
-    MSG f1;
-    f1.message = WM_KEYDOWN;
-    f1.wParam = VK_F1;
+    MSG f1{nullptr, WM_KEYDOWN, VK_F1, 0};
     QWidget* control = host.frame.findChild<QComboBox*>();
     if (!control) control = host.frame.findChild<QPushButton*>();
     for (const bool forwarded : {true, false}) {
@@ -385,17 +381,13 @@ QByteArray PaletteBitmap(int bits) {
   return file ? QByteArray(reinterpret_cast<const char*>(file->data()), static_cast<qsizetype>(file->size())) : QByteArray();
 }
 
-QImage GreyRamp() {
-  QImage image(40, 20, QImage::Format_Grayscale8);
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) image.scanLine(y)[x] = static_cast<uchar>(x * 6 + y);
-  return image;
-}
-
-QImage ColourRamp(QImage::Format format) {
+// A ramp of greys, or of colours in any other format.
+QImage Ramp(QImage::Format format = QImage::Format_Grayscale8) {
   QImage image(40, 20, format);
   for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, qRgb(x * 6, y * 12, (x * y) % 256));
+    for (int x = 0; x < image.width(); ++x)
+      if (format == QImage::Format_Grayscale8) image.scanLine(y)[x] = static_cast<uchar>(x * 6 + y);
+      else image.setPixel(x, y, qRgb(x * 6, y * 12, (x * y) % 256));
   return image;
 }
 
@@ -408,11 +400,11 @@ TEST_F(PngGeneratorTest, SavedFilesShowTheirSourcePixelForPixel) {
       {"1-bit.bmp", PaletteBitmap(1)},
       {"4-bit.bmp", PaletteBitmap(4)},
       {"8-bit.bmp", PaletteBitmap(8)},
-      {"grey.png", Encoded(GreyRamp(), "PNG")},
-      {"grey.jpg", Encoded(GreyRamp(), "JPEG")},
-      {"24-bit.bmp", Encoded(ColourRamp(QImage::Format_RGB32), "BMP")},
-      {"32-bit.png", Encoded(ColourRamp(QImage::Format_ARGB32), "PNG")},
-      {"colour.jpg", Encoded(ColourRamp(QImage::Format_RGB32), "JPEG")},
+      {"grey.png", Encoded(Ramp(), "PNG")},
+      {"grey.jpg", Encoded(Ramp(), "JPEG")},
+      {"24-bit.bmp", Encoded(Ramp(QImage::Format_RGB32), "BMP")},
+      {"32-bit.png", Encoded(Ramp(QImage::Format_ARGB32), "PNG")},
+      {"colour.jpg", Encoded(Ramp(QImage::Format_RGB32), "JPEG")},
       {"picture.gif", Fixture("bmp-seed-gif")},
       {"picture.ico", Fixture("bmp-seed-icon")},
   };
@@ -439,8 +431,8 @@ TEST_F(PngGeneratorTest, SavedFilesShowTheirSourcePixelForPixel) {
 TEST(PictureFilters, EveryOfferedKindOpens) {
   const QString dir = testenv::NewTempDir(QStringLiteral("qvp-kinds"));
   const std::map<QString, QByteArray> samples = {
-      {QStringLiteral("bmp"), PaletteBitmap(8)},          {QStringLiteral("png"), Encoded(GreyRamp(), "PNG")},
-      {QStringLiteral("jpg"), Encoded(GreyRamp(), "JPEG")}, {QStringLiteral("gif"), Fixture("bmp-seed-gif")},
+      {QStringLiteral("bmp"), PaletteBitmap(8)},          {QStringLiteral("png"), Encoded(Ramp(), "PNG")},
+      {QStringLiteral("jpg"), Encoded(Ramp(), "JPEG")}, {QStringLiteral("gif"), Fixture("bmp-seed-gif")},
       {QStringLiteral("ico"), Fixture("bmp-seed-icon")},    {QStringLiteral("cur"), Fixture("bmp-seed-cursor")},
   };
   for (const UINT filter : {2012u, 2022u}) {

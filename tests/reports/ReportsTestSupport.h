@@ -79,30 +79,25 @@ inline std::vector<int32_t> RowIds(const ctl::GridControl& grd) {
   return ids;
 }
 
-// The headings the grid keeps in place on the left once scrolled fully to the right
-// (the grid shown at its size).
-inline QStringList FrozenHeadings(ctl::GridControl& grd) {
+// Once the grid is shown at its size and scrolled fully to the right, the headings it
+// keeps in place on the left are those of column 0 (when shown) and of the first `freeze`
+// report columns; none when all `all` report columns would be.
+inline void ExpectFrozenColumns(ctl::GridControl& grd, int freeze, int all) {
+  QStringList kept, frozen;
+  for (int c = 0; freeze < all && c <= freeze; ++c)
+    if (!grd.ColHidden(c)) kept << grd.TextMatrix(0, c);
   grd.window()->show();
   QTableView* view = grd.view();
   view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
-  QStringList out;
   const QList<QTableView*> overlays = view->findChildren<QTableView*>();
-  if (overlays.size() != 1 || !overlays[0]->isVisible()) return out;
-  QTableView* frozen = overlays[0];
-  for (int c = 0; c < grd.Cols(); ++c) {
+  if (overlays.size() == 1 && overlays[0]->isVisible()) {
+    QTableView* overlay = overlays[0];
     // A kept column is shown whole in the overlay, over the scrolled view.
-    if (!frozen->isColumnHidden(c) && frozen->columnViewportPosition(c) + frozen->columnWidth(c) <= frozen->width())
-      out << grd.TextMatrix(0, c);
+    for (int c = 0; c < grd.Cols(); ++c)
+      if (!overlay->isColumnHidden(c) && overlay->columnViewportPosition(c) + overlay->columnWidth(c) <= overlay->width())
+        frozen << grd.TextMatrix(0, c);
   }
-  return out;
-}
-
-// The headings of column 0 (when shown) and of the first n report columns.
-inline QStringList LeadingHeadings(const ctl::GridControl& grd, int n) {
-  QStringList out;
-  for (int c = 0; c <= n; ++c)
-    if (!grd.ColHidden(c)) out << grd.TextMatrix(0, c);
-  return out;
+  EXPECT_EQ(frozen, kept) << freeze;
 }
 
 // A new database and a recording main window with a roomy client area; every window
