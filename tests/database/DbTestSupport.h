@@ -15,8 +15,10 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "database/Module1.h"
 #include "database/Schema.h"
@@ -99,6 +101,11 @@ class OtherUser {
     return d4seekDouble(table_, id) == 0 && d4lock(table_, d4recNo(table_)) == 0 &&
            f4assignDouble(d4field(table_, field), value) == 0 && d4flush(table_) == 0 && d4unlock(table_) == 0;
   }
+  // Changes the row LockRow finds as another program would: lock, `change` (0 when
+  // made), flush, unlock.
+  bool ChangeRow(const char* tag, const QString& text, const std::function<int(DATA4*)>& change) {
+    return LockRow(tag, text) && change(table_) == 0 && d4flush(table_) == 0 && d4unlock(table_) == 0;
+  }
 
  private:
   CODE4* engine_;
@@ -174,6 +181,24 @@ inline std::map<std::string, QByteArray> StoredFields(const QString& table, int3
     }
   }
   return fields;
+}
+
+// Rows reached through each tag of a table, read by an engine of its own (-1: no such tag).
+inline std::vector<int> RowsPerTag(const QString& path, std::initializer_list<const char*> tags) {
+  CODE4* engine = d4init_v();
+  DATA4* tb = d4open(engine, QFile::encodeName(path).constData());
+  std::vector<int> counts;
+  for (const char* tag : tags) {
+    int n = -1;
+    if (tb != nullptr && d4tag(tb, tag) != nullptr) {
+      d4tagSelect(tb, d4tag(tb, tag));
+      n = 0;
+      for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) ++n;
+    }
+    counts.push_back(n);
+  }
+  d4initUndo(engine);
+  return counts;
 }
 
 }  // namespace dbtest

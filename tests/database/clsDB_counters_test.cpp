@@ -185,13 +185,10 @@ TEST_F(CountersTest, ABatchTakesIdsAsWithoutOne) {
     EXPECT_EQ(gDB().GetNextID(tran, true, 1000), 5000);
     EXPECT_EQ(gDB().GetNextID(QStringLiteral("batch.counter"), true, 70), 70);
     EXPECT_EQ(gDB().GetNextID(QStringLiteral("batch.counter"), true, 70), 71);
-    {
-      // The row the batch found the counter in now holds another: it is sought again.
-      dbtest::OtherUser other(gDB().LastIdTable());
-      ASSERT_TRUE(other.LockRow("TBLNAME", prod));
-      f4assignNVB(d4field(other.table(), "TBLNAME"), "moved.dbf", 9);
-      ASSERT_EQ(d4unlock(other.table()), 0);
-    }
+    // The row the batch found the counter in now holds another: it is sought again.
+    ASSERT_TRUE(dbtest::OtherUser(gDB().LastIdTable()).ChangeRow("TBLNAME", prod, [](DATA4* tb) {
+      return f4assignNVB(d4field(tb, "TBLNAME"), "moved.dbf", 9);
+    }));
     gDB().SetNextID(prod, 9000);
     EXPECT_EQ(gDB().GetNextID(prod, true, 1000), 9000);
     EXPECT_EQ(gDB().QueryNextID(QStringLiteral("moved.dbf")), 1001);

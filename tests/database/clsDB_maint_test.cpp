@@ -247,13 +247,7 @@ TEST_F(MaintTest, AnotherProgramsAppendDuringARebuildWaitsAndLandsInEveryTag) {
     EXPECT_EQ(answer, 'w');
     EXPECT_EQ(other.Finish(), 0);
     EXPECT_EQ(dbtest::LiveRows(gDB().ProductsTable()), 50);
-    const store::Table table = gDB().OpenTable(gDB().ProductsTable());
-    for (const char* tag : {"rowid", "partno", "prodname"}) {
-      d4tagSelect(table.get(), d4tag(table.get(), tag));
-      int rows = 0;
-      for (int rc = d4top(table.get()); rc == 0; rc = d4skip(table.get(), 1)) ++rows;
-      EXPECT_EQ(rows, 50) << tag;
-    }
+    EXPECT_EQ(dbtest::RowsPerTag(gDB().ProductsTable(), {"rowid", "partno", "prodname"}), std::vector<int>(3, 50));
     EXPECT_TRUE(Finds("partno", "X-20"));
     gDB().CloseDB();
   }

@@ -180,23 +180,7 @@ const std::vector<const char*> kTranFields = {"rowid",   "prodid", "trandate", "
 const std::vector<const char*> kTran3Fields = {"rowid",    "prodid", "catid",   "shipmethod",
                                                "trandate", "trantype", "units", "unitprc", "notes"};
 
-// Rows reached through each tag of a table.
-std::vector<int> RowsPerTag(const QString& path, std::initializer_list<const char*> tags) {
-  CODE4* engine = d4init_v();
-  DATA4* tb = d4open(engine, QFile::encodeName(path).constData());
-  std::vector<int> counts;
-  for (const char* tag : tags) {
-    int n = -1;
-    if (tb != nullptr && d4tag(tb, tag) != nullptr) {
-      d4tagSelect(tb, d4tag(tb, tag));
-      n = 0;
-      for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) ++n;
-    }
-    counts.push_back(n);
-  }
-  d4initUndo(engine);
-  return counts;
-}
+using dbtest::RowsPerTag;
 
 // Stops an upgrade at the n-th pass of a point.
 void StopAtPass(const char* point, int n) {

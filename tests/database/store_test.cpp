@@ -245,10 +245,7 @@ TEST_F(CounterStoreTest, AnOpenTableSeesWhatOthersDidToItsRow) {
        7004},
       {"row deleted and made anew elsewhere",
        [](const store::Counters& fresh, const QString& k, const QString& table) {
-         dbtest::OtherUser other(table);
-         ASSERT_TRUE(other.LockRow("TBLNAME", k));
-         ASSERT_EQ(d4delete(other.table()), 0);
-         ASSERT_EQ(d4unlock(other.table()), 0);
+         ASSERT_TRUE(dbtest::OtherUser(table).ChangeRow("TBLNAME", k, d4delete));
          ASSERT_TRUE(fresh.Set(k, 9000).ok());
        },
        9000},
@@ -801,19 +798,18 @@ TEST_F(ProductStoreTest, HidingSetsTheFlagUnderTheRowsLock) {
 TEST_F(ProductStoreTest, AnUpdateOfAProductReadEarlierWritesNothingAnotherUserChanged) {
   struct Case {
     const char* name;
-    std::function<bool(DATA4*)> change;  // another user's, on the row
+    std::function<int(DATA4*)> change;  // another user's, on the row: 0 when made
     bool compareLoaded;
     Failure failure;
     bool found;  // by its part number afterwards
   } cases[] = {
-      {"unchanged", [](DATA4*) { return true; }, true, Failure::kNone, true},
-      {"hidden", [](DATA4* tb) { return f4assignNVB(d4field(tb, "hide"), "T", 1) == 0; }, false, Failure::kChanged,
+      {"unchanged", [](DATA4*) { return 0; }, true, Failure::kNone, true},
+      {"hidden", [](DATA4* tb) { return f4assignNVB(d4field(tb, "hide"), "T", 1); }, false, Failure::kChanged, false},
+      {"renamed", [](DATA4* tb) { return f4assignNVB(d4field(tb, "partno"), "B-1", 3); }, false, Failure::kChanged,
        false},
-      {"renamed", [](DATA4* tb) { return f4assignNVB(d4field(tb, "partno"), "B-1", 3) == 0; }, false,
-       Failure::kChanged, false},
-      {"deleted", [](DATA4* tb) { return d4delete(tb) == 0; }, false, Failure::kNotFound, false},
-      {"cost changed, loaded row compared", [](DATA4* tb) { return f4assignDouble(d4field(tb, "stdcost"), 9) == 0; },
-       true, Failure::kChanged, true},
+      {"deleted", [](DATA4* tb) { return d4delete(tb); }, false, Failure::kNotFound, false},
+      {"cost changed, loaded row compared", [](DATA4* tb) { return f4assignDouble(d4field(tb, "stdcost"), 9); }, true,
+       Failure::kChanged, true},
   };
   int32_t id = 1000;
   for (const Case& c : cases) {
@@ -823,13 +819,7 @@ TEST_F(ProductStoreTest, AnUpdateOfAProductReadEarlierWritesNothingAnotherUserCh
     store::ProductKeys keys;
     ASSERT_TRUE(products.ReadAppended(keys).ok());
     const store::ProductRecord loaded = products.Get(id).value;
-    {
-      dbtest::OtherUser other(PathOf("svlprod.dbf"));
-      ASSERT_TRUE(other.LockRow("partno", partNo));
-      ASSERT_TRUE(c.change(other.table()));
-      ASSERT_EQ(d4flush(other.table()), 0);
-      ASSERT_EQ(d4unlock(other.table()), 0);
-    }
+    ASSERT_TRUE(dbtest::OtherUser(PathOf("svlprod.dbf")).ChangeRow("partno", partNo, c.change));
     store::ProductRecord row = loaded;
     row.name = QStringLiteral("Imported");
     const store::Status status = products.UpdateKnown(id, row, keys, c.compareLoaded ? &loaded : nullptr);

@@ -37,13 +37,19 @@ using stocktest::AddProduct;
 
 class ProductImportTest : public ExchangeTest {
  protected:
-  // Imports the rows (already checked) as the import proper does; the count saved.
+  // Imports the whole file (already checked) as the import proper does, `count` set to
+  // its rows first.
+  static bool ImportFile(const CsvFile& file, int32_t& count, int32_t& stopped, size_t* removed = nullptr) {
+    count = file.LinesAfterHeading();
+    stopped = 0;
+    return exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped, removed);
+  }
+  // Imports the rows; the count saved.
   int32_t Import(const QByteArray& lines, int32_t* stoppedRow = nullptr) {
     CsvFile file;
     EXPECT_TRUE(file.Read(Write(QStringLiteral("products.csv"), lines)));
-    int32_t count = file.LinesAfterHeading();
-    int32_t stopped = 0;
-    EXPECT_TRUE(exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped));
+    int32_t count = 0, stopped = 0;
+    EXPECT_TRUE(ImportFile(file, count, stopped));
     if (stoppedRow != nullptr) *stoppedRow = stopped;
     return count;
   }
@@ -248,13 +254,10 @@ TEST_F(ProductImportTest, ATableThatDoesNotOpenStopsTheRunWithItsBox) {
     for (const bool import : {true, false}) {
       prompts->ExpectContaining(QStringLiteral("Unable to open: ") + path);
       prompts->Expect(c.box);
-      int32_t count = file.LinesAfterHeading();
-      int32_t stopped = 0;
+      int32_t count = 0, stopped = 0;
       clsExportProducts exporter;
       exporter.Init(out);
-      EXPECT_FALSE(import ? exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped)
-                          : exporter.Export())
-          << c.box.toStdString();
+      EXPECT_FALSE(import ? ImportFile(file, count, stopped) : exporter.Export()) << c.box.toStdString();
       EXPECT_EQ(prompts->Last().icon, ui::vbCritical);
     }
     ASSERT_TRUE(QFile::rename(path + QStringLiteral("-moved"), path));
@@ -267,6 +270,8 @@ TEST_F(ProductImportTest, ATableThatDoesNotOpenStopsTheRunWithItsBox) {
 TEST_F(ProductImportTest, TheCommandReportsEachOutcome) {
   const QString file = Write(QStringLiteral("in.csv"), EveryColumn("One,P-1,,,,,,,,,,,,,,,\nTwo,P-2,,,,,,,,,,,,,,,\n"));
   const QString bad = Write(QStringLiteral("bad.csv"), "PRODUCTNAME\nOne\n");
+  const QString imported =
+      QStringLiteral("Imported 2 Products! These products will now appear on the 'Current Inventory' screen.");
   struct Case {
     QString path;
     bool previewContinues;
@@ -279,12 +284,10 @@ TEST_F(ProductImportTest, TheCommandReportsEachOutcome) {
       {file, false, true, QStringLiteral("Import cancelled by the user!"), 0},
       {bad, true, false, QString(), 0},
       {file, true, true,
-       QStringLiteral("Imported 2 Products! These products will now appear on the 'Current Inventory' screen. 2 "
-                      "beginning inventory Receive(s) left without their product by an import that was cut short "
-                      "were removed."),
+       imported + QStringLiteral(" 2 beginning inventory Receive(s) left without their product by an import that "
+                                 "was cut short were removed."),
        2, 2},
-      {file, true, true,
-       QStringLiteral("Imported 2 Products! These products will now appear on the 'Current Inventory' screen."), 2},
+      {file, true, true, imported, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path.toStdString());
@@ -454,12 +457,10 @@ TEST_F(ProductImportTest, ACopyImportsItsFileWhole) {
   ASSERT_TRUE(file.Read(job[1]));
   // Both copies start importing together, once the test lets them.
   while (!QFile::exists(job[0] + QStringLiteral("/go"))) QThread::msleep(5);
-  const int32_t rows = file.LinesAfterHeading();
-  int32_t count = rows;
-  int32_t stopped = 0;
-  EXPECT_TRUE(exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped));
+  int32_t count = 0, stopped = 0;
+  EXPECT_TRUE(ImportFile(file, count, stopped));
   EXPECT_EQ(stopped, 0);
-  EXPECT_EQ(count, rows);
+  EXPECT_EQ(count, file.LinesAfterHeading());
 }
 
 // Two copies importing at once: every product is stored once, under its own id, with
@@ -529,130 +530,123 @@ namespace {
 // Imports that are killed or meet a full disk, and what they leave.
 class InterruptedImportTest : public ProductImportTest {
  protected:
-// What an import left: a message per product whose Receives are not exactly the one
-// of its beginning inventory `stockOf` (by part number, or name for a row without
-// one), and the count of Receives whose product is not stored.
-struct Left {
-  QStringList wrong;
-  int orphans = 0;
-  size_t products = 0;
-};
+  // What an import left: a message per product whose Receives are not exactly the one
+  // of its beginning inventory `stockOf` (by part number, or name for a row without
+  // one), and the count of Receives whose product is not stored.
+  struct Left {
+    QStringList wrong;
+    int orphans = 0;
+    size_t products = 0;
+  };
 
-static Left Inspect(const std::map<QString, int>& stockOf) {
-  Left left;
-  std::map<int32_t, QString> keyOf;
-  for (const clsProd& p : Products()) {
-    const QString key = p.sPartNo.isEmpty() ? p.sProdName : p.sPartNo;
-    if (!stockOf.contains(key)) left.wrong << QStringLiteral("unexpected product ") + key;
-    keyOf[p.nProdId] = key;
+  static Left Inspect(const std::map<QString, int>& stockOf) {
+    Left left;
+    std::map<int32_t, QString> keyOf;
+    for (const clsProd& p : Products()) {
+      const QString key = p.sPartNo.isEmpty() ? p.sProdName : p.sPartNo;
+      if (!stockOf.contains(key)) left.wrong << QStringLiteral("unexpected product ") + key;
+      keyOf[p.nProdId] = key;
+    }
+    left.products = keyOf.size();
+    std::map<int32_t, std::vector<rt::Currency>> received;
+    {
+      const store::Table open = gDB().OpenTable(gDB().TranTable());
+      DATA4* tb = open.get();
+      EXPECT_NE(tb, nullptr);
+      for (int rc = tb == nullptr ? -1 : d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
+        if (d4deleted(tb) || f4long(d4field(tb, "trantype")) != store::Code(store::TranType::kReceive)) continue;
+        const auto prodId = static_cast<int32_t>(f4long(d4field(tb, "prodid")));
+        if (!keyOf.contains(prodId)) ++left.orphans;
+        else received[prodId].push_back(rt::Currency::FromDouble(f4double(d4field(tb, "units"))));
+      }
+    }
+    for (const auto& [id, key] : keyOf) {
+      const std::vector<rt::Currency> expected{rt::Currency::FromDouble(stockOf.at(key))};
+      if (received[id] != expected) {
+        left.wrong << key + QStringLiteral(": %1 Receives").arg(received[id].size());
+      }
+    }
+    return left;
   }
-  left.products = keyOf.size();
-  std::map<int32_t, std::vector<rt::Currency>> received;
-  {
+
+  // Runs a copy importing `lines` (ACopyKilledPartWay, `kind`) on a copy of the test's
+  // database, killed after 1, 3, 5, ... of its counted writes until one completes; after
+  // each, `check` runs on that database (open, the file beside it as rows.csv). How many
+  // copies were killed.
+  int KillAtPoints(const QByteArray& lines, const char* kind, const std::function<void(bool killed)>& check) {
+    const QString original = dir;
+    gDB().CloseDB();
+    int killed = 0;
+    for (int writes = 1;; writes += 2) {
+      SCOPED_TRACE(writes);
+      dir = testenv::NewTempDir(QStringLiteral("killed"));
+      for (const QString& name : QDir(original).entryList({QStringLiteral("svl*")}, QDir::Files)) {
+        EXPECT_TRUE(QFile::copy(original + u'/' + name, dir + u'/' + name));
+      }
+      const QString path = Write(QStringLiteral("rows.csv"), lines);
+      const int code = proctest::Wait(proctest::RunTest(
+          "InterruptedImportTest.ACopyKilledPartWay",
+          QStringLiteral("STOVREL_TEST_KILLED_IMPORT=%1|%2|%3|%4").arg(dir, path).arg(writes).arg(QLatin1String(kind)).toStdString()));
+      const bool wasKilled = code == 128 + SIGKILL;
+      EXPECT_TRUE(wasKilled || code == 0) << code;
+      EXPECT_TRUE(gDB().OpenDB(dir));
+      check(wasKilled);
+      gDB().CloseDB();
+      if (!wasKilled || killed > 80) break;
+      ++killed;
+    }
+    EXPECT_TRUE(gDB().OpenDB(original));
+    dir = original;
+    return killed;
+  }
+
+  // Imports the file as Ships, its closing message expected.
+  void ImportShips(const QString& path) {
+    clsImportTransactions importer;
+    clsTran tran;
+    tran.udTranType = store::Code(store::TranType::kShip);
+    importer.Init(path, tran);
+    ASSERT_TRUE(importer.ValidateData()) << importer.m_ErrorBuf.toStdString();
+    prompts->ExpectContaining(QStringLiteral(" Transactions! "));
+    EXPECT_TRUE(importer.DoImport());
+  }
+
+  // The live Ships, counted through the product tag; each must also be one in record order.
+  static int ShipsFoundByProduct() {
     const store::Table open = gDB().OpenTable(gDB().TranTable());
     DATA4* tb = open.get();
-    EXPECT_NE(tb, nullptr);
-    for (int rc = tb == nullptr ? -1 : d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
-      if (d4deleted(tb) || f4long(d4field(tb, "trantype")) != store::Code(store::TranType::kReceive)) continue;
-      const auto prodId = static_cast<int32_t>(f4long(d4field(tb, "prodid")));
-      if (!keyOf.contains(prodId)) ++left.orphans;
-      else received[prodId].push_back(rt::Currency::FromDouble(f4double(d4field(tb, "units"))));
+    if (tb == nullptr) return -1;
+    int inRecordOrder = 0;
+    for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
+      inRecordOrder += !d4deleted(tb) && f4long(d4field(tb, "trantype")) == store::Code(store::TranType::kShip) ? 1 : 0;
     }
-  }
-  for (const auto& [id, key] : keyOf) {
-    const std::vector<rt::Currency> expected{rt::Currency::FromDouble(stockOf.at(key))};
-    if (received[id] != expected) {
-      left.wrong << key + QStringLiteral(": %1 Receives").arg(received[id].size());
+    d4tagSelect(tb, d4tag(tb, "prodid"));
+    int byTag = 0;
+    for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
+      byTag += f4long(d4field(tb, "trantype")) == store::Code(store::TranType::kShip) ? 1 : 0;
     }
+    EXPECT_EQ(byTag, inRecordOrder);
+    return byTag;
   }
-  return left;
-}
 
-// Runs a copy importing `lines` (ACopyKilledPartWay, `kind`) on a copy of the test's
-// database, killed after 1, 3, 5, ... of its counted writes until one completes; after
-// each, `check` runs on that database (open, the file beside it as rows.csv). How many
-// copies were killed.
-int KillAtPoints(const QByteArray& lines, const char* kind, const std::function<void(bool killed)>& check) {
-  const QString original = dir;
-  gDB().CloseDB();
-  int killed = 0;
-  for (int writes = 1;; writes += 2) {
-    SCOPED_TRACE(writes);
-    dir = testenv::NewTempDir(QStringLiteral("killed"));
-    for (const QString& name : QDir(original).entryList({QStringLiteral("svl*")}, QDir::Files)) {
-      EXPECT_TRUE(QFile::copy(original + u'/' + name, dir + u'/' + name));
+  // Every stored product has exactly its Receive, none is left without its product.
+  static void ExpectWhole(const Left& left, size_t products) {
+    EXPECT_EQ(left.wrong, QStringList());
+    EXPECT_EQ(left.orphans, 0);
+    EXPECT_EQ(left.products, products);
+  }
+
+  static QByteArray StockedRows(int rows, const char* prefix, std::map<QString, int>& stockOf) {
+    QByteArray lines = "PRODUCTNAME,PARTNUMBER,BEGINNINGINVENTORY,NOTES\n";
+    for (int r = 0; r < rows; ++r) {
+      const int stock = r % 7 + 1;
+      const QString partNo = r % 10 == 3 ? QString() : QStringLiteral("%1-%2").arg(QLatin1String(prefix)).arg(r);
+      const QString name = QStringLiteral("%1 item %2").arg(QLatin1String(prefix)).arg(r);
+      stockOf[partNo.isEmpty() ? name : partNo] = stock;
+      lines += QStringLiteral("%1,%2,%3,note %4\n").arg(name, partNo).arg(stock).arg(r).toUtf8();
     }
-    const QString path = Write(QStringLiteral("rows.csv"), lines);
-    const int code = proctest::Wait(proctest::RunTest(
-        "InterruptedImportTest.ACopyKilledPartWay",
-        QStringLiteral("STOVREL_TEST_KILLED_IMPORT=%1|%2|%3|%4").arg(dir, path).arg(writes).arg(QLatin1String(kind)).toStdString()));
-    const bool wasKilled = code == 128 + SIGKILL;
-    EXPECT_TRUE(wasKilled || code == 0) << code;
-    EXPECT_TRUE(gDB().OpenDB(dir));
-    check(wasKilled);
-    gDB().CloseDB();
-    if (!wasKilled || killed > 80) break;
-    ++killed;
+    return lines;
   }
-  EXPECT_TRUE(gDB().OpenDB(original));
-  dir = original;
-  return killed;
-}
-
-// Imports the file as Ships, its closing message expected.
-void ImportShips(const QString& path) {
-  clsImportTransactions importer;
-  clsTran tran;
-  tran.udTranType = store::Code(store::TranType::kShip);
-  importer.Init(path, tran);
-  ASSERT_TRUE(importer.ValidateData()) << importer.m_ErrorBuf.toStdString();
-  prompts->ExpectContaining(QStringLiteral(" Transactions! "));
-  EXPECT_TRUE(importer.DoImport());
-}
-
-// The live Ships, counted through the product tag; each must also be one in record order.
-static int ShipsFoundByProduct() {
-  const store::Table open = gDB().OpenTable(gDB().TranTable());
-  DATA4* tb = open.get();
-  if (tb == nullptr) return -1;
-  int inRecordOrder = 0;
-  for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
-    inRecordOrder += !d4deleted(tb) && f4long(d4field(tb, "trantype")) == store::Code(store::TranType::kShip) ? 1 : 0;
-  }
-  d4tagSelect(tb, d4tag(tb, "prodid"));
-  int byTag = 0;
-  for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
-    byTag += f4long(d4field(tb, "trantype")) == store::Code(store::TranType::kShip) ? 1 : 0;
-  }
-  EXPECT_EQ(byTag, inRecordOrder);
-  return byTag;
-}
-
-// Imports the whole file once more (`count` set to its rows first).
-static bool ImportFile(const CsvFile& file, int32_t& count, int32_t& stopped, size_t* removed = nullptr) {
-  count = file.LinesAfterHeading();
-  stopped = 0;
-  return exchange::ImportProductsFromFile(file, CsvHeadings(file.HeadingLine()), count, stopped, removed);
-}
-
-// Every stored product has exactly its Receive, none is left without its product.
-static void ExpectWhole(const Left& left, size_t products) {
-  EXPECT_EQ(left.wrong, QStringList());
-  EXPECT_EQ(left.orphans, 0);
-  EXPECT_EQ(left.products, products);
-}
-
-static QByteArray StockedRows(int rows, const char* prefix, std::map<QString, int>& stockOf) {
-  QByteArray lines = "PRODUCTNAME,PARTNUMBER,BEGINNINGINVENTORY,NOTES\n";
-  for (int r = 0; r < rows; ++r) {
-    const int stock = r % 7 + 1;
-    const QString partNo = r % 10 == 3 ? QString() : QStringLiteral("%1-%2").arg(QLatin1String(prefix)).arg(r);
-    const QString name = QStringLiteral("%1 item %2").arg(QLatin1String(prefix)).arg(r);
-    stockOf[partNo.isEmpty() ? name : partNo] = stock;
-    lines += QStringLiteral("%1,%2,%3,note %4\n").arg(name, partNo).arg(stock).arg(r).toUtf8();
-  }
-  return lines;
-}
 
 };
 
@@ -792,15 +786,11 @@ TEST_F(ProductImportTest, AProductAnotherCopyChangedDuringTheRunIsMatchedAgain) 
     if (changed || dlg == nullptr || progresstest::Bar(*dlg).value() < 50) return;
     changed = true;
     dbtest::OtherUser copy(gDB().ProductsTable());
-    DATA4* tb = copy.table();
-    const auto change = [&](const char* partNo, const std::function<int()>& write) {
-      EXPECT_TRUE(copy.LockRow("partno", QLatin1String(partNo))) << partNo;
-      EXPECT_EQ(write(), 0) << partNo;
-      EXPECT_EQ(d4flush(tb) + d4unlock(tb), 0) << partNo;
-    };
-    change("E-1", [&] { return f4assignNVB(d4field(tb, "hide"), "T", 1); });
-    change("E-2", [&] { return f4assignNVB(d4field(tb, "partno"), "E-2X", 4); });
-    change("E-3", [&] { return d4delete(tb); });
+    EXPECT_TRUE(copy.ChangeRow("partno", QStringLiteral("E-1"),
+                               [](DATA4* tb) { return f4assignNVB(d4field(tb, "hide"), "T", 1); }));
+    EXPECT_TRUE(copy.ChangeRow("partno", QStringLiteral("E-2"),
+                               [](DATA4* tb) { return f4assignNVB(d4field(tb, "partno"), "E-2X", 4); }));
+    EXPECT_TRUE(copy.ChangeRow("partno", QStringLiteral("E-3"), d4delete));
   });
   other.start();
   EXPECT_EQ(Import(lines), 304);
