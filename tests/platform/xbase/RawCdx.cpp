@@ -19,8 +19,6 @@ uint32_t Le(const std::string& b, size_t at, size_t n) {
 
 uint32_t Be32(const std::string& b, size_t at) { return __builtin_bswap32(Le(b, at, 4)); }
 
-std::string Name(const Entry& e) { return "record " + std::to_string(e.second); }
-
 }  // namespace
 
 Tag::Tag(const std::string& bytes, uint32_t header, bool numeric) : bytes_(bytes), filler_(numeric ? '\0' : ' ') {
@@ -113,7 +111,7 @@ std::vector<Entry> Tag::Walk(std::string* problem) {
   }
   for (size_t hops = 0; p && p->leaf && hops <= bytes_.size() / kPage; ++hops) {
     for (const Entry& e : p->entries) {
-      if (!out.empty() && !(out.back() < e)) *problem += " walk out of order at " + Name(e) + ";";
+      if (!out.empty() && !(out.back() < e)) *problem += " walk out of order at record " + std::to_string(e.second) + ";";
       out.push_back(e);
     }
     if (p->right == kNone || p->right == 0) return out;

@@ -23,6 +23,15 @@ std::string CopyFixture(const std::string& name, const std::string& dir);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 
+// What a table file's header says: its record count and where each record lies.
+struct DbfLayout {
+  explicit DbfLayout(const std::string& bytes);
+  uint32_t count;
+  size_t headerLen, recordLen;
+  size_t At(size_t n) const { return headerLen + (n - 1) * recordLen; }  // record n's offset
+  size_t Whole(size_t fileSize) const { return (fileSize - headerLen) / recordLen; }  // whole records in it
+};
+
 // One line of items.csv.
 struct ItemRow {
   uint32_t recno = 0;
@@ -65,6 +74,10 @@ class Engine {
 // backwards with d4skip(-1).
 std::vector<uint32_t> WalkForward(DATA4* d);
 std::vector<uint32_t> WalkBackward(DATA4* d);
+
+// Lets the file time clock move on: the engine keeps nothing of a closed file whose last
+// write it cannot tell from the next.
+void LetTheFileClockTick();
 
 // Runs fn in a child process that exits with its result.
 pid_t Spawn(const std::function<int()>& fn);

@@ -85,12 +85,14 @@ TEST(CdxCorrupt, SoundFileIsSound) {
   EXPECT_TRUE(UseAll(b).ok()) << UseAll(b).message();
 }
 
+// A named change to a sound file's bytes.
+struct Damage {
+  const char* what;
+  std::function<void(std::string&)> damage;
+};
+
 TEST(CdxCorrupt, DamageIsReported) {
-  struct Case {
-    const char* what;
-    std::function<void(std::string&)> damage;
-  };
-  const Case cases[] = {
+  const Damage cases[] = {
       {"truncated to the headers", [](std::string& b) { b.resize(0x600 + 1024); }},
       {"truncated inside a leaf", [](std::string& b) { b.resize(Child(b, 3) + 100); }},
       {"shorter than a header", [](std::string& b) { b.resize(700); }},
@@ -123,7 +125,7 @@ TEST(CdxCorrupt, DamageIsReported) {
          PutLe32(b, b.size() - 512, uint32_t(b.size() - 512));
        }},
   };
-  for (const Case& c : cases) {
+  for (const Damage& c : cases) {
     std::string b = SoundFile();
     c.damage(b);
     const xb::Status s = UseAll(b);
@@ -134,11 +136,7 @@ TEST(CdxCorrupt, DamageIsReported) {
 // Each page is checked as it is read: a damaged one is reported, and nothing is then
 // written into the file by this handle nor by another on the same shelf.
 TEST(CdxCorrupt, PagesAreCheckedAsReadAndADamagedIndexIsNotWritten) {
-  struct Case {
-    const char* what;
-    std::function<void(std::string&)> damage;
-  };
-  const Case cases[] = {
+  const Damage cases[] = {
       {"interior keys out of order", [](std::string& b) {
          std::swap_ranges(&b[Root(b) + 12 + 16], &b[Root(b) + 12 + 32], &b[Root(b) + 12 + 32]);
        }},
@@ -155,7 +153,7 @@ TEST(CdxCorrupt, PagesAreCheckedAsReadAndADamagedIndexIsNotWritten) {
          }
        }},
   };
-  for (const Case& c : cases) {
+  for (const Damage& c : cases) {
     SCOPED_TRACE(c.what);
     std::string b = SoundFile();
     c.damage(b);
@@ -163,16 +161,19 @@ TEST(CdxCorrupt, PagesAreCheckedAsReadAndADamagedIndexIsNotWritten) {
     xbtest::WriteFile(path, b);
     xb::CdxShelf shelf;
     xb::Status s;
-    auto ix = CdxIndex::Open(path, File::Mode::kReadWrite, &s, false, {}, &shelf);
+    const auto open = [&] {
+      auto ix = CdxIndex::Open(path, File::Mode::kReadWrite, &s, false, {}, &shelf);
+      if (ix) ix->SetKeyType(0, xb::KeyType::kNumeric);
+      return ix;
+    };
+    auto ix = open();
     ASSERT_TRUE(ix) << s.message();
-    ix->SetKeyType(0, xb::KeyType::kNumeric);
     auto cursor = ix->NewCursor(0);
     for (bool ok = cursor->First(); ok;) ok = cursor->Next();
     EXPECT_EQ(cursor->LastStatus().code(), Code::kCorrupt);
     EXPECT_EQ(ix->Insert(0, xb::EncodeNumericKey(2000), 2000).code(), Code::kCorrupt);
-    auto other = CdxIndex::Open(path, File::Mode::kReadWrite, &s, false, {}, &shelf);
+    auto other = open();
     ASSERT_TRUE(other) << s.message();
-    other->SetKeyType(0, xb::KeyType::kNumeric);
     EXPECT_EQ(other->Insert(0, xb::EncodeNumericKey(2000), 2000).code(), Code::kCorrupt);
     EXPECT_EQ(xbtest::ReadFile(path), b) << "nothing written";
   }

@@ -4,15 +4,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstring>
 #include <functional>
 #include <set>
 #include <sstream>
-#include <thread>
 #include <string>
 #include <vector>
 
@@ -41,22 +38,8 @@ class Raw {
   Raw& operator=(const Raw&) = delete;
 
   // One attempt (wait = false) or a blocking wait for an exclusive lock.
-  bool Lock(off_t start, off_t len, bool wait = false) {
-    struct flock fl {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = start;
-    fl.l_len = len;
-    return ::fcntl(fd_, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0;
-  }
-  void Unlock(off_t start, off_t len) {
-    struct flock fl {};
-    fl.l_type = F_UNLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = start;
-    fl.l_len = len;
-    ::fcntl(fd_, F_OFD_SETLK, &fl);
-  }
+  bool Lock(off_t start, off_t len, bool wait = false) { return Set(F_WRLCK, start, len, wait); }
+  void Unlock(off_t start, off_t len) { Set(F_UNLCK, start, len, false); }
   bool Read(off_t off, void* buf, size_t n) { return ::pread(fd_, buf, n, off) == ssize_t(n); }
   bool Write(off_t off, const void* buf, size_t n) { return ::pwrite(fd_, buf, n, off) == ssize_t(n); }
   uint32_t ReadBE32(off_t off) {
@@ -79,14 +62,17 @@ class Raw {
   bool Flock(int op) { return ::flock(fd_, op | LOCK_NB) == 0; }
 
  private:
+  bool Set(short type, off_t start, off_t len, bool wait) {
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = start;
+    fl.l_len = len;
+    return ::fcntl(fd_, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0;
+  }
+
   int fd_;
 };
-
-int Wait(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
-}
 
 // ---- memo allocation ----
 
@@ -130,16 +116,15 @@ TEST(OtherProgram, MemoAllocationIsLockedWhereItLocksIt) {
   const std::string blocksFile = path + ".other";
   int go[2];
   ASSERT_EQ(::pipe(go), 0);
-  const pid_t child = fork();
-  if (child == 0) {
+  const pid_t child = xbtest::Spawn([&] {
     char c;
-    if (::read(go[0], &c, 1) != 1) _exit(2);
+    if (::read(go[0], &c, 1) != 1) return 2;
     Raw fpt(path);
     std::string list;
     for (int i = 0; i < kEach; ++i) list += std::to_string(OtherProgramWritesMemo(fpt, "other " + std::to_string(i))) + "\n";
     xbtest::WriteFile(blocksFile, list);
-    _exit(0);
-  }
+    return 0;
+  });
   std::vector<uint32_t> ours;
   ASSERT_EQ(::write(go[1], "g", 1), 1);
   for (int i = 0; i < kEach; ++i) {
@@ -149,7 +134,7 @@ TEST(OtherProgram, MemoAllocationIsLockedWhereItLocksIt) {
                     .ok());
     ours.push_back(block);
   }
-  ASSERT_EQ(Wait(child), 0);
+  ASSERT_EQ(xbtest::Wait(child), 0);
   ::close(go[0]);
   ::close(go[1]);
 
@@ -319,10 +304,6 @@ TEST(OtherProgram, DenyWriteDoesNotOpenWhileItHoldsARecordOrTheAppendLock) {
 
 // ---- a closed table changed by another program ----
 
-// Lets the file time clock move on: the engine keeps nothing of a closed file whose last
-// write it cannot tell from the next.
-void LetTheFileClockTick() { std::this_thread::sleep_for(std::chrono::milliseconds(30)); }
-
 // The other program (a deny-write engine in another process) changes the table and puts
 // the index's change counter back: on reopening we see every change and write no stale page.
 TEST(OtherProgram, AClosedTableItChangedIsReadAfreshAndNothingStaleIsWritten) {
@@ -347,7 +328,7 @@ TEST(OtherProgram, AClosedTableItChangedIsReadAfreshAndNothingStaleIsWritten) {
     SCOPED_TRACE(c.what);
     const std::string path = xbtest::CopyFixture("items", xbtest::NewDir());
     const std::string cdx = path.substr(0, path.size() - 3) + "cdx";
-    LetTheFileClockTick();
+    xbtest::LetTheFileClockTick();
     Engine ours;
     DATA4* d = d4open(ours, path.c_str());
     ASSERT_NE(d, nullptr);
@@ -500,10 +481,9 @@ TEST(OtherProgram, ATableShortenedUnderAnOpenHandleGivesErrorsNotACrash) {
       for (int i = 0; i < 20; ++i) ASSERT_EQ(d4skip(d, 1), 0);  // past the reads before mapping
       ASSERT_EQ(d4skip(d, 15000 - 21), 0);
       const std::string whole = xbtest::ReadFile(path);
-      const off_t headerLen = xb::GetLE16(reinterpret_cast<const uint8_t*>(whole.data()) + 8);
-      const off_t recordLen = xb::GetLE16(reinterpret_cast<const uint8_t*>(whole.data()) + 10);
+      const xbtest::DbfLayout dbf(whole);
       Raw other(path);
-      ASSERT_TRUE(other.Truncate(c.size(headerLen, recordLen)));
+      ASSERT_TRUE(other.Truncate(c.size(off_t(dbf.headerLen), off_t(dbf.recordLen))));
       EXPECT_LT(op.run(d), 0);
       // The file written back whole (a backup restored): the handle reads it again.
       ASSERT_TRUE(other.Write(0, whole.data(), whole.size()));

@@ -82,6 +82,14 @@ void AssignKeys(const Fields& f, std::mt19937& rng, long rowid, bool memo = true
   }
 }
 
+// Starts appending row `rowid` with new keys (d4append stores it).
+void NewRow(DATA4* d, const Fields& f, std::mt19937& rng, long rowid, bool memo = true) {
+  d4appendStartVB(d, 0);
+  d4blank(d);
+  f4assignLong(f.rowid, rowid);
+  AssignKeys(f, rng, rowid, memo);
+}
+
 std::string MakeTable(long rows, bool memos = true) {
   const std::string path = xbtest::NewDir() + "/svltran.dbf";
   Engine e;
@@ -90,10 +98,7 @@ std::string MakeTable(long rows, bool memos = true) {
   Fields f(d);
   std::mt19937 rng(1);
   for (long i = 1; i <= rows; ++i) {
-    d4appendStartVB(d, 0);
-    d4blank(d);
-    f4assignLong(f.rowid, i);
-    AssignKeys(f, rng, i, memos);
+    NewRow(d, f, rng, i, memos);
     if (d4append(d) != 0) return {};
   }
   d4close(d);
@@ -227,11 +232,7 @@ int Writer(const std::string& path, long count, unsigned seed, long rowBase, int
   for (long attempt = 0; attempt < count; ++attempt) {
     const unsigned what = rng() % 10;
     if (what < 2) {
-      d4appendStartVB(d, 0);
-      d4blank(d);
-      const long rowid = rowBase + ++appended;
-      f4assignLong(f.rowid, rowid);
-      AssignKeys(f, rng, rowid);
+      NewRow(d, f, rng, rowBase + ++appended);
       if (d4append(d) != 0) return 3;
     } else {
       const long count = d4recCountDo(d);
@@ -312,10 +313,7 @@ TEST(EngineStress, AnotherHandlesAppendsAreFoundAtOnce) {
   };
   std::mt19937 rng(9);
   for (long id = 301; id <= 1300; ++id) {
-    d4appendStartVB(a, 0);
-    d4blank(a);
-    f4assignLong(fa.rowid, id);
-    AssignKeys(fa, rng, id);
+    NewRow(a, fa, rng, id);
     ASSERT_EQ(d4append(a), 0);
     for (const Tag& t : tags) {
       d4tagSelect(b, t.tag);
@@ -376,13 +374,12 @@ TEST(EngineStress, WritersKilledAtRandomLeaveNoMisreadState) {
 // live record in it, counted or not, has its keys in every tag.
 std::string LiveRowsLackingKeys(const std::string& path) {
   const std::string bytes = xbtest::ReadFile(path);
-  const auto* b = reinterpret_cast<const uint8_t*>(bytes.data());
-  const uint32_t count = xb::GetLE32(b + 4);
-  const size_t headerLen = xb::GetLE16(b + 8), recordLen = xb::GetLE16(b + 10);
-  const size_t whole = (bytes.size() - headerLen) / recordLen;
+  const xbtest::DbfLayout dbf(bytes);
+  const uint32_t count = dbf.count;
+  const size_t whole = dbf.Whole(bytes.size());
   std::string problem;
   for (size_t n = count + 1u; whole > count + 1u && n <= whole; ++n) {
-    if (bytes[headerLen + (n - 1) * recordLen] != '*') problem += " live record " + std::to_string(n) + " past the count;";
+    if (bytes[dbf.At(n)] != '*') problem += " live record " + std::to_string(n) + " past the count;";
   }
   Engine e;
   code4readOnly(e, 1);
@@ -390,7 +387,7 @@ std::string LiveRowsLackingKeys(const std::string& path) {
   if (!d) return "cannot open";
   std::string key;
   for (uint32_t n = 1; n <= whole; ++n) {
-    const char* rec = bytes.data() + headerLen + (n - 1) * recordLen;
+    const char* rec = bytes.data() + dbf.At(n);
     if (rec[0] == '*') continue;
     for (auto& t : d->tags) {
       if (!t->KeyOf(rec, &key)) continue;
@@ -430,6 +427,12 @@ std::string RowsMissing(const std::string& path, int noted) {
 
 int gWritesBeforeKill = 0;
 
+// Ends this process with SIGKILL at its `writes`th file write from now.
+void KillAtWrite(int writes) {
+  gWritesBeforeKill = writes;
+  xb::writeHook = [](const std::string&) { if (--gWritesBeforeKill == 0) raise(SIGKILL); };
+}
+
 // Writers killed after each write of an append, one after the other on one table
 // (each taking over what the last one left): every live row keeps all its keys, the
 // rows stored before the kill are all counted, and the next append leaves every tag
@@ -458,13 +461,11 @@ TEST(EngineStress, AppendKilledAfterAnyWriteLeavesNoLiveRowWithoutKeys) {
         Fields f(d);
         std::mt19937 rng(static_cast<unsigned>(writes));
         if (c.batch && d4lockAppend(d) != 0) return 3;
-        gWritesBeforeKill = writes;
-        xb::writeHook = [](const std::string&) { if (--gWritesBeforeKill == 0) raise(SIGKILL); };
+        KillAtWrite(writes);
         std::vector<long> added;
         for (int i = 0; i < c.rows; ++i) {
           const long id = 5000 + writes * 10 + i;
-          d4appendStartVB(d, 0), d4blank(d), f4assignLong(f.rowid, id);
-          AssignKeys(f, rng, id);
+          NewRow(d, f, rng, id);
           const std::string memo = "m" + std::to_string(id) + "-";
           f4memoAssignN(f.notes, memo.data(), static_cast<unsigned>(memo.size()));
           if (const int r = d4appendUnlock(d); r != 0) return r;
@@ -496,10 +497,9 @@ TEST(EngineStress, AppendKilledAfterAnyWriteLeavesNoLiveRowWithoutKeys) {
 // must hold exactly the counted records' entries (deleted ones aside) in a sound tree.
 std::string TagsMissRows(const std::string& path, bool whole) {
   const std::string dbf = xbtest::ReadFile(path), cdx = xbtest::ReadFile(xb::CompanionPath(path, "cdx"));
-  const uint8_t* head = reinterpret_cast<const uint8_t*>(dbf.data());
-  const size_t count = xb::GetLE32(head + 4), headerLen = xb::GetLE16(head + 8), recordLen = xb::GetLE16(head + 10);
-  const uint32_t records = static_cast<uint32_t>((dbf.size() - headerLen) / recordLen);
-  const auto record = [&](uint32_t n) { return dbf.data() + headerLen + (n - 1) * recordLen; };
+  const xbtest::DbfLayout layout(dbf);
+  const size_t count = layout.count, records = layout.Whole(dbf.size());
+  const auto record = [&](uint32_t n) { return dbf.data() + layout.At(n); };
   Engine e;
   code4readOnly(e, 1);
   DATA4* d = d4open(e, path.c_str());
@@ -607,11 +607,9 @@ TEST(EngineStress, AppendsKilledAfterAnyWriteKeepEveryStoredRowInEveryTag) {
         if (!d || (rows > 1 && d4lockAppend(d) != 0)) return 2;
         Fields f(d);
         std::mt19937 rng(7);
-        gWritesBeforeKill = writes;
-        xb::writeHook = [](const std::string&) { if (--gWritesBeforeKill == 0) raise(SIGKILL); };
+        KillAtWrite(writes);
         for (int i = 0; i < rows; ++i) {
-          d4appendStartVB(d, 0), d4blank(d), f4assignLong(f.rowid, 5001 + i);
-          AssignKeys(f, rng, 5001 + i, false);
+          NewRow(d, f, rng, 5001 + i, false);
           if (const int r = d4append(d); r != 0) return 3;
         }
         return d4close(d) == 0 ? 0 : 4;
@@ -649,8 +647,7 @@ TEST(EngineStress, AHeldBatchIsStoredAt256RowsOrAfterAFractionOfASecond) {
     std::mt19937 rng(3);
     for (int i = 1; i <= c.rows; ++i) {
       if (i == c.rows) std::this_thread::sleep_for(std::chrono::milliseconds(c.pauseMs));
-      d4appendStartVB(d, 0), d4blank(d), f4assignLong(f.rowid, 10 + i);
-      AssignKeys(f, rng, 10 + i, false);
+      NewRow(d, f, rng, 10 + i, false);
       ASSERT_EQ(d4append(d), 0);
     }
     EXPECT_EQ(d4recCountDo(other), 10 + c.rows);

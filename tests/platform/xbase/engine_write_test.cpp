@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -13,7 +12,6 @@
 #include <random>
 #include <set>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -670,13 +668,12 @@ TEST_F(TranTable, AnAppendCutShortIsInvisibleAndTakenOver) {
     Fill(5, 11);
     ASSERT_EQ(d4unlock(d_), 0);
     const std::string bytes = xbtest::ReadFile(path_);
-    const size_t recLen = xb::GetLE16(reinterpret_cast<const uint8_t*>(bytes.data()) + 10);
-    const size_t headerLen = xb::GetLE16(reinterpret_cast<const uint8_t*>(bytes.data()) + 8);
+    const xbtest::DbfLayout dbf(bytes);
     // Record 6 written with two of its keys, the count still 5: a copy of record 1 with rowid 7777.
-    std::string image = bytes.substr(headerLen, recLen);
+    std::string image = bytes.substr(dbf.At(1), dbf.recordLen);
     image.replace(1, 11, "       7777");
     image[0] = mark;
-    xbtest::WriteFile(path_, bytes.substr(0, headerLen + 5 * recLen) + image + "\x1A");
+    xbtest::WriteFile(path_, bytes.substr(0, dbf.At(6)) + image + "\x1A");
     {
       xb::Status s;
       auto raw = xb::CdxIndex::Open(path_.substr(0, path_.size() - 3) + "cdx", xb::File::Mode::kReadWrite, &s);
@@ -713,9 +710,7 @@ TEST_F(TranTable, SeeksReadCachedPagesOnlyWhileTheIndexIsUnchanged) {
   for (size_t i = 0; i < rows_.size(); ++i) first[rows_[i].date] = static_cast<uint32_t>(i + 1);
   std::vector<std::string> dates;
   for (const auto& [date, recno] : first) dates.push_back(date);
-  const std::string bytes = xbtest::ReadFile(path_);
-  const uint64_t recLen = static_cast<uint8_t>(bytes[10]) | static_cast<uint8_t>(bytes[11]) << 8;
-  const uint64_t headerLen = static_cast<uint8_t>(bytes[8]) | static_cast<uint8_t>(bytes[9]) << 8;
+  const xbtest::DbfLayout layout(xbtest::ReadFile(path_));
   const size_t changed = 8;  // a date read before the writer took the lock (the last case changes it)
   struct Case {
     const char* what;
@@ -739,14 +734,13 @@ TEST_F(TranTable, SeeksReadCachedPagesOnlyWhileTheIndexIsUnchanged) {
       {"a change completed, the table opened again", completedChange, false, false, true},
       {"a record written ahead of its keys",
        [&](xb::File&, xb::File& dbf) {
-         ASSERT_TRUE(dbf.WriteAt(headerLen + (first[dates[changed]] - 1) * recLen + 23, "19990101", 8));
+         ASSERT_TRUE(dbf.WriteAt(layout.At(first[dates[changed]]) + 23, "19990101", 8));
        },
        true, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    // The engine keeps a closed index only when its file's times tell every later write.
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    xbtest::LetTheFileClockTick();
     Engine engine;
     DATA4* r = d4open(engine, path_.c_str());
     ASSERT_NE(r, nullptr);
@@ -852,9 +846,8 @@ std::string WriteCount(const std::string& path, uint32_t count, size_t cut = 0, 
   std::string bytes = xbtest::ReadFile(path);
   bytes.resize(bytes.size() - cut);
   for (int i = 0; i < 4; ++i) bytes[4 + i] = static_cast<char>(count >> (8 * i));
-  const size_t headerLen = xb::GetLE16(reinterpret_cast<const uint8_t*>(bytes.data()) + 8);
-  const size_t recordLen = xb::GetLE16(reinterpret_cast<const uint8_t*>(bytes.data()) + 10);
-  for (size_t at = headerLen + count * recordLen; deleteBeyond && at + recordLen <= bytes.size(); at += recordLen) {
+  const xbtest::DbfLayout dbf(bytes);
+  for (size_t at = dbf.At(count + 1); deleteBeyond && at + dbf.recordLen <= bytes.size(); at += dbf.recordLen) {
     bytes[at] = '*';
   }
   xbtest::WriteFile(path, bytes);
