@@ -1,6 +1,3 @@
-// Line breaks pasted into the single-line fields of the product and transaction
-// windows never reach a field's text.
-
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
@@ -53,11 +50,18 @@ std::vector<std::pair<const char*, MakeWindow>> FormWindows(int32_t id) {
   };
 }
 
-TEST_F(SingleLineFieldsTest, NoFieldOfAnyWindowTakesAPastedLineBreak) {
+// No field takes a pasted line break. A window of fields has nothing to gain from more
+// room (a window manager gives a resizable one a handle below its buttons), and the
+// whole heading shows.
+TEST_F(SingleLineFieldsTest, FieldsTakeNoLineBreakAndWindowsCannotBeResized) {
   QApplication::clipboard()->setText(QStringLiteral("two\r\nlines\n"));
-  for (const auto& [name, make] : FormWindows(AddProduct(QStringLiteral("Washer"), QStringLiteral("W-1")))) {
+  const QString longName = QString(40, QLatin1Char('W')) + QStringLiteral("X");
+  for (const auto& [name, make] : FormWindows(AddProduct(longName, QStringLiteral("W-1")))) {
     const std::unique_ptr<QDialog> window = make();
     window->show();
+    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << name;
+    for (const QLabel* label : window->findChildren<QLabel*>(QStringLiteral("lblHeading")))
+      EXPECT_GE(label->width(), label->sizeHint().width()) << name;
     const QList<QLineEdit*> fields = window->findChildren<QLineEdit*>();
     EXPECT_FALSE(fields.isEmpty()) << name;
     for (QLineEdit* field : fields) {
@@ -69,20 +73,6 @@ TEST_F(SingleLineFieldsTest, NoFieldOfAnyWindowTakesAPastedLineBreak) {
       EXPECT_FALSE(field->text().contains(QLatin1Char('\n')) || field->text().contains(QLatin1Char('\r')))
           << name << " " << field->objectName().toStdString();
     }
-    window->hide();
-  }
-}
-
-// A window of fields has nothing to gain from more room: a window manager gives a
-// resizable one a handle below its buttons. The whole heading still shows.
-TEST_F(SingleLineFieldsTest, FormWindowsCannotBeResized) {
-  const QString name = QString(40, QLatin1Char('W')) + QStringLiteral("X");
-  for (const auto& [title, make] : FormWindows(AddProduct(name, QStringLiteral("W-1")))) {
-    const std::unique_ptr<QDialog> window = make();
-    window->show();
-    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << title;
-    for (const QLabel* label : window->findChildren<QLabel*>(QStringLiteral("lblHeading")))
-      EXPECT_GE(label->width(), label->sizeHint().width()) << title;
     window->hide();
   }
 }

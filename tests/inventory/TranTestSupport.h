@@ -64,6 +64,14 @@ inline void SetNumber(QWidget& root, const QString& name, const char* value) {
   if (auto* edit = Child<ctl::NumericEdit>(root, name)) edit->setValue(Cur(value));
 }
 
+// Types into the number field `name` and takes it back: 5 and Backspace, or the text shown
+// typed again.
+inline bool TypeAndTakeBack(QWidget& root, const QString& name, bool retype) {
+  auto* edit = Child<ctl::NumericEdit>(root, name);
+  const QString shown = edit ? edit->findChild<QLineEdit*>()->text() : QString();
+  return edit && ui::test::TypeKeys(root, name, retype ? shown : QStringLiteral("5\b"), retype);
+}
+
 inline void SelectId(QWidget& root, const QString& name, int32_t id) {
   auto* cbo = Child<QComboBox>(root, name);
   if (!cbo) return;

@@ -89,21 +89,19 @@ TEST_F(StartupTest, ComingForwardGivesBackTheStateBeforeMinimizing) {
 // Raised last and given the keyboard: the open modal dialog, which alone takes input;
 // a window opened after the main window (help) comes back over it too.
 TEST_F(StartupTest, ComingForwardKeepsTheOpenDialogOnTop) {
+  const auto activates = [](QWidget& w) {
+    w.show();
+    w.activateWindow();
+    return shelltest::SettlesTo([&] { return QApplication::activeWindow() == &w; });
+  };
   frmMain& m = Main();
-  m.show();
-  m.activateWindow();
-  ASSERT_TRUE(shelltest::SettlesTo([&] { return QApplication::activeWindow() == &m; }));
+  ASSERT_TRUE(activates(m));
   QWidget help;
-  help.show();
-  help.activateWindow();
-  ASSERT_TRUE(shelltest::SettlesTo([&] { return QApplication::activeWindow() == &help; }));
+  ASSERT_TRUE(activates(help));
   QDialog dialog(&m);
   dialog.setModal(true);
-  dialog.show();
-  dialog.activateWindow();
-  ASSERT_TRUE(shelltest::SettlesTo([&] { return QApplication::activeWindow() == &dialog; }));
-  m.activateWindow();  // what the first copy's old answer did
-  shelltest::SettlesTo([&] { return QApplication::activeWindow() == &m; });
+  ASSERT_TRUE(activates(dialog));
+  activates(m);  // what the first copy's old answer did
 
   struct Raises : QObject {
     QList<QObject*> order;

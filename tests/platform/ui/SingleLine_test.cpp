@@ -61,9 +61,7 @@ TEST(SingleLine, EveryLineBreakBecomesOneSpaceInEveryWayTextArrives) {
   edit->paste();
   EXPECT_EQ(edit->text(), QStringLiteral("[x y]"));
   EXPECT_EQ(edit->cursorPosition(), 4);
-}
-
-TEST(SingleLine, FieldsWithARuleOfTheirOwnKeepIt) {
+  // Fields with a rule of their own keep it.
   QSpinBox spin;
   spin.show();
   EXPECT_EQ(dynamic_cast<const ui::SingleLineValidator*>(spin.findChild<QLineEdit*>()->validator()), nullptr);
