@@ -1,0 +1,19 @@
+#pragma once
+// ParallelRanges: splits [0, n) into consecutive ranges of at least `minRange` items and
+// runs work(begin, end) on each, the calling thread taking one and up to one thread per
+// further core the others; returns once every range is done. Ranges never overlap, so
+// work may write its own range of shared arrays without locks; what else it touches it
+// must only read. An exception thrown by work is rethrown here once all have finished
+// (the first one, when several threw). Below two ranges' worth it runs in the caller.
+
+#include <cstddef>
+#include <functional>
+
+namespace rt {
+
+void ParallelRanges(size_t n, size_t minRange, const std::function<void(size_t begin, size_t end)>& work);
+
+// The threads ParallelRanges uses at most, the caller's included.
+size_t ParallelThreads();
+
+}  // namespace rt
