@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <new>
 #include <utility>
 #include <vector>
@@ -49,7 +50,8 @@ using BigVector = std::vector<T, HugeAllocator<T>>;
 // The large blocks of cells a grid let go of while it is cut down for a reload, offered
 // to its columns as they grow again: a reload reuses the pages of the load before
 // instead of mapping fresh ones, which the kernel clears. The owner releases them once
-// the reload has had its chance.
+// the reload has had its chance. Columns written on several threads at once may take
+// from it together.
 class SpareBlocks {
  public:
   // Takes the room of `block` (leaving it empty) when it is large enough to be worth it.
@@ -57,9 +59,10 @@ class SpareBlocks {
   // Hands `block` the smallest kept room that holds `n` elements without wasting most of
   // it; false when none does.
   bool Take(size_t n, BigVector<uint64_t>& block);
-  void Release() { blocks_ = {}; }
+  void Release();
 
  private:
+  std::mutex lock_;
   std::vector<BigVector<uint64_t>> blocks_;
 };
 

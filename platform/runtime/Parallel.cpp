@@ -23,24 +23,29 @@ void ParallelRanges(size_t n, size_t minRange, const std::function<void(size_t b
   }
   std::exception_ptr failure;
   std::mutex failureLock;
-  auto run = [&](size_t r) {
-    try {
-      work(n * r / ranges, n * (r + 1) / ranges);
-    } catch (...) {
-      const std::lock_guard<std::mutex> hold(failureLock);
-      if (!failure) failure = std::current_exception();
+  // Ranges are claimed in turn, so that a thread that starts late (the machine is busy)
+  // finds its range done by another rather than keeping the caller waiting.
+  std::atomic<size_t> next = 0;
+  auto run = [&] {
+    for (size_t r; (r = next++) < ranges;) {
+      try {
+        work(n * r / ranges, n * (r + 1) / ranges);
+      } catch (...) {
+        const std::lock_guard<std::mutex> hold(failureLock);
+        if (!failure) failure = std::current_exception();
+      }
     }
   };
   std::vector<std::thread> helpers;
   helpers.reserve(ranges - 1);
-  for (size_t r = 1; r < ranges; ++r) {
+  for (size_t t = 1; t < ranges; ++t) {
     try {
-      helpers.emplace_back(run, r);
+      helpers.emplace_back(run);
     } catch (const std::system_error&) {
-      run(r);  // no thread to be had: this one does it
+      break;  // no more threads to be had: those running share the ranges
     }
   }
-  run(0);
+  run();
   for (std::thread& t : helpers) t.join();
   if (failure) std::rethrow_exception(failure);
 }
