@@ -299,7 +299,7 @@ class TranPlacer {
 
  private:
   // Rows read before their cells are written: enough that the threads pay.
-  static constexpr size_t kBatchRows = size_t{1} << 16;
+  static constexpr size_t kBatchRows = ctl::grid::kRowsPerThread;
 
   struct DateInfo {
     QString text;          // trimmed
