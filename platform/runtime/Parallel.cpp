@@ -2,12 +2,45 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <exception>
+#include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
-#include <vector>
 
 namespace rt {
+namespace {
+
+// The ranges of one call, shared with its threads. Ranges are claimed in turn, so that
+// a thread that starts late (the machine is busy) finds its range done by another, and
+// the caller waits only for ranges begun, never for a thread to start: a late thread
+// finds nothing left and ends without touching the caller's work.
+struct Ranges {
+  std::atomic<size_t> next = 0;
+  size_t n = 0, count = 0;
+  const std::function<void(size_t, size_t)>* work = nullptr;  // valid until every range is done
+  std::mutex lock;
+  std::condition_variable finished;
+  size_t done = 0;
+  std::exception_ptr failure;  // the first
+
+  void Run() {
+    for (size_t r; (r = next++) < count;) {
+      std::exception_ptr thrown;
+      try {
+        (*work)(n * r / count, n * (r + 1) / count);
+      } catch (...) {
+        thrown = std::current_exception();
+      }
+      const std::lock_guard<std::mutex> hold(lock);
+      if (thrown && !failure) failure = thrown;
+      if (++done == count) finished.notify_all();
+    }
+  }
+};
+
+}  // namespace
 
 size_t ParallelThreads() {
   static const size_t threads = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 16);
@@ -16,38 +49,26 @@ size_t ParallelThreads() {
 
 void ParallelRanges(size_t n, size_t minRange, const std::function<void(size_t begin, size_t end)>& work) {
   minRange = std::max<size_t>(minRange, 1);
-  const size_t ranges = std::min(ParallelThreads(), n / minRange);
-  if (ranges < 2) {
+  const size_t count = std::min(ParallelThreads(), n / minRange);
+  if (count < 2) {
     if (n > 0) work(0, n);
     return;
   }
-  std::exception_ptr failure;
-  std::mutex failureLock;
-  // Ranges are claimed in turn, so that a thread that starts late (the machine is busy)
-  // finds its range done by another rather than keeping the caller waiting.
-  std::atomic<size_t> next = 0;
-  auto run = [&] {
-    for (size_t r; (r = next++) < ranges;) {
-      try {
-        work(n * r / ranges, n * (r + 1) / ranges);
-      } catch (...) {
-        const std::lock_guard<std::mutex> hold(failureLock);
-        if (!failure) failure = std::current_exception();
-      }
-    }
-  };
-  std::vector<std::thread> helpers;
-  helpers.reserve(ranges - 1);
-  for (size_t t = 1; t < ranges; ++t) {
+  auto ranges = std::make_shared<Ranges>();
+  ranges->n = n;
+  ranges->count = count;
+  ranges->work = &work;
+  for (size_t t = 1; t < count; ++t) {
     try {
-      helpers.emplace_back(run);
+      std::thread([ranges] { ranges->Run(); }).detach();
     } catch (const std::system_error&) {
       break;  // no more threads to be had: those running share the ranges
     }
   }
-  run();
-  for (std::thread& t : helpers) t.join();
-  if (failure) std::rethrow_exception(failure);
+  ranges->Run();
+  std::unique_lock<std::mutex> hold(ranges->lock);
+  ranges->finished.wait(hold, [&] { return ranges->done == count; });
+  if (ranges->failure) std::rethrow_exception(ranges->failure);
 }
 
 }  // namespace rt
