@@ -226,6 +226,8 @@ class TranPlacer {
       withNotes_ = withNotes_ || c.m_nRowID == trancol::kNotes;
       withNumbers_ = withNumbers_ || (c.m_nRowID >= trancol::kUnits && c.m_nRowID <= trancol::kExtendedAmount);
       withExtended_ = withExtended_ || c.m_nRowID == trancol::kExtendedAmount;
+      withCategory_ = withCategory_ || c.m_nRowID == trancol::kCategory;
+      withAccount_ = withAccount_ || c.m_nRowID == trancol::kAccount;
       columns_.push_back(++k);
       colDefs_.push_back(&c);
       colWriters_.push_back(std::make_unique<GridCellWriter>(grd));
@@ -340,8 +342,8 @@ class TranPlacer {
         r->price = t_.UnitPrice();
       }
     }
-    r->catId = t_.CatId();
-    r->shipMethod = t_.ShipMethod();
+    if (withCategory_) r->catId = t_.CatId();
+    if (withAccount_) r->shipMethod = t_.ShipMethod();
     // Most transactions have no note: no value is built.
     if (withNotes_ && t_.HasNotes()) {
       r->note = static_cast<int>(notes_.size());
@@ -438,6 +440,7 @@ class TranPlacer {
   bool withNotes_ = false;
   bool withNumbers_ = false;  // units and price are read for each row
   bool withExtended_ = false;
+  bool withCategory_ = false, withAccount_ = false;  // read only when shown
   QString dateBegin_, dateEnd_;
   std::vector<MissingProduct> missing_;
   GridNotes noteReader_;
