@@ -140,8 +140,6 @@ class GridCellWriter {
       shared = Shared(nRow, nCol);
     }
   }
-  // Cell (nRow, nCol) shares the cell `shared` remembered.
-  void Share(const ctl::SharedCell& shared, int nRow, int nCol);
   // As Set for a raw text, without the QVariant where the text is written as it is.
   void SetText(int nRow, int nCol, const clsRptColDef& ColDef, const QString& sRaw);
   // As Set for a raw number or whole number, without the QVariant.
@@ -158,6 +156,7 @@ class GridCellWriter {
 
  private:
   void Copy(int nFromRow, int nRow, int nCol);
+  void Share(const ctl::SharedCell& shared, int nRow, int nCol);
   ctl::SharedCell Shared(int nRow, int nCol) const;
 
   ctl::GridControl& grd_;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -15,7 +14,6 @@
 #include "platform/controls/GridControl.h"
 #include "platform/runtime/Currency.h"
 #include "platform/runtime/Error.h"
-#include "platform/runtime/ScopeGuard.h"
 #include "platform/ui/Prompt.h"
 #include "reports/mdlGrid.h"
 #include "services/clsSystem.h"
@@ -154,9 +152,6 @@ class ProductCache {
     return index;
   }
   const ProductInfo& Info(int i) const { return products_[static_cast<size_t>(i)]; }
-  // Whether product i's cells are still to be written first (they are all written at
-  // its first row shown).
-  bool FirstShown(int i) const { return stride_ > 0 && cells_[static_cast<size_t>(i) * static_cast<size_t>(stride_)].row < 0; }
   // The shared cell of product i in grid column k, a product column.
   ctl::SharedCell& Cell(int i, int k) {
     return cells_[static_cast<size_t>(i) * static_cast<size_t>(stride_) + static_cast<size_t>(slotOf_[static_cast<size_t>(k)])];
@@ -198,22 +193,7 @@ struct MissingProduct {
   int32_t tranId, prodId;
 };
 
-// What a transaction's row shows, read from its record.
-struct TranRow {
-  int32_t tranId = 0;
-  int32_t type = 0;
-  int32_t catId = 0;
-  int32_t shipMethod = 0;
-  int product = -1;  // in the ProductCache
-  int date = -1;     // in the dates met
-  int note = -1;     // in the notes read since the last write; -1: none
-  double units = 0, price = 0, extended = 0;
-};
-
-// One load or reload: the tables, their fields, the cell writers and what was skipped.
-// A load reads its rows in batches and writes each batch column by column, the columns
-// on several threads: the cells that later ones share (a product's, a date's, a type's
-// first) are written as their rows are read, so that a batch's writes only share them.
+// One load or reload: the tables, their fields, the cell writer and what was skipped.
 class TranPlacer {
  public:
   TranPlacer(ctl::GridControl& grd, const clsRptDef& def, const store::ReportTables& tables,
@@ -221,16 +201,10 @@ class TranPlacer {
       : grd_(grd), def_(def), t_(tran), products_(tables, def),
         writer_(grd) {
     for (int32_t t = 0; t <= 5; ++t) typeDesc_[static_cast<size_t>(t)] = gDB().GetTranTypeDesc(t);
-    int k = 0;
     for (const clsRptColDef& c : def.m_collColumnDefs) {
       withNotes_ = withNotes_ || c.m_nRowID == trancol::kNotes;
       withNumbers_ = withNumbers_ || (c.m_nRowID >= trancol::kUnits && c.m_nRowID <= trancol::kExtendedAmount);
       withExtended_ = withExtended_ || c.m_nRowID == trancol::kExtendedAmount;
-      withCategory_ = withCategory_ || c.m_nRowID == trancol::kCategory;
-      withAccount_ = withAccount_ || c.m_nRowID == trancol::kAccount;
-      columns_.push_back(++k);
-      colDefs_.push_back(&c);
-      colWriters_.push_back(std::make_unique<GridCellWriter>(grd));
     }
     const clsTranSelCriteria& crit = def.m_udTranSelCriteria;
     if (crit.m_DtRange > 0) {
@@ -239,39 +213,67 @@ class TranPlacer {
     }
   }
 
-  // Tests and places the current record at `row`, at once.
-  void Display(int row, bool ignoreCriteria) {
-    TranRow r;
-    if (!Read(ignoreCriteria, &r)) return;
-    grd_.setRowData(row, r.tranId);
-    WriteFirstCells(row, r);
-    for (int k : columns_) WriteCell(row, k, r, writer_, false);
-    notes_.clear();
-  }
-
-  // Tests the current record and, when it passes, appends its row; its cells are
-  // written with the batch's.
-  void Append(bool ignoreCriteria) {
-    TranRow r;
-    if (!Read(ignoreCriteria, &r)) return;
-    const int row = writer_.AppendRow();
-    grd_.setRowData(row, r.tranId);
-    WriteFirstCells(row, r);
-    batch_.emplace_back(row, r);
-    if (batch_.size() == kBatchRows) WriteBatch();
-  }
-
-  // Writes the cells of the rows appended since the last write.
-  void WriteBatch() {
-    if (batch_.empty()) return;
-    const rt::ScopeGuard done([this] {
-      batch_.clear();
-      notes_.clear();
-    });
-    grd_.WriteColumns(batch_.front().first, batch_.back().first, columns_, [this](int k) {
-      GridCellWriter& writer = *colWriters_[static_cast<size_t>(k - 1)];
-      for (const auto& [row, r] : batch_) WriteCell(row, k, r, writer, true);
-    });
+  // Tests and places the current record; `row` below 1 appends one.
+  void Display(int& row, bool ignoreCriteria) {
+    const int32_t tranId = t_.Id();
+    const int32_t prodId = t_.ProdId();
+    const int32_t type = t_.Type();
+    DateInfo& dateInfo = DateOf(t_.DateKey());
+    const QString& date = dateInfo.text;
+    if (!ignoreCriteria && !Passes(prodId, type, date)) return;
+    const int p = products_.Find(prodId);
+    if (p < 0) {
+      missing_.push_back({tranId, prodId});
+      return;
+    }
+    const bool appended = row < 1;  // a new row's cells are empty
+    if (appended) row = writer_.AppendRow();
+    grd_.setRowData(row, tranId);
+    if (withNumbers_) {
+      if (withExtended_) {
+        rt::Currency units, price;
+        units_ = t_.Units(&units);
+        price_ = t_.UnitPrice(&price);
+        // Units times price as currency, exact to the fourth decimal.
+        extended_ = rt::ProductToDouble(units, price);
+      } else {
+        units_ = t_.Units();
+        price_ = t_.UnitPrice();
+      }
+    }
+    const ProductInfo& info = products_.Info(p);
+    int k = 0;
+    for (const clsRptColDef& c : def_.m_collColumnDefs) {
+      ++k;
+      auto value = [&] { return Value(c.m_nRowID, info, type, date); };
+      // Values that repeat are stored once: by date, type or product.
+      switch (const int32_t id = c.m_nRowID) {
+        case trancol::kDate: writer_.SetShared(row, k, c, dateInfo.cell, value); break;
+        case trancol::kType:
+          if (type >= 0 && type <= 5)
+            writer_.SetShared(row, k, c, typeCell_[static_cast<size_t>(type)], value);
+          else
+            writer_.Set(row, k, c, value());
+          break;
+        case trancol::kUnits: writer_.SetNumber(row, k, c, units_); break;
+        case trancol::kAmountPerUnit: writer_.SetNumber(row, k, c, price_); break;
+        case trancol::kExtendedAmount: writer_.SetNumber(row, k, c, extended_); break;
+        case trancol::kNotes:
+          // Most transactions have no note: an empty cell, without building a value.
+          if (t_.HasNotes())
+            writer_.SetText(row, k, c, notes_.Text(t_));
+          else if (!appended)
+            grd_.setTextMatrix(row, k, QString());
+          break;
+        case trancol::kCategory: writer_.SetInteger(row, k, c, t_.CatId()); break;
+        case trancol::kAccount: writer_.SetInteger(row, k, c, t_.ShipMethod()); break;
+        default:
+          if (IsProductColumn(id))
+            writer_.SetShared(row, k, c, products_.Cell(p, k), value);
+          else
+            writer_.Set(row, k, c, value());
+      }
+    }
   }
 
   // The grid keeps exactly the rows placed.
@@ -279,7 +281,7 @@ class TranPlacer {
   void Reserve(int nRows) { writer_.Reserve(nRows); }
 
   // One message for the notes that could not be read.
-  void ReportUnreadable() const { noteReader_.ReportUnreadable(QStringLiteral("transactions"), gDB().TranTable()); }
+  void ReportUnreadable() const { notes_.ReportUnreadable(QStringLiteral("transactions"), gDB().TranTable()); }
 
   // One message for every transaction left out for its missing product.
   void ReportMissing() const {
@@ -300,56 +302,18 @@ class TranPlacer {
   }
 
  private:
-  // Rows read before their cells are written: enough that the threads pay.
-  static constexpr size_t kBatchRows = ctl::grid::kRowsPerThread;
-
   struct DateInfo {
     QString text;          // trimmed
     ctl::SharedCell cell;  // the cell that first showed it
   };
-  int DateOf(uint64_t key) {
+  DateInfo& DateOf(uint64_t key) {
     bool added = false;
     int& index = dateIndex_.Find(key, DayNumber(key), &added);
     if (added) {
       index = static_cast<int>(dates_.size());
       dates_.push_back({store::TranView::DateText(key), {}});
     }
-    return index;
-  }
-
-  // The current record's row; false when the criteria leave it out or its product is
-  // missing (noted).
-  bool Read(bool ignoreCriteria, TranRow* r) {
-    r->tranId = t_.Id();
-    const int32_t prodId = t_.ProdId();
-    r->type = t_.Type();
-    r->date = DateOf(t_.DateKey());
-    if (!ignoreCriteria && !Passes(prodId, r->type, dates_[static_cast<size_t>(r->date)].text)) return false;
-    r->product = products_.Find(prodId);
-    if (r->product < 0) {
-      missing_.push_back({r->tranId, prodId});
-      return false;
-    }
-    if (withNumbers_) {
-      if (withExtended_) {
-        rt::Currency units, price;
-        r->units = t_.Units(&units);
-        r->price = t_.UnitPrice(&price);
-        // Units times price as currency, exact to the fourth decimal.
-        r->extended = rt::ProductToDouble(units, price);
-      } else {
-        r->units = t_.Units();
-        r->price = t_.UnitPrice();
-      }
-    }
-    if (withCategory_) r->catId = t_.CatId();
-    if (withAccount_) r->shipMethod = t_.ShipMethod();
-    // Most transactions have no note: no value is built.
-    if (withNotes_ && t_.HasNotes()) {
-      r->note = static_cast<int>(notes_.size());
-      notes_.push_back(noteReader_.Text(t_));
-    }
-    return true;
+    return dates_[static_cast<size_t>(index)];
   }
 
   bool Passes(int32_t prodId, int32_t type, const QString& date) const {
@@ -362,60 +326,19 @@ class TranPlacer {
     return true;
   }
 
-  // The shared cell column k of row r shows, if any.
-  ctl::SharedCell* SharedOf(int k, const TranRow& r) {
-    const int32_t id = colDefs_[static_cast<size_t>(k - 1)]->m_nRowID;
-    if (id == trancol::kDate) return &dates_[static_cast<size_t>(r.date)].cell;
-    if (id == trancol::kType) return r.type >= 0 && r.type <= 5 ? &typeCell_[static_cast<size_t>(r.type)] : nullptr;
-    return IsProductColumn(id) ? &products_.Cell(r.product, k) : nullptr;
-  }
-
-  // Writes the cells of row `row` that a date, type or product shows first.
-  void WriteFirstCells(int row, const TranRow& r) {
-    const bool firstType = r.type >= 0 && r.type <= 5 && typeCell_[static_cast<size_t>(r.type)].row < 0;
-    if (!firstType && dates_[static_cast<size_t>(r.date)].cell.row >= 0 && !products_.FirstShown(r.product)) return;
-    for (int k : columns_) {
-      ctl::SharedCell* shared = SharedOf(k, r);
-      if (shared == nullptr || shared->row >= 0) continue;
-      const clsRptColDef& c = *colDefs_[static_cast<size_t>(k - 1)];
-      writer_.SetShared(row, k, c, *shared, [&] { return Value(c.m_nRowID, r); });
-    }
-  }
-
-  // Writes cell (row, k) of row r but a first cell WriteFirstCells wrote; `appended`:
-  // the row's cells are empty. Reads only what a load's reading has settled, so the
-  // columns of a batch can be written at once.
-  void WriteCell(int row, int k, const TranRow& r, GridCellWriter& writer, bool appended) {
-    const clsRptColDef& c = *colDefs_[static_cast<size_t>(k - 1)];
-    switch (c.m_nRowID) {
-      case trancol::kUnits: writer.SetNumber(row, k, c, r.units); return;
-      case trancol::kAmountPerUnit: writer.SetNumber(row, k, c, r.price); return;
-      case trancol::kExtendedAmount: writer.SetNumber(row, k, c, r.extended); return;
-      case trancol::kNotes:
-        if (r.note >= 0)
-          writer.SetText(row, k, c, notes_[static_cast<size_t>(r.note)]);
-        else if (!appended)
-          grd_.setTextMatrix(row, k, QString());
-        return;
-      case trancol::kCategory: writer.SetInteger(row, k, c, r.catId); return;
-      case trancol::kAccount: writer.SetInteger(row, k, c, r.shipMethod); return;
-      default: break;
-    }
-    // Values that repeat are stored once: by date, type or product.
-    if (const ctl::SharedCell* shared = SharedOf(k, r)) {
-      if (shared->row != row) writer.Share(*shared, row, k);
-    } else {
-      writer.Set(row, k, c, Value(c.m_nRowID, r));
-    }
-  }
-
-  QVariant Value(int32_t colId, const TranRow& r) const {
-    const ProductInfo& p = products_.Info(r.product);
+  QVariant Value(int32_t colId, const ProductInfo& p, int32_t type, const QString& date) {
     switch (colId) {
-      case trancol::kDate: return dates_[static_cast<size_t>(r.date)].text;
-      case trancol::kType: return r.type >= 1 && r.type <= 5 ? typeDesc_[static_cast<size_t>(r.type)] : typeDesc_[0];
+      case trancol::kDate: return date;
+      case trancol::kType: return type >= 1 && type <= 5 ? typeDesc_[static_cast<size_t>(type)] : typeDesc_[0];
       case trancol::kProductName: return p.name;
       case trancol::kPartNumber: return p.partNo;
+      case trancol::kUnits: return units_;
+      case trancol::kAmountPerUnit: return price_;
+      case trancol::kExtendedAmount: return extended_;
+      case trancol::kNotes:
+        return withNotes_ && t_.HasNotes() ? notes_.Text(t_) : QString();
+      case trancol::kCategory: return t_.CatId();
+      case trancol::kAccount: return t_.ShipMethod();
       case trancol::kLocation: return p.location;
       case trancol::kGroup: return p.group;
       case trancol::kManufacturer: return p.manuf;
@@ -433,19 +356,14 @@ class TranPlacer {
   const store::TranView& t_;
   ProductCache products_;
   GridCellWriter writer_;
-  std::vector<int> columns_;                    // 1..n
-  std::vector<const clsRptColDef*> colDefs_;    // of column k at k - 1
-  std::vector<std::unique_ptr<GridCellWriter>> colWriters_;  // of column k at k - 1: a batch's
   std::array<QString, 6> typeDesc_;  // [0]: "Unknown"
   bool withNotes_ = false;
   bool withNumbers_ = false;  // units and price are read for each row
   bool withExtended_ = false;
-  bool withCategory_ = false, withAccount_ = false;  // read only when shown
+  double units_ = 0, price_ = 0, extended_ = 0;
   QString dateBegin_, dateEnd_;
   std::vector<MissingProduct> missing_;
-  GridNotes noteReader_;
-  std::vector<QString> notes_;  // read since the last write
-  std::vector<std::pair<int, TranRow>> batch_;  // rows appended but not written
+  GridNotes notes_;
   KeyIndex<uint64_t> dateIndex_;
   std::vector<DateInfo> dates_;
   std::array<ctl::SharedCell, 6> typeCell_{};  // per type: the cell that first showed its text
@@ -468,7 +386,8 @@ void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoa
                                                         : scan.All();
     for (bool more = first; more; more = scan.Next()) {
       try {
-        placer.Append(false);
+        int row = -1;
+        placer.Display(row, false);
       } catch (...) {
         rt::TrapError();
         gSystem().ShowError(QStringLiteral("DisplayTranRecord"));
@@ -476,7 +395,6 @@ void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoa
       if (!load.Continue()) break;
     }
     if (load.grid() == nullptr) return;
-    placer.WriteBatch();
     placer.Finish();
     placer.ReportMissing();
     placer.ReportUnreadable();
@@ -512,7 +430,8 @@ void ReloadTranRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32
       store::TranScan scan = tables.ScanTransactions();
       if (!scan.Find(nTranID)) return;
       TranPlacer placer(grd, RptDef, tables, scan.row());
-      placer.Display(nRow, true);
+      int row = nRow;
+      placer.Display(row, true);
       placer.ReportMissing();
       placer.ReportUnreadable();
     } catch (...) {

@@ -8,9 +8,8 @@
 // the fields shown; products are read once each. A load runs inside GridLoad (the
 // application-modal "Loading Data" dialog with Cancel, events pumped about every 50 ms, no
 // second load while one runs). A value that repeats (a date, a type, a product's texts)
-// is stored once and later cells share it (GridControl::ShareCell); the rows are read in
-// batches whose columns are then written at once (GridControl::WriteColumns); the grid
-// is sorted afterwards.
+// is stored once and later cells share it (GridControl::ShareCell); the grid is sorted
+// afterwards.
 
 #include <QString>
 #include <cstdint>

@@ -16,8 +16,6 @@
 #include "platform/controls/GridSizing.h"
 #include "platform/controls/GridView.h"
 #include "platform/runtime/Error.h"
-#include "platform/runtime/Parallel.h"
-#include "platform/runtime/ScopeGuard.h"
 #include "platform/ui/Colors.h"
 #include "platform/ui/Screen.h"
 
@@ -260,21 +258,6 @@ void GridControl::setSharedCell(int row, int col, const SharedCell& shared) {
     data_.Cells(col).CopyCell(static_cast<size_t>(shared.row), static_cast<size_t>(row));
   }
   CellsChanged(row, row);
-}
-
-void GridControl::WriteColumns(int row1, int row2, const std::vector<int>& cols, const std::function<void(int col)>& write) {
-  if (row1 > row2 || cols.empty()) return;
-  CheckRow(row1);
-  CheckRow(row2);
-  for (int c : cols) CheckCol(c);
-  {
-    writingColumns_ = true;
-    const rt::ScopeGuard done([this] { writingColumns_ = false; });
-    rt::ParallelRanges(cols.size(), static_cast<size_t>(row2 - row1 + 1) >= grid::kRowsPerThread ? 1 : cols.size(), [&](size_t begin, size_t end) {
-      for (size_t i = begin; i < end; ++i) write(cols[i]);
-    });
-  }
-  CellsChanged(row1, row2);
 }
 
 void GridControl::setTextMatrix(int row, int col, const QString& text) {

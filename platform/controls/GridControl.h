@@ -21,7 +21,6 @@
 #include <QWidget>
 #include <algorithm>
 #include <concepts>
-#include <functional>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -160,11 +159,6 @@ class GridControl : public QWidget {
   // ShareCell(fromRow, col), and that cell must be unchanged since.
   SharedCell ShareCell(int row, int col) const;
   void setSharedCell(int row, int col, const SharedCell& shared);
-  // Writes rows [row1, row2] column by column: write(col) runs once for each of the
-  // distinct columns `cols`, several at once on other threads when the rows are many. A
-  // call writes only its own column's cells (setTextMatrix, setSharedCell, CopyCell) and
-  // reads only what no call writes; the rows are announced changed once, afterwards.
-  void WriteColumns(int row1, int row2, const std::vector<int>& cols, const std::function<void(int col)>& write);
 
   // Reads one setting of a cell (-1: the current row or column).
   QVariant Cell(int setting, int row = -1, int col = -1) const;
@@ -299,7 +293,6 @@ class GridControl : public QWidget {
   void ViewChanged();
   // Cell contents or looks of rows [row1, row2] changed.
   void CellsChanged(int row1, int row2) {
-    if (writingColumns_) return;  // WriteColumns announces its rows
     cellsFirst_ = std::min(cellsFirst_, row1);
     cellsLast_ = std::max(cellsLast_, row2);
     if (!scheduled_ && redraw_) Schedule();
@@ -341,7 +334,6 @@ class GridControl : public QWidget {
   bool syncing_ = false;
   bool resizedDuringPress_ = false;
   bool extending_ = false;
-  bool writingColumns_ = false;
   int changedFrom_ = std::numeric_limits<int>::max();
   int cellsFirst_ = std::numeric_limits<int>::max();
   int cellsLast_ = -1;

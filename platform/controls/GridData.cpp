@@ -9,7 +9,6 @@
 
 #include "platform/controls/GridFormat.h"
 #include "platform/runtime/Format.h"
-#include "platform/runtime/Parallel.h"
 
 namespace ctl::grid {
 
@@ -63,10 +62,7 @@ const QString* ComboList::Lookup(const CellColumn& cells, size_t row) const {
 void GridData::SetRows(int rows) {
   const size_t n = static_cast<size_t>(rows);
   for (size_t r = n; r < rowHidden_.size(); ++r) hiddenCount_ -= rowHidden_[r];
-  const size_t moved = std::max(n, rowHidden_.size()) - std::min(n, rowHidden_.size());
-  rt::ParallelRanges(columns_.size(), moved >= kRowsPerThread ? 1 : columns_.size(), [&](size_t begin, size_t end) {
-    for (size_t c = begin; c < end; ++c) columns_[c].Resize(n, &spares_, info_[c].combo.Maps());
-  });
+  for (size_t c = 0; c < columns_.size(); ++c) columns_[c].Resize(n, &spares_, info_[c].combo.Maps());
   rowData_.Resize(n, &spares_, true);
   ResizeReleasing(rowHidden_, n, uint8_t{0});
   styles_.ResizeRows(n);

@@ -21,10 +21,6 @@
 
 namespace ctl::grid {
 
-// Rows below which work over a grid's columns stays on one thread: starting threads
-// would cost more than they save.
-inline constexpr size_t kRowsPerThread = size_t{1} << 15;
-
 // A column's drop-down list: "#id;text|#id;text" maps stored ids to shown texts;
 // "a|b|c" lists plain choices and maps nothing.
 class ComboList {

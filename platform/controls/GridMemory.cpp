@@ -45,14 +45,12 @@ void FreeLarge(void* block, size_t bytes) {
 
 void SpareBlocks::Keep(BigVector<uint64_t>& block) {
   if (block.capacity() * sizeof(uint64_t) < kLarge) return;
-  const std::lock_guard<std::mutex> hold(lock_);
   block.clear();
   blocks_.push_back(std::move(block));
   block = {};
 }
 
 bool SpareBlocks::Take(size_t n, BigVector<uint64_t>& block) {
-  const std::lock_guard<std::mutex> hold(lock_);
   auto best = blocks_.end();
   for (auto it = blocks_.begin(); it != blocks_.end(); ++it)
     if (it->capacity() >= n && it->capacity() / 4 <= n && (best == blocks_.end() || it->capacity() < best->capacity()))
@@ -61,11 +59,6 @@ bool SpareBlocks::Take(size_t n, BigVector<uint64_t>& block) {
   block.swap(*best);
   blocks_.erase(best);
   return true;
-}
-
-void SpareBlocks::Release() {
-  const std::lock_guard<std::mutex> hold(lock_);
-  blocks_ = {};
 }
 
 ReturnFreedHeap::~ReturnFreedHeap() { malloc_trim(0); }

@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <new>
 #include <utility>
 #include <vector>
@@ -50,8 +49,7 @@ using BigVector = std::vector<T, HugeAllocator<T>>;
 // The large blocks of cells a grid let go of while it is cut down for a reload, offered
 // to its columns as they grow again: a reload reuses the pages of the load before
 // instead of mapping fresh ones, which the kernel clears. The owner releases them once
-// the reload has had its chance. Columns written on several threads at once may take
-// from it together.
+// the reload has had its chance.
 class SpareBlocks {
  public:
   // Takes the room of `block` (leaving it empty) when it is large enough to be worth it.
@@ -59,10 +57,9 @@ class SpareBlocks {
   // Hands `block` the smallest kept room that holds `n` elements without wasting most of
   // it; false when none does.
   bool Take(size_t n, BigVector<uint64_t>& block);
-  void Release();
+  void Release() { blocks_ = {}; }
 
  private:
-  std::mutex lock_;
   std::vector<BigVector<uint64_t>> blocks_;
 };
 

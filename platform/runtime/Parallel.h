@@ -1,8 +1,8 @@
 #pragma once
 // ParallelRanges: splits [0, n) into consecutive ranges of at least `minRange` items, at
-// most one per core, and runs work(begin, end) on each: the calling thread and one more
-// thread per further range take them in turn; returns once every range is done (not
-// waiting for a thread that has not started: it ends with nothing to do). Ranges never overlap, so
+// most one per core, and runs work(begin, end) on each: the calling thread and, for each
+// further range, one of a pool of waiting threads take them in turn; returns once every
+// range is done (not waiting for a thread that has not come: it finds nothing to do). Ranges never overlap, so
 // work may write its own range of shared arrays without locks; what else it touches it
 // must only read. An exception thrown by work is rethrown here once all have finished
 // (the first one, when several threw). Below two ranges' worth it runs in the caller.

@@ -8,11 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "database/SampleDatabase.h"
-#include "database/store/ReportTables.h"
-#include "database/store/Scans.h"
-#include "platform/runtime/App.h"
-#include "platform/runtime/Currency.h"
 #include "reports/mdlGrid.h"
 #include "tests/reports/ReportsTestSupport.h"
 
@@ -142,51 +137,6 @@ TEST_F(mdlTranGridTest, EveryRowShowsItsOwnTransactionAndProduct) {
     EXPECT_EQ(grd.CellValue(r, 5).toDouble(), e.units) << r;
     EXPECT_EQ(grd.CellValue(r, 6).toDouble(), e.price) << r;
     EXPECT_EQ(grd.CellValue(r, 7).toDouble(), e.units * e.price) << r;
-  }
-}
-
-// A load of more rows than are written at once, the first batch on several threads:
-// every row shows what its transaction and product hold, as a walk of the tables reads them.
-TEST_F(mdlTranGridTest, EveryRowOfALargeLoadShowsWhatItsTransactionHolds) {
-  gDB().CloseDB();
-  const QString folder = testenv::NewTempDir(QStringLiteral("sample"));
-  constexpr int kTransactions = static_cast<int>(ctl::grid::kRowsPerThread) + 1000;
-  ASSERT_EQ(dbsample::WriteSampleDatabase(folder, rt::App::Path(), {60, kTransactions, 3}), QString());
-  ASSERT_TRUE(gDB().OpenDB(folder));
-  struct Shown {
-    QString date, type, name, partNo, note;
-    rt::Currency units, price;
-  };
-  std::map<int32_t, Shown> byTran;
-  std::map<int32_t, std::pair<QString, QString>> products;  // name and part number
-  {
-    const store::ReportTables tables(gDB().Session());
-    store::TranScan scan = tables.ScanTransactions();
-    const store::TranView& t = scan.row();
-    for (bool more = scan.All(); more; more = scan.Next()) {
-      auto [product, added] = products.try_emplace(t.ProdId());
-      if (added) {
-        ASSERT_TRUE(gDB().GetProductName(t.ProdId(), product->second.first, product->second.second));
-      }
-      const QString note = t.Notes();
-      byTran[t.Id()] = {gSystem().DBDateToDislayDate(t.Date(), QStringLiteral("Short Date")), gDB().GetTranTypeDesc(t.Type()),
-                        product->second.first, product->second.second, note.size() > 255 ? note.left(255) + QStringLiteral("...") : note,
-                        t.UnitsAmount(), t.UnitPriceAmount()};
-    }
-  }
-  ASSERT_EQ(byTran.size(), static_cast<size_t>(kTransactions));
-  Load(TranRecord(0, -1, 0, {}, {}, QStringLiteral("2001~2002~2003~2004~2005~2006~2007~2008")));
-  ASSERT_EQ(grd.Rows(), kTransactions + 2);
-  for (int r = 1; r <= kTransactions; ++r) {
-    const Shown& e = byTran.at(grd.RowData(r).toInt());
-    ASSERT_EQ(grd.TextMatrix(r, 1), e.date) << r;
-    ASSERT_EQ(grd.TextMatrix(r, 2), e.type) << r;
-    ASSERT_EQ(grd.TextMatrix(r, 3), e.name) << r;
-    ASSERT_EQ(grd.TextMatrix(r, 4), e.partNo) << r;
-    ASSERT_EQ(grd.CellValue(r, 5).toDouble(), e.units.ToDouble()) << r;
-    ASSERT_EQ(grd.CellValue(r, 6).toDouble(), e.price.ToDouble()) << r;
-    ASSERT_EQ(grd.CellValue(r, 7).toDouble(), rt::ProductToDouble(e.units, e.price)) << r;
-    ASSERT_EQ(grd.TextMatrix(r, 8), e.note) << r;
   }
 }
 

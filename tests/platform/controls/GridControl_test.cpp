@@ -631,54 +631,6 @@ TEST_F(GridControlTest, ACellChangeAnnouncesOnlyItsRows) {
   EXPECT_THAT(changed, ElementsAre(std::make_pair(39, 44)));
 }
 
-// Columns written whole, on one thread or several (many rows, after a reload that left
-// room aside), hold what writing the same cells one by one holds, and the rows written
-// are announced changed once.
-TEST_F(GridControlTest, ColumnsWrittenWholeHoldWhatCellWritesHold) {
-  // Column kinds: a shared text, a number, an id, texts that hardly repeat, left empty.
-  auto write = [](GridControl& g, int row, int col, const SharedCell& shared) {
-    switch (col) {
-      case 0: g.setSharedCell(row, col, shared); break;
-      case 1: g.setTextMatrix(row, col, row * 0.25); break;
-      case 2: g.setTextMatrix(row, col, row % 97); break;
-      case 3: g.setTextMatrix(row, col, row % 5 == 0 ? QStringLiteral("note %1 of a row").arg(row) : QString()); break;
-      default: break;
-    }
-  };
-  for (const int rows : {50, static_cast<int>(grid::kRowsPerThread) + 1000}) {
-    SCOPED_TRACE(rows);
-    GridControl whole, byCell;
-    std::vector<std::pair<int, int>> changed;
-    for (GridControl* g : {&whole, &byCell}) {
-      g->setCols(5);
-      g->setRows(rows + 1);
-      for (int c = 0; c < 4; ++c) g->setTextMatrix(rows / 2, c, QStringLiteral("before"));  // columns with room
-      g->setRows(1);  // as a reload: the room is kept aside for the columns to take
-      g->setRows(rows + 1);
-      g->setTextMatrix(1, 0, QStringLiteral("a shared text"));
-    }
-    whole.resize(400, 300);
-    whole.show();
-    Settle();
-    QObject::connect(whole.view()->model(), &QAbstractItemModel::dataChanged,
-                     [&](const QModelIndex& a, const QModelIndex& b) { changed.emplace_back(a.row(), b.row()); });
-    const SharedCell shared = whole.ShareCell(1, 0);
-    whole.WriteColumns(2, rows, {0, 1, 2, 3, 4}, [&](int col) {
-      for (int r = 2; r <= rows; ++r) write(whole, r, col, shared);
-    });
-    const SharedCell byCellShared = byCell.ShareCell(1, 0);
-    for (int r = 2; r <= rows; ++r)
-      for (int c = 0; c < 5; ++c) write(byCell, r, c, byCellShared);
-    Settle();
-    EXPECT_THAT(changed, ElementsAre(std::make_pair(1, rows - 1)));
-    for (int c = 0; c < 5; ++c) {
-      for (int r = 0; r <= rows; ++r) {
-        ASSERT_EQ(whole.CellValue(r, c), byCell.CellValue(r, c)) << "cell " << r << ", " << c;
-      }
-    }
-  }
-}
-
 TEST_F(GridControlTest, AFilledGridStartsOnItsFirstDataCellQuietly) {
   struct Case {
     const char* name;
