@@ -3,10 +3,14 @@
 #include <QHash>
 #include <QLocale>
 #include <algorithm>
+#include <atomic>
+#include <bit>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 #include "platform/controls/GridData.h"
+#include "platform/runtime/Parallel.h"
 
 namespace ctl::grid {
 namespace {
@@ -35,6 +39,170 @@ float EstimateWidth(qsizetype size, Units unit, const AdvanceTable& table, const
 
 bool IsNumber(CellKind kind) { return kind == CellKind::Int || kind == CellKind::Double; }
 
+// Runs scan(begin, end, part) over consecutive ranges of [0, n), on several threads when
+// there are at least twice `rangeRows`; the parts, starting from `blank`, in row order.
+template <typename Part, typename Scan>
+std::vector<Part> ScanRanges(size_t n, size_t rangeRows, const Part& blank, const Scan& scan) {
+  std::vector<std::pair<size_t, Part>> parts(rt::ParallelThreads(), {0, blank});
+  std::atomic<size_t> used{0};
+  rt::ParallelRanges(n, rangeRows, [&](size_t begin, size_t end) {
+    auto& [first, part] = parts[used++];
+    first = begin;
+    scan(begin, end, part);
+  });
+  parts.erase(parts.begin() + static_cast<ptrdiff_t>(used.load()), parts.end());
+  std::sort(parts.begin(), parts.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<Part> inOrder;
+  inOrder.reserve(parts.size());
+  for (auto& part : parts) inOrder.push_back(std::move(part.second));
+  return inOrder;
+}
+
+// Values beyond which (or beyond a quarter of the column's rows) a column is sized row
+// by row; counted as the table of distinct values grows, at 2^k + 1 values (k >= 9).
+constexpr size_t kDistinctMax = size_t{1} << 15;
+bool TooManyDistinct(size_t count, size_t rows) { return count > kDistinctMax || count * 4 > rows; }
+
+// A value of a column's cells seen first at row `at`.
+struct Seen {
+  uint64_t raw = 0;
+  uint32_t at = 0;  // counted from the first row sized, plus one; 0: none
+  bool bold = false;
+};
+
+// The distinct stored values of a column's cells, by stored bytes and boldness, in a
+// table whose order follows from the order they were added in (first seen first).
+class DistinctValues {
+ public:
+  explicit DistinctValues(size_t rows) : rows_(rows), table_(size_t{1} << 10) {}
+
+  // False, for good, once there are too many values to size them one by one.
+  bool Add(const Seen& value) {
+    if (failed_) return false;
+    const size_t mask = table_.size() - 1;
+    size_t k = Home(value.raw, value.bold);
+    while (table_[k & mask].at != 0 && (table_[k & mask].raw != value.raw || table_[k & mask].bold != value.bold)) ++k;
+    Seen& slot = table_[k & mask];
+    if (slot.at != 0) return true;
+    slot = value;
+    if (++count_ * 2 > table_.size()) {
+      if (TooManyDistinct(count_, rows_)) {
+        failed_ = true;
+        return false;
+      }
+      std::vector<Seen> old(table_.size() * 2);
+      old.swap(table_);
+      for (const Seen& s : old) {
+        if (s.at == 0) continue;
+        size_t j = Home(s.raw, s.bold);
+        while (table_[j & (table_.size() - 1)].at != 0) ++j;
+        table_[j & (table_.size() - 1)] = s;
+      }
+    }
+    return true;
+  }
+  bool Failed() const { return failed_; }
+  size_t Count() const { return count_; }
+  // Free entries have `at` 0.
+  const std::vector<Seen>& Table() const { return table_; }
+
+ private:
+  static size_t Home(uint64_t raw, bool bold) { return ((raw * 0x9E3779B97F4A7C15ULL) >> 40) + (bold ? 1 : 0); }
+
+  size_t rows_;
+  std::vector<Seen> table_;
+  size_t count_ = 0;
+  bool failed_ = false;
+};
+
+// The values of a range of a column's cells that are not empty, each with the row it is
+// first seen at, in that order; probed by the cell's eight bytes alone (an empty cell's
+// marking a free entry), bold cells apart.
+class RangeValues {
+ public:
+  explicit RangeValues(size_t rows) : rows_(rows) {}
+
+  // False once there are too many values in the range, and so in the column.
+  bool Add(uint64_t raw, bool bold, uint32_t at) {
+    if (!(bold ? boldKeys_ : keys_).Insert(raw)) return true;
+    firsts_.push_back({raw, at, bold});
+    const size_t count = firsts_.size();
+    if (count > 512 && std::has_single_bit(count - 1) && TooManyDistinct(count, rows_)) failed_ = true;
+    return !failed_;
+  }
+  void Fail() { failed_ = true; }
+  bool Failed() const { return failed_; }
+  const std::vector<Seen>& Firsts() const { return firsts_; }
+
+ private:
+  class Keys {
+   public:
+    // False when `raw` is in already.
+    bool Insert(uint64_t raw) {
+      if (keys_.empty()) Grow();
+      size_t k = (raw * 0x9E3779B97F4A7C15ULL) >> shift_;
+      const size_t mask = keys_.size() - 1;
+      while (keys_[k] != kEmptyCell) {
+        if (keys_[k] == raw) return false;
+        k = (k + 1) & mask;
+      }
+      keys_[k] = raw;
+      if (++count_ * 2 > keys_.size()) Grow();
+      return true;
+    }
+
+   private:
+    void Grow() {
+      std::vector<uint64_t> old(keys_.empty() ? size_t{1} << 6 : keys_.size() * 2, kEmptyCell);
+      old.swap(keys_);
+      shift_ = 64 - std::countr_zero(keys_.size());
+      count_ = 0;
+      for (uint64_t raw : old)
+        if (raw != kEmptyCell) Insert(raw);
+    }
+    std::vector<uint64_t> keys_;
+    int shift_ = 64;
+    size_t count_ = 0;
+  };
+
+  size_t rows_;
+  Keys keys_, boldKeys_;
+  std::vector<Seen> firsts_;
+  bool failed_ = false;
+};
+
+// Of a column's numbers, the rows of the smallest and the largest, the first of equals;
+// NaN taken for neither, unless it is the first number, which then stands for both.
+struct Extremes {
+  static constexpr size_t kNone = std::numeric_limits<size_t>::max();
+  size_t firstAt = kNone;  // the first number's row
+  bool firstNaN = false;
+  size_t minAt = kNone, maxAt = kNone;
+  double lo = 0, hi = 0;
+  bool texts = false;  // a text among them
+
+  void Add(size_t i, double v) {
+    if (firstAt == kNone) firstAt = i, firstNaN = std::isnan(v);
+    if (std::isnan(v)) return;
+    if (minAt == kNone || v < lo) lo = v, minAt = i;
+    if (maxAt == kNone || v > hi) hi = v, maxAt = i;
+  }
+  // Those of the rows after this part's.
+  void Append(const Extremes& next) {
+    texts = texts || next.texts;
+    if (firstAt == kNone) firstAt = next.firstAt, firstNaN = next.firstNaN;
+    if (next.minAt != kNone && (minAt == kNone || next.lo < lo)) lo = next.lo, minAt = next.minAt;
+    if (next.maxAt != kNone && (maxAt == kNone || next.hi > hi)) hi = next.hi, maxAt = next.maxAt;
+  }
+};
+
+// What a range of a column's rows gave: its distinct values, or its numbers' extremes.
+struct ColumnPart {
+  explicit ColumnPart(size_t rows) : values(rows) {}
+  RangeValues values;
+  Extremes extremes;
+};
+
 // The widest cell of one column: an upper estimate for every row, cheaply; then exact
 // widths from the widest estimate down, round by round, until no estimate left can
 // beat the widest text measured or enough texts were measured (the width may then be a
@@ -57,16 +225,24 @@ class WidestCell {
         n_(static_cast<size_t>(std::max(0, data.Rows() - first))),
         minAt_(n_),
         maxAt_(n_),
-        lastAt_(n_),
-        shared_(size_t{2} << 12) {
+        lastAt_(n_) {
     const QString separator = QLocale().decimalPoint();
     decimalPoint_ = separator.isEmpty() ? u'.' : separator[0].unicode();
   }
 
-  double Px() {
-    if (formattedNumbers_) FindExtremes();
+  size_t Rows() const { return n_; }
+
+  // Rows [begin, end) scanned for what Px needs of them; on any thread.
+  void Scan(size_t begin, size_t end, ColumnPart& part) const {
+    if (formattedNumbers_) FindExtremes(begin, end, part.extremes);
+    if (plainColumn_ || listColumn_) ScanDistinct(begin, end, part.values);
+  }
+
+  // `parts`: what Scan gave of every row, in row order.
+  double Px(const std::vector<ColumnPart>& parts) {
+    if (formattedNumbers_) TakeExtremes(parts);
     double distinct = 0;
-    if ((plainColumn_ || listColumn_) && DistinctWidest(&distinct)) return distinct;
+    if ((plainColumn_ || listColumn_) && DistinctWidest(parts, &distinct)) return distinct;
     EstimateRows();
     double widest = 0;
     float upper = std::numeric_limits<float>::infinity();
@@ -76,8 +252,8 @@ class WidestCell {
     while (widestEstimate_ > 0) {
       ListCandidates(lower, upper, ++round);
       for (uint32_t i : candidates_) {
-        if (estimate_[i] <= widest + kSlack) break;
-        if (exactCount_++ == kMeasuredMax) return estimate_[i];
+        if (EstimateOf(i) <= widest + kSlack) break;
+        if (exactCount_++ == kMeasuredMax) return EstimateOf(i);
         widest = std::max(widest, ExactWidth(i));
       }
       if (widest + kSlack >= lower || lower <= 0) break;
@@ -96,10 +272,6 @@ class WidestCell {
   // (never below its text's width) stands for the column, as when many texts of one
   // length estimate alike.
   static constexpr size_t kMeasuredMax = 32;
-  // Distinct values beyond which (or beyond a quarter of the rows) a column is sized
-  // row by row.
-  static constexpr size_t kDistinctMax = size_t{1} << 15;
-
   // The widths of the cells that share one stored text (names, dates of a report) or
   // one listed id, by stored bytes and boldness: estimated and measured once.
   struct Shared {
@@ -122,44 +294,16 @@ class WidestCell {
   // first, until no estimate left exceeds the widest text measured. False, for the
   // row-by-row way, when a cell is a number of a plain column or the values hardly
   // repeat.
-  bool DistinctWidest(double* widest) {
-    struct Seen {
-      uint64_t raw = 0;
-      uint32_t at = 0;  // its first row, counted from first_, plus one; 0: free
-      bool bold = false;
-    };
-    std::vector<Seen> table(size_t{1} << 10);
-    auto home = [](uint64_t raw, bool bold) { return ((raw * 0x9E3779B97F4A7C15ULL) >> 40) + (bold ? 1 : 0); };
-    size_t count = 0;
-    uint64_t lastRaw = 0;
-    bool lastBold = false, haveLast = false;
-    for (size_t i = 0; i < n_; ++i) {
-      const size_t row = RowOf(i);
-      const CellKind kind = cells_.Kind(row);
-      if (kind == CellKind::Empty) continue;  // shows nothing
-      if (plainColumn_ && kind != CellKind::Text) return false;
-      const uint64_t raw = cells_.Raw(row);
-      const bool bold = IsBold(i);
-      if (haveLast && raw == lastRaw && bold == lastBold) continue;
-      lastRaw = raw, lastBold = bold, haveLast = true;
-      const size_t mask = table.size() - 1;
-      size_t k = home(raw, bold);
-      while (table[k & mask].at != 0 && (table[k & mask].raw != raw || table[k & mask].bold != bold)) ++k;
-      Seen& slot = table[k & mask];
-      if (slot.at != 0) continue;
-      slot = {raw, static_cast<uint32_t>(i + 1), bold};
-      if (++count * 2 > table.size()) {
-        if (count > kDistinctMax || count * 4 > n_) return false;
-        std::vector<Seen> old(table.size() * 2);
-        old.swap(table);
-        for (const Seen& s : old) {
-          if (s.at == 0) continue;
-          size_t j = home(s.raw, s.bold);
-          while (table[j & (table.size() - 1)].at != 0) ++j;
-          table[j & (table.size() - 1)] = s;
-        }
-      }
+  bool DistinctWidest(const std::vector<ColumnPart>& parts, double* widest) {
+    // The table the rows added one by one would give.
+    DistinctValues values(n_);
+    for (const ColumnPart& part : parts) {
+      if (part.values.Failed()) return false;
+      for (const Seen& s : part.values.Firsts())
+        if (!values.Add(s)) return false;
     }
+    const std::vector<Seen>& table = values.Table();
+    const size_t count = values.Count();
     std::vector<std::pair<float, const Seen*>> byEstimate;
     byEstimate.reserve(count);
     for (const Seen& s : table) {
@@ -189,19 +333,34 @@ class WidestCell {
     return true;
   }
 
+  // The stored values of rows [begin, end) into `values`; failed, when a cell is a
+  // number of a plain column or there are too many values.
+  void ScanDistinct(size_t begin, size_t end, RangeValues& values) const {
+    for (size_t i = begin; i < end; ++i) {
+      const size_t row = RowOf(i);
+      const CellKind kind = cells_.Kind(row);
+      if (kind == CellKind::Empty) continue;  // shows nothing
+      if (plainColumn_ && kind != CellKind::Text) return values.Fail();
+      if (!values.Add(cells_.Raw(row), IsBold(i), static_cast<uint32_t>(i + 1))) return;
+    }
+  }
+
   // In a column of formatted numbers (no list) the longest texts are those of the
   // largest and the smallest number, the digits taken as equally wide: only those two
   // numbers are formatted and measured, whatever the rows.
-  void FindExtremes() {
-    double lo = 0, hi = 0;
-    for (size_t i = 0; i < n_; ++i) {
+  void FindExtremes(size_t begin, size_t end, Extremes& part) const {
+    for (size_t i = begin; i < end; ++i) {
       const CellKind kind = cells_.Kind(RowOf(i));
-      texts_ = texts_ || kind == CellKind::Text;
-      if (!IsNumber(kind)) continue;
-      const double v = cells_.DoubleValue(RowOf(i));
-      if (minAt_ == n_ || v < lo) lo = v, minAt_ = i;
-      if (maxAt_ == n_ || v > hi) hi = v, maxAt_ = i;
+      part.texts = part.texts || kind == CellKind::Text;
+      if (IsNumber(kind)) part.Add(i, cells_.DoubleValue(RowOf(i)));
     }
+  }
+  void TakeExtremes(const std::vector<ColumnPart>& parts) {
+    Extremes all;
+    for (const ColumnPart& part : parts) all.Append(part.extremes);
+    texts_ = all.texts;
+    if (all.firstNaN) all.minAt = all.maxAt = all.firstAt;  // nothing compares below or above it
+    if (all.minAt != Extremes::kNone) minAt_ = all.minAt, maxAt_ = all.maxAt;
   }
   bool Skipped(size_t i, CellKind kind) const {
     return formattedNumbers_ && IsNumber(kind) && i != minAt_ && i != maxAt_;
@@ -222,13 +381,16 @@ class WidestCell {
   // Numbers and empty cells only: just the extremes have a width, and only they are
   // estimated and listed.
   bool OnlyExtremes() const { return formattedNumbers_ && !texts_; }
+  // Row i's estimate; with only the extremes estimated, kept apart from the rows'.
+  float& EstimateOf(size_t i) { return OnlyExtremes() ? extremeEstimate_[i == maxAt_ ? 1 : 0] : estimate_[i]; }
 
   void EstimateRows() {
-    estimate_.resize(n_);
+    shared_.assign(size_t{2} << 12, Shared{});
     if (OnlyExtremes()) {
       for (size_t i : {minAt_, maxAt_})
         if (i < n_) Estimate(i);
     } else {
+      estimate_.resize(n_);
       for (size_t i = 0; i < n_; ++i) Estimate(i);
     }
   }
@@ -241,7 +403,7 @@ class WidestCell {
     if (Skipped(i, kind)) {
       // bounded by the extremes
     } else if (lastAt_ + 1 == i && raw == lastRaw_ && bold == lastBold_ && kind != CellKind::Empty) {
-      w = estimate_[i - 1];  // the cell above holds the same (sorted columns repeat it)
+      w = EstimateOf(i - 1);  // the cell above holds the same (sorted columns repeat it)
     } else if (Shared* shared = SharedOf(row, kind, bold)) {
       w = EstimateShared(*shared, i, bold);
     } else if (plainColumn_ && kind != CellKind::Empty) {
@@ -249,7 +411,7 @@ class WidestCell {
     } else if (kind != CellKind::Empty || !plainColumn_) {
       w = EstimateText(TextOf(i), bold);
     }
-    estimate_[i] = w;
+    EstimateOf(i) = w;
     widestEstimate_ = std::max(widestEstimate_, w);
     lastAt_ = Skipped(i, kind) ? n_ : i;
     lastRaw_ = raw;
@@ -293,14 +455,15 @@ class WidestCell {
     for (size_t k = 0, end = only ? 2 : n_; k < end; ++k) {
       const size_t i = only ? only[k] : k;
       if (i >= n_) continue;
-      if (!(estimate_[i] > 0 && estimate_[i] >= lower && estimate_[i] < upper)) continue;
+      const float estimate = EstimateOf(i);
+      if (!(estimate > 0 && estimate >= lower && estimate < upper)) continue;
       if (Shared* shared = SharedEstimate(i, IsBold(i))) {
         if (shared->listed == round) continue;
         shared->listed = round;
       }
       candidates_.push_back(static_cast<uint32_t>(i));
     }
-    std::sort(candidates_.begin(), candidates_.end(), [&](uint32_t a, uint32_t b) { return estimate_[a] > estimate_[b]; });
+    std::sort(candidates_.begin(), candidates_.end(), [&](uint32_t a, uint32_t b) { return EstimateOf(a) > EstimateOf(b); });
   }
 
   // Row i's text measured; a stored text or id measured before is not made into a
@@ -337,6 +500,7 @@ class WidestCell {
   size_t minAt_;       // formatted numbers: the rows of the smallest and the largest
   size_t maxAt_;
   bool texts_ = false;  // formatted numbers: a text among them
+  float extremeEstimate_[2] = {};  // of the smallest and the largest number
   float widestEstimate_ = 0;
   size_t exactCount_ = 0;  // texts measured exactly
   size_t lastAt_ = 0;  // the row estimated last (n_: none to reuse)
@@ -351,8 +515,28 @@ class WidestCell {
 CellFonts::CellFonts(const QFont& font)
     : plain(font), bold(Bold(font)), plainTable(Advances(plain)), boldTable(Advances(bold)) {}
 
-double WidestCellPx(const GridData& data, int col, int firstRow, const CellFonts& fonts, SizingRoom& room) {
-  return WidestCell(data, col, firstRow, fonts, room).Px();
+std::vector<double> WidestCellsPx(const GridData& data, int col1, int col2, int firstRow, const CellFonts& fonts,
+                                  SizingRoom& room) {
+  std::vector<WidestCell> columns;
+  columns.reserve(static_cast<size_t>(std::max(0, col2 - col1 + 1)));
+  for (int c = col1; c <= col2; ++c) columns.emplace_back(data, c, firstRow, fonts, room);
+  if (columns.empty()) return {};
+  // Every column's rows in one pass over the threads, a range of rows at a time.
+  const size_t rows = columns.front().Rows();
+  std::vector<std::vector<ColumnPart>> ranges =
+      ScanRanges(rows, room.rangeRows, std::vector<ColumnPart>(columns.size(), ColumnPart(rows)),
+                 [&](size_t begin, size_t end, std::vector<ColumnPart>& parts) {
+                   for (size_t c = 0; c < columns.size(); ++c) columns[c].Scan(begin, end, parts[c]);
+                 });
+  std::vector<double> px;
+  px.reserve(columns.size());
+  for (size_t c = 0; c < columns.size(); ++c) {
+    std::vector<ColumnPart> parts;
+    parts.reserve(ranges.size());
+    for (std::vector<ColumnPart>& range : ranges) parts.push_back(std::move(range[c]));
+    px.push_back(columns[c].Px(parts));
+  }
+  return px;
 }
 
 }  // namespace ctl::grid

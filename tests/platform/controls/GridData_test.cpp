@@ -260,9 +260,10 @@ TEST(GridSizingTest, WidestCellIsTheWidestShownText) {
     double over = 0;             // pixels the width may exceed the widest text
   };
   const QString wide = QStringLiteral("WWWWWWWW");
-  std::vector<QString> alike, alikeOnce;  // part numbers of one length
+  std::vector<QString> alike, alikeOnce, alikeMany;  // part numbers of one length
   for (int i = 0; i < 300; ++i) alike.push_back(QStringLiteral("PN-%1").arg(100000 + i % 100));
   for (int i = 0; i < 600; ++i) alikeOnce.push_back(QStringLiteral("PN-%1").arg(100000 + i));
+  for (int i = 0; i < 2400; ++i) alikeMany.push_back(QStringLiteral("PN-%1").arg(100000 + i * 7 % 600));
   const std::vector<Case> cases = {
       {"runs, a bold one inside", {}, {"ab", "ab", wide, wide, "*" + wide, wide, "ab"}},
       {"runs of numbers", {}, {"12.5", "12.5", "-7", "-7", "100000.25", "100000.25"}},
@@ -274,6 +275,7 @@ TEST(GridSizingTest, WidestCellIsTheWidestShownText) {
       {"a kerned text estimated wider", {}, {"AVAV", "nmm"}},
       {"many repeated texts estimated alike", {}, alike, 2},
       {"many texts estimated alike, none repeated", {}, alikeOnce, 2},
+      {"more repeated texts than fit a first table", {}, alikeMany, 2},
       {"one wider among texts estimated alike", {}, [&] {
          auto t = alike;
          t[150] = QStringLiteral("PN-1000000");
@@ -298,9 +300,11 @@ TEST(GridSizingTest, WidestCellIsTheWidestShownText) {
       if (!shown.isEmpty()) expected = std::max(expected, fonts.Metrics(bold).horizontalAdvance(shown));
     }
     SizingRoom room;
-    const double px = WidestCellPx(d, 0, 1, fonts, room);
+    const double px = WidestCellsPx(d, 0, 0, 1, fonts, room)[0];
     EXPECT_GE(px, expected);
     EXPECT_LE(px, expected + c.over);
+    room.rangeRows = 1;  // the rows scanned in as many ranges as there are threads
+    EXPECT_EQ(WidestCellsPx(d, 0, 0, 1, fonts, room)[0], px);
   }
 }
 
