@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 #include "platform/controls/GridData.h"
 #include "platform/runtime/Parallel.h"
@@ -115,60 +116,85 @@ class DistinctValues {
   bool failed_ = false;
 };
 
-// The values of a range of a column's cells that are not empty, each with the row it is
-// first seen at, in that order; probed by the cell's eight bytes alone (an empty cell's
-// marking a free entry), bold cells apart.
-class RangeValues {
+// The distinct values of a column's cells, by stored bytes and boldness, with the first
+// row each is seen at, as ranges of rows scanned at once find them. A value takes its
+// entry with one atomic exchange (a free entry holds 0; the value 0 has the last entry
+// to itself); a range marks the entries it has seen, so that only a value's first row in
+// a range may lower the entry's first row. Fails at as many values as the table of
+// distinct values, grown one by one, would fail at.
+class SharedValues {
  public:
-  explicit RangeValues(size_t rows) : rows_(rows) {}
-
-  // False once there are too many values in the range, and so in the column.
-  bool Add(uint64_t raw, bool bold, uint32_t at) {
-    if (!(bold ? boldKeys_ : keys_).Insert(raw)) return true;
-    firsts_.push_back({raw, at, bold});
-    const size_t count = firsts_.size();
-    if (count > 512 && std::has_single_bit(count - 1) && TooManyDistinct(count, rows_)) failed_ = true;
-    return !failed_;
+  SharedValues(size_t rows, bool mayBeBold) {
+    size_t limit = 513;  // the first count at which that table grows
+    while (!TooManyDistinct(limit, rows)) limit = (limit - 1) * 2 + 1;
+    limit_ = limit;
+    // Never full: racing ranges may each add a value past the limit.
+    const size_t entries = std::bit_ceil(limit + 64);
+    shift_ = 64 - std::countr_zero(entries);
+    mask_ = entries - 1;
+    tables_[0] = Table(entries + 1);
+    if (mayBeBold) tables_[1] = Table(entries + 1);
   }
-  void Fail() { failed_ = true; }
-  bool Failed() const { return failed_; }
-  const std::vector<Seen>& Firsts() const { return firsts_; }
+
+  // The marks of one range: a bit per entry.
+  size_t MarkWords() const { return tables_[0].keys.size() / 64 + 1; }
+
+  // Row `at` (plus one) holds `raw`; `marks` are its range's for values of that
+  // boldness. False once there are too many values.
+  bool Add(uint64_t raw, bool bold, uint32_t at, uint64_t* marks) {
+    Table& table = tables_[bold ? 1 : 0];
+    const uint64_t key = raw == 0 ? 1 : raw;
+    size_t k = raw == 0 ? mask_ + 1 : (raw * 0x9E3779B97F4A7C15ULL) >> shift_;
+    for (;;) {
+      std::atomic_ref<uint64_t> entry(table.keys[k]);
+      uint64_t held = entry.load(std::memory_order_relaxed);
+      if (held == 0 && entry.compare_exchange_strong(held, key, std::memory_order_relaxed)) {
+        if (count_.fetch_add(1, std::memory_order_relaxed) + 1 >= limit_) Fail();
+        break;
+      }
+      if (held == key) break;
+      k = (k + 1) & mask_;
+    }
+    uint64_t& word = marks[k / 64];
+    const uint64_t bit = uint64_t{1} << (k % 64);
+    if (!(word & bit)) {
+      word |= bit;
+      std::atomic_ref<uint32_t> first(table.at[k]);
+      uint32_t held = first.load(std::memory_order_relaxed);
+      while ((held == 0 || at < held) && !first.compare_exchange_weak(held, at, std::memory_order_relaxed)) {
+      }
+    }
+    return !Failed();
+  }
+  void Fail() { failed_.store(true, std::memory_order_relaxed); }
+  bool Failed() const { return failed_.load(std::memory_order_relaxed); }
+
+  // Once every range is done: the values, first seen first.
+  std::vector<Seen> InRowOrder() const {
+    std::vector<Seen> values;
+    values.reserve(count_);
+    for (int bold = 0; bold < 2; ++bold) {
+      const Table& table = tables_[bold];
+      for (size_t k = 0; k < table.at.size(); ++k)
+        if (table.at[k] != 0) values.push_back({k > mask_ ? 0 : table.keys[k], table.at[k], bold == 1});
+    }
+    std::sort(values.begin(), values.end(), [](const Seen& a, const Seen& b) { return a.at < b.at; });
+    return values;
+  }
 
  private:
-  class Keys {
-   public:
-    // False when `raw` is in already.
-    bool Insert(uint64_t raw) {
-      if (keys_.empty()) Grow();
-      size_t k = (raw * 0x9E3779B97F4A7C15ULL) >> shift_;
-      const size_t mask = keys_.size() - 1;
-      while (keys_[k] != kEmptyCell) {
-        if (keys_[k] == raw) return false;
-        k = (k + 1) & mask;
-      }
-      keys_[k] = raw;
-      if (++count_ * 2 > keys_.size()) Grow();
-      return true;
-    }
-
-   private:
-    void Grow() {
-      std::vector<uint64_t> old(keys_.empty() ? size_t{1} << 6 : keys_.size() * 2, kEmptyCell);
-      old.swap(keys_);
-      shift_ = 64 - std::countr_zero(keys_.size());
-      count_ = 0;
-      for (uint64_t raw : old)
-        if (raw != kEmptyCell) Insert(raw);
-    }
-    std::vector<uint64_t> keys_;
-    int shift_ = 64;
-    size_t count_ = 0;
+  struct Table {
+    Table() = default;
+    explicit Table(size_t entries) : keys(entries), at(entries) {}
+    std::vector<uint64_t> keys;
+    std::vector<uint32_t> at;  // first row plus one; 0: none
   };
-
-  size_t rows_;
-  Keys keys_, boldKeys_;
-  std::vector<Seen> firsts_;
-  bool failed_ = false;
+  size_t limit_ = 0;
+  int shift_ = 0;
+  size_t mask_ = 0;
+  Table tables_[2];  // not bold, bold
+  std::atomic<size_t> count_{0};
+  std::atomic<bool> failed_{false};
 };
 
 // Of a column's numbers, the rows of the smallest and the largest, the first of equals;
@@ -196,10 +222,10 @@ struct Extremes {
   }
 };
 
-// What a range of a column's rows gave: its distinct values, or its numbers' extremes.
+// What a range of a column's rows gave: the entries of distinct values it has seen, or
+// its numbers' extremes.
 struct ColumnPart {
-  explicit ColumnPart(size_t rows) : values(rows) {}
-  RangeValues values;
+  std::vector<uint64_t> marks[2];  // not bold, bold
   Extremes extremes;
 };
 
@@ -226,23 +252,33 @@ class WidestCell {
         minAt_(n_),
         maxAt_(n_),
         lastAt_(n_) {
+    if (plainColumn_ || listColumn_) values_ = std::make_unique<SharedValues>(n_, mayBeBold_);
     const QString separator = QLocale().decimalPoint();
     decimalPoint_ = separator.isEmpty() ? u'.' : separator[0].unicode();
   }
 
   size_t Rows() const { return n_; }
 
+  // What Scan takes for a range.
+  ColumnPart BlankPart() const {
+    ColumnPart part;
+    if (values_) {
+      part.marks[0].resize(values_->MarkWords());
+      if (mayBeBold_) part.marks[1].resize(values_->MarkWords());
+    }
+    return part;
+  }
   // Rows [begin, end) scanned for what Px needs of them; on any thread.
   void Scan(size_t begin, size_t end, ColumnPart& part) const {
     if (formattedNumbers_) FindExtremes(begin, end, part.extremes);
-    if (plainColumn_ || listColumn_) ScanDistinct(begin, end, part.values);
+    if (values_) ScanDistinct(begin, end, part);
   }
 
   // `parts`: what Scan gave of every row, in row order.
   double Px(const std::vector<ColumnPart>& parts) {
     if (formattedNumbers_) TakeExtremes(parts);
     double distinct = 0;
-    if ((plainColumn_ || listColumn_) && DistinctWidest(parts, &distinct)) return distinct;
+    if ((plainColumn_ || listColumn_) && DistinctWidest(&distinct)) return distinct;
     EstimateRows();
     double widest = 0;
     float upper = std::numeric_limits<float>::infinity();
@@ -294,14 +330,12 @@ class WidestCell {
   // first, until no estimate left exceeds the widest text measured. False, for the
   // row-by-row way, when a cell is a number of a plain column or the values hardly
   // repeat.
-  bool DistinctWidest(const std::vector<ColumnPart>& parts, double* widest) {
+  bool DistinctWidest(double* widest) {
+    if (values_->Failed()) return false;
     // The table the rows added one by one would give.
     DistinctValues values(n_);
-    for (const ColumnPart& part : parts) {
-      if (part.values.Failed()) return false;
-      for (const Seen& s : part.values.Firsts())
-        if (!values.Add(s)) return false;
-    }
+    for (const Seen& s : values_->InRowOrder())
+      if (!values.Add(s)) return false;
     const std::vector<Seen>& table = values.Table();
     const size_t count = values.Count();
     std::vector<std::pair<float, const Seen*>> byEstimate;
@@ -333,15 +367,16 @@ class WidestCell {
     return true;
   }
 
-  // The stored values of rows [begin, end) into `values`; failed, when a cell is a
+  // The stored values of rows [begin, end) into the values; failed, when a cell is a
   // number of a plain column or there are too many values.
-  void ScanDistinct(size_t begin, size_t end, RangeValues& values) const {
+  void ScanDistinct(size_t begin, size_t end, ColumnPart& part) const {
     for (size_t i = begin; i < end; ++i) {
       const size_t row = RowOf(i);
       const CellKind kind = cells_.Kind(row);
       if (kind == CellKind::Empty) continue;  // shows nothing
-      if (plainColumn_ && kind != CellKind::Text) return values.Fail();
-      if (!values.Add(cells_.Raw(row), IsBold(i), static_cast<uint32_t>(i + 1))) return;
+      if (plainColumn_ && kind != CellKind::Text) return values_->Fail();
+      const bool bold = IsBold(i);
+      if (!values_->Add(cells_.Raw(row), bold, static_cast<uint32_t>(i + 1), part.marks[bold ? 1 : 0].data())) return;
     }
   }
 
@@ -507,6 +542,7 @@ class WidestCell {
   uint64_t lastRaw_ = 0;
   bool lastBold_ = false;
   std::vector<Shared> shared_;
+  std::unique_ptr<SharedValues> values_;  // of a column whose texts follow from the stored bytes
   QHash<QString, double> measured_, measuredBold_;
 };
 
@@ -523,8 +559,11 @@ std::vector<double> WidestCellsPx(const GridData& data, int col1, int col2, int 
   if (columns.empty()) return {};
   // Every column's rows in one pass over the threads, a range of rows at a time.
   const size_t rows = columns.front().Rows();
+  std::vector<ColumnPart> blank;
+  blank.reserve(columns.size());
+  for (const WidestCell& column : columns) blank.push_back(column.BlankPart());
   std::vector<std::vector<ColumnPart>> ranges =
-      ScanRanges(rows, room.rangeRows, std::vector<ColumnPart>(columns.size(), ColumnPart(rows)),
+      ScanRanges(rows, room.rangeRows, blank,
                  [&](size_t begin, size_t end, std::vector<ColumnPart>& parts) {
                    for (size_t c = 0; c < columns.size(); ++c) columns[c].Scan(begin, end, parts[c]);
                  });

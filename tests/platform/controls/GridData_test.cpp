@@ -256,8 +256,9 @@ TEST(GridSizingTest, WidestCellIsTheWidestShownText) {
   struct Case {
     const char* name;
     QString format;
-    std::vector<QString> texts;  // rows 1..; "*" in front: bold
+    std::vector<QString> texts;  // rows 1..; "*" in front: bold; "=" in front: a double
     double over = 0;             // pixels the width may exceed the widest text
+    QString combo = {};          // the column's list
   };
   const QString wide = QStringLiteral("WWWWWWWW");
   std::vector<QString> alike, alikeOnce, alikeMany;  // part numbers of one length
@@ -276,6 +277,7 @@ TEST(GridSizingTest, WidestCellIsTheWidestShownText) {
       {"many repeated texts estimated alike", {}, alike, 2},
       {"many texts estimated alike, none repeated", {}, alikeOnce, 2},
       {"more repeated texts than fit a first table", {}, alikeMany, 2},
+      {"listed ids, one stored as the double 0", {}, {"1", "2", "=0", "2", "1"}, 0, "#0;Nought, the widest|#1;One|#2;Two"},
       {"one wider among texts estimated alike", {}, [&] {
          auto t = alike;
          t[150] = QStringLiteral("PN-1000000");
@@ -290,11 +292,16 @@ TEST(GridSizingTest, WidestCellIsTheWidestShownText) {
     d.SetCols(1);
     d.SetRows(static_cast<int>(c.texts.size()) + 1);
     d.Column(0).format = c.format;
+    d.Column(0).combo.Parse(c.combo);
     double expected = 0;
     for (size_t i = 0; i < c.texts.size(); ++i) {
       const int row = static_cast<int>(i) + 1;
       const bool bold = c.texts[i].startsWith(u'*');
-      d.SetText(row, 0, bold ? c.texts[i].mid(1) : c.texts[i]);
+      if (c.texts[i].startsWith(u'=')) {
+        d.Cells(0).SetDouble(static_cast<size_t>(row), c.texts[i].mid(1).toDouble());
+      } else {
+        d.SetText(row, 0, bold ? c.texts[i].mid(1) : c.texts[i]);
+      }
       if (bold) d.Styles().Set(static_cast<size_t>(row), static_cast<size_t>(row), 0, 0, StyleField::Bold, 1);
       const QString shown = d.DisplayText(row, 0);
       if (!shown.isEmpty()) expected = std::max(expected, fonts.Metrics(bold).horizontalAdvance(shown));
