@@ -606,7 +606,7 @@ double GridControl::CellMarginPx() const {
 int GridControl::ValuesWidth(int col) const {
   CheckCol(col);
   grid::SizingRoom room;
-  const double widest = grid::WidestCellPx(data_, col, HeaderRows(), grid::CellFonts(view_->font()), room);
+  const double widest = grid::WidestCellsPx(data_, col, col, HeaderRows(), grid::CellFonts(view_->font()), room)[0];
   return widest > 0 ? PxToTwips(std::ceil(widest + CellMarginPx())) : 0;
 }
 
@@ -621,8 +621,9 @@ void GridControl::AutoSize(int col1, int col2) {
   const double headerMargin = 2 * style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view_->horizontalHeader()) + 4;
   const int first = HeaderRows();
   grid::SizingRoom room;
+  const std::vector<double> widths = grid::WidestCellsPx(data_, col1, col2, first, fonts, room);
   for (int c = col1; c <= col2; ++c) {
-    const double widest = grid::WidestCellPx(data_, c, first, fonts, room);
+    const double widest = widths[static_cast<size_t>(c - col1)];
     double px = widest > 0 ? widest + cellMargin : 0;
     if (first > 0) {
       const QString heading = data_.DisplayText(0, c);

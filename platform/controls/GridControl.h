@@ -209,7 +209,7 @@ class GridControl : public QWidget {
   void setRedraw(bool redraw);
 
   // Sizes columns [col1, col2] (col2 -1: col1 only) to their widest text, measured as
-  // grid::WidestCellPx does.
+  // grid::WidestCellsPx does.
   void AutoSize(int col1, int col2 = -1);
   // The width in twips the widest cell of column `col` below the heading row needs, as
   // AutoSize measures it; 0 when those cells are all empty.

@@ -3,10 +3,15 @@
 #include <QHash>
 #include <QLocale>
 #include <algorithm>
+#include <atomic>
+#include <bit>
 #include <charconv>
+#include <cmath>
 #include <limits>
+#include <memory>
 
 #include "platform/controls/GridData.h"
+#include "platform/runtime/Parallel.h"
 
 namespace ctl::grid {
 namespace {
@@ -35,6 +40,195 @@ float EstimateWidth(qsizetype size, Units unit, const AdvanceTable& table, const
 
 bool IsNumber(CellKind kind) { return kind == CellKind::Int || kind == CellKind::Double; }
 
+// Runs scan(begin, end, part) over consecutive ranges of [0, n), on several threads when
+// there are at least twice `rangeRows`; the parts, starting from `blank`, in row order.
+template <typename Part, typename Scan>
+std::vector<Part> ScanRanges(size_t n, size_t rangeRows, const Part& blank, const Scan& scan) {
+  std::vector<std::pair<size_t, Part>> parts(rt::ParallelThreads(), {0, blank});
+  std::atomic<size_t> used{0};
+  rt::ParallelRanges(n, rangeRows, [&](size_t begin, size_t end) {
+    auto& [first, part] = parts[used++];
+    first = begin;
+    scan(begin, end, part);
+  });
+  parts.erase(parts.begin() + static_cast<ptrdiff_t>(used.load()), parts.end());
+  std::sort(parts.begin(), parts.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<Part> inOrder;
+  inOrder.reserve(parts.size());
+  for (auto& part : parts) inOrder.push_back(std::move(part.second));
+  return inOrder;
+}
+
+// Values beyond which (or beyond a quarter of the column's rows) a column is sized row
+// by row; counted as the table of distinct values grows, at 2^k + 1 values (k >= 9).
+constexpr size_t kDistinctMax = size_t{1} << 15;
+bool TooManyDistinct(size_t count, size_t rows) { return count > kDistinctMax || count * 4 > rows; }
+
+// A value of a column's cells seen first at row `at`.
+struct Seen {
+  uint64_t raw = 0;
+  uint32_t at = 0;  // counted from the first row sized, plus one; 0: none
+  bool bold = false;
+};
+
+// The distinct stored values of a column's cells, by stored bytes and boldness, in a
+// table whose order follows from the order they were added in (first seen first).
+class DistinctValues {
+ public:
+  explicit DistinctValues(size_t rows) : rows_(rows), table_(size_t{1} << 10) {}
+
+  // False, for good, once there are too many values to size them one by one.
+  bool Add(const Seen& value) {
+    if (failed_) return false;
+    const size_t mask = table_.size() - 1;
+    size_t k = Home(value.raw, value.bold);
+    while (table_[k & mask].at != 0 && (table_[k & mask].raw != value.raw || table_[k & mask].bold != value.bold)) ++k;
+    Seen& slot = table_[k & mask];
+    if (slot.at != 0) return true;
+    slot = value;
+    if (++count_ * 2 > table_.size()) {
+      if (TooManyDistinct(count_, rows_)) {
+        failed_ = true;
+        return false;
+      }
+      std::vector<Seen> old(table_.size() * 2);
+      old.swap(table_);
+      for (const Seen& s : old) {
+        if (s.at == 0) continue;
+        size_t j = Home(s.raw, s.bold);
+        while (table_[j & (table_.size() - 1)].at != 0) ++j;
+        table_[j & (table_.size() - 1)] = s;
+      }
+    }
+    return true;
+  }
+  bool Failed() const { return failed_; }
+  size_t Count() const { return count_; }
+  // Free entries have `at` 0.
+  const std::vector<Seen>& Table() const { return table_; }
+
+ private:
+  static size_t Home(uint64_t raw, bool bold) { return ((raw * 0x9E3779B97F4A7C15ULL) >> 40) + (bold ? 1 : 0); }
+
+  size_t rows_;
+  std::vector<Seen> table_;
+  size_t count_ = 0;
+  bool failed_ = false;
+};
+
+// The distinct values of a column's cells, by stored bytes and boldness, with the first
+// row each is seen at, as ranges of rows scanned at once find them. A value takes its
+// entry with one atomic exchange (a free entry holds 0; the value 0 has the last entry
+// to itself); a range marks the entries it has seen, so that only a value's first row in
+// a range may lower the entry's first row. Fails at as many values as the table of
+// distinct values, grown one by one, would fail at.
+class SharedValues {
+ public:
+  SharedValues(size_t rows, bool mayBeBold) {
+    size_t limit = 513;  // the first count at which that table grows
+    while (!TooManyDistinct(limit, rows)) limit = (limit - 1) * 2 + 1;
+    limit_ = limit;
+    // Never full: racing ranges may each add a value past the limit.
+    const size_t entries = std::bit_ceil(limit + 64);
+    shift_ = 64 - std::countr_zero(entries);
+    mask_ = entries - 1;
+    tables_[0] = Table(entries + 1);
+    if (mayBeBold) tables_[1] = Table(entries + 1);
+  }
+
+  // The marks of one range: a bit per entry.
+  size_t MarkWords() const { return tables_[0].keys.size() / 64 + 1; }
+
+  // Row `at` (plus one) holds `raw`; `marks` are its range's for values of that
+  // boldness. False once there are too many values.
+  bool Add(uint64_t raw, bool bold, uint32_t at, uint64_t* marks) {
+    Table& table = tables_[bold ? 1 : 0];
+    const uint64_t key = raw == 0 ? 1 : raw;
+    size_t k = raw == 0 ? mask_ + 1 : (raw * 0x9E3779B97F4A7C15ULL) >> shift_;
+    for (;;) {
+      std::atomic_ref<uint64_t> entry(table.keys[k]);
+      uint64_t held = entry.load(std::memory_order_relaxed);
+      if (held == 0 && entry.compare_exchange_strong(held, key, std::memory_order_relaxed)) {
+        if (count_.fetch_add(1, std::memory_order_relaxed) + 1 >= limit_) Fail();
+        break;
+      }
+      if (held == key) break;
+      k = (k + 1) & mask_;
+    }
+    uint64_t& word = marks[k / 64];
+    const uint64_t bit = uint64_t{1} << (k % 64);
+    if (!(word & bit)) {
+      word |= bit;
+      std::atomic_ref<uint32_t> first(table.at[k]);
+      uint32_t held = first.load(std::memory_order_relaxed);
+      while ((held == 0 || at < held) && !first.compare_exchange_weak(held, at, std::memory_order_relaxed)) {
+      }
+    }
+    return !Failed();
+  }
+  void Fail() { failed_.store(true, std::memory_order_relaxed); }
+  bool Failed() const { return failed_.load(std::memory_order_relaxed); }
+
+  // Once every range is done: the values, first seen first.
+  std::vector<Seen> InRowOrder() const {
+    std::vector<Seen> values;
+    values.reserve(count_);
+    for (int bold = 0; bold < 2; ++bold) {
+      const Table& table = tables_[bold];
+      for (size_t k = 0; k < table.at.size(); ++k)
+        if (table.at[k] != 0) values.push_back({k > mask_ ? 0 : table.keys[k], table.at[k], bold == 1});
+    }
+    std::sort(values.begin(), values.end(), [](const Seen& a, const Seen& b) { return a.at < b.at; });
+    return values;
+  }
+
+ private:
+  struct Table {
+    Table() = default;
+    explicit Table(size_t entries) : keys(entries), at(entries) {}
+    std::vector<uint64_t> keys;
+    std::vector<uint32_t> at;  // first row plus one; 0: none
+  };
+  size_t limit_ = 0;
+  int shift_ = 0;
+  size_t mask_ = 0;
+  Table tables_[2];  // not bold, bold
+  std::atomic<size_t> count_{0};
+  std::atomic<bool> failed_{false};
+};
+
+// Of a column's numbers, the rows of the smallest and the largest, the first of equals;
+// NaN taken for neither, unless it is the first number, which then stands for both.
+struct Extremes {
+  static constexpr size_t kNone = std::numeric_limits<size_t>::max();
+  size_t firstAt = kNone;  // the first number's row
+  bool firstNaN = false;
+  size_t minAt = kNone, maxAt = kNone;
+  double lo = 0, hi = 0;
+  bool texts = false;  // a text among them
+
+  void Add(size_t i, double v) {
+    if (firstAt == kNone) firstAt = i, firstNaN = std::isnan(v);
+    if (std::isnan(v)) return;
+    if (minAt == kNone || v < lo) lo = v, minAt = i;
+    if (maxAt == kNone || v > hi) hi = v, maxAt = i;
+  }
+  // Those of the rows after this part's.
+  void Append(const Extremes& next) {
+    texts = texts || next.texts;
+    if (firstAt == kNone) firstAt = next.firstAt, firstNaN = next.firstNaN;
+    if (next.minAt != kNone && (minAt == kNone || next.lo < lo)) lo = next.lo, minAt = next.minAt;
+    if (next.maxAt != kNone && (maxAt == kNone || next.hi > hi)) hi = next.hi, maxAt = next.maxAt;
+  }
+};
+
+// What a range of a column's rows gave: the entries of distinct values it has seen, or
+// its numbers' extremes.
+struct ColumnPart {
+  std::vector<uint64_t> marks[2];  // not bold, bold
+  Extremes extremes;
+};
+
 // The widest cell of one column: an upper estimate for every row, cheaply; then exact
 // widths from the widest estimate down, round by round, until no estimate left can
 // beat the widest text measured or enough texts were measured (the width may then be a
@@ -57,14 +251,32 @@ class WidestCell {
         n_(static_cast<size_t>(std::max(0, data.Rows() - first))),
         minAt_(n_),
         maxAt_(n_),
-        lastAt_(n_),
-        shared_(size_t{2} << 12) {
+        lastAt_(n_) {
+    if (plainColumn_ || listColumn_) values_ = std::make_unique<SharedValues>(n_, mayBeBold_);
     const QString separator = QLocale().decimalPoint();
     decimalPoint_ = separator.isEmpty() ? u'.' : separator[0].unicode();
   }
 
-  double Px() {
-    if (formattedNumbers_) FindExtremes();
+  size_t Rows() const { return n_; }
+
+  // What Scan takes for a range.
+  ColumnPart BlankPart() const {
+    ColumnPart part;
+    if (values_) {
+      part.marks[0].resize(values_->MarkWords());
+      if (mayBeBold_) part.marks[1].resize(values_->MarkWords());
+    }
+    return part;
+  }
+  // Rows [begin, end) scanned for what Px needs of them; on any thread.
+  void Scan(size_t begin, size_t end, ColumnPart& part) const {
+    if (formattedNumbers_) FindExtremes(begin, end, part.extremes);
+    if (values_) ScanDistinct(begin, end, part);
+  }
+
+  // `parts`: what Scan gave of every row, in row order.
+  double Px(const std::vector<ColumnPart>& parts) {
+    if (formattedNumbers_) TakeExtremes(parts);
     double distinct = 0;
     if ((plainColumn_ || listColumn_) && DistinctWidest(&distinct)) return distinct;
     EstimateRows();
@@ -76,8 +288,8 @@ class WidestCell {
     while (widestEstimate_ > 0) {
       ListCandidates(lower, upper, ++round);
       for (uint32_t i : candidates_) {
-        if (estimate_[i] <= widest + kSlack) break;
-        if (exactCount_++ == kMeasuredMax) return estimate_[i];
+        if (EstimateOf(i) <= widest + kSlack) break;
+        if (exactCount_++ == kMeasuredMax) return EstimateOf(i);
         widest = std::max(widest, ExactWidth(i));
       }
       if (widest + kSlack >= lower || lower <= 0) break;
@@ -96,10 +308,6 @@ class WidestCell {
   // (never below its text's width) stands for the column, as when many texts of one
   // length estimate alike.
   static constexpr size_t kMeasuredMax = 32;
-  // Distinct values beyond which (or beyond a quarter of the rows) a column is sized
-  // row by row.
-  static constexpr size_t kDistinctMax = size_t{1} << 15;
-
   // The widths of the cells that share one stored text (names, dates of a report) or
   // one listed id, by stored bytes and boldness: estimated and measured once.
   struct Shared {
@@ -123,43 +331,13 @@ class WidestCell {
   // row-by-row way, when a cell is a number of a plain column or the values hardly
   // repeat.
   bool DistinctWidest(double* widest) {
-    struct Seen {
-      uint64_t raw = 0;
-      uint32_t at = 0;  // its first row, counted from first_, plus one; 0: free
-      bool bold = false;
-    };
-    std::vector<Seen> table(size_t{1} << 10);
-    auto home = [](uint64_t raw, bool bold) { return ((raw * 0x9E3779B97F4A7C15ULL) >> 40) + (bold ? 1 : 0); };
-    size_t count = 0;
-    uint64_t lastRaw = 0;
-    bool lastBold = false, haveLast = false;
-    for (size_t i = 0; i < n_; ++i) {
-      const size_t row = RowOf(i);
-      const CellKind kind = cells_.Kind(row);
-      if (kind == CellKind::Empty) continue;  // shows nothing
-      if (plainColumn_ && kind != CellKind::Text) return false;
-      const uint64_t raw = cells_.Raw(row);
-      const bool bold = IsBold(i);
-      if (haveLast && raw == lastRaw && bold == lastBold) continue;
-      lastRaw = raw, lastBold = bold, haveLast = true;
-      const size_t mask = table.size() - 1;
-      size_t k = home(raw, bold);
-      while (table[k & mask].at != 0 && (table[k & mask].raw != raw || table[k & mask].bold != bold)) ++k;
-      Seen& slot = table[k & mask];
-      if (slot.at != 0) continue;
-      slot = {raw, static_cast<uint32_t>(i + 1), bold};
-      if (++count * 2 > table.size()) {
-        if (count > kDistinctMax || count * 4 > n_) return false;
-        std::vector<Seen> old(table.size() * 2);
-        old.swap(table);
-        for (const Seen& s : old) {
-          if (s.at == 0) continue;
-          size_t j = home(s.raw, s.bold);
-          while (table[j & (table.size() - 1)].at != 0) ++j;
-          table[j & (table.size() - 1)] = s;
-        }
-      }
-    }
+    if (values_->Failed()) return false;
+    // The table the rows added one by one would give.
+    DistinctValues values(n_);
+    for (const Seen& s : values_->InRowOrder())
+      if (!values.Add(s)) return false;
+    const std::vector<Seen>& table = values.Table();
+    const size_t count = values.Count();
     std::vector<std::pair<float, const Seen*>> byEstimate;
     byEstimate.reserve(count);
     for (const Seen& s : table) {
@@ -189,19 +367,35 @@ class WidestCell {
     return true;
   }
 
+  // The stored values of rows [begin, end) into the values; failed, when a cell is a
+  // number of a plain column or there are too many values.
+  void ScanDistinct(size_t begin, size_t end, ColumnPart& part) const {
+    for (size_t i = begin; i < end; ++i) {
+      const size_t row = RowOf(i);
+      const CellKind kind = cells_.Kind(row);
+      if (kind == CellKind::Empty) continue;  // shows nothing
+      if (plainColumn_ && kind != CellKind::Text) return values_->Fail();
+      const bool bold = IsBold(i);
+      if (!values_->Add(cells_.Raw(row), bold, static_cast<uint32_t>(i + 1), part.marks[bold ? 1 : 0].data())) return;
+    }
+  }
+
   // In a column of formatted numbers (no list) the longest texts are those of the
   // largest and the smallest number, the digits taken as equally wide: only those two
   // numbers are formatted and measured, whatever the rows.
-  void FindExtremes() {
-    double lo = 0, hi = 0;
-    for (size_t i = 0; i < n_; ++i) {
+  void FindExtremes(size_t begin, size_t end, Extremes& part) const {
+    for (size_t i = begin; i < end; ++i) {
       const CellKind kind = cells_.Kind(RowOf(i));
-      texts_ = texts_ || kind == CellKind::Text;
-      if (!IsNumber(kind)) continue;
-      const double v = cells_.DoubleValue(RowOf(i));
-      if (minAt_ == n_ || v < lo) lo = v, minAt_ = i;
-      if (maxAt_ == n_ || v > hi) hi = v, maxAt_ = i;
+      part.texts = part.texts || kind == CellKind::Text;
+      if (IsNumber(kind)) part.Add(i, cells_.DoubleValue(RowOf(i)));
     }
+  }
+  void TakeExtremes(const std::vector<ColumnPart>& parts) {
+    Extremes all;
+    for (const ColumnPart& part : parts) all.Append(part.extremes);
+    texts_ = all.texts;
+    if (all.firstNaN) all.minAt = all.maxAt = all.firstAt;  // nothing compares below or above it
+    if (all.minAt != Extremes::kNone) minAt_ = all.minAt, maxAt_ = all.maxAt;
   }
   bool Skipped(size_t i, CellKind kind) const {
     return formattedNumbers_ && IsNumber(kind) && i != minAt_ && i != maxAt_;
@@ -222,13 +416,16 @@ class WidestCell {
   // Numbers and empty cells only: just the extremes have a width, and only they are
   // estimated and listed.
   bool OnlyExtremes() const { return formattedNumbers_ && !texts_; }
+  // Row i's estimate; with only the extremes estimated, kept apart from the rows'.
+  float& EstimateOf(size_t i) { return OnlyExtremes() ? extremeEstimate_[i == maxAt_ ? 1 : 0] : estimate_[i]; }
 
   void EstimateRows() {
-    estimate_.resize(n_);
+    shared_.assign(size_t{2} << 12, Shared{});
     if (OnlyExtremes()) {
       for (size_t i : {minAt_, maxAt_})
         if (i < n_) Estimate(i);
     } else {
+      estimate_.resize(n_);
       for (size_t i = 0; i < n_; ++i) Estimate(i);
     }
   }
@@ -241,7 +438,7 @@ class WidestCell {
     if (Skipped(i, kind)) {
       // bounded by the extremes
     } else if (lastAt_ + 1 == i && raw == lastRaw_ && bold == lastBold_ && kind != CellKind::Empty) {
-      w = estimate_[i - 1];  // the cell above holds the same (sorted columns repeat it)
+      w = EstimateOf(i - 1);  // the cell above holds the same (sorted columns repeat it)
     } else if (Shared* shared = SharedOf(row, kind, bold)) {
       w = EstimateShared(*shared, i, bold);
     } else if (plainColumn_ && kind != CellKind::Empty) {
@@ -249,7 +446,7 @@ class WidestCell {
     } else if (kind != CellKind::Empty || !plainColumn_) {
       w = EstimateText(TextOf(i), bold);
     }
-    estimate_[i] = w;
+    EstimateOf(i) = w;
     widestEstimate_ = std::max(widestEstimate_, w);
     lastAt_ = Skipped(i, kind) ? n_ : i;
     lastRaw_ = raw;
@@ -293,14 +490,15 @@ class WidestCell {
     for (size_t k = 0, end = only ? 2 : n_; k < end; ++k) {
       const size_t i = only ? only[k] : k;
       if (i >= n_) continue;
-      if (!(estimate_[i] > 0 && estimate_[i] >= lower && estimate_[i] < upper)) continue;
+      const float estimate = EstimateOf(i);
+      if (!(estimate > 0 && estimate >= lower && estimate < upper)) continue;
       if (Shared* shared = SharedEstimate(i, IsBold(i))) {
         if (shared->listed == round) continue;
         shared->listed = round;
       }
       candidates_.push_back(static_cast<uint32_t>(i));
     }
-    std::sort(candidates_.begin(), candidates_.end(), [&](uint32_t a, uint32_t b) { return estimate_[a] > estimate_[b]; });
+    std::sort(candidates_.begin(), candidates_.end(), [&](uint32_t a, uint32_t b) { return EstimateOf(a) > EstimateOf(b); });
   }
 
   // Row i's text measured; a stored text or id measured before is not made into a
@@ -337,12 +535,14 @@ class WidestCell {
   size_t minAt_;       // formatted numbers: the rows of the smallest and the largest
   size_t maxAt_;
   bool texts_ = false;  // formatted numbers: a text among them
+  float extremeEstimate_[2] = {};  // of the smallest and the largest number
   float widestEstimate_ = 0;
   size_t exactCount_ = 0;  // texts measured exactly
   size_t lastAt_ = 0;  // the row estimated last (n_: none to reuse)
   uint64_t lastRaw_ = 0;
   bool lastBold_ = false;
   std::vector<Shared> shared_;
+  std::unique_ptr<SharedValues> values_;  // of a column whose texts follow from the stored bytes
   QHash<QString, double> measured_, measuredBold_;
 };
 
@@ -351,8 +551,31 @@ class WidestCell {
 CellFonts::CellFonts(const QFont& font)
     : plain(font), bold(Bold(font)), plainTable(Advances(plain)), boldTable(Advances(bold)) {}
 
-double WidestCellPx(const GridData& data, int col, int firstRow, const CellFonts& fonts, SizingRoom& room) {
-  return WidestCell(data, col, firstRow, fonts, room).Px();
+std::vector<double> WidestCellsPx(const GridData& data, int col1, int col2, int firstRow, const CellFonts& fonts,
+                                  SizingRoom& room) {
+  std::vector<WidestCell> columns;
+  columns.reserve(static_cast<size_t>(std::max(0, col2 - col1 + 1)));
+  for (int c = col1; c <= col2; ++c) columns.emplace_back(data, c, firstRow, fonts, room);
+  if (columns.empty()) return {};
+  // Every column's rows in one pass over the threads, a range of rows at a time.
+  const size_t rows = columns.front().Rows();
+  std::vector<ColumnPart> blank;
+  blank.reserve(columns.size());
+  for (const WidestCell& column : columns) blank.push_back(column.BlankPart());
+  std::vector<std::vector<ColumnPart>> ranges =
+      ScanRanges(rows, room.rangeRows, blank,
+                 [&](size_t begin, size_t end, std::vector<ColumnPart>& parts) {
+                   for (size_t c = 0; c < columns.size(); ++c) columns[c].Scan(begin, end, parts[c]);
+                 });
+  std::vector<double> px;
+  px.reserve(columns.size());
+  for (size_t c = 0; c < columns.size(); ++c) {
+    std::vector<ColumnPart> parts;
+    parts.reserve(ranges.size());
+    for (std::vector<ColumnPart>& range : ranges) parts.push_back(std::move(range[c]));
+    px.push_back(columns[c].Px(parts));
+  }
+  return px;
 }
 
 }  // namespace ctl::grid

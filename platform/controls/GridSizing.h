@@ -37,11 +37,16 @@ struct CellFonts {
 struct SizingRoom {
   BigVector<float> estimate;
   BigVector<uint32_t> candidates;
+  // The rows a thread scans at least: grids of fewer than twice as many rows are
+  // scanned on the calling thread alone.
+  size_t rangeRows = size_t{1} << 16;
 };
 
-// The widest display text of column `col` from row `firstRow` down, in pixels; 0 when
-// every cell is empty. Where many texts estimate alike it may be a pixel or so over,
-// never under.
-double WidestCellPx(const GridData& data, int col, int firstRow, const CellFonts& fonts, SizingRoom& room);
+// The widest display texts of columns [col1, col2] from row `firstRow` down, in pixels;
+// 0 for a column whose cells are all empty. Where many texts estimate alike it may be a
+// pixel or so over, never under. Large grids are scanned on several threads; the fonts
+// are used on the calling thread alone.
+std::vector<double> WidestCellsPx(const GridData& data, int col1, int col2, int firstRow, const CellFonts& fonts,
+                                  SizingRoom& room);
 
 }  // namespace ctl::grid

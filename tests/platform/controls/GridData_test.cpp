@@ -256,13 +256,15 @@ TEST(GridSizingTest, WidestCellIsTheWidestShownText) {
   struct Case {
     const char* name;
     QString format;
-    std::vector<QString> texts;  // rows 1..; "*" in front: bold
+    std::vector<QString> texts;  // rows 1..; "*" in front: bold; "=" in front: a double
     double over = 0;             // pixels the width may exceed the widest text
+    QString combo = {};          // the column's list
   };
   const QString wide = QStringLiteral("WWWWWWWW");
-  std::vector<QString> alike, alikeOnce;  // part numbers of one length
+  std::vector<QString> alike, alikeOnce, alikeMany;  // part numbers of one length
   for (int i = 0; i < 300; ++i) alike.push_back(QStringLiteral("PN-%1").arg(100000 + i % 100));
   for (int i = 0; i < 600; ++i) alikeOnce.push_back(QStringLiteral("PN-%1").arg(100000 + i));
+  for (int i = 0; i < 2400; ++i) alikeMany.push_back(QStringLiteral("PN-%1").arg(100000 + i * 7 % 600));
   const std::vector<Case> cases = {
       {"runs, a bold one inside", {}, {"ab", "ab", wide, wide, "*" + wide, wide, "ab"}},
       {"runs of numbers", {}, {"12.5", "12.5", "-7", "-7", "100000.25", "100000.25"}},
@@ -274,6 +276,8 @@ TEST(GridSizingTest, WidestCellIsTheWidestShownText) {
       {"a kerned text estimated wider", {}, {"AVAV", "nmm"}},
       {"many repeated texts estimated alike", {}, alike, 2},
       {"many texts estimated alike, none repeated", {}, alikeOnce, 2},
+      {"more repeated texts than fit a first table", {}, alikeMany, 2},
+      {"listed ids, one stored as the double 0", {}, {"1", "2", "=0", "2", "1"}, 0, "#0;Nought, the widest|#1;One|#2;Two"},
       {"one wider among texts estimated alike", {}, [&] {
          auto t = alike;
          t[150] = QStringLiteral("PN-1000000");
@@ -288,19 +292,26 @@ TEST(GridSizingTest, WidestCellIsTheWidestShownText) {
     d.SetCols(1);
     d.SetRows(static_cast<int>(c.texts.size()) + 1);
     d.Column(0).format = c.format;
+    d.Column(0).combo.Parse(c.combo);
     double expected = 0;
     for (size_t i = 0; i < c.texts.size(); ++i) {
       const int row = static_cast<int>(i) + 1;
       const bool bold = c.texts[i].startsWith(u'*');
-      d.SetText(row, 0, bold ? c.texts[i].mid(1) : c.texts[i]);
+      if (c.texts[i].startsWith(u'=')) {
+        d.Cells(0).SetDouble(static_cast<size_t>(row), c.texts[i].mid(1).toDouble());
+      } else {
+        d.SetText(row, 0, bold ? c.texts[i].mid(1) : c.texts[i]);
+      }
       if (bold) d.Styles().Set(static_cast<size_t>(row), static_cast<size_t>(row), 0, 0, StyleField::Bold, 1);
       const QString shown = d.DisplayText(row, 0);
       if (!shown.isEmpty()) expected = std::max(expected, fonts.Metrics(bold).horizontalAdvance(shown));
     }
     SizingRoom room;
-    const double px = WidestCellPx(d, 0, 1, fonts, room);
+    const double px = WidestCellsPx(d, 0, 0, 1, fonts, room)[0];
     EXPECT_GE(px, expected);
     EXPECT_LE(px, expected + c.over);
+    room.rangeRows = 1;  // the rows scanned in as many ranges as there are threads
+    EXPECT_EQ(WidestCellsPx(d, 0, 0, 1, fonts, room)[0], px);
   }
 }
 
