@@ -327,25 +327,27 @@ void UCGrid::SaveColumnWidths(int32_t nGridID) {
 
 void UCGrid::RestoreColumnWidths(int32_t nGridID) {
   m_cutCols.clear();
+  std::vector<int> need;  // every column's, measured at the first stored width
   for (int32_t c = 0; c < grd->Cols(); ++c) {
     if (grd->ColData(c).toDouble() <= 0) continue;
     int32_t w = mdlRegistry::PrefGetLong(ColumnWidthKey(nGridID, c));
     if (w <= kMinStoredWidth || w >= kMaxStoredWidth) continue;
-    const int32_t need = grd->ValuesWidth(c);
+    if (need.empty()) need = grd->ValuesWidths();
     // A column of formatted numbers is never narrower than its widest value; other
     // columns grow to theirs where the grid has room.
     if (!grd->ColFormat(c).isEmpty()) {
-      w = std::max(w, need);
-    } else if (need > w && !grd->ColHidden(c)) {
-      m_cutCols.push_back({c, need});
+      w = std::max(w, need[static_cast<size_t>(c)]);
+    } else if (need[static_cast<size_t>(c)] > w && !grd->ColHidden(c)) {
+      m_cutCols.push_back({c, need[static_cast<size_t>(c)]});
     }
     grd->setColWidth(c, w);
   }
-  WidenCutColumns();
+  WidenCutColumns(need);
 }
 
-void UCGrid::WidenCutColumns() {
+void UCGrid::WidenCutColumns(std::vector<int> valuesWidths) {
   if (m_cutCols.empty()) return;
+  if (valuesWidths.size() != static_cast<size_t>(grd->Cols())) valuesWidths = grd->ValuesWidths();
   const QTableView& view = *grd->view();
   // The grid's own width: its view follows it only once its layout has run.
   const int freePx = grd->width() - 2 * view.frameWidth() - view.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
@@ -358,8 +360,9 @@ void UCGrid::WidenCutColumns() {
   for (int32_t c = 0; c < grd->Cols(); ++c) {
     if (grd->ColHidden(c)) continue;
     room -= grd->ColWidth(c);
-    if (grd->ColData(c).toDouble() > 0 && !isCut(c) && grd->ColWidth(c) > grd->ValuesWidth(c))
-      spare.emplace_back(c, grd->ColWidth(c) - std::max(grd->ValuesWidth(c), kMinStoredWidth));
+    const int values = valuesWidths[static_cast<size_t>(c)];
+    if (grd->ColData(c).toDouble() > 0 && !isCut(c) && grd->ColWidth(c) > values)
+      spare.emplace_back(c, grd->ColWidth(c) - std::max(values, kMinStoredWidth));
   }
   // Dates first, so that they keep their year before a text keeps its end; then left to
   // right. A column that now shows its values is done.

@@ -164,8 +164,9 @@ class UCGrid : public QWidget {
   int LayOutBar();
   void SetPanel(int nPanel, const QString& sText);
   QString ColumnWidthKey(int32_t nGridID, int32_t nCol) const;
-  // Widens the columns of m_cutCols into the grid's free width, left to right.
-  void WidenCutColumns();
+  // Widens the columns of m_cutCols into the grid's free width, left to right;
+  // `valuesWidths` holds every column's ValuesWidth when known (else it is measured).
+  void WidenCutColumns(std::vector<int> valuesWidths = {});
 
   bool m_bFirstColIsSelCol = false;
   PrintSettings m_printSettings;

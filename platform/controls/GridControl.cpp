@@ -605,9 +605,17 @@ double GridControl::CellMarginPx() const {
 
 int GridControl::ValuesWidth(int col) const {
   CheckCol(col);
+  return ValuesWidths(col, col).front();
+}
+
+std::vector<int> GridControl::ValuesWidths() const { return Cols() > 0 ? ValuesWidths(0, Cols() - 1) : std::vector<int>{}; }
+
+std::vector<int> GridControl::ValuesWidths(int col1, int col2) const {
   grid::SizingRoom room;
-  const double widest = grid::WidestCellsPx(data_, col, col, HeaderRows(), grid::CellFonts(view_->font()), room)[0];
-  return widest > 0 ? PxToTwips(std::ceil(widest + CellMarginPx())) : 0;
+  const std::vector<double> widest = grid::WidestCellsPx(data_, col1, col2, HeaderRows(), grid::CellFonts(view_->font()), room);
+  std::vector<int> twips;
+  for (double px : widest) twips.push_back(px > 0 ? PxToTwips(std::ceil(px + CellMarginPx())) : 0);
+  return twips;
 }
 
 void GridControl::AutoSize(int col1, int col2) {

@@ -214,6 +214,8 @@ class GridControl : public QWidget {
   // The width in twips the widest cell of column `col` below the heading row needs, as
   // AutoSize measures it; 0 when those cells are all empty.
   int ValuesWidth(int col) const;
+  // ValuesWidth of every column, in one pass over the rows.
+  std::vector<int> ValuesWidths() const;
   // Adds a row at `index` (-1: at the end) with tab-separated texts from column 0.
   void AddItem(const QString& item, int index = -1);
   void RemoveItem(int index);
@@ -312,6 +314,7 @@ class GridControl : public QWidget {
   void TrackMouse(QObject* watched, const QPoint& pos);
   int DefaultColWidthPx() const;
   double CellMarginPx() const;  // around a cell's text, both sides
+  std::vector<int> ValuesWidths(int col1, int col2) const;
 
   grid::ReturnFreedHeap returnHeap_;  // before the data: runs once the data is freed
   grid::GridData data_;

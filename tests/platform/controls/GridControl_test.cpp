@@ -985,6 +985,7 @@ void ExpectSizedLikeItsTexts(ctl::GridControl& g, const char* kind) {
   g.AutoSize(0, 1);
   EXPECT_EQ(g.ColWidth(0), g.ColWidth(1));
   EXPECT_GT(g.ColWidth(0), 0);
+  EXPECT_EQ(g.ValuesWidths(), (std::vector<int>{g.ValuesWidth(0), g.ValuesWidth(1)})) << "one pass, as column by column";
 }
 
 // A column of listed ids, or of formatted numbers (sized by measuring only its
