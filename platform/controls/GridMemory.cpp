@@ -61,6 +61,8 @@ bool SpareBlocks::Take(size_t n, BigVector<uint64_t>& block) {
   return true;
 }
 
+ReturnFreedHeap::ReturnFreedHeap() { mallopt(M_MMAP_THRESHOLD, 128 * 1024); }
+
 ReturnFreedHeap::~ReturnFreedHeap() { malloc_trim(0); }
 
 }  // namespace ctl::grid

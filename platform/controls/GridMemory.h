@@ -37,7 +37,10 @@ struct HugeAllocator {
 // Gives the heap's free pages back to the system when it goes: a member declared before
 // a grid's data, so that a closed grid returns what its load took from the heap.
 struct ReturnFreedHeap {
-  ReturnFreedHeap() = default;
+  // From the first grid on, heap blocks of 128 KiB and more are mapped on their own and
+  // go back to the system when freed: left to itself the heap raises that bound once
+  // such a block is freed, and keeps the working tables of later passes.
+  ReturnFreedHeap();
   ReturnFreedHeap(const ReturnFreedHeap&) = delete;
   ReturnFreedHeap& operator=(const ReturnFreedHeap&) = delete;
   ~ReturnFreedHeap();
