@@ -6,12 +6,15 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/runtime/Parallel.h"
+
 namespace ctl::grid {
 namespace {
 constexpr size_t kLarge = size_t{2} << 20;
 constexpr size_t kHugePage = size_t{2} << 20;
 
 std::atomic<size_t> g_mapped{0};
+std::atomic<size_t> g_parallelRowsMin{kParallelRowsMin};
 
 size_t Rounded(size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
 }  // namespace
@@ -59,6 +62,16 @@ bool SpareBlocks::Take(size_t n, BigVector<uint64_t>& block) {
   block.swap(*best);
   blocks_.erase(best);
   return true;
+}
+
+size_t ParallelRowsMin() { return g_parallelRowsMin; }
+
+ScopedParallelRowsMin::ScopedParallelRowsMin(size_t rows) : previous_(g_parallelRowsMin.exchange(rows)) {}
+
+ScopedParallelRowsMin::~ScopedParallelRowsMin() { g_parallelRowsMin = previous_; }
+
+void ForRowRanges(size_t n, const std::function<void(size_t begin, size_t end)>& work) {
+  rt::ParallelRanges(n, g_parallelRowsMin, work);
 }
 
 ReturnFreedHeap::~ReturnFreedHeap() { malloc_trim(0); }

@@ -123,9 +123,8 @@ void GridStyles::Permute(size_t first, const BigVector<uint32_t>& order) {
   if (std::adjacent_find(begin, begin + static_cast<ptrdiff_t>(order.size()), std::not_equal_to<>()) ==
       begin + static_cast<ptrdiff_t>(order.size()))
     return;
-  BigVector<uint32_t> moved(order.size());
-  for (size_t i = 0; i < order.size(); ++i) moved[i] = rowLayout_[order[i]];
-  std::copy(moved.begin(), moved.end(), rowLayout_.begin() + static_cast<ptrdiff_t>(first));
+  BigVector<uint32_t> old;
+  PermuteInto(rowLayout_, first, order, old);
 }
 
 }  // namespace ctl::grid

@@ -346,26 +346,31 @@ TEST(GridDataTest, RemoveRowsKeepsEveryStoreOfTheRowsLeftInStep) {
 }
 
 // More distinct dates than the sort's first cache holds, each stored once and shared by
-// several rows: every row sorts by its date.
+// several rows: every row sorts by its date, in the caller alone and over row ranges
+// (too many dates to read once for all ranges).
 TEST(GridDataTest, ManySharedDatesSortAsDates) {
-  constexpr int kDates = 20000, kCopies = 3;
-  GridData d;
-  d.SetCols(2);
-  d.SetRows(kDates * kCopies + 1);
-  d.Column(0).dataType = GridData::kDateType;
-  const QDate first(2000, 1, 1);
-  for (int i = 0; i < kDates; ++i) {
-    const int day = (i * 7919) % kDates;  // shuffled
-    const int row = 1 + i * kCopies;
-    d.SetText(row, 0, first.addDays(day).toString(QStringLiteral("M/d/yyyy")));
-    d.Cells(1).SetInt(static_cast<size_t>(row), day);
-    for (int c = 1; c < kCopies; ++c) {
-      d.Cells(0).CopyCell(static_cast<size_t>(row), static_cast<size_t>(row + c));
-      d.Cells(1).SetInt(static_cast<size_t>(row + c), day);
+  for (const size_t rowsMin : {kParallelRowsMin, size_t{4096}}) {
+    const ScopedParallelRowsMin split(rowsMin);
+    constexpr int kDates = 20000, kCopies = 3;
+    GridData d;
+    d.SetCols(2);
+    d.SetRows(kDates * kCopies + 1);
+    d.Column(0).dataType = GridData::kDateType;
+    const QDate first(2000, 1, 1);
+    for (int i = 0; i < kDates; ++i) {
+      const int day = (i * 7919) % kDates;  // shuffled
+      const int row = 1 + i * kCopies;
+      d.SetText(row, 0, first.addDays(day).toString(QStringLiteral("M/d/yyyy")));
+      d.Cells(1).SetInt(static_cast<size_t>(row), day);
+      for (int c = 1; c < kCopies; ++c) {
+        d.Cells(0).CopyCell(static_cast<size_t>(row), static_cast<size_t>(row + c));
+        d.Cells(1).SetInt(static_cast<size_t>(row + c), day);
+      }
     }
+    d.Sort(1, d.Rows() - 1, 0, 0, false);
+    for (int r = 1; r < d.Rows(); ++r)
+      ASSERT_EQ(d.Cells(1).IntValue(static_cast<size_t>(r)), (r - 1) / kCopies) << r << "/" << rowsMin;
   }
-  d.Sort(1, d.Rows() - 1, 0, 0, false);
-  for (int r = 1; r < d.Rows(); ++r) ASSERT_EQ(d.Cells(1).IntValue(static_cast<size_t>(r)), (r - 1) / kCopies) << r;
 }
 
 // Rows styled one at a time (banding), then over ranges, cleared and styled again.
