@@ -369,14 +369,13 @@ QString CellColumn::ToString(size_t row) const {
   return {};
 }
 
-void CellColumn::Permute(size_t first, const BigVector<uint32_t>& order, BigVector<uint64_t>& scratch) {
+void CellColumn::Permute(size_t first, const BigVector<uint32_t>& order, PermuteRoom& room) {
   // A range of one value (a column left empty) stays as it is.
   if (!narrow_.empty()) {
     const auto from = narrow_.begin() + static_cast<ptrdiff_t>(first);
     const auto to = from + static_cast<ptrdiff_t>(order.size());
     if (std::adjacent_find(from, to, std::not_equal_to<>()) == to && (from == to || *from != kNarrowAside)) return;
-    BigVector<uint32_t> old;
-    PermuteInto(narrow_, first, order, old);
+    PermuteInto(narrow_, first, order, room.narrow);
     if (aside_.empty()) return;
     // The cells kept aside in the range move with their rows.
     std::vector<std::pair<size_t, uint64_t>> aside;
@@ -391,8 +390,7 @@ void CellColumn::Permute(size_t first, const BigVector<uint32_t>& order, BigVect
   const auto begin = cells_.begin() + static_cast<ptrdiff_t>(first);
   const auto end = begin + static_cast<ptrdiff_t>(order.size());
   if (std::adjacent_find(begin, end, std::not_equal_to<>()) == end) return;
-  // The old cells are the next column's scratch.
-  PermuteInto(cells_, first, order, scratch);
+  PermuteInto(cells_, first, order, room.wide);
 }
 
 uint64_t CellColumn::EncodeText(QStringView text) {

@@ -629,10 +629,10 @@ void GridData::Sort(int r1, int r2, int c1, int c2, bool descending) {
   // Rows already in order (read in the order sorted by) stay where they are.
   if (InPlace(order, first)) return;
 
-  BigVector<uint64_t> scratch;
-  for (CellColumn& c : columns_) c.Permute(first, order, scratch);
-  rowData_.Permute(first, order, scratch);
-  styles_.Permute(first, order);
+  PermuteRoom room;
+  for (CellColumn& c : columns_) c.Permute(first, order, room);
+  rowData_.Permute(first, order, room);
+  styles_.Permute(first, order, room);
   if (hiddenCount_ > 0) {
     std::vector<uint8_t> old;
     PermuteInto(rowHidden_, first, order, old);

@@ -93,6 +93,13 @@ class ScopedParallelRowsMin {
 // and must only read anything else.
 void ForRowRanges(size_t n, const std::function<void(size_t begin, size_t end)>& work);
 
+// Working room of a reordering of rows, handed from one array to the next: each array
+// reordered is built in the room of its type, which then holds the old array.
+struct PermuteRoom {
+  BigVector<uint64_t> wide;
+  BigVector<uint32_t> narrow;
+};
+
 // Reorders v's elements [first, first + order.size()): new v[first + i] is old
 // v[order[i]]. Built over row ranges in `room` (resized to v's size), which leaves with
 // the old elements: working room for the next array of the same type.

@@ -117,14 +117,13 @@ void GridStyles::TruncateCols(size_t cols) {
   });
 }
 
-void GridStyles::Permute(size_t first, const BigVector<uint32_t>& order) {
+void GridStyles::Permute(size_t first, const BigVector<uint32_t>& order, PermuteRoom& room) {
   // Rows styled alike (all plain, or a whole column styled) stay as they are.
   const auto begin = rowLayout_.begin() + static_cast<ptrdiff_t>(first);
   if (std::adjacent_find(begin, begin + static_cast<ptrdiff_t>(order.size()), std::not_equal_to<>()) ==
       begin + static_cast<ptrdiff_t>(order.size()))
     return;
-  BigVector<uint32_t> old;
-  PermuteInto(rowLayout_, first, order, old);
+  PermuteInto(rowLayout_, first, order, room.narrow);
 }
 
 }  // namespace ctl::grid

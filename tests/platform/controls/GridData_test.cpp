@@ -118,8 +118,8 @@ TEST(CellColumnTest, RoomComesWithTheFirstWrittenCell) {
   const auto reverse = [](CellColumn& c) {  // rows 1.. in reverse order
     BigVector<uint32_t> order(kRows - 1);
     for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint32_t>(kRows - 1 - i);
-    BigVector<uint64_t> scratch;
-    c.Permute(1, order, scratch);
+    PermuteRoom room;
+    c.Permute(1, order, room);
   };
   const Case cases[] = {
       {"sized only", [](CellColumn&) {}, kRows, 0, CellKind::Empty},
