@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <mutex>
 #include <optional>
 #include <vector>
 #include <QFileInfo>
@@ -245,25 +244,26 @@ void ShowGridTotals(ctl::GridControl& grd, const clsRptDef& RptDef) {
       if (!def.m_bCanBeTotal) continue;
       sums.push_back({k, FormatDecimals(grd.ColFormat(k)), 0});
     }
-    // The data rows over row ranges, each range with its own scalers; its integer sums
-    // add exactly to the others'.
+    // The data rows over row ranges, each range with its own scalers and sums; integer
+    // sums add exactly.
     const ctl::grid::GridData& data = grd.Data();
-    std::mutex adding;
+    const std::vector<size_t> bounds = ctl::grid::RowRangeBounds(static_cast<size_t>(totals - 1));
+    std::vector<std::vector<ShownScaler>> shown(bounds.size() - 1);
+    for (auto& scalers : shown)
+      for (const Total& t : sums) scalers.emplace_back(t.decimals);
+    std::vector<std::vector<int64_t>> part(bounds.size() - 1, std::vector<int64_t>(sums.size(), 0));
     if (!sums.empty())
-      ctl::grid::ForRowRanges(static_cast<size_t>(totals - 1), [&](size_t begin, size_t end) {
-        std::vector<ShownScaler> shown;
-        for (const Total& t : sums) shown.emplace_back(t.decimals);
-        std::vector<int64_t> part(sums.size(), 0);
-        for (size_t r = begin + 1; r <= end; ++r) {
+      ctl::grid::ForEachRowRange(bounds, [&](size_t range) {
+        for (size_t r = bounds[range] + 1; r <= bounds[range + 1]; ++r) {
           if (data.RowDataInt(static_cast<int>(r)) <= 0) continue;
           for (size_t t = 0; t < sums.size(); ++t) {
             int64_t v = 0;
-            if (shown[t].Scaled(data.Cells(sums[t].col), r, v)) part[t] += v;
+            if (shown[range][t].Scaled(data.Cells(sums[t].col), r, v)) part[range][t] += v;
           }
         }
-        const std::lock_guard<std::mutex> hold(adding);
-        for (size_t t = 0; t < sums.size(); ++t) sums[t].sum += part[t];
       });
+    for (const auto& ranged : part)
+      for (size_t t = 0; t < sums.size(); ++t) sums[t].sum += ranged[t];
     for (const Total& t : sums)
       writer.Set(totals, t.col, RptDef.m_collColumnDefs.Item(t.col),
                  rt::DecimalDigits::FromScaled(t.sum, t.decimals).ToDouble());

@@ -209,21 +209,6 @@ struct SortKey {
   uint8_t cls;
 };
 
-// The row ranges of a parallel pass over n rows: range r is [bounds[r], bounds[r + 1]).
-std::vector<size_t> RangeBounds(size_t n) {
-  const size_t ranges = std::clamp<size_t>(n / ParallelRowsMin(), 1, rt::ParallelThreads());
-  std::vector<size_t> bounds(ranges + 1);
-  for (size_t r = 0; r <= ranges; ++r) bounds[r] = n * r / ranges;
-  return bounds;
-}
-
-// work(r) for every range r of `bounds`, at once.
-void ForEachRange(const std::vector<size_t>& bounds, const std::function<void(size_t range)>& work) {
-  rt::ParallelRanges(bounds.size() - 1, 1, [&](size_t begin, size_t end) {
-    for (size_t r = begin; r < end; ++r) work(r);
-  });
-}
-
 SortKey NumberKey(double v, uint32_t pos) {
   if (std::isnan(v)) v = -std::numeric_limits<double>::infinity();
   return {std::bit_cast<uint64_t>(v), pos, kNumberKey};
@@ -242,24 +227,33 @@ using OrderKey = std::pair<uint8_t, uint64_t>;
 uint64_t HashOf(uint64_t raw) { return raw * 0x9E3779B97F4A7C15ULL; }
 uint64_t HashOf(const OrderKey& key) { return (key.second + key.first) * 0x9E3779B97F4A7C15ULL; }
 
-// Keys with a value each, in open addressing with at least twice as many slots as keys,
-// grown as they come: few keys stay in the cache.
+// Keys with a value each, in open addressing with at least twice as many slots as keys.
+// A table of fixed room (a worker's: what a worker allocates stays with its thread's
+// heap) takes its slots when made and refuses keys beyond; any other grows as keys come:
+// few keys stay in the cache.
 template <typename Key, typename Value>
 class KeyTable {
  public:
+  explicit KeyTable(size_t fixedRoom = 0)
+      : fixed_(fixedRoom), table_(fixedRoom ? std::bit_ceil(fixedRoom * 2) : size_t{1} << 10) {
+    keys_.reserve(fixedRoom);
+  }
   size_t Size() const { return keys_.size(); }
   const std::vector<Key>& Keys() const { return keys_; }  // in the order added
-  // Adds `key` with `value`; a key there already keeps its value.
-  void Add(const Key& key, const Value& value = Value{}) {
+  // Adds `key` with `value` (a key there already keeps its value); false when the table's
+  // fixed room is full.
+  bool Add(const Key& key, const Value& value = Value{}) {
     Slot& slot = Find(key);
-    if (slot.used) return;
+    if (slot.used) return true;
+    if (fixed_ && keys_.size() == fixed_) return false;
     slot = {key, value, true};
     keys_.push_back(key);
-    if (keys_.size() * 2 <= table_.size()) return;
+    if (fixed_ || keys_.size() * 2 <= table_.size()) return true;
     std::vector<Slot> old(table_.size() * 2);
     old.swap(table_);
     for (const Slot& s : old)
       if (s.used) Find(s.key) = s;
+    return true;
   }
   // The value of a key added.
   Value& operator[](const Key& key) { return Find(key).value; }
@@ -277,9 +271,14 @@ class KeyTable {
     while (table_[i].used && table_[i].key != key) i = (i + 1) & mask;
     return table_[i];
   }
-  std::vector<Slot> table_ = std::vector<Slot>(size_t{1} << 10);
+  size_t fixed_;
+  std::vector<Slot> table_;
   std::vector<Key> keys_;
 };
+
+// The room of a worker's table of distinct keys: more in one range, and the work is done
+// in the caller alone.
+constexpr size_t kRangeKeys = 4096;
 
 // The keys of a column's stored texts, each read once, when they are few (dates, names
 // that share their copies): read before the rows' keys are made over row ranges, which
@@ -287,18 +286,17 @@ class KeyTable {
 class TextKeys {
  public:
   // Reads the stored texts of rows [first, first + n) of `cells`; false, reading none,
-  // when there are more than kMax.
+  // when there are more than kMax, or than kRangeKeys in a range.
   bool Read(const CellColumn& cells, size_t first, size_t n, const DateReader* dates) {
     // Each range's stored texts, with a row that holds each.
-    const std::vector<size_t> bounds = RangeBounds(n);
-    std::vector<KeyTable<uint64_t, Known>> seen(bounds.size() - 1);
+    const std::vector<size_t> bounds = RowRangeBounds(n);
+    std::vector<KeyTable<uint64_t, Known>> seen;
+    for (size_t r = 0; r + 1 < bounds.size(); ++r) seen.emplace_back(kRangeKeys);
     std::atomic<bool> tooMany{false};
-    ForEachRange(bounds, [&](size_t r) {
-      for (size_t i = bounds[r]; i < bounds[r + 1] && !tooMany; ++i) {
-        if (cells.Kind(first + i) != CellKind::Text) continue;
-        seen[r].Add(cells.Raw(first + i), {first + i, 0});
-        if (seen[r].Size() > kMax) tooMany = true;
-      }
+    ForEachRowRange(bounds, [&](size_t r) {
+      for (size_t i = bounds[r]; i < bounds[r + 1] && !tooMany; ++i)
+        if (cells.Kind(first + i) == CellKind::Text && !seen[r].Add(cells.Raw(first + i), {first + i, 0}))
+          tooMany = true;
     });
     if (tooMany) return false;
     for (const auto& ranged : seen)
@@ -391,7 +389,7 @@ struct ColumnKeys {
     // Over row ranges when the column's texts can be read once for all of them; else
     // (many distinct texts, or few rows) in the caller alone.
     TextKeys read;
-    const bool shared = RangeBounds(n).size() > 2 && read.Read(column, first, n, dates);
+    const bool shared = RowRangeBounds(n).size() > 2 && read.Read(column, first, n, dates);
     std::atomic<size_t> made{0};
     auto make = [&](size_t begin, size_t end) {
       KeyMaker maker(column, dates, shared ? &read : nullptr);
@@ -471,21 +469,22 @@ std::pair<uint8_t, uint64_t> OrderedKey(const SortKey& k, bool descending) {
 
 // As RadixOrder when the keys take few distinct values (dates, types, ranked names): a
 // counting sort by each key's rank among them, without a second copy of the keys, over
-// row ranges (each range's rows go after those of the ranges before, so equal keys keep
-// their order). False, with `keys` and `order` untouched, when there are too many.
-bool CountingOrder(BigVector<SortKey>& keys, bool descending, uint32_t first, BigVector<uint32_t>& order) {
+// row ranges unless `alone` (each range's rows go after those of the ranges before, so
+// equal keys keep their order). False, with `keys` and `order` untouched, when there
+// are too many.
+bool CountingOrder(BigVector<SortKey>& keys, bool descending, uint32_t first, BigVector<uint32_t>& order,
+                   bool alone = false) {
   constexpr size_t kMaxDistinct = size_t{1} << 15;
-  const std::vector<size_t> bounds = RangeBounds(keys.size());
+  const std::vector<size_t> bounds = alone ? std::vector<size_t>{0, keys.size()} : RowRangeBounds(keys.size());
   const size_t ranges = bounds.size() - 1;
-  std::vector<KeyTable<OrderKey, uint32_t>> seen(ranges);
-  std::atomic<bool> tooMany{false};
-  ForEachRange(bounds, [&](size_t r) {
-    for (size_t i = bounds[r]; i < bounds[r + 1] && !tooMany; ++i) {
-      seen[r].Add(OrderedKey(keys[i], descending));
-      if (seen[r].Size() > kMaxDistinct) tooMany = true;
-    }
+  std::vector<KeyTable<OrderKey, uint32_t>> seen;
+  for (size_t r = 0; r < ranges; ++r) seen.emplace_back(ranges > 1 ? kRangeKeys : 0);
+  std::atomic<bool> full{false};
+  ForEachRowRange(bounds, [&](size_t r) {
+    for (size_t i = bounds[r]; i < bounds[r + 1] && !full; ++i)
+      if (!seen[r].Add(OrderedKey(keys[i], descending)) || seen[r].Size() > kMaxDistinct) full = true;
   });
-  if (tooMany) return false;
+  if (full) return ranges > 1 ? CountingOrder(keys, descending, first, order, true) : false;
   KeyTable<OrderKey, uint32_t> rank;
   for (const auto& t : seen)
     for (const OrderKey& key : t.Keys()) {
@@ -499,7 +498,7 @@ bool CountingOrder(BigVector<SortKey>& keys, bool descending, uint32_t first, Bi
   // Each key's bits become its rank; at[r][rank]: the rows of range r of each rank, then
   // the first place they take.
   std::vector<std::vector<uint32_t>> at(ranges, std::vector<uint32_t>(distinct.size(), 0));
-  ForEachRange(bounds, [&](size_t r) {
+  ForEachRowRange(bounds, [&](size_t r) {
     for (size_t i = bounds[r]; i < bounds[r + 1]; ++i) {
       keys[i].bits = rank[OrderedKey(keys[i], descending)];
       ++at[r][keys[i].bits];
@@ -512,7 +511,7 @@ bool CountingOrder(BigVector<SortKey>& keys, bool descending, uint32_t first, Bi
       at[r][d] = place;
       place += count;
     }
-  ForEachRange(bounds, [&](size_t r) {
+  ForEachRowRange(bounds, [&](size_t r) {
     for (size_t i = bounds[r]; i < bounds[r + 1]; ++i) order[at[r][keys[i].bits]++] = first + keys[i].pos;
   });
   return true;

@@ -3,6 +3,7 @@
 #include <malloc.h>
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 
@@ -72,6 +73,19 @@ ScopedParallelRowsMin::~ScopedParallelRowsMin() { g_parallelRowsMin = previous_;
 
 void ForRowRanges(size_t n, const std::function<void(size_t begin, size_t end)>& work) {
   rt::ParallelRanges(n, g_parallelRowsMin, work);
+}
+
+std::vector<size_t> RowRangeBounds(size_t n) {
+  const size_t ranges = std::clamp<size_t>(n / g_parallelRowsMin, 1, rt::ParallelThreads());
+  std::vector<size_t> bounds(ranges + 1);
+  for (size_t r = 0; r <= ranges; ++r) bounds[r] = n * r / ranges;
+  return bounds;
+}
+
+void ForEachRowRange(const std::vector<size_t>& bounds, const std::function<void(size_t range)>& work) {
+  rt::ParallelRanges(bounds.size() - 1, 1, [&](size_t begin, size_t end) {
+    for (size_t r = begin; r < end; ++r) work(r);
+  });
 }
 
 ReturnFreedHeap::~ReturnFreedHeap() { malloc_trim(0); }

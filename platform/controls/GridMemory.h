@@ -90,8 +90,13 @@ class ScopedParallelRowsMin {
   size_t previous_;
 };
 // work(begin, end) over [0, n) as above: it may write its own range of shared arrays
-// and must only read anything else.
+// and must only read anything else. What a worker allocates stays with its thread's
+// heap: what a work needs beyond its stack is made by the caller (see RowRangeBounds).
 void ForRowRanges(size_t n, const std::function<void(size_t begin, size_t end)>& work);
+// The same ranges, numbered: range r is [bounds[r], bounds[r + 1]), so that the caller
+// can make what each range needs before work(r) runs for each at once.
+std::vector<size_t> RowRangeBounds(size_t n);
+void ForEachRowRange(const std::vector<size_t>& bounds, const std::function<void(size_t range)>& work);
 
 // Working room of a reordering of rows, handed from one array to the next: each array
 // reordered is built in the room of its type, which then holds the old array.

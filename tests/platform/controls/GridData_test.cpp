@@ -347,9 +347,10 @@ TEST(GridDataTest, RemoveRowsKeepsEveryStoreOfTheRowsLeftInStep) {
 
 // More distinct dates than the sort's first cache holds, each stored once and shared by
 // several rows: every row sorts by its date, in the caller alone and over row ranges
-// (too many dates to read once for all ranges).
+// (too many dates to read once for all ranges; in ranges of few rows, few dates each; in
+// ranges of many, too many for a range's table).
 TEST(GridDataTest, ManySharedDatesSortAsDates) {
-  for (const size_t rowsMin : {kParallelRowsMin, size_t{4096}}) {
+  for (const size_t rowsMin : {kParallelRowsMin, size_t{4096}, size_t{30000}}) {
     const ScopedParallelRowsMin split(rowsMin);
     constexpr int kDates = 20000, kCopies = 3;
     GridData d;
