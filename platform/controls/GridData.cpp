@@ -593,11 +593,13 @@ void GridData::Sort(int r1, int r2, int c1, int c2, bool descending) {
   if (r1 >= r2 || c1 > c2) return;
   const size_t first = static_cast<size_t>(r1);
   const size_t n = static_cast<size_t>(r2 - r1 + 1);
-  const DateReader reader;  // made here: the key makers only read it
+  std::optional<DateReader> reader;
   std::vector<ColumnKeys> keys(static_cast<size_t>(c2 - c1 + 1));
   for (int c = c1; c <= c2; ++c) {
     ColumnKeys& k = keys[static_cast<size_t>(c - c1)];
-    k.Make(Cells(c), first, n, Column(c).dataType == kDateType ? &reader : nullptr);
+    const bool dates = Column(c).dataType == kDateType;
+    if (dates && !reader) reader.emplace();
+    k.Make(Cells(c), first, n, dates ? &*reader : nullptr);
     k.RankTexts();
   }
   auto ordered = [descending](int cmp, uint32_t a, uint32_t b) {

@@ -18,8 +18,7 @@ std::optional<double> NumberOfText(const TextRef& text);
 
 // Reads date texts as day numbers: the user's short date form and a day, month name and
 // year ("7 Apr 2023") quickly, any other form as rt::ParseDateTime reads dates (years
-// have four digits). Takes the locale's field order and month names when made; may then
-// be read from several threads at once.
+// have four digits). Takes the locale's field order and month names when made.
 class DateReader {
  public:
   DateReader();

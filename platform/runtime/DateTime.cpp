@@ -126,10 +126,9 @@ std::optional<QDate> ParseDatePart(const QString& text) {
 // Splits a trailing time off the text; the time when there is one.
 std::optional<QTime> SplitTime(QString& text) {
   const QLocale loc;
-  // The expression depends on the locale's designators; built once per locale and
-  // thread (dates are read by several threads at once, a grid's sort keys).
-  thread_local QString cachedFor;
-  thread_local QRegularExpression re;
+  // The expression depends on the locale's designators; built once per locale.
+  static QString cachedFor;
+  static QRegularExpression re;
   const QString key = loc.amText() + u'|' + loc.pmText();
   if (key != cachedFor || !re.isValid() || re.pattern().isEmpty()) {
     QStringList markers = {QStringLiteral("AM"), QStringLiteral("PM"), QStringLiteral("A"),
