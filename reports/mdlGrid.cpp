@@ -83,16 +83,16 @@ class ShownScaler {
  public:
   explicit ShownScaler(int decimals) : decimals_(decimals) {}
 
-  bool Scaled(const ctl::GridControl& grd, int row, int col, int64_t& scaled) {
-    const ctl::GridControl::Number v = grd.CellNumber(row, col);
-    if (v.kind == ctl::grid::CellKind::Int) {
-      scaled = v.i;
+  bool Scaled(const ctl::grid::CellColumn& cells, size_t row, int64_t& scaled) {
+    const ctl::grid::CellKind kind = cells.Kind(row);
+    if (kind == ctl::grid::CellKind::Int) {
+      scaled = cells.IntValue(row);
       for (int d = 0; d < decimals_; ++d) scaled *= 10;
       return true;
     }
-    if (v.kind != ctl::grid::CellKind::Double) return false;
+    if (kind != ctl::grid::CellKind::Double) return false;
     static constexpr double kPow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
-    const double value = v.d;
+    const double value = cells.DoubleValue(row);
     const double x = value * (decimals_ < 9 ? kPow10[decimals_] : std::pow(10.0, decimals_));
     // Away from a half the binary product rounds as the decimal value does.
     if (const double frac = std::abs(x - std::trunc(x)); std::abs(frac - 0.5) > 1e-6 && std::abs(x) < 1e15) {
@@ -237,25 +237,33 @@ void ShowGridTotals(ctl::GridControl& grd, const clsRptDef& RptDef) {
       int32_t col;
       int decimals;
       int64_t sum;
-      ShownScaler shown;
     };
     std::vector<Total> sums;
     for (int32_t k = 1; k <= n; ++k) {
       const clsRptColDef& def = RptDef.m_collColumnDefs.Item(k);
       if (!def.m_bCanBeTotal) continue;
-      const int decimals = FormatDecimals(grd.ColFormat(k));
-      sums.push_back({k, decimals, 0, ShownScaler(decimals)});
+      sums.push_back({k, FormatDecimals(grd.ColFormat(k)), 0});
     }
-    // One pass over the data rows for every totalled column.
-    if (!sums.empty()) {
-      for (int r = 1; r < totals; ++r) {
-        if (grd.RowDataInt(r) <= 0) continue;
-        for (Total& t : sums) {
-          int64_t v = 0;
-          if (t.shown.Scaled(grd, r, t.col, v)) t.sum += v;
+    // The data rows over row ranges, each range with its own scalers and sums; integer
+    // sums add exactly.
+    const ctl::grid::GridData& data = grd.Data();
+    const std::vector<size_t> bounds = ctl::grid::RowRangeBounds(static_cast<size_t>(totals - 1));
+    std::vector<std::vector<ShownScaler>> shown(bounds.size() - 1);
+    for (auto& scalers : shown)
+      for (const Total& t : sums) scalers.emplace_back(t.decimals);
+    std::vector<std::vector<int64_t>> part(bounds.size() - 1, std::vector<int64_t>(sums.size(), 0));
+    if (!sums.empty())
+      ctl::grid::ForEachRowRange(bounds, [&](size_t range) {
+        for (size_t r = bounds[range] + 1; r <= bounds[range + 1]; ++r) {
+          if (data.RowDataInt(static_cast<int>(r)) <= 0) continue;
+          for (size_t t = 0; t < sums.size(); ++t) {
+            int64_t v = 0;
+            if (shown[range][t].Scaled(data.Cells(sums[t].col), r, v)) part[range][t] += v;
+          }
         }
-      }
-    }
+      });
+    for (const auto& ranged : part)
+      for (size_t t = 0; t < sums.size(); ++t) sums[t].sum += ranged[t];
     for (const Total& t : sums)
       writer.Set(totals, t.col, RptDef.m_collColumnDefs.Item(t.col),
                  rt::DecimalDigits::FromScaled(t.sum, t.decimals).ToDouble());

@@ -369,35 +369,28 @@ QString CellColumn::ToString(size_t row) const {
   return {};
 }
 
-void CellColumn::Permute(size_t first, const BigVector<uint32_t>& order, BigVector<uint64_t>& scratch) {
+void CellColumn::Permute(size_t first, const BigVector<uint32_t>& order, PermuteRoom& room) {
   // A range of one value (a column left empty) stays as it is.
   if (!narrow_.empty()) {
     const auto from = narrow_.begin() + static_cast<ptrdiff_t>(first);
     const auto to = from + static_cast<ptrdiff_t>(order.size());
     if (std::adjacent_find(from, to, std::not_equal_to<>()) == to && (from == to || *from != kNarrowAside)) return;
+    PermuteInto(narrow_, first, order, room.narrow);
+    if (aside_.empty()) return;
     // The cells kept aside in the range move with their rows.
     std::vector<std::pair<size_t, uint64_t>> aside;
-    BigVector<uint32_t> moved(order.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-      moved[i] = narrow_[order[i]];
-      if (moved[i] == kNarrowAside) aside.emplace_back(first + i, Aside(order[i])->second);
-    }
-    std::copy(moved.begin(), moved.end(), from);
+    for (size_t i = 0; i < order.size(); ++i)
+      if (narrow_[first + i] == kNarrowAside) aside.emplace_back(first + i, Aside(order[i])->second);
     std::erase_if(aside_, [&](const auto& a) { return a.first >= first && a.first < first + order.size(); });
     aside_.insert(aside_.end(), aside.begin(), aside.end());
     std::sort(aside_.begin(), aside_.end());
     return;
   }
   if (cells_.empty()) return;
-  const auto end = static_cast<ptrdiff_t>(first + order.size());
   const auto begin = cells_.begin() + static_cast<ptrdiff_t>(first);
-  if (std::adjacent_find(begin, cells_.begin() + end, std::not_equal_to<>()) == cells_.begin() + end) return;
-  // Gathered into `scratch`, which becomes the cells; the old cells are the next scratch.
-  scratch.resize(cells_.size());
-  std::copy(cells_.begin(), cells_.begin() + static_cast<ptrdiff_t>(first), scratch.begin());
-  for (size_t i = 0; i < order.size(); ++i) scratch[first + i] = cells_[order[i]];
-  std::copy(cells_.begin() + end, cells_.end(), scratch.begin() + end);
-  cells_.swap(scratch);
+  const auto end = begin + static_cast<ptrdiff_t>(order.size());
+  if (std::adjacent_find(begin, end, std::not_equal_to<>()) == end) return;
+  PermuteInto(cells_, first, order, room.wide);
 }
 
 uint64_t CellColumn::EncodeText(QStringView text) {

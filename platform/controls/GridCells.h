@@ -112,9 +112,8 @@ class CellColumn {
   // The cell as text: numbers as CStr writes them, empty as "".
   QString ToString(size_t row) const;
 
-  // Reorders the cells: new cell first + i = old cell order[i]; `scratch` is working room
-  // (it leaves with the old cells' room).
-  void Permute(size_t first, const BigVector<uint32_t>& order, BigVector<uint64_t>& scratch);
+  // Reorders the cells: new cell first + i = old cell order[i].
+  void Permute(size_t first, const BigVector<uint32_t>& order, PermuteRoom& room);
 
  private:
   TextRef RefOf(uint64_t cell) const;

@@ -227,17 +227,6 @@ QVariant GridControl::CellValue(int row, int col) const {
   return {};
 }
 
-GridControl::Number GridControl::CellNumber(int row, int col) const {
-  CheckCell(row, col);
-  const grid::CellColumn& cells = data_.Cells(col);
-  const size_t r = static_cast<size_t>(row);
-  switch (const grid::CellKind kind = cells.Kind(r)) {
-    case grid::CellKind::Int: return {kind, cells.IntValue(r), 0};
-    case grid::CellKind::Double: return {kind, 0, cells.DoubleValue(r)};
-    default: return {kind, 0, 0};
-  }
-}
-
 void GridControl::CopyCell(int fromRow, int row, int col) {
   CheckCell(fromRow, col);
   CheckCell(row, col);
@@ -450,8 +439,7 @@ QVariant GridControl::RowData(int row) const {
 
 int64_t GridControl::RowDataInt(int row) const {
   CheckRow(row);
-  const std::optional<int64_t> stored = data_.RowDataInt(row);
-  return stored ? *stored : data_.RowData(row).toLongLong();
+  return data_.RowDataInt(row);
 }
 
 void GridControl::setRowData(int row, const QVariant& value) {

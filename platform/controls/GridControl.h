@@ -135,14 +135,8 @@ class GridControl : public QWidget {
   QString TextMatrix(int row, int col) const;
   // The cell as stored: a number (qlonglong or double), a text, or null when empty.
   QVariant CellValue(int row, int col) const;
-  // A stored number read without a QVariant: kind Int (in i) or Double (in d); Empty or
-  // Text otherwise.
-  struct Number {
-    grid::CellKind kind = grid::CellKind::Empty;
-    int64_t i = 0;
-    double d = 0;
-  };
-  Number CellNumber(int row, int col) const;
+  // What the grid holds, for passes over many cells (several threads may read it).
+  const grid::GridData& Data() const { return data_; }
   void setTextMatrix(int row, int col, const QString& text);
   // A number, shown as CStr writes it.
   void setTextMatrix(int row, int col, double value);

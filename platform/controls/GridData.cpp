@@ -1,6 +1,7 @@
 #include "platform/controls/GridData.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -9,6 +10,7 @@
 
 #include "platform/controls/GridFormat.h"
 #include "platform/runtime/Format.h"
+#include "platform/runtime/Parallel.h"
 
 namespace ctl::grid {
 
@@ -200,25 +202,144 @@ namespace {
 enum KeyClass : uint8_t { kEmptyKey, kNumberKey, kTextKey };
 
 struct SortKey {
+  SortKey() {}  // NOLINT: left unset, so that arrays of keys are written once, in parallel
+  SortKey(uint64_t b, uint32_t p, uint8_t c) : bits(b), pos(p), cls(c) {}
   uint64_t bits;  // the number's double bits, or the text's folded prefix
   uint32_t pos;   // position in the sorted range
   uint8_t cls;
 };
 
-// Makes the sort keys of one column. Texts are read (as numbers or dates) once per
-// stored copy, through a small cache keyed by the cell's bytes.
+SortKey NumberKey(double v, uint32_t pos) {
+  if (std::isnan(v)) v = -std::numeric_limits<double>::infinity();
+  return {std::bit_cast<uint64_t>(v), pos, kNumberKey};
+}
+
+// The key of text cell `row`, read as a date when `dates` is given, else as a number
+// when it is one.
+SortKey ReadText(const CellColumn& cells, size_t row, const DateReader* dates, uint32_t pos) {
+  const TextRef text = cells.Text(row);
+  std::optional<double> v = dates ? dates->Day(text.ToString()) : NumberOfText(text);
+  return v ? NumberKey(*v, pos) : SortKey{text.FoldedPrefix(), pos, kTextKey};
+}
+
+using OrderKey = std::pair<uint8_t, uint64_t>;
+
+uint64_t HashOf(uint64_t raw) { return raw * 0x9E3779B97F4A7C15ULL; }
+uint64_t HashOf(const OrderKey& key) { return (key.second + key.first) * 0x9E3779B97F4A7C15ULL; }
+
+// Keys with a value each, in open addressing with at least twice as many slots as keys.
+// A table of fixed room (a worker's: what a worker allocates stays with its thread's
+// heap) takes its slots when made and refuses keys beyond; any other grows as keys come:
+// few keys stay in the cache.
+template <typename Key, typename Value>
+class KeyTable {
+ public:
+  explicit KeyTable(size_t fixedRoom = 0)
+      : fixed_(fixedRoom), table_(fixedRoom ? std::bit_ceil(fixedRoom * 2) : size_t{1} << 10) {
+    keys_.reserve(fixedRoom);
+  }
+  size_t Size() const { return keys_.size(); }
+  const std::vector<Key>& Keys() const { return keys_; }  // in the order added
+  // Adds `key` with `value` (a key there already keeps its value); false when the table's
+  // fixed room is full.
+  bool Add(const Key& key, const Value& value = Value{}) {
+    Slot& slot = Find(key);
+    if (slot.used) return true;
+    if (fixed_ && keys_.size() == fixed_) return false;
+    slot = {key, value, true};
+    keys_.push_back(key);
+    if (fixed_ || keys_.size() * 2 <= table_.size()) return true;
+    std::vector<Slot> old(table_.size() * 2);
+    old.swap(table_);
+    for (const Slot& s : old)
+      if (s.used) Find(s.key) = s;
+    return true;
+  }
+  // The value of a key added.
+  Value& operator[](const Key& key) { return Find(key).value; }
+  const Value& operator[](const Key& key) const { return const_cast<KeyTable*>(this)->Find(key).value; }
+
+ private:
+  struct Slot {
+    Key key{};
+    Value value{};
+    bool used = false;
+  };
+  Slot& Find(const Key& key) {
+    const size_t mask = table_.size() - 1;
+    size_t i = HashOf(key) >> (64 - std::countr_zero(table_.size()));
+    while (table_[i].used && table_[i].key != key) i = (i + 1) & mask;
+    return table_[i];
+  }
+  size_t fixed_;
+  std::vector<Slot> table_;
+  std::vector<Key> keys_;
+};
+
+// The room of a worker's table of distinct keys: more in one range, and the work is done
+// in the caller alone.
+constexpr size_t kRangeKeys = 4096;
+
+// The keys of a column's stored texts, each read once, when they are few (dates, names
+// that share their copies): read before the rows' keys are made over row ranges, which
+// then only look them up. Read-only once Read has returned true.
+class TextKeys {
+ public:
+  // Reads the stored texts of rows [first, first + n) of `cells`; false, reading none,
+  // when there are more than kMax, or than kRangeKeys in a range.
+  bool Read(const CellColumn& cells, size_t first, size_t n, const DateReader* dates) {
+    // Each range's stored texts, with a row that holds each.
+    const std::vector<size_t> bounds = RowRangeBounds(n);
+    std::vector<KeyTable<uint64_t, Known>> seen;
+    for (size_t r = 0; r + 1 < bounds.size(); ++r) seen.emplace_back(kRangeKeys);
+    std::atomic<bool> tooMany{false};
+    ForEachRowRange(bounds, [&](size_t r) {
+      for (size_t i = bounds[r]; i < bounds[r + 1] && !tooMany; ++i)
+        if (cells.Kind(first + i) == CellKind::Text && !seen[r].Add(cells.Raw(first + i), {first + i, 0}))
+          tooMany = true;
+    });
+    if (tooMany) return false;
+    for (const auto& ranged : seen)
+      for (const uint64_t raw : ranged.Keys()) {
+        known_.Add(raw, ranged[raw]);
+        if (known_.Size() > kMax) return false;
+      }
+    for (const uint64_t raw : known_.Keys()) {
+      Known& k = known_[raw];
+      const SortKey key = ReadText(cells, k.first, dates, 0);
+      k = {key.bits, key.cls};
+    }
+    return true;
+  }
+  SortKey Key(uint64_t raw, uint32_t pos) const {
+    const Known& k = known_[raw];
+    return {k.first, pos, k.second};
+  }
+
+ private:
+  static constexpr size_t kMax = size_t{1} << 14;
+  using Known = std::pair<uint64_t, uint8_t>;  // a row holding the text, then its key's bits and class
+  KeyTable<uint64_t, Known> known_;
+};
+
+// Makes the sort keys of one column, read as dates when `dates` is given; its texts
+// looked up in `read` when given, else read (as numbers or dates) once per stored copy,
+// through a small cache keyed by the cell's bytes. One maker per thread: its caches are
+// its own.
 class KeyMaker {
  public:
-  KeyMaker(const CellColumn& cells, bool dates) : cells_(cells), dates_(dates), cache_(kSlots) {}
+  KeyMaker(const CellColumn& cells, const DateReader* dates, const TextKeys* read)
+      : cells_(cells), dates_(dates), read_(read), cache_(read ? 0 : kSlots) {}
 
   SortKey Make(size_t row, uint32_t pos) {
     switch (cells_.Kind(row)) {
       case CellKind::Empty: return {0, pos, kEmptyKey};
       case CellKind::Int:
-      case CellKind::Double: return Number(cells_.DoubleValue(row), pos);
+      case CellKind::Double: return NumberKey(cells_.DoubleValue(row), pos);
       case CellKind::Text: break;
     }
     const uint64_t raw = cells_.Raw(row);
+    if (read_) return read_->Key(raw, pos);
     Slot& slot = cache_[(raw * 0x9E3779B97F4A7C15ULL) >> (64 - kSlotBits)];
     if (slot.used && slot.raw == raw) return {slot.bits, pos, slot.cls};
     // Dates are slow to read: every stored copy is read once, up to kDatesKept of them.
@@ -228,9 +349,7 @@ class KeyMaker {
         return {slot.bits, pos, slot.cls};
       }
     }
-    const TextRef text = cells_.Text(row);
-    std::optional<double> v = dates_ ? reader_.Day(text.ToString()) : NumberOfText(text);
-    SortKey key = v ? Number(*v, pos) : SortKey{text.FoldedPrefix(), pos, kTextKey};
+    const SortKey key = ReadText(cells_, row, dates_, pos);
     slot = {raw, key.bits, key.cls, true};
     if (dates_ && seen_.size() < kDatesKept) seen_.emplace(raw, std::pair{key.bits, key.cls});
     return key;
@@ -245,16 +364,11 @@ class KeyMaker {
     uint8_t cls = 0;
     bool used = false;
   };
-  static SortKey Number(double v, uint32_t pos) {
-    if (std::isnan(v)) v = -std::numeric_limits<double>::infinity();
-    return {std::bit_cast<uint64_t>(v), pos, kNumberKey};
-  }
-
   static constexpr size_t kDatesKept = size_t{1} << 16;
 
   const CellColumn& cells_;
-  bool dates_;
-  DateReader reader_;
+  const DateReader* dates_;
+  const TextKeys* read_;
   std::vector<Slot> cache_;
   std::unordered_map<uint64_t, std::pair<uint64_t, uint8_t>> seen_;  // date cells read
 };
@@ -264,7 +378,34 @@ struct ColumnKeys {
   BigVector<SortKey> keys;
   const CellColumn* cells = nullptr;
   size_t first = 0;
+  size_t textKeys = 0;  // keys of class kTextKey
   bool ranked = false;  // text keys hold ranks: no text needs reading
+
+  // The keys of `cells` rows [first, first + n), made over row ranges.
+  void Make(const CellColumn& column, size_t from, size_t n, const DateReader* dates) {
+    cells = &column;
+    first = from;
+    keys.resize(n);
+    // Over row ranges when the column's texts can be read once for all of them; else
+    // (many distinct texts, or few rows) in the caller alone.
+    TextKeys read;
+    const bool shared = RowRangeBounds(n).size() > 2 && read.Read(column, first, n, dates);
+    std::atomic<size_t> made{0};
+    auto make = [&](size_t begin, size_t end) {
+      KeyMaker maker(column, dates, shared ? &read : nullptr);
+      size_t count = 0;
+      for (size_t i = begin; i < end; ++i) {
+        keys[i] = maker.Make(first + i, static_cast<uint32_t>(i));
+        count += keys[i].cls == kTextKey;
+      }
+      made += count;
+    };
+    if (shared)
+      ForRowRanges(n, make);
+    else
+      make(0, n);
+    textKeys = made;
+  }
 
   // Three-way comparison; the rows' texts break prefix ties.
   int Compare(const SortKey& a, const SortKey& b) const {
@@ -284,10 +425,11 @@ struct ColumnKeys {
   // When many rows share few stored texts (names, types), sorts the distinct texts
   // once and gives every text key its rank, so the row sort compares numbers only.
   void RankTexts() {
+    if (textKeys < 64) return;
     BigVector<std::pair<uint64_t, uint32_t>> texts;  // cell bytes, position
+    texts.reserve(textKeys);
     for (const SortKey& k : keys)
       if (k.cls == kTextKey) texts.emplace_back(cells->Raw(first + k.pos), k.pos);
-    if (texts.size() < 64) return;
     std::sort(texts.begin(), texts.end());
     std::vector<size_t> runs;  // start of each run of equal cell bytes
     for (size_t i = 0; i < texts.size(); ++i)
@@ -311,10 +453,7 @@ struct ColumnKeys {
 };
 
 // True when the keys alone order the rows: no two texts need their characters read.
-bool RadixSortable(const ColumnKeys& k) {
-  if (k.ranked) return true;
-  return std::none_of(k.keys.begin(), k.keys.end(), [](const SortKey& key) { return key.cls == kTextKey; });
-}
+bool RadixSortable(const ColumnKeys& k) { return k.ranked || k.textKeys == 0; }
 
 // A number's key as an unsigned number of the same order (-0 and 0 alike).
 uint64_t OrderedBits(uint64_t doubleBits) {
@@ -329,54 +468,59 @@ std::pair<uint8_t, uint64_t> OrderedKey(const SortKey& k, bool descending) {
 }
 
 // As RadixOrder when the keys take few distinct values (dates, types, ranked names): a
-// counting sort by each key's rank among them, without a second copy of the keys.
-// False, with `keys` and `order` untouched, when there are too many.
-bool CountingOrder(BigVector<SortKey>& keys, bool descending, BigVector<uint32_t>& order) {
+// counting sort by each key's rank among them, without a second copy of the keys, over
+// row ranges unless `alone` (each range's rows go after those of the ranges before, so
+// equal keys keep their order). False, with `keys` and `order` untouched, when there
+// are too many.
+bool CountingOrder(BigVector<SortKey>& keys, bool descending, uint32_t first, BigVector<uint32_t>& order,
+                   bool alone = false) {
   constexpr size_t kMaxDistinct = size_t{1} << 15;
-  struct Slot {
-    std::pair<uint8_t, uint64_t> key;
-    uint32_t index = 0;  // into distinct, plus one; 0: free
-  };
-  // At least twice as many slots as distinct keys, grown as they come: few keys stay
-  // in the cache.
-  std::vector<Slot> table(size_t{1} << 10);
-  std::vector<std::pair<std::pair<uint8_t, uint64_t>, uint32_t>> distinct;  // key, its place in table
-  auto find = [&](const std::pair<uint8_t, uint64_t>& key) -> Slot& {
-    const size_t mask = table.size() - 1;
-    size_t i = ((key.second + key.first) * 0x9E3779B97F4A7C15ULL) >> (64 - std::countr_zero(table.size()));
-    while (table[i].index != 0 && table[i].key != key) i = (i + 1) & mask;
-    return table[i];
-  };
-  for (const SortKey& k : keys) {
-    const auto key = OrderedKey(k, descending);
-    Slot& slot = find(key);
-    if (slot.index != 0) continue;
-    if (distinct.size() == kMaxDistinct) return false;
-    slot = {key, static_cast<uint32_t>(distinct.size() + 1)};
-    distinct.emplace_back(key, 0);
-    if (distinct.size() * 2 > table.size()) {
-      table.assign(table.size() * 2, Slot{});
-      for (size_t d = 0; d < distinct.size(); ++d) find(distinct[d].first) = {distinct[d].first, static_cast<uint32_t>(d + 1)};
+  const std::vector<size_t> bounds = alone ? std::vector<size_t>{0, keys.size()} : RowRangeBounds(keys.size());
+  const size_t ranges = bounds.size() - 1;
+  std::vector<KeyTable<OrderKey, uint32_t>> seen;
+  for (size_t r = 0; r < ranges; ++r) seen.emplace_back(ranges > 1 ? kRangeKeys : 0);
+  std::atomic<bool> full{false};
+  ForEachRowRange(bounds, [&](size_t r) {
+    for (size_t i = bounds[r]; i < bounds[r + 1] && !full; ++i)
+      if (!seen[r].Add(OrderedKey(keys[i], descending)) || seen[r].Size() > kMaxDistinct) full = true;
+  });
+  if (full) return ranges > 1 ? CountingOrder(keys, descending, first, order, true) : false;
+  KeyTable<OrderKey, uint32_t> rank;
+  for (const auto& t : seen)
+    for (const OrderKey& key : t.Keys()) {
+      rank.Add(key);
+      if (rank.Size() > kMaxDistinct) return false;
     }
-  }
-  for (auto& [key, place] : distinct) place = static_cast<uint32_t>(&find(key) - table.data());
+  seen = {};
+  std::vector<OrderKey> distinct = rank.Keys();
   std::sort(distinct.begin(), distinct.end());
-  // Each distinct key's slot now holds its rank plus one; start[rank] its first place.
-  std::vector<size_t> start(distinct.size() + 1, 0);
-  for (size_t r = 0; r < distinct.size(); ++r) table[distinct[r].second].index = static_cast<uint32_t>(r + 1);
-  for (SortKey& k : keys) {
-    k.bits = find(OrderedKey(k, descending)).index - 1;
-    ++start[k.bits + 1];
-  }
-  for (size_t r = 1; r < start.size(); ++r) start[r] += start[r - 1];
-  for (const SortKey& k : keys) order[start[k.bits]++] = k.pos;
+  for (size_t d = 0; d < distinct.size(); ++d) rank[distinct[d]] = static_cast<uint32_t>(d);
+  // Each key's bits become its rank; at[r][rank]: the rows of range r of each rank, then
+  // the first place they take.
+  std::vector<std::vector<uint32_t>> at(ranges, std::vector<uint32_t>(distinct.size(), 0));
+  ForEachRowRange(bounds, [&](size_t r) {
+    for (size_t i = bounds[r]; i < bounds[r + 1]; ++i) {
+      keys[i].bits = rank[OrderedKey(keys[i], descending)];
+      ++at[r][keys[i].bits];
+    }
+  });
+  uint32_t place = 0;
+  for (size_t d = 0; d < distinct.size(); ++d)
+    for (size_t r = 0; r < ranges; ++r) {
+      const uint32_t count = at[r][d];
+      at[r][d] = place;
+      place += count;
+    }
+  ForEachRowRange(bounds, [&](size_t r) {
+    for (size_t i = bounds[r]; i < bounds[r + 1]; ++i) order[at[r][keys[i].bits]++] = first + keys[i].pos;
+  });
   return true;
 }
 
-// The positions of `keys` in their stable order (classes, then keys; equal keys by
-// position), by a least-significant-digit radix sort; `keys` is used up.
-void RadixOrder(BigVector<SortKey>& keys, bool descending, BigVector<uint32_t>& order) {
-  if (CountingOrder(keys, descending, order)) return;
+// The rows first + position of `keys` in their stable order (classes, then keys; equal
+// keys by position), by a least-significant-digit radix sort; `keys` is used up.
+void RadixOrder(BigVector<SortKey>& keys, bool descending, uint32_t first, BigVector<uint32_t>& order) {
+  if (CountingOrder(keys, descending, first, order)) return;
   const size_t n = keys.size();
   BigVector<SortKey> other(n);
   // The classes first, each in position order: empty, numbers, texts (reversed when
@@ -427,7 +571,20 @@ void RadixOrder(BigVector<SortKey>& keys, bool descending, BigVector<uint32_t>& 
     }
     std::swap(from, to);
   }
-  for (size_t i = 0; i < n; ++i) order[i] = (*from)[i].pos;
+  for (size_t i = 0; i < n; ++i) order[i] = first + (*from)[i].pos;
+}
+
+// Whether order[i] is first + i for every i: rows already in order.
+bool InPlace(const BigVector<uint32_t>& order, size_t first) {
+  std::atomic<bool> moves{false};
+  ForRowRanges(order.size(), [&](size_t begin, size_t end) {
+    for (size_t i = begin; i < end && !moves; i += 4096) {
+      const size_t stop = std::min(end, i + 4096);
+      for (size_t j = i; j < stop; ++j)
+        if (order[j] != first + j) moves = true;
+    }
+  });
+  return !moves;
 }
 
 }  // namespace
@@ -436,14 +593,13 @@ void GridData::Sort(int r1, int r2, int c1, int c2, bool descending) {
   if (r1 >= r2 || c1 > c2) return;
   const size_t first = static_cast<size_t>(r1);
   const size_t n = static_cast<size_t>(r2 - r1 + 1);
+  std::optional<DateReader> reader;
   std::vector<ColumnKeys> keys(static_cast<size_t>(c2 - c1 + 1));
   for (int c = c1; c <= c2; ++c) {
     ColumnKeys& k = keys[static_cast<size_t>(c - c1)];
-    k.cells = &Cells(c);
-    k.first = first;
-    k.keys.reserve(n);
-    KeyMaker maker(Cells(c), Column(c).dataType == kDateType);
-    for (size_t i = 0; i < n; ++i) k.keys.push_back(maker.Make(first + i, static_cast<uint32_t>(i)));
+    const bool dates = Column(c).dataType == kDateType;
+    if (dates && !reader) reader.emplace();
+    k.Make(Cells(c), first, n, dates ? &*reader : nullptr);
     k.RankTexts();
   }
   auto ordered = [descending](int cmp, uint32_t a, uint32_t b) {
@@ -452,8 +608,7 @@ void GridData::Sort(int r1, int r2, int c1, int c2, bool descending) {
   };
   BigVector<uint32_t> order(n);
   if (keys.size() == 1 && RadixSortable(keys[0])) {
-    RadixOrder(keys[0].keys, descending, order);
-    for (uint32_t& o : order) o += static_cast<uint32_t>(first);
+    RadixOrder(keys[0].keys, descending, static_cast<uint32_t>(first), order);
   } else if (keys.size() == 1) {
     const ColumnKeys& k = keys[0];
     BigVector<SortKey>& sorted = keys[0].keys;
@@ -473,18 +628,15 @@ void GridData::Sort(int r1, int r2, int c1, int c2, bool descending) {
   }
   keys = {};
   // Rows already in order (read in the order sorted by) stay where they are.
-  bool moves = false;
-  for (size_t i = 0; i < n && !moves; ++i) moves = order[i] != first + i;
-  if (!moves) return;
+  if (InPlace(order, first)) return;
 
-  BigVector<uint64_t> scratch;
-  for (CellColumn& c : columns_) c.Permute(first, order, scratch);
-  rowData_.Permute(first, order, scratch);
-  styles_.Permute(first, order);
+  PermuteRoom room;
+  for (CellColumn& c : columns_) c.Permute(first, order, room);
+  rowData_.Permute(first, order, room);
+  styles_.Permute(first, order, room);
   if (hiddenCount_ > 0) {
-    std::vector<uint8_t> hidden(n);
-    for (size_t i = 0; i < n; ++i) hidden[i] = rowHidden_[order[i]];
-    std::copy(hidden.begin(), hidden.end(), rowHidden_.begin() + r1);
+    std::vector<uint8_t> old;
+    PermuteInto(rowHidden_, first, order, old);
   }
   if (!rowHeights_.empty()) {
     std::map<int, int> moved;

@@ -84,11 +84,11 @@ class GridData {
   const GridStyles& Styles() const { return styles_; }
 
   QVariant RowData(int row) const;
-  // The row's data when it is a stored integer.
-  std::optional<int64_t> RowDataInt(int row) const {
+  // The row's data as an integer (as RowData(row).toLongLong(), without a variant for
+  // the usual stored integer).
+  int64_t RowDataInt(int row) const {
     const size_t r = static_cast<size_t>(row);
-    if (rowData_.Kind(r) != CellKind::Int) return std::nullopt;
-    return rowData_.IntValue(r);
+    return rowData_.Kind(r) == CellKind::Int ? rowData_.IntValue(r) : RowData(row).toLongLong();
   }
   void SetRowData(int row, const QVariant& value);
   void SetRowData(int row, int64_t value) { rowData_.SetInt(static_cast<size_t>(row), value); }

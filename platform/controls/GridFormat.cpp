@@ -26,6 +26,13 @@ DateReader::DateReader() {
     dayField_ = static_cast<int>((d > m) + (d > y));
     yearField_ = static_cast<int>((y > m) + (y > d));
   }
+  const QLocale loc;
+  for (int month = 1; month <= 12; ++month)
+    for (auto fmt : {QLocale::LongFormat, QLocale::ShortFormat})
+      for (QString name : {loc.monthName(month, fmt), loc.standaloneMonthName(month, fmt)}) {
+        if (name.endsWith(u'.')) name.chop(1);
+        if (!name.isEmpty()) monthNames_.emplace_back(name, month);
+      }
 }
 
 // Three numbers apart by single separators ("3/15/2026", "15.03.2026", "2026-03-15"),
@@ -61,10 +68,54 @@ std::optional<double> DateReader::Numeric(const QString& text) const {
   return static_cast<double>(date.toJulianDay());
 }
 
+// Three ASCII words apart by blanks and , . / -: a day of one or two digits, a year of
+// four and a month name of the locale, in any order; read as rt::ParseDateTime reads
+// them, without its look-ups of the names. nullopt for any other text, and for a day
+// that is not a date (ParseDateTime decides).
+std::optional<double> DateReader::Named(const QString& text) const {
+  auto separator = [](char16_t c) { return c == u' ' || c == u',' || c == u'.' || c == u'/' || c == u'-'; };
+  int year = -1, month = -1, day = -1;
+  qsizetype i = 0;
+  while (i < text.size()) {
+    if (separator(text[i].unicode())) {
+      ++i;
+      continue;
+    }
+    qsizetype end = i;
+    bool digits = true, letters = true;
+    for (; end < text.size() && !separator(text[end].unicode()); ++end) {
+      const char16_t c = text[end].unicode();
+      digits = digits && c >= u'0' && c <= u'9';
+      letters = letters && ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'));
+    }
+    const QStringView word = QStringView(text).mid(i, end - i);
+    if (digits && word.size() == 4 && year < 0) {
+      year = word.toInt();
+    } else if (digits && word.size() <= 2 && day < 0) {
+      day = word.toInt();
+    } else if (letters && month < 0) {
+      for (const auto& [name, number] : monthNames_)
+        if (word.compare(name, Qt::CaseInsensitive) == 0) {
+          month = number;
+          break;
+        }
+      if (month < 0) return std::nullopt;
+    } else {
+      return std::nullopt;
+    }
+    i = end;
+  }
+  if (year <= 0 || month <= 0 || day <= 0) return std::nullopt;
+  const QDate date(year, month, day);
+  if (!rt::IsDateInRange(date)) return std::nullopt;
+  return static_cast<double>(date.toJulianDay());
+}
+
 std::optional<double> DateReader::Day(const QString& text) const {
   const QString t = text.trimmed();
   if (t.isEmpty()) return std::nullopt;
   if (auto day = Numeric(t)) return day;
+  if (auto day = Named(t)) return day;
   const std::optional<QDateTime> dt = rt::ParseDateTime(t);
   if (!dt) return std::nullopt;
   return static_cast<double>(dt->date().toJulianDay()) + dt->time().msecsSinceStartOfDay() / 86400000.0;

@@ -5,6 +5,8 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "platform/controls/GridCells.h"
 
@@ -14,9 +16,9 @@ namespace ctl::grid {
 // ("1,234.50", "$12", "-3"); nullopt for any other text.
 std::optional<double> NumberOfText(const TextRef& text);
 
-// Reads date texts as day numbers: the user's short date form quickly, any other form
-// as rt::ParseDateTime reads dates (years have four digits). Takes the locale's field
-// order when made.
+// Reads date texts as day numbers: the user's short date form and a day, month name and
+// year ("7 Apr 2023") quickly, any other form as rt::ParseDateTime reads dates (years
+// have four digits). Takes the locale's field order and month names when made.
 class DateReader {
  public:
   DateReader();
@@ -24,8 +26,10 @@ class DateReader {
 
  private:
   std::optional<double> Numeric(const QString& text) const;
+  std::optional<double> Named(const QString& text) const;
 
   int monthField_ = 0, dayField_ = 1, yearField_ = 2;  // order of the short form's fields
+  std::vector<std::pair<QString, int>> monthNames_;     // as rt::ParseDateTime tries them
 };
 
 }  // namespace ctl::grid

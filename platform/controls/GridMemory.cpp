@@ -3,8 +3,11 @@
 #include <malloc.h>
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
+
+#include "platform/runtime/Parallel.h"
 
 namespace ctl::grid {
 namespace {
@@ -12,6 +15,7 @@ constexpr size_t kLarge = size_t{2} << 20;
 constexpr size_t kHugePage = size_t{2} << 20;
 
 std::atomic<size_t> g_mapped{0};
+std::atomic<size_t> g_parallelRowsMin{kParallelRowsMin};
 
 size_t Rounded(size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
 }  // namespace
@@ -59,6 +63,29 @@ bool SpareBlocks::Take(size_t n, BigVector<uint64_t>& block) {
   block.swap(*best);
   blocks_.erase(best);
   return true;
+}
+
+size_t ParallelRowsMin() { return g_parallelRowsMin; }
+
+ScopedParallelRowsMin::ScopedParallelRowsMin(size_t rows) : previous_(g_parallelRowsMin.exchange(rows)) {}
+
+ScopedParallelRowsMin::~ScopedParallelRowsMin() { g_parallelRowsMin = previous_; }
+
+void ForRowRanges(size_t n, const std::function<void(size_t begin, size_t end)>& work) {
+  rt::ParallelRanges(n, g_parallelRowsMin, work);
+}
+
+std::vector<size_t> RowRangeBounds(size_t n) {
+  const size_t ranges = std::clamp<size_t>(n / g_parallelRowsMin, 1, rt::ParallelThreads());
+  std::vector<size_t> bounds(ranges + 1);
+  for (size_t r = 0; r <= ranges; ++r) bounds[r] = n * r / ranges;
+  return bounds;
+}
+
+void ForEachRowRange(const std::vector<size_t>& bounds, const std::function<void(size_t range)>& work) {
+  rt::ParallelRanges(bounds.size() - 1, 1, [&](size_t begin, size_t end) {
+    for (size_t r = begin; r < end; ++r) work(r);
+  });
 }
 
 ReturnFreedHeap::ReturnFreedHeap() { mallopt(M_MMAP_THRESHOLD, 128 * 1024); }

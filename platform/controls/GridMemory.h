@@ -7,8 +7,10 @@
 // memory the host must first supply), which costs a fill more than the faults of the
 // ordinary pages it has just freed.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <new>
 #include <utility>
 #include <vector>
@@ -72,6 +74,55 @@ template <typename Vector, typename T>
 void ResizeReleasing(Vector& v, size_t n, const T& value) {
   v.resize(n, value);
   if (n < v.capacity() / 4) v.shrink_to_fit();
+}
+
+// Passes over a grid's rows are split into consecutive ranges of at least
+// ParallelRowsMin() rows (kParallelRowsMin), worked at once over the cores; fewer rows
+// are worked in the caller alone.
+inline constexpr size_t kParallelRowsMin = 65536;
+size_t ParallelRowsMin();
+// Sets ParallelRowsMin() for its lifetime: tests reach the split with small grids.
+class ScopedParallelRowsMin {
+ public:
+  explicit ScopedParallelRowsMin(size_t rows);
+  ~ScopedParallelRowsMin();
+  ScopedParallelRowsMin(const ScopedParallelRowsMin&) = delete;
+  ScopedParallelRowsMin& operator=(const ScopedParallelRowsMin&) = delete;
+
+ private:
+  size_t previous_;
+};
+// work(begin, end) over [0, n) as above: it may write its own range of shared arrays
+// and must only read anything else. What a worker allocates stays with its thread's
+// heap: what a work needs beyond its stack is made by the caller (see RowRangeBounds).
+void ForRowRanges(size_t n, const std::function<void(size_t begin, size_t end)>& work);
+// The same ranges, numbered: range r is [bounds[r], bounds[r + 1]), so that the caller
+// can make what each range needs before work(r) runs for each at once.
+std::vector<size_t> RowRangeBounds(size_t n);
+void ForEachRowRange(const std::vector<size_t>& bounds, const std::function<void(size_t range)>& work);
+
+// Working room of a reordering of rows, handed from one array to the next: each array
+// reordered is built in the room of its type, which then holds the old array.
+struct PermuteRoom {
+  BigVector<uint64_t> wide;
+  BigVector<uint32_t> narrow;
+};
+
+// Reorders v's elements [first, first + order.size()): new v[first + i] is old
+// v[order[i]]. Built over row ranges in `room` (resized to v's size), which leaves with
+// the old elements: working room for the next array of the same type.
+template <typename Vector, typename Order>
+void PermuteInto(Vector& v, size_t first, const Order& order, Vector& room) {
+  const auto end = static_cast<ptrdiff_t>(first + order.size());
+  room.resize(v.size());
+  std::copy(v.begin(), v.begin() + static_cast<ptrdiff_t>(first), room.begin());
+  std::copy(v.begin() + end, v.end(), room.begin() + end);
+  const auto* from = v.data();
+  auto* to = room.data() + first;
+  ForRowRanges(order.size(), [&](size_t begin, size_t stop) {
+    for (size_t i = begin; i < stop; ++i) to[i] = from[order[i]];
+  });
+  v.swap(room);
 }
 
 // Removes the elements at `positions` (ascending, distinct, in range) in one pass.

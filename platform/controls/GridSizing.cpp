@@ -11,7 +11,6 @@
 #include <memory>
 
 #include "platform/controls/GridData.h"
-#include "platform/runtime/Parallel.h"
 
 namespace ctl::grid {
 namespace {
@@ -40,23 +39,14 @@ float EstimateWidth(qsizetype size, Units unit, const AdvanceTable& table, const
 
 bool IsNumber(CellKind kind) { return kind == CellKind::Int || kind == CellKind::Double; }
 
-// Runs scan(begin, end, part) over consecutive ranges of [0, n), on several threads when
-// there are at least twice `rangeRows`; the parts, starting from `blank`, in row order.
+// Runs scan(begin, end, part) over the row ranges of [0, n) (RowRangeBounds), each
+// starting from `blank`; the parts in row order.
 template <typename Part, typename Scan>
-std::vector<Part> ScanRanges(size_t n, size_t rangeRows, const Part& blank, const Scan& scan) {
-  std::vector<std::pair<size_t, Part>> parts(rt::ParallelThreads(), {0, blank});
-  std::atomic<size_t> used{0};
-  rt::ParallelRanges(n, rangeRows, [&](size_t begin, size_t end) {
-    auto& [first, part] = parts[used++];
-    first = begin;
-    scan(begin, end, part);
-  });
-  parts.erase(parts.begin() + static_cast<ptrdiff_t>(used.load()), parts.end());
-  std::sort(parts.begin(), parts.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<Part> inOrder;
-  inOrder.reserve(parts.size());
-  for (auto& part : parts) inOrder.push_back(std::move(part.second));
-  return inOrder;
+std::vector<Part> ScanRanges(size_t n, const Part& blank, const Scan& scan) {
+  const std::vector<size_t> bounds = RowRangeBounds(n);
+  std::vector<Part> parts(bounds.size() - 1, blank);
+  ForEachRowRange(bounds, [&](size_t r) { scan(bounds[r], bounds[r + 1], parts[r]); });
+  return parts;
 }
 
 // Values beyond which (or beyond a quarter of the column's rows) a column is sized row
@@ -563,7 +553,7 @@ std::vector<double> WidestCellsPx(const GridData& data, int col1, int col2, int 
   blank.reserve(columns.size());
   for (const WidestCell& column : columns) blank.push_back(column.BlankPart());
   std::vector<std::vector<ColumnPart>> ranges =
-      ScanRanges(rows, room.rangeRows, blank,
+      ScanRanges(rows, blank,
                  [&](size_t begin, size_t end, std::vector<ColumnPart>& parts) {
                    for (size_t c = 0; c < columns.size(); ++c) columns[c].Scan(begin, end, parts[c]);
                  });

@@ -37,9 +37,6 @@ struct CellFonts {
 struct SizingRoom {
   BigVector<float> estimate;
   BigVector<uint32_t> candidates;
-  // The rows a thread scans at least: grids of fewer than twice as many rows are
-  // scanned on the calling thread alone.
-  size_t rangeRows = size_t{1} << 16;
 };
 
 // The widest display texts of columns [col1, col2] from row `firstRow` down, in pixels;

@@ -117,15 +117,13 @@ void GridStyles::TruncateCols(size_t cols) {
   });
 }
 
-void GridStyles::Permute(size_t first, const BigVector<uint32_t>& order) {
+void GridStyles::Permute(size_t first, const BigVector<uint32_t>& order, PermuteRoom& room) {
   // Rows styled alike (all plain, or a whole column styled) stay as they are.
   const auto begin = rowLayout_.begin() + static_cast<ptrdiff_t>(first);
   if (std::adjacent_find(begin, begin + static_cast<ptrdiff_t>(order.size()), std::not_equal_to<>()) ==
       begin + static_cast<ptrdiff_t>(order.size()))
     return;
-  BigVector<uint32_t> moved(order.size());
-  for (size_t i = 0; i < order.size(); ++i) moved[i] = rowLayout_[order[i]];
-  std::copy(moved.begin(), moved.end(), rowLayout_.begin() + static_cast<ptrdiff_t>(first));
+  PermuteInto(rowLayout_, first, order, room.narrow);
 }
 
 }  // namespace ctl::grid

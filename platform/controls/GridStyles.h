@@ -41,7 +41,7 @@ class GridStyles {
   void InsertRow(size_t row) { rowLayout_.insert(rowLayout_.begin() + static_cast<ptrdiff_t>(row), 0); }
   void EraseRow(size_t row) { rowLayout_.erase(rowLayout_.begin() + static_cast<ptrdiff_t>(row)); }
   void EraseRows(const std::vector<int>& rows) { EraseAt(rowLayout_, rows); }
-  void Permute(size_t first, const BigVector<uint32_t>& order);
+  void Permute(size_t first, const BigVector<uint32_t>& order, PermuteRoom& room);
   // Drops the styles of columns at or after `cols`.
   void TruncateCols(size_t cols);
   // Drops the styles of the cells [r1, r2] x [c1, c2].

@@ -154,17 +154,20 @@ TEST_F(mdlGridTest, TotalsAddTheCellsAsShown) {
       {"de_DE", "2", {1.006, 1.006, 1000}, QStringLiteral("1.002,02")},  // decimals kept
       {"de_DE", "1", {-0.05, -0.05}, QStringLiteral("-0,2")},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.locale + std::string(" ") + c.decimals);
-    testenv::ScopedLocale loc(QLatin1String(c.locale));
-    gDB().SetParamValue(QStringLiteral("Decimals_Units"), QLatin1String(c.decimals));
-    grd.setRows(1);
-    reports::LoadGridColumns(grd, def);
-    for (double u : c.units) AddRows({{"x", u, 0}});
-    reports::ShowGridTotals(grd, def);
-    ASSERT_TRUE(reports::GridHasTotalsRow(grd));
-    EXPECT_EQ(Shown(grd.Rows() - 1, 2), c.total);
-  }
+  // Rows added in the caller alone, and split over ranges of one row each.
+  for (const size_t rowsMin : {ctl::grid::kParallelRowsMin, size_t{1}})
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.locale + std::string(" ") + c.decimals + " " + std::to_string(rowsMin));
+      const ctl::grid::ScopedParallelRowsMin split(rowsMin);
+      testenv::ScopedLocale loc(QLatin1String(c.locale));
+      gDB().SetParamValue(QStringLiteral("Decimals_Units"), QLatin1String(c.decimals));
+      grd.setRows(1);
+      reports::LoadGridColumns(grd, def);
+      for (double u : c.units) AddRows({{"x", u, 0}});
+      reports::ShowGridTotals(grd, def);
+      ASSERT_TRUE(reports::GridHasTotalsRow(grd));
+      EXPECT_EQ(Shown(grd.Rows() - 1, 2), c.total);
+    }
 }
 
 TEST_F(mdlGridTest, ZeroTotalIsShownEmpty) {

@@ -332,18 +332,23 @@ struct SortCase {
 
 class GridSortTest : public GridControlTest, public ::testing::WithParamInterface<SortCase> {};
 
+// In the caller alone, and split over ranges of one row each.
 TEST_P(GridSortTest, SortsDataRowsByTheSelectedColumn) {
   const SortCase& c = GetParam();
-  GridControl g;
-  g.setRows(static_cast<int>(c.values.size()) + 1);
-  g.setTextMatrix(0, 0, QStringLiteral("Heading"));
-  for (size_t i = 0; i < c.values.size(); ++i) g.setTextMatrix(static_cast<int>(i) + 1, 0, c.values[i]);
-  g.setColDataType(0, c.dataType);
-  g.Select(1, 0);
-  g.setSort(c.order);
-  std::vector<QString> expected = {QStringLiteral("Heading")};
-  expected.insert(expected.end(), c.expected.begin(), c.expected.end());
-  EXPECT_THAT(Column(g, 0), ElementsAreArray(expected));
+  for (const size_t rowsMin : {grid::kParallelRowsMin, size_t{1}}) {
+    SCOPED_TRACE(rowsMin);
+    const grid::ScopedParallelRowsMin split(rowsMin);
+    GridControl g;
+    g.setRows(static_cast<int>(c.values.size()) + 1);
+    g.setTextMatrix(0, 0, QStringLiteral("Heading"));
+    for (size_t i = 0; i < c.values.size(); ++i) g.setTextMatrix(static_cast<int>(i) + 1, 0, c.values[i]);
+    g.setColDataType(0, c.dataType);
+    g.Select(1, 0);
+    g.setSort(c.order);
+    std::vector<QString> expected = {QStringLiteral("Heading")};
+    expected.insert(expected.end(), c.expected.begin(), c.expected.end());
+    EXPECT_THAT(Column(g, 0), ElementsAreArray(expected));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -361,6 +366,9 @@ INSTANTIATE_TEST_SUITE_P(
         SortCase{"DatesInEveryForm", flexSortGenericAscending, flexDTDate,
                  {"2026-01-01", "3/15/26", "", "not a date", "12/31/1999", "2/30/2026"},
                  {"", "12/31/1999", "2026-01-01", "2/30/2026", "3/15/26", "not a date"}},
+        SortCase{"DatesWithMonthNames", flexSortGenericAscending, flexDTDate,
+                 {"7 Apr 2023", "Apr 6, 2023", "31 Feb 2023", "15 mar 2023", "2023-04-06", "Fri 7 Apr 2023"},
+                 {"15 mar 2023", "Apr 6, 2023", "2023-04-06", "7 Apr 2023", "Fri 7 Apr 2023", "31 Feb 2023"}},
         SortCase{"DatesAsTextWithoutTheDateType", flexSortGenericAscending, 0, {"3/15/2026", "12/1/2025", "1/2/2026"},
                  {"1/2/2026", "12/1/2025", "3/15/2026"}},
         SortCase{"AlreadyInOrder", flexSortGenericAscending, flexDTDate, {"", "12/1/2025", "1/2/2026", "1/2/2026", "n/a"},
@@ -410,7 +418,8 @@ TEST_F(GridControlTest, SortOfManyRepeatedTextsIsStableAcrossCase) {
 
 // Many rows of empty cells, numbers (both zeros, negatives, repeats) and a few texts
 // that repeat, in both orders: the order the sort rule gives, equal keys by row. Numbers
-// from a few values, and from more distinct values than a counting sort takes.
+// from a few values, and from more distinct values than a counting sort takes; in the
+// caller alone and split over row ranges.
 TEST_F(GridControlTest, SortOfManyTypedCellsFollowsTheRuleAndIsStable) {
   struct Value {
     int kind;  // 0 empty, 1 number, 2 text
@@ -418,7 +427,10 @@ TEST_F(GridControlTest, SortOfManyTypedCellsFollowsTheRuleAndIsStable) {
     QString text;
   };
   const QString words[] = {QStringLiteral("pear"), QStringLiteral("Apple"), QStringLiteral("apple")};
-  for (const int count : {400, 90000}) {
+  const std::pair<int, size_t> sizes[] = {
+      {400, grid::kParallelRowsMin}, {90000, grid::kParallelRowsMin}, {400, 7}, {90000, 5000}};
+  for (const auto& [count, rowsMin] : sizes) {
+    const grid::ScopedParallelRowsMin split(rowsMin);
     std::vector<Value> values;
     for (int i = 0; i < count; ++i) {
       const uint32_t x = static_cast<uint32_t>(i) * 2654435761u >> 7;
@@ -457,7 +469,7 @@ TEST_F(GridControlTest, SortOfManyTypedCellsFollowsTheRuleAndIsStable) {
       g.setSort(descending ? flexSortGenericDescending : flexSortGenericAscending);
       for (size_t i = 0; i < expected.size(); ++i)
         ASSERT_EQ(g.TextMatrix(static_cast<int>(i) + 1, 1).toInt(), static_cast<int>(expected[i]) + 1)
-            << count << (descending ? " descending, " : " ascending, ") << "row " << i + 1;
+            << count << "/" << rowsMin << (descending ? " descending, " : " ascending, ") << "row " << i + 1;
     }
   }
 }

@@ -118,8 +118,8 @@ TEST(CellColumnTest, RoomComesWithTheFirstWrittenCell) {
   const auto reverse = [](CellColumn& c) {  // rows 1.. in reverse order
     BigVector<uint32_t> order(kRows - 1);
     for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint32_t>(kRows - 1 - i);
-    BigVector<uint64_t> scratch;
-    c.Permute(1, order, scratch);
+    PermuteRoom room;
+    c.Permute(1, order, room);
   };
   const Case cases[] = {
       {"sized only", [](CellColumn&) {}, kRows, 0, CellKind::Empty},
@@ -310,7 +310,7 @@ TEST(GridSizingTest, WidestCellIsTheWidestShownText) {
     const double px = WidestCellsPx(d, 0, 0, 1, fonts, room)[0];
     EXPECT_GE(px, expected);
     EXPECT_LE(px, expected + c.over);
-    room.rangeRows = 1;  // the rows scanned in as many ranges as there are threads
+    const ScopedParallelRowsMin split(1);  // the rows scanned in as many ranges as there are threads
     EXPECT_EQ(WidestCellsPx(d, 0, 0, 1, fonts, room)[0], px);
   }
 }
@@ -357,26 +357,32 @@ TEST(GridDataTest, RemoveRowsKeepsEveryStoreOfTheRowsLeftInStep) {
 }
 
 // More distinct dates than the sort's first cache holds, each stored once and shared by
-// several rows: every row sorts by its date.
+// several rows: every row sorts by its date, in the caller alone and over row ranges
+// (too many dates to read once for all ranges; in ranges of few rows, few dates each; in
+// ranges of many, too many for a range's table).
 TEST(GridDataTest, ManySharedDatesSortAsDates) {
-  constexpr int kDates = 20000, kCopies = 3;
-  GridData d;
-  d.SetCols(2);
-  d.SetRows(kDates * kCopies + 1);
-  d.Column(0).dataType = GridData::kDateType;
-  const QDate first(2000, 1, 1);
-  for (int i = 0; i < kDates; ++i) {
-    const int day = (i * 7919) % kDates;  // shuffled
-    const int row = 1 + i * kCopies;
-    d.SetText(row, 0, first.addDays(day).toString(QStringLiteral("M/d/yyyy")));
-    d.Cells(1).SetInt(static_cast<size_t>(row), day);
-    for (int c = 1; c < kCopies; ++c) {
-      d.Cells(0).CopyCell(static_cast<size_t>(row), static_cast<size_t>(row + c));
-      d.Cells(1).SetInt(static_cast<size_t>(row + c), day);
+  for (const size_t rowsMin : {kParallelRowsMin, size_t{4096}, size_t{30000}}) {
+    const ScopedParallelRowsMin split(rowsMin);
+    constexpr int kDates = 20000, kCopies = 3;
+    GridData d;
+    d.SetCols(2);
+    d.SetRows(kDates * kCopies + 1);
+    d.Column(0).dataType = GridData::kDateType;
+    const QDate first(2000, 1, 1);
+    for (int i = 0; i < kDates; ++i) {
+      const int day = (i * 7919) % kDates;  // shuffled
+      const int row = 1 + i * kCopies;
+      d.SetText(row, 0, first.addDays(day).toString(QStringLiteral("M/d/yyyy")));
+      d.Cells(1).SetInt(static_cast<size_t>(row), day);
+      for (int c = 1; c < kCopies; ++c) {
+        d.Cells(0).CopyCell(static_cast<size_t>(row), static_cast<size_t>(row + c));
+        d.Cells(1).SetInt(static_cast<size_t>(row + c), day);
+      }
     }
+    d.Sort(1, d.Rows() - 1, 0, 0, false);
+    for (int r = 1; r < d.Rows(); ++r)
+      ASSERT_EQ(d.Cells(1).IntValue(static_cast<size_t>(r)), (r - 1) / kCopies) << r << "/" << rowsMin;
   }
-  d.Sort(1, d.Rows() - 1, 0, 0, false);
-  for (int r = 1; r < d.Rows(); ++r) ASSERT_EQ(d.Cells(1).IntValue(static_cast<size_t>(r)), (r - 1) / kCopies) << r;
 }
 
 // Rows styled one at a time (banding), then over ranges, cleared and styled again.
