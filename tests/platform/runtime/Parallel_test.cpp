@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -42,6 +44,30 @@ TEST(ParallelRangesTest, AFailureReachesTheCallerOnceEveryRangeIsDone) {
                }),
                std::runtime_error);
   EXPECT_EQ(done, size_t{1} << 16);
+}
+
+// A work that itself splits its range, and calls made from several threads at once,
+// each finish their own items: the waiting threads are shared, never waited for.
+TEST(ParallelRangesTest, NestedAndConcurrentCallsEachFinishTheirOwnWork) {
+  constexpr size_t kOuter = 64, kInner = 1000;
+  auto nested = [&] {
+    std::vector<std::atomic<int>> seen(kOuter * kInner);
+    rt::ParallelRanges(kOuter, 1, [&](size_t begin, size_t end) {
+      for (size_t o = begin; o < end; ++o)
+        rt::ParallelRanges(kInner, 10, [&](size_t b, size_t e) {
+          for (size_t i = b; i < e; ++i) ++seen[o * kInner + i];
+        });
+    });
+    return std::all_of(seen.begin(), seen.end(), [](const std::atomic<int>& s) { return s == 1; });
+  };
+  std::vector<std::thread> callers;
+  std::atomic<int> whole = 0;
+  for (int t = 0; t < 3; ++t)
+    callers.emplace_back([&] {
+      for (int round = 0; round < 5; ++round) whole += nested() ? 1 : 0;
+    });
+  for (std::thread& t : callers) t.join();
+  EXPECT_EQ(whole, 15);
 }
 
 }  // namespace
