@@ -756,14 +756,12 @@ TEST_F(TranTable, SeeksReadCachedPagesOnlyWhileTheIndexIsUnchanged) {
     ASSERT_EQ(cdx->Lock(0x7FFFFFFE, 1, true), xb::File::LockResult::kOk);
     c.write(*cdx, *dbf);
     if (c.reopened) {
+      xbtest::LetTheFileClockTick();  // the last write a tick older than the close: the index is kept
       EXPECT_EQ(d4close(r), 0);
-      // Opening reads the index under its lock unless what the engine kept still holds.
+      // Opening takes the index the engine kept; a change completed since its pages were
+      // read moved the file's counter, which sends the seeks to the lock.
       r = d4open(engine, path_.c_str());
-      ASSERT_EQ(r != nullptr, c.cachedAnswer);
-      if (!r) {
-        cdx->Unlock(0x7FFFFFFE, 1);
-        continue;
-      }
+      ASSERT_NE(r, nullptr);
       d4tagSelect(r, d4tag(r, "TRNDT_D"));
     }
     for (size_t i = 0; i < dates.size() / 4; i += 4) {
