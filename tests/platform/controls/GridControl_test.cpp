@@ -474,19 +474,31 @@ TEST_F(GridControlTest, SortOfManyTypedCellsFollowsTheRuleAndIsStable) {
   }
 }
 
+// Every store of a row moves with it (texts, ids, numbers, row data, hidden flags,
+// styles), in the caller alone and over ranges of one row; rows outside the range stay.
 TEST_F(GridControlTest, SortOfASelectedRangeLeavesTheOtherRows) {
-  GridControl g;
-  g.setCols(2);
-  Fill(g, {{"h", ""}, {"3", ""}, {"1", ""}, {"2", ""}, {"Total:", ""}});
-  g.setRowData(4, -1000);
-  g.setCell(flexcpBackColor, 1, 1, 0x00C0FFFF);
-  g.setRowHidden(1, true);
-  g.Select(1, 0, 3, 0);
-  g.setSort(flexSortGenericAscending);
-  EXPECT_THAT(Column(g, 0), ElementsAre("h", "1", "2", "3", "Total:"));
-  EXPECT_EQ(g.RowData(4).toInt(), -1000);
-  EXPECT_TRUE(g.RowHidden(3)) << "the hidden flag travels with its row";
-  EXPECT_EQ(g.Cell(flexcpBackColor, 3, 1).toInt(), 0x00C0FFFF) << "and so do the styles";
+  for (const size_t rowsMin : {grid::kParallelRowsMin, size_t{1}}) {
+    SCOPED_TRACE(rowsMin);
+    const grid::ScopedParallelRowsMin split(rowsMin);
+    GridControl g;
+    g.setCols(4);
+    Fill(g, {{"h", "", "", ""}, {"3", "c", "30", "0.3"}, {"1", "a", "10", "0.1"}, {"2", "b", "20", "0.2"}, {"Total:", "", "", ""}});
+    for (int r = 1; r <= 3; ++r) g.setRowData(r, g.TextMatrix(r, 0).toInt() * 100);
+    g.setRowData(4, -1000);
+    g.setCell(flexcpBackColor, 1, 1, 0x00C0FFFF);
+    g.setRowHidden(1, true);
+    g.Select(1, 0, 3, 0);
+    g.setSort(flexSortGenericAscending);
+    EXPECT_THAT(Column(g, 0), ElementsAre("h", "1", "2", "3", "Total:"));
+    EXPECT_THAT(Column(g, 1), ElementsAre("", "a", "b", "c", ""));
+    EXPECT_THAT(Column(g, 2), ElementsAre("", "10", "20", "30", ""));
+    EXPECT_THAT(Column(g, 3), ElementsAre("", "0.1", "0.2", "0.3", ""));
+    for (int r = 1; r <= 3; ++r) EXPECT_EQ(g.RowData(r).toInt(), r * 100) << r;
+    EXPECT_EQ(g.RowData(4).toInt(), -1000);
+    EXPECT_TRUE(g.RowHidden(3)) << "the hidden flag travels with its row";
+    EXPECT_FALSE(g.RowHidden(1));
+    EXPECT_EQ(g.Cell(flexcpBackColor, 3, 1).toInt(), 0x00C0FFFF) << "and so do the styles";
+  }
 }
 
 TEST_F(GridControlTest, SortByAComboColumnUsesTheStoredIds) {
