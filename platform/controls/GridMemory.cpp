@@ -65,14 +65,14 @@ bool SpareBlocks::Take(size_t n, BigVector<uint64_t>& block) {
   return true;
 }
 
-size_t ParallelRowsMin() { return g_parallelRowsMin; }
-
 ScopedParallelRowsMin::ScopedParallelRowsMin(size_t rows) : previous_(g_parallelRowsMin.exchange(rows)) {}
 
 ScopedParallelRowsMin::~ScopedParallelRowsMin() { g_parallelRowsMin = previous_; }
 
 void ForRowRanges(size_t n, const std::function<void(size_t begin, size_t end)>& work) {
-  rt::ParallelRanges(n, g_parallelRowsMin, work);
+  if (n == 0) return;
+  const std::vector<size_t> bounds = RowRangeBounds(n);
+  ForEachRowRange(bounds, [&](size_t r) { work(bounds[r], bounds[r + 1]); });
 }
 
 std::vector<size_t> RowRangeBounds(size_t n) {

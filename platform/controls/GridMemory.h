@@ -77,11 +77,11 @@ void ResizeReleasing(Vector& v, size_t n, const T& value) {
 }
 
 // Passes over a grid's rows are split into consecutive ranges of at least
-// ParallelRowsMin() rows (kParallelRowsMin), worked at once over the cores; fewer rows
-// are worked in the caller alone.
+// kParallelRowsMin rows, at most one per core, worked at once; fewer rows are worked in
+// the caller alone.
 inline constexpr size_t kParallelRowsMin = 65536;
-size_t ParallelRowsMin();
-// Sets ParallelRowsMin() for its lifetime: tests reach the split with small grids.
+// Sets the rows a range holds at least for its lifetime: tests reach the split with
+// small grids.
 class ScopedParallelRowsMin {
  public:
   explicit ScopedParallelRowsMin(size_t rows);
