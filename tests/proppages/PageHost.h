@@ -82,10 +82,7 @@ class PageTest : public ::testing::Test {
     return texts;
   }
   // Picks an entry as the user does.
-  static void Choose(QComboBox* combo, int index) {
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-  }
+  static void Choose(QComboBox* combo, int index) { combo->setCurrentIndex(index); emit combo->activated(index); }
 
   QString dir_ = testenv::NewTempDir(QStringLiteral("qvp-page"));
   PageHost host_;

@@ -20,6 +20,7 @@ namespace qvp {
 namespace {
 
 using pngtest::SamePixels;
+constexpr auto Filled = test::Solid;
 
 QString WriteBytes(const QString& dir, const QString& name, const QByteArray& bytes) {
   const QString path = dir + QLatin1Char('/') + name;
@@ -37,7 +38,7 @@ TEST(PictureRef, OneOwnerOrSharedOwnership) {
     CPictureRef a;
     EXPECT_EQ(a.GetType(), PICTYPE_UNINITIALIZED);
     EXPECT_FALSE(a.GetPictureDisp());
-    ASSERT_TRUE(a.CreateFromBitmap(test::Solid(4, 3, qRgb(1, 2, 3))));
+    ASSERT_TRUE(a.CreateFromBitmap(Filled(4, 3, qRgb(1, 2, 3))));
     EXPECT_EQ(a.GetType(), PICTYPE_BITMAP);
     CPictureRef b = a;  // shared: both hold the same object
     EXPECT_EQ(a.Get(), b.Get());
@@ -48,7 +49,7 @@ TEST(PictureRef, OneOwnerOrSharedOwnership) {
     ASSERT_TRUE(c.Attach(b.GetPictureDisp().get()));
     EXPECT_EQ(c.Get(), b.Get());
     // Every create or attach lets go of what was held.
-    ASSERT_TRUE(b.CreateFromIcon(test::Solid(2, 2, qRgb(0, 0, 0))));
+    ASSERT_TRUE(b.CreateFromIcon(Filled(2, 2, qRgb(0, 0, 0))));
     EXPECT_EQ(b.GetType(), PICTYPE_ICON);
     EXPECT_EQ(c.GetType(), PICTYPE_BITMAP);
     ASSERT_TRUE(c.CreateEmpty());
@@ -91,7 +92,7 @@ TEST(PictureRef, LoadFileToStream) {
 
 TEST(PictureRef, LoadPictureFile) {
   const QString dir = testenv::NewTempDir(QStringLiteral("load"));
-  const QImage image = test::Solid(5, 3, qRgb(200, 10, 20));
+  const QImage image = Filled(5, 3, qRgb(200, 10, 20));
   const QString png = dir + QStringLiteral("/a.PNG");
   ASSERT_TRUE(SaveDibAsPng(png, {CPageString("k")}, image, nullptr, 24));
   struct Case {
@@ -147,10 +148,10 @@ TEST(PictureRef, AddressesAreLocalFilesOnly) {
 
 TEST(PictureRef, SizesAndBitmapsOfPictures) {
   CPictureRef bitmap, icon, empty;
-  QImage image = test::Solid(200, 100, qRgb(0, 0, 255));
+  QImage image = Filled(200, 100, qRgb(0, 0, 255));
   image.setPixel(0, 0, qRgb(255, 0, 0));
   ASSERT_TRUE(bitmap.CreateFromBitmap(image));
-  ASSERT_TRUE(icon.CreateFromIcon(test::Solid(8, 6, qRgb(0, 255, 0))));
+  ASSERT_TRUE(icon.CreateFromIcon(Filled(8, 6, qRgb(0, 255, 0))));
   ASSERT_TRUE(empty.CreateEmpty());
 
   EXPECT_EQ(GetPictureSizePixels(bitmap.Get()), QSize(200, 100));
@@ -161,7 +162,7 @@ TEST(PictureRef, SizesAndBitmapsOfPictures) {
   EXPECT_TRUE(PictureToBitmap(nullptr, 0).isNull());
   EXPECT_TRUE(PictureToBitmap(empty.Get(), 0).isNull());
   EXPECT_TRUE(SamePixels(PictureToBitmap(bitmap.Get(), 0xFFFFFF), image));
-  EXPECT_TRUE(SamePixels(PictureToBitmap(icon.Get(), 0xFFFFFF), test::Solid(8, 6, qRgb(0, 255, 0))));
+  EXPECT_TRUE(SamePixels(PictureToBitmap(icon.Get(), 0xFFFFFF), Filled(8, 6, qRgb(0, 255, 0))));
 }
 
 TEST(PictureRef, RenderPictureToBitmap) {
@@ -171,7 +172,7 @@ TEST(PictureRef, RenderPictureToBitmap) {
   indexed.setPixel(0, 0, 0);
   CPictureRef palettePicture, rgb, icon;
   ASSERT_TRUE(palettePicture.CreateFromBitmap(indexed));
-  ASSERT_TRUE(rgb.CreateFromBitmap(test::Solid(2, 2, qRgb(9, 9, 9))));
+  ASSERT_TRUE(rgb.CreateFromBitmap(Filled(2, 2, qRgb(9, 9, 9))));
   ASSERT_TRUE(icon.CreateFromIcon(indexed));
   struct Case {
     IPicture* picture;
@@ -231,7 +232,7 @@ TEST(PictureRef, DrawingPictureObjects) {
   for (int x = 0; x < 6; ++x)
     for (int y = 0; y < 2; ++y) frames.setPixel(x, y, x < 3 ? qRgb(255, 0, 0) : qRgb(0, 255, 0));
   ASSERT_TRUE(strip.CreateFromBitmap(frames));
-  ASSERT_TRUE(icon.CreateFromIcon(test::Solid(3, 3, qRgb(0, 0, 255))));
+  ASSERT_TRUE(icon.CreateFromIcon(Filled(3, 3, qRgb(0, 0, 255))));
   ASSERT_TRUE(empty.CreateEmpty());
   struct Case {
     IPicture* picture;
@@ -245,7 +246,7 @@ TEST(PictureRef, DrawingPictureObjects) {
       {empty.Get(), 0, false, white},          {nullptr, 0, false, white},
   };
   for (const Case& c : cases) {
-    QImage target = test::Solid(10, 10, white);
+    QImage target = Filled(10, 10, white);
     QPainter painter(&target);
     DrawPictureArgs args;
     args.item = QRect(2, 2, 8, 8);
@@ -256,7 +257,7 @@ TEST(PictureRef, DrawingPictureObjects) {
     EXPECT_EQ(target.pixel(2, 2), c.atOrigin);
   }
   // Regions: a picture all of the key colour has none; one other pixel gives it.
-  QImage keyed = test::Solid(4, 4, qRgb(255, 0, 255));
+  QImage keyed = Filled(4, 4, qRgb(255, 0, 255));
   CPictureRef allKey;
   ASSERT_TRUE(allKey.CreateFromBitmap(keyed));
   EXPECT_TRUE(CreateRegionFromBitmap(allKey.Get(), 0xFF00FF, std::nullopt, 0, 1, false, false).isEmpty());
@@ -313,7 +314,7 @@ TEST(PictureRef, MetafilesLandScaledAtThePosition) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    QImage target = test::Solid(48, 48, qRgb(255, 255, 255));
+    QImage target = Filled(48, 48, qRgb(255, 255, 255));
     QPainter painter(&target);
     const QPen pen(QColor(1, 2, 3), 3);
     painter.setPen(pen);
@@ -339,7 +340,7 @@ TEST(PictureRef, MetafilesLandScaledAtThePosition) {
   // Nothing to fill: a zero extent, or an enhanced metafile without a destination.
   CPictureRef flat;
   ASSERT_TRUE(flat.CreateFromMetafile(Quadrants(), 0, 265, true));
-  QImage target = test::Solid(8, 8, qRgb(255, 255, 255));
+  QImage target = Filled(8, 8, qRgb(255, 255, 255));
   QPainter painter(&target);
   DrawPictureArgs args;
   args.item = QRect(0, 0, 8, 8);
@@ -414,7 +415,7 @@ TEST(PictureRef, ImageSinkCollectsTheStrip) {
       EXPECT_EQ(sink->QueryInterface(c.iid, face.OutVoid()), c.hr);
       EXPECT_EQ(static_cast<bool>(face), c.hr == S_OK);
     }
-    const QImage bitmap = test::Solid(2, 2, qRgb(1, 1, 1));
+    const QImage bitmap = Filled(2, 2, qRgb(1, 1, 1));
     const QImage null;
     const com::Ref<IImageAddSink> noTarget = CImageAddSink::Make(nullptr);
     struct Add {

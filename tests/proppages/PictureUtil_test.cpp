@@ -17,6 +17,7 @@ namespace qvp {
 namespace {
 
 using pngtest::SamePixels;
+constexpr auto Filled = test::Solid;
 
 // Three frames of 30 × 4, each one colour: red, green, blue.
 QImage ThreeFrames() {
@@ -107,11 +108,11 @@ TEST(PictureUtil, SegmentedBitmapsSplitJoinAndExport) {
     int frameWidth;
   };
   const std::vector<Case> cases = {
-      {"20 pixels as 10 frames", test::Solid(20, 3, qRgb(1, 2, 3)), 10, SegmentedImport::kOk, 2},
-      {"20 pixels as 11 frames", test::Solid(20, 3, qRgb(1, 2, 3)), 11, SegmentedImport::kTooManyFrames, 0},
-      {"23 pixels as 5 frames", test::Solid(23, 3, qRgb(1, 2, 3)), 5, SegmentedImport::kOk, 4},
-      {"no frames", test::Solid(20, 3, qRgb(1, 2, 3)), 0, SegmentedImport::kBadCount, 0},
-      {"negative count", test::Solid(20, 3, qRgb(1, 2, 3)), -3, SegmentedImport::kBadCount, 0},
+      {"20 pixels as 10 frames", Filled(20, 3, qRgb(1, 2, 3)), 10, SegmentedImport::kOk, 2},
+      {"20 pixels as 11 frames", Filled(20, 3, qRgb(1, 2, 3)), 11, SegmentedImport::kTooManyFrames, 0},
+      {"23 pixels as 5 frames", Filled(23, 3, qRgb(1, 2, 3)), 5, SegmentedImport::kOk, 4},
+      {"no frames", Filled(20, 3, qRgb(1, 2, 3)), 0, SegmentedImport::kBadCount, 0},
+      {"negative count", Filled(20, 3, qRgb(1, 2, 3)), -3, SegmentedImport::kBadCount, 0},
       {"no picture", QImage(), 1, SegmentedImport::kUnreadable, 0},
   };
   for (const Case& c : cases) {
@@ -127,16 +128,16 @@ TEST(PictureUtil, SegmentedBitmapsSplitJoinAndExport) {
   EXPECT_EQ(frames[1].pixel(0, 0), qRgb(0, 255, 0));
   EXPECT_TRUE(SamePixels(JoinFrames(frames, qRgb(9, 9, 9)), ThreeFrames()));
   // Later frames are scaled into the first one's cell.
-  const QImage joined = JoinFrames({test::Solid(2, 5, qRgb(1, 1, 1)), test::Solid(7, 9, qRgb(2, 2, 2))}, 0);
+  const QImage joined = JoinFrames({Filled(2, 5, qRgb(1, 1, 1)), Filled(7, 9, qRgb(2, 2, 2))}, 0);
   EXPECT_EQ(joined.size(), QSize(4, 5));
   EXPECT_EQ(joined.pixel(3, 4), qRgb(2, 2, 2));
   EXPECT_TRUE(JoinFrames({}, 0).isNull());
-  EXPECT_TRUE(JoinFrames({QImage(), test::Solid(1, 1, 0)}, 0).isNull());
+  EXPECT_TRUE(JoinFrames({QImage(), Filled(1, 1, 0)}, 0).isNull());
   EXPECT_TRUE(SplitFrames(QImage(), 1).empty());
 
   // Five frames of 2 × 5 export as a 10 × 5 24-bit file of 214 bytes and read back.
   std::vector<QImage> five;
-  for (int i = 0; i < 5; ++i) five.push_back(test::Solid(2, 5, qRgb(40 * i, 10, 200 - i)));
+  for (int i = 0; i < 5; ++i) five.push_back(Filled(2, 5, qRgb(40 * i, 10, 200 - i)));
   const QString path = testenv::NewTempDir() + "/anim.bmp";
   ASSERT_EQ(ExportSegmentedBitmap(JoinFrames(five, 0), nullptr, path), DibWriteResult::kWritten);
   EXPECT_EQ(QFile(path).size(), 214);
@@ -148,7 +149,7 @@ TEST(PictureUtil, SegmentedBitmapsSplitJoinAndExport) {
 TEST(PictureUtil, RegionsOfNonKeyPixels) {
   const QRgb key = qRgb(255, 0, 255);
   // 6 × 4: rows 0-1 have a key column at x 2, rows 2-3 are all key but x 5.
-  QImage rgb = test::Solid(6, 4, qRgb(0, 0, 0));
+  QImage rgb = Filled(6, 4, qRgb(0, 0, 0));
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 6; ++x)
       if ((y < 2 && x == 2) || (y >= 2 && x != 5)) rgb.setPixel(x, y, key);
@@ -172,12 +173,12 @@ TEST(PictureUtil, RegionsOfNonKeyPixels) {
   const std::vector<Case> cases = {
       {"runs merged down", rgb, std::nullopt, 0, 1, false,
        {QRect(0, 0, 2, 2), QRect(3, 0, 3, 2), QRect(5, 2, 1, 2)}},
-      {"all key", test::Solid(4, 4, key), std::nullopt, 0, 1, false, {}},
+      {"all key", Filled(4, 4, key), std::nullopt, 0, 1, false, {}},
       {"first key index only", indexed, std::nullopt, 0, 1, false, {QRect(1, 0, 2, 1)}},
       {"no key entry", noKeyEntry, std::nullopt, 0, 1, false, {QRect(0, 0, 3, 1)}},
       {"corner key", rgb, std::nullopt, 0, 1, true, {QRect(0, 0, 2, 2), QRect(3, 0, 3, 2), QRect(5, 2, 1, 2)}},
       {"second of three frames", rgb, std::nullopt, 1, 3, false, {QRect(1, 0, 1, 2)}},
-      {"scaled", test::Solid(2, 2, qRgb(0, 0, 0)), QSize(5, 3), 0, 1, false, {QRect(0, 0, 5, 3)}},
+      {"scaled", Filled(2, 2, qRgb(0, 0, 0)), QSize(5, 3), 0, 1, false, {QRect(0, 0, 5, 3)}},
       {"index out of range", rgb, std::nullopt, 3, 3, false, {}},
   };
   for (const Case& c : cases) {
@@ -231,7 +232,7 @@ TEST(PictureUtil, DrawPictureEx) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    QImage target = test::Solid(70, 20, back);
+    QImage target = Filled(70, 20, back);
     QImage strip = ThreeFrames();
     for (int x = 30; x < 60; ++x) strip.setPixel(x, 0, qRgb(0, 0, 0));  // frame 1: key but its top row
     {
@@ -242,7 +243,7 @@ TEST(PictureUtil, DrawPictureEx) {
       EXPECT_EQ(target.pixel(at), colour) << at.x() << "," << at.y();
   }
   EXPECT_EQ(cache, QRegion(QRect(0, 0, 30, 1))) << "the region was cached";
-  QImage target = test::Solid(4, 4, back);
+  QImage target = Filled(4, 4, back);
   QPainter painter(&target);
   EXPECT_FALSE(DrawPictureEx(painter, QImage(), args(0, false, 0)));
 }

@@ -32,20 +32,6 @@ std::string Braced(REFGUID guid) { return com::FormatGuid(guid); }
 
 std::string Value(const std::string& text) { return text + '\0'; }
 
-// A page of class `clsid` made through the library's class object, sited and editing `object`.
-struct SitedPage {
-  IPropertyPage* page = nullptr;
-  Ref<IPropertyPageSite> site;
-};
-void OpenPage(com::DllGetClassObjectFn getClass, REFCLSID clsid, IUnknown* object, SitedPage& out) {
-  Ref<IClassFactory> factory;
-  ASSERT_EQ(getClass(clsid, IID_IClassFactory, factory.OutVoid()), S_OK);
-  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void**>(&out.page)), S_OK);
-  out.site = com::Create<com::FakePageSite, IPropertyPageSite>(IID_IPropertyPageSite);
-  ASSERT_EQ(out.page->SetPageSite(out.site.get()), S_OK);
-  ASSERT_EQ(out.page->SetObjects(1, &object), S_OK);
-}
-
 class ServerTest : public ::testing::Test {
  protected:
   // A registry that already holds other classes and libraries.
@@ -59,8 +45,15 @@ class ServerTest : public ::testing::Test {
     ASSERT_TRUE(module.IsLoaded()) << module.Error().toStdString();
     ASSERT_TRUE(getClass && canUnload);
   }
+  // A page of class `clsid` from the library's class object, holding its site, editing `object`.
+  void OpenPage(REFCLSID clsid, IUnknown* object, IPropertyPage** page) {
+    Ref<IClassFactory> factory;
+    ASSERT_EQ(getClass(clsid, IID_IClassFactory, factory.OutVoid()), S_OK);
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void**>(page)), S_OK);
+    ASSERT_EQ((*page)->SetPageSite(com::Create<com::FakePageSite, IPropertyPageSite>(IID_IPropertyPageSite).get()), S_OK);
+    ASSERT_EQ((*page)->SetObjects(1, &object), S_OK);
+  }
   testenv::ScopedEnv env_{"STOVREL_REGISTRY_DIR", testenv::NewTempDir(QStringLiteral("qvp-reg"))};
-  // The library loaded as a host loads it, and its class-object and unload entry points.
   com::Module module = com::Module::Load(QStringLiteral(QVPAGES_LIBRARY));
   com::DllGetClassObjectFn getClass = module.Function<com::DllGetClassObjectFn>("DllGetClassObject");
   com::DllCanUnloadNowFn canUnload = module.Function<com::DllCanUnloadNowFn>("DllCanUnloadNow");
@@ -95,9 +88,8 @@ TEST_F(ServerTest, HostRegistersCreatesActivatesAndUnregistersEveryPage) {
     for (const bool deactivated : {true, false}) {
       for (const qvp::PageEntry& e : qvp::Pages()) {
         SCOPED_TRACE(testing::Message() << e.objectName << (deactivated ? "" : ", released while active"));
-        SitedPage sited;
-        ASSERT_NO_FATAL_FAILURE(OpenPage(getClass, e.clsid, control.Object(), sited));
-        IPropertyPage* const page = sited.page;
+        IPropertyPage* page = nullptr;
+        ASSERT_NO_FATAL_FAILURE(OpenPage(e.clsid, control.Object(), &page));
         QWidget frame;
         const RECT rect{0, 0, 200, 120};
         ASSERT_EQ(page->Activate(&frame, &rect, FALSE), S_OK);
@@ -132,9 +124,8 @@ TEST_F(ServerTest, AHostMayReleaseAPageFromInsideItsMessageBox) {
     SCOPED_TRACE(deactivate ? "deactivated and released" : "released");
     {
       auto control = com::Create<qvp::test::UrlControl, IDispatch>(IID_IDispatch, missing);
-      SitedPage sited;
-      ASSERT_NO_FATAL_FAILURE(OpenPage(getClass, qvp::PageObjectTable[4].clsid, control.get(), sited));
-      IPropertyPage* const page = sited.page;
+      IPropertyPage* page = nullptr;
+      ASSERT_NO_FATAL_FAILURE(OpenPage(qvp::PageObjectTable[4].clsid, control.get(), &page));
       QWidget frame;
       QString shown;
       QTimer host;

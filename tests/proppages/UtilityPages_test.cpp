@@ -28,6 +28,7 @@
 #include "proppages/PictureRef.h"
 #include "proppages/PngStrip.h"
 #include "tests/proppages/PageHost.h"
+#include "tests/proppages/PngTestUtil.h"
 #include "tests/support/TestEnv.h"
 
 namespace qvp {
@@ -354,12 +355,6 @@ QByteArray Fixture(const char* name) {
   return file.readAll();
 }
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-  file.write(bytes);
-}
-
 QByteArray Encoded(const QImage& image, const char* format) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
@@ -381,13 +376,17 @@ QByteArray PaletteBitmap(int bits) {
   return file ? QByteArray(reinterpret_cast<const char*>(file->data()), static_cast<qsizetype>(file->size())) : QByteArray();
 }
 
-// A ramp of greys, or of colours in any other format.
-QImage Ramp(QImage::Format format = QImage::Format_Grayscale8) {
+QImage GreyRamp() {
+  QImage image(40, 20, QImage::Format_Grayscale8);
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) image.scanLine(y)[x] = static_cast<uchar>(x * 6 + y);
+  return image;
+}
+
+QImage ColourRamp(QImage::Format format) {
   QImage image(40, 20, format);
   for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (format == QImage::Format_Grayscale8) image.scanLine(y)[x] = static_cast<uchar>(x * 6 + y);
-      else image.setPixel(x, y, qRgb(x * 6, y * 12, (x * y) % 256));
+    for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, qRgb(x * 6, y * 12, (x * y) % 256));
   return image;
 }
 
@@ -400,17 +399,17 @@ TEST_F(PngGeneratorTest, SavedFilesShowTheirSourcePixelForPixel) {
       {"1-bit.bmp", PaletteBitmap(1)},
       {"4-bit.bmp", PaletteBitmap(4)},
       {"8-bit.bmp", PaletteBitmap(8)},
-      {"grey.png", Encoded(Ramp(), "PNG")},
-      {"grey.jpg", Encoded(Ramp(), "JPEG")},
-      {"24-bit.bmp", Encoded(Ramp(QImage::Format_RGB32), "BMP")},
-      {"32-bit.png", Encoded(Ramp(QImage::Format_ARGB32), "PNG")},
-      {"colour.jpg", Encoded(Ramp(QImage::Format_RGB32), "JPEG")},
+      {"grey.png", Encoded(GreyRamp(), "PNG")},
+      {"grey.jpg", Encoded(GreyRamp(), "JPEG")},
+      {"24-bit.bmp", Encoded(ColourRamp(QImage::Format_RGB32), "BMP")},
+      {"32-bit.png", Encoded(ColourRamp(QImage::Format_ARGB32), "PNG")},
+      {"colour.jpg", Encoded(ColourRamp(QImage::Format_RGB32), "JPEG")},
       {"picture.gif", Fixture("bmp-seed-gif")},
       {"picture.ico", Fixture("bmp-seed-icon")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ASSERT_NO_FATAL_FAILURE(WriteFile(Path(c.name), c.bytes));
+    ASSERT_TRUE(pngtest::WriteFile(Path(c.name), c.bytes.toStdString()));
     Browse(Path(c.name));
     const QString out = Path("saved.png");
     SaveAs(out);
@@ -431,8 +430,8 @@ TEST_F(PngGeneratorTest, SavedFilesShowTheirSourcePixelForPixel) {
 TEST(PictureFilters, EveryOfferedKindOpens) {
   const QString dir = testenv::NewTempDir(QStringLiteral("qvp-kinds"));
   const std::map<QString, QByteArray> samples = {
-      {QStringLiteral("bmp"), PaletteBitmap(8)},          {QStringLiteral("png"), Encoded(Ramp(), "PNG")},
-      {QStringLiteral("jpg"), Encoded(Ramp(), "JPEG")}, {QStringLiteral("gif"), Fixture("bmp-seed-gif")},
+      {QStringLiteral("bmp"), PaletteBitmap(8)},          {QStringLiteral("png"), Encoded(GreyRamp(), "PNG")},
+      {QStringLiteral("jpg"), Encoded(GreyRamp(), "JPEG")}, {QStringLiteral("gif"), Fixture("bmp-seed-gif")},
       {QStringLiteral("ico"), Fixture("bmp-seed-icon")},    {QStringLiteral("cur"), Fixture("bmp-seed-cursor")},
   };
   for (const UINT filter : {2012u, 2022u}) {
@@ -444,7 +443,7 @@ TEST(PictureFilters, EveryOfferedKindOpens) {
       const QString extension = pattern.mid(2);
       ASSERT_TRUE(samples.contains(extension));
       const QString path = dir + QStringLiteral("/sample.") + extension;
-      ASSERT_NO_FATAL_FAILURE(WriteFile(path, samples.at(extension)));
+      ASSERT_TRUE(pngtest::WriteFile(path, samples.at(extension).toStdString()));
       CPictureRef picture;
       EXPECT_EQ(LoadPictureFile(path, picture), S_OK);
     }

@@ -204,11 +204,12 @@ TEST(PictureDialog, PreviewKeepsTheAspectRatio) {
     EXPECT_EQ(FitPictureRect(c.rect, c.width, c.height), c.fit) << c.width << " x " << c.height;
 }
 
+constexpr auto Filled = test::Solid;
 bool ClearEnabled(QDialog& d) { return d.findChild<QPushButton*>(QStringLiteral("1013"))->isEnabled(); }
 
 TEST(PictureDialog, ClearOkAndCancel) {
   CPictureRef bitmap, empty;
-  ASSERT_TRUE(bitmap.CreateFromBitmap(test::Solid(20, 10, qRgb(0, 0, 255))));
+  ASSERT_TRUE(bitmap.CreateFromBitmap(Filled(20, 10, qRgb(0, 0, 255))));
   ASSERT_TRUE(empty.CreateEmpty());
   struct Case {
     const char* name;
@@ -254,10 +255,10 @@ TEST(PictureDialog, ClearOkAndCancel) {
 TEST(PictureDialog, Browse) {
   const QString dir = testenv::NewTempDir(QStringLiteral("browse"));
   const QString bmp = dir + QStringLiteral("/blue.bmp");
-  ASSERT_EQ(WriteDibFile(BitmapToPackedDib(test::Solid(4, 2, qRgb(0, 0, 255)), nullptr, 24), bmp),
+  ASSERT_EQ(WriteDibFile(BitmapToPackedDib(Filled(4, 2, qRgb(0, 0, 255)), nullptr, 24), bmp),
             DibWriteResult::kWritten);
   const QString png = dir + QStringLiteral("/red.png");
-  ASSERT_TRUE(SaveDibAsPng(png, {}, test::Solid(3, 3, qRgb(255, 0, 0)), nullptr, 24));
+  ASSERT_TRUE(SaveDibAsPng(png, {}, Filled(3, 3, qRgb(255, 0, 0)), nullptr, 24));
   const auto write = [&](const QString& name, const QByteArray& bytes) {
     QFile f(dir + QLatin1Char('/') + name);
     EXPECT_TRUE(f.open(QIODevice::WriteOnly));

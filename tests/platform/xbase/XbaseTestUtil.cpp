@@ -5,13 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
-#include "platform/xbase/Bytes.h"
 #include "tests/support/TestEnv.h"
 
 namespace xbtest {
@@ -42,11 +39,6 @@ std::string ReadFile(const std::string& path) {
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << bytes;
-}
-
-DbfLayout::DbfLayout(const std::string& bytes) {
-  const auto* b = reinterpret_cast<const uint8_t*>(bytes.data());
-  count = xb::GetLE32(b + 4), headerLen = xb::GetLE16(b + 8), recordLen = xb::GetLE16(b + 10);
 }
 
 namespace {
@@ -159,8 +151,6 @@ std::vector<uint32_t> WalkBackward(DATA4* d) {
   for (int r = d4skip(d, -1); r == 0; r = d4skip(d, -1)) out.push_back(static_cast<uint32_t>(d4recNo(d)));
   return out;
 }
-
-void LetTheFileClockTick() { std::this_thread::sleep_for(std::chrono::milliseconds(30)); }
 
 pid_t Spawn(const std::function<int()>& fn) {
   const pid_t pid = fork();

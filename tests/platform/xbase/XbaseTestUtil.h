@@ -4,12 +4,15 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/xbase/Bytes.h"
 #include "platform/xbase/Engine.h"
 
 namespace xbtest {
@@ -25,7 +28,10 @@ void WriteFile(const std::string& path, const std::string& bytes);
 
 // What a table file's header says: its record count and where each record lies.
 struct DbfLayout {
-  explicit DbfLayout(const std::string& bytes);
+  explicit DbfLayout(const std::string& bytes) {
+    const auto* b = reinterpret_cast<const uint8_t*>(bytes.data());
+    count = xb::GetLE32(b + 4), headerLen = xb::GetLE16(b + 8), recordLen = xb::GetLE16(b + 10);
+  }
   uint32_t count;
   size_t headerLen, recordLen;
   size_t At(size_t n) const { return headerLen + (n - 1) * recordLen; }  // record n's offset
@@ -75,9 +81,8 @@ class Engine {
 std::vector<uint32_t> WalkForward(DATA4* d);
 std::vector<uint32_t> WalkBackward(DATA4* d);
 
-// Lets the file time clock move on: the engine keeps nothing of a closed file whose last
-// write it cannot tell from the next.
-void LetTheFileClockTick();
+// The engine keeps nothing of a closed file whose last write it cannot tell from the next.
+inline void LetTheFileClockTick() { std::this_thread::sleep_for(std::chrono::milliseconds(30)); }
 
 // Runs fn in a child process that exits with its result.
 pid_t Spawn(const std::function<int()>& fn);

@@ -86,13 +86,13 @@ TEST(CdxCorrupt, SoundFileIsSound) {
 }
 
 // A named change to a sound file's bytes.
-struct Damage {
+struct Case {
   const char* what;
   std::function<void(std::string&)> damage;
 };
 
 TEST(CdxCorrupt, DamageIsReported) {
-  const Damage cases[] = {
+  const Case cases[] = {
       {"truncated to the headers", [](std::string& b) { b.resize(0x600 + 1024); }},
       {"truncated inside a leaf", [](std::string& b) { b.resize(Child(b, 3) + 100); }},
       {"shorter than a header", [](std::string& b) { b.resize(700); }},
@@ -125,7 +125,7 @@ TEST(CdxCorrupt, DamageIsReported) {
          PutLe32(b, b.size() - 512, uint32_t(b.size() - 512));
        }},
   };
-  for (const Damage& c : cases) {
+  for (const Case& c : cases) {
     std::string b = SoundFile();
     c.damage(b);
     const xb::Status s = UseAll(b);
@@ -136,7 +136,7 @@ TEST(CdxCorrupt, DamageIsReported) {
 // Each page is checked as it is read: a damaged one is reported, and nothing is then
 // written into the file by this handle nor by another on the same shelf.
 TEST(CdxCorrupt, PagesAreCheckedAsReadAndADamagedIndexIsNotWritten) {
-  const Damage cases[] = {
+  const Case cases[] = {
       {"interior keys out of order", [](std::string& b) {
          std::swap_ranges(&b[Root(b) + 12 + 16], &b[Root(b) + 12 + 32], &b[Root(b) + 12 + 32]);
        }},
@@ -153,7 +153,7 @@ TEST(CdxCorrupt, PagesAreCheckedAsReadAndADamagedIndexIsNotWritten) {
          }
        }},
   };
-  for (const Damage& c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::string b = SoundFile();
     c.damage(b);
@@ -161,19 +161,16 @@ TEST(CdxCorrupt, PagesAreCheckedAsReadAndADamagedIndexIsNotWritten) {
     xbtest::WriteFile(path, b);
     xb::CdxShelf shelf;
     xb::Status s;
-    const auto open = [&] {
-      auto ix = CdxIndex::Open(path, File::Mode::kReadWrite, &s, false, {}, &shelf);
-      if (ix) ix->SetKeyType(0, xb::KeyType::kNumeric);
-      return ix;
-    };
-    auto ix = open();
+    auto ix = CdxIndex::Open(path, File::Mode::kReadWrite, &s, false, {}, &shelf);
     ASSERT_TRUE(ix) << s.message();
+    ix->SetKeyType(0, xb::KeyType::kNumeric);
     auto cursor = ix->NewCursor(0);
     for (bool ok = cursor->First(); ok;) ok = cursor->Next();
     EXPECT_EQ(cursor->LastStatus().code(), Code::kCorrupt);
     EXPECT_EQ(ix->Insert(0, xb::EncodeNumericKey(2000), 2000).code(), Code::kCorrupt);
-    auto other = open();
+    auto other = CdxIndex::Open(path, File::Mode::kReadWrite, &s, false, {}, &shelf);
     ASSERT_TRUE(other) << s.message();
+    other->SetKeyType(0, xb::KeyType::kNumeric);
     EXPECT_EQ(other->Insert(0, xb::EncodeNumericKey(2000), 2000).code(), Code::kCorrupt);
     EXPECT_EQ(xbtest::ReadFile(path), b) << "nothing written";
   }

@@ -58,16 +58,11 @@ class Raw {
     Write(off, b, sizeof b);
   }
   bool Truncate(off_t size) { return ::ftruncate(fd_, size) == 0; }
-  // Its whole-file lock (LOCK_SH, LOCK_EX), one attempt.
   bool Flock(int op) { return ::flock(fd_, op | LOCK_NB) == 0; }
 
  private:
   bool Set(short type, off_t start, off_t len, bool wait) {
-    struct flock fl {};
-    fl.l_type = type;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = start;
-    fl.l_len = len;
+    struct flock fl {.l_type = type, .l_whence = SEEK_SET, .l_start = start, .l_len = len, .l_pid = 0};
     return ::fcntl(fd_, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0;
   }
 

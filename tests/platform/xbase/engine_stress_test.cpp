@@ -84,9 +84,7 @@ void AssignKeys(const Fields& f, std::mt19937& rng, long rowid, bool memo = true
 
 // Starts appending row `rowid` with new keys (d4append stores it).
 void NewRow(DATA4* d, const Fields& f, std::mt19937& rng, long rowid, bool memo = true) {
-  d4appendStartVB(d, 0);
-  d4blank(d);
-  f4assignLong(f.rowid, rowid);
+  d4appendStartVB(d, 0), d4blank(d), f4assignLong(f.rowid, rowid);
   AssignKeys(f, rng, rowid, memo);
 }
 
@@ -375,8 +373,7 @@ TEST(EngineStress, WritersKilledAtRandomLeaveNoMisreadState) {
 std::string LiveRowsLackingKeys(const std::string& path) {
   const std::string bytes = xbtest::ReadFile(path);
   const xbtest::DbfLayout dbf(bytes);
-  const uint32_t count = dbf.count;
-  const size_t whole = dbf.Whole(bytes.size());
+  const size_t count = dbf.count, whole = dbf.Whole(bytes.size());
   std::string problem;
   for (size_t n = count + 1u; whole > count + 1u && n <= whole; ++n) {
     if (bytes[dbf.At(n)] != '*') problem += " live record " + std::to_string(n) + " past the count;";
@@ -628,8 +625,8 @@ TEST(EngineStress, AppendsKilledAfterAnyWriteKeepEveryStoredRowInEveryTag) {
   }
 }
 
-// A held batch is stored at 256 rows, or by an append 0.2 s after its first: another
-// handle counts them before the unlock.
+// A batch held by d4lockAppend is stored once it has 256 rows, or by the first append
+// 0.2 s or more after its first row: another handle counts them before the unlock.
 TEST(EngineStress, AHeldBatchIsStoredAt256RowsOrAfterAFractionOfASecond) {
   struct Case {
     const char* what;

@@ -126,12 +126,11 @@ TEST(MappedReads, SeeEveryWriteAndNothingBeyondTheEnd) {
     std::string want;  // its bytes, shorter where the file ends; for a peek, empty when it fails
     bool peek = false;
   };
-  const std::string zeros(2, '\0');
   const std::vector<std::pair<Change, std::vector<Read>>> cases = {
       {[](xb::File& mine, xb::File&) { mine.WriteAt(1000, "own", 3); }, {{998, 7, "aaownaa"}}},
       {[](xb::File&, xb::File& other) { other.WriteAt(5000, "other", 5); }, {{5000, 5, "other"}}},
       {[](xb::File& mine, xb::File&) { mine.Defer(), mine.WriteAt(2000, "kept", 4); }, {{1998, 8, "aakeptaa"}}},
-      {[](xb::File&, xb::File&) {}, {{kSize - 2, 20, "aa"}, {kSize, 512, ""}, {kSize - 2, 4, "aa" + zeros, true}}},
+      {[](xb::File&, xb::File&) {}, {{kSize - 2, 20, "aa"}, {kSize, 512, ""}, {kSize - 2, 4, std::string("aa\0\0", 4), true}}},
       {[](xb::File&, xb::File& other) { other.WriteAt(kFar, "far", 3); },
        {{kFar, 3, "far"}, {kFar - 1, 9, std::string(1, '\0') + "far"}, {kSize - 2, 2, "aa"}}},
       {[](xb::File&, xb::File& other) { other.Truncate(8192); }, {{20000, 512, ""}, {8190, 4, "aa"}, {100, 2, "aa"}}},
@@ -145,7 +144,7 @@ TEST(MappedReads, SeeEveryWriteAndNothingBeyondTheEnd) {
       {[](xb::File&, xb::File& other) { other.Truncate(kSize - 600); }, {{kSize - 602, 20, "aa"}, {kSize - 500, 4, ""}}},
       {[](xb::File&, xb::File& other) { other.Truncate(8300); }, {{8298, 20, "aa"}, {8400, 4, ""}, {100, 2, "aa"}}},
       {[](xb::File&, xb::File& other) { other.Truncate(8300); },
-       {{20000, 4, "", true}, {8298, 4, "aa" + zeros, true}, {100, 2, "aa", true}, {8298, 20, "aa"}}},
+       {{20000, 4, "", true}, {8298, 4, std::string("aa\0\0", 4), true}, {100, 2, "aa", true}, {8298, 20, "aa"}}},
   };
   for (size_t i = 0; i < cases.size(); ++i) {
     SCOPED_TRACE(i);
@@ -162,11 +161,8 @@ TEST(MappedReads, SeeEveryWriteAndNothingBeyondTheEnd) {
     cases[i].first(*mine, *other);
     for (const Read& r : cases[i].second) {
       std::string got(r.n, 'z');
-      if (r.peek) {
-        ASSERT_EQ(mine->PeekMapped(r.off, got.data(), r.n), !r.want.empty()) << r.off;
-      } else {
-        ASSERT_EQ(mine->ReadSome(r.off, got.data(), r.n), static_cast<long long>(r.want.size())) << r.off;
-      }
+      const long long read = r.peek ? mine->PeekMapped(r.off, got.data(), r.n) : mine->ReadSome(r.off, got.data(), r.n);
+      ASSERT_EQ(read, r.peek ? !r.want.empty() : static_cast<long long>(r.want.size())) << r.off;
       EXPECT_EQ(got.substr(0, r.want.size()), r.want) << r.off;
     }
   }
@@ -179,17 +175,14 @@ TEST(MappedReads, PagesFarBehindReadsInOrderAreGivenBack) {
     SCOPED_TRACE(step);
     const std::string path = xbtest::NewDir() + "/walked";
     xbtest::WriteFile(path, std::string(kSize, 'a'));
-    xb::Status s;
-    auto file = xb::File::Open(path, xb::File::Mode::kReadOnly, &s);
+    auto file = xb::File::Open(path, xb::File::Mode::kReadOnly, nullptr);
     ASSERT_TRUE(file);
     file->MapReads();
     std::string buf(step, '\0');
     for (uint64_t off = 0; off + step <= kSize; off += step) ASSERT_TRUE(file->ReadAt(off, buf.data(), step));
-    // The mapping's resident size, as the kernel reports it.
+    // The mapping's resident size, as the kernel reports it (npos when the mapping is not listed).
     const std::string maps = xbtest::ReadFile("/proc/self/smaps");
-    const size_t at = maps.find(path);
-    ASSERT_NE(at, std::string::npos);
-    const size_t rss = maps.find("\nRss:", at);
+    const size_t rss = maps.find("\nRss:", maps.find(path));
     ASSERT_NE(rss, std::string::npos);
     EXPECT_LE(std::stoull(maps.substr(rss + 5)), 3u << 10) << "kB resident";
   }
