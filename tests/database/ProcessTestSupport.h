@@ -35,9 +35,8 @@ inline std::vector<int> RunTogether(const std::vector<std::function<int()>>& bod
   return codes;
 }
 
-// This test program run again for `test` ("Suite.Name") only, `job` ("NAME=value")
-// added to its environment, its output dropped: its pid. The child runs no more than
-// exec (a forked copy of a Qt program cannot paint).
+// This test program run again for `test` ("Suite.Name") alone, `job` ("NAME=value") added to
+// its environment, its output dropped: its pid. The fork only execs (a forked Qt copy cannot paint).
 inline pid_t RunTest(const char* test, std::string job) {
   std::vector<char*> envp{job.data()};
   for (char** e = environ; *e != nullptr; ++e) envp.push_back(*e);

@@ -564,10 +564,10 @@ static Left LeftOf(const std::vector<clsProd>& products, const std::map<QString,
   return left;
 }
 
-// Runs a copy importing the rows.csv of `dir` (ACopyKilledPartWay, `kind`) on a copy of
-// that database, killed after 1, 3, 5, ... of its counted writes until one completes;
-// after each, `check` runs on that database (open, `dir` its folder). How many copies
-// were killed.
+// Runs a copy importing the rows.csv of `dir` (ACopyKilledPartWay, `kind`) on a copy of the test's
+// database, killed after 1, 3, 5, ... of its counted writes until one completes; after
+// each, `check` runs on that database (open, the file beside it as rows.csv). How many
+// copies were killed.
 int KillAtPoints(QString& dir, const char* kind, const std::function<void(bool killed)>& check) {
   const QString original = dir;
   gDB().CloseDB();
