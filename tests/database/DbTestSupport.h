@@ -189,12 +189,9 @@ inline std::vector<int> RowsPerTag(const QString& path, std::initializer_list<co
   DATA4* tb = d4open(engine, QFile::encodeName(path).constData());
   std::vector<int> counts;
   for (const char* tag : tags) {
-    int n = -1;
-    if (tb != nullptr && d4tag(tb, tag) != nullptr) {
-      d4tagSelect(tb, d4tag(tb, tag));
-      n = 0;
-      for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) ++n;
-    }
+    TAG4* t = tb != nullptr ? d4tag(tb, tag) : nullptr;
+    int n = t != nullptr && d4tagSelect(tb, t) == 0 ? 0 : -1;
+    for (int rc = n == 0 ? d4top(tb) : -1; rc == 0; rc = d4skip(tb, 1)) ++n;
     counts.push_back(n);
   }
   d4initUndo(engine);

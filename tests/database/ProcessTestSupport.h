@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,29 +24,22 @@ inline pid_t Fork(const std::function<int()>& body) {
 inline int Wait(pid_t pid) {
   int status = 0;
   if (pid <= 0 || waitpid(pid, &status, 0) != pid) return -1;
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // Runs each body in a child of its own, all at once: their exit codes, in order.
 inline std::vector<int> RunTogether(const std::vector<std::function<int()>>& bodies) {
-  std::vector<pid_t> pids;
-  for (const auto& body : bodies) pids.push_back(Fork(body));
   std::vector<int> codes;
-  for (const pid_t pid : pids) codes.push_back(Wait(pid));
+  for (const auto& body : bodies) codes.push_back(Fork(body));
+  for (int& code : codes) code = Wait(code);
   return codes;
 }
 
-// This test program run again in a process of its own, running only `test`
-// ("Suite.Name") with `job` ("NAME=value") added to its environment, its output
-// dropped: its pid. Everything is made before the fork, whose child runs no more than
-// exec (a forked copy of a Qt program cannot paint).
-inline pid_t RunTest(const char* test, const std::string& job) {
-  std::vector<std::string> env;
-  for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
-  env.push_back(job);
-  std::vector<char*> envp;
-  for (std::string& e : env) envp.push_back(e.data());
+// This test program run again for `test` ("Suite.Name") alone, `job` ("NAME=value") added to
+// its environment, its output dropped: its pid. The fork only execs (a forked Qt copy cannot paint).
+inline pid_t RunTest(const char* test, std::string job) {
+  std::vector<char*> envp{job.data()};
+  for (char** e = environ; *e != nullptr; ++e) envp.push_back(*e);
   envp.push_back(nullptr);
   std::string name = "test", filter = std::string("--gtest_filter=") + test;
   char* argv[] = {name.data(), filter.data(), nullptr};
@@ -58,10 +52,11 @@ inline pid_t RunTest(const char* test, const std::string& job) {
   return pid;
 }
 
-// A child process running `body` with a pipe from the test (`in`) and one to it (`out`).
+// A child process running `body` with a pipe from the test (`in`) and one to it (`out`),
+// sent `endSignal` (when not 0) before it is waited for at the end of the object.
 class Child {
  public:
-  explicit Child(const std::function<int(int in, int out)>& body) {
+  explicit Child(const std::function<int(int in, int out)>& body, int endSignal = 0) : end_(endSignal) {
     if (pipe(to_) != 0 || pipe(from_) != 0) return;
     if ((pid_ = fork()) == 0) {
       close(to_[1]);
@@ -71,21 +66,22 @@ class Child {
     close(to_[0]);
     close(from_[1]);
   }
-  ~Child() { Finish(); }
+  ~Child() {
+    if (pid_ > 0 && end_ != 0) kill(pid_, end_);
+    Finish();
+  }
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
   void Send(char c) { (void)!write(to_[1], &c, 1); }
   // The child's next byte; '?' when it ended without one.
   char Receive() {
     char c = '?';
-    (void)!read(from_[0], &c, 1);
-    return c;
+    return read(from_[0], &c, 1) == 1 ? c : '?';
   }
-  // Everything the child writes until it ends.
-  std::string ReceiveAll() {
+  // What the child writes until it ends, or up to `end`.
+  std::string ReceiveAll(char end = '\0') {
     std::string all;
-    char buf[4096];
-    for (ssize_t n; (n = read(from_[0], buf, sizeof buf)) > 0;) all.append(buf, static_cast<size_t>(n));
+    for (char c; read(from_[0], &c, 1) == 1 && (end == '\0' || c != end);) all += c;
     return all;
   }
   // Closes the pipe to the child (its read sees the end) and waits: its exit code.
@@ -99,7 +95,7 @@ class Child {
   }
 
  private:
-  int to_[2] = {-1, -1}, from_[2] = {-1, -1}, exit_ = -1;
+  int to_[2] = {-1, -1}, from_[2] = {-1, -1}, exit_ = -1, end_;
   pid_t pid_ = -1;
 };
 

@@ -84,11 +84,12 @@ inline clsProd SampleProduct() {
 }
 
 // A new product with the part number and name, not saved yet.
-inline clsProd NewProduct(const QString& partNo, const QString& name) {
+inline clsProd NewProduct(const QString& partNo, const QString& name, bool hide = false) {
   clsProd p;
   p.Init();
   p.sPartNo = partNo;
   p.sProdName = name;
+  p.bHide = hide;
   return p;
 }
 
@@ -101,9 +102,7 @@ inline int32_t StoreProduct(clsProd p) {
 
 // Adds a product through clsProd::SaveProduct; its new id (-1 when the save failed).
 inline int32_t AddProduct(const QString& partNo, const QString& name, bool hide = false) {
-  clsProd p = NewProduct(partNo, name);
-  p.bHide = hide;
-  return StoreProduct(p);
+  return StoreProduct(NewProduct(partNo, name, hide));
 }
 
 // The stored product; a failure when it cannot be read.

@@ -527,127 +527,124 @@ TEST_F(ProductImportTest, NoCommandStartsWhileAnotherRuns) {
 
 namespace {
 
+// What an import left: a message per product whose Receives are not exactly the one
+// of its beginning inventory `stockOf` (by part number, or name for a row without
+// one), and the count of Receives whose product is not stored.
+struct Left {
+  QStringList wrong;
+  int orphans = 0;
+  size_t products = 0;
+};
+
+static Left LeftOf(const std::vector<clsProd>& products, const std::map<QString, int>& stockOf) {
+  Left left;
+  std::map<int32_t, QString> keyOf;
+  for (const clsProd& p : products) {
+    const QString key = p.sPartNo.isEmpty() ? p.sProdName : p.sPartNo;
+    if (!stockOf.contains(key)) left.wrong << QStringLiteral("unexpected product ") + key;
+    keyOf[p.nProdId] = key;
+  }
+  left.products = keyOf.size();
+  std::map<int32_t, std::vector<rt::Currency>> received;
+  const store::Table open = gDB().OpenTable(gDB().TranTable());
+  DATA4* tb = open.get();
+  EXPECT_NE(tb, nullptr);
+  for (int rc = tb == nullptr ? -1 : d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
+    if (d4deleted(tb) || f4long(d4field(tb, "trantype")) != store::Code(store::TranType::kReceive)) continue;
+    const auto prodId = static_cast<int32_t>(f4long(d4field(tb, "prodid")));
+    if (!keyOf.contains(prodId)) ++left.orphans;
+    else received[prodId].push_back(rt::Currency::FromDouble(f4double(d4field(tb, "units"))));
+  }
+  for (const auto& [id, key] : keyOf) {
+    const std::vector<rt::Currency> expected{rt::Currency::FromDouble(stockOf.at(key))};
+    if (received[id] != expected) {
+      left.wrong << key + QStringLiteral(": %1 Receives").arg(received[id].size());
+    }
+  }
+  return left;
+}
+
+// Runs a copy importing the rows.csv of `dir` (ACopyKilledPartWay, `kind`) on a copy of the test's
+// database, killed after 1, 3, 5, ... of its counted writes until one completes; after
+// each, `check` runs on that database (open, the file beside it as rows.csv). How many
+// copies were killed.
+int KillAtPoints(QString& dir, const char* kind, const std::function<void(bool killed)>& check) {
+  const QString original = dir;
+  gDB().CloseDB();
+  int killed = 0;
+  for (int writes = 1;; writes += 2) {
+    SCOPED_TRACE(writes);
+    dir = testenv::NewTempDir(QStringLiteral("killed"));
+    for (const QString& name : QDir(original).entryList({QStringLiteral("svl*"), QStringLiteral("rows.csv")})) {
+      EXPECT_TRUE(QFile::copy(original + u'/' + name, dir + u'/' + name));
+    }
+    const int code = proctest::Wait(proctest::RunTest(
+        "InterruptedImportTest.ACopyKilledPartWay", QStringLiteral("STOVREL_TEST_KILLED_IMPORT=%1|%1/rows.csv|%2|%3")
+                                                        .arg(dir).arg(writes).arg(QLatin1String(kind)).toStdString()));
+    const bool wasKilled = code == 128 + SIGKILL;
+    EXPECT_TRUE(wasKilled || code == 0) << code;
+    EXPECT_TRUE(gDB().OpenDB(dir));
+    check(wasKilled);
+    gDB().CloseDB();
+    if (!wasKilled || killed > 80) break;
+    ++killed;
+  }
+  EXPECT_TRUE(gDB().OpenDB(original));
+  dir = original;
+  return killed;
+}
+
+// Imports the file as Ships (the caller expects its closing message).
+void ImportShips(const QString& path) {
+  clsImportTransactions importer;
+  clsTran tran;
+  tran.udTranType = store::Code(store::TranType::kShip);
+  importer.Init(path, tran);
+  ASSERT_TRUE(importer.ValidateData()) << importer.m_ErrorBuf.toStdString();
+  EXPECT_TRUE(importer.DoImport());
+}
+
+// The live Ships, counted through the product tag; each must also be one in record order.
+static int ShipsFoundByProduct() {
+  const store::Table open = gDB().OpenTable(gDB().TranTable());
+  DATA4* tb = open.get();
+  if (tb == nullptr) return -1;
+  int inRecordOrder = 0;
+  for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
+    inRecordOrder += !d4deleted(tb) && f4long(d4field(tb, "trantype")) == store::Code(store::TranType::kShip) ? 1 : 0;
+  }
+  d4tagSelect(tb, d4tag(tb, "prodid"));
+  int byTag = 0;
+  for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
+    byTag += f4long(d4field(tb, "trantype")) == store::Code(store::TranType::kShip) ? 1 : 0;
+  }
+  EXPECT_EQ(byTag, inRecordOrder);
+  return byTag;
+}
+
+static QByteArray StockedRows(int rows, const char* prefix, std::map<QString, int>& stockOf) {
+  QByteArray lines = "PRODUCTNAME,PARTNUMBER,BEGINNINGINVENTORY,NOTES\n";
+  for (int r = 0; r < rows; ++r) {
+    const int stock = r % 7 + 1;
+    const QString partNo = r % 10 == 3 ? QString() : QStringLiteral("%1-%2").arg(QLatin1String(prefix)).arg(r);
+    const QString name = QStringLiteral("%1 item %2").arg(QLatin1String(prefix)).arg(r);
+    stockOf[partNo.isEmpty() ? name : partNo] = stock;
+    lines += QStringLiteral("%1,%2,%3,note %4\n").arg(name, partNo).arg(stock).arg(r).toUtf8();
+  }
+  return lines;
+}
+
+// Every stored product has exactly its Receive, none is left without its product.
+static void ExpectWhole(const Left& left, size_t products) {
+  EXPECT_EQ(left.wrong, QStringList());
+  EXPECT_EQ(left.orphans, 0);
+  EXPECT_EQ(left.products, products);
+}
+
 // Imports that are killed or meet a full disk, and what they leave.
 class InterruptedImportTest : public ProductImportTest {
  protected:
-  // What an import left: a message per product whose Receives are not exactly the one
-  // of its beginning inventory `stockOf` (by part number, or name for a row without
-  // one), and the count of Receives whose product is not stored.
-  struct Left {
-    QStringList wrong;
-    int orphans = 0;
-    size_t products = 0;
-  };
-
-  static Left Inspect(const std::map<QString, int>& stockOf) {
-    Left left;
-    std::map<int32_t, QString> keyOf;
-    for (const clsProd& p : Products()) {
-      const QString key = p.sPartNo.isEmpty() ? p.sProdName : p.sPartNo;
-      if (!stockOf.contains(key)) left.wrong << QStringLiteral("unexpected product ") + key;
-      keyOf[p.nProdId] = key;
-    }
-    left.products = keyOf.size();
-    std::map<int32_t, std::vector<rt::Currency>> received;
-    {
-      const store::Table open = gDB().OpenTable(gDB().TranTable());
-      DATA4* tb = open.get();
-      EXPECT_NE(tb, nullptr);
-      for (int rc = tb == nullptr ? -1 : d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
-        if (d4deleted(tb) || f4long(d4field(tb, "trantype")) != store::Code(store::TranType::kReceive)) continue;
-        const auto prodId = static_cast<int32_t>(f4long(d4field(tb, "prodid")));
-        if (!keyOf.contains(prodId)) ++left.orphans;
-        else received[prodId].push_back(rt::Currency::FromDouble(f4double(d4field(tb, "units"))));
-      }
-    }
-    for (const auto& [id, key] : keyOf) {
-      const std::vector<rt::Currency> expected{rt::Currency::FromDouble(stockOf.at(key))};
-      if (received[id] != expected) {
-        left.wrong << key + QStringLiteral(": %1 Receives").arg(received[id].size());
-      }
-    }
-    return left;
-  }
-
-  // Runs a copy importing `lines` (ACopyKilledPartWay, `kind`) on a copy of the test's
-  // database, killed after 1, 3, 5, ... of its counted writes until one completes; after
-  // each, `check` runs on that database (open, the file beside it as rows.csv). How many
-  // copies were killed.
-  int KillAtPoints(const QByteArray& lines, const char* kind, const std::function<void(bool killed)>& check) {
-    const QString original = dir;
-    gDB().CloseDB();
-    int killed = 0;
-    for (int writes = 1;; writes += 2) {
-      SCOPED_TRACE(writes);
-      dir = testenv::NewTempDir(QStringLiteral("killed"));
-      for (const QString& name : QDir(original).entryList({QStringLiteral("svl*")}, QDir::Files)) {
-        EXPECT_TRUE(QFile::copy(original + u'/' + name, dir + u'/' + name));
-      }
-      const QString path = Write(QStringLiteral("rows.csv"), lines);
-      const int code = proctest::Wait(proctest::RunTest(
-          "InterruptedImportTest.ACopyKilledPartWay",
-          QStringLiteral("STOVREL_TEST_KILLED_IMPORT=%1|%2|%3|%4").arg(dir, path).arg(writes).arg(QLatin1String(kind)).toStdString()));
-      const bool wasKilled = code == 128 + SIGKILL;
-      EXPECT_TRUE(wasKilled || code == 0) << code;
-      EXPECT_TRUE(gDB().OpenDB(dir));
-      check(wasKilled);
-      gDB().CloseDB();
-      if (!wasKilled || killed > 80) break;
-      ++killed;
-    }
-    EXPECT_TRUE(gDB().OpenDB(original));
-    dir = original;
-    return killed;
-  }
-
-  // Imports the file as Ships, its closing message expected.
-  void ImportShips(const QString& path) {
-    clsImportTransactions importer;
-    clsTran tran;
-    tran.udTranType = store::Code(store::TranType::kShip);
-    importer.Init(path, tran);
-    ASSERT_TRUE(importer.ValidateData()) << importer.m_ErrorBuf.toStdString();
-    prompts->ExpectContaining(QStringLiteral(" Transactions! "));
-    EXPECT_TRUE(importer.DoImport());
-  }
-
-  // The live Ships, counted through the product tag; each must also be one in record order.
-  static int ShipsFoundByProduct() {
-    const store::Table open = gDB().OpenTable(gDB().TranTable());
-    DATA4* tb = open.get();
-    if (tb == nullptr) return -1;
-    int inRecordOrder = 0;
-    for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
-      inRecordOrder += !d4deleted(tb) && f4long(d4field(tb, "trantype")) == store::Code(store::TranType::kShip) ? 1 : 0;
-    }
-    d4tagSelect(tb, d4tag(tb, "prodid"));
-    int byTag = 0;
-    for (int rc = d4top(tb); rc == 0; rc = d4skip(tb, 1)) {
-      byTag += f4long(d4field(tb, "trantype")) == store::Code(store::TranType::kShip) ? 1 : 0;
-    }
-    EXPECT_EQ(byTag, inRecordOrder);
-    return byTag;
-  }
-
-  // Every stored product has exactly its Receive, none is left without its product.
-  static void ExpectWhole(const Left& left, size_t products) {
-    EXPECT_EQ(left.wrong, QStringList());
-    EXPECT_EQ(left.orphans, 0);
-    EXPECT_EQ(left.products, products);
-  }
-
-  static QByteArray StockedRows(int rows, const char* prefix, std::map<QString, int>& stockOf) {
-    QByteArray lines = "PRODUCTNAME,PARTNUMBER,BEGINNINGINVENTORY,NOTES\n";
-    for (int r = 0; r < rows; ++r) {
-      const int stock = r % 7 + 1;
-      const QString partNo = r % 10 == 3 ? QString() : QStringLiteral("%1-%2").arg(QLatin1String(prefix)).arg(r);
-      const QString name = QStringLiteral("%1 item %2").arg(QLatin1String(prefix)).arg(r);
-      stockOf[partNo.isEmpty() ? name : partNo] = stock;
-      lines += QStringLiteral("%1,%2,%3,note %4\n").arg(name, partNo).arg(stock).arg(r).toUtf8();
-    }
-    return lines;
-  }
-
+  static Left Inspect(const std::map<QString, int>& stockOf) { return LeftOf(Products(), stockOf); }
 };
 
 int gWritesBeforeKill = 0;
@@ -675,6 +672,7 @@ TEST_F(InterruptedImportTest, ACopyKilledPartWay) {
     if (--gWritesBeforeKill == 0) raise(SIGKILL);
   };
   if (job[3] == QStringLiteral("transactions")) {
+    prompts->ExpectContaining(QStringLiteral(" Transactions! "));
     ImportShips(job[1]);
   } else {
     int32_t count = 0, stopped = 0;
@@ -689,8 +687,8 @@ TEST_F(InterruptedImportTest, ACopyKilledPartWay) {
 // next import, which says so and completes the file without doubling anything.
 TEST_F(InterruptedImportTest, AnImportKilledAtAnyPointLeavesEveryProductWithItsReceive) {
   std::map<QString, int> stockOf;
-  const QByteArray lines = StockedRows(300, "K", stockOf);
-  const int killed = KillAtPoints(lines, "products", [&](bool) {
+  Write(QStringLiteral("rows.csv"), StockedRows(300, "K", stockOf));
+  const int killed = KillAtPoints(dir, "products", [&](bool) {
     const Left after = Inspect(stockOf);
     EXPECT_EQ(after.wrong, QStringList());
     CsvFile file;
@@ -720,10 +718,12 @@ TEST_F(InterruptedImportTest, ATransactionImportKilledAtAnyPointLeavesEveryRowFo
     lines += (partNo + QStringLiteral(",1,2\n")).toUtf8();
     ++rows;
   }
-  const int killed = KillAtPoints(lines, "transactions", [&](bool wasKilled) {
+  Write(QStringLiteral("rows.csv"), lines);
+  const int killed = KillAtPoints(dir, "transactions", [&](bool wasKilled) {
     EXPECT_EQ(Inspect(stockOf).wrong, QStringList());
     const int ships = ShipsFoundByProduct();
     EXPECT_TRUE(wasKilled ? ships <= rows : ships == rows) << ships;
+    prompts->ExpectContaining(QStringLiteral(" Transactions! "));
     ImportShips(dir + QStringLiteral("/rows.csv"));
     EXPECT_EQ(ShipsFoundByProduct(), ships + rows);
   });
