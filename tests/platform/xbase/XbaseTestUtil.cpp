@@ -152,16 +152,4 @@ std::vector<uint32_t> WalkBackward(DATA4* d) {
   return out;
 }
 
-pid_t Spawn(const std::function<int()>& fn) {
-  const pid_t pid = fork();
-  if (pid == 0) _exit(fn());
-  return pid;
-}
-
-int Wait(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
 }  // namespace xbtest

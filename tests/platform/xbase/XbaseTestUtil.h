@@ -14,6 +14,7 @@
 
 #include "platform/xbase/Bytes.h"
 #include "platform/xbase/Engine.h"
+#include "tests/database/ProcessTestSupport.h"
 
 namespace xbtest {
 
@@ -84,9 +85,8 @@ std::vector<uint32_t> WalkBackward(DATA4* d);
 // The engine keeps nothing of a closed file whose last write it cannot tell from the next.
 inline void LetTheFileClockTick() { std::this_thread::sleep_for(std::chrono::milliseconds(30)); }
 
-// Runs fn in a child process that exits with its result.
-pid_t Spawn(const std::function<int()>& fn);
-// The child's exit status, or 128 + the signal that ended it.
-int Wait(pid_t pid);
+// Runs fn in a child process that exits with its result; Wait gives its exit status.
+inline pid_t Spawn(const std::function<int()>& fn) { return proctest::Fork(fn); }
+using proctest::Wait;
 
 }  // namespace xbtest
