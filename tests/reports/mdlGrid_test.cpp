@@ -142,7 +142,6 @@ TEST_F(mdlGridTest, TotalsInGermanSumTheValuesNotTheirText) {
   EXPECT_EQ(Shown(4, 2), QStringLiteral("1.237"));
 }
 
-// Rows added in the caller alone and over row ranges.
 using mdlGridSplitTest = testenv::GridRowSplitTest<mdlGridTest>;
 INSTANTIATE_TEST_SUITE_P(RowSplits, mdlGridSplitTest, testenv::GridRowSplits(), testenv::GridRowSplitTestName);
 

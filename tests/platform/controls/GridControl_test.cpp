@@ -425,9 +425,8 @@ TEST_F(GridControlTest, SortOfManyTypedCellsFollowsTheRuleAndIsStable) {
     QString text;
   };
   const QString words[] = {QStringLiteral("pear"), QStringLiteral("Apple"), QStringLiteral("apple")};
-  const std::pair<int, size_t> sizes[] = {
-      {400, grid::kParallelRowsMin}, {90000, grid::kParallelRowsMin}, {400, 7}, {90000, 5000}};
-  for (const auto& [count, rowsMin] : sizes) {
+  for (const auto& [count, rowsMin] : {std::pair<int, size_t>{400, grid::kParallelRowsMin}, {90000, grid::kParallelRowsMin},
+                                       {400, 7}, {90000, 5000}}) {
     const grid::ScopedParallelRowsMin split(rowsMin);
     std::vector<Value> values;
     for (int i = 0; i < count; ++i) {
@@ -790,10 +789,7 @@ TEST_F(GridMouseTest, FrozenColumnsStayInAnOverlay) {
   g.setCols(8);
   QTableView* view = g.view();
   QScrollBar* across = view->horizontalScrollBar();
-  auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QKeyEvent e(QEvent::KeyPress, k, modifiers);
-    QApplication::sendEvent(view, &e);
-  };
+  auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = {}) { QKeyEvent e(QEvent::KeyPress, k, m); QApplication::sendEvent(view, &e); };
   const struct {
     const char* name;
     std::function<void()> act;
