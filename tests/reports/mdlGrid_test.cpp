@@ -6,6 +6,7 @@
 #include "platform/ui/testing/TestPrinting.h"
 #include "services/clsSystem.h"
 #include "tests/reports/ReportsTestSupport.h"
+#include "tests/support/GridRowSplits.h"
 
 namespace {
 
@@ -141,7 +142,10 @@ TEST_F(mdlGridTest, TotalsInGermanSumTheValuesNotTheirText) {
   EXPECT_EQ(Shown(4, 2), QStringLiteral("1.237"));
 }
 
-TEST_F(mdlGridTest, TotalsAddTheCellsAsShown) {
+using mdlGridSplitTest = testenv::GridRowSplitTest<mdlGridTest>;
+INSTANTIATE_TEST_SUITE_P(RowSplits, mdlGridSplitTest, testenv::GridRowSplits(), testenv::GridRowSplitTestName);
+
+TEST_P(mdlGridSplitTest, TotalsAddTheCellsAsShown) {
   struct Case {
     const char* locale;
     const char* decimals;
@@ -154,20 +158,17 @@ TEST_F(mdlGridTest, TotalsAddTheCellsAsShown) {
       {"de_DE", "2", {1.006, 1.006, 1000}, QStringLiteral("1.002,02")},  // decimals kept
       {"de_DE", "1", {-0.05, -0.05}, QStringLiteral("-0,2")},
   };
-  // Rows added in the caller alone, and split over ranges of one row each.
-  for (const size_t rowsMin : {ctl::grid::kParallelRowsMin, size_t{1}})
-    for (const Case& c : cases) {
-      SCOPED_TRACE(c.locale + std::string(" ") + c.decimals + " " + std::to_string(rowsMin));
-      const ctl::grid::ScopedParallelRowsMin split(rowsMin);
-      testenv::ScopedLocale loc(QLatin1String(c.locale));
-      gDB().SetParamValue(QStringLiteral("Decimals_Units"), QLatin1String(c.decimals));
-      grd.setRows(1);
-      reports::LoadGridColumns(grd, def);
-      for (double u : c.units) AddRows({{"x", u, 0}});
-      reports::ShowGridTotals(grd, def);
-      ASSERT_TRUE(reports::GridHasTotalsRow(grd));
-      EXPECT_EQ(Shown(grd.Rows() - 1, 2), c.total);
-    }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.locale + std::string(" ") + c.decimals);
+    testenv::ScopedLocale loc(QLatin1String(c.locale));
+    gDB().SetParamValue(QStringLiteral("Decimals_Units"), QLatin1String(c.decimals));
+    grd.setRows(1);
+    reports::LoadGridColumns(grd, def);
+    for (double u : c.units) AddRows({{"x", u, 0}});
+    reports::ShowGridTotals(grd, def);
+    ASSERT_TRUE(reports::GridHasTotalsRow(grd));
+    EXPECT_EQ(Shown(grd.Rows() - 1, 2), c.total);
+  }
 }
 
 TEST_F(mdlGridTest, ZeroTotalIsShownEmpty) {

@@ -456,14 +456,15 @@ TEST_F(UCGridTest, TheBarShowsEveryTextWholeAndTheStatusPanelsAreFramed) {
     uc.resize(width, 400);
     QApplication::processEvents();
     QList<QWidget*> shown;
-    for (QWidget* w : uc.tbar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    for (QWidget* w : uc.tbar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
       if (w->isVisible()) shown << w;
+    }
     EXPECT_EQ(shown.size(), 8);  // seven tool buttons and Modify Report
-    for (qsizetype i = 0; i < shown.size(); ++i) {
-      const QRect at = shown[i]->geometry();
-      EXPECT_TRUE(uc.tbar->rect().contains(at)) << shown[i]->objectName().toStdString();
-      for (qsizetype j = i + 1; j < shown.size(); ++j)
-        EXPECT_FALSE(at.intersects(shown[j]->geometry())) << shown[i]->objectName().toStdString();
+    for (const QWidget* a : shown) {
+      EXPECT_TRUE(uc.tbar->rect().contains(a->geometry())) << a->objectName().toStdString();
+      for (const QWidget* b : shown) {
+        if (a != b) { EXPECT_FALSE(a->geometry().intersects(b->geometry())) << a->objectName().toStdString(); }
+      }
     }
   }
 

@@ -15,6 +15,7 @@
 
 #include "platform/runtime/Error.h"
 #include "platform/ui/Screen.h"
+#include "tests/support/GridRowSplits.h"
 #include "tests/support/TestEnv.h"
 
 namespace ctl {
@@ -330,30 +331,27 @@ struct SortCase {
   std::vector<QString> expected;
 };
 
-class GridSortTest : public GridControlTest, public ::testing::WithParamInterface<SortCase> {};
+class GridSortTest : public GridControlTest, public ::testing::WithParamInterface<std::tuple<SortCase, size_t>> {
+  grid::ScopedParallelRowsMin split_{std::get<1>(GetParam())};
+};
 
-// In the caller alone, and split over ranges of one row each.
 TEST_P(GridSortTest, SortsDataRowsByTheSelectedColumn) {
-  const SortCase& c = GetParam();
-  for (const size_t rowsMin : {grid::kParallelRowsMin, size_t{1}}) {
-    SCOPED_TRACE(rowsMin);
-    const grid::ScopedParallelRowsMin split(rowsMin);
-    GridControl g;
-    g.setRows(static_cast<int>(c.values.size()) + 1);
-    g.setTextMatrix(0, 0, QStringLiteral("Heading"));
-    for (size_t i = 0; i < c.values.size(); ++i) g.setTextMatrix(static_cast<int>(i) + 1, 0, c.values[i]);
-    g.setColDataType(0, c.dataType);
-    g.Select(1, 0);
-    g.setSort(c.order);
-    std::vector<QString> expected = {QStringLiteral("Heading")};
-    expected.insert(expected.end(), c.expected.begin(), c.expected.end());
-    EXPECT_THAT(Column(g, 0), ElementsAreArray(expected));
-  }
+  const SortCase& c = std::get<0>(GetParam());
+  GridControl g;
+  g.setRows(static_cast<int>(c.values.size()) + 1);
+  g.setTextMatrix(0, 0, QStringLiteral("Heading"));
+  for (size_t i = 0; i < c.values.size(); ++i) g.setTextMatrix(static_cast<int>(i) + 1, 0, c.values[i]);
+  g.setColDataType(0, c.dataType);
+  g.Select(1, 0);
+  g.setSort(c.order);
+  std::vector<QString> expected = {QStringLiteral("Heading")};
+  expected.insert(expected.end(), c.expected.begin(), c.expected.end());
+  EXPECT_THAT(Column(g, 0), ElementsAreArray(expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Orders, GridSortTest,
-    ::testing::Values(
+    ::testing::Combine(::testing::Values(
         SortCase{"NumbersByValue", flexSortGenericAscending, 0, {"10", "9", "-2", "1.5", "100"}, {"-2", "1.5", "9", "10", "100"}},
         SortCase{"FormattedNumbersByValue", flexSortGenericAscending, 0,
                  {"$1,234.50", "2", "$99.00"}, {"2", "$99.00", "$1,234.50"}},
@@ -374,8 +372,8 @@ INSTANTIATE_TEST_SUITE_P(
         SortCase{"AlreadyInOrder", flexSortGenericAscending, flexDTDate, {"", "12/1/2025", "1/2/2026", "1/2/2026", "n/a"},
                  {"", "12/1/2025", "1/2/2026", "1/2/2026", "n/a"}},
         SortCase{"LongTextsSharingAPrefix", flexSortGenericAscending, 0, {"abcdZ", "ABCDa", "abcd", "abcE"},
-                 {"abcd", "ABCDa", "abcdZ", "abcE"}}),
-    [](const ::testing::TestParamInfo<SortCase>& info) { return std::string(info.param.name); });
+                 {"abcd", "ABCDa", "abcdZ", "abcE"}}), testenv::GridRowSplits()),
+    [](const auto& info) { return std::get<0>(info.param).name + ("_" + testenv::GridRowSplitName(std::get<1>(info.param))); });
 
 TEST_F(GridControlTest, SortIsStableInBothDirections) {
   GridControl g;
@@ -427,9 +425,8 @@ TEST_F(GridControlTest, SortOfManyTypedCellsFollowsTheRuleAndIsStable) {
     QString text;
   };
   const QString words[] = {QStringLiteral("pear"), QStringLiteral("Apple"), QStringLiteral("apple")};
-  const std::pair<int, size_t> sizes[] = {
-      {400, grid::kParallelRowsMin}, {90000, grid::kParallelRowsMin}, {400, 7}, {90000, 5000}};
-  for (const auto& [count, rowsMin] : sizes) {
+  for (const auto& [count, rowsMin] : {std::pair<int, size_t>{400, grid::kParallelRowsMin}, {90000, grid::kParallelRowsMin},
+                                       {400, 7}, {90000, 5000}}) {
     const grid::ScopedParallelRowsMin split(rowsMin);
     std::vector<Value> values;
     for (int i = 0; i < count; ++i) {
@@ -474,31 +471,29 @@ TEST_F(GridControlTest, SortOfManyTypedCellsFollowsTheRuleAndIsStable) {
   }
 }
 
-// Every store of a row moves with it (texts, ids, numbers, row data, hidden flags,
-// styles), in the caller alone and over ranges of one row; rows outside the range stay.
-TEST_F(GridControlTest, SortOfASelectedRangeLeavesTheOtherRows) {
-  for (const size_t rowsMin : {grid::kParallelRowsMin, size_t{1}}) {
-    SCOPED_TRACE(rowsMin);
-    const grid::ScopedParallelRowsMin split(rowsMin);
-    GridControl g;
-    g.setCols(4);
-    Fill(g, {{"h", "", "", ""}, {"3", "c", "30", "0.3"}, {"1", "a", "10", "0.1"}, {"2", "b", "20", "0.2"}, {"Total:", "", "", ""}});
-    for (int r = 1; r <= 3; ++r) g.setRowData(r, g.TextMatrix(r, 0).toInt() * 100);
-    g.setRowData(4, -1000);
-    g.setCell(flexcpBackColor, 1, 1, 0x00C0FFFF);
-    g.setRowHidden(1, true);
-    g.Select(1, 0, 3, 0);
-    g.setSort(flexSortGenericAscending);
-    EXPECT_THAT(Column(g, 0), ElementsAre("h", "1", "2", "3", "Total:"));
-    EXPECT_THAT(Column(g, 1), ElementsAre("", "a", "b", "c", ""));
-    EXPECT_THAT(Column(g, 2), ElementsAre("", "10", "20", "30", ""));
-    EXPECT_THAT(Column(g, 3), ElementsAre("", "0.1", "0.2", "0.3", ""));
-    for (int r = 1; r <= 3; ++r) EXPECT_EQ(g.RowData(r).toInt(), r * 100) << r;
-    EXPECT_EQ(g.RowData(4).toInt(), -1000);
-    EXPECT_TRUE(g.RowHidden(3)) << "the hidden flag travels with its row";
-    EXPECT_FALSE(g.RowHidden(1));
-    EXPECT_EQ(g.Cell(flexcpBackColor, 3, 1).toInt(), 0x00C0FFFF) << "and so do the styles";
-  }
+using GridSplitTest = testenv::GridRowSplitTest<GridControlTest>;
+INSTANTIATE_TEST_SUITE_P(RowSplits, GridSplitTest, testenv::GridRowSplits(), testenv::GridRowSplitTestName);
+
+// Every store of a row moves with it; rows outside the range stay.
+TEST_P(GridSplitTest, SortOfASelectedRangeLeavesTheOtherRows) {
+  GridControl g;
+  g.setCols(4);
+  Fill(g, {{"h", "", "", ""}, {"3", "c", "30", "0.3"}, {"1", "a", "10", "0.1"}, {"2", "b", "20", "0.2"}, {"Total:", "", "", ""}});
+  for (int r = 1; r <= 3; ++r) g.setRowData(r, g.TextMatrix(r, 0).toInt() * 100);
+  g.setRowData(4, -1000);
+  g.setCell(flexcpBackColor, 1, 1, 0x00C0FFFF);
+  g.setRowHidden(1, true);
+  g.Select(1, 0, 3, 0);
+  g.setSort(flexSortGenericAscending);
+  EXPECT_THAT(Column(g, 0), ElementsAre("h", "1", "2", "3", "Total:"));
+  EXPECT_THAT(Column(g, 1), ElementsAre("", "a", "b", "c", ""));
+  EXPECT_THAT(Column(g, 2), ElementsAre("", "10", "20", "30", ""));
+  EXPECT_THAT(Column(g, 3), ElementsAre("", "0.1", "0.2", "0.3", ""));
+  for (int r = 1; r <= 3; ++r) EXPECT_EQ(g.RowData(r).toInt(), r * 100) << r;
+  EXPECT_EQ(g.RowData(4).toInt(), -1000);
+  EXPECT_TRUE(g.RowHidden(3)) << "the hidden flag travels with its row";
+  EXPECT_FALSE(g.RowHidden(1));
+  EXPECT_EQ(g.Cell(flexcpBackColor, 3, 1).toInt(), 0x00C0FFFF) << "and so do the styles";
 }
 
 TEST_F(GridControlTest, SortByAComboColumnUsesTheStoredIds) {
@@ -794,10 +789,7 @@ TEST_F(GridMouseTest, FrozenColumnsStayInAnOverlay) {
   g.setCols(8);
   QTableView* view = g.view();
   QScrollBar* across = view->horizontalScrollBar();
-  auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QKeyEvent e(QEvent::KeyPress, k, modifiers);
-    QApplication::sendEvent(view, &e);
-  };
+  auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = {}) { QKeyEvent e(QEvent::KeyPress, k, m); QApplication::sendEvent(view, &e); };
   const struct {
     const char* name;
     std::function<void()> act;
@@ -805,16 +797,10 @@ TEST_F(GridMouseTest, FrozenColumnsStayInAnOverlay) {
   } cases[] = {
       {"scroll bar to 30", [&] { across->setValue(30); }, 0},
       {"scroll bar to 130", [&] { across->setValue(130); }, 0},
-      {"slider dragged", [&] {
-         across->setSliderDown(true);
-         across->setSliderPosition(170);
-         across->setSliderDown(false);
-       }, 0},
+      {"slider dragged", [&] { across->setSliderDown(true); across->setSliderPosition(170); across->setSliderDown(false); }, 0},
       {"arrow of the scroll bar", [&] { across->triggerAction(QAbstractSlider::SliderSingleStepAdd); }, 0},
       {"wheel", [&] {
-         const QPointF at(50, 50);
-         QWheelEvent e(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(-120, 0), Qt::NoButton, Qt::NoModifier,
-                       Qt::NoScrollPhase, false);
+         QWheelEvent e({50, 50}, view->viewport()->mapToGlobal(QPointF(50, 50)), {}, {-120, 0}, {}, {}, {}, false);
          QApplication::sendEvent(view->viewport(), &e);
        }, 0},
       {"Right", [&] { for (int i = 0; i < 5; ++i) key(Qt::Key_Right); }, 0},
@@ -841,12 +827,9 @@ TEST_F(GridMouseTest, FrozenColumnsStayInAnOverlay) {
     int first = 1;
     while (first < 7 && view->columnViewportPosition(first) + view->columnWidth(first) <= edge) ++first;
     EXPECT_EQ(view->visualRect(view->model()->index(0, first)).left(), edge) << c.name;
-    if (c.shows == 1) {
-      EXPECT_LE(view->columnViewportPosition(7) + view->columnWidth(7), view->viewport()->width()) << c.name;
-    }
-    if (c.shows == -1) {
-      EXPECT_EQ(across->value(), 0) << c.name;
-    }
+    const int right = view->columnViewportPosition(7) + view->columnWidth(7);
+    if (c.shows == 1) { EXPECT_LE(right, view->viewport()->width()) << c.name; }
+    if (c.shows == -1) { EXPECT_EQ(across->value(), 0) << c.name; }
   }
 }
 

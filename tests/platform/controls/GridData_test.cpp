@@ -5,11 +5,11 @@
 #include <QApplication>
 #include <QDate>
 #include <QFile>
-#include <climits>
 #include <cstdio>
 #include <functional>
 
 #include "platform/controls/GridSizing.h"
+#include "tests/support/GridRowSplits.h"
 
 namespace ctl::grid {
 namespace {
@@ -103,17 +103,17 @@ TEST(CellColumnTest, NaNIsStoredAsANumber) {
   EXPECT_EQ(c.Kind(0), CellKind::Double);
 }
 
-// A column no cell of which was written holds no room; the first cell written that is
-// not empty gives it room, four bytes a cell while every cell but a few is empty or an
-// integer of 32 bits, else eight.
+// A column holds no room until a cell that is not empty is written; then four bytes a
+// cell while all but a few cells are empty or 32-bit integers, else eight.
 TEST(CellColumnTest, RoomComesWithTheFirstWrittenCell) {
   constexpr size_t kRows = 600000;
+  using K = CellKind;
   struct Case {
     const char* what;
     std::function<void(CellColumn&)> edit;
-    size_t rows;
     int bytesPerCell;
-    CellKind kind7;  // of row 7
+    K kind7 = K::Empty;  // of row 7
+    size_t rows = kRows;
   };
   const auto reverse = [](CellColumn& c) {  // rows 1.. in reverse order
     BigVector<uint32_t> order(kRows - 1);
@@ -122,31 +122,23 @@ TEST(CellColumnTest, RoomComesWithTheFirstWrittenCell) {
     c.Permute(1, order, room);
   };
   const Case cases[] = {
-      {"sized only", [](CellColumn&) {}, kRows, 0, CellKind::Empty},
-      {"emptied", [](CellColumn& c) { c.SetEmpty(7); c.SetText(8, u""); c.CopyCell(1, 2); }, kRows, 0, CellKind::Empty},
-      {"rows added and removed", [](CellColumn& c) { c.Insert(3); c.Erase(0); c.EraseRows({1, 5}); }, kRows - 2, 0,
-       CellKind::Empty},
-      {"reordered", reverse, kRows, 0, CellKind::Empty},
-      {"a heading written and cleared before growing",
-       [](CellColumn& c) { c.Resize(1); c.SetText(0, u"Sel"); c.SetEmpty(0); c.Resize(kRows); }, kRows, 0, CellKind::Empty},
-      {"ids", [](CellColumn& c) { c.SetInt(7, 42); c.SetInt(9, -2147483647); c.SetInt(10, 2147483647); }, kRows, 4,
-       CellKind::Int},
-      {"ids moved", [&](CellColumn& c) { c.SetInt(kRows - 7, 42); c.SetInt(kRows - 9, -5); reverse(c); }, kRows, 4,
-       CellKind::Int},
-      {"an integer beyond 32 bits", [](CellColumn& c) { c.SetInt(9, 1); c.SetInt(7, int64_t{1} << 31); }, kRows, 4,
-       CellKind::Int},
-      {"the lowest integers of 32 bits", [](CellColumn& c) { c.SetInt(7, INT32_MIN); c.SetInt(9, INT32_MIN + 1); }, kRows,
-       4, CellKind::Int},
-      {"a heading grown with the column", [](CellColumn& c) { c.Resize(1); c.SetText(0, u"Date"); c.Resize(kRows); }, kRows,
-       8, CellKind::Empty},
+      {"sized only", [](CellColumn&) {}, 0},
+      {"emptied", [](CellColumn& c) { c.SetEmpty(7); c.SetText(8, u""); c.CopyCell(1, 2); }, 0},
+      {"rows added and removed", [](CellColumn& c) { c.Insert(3); c.Erase(0); c.EraseRows({1, 5}); }, 0, K::Empty, kRows - 2},
+      {"reordered", reverse, 0},
+      {"a heading cleared before growing",
+       [](CellColumn& c) { c.Resize(1); c.SetText(0, u"Sel"); c.SetEmpty(0); c.Resize(kRows); }, 0},
+      {"ids", [](CellColumn& c) { c.SetInt(7, 42); c.SetInt(9, -2147483647); c.SetInt(10, 2147483647); }, 4, K::Int},
+      {"ids moved", [&](CellColumn& c) { c.SetInt(kRows - 7, 42); c.SetInt(kRows - 9, -5); reverse(c); }, 4, K::Int},
+      {"an integer beyond 32 bits", [](CellColumn& c) { c.SetInt(9, 1); c.SetInt(7, int64_t{1} << 31); }, 4, K::Int},
+      {"the lowest 32-bit integers", [](CellColumn& c) { c.SetInt(7, INT32_MIN); c.SetInt(9, INT32_MIN + 1); }, 4, K::Int},
+      {"a heading grown with the column", [](CellColumn& c) { c.Resize(1); c.SetText(0, u"Date"); c.Resize(kRows); }, 8},
       {"a list column's heading grown with it",
-       [](CellColumn& c) { c.Resize(1); c.SetText(0, u"Category"); c.Resize(kRows, nullptr, true); c.SetInt(7, 3); }, kRows,
-       4, CellKind::Int},
-      {"a number", [](CellColumn& c) { c.SetDouble(7, 0.5); }, kRows, 4, CellKind::Double},
-      {"a text", [](CellColumn& c) { c.SetText(7, u"forty-two"); }, kRows, 4, CellKind::Text},
+       [](CellColumn& c) { c.Resize(1); c.SetText(0, u"Category"); c.Resize(kRows, nullptr, true); c.SetInt(7, 3); }, 4, K::Int},
+      {"a number", [](CellColumn& c) { c.SetDouble(7, 0.5); }, 4, K::Double},
+      {"a text", [](CellColumn& c) { c.SetText(7, u"forty-two"); }, 4, K::Text},
       {"many texts",
-       [](CellColumn& c) { for (size_t r = 1000; r < 1100; ++r) c.SetText(r, u"text"); c.SetText(7, u"forty-two"); }, kRows,
-       8, CellKind::Text},
+       [](CellColumn& c) { for (size_t r = 1000; r < 1100; ++r) c.SetText(r, u"text"); c.SetText(7, u"forty-two"); }, 8, K::Text},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
@@ -156,7 +148,7 @@ TEST(CellColumnTest, RoomComesWithTheFirstWrittenCell) {
     k.edit(c);
     EXPECT_EQ(c.Size(), k.rows);
     EXPECT_EQ(c.CellBytes(), k.rows * static_cast<size_t>(k.bytesPerCell));
-    for (size_t r : {size_t{1}, size_t{6}, size_t{8}, k.rows - 1}) EXPECT_EQ(c.Kind(r), CellKind::Empty) << r;
+    for (size_t r : {size_t{1}, size_t{6}, size_t{8}, k.rows - 1}) EXPECT_EQ(c.Kind(r), K::Empty) << r;
     EXPECT_EQ(c.Kind(7), k.kind7);
   }
   // Values read back as written, before and after the column widens.
@@ -261,10 +253,12 @@ TEST(GridSizingTest, WidestCellIsTheWidestShownText) {
     QString combo = {};          // the column's list
   };
   const QString wide = QStringLiteral("WWWWWWWW");
-  std::vector<QString> alike, alikeOnce, alikeMany;  // part numbers of one length
-  for (int i = 0; i < 300; ++i) alike.push_back(QStringLiteral("PN-%1").arg(100000 + i % 100));
-  for (int i = 0; i < 600; ++i) alikeOnce.push_back(QStringLiteral("PN-%1").arg(100000 + i));
-  for (int i = 0; i < 2400; ++i) alikeMany.push_back(QStringLiteral("PN-%1").arg(100000 + i * 7 % 600));
+  // `n` part numbers of one length, the i-th the (i * step % kinds)-th; the one at `longer` a digit longer.
+  const auto partNumbers = [](int n, int step, int kinds, int longer = -1) {
+    std::vector<QString> t;
+    for (int i = 0; i < n; ++i) t.push_back(QStringLiteral("PN-%1").arg(i == longer ? 1000000 : 100000 + i * step % kinds));
+    return t;
+  };
   const std::vector<Case> cases = {
       {"runs, a bold one inside", {}, {"ab", "ab", wide, wide, "*" + wide, wide, "ab"}},
       {"runs of numbers", {}, {"12.5", "12.5", "-7", "-7", "100000.25", "100000.25"}},
@@ -274,15 +268,11 @@ TEST(GridSizingTest, WidestCellIsTheWidestShownText) {
       {"empty cells", QStringLiteral("#,##0.00"), {"", "", "4", ""}},
       // Kerned tight, the first text is estimated widest but measures narrower.
       {"a kerned text estimated wider", {}, {"AVAV", "nmm"}},
-      {"many repeated texts estimated alike", {}, alike, 2},
-      {"many texts estimated alike, none repeated", {}, alikeOnce, 2},
-      {"more repeated texts than fit a first table", {}, alikeMany, 2},
+      {"many repeated texts estimated alike", {}, partNumbers(300, 1, 100), 2},
+      {"many texts estimated alike, none repeated", {}, partNumbers(600, 1, 600), 2},
+      {"more repeated texts than fit a first table", {}, partNumbers(2400, 7, 600), 2},
       {"listed ids, one stored as the double 0", {}, {"1", "2", "=0", "2", "1"}, 0, "#0;Nought, the widest|#1;One|#2;Two"},
-      {"one wider among texts estimated alike", {}, [&] {
-         auto t = alike;
-         t[150] = QStringLiteral("PN-1000000");
-         return t;
-       }(), 2},
+      {"one wider among texts estimated alike", {}, partNumbers(300, 1, 100, 150), 2},
   };
   const QFont font = QApplication::font();
   const CellFonts fonts(font);
@@ -297,11 +287,8 @@ TEST(GridSizingTest, WidestCellIsTheWidestShownText) {
     for (size_t i = 0; i < c.texts.size(); ++i) {
       const int row = static_cast<int>(i) + 1;
       const bool bold = c.texts[i].startsWith(u'*');
-      if (c.texts[i].startsWith(u'=')) {
-        d.Cells(0).SetDouble(static_cast<size_t>(row), c.texts[i].mid(1).toDouble());
-      } else {
-        d.SetText(row, 0, bold ? c.texts[i].mid(1) : c.texts[i]);
-      }
+      if (c.texts[i].startsWith(u'=')) d.Cells(0).SetDouble(static_cast<size_t>(row), c.texts[i].mid(1).toDouble());
+      else d.SetText(row, 0, bold ? c.texts[i].mid(1) : c.texts[i]);
       if (bold) d.Styles().Set(static_cast<size_t>(row), static_cast<size_t>(row), 0, 0, StyleField::Bold, 1);
       const QString shown = d.DisplayText(row, 0);
       if (!shown.isEmpty()) expected = std::max(expected, fonts.Metrics(bold).horizontalAdvance(shown));
@@ -357,32 +344,31 @@ TEST(GridDataTest, RemoveRowsKeepsEveryStoreOfTheRowsLeftInStep) {
 }
 
 // More distinct dates than the sort's first cache holds, each stored once and shared by
-// several rows: every row sorts by its date, in the caller alone and over row ranges
-// (too many dates to read once for all ranges; in ranges of few rows, few dates each; in
-// ranges of many, too many for a range's table).
-TEST(GridDataTest, ManySharedDatesSortAsDates) {
-  for (const size_t rowsMin : {kParallelRowsMin, size_t{4096}, size_t{30000}}) {
-    const ScopedParallelRowsMin split(rowsMin);
-    constexpr int kDates = 20000, kCopies = 3;
-    GridData d;
-    d.SetCols(2);
-    d.SetRows(kDates * kCopies + 1);
-    d.Column(0).dataType = GridData::kDateType;
-    const QDate first(2000, 1, 1);
-    for (int i = 0; i < kDates; ++i) {
-      const int day = (i * 7919) % kDates;  // shuffled
-      const int row = 1 + i * kCopies;
-      d.SetText(row, 0, first.addDays(day).toString(QStringLiteral("M/d/yyyy")));
-      d.Cells(1).SetInt(static_cast<size_t>(row), day);
-      for (int c = 1; c < kCopies; ++c) {
-        d.Cells(0).CopyCell(static_cast<size_t>(row), static_cast<size_t>(row + c));
-        d.Cells(1).SetInt(static_cast<size_t>(row + c), day);
-      }
+// several rows: every row sorts by its date, also over ranges of few rows (few dates
+// each) and of many (too many for a range's table).
+using GridDataSplitTest = testenv::GridRowSplitTest<::testing::Test>;
+INSTANTIATE_TEST_SUITE_P(RowSplits, GridDataSplitTest, testenv::GridRowSplits({kParallelRowsMin, 4096, 30000}),
+                         testenv::GridRowSplitTestName);
+
+TEST_P(GridDataSplitTest, ManySharedDatesSortAsDates) {
+  constexpr int kDates = 20000, kCopies = 3;
+  GridData d;
+  d.SetCols(2);
+  d.SetRows(kDates * kCopies + 1);
+  d.Column(0).dataType = GridData::kDateType;
+  const QDate first(2000, 1, 1);
+  for (int i = 0; i < kDates; ++i) {
+    const int day = (i * 7919) % kDates;  // shuffled
+    const int row = 1 + i * kCopies;
+    d.SetText(row, 0, first.addDays(day).toString(QStringLiteral("M/d/yyyy")));
+    d.Cells(1).SetInt(static_cast<size_t>(row), day);
+    for (int c = 1; c < kCopies; ++c) {
+      d.Cells(0).CopyCell(static_cast<size_t>(row), static_cast<size_t>(row + c));
+      d.Cells(1).SetInt(static_cast<size_t>(row + c), day);
     }
-    d.Sort(1, d.Rows() - 1, 0, 0, false);
-    for (int r = 1; r < d.Rows(); ++r)
-      ASSERT_EQ(d.Cells(1).IntValue(static_cast<size_t>(r)), (r - 1) / kCopies) << r << "/" << rowsMin;
   }
+  d.Sort(1, d.Rows() - 1, 0, 0, false);
+  for (int r = 1; r < d.Rows(); ++r) ASSERT_EQ(d.Cells(1).IntValue(static_cast<size_t>(r)), (r - 1) / kCopies) << r;
 }
 
 // Rows styled one at a time (banding), then over ranges, cleared and styled again.

@@ -11,9 +11,7 @@
 namespace {
 
 TEST(ParallelRangesTest, EveryItemIsWorkedOnceInRangesOfAtLeastTheMinimum) {
-  struct Case {
-    size_t n, minRange;
-  };
+  struct Case { size_t n, minRange; };
   for (const Case c : {Case{0, 1}, Case{1, 1}, Case{5, 10}, Case{19, 10}, Case{20, 10}, Case{1000, 1},
                        Case{100003, 4096}, Case{7, 0}}) {
     SCOPED_TRACE(testing::Message() << c.n << " items, ranges of " << c.minRange);
@@ -23,16 +21,11 @@ TEST(ParallelRangesTest, EveryItemIsWorkedOnceInRangesOfAtLeastTheMinimum) {
       ASSERT_LT(begin, end);
       for (size_t i = begin; i < end; ++i) ++seen[i];
       ++ranges;
-      for (size_t s = shortest; end - begin < s && !shortest.compare_exchange_weak(s, end - begin);) {
-      }
+      for (size_t s = shortest; end - begin < s && !shortest.compare_exchange_weak(s, end - begin);) {}
     });
-    for (size_t i = 0; i < c.n; ++i) {
-      ASSERT_EQ(seen[i], 1) << "item " << i;
-    }
+    for (size_t i = 0; i < c.n; ++i) ASSERT_EQ(seen[i], 1) << "item " << i;
     EXPECT_LE(ranges, rt::ParallelThreads());
-    if (ranges > 1) {
-      EXPECT_GE(shortest, c.minRange);
-    }
+    if (ranges > 1) { EXPECT_GE(shortest, c.minRange); }
   }
 }
 
@@ -62,10 +55,7 @@ TEST(ParallelRangesTest, NestedAndConcurrentCallsEachFinishTheirOwnWork) {
   };
   std::vector<std::thread> callers;
   std::atomic<int> whole = 0;
-  for (int t = 0; t < 3; ++t)
-    callers.emplace_back([&] {
-      for (int round = 0; round < 5; ++round) whole += nested() ? 1 : 0;
-    });
+  for (int t = 0; t < 3; ++t) callers.emplace_back([&] { for (int round = 0; round < 5; ++round) whole += nested(); });
   for (std::thread& t : callers) t.join();
   EXPECT_EQ(whole, 15);
 }
