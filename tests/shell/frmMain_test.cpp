@@ -468,10 +468,9 @@ TEST_F(frmMainTest, ChildWindowsOpenAtTheirOwnSize) {
   }
 }
 
-// A user's steps through report windows. After each: the title names the active child and
-// its buttons show in the menu bar only while it is maximized and shown; the active child
-// is in front and marked in the Window menu; no child is smaller than its minimum or saved
-// smaller; every child shown normal lies inside the area.
+// A user's steps through report windows. After each: the title names the active child and its buttons show in
+// the menu bar only while it is maximized and shown; the active child is in front and marked in the Window menu;
+// no child is smaller than its minimum or saved smaller; every child shown normal lies inside the area.
 TEST_F(frmMainTest, WindowStatesStayConsistentThroughEveryStep) {
   const std::pair<const char*, const char*> kReports[] = {  // menu item, tag (~N: report N)
       {"mnuReportsQuickInventory", "~106"}, {"mnuReportsInventory", "~102"},
@@ -550,8 +549,8 @@ TEST_F(frmMainTest, WindowStatesStayConsistentThroughEveryStep) {
       QMdiSubWindow* front = nullptr;  // the topmost child shown
       const QRect room = m.mdi->viewport()->rect();
       for (QMdiSubWindow* s : m.mdi->subWindowList(QMdiArea::StackingOrder)) {
-        const std::string name = s->windowTitle().toStdString();
         if (s->isMinimized()) continue;
+        const std::string name = s->windowTitle().toStdString();
         if (s->isVisible()) front = s;
         EXPECT_GE(s->widget()->width(), s->widget()->minimumSizeHint().width()) << name;
         EXPECT_GE(s->widget()->height(), s->widget()->minimumSizeHint().height()) << name;
