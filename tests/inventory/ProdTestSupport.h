@@ -1,7 +1,7 @@
 #pragma once
-// Shared fixture of the product window tests: the database tests' (scripted prompts and
-// dialogs, a new database) with a scripted shell, the recording main window and a
-// registry of the test's own; helpers that store categories, products and
+// Shared fixture of the product window tests: scripted prompts, dialogs and shell
+// (anything unscripted fails the test), the recording main window, a registry of the
+// test's own and a new database; helpers that store categories, products and
 // transactions the way the program does.
 
 #include <gtest/gtest.h>

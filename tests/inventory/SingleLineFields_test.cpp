@@ -5,8 +5,6 @@
 #include <QLineEdit>
 #include <functional>
 #include <memory>
-#include <utility>
-#include <vector>
 
 #include "inventory/frmBatchTran.h"
 #include "inventory/frmInvAddUpateDel.h"
@@ -21,11 +19,11 @@ namespace {
 
 class SingleLineFieldsTest : public prodtest::ProdTest {};
 
-using MakeWindow = std::function<std::unique_ptr<QDialog>()>;
-
-// The product and transaction windows, editing the product `id`.
-std::vector<std::pair<const char*, MakeWindow>> FormWindows(int32_t id) {
-  return {
+// No field takes a pasted line break; each window of fields has a fixed size (no resize
+// handle below its buttons) and shows its whole heading.
+TEST_F(SingleLineFieldsTest, FieldsTakeNoLineBreakAndWindowsCannotBeResized) {
+  const int32_t id = AddProduct(QString(40, QLatin1Char('W')) + QStringLiteral("X"), QStringLiteral("W-1"));
+  const std::pair<const char*, std::function<std::unique_ptr<QDialog>()>> windows[] = {
       {"frmProduct",
        [id] {
          auto w = std::make_unique<frmProduct>();
@@ -48,15 +46,8 @@ std::vector<std::pair<const char*, MakeWindow>> FormWindows(int32_t id) {
       {"frmLookupByPartNo", [] { return std::make_unique<frmLookupByPartNo>(); }},
       {"frmLookupProduct", [] { return std::make_unique<frmLookupProduct>(); }},
   };
-}
-
-// No field takes a pasted line break. A window of fields has nothing to gain from more
-// room (a window manager gives a resizable one a handle below its buttons), and the
-// whole heading shows.
-TEST_F(SingleLineFieldsTest, FieldsTakeNoLineBreakAndWindowsCannotBeResized) {
   QApplication::clipboard()->setText(QStringLiteral("two\r\nlines\n"));
-  const QString longName = QString(40, QLatin1Char('W')) + QStringLiteral("X");
-  for (const auto& [name, make] : FormWindows(AddProduct(longName, QStringLiteral("W-1")))) {
+  for (const auto& [name, make] : windows) {
     const std::unique_ptr<QDialog> window = make();
     window->show();
     EXPECT_EQ(window->minimumSize(), window->maximumSize()) << name;

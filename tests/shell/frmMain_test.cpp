@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTableView>
 #include <vector>
@@ -467,54 +468,28 @@ TEST_F(frmMainTest, ChildWindowsOpenAtTheirOwnSize) {
   }
 }
 
-// A user's steps through several report windows (maximized, minimized, tiled, closed,
-// reopened, the grid clicked and End pressed). After each: the title names the active
-// child and its buttons show in the menu bar only while it is maximized and shown; the
-// active child is in front and marked in the Window menu; no child is smaller than its
-// minimum or saved smaller; every child shown normal lies inside the area.
+// A user's steps through report windows. After each: the title names the active child and its buttons show in
+// the menu bar only while it is maximized and shown; the active child is in front and marked in the Window menu;
+// no child is smaller than its minimum or saved smaller; every child shown normal lies inside the area.
 TEST_F(frmMainTest, WindowStatesStayConsistentThroughEveryStep) {
-  enum class Act { kMinimize, kRestore, kMaximize, kWindowMenu, kTileV, kTileH, kCascade, kClose, kOpen, kGridEnd };
-  struct Step {
-    Act act;
-    int child;  // index into kReports; unused for arrangements
-  };
-  static const struct {
-    const char* menu;
-    const char* tag;
-    int id;
-  } kReports[] = {{"mnuReportsQuickInventory", "~106", 106},
-                  {"mnuReportsInventory", "~102", 102},
-                  {"mnuReportTransactions", "~101", 101},
-                  {"mnuProductsProductList", "PRODUCTLIST", 0}};
-  const struct {
-    const char* what;
-    std::vector<Step> steps;
-  } cases[] = {
+  const std::pair<const char*, const char*> kReports[] = {  // menu item, tag (~N: report N)
+      {"mnuReportsQuickInventory", "~106"}, {"mnuReportsInventory", "~102"},
+      {"mnuReportTransactions", "~101"},    {"mnuProductsProductList", "PRODUCTLIST"}};
+  // Steps on the child kReports[digit]: max, min, restore, menu (chosen from the Window menu), close, open (from
+  // its menu), end (its grid clicked and End pressed); TV, TH and Cascade arrange them all from the Window menu.
+  const std::pair<const char*, const char*> cases[] = {
       {"maximized, then minimized; reopened maximized, minimized, closed",
-       {{Act::kMaximize, 2}, {Act::kMinimize, 2}, {Act::kMaximize, 2}, {Act::kClose, 2}, {Act::kOpen, 2},
-        {Act::kMinimize, 2}, {Act::kClose, 2}, {Act::kOpen, 2}}},
-      {"tiled, maximized, minimized",
-       {{Act::kTileV, 0}, {Act::kMaximize, 1}, {Act::kMinimize, 1}, {Act::kWindowMenu, 1}, {Act::kRestore, 1}}},
-      {"maximized, another chosen from the Window menu, minimized",
-       {{Act::kMaximize, 0}, {Act::kWindowMenu, 2}, {Act::kMinimize, 2}, {Act::kMinimize, 1}, {Act::kMinimize, 0}}},
-      {"minimized ones brought back from the Window menu",
-       {{Act::kMinimize, 0}, {Act::kMinimize, 1}, {Act::kWindowMenu, 0}, {Act::kTileH, 0}, {Act::kWindowMenu, 1}}},
-      {"the grid clicked and End pressed, tiled and cascaded",
-       {{Act::kGridEnd, 2}, {Act::kTileV, 0}, {Act::kGridEnd, 1}, {Act::kCascade, 0}, {Act::kGridEnd, 0},
-        {Act::kClose, 0}, {Act::kOpen, 0}}},
+       "max2 min2 max2 close2 open2 min2 close2 open2"},
+      {"tiled, maximized, minimized", "TV max1 min1 menu1 restore1"},
+      {"maximized, another chosen from the Window menu, minimized", "max0 menu2 min2 min1 min0"},
+      {"minimized ones brought back from the Window menu", "min0 min1 menu0 TH menu1"},
+      {"the grid clicked and End pressed, tiled and cascaded", "end2 TV end1 Cascade end0 close0 open0"},
       {"brought forward from the menus in every state",
-       {{Act::kOpen, 0}, {Act::kMinimize, 0}, {Act::kOpen, 0}, {Act::kMaximize, 1}, {Act::kOpen, 2}, {Act::kGridEnd, 2},
-        {Act::kMinimize, 2}, {Act::kOpen, 2}, {Act::kClose, 2}, {Act::kRestore, 1}, {Act::kOpen, 1}}},
+       "open0 min0 open0 max1 open2 end2 min2 open2 close2 restore1 open1"},
       {"reopened maximized among tiled ones, then minimized",
-       {{Act::kTileV, 0}, {Act::kMaximize, 1}, {Act::kClose, 1}, {Act::kOpen, 1}, {Act::kMinimize, 1},
-        {Act::kWindowMenu, 0}, {Act::kRestore, 1}, {Act::kMaximize, 0}, {Act::kClose, 0}, {Act::kOpen, 0},
-        {Act::kWindowMenu, 1}, {Act::kMinimize, 1}, {Act::kClose, 1}}},
-      {"reopened maximized beside others, another opened, then tiled",
-       {{Act::kClose, 2}, {Act::kOpen, 3}, {Act::kMaximize, 1}, {Act::kClose, 1}, {Act::kOpen, 1}, {Act::kOpen, 2},
-        {Act::kTileV, 0}}},
-      {"arranged while one is maximized and one minimized",
-       {{Act::kMinimize, 0}, {Act::kMaximize, 1}, {Act::kTileH, 0}, {Act::kRestore, 0}, {Act::kMaximize, 2},
-        {Act::kCascade, 0}, {Act::kMinimize, 2}, {Act::kTileV, 0}, {Act::kGridEnd, 1}, {Act::kClose, 1}}},
+       "TV max1 close1 open1 min1 menu0 restore1 max0 close0 open0 menu1 min1 close1"},
+      {"reopened maximized beside others, another opened, then tiled", "close2 open3 max1 close1 open1 open2 TV"},
+      {"arranged while one is maximized and one minimized", "min0 max1 TH restore0 max2 Cascade min2 TV end1 close1"},
   };
   frmMain& m = ShownMainOnNewDatabase();
   gDB().CloseDB();
@@ -523,50 +498,40 @@ TEST_F(frmMainTest, WindowStatesStayConsistentThroughEveryStep) {
   ASSERT_TRUE(gDB().OpenDB(sample));
   QApplication::setActiveWindow(&m);
   const QString mainTitle = m.windowTitle();
-  const auto frame = [&](int child) -> QMdiSubWindow* {
-    QWidget* w = ui::FindByTag(QLatin1String(kReports[child].tag));
-    return w == nullptr ? nullptr : qobject_cast<QMdiSubWindow*>(w->parentWidget());
-  };
   QMenu* windowMenu = m.findChild<QMenu*>(QStringLiteral("mnuWindow"));
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    for (int i = 0; i < 3; ++i) m.MenuItem(QLatin1String(kReports[i].menu))->trigger();
+  const QRegularExpression known(QStringLiteral("^((max|min|restore|menu|close|open|end)[0-3]|TV|TH|Cascade)$"));
+  for (const auto& [what, steps] : cases) {
+    SCOPED_TRACE(what);
+    for (int i = 0; i < 3; ++i) m.MenuItem(QLatin1String(kReports[i].first))->trigger();
     int n = 0;
-    for (const Step& step : c.steps) {
-      SCOPED_TRACE(testing::Message() << "step " << ++n);
-      QMdiSubWindow* sub = frame(step.child);
-      ASSERT_TRUE(sub != nullptr || step.act == Act::kOpen);
-      switch (step.act) {
-        case Act::kMinimize: sub->showMinimized(); break;
-        case Act::kRestore: sub->showNormal(); break;
-        case Act::kMaximize: sub->showMaximized(); break;
-        case Act::kWindowMenu: {
-          QMetaObject::invokeMethod(windowMenu, "aboutToShow");
-          for (QAction* a : windowMenu->actions()) {
-            if (a->text().endsWith(sub->windowTitle())) a->trigger();
-          }
-          break;
-        }
-        case Act::kTileV: m.MenuItem(QStringLiteral("mnuWindowTV"))->trigger(); break;
-        case Act::kTileH: m.MenuItem(QStringLiteral("mnuWindowTH"))->trigger(); break;
-        case Act::kCascade: m.MenuItem(QStringLiteral("mnuWindowCascade"))->trigger(); break;
-        case Act::kClose: {
-          const QSize least = sub->widget()->minimumSizeHint();  // whatever the frame's state
-          sub->close();
-          const QString prefix = QStringLiteral("^%1").arg(kReports[step.child].id);
-          EXPECT_GE(std::lround(ui::TwipsToPixelsX(mdlRegistry::PrefGetLong(prefix + QStringLiteral("_width")))),
-                    least.width());
-          EXPECT_GE(std::lround(ui::TwipsToPixelsY(mdlRegistry::PrefGetLong(prefix + QStringLiteral("_height")))),
-                    least.height());
-          break;
-        }
-        case Act::kOpen: m.MenuItem(QLatin1String(kReports[step.child].menu))->trigger(); break;
-        case Act::kGridEnd: {
-          QTableView* view = sub->widget()->findChild<ctl::GridControl*>()->view();
-          QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(2, 2)).center());
-          QTest::keyClick(view, Qt::Key_End);
-          break;
-        }
+    for (const QString& step : QString::fromLatin1(steps).split(u' ')) {
+      SCOPED_TRACE(testing::Message() << "step " << ++n << ", " << step.toStdString());
+      ASSERT_TRUE(known.match(step).hasMatch());
+      const int child = step.back().isDigit() ? step.back().digitValue() : 0;  // arrangements: any shown
+      const QString act = step.back().isDigit() ? step.chopped(1) : step;
+      QWidget* report = ui::FindByTag(QLatin1String(kReports[child].second));
+      QMdiSubWindow* sub = report == nullptr ? nullptr : qobject_cast<QMdiSubWindow*>(report->parentWidget());
+      ASSERT_TRUE(sub != nullptr || act == u"open");
+      if (act == u"max") sub->showMaximized();
+      if (act == u"min") sub->showMinimized();
+      if (act == u"restore") sub->showNormal();
+      if (act == u"open") m.MenuItem(QLatin1String(kReports[child].first))->trigger();
+      if (!step.back().isDigit()) m.MenuItem(QStringLiteral("mnuWindow") + act)->trigger();
+      if (act == u"menu") {
+        QMetaObject::invokeMethod(windowMenu, "aboutToShow");
+        for (QAction* a : windowMenu->actions()) if (a->text().endsWith(sub->windowTitle())) a->trigger();
+      }
+      if (act == u"close") {
+        const QSize least = sub->widget()->minimumSizeHint();  // whatever the frame's state
+        sub->close();
+        const QString prefix = QStringLiteral("^%1_").arg(QLatin1String(kReports[child].second + 1));
+        EXPECT_GE(std::lround(ui::TwipsToPixelsX(mdlRegistry::PrefGetLong(prefix + "width"))), least.width());
+        EXPECT_GE(std::lround(ui::TwipsToPixelsY(mdlRegistry::PrefGetLong(prefix + "height"))), least.height());
+      }
+      if (act == u"end") {
+        QTableView* view = sub->widget()->findChild<ctl::GridControl*>()->view();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(2, 2)).center());
+        QTest::keyClick(view, Qt::Key_End);
       }
       QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // closed windows go
       QApplication::processEvents();
@@ -576,27 +541,22 @@ TEST_F(frmMainTest, WindowStatesStayConsistentThroughEveryStep) {
       EXPECT_TRUE(!maximizedShown || m.windowTitle().contains(active->windowTitle()));
       const QWidget* buttons = m.menuBar()->cornerWidget(Qt::TopRightCorner);
       EXPECT_EQ(buttons != nullptr && buttons->isVisibleTo(&m), maximizedShown);
-      QList<QMdiSubWindow*> shown;
-      for (QMdiSubWindow* s : m.mdi->subWindowList(QMdiArea::StackingOrder)) {
-        if (s->isVisible() && !s->isMinimized()) shown << s;
-      }
-      EXPECT_TRUE(shown.isEmpty() || shown.last() == active) << "the active child shown, in front";
       QMetaObject::invokeMethod(windowMenu, "aboutToShow");
       for (const QAction* a : windowMenu->actions()) {
         EXPECT_EQ(a->isChecked(), active != nullptr && a->text().endsWith(active->windowTitle()))
             << a->text().toStdString();
       }
-      for (QMdiSubWindow* s : m.mdi->subWindowList()) {
-        const std::string name = s->windowTitle().toStdString();
+      QMdiSubWindow* front = nullptr;  // the topmost child shown
+      const QRect room = m.mdi->viewport()->rect();
+      for (QMdiSubWindow* s : m.mdi->subWindowList(QMdiArea::StackingOrder)) {
         if (s->isMinimized()) continue;
+        const std::string name = s->windowTitle().toStdString();
+        if (s->isVisible()) front = s;
         EXPECT_GE(s->widget()->width(), s->widget()->minimumSizeHint().width()) << name;
         EXPECT_GE(s->widget()->height(), s->widget()->minimumSizeHint().height()) << name;
-        if (s->isMaximized()) {
-          EXPECT_EQ(s->geometry(), m.mdi->viewport()->rect()) << name;
-        } else {
-          EXPECT_TRUE(m.mdi->viewport()->rect().contains(s->geometry())) << name;
-        }
+        EXPECT_TRUE(s->isMaximized() ? s->geometry() == room : room.contains(s->geometry())) << name;
       }
+      EXPECT_TRUE(front == nullptr || front == active) << "the active child shown, in front";
     }
     m.MenuItem(QStringLiteral("mnuWindowCloseAll"))->trigger();
     QApplication::processEvents();

@@ -81,21 +81,18 @@ TEST(Placement, AWindowIsFittedByItsFrame) {
   const QMargins title(4, 24, 4, 4);
   const struct {
     const char* name;
-    QRect area;
     QMargins frame;
-    QRect client, placed;
+    QRect area, client, placed;
   } cases[] = {
-      {"title bar above the screen", {0, 0, 1366, 768}, title, {0, 0, 800, 600}, {4, 24, 800, 600}},
-      {"frame past the bottom", {0, 0, 1366, 768}, title, {100, 200, 1000, 600}, {100, 164, 1000, 600}},
-      {"frame past the right", {0, 0, 800, 600}, title, {300, 100, 500, 300}, {296, 100, 500, 300}},
-      {"under a panel above", {0, 30, 800, 570}, title, {4, 24, 600, 400}, {4, 54, 600, 400}},
-      {"frame larger than the screen", {0, 0, 800, 600}, title, {0, 0, 800, 600}, {4, 24, 792, 572}},
-      {"frame on the screen", {0, 0, 800, 600}, title, {4, 24, 792, 572}, {4, 24, 792, 572}},
-      {"no window manager", {0, 0, 800, 600}, {}, {0, 0, 800, 600}, {0, 0, 800, 600}},
+      {"title bar above the screen", title, {0, 0, 1366, 768}, {0, 0, 800, 600}, {4, 24, 800, 600}},
+      {"frame past the bottom", title, {0, 0, 1366, 768}, {100, 200, 1000, 600}, {100, 164, 1000, 600}},
+      {"frame past the right", title, {0, 0, 800, 600}, {300, 100, 500, 300}, {296, 100, 500, 300}},
+      {"under a panel above", title, {0, 30, 800, 570}, {4, 24, 600, 400}, {4, 54, 600, 400}},
+      {"frame larger than the screen", title, {0, 0, 800, 600}, {0, 0, 800, 600}, {4, 24, 792, 572}},
+      {"frame on the screen", title, {0, 0, 800, 600}, {4, 24, 792, 572}, {4, 24, 792, 572}},
+      {"no window manager", {}, {0, 0, 800, 600}, {0, 0, 800, 600}, {0, 0, 800, 600}},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ui::FittedInside(c.client, c.frame, c.area), c.placed) << c.name;
-  }
+  for (const auto& c : cases) EXPECT_EQ(ui::FittedInside(c.client, c.frame, c.area), c.placed) << c.name;
 }
 
 TEST(Placement, HelpAskedForFromADialogOpensOverItOnTheScreen) {
