@@ -457,8 +457,9 @@ class clsDB {
   // failure; `refused` tells that another copy holds the database (the message said so).
   // The table is opened under a second name (hard links, or a copy where the file
   // system refuses links) in deny-write mode; the rebuild also repairs the table's
-  // record count. The window is frmDBMaint.
-  bool ReIndexFile(const clsDBFile& file, bool* refused = nullptr);
+  // record count, and every number field a writer left with a decimal comma in its
+  // point's place gets the point (their count in `corrected`). The window is frmDBMaint.
+  bool ReIndexFile(const clsDBFile& file, bool* refused = nullptr, long* corrected = nullptr);
 
  private:
   // (section: upgrade)

@@ -3,7 +3,9 @@
 // hard links) beside a fresh copy of the index template, the engine rebuilds that
 // index from the rows, and the result is written over the table's index in place. The
 // old index is first copied aside under its name followed by a tick count; it stays
-// as it was until that write, so a failure leaves it as it was. Other xBase programs
+// as it was until that write, so a failure leaves it as it was. Just before it, the
+// number fields a writer left with a decimal comma get their point, in the table
+// itself (the same numbers, read alike before and after). Other xBase programs
 // know nothing of the session lock and the access byte: from the copy aside through
 // the write, the table and its index are held by the locks they honour.
 
@@ -109,8 +111,9 @@ bool SetAside(const QString& index, int* systemError) {
 
 void dbupgrade::SetLinkHook(LinkHook hook) { Hook() = std::move(hook); }
 
-bool clsDB::ReIndexFile(const clsDBFile& file, bool* refused) {
+bool clsDB::ReIndexFile(const clsDBFile& file, bool* refused, long* corrected) {
   if (refused != nullptr) *refused = false;
+  if (corrected != nullptr) *corrected = 0;
   if (!m_bIsOpen || m_engine.code == nullptr) return false;
   const store::Session session = Session();
   const QString lockPath = LastIdTable();
@@ -158,7 +161,16 @@ bool clsDB::ReIndexFile(const clsDBFile& file, bool* refused) {
       // The rebuild also repairs the record count, in the table when it is a copy.
       const bool counted = !rebuilt.ok() || !copied || CopyRecordCount(workTable, table.filePath());
       if (!counted) systemError = errno != 0 ? errno : EIO;
-      if (rebuilt.ok() && counted && !dbupgrade::StopAt("reindex:swap")) {
+      // Numbers left with a decimal comma get their point in the held table itself (a
+      // copy of it would not carry them back); their keys are the same either way.
+      store::Status numbers;
+      if (rebuilt.ok() && counted) {
+        long repaired = 0;
+        numbers = held.RepairNumbers(&repaired);
+        if (numbers.code < 0) systemError = code4errorSystem(m_engine.code);
+        if (corrected != nullptr) *corrected = repaired;
+      }
+      if (rebuilt.ok() && counted && numbers.ok() && !dbupgrade::StopAt("reindex:swap")) {
         if (hasIndex) {
           const store::Status swapped = held.ReplaceIndex(workIndex);
           ok = swapped.ok();

@@ -103,10 +103,17 @@ void frmDBMaint::ReIndexSelected() {
     }
     SetBusy(true, QStringLiteral("Indexing ") + file + QStringLiteral(" ... Please wait..."));
     bool refused = false;
-    const bool ok = ReIndexFile(file, &refused);
+    long corrected = 0;
+    const bool ok = ReIndexFile(file, &refused, &corrected);
     SetBusy(false, QString());
     if (ok) {
-      ui::MsgBox(file + QStringLiteral(" has been re-indexed."), ui::vbInformation, QStringLiteral("File Indexed"));
+      QString text = file + QStringLiteral(" has been re-indexed.");
+      if (corrected == 1) {
+        text += QStringLiteral(" 1 number field written with a decimal comma was corrected.");
+      } else if (corrected > 1) {
+        text += QStringLiteral(" %1 number fields written with a decimal comma were corrected.").arg(corrected);
+      }
+      ui::MsgBox(text, ui::vbInformation, QStringLiteral("File Indexed"));
     } else if (!refused) {  // a refusal has said why
       ui::MsgBox(QStringLiteral("Unable to index file: ") + file, ui::vbExclamation,
                  QStringLiteral("File Indexing Failed"));
@@ -118,10 +125,10 @@ void frmDBMaint::ReIndexSelected() {
   }
 }
 
-bool frmDBMaint::ReIndexFile(const QString& file, bool* refused) {
+bool frmDBMaint::ReIndexFile(const QString& file, bool* refused, long* corrected) {
   const int row = SelectedRow();
   if (row < 0 || row >= m_files.size() || m_files[row].dataFilePath != file) return false;
-  return gDB().ReIndexFile(m_files[row], refused);
+  return gDB().ReIndexFile(m_files[row], refused, corrected);
 }
 
 void clsDBUtil::DlgDBMaintenance(QWidget* owner, const QList<clsDBFile>& files) {

@@ -37,7 +37,7 @@ class frmDBMaint : public QDialog {
   // The row the user picked; -1 before a pick.
   int SelectedRow() const;
   void ReIndexSelected();
-  bool ReIndexFile(const QString& file, bool* refused = nullptr);
+  bool ReIndexFile(const QString& file, bool* refused = nullptr, long* corrected = nullptr);
   void SetBusy(bool busy, const QString& progress);
 
   QList<clsDBFile> m_files;

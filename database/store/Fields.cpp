@@ -11,6 +11,7 @@
 #include "platform/runtime/Error.h"
 #include "platform/xbase/Bytes.h"
 #include "platform/xbase/Engine.h"
+#include "platform/xbase/Number.h"
 
 namespace store {
 
@@ -105,25 +106,35 @@ std::optional<int64_t> PlainScaled(const char* p, int n) {
   return negative ? -v : v;
 }
 
+// PlainScaled of the field's text, a decimal comma (xb::DecimalCommaAt) read as its point.
+std::optional<int64_t> FieldScaled(FIELD4* f) {
+  const char* p = f4ptr(f);
+  const int n = f4len_v(f);
+  if (p == nullptr || n <= 0) return std::nullopt;
+  if (const size_t at = xb::DecimalCommaAt(p, static_cast<size_t>(n), static_cast<unsigned>(f4decimals(f)));
+      at != xb::kNoDecimalComma) {
+    std::string text(p, static_cast<size_t>(n));
+    text[at] = '.';
+    return PlainScaled(text.data(), n);
+  }
+  return PlainScaled(p, n);
+}
+
 }  // namespace
 
 rt::Currency Amount(FIELD4* f) {
-  if (const char* p = f4ptr(f)) {
-    if (const std::optional<int64_t> raw = PlainScaled(p, f4len_v(f))) return rt::Currency::FromRaw(*raw);
-  }
+  if (const std::optional<int64_t> raw = FieldScaled(f)) return rt::Currency::FromRaw(*raw);
   return rt::Currency::FromDouble(f4double(f));
 }
 
 double NumberAndAmount(FIELD4* f, rt::Currency* amount) {
-  if (const char* p = f4ptr(f)) {
-    // A plain text of up to 2^53 ten-thousandths: its digits over 10^decimals and
-    // the amount over 10^4 are the same quotient of exact doubles, rounded alike.
-    // Zero is left to f4double for its sign.
-    if (const std::optional<int64_t> raw = PlainScaled(p, f4len_v(f));
-        raw && *raw != 0 && *raw <= (int64_t{1} << 53) && *raw >= -(int64_t{1} << 53)) {
-      *amount = rt::Currency::FromRaw(*raw);
-      return static_cast<double>(*raw) / rt::Currency::kScale;
-    }
+  // A plain text of up to 2^53 ten-thousandths: its digits over 10^decimals and the
+  // amount over 10^4 are the same quotient of exact doubles, rounded alike. Zero is
+  // left to f4double for its sign.
+  if (const std::optional<int64_t> raw = FieldScaled(f);
+      raw && *raw != 0 && *raw <= (int64_t{1} << 53) && *raw >= -(int64_t{1} << 53)) {
+    *amount = rt::Currency::FromRaw(*raw);
+    return static_cast<double>(*raw) / rt::Currency::kScale;
   }
   const double v = f4double(f);
   *amount = Amount(f);

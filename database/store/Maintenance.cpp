@@ -47,6 +47,11 @@ Status HeldTable::ReplaceIndex(const QString& built) {
       [&] { return Outcome(s, hold4replaceIndex(hold_, QFile::encodeName(built).constData()), "hold4replaceIndex"); });
 }
 
+Status HeldTable::RepairNumbers(long* repaired) {
+  const Session s(engine_, QString());
+  return Guarded<Status>([&] { return Outcome(s, hold4repairNumbers(hold_, repaired), "hold4repairNumbers"); });
+}
+
 Status Reindex(const Session& s, const QString& tablePath) {
   return Guarded<Status>([&] {
     const Table tb(s, nullptr, tablePath);

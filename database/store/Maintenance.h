@@ -49,6 +49,9 @@ class HeldTable {
   const Status& status() const { return status_; }
   // Writes the index file `built` over the held index in place.
   Status ReplaceIndex(const QString& built);
+  // Rewrites every number field of the held table that holds a decimal comma in its
+  // point's place with the point (hold4repairNumbers); the count in *repaired.
+  Status RepairNumbers(long* repaired);
 
  private:
   Engine& engine_;

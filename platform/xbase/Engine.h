@@ -100,6 +100,12 @@ int code4holdTable(CODE4* c, const char* dbfPath, const char* cdxPath, HOLD4** h
 // is had first; when it cannot be (a full disk), the held index is unchanged.
 // 0 or e4write (the system's error in code4errorSystem).
 int hold4replaceIndex(HOLD4* h, const char* builtPath);
+// Rewrites in place every number field of the held table's counted records that holds
+// a comma in its decimal point's place (as a writer formatting numbers in a locale with
+// a decimal comma left it) with the point: the same number, and every other byte as it
+// was. 0 and the count of fields rewritten in *repaired, or an error (e4data: the
+// header makes no sense; e4read, e4write with the system's error).
+int hold4repairNumbers(HOLD4* h, long* repaired);
 // Releases the locks and frees the hold.
 int hold4release(HOLD4* h);
 
@@ -164,6 +170,7 @@ const char* f4memoPtr(FIELD4* f);  // the memo's bytes, NUL-terminated
 int f4memoError(FIELD4* f);
 char* f4ptr(FIELD4* f);            // the field's bytes in the record buffer
 int f4len_v(FIELD4* f);
+int f4decimals(FIELD4* f);  // the decimals of a number field; 0 for other fields
 const char* f4name(FIELD4* f);
 
 // Utilities.

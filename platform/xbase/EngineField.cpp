@@ -2,12 +2,12 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "platform/xbase/Bytes.h"
 #include "platform/xbase/EngineState.h"
+#include "platform/xbase/Number.h"
 
 using namespace xb::engine;
 
@@ -27,10 +27,10 @@ int StoreRight(FIELD4* f, const char* text, size_t n) {
   return 0;
 }
 
-// The "%.*f" text of a whole number of at most 15 digits (ids, counts and codes are most
-// numbers stored), written without the printf machinery; 0 for any other value.
+// The FixedText of a whole number of at most 15 digits (ids, counts and codes are most
+// numbers stored), written digit by digit; 0 for any other value.
 int WholeNumberText(double value, int dec, char* buf, size_t size) {
-  // Minus zero ("-0") is left to printf.
+  // Minus zero ("-0") is left to FixedText.
   const bool whole = value == std::trunc(value) && std::fabs(value) < 1e15 && !(value == 0 && std::signbit(value));
   if (!whole || dec > 64) return 0;
   const auto [end, ec] = std::to_chars(buf, buf + size, static_cast<int64_t>(value));
@@ -49,7 +49,7 @@ int StoreNumber(FIELD4* f, double value) {
   char buf[400];
   const int dec = f->def->type == 'N' || f->def->type == 'F' ? f->def->dec : 0;
   int n = WholeNumberText(value, dec, buf, sizeof buf);
-  if (n == 0) n = std::snprintf(buf, sizeof buf, "%.*f", dec, value);
+  if (n == 0) n = xb::FixedText(value, dec, buf, sizeof buf);
   if (n < 0) return f->data->Fail(e4overflow);
   return StoreRight(f, buf, static_cast<size_t>(n));
 }
@@ -96,7 +96,7 @@ double f4double(FIELD4* f) {
   const char* p = FieldBytes(f);
   switch (f->def->type) {
     case 'N':
-    case 'F':
+    case 'F': return xb::ParseNumber(p, f->def->len, f->def->dec);
     case 'C': return xb::ParseNumber(p, f->def->len);
     case 'D': return xb::DateDayNumber(p);
     case 'L': return (p[0] == 'T' || p[0] == 't' || p[0] == 'Y' || p[0] == 'y') ? 1 : 0;
@@ -106,7 +106,8 @@ double f4double(FIELD4* f) {
 
 namespace {
 // The whole part of a number field's text of at most 15 digits, as ParseNumber reads it
-// (truncated); false for the texts left to it (longer, an exponent, a second point).
+// (truncated); false for the texts left to it (longer, an exponent, a second point). A
+// decimal comma ends the whole part as the point does.
 bool WholePart(const char* p, size_t len, long* out) {
   size_t i = xb::LeadingSpaces(p, len);
   const bool neg = i < len && p[i] == '-';
@@ -142,10 +143,10 @@ int f4assignLong(FIELD4* f, long value) {
   int r = CheckWritable(f->data);
   if (r < 0) return r;
   if (f->def->type == 'M' || f->def->type == 'D' || f->def->type == 'L') return f->data->Fail(e4parm);
-  char buf[32];
-  const int n = std::snprintf(buf, sizeof buf, "%ld", value);
   if (f->def->type == 'N' || f->def->type == 'F') return StoreNumber(f, static_cast<double>(value));
-  return StoreRight(f, buf, static_cast<size_t>(n));
+  char buf[32];
+  const char* end = std::to_chars(buf, buf + sizeof buf, value).ptr;
+  return StoreRight(f, buf, static_cast<size_t>(end - buf));
 }
 
 int f4assignDouble(FIELD4* f, double value) {
@@ -232,6 +233,7 @@ int f4memoError(FIELD4* f) {
 
 char* f4ptr(FIELD4* f) { return f ? FieldBytes(f) : nullptr; }
 int f4len_v(FIELD4* f) { return f ? f->def->len : 0; }
+int f4decimals(FIELD4* f) { return f && (f->def->type == 'N' || f->def->type == 'F') ? f->def->dec : 0; }
 const char* f4name(FIELD4* f) { return f ? f->def->name.c_str() : nullptr; }
 
 int date4format(const char* date, char* result, const char* picture) {

@@ -6,7 +6,9 @@
 
 #include "platform/xbase/Bytes.h"
 #include "platform/xbase/CdxLock.h"
+#include "platform/xbase/DbfHeader.h"
 #include "platform/xbase/EngineState.h"
+#include "platform/xbase/Number.h"
 
 using xb::Code;
 using xb::File;
@@ -111,6 +113,49 @@ std::pair<uint64_t, uint64_t> xb::engine::IdOf(const File& file) {
 
 bool xb::engine::HeldByEngine(const CODE4* c, const File& file) {
   return !c->heldFiles.empty() && c->heldFiles.count(IdOf(file)) != 0;
+}
+
+int hold4repairNumbers(HOLD4* h, long* repaired) {
+  if (!h || !repaired) return e4parm;
+  *repaired = 0;
+  CODE4* c = h->code;
+  File& dbf = *h->dbf;
+  xb::DbfHeader header;
+  std::vector<uint8_t> head(32);
+  Status s = dbf.ReadAt(0, head.data(), head.size()) ? xb::ParseDbfPrefix(head.data(), head.size(), &header)
+                                                      : Status::System(Code::kIo, "cannot read " + dbf.path());
+  if (s.ok()) {
+    head.resize(header.headerLen);
+    s = dbf.ReadAt(0, head.data(), head.size()) ? xb::ParseDbfHeader(head.data(), head.size(), &header)
+                                                : Status::System(Code::kIo, "cannot read " + dbf.path());
+  }
+  if (!s.ok()) return c->Fail(s, s.code() == Code::kCorrupt ? e4data : e4read);
+  const bool decimals = std::any_of(header.fields.begin(), header.fields.end(), [](const xb::FieldDef& f) {
+    return (f.type == 'N' || f.type == 'F') && f.dec > 0;
+  });
+  if (!decimals) return 0;
+  // The counted records the file holds whole, a block of them at a time.
+  const uint64_t size = dbf.Size();
+  const uint64_t whole = size > header.headerLen ? (size - header.headerLen) / header.recordLen : 0;
+  const uint64_t count = std::min<uint64_t>(header.recordCount, whole);
+  const uint64_t perBlock = std::max<uint64_t>(1, (1u << 20) / header.recordLen);
+  std::vector<char> block;
+  for (uint64_t first = 1; first <= count; first += perBlock) {
+    const uint64_t n = std::min(perBlock, count - first + 1);
+    block.resize(static_cast<size_t>(n * header.recordLen));
+    const uint64_t at = header.RecordOffset(static_cast<uint32_t>(first));
+    if (!dbf.ReadAt(at, block.data(), block.size()))
+      return c->Fail(Status::System(Code::kIo, "cannot read " + dbf.path()), e4read);
+    for (uint64_t k = 0; k < n; ++k) {
+      char* rec = block.data() + k * header.recordLen;
+      const size_t changed = xb::RepairDecimalCommas(rec, header.fields);
+      if (changed == 0) continue;
+      if (!dbf.WriteAt(at + k * header.recordLen, rec, header.recordLen))
+        return c->Fail(Status::System(Code::kIo, "cannot write " + dbf.path()), e4write);
+      *repaired += static_cast<long>(changed);
+    }
+  }
+  return 0;
 }
 
 int hold4release(HOLD4* h) {

@@ -2,12 +2,12 @@
 // (ascending) order, or its reverse for a descending tag, and passes over records
 // marked deleted; record order visits every record.
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "platform/xbase/Bytes.h"
 #include "platform/xbase/EngineState.h"
+#include "platform/xbase/Number.h"
 
 using xb::Code;
 using xb::Status;
@@ -395,7 +395,8 @@ int d4seekDouble(DATA4* d, double value) {
   if (!d) return e4parm;
   if (d->selected && d->selected->type == xb::KeyType::kChar) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", value);
+    const int n = xb::GeneralText(value, 15, buf, sizeof buf - 1);
+    buf[n < 0 ? 0 : n] = '\0';
     return d4seek(d, buf);
   }
   const int r = Begin(d);

@@ -1,13 +1,14 @@
 // The current record: loading, writing back (memo, keys, record), locks, append,
 // delete, and rebuilding the tags.
 #include <algorithm>
+#include <charconv>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/xbase/EngineState.h"
+#include "platform/xbase/Number.h"
 
 using xb::Code;
 using xb::File;
@@ -93,13 +94,12 @@ int WriteMemos(DATA4* d) {
     const Status s = d->memo->Write(f->memo, d->code->policy(), &block);
     if (s.code() == Code::kLocked) return r4locked;
     if (!s.ok()) return d->Fail(s, ErrorOf(s, e4write));
-    char text[16];
-    if (block == 0) {
-      std::memset(text, ' ', 10);
-    } else {
-      std::snprintf(text, sizeof text, "%10u", block);
-    }
-    std::memcpy(d->rec.data() + f->def->offset, text, 10);
+    // Right-aligned in the ten bytes of the field; blank for no block.
+    char digits[10];
+    const size_t n = block == 0 ? 0 : static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, block).ptr - digits);
+    char* text = d->rec.data() + f->def->offset;
+    std::memset(text, ' ', 10 - n);
+    std::memcpy(text + 10 - n, digits, n);
     f->memoChanged = false;
   }
   return 0;
@@ -329,6 +329,8 @@ int StoreChange(DATA4* d, const KeyChanges& c) {
 // the count does not see it. The keys' pages are written in an order that keeps every
 // tag readable between any two writes (CdxIndex::FlushBatch).
 int StoreAppend(DATA4* d, uint32_t* n) {
+  // A row copied from one with a decimal comma gets the point.
+  xb::RepairDecimalCommas(d->rec.data(), d->table->fields());
   Status s;
   // Under a held append lock the count this handle last read or wrote is the stored one.
   if (!d->appendHeld || !d->countCurrent) {
@@ -431,6 +433,8 @@ int FlushRecord(DATA4* d) {
   }
   int r = WriteHeldAppends(d);
   if (r == 0) r = WriteMemos(d);
+  // A number left with a decimal comma is written with its point: the same number.
+  xb::RepairDecimalCommas(d->rec.data(), d->table->fields());
   // A change that moves no key leaves the index alone, unlocked.
   const KeyChanges c = d->index ? KeyOps(d, d->orig.data(), d->rec.data()) : KeyChanges{};
   if (r == 0 && !c.empty()) r = LockIndex(d);

@@ -1,11 +1,10 @@
 #include "platform/xbase/Expression.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/xbase/Bytes.h"
+#include "platform/xbase/Number.h"
 
 namespace xb {
 
@@ -16,6 +15,7 @@ struct Expression::Node {
   size_t length = 0;    // character results
   uint32_t offset = 0;  // kField
   char fieldType = 'C';
+  uint8_t dec = 0;      // kField: the decimals of a number field
   std::string literal;
   int strLen = 10;
   int strDec = 0;
@@ -251,6 +251,7 @@ class Parser {
     n->offset = f.offset;
     n->length = f.len;
     n->fieldType = f.type;
+    n->dec = f.dec;
     switch (f.type) {
       case 'C': n->type = Type::kChar; break;
       case 'N':
@@ -277,10 +278,11 @@ void FormatStr(double v, int len, int dec, std::string* out) {
   const double scale = std::pow(10.0, dec);
   if (std::isfinite(v) && std::fabs(v) * scale < 1e17) v = std::round(v * scale) / scale;
   char buf[400];
-  const int n = std::snprintf(buf, sizeof buf, "%*.*f", len, dec, v);
-  if (n < 0 || n > len || n >= static_cast<int>(sizeof buf)) {
+  const int n = FixedText(v, dec, buf, sizeof buf);
+  if (n < 0 || n > len) {
     out->append(static_cast<size_t>(len), '*');
   } else {
+    out->append(static_cast<size_t>(len - n), ' ');
     out->append(buf, static_cast<size_t>(n));
   }
 }
@@ -303,7 +305,7 @@ bool EvalBoolNode(const Node& n, const char* rec) {
 double EvalNumNode(const Node& n, const char* rec) {
   switch (n.kind) {
     case Kind::kField:
-      return n.fieldType == 'D' ? DateDayNumber(rec + n.offset) : ParseNumber(rec + n.offset, n.length);
+      return n.fieldType == 'D' ? DateDayNumber(rec + n.offset) : ParseNumber(rec + n.offset, n.length, n.dec);
     case Kind::kAdd: return EvalNumNode(*n.a, rec) + EvalNumNode(*n.b, rec);
     default: return 0;
   }
@@ -365,48 +367,6 @@ size_t Expression::length() const {
 void Expression::EvalChar(const char* record, std::string* out) const { EvalCharNode(*root_, record, out); }
 double Expression::EvalNumber(const char* record) const { return EvalNumNode(*root_, record); }
 bool Expression::EvalBool(const char* record) const { return EvalBoolNode(*root_, record); }
-
-double ParseNumber(const char* t, size_t len) {
-  size_t i = 0;
-  while (i < len && t[i] == ' ') ++i;
-  bool neg = false;
-  if (i < len && (t[i] == '-' || t[i] == '+')) {
-    neg = t[i] == '-';
-    ++i;
-  }
-  uint64_t mant = 0;
-  int digits = 0, scale = 0;
-  bool point = false;
-  const size_t start = i;
-  for (; i < len; ++i) {
-    const char c = t[i];
-    if (c >= '0' && c <= '9') {
-      if (digits >= 15 || scale >= 19) break;
-      mant = mant * 10 + static_cast<uint64_t>(c - '0');
-      if (mant != 0) ++digits;
-      if (point) ++scale;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      break;
-    }
-  }
-  const bool plain = i == len || t[i] == ' ';
-  if (!plain && i < len && ((t[i] >= '0' && t[i] <= '9') || t[i] == 'e' || t[i] == 'E')) {
-    // More digits than fit exactly, or an exponent: let the C library round it.
-    char buf[64];
-    const size_t n = len - start < sizeof buf - 1 ? len - start : sizeof buf - 1;
-    std::memcpy(buf, t + start, n);
-    buf[n] = '\0';
-    const double v = std::strtod(buf, nullptr);
-    return neg ? -v : v;
-  }
-  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
-                                      1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
-  double v = static_cast<double>(mant);
-  if (scale > 0) v /= kPow10[scale];
-  return neg ? -v : v;
-}
 
 double DateDayNumber(const char* t) {
   int v[3] = {0, 0, 0};

@@ -46,9 +46,6 @@ class Expression {
   std::unique_ptr<Node> root_;
 };
 
-// Value of a numeric field's text: blanks are 0, the text stops at the first character
-// that cannot belong to a number.
-double ParseNumber(const char* text, size_t len);
 // Day number (Julian day) of a YYYYMMDD date text; 0 when it is blank or no date.
 double DateDayNumber(const char* text);
 

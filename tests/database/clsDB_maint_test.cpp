@@ -28,6 +28,7 @@
 #include "platform/xbase/TableFiles.h"
 #include "tests/database/DbTestSupport.h"
 #include "tests/database/ProcessTestSupport.h"
+#include "tests/platform/xbase/DecimalCommas.h"
 
 namespace {
 
@@ -225,6 +226,35 @@ TEST_F(MaintTest, ARebuildMakesTheIndexFromTheRowsOrKeepsTheOldOne) {
       EXPECT_EQ(Bytes(index), oldIndex);
     }
     dbupgrade::SetLinkHook({});
+    gDB().CloseDB();
+  }
+}
+
+// A rebuild gives every number field a writer left with a decimal comma its point, in
+// the table itself also where it was opened from a copy (EXDEV), and counts them; the
+// rows then hold the bytes they had before the commas, and a second rebuild finds none.
+TEST_F(MaintTest, ARebuildGivesNumbersLeftWithADecimalCommaTheirPoint) {
+  for (const int linkError : {0, EXDEV}) {
+    SCOPED_TRACE(linkError);
+    OpenNewDatabase();
+    AddProducts();
+    for (int i = 1; i <= 3; ++i) {
+      dbtest::AppendRow(gDB().ProductsTable(),
+                        {"rowid", QString::number(2000 + i), "partno", QStringLiteral("D-%1").arg(i), "stdcost",
+                         QStringLiteral("%1.0912").arg(i * 300), "stdprice", QStringLiteral("-0.5"), "reordlev",
+                         QStringLiteral("26.4567"), "reordqty", QStringLiteral("12.3456")});
+    }
+    const QByteArray rows = Bytes(Products().dataFilePath);
+    ASSERT_EQ(xbtest::WriteDecimalCommas(QFile::encodeName(Products().dataFilePath).toStdString()), 12);
+    dbupgrade::SetLinkHook([linkError] { return linkError; });
+    long corrected = -1;
+    EXPECT_TRUE(gDB().ReIndexFile(Products(), nullptr, &corrected));
+    dbupgrade::SetLinkHook({});
+    EXPECT_EQ(corrected, 12);
+    EXPECT_EQ(Bytes(Products().dataFilePath), rows);
+    EXPECT_TRUE(Finds("partno", "D-3"));
+    EXPECT_TRUE(gDB().ReIndexFile(Products(), nullptr, &corrected));
+    EXPECT_EQ(corrected, 0);
     gDB().CloseDB();
   }
 }

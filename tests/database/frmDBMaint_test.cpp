@@ -1,6 +1,7 @@
 // The maintenance dialog: its list, its warning, and the re-index run from it.
 
 #include <QApplication>
+#include <QFile>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -10,6 +11,7 @@
 
 #include "database/frmDBMaint.h"
 #include "tests/database/DbTestSupport.h"
+#include "tests/platform/xbase/DecimalCommas.h"
 
 namespace {
 
@@ -76,6 +78,37 @@ TEST_F(DBMaintDlgTest, ReIndexAsksFirstAndReportsTheResult) {
   EXPECT_EQ(question.title, QStringLiteral("Re-Index Data File"));
   EXPECT_EQ(question.buttons, ui::vbYesNoCancel);
   EXPECT_EQ(question.defaultButton, 2);
+}
+
+// The result says how many number fields a writer had left with a decimal comma got
+// their point, when there were any.
+TEST_F(DBMaintDlgTest, TheResultCountsTheNumbersGivenTheirPoint) {
+  struct Case {
+    QStringList products;  // the fields and values of each new product, one after another
+    QString added;         // to the result
+  } cases[] = {
+      {{}, {}},
+      {{QStringLiteral("stdcost"), QStringLiteral("1.5")},
+       QStringLiteral(" 1 number field written with a decimal comma was corrected.")},
+      {{QStringLiteral("stdcost"), QStringLiteral("1.5"), QStringLiteral("stdprice"), QStringLiteral("2.25"),
+        QStringLiteral("reordlev"), QStringLiteral("0.0001")},
+       QStringLiteral(" 3 number fields written with a decimal comma were corrected.")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.added.toStdString());
+    OpenNewDatabase();
+    dbtest::AppendRow(gDB().ProductsTable(), QStringList{QStringLiteral("rowid"), QStringLiteral("1001")} + c.products);
+    ASSERT_EQ(xbtest::WriteDecimalCommas(QFile::encodeName(gDB().ProductsTable()).toStdString()),
+              c.products.size() / 2);
+    prompts->Answer(ui::vbYes);
+    prompts->Expect(gDB().ProductsTable() + QStringLiteral(" has been re-indexed.") + c.added);
+    Run([](frmDBMaint& form) {
+      form.lstDataFiles->setCurrentRow(3);
+      ui::test::Click(form, QStringLiteral("IndexButton"));
+    });
+    EXPECT_EQ(prompts->Last().title, QStringLiteral("File Indexed"));
+    gDB().CloseDB();
+  }
 }
 
 TEST_F(DBMaintDlgTest, EnterBeforeAPickShowsTheGuard) {

@@ -26,9 +26,11 @@
 #include "database/store/Stock.h"
 #include "database/store/Transactions.h"
 #include "platform/runtime/Error.h"
+#include "platform/xbase/DbfHeader.h"
 #include "platform/xbase/EngineState.h"
 #include "tests/database/DbTestSupport.h"
 #include "tests/database/StoreTestSupport.h"
+#include "tests/platform/xbase/DecimalCommas.h"
 
 namespace {
 
@@ -62,7 +64,8 @@ TEST_F(StoreSessionTest, FieldSetsNameTheSchemasFieldsAndResolveOnOpen) {
 }
 
 // An amount field reads as the currency its number converts to, whatever its text:
-// plain decimals, blanks, signs, more decimals than four, long and odd texts.
+// plain decimals, blanks, signs, more decimals than four, long and odd texts, a comma
+// in the decimal point's place or elsewhere.
 TEST_F(StoreSessionTest, AmountsReadAsTheCurrencyOfTheirNumber) {
   store::Table tb(session_, nullptr, PathOf("svltran.dbf"));
   ASSERT_TRUE(tb.ok());
@@ -72,7 +75,8 @@ TEST_F(StoreSessionTest, AmountsReadAsTheCurrencyOfTheirNumber) {
                          "99999999999999", "999999999999999", "123456789012.3456", "1.23456", "0.00005",
                          "-12.5", "7.", "1.2.3", "1e5", "+5", "12 3", "*****", "00000000000000012.5",
                          "900719925474.099", "900719925474.1", "-0.1", "0.3", "123.45", "-00.0500", "0.",
-                         "-.", "12.3400 ", "1234567890123456", "00000000000000000001"};
+                         "-.", "12.3400 ", "1234567890123456", "00000000000000000001", "12,3400", "-0,0001",
+                         "1,234.5", "1,234,5678", "123456789012,3456", "12,34"};
   for (const char* text : texts) {
     std::string bytes(text);
     ASSERT_LE(bytes.size(), static_cast<size_t>(len));
@@ -829,6 +833,92 @@ TEST_F(ProductStoreTest, AnUpdateOfAProductReadEarlierWritesNothingAnotherUserCh
     const store::Result<store::ProductRecord> stored = products.Get(id);
     EXPECT_EQ(stored.ok() && stored.value.name == QStringLiteral("Imported"), status.ok());
   }
+}
+
+// The stored bytes of the named fields of record n of a table file, joined by '|'.
+std::string StoredFields(const QString& dbf, uint32_t n, std::initializer_list<const char*> names) {
+  QFile file(dbf);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray bytes = file.readAll();
+  xb::DbfHeader h;
+  if (!xb::ParseDbfHeader(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size()), &h)
+           .ok())
+    return {};
+  std::string out;
+  for (const char* name : names) {
+    const xb::FieldDef& f = h.fields[static_cast<size_t>(xb::FindField(h.fields, name))];
+    out += bytes.mid(static_cast<qsizetype>(h.RecordOffset(n) + f.offset), f.len).toStdString() + "|";
+  }
+  return out;
+}
+
+// Figures with four decimals are stored alike in every locale. Written with a decimal
+// comma (as they were in such a locale before), they read as the figures they were
+// meant to be, and the next save of the row writes them with the point, also where it
+// does not change them (a hide, a transaction's new date).
+TEST_F(ProductStoreTest, FiguresReadRightWhateverTheirDecimalMarkAndASaveWritesThePoint) {
+  if (!xbtest::ProcessLocale::AllInstalled()) GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 is not installed";
+  const std::initializer_list<const char*> kAmounts = {"reordlev", "reordqty", "stdcost", "stdprice"};
+  const std::initializer_list<const char*> kTranAmounts = {"units", "unitprc"};
+  store::Transactions transactions(session_);
+  store::ProductRecord product;
+  product.reorderLevel = rt::Currency::FromDouble(26.4567);
+  product.reorderQty = rt::Currency::FromDouble(12.3456);
+  product.stdCost = rt::Currency::FromDouble(925.0912);
+  product.stdPrice = rt::Currency::FromDouble(-620.3178);
+  store::TranRow tran;
+  tran.prodId = 1001;
+  tran.date = QStringLiteral("20260315");
+  tran.type = store::TranType::kShip;
+  tran.units = rt::Currency::FromDouble(12.4);
+  tran.unitPrice = rt::Currency::FromDouble(1513.31);
+  int32_t id = 1000;
+  for (const char* locale : xbtest::kProcessLocales) {
+    const xbtest::ProcessLocale l(locale);
+    ++id;
+    product.partNo = QStringLiteral("P-%1").arg(id);
+    size_t appended = 0;
+    ASSERT_TRUE(products.AppendAll({product}, id, &appended).ok()) << locale;
+    store::TranRow row = tran;
+    ASSERT_TRUE(transactions.Append(row, id).ok()) << locale;
+  }
+  const QString prod = PathOf("svlprod.dbf"), tranTable = PathOf("svltran.dbf");
+  const std::string productBytes = StoredFields(prod, 1, kAmounts), tranBytes = StoredFields(tranTable, 1, kTranAmounts);
+  EXPECT_EQ(productBytes, "             26.4567|             12.3456|            925.0912|           -620.3178|");
+  EXPECT_EQ(tranBytes, "             12.4000|           1513.3100|");
+  for (uint32_t n : {2u, 3u}) {
+    EXPECT_EQ(StoredFields(prod, n, kAmounts), productBytes) << n;
+    EXPECT_EQ(StoredFields(tranTable, n, kTranAmounts), tranBytes) << n;
+  }
+
+  ASSERT_EQ(xbtest::WriteDecimalCommas(QFile::encodeName(prod).toStdString()), 12);
+  ASSERT_EQ(xbtest::WriteDecimalCommas(QFile::encodeName(tranTable).toStdString()), 6);
+  EXPECT_EQ(StoredFields(tranTable, 1, kTranAmounts), "             12,4000|           1513,3100|");
+  for (const char* locale : xbtest::kProcessLocales) {
+    SCOPED_TRACE(locale);
+    const xbtest::ProcessLocale l(locale);
+    for (int32_t i = 1001; i <= 1003; ++i) {
+      const store::ProductRecord p = products.Get(i).value;
+      EXPECT_EQ(std::vector<rt::Currency>({p.reorderLevel, p.reorderQty, p.stdCost, p.stdPrice}),
+                std::vector<rt::Currency>(
+                    {product.reorderLevel, product.reorderQty, product.stdCost, product.stdPrice}));
+      const store::TranRow t = transactions.Get(i).value;
+      EXPECT_EQ(std::make_pair(t.units, t.unitPrice), std::make_pair(tran.units, tran.unitPrice));
+      EXPECT_EQ(products.StdAmount(i, store::AmountType::kStdCost).value, product.stdCost);
+    }
+  }
+  {
+    const xbtest::ProcessLocale l("fr_FR.UTF-8");
+    ASSERT_TRUE(products.Hide(1001).ok());
+    store::TranRow changed = transactions.Get(1001).value;
+    changed.date = QStringLiteral("20260316");
+    ASSERT_TRUE(transactions.Update(changed).ok());
+  }
+  EXPECT_EQ(StoredFields(prod, 1, kAmounts), productBytes);
+  EXPECT_EQ(StoredFields(tranTable, 1, kTranAmounts), tranBytes);
+  EXPECT_EQ(StoredFields(tranTable, 2, kTranAmounts), "             12,4000|           1513,3100|");
+  EXPECT_EQ(StoredFields(prod, 1, {"hide"}), "T|");
+  EXPECT_EQ(StoredFields(tranTable, 1, {"trandate"}), "20260316|");
 }
 
 // Beginning-inventory Receives of a product never stored go; nothing goes while

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/xbase/Engine.h"
+#include "platform/xbase/Number.h"
 #include "tests/platform/xbase/XbaseTestUtil.h"
 
 namespace {
@@ -65,8 +66,8 @@ TEST_F(ItemsFixture, EveryFieldOfEveryRecordMatchesTheListing) {
     EXPECT_EQ(Text(code), row.code);
     EXPECT_EQ(Text(name), row.name);
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%.4f", f4double(qty));
-    EXPECT_EQ(buf, row.qty) << row.recno;
+    const int n = xb::FixedText(f4double(qty), 4, buf, sizeof buf);
+    EXPECT_EQ(std::string(buf, static_cast<size_t>(n)), row.qty) << row.recno;
     EXPECT_EQ(Text(ddate), row.ddate);
     EXPECT_EQ(std::to_string(f4long(kind)), row.kind);
     EXPECT_EQ(Text(flag), row.flag);

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -20,6 +22,7 @@
 #include "platform/xbase/Engine.h"
 #include "platform/xbase/File.h"
 #include "platform/xbase/Memo.h"
+#include "tests/platform/xbase/DecimalCommas.h"
 #include "tests/platform/xbase/XbaseTestUtil.h"
 
 namespace {
@@ -373,7 +376,10 @@ TEST(AppendWithoutStart, TheBufferBecomesANewRecordInEitherAccessMode) {
   }
 }
 
+// The stored form is the same in every locale: "." and no grouping, rounded as the C
+// locale's printf rounds.
 TEST_F(TranTable, AssignmentsStoreTheFieldForm) {
+  if (!xbtest::ProcessLocale::AllInstalled()) GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 is not installed";
   ASSERT_EQ(d4appendStartVB(d_, 0), 0);
   d4blank(d_);
   FIELD4* units = d4field(d_, "UNITS");
@@ -391,22 +397,35 @@ TEST_F(TranTable, AssignmentsStoreTheFieldForm) {
       {units, [](FIELD4* f) { return f4assignDouble(f, 999999999999999); }, 0, "999999999999999.0000"},
       {units, [](FIELD4* f) { return f4assignDouble(f, 1e15); }, e4overflow, "999999999999999.0000"},
       {units, [](FIELD4* f) { return f4assignDouble(f, -49.875); }, 0, "            -49.8750"},
+      {units, [](FIELD4* f) { return f4assignDouble(f, 12.4); }, 0, "             12.4000"},
+      {units, [](FIELD4* f) { return f4assignDouble(f, 1513.31); }, 0, "           1513.3100"},
+      {units, [](FIELD4* f) { return f4assignDouble(f, 0.00005); }, 0, "              0.0001"},
+      {units, [](FIELD4* f) { return f4assignDouble(f, 0.00015); }, 0, "              0.0001"},
+      {units, [](FIELD4* f) { return f4assignDouble(f, -49.87505); }, 0, "            -49.8751"},
+      {units, [](FIELD4* f) { return f4assignNVB(f, "  925.0912", 10); }, 0, "            925.0912"},
       {units, [](FIELD4* f) { return f4assignDouble(f, 1.23456); }, 0, "              1.2346"},
       {type, [](FIELD4* f) { return f4assignLong(f, -12); }, 0, " -12"},
       {type, [](FIELD4* f) { return f4assignLong(f, 5); }, 0, "   5"},
       {type, [](FIELD4* f) { return f4assignNVB(f, " 12", 3); }, 0, "  12"},
       {type, [](FIELD4* f) { return f4assignDouble(f, 12345); }, e4overflow, "  12"},
+      {type, [](FIELD4* f) { return f4assignDouble(f, 2.5); }, 0, "   2"},
+      {type, [](FIELD4* f) { return f4assignDouble(f, 3.5); }, 0, "   4"},
+      {type, [](FIELD4* f) { return f4assignDouble(f, -0.5); }, 0, "  -0"},
+      {type, [](FIELD4* f) { return f4assignLong(f, 1234); }, 0, "1234"},
       {type, [](FIELD4* f) { return f4assignNVB(f, "   ", 3); }, 0, "    "},
       {code_, [](FIELD4* f) { return f4assignNVB(f, "abc", 3); }, 0, "abc       "},
       {code_, [](FIELD4* f) { return f4assignNVB(f, "0123456789AB", 12); }, 0, "0123456789"},
       {date_, [](FIELD4* f) { return f4assignNVB(f, "20260309", 8); }, 0, "20260309"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.assign(c.field), c.result) << c.stored;
-    EXPECT_EQ(std::string(f4ptr(c.field), static_cast<size_t>(f4len_v(c.field))), c.stored);
+  for (const char* locale : xbtest::kProcessLocales) {
+    const xbtest::ProcessLocale l(locale);
+    for (const Case& c : cases) {
+      EXPECT_EQ(c.assign(c.field), c.result) << c.stored << " " << locale;
+      EXPECT_EQ(std::string(f4ptr(c.field), static_cast<size_t>(f4len_v(c.field))), c.stored) << locale;
+    }
+    EXPECT_DOUBLE_EQ(f4double(units), 1.2346) << locale;
+    EXPECT_EQ(f4long(type), 0);
   }
-  EXPECT_DOUBLE_EQ(f4double(units), 1.2346);
-  EXPECT_EQ(f4long(type), 0);
   EXPECT_STREQ(f4name(units), "UNITS");
   ASSERT_EQ(d4append(d_), 0);
 }
@@ -446,6 +465,151 @@ TEST(NumberText, WholeNumbersAreTheStoredTextTruncated) {
     EXPECT_EQ(f4long(t), c.value) << c.text;
   }
   d4close(d);
+}
+
+// A table made in any locale holds the bytes of one made in C, tables and keys alike,
+// and STR() keys, numeric keys and d4seekDouble on a character tag find the same rows.
+TEST(StoredNumbers, KeysAndSeeksAreTheSameInEveryLocale) {
+  if (!xbtest::ProcessLocale::AllInstalled()) GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 is not installed";
+  const FIELD4INFO fields[] = {{"QTY", 'N', 10, 2}, {"TXT", 'C', 12, 0}, {nullptr, 0, 0, 0}};
+  const TAG4INFO tags[] = {{"S", "STR(QTY,10,2)", nullptr, 0, 0},
+                           {"Q", "QTY", nullptr, 0, 0},
+                           {"T", "TXT", nullptr, 0, 0},
+                           {nullptr, nullptr, nullptr, 0, 0}};
+  struct Case {
+    double value;
+    const char* text;  // in TXT, as d4seekDouble seeks it
+    const char* str;   // STR(QTY,10,2)
+  } cases[] = {{12.5, "12.5", "     12.50"},       {-0.25, "-0.25", "     -0.25"}, {1513.31, "1513.31", "   1513.31"},
+               {0.125, "0.125", "      0.13"},    {1234567.89, "1234567.89", "1234567.89"}, {-7, "-7", "     -7.00"}};
+  std::string dbfInC, cdxInC;
+  for (const char* locale : xbtest::kProcessLocales) {
+    SCOPED_TRACE(locale);
+    const xbtest::ProcessLocale l(locale);
+    Engine engine;
+    const std::string path = xbtest::NewDir() + "/q.dbf";
+    DATA4* d = d4create(engine, path.c_str(), fields, tags);
+    ASSERT_NE(d, nullptr);
+    for (const Case& c : cases) {
+      ASSERT_EQ(d4appendStartVB(d, 0), 0);
+      ASSERT_EQ(f4assignDouble(d4field(d, "QTY"), c.value), 0);
+      ASSERT_EQ(f4assignNVB(d4field(d, "TXT"), c.text, static_cast<int>(std::strlen(c.text))), 0);
+      ASSERT_EQ(d4append(d), 0);
+    }
+    for (size_t i = 0; i < std::size(cases); ++i) {
+      const long recno = static_cast<long>(i + 1);
+      d4tagSelect(d, d4tag(d, "S"));
+      EXPECT_EQ(d4seek(d, cases[i].str), 0) << cases[i].str;
+      EXPECT_EQ(d4recNo(d), recno);
+      for (const char* tag : {"Q", "T"}) {
+        d4tagSelect(d, d4tag(d, tag));
+        EXPECT_EQ(d4seekDouble(d, cases[i].value), 0) << tag << " " << cases[i].text;
+        EXPECT_EQ(d4recNo(d), recno);
+      }
+    }
+    ASSERT_EQ(d4close(d), 0);
+    const std::string dbf = xbtest::ReadFile(path).substr(4);  // past the date of last update
+    const std::string cdx = xbtest::ReadFile(path.substr(0, path.size() - 3) + "cdx");
+    if (dbfInC.empty()) {
+      dbfInC = dbf, cdxInC = cdx;
+    } else {
+      EXPECT_EQ(dbf, dbfInC);
+      EXPECT_EQ(cdx, cdxInC);
+    }
+  }
+}
+
+// A number field holding a comma in its point's place (as the engine wrote it in a
+// locale with a decimal comma) reads as the number it was meant to be, in its keys too;
+// the next save of its row writes the point and leaves every other byte, and a hold
+// gives every other such field its point. A grouping comma is no decimal comma.
+TEST(StoredNumbers, ADecimalCommaReadsAsThePointUntilASaveOrARepairWritesIt) {
+  if (!xbtest::ProcessLocale::AllInstalled()) GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 is not installed";
+  const FIELD4INFO fields[] = {
+      {"ID", 'N', 6, 0}, {"QTY", 'N', 10, 4}, {"PRICE", 'N', 12, 2}, {"CODE", 'C', 4, 0}, {nullptr, 0, 0, 0}};
+  const TAG4INFO tags[] = {
+      {"Q", "QTY", nullptr, 0, 0}, {"S", "STR(PRICE,12,2)", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+  struct Case {
+    double qty, price;
+    long whole;       // f4long of QTY
+    const char* str;  // STR(PRICE,12,2)
+  } cases[] = {{12.4, 1513.31, 12, "     1513.31"},
+               {-0.5, 925.09, 0, "      925.09"},
+               {26.4567, -12.3, 26, "      -12.30"},
+               {1234.5, 7, 1, "        7.00"}};
+  Engine engine;
+  const std::string path = xbtest::NewDir() + "/c.dbf";
+  DATA4* d = d4create(engine, path.c_str(), fields, tags);
+  ASSERT_NE(d, nullptr);
+  for (const Case& c : cases) {
+    ASSERT_EQ(d4appendStartVB(d, 0), 0);
+    f4assignDouble(d4field(d, "QTY"), c.qty);
+    f4assignDouble(d4field(d, "PRICE"), c.price);
+    ASSERT_EQ(d4append(d), 0);
+  }
+  ASSERT_EQ(d4close(d), 0);
+  const std::string asWritten = xbtest::ReadFile(path);
+  ASSERT_EQ(xbtest::WriteDecimalCommas(path), 8);
+  const xbtest::DbfLayout layout(asWritten);
+  std::string bytes = xbtest::ReadFile(path);
+  bytes.replace(layout.At(4) + 7, 10, "1,234,5000");  // row 4's QTY: grouped, not repaired
+  xbtest::WriteFile(path, bytes);
+  std::string expected = asWritten;
+  expected.replace(layout.At(4) + 7, 10, "1,234,5000");
+
+  for (const char* locale : xbtest::kProcessLocales) {
+    SCOPED_TRACE(locale);
+    const xbtest::ProcessLocale l(locale);
+    d = d4open(engine, path.c_str());
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(d4reindex(d), 0);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+      ASSERT_EQ(d4go(d, static_cast<long>(i + 1)), 0);
+      EXPECT_DOUBLE_EQ(f4double(d4field(d, "QTY")), i == 3 ? 1 : cases[i].qty) << i;
+      EXPECT_DOUBLE_EQ(f4double(d4field(d, "PRICE")), cases[i].price) << i;
+      EXPECT_EQ(f4long(d4field(d, "QTY")), cases[i].whole) << i;
+      d4tagSelect(d, d4tag(d, "S"));
+      EXPECT_EQ(d4seek(d, cases[i].str), 0) << cases[i].str;
+      EXPECT_EQ(d4recNo(d), static_cast<long>(i + 1));
+      d4tagSelect(d, d4tag(d, "Q"));
+      EXPECT_EQ(d4seekDouble(d, i == 3 ? 1 : cases[i].qty), 0);
+      EXPECT_EQ(d4recNo(d), static_cast<long>(i + 1));
+      d4tagSelect(d, nullptr);
+    }
+    ASSERT_EQ(d4close(d), 0);
+  }
+
+  // A save of row 1 that changes only its code; an append of row 2's buffer.
+  d = d4open(engine, path.c_str());
+  ASSERT_NE(d, nullptr);
+  ASSERT_EQ(d4go(d, 1), 0);
+  ASSERT_EQ(d4lock(d, 1), 0);
+  ASSERT_EQ(f4assignNVB(d4field(d, "CODE"), "z", 1), 0);
+  ASSERT_EQ(d4flush(d), 0);
+  ASSERT_EQ(d4go(d, 2), 0);
+  ASSERT_EQ(d4append(d), 0);
+  d4tagSelect(d, d4tag(d, "Q"));
+  EXPECT_EQ(d4seekDouble(d, 12.4), 0);
+  EXPECT_EQ(d4recNo(d), 1);
+  ASSERT_EQ(d4close(d), 0);
+  bytes = xbtest::ReadFile(path);
+  ASSERT_EQ(bytes.size(), asWritten.size() + layout.recordLen);
+  EXPECT_EQ(bytes.substr(layout.At(1), layout.recordLen),
+            asWritten.substr(layout.At(1), layout.recordLen - 4) + "z   ");
+  EXPECT_EQ(bytes.substr(layout.At(5), layout.recordLen), asWritten.substr(layout.At(2), layout.recordLen));
+  EXPECT_NE(bytes.substr(layout.At(2), layout.recordLen), asWritten.substr(layout.At(2), layout.recordLen));
+
+  HOLD4* hold = nullptr;
+  ASSERT_EQ(code4holdTable(engine, path.c_str(), nullptr, &hold), 0);
+  long repaired = -1;
+  EXPECT_EQ(hold4repairNumbers(hold, &repaired), 0);
+  EXPECT_EQ(repaired, 5);  // rows 2 to 4; the grouped QTY stays
+  EXPECT_EQ(hold4repairNumbers(hold, &repaired), 0);
+  EXPECT_EQ(repaired, 0);
+  hold4release(hold);
+  bytes = xbtest::ReadFile(path);
+  expected.replace(layout.At(1) + layout.recordLen - 4, 4, "z   ");
+  EXPECT_EQ(bytes.substr(layout.headerLen, 4 * layout.recordLen), expected.substr(layout.headerLen, 4 * layout.recordLen));
 }
 
 // The bytes other xBase programs write for the same fields (the fixtures), apart from
