@@ -23,11 +23,10 @@
 // value, rounded once to the field's decimal places; when the field loses the focus or
 // Enter is pressed the text is put back to that value (2.5 in a field without decimal
 // places shows 3), and any other text left outside the range or empty is put back into
-// it. With Spin on, the arrow
-// buttons, the Up and Down keys and the mouse wheel step by Increment; with Spin off the
-// field has no buttons and does not step. Test scripts set it through its own members
-// (setText, setLongValue) or type into it with ui::test::TypeKeys; ui::test::SetText
-// does not know it. User-interface thread only.
+// it. With Spin on, the arrow buttons, the Up and Down keys and the mouse wheel step by
+// Increment; with Spin off the field has no buttons and does not step. Test scripts set
+// it through its own members (setText, setLongValue) or type into it with
+// ui::test::TypeKeys; ui::test::SetText does not know it. User-interface thread only.
 
 #include <QAbstractSpinBox>
 #include <QString>

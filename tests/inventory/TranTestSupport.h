@@ -85,9 +85,11 @@ inline void PressKey(int key) {
   QApplication::sendEvent(focus, &release);
 }
 
-// Shows the dialog as the active window with the focus on the number field `name`, which
-// holds 5 typed and left with Tab, as the user would have it.
-inline void ShowWithFiveTypedIn(QDialog& dlg, const QString& name) {
+// Shows the dialog as the active window, types 5 into the number field `name` and leaves
+// it with Tab; back in the field, types `keys` and presses Enter, which must show
+// `message` and leave the user in the field, which keeps 5, with the dialog open.
+inline void EnterNamesTheText(QDialog& dlg, const QString& name, const QString& keys, const QString& message,
+                              ui::test::FakePrompts& prompts) {
   dlg.show();
   QApplication::setActiveWindow(&dlg);
   auto* edit = Child<ctl::NumericEdit>(dlg, name);
@@ -97,7 +99,13 @@ inline void ShowWithFiveTypedIn(QDialog& dlg, const QString& name) {
   PressKey(Qt::Key_Tab);
   ASSERT_NE(QApplication::focusWidget(), edit);
   edit->setFocus();
-  ASSERT_EQ(QApplication::focusWidget(), edit);
+  ASSERT_TRUE(ui::test::TypeKeys(dlg, name, keys));
+  prompts.Expect(message);
+  PressKey(Qt::Key_Return);
+  EXPECT_EQ(prompts.Pending(), 0);
+  EXPECT_TRUE(dlg.isVisible());
+  EXPECT_EQ(QApplication::focusWidget(), edit);
+  EXPECT_EQ(edit->Value(), rt::Currency(5));
 }
 
 inline void SelectId(QWidget& root, const QString& name, int32_t id) {
