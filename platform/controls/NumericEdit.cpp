@@ -1,5 +1,6 @@
 #include "platform/controls/NumericEdit.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QStyle>
 #include <QStyleOptionSpinBox>
@@ -130,21 +131,40 @@ QAbstractSpinBox::StepEnabled NumericEdit::stepEnabled() const {
 }
 
 QValidator::State NumericEdit::validate(QString& input, int&) const {
-  // Text that reads as no number stays, to be named when the field is left.
+  // Every text stays as typed; one to be named is named when the field is left.
   const Reading r = Read(input);
-  if (r.negative && min_.Raw() >= 0) return QValidator::Invalid;
   if (r.parse != Parse::Number) return QValidator::Intermediate;
-  const __int128 raw = r.raw;
-  if (raw >= min_.Raw() && raw <= max_.Raw()) return QValidator::Acceptable;
-  // More typing only moves a number further from zero: past the end on its own side
-  // of zero it can never come back.
-  if ((raw > max_.Raw() && raw > 0) || (raw < min_.Raw() && raw < 0)) return QValidator::Invalid;
-  return QValidator::Intermediate;
+  const int64_t shown = RoundRaw(r.raw, decimals_);
+  return shown >= min_.Raw() && shown <= max_.Raw() ? QValidator::Acceptable : QValidator::Intermediate;
 }
 
 void NumericEdit::fixup(QString& input) const {
   const Reading r = Read(input);
-  if (r.parse != Parse::Unreadable) input = Format(Typed(r.raw), true);
+  if (Named(r) == Naming::None) input = Format(Typed(r.raw), true);
+}
+
+NumericEdit::Naming NumericEdit::Named(const Reading& r) const {
+  if (r.parse == Parse::Unreadable) return Naming::NotANumber;
+  if (r.parse == Parse::Empty) return Naming::None;
+  // More typing only moves a number further from zero: past the end on its own side
+  // of zero it can never come back.
+  const int64_t shown = RoundRaw(r.raw, decimals_);
+  if (shown > max_.Raw() && shown > 0) return Naming::TooLarge;
+  if (shown < min_.Raw() && shown < 0) return Naming::TooSmall;
+  return Naming::None;
+}
+
+void NumericEdit::keyPressEvent(QKeyEvent* event) {
+  // Enter on a text to be named names it and stays in the field: it does not also press
+  // the window's default button.
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      Named(Read(lineEdit()->text())) != Naming::None) {
+    Leave();
+    lineEdit()->selectAll();
+    event->accept();
+    return;
+  }
+  QAbstractSpinBox::keyPressEvent(event);
 }
 
 QSize NumericEdit::sizeHint() const {
@@ -170,6 +190,15 @@ NumericEdit::Reading NumericEdit::Read(const QString& text) const {
     const QChar ch = front ? v.front() : v.back();
     return ch.category() == QChar::Symbol_Currency ? 1 : 0;
   };
+  // A sign: a minus ("-", U+2212 or the locale's) or a plus ("+" or the locale's).
+  const auto signAt = [&](QStringView v, bool& minus) -> qsizetype {
+    minus = v.front() == u'-' || v.front() == QChar(0x2212);
+    if (minus || v.front() == u'+') return 1;
+    minus = !loc.negativeSign.isEmpty() && v.startsWith(loc.negativeSign);
+    if (minus) return loc.negativeSign.size();
+    return !loc.positiveSign.isEmpty() && v.startsWith(loc.positiveSign) ? loc.positiveSign.size() : 0;
+  };
+  bool signRead = false;
   for (bool more = true; more && !s.isEmpty();) {
     more = false;
     if (s.front().isSpace()) {
@@ -178,11 +207,13 @@ NumericEdit::Reading NumericEdit::Read(const QString& text) const {
     } else if (const qsizetype n = currencyAt(s, true)) {
       s = s.mid(n);
       more = true;
-    } else if (!r.negative && (s.front() == u'-' || s.front() == QChar(0x2212) ||
-                               (!loc.negativeSign.isEmpty() && s.startsWith(loc.negativeSign)))) {
-      r.negative = true;
-      s = s.mid(s.front() == u'-' || s.front() == QChar(0x2212) ? 1 : loc.negativeSign.size());
-      more = true;
+    } else if (bool minus = false; !signRead) {
+      if (const qsizetype sign = signAt(s, minus)) {
+        signRead = true;
+        r.negative = minus;
+        s = s.mid(sign);
+        more = true;
+      }
     }
   }
   for (bool more = true; more && !s.isEmpty();) {
@@ -308,14 +339,15 @@ rt::Currency NumericEdit::Rounded(rt::Currency value) const {
   return rt::Currency::FromRaw(RoundRaw(value.Raw(), decimals_));
 }
 
-QString NumericEdit::Format(rt::Currency value, bool shown) const {
+QString NumericEdit::Format(rt::Currency value, bool shown, bool grouped) const {
   const rt::LocaleInfo loc = rt::LocaleInfo::Current();
   const int64_t raw = shown ? Rounded(value).Raw() : value.Raw();
   const uint64_t magnitude = raw < 0 ? 0 - static_cast<uint64_t>(raw) : static_cast<uint64_t>(raw);
-  QString text = QString::number(magnitude / rt::Currency::kScale);
+  const qulonglong units = magnitude / rt::Currency::kScale;
+  QString text = grouped ? QLocale().toString(units) : QString::number(units);
   QString fraction = QStringLiteral("%1").arg(magnitude % rt::Currency::kScale, kMaxDecimals, 10,
                                               QLatin1Char('0'));
-  const qsizetype padded = fixedPoint_ ? decimals_ : 0;
+  const qsizetype padded = fixedPoint_ && !grouped ? decimals_ : 0;
   while (fraction.size() > padded && fraction.endsWith(QLatin1Char('0'))) fraction.chop(1);
   if (!fraction.isEmpty()) text += loc.decimalSeparator + fraction;
   if (raw < 0) text.prepend(loc.negativeSign.isEmpty() ? QStringLiteral("-") : loc.negativeSign);
@@ -338,16 +370,28 @@ void NumericEdit::Commit(rt::Currency value, bool round) {
 
 void NumericEdit::Leave() {
   const QString text = lineEdit()->text();
-  const bool unreadable = Read(text).parse == Parse::Unreadable;
-  Commit(value_, false);  // the held value when the text could not be read
-  if (!unreadable || complaining_) return;
+  const Naming naming = Named(Read(text));
+  Commit(value_, false);  // the held value when the text is named
+  if (naming == Naming::None || complaining_) return;
   // Shown after the field holds its value again: the message takes the focus, which
   // leaves the field once more.
   complaining_ = true;
-  const QLocale locale;
-  ui::MsgBox(QStringLiteral("\"") + text + QStringLiteral("\" is not a number. Please type a number such as ") +
-                 locale.toString(1234.5, 'f', 2) + QStringLiteral(". The field keeps ") + Format(value_, true) +
-                 QLatin1Char('.'),
+  QString rule;
+  switch (naming) {
+    case Naming::NotANumber:
+      rule = QStringLiteral(" is not a number. Please type a number such as ") + QLocale().toString(1234.5, 'f', 2);
+      break;
+    case Naming::TooLarge:
+      rule = QStringLiteral(" is too large. Please type a number no larger than ") + Format(max_, true, true);
+      break;
+    case Naming::TooSmall:
+      rule = QStringLiteral(" is too small. Please type a number no smaller than ") + Format(min_, true, true);
+      break;
+    case Naming::None:
+      break;
+  }
+  ui::MsgBox(QLatin1Char('"') + text + QLatin1Char('"') + rule + QStringLiteral(". The field keeps ") +
+                 Format(value_, true) + QLatin1Char('.'),
              ui::vbExclamation | ui::vbOKOnly);
   complaining_ = false;
 }
@@ -357,7 +401,7 @@ void NumericEdit::OnTextChanged(const QString& text) {
   rt::Currency next = held_;
   // The text shown for the held value stands for it, decimals hidden by the places included.
   if (text != Format(held_, true)) {
-    if (const Reading r = Read(text); r.parse != Parse::Unreadable) next = Typed(r.raw);
+    if (const Reading r = Read(text); Named(r) == Naming::None) next = Typed(r.raw);
   }
   if (next == value_) return;
   value_ = next;

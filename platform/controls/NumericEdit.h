@@ -11,21 +11,22 @@
 // text left as the field showed it keeps that value); changing the places, FixedPoint or
 // a range the value lies in keeps it. Typing and pasting read digits with a decimal
 // point and grouping of either "." or ",", spaces of any kind and currency signs around
-// them, and a leading minus sign (only when the range has negative values): with both
-// marks the last one is the decimal point; one mark used once is the locale's decimal
-// separator, or grouping where the locale groups digits with it at that place (so "2.5"
-// is 2.5 in a comma-decimal locale, "1.234,5" is 1234.5 in any); a mark used more than
-// once groups. Digits are never joined across a mark that does not group. A keystroke or
-// paste that would leave the range for good is refused; any other text stays, and when
-// the field is left a text that reads as no number is named in a message (through the
-// prompts) and the field keeps its value. What the user types is the value, rounded once
-// to the field's decimal places; when the field loses the focus or Enter is pressed the
-// text is put back to that value (2.5 in a field without decimal places shows 3), and a
-// text left outside the range or empty is put back into it. With Spin on, the arrow
-// buttons, the Up and Down keys and the mouse wheel step by Increment; with Spin off the
-// field has no buttons and does not step. Test scripts set it through its own members
-// (setText, setLongValue) or type into it with ui::test::TypeKeys; ui::test::SetText
-// does not know it. User-interface thread only.
+// them, and one leading sign, minus or plus: with both marks the last one is the decimal
+// point; one mark used once is the locale's decimal separator, or grouping where the
+// locale groups digits with it at that place (so "2.5" is 2.5 in a comma-decimal locale,
+// "1.234,5" is 1234.5 in any); a mark used more than once groups. Digits are never
+// joined across a mark that does not group. Every text typed or pasted stays; when the
+// field is left (or Enter is pressed) a text that reads as no number, or a number past
+// an end of the range for good (more digits only move it further), is named in a
+// message (through the prompts) and the field keeps its value; Enter then stays in the
+// field and does not press the window's default button. What the user types is the
+// value, rounded once to the field's decimal places; when the field loses the focus or
+// Enter is pressed the text is put back to that value (2.5 in a field without decimal
+// places shows 3), and any other text left outside the range or empty is put back into
+// it. With Spin on, the arrow buttons, the Up and Down keys and the mouse wheel step by
+// Increment; with Spin off the field has no buttons and does not step. Test scripts set
+// it through its own members (setText, setLongValue) or type into it with
+// ui::test::TypeKeys; ui::test::SetText does not know it. User-interface thread only.
 
 #include <QAbstractSpinBox>
 #include <QString>
@@ -97,6 +98,7 @@ class NumericEdit : public QAbstractSpinBox {
 
  protected:
   StepEnabled stepEnabled() const override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   enum class Parse { Unreadable, Empty, Number };
@@ -108,17 +110,22 @@ class NumericEdit : public QAbstractSpinBox {
   // Reads typed or pasted text: spaces of any kind, currency signs and a sign around
   // the digits, grouping and a decimal point of either "." or ",".
   Reading Read(const QString& text) const;
+  // What leaving the field says of a text: nothing, or that it is no number or a number
+  // past an end of the range for good.
+  enum class Naming { None, NotANumber, TooLarge, TooSmall };
+  Naming Named(const Reading& r) const;
   rt::Currency Clamp(rt::Currency value) const;
   // The value a typed raw number stands for: in the range, at the decimal places.
   rt::Currency Typed(__int128 raw) const;
-  // The value as text, rounded to the decimal places when `shown`.
-  QString Format(rt::Currency value, bool shown) const;
+  // The value as text, rounded to the decimal places when `shown`; `grouped` as a
+  // message names a range end: the locale's grouping, no padding zeros.
+  QString Format(rt::Currency value, bool shown, bool grouped = false) const;
   // Takes the value (clamped; rounded to the places when `round` or a whole-number
   // field) and shows it.
   void Commit(rt::Currency value, bool round);
   void OnTextChanged(const QString& text);
-  // The field is left: its text becomes the value; text that reads as no number is
-  // named in a message and the field keeps the value it held.
+  // The field is left: its text becomes the value; a text to be named is named in a
+  // message and the field keeps the value it held.
   void Leave();
 
   NumericKind kind_;

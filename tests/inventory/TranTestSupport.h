@@ -2,8 +2,10 @@
 // Shared fixture of the transaction window tests: a new database with two products,
 // the recording hub, and helpers that work the windows like a user.
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -70,6 +72,40 @@ inline bool TypeAndTakeBack(QWidget& root, const QString& name, bool retype) {
   auto* edit = Child<ctl::NumericEdit>(root, name);
   const QString shown = edit ? edit->findChild<QLineEdit*>()->text() : QString();
   return edit && ui::test::TypeKeys(root, name, retype ? shown : QStringLiteral("5\b"), retype);
+}
+
+// Presses and releases `key` in the focused control, as the user does (an ignored key goes
+// on to the window: Enter presses its default button).
+inline void PressKey(int key) {
+  QWidget* focus = QApplication::focusWidget();
+  ASSERT_NE(focus, nullptr);
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(focus, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+  QApplication::sendEvent(focus, &release);
+}
+
+// Shows the dialog as the active window, types 5 into the number field `name` and leaves
+// it with Tab; back in the field, types `keys` and presses Enter, which must show
+// `message` and leave the user in the field, which keeps 5, with the dialog open.
+inline void EnterNamesTheText(QDialog& dlg, const QString& name, const QString& keys, const QString& message,
+                              ui::test::FakePrompts& prompts) {
+  dlg.show();
+  QApplication::setActiveWindow(&dlg);
+  auto* edit = Child<ctl::NumericEdit>(dlg, name);
+  ASSERT_NE(edit, nullptr);
+  edit->setFocus();
+  ASSERT_TRUE(ui::test::TypeKeys(dlg, name, QStringLiteral("5")));
+  PressKey(Qt::Key_Tab);
+  ASSERT_NE(QApplication::focusWidget(), edit);
+  edit->setFocus();
+  ASSERT_TRUE(ui::test::TypeKeys(dlg, name, keys));
+  prompts.Expect(message);
+  PressKey(Qt::Key_Return);
+  EXPECT_EQ(prompts.Pending(), 0);
+  EXPECT_TRUE(dlg.isVisible());
+  EXPECT_EQ(QApplication::focusWidget(), edit);
+  EXPECT_EQ(edit->Value(), rt::Currency(5));
 }
 
 inline void SelectId(QWidget& root, const QString& name, int32_t id) {

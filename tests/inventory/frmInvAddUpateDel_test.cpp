@@ -213,6 +213,41 @@ TEST_F(frmInvAddUpateDelTest, TheFieldAMessageFocusesIsSelected) {
   EXPECT_EQ(dlg.fpUnits->Value(), Cur("7"));
 }
 
+// Enter on a number field holding a text to be named shows the message and leaves the
+// user in the field with the value it kept; only the next Enter saves.
+TEST_F(frmInvAddUpateDelTest, EnterOnANumberToBeNamedStaysInTheFieldAndSavesNothing) {
+  const struct {
+    const char* locale;
+    int32_t type;
+    const char* field;
+    const char* keys;
+    const char* message;
+  } cases[] = {
+      {"de_DE", 3, "fpUnits", "1O",
+       "\"1O\" is not a number. Please type a number such as 1.234,50. The field keeps 5,00."},
+      {"en_US", 2, "fpUnits", "100000000000000",
+       "\"100000000000000\" is too large. Please type a number no larger than 99,999,999,999,999. The field keeps "
+       "5.00."},
+      {"fr_FR", 4, "fpCost", "1e3",
+       "\"1e3\" is not a number. Please type a number such as 1\u202f234,50. The field keeps 5,00."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    testenv::ScopedLocale locale(QLatin1String(c.locale));
+    const int rowsBefore = dbtest::LiveRows(gDB().TranTable());
+    frmInvAddUpateDel dlg;
+    dlg.Init(0, NewTran(widget, c.type, "1"), -1);
+    trantest::EnterNamesTheText(dlg, QLatin1String(c.field), QLatin1String(c.keys), QString::fromUtf8(c.message), *prompts);
+    EXPECT_FALSE(dlg.m_bOK);
+    EXPECT_EQ(dbtest::LiveRows(gDB().TranTable()), rowsBefore);
+    trantest::PressKey(Qt::Key_Return);
+    EXPECT_TRUE(dlg.m_bOK);
+    ASSERT_EQ(dbtest::LiveRows(gDB().TranTable()), rowsBefore + 1);
+    const clsTran stored = Stored(dlg.m_udTran.nTranID);
+    EXPECT_EQ(QLatin1String(c.field) == QLatin1String("fpUnits") ? stored.curUnits : stored.curUnitPrice, Cur("5"));
+  }
+}
+
 // A long product name scrolled to its end while the box had focus shows its start again
 // once the box is left.
 TEST_F(frmInvAddUpateDelTest, ProductBoxShowsTheStartOfALongNameWhenLeft) {

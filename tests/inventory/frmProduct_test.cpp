@@ -455,6 +455,43 @@ TEST_F(frmProductTest, PastedLineBreaksAreStoredAsSpaces) {
   EXPECT_EQ(found.LookupProduct(1, QStringLiteral("lb 1"), tb), p.nProdId);
 }
 
+// Enter on a number field holding a text to be named shows the message and leaves the
+// user in the field with the value it kept; only the next Enter saves.
+TEST_F(frmProductTest, EnterOnANumberToBeNamedStaysInTheFieldAndSavesNothing) {
+  const struct {
+    const char* locale;
+    const char* field;
+    int page;
+    rt::Currency clsProd::*member;
+    const char* keys;
+    const char* message;
+  } cases[] = {
+      {"de_DE", "fpStdCost", 1, &clsProd::curStdCost, "1e3",
+       "\"1e3\" is not a number. Please type a number such as 1.234,50. The field keeps 5."},
+      {"en_US", "fpBI", 0, &clsProd::curBeginningInventory, "10,000,000,000",
+       "\"10,000,000,000\" is too large. Please type a number no larger than 9,000,000,000. The field keeps 5."},
+      {"de_DE", "fpReorder", 1, &clsProd::curReOrderLevel, "-10.000.000.000",
+       "\"-10.000.000.000\" is too small. Please type a number no smaller than -9.000.000.000. The field keeps 5."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    testenv::ScopedLocale locale(QLatin1String(c.locale));
+    clsProd p;
+    p.Init();
+    frmProduct dlg;
+    ASSERT_TRUE(dlg.Init(p));
+    dlg.txtName->setText(QStringLiteral("Bolt"));
+    dlg.tabProduct->setCurrentIndex(c.page);
+    trantest::EnterNamesTheText(dlg, QLatin1String(c.field), QLatin1String(c.keys), QString::fromUtf8(c.message), *prompts);
+    EXPECT_FALSE(dlg.m_bOK);
+    EXPECT_LT(p.nProdId, 1);
+    trantest::PressKey(Qt::Key_Return);
+    ASSERT_TRUE(dlg.m_bOK);
+    EXPECT_GT(p.nProdId, 0);
+    EXPECT_EQ(p.*c.member, rt::Currency(5));  // as saved
+  }
+}
+
 TEST_F(frmProductTest, BeginningInventoryIsRecordedOnceForANewProduct) {
   clsProd p;
   p.Init();

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QUuid>
+#include <clocale>
 
 namespace testenv {
 
@@ -40,5 +41,12 @@ ScopedLocale::ScopedLocale(const QString& name) : previous_(QLocale()) {
 }
 
 ScopedLocale::~ScopedLocale() { QLocale::setDefault(previous_); }
+
+ScopedUserLocale::ScopedUserLocale(const char* name)
+    : previousC_(std::setlocale(LC_ALL, nullptr)),
+      qt_(QString::fromLatin1(name)),
+      ok_(std::setlocale(LC_ALL, name) != nullptr) {}
+
+ScopedUserLocale::~ScopedUserLocale() { std::setlocale(LC_ALL, previousC_.constData()); }
 
 }  // namespace testenv

@@ -44,4 +44,22 @@ class ScopedLocale {
   QLocale previous_;
 };
 
+// A user's session in the locale `name` ("C", "de_DE.UTF-8", ...) for the lifetime of the
+// object: the C library's locale (setlocale LC_ALL, what printf, strtod and iostreams
+// follow) and QLocale::setDefault (what the user types and sees). Both are restored after.
+class ScopedUserLocale {
+ public:
+  explicit ScopedUserLocale(const char* name);
+  ~ScopedUserLocale();
+  ScopedUserLocale(const ScopedUserLocale&) = delete;
+  ScopedUserLocale& operator=(const ScopedUserLocale&) = delete;
+  // Whether the C library has the locale (it is generated on the machine).
+  bool ok() const { return ok_; }
+
+ private:
+  QByteArray previousC_;
+  ScopedLocale qt_;
+  bool ok_;
+};
+
 }  // namespace testenv

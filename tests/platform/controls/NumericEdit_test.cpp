@@ -134,22 +134,29 @@ TEST_F(NumericEditTest, DecimalPlacesRoundWhatIsShownNotTheValueHeld) {
   EXPECT_EQ(edit.Value(), Cur("1.3"));
 }
 
-TEST_F(NumericEditTest, TypingAcceptsOnlyWhatCanBecomeAValueInRange) {
+// What is typed stays; Enter puts the value back, or names a number past an end of the
+// range for good (the field keeps its 0).
+TEST_F(NumericEditTest, TypedTextStaysAndEnterPutsBackTheValue) {
   const struct {
     int64_t min, max;
     int places;
     const char* keys;
     const char* typed;  // the text while typing
     const char* after;  // after Enter
+    const char* named = nullptr;  // the message after Enter, without the field's value
   } cases[] = {
       {0, 4, 0, "3", "3", "3"},
-      {0, 4, 0, "34", "3", "3"},         // 34 is past the end for good
-      {0, 4, 0, "-1", "1", "1"},         // no sign without negative values
+      {0, 4, 0, "34", "34", "0", "\"34\" is too large. Please type a number no larger than 4"},
+      {0, 4, 0, "-1", "-1", "0", "\"-1\" is too small. Please type a number no smaller than 0"},
+      {0, 4, 0, "-0", "-0", "0"},
+      {0, 4, 0, "+3", "+3", "3"},
+      {0, 4, 0, "+-3", "+-3", "0", "\"+-3\" is not a number. Please type a number such as 1,234.50"},
       {0, 4, 0, "2.", "2.", "2"},        // the separator is taken, the value rounded
       {0, 100, 2, "1.234", "1.234", "1.23"},
       {0, 100, 2, "1.23456", "1.23456", "1.23"},  // rounded once, at the places
       {0, 100, 2, "0.12495", "0.12495", "0.12"},
-      {-50, 50, 0, "-51", "-5", "-5"},
+      {-50, 50, 0, "-51", "-51", "0", "\"-51\" is too small. Please type a number no smaller than -50"},
+      {0, 5, 2, "5.004", "5.004", "5"},  // in the range at the places
       {-50, 50, 0, "-", "-", "0"},
       {5, 10, 0, "1", "1", "5"},         // below the start of the range: put back on Enter
       {0, 2000000000, 0, "1500", "1500", "1500"},
@@ -161,7 +168,9 @@ TEST_F(NumericEditTest, TypingAcceptsOnlyWhatCanBecomeAValueInRange) {
     edit.setRange(c.min, c.max);
     Type(edit, QString::fromLatin1(c.keys));
     EXPECT_EQ(Line(edit).text(), QString::fromLatin1(c.typed)) << c.keys;
+    if (c.named) prompts->Expect(QString::fromLatin1(c.named) + QStringLiteral(". The field keeps 0."));
     Key(edit, Qt::Key_Return);
+    EXPECT_EQ(prompts->Pending(), 0) << c.keys;
     EXPECT_EQ(Line(edit).text(), QString::fromLatin1(c.after)) << c.keys;
     EXPECT_EQ(edit.Text(), QString::fromLatin1(c.after)) << c.keys;
   }
@@ -188,11 +197,14 @@ void Enter(NumericEdit& edit, Entry entry, const QString& input) {
 }
 
 // However a number comes in, the field ends up holding the number rounded to its places
-// and inside its range; a text that could never come back into the range is refused
-// and the field keeps what it held. The default range fits an amount field of the
-// tables, N(20,4).
+// and inside its range; a typed or pasted text that could never come back into the
+// range is named and the field keeps what it held, a text set by code goes to the
+// nearer end. The default range fits an amount field of the tables, N(20,4).
 TEST_F(NumericEditTest, EveryEntryIsRoundedToThePlacesAndKeptInTheRange) {
   constexpr int64_t kNoRange = 0;
+  constexpr const char* kLarge = "is too large. Please type a number no larger than 99,999,999,999,999";
+  constexpr const char* kSmall = "is too small. Please type a number no smaller than -99,999,999,999,999";
+  constexpr const char* kLarge9 = "is too large. Please type a number no larger than 9,000,000,000";
   const struct {
     Entry entry;
     NumericKind kind;
@@ -200,6 +212,7 @@ TEST_F(NumericEditTest, EveryEntryIsRoundedToThePlacesAndKeptInTheRange) {
     int64_t limit;  // range -limit..limit; kNoRange: the kind's own
     const char* input;
     const char* shown;  // after the field is left
+    const char* named = nullptr;  // the message, between the input and the value kept
   } cases[] = {
       {Entry::Typed, NumericKind::Double, 0, kNoRange, "2.5", "3"},
       {Entry::Typed, NumericKind::Double, 0, kNoRange, "-2.5", "-3"},
@@ -210,23 +223,28 @@ TEST_F(NumericEditTest, EveryEntryIsRoundedToThePlacesAndKeptInTheRange) {
       {Entry::Pasted, NumericKind::Currency, 2, kNoRange, "0.125", "0.13"},
       // The widest range: fourteen digits, either sign.
       {Entry::Typed, NumericKind::Double, 0, kNoRange, "99999999999999", "99999999999999"},
-      {Entry::Typed, NumericKind::Double, 0, kNoRange, "999999999999999", "99999999999999"},
-      {Entry::Typed, NumericKind::Double, 0, kNoRange, "-999999999999999", "-99999999999999"},
-      {Entry::Typed, NumericKind::Currency, 4, kNoRange, "99999999999999.5", "99999999999999"},
+      {Entry::Typed, NumericKind::Double, 0, kNoRange, "100000000000000", "7", kLarge},
+      {Entry::Typed, NumericKind::Double, 0, kNoRange, "-999999999999999", "7", kSmall},
+      {Entry::Typed, NumericKind::Currency, 4, kNoRange, "99999999999999.5", "7", kLarge},
+      {Entry::Typed, NumericKind::Currency, 2, kNoRange, "+99999999999999.004", "99999999999999"},
       {Entry::Pasted, NumericKind::Double, 0, kNoRange, "-99999999999999", "-99999999999999"},
-      {Entry::Pasted, NumericKind::Double, 0, kNoRange, "999999999999999", "7"},
-      {Entry::Pasted, NumericKind::Currency, 2, kNoRange, "-999999999999999", "7"},
-      {Entry::Pasted, NumericKind::Currency, 2, kNoRange, "92233720368547758.07", "7"},
+      {Entry::Pasted, NumericKind::Double, 0, kNoRange, "999999999999999", "7", kLarge},
+      {Entry::Pasted, NumericKind::Currency, 2, kNoRange, "-999999999999999", "7", kSmall},
+      {Entry::Pasted, NumericKind::Currency, 2, kNoRange, "92233720368547758.07", "7", kLarge},
+      {Entry::Pasted, NumericKind::Currency, 2, kNoRange, "1234567890123456789012345", "7", kLarge},
       {Entry::Set, NumericKind::Currency, 2, kNoRange, "999999999999999", "99999999999999"},
       {Entry::Set, NumericKind::Currency, 2, kNoRange, "-999999999999999", "-99999999999999"},
       {Entry::Set, NumericKind::Currency, 2, kNoRange, "1e30", "99999999999999"},
       // A window's own range.
       {Entry::Typed, NumericKind::Double, 2, 9000000000, "9000000000", "9000000000"},
-      {Entry::Typed, NumericKind::Double, 2, 9000000000, "90000000000", "9000000000"},
-      {Entry::Typed, NumericKind::Double, 2, 9000000000, "9000000000.01", "9000000000"},
-      {Entry::Pasted, NumericKind::Double, 2, 9000000000, "-9000000000.01", "7"},
+      {Entry::Typed, NumericKind::Double, 2, 9000000000, "10,000,000,000", "7", kLarge9},
+      {Entry::Typed, NumericKind::Double, 2, 9000000000, "9000000000.01", "7", kLarge9},
+      {Entry::Typed, NumericKind::Double, 2, 9000000000, "9000000000.004", "9000000000"},
+      {Entry::Pasted, NumericKind::Double, 2, 9000000000, "-9000000000.01", "7",
+       "is too small. Please type a number no smaller than -9,000,000,000"},
       {Entry::Set, NumericKind::Double, 2, 9000000000, "-9000000000.01", "-9000000000"},
-      {Entry::Typed, NumericKind::LongInteger, 0, kNoRange, "2147483648", "214748364"},
+      {Entry::Typed, NumericKind::LongInteger, 0, kNoRange, "2147483648", "7",
+       "is too large. Please type a number no larger than 2,147,483,647"},
       {Entry::Set, NumericKind::LongInteger, 0, kNoRange, "-2147483649", "-2147483648"},
   };
   for (const auto& c : cases) {
@@ -234,7 +252,11 @@ TEST_F(NumericEditTest, EveryEntryIsRoundedToThePlacesAndKeptInTheRange) {
     edit.setDecimalPlaces(c.places);
     if (c.limit != kNoRange) edit.setRange(-c.limit, c.limit);
     edit.setValue(rt::Currency(7));
+    if (c.named) {
+      prompts->Expect(QStringLiteral("\"%1\" %2. The field keeps 7.").arg(QLatin1String(c.input), QLatin1String(c.named)));
+    }
     Enter(edit, c.entry, QString::fromLatin1(c.input));
+    EXPECT_EQ(prompts->Pending(), 0) << c.input;
     EXPECT_EQ(edit.Text(), QString::fromLatin1(c.shown)) << c.input << " @" << c.places;
     EXPECT_EQ(Line(edit).text(), edit.Text()) << c.input;
     EXPECT_EQ(edit.Value(), Cur(c.shown)) << c.input;
@@ -251,8 +273,10 @@ TEST_F(NumericEditTest, SeparatorsOfEitherLocaleAreReadOrTheTextIsNamed) {
   const struct { const char* locale; Entry entry; const char* input; const char* value; /* nullptr: refused */ } cases[] = {
       {"C", Entry::Typed, "1.234,5", "1234.5"}, {"C", Entry::Typed, "1,234.5", "1234.5"}, {"C", Entry::Pasted, "$12.50", "12.5"},
       {"C", Entry::Pasted, "\u20ac 1.234,50", "1234.5"}, {"C", Entry::Pasted, "12 34", nullptr},
+      {"C", Entry::Typed, "+5", "5"}, {"C", Entry::Pasted, "+-5", nullptr}, {"C", Entry::Pasted, "5+", nullptr},
       {"en_US", Entry::Typed, "1,5", "1.5"}, {"en_US", Entry::Typed, "12,345", "12345"}, {"en_US", Entry::Typed, "1,234,5", nullptr},
       {"en_US", Entry::Typed, "1.234,5", "1234.5"}, {"en_US", Entry::Typed, "x7y", nullptr},
+      {"en_US", Entry::Typed, "+5", "5"}, {"en_US", Entry::Pasted, "+$12.50", "12.5"}, {"en_US", Entry::Pasted, "$ +12.50", "12.5"},
       {"en_US", Entry::Pasted, "1,234.50", "1234.5"}, {"en_US", Entry::Pasted, "$12.50", "12.5"}, {"en_US", Entry::Pasted, "-$3.25", "-3.25"},
       {"en_US", Entry::Pasted, "12.50 $", "12.5"}, {"en_US", Entry::Pasted, "1.234,50", "1234.5"}, {"en_US", Entry::Pasted, "1.234.567", "1234567"},
       {"en_US", Entry::Pasted, "1\u00a0234.5", "1234.5"}, {"en_US", Entry::Pasted, "\u00a312.5\u2009", "12.5"},
@@ -262,11 +286,13 @@ TEST_F(NumericEditTest, SeparatorsOfEitherLocaleAreReadOrTheTextIsNamed) {
       {"de_DE", Entry::Typed, "1.234,5", "1234.5"}, {"de_DE", Entry::Typed, "1,234.5", "1234.5"}, {"de_DE", Entry::Pasted, "2.5", "2.5"},
       {"de_DE", Entry::Pasted, "1.234,50", "1234.5"}, {"de_DE", Entry::Pasted, "12,50 \u20ac", "12.5"}, {"de_DE", Entry::Pasted, "1,234.50", "1234.5"},
       {"de_DE", Entry::Pasted, "1,234", "1.23"}, {"de_DE", Entry::Pasted, "1,2.5", nullptr},
-      {"de_DE", Entry::Set, "2.5", "2.5"},
+      {"de_DE", Entry::Set, "2.5", "2.5"}, {"de_DE", Entry::Typed, "+5", "5"}, {"de_DE", Entry::Typed, "+1.234,5", "1234.5"},
+      {"de_DE", Entry::Set, "+5", "5"},
       {"fr_FR", Entry::Typed, "2.5", "2.5"}, {"fr_FR", Entry::Typed, "1,234.5", "1234.5"}, {"fr_FR", Entry::Pasted, "1 234,5", "1234.5"},
       {"fr_FR", Entry::Pasted, "12,50 \u20ac", "12.5"}, {"fr_FR", Entry::Pasted, "12,50\u00a0\u20ac", "12.5"},
       {"fr_FR", Entry::Pasted, "1\u202f234,50\u202f\u20ac", "1234.5"}, {"fr_FR", Entry::Pasted, "1,234.50", "1234.5"},
-      {"fr_FR", Entry::Pasted, "1.234,50", "1234.5"}, {"fr_FR", Entry::Pasted, "12 3,5", nullptr},
+      {"fr_FR", Entry::Pasted, "1.234,50", "1234.5"}, {"fr_FR", Entry::Typed, "+5", "5"}, {"fr_FR", Entry::Pasted, "+ 12,50 \u20ac", "12.5"},
+      {"fr_FR", Entry::Pasted, "12 3,5", nullptr},
   };
   for (const auto& c : cases) {
     testenv::ScopedLocale scoped(QString::fromLatin1(c.locale));
