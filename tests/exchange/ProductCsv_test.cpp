@@ -118,7 +118,7 @@ TEST(CsvNumber, WrittenTheSameUnderEverySettingsAndReadBack) {
     const QString field = productcsv::NumberField(rt::Currency::FromRaw(c.raw));
     EXPECT_EQ(field, QLatin1String(c.text));
     for (const char* reader : {"en_US", "de_DE", "fr_FR"}) {
-      testenv::ScopedLocale readerSettings(QLatin1String(reader));
+      testenv::ScopedLocale readerSettings{QLatin1String(reader)};
       EXPECT_EQ(ReadCsvNumber(CsvFieldValue(field), rt::LocaleInfo::Current())->Raw(), c.raw) << reader;
     }
   }

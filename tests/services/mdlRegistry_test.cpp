@@ -88,7 +88,7 @@ TEST_F(mdlRegistryTest, PrefGetLongReadsNumericTextRoundedHalfToEvenElseZero) {
       {"99999999999", 0},
   };
   for (const char* locale : {"en_US", "de_DE", "fr_FR"}) {
-    testenv::ScopedLocale settings(QLatin1String(locale));
+    testenv::ScopedLocale settings{QLatin1String(locale)};
     for (const auto& c : cases) {
       SCOPED_TRACE(std::string(locale) + " " + c.text);
       PrefSaveString(QStringLiteral("n"), QString::fromLatin1(c.text));
