@@ -79,7 +79,7 @@ std::optional<double> NumericKey(const QVariant& key) {
     case QMetaType::Float: return key.toDouble();
     default: break;
   }
-  return rt::ParseNumeric(key.toString());
+  return rt::ParseStored(key.toString());
 }
 
 QString FileIn(const QString& folder, const QString& file) {

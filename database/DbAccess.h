@@ -86,7 +86,8 @@ QString Upper(const QString& text);
 // prefix match becomes a match of the whole blank-padded key. Empty for an empty key.
 std::string WholeKey(const QString& key, bool upper);
 
-// The numeric value of a key (a number, or text that reads as one); none otherwise.
+// The numeric value of a key (a number, or stored text that reads as one: rt::ParseStored);
+// none otherwise.
 std::optional<double> NumericKey(const QVariant& key);
 
 using store::EngineCodeText;

@@ -136,8 +136,8 @@ class clsDB {
   // "YYYYMMDD" of the date the text holds; "" when it holds none.
   QString CBDateFormat(const QString& sDate) const;
   // Assigns a text value to a field of the current record by type code: 1 text,
-  // 2 and 9 date, 3 4 5 7 number (unchanged when not numeric), 6 flag ("True" /
-  // "False"), 8 memo; any other code does nothing.
+  // 2 and 9 date, 3 4 5 7 number (its stored text form, rt::ParseStored; unchanged when
+  // not numeric), 6 flag ("True" / "False"), 8 memo; any other code does nothing.
   void AssignValue(FIELD4* fld, const QString& sVal, int32_t udDispDataType);
   // The products field of that name (compared case-sensitively) by its type code.
   void ProductsFields_AssignValue(const QString& sFieldName, const QString& sVal, DATA4* tb);

@@ -46,7 +46,7 @@ void clsDB::AssignValue(FIELD4* fld, const QString& sVal, int32_t udDispDataType
       case 4:
       case 5:
       case 7:
-        if (const auto value = rt::ParseNumeric(sVal)) dbaccess::Check(*this, f4assignDouble(fld, *value), "f4assignDouble");
+        if (const auto value = rt::ParseStored(sVal)) dbaccess::Check(*this, f4assignDouble(fld, *value), "f4assignDouble");
         break;
       case 6:
         dbaccess::Check(*this, Module1::FieldAssignText(fld, gSystem().Bool2TorF(GetBoolValueFromStr(sVal))), "f4assignNVB");

@@ -128,15 +128,15 @@ bool clsRptDef::ParseRptBuffer() {
       return false;
     }
     m_sRptName = DecodeSpecialChars(m_arFields[2]);
-    m_nRptType = rt::CLng(m_arFields[1]);
+    m_nRptType = rt::CLngStored(m_arFields[1]);
 
     // A column listed twice is kept once, at its first place: the grids and the
     // column chooser hold every column at most once.
     const QStringList cols = SplitList(m_arFields[3]);
     QSet<int32_t> seen;
     for (qsizetype i = 1; i < cols.size(); ++i)
-      if (rt::IsNumeric(cols[i]) && !seen.contains(rt::CLng(cols[i]))) {
-        seen.insert(rt::CLng(cols[i]));
+      if (rt::ParseStored(cols[i]) && !seen.contains(rt::CLngStored(cols[i]))) {
+        seen.insert(rt::CLngStored(cols[i]));
         m_collColumns.append(cols[i]);
       }
 
@@ -156,19 +156,19 @@ void clsRptDef::ParseCriteria(const QString& sField) {
   const int32_t n = PieceCount(ar);
   if (m_nRptType == 1 && n >= kNumInvCriteriaOld) {
     clsInvSelCriteria& c = m_udInvSelCriteria;
-    c.m_nProductGroup = rt::CLng(ar[1]);
-    c.m_udInvLevel = rt::CLng(ar[2]);
-    c.m_udProdSearchByName = rt::CLng(ar[3]);
+    c.m_nProductGroup = rt::CLngStored(ar[1]);
+    c.m_udInvLevel = rt::CLngStored(ar[2]);
+    c.m_udProdSearchByName = rt::CLngStored(ar[3]);
     c.m_NameSearchStr = DecodeSpecialChars(ar[4]);
-    c.m_udIndicate = rt::CLng(ar[5]);
-    if (n >= kNumInvCriteria) c.m_nProductLocation = rt::CLng(ar[6]);
+    c.m_udIndicate = rt::CLngStored(ar[5]);
+    if (n >= kNumInvCriteria) c.m_nProductLocation = rt::CLngStored(ar[6]);
   } else if (m_nRptType == 2 && n >= kNumTranCriteria) {
     clsTranSelCriteria& c = m_udTranSelCriteria;
-    c.m_udTranType = rt::CLng(ar[1]);
-    c.m_nProductID = rt::CLng(ar[2]);
-    c.m_nTranCatID = rt::CLng(ar[3]);
-    c.m_nTranAcctID = rt::CLng(ar[4]);
-    c.SetDate(rt::CLng(ar[5]), ar[6], ar[7]);
+    c.m_udTranType = rt::CLngStored(ar[1]);
+    c.m_nProductID = rt::CLngStored(ar[2]);
+    c.m_nTranCatID = rt::CLngStored(ar[3]);
+    c.m_nTranAcctID = rt::CLngStored(ar[4]);
+    c.SetDate(rt::CLngStored(ar[5]), ar[6], ar[7]);
   }
 }
 
@@ -178,10 +178,10 @@ void clsRptDef::ParseOptions(const QString& sField) {
   const clsSystem& sys = gSystem();
   clsRptOptions& o = m_udRptOptions;
   o.m_bAllowDataEdit = sys.Str2Bool(ar[1]);
-  o.m_nNumOfColumns2Freeze = rt::CLng(ar[2]);
+  o.m_nNumOfColumns2Freeze = rt::CLngStored(ar[2]);
   o.m_bShowRowNumbers = sys.Str2Bool(ar[3]);
-  o.m_udPageOrientation = rt::CLng(ar[4]);
-  o.m_udRptColSortOrder = rt::CLng(ar[5]);
+  o.m_udPageOrientation = rt::CLngStored(ar[4]);
+  o.m_udRptColSortOrder = rt::CLngStored(ar[5]);
 }
 
 QString clsRptDef::BuildCriteria() const {

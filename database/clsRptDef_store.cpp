@@ -79,7 +79,7 @@ bool clsRptDef::ReadColDefs(clsDB& db) {
     if (!cat.ok()) return false;
     m_collColumnDefs.Clear();
     for (const QString& col : std::as_const(m_collColumns)) {
-      const int32_t id = rt::CLng(col);
+      const int32_t id = rt::CLngStored(col);
       clsRptColDef def;
       if (!def.Read(id, cat.get(), nullptr, QString(), db)) def.m_sDisplayName = QStringLiteral("unknown");
       m_collColumnDefs.Add(def, QStringLiteral("N") + QString::number(id));

@@ -66,15 +66,14 @@ std::optional<rt::Currency> ShortPlainNumber(const QString& text, QChar point) {
 }  // namespace
 
 std::optional<rt::Currency> ReadCsvNumber(const QString& text, const rt::LocaleInfo& loc) {
+  if (const std::optional<rt::Currency> value = ShortPlainNumber(text, u'.')) return value;
+  std::optional<QString> number = PlainCText(text, u'.');
   const QChar point = loc.decimalSeparator.size() == 1 ? loc.decimalSeparator[0] : QChar(u'.');
-  if (const std::optional<rt::Currency> value = ShortPlainNumber(text, point)) return value;
-  std::optional<QString> number = PlainCText(text, point);
-  if (!number) number = rt::StrictNumericCText(text, loc);
-  if (!number && loc.decimalSeparator != QLatin1String(".") && loc.groupSeparator != QLatin1String(".")) {
-    rt::LocaleInfo point = loc;
-    point.decimalSeparator = QStringLiteral(".");
-    number = rt::StrictNumericCText(text, point);
+  if (!number && point != u'.') {
+    if (const std::optional<rt::Currency> value = ShortPlainNumber(text, point)) return value;
+    number = PlainCText(text, point);
   }
+  if (!number) number = rt::StrictNumericCText(text, loc);
   if (!number) return std::nullopt;
   const double approx = number->toDouble();
   if (!std::isfinite(approx) || std::fabs(approx) >= kCurrencyLimit) {
@@ -84,9 +83,7 @@ std::optional<rt::Currency> ReadCsvNumber(const QString& text, const rt::LocaleI
   return rt::Currency::FromCText(*number);
 }
 
-QString WriteCsvNumber(rt::Currency value, const rt::LocaleInfo& loc) {
-  const bool pointGroups = loc.groupSeparator == QLatin1String(".") && !loc.decimalSeparator.isEmpty();
-  const QString point = pointGroups ? loc.decimalSeparator : QStringLiteral(".");
+QString WriteCsvNumber(rt::Currency value) {
   // The general text of 19 significant digits: every currency value has no more than
   // that, so it is the number itself, without the trailing zeros of its fraction.
   const int64_t raw = value.Raw();
@@ -97,5 +94,5 @@ QString WriteCsvNumber(rt::Currency value, const rt::LocaleInfo& loc) {
   if (fraction == 0) return text;
   int digits = 4;
   for (; fraction % 10 == 0; fraction /= 10) --digits;
-  return text + point + QStringLiteral("%1").arg(fraction, digits, 10, QLatin1Char('0'));
+  return text + QLatin1Char('.') + QStringLiteral("%1").arg(fraction, digits, 10, QLatin1Char('0'));
 }

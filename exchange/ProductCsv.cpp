@@ -75,7 +75,7 @@ QString TextField(const QString& text) {
   return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-QString NumberField(rt::Currency value, const rt::LocaleInfo& loc) { return TextField(WriteCsvNumber(value, loc)); }
+QString NumberField(rt::Currency value) { return WriteCsvNumber(value); }
 
 }  // namespace productcsv
 

@@ -9,7 +9,6 @@
 #include <cstdint>
 
 #include "platform/runtime/Currency.h"
-#include "platform/runtime/LocaleInfo.h"
 
 namespace rt {
 class Collection;
@@ -35,9 +34,8 @@ QString HeadingRow();
 // A text value: quoted, with its quotes doubled, when it holds a comma, a double quote
 // or a line break (which the reader then keeps in the value); else as it is.
 QString TextField(const QString& text);
-// A number value (WriteCsvNumber), quoted only where the settings' decimal separator
-// is a comma.
-QString NumberField(rt::Currency value, const rt::LocaleInfo& loc);
+// A number value (WriteCsvNumber): never quoted.
+QString NumberField(rt::Currency value);
 
 }  // namespace productcsv
 

@@ -64,7 +64,6 @@ bool clsExportProducts::Export() {
 
     using productcsv::NumberField;
     using productcsv::TextField;
-    const rt::LocaleInfo loc = rt::LocaleInfo::Current();
     const auto order = db.ProdPartNumberFirstGet() ? store::SearchType::kPartNo : store::SearchType::kName;
     bool written = out.WriteLine(HeadingRow());
     QStringList cells;
@@ -90,14 +89,14 @@ bool clsExportProducts::Export() {
                TextField(partNo),
                TextField(textOf(r.location)),
                TextField(textOf(r.group)),
-               NumberField(stock, loc),
-               NumberField(r.reorderLevel, loc),
-               NumberField(r.reorderQty, loc),
+               NumberField(stock),
+               NumberField(r.reorderLevel),
+               NumberField(r.reorderQty),
                TextField(r.leadTime),
                TextField(textOf(r.manuf)),
                TextField(textOf(r.vendor)),
-               NumberField(r.stdCost, loc),
-               NumberField(r.stdPrice, loc),
+               NumberField(r.stdCost),
+               NumberField(r.stdPrice),
                TextField(r.custom1),
                TextField(r.custom2),
                TextField(r.custom3),

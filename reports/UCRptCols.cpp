@@ -187,7 +187,7 @@ bool UCRptCols::Validate() {
 }
 
 void UCRptCols::SetValues(const QStringList& collColumns) {
-  for (const QString& id : collColumns) AddToSelected(rt::CLng(id));
+  for (const QString& id : collColumns) AddToSelected(rt::CLngStored(id));
 }
 
 void UCRptCols::GetValues(QStringList& collColumns) const {

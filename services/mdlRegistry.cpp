@@ -84,7 +84,7 @@ void PrefSaveString(const QString& valueName, const QString& value) {
 }
 
 int32_t PrefGetLong(const QString& valueName) {
-  const auto number = rt::ParseNumeric(PrefGetString(valueName));
+  const auto number = rt::ParseStored(PrefGetString(valueName));
   if (!number) return 0;
   const double rounded = rt::RoundHalfEven(*number);
   if (!(rounded >= std::numeric_limits<int32_t>::min() &&

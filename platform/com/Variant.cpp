@@ -4,7 +4,6 @@
 #include <cfenv>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -223,9 +222,12 @@ HRESULT WriteNumber(const Number& n, VARTYPE vt, VARIANT& out) {
 }
 
 std::string FormatReal(double r, int digits) {
+  // printf's %G, but with "." whatever the C library's locale.
   char text[64];
-  std::snprintf(text, sizeof text, "%.*G", digits, r);
-  std::string s = text;
+  const auto end = std::to_chars(text, text + sizeof text, r, std::chars_format::general, digits).ptr;
+  std::string s(text, end);
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   // Drop the exponent's leading zeros: 1E+020 style is not wanted, 1E+20 is.
   const auto e = s.find('E');
   if (e != std::string::npos) {

@@ -188,6 +188,13 @@ std::optional<QString> StrictNumericCText(const QString& text, const LocaleInfo&
 
 bool IsNumeric(const QString& text) { return ParseNumeric(text).has_value(); }
 
+std::optional<double> ParseStored(const QString& text) {
+  static const LocaleInfo stored = LocaleInfo::Stored();
+  const auto plain = NumericCText(text, stored);
+  if (!plain) return std::nullopt;
+  return plain->toDouble();
+}
+
 double Val(const QString& text) {
   // Blanks are ignored anywhere, as if removed first.
   QString s;
@@ -262,6 +269,12 @@ int16_t CInt(double value) { return RoundChecked<int16_t>(value); }
 int32_t CLng(const QString& text) { return CLng(ParseOrMismatch(text)); }
 int16_t CInt(const QString& text) { return CInt(ParseOrMismatch(text)); }
 double CDbl(const QString& text) { return ParseOrMismatch(text); }
+
+int32_t CLngStored(const QString& text) {
+  const auto v = ParseStored(text);
+  if (!v) Raise(kErrTypeMismatch);
+  return CLng(*v);
+}
 
 QString CStr(double value) {
   return DecimalDigits::FromDouble(value).GeneralText(LocaleInfo::Current().decimalSeparator);

@@ -29,6 +29,13 @@ std::optional<QString> NumericCText(const QString& text, const LocaleInfo& loc);
 // in en_US, not "1,5", "15,00" or "1234,567"; "1.5" is no number in de_DE).
 std::optional<QString> StrictNumericCText(const QString& text, const LocaleInfo& loc);
 
+// The number a stored text holds (settings, report definitions, keys): read as IsNumeric
+// reads it, but with '.' as decimal point, no grouping and no currency symbol, whatever
+// the user's settings; nullopt when it is none.
+std::optional<double> ParseStored(const QString& text);
+// ParseStored rounded as CLng; VbError(kErrTypeMismatch) when it is no number.
+int32_t CLngStored(const QString& text);
+
 // The leading number of the text with '.' as decimal point, whatever the locale;
 // blanks, tabs and line feeds are skipped; &H and &O prefixes (&H up to 4 digits reads
 // as a 16-bit number); 0 when none.

@@ -15,4 +15,12 @@ LocaleInfo LocaleInfo::Of(const QLocale& locale) {
 
 LocaleInfo LocaleInfo::Current() { return Of(QLocale()); }
 
+LocaleInfo LocaleInfo::Stored() {
+  LocaleInfo info;
+  info.decimalSeparator = QStringLiteral(".");
+  info.negativeSign = QStringLiteral("-");
+  info.positiveSign = QStringLiteral("+");
+  return info;
+}
+
 }  // namespace rt

@@ -17,6 +17,8 @@ struct LocaleInfo {
   // The settings of QLocale() at the time of the call.
   static LocaleInfo Current();
   static LocaleInfo Of(const QLocale& locale);
+  // The settings of stored text: "." as decimal point, no grouping, no currency symbol.
+  static LocaleInfo Stored();
 };
 
 }  // namespace rt

@@ -89,9 +89,9 @@ TEST(ProductCsv, FieldsAreWrittenAsTheyReadBack) {
   }
 }
 
-// Written with only the decimals needed and read back alike under the same settings:
-// with "." unless the settings group digits with "." (then their decimal comma, quoted).
-TEST(CsvNumber, WrittenSoTheSameSettingsReadItBack) {
+// Written with only the decimals needed and "." whatever the settings, and read back
+// alike under every settings.
+TEST(CsvNumber, WrittenTheSameUnderEverySettingsAndReadBack) {
   const struct {
     const char* locale;
     int64_t raw;
@@ -107,17 +107,20 @@ TEST(CsvNumber, WrittenSoTheSameSettingsReadItBack) {
                {"en_US", std::numeric_limits<int64_t>::max(), "922337203685477.5807"},
                {"en_US", std::numeric_limits<int64_t>::min() + 1, "-922337203685477.5807"},
                {"fr_FR", 125000, "12.5"},
-               {"de_DE", 125000, "\"12,5\""},
-               {"de_DE", 11230, "\"1,123\""},
+               {"fr_FR", 15000000, "1500"},
+               {"de_DE", 125000, "12.5"},
+               {"de_DE", 11230, "1.123"},
                {"de_DE", 15000000, "1500"},
-               {"de_DE", -5000, "\"-0,5\""}};
+               {"de_DE", -5000, "-0.5"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.locale) + " " + c.text);
     testenv::ScopedLocale settings(QLatin1String(c.locale));
-    const rt::LocaleInfo loc = rt::LocaleInfo::Current();
-    const QString field = productcsv::NumberField(rt::Currency::FromRaw(c.raw), loc);
+    const QString field = productcsv::NumberField(rt::Currency::FromRaw(c.raw));
     EXPECT_EQ(field, QLatin1String(c.text));
-    EXPECT_EQ(ReadCsvNumber(CsvFieldValue(field), loc)->Raw(), c.raw);
+    for (const char* reader : {"en_US", "de_DE", "fr_FR"}) {
+      testenv::ScopedLocale readerSettings{QLatin1String(reader)};
+      EXPECT_EQ(ReadCsvNumber(CsvFieldValue(field), rt::LocaleInfo::Current())->Raw(), c.raw) << reader;
+    }
   }
 }
 
@@ -152,9 +155,11 @@ TEST(CsvNumber, ReadAsTheUsersSettingsSay) {
       {"en_US", "1.2.3", std::nullopt},
       {"en_US", "1-2", std::nullopt},
       {"de_DE", "1,5", 15000},
-      {"de_DE", "1.500", 15000000},
-      {"de_DE", "1.5", std::nullopt},
+      {"de_DE", "1.500", 15000},  // a plain number is read as the export writes it
+      {"de_DE", "1.5", 15000},
       {"de_DE", "1.500,5", 15005000},
+      {"de_DE", "1.500.000", 15000000000},
+      {"de_DE", "-0,0001", -1},
       {"fr_FR", "1,5", 15000},
       {"fr_FR", "1.5", 15000},  // "." means nothing else there
   };
@@ -191,7 +196,7 @@ TEST_F(CsvWriterTest, WritesThroughATemporaryFileAndRenames) {
     CsvWriter writer(path);
     ASSERT_TRUE(writer.Open());
     ASSERT_TRUE(writer.WriteLine(productcsv::HeadingRow()));
-    ASSERT_TRUE(writer.WriteRow({QStringLiteral("M\u00FCller"), productcsv::NumberField(rt::Currency(3), rt::LocaleInfo::Current())}));
+    ASSERT_TRUE(writer.WriteRow({QStringLiteral("M\u00FCller"), productcsv::NumberField(rt::Currency(3))}));
     QFile now(path);
     ASSERT_TRUE(now.open(QIODevice::ReadOnly));
     EXPECT_EQ(now.readAll(), QByteArray("old"));  // unchanged until Commit

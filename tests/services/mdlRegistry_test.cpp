@@ -70,6 +70,7 @@ TEST_F(mdlRegistryTest, FirstStartReadsZeroAndEmptyAndTheFirstWriteCreatesTheKey
   EXPECT_TRUE(value.isEmpty());
 }
 
+// The same under every user's settings: the stored text has "." as decimal point.
 TEST_F(mdlRegistryTest, PrefGetLongReadsNumericTextRoundedHalfToEvenElseZero) {
   const struct {
     const char* text;
@@ -83,12 +84,16 @@ TEST_F(mdlRegistryTest, PrefGetLongReadsNumericTextRoundedHalfToEvenElseZero) {
       {"2147483647", 2147483647},
       {"-2147483648", -2147483647 - 1},
       {"2147483647.5", 0},  // rounds to 2^31: out of range
+      {"1.5", 2},         {"1.234", 1},
       {"99999999999", 0},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    PrefSaveString(QStringLiteral("n"), QString::fromLatin1(c.text));
-    EXPECT_EQ(PrefGetLong(QStringLiteral("n")), c.expected);
+  for (const char* locale : {"en_US", "de_DE", "fr_FR"}) {
+    testenv::ScopedLocale settings{QLatin1String(locale)};
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(locale) + " " + c.text);
+      PrefSaveString(QStringLiteral("n"), QString::fromLatin1(c.text));
+      EXPECT_EQ(PrefGetLong(QStringLiteral("n")), c.expected);
+    }
   }
 }
 

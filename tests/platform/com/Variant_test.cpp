@@ -103,6 +103,7 @@ TEST(VariantChangeType, NumbersBoolsAndTexts) {
       {"UI4 as text", Of(VT_UI4, 0x80000005), VT_BSTR, S_OK, 0, 0, "2147483653"},
       {"R8 as text", Of(VT_R8, 0, 0.1), VT_BSTR, S_OK, 0, 0, "0.1"},
       {"R8 big as text", Of(VT_R8, 0, 1e20), VT_BSTR, S_OK, 0, 0, "1E+20"},
+      {"R8 small as text", Of(VT_R8, 0, -1.5e-7), VT_BSTR, S_OK, 0, 0, "-1.5E-7"},
       {"R4 as text", Of(VT_R4, 0, 1.1), VT_BSTR, S_OK, 0, 0, "1.1"},
       {"currency as text", Of(VT_CY, 123456), VT_BSTR, S_OK, 0, 0, "12.3456"},
       {"negative currency", Of(VT_CY, -85000), VT_BSTR, S_OK, 0, 0, "-8.5"},

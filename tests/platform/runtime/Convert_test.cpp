@@ -84,6 +84,31 @@ TEST(ConvertTest, StrictNumericCTextTakesSeparatorsOnlyWhereTheyGroup) {
   }
 }
 
+// Stored text reads the same under every user's settings: "." as decimal point, no
+// grouping, no currency symbol.
+TEST(ConvertTest, ParseStoredIgnoresTheLocale) {
+  const std::pair<const char*, std::optional<double>> cases[] = {
+      {"1234.5", 1234.5}, {" -0.25 ", -0.25},    {"+7", 7},
+      {"1.5E3", 1500},    {"&HFF", 255},         {"(2)", -2},
+      {"1,5", std::nullopt}, {"1,234.5", std::nullopt}, {"1 500", std::nullopt},
+      {"$5", std::nullopt},  {"5 €", std::nullopt},      {"", std::nullopt},
+  };
+  for (const char* locale : {"en_US", "de_DE", "fr_FR"}) {
+    testenv::ScopedLocale loc{QLatin1String(locale)};
+    for (const auto& [text, value] : cases) {
+      SCOPED_TRACE(std::string(locale) + " '" + text + "'");
+      const auto got = rt::ParseStored(QString::fromUtf8(text));
+      ASSERT_EQ(got.has_value(), value.has_value());
+      if (value) {
+        EXPECT_DOUBLE_EQ(*got, *value);
+        EXPECT_EQ(rt::CLngStored(QString::fromUtf8(text)), rt::CLng(*value));
+      } else {
+        EXPECT_EQ(testrt::ErrorNumber([&] { rt::CLngStored(QString::fromUtf8(text)); }), rt::kErrTypeMismatch);
+      }
+    }
+  }
+}
+
 TEST(ConvertTest, ValReadsTheLeadingNumberWithAPoint) {
   const std::pair<const char*, double> cases[] = {
       {"123abc", 123},   {"  1 2 3", 123}, {"1,234", 1},     {"-4.5x", -4.5},
