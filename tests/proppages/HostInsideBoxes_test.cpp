@@ -296,75 +296,47 @@ std::vector<Box> Boxes() {
                        s.Click(page == 3 ? "1031" : "2202");
                      }});
   }
+  // A file dialog of a button, answered with a picture file (or Cancel); the load error
+  // box of the same button, given a file that is no picture.
+  const auto fileDialog = [](const char* button, const char* picture) {
+    return [button, picture](Session& s) {
+      ASSERT_EQ(s.Activate(), S_OK);
+      s.AnswerFile(s.Picture(picture));
+      s.Click(button);
+    };
+  };
+  const auto loadError = [](const char* button) {
+    return [button](Session& s) {
+      ASSERT_EQ(s.Activate(), S_OK);
+      s.CallFromMessageBoxes();
+      s.ChooseFile(s.Garbage());
+      s.AnswerBox();
+      s.Click(button);
+    };
+  };
   for (int page : {4, 8}) {
-    boxes.push_back({page, "Insert Image", [](Session& s) {
+    boxes.push_back({page, "Insert Image", fileDialog("1006", "i.bmp")});
+    boxes.push_back({page, "Error Loading File", loadError("1006")});
+    boxes.push_back({page, "Import", fileDialog("1014", "i.bmp")});
+    boxes.push_back({page, "Error Loading File of Import", loadError("1014")});
+  }
+  boxes.push_back({2, "Insert Frame", fileDialog("1006", "f.bmp")});
+  boxes.push_back({2, "Error Loading File", loadError("1006")});
+  // The frame count asked after the file: the host calls from inside the file dialog or
+  // from inside the count's dialog.
+  for (const bool inCount : {false, true}) {
+    boxes.push_back({2, inCount ? "Frame count of Import Frames" : "Import Frames", [inCount](Session& s) {
                        ASSERT_EQ(s.Activate(), S_OK);
-                       s.AnswerFile(s.Picture("i.bmp"));
-                       s.Click("1006");
-                     }});
-    boxes.push_back({page, "Error Loading File", [](Session& s) {
-                       ASSERT_EQ(s.Activate(), S_OK);
-                       s.CallFromMessageBoxes();
-                       s.ChooseFile(s.Garbage());
-                       s.AnswerBox();
-                       s.Click("1006");
-                     }});
-    boxes.push_back({page, "Import", [](Session& s) {
-                       ASSERT_EQ(s.Activate(), S_OK);
-                       s.AnswerFile(s.Garbage());
-                       s.AnswerBox();
-                       s.Click("1014");
-                     }});
-    boxes.push_back({page, "Error Loading File of Import", [](Session& s) {
-                       ASSERT_EQ(s.Activate(), S_OK);
-                       s.CallFromMessageBoxes();
-                       s.ChooseFile(s.Garbage());
-                       s.AnswerBox();
+                       inCount ? s.ChooseFile(s.Picture("s.bmp")) : s.AnswerFile(s.Picture("s.bmp"));
+                       s.AnswerDialog("126", [](QDialog& d) {
+                         ui::test::SetText(d, QStringLiteral("1019"), QStringLiteral("2"));
+                         ui::test::Click(d, QStringLiteral("1"));
+                       });
                        s.Click("1014");
                      }});
   }
-  boxes.push_back({2, "Insert Frame", [](Session& s) {
-                     ASSERT_EQ(s.Activate(), S_OK);
-                     s.AnswerFile(s.Picture("f.bmp"));
-                     s.Click("1006");
-                   }});
-  boxes.push_back({2, "Error Loading File", [](Session& s) {
-                     ASSERT_EQ(s.Activate(), S_OK);
-                     s.CallFromMessageBoxes();
-                     s.ChooseFile(s.Garbage());
-                     s.AnswerBox();
-                     s.Click("1006");
-                   }});
-  boxes.push_back({2, "Frame count of Import Frames", [](Session& s) {
-                     ASSERT_EQ(s.Activate(), S_OK);
-                     s.ChooseFile(s.Picture("s.bmp"));
-                     s.AnswerDialog("126", [](QDialog& d) {
-                       ui::test::SetText(d, QStringLiteral("1019"), QStringLiteral("2"));
-                       ui::test::Click(d, QStringLiteral("1"));
-                     });
-                     s.Click("1014");
-                   }});
-  boxes.push_back({2, "Import Frames", [](Session& s) {
-                     ASSERT_EQ(s.Activate(), S_OK);
-                     s.AnswerFile(s.Picture("s.bmp"));
-                     s.AnswerDialog("126", [](QDialog& d) {
-                       ui::test::SetText(d, QStringLiteral("1019"), QStringLiteral("2"));
-                       ui::test::Click(d, QStringLiteral("1"));
-                     });
-                     s.Click("1014");
-                   }});
-  boxes.push_back({5, "Browse", [](Session& s) {
-                     ASSERT_EQ(s.Activate(), S_OK);
-                     s.AnswerFile(s.Picture("b.bmp"));
-                     s.Click("1012");
-                   }});
-  boxes.push_back({5, "Error Loading File", [](Session& s) {
-                     ASSERT_EQ(s.Activate(), S_OK);
-                     s.CallFromMessageBoxes();
-                     s.ChooseFile(s.Garbage());
-                     s.AnswerBox();
-                     s.Click("1012");
-                   }});
+  boxes.push_back({5, "Browse", fileDialog("1012", "b.bmp")});
+  boxes.push_back({5, "Error Loading File", loadError("1012")});
   boxes.push_back({5, "Save As PNG File", [](Session& s) {
                      ASSERT_EQ(s.Activate(), S_OK);
                      s.CallFromMessageBoxes();
