@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QFontDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <functional>
@@ -141,6 +142,20 @@ class Session {
   void Edit(const char* list, const char* row, const char* text) {
     ASSERT_GE(Line(list, row), 0) << row;
     test::EditRow(List(list), row, QString::fromLatin1(text));
+  }
+  // Inserts a picture file through the button, outside the host's calls.
+  void Insert(const char* button, const char* picture) {
+    const bool was = std::exchange(boxesOnly_, true);
+    ChooseFile(Picture(picture));
+    Click(button);
+    boxesOnly_ = was;
+  }
+  // Types a key into the Images page's key box and presses Enter.
+  void EnterKey(const char* key) {
+    auto* edit = host_.Find<QLineEdit>("1037");
+    ASSERT_NE(edit, nullptr);
+    edit->setText(QString::fromLatin1(key));
+    test::PressKey(edit, Qt::Key_Return);
   }
   void PressF1() {
     MSG f1{nullptr, WM_KEYDOWN, VK_F1, 0};
@@ -314,13 +329,32 @@ std::vector<Box> Boxes() {
       s.Click(button);
     };
   };
+  // A button's file dialog after a picture went in.
+  const auto afterInsert = [](const char* button) {
+    return [button](Session& s) {
+      ASSERT_EQ(s.Activate(), S_OK);
+      s.Insert("1006", "first.bmp");
+      s.AnswerFile(s.Path("out.png"));
+      s.Click(button);
+    };
+  };
   for (int page : {4, 8}) {
     boxes.push_back({page, "Insert Image", fileDialog("1006", "i.bmp")});
+    boxes.push_back({page, "Export As File", afterInsert("1015")});
+    boxes.push_back({page, "Keys must be unique", [](Session& s) {
+                       ASSERT_EQ(s.Activate(), S_OK);
+                       s.Insert("1006", "first.bmp");
+                       s.EnterKey("a");
+                       s.Insert("1006", "second.bmp");
+                       s.AnswerBox();
+                       s.EnterKey("a");
+                     }});
     boxes.push_back({page, "Error Loading File", loadError("1006")});
     boxes.push_back({page, "Import", fileDialog("1014", "i.bmp")});
     boxes.push_back({page, "Error Loading File of Import", loadError("1014")});
   }
   boxes.push_back({2, "Insert Frame", fileDialog("1006", "f.bmp")});
+  boxes.push_back({2, "Export Frames", afterInsert("1015")});
   boxes.push_back({2, "Error Loading File", loadError("1006")});
   // The frame count asked after the file: the host calls from inside the file dialog or
   // from inside the count's dialog.
