@@ -86,16 +86,16 @@ class Session {
   ~Session() { SetLibraryHelpFolder({}); }
 
   HRESULT Activate(IUnknown* object = nullptr) { return host_.Activate(object); }
-  QString Picture(const char* name) { return test::BitmapFile(dir_ + QLatin1Char('/') + QLatin1String(name), test::Solid(8, 4, 0xff336699)); }
+  QString Path(const char* name) const { return dir_ + QLatin1Char('/') + QLatin1String(name); }
+  QString Picture(const char* name) { return test::BitmapFile(Path(name), test::Solid(8, 4, 0xff336699)); }
   // A file that is no picture.
   QString Garbage() {
-    const QString path = dir_ + QStringLiteral("/garbage.bmp");
+    const QString path = Path("garbage.bmp");
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("not a picture");
     return path;
   }
-  QString Path(const char* name) const { return dir_ + QLatin1Char('/') + QLatin1String(name); }
   // The host calls from inside a message box only, not from the dialogs before it; or
   // from inside the first box or dialog again.
   void CallFromMessageBoxes() { boxesOnly_ = true; }
