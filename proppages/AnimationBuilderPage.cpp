@@ -172,7 +172,7 @@ void CQVCustPictPropPage::BuildDialog(QWidget* dialog) {
   layout->addWidget(size_);
 
   QObject::connect(combo_, &QComboBox::activated, dialog, [this](int) {
-    ApplyPending();
+    if (!ApplyPending()) return;
     SelectProperty();
   });
   QObject::connect(insert_, &QPushButton::clicked, dialog, [this] { InsertFrames(); });
@@ -395,7 +395,7 @@ void CQVCustPictPropPage::OnNumberEdited() {
 }
 
 std::optional<QString> CQVCustPictPropPage::AskFile(bool save, UINT title, UINT filter) {
-  return Modal([&] { return AskPageFile(save, title, filter, "bmp", Dialog()); }, true);
+  return ModalFor(Content(), [&] { return AskPageFile(save, title, filter, "bmp", Dialog()); }, true);
 }
 
 void CQVCustPictPropPage::InsertFrame(const CPictureRef& frame, int at) {
@@ -411,7 +411,7 @@ void CQVCustPictPropPage::InsertFrame(const CPictureRef& frame, int at) {
 
 void CQVCustPictPropPage::InsertFrames() {
   if (!Selected()) return;
-  const auto paths = Modal([&] { return AskPageFiles(2014, 2012, "bmp", Dialog()); }, true);
+  const auto paths = ModalFor(Content(), [&] { return AskPageFiles(2014, 2012, "bmp", Dialog()); }, true);
   if (!paths) return;
   bool inserted = false;
   // Each file in turn; one that cannot be read is reported and the rest still go in.
@@ -420,7 +420,7 @@ void CQVCustPictPropPage::InsertFrames() {
     com::Ref<IPicture> loaded;
     if (FAILED(LoadFileToStream(path, stream.Out())) ||
         FAILED(OleLoadPicture(stream.get(), 0, FALSE, IID_IPicture, loaded.OutVoid())) || !loaded) {
-      Modal([&] { ShowLoadErrorBox(Ansi(path)); });
+      if (!ModalFor(Content(), [&] { ShowLoadErrorBox(Ansi(path)); })) return;
       continue;
     }
     const int at = viewer_->Current() + 1;
@@ -438,7 +438,7 @@ void CQVCustPictPropPage::ImportFrames() {
   if (!Selected()) return;
   const auto path = AskFile(false, 2015, 2017);
   if (!path) return;
-  const auto count = Modal([&] { return AskFrameCount(*path, Dialog()); });
+  const auto count = ModalFor(Content(), [&] { return AskFrameCount(*path, Dialog()); });
   if (!count) return;
   com::Ref<IStream> stream;
   com::Ref<IPicture> picture;
@@ -524,17 +524,20 @@ HRESULT CQVCustPictPropPage::OnApply() {
   if (!control_) return S_OK;
   applying_ = true;
   bool failed = false;
+  // A failed write's box; false when the page let go of its rows meanwhile.
+  const auto report = [&](const QString& text) {
+    failed = true;
+    return ModalFor(Content(), [&] {
+      ui::MsgBox(text, ui::vbOKOnly | ui::vbCritical, PageText(kStrErrorSettingProperty));
+    });
+  };
   for (Row& row : rows_) {
     if (!row.modified) continue;
     row.modified = false;
     com::Ref<IPictureDisp> value = row.picture.GetPictureDisp();
     if (!value) {
-      Modal([&] {
-        ui::MsgBox(QStringLiteral("%1 : %2.").arg(row.name, PageText(1010)), ui::vbOKOnly | ui::vbCritical,
-                   PageText(kStrErrorSettingProperty));
-      });
+      if (!report(QStringLiteral("%1 : %2.").arg(row.name, PageText(1010)))) break;
       ReadPicture(row);
-      failed = true;
       continue;
     }
     const com::Variant picture = com::Variant::Dispatch(value.get());
@@ -546,11 +549,8 @@ HRESULT CQVCustPictPropPage::OnApply() {
       hr = com::CallMember(control_.get(), row.framesId, DISPATCH_PROPERTYPUT, {&frames, 1}, nullptr, excep);
     }
     if (FAILED(hr)) {
-      Modal([&] {
-        ui::MsgBox(WriteFailureText(row.name), ui::vbOKOnly | ui::vbCritical, PageText(kStrErrorSettingProperty));
-      });
+      if (!report(WriteFailureText(row.name))) break;
       ReadPicture(row);
-      failed = true;
       continue;
     }
     if (row.type == PICTYPE_BITMAP) row.picture.Get()->get_Handle(&row.controlBitmap);

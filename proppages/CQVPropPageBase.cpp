@@ -87,7 +87,9 @@ HRESULT CQVPropPageBase::Activate(HWND parent, const RECT* rect, BOOL) {
     BuildDialog(dialog);
     // The page's answer about its objects matters to SetObjects, not to Activate.
     const HRESULT hr = OnNewObjects();
-    return FAILED(hr) ? hr : S_OK;
+    if (FAILED(hr)) return hr;
+    // Deactivated from inside a box that reading the objects showed: not active.
+    return teardownPending_ ? E_UNEXPECTED : S_OK;
   });
 }
 
@@ -100,9 +102,11 @@ HRESULT CQVPropPageBase::Deactivate() {
     dialog_->hide();
     dialog_->setParent(nullptr);
     teardownPending_ = true;
+    ContentGone();
     return S_OK;
   }
   teardownPending_ = false;
+  ContentGone();
   DialogProc(kMsgFreeObjects, 0, 0);
   delete dialog_.data();
   loaded_ = false;

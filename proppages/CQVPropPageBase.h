@@ -10,16 +10,21 @@
 // go to DialogProc. F1 answers with the page's Help: the dialog carries a key watcher
 // (an application event filter it owns), so F1 on any widget of the dialog, or of a
 // window it owns, reaches OnKey without the host forwarding keys. The last Release of
-// a page still active deactivates it first. Every entry point answers
+// a page still active deactivates it first. A host may call any entry point from inside
+// a box or dialog of the page: code that waited in one goes on only with what outlived
+// it (ModalFor, Lifetime.h). Every entry point answers
 // RPC_E_WRONG_THREAD when called from another thread than the user-interface thread.
 
 #include <QPointer>
 #include <QWidget>
+#include <optional>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 #include "platform/com/Object.h"
 #include "platform/com/PropertyPage.h"
+#include "proppages/Lifetime.h"
 #include "proppages/PageTable.h"
 
 namespace qvp {
@@ -127,6 +132,25 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
     const ModalScope scope(*this, frameModeless);
     return std::forward<F>(call)();
   }
+  // Modal for code that goes on with `watched` afterwards (a row, or Content()): the
+  // call's answer, or none when `watched` went meanwhile. A call without an answer gives
+  // whether `watched` is still there; an optional answer (a file name) becomes none.
+  template <typename F>
+  auto ModalFor(const Watch& watched, F&& call, bool frameModeless = false) {
+    using Answer = std::invoke_result_t<F>;
+    if constexpr (std::is_void_v<Answer>) {
+      Modal(std::forward<F>(call), frameModeless);
+      return !watched.Gone();
+    } else {
+      using Kept = std::conditional_t<IsOptional<Answer>::value, Answer, std::optional<Answer>>;
+      Answer answer = Modal(std::forward<F>(call), frameModeless);
+      return watched.Gone() ? Kept{} : Kept(std::move(answer));
+    }
+  }
+  // What the page read from its objects; ends when the page lets go of it (other
+  // objects, the dialog going), so that code waiting in a modal call stops afterwards.
+  Watch Content() const { return content_.Watched(); }
+  void ContentGone() { content_.End(); }
 
   // The edited object the page last built its content for.
   com::Ref<IUnknown> firstObject_;
@@ -139,6 +163,11 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
   }
 
  private:
+  template <typename T>
+  struct IsOptional : std::false_type {};
+  template <typename T>
+  struct IsOptional<std::optional<T>> : std::true_type {};
+
   class ModalScope {
    public:
     ModalScope(CQVPropPageBase& page, bool frameModeless);
@@ -167,6 +196,7 @@ class CQVPropPageBase : public com::ComObject<IPropertyPage2, IPropertyNotifySin
   bool dirty_ = false;
   int modalDepth_ = 0;
   bool teardownPending_ = false;  // deactivated while a modal call ran
+  Lifetime content_;
   EXCEPINFO excepInfo_;
 };
 

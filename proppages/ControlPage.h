@@ -34,6 +34,7 @@ class SingleControlPage : public Base {
     if (identity.get() != this->firstObject_.get()) {
       SetControlsEnabled(true);
       this->ClearDirty();
+      this->ContentGone();
       ForgetObject();
       sink_.Unadvise();
       control_ = {};
@@ -83,12 +84,16 @@ class SingleControlPage : public Base {
   // The dialog is going: clear the widget pointers and what is shown.
   virtual void DialogGone() = 0;
 
-  // Runs the base's apply for the changes pending before a command, marked applying.
-  void ApplyPending() {
+  // Runs the base's apply for the changes pending before a command, marked applying;
+  // false when the page let go of its content meanwhile (a host's call from inside an
+  // error box), and then the command stops.
+  [[nodiscard]] bool ApplyPending() {
+    const Watch content = this->Content();
     const bool was = applying_;
     applying_ = true;
     CQVPropPageBase::Apply();
     applying_ = was;
+    return !content.Gone();
   }
   // Shown and not hidden by the frame.
   bool IsActive() const { return this->Dialog() && !this->Dialog()->isHidden(); }

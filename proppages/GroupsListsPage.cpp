@@ -96,11 +96,11 @@ void CQVGroupsAndListsPropPage::BuildDialog(QWidget* dialog) {
 
   WatchPaint(dialog, [this] { OnPaint(); });
   QObject::connect(groupCombo_, &QComboBox::activated, dialog, [this](int) {
-    ApplyPending();
+    if (!ApplyPending()) return;
     ShowGroup();
   });
   QObject::connect(itemCombo_, &QComboBox::activated, dialog, [this](int) {
-    ApplyPending();
+    if (!ApplyPending()) return;
     ShowItem();
   });
   QObject::connect(addGroup_, &QPushButton::clicked, dialog, [this] { AddGroup(); });
@@ -177,7 +177,7 @@ void CQVGroupsAndListsPropPage::FillItemCombo() {
 void CQVGroupsAndListsPropPage::ShowItem() { ShowMemberRows(*itemList_, SelectedItem()); }
 
 void CQVGroupsAndListsPropPage::AddGroup() {
-  ApplyPending();
+  if (!ApplyPending()) return;
   ownChange_ = true;
   if (groups_ && groups_->AddItem(*this) && AppendLastMember(*groups_)) {
     FillGroupCombo();
@@ -188,7 +188,7 @@ void CQVGroupsAndListsPropPage::AddGroup() {
 }
 
 void CQVGroupsAndListsPropPage::RemoveGroup() {
-  ApplyPending();
+  if (!ApplyPending()) return;
   const int at = groupCombo_->currentIndex();
   if (!groups_ || groups_->MemberCount() < 2 || at < 0) return;
   ownChange_ = true;
@@ -207,7 +207,7 @@ void CQVGroupsAndListsPropPage::RemoveGroup() {
 }
 
 void CQVGroupsAndListsPropPage::AddItem() {
-  ApplyPending();
+  if (!ApplyPending()) return;
   CCollectionProperty* items = ListItemsRow();
   if (!items) return;
   ownChange_ = true;
@@ -220,7 +220,7 @@ void CQVGroupsAndListsPropPage::AddItem() {
 }
 
 void CQVGroupsAndListsPropPage::RemoveItem() {
-  ApplyPending();
+  if (!ApplyPending()) return;
   CCollectionProperty* items = ListItemsRow();
   const int at = itemCombo_->currentIndex();
   if (!items || at < 0) return;
@@ -243,10 +243,10 @@ void CQVGroupsAndListsPropPage::RemoveItem() {
 HRESULT CQVGroupsAndListsPropPage::OnApply() {
   const bool wasApplying = applying_;
   applying_ = true;
-  HRESULT hr = S_OK;
   // A group's rows hold its list items' rows.
-  for (int m = 0; groups_ && m < groups_->MemberCount(); ++m)
-    if (const HRESULT r = ApplyRows(groups_->Member(m).rows); FAILED(r)) hr = r;
+  std::vector<CProperty*> pending;
+  for (int m = 0; groups_ && m < groups_->MemberCount(); ++m) CollectPending(groups_->Member(m).rows, pending);
+  const HRESULT hr = WritePending(std::move(pending));
   applying_ = wasApplying;
   if (Dialog()) Dialog()->update();
   return hr;

@@ -411,18 +411,18 @@ void CQVImageListPropPage::InsertImage(const CPictureRef& picture, const CPageSt
 }
 
 std::optional<QString> CQVImageListPropPage::AskFile(bool save, UINT title, UINT filter, const char* ext) {
-  return Modal([&] { return AskPageFile(save, title, filter, ext, Dialog()); }, true);
+  return ModalFor(Content(), [&] { return AskPageFile(save, title, filter, ext, Dialog()); }, true);
 }
 
 void CQVImageListPropPage::InsertFiles() {
   if (!Selected()) return;
-  const auto paths = Modal([&] { return AskPageFiles(2014, 2012, "bmp", Dialog()); }, true);
+  const auto paths = ModalFor(Content(), [&] { return AskPageFiles(2014, 2012, "bmp", Dialog()); }, true);
   if (!paths) return;
   // Each file in turn; one that cannot be read is reported and the rest still go in.
   for (const QString& path : *paths) {
     CPictureRef picture;
     if (FAILED(LoadPictureFile(path, picture))) {
-      Modal([&] { ShowLoadErrorBox(Ansi(path)); });
+      if (!ModalFor(Content(), [&] { ShowLoadErrorBox(Ansi(path)); })) return;
       continue;
     }
     InsertImage(picture, CPageString());
@@ -553,7 +553,7 @@ void CQVImageListPropPage::Export() {
 }
 
 HRESULT CQVImageListPropPage::AddImagesToControl() {
-  const Record& r = records_[static_cast<size_t>(selected_)];
+  const QString name = records_[static_cast<size_t>(selected_)].name;
   auto batch = com::QueryAs<ctl::IListBarImageBatch>(imageList_.get(), ctl::IID_IListBarImageBatch);
   if (batch) batch->BeginUpdate();
   const DISPID clear = com::IdOfName(imageList_.get(), QStringLiteral("Clear"));
@@ -567,11 +567,11 @@ HRESULT CQVImageListPropPage::AddImagesToControl() {
     const com::Variant args[] = {com::Variant::Missing(), com::Variant::Text(Shown(e.key)),
                                  com::Variant::Dispatch(e.picture.GetPictureDisp().get())};
     EXCEPINFO* excep = FreshExceptionInfo();
-    if (FAILED(com::CallMember(imageList_.get(), add, DISPATCH_METHOD, args, nullptr, excep))) {
-      Modal([&] {
-        ui::MsgBox(WriteFailureText(r.name), ui::vbOKOnly | ui::vbCritical, PageText(kStrErrorSettingProperty));
-      });
-    }
+    if (FAILED(com::CallMember(imageList_.get(), add, DISPATCH_METHOD, args, nullptr, excep)) &&
+        !ModalFor(Content(), [&] {
+          ui::MsgBox(WriteFailureText(name), ui::vbOKOnly | ui::vbCritical, PageText(kStrErrorSettingProperty));
+        }))
+      break;
   }
   // Also when there was no image to add.
   g_adding = false;

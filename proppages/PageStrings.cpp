@@ -37,8 +37,8 @@ constexpr StringEntry kStrings[] = {
     {1019, "Configure ToolBars"},
     {1020, "Configure Utility for Toolbars"},
     {2012,
-     "All Picture Files|*.bmp;*.png;*.gif;*.jpg;*.ico|Bitmaps(*.bmp)|*.bmp|PNG Images(*.png)|*.png|"
-     "GIF Images(*.gif)|*.gif|JPEG Images(*.jpg)|*.jpg|Icons(*.ico)|*.ico|All Files (*.*)|*.*|"},
+     "All Picture Files|*.bmp;*.png;*.gif;*.jpg;*.jpeg;*.ico|Bitmaps(*.bmp)|*.bmp|PNG Images(*.png)|*.png|"
+     "GIF Images(*.gif)|*.gif|JPEG Images(*.jpg,*.jpeg)|*.jpg;*.jpeg|Icons(*.ico)|*.ico|All Files (*.*)|*.*|"},
     {2014, "Select Picture"},
     {2015, "Enter Segmented Bitmap Filename"},
     {2016, "Save Segmented Bitmap As"},
@@ -48,8 +48,9 @@ constexpr StringEntry kStrings[] = {
     {2020, "Enter Image Filename"},
     {2021, "Save Images As"},
     {2022,
-     "All Picture Files|*.bmp;*.gif;*.jpg;*.ico;*.cur|Bitmaps(*.bmp)|*.bmp|"
-     "GIF Images(*.gif)|*.gif|JPEG Images(*.jpg)|*.jpg|Icons(*.ico,*.cur)|*.ico;*.cur|All Files (*.*)|*.*|"},
+     "All Picture Files|*.bmp;*.png;*.gif;*.jpg;*.jpeg;*.ico;*.cur|Bitmaps(*.bmp)|*.bmp|PNG Images(*.png)|*.png|"
+     "GIF Images(*.gif)|*.gif|JPEG Images(*.jpg,*.jpeg)|*.jpg;*.jpeg|Icons(*.ico,*.cur)|*.ico;*.cur|"
+     "All Files (*.*)|*.*|"},
     {2097, "Frame Size: %dx%d  (Note: frame size is based on size of frame #1)"},
     {2098, "Image: %d x %d x 16 Million"},
     {2099, "Image: %d x %d x %d"},

@@ -57,6 +57,7 @@ void FlushFile(png_structp) {}
 struct EncodeInput {
   const uint8_t* bits;
   int64_t rowBytes;
+  bool topDown;  // rows from the top (RGBA rows), else bottom-up as in a DIB
   DibHeader header;
   png_text* texts;
   int textCount;
@@ -69,15 +70,18 @@ bool EncodeCore(png_structp png, png_infop info, const EncodeInput* in) {
   if (setjmp(png_jmpbuf(png))) return false;
   const DibHeader& h = in->header;
   const bool truecolour = h.bitCount == 24;
+  const bool alpha = h.bitCount == 32;
+  const int colourType = alpha ? PNG_COLOR_TYPE_RGB_ALPHA : truecolour ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_PALETTE;
   png_set_IHDR(png, info, static_cast<png_uint_32>(h.width), static_cast<png_uint_32>(h.height),
-               truecolour ? 8 : h.bitCount, truecolour ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_PALETTE,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (!truecolour) png_set_PLTE(png, info, in->colours, in->colourCount);
+               truecolour || alpha ? 8 : h.bitCount, colourType, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_PLTE(png, info, in->colours, in->colourCount);
   if (in->textCount > 0) png_set_text(png, info, in->texts, in->textCount);
   png_write_info(png, info);
   if (truecolour) png_set_bgr(png);
   // DIB rows are bottom-up: the last one in memory is the image's top row.
-  for (int32_t y = h.height - 1; y >= 0; --y) png_write_row(png, in->bits + y * in->rowBytes);
+  for (int32_t row = 0; row < h.height; ++row)
+    png_write_row(png, in->bits + (in->topDown ? row : h.height - 1 - row) * in->rowBytes);
   // Texts already written are marked so; setting them again writes them after the data.
   if (in->textCount > 0) png_set_text(png, info, in->texts, in->textCount);
   png_write_end(png, info);
@@ -209,17 +213,35 @@ bool SaveDibAsPng(const QString& path, const std::vector<CPageString>& keys, con
                   const Palette* palette, int bitsPerPixel) {
   if (keys.size() > static_cast<size_t>(kMaxPngKeys) || keys.size() > static_cast<size_t>(strip.height()))
     return false;
-  const int bits = ChooseDibDepth(strip, bitsPerPixel);
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 24) return false;
-  const PackedDib dib = BitmapToPackedDib(strip, palette, bits);
-  const auto header = ReadDibHeader(dib.data(), dib.size());
-  if (!header) return false;
-
-  const uint32_t tableBytes = DibColorTableSize(*header);
-  std::vector<png_color> colours(tableBytes / 4);
-  const uint8_t* table = dib.data() + kDibHeaderSize;
-  for (size_t k = 0; k < colours.size(); ++k)
-    colours[k] = png_color{table[4 * k + 2], table[4 * k + 1], table[4 * k]};
+  // A chosen depth keeps an alpha channel: red, green, blue and alpha samples.
+  const int bits = bitsPerPixel == 0 && strip.hasAlphaChannel() ? 32 : ChooseDibDepth(strip, bitsPerPixel);
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
+  EncodeInput in{};
+  PackedDib dib;
+  QImage rgba;
+  std::vector<png_color> colours;
+  if (bits == 32) {
+    rgba = strip.convertToFormat(QImage::Format_RGBA8888);
+    if (rgba.isNull()) return false;
+    in.bits = rgba.constBits();
+    in.rowBytes = rgba.bytesPerLine();
+    in.topDown = true;
+    in.header.width = rgba.width();
+    in.header.height = rgba.height();
+    in.header.bitCount = 32;
+  } else {
+    dib = BitmapToPackedDib(strip, palette, bits);
+    const auto header = ReadDibHeader(dib.data(), dib.size());
+    if (!header) return false;
+    const uint32_t tableBytes = DibColorTableSize(*header);
+    colours.resize(tableBytes / 4);
+    const uint8_t* table = dib.data() + kDibHeaderSize;
+    for (size_t k = 0; k < colours.size(); ++k)
+      colours[k] = png_color{table[4 * k + 2], table[4 * k + 1], table[4 * k]};
+    in.bits = table + tableBytes;
+    in.rowBytes = DibRowBytes(header->width, header->bitCount);
+    in.header = *header;
+  }
   std::vector<png_text> texts(keys.size());
   for (size_t i = 0; i < keys.size(); ++i) {
     const char* key = keys[i].Text();
@@ -237,10 +259,10 @@ bool SaveDibAsPng(const QString& path, const std::vector<CPageString>& keys, con
   bool ok = false;
   if (info) {
     png_set_write_fn(png, &file, WriteToFile, FlushFile);
-    const EncodeInput in{table + tableBytes,         DibRowBytes(header->width, header->bitCount),
-                         *header,                    texts.data(),
-                         static_cast<int>(texts.size()), colours.data(),
-                         static_cast<int>(colours.size())};
+    in.texts = texts.data();
+    in.textCount = static_cast<int>(texts.size());
+    in.colours = colours.data();
+    in.colourCount = static_cast<int>(colours.size());
     ok = EncodeCore(png, info, &in);
   }
   png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);

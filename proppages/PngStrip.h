@@ -19,9 +19,9 @@ namespace qvp {
 constexpr uint32_t kMaxPngWidth = 16384;
 constexpr uint32_t kMaxPngHeight = 1u << 20;
 
-// Writes the strip (height = keys × image height) as a palette PNG of 1, 4 or 8 bits or
-// a truecolour PNG for 24 (0: chosen from the image), through a temporary name renamed
-// into place. The key texts are written before the image data and again after it
+// Writes the strip (height = keys × image height) as a palette PNG of 1, 4 or 8 bits, a
+// truecolour PNG for 24 or one with alpha for 32 (0: chosen from the image, with alpha
+// when the image has an alpha channel), through a temporary name renamed into place. The key texts are written before the image data and again after it
 // (png_set_text once more before png_write_end, as written texts are marked done).
 // False, with any old file kept, when the bitmap or depth is unusable, for more keys
 // than rows or than 4096 keys, or when anything fails.

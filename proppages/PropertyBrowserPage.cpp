@@ -162,6 +162,7 @@ CQVPropertyPage::~CQVPropertyPage() {
 }
 
 void CQVPropertyPage::Reset() {
+  ContentGone();
   if (list_) list_->SetRows({}, nullptr);
   headers_.clear();
   rows_.clear();
@@ -674,12 +675,12 @@ com::Ref<IDispatch> CQVPropertyPage::TargetOf(const CProperty& row, const Contro
   return target;
 }
 
-void CQVPropertyPage::ReportWriteFailure(const CProperty& row, const Control* control, bool& stop) {
+bool CQVPropertyPage::ReportWriteFailure(const CProperty& row, const Control* control) {
   QString text = WriteFailureText(row.name);
   QString title = QString::fromLatin1(PageStringText(kStrErrorSettingProperty));
   if (!control || controls_.size() == 1) {
     Modal([&] { ui::MsgBox(text, ui::vbOKOnly | ui::vbCritical, title); });
-    return;
+    return false;
   }
   if (IDispatch* extender = control->Extender()) {
     com::Variant name;
@@ -694,18 +695,20 @@ void CQVPropertyPage::ReportWriteFailure(const CProperty& row, const Control* co
     }
   }
   text += QStringLiteral("\n\n") + QString::fromLatin1(kContinueQuestion);
-  stop = Modal([&] { return ui::MsgBox(text, ui::vbYesNo | ui::vbCritical, title); }) == ui::vbNo;
+  return Modal([&] { return ui::MsgBox(text, ui::vbYesNo | ui::vbCritical, title); }) == ui::vbNo;
 }
 
 HRESULT CQVPropertyPage::ApplyRow(CProperty& row) {
+  // The error boxes let the host read the rows again (new objects, a rebuilt
+  // collection): a row that went meanwhile is neither written nor reverted, and the
+  // writes' controls went with it.
+  const Watch alive = row.Watched();
   const QString title = QString::fromLatin1(PageStringText(kStrErrorSettingProperty));
-  PropertyListView* list = ListOf(row);
+  const QPointer<PropertyListView> list = ListOf(row);
   com::Variant value;
   if (FAILED(row.GetValue(value))) {
-    Modal([&] {
-      ui::MsgBox(QStringLiteral("%1 : %2.").arg(row.name, QLatin1String(kInvalidValue)),
-                 ui::vbOKOnly | ui::vbCritical, title);
-    });
+    const QString text = QStringLiteral("%1 : %2.").arg(row.name, QLatin1String(kInvalidValue));
+    if (!ModalFor(alive, [&] { ui::MsgBox(text, ui::vbOKOnly | ui::vbCritical, title); })) return E_FAIL;
     row.Revert();
     if (list) {
       list->SelectRow(&row);
@@ -744,8 +747,8 @@ HRESULT CQVPropertyPage::ApplyRow(CProperty& row) {
     }
     if (FAILED(hr)) {
       result = E_FAIL;
-      bool stop = false;
-      ReportWriteFailure(row, w.owner, stop);
+      const bool stop = ReportWriteFailure(row, w.owner);
+      if (alive.Gone()) return E_FAIL;
       if (writes.size() == 1) {
         row.Revert();
         if (list) list->RowUpdated(&row);
@@ -758,22 +761,33 @@ HRESULT CQVPropertyPage::ApplyRow(CProperty& row) {
   return result;
 }
 
-HRESULT CQVPropertyPage::ApplyRows(const RowList& rows) {
-  std::vector<CProperty*> pending;
+void CQVPropertyPage::CollectPending(const RowList& rows, std::vector<CProperty*>& pending) {
   for (const RowPtr& row : rows)
     if (auto* p = dynamic_cast<CProperty*>(row.get())) p->CollectPending(pending);
+}
+
+HRESULT CQVPropertyPage::WritePending(std::vector<CProperty*> pending) {
   std::stable_sort(pending.begin(), pending.end(),
                    [](const CProperty* a, const CProperty* b) { return a->GetDispid() < b->GetDispid(); });
+  // A write's error box may let the rows after it go.
+  std::vector<Watch> alive;
+  for (const CProperty* row : pending) alive.push_back(row->Watched());
+  const bool wasApplying = applying_;
+  applying_ = true;
   HRESULT result = S_OK;
-  for (CProperty* row : pending)
-    if (const HRESULT hr = ApplyRow(*row); FAILED(hr)) result = hr;
+  for (size_t i = 0; i < pending.size(); ++i)
+    if (!alive[i].Gone())
+      if (const HRESULT hr = ApplyRow(*pending[i]); FAILED(hr)) result = hr;
+  applying_ = wasApplying;
   return result;
 }
 
 HRESULT CQVPropertyPage::OnApply() {
-  applying_ = true;
-  const HRESULT result = ApplyRows(rows_);
-  applying_ = false;
+  const bool nested = applying_;
+  std::vector<CProperty*> pending;
+  CollectPending(rows_, pending);
+  const HRESULT result = WritePending(std::move(pending));
+  if (nested) return result;
   std::set<DISPID> changed;
   changed.swap(changedDuringApply_);
   for (DISPID id : changed) OnChanged(id);
@@ -861,20 +875,14 @@ HRESULT CQVPropertyPage::OnPropertyChanged(DISPID id) {
 }
 
 HRESULT CQVPropertyPage::OnPropertyRequestEdit(DISPID id) {
+  // The members' pending rows are written before the collection changes elsewhere.
+  std::vector<CProperty*> pending;
   for (const RowPtr& row : rows_) {
     auto* c = dynamic_cast<CCollectionProperty*>(row.get());
     if (!c || c->GetDispid() != id) continue;
-    std::vector<CProperty*> pending;
-    for (int m = 0; m < c->MemberCount(); ++m)
-      for (const RowPtr& r : c->Member(m).rows)
-        if (auto* p = dynamic_cast<CProperty*>(r.get())) p->CollectPending(pending);
-    std::stable_sort(pending.begin(), pending.end(), [](const CProperty* a, const CProperty* b) {
-      return a->GetDispid() < b->GetDispid();
-    });
-    applying_ = true;
-    for (CProperty* p : pending) ApplyRow(*p);
-    applying_ = false;
+    for (int m = 0; m < c->MemberCount(); ++m) CollectPending(c->Member(m).rows, pending);
   }
+  WritePending(std::move(pending));
   return S_OK;
 }
 

@@ -110,8 +110,11 @@ class CQVPropertyPage : public CQVPropPageBase, public PropertyListHost {
   // Lists a member's rows (those `keep` accepts), read again; nothing without a member.
   void ShowMemberRows(PropertyListView& list, CExpandableCollectionItem* member,
                       bool (*keep)(const CListBoxItem&) = nullptr);
-  // Writes the pending rows among `rows` and their members'; S_OK or the last failure.
-  HRESULT ApplyRows(const RowList& rows);
+  // Adds the pending rows among `rows` and their members' to `pending`, their marks cleared.
+  static void CollectPending(const RowList& rows, std::vector<CProperty*>& pending);
+  // Writes the pending rows in DISPID order, marked applying, skipping those that went
+  // meanwhile; S_OK or the last failure.
+  HRESULT WritePending(std::vector<CProperty*> pending);
   // The list that shows a row, where a failed write selects it.
   virtual PropertyListView* ListOf(const CListBoxItem&) const { return list_; }
 
@@ -137,8 +140,9 @@ class CQVPropertyPage : public CQVPropPageBase, public PropertyListHost {
   // The object that a row writes to for one control.
   com::Ref<IDispatch> TargetOf(const CProperty& row, const Control& control) const;
   HRESULT ApplyRow(CProperty& row);
-  // `control` null: the one object's form.
-  void ReportWriteFailure(const CProperty& row, const Control* control, bool& stop);
+  // The failed write's error box; true when the user stops the writes to the other
+  // controls. `control` null: the one object's form.
+  bool ReportWriteFailure(const CProperty& row, const Control* control);
   void RebuildCollection(DISPID id);
   // Lists the rows as the view shows them, keeping the current row.
   void FillList();
@@ -153,7 +157,7 @@ class CQVPropertyPage : public CQVPropPageBase, public PropertyListHost {
   CategoryTable categories_;
   QPointer<PropertyListView> list_;  // gone with the dialog, whoever deletes it
   com::Ref<NotifyForwarder> sink_;
-  bool applying_ = false;
+  bool applying_ = false;  // while pending rows are written
   std::set<DISPID> changedDuringApply_;
   bool refreshPending_ = false;
   bool helpFileKnown_ = false;

@@ -205,8 +205,11 @@ QRect PropertyListView::ExpanderRect(int row) const {
 void PropertyListView::RunDefault(CListBoxItem& row) {
   const QString before = row.valueText;
   const bool wasModified = row.modified;
+  const Watch alive = row.Watched();
   row.DoDefault(host_);
-  // DoDefault of an expandable row may have rebuilt the list; `row` itself lives on.
+  // DoDefault of an expandable row may have rebuilt the list, `row` living on; a dialog
+  // it ran may have let the host delete it.
+  if (alive.Gone()) return;
   if (row.valueText != before || row.modified != wasModified) {
     model_->RowUpdated(&row);
     host_.RowChanged(row);

@@ -166,10 +166,11 @@ CAboutBoxProperty::CAboutBoxProperty(IDispatch* object)
   SetName(QStringLiteral("(About)"));
 }
 
-void CAboutBoxProperty::DoDefault(RowHost&) {
+void CAboutBoxProperty::DoDefault(RowHost& host) {
   if (!object_) return;
   QPointer<QWidget> active = QApplication::activeWindow();
-  com::CallMember(object_, DISPID_ABOUTBOX, DISPATCH_METHOD, {});
+  IDispatch* object = object_;
+  RunDialog(host, [object] { com::CallMember(object, DISPID_ABOUTBOX, DISPATCH_METHOD, {}); });
   if (active) active->activateWindow();
 }
 
@@ -415,7 +416,7 @@ bool CColorProperty::PressButton(RowHost& host) {
   CColorDialog dialog;
   dialog.color = color_;
   int result = 0;
-  host.RunValueDialog([&] { result = dialog.Run(host.DialogOwner()); });
+  if (!RunDialog(host, [&] { result = dialog.Run(host.DialogOwner()); })) return false;
   return result == 1 && SetText(FormatColor(dialog.color));
 }
 
@@ -476,7 +477,7 @@ bool CPictureProperty::SetText(const QString& text) {
 bool CPictureProperty::PressButton(RowHost& host) {
   CPictureDialog dialog(picture_.get());
   int result = 0;
-  host.RunValueDialog([&] { result = dialog.Run(host.DialogOwner()); });
+  if (!RunDialog(host, [&] { result = dialog.Run(host.DialogOwner()); })) return false;
   if (result != 1 || dialog.Picture().Get() == picture_.get()) return false;
   Take(com::Ref<IPicture>(dialog.Picture().Get()));
   modified = true;
@@ -542,8 +543,8 @@ HRESULT CFontProperty::GetValue(com::Variant& out) const {
 
 bool CFontProperty::PressButton(RowHost& host) {
   std::optional<QFont> chosen;
-  host.RunValueDialog([&] { chosen = ChooseFont(font_, host.DialogOwner()); });
-  if (!chosen) return false;
+  const QFont start = font_;
+  if (!RunDialog(host, [&] { chosen = ChooseFont(start, host.DialogOwner()); }) || !chosen) return false;
   const QString text = FormatFontText(*chosen);
   const bool changed = chosen->family() != font_.family() ||
                        chosen->weight() != font_.weight() || chosen->italic() != font_.italic() ||

@@ -5,7 +5,9 @@
 // into a row with SetValue and handed back with GetValue as a copy the caller owns;
 // a row never writes a property itself except a collection's add and remove and the
 // custom enumeration's Apply. Collections own one member row per element and each
-// member owns that element's property rows. UI thread only.
+// member owns that element's property rows. A host's calls from inside a row's value
+// dialog may delete the row: code that waited in one asks the row's Watched() before
+// touching it. UI thread only.
 
 #include <QFont>
 #include <QString>
@@ -18,6 +20,7 @@
 #include "platform/com/Font.h"
 #include "platform/com/ListBarInterfaces.h"
 #include "platform/com/Picture.h"
+#include "proppages/Lifetime.h"
 
 class QWidget;
 
@@ -112,6 +115,20 @@ class CListBoxItem {
 
   // The name as written by a creator: at most kRowNameMax characters.
   void SetName(const QString& text) { name = CutText(text, kRowNameMax); }
+  // Tells afterwards whether this row still exists.
+  Watch Watched() const { return lifetime_.Watched(); }
+
+ protected:
+  // Runs a value dialog through the host; false when this row went meanwhile, and then
+  // nothing of it may be touched.
+  bool RunDialog(RowHost& host, const std::function<void()>& run) const {
+    const Watch self = Watched();
+    host.RunValueDialog(run);
+    return !self.Gone();
+  }
+
+ private:
+  Lifetime lifetime_;
 };
 
 using RowPtr = std::unique_ptr<CListBoxItem>;

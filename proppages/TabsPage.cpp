@@ -69,7 +69,7 @@ void CQVTabsPropPage::BuildDialog(QWidget* dialog) {
 
   WatchPaint(dialog, [this] { OnPaint(); });
   QObject::connect(combo_, &QComboBox::activated, dialog, [this](int) {
-    ApplyPending();
+    if (!ApplyPending()) return;
     ShowSelected();
     SetControlTab();
     UpdateArrows();
@@ -158,7 +158,7 @@ void CQVTabsPropPage::Step(int by) {
   if (by < 0) to = at <= 0 ? 0 : at - 1;
   if (by > 0) to = at < 0 ? 0 : at + 1 < count ? at + 1 : at;
   if (count == 0 || to == at) return;
-  ApplyPending();
+  if (!ApplyPending()) return;
   combo_->setCurrentIndex(to);
   ShowSelected();
   SetControlTab();
@@ -167,7 +167,7 @@ void CQVTabsPropPage::Step(int by) {
 }
 
 void CQVTabsPropPage::AddTab() {
-  ApplyPending();
+  if (!ApplyPending()) return;
   applying_ = true;
   editingCollection_ = true;
   if (tabs_ && tabs_->AddItem(*this) && AppendLastMember(*tabs_)) {
@@ -182,7 +182,7 @@ void CQVTabsPropPage::AddTab() {
 }
 
 void CQVTabsPropPage::RemoveTab() {
-  ApplyPending();
+  if (!ApplyPending()) return;
   applying_ = true;
   editingCollection_ = true;
   const int at = combo_->currentIndex();
@@ -205,9 +205,9 @@ void CQVTabsPropPage::RemoveTab() {
 HRESULT CQVTabsPropPage::OnApply() {
   const bool wasApplying = applying_;
   applying_ = true;
-  HRESULT hr = S_OK;
-  for (int m = 0; tabs_ && m < tabs_->MemberCount(); ++m)
-    if (const HRESULT r = ApplyRows(tabs_->Member(m).rows); FAILED(r)) hr = r;
+  std::vector<CProperty*> pending;
+  for (int m = 0; tabs_ && m < tabs_->MemberCount(); ++m) CollectPending(tabs_->Member(m).rows, pending);
+  const HRESULT hr = WritePending(std::move(pending));
   applying_ = wasApplying;
   if (Dialog()) Dialog()->update();
   if (changePending_) PostRebuild(true);
@@ -227,7 +227,7 @@ void CQVTabsPropPage::OnRebuild(bool own) {
     Rebuild();
     if (combo_->count()) combo_->setCurrentIndex(std::clamp(noted, 0, combo_->count() - 1));
   } else {
-    ApplyPending();
+    if (!ApplyPending()) return;
     Rebuild();
   }
   ShowSelected();

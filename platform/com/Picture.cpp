@@ -1,6 +1,7 @@
 #include "platform/com/Picture.h"
 
 #include <QBuffer>
+#include <QHash>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
@@ -395,10 +396,34 @@ QByteArray SignatureFormat(const QByteArray& bytes) {
 }
 
 // An 8-bit palette image with a short colour table would pass for a 4-bit one (pictures
-// tell their depth by the table's size): its table is filled up to 256 entries.
+// tell their depth by the table's size): its table is filled up to 256 entries. GIF
+// pictures become such 8-bit images, their colours (transparency included) kept.
 void KeepSourceDepth(QImage& image, const QByteArray& bytes, const QByteArray& format) {
+  // A GIF picture holds at most 256 colours: an 8-bit palette bitmap, whatever true-colour
+  // form the reader gave.
+  if (format == "gif" && image.depth() == 32) {
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    QImage indexed(argb.size(), QImage::Format_Indexed8);
+    QList<QRgb> table;
+    QHash<QRgb, int> index;
+    for (int y = 0; y < argb.height(); ++y) {
+      const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+      uchar* out = indexed.scanLine(y);
+      for (int x = 0; x < argb.width(); ++x) {
+        auto at = index.find(in[x]);
+        if (at == index.end()) {
+          if (table.size() == 256) return;
+          at = index.insert(in[x], static_cast<int>(table.size()));
+          table.append(in[x]);
+        }
+        out[x] = static_cast<uchar>(*at);
+      }
+    }
+    indexed.setColorTable(table);
+    image = std::move(indexed);
+  }
   if (image.format() != QImage::Format_Indexed8 || image.colorCount() >= 256) return;
-  uint32_t bits = 0;
+  uint32_t bits = format == "gif" ? 8 : 0;
   if (format == "bmp")
     bits = LittleEndian(bytes, 14, 4) == 12 ? LittleEndian(bytes, 24, 2) : LittleEndian(bytes, 28, 2);
   else if (format == "png" && static_cast<uint8_t>(bytes[25]) == 3)  // palette colour type

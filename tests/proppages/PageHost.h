@@ -35,6 +35,7 @@ struct PageHost {
     frame.resize(kChildPageSize.cx, kChildPageSize.cy);
   }
   ~PageHost() {
+    if (!page) return;  // the test released it
     page->Deactivate();
     page->SetObjects(0, nullptr);
     page->SetPageSite(nullptr);

@@ -142,7 +142,8 @@ TEST_F(ServerTest, AHostMayReleaseAPageFromInsideItsMessageBox) {
       });
       host.start(1);
       const RECT rect{0, 0, 200, 120};
-      page->Activate(&frame, &rect, FALSE);
+      // A page deactivated while it activated is not active.
+      EXPECT_EQ(page->Activate(&frame, &rect, FALSE), deactivate ? E_UNEXPECTED : S_OK);
       EXPECT_EQ(shown, "Error Loading File");
       QApplication::sendPostedEvents();
       QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

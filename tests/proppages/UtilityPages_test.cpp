@@ -18,6 +18,7 @@
 
 #include "platform/com/Memory.h"
 #include "platform/com/Object.h"
+#include "platform/com/Stream.h"
 #include "platform/ui/FileDialogs.h"
 #include "platform/ui/testing/FakeFileDialogs.h"
 #include "platform/ui/HelpViewer.h"
@@ -227,24 +228,69 @@ QImage Filled(int w, int h, QImage::Format format, QRgb colour) {
   return image;
 }
 
+// A 40 x 20 GIF of 64 colours (a 6-bit colour table), its codes kept at 7 bits by a
+// clear code every 60 pixels.
+QByteArray Gif64() {
+  QByteArray gif("GIF89a");
+  const auto put16 = [&](int v) { gif.append(static_cast<char>(v & 0xff)).append(static_cast<char>(v >> 8)); };
+  put16(40);
+  put16(20);
+  gif.append(static_cast<char>(0xD5)).append('\0').append('\0');
+  for (int i = 0; i < 64; ++i)
+    gif.append(static_cast<char>(i * 4)).append(static_cast<char>(255 - i * 4)).append(static_cast<char>(i * 16 % 256));
+  gif.append(',');
+  put16(0);
+  put16(0);
+  put16(40);
+  put16(20);
+  gif.append('\0').append(static_cast<char>(6));
+  QByteArray codes;
+  uint32_t acc = 0;
+  int bits = 0;
+  const auto put = [&](int code) {
+    acc |= static_cast<uint32_t>(code) << bits;
+    for (bits += 7; bits >= 8; bits -= 8, acc >>= 8) codes.append(static_cast<char>(acc & 0xff));
+  };
+  for (int p = 0; p < 40 * 20; ++p) {
+    if (p % 60 == 0) put(64);
+    put((p % 40 + p / 40 * 3) % 64);
+  }
+  put(65);
+  if (bits > 0) codes.append(static_cast<char>(acc & 0xff));
+  for (qsizetype at = 0; at < codes.size(); at += 255) {
+    const QByteArray block = codes.mid(at, 255);
+    gif.append(static_cast<char>(block.size())).append(block);
+  }
+  return gif.append('\0').append(';');
+}
+
 TEST(PngGeneratorPage, StatusLineGivesSizeAndColourCount) {
   struct Case {
     const char* name;
     SHORT type;
     QImage::Format format;
     const char* line;
+    QByteArray file;  // loaded as a picture file instead
   };
   const Case cases[] = {
-      {"24-bit bitmap", PICTYPE_BITMAP, QImage::Format_RGB888, "Image: 40 x 20 x 16 Million"},
-      {"32-bit bitmap", PICTYPE_BITMAP, QImage::Format_RGB32, "Image: 40 x 20 x 16 Million"},
-      {"8-bit bitmap", PICTYPE_BITMAP, QImage::Format_Indexed8, "Image: 40 x 20 x 256"},
-      {"1-bit bitmap", PICTYPE_BITMAP, QImage::Format_Mono, "Image: 40 x 20 x 2"},
-      {"icon", PICTYPE_ICON, QImage::Format_ARGB32, "Image: 40 x 20 x 16"},
+      {"24-bit bitmap", PICTYPE_BITMAP, QImage::Format_RGB888, "Image: 40 x 20 x 16 Million", {}},
+      {"32-bit bitmap", PICTYPE_BITMAP, QImage::Format_RGB32, "Image: 40 x 20 x 16 Million", {}},
+      {"8-bit bitmap", PICTYPE_BITMAP, QImage::Format_Indexed8, "Image: 40 x 20 x 256", {}},
+      {"1-bit bitmap", PICTYPE_BITMAP, QImage::Format_Mono, "Image: 40 x 20 x 2", {}},
+      {"icon", PICTYPE_ICON, QImage::Format_ARGB32, "Image: 40 x 20 x 16", {}},
+      // A GIF picture is an 8-bit bitmap.
+      {"64-colour GIF", PICTYPE_BITMAP, QImage::Format_Invalid, "Image: 40 x 20 x 256", Gif64()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(PictureStatusLine(MakePicture(c.type, Filled(40, 20, c.format, qRgb(9, 9, 9))).get()),
-              c.line);
+    com::Ref<IPicture> picture;
+    if (c.file.isEmpty()) {
+      picture = MakePicture(c.type, Filled(40, 20, c.format, qRgb(9, 9, 9)));
+    } else {
+      const com::Ref<IStream> stream = com::MemoryStream::Over(c.file);
+      ASSERT_EQ(OleLoadPicture(stream.get(), 0, FALSE, IID_IPicture, picture.OutVoid()), S_OK);
+    }
+    EXPECT_EQ(PictureStatusLine(picture.get()), c.line);
   }
   EXPECT_EQ(PictureStatusLine(nullptr), "Image: 0 x 0 x 16 Million");
 }
@@ -390,22 +436,67 @@ QImage ColourRamp(QImage::Format format) {
   return image;
 }
 
-// A saved file shows every opaque pixel of its source, whatever kind of picture file it was.
+// The ramp with an alpha that runs from clear to opaque.
+QImage AlphaRamp() {
+  QImage image(40, 20, QImage::Format_ARGB32);
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, qRgba(x * 6, y * 12, (x * y) % 256, (x * 13 + y * 7) % 256));
+  return image;
+}
+
+// A 32-bit .bmp file of the image with its alpha: a version-4 header whose masks name
+// the alpha byte.
+QByteArray AlphaBitmap(const QImage& image) {
+  QByteArray bytes;
+  const auto put = [&](uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) bytes.append(static_cast<char>((v >> (8 * i)) & 0xff));
+  };
+  const auto pixels = static_cast<uint32_t>(image.width() * image.height() * 4);
+  bytes.append("BM");
+  put(14 + 108 + pixels, 4);
+  put(0, 4);
+  put(14 + 108, 4);
+  put(108, 4);
+  put(static_cast<uint32_t>(image.width()), 4);
+  put(static_cast<uint32_t>(image.height()), 4);
+  put(1, 2);
+  put(32, 2);
+  put(3, 4);  // bit fields
+  put(pixels, 4);
+  put(2835, 4);
+  put(2835, 4);
+  put(0, 4);
+  put(0, 4);
+  for (uint32_t mask : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u}) put(mask, 4);
+  put(0x73524742, 4);  // sRGB
+  for (int i = 0; i < 12; ++i) put(0, 4);
+  for (int y = image.height() - 1; y >= 0; --y)
+    for (int x = 0; x < image.width(); ++x) put(image.pixel(x, y), 4);
+  return bytes;
+}
+
+// A saved file shows every pixel of its source, whatever kind of picture file it was,
+// alpha included where the source has an alpha channel; an icon (drawn on the menu
+// colour) and palette pictures (no transparency chunk) show their opaque pixels.
 TEST_F(PngGeneratorTest, SavedFilesShowTheirSourcePixelForPixel) {
   const struct {
     const char* name;
     QByteArray bytes;
+    bool everyPixel;
   } cases[] = {
-      {"1-bit.bmp", PaletteBitmap(1)},
-      {"4-bit.bmp", PaletteBitmap(4)},
-      {"8-bit.bmp", PaletteBitmap(8)},
-      {"grey.png", Encoded(GreyRamp(), "PNG")},
-      {"grey.jpg", Encoded(GreyRamp(), "JPEG")},
-      {"24-bit.bmp", Encoded(ColourRamp(QImage::Format_RGB32), "BMP")},
-      {"32-bit.png", Encoded(ColourRamp(QImage::Format_ARGB32), "PNG")},
-      {"colour.jpg", Encoded(ColourRamp(QImage::Format_RGB32), "JPEG")},
-      {"picture.gif", Fixture("bmp-seed-gif")},
-      {"picture.ico", Fixture("bmp-seed-icon")},
+      {"1-bit.bmp", PaletteBitmap(1), true},
+      {"4-bit.bmp", PaletteBitmap(4), true},
+      {"8-bit.bmp", PaletteBitmap(8), true},
+      {"grey.png", Encoded(GreyRamp(), "PNG"), true},
+      {"grey.jpg", Encoded(GreyRamp(), "JPEG"), true},
+      {"24-bit.bmp", Encoded(ColourRamp(QImage::Format_RGB32), "BMP"), true},
+      {"32-bit.png", Encoded(ColourRamp(QImage::Format_ARGB32), "PNG"), true},
+      {"32-bit alpha.bmp", AlphaBitmap(AlphaRamp()), true},
+      {"rgba.png", Encoded(AlphaRamp(), "PNG"), true},
+      {"colour.jpg", Encoded(ColourRamp(QImage::Format_RGB32), "JPEG"), true},
+      {"picture.gif", Fixture("bmp-seed-gif"), false},
+      {"64-colour.gif", Gif64(), true},
+      {"picture.ico", Fixture("bmp-seed-icon"), false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -420,7 +511,8 @@ TEST_F(PngGeneratorTest, SavedFilesShowTheirSourcePixelForPixel) {
     int differing = 0;
     for (int y = 0; y < source.height(); ++y)
       for (int x = 0; x < source.width(); ++x)
-        if (qAlpha(source.pixel(x, y)) == 255 && saved.pixel(x, y) != source.pixel(x, y)) ++differing;
+        if ((c.everyPixel || qAlpha(source.pixel(x, y)) == 255) && saved.pixel(x, y) != source.pixel(x, y))
+          ++differing;
     EXPECT_EQ(differing, 0);
   }
   EXPECT_TRUE(prompts_->Shown().isEmpty());
@@ -431,7 +523,8 @@ TEST(PictureFilters, EveryOfferedKindOpens) {
   const QString dir = testenv::NewTempDir(QStringLiteral("qvp-kinds"));
   const std::map<QString, QByteArray> samples = {
       {QStringLiteral("bmp"), PaletteBitmap(8)},          {QStringLiteral("png"), Encoded(GreyRamp(), "PNG")},
-      {QStringLiteral("jpg"), Encoded(GreyRamp(), "JPEG")}, {QStringLiteral("gif"), Fixture("bmp-seed-gif")},
+      {QStringLiteral("jpg"), Encoded(GreyRamp(), "JPEG")}, {QStringLiteral("jpeg"), Encoded(GreyRamp(), "JPEG")},
+      {QStringLiteral("gif"), Fixture("bmp-seed-gif")},
       {QStringLiteral("ico"), Fixture("bmp-seed-icon")},    {QStringLiteral("cur"), Fixture("bmp-seed-cursor")},
   };
   for (const UINT filter : {2012u, 2022u}) {

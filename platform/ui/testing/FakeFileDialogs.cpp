@@ -30,6 +30,7 @@ std::optional<QString> FakeFileDialogs::Next(const QString& what) {
 
 std::optional<QString> FakeFileDialogs::GetFileName(const FileDialogRequest& request) {
   fileRequests_.append(request);
+  if (onShown_) onShown_(request);
   return Next(QStringLiteral("file dialog \"%1\"").arg(request.title));
 }
 
@@ -39,6 +40,7 @@ FakeFileDialogs& FakeFileDialogs::ChooseFiles(const QStringList& paths) {
 
 std::optional<QStringList> FakeFileDialogs::GetFileNames(const FileDialogRequest& request) {
   fileRequests_.append(request);
+  if (onShown_) onShown_(request);
   const std::optional<QString> answer = Next(QStringLiteral("file dialog \"%1\"").arg(request.title));
   if (!answer) return std::nullopt;
   return answer->split(QLatin1Char('\n'));

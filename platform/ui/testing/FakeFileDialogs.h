@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 
 #include "platform/ui/FileDialogs.h"
@@ -19,6 +20,8 @@ class FakeFileDialogs : public FileDialogs {
   FakeFileDialogs& Choose(const QString& path);  // next dialog returns `path`
   FakeFileDialogs& Cancel();                     // next dialog is cancelled
   FakeFileDialogs& ChooseFiles(const QStringList& paths);  // next dialog returns them all
+  // Runs as each file dialog shows, before it is answered (what the code holds meanwhile).
+  void SetOnShown(std::function<void(const FileDialogRequest&)> handler) { onShown_ = std::move(handler); }
 
   const QList<FileDialogRequest>& FileRequests() const { return fileRequests_; }
   const QList<FolderRequest>& FolderRequests() const { return folderRequests_; }
@@ -36,6 +39,7 @@ class FakeFileDialogs : public FileDialogs {
   QList<FileDialogRequest> fileRequests_;
   QList<FolderRequest> folderRequests_;
   QStringList unexpected_;
+  std::function<void(const FileDialogRequest&)> onShown_;
 };
 
 using ScopedFakeFileDialogs = ScopedFake<FakeFileDialogs, FileDialogs, &SetFileDialogs>;
