@@ -34,8 +34,7 @@ set(uses_exchange ${uses_reports} reports)
 set(uses_shell ${uses_exchange} exchange)
 # The tests and the benchmarks try every folder.
 set(uses_tests ${STOVREL_FOLDERS})
-list(REMOVE_ITEM uses_tests tests)
-set(uses_bench ${uses_tests})
+set(uses_bench ${STOVREL_FOLDERS})
 
 # The engine's file layer: of its folder, only these sources reach the file system;
 # every layer above reads, maps and stats through File. An object of the folder outside
@@ -94,7 +93,7 @@ function(stovrel_layering_check)
   foreach(pattern IN LISTS STOVREL_FILE_LAYER_ALLOWED)
     string(APPEND table "!file-allowed ${pattern}\n")
   endforeach()
-  file(GENERATE OUTPUT ${dir}/table.txt CONTENT "${table}")
+  file(GENERATE OUTPUT ${dir}/${ARG_NAME}-table.txt CONTENT "${table}")
   set(objects "")
   set(depends "")
   foreach(target IN LISTS ARG_TARGETS)
@@ -105,10 +104,10 @@ function(stovrel_layering_check)
   set(stamp ${dir}/${ARG_NAME}.stamp)
   add_custom_command(
     OUTPUT ${stamp}
-    COMMAND ${ARG_CHECKER} ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${dir}/table.txt ${dir}/${ARG_NAME}-objects.txt
+    COMMAND ${ARG_CHECKER} ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${dir}/${ARG_NAME}-table.txt ${dir}/${ARG_NAME}-objects.txt
       ${CMAKE_NM}
     COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
-    DEPENDS ${ARG_CHECKER} ${depends} ${dir}/table.txt ${dir}/${ARG_NAME}-objects.txt
+    DEPENDS ${ARG_CHECKER} ${depends} ${dir}/${ARG_NAME}-table.txt ${dir}/${ARG_NAME}-objects.txt
     COMMENT "Checking the objects of ${ARG_NAME} against the layering"
     VERBATIM)
   add_custom_target(layering_${ARG_NAME} ALL DEPENDS ${stamp})

@@ -377,8 +377,8 @@ class KeyMaker {
 
 // Rows [first, first + n) of `cells` as `combo` shows them: the texts of the ids it maps
 // (each stored once), the cells it does not map as they are.
-std::unique_ptr<CellColumn> ShownCells(const CellColumn& cells, const ComboList& combo, size_t first, size_t n) {
-  auto shown = std::make_unique<CellColumn>();
+std::shared_ptr<CellColumn> ShownCells(const CellColumn& cells, const ComboList& combo, size_t first, size_t n) {
+  auto shown = std::make_shared<CellColumn>();
   shown->Resize(n);
   std::unordered_map<const QString*, size_t> stored;  // a row holding each text
   for (size_t i = 0; i < n; ++i) {
@@ -404,7 +404,7 @@ std::unique_ptr<CellColumn> ShownCells(const CellColumn& cells, const ComboList&
 // The keys of one column, indexed by position, with what their texts need.
 struct ColumnKeys {
   BigVector<SortKey> keys;
-  std::unique_ptr<CellColumn> own;  // the cells sorted by, when not the grid's
+  std::shared_ptr<const CellColumn> own;  // the cells sorted by, when not the grid's
   const CellColumn* cells = nullptr;
   size_t first = 0;
   size_t textKeys = 0;  // keys of class kTextKey
