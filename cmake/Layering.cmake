@@ -1,6 +1,6 @@
 # The layering: which folders each folder of the sources may use, held by what the tools
-# see (cmake/CheckLayering.cpp): the headers the compiler opened for each library object
-# and the symbols its objects resolve in other libraries.
+# see (cmake/CheckLayering.cpp): the headers the compiler opened for each object the
+# build makes and the symbols each resolves in the other objects.
 
 # The folders, lowest first; the longest prefix names a file's folder.
 set(STOVREL_FOLDERS
