@@ -4,9 +4,10 @@
 //   check_layering <source dir> <build dir> <table> <objects> <nm>
 //
 // <table> has a line per folder: the folder, then the folders it may use besides
-// itself; "!file-layer" lists the sources of the file layer and "!file-calls" the
-// system's calls on files that only they may use in their folders. <objects> lists the
-// libraries' object files, one a line. An object belongs to the folder of its source
+// itself; "!file-layer" lists the sources of the file layer, and each "!file-allowed"
+// line a pattern (demangled; a trailing * matches any rest) of what the other objects
+// of their folders may take from outside the tree. <objects> lists the object files,
+// one a line. An object belongs to the folder of its source
 // (the longest folder that prefixes it); a generated source (moc, resources) to the
 // folder of its library's other sources.
 //  - Headers: every file of the source tree the compiler opened for the object (Ninja's
@@ -15,8 +16,11 @@
 //    Generated files (under the build folder) and files outside the tree are not ours.
 //  - Symbols: every symbol an object leaves undefined that another of the objects
 //    defines must be defined in its folder or in one it may use; what only the
-//    libraries outside the tree define (Qt, the C++ library) is not ours, except the
-//    file calls, which no object of a file layer source's folder outside that layer uses.
+//    libraries outside the tree define (Qt, the C++ library) is not ours. The
+//    replaceable allocation functions are the C++ library's even where a test program
+//    replaces them.
+//  - Above the file layer: an object of a file layer source's folder outside that layer
+//    takes from outside the tree only what a "!file-allowed" pattern matches.
 // Prints each wrong use and exits 1; 0 when there is none.
 
 #include <cxxabi.h>
@@ -43,7 +47,8 @@ namespace fs = std::filesystem;
 
 struct Table {
   std::map<std::string, std::set<std::string>> uses;  // folder -> the folders it may use
-  std::set<std::string> fileLayer, fileCalls;
+  std::set<std::string> fileLayer;
+  std::vector<std::string> fileAllowed;  // patterns, "*" at the end matching any rest
 
   // The folder of a path relative to the source tree: the longest folder prefixing it,
   // else its first part.
@@ -56,6 +61,11 @@ struct Table {
       }
     }
     return best.empty() ? path.substr(0, path.find('/')) : best;
+  }
+  bool FileAllowed(const std::string& name) const {
+    return std::any_of(fileAllowed.begin(), fileAllowed.end(), [&](const std::string& p) {
+      return !p.empty() && p.back() == '*' ? name.compare(0, p.size() - 1, p, 0, p.size() - 1) == 0 : name == p;
+    });
   }
   bool Allows(const std::string& from, const std::string& to) const {
     if (from == to) return true;
@@ -71,8 +81,13 @@ Table ReadTable(const fs::path& file) {
     std::istringstream words(line);
     std::string folder, to;
     if (!(words >> folder)) continue;
-    std::set<std::string>& uses =
-        folder == "!file-layer" ? table.fileLayer : folder == "!file-calls" ? table.fileCalls : table.uses[folder];
+    if (folder == "!file-allowed") {
+      std::string pattern;
+      std::getline(words >> std::ws, pattern);
+      table.fileAllowed.push_back(pattern);
+      continue;
+    }
+    std::set<std::string>& uses = folder == "!file-layer" ? table.fileLayer : table.uses[folder];
     while (words >> to) uses.insert(to);
   }
   return table;
@@ -126,6 +141,12 @@ std::string Demangled(const std::string& name) {
   int status = 0;
   std::unique_ptr<char, void (*)(void*)> text(abi::__cxa_demangle(name.c_str(), nullptr, nullptr, &status), std::free);
   return status == 0 && text ? text.get() : name;
+}
+
+// A replaceable allocation function: the C++ library's, wherever else it is defined.
+bool Replaceable(const std::string& name) {
+  return name.rfind("_Znw", 0) == 0 || name.rfind("_Zna", 0) == 0 || name.rfind("_Zdl", 0) == 0 ||
+         name.rfind("_Zda", 0) == 0;
 }
 
 // `inner` below `outer`, as a relative path; empty when it is not.
@@ -278,7 +299,7 @@ int main(int argc, char** argv) {
     if (object == objects.size()) continue;
     if (t == 'U') {
       undefined[object].push_back(std::move(name));
-    } else if ((t >= 'A' && t <= 'Z') || t == 'u' || t == 'i') {  // global definitions
+    } else if (((t >= 'A' && t <= 'Z') || t == 'u' || t == 'i') && !Replaceable(name)) {  // global definitions
       defined.try_emplace(std::move(name), Definition{object, 0}).first->second.folders |= own[object];
     }
   }
@@ -290,13 +311,17 @@ int main(int argc, char** argv) {
   for (const std::string& source : table.fileLayer) fileLayerFolders.insert(table.FolderOf(source));
   for (size_t i = 0; i < objects.size(); ++i) {
     const Object& o = objects[i];
+    const bool aboveFileLayer = fileLayerFolders.count(o.folder) != 0 && table.fileLayer.count(o.source) == 0;
     for (const std::string& name : undefined[i]) {
-      if (table.fileCalls.count(name) != 0 && fileLayerFolders.count(o.folder) != 0 &&
-          table.fileLayer.count(o.source) == 0) {
-        wrong.insert(o.source + ": uses " + name + " of the system: " + o.folder +
-                     " may not use it above the file layer");
-      }
       const auto by = defined.find(name);
+      if (by == defined.end() && aboveFileLayer) {
+        std::string shown = Demangled(name);
+        if (!table.FileAllowed(shown)) {
+          if (const size_t args = shown.find('('); args != std::string::npos) shown.resize(args);
+          wrong.insert(o.source + ": uses " + shown + " of the system: " + o.folder +
+                       " may not use it above the file layer");
+        }
+      }
       if (by == defined.end() || (by->second.folders & allowed[i]) != 0) continue;
       const Object& definer = objects[by->second.first];
       wrong.insert(o.source + ": uses " + Demangled(name) + " of " + definer.source + ": " + o.folder +

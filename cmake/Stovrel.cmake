@@ -9,6 +9,13 @@ if(STOVREL_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
+if(STOVREL_TSAN)
+  if(STOVREL_SANITIZE)
+    message(FATAL_ERROR "STOVREL_TSAN and STOVREL_SANITIZE do not go together: configure two builds")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
 
 # stovrel_library(name SOURCES ... [QT] [DEPS ...])
 # One folder, one static library; include paths are rooted at the source tree. Its

@@ -344,8 +344,10 @@ class clsDB {
   bool ConvertTran(clsTran& udTran, int32_t udFromType);
   static constexpr char kConvertGoneMsg[] =
       "Unable to update transaction! Another user has already changed or deleted it.";
-  // Fills the record from row nTranID; false (record untouched) when it is missing.
-  bool GetTran(int32_t nTranID, clsTran& udTran);
+  // Fills the record from row nTranID; false (record untouched) when it is missing or
+  // cannot be read. A row that cannot be read is reported here; one that is missing
+  // gives RecordNonExistMsg when bSayMissing.
+  bool GetTran(int32_t nTranID, clsTran& udTran, bool bSayMissing = false);
   // Appends a copy of udTran with the given type and units, dated sPrevDate when that
   // is a date; the save's result.
   bool CopyTran(const clsTran& udTran, int32_t udType, rt::Currency curUnits, const QString& sPrevDate);

@@ -175,12 +175,13 @@ bool clsDB::ConvertTran(clsTran& udTran, int32_t udFromType) {
   return status.ok();
 }
 
-bool clsDB::GetTran(int32_t nTranID, clsTran& udTran) {
+bool clsDB::GetTran(int32_t nTranID, clsTran& udTran, bool bSayMissing) {
   const store::Table tb = OpenTable(TranTable());
   if (!tb.ok()) return false;
   const store::Session session = Session();
   const store::Result<store::TranRow> row = store::Transactions(session).Get(nTranID, tb.get());
   dbaccess::Report(row.status, "clsDB_GetTran");
+  if (bSayMissing && row.status.is(store::Failure::kNotFound)) RecordNonExistMsg();
   if (!row.ok()) return false;
   udTran = TranOf(row.value);
   return true;

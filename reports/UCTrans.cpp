@@ -51,12 +51,8 @@ void UCTrans::EditOrDelete(int32_t udOper) {
   const int32_t row = ctlGrid->GetCurrentRow();
   const int32_t id = ctlGrid->GetCurrentRowID();
   if (m_RptDef == nullptr || id <= 0) return;
-  clsDB& db = gDB();
   clsTran tran;
-  if (!db.GetTran(id, tran)) {
-    db.RecordNonExistMsg();
-    return;
-  }
+  if (!gDB().GetTran(id, tran, true)) return;
   bool saved = false;
   {
     frmInvAddUpateDel dlg(HubWindow());

@@ -202,7 +202,7 @@ void SortGridByColumn(ctl::GridControl& grd, int32_t nCol, int32_t nOrder) {
   const int last = LastDataRow(grd);
   if (last <= 1) return;
   grd.Select(1, nCol, last, nCol);
-  grd.setSort(nOrder == 1 ? ctl::flexSortGenericDescending : ctl::flexSortGenericAscending);
+  grd.SortShown(nOrder == 1 ? ctl::flexSortGenericDescending : ctl::flexSortGenericAscending);
   grd.Select(1, nCol);
 }
 

@@ -62,9 +62,9 @@ void LoadGridColumns(ctl::GridControl& grd, const clsRptDef& RptDef);
 void LoadGridComboLists(ctl::GridControl& grd, const clsRptDef& RptDef);
 // Totals row, frozen columns, alignment and date columns. Errors: "FormatGrid".
 void FormatGrid(ctl::GridControl& grd, const clsRptDef& RptDef);
-// Stable sort of the data rows (the totals row stays last) by column nCol; nOrder 1
-// descending, else ascending. Nothing for a column outside the grid or fewer than two
-// data rows.
+// Stable sort of the data rows (the totals row stays last) by column nCol as shown (a
+// category or account by its name, not its id); nOrder 1 descending, else ascending.
+// Nothing for a column outside the grid or fewer than two data rows.
 void SortGridByColumn(ctl::GridControl& grd, int32_t nCol, int32_t nOrder);
 // The display text of one value by the column's data type ("S" unchanged, "I" integer
 // with -1 as 0, "U"/"C"/"A" formatted and "" for an exact zero, "D" stored date as a

@@ -398,7 +398,8 @@ class clsSystem {
   // Asks for a file and writes the cells (nStartRow, nStartCol)..(nEndRow, nEndCol) of
   // the grid as CSV (UTF-8 with a byte-order mark, so spreadsheets read it as UTF-8;
   // CR LF after every line; cells outside the grid add nothing, not even a separator);
-  // then offers to open it. A target that may not be written (a read-only file, a
+  // then offers to open it. The dialog proposes the folder of the run's last export
+  // (ui::ProposedFolder). A target that may not be written (a read-only file, a
   // folder that takes no new files) gives the warning of WriteRefusal and nothing is
   // deleted. A field
   // is a bare number only for a plain decimal text (sign, digits, at most one decimal
@@ -502,6 +503,7 @@ class clsSystem {
   QString FileSizeKBText(qint64 nBytes) const;
   int32_t m_nextDocNum = 0;
   // grids
+  QString m_lastExportFolder;  // of SaveGrid's last file; empty: none yet
   // Resets `grid` to the preview's heading row; the grid column of each heading
   // position (0: not shown).
   std::vector<int> PreviewGridHeading(ctl::GridControl& grid, const rt::Collection& ImportColColl,

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <optional>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "platform/runtime/Error.h"
 #include "platform/runtime/LocaleInfo.h"
 #include "platform/runtime/Strings.h"
+#include "platform/ui/FileDialogs.h"
 #include "platform/ui/Prompt.h"
 #include "platform/ui/WaitCursor.h"
 #include "services/ProgressSteps.h"
@@ -161,11 +163,12 @@ QString ExportText(const ctl::GridControl& grid, int row, int col) {
 
 void clsSystem::SaveGrid(ctl::GridControl& grid, int32_t nStartRow, int32_t nStartCol,
                          int32_t nEndRow, int32_t nEndCol) {
-  QString sFile;
+  QString sFile = ui::ProposedFolder(m_lastExportFolder) + QLatin1Char('/');
   if (!GetFilename(sFile, QStringLiteral("MS Excel Comma Delimited File (*.csv)|*.csv"), 0x280806,
                    QStringLiteral("Save As..."), true)) {
     return;
   }
+  m_lastExportFolder = QFileInfo(sFile).absolutePath();
   QCoreApplication::processEvents();
   ui::ScopedHourglass hourglass;
 

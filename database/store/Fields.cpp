@@ -46,7 +46,7 @@ QString TrimmedText(FIELD4* f) {
 QString Memo(FIELD4* f) {
   // A note that cannot be read is an error, never an empty note.
   if (const int rc = f4memoError(f); rc < 0) {
-    const QString text = QStringLiteral("The note (%1) of this row cannot be read. ").arg(rt::FromCp1252(f4name(f))) +
+    const QString text = QStringLiteral("The note of this row cannot be read. ") +
                          DamageText(e4data, reason4memo);
     throw rt::VbError(rc, QStringLiteral("f4memoPtr"), text).WithAdvice(text);
   }

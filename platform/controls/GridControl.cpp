@@ -568,7 +568,11 @@ void GridControl::Clear(int where, int what) {
   ViewChanged();
 }
 
-void GridControl::setSort(int order) {
+void GridControl::setSort(int order) { Sort(order, false); }
+
+void GridControl::SortShown(int order) { Sort(order, true); }
+
+void GridControl::Sort(int order, bool shown) {
   if (order == flexSortNone) return;
   if (order != flexSortGenericAscending && order != flexSortGenericDescending) RaiseInvalidValue();
   if (col_ < 0) return;
@@ -581,7 +585,7 @@ void GridControl::setSort(int order) {
   r1 = std::max(r1, fixedRows_);
   const int c1 = std::min(col_, colSel_);
   const int c2 = std::max(col_, colSel_);
-  data_.Sort(r1, r2, c1, c2, order == flexSortGenericDescending);
+  data_.Sort(r1, r2, c1, c2, order == flexSortGenericDescending, shown);
   StructureChanged(r1);
 }
 

@@ -224,6 +224,8 @@ class GridControl : public QWidget {
   // selected columns, left to right, in GridData::Sort's order. Equal keys keep their
   // order.
   void setSort(int order);
+  // As setSort, but the columns whose lists map ids to texts sort by the texts shown.
+  void SortShown(int order);
 
   // For printing: the columns to print (not hidden, width above 0) and a cell's look.
   std::vector<int> VisibleCols() const;
@@ -258,6 +260,7 @@ class GridControl : public QWidget {
   friend class grid::GridModel;
   friend class grid::GridView;
 
+  void Sort(int order, bool shown);
   void CheckCell(int row, int col) const {
     CheckRow(row);
     CheckCol(col);

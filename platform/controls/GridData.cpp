@@ -5,8 +5,10 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <numeric>
+#include <unordered_map>
 
 #include "platform/controls/GridFormat.h"
 #include "platform/runtime/Format.h"
@@ -373,9 +375,36 @@ class KeyMaker {
   std::unordered_map<uint64_t, std::pair<uint64_t, uint8_t>> seen_;  // date cells read
 };
 
+// Rows [first, first + n) of `cells` as `combo` shows them: the texts of the ids it maps
+// (each stored once), the cells it does not map as they are.
+std::shared_ptr<CellColumn> ShownCells(const CellColumn& cells, const ComboList& combo, size_t first, size_t n) {
+  auto shown = std::make_shared<CellColumn>();
+  shown->Resize(n);
+  std::unordered_map<const QString*, size_t> stored;  // a row holding each text
+  for (size_t i = 0; i < n; ++i) {
+    const size_t row = first + i;
+    if (const QString* text = combo.Lookup(cells, row)) {
+      const auto [at, added] = stored.try_emplace(text, i);
+      if (added)
+        shown->SetText(i, *text);
+      else
+        shown->CopyCell(at->second, i);
+      continue;
+    }
+    switch (cells.Kind(row)) {
+      case CellKind::Empty: break;
+      case CellKind::Int: shown->SetInt(i, cells.IntValue(row)); break;
+      case CellKind::Double: shown->SetDouble(i, cells.DoubleValue(row)); break;
+      case CellKind::Text: shown->SetText(i, cells.Text(row).ToString()); break;
+    }
+  }
+  return shown;
+}
+
 // The keys of one column, indexed by position, with what their texts need.
 struct ColumnKeys {
   BigVector<SortKey> keys;
+  std::shared_ptr<const CellColumn> own;  // the cells sorted by, when not the grid's
   const CellColumn* cells = nullptr;
   size_t first = 0;
   size_t textKeys = 0;  // keys of class kTextKey
@@ -589,7 +618,7 @@ bool InPlace(const BigVector<uint32_t>& order, size_t first) {
 
 }  // namespace
 
-void GridData::Sort(int r1, int r2, int c1, int c2, bool descending) {
+void GridData::Sort(int r1, int r2, int c1, int c2, bool descending, bool shown) {
   if (r1 >= r2 || c1 > c2) return;
   const size_t first = static_cast<size_t>(r1);
   const size_t n = static_cast<size_t>(r2 - r1 + 1);
@@ -599,7 +628,12 @@ void GridData::Sort(int r1, int r2, int c1, int c2, bool descending) {
     ColumnKeys& k = keys[static_cast<size_t>(c - c1)];
     const bool dates = Column(c).dataType == kDateType;
     if (dates && !reader) reader.emplace();
-    k.Make(Cells(c), first, n, dates ? &*reader : nullptr);
+    if (shown && Column(c).combo.Maps()) {
+      k.own = ShownCells(Cells(c), Column(c).combo, first, n);
+      k.Make(*k.own, 0, n, dates ? &*reader : nullptr);
+    } else {
+      k.Make(Cells(c), first, n, dates ? &*reader : nullptr);
+    }
     k.RankTexts();
   }
   auto ordered = [descending](int cmp, uint32_t a, uint32_t b) {

@@ -111,8 +111,9 @@ class GridData {
   // case. A key column's texts, when at least 64 of them share at most half as many
   // stored copies, are ranked once, so that rows compare numbers. One key column whose
   // texts (if any) are ranked sorts by a radix sort (a counting sort with up to 2^15
-  // distinct keys); other keys by comparisons.
-  void Sort(int r1, int r2, int c1, int c2, bool descending);
+  // distinct keys); other keys by comparisons. With `shown`, a key column whose list maps
+  // ids to texts sorts by the texts shown (a cell the list does not map, by its own).
+  void Sort(int r1, int r2, int c1, int c2, bool descending, bool shown = false);
 
  private:
   std::vector<CellColumn> columns_;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
 #include "platform/ui/DialogLook.h"
@@ -151,6 +152,12 @@ std::optional<QStringList> GetFileNames(const FileDialogRequest& request) {
   open.save = false;
   open.flags |= OFN_ALLOWMULTISELECT;
   return CurrentFileDialogs().GetFileNames(open);
+}
+
+QString ProposedFolder(const QString& last) {
+  if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 QStringList QtNameFilters(const QString& classicFilter) {

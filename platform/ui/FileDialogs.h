@@ -77,6 +77,11 @@ std::optional<QString> GetFolder(const FolderRequest& request);
 // An open dialog in which several files can be chosen at once.
 std::optional<QStringList> GetFileNames(const FileDialogRequest& request);
 
+// The folder a save dialog proposes: `last` (where the user's last file of its kind went)
+// while it is a folder, else the user's documents folder, else home; never the working
+// folder, which is the database's.
+QString ProposedFolder(const QString& last);
+
 // The classic filter text as Qt name filters: "CSV Files (*.csv)|*.csv" gives
 // "CSV Files (*.csv)"; a description without the patterns in it gets them appended
 // ("Text|*.txt;*.log" gives "Text (*.txt *.log)"); "*.*" becomes "*"; a lone pattern

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QStandardPaths>
 #include <QTemporaryFile>
 #include <filesystem>
 #include <system_error>
@@ -52,12 +51,7 @@ std::unique_ptr<PrintSurface> StartPdfJob(std::unique_ptr<QPrinter> printer,
   request.filter = QStringLiteral("PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*");
   QString proposed = documentName.trimmed();
   proposed.replace(QLatin1Char('/'), QLatin1Char('-'));
-  // In the user's documents (never the working folder, the database's), or where the
-  // last PDF file went.
-  QString folder = Current().pdfFolder;
-  if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
-  request.fileName = QDir(folder).filePath(
+  request.fileName = QDir(ProposedFolder(Current().pdfFolder)).filePath(
       (proposed.isEmpty() ? QStringLiteral("document") : proposed) + QStringLiteral(".pdf"));
   request.defaultExt = QStringLiteral("pdf");
   request.flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;

@@ -698,7 +698,7 @@ Status Index::RebuildAll(std::vector<TagEntries> entries) {
   if (s.ok()) {
     s = ReplaceFile(temp, path_);
   } else {
-    std::remove(temp.c_str());
+    RemoveFile(temp);
   }
   if (s.ok()) s = Reopen();
   Release();
@@ -837,7 +837,7 @@ Status CdxIndex::Create(const std::string& path, const std::vector<TagDef>& tags
   Status s = WriteIndexFile(temp, defs, std::vector<const SortedTag*>(defs.size(), nullptr),
                             std::vector<uint32_t>(defs.size(), 0));
   if (!s.ok()) {
-    std::remove(temp.c_str());
+    RemoveFile(temp);
     return s;
   }
   return ReplaceFile(temp, path);

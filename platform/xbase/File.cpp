@@ -316,10 +316,12 @@ bool File::Unlock(uint64_t start, uint64_t len) {
   return ::fcntl(fd_, F_OFD_SETLK, &fl) == 0;
 }
 
+void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
+
 Status ReplaceFile(const std::string& from, const std::string& to) {
   if (std::rename(from.c_str(), to.c_str()) != 0) {
     const Status s = Status::System(Code::kIo, "cannot rename " + from + " to " + to);
-    std::remove(from.c_str());
+    RemoveFile(from);
     return s;
   }
   const size_t slash = to.rfind('/');

@@ -143,6 +143,8 @@ struct FileStamp {
 
 // Renames from over to and syncs the folder; removes from when that fails.
 Status ReplaceFile(const std::string& from, const std::string& to);
+// Removes the file a path names, if any (a temporary file given up).
+void RemoveFile(const std::string& path);
 // A temporary name beside path, unique to this process.
 std::string TempNameFor(const std::string& path);
 

@@ -513,7 +513,7 @@ TEST_F(MaintTest, DamagedFilesSayWhatIsWrongAndTheReindexRepairsTheCount) {
     EXPECT_EQ(dbtest::LiveRows(tran.dataFilePath), c.rowsAfter);
     clsTran first;
     if (QLatin1String(c.file) == QLatin1String("fpt")) {
-      prompts->ExpectContaining(QStringLiteral("The note (NOTES) of this row cannot be read."));
+      prompts->ExpectContaining(QStringLiteral("The note of this row cannot be read."));
       EXPECT_FALSE(gDB().GetTran(1001, first));
     } else {
       EXPECT_TRUE(gDB().GetTran(1001, first));

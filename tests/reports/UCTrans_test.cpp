@@ -1,8 +1,11 @@
 #include "reports/UCTrans.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <tuple>
 
 #include "inventory/frmInvAddUpateDel.h"
 #include "reports/PaneButtons.h"
@@ -195,6 +198,31 @@ TEST_F(UCTransTest, NothingHappensWithoutATransactionRow) {
   EXPECT_EQ(rpttest::RowIds(grd), (std::vector<int32_t>{t1, t2, t3}));
 }
 
+// Edit on a row whose note cannot be read: the damage box alone, without the field's
+// name; the row is there, so nothing says another user deleted it.
+TEST_F(UCTransTest, EditOnARowWithAnUnreadableNoteShowsOneBox) {
+  const QString memo = QString(gDB().TranTable()).replace(QStringLiteral(".dbf"), QStringLiteral(".fpt"));
+  const qint64 whole = QFileInfo(memo).size();
+  const int32_t noted = AddTran(p, 2, "1", "1", QStringLiteral("3/4/2026"), QString(200, u'd'));
+  {
+    QFile f(memo);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.seek(whole));
+    f.write(QByteArray(f.size() - whole, '\xff'));
+  }
+  clsRptDef def = Def(TranRecord());
+  auto pane = Pane(def);
+  ctl::GridControl& grd = Grid(*pane);
+  ASSERT_EQ(rpttest::RowIds(grd), (std::vector<int32_t>{t1, t2, t3, noted}));
+  gSystem().GridSelectRow(grd, 4);
+  prompts->ExpectContaining(QStringLiteral("The note of this row cannot be read."));
+  pane->ctlTranButtons->cmdTranEdit->click();
+  EXPECT_TRUE(runner->Ran().isEmpty()) << runner->Ran().join(u',').toStdString();
+  ASSERT_EQ(prompts->Shown().size(), 1);
+  EXPECT_FALSE(prompts->Last().text.contains(QStringLiteral("NOTES"))) << prompts->Last().text.toStdString();
+  EXPECT_EQ(rpttest::RowIds(grd), (std::vector<int32_t>{t1, t2, t3, noted}));
+}
+
 TEST_F(UCTransTest, SortBandsAgainAndKeepsTotalsLast) {
   clsRptDef def = Def(TranRecord());
   auto pane = Pane(def);
@@ -205,6 +233,38 @@ TEST_F(UCTransTest, SortBandsAgainAndKeepsTotalsLast) {
   emit pane->ctlGrid->HeaderClick(4);
   EXPECT_EQ(rpttest::RowIds(grd), (std::vector<int32_t>{t1, t2, t3}));
   EXPECT_EQ(Bands(grd), (std::vector<int>{kOdd, kEven, kOdd, kTotals}));
+}
+
+// Category and account cells store ids; a sort orders the rows by the names shown.
+TEST_F(UCTransTest, CategoryAndAccountSortByTheNamesShown) {
+  using store::ListType;
+  const int32_t zinc = rpttest::AddCategory(QStringLiteral("Zinc"), ListType::kTranCategory);
+  const int32_t iron = rpttest::AddCategory(QStringLiteral("iron"), ListType::kTranCategory);
+  const int32_t brass = rpttest::AddCategory(QStringLiteral("Brass"), ListType::kTranCategory);
+  const int32_t west = rpttest::AddCategory(QStringLiteral("West"), ListType::kTranAccount);
+  const int32_t east = rpttest::AddCategory(QStringLiteral("East"), ListType::kTranAccount);
+  const int32_t north = rpttest::AddCategory(QStringLiteral("North"), ListType::kTranAccount);
+  ASSERT_LT(zinc, brass);
+  ASSERT_LT(west, north);
+  for (const auto& [id, cat, acct] : {std::tuple{t1, zinc, east}, std::tuple{t2, iron, west}, std::tuple{t3, brass, north}}) {
+    clsTran t;
+    ASSERT_TRUE(gDB().GetTran(id, t));
+    t.nCatID = cat;
+    t.nAcctID = acct;
+    DATA4* tb = nullptr;
+    ASSERT_TRUE(gDB().SaveTran(1, t, tb));
+  }
+  clsRptDef def = Def(QStringLiteral("2^T^2001~2009~2010^0~-1~-1~-1~0~x~x^True~1~True~2~0"));
+  auto pane = Pane(def);
+  ctl::GridControl& grd = Grid(*pane);
+  struct Case {
+    int col;
+    std::vector<int32_t> ids;
+  };
+  for (const Case& c : {Case{2, {t3, t2, t1}}, Case{3, {t1, t3, t2}}}) {
+    emit pane->ctlGrid->HeaderClick(c.col);
+    EXPECT_EQ(rpttest::RowIds(grd), c.ids) << "column " << c.col;
+  }
 }
 
 TEST_F(UCTransTest, PropertiesEditsTheStoredDefinitionAndTellsTheHost) {

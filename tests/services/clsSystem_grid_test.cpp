@@ -228,7 +228,33 @@ TEST_F(SaveGridTest, AsksForTheFileAndOffersToOpenIt) {
   EXPECT_EQ(request.title, QStringLiteral("Save As..."));
   EXPECT_EQ(request.filter, QStringLiteral("MS Excel Comma Delimited File (*.csv)|*.csv"));
   EXPECT_EQ(request.flags, 0x280806);
-  EXPECT_TRUE(request.fileName.isEmpty());
+}
+
+// The dialog proposes the folder of the last export, else the user's own folder; never
+// the folder the program was started from.
+TEST_F(SaveGridTest, ProposesTheLastExportFolderNeverTheStartFolder) {
+  ctl::GridControl g;
+  Fill(g, {{"x"}});
+  const QString started = testenv::NewTempDir(QStringLiteral("start"));
+  const QString before = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(started));
+  const QString other = testenv::NewTempDir(QStringLiteral("other"));
+  const QString home = ui::ProposedFolder(QString());
+  for (const QString& target : {other + QStringLiteral("/b.csv"), file}) {
+    dialogs->Choose(target);
+    prompts->Answer(ui::vbNo);
+    gSystem().SaveGrid(g, 0, 0, 0, 0);
+  }
+  ASSERT_TRUE(QDir(dir).removeRecursively());
+  dialogs->Cancel();
+  gSystem().SaveGrid(g, 0, 0, 0, 0);  // the last export's folder is gone
+  QDir::setCurrent(before);
+  QStringList proposed;
+  for (const ui::FileDialogRequest& request : dialogs->FileRequests()) proposed.append(request.fileName);
+  ASSERT_EQ(proposed.size(), 3);
+  EXPECT_EQ(proposed.mid(1), (QStringList{other + u'/', home + u'/'}));
+  EXPECT_NE(home, started);
+  EXPECT_FALSE(proposed.front().isEmpty());
 }
 
 TEST_F(SaveGridTest, CancellingTheDialogWritesAndAsksNothing) {

@@ -496,14 +496,28 @@ TEST_P(GridSplitTest, SortOfASelectedRangeLeavesTheOtherRows) {
   EXPECT_EQ(g.Cell(flexcpBackColor, 3, 1).toInt(), 0x00C0FFFF) << "and so do the styles";
 }
 
-TEST_F(GridControlTest, SortByAComboColumnUsesTheStoredIds) {
-  GridControl g;
-  g.setCols(1);
-  Fill(g, {{"Group"}, {"2"}, {"1"}});
-  g.setColComboList(0, QStringLiteral("#1;Zinc|#2;Aluminium"));
-  g.Select(1, 0);
-  g.setSort(flexSortGenericAscending);
-  EXPECT_THAT(Column(g, 0), ElementsAre("Group", "1", "2"));
+// A list column sorts by its stored ids; SortShown by the texts shown (an id the list
+// does not map by its own value, before the texts).
+TEST_F(GridControlTest, SortByAComboColumnUsesTheStoredIdsOrTheTextsShown) {
+  struct Case {
+    bool shown;
+    int order;
+    std::vector<QString> want;
+  };
+  for (const Case& c : {Case{false, flexSortGenericAscending, {"Group", "1", "2", "3", "9"}},
+                        Case{true, flexSortGenericAscending, {"Group", "9", "2", "3", "1"}},
+                        Case{true, flexSortGenericDescending, {"Group", "1", "3", "2", "9"}}}) {
+    GridControl g;
+    g.setCols(1);
+    Fill(g, {{"Group"}, {"2"}, {"1"}, {"9"}, {"3"}});
+    g.setColComboList(0, QStringLiteral("#1;Zinc|#2;Aluminium|#3;brass"));
+    g.Select(1, 0);
+    if (c.shown)
+      g.SortShown(c.order);
+    else
+      g.setSort(c.order);
+    EXPECT_EQ(Column(g, 0), c.want) << c.shown << " " << c.order;
+  }
 }
 
 TEST_F(GridControlTest, ColWidthIsInTwips) {
