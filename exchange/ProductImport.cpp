@@ -120,20 +120,36 @@ class RunProducts {
  public:
   RunProducts(ExchangeTables& tables, clsDB& db) : tables_(tables), db_(db) {}
 
-  // Holds the tables' append locks (the engine keeps them until a write of the table
-  // or Release) and reads the products appended since the last call. False when either
-  // failed (a lock held by another user is noted for the closing message, any other
-  // failure reported with the locks given up).
+  // Holds the tables' append locks (the engine keeps them until Add or Release) and
+  // reads the products appended since the last call; nothing more while they are held,
+  // as no other user appends meanwhile. False when either failed (a lock held by
+  // another user is noted for the closing message, any other failure reported with the
+  // locks given up).
   bool Hold() {
+    if (held_) return true;
     if (!Noted(tables_.HoldAppends())) return false;
-    const store::Status read = tables_.ReadAppended(known_);
-    if (read.ok()) return true;
+    held_ = true;
+    if (Current()) return true;
     Release();
+    return false;
+  }
+  bool Held() const { return held_; }
+  // Reads the products other users appended since the last call, unless the locks are
+  // held; false when that failed (reported).
+  bool Current() {
+    if (held_ && read_) return true;
+    const store::Status read = tables_.ReadAppended(known_);
+    read_ = held_ && read.ok();
+    if (read.ok()) return true;
     dbaccess::Report(read, "clsProd_LookupProduct");
     return false;
   }
   // Lets other users in; false when what was appended under the hold was not stored.
-  bool Release() { return Noted(tables_.ReleaseAppends()); }
+  bool Release() {
+    if (!held_) return true;
+    held_ = read_ = false;
+    return Noted(tables_.ReleaseAppends());
+  }
 
   // The product the row updates: the one visible product with the row's part number,
   // or, for a row without one, with the row's name; -1 (a new product) otherwise. A
@@ -150,9 +166,10 @@ class RunProducts {
       if (!Add() || !Hold()) return 0;
       id = known_.Find(by, text);
     }
+    if (id != -1 || !byPartNo) return id;
     static const QRegularExpression standIn(QStringLiteral("^G(\\d{1,9})$"));
     const QRegularExpressionMatch m = standIn.match(text);
-    if (id == -1 && byPartNo && m.hasMatch() && known_.WithoutPartNo(m.captured(1).toInt())) {
+    if (m.hasMatch() && known_.WithoutPartNo(m.captured(1).toInt())) {
       id = m.captured(1).toInt();
       p.sPartNo.clear();
     }
@@ -181,8 +198,10 @@ class RunProducts {
 
   // Adds the new products of the run; false when one could not be stored: the import
   // stops at its row (Stopped), the products of the rows before it stored.
+  // The tables' append locks are given up.
   bool Add() {
     if (added_.empty()) return stopped_ == 0;
+    held_ = read_ = false;
     const size_t stored = tables_.AddProducts(added_);
     stored_ += static_cast<int32_t>(stored);
     if (stored < added_.size()) stopped_ = lines_[stored];
@@ -213,6 +232,8 @@ class RunProducts {
   std::vector<int32_t> lines_;  // each new product's line
   int32_t stored_ = 0;          // new products stored
   int32_t stopped_ = 0;
+  bool held_ = false;  // the append locks
+  bool read_ = false;  // what was appended before they were taken
 };
 
 }  // namespace
@@ -254,9 +275,15 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
     const auto importRow = [&](const CsvRow& row) {
       for (int match = 1; match <= kMatches; ++match) {
         p.Init();
-        // The locks are taken once the row's list entries are known.
-        if (!ReadRow(row, cols, loc, lists, p) || !products.Hold()) break;
-        const int32_t id = products.Matching(p);
+        // The row's list entries are known first. A row of an existing product is matched
+        // with the locks as they are; a new product's only under them, so that no other
+        // user adds it meanwhile.
+        if (!ReadRow(row, cols, loc, lists, p) || !products.Current()) break;
+        int32_t id = products.Matching(p);
+        if (id == -1 && !products.Held()) {
+          if (!products.Hold()) break;
+          id = products.Matching(p);
+        }
         if (id < 0) {
           products.Later(p, row.Line());
           return Outcome::kLater;
