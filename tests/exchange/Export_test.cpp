@@ -68,18 +68,18 @@ class ExportTest : public ExchangeTest {
     EXPECT_EQ(stopped, 0);
     return count;
   }
+
+  void SamplesImportAndExportBack();
 };
 
-// Ids of five digits keep them all in generated part numbers; numbers are written so
-// that the same settings read them back; texts are quoted where they must be; hidden
+// Ids of five digits keep them all in generated part numbers; numbers are written with
+// "." whatever the settings, and read back; texts are quoted where they must be; hidden
 // products stay out; a stock below zero is written as 0 (the import's lowest).
-TEST_F(ExportTest, WritesTheImportLayoutAndReadsBackUnderTheSameSettings) {
-  for (const char* locale : {"en_US", "de_DE"}) {
+TEST_F(ExportTest, WritesTheImportLayoutTheSameUnderEverySettingsAndReadsItBack) {
+  for (const char* locale : {"en_US", "de_DE", "fr_FR"}) {
     SCOPED_TRACE(locale);
     dir = OpenNewDatabase();
     const testenv::ScopedLocale settings{QString::fromLatin1(locale)};
-    const bool de = QLatin1String(locale) == QLatin1String("de_DE");
-    const auto num = [de](QString v) { return de ? QStringLiteral("\"%1\"").arg(v.replace(u'.', u',')) : v; };
     gDB().SetNextID(QStringLiteral("svlprod.dbf"), 9999);
     const int32_t nine = Add(QString(), QStringLiteral("Nine"));
     Add(QString(), QStringLiteral("Ten, Inc."), "1.123");
@@ -99,10 +99,9 @@ TEST_F(ExportTest, WritesTheImportLayoutAndReadsBackUnderTheSameSettings) {
                             "Huge,HUGE,,,1000000,0,0,,,,0,0,,,,,",
                             "Negative,NEG,,,0,0,0,,,,0,0,,,,,",
                             "Nine,G9999,,,0,0,0,,,,0,0,,,,,",
-                            QStringLiteral("\"Pipe 14\"\"\",P-1,\"Bin, A\",,") + num("12.5") + ",0,0,,,," +
-                                num("2.5") + ",0,,,,,\"line one",
+                            "\"Pipe 14\"\"\",P-1,\"Bin, A\",,12.5,0,0,,,,2.5,0,,,,,\"line one",
                             "line two\"",  // the notes' line break, kept inside the quotes
-                            QStringLiteral("\"Ten, Inc.\",G10000,,,0,0,0,,,,") + num("1.123") + ",0,,,,,",
+                            "\"Ten, Inc.\",G10000,,,0,0,0,,,,1.123,0,,,,,",
                         }));
 
     // Read back: every product is updated (its stock untouched), those without a part
@@ -219,10 +218,19 @@ TEST_F(ExportTest, TheCommandOffersToOpenTheFile) {
 
 QString Sample(const char* name) { return QStringLiteral(STOVREL_RESOURCES_DIR "/") + QString::fromLatin1(name); }
 
-// The shipped samples import into a new database, and the products export back to the
-// same rows (empty number cells come back as 0); that export imports into another new
-// database as the same products.
+// The shipped samples import into a new database under every settings, and the products
+// export back to the same rows (empty number cells come back as 0); that export imports
+// into another new database as the same products.
 TEST_F(ExportTest, TheSamplesImportIntoANewDatabaseAndExportBack) {
+  for (const char* locale : {"en_US", "de_DE", "fr_FR"}) {
+    SCOPED_TRACE(locale);
+    dir = OpenNewDatabase();
+    const testenv::ScopedLocale settings{QString::fromLatin1(locale)};
+    SamplesImportAndExportBack();
+  }
+}
+
+void ExportTest::SamplesImportAndExportBack() {
   ChooseInDialog(QStringLiteral("frmImportProducts"), Sample("Sample Product Import.csv"));
   Preview(true);
   prompts->Expect(
