@@ -556,10 +556,14 @@ void frmMain::ShowChild(QWidget& child) {
   QMdiSubWindow* sub = mdi->addSubWindow(&child);
   sub->setAttribute(Qt::WA_DeleteOnClose);
   sub->installEventFilter(this);
-  // The frame's Close (Ctrl+F4) reaches it only through its menu, shown or in the menu bar
-  // while maximized: it also closes the child while the focus is anywhere inside it.
+  // The frame's Close (the platform's close keys; Ctrl+F4 everywhere) reaches it only
+  // through its menu, shown or in the menu bar while maximized: it also closes the child
+  // while the focus is anywhere inside it.
+  const QList<QKeySequence> closeKeys = QKeySequence::keyBindings(QKeySequence::Close);
   for (QAction* action : sub->systemMenu()->actions()) {
-    if (!action->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_F4))) continue;
+    if (action->shortcuts().isEmpty() || action->shortcuts() != closeKeys) continue;
+    if (const QKeySequence ctrlF4(Qt::CTRL | Qt::Key_F4); !closeKeys.contains(ctrlF4))
+      action->setShortcuts(closeKeys + QList<QKeySequence>{ctrlF4});
     action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     sub->addAction(action);
   }
