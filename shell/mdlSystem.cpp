@@ -54,6 +54,7 @@ QStringList SingleInstance::LockFolders() {
   const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
   if (QDir::isAbsolutePath(runtime)) folders << runtime;
   folders << reg::RegistryDir();
+  folders.removeDuplicates();
   return folders;
 }
 
