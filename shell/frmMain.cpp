@@ -12,6 +12,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -140,7 +141,7 @@ const std::vector<MenuDef>& Menus() {
         {"mnuWindowTV", "Tile &Vertically", "", Command::kTileVertically},
         {"mnuWindowCascade", "&Cascade", "", Command::kCascade},
         {"mnuWindowArrangeIcons", "&Arrange Icons", "", Command::kArrangeIcons},
-        {"mnuWindowCloseAll", "&Close All", "", Command::kCloseAll}}},
+        {"mnuWindowCloseAll", "C&lose All", "", Command::kCloseAll}}},  // C is Cascade's
       {"mnuHelp", "&Help",
        {{"mnuHelpUserManual", "&Help Topics", "F1", Command::kHelpTopics},
         {"mnuOnlineHelp", "More Help @ dornvale.com", "", Command::kOnlineHelp},
@@ -278,15 +279,28 @@ void CascadeChildren(QMdiArea& area) {
 
 // After the current child was minimized or closed: the topmost child still shown takes
 // over, as its frame is drawn in front (the area would keep, or pass the activation to,
-// a minimized one, and its maximized state in the menu bar).
-void ActivateTopmostShown(QMdiArea& area) {
-  if (const QMdiSubWindow* current = area.currentSubWindow(); current != nullptr && !current->isMinimized()) return;
-  const QList<QMdiSubWindow*> stack = area.subWindowList(QMdiArea::StackingOrder);
+// a minimized one, and its maximized state in the menu bar). `closedOver`: the others in
+// the order they had under the active child that closed, bottom first (the area passes
+// the activation to the next one opened, which comes forward): that order comes back and
+// the one just behind the closed child takes over.
+void ActivateTopmostShown(QMdiArea& area, const QList<QPointer<QMdiSubWindow>>& closedOver = {}) {
+  QList<QMdiSubWindow*> stack;
+  for (const QPointer<QMdiSubWindow>& child : closedOver) {
+    if (child) stack << child.data();
+  }
+  if (closedOver.isEmpty()) {
+    if (const QMdiSubWindow* current = area.currentSubWindow(); current != nullptr && !current->isMinimized()) return;
+    stack = area.subWindowList(QMdiArea::StackingOrder);
+  }
   for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
     if ((*it)->isVisible() && !(*it)->isMinimized()) {
       area.setActiveSubWindow(*it);
-      return;
+      break;
     }
+  }
+  // The activation stacks the child it takes the activation from right under the new one.
+  if (!closedOver.isEmpty()) {
+    for (QMdiSubWindow* child : stack) child->raise();
   }
 }
 
@@ -542,6 +556,17 @@ void frmMain::ShowChild(QWidget& child) {
   QMdiSubWindow* sub = mdi->addSubWindow(&child);
   sub->setAttribute(Qt::WA_DeleteOnClose);
   sub->installEventFilter(this);
+  // The frame's Close (the platform's close keys; Ctrl+F4 everywhere) reaches it only
+  // through its menu, shown or in the menu bar while maximized: it also closes the child
+  // while the focus is anywhere inside it.
+  const QList<QKeySequence> closeKeys = QKeySequence::keyBindings(QKeySequence::Close);
+  for (QAction* action : sub->systemMenu()->actions()) {
+    if (action->shortcuts().isEmpty() || action->shortcuts() != closeKeys) continue;
+    if (const QKeySequence ctrlF4(Qt::CTRL | Qt::Key_F4); !closeKeys.contains(ctrlF4))
+      action->setShortcuts(closeKeys + QList<QKeySequence>{ctrlF4});
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    sub->addAction(action);
+  }
   // The frame never gets smaller than its child's layout needs (tiled, cascaded or dragged).
   if (QLayout* frame = sub->layout()) frame->setSizeConstraint(QLayout::SetMinimumSize);
   if (own.isValid()) sub->resize(own.grownBy(sub->contentsMargins()));
@@ -555,12 +580,25 @@ void frmMain::ShowChild(QWidget& child) {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  // Seen before the child's own close: the order behind the active child, which the focus
+  // leaving it upsets (the next one opened takes the activation and comes forward).
+  if (event->type() == QEvent::Close) {
+    stackBehindClosing_.clear();
+    if (watched == mdi->activeSubWindow()) {
+      for (QMdiSubWindow* child : mdi->subWindowList(QMdiArea::StackingOrder)) {
+        if (child != watched) stackBehindClosing_ << child;
+      }
+    }
+  }
   // A child minimized or closed: once the area has finished with it.
   const bool minimized = event->type() == QEvent::WindowStateChange &&
                          (static_cast<QWidget*>(watched)->windowState() & Qt::WindowMinimized) &&
                          !(static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized);
-  if (minimized || event->type() == QEvent::Hide)
-    QTimer::singleShot(0, mdi, [area = mdi] { ActivateTopmostShown(*area); });
+  if (minimized || event->type() == QEvent::Hide) {
+    QList<QPointer<QMdiSubWindow>> behind;
+    if (event->type() == QEvent::Hide) behind.swap(stackBehindClosing_);
+    QTimer::singleShot(0, mdi, [area = mdi, behind] { ActivateTopmostShown(*area, behind); });
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 

@@ -19,14 +19,17 @@
 // only where neither does the area scroll. Minimised windows keep a row along the
 // foot, clear of the tiles. Each child is asked for its minimum afresh before tiling (report windows place
 // their panes by hand). The active child is the one drawn in front: after a minimize, a
-// close or a cascade the topmost child still shown is activated, and a minimised child
-// chosen from the Window menu is restored first.
+// close or a cascade the topmost child still shown (the one just behind) is activated, and
+// a minimised child chosen from the Window menu is restored first. Ctrl+F4 closes the
+// child the focus is in.
 //
 // Unloading the main window ends the program: once its close is accepted it closes every
 // other visible top-level window and quits, so nothing keeps the process (and its
 // one-copy lock) alive. User-interface thread only.
 
+#include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include "services/MainWindowHub.h"
@@ -35,6 +38,7 @@ class QAction;
 class QDockWidget;
 class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
 namespace ctl {
 class ListBarControl;
 }
@@ -108,4 +112,5 @@ class frmMain : public QMainWindow, public MainWindowHubInterface {
   MainWindowHubInterface* previousHub_ = nullptr;
   QMenu* windowMenu_ = nullptr;
   QList<QAction*> windowListActions_;
+  QList<QPointer<QMdiSubWindow>> stackBehindClosing_;  // the active child closing: the others, bottom first
 };

@@ -8,11 +8,14 @@
 #include <QLocalSocket>
 #include <QTimer>
 #include <exception>
+#include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include "database/clsDB.h"
+#include "platform/registry/HiveStore.h"
 #include "platform/runtime/App.h"
 #include "platform/ui/Activation.h"
 #include "platform/ui/Application.h"
@@ -45,6 +48,16 @@ QString SingleInstance::DefaultServerName() {
   return rt::App::ProductName() + QLatin1Char('-') + QString::number(::getuid());
 }
 
+QStringList SingleInstance::LockFolders() {
+  QStringList folders;
+  if (const QString temp = QDir::tempPath(); !temp.isEmpty()) folders << temp;  // empty: missing
+  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  if (QDir::isAbsolutePath(runtime)) folders << runtime;
+  folders << reg::RegistryDir();
+  folders.removeDuplicates();
+  return folders;
+}
+
 SingleInstance::SingleInstance(QString serverName, QObject* parent)
     : QObject(parent), name_(std::move(serverName)) {}
 
@@ -53,30 +66,55 @@ SingleInstance::~SingleInstance() {
   if (lock_ >= 0) ::close(lock_);
 }
 
-bool SingleInstance::Claim() {
-  if (lock_ >= 0) return true;
-  // Beside the server's socket, which QLocalServer puts in the temporary folder.
-  const QByteArray path = QFile::encodeName(QDir::tempPath() + QLatin1Char('/') + name_ + QStringLiteral(".lock"));
-  const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  // Held until this object goes; the system gives it up when a copy dies.
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
-    return false;
-  }
-  lock_ = fd;
-  return true;
+namespace {
+
+bool OwnFolder(const QString& folder) {
+  struct stat st {};
+  return ::stat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+         st.st_uid == ::geteuid();
 }
 
-bool SingleInstance::Listen() {
-  if (server_ != nullptr) return true;
-  if (!Claim()) return false;
-  QLocalServer::removeServer(name_);  // left by a copy that ended without closing it
+}  // namespace
+
+SingleInstance::Claimed SingleInstance::Claim() {
+  if (lock_ >= 0) return Claimed::kThisCopy;
+  const QStringList folders = LockFolders();
+  for (const QString& folder : folders) {
+    if (folder == folders.back()) QDir().mkpath(folder);  // the settings folder, on a first start
+    if (folder != QDir::tempPath() && !OwnFolder(folder)) continue;  // a fallback: the user's own
+    const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + name_ + QStringLiteral(".lock"));
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) continue;  // not a folder, read-only, full: the next one
+    // Held until this object goes; the system gives it up when a copy dies.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      lock_ = fd;
+      folder_ = folder;
+      return Claimed::kThisCopy;
+    }
+    const bool held = errno == EWOULDBLOCK;
+    ::close(fd);
+    if (held) {
+      folder_ = folder;
+      return Claimed::kOtherCopy;
+    }
+  }
+  return Claimed::kUndetectable;
+}
+
+QString SingleInstance::SocketPath() const {
+  return folder_.isEmpty() ? name_ : folder_ + QLatin1Char('/') + name_;
+}
+
+SingleInstance::Claimed SingleInstance::Listen() {
+  if (server_ != nullptr) return Claimed::kThisCopy;
+  const Claimed claimed = Claim();
+  if (claimed != Claimed::kThisCopy) return claimed;
+  QLocalServer::removeServer(SocketPath());  // left by a copy that ended without closing it
   auto* server = new QLocalServer(this);
   server->setSocketOptions(QLocalServer::UserAccessOption);
-  if (!server->listen(name_)) {
-    delete server;
-    return false;
+  if (!server->listen(SocketPath())) {
+    delete server;  // this copy runs all the same: later ones cannot bring it forward
+    return claimed;
   }
   server_ = server;
   connect(server_, &QLocalServer::newConnection, this, [this] {
@@ -87,12 +125,12 @@ bool SingleInstance::Listen() {
       });
     }
   });
-  return true;
+  return claimed;
 }
 
 bool SingleInstance::AskOtherToComeForward() {
   QLocalSocket socket;
-  socket.connectToServer(name_);
+  socket.connectToServer(SocketPath());
   if (!socket.waitForConnected(kSocketWaitMs)) return false;
   socket.write(kComeForward);
   const bool sent = socket.waitForBytesWritten(kSocketWaitMs);
@@ -127,12 +165,21 @@ std::unique_ptr<frmMain> LoadMainWindow() {
 
 std::unique_ptr<frmMain> Main(SingleInstance& instance, int splashMs) {
   QApplication::setWindowIcon(ui::ApplicationIcon());
-  if (!instance.Listen()) {
-    // In front even of the first copy's splash and main window, which may hold the top.
-    ui::MsgBox(rt::App::ProductName() + QStringLiteral(" is already running!"),
-               ui::vbExclamation | ui::vbSystemModal, rt::App::Title());
-    instance.AskOtherToComeForward();
-    return nullptr;
+  switch (instance.Listen()) {
+    case SingleInstance::Claimed::kThisCopy: break;
+    case SingleInstance::Claimed::kOtherCopy:
+      // In front even of the first copy's splash and main window, which may hold the top.
+      ui::MsgBox(rt::App::ProductName() + QStringLiteral(" is already running!"),
+                 ui::vbExclamation | ui::vbSystemModal, rt::App::Title());
+      instance.AskOtherToComeForward();
+      return nullptr;
+    case SingleInstance::Claimed::kUndetectable:
+      ui::MsgBox(rt::App::ProductName() + QStringLiteral(" cannot make its lock file in ") +
+                     SingleInstance::LockFolders().join(QStringLiteral(", ")) +
+                     QStringLiteral(", so it cannot detect a second copy of itself. Do not start it again "
+                                    "while this copy runs."),
+                 ui::vbExclamation, rt::App::Title());
+      break;
   }
 
   std::unique_ptr<frmSplash> splash;

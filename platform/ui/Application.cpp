@@ -1,5 +1,6 @@
 #include "platform/ui/Application.h"
 
+#include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -65,6 +66,21 @@ void StateChanged(QWidget& window, const QWindowStateChangeEvent& event) {
     window.setProperty(kStateBeforeMinimized, static_cast<int>(event.oldState() & ~Qt::WindowActive));
 }
 
+// A window manager may frame a window with no event that says so (it keeps the inside
+// where it was asked for): the frame is looked for a while after the window is shown.
+constexpr int kFrameLookMs = 100;
+constexpr int kFrameLooks = 100;
+
+void LookForFrame(QWidget& window) {
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) return;  // no frames
+  auto* timer = new QTimer(&window);
+  timer->setInterval(kFrameLookMs);
+  QObject::connect(timer, &QTimer::timeout, &window, [timer, &window, looks = 0]() mutable {
+    if (!KeepFramedInsideAvailableArea(window) || ++looks >= kFrameLooks) timer->deleteLater();
+  });
+  timer->start();
+}
+
 bool IsTopLevelWindow(const QObject* receiver) {
   return receiver != nullptr && receiver->isWidgetType() && static_cast<const QWidget*>(receiver)->isWindow();
 }
@@ -107,9 +123,13 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     const bool handled = QApplication::notify(receiver, event);
     if (shown && alive) {
       auto* widget = static_cast<QWidget*>(receiver);
-      if (widget->isWindow()) KeepInsideAvailableArea(*widget);
+      if (widget->isWindow()) {
+        KeepInsideAvailableArea(*widget);
+        if (KeepFramedInsideAvailableArea(*widget)) LookForFrame(*widget);
+      }
     }
-    const bool placed = event->type() == QEvent::Move || event->type() == QEvent::Resize;
+    const bool placed = event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+                        event->type() == QEvent::WindowActivate;
     if (placed && alive && IsTopLevelWindow(receiver)) KeepFramedInsideAvailableArea(*static_cast<QWidget*>(receiver));
     if (activeGoes && alive && QApplication::activeWindow() == nullptr)
       ActivateNextAfter(*static_cast<QWidget*>(receiver));

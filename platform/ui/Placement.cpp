@@ -48,20 +48,39 @@ namespace {
 constexpr char kFrameUnknown[] = "ui_frameUnknown";
 }  // namespace
 
-void KeepInsideAvailableArea(QWidget& window) {
-  const bool framed = window.frameGeometry() != window.geometry();
-  window.setProperty(kFrameUnknown, framed ? QVariant() : QVariant(true));
-  if (!Placeable(window)) return;
-  const QMargins frame = FrameOf(window);
-  const QRect placed = FittedInside(window.geometry(), frame, AvailableScreenArea());
+namespace {
+
+// Moves and shrinks `window` so that its inside goes to `client` fitted inside the
+// available area with `frame` around it.
+void PlaceFitted(QWidget& window, const QRect& client, const QMargins& frame) {
+  const QRect placed = FittedInside(client, frame, AvailableScreenArea());
   if (placed == window.geometry()) return;
   if (placed.size() != window.size()) window.resize(placed.size());
   window.move(placed.topLeft() - QPoint(frame.left(), frame.top()));  // the frame's position
 }
 
-void KeepFramedInsideAvailableArea(QWidget& window) {
-  if (!window.property(kFrameUnknown).isValid() || window.frameGeometry() == window.geometry()) return;
-  KeepInsideAvailableArea(window);
+}  // namespace
+
+void KeepInsideAvailableArea(QWidget& window) {
+  window.setProperty(kFrameUnknown, QVariant());
+  if (!Placeable(window)) return;
+  const QMargins frame = FrameOf(window);
+  // Shown before the frame is known: where the inside was put, for the refit by the frame.
+  if (window.frameGeometry() == window.geometry())
+    window.setProperty(kFrameUnknown, FittedInside(window.geometry(), frame, AvailableScreenArea()).topLeft());
+  PlaceFitted(window, window.geometry(), frame);
+}
+
+bool KeepFramedInsideAvailableArea(QWidget& window) {
+  const QVariant put = window.property(kFrameUnknown);
+  if (!put.isValid()) return false;
+  if (window.frameGeometry() == window.geometry()) return true;
+  window.setProperty(kFrameUnknown, QVariant());
+  if (!Placeable(window)) return false;
+  // Right after framing, the window system may still report the inside where the frame
+  // began (at the screen's corner): the place the inside was put counts.
+  PlaceFitted(window, QRect(put.toPoint(), window.size()), FrameOf(window));
+  return false;
 }
 
 void PlaceOver(QWidget& window, const QWidget* owner) {

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -129,7 +130,7 @@ TEST_F(frmMainTest, MenuTreeHasCaptionsAndShortcuts) {
       {"mnuWindowTV", "Tile &Vertically", {}},
       {"mnuWindowCascade", "&Cascade", {}},
       {"mnuWindowArrangeIcons", "&Arrange Icons", {}},
-      {"mnuWindowCloseAll", "&Close All", {}},
+      {"mnuWindowCloseAll", "C&lose All", {}},
       {"mnuHelpUserManual", "&Help Topics", QKeySequence(Qt::Key_F1)},
       {"mnuHelpDBMaintenance", "Database Maintenance", {}},
       {"mnuHelpAbout", "&About", {}},
@@ -144,6 +145,29 @@ TEST_F(frmMainTest, MenuTreeHasCaptionsAndShortcuts) {
     EXPECT_EQ(a->shortcut(), i.shortcut) << i.name;
   }
   EXPECT_TRUE(m.MenuItem(QStringLiteral("mnuOnlineHelp"))->text().startsWith(QStringLiteral("More Help @")));
+}
+
+// Within the menu bar and within each menu no two entries share an access key, so each
+// key chooses its entry at once.
+TEST_F(frmMainTest, EveryAccessKeyOfAMenuChoosesOneEntry) {
+  OpenNewDatabase();
+  frmMain& m = Main();
+  m.SetUI();
+  QList<QMenu*> menus{nullptr};  // the menu bar
+  for (QAction* top : m.menuBar()->actions()) menus << top->menu();
+  for (QMenu* menu : menus) {
+    SCOPED_TRACE(menu == nullptr ? "menu bar" : menu->objectName().toStdString());
+    QMetaObject::invokeMethod(menu, "aboutToShow");
+    QMap<QChar, QString> taken;
+    for (QAction* a : menu == nullptr ? m.menuBar()->actions() : menu->actions()) {
+      const QString text = a->text();
+      const qsizetype amp = text.indexOf(QRegularExpression(QStringLiteral("&[^&]")));
+      if (a->isSeparator() || amp < 0) continue;
+      const QChar key = text.at(amp + 1).toLower();
+      EXPECT_FALSE(taken.contains(key)) << text.toStdString() << " and " << taken.value(key).toStdString();
+      taken.insert(key, text);
+    }
+  }
 }
 
 // Every menu entry and list-bar key of a command of another folder, with the dialog or
@@ -558,6 +582,60 @@ TEST_F(frmMainTest, WindowStatesStayConsistentThroughEveryStep) {
       }
       EXPECT_TRUE(front == nullptr || front == active) << "the active child shown, in front";
     }
+    m.MenuItem(QStringLiteral("mnuWindowCloseAll"))->trigger();
+    QApplication::processEvents();
+  }
+}
+
+// Closing the active child activates the one just behind it in the stacking order, after a
+// cascade and after other children were brought forward, however it is closed (its close
+// button, or Ctrl+F4 with the focus in its grid).
+TEST_F(frmMainTest, ClosingTheActiveChildActivatesTheOneBehindIt) {
+  frmMain& m = ShownMainOnNewDatabase();
+  QApplication::setActiveWindow(&m);
+  const char* const opened[] = {"mnuProductsProductList", "mnuReportsQuickInventory", "mnuReportsInventory",
+                                "mnuReportTransactions"};
+  struct Case {
+    const char* what;
+    std::vector<int> forward;  // children (by the order opened) brought forward in turn
+    bool byKey;
+  };
+  const Case cases[] = {
+      {"after Cascade", {}, false},
+      {"after Cascade, by Ctrl+F4", {}, true},
+      {"the first one brought forward", {0}, false},
+      {"the third, then the first brought forward", {2, 0}, false},
+      {"the second brought forward, by Ctrl+F4", {1}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QApplication::setActiveWindow(&m);
+    for (const char* menu : opened) m.MenuItem(QLatin1String(menu))->trigger();
+    m.MenuItem(QStringLiteral("mnuWindowCascade"))->trigger();
+    const QList<QMdiSubWindow*> subs = m.mdi->subWindowList();
+    ASSERT_EQ(subs.size(), std::size(opened));
+    for (int i : c.forward) m.mdi->setActiveSubWindow(subs[i]);
+    const QList<QMdiSubWindow*> stack = m.mdi->subWindowList(QMdiArea::StackingOrder);
+    QMdiSubWindow* top = stack.back();
+    ASSERT_EQ(m.mdi->activeSubWindow(), top);
+    const QPointer<QMdiSubWindow> closing(top);
+    if (c.byKey) {
+      auto* grid = top->widget()->findChild<ctl::GridControl*>();
+      ASSERT_NE(grid, nullptr);
+      grid->view()->setFocus();
+      QTest::keyClick(grid->view(), Qt::Key_F4, Qt::ControlModifier);
+    } else {
+      top->close();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    EXPECT_TRUE(closing.isNull());
+    // (the current one: the platform here may leave no top-level window active once a child went)
+    EXPECT_EQ(m.mdi->currentSubWindow(), stack[stack.size() - 2])
+        << (m.mdi->currentSubWindow() == nullptr ? "none" : m.mdi->currentSubWindow()->windowTitle().toStdString());
+    QList<QMdiSubWindow*> behind = stack;
+    behind.removeLast();
+    EXPECT_EQ(m.mdi->subWindowList(QMdiArea::StackingOrder), behind) << "the others keep their order";
     m.MenuItem(QStringLiteral("mnuWindowCloseAll"))->trigger();
     QApplication::processEvents();
   }

@@ -13,11 +13,13 @@
 
 #include "platform/ui/WindowRegistry.h"
 #include "services/mdlRegistry.h"
+#include "tests/support/TestEnv.h"
 #include "tests/shell/ShellTestSupport.h"
 
 namespace {
 
 using shelltest::ShellTest;
+using Claimed = mdlSystem::SingleInstance::Claimed;
 
 class StartupTest : public ShellTest {
  protected:
@@ -38,7 +40,7 @@ class StartupTest : public ShellTest {
 TEST_F(StartupTest, SecondCopyIsRefusedAndRaisesTheFirst) {
   const QString name = UniqueServerName();
   mdlSystem::SingleInstance first(name);
-  ASSERT_TRUE(first.Listen());
+  ASSERT_EQ(first.Listen(), Claimed::kThisCopy);
   frmMain& m = Main();
   m.showMinimized();
   QObject::connect(&first, &mdlSystem::SingleInstance::ComeForwardRequested, &m,
@@ -126,17 +128,93 @@ TEST_F(StartupTest, ServerLeftByADeadCopyIsReplaced) {
   ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
   stale.close();
   mdlSystem::SingleInstance copy(name);
-  EXPECT_TRUE(copy.Listen());
+  EXPECT_EQ(copy.Listen(), Claimed::kThisCopy);
   mdlSystem::SingleInstance later(name);
-  EXPECT_FALSE(later.Listen());
+  EXPECT_EQ(later.Listen(), Claimed::kOtherCopy);
   EXPECT_TRUE(later.AskOtherToComeForward());
 }
 
-// Copies started at the same moment: exactly one runs, however the starts interleave.
+// Folders the lock cannot go in: a file, a folder that does not exist, one that even the
+// superuser cannot write in.
+QString Unusable(int kind) {
+  switch (kind) {
+    case 0: {
+      const QString file = testenv::NewTempDir(QStringLiteral("file")) + QStringLiteral("/plain");
+      QFile f(file);
+      EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+      return file;
+    }
+    case 1: return testenv::NewTempDir(QStringLiteral("gone")) + QStringLiteral("/missing");
+    default: return QStringLiteral("/sys");
+  }
+}
+
+// A lock that cannot be made is no other copy: the lock goes into the next folder of the
+// user's (the runtime folder, then the settings folder), where a later copy finds it and
+// reaches the first through the socket beside it; where no folder takes it, each copy
+// runs and another cannot be detected.
+TEST_F(StartupTest, ALockThatCannotBeMadeIsNoOtherCopy) {
+  enum Where { kTemp, kRuntime, kSettings, kNowhere };
+  struct Case {
+    bool temp, runtime, settings;  // usable
+    Where lock;
+  };
+  const Case cases[] = {
+      {true, true, true, kTemp},
+      {false, true, true, kRuntime},
+      {false, false, true, kSettings},
+      {false, false, false, kNowhere},
+  };
+  for (int kind = 0; kind < 3; ++kind) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << "unusable kind " << kind << ", lock in " << c.lock);
+      const QString folders[] = {c.temp ? testenv::NewTempDir(QStringLiteral("tmp")) : Unusable(kind),
+                                 c.runtime ? testenv::NewTempDir(QStringLiteral("run")) : Unusable(kind),
+                                 // a missing settings folder is made
+                                 c.settings ? testenv::NewTempDir(QStringLiteral("cfg")) : Unusable(kind == 1 ? 0 : kind)};
+      const testenv::ScopedEnv temp("TMPDIR", folders[0]);
+      const testenv::ScopedEnv runtime("XDG_RUNTIME_DIR", folders[1]);
+      const testenv::ScopedEnv settings("STOVREL_REGISTRY_DIR", folders[2]);
+      const QString name = UniqueServerName();
+      mdlSystem::SingleInstance first(name);
+      mdlSystem::SingleInstance second(name);
+      if (c.lock == kNowhere) {
+        EXPECT_EQ(first.Listen(), Claimed::kUndetectable);
+        EXPECT_EQ(second.Listen(), Claimed::kUndetectable);
+        continue;
+      }
+      EXPECT_EQ(first.Listen(), Claimed::kThisCopy);
+      EXPECT_TRUE(QFile::exists(folders[c.lock] + QLatin1Char('/') + name + QStringLiteral(".lock")));
+      EXPECT_EQ(second.Listen(), Claimed::kOtherCopy);
+      EXPECT_TRUE(second.AskOtherToComeForward());
+      EXPECT_TRUE(shelltest::WaitFor(&first, &mdlSystem::SingleInstance::ComeForwardRequested));
+    }
+  }
+}
+
+// Where no lock can be made the program starts and says once that a second copy cannot be
+// detected.
+TEST_F(StartupTest, WithoutALockTheProgramRunsAndSaysSo) {
+  const testenv::ScopedEnv temp("TMPDIR", Unusable(0));
+  const testenv::ScopedEnv runtime("XDG_RUNTIME_DIR", Unusable(1));
+  const testenv::ScopedEnv settings("STOVREL_REGISTRY_DIR", Unusable(0));
+  mdlSystem::SingleInstance instance(UniqueServerName());
+  prompts->ExpectContaining(QStringLiteral("cannot detect a second copy"));
+  main_ = mdlSystem::Main(instance, 1);
+  ASSERT_NE(main_, nullptr);
+  EXPECT_TRUE(main_->isVisible());
+  ASSERT_EQ(prompts->Shown().size(), 1);
+  EXPECT_EQ(prompts->Last().title, QStringLiteral("Stovrel"));
+  EXPECT_EQ(prompts->Last().icon, ui::vbExclamation);
+}
+
+// Copies started at the same moment: exactly one runs, however the starts interleave,
+// also where the temporary folder takes no lock.
 TEST_F(StartupTest, CopiesStartedTogetherLeaveOneRunning) {
   constexpr int kCopies = 6;
   for (int round = 0; round < 10; ++round) {
     SCOPED_TRACE(round);
+    const testenv::ScopedEnv temp("TMPDIR", round % 2 == 0 ? QDir::tempPath() : Unusable(round / 2 % 3));
     const QString name = UniqueServerName();
     std::barrier together(kCopies);
     std::array<bool, kCopies> won{};
@@ -145,7 +223,7 @@ TEST_F(StartupTest, CopiesStartedTogetherLeaveOneRunning) {
       copies.emplace_back(QThread::create([&, i] {
         mdlSystem::SingleInstance copy(name);
         together.arrive_and_wait();
-        won[i] = copy.Listen();
+        won[i] = copy.Listen() == Claimed::kThisCopy;
         together.arrive_and_wait();  // every copy has tried while the others still run
       }));
       copies.back()->start();
