@@ -57,7 +57,7 @@ set(STOVREL_FILE_LAYER_ALLOWED
   nanosleep sched_yield __errno_location __libc_single_threaded __stack_chk_fail
   # The threads' locks and waits.
   "pthread_*"
-  # The C++ library's containers, strings, errors, hashes, clocks and threads (its file
+  # The C++ library's containers, strings, number texts, errors, hashes, clocks and threads (its file
   # streams, std::filesystem and the standard streams are not here).
   "std::_Rb_tree_*" "std::__detail::*" "std::_Hash_bytes*" "std::__throw_*" "std::allocator<*"
   "std::__cxx11::basic_string<*" "std::basic_string<*" "std::__cxx11::basic_ostringstream<*"
@@ -67,7 +67,7 @@ set(STOVREL_FILE_LAYER_ALLOWED
   "std::chrono::*" "std::thread::*" "std::this_thread::*" "std::mutex::*" "std::condition_variable::*"
   "std::__once_callable" "std::__once_call" "std::__exception_ptr::*" "std::rethrow_exception*"
   "std::current_exception*" "std::type_info::*" "std::__shared_count*" "std::_Sp_make_shared_tag*"
-  "std::random_device::*")
+  "std::random_device::*" "std::to_chars*" "std::from_chars*")
 
 # stovrel_layering_check(NAME <name> CHECKER <program or target> TARGETS <target> ...
 #                        [STAMP <variable>])

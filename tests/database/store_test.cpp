@@ -857,7 +857,7 @@ std::string StoredFields(const QString& dbf, uint32_t n, std::initializer_list<c
 // meant to be, and the next save of the row writes them with the point, also where it
 // does not change them (a hide, a transaction's new date).
 TEST_F(ProductStoreTest, FiguresReadRightWhateverTheirDecimalMarkAndASaveWritesThePoint) {
-  if (!xbtest::ProcessLocale::AllInstalled()) GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 is not installed";
+  if (!testenv::ProcessLocale::AllInstalled()) GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 is not installed";
   const std::initializer_list<const char*> kAmounts = {"reordlev", "reordqty", "stdcost", "stdprice"};
   const std::initializer_list<const char*> kTranAmounts = {"units", "unitprc"};
   store::Transactions transactions(session_);
@@ -873,8 +873,8 @@ TEST_F(ProductStoreTest, FiguresReadRightWhateverTheirDecimalMarkAndASaveWritesT
   tran.units = rt::Currency::FromDouble(12.4);
   tran.unitPrice = rt::Currency::FromDouble(1513.31);
   int32_t id = 1000;
-  for (const char* locale : xbtest::kProcessLocales) {
-    const xbtest::ProcessLocale l(locale);
+  for (const char* locale : testenv::kProcessLocales) {
+    const testenv::ProcessLocale l(locale);
     ++id;
     product.partNo = QStringLiteral("P-%1").arg(id);
     size_t appended = 0;
@@ -894,9 +894,9 @@ TEST_F(ProductStoreTest, FiguresReadRightWhateverTheirDecimalMarkAndASaveWritesT
   ASSERT_EQ(xbtest::WriteDecimalCommas(QFile::encodeName(prod).toStdString()), 12);
   ASSERT_EQ(xbtest::WriteDecimalCommas(QFile::encodeName(tranTable).toStdString()), 6);
   EXPECT_EQ(StoredFields(tranTable, 1, kTranAmounts), "             12,4000|           1513,3100|");
-  for (const char* locale : xbtest::kProcessLocales) {
+  for (const char* locale : testenv::kProcessLocales) {
     SCOPED_TRACE(locale);
-    const xbtest::ProcessLocale l(locale);
+    const testenv::ProcessLocale l(locale);
     for (int32_t i = 1001; i <= 1003; ++i) {
       const store::ProductRecord p = products.Get(i).value;
       EXPECT_EQ(std::vector<rt::Currency>({p.reorderLevel, p.reorderQty, p.stdCost, p.stdPrice}),
@@ -908,7 +908,7 @@ TEST_F(ProductStoreTest, FiguresReadRightWhateverTheirDecimalMarkAndASaveWritesT
     }
   }
   {
-    const xbtest::ProcessLocale l("fr_FR.UTF-8");
+    const testenv::ProcessLocale l("fr_FR.UTF-8");
     ASSERT_TRUE(products.Hide(1001).ok());
     store::TranRow changed = transactions.Get(1001).value;
     changed.date = QStringLiteral("20260316");

@@ -42,11 +42,15 @@ ScopedLocale::ScopedLocale(const QString& name) : previous_(QLocale()) {
 
 ScopedLocale::~ScopedLocale() { QLocale::setDefault(previous_); }
 
-ScopedUserLocale::ScopedUserLocale(const char* name)
-    : previousC_(std::setlocale(LC_ALL, nullptr)),
-      qt_(QString::fromLatin1(name)),
-      ok_(std::setlocale(LC_ALL, name) != nullptr) {}
+ProcessLocale::ProcessLocale(const char* name)
+    : previous_(std::setlocale(LC_ALL, nullptr)), installed_(std::setlocale(LC_ALL, name) != nullptr) {}
 
-ScopedUserLocale::~ScopedUserLocale() { std::setlocale(LC_ALL, previousC_.constData()); }
+ProcessLocale::~ProcessLocale() { std::setlocale(LC_ALL, previous_.constData()); }
+
+bool ProcessLocale::AllInstalled() {
+  for (const char* name : kProcessLocales)
+    if (!ProcessLocale(name).installed()) return false;
+  return true;
+}
 
 }  // namespace testenv

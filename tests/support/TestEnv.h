@@ -44,22 +44,38 @@ class ScopedLocale {
   QLocale previous_;
 };
 
+// C and the locales users run the program in whose decimal mark is a comma.
+inline constexpr const char* kProcessLocales[] = {"C", "de_DE.UTF-8", "fr_FR.UTF-8"};
+
+// The C library's locale (setlocale LC_ALL, which printf, strtod and iostreams follow)
+// set to `name` for the lifetime of the object, then put back.
+class ProcessLocale {
+ public:
+  explicit ProcessLocale(const char* name);
+  ~ProcessLocale();
+  ProcessLocale(const ProcessLocale&) = delete;
+  ProcessLocale& operator=(const ProcessLocale&) = delete;
+  // Whether the C library has the locale (it is generated on the machine).
+  bool installed() const { return installed_; }
+  // Is every one of kProcessLocales installed?
+  static bool AllInstalled();
+
+ private:
+  QByteArray previous_;
+  bool installed_;
+};
+
 // A user's session in the locale `name` ("C", "de_DE.UTF-8", ...) for the lifetime of the
 // object: the C library's locale (setlocale LC_ALL, what printf, strtod and iostreams
 // follow) and QLocale::setDefault (what the user types and sees). Both are restored after.
 class ScopedUserLocale {
  public:
-  explicit ScopedUserLocale(const char* name);
-  ~ScopedUserLocale();
-  ScopedUserLocale(const ScopedUserLocale&) = delete;
-  ScopedUserLocale& operator=(const ScopedUserLocale&) = delete;
-  // Whether the C library has the locale (it is generated on the machine).
-  bool ok() const { return ok_; }
+  explicit ScopedUserLocale(const char* name) : qt_(QString::fromLatin1(name)), c_(name) {}
+  bool ok() const { return c_.installed(); }
 
  private:
-  QByteArray previousC_;
   ScopedLocale qt_;
-  bool ok_;
+  ProcessLocale c_;
 };
 
 }  // namespace testenv

@@ -1,41 +1,15 @@
 #pragma once
-// What stored numbers must not depend on: the C library's locale (setlocale LC_ALL,
-// which printf, strtod and the like follow), set for a scope and then put back; and
-// the tables a writer formatting numbers in a locale with a decimal comma left.
+// The tables a writer formatting numbers in a locale with a decimal comma left.
 
-#include <clocale>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
+#include "tests/support/TestEnv.h"
+
 #include "platform/xbase/DbfHeader.h"
 
 namespace xbtest {
-
-// C and the locales users run the program in whose decimal mark is a comma.
-inline constexpr const char* kProcessLocales[] = {"C", "de_DE.UTF-8", "fr_FR.UTF-8"};
-
-class ProcessLocale {
- public:
-  explicit ProcessLocale(const char* name) : previous_(std::setlocale(LC_ALL, nullptr)) {
-    installed_ = std::setlocale(LC_ALL, name) != nullptr;
-  }
-  ~ProcessLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
-  ProcessLocale(const ProcessLocale&) = delete;
-  ProcessLocale& operator=(const ProcessLocale&) = delete;
-
-  bool installed() const { return installed_; }
-  // Is every one of kProcessLocales installed on this system?
-  static bool AllInstalled() {
-    for (const char* name : kProcessLocales)
-      if (!ProcessLocale(name).installed()) return false;
-    return true;
-  }
-
- private:
-  std::string previous_;
-  bool installed_ = false;
-};
 
 // Puts a comma in the decimal point's place of every number field with decimals of
 // every counted record of the table file; the count of fields changed, -1 when the

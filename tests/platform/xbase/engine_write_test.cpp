@@ -379,7 +379,7 @@ TEST(AppendWithoutStart, TheBufferBecomesANewRecordInEitherAccessMode) {
 // The stored form is the same in every locale: "." and no grouping, rounded as the C
 // locale's printf rounds.
 TEST_F(TranTable, AssignmentsStoreTheFieldForm) {
-  if (!xbtest::ProcessLocale::AllInstalled()) GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 is not installed";
+  if (!testenv::ProcessLocale::AllInstalled()) GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 is not installed";
   ASSERT_EQ(d4appendStartVB(d_, 0), 0);
   d4blank(d_);
   FIELD4* units = d4field(d_, "UNITS");
@@ -417,8 +417,8 @@ TEST_F(TranTable, AssignmentsStoreTheFieldForm) {
       {code_, [](FIELD4* f) { return f4assignNVB(f, "0123456789AB", 12); }, 0, "0123456789"},
       {date_, [](FIELD4* f) { return f4assignNVB(f, "20260309", 8); }, 0, "20260309"},
   };
-  for (const char* locale : xbtest::kProcessLocales) {
-    const xbtest::ProcessLocale l(locale);
+  for (const char* locale : testenv::kProcessLocales) {
+    const testenv::ProcessLocale l(locale);
     for (const Case& c : cases) {
       EXPECT_EQ(c.assign(c.field), c.result) << c.stored << " " << locale;
       EXPECT_EQ(std::string(f4ptr(c.field), static_cast<size_t>(f4len_v(c.field))), c.stored) << locale;
@@ -470,7 +470,7 @@ TEST(NumberText, WholeNumbersAreTheStoredTextTruncated) {
 // A table made in any locale holds the bytes of one made in C, tables and keys alike,
 // and STR() keys, numeric keys and d4seekDouble on a character tag find the same rows.
 TEST(StoredNumbers, KeysAndSeeksAreTheSameInEveryLocale) {
-  if (!xbtest::ProcessLocale::AllInstalled()) GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 is not installed";
+  if (!testenv::ProcessLocale::AllInstalled()) GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 is not installed";
   const FIELD4INFO fields[] = {{"QTY", 'N', 10, 2}, {"TXT", 'C', 12, 0}, {nullptr, 0, 0, 0}};
   const TAG4INFO tags[] = {{"S", "STR(QTY,10,2)", nullptr, 0, 0},
                            {"Q", "QTY", nullptr, 0, 0},
@@ -483,9 +483,9 @@ TEST(StoredNumbers, KeysAndSeeksAreTheSameInEveryLocale) {
   } cases[] = {{12.5, "12.5", "     12.50"},       {-0.25, "-0.25", "     -0.25"}, {1513.31, "1513.31", "   1513.31"},
                {0.75, "0.75", "      0.75"},    {1234567.89, "1234567.89", "1234567.89"}, {-7, "-7", "     -7.00"}};
   std::string dbfInC, cdxInC;
-  for (const char* locale : xbtest::kProcessLocales) {
+  for (const char* locale : testenv::kProcessLocales) {
     SCOPED_TRACE(locale);
-    const xbtest::ProcessLocale l(locale);
+    const testenv::ProcessLocale l(locale);
     Engine engine;
     const std::string path = xbtest::NewDir() + "/q.dbf";
     DATA4* d = d4create(engine, path.c_str(), fields, tags);
@@ -524,7 +524,7 @@ TEST(StoredNumbers, KeysAndSeeksAreTheSameInEveryLocale) {
 // the next save of its row writes the point and leaves every other byte, and a hold
 // gives every other such field its point. A grouping comma is no decimal comma.
 TEST(StoredNumbers, ADecimalCommaReadsAsThePointUntilASaveOrARepairWritesIt) {
-  if (!xbtest::ProcessLocale::AllInstalled()) GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 is not installed";
+  if (!testenv::ProcessLocale::AllInstalled()) GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 is not installed";
   const FIELD4INFO fields[] = {
       {"ID", 'N', 6, 0}, {"QTY", 'N', 10, 4}, {"PRICE", 'N', 12, 2}, {"CODE", 'C', 4, 0}, {nullptr, 0, 0, 0}};
   const TAG4INFO tags[] = {
@@ -557,9 +557,9 @@ TEST(StoredNumbers, ADecimalCommaReadsAsThePointUntilASaveOrARepairWritesIt) {
   std::string expected = asWritten;
   expected.replace(layout.At(4) + 7, 10, "1,234,5000");
 
-  for (const char* locale : xbtest::kProcessLocales) {
+  for (const char* locale : testenv::kProcessLocales) {
     SCOPED_TRACE(locale);
-    const xbtest::ProcessLocale l(locale);
+    const testenv::ProcessLocale l(locale);
     d = d4open(engine, path.c_str());
     ASSERT_NE(d, nullptr);
     ASSERT_EQ(d4reindex(d), 0);

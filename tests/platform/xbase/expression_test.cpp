@@ -148,7 +148,7 @@ TEST(ExpressionTest, NumberTextsParseLikeTheStoredForm) {
 // Numbers are written as the C locale's printf writes them, digit for digit and
 // rounded alike (half to even on the binary value), whatever the process's locale.
 TEST(ExpressionTest, NumberTextsAreWhatTheCLocalesPrintfWrites) {
-  if (!xbtest::ProcessLocale::AllInstalled()) GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 is not installed";
+  if (!testenv::ProcessLocale::AllInstalled()) GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 is not installed";
   std::vector<double> values = {0.125, 0.375, 2.5,   3.5,    -2.5,   0.5,     -0.5,     -0.0,    0.0,     1e15,
                                 1e16,  1e22,  1e300, -1e300, 1e-300, 0.00005, 0.00015,  1.005,   2.675,   12.4,
                                 1513.31, 925.0912, 0.1 + 0.2, 9007199254740993.0, 123456789012.3456, 4.35,
@@ -170,7 +170,7 @@ TEST(ExpressionTest, NumberTextsAreWhatTheCLocalesPrintfWrites) {
   std::vector<Printed> expected(values.size());
   const int decs[6] = {0, 1, 2, 4, 10, 20};
   {
-    const xbtest::ProcessLocale c("C");
+    const testenv::ProcessLocale c("C");
     std::vector<char> buf(400);
     for (size_t i = 0; i < values.size(); ++i) {
       for (int k = 0; k < 6; ++k) {
@@ -180,8 +180,8 @@ TEST(ExpressionTest, NumberTextsAreWhatTheCLocalesPrintfWrites) {
       expected[i].general.assign(buf.data(), std::snprintf(buf.data(), buf.size(), "%.15g", values[i]));
     }
   }
-  for (const char* locale : xbtest::kProcessLocales) {
-    const xbtest::ProcessLocale l(locale);
+  for (const char* locale : testenv::kProcessLocales) {
+    const testenv::ProcessLocale l(locale);
     char buf[400];
     for (size_t i = 0; i < values.size(); ++i) {
       for (int k = 0; k < 6; ++k) {
