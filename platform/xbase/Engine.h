@@ -145,12 +145,11 @@ int d4appendUnlock(DATA4* d);
 // next other call on the handle (d4unlock, d4close, a move, a seek, a change, d4lock,
 // d4recCountDo), and the append that makes them 256 or comes 0.2 s or more after the
 // first of them, stores them all first, in the order d4append does for one record: the
-// records marked deleted, each changed index page once, the records with their own
-// marks, the count. Its result is then the store's: when that fails none of the batch is
-// stored. A writer stopped before the live marks leaves records beyond the count all
-// marked deleted, taken over by the next append; after them, live records with all
-// their keys, which the next append counts. Other handles wait for the locks meanwhile.
-// 0, r4locked or an error.
+// records marked deleted, each changed index page once, the count, the records with
+// their own marks. Its result is then the store's: when that fails none of the batch is
+// stored. A writer stopped before the count leaves records beyond it all marked deleted,
+// taken over by the next append; after it, the rows counted deleted. Other handles wait
+// for the locks meanwhile. 0, r4locked or an error.
 int d4lockAppend(DATA4* d);
 int d4delete(DATA4* d);
 int d4deleted(DATA4* d);

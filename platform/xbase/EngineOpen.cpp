@@ -165,21 +165,6 @@ int code4sessionUnlock(CODE4* c) {
   return 0;
 }
 
-namespace {
-
-// A deny-write handle opens a table whose count is wrong, for d4reindex to repair;
-// false (the open fails) for others.
-bool CountDamage(DATA4* d, const Status& counted) {
-  if (!d->denyWrite) {
-    d->code->Fail(counted, e4data);
-    return false;
-  }
-  d->countDamage = counted;
-  return true;
-}
-
-}  // namespace
-
 DATA4* d4open(CODE4* c, const char* path) {
   if (!c) return nullptr;
   if (!path || !*path) {
@@ -212,13 +197,19 @@ DATA4* d4open(CODE4* c, const char* path) {
     return nullptr;
   }
   // Records beyond the count while another program holds the append lock are its
-  // append in progress; else they are judged by their keys once the index is open.
+  // append in progress.
   if (counted.damage() == xb::Damage::kUncounted &&
       d->table->file().Probe(xb::LockManager::kAppendLock, 1, true) == File::LockResult::kBusy) {
     counted = Status::Ok();
   }
-  const bool uncounted = counted.damage() == xb::Damage::kUncounted;
-  if (!counted.ok() && !uncounted && !CountDamage(d.get(), counted)) return nullptr;
+  // A deny-write handle opens a table whose count is wrong, for d4reindex to repair.
+  if (!counted.ok()) {
+    if (!d->denyWrite) {
+      c->Fail(counted, e4data);
+      return nullptr;
+    }
+    d->countDamage = counted;
+  }
   const xb::DbfHeader& h = d->table->header();
   if (h.HasMemoFields()) {
     const std::string memoPath = xb::CompanionPath(path, "fpt");
@@ -264,7 +255,6 @@ DATA4* d4open(CODE4* c, const char* path) {
     if (f.type == 'M') d->memoFields.push_back(fh.get());
     d->fields.push_back(std::move(fh));
   }
-  if (uncounted && !xb::engine::LeftoversCountable(d.get()) && !CountDamage(d.get(), counted)) return nullptr;
   // Not on a record until the caller positions: open reads the header only.
   DATA4* result = d.release();
   c->tables.insert(result);

@@ -263,56 +263,28 @@ int RebuildUnsoundTags(DATA4* d) {
   return s.ok() ? 0 : d->Fail(s, s.code() == Code::kIo ? e4write : e4index);
 }
 
-// The whole records beyond the count (after RefreshCount) into *left; false when they
-// cannot be read.
-bool ReadLeftovers(DATA4* d, std::string* left) {
-  const size_t len = d->table->recordLen();
-  left->assign(size_t(d->table->WholeBeyondCount()) * len, '\0');
-  return d->table->file().ReadAt(d->table->header().RecordOffset(d->table->recordCount() + 1), left->data(),
-                                 left->size());
-}
-
-// Of the records beyond the count, those an append or batch made live before it was
-// cut short (its records are made live only once all their keys are in): up to the
-// last that is not blank, when a live one is among them and every live one has all its
-// keys; 0 when all are marked deleted; -1 when a live one lacks a key.
-long LiveLeftovers(DATA4* d, const std::string& left) {
-  const size_t len = d->table->recordLen();
-  const uint32_t count = d->table->recordCount();
-  const std::string blank = "*" + std::string(len - 1, ' ');
-  long rows = 0;
-  bool live = false;
-  for (size_t m = 0; m * len < left.size(); ++m) {
-    const char* rec = left.data() + m * len;
-    if (rec[0] == '*') {
-      if (left.compare(m * len, len, blank) != 0) rows = static_cast<long>(m + 1);
-      continue;
-    }
-    live = true;
-    rows = static_cast<long>(m + 1);
-    if (!KeysPresent(d, KeyOps(d, nullptr, rec).insertions, count + static_cast<uint32_t>(m + 1))) return -1;
-  }
-  return live ? rows : 0;
-}
-
 // What an append or batch cut short left beyond the count (under the append and index
-// locks, the count just read). Live records there are an append or batch stopped after
-// its records were made live (all their keys in): they are counted, never written
-// over; a live one without all its keys is damage. Records all marked deleted are taken
-// over by the appends to come: every tag the cut left unsound is built anew, their keys
-// go, and they are blanked (still marked deleted).
+// locks, the count just read). A live record there is an append stopped after its
+// record was made live: with all its keys in it is counted, never written over;
+// without them it is damage. Records marked deleted are taken over by the appends to
+// come: every tag the cut left unsound is built anew, their keys go, and they are
+// blanked (still marked deleted).
 int TakeOverLeftovers(DATA4* d) {
   const uint32_t count = d->table->recordCount(), beyond = d->table->WholeBeyondCount();
   if (beyond == 0) return 0;
   const size_t len = d->table->recordLen();
-  std::string left;
-  if (!ReadLeftovers(d, &left)) return d->Fail(Status::System(Code::kIo, "cannot read " + d->table->path()), e4read);
-  if (const long live = LiveLeftovers(d, left); live != 0) {
-    if (live < 0) {
+  std::string left(size_t(beyond) * len, '\0');
+  const uint64_t first = d->table->header().RecordOffset(count + 1);
+  if (!d->table->file().ReadAt(first, left.data(), left.size())) {
+    return d->Fail(Status::System(Code::kIo, "cannot read " + d->table->path()), e4read);
+  }
+  if (left[0] != '*') {
+    // Not all marked deleted: the only record beyond the count (CheckBeyondCount).
+    if (!KeysPresent(d, KeyOps(d, nullptr, left.data()).insertions, count + 1)) {
       return d->Fail(Status::Corrupt(xb::Damage::kUncounted, d->table->path() + ": a live record beyond the count lacks keys"),
                      e4data);
     }
-    const Status s = d->table->PublishAppend(count + static_cast<uint32_t>(live));
+    const Status s = d->table->PublishAppend(count + 1);
     return s.ok() ? 0 : d->Fail(s, ErrorOf(s, e4write));
   }
   // Records taken over before are blank: nothing of them is in the index.
@@ -325,7 +297,6 @@ int TakeOverLeftovers(DATA4* d) {
     if (const int r = DropLeftoverKeys(d, count + m, left.data() + (m - 1) * len); r != 0) return r;
   }
   // So that the appends to come need not look at them again.
-  const uint64_t first = d->table->header().RecordOffset(count + 1);
   if (!d->table->file().WriteAt(first, blanks.data(), blanks.size())) {
     return d->Fail(Status::System(Code::kIo, "cannot write " + d->table->path()), e4write);
   }
@@ -363,12 +334,13 @@ int StoreAppend(DATA4* d, uint32_t* n) {
   Status s;
   // Under a held append lock the count this handle last read or wrote is the stored one.
   if (!d->appendHeld || !d->countCurrent) {
-    // Records beyond the count are an interrupted append or batch, counted or taken
-    // over here (TakeOverLeftovers, which also finds the damage among them).
     s = d->table->RefreshCount();
+    // Records beyond the count are an interrupted append (one record) or batch (all
+    // marked deleted), taken over here; others are damage, never written over.
+    if (s.ok()) s = d->table->CheckBeyondCount();
     if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
   }
-  if (d->table->heldCount() == 0) {
+  if (d->index && d->table->heldCount() == 0) {
     if (const int r = TakeOverLeftovers(d); r != 0) return r;
   }
   *n = d->table->recordCount() + d->table->heldCount() + 1;
@@ -430,27 +402,16 @@ void DropChanges(DATA4* d) {
 
 }  // namespace
 
-bool LeftoversCountable(DATA4* d) {
-  if (d->index && !d->index->LockShared().ok()) return false;
-  std::string left;
-  const bool countable = ReadLeftovers(d, &left) && LiveLeftovers(d, left) >= 0;
-  if (d->index) d->index->UnlockShared();
-  return countable;
-}
-
 int WriteHeldAppends(DATA4* d) {
   const uint32_t held = d->table->heldCount();
   if (held == 0) return 0;
   // The order of a single append, for all of them at once: the records marked deleted,
-  // the keys, the records with their own marks, then the count. Cut short before the
-  // live marks, the next append takes the records over; after them, it counts them.
+  // the keys, the count, then the records with their own marks. Cut short before the
+  // count, the next append takes the records over; after it, they are counted deleted.
   Status s = d->table->WriteHeld(true);
-  const bool keyed = s.ok() && (!d->index || (s = d->index->FlushBatch()).ok());
-  if (keyed) s = d->table->WriteHeld(false);
+  if (s.ok() && d->index) s = d->index->FlushBatch();
   if (s.ok()) s = d->table->PublishHeld();
-  // Not counted (an error other than a full disk): marked deleted again, they are taken
-  // over like the leftovers of a batch cut short.
-  if (keyed && !s.ok()) d->table->WriteHeld(true);
+  if (s.ok()) s = d->table->WriteHeld(false);
   d->table->DropHeld();
   if (s.ok()) return 0;
   if (d->index) d->index->DropBatch();

@@ -153,10 +153,6 @@ int FlushRecord(DATA4* d);
 // Writes the appends made under d4lockAppend since it was last called; 0 or an error
 // code (the appends are then not stored).
 int WriteHeldAppends(DATA4* d);
-// Are the records beyond the count no damage: all marked deleted, or an append or batch
-// cut short after its records were made live, with all their keys (counted by the next
-// append)?
-bool LeftoversCountable(DATA4* d);
 // Reads record n into the buffer and makes it current; 0 or an error code. `ahead`:
 // through the table's read-ahead block (Table::ReadAhead).
 int LoadRecord(DATA4* d, uint32_t n, bool ahead = false);

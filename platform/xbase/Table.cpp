@@ -157,6 +157,8 @@ Status Table::RefreshCount() {
   return Status::Ok();
 }
 
+Status Table::CheckBeyondCount() { return InFile(path(), CheckCount(*file_, header_, knownSize_)); }
+
 uint32_t Table::WholeBeyondCount() const {
   const uint64_t end = header_.RecordOffset(header_.recordCount + 1);
   return knownSize_ > end ? static_cast<uint32_t>((knownSize_ - end) / header_.recordLen) : 0;

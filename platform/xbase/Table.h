@@ -29,10 +29,8 @@ class Table {
   Table(const Table&) = delete;
   Table& operator=(const Table&) = delete;
 
-  // A record count that does not match the file (CheckRecordCount; records beyond it
-  // all marked deleted are no damage) fails the open; given countDamage, it is reported
-  // there instead and the table opens (the engine judges live records beyond the count
-  // by their keys, or repairs).
+  // A record count that does not match the file (CheckRecordCount) fails the open;
+  // given countDamage, it is reported there instead and the table opens (for a repair).
   static std::unique_ptr<Table> Open(const std::string& path, File::Mode mode, Status* status,
                                      Status* countDamage = nullptr);
   // Writes a new empty table (replacing any file of that name). The fields are laid
@@ -49,6 +47,9 @@ class Table {
 
   // Re-reads the record count from the header; an error when it runs past the file.
   Status RefreshCount();
+  // After RefreshCount: kUncounted when more than one whole record lies beyond the
+  // count and not all of them are marked deleted (what a batch cut short leaves).
+  Status CheckBeyondCount();
   // After RefreshCount: the whole records beyond the count.
   uint32_t WholeBeyondCount() const;
   // Sets the count to the whole records the file holds (the caller holds the file lock).
