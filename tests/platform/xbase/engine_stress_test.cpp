@@ -626,12 +626,15 @@ TEST(EngineStress, AppendsKilledAfterAnyWriteKeepEveryStoredRowInEveryTag) {
 }
 
 // A batch held by d4lockAppend is stored once it has 256 rows, or by the first append
-// 0.2 s or more after its first row: another handle counts them before the unlock.
+// 0.2 s or more after its first row: another handle counts them before the unlock. On a
+// slow machine the time may store part of the 256 first and hold the rest: at most 255
+// rows are ever held.
 TEST(EngineStress, AHeldBatchIsStoredAt256RowsOrAfterAFractionOfASecond) {
   struct Case {
     const char* what;
     int rows, pauseMs;  // pause before the last row
-  } cases[] = {{"256 rows", 256, 0}, {"two rows 0.25 s apart", 2, 250}};
+    int seenAtLeast;    // rows of the batch the other handle counts before the unlock
+  } cases[] = {{"256 rows", 256, 0, 1}, {"two rows 0.25 s apart", 2, 250, 2}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const std::string path = MakeTable(10, false);
@@ -647,8 +650,9 @@ TEST(EngineStress, AHeldBatchIsStoredAt256RowsOrAfterAFractionOfASecond) {
       NewRow(d, f, rng, 10 + i, false);
       ASSERT_EQ(d4append(d), 0);
     }
-    EXPECT_EQ(d4recCountDo(other), 10 + c.rows);
+    EXPECT_GE(d4recCountDo(other), 10 + c.seenAtLeast);
     EXPECT_EQ(d4unlock(d), 0);
+    EXPECT_EQ(d4recCountDo(other), 10 + c.rows);
     d4close(other), d4close(d);
     EXPECT_EQ(CompareTags(path), "");
   }
