@@ -159,6 +159,7 @@ class Index final : public CdxIndex {
   Status LockShared() override { return Acquire(false); }
   void UnlockShared() override { UnlockExclusive(); }
   bool ReadCached() override;
+  bool TakeCounterMoved() override { return std::exchange(counterMoved_, false); }
   void SetLockPolicy(const LockPolicy& policy) override { policy_ = policy; }
   File::LockResult HoldFile(bool exclusive) override {
     const File::LockResult r = file_->Flock(exclusive);
@@ -195,6 +196,14 @@ class Index final : public CdxIndex {
   Status CheckFileCounter();
   // Bumps them once for the changes made under the lock held now.
   Status BumpFileCounter();
+  // Before the first write under the lock held now: bumps them, so that a writer
+  // stopped between its writes leaves them moved and no handle trusts pages it cached
+  // before (nor writes them back). Release then bumps them no more. MarkBeforeWrite
+  // has it done before the next page write that reaches the file.
+  Status MarkChange();
+  void MarkBeforeWrite() {
+    if (!bumped_) file_->BeforeNextWrite([this] { return MarkChange().ok(); });
+  }
   Status Change(size_t tag, std::string_view key, uint32_t recno, bool insert);
   Status CheckTags();
   bool Replaced() const;
@@ -219,6 +228,8 @@ class Index final : public CdxIndex {
   bool exclusive_ = false;
   bool cached_ = false;              // held by ReadCached, without the lock
   bool fileChanged_ = false;         // a tag changed under the lock held now
+  bool bumped_ = false;              // the file's counter moved under the lock held now
+  bool counterMoved_ = false;        // another's change seen since TakeCounterMoved
   uint64_t epoch_ = 0;               // counts lock acquisitions
   LockPolicy policy_;
   uint32_t sharedTaken_ = 0;         // shared locks taken, for the writer-intent probe
@@ -285,6 +296,7 @@ Status Index::Acquire(bool exclusive) {
   if (Status s = LockIndexFile(file_.get(), exclusive, policy_, &sharedTaken_); !s.ok()) return s;
   depth_ = 1;
   exclusive_ = exclusive;
+  bumped_ = false;
   ++epoch_;
   if (Status s = CheckFileCounter(); !s.ok()) {
     Release();
@@ -297,6 +309,7 @@ Status Index::CheckFileCounter() {
   if (!dir_) return Status::Ok();  // still opening
   bool moved = false;
   if (Status s = dir_->Refresh(&moved); !s.ok() || !moved) return s;
+  counterMoved_ = true;
   for (auto& t : trees_) t->DropCache();
   return Replaced() ? Reopen() : Status::Ok();
 }
@@ -304,10 +317,19 @@ Status Index::CheckFileCounter() {
 Status Index::BumpFileCounter() {
   if (!fileChanged_) return Status::Ok();
   fileChanged_ = false;
+  if (bumped_) return Status::Ok();
   const int64_t before = dir_->counter();
   const Status s = dir_->BumpCounter();
   // Tags checked before are as current after a change of this handle's own.
   if (s.ok()) std::replace(checkedAt_.begin(), checkedAt_.end(), before, int64_t(dir_->counter()));
+  return s;
+}
+
+Status Index::MarkChange() {
+  if (bumped_) return Status::Ok();
+  fileChanged_ = true;
+  const Status s = BumpFileCounter();
+  bumped_ = s.ok();
   return s;
 }
 
@@ -351,6 +373,7 @@ void Index::Release() {
     BumpFileCounter();
   }
   if (--depth_ > 0) return;
+  file_->BeforeNextWrite(nullptr);
   if (!cached_) {
     UnlockIndexFile(file_.get());
     return;
@@ -591,6 +614,7 @@ Status Index::Change(size_t tag, std::string_view key, uint32_t recno, bool inse
   if (recno == 0) return Status(Code::kInvalid, "record number 0");
   if (damaged_) return Status(Code::kCorrupt, path_ + " is damaged: nothing is written into it until it is rebuilt");
   if (Status s = Seen(Begin(tag, true)); !s.ok()) return s;
+  MarkBeforeWrite();
   const auto* k = reinterpret_cast<const uint8_t*>(key.data());
   trees_[tag]->SetHeld(depth_ > 1);
   const uint64_t before = trees_[tag]->generation();
@@ -643,6 +667,7 @@ Status Index::RebuildTag(size_t tag, TagEntries entries) {
   if (tag >= defs_.size()) return Status(Code::kInvalid, "no tag " + std::to_string(tag));
   if (Status s = SortEntries(&entries, defs_[tag]); !s.ok()) return s;
   if (Status s = Begin(tag, true); !s.ok()) return s;
+  MarkBeforeWrite();
   Tree& t = *trees_[tag];
   const uint64_t base = (file_->Size() + kPageSize - 1) / kPageSize * kPageSize;
   std::vector<uint8_t> pages;

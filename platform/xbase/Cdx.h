@@ -169,6 +169,9 @@ class CdxIndex {
   // a change since). Meanwhile an operation that needs a page or tag header not cached
   // fails with kStale: the caller then repeats its read under LockShared.
   virtual bool ReadCached() = 0;
+  // Whether the file's change counter was found moved by another handle or program
+  // (when a lock was taken) since the last call.
+  virtual bool TakeCounterMoved() = 0;
   // Holds the file's flock (File::Flock) for as long as the index is open, also on a
   // file a rebuild puts in its place; a closed index left on a shelf gives it up.
   virtual File::LockResult HoldFile(bool exclusive) = 0;

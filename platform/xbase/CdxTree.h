@@ -83,8 +83,8 @@ class Tree {
   // The directory's counter (bytes 8..11 of the file) counts the changes of every tag
   // and is kept big-endian, as other programs keep it; tag counters are little-endian.
   void SetBigEndianCounter() { bigEndianCounter_ = true; }
-  // Writes counter + 1 into the header (those four bytes only). A change made by this
-  // handle itself: the cache stays valid.
+  // Writes counter + 1 into the header (those four bytes only, at once, also while the
+  // file holds writes back). A change made by this handle itself: the cache stays valid.
   Status BumpCounter();
   // Points the header at the tree whose root is page root (written already), with no
   // free pages; the pages of the old tree are left unused.
@@ -164,6 +164,7 @@ class Tree {
                        const std::shared_ptr<Node>& node, bool leftHeavy);
   Status FixSeparators(std::vector<PathStep>& path, size_t level, const Node& changed);
   Status RemoveEmpty(std::vector<PathStep>& path, size_t level, uint32_t page, const Node& n);
+  Status DetachEmpty(std::vector<PathStep>& path, size_t level, uint32_t page, const Node& n);
   Status MergeRight(std::vector<PathStep>& path, const Pos& leaf);
   Status CollapseRoot();
   Status WriteHeader();

@@ -146,7 +146,7 @@ Status Tree::Replace(uint32_t root) {
 Status Tree::BumpCounter() {
   uint8_t c[4];
   PutCounter(c, counter_ + 1, bigEndianCounter_);
-  if (!file_->WriteAt(header_ + 8, c, sizeof c)) return WriteFailed();
+  if (!file_->WriteThrough(header_ + 8, c, sizeof c)) return WriteFailed();
   ++counter_;
   return Status::Ok();
 }
@@ -357,6 +357,30 @@ Status Tree::CollapseRoot() {
   }
 }
 
+// Drops the emptied node at depth level (not the root) from its parent and links its
+// neighbours to each other, the parent in turn when it empties. The page itself is
+// neither written nor given to the free list: a reader that reached it before the
+// parent's write finds its old entries and links there. It stays unused until the
+// index is rebuilt.
+Status Tree::DetachEmpty(std::vector<PathStep>& path, size_t level, uint32_t page, const Node& n) {
+  if (n.left != kNone) {
+    if (Status s = Relink(n.left, false, n.right); !s.ok()) return s;
+  }
+  if (n.right != kNone) {
+    if (Status s = Relink(n.right, true, n.left); !s.ok()) return s;
+  }
+  cache_.Erase(page);
+  PathStep& up = path[level - 1];
+  Node& p = *up.node;
+  p.Erase(up.child);
+  if (p.count() == 0) {
+    if (level - 1 > 0) return DetachEmpty(path, level - 1, up.page, p);
+    p.attr = kAttrRoot | kAttrLeaf;  // the tree is empty: the root is an empty leaf
+    p.children.clear();
+  }
+  return Write(up.page, up.node);
+}
+
 Status Tree::Remove(const uint8_t* key, uint32_t recno) {
   std::vector<PathStep> path;
   path.reserve(kUsualDepth);
@@ -368,6 +392,16 @@ Status Tree::Remove(const uint8_t* key, uint32_t recno) {
   }
   n.Erase(leaf.index);
   Status s;
+  if (file_->deferring()) {
+    // Held writes go out top down (DeferredOrder): a separator lowered in the parent
+    // before its leaf is written would route past entries the leaf still holds, and a
+    // merge or a released page would be written over while pages on disk still lead
+    // there. So the separators stay as they are (greater than their child's greatest
+    // entry, as other programs leave them), nothing is merged, and an emptied page is
+    // only detached.
+    s = n.count() == 0 && !path.empty() ? DetachEmpty(path, path.size(), leaf.page, n) : Write(leaf.page, leaf.leaf);
+    return FinishChange(s);
+  }
   if (n.count() == 0 && !path.empty()) {
     s = RemoveEmpty(path, path.size(), leaf.page, n);
   } else {

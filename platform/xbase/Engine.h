@@ -14,6 +14,7 @@
 // later call fail by itself.
 
 #include <cstdint>
+#include <string>
 
 struct CODE4;
 struct DATA4;
@@ -180,3 +181,10 @@ int date4format(const char* date, char* result, const char* picture);
 // Copies at most size - 1 characters and a NUL; the number copied.
 int u4ncpy(char* dest, const char* src, unsigned size);
 void u4memCpy(void* dest, const void* src, unsigned len);
+
+namespace xb {
+// Called with a table's path and what was done when the engine finished or undid an
+// operation on it that a writer stopped part-way left (the program logs it). Null:
+// nobody is told.
+extern void (*repairHook)(const std::string& tablePath, const std::string& what);
+}  // namespace xb

@@ -255,6 +255,8 @@ DATA4* d4open(CODE4* c, const char* path) {
     if (f.type == 'M') d->memoFields.push_back(fh.get());
     d->fields.push_back(std::move(fh));
   }
+  // What a writer stopped part-way left, finished now when nobody is writing.
+  xb::engine::RepairAtOpen(d.get());
   // Not on a record until the caller positions: open reads the header only.
   DATA4* result = d.release();
   c->tables.insert(result);

@@ -249,6 +249,8 @@ Status GatherEntries(DATA4* d, uint32_t count, const std::vector<TAG4*>& tags, s
   return Status::Ok();
 }
 
+}  // namespace
+
 // Builds every tag the cut left unsound (a split stopped between its writes) anew from
 // the counted records.
 int RebuildUnsoundTags(DATA4* d) {
@@ -262,6 +264,8 @@ int RebuildUnsoundTags(DATA4* d) {
   for (size_t i = 0; s.ok() && i < unsound.size(); ++i) s = d->index->RebuildTag(unsound[i]->index, std::move(entries[i]));
   return s.ok() ? 0 : d->Fail(s, s.code() == Code::kIo ? e4write : e4index);
 }
+
+namespace {
 
 // What an append or batch cut short left beyond the count (under the append and index
 // locks, the count just read). A live record there is an append stopped after its
@@ -303,22 +307,43 @@ int TakeOverLeftovers(DATA4* d) {
   return 0;
 }
 
+// Runs op's index changes as one held run (CdxIndex::FlushBatch: every state between
+// two of its page writes readable); 0 or op's error code, the run dropped then.
+template <typename Op>
+int HeldRun(DATA4* d, Op op) {
+  d->index->BeginBatch();
+  int r = op();
+  if (r == 0) {
+    const Status s = d->index->FlushBatch();
+    if (!s.ok()) r = d->Fail(s, ErrorOf(s, e4write));
+  }
+  if (r != 0) d->index->DropBatch();
+  return r;
+}
+
 // Writes the current record's change c (under the held index lock when it moves a
 // key), in an order that leaves every reader right wherever it is cut short: the new
-// keys, the record, then the old keys go. In between a tag holds both; readers pass
-// over an entry whose record does not carry its key.
+// keys, the record, then the old keys go, each key run in the order of held writes.
+// In between a tag holds both; readers pass over an entry whose record does not carry
+// its key, and the recovery note names the record for the next writer to tidy.
 int StoreChange(DATA4* d, const KeyChanges& c) {
   const uint32_t n = d->recno;
   std::vector<KeyOp> inserted;
   int r = CheckRemovals(d, c.removals, n);
-  if (r == 0) r = InsertKeys(d, c.insertions, n, &inserted);
+  if (r == 0 && !c.insertions.empty()) r = HeldRun(d, [&] { return InsertKeys(d, c.insertions, n, &inserted); });
   if (r != 0) return r;
   const Status s = d->table->WriteRecord(n, d->rec.data());
   if (!s.ok()) {
-    RemoveInserted(d, inserted, n);
+    if (!inserted.empty()) {
+      HeldRun(d, [&] {
+        RemoveInserted(d, inserted, n);
+        return 0;
+      });
+    }
     return d->Fail(s, ErrorOf(s, e4write));
   }
-  return RemoveKeys(d, c.removals, n);
+  if (c.removals.empty()) return 0;
+  return HeldRun(d, [&] { return RemoveKeys(d, c.removals, n); });
 }
 
 // Appends the buffer under the held append and index locks: the record beyond the
@@ -341,7 +366,11 @@ int StoreAppend(DATA4* d, uint32_t* n) {
     if (!s.ok()) return d->Fail(s, ErrorOf(s, e4read));
   }
   if (d->index && d->table->heldCount() == 0) {
-    if (const int r = TakeOverLeftovers(d); r != 0) return r;
+    // A note is looked at only when another's change came in between (no system call
+    // for an append otherwise).
+    int r = RepairFromNote(d, d->noteDue || d->index->TakeCounterMoved());
+    if (r == 0) r = TakeOverLeftovers(d);
+    if (r != 0) return r;
   }
   *n = d->table->recordCount() + d->table->heldCount() + 1;
   if (*n == 0) return d->Fail(Status(Code::kInvalid, d->table->path() + " is full"), e4write);
@@ -407,15 +436,39 @@ int WriteHeldAppends(DATA4* d) {
   if (held == 0) return 0;
   // The order of a single append, for all of them at once: the records marked deleted,
   // the keys, the count, then the records with their own marks. Cut short before the
-  // count, the next append takes the records over; after it, they are counted deleted.
+  // count, the next append takes the records over; after it, the note tells the next
+  // writer to give them their marks.
+  if (d->index) {
+    std::vector<NoteRecord> records(held);
+    for (uint32_t i = 0; i < held; ++i) {
+      records[i].recno = d->table->heldFirst() + i;
+      records[i].now.assign(d->table->heldRecord(i), d->table->recordLen());
+    }
+    if (const int r = WriteNote(d, d->table->recordCount(), records); r != 0) {
+      d->table->DropHeld();
+      d->index->DropBatch();
+      d->countCurrent = false;
+      return r;
+    }
+  }
   Status s = d->table->WriteHeld(true);
   if (s.ok() && d->index) s = d->index->FlushBatch();
+  bool counted = false;
   if (s.ok()) s = d->table->PublishHeld();
-  if (s.ok()) s = d->table->WriteHeld(false);
+  if (s.ok()) {
+    counted = true;
+    s = d->table->WriteHeld(false);
+  }
   d->table->DropHeld();
-  if (s.ok()) return 0;
-  if (d->index) d->index->DropBatch();
+  if (s.ok()) {
+    ClearNote(d);
+    return 0;
+  }
+  if (d->index && !counted) d->index->DropBatch();
   d->countCurrent = false;
+  // Counted with their keys, the records are stored: their marks are written now if
+  // the disk allows, else by the next write.
+  if (counted && d->index && RepairFromNote(d, true) == 0) return 0;
   return d->Fail(s, ErrorOf(s, e4write));
 }
 
@@ -437,10 +490,19 @@ int FlushRecord(DATA4* d) {
   xb::RepairDecimalCommas(d->rec.data(), d->table->fields());
   // A change that moves no key leaves the index alone, unlocked.
   const KeyChanges c = d->index ? KeyOps(d, d->orig.data(), d->rec.data()) : KeyChanges{};
-  if (r == 0 && !c.empty()) r = LockIndex(d);
-  if (r == 0) {
+  if (r == 0 && !c.empty()) {
+    r = LockIndex(d);
+    if (r == 0) {
+      d->index->TakeCounterMoved();
+      r = RepairFromNote(d, true);
+      const size_t len = d->table->recordLen();
+      if (r == 0) r = WriteNote(d, d->table->recordCount(), {{d->recno, std::string(d->orig.data(), len), std::string(d->rec.data(), len)}});
+      if (r == 0) r = StoreChange(d, c);
+      if (r == 0) ClearNote(d);
+      UnlockIndex(d);
+    }
+  } else if (r == 0) {
     r = StoreChange(d, c);
-    if (!c.empty()) UnlockIndex(d);
   }
   if (r == 0) {
     Committed(d, d->recno);

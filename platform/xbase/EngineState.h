@@ -134,6 +134,9 @@ struct DATA4 {
   bool appendHeld = false;    // d4lockAppend: append, memo and index locks held until d4unlock
   bool countCurrent = false;  // under appendHeld: the table's count is the stored one
   std::chrono::steady_clock::time_point heldSince;  // when the first held append was made
+  std::unique_ptr<xb::File> note;  // the recovery note (<table>.pnd), once opened
+  bool noteWritten = false;   // the note holds an operation of this handle's
+  bool noteDue = false;       // a note was found at open and not yet repaired
   std::vector<char> rec;      // recordLen bytes and a NUL
   std::vector<char> orig;     // the record as stored, for the old keys
   std::vector<char> scratch;
@@ -145,6 +148,26 @@ struct DATA4 {
 
 namespace xb::engine {
 
+// A record an operation is about to change, as the recovery note names it: its
+// number, its stored bytes (empty for a new record) and the bytes it is to have.
+struct NoteRecord {
+  uint32_t recno = 0;
+  std::string old, now;
+};
+// Writes the recovery note of the operation about to begin (under the exclusive index
+// lock): the table's count before it and the records it changes. 0 or an error code.
+int WriteNote(DATA4* d, uint32_t count, const std::vector<NoteRecord>& records);
+// Empties the note once the operation is done.
+void ClearNote(DATA4* d);
+// Under the exclusive index lock: when `look` (the index's counter moved, or a note
+// was seen at open), finishes or undoes what a note left by an operation cut short
+// names, and empties it. 0 or an error code.
+int RepairFromNote(DATA4* d, bool look);
+// At open of a writable table: repairs from a pending note when the append and index
+// locks can be had at once, else leaves it for the next write.
+void RepairAtOpen(DATA4* d);
+// Builds every tag that is not whole anew from the counted records.
+int RebuildUnsoundTags(DATA4* d);
 // Maps a core Status to the surface's negative error code (0 when ok).
 int ErrorOf(const Status& s, int fallback);
 // Writes a changed record (memo, keys, record, header date); 0 or an error code.

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <ctime>
 
 
@@ -150,6 +151,7 @@ long long File::ReadSome(uint64_t off, void* buf, size_t n) const {
 }
 
 bool File::WriteDisk(uint64_t off, const void* buf, size_t n) {
+  if (beforeWrite_ && !std::exchange(beforeWrite_, nullptr)()) return false;
   size_t done = 0;
   const auto* p = static_cast<const char*>(buf);
   while (done < n) {
@@ -176,6 +178,19 @@ bool File::WriteAt(uint64_t off, const void* buf, size_t n) {
   }
   deferred_->end = std::max<uint64_t>(deferred_->end, off + n);
   return true;
+}
+
+bool File::WriteThrough(uint64_t off, const void* buf, size_t n) {
+  if (deferred_) {
+    const auto* p = static_cast<const uint8_t*>(buf);
+    for (uint64_t b = off / kBlock * kBlock; b < off + n; b += kBlock) {
+      const auto it = deferred_->at.find(b);
+      if (it == deferred_->at.end()) continue;
+      const uint64_t from = std::max(off, b), to = std::min<uint64_t>(off + n, b + kBlock);
+      std::memcpy(deferred_->blocks.data() + it->second * kBlock + (from - b), p + (from - off), to - from);
+    }
+  }
+  return WriteDisk(off, buf, n);
 }
 
 // The deferred copy of the block at offset b, made from the file unless the write

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -40,6 +41,12 @@ class File {
   // Reads up to n bytes at off; the count read (0 at or past the end, -1 on error).
   long long ReadSome(uint64_t off, void* buf, size_t n) const;
   bool WriteAt(uint64_t off, const void* buf, size_t n);
+  // f is called before the next write that reaches the file (the system's write), once;
+  // false from it fails that write. Null: none.
+  void BeforeNextWrite(std::function<bool()> f) { beforeWrite_ = std::move(f); }
+  // Writes to the file now, also while writes are held back (Defer), keeping a held
+  // copy of those bytes up to date.
+  bool WriteThrough(uint64_t off, const void* buf, size_t n);
   uint64_t Size() const;  // 0 when it cannot be read
   // Does the file reach `end`? Asks the system only beyond the size known.
   bool Holds(uint64_t end) const { return end <= knownSize_ || end <= Size(); }
@@ -120,6 +127,7 @@ class File {
   std::string path_;
   Mode mode_;
   std::unique_ptr<Deferred> deferred_;
+  std::function<bool()> beforeWrite_;
   bool mapReads_ = false;
   mutable MappedRegion map_;        // kept up by the const reads
   mutable uint64_t knownSize_ = 0;  // the file holds at least this many bytes

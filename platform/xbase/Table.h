@@ -76,6 +76,9 @@ class Table {
   // (as PublishAppend) and DropHeld forgets them.
   uint32_t Hold(const char* buf);
   uint32_t heldCount() const { return static_cast<uint32_t>(held_.size() / header_.recordLen); }
+  // The number of the first record held, and the bytes of the ith (0-based).
+  uint32_t heldFirst() const { return heldFirst_; }
+  const char* heldRecord(uint32_t i) const { return held_.data() + size_t(i) * header_.recordLen; }
   Status WriteHeld(bool asDeleted);
   Status PublishHeld() { return PublishAppend(heldFirst_ + heldCount() - 1); }
   void DropHeld() { held_.clear(); }
