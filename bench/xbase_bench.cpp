@@ -222,6 +222,24 @@ void BM_AppendFourTagsBatches(benchmark::State& state) {
 }
 BENCHMARK(BM_AppendFourTagsBatches)->Unit(benchmark::kMicrosecond);
 
+// A key change: a random transaction locked, its product id changed, flushed, unlocked.
+void BM_ChangeProductId(benchmark::State& state) {
+  CODE4* c = Engine();
+  DATA4* d = d4open(c, Db().tranCopy.c_str());
+  if (!d) Die("open copy");
+  FIELD4* prodid = d4field(d, "PRODID");
+  std::mt19937 rng(8);
+  for (auto _ : state) {
+    const long n = 1 + static_cast<long>(rng() % kTransactions);
+    if (d4go(d, n) != 0 || d4lock(d, n) != 0) state.SkipWithError("lock failed");
+    f4assignLong(prodid, 1 + static_cast<long>(rng() % kProducts));
+    if (d4flush(d) != 0) state.SkipWithError("flush failed");
+    d4unlock(d);
+  }
+  d4initUndo(c);
+}
+BENCHMARK(BM_ChangeProductId)->Unit(benchmark::kMicrosecond);
+
 // A new, empty table, each row appended, flushed and unlocked on its own.
 void BM_AppendUnlockNewTable(benchmark::State& state) {
   char tmpl[] = "/tmp/xbase-bench-new-XXXXXX";

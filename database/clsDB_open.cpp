@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QtDebug>
 
 #include "database/DbAccess.h"
 #include "database/clsDB.h"
@@ -117,6 +118,10 @@ bool clsDB::OpenDB(const QString& sDBPath) {
     ReleaseEngine();
     m_bIsOpen = false;
   }
+  // The engine's repairs of what a writer stopped part-way left go to the log.
+  xb::repairHook = [](const std::string& table, const std::string& what) {
+    qWarning().noquote() << QString::fromStdString(table) + QStringLiteral(": ") + QString::fromStdString(what);
+  };
   m_engine.code = d4init_v();
   if (m_engine.code == nullptr) {
     ui::MsgBox(QStringLiteral("CODE4 could NOT be initialized!"), ui::vbCritical);

@@ -22,7 +22,7 @@ class Tag {
   std::vector<Entry> Found(std::string* problem);
   // The entries of a walk from the first leaf along the right links.
   std::vector<Entry> Walk(std::string* problem);
-  // "" when the tree is whole: pages in order, separators their child's greatest entry,
+  // "" when the tree is whole: pages in order, separators at least their child's greatest entry,
   // leaves at one depth, sibling links matching the order.
   std::string Whole();
 
