@@ -718,6 +718,11 @@ int d4reindex(DATA4* d) {
   const File::LockResult lr = d->locks->LockFile(d->code->policy());
   if (lr == File::LockResult::kBusy) return r4locked;
   if (lr != File::LockResult::kOk) return d->Fail(e4lock);
+  // A held batch cut after its count gets its marks first; the tags are built anew anyway.
+  if (LockIndex(d) == 0) {
+    RepairFromNote(d, true);
+    UnlockIndex(d);
+  }
   // No append is under way: every whole record in the file counts.
   Status s = d->table->RepairCount();
   if (s.ok()) d->countDamage = Status::Ok();
