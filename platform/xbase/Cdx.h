@@ -12,8 +12,9 @@
 // reading a tag, exclusive for changing one; a waiting writer keeps new readers out,
 // see CdxLock.h) for its own length, and re-reads pages whose tag change counter, or the
 // file's change counter (bytes 8..11, big-endian, the one other programs bump), has
-// moved since they were cached; every change bumps the file's counter (and the tag's,
-// except under a lock held across changes when neither root nor free list moves). So
+// moved since they were cached; every change bumps the file's counter before its first
+// page write (and the tag's, except under a lock held across changes when neither root
+// nor free list moves). So
 // several handles in one or more processes, ours or other programs', see one
 // consistent index. Not thread-safe.
 

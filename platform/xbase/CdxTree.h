@@ -2,7 +2,8 @@
 // One B+tree of a compact index: a tag, or the tag directory. Reads pages through a
 // cache that is dropped when the tag header's change counter or root moves; positions,
 // seeks and steps over the leaf chain; inserts and removes with page split, release of
-// emptied pages to the tag's free list and reuse from it. The caller holds the index
+// emptied pages to the tag's free list and reuse from it (while the file holds writes
+// back, a removal only writes the leaf, and detaches an emptied page unreleased). The caller holds the index
 // lock (shared to read, exclusive to change) around every call.
 
 #include <cstdint>
