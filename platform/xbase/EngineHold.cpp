@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,7 +50,7 @@ constexpr uint64_t kFileCounter = 8;  // the index file's change counter, big-en
 //   "hold"                   the index is as it was: whole
 //   "copy\n<size>\n<path>"   the whole, synced file at path is being copied over it
 //   "lost"                   a copy over it was cut short and its source is gone
-// It is written whole or not at all (a synced file renamed over it).
+// Its changes are written whole or not at all (a synced file renamed over it).
 constexpr char kHolding[] = "hold";
 constexpr char kCopying[] = "copy";
 constexpr char kLost[] = "lost";
@@ -193,10 +194,14 @@ int HoldTable(CODE4* c, const char* dbfPath, const char* cdxPath, const xb::Lock
     if (!s.ok()) return s.code() == Code::kLocked ? r4locked : c->Fail(s, e4lock);
   }
   if (const int finished = FinishUnderHold(h.get()); finished != 0) return finished;
-  // A marker saying the index is lost stays until a copy has replaced the index.
+  // Made before anything else of the rebuild, so that it finds whatever is left; empty
+  // (cut short) it reads as kHolding. A marker saying the index is lost stays until a
+  // copy has replaced the index.
   if (rebuilding && !h->lost) {
-    s = WriteMarker(h->Marker(), kHolding);
-    if (!s.ok()) return c->Fail(s, e4write);
+    std::unique_ptr<File> marker = File::Create(h->Marker(), &s);
+    if (!marker || !marker->WriteAt(0, kHolding, std::strlen(kHolding)) || !marker->Sync()) {
+      return c->Fail(marker ? Status::System(Code::kIo, "cannot write " + h->Marker()) : s, e4write);
+    }
   }
   *hold = h.release();
   return 0;

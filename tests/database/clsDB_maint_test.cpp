@@ -1,6 +1,7 @@
 // Rebuilding an index: from the template into a work file written over the old one,
 // only while no other copy (another process) has the database open.
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -9,12 +10,14 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "database/UpgradeStops.h"
@@ -22,6 +25,7 @@
 #include "database/frmDBMaint.h"
 #include "platform/ui/Prompt.h"
 #include "platform/xbase/Cdx.h"
+#include "platform/xbase/EngineState.h"
 #include "platform/xbase/Expression.h"
 #include "platform/xbase/LockManager.h"
 #include "platform/xbase/Table.h"
@@ -29,6 +33,8 @@
 #include "tests/database/DbTestSupport.h"
 #include "tests/database/ProcessTestSupport.h"
 #include "tests/platform/xbase/DecimalCommas.h"
+#include "tests/platform/xbase/KillPoints.h"
+#include "tests/platform/xbase/XbaseTestUtil.h"
 
 namespace {
 
@@ -336,6 +342,94 @@ TEST_F(MaintTest, AStepThatCannotWriteSaysWhyAndKeepsTheFiles) {
     gDB().CloseDB();
   }
   std::signal(SIGXFSZ, previousHandler);
+}
+
+// `rows` transactions (no notes) written after the table's last record, counted, and
+// not yet indexed.
+void AppendTransactionsUnindexed(const QString& table, int rows) {
+  xb::Status s;
+  const auto tb = xb::Table::Open(QFile::encodeName(table).toStdString(), xb::File::Mode::kReadWrite, &s);
+  ASSERT_TRUE(tb) << s.message();
+  ASSERT_TRUE(tb->RefreshCount().ok());
+  for (int i = 1; i <= rows; ++i) {
+    std::string rec(tb->recordLen(), ' ');
+    char date[9];
+    std::snprintf(date, sizeof date, "20%02d%02d%02d", 10 + i % 15, 1 + i % 12, 1 + i % 28);
+    const std::map<std::string, std::string> values = {{"ROWID", std::to_string(1000 + i)},
+                                                       {"PRODID", std::to_string(1000 + i % 977)},
+                                                       {"TRANTYPE", std::to_string(1 + i % 5)},
+                                                       {"TRANDATE", date}};
+    for (const xb::FieldDef& f : tb->fields()) {  // numbers right-aligned
+      const auto v = values.find(f.name);
+      if (v != values.end()) rec.replace(f.offset + (f.type == 'N' ? f.len - v->second.size() : 0), v->second.size(), v->second);
+    }
+    tb->Hold(rec.data());
+    if (i % 10000 != 0 && i != rows) continue;
+    ASSERT_TRUE(tb->WriteHeld(false).ok() && tb->PublishHeld().ok());
+    tb->DropHeld();
+  }
+}
+
+// A re-index of 20,000 transactions (an index of about 400 kB, copied in pieces of
+// 64 KiB: 100,000 rows in pieces of 1 MiB take minutes) killed after each of its
+// writes in turn, on a fresh copy of the database: our next
+// open finishes or forgets what the kill left, every row is then in every tag, to
+// another program's reading of the bytes too, no work file is left, and an append by
+// our engine lands in every tag.
+TEST_F(MaintTest, AReindexKilledAtAnyWriteLeavesTheTableWholeAfterTheNextOpen) {
+  const QString dir = OpenNewDatabase();
+  const clsDBFile tran = gDB().DataFilePaths()[4];
+  AppendTransactionsUnindexed(tran.dataFilePath, 20000);
+  const size_t piece = std::exchange(xb::engine::indexCopyPiece, 64 << 10);
+  ASSERT_TRUE(gDB().ReIndexFile(tran));
+  ASSERT_GT(QFileInfo(tran.indexFilePath).size(), 4 * static_cast<qint64>(xb::engine::indexCopyPiece));
+  gDB().CloseDB();
+  std::map<QString, QByteArray> saved;
+  for (const QString& name : QDir(dir).entryList(QDir::Files)) saved[name] = Bytes(QDir(dir).filePath(name));
+  const std::string log = xbtest::NewDir() + "/problems";
+  const int out = ::open(log.c_str(), O_CREAT | O_RDWR | O_APPEND, 0600);
+  ASSERT_GE(out, 0);
+  xbtest::ForEachKillPoint(4, [&](int writes, bool* done) {
+    const QString copy = testenv::NewTempDir(QStringLiteral("db"));
+    for (const auto& [name, bytes] : saved) {
+      QFile f(QDir(copy).filePath(name));
+      if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) return std::string(" cannot copy ") + name.toStdString();
+    }
+    const int status = proctest::Wait(proctest::Fork([&] {
+      if (!gDB().OpenDB(copy)) return 2;
+      xbtest::KillAtWrite(writes);
+      const bool ok = gDB().ReIndexFile(gDB().DataFilePaths()[4]);
+      xb::writeHook = nullptr;
+      gDB().CloseDB();
+      return ok ? 0 : 3;
+    }));
+    *done = status != 128 + SIGKILL;
+    std::string problem = *done && status != 0 ? " the re-index ended with " + std::to_string(status) : "";
+    const std::string path = QFile::encodeName(QDir(copy).filePath(QStringLiteral("svltran.dbf"))).toStdString();
+    {
+      xbtest::Engine e;
+      DATA4* d = d4open(e, path.c_str());
+      if (d == nullptr) problem += " our open failed with " + std::to_string(code4errorCode(e, 0));
+      d4close(d);
+    }
+    problem += xbtest::TagsMissRows(path, true);
+    for (const QString& left : WorkFiles(copy)) problem += " left " + left.toStdString();
+    {
+      xbtest::Engine e;
+      DATA4* d = d4open(e, path.c_str());
+      if (d == nullptr || d4appendStartVB(d, 0) != 0 || d4blank(d) != 0 ||
+          f4assignLong(d4field(d, "ROWID"), 200000) != 0 || d4append(d) != 0) {
+        problem += " our append failed";
+      }
+      d4close(d);
+    }
+    if (const std::string after = xbtest::TagsMissRows(path, true); !after.empty()) problem += " after our append:" + after;
+    QDir(copy).removeRecursively();
+    return problem;
+  }, out);
+  ::close(out);
+  xb::engine::indexCopyPiece = piece;
+  EXPECT_EQ(xbtest::ReadFile(log), "");
 }
 
 // A record another xBase program holds locked keeps the rebuild out, saying so.
