@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <utility>
@@ -446,6 +447,64 @@ TEST_F(MaintTest, AReindexKilledAtAnyWriteLeavesTheTableWholeAfterTheNextOpen) {
   ::close(out);
   xb::engine::indexCopyPiece = piece;
   EXPECT_EQ(xbtest::ReadFile(log), "");
+}
+
+// What the next open meets after a re-index cut short while it copied the new index
+// over the old one (the marker beside the table naming the copy's source): the copy is
+// finished from the source; with the source gone, or the table held by another program
+// so that the copy cannot be finished at once, the open fails calling the index damaged,
+// and is whole again once the hold is free or the table re-indexed.
+TEST_F(MaintTest, TheNextOpenFinishesACopyCutShortOrCallsTheIndexDamaged) {
+  struct Case {
+    const char* what;
+    bool sourceKept, heldByOther;
+  } cases[] = {{"source kept", true, false}, {"source gone", false, false}, {"table held", true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const QString dir = OpenNewDatabase();
+    AddProducts();
+    const clsDBFile prod = Products();
+    const QString source = QDir(dir).filePath(QStringLiteral("svlprod_reindex.cdx"));
+    gDB().CloseDB();
+    const QByteArray whole = Bytes(prod.indexFilePath);
+    {
+      QFile half(prod.indexFilePath), src(source), marker(QDir(dir).filePath(QStringLiteral("svlprod_reindex.mrk")));
+      ASSERT_TRUE(half.open(QIODevice::ReadWrite) && half.seek(whole.size() / 2) &&
+                  half.write(QByteArray(whole.size() - whole.size() / 2, '\x5A')) > 0);
+      ASSERT_TRUE(marker.open(QIODevice::WriteOnly) &&
+                  marker.write("copy\n" + QByteArray::number(whole.size()) + "\n" + QFile::encodeName(source)) > 0);
+      if (c.sourceKept) {
+        ASSERT_TRUE(src.open(QIODevice::WriteOnly) && src.write(whole) == whole.size());
+      }
+    }
+    const std::string table = QFile::encodeName(prod.dataFilePath).toStdString();
+    auto opens = [&] {
+      xbtest::Engine e;
+      DATA4* d = d4open(e, table.c_str());
+      const int error = code4errorCode(e, 0);
+      d4close(d);
+      return d != nullptr ? 0 : error;
+    };
+    {
+      std::optional<dbtest::HeldByteLock> other;
+      if (c.heldByOther) {
+        ASSERT_TRUE(other.emplace(prod.dataFilePath, xb::LockManager::RecordLockOffset(1)).held());
+      }
+      EXPECT_EQ(opens(), c.sourceKept && !c.heldByOther ? 0 : e4index);
+    }
+    if (!c.sourceKept) {
+      EXPECT_EQ(opens(), e4index);
+      ASSERT_TRUE(gDB().OpenDB(dir));
+      EXPECT_TRUE(gDB().ReIndexFile(prod));
+      gDB().CloseDB();
+    }
+    EXPECT_EQ(opens(), 0);
+    EXPECT_EQ(xbtest::TagsMissRows(table, true), "");
+    EXPECT_TRUE(WorkFiles(dir).isEmpty());
+    if (c.sourceKept) {
+      EXPECT_EQ(Bytes(prod.indexFilePath).mid(12), whole.mid(12));
+    }
+  }
 }
 
 // A record another xBase program holds locked keeps the rebuild out, saying so.
