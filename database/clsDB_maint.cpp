@@ -7,7 +7,9 @@
 // number fields a writer left with a decimal comma get their point, in the table
 // itself (the same numbers, read alike before and after). Other xBase programs
 // know nothing of the session lock and the access byte: from the copy aside through
-// the write, the table and its index are held by the locks they honour.
+// the write, the table and its index are held by the locks they honour. The hold
+// owns the work files (<table>_reindex.*): it removes them, and a marker beside them
+// lets the next open or re-index finish a write over the index that was cut short.
 
 #include <QFile>
 #include <QFileInfo>
@@ -137,16 +139,12 @@ bool clsDB::ReIndexFile(const clsDBFile& file, bool* refused, long* corrected) {
   const QString memo =
       resolved(table.absolutePath() + QLatin1Char('/') + table.completeBaseName() + QStringLiteral(".fpt"));
   const QString index = resolved(file.indexFilePath);
-  auto cleanUp = [&] {
-    for (const QString& f : {workTable, workMemo, workIndex}) QFile::remove(f);
-  };
   const bool hasIndex = QFile::exists(index);
   bool ok = false;
   bool inUse = false;
   int systemError = 0;
   {
     const store::DenyWrite denyWrite(session);
-    cleanUp();
     bool copied = false;
     store::HeldTable held(session, table.filePath(), hasIndex ? index : QString());
     inUse = held.status().failure == store::Failure::kLocked;
@@ -181,7 +179,6 @@ bool clsDB::ReIndexFile(const clsDBFile& file, bool* refused, long* corrected) {
         }
       }
     }
-    cleanUp();
   }
   // Back to the shared hold every open copy has.
   store::HoldSession(session, lockPath, false);

@@ -95,11 +95,19 @@ int code4sessionUnlock(CODE4* c);
 // .dbf and the index lock of the .cdx (when there is one). Tried under the engine's
 // lock policy: 0 and *hold, r4locked, or an error. A deny-write handle of this engine
 // on the same .dbf (under another name: a hard link) works under the hold's range.
+// The hold is a rebuild's: its work files are the table's path without extension
+// followed by "_reindex." (T_reindex.dbf, ...); it removes those a rebuild cut short
+// left, finishing first an index write of it, and marks the table (T_reindex.mrk)
+// until hold4release removes the work files. d4open of a marked table does the same
+// under a hold it can have at once, and fails with e4index when the index is half
+// written and the hold busy or the write's source gone.
 int code4holdTable(CODE4* c, const char* dbfPath, const char* cdxPath, HOLD4** hold);
 // Writes the index file at builtPath over the held index, in place: programs that
 // have the index open keep the same file and see its change counter move. Its space
-// is had first; when it cannot be (a full disk), the held index is unchanged.
-// 0 or e4write (the system's error in code4errorSystem).
+// is had first; when it cannot be (a full disk), the held index is unchanged. The
+// built file is synced and named in the marker before the first byte is written, so
+// a write cut short is finished from it. 0 or e4write (the system's error in
+// code4errorSystem).
 int hold4replaceIndex(HOLD4* h, const char* builtPath);
 // Rewrites in place every number field of the held table's counted records that holds
 // a comma in its decimal point's place (as a writer formatting numbers in a locale with

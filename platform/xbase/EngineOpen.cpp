@@ -171,6 +171,7 @@ DATA4* d4open(CODE4* c, const char* path) {
     c->Fail(e4parm);
     return nullptr;
   }
+  if (xb::engine::FinishCutRebuild(c, path) != 0) return nullptr;
   auto d = std::make_unique<DATA4>();
   d->code = c;
   d->readOnly = c->readOnly != 0;

@@ -191,6 +191,13 @@ int CheckWritable(DATA4* d);
 bool MayChange(const DATA4* d, uint32_t n);
 // Is `file` (under any name) a .dbf whose whole-file range a hold of c keeps locked?
 bool HeldByEngine(const CODE4* c, const File& file);
+// Finishes what a rebuild of the table at dbfPath cut short left (code4holdTable):
+// under a hold had at once, a copy of the new index begun over the old one is
+// finished and the work files are removed. 0 also when the hold is busy and the index
+// is whole; e4index when the index is half copied and cannot be finished now.
+int FinishCutRebuild(CODE4* c, const std::string& dbfPath);
+// The size of the pieces a rebuilt index is copied over the held one in (1 MiB).
+extern size_t indexCopyPiece;
 // (device, inode) of an open file; zeros when fstat fails.
 std::pair<uint64_t, uint64_t> IdOf(const File& file);
 

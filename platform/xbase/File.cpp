@@ -1,5 +1,6 @@
 #include "platform/xbase/File.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/file.h>
@@ -332,6 +333,23 @@ bool File::Unlock(uint64_t start, uint64_t len) {
 }
 
 void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
+
+void RemoveFilesStartingWith(const std::string& prefix, const std::string& keep) {
+  const size_t slash = prefix.rfind('/');
+  const std::string dir = slash == std::string::npos ? "." : prefix.substr(0, slash + 1);
+  const std::string start = slash == std::string::npos ? prefix : prefix.substr(slash + 1);
+  DIR* d = ::opendir(dir.c_str());
+  if (d == nullptr) return;
+  std::vector<std::string> names;
+  while (const dirent* e = ::readdir(d)) {
+    if (std::strncmp(e->d_name, start.c_str(), start.size()) == 0) names.emplace_back(e->d_name);
+  }
+  ::closedir(d);
+  for (const std::string& name : names) {
+    const std::string path = slash == std::string::npos ? name : dir + name;
+    if (path != keep) RemoveFile(path);
+  }
+}
 
 Status ReplaceFile(const std::string& from, const std::string& to) {
   if (std::rename(from.c_str(), to.c_str()) != 0) {

@@ -153,6 +153,9 @@ struct FileStamp {
 Status ReplaceFile(const std::string& from, const std::string& to);
 // Removes the file a path names, if any (a temporary file given up).
 void RemoveFile(const std::string& path);
+// Removes every file of the folder whose name begins with `prefix` but `keep`;
+// prefix and keep are paths in that folder.
+void RemoveFilesStartingWith(const std::string& prefix, const std::string& keep);
 // A temporary name beside path, unique to this process.
 std::string TempNameFor(const std::string& path);
 

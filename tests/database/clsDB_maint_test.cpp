@@ -1,6 +1,7 @@
 // Rebuilding an index: from the template into a work file written over the old one,
 // only while no other copy (another process) has the database open.
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -9,12 +10,15 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "database/UpgradeStops.h"
@@ -22,6 +26,7 @@
 #include "database/frmDBMaint.h"
 #include "platform/ui/Prompt.h"
 #include "platform/xbase/Cdx.h"
+#include "platform/xbase/EngineState.h"
 #include "platform/xbase/Expression.h"
 #include "platform/xbase/LockManager.h"
 #include "platform/xbase/Table.h"
@@ -29,6 +34,8 @@
 #include "tests/database/DbTestSupport.h"
 #include "tests/database/ProcessTestSupport.h"
 #include "tests/platform/xbase/DecimalCommas.h"
+#include "tests/platform/xbase/KillPoints.h"
+#include "tests/platform/xbase/XbaseTestUtil.h"
 
 namespace {
 
@@ -336,6 +343,168 @@ TEST_F(MaintTest, AStepThatCannotWriteSaysWhyAndKeepsTheFiles) {
     gDB().CloseDB();
   }
   std::signal(SIGXFSZ, previousHandler);
+}
+
+// `rows` transactions (no notes) written after the table's last record, counted, and
+// not yet indexed.
+void AppendTransactionsUnindexed(const QString& table, int rows) {
+  xb::Status s;
+  const auto tb = xb::Table::Open(QFile::encodeName(table).toStdString(), xb::File::Mode::kReadWrite, &s);
+  ASSERT_TRUE(tb) << s.message();
+  ASSERT_TRUE(tb->RefreshCount().ok());
+  for (int i = 1; i <= rows; ++i) {
+    std::string rec(tb->recordLen(), ' ');
+    char date[9];
+    std::snprintf(date, sizeof date, "20%02d%02d%02d", 10 + i % 15, 1 + i % 12, 1 + i % 28);
+    const std::map<std::string, std::string> values = {{"ROWID", std::to_string(1000 + i)},
+                                                       {"PRODID", std::to_string(1000 + i % 977)},
+                                                       {"TRANTYPE", std::to_string(1 + i % 5)},
+                                                       {"TRANDATE", date}};
+    for (const xb::FieldDef& f : tb->fields()) {  // numbers right-aligned
+      const auto v = values.find(f.name);
+      if (v != values.end()) rec.replace(f.offset + (f.type == 'N' ? f.len - v->second.size() : 0), v->second.size(), v->second);
+    }
+    tb->Hold(rec.data());
+    if (i % 10000 != 0 && i != rows) continue;
+    ASSERT_TRUE(tb->WriteHeld(false).ok() && tb->PublishHeld().ok());
+    tb->DropHeld();
+  }
+}
+
+// A re-index of 12,000 transactions (an index of about 260 kB, copied in pieces of
+// 32 KiB: 100,000 rows in pieces of 1 MiB take minutes) killed after each of its
+// writes in turn, on a fresh copy of the database: our next
+// open finishes or forgets what the kill left, every row is then in every tag, to
+// another program's reading of the bytes too, no work file is left, and an append by
+// our engine lands in every tag.
+TEST_F(MaintTest, AReindexKilledAtAnyWriteLeavesTheTableWholeAfterTheNextOpen) {
+  const QString dir = OpenNewDatabase();
+  const clsDBFile tran = gDB().DataFilePaths()[4];
+  AppendTransactionsUnindexed(tran.dataFilePath, 10000);
+  const size_t piece = std::exchange(xb::engine::indexCopyPiece, 32 << 10);
+  ASSERT_TRUE(gDB().ReIndexFile(tran));
+  gDB().CloseDB();
+  // Rows appended by our engine split pages all over the tags: the old index differs
+  // from the one the re-index writes over it from its first tags on.
+  {
+    xbtest::Engine e;
+    DATA4* d = d4open(e, QFile::encodeName(tran.dataFilePath).constData());
+    ASSERT_TRUE(d != nullptr && d4lockAppend(d) == 0);
+    for (int i = 1; i <= 2000; ++i) {
+      char date[9];
+      std::snprintf(date, sizeof date, "20%02d%02d%02d", 10 + i % 13, 1 + i % 11, 1 + i % 27);
+      ASSERT_TRUE(d4appendStartVB(d, 0) == 0 && d4blank(d) == 0 && f4assignLong(d4field(d, "ROWID"), 30000 + i) == 0 &&
+                  f4assignLong(d4field(d, "PRODID"), 1000 + (i * 7919) % 977) == 0 &&
+                  f4assignLong(d4field(d, "TRANTYPE"), 1 + i % 5) == 0 && f4assignNVB(d4field(d, "TRANDATE"), date, 8) == 0 &&
+                  d4append(d) == 0);
+    }
+    ASSERT_EQ(d4unlock(d) + d4close(d), 0);
+  }
+  ASSERT_GT(QFileInfo(tran.indexFilePath).size(), 4 * static_cast<qint64>(xb::engine::indexCopyPiece));
+  std::map<QString, QByteArray> saved;
+  for (const QString& name : QDir(dir).entryList(QDir::Files)) saved[name] = Bytes(QDir(dir).filePath(name));
+  const std::string log = xbtest::NewDir() + "/problems";
+  const int out = ::open(log.c_str(), O_CREAT | O_RDWR | O_APPEND, 0600);
+  ASSERT_GE(out, 0);
+  xbtest::ForEachKillPoint(4, [&](int writes, bool* done) {
+    const QString copy = testenv::NewTempDir(QStringLiteral("db"));
+    for (const auto& [name, bytes] : saved) {
+      QFile f(QDir(copy).filePath(name));
+      if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) return std::string(" cannot copy ") + name.toStdString();
+    }
+    const int status = proctest::Wait(proctest::Fork([&] {
+      if (!gDB().OpenDB(copy)) return 2;
+      xbtest::KillAtWrite(writes);
+      const bool ok = gDB().ReIndexFile(gDB().DataFilePaths()[4]);
+      xb::writeHook = nullptr;
+      gDB().CloseDB();
+      return ok ? 0 : 3;
+    }));
+    *done = status != 128 + SIGKILL;
+    std::string problem = *done && status != 0 ? " the re-index ended with " + std::to_string(status) : "";
+    const std::string path = QFile::encodeName(QDir(copy).filePath(QStringLiteral("svltran.dbf"))).toStdString();
+    {
+      xbtest::Engine e;
+      DATA4* d = d4open(e, path.c_str());
+      if (d == nullptr) problem += " our open failed with " + std::to_string(code4errorCode(e, 0));
+      d4close(d);
+    }
+    if (const std::string missing = xbtest::TagsMissRows(path, true); !missing.empty()) problem += " " + missing;
+    for (const QString& left : WorkFiles(copy)) problem += " left " + left.toStdString();
+    {
+      xbtest::Engine e;
+      DATA4* d = d4open(e, path.c_str());
+      if (d == nullptr || d4appendStartVB(d, 0) != 0 || d4blank(d) != 0 ||
+          f4assignLong(d4field(d, "ROWID"), 200000) != 0 || d4append(d) != 0) {
+        problem += " our append failed";
+      }
+      d4close(d);
+    }
+    if (const std::string after = xbtest::TagsMissRows(path, true); !after.empty()) problem += " after our append:" + after;
+    QDir(copy).removeRecursively();
+    return problem;
+  }, out);
+  ::close(out);
+  xb::engine::indexCopyPiece = piece;
+  EXPECT_EQ(xbtest::ReadFile(log), "");
+}
+
+// What the next open meets after a re-index cut short while it copied the new index
+// over the old one (the marker beside the table naming the copy's source): the copy is
+// finished from the source; with the source gone, or the table held by another program
+// so that the copy cannot be finished at once, the open fails calling the index damaged,
+// and is whole again once the hold is free or the table re-indexed.
+TEST_F(MaintTest, TheNextOpenFinishesACopyCutShortOrCallsTheIndexDamaged) {
+  struct Case {
+    const char* what;
+    bool sourceKept, heldByOther;
+  } cases[] = {{"source kept", true, false}, {"source gone", false, false}, {"table held", true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const QString dir = OpenNewDatabase();
+    AddProducts();
+    const clsDBFile prod = Products();
+    const QString source = QDir(dir).filePath(QStringLiteral("svlprod_reindex.cdx"));
+    gDB().CloseDB();
+    const QByteArray whole = Bytes(prod.indexFilePath);
+    {
+      QFile half(prod.indexFilePath), src(source), marker(QDir(dir).filePath(QStringLiteral("svlprod_reindex.mrk")));
+      ASSERT_TRUE(half.open(QIODevice::ReadWrite) && half.seek(whole.size() / 2) &&
+                  half.write(QByteArray(whole.size() - whole.size() / 2, '\x5A')) > 0);
+      ASSERT_TRUE(marker.open(QIODevice::WriteOnly) &&
+                  marker.write("copy\n" + QByteArray::number(whole.size()) + "\n" + QFile::encodeName(source)) > 0);
+      if (c.sourceKept) {
+        ASSERT_TRUE(src.open(QIODevice::WriteOnly) && src.write(whole) == whole.size());
+      }
+    }
+    const std::string table = QFile::encodeName(prod.dataFilePath).toStdString();
+    auto opens = [&] {
+      xbtest::Engine e;
+      DATA4* d = d4open(e, table.c_str());
+      const int error = code4errorCode(e, 0);
+      d4close(d);
+      return d != nullptr ? 0 : error;
+    };
+    {
+      std::optional<dbtest::HeldByteLock> other;
+      if (c.heldByOther) {
+        ASSERT_TRUE(other.emplace(prod.dataFilePath, xb::LockManager::RecordLockOffset(1)).held());
+      }
+      EXPECT_EQ(opens(), c.sourceKept && !c.heldByOther ? 0 : e4index);
+    }
+    if (!c.sourceKept) {
+      EXPECT_EQ(opens(), e4index);
+      ASSERT_TRUE(gDB().OpenDB(dir));
+      EXPECT_TRUE(gDB().ReIndexFile(prod));
+      gDB().CloseDB();
+    }
+    EXPECT_EQ(opens(), 0);
+    EXPECT_EQ(xbtest::TagsMissRows(table, true), "");
+    EXPECT_TRUE(WorkFiles(dir).isEmpty());
+    if (c.sourceKept) {
+      EXPECT_EQ(Bytes(prod.indexFilePath).mid(12), whole.mid(12));
+    }
+  }
 }
 
 // A record another xBase program holds locked keeps the rebuild out, saying so.

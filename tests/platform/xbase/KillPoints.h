@@ -1,0 +1,27 @@
+#pragma once
+// Kill-at-every-write runs of the engine's writers and the check that follows each
+// kill: every stored row found in every tag, by another program's reading of the bytes
+// (RawCdx.h) and by our walks.
+
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+
+namespace xbtest {
+
+// Ends this process with SIGKILL at its `writes`th file write from now.
+void KillAtWrite(int writes);
+
+// Runs run(writes, &done) for writes = 1, 2, ... until it sets done, spread over
+// `workers` processes (each takes every workers-th kill point); its problems go to
+// the file descriptor `out`, one line per kill point.
+void ForEachKillPoint(int workers, const std::function<std::string(int writes, bool* done)>& run, int out);
+
+// "" when every counted record, and every live one past the count, is found in each of
+// its tags by rawcdx's descent and walk and by our walks both ways. With whole, every tag
+// must hold exactly the counted records' entries (deleted ones aside) in a sound tree;
+// with named, entries that are not their record's may be only of those records.
+std::string TagsMissRows(const std::string& path, bool whole, const std::set<uint32_t>* named = nullptr);
+
+}  // namespace xbtest
