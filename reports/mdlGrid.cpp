@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <memory>
 #include <optional>
 #include <vector>
 #include <QFileInfo>
@@ -252,13 +253,17 @@ void ShowGridTotals(ctl::GridControl& grd, const clsRptDef& RptDef) {
     for (auto& scalers : shown)
       for (const Total& t : sums) scalers.emplace_back(t.decimals);
     std::vector<std::vector<int64_t>> part(bounds.size() - 1, std::vector<int64_t>(sums.size(), 0));
+    // Each totalled column's cells by row (base + row - 1).
+    std::vector<std::shared_ptr<const ctl::grid::CellColumn>> cells;
+    size_t base = 0;
+    for (const Total& t : sums) cells.push_back(data.ColumnCells(t.col, 1, static_cast<size_t>(totals - 1), &base));
     if (!sums.empty())
       ctl::grid::ForEachRowRange(bounds, [&](size_t range) {
         for (size_t r = bounds[range] + 1; r <= bounds[range + 1]; ++r) {
           if (data.RowDataInt(static_cast<int>(r)) <= 0) continue;
           for (size_t t = 0; t < sums.size(); ++t) {
             int64_t v = 0;
-            if (shown[range][t].Scaled(data.Cells(sums[t].col), r, v)) part[range][t] += v;
+            if (shown[range][t].Scaled(*cells[t], base + r - 1, v)) part[range][t] += v;
           }
         }
       });
@@ -313,6 +318,15 @@ void GridCellWriter::Set(int nRow, int nCol, const clsRptColDef& ColDef, const Q
     case QMetaType::Double: grd_.setTextMatrix(nRow, nCol, v.toDouble()); break;
     case QMetaType::LongLong: grd_.setTextMatrix(nRow, nCol, v.toLongLong()); break;
     default: grd_.setTextMatrix(nRow, nCol, v.toString()); break;
+  }
+}
+
+void SetGridCell(ctl::grid::CellColumn& cells, size_t at, const clsRptColDef& ColDef, const QVariant& vRaw) {
+  const QVariant v = TypedValue(ColDef, vRaw, nullptr);
+  switch (v.typeId()) {
+    case QMetaType::Double: cells.SetDouble(at, v.toDouble()); break;
+    case QMetaType::LongLong: cells.SetInt(at, v.toLongLong()); break;
+    default: cells.SetText(at, v.toString()); break;
   }
 }
 

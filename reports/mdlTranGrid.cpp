@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -152,6 +154,7 @@ class ProductCache {
     return index;
   }
   const ProductInfo& Info(int i) const { return products_[static_cast<size_t>(i)]; }
+  size_t Count() const { return products_.size(); }
   // The shared cell of product i in grid column k, a product column.
   ctl::SharedCell& Cell(int i, int k) {
     return cells_[static_cast<size_t>(i) * static_cast<size_t>(stride_) + static_cast<size_t>(slotOf_[static_cast<size_t>(k)])];
@@ -189,6 +192,280 @@ class ProductCache {
   std::vector<ctl::SharedCell> cells_;  // per product, per product column
 };
 
+// The raw value a transaction row shows of its product in column `colId`.
+QVariant ProductValue(int32_t colId, const ProductInfo& p) {
+  switch (colId) {
+    case trancol::kProductName: return p.name;
+    case trancol::kPartNumber: return p.partNo;
+    case trancol::kLocation: return p.location;
+    case trancol::kGroup: return p.group;
+    case trancol::kManufacturer: return p.manuf;
+    case trancol::kVendor: return p.vendor;
+    case trancol::kCustom1:
+    case trancol::kCustom2:
+    case trancol::kCustom3:
+    case trancol::kCustom4: return p.custom[static_cast<size_t>(colId - trancol::kCustom1)];
+    default: return QString();
+  }
+}
+
+bool IsAmountColumn(const clsRptColDef& def) {
+  const QString& t = def.m_sDataType;
+  return t.size() == 1 && (t[0] == u'U' || t[0] == u'C' || t[0] == u'A');
+}
+
+bool IsIntegerColumn(const clsRptColDef& def) { return def.m_sDataType == QLatin1String("I"); }
+
+// The rows of one load: what the columns show of each transaction placed, decoded once
+// from its record (dates, types and products as indexes into what they show); a cell is
+// made when the grid reads it, as the grid's writer would have written it.
+class TranRows final : public ctl::grid::RowSource {
+ public:
+  // One transaction placed: indexes of its date, type (0 to 5) and product.
+  struct Fields {
+    int32_t id = 0;
+    int date = 0, type = 0, product = 0;
+    int32_t cat = 0, acct = 0;
+    double units = 0, price = 0, extended = 0;
+    const QString* note = nullptr;  // the note shown, when there is one
+  };
+
+  explicit TranRows(const clsRptDef& def) {
+    columns_.resize(static_cast<size_t>(def.m_collColumnDefs.Count()) + 1);
+    int k = 0;
+    for (const clsRptColDef& c : def.m_collColumnDefs) {
+      Column& col = columns_[static_cast<size_t>(++k)];
+      col.def = c;
+      switch (c.m_nRowID) {
+        case trancol::kDate: col.field = Field::kDate; break;
+        case trancol::kType: col.field = Field::kType; break;
+        case trancol::kUnits: col.field = Field::kUnits; break;
+        case trancol::kAmountPerUnit: col.field = Field::kPrice; break;
+        case trancol::kExtendedAmount: col.field = Field::kExtended; break;
+        case trancol::kNotes: col.field = Field::kNotes; break;
+        case trancol::kCategory: col.field = Field::kCategory; break;
+        case trancol::kAccount: col.field = Field::kAccount; break;
+        default: col.field = IsProductColumn(c.m_nRowID) ? Field::kProduct : Field::kNone;
+      }
+      shown_[static_cast<size_t>(col.field)] = true;
+    }
+  }
+
+  void Reserve(size_t n) {
+    ids_.reserve(n);
+    if (Shows(Field::kDate)) date_.reserve(n);
+    if (Shows(Field::kType)) type_.reserve(n);
+    if (Shows(Field::kProduct)) product_.reserve(n);
+    if (Shows(Field::kCategory)) cat_.reserve(n);
+    if (Shows(Field::kAccount)) acct_.reserve(n);
+    if (Shows(Field::kUnits)) units_.reserve(n);
+    if (Shows(Field::kPrice)) price_.reserve(n);
+    if (Shows(Field::kExtended)) extended_.reserve(n);
+  }
+
+  void Append(const Fields& f) {
+    const uint32_t item = static_cast<uint32_t>(ids_.size());
+    ids_.push_back(f.id);
+    if (Shows(Field::kDate)) date_.push_back(f.date);
+    if (Shows(Field::kType)) type_.push_back(static_cast<uint8_t>(f.type));
+    if (Shows(Field::kProduct)) product_.push_back(f.product);
+    if (Shows(Field::kCategory)) cat_.push_back(f.cat);
+    if (Shows(Field::kAccount)) acct_.push_back(f.acct);
+    if (Shows(Field::kUnits)) units_.push_back(f.units);
+    if (Shows(Field::kPrice)) price_.push_back(f.price);
+    if (Shows(Field::kExtended)) extended_.push_back(f.extended);
+    if (f.note && Shows(Field::kNotes)) notes_.emplace_back(item, *f.note);
+    Use(dateUsed_, f.date);
+    Use(typeUsed_, f.type);
+    Use(productUsed_, f.product);
+  }
+  uint32_t Items() const { return static_cast<uint32_t>(ids_.size()); }
+
+  // The cells of the dates (stored texts), types (0 to 5) and products met, once the
+  // rows are all in.
+  void Finish(const std::vector<QString>& dates, const std::array<QString, 6>& typeDesc, const ProductCache& products) {
+    for (Column& col : columns_) {
+      const auto entries = [&](size_t n, auto raw) {
+        col.shown.Resize(n);
+        for (size_t e = 0; e < n; ++e) SetGridCell(col.shown, e, col.def, raw(e));
+      };
+      switch (col.field) {
+        case Field::kDate: entries(dates.size(), [&](size_t e) { return QVariant(dates[e]); }); break;
+        case Field::kType: entries(typeDesc.size(), [&](size_t e) { return QVariant(typeDesc[e]); }); break;
+        case Field::kProduct:
+          entries(products.Count(),
+                  [&](size_t e) { return ProductValue(col.def.m_nRowID, products.Info(static_cast<int>(e))); });
+          break;
+        default: break;
+      }
+    }
+  }
+
+  void Fill(int col, const uint32_t* items, size_t n, ctl::grid::CellColumn& out, size_t at) const override {
+    const Column* c = col > 0 && static_cast<size_t>(col) < columns_.size() ? &columns_[static_cast<size_t>(col)] : nullptr;
+    const Field field = c ? c->field : Field::kNone;
+    switch (field) {
+      case Field::kDate: return FillShown(*c, date_, items, n, out, at);
+      case Field::kType: return FillShown(*c, type_, items, n, out, at);
+      case Field::kProduct: return FillShown(*c, product_, items, n, out, at);
+      case Field::kUnits: return FillNumbers(*c, units_, items, n, out, at);
+      case Field::kPrice: return FillNumbers(*c, price_, items, n, out, at);
+      case Field::kExtended: return FillNumbers(*c, extended_, items, n, out, at);
+      case Field::kCategory: return FillIds(*c, cat_, items, n, out, at);
+      case Field::kAccount: return FillIds(*c, acct_, items, n, out, at);
+      case Field::kNotes:
+        for (size_t i = 0; i < n; ++i) {
+          if (items[i] == kNoItem) continue;
+          if (const QString* note = NoteOf(items[i]))
+            SetGridCell(out, at + i, c->def, *note);
+          else
+            out.SetEmpty(at + i);
+        }
+        return;
+      case Field::kNone:
+      case Field::kCount: break;
+    }
+    for (size_t i = 0; i < n; ++i)
+      if (items[i] != kNoItem) out.SetEmpty(at + i);
+  }
+
+  int64_t RowData(uint32_t item) const override { return ids_[item]; }
+
+  bool WidthCells(int col, ctl::grid::CellColumn& out, bool* extremes) const override {
+    *extremes = false;
+    if (col <= 0 || static_cast<size_t>(col) >= columns_.size()) return true;
+    const Column& c = columns_[static_cast<size_t>(col)];
+    const auto used = [&](const std::vector<bool>& flags) {
+      for (size_t e = 0; e < flags.size() && e < c.shown.Size(); ++e)
+        if (flags[e]) {
+          out.Resize(out.Size() + 1);
+          ctl::grid::CopyCell(c.shown, e, out, out.Size() - 1);
+        }
+      return true;
+    };
+    const auto ids = [&](const ctl::grid::BigVector<int32_t>& values) {
+      std::vector<int32_t> distinct(values.begin(), values.end());
+      std::sort(distinct.begin(), distinct.end());
+      distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+      out.Resize(distinct.size());
+      for (size_t i = 0; i < distinct.size(); ++i) SetGridCell(out, i, c.def, distinct[i]);
+      return true;
+    };
+    switch (c.field) {
+      case Field::kDate: return used(dateUsed_);
+      case Field::kType: return used(typeUsed_);
+      case Field::kProduct: return used(productUsed_);
+      case Field::kUnits: return Extremes(c, units_, out, extremes);
+      case Field::kPrice: return Extremes(c, price_, out, extremes);
+      case Field::kExtended: return Extremes(c, extended_, out, extremes);
+      case Field::kCategory: return ids(cat_);
+      case Field::kAccount: return ids(acct_);
+      case Field::kNotes:
+        out.Resize(notes_.size());
+        for (size_t i = 0; i < notes_.size(); ++i) SetGridCell(out, i, c.def, notes_[i].second);
+        return true;
+      case Field::kNone:
+      case Field::kCount: break;
+    }
+    return true;
+  }
+
+ private:
+  enum class Field : uint8_t { kNone, kDate, kType, kProduct, kUnits, kPrice, kExtended, kNotes, kCategory, kAccount, kCount };
+  struct Column {
+    clsRptColDef def;
+    Field field = Field::kNone;
+    ctl::grid::CellColumn shown;  // date, type and product columns: the cell of each
+  };
+
+  bool Shows(Field f) const { return shown_[static_cast<size_t>(f)]; }
+  static void Use(std::vector<bool>& flags, int index) {
+    const size_t at = static_cast<size_t>(index);
+    if (at >= flags.size()) flags.resize(at + 1);
+    flags[at] = true;
+  }
+
+  // Cells of an index into the column's shown cells: the first cell of each written
+  // from them, the others sharing its stored copy.
+  template <class Index>
+  static void FillShown(const Column& c, const ctl::grid::BigVector<Index>& index, const uint32_t* items, size_t n,
+                        ctl::grid::CellColumn& out, size_t at) {
+    constexpr size_t kNone = ~size_t{0};
+    std::vector<size_t> first(n < 64 ? 0 : c.shown.Size(), kNone);
+    for (size_t i = 0; i < n; ++i) {
+      if (items[i] == kNoItem) continue;
+      const size_t e = static_cast<size_t>(index[items[i]]);
+      if (first.empty()) {
+        ctl::grid::CopyCell(c.shown, e, out, at + i);
+      } else if (first[e] == kNone) {
+        ctl::grid::CopyCell(c.shown, e, out, at + i);
+        first[e] = at + i;
+      } else {
+        out.CopyCell(first[e], at + i);
+      }
+    }
+  }
+  static void FillNumbers(const Column& c, const ctl::grid::BigVector<double>& values, const uint32_t* items, size_t n,
+                          ctl::grid::CellColumn& out, size_t at) {
+    const bool amount = IsAmountColumn(c.def);
+    for (size_t i = 0; i < n; ++i) {
+      if (items[i] == kNoItem) continue;
+      const double v = values[items[i]];
+      if (!amount)
+        SetGridCell(out, at + i, c.def, v);
+      else if (v == 0)
+        out.SetEmpty(at + i);
+      else
+        out.SetDouble(at + i, v);
+    }
+  }
+  static void FillIds(const Column& c, const ctl::grid::BigVector<int32_t>& values, const uint32_t* items, size_t n,
+                      ctl::grid::CellColumn& out, size_t at) {
+    const bool integer = IsIntegerColumn(c.def);
+    for (size_t i = 0; i < n; ++i) {
+      if (items[i] == kNoItem) continue;
+      const int32_t v = values[items[i]];
+      if (integer)
+        out.SetInt(at + i, v == -1 ? 0 : v);
+      else
+        SetGridCell(out, at + i, c.def, v);
+    }
+  }
+  // The smallest and the largest number shown (an exact zero shows none); false when a
+  // value is not a number.
+  static bool Extremes(const Column& c, const ctl::grid::BigVector<double>& values, ctl::grid::CellColumn& out,
+                       bool* extremes) {
+    if (!IsAmountColumn(c.def)) return false;
+    bool any = false;
+    double lo = 0, hi = 0;
+    for (const double v : values) {
+      if (std::isnan(v)) return false;
+      if (v == 0) continue;
+      if (!any || v < lo) lo = v;
+      if (!any || v > hi) hi = v;
+      any = true;
+    }
+    out.Resize(any ? 2 : 0);
+    if (any) out.SetDouble(0, lo), out.SetDouble(1, hi);
+    *extremes = true;
+    return true;
+  }
+  const QString* NoteOf(uint32_t item) const {
+    auto it = std::lower_bound(notes_.begin(), notes_.end(), item,
+                               [](const std::pair<uint32_t, QString>& n, uint32_t i) { return n.first < i; });
+    return it != notes_.end() && it->first == item ? &it->second : nullptr;
+  }
+
+  std::vector<Column> columns_;  // by grid column; column 0 shows nothing
+  std::array<bool, static_cast<size_t>(Field::kCount)> shown_{};
+  ctl::grid::BigVector<int32_t> ids_;
+  ctl::grid::BigVector<int32_t> date_, product_, cat_, acct_;
+  ctl::grid::BigVector<uint8_t> type_;
+  ctl::grid::BigVector<double> units_, price_, extended_;
+  std::vector<std::pair<uint32_t, QString>> notes_;  // by item
+  std::vector<bool> dateUsed_, typeUsed_, productUsed_;
+};
+
 struct MissingProduct {
   int32_t tranId, prodId;
 };
@@ -213,6 +490,9 @@ class TranPlacer {
     }
   }
 
+  // Places the rows of a load in `rows` instead of the grid.
+  void PlaceIn(TranRows* rows) { rows_ = rows; }
+
   // Tests and places the current record; `row` below 1 appends one.
   void Display(int& row, bool ignoreCriteria) {
     const int32_t tranId = t_.Id();
@@ -226,9 +506,6 @@ class TranPlacer {
       missing_.push_back({tranId, prodId});
       return;
     }
-    const bool appended = row < 1;  // a new row's cells are empty
-    if (appended) row = writer_.AppendRow();
-    grd_.setRowData(row, tranId);
     if (withNumbers_) {
       if (withExtended_) {
         rt::Currency units, price;
@@ -241,6 +518,28 @@ class TranPlacer {
         price_ = t_.UnitPrice();
       }
     }
+    if (rows_) {
+      TranRows::Fields f;
+      f.id = tranId;
+      f.date = static_cast<int>(&dateInfo - dates_.data());
+      f.type = type >= 1 && type <= 5 ? type : 0;
+      f.product = p;
+      f.cat = t_.CatId();
+      f.acct = t_.ShipMethod();
+      f.units = units_;
+      f.price = price_;
+      f.extended = extended_;
+      QString note;
+      if (withNotes_ && t_.HasNotes()) {
+        note = notes_.Text(t_);
+        f.note = &note;
+      }
+      rows_->Append(f);
+      return;
+    }
+    const bool appended = row < 1;  // a new row's cells are empty
+    if (appended) row = writer_.AppendRow();
+    grd_.setRowData(row, tranId);
     const ProductInfo& info = products_.Info(p);
     int k = 0;
     for (const clsRptColDef& c : def_.m_collColumnDefs) {
@@ -276,9 +575,16 @@ class TranPlacer {
     }
   }
 
-  // The grid keeps exactly the rows placed.
-  void Finish() { writer_.Finish(); }
-  void Reserve(int nRows) { writer_.Reserve(nRows); }
+  // The grid keeps exactly the rows placed; rows placed in a TranRows become the grid's.
+  void Finish(const std::shared_ptr<TranRows>& rows) {
+    writer_.Finish();
+    if (!rows) return;
+    std::vector<QString> dates;
+    dates.reserve(dates_.size());
+    for (const DateInfo& d : dates_) dates.push_back(d.text);
+    rows->Finish(dates, typeDesc_, products_);
+    grd_.setRowSource(rows, rows->Items());
+  }
 
   // One message for the notes that could not be read.
   void ReportUnreadable() const { notes_.ReportUnreadable(QStringLiteral("transactions"), gDB().TranTable()); }
@@ -330,8 +636,6 @@ class TranPlacer {
     switch (colId) {
       case trancol::kDate: return date;
       case trancol::kType: return type >= 1 && type <= 5 ? typeDesc_[static_cast<size_t>(type)] : typeDesc_[0];
-      case trancol::kProductName: return p.name;
-      case trancol::kPartNumber: return p.partNo;
       case trancol::kUnits: return units_;
       case trancol::kAmountPerUnit: return price_;
       case trancol::kExtendedAmount: return extended_;
@@ -339,15 +643,7 @@ class TranPlacer {
         return withNotes_ && t_.HasNotes() ? notes_.Text(t_) : QString();
       case trancol::kCategory: return t_.CatId();
       case trancol::kAccount: return t_.ShipMethod();
-      case trancol::kLocation: return p.location;
-      case trancol::kGroup: return p.group;
-      case trancol::kManufacturer: return p.manuf;
-      case trancol::kVendor: return p.vendor;
-      case trancol::kCustom1:
-      case trancol::kCustom2:
-      case trancol::kCustom3:
-      case trancol::kCustom4: return p.custom[static_cast<size_t>(colId - trancol::kCustom1)];
-      default: return QString();
+      default: return ProductValue(colId, p);
     }
   }
 
@@ -364,6 +660,7 @@ class TranPlacer {
   QString dateBegin_, dateEnd_;
   std::vector<MissingProduct> missing_;
   GridNotes notes_;
+  TranRows* rows_ = nullptr;
   KeyIndex<uint64_t> dateIndex_;
   std::vector<DateInfo> dates_;
   std::array<ctl::SharedCell, 6> typeCell_{};  // per type: the cell that first showed its text
@@ -376,9 +673,11 @@ void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoa
     const TranGridWalk walk = TranGridWalkFor(crit.m_nProductID, crit.m_udTranType);
     store::TranScan scan = tables.ScanTransactions();
     TranPlacer placer(grd, def, tables, scan.row());
+    auto rows = std::make_shared<TranRows>(def);
+    placer.PlaceIn(rows.get());
     // Without a filter every row is shown: room for them all at once.
     if (walk == TranGridWalk::kAll && crit.m_nTranCatID <= 0 && crit.m_nTranAcctID <= 0 && crit.m_DtRange <= 0)
-      placer.Reserve(static_cast<int>(scan.RecordCount()));
+      rows->Reserve(static_cast<size_t>(std::max(0L, scan.RecordCount())));
     // Every transaction is read in record order (the grid is sorted afterwards, and the
     // index would add a lock per row); a product's or a type's through its tag.
     const bool first = walk == TranGridWalk::kOfProduct ? scan.OfProduct(crit.m_nProductID)
@@ -395,7 +694,7 @@ void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoa
       if (!load.Continue()) break;
     }
     if (load.grid() == nullptr) return;
-    placer.Finish();
+    placer.Finish(rows);
     placer.ReportMissing();
     placer.ReportUnreadable();
   } catch (...) {
