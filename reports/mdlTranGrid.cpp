@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "database/RptColumnIds.h"
@@ -281,6 +282,24 @@ class TranRows final : public ctl::grid::RowSource {
   }
   uint32_t Items() const { return static_cast<uint32_t>(ids_.size()); }
 
+  // Takes the room of the arrays of `old`, the rows of a load before that no grid shows
+  // any more: a reload writes pages already made instead of fresh ones.
+  void ReuseRoom(TranRows& old) {
+    const auto take = [](auto& mine, auto& theirs) {
+      theirs.clear();
+      mine.swap(theirs);
+    };
+    take(ids_, old.ids_);
+    take(date_, old.date_);
+    take(product_, old.product_);
+    take(cat_, old.cat_);
+    take(acct_, old.acct_);
+    take(type_, old.type_);
+    take(units_, old.units_);
+    take(price_, old.price_);
+    take(extended_, old.extended_);
+  }
+
   // The cells of the dates (stored texts), types (0 to 5) and products met, once the
   // rows are all in.
   void Finish(const std::vector<QString>& dates, const std::array<QString, 6>& typeDesc, const ProductCache& products) {
@@ -344,9 +363,18 @@ class TranRows final : public ctl::grid::RowSource {
       return true;
     };
     const auto ids = [&](const ctl::grid::BigVector<int32_t>& values) {
-      std::vector<int32_t> distinct(values.begin(), values.end());
-      std::sort(distinct.begin(), distinct.end());
-      distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+      // Ids are small numbers mostly: those below 2^16 are marked in a table.
+      constexpr int32_t kDense = int32_t{1} << 16;
+      std::vector<bool> dense(kDense);
+      std::vector<int32_t> distinct;
+      std::unordered_set<int32_t> others;
+      for (const int32_t v : values) {
+        if (v >= 0 && v < kDense) {
+          if (!dense[static_cast<size_t>(v)]) dense[static_cast<size_t>(v)] = true, distinct.push_back(v);
+        } else if (others.insert(v).second) {
+          distinct.push_back(v);
+        }
+      }
       out.Resize(distinct.size());
       for (size_t i = 0; i < distinct.size(); ++i) SetGridCell(out, i, c.def, distinct[i]);
       return true;
@@ -405,31 +433,34 @@ class TranRows final : public ctl::grid::RowSource {
       }
     }
   }
+  // Each item's value of `values`, written by put(cell, value).
+  template <class Value, class Put>
+  static void FillValues(const ctl::grid::BigVector<Value>& values, const uint32_t* items, size_t n, size_t at,
+                         const Put& put) {
+    for (size_t i = 0; i < n; ++i)
+      if (items[i] != kNoItem) put(at + i, values[items[i]]);
+  }
   static void FillNumbers(const Column& c, const ctl::grid::BigVector<double>& values, const uint32_t* items, size_t n,
                           ctl::grid::CellColumn& out, size_t at) {
     const bool amount = IsAmountColumn(c.def);
-    for (size_t i = 0; i < n; ++i) {
-      if (items[i] == kNoItem) continue;
-      const double v = values[items[i]];
+    FillValues(values, items, n, at, [&](size_t cell, double v) {
       if (!amount)
-        SetGridCell(out, at + i, c.def, v);
+        SetGridCell(out, cell, c.def, v);
       else if (v == 0)
-        out.SetEmpty(at + i);
+        out.SetEmpty(cell);
       else
-        out.SetDouble(at + i, v);
-    }
+        out.SetDouble(cell, v);
+    });
   }
   static void FillIds(const Column& c, const ctl::grid::BigVector<int32_t>& values, const uint32_t* items, size_t n,
                       ctl::grid::CellColumn& out, size_t at) {
     const bool integer = IsIntegerColumn(c.def);
-    for (size_t i = 0; i < n; ++i) {
-      if (items[i] == kNoItem) continue;
-      const int32_t v = values[items[i]];
+    FillValues(values, items, n, at, [&](size_t cell, int32_t v) {
       if (integer)
-        out.SetInt(at + i, v == -1 ? 0 : v);
+        out.SetInt(cell, v == -1 ? 0 : v);
       else
-        SetGridCell(out, at + i, c.def, v);
-    }
+        SetGridCell(out, cell, c.def, v);
+    });
   }
   // The smallest and the largest number shown (an exact zero shows none); false when a
   // value is not a number.
@@ -666,14 +697,17 @@ class TranPlacer {
   std::array<ctl::SharedCell, 6> typeCell_{};  // per type: the cell that first showed its text
 };
 
+// `before`: the rows of the grid's load before, let go of by now.
 void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoad& load,
-                            const store::ReportTables& tables) {
+                            const store::ReportTables& tables, std::shared_ptr<const TranRows> before) {
   try {
     const clsTranSelCriteria& crit = def.m_udTranSelCriteria;
     const TranGridWalk walk = TranGridWalkFor(crit.m_nProductID, crit.m_udTranType);
     store::TranScan scan = tables.ScanTransactions();
     TranPlacer placer(grd, def, tables, scan.row());
     auto rows = std::make_shared<TranRows>(def);
+    if (before.use_count() == 1) rows->ReuseRoom(const_cast<TranRows&>(*before));
+    before.reset();
     placer.PlaceIn(rows.get());
     // Without a filter every row is shown: room for them all at once.
     if (walk == TranGridWalk::kAll && crit.m_nTranCatID <= 0 && crit.m_nTranAcctID <= 0 && crit.m_DtRange <= 0)
@@ -713,11 +747,12 @@ TranGridWalk TranGridWalkFor(int32_t nProductID, int32_t udTranType) {
 
 bool LoadTranGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelRowID) {
   bool opened = true;
+  std::shared_ptr<const TranRows> before = std::dynamic_pointer_cast<const TranRows>(grd.rowSource());
   LoadReportGrid(
       grd, RptDef, nSelRowID,
       [&](GridLoad& load) {
         opened = WithReportTables(
-            [&](const store::ReportTables& tables) { LoadTranGridRowsHelper(grd, RptDef, load, tables); });
+            [&](const store::ReportTables& tables) { LoadTranGridRowsHelper(grd, RptDef, load, tables, std::move(before)); });
       },
       QStringLiteral("LoadTranGrid"));
   return opened;

@@ -150,6 +150,7 @@ class GridControl : public QWidget {
   // filler whose rows are a table's records. Cutting the rows back to those before
   // lets the source go.
   void setRowSource(std::shared_ptr<const grid::RowSource> source, uint32_t items);
+  const std::shared_ptr<const grid::RowSource>& rowSource() const { return data_.SharedSource(); }
 
   // Cell (row, col) takes the contents of cell (fromRow, col), sharing its stored copy:
   // for a filler that writes the same text many times.

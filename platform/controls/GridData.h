@@ -104,6 +104,7 @@ class GridData {
   // Appends the items [0, items) of `source` as rows, in that order.
   void AttachSource(std::shared_ptr<const RowSource> source, uint32_t items);
   const RowSource* Source() const { return source_.get(); }
+  const std::shared_ptr<const RowSource>& SharedSource() const { return source_; }
   // True while the grid shows every item of its source once, none of them overridden.
   bool ShowsWholeSource() const { return source_ && sourceWhole_; }
   // The item of row `row`, or RowSource::kNoItem for a row of the grid's own cells.
