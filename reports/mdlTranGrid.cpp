@@ -222,13 +222,13 @@ bool IsIntegerColumn(const clsRptColDef& def) { return def.m_sDataType == QLatin
 // made when the grid reads it, as the grid's writer would have written it.
 class TranRows final : public ctl::grid::RowSource {
  public:
-  // One transaction placed: indexes of its date, type (0 to 5) and product.
-  struct Fields {
+  // One transaction placed: indexes of its date, type (0 to 5) and product, and its
+  // numbers.
+  struct Item {
     int32_t id = 0;
-    int date = 0, type = 0, product = 0;
-    int32_t cat = 0, acct = 0;
+    int32_t date = 0, product = 0, cat = 0, acct = 0;
+    uint8_t type = 0;
     double units = 0, price = 0, extended = 0;
-    const QString* note = nullptr;  // the note shown, when there is one
   };
 
   explicit TranRows(const clsRptDef& def) {
@@ -252,52 +252,23 @@ class TranRows final : public ctl::grid::RowSource {
     }
   }
 
-  void Reserve(size_t n) {
-    ids_.reserve(n);
-    if (Shows(Field::kDate)) date_.reserve(n);
-    if (Shows(Field::kType)) type_.reserve(n);
-    if (Shows(Field::kProduct)) product_.reserve(n);
-    if (Shows(Field::kCategory)) cat_.reserve(n);
-    if (Shows(Field::kAccount)) acct_.reserve(n);
-    if (Shows(Field::kUnits)) units_.reserve(n);
-    if (Shows(Field::kPrice)) price_.reserve(n);
-    if (Shows(Field::kExtended)) extended_.reserve(n);
-  }
+  void Reserve(size_t n) { items_.reserve(n); }
 
-  void Append(const Fields& f) {
-    const uint32_t item = static_cast<uint32_t>(ids_.size());
-    ids_.push_back(f.id);
-    if (Shows(Field::kDate)) date_.push_back(f.date);
-    if (Shows(Field::kType)) type_.push_back(static_cast<uint8_t>(f.type));
-    if (Shows(Field::kProduct)) product_.push_back(f.product);
-    if (Shows(Field::kCategory)) cat_.push_back(f.cat);
-    if (Shows(Field::kAccount)) acct_.push_back(f.acct);
-    if (Shows(Field::kUnits)) units_.push_back(f.units);
-    if (Shows(Field::kPrice)) price_.push_back(f.price);
-    if (Shows(Field::kExtended)) extended_.push_back(f.extended);
-    if (f.note && Shows(Field::kNotes)) notes_.emplace_back(item, *f.note);
-    Use(dateUsed_, f.date);
-    Use(typeUsed_, f.type);
-    Use(productUsed_, f.product);
+  // `note`: the note shown, when there is one.
+  void Append(const Item& item, const QString* note) {
+    if (note && Shows(Field::kNotes)) notes_.emplace_back(static_cast<uint32_t>(items_.size()), *note);
+    items_.push_back(item);
+    Use(dateUsed_, item.date);
+    Use(typeUsed_, item.type);
+    Use(productUsed_, item.product);
   }
-  uint32_t Items() const { return static_cast<uint32_t>(ids_.size()); }
+  uint32_t Items() const { return static_cast<uint32_t>(items_.size()); }
 
   // Takes the room of the arrays of `old`, the rows of a load before that no grid shows
   // any more: a reload writes pages already made instead of fresh ones.
   void ReuseRoom(TranRows& old) {
-    const auto take = [](auto& mine, auto& theirs) {
-      theirs.clear();
-      mine.swap(theirs);
-    };
-    take(ids_, old.ids_);
-    take(date_, old.date_);
-    take(product_, old.product_);
-    take(cat_, old.cat_);
-    take(acct_, old.acct_);
-    take(type_, old.type_);
-    take(units_, old.units_);
-    take(price_, old.price_);
-    take(extended_, old.extended_);
+    old.items_.clear();
+    items_.swap(old.items_);
   }
 
   // The cells of the dates (stored texts), types (0 to 5) and products met, once the
@@ -324,14 +295,14 @@ class TranRows final : public ctl::grid::RowSource {
     const Column* c = col > 0 && static_cast<size_t>(col) < columns_.size() ? &columns_[static_cast<size_t>(col)] : nullptr;
     const Field field = c ? c->field : Field::kNone;
     switch (field) {
-      case Field::kDate: return FillShown(*c, date_, items, n, out, at);
-      case Field::kType: return FillShown(*c, type_, items, n, out, at);
-      case Field::kProduct: return FillShown(*c, product_, items, n, out, at);
-      case Field::kUnits: return FillNumbers(*c, units_, items, n, out, at);
-      case Field::kPrice: return FillNumbers(*c, price_, items, n, out, at);
-      case Field::kExtended: return FillNumbers(*c, extended_, items, n, out, at);
-      case Field::kCategory: return FillIds(*c, cat_, items, n, out, at);
-      case Field::kAccount: return FillIds(*c, acct_, items, n, out, at);
+      case Field::kDate: return FillShown(*c, &Item::date, items, n, out, at);
+      case Field::kType: return FillShown(*c, &Item::type, items, n, out, at);
+      case Field::kProduct: return FillShown(*c, &Item::product, items, n, out, at);
+      case Field::kUnits: return FillNumbers(*c, &Item::units, items, n, out, at);
+      case Field::kPrice: return FillNumbers(*c, &Item::price, items, n, out, at);
+      case Field::kExtended: return FillNumbers(*c, &Item::extended, items, n, out, at);
+      case Field::kCategory: return FillIds(*c, &Item::cat, items, n, out, at);
+      case Field::kAccount: return FillIds(*c, &Item::acct, items, n, out, at);
       case Field::kNotes:
         for (size_t i = 0; i < n; ++i) {
           if (items[i] == kNoItem) continue;
@@ -348,7 +319,7 @@ class TranRows final : public ctl::grid::RowSource {
       if (items[i] != kNoItem) out.SetEmpty(at + i);
   }
 
-  int64_t RowData(uint32_t item) const override { return ids_[item]; }
+  int64_t RowData(uint32_t item) const override { return items_[item].id; }
 
   bool WidthCells(int col, ctl::grid::CellColumn& out, bool* extremes) const override {
     *extremes = false;
@@ -362,13 +333,14 @@ class TranRows final : public ctl::grid::RowSource {
         }
       return true;
     };
-    const auto ids = [&](const ctl::grid::BigVector<int32_t>& values) {
+    const auto ids = [&](int32_t Item::*field) {
       // Ids are small numbers mostly: those below 2^16 are marked in a table.
       constexpr int32_t kDense = int32_t{1} << 16;
       std::vector<bool> dense(kDense);
       std::vector<int32_t> distinct;
       std::unordered_set<int32_t> others;
-      for (const int32_t v : values) {
+      for (const Item& item : items_) {
+        const int32_t v = item.*field;
         if (v >= 0 && v < kDense) {
           if (!dense[static_cast<size_t>(v)]) dense[static_cast<size_t>(v)] = true, distinct.push_back(v);
         } else if (others.insert(v).second) {
@@ -383,11 +355,11 @@ class TranRows final : public ctl::grid::RowSource {
       case Field::kDate: return used(dateUsed_);
       case Field::kType: return used(typeUsed_);
       case Field::kProduct: return used(productUsed_);
-      case Field::kUnits: return Extremes(c, units_, out, extremes);
-      case Field::kPrice: return Extremes(c, price_, out, extremes);
-      case Field::kExtended: return Extremes(c, extended_, out, extremes);
-      case Field::kCategory: return ids(cat_);
-      case Field::kAccount: return ids(acct_);
+      case Field::kUnits: return Extremes(c, &Item::units, out, extremes);
+      case Field::kPrice: return Extremes(c, &Item::price, out, extremes);
+      case Field::kExtended: return Extremes(c, &Item::extended, out, extremes);
+      case Field::kCategory: return ids(&Item::cat);
+      case Field::kAccount: return ids(&Item::acct);
       case Field::kNotes:
         out.Resize(notes_.size());
         for (size_t i = 0; i < notes_.size(); ++i) SetGridCell(out, i, c.def, notes_[i].second);
@@ -416,13 +388,13 @@ class TranRows final : public ctl::grid::RowSource {
   // Cells of an index into the column's shown cells: the first cell of each written
   // from them, the others sharing its stored copy.
   template <class Index>
-  static void FillShown(const Column& c, const ctl::grid::BigVector<Index>& index, const uint32_t* items, size_t n,
-                        ctl::grid::CellColumn& out, size_t at) {
+  void FillShown(const Column& c, Index Item::*field, const uint32_t* items, size_t n, ctl::grid::CellColumn& out,
+                 size_t at) const {
     constexpr size_t kNone = ~size_t{0};
     std::vector<size_t> first(n < 64 ? 0 : c.shown.Size(), kNone);
     for (size_t i = 0; i < n; ++i) {
       if (items[i] == kNoItem) continue;
-      const size_t e = static_cast<size_t>(index[items[i]]);
+      const size_t e = static_cast<size_t>(items_[items[i]].*field);
       if (first.empty()) {
         ctl::grid::CopyCell(c.shown, e, out, at + i);
       } else if (first[e] == kNone) {
@@ -433,17 +405,16 @@ class TranRows final : public ctl::grid::RowSource {
       }
     }
   }
-  // Each item's value of `values`, written by put(cell, value).
+  // Each item's value of `field`, written by put(cell, value).
   template <class Value, class Put>
-  static void FillValues(const ctl::grid::BigVector<Value>& values, const uint32_t* items, size_t n, size_t at,
-                         const Put& put) {
+  void FillValues(Value Item::*field, const uint32_t* items, size_t n, size_t at, const Put& put) const {
     for (size_t i = 0; i < n; ++i)
-      if (items[i] != kNoItem) put(at + i, values[items[i]]);
+      if (items[i] != kNoItem) put(at + i, items_[items[i]].*field);
   }
-  static void FillNumbers(const Column& c, const ctl::grid::BigVector<double>& values, const uint32_t* items, size_t n,
-                          ctl::grid::CellColumn& out, size_t at) {
+  void FillNumbers(const Column& c, double Item::*field, const uint32_t* items, size_t n, ctl::grid::CellColumn& out,
+                   size_t at) const {
     const bool amount = IsAmountColumn(c.def);
-    FillValues(values, items, n, at, [&](size_t cell, double v) {
+    FillValues(field, items, n, at, [&](size_t cell, double v) {
       if (!amount)
         SetGridCell(out, cell, c.def, v);
       else if (v == 0)
@@ -452,10 +423,10 @@ class TranRows final : public ctl::grid::RowSource {
         out.SetDouble(cell, v);
     });
   }
-  static void FillIds(const Column& c, const ctl::grid::BigVector<int32_t>& values, const uint32_t* items, size_t n,
-                      ctl::grid::CellColumn& out, size_t at) {
+  void FillIds(const Column& c, int32_t Item::*field, const uint32_t* items, size_t n, ctl::grid::CellColumn& out,
+               size_t at) const {
     const bool integer = IsIntegerColumn(c.def);
-    FillValues(values, items, n, at, [&](size_t cell, int32_t v) {
+    FillValues(field, items, n, at, [&](size_t cell, int32_t v) {
       if (integer)
         out.SetInt(cell, v == -1 ? 0 : v);
       else
@@ -464,12 +435,12 @@ class TranRows final : public ctl::grid::RowSource {
   }
   // The smallest and the largest number shown (an exact zero shows none); false when a
   // value is not a number.
-  static bool Extremes(const Column& c, const ctl::grid::BigVector<double>& values, ctl::grid::CellColumn& out,
-                       bool* extremes) {
+  bool Extremes(const Column& c, double Item::*field, ctl::grid::CellColumn& out, bool* extremes) const {
     if (!IsAmountColumn(c.def)) return false;
     bool any = false;
     double lo = 0, hi = 0;
-    for (const double v : values) {
+    for (const Item& item : items_) {
+      const double v = item.*field;
       if (std::isnan(v)) return false;
       if (v == 0) continue;
       if (!any || v < lo) lo = v;
@@ -489,10 +460,7 @@ class TranRows final : public ctl::grid::RowSource {
 
   std::vector<Column> columns_;  // by grid column; column 0 shows nothing
   std::array<bool, static_cast<size_t>(Field::kCount)> shown_{};
-  ctl::grid::BigVector<int32_t> ids_;
-  ctl::grid::BigVector<int32_t> date_, product_, cat_, acct_;
-  ctl::grid::BigVector<uint8_t> type_;
-  ctl::grid::BigVector<double> units_, price_, extended_;
+  ctl::grid::BigVector<Item> items_;
   std::vector<std::pair<uint32_t, QString>> notes_;  // by item
   std::vector<bool> dateUsed_, typeUsed_, productUsed_;
 };
@@ -550,10 +518,10 @@ class TranPlacer {
       }
     }
     if (rows_) {
-      TranRows::Fields f;
+      TranRows::Item f;
       f.id = tranId;
-      f.date = static_cast<int>(&dateInfo - dates_.data());
-      f.type = type >= 1 && type <= 5 ? type : 0;
+      f.date = static_cast<int32_t>(&dateInfo - dates_.data());
+      f.type = static_cast<uint8_t>(type >= 1 && type <= 5 ? type : 0);
       f.product = p;
       f.cat = t_.CatId();
       f.acct = t_.ShipMethod();
@@ -561,11 +529,9 @@ class TranPlacer {
       f.price = price_;
       f.extended = extended_;
       QString note;
-      if (withNotes_ && t_.HasNotes()) {
-        note = notes_.Text(t_);
-        f.note = &note;
-      }
-      rows_->Append(f);
+      const bool noted = withNotes_ && t_.HasNotes();
+      if (noted) note = notes_.Text(t_);
+      rows_->Append(f, noted ? &note : nullptr);
       return;
     }
     const bool appended = row < 1;  // a new row's cells are empty
