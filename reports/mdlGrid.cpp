@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <memory>
 #include <optional>
 #include <vector>
 #include <QFileInfo>
@@ -252,13 +253,20 @@ void ShowGridTotals(ctl::GridControl& grd, const clsRptDef& RptDef) {
     for (auto& scalers : shown)
       for (const Total& t : sums) scalers.emplace_back(t.decimals);
     std::vector<std::vector<int64_t>> part(bounds.size() - 1, std::vector<int64_t>(sums.size(), 0));
+    // The totalled columns' cells are read a block of rows at a time.
+    constexpr size_t kBlock = 4096;
     if (!sums.empty())
       ctl::grid::ForEachRowRange(bounds, [&](size_t range) {
-        for (size_t r = bounds[range] + 1; r <= bounds[range + 1]; ++r) {
-          if (data.RowDataInt(static_cast<int>(r)) <= 0) continue;
+        for (size_t from = bounds[range] + 1; from <= bounds[range + 1]; from += kBlock) {
+          const size_t n = std::min(kBlock, bounds[range + 1] + 1 - from);
           for (size_t t = 0; t < sums.size(); ++t) {
-            int64_t v = 0;
-            if (shown[range][t].Scaled(data.Cells(sums[t].col), r, v)) part[range][t] += v;
+            size_t base = 0;
+            const std::shared_ptr<const ctl::grid::CellColumn> cells = data.ColumnCells(sums[t].col, from, n, &base);
+            for (size_t i = 0; i < n; ++i) {
+              int64_t v = 0;
+              if (data.RowDataInt(static_cast<int>(from + i)) > 0 && shown[range][t].Scaled(*cells, base + i, v))
+                part[range][t] += v;
+            }
           }
         }
       });
@@ -313,6 +321,15 @@ void GridCellWriter::Set(int nRow, int nCol, const clsRptColDef& ColDef, const Q
     case QMetaType::Double: grd_.setTextMatrix(nRow, nCol, v.toDouble()); break;
     case QMetaType::LongLong: grd_.setTextMatrix(nRow, nCol, v.toLongLong()); break;
     default: grd_.setTextMatrix(nRow, nCol, v.toString()); break;
+  }
+}
+
+void SetGridCell(ctl::grid::CellColumn& cells, size_t at, const clsRptColDef& ColDef, const QVariant& vRaw) {
+  const QVariant v = TypedValue(ColDef, vRaw, nullptr);
+  switch (v.typeId()) {
+    case QMetaType::Double: cells.SetDouble(at, v.toDouble()); break;
+    case QMetaType::LongLong: cells.SetInt(at, v.toLongLong()); break;
+    default: cells.SetText(at, v.toString()); break;
   }
 }
 

@@ -103,6 +103,9 @@ class GridNotes {
   int unreadable_ = 0;
 };
 
+// Cell `at` of `cells` as GridCellWriter::Set writes a grid's cell from the raw value.
+void SetGridCell(ctl::grid::CellColumn& cells, size_t at, const clsRptColDef& ColDef, const QVariant& vRaw);
+
 // Writes the values of report cells as typed cells, and appends rows in blocks (the
 // grid has exactly the rows written once Finish has run, or the writer has ended).
 // Made once per load or reloaded row.

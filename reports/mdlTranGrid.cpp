@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
+#include <memory>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "database/RptColumnIds.h"
@@ -152,6 +155,7 @@ class ProductCache {
     return index;
   }
   const ProductInfo& Info(int i) const { return products_[static_cast<size_t>(i)]; }
+  size_t Count() const { return products_.size(); }
   // The shared cell of product i in grid column k, a product column.
   ctl::SharedCell& Cell(int i, int k) {
     return cells_[static_cast<size_t>(i) * static_cast<size_t>(stride_) + static_cast<size_t>(slotOf_[static_cast<size_t>(k)])];
@@ -189,6 +193,278 @@ class ProductCache {
   std::vector<ctl::SharedCell> cells_;  // per product, per product column
 };
 
+// The raw value a transaction row shows of its product in column `colId`.
+QVariant ProductValue(int32_t colId, const ProductInfo& p) {
+  switch (colId) {
+    case trancol::kProductName: return p.name;
+    case trancol::kPartNumber: return p.partNo;
+    case trancol::kLocation: return p.location;
+    case trancol::kGroup: return p.group;
+    case trancol::kManufacturer: return p.manuf;
+    case trancol::kVendor: return p.vendor;
+    case trancol::kCustom1:
+    case trancol::kCustom2:
+    case trancol::kCustom3:
+    case trancol::kCustom4: return p.custom[static_cast<size_t>(colId - trancol::kCustom1)];
+    default: return QString();
+  }
+}
+
+bool IsAmountColumn(const clsRptColDef& def) {
+  const QString& t = def.m_sDataType;
+  return t.size() == 1 && (t[0] == u'U' || t[0] == u'C' || t[0] == u'A');
+}
+
+bool IsIntegerColumn(const clsRptColDef& def) { return def.m_sDataType == QLatin1String("I"); }
+
+// The rows of one load: what the columns show of each transaction placed, decoded once
+// from its record (dates, types and products as indexes into what they show); a cell is
+// made when the grid reads it, as the grid's writer would have written it.
+class TranRows final : public ctl::grid::RowSource {
+ public:
+  // One transaction placed: indexes of its date, type (0 to 5) and product, and its
+  // numbers.
+  struct Item {
+    int32_t id = 0;
+    int32_t date = 0, product = 0, cat = 0, acct = 0;
+    uint8_t type = 0;
+    double units = 0, price = 0, extended = 0;
+  };
+
+  explicit TranRows(const clsRptDef& def) {
+    columns_.resize(static_cast<size_t>(def.m_collColumnDefs.Count()) + 1);
+    int k = 0;
+    for (const clsRptColDef& c : def.m_collColumnDefs) {
+      Column& col = columns_[static_cast<size_t>(++k)];
+      col.def = c;
+      switch (c.m_nRowID) {
+        case trancol::kDate: col.field = Field::kDate; break;
+        case trancol::kType: col.field = Field::kType; break;
+        case trancol::kUnits: col.field = Field::kUnits; break;
+        case trancol::kAmountPerUnit: col.field = Field::kPrice; break;
+        case trancol::kExtendedAmount: col.field = Field::kExtended; break;
+        case trancol::kNotes: col.field = Field::kNotes; break;
+        case trancol::kCategory: col.field = Field::kCategory; break;
+        case trancol::kAccount: col.field = Field::kAccount; break;
+        default: col.field = IsProductColumn(c.m_nRowID) ? Field::kProduct : Field::kNone;
+      }
+      shown_[static_cast<size_t>(col.field)] = true;
+    }
+  }
+
+  void Reserve(size_t n) { items_.reserve(n); }
+
+  // `note`: the note shown, when there is one.
+  void Append(const Item& item, const QString* note) {
+    if (note && Shows(Field::kNotes)) notes_.emplace_back(static_cast<uint32_t>(items_.size()), *note);
+    items_.push_back(item);
+    Use(dateUsed_, item.date);
+    Use(typeUsed_, item.type);
+    Use(productUsed_, item.product);
+  }
+  uint32_t Items() const { return static_cast<uint32_t>(items_.size()); }
+
+  // Takes the room of the arrays of `old`, the rows of a load before that no grid shows
+  // any more: a reload writes pages already made instead of fresh ones.
+  void ReuseRoom(TranRows& old) {
+    old.items_.clear();
+    items_.swap(old.items_);
+  }
+
+  // The cells of the dates (stored texts), types (0 to 5) and products met, once the
+  // rows are all in.
+  void Finish(const std::vector<QString>& dates, const std::array<QString, 6>& typeDesc, const ProductCache& products) {
+    for (Column& col : columns_) {
+      const auto entries = [&](size_t n, auto raw) {
+        col.shown.Resize(n);
+        for (size_t e = 0; e < n; ++e) SetGridCell(col.shown, e, col.def, raw(e));
+      };
+      switch (col.field) {
+        case Field::kDate: entries(dates.size(), [&](size_t e) { return QVariant(dates[e]); }); break;
+        case Field::kType: entries(typeDesc.size(), [&](size_t e) { return QVariant(typeDesc[e]); }); break;
+        case Field::kProduct:
+          entries(products.Count(),
+                  [&](size_t e) { return ProductValue(col.def.m_nRowID, products.Info(static_cast<int>(e))); });
+          break;
+        default: break;
+      }
+    }
+  }
+
+  void Fill(int col, const uint32_t* items, size_t n, ctl::grid::CellColumn& out, size_t at) const override {
+    const Column* c = col > 0 && static_cast<size_t>(col) < columns_.size() ? &columns_[static_cast<size_t>(col)] : nullptr;
+    const Field field = c ? c->field : Field::kNone;
+    switch (field) {
+      case Field::kDate: return FillShown(*c, &Item::date, items, n, out, at);
+      case Field::kType: return FillShown(*c, &Item::type, items, n, out, at);
+      case Field::kProduct: return FillShown(*c, &Item::product, items, n, out, at);
+      case Field::kUnits: return FillNumbers(*c, &Item::units, items, n, out, at);
+      case Field::kPrice: return FillNumbers(*c, &Item::price, items, n, out, at);
+      case Field::kExtended: return FillNumbers(*c, &Item::extended, items, n, out, at);
+      case Field::kCategory: return FillIds(*c, &Item::cat, items, n, out, at);
+      case Field::kAccount: return FillIds(*c, &Item::acct, items, n, out, at);
+      case Field::kNotes:
+        for (size_t i = 0; i < n; ++i) {
+          if (items[i] == kNoItem) continue;
+          if (const QString* note = NoteOf(items[i]))
+            SetGridCell(out, at + i, c->def, *note);
+          else
+            out.SetEmpty(at + i);
+        }
+        return;
+      case Field::kNone:
+      case Field::kCount: break;
+    }
+    for (size_t i = 0; i < n; ++i)
+      if (items[i] != kNoItem) out.SetEmpty(at + i);
+  }
+
+  int64_t RowData(uint32_t item) const override { return items_[item].id; }
+
+  bool WidthCells(int col, ctl::grid::CellColumn& out, bool* extremes) const override {
+    *extremes = false;
+    if (col <= 0 || static_cast<size_t>(col) >= columns_.size()) return true;
+    const Column& c = columns_[static_cast<size_t>(col)];
+    const auto used = [&](const std::vector<bool>& flags) {
+      for (size_t e = 0; e < flags.size() && e < c.shown.Size(); ++e)
+        if (flags[e]) {
+          out.Resize(out.Size() + 1);
+          ctl::grid::CopyCell(c.shown, e, out, out.Size() - 1);
+        }
+      return true;
+    };
+    const auto ids = [&](int32_t Item::*field) {
+      // Ids are small numbers mostly: those below 2^16 are marked in a table.
+      constexpr int32_t kDense = int32_t{1} << 16;
+      std::vector<bool> dense(kDense);
+      std::vector<int32_t> distinct;
+      std::unordered_set<int32_t> others;
+      for (const Item& item : items_) {
+        const int32_t v = item.*field;
+        if (v >= 0 && v < kDense) {
+          if (!dense[static_cast<size_t>(v)]) dense[static_cast<size_t>(v)] = true, distinct.push_back(v);
+        } else if (others.insert(v).second) {
+          distinct.push_back(v);
+        }
+      }
+      out.Resize(distinct.size());
+      for (size_t i = 0; i < distinct.size(); ++i) SetGridCell(out, i, c.def, distinct[i]);
+      return true;
+    };
+    switch (c.field) {
+      case Field::kDate: return used(dateUsed_);
+      case Field::kType: return used(typeUsed_);
+      case Field::kProduct: return used(productUsed_);
+      case Field::kUnits: return Extremes(c, &Item::units, out, extremes);
+      case Field::kPrice: return Extremes(c, &Item::price, out, extremes);
+      case Field::kExtended: return Extremes(c, &Item::extended, out, extremes);
+      case Field::kCategory: return ids(&Item::cat);
+      case Field::kAccount: return ids(&Item::acct);
+      case Field::kNotes:
+        out.Resize(notes_.size());
+        for (size_t i = 0; i < notes_.size(); ++i) SetGridCell(out, i, c.def, notes_[i].second);
+        return true;
+      case Field::kNone:
+      case Field::kCount: break;
+    }
+    return true;
+  }
+
+ private:
+  enum class Field : uint8_t { kNone, kDate, kType, kProduct, kUnits, kPrice, kExtended, kNotes, kCategory, kAccount, kCount };
+  struct Column {
+    clsRptColDef def;
+    Field field = Field::kNone;
+    ctl::grid::CellColumn shown;  // date, type and product columns: the cell of each
+  };
+
+  bool Shows(Field f) const { return shown_[static_cast<size_t>(f)]; }
+  static void Use(std::vector<bool>& flags, int index) {
+    const size_t at = static_cast<size_t>(index);
+    if (at >= flags.size()) flags.resize(at + 1);
+    flags[at] = true;
+  }
+
+  // Cells of an index into the column's shown cells: the first cell of each written
+  // from them, the others sharing its stored copy.
+  template <class Index>
+  void FillShown(const Column& c, Index Item::*field, const uint32_t* items, size_t n, ctl::grid::CellColumn& out,
+                 size_t at) const {
+    constexpr size_t kNone = ~size_t{0};
+    std::vector<size_t> first(n < 64 ? 0 : c.shown.Size(), kNone);
+    for (size_t i = 0; i < n; ++i) {
+      if (items[i] == kNoItem) continue;
+      const size_t e = static_cast<size_t>(items_[items[i]].*field);
+      if (first.empty()) {
+        ctl::grid::CopyCell(c.shown, e, out, at + i);
+      } else if (first[e] == kNone) {
+        ctl::grid::CopyCell(c.shown, e, out, at + i);
+        first[e] = at + i;
+      } else {
+        out.CopyCell(first[e], at + i);
+      }
+    }
+  }
+  // Each item's value of `field`, written by put(cell, value).
+  template <class Value, class Put>
+  void FillValues(Value Item::*field, const uint32_t* items, size_t n, size_t at, const Put& put) const {
+    for (size_t i = 0; i < n; ++i)
+      if (items[i] != kNoItem) put(at + i, items_[items[i]].*field);
+  }
+  void FillNumbers(const Column& c, double Item::*field, const uint32_t* items, size_t n, ctl::grid::CellColumn& out,
+                   size_t at) const {
+    const bool amount = IsAmountColumn(c.def);
+    FillValues(field, items, n, at, [&](size_t cell, double v) {
+      if (!amount)
+        SetGridCell(out, cell, c.def, v);
+      else if (v == 0)
+        out.SetEmpty(cell);
+      else
+        out.SetDouble(cell, v);
+    });
+  }
+  void FillIds(const Column& c, int32_t Item::*field, const uint32_t* items, size_t n, ctl::grid::CellColumn& out,
+               size_t at) const {
+    const bool integer = IsIntegerColumn(c.def);
+    FillValues(field, items, n, at, [&](size_t cell, int32_t v) {
+      if (integer)
+        out.SetInt(cell, v == -1 ? 0 : v);
+      else
+        SetGridCell(out, cell, c.def, v);
+    });
+  }
+  // The smallest and the largest number shown (an exact zero shows none); false when a
+  // value is not a number.
+  bool Extremes(const Column& c, double Item::*field, ctl::grid::CellColumn& out, bool* extremes) const {
+    if (!IsAmountColumn(c.def)) return false;
+    bool any = false;
+    double lo = 0, hi = 0;
+    for (const Item& item : items_) {
+      const double v = item.*field;
+      if (std::isnan(v)) return false;
+      if (v == 0) continue;
+      if (!any || v < lo) lo = v;
+      if (!any || v > hi) hi = v;
+      any = true;
+    }
+    out.Resize(any ? 2 : 0);
+    if (any) out.SetDouble(0, lo), out.SetDouble(1, hi);
+    *extremes = true;
+    return true;
+  }
+  const QString* NoteOf(uint32_t item) const {
+    auto it = std::lower_bound(notes_.begin(), notes_.end(), item,
+                               [](const std::pair<uint32_t, QString>& n, uint32_t i) { return n.first < i; });
+    return it != notes_.end() && it->first == item ? &it->second : nullptr;
+  }
+
+  std::vector<Column> columns_;  // by grid column; column 0 shows nothing
+  std::array<bool, static_cast<size_t>(Field::kCount)> shown_{};
+  ctl::grid::BigVector<Item> items_;
+  std::vector<std::pair<uint32_t, QString>> notes_;  // by item
+  std::vector<bool> dateUsed_, typeUsed_, productUsed_;
+};
+
 struct MissingProduct {
   int32_t tranId, prodId;
 };
@@ -213,6 +489,9 @@ class TranPlacer {
     }
   }
 
+  // Places the rows of a load in `rows` instead of the grid.
+  void PlaceIn(TranRows* rows) { rows_ = rows; }
+
   // Tests and places the current record; `row` below 1 appends one.
   void Display(int& row, bool ignoreCriteria) {
     const int32_t tranId = t_.Id();
@@ -226,9 +505,6 @@ class TranPlacer {
       missing_.push_back({tranId, prodId});
       return;
     }
-    const bool appended = row < 1;  // a new row's cells are empty
-    if (appended) row = writer_.AppendRow();
-    grd_.setRowData(row, tranId);
     if (withNumbers_) {
       if (withExtended_) {
         rt::Currency units, price;
@@ -241,6 +517,26 @@ class TranPlacer {
         price_ = t_.UnitPrice();
       }
     }
+    if (rows_) {
+      TranRows::Item f;
+      f.id = tranId;
+      f.date = static_cast<int32_t>(&dateInfo - dates_.data());
+      f.type = static_cast<uint8_t>(type >= 1 && type <= 5 ? type : 0);
+      f.product = p;
+      f.cat = t_.CatId();
+      f.acct = t_.ShipMethod();
+      f.units = units_;
+      f.price = price_;
+      f.extended = extended_;
+      QString note;
+      const bool noted = withNotes_ && t_.HasNotes();
+      if (noted) note = notes_.Text(t_);
+      rows_->Append(f, noted ? &note : nullptr);
+      return;
+    }
+    const bool appended = row < 1;  // a new row's cells are empty
+    if (appended) row = writer_.AppendRow();
+    grd_.setRowData(row, tranId);
     const ProductInfo& info = products_.Info(p);
     int k = 0;
     for (const clsRptColDef& c : def_.m_collColumnDefs) {
@@ -276,9 +572,16 @@ class TranPlacer {
     }
   }
 
-  // The grid keeps exactly the rows placed.
-  void Finish() { writer_.Finish(); }
-  void Reserve(int nRows) { writer_.Reserve(nRows); }
+  // The grid keeps exactly the rows placed; rows placed in a TranRows become the grid's.
+  void Finish(const std::shared_ptr<TranRows>& rows) {
+    writer_.Finish();
+    if (!rows) return;
+    std::vector<QString> dates;
+    dates.reserve(dates_.size());
+    for (const DateInfo& d : dates_) dates.push_back(d.text);
+    rows->Finish(dates, typeDesc_, products_);
+    grd_.setRowSource(rows, rows->Items());
+  }
 
   // One message for the notes that could not be read.
   void ReportUnreadable() const { notes_.ReportUnreadable(QStringLiteral("transactions"), gDB().TranTable()); }
@@ -330,8 +633,6 @@ class TranPlacer {
     switch (colId) {
       case trancol::kDate: return date;
       case trancol::kType: return type >= 1 && type <= 5 ? typeDesc_[static_cast<size_t>(type)] : typeDesc_[0];
-      case trancol::kProductName: return p.name;
-      case trancol::kPartNumber: return p.partNo;
       case trancol::kUnits: return units_;
       case trancol::kAmountPerUnit: return price_;
       case trancol::kExtendedAmount: return extended_;
@@ -339,15 +640,7 @@ class TranPlacer {
         return withNotes_ && t_.HasNotes() ? notes_.Text(t_) : QString();
       case trancol::kCategory: return t_.CatId();
       case trancol::kAccount: return t_.ShipMethod();
-      case trancol::kLocation: return p.location;
-      case trancol::kGroup: return p.group;
-      case trancol::kManufacturer: return p.manuf;
-      case trancol::kVendor: return p.vendor;
-      case trancol::kCustom1:
-      case trancol::kCustom2:
-      case trancol::kCustom3:
-      case trancol::kCustom4: return p.custom[static_cast<size_t>(colId - trancol::kCustom1)];
-      default: return QString();
+      default: return ProductValue(colId, p);
     }
   }
 
@@ -364,21 +657,27 @@ class TranPlacer {
   QString dateBegin_, dateEnd_;
   std::vector<MissingProduct> missing_;
   GridNotes notes_;
+  TranRows* rows_ = nullptr;
   KeyIndex<uint64_t> dateIndex_;
   std::vector<DateInfo> dates_;
   std::array<ctl::SharedCell, 6> typeCell_{};  // per type: the cell that first showed its text
 };
 
+// `before`: the rows of the grid's load before, let go of by now.
 void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoad& load,
-                            const store::ReportTables& tables) {
+                            const store::ReportTables& tables, std::shared_ptr<const TranRows> before) {
   try {
     const clsTranSelCriteria& crit = def.m_udTranSelCriteria;
     const TranGridWalk walk = TranGridWalkFor(crit.m_nProductID, crit.m_udTranType);
     store::TranScan scan = tables.ScanTransactions();
     TranPlacer placer(grd, def, tables, scan.row());
+    auto rows = std::make_shared<TranRows>(def);
+    if (before.use_count() == 1) rows->ReuseRoom(const_cast<TranRows&>(*before));
+    before.reset();
+    placer.PlaceIn(rows.get());
     // Without a filter every row is shown: room for them all at once.
     if (walk == TranGridWalk::kAll && crit.m_nTranCatID <= 0 && crit.m_nTranAcctID <= 0 && crit.m_DtRange <= 0)
-      placer.Reserve(static_cast<int>(scan.RecordCount()));
+      rows->Reserve(static_cast<size_t>(std::max(0L, scan.RecordCount())));
     // Every transaction is read in record order (the grid is sorted afterwards, and the
     // index would add a lock per row); a product's or a type's through its tag.
     const bool first = walk == TranGridWalk::kOfProduct ? scan.OfProduct(crit.m_nProductID)
@@ -395,7 +694,7 @@ void LoadTranGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, GridLoa
       if (!load.Continue()) break;
     }
     if (load.grid() == nullptr) return;
-    placer.Finish();
+    placer.Finish(rows);
     placer.ReportMissing();
     placer.ReportUnreadable();
   } catch (...) {
@@ -414,11 +713,12 @@ TranGridWalk TranGridWalkFor(int32_t nProductID, int32_t udTranType) {
 
 bool LoadTranGrid(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nSelRowID) {
   bool opened = true;
+  std::shared_ptr<const TranRows> before = std::dynamic_pointer_cast<const TranRows>(grd.rowSource());
   LoadReportGrid(
       grd, RptDef, nSelRowID,
       [&](GridLoad& load) {
         opened = WithReportTables(
-            [&](const store::ReportTables& tables) { LoadTranGridRowsHelper(grd, RptDef, load, tables); });
+            [&](const store::ReportTables& tables) { LoadTranGridRowsHelper(grd, RptDef, load, tables, std::move(before)); });
       },
       QStringLiteral("LoadTranGrid"));
   return opened;

@@ -126,6 +126,13 @@ void GridControl::setRows(int rows) {
   StructureChanged(std::min(before, rows));
 }
 
+void GridControl::setRowSource(std::shared_ptr<const grid::RowSource> source, uint32_t items) {
+  const int before = data_.Rows();
+  data_.AttachSource(std::move(source), items);
+  PlaceCurrent();
+  StructureChanged(before);
+}
+
 void GridControl::setCols(int cols) {
   if (cols < 0) RaiseInvalidValue();
   data_.SetCols(cols);
@@ -216,8 +223,8 @@ QString GridControl::TextMatrix(int row, int col) const {
 
 QVariant GridControl::CellValue(int row, int col) const {
   CheckCell(row, col);
-  const grid::CellColumn& cells = data_.Cells(col);
-  const size_t r = static_cast<size_t>(row);
+  size_t r = 0;
+  const grid::CellColumn& cells = data_.CellOf(row, col, &r);
   switch (cells.Kind(r)) {
     case grid::CellKind::Int: return QVariant::fromValue<qlonglong>(cells.IntValue(r));
     case grid::CellKind::Double: return cells.DoubleValue(r);
@@ -230,21 +237,22 @@ QVariant GridControl::CellValue(int row, int col) const {
 void GridControl::CopyCell(int fromRow, int row, int col) {
   CheckCell(fromRow, col);
   CheckCell(row, col);
-  data_.Cells(col).CopyCell(static_cast<size_t>(fromRow), static_cast<size_t>(row));
+  data_.CopyCell(fromRow, row, col);
   CellsChanged(row, row);
 }
 
 SharedCell GridControl::ShareCell(int row, int col) const {
   CheckCell(row, col);
-  const grid::CellColumn& cells = data_.Cells(col);
-  return {cells.Raw(static_cast<size_t>(row)), row, cells.Generation()};
+  SharedCell shared{0, row, 0};
+  data_.RawCell(row, col, &shared.raw, &shared.generation);
+  return shared;
 }
 
 void GridControl::setSharedCell(int row, int col, const SharedCell& shared) {
   CheckCell(row, col);
-  if (!data_.Cells(col).SetRaw(static_cast<size_t>(row), shared.raw, shared.generation)) {
+  if (!data_.SetRaw(row, col, shared.raw, shared.generation, shared.row)) {
     CheckRow(shared.row);
-    data_.Cells(col).CopyCell(static_cast<size_t>(shared.row), static_cast<size_t>(row));
+    data_.CopyCell(shared.row, row, col);
   }
   CellsChanged(row, row);
 }
@@ -257,13 +265,13 @@ void GridControl::setTextMatrix(int row, int col, const QString& text) {
 
 void GridControl::setTextMatrix(int row, int col, double value) {
   CheckCell(row, col);
-  data_.Cells(col).SetDouble(static_cast<size_t>(row), value);
+  data_.SetDouble(row, col, value);
   CellsChanged(row, row);
 }
 
 void GridControl::SetIntCell(int row, int col, int64_t value) {
   CheckCell(row, col);
-  data_.Cells(col).SetInt(static_cast<size_t>(row), value);
+  data_.SetInt(row, col, value);
   CellsChanged(row, row);
 }
 
@@ -271,8 +279,8 @@ int GridControl::ResolvedAlignment(int row, int col) const {
   int a = data_.Style(row, col).alignment;
   if (a < 0) a = data_.Column(col).alignment;
   if (a >= 0 && a != flexAlignGeneral) return a;
-  const grid::CellColumn& cells = data_.Cells(col);
-  const size_t r = static_cast<size_t>(row);
+  size_t r = 0;
+  const grid::CellColumn& cells = data_.CellOf(row, col, &r);
   const grid::ComboList& combo = data_.Column(col).combo;
   if (combo.Maps() && combo.Lookup(cells, r)) return flexAlignLeftCenter;  // shows a text
   switch (cells.Kind(r)) {

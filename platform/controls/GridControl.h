@@ -146,6 +146,12 @@ class GridControl : public QWidget {
     SetIntCell(row, col, static_cast<int64_t>(value));
   }
 
+  // Appends the items [0, items) of `source` as rows (grid::GridData::AttachSource): for a
+  // filler whose rows are a table's records. Cutting the rows back to those before
+  // lets the source go.
+  void setRowSource(std::shared_ptr<const grid::RowSource> source, uint32_t items);
+  const std::shared_ptr<const grid::RowSource>& rowSource() const { return data_.SharedSource(); }
+
   // Cell (row, col) takes the contents of cell (fromRow, col), sharing its stored copy:
   // for a filler that writes the same text many times.
   void CopyCell(int fromRow, int row, int col);

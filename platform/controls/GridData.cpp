@@ -6,8 +6,9 @@
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <optional>
 #include <numeric>
+#include <optional>
+#include <stdexcept>
 #include <unordered_map>
 
 #include "platform/controls/GridFormat.h"
@@ -66,16 +67,26 @@ const QString* ComboList::Lookup(const CellColumn& cells, size_t row) const {
 void GridData::SetRows(int rows) {
   const size_t n = static_cast<size_t>(rows);
   for (size_t r = n; r < rowHidden_.size(); ++r) hiddenCount_ -= rowHidden_[r];
-  for (size_t c = 0; c < columns_.size(); ++c) columns_[c].Resize(n, &spares_, info_[c].combo.Maps());
-  rowData_.Resize(n, &spares_, true);
+  if (source_) {
+    const size_t before = rowMap_.size();
+    if (n < before) {
+      DropRows(n, before);
+      ResizeReleasing(rowMap_, n, uint32_t{0});
+    }
+    for (size_t r = before; r < n; ++r) rowMap_.push_back(RowSource::kNoItem | NewOwnRow());
+  } else {
+    for (size_t c = 0; c < columns_.size(); ++c) columns_[c].Resize(n, &spares_, info_[c].combo.Maps());
+    rowData_.Resize(n, &spares_, true);
+  }
   ResizeReleasing(rowHidden_, n, uint8_t{0});
   styles_.ResizeRows(n);
   rowHeights_.erase(rowHeights_.lower_bound(rows), rowHeights_.end());
+  DetachIfDone();
 }
 
 void GridData::SetCols(int cols) {
   const size_t n = static_cast<size_t>(cols);
-  const size_t rows = rowHidden_.size();
+  const size_t rows = source_ ? rowData_.Size() : rowHidden_.size();
   if (n < columns_.size()) styles_.TruncateCols(n);
   for (size_t c = n; c < columns_.size(); ++c) columns_[c].GiveRoom(spares_);
   columns_.resize(n);
@@ -83,10 +94,81 @@ void GridData::SetCols(int cols) {
   for (size_t c = 0; c < n; ++c) columns_[c].Resize(rows, &spares_, info_[c].combo.Maps());
 }
 
+void GridData::AttachSource(std::shared_ptr<const RowSource> source, uint32_t items) {
+  if (source_) throw std::logic_error("GridData::AttachSource: the grid has a source");
+  const size_t before = rowHidden_.size();
+  rowMap_.resize(before + items);
+  for (size_t r = 0; r < before; ++r) rowMap_[r] = RowSource::kNoItem | static_cast<uint32_t>(r);
+  std::iota(rowMap_.begin() + static_cast<ptrdiff_t>(before), rowMap_.end(), 0u);
+  source_ = std::move(source);
+  sourceWhole_ = true;
+  rowHidden_.resize(before + items, 0);
+  styles_.ResizeRows(before + items);
+}
+
+uint32_t GridData::NewOwnRow() {
+  if (!freeOwn_.empty()) {
+    const uint32_t own = freeOwn_.back();
+    freeOwn_.pop_back();
+    return own;
+  }
+  const size_t own = rowData_.Size();
+  for (size_t c = 0; c < columns_.size(); ++c) columns_[c].Resize(own + 1, &spares_, info_[c].combo.Maps());
+  rowData_.Resize(own + 1, &spares_, true);
+  return static_cast<uint32_t>(own);
+}
+
+size_t GridData::OwnRow(int row) {
+  size_t own = OwnOf(row);
+  if (own != kNotOwn) return own;
+  uint32_t& m = rowMap_[static_cast<size_t>(row)];
+  const uint32_t item = m;
+  own = NewOwnRow();
+  for (size_t c = 0; c < columns_.size(); ++c) source_->Fill(static_cast<int>(c), &item, 1, columns_[c], own);
+  rowData_.SetInt(own, source_->RowData(item));
+  m = RowSource::kNoItem | static_cast<uint32_t>(own);
+  sourceWhole_ = false;
+  return own;
+}
+
+void GridData::DropRow(size_t row) {
+  const uint32_t m = rowMap_[row];
+  if (!(m & RowSource::kNoItem)) {
+    sourceWhole_ = false;
+    return;
+  }
+  const size_t own = m & ~RowSource::kNoItem;
+  for (CellColumn& c : columns_) c.SetEmpty(own);
+  rowData_.SetEmpty(own);
+  freeOwn_.push_back(static_cast<uint32_t>(own));
+}
+
+void GridData::DropRows(size_t from, size_t to) {
+  for (size_t r = from; r < to; ++r) DropRow(r);
+}
+
+void GridData::DetachIfDone() {
+  if (!source_) return;
+  for (size_t r = 0; r < rowMap_.size(); ++r)
+    if (rowMap_[r] != (RowSource::kNoItem | r)) return;
+  const size_t n = rowMap_.size();
+  for (size_t c = 0; c < columns_.size(); ++c) columns_[c].Resize(n, &spares_, info_[c].combo.Maps());
+  rowData_.Resize(n, &spares_, true);
+  source_.reset();
+  BigVector<uint32_t>().swap(rowMap_);
+  freeOwn_ = {};
+  sourceWhole_ = false;
+}
+
 void GridData::InsertRow(int at) {
   const size_t r = static_cast<size_t>(at);
-  for (CellColumn& c : columns_) c.Insert(r);
-  rowData_.Insert(r);
+  if (source_) {
+    const uint32_t own = NewOwnRow();
+    rowMap_.insert(rowMap_.begin() + at, RowSource::kNoItem | own);
+  } else {
+    for (CellColumn& c : columns_) c.Insert(r);
+    rowData_.Insert(r);
+  }
   rowHidden_.insert(rowHidden_.begin() + at, 0);
   styles_.InsertRow(r);
   std::map<int, int> shifted;
@@ -96,8 +178,13 @@ void GridData::InsertRow(int at) {
 
 void GridData::RemoveRow(int row) {
   const size_t r = static_cast<size_t>(row);
-  for (CellColumn& c : columns_) c.Erase(r);
-  rowData_.Erase(r);
+  if (source_) {
+    DropRow(r);
+    rowMap_.erase(rowMap_.begin() + row);
+  } else {
+    for (CellColumn& c : columns_) c.Erase(r);
+    rowData_.Erase(r);
+  }
   hiddenCount_ -= rowHidden_[r];
   rowHidden_.erase(rowHidden_.begin() + row);
   styles_.EraseRow(r);
@@ -105,12 +192,18 @@ void GridData::RemoveRow(int row) {
   for (auto [at, h] : rowHeights_)
     if (at != row) shifted.emplace(at > row ? at - 1 : at, h);
   rowHeights_.swap(shifted);
+  DetachIfDone();
 }
 
 void GridData::RemoveRows(const std::vector<int>& rows) {
   if (rows.empty()) return;
-  for (CellColumn& c : columns_) c.EraseRows(rows);
-  rowData_.EraseRows(rows);
+  if (source_) {
+    for (int r : rows) DropRow(static_cast<size_t>(r));
+    EraseAt(rowMap_, rows);
+  } else {
+    for (CellColumn& c : columns_) c.EraseRows(rows);
+    rowData_.EraseRows(rows);
+  }
   for (int r : rows) hiddenCount_ -= rowHidden_[static_cast<size_t>(r)];
   EraseAt(rowHidden_, rows);
   styles_.EraseRows(rows);
@@ -120,12 +213,80 @@ void GridData::RemoveRows(const std::vector<int>& rows) {
     if (below == rows.end() || *below != at) shifted.emplace(at - static_cast<int>(below - rows.begin()), h);
   }
   rowHeights_.swap(shifted);
+  DetachIfDone();
+}
+
+void CopyCell(const CellColumn& from, size_t row, CellColumn& to, size_t at) {
+  switch (from.Kind(row)) {
+    case CellKind::Empty: to.SetEmpty(at); break;
+    case CellKind::Int: to.SetInt(at, from.IntValue(row)); break;
+    case CellKind::Double: to.SetDouble(at, from.DoubleValue(row)); break;
+    case CellKind::Text: to.SetText(at, from.Text(row).ToString()); break;
+  }
+}
+
+const CellColumn& GridData::CellOf(int row, int col, size_t* at) const {
+  const size_t own = OwnOf(row);
+  if (own != kNotOwn) {
+    *at = own;
+    return Cells(col);
+  }
+  thread_local CellColumn cell;
+  cell.Clear();
+  cell.Resize(1);
+  const uint32_t item = rowMap_[static_cast<size_t>(row)];
+  source_->Fill(col, &item, 1, cell, 0);
+  *at = 0;
+  return cell;
+}
+
+std::shared_ptr<const CellColumn> GridData::ColumnCells(int col, size_t first, size_t n, size_t* base) const {
+  if (!source_) {
+    *base = first;
+    return std::shared_ptr<const CellColumn>(std::shared_ptr<const CellColumn>(), &Cells(col));
+  }
+  auto cells = std::make_shared<CellColumn>();
+  cells->Resize(n);
+  BigVector<uint32_t> items(n);
+  for (size_t i = 0; i < n; ++i) {
+    const uint32_t m = rowMap_[first + i];
+    items[i] = m & RowSource::kNoItem ? RowSource::kNoItem : m;
+  }
+  source_->Fill(col, items.data(), n, *cells, 0);
+  for (size_t i = 0; i < n; ++i)
+    if (items[i] == RowSource::kNoItem) grid::CopyCell(Cells(col), OwnOf(static_cast<int>(first + i)), *cells, i);
+  *base = 0;
+  return cells;
+}
+
+void GridData::CopyCell(int from, int row, int col) {
+  const size_t to = OwnRow(row);
+  const size_t own = OwnOf(from);
+  if (own != kNotOwn) {
+    Cells(col).CopyCell(own, to);
+  } else {
+    const uint32_t item = rowMap_[static_cast<size_t>(from)];
+    source_->Fill(col, &item, 1, Cells(col), to);
+  }
+}
+
+bool GridData::SetRaw(int row, int col, uint64_t raw, uint32_t generation, int from) {
+  if (from >= 0 && from < Rows() && OwnOf(from) == kNotOwn) return false;
+  return Cells(col).SetRaw(OwnRow(row), raw, generation);
+}
+
+bool GridData::RawCell(int row, int col, uint64_t* raw, uint32_t* generation) const {
+  const size_t own = OwnOf(row);
+  if (own == kNotOwn) return false;
+  *raw = Cells(col).Raw(own);
+  *generation = Cells(col).Generation();
+  return true;
 }
 
 QString GridData::DisplayText(int row, int col) const {
-  const CellColumn& cells = Cells(col);
+  size_t r = 0;
+  const CellColumn& cells = CellOf(row, col, &r);
   const ColumnInfo& info = Column(col);
-  const size_t r = static_cast<size_t>(row);
   if (info.combo.Maps()) {
     if (const QString* shown = info.combo.Lookup(cells, r)) return *shown;
   }
@@ -141,7 +302,8 @@ QString GridData::DisplayText(int row, int col) const {
 }
 
 QVariant GridData::RowData(int row) const {
-  const size_t r = static_cast<size_t>(row);
+  const size_t r = OwnOf(row);
+  if (r == kNotOwn) return QVariant::fromValue<qlonglong>(source_->RowData(rowMap_[static_cast<size_t>(row)]));
   switch (rowData_.Kind(r)) {
     case CellKind::Empty: return {};
     case CellKind::Int: return QVariant::fromValue<qlonglong>(rowData_.IntValue(r));
@@ -152,7 +314,7 @@ QVariant GridData::RowData(int row) const {
 }
 
 void GridData::SetRowData(int row, const QVariant& value) {
-  const size_t r = static_cast<size_t>(row);
+  const size_t r = OwnRow(row);
   switch (value.typeId()) {
     case QMetaType::UnknownType: rowData_.SetEmpty(r); break;
     case QMetaType::Bool:
@@ -190,12 +352,12 @@ void GridData::Clear(int r1, int r2, int c1, int c2, bool text, bool styles, boo
   if (r1 > r2 || c1 > c2) return;
   if (text) {
     for (int c = c1; c <= c2; ++c)
-      for (int r = r1; r <= r2; ++r) Cells(c).SetEmpty(static_cast<size_t>(r));
+      for (int r = r1; r <= r2; ++r) Cells(c).SetEmpty(OwnRow(r));
   }
   if (styles) styles_.ClearRange(static_cast<size_t>(r1), static_cast<size_t>(r2), static_cast<size_t>(c1),
                                  static_cast<size_t>(c2));
   if (rowData) {
-    for (int r = r1; r <= r2; ++r) rowData_.SetEmpty(static_cast<size_t>(r));
+    for (int r = r1; r <= r2; ++r) rowData_.SetEmpty(OwnRow(r));
   }
 }
 
@@ -628,12 +790,13 @@ void GridData::Sort(int r1, int r2, int c1, int c2, bool descending, bool shown)
     ColumnKeys& k = keys[static_cast<size_t>(c - c1)];
     const bool dates = Column(c).dataType == kDateType;
     if (dates && !reader) reader.emplace();
+    size_t base = 0;
+    k.own = ColumnCells(c, first, n, &base);
     if (shown && Column(c).combo.Maps()) {
-      k.own = ShownCells(Cells(c), Column(c).combo, first, n);
-      k.Make(*k.own, 0, n, dates ? &*reader : nullptr);
-    } else {
-      k.Make(Cells(c), first, n, dates ? &*reader : nullptr);
+      k.own = ShownCells(*k.own, Column(c).combo, base, n);
+      base = 0;
     }
+    k.Make(*k.own, base, n, dates ? &*reader : nullptr);
     k.RankTexts();
   }
   auto ordered = [descending](int cmp, uint32_t a, uint32_t b) {
@@ -665,8 +828,12 @@ void GridData::Sort(int r1, int r2, int c1, int c2, bool descending, bool shown)
   if (InPlace(order, first)) return;
 
   PermuteRoom room;
-  for (CellColumn& c : columns_) c.Permute(first, order, room);
-  rowData_.Permute(first, order, room);
+  if (source_) {
+    PermuteInto(rowMap_, first, order, room.narrow);
+  } else {
+    for (CellColumn& c : columns_) c.Permute(first, order, room);
+    rowData_.Permute(first, order, room);
+  }
   styles_.Permute(first, order, room);
   if (hiddenCount_ > 0) {
     std::vector<uint8_t> old;

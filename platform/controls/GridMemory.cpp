@@ -13,6 +13,7 @@ namespace ctl::grid {
 namespace {
 constexpr size_t kLarge = size_t{2} << 20;
 constexpr size_t kHugePage = size_t{2} << 20;
+constexpr size_t kPage = 4096;
 
 std::atomic<size_t> g_mapped{0};
 std::atomic<size_t> g_parallelRowsMin{kParallelRowsMin};
@@ -35,6 +36,9 @@ void* AllocateLarge(size_t bytes) {
   if (start > first) munmap(raw, start - first);
   const uintptr_t end = first + size + kHugePage;
   if (end > start + size) munmap(reinterpret_cast<void*>(start + size), end - (start + size));
+  // The pages the block holds, made at once: faulted in one by one they cost many times
+  // more (on a virtual machine above all). Where the system cannot, they come as touched.
+  madvise(reinterpret_cast<void*>(start), (bytes + kPage - 1) / kPage * kPage, MADV_POPULATE_WRITE);
   return reinterpret_cast<void*>(start);
 }
 

@@ -2,7 +2,8 @@
 // HugeAllocator: the allocator of the grid's large arrays (cells, text pools, sort
 // keys). Blocks of 2 MiB and more are mapped on their own, so that they go back to the
 // system when freed, and aligned to 2 MiB, where a system that gives huge pages unasked
-// can place them; smaller blocks come from operator new. Huge pages are not asked for:
+// can place them, with their pages made when mapped; smaller blocks come from operator
+// new. Huge pages are not asked for:
 // the system clears one from memory it has seldom touched (on a virtual machine,
 // memory the host must first supply), which costs a fill more than the faults of the
 // ordinary pages it has just freed.

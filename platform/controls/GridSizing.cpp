@@ -225,11 +225,14 @@ struct ColumnPart {
 // pixel or so over). A row's number i counts from the first row sized.
 class WidestCell {
  public:
-  WidestCell(const GridData& data, int col, int first, const CellFonts& fonts, SizingRoom& room)
+  // `cells`: the column's cells by row when not the grid's own; `stands` the rows the
+  // cells stand for, when more than the grid's (0: the grid's).
+  WidestCell(const GridData& data, int col, int first, const CellFonts& fonts, SizingRoom& room,
+             const CellColumn* cells = nullptr, size_t stands = 0)
       : data_(data),
         col_(col),
         first_(first),
-        cells_(data.Cells(col)),
+        cells_(cells ? *cells : data.Cells(col)),
         info_(data.Column(col)),
         fonts_(fonts),
         estimate_(room.estimate),
@@ -241,8 +244,9 @@ class WidestCell {
         n_(static_cast<size_t>(std::max(0, data.Rows() - first))),
         minAt_(n_),
         maxAt_(n_),
-        lastAt_(n_) {
-    if (plainColumn_ || listColumn_) values_ = std::make_unique<SharedValues>(n_, mayBeBold_);
+        lastAt_(n_),
+        stands_(std::max(stands, n_)) {
+    if (plainColumn_ || listColumn_) values_ = std::make_unique<SharedValues>(stands_, mayBeBold_);
     const QString separator = QLocale().decimalPoint();
     decimalPoint_ = separator.isEmpty() ? u'.' : separator[0].unicode();
   }
@@ -323,7 +327,7 @@ class WidestCell {
   bool DistinctWidest(double* widest) {
     if (values_->Failed()) return false;
     // The table the rows added one by one would give.
-    DistinctValues values(n_);
+    DistinctValues values(stands_);
     for (const Seen& s : values_->InRowOrder())
       if (!values.Add(s)) return false;
     const std::vector<Seen>& table = values.Table();
@@ -529,6 +533,7 @@ class WidestCell {
   float widestEstimate_ = 0;
   size_t exactCount_ = 0;  // texts measured exactly
   size_t lastAt_ = 0;  // the row estimated last (n_: none to reuse)
+  size_t stands_;      // the rows the cells stand for
   uint64_t lastRaw_ = 0;
   bool lastBold_ = false;
   std::vector<Shared> shared_;
@@ -541,13 +546,11 @@ class WidestCell {
 CellFonts::CellFonts(const QFont& font)
     : plain(font), bold(Bold(font)), plainTable(Advances(plain)), boldTable(Advances(bold)) {}
 
-std::vector<double> WidestCellsPx(const GridData& data, int col1, int col2, int firstRow, const CellFonts& fonts,
-                                  SizingRoom& room) {
-  std::vector<WidestCell> columns;
-  columns.reserve(static_cast<size_t>(std::max(0, col2 - col1 + 1)));
-  for (int c = col1; c <= col2; ++c) columns.emplace_back(data, c, firstRow, fonts, room);
+namespace {
+
+// Every column's rows in one pass over the threads, a range of rows at a time.
+std::vector<double> Widest(std::vector<WidestCell>& columns) {
   if (columns.empty()) return {};
-  // Every column's rows in one pass over the threads, a range of rows at a time.
   const size_t rows = columns.front().Rows();
   std::vector<ColumnPart> blank;
   blank.reserve(columns.size());
@@ -566,6 +569,64 @@ std::vector<double> WidestCellsPx(const GridData& data, int col1, int col2, int 
     px.push_back(columns[c].Px(parts));
   }
   return px;
+}
+
+// Column `col` of a grid with a source, from row `firstRow` down: over the cells that
+// stand for its items (RowSource::WidthCells) and its own rows when the source has them
+// and they size alike (none of the items' cells bold; extremes only of formatted
+// numbers), else over a copy of the whole column.
+// `own`: the grid's own rows from firstRow down.
+double WidestWithSource(const GridData& data, int col, int firstRow, const std::vector<int>& own,
+                        const CellFonts& fonts, SizingRoom& room) {
+  const ColumnInfo& info = data.Column(col);
+  const size_t first = static_cast<size_t>(std::min(firstRow, data.Rows()));
+  const size_t rows = static_cast<size_t>(data.Rows()) - first;
+  CellColumn stand;
+  bool extremes = false;
+  const bool standIn = data.ShowsWholeSource() && data.Source()->WidthCells(col, stand, &extremes) &&
+                       (stand.Size() == 0 || !data.Styles().MayBeBold(static_cast<size_t>(col))) &&
+                       (!extremes || (!info.format.isEmpty() && !info.combo.Maps()));
+  if (!standIn) {
+    size_t base = 0;
+    const std::shared_ptr<const CellColumn> cells = data.ColumnCells(col, 0, static_cast<size_t>(data.Rows()), &base);
+    std::vector<WidestCell> one;
+    one.emplace_back(data, col, firstRow, fonts, room, cells.get());
+    return Widest(one).front();
+  }
+  GridData grid;
+  grid.SetCols(1);
+  grid.Column(0) = info;
+  const size_t n = stand.Size();
+  grid.SetRows(static_cast<int>(n + own.size()));
+  CellColumn& cells = grid.Cells(0);
+  for (size_t i = 0; i < n; ++i) CopyCell(stand, i, cells, i);
+  for (size_t j = 0; j < own.size(); ++j) {
+    size_t at = 0;
+    const CellColumn& from = data.CellOf(own[j], col, &at);
+    CopyCell(from, at, cells, n + j);
+    if (data.Style(own[j], col).bold == 1) grid.Styles().Set(n + j, n + j, 0, 0, StyleField::Bold, 1);
+  }
+  std::vector<WidestCell> one;
+  one.emplace_back(grid, 0, 0, fonts, room, nullptr, rows);
+  return Widest(one).front();
+}
+
+}  // namespace
+
+std::vector<double> WidestCellsPx(const GridData& data, int col1, int col2, int firstRow, const CellFonts& fonts,
+                                  SizingRoom& room) {
+  if (data.Source()) {
+    std::vector<int> own;
+    for (int r = std::max(firstRow, 0); r < data.Rows(); ++r)
+      if (data.ItemOf(r) == RowSource::kNoItem) own.push_back(r);
+    std::vector<double> px;
+    for (int c = col1; c <= col2; ++c) px.push_back(WidestWithSource(data, c, firstRow, own, fonts, room));
+    return px;
+  }
+  std::vector<WidestCell> columns;
+  columns.reserve(static_cast<size_t>(std::max(0, col2 - col1 + 1)));
+  for (int c = col1; c <= col2; ++c) columns.emplace_back(data, c, firstRow, fonts, room);
+  return Widest(columns);
 }
 
 }  // namespace ctl::grid

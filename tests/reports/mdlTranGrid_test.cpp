@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "database/RptColumnIds.h"
 #include "reports/mdlGrid.h"
 #include "tests/reports/ReportsTestSupport.h"
 
@@ -236,6 +237,52 @@ TEST_F(mdlTranGridTest, ReloadedRowIgnoresTheCriteria) {
   EXPECT_EQ(grd.CellValue(1, 4).toDouble(), 9.0);
   reports::ReloadTranRow(grd, def, 1, 424242);
   EXPECT_EQ(grd.TextMatrix(1, 2), QStringLiteral("Ship")) << "a missing transaction changes nothing";
+}
+
+// Rows made from the records when read show exactly what a row written cell by cell
+// shows: every column of transactions of each type, with and without notes, zero and
+// negative amounts; the columns sized alike either way.
+TEST_F(mdlTranGridTest, AReloadedRowShowsWhatTheLoadShowed) {
+  const int32_t full = rpttest::SaveNewProduct([](clsProd& p) {
+    p.sProdName = QStringLiteral("A product with a rather long name");
+    p.sPartNo = QStringLiteral("PN-1");
+    p.nLocation = 3;
+    p.nGroup = -1;
+    p.sCustom1 = QStringLiteral("custom text");
+  });
+  const int32_t bare = AddProd(QStringLiteral("Bare"), QStringLiteral("B"));
+  struct Tran {
+    int32_t prod;
+    int type;
+    const char *units, *price;
+    QString date, note;
+  };
+  const std::vector<Tran> trans = {
+      {full, 1, "5", "1.25", QStringLiteral("3/1/2026"), QStringLiteral("a note")},
+      {bare, 2, "0", "3", QStringLiteral("3/1/2026"), {}},
+      {full, 3, "-2.5", "0", QStringLiteral("12/31/2025"), {}},
+      {bare, 4, "1000000", "0.0001", QStringLiteral("1/2/2026"), QStringLiteral("another, longer note than the first")},
+      {full, 5, "7", "-4", QStringLiteral("3/1/2026"), {}},
+  };
+  for (const Tran& t : trans) ASSERT_GT(AddTran(t.prod, t.type, t.units, t.price, t.date, t.note), 0);
+  QStringList cols;
+  for (int32_t id = trancol::kDate; id <= trancol::kCustom4; ++id) cols << QString::number(id);
+  clsRptDef def = Def(TranRecord(0, -1, 0, {}, {}, cols.join(u'~')));
+  reports::LoadTranGrid(grd, def, -1);
+  ASSERT_EQ(grd.Rows(), 2 + static_cast<int>(trans.size()));
+  auto cells = [&] {
+    std::vector<QVariant> out;
+    for (int r = 0; r < grd.Rows(); ++r)
+      for (int c = 0; c < grd.Cols(); ++c)
+        out.insert(out.end(), {grd.TextMatrix(r, c), grd.CellValue(r, c), grd.Cell(ctl::flexcpTextDisplay, r, c)});
+    return out;
+  };
+  const std::vector<QVariant> loaded = cells();
+  const std::vector<int> widths = grd.ValuesWidths();
+  for (int r = 1; r <= static_cast<int>(trans.size()); ++r)
+    reports::ReloadTranRow(grd, def, r, static_cast<int32_t>(grd.RowDataInt(r)));
+  EXPECT_EQ(cells(), loaded);
+  EXPECT_EQ(grd.ValuesWidths(), widths);
 }
 
 }  // namespace

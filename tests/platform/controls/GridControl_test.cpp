@@ -12,6 +12,8 @@
 #include <QTableView>
 #include <algorithm>
 #include <functional>
+#include <memory>
+#include <set>
 
 #include "platform/runtime/Error.h"
 #include "platform/ui/Screen.h"
@@ -938,6 +940,176 @@ TEST_F(GridControlTest, HundredThousandRowsFillAndSort) {
     previous = t;
   }
   EXPECT_EQ(g.view()->model()->rowCount(), kRows);
+}
+
+// Items whose cells are given as columns: item i's cell of column c is cell i of
+// column c. Its sizing cells are each distinct text and id, and of the column of
+// numbers the smallest and the largest.
+class ColumnsSource : public grid::RowSource {
+ public:
+  ColumnsSource(std::vector<grid::CellColumn> columns, std::vector<int64_t> ids, int numbersCol)
+      : columns_(std::move(columns)), ids_(std::move(ids)), numbersCol_(numbersCol) {}
+  void Fill(int col, const uint32_t* items, size_t n, grid::CellColumn& out, size_t at) const override {
+    for (size_t i = 0; i < n; ++i) {
+      if (items[i] == kNoItem) continue;
+      if (static_cast<size_t>(col) < columns_.size())
+        grid::CopyCell(columns_[static_cast<size_t>(col)], items[i], out, at + i);
+      else
+        out.SetEmpty(at + i);
+    }
+  }
+  int64_t RowData(uint32_t item) const override { return ids_[item]; }
+  bool WidthCells(int col, grid::CellColumn& out, bool* extremes) const override {
+    if (static_cast<size_t>(col) >= columns_.size()) return true;
+    const grid::CellColumn& cells = columns_[static_cast<size_t>(col)];
+    *extremes = col == numbersCol_;
+    std::vector<size_t> kept;
+    if (*extremes) {
+      size_t lo = 0, hi = 0;
+      for (size_t i = 1; i < cells.Size(); ++i) {
+        if (cells.DoubleValue(i) < cells.DoubleValue(lo)) lo = i;
+        if (cells.DoubleValue(i) > cells.DoubleValue(hi)) hi = i;
+      }
+      kept = {lo, hi};
+    } else {
+      std::set<QString> seen;
+      for (size_t i = 0; i < cells.Size(); ++i)
+        if (seen.insert(cells.ToString(i)).second) kept.push_back(i);
+    }
+    out.Resize(kept.size());
+    for (size_t i = 0; i < kept.size(); ++i) grid::CopyCell(cells, kept[i], out, i);
+    return true;
+  }
+
+ private:
+  std::vector<grid::CellColumn> columns_;
+  std::vector<int64_t> ids_;
+  int numbersCol_;
+};
+
+struct SourceCase {
+  const char* name;
+  std::function<void(GridControl&)> change;  // done to both grids
+};
+
+// A grid whose data rows come from a source reads, sorts, sizes and takes edits as the
+// same grid holding those cells itself.
+TEST_F(GridControlTest, RowsFromASourceBehaveAsTheSameCellsHeld) {
+  constexpr int kItems = 300;
+  constexpr int kCols = 4;  // names, ids shown through a list, formatted numbers, notes
+  auto setUp = [](GridControl& g) {
+    g.setCols(kCols);
+    g.setRows(1);
+    for (int c = 0; c < kCols; ++c) g.setTextMatrix(0, c, QStringLiteral("Heading %1").arg(c));
+    g.setColComboMap(1, {{1, QStringLiteral("Zeta")}, {2, QStringLiteral("alpha")}, {3, QStringLiteral("Mid length")}});
+    g.setColFormat(2, QStringLiteral("#,##0.00"));
+  };
+  auto value = [](int i, int c) -> QVariant {
+    switch (c) {
+      case 0: return QStringLiteral("Name %1").arg((i * 7) % 23);
+      case 1: return qlonglong{1 + (i * 5) % 3};
+      case 2: return ((i * 37) % 101 - 50) * 1.25;
+      default: return i % 9 == 0 ? QVariant(QStringLiteral("a note on item %1").arg(i)) : QVariant();
+    }
+  };
+  auto sortBy = [](GridControl& g, int c1, int c2, int order) {
+    g.Select(1, c1, g.Rows() - 1, c2);
+    g.setSort(order);
+  };
+  const std::vector<SourceCase> cases = {
+      {"as loaded", [](GridControl&) {}},
+      {"sorted by names", [&](GridControl& g) { sortBy(g, 0, 0, flexSortGenericAscending); }},
+      {"sorted by the texts a list shows",
+       [](GridControl& g) {
+         g.Select(1, 1, g.Rows() - 1, 1);
+         g.SortShown(flexSortGenericDescending);
+       }},
+      {"sorted by two columns", [&](GridControl& g) { sortBy(g, 1, 2, flexSortGenericAscending); }},
+      {"a row rewritten, then sorted",
+       [&](GridControl& g) {
+         g.setTextMatrix(5, 0, QStringLiteral("A rewritten name, longer than any other"));
+         g.setRowData(5, 9999);
+         sortBy(g, 0, 0, flexSortGenericDescending);
+       }},
+      {"rows removed and added",
+       [](GridControl& g) {
+         g.RemoveItem(3);
+         g.RemoveItems({10, 20, 21});
+         g.AddItem(QStringLiteral("Added\t2\t7.5"), 4);
+       }},
+      {"a totals row added and taken away again",
+       [](GridControl& g) {
+         g.setRows(g.Rows() + 1);
+         g.setTextMatrix(g.Rows() - 1, 2, 12345.5);
+         g.setCell(flexcpFontBold, g.Rows() - 1, 0, g.Rows() - 1, kCols - 1, true);
+         g.setRows(g.Rows() - 1);
+         g.setRows(g.Rows() + 1);
+         g.setTextMatrix(g.Rows() - 1, 0, QStringLiteral("Total:"));
+       }},
+      {"cells copied from item rows",
+       [](GridControl& g) {
+         g.CopyCell(7, 2, 0);
+         g.setSharedCell(3, 1, g.ShareCell(8, 1));
+         g.setSharedCell(4, 3, g.ShareCell(9, 3));
+       }},
+      {"rows hidden and cleared",
+       [](GridControl& g) {
+         g.setRowHidden(2, true);
+         g.Select(6, 0, 8, kCols - 1);
+         g.Clear(flexClearSelection, flexClearText);
+       }},
+      {"cut back to the heading and refilled",
+       [](GridControl& g) {
+         g.setRows(1);
+         g.setRows(3);
+         g.setTextMatrix(2, 0, QStringLiteral("after"));
+       }},
+  };
+  for (const SourceCase& sc : cases) {
+    SCOPED_TRACE(sc.name);
+    GridControl held, sourced;
+    setUp(held);
+    setUp(sourced);
+    std::vector<grid::CellColumn> columns(kCols);
+    std::vector<int64_t> ids;
+    held.setRows(1 + kItems);
+    for (auto& col : columns) col.Resize(kItems);
+    for (int i = 0; i < kItems; ++i) {
+      const size_t at = static_cast<size_t>(i);
+      ids.push_back(1000 + i);
+      held.setRowData(1 + i, ids.back());
+      for (int c = 0; c < kCols; ++c) {
+        const QVariant v = value(i, c);
+        grid::CellColumn& col = columns[static_cast<size_t>(c)];
+        if (v.typeId() == QMetaType::Double) {
+          held.setTextMatrix(1 + i, c, v.toDouble());
+          col.SetDouble(at, v.toDouble());
+        } else if (v.typeId() == QMetaType::LongLong) {
+          held.setTextMatrix(1 + i, c, v.toLongLong());
+          col.SetInt(at, v.toLongLong());
+        } else if (v.isValid()) {
+          held.setTextMatrix(1 + i, c, v.toString());
+          col.SetText(at, v.toString());
+        }
+      }
+    }
+    sourced.setRowSource(std::make_shared<ColumnsSource>(std::move(columns), ids, 2), kItems);
+    sc.change(held);
+    sc.change(sourced);
+    ASSERT_EQ(sourced.Rows(), held.Rows());
+    for (int r = 0; r < held.Rows(); ++r) {
+      EXPECT_EQ(sourced.RowData(r), held.RowData(r)) << "row " << r;
+      EXPECT_EQ(sourced.RowHidden(r), held.RowHidden(r)) << "row " << r;
+      for (int c = 0; c < kCols; ++c) {
+        EXPECT_EQ(sourced.TextMatrix(r, c), held.TextMatrix(r, c)) << "cell " << r << "," << c;
+        EXPECT_EQ(sourced.CellValue(r, c), held.CellValue(r, c)) << "cell " << r << "," << c;
+        const GridCellLook a = sourced.CellLook(r, c), b = held.CellLook(r, c);
+        EXPECT_EQ(a.text, b.text) << "cell " << r << "," << c;
+        EXPECT_EQ(a.alignment, b.alignment) << "cell " << r << "," << c;
+      }
+    }
+    EXPECT_EQ(sourced.ValuesWidths(), held.ValuesWidths());
+  }
 }
 
 }  // namespace
