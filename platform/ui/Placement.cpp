@@ -18,12 +18,19 @@ bool Placeable(const QWidget& window) {
   return (window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) == 0;
 }
 
+// Whether the window manager's frame around `window` is known. While it frames the
+// window, the frame may for a moment be smaller than the inside (at the screen's corner).
+bool FrameKnown(const QWidget& window) {
+  const QRect frame = window.frameGeometry();
+  return frame != window.geometry() && frame.contains(window.geometry());
+}
+
 }  // namespace
 
 QMargins FrameOf(const QWidget& window) {
   const QRect frame = window.frameGeometry();
   const QRect client = window.geometry();
-  if (frame != client) {
+  if (FrameKnown(window)) {
     return QMargins(client.left() - frame.left(), client.top() - frame.top(),
                     frame.right() - client.right(), frame.bottom() - client.bottom());
   }
@@ -64,22 +71,22 @@ void PlaceFitted(QWidget& window, const QRect& client, const QMargins& frame) {
 void KeepInsideAvailableArea(QWidget& window) {
   window.setProperty(kFrameUnknown, QVariant());
   if (!Placeable(window)) return;
-  const QMargins frame = FrameOf(window);
-  // Shown before the frame is known: where the inside was put, for the refit by the frame.
-  if (window.frameGeometry() == window.geometry())
-    window.setProperty(kFrameUnknown, FittedInside(window.geometry(), frame, AvailableScreenArea()).topLeft());
-  PlaceFitted(window, window.geometry(), frame);
+  PlaceFitted(window, window.geometry(), FrameOf(window));
+  // Shown before the frame is known: where the frame was put (the inside, without it),
+  // for the refit by the frame.
+  if (!FrameKnown(window)) window.setProperty(kFrameUnknown, window.geometry().topLeft());
 }
 
 bool KeepFramedInsideAvailableArea(QWidget& window) {
   const QVariant put = window.property(kFrameUnknown);
   if (!put.isValid()) return false;
-  if (window.frameGeometry() == window.geometry()) return true;
+  if (!FrameKnown(window)) return true;
   window.setProperty(kFrameUnknown, QVariant());
   if (!Placeable(window)) return false;
   // Right after framing, the window system may still report the inside where the frame
-  // began (at the screen's corner): the place the inside was put counts.
-  PlaceFitted(window, QRect(put.toPoint(), window.size()), FrameOf(window));
+  // began (at the screen's corner): the place the frame was put counts.
+  const QMargins frame = FrameOf(window);
+  PlaceFitted(window, QRect(put.toPoint() + QPoint(frame.left(), frame.top()), window.size()), frame);
   return false;
 }
 
