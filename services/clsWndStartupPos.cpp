@@ -29,7 +29,7 @@ void clsWndStartupPos::SavePosition(QWidget& FormObj) {
   const Qt::WindowStates state = FormObj.windowState();
   if (state & Qt::WindowMinimized) return;
   // Only a place on the screen is kept: a frame partly off it is moved (and shrunk) in.
-  const QRect outer(FormObj.pos(), FormObj.frameGeometry().size());
+  const QRect outer = FormObj.geometry().marginsAdded(ui::FrameOf(FormObj));
   const QRect inside = ui::InsideArea(outer, ui::AvailableScreenArea());
   const QSize client = FormObj.size() - (outer.size() - inside.size());
   SetValueLong(QStringLiteral("top"), WholeTwips(ui::PixelsToTwipsY(inside.y())));

@@ -85,15 +85,27 @@ bool IsTopLevelWindow(const QObject* receiver) {
   return receiver != nullptr && receiver->isWidgetType() && static_cast<const QWidget*>(receiver)->isWindow();
 }
 
+// The top-level window shown last, and how many have been shown.
+QPointer<QWidget>& LastShown() {
+  static QPointer<QWidget> window;
+  return window;
+}
+unsigned long long& ShownCount() {
+  static unsigned long long count = 0;
+  return count;
+}
+
 // Without a window manager nothing activates a window when the active one goes, and
-// the keyboard reaches none: once the hide is done, the modal window, else the owner,
-// else a shown main window takes the activation, unless another window has it by then.
+// the keyboard reaches none: once the hide is done, the modal window, else a window shown
+// since (its activation may still be on its way), else the owner, else a shown main
+// window takes the activation, unless another window has it by then.
 void ActivateNextAfter(QWidget& gone) {
   QWidget* parent = gone.parentWidget();
   const QPointer<QWidget> owner(parent != nullptr ? parent->window() : nullptr);
-  QTimer::singleShot(0, qApp, [owner] {
+  QTimer::singleShot(0, qApp, [owner, shown = ShownCount()] {
     if (QApplication::activeWindow() != nullptr) return;
     QWidget* next = QApplication::activeModalWidget();
+    if (next == nullptr && ShownCount() != shown && LastShown() && LastShown()->isVisible()) next = LastShown();
     if (next == nullptr && owner && owner->isVisible()) next = owner;
     for (QWidget* w : QApplication::topLevelWidgets()) {
       if (next == nullptr && w->isVisible() && w->windowType() == Qt::Window) next = w;
@@ -124,6 +136,11 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     if (shown && alive) {
       auto* widget = static_cast<QWidget*>(receiver);
       if (widget->isWindow()) {
+        const Qt::WindowType type = widget->windowType();
+        if (type == Qt::Window || type == Qt::Dialog) {
+          LastShown() = widget;
+          ++ShownCount();
+        }
         KeepInsideAvailableArea(*widget);
         if (KeepFramedInsideAvailableArea(*widget)) LookForFrame(*widget);
       }

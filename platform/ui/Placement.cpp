@@ -4,7 +4,9 @@
 #include <QStyle>
 #include <QVariant>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
+#include <optional>
 
 #include "platform/ui/Screen.h"
 
@@ -18,15 +20,22 @@ bool Placeable(const QWidget& window) {
   return (window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) == 0;
 }
 
+// The window manager's frame around `window` as the window system has it now
+// (QWidget keeps what it had at the window's last move or resize); none while it is not
+// known. While the manager frames the window, the frame may for a moment be smaller
+// than the inside (at the screen's corner): not known yet either.
+std::optional<QMargins> KnownFrame(const QWidget& window) {
+  const QWindow* handle = window.windowHandle();
+  if (handle == nullptr) return std::nullopt;
+  const QMargins m = handle->frameMargins();
+  if (m.isNull() || m.left() < 0 || m.top() < 0 || m.right() < 0 || m.bottom() < 0) return std::nullopt;
+  return m;
+}
+
 }  // namespace
 
 QMargins FrameOf(const QWidget& window) {
-  const QRect frame = window.frameGeometry();
-  const QRect client = window.geometry();
-  if (frame != client) {
-    return QMargins(client.left() - frame.left(), client.top() - frame.top(),
-                    frame.right() - client.right(), frame.bottom() - client.bottom());
-  }
+  if (const std::optional<QMargins> known = KnownFrame(window)) return *known;
   if (window.isVisible() || QGuiApplication::platformName() == QLatin1String("offscreen")) return {};
   const int border = 4;
   const int title = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
@@ -56,7 +65,8 @@ void PlaceFitted(QWidget& window, const QRect& client, const QMargins& frame) {
   const QRect placed = FittedInside(client, frame, AvailableScreenArea());
   if (placed == window.geometry()) return;
   if (placed.size() != window.size()) window.resize(placed.size());
-  window.move(placed.topLeft() - QPoint(frame.left(), frame.top()));  // the frame's position
+  // By the inside's way: the widget's own idea of its frame may be an old one.
+  window.move(window.pos() + placed.topLeft() - window.geometry().topLeft());
 }
 
 }  // namespace
@@ -64,22 +74,22 @@ void PlaceFitted(QWidget& window, const QRect& client, const QMargins& frame) {
 void KeepInsideAvailableArea(QWidget& window) {
   window.setProperty(kFrameUnknown, QVariant());
   if (!Placeable(window)) return;
-  const QMargins frame = FrameOf(window);
-  // Shown before the frame is known: where the inside was put, for the refit by the frame.
-  if (window.frameGeometry() == window.geometry())
-    window.setProperty(kFrameUnknown, FittedInside(window.geometry(), frame, AvailableScreenArea()).topLeft());
-  PlaceFitted(window, window.geometry(), frame);
+  PlaceFitted(window, window.geometry(), FrameOf(window));
+  // Shown before the frame is known: where the frame was put (the inside, without it),
+  // for the refit by the frame.
+  if (!KnownFrame(window)) window.setProperty(kFrameUnknown, window.geometry().topLeft());
 }
 
 bool KeepFramedInsideAvailableArea(QWidget& window) {
   const QVariant put = window.property(kFrameUnknown);
   if (!put.isValid()) return false;
-  if (window.frameGeometry() == window.geometry()) return true;
+  if (!KnownFrame(window)) return true;
   window.setProperty(kFrameUnknown, QVariant());
   if (!Placeable(window)) return false;
   // Right after framing, the window system may still report the inside where the frame
-  // began (at the screen's corner): the place the inside was put counts.
-  PlaceFitted(window, QRect(put.toPoint(), window.size()), FrameOf(window));
+  // began (at the screen's corner): the place the frame was put counts.
+  const QMargins frame = FrameOf(window);
+  PlaceFitted(window, QRect(put.toPoint() + QPoint(frame.left(), frame.top()), window.size()), frame);
   return false;
 }
 

@@ -28,9 +28,9 @@ QRect FittedInside(const QRect& client, const QMargins& frame, const QRect& area
 void KeepInsideAvailableArea(QWidget& window);
 
 // A window manager frames a window only after it is shown: once the frame of `window`,
-// kept inside without it, is known, keeps the window inside once more with it, where its
-// inside was put (the window system may report it elsewhere for a moment). True while
-// that frame is still awaited.
+// kept inside without it, is known, keeps the window inside once more with it, its frame
+// where it was put (the window system may report the window elsewhere for a moment, and
+// a frame still smaller than the inside). True while that frame is still awaited.
 bool KeepFramedInsideAvailableArea(QWidget& window);
 
 // Centres the top-level `window` over `owner` (the available area when none) and keeps

@@ -137,3 +137,22 @@ TEST(Placement, AWindowThatGoesLeavesItsOwnerActive) {
     QApplication::processEvents();
   }
 }
+
+// A window shown and activated right after the active one went keeps the activation:
+// the hand-off does not take it back for the owner.
+TEST(Placement, AWindowShownAfterTheActiveOneWentStaysActive) {
+  QWidget main;
+  main.resize(300, 200);
+  main.show();
+  auto gone = std::make_unique<QDialog>(&main);
+  gone->show();
+  gone->activateWindow();
+  for (int i = 0; i < 3 && QApplication::activeWindow() != gone.get(); ++i) QApplication::processEvents();
+  ASSERT_EQ(QApplication::activeWindow(), gone.get());
+  gone->hide();
+  QDialog next(&main);
+  next.show();
+  next.activateWindow();
+  for (int i = 0; i < 3; ++i) QApplication::processEvents();
+  EXPECT_EQ(QApplication::activeWindow(), &next);
+}
