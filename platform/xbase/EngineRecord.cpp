@@ -128,14 +128,6 @@ void UnlockIndex(DATA4* d) {
   if (d->index) d->index->UnlockExclusive();
 }
 
-// Gives up the memo and index locks of d4lockAppend; the append lock goes with the others.
-void ReleaseAppendHold(DATA4* d) {
-  if (!d->appendHeld) return;
-  if (d->memo) d->memo->Release();
-  UnlockIndex(d);
-  d->appendHeld = false;
-}
-
 // One entry to remove from or insert into a tag.
 struct KeyOp {
   size_t tag;
@@ -409,6 +401,13 @@ void DropChanges(DATA4* d) {
 }
 
 }  // namespace
+
+void ReleaseAppendHold(DATA4* d) {
+  if (!d->appendHeld) return;
+  if (d->memo) d->memo->Release();
+  UnlockIndex(d);
+  d->appendHeld = false;
+}
 
 int WriteHeldAppends(DATA4* d) {
   const uint32_t held = d->table->heldCount();
