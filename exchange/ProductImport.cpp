@@ -346,7 +346,10 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
     size_t listed = 0;  // the rows whose list texts are known
     const auto listAhead = [&](size_t from) {
       for (const size_t to = std::min(rows.size(), from + kHeldRows); listed < to; ++listed) {
-        if (!lists.Take(rows[listed], cols)) listed = rows.size();
+        if (!lists.Take(rows[listed], cols)) {
+          listed = rows.size();
+          break;
+        }
       }
     };
     listAhead(0);
