@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "database/DbAccess.h"
@@ -43,8 +44,20 @@ enum Col {
   kVendor, kStdCost, kStdPrice, kCustom1, kCustom2, kCustom3, kCustom4, kNotes, kNone
 };
 
+// The list that a column's texts are entries of; nullopt for a column of no list.
+std::optional<store::ListType> ListOf(Col col) {
+  switch (col) {
+    case kLocation: return store::ListType::kLocation;
+    case kGroup: return store::ListType::kProductGroup;
+    case kManuf: return store::ListType::kManufacturer;
+    case kVendor: return store::ListType::kVendor;
+    default: return std::nullopt;
+  }
+}
+
 // The list entries of one import, found or added: a text is looked up once per list,
-// after `letGo` (false: the text is not looked up), as the look-up may show a box.
+// after `letGo` (false: the text is not looked up), as the look-up may show a box. A
+// text that could not be recorded is not looked up again.
 class ListIds {
  public:
   ListIds(ExchangeTables& tables, std::function<bool()> letGo) : tables_(tables), letGo_(std::move(letGo)) {}
@@ -62,10 +75,25 @@ class ListIds {
       id = it->second;
       return true;
     }
-    if (!letGo_()) return false;
+    if (failed_.contains(key) || !letGo_()) return false;
     id = tables_.ListIdOrAdd(text, type);
-    if (id < 1) return false;
+    if (id < 1) {
+      failed_.insert(key);
+      return false;
+    }
     known_.emplace(key, id);
+    return true;
+  }
+
+  // Looks up the list texts of the row's cells; False at the first that could not be
+  // recorded.
+  bool Take(const CsvRow& row, const std::vector<Col>& cols) {
+    const int n = std::min(row.Count(), static_cast<int>(cols.size()) - 1);
+    int32_t id = 0;
+    for (int i = 1; i <= n; ++i) {
+      const std::optional<store::ListType> type = ListOf(cols[static_cast<size_t>(i)]);
+      if (type && !Get(row.Value(i), *type, id)) return false;
+    }
     return true;
   }
 
@@ -73,6 +101,7 @@ class ListIds {
   ExchangeTables& tables_;
   std::function<bool()> letGo_;
   std::unordered_map<QString, int32_t> known_;
+  std::unordered_set<QString> failed_;
 };
 
 rt::Currency Number(const QString& value, const rt::LocaleInfo& loc) {
@@ -310,15 +339,30 @@ bool ImportProductsFromFile(const CsvFile& file, const QStringList& headings, in
       return Outcome::kFailed;
     };
     // New rows are appended under a hold of the tables' append locks, given up now and
-    // then for other users.
+    // then for other users. The list texts of the rows up to the next such break are
+    // looked up before it, with the locks given up, so that no new text cuts the hold
+    // short; the first that cannot be recorded stops the look-ahead, its row then fails.
+    const std::vector<CsvRow>& rows = file.Rows();
+    size_t listed = 0;  // the rows whose list texts are known
+    const auto listAhead = [&](size_t from) {
+      for (const size_t to = std::min(rows.size(), from + kHeldRows); listed < to; ++listed) {
+        if (!lists.Take(rows[listed], cols)) {
+          listed = rows.size();
+          break;
+        }
+      }
+    };
+    listAhead(0);
     size_t heldRows = 0;
-    for (const CsvRow& row : file.Rows()) {
+    for (size_t at = 0; at < rows.size(); ++at) {
+      const CsvRow& row = rows[at];
       if (pump.Due() || ++heldRows == kHeldRows) {
         if (!products.Add() || !products.Release()) {
           stoppedRow = products.Stopped() != 0 ? products.Stopped() : row.Line();
           break;
         }
         heldRows = 0;
+        listAhead(at);
         sys.WaitDlgUpdate(dlg, ProgressPercent(row.Line(), lines));
         QCoreApplication::processEvents();
       }

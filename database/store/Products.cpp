@@ -119,6 +119,7 @@ bool ProductKeys::WithoutPartNo(int32_t id) const {
 }
 
 void ProductKeys::SetKeys(int32_t id, Keys keys) {
+  if (const auto at = of_.find(id); at != of_.end() && at->second == keys) return;
   Remove(id);
   if (keys.partNo) byPartNo_[*keys.partNo].push_back(id);
   if (keys.name) byName_[*keys.name].push_back(id);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "platform/xbase/Bytes.h"
 #include "platform/xbase/EngineState.h"
@@ -54,6 +55,33 @@ int StoreNumber(FIELD4* f, double value) {
   return StoreRight(f, buf, static_cast<size_t>(n));
 }
 
+// The block number a memo field's bytes hold (0: none); false when they hold none.
+bool MemoBlock(FIELD4* f, uint32_t* block) {
+  const char* p = FieldBytes(f);
+  *block = 0;
+  for (size_t i = 0; i < f->def->len; ++i) {
+    if (p[i] == ' ') continue;
+    if (p[i] < '0' || p[i] > '9' || *block > 429496728u) return false;
+    *block = *block * 10 + static_cast<uint32_t>(p[i] - '0');
+  }
+  return true;
+}
+
+// Does the current record's stored memo hold exactly these bytes? False when it cannot
+// be read (it is then written anew).
+bool StoredMemoIs(FIELD4* f, const char* bytes, unsigned len) {
+  std::string read;
+  const std::string* stored = &f->memo;
+  if (f->memoLoaded) {
+    if (f->memoError != 0) return false;
+  } else {
+    uint32_t block = 0;
+    if (!MemoBlock(f, &block) || !f->data->memo->Read(block, &read).ok()) return false;
+    stored = &read;
+  }
+  return std::string_view(*stored) == std::string_view(bytes ? bytes : "", len);
+}
+
 // Loads the current record's memo of a memo field (once per position).
 void EnsureMemo(FIELD4* f) {
   if (f->memoLoaded) return;
@@ -62,15 +90,10 @@ void EnsureMemo(FIELD4* f) {
   f->memo.clear();
   DATA4* d = f->data;
   if (!d->memo || d->eof || d->recno == 0) return;
-  const char* p = FieldBytes(f);
   uint32_t block = 0;
-  for (size_t i = 0; i < f->def->len; ++i) {
-    if (p[i] == ' ') continue;
-    if (p[i] < '0' || p[i] > '9' || block > 429496728u) {
-      f->memoError = d->Fail(xb::Status::Corrupt(xb::Damage::kMemo, "memo pointer is no block number"), e4data);
-      return;
-    }
-    block = block * 10 + static_cast<uint32_t>(p[i] - '0');
+  if (!MemoBlock(f, &block)) {
+    f->memoError = d->Fail(xb::Status::Corrupt(xb::Damage::kMemo, "memo pointer is no block number"), e4data);
+    return;
   }
   const xb::Status s = d->memo->Read(block, &f->memo);
   if (!s.ok()) {
@@ -202,7 +225,10 @@ int f4memoAssignN(FIELD4* f, const char* bytes, unsigned len) {
   if (f->def->type != 'M') return f4assignNVB(f, bytes, static_cast<int>(len > 0x7FFFFFFF ? 0x7FFFFFFF : len));
   int r = CheckWritable(f->data);
   if (r < 0) return r;
-  if (!f->data->memo) return f->data->Fail(e4open);
+  DATA4* d = f->data;
+  if (!d->memo) return d->Fail(e4open);
+  // A stored record's memo given the bytes it holds keeps its blocks: nothing to write.
+  if (!d->appending && !d->eof && d->recno != 0 && !f->memoChanged && StoredMemoIs(f, bytes, len)) return 0;
   f->memo.assign(bytes ? bytes : kEmpty, len);
   f->memoLoaded = true;
   f->memoError = 0;

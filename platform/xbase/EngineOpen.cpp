@@ -298,6 +298,7 @@ int d4close(DATA4* d) {
   const int held = xb::engine::WriteHeldAppends(d);
   const int flushed = xb::engine::FlushRecord(d);
   const int result = held != 0 ? held : flushed;
+  xb::engine::ReleaseAppendHold(d);
   if (d->locks) d->locks->UnlockAll();
   ParkMemo(d);
   ReleaseTable(d);

@@ -105,6 +105,14 @@ int WriteMemos(DATA4* d) {
   return 0;
 }
 
+// Writes the memos kept back under a held append lock, before any record that points
+// to them.
+int StoreMemos(DATA4* d) {
+  if (!d->memo) return 0;
+  const Status s = d->memo->Store();
+  return s.ok() ? 0 : d->Fail(s, e4write);
+}
+
 // Takes the index lock for a change with the engine's lock policy: 0, r4locked or an
 // error.
 int LockIndex(DATA4* d) {
@@ -118,14 +126,6 @@ int LockIndex(DATA4* d) {
 
 void UnlockIndex(DATA4* d) {
   if (d->index) d->index->UnlockExclusive();
-}
-
-// Gives up the memo and index locks of d4lockAppend; the append lock goes with the others.
-void ReleaseAppendHold(DATA4* d) {
-  if (!d->appendHeld) return;
-  if (d->memo) d->memo->Release();
-  UnlockIndex(d);
-  d->appendHeld = false;
 }
 
 // One entry to remove from or insert into a tag.
@@ -431,14 +431,23 @@ void DropChanges(DATA4* d) {
 
 }  // namespace
 
+void ReleaseAppendHold(DATA4* d) {
+  if (!d->appendHeld) return;
+  if (d->memo) d->memo->Release();
+  UnlockIndex(d);
+  d->appendHeld = false;
+}
+
 int WriteHeldAppends(DATA4* d) {
   const uint32_t held = d->table->heldCount();
   if (held == 0) return 0;
-  // The order of a single append, for all of them at once: the records marked deleted,
-  // the keys, the count, then the records with their own marks. Cut short before the
-  // count, the next append takes the records over; after it, the note tells the next
-  // writer to give them their marks.
-  if (d->index) {
+  // Their memos first (no record points to them yet), then the order of a single
+  // append, for all of them at once: the records marked deleted, the keys, the count,
+  // then the records with their own marks. Cut short before the count, the next append
+  // takes the records over; after it, the note tells the next writer to give them their
+  // marks.
+  Status s = d->memo ? d->memo->Store() : Status::Ok();
+  if (s.ok() && d->index) {
     std::vector<NoteRecord> records(held);
     for (uint32_t i = 0; i < held; ++i) {
       records[i].recno = d->table->heldFirst() + i;
@@ -451,7 +460,7 @@ int WriteHeldAppends(DATA4* d) {
       return r;
     }
   }
-  Status s = d->table->WriteHeld(true);
+  if (s.ok()) s = d->table->WriteHeld(true);
   if (s.ok() && d->index) s = d->index->FlushBatch();
   bool counted = false;
   if (s.ok()) s = d->table->PublishHeld();
@@ -486,10 +495,13 @@ int FlushRecord(DATA4* d) {
   }
   int r = WriteHeldAppends(d);
   if (r == 0) r = WriteMemos(d);
+  if (r == 0) r = StoreMemos(d);
   // A number left with a decimal comma is written with its point: the same number.
   xb::RepairDecimalCommas(d->rec.data(), d->table->fields());
-  // A change that moves no key leaves the index alone, unlocked.
-  const KeyChanges c = d->index ? KeyOps(d, d->orig.data(), d->rec.data()) : KeyChanges{};
+  // A change that moves no key leaves the index alone, unlocked; a record whose bytes
+  // are as stored moves none.
+  const bool same = std::memcmp(d->orig.data(), d->rec.data(), d->table->recordLen()) == 0;
+  const KeyChanges c = d->index && !same ? KeyOps(d, d->orig.data(), d->rec.data()) : KeyChanges{};
   if (r == 0 && !c.empty()) {
     r = LockIndex(d);
     if (r == 0) {

@@ -176,6 +176,9 @@ int FlushRecord(DATA4* d);
 // Writes the appends made under d4lockAppend since it was last called; 0 or an error
 // code (the appends are then not stored).
 int WriteHeldAppends(DATA4* d);
+// Gives up the memo and index locks of d4lockAppend (the memos not stored with a batch
+// are dropped: no record points to them); the append lock goes with the others.
+void ReleaseAppendHold(DATA4* d);
 // Reads record n into the buffer and makes it current; 0 or an error code. `ahead`:
 // through the table's read-ahead block (Table::ReadAhead).
 int LoadRecord(DATA4* d, uint32_t n, bool ahead = false);

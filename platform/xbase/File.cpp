@@ -195,14 +195,14 @@ bool File::WriteThrough(uint64_t off, const void* buf, size_t n) {
 }
 
 // The deferred copy of the block at offset b, made from the file unless the write
-// covers it whole.
+// covers it whole or it lies beyond the file's end when deferring began (zeros).
 uint8_t* File::DeferredBlock(uint64_t b, bool whole) {
   Deferred& d = *deferred_;
   if (const auto it = d.at.find(b); it != d.at.end()) return d.blocks.data() + it->second * kBlock;
   const size_t i = d.order.size();
   d.blocks.resize((i + 1) * kBlock);
   uint8_t* block = d.blocks.data() + i * kBlock;
-  if (!whole) {
+  if (!whole && b < d.diskSize) {
     const long long got = ReadDisk(b, block, kBlock);
     if (got < 0) {
       d.blocks.resize(i * kBlock);

@@ -155,8 +155,15 @@ Status MemoFile::Hold(const LockPolicy& policy) {
   return Status::Ok();
 }
 
+Status MemoFile::Store() {
+  if (file_->Flush()) return Status::Ok();
+  heldNext_ = 0;  // read again from the header on disk
+  return Status::System(Code::kIo, "cannot write " + file_->path());
+}
+
 void MemoFile::Release() {
   if (!held_) return;
+  file_->Discard();
   file_->Unlock(kAllocLock, 1);
   held_ = false;
   heldNext_ = 0;
@@ -170,6 +177,8 @@ Status MemoFile::Write(std::string_view data, const LockPolicy& policy, uint32_t
   if (data.size() > 0xFFFFFFFFu - kBlockHeaderLen - blockSize_) return {Code::kInvalid, "memo is too long"};
   if (!held_) {
     if (Status s = Lock(policy); !s.ok()) return s;
+  } else {
+    file_->Defer();
   }
   uint32_t next = held_ ? heldNext_ : 0;
   Status result = next != 0 ? Status::Ok() : ReadNext(&next);

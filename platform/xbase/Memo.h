@@ -41,8 +41,12 @@ class MemoFile {
   // Stores data in new blocks; *block is the first one, 0 for empty data.
   Status Write(std::string_view data, const LockPolicy& policy, uint32_t* block);
   // Holds the allocation lock across the writes that follow until Release: they then
-  // neither lock nor read the next free block again (it is known under the lock).
+  // neither lock nor read the next free block again (it is known under the lock), and
+  // are kept in memory until Store writes them, the blocks before the header that
+  // counts them (a writer stopped in between leaves blocks no record points to).
+  // Release drops what was not stored: no record points to it yet.
   Status Hold(const LockPolicy& policy);
+  Status Store();
   void Release();
   // While on, Read serves memos from a block read ahead of them (a walk's notes lie in
   // order); turning it off drops the block, so the next walk reads the file afresh.

@@ -278,15 +278,23 @@ Status Table::WriteHeld(bool asDeleted) {
   if (held_.empty()) return Status::Ok();
   if (!file_->writable()) return {Code::kReadOnly, path() + " is open read-only"};
   DropAhead();
-  std::vector<char> bytes(held_);
+  // Marked and given the end-of-file mark in place, then restored: a batch is large.
+  const size_t len = held_.size();
+  std::vector<char> marks;
   if (asDeleted) {
-    for (size_t at = 0; at < bytes.size(); at += header_.recordLen) bytes[at] = '*';
+    marks.reserve(heldCount());
+    for (size_t at = 0; at < len; at += header_.recordLen) {
+      marks.push_back(held_[at]);
+      held_[at] = '*';
+    }
   }
-  if (LastInFile(heldFirst_, heldCount())) bytes.push_back(static_cast<char>(kEofMark));
+  if (LastInFile(heldFirst_, heldCount())) held_.push_back(static_cast<char>(kEofMark));
   const uint64_t off = header_.RecordOffset(heldFirst_);
-  if (!file_->WriteAt(off, bytes.data(), bytes.size())) return Status::System(Code::kIo, "cannot write " + path());
-  knownSize_ = std::max(knownSize_, off + bytes.size());
-  return Status::Ok();
+  const bool written = file_->WriteAt(off, held_.data(), held_.size());
+  if (written) knownSize_ = std::max(knownSize_, off + held_.size());
+  held_.resize(len);
+  for (size_t k = 0; k < marks.size(); ++k) held_[k * header_.recordLen] = marks[k];
+  return written ? Status::Ok() : Status::System(Code::kIo, "cannot write " + path());
 }
 
 Status Table::PublishAppend(uint32_t n) {

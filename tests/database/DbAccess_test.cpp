@@ -69,8 +69,10 @@ TEST_F(DroppedChangeTest, AChangeDroppedForALockIsReportedLocked) {
        [] { return gDB().GetParamValue(QStringLiteral("colour")) == QLatin1String("red"); }},
       {"transaction", gDB().TranTable(), QStringLiteral("RECORD LOCKED: Unable to update transaction!"),
        [&tb, &tran] {
+         // A new note: a note as stored is not written again, so needs no memo lock.
          clsTran changed = tran;
          changed.curUnits = rt::Currency(9);
+         changed.sNote = QStringLiteral("second delivery");
          return gDB().SaveTran(1, changed, tb);
        },
        [&tran] {

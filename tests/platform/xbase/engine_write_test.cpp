@@ -265,36 +265,61 @@ TEST_F(TranTable, ReindexRebuildsAnIndexThatDoesNotMatchTheData) {
   ExpectSoundIndex();
 }
 
+// Appended one by one, or under d4lockAppend: then the memos are kept back until the
+// batch is stored (the memo file untouched by the first append), and stored with it.
 TEST_F(TranTable, MemosOfAnyLengthRoundTrip) {
-  const size_t lengths[] = {0, 1, 63, 64, 40000, 1000000};
-  std::vector<std::string> memos;
-  for (size_t len : lengths) {
-    std::string m(len, 'x');
-    for (size_t i = 0; i < len; ++i) m[i] = static_cast<char>('a' + (i * 7 + len) % 26);
-    memos.push_back(m);
-    ASSERT_EQ(d4appendStartVB(d_, 0), 0);
-    d4blank(d_);
-    ASSERT_EQ(f4memoAssignN(notes_, m.data(), static_cast<unsigned>(m.size())), 0);
-    ASSERT_EQ(d4append(d_), 0);
+  for (const bool held : {false, true}) {
+    SCOPED_TRACE(held);
+    TearDown(), rows_.clear(), SetUp();
+    const std::string fpt = path_.substr(0, path_.size() - 3) + "fpt";
+    const auto before = std::filesystem::file_size(fpt);
+    if (held) {
+      ASSERT_EQ(d4lockAppend(d_), 0);
+    }
+    const size_t lengths[] = {1, 0, 63, 64, 40000, 1000000};
+    std::vector<std::string> memos;
+    for (size_t len : lengths) {
+      std::string m(len, 'x');
+      for (size_t i = 0; i < len; ++i) m[i] = static_cast<char>('a' + (i * 7 + len) % 26);
+      memos.push_back(m);
+      ASSERT_EQ(d4appendStartVB(d_, 0), 0);
+      d4blank(d_);
+      ASSERT_EQ(f4memoAssignN(notes_, m.data(), static_cast<unsigned>(m.size())), 0);
+      ASSERT_EQ(d4append(d_), 0);
+      if (memos.size() == 1) {
+        EXPECT_EQ(std::filesystem::file_size(fpt) == before, held);
+      }
+    }
+    if (held) {
+      ASSERT_EQ(d4unlock(d_), 0);
+    }
+    Reopen();
+    size_t i = 0;
+    for (int r = d4top(d_); r == 0; r = d4skip(d_, 1), ++i) {
+      ASSERT_EQ(f4memoLenVB(notes_), memos[i].size());
+      EXPECT_EQ(std::string(f4memoPtr(notes_), f4memoLenVB(notes_)), memos[i]);
+      EXPECT_EQ(Text(notes_).empty(), memos[i].empty()) << "an empty memo has no block";
+    }
+    EXPECT_EQ(i, memos.size());
+    // Rewriting a memo, shorter and then longer, keeps the other memos; the same bytes
+    // again keep its blocks.
+    ASSERT_EQ(d4top(d_), 0);
+    ASSERT_EQ(d4skip(d_, 4), 0);
+    ASSERT_EQ(d4lock(d_, 5), 0);
+    f4memoAssignN(notes_, "short", 5);
+    ASSERT_EQ(d4unlock(d_), 0);
+    ASSERT_EQ(d4skip(d_, -1), 0);
+    EXPECT_EQ(std::string(f4memoPtr(notes_), f4memoLenVB(notes_)), memos[3]);
+    const std::string block = Text(notes_);
+    const auto size = std::filesystem::file_size(fpt);
+    ASSERT_EQ(d4lock(d_, 4), 0);
+    f4memoAssignN(notes_, memos[3].data(), static_cast<unsigned>(memos[3].size()));
+    ASSERT_EQ(d4unlock(d_), 0);
+    EXPECT_EQ(Text(notes_), block);
+    EXPECT_EQ(std::filesystem::file_size(fpt), size);
+    ASSERT_EQ(d4skip(d_, 1), 0);
+    EXPECT_STREQ(f4memoPtr(notes_), "short");
   }
-  Reopen();
-  size_t i = 0;
-  for (int r = d4top(d_); r == 0; r = d4skip(d_, 1), ++i) {
-    ASSERT_EQ(f4memoLenVB(notes_), memos[i].size());
-    EXPECT_EQ(std::string(f4memoPtr(notes_), f4memoLenVB(notes_)), memos[i]);
-    EXPECT_EQ(Text(notes_).empty(), memos[i].empty()) << "an empty memo has no block";
-  }
-  EXPECT_EQ(i, memos.size());
-  // Rewriting a memo, shorter and then longer, keeps the other memos.
-  ASSERT_EQ(d4top(d_), 0);
-  ASSERT_EQ(d4skip(d_, 4), 0);
-  ASSERT_EQ(d4lock(d_, 5), 0);
-  f4memoAssignN(notes_, "short", 5);
-  ASSERT_EQ(d4unlock(d_), 0);
-  ASSERT_EQ(d4skip(d_, -1), 0);
-  EXPECT_EQ(std::string(f4memoPtr(notes_), f4memoLenVB(notes_)), memos[3]);
-  ASSERT_EQ(d4skip(d_, 1), 0);
-  EXPECT_STREQ(f4memoPtr(notes_), "short");
 }
 
 TEST_F(TranTable, AppendStartCopiesMemosOnlyWhenAsked) {
