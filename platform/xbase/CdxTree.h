@@ -160,6 +160,8 @@ class Tree {
   Status Allocate(const std::shared_ptr<Node>& node, uint32_t* page);
   Status Release(uint32_t page);
   Status Relink(uint32_t page, bool setLeft, uint32_t value);
+  // Links n's neighbours to each other, past n.
+  Status LinkPast(const Node& n);
   Status Unlink(uint32_t page, const Node& n);
   Status SplitAndWrite(std::vector<PathStep>& path, size_t level, uint32_t page,
                        const std::shared_ptr<Node>& node, bool leftHeavy);

@@ -286,13 +286,16 @@ Status Tree::Insert(const uint8_t* key, uint32_t recno, bool unique) {
   return FinishChange(s);
 }
 
-Status Tree::Unlink(uint32_t page, const Node& n) {
+Status Tree::LinkPast(const Node& n) {
   if (n.left != kNone) {
     if (Status s = Relink(n.left, false, n.right); !s.ok()) return s;
   }
-  if (n.right != kNone) {
-    if (Status s = Relink(n.right, true, n.left); !s.ok()) return s;
-  }
+  if (n.right == kNone) return Status::Ok();
+  return Relink(n.right, true, n.left);
+}
+
+Status Tree::Unlink(uint32_t page, const Node& n) {
+  if (Status s = LinkPast(n); !s.ok()) return s;
   return Release(page);
 }
 
@@ -363,12 +366,7 @@ Status Tree::CollapseRoot() {
 // parent's write finds its old entries and links there. It stays unused until the
 // index is rebuilt.
 Status Tree::DetachEmpty(std::vector<PathStep>& path, size_t level, uint32_t page, const Node& n) {
-  if (n.left != kNone) {
-    if (Status s = Relink(n.left, false, n.right); !s.ok()) return s;
-  }
-  if (n.right != kNone) {
-    if (Status s = Relink(n.right, true, n.left); !s.ok()) return s;
-  }
+  if (Status s = LinkPast(n); !s.ok()) return s;
   cache_.Erase(page);
   PathStep& up = path[level - 1];
   Node& p = *up.node;
