@@ -238,6 +238,7 @@ class Index final : public CdxIndex {
   // handle (-1: not since it was opened anew); ReadCached trusts a tag only while the
   // file's counter still has that value.
   std::vector<int64_t> checkedAt_;
+  std::vector<uint64_t> flushOrder_;  // FlushBatch's page order, its room kept
   CdxShelf* shelf_;
   // The file's change counter as read at open; -1 when what the handle holds no
   // longer derives from that read (a reopen), or without a shelf.
@@ -345,7 +346,8 @@ bool Index::ReadCached() {
 
 Status Index::FlushBatch() {
   if (!file_->deferring()) return Status::Ok();
-  std::vector<uint64_t> order;
+  std::vector<uint64_t>& order = flushOrder_;
+  order.clear();
   Status s;
   for (auto& t : trees_) {
     if (s.ok()) s = t->DeferredOrder(&order);

@@ -143,10 +143,10 @@ long long File::ReadSome(uint64_t off, void* buf, size_t n) const {
   auto* p = static_cast<uint8_t*>(buf);
   if (end > off + uint64_t(got)) std::memset(p + got, 0, end - off - uint64_t(got));
   for (uint64_t b = off / kBlock * kBlock; b < end; b += kBlock) {
-    const auto it = d.at.find(b);
-    if (it == d.at.end()) continue;
+    const size_t i = d.Find(b);
+    if (i == kNoBlock) continue;
     const uint64_t from = std::max(off, b), to = std::min(end, b + kBlock);
-    std::memcpy(p + (from - off), d.blocks.data() + it->second * kBlock + (from - b), to - from);
+    std::memcpy(p + (from - off), d.blocks.data() + i * kBlock + (from - b), to - from);
   }
   return static_cast<long long>(end - off);
 }
@@ -185,10 +185,10 @@ bool File::WriteThrough(uint64_t off, const void* buf, size_t n) {
   if (deferred_) {
     const auto* p = static_cast<const uint8_t*>(buf);
     for (uint64_t b = off / kBlock * kBlock; b < off + n; b += kBlock) {
-      const auto it = deferred_->at.find(b);
-      if (it == deferred_->at.end()) continue;
+      const size_t i = deferred_->Find(b);
+      if (i == kNoBlock) continue;
       const uint64_t from = std::max(off, b), to = std::min<uint64_t>(off + n, b + kBlock);
-      std::memcpy(deferred_->blocks.data() + it->second * kBlock + (from - b), p + (from - off), to - from);
+      std::memcpy(deferred_->blocks.data() + i * kBlock + (from - b), p + (from - off), to - from);
     }
   }
   return WriteDisk(off, buf, n);
@@ -196,9 +196,28 @@ bool File::WriteThrough(uint64_t off, const void* buf, size_t n) {
 
 // The deferred copy of the block at offset b, made from the file unless the write
 // covers it whole or it lies beyond the file's end when deferring began (zeros).
+size_t File::Deferred::Find(uint64_t block) const {
+  if (order.size() > kFew) {
+    const auto it = at.find(block);
+    return it == at.end() ? kNoBlock : it->second;
+  }
+  const auto it = std::find(order.begin(), order.end(), block);
+  return it == order.end() ? kNoBlock : size_t(it - order.begin());
+}
+
+void File::Deferred::Add(uint64_t block) {
+  order.push_back(block);
+  if (order.size() <= kFew) return;
+  if (at.empty()) {
+    for (size_t i = 0; i < order.size(); ++i) at.emplace(order[i], i);
+  } else {
+    at.emplace(block, order.size() - 1);
+  }
+}
+
 uint8_t* File::DeferredBlock(uint64_t b, bool whole) {
   Deferred& d = *deferred_;
-  if (const auto it = d.at.find(b); it != d.at.end()) return d.blocks.data() + it->second * kBlock;
+  if (const size_t i = d.Find(b); i != kNoBlock) return d.blocks.data() + i * kBlock;
   const size_t i = d.order.size();
   d.blocks.resize((i + 1) * kBlock);
   uint8_t* block = d.blocks.data() + i * kBlock;
@@ -210,21 +229,31 @@ uint8_t* File::DeferredBlock(uint64_t b, bool whole) {
     }
     std::memset(block + got, 0, kBlock - size_t(got));
   }
-  d.at.emplace(b, i);
-  d.order.push_back(b);
+  d.Add(b);
   return block;
 }
 
 void File::Defer() {
   if (deferred_) return;
-  deferred_ = std::make_unique<Deferred>();
+  deferred_ = spare_ ? std::move(spare_) : std::make_unique<Deferred>();
   deferred_->diskSize = Size();
+}
+
+void File::Recycle(std::unique_ptr<Deferred> d) {
+  constexpr size_t kKept = 64 * kBlock;  // what a batch of a few rows changes
+  if (!d || d->blocks.capacity() > kKept) return;
+  d->end = 0;
+  d->at.clear();
+  d->order.clear();
+  d->blocks.clear();
+  spare_ = std::move(d);
 }
 
 bool File::Flush(const std::vector<uint64_t>& order) {
   if (!deferred_) return true;
-  const std::unique_ptr<Deferred> d = std::move(deferred_);
-  std::vector<bool> done(d->order.size());
+  std::unique_ptr<Deferred> d = std::move(deferred_);
+  std::vector<uint8_t>& done = d->written;
+  done.assign(d->order.size(), 0);
   // The block at index i; the last block ends where the furthest write did.
   const auto length = [&](uint64_t b) { return size_t(std::min<uint64_t>(kBlock, std::max(d->end, d->diskSize) - b)); };
   std::vector<size_t> fresh;
@@ -252,12 +281,13 @@ bool File::Flush(const std::vector<uint64_t>& order) {
     return WriteDisk(d->order[i], d->blocks.data() + i * kBlock, length(d->order[i]));
   };
   for (const uint64_t b : order) {
-    const auto it = d->at.find(b / kBlock * kBlock);
-    if (it != d->at.end() && !write(it->second)) return false;
+    const size_t i = d->Find(b / kBlock * kBlock);
+    if (i != kNoBlock && !write(i)) return false;
   }
   for (size_t i = 0; i < d->order.size(); ++i) {
     if (!write(i)) return false;
   }
+  Recycle(std::move(d));
   return true;
 }
 

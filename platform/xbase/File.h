@@ -68,9 +68,9 @@ class File {
   void Defer();
   bool deferring() const { return deferred_ != nullptr; }
   // Does a write kept back cover the block holding off?
-  bool HoldsBack(uint64_t off) const { return deferred_ && deferred_->at.count(off / kBlock * kBlock) != 0; }
+  bool HoldsBack(uint64_t off) const { return deferred_ && deferred_->Find(off / kBlock * kBlock) != kNoBlock; }
   bool Flush(const std::vector<uint64_t>& order = {});
-  void Discard() { deferred_.reset(); }
+  void Discard() { Recycle(std::move(deferred_)); }
 
   // From now on ReadAt and ReadSome copy bytes the file is known to hold out of the
   // mapping (CopyMapped) instead of by pread. Known: the size seen by the last Stat (or
@@ -106,12 +106,18 @@ class File {
   bool writable() const { return mode_ == Mode::kReadWrite; }
 
  private:
+  static constexpr size_t kNoBlock = ~size_t(0);
   struct Deferred {
+    // A few blocks are found by a look along order, more through the map.
+    static constexpr size_t kFew = 16;
     uint64_t diskSize = 0;  // the file's size when deferring began
     uint64_t end = 0;       // the end of the furthest deferred write
-    std::unordered_map<uint64_t, size_t> at;  // block offset -> index in blocks
+    std::unordered_map<uint64_t, size_t> at;  // block offset -> index in blocks, past kFew
     std::vector<uint64_t> order;               // block offsets, first changed first
     std::vector<uint8_t> blocks;
+    std::vector<uint8_t> written;              // Flush's marks, by index
+    size_t Find(uint64_t block) const;         // its index, or kNoBlock
+    void Add(uint64_t block);
   };
 
   File(int fd, std::string path, Mode mode) : fd_(fd), path_(std::move(path)), mode_(mode), map_(fd) {}
@@ -122,11 +128,13 @@ class File {
   bool SizeAnew() const;  // Stat for the size alone
   bool WriteDisk(uint64_t off, const void* buf, size_t n);
   uint8_t* DeferredBlock(uint64_t block, bool whole);
+  // Keeps a small deferral's room for the next one (an append's few pages each time).
+  void Recycle(std::unique_ptr<Deferred> d);
 
   int fd_;
   std::string path_;
   Mode mode_;
-  std::unique_ptr<Deferred> deferred_;
+  std::unique_ptr<Deferred> deferred_, spare_;
   std::function<bool()> beforeWrite_;
   bool mapReads_ = false;
   mutable MappedRegion map_;        // kept up by the const reads
