@@ -194,8 +194,6 @@ bool File::WriteThrough(uint64_t off, const void* buf, size_t n) {
   return WriteDisk(off, buf, n);
 }
 
-// The deferred copy of the block at offset b, made from the file unless the write
-// covers it whole or it lies beyond the file's end when deferring began (zeros).
 size_t File::Deferred::Find(uint64_t block) const {
   if (order.size() > kFew) {
     const auto it = at.find(block);
@@ -215,6 +213,8 @@ void File::Deferred::Add(uint64_t block) {
   }
 }
 
+// The deferred copy of the block at offset b, made from the file unless the write
+// covers it whole or it lies beyond the file's end when deferring began (zeros).
 uint8_t* File::DeferredBlock(uint64_t b, bool whole) {
   Deferred& d = *deferred_;
   if (const size_t i = d.Find(b); i != kNoBlock) return d.blocks.data() + i * kBlock;
