@@ -97,6 +97,12 @@ void GridData::SetCols(int cols) {
 void GridData::AttachSource(std::shared_ptr<const RowSource> source, uint32_t items) {
   if (source_) throw std::logic_error("GridData::AttachSource: the grid has a source");
   const size_t before = rowHidden_.size();
+  // Room for the rows added below the items (a totals row) without growing the stores.
+  constexpr size_t kRowsAdded = 64;
+  const size_t room = before + items + kRowsAdded;
+  rowMap_.reserve(room);
+  rowHidden_.reserve(room);
+  styles_.ReserveRows(room);
   rowMap_.resize(before + items);
   for (size_t r = 0; r < before; ++r) rowMap_[r] = RowSource::kNoItem | static_cast<uint32_t>(r);
   std::iota(rowMap_.begin() + static_cast<ptrdiff_t>(before), rowMap_.end(), 0u);
