@@ -307,7 +307,7 @@ class TranRows final : public ctl::grid::RowSource {
       case Field::kAccount: return FillIds(*c, &Item::acct, items, n, out, at);
       case Field::kNotes:
         for (size_t i = 0; i < n; ++i) {
-          if (items[i] == kNoItem) continue;
+          if (!IsItem(items[i])) continue;
           if (const QString* note = NoteOf(items[i]))
             SetGridCell(out, at + i, c->def, *note);
           else
@@ -318,7 +318,7 @@ class TranRows final : public ctl::grid::RowSource {
       case Field::kCount: break;
     }
     for (size_t i = 0; i < n; ++i)
-      if (items[i] != kNoItem) out.SetEmpty(at + i);
+      if (IsItem(items[i])) out.SetEmpty(at + i);
   }
 
   int64_t RowData(uint32_t item) const override { return items_[item].id; }
@@ -400,7 +400,7 @@ class TranRows final : public ctl::grid::RowSource {
     constexpr size_t kNone = ~size_t{0};
     std::vector<size_t> first(n < 64 ? 0 : c.shown.Size(), kNone);
     for (size_t i = 0; i < n; ++i) {
-      if (items[i] == kNoItem) continue;
+      if (!IsItem(items[i])) continue;
       const size_t e = static_cast<size_t>(items_[items[i]].*field);
       if (first.empty()) {
         ctl::grid::CopyCell(c.shown, e, out, at + i);
@@ -416,7 +416,7 @@ class TranRows final : public ctl::grid::RowSource {
   template <class Value, class Put>
   void FillValues(Value Item::*field, const uint32_t* items, size_t n, size_t at, const Put& put) const {
     for (size_t i = 0; i < n; ++i)
-      if (items[i] != kNoItem) put(at + i, items_[items[i]].*field);
+      if (IsItem(items[i])) put(at + i, items_[items[i]].*field);
   }
   void FillNumbers(const Column& c, double Item::*field, const uint32_t* items, size_t n, ctl::grid::CellColumn& out,
                    size_t at) const {

@@ -253,14 +253,10 @@ std::shared_ptr<const CellColumn> GridData::ColumnCells(int col, size_t first, s
   }
   auto cells = std::make_shared<CellColumn>();
   cells->Resize(n);
-  BigVector<uint32_t> items(n);
-  for (size_t i = 0; i < n; ++i) {
-    const uint32_t m = rowMap_[first + i];
-    items[i] = m & RowSource::kNoItem ? RowSource::kNoItem : m;
-  }
-  source_->Fill(col, items.data(), n, *cells, 0);
+  const uint32_t* map = rowMap_.data() + first;
+  source_->Fill(col, map, n, *cells, 0);
   for (size_t i = 0; i < n; ++i)
-    if (items[i] == RowSource::kNoItem) grid::CopyCell(Cells(col), OwnOf(static_cast<int>(first + i)), *cells, i);
+    if (!RowSource::IsItem(map[i])) grid::CopyCell(Cells(col), map[i] & ~RowSource::kNoItem, *cells, i);
   *base = 0;
   return cells;
 }
