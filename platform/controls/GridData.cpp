@@ -800,6 +800,8 @@ void GridData::Sort(int r1, int r2, int c1, int c2, bool descending, bool shown)
     }
     k.Make(*k.own, base, n, dates ? &*reader : nullptr);
     k.RankTexts();
+    // Keys that order the rows alone need no cells: a copy made for them goes now.
+    if (c1 == c2 && RadixSortable(k)) k.own.reset(), k.cells = nullptr;
   }
   auto ordered = [descending](int cmp, uint32_t a, uint32_t b) {
     if (cmp != 0) return descending ? cmp > 0 : cmp < 0;

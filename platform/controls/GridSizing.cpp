@@ -576,25 +576,24 @@ double WidestWithSource(const GridData& data, int col, int firstRow, const std::
   const ColumnInfo& info = data.Column(col);
   const size_t first = static_cast<size_t>(std::min(firstRow, data.Rows()));
   const size_t rows = static_cast<size_t>(data.Rows()) - first;
-  CellColumn stand;
-  bool extremes = false;
-  const bool standIn = data.ShowsWholeSource() && data.Source()->WidthCells(col, stand, &extremes) &&
-                       (stand.Size() == 0 || !data.Styles().MayBeBold(static_cast<size_t>(col))) &&
-                       (!extremes || (!info.format.isEmpty() && !info.combo.Maps()));
-  if (!standIn) {
-    size_t base = 0;
-    const std::shared_ptr<const CellColumn> cells = data.ColumnCells(col, 0, static_cast<size_t>(data.Rows()), &base);
-    std::vector<WidestCell> one;
-    one.emplace_back(data, col, firstRow, fonts, room, cells.get());
-    return Widest(one).front();
-  }
+  // The standing cells go straight into a grid of their own, the own rows below them.
   GridData grid;
   grid.SetCols(1);
   grid.Column(0) = info;
-  const size_t n = stand.Size();
-  grid.SetRows(static_cast<int>(n + own.size()));
   CellColumn& cells = grid.Cells(0);
-  for (size_t i = 0; i < n; ++i) CopyCell(stand, i, cells, i);
+  bool extremes = false;
+  const bool standIn = data.ShowsWholeSource() && data.Source()->WidthCells(col, cells, &extremes) &&
+                       (cells.Size() == 0 || !data.Styles().MayBeBold(static_cast<size_t>(col))) &&
+                       (!extremes || (!info.format.isEmpty() && !info.combo.Maps()));
+  if (!standIn) {
+    size_t base = 0;
+    const std::shared_ptr<const CellColumn> all = data.ColumnCells(col, 0, static_cast<size_t>(data.Rows()), &base);
+    std::vector<WidestCell> one;
+    one.emplace_back(data, col, firstRow, fonts, room, all.get());
+    return Widest(one).front();
+  }
+  const size_t n = cells.Size();
+  grid.SetRows(static_cast<int>(n + own.size()));
   for (size_t j = 0; j < own.size(); ++j) {
     size_t at = 0;
     const CellColumn& from = data.CellOf(own[j], col, &at);
