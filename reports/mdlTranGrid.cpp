@@ -261,6 +261,8 @@ class TranRows final : public ctl::grid::RowSource {
     Use(dateUsed_, item.date);
     Use(typeUsed_, item.type);
     Use(productUsed_, item.product);
+    if (Shows(Field::kCategory)) cats_.Add(item.cat);
+    if (Shows(Field::kAccount)) accts_.Add(item.acct);
   }
   uint32_t Items() const { return static_cast<uint32_t>(items_.size()); }
 
@@ -305,7 +307,7 @@ class TranRows final : public ctl::grid::RowSource {
       case Field::kAccount: return FillIds(*c, &Item::acct, items, n, out, at);
       case Field::kNotes:
         for (size_t i = 0; i < n; ++i) {
-          if (items[i] == kNoItem) continue;
+          if (!IsItem(items[i])) continue;
           if (const QString* note = NoteOf(items[i]))
             SetGridCell(out, at + i, c->def, *note);
           else
@@ -316,7 +318,7 @@ class TranRows final : public ctl::grid::RowSource {
       case Field::kCount: break;
     }
     for (size_t i = 0; i < n; ++i)
-      if (items[i] != kNoItem) out.SetEmpty(at + i);
+      if (IsItem(items[i])) out.SetEmpty(at + i);
   }
 
   int64_t RowData(uint32_t item) const override { return items_[item].id; }
@@ -333,22 +335,9 @@ class TranRows final : public ctl::grid::RowSource {
         }
       return true;
     };
-    const auto ids = [&](int32_t Item::*field) {
-      // Ids are small numbers mostly: those below 2^16 are marked in a table.
-      constexpr int32_t kDense = int32_t{1} << 16;
-      std::vector<bool> dense(kDense);
-      std::vector<int32_t> distinct;
-      std::unordered_set<int32_t> others;
-      for (const Item& item : items_) {
-        const int32_t v = item.*field;
-        if (v >= 0 && v < kDense) {
-          if (!dense[static_cast<size_t>(v)]) dense[static_cast<size_t>(v)] = true, distinct.push_back(v);
-        } else if (others.insert(v).second) {
-          distinct.push_back(v);
-        }
-      }
-      out.Resize(distinct.size());
-      for (size_t i = 0; i < distinct.size(); ++i) SetGridCell(out, i, c.def, distinct[i]);
+    const auto ids = [&](const DistinctIds& ids) {
+      out.Resize(ids.inOrder.size());
+      for (size_t i = 0; i < ids.inOrder.size(); ++i) SetGridCell(out, i, c.def, ids.inOrder[i]);
       return true;
     };
     switch (c.field) {
@@ -358,8 +347,8 @@ class TranRows final : public ctl::grid::RowSource {
       case Field::kUnits: return Extremes(c, &Item::units, out, extremes);
       case Field::kPrice: return Extremes(c, &Item::price, out, extremes);
       case Field::kExtended: return Extremes(c, &Item::extended, out, extremes);
-      case Field::kCategory: return ids(&Item::cat);
-      case Field::kAccount: return ids(&Item::acct);
+      case Field::kCategory: return ids(cats_);
+      case Field::kAccount: return ids(accts_);
       case Field::kNotes:
         out.Resize(notes_.size());
         for (size_t i = 0; i < notes_.size(); ++i) SetGridCell(out, i, c.def, notes_[i].second);
@@ -378,6 +367,24 @@ class TranRows final : public ctl::grid::RowSource {
     ctl::grid::CellColumn shown;  // date, type and product columns: the cell of each
   };
 
+  // The ids of a column, each once, first seen first.
+  struct DistinctIds {
+    // Ids are small numbers mostly: those below 2^16 are marked in a table.
+    static constexpr int32_t kDense = int32_t{1} << 16;
+    std::vector<bool> dense;
+    std::unordered_set<int32_t> others;
+    std::vector<int32_t> inOrder;
+
+    void Add(int32_t v) {
+      if (v >= 0 && v < kDense) {
+        if (dense.empty()) dense.resize(kDense);
+        if (!dense[static_cast<size_t>(v)]) dense[static_cast<size_t>(v)] = true, inOrder.push_back(v);
+      } else if (others.insert(v).second) {
+        inOrder.push_back(v);
+      }
+    }
+  };
+
   bool Shows(Field f) const { return shown_[static_cast<size_t>(f)]; }
   static void Use(std::vector<bool>& flags, int index) {
     const size_t at = static_cast<size_t>(index);
@@ -393,7 +400,7 @@ class TranRows final : public ctl::grid::RowSource {
     constexpr size_t kNone = ~size_t{0};
     std::vector<size_t> first(n < 64 ? 0 : c.shown.Size(), kNone);
     for (size_t i = 0; i < n; ++i) {
-      if (items[i] == kNoItem) continue;
+      if (!IsItem(items[i])) continue;
       const size_t e = static_cast<size_t>(items_[items[i]].*field);
       if (first.empty()) {
         ctl::grid::CopyCell(c.shown, e, out, at + i);
@@ -409,7 +416,7 @@ class TranRows final : public ctl::grid::RowSource {
   template <class Value, class Put>
   void FillValues(Value Item::*field, const uint32_t* items, size_t n, size_t at, const Put& put) const {
     for (size_t i = 0; i < n; ++i)
-      if (items[i] != kNoItem) put(at + i, items_[items[i]].*field);
+      if (IsItem(items[i])) put(at + i, items_[items[i]].*field);
   }
   void FillNumbers(const Column& c, double Item::*field, const uint32_t* items, size_t n, ctl::grid::CellColumn& out,
                    size_t at) const {
@@ -463,6 +470,7 @@ class TranRows final : public ctl::grid::RowSource {
   ctl::grid::BigVector<Item> items_;
   std::vector<std::pair<uint32_t, QString>> notes_;  // by item
   std::vector<bool> dateUsed_, typeUsed_, productUsed_;
+  DistinctIds cats_, accts_;
 };
 
 struct MissingProduct {

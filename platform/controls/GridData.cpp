@@ -97,6 +97,12 @@ void GridData::SetCols(int cols) {
 void GridData::AttachSource(std::shared_ptr<const RowSource> source, uint32_t items) {
   if (source_) throw std::logic_error("GridData::AttachSource: the grid has a source");
   const size_t before = rowHidden_.size();
+  // Room for the rows added below the items (a totals row) without growing the stores.
+  constexpr size_t kRowsAdded = 64;
+  const size_t room = before + items + kRowsAdded;
+  rowMap_.reserve(room);
+  rowHidden_.reserve(room);
+  styles_.ReserveRows(room);
   rowMap_.resize(before + items);
   for (size_t r = 0; r < before; ++r) rowMap_[r] = RowSource::kNoItem | static_cast<uint32_t>(r);
   std::iota(rowMap_.begin() + static_cast<ptrdiff_t>(before), rowMap_.end(), 0u);
@@ -247,14 +253,10 @@ std::shared_ptr<const CellColumn> GridData::ColumnCells(int col, size_t first, s
   }
   auto cells = std::make_shared<CellColumn>();
   cells->Resize(n);
-  BigVector<uint32_t> items(n);
-  for (size_t i = 0; i < n; ++i) {
-    const uint32_t m = rowMap_[first + i];
-    items[i] = m & RowSource::kNoItem ? RowSource::kNoItem : m;
-  }
-  source_->Fill(col, items.data(), n, *cells, 0);
+  const uint32_t* map = rowMap_.data() + first;
+  source_->Fill(col, map, n, *cells, 0);
   for (size_t i = 0; i < n; ++i)
-    if (items[i] == RowSource::kNoItem) grid::CopyCell(Cells(col), OwnOf(static_cast<int>(first + i)), *cells, i);
+    if (!RowSource::IsItem(map[i])) grid::CopyCell(Cells(col), map[i] & ~RowSource::kNoItem, *cells, i);
   *base = 0;
   return cells;
 }
@@ -798,6 +800,8 @@ void GridData::Sort(int r1, int r2, int c1, int c2, bool descending, bool shown)
     }
     k.Make(*k.own, base, n, dates ? &*reader : nullptr);
     k.RankTexts();
+    // Keys that order the rows alone need no cells: a copy made for them goes now.
+    if (c1 == c2 && RadixSortable(k)) k.own.reset(), k.cells = nullptr;
   }
   auto ordered = [descending](int cmp, uint32_t a, uint32_t b) {
     if (cmp != 0) return descending ? cmp > 0 : cmp < 0;

@@ -54,9 +54,12 @@ class RowSource {
   static constexpr uint32_t kNoItem = 0x8000'0000u;
 
   virtual ~RowSource() = default;
+  // False for an entry that names no item (kNoItem set: a row of the grid's own).
+  static bool IsItem(uint32_t entry) { return (entry & kNoItem) == 0; }
+
   // Writes column `col`'s cells of items[0, n) to cells [at, at + n) of `out`, as the
-  // grid's own cells would hold them, skipping entries kNoItem; `out` belongs to the
-  // caller's thread.
+  // grid's own cells would hold them, skipping entries that name no item; `out` belongs
+  // to the caller's thread.
   virtual void Fill(int col, const uint32_t* items, size_t n, CellColumn& out, size_t at) const = 0;
   virtual int64_t RowData(uint32_t item) const = 0;
   // Cells standing for the column's cells of every item in sizing: each distinct value

@@ -114,12 +114,13 @@ class DistinctValues {
 // distinct values, grown one by one, would fail at.
 class SharedValues {
  public:
-  SharedValues(size_t rows, bool mayBeBold) {
+  // `cells`: the cells that will be added, at most (no more values than that).
+  SharedValues(size_t rows, size_t cells, bool mayBeBold) {
     size_t limit = 513;  // the first count at which that table grows
     while (!TooManyDistinct(limit, rows)) limit = (limit - 1) * 2 + 1;
     limit_ = limit;
     // Never full: racing ranges may each add a value past the limit.
-    const size_t entries = std::bit_ceil(limit + 64);
+    const size_t entries = std::bit_ceil(std::min(limit, cells) + 64);
     shift_ = 64 - std::countr_zero(entries);
     mask_ = entries - 1;
     tables_[0] = Table(entries + 1);
@@ -237,6 +238,7 @@ class WidestCell {
         fonts_(fonts),
         estimate_(room.estimate),
         candidates_(room.candidates),
+        shared_(room.shared),
         plainColumn_(!info_.combo.Maps() && info_.format.isEmpty()),
         listColumn_(info_.combo.Maps() && info_.format.isEmpty()),
         formattedNumbers_(!info_.combo.Maps() && !info_.format.isEmpty()),
@@ -246,7 +248,7 @@ class WidestCell {
         maxAt_(n_),
         lastAt_(n_),
         stands_(std::max(stands, n_)) {
-    if (plainColumn_ || listColumn_) values_ = std::make_unique<SharedValues>(stands_, mayBeBold_);
+    if (plainColumn_ || listColumn_) values_ = std::make_unique<SharedValues>(stands_, n_, mayBeBold_);
     const QString separator = QLocale().decimalPoint();
     decimalPoint_ = separator.isEmpty() ? u'.' : separator[0].unicode();
   }
@@ -302,14 +304,7 @@ class WidestCell {
   // (never below its text's width) stands for the column, as when many texts of one
   // length estimate alike.
   static constexpr size_t kMeasuredMax = 32;
-  // The widths of the cells that share one stored text (names, dates of a report) or
-  // one listed id, by stored bytes and boldness: estimated and measured once.
-  struct Shared {
-    uint64_t raw = 0;
-    float width = -1;
-    double exact = -1;    // measured
-    uint32_t listed = 0;  // the round that made one of its rows a candidate
-  };
+  using Shared = SharedWidth;
 
   size_t RowOf(size_t i) const { return static_cast<size_t>(first_) + i; }
   bool IsBold(size_t i) const { return mayBeBold_ && data_.Style(first_ + static_cast<int>(i), col_).bold == 1; }
@@ -414,7 +409,7 @@ class WidestCell {
   float& EstimateOf(size_t i) { return OnlyExtremes() ? extremeEstimate_[i == maxAt_ ? 1 : 0] : estimate_[i]; }
 
   void EstimateRows() {
-    shared_.assign(size_t{2} << 12, Shared{});
+    shared_.assign(size_t{2} << 12, Shared{});  // the room's: made once per sizing
     if (OnlyExtremes()) {
       for (size_t i : {minAt_, maxAt_})
         if (i < n_) Estimate(i);
@@ -520,6 +515,7 @@ class WidestCell {
   const CellFonts& fonts_;
   BigVector<float>& estimate_;
   BigVector<uint32_t>& candidates_;
+  std::vector<Shared>& shared_;
   const bool plainColumn_;
   const bool listColumn_;
   const bool formattedNumbers_;
@@ -536,7 +532,6 @@ class WidestCell {
   size_t stands_;      // the rows the cells stand for
   uint64_t lastRaw_ = 0;
   bool lastBold_ = false;
-  std::vector<Shared> shared_;
   std::unique_ptr<SharedValues> values_;  // of a column whose texts follow from the stored bytes
   QHash<QString, double> measured_, measuredBold_;
 };
@@ -581,25 +576,24 @@ double WidestWithSource(const GridData& data, int col, int firstRow, const std::
   const ColumnInfo& info = data.Column(col);
   const size_t first = static_cast<size_t>(std::min(firstRow, data.Rows()));
   const size_t rows = static_cast<size_t>(data.Rows()) - first;
-  CellColumn stand;
-  bool extremes = false;
-  const bool standIn = data.ShowsWholeSource() && data.Source()->WidthCells(col, stand, &extremes) &&
-                       (stand.Size() == 0 || !data.Styles().MayBeBold(static_cast<size_t>(col))) &&
-                       (!extremes || (!info.format.isEmpty() && !info.combo.Maps()));
-  if (!standIn) {
-    size_t base = 0;
-    const std::shared_ptr<const CellColumn> cells = data.ColumnCells(col, 0, static_cast<size_t>(data.Rows()), &base);
-    std::vector<WidestCell> one;
-    one.emplace_back(data, col, firstRow, fonts, room, cells.get());
-    return Widest(one).front();
-  }
+  // The standing cells go straight into a grid of their own, the own rows below them.
   GridData grid;
   grid.SetCols(1);
   grid.Column(0) = info;
-  const size_t n = stand.Size();
-  grid.SetRows(static_cast<int>(n + own.size()));
   CellColumn& cells = grid.Cells(0);
-  for (size_t i = 0; i < n; ++i) CopyCell(stand, i, cells, i);
+  bool extremes = false;
+  const bool standIn = data.ShowsWholeSource() && data.Source()->WidthCells(col, cells, &extremes) &&
+                       (cells.Size() == 0 || !data.Styles().MayBeBold(static_cast<size_t>(col))) &&
+                       (!extremes || (!info.format.isEmpty() && !info.combo.Maps()));
+  if (!standIn) {
+    size_t base = 0;
+    const std::shared_ptr<const CellColumn> all = data.ColumnCells(col, 0, static_cast<size_t>(data.Rows()), &base);
+    std::vector<WidestCell> one;
+    one.emplace_back(data, col, firstRow, fonts, room, all.get());
+    return Widest(one).front();
+  }
+  const size_t n = cells.Size();
+  grid.SetRows(static_cast<int>(n + own.size()));
   for (size_t j = 0; j < own.size(); ++j) {
     size_t at = 0;
     const CellColumn& from = data.CellOf(own[j], col, &at);

@@ -32,11 +32,21 @@ struct CellFonts {
   AdvanceTable boldTable;
 };
 
-// The working room of sizing columns: an estimate per row, the rows to measure. Kept
-// between the columns of one sizing.
+// The widths of the cells that share one stored text (names, dates of a report) or one
+// listed id, by stored bytes and boldness: estimated and measured once.
+struct SharedWidth {
+  uint64_t raw = 0;
+  float width = -1;
+  double exact = -1;    // measured
+  uint32_t listed = 0;  // the round that made one of its rows a candidate
+};
+
+// The working room of sizing columns: an estimate per row, the rows to measure, the
+// shared widths. Kept between the columns of one sizing.
 struct SizingRoom {
   BigVector<float> estimate;
   BigVector<uint32_t> candidates;
+  std::vector<SharedWidth> shared;
 };
 
 // The widest display texts of columns [col1, col2] from row `firstRow` down, in pixels;

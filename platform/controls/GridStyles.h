@@ -38,6 +38,7 @@ class GridStyles {
 
   // Row bookkeeping, kept in step with the cells.
   void ResizeRows(size_t rows) { ResizeReleasing(rowLayout_, rows, uint32_t{0}); }
+  void ReserveRows(size_t rows) { rowLayout_.reserve(rows); }
   void InsertRow(size_t row) { rowLayout_.insert(rowLayout_.begin() + static_cast<ptrdiff_t>(row), 0); }
   void EraseRow(size_t row) { rowLayout_.erase(rowLayout_.begin() + static_cast<ptrdiff_t>(row)); }
   void EraseRows(const std::vector<int>& rows) { EraseAt(rowLayout_, rows); }

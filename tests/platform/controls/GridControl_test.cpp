@@ -220,33 +220,15 @@ TEST_F(GridControlTest, ComboListShowsTheTextOfTheStoredKey) {
   EXPECT_EQ(g.Cell(flexcpTextDisplay, 1, 1).toString(), "2") << "a plain list maps nothing";
 }
 
-TEST_F(GridControlTest, TextDisplayFollowsTheColumnFormat) {
-  GridControl g;
-  g.setCols(2);
-  g.setRows(6);
-  g.setTextMatrix(1, 1, 1234.5);
-  g.setTextMatrix(2, 1, QStringLiteral("987654"));
-  g.setTextMatrix(3, 1, QStringLiteral("Total"));
-  g.setTextMatrix(4, 1, -0.004);
-  g.setTextMatrix(5, 1, QStringLiteral("1,234.567"));
-  g.setColFormat(1, QStringLiteral("##,##0.00"));
-  EXPECT_EQ(g.ColFormat(1), "##,##0.00");
-  EXPECT_EQ(g.Cell(flexcpTextDisplay, 1, 1).toString(), "1,234.50");
-  EXPECT_EQ(g.Cell(flexcpTextDisplay, 2, 1).toString(), "987,654.00");
-  EXPECT_EQ(g.Cell(flexcpTextDisplay, 3, 1).toString(), "Total");
-  EXPECT_EQ(g.Cell(flexcpTextDisplay, 4, 1).toString(), "0.00");
-  EXPECT_EQ(g.Cell(flexcpTextDisplay, 5, 1).toString(), "1,234.57");
-  EXPECT_EQ(g.TextMatrix(1, 1), "1234.5") << "the stored value is unchanged";
-  EXPECT_EQ(g.Cell(flexcpTextDisplay, 1, 0).toString(), "") << "no format, no value";
-}
-
 struct FormatCase {
   const char* locale;
   QString format;
-  double value;
+  QVariant value;  // a number, or a text that may read as one
   QString shown;
 };
 
+// A column's format shows numbers, and texts that read as numbers in the user's locale,
+// in that locale; other texts as they are. The stored value is unchanged.
 TEST_F(GridControlTest, ColumnFormatsInTheUsersLocale) {
   const std::vector<FormatCase> cases = {
       {"en_US", "#,##0", 1234.5, "1,235"},
@@ -256,15 +238,29 @@ TEST_F(GridControlTest, ColumnFormatsInTheUsersLocale) {
       {"en_US", "#,##0.00;;\"nil\"", 0, "nil"},
       {"en_US", "#.##", 0.5, ".5"},
       {"en_US", "##,##0", 1234567890, "1,234,567,890"},
+      {"en_US", "##,##0.00", 1234.5, "1,234.50"},
+      {"en_US", "##,##0.00", QStringLiteral("987654"), "987,654.00"},
+      {"en_US", "##,##0.00", QStringLiteral("Total"), "Total"},
+      {"en_US", "##,##0.00", -0.004, "0.00"},
+      {"en_US", "##,##0.00", QStringLiteral("1,234.567"), "1,234.57"},
       {"de_DE", "##,##0.00", 1234.5, "1.234,50"},
   };
   for (const FormatCase& c : cases) {
+    SCOPED_TRACE(c.format.toStdString() + " " + c.locale + " " + c.value.toString().toStdString());
     testenv::ScopedLocale locale(QString::fromLatin1(c.locale));
     GridControl g;
+    g.setCols(2);
     g.setRows(2);
-    g.setTextMatrix(1, 0, c.value);
+    if (c.value.typeId() == QMetaType::QString)
+      g.setTextMatrix(1, 0, c.value.toString());
+    else
+      g.setTextMatrix(1, 0, c.value.toDouble());
+    const QString stored = g.TextMatrix(1, 0);
     g.setColFormat(0, c.format);
-    EXPECT_EQ(g.Cell(flexcpTextDisplay, 1, 0).toString(), c.shown) << c.format.toStdString() << " " << c.locale;
+    EXPECT_EQ(g.ColFormat(0), c.format);
+    EXPECT_EQ(g.Cell(flexcpTextDisplay, 1, 0).toString(), c.shown);
+    EXPECT_EQ(g.TextMatrix(1, 0), stored) << "the stored value is unchanged";
+    EXPECT_EQ(g.Cell(flexcpTextDisplay, 1, 1).toString(), "") << "no format, no value";
   }
 }
 
@@ -951,7 +947,7 @@ class ColumnsSource : public grid::RowSource {
       : columns_(std::move(columns)), ids_(std::move(ids)), numbersCol_(numbersCol) {}
   void Fill(int col, const uint32_t* items, size_t n, grid::CellColumn& out, size_t at) const override {
     for (size_t i = 0; i < n; ++i) {
-      if (items[i] == kNoItem) continue;
+      if (!IsItem(items[i])) continue;
       if (static_cast<size_t>(col) < columns_.size())
         grid::CopyCell(columns_[static_cast<size_t>(col)], items[i], out, at + i);
       else
