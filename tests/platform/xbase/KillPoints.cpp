@@ -3,11 +3,13 @@
 #include "tests/platform/xbase/KillPoints.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <iterator>
 #include <map>
 #include <vector>
@@ -116,6 +118,34 @@ void ForEachKillPoint(int workers, const std::function<std::string(int writes, b
     }));
   }
   for (pid_t k : kids) EXPECT_EQ(Wait(k), 0);
+}
+
+Files SaveFiles(const std::string& dir) {
+  Files files;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    if (entry.is_regular_file()) files[entry.path().filename().string()] = ReadFile(entry.path().string());
+  }
+  return files;
+}
+
+void WriteFiles(const std::string& dir, const Files& files) {
+  for (const auto& [name, bytes] : files) WriteFile(dir + "/" + name, bytes);
+}
+
+std::string KillPointProblems(int workers, const Files& saved,
+                              const std::function<std::string(const std::string& dir, int writes, bool* done)>& run) {
+  const std::string log = NewDir() + "/problems";
+  const int out = ::open(log.c_str(), O_CREAT | O_RDWR | O_APPEND, 0600);
+  if (out < 0) return "cannot make " + log;
+  ForEachKillPoint(workers, [&](int writes, bool* done) {
+    const std::string dir = NewDir();
+    WriteFiles(dir, saved);
+    const std::string problem = run(dir, writes, done);
+    std::filesystem::remove_all(dir);
+    return problem;
+  }, out);
+  ::close(out);
+  return ReadFile(log);
 }
 
 }  // namespace xbtest

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 
@@ -17,6 +18,16 @@ void KillAtWrite(int writes);
 // `workers` processes (each takes every workers-th kill point); its problems go to
 // the file descriptor `out`, one line per kill point.
 void ForEachKillPoint(int workers, const std::function<std::string(int writes, bool* done)>& run, int out);
+
+// The files of a folder by name, as they are now.
+using Files = std::map<std::string, std::string>;
+Files SaveFiles(const std::string& dir);
+void WriteFiles(const std::string& dir, const Files& files);
+
+// ForEachKillPoint with run(dir, writes, &done) on a fresh folder holding `saved` for
+// each kill point (removed after it): every kill point's problems, "" when none had any.
+std::string KillPointProblems(int workers, const Files& saved,
+                              const std::function<std::string(const std::string& dir, int writes, bool* done)>& run);
 
 // "" when every counted record, and every live one past the count, is found in each of
 // its tags by rawcdx's descent and walk and by our walks both ways. With whole, every tag

@@ -35,8 +35,8 @@
 namespace {
 
 using xbtest::Engine;
-using xbtest::ForEachKillPoint;
 using xbtest::KillAtWrite;
+using xbtest::KillPointProblems;
 using xbtest::TagsMissRows;
 using xbtest::Spawn;
 using xbtest::Wait;
@@ -222,9 +222,85 @@ int Reader(const std::string& path, long count, unsigned seed) {
   return d4close(d) == 0 ? 0 : 6;
 }
 
-// Makes `count` attempts to change keys and memos of locked records, append or delete.
-// Writes its count of operations done to out; 0 when no write failed or was refused.
-int Writer(const std::string& path, long count, unsigned seed, long rowBase, int out) {
+// Appends the record `rec` the way another xBase program does, under the append lock
+// and the index lock: the header's count C read, the row written at C + 1 over whatever
+// lies there, the count set, then its keys inserted by the tree code directly; no note,
+// no look at records past the count. With leftovers, an entry a batch cut short left for
+// that record may be there already. 0 when stored, 1 when a lock stayed busy.
+int OtherAppend(DATA4* d, const std::string& rec, bool leftovers) {
+  if (d->locks->LockAppend(d->code->policy()) != xb::File::LockResult::kOk) return 1;
+  d->index->SetLockPolicy(d->code->policy());
+  if (!d->index->LockExclusive().ok()) return d->locks->UnlockAppend(), 1;
+  int r = 0;
+  const uint32_t n = d->table->RefreshCount().ok() ? d->table->recordCount() + 1 : 0;
+  if (n == 0 || !d->table->file().WriteAt(d->table->header().RecordOffset(n), rec.data(), rec.size()) ||
+      !d->table->PublishAppend(n).ok()) {
+    r = 4;
+  }
+  std::string key;
+  for (size_t i = 0; r == 0 && i < d->tags.size(); ++i) {
+    const TAG4& t = *d->tags[i];
+    if (!t.KeyOf(rec.data(), &key)) continue;
+    if (const xb::Status s = d->index->Insert(t.index, key, n); !s.ok() && !(leftovers && s.code() == xb::Code::kInvalid)) {
+      std::fprintf(stderr, "the other program's insert into %s: %s\n", t.name.c_str(), s.message().c_str());
+      r = 5;
+    }
+  }
+  d->index->UnlockExclusive();
+  d->locks->UnlockAppend();
+  return r;
+}
+
+// Deletes counted record n the way another xBase program does, under its record lock
+// and the index lock: its keys out of the FOR !DELETED() tags, then its mark; no note.
+// 0 when done (or deleted already), 1 when a lock stayed busy.
+int OtherDelete(DATA4* d, uint32_t n) {
+  if (d->locks->LockRecord(n, d->code->policy()) != xb::File::LockResult::kOk) return 1;
+  d->index->SetLockPolicy(d->code->policy());
+  if (!d->index->LockExclusive().ok()) return d->locks->UnlockAll(), 1;
+  std::string old(d->table->recordLen(), ' '), key, kept;
+  int r = d->table->ReadRecord(n, old.data()).ok() ? 0 : 6;
+  std::string now = old;
+  now[0] = '*';
+  for (size_t i = 0; r == 0 && old[0] != '*' && i < d->tags.size(); ++i) {
+    const TAG4& t = *d->tags[i];
+    if (t.KeyOf(old.data(), &key) && !t.KeyOf(now.data(), &kept) && !d->index->Remove(t.index, key, n).ok()) r = 7;
+  }
+  if (r == 0 && old[0] != '*' && !d->table->WriteRecord(n, now.data()).ok()) r = 8;
+  d->index->UnlockExclusive();
+  d->locks->UnlockAll();
+  return r;
+}
+
+// One write of another program sharing the table: with a rowid, an append of a live row
+// like a random counted record with new keys and no memo; else a delete of one. 0 when
+// done, 1 when a lock stayed busy.
+int OtherWrite(DATA4* d, const Fields& f, std::mt19937& rng, long rowid) {
+  if (!d->table->RefreshCount().ok()) return 3;
+  const uint32_t n = 1 + static_cast<uint32_t>(rng() % d->table->recordCount());
+  if (rowid == 0) return OtherDelete(d, n);
+  if (d4go(d, n) != 0) return 4;
+  f4assignLong(f.rowid, rowid);
+  AssignKeys(f, rng, 0, false);
+  std::memset(d->rec.data() + f.notes->def->offset, ' ', f.notes->def->len);
+  d->rec[0] = ' ';
+  const std::string rec(d->rec.data(), d->table->recordLen());
+  d->changed = false;
+  return OtherAppend(d, rec, false);
+}
+
+// A write whose lock stays busy (r4locked) keeps its change: tried again, as a user
+// answers the program's retry box, up to 100 times.
+int Retried(int (*write)(DATA4*), DATA4* d) {
+  int r = write(d);
+  for (int i = 0; i < 100 && r == r4locked; ++i) r = write(d);
+  return r;
+}
+
+// Makes `count` attempts to change keys and memos of locked records, append or delete;
+// as another program (other), half appends and half deletes (OtherWrite). Writes its
+// count of operations done to out; 0 when no write failed.
+int Writer(const std::string& path, long count, unsigned seed, long rowBase, int out, bool other = false) {
   ProgramEngine e;
   DATA4* d = d4open(e, path.c_str());
   if (!d) return 2;
@@ -233,9 +309,15 @@ int Writer(const std::string& path, long count, unsigned seed, long rowBase, int
   long ops = 0, appended = 0;
   for (long attempt = 0; attempt < count; ++attempt) {
     const unsigned what = rng() % 10;
+    if (other) {
+      const int r = OtherWrite(d, f, rng, what < 5 ? rowBase + ++appended : 0);
+      if (r > 1) return 10 + r;
+      ops += r == 0;
+      continue;
+    }
     if (what < 2) {
       NewRow(d, f, rng, rowBase + ++appended);
-      if (d4append(d) != 0) return 3;
+      if (Retried(d4append, d) != 0) return 3;
     } else {
       const long count = d4recCountDo(d);
       const long n = 1 + static_cast<long>(rng() % static_cast<unsigned>(count));
@@ -249,7 +331,7 @@ int Writer(const std::string& path, long count, unsigned seed, long rowBase, int
       } else {
         AssignKeys(f, rng, f4long(f.rowid));
       }
-      if (const int fr = d4flush(d); fr != 0) {
+      if (const int fr = Retried(d4flush, d); fr != 0) {
         std::fprintf(stderr, "d4flush %d record %ld\n", fr, n);
         return 7;
       }
@@ -268,13 +350,14 @@ long StressRounds() {
 }
 
 struct Mix {
-  int readers, writers;
+  int readers, writers, others;  // others: Writer as another program
 };
 
 TEST(EngineStress, ReadersAndWritersLeaveEveryTagComplete) {
   const long readerOps = 1500 * StressRounds(), writerOps = 400 * StressRounds();
-  for (const Mix& mix : {Mix{6, 1}, Mix{2, 4}}) {
-    SCOPED_TRACE(std::to_string(mix.readers) + " readers, " + std::to_string(mix.writers) + " writers");
+  for (const Mix& mix : {Mix{6, 1, 0}, Mix{2, 4, 0}, Mix{2, 3, 1}}) {
+    SCOPED_TRACE(std::to_string(mix.readers) + " readers, " + std::to_string(mix.writers) + " writers, " +
+                 std::to_string(mix.others) + " other programs");
     const std::string path = MakeTable(1000);
     ASSERT_FALSE(path.empty());
     int pipefd[2];
@@ -284,6 +367,9 @@ TEST(EngineStress, ReadersAndWritersLeaveEveryTagComplete) {
     for (int i = 0; i < mix.writers; ++i) {
       kids.push_back(Spawn([&, i] { return Writer(path, writerOps, 200u + unsigned(i), 1000000L * (i + 1), pipefd[1]); }));
     }
+    for (int i = 0; i < mix.others; ++i) {
+      kids.push_back(Spawn([&, i] { return Writer(path, writerOps, 300u + unsigned(i), 100000000L * (i + 1), pipefd[1], true); }));
+    }
     close(pipefd[1]);
     for (pid_t k : kids) EXPECT_EQ(Wait(k), 0);
     long total = 0, ops = 0;
@@ -291,6 +377,11 @@ TEST(EngineStress, ReadersAndWritersLeaveEveryTagComplete) {
     close(pipefd[0]);
     EXPECT_GT(total, 0);
     EXPECT_EQ(CompareTags(path), "");
+    const std::string bytes = xbtest::ReadFile(path);
+    const xbtest::DbfLayout dbf(bytes);
+    size_t live = 0;
+    for (uint32_t n = 1; n <= dbf.count; ++n) live += bytes[dbf.At(n)] != '*';
+    std::printf("[stress] %ld writes: %u rows, %zu live\n", total, unsigned(dbf.count), live);
   }
 }
 
@@ -491,17 +582,11 @@ TEST(EngineStress, AppendKilledAfterAnyWriteLeavesNoLiveRowWithoutKeys) {
 TEST(EngineStress, AppendsKilledAfterAnyWriteKeepEveryStoredRowInEveryTag) {
   const std::string base = MakeTable(5000, false);
   ASSERT_FALSE(base.empty());
-  const char* const kinds[] = {"dbf", "cdx", "fpt"};
-  std::vector<std::string> saved;
-  for (const char* kind : kinds) saved.push_back(xbtest::ReadFile(xb::CompanionPath(base, kind)));
+  const xbtest::Files saved = xbtest::SaveFiles(std::filesystem::path(base).parent_path());
   for (const int rows : {1, 256}) {
     SCOPED_TRACE(std::to_string(rows) + " rows");
-    const std::string log = xbtest::NewDir() + "/problems";
-    const int out = ::open(log.c_str(), O_CREAT | O_RDWR | O_APPEND, 0600);
-    ASSERT_GE(out, 0);
-    ForEachKillPoint(4, [&](int writes, bool* done) {
-      const std::string dir = xbtest::NewDir(), path = dir + "/svltran.dbf";
-      for (size_t i = 0; i < saved.size(); ++i) xbtest::WriteFile(xb::CompanionPath(path, kinds[i]), saved[i]);
+    EXPECT_EQ(KillPointProblems(4, saved, [&](const std::string& dir, int writes, bool* done) {
+      const std::string path = dir + "/svltran.dbf";
       const int status = Wait(Spawn([&] {
         ProgramEngine e;
         DATA4* d = d4open(e, path.c_str());
@@ -521,11 +606,8 @@ TEST(EngineStress, AppendsKilledAfterAnyWriteKeepEveryStoredRowInEveryTag) {
         problem = TagsMissRows(path, false) + NextAppend(path);
         if (const std::string next = TagsMissRows(path, true); !next.empty()) problem += " after the next append:" + next;
       }
-      std::filesystem::remove_all(dir);
       return problem;
-    }, out);
-    ::close(out);
-    EXPECT_EQ(xbtest::ReadFile(log), "");
+    }), "");
   }
 }
 
@@ -567,9 +649,8 @@ std::string NoteLeft(const std::string& path) {
   return xbtest::ReadFile(xb::CompanionPath(path, "pnd")).empty() ? "" : " a note is left;";
 }
 
-// Appends row `rowid` the way another xBase program does: the header's count C read,
-// the row written at C + 1 over whatever lies there, the count set, then its keys
-// inserted by the tree code directly; no note, no look at records past the count.
+// Appends row `rowid` the way another xBase program does (OtherAppend), after our
+// open of the table.
 int OtherProgramAppends(const std::string& path, long rowid) {
   // Our open would finish what a note names: the note is put aside meanwhile.
   const std::string note = xb::CompanionPath(path, "pnd"), aside = note + ".aside";
@@ -582,21 +663,7 @@ int OtherProgramAppends(const std::string& path, long rowid) {
   f4assignLong(d4field(d, "PRODID"), 7);
   const std::string rec(d->rec.data(), d->table->recordLen());
   d->changed = false;
-  if (!d->table->RefreshCount().ok()) return 3;
-  const uint32_t n = d->table->recordCount() + 1;
-  if (!d->table->file().WriteAt(d->table->header().RecordOffset(n), rec.data(), rec.size()) ||
-      !d->table->PublishAppend(n).ok()) {
-    return 4;
-  }
-  std::string key;
-  for (auto& t : d->tags) {
-    if (!t->KeyOf(rec.data(), &key)) continue;
-    // An entry a batch cut short left for that record may be there already.
-    if (const xb::Status s = d->index->Insert(t->index, key, n); !s.ok() && s.code() != xb::Code::kInvalid) {
-      std::fprintf(stderr, "the other program's insert into %s: %s\n", t->name.c_str(), s.message().c_str());
-      return 5;
-    }
-  }
+  if (const int r = OtherAppend(d, rec, true); r != 0) return r;
   return d4close(d) == 0 ? 0 : 6;
 }
 
@@ -640,9 +707,7 @@ TEST(EngineStress, ChangesKilledAfterAnyWriteLeaveEveryTagWholeAfterOurNextWrite
     for (const uint32_t n : deleted) ASSERT_EQ(d4go(d, n) + d4lock(d, n) + d4delete(d) + d4unlock(d), 0);
     d4close(d);
   }
-  const char* const kinds[] = {"dbf", "cdx", "fpt"};
-  std::vector<std::string> saved;
-  for (const char* kind : kinds) saved.push_back(xbtest::ReadFile(xb::CompanionPath(base, kind)));
+  const xbtest::Files saved = xbtest::SaveFiles(std::filesystem::path(base).parent_path());
   using Change = std::function<void(DATA4*, const Fields&, uint32_t)>;
   struct Case {
     const char* what;
@@ -670,12 +735,8 @@ TEST(EngineStress, ChangesKilledAfterAnyWriteLeaveEveryTagWholeAfterOurNextWrite
     std::set<uint32_t> named;
     if (c.records) named.insert(c.records->begin(), c.records->end());
     for (uint32_t n = kRows + 1; !c.records && n <= kRows + 256; ++n) named.insert(n);
-    const std::string log = xbtest::NewDir() + "/problems";
-    const int out = ::open(log.c_str(), O_CREAT | O_RDWR | O_APPEND, 0600);
-    ASSERT_GE(out, 0);
-    ForEachKillPoint(4, [&](int writes, bool* done) {
-      const std::string dir = xbtest::NewDir(), path = dir + "/svltran.dbf";
-      for (size_t i = 0; i < saved.size(); ++i) xbtest::WriteFile(xb::CompanionPath(path, kinds[i]), saved[i]);
+    EXPECT_EQ(KillPointProblems(4, saved, [&](const std::string& dir, int writes, bool* done) {
+      const std::string path = dir + "/svltran.dbf";
       int ready[2], go[2];
       if (::pipe(ready) != 0 || ::pipe(go) != 0) return std::string(" no pipe");
       const pid_t along = OpenAllAlong(path, ready[1], go[0]);
@@ -707,8 +768,7 @@ TEST(EngineStress, ChangesKilledAfterAnyWriteLeaveEveryTagWholeAfterOurNextWrite
       if (status != 0 && *done) problem += " the writer ended with " + std::to_string(status);
       problem += TagsMissRows(path, *done, *done ? nullptr : &named);
       if (*done) problem += NoteLeft(path);
-      std::vector<std::string> killed;
-      for (const char* kind : {"dbf", "cdx", "fpt", "pnd"}) killed.push_back(xbtest::ReadFile(xb::CompanionPath(path, kind)));
+      const xbtest::Files killed = xbtest::SaveFiles(dir);
       // Another program appends first, then the handle open all along.
       if (const int other = Wait(Spawn([&] { return OtherProgramAppends(path, 88888); })); other != 0) {
         problem += " the other program's append ended with " + std::to_string(other);
@@ -719,17 +779,14 @@ TEST(EngineStress, ChangesKilledAfterAnyWriteLeaveEveryTagWholeAfterOurNextWrite
         problem += " after another program's append and ours:" + next;
       }
       // Our next write by a handle opened anew.
-      int i = 0;
-      for (const char* kind : {"dbf", "cdx", "fpt", "pnd"}) xbtest::WriteFile(xb::CompanionPath(path, kind), killed[i++]);
+      std::filesystem::remove_all(dir), std::filesystem::create_directory(dir);
+      xbtest::WriteFiles(dir, killed);
       problem += NextAppend(path);
       if (const std::string next = TagsMissRows(path, true) + NoteLeft(path); !next.empty()) {
         problem += " after our next append:" + next;
       }
-      std::filesystem::remove_all(dir);
       return problem;
-    }, out);
-    ::close(out);
-    EXPECT_EQ(xbtest::ReadFile(log), "");
+    }), "");
   }
 }
 

@@ -11,7 +11,7 @@
 #include <xcb/xcb.h>
 
 #include "platform/ui/Activation.h"
-#include "tests/database/ProcessTestSupport.h"
+#include "tests/platform/ui/x11/Xvfb.h"
 
 namespace {
 
@@ -27,17 +27,8 @@ xcb_window_t FocusOf(xcb_connection_t* c) {
 // After another program took the keyboard, with its own events later than this
 // program's last, the window asked for still gets it.
 TEST(ActivateWindowTest, TakesTheKeyboardBackFromAnotherProgram) {
-  // An Xvfb on a free display, ended with the test: it writes the display's number once
-  // it takes connections.
-  proctest::Child xvfb(
-      [](int, int ready) {
-        dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
-        const std::string fd = std::to_string(ready);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "800x600x24", nullptr);
-        return 127;
-      },
-      SIGTERM);
-  const std::string display = ':' + xvfb.ReceiveAll('\n');
+  const x11test::Xvfb xvfb("800x600");
+  const std::string& display = xvfb.Name();
   if (display == ":") GTEST_SKIP() << "Xvfb is not installed";
   qputenv("DISPLAY", display.c_str());
   qputenv("QT_QPA_PLATFORM", "xcb");

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QTest>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -20,15 +21,15 @@
 #include <xcb/xcb.h>
 
 #include "platform/registry/Hive.h"
-#include "tests/database/ProcessTestSupport.h"
+#include "tests/platform/ui/x11/Xvfb.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-// Bounds for a stuck server or program, not a speed expected.
-constexpr auto kStartBound = 120s;
-constexpr auto kSettleBound = 60s;
+// Bounds for a stuck server or program, not a speed expected (ms).
+constexpr int kStartBound = 120000;
+constexpr int kSettleBound = 60000;
 // The frame counts as placed once two reads this far apart agree.
 constexpr auto kSettleGap = 500ms;
 constexpr int kTwipsPerPixel = 15;  // the display's 96 dots per inch
@@ -39,16 +40,6 @@ bool OnPath(const char* tool) {
     if (!dir.isEmpty() && access((dir + '/' + tool).constData(), X_OK) == 0) return true;
   }
   return false;
-}
-
-template <class Done>
-bool WaitFor(Done done, std::chrono::steady_clock::duration bound) {
-  const auto until = std::chrono::steady_clock::now() + bound;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > until) return false;
-    std::this_thread::sleep_for(50ms);
-  }
-  return true;
 }
 
 struct Rect {
@@ -178,28 +169,6 @@ class Program {
   int exit_ = -1;
 };
 
-// An Xvfb on a free display, ended with the object: its name (":N"), ":" where Xvfb
-// could not start.
-class Server {
- public:
-  explicit Server(const std::string& size)
-      : xvfb_(
-            [size](int, int ready) {
-              dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
-              const std::string fd = std::to_string(ready), screen = size + "x24";
-              execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-dpi", "96", "-screen", "0",
-                     screen.c_str(), nullptr);
-              return 127;
-            },
-            SIGTERM),
-        name_(':' + xvfb_.ReceiveAll('\n')) {}
-  const std::string& Name() const { return name_; }
-
- private:
-  proctest::Child xvfb_;
-  std::string name_;
-};
-
 std::string Read(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
@@ -256,7 +225,7 @@ TEST(FirstStartPlacementTest, ShowsTheRememberedFrameInsideTheScreenAndSavesWher
                      .toUtf8());
     }
 
-    const Server server(size);
+    const x11test::Xvfb server(size);
     ASSERT_NE(server.Name(), ":") << "Xvfb did not start";
     Display display(server.Name());
     ASSERT_TRUE(display.Open());
@@ -267,14 +236,14 @@ TEST(FirstStartPlacementTest, ShowsTheRememberedFrameInsideTheScreenAndSavesWher
                                        "STOVREL_REGISTRY_DIR=" + registry.toStdString(), "QT_QPA_PLATFORM=xcb",
                                        "DBUS_SESSION_BUS_ADDRESS=disabled:"};
     Program manager({"openbox", "--sm-disable"}, env, log);
-    ASSERT_TRUE(WaitFor([&] { return !display.RootCardinals("_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW).empty(); },
-                        kStartBound))
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !display.RootCardinals("_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW).empty(); }, kStartBound))
         << "openbox did not start";
 
     Program program({STOVREL_PROGRAM}, env, log);
     // Started once the splash has gone and the main window alone is left, and active.
     xcb_window_t main = XCB_NONE;
-    ASSERT_TRUE(WaitFor(
+    ASSERT_TRUE(QTest::qWaitFor(
         [&] {
           const std::vector<xcb_window_t> clients = display.ClientsOf(program.Pid());
           const std::vector<uint32_t> active = display.RootCardinals("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW);
@@ -285,7 +254,7 @@ TEST(FirstStartPlacementTest, ShowsTheRememberedFrameInsideTheScreenAndSavesWher
         << "the main window did not come up alone; the program wrote: " << Read(QString::fromStdString(log));
 
     std::optional<Rect> frame, before;
-    ASSERT_TRUE(WaitFor(
+    ASSERT_TRUE(QTest::qWaitFor(
         [&] {
           before = std::exchange(frame, display.Geometry(main, true));
           if (frame && before && *frame == *before) return true;
@@ -308,7 +277,7 @@ TEST(FirstStartPlacementTest, ShowsTheRememberedFrameInsideTheScreenAndSavesWher
     // File > Exit by its key, sent to the active main window.
     Program exitKey({"xdotool", "key", "--clearmodifiers", "ctrl+x"}, env, log);
     EXPECT_EQ(exitKey.Wait(), 0);
-    ASSERT_TRUE(WaitFor([&] { return !program.Running(); }, kStartBound)) << "the program did not end";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !program.Running(); }, kStartBound)) << "the program did not end";
     EXPECT_EQ(program.Wait(), 0) << Read(QString::fromStdString(log));
     EXPECT_EQ(PrefNumber(registry, "left"), frame->x * kTwipsPerPixel);
     EXPECT_EQ(PrefNumber(registry, "top"), frame->y * kTwipsPerPixel);
