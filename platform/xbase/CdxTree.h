@@ -166,8 +166,7 @@ class Tree {
   Status SplitAndWrite(std::vector<PathStep>& path, size_t level, uint32_t page,
                        const std::shared_ptr<Node>& node, bool leftHeavy);
   Status FixSeparators(std::vector<PathStep>& path, size_t level, const Node& changed);
-  Status RemoveEmpty(std::vector<PathStep>& path, size_t level, uint32_t page, const Node& n);
-  Status DetachEmpty(std::vector<PathStep>& path, size_t level, uint32_t page, const Node& n);
+  Status DropEmpty(std::vector<PathStep>& path, size_t level, uint32_t page, const Node& n, bool detach);
   Status MergeRight(std::vector<PathStep>& path, const Pos& leaf);
   Status CollapseRoot();
   Status WriteHeader();

@@ -299,20 +299,24 @@ Status Tree::Unlink(uint32_t page, const Node& n) {
   return Release(page);
 }
 
-// The node at depth level (not the root) has no entries left: free it and drop its
-// entry from the parent, freeing parents that empty in turn.
-Status Tree::RemoveEmpty(std::vector<PathStep>& path, size_t level, uint32_t page, const Node& n) {
-  if (Status s = Unlink(page, n); !s.ok()) return s;
+// The node at depth level (not the root) has no entries left: drop its entry from the
+// parent, and the parent's in turn when it empties. Freed, with the separators above
+// fixed; or, with detach, its neighbours only linked past it: the page is neither
+// written nor given to the free list, so a reader that reached it before the parent's
+// write finds its old entries and links there (unused until the index is rebuilt).
+Status Tree::DropEmpty(std::vector<PathStep>& path, size_t level, uint32_t page, const Node& n, bool detach) {
+  if (Status s = detach ? LinkPast(n) : Unlink(page, n); !s.ok()) return s;
+  if (detach) cache_.Erase(page);
   PathStep& up = path[level - 1];
   Node& p = *up.node;
   p.Erase(up.child);
   if (p.count() == 0) {
-    if (level - 1 > 0) return RemoveEmpty(path, level - 1, up.page, p);
+    if (level - 1 > 0) return DropEmpty(path, level - 1, up.page, p, detach);
     p.attr = kAttrRoot | kAttrLeaf;  // the tree is empty: the root is an empty leaf
     p.children.clear();
     return Write(up.page, up.node);
   }
-  if (Status s = Write(up.page, up.node); !s.ok()) return s;
+  if (Status s = Write(up.page, up.node); !s.ok() || detach) return s;
   return FixSeparators(path, level - 1, p);
 }
 
@@ -360,25 +364,6 @@ Status Tree::CollapseRoot() {
   }
 }
 
-// Drops the emptied node at depth level (not the root) from its parent and links its
-// neighbours to each other, the parent in turn when it empties. The page itself is
-// neither written nor given to the free list: a reader that reached it before the
-// parent's write finds its old entries and links there. It stays unused until the
-// index is rebuilt.
-Status Tree::DetachEmpty(std::vector<PathStep>& path, size_t level, uint32_t page, const Node& n) {
-  if (Status s = LinkPast(n); !s.ok()) return s;
-  cache_.Erase(page);
-  PathStep& up = path[level - 1];
-  Node& p = *up.node;
-  p.Erase(up.child);
-  if (p.count() == 0) {
-    if (level - 1 > 0) return DetachEmpty(path, level - 1, up.page, p);
-    p.attr = kAttrRoot | kAttrLeaf;  // the tree is empty: the root is an empty leaf
-    p.children.clear();
-  }
-  return Write(up.page, up.node);
-}
-
 Status Tree::Remove(const uint8_t* key, uint32_t recno) {
   std::vector<PathStep> path;
   path.reserve(kUsualDepth);
@@ -397,11 +382,11 @@ Status Tree::Remove(const uint8_t* key, uint32_t recno) {
     // there. So the separators stay as they are (greater than their child's greatest
     // entry, as other programs leave them), nothing is merged, and an emptied page is
     // only detached.
-    s = n.count() == 0 && !path.empty() ? DetachEmpty(path, path.size(), leaf.page, n) : Write(leaf.page, leaf.leaf);
+    s = n.count() == 0 && !path.empty() ? DropEmpty(path, path.size(), leaf.page, n, true) : Write(leaf.page, leaf.leaf);
     return FinishChange(s);
   }
   if (n.count() == 0 && !path.empty()) {
-    s = RemoveEmpty(path, path.size(), leaf.page, n);
+    s = DropEmpty(path, path.size(), leaf.page, n, false);
   } else {
     s = Write(leaf.page, leaf.leaf);
     if (s.ok()) s = FixSeparators(path, path.size(), n);
