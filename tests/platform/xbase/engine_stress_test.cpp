@@ -576,41 +576,6 @@ TEST(EngineStress, AppendKilledAfterAnyWriteLeavesNoLiveRowWithoutKeys) {
   }
 }
 
-// An append, and a held batch of 256, into 5,000 rows, killed after each of its writes in
-// turn (on a fresh copy): every stored row is still in every tag and no live row lacks a
-// key, to both readers; after the next append every tag is whole.
-TEST(EngineStress, AppendsKilledAfterAnyWriteKeepEveryStoredRowInEveryTag) {
-  const std::string base = MakeTable(5000, false);
-  ASSERT_FALSE(base.empty());
-  const xbtest::Files saved = xbtest::SaveFiles(std::filesystem::path(base).parent_path());
-  for (const int rows : {1, 256}) {
-    SCOPED_TRACE(std::to_string(rows) + " rows");
-    EXPECT_EQ(KillPointProblems(4, saved, [&](const std::string& dir, int writes, bool* done) {
-      const std::string path = dir + "/svltran.dbf";
-      const int status = Wait(Spawn([&] {
-        ProgramEngine e;
-        DATA4* d = d4open(e, path.c_str());
-        if (!d || (rows > 1 && d4lockAppend(d) != 0)) return 2;
-        Fields f(d);
-        std::mt19937 rng(7);
-        KillAtWrite(writes);
-        for (int i = 0; i < rows; ++i) {
-          NewRow(d, f, rng, 5001 + i, false);
-          if (const int r = d4append(d); r != 0) return 3;
-        }
-        return d4close(d) == 0 ? 0 : 4;
-      }));
-      *done = status != 128 + SIGKILL;
-      std::string problem = status == 0 ? TagsMissRows(path, true) : " the writer ended with " + std::to_string(status);
-      if (!*done) {
-        problem = TagsMissRows(path, false) + NextAppend(path);
-        if (const std::string next = TagsMissRows(path, true); !next.empty()) problem += " after the next append:" + next;
-      }
-      return problem;
-    }), "");
-  }
-}
-
 // A batch held by d4lockAppend is stored once it has 256 rows, or by the first append
 // 0.2 s or more after its first row: another handle counts them before the unlock. On a
 // slow machine the time may store part of the 256 first and hold the rest: at most 255
@@ -687,8 +652,8 @@ pid_t OpenAllAlong(const std::string& path, int ready, int go) {
   });
 }
 
-// Key changes of each tagged field, deletes, recalls and a held batch of 256 rows, each
-// killed after every one of its writes in turn (on a fresh copy). After the kill, both
+// Key changes of each tagged field, deletes, recalls, an append and held batches of 256
+// rows, each killed after every one of its writes in turn (on a fresh copy). After the kill, both
 // readers find every row by its key in every tag, and the only entries that are not
 // their record's are of records the operation changes. Then our next write (by a
 // handle opened anew, or by one open all along after another program appended at the
@@ -707,12 +672,17 @@ TEST(EngineStress, ChangesKilledAfterAnyWriteLeaveEveryTagWholeAfterOurNextWrite
     for (const uint32_t n : deleted) ASSERT_EQ(d4go(d, n) + d4lock(d, n) + d4delete(d) + d4unlock(d), 0);
     d4close(d);
   }
-  const xbtest::Files saved = xbtest::SaveFiles(std::filesystem::path(base).parent_path());
+  const std::string large = MakeTable(5000, false);
+  ASSERT_FALSE(large.empty());
+  const xbtest::Files saved[] = {xbtest::SaveFiles(std::filesystem::path(base).parent_path()),
+                                 xbtest::SaveFiles(std::filesystem::path(large).parent_path())};
   using Change = std::function<void(DATA4*, const Fields&, uint32_t)>;
   struct Case {
     const char* what;
-    const std::vector<uint32_t>* records;  // null: a held batch of 256 new rows
+    const std::vector<uint32_t>* records;  // null: `appended` new rows, held when more than one
     Change change;
+    uint32_t rows = kRows;  // the table's: kRows with `deleted` marked, or 5,000
+    uint32_t appended = 0;
   };
   const Case cases[] = {
       {"product id", &spread, [](DATA4*, const Fields& f, uint32_t n) { f4assignLong(f.prodid, 100 + n % 7); }},
@@ -728,14 +698,16 @@ TEST(EngineStress, ChangesKilledAfterAnyWriteLeaveEveryTagWholeAfterOurNextWrite
       {"row id of 40 neighbours", &neighbours, [](DATA4*, const Fields& f, uint32_t n) { f4assignLong(f.rowid, 900000 + n); }},
       {"delete", &spread, [](DATA4* d, const Fields&, uint32_t) { d4delete(d); }},
       {"recall", &deleted, [](DATA4* d, const Fields&, uint32_t) { d->rec[0] = ' ', d->changed = true; }},
-      {"a held batch of 256", nullptr, nullptr},
+      {"a held batch of 256", nullptr, nullptr, kRows, 256},
+      {"an append into 5,000 rows", nullptr, nullptr, 5000, 1},
+      {"a held batch of 256 into 5,000 rows", nullptr, nullptr, 5000, 256},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::set<uint32_t> named;
     if (c.records) named.insert(c.records->begin(), c.records->end());
-    for (uint32_t n = kRows + 1; !c.records && n <= kRows + 256; ++n) named.insert(n);
-    EXPECT_EQ(KillPointProblems(4, saved, [&](const std::string& dir, int writes, bool* done) {
+    for (uint32_t n = c.rows + 1; n <= c.rows + c.appended; ++n) named.insert(n);
+    EXPECT_EQ(KillPointProblems(4, saved[c.rows != kRows], [&](const std::string& dir, int writes, bool* done) {
       const std::string path = dir + "/svltran.dbf";
       int ready[2], go[2];
       if (::pipe(ready) != 0 || ::pipe(go) != 0) return std::string(" no pipe");
@@ -745,17 +717,15 @@ TEST(EngineStress, ChangesKilledAfterAnyWriteLeaveEveryTagWholeAfterOurNextWrite
       const int status = Wait(Spawn([&] {
         ProgramEngine e;
         DATA4* d = d4open(e, path.c_str());
-        if (!d || (!c.records && d4lockAppend(d) != 0)) return 2;
+        if (!d || (c.appended > 1 && d4lockAppend(d) != 0)) return 2;
         Fields f(d);
         std::mt19937 rng(7);
         KillAtWrite(writes);
-        if (!c.records) {
-          for (uint32_t i = 1; i <= 256; ++i) {
-            NewRow(d, f, rng, long(kRows + i), false);
-            if (d4append(d) != 0) return 3;
-          }
-          if (d4unlock(d) != 0) return 4;
+        for (uint32_t i = 1; i <= c.appended; ++i) {
+          NewRow(d, f, rng, long(c.rows + i), false);
+          if (d4append(d) != 0) return 3;
         }
+        if (c.appended > 1 && d4unlock(d) != 0) return 4;
         for (const uint32_t n : c.records ? *c.records : std::vector<uint32_t>{}) {
           if (d4go(d, n) != 0 || d4lock(d, n) != 0) return 5;
           c.change(d, f, n);
