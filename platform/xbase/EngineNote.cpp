@@ -1,8 +1,8 @@
-// The recovery note beside a table (<table>.pnd): what a key change, delete, recall or
-// held batch is about to write, written whole before its first write and emptied after
-// its last. A writer stopped in between leaves it; the next writer of the table (of
-// this engine, also after another program wrote meanwhile) finishes or undoes what it
-// names.
+// The recovery note beside a table (<table>.pnd): what a key change, delete, recall,
+// append or held batch is about to write, written whole before its first write and its
+// magic zeroed after its last (the file is emptied at close). A writer stopped in
+// between leaves it; the next writer of the table (of this engine, also after another
+// program wrote meanwhile) finishes or undoes what it names.
 //
 // Nothing here is synced: a killed process leaves its writes in the system's cache,
 // where every later reader finds them in the order they were made, and the table's
@@ -226,8 +226,26 @@ int WriteNote(DATA4* d, uint32_t count, const std::vector<NoteRecord>& records) 
 
 void ClearNote(DATA4* d) {
   if (!d->noteWritten || !d->note) return;
-  // Left as it is when this fails: the next writer repairs what is already whole.
-  if (d->note->Truncate(0)) d->noteWritten = false;
+  // Its magic overwritten, which costs the system far less than emptying the file (at
+  // every append); CloseNote empties it. Left as it is when this fails: the next
+  // writer repairs what is already whole.
+  static constexpr uint8_t kSpent[sizeof kMagic] = {};
+  if (d->note->WriteAt(0, kSpent, sizeof kSpent)) d->noteWritten = false, d->noteSpent = true;
+}
+
+void CloseNote(DATA4* d) {
+  if (!d->noteSpent || !d->note || !d->index) return;
+  d->noteSpent = false;
+  d->index->SetLockPolicy(xb::LockPolicy{1, 0});
+  // Another writer's note is written under the index lock: one there now is whole.
+  if (d->index->LockExclusive().ok()) {
+    uint8_t magic[sizeof kMagic];
+    if (d->note->ReadSome(0, magic, sizeof magic) >= 0 && std::memcmp(magic, kMagic, sizeof kMagic) != 0) {
+      d->note->Truncate(0);
+    }
+    d->index->UnlockExclusive();
+  }
+  d->index->SetLockPolicy(d->code->policy());
 }
 
 int RepairFromNote(DATA4* d, bool look) {
@@ -247,7 +265,12 @@ int RepairFromNote(DATA4* d, bool look) {
 void RepairAtOpen(DATA4* d) {
   if (d->readOnly || !d->index || !OpenNote(d, false)) return;
   uint8_t magic[sizeof kMagic];
-  if (d->note->ReadSome(0, magic, sizeof magic) <= 0) return;
+  const long long got = d->note->ReadSome(0, magic, sizeof magic);
+  if (got <= 0) return;
+  if (got < static_cast<long long>(sizeof magic) || std::memcmp(magic, kMagic, sizeof kMagic) != 0) {
+    d->noteSpent = true;  // a note done with, emptied at close
+    return;
+  }
   d->noteDue = true;
   if (d->locks->LockAppend(xb::LockPolicy{1, 0}) != File::LockResult::kOk) return;
   d->index->SetLockPolicy(xb::LockPolicy{1, 0});

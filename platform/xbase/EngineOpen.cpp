@@ -300,6 +300,7 @@ int d4close(DATA4* d) {
   const int result = held != 0 ? held : flushed;
   xb::engine::ReleaseAppendHold(d);
   if (d->locks) d->locks->UnlockAll();
+  xb::engine::CloseNote(d);
   ParkMemo(d);
   ReleaseTable(d);
   return result;

@@ -388,6 +388,14 @@ int StoreAppend(DATA4* d, uint32_t* n) {
     }
     return 0;
   }
+  // The note names the record and its bytes: cut short, the next writer removes the
+  // entries they gave that the record no longer carries, also once another program
+  // has counted the record and written its own row over it.
+  if (d->index) {
+    if (const int r = WriteNote(d, d->table->recordCount(), {{*n, {}, std::string(d->rec.data(), d->table->recordLen())}}); r != 0) {
+      return r;
+    }
+  }
   const char mark = d->rec[0];
   d->rec[0] = '*';
   s = d->table->StageAppend(d->rec.data(), n);
@@ -406,7 +414,10 @@ int StoreAppend(DATA4* d, uint32_t* n) {
   }
   if (mark != '*') s = d->table->StageAppend(d->rec.data(), n);
   if (s.ok()) s = d->table->PublishAppend(*n);
-  if (s.ok()) return 0;
+  if (s.ok()) {
+    ClearNote(d);
+    return 0;
+  }
   RemoveInserted(d, inserted, *n);
   return d->Fail(s, ErrorOf(s, e4write));
 }

@@ -137,6 +137,7 @@ struct DATA4 {
   std::unique_ptr<xb::File> note;  // the recovery note (<table>.pnd), once opened
   bool noteWritten = false;   // the note holds an operation of this handle's
   bool noteDue = false;       // a note was found at open and not yet repaired
+  bool noteSpent = false;     // the note file holds one done with, to be emptied at close
   std::vector<char> rec;      // recordLen bytes and a NUL
   std::vector<char> orig;     // the record as stored, for the old keys
   std::vector<char> scratch;
@@ -157,8 +158,10 @@ struct NoteRecord {
 // Writes the recovery note of the operation about to begin (under the exclusive index
 // lock): the table's count before it and the records it changes. 0 or an error code.
 int WriteNote(DATA4* d, uint32_t count, const std::vector<NoteRecord>& records);
-// Empties the note once the operation is done.
+// Marks the note done with once the operation is done.
 void ClearNote(DATA4* d);
+// At close: empties a note file left done with, when the index lock can be had at once.
+void CloseNote(DATA4* d);
 // Under the exclusive index lock: when `look` (the index's counter moved, or a note
 // was seen at open), finishes or undoes what a note left by an operation cut short
 // names, and empties it. 0 or an error code.

@@ -73,6 +73,7 @@ File::MappedRead File::CopyMapped(uint64_t off, void* buf, size_t n, uint64_t si
   if (off + n > known) return MappedRead::kUseRead;
   const MappedRead r = map_.Copy(off, buf, n, known);
   if (r == MappedRead::kShortened) SizeAnew();
+  if (r == MappedRead::kCopied) knownSize_ = std::max<uint64_t>(knownSize_, off + n);
   return r;
 }
 
@@ -214,14 +215,14 @@ void File::Deferred::Add(uint64_t block) {
 }
 
 // The deferred copy of the block at offset b, made from the file unless the write
-// covers it whole or it lies beyond the file's end when deferring began (zeros).
+// covers it whole (zeros past the file's end).
 uint8_t* File::DeferredBlock(uint64_t b, bool whole) {
   Deferred& d = *deferred_;
   if (const size_t i = d.Find(b); i != kNoBlock) return d.blocks.data() + i * kBlock;
   const size_t i = d.order.size();
   d.blocks.resize((i + 1) * kBlock);
   uint8_t* block = d.blocks.data() + i * kBlock;
-  if (!whole && b < d.diskSize) {
+  if (!whole) {
     const long long got = ReadDisk(b, block, kBlock);
     if (got < 0) {
       d.blocks.resize(i * kBlock);
@@ -236,7 +237,11 @@ uint8_t* File::DeferredBlock(uint64_t b, bool whole) {
 void File::Defer() {
   if (deferred_) return;
   deferred_ = spare_ ? std::move(spare_) : std::make_unique<Deferred>();
-  deferred_->diskSize = Size();
+  // The size known, without a system call: it covers every byte read or written
+  // through this object, so a block beyond it that is written is one nothing read here
+  // refers to. Another program may have grown the file since: DeferredBlock reads
+  // such a block when it is written in part.
+  deferred_->diskSize = knownSize_ != 0 ? knownSize_ : Size();
 }
 
 void File::Recycle(std::unique_ptr<Deferred> d) {

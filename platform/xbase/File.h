@@ -60,8 +60,8 @@ class File {
 
   // Writes from Defer on are kept in memory, in blocks of kBlock bytes, until Flush
   // writes them (false when a write failed; the rest are dropped) or Discard drops
-  // them; reads and Size see them meanwhile. Flush writes the blocks beyond the file's
-  // end when deferring began first (nothing on disk can refer to them yet), then the
+  // them; reads and Size see them meanwhile. Flush writes the blocks beyond the size known
+  // when deferring began first (nothing read here can refer to them yet), then the
   // blocks at the offsets of `order` in that order, then the others in the order they
   // were first changed.
   static constexpr size_t kBlock = 512;
