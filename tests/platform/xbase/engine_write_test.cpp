@@ -1,6 +1,7 @@
 // Writing through the call surface: creating tables, appending, changing keys,
 // deleting, re-indexing; the files keep the layout other xBase programs write.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +24,7 @@
 #include "platform/xbase/File.h"
 #include "platform/xbase/Memo.h"
 #include "tests/platform/xbase/DecimalCommas.h"
+#include "tests/platform/xbase/KillPoints.h"
 #include "tests/platform/xbase/XbaseTestUtil.h"
 
 namespace {
@@ -885,6 +887,69 @@ TEST_F(TranTable, AnAppendCutShortIsInvisibleAndTakenOver) {
     Fill(1, 12);
     ExpectOrders();
     ExpectSoundIndex();
+  }
+}
+
+std::string gRepaired;  // what the last repair said
+
+// An append killed among its key writes leaves entries of its record beyond the count;
+// another program then counts that record and writes its own row over it, with its
+// keys. Our next open removes the entries the killed row left, says so, and every tag
+// holds exactly the counted rows.
+TEST_F(TranTable, AnAppendKilledAmongItsKeysIsTidiedAfterAnotherProgramWritesOverIt) {
+  for (const int writes : {4, 6, 8}) {
+    SCOPED_TRACE("killed after write " + std::to_string(writes));
+    TearDown(), rows_.clear(), SetUp();
+    Fill(5, 13);
+    ASSERT_EQ(d4close(d_), 0);
+    d_ = nullptr;
+    const int status = xbtest::Wait(xbtest::Spawn([&] {
+      Engine e;
+      DATA4* d = d4open(e, path_.c_str());
+      if (!d || d4appendStartVB(d, 0) != 0) return 2;
+      f4assignLong(d4field(d, "ROWID"), 7777);
+      f4assignLong(d4field(d, "PRODID"), 24);
+      f4assignNVB(d4field(d, "TRANDATE"), "20291231", 8);
+      f4assignNVB(d4field(d, "CODE"), "killed", 6);
+      xbtest::KillAtWrite(writes);
+      return d4append(d) == 0 ? 0 : 3;
+    }));
+    ASSERT_EQ(status, 128 + SIGKILL);
+    // The other program: a copy of record 1 with rowid 8888 as record 6, counted, then its keys.
+    std::string bytes = xbtest::ReadFile(path_);
+    const xbtest::DbfLayout dbf(bytes);
+    ASSERT_EQ(dbf.count, 5u);
+    std::string image = bytes.substr(dbf.At(1), dbf.recordLen);
+    image.replace(1, 11, "       8888");
+    bytes = bytes.substr(0, dbf.At(6)) + image + "\x1A";
+    xb::PutLE32(reinterpret_cast<uint8_t*>(bytes.data()) + 4, 6);
+    xbtest::WriteFile(path_, bytes);
+    Row other = rows_[0];
+    other.rowid = 8888;
+    {
+      xb::Status s;
+      auto raw = xb::CdxIndex::Open(path_.substr(0, path_.size() - 3) + "cdx", xb::File::Mode::kReadWrite, &s);
+      ASSERT_TRUE(raw);
+      char prodid[16];
+      std::snprintf(prodid, sizeof prodid, "%11ld", other.prodid);
+      const std::pair<const char*, std::string> keys[] = {
+          {"ROWID", xb::EncodeNumericKey(8888)}, {"PRODID", xb::EncodeNumericKey(double(other.prodid))},
+          {"TRNDT_D", other.date}, {"CODE", (Upper(other.code) + "          ").substr(0, 10)},
+          {"PRODDATE", prodid + other.date}};
+      for (const auto& [tag, key] : keys) ASSERT_TRUE(raw->Insert(size_t(raw->FindTag(tag)), key, 6).ok()) << tag;
+    }
+    rows_.push_back(other);
+    gRepaired.clear();
+    xb::repairHook = [](const std::string&, const std::string& what) { gRepaired = what; };
+    Reopen();
+    xb::repairHook = nullptr;
+    EXPECT_NE(gRepaired.find("stale index entries removed"), std::string::npos) << gRepaired;
+    ExpectOrders();
+    ExpectSoundIndex();
+    ASSERT_EQ(d4close(d_), 0);
+    d_ = nullptr;
+    EXPECT_EQ(xbtest::ReadFile(path_.substr(0, path_.size() - 3) + "pnd"), "") << "the note is emptied at close";
+    SetUp();
   }
 }
 
