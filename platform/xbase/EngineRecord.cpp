@@ -392,9 +392,8 @@ int StoreAppend(DATA4* d, uint32_t* n) {
   // entries they gave that the record no longer carries, also once another program
   // has counted the record and written its own row over it.
   if (d->index) {
-    if (const int r = WriteNote(d, d->table->recordCount(), {{*n, {}, std::string(d->rec.data(), d->table->recordLen())}}); r != 0) {
-      return r;
-    }
+    const std::string bytes(d->rec.data(), d->table->recordLen());
+    if (const int r = WriteNote(d, d->table->recordCount(), {{*n, {}, bytes}}); r != 0) return r;
   }
   const char mark = d->rec[0];
   d->rec[0] = '*';

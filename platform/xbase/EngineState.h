@@ -164,7 +164,7 @@ void ClearNote(DATA4* d);
 void CloseNote(DATA4* d);
 // Under the exclusive index lock: when `look` (the index's counter moved, or a note
 // was seen at open), finishes or undoes what a note left by an operation cut short
-// names, and empties it. 0 or an error code.
+// names, and marks it done with. 0 or an error code.
 int RepairFromNote(DATA4* d, bool look);
 // At open of a writable table: repairs from a pending note when the append and index
 // locks can be had at once, else leaves it for the next write.
