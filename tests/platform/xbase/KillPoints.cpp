@@ -63,9 +63,8 @@ std::string TagsMissRows(const std::string& path, bool whole, const std::set<uin
       }
       if (!c->LastStatus().ok()) problem += at + "our walk: " + c->LastStatus().message() + ";";
     }
-    d->index->UnlockShared();
     std::reverse(ours[false].begin(), ours[false].end());
-    std::vector<rawcdx::Entry> expected;
+    std::vector<rawcdx::Entry> expected, sought;
     rawcdx::Entry entry;
     for (uint32_t n = 1; n <= records; ++n) {
       const char* rec = record(n);
@@ -74,8 +73,12 @@ std::string TagsMissRows(const std::string& path, bool whole, const std::set<uin
       expected.push_back(entry);
     }
     std::sort(expected.begin(), expected.end());
+    for (auto c = d->index->NewCursor(t->index); const rawcdx::Entry& e : expected) {
+      if (whole || (c->SeekEntry(e.first, e.second) && c->RecNo() == e.second && c->Key() == e.first)) sought.push_back(e);
+    }
+    d->index->UnlockShared();
     const std::pair<const char*, std::vector<rawcdx::Entry>*> readers[] = {
-        {"another program's seek", &found}, {"another program's walk", &walked},
+        {"another program's seek", &found}, {"another program's walk", &walked}, {"our seek", &sought},
         {"our forward walk", &ours[1]}, {"our backward walk", &ours[0]}};
     for (const auto& [by, seen] : readers) {
       if (!std::is_sorted(seen->begin(), seen->end())) std::sort(seen->begin(), seen->end());

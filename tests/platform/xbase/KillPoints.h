@@ -30,7 +30,8 @@ std::string KillPointProblems(int workers, const Files& saved,
                               const std::function<std::string(const std::string& dir, int writes, bool* done)>& run);
 
 // "" when every counted record, and every live one past the count, is found in each of
-// its tags by rawcdx's descent and walk and by our walks both ways. With whole, every tag
+// its tags by rawcdx's descent and walk and by our seek and walks both ways (ours left to
+// our check of the index with whole). With whole, every tag
 // must hold exactly the counted records' entries (deleted ones aside) in a sound tree;
 // with named, entries that are not their record's may be only of those records.
 std::string TagsMissRows(const std::string& path, bool whole, const std::set<uint32_t>* named = nullptr);

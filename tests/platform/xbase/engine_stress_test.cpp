@@ -6,6 +6,7 @@
 // The kill tests repeat their checks hundreds of times: optimised even in a debug build.
 #pragma GCC optimize("O2")
 #include <gtest/gtest.h>
+#include <QString>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -25,6 +26,8 @@
 #include <thread>
 #include <vector>
 
+#include "database/Schema.h"
+#include "database/Templates.h"
 #include "platform/xbase/Bytes.h"
 #include "platform/xbase/EngineState.h"
 #include "platform/xbase/TableFiles.h"
@@ -92,19 +95,56 @@ void NewRow(DATA4* d, const Fields& f, std::mt19937& rng, long rowid, bool memo 
   AssignKeys(f, rng, rowid, memo);
 }
 
-std::string MakeTable(long rows, bool memos = true) {
-  const std::string path = xbtest::NewDir() + "/svltran.dbf";
+void AssignText(FIELD4* f, const std::string& text) { f4assignNVB(f, text.data(), static_cast<int>(text.size())); }
+
+// A table of `rows` rows, row id i in record i: svltran's fields and tags above, or with
+// products svlprod as the program creates it, part numbers and names in mixed case.
+std::string MakeTable(long rows, bool memos = true, bool products = false) {
+  const std::string path = xbtest::NewDir() + (products ? "/svlprod.dbf" : "/svltran.dbf");
   Engine e;
-  DATA4* d = d4create(e, path.c_str(), kFields, kTags);
+  DATA4* d = products ? dbtemplates::CreateTable(e, QString::fromStdString(path), *dbschema::FindTable("svlprod"))
+                      : d4create(e, path.c_str(), kFields, kTags);
   if (!d || d4lockAppend(d) != 0) return {};
   Fields f(d);
   std::mt19937 rng(1);
   for (long i = 1; i <= rows; ++i) {
     NewRow(d, f, rng, i, memos);
+    if (products) {
+      AssignText(d4field(d, "PARTNO"), (i % 2 ? "Pn-" : "pN-") + std::to_string(i * 7919 % 10007));
+      AssignText(d4field(d, "PRODNAME"), (i % 3 ? "widget " : "Gadget ") + std::to_string(i) + " " +
+                                             std::string(20 + i % 60, char('a' + i % 26)));
+    }
     if (d4append(d) != 0) return {};
   }
   d4close(d);
   return path;
+}
+
+// Record number -> memo, of the counted records that have one.
+using Memos = std::map<uint32_t, std::string>;
+
+// "" when every counted record's memo names its own row ("m<rowid>-"), and each record
+// of `was` holds that memo or its one in `now`: no memo block was handed out twice.
+// With all, the memos are put there.
+std::string MemosAmiss(const std::string& path, const Memos& was = {}, const Memos& now = {}, Memos* all = nullptr) {
+  Engine e;
+  code4readOnly(e, 1);
+  DATA4* d = d4open(e, path.c_str());
+  if (!d) return " cannot open for the memos";
+  const Fields f(d);
+  d4tagSelect(d, nullptr);
+  std::string problem;
+  for (int r = d4top(d); r == 0; r = d4skip(d, 1)) {
+    const uint32_t n = static_cast<uint32_t>(d4recNo(d));
+    const std::string memo(f4memoPtr(f.notes), f4memoLenVB(f.notes));
+    const auto old = was.find(n), changed = now.find(n);
+    const bool own = old != was.end() ? memo == old->second || (changed != now.end() && memo == changed->second)
+                                      : memo.empty() || memo.rfind("m" + std::to_string(f4long(f.rowid)) + "-", 0) == 0;
+    if (!own) problem += " memo of record " + std::to_string(n) + " is not its;";
+    if (all && !memo.empty()) (*all)[n] = memo;
+  }
+  d4close(d);
+  return problem;
 }
 
 // What a table's tags hold beside its counted records.
@@ -164,20 +204,11 @@ std::string CompareTags(const std::string& path, Leftovers* left = nullptr) {
   }
   if (!left && (seen.beyond || seen.stale)) problem += " leftover entries";
   if (left) *left = seen;
-  // Every memo still names its own row: no block was handed out twice.
-  Fields f(d);
-  d4tagSelect(d, nullptr);
-  for (int r = d4top(d); r == 0 && problem.empty(); r = d4skip(d, 1)) {
-    const std::string memo(f4memoPtr(f.notes), f4memoLenVB(f.notes));
-    const std::string owner = "m" + std::to_string(f4long(f.rowid)) + "-";
-    if (!memo.empty() && memo.compare(0, owner.size(), owner) != 0) problem += " memo of record " + std::to_string(d4recNo(d));
-  }
   d4close(d);
-  return problem;
+  return problem + MemosAmiss(path);
 }
 
-// The next append takes over what an append cut short left behind: "" when it is
-// stored and every tag holds exactly the keys of the counted records.
+// Our next write, an append of row id 1 with a memo of its own: "" when it is stored.
 std::string NextAppend(const std::string& path) {
   Engine e;
   DATA4* d = d4open(e, path.c_str());
@@ -186,6 +217,8 @@ std::string NextAppend(const std::string& path) {
   d4appendStartVB(d, 0);
   d4blank(d);
   f4assignLong(f.rowid, 1);
+  const std::string memo = "m1-" + std::string(300, 'a');
+  f4memoAssignN(f.notes, memo.data(), static_cast<unsigned>(memo.size()));
   const int r = d4append(d);
   d4close(d);
   return r == 0 ? "" : "d4append " + std::to_string(r);
@@ -464,7 +497,7 @@ TEST(EngineStress, WritersKilledAtRandomLeaveNoMisreadState) {
 
 // What a program that takes a table's file as it lies sees: "" when the file holds at
 // most one whole record past the header's count, or more all marked deleted, and every
-// live record in it, counted or not, has its keys in every tag.
+// stored row, and every live record past the count, is found by its keys (TagsMissRows).
 std::string LiveRowsLackingKeys(const std::string& path) {
   const std::string bytes = xbtest::ReadFile(path);
   const xbtest::DbfLayout dbf(bytes);
@@ -473,24 +506,7 @@ std::string LiveRowsLackingKeys(const std::string& path) {
   for (size_t n = count + 1u; whole > count + 1u && n <= whole; ++n) {
     if (bytes[dbf.At(n)] != '*') problem += " live record " + std::to_string(n) + " past the count;";
   }
-  Engine e;
-  code4readOnly(e, 1);
-  DATA4* d = d4open(e, path.c_str());
-  if (!d) return "cannot open";
-  std::string key;
-  for (uint32_t n = 1; n <= whole; ++n) {
-    const char* rec = bytes.data() + dbf.At(n);
-    if (rec[0] == '*') continue;
-    for (auto& t : d->tags) {
-      if (!t->KeyOf(rec, &key)) continue;
-      auto c = d->index->NewCursor(t->index);
-      if (!c->SeekEntry(key, n) || c->RecNo() != n || c->Key() != key) {
-        problem += " tag " + t->name + " lacks live record " + std::to_string(n);
-      }
-    }
-  }
-  d4close(d);
-  return problem;
+  return problem + TagsMissRows(path, false);
 }
 
 // The rows whose ids the writer noted in `noted` (a file of longs) that a reader of the
@@ -633,7 +649,7 @@ int OtherProgramAppends(const std::string& path, long rowid) {
 }
 
 // A process with the table open from before the kill (its pages cached): once told by
-// `go`, it appends one row, our next write.
+// `go`, it appends one row with a memo, our next write.
 pid_t OpenAllAlong(const std::string& path, int ready, int go) {
   return Spawn([=] {
     ProgramEngine e;
@@ -647,68 +663,111 @@ pid_t OpenAllAlong(const std::string& path, int ready, int go) {
     if (::write(ready, &c, 1) != 1 || ::read(go, &c, 1) != 1) return 4;
     Fields f(d);
     NewRow(d, f, *std::make_unique<std::mt19937>(5), 99999, false);
+    const std::string memo = "m99999-" + std::string(200, 'b');
+    f4memoAssignN(f.notes, memo.data(), static_cast<unsigned>(memo.size()));
     if (d4append(d) != 0) return 5;
     return d4close(d) == 0 ? 0 : 6;
   });
 }
 
-// Key changes of each tagged field, deletes, recalls, an append and held batches of 256
-// rows, each killed after every one of its writes in turn (on a fresh copy). After the kill, both
-// readers find every row by its key in every tag, and the only entries that are not
-// their record's are of records the operation changes. Then our next write (by a
-// handle opened anew, or by one open all along after another program appended at the
-// count + 1) leaves every tag whole, every row found and no note.
+// A table the kill runs start from.
+struct Start {
+  std::string dbf;  // file name
+  uint32_t rows = 0;
+  xbtest::Files files;
+  Memos memos;
+};
+
+// The memo a kill run writes for row n: its old one's owner and `len` letters.
+std::string NewMemo(uint32_t n, size_t len) { return "m" + std::to_string(n) + "-" + std::string(len, 'n'); }
+
+// The table at `path` as a start, with `deleted` marked deleted and, with memos, a memo
+// of 100 to 300 letters on every fifth row from row 2.
+Start StartOf(const std::string& path, const std::vector<uint32_t>& deleted, bool memos) {
+  Start s;
+  Engine e;
+  DATA4* d = d4open(e, path.c_str());
+  if (!d) return s;
+  const Fields f(d);
+  const uint32_t rows = static_cast<uint32_t>(d4recCountDo(d));
+  for (uint32_t n = 2; memos && n <= rows; n += 5) {
+    const std::string memo = "m" + std::to_string(n) + "-" + std::string(100 + n % 200, 'o');
+    if (d4go(d, n) + d4lock(d, n) + f4memoAssignN(f.notes, memo.data(), unsigned(memo.size())) + d4flush(d) + d4unlock(d)) return s;
+  }
+  for (const uint32_t n : deleted) {
+    if (d4go(d, n) + d4lock(d, n) + d4delete(d) + d4unlock(d) != 0) return s;
+  }
+  d4close(d);
+  if (!MemosAmiss(path, {}, {}, &s.memos).empty()) return s;
+  s.dbf = std::filesystem::path(path).filename().string();
+  s.files = xbtest::SaveFiles(std::filesystem::path(path).parent_path().string());
+  s.rows = rows;
+  return s;
+}
+
+// Key changes of each tagged field of svltran and svlprod, memo rewrites, deletes,
+// recalls, an append and held batches of 256 rows, each killed after every one of its
+// writes in turn (on a fresh copy). After the kill, both readers find every row by its
+// key in every tag, the only entries that are not their record's are of records the
+// operation changes, and every memo is its row's old or new one (the new one once the
+// writer has ended by itself). Then our next write (by a handle opened anew, or by one
+// open all along after another program appended at the count + 1) leaves every tag
+// whole, every row found, no memo block handed out twice and no note.
 TEST(EngineStress, ChangesKilledAfterAnyWriteLeaveEveryTagWholeAfterOurNextWrite) {
-  constexpr uint32_t kRows = 1000;
-  const std::string base = MakeTable(kRows, false);
-  ASSERT_FALSE(base.empty());
   std::vector<uint32_t> spread, deleted, neighbours;
   for (uint32_t i = 0; i < 6; ++i) spread.push_back(37 + 150 * i), deleted.push_back(500 + 7 * i);
   for (uint32_t n = 301; n <= 340; ++n) neighbours.push_back(n);
-  {
-    Engine e;
-    DATA4* d = d4open(e, base.c_str());
-    ASSERT_NE(d, nullptr);
-    for (const uint32_t n : deleted) ASSERT_EQ(d4go(d, n) + d4lock(d, n) + d4delete(d) + d4unlock(d), 0);
-    d4close(d);
-  }
-  const std::string large = MakeTable(5000, false);
-  ASSERT_FALSE(large.empty());
-  const xbtest::Files saved[] = {xbtest::SaveFiles(std::filesystem::path(base).parent_path()),
-                                 xbtest::SaveFiles(std::filesystem::path(large).parent_path())};
+  const Start base = StartOf(MakeTable(1000, false), deleted, true), large = StartOf(MakeTable(5000, false), {}, false),
+              products = StartOf(MakeTable(1000, false, true), deleted, true);
+  ASSERT_TRUE(base.rows && large.rows && products.rows);
   using Change = std::function<void(DATA4*, const Fields&, uint32_t)>;
   struct Case {
     const char* what;
+    const Start* start;
     const std::vector<uint32_t>* records;  // null: `appended` new rows, held when more than one
     Change change;
-    uint32_t rows = kRows;  // the table's: kRows with `deleted` marked, or 5,000
     uint32_t appended = 0;
+    size_t memoLen = 0;  // the records' memos rewritten to NewMemo(n, memoLen) instead of a change
   };
+  const Change rowid = [](DATA4*, const Fields& f, uint32_t n) { f4assignLong(f.rowid, 900000 + n); };
   const Case cases[] = {
-      {"product id", &spread, [](DATA4*, const Fields& f, uint32_t n) { f4assignLong(f.prodid, 100 + n % 7); }},
-      {"date", &spread, [](DATA4*, const Fields& f, uint32_t n) {
+      {"product id", &base, &spread, [](DATA4*, const Fields& f, uint32_t n) { f4assignLong(f.prodid, 100 + n % 7); }},
+      {"date", &base, &spread, [](DATA4*, const Fields& f, uint32_t n) {
          const std::string date = "20310" + std::to_string(1 + n % 9) + "1" + std::to_string(n % 10);
          f4assignNVB(f.date, date.data(), 8);
        }},
-      {"type", &spread, [](DATA4*, const Fields& f, uint32_t) { f4assignLong(f.type, 9); }},
-      {"code (upper case, live rows only)", &spread, [](DATA4*, const Fields& f, uint32_t n) {
-         const std::string code = "zz" + std::to_string(n);
-         f4assignNVB(f.code, code.data(), static_cast<int>(code.size()));
+      {"type", &base, &spread, [](DATA4*, const Fields& f, uint32_t) { f4assignLong(f.type, 9); }},
+      {"code (upper case, live rows only)", &base, &spread,
+       [](DATA4*, const Fields& f, uint32_t n) { AssignText(f.code, "zz" + std::to_string(n)); }},
+      {"row id of 40 neighbours", &base, &neighbours, rowid},
+      {"delete", &base, &spread, [](DATA4* d, const Fields&, uint32_t) { d4delete(d); }},
+      {"recall", &base, &deleted, [](DATA4* d, const Fields&, uint32_t) { d->rec[0] = ' ', d->changed = true; }},
+      {"memo rewritten longer", &base, &spread, nullptr, 0, 1000},
+      {"memo rewritten shorter", &base, &spread, nullptr, 0, 3},
+      {"a held batch of 256", &base, nullptr, nullptr, 256},
+      {"an append into 5,000 rows", &large, nullptr, nullptr, 1},
+      {"a held batch of 256 into 5,000 rows", &large, nullptr, nullptr, 256},
+      {"product part number", &products, &spread,
+       [](DATA4* d, const Fields&, uint32_t n) { AssignText(d4field(d, "PARTNO"), "pn-" + std::to_string(n) + "-B"); }},
+      {"product name", &products, &spread, [](DATA4* d, const Fields&, uint32_t n) {
+         AssignText(d4field(d, "PRODNAME"), (n % 2 ? "a renamed " : "Z renamed ") + std::to_string(n));
        }},
-      {"row id of 40 neighbours", &neighbours, [](DATA4*, const Fields& f, uint32_t n) { f4assignLong(f.rowid, 900000 + n); }},
-      {"delete", &spread, [](DATA4* d, const Fields&, uint32_t) { d4delete(d); }},
-      {"recall", &deleted, [](DATA4* d, const Fields&, uint32_t) { d->rec[0] = ' ', d->changed = true; }},
-      {"a held batch of 256", nullptr, nullptr, kRows, 256},
-      {"an append into 5,000 rows", nullptr, nullptr, 5000, 1},
-      {"a held batch of 256 into 5,000 rows", nullptr, nullptr, 5000, 256},
+      {"product row id of 40 neighbours", &products, &neighbours, rowid},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
+    const uint32_t rows = c.start->rows;
     std::set<uint32_t> named;
-    if (c.records) named.insert(c.records->begin(), c.records->end());
-    for (uint32_t n = c.rows + 1; n <= c.rows + c.appended; ++n) named.insert(n);
-    EXPECT_EQ(KillPointProblems(4, saved[c.rows != kRows], [&](const std::string& dir, int writes, bool* done) {
-      const std::string path = dir + "/svltran.dbf";
+    Memos rewritten;
+    for (const uint32_t n : c.records ? *c.records : std::vector<uint32_t>{}) {
+      named.insert(n);
+      if (c.memoLen) rewritten[n] = NewMemo(n, c.memoLen);
+    }
+    for (uint32_t n = rows + 1; n <= rows + c.appended; ++n) named.insert(n);
+    Memos stored = c.start->memos;  // once the writer has ended by itself
+    for (const auto& [n, memo] : rewritten) stored[n] = memo;
+    EXPECT_EQ(KillPointProblems(4, c.start->files, [&](const std::string& dir, int writes, bool* done) {
+      const std::string path = dir + "/" + c.start->dbf;
       int ready[2], go[2];
       if (::pipe(ready) != 0 || ::pipe(go) != 0) return std::string(" no pipe");
       const pid_t along = OpenAllAlong(path, ready[1], go[0]);
@@ -722,13 +781,17 @@ TEST(EngineStress, ChangesKilledAfterAnyWriteLeaveEveryTagWholeAfterOurNextWrite
         std::mt19937 rng(7);
         KillAtWrite(writes);
         for (uint32_t i = 1; i <= c.appended; ++i) {
-          NewRow(d, f, rng, long(c.rows + i), false);
+          NewRow(d, f, rng, long(rows + i), false);
           if (d4append(d) != 0) return 3;
         }
         if (c.appended > 1 && d4unlock(d) != 0) return 4;
         for (const uint32_t n : c.records ? *c.records : std::vector<uint32_t>{}) {
           if (d4go(d, n) != 0 || d4lock(d, n) != 0) return 5;
-          c.change(d, f, n);
+          if (c.memoLen) {
+            f4memoAssignN(f.notes, rewritten[n].data(), static_cast<unsigned>(rewritten[n].size()));
+          } else {
+            c.change(d, f, n);
+          }
           if (d4flush(d) != 0 || d4unlock(d) != 0) return 6;
         }
         return d4close(d) == 0 ? 0 : 7;
@@ -736,8 +799,13 @@ TEST(EngineStress, ChangesKilledAfterAnyWriteLeaveEveryTagWholeAfterOurNextWrite
       *done = status != 128 + SIGKILL;
       std::string problem;
       if (status != 0 && *done) problem += " the writer ended with " + std::to_string(status);
-      problem += TagsMissRows(path, *done, *done ? nullptr : &named);
+      const Memos& was = *done ? stored : c.start->memos;
+      problem += TagsMissRows(path, *done, *done ? nullptr : &named) + MemosAmiss(path, was, *done ? stored : rewritten);
       if (*done) problem += NoteLeft(path);
+      const auto whole = [&](const char* after) {
+        const std::string next = TagsMissRows(path, true) + NoteLeft(path) + MemosAmiss(path, was, *done ? stored : rewritten);
+        if (!next.empty()) problem += std::string(" after ") + after + ":" + next;
+      };
       const xbtest::Files killed = xbtest::SaveFiles(dir);
       // Another program appends first, then the handle open all along.
       if (const int other = Wait(Spawn([&] { return OtherProgramAppends(path, 88888); })); other != 0) {
@@ -745,16 +813,12 @@ TEST(EngineStress, ChangesKilledAfterAnyWriteLeaveEveryTagWholeAfterOurNextWrite
       }
       if (::write(go[1], &byte, 1) != 1 || Wait(along) != 0) problem += " the append of the handle open all along failed";
       for (const int fd : {ready[0], ready[1], go[0], go[1]}) ::close(fd);
-      if (const std::string next = TagsMissRows(path, true) + NoteLeft(path); !next.empty()) {
-        problem += " after another program's append and ours:" + next;
-      }
+      whole("another program's append and ours");
       // Our next write by a handle opened anew.
       std::filesystem::remove_all(dir), std::filesystem::create_directory(dir);
       xbtest::WriteFiles(dir, killed);
       problem += NextAppend(path);
-      if (const std::string next = TagsMissRows(path, true) + NoteLeft(path); !next.empty()) {
-        problem += " after our next append:" + next;
-      }
+      whole("our next append");
       return problem;
     }), "");
   }
