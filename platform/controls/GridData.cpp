@@ -782,13 +782,25 @@ bool InPlace(const BigVector<uint32_t>& order, size_t first) {
 
 // The rows first + i of items[0, n), all items of `source`, in the order of the keys of
 // their column's entries (RowSource::Entries), equal keys keeping their order: each
-// distinct cell's key made once and ranked, then a counting sort by rank. False, with
-// `order` untouched, when the column has no entries; else `order` holds n rows.
+// distinct cell's key made once and ranked, then a counting sort by rank, the entries
+// read a block at a time. False when the column has no entries; else `order` holds n
+// rows.
 bool EntryOrder(const RowSource& source, int col, const uint32_t* items, size_t n, const DateReader* dates,
                 bool descending, uint32_t first, BigVector<uint32_t>& order) {
+  constexpr size_t kBlock = size_t{1} << 14;
+  std::vector<uint32_t> entries(std::min(n, kBlock));
   const CellColumn* cells = nullptr;
-  BigVector<uint32_t> entries(n);
-  if (!source.Entries(col, items, n, entries.data(), &cells) || cells == nullptr) return false;
+  // Calls each(i, entry of items[i]) for every i; false when the source has no entries.
+  const auto forEach = [&](const auto& each) {
+    for (size_t b = 0; b < n; b += kBlock) {
+      const size_t count = std::min(kBlock, n - b);
+      if (!source.Entries(col, items + b, count, entries.data(), &cells) || cells == nullptr) return false;
+      for (size_t i = 0; i < count; ++i)
+        if (!each(b + i, entries[i])) return false;
+    }
+    return true;
+  };
+  if (n == 0 || !source.Entries(col, items, 1, entries.data(), &cells) || cells == nullptr) return false;
   const size_t m = cells->Size();
   ColumnKeys k;
   k.Make(*cells, 0, m, dates);
@@ -805,14 +817,13 @@ bool EntryOrder(const RowSource& source, int col, const uint32_t* items, size_t 
   if (descending)
     for (uint32_t& r : rank) r = ranks - r;
   std::vector<size_t> at(static_cast<size_t>(ranks) + 2, 0);
-  for (size_t i = 0; i < n; ++i) {
-    if (entries[i] >= m) return false;
-    ++at[rank[entries[i]] + 1];
-  }
+  if (!forEach([&](size_t, uint32_t e) { return e < m && (++at[rank[e] + 1], true); })) return false;
   for (size_t r = 1; r < at.size(); ++r) at[r] += at[r - 1];
   order.resize(n);
-  for (size_t i = 0; i < n; ++i) order[at[rank[entries[i]]]++] = first + static_cast<uint32_t>(i);
-  return true;
+  return forEach([&](size_t i, uint32_t e) {
+    order[at[rank[e]]++] = first + static_cast<uint32_t>(i);
+    return true;
+  });
 }
 
 }  // namespace
