@@ -323,6 +323,23 @@ class TranRows final : public ctl::grid::RowSource {
 
   int64_t RowData(uint32_t item) const override { return items_[item].id; }
 
+  bool Entries(int col, const uint32_t* items, size_t n, uint32_t* entries,
+               const ctl::grid::CellColumn** cells) const override {
+    if (col <= 0 || static_cast<size_t>(col) >= columns_.size()) return false;
+    const Column& c = columns_[static_cast<size_t>(col)];
+    const auto index = [&](auto Item::*field) {
+      for (size_t i = 0; i < n; ++i) entries[i] = static_cast<uint32_t>(items_[items[i]].*field);
+      *cells = &c.shown;
+      return true;
+    };
+    switch (c.field) {
+      case Field::kDate: return index(&Item::date);
+      case Field::kType: return index(&Item::type);
+      case Field::kProduct: return index(&Item::product);
+      default: return false;
+    }
+  }
+
   bool WidthCells(int col, ctl::grid::CellColumn& out, bool* extremes) const override {
     *extremes = false;
     if (col <= 0 || static_cast<size_t>(col) >= columns_.size()) return true;

@@ -780,6 +780,52 @@ bool InPlace(const BigVector<uint32_t>& order, size_t first) {
   return !moves;
 }
 
+// The rows first + i of items[0, n), all items of `source`, in the order of the keys of
+// their column's entries (RowSource::Entries), equal keys keeping their order: each
+// distinct cell's key made once and ranked, then a counting sort by rank, the entries
+// read a block at a time. False when the column has no entries; else `order` holds n
+// rows.
+bool EntryOrder(const RowSource& source, int col, const uint32_t* items, size_t n, const DateReader* dates,
+                bool descending, uint32_t first, BigVector<uint32_t>& order) {
+  constexpr size_t kBlock = size_t{1} << 14;
+  std::vector<uint32_t> entries(std::min(n, kBlock));
+  const CellColumn* cells = nullptr;
+  // Calls each(i, entry of items[i]) for every i; false when the source has no entries.
+  const auto forEach = [&](const auto& each) {
+    for (size_t b = 0; b < n; b += kBlock) {
+      const size_t count = std::min(kBlock, n - b);
+      if (!source.Entries(col, items + b, count, entries.data(), &cells) || cells == nullptr) return false;
+      for (size_t i = 0; i < count; ++i)
+        if (!each(b + i, entries[i])) return false;
+    }
+    return true;
+  };
+  if (n == 0 || !source.Entries(col, items, 1, entries.data(), &cells) || cells == nullptr) return false;
+  const size_t m = cells->Size();
+  ColumnKeys k;
+  k.Make(*cells, 0, m, dates);
+  std::vector<uint32_t> byKey(m);
+  std::iota(byKey.begin(), byKey.end(), 0u);
+  std::stable_sort(byKey.begin(), byKey.end(),
+                   [&](uint32_t a, uint32_t b) { return k.Compare(k.keys[a], k.keys[b]) < 0; });
+  std::vector<uint32_t> rank(m);
+  uint32_t ranks = 0;
+  for (size_t j = 0; j < m; ++j) {
+    if (j > 0 && k.Compare(k.keys[byKey[j - 1]], k.keys[byKey[j]]) != 0) ++ranks;
+    rank[byKey[j]] = ranks;
+  }
+  if (descending)
+    for (uint32_t& r : rank) r = ranks - r;
+  std::vector<size_t> at(static_cast<size_t>(ranks) + 2, 0);
+  if (!forEach([&](size_t, uint32_t e) { return e < m && (++at[rank[e] + 1], true); })) return false;
+  for (size_t r = 1; r < at.size(); ++r) at[r] += at[r - 1];
+  order.resize(n);
+  return forEach([&](size_t i, uint32_t e) {
+    order[at[rank[e]]++] = first + static_cast<uint32_t>(i);
+    return true;
+  });
+}
+
 }  // namespace
 
 void GridData::Sort(int r1, int r2, int c1, int c2, bool descending, bool shown) {
@@ -787,6 +833,13 @@ void GridData::Sort(int r1, int r2, int c1, int c2, bool descending, bool shown)
   const size_t first = static_cast<size_t>(r1);
   const size_t n = static_cast<size_t>(r2 - r1 + 1);
   std::optional<DateReader> reader;
+  if (c1 == c2 && SortsByEntries(c1, first, n, shown)) {
+    if (Column(c1).dataType == kDateType) reader.emplace();
+    BigVector<uint32_t> order;
+    if (EntryOrder(*source_, c1, rowMap_.data() + first, n, reader ? &*reader : nullptr, descending,
+                   static_cast<uint32_t>(first), order))
+      return Reorder(first, n, order);
+  }
   std::vector<ColumnKeys> keys(static_cast<size_t>(c2 - c1 + 1));
   for (int c = c1; c <= c2; ++c) {
     ColumnKeys& k = keys[static_cast<size_t>(c - c1)];
@@ -828,8 +881,21 @@ void GridData::Sort(int r1, int r2, int c1, int c2, bool descending, bool shown)
     for (uint32_t& o : order) o += static_cast<uint32_t>(first);
   }
   keys = {};
+  Reorder(first, n, order);
+}
+
+bool GridData::SortsByEntries(int col, size_t first, size_t n, bool shown) const {
+  if (!source_ || (shown && Column(col).combo.Maps())) return false;
+  for (size_t i = first; i < first + n; ++i)
+    if (!RowSource::IsItem(rowMap_[i])) return false;
+  return true;
+}
+
+void GridData::Reorder(size_t first, size_t n, const BigVector<uint32_t>& order) {
   // Rows already in order (read in the order sorted by) stay where they are.
   if (InPlace(order, first)) return;
+  const int r1 = static_cast<int>(first);
+  const int r2 = static_cast<int>(first + n - 1);
 
   PermuteRoom room;
   if (source_) {

@@ -69,6 +69,13 @@ class RowSource {
     (void)col, (void)out, (void)extremes;
     return false;
   }
+  // For a column whose cells are each one of a few cells (dates, types, names): those
+  // cells in `*cells` (as Fill writes them) and, for items[i], the index of its cell
+  // there in entries[i]. False when the column is not of that kind. Sorting uses it.
+  virtual bool Entries(int col, const uint32_t* items, size_t n, uint32_t* entries, const CellColumn** cells) const {
+    (void)col, (void)items, (void)n, (void)entries, (void)cells;
+    return false;
+  }
 };
 
 struct ColumnInfo {
@@ -184,6 +191,8 @@ class GridData {
   // texts (if any) are ranked sorts by a radix sort (a counting sort with up to 2^15
   // distinct keys); other keys by comparisons. With `shown`, a key column whose list maps
   // ids to texts sorts by the texts shown (a cell the list does not map, by its own).
+  // Rows that are all items of a source whose column has Entries sort by the keys of
+  // those few cells alone, in the same order.
   void Sort(int r1, int r2, int c1, int c2, bool descending, bool shown = false);
 
  private:
@@ -201,6 +210,11 @@ class GridData {
   // Gives up the own rows of rows [from, to) (cut or removed).
   void DropRows(size_t from, size_t to);
   void DropRow(size_t row);
+  // Whether rows [first, first + n) all name items, sorted by column `col` through the
+  // source's entries.
+  bool SortsByEntries(int col, size_t first, size_t n, bool shown) const;
+  // Rows [first, first + n) take the rows order[0, n) held.
+  void Reorder(size_t first, size_t n, const BigVector<uint32_t>& order);
   // Back to cells indexed by row once no row names an item and the own rows are in order.
   void DetachIfDone();
 

@@ -285,4 +285,34 @@ TEST_F(mdlTranGridTest, AReloadedRowShowsWhatTheLoadShowed) {
   EXPECT_EQ(grd.ValuesWidths(), widths);
 }
 
+// A sort by a column of dates, types or product texts orders the rows made from the
+// records exactly as it orders the same rows written cell by cell (each reloaded),
+// ties keeping their order, either way up.
+TEST_F(mdlTranGridTest, SortedLoadedRowsMatchRowsWrittenCellByCell) {
+  const int32_t prods[] = {AddProd(QStringLiteral("beta"), QStringLiteral("B-2")),
+                           AddProd(QStringLiteral("Alpha"), QStringLiteral("a-1")),
+                           AddProd(QStringLiteral("BETA"), QStringLiteral("B-2"))};
+  const QString dates[] = {QStringLiteral("3/1/2026"), QStringLiteral("12/31/2025"), QStringLiteral("1/2/2026")};
+  constexpr int kTrans = 24;
+  for (int i = 0; i < kTrans; ++i)
+    ASSERT_GT(AddTran(prods[i * 5 % 3], i % 5 + 1, "1", "2", dates[i * 7 % 3]), 0);
+  QStringList cols;
+  for (int32_t id : {trancol::kDate, trancol::kType, trancol::kProductName, trancol::kPartNumber})
+    cols << QString::number(id);
+  clsRptDef def = Def(TranRecord(0, -1, 0, {}, {}, cols.join(u'~')));
+  auto sortedIds = [&](int col, int order, bool written) {
+    reports::LoadTranGrid(grd, def, -1);
+    if (written)
+      for (int r = 1; r <= kTrans; ++r) reports::ReloadTranRow(grd, def, r, static_cast<int32_t>(grd.RowDataInt(r)));
+    grd.Select(1, col, kTrans, col);
+    grd.setSort(order);
+    std::vector<int64_t> ids;
+    for (int r = 1; r <= kTrans; ++r) ids.push_back(grd.RowDataInt(r));
+    return ids;
+  };
+  for (int col = 1; col <= 4; ++col)
+    for (const int order : {ctl::flexSortGenericAscending, ctl::flexSortGenericDescending})
+      EXPECT_EQ(sortedIds(col, order, false), sortedIds(col, order, true)) << "column " << col << ", order " << order;
+}
+
 }  // namespace

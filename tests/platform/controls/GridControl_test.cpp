@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDate>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QTableView>
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -940,11 +942,36 @@ TEST_F(GridControlTest, HundredThousandRowsFillAndSort) {
 
 // Items whose cells are given as columns: item i's cell of column c is cell i of
 // column c. Its sizing cells are each distinct text and id, and of the column of
-// numbers the smallest and the largest.
+// numbers the smallest and the largest. The columns `entryCols` also give their
+// distinct cells (by kind and text) as entries.
 class ColumnsSource : public grid::RowSource {
  public:
-  ColumnsSource(std::vector<grid::CellColumn> columns, std::vector<int64_t> ids, int numbersCol)
-      : columns_(std::move(columns)), ids_(std::move(ids)), numbersCol_(numbersCol) {}
+  ColumnsSource(std::vector<grid::CellColumn> columns, std::vector<int64_t> ids, int numbersCol,
+                const std::set<int>& entryCols = {})
+      : columns_(std::move(columns)), ids_(std::move(ids)), numbersCol_(numbersCol) {
+    for (const int col : entryCols) {
+      const grid::CellColumn& cells = columns_[static_cast<size_t>(col)];
+      Distinct& d = distinct_[col];
+      std::map<std::pair<int, QString>, uint32_t> seen;
+      for (size_t i = 0; i < cells.Size(); ++i) {
+        const auto [at, added] =
+            seen.try_emplace({static_cast<int>(cells.Kind(i)), cells.ToString(i)}, static_cast<uint32_t>(seen.size()));
+        if (added) {
+          d.cells.Resize(seen.size());
+          grid::CopyCell(cells, i, d.cells, at->second);
+        }
+        d.entryOf.push_back(at->second);
+      }
+    }
+  }
+  bool Entries(int col, const uint32_t* items, size_t n, uint32_t* entries,
+               const grid::CellColumn** cells) const override {
+    const auto it = distinct_.find(col);
+    if (it == distinct_.end()) return false;
+    for (size_t i = 0; i < n; ++i) entries[i] = it->second.entryOf[items[i]];
+    *cells = &it->second.cells;
+    return true;
+  }
   void Fill(int col, const uint32_t* items, size_t n, grid::CellColumn& out, size_t at) const override {
     for (size_t i = 0; i < n; ++i) {
       if (!IsItem(items[i])) continue;
@@ -978,9 +1005,14 @@ class ColumnsSource : public grid::RowSource {
   }
 
  private:
+  struct Distinct {
+    grid::CellColumn cells;
+    std::vector<uint32_t> entryOf;  // by item
+  };
   std::vector<grid::CellColumn> columns_;
   std::vector<int64_t> ids_;
   int numbersCol_;
+  std::map<int, Distinct> distinct_;
 };
 
 struct SourceCase {
@@ -992,20 +1024,31 @@ struct SourceCase {
 // same grid holding those cells itself.
 TEST_F(GridControlTest, RowsFromASourceBehaveAsTheSameCellsHeld) {
   constexpr int kItems = 300;
-  constexpr int kCols = 4;  // names, ids shown through a list, formatted numbers, notes
+  // Names (some differing in case alone), ids shown through a list, formatted numbers,
+  // notes, dates (some blank or not dates); the names, ids and dates also as entries.
+  constexpr int kCols = 5;
   auto setUp = [](GridControl& g) {
     g.setCols(kCols);
     g.setRows(1);
     for (int c = 0; c < kCols; ++c) g.setTextMatrix(0, c, QStringLiteral("Heading %1").arg(c));
     g.setColComboMap(1, {{1, QStringLiteral("Zeta")}, {2, QStringLiteral("alpha")}, {3, QStringLiteral("Mid length")}});
     g.setColFormat(2, QStringLiteral("#,##0.00"));
+    g.setColDataType(4, flexDTDate);
   };
   auto value = [](int i, int c) -> QVariant {
     switch (c) {
-      case 0: return QStringLiteral("Name %1").arg((i * 7) % 23);
+      case 0: {
+        const QString name = QStringLiteral("Name %1").arg((i * 7) % 23);
+        return i % 5 == 0 ? name.toLower() : name;
+      }
       case 1: return qlonglong{1 + (i * 5) % 3};
       case 2: return ((i * 37) % 101 - 50) * 1.25;
-      default: return i % 9 == 0 ? QVariant(QStringLiteral("a note on item %1").arg(i)) : QVariant();
+      case 3: return i % 9 == 0 ? QVariant(QStringLiteral("a note on item %1").arg(i)) : QVariant();
+      default: {
+        if (i % 17 == 0) return QVariant();
+        if (i % 29 == 0) return QStringLiteral("no date %1").arg(i % 3);
+        return QDate(2020 + i % 4, 1 + (i * 5) % 12, 1 + (i * 11) % 28).toString(QStringLiteral("yyyyMMdd"));
+      }
     }
   };
   auto sortBy = [](GridControl& g, int c1, int c2, int order) {
@@ -1015,6 +1058,20 @@ TEST_F(GridControlTest, RowsFromASourceBehaveAsTheSameCellsHeld) {
   const std::vector<SourceCase> cases = {
       {"as loaded", [](GridControl&) {}},
       {"sorted by names", [&](GridControl& g) { sortBy(g, 0, 0, flexSortGenericAscending); }},
+      {"sorted by names, descending", [&](GridControl& g) { sortBy(g, 0, 0, flexSortGenericDescending); }},
+      {"sorted by dates", [&](GridControl& g) { sortBy(g, 4, 4, flexSortGenericAscending); }},
+      {"sorted by dates, descending", [&](GridControl& g) { sortBy(g, 4, 4, flexSortGenericDescending); }},
+      {"sorted by listed ids", [&](GridControl& g) { sortBy(g, 1, 1, flexSortGenericDescending); }},
+      {"part of the rows sorted by dates", [&](GridControl& g) {
+         g.Select(40, 4, 200, 4);
+         g.setSort(flexSortGenericAscending);
+       }},
+      {"a row hidden, then sorted by dates twice",
+       [&](GridControl& g) {
+         g.setRowHidden(7, true);
+         sortBy(g, 4, 4, flexSortGenericDescending);
+         sortBy(g, 0, 0, flexSortGenericAscending);
+       }},
       {"sorted by the texts a list shows",
        [](GridControl& g) {
          g.Select(1, 1, g.Rows() - 1, 1);
@@ -1089,7 +1146,7 @@ TEST_F(GridControlTest, RowsFromASourceBehaveAsTheSameCellsHeld) {
         }
       }
     }
-    sourced.setRowSource(std::make_shared<ColumnsSource>(std::move(columns), ids, 2), kItems);
+    sourced.setRowSource(std::make_shared<ColumnsSource>(std::move(columns), ids, 2, std::set<int>{0, 1, 4}), kItems);
     sc.change(held);
     sc.change(sourced);
     ASSERT_EQ(sourced.Rows(), held.Rows());
