@@ -60,20 +60,21 @@ void BM_GetProductStatsOpenTable(benchmark::State& state) {
 }
 BENCHMARK(BM_GetProductStatsOpenTable)->Unit(benchmark::kMicrosecond);
 
-// Every product's figures in one sequential pass.
+// Every product's figures in one sequential pass: all of them (0) or the unit counts alone (1).
 void BM_GetAllProductStats(benchmark::State& state) {
   size_t products = 0;
   for (auto _ : state) {
     std::unordered_map<int32_t, clsProductStats> all;
     std::unordered_set<int32_t> failed;
     DATA4* tb = nullptr;
-    if (!gDB().GetAllProductStats(all, failed, tb)) state.SkipWithError("GetAllProductStats failed");
+    if (!gDB().GetAllProductStats(all, failed, tb, state.range(0) != 0))
+      state.SkipWithError("GetAllProductStats failed");
     products = all.size();
     benchmark::DoNotOptimize(all);
   }
   state.counters["products"] = static_cast<double>(products);
 }
-BENCHMARK(BM_GetAllProductStats)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_GetAllProductStats)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // For comparison: every product's figures walked product by product on tag prodid.
 void BM_GetProductStatsEveryProduct(benchmark::State& state) {

@@ -366,8 +366,8 @@ class clsDB {
   // table cannot be read.
   bool GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, std::unordered_set<int32_t>& failed,
                           DATA4* tb_tran, bool unitsOnly = false);
-  // The same on the transactions of a report load.
-  bool GetProductStats(clsProductStats& udProductStats, const store::ReportTables& tables);
+  // The same on the transactions of a report load (`unitsOnly` as below).
+  bool GetProductStats(clsProductStats& udProductStats, const store::ReportTables& tables, bool unitsOnly = false);
   bool GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, std::unordered_set<int32_t>& failed,
                           const store::ReportTables& tables, bool unitsOnly = false);
   // Of the entries (new rows, or edits of stored ones, saved in this order), the

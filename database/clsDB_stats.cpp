@@ -57,8 +57,9 @@ bool clsDB::GetProductStats(clsProductStats& udProductStats, DATA4* tb_tran) {
                             udProductStats.m_nProductID);
 }
 
-bool clsDB::GetProductStats(clsProductStats& udProductStats, const store::ReportTables& tables) {
-  return ReportProductStats(*this, tables.ProductStats(udProductStats), udProductStats.m_nProductID);
+bool clsDB::GetProductStats(clsProductStats& udProductStats, const store::ReportTables& tables, bool unitsOnly) {
+  return ReportProductStats(*this, tables.ProductStats(udProductStats, FiguresOf(unitsOnly)),
+                            udProductStats.m_nProductID);
 }
 
 bool clsDB::GetAllProductStats(std::unordered_map<int32_t, clsProductStats>& stats, std::unordered_set<int32_t>& failed,

@@ -35,6 +35,15 @@ bool HasColumn(const clsRptDef& def, int32_t id) {
   return false;
 }
 
+// True when a column shows a figure worked out from the transactions' prices; the
+// unit counts and the values at the product's own cost or price need none.
+bool NeedsPrices(const clsRptDef& def) {
+  for (const int32_t id : {invcol::kOnOrderValueActualCost, invcol::kAvgCostPerUnit, invcol::kAvgPricePerUnit,
+                           invcol::kStockValueAvgCost, invcol::kStockValueAvgPrice, invcol::kOnOrderValueAvgCost})
+    if (HasColumn(def, id)) return true;
+  return false;
+}
+
 // The texts of a product that a report reads: those of its columns, the name and part
 // number also for a search.
 struct ShownTexts {
@@ -71,20 +80,22 @@ ProductRow ReadProduct(const store::ProductView& r, const ShownTexts& shown, Gri
 }
 
 // Stock figures of single products: from one pass over every transaction, or by a
-// walk of the product's own transactions.
+// walk of the product's own transactions; the unit counts alone where the report shows
+// no figure that needs the prices.
 class StatsSource {
  public:
-  explicit StatsSource(const store::ReportTables& tables) : tables_(tables) {}
+  StatsSource(const store::ReportTables& tables, const clsRptDef& def)
+      : tables_(tables), unitsOnly_(!NeedsPrices(def)) {}
   void LoadAll() {
     bulk_ = true;
-    bulkOk_ = tables_.HasTransactions() && gDB().GetAllProductStats(all_, failed_, tables_);
+    bulkOk_ = tables_.HasTransactions() && gDB().GetAllProductStats(all_, failed_, tables_, unitsOnly_);
   }
   // False when the figures could not be computed (the record is then all 0), as for
   // every product when the transactions did not open.
   bool Get(int32_t id, clsProductStats& s) {
     s.Init(id);
     if (!tables_.HasTransactions()) return false;
-    if (!bulk_) return gDB().GetProductStats(s, tables_);
+    if (!bulk_) return gDB().GetProductStats(s, tables_, unitsOnly_);
     if (!bulkOk_ || failed_.count(id) != 0) return false;
     if (auto it = all_.find(id); it != all_.end()) s = it->second;
     return true;
@@ -92,6 +103,7 @@ class StatsSource {
 
  private:
   const store::ReportTables& tables_;
+  const bool unitsOnly_;
   bool bulk_ = false;
   bool bulkOk_ = false;
   std::unordered_map<int32_t, clsProductStats> all_;
@@ -213,7 +225,7 @@ void LoadInventoryGridRowsHelper(ctl::GridControl& grd, const clsRptDef& def, Gr
     }
     if (load.Cancelled()) return;
 
-    StatsSource stats(tables);
+    StatsSource stats(tables, def);
     const bool needsStats = requiresStats || crit.m_udIndicate != 0 || crit.m_udInvLevel != 0;
     const bool bulk = path == StatsPath::Bulk ||
                       (path == StatsPath::Auto && products.size() > static_cast<size_t>(kBulkStatsMinProducts));
@@ -265,7 +277,7 @@ bool ReloadInvRow(ctl::GridControl& grd, clsRptDef& RptDef, int32_t nRow, int32_
     try {
       store::ProductScan scan = tables.ScanProducts();
       if (!scan.Find(nProductID)) return;
-      StatsSource stats(tables);
+      StatsSource stats(tables, RptDef);
       GridCellWriter w(grd);
       int row = nRow;
       const store::ProductView& r = scan.row();

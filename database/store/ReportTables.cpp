@@ -13,9 +13,9 @@ Status ReportTables::ForEachVisible(SearchType order,
   return store::Products(session_).ForEachVisible(order, take, products_.get());
 }
 
-Status ReportTables::ProductStats(StockFigures& stats) const {
+Status ReportTables::ProductStats(StockFigures& stats, Stock::Figures which) const {
   if (!transactions_.ok()) return failure();
-  return Stock(session_).ProductStats(stats, transactions_.get());
+  return Stock(session_).ProductStats(stats, transactions_.get(), which);
 }
 
 Status ReportTables::AllProductStats(std::unordered_map<int32_t, StockFigures>& stats,

@@ -35,7 +35,7 @@ class ReportTables {
   // Every visible product with its id, as Products::ForEachVisible.
   Status ForEachVisible(SearchType order, const std::function<bool(int32_t, const ProductRecord&)>& take) const;
   // The stock figures on the open transactions, as Stock gives them.
-  Status ProductStats(StockFigures& stats) const;
+  Status ProductStats(StockFigures& stats, Stock::Figures which) const;
   Status AllProductStats(std::unordered_map<int32_t, StockFigures>& stats, std::unordered_set<int32_t>& failed,
                          Stock::Figures which) const;
 

@@ -222,17 +222,18 @@ class Walks {
 
 }  // namespace
 
-Status Stock::ProductStats(StockFigures& stats, DATA4* open) const {
+Status Stock::ProductStats(StockFigures& stats, DATA4* open, Figures which) const {
   return Guarded<Status>([&]() -> Status {
     Table tb(session_, open, Transactions::kFile);
     if (!tb.ok()) return tb.failure();
     const TranFields fields(tb.get());
+    const bool unitsOnly = which == Figures::kUnits;
     StockWalk walk;
     ForEachProductRow(session_, tb.get(), stats.m_nProductID, [&] {
-      walk.Apply(fields);
+      walk.Apply(fields, unitsOnly);
       return true;
     });
-    walk.Finish(stats);
+    walk.Finish(stats, unitsOnly);
     return Status::Ok();
   });
 }

@@ -30,12 +30,12 @@ class Stock {
  public:
   explicit Stock(Session session) : session_(std::move(session)) {}
 
+  // Which figures are worked out: every one, or the unit counts alone (on order,
+  // physical, allocated, available; the amounts stay 0), which need no price.
+  enum class Figures { kAll, kUnits };
   // Adds the transactions of stats.m_nProductID onto the record and derives the
   // averages and stock values.
-  Status ProductStats(StockFigures& stats, DATA4* open = nullptr) const;
-  // Which figures the one pass works out: every one, or the unit counts alone (on
-  // order, physical, allocated, available; the amounts stay 0), which need no price.
-  enum class Figures { kAll, kUnits };
+  Status ProductStats(StockFigures& stats, DATA4* open = nullptr, Figures which = Figures::kAll) const;
   // The figures of every product that has transactions (a product without any has no
   // entry: its figures are all 0). A product whose figures do not fit has no entry and
   // is in `failed`. Both are empty after a failure of the pass. A caller's open table

@@ -72,6 +72,12 @@ class Child {
   }
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
+  pid_t pid() const { return pid_; }
+  // True until the child ends (it is left to Finish to wait for).
+  bool Running() const {
+    siginfo_t info{};
+    return pid_ > 0 && waitid(P_PID, pid_, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+  }
   void Send(char c) { (void)!write(to_[1], &c, 1); }
   // The child's next byte; '?' when it ended without one.
   char Receive() {

@@ -189,35 +189,51 @@ TEST_F(mdlInventoryGridTest, LongNotesAreCutAndMissingOnesEmpty) {
 }
 
 // The one-pass figures and the per-product walks fill the same grid, also when one
-// product among 300 has figures beyond the currency range: only that product is left
-// without figures, reported once by each load.
+// product among 300 has figures beyond the currency range: where a column needs its
+// amounts, only that product is left without figures, reported once by each load; its
+// unit counts alone fit and show.
 TEST_F(mdlInventoryGridTest, BulkAndPerProductFiguresAgreeOnAGeneratedDatabase) {
   gDB().CloseDB();
   const QString folder = testenv::NewTempDir(QStringLiteral("sample"));
   ASSERT_EQ(dbsample::WriteSampleDatabase(folder, rt::App::Path(), {300, 6000, 7}), QString());
   ASSERT_TRUE(gDB().OpenDB(folder));
   constexpr int32_t kOverflowing = 1150;
+  clsProductStats before;
+  before.Init(kOverflowing);
+  ASSERT_TRUE(gDB().GetProductStats(before));
   ASSERT_GT(AddTran(kOverflowing, 2, "1000000", "99999999999"), 0);
-  QString cols;
-  for (int id = 1001; id <= 1029; ++id) cols += (cols.isEmpty() ? "" : "~") + QString::number(id);
-  for (int level = 0; level <= 3; ++level) {
-    clsRptDef def = Def(InvRecord(level, level == 0 ? 1 : 0, cols));
-    ctl::GridControl bulk, single;
-    for (int load = 0; load < 2; ++load) prompts->ExpectContaining(QStringLiteral("Overflow"));
-    reports::LoadInventoryGrid(bulk, def, -1, reports::StatsPath::Bulk);
-    reports::LoadInventoryGrid(single, def, -1, reports::StatsPath::PerProduct);
-    ASSERT_EQ(bulk.Rows(), single.Rows()) << level;
-    ASSERT_GT(bulk.Rows(), level == 0 ? 250 : 1);
-    if (level == 0) {
-      int row = 1;
-      while (row < bulk.Rows() && bulk.RowData(row).toInt() != kOverflowing) ++row;
-      ASSERT_LT(row, bulk.Rows());
-      EXPECT_EQ(bulk.CellValue(row, 14).toDouble(), 0.0) << "its 1,000,000 units are not shown";
-    }
-    for (int r = 0; r < bulk.Rows(); ++r) {
-      EXPECT_EQ(bulk.RowData(r), single.RowData(r)) << r;
-      EXPECT_EQ(bulk.Cell(ctl::flexcpForeColor, r, 1), single.Cell(ctl::flexcpForeColor, r, 1)) << r;
-      for (int c = 1; c < bulk.Cols(); ++c) EXPECT_EQ(bulk.CellValue(r, c), single.CellValue(r, c)) << r << "," << c;
+  const double received = before.m_curNumUnitsInStock_Physical.ToDouble() + 1000000;
+  QString every;
+  for (int id = 1001; id <= 1029; ++id) every += (every.isEmpty() ? "" : "~") + QString::number(id);
+  const struct {
+    QString cols;
+    bool overflow;  // the product's figures are reported as not fitting
+    int physical;   // the column of its physical units
+  } cases[] = {{every, true, 14},
+               {QStringLiteral("1001~1002~1014~1015~1016~1017~1021~1022~1028"), false, 3}};
+  for (const auto& c : cases) {
+    for (int level = 0; level <= 3; ++level) {
+      SCOPED_TRACE(c.cols.toStdString() + ", level " + std::to_string(level));
+      clsRptDef def = Def(InvRecord(level, level == 0 ? 1 : 0, c.cols));
+      ctl::GridControl bulk, single;
+      if (c.overflow)
+        for (int load = 0; load < 2; ++load) prompts->ExpectContaining(QStringLiteral("Overflow"));
+      reports::LoadInventoryGrid(bulk, def, -1, reports::StatsPath::Bulk);
+      reports::LoadInventoryGrid(single, def, -1, reports::StatsPath::PerProduct);
+      ASSERT_EQ(bulk.Rows(), single.Rows());
+      ASSERT_GT(bulk.Rows(), level == 0 ? 250 : 1);
+      if (level == 0) {
+        int row = 1;
+        while (row < bulk.Rows() && bulk.RowData(row).toInt() != kOverflowing) ++row;
+        ASSERT_LT(row, bulk.Rows());
+        EXPECT_EQ(bulk.CellValue(row, c.physical).toDouble(), c.overflow ? 0.0 : received);
+      }
+      for (int r = 0; r < bulk.Rows(); ++r) {
+        EXPECT_EQ(bulk.RowData(r), single.RowData(r)) << r;
+        EXPECT_EQ(bulk.Cell(ctl::flexcpForeColor, r, 1), single.Cell(ctl::flexcpForeColor, r, 1)) << r;
+        for (int col = 1; col < bulk.Cols(); ++col)
+          EXPECT_EQ(bulk.CellValue(r, col), single.CellValue(r, col)) << r << "," << col;
+      }
     }
   }
 }
