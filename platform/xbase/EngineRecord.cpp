@@ -395,11 +395,16 @@ int StoreAppend(DATA4* d, uint32_t* n) {
     const std::string bytes(d->rec.data(), d->table->recordLen());
     if (const int r = WriteNote(d, d->table->recordCount(), {{*n, {}, bytes}}); r != 0) return r;
   }
+  // A failure is reported to the caller, not finished by the next writer: the note goes.
+  const auto failed = [d](int r) {
+    ClearNote(d);
+    return r;
+  };
   const char mark = d->rec[0];
   d->rec[0] = '*';
   s = d->table->StageAppend(d->rec.data(), n);
   d->rec[0] = mark;
-  if (!s.ok()) return d->Fail(s, ErrorOf(s, e4write));
+  if (!s.ok()) return failed(d->Fail(s, ErrorOf(s, e4write)));
   std::vector<KeyOp> inserted;
   if (d->index) {
     d->index->BeginBatch();
@@ -408,7 +413,7 @@ int StoreAppend(DATA4* d, uint32_t* n) {
     if (r == 0 && !s.ok()) r = d->Fail(s, ErrorOf(s, e4write));
     if (r != 0) {
       d->index->DropBatch();
-      return r;
+      return failed(r);
     }
   }
   if (mark != '*') s = d->table->StageAppend(d->rec.data(), n);
@@ -418,7 +423,7 @@ int StoreAppend(DATA4* d, uint32_t* n) {
     return 0;
   }
   RemoveInserted(d, inserted, *n);
-  return d->Fail(s, ErrorOf(s, e4write));
+  return failed(d->Fail(s, ErrorOf(s, e4write)));
 }
 
 void Committed(DATA4* d, uint32_t n) {
