@@ -120,7 +120,7 @@ bool File::ReadAt(uint64_t off, void* buf, size_t n) const {
 }
 
 long long File::ReadDisk(uint64_t off, void* buf, size_t n) const {
-  if (mapReads_ && CopyMapped(off, buf, n, 0) == MappedRead::kCopied) return static_cast<long long>(n);
+  if (mapReads_ && CopyMapped(off, buf, n, 0) == MappedRead::kCopied) return FoundOnDisk(off, n);
   size_t done = 0;
   auto* p = static_cast<char*>(buf);
   while (done < n) {
@@ -132,8 +132,15 @@ long long File::ReadDisk(uint64_t off, void* buf, size_t n) const {
     if (r == 0) break;
     done += static_cast<size_t>(r);
   }
-  knownSize_ = std::max<uint64_t>(knownSize_, off + done);
-  return static_cast<long long>(done);
+  return FoundOnDisk(off, done);
+}
+
+long long File::FoundOnDisk(uint64_t off, size_t n) const {
+  if (n == 0) return 0;  // nothing there: a read at or past the end
+  knownSize_ = std::max<uint64_t>(knownSize_, off + n);
+  // Read while writes are kept back: bytes on disk, which Flush must not take for fresh.
+  if (deferred_) deferred_->diskSize = std::max(deferred_->diskSize, knownSize_);
+  return static_cast<long long>(n);
 }
 
 long long File::ReadSome(uint64_t off, void* buf, size_t n) const {
@@ -238,9 +245,9 @@ void File::Defer() {
   if (deferred_) return;
   deferred_ = spare_ ? std::move(spare_) : std::make_unique<Deferred>();
   // The size known, without a system call: it covers every byte read or written
-  // through this object, so a block beyond it that is written is one nothing read here
-  // refers to. Another program may have grown the file since: DeferredBlock reads
-  // such a block when it is written in part.
+  // through this object, and reads from now on raise it (FoundOnDisk), so a block
+  // beyond it that is written is one nothing read here refers to. Another program may
+  // have grown the file since: DeferredBlock reads such a block when it is written in part.
   deferred_->diskSize = knownSize_ != 0 ? knownSize_ : Size();
 }
 

@@ -110,7 +110,7 @@ class File {
   struct Deferred {
     // A few blocks are found by a look along order, more through the map.
     static constexpr size_t kFew = 16;
-    uint64_t diskSize = 0;  // the file's size when deferring began
+    uint64_t diskSize = 0;  // the bytes known on disk: the size known at Defer, grown by reads
     uint64_t end = 0;       // the end of the furthest deferred write
     std::unordered_map<uint64_t, size_t> at;  // block offset -> index in blocks, past kFew
     std::vector<uint64_t> order;               // block offsets, first changed first
@@ -122,6 +122,8 @@ class File {
 
   File(int fd, std::string path, Mode mode) : fd_(fd), path_(std::move(path)), mode_(mode), map_(fd) {}
   long long ReadDisk(uint64_t off, void* buf, size_t n) const;
+  // n bytes at off were read from disk: the sizes known grow to cover them; returns n.
+  long long FoundOnDisk(uint64_t off, size_t n) const;
   // Is [0, end) mapped? Maps the file anew, at the size it has now, when there is no
   // mapping, or when the file is known to hold `known` bytes, past the mapping's end.
   bool Reach(uint64_t end, uint64_t known) const;

@@ -187,3 +187,41 @@ TEST(MappedReads, PagesFarBehindReadsInOrderAreGivenBack) {
     EXPECT_LE(std::stoull(maps.substr(rss + 5)), 3u << 10) << "kB resident";
   }
 }
+
+namespace {
+std::string gWatched;
+std::vector<size_t> gChanged;  // per write, the last 512-byte block whose bytes changed
+void NoteChangedBlock(const std::string& path) {
+  const std::string now = xbtest::ReadFile(path);
+  size_t b = (now.size() + 511) / 512;
+  while (b > 0 && now.compare((b - 1) * 512, 512, gWatched, std::min((b - 1) * 512, gWatched.size()), 512) == 0) --b;
+  gChanged.push_back(b - 1);
+  gWatched = now;
+}
+}  // namespace
+
+// Blocks another handle added after this one last knew the size, read and then changed
+// while writes are kept back, are flushed in their given order, not first as fresh ones.
+TEST(DeferredWrites, BlocksAnotherHandleAddedKeepTheirOrder) {
+  const std::string path = xbtest::NewDir() + "/grown";
+  xbtest::WriteFile(path, std::string(4 * 512, 'a'));
+  xb::Status s;
+  auto mine = xb::File::Open(path, xb::File::Mode::kReadWrite, &s);
+  auto other = xb::File::Open(path, xb::File::Mode::kReadWrite, &s);
+  ASSERT_TRUE(mine && other);
+  char block[512];
+  ASSERT_TRUE(mine->ReadAt(0, block, sizeof block));
+  const std::string grown(4 * 512, 'o');
+  ASSERT_TRUE(other->WriteAt(4 * 512, grown.data(), grown.size()));
+  mine->Defer();
+  ASSERT_TRUE(mine->ReadAt(6 * 512, block, sizeof block));
+  const std::string b(512, 'b'), c(512, 'c'), d(512, 'd');
+  ASSERT_TRUE(mine->WriteAt(6 * 512, b.data(), 512) && mine->WriteAt(2 * 512, c.data(), 512) &&
+              mine->WriteAt(9 * 512, d.data(), 512));
+  gWatched = xbtest::ReadFile(path), gChanged.clear();
+  xb::writeHook = NoteChangedBlock;
+  const bool flushed = mine->Flush({2 * 512, 6 * 512});
+  xb::writeHook = nullptr;
+  ASSERT_TRUE(flushed);
+  EXPECT_EQ(gChanged, (std::vector<size_t>{9, 2, 6}));
+}
