@@ -462,13 +462,15 @@ int WriteHeldAppends(DATA4* d) {
   // takes the records over; after it, the note tells the next writer to give them their
   // marks.
   Status s = d->memo ? d->memo->Store() : Status::Ok();
+  const uint32_t count = d->table->recordCount();
+  std::vector<NoteRecord> records;
   if (s.ok() && d->index) {
-    std::vector<NoteRecord> records(held);
+    records.resize(held);
     for (uint32_t i = 0; i < held; ++i) {
       records[i].recno = d->table->heldFirst() + i;
       records[i].now.assign(d->table->heldRecord(i), d->table->recordLen());
     }
-    if (const int r = WriteNote(d, d->table->recordCount(), records); r != 0) {
+    if (const int r = WriteNote(d, count, records); r != 0) {
       d->table->DropHeld();
       d->index->DropBatch();
       d->countCurrent = false;
@@ -490,9 +492,16 @@ int WriteHeldAppends(DATA4* d) {
   }
   if (d->index && !counted) d->index->DropBatch();
   d->countCurrent = false;
-  // Counted with their keys, the records are stored: their marks are written now if
-  // the disk allows, else by the next write.
-  if (counted && d->index && RepairFromNote(d, true) == 0) return 0;
+  if (counted && d->index) {
+    // Counted with their keys, the records are stored once their marks are written:
+    // now, if the disk allows.
+    if (RepairFromNote(d, true) == 0) return 0;
+    // Else the failure stands, and so must the rows: they stay counted, marked
+    // deleted, and their keys leave the tags that hold live rows only (now, or at the
+    // next write, which would otherwise make them live).
+    for (NoteRecord& r : records) r.now[0] = '*';
+    if (WriteNote(d, count, records) == 0) RepairFromNote(d, true);
+  }
   return d->Fail(s, ErrorOf(s, e4write));
 }
 

@@ -406,7 +406,7 @@ TEST_F(MaintTest, AReindexKilledAtAnyWriteLeavesTheTableWholeAfterTheNextOpen) {
   const std::string log = xbtest::NewDir() + "/problems";
   const int out = ::open(log.c_str(), O_CREAT | O_RDWR | O_APPEND, 0600);
   ASSERT_GE(out, 0);
-  xbtest::ForEachKillPoint(4, [&](int writes, bool* done) {
+  xbtest::ForEachKillPoint([&](int writes, bool* done) {
     const QString copy = testenv::NewTempDir(QStringLiteral("db"));
     for (const auto& [name, bytes] : saved) {
       QFile f(QDir(copy).filePath(name));

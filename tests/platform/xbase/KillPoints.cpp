@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -105,7 +106,9 @@ std::string TagsMissRows(const std::string& path, bool whole, const std::set<uin
   return problem;
 }
 
-void ForEachKillPoint(int workers, const std::function<std::string(int writes, bool* done)>& run, int out) {
+void ForEachKillPoint(const std::function<std::string(int writes, bool* done)>& run, int out) {
+  cpu_set_t cpus;
+  const int workers = std::max(4, sched_getaffinity(0, sizeof cpus, &cpus) == 0 ? CPU_COUNT(&cpus) : 0);
   std::vector<pid_t> kids;
   for (int w = 0; w < workers; ++w) {
     kids.push_back(Spawn([&, w] {
@@ -135,12 +138,12 @@ void WriteFiles(const std::string& dir, const Files& files) {
   for (const auto& [name, bytes] : files) WriteFile(dir + "/" + name, bytes);
 }
 
-std::string KillPointProblems(int workers, const Files& saved,
+std::string KillPointProblems(const Files& saved,
                               const std::function<std::string(const std::string& dir, int writes, bool* done)>& run) {
   const std::string log = NewDir() + "/problems";
   const int out = ::open(log.c_str(), O_CREAT | O_RDWR | O_APPEND, 0600);
   if (out < 0) return "cannot make " + log;
-  ForEachKillPoint(workers, [&](int writes, bool* done) {
+  ForEachKillPoint([&](int writes, bool* done) {
     const std::string dir = NewDir();
     WriteFiles(dir, saved);
     const std::string problem = run(dir, writes, done);

@@ -14,10 +14,10 @@ namespace xbtest {
 // Ends this process with SIGKILL at its `writes`th file write from now.
 void KillAtWrite(int writes);
 
-// Runs run(writes, &done) for writes = 1, 2, ... until it sets done, spread over
-// `workers` processes (each takes every workers-th kill point); its problems go to
-// the file descriptor `out`, one line per kill point.
-void ForEachKillPoint(int workers, const std::function<std::string(int writes, bool* done)>& run, int out);
+// Runs run(writes, &done) for writes = 1, 2, ... until it sets done, spread over a
+// process per CPU this one may use, 4 at least (each takes every n-th kill point); its
+// problems go to the file descriptor `out`, one line per kill point.
+void ForEachKillPoint(const std::function<std::string(int writes, bool* done)>& run, int out);
 
 // The files of a folder by name, as they are now.
 using Files = std::map<std::string, std::string>;
@@ -26,7 +26,7 @@ void WriteFiles(const std::string& dir, const Files& files);
 
 // ForEachKillPoint with run(dir, writes, &done) on a fresh folder holding `saved` for
 // each kill point (removed after it): every kill point's problems, "" when none had any.
-std::string KillPointProblems(int workers, const Files& saved,
+std::string KillPointProblems(const Files& saved,
                               const std::function<std::string(const std::string& dir, int writes, bool* done)>& run);
 
 // "" when every counted record, and every live one past the count, is found in each of

@@ -766,7 +766,7 @@ TEST(EngineStress, ChangesKilledAfterAnyWriteLeaveEveryTagWholeAfterOurNextWrite
     for (uint32_t n = rows + 1; n <= rows + c.appended; ++n) named.insert(n);
     Memos stored = c.start->memos;  // once the writer has ended by itself
     for (const auto& [n, memo] : rewritten) stored[n] = memo;
-    EXPECT_EQ(KillPointProblems(4, c.start->files, [&](const std::string& dir, int writes, bool* done) {
+    EXPECT_EQ(KillPointProblems(c.start->files, [&](const std::string& dir, int writes, bool* done) {
       const std::string path = dir + "/" + c.start->dbf;
       int ready[2], go[2];
       if (::pipe(ready) != 0 || ::pipe(go) != 0) return std::string(" no pipe");

@@ -1,6 +1,7 @@
 // Writing through the call surface: creating tables, appending, changing keys,
 // deleting, re-indexing; the files keep the layout other xBase programs write.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -950,6 +951,65 @@ TEST_F(TranTable, AnAppendKilledAmongItsKeysIsTidiedAfterAnotherProgramWritesOve
     d_ = nullptr;
     EXPECT_EQ(xbtest::ReadFile(path_.substr(0, path_.size() - 3) + "pnd"), "") << "the note is emptied at close";
     SetUp();
+  }
+}
+
+// Makes every later write to the file fail as a lost share would (the descriptors that
+// name it become read-only ones).
+void RefuseWrites(const std::string& path) {
+  const auto target = std::filesystem::canonical(path);
+  for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code ec;
+    if (std::filesystem::read_symlink(e.path(), ec) != target || ec) continue;
+    const int ro = open(path.c_str(), O_RDONLY);
+    ASSERT_GE(ro, 0);
+    dup2(ro, std::stoi(e.path().filename().string()));
+    close(ro);
+  }
+}
+
+struct Refusal {
+  std::vector<std::string> files;  // refused from the table's first write after an index write (the count)
+  bool indexWritten = false, done = false;
+} gRefusal;
+
+// A batch whose count is written but not its records' live marks reports the failure,
+// and its rows stay unstored: counted, deleted, without keys in the FOR !DELETED() tag,
+// also after the next open and write, whether the keys went at once or at that open.
+TEST_F(TranTable, ABatchFailingAfterItsCountStaysUnstored) {
+  for (const bool indexRefused : {false, true}) {
+    SCOPED_TRACE(indexRefused ? "table and index refused" : "table refused");
+    TearDown(), rows_.clear(), SetUp();
+    Fill(5, 17);
+    const std::string cdx = path_.substr(0, path_.size() - 3) + "cdx";
+    gRefusal = {{path_}};
+    if (indexRefused) gRefusal.files.push_back(cdx);
+    ASSERT_EQ(d4lockAppend(d_), 0);
+    Fill(3, 18);
+    xb::writeHook = [](const std::string& p) {
+      if (gRefusal.done) return;
+      if (p.ends_with(".cdx")) gRefusal.indexWritten = true;
+      if (!p.ends_with(".dbf") || !gRefusal.indexWritten) return;
+      gRefusal.done = true;
+      for (const std::string& f : gRefusal.files) RefuseWrites(f);
+    };
+    EXPECT_EQ(d4unlock(d_), e4write);
+    xb::writeHook = nullptr;
+    ASSERT_TRUE(gRefusal.done);
+    d4close(d_);
+    d_ = nullptr;
+    EXPECT_EQ(xbtest::DbfLayout(xbtest::ReadFile(path_)).count, 8u) << "the count was written";
+    for (size_t i = 5; i < 8; ++i) rows_[i].deleted = true;
+    gRepaired.clear();
+    xb::repairHook = [](const std::string&, const std::string& what) { gRepaired = what; };
+    Reopen();
+    xb::repairHook = nullptr;
+    EXPECT_EQ(gRepaired.find("made live"), std::string::npos) << gRepaired;
+    ExpectOrders();
+    ExpectSoundIndex();
+    Fill(1, 19);
+    ExpectOrders();
+    ExpectSoundIndex();
   }
 }
 
