@@ -259,8 +259,16 @@ int RebuildUnsoundTags(DATA4* d) {
     if (!d->index->CheckTag(t->index, true).ok()) unsound.push_back(t.get());
   }
   if (unsound.empty()) return 0;
+  // A live record just past the count is an append stopped after all its keys were
+  // written, counted by the next append (TakeOverLeftovers): its keys stay.
+  uint32_t upTo = d->table->recordCount();
+  char mark = '*';
+  if (d->table->WholeBeyondCount() > 0 && d->table->file().ReadAt(d->table->header().RecordOffset(upTo + 1), &mark, 1) &&
+      mark != '*') {
+    ++upTo;
+  }
   std::vector<xb::TagEntries> entries;
-  Status s = GatherEntries(d, d->table->recordCount(), unsound, &entries);
+  Status s = GatherEntries(d, upTo, unsound, &entries);
   for (size_t i = 0; s.ok() && i < unsound.size(); ++i) s = d->index->RebuildTag(unsound[i]->index, std::move(entries[i]));
   return s.ok() ? 0 : d->Fail(s, s.code() == Code::kIo ? e4write : e4index);
 }

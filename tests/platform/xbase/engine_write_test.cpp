@@ -893,6 +893,54 @@ TEST_F(TranTable, AnAppendCutShortIsInvisibleAndTakenOver) {
 
 std::string gRepaired;  // what the last repair said
 
+// An append stopped after its record was made live, before its count: the record
+// past the count has all its keys. A repair that builds a tag anew (here the CODE tag,
+// whose separators deletes left above their children) keeps that record's keys, so
+// that the next append counts it instead of refusing the table as damaged.
+TEST_F(TranTable, ARebuildDuringARepairKeepsTheKeysOfALiveRecordPastTheCount) {
+  Fill(1400, 21);
+  for (uint32_t n = 3; n <= 1400; n += 3) Delete(n);
+  ASSERT_EQ(d4close(d_), 0);
+  d_ = nullptr;
+  // Record 1401: a copy of record 1 with rowid 7777, live, with every key; the count still 1400.
+  std::string bytes = xbtest::ReadFile(path_);
+  const xbtest::DbfLayout dbf(bytes);
+  std::string image = bytes.substr(dbf.At(1), dbf.recordLen);
+  image.replace(1, 11, "       7777");
+  xbtest::WriteFile(path_, bytes.substr(0, dbf.At(1401)) + image + "\x1A");
+  Row other = rows_[0];
+  other.rowid = 7777;
+  {
+    xb::Status s;
+    auto raw = xb::CdxIndex::Open(path_.substr(0, path_.size() - 3) + "cdx", xb::File::Mode::kReadWrite, &s);
+    ASSERT_TRUE(raw);
+    char prodid[16];
+    std::snprintf(prodid, sizeof prodid, "%11ld", other.prodid);
+    const std::pair<const char*, std::string> keys[] = {
+        {"ROWID", xb::EncodeNumericKey(7777)}, {"PRODID", xb::EncodeNumericKey(double(other.prodid))},
+        {"TRNDT_D", other.date}, {"CODE", (Upper(other.code) + "          ").substr(0, 10)},
+        {"PRODDATE", prodid + other.date}};
+    for (const auto& [tag, key] : keys) ASSERT_TRUE(raw->Insert(size_t(raw->FindTag(tag)), key, 1401).ok()) << tag;
+    ASSERT_FALSE(raw->CheckTag(size_t(raw->FindTag("CODE")), true).ok()) << "a separator above its child";
+  }
+  // A key change killed once its note is written: the next open repairs from it.
+  const int status = xbtest::Wait(xbtest::Spawn([&] {
+    Engine e;
+    DATA4* d = d4open(e, path_.c_str());
+    if (!d || d4top(d) != 0 || d4lock(d, 1) != 0) return 2;
+    f4assignLong(d4field(d, "PRODID"), 24);
+    xbtest::KillAtWrite(1);
+    return d4flush(d) == 0 ? 0 : 3;
+  }));
+  ASSERT_EQ(status, 128 + SIGKILL);
+  Reopen();
+  rows_.push_back(other);
+  Fill(1, 22);
+  EXPECT_EQ(d4recCountDo(d_), 1402);
+  ExpectOrders();
+  ExpectSoundIndex();
+}
+
 // An append killed among its key writes leaves entries of its record beyond the count;
 // another program then counts that record and writes its own row over it, with its
 // keys. Our next open removes the entries the killed row left, says so, and every tag
