@@ -129,11 +129,21 @@ Status Tree::Decode(uint32_t page, const uint8_t* buf, std::shared_ptr<Node>* ou
 
 Status Tree::Descend(const Target& t, std::vector<PathStep>* path, Pos* leaf) {
   uint32_t page = root_;
+  // The page descended from and its separator for this child: no entry of the child
+  // may pass the separator (it may be greater than them all).
+  std::shared_ptr<Node> parent;
+  uint32_t parentPage = 0;
+  size_t separator = 0;
   for (int depth = 0;; ++depth) {
     if (depth > kMaxDepth) return Corrupt("child pages form a loop");
     const std::shared_ptr<Node>* n;
     if (Status s = Fetch(page, &n); !s.ok()) return s;
     const Node& node = **n;
+    if (parent && node.count() &&
+        CompareEntry(node, node.count() - 1, parent->key(separator), parent->recnos[separator]) > 0) {
+      return Corrupt("separator " + std::to_string(separator) + " of page " + std::to_string(parentPage) +
+                     " disagrees with its child");
+    }
     const size_t i = LowerBound(node, t);
     if (node.leaf()) {
       *leaf = Pos{*n, page, i};
@@ -147,6 +157,9 @@ Status Tree::Descend(const Target& t, std::vector<PathStep>* path, Pos* leaf) {
       }
       path->push_back({page, *n, c});
     }
+    parent = *n;
+    parentPage = page;
+    separator = c;
     page = child;
   }
 }
@@ -268,6 +281,29 @@ Status Tree::MendStep(uint32_t page, const Node& cur, bool forward, uint32_t* ne
     }
     return false;
   };
+  // A split that copied its page: the neighbours of the page copied are relinked to the
+  // copies one after the other, so the page linking back to ours may be the page copied
+  // (or its copy, when ours is the page copied): it leads to the same next page, and
+  // both it and ours are reached from the same page behind.
+  const auto copied = [&] {
+    const uint32_t other = forward ? (*nn)->left : (*nn)->right;
+    std::shared_ptr<Node> o;
+    if (other == kNone || !Load(other, &o).ok() || !o->leaf() || (forward ? o->right : o->left) != *next) return false;
+    std::unordered_set<uint32_t> behind;
+    for (uint64_t hops = 0; hops <= limit; ++hops) {
+      const uint32_t b = forward ? o->left : o->right;
+      behind.insert(b);
+      if (b == kNone || !Load(b, &o).ok()) break;
+    }
+    std::shared_ptr<Node> c;
+    for (uint32_t p = page, hops = 0; hops <= limit; ++hops) {
+      if (!Load(p, &c).ok()) return false;
+      p = forward ? c->left : c->right;
+      if (behind.count(p)) return true;
+      if (p == kNone) return false;
+    }
+    return false;
+  };
   uint32_t found = kNone;
   if (forward) {
     const uint32_t back = (*nn)->left;
@@ -284,7 +320,7 @@ Status Tree::MendStep(uint32_t page, const Node& cur, bool forward, uint32_t* ne
       }
       p = n->left;
     }
-    return Corrupt("leaf links disagree");
+    return copied() ? Status::Ok() : Corrupt("leaf links disagree");
   }
   // The page split (left) leads through its new pages to ours: step to the last of them.
   if (walkRight(*next, [&](uint32_t, const Node& n) { return n.right == page; }, &found, nn)) {
@@ -299,7 +335,7 @@ Status Tree::MendStep(uint32_t page, const Node& cur, bool forward, uint32_t* ne
     *holdsOurs = true;
     return Status::Ok();
   }
-  return Corrupt("leaf links disagree");
+  return copied() ? Status::Ok() : Corrupt("leaf links disagree");
 }
 
 Status Tree::Count(uint64_t* n) {

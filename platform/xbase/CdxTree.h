@@ -110,7 +110,10 @@ class Tree {
   // in the order that keeps every state between the writes readable (the tag header
   // first); forgets them.
   Status DeferredOrder(std::vector<uint64_t>* order);
-  void ForgetDeferred() { deferredPages_.clear(); }
+  void ForgetDeferred() {
+    deferredPages_.clear();
+    newPages_.clear();
+  }
 
   Status Count(uint64_t* n);
   // Walks the whole tree: order, separators, levels, sibling links, free list. A
@@ -188,6 +191,7 @@ class Tree {
   bool bigEndianCounter_ = false;
   uint32_t diskRoot_ = kNone, diskFree_ = kNone;  // as the header on disk says
   std::vector<uint32_t> deferredPages_;
+  std::vector<uint32_t> newPages_;  // taken while the file holds writes back
   PageCache cache_;
 };
 

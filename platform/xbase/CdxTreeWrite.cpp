@@ -60,6 +60,7 @@ Status Tree::Allocate(const std::shared_ptr<Node>& node, uint32_t* page) {
   if (allocEnd_ > 0xFFFFFFFFull - 2 * kPageSize) return Status(Code::kIo, file_->path() + " is full");
   *page = uint32_t(allocEnd_);
   allocEnd_ += kPageSize;
+  if (file_->deferring()) newPages_.push_back(*page);
   cache_.Put(*page, node);
   return Status::Ok();
 }
@@ -111,6 +112,7 @@ Status Tree::DeferredOrder(std::vector<uint64_t>* order) {
     ranked.push_back(std::move(r));
   }
   deferredPages_.clear();
+  newPages_.clear();
   // From the top down, so that a descent from the root finds every entry at every
   // step: a page written routes to pages that hold what it routes to them, either
   // already in their new state or still in their old one, which holds all they held.
@@ -217,6 +219,20 @@ Status Tree::SplitAndWrite(std::vector<PathStep>& path, size_t level, uint32_t p
   n.MoveTail(k, right.get());
   uint32_t rightPage;
   if (Status s = Allocate(right, &rightPage); !s.ok()) return s;
+  // Held writes leave a page that is on disk as it is: its first half goes to a new
+  // page too, and the parent's one write routes to both halves in place of it. A
+  // descent then meets the page whole, or both halves; never a separator that a half
+  // left behind (other programs refuse those), nor entries it cannot reach.
+  const uint32_t old = page;
+  if (file_->deferring() && std::find(newPages_.begin(), newPages_.end(), page) == newPages_.end()) {
+    if (Status s = Allocate(node, &page); !s.ok()) return s;
+    cache_.Erase(old);
+    // Changed earlier in this batch: it goes out as it was.
+    if (!file_->KeepDisk(old, kPageSize)) return WriteFailed();
+    if (n.left != kNone) {
+      if (Status s = Relink(n.left, false, page); !s.ok()) return s;
+    }
+  }
   right->left = page;
   right->right = n.right;
   if (n.right != kNone) {
@@ -242,6 +258,7 @@ Status Tree::SplitAndWrite(std::vector<PathStep>& path, size_t level, uint32_t p
   PathStep& up = path[level - 1];
   Node& p = *up.node;
   p.SetEntry(up.child, n.key(n.count() - 1), n.recnos.back());
+  p.children[up.child] = page;
   p.Insert(up.child + 1, right->key(right->count() - 1), right->recnos.back(), rightPage);
   const bool atEnd = up.child + 2 == p.count();
   if (p.count() > InteriorCapacity(keyLen_)) return SplitAndWrite(path, level - 1, up.page, up.node, atEnd);

@@ -202,6 +202,19 @@ bool File::WriteThrough(uint64_t off, const void* buf, size_t n) {
   return WriteDisk(off, buf, n);
 }
 
+bool File::KeepDisk(uint64_t off, size_t n) {
+  if (!deferred_) return true;
+  for (uint64_t b = off / kBlock * kBlock; b < off + n; b += kBlock) {
+    const size_t i = deferred_->Find(b);
+    if (i == kNoBlock) continue;
+    uint8_t* p = deferred_->blocks.data() + i * kBlock;
+    const long long got = ReadDisk(b, p, kBlock);
+    if (got < 0) return false;
+    std::memset(p + got, 0, kBlock - size_t(got));
+  }
+  return true;
+}
+
 size_t File::Deferred::Find(uint64_t block) const {
   if (order.size() > kFew) {
     const auto it = at.find(block);

@@ -71,6 +71,9 @@ class File {
   bool HoldsBack(uint64_t off) const { return deferred_ && deferred_->Find(off / kBlock * kBlock) != kNoBlock; }
   bool Flush(const std::vector<uint64_t>& order = {});
   void Discard() { Recycle(std::move(deferred_)); }
+  // The blocks of [off, off + n) kept back take the bytes on disk again: Flush writes
+  // them as they are. False when they cannot be read.
+  bool KeepDisk(uint64_t off, size_t n);
 
   // From now on ReadAt and ReadSome copy bytes the file is known to hold out of the
   // mapping (CopyMapped) instead of by pread. Known: the size seen by the last Stat (or

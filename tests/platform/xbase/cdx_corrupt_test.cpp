@@ -24,6 +24,11 @@ uint32_t Le32(const std::string& b, size_t at) {
   for (int i = 3; i >= 0; --i) v = v << 8 | uint8_t(b[at + size_t(i)]);
   return v;
 }
+uint32_t Be32(const std::string& b, size_t at) {
+  uint32_t v = 0;
+  for (size_t i = 0; i < 4; ++i) v = v << 8 | uint8_t(b[at + i]);
+  return v;
+}
 void PutLe32(std::string& b, size_t at, uint32_t v) {
   for (size_t i = 0; i < 4; ++i) b[at + i] = char(v >> (8 * i));
 }
@@ -47,11 +52,7 @@ std::string SoundFile() {
 }
 
 size_t Root(const std::string& b) { return Le32(b, kTagHeader); }
-size_t Child(const std::string& b, size_t i) {
-  const size_t e = Root(b) + 12 + i * 16 + 12;
-  return size_t(uint8_t(b[e])) << 24 | size_t(uint8_t(b[e + 1])) << 16 | size_t(uint8_t(b[e + 2])) << 8 |
-         uint8_t(b[e + 3]);
-}
+size_t Child(const std::string& b, size_t i) { return Be32(b, Root(b) + 12 + i * 16 + 12); }
 
 // Opens the bytes and uses them every way; the first failure seen.
 xb::Status UseAll(const std::string& bytes) {
@@ -141,6 +142,12 @@ TEST(CdxCorrupt, PagesAreCheckedAsReadAndADamagedIndexIsNotWritten) {
          std::swap_ranges(&b[Root(b) + 12 + 16], &b[Root(b) + 12 + 32], &b[Root(b) + 12 + 32]);
        }},
       {"leaf keys out of order", [](std::string& b) { b[Child(b, 0) + 510] = char(0xFF); }},  // key 1 made the greatest
+      {"separators below their children's keys", [](std::string& b) {
+         const size_t first = Root(b) + 12, last = first + 8 * 16;  // separators 0 and 8 of 9
+         b.replace(first, 8, xb::EncodeNumericKey(1));
+         b.replace(last, 8, b, last - 16, 8);  // separator 7's key, with a greater record number
+         PutBe32(b, last + 8, Be32(b, last - 16 + 8) + 1);
+       }},
       {"child not on a page boundary", [](std::string& b) { PutBe32(b, Root(b) + 12 + 12, uint32_t(Child(b, 0) + 3)); }},
       {"leaf link not on a page boundary", [](std::string& b) { PutLe32(b, Child(b, 0) + 8, uint32_t(Child(b, 1) + 3)); }},
       {"leaf link beyond the file", [](std::string& b) { PutLe32(b, Child(b, 0) + 8, uint32_t(b.size())); }},

@@ -475,12 +475,18 @@ TEST(EngineStress, WritersKilledAtRandomLeaveNoMisreadState) {
     leftovers += left.beyond != 0;
     stale += left.stale;
     if (!problem.empty()) {
-      // What cannot be ordered away (a page split cut short) shows as damage.
+      // A write cut short (a split's links) is finished by the next open, from its
+      // note; what is not shows as damage.
       Engine e;
       DATA4* d = d4open(e, path.c_str());
       ASSERT_NE(d, nullptr);
-      EXPECT_FALSE(d->index->Check().ok()) << "undetected: " << problem;
+      const bool damaged = !d->index->Check().ok();
       d4close(d);
+      if (!damaged) {
+        Leftovers after;
+        EXPECT_EQ(CompareTags(path, &after), "") << "undetected: " << problem;
+        continue;
+      }
       code4accessMode(e, 1);
       d = d4open(e, path.c_str());
       ASSERT_NE(d, nullptr);
