@@ -188,6 +188,29 @@ class TranTable : public ::testing::Test {
     ASSERT_EQ(d4unlock(d_), 0);
     rows_[recno - 1].deleted = true;
   }
+  // What another program writing record n leaves (the table closed): a copy of record
+  // 1 with this rowid, the count left or raised to n, and the record's key in every tag.
+  void WriteCopyOfRecord1(uint32_t n, long rowid, bool counted, Row* row) {
+    std::string bytes = xbtest::ReadFile(path_);
+    const xbtest::DbfLayout dbf(bytes);
+    std::string image = bytes.substr(dbf.At(1), dbf.recordLen);
+    image.replace(1, 11, (std::string(11, ' ') + std::to_string(rowid)).substr(std::to_string(rowid).size()));
+    bytes = bytes.substr(0, dbf.At(n)) + image + "\x1A";
+    if (counted) xb::PutLE32(reinterpret_cast<uint8_t*>(bytes.data()) + 4, n);
+    xbtest::WriteFile(path_, bytes);
+    *row = rows_[0];
+    row->rowid = rowid;
+    xb::Status s;
+    auto raw = xb::CdxIndex::Open(path_.substr(0, path_.size() - 3) + "cdx", xb::File::Mode::kReadWrite, &s);
+    ASSERT_TRUE(raw);
+    char prodid[16];
+    std::snprintf(prodid, sizeof prodid, "%11ld", row->prodid);
+    const std::pair<const char*, std::string> keys[] = {
+        {"ROWID", xb::EncodeNumericKey(double(rowid))}, {"PRODID", xb::EncodeNumericKey(double(row->prodid))},
+        {"TRNDT_D", row->date}, {"CODE", (Upper(row->code) + "          ").substr(0, 10)},
+        {"PRODDATE", prodid + row->date}};
+    for (const auto& [tag, key] : keys) ASSERT_TRUE(raw->Insert(size_t(raw->FindTag(tag)), key, n).ok()) << tag;
+  }
 
   Engine engine_;
   std::string path_;
@@ -902,27 +925,15 @@ TEST_F(TranTable, ARebuildDuringARepairKeepsTheKeysOfALiveRecordPastTheCount) {
   for (uint32_t n = 3; n <= 1400; n += 3) Delete(n);
   ASSERT_EQ(d4close(d_), 0);
   d_ = nullptr;
-  // Record 1401: a copy of record 1 with rowid 7777, live, with every key; the count still 1400.
-  std::string bytes = xbtest::ReadFile(path_);
-  const xbtest::DbfLayout dbf(bytes);
-  std::string image = bytes.substr(dbf.At(1), dbf.recordLen);
-  image.replace(1, 11, "       7777");
-  xbtest::WriteFile(path_, bytes.substr(0, dbf.At(1401)) + image + "\x1A");
-  Row other = rows_[0];
-  other.rowid = 7777;
   {
     xb::Status s;
-    auto raw = xb::CdxIndex::Open(path_.substr(0, path_.size() - 3) + "cdx", xb::File::Mode::kReadWrite, &s);
+    auto raw = xb::CdxIndex::Open(path_.substr(0, path_.size() - 3) + "cdx", xb::File::Mode::kReadOnly, &s);
     ASSERT_TRUE(raw);
-    char prodid[16];
-    std::snprintf(prodid, sizeof prodid, "%11ld", other.prodid);
-    const std::pair<const char*, std::string> keys[] = {
-        {"ROWID", xb::EncodeNumericKey(7777)}, {"PRODID", xb::EncodeNumericKey(double(other.prodid))},
-        {"TRNDT_D", other.date}, {"CODE", (Upper(other.code) + "          ").substr(0, 10)},
-        {"PRODDATE", prodid + other.date}};
-    for (const auto& [tag, key] : keys) ASSERT_TRUE(raw->Insert(size_t(raw->FindTag(tag)), key, 1401).ok()) << tag;
     ASSERT_FALSE(raw->CheckTag(size_t(raw->FindTag("CODE")), true).ok()) << "a separator above its child";
   }
+  // Record 1401 with every key, the count still 1400.
+  Row other;
+  WriteCopyOfRecord1(1401, 7777, false, &other);
   // A key change killed once its note is written: the next open repairs from it.
   const int status = xbtest::Wait(xbtest::Spawn([&] {
     Engine e;
@@ -965,28 +976,9 @@ TEST_F(TranTable, AnAppendKilledAmongItsKeysIsTidiedAfterAnotherProgramWritesOve
     }));
     ASSERT_EQ(status, 128 + SIGKILL);
     // The other program: a copy of record 1 with rowid 8888 as record 6, counted, then its keys.
-    std::string bytes = xbtest::ReadFile(path_);
-    const xbtest::DbfLayout dbf(bytes);
-    ASSERT_EQ(dbf.count, 5u);
-    std::string image = bytes.substr(dbf.At(1), dbf.recordLen);
-    image.replace(1, 11, "       8888");
-    bytes = bytes.substr(0, dbf.At(6)) + image + "\x1A";
-    xb::PutLE32(reinterpret_cast<uint8_t*>(bytes.data()) + 4, 6);
-    xbtest::WriteFile(path_, bytes);
-    Row other = rows_[0];
-    other.rowid = 8888;
-    {
-      xb::Status s;
-      auto raw = xb::CdxIndex::Open(path_.substr(0, path_.size() - 3) + "cdx", xb::File::Mode::kReadWrite, &s);
-      ASSERT_TRUE(raw);
-      char prodid[16];
-      std::snprintf(prodid, sizeof prodid, "%11ld", other.prodid);
-      const std::pair<const char*, std::string> keys[] = {
-          {"ROWID", xb::EncodeNumericKey(8888)}, {"PRODID", xb::EncodeNumericKey(double(other.prodid))},
-          {"TRNDT_D", other.date}, {"CODE", (Upper(other.code) + "          ").substr(0, 10)},
-          {"PRODDATE", prodid + other.date}};
-      for (const auto& [tag, key] : keys) ASSERT_TRUE(raw->Insert(size_t(raw->FindTag(tag)), key, 6).ok()) << tag;
-    }
+    ASSERT_EQ(xbtest::DbfLayout(xbtest::ReadFile(path_)).count, 5u);
+    Row other;
+    WriteCopyOfRecord1(6, 8888, true, &other);
     rows_.push_back(other);
     gRepaired.clear();
     xb::repairHook = [](const std::string&, const std::string& what) { gRepaired = what; };
