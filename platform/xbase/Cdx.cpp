@@ -118,6 +118,7 @@ class Index final : public CdxIndex {
       : path_(std::move(path)), mode_(mode), file_(std::move(file)), detectTypes_(detectTypes), shelf_(shelf) {}
   ~Index() override {
     while (depth_ > 0) Release();  // a lock left held: write its counters, let go
+    RememberWhole();
     Shelve();
   }
 
@@ -147,7 +148,10 @@ class Index final : public CdxIndex {
   Status RebuildAll(std::vector<TagEntries> entries) override;
   uint64_t KeyCount(size_t tag) override;
   Status Check() override;
-  Status CheckTag(size_t tag, bool exact) override;
+  Status CheckTag(size_t tag, bool exact) override { return CheckTag(tag, exact, nullptr); }
+  bool SeenWhole() const override { return dir_ && wholeAt_ >= 0 && wholeAt_ == int64_t(dir_->counter()); }
+  Status CheckWhole(std::vector<uint64_t>* keys) override;
+  void MarkSeenWhole() override { wholeAt_ = dir_ && !damaged_ ? int64_t(dir_->counter()) : -1; }
   Status RebuildTag(size_t tag, TagEntries entries) override;
   Status LockExclusive() override {
     if (!file_->writable()) return Status(Code::kReadOnly, path_ + " is open read-only");
@@ -183,6 +187,8 @@ class Index final : public CdxIndex {
   // opens the file unchanged.
   Status Seen(Status s);
   void SetDamaged() { damaged_ = true; }
+  // The index opened is one the shelf saw whole.
+  void SetSeenWhole() { wholeAt_ = dir_ ? int64_t(dir_->counter()) : -1; }
   void End() { Release(); }
   Tree& tree(size_t tag) { return *trees_[tag]; }
   const TagDef& def(size_t tag) const { return defs_[tag]; }
@@ -190,6 +196,10 @@ class Index final : public CdxIndex {
  private:
   Status Acquire(bool exclusive);
   void Release();
+  Status CheckTag(size_t tag, bool exact, uint64_t* keys);
+  // Leaves the file's stamp on the shelf as seen whole, when it is.
+  void RememberWhole();
+  int64_t wholeAt_ = -1;  // the file's change counter when last seen whole; -1: not
   // Bytes 8..11 of the file count the changes of any tag (other programs bump only
   // those): when they moved since this handle last looked, every cached page may be
   // stale. Called with the lock just taken.
@@ -205,7 +215,7 @@ class Index final : public CdxIndex {
     if (!bumped_) file_->BeforeNextWrite([this] { return MarkChange().ok(); });
   }
   Status Change(size_t tag, std::string_view key, uint32_t recno, bool insert);
-  Status CheckTags();
+  Status CheckTags(std::vector<uint64_t>* keys = nullptr);
   bool Replaced() const;
   Status Reopen();
   // Reads the directory and tag headers of file (its first bytes in head) into
@@ -255,6 +265,7 @@ class Index final : public CdxIndex {
 Status Index::Seen(Status s) {
   if (s.code() != Code::kCorrupt || damaged_) return s;
   damaged_ = true;
+  wholeAt_ = -1;
   FileStamp stamp;
   if (shelf_ && file_->Stamp(&stamp)) {
     auto& damaged = shelf_->damaged;
@@ -323,6 +334,7 @@ Status Index::BumpFileCounter() {
   const Status s = dir_->BumpCounter();
   // Tags checked before are as current after a change of this handle's own.
   if (s.ok()) std::replace(checkedAt_.begin(), checkedAt_.end(), before, int64_t(dir_->counter()));
+  if (s.ok() && wholeAt_ == before) wholeAt_ = dir_->counter();
   return s;
 }
 
@@ -600,6 +612,7 @@ Status Index::Reopen() {
   file_ = std::move(file);  // closing the old file drops the lock held on it
   openedAt_ = -1;
   damaged_ = false;
+  wholeAt_ = -1;
   trees_ = std::move(trees);
   dir_ = std::move(dir);
   checkedIn_.assign(defs_.size(), 0);
@@ -640,7 +653,7 @@ uint64_t Index::KeyCount(size_t tag) {
 
 Status Index::Check() { return Seen(CheckTags()); }
 
-Status Index::CheckTags() {
+Status Index::CheckTags(std::vector<uint64_t>* keys) {
   if (Status s = Acquire(false); !s.ok()) return s;
   bool moved;
   uint64_t tags = 0;
@@ -649,20 +662,37 @@ Status Index::CheckTags() {
   Release();
   if (!s.ok()) return s;
   if (tags != defs_.size()) return Status(Code::kCorrupt, path_ + ": the tag directory changed");
+  if (keys) keys->assign(defs_.size(), 0);
   for (size_t t = 0; t < defs_.size(); ++t) {
-    if (Status s = CheckTag(t, false); !s.ok()) return s;
+    if (Status s = CheckTag(t, false, keys ? &(*keys)[t] : nullptr); !s.ok()) return s;
   }
   return Status::Ok();
 }
 
-Status Index::CheckTag(size_t tag, bool exact) {
+Status Index::CheckTag(size_t tag, bool exact, uint64_t* keys) {
   if (Status s = Begin(tag, false); !s.ok()) return s;
   uint64_t walked = 0, checked = 0;
   Status s = trees_[tag]->Check(&checked, exact);
   if (s.ok()) s = trees_[tag]->Count(&walked);
   End();
   if (s.ok() && walked != checked) s = Status(Code::kCorrupt, path_ + ": tag " + defs_[tag].name + " leaf chain misses keys");
+  if (keys) *keys = checked;
   return s;
+}
+
+Status Index::CheckWhole(std::vector<uint64_t>* keys) { return Seen(CheckTags(keys)); }
+
+void Index::RememberWhole() {
+  uint32_t counter = 0;
+  FileStamp stamp;
+  if (!shelf_ || !SeenWhole() || !dir_->PeekCounter(&counter) || counter != dir_->counter() ||
+      !file_->Stamp(&stamp) || !stamp.Settled()) {
+    return;
+  }
+  auto& whole = shelf_->whole;
+  std::erase_if(whole, [&](const FileStamp& w) { return w.dev == stamp.dev && w.ino == stamp.ino; });
+  if (whole.size() >= kShelfEntries) whole.erase(whole.begin());
+  whole.push_back(stamp);
 }
 
 Status Index::RebuildTag(size_t tag, TagEntries entries) {
@@ -821,7 +851,8 @@ std::unique_ptr<CdxIndex> CdxIndex::Open(const std::string& path, File::Mode mod
   std::unique_ptr<CdxShelf::Entry> shelved;
   FileStamp st;
   bool damaged = false;
-  if (shelf && (!shelf->entries.empty() || !shelf->damaged.empty()) && FileStamp::At(path, &st)) {
+  if (shelf && (!shelf->entries.empty() || !shelf->damaged.empty() || !shelf->whole.empty()) &&
+      FileStamp::At(path, &st)) {
     damaged = std::find(shelf->damaged.begin(), shelf->damaged.end(), st) != shelf->damaged.end();
     auto& entries = shelf->entries;
     const auto it = std::find_if(entries.begin(), entries.end(), [&](const auto& e) {
@@ -844,6 +875,9 @@ std::unique_ptr<CdxIndex> CdxIndex::Open(const std::string& path, File::Mode mod
     if (damaged) index->SetDamaged();
     s = index->Load(std::move(shelved), st);
     if (s.ok()) {
+      if (shelf && !damaged && std::find(shelf->whole.begin(), shelf->whole.end(), st) != shelf->whole.end()) {
+        index->SetSeenWhole();
+      }
       if (status) *status = s;
       return index;
     }

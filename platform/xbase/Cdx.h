@@ -103,6 +103,9 @@ class CdxShelf {
   std::vector<std::unique_ptr<Entry>> entries;  // the most recently closed last
   // Index files found damaged, as they were then: one opened unchanged is not written.
   std::vector<FileStamp> damaged;
+  // Index files seen whole (every tag checked, or changed by us only since), as they
+  // were when closed: one opened unchanged needs no check before it is written.
+  std::vector<FileStamp> whole;
 };
 
 class CdxIndex {
@@ -152,6 +155,14 @@ class CdxIndex {
   virtual Status Check() = 0;
   // Check of one tag; exact: every separator is its child's greatest entry.
   virtual Status CheckTag(size_t tag, bool exact) = 0;
+  // Under the lock: whether the file is as this engine last saw it whole (its change
+  // counter moved since by this handle's own changes only, or the file's stamp at open
+  // one the shelf saw whole).
+  virtual bool SeenWhole() const = 0;
+  // Check() of every tag, with each tag's key count in keys; MarkSeenWhole once the
+  // caller has found those counts right too.
+  virtual Status CheckWhole(std::vector<uint64_t>* keys) = 0;
+  virtual void MarkSeenWhole() = 0;
   // Writes a tree of the entries (any order) past the file's end, then points the tag's
   // header at it: stopped between the two, the tag keeps its old tree. The old tree's
   // pages and the free list are left unused.

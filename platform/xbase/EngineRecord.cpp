@@ -9,6 +9,7 @@
 
 #include "platform/xbase/EngineState.h"
 #include "platform/xbase/Number.h"
+#include "platform/xbase/TableFiles.h"
 
 using xb::Code;
 using xb::File;
@@ -273,6 +274,50 @@ int RebuildUnsoundTags(DATA4* d) {
   return s.ok() ? 0 : d->Fail(s, s.code() == Code::kIo ? e4write : e4index);
 }
 
+// Before the first write into an index this engine has not seen whole since it last
+// changed: every tag checked whole (pages, order, separators, links), and its key count
+// against the records (every counted one, or for a tag with a FOR clause those it
+// holds). Damage is reported with the re-index advice, and nothing is written.
+int CheckIndexBeforeWrite(DATA4* d) {
+  if (!d->index || d->index->SeenWhole()) return 0;
+  std::vector<uint64_t> keys;
+  Status s = d->index->CheckWhole(&keys);
+  if (s.ok()) s = d->table->RefreshCount();
+  const uint32_t count = d->table->recordCount();
+  // Records past the count (an append cut short) are put right by the write that follows.
+  if (s.ok() && d->table->WholeBeyondCount() == 0) {
+    std::vector<uint64_t> expected(keys.size(), count);
+    bool filtered = false;
+    for (auto& t : d->tags) {
+      if (t->filter) expected[t->index] = 0, filtered = true;
+    }
+    const size_t len = d->table->recordLen();
+    const uint32_t chunk = static_cast<uint32_t>(std::max<size_t>(1, (1u << 20) / len));
+    std::vector<char> buf;
+    for (uint32_t first = 1; s.ok() && filtered && first <= count; first += chunk) {
+      const uint32_t n = std::min(chunk, count - first + 1);
+      buf.resize(size_t(n) * len);
+      if (!d->table->file().ReadAt(d->table->header().RecordOffset(first), buf.data(), buf.size())) {
+        s = Status(Code::kCorrupt, d->table->path() + ": records are cut short");
+        break;
+      }
+      for (uint32_t i = 0; i < n; ++i) {
+        for (auto& t : d->tags) {
+          if (t->filter && t->filter->EvalBool(buf.data() + size_t(i) * len)) ++expected[t->index];
+        }
+      }
+    }
+    for (auto& t : d->tags) {
+      if (!s.ok() || d->index->Tag(t->index).unique || keys[t->index] == expected[t->index]) continue;
+      s = Status(Code::kCorrupt, xb::CompanionPath(d->table->path(), "cdx") + ": tag " + t->name + " has " + std::to_string(keys[t->index]) +
+                                     " keys for " + std::to_string(expected[t->index]) + " records");
+    }
+  }
+  if (!s.ok()) return d->Fail(s, s.code() == Code::kIo ? e4read : e4index);
+  d->index->MarkSeenWhole();
+  return 0;
+}
+
 namespace {
 
 // What an append or batch cut short left beyond the count (under the append and index
@@ -377,6 +422,7 @@ int StoreAppend(DATA4* d, uint32_t* n) {
     // A note is looked at only when another's change came in between (no system call
     // for an append otherwise).
     int r = RepairFromNote(d, d->noteDue || d->index->TakeCounterMoved());
+    if (r == 0) r = CheckIndexBeforeWrite(d);
     if (r == 0) r = TakeOverLeftovers(d);
     if (r != 0) return r;
   }
@@ -539,6 +585,7 @@ int FlushRecord(DATA4* d) {
     if (r == 0) {
       d->index->TakeCounterMoved();
       r = RepairFromNote(d, true);
+      if (r == 0) r = CheckIndexBeforeWrite(d);
       const size_t len = d->table->recordLen();
       if (r == 0) r = WriteNote(d, d->table->recordCount(), {{d->recno, std::string(d->orig.data(), len), std::string(d->rec.data(), len)}});
       if (r == 0) r = StoreChange(d, c);
