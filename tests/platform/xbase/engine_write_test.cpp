@@ -72,6 +72,8 @@ std::vector<uint32_t> Expected(const std::vector<Row>& rows, Key key, bool desce
   return out;
 }
 
+std::string gRepaired;  // what the last repair said
+
 class TranTable : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -99,6 +101,21 @@ class TranTable : public ::testing::Test {
     d_ = d4open(engine_, path_.c_str());
     ASSERT_NE(d_, nullptr);
     Fields();
+  }
+  // The table (closed) opened deny-write and re-indexed; left open.
+  void Reindex() {
+    code4accessMode(engine_, 1);
+    d_ = d4open(engine_, path_.c_str());
+    ASSERT_NE(d_, nullptr);
+    ASSERT_EQ(d4reindex(d_), 0);
+    code4accessMode(engine_, 0);
+  }
+  // Reopen, with what a repair at the open said in gRepaired.
+  void ReopenHearingTheRepair() {
+    gRepaired.clear();
+    xb::repairHook = [](const std::string&, const std::string& what) { gRepaired = what; };
+    Reopen();
+    xb::repairHook = nullptr;
   }
   void Assign(const Row& r) {
     f4assignDouble(prodid_, static_cast<double>(r.prodid));
@@ -862,11 +879,7 @@ TEST_F(TranTable, AKeyMissingFromItsTagIsAnIndexError) {
   EXPECT_EQ(d4seek(d_, "99"), r4eof) << "no key was added";
   ASSERT_EQ(d4unlock(d_), 0);
   ASSERT_EQ(d4close(d_), 0);
-  code4accessMode(engine_, 1);
-  d_ = d4open(engine_, path_.c_str());
-  ASSERT_NE(d_, nullptr);
-  ASSERT_EQ(d4reindex(d_), 0);
-  code4accessMode(engine_, 0);
+  Reindex();
   Reopen();
   Change(n, {0, 99, rows_[n - 1].date, rows_[n - 1].code});
   ExpectOrders();
@@ -880,11 +893,7 @@ TEST_F(TranTable, IndexDamageIsFoundBeforeTheFirstSaveWritesIntoIt) {
   Fill(1400, 31);
   // Built anew, so that every page of the index is in use.
   ASSERT_EQ(d4close(d_), 0);
-  code4accessMode(engine_, 1);
-  d_ = d4open(engine_, path_.c_str());
-  ASSERT_NE(d_, nullptr);
-  ASSERT_EQ(d4reindex(d_), 0);
-  code4accessMode(engine_, 0);
+  Reindex();
   ASSERT_EQ(d4close(d_), 0);
   d_ = nullptr;
   const std::string cdx = path_.substr(0, path_.size() - 3) + "cdx";
@@ -975,7 +984,6 @@ TEST_F(TranTable, AnAppendCutShortIsInvisibleAndTakenOver) {
   }
 }
 
-std::string gRepaired;  // what the last repair said
 
 // An append stopped after its record was made live, before its count: the record
 // past the count has all its keys. A repair that builds a tag anew (here the CODE tag,
@@ -1041,10 +1049,7 @@ TEST_F(TranTable, AnAppendKilledAmongItsKeysIsTidiedAfterAnotherProgramWritesOve
     Row other;
     WriteCopyOfRecord1(6, 8888, true, &other);
     rows_.push_back(other);
-    gRepaired.clear();
-    xb::repairHook = [](const std::string&, const std::string& what) { gRepaired = what; };
-    Reopen();
-    xb::repairHook = nullptr;
+    ReopenHearingTheRepair();
     EXPECT_NE(gRepaired.find("stale index entries removed"), std::string::npos) << gRepaired;
     ExpectOrders();
     ExpectSoundIndex();
@@ -1101,10 +1106,7 @@ TEST_F(TranTable, ABatchFailingAfterItsCountStaysUnstored) {
     d_ = nullptr;
     EXPECT_EQ(xbtest::DbfLayout(xbtest::ReadFile(path_)).count, 8u) << "the count was written";
     for (size_t i = 5; i < 8; ++i) rows_[i].deleted = true;
-    gRepaired.clear();
-    xb::repairHook = [](const std::string&, const std::string& what) { gRepaired = what; };
-    Reopen();
-    xb::repairHook = nullptr;
+    ReopenHearingTheRepair();
     EXPECT_EQ(gRepaired.find("made live"), std::string::npos) << gRepaired;
     ExpectOrders();
     ExpectSoundIndex();
