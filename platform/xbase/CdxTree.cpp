@@ -108,6 +108,23 @@ Status Tree::ReadPage(uint32_t page, uint8_t* buf) const {
 }
 
 Status Tree::Decode(uint32_t page, const uint8_t* buf, std::shared_ptr<Node>* out) {
+  if (Status s = DecodePage(page, buf, out); !s.ok()) return s;
+  cache_.Put(page, *out);
+  return Status::Ok();
+}
+
+Status Tree::LoadPassing(uint32_t page, std::shared_ptr<Node>* out) {
+  if (const std::shared_ptr<Node>* n = cache_.Find(page)) {
+    *out = *n;
+    return Status::Ok();
+  }
+  if (cacheOnly_) return Status(Code::kStale, file_->path() + ": page " + std::to_string(page) + " is not cached");
+  uint8_t buf[kPageSize];
+  if (Status s = ReadPage(page, buf); !s.ok()) return s;
+  return DecodePage(page, buf, out);
+}
+
+Status Tree::DecodePage(uint32_t page, const uint8_t* buf, std::shared_ptr<Node>* out) {
   auto node = std::make_shared<Node>();
   std::string why;
   if (!DecodeNode(buf, keyLen_, filler_, node.get(), &why)) {
@@ -122,7 +139,6 @@ Status Tree::Decode(uint32_t page, const uint8_t* buf, std::shared_ptr<Node>* ou
   if (furthest != 0 && !file_->Holds(uint64_t(furthest) + kPageSize)) {
     return Corrupt("page " + std::to_string(page) + " links to a page beyond the end of the file");
   }
-  cache_.Put(page, node);
   *out = std::move(node);
   return Status::Ok();
 }
@@ -359,10 +375,10 @@ Status Tree::CheckNode(uint32_t page, int depth, CheckState* st, Bound* lo, Boun
   if (depth > kMaxDepth) return Corrupt("child pages form a loop");
   if (!st->seen.insert(page).second) return Corrupt("page " + std::to_string(page) + " is used twice");
   std::shared_ptr<Node> n;
-  if (Status s = Load(page, &n); !s.ok()) return s;
+  if (Status s = LoadPassing(page, &n); !s.ok()) return s;
   if (((n->attr & kAttrRoot) != 0) != (depth == 0)) return Corrupt("page " + std::to_string(page) + " has a wrong root flag");
   if (st->levels.size() <= size_t(depth)) st->levels.resize(size_t(depth) + 1);
-  st->levels[size_t(depth)].push_back(page);
+  st->levels[size_t(depth)].push_back({page, n->left, n->right});
   for (size_t i = 1; i < n->count(); ++i) {
     if (CompareEntry(*n, i - 1, n->key(i), n->recnos[i]) >= 0) {
       return Corrupt("keys out of order in page " + std::to_string(page));
@@ -398,10 +414,8 @@ Status Tree::Check(uint64_t* count, bool exact) {
   if (Status s = CheckNode(root_, 0, &st, &lo, &hi); !s.ok()) return s;
   for (const auto& level : st.levels) {
     for (size_t j = 0; j < level.size(); ++j) {
-      std::shared_ptr<Node> n;
-      if (Status s = Load(level[j], &n); !s.ok()) return s;
-      if (n->left != (j ? level[j - 1] : kNone) || n->right != (j + 1 < level.size() ? level[j + 1] : kNone)) {
-        return Corrupt("sibling links of page " + std::to_string(level[j]) + " are wrong");
+      if (level[j].left != (j ? level[j - 1].page : kNone) || level[j].right != (j + 1 < level.size() ? level[j + 1].page : kNone)) {
+        return Corrupt("sibling links of page " + std::to_string(level[j].page) + " are wrong");
       }
     }
   }

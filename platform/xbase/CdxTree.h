@@ -128,6 +128,10 @@ class Tree {
   // current filler) into the cache.
   Status ReadPage(uint32_t page, uint8_t* buf) const;
   Status Decode(uint32_t page, const uint8_t* buf, std::shared_ptr<Node>* out);
+  // Decode's checks, without caching the node.
+  Status DecodePage(uint32_t page, const uint8_t* buf, std::shared_ptr<Node>* out);
+  // Load without adding the page to the cache (a walk of every page).
+  Status LoadPassing(uint32_t page, std::shared_ptr<Node>* out);
 
  private:
   struct PathStep {
@@ -138,7 +142,10 @@ class Tree {
   struct Bound;
   struct CheckState {
     std::unordered_set<uint32_t> seen;
-    std::vector<std::vector<uint32_t>> levels;  // pages of each depth, in key order
+    struct Links {
+      uint32_t page, left, right;
+    };
+    std::vector<std::vector<Links>> levels;  // pages of each depth, in key order
     int leafDepth = -1;
     uint64_t count = 0;
     bool exact = false;
