@@ -50,7 +50,8 @@ QString SystemReason(CODE4* code) {
 QString DamageText(int rc, int reason) {
   const QString reindex = QStringLiteral("Re-index the table (Help, Database Maintenance) to repair it.");
   const QString restore = QStringLiteral("Restore the file from a backup.");
-  if (rc == e4index) return QStringLiteral("The table's index file (.cdx) is damaged.\n\n") + reindex;
+  // A tag expression the engine cannot read is one damaged: the program's own tables have only its own.
+  if (rc == e4index || rc == e4expr) return QStringLiteral("The table's index file (.cdx) is damaged.\n\n") + reindex;
   if (rc != e4data) return {};
   switch (reason) {
     case reason4header: return QStringLiteral("The table's header is damaged.\n\n") + restore;

@@ -642,6 +642,8 @@ TEST_F(MaintTest, DamagedFilesSayWhatIsWrongAndTheReindexRepairsTheCount) {
        QStringLiteral("The table's index file (.cdx) is damaged.") + reindex, 45},
       {"random blocks over the index pages", "cdx", randomPages,
        QStringLiteral("The table's index file (.cdx) is damaged.") + reindex, 45, true},
+      {"a tag's key expression scribbled", "cdx", [](QByteArray& b) { b.replace(0x600 + 512, 8, "@#@#@#@#"); },
+       QStringLiteral("The table's index file (.cdx) is damaged.") + reindex, 45},
       {"memo blocks out of range", "fpt", [](QByteArray& b) { b.truncate(512); }, {}, 46},
   };
   for (const Case& c : cases) {
