@@ -1,6 +1,7 @@
 // The recovery note beside a table (<table>.pnd): what a key change, delete, recall,
 // append or held batch is about to write, written whole before its first write and its
-// magic zeroed after its last (the file is emptied at close). A writer stopped in
+// magic zeroed after its last (the file is emptied at close). A single append's is left
+// (its record tells it finished), to spare every append a write. A writer stopped in
 // between leaves it; the next writer of the table (of this engine, also after another
 // program wrote meanwhile) finishes or undoes what it names.
 //
@@ -196,6 +197,18 @@ int Repair(DATA4* d, const Note& note) {
   return 0;
 }
 
+// A single append's note left by an append that was finished (a note is not cleared
+// after an append, to spare it a write): its record counted and holding its bytes.
+// Marked deleted, the bytes are those the append writes first, so such a note is not
+// taken for finished.
+bool Finished(DATA4* d, const Note& note) {
+  if (note.records.size() != 1 || !note.records[0].old.empty() || note.records[0].now[0] == '*') return false;
+  const NoteRecord& r = note.records[0];
+  if (!d->table->RefreshCount().ok() || r.recno == 0 || r.recno > d->table->recordCount()) return false;
+  std::string cur(d->table->recordLen(), '\0');
+  return d->table->file().ReadAt(d->table->header().RecordOffset(r.recno), cur.data(), cur.size()) && cur == r.now;
+}
+
 }  // namespace
 
 int WriteNote(DATA4* d, uint32_t count, const std::vector<NoteRecord>& records) {
@@ -234,15 +247,14 @@ void ClearNote(DATA4* d) {
 }
 
 void CloseNote(DATA4* d) {
-  if (!d->noteSpent || !d->note || !d->index) return;
-  d->noteSpent = false;
+  if ((!d->noteSpent && !d->noteWritten) || !d->note || !d->index) return;
+  d->noteSpent = d->noteWritten = false;
   d->index->SetLockPolicy(xb::LockPolicy{1, 0});
-  // Another writer's note is written under the index lock: one there now is whole.
+  // Another writer's note is written under the index lock: one there now is whole, and
+  // emptied when it is done with or a finished append's.
   if (d->index->LockExclusive().ok()) {
-    uint8_t magic[sizeof kMagic];
-    if (d->note->ReadSome(0, magic, sizeof magic) >= 0 && std::memcmp(magic, kMagic, sizeof kMagic) != 0) {
-      d->note->Truncate(0);
-    }
+    Note note;
+    if (!ReadNote(d, &note) || Finished(d, note)) d->note->Truncate(0);
     d->index->UnlockExclusive();
   }
   d->index->SetLockPolicy(d->code->policy());
@@ -253,6 +265,11 @@ int RepairFromNote(DATA4* d, bool look) {
   d->noteDue = false;
   Note note;
   if (!ReadNote(d, &note)) return 0;
+  if (Finished(d, note)) {
+    d->noteWritten = true;
+    ClearNote(d);
+    return 0;
+  }
   if (const int r = Repair(d, note); r != 0) {
     d->noteDue = true;
     return r;

@@ -472,10 +472,9 @@ int StoreAppend(DATA4* d, uint32_t* n) {
   }
   if (mark != '*') s = d->table->StageAppend(d->rec.data(), n);
   if (s.ok()) s = d->table->PublishAppend(*n);
-  if (s.ok()) {
-    ClearNote(d);
-    return 0;
-  }
+  // The note stays: a note of a finished append is told from one cut short by the record
+  // it names (Finished in EngineNote.cpp), and cleared by the next reader or at close.
+  if (s.ok()) return 0;
   RemoveInserted(d, inserted, *n);
   return failed(d->Fail(s, ErrorOf(s, e4write)));
 }
