@@ -223,14 +223,10 @@ int DropLeftoverKeys(DATA4* d, uint32_t n, const char* bytes) {
   return 0;
 }
 
-// The entries of `tags` for records 1..count, read in blocks of about 1 MiB.
-Status GatherEntries(DATA4* d, uint32_t count, const std::vector<TAG4*>& tags, std::vector<xb::TagEntries>* entries) {
+// Calls each(n, record) for records 1..count, read in blocks of about 1 MiB.
+template <typename Each>
+Status ForEachRecord(DATA4* d, uint32_t count, Each each) {
   const size_t len = d->table->recordLen();
-  entries->assign(tags.size(), {});
-  for (size_t t = 0; t < tags.size(); ++t) {
-    (*entries)[t].keys.reserve(size_t(count) * tags[t]->keyLen);
-    (*entries)[t].recnos.reserve(count);
-  }
   const uint32_t chunk = static_cast<uint32_t>(std::max<size_t>(1, (1u << 20) / len));
   std::vector<char> buf(static_cast<size_t>(std::min(chunk, std::max<uint32_t>(count, 1))) * len);
   for (uint32_t first = 1; first <= count; first += chunk) {
@@ -238,16 +234,25 @@ Status GatherEntries(DATA4* d, uint32_t count, const std::vector<TAG4*>& tags, s
     if (!d->table->file().ReadAt(d->table->header().RecordOffset(first), buf.data(), static_cast<size_t>(n) * len)) {
       return Status(Code::kCorrupt, d->table->path() + ": records are cut short");
     }
-    for (uint32_t i = 0; i < n; ++i) {
-      const char* rec = buf.data() + static_cast<size_t>(i) * len;
-      for (size_t t = 0; t < tags.size(); ++t) {
-        if (!tags[t]->KeyOf(rec, &d->key)) continue;
-        (*entries)[t].keys.insert((*entries)[t].keys.end(), d->key.begin(), d->key.end());
-        (*entries)[t].recnos.push_back(first + i);
-      }
-    }
+    for (uint32_t i = 0; i < n; ++i) each(first + i, buf.data() + static_cast<size_t>(i) * len);
   }
   return Status::Ok();
+}
+
+// The entries of `tags` for records 1..count.
+Status GatherEntries(DATA4* d, uint32_t count, const std::vector<TAG4*>& tags, std::vector<xb::TagEntries>* entries) {
+  entries->assign(tags.size(), {});
+  for (size_t t = 0; t < tags.size(); ++t) {
+    (*entries)[t].keys.reserve(size_t(count) * tags[t]->keyLen);
+    (*entries)[t].recnos.reserve(count);
+  }
+  return ForEachRecord(d, count, [&](uint32_t n, const char* rec) {
+    for (size_t t = 0; t < tags.size(); ++t) {
+      if (!tags[t]->KeyOf(rec, &d->key)) continue;
+      (*entries)[t].keys.insert((*entries)[t].keys.end(), d->key.begin(), d->key.end());
+      (*entries)[t].recnos.push_back(n);
+    }
+  });
 }
 
 }  // namespace
@@ -291,26 +296,18 @@ int CheckIndexBeforeWrite(DATA4* d) {
     for (auto& t : d->tags) {
       if (t->filter) expected[t->index] = 0, filtered = true;
     }
-    const size_t len = d->table->recordLen();
-    const uint32_t chunk = static_cast<uint32_t>(std::max<size_t>(1, (1u << 20) / len));
-    std::vector<char> buf;
-    for (uint32_t first = 1; s.ok() && filtered && first <= count; first += chunk) {
-      const uint32_t n = std::min(chunk, count - first + 1);
-      buf.resize(size_t(n) * len);
-      if (!d->table->file().ReadAt(d->table->header().RecordOffset(first), buf.data(), buf.size())) {
-        s = Status(Code::kCorrupt, d->table->path() + ": records are cut short");
-        break;
-      }
-      for (uint32_t i = 0; i < n; ++i) {
+    if (filtered) {
+      s = ForEachRecord(d, count, [&](uint32_t, const char* rec) {
         for (auto& t : d->tags) {
-          if (t->filter && t->filter->EvalBool(buf.data() + size_t(i) * len)) ++expected[t->index];
+          if (t->filter && t->filter->EvalBool(rec)) ++expected[t->index];
         }
-      }
+      });
     }
     for (auto& t : d->tags) {
       if (!s.ok() || d->index->Tag(t->index).unique || keys[t->index] == expected[t->index]) continue;
-      s = Status(Code::kCorrupt, xb::CompanionPath(d->table->path(), "cdx") + ": tag " + t->name + " has " + std::to_string(keys[t->index]) +
-                                     " keys for " + std::to_string(expected[t->index]) + " records");
+      s = Status(Code::kCorrupt, xb::CompanionPath(d->table->path(), "cdx") + ": tag " + t->name + " has " +
+                                     std::to_string(keys[t->index]) + " keys for " +
+                                     std::to_string(expected[t->index]) + " records");
     }
   }
   if (!s.ok()) return d->Fail(s, s.code() == Code::kIo ? e4read : e4index);
